@@ -1,0 +1,34 @@
+# quenlith_layer(NAME DEPENDS deps...): the static library quenlith_NAME from src/NAME/*.cpp.
+# A layer without sources yet is an interface library, so the layers above still link.
+function(quenlith_layer name)
+  cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/${name}/*.cpp)
+  if(sources)
+    add_library(quenlith_${name} STATIC ${sources})
+    target_include_directories(quenlith_${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+    target_link_libraries(quenlith_${name} PUBLIC ${ARG_DEPENDS})
+    target_compile_definitions(quenlith_${name} PUBLIC
+      QUENLITH_RESOURCE_DIR="${QUENLITH_RESOURCE_OUTPUT_DIR}")
+  else()
+    add_library(quenlith_${name} INTERFACE)
+    target_include_directories(quenlith_${name} INTERFACE ${CMAKE_SOURCE_DIR}/src)
+    target_link_libraries(quenlith_${name} INTERFACE ${ARG_DEPENDS})
+  endif()
+endfunction()
+
+# quenlith_test_binary(NAME LAYER_DIR LIBS... [LABEL label] [MAIN file]): one GoogleTest binary from
+# tests/LAYER_DIR/*.cpp, its cases discovered when CTest runs (GUI binaries need the display then).
+function(quenlith_test_binary name dir)
+  cmake_parse_arguments(ARG "" "LABEL;MAIN" "LIBS" ${ARGN})
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${dir}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(${name} ${sources} ${ARG_MAIN})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/src)
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES LABELS ${ARG_LABEL} TIMEOUT 300)
+endfunction()

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds and runs every benchmark; those that need a display run under Xvfb.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/install-deps.sh
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build -j "$(nproc)"
+for bench in build/bench/*_bench; do
+  [ -x "$bench" ] || continue
+  echo "== $(basename "$bench")"
+  case "$(basename "$bench")" in
+    model_bench) "$bench" "$@" ;;
+    *) xvfb-run -a -s "-screen 0 1280x800x24" \
+         dbus-run-session --config-file="$PWD/tests/support/session-bus.conf" -- "$bench" "$@" ;;
+  esac
+done

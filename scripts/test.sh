@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test:
+#   1. the display-free model tests,
+#   2. the same model tests built with AddressSanitizer and UndefinedBehaviorSanitizer,
+#   3. the GUI and web tests under Xvfb and a private D-Bus session,
+#   4. the window-manager checks under Xvfb with openbox.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/install-deps.sh
+
+jobs=$(nproc)
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j "$jobs"
+
+echo "== model tests"
+ctest --test-dir build -L model --output-on-failure -j "$jobs"
+
+echo "== model tests with sanitizers"
+cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DQUENLITH_MODEL_ONLY=ON -DQUENLITH_SANITIZE=ON >/dev/null
+cmake --build build-sanitize -j "$jobs" --target model_tests
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-sanitize -L model --output-on-failure -j "$jobs"
+
+# Everything else runs with a throw-away HOME and XDG folders, a virtual display and a private bus.
+scratch=$(mktemp -d /tmp/quenlith-tests.XXXXXX)
+trap 'rm -rf "$scratch"' EXIT
+export HOME="$scratch/home" XDG_DATA_HOME="$scratch/data" XDG_CONFIG_HOME="$scratch/config" \
+       XDG_CACHE_HOME="$scratch/cache" XDG_RUNTIME_DIR="$scratch/runtime"
+mkdir -p "$HOME" "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+export NO_AT_BRIDGE=1 GDK_CORE_DEVICE_EVENTS=1 WEBKIT_DISABLE_COMPOSITING_MODE=1 GDK_BACKEND=x11
+
+if ctest --test-dir build -N -L gui | grep -q "Test *#"; then
+  echo "== GUI and web tests"
+  # Web processes are heavy: fewer in parallel than for the model tests.
+  xvfb-run -a -s "-screen 0 1280x800x24" \
+    dbus-run-session --config-file="$PWD/tests/support/session-bus.conf" -- \
+    ctest --test-dir build -L gui --output-on-failure -j "$(( jobs > 4 ? 4 : jobs ))"
+fi
+
+if [ -x tests/wm/run.sh ]; then
+  echo "== window-manager checks"
+  tests/wm/run.sh build
+fi

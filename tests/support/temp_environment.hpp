@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+
+namespace quenlith::test {
+
+// A fresh temporary folder with HOME and XDG_DATA_HOME / XDG_CONFIG_HOME / XDG_CACHE_HOME pointed
+// into it for the lifetime of the object; the previous values come back and the folder is removed
+// afterwards.
+class TemporaryEnvironment {
+public:
+    TemporaryEnvironment();
+    ~TemporaryEnvironment();
+    TemporaryEnvironment(const TemporaryEnvironment&) = delete;
+    TemporaryEnvironment& operator=(const TemporaryEnvironment&) = delete;
+
+    const std::string& root() const { return root_; }
+    std::string dataDirectory() const;  // the application's data folder (not created)
+
+private:
+    std::string root_;
+    std::string saved_[4];
+    bool had_[4] = {};
+};
+
+// Reads a whole file; empty when it cannot be read.
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& contents);
+bool fileExists(const std::string& path);
+void removeTree(const std::string& path);
+
+}  // namespace quenlith::test
