@@ -1,5 +1,7 @@
 #include "model/ad_filter_settings.hpp"
 
+#include "model/uri_flags.hpp"
+
 #include <algorithm>
 #include <memory>
 
@@ -147,7 +149,7 @@ std::optional<std::string> AdFilterSettings::normalizedDomain(std::string_view t
     std::string address = *trimmed;
     if (address.find("://") == std::string::npos) address = "https://" + address;
 
-    std::unique_ptr<GUri, UriDeleter> uri(g_uri_parse(address.c_str(), G_URI_FLAGS_NONE, nullptr));
+    std::unique_ptr<GUri, UriDeleter> uri(g_uri_parse(address.c_str(), kUriFlags, nullptr));
     if (!uri) return std::nullopt;
     const char* scheme = g_uri_get_scheme(uri.get());
     if (!scheme) return std::nullopt;
