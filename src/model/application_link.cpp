@@ -5,16 +5,17 @@
 namespace quenlith {
 
 LinkedWebsitePlan linkedWebsiteIDs(const std::optional<std::string>& applicationID,
-                                   const std::vector<WebAppProfile>& websites, const std::set<Uuid>& linkedWebsites,
-                                   const std::set<Uuid>& notToShow, bool linksEnabled,
-                                   const std::map<Uuid, Uuid>& windowOf) {
+                                   const std::vector<WebAppProfile>& websites,
+                                   const std::set<Uuid>& linkedWebsites, const std::set<Uuid>& notToShow,
+                                   bool linksEnabled, const std::map<Uuid, Uuid>& windowOf) {
     std::set<Uuid> matched;
     if (linksEnabled && applicationID) {
         for (const auto& website : websites) {
             if (!website.applicationLinkEnabled.value_or(false) || !website.linkedApplications) continue;
             const auto& applications = *website.linkedApplications;
-            if (std::any_of(applications.begin(), applications.end(),
-                            [&](const LinkedApplication& application) { return application.id == *applicationID; }))
+            if (std::any_of(
+                    applications.begin(), applications.end(),
+                    [&](const LinkedApplication& application) { return application.id == *applicationID; }))
                 matched.insert(website.id);
         }
     }

@@ -26,8 +26,8 @@ struct LinkedWebsitePlan {
 // matched are put away, except when `windowOf` puts them in the same window as a matched website;
 // a website without an entry in `windowOf` shares no window.
 LinkedWebsitePlan linkedWebsiteIDs(const std::optional<std::string>& applicationID,
-                                   const std::vector<WebAppProfile>& websites, const std::set<Uuid>& linkedWebsites,
-                                   const std::set<Uuid>& notToShow, bool linksEnabled,
-                                   const std::map<Uuid, Uuid>& windowOf);
+                                   const std::vector<WebAppProfile>& websites,
+                                   const std::set<Uuid>& linkedWebsites, const std::set<Uuid>& notToShow,
+                                   bool linksEnabled, const std::map<Uuid, Uuid>& windowOf);
 
 }  // namespace quenlith

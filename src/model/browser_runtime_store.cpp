@@ -14,10 +14,11 @@ namespace {
 WebsiteActivity activityOf(const RuntimeTab& tab, BrowserWindowState state) {
     if (tab.isSleeping) return WebsiteActivity::sleeping;
     switch (state) {
-    case BrowserWindowState::tucked: return WebsiteActivity::tucked;
-    case BrowserWindowState::visible: return tab.isSelected ? WebsiteActivity::visible : WebsiteActivity::background;
-    case BrowserWindowState::hidden: return WebsiteActivity::hidden;
-    case BrowserWindowState::minimized: return WebsiteActivity::minimized;
+        case BrowserWindowState::tucked: return WebsiteActivity::tucked;
+        case BrowserWindowState::visible:
+            return tab.isSelected ? WebsiteActivity::visible : WebsiteActivity::background;
+        case BrowserWindowState::hidden: return WebsiteActivity::hidden;
+        case BrowserWindowState::minimized: return WebsiteActivity::minimized;
     }
     return WebsiteActivity::hidden;
 }

@@ -11,8 +11,8 @@ namespace quenlith {
 enum class WebsiteActivity { sleeping, tucked, visible, background, hidden, minimized, closed };
 
 inline constexpr std::array<WebsiteActivity, 7> kAllWebsiteActivities = {
-    WebsiteActivity::sleeping, WebsiteActivity::tucked,    WebsiteActivity::visible,
-    WebsiteActivity::background, WebsiteActivity::hidden,  WebsiteActivity::minimized,
+    WebsiteActivity::sleeping,   WebsiteActivity::tucked, WebsiteActivity::visible,
+    WebsiteActivity::background, WebsiteActivity::hidden, WebsiteActivity::minimized,
     WebsiteActivity::closed};
 
 // "Sleeping", "Tucked at Edge", "Viewing", "Background Tab", "Window Hidden", "Window Minimized",

@@ -108,8 +108,9 @@ Rect initialFrame(const std::optional<CodableRect>& remembered, double defaultWi
     } else {
         frame = rect(*remembered);
         if (remembered->displayID) {
-            bool connected = std::any_of(layout.screens.begin(), layout.screens.end(),
-                                         [&](const ScreenArea& s) { return s.displayID == remembered->displayID; });
+            bool connected =
+                std::any_of(layout.screens.begin(), layout.screens.end(),
+                            [&](const ScreenArea& s) { return s.displayID == remembered->displayID; });
             if (!connected && mainScreen(layout)) frame = centeredFrame(frame.width, frame.height, layout);
         }
     }
@@ -124,20 +125,23 @@ CodableRect codableRect(const Rect& frame, const ScreenLayout& layout) {
     return saved;
 }
 
-Rect rect(const CodableRect& saved) { return Rect{saved.x, saved.y, saved.width, saved.height}; }
+Rect rect(const CodableRect& saved) {
+    return Rect{saved.x, saved.y, saved.width, saved.height};
+}
 
 Rect visibleFrame(const WindowPlacement& placement) {
     const Rect& outer = placement.outer;
     const Margins& s = placement.shadow;
-    return Rect{outer.x + s.left, outer.y + s.top, outer.width - s.left - s.right, outer.height - s.top - s.bottom};
+    return Rect{outer.x + s.left, outer.y + s.top, outer.width - s.left - s.right,
+                outer.height - s.top - s.bottom};
 }
 
 Rect clientRequestForFrame(const Rect& frame, const WindowPlacement& current) {
     const Rect& outer = current.outer;
     const Rect& client = current.client;
     const Margins& s = current.shadow;
-    Margins decoration{client.minX() - outer.minX(), outer.maxX() - client.maxX(), client.minY() - outer.minY(),
-                       outer.maxY() - client.maxY()};
+    Margins decoration{client.minX() - outer.minX(), outer.maxX() - client.maxX(),
+                       client.minY() - outer.minY(), outer.maxY() - client.maxY()};
     return Rect{frame.x - s.left, frame.y - s.top,
                 frame.width - decoration.left - decoration.right + s.left + s.right,
                 frame.height - decoration.top - decoration.bottom + s.top + s.bottom};

@@ -17,7 +17,9 @@ namespace {
 constexpr int kInitialWidth = 480;
 constexpr int kInitialHeight = 720;
 
-int roundedLength(double value) { return std::max(1, static_cast<int>(std::lround(value))); }
+int roundedLength(double value) {
+    return std::max(1, static_cast<int>(std::lround(value)));
+}
 
 // The website keeps its opacity within 0.35 to 1; anything else that reaches the window is
 // brought back into that range rather than making the window invisible.
@@ -35,8 +37,8 @@ Margins shadowOf(Display* display, ::Window window, double scale) {
     int format = 0;
     unsigned long count = 0, remaining = 0;
     unsigned char* data = nullptr;
-    if (XGetWindowProperty(display, window, property, 0, 4, False, XA_CARDINAL, &type, &format, &count, &remaining,
-                           &data) == Success &&
+    if (XGetWindowProperty(display, window, property, 0, 4, False, XA_CARDINAL, &type, &format, &count,
+                           &remaining, &data) == Success &&
         type == XA_CARDINAL && format == 32 && count == 4 && data) {
         auto values = reinterpret_cast<unsigned long*>(data);  // format 32 arrives as longs
         auto width = [&](int i) { return double(values[i] & 0xFFFFFFFFul) / scale; };
@@ -142,7 +144,9 @@ void FloatingBrowserPanel::setFrame(const Rect& frame) {
     resize(roundedLength(frame.width), roundedLength(frame.height));
 }
 
-CodableRect FloatingBrowserPanel::savedFrame() const { return codableRect(frame(), screens()); }
+CodableRect FloatingBrowserPanel::savedFrame() const {
+    return codableRect(frame(), screens());
+}
 
 ScreenLayout FloatingBrowserPanel::screens() const {
     return screenLayout(const_cast<FloatingBrowserPanel*>(this)->get_display());
@@ -182,8 +186,9 @@ void FloatingBrowserPanel::requestFrame(const Rect& frame) {
     auto current = placement();
     if (!current) return;
     Rect request = clientRequestForFrame(frame, *current);
-    get_window()->move_resize(static_cast<int>(std::lround(request.x)), static_cast<int>(std::lround(request.y)),
-                              roundedLength(request.width), roundedLength(request.height));
+    get_window()->move_resize(static_cast<int>(std::lround(request.x)),
+                              static_cast<int>(std::lround(request.y)), roundedLength(request.width),
+                              roundedLength(request.height));
 }
 
 void FloatingBrowserPanel::showOpacity() {

@@ -72,9 +72,9 @@ private:
     bool onAllWorkspaces_ = false;
     bool compact_ = false;
     double opacity_ = 1.0;
-    std::optional<Rect> lastFrame_;     // last frame known or asked for
-    std::optional<Rect> pendingFrame_;  // to be applied exactly once the window is on screen
-    std::optional<Rect> reportedFrame_; // last frame signal_frame_changed announced
+    std::optional<Rect> lastFrame_;      // last frame known or asked for
+    std::optional<Rect> pendingFrame_;   // to be applied exactly once the window is on screen
+    std::optional<Rect> reportedFrame_;  // last frame signal_frame_changed announced
     bool mappedOnScreen_ = false;
     sigc::signal<void()> frameChanged_;
     sigc::connection frameCheck_;

@@ -3,7 +3,9 @@
 namespace quenlith {
 namespace {
 
-Rect toRect(const Gdk::Rectangle& r) { return Rect{double(r.get_x()), double(r.get_y()), double(r.get_width()), double(r.get_height())}; }
+Rect toRect(const Gdk::Rectangle& r) {
+    return Rect{double(r.get_x()), double(r.get_y()), double(r.get_width()), double(r.get_height())};
+}
 
 }  // namespace
 

@@ -55,7 +55,8 @@ TEST(LinkedWebsiteIDs, AWebsiteSharingTheWindowOfAMatchedOneStays) {
     auto otherWindow = website({"b.desktop"});
     auto noWindow = website({"b.desktop"});
     Uuid window1 = Uuid::random(), window2 = Uuid::random();
-    std::map<Uuid, Uuid> windowOf = {{matched.id, window1}, {sameWindow.id, window1}, {otherWindow.id, window2}};
+    std::map<Uuid, Uuid> windowOf = {
+        {matched.id, window1}, {sameWindow.id, window1}, {otherWindow.id, window2}};
     auto plan = linkedWebsiteIDs("a.desktop", {matched, sameWindow, otherWindow, noWindow},
                                  {matched.id, sameWindow.id, otherWindow.id, noWindow.id}, {matched.id}, true,
                                  windowOf);

@@ -31,7 +31,9 @@ RuntimeWindow window(int sequence, std::vector<RuntimeTab> tabs,
 
 struct Counter {
     int count = 0;
-    explicit Counter(BrowserRuntimeStore& store) { store.signal_changed().connect([this] { ++count; }); }
+    explicit Counter(BrowserRuntimeStore& store) {
+        store.signal_changed().connect([this] { ++count; });
+    }
 };
 
 TEST(BrowserRuntimeStore, UpdateSortsBySequenceAndPublishesOnlyChanges) {
@@ -101,10 +103,12 @@ TEST(BrowserRuntimeStore, PageCountSkipsStartPagesButCountsPrivateTabs) {
 
 TEST(BrowserRuntimeStore, NoWindowsOrUnusableAddressIsNotOpen) {
     BrowserRuntimeStore store;
-    EXPECT_EQ(store.activity("https://example.com", std::nullopt, false, std::nullopt), WebsiteActivity::closed);
+    EXPECT_EQ(store.activity("https://example.com", std::nullopt, false, std::nullopt),
+              WebsiteActivity::closed);
     store.update({window(1, {tab("https://example.com/", true)})});
     for (const char* address : {"", "   ", "https://", "http://exa mple.com", "ftp://example.com", "example"})
-        EXPECT_EQ(store.activity(address, std::nullopt, false, std::nullopt), WebsiteActivity::closed) << address;
+        EXPECT_EQ(store.activity(address, std::nullopt, false, std::nullopt), WebsiteActivity::closed)
+            << address;
 }
 
 struct HostCase {
@@ -185,7 +189,8 @@ TEST(BrowserRuntimeStore, PrivateWindowsNeverCountForActivity) {
     auto privateWindow = window(1, {tab("https://example.com/", true)});
     privateWindow.isPrivate = true;
     store.update({privateWindow});
-    EXPECT_EQ(store.activity("https://example.com", std::nullopt, false, std::nullopt), WebsiteActivity::closed);
+    EXPECT_EQ(store.activity("https://example.com", std::nullopt, false, std::nullopt),
+              WebsiteActivity::closed);
     EXPECT_EQ(store.pageCount(), 1);
 }
 
@@ -220,8 +225,8 @@ TEST(RuntimeTexts, RawValuesAreTheEnglishTitles) {
     EXPECT_EQ(rawValue(BrowserWindowState::visible), "Window Visible");
     EXPECT_EQ(rawValue(BrowserWindowState::hidden), "Window Hidden");
     EXPECT_EQ(rawValue(BrowserWindowState::minimized), "Window Minimized");
-    const char* activities[] = {"Sleeping",         "Tucked at Edge",   "Viewing", "Background Tab",
-                                "Window Hidden",    "Window Minimized", "Not Open"};
+    const char* activities[] = {"Sleeping",      "Tucked at Edge",   "Viewing", "Background Tab",
+                                "Window Hidden", "Window Minimized", "Not Open"};
     for (std::size_t i = 0; i < kAllWebsiteActivities.size(); ++i)
         EXPECT_EQ(rawValue(kAllWebsiteActivities[i]), activities[i]);
 }

@@ -17,8 +17,8 @@ namespace {
 TEST(BestScreenIndex, LargestOverlapWinsAndTiesGoToTheFirst) {
     std::vector<Rect> screens = {{0, 0, 1000, 800}, {1000, 0, 1000, 800}};
     EXPECT_EQ(bestScreenIndex({100, 100, 400, 300}, screens), 0u);
-    EXPECT_EQ(bestScreenIndex({900, 100, 400, 300}, screens), 1u);   // 100 on the left, 300 on the right
-    EXPECT_EQ(bestScreenIndex({800, 100, 400, 300}, screens), 0u);   // equal halves: the first screen
+    EXPECT_EQ(bestScreenIndex({900, 100, 400, 300}, screens), 1u);  // 100 on the left, 300 on the right
+    EXPECT_EQ(bestScreenIndex({800, 100, 400, 300}, screens), 0u);  // equal halves: the first screen
     EXPECT_EQ(bestScreenIndex({3000, 100, 400, 300}, screens), std::nullopt);
     EXPECT_EQ(bestScreenIndex({1000, 0, 0, 300}, screens), std::nullopt);  // no area
     // Touching an edge is no overlap.
@@ -46,7 +46,7 @@ TEST(DockEdge, WithinToleranceOfTheLeftOrRightEdge) {
     EXPECT_EQ(dockEdge({-10, 100, 400, 300}, visible, 18), DockEdge::left);
     EXPECT_EQ(dockEdge({862, 100, 400, 300}, visible, 18), DockEdge::right);
     EXPECT_EQ(dockEdge({861.5, 100, 400, 300}, visible, 18), std::nullopt);
-    EXPECT_EQ(dockEdge({0, 0, 1280, 800}, visible, 18), DockEdge::left);  // as wide as the screen
+    EXPECT_EQ(dockEdge({0, 0, 1280, 800}, visible, 18), DockEdge::left);    // as wide as the screen
     EXPECT_EQ(dockEdge({2000, 100, 400, 300}, visible, 18), std::nullopt);  // outside its screen
 }
 
@@ -93,23 +93,31 @@ INSTANTIATE_TEST_SUITE_P(
         ClampCase{"under the panel moves down", oneScreen(), {100, 0, 400, 500}, {100, 30, 400, 500}},
         ClampCase{"past the right edge moves in", oneScreen(), {1100, 100, 400, 500}, {880, 100, 400, 500}},
         ClampCase{"too small grows", oneScreen(), {100, 100, 200, 100}, {100, 100, 360, 280}},
-        ClampCase{"too large shrinks to the work area", oneScreen(), {-50, -50, 3000, 2000}, {0, 30, 1280, 770}},
-        ClampCase{"off every screen goes to the main one, nearest edge", twoScreens(), {5000, 500, 400, 300},
+        ClampCase{
+            "too large shrinks to the work area", oneScreen(), {-50, -50, 3000, 2000}, {0, 30, 1280, 770}},
+        ClampCase{"off every screen goes to the main one, nearest edge",
+                  twoScreens(),
+                  {5000, 500, 400, 300},
                   {2544, 500, 400, 300}},
         ClampCase{"above every screen", twoScreens(), {1200, -900, 400, 300}, {1200, 40, 400, 300}},
-        ClampCase{"half on two screens goes to the larger part", twoScreens(), {924, 100, 400, 300},
+        ClampCase{"half on two screens goes to the larger part",
+                  twoScreens(),
+                  {924, 100, 400, 300},
                   {1024, 100, 400, 300}},
         ClampCase{"mostly on the left screen", twoScreens(), {800, 100, 400, 300}, {624, 100, 400, 300}},
         ClampCase{"a small screen wins over the minimum size",
                   ScreenLayout{{ScreenArea{{0, 0, 300, 200}, {0, 0, 300, 200}, 1}}, 0},
                   {0, 0, 100, 100},
                   {0, 0, 300, 200}},
-        ClampCase{"not finite", oneScreen(),
-                  {std::numeric_limits<double>::quiet_NaN(), 10, std::numeric_limits<double>::infinity(), 300},
-                  {0, 30, 360, 300}}),
+        ClampCase{
+            "not finite",
+            oneScreen(),
+            {std::numeric_limits<double>::quiet_NaN(), 10, std::numeric_limits<double>::infinity(), 300},
+            {0, 30, 360, 300}}),
     [](const testing::TestParamInfo<ClampCase>& info) {
         std::string name;
-        for (char ch : std::string(info.param.name)) name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+        for (char ch : std::string(info.param.name))
+            name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
         return name;
     });
 
@@ -173,7 +181,8 @@ TEST_P(FramePlacement, RoundTripsWithoutDrift) {
     auto placeAt = [&](const Rect& req) {
         const auto& p = c.placement;
         double decorationLeft = p.client.x - p.outer.x, decorationTop = p.client.y - p.outer.y;
-        double decorationRight = p.outer.maxX() - p.client.maxX(), decorationBottom = p.outer.maxY() - p.client.maxY();
+        double decorationRight = p.outer.maxX() - p.client.maxX(),
+               decorationBottom = p.outer.maxY() - p.client.maxY();
         bool serverDecorated = decorationLeft > 0 || decorationTop > 0;
         WindowPlacement next;
         next.shadow = p.shadow;
@@ -203,12 +212,12 @@ INSTANTIATE_TEST_SUITE_P(
                       {{177, 100, 546, 453}, {177, 100, 546, 453}, Margins{23, 23, 20, 33}},
                       {200, 120, 500, 400}},
         // A window manager that draws its own title bar and border around the client anyway.
-        PlacementCase{"server decoration",
-                      {{200, 120, 502, 425}, {201, 144, 500, 400}, {}},
-                      {200, 120, 502, 425}}),
+        PlacementCase{
+            "server decoration", {{200, 120, 502, 425}, {201, 144, 500, 400}, {}}, {200, 120, 502, 425}}),
     [](const testing::TestParamInfo<PlacementCase>& info) {
         std::string name;
-        for (char ch : std::string(info.param.name)) name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+        for (char ch : std::string(info.param.name))
+            name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
         return name;
     });
 

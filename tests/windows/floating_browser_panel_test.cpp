@@ -42,8 +42,9 @@ std::optional<unsigned long> opacityProperty(Gtk::Window& window) {
     unsigned long count = 0, remaining = 0;
     unsigned char* data = nullptr;
     std::optional<unsigned long> value;
-    if (XGetWindowProperty(display, GDK_WINDOW_XID(gdkWindow), XInternAtom(display, "_NET_WM_WINDOW_OPACITY", False),
-                           0, 1, False, XA_CARDINAL, &type, &format, &count, &remaining, &data) == Success &&
+    if (XGetWindowProperty(display, GDK_WINDOW_XID(gdkWindow),
+                           XInternAtom(display, "_NET_WM_WINDOW_OPACITY", False), 0, 1, False, XA_CARDINAL,
+                           &type, &format, &count, &remaining, &data) == Success &&
         count == 1 && data)
         value = *reinterpret_cast<unsigned long*>(data) & 0xFFFFFFFFul;  // format 32 arrives as a long
     if (data) XFree(data);
@@ -62,7 +63,8 @@ struct PanelTest : testing::Test {
 
     bool showAndWait(FloatingBrowserPanel& window) {
         bool mapped = false;
-        auto connection = window.signal_map_event().connect([&](GdkEventAny*) { return mapped = true, false; });
+        auto connection =
+            window.signal_map_event().connect([&](GdkEventAny*) { return mapped = true, false; });
         window.show_all();
         bool ok = spinUntil([&] { return mapped; });
         connection.disconnect();
@@ -138,7 +140,8 @@ TEST_F(PanelTest, WithoutARememberedFrameTakesTheDefaultSizeCentred) {
     auto layout = panel->screens();
     ASSERT_TRUE(layout.mainScreen);
     Rect expected = initialFrame(std::nullopt, 420, 5000, layout);
-    EXPECT_EQ(expected.height, layout.screens[*layout.mainScreen].visibleFrame.height);  // cut to the work area
+    EXPECT_EQ(expected.height,
+              layout.screens[*layout.mainScreen].visibleFrame.height);  // cut to the work area
     panel->applyFrame(std::nullopt, 420, 5000);
     ASSERT_TRUE(showAndWait(*panel));
     EXPECT_TRUE(settlesAt(*panel, expected)) << testing::PrintToString(panel->frame());
@@ -210,7 +213,8 @@ TEST(ScreenLayoutOfDisplay, ListsTheMonitorsWithTheirNumbers) {
         Gdk::Rectangle area;
         monitor->get_workarea(area);
         EXPECT_EQ(layout.screens[i].visibleFrame,
-                  (Rect{double(area.get_x()), double(area.get_y()), double(area.get_width()), double(area.get_height())}));
+                  (Rect{double(area.get_x()), double(area.get_y()), double(area.get_width()),
+                        double(area.get_height())}));
         std::string name = monitor->get_model();
         if (name.empty())
             EXPECT_FALSE(layout.screens[i].displayID);
