@@ -153,4 +153,9 @@ Error unknownReadError(const std::string& path) {
                                                {displayName(path)})};
 }
 
+Error encodingError(const std::string& path) {
+    return Error{kEncodingFailed, localizedFormat("The data for “%@” could not be written because it contains values that cannot be stored.",
+                                                  {displayName(path)})};
+}
+
 }  // namespace quenlith::files

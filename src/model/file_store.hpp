@@ -22,6 +22,7 @@ inline constexpr const char* kFolderFailed = "file.folder";
 inline constexpr const char* kRemoveFailed = "file.remove";
 inline constexpr const char* kCorruptFile = "file.corrupt";
 inline constexpr const char* kUnknownRead = "file.unknownRead";
+inline constexpr const char* kEncodingFailed = "file.encoding";
 
 // "<path>.backup": the companion kept beside a file.
 std::string backupPath(const std::string& path);
@@ -56,5 +57,7 @@ Status removeFileIfPresent(const std::string& path);
 Error noSuchFileError(const std::string& path);
 Error corruptFileError(const std::string& path);
 Error unknownReadError(const std::string& path);
+// Content that cannot be written as JSON (a non-finite number, text that is not UTF-8).
+Error encodingError(const std::string& path);
 
 }  // namespace quenlith::files
