@@ -9,7 +9,8 @@
 
 #include "model/clock.hpp"
 #include "model/uuid.hpp"
-#include "model/web_app_profile.hpp"
+#include "model/codable_rect.hpp"
+#include "model/window_session_reference.hpp"
 
 namespace quenlith {
 

@@ -7,6 +7,7 @@
 #include "model/json_coding.hpp"
 #include "model/library_address_rules.hpp"
 #include "model/library_text.hpp"
+#include "model/text_limits.hpp"
 #include "model/localization.hpp"
 
 namespace quenlith {
@@ -24,7 +25,7 @@ void LibraryDocument::recordVisit(std::string_view url, std::string_view title, 
         return visit.address == url || date.secondsSince(visit.date) > kHistoryLifetimeSeconds;
     });
     history.insert(history.begin(),
-                   HistoryVisit{Uuid::random(), std::string(url), firstCharacters(title, kVisitTitleCharacters), date});
+                   HistoryVisit{Uuid::random(), std::string(url), prefixCharacters(title, kVisitTitleCharacters), date});
     if (history.size() > kMaximumHistoryVisits) history.resize(kMaximumHistoryVisits);
 }
 
@@ -124,7 +125,7 @@ bool windowIsValid(const SceneWindow& window) {
 }
 
 bool sceneIsValid(const BrowserScene& scene) {
-    if (trimmedText(scene.name).empty() || !hasAtMostCharacters(scene.name, 100)) return false;
+    if (trimmedWhitespaceAndNewlines(scene.name).empty() || !hasAtMostCharacters(scene.name, 100)) return false;
     if (scene.windows.empty() || scene.windows.size() > 20) return false;
     if (!idsAreDistinct(scene.windows)) return false;
     return std::all_of(scene.windows.begin(), scene.windows.end(), windowIsValid);

@@ -4,6 +4,7 @@
 #include "model/library_address_rules.hpp"
 #include "model/library_file.hpp"
 #include "model/library_text.hpp"
+#include "model/text_limits.hpp"
 #include "model/localization.hpp"
 #include "model/logging.hpp"
 
@@ -67,7 +68,7 @@ bool LibraryStore::update(const std::function<void(LibraryDocument&)>& mutation)
 
 bool LibraryStore::save(PageClip clip) {
     clip.modified = clock_.now();
-    clip.title = trimmedText(clip.title);
+    clip.title = trimmedWhitespaceAndNewlines(clip.title);
     if (clip.title.empty()) {
         std::string host;
         if (auto address = acceptedWebsiteAddress(clip.address)) {
@@ -78,7 +79,7 @@ bool LibraryStore::save(PageClip clip) {
         }
         clip.title = host.empty() ? localizedString("Saved Page") : host;
     }
-    clip.collection = trimmedText(clip.collection);
+    clip.collection = trimmedWhitespaceAndNewlines(clip.collection);
     return update([&clip](LibraryDocument& document) { document.upsert(std::move(clip)); });
 }
 

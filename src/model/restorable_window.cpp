@@ -5,6 +5,7 @@
 #include "model/json_coding.hpp"
 #include "model/library_address_rules.hpp"
 #include "model/library_text.hpp"
+#include "model/text_limits.hpp"
 
 namespace quenlith {
 
@@ -85,7 +86,7 @@ std::optional<RestorableWindow> RestorableWindow::sanitized() const {
         }
         if (!keep) continue;
         RestorableTab cleaned = tab;
-        cleaned.title = firstCharacters(tab.title, kRestorableTitleCharacters);
+        cleaned.title = prefixCharacters(tab.title, kRestorableTitleCharacters);
         if (cleaned.startPage) {
             cleaned.address.reset();
             cleaned.readingPosition.reset();
