@@ -1,5 +1,7 @@
 #include "browser/secret_store.hpp"
 
+#include <optional>
+
 #include <libsecret/secret.h>
 
 #include "browser/gobject_ptr.hpp"
