@@ -16,13 +16,30 @@ struct ChildProcessOptions {
     // What the child should do, read there with childPhase().
     std::string phase;
     std::map<std::string, std::string> environment;
+
+    ChildProcessOptions& withPrivateBus() {
+        privateBus = true;
+        return *this;
+    }
+    ChildProcessOptions& trusting(const std::string& bundle) {
+        trustBundle = bundle;
+        return *this;
+    }
+    ChildProcessOptions& inPhase(const std::string& name) {
+        phase = name;
+        return *this;
+    }
+    ChildProcessOptions& withVariable(const std::string& name, const std::string& value) {
+        environment[name] = value;
+        return *this;
+    }
 };
 
 // In the test process: runs the current test again in a child process, spinning the main loop
 // meanwhile (servers of the test keep answering), reports the child's failures or skip as this
 // test's own, and returns false. In the child process: returns true at once.
 //
-//   if (!runInChildProcess({.privateBus = true})) return;
+//   if (!runInChildProcess(ChildProcessOptions().withPrivateBus())) return;
 //   ... the test body, in the child ...
 bool runInChildProcess(const ChildProcessOptions& options);
 
