@@ -17,6 +17,7 @@
 #include "model/localization.hpp"
 #include "model/localization_testing.hpp"
 #include "model/mo_catalog.hpp"
+#include "model/suggested_website.hpp"
 #include "model/text_format.hpp"
 
 namespace quenlith {
@@ -194,6 +195,9 @@ TEST(MoCatalog, LoadsTheShippedCatalog) {
     ASSERT_NE(catalog->lookup("OK"), nullptr);
     EXPECT_EQ(*catalog->lookup("OK"), "好");
     EXPECT_FALSE(MoCatalog::load(resourcePath("locale/missing.mo")));
+    // The texts of the model's own tables are all translated.
+    for (const auto& row : SuggestedWebsite::all()) EXPECT_NE(catalog->lookup(row.name), nullptr) << row.name;
+    EXPECT_NE(catalog->lookup("System Default"), nullptr);
 }
 
 // --- Language resolution ---
