@@ -6,6 +6,7 @@
 #include <glib.h>
 
 #include "model/localization.hpp"
+#include "model/uri_flags.hpp"
 
 namespace quenlith {
 namespace {
@@ -53,7 +54,7 @@ bool isWebAddress(std::string_view uri) {
 std::optional<std::string> uriHost(std::string_view uri) {
     std::string text(uri);
     char* host = nullptr;
-    if (!g_uri_split(text.c_str(), G_URI_FLAGS_ENCODED, nullptr, nullptr, &host, nullptr, nullptr, nullptr, nullptr,
+    if (!g_uri_split(text.c_str(), kUriFlags, nullptr, nullptr, &host, nullptr, nullptr, nullptr, nullptr,
                      nullptr)) {
         return std::nullopt;
     }

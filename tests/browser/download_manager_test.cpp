@@ -8,6 +8,7 @@
 #include <webkit2/webkit2.h>
 
 #include "browser/download_manager.hpp"
+#include "browser/scripted_location_chooser.hpp"
 #include "browser/streaming_server.hpp"
 #include "support/main_loop.hpp"
 #include "support/temp_environment.hpp"
@@ -19,24 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::spinUntil;
 
-// Answers the save question from the test instead of a dialog.
-class ScriptedChooser final : public DownloadLocationChooser {
-public:
-    struct Question {
-        std::string fileName;
-        GtkWindow* parent;
-        Reply reply;
-    };
-    std::vector<Question> questions;
-
-    void chooseLocation(const std::string& fileName, GtkWindow* parent, Reply reply) override {
-        questions.push_back({fileName, parent, std::move(reply)});
-    }
-    void answer(std::size_t index, std::optional<std::string> path) {
-        auto reply = std::move(questions.at(index).reply);
-        reply(std::move(path));
-    }
-};
+using ScriptedChooser = test::ScriptedLocationChooser;
 
 // Follows the engine's own report that a download is over, independent of the manager.
 struct EngineEnd {
