@@ -9,6 +9,7 @@ struct VerdictCase {
     const char* uri;
     NavigationVerdict verdict;
 };
+void PrintTo(const VerdictCase& c, std::ostream* out) { *out << '"' << c.uri << '"'; }
 
 class NavigationVerdictTest : public ::testing::TestWithParam<VerdictCase> {};
 
@@ -72,6 +73,7 @@ struct HostCase {
     const char* home;
     bool same;
 };
+void PrintTo(const HostCase& c, std::ostream* out) { *out << c.page << " vs " << c.home; }
 
 class WebsiteHostTest : public ::testing::TestWithParam<HostCase> {};
 

@@ -16,6 +16,9 @@ struct ResponseCase {
     std::optional<const char*> disposition;
     ResponseVerdict verdict;
 };
+void PrintTo(const ResponseCase& c, std::ostream* out) {
+    *out << (c.supported ? "supported" : "unsupported") << " / " << (c.disposition ? *c.disposition : "(none)");
+}
 
 class ResponseVerdictTest : public ::testing::TestWithParam<ResponseCase> {};
 
@@ -48,6 +51,7 @@ struct FailureCase {
     int code;
     bool silent;
 };
+void PrintTo(const FailureCase& c, std::ostream* out) { *out << g_quark_to_string(c.domain()) << " " << c.code; }
 
 class PageFailureTest : public ::testing::TestWithParam<FailureCase> {};
 
@@ -119,6 +123,9 @@ struct AnswerCase {
     std::optional<std::size_t> button;
     ScriptDialogAnswer answer;
 };
+void PrintTo(const AnswerCase& c, std::ostream* out) {
+    *out << "dialog " << static_cast<int>(c.kind) << " button " << (c.button ? std::to_string(*c.button) : "none");
+}
 
 class ScriptDialogAnswerTest : public ::testing::TestWithParam<AnswerCase> {};
 
@@ -153,6 +160,10 @@ struct CaptureCase {
     const char* page;
     std::optional<const char*> message;
 };
+void PrintTo(const CaptureCase& c, std::ostream* out) {
+    *out << c.page << (c.request.camera ? " camera" : "") << (c.request.microphone ? " microphone" : "")
+         << (c.request.screen ? " screen" : "");
+}
 
 class MediaCaptureQuestionTest : public ::testing::TestWithParam<CaptureCase> {};
 

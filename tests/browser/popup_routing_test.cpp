@@ -11,6 +11,9 @@ struct RouteCase {
     std::optional<const char*> uri;
     PopupRoute route;
 };
+void PrintTo(const RouteCase& c, std::ostream* out) {
+    *out << (c.persistent ? "" : "private ") << rawValue(c.behavior) << " " << (c.uri ? *c.uri : "(none)");
+}
 
 class PopupRoutingTest : public ::testing::TestWithParam<RouteCase> {};
 
