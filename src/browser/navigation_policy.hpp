@@ -1,0 +1,43 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quenlith {
+
+// What happens to a navigation a page (or the user) starts, judged by its address alone.
+enum class NavigationVerdict {
+    allow,              // the web view loads it (the controller still applies the ad filter first)
+    refuse,             // cancelled silently: no address, file: or javascript:
+    askToOpenOutside,   // cancelled; the user may hand it to another application (mailto:, tel:, …)
+};
+
+// The scheme as written ("" when the text has none).
+std::string uriScheme(std::string_view uri);
+
+// http, https, about, blob, data, file and javascript are the web view's own schemes.
+bool isHandledScheme(std::string_view scheme);
+
+NavigationVerdict navigationVerdict(std::string_view uri);
+
+// True for an address the user's default browser can take: scheme http or https.
+bool isWebAddress(std::string_view uri);
+
+// The host of an address, absent when the address has none (or an empty one) or does not parse.
+std::optional<std::string> uriHost(std::string_view uri);
+
+// Whether a page belongs to the website for its title and icon: the hosts of the page and of the
+// website's home address are equal without regard to ASCII case; two absent hosts count as equal.
+bool isSameWebsiteHost(std::string_view pageURI, std::string_view homeURL);
+
+// The question before a link leaves the application.
+struct OutsideLinkQuestion {
+    std::string message;      // "Open another application?"
+    std::string information;  // names the scheme as written
+    std::string openButton;   // first button: hands the link to the system
+    std::string cancelButton;
+};
+OutsideLinkQuestion outsideLinkQuestion(std::string_view uri);
+
+}  // namespace quenlith
