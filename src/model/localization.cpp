@@ -1,36 +1,146 @@
 #include "model/localization.hpp"
 
-// Placeholder lookup until the catalog reader lands: English text, simple substitution.
+#include <memory>
+#include <mutex>
+
+#include <glib.h>
+#include <unicode/locid.h>
+
+#include "model/app_paths.hpp"
+#include "model/json_text.hpp"
+#include "model/localization_testing.hpp"
+#include "model/mo_catalog.hpp"
+#include "model/text_format.hpp"
+
 namespace quenlith {
 
-std::string localizedString(std::string_view english) { return std::string(english); }
+namespace {
 
-std::string localizedFormat(std::string_view englishFormat, const std::vector<FormatArgument>& arguments) {
-    std::string out;
-    std::size_t next = 0;
-    for (std::size_t i = 0; i < englishFormat.size(); ++i) {
-        char c = englishFormat[i];
-        if (c != '%' || i + 1 >= englishFormat.size()) {
-            out.push_back(c);
-            continue;
-        }
-        std::size_t j = i + 1;
-        if (englishFormat[j] == '%') {
-            out.push_back('%');
-            i = j;
-            continue;
-        }
-        while (j < englishFormat.size() && (englishFormat[j] == 'l')) ++j;
-        if (j < englishFormat.size() && next < arguments.size()) {
-            const auto& argument = arguments[next++];
-            if (auto text = std::get_if<std::string>(&argument))
-                out += *text;
-            else
-                out += std::to_string(std::get<std::int64_t>(argument));
-            i = j;
+constexpr const char* kEnglish = "en";
+constexpr const char* kSimplifiedChinese = "zh-Hans";
+constexpr const char* kLanguageKey = "interfaceLanguage";
+
+// The settings file is small; anything far larger is not ours and is ignored.
+constexpr gsize kMaximumSettingsSize = 16 * 1024 * 1024;
+
+// The text stored under "interfaceLanguage"; nothing when the file, the key or a string is missing.
+std::optional<std::string> storedLanguageChoice() {
+    gchar* contents = nullptr;
+    gsize length = 0;
+    if (!g_file_get_contents(settingsFilePath().c_str(), &contents, &length, nullptr)) return std::nullopt;
+    std::optional<std::string> choice;
+    if (length <= kMaximumSettingsSize) {
+        auto json = parseJsonText(std::string_view(contents, length));
+        if (json && json->is_object()) {
+            auto it = json->find(kLanguageKey);
+            if (it != json->end() && it->is_string()) choice = it->get<std::string>();
         }
     }
-    return out;
+    g_free(contents);
+    return choice;
+}
+
+// Which available localisation serves one preferred language, if any. Chinese is served when its
+// script is Simplified, written or implied: "zh", "zh_CN", "zh_SG", "zh-Hans…" are; Traditional
+// forms ("zh_TW", "zh_HK", "zh_MO", "zh-Hant…") are not, so the next preference decides.
+std::optional<std::string> servingLocalization(const std::string& preferred) {
+    std::string tag = preferred.substr(0, preferred.find_first_of(".@"));
+    if (tag.empty() || tag == "C" || tag == "POSIX") return std::nullopt;
+    for (char& c : tag)
+        if (c == '_') c = '-';
+    UErrorCode status = U_ZERO_ERROR;
+    icu::Locale locale = icu::Locale::forLanguageTag(tag, status);
+    if (U_FAILURE(status) || locale.isBogus()) return std::nullopt;
+    std::string language = locale.getLanguage();
+    if (language == "en") return std::string(kEnglish);
+    if (language != "zh") return std::nullopt;
+    locale.addLikelySubtags(status);
+    if (U_FAILURE(status)) return std::nullopt;
+    if (std::string(locale.getScript()) == "Hans") return std::string(kSimplifiedChinese);
+    return std::nullopt;
+}
+
+struct Localization {
+    std::string languageCode;
+    std::optional<MoCatalog> catalog;
+    TextFormatter formatter;
+};
+
+std::mutex mutex;
+std::shared_ptr<const Localization> current;
+
+std::shared_ptr<const Localization> makeLocalization() {
+    std::string code = localization_testing::resolveLanguageCode(
+        storedLanguageChoice(), localization_testing::preferredLanguagesFromEnvironment());
+    std::optional<MoCatalog> catalog;
+    // English is the key itself and needs no catalog; a missing or corrupt catalog means English
+    // texts with the language's number formatting.
+    if (code == kSimplifiedChinese) catalog = MoCatalog::load(resourcePath("locale/zh_Hans.mo"));
+    return std::make_shared<const Localization>(Localization{code, std::move(catalog), TextFormatter(code)});
+}
+
+std::shared_ptr<const Localization> localization() {
+    std::lock_guard lock(mutex);
+    if (!current) current = makeLocalization();
+    return current;
+}
+
+}  // namespace
+
+namespace localization_testing {
+
+std::string resolveLanguageCode(const std::optional<std::string>& storedChoice,
+                                const std::vector<std::string>& preferredLanguages) {
+    if (storedChoice == kEnglish) return kEnglish;
+    if (storedChoice == kSimplifiedChinese) return kSimplifiedChinese;
+    for (const auto& preferred : preferredLanguages)
+        if (auto code = servingLocalization(preferred)) return *code;
+    return kEnglish;
+}
+
+std::vector<std::string> preferredLanguagesFromEnvironment() {
+    // The platform lists every entry followed by its generalisations ("zh_TW", then "zh"); only
+    // the entries themselves are preferences, or "zh_TW" would be served as Simplified Chinese.
+    std::vector<std::string> preferred;
+    gchar** variants = nullptr;
+    for (const gchar* const* name = g_get_language_names(); *name; ++name) {
+        if (variants && g_strv_contains(variants, *name)) continue;
+        g_strfreev(variants);
+        variants = g_get_locale_variants(*name);
+        preferred.emplace_back(*name);
+    }
+    g_strfreev(variants);
+    return preferred;
+}
+
+void reset() {
+    std::lock_guard lock(mutex);
+    current.reset();
+}
+
+std::string effectiveLanguageCode() { return localization()->languageCode; }
+
+}  // namespace localization_testing
+
+std::string localizedString(std::string_view english) {
+    auto state = localization();
+    if (state->catalog)
+        if (const std::string* text = state->catalog->lookup(english)) return *text;
+    return std::string(english);
+}
+
+std::string localizedFormat(std::string_view englishFormat, const std::vector<FormatArgument>& arguments) {
+    auto state = localization();
+    std::string_view format = englishFormat;
+    if (state->catalog) {
+        if (const std::string* translated = state->catalog->lookup(englishFormat)) {
+            // A translation that takes other arguments than the English text would show wrong or
+            // missing values: the English format is used instead.
+            auto expected = placeholderKinds(englishFormat);
+            if (expected && placeholderKinds(*translated) == expected) format = *translated;
+        }
+    }
+    return state->formatter.format(format, arguments);
 }
 
 }  // namespace quenlith

@@ -1,0 +1,415 @@
+#include <gtest/gtest.h>
+
+#include <glib.h>
+#include <glib/gstdio.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <map>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "model/app_paths.hpp"
+#include "model/interface_language.hpp"
+#include "model/localization.hpp"
+#include "model/localization_testing.hpp"
+#include "model/mo_catalog.hpp"
+#include "model/text_format.hpp"
+
+namespace quenlith {
+namespace {
+
+using Entries = std::vector<std::pair<std::string, std::string>>;
+
+// Writes a compiled catalog the way msgfmt lays it out: header, two tables, then the strings.
+std::string buildCatalog(const Entries& entries, bool bigEndian = false) {
+    std::string out;
+    auto word = [&](std::uint32_t value) {
+        for (int i = 0; i < 4; ++i) {
+            int shift = bigEndian ? (3 - i) * 8 : i * 8;
+            out.push_back(static_cast<char>((value >> shift) & 0xFF));
+        }
+    };
+    auto count = static_cast<std::uint32_t>(entries.size());
+    std::uint32_t originals = 28, translations = 28 + 8 * count;
+    std::uint32_t offset = translations + 8 * count;
+    word(0x950412de);
+    word(0);
+    word(count);
+    word(originals);
+    word(translations);
+    word(0);
+    word(0);
+    std::string strings;
+    std::vector<std::uint32_t> table;
+    for (bool translated : {false, true})
+        for (const auto& [key, value] : entries) {
+            const std::string& text = translated ? value : key;
+            table.push_back(static_cast<std::uint32_t>(text.size()));
+            table.push_back(offset + static_cast<std::uint32_t>(strings.size()));
+            strings += text;
+            strings.push_back('\0');
+        }
+    for (auto value : table) word(value);
+    return out + strings;
+}
+
+// Sets environment variables for one test and puts the old values back afterwards; the text lookup
+// resolves again on both sides.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment() {
+        root_ = g_dir_make_tmp("quenlith-localization-XXXXXX", nullptr);
+        for (const char* name : kNames) {
+            const char* value = g_getenv(name);
+            saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
+            g_unsetenv(name);
+        }
+        g_setenv("XDG_CONFIG_HOME", (root_ + "/config").c_str(), TRUE);
+        g_setenv("LANG", "C.UTF-8", TRUE);
+        localization_testing::reset();
+    }
+    ~ScopedEnvironment() {
+        for (const auto& [name, value] : saved_) {
+            if (value)
+                g_setenv(name, value->c_str(), TRUE);
+            else
+                g_unsetenv(name);
+        }
+        removeTree(root_);
+        localization_testing::reset();
+    }
+
+    void set(const char* name, const std::string& value) { g_setenv(name, value.c_str(), TRUE); }
+
+    void storeSettings(const std::string& text) {
+        g_mkdir_with_parents(applicationConfigDirectory().c_str(), 0700);
+        ASSERT_TRUE(g_file_set_contents(settingsFilePath().c_str(), text.data(), static_cast<gssize>(text.size()), nullptr));
+    }
+
+    // Points the resources at a folder holding only the given catalog bytes.
+    void useCatalog(const std::string& bytes) {
+        std::string resources = root_ + "/resources";
+        g_mkdir_with_parents((resources + "/locale").c_str(), 0700);
+        ASSERT_TRUE(g_file_set_contents((resources + "/locale/zh_Hans.mo").c_str(), bytes.data(),
+                                        static_cast<gssize>(bytes.size()), nullptr));
+        set("QUENLITH_RESOURCE_DIR", resources);
+    }
+
+private:
+    static void removeTree(const std::string& path) {
+        if (g_file_test(path.c_str(), G_FILE_TEST_IS_DIR) && !g_file_test(path.c_str(), G_FILE_TEST_IS_SYMLINK)) {
+            if (GDir* dir = g_dir_open(path.c_str(), 0, nullptr)) {
+                while (const char* name = g_dir_read_name(dir)) removeTree(path + "/" + name);
+                g_dir_close(dir);
+            }
+            g_rmdir(path.c_str());
+        } else {
+            g_unlink(path.c_str());
+        }
+    }
+
+    static constexpr const char* kNames[] = {"XDG_CONFIG_HOME", "LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG",
+                                             "QUENLITH_RESOURCE_DIR"};
+    std::string root_;
+    std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
+};
+
+// --- Compiled catalogs ---
+
+TEST(MoCatalog, ReadsBothByteOrders) {
+    Entries entries = {{"", "Content-Type: text/plain; charset=UTF-8\n"},
+                       {"Close", "关闭"},
+                       {"menu\x04Open", "打开（菜单）"},
+                       {std::string("File\0Files", 10), std::string("文件\0文件们", 17)},
+                       {"Untranslated", ""}};
+    for (bool bigEndian : {false, true}) {
+        auto catalog = MoCatalog::parse(buildCatalog(entries, bigEndian));
+        ASSERT_TRUE(catalog) << bigEndian;
+        ASSERT_NE(catalog->lookup("Close"), nullptr);
+        EXPECT_EQ(*catalog->lookup("Close"), "关闭");
+        ASSERT_NE(catalog->lookup("File"), nullptr);
+        EXPECT_EQ(*catalog->lookup("File"), "文件");
+        EXPECT_EQ(catalog->lookup(""), nullptr);              // the header is no translation
+        EXPECT_EQ(catalog->lookup("Open"), nullptr);          // context entries are not ours
+        EXPECT_EQ(catalog->lookup("Untranslated"), nullptr);  // an empty translation falls back
+        EXPECT_EQ(catalog->lookup("close"), nullptr);
+    }
+}
+
+TEST(MoCatalog, RefusesMalformedFiles) {
+    std::string valid = buildCatalog({{"Close", "关闭"}, {"Open", "打开"}});
+    ASSERT_TRUE(MoCatalog::parse(valid));
+    auto patched = [&](std::size_t offset, std::uint32_t value) {
+        std::string bytes = valid;
+        for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+        return bytes;
+    };
+    std::map<std::string, std::string> cases = {
+        {"empty", ""},
+        {"bad magic", patched(0, 0x12345678)},
+        {"major revision 2", patched(4, 0x00020000)},
+        {"huge count", patched(8, 0x7FFFFFFF)},
+        {"original table outside", patched(12, static_cast<std::uint32_t>(valid.size()))},
+        {"translation table wraps", patched(16, 0xFFFFFFF8)},
+        {"string length past the end", patched(28, 0xFFFFFFFF)},
+        {"string offset past the end", patched(32, static_cast<std::uint32_t>(valid.size()))},
+    };
+    for (const auto& [name, bytes] : cases) EXPECT_FALSE(MoCatalog::parse(bytes)) << name;
+    // Every truncation loses at least the final terminator.
+    for (std::size_t length = 0; length < valid.size(); ++length)
+        EXPECT_FALSE(MoCatalog::parse(std::string_view(valid).substr(0, length))) << length;
+}
+
+TEST(MoCatalog, SurvivesRandomCorruption) {
+    std::string valid = buildCatalog({{"Close", "关闭"}, {"Open", "打开"}, {"Save", "保存"}});
+    std::mt19937 random(20240521);
+    for (int round = 0; round < 5000; ++round) {
+        std::string bytes = valid;
+        int flips = 1 + static_cast<int>(random() % 4);
+        for (int i = 0; i < flips; ++i) bytes[random() % bytes.size()] = static_cast<char>(random());
+        auto catalog = MoCatalog::parse(bytes);
+        if (!catalog) continue;
+        for (const char* key : {"Close", "Open", "Save"}) {
+            if (const std::string* text = catalog->lookup(key)) {
+                EXPECT_TRUE(g_utf8_validate(text->data(), static_cast<gssize>(text->size()), nullptr));
+            }
+        }
+    }
+}
+
+TEST(MoCatalog, SkipsTranslationsThatAreNotUtf8) {
+    auto catalog = MoCatalog::parse(buildCatalog({{"Close", "\xFF\xFE"}, {"Open", "打开"}}));
+    ASSERT_TRUE(catalog);
+    EXPECT_EQ(catalog->lookup("Close"), nullptr);
+    EXPECT_NE(catalog->lookup("Open"), nullptr);
+}
+
+TEST(MoCatalog, LoadsTheShippedCatalog) {
+    auto catalog = MoCatalog::load(resourcePath("locale/zh_Hans.mo"));
+    ASSERT_TRUE(catalog);
+    ASSERT_NE(catalog->lookup("OK"), nullptr);
+    EXPECT_EQ(*catalog->lookup("OK"), "好");
+    EXPECT_FALSE(MoCatalog::load(resourcePath("locale/missing.mo")));
+}
+
+// --- Language resolution ---
+
+struct ResolutionCase {
+    const char* name;
+    std::optional<std::string> stored;
+    std::vector<std::string> preferred;
+    const char* expected;
+};
+
+class LanguageResolution : public ::testing::TestWithParam<ResolutionCase> {};
+
+TEST_P(LanguageResolution, ChoosesTheServingLocalization) {
+    const auto& c = GetParam();
+    EXPECT_EQ(localization_testing::resolveLanguageCode(c.stored, c.preferred), c.expected) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LanguageResolution,
+    ::testing::Values(
+        ResolutionCase{"stored English beats Chinese preference", "en", {"zh_CN.UTF-8"}, "en"},
+        ResolutionCase{"stored Chinese beats English preference", "zh-Hans", {"en_US.UTF-8"}, "zh-Hans"},
+        ResolutionCase{"system follows preference", "system", {"zh_CN.UTF-8"}, "zh-Hans"},
+        ResolutionCase{"unknown stored text is system", "klingon", {"zh_CN"}, "zh-Hans"},
+        ResolutionCase{"stored code is case-sensitive", "zh-hans", {"fr"}, "en"},
+        ResolutionCase{"no entry, Chinese first", std::nullopt, {"zh_CN", "en"}, "zh-Hans"},
+        ResolutionCase{"French then English", std::nullopt, {"fr_FR", "en_GB"}, "en"},
+        ResolutionCase{"French then Chinese", std::nullopt, {"fr_FR", "zh_SG"}, "zh-Hans"},
+        ResolutionCase{"only French", std::nullopt, {"fr_FR.UTF-8"}, "en"},
+        ResolutionCase{"nothing preferred", std::nullopt, {}, "en"},
+        ResolutionCase{"C locale", std::nullopt, {"C.UTF-8", "C"}, "en"},
+        ResolutionCase{"bare zh", std::nullopt, {"zh"}, "zh-Hans"},
+        ResolutionCase{"script tag", std::nullopt, {"zh-Hans"}, "zh-Hans"},
+        ResolutionCase{"script with region", std::nullopt, {"zh_Hans_HK"}, "zh-Hans"},
+        ResolutionCase{"Taiwan is Traditional", std::nullopt, {"zh_TW.UTF-8", "en"}, "en"},
+        ResolutionCase{"Hong Kong is Traditional", std::nullopt, {"zh_HK"}, "en"},
+        ResolutionCase{"Traditional, then Simplified", std::nullopt, {"zh-Hant", "zh_CN"}, "zh-Hans"},
+        ResolutionCase{"garbage entries", std::nullopt, {"", "@", "..", "zh_CN"}, "zh-Hans"}),
+    [](const auto& info) {
+        std::string name = info.param.name;
+        for (char& c : name)
+            if (!g_ascii_isalnum(c)) c = '_';
+        return name;
+    });
+
+TEST(PreferredLanguages, KeepsTheEnvironmentsEntriesInOrder) {
+    ScopedEnvironment environment;
+    environment.set("LANGUAGE", "zh_TW:fr:en");
+    EXPECT_EQ(localization_testing::preferredLanguagesFromEnvironment(),
+              (std::vector<std::string>{"zh_TW", "fr", "en", "C"}));
+    g_unsetenv("LANGUAGE");
+    environment.set("LC_MESSAGES", "zh_CN.UTF-8");
+    auto preferred = localization_testing::preferredLanguagesFromEnvironment();
+    ASSERT_FALSE(preferred.empty());
+    EXPECT_EQ(preferred.front(), "zh_CN.UTF-8");
+    EXPECT_EQ(std::count(preferred.begin(), preferred.end(), "zh"), 0);
+}
+
+// --- Lookup in one process, resolved again per case ---
+
+TEST(TextLookup, StoredChineseShowsChineseUnderTheCLocale) {
+    ScopedEnvironment environment;
+    environment.storeSettings(R"({"interfaceLanguage": "zh-Hans", "preferences.v1": {}})");
+    EXPECT_EQ(localization_testing::effectiveLanguageCode(), "zh-Hans");
+    EXPECT_EQ(localizedString("OK"), "好");
+    EXPECT_EQ(localizedString("System Default"), "跟随系统");
+    EXPECT_EQ(displayName(InterfaceLanguage::system), "跟随系统");
+    EXPECT_EQ(displayName(InterfaceLanguage::english), "English");
+    EXPECT_EQ(localizedString("A text nobody translated"), "A text nobody translated");
+}
+
+struct LookupCase {
+    const char* name;
+    const char* settings;  // nullptr: no settings file
+    const char* language;  // LANGUAGE
+    const char* expectedOk;
+};
+
+class TextLookupByEnvironment : public ::testing::TestWithParam<LookupCase> {};
+
+TEST_P(TextLookupByEnvironment, FollowsSettingsThenPreferences) {
+    const auto& c = GetParam();
+    ScopedEnvironment environment;
+    if (c.settings) environment.storeSettings(c.settings);
+    if (c.language) environment.set("LANGUAGE", c.language);
+    EXPECT_EQ(localizedString("OK"), c.expectedOk);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TextLookupByEnvironment,
+    ::testing::Values(LookupCase{"ChineseFirst", nullptr, "zh_CN:en", "好"},
+                      LookupCase{"FrenchThenEnglish", nullptr, "fr:en", "OK"},
+                      LookupCase{"OnlyFrench", nullptr, "fr", "OK"},
+                      LookupCase{"EnglishChosenChinesePreferred", R"({"interfaceLanguage":"en"})", "zh_CN", "OK"},
+                      LookupCase{"SystemChosen", R"({"interfaceLanguage":"system"})", "zh_CN", "好"},
+                      LookupCase{"UnknownChoiceIsSystem", R"({"interfaceLanguage":"de"})", "zh_CN", "好"},
+                      LookupCase{"ChoiceOfWrongType", R"({"interfaceLanguage":1})", "zh_CN", "好"},
+                      LookupCase{"MalformedSettingsFile", "{not json", "zh_CN", "好"},
+                      LookupCase{"SettingsNotAnObject", "[\"en\"]", "zh_CN", "好"},
+                      LookupCase{"TraditionalOnly", nullptr, "zh_TW", "OK"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(TextLookup, PreferencesComeFromLangWhenNothingElseIsSet) {
+    ScopedEnvironment environment;
+    environment.set("LANG", "zh_CN.UTF-8");
+    EXPECT_EQ(localizedString("OK"), "好");
+}
+
+TEST(TextLookup, LanguageIsFixedUntilResolvedAgain) {
+    ScopedEnvironment environment;
+    environment.storeSettings(R"({"interfaceLanguage":"zh-Hans"})");
+    EXPECT_EQ(localizedString("OK"), "好");
+    environment.storeSettings(R"({"interfaceLanguage":"en"})");
+    EXPECT_EQ(localizedString("OK"), "好");  // a saved change waits for the next launch
+    localization_testing::reset();
+    EXPECT_EQ(localizedString("OK"), "OK");
+}
+
+TEST(TextLookup, CorruptOrMissingCatalogFallsBackToEnglish) {
+    std::string valid = buildCatalog({{"OK", "好"}});
+    std::string corrupt = valid;
+    corrupt[28] = '\xFF';  // the first key's length now runs past the end
+    for (const std::string& bytes : {corrupt, std::string("not a catalog"), valid.substr(0, valid.size() - 1)}) {
+        ScopedEnvironment environment;
+        environment.storeSettings(R"({"interfaceLanguage":"zh-Hans"})");
+        environment.useCatalog(bytes);
+        EXPECT_EQ(localizedString("OK"), "OK");
+        EXPECT_EQ(localizedFormat("%ld items", {std::int64_t{3}}), "3 items");
+    }
+    ScopedEnvironment environment;
+    environment.storeSettings(R"({"interfaceLanguage":"zh-Hans"})");
+    environment.set("QUENLITH_RESOURCE_DIR", "/nonexistent-quenlith-resources");
+    EXPECT_EQ(localizedString("OK"), "OK");
+}
+
+TEST(TextLookup, FormatsWithTheTranslationOnlyWhenItsPlaceholdersMatch) {
+    ScopedEnvironment environment;
+    environment.storeSettings(R"({"interfaceLanguage":"zh-Hans"})");
+    environment.useCatalog(buildCatalog({
+        {"%@ has %ld tabs", "%1$@ 有 %2$ld 个标签页"},
+        {"Move %@ to %@", "将 %2$@ 移到 %1$@ 之前"},   // reordered: still the same arguments
+        {"Closed %ld windows", "已关闭 %@ 个窗口"},      // wrong kind
+        {"Opened %@ in %@", "已打开 %@"},                // one argument missing
+        {"Saved %@", "已保存 %@ %@"},                    // one argument too many
+        {"Only text", "仅文字 %ld"},                      // a placeholder the English lacks
+        {"100%% done", "完成 100%%"},
+    }));
+    struct Case {
+        const char* format;
+        std::vector<FormatArgument> arguments;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"%@ has %ld tabs", {std::string("Mail"), std::int64_t{12345}}, "Mail 有 12345 个标签页"},
+        {"Move %@ to %@", {std::string("A"), std::string("B")}, "将 B 移到 A 之前"},
+        {"Closed %ld windows", {std::int64_t{2}}, "Closed 2 windows"},
+        {"Opened %@ in %@", {std::string("x"), std::string("y")}, "Opened x in y"},
+        {"Saved %@", {std::string("page")}, "Saved page"},
+        {"Only text", {}, "Only text"},
+        {"100%% done", {}, "完成 100%"},
+        {"Not in the catalog: %lld", {std::int64_t{-7}}, "Not in the catalog: -7"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(localizedFormat(c.format, c.arguments), c.expected) << c.format;
+}
+
+// --- Formatting ---
+
+TEST(PlaceholderKinds, ListsArgumentPositionsAndKinds) {
+    using K = PlaceholderKind;
+    using Kinds = std::map<std::size_t, PlaceholderKind>;
+    EXPECT_EQ(placeholderKinds("plain 100%"), Kinds{});
+    EXPECT_EQ(placeholderKinds("%@ %d %ld %lld %%"), (Kinds{{0, K::text}, {1, K::integer}, {2, K::integer}, {3, K::integer}}));
+    EXPECT_EQ(placeholderKinds("%2$@ %1$ld"), (Kinds{{0, K::integer}, {1, K::text}}));
+    EXPECT_EQ(placeholderKinds("%1$@ and %1$@ again"), (Kinds{{0, K::text}}));
+    EXPECT_FALSE(placeholderKinds("%1$@ %1$ld"));
+    EXPECT_EQ(placeholderKinds("%s %x %5d %0$@ %llld"), Kinds{});  // not placeholders of ours
+}
+
+struct FormatCase {
+    const char* format;
+    std::vector<FormatArgument> arguments;
+    const char* expected;
+};
+
+class TextFormatting : public ::testing::TestWithParam<FormatCase> {};
+
+TEST_P(TextFormatting, FillsPlaceholdersSafely) {
+    const auto& c = GetParam();
+    TextFormatter formatter("en");
+    EXPECT_EQ(formatter.format(c.format, c.arguments), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TextFormatting,
+    ::testing::Values(
+        FormatCase{"Could not save your websites: %@", {std::string("disk full")}, "Could not save your websites: disk full"},
+        FormatCase{"%d/%ld/%lld", {std::int64_t{1}, std::int64_t{-2}, std::int64_t{9007199254740993}}, "1/-2/9007199254740993"},
+        FormatCase{"%2$@ %1$ld", {std::int64_t{1234567}, std::string("tabs:")}, "tabs: 1234567"},
+        FormatCase{"%% %@%%", {std::string("50")}, "% 50%"},
+        FormatCase{"trailing %", {}, "trailing %"},
+        FormatCase{"%s and %x stay", {std::string("unused")}, "%s and %x stay"},
+        FormatCase{"%@ and %@", {std::string("one")}, "one and %@"},     // too few arguments
+        FormatCase{"%3$@ %1$@", {std::string("a")}, "%3$@ a"},            // position beyond the arguments
+        FormatCase{"%ld items", {std::string("many")}, "many items"},     // text for a number
+        FormatCase{"Tab %@", {std::int64_t{42}}, "Tab 42"},               // number for text
+        FormatCase{"%@", {std::string("%ld %@ %%")}, "%ld %@ %%"},        // arguments are not formats
+        FormatCase{"%ld", {std::numeric_limits<std::int64_t>::min()}, "-9223372036854775808"},
+        FormatCase{"", {std::string("x")}, ""}));
+
+TEST(TextFormatting, WritesNumbersInTheLocalesDigitsWithoutGrouping) {
+    EXPECT_EQ(TextFormatter("en").formatInteger(1234567), "1234567");
+    EXPECT_EQ(TextFormatter("zh-Hans").formatInteger(-1234567), "-1234567");
+    // A locale with its own digits shows that the locale, not the C library, writes the number.
+    EXPECT_EQ(TextFormatter("ar-EG").formatInteger(12), "\u0661\u0662");
+}
+
+}  // namespace
+}  // namespace quenlith
