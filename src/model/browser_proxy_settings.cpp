@@ -8,6 +8,7 @@
 #include "model/json_coding.hpp"
 #include "model/localization.hpp"
 #include "model/text_limits.hpp"
+#include "model/uri_flags.hpp"
 
 namespace quenlith {
 
@@ -38,7 +39,7 @@ bool formsAddressWithHost(const std::string& host, std::int64_t port) {
     address += host.find(':') != std::string::npos ? "[" + host + "]" : host;
     // An out-of-range port is the port check's to report, not a reason to blame the host.
     address += ":" + std::to_string(port >= 0 && port <= kMaximumPort ? port : 1);
-    GUri* uri = g_uri_parse(address.c_str(), G_URI_FLAGS_NONE, nullptr);
+    GUri* uri = g_uri_parse(address.c_str(), kUriFlags, nullptr);
     if (!uri) return false;
     const char* parsedHost = g_uri_get_host(uri);
     bool hasHost = parsedHost && *parsedHost;

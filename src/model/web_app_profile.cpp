@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "model/app_preferences.hpp"
 #include "model/json_coding.hpp"
 #include "model/localization.hpp"
 #include "model/text_limits.hpp"
@@ -75,6 +76,10 @@ WebAppProfile WebAppProfile::newAccountCopy() const {
     // The new account never shares the stored proxy password of its source.
     if (copy.siteProxy) copy.siteProxy->credentialID.reset();
     return copy;
+}
+
+WebAppProfile WebAppProfile::duplicate(const AppPreferences& preferences, std::optional<bool> isolated) const {
+    return duplicate(preferences.isolateNewWindows, isolated);
 }
 
 WebAppProfile WebAppProfile::duplicate(std::optional<bool> isolateNewWindows, std::optional<bool> isolated) const {

@@ -15,6 +15,8 @@
 
 namespace quenlith {
 
+struct AppPreferences;
+
 // Clean-up limits applied by WebAppProfile::normalize().
 inline constexpr double kMinimumOpacity = 0.35;
 inline constexpr double kMaximumOpacity = 1.0;
@@ -80,6 +82,7 @@ struct WebAppProfile {
     // The record of a duplicated window. `isolated` asks for an independent session; when it is
     // absent `isolateNewWindows` of the preferences decides (absent reads as true). A proxied
     // website always gets its own session.
+    WebAppProfile duplicate(const AppPreferences& preferences, std::optional<bool> isolated = std::nullopt) const;
     WebAppProfile duplicate(std::optional<bool> isolateNewWindows, std::optional<bool> isolated) const;
 
     // Copies the live-adjustable fields of `source` (the optional Booleans as plain values).

@@ -1,0 +1,37 @@
+#pragma once
+
+// The application's settings file (settings.json in the configuration folder): one JSON object
+// whose keys have different owners ("preferences.v1", "interfaceLanguage", ...). Every writer
+// changes its own keys and keeps all others.
+
+#include <functional>
+#include <string>
+
+#include <nlohmann/json_fwd.hpp>
+
+#include "model/json_coding.hpp"
+#include "model/result.hpp"
+
+namespace quenlith {
+
+class SettingsFile {
+public:
+    explicit SettingsFile(std::string path);
+
+    const std::string& path() const { return path_; }
+
+    // The file's object; an empty object when the file does not exist. Fails with code
+    // "unreadable" when the file holds no JSON object, and "io" when it cannot be read.
+    Result<Json> read() const;
+
+    // Applies `change` to the current object and writes it back atomically and durably (folder
+    // 0700, file 0600). A file that holds no JSON object is first kept beside it as
+    // "<name>.unreadable-<UUID>", so its contents are never lost. Fails without writing when the
+    // file cannot be read or the result cannot be encoded (for example a non-finite number).
+    Status update(const std::function<void(Json&)>& change);
+
+private:
+    std::string path_;
+};
+
+}  // namespace quenlith

@@ -1,0 +1,263 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cmath>
+#include <filesystem>
+#include <limits>
+#include <string>
+
+#include <glib.h>
+
+#include "model/app_paths.hpp"
+#include "model/json_text.hpp"
+#include "model/preferences_store.hpp"
+#include "model/uuid.hpp"
+#include "support/temp_environment.hpp"
+
+namespace quenlith {
+namespace {
+
+using test::fileExists;
+using test::readFile;
+using test::writeFile;
+
+// Runs every main-loop source that is ready now (idle announcements among them), without waiting.
+void drainMainLoop() {
+    while (g_main_context_iteration(nullptr, FALSE)) {
+    }
+}
+
+Json readSettings() {
+    auto json = parseJsonText(readFile(settingsFilePath()));
+    return json ? *json : Json();
+}
+
+void writeSettings(const Json& json) { writeFile(settingsFilePath(), json.dump()); }
+
+std::vector<std::string> keysWithPrefix(const Json& object, const std::string& prefix) {
+    std::vector<std::string> keys;
+    for (const auto& [key, value] : object.items())
+        if (key.rfind(prefix, 0) == 0) keys.push_back(key);
+    return keys;
+}
+
+Json storedPreferences() {
+    AppPreferences preferences;
+    preferences.theme = AppTheme::dark;
+    BrowserProxySettings proxy;
+    proxy.kind = BrowserProxyKind::socks5;
+    proxy.host = "10.0.0.1";
+    proxy.credentialID = "7A1E8F4C-1111-4222-8333-944455566677";
+    preferences.proxy = proxy;
+    preferences.pinShortcut = ShortcutConfiguration{0x23, kCommandModifier};
+    return preferences;
+}
+
+class PreferencesStoreTest : public testing::Test {
+protected:
+    test::TemporaryEnvironment environment;
+};
+
+TEST_F(PreferencesStoreTest, StartsWithDefaultsWhenNothingIsStored) {
+    PreferencesStore store;
+    const AppPreferences& value = store.value();
+    EXPECT_FALSE(value.showDockIcon);
+    EXPECT_EQ(value.searchEngine, SearchEngine::google);
+    EXPECT_EQ(value.linkBehavior, LinkBehavior::newTab);
+    EXPECT_FALSE(value.restoreWindows);
+    EXPECT_EQ(value.closeBehavior, CloseBehavior::hide);
+    EXPECT_EQ(value.theme, AppTheme::light);
+    EXPECT_EQ(value.defaultOpacity, 1.0);
+    EXPECT_EQ(value.defaultWidth, 480.0);
+    EXPECT_EQ(value.defaultHeight, 720.0);
+    EXPECT_FALSE(value.defaultCompact);
+    EXPECT_FALSE(value.pinShortcut || value.compactShortcut || value.launcherShortcut || value.proxy);
+    EXPECT_FALSE(value.readsHistoryEnabled());
+    EXPECT_EQ(value.readsBackgroundSleepMinutes(), 0);
+    EXPECT_FALSE(value.readsApplicationLinksEnabled());
+    EXPECT_TRUE(value.readsIsolateNewWindows());
+    EXPECT_EQ(value.adFilterSettings(), AdFilterSettings());
+    EXPECT_EQ(store.language(), InterfaceLanguage::system);
+    EXPECT_FALSE(fileExists(settingsFilePath())) << "reading writes nothing";
+}
+
+TEST_F(PreferencesStoreTest, ReadsStoredPreferencesAndLanguage) {
+    Json stored = storedPreferences();
+    stored["backgroundSleepMinutes"] = -5;
+    writeSettings({{"preferences.v1", stored}, {"interfaceLanguage", "zh-Hans"}});
+    PreferencesStore store;
+    EXPECT_EQ(store.value().theme, AppTheme::dark);
+    EXPECT_EQ(store.value().proxy->host, "10.0.0.1");
+    EXPECT_EQ(store.value().backgroundSleepMinutes, -5);
+    EXPECT_EQ(store.value().readsBackgroundSleepMinutes(), 0);
+    EXPECT_EQ(store.value().historyEnabled, std::nullopt);
+    EXPECT_EQ(store.language(), InterfaceLanguage::simplifiedChinese);
+
+    // Another field changes; the stored -5 is written back as it is.
+    store.update([](AppPreferences& p) { p.showDockIcon = true; });
+    EXPECT_EQ(readSettings()["preferences.v1"]["backgroundSleepMinutes"], -5);
+}
+
+TEST_F(PreferencesStoreTest, UnknownLanguageTextsMeanSystem) {
+    for (const Json& language : {Json("fr"), Json("system"), Json("EN"), Json(3), Json(nullptr)}) {
+        writeSettings({{"interfaceLanguage", language}});
+        EXPECT_EQ(PreferencesStore().language(), InterfaceLanguage::system) << language.dump();
+    }
+    writeSettings({{"interfaceLanguage", "en"}});
+    EXPECT_EQ(PreferencesStore().language(), InterfaceLanguage::english);
+}
+
+TEST_F(PreferencesStoreTest, UndecodablePreferencesFallBackAndAreKeptAside) {
+    const std::vector<std::pair<const char*, std::function<void(Json&)>>> damages = {
+        {"missing defaultCompact", [](Json& p) { p.erase("defaultCompact"); }},
+        {"unknown theme", [](Json& p) { p["theme"] = "Blue"; }},
+        {"unknown search engine", [](Json& p) { p["searchEngine"] = "Yahoo"; }},
+        {"proxy that does not decode", [](Json& p) { p["proxy"]["kind"] = "gopher"; }},
+        {"text instead of an object", [](Json& p) { p = p.dump(); }},
+    };
+    for (const auto& [label, damage] : damages) {
+        Json stored = storedPreferences();
+        damage(stored);
+        writeSettings({{"preferences.v1", stored}, {"interfaceLanguage", "en"}, {"someoneElse", {1, 2}}});
+        {
+            PreferencesStore store;
+            EXPECT_EQ(store.value(), AppPreferences()) << label;
+            EXPECT_EQ(readSettings()["preferences.v1"], stored) << label << ": untouched until a save";
+
+            store.update([](AppPreferences& p) { p.restoreWindows = true; });
+            Json settings = readSettings();
+            auto aside = keysWithPrefix(settings, PreferencesStore::kUnreadablePreferencesPrefix);
+            ASSERT_EQ(aside.size(), 1u) << label;
+            EXPECT_TRUE(Uuid::parse(aside[0].substr(std::string(PreferencesStore::kUnreadablePreferencesPrefix).size())))
+                << aside[0];
+            EXPECT_EQ(settings[aside[0]], stored) << label;
+            EXPECT_EQ(settings["preferences.v1"]["restoreWindows"], true) << label;
+            EXPECT_EQ(settings["interfaceLanguage"], "en") << label;
+            EXPECT_EQ(settings["someoneElse"], Json({1, 2})) << label;
+
+            // Later saves keep the one copy and add no more.
+            store.update([](AppPreferences& p) { p.restoreWindows = false; });
+            EXPECT_EQ(keysWithPrefix(readSettings(), PreferencesStore::kUnreadablePreferencesPrefix), aside) << label;
+        }
+        // The kept copy never blocks reading the new value.
+        EXPECT_TRUE(PreferencesStore().value().isolateNewWindows == std::nullopt);
+        std::filesystem::remove(settingsFilePath());
+    }
+}
+
+TEST_F(PreferencesStoreTest, EveryChangeIsStoredAtOnceAsAJsonValue) {
+    PreferencesStore store;
+    store.update([](AppPreferences& p) {
+        p.historyEnabled = true;
+        p.searchEngine = SearchEngine::bing;
+    });
+    // No main-loop turn in between: a quit right after the change keeps it.
+    Json settings = readSettings();
+    ASSERT_TRUE(settings["preferences.v1"].is_object());
+    EXPECT_EQ(settings["preferences.v1"]["historyEnabled"], true);
+    EXPECT_EQ(settings["preferences.v1"]["searchEngine"], "Bing");
+    EXPECT_FALSE(settings.contains("interfaceLanguage")) << "the language is written only when asked";
+    EXPECT_EQ(PreferencesStore().value(), store.value());
+
+    struct stat info {};
+    ASSERT_EQ(stat(settingsFilePath().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    ASSERT_EQ(stat(applicationConfigDirectory().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+}
+
+TEST_F(PreferencesStoreTest, SaveLanguageKeepsThePreferences) {
+    PreferencesStore store;
+    store.update([](AppPreferences& p) { p.theme = AppTheme::system; });
+    store.setLanguage(InterfaceLanguage::simplifiedChinese);
+    EXPECT_FALSE(readSettings().contains("interfaceLanguage"));
+    store.saveLanguage();
+    Json settings = readSettings();
+    EXPECT_EQ(settings["interfaceLanguage"], "zh-Hans");
+    EXPECT_EQ(settings["preferences.v1"]["theme"], "System");
+    EXPECT_EQ(PreferencesStore().language(), InterfaceLanguage::simplifiedChinese);
+}
+
+TEST_F(PreferencesStoreTest, ValueThatCannotBeEncodedLeavesTheStoredOne) {
+    PreferencesStore store;
+    store.update([](AppPreferences& p) { p.defaultWidth = 500; });
+    const std::string before = readFile(settingsFilePath());
+    store.update([](AppPreferences& p) { p.defaultOpacity = std::numeric_limits<double>::quiet_NaN(); });
+    EXPECT_EQ(readFile(settingsFilePath()), before);
+    EXPECT_TRUE(std::isnan(store.value().defaultOpacity)) << "the value itself is still assigned";
+}
+
+TEST_F(PreferencesStoreTest, UnreadableSettingsFileIsKeptBesideTheNewOne) {
+    const std::string garbage = "{\"preferences.v1\": {\"theme\": \"Dark\"";  // cut off mid-write
+    writeFile(settingsFilePath(), garbage);
+    PreferencesStore store;
+    EXPECT_EQ(store.value(), AppPreferences());
+    store.update([](AppPreferences& p) { p.showDockIcon = true; });
+    EXPECT_EQ(readSettings()["preferences.v1"]["showDockIcon"], true);
+    int kept = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(applicationConfigDirectory())) {
+        if (entry.path().filename().string().rfind("settings.json.unreadable-", 0) != 0) continue;
+        ++kept;
+        EXPECT_EQ(readFile(entry.path().string()), garbage);
+    }
+    EXPECT_EQ(kept, 1);
+}
+
+TEST_F(PreferencesStoreTest, ObserversHearOfChangesOnTheMainLoop) {
+    PreferencesStore store;
+    int announcements = 0;
+    AppTheme seen = AppTheme::light;
+    store.signal_changed().connect([&] {
+        ++announcements;
+        seen = store.value().theme;
+    });
+
+    store.update([](AppPreferences& p) { p.theme = AppTheme::dark; });
+    EXPECT_EQ(announcements, 0) << "never from inside the assignment";
+    drainMainLoop();
+    EXPECT_EQ(announcements, 1);
+    EXPECT_EQ(seen, AppTheme::dark);
+
+    store.update([](AppPreferences& p) { p.theme = AppTheme::system; });
+    store.update([](AppPreferences& p) { p.defaultCompact = true; });
+    drainMainLoop();
+    EXPECT_EQ(announcements, 2) << "a burst is announced once";
+
+    store.setValue(store.value());
+    drainMainLoop();
+    EXPECT_EQ(announcements, 2) << "an assignment that changes nothing is not announced";
+
+    store.update([](AppPreferences& p) { p.defaultCompact = false; });
+    store.update([](AppPreferences& p) { p.defaultCompact = true; });
+    drainMainLoop();
+    EXPECT_EQ(announcements, 2) << "changes that cancel out are not announced";
+
+    store.setLanguage(InterfaceLanguage::english);
+    drainMainLoop();
+    EXPECT_EQ(announcements, 3);
+}
+
+TEST_F(PreferencesStoreTest, PendingAnnouncementDiesWithTheStore) {
+    int announcements = 0;
+    {
+        PreferencesStore store;
+        store.signal_changed().connect([&] { ++announcements; });
+        store.update([](AppPreferences& p) { p.showDockIcon = true; });
+    }
+    drainMainLoop();
+    EXPECT_EQ(announcements, 0);
+}
+
+TEST_F(PreferencesStoreTest, FailedWriteKeepsTheValueInMemory) {
+    // The configuration folder is a file: nothing can be written below it.
+    std::filesystem::create_directories(std::filesystem::path(applicationConfigDirectory()).parent_path());
+    writeFile(applicationConfigDirectory(), "not a folder");
+    PreferencesStore store;
+    store.update([](AppPreferences& p) { p.restoreWindows = true; });
+    EXPECT_TRUE(store.value().restoreWindows);
+    EXPECT_EQ(readFile(applicationConfigDirectory()), "not a folder");
+}
+
+}  // namespace
+}  // namespace quenlith
