@@ -117,6 +117,12 @@ void AdBlocking::apply(const AdFilterSettings& settings, WebKitUserContentManage
     if (!done) done = [](Status) {};
     auto entry = entryFor(manager);
     entry->desired = settings.normalized();
+    if (!startedUp_) {
+        startedUp_ = true;
+        // With blocking off no stored list is in use; with it on, the list's load or compilation
+        // clears the others.
+        if (!entry->desired.enabled) removeOtherStoredLists("");
+    }
     runApply(GObjectPtr<WebKitUserContentManager>::retain(manager), std::move(entry), std::move(done));
 }
 

@@ -108,6 +108,7 @@ private:
     std::vector<std::string> domains_;
     std::optional<std::string> errorMessage_;
     bool preparing_ = false;
+    bool startedUp_ = false;  // the first apply of a launch clears lists left in the store
     sigc::signal<void()> signalChanged_;
     std::unordered_map<AdFilterSettings, std::unique_ptr<Task>> tasks_;
     // In insertion order, so the bound drops the oldest other list.

@@ -354,6 +354,14 @@ TEST_F(AdBlockingFakeTest, AListKeptFromAnEarlierLaunchIsLoadedAndOthersAreRemov
     EXPECT_TRUE(spinUntil([&] { return store->stored == std::set<std::string>{identifierOf(settings)}; }));
 }
 
+TEST_F(AdBlockingFakeTest, StartingWithBlockingOffClearsTheStore) {
+    store->stored = {"Quenlith.Ads.v1.0000", "Quenlith.Ads.v1.1111"};
+    auto manager = newManager();
+    blocker->apply(AdFilterSettings{}, manager.get());
+    EXPECT_TRUE(spinUntil([&] { return store->stored.empty(); }));
+    EXPECT_EQ(store->loadCount + store->compileCount, 0);
+}
+
 TEST_F(AdBlockingFakeTest, OnlyTheNewestCompiledListStaysInTheStore) {
     store->stored = {"Quenlith.Ads.v1.old"};
     auto manager = newManager();
