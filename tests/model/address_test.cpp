@@ -55,6 +55,8 @@ INSTANTIATE_TEST_SUITE_P(
         NormalizationCase{"127.0.0.1:3000", "https://127.0.0.1:3000"},
         NormalizationCase{"bücher.de/straße?q=ü", "https://xn--bcher-kva.de/stra%C3%9Fe?q=%C3%BC"},
         NormalizationCase{"例子。测试", "https://xn--fsqu00a.xn--0zwm56d"},
+        NormalizationCase{"https://BÜCHER.de", "https://xn--bcher-kva.de"},
+        NormalizationCase{"\u2603.net", "https://xn--n3h.net"},
         NormalizationCase{"example.com/a\"b<c>{d}|e^f`g\\h",
                           "https://example.com/a%22b%3Cc%3E%7Bd%7D%7Ce%5Ef%60g%5Ch"},
         NormalizationCase{"example.com/100%", "https://example.com/100%25"},
@@ -79,6 +81,9 @@ INSTANTIATE_TEST_SUITE_P(
         NormalizationCase{"https:///path", none}, NormalizationCase{"https:example.com", none},
         NormalizationCase{"https://example.com:99999", none}, NormalizationCase{"https://[::1", none},
         NormalizationCase{"https://exa%20mple.com", none}, NormalizationCase{"https://a%40b.com", none},
+        NormalizationCase{"https://example.com\\@evil.com", none},
+        NormalizationCase{"https://example.com%5C.evil.com", none},
+        NormalizationCase{"\u4F8B\u5B50", none},
         NormalizationCase{"://example.com", none}));
 
 TEST(Normalization, RefusesInvalidUtf8AndEmbeddedNul) {
