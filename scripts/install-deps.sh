@@ -7,7 +7,7 @@ PACKAGES=(
   # build
   build-essential cmake pkg-config gettext
   libgtkmm-3.0-dev libwebkit2gtk-4.1-dev libsoup-3.0-dev
-  libsigc++-2.0-dev nlohmann-json3-dev libicu-dev libsecret-1-dev libdbusmenu-gtk3-dev libx11-dev
+  nlohmann-json3-dev libicu-dev libsigc++-2.0-dev libsecret-1-dev libdbusmenu-gtk3-dev libx11-dev
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth openbox xdotool x11-utils imagemagick

@@ -5,7 +5,8 @@
 #include <unordered_set>
 
 #include "model/json_coding.hpp"
-#include "model/library_address_rules.hpp"
+#include "model/address.hpp"
+#include "model/deduplication.hpp"
 #include "model/library_text.hpp"
 #include "model/text_limits.hpp"
 #include "model/localization.hpp"
@@ -88,8 +89,8 @@ bool isFiniteBetween(double value, double low, double high) {
 }
 
 bool isKeepableWebsiteAddress(std::string_view text) {
-    auto address = acceptedWebsiteAddress(text);
-    return address && isKeepableAddress(*address);
+    auto address = normalizedWebsiteURL(text);
+    return address && isCredentialFreeURL(*address);
 }
 
 template <typename Record>
@@ -105,10 +106,10 @@ bool clipIsValid(const PageClip& clip) {
     if (!hasAtMostCharacters(clip.title, 500) || !hasAtMostCharacters(clip.text, 200'000) ||
         !hasAtMostCharacters(clip.collection, 100))
         return false;
-    auto address = acceptedWebsiteAddress(clip.address);
+    auto address = normalizedWebsiteURL(clip.address);
     if (!address) return false;
     if (clip.readingPosition && !isFiniteBetween(*clip.readingPosition, 0.0, 1.0)) return false;
-    if (clip.readingState && !isKeepableAddress(*address)) return false;
+    if (clip.readingState && !isCredentialFreeURL(*address)) return false;
     return true;
 }
 

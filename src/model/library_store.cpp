@@ -1,7 +1,8 @@
 #include "model/library_store.hpp"
 
 #include "model/file_store.hpp"
-#include "model/library_address_rules.hpp"
+#include "model/address.hpp"
+#include "model/deduplication.hpp"
 #include "model/library_file.hpp"
 #include "model/library_text.hpp"
 #include "model/text_limits.hpp"
@@ -9,6 +10,8 @@
 #include "model/logging.hpp"
 
 #include <glib.h>
+
+#include "model/uri_flags.hpp"
 
 namespace quenlith {
 
@@ -71,8 +74,8 @@ bool LibraryStore::save(PageClip clip) {
     clip.title = trimmedWhitespaceAndNewlines(clip.title);
     if (clip.title.empty()) {
         std::string host;
-        if (auto address = acceptedWebsiteAddress(clip.address)) {
-            if (GUri* uri = g_uri_parse(address->c_str(), G_URI_FLAGS_NONE, nullptr)) {
+        if (auto address = normalizedWebsiteURL(clip.address)) {
+            if (GUri* uri = g_uri_parse(address->c_str(), kUriFlags, nullptr)) {
                 if (const char* h = g_uri_get_host(uri)) host = h;
                 g_uri_unref(uri);
             }

@@ -1,7 +1,8 @@
 #include "model/page_clip.hpp"
 
 #include "model/json_coding.hpp"
-#include "model/library_address_rules.hpp"
+#include "model/address.hpp"
+#include "model/deduplication.hpp"
 
 namespace quenlith {
 
@@ -62,9 +63,9 @@ bool PageClip::matches(std::string_view url, const std::optional<Uuid>& otherPro
     std::optional<Uuid> mine = windowSession ? std::optional<Uuid>(windowSession->identifier) : std::nullopt;
     std::optional<Uuid> theirs = otherSession ? std::optional<Uuid>(otherSession->identifier) : std::nullopt;
     if (mine != theirs) return false;
-    auto normalized = acceptedWebsiteAddress(address);
+    auto normalized = normalizedWebsiteURL(address);
     if (!normalized) return false;
-    return pageComparisonKey(*normalized) == pageComparisonKey(url);
+    return deduplicationKey(*normalized) == deduplicationKey(url);
 }
 
 }  // namespace quenlith

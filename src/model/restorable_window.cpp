@@ -3,7 +3,8 @@
 #include <cmath>
 
 #include "model/json_coding.hpp"
-#include "model/library_address_rules.hpp"
+#include "model/address.hpp"
+#include "model/deduplication.hpp"
 #include "model/library_text.hpp"
 #include "model/text_limits.hpp"
 
@@ -81,8 +82,8 @@ std::optional<RestorableWindow> RestorableWindow::sanitized() const {
         const auto& tab = tabs[index];
         bool keep = tab.startPage;
         if (!keep && tab.address) {
-            auto address = acceptedWebsiteAddress(*tab.address);
-            keep = address && isKeepableAddress(*address);
+            auto address = normalizedWebsiteURL(*tab.address);
+            keep = address && isCredentialFreeURL(*address);
         }
         if (!keep) continue;
         RestorableTab cleaned = tab;
