@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include <glibmm/main.h>
 
 namespace quenlith {
 
@@ -22,18 +21,6 @@ bool autoReloadShouldRun(const std::optional<double>& interval, bool presented) 
 bool autoReloadTickReloads(const AutoReloadTickFacts& facts) {
     return facts.presented && facts.windowVisible && !facts.windowMinimized && !facts.sheetAttached &&
            facts.hasActiveTab && !facts.activeTabSleeping && !facts.activeTabLoading;
-}
-
-sigc::connection startMainLoopTimer(double intervalSeconds, double toleranceSeconds, std::function<void()> tick) {
-    const auto milliseconds = static_cast<unsigned int>(std::max(1.0, std::round(intervalSeconds * 1000)));
-    auto slot = [tick = std::move(tick)] {
-        tick();
-        return true;
-    };
-    // Whole-second timers with a second or more of slack let GLib batch the wake-ups.
-    if (toleranceSeconds >= 1 && milliseconds % 1000 == 0)
-        return Glib::signal_timeout().connect_seconds(slot, milliseconds / 1000);
-    return Glib::signal_timeout().connect(slot, milliseconds);
 }
 
 }  // namespace quenlith

@@ -2,10 +2,7 @@
 
 // When a browser window reloads its page by itself.
 
-#include <functional>
 #include <optional>
-
-#include <sigc++/connection.h>
 
 namespace quenlith {
 
@@ -34,13 +31,5 @@ struct AutoReloadTickFacts {
 // A tick reloads only a visible, unminimised window without a dialog, whose active tab is awake
 // and not loading.
 bool autoReloadTickReloads(const AutoReloadTickFacts& facts);
-
-// Starts a repeating timer calling `tick` every `intervalSeconds` until the returned connection
-// is disconnected. Replaceable so tests can run intervals faster than real websites may use.
-using RepeatingTimerStarter =
-    std::function<sigc::connection(double intervalSeconds, double toleranceSeconds, std::function<void()> tick)>;
-
-// The application's timer: a main-loop timeout.
-sigc::connection startMainLoopTimer(double intervalSeconds, double toleranceSeconds, std::function<void()> tick);
 
 }  // namespace quenlith

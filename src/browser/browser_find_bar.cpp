@@ -20,10 +20,6 @@ BrowserFindBar::BrowserFindBar()
           if (onClose) onClose();
       }) {
     get_style_context()->add_class("quenlith-find-bar");
-    set_margin_top(6);
-    set_margin_bottom(6);
-    set_margin_start(10);
-    set_margin_end(10);
 
     input.set_placeholder_text(localizedString("Find in Page"));
     input.get_accessible()->set_name(localizedString("Find in Page"));
@@ -43,7 +39,11 @@ BrowserFindBar::BrowserFindBar()
     pack_start(previous_, false, false);
     pack_start(next_, false, false);
     pack_start(close_, false, false);
+    // Insets inside the bar, so that its background spans them and its height stays what the
+    // view asks for; the row is centred vertically.
     for (Gtk::Widget* child : get_children()) child->set_valign(Gtk::ALIGN_CENTER);
+    input.set_margin_start(10);
+    close_.set_margin_end(10);
     show_all_children();
 }
 

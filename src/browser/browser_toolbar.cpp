@@ -17,8 +17,6 @@ BrowserToolbar::BrowserToolbar()
       more("ellipsis.circle", localizedString("More options")),
       saveWebsite("bookmark", localizedString("Save Website…")) {
     get_style_context()->add_class("quenlith-toolbar");
-    set_margin_start(8);
-    set_margin_end(8);
 
     address.set_placeholder_text(localizedString("Search or enter website"));
     address.get_accessible()->set_name(localizedString("Address and search"));
@@ -34,6 +32,8 @@ BrowserToolbar::BrowserToolbar()
         const bool grows = child == &address;
         pack_start(*child, grows, grows);
     }
+    back.set_margin_start(8);
+    more.set_margin_end(8);
     show_all_children();
 }
 

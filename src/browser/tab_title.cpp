@@ -3,6 +3,7 @@
 #include <glib.h>
 
 #include "model/localization.hpp"
+#include "model/uri_flags.hpp"
 
 namespace quenlith {
 
@@ -10,7 +11,7 @@ std::string addressHost(std::string_view address) {
     if (address.empty()) return {};
     const std::string text(address);
     gchar* host = nullptr;
-    if (!g_uri_split(text.c_str(), static_cast<GUriFlags>(G_URI_FLAGS_HAS_PASSWORD | G_URI_FLAGS_ENCODED), nullptr,
+    if (!g_uri_split(text.c_str(), kUriFlags, nullptr,
                      nullptr, &host, nullptr, nullptr, nullptr, nullptr, nullptr))
         return {};
     std::string result = host ? host : "";

@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include "support/main_loop.hpp"
-
 namespace quenlith {
 namespace {
 
@@ -58,16 +56,6 @@ TEST(AutoReload, TickReloadsOnlyAnUndisturbedVisibleWindow) {
     facts = ready;
     facts.activeTabLoading = true;
     EXPECT_FALSE(autoReloadTickReloads(facts));
-}
-
-TEST(AutoReload, MainLoopTimerRepeatsUntilDisconnected) {
-    int ticks = 0;
-    auto connection = startMainLoopTimer(0.02, autoReloadTolerance(0.02), [&] { ++ticks; });
-    ASSERT_TRUE(test::spinUntil([&] { return ticks >= 3; }, std::chrono::seconds(5)));
-    connection.disconnect();
-    const int stopped = ticks;
-    test::spinFor(std::chrono::milliseconds(100));
-    EXPECT_EQ(ticks, stopped);
 }
 
 }  // namespace

@@ -47,6 +47,13 @@ TEST(ActionButton, IsASquareImageButtonDescribedByItsText) {
     EXPECT_TRUE(button.hasImage());
     EXPECT_EQ(button.imageDescription(), "Back (Ctrl+[)");
     EXPECT_EQ(button.get_relief(), Gtk::RELIEF_NONE);
+    // The theme's padding does not make it larger.
+    button.show();
+    int minimum = 0, natural = 0;
+    button.get_preferred_height(minimum, natural);
+    EXPECT_EQ(minimum, 28);
+    button.get_preferred_width(minimum, natural);
+    EXPECT_EQ(minimum, 28);
 }
 
 TEST(ActionButton, UnknownSymbolGivesAButtonWithoutImageThatKeepsItsText) {

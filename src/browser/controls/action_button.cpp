@@ -1,6 +1,7 @@
 #include "browser/controls/action_button.hpp"
 
 #include <atkmm/object.h>
+#include <gtkmm/cssprovider.h>
 
 #include "browser/icon_names.hpp"
 
@@ -11,6 +12,13 @@ ActionButton::ActionButton(std::string_view symbol, const std::string& toolTip, 
     // Clicking a chrome button must not take the keyboard focus from the page.
     set_focus_on_click(false);
     get_style_context()->add_class("image-button");
+    // Themes pad buttons beyond 28 pixels; this one is exactly as large as asked.
+    static const auto compact = [] {
+        auto provider = Gtk::CssProvider::create();
+        provider->load_from_data("button { min-width: 0; min-height: 0; padding: 0; }");
+        return provider;
+    }();
+    get_style_context()->add_provider(compact, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
     add(image_);
     setSymbol(symbol, toolTip);
     set_tooltip_text(toolTip);
