@@ -1,0 +1,111 @@
+#include "app/app_environment.hpp"
+
+#include <gtk/gtk.h>
+
+#include "browser/proxy_runtime.hpp"
+#include "browser/website_sessions.hpp"
+#include "model/address.hpp"
+#include "model/app_paths.hpp"
+#include "model/logging.hpp"
+#include "windows/browser_window_controller.hpp"
+#include "windows/browser_window_manager.hpp"
+#include "windows/floating_browser_panel.hpp"
+
+namespace quenlith {
+
+namespace {
+
+// The proxy used when the preferences hold none: the desktop's own settings.
+BrowserProxySettings systemProxySettings() {
+    BrowserProxySettings settings;
+    settings.kind = BrowserProxyKind::system;
+    settings.host = "127.0.0.1";
+    settings.port = 7890;
+    settings.username = "";
+    settings.credentialID = std::nullopt;
+    settings.usesAuthentication = false;
+    return settings;
+}
+
+bool usesCredential(const std::optional<WindowSessionReference>& session, const std::string& credentialID) {
+    return session && session->proxy && session->proxy->credentialID == credentialID;
+}
+
+}  // namespace
+
+AppEnvironment::AppEnvironment() : AppEnvironment(WebsiteSessions::shared()) {}
+
+AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler)
+    : store(std::nullopt, scheduler), library(std::nullopt, scheduler), scheduler_(scheduler),
+      self_(std::make_shared<AppEnvironment*>(this)) {
+    if (auto message = store.errorMessage()) logError(LogCategory::lifecycle, *message);
+    if (auto message = library.errorMessage()) logError(LogCategory::lifecycle, *message);
+
+    // The process-wide proxy and every website's data store are ready before any window opens.
+    ProxyRuntime::shared().load(preferences.value().proxy.value_or(systemProxySettings()));
+    for (const auto& website : store.profiles()) sessions.dataStore(website);
+
+    BrowserSessionPersistence sessionPersistence(applicationDataDirectory() + "/session-v1.json");
+    windows_ = std::make_unique<BrowserWindowManager>(store, preferences, downloads, std::move(sessionPersistence),
+                                                      sessions, scheduler);
+    wireWindowManager();
+
+    // The appearance follows every preferences value, starting with the current one on a later
+    // turn of the main loop.
+    connections_.push_back(preferences.signal_changed().connect([this] { applyPreferences(preferences.value()); }));
+    firstDelivery_ = scheduler_.scheduleIdle([this] { applyPreferences(preferences.value()); });
+}
+
+AppEnvironment::~AppEnvironment() {
+    self_.reset();
+    for (auto& connection : connections_) connection.disconnect();
+    firstDelivery_.cancel();
+    windows_.reset();
+}
+
+void AppEnvironment::wireWindowManager() {
+    std::weak_ptr<AppEnvironment*> weak = self_;
+    windows_->onVisit = [weak](const std::string& address, const std::string& title) {
+        if (auto environment = weak.lock()) (*environment)->recordVisit(address, title);
+    };
+    windows_->additionalCredentialUsage = [weak](const std::string& credentialID) {
+        auto environment = weak.lock();
+        return environment && (*environment)->isCredentialUsedByLibrary(credentialID);
+    };
+    windows_->onPinSuggestion = [weak](const SuggestedWebsite& suggestion) {
+        if (auto environment = weak.lock()) (*environment)->store.add(suggestion, (*environment)->preferences.value());
+    };
+}
+
+void AppEnvironment::recordVisit(const std::string& address, const std::string& title) {
+    if (!preferences.value().readsHistoryEnabled()) return;
+    Date now = systemClock().now();
+    if (!isCredentialFreeURL(address)) return;
+    library.update([&](LibraryDocument& document) { document.recordVisit(address, title, now); });
+}
+
+bool AppEnvironment::isCredentialUsedByLibrary(const std::string& credentialID) const {
+    const LibraryDocument& document = library.document();
+    for (const auto& clip : document.clips)
+        if (usesCredential(clip.windowSession, credentialID)) return true;
+    for (const auto& scene : document.scenes)
+        for (const auto& window : scene.windows)
+            if (usesCredential(window.windowSession, credentialID)) return true;
+    return false;
+}
+
+void AppEnvironment::applyPreferences(const AppPreferences& value) {
+    // Without a taskbar entry the application keeps to its floating windows and the menu bar.
+    for (const auto& [id, controller] : windows_->windows())
+        controller->panel().set_skip_taskbar_hint(!value.showDockIcon);
+
+    GtkSettings* settings = gtk_settings_get_default();
+    if (!settings) return;
+    switch (value.theme) {
+    case AppTheme::light: g_object_set(settings, "gtk-application-prefer-dark-theme", FALSE, nullptr); break;
+    case AppTheme::dark: g_object_set(settings, "gtk-application-prefer-dark-theme", TRUE, nullptr); break;
+    case AppTheme::system: gtk_settings_reset_property(settings, "gtk-application-prefer-dark-theme"); break;
+    }
+}
+
+}  // namespace quenlith

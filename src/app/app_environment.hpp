@@ -1,0 +1,65 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <sigc++/connection.h>
+
+#include "browser/download_manager.hpp"
+#include "model/app_preferences.hpp"
+#include "model/library_store.hpp"
+#include "model/preferences_store.hpp"
+#include "model/scheduler.hpp"
+#include "model/web_app_store.hpp"
+
+namespace quenlith {
+
+class BrowserWindowManager;
+class WebsiteSessions;
+
+// The object graph of the running application: the stores, the downloads and the window manager,
+// made in that order once the process has started, with the process-wide proxy and the websites'
+// data stores set up before any window exists. It answers the window manager's callbacks and keeps
+// the window appearance in step with the preferences. Main thread only.
+class AppEnvironment {
+public:
+    // Builds the graph on the files of the current XDG folders. `sessions` hands out the websites'
+    // data stores (the process-wide instance unless a test brings its own).
+    AppEnvironment();
+    explicit AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler = mainLoopScheduler());
+    ~AppEnvironment();
+    AppEnvironment(const AppEnvironment&) = delete;
+    AppEnvironment& operator=(const AppEnvironment&) = delete;
+
+    WebAppStore store;
+    PreferencesStore preferences;
+    DownloadManager downloads;
+    LibraryStore library;
+    BrowserWindowManager& windows() { return *windows_; }
+
+    // Set by the launcher when it exists.
+    std::function<void()> toggleLauncher;
+    std::function<void()> dismissLauncher;
+
+    // Records a finished page visit in the history when the history is on and the address may be
+    // kept.
+    void recordVisit(const std::string& address, const std::string& title);
+    // Whether a saved page or a page-group window still uses the proxy credential.
+    bool isCredentialUsedByLibrary(const std::string& credentialID) const;
+    // Shows the application's windows in the taskbar or not, and applies the theme.
+    void applyPreferences(const AppPreferences& preferences);
+
+private:
+    void wireWindowManager();
+
+    Scheduler& scheduler_;
+    std::unique_ptr<BrowserWindowManager> windows_;
+    std::vector<sigc::connection> connections_;
+    ScheduledTask firstDelivery_;
+    // Callbacks handed out hold this weakly and do nothing once the environment is gone.
+    std::shared_ptr<AppEnvironment*> self_;
+};
+
+}  // namespace quenlith

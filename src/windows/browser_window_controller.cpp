@@ -1,0 +1,141 @@
+#include "windows/browser_window_controller.hpp"
+
+#include <gdk/gdk.h>
+
+#include "browser/browser_view_controller.hpp"
+#include "model/preferences_store.hpp"
+#include "model/web_app_store.hpp"
+#include "windows/floating_browser_panel.hpp"
+
+namespace quenlith {
+
+BrowserWindowController::BrowserWindowController(const Uuid& windowID, const Uuid& websiteID,
+                                                 std::unique_ptr<BrowserViewController> browser,
+                                                 std::unique_ptr<FloatingBrowserPanel> panel,
+                                                 PreferencesStore& preferencesStore, WebAppStore& websiteStore)
+    : id(windowID),
+      profileID(websiteID),
+      preferences(preferencesStore),
+      store(websiteStore),
+      browser_(std::move(browser)),
+      panel_(std::move(panel)) {
+    panel_->add(browser_->view());
+    browser_->view().show();
+    // The platform never closes a browser window: the close button only asks the manager.
+    connections_.push_back(
+        panel_->signal_delete_event().connect(sigc::mem_fun(*this, &BrowserWindowController::deleteRequested), false));
+}
+
+BrowserWindowController::~BrowserWindowController() {
+    disconnectWindow();
+    if (!tornDown_) {
+        browser_->tearDown();
+        panel_->hide();
+        panel_->remove();
+    }
+}
+
+void BrowserWindowController::disconnectWindow() {
+    for (auto& connection : connections_) connection.disconnect();
+    connections_.clear();
+}
+
+void BrowserWindowController::becomeDelegate() {
+    knownFrame_ = panel_->frame();
+    connections_.push_back(
+        panel_->signal_frame_changed().connect(sigc::mem_fun(*this, &BrowserWindowController::frameChanged)));
+    connections_.push_back(panel_->signal_window_state_event().connect(
+        sigc::mem_fun(*this, &BrowserWindowController::windowStateChanged), false));
+    connections_.push_back(
+        panel_->property_is_active().signal_changed().connect(sigc::mem_fun(*this, &BrowserWindowController::activeChanged)));
+    restoring = false;
+}
+
+bool BrowserWindowController::isOnScreen() const { return panel_->get_visible() && !minimized_; }
+
+bool BrowserWindowController::deleteRequested(GdkEventAny*) {
+    if (onClose) onClose();
+    return true;
+}
+
+void BrowserWindowController::frameChanged() {
+    Rect now = panel_->frame();
+    std::optional<Rect> before = knownFrame_;
+    knownFrame_ = now;
+    if (restoring || !before) return;
+    bool moved = now.x != before->x || now.y != before->y;
+    bool resized = now.width != before->width || now.height != before->height;
+    if (!moved && !resized) return;
+    saveFrame();
+    // The edge-tuck check follows moves only, not resizes.
+    if (onVisibility) onVisibility();
+}
+
+bool BrowserWindowController::windowStateChanged(GdkEventWindowState* event) {
+    if (!(event->changed_mask & GDK_WINDOW_STATE_ICONIFIED)) return false;
+    bool iconified = (event->new_window_state & GDK_WINDOW_STATE_ICONIFIED) != 0;
+    if (iconified == minimized_) return false;
+    minimized_ = iconified;
+    if (iconified) {
+        browser_->setPresented(false, true);
+    } else {
+        // Back from the taskbar: presented again, and a sleeping active tab wakes.
+        browser_->setPresented(true, true);
+    }
+    if (onVisibility) onVisibility();
+    return false;
+}
+
+void BrowserWindowController::activeChanged() {
+    if (panel_->property_is_active().get_value() && onActive) onActive();
+}
+
+void BrowserWindowController::present(bool activate, bool /*keepTuck*/, bool wake) {
+    // Showing a window always ends click-through.
+    browser_->clickThroughEnabled = false;
+    if (minimized_) panel_->deiconify();
+    panel_->clampToScreen();
+    if (activate) {
+        panel_->present();
+        browser_->focusActiveContent();
+    } else {
+        if (!panel_->get_visible()) {
+            // Shown without taking the focus from the application the user is in.
+            panel_->set_focus_on_map(false);
+            panel_->show();
+            panel_->set_focus_on_map(true);
+        }
+        if (auto window = panel_->get_window()) window->raise();
+    }
+    browser_->setPresented(true, wake);
+}
+
+void BrowserWindowController::applyProfile(const WebAppProfile& profile) {
+    restoring = true;
+    panel_->apply(profile);
+    browser_->applyProfile(profile);
+    restoring = false;
+}
+
+void BrowserWindowController::saveFrame() {
+    if (restoring || id != profileID) return;
+    auto website = store.profile(profileID);
+    if (!website || !website->rememberWindowFrame) return;
+    CodableRect frame = panel_->savedFrame();
+    if (website->windowFrame && *website->windowFrame == frame) return;
+    store.setWindowFrame(frame, profileID);
+}
+
+void BrowserWindowController::tearDown() {
+    if (tornDown_) return;
+    tornDown_ = true;
+    disconnectWindow();
+    onClose = nullptr;
+    onVisibility = nullptr;
+    onActive = nullptr;
+    browser_->tearDown();
+    panel_->hide();
+    panel_->remove();
+}
+
+}  // namespace quenlith

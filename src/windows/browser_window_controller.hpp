@@ -1,0 +1,101 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include <sigc++/connection.h>
+
+#include "model/uuid.hpp"
+#include "model/web_app_profile.hpp"
+#include "model/window_geometry.hpp"
+
+typedef struct _GdkEventWindowState GdkEventWindowState;
+typedef struct _GdkEventAny GdkEventAny;
+
+namespace quenlith {
+
+class BrowserViewController;
+class FloatingBrowserPanel;
+class PreferencesStore;
+class WebAppStore;
+
+// One browser window: its floating window and the browser view inside it. The window manager
+// builds it (makeWindowController), owns it and shows, hides and closes it. The window's close
+// button only asks the manager (onClose); moves and resizes of a website's own window are saved
+// to the website's remembered frame. Main thread only.
+class BrowserWindowController {
+public:
+    // Takes the finished browser view and the window made for it; the view goes into the window.
+    // The controller starts `restoring`: nothing the window does is saved or reported until
+    // becomeDelegate().
+    BrowserWindowController(const Uuid& id, const Uuid& profileID, std::unique_ptr<BrowserViewController> browser,
+                            std::unique_ptr<FloatingBrowserPanel> panel, PreferencesStore& preferences,
+                            WebAppStore& store);
+    ~BrowserWindowController();
+    BrowserWindowController(const BrowserWindowController&) = delete;
+    BrowserWindowController& operator=(const BrowserWindowController&) = delete;
+
+    // The window's number in the live snapshot; set by the manager when it registers the window.
+    int sequence = 0;
+    const Uuid id;
+    // The website record the window shows (saved website or ad-hoc record of the manager).
+    const Uuid profileID;
+
+    FloatingBrowserPanel& panel() { return *panel_; }
+    const FloatingBrowserPanel& panel() const { return *panel_; }
+    BrowserViewController& browser() { return *browser_; }
+    const BrowserViewController& browser() const { return *browser_; }
+    PreferencesStore& preferences;
+    WebAppStore& store;
+
+    // True while the window is being built or the website's settings are applied again: moves and
+    // resizes are then neither saved nor reported.
+    bool restoring = true;
+
+    // The user asks to close the window.
+    std::function<void()> onClose;
+    // The window moved, was resized, minimised or brought back.
+    std::function<void()> onVisibility;
+    // The window became the active one.
+    std::function<void()> onActive;
+
+    // Starts following the window's moves, resizes, state and focus; ends `restoring`.
+    void becomeDelegate();
+
+    // Shows the window: ends click-through, brings it back from the taskbar, clamps it to its
+    // screen, raises it (taking the focus only when `activate`) and marks the browser view
+    // presented, waking its active tab when `wake`. Does not publish.
+    void present(bool activate, bool keepTuck, bool wake);
+
+    // Applies a website record to the window and to the browser view.
+    void applyProfile(const WebAppProfile& profile);
+
+    // Saves the window's frame as the website's remembered frame: only for the website's own
+    // window, only when the website remembers its frame, and only when the frame changed.
+    void saveFrame();
+
+    bool isMinimized() const { return minimized_; }
+    // Visible and not minimised.
+    bool isOnScreen() const;
+
+    // Ends the window: no more reports, the browser view torn down, the window hidden and emptied.
+    void tearDown();
+
+private:
+    void frameChanged();
+    bool windowStateChanged(GdkEventWindowState* event);
+    bool deleteRequested(GdkEventAny* event);
+    void activeChanged();
+    void disconnectWindow();
+
+    std::unique_ptr<BrowserViewController> browser_;
+    std::unique_ptr<FloatingBrowserPanel> panel_;
+    std::optional<Rect> knownFrame_;  // the frame as last seen, to tell moves from resizes
+    bool minimized_ = false;
+    bool tornDown_ = false;
+    std::vector<sigc::connection> connections_;
+};
+
+}  // namespace quenlith

@@ -1,0 +1,346 @@
+#include "windows/browser_window_manager.hpp"
+
+#include <algorithm>
+
+#include <gdkmm/screen.h>
+
+#include "browser/browser_tab.hpp"
+#include "browser/browser_view_controller.hpp"
+#include "browser/website_sessions.hpp"
+#include "model/localization.hpp"
+#include "model/preferences_store.hpp"
+#include "model/web_app_store.hpp"
+#include "windows/browser_window_controller.hpp"
+#include "windows/floating_browser_panel.hpp"
+
+namespace quenlith {
+
+namespace {
+
+// The name of the records made for windows that show no saved website.
+constexpr const char* kBrowserRecordName = "Quenlith";
+
+std::map<Uuid, WebAppProfile> keyedByID(const std::vector<WebAppProfile>& profiles) {
+    std::map<Uuid, WebAppProfile> keyed;
+    for (const auto& profile : profiles) keyed.emplace(profile.id, profile);
+    return keyed;
+}
+
+}  // namespace
+
+BrowserWindowManager::BrowserWindowManager(WebAppStore& websiteStore, PreferencesStore& preferencesStore,
+                                           DownloadManager& downloadManager,
+                                           BrowserSessionPersistence persistence, WebsiteSessions& websiteSessions,
+                                           Scheduler& timers)
+    : store(websiteStore),
+      preferences(preferencesStore),
+      downloads(downloadManager),
+      sessions(websiteSessions),
+      sessionPersistence(std::move(persistence)),
+      timers_(timers),
+      self_(std::make_shared<BrowserWindowManager*>(this)) {
+    sleepTabs = [](BrowserViewController& browser) { browser.sleepIdleTabs(); };
+    observedProfiles_ = keyedByID(store.profiles());
+
+    // Both stores announce their changes on a later turn of the main loop, never from inside a
+    // change; their current values are delivered once the same way.
+    connections_.push_back(store.signal_changed().connect([this] { profilesChanged(); }));
+    connections_.push_back(preferences.signal_changed().connect([this] { preferencesChanged(); }));
+    firstDelivery_ = timers_.scheduleIdle([this] {
+        profilesChanged();
+        preferencesChanged();
+    });
+    if (auto screen = Gdk::Screen::get_default()) {
+        connections_.push_back(screen->signal_monitors_changed().connect([this] { screenParametersChanged(); }));
+        connections_.push_back(screen->signal_size_changed().connect([this] { screenParametersChanged(); }));
+    }
+    armSleepTimer();
+}
+
+BrowserWindowManager::~BrowserWindowManager() {
+    self_.reset();
+    for (auto& connection : connections_) connection.disconnect();
+    sleepTimer_.cancel();
+    firstDelivery_.cancel();
+    retireTask_.cancel();
+    for (auto& [id, controller] : windows_) controller->tearDown();
+    windows_.clear();
+    retired_.clear();
+}
+
+BrowserWindowController* BrowserWindowManager::window(const Uuid& id) const {
+    auto found = windows_.find(id);
+    return found == windows_.end() ? nullptr : found->second.get();
+}
+
+std::vector<int> BrowserWindowManager::windowSequences() const {
+    std::vector<int> sequences;
+    for (const auto& [id, controller] : windows_) sequences.push_back(controller->sequence);
+    return sequences;
+}
+
+// --- store deliveries ------------------------------------------------------------------------
+
+void BrowserWindowManager::profilesChanged() {
+    if (shuttingDown_) return;
+    syncWindowsWithProfiles();
+    pushSnapshot();
+    scheduleSnapshot();
+}
+
+void BrowserWindowManager::preferencesChanged() {
+    if (!didRestore_) return;
+    scheduleSnapshot();
+}
+
+void BrowserWindowManager::syncWindowsWithProfiles() {
+    std::map<Uuid, WebAppProfile> old = std::move(observedProfiles_);
+    observedProfiles_ = keyedByID(store.profiles());
+    const auto& current = observedProfiles_;
+
+    std::vector<Uuid> ids;
+    for (const auto& [id, controller] : windows_) ids.push_back(id);
+    for (const Uuid& windowID : ids) {
+        BrowserWindowController* controller = window(windowID);
+        if (!controller) continue;
+        const Uuid profileID = controller->profileID;
+        std::optional<WebAppProfile> record = store.profile(profileID);
+        if (!record) {
+            if (auto browsing = browsingProfiles.find(profileID); browsing != browsingProfiles.end())
+                record = browsing->second;
+        }
+        if (!record) {
+            close(windowID);
+            continue;
+        }
+        // The window keeps what the user changed in it; a change made in the store wins.
+        record->copyLiveSettings(controller->browser().profile());
+        auto before = old.find(profileID);
+        auto after = current.find(profileID);
+        if (before != old.end() && after != current.end()) record->mergeLiveSettings(before->second, after->second);
+
+        // A store-side change of a website shown in this window through a link reaches it when both
+        // use the same data store.
+        std::vector<Uuid> linked;
+        for (const Uuid& id : websiteLinks.profileIDs(windowID))
+            if (id != profileID) linked.push_back(id);
+        std::sort(linked.begin(), linked.end(),
+                  [](const Uuid& a, const Uuid& b) { return a.string() < b.string(); });
+        for (const Uuid& id : linked) {
+            auto linkedBefore = old.find(id);
+            auto linkedAfter = current.find(id);
+            if (linkedBefore == old.end() || linkedAfter == current.end()) continue;
+            if (sessions.dataStore(linkedAfter->second) != controller->browser().websiteDataStore()) continue;
+            record->mergeLiveSettings(linkedBefore->second, linkedAfter->second);
+        }
+
+        if (auto browsing = browsingProfiles.find(profileID); browsing != browsingProfiles.end())
+            browsing->second = *record;
+        controller->applyProfile(*record);
+    }
+}
+
+// --- published state -------------------------------------------------------------------------
+
+RuntimeTab BrowserWindowManager::runtimeTab(const BrowserTab& tab, BrowserWindowController& controller) {
+    const BrowserViewController& browser = controller.browser();
+    bool persistent = browser.isPersistent();
+    RuntimeTab result;
+    result.id = tab.id;
+    result.title = persistent ? tab.displayTitle() : localizedString("Private Tab");
+    if (persistent) result.url = tab.address();
+    result.isSelected = browser.activeTab() == &tab;
+    result.isStartPage = tab.showsStartPage;
+    result.isLoading = tab.isLoading();
+    result.hasError = tab.error.has_value();
+    result.isSleeping = tab.isSleeping;
+    return result;
+}
+
+RuntimeWindow BrowserWindowManager::runtimeWindow(BrowserWindowController& controller) {
+    const BrowserViewController& browser = controller.browser();
+    bool persistent = browser.isPersistent();
+    RuntimeWindow result;
+    result.id = controller.id;
+    result.sequence = controller.sequence;
+    if (!persistent)
+        result.title = localizedString("Private Window");
+    else if (browser.profile().name == kBrowserRecordName)
+        result.title = localizedString("Browser");
+    else
+        result.title = browser.profile().displayTitle();
+    if (controller.isMinimized())
+        result.state = BrowserWindowState::minimized;
+    else if (controller.panel().get_visible())
+        result.state = BrowserWindowState::visible;
+    else
+        result.state = BrowserWindowState::hidden;
+    for (const auto& tab : browser.tabs()) result.tabs.push_back(runtimeTab(*tab, controller));
+    result.isPrivate = !persistent;
+    result.profileID = controller.profileID;
+    result.sessionIdentifier = browser.websiteDataStore()->identifier();
+    return result;
+}
+
+std::vector<RuntimeWindow> BrowserWindowManager::runtimeWindows() {
+    std::vector<RuntimeWindow> result;
+    result.reserve(windows_.size());
+    for (auto& [id, controller] : windows_) result.push_back(runtimeWindow(*controller));
+    return result;
+}
+
+void BrowserWindowManager::pushSnapshot() {
+    auto list = runtimeWindows();
+    websiteLinks.update(list);
+    runtime_.update(std::move(list));
+}
+
+std::optional<WebsiteWindowTarget> BrowserWindowManager::linkTarget(
+    const WebAppProfile& website, const std::optional<std::vector<RuntimeWindow>>& list) {
+    auto dataStore = sessions.dataStore(website);
+    if (!dataStore->isPersistent()) return std::nullopt;
+    if (list) return websiteLinks.target(website, dataStore->identifier(), *list);
+    return websiteLinks.target(website, dataStore->identifier(), runtimeWindows());
+}
+
+void BrowserWindowManager::publishState() {
+    auto list = runtimeWindows();
+    std::set<Uuid> visible;
+    for (const auto& website : store.profiles()) {
+        auto dataStore = sessions.dataStore(website);
+        if (!dataStore->isPersistent()) continue;
+        auto target = websiteLinks.target(website, dataStore->identifier(), list);
+        if (!target) continue;
+        if (auto controller = window(target->windowID); controller && controller->isOnScreen())
+            visible.insert(website.id);
+    }
+    visibleProfiles_ = std::move(visible);
+    visibleWindowCount_ = static_cast<int>(
+        std::count_if(windows_.begin(), windows_.end(), [](const auto& entry) { return entry.second->isOnScreen(); }));
+    hiddenWindowCount_ = static_cast<int>(windows_.size()) - visibleWindowCount_;
+    clickThroughCount_ = static_cast<int>(std::count_if(windows_.begin(), windows_.end(), [](const auto& entry) {
+        return entry.second->browser().clickThroughEnabled;
+    }));
+
+    // Only changed flags are written, so the steady state causes no saves.
+    std::vector<std::pair<Uuid, bool>> flags;
+    for (const auto& website : store.profiles()) {
+        bool isVisible = visibleProfiles_.count(website.id) > 0;
+        if (isVisible != website.wasVisible) flags.emplace_back(website.id, isVisible);
+    }
+    for (const auto& [id, isVisible] : flags) store.setWasVisible(isVisible, id);
+
+    pushSnapshot();
+    scheduleSnapshot();
+    changed_.emit();
+}
+
+// --- start, timers, stop ---------------------------------------------------------------------
+
+void BrowserWindowManager::restoreSession() {
+    if (didRestore_) return;
+    const bool restoreWindows = preferences.value().restoreWindows;
+    const std::vector<WebAppProfile> websites = store.profiles();
+    for (const auto& website : websites) {
+        if (!website.launchAtStartup && !(restoreWindows && website.wasVisible)) continue;
+        if (auto target = linkTarget(website)) {
+            if (auto controller = window(target->windowID)) {
+                if (website.launchAtStartup && !controller->isOnScreen()) controller->present(false, false, true);
+                continue;
+            }
+        }
+        makeWindowController(WindowRequest::ownWindow(website)).present(false, false, true);
+    }
+    publishState();
+    didRestore_ = true;
+    scheduleSnapshot();
+}
+
+void BrowserWindowManager::scheduleSnapshot() {
+    // Session snapshots are not recorded yet: the saved session file is left as it is.
+}
+
+void BrowserWindowManager::armSleepTimer() {
+    sleepTimer_ = timers_.schedule(std::chrono::duration_cast<std::chrono::milliseconds>(kSleepInterval), [this] {
+        armSleepTimer();
+        sleepIdleWindows();
+    });
+}
+
+void BrowserWindowManager::sleepIdleWindows() {
+    if (shuttingDown_ || !sleepTabs) return;
+    std::vector<Uuid> ids;
+    for (const auto& [id, controller] : windows_) ids.push_back(id);
+    // Each window is looked up again: a pass may close windows on the way.
+    for (const Uuid& id : ids)
+        if (auto controller = window(id)) sleepTabs(controller->browser());
+}
+
+void BrowserWindowManager::screenParametersChanged() {
+    for (auto& [id, controller] : windows_) controller->panel().clampToScreen();
+}
+
+void BrowserWindowManager::shutdown() {
+    shuttingDown_ = true;
+    sleepTimer_.cancel();
+    firstDelivery_.cancel();
+    for (auto& [id, controller] : windows_) {
+        controller->saveFrame();
+        controller->tearDown();
+    }
+    windows_.clear();
+    runtime_.update({});
+    store.save();
+}
+
+// --- hiding and closing ----------------------------------------------------------------------
+
+void BrowserWindowManager::hideWindow(BrowserWindowController& controller) {
+    for (const Uuid& id : websiteLinks.profileIDs(controller.id)) {
+        linkedWindows_.erase(id);
+        dismissedLinks_.insert(id);
+    }
+    linkedWindows_.erase(controller.profileID);
+    dismissedLinks_.insert(controller.profileID);
+    controller.panel().hide();
+    controller.browser().setPresented(false, true);
+}
+
+void BrowserWindowManager::requestClose(const Uuid& windowID) {
+    BrowserWindowController* controller = window(windowID);
+    if (!controller) return;
+    bool ownWindow = controller->id == controller->profileID;
+    if (preferences.value().closeBehavior != CloseBehavior::release && ownWindow &&
+        controller->browser().isPersistent()) {
+        hideWindow(*controller);
+        publishState();
+        return;
+    }
+    close(windowID);
+}
+
+void BrowserWindowManager::close(const Uuid& windowID) {
+    auto found = windows_.find(windowID);
+    if (found == windows_.end()) return;
+    std::unique_ptr<BrowserWindowController> controller = std::move(found->second);
+    windows_.erase(found);
+
+    for (const Uuid& id : websiteLinks.profileIDs(windowID)) {
+        linkedWindows_.erase(id);
+        dismissedLinks_.insert(id);
+    }
+    linkedWindows_.erase(controller->profileID);
+    dismissedLinks_.insert(controller->profileID);
+    websiteLinks.removeWindow(windowID);
+    controller->tearDown();
+    const Uuid profileID = controller->profileID;
+    retired_.push_back(std::move(controller));
+    if (!retireTask_.pending()) retireTask_ = timers_.scheduleIdle([this] { retired_.clear(); });
+
+    bool stillShown = std::any_of(windows_.begin(), windows_.end(),
+                                  [&](const auto& entry) { return entry.second->profileID == profileID; });
+    if (!stillShown && browsingProfiles.erase(profileID) > 0) sessions.forgetSession(profileID);
+    publishState();
+}
+
+}  // namespace quenlith

@@ -1,0 +1,101 @@
+#include "windows/window_factory.hpp"
+
+#include <algorithm>
+
+#include "browser/browser_view_controller.hpp"
+#include "browser/website_sessions.hpp"
+#include "model/preferences_store.hpp"
+#include "model/web_app_store.hpp"
+#include "windows/browser_window_controller.hpp"
+#include "windows/browser_window_manager.hpp"
+#include "windows/floating_browser_panel.hpp"
+
+namespace quenlith {
+
+int lowestFreeSequence(const std::vector<int>& used) {
+    int candidate = 1;
+    while (std::find(used.begin(), used.end(), candidate) != used.end()) ++candidate;
+    return candidate;
+}
+
+BrowserWindowController& BrowserWindowManager::makeWindowController(WindowRequest request) {
+    // Registering under a live window's id would orphan that window: it stays, and is the answer.
+    if (auto existing = window(request.id)) return *existing;
+
+    std::shared_ptr<WebsiteDataStore> dataStore;
+    if (request.configuration && request.configuration->websiteDataStore)
+        dataStore = request.configuration->websiteDataStore;
+    else if (request.dataStore)
+        dataStore = request.dataStore;
+    else
+        dataStore = sessions.dataStore(request.profile);
+
+    // The window's copy of the website names the store it really uses.
+    WebAppProfile websiteCopy = request.profile;
+    if (dataStore->isPersistent()) {
+        websiteCopy.sessionIdentifier = dataStore->identifier();
+        websiteCopy.isolatedAccount = dataStore->identifier().has_value();
+        websiteCopy.siteProxy = sessions.proxyOverride(dataStore);
+    }
+
+    auto browser = std::make_unique<BrowserViewController>(websiteCopy, preferences, &downloads, request.configuration,
+                                                           request.url, dataStore, request.dormant);
+    browser->isSavedWebsite = store.profile(websiteCopy.id).has_value();
+
+    auto panel = std::make_unique<FloatingBrowserPanel>(websiteCopy.followAcrossSpaces);
+    panel->set_skip_taskbar_hint(!preferences.value().showDockIcon);
+    FloatingBrowserPanel& window = *panel;
+    auto controller = std::make_unique<BrowserWindowController>(request.id, websiteCopy.id, std::move(browser),
+                                                                std::move(panel), preferences, store);
+    window.apply(websiteCopy);
+
+    // Only the website's own window takes its remembered frame.
+    std::optional<CodableRect> remembered;
+    if (websiteCopy.rememberWindowFrame && request.id == websiteCopy.id) remembered = websiteCopy.windowFrame;
+    window.applyFrame(remembered, preferences.value().defaultWidth, preferences.value().defaultHeight);
+
+    controller->becomeDelegate();
+    controller->sequence = lowestFreeSequence(windowSequences());
+    BrowserWindowController& registered = *controller;
+    windows_[request.id] = std::move(controller);
+    // Wired last: nothing the view reported while it was being built reaches the manager.
+    wireCallbacks(registered, websiteCopy);
+    return registered;
+}
+
+void BrowserWindowManager::wireCallbacks(BrowserWindowController& controller, const WebAppProfile&) {
+    std::weak_ptr<BrowserWindowManager*> weak = self_;
+    const Uuid windowID = controller.id;
+    auto& services = controller.browser().services;
+
+    services.onVisit = [weak](const std::string& address, const std::string& title) {
+        auto manager = weak.lock();
+        if (manager && (*manager)->onVisit) (*manager)->onVisit(address, title);
+    };
+    services.onStateChange = [weak] {
+        auto manager = weak.lock();
+        if (!manager) return;
+        (*manager)->pushSnapshot();
+        (*manager)->scheduleSnapshot();
+    };
+    services.onCommand = [weak, windowID](BrowserCommand command) {
+        auto manager = weak.lock();
+        if (!manager || !(*manager)->window(windowID)) return;
+        if (command == BrowserCommand::close) (*manager)->requestClose(windowID);
+    };
+
+    controller.onClose = [weak, windowID] {
+        if (auto manager = weak.lock()) (*manager)->requestClose(windowID);
+    };
+    controller.onVisibility = [weak] {
+        if (auto manager = weak.lock()) (*manager)->publishState();
+    };
+    controller.onActive = [weak, windowID] {
+        auto manager = weak.lock();
+        if (!manager) return;
+        (*manager)->lastActiveID = windowID;
+        (*manager)->scheduleSnapshot();
+    };
+}
+
+}  // namespace quenlith
