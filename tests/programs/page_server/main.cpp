@@ -1,0 +1,67 @@
+// Serves one small page under each path given on the command line, on 127.0.0.1 (or the loopback
+// address given with --address first) and a free port, and reports on stdout, one line each:
+//   port N            once listening
+//   request PATH      when a page is requested
+//   loaded PATH       when that page has finished loading in a browser (its load event reports back)
+// Ends on SIGTERM or SIGINT.
+#include <iostream>
+#include <string>
+
+#include <glib-unix.h>
+#include <glib.h>
+
+#include "support/test_http_server.hpp"
+
+namespace {
+
+void say(const std::string& line) {
+    std::cout << line << std::endl;  // flushed: the checking script reads as we go
+}
+
+std::string pageFor(const std::string& path) {
+    return "<!doctype html><html><head><meta charset=\"utf-8\"><title>Page " + path + "</title></head><body>" +
+           path + "<script>addEventListener('load', () => fetch('/loaded?" + path +
+           "'));</script></body></html>";
+}
+
+gboolean quit(gpointer loop) {
+    g_main_loop_quit(static_cast<GMainLoop*>(loop));
+    return G_SOURCE_REMOVE;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int first = 1;
+    std::string address = "127.0.0.1";
+    if (argc > 2 && std::string(argv[1]) == "--address") {
+        address = argv[2];
+        first = 3;
+    }
+    quenlith::test::TestHttpServer server(address);
+    for (int i = first; i < argc; ++i) {
+        std::string path = argv[i];
+        server.route(path, [path](const quenlith::test::TestRequest&) {
+            say("request " + path);
+            quenlith::test::TestResponse response;
+            response.body = pageFor(path);
+            return response;
+        });
+    }
+    server.route("/loaded", [](const quenlith::test::TestRequest& request) {
+        auto query = request.path.find('?');
+        say("loaded " + (query == std::string::npos ? std::string() : request.path.substr(query + 1)));
+        quenlith::test::TestResponse response;
+        response.contentType = "text/plain";
+        response.body = "ok";
+        return response;
+    });
+    say("port " + std::to_string(server.port()));
+
+    GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
+    g_unix_signal_add(SIGTERM, quit, loop);
+    g_unix_signal_add(SIGINT, quit, loop);
+    g_main_loop_run(loop);
+    g_main_loop_unref(loop);
+    return 0;
+}

@@ -1,0 +1,105 @@
+// Writes and reads the websites file for the window-manager checks.
+//   profiles_tool write FILE --website NAME ADDRESS [OPTION VALUE]... [--website ...]
+//     options (for the website before them): --launch 0|1, --above 0|1, --all-workspaces 0|1,
+//     --opacity F, --frame X,Y,W,H[,DISPLAY]
+//   profiles_tool frames FILE
+//     one line per website: "NAME X Y W H DISPLAY" ("-" without display), or "NAME none"
+// Exits non-zero when the file cannot be written or read.
+#include <cstdlib>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "model/profile_persistence.hpp"
+
+namespace {
+
+using namespace quenlith;
+
+std::vector<double> numbers(const std::string& text) {
+    std::vector<double> values;
+    std::stringstream stream(text);
+    std::string part;
+    while (std::getline(stream, part, ',')) values.push_back(std::strtod(part.c_str(), nullptr));
+    return values;
+}
+
+std::string number(double value) {
+    std::ostringstream text;
+    text << value;
+    return text.str();
+}
+
+int write(const std::string& file, int argc, char** argv, int first) {
+    std::vector<WebAppProfile> websites;
+    for (int i = first; i < argc; ++i) {
+        std::string option = argv[i];
+        if (option == "--website" && i + 2 < argc) {
+            WebAppProfile website;
+            website.name = argv[i + 1];
+            website.homeURL = argv[i + 2];
+            website.sortOrder = static_cast<std::int64_t>(websites.size());
+            websites.push_back(website);
+            i += 2;
+            continue;
+        }
+        if (websites.empty() || i + 1 >= argc) {
+            std::cerr << "profiles_tool: unexpected " << option << "\n";
+            return 2;
+        }
+        std::string value = argv[++i];
+        WebAppProfile& website = websites.back();
+        if (option == "--launch") {
+            website.launchAtStartup = value == "1";
+        } else if (option == "--above") {
+            website.alwaysOnTop = value == "1";
+        } else if (option == "--all-workspaces") {
+            website.followAcrossSpaces = value == "1";
+        } else if (option == "--opacity") {
+            website.opacity = std::strtod(value.c_str(), nullptr);
+        } else if (option == "--frame") {
+            auto values = numbers(value);
+            if (values.size() < 4) return 2;
+            CodableRect frame{values[0], values[1], values[2], values[3], std::nullopt};
+            if (values.size() > 4) frame.displayID = static_cast<std::uint32_t>(values[4]);
+            website.windowFrame = frame;
+        } else {
+            std::cerr << "profiles_tool: unknown option " << option << "\n";
+            return 2;
+        }
+    }
+    if (auto saved = ProfilePersistence(file).save(websites); !saved) {
+        std::cerr << "profiles_tool: " << saved.error().message << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+int frames(const std::string& file) {
+    auto loaded = ProfilePersistence(file).load();
+    if (!loaded) {
+        std::cerr << "profiles_tool: " << loaded.error().message << "\n";
+        return 1;
+    }
+    for (const auto& website : *loaded) {
+        if (!website.windowFrame) {
+            std::cout << website.name << " none\n";
+            continue;
+        }
+        const CodableRect& frame = *website.windowFrame;
+        std::cout << website.name << ' ' << number(frame.x) << ' ' << number(frame.y) << ' ' << number(frame.width)
+                  << ' ' << number(frame.height) << ' '
+                  << (frame.displayID ? std::to_string(*frame.displayID) : std::string("-")) << '\n';
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 3 && std::string(argv[1]) == "write") return write(argv[2], argc, argv, 3);
+    if (argc == 3 && std::string(argv[1]) == "frames") return frames(argv[2]);
+    std::cerr << "usage: profiles_tool write FILE --website NAME ADDRESS [OPTION VALUE]... | frames FILE\n";
+    return 2;
+}

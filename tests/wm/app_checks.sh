@@ -1,0 +1,251 @@
+#!/usr/bin/env bash
+# The application under openbox: started with websites marked to launch at start, it shows each in
+# its own floating window (keep above, all workspaces and opacity as the websites say, at the
+# remembered frame or the default size clamped to the work area) and loads their pages from a local
+# server; a second start only activates the running one; a moved window is saved within a second;
+# SIGTERM saves the last frames and exits cleanly; starting again restores them without drift; an
+# unreadable websites file opens nothing and is left byte for byte as it was.
+# Runs on the display xvfb-run gives it, with a private session bus; starts and stops its own
+# openbox and page server.
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+build=$1
+if [ -z "${QUENLITH_CHECKS_BUS:-}" ]; then
+  export QUENLITH_CHECKS_BUS=1
+  exec dbus-run-session --config-file="$root/tests/support/session-bus.conf" -- "$0" "$@"
+fi
+app=$build/quenlith
+server=$build/tests/programs/page_server/page_server
+profiles_tool=$build/tests/programs/profiles_tool/profiles_tool
+failures=0
+pass() { echo "PASS: $*"; }
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+work=$(mktemp -d /tmp/quenlith-app-wm.XXXXXX)
+openbox_pid=""
+server_pid=""
+app_pid=""
+cleanup() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null && wait "$app_pid" 2>/dev/null
+  for pid in $server_pid; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
+  [ -n "$openbox_pid" ] && kill "$openbox_pid" 2>/dev/null && wait "$openbox_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Waits (polling) until the command given after the limit succeeds; the limit is in milliseconds.
+wait_for_ms() {
+  local limit=$1
+  shift
+  local deadline=$(($(date +%s%N) / 1000000 + limit))
+  until "$@"; do
+    [ $(($(date +%s%N) / 1000000)) -ge $deadline ] && return 1
+    sleep 0.05
+  done
+}
+wait_for() { wait_for_ms $(($1 * 1000)) "${@:2}"; }
+check() {  # check "what" command...
+  local what=$1
+  shift
+  if "$@"; then pass "$what"; else fail "$what"; fi
+}
+
+for program in "$app" "$server" "$profiles_tool"; do
+  [ -x "$program" ] || { fail "not built: $program"; exit 1; }
+done
+
+export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_CACHE_HOME=$work/cache
+export XDG_RUNTIME_DIR=$work/runtime GDK_BACKEND=x11 NO_AT_BRIDGE=1 WEBKIT_DISABLE_COMPOSITING_MODE=1
+export G_MESSAGES_DEBUG=com.quenlith.Quenlith
+mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME/com.quenlith.Quenlith" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+profiles=$XDG_DATA_HOME/com.quenlith.Quenlith/profiles.json
+
+# Margins make the work area smaller than the screen, and lower than the default window height.
+cat > "$work/rc.xml" <<'XML'
+<?xml version="1.0" encoding="UTF-8"?>
+<openbox_config xmlns="http://openbox.org/3.4/rc">
+  <margins><top>40</top><bottom>60</bottom><left>30</left><right>0</right></margins>
+</openbox_config>
+XML
+openbox --sm-disable --config-file "$work/rc.xml" >"$work/openbox.log" 2>&1 &
+openbox_pid=$!
+workarea_known() { xprop -root _NET_WORKAREA 2>/dev/null | grep -q '='; }
+wait_for 10 workarea_known || { fail "openbox did not start"; exit 1; }
+read -r wa_x wa_y wa_w wa_h < <(xprop -root _NET_WORKAREA | sed 's/.*= //; s/,//g' | awk '{print $1, $2, $3, $4}')
+echo "work area: $wa_x,$wa_y ${wa_w}x$wa_h"
+
+# Each website on a host of its own: websites on one host would count as shown in one window.
+servers=()
+for host in 1 2 3; do
+  "$server" --address "127.0.0.$host" "/site$host" >"$work/server.$host.log" 2>&1 &
+  servers+=($!)
+done
+server_pid="${servers[*]}"
+server_port() { grep -m1 '^port ' "$work/server.$1.log" | awk '{print $2}'; }
+servers_ready() { [ -n "$(server_port 1)" ] && [ -n "$(server_port 2)" ] && [ -n "$(server_port 3)" ]; }
+wait_for 10 servers_ready || { fail "the page servers did not start"; exit 1; }
+address_of() { echo "http://127.0.0.$1:$(server_port "$1")/site$1"; }
+
+# Alpha: above, all workspaces, 0.8, remembered frame. Beta: neither, 0.6, no frame. Gamma: not at start.
+"$profiles_tool" write "$profiles" \
+  --website Alpha "$(address_of 1)" --launch 1 --above 1 --all-workspaces 1 --opacity 0.8 --frame 150,120,520,430 \
+  --website Beta "$(address_of 2)" --launch 1 --above 0 --all-workspaces 0 --opacity 0.6 \
+  --website Gamma "$(address_of 3)" --launch 0 || { fail "profiles.json written"; exit 1; }
+
+run=0
+start_app() {
+  run=$((run + 1))
+  app_log=$work/app.$run.log
+  "$app" >"$app_log" 2>&1 &
+  app_pid=$!
+}
+gone() { [ ! -e "/proc/$1" ] || grep -q '^[0-9]* ([^)]*) Z' "/proc/$1/stat" 2>/dev/null; }
+# Sends SIGTERM and waits for a clean exit; the exit status is left in $app_status.
+stop_app() {
+  kill -TERM "$app_pid" 2>/dev/null
+  if wait_for 20 gone "$app_pid"; then
+    wait "$app_pid"
+    app_status=$?
+  else
+    kill -KILL "$app_pid" 2>/dev/null
+    wait "$app_pid" 2>/dev/null
+    app_status=timeout
+  fi
+  app_pid=""
+}
+window_of() { xdotool search --all --onlyvisible --pid "$app_pid" --name "^$1" 2>/dev/null | head -1; }
+window_count() { xdotool search --all --onlyvisible --pid "$app_pid" --name '.' 2>/dev/null | wc -l; }
+has_window() { [ -n "$(window_of "$1")" ]; }
+# The window's visible frame "X Y W H": its X window without any declared client-side shadow.
+geometry_of() {
+  local id=$1 x y w h
+  read -r x y < <(xdotool getwindowgeometry "$id" | awk '/Position:/ {split($2, p, ","); print p[1], p[2]}')
+  read -r w h < <(xdotool getwindowgeometry "$id" | awk '/Geometry:/ {split($2, s, "x"); print s[1], s[2]}')
+  local shadow
+  shadow=$(xprop -id "$id" _GTK_FRAME_EXTENTS 2>/dev/null | grep '=' | sed 's/.*= //; s/,//g')
+  if [ -n "$shadow" ]; then
+    read -r l r t b <<<"$shadow"
+    x=$((x + l)); y=$((y + t)); w=$((w - l - r)); h=$((h - t - b))
+  fi
+  echo "$x $y $w $h"
+}
+geometry_is() { [ "$(geometry_of "$1")" = "$2" ]; }
+saved_frame() { "$profiles_tool" frames "$profiles" | awk -v n="$1" '$1 == n {print $2, $3, $4, $5}'; }
+saved_frame_is() { [ "$(saved_frame "$1")" = "$2" ]; }
+has_state() { xprop -id "$1" _NET_WM_STATE | grep -q "$2"; }
+on_all_desktops() { xprop -id "$1" _NET_WM_DESKTOP | grep -q '= 4294967295$' || has_state "$1" _NET_WM_STATE_STICKY; }
+opacity_of() { xprop -id "$1" _NET_WM_WINDOW_OPACITY | sed -n 's/.*= //p'; }
+check_opacity() {  # name id expected-fraction
+  local actual expected
+  actual=$(opacity_of "$2")
+  expected=$(awk -v f="$3" 'BEGIN { printf "%.0f", int(f * 4294967295) }')
+  if [ -n "$actual" ] && [ $((actual - expected)) -ge -1 ] && [ $((actual - expected)) -le 1 ]; then
+    pass "$1 has opacity $3 ($actual)"
+  else
+    fail "$1 has opacity $3: expected $expected, got '${actual:-unset}'"
+  fi
+}
+requested() { grep -q "^request /site$1\$" "$work/server.$1.log"; }
+check_frame() {  # name id expected
+  if wait_for 5 geometry_is "$2" "$3"; then
+    pass "$1 is at $3"
+  else
+    fail "$1 is at $3: got $(geometry_of "$2")"
+  fi
+}
+
+# --- First start --------------------------------------------------------------------------------
+start_app
+if ! wait_for 20 eval 'has_window Alpha && has_window Beta'; then
+  fail "both websites open in windows"; cat "$app_log"; exit 1
+fi
+pass "both websites open in windows"
+alpha=$(window_of Alpha)
+beta=$(window_of Beta)
+
+check "Alpha is kept above" has_state "$alpha" _NET_WM_STATE_ABOVE
+check "Alpha is on all workspaces" on_all_desktops "$alpha"
+check "Beta is not kept above" eval '! has_state "$beta" _NET_WM_STATE_ABOVE'
+check "Beta is on one workspace only" eval '! on_all_desktops "$beta"'
+check_opacity Alpha "$alpha" 0.8
+check_opacity Beta "$beta" 0.6
+check_frame "Alpha (remembered frame)" "$alpha" "150 120 520 430"
+# The default 480 x 720 centred on the work area, cut to its height and pushed inside it.
+beta_h=$((720 < wa_h ? 720 : wa_h))
+beta_expected="$((wa_x + (wa_w - 480) / 2)) $wa_y 480 $beta_h"
+check_frame "Beta (default size clamped to the work area)" "$beta" "$beta_expected"
+check "the Alpha page is requested" wait_for 10 requested 1
+check "the Beta page is requested" wait_for 10 requested 2
+check "Gamma, not marked to launch at start, is not requested" eval '! requested 3'
+check "Gamma has no window" eval '! has_window Gamma'
+
+# A second start finds the running application, changes nothing and ends.
+"$app" >"$work/second.log" 2>&1 &
+second=$!
+if wait_for 10 gone "$second"; then
+  wait "$second"
+  check "a second start ends at once, successfully" [ $? -eq 0 ]
+else
+  kill -KILL "$second" 2>/dev/null
+  fail "a second start ends at once"
+fi
+check "a second start opens no window" [ "$(window_count)" -eq 2 ]
+
+# --- A move by the user is saved within a second ------------------------------------------------
+xdotool windowmove "$alpha" 400 300
+moved="400 300 520 430"
+if wait_for 5 geometry_is "$alpha" "$moved"; then
+  if wait_for_ms 1000 saved_frame_is Alpha "$moved"; then
+    pass "the moved frame is saved within a second ($moved)"
+  else
+    fail "the moved frame is saved within a second: profiles.json holds '$(saved_frame Alpha)'"
+  fi
+else
+  fail "Alpha moves to $moved: got $(geometry_of "$alpha")"
+fi
+beta_shown=$(geometry_of "$beta")
+
+stop_app
+check "SIGTERM ends the application cleanly (status $app_status)" [ "$app_status" = 0 ]
+check "profiles.json holds Alpha's last frame" saved_frame_is Alpha "$moved"
+check "profiles.json holds Beta's last frame ($beta_shown)" saved_frame_is Beta "$beta_shown"
+
+# --- Restarts: the same frames, without drift ---------------------------------------------------
+for round in 1 2; do
+  start_app
+  if ! wait_for 20 eval 'has_window Alpha && has_window Beta'; then
+    fail "restart $round: windows appear"; break
+  fi
+  check_frame "restart $round: Alpha" "$(window_of Alpha)" "$moved"
+  check_frame "restart $round: Beta" "$(window_of Beta)" "$beta_shown"
+  stop_app
+  check "restart $round: clean exit (status $app_status)" [ "$app_status" = 0 ]
+  check "restart $round: frames saved unchanged" eval 'saved_frame_is Alpha "$moved" && saved_frame_is Beta "$beta_shown"'
+done
+
+# --- An unreadable websites file ----------------------------------------------------------------
+printf '{"version": 1, "profiles": [' >"$profiles"
+printf 'an earlier copy\n' >"$profiles.backup"
+before=$(sha256sum "$profiles" "$profiles.backup")
+start_app
+started() { grep -q 'Quenlith started' "$app_log"; }
+if wait_for 20 started; then
+  pass "the application starts with an unreadable profiles.json"
+else
+  fail "the application starts with an unreadable profiles.json"; cat "$app_log"
+fi
+check "the store's message is logged" grep -q 'Your saved websites could not be read' "$app_log"
+# Nothing may open: give a window every chance to appear before counting none.
+check "no window opens" eval '! wait_for 3 eval "[ \$(window_count) -gt 0 ]"'
+stop_app
+check "clean exit (status $app_status)" [ "$app_status" = 0 ]
+check "profiles.json and its backup are byte for byte as before" [ "$(sha256sum "$profiles" "$profiles.backup")" = "$before" ]
+
+if [ $failures -eq 0 ]; then
+  echo "application checks: all passed"
+else
+  echo "application checks: $failures failed"
+fi
+[ $failures -eq 0 ]
