@@ -1,0 +1,452 @@
+// The window registry on a bare X server: building and numbering windows, keeping them in step
+// with the saved websites, the published state and snapshot, frames saved from moves, launch at
+// start, closing, the sleep pass and the shutdown. Window-manager behaviour is checked by
+// tests/wm/app_checks.sh under openbox.
+#include <gtest/gtest.h>
+
+#include "browser/browser_tab.hpp"
+#include "model/localization.hpp"
+#include "windows/window_manager_fixture.hpp"
+
+namespace quenlith {
+namespace {
+
+using test::spinFor;
+using test::spinUntil;
+
+class BrowserWindowManagerTest : public test::WindowManagerFixture {};
+
+TEST(WindowSequence, IsTheLowestFreeNumber) {
+    struct Case {
+        std::vector<int> used;
+        int expected;
+    };
+    const Case cases[] = {{{}, 1}, {{1}, 2}, {{1, 2, 4}, 3}, {{2, 3}, 1}, {{3, 1, 2}, 4}};
+    for (const auto& c : cases) EXPECT_EQ(lowestFreeSequence(c.used), c.expected) << testing::PrintToString(c.used);
+}
+
+TEST_F(BrowserWindowManagerTest, RegistersABuiltWindowHiddenUntilPresented) {
+    auto alpha = website("Alpha", "/alpha");
+    start({alpha});
+    auto& controller = manager->makeWindowController(WindowRequest::ownWindow(alpha));
+    EXPECT_EQ(manager->window(alpha.id), &controller);
+    EXPECT_EQ(controller.sequence, 1);
+    EXPECT_EQ(controller.profileID, alpha.id);
+    EXPECT_FALSE(controller.restoring);
+    EXPECT_FALSE(controller.panel().get_visible());
+    EXPECT_TRUE(controller.browser().isSavedWebsite);
+
+    manager->publishState();
+    EXPECT_EQ(manager->visibleWindowCount(), 0);
+    EXPECT_EQ(manager->hiddenWindowCount(), 1);
+    ASSERT_EQ(manager->runtime().windows().size(), 1u);
+    EXPECT_EQ(manager->runtime().windows()[0].state, BrowserWindowState::hidden);
+
+    controller.present(false, false, true);
+    manager->publishState();
+    EXPECT_TRUE(controller.panel().get_visible());
+    EXPECT_TRUE(controller.browser().isPresented());
+    EXPECT_EQ(manager->visibleWindowCount(), 1);
+    EXPECT_EQ(manager->hiddenWindowCount(), 0);
+    EXPECT_EQ(manager->visibleProfiles(), std::set<Uuid>{alpha.id});
+    EXPECT_EQ(manager->runtime().windows()[0].state, BrowserWindowState::visible);
+}
+
+TEST_F(BrowserWindowManagerTest, NeverReplacesALiveWindowRegisteredUnderTheSameID) {
+    auto alpha = website("Alpha", "/alpha");
+    auto other = website("Other", "/other");
+    start({alpha, other});
+    auto& first = manager->makeWindowController(WindowRequest::ownWindow(alpha));
+    BrowserViewController* firstView = &first.browser();
+
+    WindowRequest again;
+    again.profile = other;
+    again.id = alpha.id;
+    auto& second = manager->makeWindowController(std::move(again));
+    EXPECT_EQ(&second, &first);
+    EXPECT_EQ(&second.browser(), firstView);
+    EXPECT_EQ(second.profileID, alpha.id);
+    EXPECT_EQ(manager->windows().size(), 1u);
+}
+
+TEST_F(BrowserWindowManagerTest, NumbersWindowsWithTheLowestFreeSequence) {
+    auto alpha = website("Alpha", "/alpha");
+    start({alpha});
+    auto& one = openOther(alpha);
+    auto& two = openOther(alpha);
+    auto& three = openOther(alpha);
+    EXPECT_EQ(one.sequence, 1);
+    EXPECT_EQ(two.sequence, 2);
+    EXPECT_EQ(three.sequence, 3);
+    const Uuid twoID = two.id, oneID = one.id;
+
+    manager->close(twoID);
+    EXPECT_EQ(manager->window(twoID), nullptr);
+    auto& next = openOther(alpha);
+    EXPECT_EQ(next.sequence, 2);
+    manager->publishState();
+    std::vector<int> listed;
+    for (const auto& window : manager->runtime().windows()) listed.push_back(window.sequence);
+    EXPECT_EQ(listed, (std::vector<int>{1, 2, 3}));
+
+    manager->close(oneID);
+    EXPECT_EQ(openOther(alpha).sequence, 1);
+}
+
+TEST_F(BrowserWindowManagerTest, OnlyTheOwnWindowTakesTheRememberedFrame) {
+    auto alpha = website("Alpha", "/alpha");
+    alpha.windowFrame = CodableRect{120, 90, 520, 430, std::nullopt};
+    start({alpha});
+    auto& own = openOwn(alpha);
+    auto& other = openOther(alpha);
+    other.present(false, false, true);
+    ASSERT_TRUE(mapped(own));
+    ASSERT_TRUE(mapped(other));
+
+    EXPECT_TRUE(spinUntil([&] { return own.panel().frame() == Rect{120, 90, 520, 430}; }))
+        << own.panel().frame().x << "," << own.panel().frame().y;
+    const auto& defaults = preferences->value();
+    Rect expected = initialFrame(std::nullopt, defaults.defaultWidth, defaults.defaultHeight, other.panel().screens());
+    EXPECT_TRUE(spinUntil([&] { return other.panel().frame() == expected; }));
+}
+
+TEST_F(BrowserWindowManagerTest, SavesAMovedOwnWindowsFrameToTheWebsite) {
+    auto alpha = website("Alpha", "/alpha");
+    start({alpha});
+    auto& own = openOwn(alpha);
+    ASSERT_TRUE(mapped(own));
+    ASSERT_TRUE(spinUntil([&] { return own.panel().frame().width == preferences->value().defaultWidth; }));
+    spinFor(std::chrono::milliseconds(100));
+    EXPECT_FALSE(store->profile(alpha.id)->windowFrame) << "placing the window is not a move by the user";
+
+    const Rect moved{200, 150, 600, 500};
+    own.panel().setFrame(moved);
+    ASSERT_TRUE(spinUntil([&] {
+        auto frame = store->profile(alpha.id)->windowFrame;
+        return frame && rect(*frame) == moved;
+    }));
+    EXPECT_EQ(store->profile(alpha.id)->windowFrame->displayID, own.panel().savedFrame().displayID);
+
+    // Written to profiles.json after the store's quiet period.
+    EXPECT_TRUE(store->hasPendingSave());
+    timers.advance(WebAppStore::kSaveDelay);
+    auto saved = ProfilePersistence(defaultProfilesFilePath()).load();
+    ASSERT_TRUE(saved);
+    ASSERT_TRUE((*saved)[0].windowFrame);
+    EXPECT_EQ(rect(*(*saved)[0].windowFrame), moved);
+
+    // Saving the frame the website already holds writes nothing.
+    own.saveFrame();
+    EXPECT_FALSE(store->hasPendingSave());
+}
+
+TEST_F(BrowserWindowManagerTest, WindowsThatDoNotRememberTheirFrameNeverWriteOne) {
+    auto remembers = website("Remembers", "/remembers");
+    auto forgets = website("Forgets", "/forgets");
+    forgets.rememberWindowFrame = false;
+    auto browsing = website("Browsing", "/browsing");  // a record the store does not hold
+    start({remembers, forgets});
+    manager->browsingProfiles[browsing.id] = browsing;
+
+    struct Case {
+        const char* what;
+        BrowserWindowController* window;
+    };
+    std::vector<Case> cases = {
+        {"a further window of a saved website", &openOther(remembers, true)},
+        {"the own window of a website that forgets its frame", &openOwn(forgets)},
+        {"the own window of a record the store does not hold", &openOwn(browsing)},
+    };
+    cases[0].window->present(false, false, true);
+    double x = 100;
+    for (const auto& c : cases) {
+        ASSERT_TRUE(mapped(*c.window)) << c.what;
+        Rect moved{x, 120, 500, 400};
+        x += 40;
+        c.window->panel().setFrame(moved);
+        EXPECT_TRUE(spinUntil([&] { return c.window->panel().frame() == moved; })) << c.what;
+    }
+    spinFor(std::chrono::milliseconds(200));
+    for (const auto& website : store->profiles()) EXPECT_FALSE(website.windowFrame) << website.name;
+}
+
+TEST_F(BrowserWindowManagerTest, StoreChangesReachWindowsOnTheNextDeliveryOnly) {
+    auto alpha = website("Alpha", "/alpha");
+    auto beta = website("Beta", "/beta");
+    start({alpha, beta});
+    timers.runDue();
+    auto& alphaWindow = openOwn(alpha);
+    openOwn(beta);
+    const Uuid betaID = beta.id;
+
+    ASSERT_TRUE(store->deleteProfile(betaID));
+    EXPECT_NE(manager->window(betaID), nullptr) << "never from inside the store's change";
+    timers.runDue();
+    EXPECT_EQ(manager->window(betaID), nullptr);
+    EXPECT_EQ(manager->window(alpha.id), &alphaWindow);
+}
+
+TEST_F(BrowserWindowManagerTest, AStoreDeletionLeavesABrowsingProfileWindowOpen) {
+    auto alpha = website("Alpha", "/alpha");
+    start({alpha});
+    timers.runDue();
+    manager->browsingProfiles[alpha.id] = alpha;  // an ad-hoc record under the same id
+    openOwn(alpha);
+    ASSERT_TRUE(store->deleteProfile(alpha.id));
+    timers.runDue();
+    EXPECT_NE(manager->window(alpha.id), nullptr);
+}
+
+TEST_F(BrowserWindowManagerTest, WindowsKeepTheirOwnLiveSettingsUntilTheStoreChangesThem) {
+    auto alpha = website("Alpha", "/alpha");
+    alpha.opacity = 1.0;
+    start({alpha});
+    timers.runDue();
+    auto& window = openOwn(alpha);
+
+    // The user changes the opacity in the window only.
+    WebAppProfile inWindow = window.browser().profile();
+    inWindow.opacity = 0.5;
+    window.applyProfile(inWindow);
+
+    store->update(alpha.id, [](WebAppProfile& p) { p.name = "Alpha Renamed"; });
+    timers.runDue();
+    EXPECT_EQ(window.browser().profile().name, "Alpha Renamed");
+    EXPECT_DOUBLE_EQ(window.browser().profile().opacity, 0.5);
+    EXPECT_DOUBLE_EQ(window.panel().panelOpacity(), 0.5);
+
+    store->update(alpha.id, [](WebAppProfile& p) { p.opacity = 0.8; });
+    timers.runDue();
+    EXPECT_DOUBLE_EQ(window.browser().profile().opacity, 0.8);
+    EXPECT_DOUBLE_EQ(window.panel().panelOpacity(), 0.8);
+
+    store->update(alpha.id, [](WebAppProfile& p) { p.alwaysOnTop = false; });
+    timers.runDue();
+    EXPECT_FALSE(window.panel().isAlwaysOnTop());
+}
+
+TEST_F(BrowserWindowManagerTest, PublishesEmptyStateWithoutWindows) {
+    auto alpha = website("Alpha", "/alpha");
+    start({alpha});
+    manager->publishState();
+    EXPECT_EQ(manager->visibleWindowCount(), 0);
+    EXPECT_EQ(manager->hiddenWindowCount(), 0);
+    EXPECT_EQ(manager->clickThroughCount(), 0);
+    EXPECT_TRUE(manager->visibleProfiles().empty());
+    EXPECT_TRUE(manager->runtime().windows().empty());
+    EXPECT_FALSE(store->hasPendingSave()) << "unchanged visibility flags cause no save";
+}
+
+TEST_F(BrowserWindowManagerTest, RecordsWhichWebsitesAreVisible) {
+    auto alpha = website("Alpha", "/alpha");
+    start({alpha});
+    auto& window = openOwn(alpha);
+    manager->publishState();
+    EXPECT_TRUE(store->profile(alpha.id)->wasVisible);
+
+    manager->requestClose(window.id);  // "Hide Window": the own window stays, hidden
+    EXPECT_EQ(manager->window(alpha.id), &window);
+    EXPECT_FALSE(window.panel().get_visible());
+    EXPECT_EQ(manager->hiddenWindowCount(), 1);
+    EXPECT_TRUE(manager->visibleProfiles().empty());
+    EXPECT_FALSE(store->profile(alpha.id)->wasVisible);
+}
+
+TEST_F(BrowserWindowManagerTest, TheSnapshotFollowsTheLoadedPage) {
+    auto alpha = website("Alpha", "/alpha");
+    start({alpha});
+    openOwn(alpha);
+    ASSERT_TRUE(spinUntil([&] {
+        const auto& windows = manager->runtime().windows();
+        return windows.size() == 1 && windows[0].tabs.size() == 1 && windows[0].tabs[0].title == "Alpha" &&
+               !windows[0].tabs[0].isLoading;
+    }));
+    const RuntimeWindow& window = manager->runtime().windows()[0];
+    EXPECT_EQ(window.title, "Alpha");
+    EXPECT_EQ(window.profileID, alpha.id);
+    EXPECT_FALSE(window.isPrivate);
+    EXPECT_EQ(window.sessionIdentifier, std::nullopt);
+    EXPECT_EQ(window.tabs[0].url, server.url("/alpha"));
+    EXPECT_TRUE(window.tabs[0].isSelected);
+    EXPECT_EQ(server.requestCount("/alpha"), 1);
+}
+
+TEST_F(BrowserWindowManagerTest, TitlesBrowserAndPrivateWindows) {
+    auto browser = website("Quenlith", "/browser");
+    auto secret = website("Secret", "/secret");
+    start();
+    manager->browsingProfiles[browser.id] = browser;
+    manager->browsingProfiles[secret.id] = secret;
+    openOwn(browser);
+    WindowRequest privately = WindowRequest::ownWindow(secret);
+    privately.dataStore = WebsiteDataStore::nonPersistent();
+    manager->makeWindowController(std::move(privately)).present(false, false, true);
+    ASSERT_TRUE(spinUntil([&] {
+        manager->publishState();
+        for (const auto& window : manager->runtime().windows())
+            if (window.tabs.empty() || window.tabs[0].isLoading) return false;
+        return manager->runtime().windows().size() == 2;
+    }));
+    for (const auto& window : manager->runtime().windows()) {
+        if (window.profileID == browser.id) {
+            EXPECT_EQ(window.title, localizedString("Browser"));
+            EXPECT_FALSE(window.isPrivate);
+        } else {
+            EXPECT_EQ(window.title, localizedString("Private Window"));
+            EXPECT_TRUE(window.isPrivate);
+            for (const auto& tab : window.tabs) {
+                EXPECT_EQ(tab.title, localizedString("Private Tab"));
+                EXPECT_EQ(tab.url, std::nullopt);
+            }
+        }
+    }
+}
+
+struct LaunchCase {
+    const char* name;
+    bool launchAtStartup;
+    bool wasVisible;
+    bool restoreWindows;
+    bool opens;
+};
+
+class LaunchAtStartTest : public test::WindowManagerFixture, public testing::WithParamInterface<LaunchCase> {};
+
+TEST_P(LaunchAtStartTest, OpensTheWebsitesMarkedToOpenAtStart) {
+    const LaunchCase& c = GetParam();
+    auto marked = website("Marked", "/marked");
+    marked.launchAtStartup = c.launchAtStartup;
+    marked.wasVisible = c.wasVisible;
+    auto quiet = website("Quiet", "/quiet");
+    preferences->update([&](AppPreferences& p) { p.restoreWindows = c.restoreWindows; });
+    start({marked, quiet});
+
+    manager->restoreSession();
+    EXPECT_TRUE(manager->didRestore());
+    EXPECT_EQ(manager->window(quiet.id), nullptr);
+    auto* window = manager->window(marked.id);
+    ASSERT_EQ(window != nullptr, c.opens);
+    if (!c.opens) return;
+    EXPECT_TRUE(window->panel().get_visible());
+    EXPECT_EQ(manager->visibleWindowCount(), 1);
+    EXPECT_TRUE(spinUntil([&] { return server.requestCount("/marked") == 1; }));
+    EXPECT_EQ(server.requestCount("/quiet"), 0);
+
+    // Once per process.
+    manager->restoreSession();
+    EXPECT_EQ(manager->windows().size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, LaunchAtStartTest,
+                         testing::Values(LaunchCase{"LaunchAtStart", true, false, false, true},
+                                         LaunchCase{"VisibleAtQuitWhileRestoring", false, true, true, true},
+                                         LaunchCase{"VisibleAtQuitWithoutRestoring", false, true, false, false},
+                                         LaunchCase{"Neither", false, false, true, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(BrowserWindowManagerTest, LaunchAtStartShowsAHiddenWindowInsteadOfOpeningASecond) {
+    auto alpha = website("Alpha", "/alpha");
+    alpha.launchAtStartup = true;
+    start({alpha});
+    auto& hidden = manager->makeWindowController(WindowRequest::ownWindow(alpha));
+    ASSERT_FALSE(hidden.panel().get_visible());
+    manager->restoreSession();
+    EXPECT_EQ(manager->windows().size(), 1u);
+    EXPECT_EQ(manager->window(alpha.id), &hidden);
+    EXPECT_TRUE(hidden.panel().get_visible());
+}
+
+TEST_F(BrowserWindowManagerTest, CloseRequestsHideOnlyOwnWindowsOnPersistentStores) {
+    auto alpha = website("Alpha", "/alpha");
+    auto secret = website("Secret", "/secret");
+    start({alpha});
+    manager->browsingProfiles[secret.id] = secret;
+    auto& own = openOwn(alpha);
+    auto& further = openOther(alpha);
+    WindowRequest privately = WindowRequest::ownWindow(secret);
+    privately.dataStore = WebsiteDataStore::nonPersistent();
+    auto& privateWindow = manager->makeWindowController(std::move(privately));
+    const Uuid ownID = own.id, furtherID = further.id, privateID = privateWindow.id;
+
+    manager->requestClose(ownID);
+    manager->requestClose(furtherID);
+    manager->requestClose(privateID);
+    EXPECT_NE(manager->window(ownID), nullptr);
+    EXPECT_EQ(manager->window(furtherID), nullptr);
+    EXPECT_EQ(manager->window(privateID), nullptr);
+    EXPECT_EQ(manager->browsingProfiles.count(secret.id), 0u) << "the last window of a record takes it along";
+
+    preferences->update([](AppPreferences& p) { p.closeBehavior = CloseBehavior::release; });
+    manager->requestClose(ownID);
+    EXPECT_EQ(manager->window(ownID), nullptr);
+    EXPECT_TRUE(manager->runtime().windows().empty());
+}
+
+TEST_F(BrowserWindowManagerTest, TheCloseButtonOnlyAsksTheManager) {
+    auto alpha = website("Alpha", "/alpha");
+    start({alpha});
+    auto& own = openOwn(alpha);
+    ASSERT_TRUE(mapped(own));
+    GdkEvent* event = gdk_event_new(GDK_DELETE);
+    event->any.window = GDK_WINDOW(g_object_ref(own.panel().get_window()->gobj()));
+    gtk_main_do_event(event);
+    gdk_event_free(event);
+    EXPECT_EQ(manager->window(alpha.id), &own);
+    EXPECT_FALSE(own.panel().get_visible()) << "hidden by the manager, not destroyed";
+}
+
+TEST_F(BrowserWindowManagerTest, TheSleepPassAsksEveryWindowEveryThirtySeconds) {
+    auto alpha = website("Alpha", "/alpha");
+    start({alpha});
+    std::vector<const BrowserViewController*> asked;
+    manager->sleepTabs = [&](BrowserViewController& browser) { asked.push_back(&browser); };
+    auto& own = openOwn(alpha);
+    auto& hidden = openOther(alpha);
+
+    timers.advance(std::chrono::seconds(29));
+    EXPECT_TRUE(asked.empty());
+    timers.advance(std::chrono::seconds(1));
+    EXPECT_EQ(asked.size(), 2u);
+    EXPECT_NE(std::find(asked.begin(), asked.end(), &own.browser()), asked.end());
+    EXPECT_NE(std::find(asked.begin(), asked.end(), &hidden.browser()), asked.end());
+    timers.advance(std::chrono::seconds(30));
+    EXPECT_EQ(asked.size(), 4u);
+
+    manager->shutdown();
+    timers.advance(std::chrono::seconds(90));
+    EXPECT_EQ(asked.size(), 4u);
+}
+
+TEST_F(BrowserWindowManagerTest, ShutdownSavesEveryOwnFrameAndTheWebsites) {
+    auto alpha = website("Alpha", "/alpha");
+    auto beta = website("Beta", "/beta");
+    beta.windowFrame = CodableRect{300, 200, 500, 400, std::nullopt};
+    start({alpha, beta});
+    auto& alphaWindow = openOwn(alpha);
+    auto& betaWindow = openOwn(beta);
+    ASSERT_TRUE(mapped(alphaWindow));
+    ASSERT_TRUE(mapped(betaWindow));
+    ASSERT_TRUE(spinUntil([&] { return betaWindow.panel().frame() == Rect{300, 200, 500, 400}; }));
+    Rect alphaShown = alphaWindow.panel().frame();
+
+    manager->shutdown();
+    EXPECT_TRUE(manager->shuttingDown());
+    EXPECT_TRUE(manager->windows().empty());
+    EXPECT_TRUE(manager->runtime().windows().empty());
+    EXPECT_FALSE(store->hasPendingSave());
+    auto saved = ProfilePersistence(defaultProfilesFilePath()).load();
+    ASSERT_TRUE(saved);
+    ASSERT_EQ(saved->size(), 2u);
+    ASSERT_TRUE((*saved)[0].windowFrame);
+    ASSERT_TRUE((*saved)[1].windowFrame);
+    EXPECT_EQ(rect(*(*saved)[0].windowFrame), alphaShown);
+    EXPECT_EQ(rect(*(*saved)[1].windowFrame), (Rect{300, 200, 500, 400}));
+
+    // Deliveries after the shutdown change nothing.
+    store->update(alpha.id, [](WebAppProfile& p) { p.name = "Late"; });
+    timers.runDue();
+    EXPECT_TRUE(manager->windows().empty());
+}
+
+}  // namespace
+}  // namespace quenlith
