@@ -1,0 +1,151 @@
+// Start-up of the application: from starting the process to the first website window's page
+// having finished loading (its load event reports back to the local server), against the smallest
+// WebKitGTK program that shows the same page, measured alternately in the same run, each start in
+// fresh folders. Reported: both means in seconds and their ratio.
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <csignal>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <glib.h>
+#include <unistd.h>
+
+#include "model/app_paths.hpp"
+#include "model/profile_persistence.hpp"
+#include "support/main_loop.hpp"
+#include "support/temp_environment.hpp"
+#include "support/test_http_server.hpp"
+
+namespace quenlith {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string buildDirectory() {
+    char path[4096];
+    ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);
+    if (length <= 0) return ".";
+    path[length] = '\0';
+    std::string executable(path);
+    std::string benchDirectory = executable.substr(0, executable.rfind('/'));
+    return benchDirectory.substr(0, benchDirectory.rfind('/'));
+}
+
+// One child process; ended with SIGTERM and reaped by the destructor.
+class Child {
+public:
+    explicit Child(const std::vector<std::string>& arguments) {
+        std::vector<char*> argv;
+        for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        GError* error = nullptr;
+        if (!g_spawn_async(nullptr, argv.data(), nullptr, G_SPAWN_DO_NOT_REAP_CHILD, nullptr, nullptr, &pid_, &error)) {
+            failure_ = error ? error->message : "cannot start";
+            g_clear_error(&error);
+            return;
+        }
+        g_child_watch_add(pid_, [](GPid pid, gint, gpointer done) {
+            *static_cast<bool*>(done) = true;
+            g_spawn_close_pid(pid);
+        }, &exited_);
+    }
+    ~Child() {
+        if (!failure_.empty() || exited_) return;
+        kill(pid_, SIGTERM);
+        if (!test::spinUntil([&] { return exited_; }, std::chrono::seconds(20))) {
+            kill(pid_, SIGKILL);
+            test::spinUntil([&] { return exited_; }, std::chrono::seconds(5));
+        }
+    }
+    const std::string& failure() const { return failure_; }
+    bool exited() const { return exited_; }
+
+private:
+    GPid pid_ = 0;
+    bool exited_ = false;
+    std::string failure_;
+};
+
+struct PageServer {
+    test::TestHttpServer server;
+    int loads = 0;
+    PageServer() {
+        server.page("/page",
+                    "<!doctype html><html><head><meta charset='utf-8'><title>Start</title></head><body>Start"
+                    "<script>addEventListener('load', () => fetch('/loaded'));</script></body></html>");
+        server.route("/loaded", [this](const test::TestRequest&) {
+            ++loads;
+            test::TestResponse response;
+            response.contentType = "text/plain";
+            response.body = "ok";
+            return response;
+        });
+    }
+};
+
+// Seconds from starting the program to the page's load event; none when it did not arrive.
+std::optional<double> timeToFirstPage(PageServer& pages, const std::vector<std::string>& arguments,
+                                      std::string& failure) {
+    int before = pages.loads;
+    auto start = Clock::now();
+    Child child(arguments);
+    if (!child.failure().empty()) {
+        failure = child.failure();
+        return std::nullopt;
+    }
+    bool loaded = test::spinUntil([&] { return pages.loads > before || child.exited(); }, std::chrono::seconds(60));
+    double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    if (!loaded || pages.loads == before) {
+        failure = arguments[0] + " showed no page";
+        return std::nullopt;
+    }
+    return seconds;
+}
+
+void BM_StartToFirstWebsitePage(benchmark::State& state) {
+    setenv("WEBKIT_DISABLE_COMPOSITING_MODE", "1", 0);
+    setenv("NO_AT_BRIDGE", "1", 0);
+    setenv("GDK_BACKEND", "x11", 1);
+    const std::string build = buildDirectory();
+    const std::string application = build + "/quenlith";
+    const std::string baseline = build + "/tests/programs/minimal_web_view/minimal_web_view";
+    PageServer pages;
+    double applicationTotal = 0, baselineTotal = 0;
+    std::string failure;
+
+    for (auto _ : state) {
+        std::optional<double> base, app;
+        {
+            test::TemporaryEnvironment folders;
+            base = timeToFirstPage(pages, {baseline, pages.server.url("/page")}, failure);
+        }
+        {
+            test::TemporaryEnvironment folders;
+            WebAppProfile website;
+            website.name = "Start";
+            website.homeURL = pages.server.url("/page");
+            website.launchAtStartup = true;
+            if (!ProfilePersistence(defaultProfilesFilePath()).save({website})) failure = "profiles.json not written";
+            if (failure.empty()) app = timeToFirstPage(pages, {application}, failure);
+        }
+        if (!base || !app) {
+            state.SkipWithError(failure.c_str());
+            return;
+        }
+        state.SetIterationTime(*app);
+        applicationTotal += *app;
+        baselineTotal += *base;
+    }
+    double n = static_cast<double>(state.iterations());
+    state.counters["application_s"] = applicationTotal / n;
+    state.counters["baseline_s"] = baselineTotal / n;
+    state.counters["ratio"] = applicationTotal / baselineTotal;
+}
+BENCHMARK(BM_StartToFirstWebsitePage)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(8);
+
+}  // namespace
+}  // namespace quenlith
