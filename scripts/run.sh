@@ -11,7 +11,7 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   exit 1
 fi
 if [ ! -x build/quenlith ]; then
-  echo "run.sh: the application is not assembled yet; the build and its libraries are ready." >&2
+  echo "run.sh: build/quenlith was not built." >&2
   exit 1
 fi
 # Keep-above, placement and global shortcuts need X11 (XWayland under Wayland).
