@@ -3,8 +3,9 @@
 # its own floating window (keep above, all workspaces and opacity as the websites say, at the
 # remembered frame or the default size clamped to the work area) and loads their pages from a local
 # server; a second start only activates the running one; a moved window is saved within a second;
-# SIGTERM saves the last frames and exits cleanly; starting again restores them without drift; an
-# unreadable websites file opens nothing and is left byte for byte as it was.
+# SIGTERM (or SIGINT, SIGHUP) saves the last frames, also one moved a moment before, and exits
+# cleanly; starting again restores them without drift; an unreadable websites file opens nothing
+# and is left byte for byte as it was.
 # Runs on the display xvfb-run gives it, with a private session bus; starts and stops its own
 # openbox and page server.
 set -uo pipefail
@@ -102,9 +103,10 @@ start_app() {
   app_pid=$!
 }
 gone() { [ ! -e "/proc/$1" ] || grep -q '^[0-9]* ([^)]*) Z' "/proc/$1/stat" 2>/dev/null; }
-# Sends SIGTERM and waits for a clean exit; the exit status is left in $app_status.
+# Sends the signal (TERM when none is given) and waits for the exit; its status is left in
+# $app_status.
 stop_app() {
-  kill -TERM "$app_pid" 2>/dev/null
+  kill "-${1:-TERM}" "$app_pid" 2>/dev/null
   if wait_for 20 gone "$app_pid"; then
     wait "$app_pid"
     app_status=$?
@@ -212,17 +214,25 @@ check "SIGTERM ends the application cleanly (status $app_status)" [ "$app_status
 check "profiles.json holds Alpha's last frame" saved_frame_is Alpha "$moved"
 check "profiles.json holds Beta's last frame ($beta_shown)" saved_frame_is Beta "$beta_shown"
 
-# --- Restarts: the same frames, without drift ---------------------------------------------------
-for round in 1 2; do
+# --- Restarts: the same frames, without drift. A move just before SIGINT or SIGHUP, within the
+# store's quiet period, is still saved: the signal ends the application as quitting does.
+round=0
+for signal in INT HUP; do
+  round=$((round + 1))
   start_app
   if ! wait_for 20 eval 'has_window Alpha && has_window Beta'; then
     fail "restart $round: windows appear"; break
   fi
-  check_frame "restart $round: Alpha" "$(window_of Alpha)" "$moved"
+  alpha=$(window_of Alpha)
+  check_frame "restart $round: Alpha" "$alpha" "$moved"
   check_frame "restart $round: Beta" "$(window_of Beta)" "$beta_shown"
-  stop_app
-  check "restart $round: clean exit (status $app_status)" [ "$app_status" = 0 ]
-  check "restart $round: frames saved unchanged" eval 'saved_frame_is Alpha "$moved" && saved_frame_is Beta "$beta_shown"'
+  moved="$((400 + 20 * round)) $((300 + 10 * round)) 520 430"
+  xdotool windowmove "$alpha" $((400 + 20 * round)) $((300 + 10 * round))
+  wait_for 5 geometry_is "$alpha" "$moved" || fail "restart $round: Alpha moves to $moved"
+  stop_app "$signal"
+  check "restart $round: SIG$signal ends the application cleanly (status $app_status)" [ "$app_status" = 0 ]
+  check "restart $round: the move just before SIG$signal is saved ($moved)" saved_frame_is Alpha "$moved"
+  check "restart $round: Beta's frame is saved unchanged" saved_frame_is Beta "$beta_shown"
 done
 
 # --- An unreadable websites file ----------------------------------------------------------------
