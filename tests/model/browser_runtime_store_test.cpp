@@ -89,6 +89,22 @@ TEST(BrowserRuntimeStore, EqualSequencesKeepTheirGivenOrder) {
     EXPECT_EQ(store.windows()[2].id, second.id);
 }
 
+TEST(BrowserRuntimeStore, AClosedWindowsNumberIsReusedInItsPlace) {
+    EXPECT_EQ(lowestFreeSequence({}), 1);
+    EXPECT_EQ(lowestFreeSequence({2, 3}), 1);
+    EXPECT_EQ(lowestFreeSequence({1, 2, 3}), 4);
+    EXPECT_EQ(lowestFreeSequence({-1, 0, 1, 3}), 2);
+
+    // Windows 1, 2, 3 with window 2 closed: the next window is 2 and listed between 1 and 3.
+    auto one = window(1, {});
+    auto three = window(3, {});
+    auto next = window(lowestFreeSequence({one.sequence, three.sequence}), {});
+    BrowserRuntimeStore store;
+    store.update({one, three, next});
+    ASSERT_EQ(store.windows().size(), 3u);
+    EXPECT_EQ(store.windows()[1].id, next.id);
+}
+
 TEST(BrowserRuntimeStore, PageCountSkipsStartPagesButCountsPrivateTabs) {
     BrowserRuntimeStore store;
     EXPECT_EQ(store.pageCount(), 0);
