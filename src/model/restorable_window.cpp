@@ -3,10 +3,8 @@
 #include <cmath>
 #include <unordered_map>
 
-#include "model/json_coding.hpp"
 #include "model/address.hpp"
-#include "model/deduplication.hpp"
-#include "model/library_text.hpp"
+#include "model/json_coding.hpp"
 #include "model/text_limits.hpp"
 
 namespace quenlith {
