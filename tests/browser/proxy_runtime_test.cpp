@@ -45,6 +45,7 @@ struct AddressCase {
     std::optional<std::string> address;        // what the store is given; nothing: left alone
     std::optional<std::string> error;          // the runtime's message
     std::optional<ProxyCredential> challenge;  // answered to the proxy's challenge
+    friend void PrintTo(const AddressCase& address, std::ostream* out) { *out << address.name; }
 };
 
 class ProxyAddressTest : public ::testing::TestWithParam<AddressCase> {};
