@@ -163,6 +163,14 @@ TEST_F(ProxyWebTest, TheProxyChallengeIsAnsweredOncePerLoad) {
     EXPECT_EQ(proxy.requestCount("/"), before + 2);
     EXPECT_EQ(proxy.requests().back().headers.count("Proxy-Authorization"), 1u);
     EXPECT_EQ(origin.requestCount("/"), 0);
+
+    // Settings without authentication answer no challenge at all.
+    auto anonymous = websiteBehind(proxyAt(BrowserProxyKind::httpConnect, proxy.port()));
+    auto anonymousView = viewFor(anonymous);
+    before = proxy.requestCount("/");
+    ASSERT_TRUE(test::loadAndWait(anonymousView.get(), origin.url("/")).finished);
+    EXPECT_EQ(proxy.requestCount("/"), before + 1);
+    EXPECT_EQ(proxy.requests().back().headers.count("Proxy-Authorization"), 0u);
 }
 
 TEST_F(ProxyWebTest, Socks5WithAPasswordOfReservedCharacters) {
