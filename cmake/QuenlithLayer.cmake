@@ -29,6 +29,7 @@ function(quenlith_test_binary name dir)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/src)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
+    NO_PRETTY_VALUES NO_PRETTY_TYPES
     DISCOVERY_TIMEOUT 60
     PROPERTIES LABELS ${ARG_LABEL} TIMEOUT 300)
 endfunction()

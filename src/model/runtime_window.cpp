@@ -18,4 +18,10 @@ std::string title(BrowserWindowState state) {
     return localizedString(rawValue(state));
 }
 
+int lowestFreeSequence(const std::set<int>& used) {
+    int candidate = 1;
+    while (used.contains(candidate)) ++candidate;
+    return candidate;
+}
+
 }  // namespace quenlith

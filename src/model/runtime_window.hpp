@@ -2,6 +2,7 @@
 
 #include <array>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,5 +51,9 @@ struct RuntimeWindow {
 
     bool operator==(const RuntimeWindow&) const = default;
 };
+
+// The number a new window gets: the smallest integer of 1 or more that no open window uses, so
+// numbers of closed windows are reused and the list order stays stable while windows stay open.
+int lowestFreeSequence(const std::set<int>& used);
 
 }  // namespace quenlith

@@ -1,9 +1,8 @@
 #include "model/suggested_website.hpp"
 
-#include <glib.h>
 
 #include "model/address_text.hpp"
-#include "model/uri_flags.hpp"
+#include "model/uri_components.hpp"
 
 namespace quenlith {
 
@@ -11,14 +10,8 @@ namespace {
 
 // The host of an address as the parser reads it; empty when it has none or does not parse.
 std::string hostOf(std::string_view address) {
-    std::string text(address);
-    gchar* host = nullptr;
-    if (!g_uri_split(text.c_str(), kUriFlags, nullptr, nullptr, &host, nullptr, nullptr, nullptr, nullptr,
-                     nullptr))
-        return {};
-    std::string result = host ? host : "";
-    g_free(host);
-    return result;
+    auto parts = splitUri(address);
+    return parts && parts->host ? *parts->host : std::string();
 }
 
 }  // namespace
@@ -45,29 +38,16 @@ const std::vector<SuggestedWebsite>& SuggestedWebsite::all() {
 
 std::string SuggestedWebsite::canonicalAddress(std::string_view address) {
     std::string text(address);
-    gchar *scheme = nullptr, *userinfo = nullptr, *host = nullptr, *path = nullptr, *query = nullptr,
-          *fragment = nullptr;
-    int port = -1;
-    if (!g_uri_split(text.c_str(), kUriFlags, &scheme, &userinfo, &host, &port, &path, &query, &fragment,
-                     nullptr))
-        return text;
+    auto parts = splitUri(text);
+    if (!parts) return text;
     // The parser lower-cases the scheme; the written scheme is kept as it was.
-    std::string writtenScheme = scheme ? text.substr(0, std::string_view(scheme).size()) : std::string();
-    if (scheme && asciiLowercased(writtenScheme) != scheme) writtenScheme = scheme;
-    std::string canonicalHost = host ? comparableHost(host) : std::string();
-    std::string canonicalPath = path && std::string_view(path) != "/" ? path : "";
-    gchar* joined = g_uri_join(kUriFlags, scheme ? writtenScheme.c_str() : nullptr, userinfo,
-                               host ? encodedHost(canonicalHost).c_str() : nullptr, port,
-                               canonicalPath.c_str(), query, fragment);
-    std::string result = joined ? joined : text;
-    g_free(joined);
-    g_free(scheme);
-    g_free(userinfo);
-    g_free(host);
-    g_free(path);
-    g_free(query);
-    g_free(fragment);
-    return result;
+    if (parts->scheme) {
+        std::string writtenScheme = text.substr(0, parts->scheme->size());
+        if (asciiLowercased(writtenScheme) == *parts->scheme) parts->scheme = writtenScheme;
+    }
+    if (parts->host) parts->host = encodedHost(comparableHost(*parts->host));
+    if (parts->path == "/") parts->path.clear();
+    return joinUri(*parts).value_or(text);
 }
 
 bool SuggestedWebsite::hostMatches(std::string_view pageAddress, std::string_view websiteAddress) {

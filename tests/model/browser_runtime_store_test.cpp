@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <glib.h>
+#include <glib/gstdio.h>
+
 #include <string>
 #include <vector>
 
 #include "model/browser_runtime_store.hpp"
+#include "model/localization.hpp"
+#include "model/localization_testing.hpp"
 
 namespace quenlith {
 namespace {
@@ -87,6 +92,22 @@ TEST(BrowserRuntimeStore, EqualSequencesKeepTheirGivenOrder) {
     EXPECT_EQ(store.windows()[0].id, early.id);
     EXPECT_EQ(store.windows()[1].id, first.id);
     EXPECT_EQ(store.windows()[2].id, second.id);
+}
+
+TEST(BrowserRuntimeStore, AClosedWindowsNumberIsReusedInItsPlace) {
+    EXPECT_EQ(lowestFreeSequence({}), 1);
+    EXPECT_EQ(lowestFreeSequence({2, 3}), 1);
+    EXPECT_EQ(lowestFreeSequence({1, 2, 3}), 4);
+    EXPECT_EQ(lowestFreeSequence({-1, 0, 1, 3}), 2);
+
+    // Windows 1, 2, 3 with window 2 closed: the next window is 2 and listed between 1 and 3.
+    auto one = window(1, {});
+    auto three = window(3, {});
+    auto next = window(lowestFreeSequence({one.sequence, three.sequence}), {});
+    BrowserRuntimeStore store;
+    store.update({one, three, next});
+    ASSERT_EQ(store.windows().size(), 3u);
+    EXPECT_EQ(store.windows()[1].id, next.id);
 }
 
 TEST(BrowserRuntimeStore, PageCountSkipsStartPagesButCountsPrivateTabs) {
@@ -229,6 +250,38 @@ TEST(RuntimeTexts, RawValuesAreTheEnglishTitles) {
                                 "Window Hidden", "Window Minimized", "Not Open"};
     for (std::size_t i = 0; i < kAllWebsiteActivities.size(); ++i)
         EXPECT_EQ(rawValue(kAllWebsiteActivities[i]), activities[i]);
+}
+
+// Every state and activity has its Simplified Chinese title in the shipped catalog.
+TEST(RuntimeTexts, TitlesAreTranslated) {
+    const char* names[] = {"XDG_CONFIG_HOME", "LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"};
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved;
+    for (const char* name : names) {
+        const char* value = g_getenv(name);
+        saved.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
+        g_unsetenv(name);
+    }
+    gchar* config = g_dir_make_tmp("quenlith-runtime-texts-XXXXXX", nullptr);
+    ASSERT_TRUE(config);
+    g_setenv("XDG_CONFIG_HOME", config, TRUE);
+    g_setenv("LANG", "zh_CN.UTF-8", TRUE);
+    localization_testing::reset();
+
+    EXPECT_EQ(title(WebsiteActivity::visible), "正在查看");
+    for (auto state : kAllBrowserWindowStates) EXPECT_NE(title(state), rawValue(state)) << rawValue(state);
+    for (auto activity : kAllWebsiteActivities)
+        EXPECT_NE(title(activity), rawValue(activity)) << rawValue(activity);
+
+    for (const auto& [name, value] : saved) {
+        if (value)
+            g_setenv(name.c_str(), value->c_str(), TRUE);
+        else
+            g_unsetenv(name.c_str());
+    }
+    g_rmdir(config);
+    g_free(config);
+    localization_testing::reset();
+    EXPECT_EQ(title(WebsiteActivity::closed), localizedString("Not Open"));
 }
 
 }  // namespace

@@ -9,33 +9,17 @@
 
 #include <sys/resource.h>
 
+#include "support/temp_environment.hpp"
+
 namespace quenlith::test {
 
-// A fresh temporary folder with HOME and XDG_DATA_HOME / XDG_CONFIG_HOME / XDG_CACHE_HOME pointed
-// into it while the object lives; the old values come back and the folder is removed afterwards.
-class TemporaryDataHome {
-public:
-    TemporaryDataHome();
-    ~TemporaryDataHome();
-    TemporaryDataHome(const TemporaryDataHome&) = delete;
-    TemporaryDataHome& operator=(const TemporaryDataHome&) = delete;
-
-    const std::string& root() const { return root_; }
-    // The application's folder ($XDG_DATA_HOME/com.quenlith.Quenlith), not created.
-    std::string dataDirectory() const;
-    // A path inside the application's folder.
-    std::string path(const std::string& name) const { return dataDirectory() + "/" + name; }
-
-private:
-    std::string root_;
-    std::string saved_[4];
-    bool had_[4] = {};
-};
+// A private data folder per test: the shared temporary environment.
+using TemporaryDataHome = TemporaryEnvironment;
 
 // Whole-file helpers; readBytes gives "" for a missing file (check existence separately).
-std::string readBytes(const std::string& path);
-void writeBytes(const std::string& path, const std::string& bytes);
-bool exists(const std::string& path);
+inline std::string readBytes(const std::string& path) { return readFile(path); }
+inline void writeBytes(const std::string& path, const std::string& bytes) { writeFile(path, bytes); }
+inline bool exists(const std::string& path) { return fileExists(path); }
 bool isDirectory(const std::string& path);
 // Every entry name in `directory` that starts with `prefix`, sorted.
 std::vector<std::string> entriesStartingWith(const std::string& directory, const std::string& prefix);

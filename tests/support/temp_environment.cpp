@@ -58,9 +58,13 @@ void writeFile(const std::string& path, const std::string& contents) {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << contents;
+    if (!out) throw std::runtime_error("cannot write " + path);
 }
 
-bool fileExists(const std::string& path) { return std::filesystem::exists(path); }
+bool fileExists(const std::string& path) {
+    std::error_code ignored;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, ignored));
+}
 
 void removeTree(const std::string& path) {
     std::error_code ignored;

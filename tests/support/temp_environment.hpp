@@ -16,6 +16,8 @@ public:
 
     const std::string& root() const { return root_; }
     std::string dataDirectory() const;  // the application's data folder (not created)
+    // A path inside the application's data folder.
+    std::string path(const std::string& name) const { return dataDirectory() + "/" + name; }
 
 private:
     std::string root_;
@@ -23,9 +25,11 @@ private:
     bool had_[4] = {};
 };
 
-// Reads a whole file; empty when it cannot be read.
+// Reads a whole file; empty when it cannot be read (check existence separately).
 std::string readFile(const std::string& path);
+// Writes a whole file, creating its folder; throws when it cannot.
 void writeFile(const std::string& path, const std::string& contents);
+// True for any entry at `path`, a dangling link included.
 bool fileExists(const std::string& path);
 void removeTree(const std::string& path);
 

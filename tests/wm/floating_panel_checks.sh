@@ -56,6 +56,7 @@ run=0
 start_probe() {
   run=$((run + 1))
   out=$work/out.$run
+  : >"$out"
   "$probe" "$@" >"$out" 2>"$work/err.$run" &
   probe_pid=$!
 }
@@ -117,6 +118,10 @@ check "Plain is not kept above" eval '! has_state "$plain" _NET_WM_STATE_ABOVE'
 check "Plain is on one workspace only" eval '! on_all_desktops "$plain"'
 check "Pinned stays out of the taskbar" has_state "$pinned" _NET_WM_STATE_SKIP_TASKBAR
 check "Plain stays out of the taskbar" has_state "$plain" _NET_WM_STATE_SKIP_TASKBAR
+# Neither the header-bar window nor the compact one gets a frame from the window manager.
+undecorated() { xprop -id "$1" _NET_FRAME_EXTENTS | grep -q '= 0, 0, 0, 0$'; }
+check "Pinned (header bar) has no window-manager frame" undecorated "$pinned"
+check "Plain (compact) has no window-manager frame" undecorated "$plain"
 check_opacity Pinned "$pinned" 0.85
 check_opacity Plain "$plain" 0.6
 

@@ -1,7 +1,8 @@
 // Shows one floating window for each of two website records and reports on stdout, one line each:
 //   window NAME XID              once the window is mapped
 //   frame NAME X Y W H DISPLAY   whenever its frame changes (DISPLAY "-" when it has none)
-// "Pinned" stays above and on all workspaces at opacity 0.85; "Plain" does neither, at 0.6.
+// "Pinned" stays above and on all workspaces at opacity 0.85, with a header bar; "Plain" does
+// neither, at 0.6, in compact mode.
 // Options: --frame NAME=X,Y,W,H[,DISPLAY] gives a record a remembered frame;
 //          --default-size W,H is the size of a window without one (480,720 when not given).
 // Ends on SIGTERM or SIGINT.
@@ -54,6 +55,7 @@ int main(int argc, char** argv) {
     plain.alwaysOnTop = false;
     plain.followAcrossSpaces = false;
     plain.opacity = 0.6;
+    plain.compactMode = true;
     std::vector<WebAppProfile> records = {pinned, plain};
 
     double defaultWidth = 480, defaultHeight = 720;

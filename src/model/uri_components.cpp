@@ -1,0 +1,45 @@
+#include "model/uri_components.hpp"
+
+#include <glib.h>
+
+#include "model/uri_flags.hpp"
+
+namespace quenlith {
+
+namespace {
+
+// Takes over a string GLib allocated.
+std::optional<std::string> adopt(gchar* text) {
+    if (!text) return std::nullopt;
+    std::string result(text);
+    g_free(text);
+    return result;
+}
+
+const char* cString(const std::optional<std::string>& text) { return text ? text->c_str() : nullptr; }
+
+}  // namespace
+
+std::optional<UriComponents> splitUri(std::string_view address) {
+    std::string text(address);
+    gchar *scheme = nullptr, *userinfo = nullptr, *host = nullptr, *path = nullptr, *query = nullptr,
+          *fragment = nullptr;
+    UriComponents parts;
+    if (!g_uri_split(text.c_str(), kUriFlags, &scheme, &userinfo, &host, &parts.port, &path, &query, &fragment,
+                     nullptr))
+        return std::nullopt;
+    parts.scheme = adopt(scheme);
+    parts.userinfo = adopt(userinfo);
+    parts.host = adopt(host);
+    parts.path = adopt(path).value_or("");
+    parts.query = adopt(query);
+    parts.fragment = adopt(fragment);
+    return parts;
+}
+
+std::optional<std::string> joinUri(const UriComponents& parts) {
+    return adopt(g_uri_join(kUriFlags, cString(parts.scheme), cString(parts.userinfo), cString(parts.host),
+                            parts.port, parts.path.c_str(), cString(parts.query), cString(parts.fragment)));
+}
+
+}  // namespace quenlith

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quenlith {
+
+// The parts of an address as the one set of address flags splits them; a part the address does
+// not have is absent.
+struct UriComponents {
+    std::optional<std::string> scheme;
+    std::optional<std::string> userinfo;
+    std::optional<std::string> host;
+    int port = -1;
+    std::string path;
+    std::optional<std::string> query;
+    std::optional<std::string> fragment;
+};
+
+// Splits without resolving against a base; nothing when the text is no address.
+std::optional<UriComponents> splitUri(std::string_view address);
+// The text the components form; nothing when they form none.
+std::optional<std::string> joinUri(const UriComponents& components);
+
+}  // namespace quenlith
