@@ -32,7 +32,7 @@ public:
     void navigate();
 
     // The field is being edited (its text must not be replaced under the user's hands).
-    bool isEditingAddress() const { return address.has_focus(); }
+    bool isEditingAddress() const { return address.is_focus(); }
 };
 
 }  // namespace quenlith

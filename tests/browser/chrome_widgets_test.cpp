@@ -5,6 +5,9 @@
 #include "browser/browser_find_bar.hpp"
 #include "browser/browser_toolbar.hpp"
 #include "browser/compact_reveal_view.hpp"
+#include "browser/tab_title.hpp"
+#include "model/localization_testing.hpp"
+#include "support/temp_environment.hpp"
 
 namespace quenlith {
 namespace {
@@ -129,6 +132,30 @@ TEST(CompactRevealView, ReportsEnteringAndLeaving) {
     sendCrossing(reveal, GDK_ENTER_NOTIFY);
     sendCrossing(reveal, GDK_LEAVE_NOTIFY);
     EXPECT_EQ(hovers, (std::vector<bool>{true, false}));
+}
+
+TEST(ChromeTexts, ShowInSimplifiedChinese) {
+    test::TemporaryEnvironment environment;
+    const char* previous = g_getenv("LANGUAGE");
+    const std::string saved = previous ? previous : "";
+    g_setenv("LANGUAGE", "zh_CN", TRUE);
+    localization_testing::reset();
+    ASSERT_EQ(localization_testing::effectiveLanguageCode(), "zh-Hans");
+    {
+        BrowserToolbar toolbar;
+        BrowserFindBar bar;
+        EXPECT_EQ(toolbar.back.get_tooltip_text(), "后退 (Ctrl+[)");
+        EXPECT_EQ(toolbar.saveWebsite.get_tooltip_text(), "存储网站…");
+        EXPECT_EQ(toolbar.address.get_placeholder_text(), "搜索或输入网站");
+        bar.showResult(true, "x");
+        EXPECT_EQ(bar.result.get_text(), "找到匹配项");
+        EXPECT_EQ(tabDisplayTitle({false, "", true, "", std::nullopt, std::nullopt}), "起始页");
+    }
+    if (previous)
+        g_setenv("LANGUAGE", saved.c_str(), TRUE);
+    else
+        g_unsetenv("LANGUAGE");
+    localization_testing::reset();
 }
 
 }  // namespace
