@@ -86,7 +86,8 @@ void BM_NormalizationToBareParseRatio(benchmark::State& state) {
         bare += middle - start;
         normalized += end - middle;
     }
-    state.counters["ratio"] = bare.count() > 0 ? static_cast<double>(normalized.count()) / static_cast<double>(bare.count()) : 0;
+    state.counters["ratio"] =
+        bare.count() > 0 ? static_cast<double>(normalized.count()) / static_cast<double>(bare.count()) : 0;
 }
 BENCHMARK(BM_NormalizationToBareParseRatio);
 
@@ -101,7 +102,8 @@ void BM_IsCredentialFreeURL(benchmark::State& state) {
     for (const auto& text : inputs())
         if (auto address = quenlith::normalizedWebsiteURL(text)) addresses.push_back(*address);
     for (auto _ : state) {
-        for (const auto& address : addresses) benchmark::DoNotOptimize(quenlith::isCredentialFreeURL(address));
+        for (const auto& address : addresses)
+            benchmark::DoNotOptimize(quenlith::isCredentialFreeURL(address));
     }
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(addresses.size()));
 }

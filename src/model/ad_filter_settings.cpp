@@ -209,7 +209,7 @@ Result<std::string> AdFilterSettings::contentRuleListJSON(const std::vector<std:
 
     std::string unlessList;
     if (!settings.allowedSites.empty()) {
-        unlessList = "[";
+        unlessList.push_back('[');
         for (std::size_t i = 0; i < settings.allowedSites.size(); ++i) {
             if (i > 0) unlessList += ",";
             if (!appendJsonString(unlessList, hostPattern(settings.allowedSites[i]))) return jsonWriterError();

@@ -13,7 +13,9 @@ namespace quenlith {
 
 namespace {
 
-bool isHexDigit(char c) { return g_ascii_isxdigit(c); }
+bool isHexDigit(char c) {
+    return g_ascii_isxdigit(c);
+}
 
 // Characters that may not stand in an address as they are: controls, space, non-ASCII bytes and
 // the few ASCII characters RFC 3986 leaves out. A "%" that starts no escape is escaped itself.
@@ -47,7 +49,9 @@ bool isPlainHostName(std::string_view host) {
     });
 }
 
-std::string_view view(const char* text) { return text ? std::string_view(text) : std::string_view(); }
+std::string_view view(const char* text) {
+    return text ? std::string_view(text) : std::string_view();
+}
 
 // Whether one query-style parameter text names a credential parameter.
 bool carriesCredentialParameter(std::string_view parameters) {

@@ -33,9 +33,9 @@ bool isSignInURL(std::string_view address);
 
 // Parameter names (compared in lower case, whole) that mark an address as carrying a credential.
 inline constexpr std::array<std::string_view, 17> kCredentialParameterNames = {
-    "code",   "access_token", "id_token",  "refresh_token", "token",         "password",
-    "api_key", "apikey",      "secret",    "session",       "sessionid",     "authorization",
-    "client_secret", "assertion", "credential", "ticket",   "samlresponse"};
+    "code",          "access_token", "id_token",   "refresh_token", "token",       "password",
+    "api_key",       "apikey",       "secret",     "session",       "sessionid",   "authorization",
+    "client_secret", "assertion",    "credential", "ticket",        "samlresponse"};
 
 // The account sign-in hosts of large identity providers, compared in lower case, exactly.
 inline constexpr std::array<std::string_view, 4> kSignInHosts = {

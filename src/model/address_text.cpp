@@ -10,7 +10,9 @@ namespace quenlith {
 
 namespace {
 
-bool isWhiteSpace(gunichar c) { return u_isUWhiteSpace(static_cast<UChar32>(c)); }
+bool isWhiteSpace(gunichar c) {
+    return u_isUWhiteSpace(static_cast<UChar32>(c));
+}
 
 int hexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -69,7 +71,8 @@ std::string asciiLowercased(std::string_view text) {
 }
 
 std::string lowercased(std::string_view text) {
-    if (!g_utf8_validate_len(text.data(), static_cast<gssize>(text.size()), nullptr)) return asciiLowercased(text);
+    if (!g_utf8_validate_len(text.data(), static_cast<gssize>(text.size()), nullptr))
+        return asciiLowercased(text);
     gchar* lower = g_utf8_strdown(text.data(), static_cast<gssize>(text.size()));
     std::string out(lower);
     g_free(lower);

@@ -12,12 +12,13 @@ std::string deduplicationKey(std::string_view address) {
     gchar *scheme = nullptr, *userinfo = nullptr, *host = nullptr, *path = nullptr, *query = nullptr,
           *fragment = nullptr;
     int port = -1;
-    if (!g_uri_split(text.c_str(), kUriFlags, &scheme, &userinfo, &host, &port, &path, &query, &fragment, nullptr))
+    if (!g_uri_split(text.c_str(), kUriFlags, &scheme, &userinfo, &host, &port, &path, &query, &fragment,
+                     nullptr))
         return text;
     std::string lowerHost = host ? encodedHost(asciiLowercased(host)) : std::string();
     std::string keyPath = path && *path ? path : "/";
-    gchar* joined = g_uri_join(kUriFlags, scheme, userinfo, host ? lowerHost.c_str() : nullptr, port, keyPath.c_str(),
-                               query, fragment);
+    gchar* joined = g_uri_join(kUriFlags, scheme, userinfo, host ? lowerHost.c_str() : nullptr, port,
+                               keyPath.c_str(), query, fragment);
     std::string result = joined ? joined : text;
     g_free(joined);
     g_free(scheme);

@@ -31,7 +31,9 @@ std::string displayName(InterfaceLanguage language) {
     return localizedString("System Default");
 }
 
-void to_json(nlohmann::json& json, const InterfaceLanguage& language) { json = std::string(rawValue(language)); }
+void to_json(nlohmann::json& json, const InterfaceLanguage& language) {
+    json = std::string(rawValue(language));
+}
 
 void from_json(const nlohmann::json& json, InterfaceLanguage& language) {
     if (!json.is_string()) throw JsonDecodingError("expected a language code");

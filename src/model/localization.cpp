@@ -118,7 +118,9 @@ void reset() {
     current.reset();
 }
 
-std::string effectiveLanguageCode() { return localization()->languageCode; }
+std::string effectiveLanguageCode() {
+    return localization()->languageCode;
+}
 
 }  // namespace localization_testing
 

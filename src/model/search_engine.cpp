@@ -50,7 +50,9 @@ std::optional<std::string> searchURL(SearchEngine engine, std::string_view query
     return address;
 }
 
-void to_json(nlohmann::json& json, const SearchEngine& engine) { json = std::string(rawValue(engine)); }
+void to_json(nlohmann::json& json, const SearchEngine& engine) {
+    json = std::string(rawValue(engine));
+}
 
 void from_json(const nlohmann::json& json, SearchEngine& engine) {
     if (!json.is_string()) throw JsonDecodingError("expected a search engine name");

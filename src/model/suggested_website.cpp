@@ -13,7 +13,8 @@ namespace {
 std::string hostOf(std::string_view address) {
     std::string text(address);
     gchar* host = nullptr;
-    if (!g_uri_split(text.c_str(), kUriFlags, nullptr, nullptr, &host, nullptr, nullptr, nullptr, nullptr, nullptr))
+    if (!g_uri_split(text.c_str(), kUriFlags, nullptr, nullptr, &host, nullptr, nullptr, nullptr, nullptr,
+                     nullptr))
         return {};
     std::string result = host ? host : "";
     g_free(host);
@@ -30,8 +31,10 @@ const std::vector<SuggestedWebsite>& SuggestedWebsite::all() {
         {"github", "GitHub", "https://github.com", "applications-engineering-symbolic", 0x24292F},
         {"gmail", "Gmail", "https://mail.google.com", "mail-unread-symbolic", 0xEA4335},
         {"outlook", "Outlook", "https://outlook.live.com", "mail-send-symbolic", 0x0078D4},
-        {"calendar", "Google Calendar", "https://calendar.google.com", "x-office-calendar-symbolic", 0x1A73E8},
-        {"translate", "Google Translate", "https://translate.google.com", "preferences-desktop-locale-symbolic", 0x4285F4},
+        {"calendar", "Google Calendar", "https://calendar.google.com", "x-office-calendar-symbolic",
+         0x1A73E8},
+        {"translate", "Google Translate", "https://translate.google.com",
+         "preferences-desktop-locale-symbolic", 0x4285F4},
         {"notion", "Notion", "https://www.notion.so", "accessories-text-editor-symbolic", 0x191919},
         {"reddit", "Reddit", "https://www.reddit.com", "system-users-symbolic", 0xFF4500},
         {"bilibili", "Bilibili", "https://www.bilibili.com", "media-playback-start-symbolic", 0x00A1D6},
@@ -45,7 +48,8 @@ std::string SuggestedWebsite::canonicalAddress(std::string_view address) {
     gchar *scheme = nullptr, *userinfo = nullptr, *host = nullptr, *path = nullptr, *query = nullptr,
           *fragment = nullptr;
     int port = -1;
-    if (!g_uri_split(text.c_str(), kUriFlags, &scheme, &userinfo, &host, &port, &path, &query, &fragment, nullptr))
+    if (!g_uri_split(text.c_str(), kUriFlags, &scheme, &userinfo, &host, &port, &path, &query, &fragment,
+                     nullptr))
         return text;
     // The parser lower-cases the scheme; the written scheme is kept as it was.
     std::string writtenScheme = scheme ? text.substr(0, std::string_view(scheme).size()) : std::string();
@@ -53,8 +57,8 @@ std::string SuggestedWebsite::canonicalAddress(std::string_view address) {
     std::string canonicalHost = host ? comparableHost(host) : std::string();
     std::string canonicalPath = path && std::string_view(path) != "/" ? path : "";
     gchar* joined = g_uri_join(kUriFlags, scheme ? writtenScheme.c_str() : nullptr, userinfo,
-                               host ? encodedHost(canonicalHost).c_str() : nullptr, port, canonicalPath.c_str(),
-                               query, fragment);
+                               host ? encodedHost(canonicalHost).c_str() : nullptr, port,
+                               canonicalPath.c_str(), query, fragment);
     std::string result = joined ? joined : text;
     g_free(joined);
     g_free(scheme);
@@ -71,7 +75,8 @@ bool SuggestedWebsite::hostMatches(std::string_view pageAddress, std::string_vie
     if (website.empty()) return false;
     std::string page = comparableHost(hostOf(pageAddress));
     if (page == website) return true;
-    return page.size() > website.size() && page.compare(page.size() - website.size(), website.size(), website) == 0 &&
+    return page.size() > website.size() &&
+           page.compare(page.size() - website.size(), website.size(), website) == 0 &&
            page[page.size() - website.size() - 1] == '.';
 }
 

@@ -10,10 +10,10 @@ namespace quenlith {
 
 // One row of the built-in table of website suggestions (start page, launcher).
 struct SuggestedWebsite {
-    std::string id;       // also names its icon among the resources: "site-" + id
-    std::string name;     // English; looked up in the interface language when shown or saved
-    std::string address;  // https address
-    std::string symbol;   // symbolic icon name drawn when the resources hold no image
+    std::string id;           // also names its icon among the resources: "site-" + id
+    std::string name;         // English; looked up in the interface language when shown or saved
+    std::string address;      // https address
+    std::string symbol;       // symbolic icon name drawn when the resources hold no image
     std::uint32_t color = 0;  // background of the symbol, 0xRRGGBB
 
     bool operator==(const SuggestedWebsite&) const = default;

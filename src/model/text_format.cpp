@@ -11,8 +11,8 @@ namespace {
 constexpr std::size_t kMaximumPosition = 64;
 
 struct Placeholder {
-    std::size_t length = 0;                       // characters of the format it covers, from the "%"
-    std::optional<std::size_t> position;          // explicit "n$" position, from 0
+    std::size_t length = 0;               // characters of the format it covers, from the "%"
+    std::optional<std::size_t> position;  // explicit "n$" position, from 0
     PlaceholderKind kind = PlaceholderKind::text;
 };
 
@@ -27,7 +27,8 @@ std::optional<Placeholder> readPlaceholder(std::string_view format, std::size_t 
         ++i;
     }
     if (i > digitsStart) {
-        if (i >= format.size() || format[i] != '$' || number == 0 || number > kMaximumPosition) return std::nullopt;
+        if (i >= format.size() || format[i] != '$' || number == 0 || number > kMaximumPosition)
+            return std::nullopt;
         placeholder.position = number - 1;
         ++i;
     }
@@ -121,7 +122,8 @@ std::string TextFormatter::formatInteger(std::int64_t value) const {
     return text;
 }
 
-std::string TextFormatter::format(std::string_view format, const std::vector<FormatArgument>& arguments) const {
+std::string TextFormatter::format(std::string_view format,
+                                  const std::vector<FormatArgument>& arguments) const {
     std::string out;
     out.reserve(format.size() + 16 * arguments.size());
     walkFormat(

@@ -45,6 +45,8 @@ INSTANTIATE_TEST_SUITE_P(
         DomainCase{"example.com#fragment", "example.com"},
         DomainCase{"127.0.0.2", "127.0.0.2"},
         DomainCase{"xn--bcher-kva.example", "xn--bcher-kva.example"},
+        DomainCase{"https://B\xc3\x9c" "CHER.example/x", "xn--bcher-kva.example"},  // international names in ASCII form
+        DomainCase{"example.org\xc2\xa0", "example.org"},                            // a no-break space is trimmed too
         DomainCase{"a-b.c-d.example", "a-b.c-d.example"},
         DomainCase{"ftp://example.com", std::nullopt},
         DomainCase{"file:///etc/passwd", std::nullopt},

@@ -63,7 +63,9 @@ std::string buildCatalog(const Entries& entries, bool bigEndian = false) {
 class ScopedEnvironment {
 public:
     ScopedEnvironment() {
-        root_ = g_dir_make_tmp("quenlith-localization-XXXXXX", nullptr);
+        gchar* root = g_dir_make_tmp("quenlith-localization-XXXXXX", nullptr);
+        root_ = root ? root : "";
+        g_free(root);
         for (const char* name : kNames) {
             const char* value = g_getenv(name);
             saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
@@ -88,7 +90,8 @@ public:
 
     void storeSettings(const std::string& text) {
         g_mkdir_with_parents(applicationConfigDirectory().c_str(), 0700);
-        ASSERT_TRUE(g_file_set_contents(settingsFilePath().c_str(), text.data(), static_cast<gssize>(text.size()), nullptr));
+        ASSERT_TRUE(g_file_set_contents(settingsFilePath().c_str(), text.data(),
+                                        static_cast<gssize>(text.size()), nullptr));
     }
 
     // Points the resources at a folder holding only the given catalog bytes.
@@ -102,7 +105,8 @@ public:
 
 private:
     static void removeTree(const std::string& path) {
-        if (g_file_test(path.c_str(), G_FILE_TEST_IS_DIR) && !g_file_test(path.c_str(), G_FILE_TEST_IS_SYMLINK)) {
+        if (g_file_test(path.c_str(), G_FILE_TEST_IS_DIR) &&
+            !g_file_test(path.c_str(), G_FILE_TEST_IS_SYMLINK)) {
             if (GDir* dir = g_dir_open(path.c_str(), 0, nullptr)) {
                 while (const char* name = g_dir_read_name(dir)) removeTree(path + "/" + name);
                 g_dir_close(dir);
@@ -113,8 +117,8 @@ private:
         }
     }
 
-    static constexpr const char* kNames[] = {"XDG_CONFIG_HOME", "LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG",
-                                             "QUENLITH_RESOURCE_DIR"};
+    static constexpr const char* kNames[] = {"XDG_CONFIG_HOME", "LANGUAGE", "LC_ALL",
+                                             "LC_MESSAGES",     "LANG",     "QUENLITH_RESOURCE_DIR"};
     std::string root_;
     std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
 };
@@ -277,6 +281,10 @@ struct LookupCase {
     const char* expectedOk;
 };
 
+void PrintTo(const LookupCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class TextLookupByEnvironment : public ::testing::TestWithParam<LookupCase> {};
 
 TEST_P(TextLookupByEnvironment, FollowsSettingsThenPreferences) {
@@ -292,7 +300,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(LookupCase{"ChineseFirst", nullptr, "zh_CN:en", "好"},
                       LookupCase{"FrenchThenEnglish", nullptr, "fr:en", "OK"},
                       LookupCase{"OnlyFrench", nullptr, "fr", "OK"},
-                      LookupCase{"EnglishChosenChinesePreferred", R"({"interfaceLanguage":"en"})", "zh_CN", "OK"},
+                      LookupCase{"EnglishChosenChinesePreferred", R"({"interfaceLanguage":"en"})", "zh_CN",
+                                 "OK"},
                       LookupCase{"SystemChosen", R"({"interfaceLanguage":"system"})", "zh_CN", "好"},
                       LookupCase{"UnknownChoiceIsSystem", R"({"interfaceLanguage":"de"})", "zh_CN", "好"},
                       LookupCase{"ChoiceOfWrongType", R"({"interfaceLanguage":1})", "zh_CN", "好"},
@@ -321,7 +330,8 @@ TEST(TextLookup, CorruptOrMissingCatalogFallsBackToEnglish) {
     std::string valid = buildCatalog({{"OK", "好"}});
     std::string corrupt = valid;
     corrupt[28] = '\xFF';  // the first key's length now runs past the end
-    for (const std::string& bytes : {corrupt, std::string("not a catalog"), valid.substr(0, valid.size() - 1)}) {
+    for (const std::string& bytes :
+         {corrupt, std::string("not a catalog"), valid.substr(0, valid.size() - 1)}) {
         ScopedEnvironment environment;
         environment.storeSettings(R"({"interfaceLanguage":"zh-Hans"})");
         environment.useCatalog(bytes);
@@ -339,11 +349,11 @@ TEST(TextLookup, FormatsWithTheTranslationOnlyWhenItsPlaceholdersMatch) {
     environment.storeSettings(R"({"interfaceLanguage":"zh-Hans"})");
     environment.useCatalog(buildCatalog({
         {"%@ has %ld tabs", "%1$@ 有 %2$ld 个标签页"},
-        {"Move %@ to %@", "将 %2$@ 移到 %1$@ 之前"},   // reordered: still the same arguments
-        {"Closed %ld windows", "已关闭 %@ 个窗口"},      // wrong kind
-        {"Opened %@ in %@", "已打开 %@"},                // one argument missing
-        {"Saved %@", "已保存 %@ %@"},                    // one argument too many
-        {"Only text", "仅文字 %ld"},                      // a placeholder the English lacks
+        {"Move %@ to %@", "将 %2$@ 移到 %1$@ 之前"},  // reordered: still the same arguments
+        {"Closed %ld windows", "已关闭 %@ 个窗口"},   // wrong kind
+        {"Opened %@ in %@", "已打开 %@"},             // one argument missing
+        {"Saved %@", "已保存 %@ %@"},                 // one argument too many
+        {"Only text", "仅文字 %ld"},                  // a placeholder the English lacks
         {"100%% done", "完成 100%%"},
     }));
     struct Case {
@@ -370,7 +380,8 @@ TEST(PlaceholderKinds, ListsArgumentPositionsAndKinds) {
     using K = PlaceholderKind;
     using Kinds = std::map<std::size_t, PlaceholderKind>;
     EXPECT_EQ(placeholderKinds("plain 100%"), Kinds{});
-    EXPECT_EQ(placeholderKinds("%@ %d %ld %lld %%"), (Kinds{{0, K::text}, {1, K::integer}, {2, K::integer}, {3, K::integer}}));
+    EXPECT_EQ(placeholderKinds("%@ %d %ld %lld %%"),
+              (Kinds{{0, K::text}, {1, K::integer}, {2, K::integer}, {3, K::integer}}));
     EXPECT_EQ(placeholderKinds("%2$@ %1$ld"), (Kinds{{0, K::integer}, {1, K::text}}));
     EXPECT_EQ(placeholderKinds("%1$@ and %1$@ again"), (Kinds{{0, K::text}}));
     EXPECT_FALSE(placeholderKinds("%1$@ %1$ld"));
@@ -383,6 +394,10 @@ struct FormatCase {
     const char* expected;
 };
 
+void PrintTo(const FormatCase& c, std::ostream* out) {
+    *out << '"' << c.format << '"';
+}
+
 class TextFormatting : public ::testing::TestWithParam<FormatCase> {};
 
 TEST_P(TextFormatting, FillsPlaceholdersSafely) {
@@ -393,20 +408,24 @@ TEST_P(TextFormatting, FillsPlaceholdersSafely) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, TextFormatting,
-    ::testing::Values(
-        FormatCase{"Could not save your websites: %@", {std::string("disk full")}, "Could not save your websites: disk full"},
-        FormatCase{"%d/%ld/%lld", {std::int64_t{1}, std::int64_t{-2}, std::int64_t{9007199254740993}}, "1/-2/9007199254740993"},
-        FormatCase{"%2$@ %1$ld", {std::int64_t{1234567}, std::string("tabs:")}, "tabs: 1234567"},
-        FormatCase{"%% %@%%", {std::string("50")}, "% 50%"},
-        FormatCase{"trailing %", {}, "trailing %"},
-        FormatCase{"%s and %x stay", {std::string("unused")}, "%s and %x stay"},
-        FormatCase{"%@ and %@", {std::string("one")}, "one and %@"},     // too few arguments
-        FormatCase{"%3$@ %1$@", {std::string("a")}, "%3$@ a"},            // position beyond the arguments
-        FormatCase{"%ld items", {std::string("many")}, "many items"},     // text for a number
-        FormatCase{"Tab %@", {std::int64_t{42}}, "Tab 42"},               // number for text
-        FormatCase{"%@", {std::string("%ld %@ %%")}, "%ld %@ %%"},        // arguments are not formats
-        FormatCase{"%ld", {std::numeric_limits<std::int64_t>::min()}, "-9223372036854775808"},
-        FormatCase{"", {std::string("x")}, ""}));
+    ::testing::Values(FormatCase{"Could not save your websites: %@",
+                                 {std::string("disk full")},
+                                 "Could not save your websites: disk full"},
+                      FormatCase{"%d/%ld/%lld",
+                                 {std::int64_t{1}, std::int64_t{-2}, std::int64_t{9007199254740993}},
+                                 "1/-2/9007199254740993"},
+                      FormatCase{
+                          "%2$@ %1$ld", {std::int64_t{1234567}, std::string("tabs:")}, "tabs: 1234567"},
+                      FormatCase{"%% %@%%", {std::string("50")}, "% 50%"},
+                      FormatCase{"trailing %", {}, "trailing %"},
+                      FormatCase{"%s and %x stay", {std::string("unused")}, "%s and %x stay"},
+                      FormatCase{"%@ and %@", {std::string("one")}, "one and %@"},  // too few arguments
+                      FormatCase{"%3$@ %1$@", {std::string("a")}, "%3$@ a"},  // position beyond the arguments
+                      FormatCase{"%ld items", {std::string("many")}, "many items"},  // text for a number
+                      FormatCase{"Tab %@", {std::int64_t{42}}, "Tab 42"},            // number for text
+                      FormatCase{"%@", {std::string("%ld %@ %%")}, "%ld %@ %%"},  // arguments are not formats
+                      FormatCase{"%ld", {std::numeric_limits<std::int64_t>::min()}, "-9223372036854775808"},
+                      FormatCase{"", {std::string("x")}, ""}));
 
 TEST(TextFormatting, WritesNumbersInTheLocalesDigitsWithoutGrouping) {
     EXPECT_EQ(TextFormatter("en").formatInteger(1234567), "1234567");

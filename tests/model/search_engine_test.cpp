@@ -21,7 +21,8 @@ TEST(SearchEngine, CodesByRawValueInPickerOrder) {
 }
 
 TEST(SearchEngine, RefusesUnknownOrMistypedValues) {
-    for (const Json& json : {Json("google"), Json("DuckDuckGo "), Json("Yahoo"), Json(""), Json(1), Json(nullptr)}) {
+    for (const Json& json :
+         {Json("google"), Json("DuckDuckGo "), Json("Yahoo"), Json(""), Json(1), Json(nullptr)}) {
         SearchEngine engine{};
         EXPECT_THROW(decodeValue(json, engine), std::exception) << json.dump();
         EXPECT_FALSE(decodeJson<SearchEngine>(json)) << json.dump();
@@ -35,6 +36,10 @@ struct SearchCase {
     const char* query;
     const char* expected;
 };
+
+void PrintTo(const SearchCase& c, std::ostream* out) {
+    *out << rawValue(c.engine) << " \"" << c.query << '"';
+}
 
 class SearchAddress : public ::testing::TestWithParam<SearchCase> {};
 
@@ -63,7 +68,8 @@ INSTANTIATE_TEST_SUITE_P(
         SearchCase{SearchEngine::bing, "weather", "https://www.bing.com/search?q=weather"},
         SearchCase{SearchEngine::google, "c++ & q", "https://www.google.com/search?q=c%2B%2B%20%26%20q"},
         SearchCase{SearchEngine::duckDuckGo, "a=b#c?d/e", "https://duckduckgo.com/?q=a%3Db%23c%3Fd%2Fe"},
-        SearchCase{SearchEngine::bing, "北京 天气", "https://www.bing.com/search?q=%E5%8C%97%E4%BA%AC%20%E5%A4%A9%E6%B0%94"},
+        SearchCase{SearchEngine::bing, "北京 天气",
+                   "https://www.bing.com/search?q=%E5%8C%97%E4%BA%AC%20%E5%A4%A9%E6%B0%94"},
         SearchCase{SearchEngine::google, "100% sure", "https://www.google.com/search?q=100%25%20sure"},
         SearchCase{SearchEngine::google, "-._~", "https://www.google.com/search?q=-._~"},
         SearchCase{SearchEngine::bing, "", "https://www.bing.com/search?q="}));

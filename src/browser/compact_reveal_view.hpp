@@ -1,0 +1,24 @@
+#pragma once
+
+#include <functional>
+
+#include <gtkmm/eventbox.h>
+
+namespace quenlith {
+
+// The thin strip across the top of a compact window: the pointer entering it brings the hidden
+// chrome back, and pressing on it drags the window (a compact window has no title bar).
+class CompactRevealView : public Gtk::EventBox {
+public:
+    CompactRevealView();
+
+    // True when the pointer enters, false when it leaves.
+    std::function<void(bool)> onHover;
+
+protected:
+    bool on_enter_notify_event(GdkEventCrossing* event) override;
+    bool on_leave_notify_event(GdkEventCrossing* event) override;
+    bool on_button_press_event(GdkEventButton* event) override;
+};
+
+}  // namespace quenlith

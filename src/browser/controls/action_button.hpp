@@ -1,0 +1,43 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include <gtkmm/button.h>
+#include <gtkmm/image.h>
+
+namespace quenlith {
+
+// A borderless 28 x 28 image button that runs a closure. Its text is the tooltip and the
+// accessible name; the image is the symbol's icon (none when the symbol has no icon).
+class ActionButton : public Gtk::Button {
+public:
+    ActionButton(std::string_view symbol, const std::string& toolTip, std::function<void()> action = {});
+
+    // Run by a click; may be replaced at any time.
+    std::function<void()> onAction;
+
+    // The button's own action: calls onAction when set.
+    void invoke();
+
+    // Shows another symbol, described by `description` (the reload button while loading, the
+    // start-page button of a private window). The tooltip stays as it is.
+    void setSymbol(std::string_view symbol, const std::string& description);
+
+    const std::string& symbol() const { return symbol_; }
+    // The accessible description of the image; empty without an image.
+    std::string imageDescription() const;
+    bool hasImage() const { return image_.get_visible(); }
+
+    static constexpr int kSize = 28;
+
+protected:
+    void on_clicked() override;
+
+private:
+    std::string symbol_;
+    Gtk::Image image_;
+};
+
+}  // namespace quenlith

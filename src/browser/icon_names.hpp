@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace quenlith {
+
+// The one translation from the symbol names the interface is described in ("chevron.left",
+// "pin.fill") to icon-theme names: freedesktop symbolic names where one fits, else one of the
+// application's own symbolic icons ("quenlith-…-symbolic", shipped in resources/icons).
+// Empty for a symbol without an icon.
+std::string iconNameForSymbol(std::string_view symbol);
+
+// Every known symbol with its icon name, for checking that each one can be drawn.
+const std::vector<std::pair<std::string_view, std::string_view>>& symbolIconTable();
+
+// Whether the icon theme can draw the icon (the application's own icons included).
+bool iconIsAvailable(const std::string& iconName);
+
+// Makes the application's own icons findable through the default icon theme. Idempotent; called
+// by every widget that shows a symbol.
+void installApplicationIcons();
+
+}  // namespace quenlith

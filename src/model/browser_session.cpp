@@ -1,0 +1,109 @@
+#include "model/browser_session.hpp"
+
+#include "model/app_paths.hpp"
+#include "model/file_store.hpp"
+#include "model/json_coding.hpp"
+#include "model/json_text.hpp"
+#include "model/localization.hpp"
+#include "model/logging.hpp"
+
+namespace quenlith {
+
+BrowserSessionDocument BrowserSessionDocument::normalized() const {
+    BrowserSessionDocument result;
+    result.version = 1;
+    result.activeWindow = activeWindow;
+    std::size_t considered = std::min(windows.size(), kMaximumRestorableWindows);
+    for (std::size_t i = 0; i < considered; ++i)
+        if (auto window = windows[i].sanitized()) result.windows.push_back(std::move(*window));
+    return result;
+}
+
+void to_json(Json& json, const BrowserSessionDocument& document) {
+    json = Json::object();
+    json["version"] = document.version;
+    json["windows"] = document.windows;
+    writeOptional(json, "activeWindow", document.activeWindow);
+}
+
+void from_json(const Json& json, BrowserSessionDocument& document) {
+    requireObject(json);
+    readRequired(json, "version", document.version);
+    readRequired(json, "windows", document.windows);
+    readOptional(json, "activeWindow", document.activeWindow);
+}
+
+Error browserSessionError(BrowserSessionError error) {
+    switch (error) {
+    case BrowserSessionError::tooLarge:
+        return Error{kSessionTooLarge,
+                     localizedString("Session recovery supports up to 30 windows and 100 tabs per window. "
+                                     "Close excess windows or tabs to resume saving.")};
+    case BrowserSessionError::encodingTooLarge:
+        return Error{kSessionEncodingTooLarge,
+                     localizedString("The open windows and tabs take more than 8 MB to record, so session recovery "
+                                     "could not save them. Close some windows or tabs to resume saving.")};
+    }
+    return Error{kSessionTooLarge, ""};
+}
+
+namespace {
+
+// A session document decoded from `bytes`, whatever its version; nothing when it is not one.
+std::optional<BrowserSessionDocument> decodeSession(const std::string& bytes) {
+    auto json = parseJsonText(bytes);
+    if (!json) return std::nullopt;
+    return decodeJson<BrowserSessionDocument>(*json);
+}
+
+std::optional<BrowserSessionDocument> usableCandidate(const std::string& path) {
+    auto bytes = files::readWholeFile(path, kSessionFileSizeCap);
+    if (!bytes) return std::nullopt;
+    auto document = decodeSession(*bytes);
+    if (!document || document->version != 1) return std::nullopt;
+    return document;
+}
+
+}  // namespace
+
+BrowserSessionPersistence::BrowserSessionPersistence()
+    : fileURL_(applicationDataDirectory() + "/session-v1.json") {}
+
+Result<std::optional<BrowserSessionDocument>> BrowserSessionPersistence::load() const {
+    if (auto document = usableCandidate(fileURL_)) return std::optional(document->normalized());
+    bool fileExists = files::pathExists(fileURL_);
+    std::string backup = files::backupPath(fileURL_);
+    if (auto document = usableCandidate(backup)) {
+        if (fileExists)
+            logError(LogCategory::lifecycle, "session-v1.json is unusable; restoring windows from its backup");
+        else
+            logError(LogCategory::lifecycle, "session-v1.json is missing but its backup exists; restoring from the backup");
+        return std::optional(document->normalized());
+    }
+    if (fileExists) return files::corruptFileError(fileURL_);
+    return std::optional<BrowserSessionDocument>();
+}
+
+Status BrowserSessionPersistence::save(const BrowserSessionDocument& document) const {
+    if (document.windows.size() > kMaximumRestorableWindows) return browserSessionError(BrowserSessionError::tooLarge);
+    for (const auto& window : document.windows)
+        if (window.tabs.size() > kMaximumRestorableTabs) return browserSessionError(BrowserSessionError::tooLarge);
+
+    if (auto folder = files::createParentFolder(fileURL_); !folder) return folder;
+    auto encoded = encodeJsonText(Json(document.normalized()), JsonStyle::compact);
+    if (!encoded) return files::encodingError(fileURL_);
+    if (encoded->size() > kSessionFileSizeCap) return browserSessionError(BrowserSessionError::encodingTooLarge);
+
+    // Only a readable snapshot is worth keeping as the backup; the cap bounds what is read.
+    if (auto current = files::readWholeFile(fileURL_, kSessionFileSizeCap); current && decodeSession(*current)) {
+        if (auto copied = files::writeFileAtomically(files::backupPath(fileURL_), *current); !copied) return copied;
+    }
+    return files::writeFileAtomically(fileURL_, *encoded);
+}
+
+Status BrowserSessionPersistence::removeFiles() const {
+    if (auto removed = files::removeFileIfPresent(fileURL_); !removed) return removed;
+    return files::removeFileIfPresent(files::backupPath(fileURL_));
+}
+
+}  // namespace quenlith

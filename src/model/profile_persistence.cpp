@@ -1,0 +1,57 @@
+#include "model/profile_persistence.hpp"
+
+#include <algorithm>
+#include <unordered_set>
+
+#include "model/app_paths.hpp"
+#include "model/file_store.hpp"
+#include "model/json_coding.hpp"
+#include "model/json_text.hpp"
+#include "model/logging.hpp"
+#include "model/profile_document.hpp"
+
+namespace quenlith {
+
+std::string defaultProfilesFilePath() { return applicationDataDirectory() + "/profiles.json"; }
+
+Result<std::vector<WebAppProfile>> ProfilePersistence::load() const {
+    if (!files::pathExists(fileURL_)) return std::vector<WebAppProfile>{};
+    auto bytes = files::readWholeFile(fileURL_);
+    if (!bytes) return bytes.error();
+    auto json = parseJsonText(*bytes);
+    if (!json) return files::corruptFileError(fileURL_);
+    auto document = decodeJson<ProfileDocument>(*json);
+    if (!document) return files::corruptFileError(fileURL_);
+    if (document->version != 1) return files::unknownReadError(fileURL_);
+
+    std::vector<WebAppProfile> profiles;
+    profiles.reserve(document->profiles.size());
+    std::unordered_set<Uuid> seen;
+    std::size_t dropped = 0;
+    for (auto& profile : document->profiles) {
+        if (!seen.insert(profile.id).second) {
+            ++dropped;
+            continue;
+        }
+        profile.normalize();
+        profiles.push_back(std::move(profile));
+    }
+    if (dropped > 0)
+        logError(LogCategory::lifecycle,
+                 "Dropped " + std::to_string(dropped) + " website record(s) with a repeated id while reading " + fileURL_);
+    std::stable_sort(profiles.begin(), profiles.end(),
+                     [](const WebAppProfile& a, const WebAppProfile& b) { return a.sortOrder < b.sortOrder; });
+    return profiles;
+}
+
+Status ProfilePersistence::save(const std::vector<WebAppProfile>& profiles) const {
+    if (auto folder = files::createParentFolder(fileURL_); !folder) return folder;
+    auto encoded = encodeProfileDocument(profiles, JsonStyle::pretty);
+    if (!encoded) return files::encodingError(fileURL_);
+    if (files::pathExists(fileURL_)) {
+        if (auto copied = files::copyFileAtomically(fileURL_, files::backupPath(fileURL_)); !copied) return copied;
+    }
+    return files::writeFileAtomically(fileURL_, *encoded);
+}
+
+}  // namespace quenlith

@@ -1,0 +1,388 @@
+#include "model/web_app_store.hpp"
+
+#include <algorithm>
+
+#include <glib.h>
+
+#include "model/address.hpp"
+#include "model/address_text.hpp"
+#include "model/file_store.hpp"
+#include "model/localization.hpp"
+#include "model/logging.hpp"
+#include "model/profile_document.hpp"
+#include "model/text_limits.hpp"
+#include "model/uri_flags.hpp"
+
+namespace quenlith {
+
+namespace {
+
+// The parts of an address the same-site test and naming look at.
+struct AddressParts {
+    std::optional<std::string> scheme;
+    std::optional<std::string> host;
+    int port = -1;  // -1: none
+    std::string path;
+};
+
+std::optional<AddressParts> splitAddress(std::string_view address) {
+    std::string text(address);
+    GUri* uri = g_uri_parse(text.c_str(), kUriFlags, nullptr);
+    if (!uri) return std::nullopt;
+    AddressParts parts;
+    if (const char* scheme = g_uri_get_scheme(uri)) parts.scheme = scheme;
+    if (const char* host = g_uri_get_host(uri)) parts.host = host;
+    parts.port = g_uri_get_port(uri);
+    if (const char* path = g_uri_get_path(uri)) parts.path = path;
+    g_uri_unref(uri);
+    return parts;
+}
+
+bool sameScheme(const AddressParts& a, const AddressParts& b) { return a.scheme == b.scheme; }
+bool samePort(const AddressParts& a, const AddressParts& b) { return a.port == b.port; }
+
+const char* const kReadFailureMessage =
+    "Your saved websites could not be read. The original file and backup are preserved. Restore a valid "
+    "profiles.json before making changes.";
+
+}  // namespace
+
+WebAppStore::WebAppStore(std::optional<std::string> fileURL, Scheduler& scheduler)
+    : persistence_(fileURL ? *fileURL : defaultProfilesFilePath()), scheduler_(scheduler) {
+    const std::string& path = persistence_.fileURL();
+    if (!files::pathExists(path) && files::pathExists(files::backupPath(path)))
+        logError(LogCategory::lifecycle, "profiles.json is missing but its backup exists; starting with no websites");
+    auto loaded = persistence_.load();
+    if (!loaded) {
+        writable_ = false;
+        errorMessage_ = localizedString(kReadFailureMessage);
+        logError(LogCategory::lifecycle, "Profile data could not be read");
+        return;
+    }
+    profiles_ = std::move(*loaded);
+    savedProfiles_ = profiles_;
+}
+
+void WebAppStore::clearErrorMessage() { setError(std::nullopt); }
+
+void WebAppStore::setError(std::optional<std::string> message) {
+    if (message == errorMessage_) return;
+    errorMessage_ = std::move(message);
+    notifyObservers();
+}
+
+void WebAppStore::notifyObservers() {
+    if (notification_.pending()) return;
+    notification_ = scheduler_.scheduleIdle([this] { changed_.emit(); });
+}
+
+WebAppProfile* WebAppStore::findProfile(const Uuid& id) {
+    auto found = std::find_if(profiles_.begin(), profiles_.end(), [&](const WebAppProfile& p) { return p.id == id; });
+    return found == profiles_.end() ? nullptr : &*found;
+}
+
+// --- saving -----------------------------------------------------------------------------------
+
+void WebAppStore::scheduleSave() {
+    pendingSave_.cancel();
+    // The task dies with the store (its handle cancels it), so it never reaches a destroyed one.
+    pendingSave_ = scheduler_.schedule(kSaveDelay, [this] { save(); });
+}
+
+bool WebAppStore::save() {
+    pendingSave_.cancel();
+    if (!writable_) return false;
+    if (profiles_ == savedProfiles_ && files::pathExists(persistence_.fileURL())) return true;
+    if (auto saved = persistence_.save(profiles_); !saved) {
+        profiles_ = savedProfiles_;
+        notifyObservers();
+        setError(localizedFormat("Could not save your websites: %@", {saved.error().message}));
+        logError(LogCategory::lifecycle, "Profile data could not be saved");
+        return false;
+    }
+    savedProfiles_ = profiles_;
+    setError(std::nullopt);
+    return true;
+}
+
+// --- lookups ----------------------------------------------------------------------------------
+
+std::optional<WebAppProfile> WebAppStore::profile(const Uuid& id) const {
+    for (const auto& record : profiles_)
+        if (record.id == id) return record;
+    return std::nullopt;
+}
+
+bool WebAppStore::sharesHomeSite(const WebAppProfile& profile, std::string_view url) {
+    auto home = normalizedWebsiteURL(profile.homeURL);
+    if (!home) return false;
+    auto homeParts = splitAddress(*home);
+    auto pageParts = splitAddress(url);
+    if (!homeParts || !pageParts) return false;
+    return comparableHost(homeParts->host.value_or("")) == comparableHost(pageParts->host.value_or("")) &&
+           sameScheme(*homeParts, *pageParts) && samePort(*homeParts, *pageParts);
+}
+
+std::optional<WebAppProfile> WebAppStore::profileMatching(std::string_view url, const std::optional<Uuid>& windowID,
+                                                          const std::optional<WebAppProfile>& windowProfile) const {
+    std::optional<WebAppProfile> saved = windowID ? profile(*windowID) : std::nullopt;
+    std::optional<Uuid> store;
+    if (windowProfile)
+        store = windowProfile->dataStoreIdentifier();
+    else if (saved)
+        store = saved->dataStoreIdentifier();
+    auto inSameStore = [&](const WebAppProfile& record) { return record.dataStoreIdentifier() == store; };
+
+    if (saved && saved->dataStoreIdentifier() && inSameStore(*saved) && sharesHomeSite(*saved, url)) return saved;
+
+    std::string pageKey = SuggestedWebsite::canonicalAddress(url);
+    for (const auto& record : profiles_) {
+        if (!inSameStore(record)) continue;
+        auto home = normalizedWebsiteURL(record.homeURL);
+        if (home && SuggestedWebsite::canonicalAddress(*home) == pageKey) return record;
+    }
+
+    if (saved && inSameStore(*saved) && sharesHomeSite(*saved, url)) return saved;
+
+    for (const auto& record : profiles_) {
+        if (!inSameStore(record) || !sharesHomeSite(record, url)) continue;
+        auto home = normalizedWebsiteURL(record.homeURL);
+        auto parts = home ? splitAddress(*home) : std::nullopt;
+        if (parts && (parts->path.empty() || parts->path == "/")) return record;
+    }
+    return std::nullopt;
+}
+
+// --- whole-record changes ---------------------------------------------------------------------
+
+bool WebAppStore::upsert(WebAppProfile profile) {
+    if (!writable_) return false;
+    profile.normalize();
+    auto found = std::find_if(profiles_.begin(), profiles_.end(), [&](const WebAppProfile& p) { return p.id == profile.id; });
+    if (found == profiles_.end()) {
+        profile.sortOrder = static_cast<std::int64_t>(profiles_.size());
+        profiles_.push_back(std::move(profile));
+    } else {
+        WebAppProfile old = *found;
+        *found = profile;
+        // Websites that share one data store share its proxy: a proxy changed on one of them is
+        // carried to all of them (a removed proxy is removed from all).
+        auto shared = profile.dataStoreIdentifier();
+        if (shared && old.dataStoreIdentifier() == shared && old.siteProxy != profile.siteProxy) {
+            for (auto& record : profiles_)
+                if (record.dataStoreIdentifier() == shared) record.siteProxy = profile.siteProxy;
+        }
+    }
+    notifyObservers();
+    return save();
+}
+
+bool WebAppStore::add(const SuggestedWebsite& suggestion, const AppPreferences& preferences) {
+    std::string suggestionKey = SuggestedWebsite::canonicalAddress(suggestion.address);
+    std::optional<WebAppProfile> record;
+    for (const auto& candidate : profiles_) {
+        if (candidate.accountName && !candidate.accountName->empty()) continue;
+        auto home = normalizedWebsiteURL(candidate.homeURL);
+        if (home && SuggestedWebsite::canonicalAddress(*home) == suggestionKey) {
+            record = candidate;
+            break;
+        }
+    }
+    if (!record) {
+        record.emplace();
+        record->setIsolatedAccount(preferences.readsIsolateNewWindows());
+        record->name = localizedString(suggestion.name);
+        record->homeURL = suggestion.address;
+        record->opacity = preferences.defaultOpacity;
+        record->compactMode = preferences.defaultCompact;
+    }
+    record->menuBarIconEnabled = true;
+    return upsert(std::move(*record));
+}
+
+bool WebAppStore::profileForOpening(bool menuBarIcon, std::string_view url, std::string_view title,
+                                    const std::optional<Uuid>& windowID, const AppPreferences& preferences,
+                                    const std::optional<WebAppProfile>& windowProfile) {
+    if (!isCredentialFreeURL(url)) return false;
+    if (auto found = profileMatching(url, windowID, windowProfile)) {
+        found->menuBarIconEnabled = menuBarIcon;
+        return upsert(std::move(*found));
+    }
+    if (!menuBarIcon) return true;
+
+    WebAppProfile record;
+    auto pageParts = splitAddress(url);
+    record.homeURL = std::string(url);
+    record.name = trimmedWhitespaceAndNewlines(title);
+    if (record.name.empty()) {
+        if (pageParts && pageParts->host && !pageParts->host->empty())
+            record.name = *pageParts->host;
+        else
+            record.name = localizedString("Website");
+    }
+    if (auto suggestion = SuggestedWebsite::matching(url)) {
+        auto suggestionParts = splitAddress(suggestion->address);
+        if (pageParts && suggestionParts && sameScheme(*pageParts, *suggestionParts) &&
+            samePort(*pageParts, *suggestionParts)) {
+            record.homeURL = suggestion->address;
+            record.name = localizedString(suggestion->name);
+        }
+    }
+    record.opacity = preferences.defaultOpacity;
+    record.compactMode = preferences.defaultCompact;
+    auto copySession = [&record](const WebAppProfile& source) {
+        record.isolatedAccount = source.isolatedAccount;
+        record.sessionIdentifier = source.sessionIdentifier;
+        record.accountName = source.accountName;
+        record.siteProxy = source.siteProxy;
+    };
+    if (windowProfile) {
+        record.copyLiveSettings(*windowProfile);
+        copySession(*windowProfile);
+    } else if (auto saved = windowID ? profile(*windowID) : std::nullopt) {
+        copySession(*saved);
+    }
+    record.menuBarIconEnabled = true;
+    return upsert(std::move(record));
+}
+
+bool WebAppStore::deleteProfile(const Uuid& id) {
+    if (!writable_) return false;
+    std::erase_if(profiles_, [&](const WebAppProfile& p) { return p.id == id; });
+    renumberSortOrder();
+    notifyObservers();
+    return save();
+}
+
+void WebAppStore::move(const Uuid& id, std::int64_t step) {
+    if (!writable_) return;
+    const WebAppProfile* moved = findProfile(id);
+    if (!moved) return;
+    std::vector<std::size_t> group;
+    for (std::size_t i = 0; i < profiles_.size(); ++i)
+        if (profiles_[i].isFavorite == moved->isFavorite) group.push_back(i);
+    auto place = static_cast<std::int64_t>(
+        std::find_if(group.begin(), group.end(), [&](std::size_t i) { return profiles_[i].id == id; }) - group.begin());
+    std::int64_t target = std::clamp<std::int64_t>(place + step, 0, static_cast<std::int64_t>(group.size()) - 1);
+    if (target == place) return;
+    std::swap(profiles_[group[static_cast<std::size_t>(place)]], profiles_[group[static_cast<std::size_t>(target)]]);
+    renumberSortOrder();
+    notifyObservers();
+    save();
+}
+
+void WebAppStore::reposition(const Uuid& id, std::int64_t step) {
+    if (!writable_) return;
+    auto found = std::find_if(profiles_.begin(), profiles_.end(), [&](const WebAppProfile& p) { return p.id == id; });
+    if (found == profiles_.end()) return;
+    auto position = static_cast<std::int64_t>(found - profiles_.begin());
+    std::int64_t target = std::clamp<std::int64_t>(position + step, 0, static_cast<std::int64_t>(profiles_.size()) - 1);
+    if (target == position) return;
+    WebAppProfile record = std::move(*found);
+    profiles_.erase(found);
+    profiles_.insert(profiles_.begin() + target, std::move(record));
+    renumberSortOrder();
+    notifyObservers();
+    save();
+}
+
+void WebAppStore::renumberSortOrder() {
+    for (std::size_t i = 0; i < profiles_.size(); ++i) profiles_[i].sortOrder = static_cast<std::int64_t>(i);
+}
+
+// --- repairs ----------------------------------------------------------------------------------
+
+bool WebAppStore::clearLastURLs() {
+    if (!writable_) return false;
+    for (auto& record : profiles_) record.lastURL.reset();
+    notifyObservers();
+    if (!save()) return false;
+
+    std::string backup = files::backupPath(persistence_.fileURL());
+    if (!files::pathExists(backup)) return true;
+    auto records = ProfilePersistence(backup).load();
+    if (!records) {
+        setError(records.error().message);
+        return false;
+    }
+    for (auto& record : *records) record.lastURL.reset();
+    auto encoded = encodeProfileDocument(*records, JsonStyle::compact);
+    if (!encoded) {
+        setError(files::encodingError(backup).message);
+        return false;
+    }
+    if (auto written = files::writeFileAtomically(backup, *encoded); !written) {
+        setError(written.error().message);
+        return false;
+    }
+    return true;
+}
+
+bool WebAppStore::restorePrevious() {
+    pendingSave_.cancel();
+    const std::string& path = persistence_.fileURL();
+    std::string backup = files::backupPath(path);
+    auto fail = [this](const Error& error) {
+        setError(error.message);
+        return false;
+    };
+    if (!files::pathExists(backup)) return fail(files::noSuchFileError(backup));
+    auto records = ProfilePersistence(backup).load();
+    if (!records) return fail(records.error());
+    if (files::pathExists(path)) {
+        if (auto copied = files::copyFileAtomically(path, files::newRecoveryPath(path)); !copied)
+            return fail(copied.error());
+    }
+    auto encoded = encodeProfileDocument(*records, JsonStyle::compact);
+    if (!encoded) return fail(files::encodingError(path));
+    if (auto written = files::writeFileAtomically(path, *encoded); !written) return fail(written.error());
+
+    profiles_ = std::move(*records);
+    savedProfiles_ = profiles_;
+    writable_ = true;
+    notifyObservers();
+    setError(std::nullopt);
+    return true;
+}
+
+// --- single-field setters ---------------------------------------------------------------------
+
+void WebAppStore::update(const Uuid& id, const std::function<void(WebAppProfile&)>& mutation) {
+    if (!writable_) return;
+    WebAppProfile* record = findProfile(id);
+    if (!record) return;
+    mutation(*record);
+    record->normalize();
+    notifyObservers();
+    scheduleSave();
+}
+
+void WebAppStore::setWasVisible(bool visible, const Uuid& id) {
+    update(id, [visible](WebAppProfile& p) { p.wasVisible = visible; });
+}
+
+void WebAppStore::setWindowFrame(const CodableRect& frame, const Uuid& id) {
+    update(id, [&frame](WebAppProfile& p) { p.windowFrame = frame; });
+}
+
+void WebAppStore::setIconURL(const std::optional<std::string>& iconURL, const Uuid& id) {
+    update(id, [&iconURL](WebAppProfile& p) { p.iconURL = iconURL; });
+}
+
+void WebAppStore::setMenuBarIcon(bool enabled, const Uuid& id) {
+    update(id, [enabled](WebAppProfile& p) { p.menuBarIconEnabled = enabled; });
+}
+
+void WebAppStore::toggleMenuBarIcon(const Uuid& id) {
+    update(id, [](WebAppProfile& p) { p.menuBarIconEnabled = !p.menuBarIconEnabled.value_or(false); });
+}
+
+void WebAppStore::toggleFavorite(const Uuid& id) {
+    update(id, [](WebAppProfile& p) { p.isFavorite = !p.isFavorite; });
+}
+
+void WebAppStore::hideMenuBarIcon(const Uuid& id) {
+    update(id, [](WebAppProfile& p) { p.menuBarIconEnabled = false; });
+}
+
+}  // namespace quenlith

@@ -1,0 +1,114 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <sigc++/signal.h>
+
+#include "model/app_preferences.hpp"
+#include "model/profile_persistence.hpp"
+#include "model/scheduler.hpp"
+#include "model/suggested_website.hpp"
+#include "model/web_app_profile.hpp"
+
+namespace quenlith {
+
+// The one owner of the saved websites while the application runs. Loads profiles.json once,
+// applies every change, saves at once or after a short quiet period, rolls a failed save back,
+// and becomes read-only (refusing every edit) when the file cannot be read, until a restore from
+// the backup succeeds. Main thread only.
+class WebAppStore {
+public:
+    // Quiet period of the single-field setters before their changes are written.
+    static constexpr std::chrono::milliseconds kSaveDelay{400};
+
+    // Loads `fileURL` (default: profiles.json in the application folder). Delayed saves and
+    // observer notifications run through `scheduler`.
+    explicit WebAppStore(std::optional<std::string> fileURL = std::nullopt, Scheduler& scheduler = mainLoopScheduler());
+    WebAppStore(const WebAppStore&) = delete;
+    WebAppStore& operator=(const WebAppStore&) = delete;
+
+    // The saved websites in display order.
+    const std::vector<WebAppProfile>& profiles() const { return profiles_; }
+    // The last failure to show; the views that show it may dismiss it.
+    const std::optional<std::string>& errorMessage() const { return errorMessage_; }
+    void clearErrorMessage();
+    bool writable() const { return writable_; }
+    const ProfilePersistence& persistence() const { return persistence_; }
+    // True while setter changes wait for their delayed save.
+    bool hasPendingSave() const { return pendingSave_.pending(); }
+
+    // Writes the websites when they differ from the file (or no file exists); cancels a pending
+    // delayed save. On failure the list goes back to the last saved one.
+    bool save();
+
+    // A copy of the first website with the id.
+    std::optional<WebAppProfile> profile(const Uuid& id) const;
+    // The saved website a page address belongs to, seen from a window of the website `windowID`
+    // (or the window's own record, which takes precedence for the data store).
+    std::optional<WebAppProfile> profileMatching(std::string_view url, const std::optional<Uuid>& windowID,
+                                                 const std::optional<WebAppProfile>& windowProfile) const;
+    // Whether the website's home address and `url` share host (without "www."), scheme and port.
+    static bool sharesHomeSite(const WebAppProfile& profile, std::string_view url);
+
+    // Normalises the record, replaces the one with its id (keeping the proxy of a shared data
+    // store equal across its websites) or appends it, and saves at once.
+    bool upsert(WebAppProfile profile);
+    // Puts a built-in suggestion on the menu bar, reusing a saved website of the same address.
+    bool add(const SuggestedWebsite& suggestion, const AppPreferences& preferences);
+    // Turns the menu-bar icon of the page's saved website on or off, creating the website when an
+    // icon is asked for and none exists. Sign-in pages and addresses with tokens are refused.
+    bool profileForOpening(bool menuBarIcon, std::string_view url, std::string_view title,
+                           const std::optional<Uuid>& windowID, const AppPreferences& preferences,
+                           const std::optional<WebAppProfile>& windowProfile);
+    // Removes the website (every record with the id), renumbers and saves at once.
+    bool deleteProfile(const Uuid& id);
+    // Start-page reorder within the website's favourite group, by swapping; saves at once.
+    void move(const Uuid& id, std::int64_t step);
+    // Settings-list reorder over the whole list; saves at once.
+    void reposition(const Uuid& id, std::int64_t step);
+    // Sets each record's sortOrder to its position; does not save.
+    void renumberSortOrder();
+    // Forgets every remembered last address, in memory, in profiles.json and in its backup.
+    bool clearLastURLs();
+    // Replaces profiles.json by its backup after keeping a recovery copy of the current file.
+    // Allowed while read-only: it is the way out.
+    bool restorePrevious();
+
+    // Single-field setters: each changes the first record with the id, normalises it and
+    // schedules a delayed save; an unknown id or a read-only store changes nothing.
+    void setWasVisible(bool visible, const Uuid& id);
+    void setWindowFrame(const CodableRect& frame, const Uuid& id);
+    void setIconURL(const std::optional<std::string>& iconURL, const Uuid& id);
+    void setMenuBarIcon(bool enabled, const Uuid& id);
+    void toggleMenuBarIcon(const Uuid& id);
+    void toggleFavorite(const Uuid& id);
+    void hideMenuBarIcon(const Uuid& id);
+    void update(const Uuid& id, const std::function<void(WebAppProfile&)>& mutation);
+
+    // Emitted on the main loop after `profiles` or `errorMessage` changed; never inside an
+    // operation, once for several changes in one turn.
+    sigc::signal<void()>& signal_changed() { return changed_; }
+
+private:
+    void scheduleSave();
+    void setError(std::optional<std::string> message);
+    void notifyObservers();
+    WebAppProfile* findProfile(const Uuid& id);
+
+    ProfilePersistence persistence_;
+    Scheduler& scheduler_;
+    std::vector<WebAppProfile> profiles_;
+    std::optional<std::string> errorMessage_;
+    bool writable_ = true;
+    std::vector<WebAppProfile> savedProfiles_;
+    sigc::signal<void()> changed_;
+    ScheduledTask notification_;
+    ScheduledTask pendingSave_;
+};
+
+}  // namespace quenlith

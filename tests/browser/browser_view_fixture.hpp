@@ -1,0 +1,110 @@
+#pragma once
+
+// A browser view in a window of its own, with a local web server, temporary folders, recorded
+// window-manager callbacks and a hand-stepped timer scheduler.
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include <gtest/gtest.h>
+#include <gtkmm/window.h>
+#include <webkit2/webkit2.h>
+
+#include "browser/browser_view_controller.hpp"
+#include "browser/recording_window_services.hpp"
+#include "browser/website_data_store.hpp"
+#include "model/app_paths.hpp"
+#include "model/preferences_store.hpp"
+#include "model/scheduler.hpp"
+#include "support/main_loop.hpp"
+#include "support/temp_environment.hpp"
+#include "support/test_http_server.hpp"
+
+namespace quenlith::test {
+
+inline std::string htmlPage(const std::string& title, const std::string& body = "") {
+    return "<!doctype html><html><head><meta charset='utf-8'><title>" + title + "</title></head><body>" + body +
+           "</body></html>";
+}
+
+class BrowserViewFixture : public testing::Test {
+protected:
+    struct Options {
+        std::optional<std::string> initialURL;
+        std::optional<WebViewConfiguration> configuration;
+        bool startsDormant = false;
+        bool privateWindow = false;
+        bool show = true;
+    };
+
+    static Options asking(std::string address) {
+        Options options;
+        options.initialURL = std::move(address);
+        return options;
+    }
+    static Options popup(WebViewConfiguration configuration) {
+        Options options;
+        options.configuration = std::move(configuration);
+        return options;
+    }
+    static Options dormant() {
+        Options options;
+        options.startsDormant = true;
+        return options;
+    }
+    static Options privately() {
+        Options options;
+        options.privateWindow = true;
+        return options;
+    }
+
+    // A saved website whose home page is `path` on the local server.
+    WebAppProfile website(const std::string& path = "/home") {
+        WebAppProfile profile;
+        profile.name = "Test Site";
+        profile.homeURL = server.url(path);
+        profile.rememberLastURL = false;
+        return profile;
+    }
+
+    BrowserViewController& open(WebAppProfile profile) { return open(std::move(profile), Options{}); }
+
+    BrowserViewController& open(WebAppProfile profile, Options options) {
+        auto store = options.privateWindow ? WebsiteDataStore::nonPersistent() : WebsiteDataStore::defaultDataStore();
+        controller = std::make_unique<BrowserViewController>(std::move(profile), *preferences, nullptr,
+                                                             std::move(options.configuration), options.initialURL,
+                                                             std::move(store), options.startsDormant, systemClock(),
+                                                             timers);
+        controller->services = recorder.services();
+        window = std::make_unique<Gtk::Window>();
+        window->set_default_size(900, 600);
+        window->add(controller->view());
+        if (options.show) window->show();
+        return *controller;
+    }
+
+    BrowserTab& active() {
+        BrowserTab* tab = controller->activeTab();
+        EXPECT_NE(tab, nullptr);
+        return *tab;
+    }
+
+    // Waits until the active tab shows `title` and has stopped loading.
+    bool waitForTitle(const std::string& title) {
+        return spinUntil([&] {
+            BrowserTab* tab = controller->activeTab();
+            return tab && tab->pageTitle() == title && !tab->isLoading();
+        });
+    }
+
+    TemporaryEnvironment environment;
+    std::unique_ptr<PreferencesStore> preferences = std::make_unique<PreferencesStore>(settingsFilePath());
+    TestHttpServer server;
+    RecordingWindowServices recorder;
+    ManualScheduler timers;
+    std::unique_ptr<Gtk::Window> window;
+    std::unique_ptr<BrowserViewController> controller;
+};
+
+}  // namespace quenlith::test

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string>
+
+#include <gtk/gtk.h>
+#include <webkit2/webkit2.h>
+
+namespace quenlith::test {
+
+// How one load of a web view ended.
+struct LoadResult {
+    bool finished = false;  // the load ended (after a failure too)
+    bool failed = false;
+    std::string error;      // the failure's message
+};
+
+// Loads the address and spins the main loop until the load ends or the timeout passes.
+LoadResult loadAndWait(WebKitWebView* view, const std::string& uri,
+                       std::chrono::milliseconds timeout = std::chrono::seconds(20));
+// Reloads and waits likewise.
+LoadResult reloadAndWait(WebKitWebView* view, std::chrono::milliseconds timeout = std::chrono::seconds(20));
+
+// Evaluates a script in the page's world (or the named one) and returns its result as JSON text;
+// nothing when the evaluation failed.
+std::optional<std::string> evaluate(WebKitWebView* view, const std::string& script, const char* world = nullptr);
+
+// The sleep guard's answer for the page (isProtected), waited for.
+std::optional<bool> guardProtects(WebKitWebView* view);
+
+// A toplevel window showing the view for the life of the object (media and editing need a
+// realized view).
+class ViewHost {
+public:
+    explicit ViewHost(WebKitWebView* view);
+    ~ViewHost();
+    ViewHost(const ViewHost&) = delete;
+    ViewHost& operator=(const ViewHost&) = delete;
+
+private:
+    GtkWidget* window_ = nullptr;
+};
+
+// A mono 16-bit WAV file of a sine tone.
+std::string toneWav(double seconds, int frequency = 440);
+
+}  // namespace quenlith::test

@@ -1,0 +1,350 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "model/browser_session.hpp"
+#include "model/file_store.hpp"
+#include "model/file_test_support.hpp"
+#include "model/json_coding.hpp"
+#include "model/json_text.hpp"
+
+namespace quenlith {
+namespace {
+
+using test::readBytes;
+
+RestorableTab webTab(std::string address, std::string title = "Page") {
+    return RestorableTab{std::move(address), std::move(title), false, false, std::nullopt};
+}
+
+RestorableTab startTab() { return RestorableTab{std::nullopt, "Start", true, false, std::nullopt}; }
+
+RestorableWindow makeWindow(std::size_t tabs = 2) {
+    RestorableWindow window;
+    window.id = Uuid::random();
+    window.frame = CodableRect{0, 0, 800, 600, 7u};
+    for (std::size_t i = 0; i < tabs; ++i) window.tabs.push_back(webTab("https://example.com/" + std::to_string(i)));
+    return window;
+}
+
+BrowserSessionDocument makeDocument(std::size_t windows, std::size_t tabs) {
+    BrowserSessionDocument document;
+    for (std::size_t i = 0; i < windows; ++i) document.windows.push_back(makeWindow(tabs));
+    document.activeWindow = document.windows.empty() ? std::nullopt : std::optional(document.windows[0].id);
+    return document;
+}
+
+std::string encode(const BrowserSessionDocument& document) { return *encodeJsonText(Json(document), JsonStyle::compact); }
+
+TEST(RestorableWindowSanitizing, DropsWindowsWithUnusableFrames) {
+    auto window = makeWindow();
+    EXPECT_TRUE(window.sanitized());
+    for (auto change : {+[](CodableRect& f) { f.width = 319.9; }, +[](CodableRect& f) { f.height = 239; },
+                        +[](CodableRect& f) { f.height = std::numeric_limits<double>::infinity(); },
+                        +[](CodableRect& f) { f.x = std::nan(""); }}) {
+        auto bad = window;
+        change(bad.frame);
+        EXPECT_FALSE(bad.sanitized());
+    }
+    auto edge = window;
+    edge.frame.width = 320;
+    edge.frame.height = 240;
+    EXPECT_TRUE(edge.sanitized());
+}
+
+TEST(RestorableWindowSanitizing, KeepsStartPagesAndKeepableAddressesOnly) {
+    RestorableWindow window = makeWindow(0);
+    window.tabs = {webTab("https://accounts.example.com/oauth/authorize?client_id=1"), webTab("file:///etc/passwd"),
+                   webTab("https://example.com/cb?code=secret")};
+    EXPECT_FALSE(window.sanitized()) << "nothing restorable is left";
+
+    window.tabs.push_back(startTab());
+    window.tabs.back().address = "https://example.com/";
+    window.tabs.back().readingPosition = 0.5;
+    auto cleaned = window.sanitized();
+    ASSERT_TRUE(cleaned);
+    ASSERT_EQ(cleaned->tabs.size(), 1u);
+    EXPECT_TRUE(cleaned->tabs[0].startPage);
+    EXPECT_FALSE(cleaned->tabs[0].address) << "start pages keep no address";
+    EXPECT_FALSE(cleaned->tabs[0].readingPosition);
+    EXPECT_EQ(cleaned->selected, 0);
+
+    RestorableWindow plain = makeWindow(0);
+    plain.tabs = {webTab("example.com/page"), RestorableTab{std::nullopt, "No address", false, false, std::nullopt}};
+    cleaned = plain.sanitized();
+    ASSERT_TRUE(cleaned);
+    ASSERT_EQ(cleaned->tabs.size(), 1u);
+    EXPECT_EQ(cleaned->tabs[0].address, "example.com/page") << "kept exactly as stored";
+}
+
+TEST(RestorableWindowSanitizing, RenumbersSelectionAndLinks) {
+    RestorableWindow window = makeWindow(0);
+    Uuid first = Uuid::random(), dropped = Uuid::random(), last = Uuid::random();
+    window.tabs = {webTab("https://a.example/"), webTab("https://example.com/?token=1"), webTab("https://c.example/")};
+    window.websiteLinks = std::vector<RestorableWebsiteLink>{{first, 0}, {dropped, 1}, {last, 2}, {last, 9}};
+    window.selected = 2;
+    auto cleaned = window.sanitized();
+    ASSERT_TRUE(cleaned);
+    ASSERT_EQ(cleaned->tabs.size(), 2u);
+    EXPECT_EQ(cleaned->selected, 1);
+    EXPECT_EQ(*cleaned->websiteLinks, (std::vector<RestorableWebsiteLink>{{first, 0}, {last, 1}}));
+
+    window.selected = 1;  // the dropped tab
+    EXPECT_EQ(window.sanitized()->selected, 0);
+    window.websiteLinks = std::vector<RestorableWebsiteLink>{{dropped, 1}};
+    EXPECT_EQ(window.sanitized()->websiteLinks, std::vector<RestorableWebsiteLink>{}) << "present but empty";
+    window.websiteLinks.reset();
+    EXPECT_FALSE(window.sanitized()->websiteLinks) << "absent stays absent";
+
+    RestorableWindow many = makeWindow(0);
+    many.websiteLinks = std::vector<RestorableWebsiteLink>{};
+    for (int i = 0; i < 1200; ++i) many.websiteLinks->push_back({Uuid::random(), 0});
+    many.tabs = {webTab("https://a.example/")};
+    EXPECT_EQ(many.sanitized()->websiteLinks->size(), 1000u) << "only the first 1,000 are considered";
+}
+
+TEST(RestorableWindowSanitizing, UsesTheFirstHundredKeptTabs) {
+    RestorableWindow window = makeWindow(0);
+    window.tabs.push_back(webTab("bad address"));
+    for (int i = 0; i < 120; ++i) window.tabs.push_back(webTab("https://example.com/" + std::to_string(i)));
+    window.selected = 110;  // not among the first 100 kept
+    window.websiteLinks = std::vector<RestorableWebsiteLink>{{Uuid::random(), 100}, {Uuid::random(), 101}};
+    auto cleaned = window.sanitized();
+    ASSERT_TRUE(cleaned);
+    ASSERT_EQ(cleaned->tabs.size(), 100u);
+    EXPECT_EQ(cleaned->tabs.back().address, "https://example.com/99");
+    EXPECT_EQ(cleaned->selected, 0);
+    ASSERT_EQ(cleaned->websiteLinks->size(), 1u);
+    EXPECT_EQ((*cleaned->websiteLinks)[0].tabIndex, 99);
+}
+
+TEST(RestorableWindowSanitizing, CleansTitlesPositionsAndTemporaryWebsites) {
+    RestorableWindow window = makeWindow(0);
+    std::string longTitle;
+    for (int i = 0; i < 250; ++i) longTitle += "\u00e9";
+    window.tabs = {webTab("https://a.example/", longTitle), webTab("https://b.example/"), webTab("https://c.example/")};
+    window.tabs[0].readingPosition = 1.5;
+    window.tabs[1].readingPosition = std::nan("");
+    window.tabs[2].readingPosition = 1.0;
+    window.tabs[2].sleeping = true;
+
+    WebAppProfile temporary;
+    temporary.homeURL = "https://private.example/";
+    temporary.lastURL = "https://private.example/inbox";
+    temporary.iconURL = "https://private.example/icon.png";
+    temporary.linkedApplications = std::vector<LinkedApplication>{};
+    temporary.applicationLinkEnabled = true;
+    temporary.globalShortcut = ShortcutConfiguration{0, 0x100};
+    temporary.launchAtStartup = true;
+    temporary.opacity = 0.1;
+    window.temporaryProfile = temporary;
+
+    auto cleaned = window.sanitized();
+    ASSERT_TRUE(cleaned);
+    std::string expectedTitle;
+    for (int i = 0; i < 200; ++i) expectedTitle += "\u00e9";
+    EXPECT_EQ(cleaned->tabs[0].title, expectedTitle);
+    EXPECT_FALSE(cleaned->tabs[0].readingPosition);
+    EXPECT_FALSE(cleaned->tabs[1].readingPosition);
+    EXPECT_EQ(cleaned->tabs[2].readingPosition, 1.0);
+    EXPECT_TRUE(cleaned->tabs[2].sleeping);
+
+    const auto& profile = *cleaned->temporaryProfile;
+    EXPECT_EQ(profile.homeURL, "");
+    EXPECT_FALSE(profile.lastURL);
+    EXPECT_FALSE(profile.iconURL);
+    EXPECT_FALSE(profile.linkedApplications);
+    EXPECT_FALSE(profile.applicationLinkEnabled);
+    EXPECT_FALSE(profile.globalShortcut);
+    EXPECT_FALSE(profile.launchAtStartup);
+    EXPECT_EQ(profile.opacity, 0.35) << "normalised";
+    EXPECT_EQ(profile.id, temporary.id);
+    EXPECT_EQ(cleaned->frame, window.frame);
+}
+
+TEST(BrowserSessionDocumentNormalizing, ConsidersOnlyTheFirstThirtyWindows) {
+    auto document = makeDocument(35, 1);
+    document.version = 7;
+    document.windows[0].frame.width = 10;  // dropped, but still counts among the first 30
+    auto normalized = document.normalized();
+    EXPECT_EQ(normalized.version, 1);
+    ASSERT_EQ(normalized.windows.size(), 29u);
+    EXPECT_EQ(normalized.windows[0].id, document.windows[1].id);
+    EXPECT_EQ(normalized.windows.back().id, document.windows[29].id);
+    EXPECT_EQ(normalized.activeWindow, document.activeWindow) << "kept as it is";
+}
+
+class BrowserSessionFileTest : public testing::Test {
+protected:
+    std::string filePath() const { return home.path("session-v1.json"); }
+    std::string backupPath() const { return filePath() + ".backup"; }
+
+    test::TemporaryDataHome home;
+    BrowserSessionPersistence persistence;
+};
+
+TEST_F(BrowserSessionFileTest, SavesTheNormalisedSnapshotCompactly) {
+    EXPECT_EQ(persistence.fileURL(), filePath());
+    auto document = makeDocument(2, 3);
+    document.windows[1].tabs[0] = webTab("https://example.com/?password=x");
+    ASSERT_TRUE(persistence.save(document).ok());
+    std::string bytes = readBytes(filePath());
+    EXPECT_EQ(bytes, encode(document.normalized()));
+    EXPECT_FALSE(test::exists(backupPath())) << "no previous file, no backup";
+    auto loaded = persistence.load();
+    ASSERT_TRUE(loaded.ok());
+    ASSERT_TRUE(*loaded);
+    EXPECT_EQ(**loaded, document.normalized());
+
+    ASSERT_TRUE(persistence.save(makeDocument(1, 1)).ok());
+    EXPECT_EQ(readBytes(backupPath()), bytes) << "the replaced snapshot becomes the backup";
+}
+
+TEST_F(BrowserSessionFileTest, WindowAndTabCapsAreExactAndChangeNoFile) {
+    ASSERT_TRUE(persistence.save(makeDocument(1, 1)).ok());
+    ASSERT_TRUE(persistence.save(makeDocument(2, 1)).ok());
+    std::string fileBytes = readBytes(filePath());
+    std::string backupBytes = readBytes(backupPath());
+
+    auto tooManyWindows = makeDocument(31, 1);
+    auto tooManyTabs = makeDocument(30, 100);
+    tooManyTabs.windows[29].tabs.push_back(startTab());
+    for (const auto* document : {&tooManyWindows, &tooManyTabs}) {
+        auto status = persistence.save(*document);
+        ASSERT_FALSE(status.ok());
+        EXPECT_EQ(status.error().code, kSessionTooLarge);
+        EXPECT_EQ(status.error().message,
+                  "Session recovery supports up to 30 windows and 100 tabs per window. Close excess windows or tabs "
+                  "to resume saving.");
+        EXPECT_EQ(readBytes(filePath()), fileBytes);
+        EXPECT_EQ(readBytes(backupPath()), backupBytes);
+    }
+    // Tabs that the clean-up would drop still count: the limit is on the document as given.
+    auto droppedTabs = makeDocument(1, 0);
+    for (int i = 0; i < 101; ++i) droppedTabs.windows[0].tabs.push_back(webTab("ftp://example.com/"));
+    droppedTabs.windows[0].tabs.push_back(startTab());
+    EXPECT_EQ(persistence.save(droppedTabs).error().code, kSessionTooLarge);
+
+    ASSERT_TRUE(persistence.save(makeDocument(30, 100)).ok());
+    EXPECT_EQ(readBytes(backupPath()), fileBytes);
+}
+
+TEST_F(BrowserSessionFileTest, OversizedEncodingIsRefusedWithItsOwnMessage) {
+    ASSERT_TRUE(persistence.save(makeDocument(1, 1)).ok());
+    ASSERT_TRUE(persistence.save(makeDocument(1, 2)).ok());
+    std::string fileBytes = readBytes(filePath());
+    std::string backupBytes = readBytes(backupPath());
+
+    auto document = makeDocument(30, 100);
+    std::string longPath(2700, 'p');
+    for (auto& window : document.windows)
+        for (auto& tab : window.tabs) tab.address = "https://example.com/" + longPath;
+    ASSERT_GT(encode(document.normalized()).size(), kSessionFileSizeCap);
+    auto status = persistence.save(document);
+    ASSERT_FALSE(status.ok());
+    EXPECT_EQ(status.error().code, kSessionEncodingTooLarge);
+    EXPECT_NE(status.error().message.find("8 MB"), std::string::npos);
+    EXPECT_EQ(readBytes(filePath()), fileBytes);
+    EXPECT_EQ(readBytes(backupPath()), backupBytes);
+}
+
+TEST_F(BrowserSessionFileTest, BackupIsRefreshedOnlyFromReadableSnapshots) {
+    ASSERT_TRUE(persistence.save(makeDocument(1, 1)).ok());
+    ASSERT_TRUE(persistence.save(makeDocument(1, 2)).ok());
+    std::string backupBytes = readBytes(backupPath());
+
+    test::writeBytes(filePath(), "not a snapshot");
+    auto replacement = makeDocument(1, 3);
+    ASSERT_TRUE(persistence.save(replacement).ok());
+    EXPECT_EQ(readBytes(backupPath()), backupBytes);
+    EXPECT_EQ(readBytes(filePath()), encode(replacement.normalized()));
+
+    std::string otherVersion = R"({"version":2,"windows":[]})";
+    test::writeBytes(filePath(), otherVersion);
+    ASSERT_TRUE(persistence.save(makeDocument(1, 3)).ok());
+    EXPECT_EQ(readBytes(backupPath()), otherVersion) << "any version that decodes is kept";
+}
+
+TEST_F(BrowserSessionFileTest, LoadFallsBackToTheBackup) {
+    auto older = makeDocument(1, 1);
+    test::writeBytes(backupPath(), encode(older));
+    auto fromBackup = persistence.load();
+    ASSERT_TRUE(fromBackup.ok());
+    ASSERT_TRUE(*fromBackup) << "file missing, backup usable";
+    EXPECT_EQ(**fromBackup, older);
+
+    for (const std::string& unusable : {std::string(R"({"version":2,"windows":[]})"), std::string("{"),
+                                        std::string(R"({"windows":[]})")}) {
+        test::writeBytes(filePath(), unusable);
+        auto loaded = persistence.load();
+        ASSERT_TRUE(loaded.ok()) << unusable;
+        ASSERT_TRUE(*loaded);
+        EXPECT_EQ(**loaded, older) << unusable;
+    }
+
+    test::writeBytes(filePath(), encode(older) + std::string(kSessionFileSizeCap, ' '));
+    auto overCap = persistence.load();
+    ASSERT_TRUE(overCap.ok() && *overCap) << "an over-large file is skipped";
+
+    test::writeBytes(backupPath(), "garbage");
+    auto corrupt = persistence.load();
+    ASSERT_FALSE(corrupt.ok()) << "file present, nothing usable";
+    EXPECT_EQ(corrupt.error().code, files::kCorruptFile);
+
+    ASSERT_TRUE(files::removeFileIfPresent(filePath()).ok());
+    auto none = persistence.load();
+    ASSERT_TRUE(none.ok());
+    EXPECT_FALSE(*none) << "file missing, backup unusable: nothing, no error";
+}
+
+TEST_F(BrowserSessionFileTest, LoadNormalisesAndConsidersThirtyWindows) {
+    auto document = makeDocument(35, 2);
+    document.windows[3].frame.width = 319.9;
+    test::writeBytes(filePath(), encode(document));
+    auto loaded = persistence.load();
+    ASSERT_TRUE(loaded.ok() && *loaded);
+    EXPECT_EQ((*loaded)->windows.size(), 29u);
+}
+
+TEST_F(BrowserSessionFileTest, RemoveFilesDeletesBoth) {
+    EXPECT_TRUE(persistence.removeFiles().ok()) << "nothing to remove is fine";
+    ASSERT_TRUE(persistence.save(makeDocument(1, 1)).ok());
+    ASSERT_TRUE(persistence.save(makeDocument(1, 1)).ok());
+    ASSERT_TRUE(test::exists(backupPath()));
+    ASSERT_TRUE(persistence.removeFiles().ok());
+    EXPECT_FALSE(test::exists(filePath()));
+    EXPECT_FALSE(test::exists(backupPath()));
+    auto none = persistence.load();
+    ASSERT_TRUE(none.ok());
+    EXPECT_FALSE(*none);
+}
+
+TEST(BrowserSessionJson, OptionalKeysAndStrictness) {
+    auto document = makeDocument(1, 1);
+    document.activeWindow.reset();
+    auto json = Json::parse(encode(document));
+    EXPECT_FALSE(json.contains("activeWindow"));
+    EXPECT_FALSE(json["windows"][0].contains("edge"));
+    EXPECT_FALSE(json["windows"][0]["tabs"][0].contains("readingPosition"));
+    document.windows[0].edge = DockEdge::left;
+    document.windows[0].savedProfileID = Uuid::random();
+    document.windows[0].websiteLinks = std::vector<RestorableWebsiteLink>{{Uuid::random(), 0}};
+    auto decoded = decodeJson<BrowserSessionDocument>(Json::parse(encode(document)));
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(*decoded, document);
+
+    json = Json::parse(encode(document));
+    json["windows"][0]["edge"] = "top";
+    EXPECT_FALSE(decodeJson<BrowserSessionDocument>(json));
+    json = Json::parse(encode(document));
+    json["windows"][0].erase("isMainBrowser");
+    EXPECT_FALSE(decodeJson<BrowserSessionDocument>(json));
+    json = Json::parse(encode(document));
+    json["windows"][0]["websiteLinks"][0].erase("tabIndex");
+    EXPECT_FALSE(decodeJson<BrowserSessionDocument>(json));
+}
+
+}  // namespace
+}  // namespace quenlith

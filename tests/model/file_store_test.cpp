@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include <sys/stat.h>
+
+#include "model/file_store.hpp"
+#include "model/file_test_support.hpp"
+
+namespace quenlith {
+namespace {
+
+using test::TemporaryDataHome;
+
+mode_t modeOf(const std::string& path) {
+    struct stat info {};
+    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+    return info.st_mode & 07777;
+}
+
+TEST(FileStore, FoldersArePrivateAndFilesOwnerOnly) {
+    TemporaryDataHome home;
+    std::string folder = home.dataDirectory();
+    ASSERT_TRUE(files::createParentFolder(folder + "/profiles.json").ok());
+    EXPECT_EQ(modeOf(folder), 0700u);
+    ASSERT_TRUE(files::writeFileAtomically(folder + "/profiles.json", "{}").ok());
+    EXPECT_EQ(modeOf(folder + "/profiles.json"), 0600u);
+    // Replacing a file that someone made world-readable puts the private mode back.
+    ::chmod((folder + "/profiles.json").c_str(), 0644);
+    ASSERT_TRUE(files::writeFileAtomically(folder + "/profiles.json", "[]").ok());
+    EXPECT_EQ(modeOf(folder + "/profiles.json"), 0600u);
+    EXPECT_EQ(test::readBytes(folder + "/profiles.json"), "[]");
+    EXPECT_TRUE(files::createFolder(folder).ok()) << "an existing folder is fine";
+}
+
+TEST(FileStore, CapIsEnforcedAtExactlyTheLimit) {
+    TemporaryDataHome home;
+    std::string path = home.root() + "/blob";
+    test::writeBytes(path, std::string(1000, 'x'));
+    auto atLimit = files::readWholeFile(path, 1000);
+    ASSERT_TRUE(atLimit.ok());
+    EXPECT_EQ(atLimit->size(), 1000u);
+    auto overLimit = files::readWholeFile(path, 999);
+    ASSERT_FALSE(overLimit.ok());
+    EXPECT_EQ(overLimit.error().code, files::kTooLarge);
+    EXPECT_TRUE(files::readWholeFile(path).ok()) << "no cap reads everything";
+}
+
+TEST(FileStore, CapHoldsForFilesThatReportNoSize) {
+    // /proc files report a size of 0 but have content: the cap must still hold while reading.
+    auto limited = files::readWholeFile("/proc/self/maps", 10);
+    ASSERT_FALSE(limited.ok());
+    EXPECT_EQ(limited.error().code, files::kTooLarge);
+    auto whole = files::readWholeFile("/proc/self/maps", 1u << 30);
+    ASSERT_TRUE(whole.ok());
+    EXPECT_GT(whole->size(), 10u);
+}
+
+TEST(FileStore, ReadFailuresAreDistinguished) {
+    TemporaryDataHome home;
+    auto missing = files::readWholeFile(home.root() + "/nothing");
+    ASSERT_FALSE(missing.ok());
+    EXPECT_EQ(missing.error().code, files::kNoSuchFile);
+    EXPECT_NE(missing.error().message.find("nothing"), std::string::npos);
+    auto folder = files::readWholeFile(home.root());
+    ASSERT_FALSE(folder.ok());
+    EXPECT_EQ(folder.error().code, files::kReadFailed);
+}
+
+TEST(FileStore, FailedWriteLeavesTheOldFileWhole) {
+    TemporaryDataHome home;
+    std::string path = home.root() + "/file.json";
+    test::writeBytes(path, "old content");
+    {
+        test::FileSizeLimit limit(4);
+        auto status = files::writeFileAtomically(path, "new content that does not fit");
+        ASSERT_FALSE(status.ok());
+        EXPECT_EQ(status.error().code, files::kWriteFailed);
+    }
+    EXPECT_EQ(test::readBytes(path), "old content");
+    EXPECT_EQ(test::entriesStartingWith(home.root(), "file.json"), std::vector<std::string>{"file.json"})
+        << "no temporary file is left behind";
+
+    // A folder in the file's place cannot be replaced either.
+    std::string blocked = home.root() + "/blocked.json";
+    ASSERT_TRUE(files::createFolder(blocked).ok());
+    EXPECT_FALSE(files::writeFileAtomically(blocked, "x").ok());
+    EXPECT_TRUE(test::isDirectory(blocked));
+}
+
+TEST(FileStore, CompanionNamesAndRemoval) {
+    TemporaryDataHome home;
+    std::string path = home.root() + "/library.json";
+    EXPECT_EQ(files::backupPath(path), path + ".backup");
+    std::string recovery = files::newRecoveryPath(path);
+    ASSERT_EQ(recovery.size(), path.size() + std::string(".recovery-").size() + 36);
+    EXPECT_EQ(recovery.substr(0, path.size() + 10), path + ".recovery-");
+    std::string id = recovery.substr(path.size() + 10);
+    EXPECT_EQ(id, [&] {
+        std::string upper = id;
+        for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return upper;
+    }());
+    EXPECT_NE(files::newRecoveryPath(path), recovery);
+
+    EXPECT_TRUE(files::removeFileIfPresent(path).ok()) << "missing is fine";
+    test::writeBytes(path, "x");
+    ASSERT_TRUE(files::copyFileAtomically(path, files::backupPath(path)).ok());
+    EXPECT_EQ(test::readBytes(files::backupPath(path)), "x");
+    EXPECT_TRUE(files::removeFileIfPresent(path).ok());
+    EXPECT_FALSE(test::exists(path));
+}
+
+}  // namespace
+}  // namespace quenlith

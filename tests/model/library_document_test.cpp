@@ -1,0 +1,309 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <string>
+
+#include "model/json_coding.hpp"
+#include "model/library_document.hpp"
+#include "model/library_file.hpp"
+#include "model/library_store.hpp"
+#include "model/library_fixtures.hpp"
+
+namespace quenlith {
+namespace {
+
+using test::makeClip;
+using test::makeScene;
+using test::makeSceneWindow;
+using test::makeVisit;
+
+std::string repeat(const std::string& unit, std::size_t count) {
+    std::string out;
+    for (std::size_t i = 0; i < count; ++i) out += unit;
+    return out;
+}
+
+bool isValid(const LibraryDocument& document) { return validateLibraryDocument(document).ok(); }
+
+struct ValidationCase {
+    const char* name;
+    std::function<void(LibraryDocument&)> change;
+    bool valid;
+};
+
+class LibraryValidation : public testing::TestWithParam<ValidationCase> {};
+
+TEST_P(LibraryValidation, AppliesEachRule) {
+    LibraryDocument document;
+    document.clips = {makeClip()};
+    document.scenes = {makeScene()};
+    document.history = {makeVisit("https://example.com/a", Date{1})};
+    ASSERT_TRUE(isValid(document));
+    GetParam().change(document);
+    auto result = LibraryStore::validate(document);
+    EXPECT_EQ(result.ok(), GetParam().valid);
+    if (!result.ok()) {
+        EXPECT_EQ(result.error().code, kLibraryInvalidDocument);
+        EXPECT_EQ(result.error().message, "This backup is invalid, too large, or from an unsupported version.");
+    } else {
+        EXPECT_EQ(*result, document) << "returned unchanged";
+    }
+}
+
+// One letter with two combining marks, and a family emoji of seven scalars: one character each.
+const std::string kCombined = "e\u0301\u0302";
+const std::string kFamily = "\U0001F468\u200D\U0001F469\u200D\U0001F467\u200D\U0001F466";
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, LibraryValidation,
+    testing::Values(
+        ValidationCase{"EmptyDocument", [](LibraryDocument& d) { d = LibraryDocument{}; }, true},
+        ValidationCase{"Version0", [](LibraryDocument& d) { d.version = 0; }, false},
+        ValidationCase{"Version2", [](LibraryDocument& d) { d.version = 2; }, false},
+        ValidationCase{"MaximumCounts",
+                       [](LibraryDocument& d) {
+                           d.clips.clear();
+                           for (int i = 0; i < 5000; ++i) d.clips.push_back(makeClip());
+                           d.scenes.clear();
+                           for (int i = 0; i < 100; ++i) d.scenes.push_back(makeScene());
+                           d.history.assign(1000, makeVisit("https://example.com/", Date{0}));
+                       },
+                       true},
+        ValidationCase{"TooManyClips", [](LibraryDocument& d) { for (int i = 0; i < 5000; ++i) d.clips.push_back(makeClip()); }, false},
+        ValidationCase{"TooManyScenes", [](LibraryDocument& d) { for (int i = 0; i < 100; ++i) d.scenes.push_back(makeScene()); }, false},
+        ValidationCase{"TooManyVisits", [](LibraryDocument& d) { d.history.assign(1001, makeVisit("https://example.com/", Date{0})); }, false},
+        ValidationCase{"RepeatedClipId", [](LibraryDocument& d) { d.clips.push_back(d.clips[0]); }, false},
+        ValidationCase{"RepeatedSceneId", [](LibraryDocument& d) { d.scenes.push_back(d.scenes[0]); }, false},
+        ValidationCase{"RepeatedVisitIdAllowed", [](LibraryDocument& d) { d.history.push_back(d.history[0]); }, true},
+        ValidationCase{"Title500", [](LibraryDocument& d) { d.clips[0].title = std::string(500, 'a'); }, true},
+        ValidationCase{"Title501", [](LibraryDocument& d) { d.clips[0].title = std::string(501, 'a'); }, false},
+        ValidationCase{"Title500CombinedLetters", [](LibraryDocument& d) { d.clips[0].title = repeat(kCombined, 500); }, true},
+        ValidationCase{"Title501CombinedLetters", [](LibraryDocument& d) { d.clips[0].title = repeat(kCombined, 501); }, false},
+        ValidationCase{"Title500EmojiSequences", [](LibraryDocument& d) { d.clips[0].title = repeat(kFamily, 500); }, true},
+        ValidationCase{"Text200000", [](LibraryDocument& d) { d.clips[0].text = std::string(200000, 'x'); }, true},
+        ValidationCase{"Text200001", [](LibraryDocument& d) { d.clips[0].text = std::string(200001, 'x'); }, false},
+        ValidationCase{"Collection100", [](LibraryDocument& d) { d.clips[0].collection = repeat("\u00e9", 100); }, true},
+        ValidationCase{"Collection101", [](LibraryDocument& d) { d.clips[0].collection = repeat("\u00e9", 101); }, false},
+        ValidationCase{"ClipAddressNotWeb", [](LibraryDocument& d) { d.clips[0].address = "ftp://example.com/"; }, false},
+        ValidationCase{"ClipAddressWithoutScheme", [](LibraryDocument& d) { d.clips[0].address = "example.com/a"; }, true},
+        ValidationCase{"Position0", [](LibraryDocument& d) { d.clips[0].readingPosition = 0.0; }, true},
+        ValidationCase{"Position1", [](LibraryDocument& d) { d.clips[0].readingPosition = 1.0; }, true},
+        ValidationCase{"PositionNegative", [](LibraryDocument& d) { d.clips[0].readingPosition = -0.01; }, false},
+        ValidationCase{"PositionOver1", [](LibraryDocument& d) { d.clips[0].readingPosition = 1.01; }, false},
+        ValidationCase{"PositionNaN", [](LibraryDocument& d) { d.clips[0].readingPosition = std::nan(""); }, false},
+        ValidationCase{"TokenBookmark", [](LibraryDocument& d) { d.clips[0].address = "https://example.com/cb?code=1"; }, true},
+        ValidationCase{"TokenReadLater",
+                       [](LibraryDocument& d) {
+                           d.clips[0].address = "https://example.com/cb?code=1";
+                           d.clips[0].readingState = ReadingState::unread;
+                       },
+                       false},
+        ValidationCase{"SceneNameSpaces", [](LibraryDocument& d) { d.scenes[0].name = "   \n"; }, false},
+        ValidationCase{"SceneName100", [](LibraryDocument& d) { d.scenes[0].name = std::string(100, 'n'); }, true},
+        ValidationCase{"SceneName101Untrimmed", [](LibraryDocument& d) { d.scenes[0].name = " " + std::string(100, 'n'); }, false},
+        ValidationCase{"SceneNoWindow", [](LibraryDocument& d) { d.scenes[0].windows.clear(); }, false},
+        ValidationCase{"Scene20Windows", [](LibraryDocument& d) { for (int i = 0; i < 19; ++i) d.scenes[0].windows.push_back(makeSceneWindow()); }, true},
+        ValidationCase{"Scene21Windows", [](LibraryDocument& d) { for (int i = 0; i < 20; ++i) d.scenes[0].windows.push_back(makeSceneWindow()); }, false},
+        ValidationCase{"RepeatedWindowId", [](LibraryDocument& d) { d.scenes[0].windows.push_back(d.scenes[0].windows[0]); }, false},
+        ValidationCase{"SameWindowIdInTwoScenes",
+                       [](LibraryDocument& d) {
+                           d.scenes.push_back(makeScene());
+                           d.scenes[1].windows[0].id = d.scenes[0].windows[0].id;
+                       },
+                       true},
+        ValidationCase{"WindowNoAddress", [](LibraryDocument& d) { d.scenes[0].windows[0].urls.clear(); }, false},
+        ValidationCase{"Window50Addresses",
+                       [](LibraryDocument& d) { d.scenes[0].windows[0].urls.assign(50, "https://example.com/"); }, true},
+        ValidationCase{"Window51Addresses",
+                       [](LibraryDocument& d) { d.scenes[0].windows[0].urls.assign(51, "https://example.com/"); }, false},
+        ValidationCase{"SelectedEqualsCount", [](LibraryDocument& d) { d.scenes[0].windows[0].selected = 2; }, false},
+        ValidationCase{"SelectedNegative", [](LibraryDocument& d) { d.scenes[0].windows[0].selected = -1; }, false},
+        ValidationCase{"WindowTokenAddress",
+                       [](LibraryDocument& d) { d.scenes[0].windows[0].urls[0] = "https://example.com/#access_token=x"; }, false},
+        ValidationCase{"Width320Height240",
+                       [](LibraryDocument& d) {
+                           d.scenes[0].windows[0].frame.width = 320;
+                           d.scenes[0].windows[0].frame.height = 240;
+                       },
+                       true},
+        ValidationCase{"Width319_99", [](LibraryDocument& d) { d.scenes[0].windows[0].frame.width = 319.99; }, false},
+        ValidationCase{"Height239_9", [](LibraryDocument& d) { d.scenes[0].windows[0].frame.height = 239.9; }, false},
+        ValidationCase{"InfiniteX",
+                       [](LibraryDocument& d) { d.scenes[0].windows[0].frame.x = std::numeric_limits<double>::infinity(); }, false},
+        ValidationCase{"Opacity0_35", [](LibraryDocument& d) { d.scenes[0].windows[0].opacity = 0.35; }, true},
+        ValidationCase{"Opacity0_34", [](LibraryDocument& d) { d.scenes[0].windows[0].opacity = 0.34; }, false},
+        ValidationCase{"OpacityNaN", [](LibraryDocument& d) { d.scenes[0].windows[0].opacity = std::nan(""); }, false},
+        ValidationCase{"VisitNotWeb", [](LibraryDocument& d) { d.history[0].address = "about:blank"; }, false},
+        ValidationCase{"VisitSignIn", [](LibraryDocument& d) { d.history[0].address = "https://example.com/OAuth/authorize"; }, false},
+        ValidationCase{"VisitLongTitleAllowed", [](LibraryDocument& d) { d.history[0].title = std::string(900, 't'); }, true}),
+    [](const testing::TestParamInfo<ValidationCase>& info) { return std::string(info.param.name); });
+
+TEST(LibraryJson, RoundTripsEveryFieldAndDatesExactly) {
+    LibraryDocument document;
+    PageClip clip = makeClip();
+    clip.modified = Date{123456789.123456789};
+    clip.readingState = ReadingState::finished;
+    clip.readingPosition = 0.4375;
+    clip.profileID = Uuid::random();
+    BrowserProxySettings proxy;
+    proxy.kind = BrowserProxyKind::socks5;
+    proxy.credentialID = "E621E1F8-C36C-495A-93FC-0C247A3E6E5F";
+    clip.windowSession = WindowSessionReference{Uuid::random(), proxy};
+    document.clips = {clip, makeClip()};
+    document.scenes = {makeScene()};
+    document.scenes[0].windows[0].profileID = Uuid::random();
+    document.scenes[0].windows[0].frame.displayID.reset();
+    document.history = {makeVisit("https://example.com/", Date{-5.5})};
+
+    auto text = encodeLibraryDocument(document);
+    ASSERT_TRUE(text);
+    EXPECT_EQ(text->find('\n'), std::string::npos) << "compact";
+    auto decoded = decodeLibraryDocument(*text, "library.json");
+    ASSERT_TRUE(decoded.ok()) << decoded.error().message;
+    EXPECT_EQ(*decoded, document);
+    EXPECT_EQ(encodeLibraryDocument(*decoded), text) << "re-encoding gives the same bytes";
+
+    auto json = Json::parse(*text);
+    EXPECT_EQ(json["clips"][0]["modified"].get<double>(), 123456789.123456789);
+    EXPECT_EQ(json["clips"][0]["readingState"], "finished");
+    EXPECT_EQ(json["clips"][0]["id"].get<std::string>(), clip.id.string()) << "upper-case UUID text";
+    EXPECT_FALSE(json["clips"][1].contains("readingState")) << "absent optionals are left out";
+    EXPECT_FALSE(json["clips"][1].contains("windowSession"));
+    EXPECT_FALSE(json["scenes"][0]["windows"][0]["frame"].contains("displayID"));
+}
+
+TEST(LibraryJson, DecodingIsStrict) {
+    const std::string clip =
+        R"({"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","title":"t","address":"https://a.example/","text":"","collection":"","modified":1)";
+    auto decode = [](const std::string& clipJson) {
+        return decodeLibraryDocument(R"({"version":1,"scenes":[],"history":[],"clips":[)" + clipJson + "]}", "library.json");
+    };
+    EXPECT_TRUE(decode(clip + "}").ok());
+    EXPECT_TRUE(decode(clip + R"(,"readingPosition":null,"unknown":[1,2]})").ok()) << "null is absent; unknown keys ignored";
+    auto withNull = decode(clip + R"(,"readingPosition":null})");
+    ASSERT_TRUE(withNull.ok());
+    EXPECT_FALSE(withNull->clips[0].readingPosition);
+    EXPECT_TRUE(decode(clip + R"(,"readingState":"unread"})").ok());
+
+    std::string withoutCollection =
+        R"({"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","title":"t","address":"https://a.example/","text":"","modified":1})";
+    for (const std::string& bad : {clip + R"(,"readingState":"later"})", withoutCollection,
+                                   clip + R"(,"readingPosition":"half"})",
+                                   std::string(R"({"id":"not-a-uuid","title":"t","address":"a","text":"","collection":"","modified":1})"),
+                                   std::string(R"({"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","title":"t","address":"a","text":"","collection":"","modified":"2020-01-01"})")}) {
+        auto result = decode(bad);
+        EXPECT_FALSE(result.ok()) << bad;
+    }
+    EXPECT_FALSE(decodeLibraryDocument(R"({"version":1,"clips":[],"scenes":[]})", "library.json").ok()) << "history required";
+    EXPECT_FALSE(decodeLibraryDocument("{\"version\":1,", "library.json").ok());
+}
+
+TEST(LibraryDocumentMutations, UpsertReplacesInPlaceOrInsertsFirst) {
+    LibraryDocument document;
+    auto a = makeClip("https://a.example/"), b = makeClip("https://b.example/");
+    document.upsert(a);
+    document.upsert(b);
+    ASSERT_EQ(document.clips.size(), 2u);
+    EXPECT_EQ(document.clips[0].id, b.id) << "new pages come first";
+    a.title = "Changed";
+    document.upsert(a);
+    ASSERT_EQ(document.clips.size(), 2u);
+    EXPECT_EQ(document.clips[1].title, "Changed") << "an existing page keeps its place";
+}
+
+TEST(LibraryDocumentMutations, RecordVisitKeepsOneEntryPerAddressNewestFirst) {
+    LibraryDocument document;
+    Date now{800000000};
+    document.history = {makeVisit("https://b.example/", now.adding(-10)),
+                        makeVisit("https://a.example/", now.adding(-20)),
+                        makeVisit("https://old.example/", now.adding(-2592001)),
+                        makeVisit("https://edge.example/", now.adding(-2592000))};
+    document.recordVisit("https://a.example/", "Again", now);
+    ASSERT_EQ(document.history.size(), 3u);
+    EXPECT_EQ(document.history[0].address, "https://a.example/");
+    EXPECT_EQ(document.history[0].title, "Again");
+    EXPECT_EQ(document.history[0].date, now);
+    EXPECT_EQ(document.history[1].address, "https://b.example/");
+    EXPECT_EQ(document.history[2].address, "https://edge.example/") << "exactly 30 days stays";
+
+    document.recordVisit("https://A.example/", std::string(600, 'x') + kFamily, now);
+    EXPECT_EQ(document.history.size(), 4u) << "addresses compare exactly";
+    EXPECT_EQ(document.history[0].title, std::string(500, 'x'));
+}
+
+TEST(LibraryDocumentMutations, RecordVisitDropsTheOldestPastOneThousand) {
+    LibraryDocument document;
+    Date now{800000000};
+    for (int i = 0; i < 1000; ++i)
+        document.history.push_back(makeVisit("https://example.com/" + std::to_string(i), now.adding(-i)));
+    document.recordVisit("https://example.com/new", "New", now);
+    ASSERT_EQ(document.history.size(), 1000u);
+    EXPECT_EQ(document.history.front().address, "https://example.com/new");
+    EXPECT_EQ(document.history.back().address, "https://example.com/998");
+}
+
+TEST(LibraryDocumentMutations, ReadingStateAndHistoryPruning) {
+    ManualClock clock(Date{900000000});
+    LibraryDocument document;
+    auto clip = makeClip();
+    clip.readingState = ReadingState::unread;
+    clip.readingPosition = 0.5;
+    document.clips = {clip};
+
+    document.setReadingState(ReadingState::finished, clip.id, clock);
+    EXPECT_EQ(document.clips[0].readingState, ReadingState::finished);
+    EXPECT_EQ(document.clips[0].readingPosition, 0.5) << "finished keeps the position";
+    EXPECT_EQ(document.clips[0].modified, clock.now());
+    clock.advance(5);
+    document.setReadingState(std::nullopt, clip.id, clock);
+    EXPECT_FALSE(document.clips[0].readingState);
+    EXPECT_FALSE(document.clips[0].readingPosition);
+    EXPECT_EQ(document.clips[0].modified, clock.now());
+    auto before = document;
+    document.setReadingState(ReadingState::unread, Uuid::random(), clock);
+    EXPECT_EQ(document, before) << "an unknown id changes nothing";
+
+    document.history = {makeVisit("https://future.example/", clock.now().adding(100)),
+                        makeVisit("https://recent.example/", clock.now().adding(-29 * 86400)),
+                        makeVisit("https://old.example/", clock.now().adding(-31 * 86400))};
+    EXPECT_TRUE(document.hasExpiredHistory(clock.now()));
+    document.pruneExpiredHistory(clock);
+    ASSERT_EQ(document.history.size(), 2u);
+    EXPECT_EQ(document.history[0].address, "https://future.example/");
+    EXPECT_EQ(document.history[1].address, "https://recent.example/");
+
+    auto id = document.history[0].id;
+    document.history.push_back(document.history[0]);
+    document.removeVisit(id);
+    ASSERT_EQ(document.history.size(), 1u) << "every visit with the id goes";
+    EXPECT_EQ(document.history[0].address, "https://recent.example/");
+}
+
+TEST(PageClipMatching, ComparesWebsiteSessionAndPage) {
+    auto clip = makeClip("https://Example.COM");
+    Uuid website = Uuid::random();
+    WindowSessionReference session{Uuid::random(), std::nullopt};
+    clip.profileID = website;
+    clip.windowSession = session;
+
+    EXPECT_TRUE(clip.matches("https://example.com/", website, session));
+    EXPECT_TRUE(clip.matches("HTTPS://EXAMPLE.com", website, session)) << "scheme and host case, empty path";
+    BrowserProxySettings proxy;
+    proxy.kind = BrowserProxyKind::httpConnect;
+    EXPECT_TRUE(clip.matches("https://example.com/", website, WindowSessionReference{session.identifier, proxy}))
+        << "the proxy is not compared";
+    EXPECT_FALSE(clip.matches("https://example.com/", website, std::nullopt)) << "shared store";
+    EXPECT_FALSE(clip.matches("https://example.com/", website, WindowSessionReference{Uuid::random(), std::nullopt}));
+    EXPECT_FALSE(clip.matches("https://example.com/", std::nullopt, session));
+    EXPECT_FALSE(clip.matches("https://example.com/other", website, session));
+
+    auto shared = makeClip("example.org/page");
+    EXPECT_TRUE(shared.matches("https://example.org/page", std::nullopt, std::nullopt)) << "normalised address";
+    auto broken = makeClip("not an address");
+    EXPECT_FALSE(broken.matches("not an address", std::nullopt, std::nullopt));
+}
+
+}  // namespace
+}  // namespace quenlith

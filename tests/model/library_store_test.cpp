@@ -1,0 +1,361 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "model/file_store.hpp"
+#include "model/file_test_support.hpp"
+#include "model/json_coding.hpp"
+#include "model/library_file.hpp"
+#include "model/library_fixtures.hpp"
+#include "model/library_store.hpp"
+
+namespace quenlith {
+namespace {
+
+using test::makeClip;
+using test::makeScene;
+using test::makeVisit;
+using test::readBytes;
+
+const std::string kReadOnlyMessage = "The data file could not be read. Restore the previous backup before editing.";
+const std::string kInvalidMessage = "This backup is invalid, too large, or from an unsupported version.";
+
+class LibraryStoreTest : public testing::Test {
+protected:
+    std::string libraryPath() const { return home.path("library.json"); }
+    std::string backupPath() const { return libraryPath() + ".backup"; }
+
+    std::unique_ptr<LibraryStore> openStore() {
+        return std::make_unique<LibraryStore>(std::nullopt, scheduler, clock);
+    }
+
+    void writeDocument(const std::string& path, const LibraryDocument& document) {
+        test::writeBytes(path, *encodeLibraryDocument(document));
+    }
+
+    LibraryDocument documentAt(const std::string& path) {
+        auto document = decodeLibraryDocument(readBytes(path), path);
+        EXPECT_TRUE(document.ok()) << path;
+        return document.ok() ? *document : LibraryDocument{};
+    }
+
+    test::TemporaryDataHome home;
+    ManualScheduler scheduler;
+    ManualClock clock{Date{800000000}};
+};
+
+TEST_F(LibraryStoreTest, MissingFileGivesEmptyStoreAndFirstWriteMakesNoBackup) {
+    auto store = openStore();
+    EXPECT_TRUE(store->writable());
+    EXPECT_EQ(store->document(), LibraryDocument{});
+    EXPECT_EQ(store->fileURL(), libraryPath());
+    EXPECT_FALSE(test::exists(home.dataDirectory())) << "nothing is written until a transaction";
+
+    ASSERT_TRUE(store->save(makeClip()));
+    EXPECT_TRUE(test::exists(libraryPath()));
+    EXPECT_FALSE(test::exists(backupPath()));
+    EXPECT_EQ(documentAt(libraryPath()), store->document());
+
+    // The second write finds the file and no backup: the backup is the previous document.
+    auto first = store->document();
+    ASSERT_TRUE(store->update([&](LibraryDocument& d) { d.recordVisit("https://example.com/", "Visit", clock.now()); }));
+    EXPECT_EQ(documentAt(backupPath()), first);
+}
+
+TEST_F(LibraryStoreTest, BackupFollowsClipsAndGroupsButNotHistory) {
+    LibraryDocument initial;
+    initial.clips = {makeClip()};
+    initial.history = {makeVisit("https://example.com/h", clock.now())};
+    writeDocument(libraryPath(), initial);
+    auto store = openStore();
+    ASSERT_TRUE(store->writable());
+
+    ASSERT_TRUE(store->update([&](LibraryDocument& d) { d.recordVisit("https://example.com/x", "x", clock.now()); }));
+    LibraryDocument expectedBackup = initial;
+    expectedBackup.history.clear();
+    EXPECT_EQ(documentAt(backupPath()), expectedBackup) << "no backup yet: made, without history";
+    std::string backupBytes = readBytes(backupPath());
+
+    ASSERT_TRUE(store->update([&](LibraryDocument& d) { d.recordVisit("https://example.com/y", "y", clock.now()); }));
+    ASSERT_TRUE(store->clearHistory());
+    EXPECT_TRUE(store->document().history.empty());
+    EXPECT_EQ(readBytes(backupPath()), backupBytes) << "history changes leave the backup alone";
+
+    auto beforeScene = store->document();
+    ASSERT_TRUE(store->update([](LibraryDocument& d) { d.scenes.push_back(makeScene()); }));
+    EXPECT_EQ(documentAt(backupPath()), beforeScene) << "a new group refreshes the backup";
+    EXPECT_EQ(documentAt(libraryPath()), store->document());
+}
+
+TEST_F(LibraryStoreTest, RuleViolationChangesNothing) {
+    auto store = openStore();
+    ASSERT_TRUE(store->save(makeClip()));
+    std::string bytes = readBytes(libraryPath());
+    auto before = store->document();
+
+    auto tooLong = makeClip("https://example.com/", std::string(600, 't'));
+    EXPECT_FALSE(store->save(tooLong));
+    EXPECT_EQ(store->errorMessage(), kInvalidMessage);
+    EXPECT_EQ(store->document(), before);
+    EXPECT_EQ(readBytes(libraryPath()), bytes);
+    EXPECT_FALSE(store->save(makeClip("mailto:someone@example.com", "Mail")));
+
+    ASSERT_TRUE(store->save(makeClip()));
+    EXPECT_FALSE(store->errorMessage()) << "a successful transaction clears the message";
+}
+
+TEST_F(LibraryStoreTest, SaveCleansTheClip) {
+    auto store = openStore();
+    clock.set(Date{812345678.5});
+    auto clip = makeClip("https://news.example.com/story", "  \n ");
+    clip.collection = "  Reading \t";
+    clip.text = "  kept as is  ";
+    ASSERT_TRUE(store->save(clip));
+    const auto& saved = store->document().clips[0];
+    EXPECT_EQ(saved.title, "news.example.com");
+    EXPECT_EQ(saved.collection, "Reading");
+    EXPECT_EQ(saved.text, "  kept as is  ");
+    EXPECT_EQ(saved.modified, clock.now());
+
+    auto titled = makeClip("https://a.example/", "  Title  ");
+    ASSERT_TRUE(store->save(titled));
+    EXPECT_EQ(store->document().clips[0].title, "Title");
+    EXPECT_EQ(store->document().clips[0].id, titled.id) << "new clips first";
+    titled.title = "Renamed";
+    ASSERT_TRUE(store->save(titled));
+    EXPECT_EQ(store->document().clips[0].title, "Renamed") << "existing clip keeps its place";
+    EXPECT_EQ(store->document().clips.size(), 2u);
+
+    EXPECT_FALSE(store->save(makeClip("not an address", "")));
+    EXPECT_EQ(store->errorMessage(), kInvalidMessage);
+}
+
+TEST_F(LibraryStoreTest, FailedWriteLeavesBothFilesAndTheDocument) {
+    LibraryDocument initial;
+    initial.clips = {makeClip()};
+    writeDocument(libraryPath(), initial);
+    writeDocument(backupPath(), LibraryDocument{});
+    auto store = openStore();
+    std::string fileBytes = readBytes(libraryPath());
+    std::string backupBytes = readBytes(backupPath());
+
+    {
+        // A full disk: no file may grow past a few bytes, so the backup refresh fails first.
+        test::FileSizeLimit limit(16);
+        EXPECT_FALSE(store->save(makeClip("https://example.net/")));
+    }
+    EXPECT_EQ(readBytes(libraryPath()), fileBytes);
+    EXPECT_EQ(readBytes(backupPath()), backupBytes);
+    EXPECT_EQ(store->document(), initial);
+    ASSERT_TRUE(store->errorMessage());
+    EXPECT_NE(store->errorMessage()->find("library.json"), std::string::npos) << *store->errorMessage();
+
+    {
+        // A history-only change does not touch the backup; the file write itself fails.
+        test::FileSizeLimit limit(fileBytes.size() + 10);
+        EXPECT_FALSE(store->update([&](LibraryDocument& d) {
+            d.recordVisit("https://example.com/" + std::string(200, 'p'), "long", clock.now());
+        }));
+    }
+    EXPECT_EQ(readBytes(libraryPath()), fileBytes);
+    EXPECT_EQ(readBytes(backupPath()), backupBytes);
+    EXPECT_EQ(store->document(), initial);
+    EXPECT_EQ(test::entriesStartingWith(home.dataDirectory(), "library.json"),
+              (std::vector<std::string>{"library.json", "library.json.backup"}))
+        << "no temporary files left";
+
+    ASSERT_TRUE(store->save(makeClip("https://example.net/")));
+    EXPECT_EQ(store->document().clips.size(), 2u) << "the next change tries again";
+}
+
+TEST_F(LibraryStoreTest, FolderInPlaceOfTheBackupStopsTheWrite) {
+    LibraryDocument initial;
+    initial.clips = {makeClip()};
+    writeDocument(libraryPath(), initial);
+    ASSERT_TRUE(files::createFolder(backupPath()).ok());
+    auto store = openStore();
+    std::string fileBytes = readBytes(libraryPath());
+    EXPECT_FALSE(store->save(makeClip("https://example.net/")));
+    EXPECT_EQ(readBytes(libraryPath()), fileBytes);
+    EXPECT_EQ(store->document(), initial);
+}
+
+TEST_F(LibraryStoreTest, UnreadableFileMakesTheStoreReadOnlyUntilRestore) {
+    const std::string damaged = R"({"version":2,"clips":[],"scenes":[],"history":[]})";
+    test::writeBytes(libraryPath(), damaged);
+    LibraryDocument previous;
+    previous.clips = {makeClip("https://restored.example/")};
+    writeDocument(backupPath(), previous);
+    std::string backupBytes = readBytes(backupPath());
+
+    auto store = openStore();
+    EXPECT_FALSE(store->writable());
+    EXPECT_EQ(store->errorMessage(), kReadOnlyMessage);
+    EXPECT_EQ(store->document(), LibraryDocument{});
+
+    store->clearErrorMessage();
+    EXPECT_FALSE(store->save(makeClip()));
+    EXPECT_EQ(store->errorMessage(), kReadOnlyMessage);
+    EXPECT_FALSE(store->clearHistory());
+    EXPECT_FALSE(store->replaceContents(previous));
+    EXPECT_EQ(readBytes(libraryPath()), damaged) << "nothing is written while read-only";
+    EXPECT_EQ(readBytes(backupPath()), backupBytes);
+    EXPECT_EQ(test::entriesStartingWith(home.dataDirectory(), "library.json").size(), 2u);
+
+    ASSERT_TRUE(store->restorePrevious());
+    EXPECT_TRUE(store->writable());
+    EXPECT_FALSE(store->errorMessage());
+    EXPECT_EQ(store->document(), previous);
+    EXPECT_EQ(documentAt(libraryPath()), previous);
+    EXPECT_EQ(readBytes(backupPath()), backupBytes) << "the backup is not touched";
+    auto recoveries = test::entriesStartingWith(home.dataDirectory(), "library.json.recovery-");
+    ASSERT_EQ(recoveries.size(), 1u);
+    EXPECT_EQ(readBytes(home.path(recoveries[0])), damaged) << "the damaged file is kept byte for byte";
+
+    EXPECT_TRUE(store->save(makeClip()));
+}
+
+TEST_F(LibraryStoreTest, RestoreFailuresChangeNothing) {
+    auto store = openStore();
+    ASSERT_TRUE(store->save(makeClip()));
+    auto document = store->document();
+    std::string bytes = readBytes(libraryPath());
+
+    EXPECT_FALSE(store->restorePrevious()) << "no backup";
+    ASSERT_TRUE(store->errorMessage());
+    EXPECT_NE(store->errorMessage()->find("library.json.backup"), std::string::npos);
+
+    test::writeBytes(backupPath(), R"({"version":1,"clips":[{"id":"x"}],"scenes":[],"history":[]})");
+    EXPECT_FALSE(store->restorePrevious());
+    LibraryDocument invalid;
+    invalid.scenes = {makeScene("  ")};
+    writeDocument(backupPath(), invalid);
+    EXPECT_FALSE(store->restorePrevious());
+    EXPECT_EQ(store->errorMessage(), kInvalidMessage);
+
+    EXPECT_EQ(store->document(), document);
+    EXPECT_EQ(readBytes(libraryPath()), bytes);
+    EXPECT_TRUE(test::entriesStartingWith(home.dataDirectory(), "library.json.recovery-").empty());
+}
+
+TEST_F(LibraryStoreTest, SizeCapIsCheckedBeforeParsing) {
+    // Valid JSON padded with spaces to exactly the cap is read; one byte more is refused unread.
+    LibraryDocument document;
+    document.clips = {makeClip()};
+    std::string text = *encodeLibraryDocument(document);
+    std::string atCap = text + std::string(kLibraryFileSizeCap - text.size(), ' ');
+    ASSERT_EQ(atCap.size(), 20'000'000u);
+    test::writeBytes(libraryPath(), atCap);
+    auto read = readLibraryFile(libraryPath());
+    ASSERT_TRUE(read.ok()) << read.error().message;
+    EXPECT_EQ(*read, document);
+
+    test::writeBytes(libraryPath(), atCap + " ");
+    auto over = readLibraryFile(libraryPath());
+    ASSERT_FALSE(over.ok());
+    EXPECT_EQ(over.error().code, kLibraryInvalidDocument);
+
+    // At the cap the content is parsed: broken JSON there fails as a decoding error instead.
+    std::string brokenAtCap = atCap;
+    brokenAtCap.back() = '{';
+    test::writeBytes(libraryPath(), brokenAtCap);
+    auto broken = readLibraryFile(libraryPath());
+    ASSERT_FALSE(broken.ok());
+    EXPECT_EQ(broken.error().code, files::kCorruptFile);
+
+    test::writeBytes(libraryPath(), atCap + " ");
+    auto store = openStore();
+    EXPECT_FALSE(store->writable()) << "an over-large file at start makes the store read-only";
+}
+
+TEST_F(LibraryStoreTest, OversizedDocumentIsRefusedOnWriting) {
+    auto store = openStore();
+    // 5,000 clips of 4,100 characters each encode to more than 20,000,000 bytes.
+    std::string text(4100, 'w');
+    bool ok = store->update([&](LibraryDocument& d) {
+        for (int i = 0; i < 5000; ++i) {
+            auto clip = makeClip();
+            clip.text = text;
+            d.clips.push_back(clip);
+        }
+    });
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(store->errorMessage(), kInvalidMessage);
+    EXPECT_FALSE(test::exists(libraryPath()));
+}
+
+TEST_F(LibraryStoreTest, ExpiredHistoryIsPrunedAtStartOnly) {
+    LibraryDocument recent;
+    recent.history = {makeVisit("https://example.com/", clock.now().adding(-29 * 86400))};
+    writeDocument(libraryPath(), recent);
+    std::string bytes = readBytes(libraryPath());
+    {
+        auto store = openStore();
+        EXPECT_EQ(store->document(), recent);
+        EXPECT_EQ(readBytes(libraryPath()), bytes) << "29 days: not rewritten";
+    }
+    LibraryDocument old;
+    old.history = {makeVisit("https://example.com/", clock.now().adding(-31 * 86400))};
+    writeDocument(libraryPath(), old);
+    auto store = openStore();
+    EXPECT_TRUE(store->document().history.empty());
+    EXPECT_TRUE(documentAt(libraryPath()).history.empty());
+    EXPECT_TRUE(test::exists(backupPath())) << "the pruning save creates the missing backup";
+}
+
+TEST_F(LibraryStoreTest, ObserversHearOfChangesAfterTheOperation) {
+    auto store = openStore();
+    int heard = 0;
+    std::size_t clipsSeen = 0;
+    store->signal_changed().connect([&] {
+        ++heard;
+        clipsSeen = store->document().clips.size();
+    });
+    ASSERT_TRUE(store->save(makeClip()));
+    ASSERT_TRUE(store->save(makeClip("https://b.example/")));
+    EXPECT_EQ(heard, 0) << "never inside the mutation";
+    scheduler.runDue();
+    EXPECT_EQ(heard, 1);
+    EXPECT_EQ(clipsSeen, 2u);
+
+    EXPECT_FALSE(store->save(makeClip("bad address")));
+    scheduler.runDue();
+    EXPECT_EQ(heard, 2) << "a new error message is told as well";
+    scheduler.runDue();
+    EXPECT_EQ(heard, 2);
+
+    store->signal_changed().connect([&] { ADD_FAILURE() << "destroyed store must not notify"; });
+    ASSERT_TRUE(store->clearHistory());
+    store.reset();
+    scheduler.runDue();
+}
+
+TEST_F(LibraryStoreTest, ReplaceContentsSwapsTheWholeDocument) {
+    auto store = openStore();
+    ASSERT_TRUE(store->save(makeClip()));
+    LibraryDocument imported;
+    imported.clips = {makeClip("https://imported.example/")};
+    imported.scenes = {makeScene()};
+    imported.history = {makeVisit("https://imported.example/", clock.now())};
+    ASSERT_TRUE(store->replaceContents(imported));
+    EXPECT_EQ(store->document(), imported);
+    EXPECT_EQ(documentAt(libraryPath()), imported);
+    imported.version = 2;
+    EXPECT_FALSE(store->replaceContents(imported));
+}
+
+TEST(LibraryMarkdown, FormatsEntriesWithSeparators) {
+    EXPECT_EQ(LibraryStore::markdown({}), "");
+    auto a = makeClip("X", "A");
+    a.text = "Y";
+    EXPECT_EQ(LibraryStore::markdown({a}), "# A\n\nX\n\nY\n");
+    auto b = makeClip("", "Line one\nline two\r\nthree\rfour");
+    b.text = "*kept* \r\n as is";
+    EXPECT_EQ(LibraryStore::markdown({a, b}),
+              "# A\n\nX\n\nY\n"
+              "\n---\n\n"
+              "# Line one line two three four\n\n*kept* \r\n as is\n");
+}
+
+}  // namespace
+}  // namespace quenlith

@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include <sys/stat.h>
+
+#include "model/file_store.hpp"
+#include "model/file_test_support.hpp"
+#include "model/json_coding.hpp"
+#include "model/profile_document.hpp"
+#include "model/profile_persistence.hpp"
+
+namespace quenlith {
+namespace {
+
+using test::readBytes;
+
+const char* const kIdA = "AAAAAAAA-0000-4000-8000-000000000001";
+const char* const kIdB = "BBBBBBBB-0000-4000-8000-000000000002";
+const char* const kIdC = "CCCCCCCC-0000-4000-8000-000000000003";
+
+// A stored record as JSON with every required key.
+Json storedRecord(const std::string& id, std::int64_t sortOrder, const std::string& name = "Site") {
+    WebAppProfile profile;
+    profile.id = *Uuid::parse(id);
+    profile.name = name;
+    profile.homeURL = "https://example.com";
+    profile.sortOrder = sortOrder;
+    return Json(profile);
+}
+
+class ProfilePersistenceTest : public testing::Test {
+protected:
+    std::string path() const { return home.path("profiles.json"); }
+    void writeFile(const Json& json) { test::writeBytes(path(), json.dump()); }
+
+    test::TemporaryDataHome home;
+    ProfilePersistence persistence{home.path("profiles.json")};
+};
+
+TEST_F(ProfilePersistenceTest, MissingFileIsAnEmptyList) {
+    auto loaded = persistence.load();
+    ASSERT_TRUE(loaded.ok());
+    EXPECT_TRUE(loaded->empty());
+    EXPECT_FALSE(test::exists(path())) << "loading writes nothing";
+    EXPECT_EQ(defaultProfilesFilePath(), path());
+}
+
+TEST_F(ProfilePersistenceTest, RefusesOtherVersionsAndBrokenDocuments) {
+    for (int version : {0, 2}) {
+        writeFile(Json{{"version", version}, {"profiles", Json::array()}});
+        auto loaded = persistence.load();
+        ASSERT_FALSE(loaded.ok()) << version;
+        EXPECT_EQ(loaded.error().code, files::kUnknownRead);
+    }
+    writeFile(Json{{"version", 1}});
+    EXPECT_FALSE(persistence.load().ok()) << "missing profiles";
+    writeFile(Json{{"version", "1"}, {"profiles", Json::array()}});
+    EXPECT_FALSE(persistence.load().ok()) << "version of the wrong type";
+    Json missingKey = storedRecord(kIdA, 0);
+    missingKey.erase("wasVisible");
+    writeFile(Json{{"version", 1}, {"profiles", {missingKey}}});
+    EXPECT_FALSE(persistence.load().ok()) << "one bad record fails the whole file";
+    test::writeBytes(path(), "{\"version\":1,\"profiles\":[");
+    EXPECT_EQ(persistence.load().error().code, files::kCorruptFile);
+
+    writeFile(Json{{"version", 1}, {"profiles", Json::array()}, {"extra", true}});
+    auto empty = persistence.load();
+    ASSERT_TRUE(empty.ok());
+    EXPECT_TRUE(empty->empty());
+}
+
+TEST_F(ProfilePersistenceTest, DropsRepeatedIdsNormalisesAndSortsStably) {
+    Json first = storedRecord(kIdA, 5, "First A");
+    first["opacity"] = 7;
+    writeFile(Json{{"version", 1},
+                   {"profiles", {first, storedRecord(kIdB, 2, "B"), storedRecord(kIdC, 2, "C"),
+                                 storedRecord(kIdA, 0, "Second A")}}});
+    std::string bytes = readBytes(path());
+    auto loaded = persistence.load();
+    ASSERT_TRUE(loaded.ok());
+    ASSERT_EQ(loaded->size(), 3u);
+    EXPECT_EQ((*loaded)[0].name, "B");
+    EXPECT_EQ((*loaded)[1].name, "C");
+    EXPECT_EQ((*loaded)[2].name, "First A") << "the first record with an id wins";
+    EXPECT_EQ((*loaded)[2].opacity, 1.0) << "normalised on reading";
+    EXPECT_EQ((*loaded)[2].sortOrder, 5) << "sort orders are left as they are";
+    EXPECT_EQ(readBytes(path()), bytes) << "the file keeps its values until the next save";
+}
+
+TEST_F(ProfilePersistenceTest, SavesPrettySortedAndKeepsThePreviousFileAsBackup) {
+    WebAppProfile a;
+    a.name = "A";
+    a.siteProxy = BrowserProxySettings{};
+    ASSERT_TRUE(persistence.save({a}).ok());
+    struct stat info {};
+    ASSERT_EQ(::stat(home.dataDirectory().c_str(), &info), 0) << "the folder is created";
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_FALSE(test::exists(path() + ".backup")) << "the first save writes no backup";
+
+    std::string first = readBytes(path());
+    auto json = Json::parse(first);
+    EXPECT_EQ(first, json.dump(2)) << "pretty-printed with keys sorted at every level";
+    EXPECT_EQ(json["version"], 1);
+
+    WebAppProfile b;
+    b.name = "B";
+    ASSERT_TRUE(persistence.save({b, a}).ok());
+    EXPECT_EQ(readBytes(path() + ".backup"), first);
+    auto loaded = persistence.load();
+    ASSERT_TRUE(loaded.ok());
+    ASSERT_EQ(loaded->size(), 2u);
+    EXPECT_EQ((*loaded)[0], b) << "saved in the order given";
+
+    // A save with nothing new still refreshes the backup.
+    std::string second = readBytes(path());
+    ASSERT_TRUE(persistence.save({b, a}).ok());
+    EXPECT_EQ(readBytes(path() + ".backup"), second);
+}
+
+TEST_F(ProfilePersistenceTest, UnreadableCurrentFileStopsTheSave) {
+    ASSERT_TRUE(files::createFolder(path()).ok());  // something that exists but cannot be read
+    test::writeBytes(path() + ".backup", "old backup");
+    EXPECT_FALSE(persistence.save({WebAppProfile{}}).ok());
+    EXPECT_TRUE(test::isDirectory(path()));
+    EXPECT_EQ(readBytes(path() + ".backup"), "old backup");
+}
+
+TEST_F(ProfilePersistenceTest, FailedBackupLeavesTheFileUntouched) {
+    ASSERT_TRUE(persistence.save({WebAppProfile{}}).ok());
+    ASSERT_TRUE(persistence.save({WebAppProfile{}}).ok());
+    std::string file = readBytes(path());
+    std::string backup = readBytes(path() + ".backup");
+    {
+        test::FileSizeLimit limit(64);
+        EXPECT_FALSE(persistence.save({WebAppProfile{}, WebAppProfile{}}).ok());
+    }
+    EXPECT_EQ(readBytes(path()), file);
+    EXPECT_EQ(readBytes(path() + ".backup"), backup);
+}
+
+}  // namespace
+}  // namespace quenlith

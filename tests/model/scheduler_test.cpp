@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <glib.h>
+
+#include "model/clock.hpp"
+#include "model/scheduler.hpp"
+
+namespace quenlith {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(ManualScheduler, RunsWorkInDueOrderAndOnlyWhenTimeReachesIt) {
+    ManualScheduler scheduler;
+    std::vector<std::string> ran;
+    auto late = scheduler.schedule(300ms, [&] { ran.push_back("late"); });
+    auto early = scheduler.schedule(100ms, [&] { ran.push_back("early"); });
+    auto tieA = scheduler.schedule(200ms, [&] { ran.push_back("tieA"); });
+    auto tieB = scheduler.schedule(200ms, [&] { ran.push_back("tieB"); });
+
+    scheduler.advance(99ms);
+    EXPECT_TRUE(ran.empty());
+    scheduler.advance(1ms);
+    EXPECT_EQ(ran, std::vector<std::string>{"early"});
+    scheduler.advance(200ms);
+    EXPECT_EQ(ran, (std::vector<std::string>{"early", "tieA", "tieB", "late"}));
+    EXPECT_EQ(scheduler.pendingCount(), 0u);
+    EXPECT_FALSE(late.pending());
+}
+
+TEST(ManualScheduler, CancelledOrDroppedWorkNeverRuns) {
+    ManualScheduler scheduler;
+    int runs = 0;
+    auto kept = scheduler.schedule(10ms, [&] { ++runs; });
+    { auto dropped = scheduler.schedule(10ms, [&] { runs += 100; }); }
+    auto cancelled = scheduler.schedule(10ms, [&] { runs += 1000; });
+    cancelled.cancel();
+    EXPECT_EQ(scheduler.pendingCount(), 1u);
+    scheduler.advance(1s);
+    EXPECT_EQ(runs, 1);
+    kept.cancel();  // after running: harmless
+}
+
+TEST(ManualScheduler, WorkScheduledByWorkRunsWithinTheSameAdvance) {
+    ManualScheduler scheduler;
+    std::vector<long> times;
+    ScheduledTask second;
+    auto first = scheduler.schedule(100ms, [&] {
+        times.push_back(scheduler.now().count());
+        second = scheduler.schedule(50ms, [&] { times.push_back(scheduler.now().count()); });
+    });
+    scheduler.advance(149ms);
+    EXPECT_EQ(times, std::vector<long>{100});
+    scheduler.advance(1ms);
+    EXPECT_EQ(times, (std::vector<long>{100, 150}));
+}
+
+TEST(ManualScheduler, IdleWorkRunsOnlyWhenAsked) {
+    ManualScheduler scheduler;
+    int runs = 0;
+    auto idle = scheduler.scheduleIdle([&] { ++runs; });
+    EXPECT_EQ(runs, 0);
+    EXPECT_EQ(scheduler.nextDelay(), 0ms);
+    EXPECT_EQ(scheduler.runDue(), 1u);
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(scheduler.nextDelay(), -1ms);
+}
+
+TEST(ManualScheduler, ReplacingAHandleCancelsTheOldWork) {
+    ManualScheduler scheduler;
+    std::vector<int> ran;
+    ScheduledTask debounce;
+    for (int i = 0; i < 3; ++i) debounce = scheduler.schedule(400ms, [&ran, i] { ran.push_back(i); });
+    scheduler.advance(1s);
+    EXPECT_EQ(ran, std::vector<int>{2});
+}
+
+// The GLib scheduler on a real main loop: order, cancellation and the handle's state.
+TEST(GLibScheduler, RunsOnTheMainLoopInOrderAndHonoursCancel) {
+    GLibScheduler scheduler;
+    std::vector<std::string> ran;
+    auto timeout = scheduler.schedule(5ms, [&] { ran.push_back("timeout"); });
+    auto idle = scheduler.scheduleIdle([&] { ran.push_back("idle"); });
+    auto cancelled = scheduler.scheduleIdle([&] { ran.push_back("cancelled"); });
+    cancelled.cancel();
+    EXPECT_TRUE(ran.empty()) << "nothing runs inside the caller";
+    EXPECT_TRUE(timeout.pending());
+
+    gint64 deadline = g_get_monotonic_time() + 5 * G_USEC_PER_SEC;
+    while (ran.size() < 2 && g_get_monotonic_time() < deadline) g_main_context_iteration(nullptr, TRUE);
+    EXPECT_EQ(ran, (std::vector<std::string>{"idle", "timeout"}));
+    EXPECT_FALSE(timeout.pending());
+    while (g_main_context_iteration(nullptr, FALSE)) {
+    }
+    EXPECT_EQ(ran.size(), 2u);
+}
+
+TEST(GLibScheduler, WorkMayDestroyItsOwnHandle) {
+    GLibScheduler scheduler;
+    auto handle = std::make_unique<ScheduledTask>();
+    bool ran = false;
+    *handle = scheduler.scheduleIdle([&] {
+        handle.reset();
+        ran = true;
+    });
+    gint64 deadline = g_get_monotonic_time() + 5 * G_USEC_PER_SEC;
+    while (!ran && g_get_monotonic_time() < deadline) g_main_context_iteration(nullptr, TRUE);
+    EXPECT_TRUE(ran);
+}
+
+TEST(Date, ConvertsBetweenReferenceDateAndUnixTime) {
+    // 2001-01-01T00:00:00Z is 978307200 in Unix time.
+    EXPECT_EQ(Date::fromUnixSeconds(978307200.0).secondsSinceReferenceDate, 0.0);
+    Date date{123.5};
+    EXPECT_EQ(date.unixSeconds(), 978307323.5);
+    EXPECT_EQ(date.adding(10).secondsSince(date), 10.0);
+    double now = systemClock().now().unixSeconds();
+    EXPECT_NEAR(now, static_cast<double>(g_get_real_time()) / 1e6, 5.0);
+}
+
+}  // namespace
+}  // namespace quenlith

@@ -1,0 +1,489 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+#include "model/file_store.hpp"
+#include "model/file_test_support.hpp"
+#include "model/json_coding.hpp"
+#include "model/profile_persistence.hpp"
+#include "model/web_app_store.hpp"
+
+namespace quenlith {
+namespace {
+
+using namespace std::chrono_literals;
+using test::readBytes;
+
+const std::string kReadOnlyMessage =
+    "Your saved websites could not be read. The original file and backup are preserved. Restore a valid "
+    "profiles.json before making changes.";
+
+WebAppProfile website(const std::string& name, const std::string& home, bool favorite = true) {
+    WebAppProfile profile;
+    profile.name = name;
+    profile.homeURL = home;
+    profile.isFavorite = favorite;
+    return profile;
+}
+
+std::vector<std::string> names(const std::vector<WebAppProfile>& profiles) {
+    std::vector<std::string> out;
+    for (const auto& p : profiles) out.push_back(p.name);
+    return out;
+}
+
+class WebAppStoreTest : public testing::Test {
+protected:
+    std::string path() const { return home.path("profiles.json"); }
+    std::string backup() const { return path() + ".backup"; }
+
+    std::unique_ptr<WebAppStore> openStore() { return std::make_unique<WebAppStore>(std::nullopt, scheduler); }
+
+    // A store holding the given websites, saved once (so profiles.json exists, without backup).
+    std::unique_ptr<WebAppStore> storeWith(std::vector<WebAppProfile> profiles) {
+        for (std::size_t i = 0; i < profiles.size(); ++i) profiles[i].sortOrder = static_cast<std::int64_t>(i);
+        EXPECT_TRUE(ProfilePersistence(path()).save(profiles).ok());
+        return openStore();
+    }
+
+    std::vector<WebAppProfile> onDisk() {
+        auto loaded = ProfilePersistence(path()).load();
+        EXPECT_TRUE(loaded.ok());
+        return loaded.ok() ? *loaded : std::vector<WebAppProfile>{};
+    }
+
+    test::TemporaryDataHome home;
+    ManualScheduler scheduler;
+};
+
+TEST_F(WebAppStoreTest, SetterBurstGivesOneDelayedSave) {
+    auto a = website("A", "https://a.example");
+    auto store = storeWith({a});
+    std::string original = readBytes(path());
+
+    store->setWasVisible(true, a.id);
+    scheduler.advance(200ms);
+    store->setWindowFrame(CodableRect{1, 2, 500, 400, 3u}, a.id);
+    scheduler.advance(100ms);
+    store->setIconURL("https://a.example/icon.png", a.id);
+    EXPECT_EQ(scheduler.pendingCount(), 1u + 1u) << "one delayed save plus the idle notification";
+    scheduler.advance(399ms);
+    EXPECT_EQ(readBytes(path()), original) << "nothing written before the quiet period ends";
+    scheduler.advance(1ms);
+    auto saved = onDisk();
+    ASSERT_EQ(saved.size(), 1u);
+    EXPECT_TRUE(saved[0].wasVisible);
+    EXPECT_EQ(saved[0].windowFrame, (CodableRect{1, 2, 500, 400, 3u}));
+    EXPECT_EQ(saved[0].iconURL, "https://a.example/icon.png");
+    EXPECT_EQ(readBytes(backup()), original) << "no intermediate save happened";
+    EXPECT_FALSE(store->hasPendingSave());
+}
+
+TEST_F(WebAppStoreTest, DirectSaveCancelsTheDelayedOne) {
+    auto a = website("A", "https://a.example");
+    auto store = storeWith({a});
+    store->toggleFavorite(a.id);
+    ASSERT_TRUE(store->hasPendingSave());
+    ASSERT_TRUE(store->save());
+    EXPECT_FALSE(store->hasPendingSave());
+    EXPECT_FALSE(onDisk()[0].isFavorite);
+    std::string bytes = readBytes(path());
+    scheduler.advance(1s);
+    EXPECT_EQ(readBytes(path()), bytes);
+}
+
+TEST_F(WebAppStoreTest, SettersChangeNothingForUnknownIdsOrWhenReadOnly) {
+    auto a = website("A", "https://a.example");
+    auto store = storeWith({a});
+    auto before = store->profiles();
+    store->setMenuBarIcon(true, Uuid::random());
+    store->toggleFavorite(Uuid::random());
+    EXPECT_FALSE(store->hasPendingSave());
+    EXPECT_EQ(store->profiles(), before);
+
+    test::writeBytes(path(), "{ damaged");
+    auto readOnly = openStore();
+    readOnly->setWasVisible(true, a.id);
+    EXPECT_FALSE(readOnly->hasPendingSave());
+}
+
+TEST_F(WebAppStoreTest, SetterRulesAndNormalisation) {
+    auto a = website("A", "https://a.example");
+    auto store = storeWith({a});
+    store->toggleMenuBarIcon(a.id);
+    EXPECT_EQ(store->profile(a.id)->menuBarIconEnabled, true) << "absent counts as off";
+    store->toggleMenuBarIcon(a.id);
+    EXPECT_EQ(store->profile(a.id)->menuBarIconEnabled, false);
+    store->setMenuBarIcon(true, a.id);
+    store->hideMenuBarIcon(a.id);
+    EXPECT_EQ(store->profile(a.id)->menuBarIconEnabled, false);
+    store->setWindowFrame(CodableRect{0, 0, 100, 100, std::nullopt}, a.id);
+    EXPECT_FALSE(store->profile(a.id)->windowFrame) << "normalised after the change";
+    store->update(a.id, [](WebAppProfile& p) { p.opacity = 0.1; });
+    EXPECT_EQ(store->profile(a.id)->opacity, 0.35);
+}
+
+TEST_F(WebAppStoreTest, UnchangedSaveTouchesNoFile) {
+    auto store = storeWith({website("A", "https://a.example")});
+    std::string bytes = readBytes(path());
+    EXPECT_TRUE(store->save());
+    EXPECT_EQ(readBytes(path()), bytes);
+    EXPECT_FALSE(test::exists(backup())) << "the backup is not refreshed either";
+
+    ASSERT_TRUE(files::removeFileIfPresent(path()).ok());
+    EXPECT_TRUE(store->save()) << "unchanged, but no file: written";
+    EXPECT_TRUE(test::exists(path()));
+
+    auto fresh = WebAppStore(home.path("other/profiles.json"), scheduler);
+    EXPECT_TRUE(fresh.save());
+    EXPECT_TRUE(test::exists(home.path("other/profiles.json"))) << "an empty list is written when no file exists";
+}
+
+TEST_F(WebAppStoreTest, FailedSaveRollsBackAndLeavesBothFiles) {
+    auto a = website("A", "https://a.example");
+    auto store = storeWith({a});
+    ASSERT_TRUE(store->upsert(website("B", "https://b.example")));
+    std::string file = readBytes(path());
+    std::string backupBytes = readBytes(backup());
+    auto saved = store->profiles();
+
+    store->toggleFavorite(a.id);  // pending change, undone by the rollback as well
+    {
+        test::FileSizeLimit limit(32);
+        EXPECT_FALSE(store->upsert(website("C", "https://c.example")));
+    }
+    EXPECT_EQ(store->profiles(), saved) << "the inserted website disappears again";
+    ASSERT_TRUE(store->errorMessage());
+    EXPECT_EQ(store->errorMessage()->rfind("Could not save your websites: ", 0), 0u) << *store->errorMessage();
+    EXPECT_GT(store->errorMessage()->size(), std::string("Could not save your websites: ").size());
+    EXPECT_EQ(readBytes(path()), file);
+    EXPECT_EQ(readBytes(backup()), backupBytes);
+    EXPECT_TRUE(store->writable());
+    EXPECT_FALSE(store->hasPendingSave());
+
+    ASSERT_TRUE(store->upsert(website("C", "https://c.example"))) << "the next change tries again";
+    EXPECT_FALSE(store->errorMessage());
+    EXPECT_EQ(names(onDisk()), (std::vector<std::string>{"A", "B", "C"}));
+}
+
+TEST_F(WebAppStoreTest, FolderInPlaceOfTheBackupFailsTheSave) {
+    auto store = storeWith({website("A", "https://a.example")});
+    std::string file = readBytes(path());
+    ASSERT_TRUE(files::createFolder(backup()).ok());
+    EXPECT_FALSE(store->upsert(website("B", "https://b.example")));
+    EXPECT_EQ(store->profiles().size(), 1u);
+    EXPECT_EQ(readBytes(path()), file);
+}
+
+TEST_F(WebAppStoreTest, UpsertAppendsOrReplacesInPlace) {
+    auto a = website("A", "https://a.example"), b = website("B", "https://b.example");
+    auto store = storeWith({a, b});
+    auto c = website("  C  ", "https://c.example");
+    c.sortOrder = 42;
+    ASSERT_TRUE(store->upsert(c));
+    EXPECT_EQ(store->profiles()[2].sortOrder, 2) << "appended with the previous count";
+    EXPECT_EQ(store->profiles()[2].name, "C") << "normalised";
+
+    a.name = "A2";
+    a.sortOrder = 9;
+    ASSERT_TRUE(store->upsert(a));
+    EXPECT_EQ(names(store->profiles()), (std::vector<std::string>{"A2", "B", "C"}));
+    EXPECT_EQ(store->profiles()[0].sortOrder, 9) << "the whole record, with its own sortOrder";
+    EXPECT_EQ(names(onDisk()), (std::vector<std::string>{"B", "C", "A2"})) << "saved at once";
+}
+
+TEST_F(WebAppStoreTest, SharedDataStoreKeepsOneProxy) {
+    Uuid session = Uuid::random();
+    auto a = website("A", "https://a.example"), b = website("B", "https://b.example");
+    auto shared = website("Shared", "https://s.example");
+    for (auto* p : {&a, &b}) {
+        p->isolatedAccount = true;
+        p->sessionIdentifier = session;
+    }
+    auto store = storeWith({a, b, shared});
+
+    BrowserProxySettings proxy;
+    proxy.kind = BrowserProxyKind::socks5;
+    proxy.host = "127.0.0.1";
+    proxy.port = 1080;
+    a.siteProxy = proxy;
+    ASSERT_TRUE(store->upsert(a));
+    EXPECT_EQ(store->profile(b.id)->siteProxy, proxy);
+    EXPECT_FALSE(store->profile(shared.id)->siteProxy);
+
+    auto changed = proxy;
+    changed.credentialID = "E621E1F8-C36C-495A-93FC-0C247A3E6E5F";
+    b.siteProxy = changed;
+    ASSERT_TRUE(store->upsert(b));
+    EXPECT_EQ(store->profile(a.id)->siteProxy, changed) << "a changed credential id counts";
+
+    b.siteProxy.reset();
+    ASSERT_TRUE(store->upsert(b));
+    EXPECT_FALSE(store->profile(a.id)->siteProxy) << "a removed proxy is removed from all";
+    EXPECT_EQ(onDisk()[0].siteProxy, std::nullopt);
+
+    // Joining a data store copies nothing to the websites already there.
+    auto joining = *store->profile(shared.id);
+    joining.isolatedAccount = true;
+    joining.sessionIdentifier = session;
+    joining.siteProxy = proxy;
+    ASSERT_TRUE(store->upsert(joining));
+    EXPECT_FALSE(store->profile(a.id)->siteProxy);
+}
+
+TEST_F(WebAppStoreTest, ProfileMatchingPrefersTheWindowsOwnWebsite) {
+    Uuid session = Uuid::random();
+    auto own = website("Own", "https://www.mail.example/inbox");
+    auto exact = website("Exact", "https://mail.example/settings");
+    for (auto* p : {&own, &exact}) {
+        p->isolatedAccount = true;
+        p->sessionIdentifier = session;
+    }
+    auto sharedRoot = website("Shared root", "https://news.example/");
+    auto sharedOwn = website("Shared own", "https://news.example/world");
+    auto store = storeWith({own, exact, sharedRoot, sharedOwn});
+
+    // Own data store: the window's website wins for any page on its home site.
+    auto found = store->profileMatching("https://mail.example/settings", own.id, std::nullopt);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->id, own.id);
+    // Shared store: a website with exactly that address comes before the window's own.
+    found = store->profileMatching("https://news.example", sharedOwn.id, std::nullopt);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->id, sharedRoot.id);
+    found = store->profileMatching("https://news.example/sport", sharedOwn.id, std::nullopt);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->id, sharedOwn.id) << "then the window's own website by its home site";
+    found = store->profileMatching("https://news.example/sport", std::nullopt, std::nullopt);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->id, sharedRoot.id) << "then a root-path website of the same site";
+    EXPECT_FALSE(store->profileMatching("https://mail.example/", std::nullopt, std::nullopt))
+        << "websites of other data stores are not considered";
+    EXPECT_FALSE(store->profileMatching("http://news.example/sport", std::nullopt, std::nullopt))
+        << "another scheme is another site";
+    EXPECT_FALSE(store->profileMatching("https://news.example:8443/", std::nullopt, std::nullopt));
+
+    // The window's own record decides the data store when given.
+    found = store->profileMatching("https://mail.example/settings", std::nullopt, own);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->id, exact.id);
+}
+
+TEST_F(WebAppStoreTest, AddSuggestionReusesAnExistingWebsite) {
+    auto saved = website("Mine", "https://WWW.Wikipedia.org/");
+    auto withAccount = website("Work", "https://github.com");
+    withAccount.accountName = "Work";
+    auto store = storeWith({withAccount, saved});
+    AppPreferences preferences;
+    preferences.defaultOpacity = 0.8;
+    preferences.defaultCompact = true;
+
+    const auto& suggestions = SuggestedWebsite::all();
+    auto wikipedia = *SuggestedWebsite::matching("https://www.wikipedia.org");
+    ASSERT_TRUE(store->add(wikipedia, preferences));
+    ASSERT_EQ(store->profiles().size(), 2u);
+    EXPECT_EQ(store->profile(saved.id)->menuBarIconEnabled, true);
+
+    auto github = *SuggestedWebsite::matching("https://github.com");
+    ASSERT_TRUE(store->add(github, preferences));
+    ASSERT_EQ(store->profiles().size(), 3u) << "a website with an account name is not reused";
+    const auto& added = store->profiles().back();
+    EXPECT_EQ(added.homeURL, github.address);
+    EXPECT_EQ(added.name, github.name);
+    EXPECT_EQ(added.opacity, 0.8);
+    EXPECT_TRUE(added.compactMode);
+    EXPECT_EQ(added.menuBarIconEnabled, true);
+    EXPECT_EQ(added.isolatedAccount, true) << "isolateNewWindows absent reads as on";
+    EXPECT_TRUE(added.sessionIdentifier);
+    EXPECT_FALSE(suggestions.empty());
+}
+
+TEST_F(WebAppStoreTest, ProfileForOpening) {
+    auto a = website("A", "https://a.example");
+    auto store = storeWith({a});
+    std::string bytes = readBytes(path());
+    AppPreferences preferences;
+
+    EXPECT_FALSE(store->profileForOpening(true, "https://a.example/login?token=x", "Sign in", a.id, preferences, std::nullopt));
+    EXPECT_TRUE(store->profileForOpening(false, "https://unknown.example/", "", std::nullopt, preferences, std::nullopt));
+    EXPECT_EQ(readBytes(path()), bytes) << "nothing saved";
+    EXPECT_EQ(store->profiles().size(), 1u);
+
+    ASSERT_TRUE(store->profileForOpening(true, "https://a.example/deep/page", "Deep", a.id, preferences, std::nullopt));
+    EXPECT_EQ(store->profiles().size(), 1u);
+    EXPECT_EQ(store->profile(a.id)->menuBarIconEnabled, true);
+
+    ASSERT_TRUE(store->profileForOpening(true, "https://blog.example/post", "  \n", std::nullopt, preferences, std::nullopt));
+    ASSERT_EQ(store->profiles().size(), 2u);
+    EXPECT_EQ(store->profiles()[1].name, "blog.example") << "a blank title names the website after the host";
+    EXPECT_EQ(store->profiles()[1].homeURL, "https://blog.example/post");
+    EXPECT_EQ(store->profiles()[1].menuBarIconEnabled, true);
+
+    // A built-in suggestion's host gives its address and name.
+    ASSERT_TRUE(store->profileForOpening(true, "https://github.com/some/repo", "Repo", std::nullopt, preferences, std::nullopt));
+    EXPECT_EQ(store->profiles()[2].homeURL, "https://github.com");
+    EXPECT_EQ(store->profiles()[2].name, "GitHub");
+
+    // The window's own record gives its live settings and data store.
+    auto windowRecord = website("Window", "https://private.example");
+    windowRecord.isolatedAccount = true;
+    windowRecord.sessionIdentifier = Uuid::random();
+    windowRecord.accountName = "Me";
+    windowRecord.zoomLevel = 1.5;
+    windowRecord.keepAwakeEnabled = std::nullopt;
+    ASSERT_TRUE(store->profileForOpening(true, "https://shop.example/", "Shop", std::nullopt, preferences, windowRecord));
+    const auto& made = store->profiles().back();
+    EXPECT_EQ(made.sessionIdentifier, windowRecord.sessionIdentifier);
+    EXPECT_EQ(made.accountName, "Me");
+    EXPECT_EQ(made.zoomLevel, 1.5);
+    EXPECT_EQ(made.keepAwakeEnabled, false);
+
+    ASSERT_TRUE(store->profileForOpening(false, "https://shop.example/", "Shop", std::nullopt, preferences, windowRecord));
+    EXPECT_EQ(store->profiles().back().menuBarIconEnabled, false);
+}
+
+TEST_F(WebAppStoreTest, DeleteRenumbers) {
+    auto a = website("A", "https://a.example"), b = website("B", "https://b.example"), c = website("C", "https://c.example");
+    auto store = storeWith({a, b, c});
+    store->update(c.id, [](WebAppProfile& p) { p.sortOrder = 17; });
+    EXPECT_TRUE(store->deleteProfile(Uuid::random()));
+    EXPECT_EQ(store->profiles()[2].sortOrder, 2);
+    ASSERT_TRUE(store->deleteProfile(a.id));
+    EXPECT_EQ(names(onDisk()), (std::vector<std::string>{"B", "C"}));
+    EXPECT_EQ(onDisk()[1].sortOrder, 1);
+}
+
+TEST_F(WebAppStoreTest, MoveStaysWithinTheFavouriteGroup) {
+    auto f1 = website("F1", "https://f1.example"), n1 = website("N1", "https://n1.example", false);
+    auto f2 = website("F2", "https://f2.example"), n2 = website("N2", "https://n2.example", false);
+    auto store = storeWith({f1, n1, f2, n2});
+    std::string bytes = readBytes(path());
+    store->move(f1.id, -1);
+    EXPECT_EQ(readBytes(path()), bytes) << "the first favourite cannot move up";
+    store->move(n2.id, -5);
+    EXPECT_EQ(names(store->profiles()), (std::vector<std::string>{"F1", "N2", "F2", "N1"})) << "swapped within its group";
+    store->move(f1.id, 1);
+    EXPECT_EQ(names(store->profiles()), (std::vector<std::string>{"F2", "N2", "F1", "N1"}));
+    EXPECT_EQ(names(onDisk()), names(store->profiles()));
+    for (std::size_t i = 0; i < store->profiles().size(); ++i)
+        EXPECT_EQ(store->profiles()[i].sortOrder, static_cast<std::int64_t>(i));
+}
+
+TEST_F(WebAppStoreTest, RepositionOverTheWholeList) {
+    auto a = website("A", "https://a.example"), b = website("B", "https://b.example");
+    auto c = website("C", "https://c.example"), d = website("D", "https://d.example");
+    auto store = storeWith({a, b, c, d});
+    store->reposition(b.id, 10);
+    EXPECT_EQ(names(store->profiles()), (std::vector<std::string>{"A", "C", "D", "B"}));
+    store->reposition(d.id, -10);
+    EXPECT_EQ(names(store->profiles()), (std::vector<std::string>{"D", "A", "C", "B"}));
+    EXPECT_EQ(names(onDisk()), names(store->profiles()));
+}
+
+TEST_F(WebAppStoreTest, ReadOnlyUntilRestoreAndRecoveryCopyIsExact) {
+    auto a = website("A", "https://a.example");
+    a.lastURL = "https://a.example/last";
+    ASSERT_TRUE(ProfilePersistence(path()).save({a}).ok());
+    ASSERT_TRUE(ProfilePersistence(path()).save({a}).ok());  // now a backup exists
+    std::string backupBytes = readBytes(backup());
+    const std::string damaged = R"({"version":2,"profiles":[]})";
+    test::writeBytes(path(), damaged);
+
+    auto store = openStore();
+    EXPECT_FALSE(store->writable());
+    EXPECT_EQ(store->errorMessage(), kReadOnlyMessage);
+    EXPECT_TRUE(store->profiles().empty());
+
+    AppPreferences preferences;
+    EXPECT_FALSE(store->upsert(website("B", "https://b.example")));
+    EXPECT_FALSE(store->deleteProfile(a.id));
+    EXPECT_FALSE(store->clearLastURLs());
+    EXPECT_FALSE(store->save());
+    EXPECT_FALSE(store->add(SuggestedWebsite::all()[0], preferences));
+    store->move(a.id, 1);
+    store->reposition(a.id, 1);
+    EXPECT_EQ(store->errorMessage(), kReadOnlyMessage) << "refused edits set no new message";
+    scheduler.advance(1s);
+    EXPECT_EQ(readBytes(path()), damaged);
+    EXPECT_EQ(readBytes(backup()), backupBytes);
+    EXPECT_EQ(test::entriesStartingWith(home.dataDirectory(), "profiles.json").size(), 2u);
+
+    ASSERT_TRUE(store->restorePrevious());
+    EXPECT_TRUE(store->writable());
+    EXPECT_FALSE(store->errorMessage());
+    ASSERT_EQ(store->profiles().size(), 1u);
+    EXPECT_EQ(store->profiles()[0].id, a.id);
+    auto recoveries = test::entriesStartingWith(home.dataDirectory(), "profiles.json.recovery-");
+    ASSERT_EQ(recoveries.size(), 1u);
+    EXPECT_EQ(readBytes(home.path(recoveries[0])), damaged);
+    EXPECT_EQ(readBytes(backup()), backupBytes) << "the backup is left as it was";
+    EXPECT_EQ(onDisk(), store->profiles());
+    EXPECT_TRUE(store->upsert(website("B", "https://b.example")));
+
+    ASSERT_TRUE(store->restorePrevious());
+    EXPECT_EQ(test::entriesStartingWith(home.dataDirectory(), "profiles.json.recovery-").size(), 2u)
+        << "a new recovery copy on every restore";
+}
+
+TEST_F(WebAppStoreTest, RestoreFailuresKeepTheState) {
+    auto store = storeWith({website("A", "https://a.example")});
+    auto before = store->profiles();
+    EXPECT_FALSE(store->restorePrevious()) << "no backup";
+    ASSERT_TRUE(store->errorMessage());
+    EXPECT_NE(store->errorMessage()->find("profiles.json.backup"), std::string::npos);
+    test::writeBytes(backup(), R"({"version":3,"profiles":[]})");
+    EXPECT_FALSE(store->restorePrevious());
+    EXPECT_EQ(store->profiles(), before);
+    EXPECT_TRUE(test::entriesStartingWith(home.dataDirectory(), "profiles.json.recovery-").empty());
+}
+
+TEST_F(WebAppStoreTest, ClearLastURLsReachesBothFiles) {
+    auto a = website("A", "https://a.example");
+    a.lastURL = "https://a.example/secret-page";
+    auto b = website("B", "https://b.example");
+    b.lastURL = "https://b.example/other";
+    auto store = storeWith({a, b});
+    store->update(a.id, [](WebAppProfile& p) { p.lastURL = "https://a.example/newer"; });
+    ASSERT_TRUE(store->save());  // the backup now holds addresses too
+    ASSERT_NE(readBytes(backup()).find("lastURL"), std::string::npos);
+
+    ASSERT_TRUE(store->clearLastURLs());
+    EXPECT_EQ(readBytes(path()).find("lastURL"), std::string::npos);
+    EXPECT_EQ(readBytes(backup()).find("lastURL"), std::string::npos);
+    auto backupRecords = ProfilePersistence(backup()).load();
+    ASSERT_TRUE(backupRecords.ok());
+    EXPECT_EQ(backupRecords->size(), 2u);
+    for (const auto& p : store->profiles()) EXPECT_FALSE(p.lastURL);
+
+    auto fresh = WebAppStore(home.path("fresh/profiles.json"), scheduler);
+    EXPECT_TRUE(fresh.clearLastURLs()) << "without a backup";
+}
+
+TEST_F(WebAppStoreTest, ObserversAreToldAfterTheOperation) {
+    auto a = website("A", "https://a.example");
+    auto store = storeWith({a});
+    int heard = 0;
+    store->signal_changed().connect([&] { ++heard; });
+    store->toggleFavorite(a.id);
+    ASSERT_TRUE(store->upsert(website("B", "https://b.example")));
+    EXPECT_EQ(heard, 0);
+    scheduler.runDue();
+    EXPECT_EQ(heard, 1);
+    store->clearErrorMessage();
+    scheduler.runDue();
+    EXPECT_EQ(heard, 1) << "no change, no notification";
+}
+
+TEST_F(WebAppStoreTest, DestroyedStoreRunsNoDelayedSave) {
+    auto a = website("A", "https://a.example");
+    auto store = storeWith({a});
+    std::string bytes = readBytes(path());
+    store->setWasVisible(true, a.id);
+    store.reset();
+    scheduler.advance(1s);
+    EXPECT_EQ(readBytes(path()), bytes);
+}
+
+}  // namespace
+}  // namespace quenlith
