@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 #include <glib.h>
 
+#include "model/deduplication.hpp"
 #include "model/localization.hpp"
 #include "model/uri_flags.hpp"
 
@@ -69,6 +71,19 @@ bool isSameWebsiteHost(std::string_view pageURI, std::string_view homeURL) {
     auto home = uriHost(homeURL);
     if (!page || !home) return !page && !home;
     return g_ascii_strcasecmp(page->c_str(), home->c_str()) == 0;
+}
+
+std::string visitTitle(const std::optional<std::string>& pageTitle, std::string_view pageURI) {
+    if (pageTitle && !pageTitle->empty()) return *pageTitle;
+    return uriHost(pageURI).value_or("");
+}
+
+bool isUsableReadingPosition(std::optional<double> fraction) {
+    return fraction && std::isfinite(*fraction) && *fraction >= 0.0 && *fraction <= 1.0;
+}
+
+bool readingPositionApplies(std::string_view pendingURL, const std::optional<std::string>& pageURI) {
+    return pageURI && !pageURI->empty() && deduplicationKey(pendingURL) == deduplicationKey(*pageURI);
 }
 
 OutsideLinkQuestion outsideLinkQuestion(std::string_view uri) {

@@ -31,6 +31,24 @@ std::optional<std::string> uriHost(std::string_view uri);
 // website's home address are equal without regard to ASCII case; two absent hosts count as equal.
 bool isSameWebsiteHost(std::string_view pageURI, std::string_view homeURL);
 
+// The title a finished load is recorded with: the page's title, else the address's host, else "".
+std::string visitTitle(const std::optional<std::string>& pageTitle, std::string_view pageURI);
+
+// The page's icon link, evaluated in the page's own world of the main frame.
+inline constexpr std::string_view kFaviconLinkScript = "document.querySelector('link[rel~=icon]')?.href || null";
+
+// Scrolls the main frame to a fraction (argument `position`) of its height; run in the page's
+// world as an asynchronous function.
+inline constexpr std::string_view kReadingPositionScript =
+    "const s = document.scrollingElement; if (s) s.scrollTop = Math.max(0, s.scrollHeight - s.clientHeight) * "
+    "position;";
+
+// A reading position is kept only when present, finite and within 0...1.
+bool isUsableReadingPosition(std::optional<double> fraction);
+
+// A pending reading position applies to the page when both addresses name the same page.
+bool readingPositionApplies(std::string_view pendingURL, const std::optional<std::string>& pageURI);
+
 // The question before a link leaves the application.
 struct OutsideLinkQuestion {
     std::string message;      // "Open another application?"

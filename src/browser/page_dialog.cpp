@@ -1,5 +1,7 @@
 #include "browser/page_dialog.hpp"
 
+#include <webkit2/webkit2.h>
+
 #include "browser/navigation_policy.hpp"
 #include "model/localization.hpp"
 
@@ -35,6 +37,36 @@ ScriptDialogAnswer scriptDialogAnswer(ScriptDialogKind kind, std::optional<std::
         case ScriptDialogKind::beforeUnload: answer.confirmed = true; break;
     }
     return answer;
+}
+
+ScriptDialogKind scriptDialogKind(WebKitScriptDialog* dialog) {
+    switch (webkit_script_dialog_get_dialog_type(dialog)) {
+        case WEBKIT_SCRIPT_DIALOG_ALERT: return ScriptDialogKind::alert;
+        case WEBKIT_SCRIPT_DIALOG_CONFIRM: return ScriptDialogKind::confirm;
+        case WEBKIT_SCRIPT_DIALOG_PROMPT: return ScriptDialogKind::prompt;
+        case WEBKIT_SCRIPT_DIALOG_BEFORE_UNLOAD_CONFIRM: return ScriptDialogKind::beforeUnload;
+    }
+    return ScriptDialogKind::alert;
+}
+
+ScriptDialogContent scriptDialogContent(WebKitScriptDialog* dialog, std::string_view pageURI) {
+    ScriptDialogKind kind = scriptDialogKind(dialog);
+    const char* message = webkit_script_dialog_get_message(dialog);
+    const char* defaultText =
+        kind == ScriptDialogKind::prompt ? webkit_script_dialog_prompt_get_default_text(dialog) : nullptr;
+    return scriptDialogContent(kind, pageURI, message ? message : "", defaultText ? defaultText : "");
+}
+
+void answerScriptDialog(WebKitScriptDialog* dialog, const ScriptDialogAnswer& answer) {
+    switch (scriptDialogKind(dialog)) {
+        case ScriptDialogKind::alert: break;
+        case ScriptDialogKind::confirm:
+        case ScriptDialogKind::beforeUnload: webkit_script_dialog_confirm_set_confirmed(dialog, answer.confirmed); break;
+        case ScriptDialogKind::prompt:
+            // No text is the page's null; the engine takes a missing text as a cancelled prompt.
+            webkit_script_dialog_prompt_set_text(dialog, answer.text ? answer.text->c_str() : nullptr);
+            break;
+    }
 }
 
 }  // namespace quenlith

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+typedef struct _WebKitScriptDialog WebKitScriptDialog;
+
 namespace quenlith {
 
 // The dialogs a page script can open.
@@ -39,5 +41,16 @@ struct ScriptDialogAnswer {
 // gets none. A before-unload question is always confirmed.
 ScriptDialogAnswer scriptDialogAnswer(ScriptDialogKind kind, std::optional<std::size_t> button,
                                       std::string_view fieldText = {});
+
+}  // namespace quenlith
+
+namespace quenlith {
+
+// The same, read from and given to the engine's dialog.
+ScriptDialogKind scriptDialogKind(WebKitScriptDialog* dialog);
+ScriptDialogContent scriptDialogContent(WebKitScriptDialog* dialog, std::string_view pageURI);
+// Hands the answer to the page. A dialog kept for a later answer (referenced in the engine's
+// signal, which returned true) must be closed and released by the caller afterwards.
+void answerScriptDialog(WebKitScriptDialog* dialog, const ScriptDialogAnswer& answer);
 
 }  // namespace quenlith

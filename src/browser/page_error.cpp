@@ -2,7 +2,10 @@
 
 #include <webkit2/webkit2.h>
 
+#include "browser/navigation_policy.hpp"
+#include "model/address.hpp"
 #include "model/localization.hpp"
+#include "model/web_app_profile.hpp"
 
 namespace quenlith {
 
@@ -28,6 +31,40 @@ std::optional<std::string> pageErrorText(const PageFailure& failure) {
 
 std::string pageFailureLogLine(const PageFailure& failure) {
     return "Navigation failed: " + failure.domain + " code " + std::to_string(failure.code);
+}
+
+namespace {
+
+bool present(const std::optional<std::string>& address) { return address && !address->empty(); }
+
+std::optional<std::string> websiteAddress(const WebAppProfile& profile) {
+    if (profile.rememberLastURL && profile.lastURL) {
+        if (auto remembered = normalizedWebsiteURL(*profile.lastURL)) return remembered;
+    }
+    return normalizedWebsiteURL(profile.homeURL);
+}
+
+}  // namespace
+
+std::optional<std::string> retryAddress(const std::optional<std::string>& tabLastURL,
+                                        const std::optional<std::string>& viewURL, const WebAppProfile& profile) {
+    if (present(tabLastURL)) return tabLastURL;
+    if (present(viewURL)) return viewURL;
+    return websiteAddress(profile);
+}
+
+std::optional<std::string> defaultBrowserAddress(const std::optional<std::string>& viewURL,
+                                                 const std::optional<std::string>& tabLastURL,
+                                                 const WebAppProfile& profile) {
+    std::optional<std::string> address;
+    if (present(viewURL))
+        address = viewURL;
+    else if (present(tabLastURL))
+        address = tabLastURL;
+    else
+        address = websiteAddress(profile);
+    if (!address || !isWebAddress(*address)) return std::nullopt;
+    return address;
 }
 
 }  // namespace quenlith

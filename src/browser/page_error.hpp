@@ -8,6 +8,8 @@ typedef struct _GError GError;
 
 namespace quenlith {
 
+struct WebAppProfile;
+
 // A failed page load as the error box and the log see it.
 struct PageFailure {
     std::string domain;  // the error domain's name ("WebKitNetworkError", "Quenlith", …)
@@ -33,5 +35,17 @@ std::optional<std::string> pageErrorText(const PageFailure& failure);
 
 // "Navigation failed: <domain> code <code>".
 std::string pageFailureLogLine(const PageFailure& failure);
+
+// The address "Try Again" loads into the rebuilt tab: the tab's last address, else the view's,
+// else the website's remembered address (when it remembers one that is a website address), else
+// its home address as a website address; nothing when none of them gives one.
+std::optional<std::string> retryAddress(const std::optional<std::string>& tabLastURL,
+                                        const std::optional<std::string>& viewURL, const WebAppProfile& profile);
+
+// The address "Open in Default Browser" hands over: the view's address, else the tab's last one,
+// else the website's as for "Try Again"; only an http or https address, else nothing.
+std::optional<std::string> defaultBrowserAddress(const std::optional<std::string>& viewURL,
+                                                 const std::optional<std::string>& tabLastURL,
+                                                 const WebAppProfile& profile);
 
 }  // namespace quenlith

@@ -1,3 +1,6 @@
+#include <cmath>
+#include <limits>
+
 #include <gtest/gtest.h>
 
 #include "browser/navigation_policy.hpp"
@@ -104,6 +107,38 @@ TEST(NavigationPolicyTest, HostOfAnAddress) {
     EXPECT_EQ(uriHost("about:blank"), std::nullopt);
     EXPECT_EQ(uriHost("file:///tmp/x"), std::nullopt);
     EXPECT_EQ(uriHost("not an address"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace quenlith
+
+namespace quenlith {
+namespace {
+
+TEST(PageEventsTest, VisitTitleFallsBackToTheHost) {
+    EXPECT_EQ(visitTitle(std::string("Inbox"), "https://mail.example.com/"), "Inbox");
+    EXPECT_EQ(visitTitle(std::string(""), "https://mail.example.com/"), "mail.example.com");
+    EXPECT_EQ(visitTitle(std::nullopt, "https://mail.example.com/"), "mail.example.com");
+    EXPECT_EQ(visitTitle(std::nullopt, "about:blank"), "");
+}
+
+TEST(PageEventsTest, ReadingPositionsOutsideZeroToOneAreIgnored) {
+    EXPECT_TRUE(isUsableReadingPosition(0.0));
+    EXPECT_TRUE(isUsableReadingPosition(0.5));
+    EXPECT_TRUE(isUsableReadingPosition(1.0));
+    EXPECT_FALSE(isUsableReadingPosition(1.2));
+    EXPECT_FALSE(isUsableReadingPosition(-0.01));
+    EXPECT_FALSE(isUsableReadingPosition(std::nan("")));
+    EXPECT_FALSE(isUsableReadingPosition(std::numeric_limits<double>::infinity()));
+    EXPECT_FALSE(isUsableReadingPosition(std::nullopt));
+}
+
+TEST(PageEventsTest, ReadingPositionAppliesToTheSamePageOnly) {
+    EXPECT_TRUE(readingPositionApplies("https://Example.com/article", std::string("https://example.com/article")));
+    EXPECT_TRUE(readingPositionApplies("HTTPS://example.com", std::string("https://example.com/")));
+    EXPECT_FALSE(readingPositionApplies("https://example.com/article", std::string("https://example.com/other")));
+    EXPECT_FALSE(readingPositionApplies("https://example.com/a?page=2", std::string("https://example.com/a")));
+    EXPECT_FALSE(readingPositionApplies("https://example.com/a", std::nullopt));
 }
 
 }  // namespace

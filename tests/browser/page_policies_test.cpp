@@ -5,6 +5,7 @@
 #include "browser/page_error.hpp"
 #include "browser/permission_request.hpp"
 #include "browser/response_policy.hpp"
+#include "model/web_app_profile.hpp"
 
 namespace quenlith {
 namespace {
@@ -194,6 +195,48 @@ INSTANTIATE_TEST_SUITE_P(
         CaptureCase{{false, false, true}, "https://meet.example.com/room", std::nullopt},
         CaptureCase{{true, true, true}, "https://meet.example.com/room", std::nullopt},
         CaptureCase{{false, false, false}, "https://meet.example.com/room", std::nullopt}));
+
+}  // namespace
+}  // namespace quenlith
+
+namespace quenlith {
+namespace {
+
+WebAppProfile website(const std::string& home, std::optional<std::string> last, bool remember) {
+    WebAppProfile profile;
+    profile.homeURL = home;
+    profile.lastURL = std::move(last);
+    profile.rememberLastURL = remember;
+    return profile;
+}
+
+TEST(ErrorBoxActionsTest, TryAgainPrefersTheTabThenTheViewThenTheWebsite) {
+    auto profile = website("example.com", std::string("https://example.com/last"), true);
+    const std::optional<std::string> none;
+    EXPECT_EQ(retryAddress(std::string("https://a.test/tab"), std::string("https://a.test/view"), profile),
+              "https://a.test/tab");
+    EXPECT_EQ(retryAddress(none, std::string("https://a.test/view"), profile), "https://a.test/view");
+    EXPECT_EQ(retryAddress(none, std::string(""), profile), "https://example.com/last");
+    // The remembered address counts only while the website remembers it, and only as a website address.
+    EXPECT_EQ(retryAddress(none, none, website("example.com", std::string("https://example.com/last"), false)),
+              "https://example.com");
+    EXPECT_EQ(retryAddress(none, none, website("example.com", std::string("mailto:x@example.com"), true)),
+              "https://example.com");
+    EXPECT_EQ(retryAddress(none, none, website("not a website", std::nullopt, true)), std::nullopt);
+}
+
+TEST(ErrorBoxActionsTest, DefaultBrowserTakesOnlyWebAddresses) {
+    auto profile = website("example.com", std::nullopt, true);
+    const std::optional<std::string> none;
+    EXPECT_EQ(defaultBrowserAddress(std::string("https://a.test/view"), std::string("https://a.test/tab"), profile),
+              "https://a.test/view");
+    EXPECT_EQ(defaultBrowserAddress(none, std::string("http://a.test/tab"), profile), "http://a.test/tab");
+    EXPECT_EQ(defaultBrowserAddress(none, none, profile), "https://example.com");
+    EXPECT_EQ(defaultBrowserAddress(std::string("about:blank"), std::string("https://a.test/tab"), profile),
+              std::nullopt);
+    EXPECT_EQ(defaultBrowserAddress(std::string("data:text/html,x"), none, profile), std::nullopt);
+    EXPECT_EQ(defaultBrowserAddress(none, none, website("", std::nullopt, true)), std::nullopt);
+}
 
 }  // namespace
 }  // namespace quenlith
