@@ -1,6 +1,6 @@
 #include "windows/window_factory.hpp"
 
-#include <algorithm>
+#include <set>
 
 #include "browser/browser_view_controller.hpp"
 #include "browser/website_sessions.hpp"
@@ -11,12 +11,6 @@
 #include "windows/floating_browser_panel.hpp"
 
 namespace quenlith {
-
-int lowestFreeSequence(const std::vector<int>& used) {
-    int candidate = 1;
-    while (std::find(used.begin(), used.end(), candidate) != used.end()) ++candidate;
-    return candidate;
-}
 
 BrowserWindowController& BrowserWindowManager::makeWindowController(WindowRequest request) {
     // Registering under a live window's id would orphan that window: it stays, and is the answer.
@@ -55,7 +49,8 @@ BrowserWindowController& BrowserWindowManager::makeWindowController(WindowReques
     window.applyFrame(remembered, preferences.value().defaultWidth, preferences.value().defaultHeight);
 
     controller->becomeDelegate();
-    controller->sequence = lowestFreeSequence(windowSequences());
+    const std::vector<int> sequences = windowSequences();
+    controller->sequence = lowestFreeSequence(std::set<int>(sequences.begin(), sequences.end()));
     BrowserWindowController& registered = *controller;
     windows_[request.id] = std::move(controller);
     // Wired last: nothing the view reported while it was being built reaches the manager.

@@ -3,7 +3,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "browser/web_view_factory.hpp"
 #include "model/uuid.hpp"
@@ -36,8 +35,5 @@ struct WindowRequest {
         return request;
     }
 };
-
-// The smallest number of 1 or more that is not in `used`.
-int lowestFreeSequence(const std::vector<int>& used);
 
 }  // namespace quenlith

@@ -16,15 +16,6 @@ using test::spinUntil;
 
 class BrowserWindowManagerTest : public test::WindowManagerFixture {};
 
-TEST(WindowSequence, IsTheLowestFreeNumber) {
-    struct Case {
-        std::vector<int> used;
-        int expected;
-    };
-    const Case cases[] = {{{}, 1}, {{1}, 2}, {{1, 2, 4}, 3}, {{2, 3}, 1}, {{3, 1, 2}, 4}};
-    for (const auto& c : cases) EXPECT_EQ(lowestFreeSequence(c.used), c.expected) << testing::PrintToString(c.used);
-}
-
 TEST_F(BrowserWindowManagerTest, RegistersABuiltWindowHiddenUntilPresented) {
     auto alpha = website("Alpha", "/alpha");
     start({alpha});
