@@ -60,6 +60,36 @@ TEST_F(BrowserWindowManagerTest, NeverReplacesALiveWindowRegisteredUnderTheSameI
     EXPECT_EQ(manager->windows().size(), 1u);
 }
 
+TEST_F(BrowserWindowManagerTest, TheWindowsCopyOfAWebsiteNamesTheDataStoreItUses) {
+    auto shared = website("Shared", "/shared");
+    shared.sessionIdentifier = Uuid::random();  // an identifier alone is no session of its own
+    auto own = website("Own", "/own");
+    own.isolatedAccount = true;
+    own.sessionIdentifier = Uuid::random();
+    auto secret = website("Secret", "/secret");
+    secret.sessionIdentifier = Uuid::random();
+    start({shared, own});
+    manager->browsingProfiles[secret.id] = secret;
+
+    const WebAppProfile& sharedCopy = openOther(shared).browser().profile();
+    EXPECT_EQ(sharedCopy.sessionIdentifier, std::nullopt);
+    EXPECT_EQ(sharedCopy.isolatedAccount, false);
+    EXPECT_EQ(sharedCopy.siteProxy, std::nullopt);
+
+    auto& ownWindow = openOther(own);
+    EXPECT_EQ(ownWindow.browser().profile().sessionIdentifier, own.sessionIdentifier);
+    EXPECT_EQ(ownWindow.browser().profile().isolatedAccount, true);
+    EXPECT_EQ(ownWindow.browser().websiteDataStore(), sessions.dataStore(own));
+    EXPECT_EQ(manager->runtimeWindow(ownWindow).sessionIdentifier, own.sessionIdentifier);
+
+    // A private window's copy keeps the record's own values.
+    WindowRequest privately = WindowRequest::ownWindow(secret);
+    privately.dataStore = WebsiteDataStore::nonPersistent();
+    auto& privateWindow = manager->makeWindowController(std::move(privately));
+    EXPECT_EQ(privateWindow.browser().profile().sessionIdentifier, secret.sessionIdentifier);
+    EXPECT_FALSE(privateWindow.browser().isSavedWebsite);
+}
+
 TEST_F(BrowserWindowManagerTest, NumbersWindowsWithTheLowestFreeSequence) {
     auto alpha = website("Alpha", "/alpha");
     start({alpha});
