@@ -366,3 +366,44 @@ TEST_F(PageEvents, AReadingPositionScrollsTheSamePageOnce) {
 
 }  // namespace
 }  // namespace quenlith::test
+
+namespace quenlith::test {
+namespace {
+
+GtkFileChooser* openFileChooser() {
+    GtkFileChooser* found = nullptr;
+    GList* toplevels = gtk_window_list_toplevels();
+    for (GList* item = toplevels; item; item = item->next)
+        if (GTK_IS_FILE_CHOOSER_DIALOG(item->data) && gtk_widget_get_visible(GTK_WIDGET(item->data)))
+            found = GTK_FILE_CHOOSER(item->data);
+    g_list_free(toplevels);
+    return found;
+}
+
+TEST_F(PageEvents, AFileInputGetsTheChosenFiles) {
+    const std::string chosen = environment.root() + "/upload.txt";
+    writeFile(chosen, "upload");
+    server.page("/home", htmlPage("Home", "<input id=pick type=file multiple onchange=\"document.title = 'picked ' + "
+                                          "Array.from(this.files).map(f => f.name).join(',')\">"));
+    open(website("/home"));
+    ASSERT_TRUE(waitForTitle("Home"));
+
+    click("pick");
+    GtkFileChooser* chooser = nullptr;
+    ASSERT_TRUE(spinUntil([&] { return (chooser = openFileChooser()) != nullptr; }));
+    EXPECT_EQ(gtk_file_chooser_get_action(chooser), GTK_FILE_CHOOSER_ACTION_OPEN);
+    EXPECT_TRUE(gtk_file_chooser_get_select_multiple(chooser));
+    EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(chooser)), window->gobj());
+    ASSERT_TRUE(gtk_file_chooser_select_filename(chooser, chosen.c_str()));
+    ASSERT_TRUE(spinUntil([&] {
+        char* name = gtk_file_chooser_get_filename(chooser);
+        bool selected = name && chosen == name;
+        g_free(name);
+        return selected;
+    }));
+    gtk_dialog_response(GTK_DIALOG(chooser), GTK_RESPONSE_ACCEPT);
+    EXPECT_TRUE(waitForTitle("picked upload.txt"));
+}
+
+}  // namespace
+}  // namespace quenlith::test
