@@ -151,6 +151,10 @@ public:
     void toggleTabMedia(const Uuid& id);
     void sleepIdleTabs();
 
+    // Keeps a reading position (0 to 1) for `address` in the active tab and scrolls there once that
+    // page is shown; a missing, non-finite or out-of-range fraction is ignored.
+    void restoreReadingPosition(std::optional<double> fraction, const std::string& address);
+
     // Ends the window's browsing: no more reports, no web view, no timer.
     void tearDown();
 
@@ -205,6 +209,12 @@ private:
     void adFilterPreferencesChanged();
     void applyAdFilter(std::vector<GObjectPtr<WebKitUserContentManager>> managers, std::size_t next);
     void connectPageEvents(BrowserTab& tab);
+    void applyPendingReadingPosition(BrowserTab& tab);
+    // The engine's page events and requests (browser_view_controller_page_events.cpp); their open
+    // dialogs live in the state.
+    friend struct PageEventHandlers;
+    struct PageEventsState;
+    std::shared_ptr<PageEventsState> pageEvents_;
     void sleepTab(const Uuid& id);
     void defer(std::function<void()> work);
     BrowserTab* tabShowing(WebKitWebView* webView) const;

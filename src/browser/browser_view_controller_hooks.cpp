@@ -1,20 +1,12 @@
-// Where the window's page events, tab sleeping and "more" menu join the browser view. Each of
-// them is built on top of the tab and chrome operations; until then these entry points keep the
-// window consistent and do nothing else.
+// Where the window's tab sleeping and "more" menu join the browser view. Each of them is built on
+// top of the tab and chrome operations; until then these entry points keep the window consistent
+// and do nothing else. The page events live in browser_view_controller_page_events.cpp.
 
 #include "browser/browser_view_controller.hpp"
 
 namespace quenlith {
 
-// Navigation, policy, download and new-window handlers of a tab's web view; they are added with
-// BrowserTab::addObservation so that detaching the tab ends them.
-void BrowserViewController::connectPageEvents(BrowserTab&) {}
-
 void BrowserViewController::showMoreMenu() {}
-
-void BrowserViewController::retryLoading() {}
-
-void BrowserViewController::openExternal() {}
 
 void BrowserViewController::toggleTabSleep(const Uuid& id) {
     BrowserTab* tab = this->tab(id);
@@ -27,8 +19,6 @@ void BrowserViewController::toggleTabSleep(const Uuid& id) {
 }
 
 void BrowserViewController::sleepTab(const Uuid&) {}
-
-void BrowserViewController::toggleTabMedia(const Uuid&) {}
 
 void BrowserViewController::sleepIdleTabs() {}
 

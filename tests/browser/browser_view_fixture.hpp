@@ -36,6 +36,7 @@ protected:
         bool startsDormant = false;
         bool privateWindow = false;
         bool show = true;
+        DownloadManager* downloads = nullptr;
     };
 
     static Options asking(std::string address) {
@@ -72,7 +73,7 @@ protected:
 
     BrowserViewController& open(WebAppProfile profile, Options options) {
         auto store = options.privateWindow ? WebsiteDataStore::nonPersistent() : WebsiteDataStore::defaultDataStore();
-        controller = std::make_unique<BrowserViewController>(std::move(profile), *preferences, nullptr,
+        controller = std::make_unique<BrowserViewController>(std::move(profile), *preferences, options.downloads,
                                                              std::move(options.configuration), options.initialURL,
                                                              std::move(store), options.startsDormant, systemClock(),
                                                              timers);
