@@ -47,12 +47,12 @@ struct TestHttpServer::Impl {
     }
 };
 
-TestHttpServer::TestHttpServer(const std::string& address) : impl_(std::make_unique<Impl>()) {
+TestHttpServer::TestHttpServer(const std::string& address, int port) : impl_(std::make_unique<Impl>()) {
     impl_->address = address;
     impl_->server = soup_server_new("server-header", "QuenlithTest", nullptr);
     soup_server_add_handler(impl_->server, nullptr, &Impl::handle, impl_.get(), nullptr);
     GInetAddress* inet = g_inet_address_new_from_string(address.c_str());
-    GSocketAddress* socketAddress = g_inet_socket_address_new(inet, 0);
+    GSocketAddress* socketAddress = g_inet_socket_address_new(inet, static_cast<guint16>(port));
     GError* error = nullptr;
     gboolean listening = soup_server_listen(impl_->server, socketAddress, static_cast<SoupServerListenOptions>(0), &error);
     g_object_unref(socketAddress);

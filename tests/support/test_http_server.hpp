@@ -30,7 +30,8 @@ class TestHttpServer {
 public:
     using Handler = std::function<TestResponse(const TestRequest&)>;
 
-    explicit TestHttpServer(const std::string& address = "127.0.0.1");
+    // Port 0 takes a free port; a given port lets a test bring a server back where one was.
+    explicit TestHttpServer(const std::string& address = "127.0.0.1", int port = 0);
     ~TestHttpServer();
     TestHttpServer(const TestHttpServer&) = delete;
     TestHttpServer& operator=(const TestHttpServer&) = delete;

@@ -1,0 +1,109 @@
+// Recovering a tab: from a refused connection and from a web process killed from outside.
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include <unistd.h>
+
+#include "browser/browser_view_fixture.hpp"
+
+namespace quenlith::test {
+namespace {
+
+// The web-content processes started for this test process (directly or through a sandbox
+// launcher), found by walking the process table.
+std::set<pid_t> webProcessesOfThisProcess() {
+    std::map<pid_t, pid_t> parents;
+    std::map<pid_t, std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        if (!std::getline(stat, line)) continue;
+        // "pid (comm) state ppid ...": the command may contain spaces, so read after the last ')'.
+        auto close = line.rfind(')');
+        auto open = line.find('(');
+        if (close == std::string::npos || open == std::string::npos) continue;
+        std::istringstream rest(line.substr(close + 2));
+        char state;
+        pid_t parent = 0;
+        rest >> state >> parent;
+        pid_t pid = std::stoi(name);
+        parents[pid] = parent;
+        names[pid] = line.substr(open + 1, close - open - 1);
+    }
+    std::set<pid_t> found;
+    const pid_t self = getpid();
+    for (const auto& [pid, name] : names) {
+        if (name.rfind("WebKitWebProces", 0) != 0) continue;
+        for (pid_t up = parents[pid]; up > 1; up = parents.count(up) ? parents[up] : 0)
+            if (up == self) {
+                found.insert(pid);
+                break;
+            }
+    }
+    return found;
+}
+
+class PageRecovery : public BrowserViewFixture {
+protected:
+    bool errorBoxShows(const std::string& text) {
+        return spinUntil([&] {
+            return controller->errorBoxView().get_visible() && controller->errorLabel().get_text() == text;
+        });
+    }
+};
+
+TEST_F(PageRecovery, ARefusedConnectionShowsTheErrorBoxAndTryAgainLoadsOnceTheServerIsBack) {
+    int port = 0;
+    {
+        TestHttpServer gone;
+        port = gone.port();
+    }
+    const std::string address = "http://127.0.0.1:" + std::to_string(port) + "/home";
+    auto profile = website("/home");
+    profile.homeURL = address;
+    open(profile);
+    ASSERT_TRUE(spinUntil([&] { return active().error.has_value(); }));
+    EXPECT_TRUE(controller->errorBoxView().get_visible());
+    EXPECT_FALSE(active().error->empty());
+
+    TestHttpServer back("127.0.0.1", port);
+    back.page("/home", htmlPage("Back again"));
+    controller->retryLoading();
+    EXPECT_TRUE(waitForTitle("Back again"));
+    EXPECT_EQ(back.requestCount("/home"), 1);
+    EXPECT_FALSE(active().error.has_value());
+    EXPECT_TRUE(spinUntil([&] { return !controller->errorBoxView().get_visible(); }));
+}
+
+TEST_F(PageRecovery, AKilledWebProcessShowsTheCrashMessageAndTryAgainKeepsTheTabAndItsCookies) {
+    server.page("/home", htmlPage("Home", "<script>document.cookie = 'kept=yes; max-age=600';</script>"));
+    server.page("/check", "<title>check</title><script>document.title = 'cookie ' + document.cookie;</script>");
+    open(website("/home"));
+    ASSERT_TRUE(waitForTitle("Home"));
+    const Uuid id = active().id;
+    WebKitWebView* before = active().webView();
+
+    auto processes = webProcessesOfThisProcess();
+    ASSERT_FALSE(processes.empty());
+    for (pid_t pid : processes) ::kill(pid, SIGKILL);
+    EXPECT_TRUE(errorBoxShows("The page stopped responding. Try again to reconnect."));
+
+    controller->retryLoading();
+    EXPECT_NE(active().webView(), before);
+    EXPECT_EQ(active().id, id);
+    EXPECT_EQ(controller->tabs().size(), 1u);
+    ASSERT_TRUE(waitForTitle("Home"));
+    EXPECT_FALSE(controller->errorBoxView().get_visible());
+    controller->load(server.url("/check"));
+    EXPECT_TRUE(waitForTitle("cookie kept=yes"));
+}
+
+}  // namespace
+}  // namespace quenlith::test
