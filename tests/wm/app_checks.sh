@@ -19,9 +19,7 @@ fi
 app=$build/quenlith
 server=$build/tests/programs/page_server/page_server
 profiles_tool=$build/tests/programs/profiles_tool/profiles_tool
-failures=0
-pass() { echo "PASS: $*"; }
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+source "$here/lib.sh"
 
 work=$(mktemp -d /tmp/quenlith-app-wm.XXXXXX)
 openbox_pid=""
@@ -35,22 +33,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Waits (polling) until the command given after the limit succeeds; the limit is in milliseconds.
-wait_for_ms() {
-  local limit=$1
-  shift
-  local deadline=$(($(date +%s%N) / 1000000 + limit))
-  until "$@"; do
-    [ $(($(date +%s%N) / 1000000)) -ge $deadline ] && return 1
-    sleep 0.05
-  done
-}
-wait_for() { wait_for_ms $(($1 * 1000)) "${@:2}"; }
-check() {  # check "what" command...
-  local what=$1
-  shift
-  if "$@"; then pass "$what"; else fail "$what"; fi
-}
 
 for program in "$app" "$server" "$profiles_tool"; do
   [ -x "$program" ] || { fail "not built: $program"; exit 1; }
@@ -64,18 +46,7 @@ chmod 700 "$XDG_RUNTIME_DIR"
 profiles=$XDG_DATA_HOME/com.quenlith.Quenlith/profiles.json
 
 # Margins make the work area smaller than the screen, and lower than the default window height.
-cat > "$work/rc.xml" <<'XML'
-<?xml version="1.0" encoding="UTF-8"?>
-<openbox_config xmlns="http://openbox.org/3.4/rc">
-  <margins><top>40</top><bottom>60</bottom><left>30</left><right>0</right></margins>
-</openbox_config>
-XML
-openbox --sm-disable --config-file "$work/rc.xml" >"$work/openbox.log" 2>&1 &
-openbox_pid=$!
-workarea_known() { xprop -root _NET_WORKAREA 2>/dev/null | grep -q '='; }
-wait_for 10 workarea_known || { fail "openbox did not start"; exit 1; }
-read -r wa_x wa_y wa_w wa_h < <(xprop -root _NET_WORKAREA | sed 's/.*= //; s/,//g' | awk '{print $1, $2, $3, $4}')
-echo "work area: $wa_x,$wa_y ${wa_w}x$wa_h"
+start_openbox 40 60 30 0 || { fail "openbox did not start"; exit 1; }
 
 # Each website on a host of its own: websites on one host would count as shown in one window.
 servers=()
@@ -120,35 +91,8 @@ stop_app() {
 window_of() { xdotool search --all --onlyvisible --pid "$app_pid" --name "^$1" 2>/dev/null | head -1; }
 window_count() { xdotool search --all --onlyvisible --pid "$app_pid" --name '.' 2>/dev/null | wc -l; }
 has_window() { [ -n "$(window_of "$1")" ]; }
-# The window's visible frame "X Y W H": its X window without any declared client-side shadow.
-geometry_of() {
-  local id=$1 x y w h
-  read -r x y < <(xdotool getwindowgeometry "$id" | awk '/Position:/ {split($2, p, ","); print p[1], p[2]}')
-  read -r w h < <(xdotool getwindowgeometry "$id" | awk '/Geometry:/ {split($2, s, "x"); print s[1], s[2]}')
-  local shadow
-  shadow=$(xprop -id "$id" _GTK_FRAME_EXTENTS 2>/dev/null | grep '=' | sed 's/.*= //; s/,//g')
-  if [ -n "$shadow" ]; then
-    read -r l r t b <<<"$shadow"
-    x=$((x + l)); y=$((y + t)); w=$((w - l - r)); h=$((h - t - b))
-  fi
-  echo "$x $y $w $h"
-}
-geometry_is() { [ "$(geometry_of "$1")" = "$2" ]; }
 saved_frame() { "$profiles_tool" frames "$profiles" | awk -v n="$1" '$1 == n {print $2, $3, $4, $5}'; }
 saved_frame_is() { [ "$(saved_frame "$1")" = "$2" ]; }
-has_state() { xprop -id "$1" _NET_WM_STATE | grep -q "$2"; }
-on_all_desktops() { xprop -id "$1" _NET_WM_DESKTOP | grep -q '= 4294967295$' || has_state "$1" _NET_WM_STATE_STICKY; }
-opacity_of() { xprop -id "$1" _NET_WM_WINDOW_OPACITY | sed -n 's/.*= //p'; }
-check_opacity() {  # name id expected-fraction
-  local actual expected
-  actual=$(opacity_of "$2")
-  expected=$(awk -v f="$3" 'BEGIN { printf "%.0f", int(f * 4294967295) }')
-  if [ -n "$actual" ] && [ $((actual - expected)) -ge -1 ] && [ $((actual - expected)) -le 1 ]; then
-    pass "$1 has opacity $3 ($actual)"
-  else
-    fail "$1 has opacity $3: expected $expected, got '${actual:-unset}'"
-  fi
-}
 requested() { grep -q "^request /site$1\$" "$work/server.$1.log"; }
 check_frame() {  # name id expected
   if wait_for 5 geometry_is "$2" "$3"; then

@@ -5,9 +5,7 @@
 set -uo pipefail
 build=$1
 probe=$build/tests/programs/floating_panel_probe/floating_panel_probe
-failures=0
-pass() { echo "PASS: $*"; }
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+source "$(dirname "$0")/lib.sh"
 
 work=$(mktemp -d /tmp/quenlith-wm.XXXXXX)
 openbox_pid=""
@@ -19,16 +17,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Waits (polling, at most $1 seconds) until the command given after it succeeds.
-wait_for() {
-  local seconds=$1
-  shift
-  local deadline=$((SECONDS + seconds))
-  until "$@"; do
-    [ $SECONDS -ge $deadline ] && return 1
-    sleep 0.05
-  done
-}
 
 [ -x "$probe" ] || { fail "probe not built: $probe"; exit 1; }
 
@@ -38,18 +26,7 @@ mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUN
 chmod 700 "$XDG_RUNTIME_DIR"
 
 # Margins make the work area smaller than the screen, as panels and docks do.
-cat > "$work/rc.xml" <<'XML'
-<?xml version="1.0" encoding="UTF-8"?>
-<openbox_config xmlns="http://openbox.org/3.4/rc">
-  <margins><top>40</top><bottom>20</bottom><left>30</left><right>0</right></margins>
-</openbox_config>
-XML
-openbox --sm-disable --config-file "$work/rc.xml" >"$work/openbox.log" 2>&1 &
-openbox_pid=$!
-workarea_known() { xprop -root _NET_WORKAREA 2>/dev/null | grep -q '='; }
-wait_for 10 workarea_known || { fail "openbox did not start"; exit 1; }
-read -r wa_x wa_y wa_w wa_h < <(xprop -root _NET_WORKAREA | sed 's/.*= //; s/,//g' | awk '{print $1, $2, $3, $4}')
-echo "work area: $wa_x,$wa_y ${wa_w}x$wa_h"
+start_openbox 40 20 30 0 || { fail "openbox did not start"; exit 1; }
 
 # Starts the probe with the given options; its report goes to $work/out.N.
 run=0
@@ -67,39 +44,7 @@ stop_probe() {
 }
 both_mapped() { [ "$(grep -c '^window ' "$out")" -ge 2 ]; }
 xid_of() { awk -v n="$1" '$1 == "window" && $2 == n {print $3}' "$out" | tail -1; }
-# The window's visible frame "X Y W H": its X window without any declared client-side shadow.
-geometry_of() {
-  local id=$1 x y w h
-  read -r x y < <(xdotool getwindowgeometry "$id" | awk '/Position:/ {split($2, p, ","); print p[1], p[2]}')
-  read -r w h < <(xdotool getwindowgeometry "$id" | awk '/Geometry:/ {split($2, s, "x"); print s[1], s[2]}')
-  local shadow
-  shadow=$(xprop -id "$id" _GTK_FRAME_EXTENTS 2>/dev/null | grep '=' | sed 's/.*= //; s/,//g')
-  if [ -n "$shadow" ]; then
-    read -r l r t b <<<"$shadow"
-    x=$((x + l)); y=$((y + t)); w=$((w - l - r)); h=$((h - t - b))
-  fi
-  echo "$x $y $w $h"
-}
-geometry_is() { [ "$(geometry_of "$1")" = "$2" ]; }
 last_frame_is() { [ "$(awk -v n="$1" '$1 == "frame" && $2 == n {print $3, $4, $5, $6}' "$out" | tail -1)" = "$2" ]; }
-has_state() { xprop -id "$1" _NET_WM_STATE | grep -q "$2"; }
-on_all_desktops() { xprop -id "$1" _NET_WM_DESKTOP | grep -q '= 4294967295$' || has_state "$1" _NET_WM_STATE_STICKY; }
-opacity_of() { xprop -id "$1" _NET_WM_WINDOW_OPACITY | sed -n 's/.*= //p'; }
-check() {  # check "what" command...
-  local what=$1
-  shift
-  if "$@"; then pass "$what"; else fail "$what"; fi
-}
-check_opacity() {  # name id expected-fraction
-  local actual expected
-  actual=$(opacity_of "$2")
-  expected=$(awk -v f="$3" 'BEGIN { printf "%.0f", int(f * 4294967295) }')
-  if [ -n "$actual" ] && [ $((actual - expected)) -ge -1 ] && [ $((actual - expected)) -le 1 ]; then
-    pass "$1 has opacity $3 ($actual)"
-  else
-    fail "$1 has opacity $3: expected $expected, got '${actual:-unset}'"
-  fi
-}
 
 # --- First start: Pinned with a remembered frame, Plain with none -------------------------------
 default_w=600

@@ -1,0 +1,68 @@
+# Shared helpers of the window-manager checks; sourced by tests/wm/*_checks.sh.
+# Each check prints one PASS or FAIL line; $failures counts the failures.
+
+failures=0
+pass() { echo "PASS: $*"; }
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+check() {  # check "what" command...
+  local what=$1
+  shift
+  if "$@"; then pass "$what"; else fail "$what"; fi
+}
+
+# Waits (polling) until the command given after the limit succeeds; the limit is in milliseconds.
+wait_for_ms() {
+  local limit=$1
+  shift
+  local deadline=$(($(date +%s%N) / 1000000 + limit))
+  until "$@"; do
+    [ $(($(date +%s%N) / 1000000)) -ge $deadline ] && return 1
+    sleep 0.05
+  done
+}
+wait_for() { wait_for_ms $(($1 * 1000)) "${@:2}"; }
+
+# Starts openbox with the given margins (top bottom left right) so that the work area is smaller
+# than the screen, as panels and docks make it; sets openbox_pid and wa_x wa_y wa_w wa_h.
+start_openbox() {
+  cat > "$work/rc.xml" <<XML
+<?xml version="1.0" encoding="UTF-8"?>
+<openbox_config xmlns="http://openbox.org/3.4/rc">
+  <margins><top>$1</top><bottom>$2</bottom><left>$3</left><right>$4</right></margins>
+</openbox_config>
+XML
+  openbox --sm-disable --config-file "$work/rc.xml" >"$work/openbox.log" 2>&1 &
+  openbox_pid=$!
+  workarea_known() { xprop -root _NET_WORKAREA 2>/dev/null | grep -q '='; }
+  wait_for 10 workarea_known || return 1
+  read -r wa_x wa_y wa_w wa_h < <(xprop -root _NET_WORKAREA | sed 's/.*= //; s/,//g' | awk '{print $1, $2, $3, $4}')
+  echo "work area: $wa_x,$wa_y ${wa_w}x$wa_h"
+}
+
+# The window's visible frame "X Y W H": its X window without any declared client-side shadow.
+geometry_of() {
+  local id=$1 x y w h
+  read -r x y < <(xdotool getwindowgeometry "$id" | awk '/Position:/ {split($2, p, ","); print p[1], p[2]}')
+  read -r w h < <(xdotool getwindowgeometry "$id" | awk '/Geometry:/ {split($2, s, "x"); print s[1], s[2]}')
+  local shadow
+  shadow=$(xprop -id "$id" _GTK_FRAME_EXTENTS 2>/dev/null | grep '=' | sed 's/.*= //; s/,//g')
+  if [ -n "$shadow" ]; then
+    read -r l r t b <<<"$shadow"
+    x=$((x + l)); y=$((y + t)); w=$((w - l - r)); h=$((h - t - b))
+  fi
+  echo "$x $y $w $h"
+}
+geometry_is() { [ "$(geometry_of "$1")" = "$2" ]; }
+has_state() { xprop -id "$1" _NET_WM_STATE | grep -q "$2"; }
+on_all_desktops() { xprop -id "$1" _NET_WM_DESKTOP | grep -q '= 4294967295$' || has_state "$1" _NET_WM_STATE_STICKY; }
+opacity_of() { xprop -id "$1" _NET_WM_WINDOW_OPACITY | sed -n 's/.*= //p'; }
+check_opacity() {  # name id expected-fraction
+  local actual expected
+  actual=$(opacity_of "$2")
+  expected=$(awk -v f="$3" 'BEGIN { printf "%.0f", int(f * 4294967295) }')
+  if [ -n "$actual" ] && [ $((actual - expected)) -ge -1 ] && [ $((actual - expected)) -le 1 ]; then
+    pass "$1 has opacity $3 ($actual)"
+  else
+    fail "$1 has opacity $3: expected $expected, got '${actual:-unset}'"
+  fi
+}
