@@ -115,7 +115,7 @@ public:
     void layoutChrome();
     void refreshChrome();
 
-    // Tabs.
+    // Tabs. addTab returns the new tab's web view (owned by the tab); nothing after tearDown().
     WebKitWebView* addTab(const std::optional<std::string>& address,
                           const std::optional<WebViewConfiguration>& configuration = std::nullopt);
     void selectTab(std::size_t index, bool wake, bool focus);

@@ -15,6 +15,8 @@ namespace quenlith {
 
 WebKitWebView* BrowserViewController::addTab(const std::optional<std::string>& address,
                                              const std::optional<WebViewConfiguration>& configuration) {
+    // A window that has ended its browsing makes no new pages.
+    if (tornDown_) return nullptr;
     auto webView = WebViewFactory::makeWebView(websiteDataStore_, configuration, profile_.customUserAgent);
     auto tab = std::make_unique<BrowserTab>(std::move(webView), Uuid::random(), clock_.now());
     tab->isPopup = configuration.has_value();
@@ -124,6 +126,7 @@ void BrowserViewController::wakeActiveTab() {
 }
 
 void BrowserViewController::restoreTabs(const std::vector<RestorableTab>& entries, std::int64_t selectedIndex) {
+    if (tornDown_) return;
     for (auto& tab : tabs_.takeAll()) tab->detach();
     for (const auto& plan : restoredTabPlans(entries)) {
         auto tab = std::make_unique<BrowserTab>(

@@ -319,5 +319,45 @@ TEST_F(BrowserTabs, ReloadWakesASleepingTab) {
     EXPECT_EQ(server.requestCount("/p1"), 1);
 }
 
+TEST_F(BrowserTabs, UseOfATabIsStamped) {
+    auto& view = openFive();
+    const Date opened = clock.now();
+    clock.advance(60);
+    view.selectTab(1, true, false);
+    EXPECT_EQ(view.tabs()[4]->lastUsed, clock.now()) << "the tab left";
+    EXPECT_EQ(view.tabs()[1]->lastUsed, clock.now()) << "the tab selected";
+    EXPECT_EQ(view.tabs()[2]->lastUsed, opened) << "a tab not touched";
+
+    clock.advance(60);
+    view.setPresented(true, false);
+    EXPECT_EQ(active().lastUsed, opened.adding(60)) << "showing the window is no use of the tab";
+    clock.advance(60);
+    view.setPresented(false, false);
+    EXPECT_EQ(active().lastUsed, clock.now()) << "hiding the window stamps its active tab";
+
+    clock.advance(60);
+    view.load(server.url("/p3"));
+    EXPECT_EQ(active().lastUsed, clock.now());
+}
+
+TEST_F(BrowserTabs, TearDownEndsTheWindowsBrowsing) {
+    auto& view = openFive();
+    view.closeTab();
+    const int reported = recorder.stateChanges;
+    view.setPresented(true, false);
+    view.tearDown();
+    EXPECT_TRUE(view.tabs().empty());
+    EXPECT_TRUE(view.recentlyClosed().empty());
+    EXPECT_TRUE(view.tabStripBox().get_children().empty());
+    EXPECT_EQ(view.startPageView(), nullptr);
+    EXPECT_FALSE(view.autoReloadTimer());
+    EXPECT_EQ(timers.pendingCount(), 0u);
+    view.refreshChrome();
+    EXPECT_EQ(view.addTab(server.url("/p1")), nullptr) << "a late call after teardown makes no page";
+    view.restoreTabs({{server.url("/p1"), "First", false, false, std::nullopt}}, 0);
+    EXPECT_TRUE(view.tabs().empty());
+    EXPECT_EQ(recorder.stateChanges, reported) << "nothing is reported after teardown";
+}
+
 }  // namespace
 }  // namespace quenlith::test

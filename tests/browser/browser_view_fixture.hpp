@@ -15,6 +15,7 @@
 #include "browser/recording_window_services.hpp"
 #include "browser/website_data_store.hpp"
 #include "model/app_paths.hpp"
+#include "model/clock.hpp"
 #include "model/preferences_store.hpp"
 #include "model/scheduler.hpp"
 #include "support/main_loop.hpp"
@@ -74,7 +75,7 @@ protected:
         auto store = options.privateWindow ? WebsiteDataStore::nonPersistent() : WebsiteDataStore::defaultDataStore();
         controller = std::make_unique<BrowserViewController>(std::move(profile), *preferences, nullptr,
                                                              std::move(options.configuration), options.initialURL,
-                                                             std::move(store), options.startsDormant, systemClock(),
+                                                             std::move(store), options.startsDormant, clock,
                                                              timers);
         controller->services = recorder.services();
         window = std::make_unique<Gtk::Window>();
@@ -103,6 +104,7 @@ protected:
     TestHttpServer server;
     RecordingWindowServices recorder;
     ManualScheduler timers;
+    ManualClock clock;
     std::unique_ptr<Gtk::Window> window;
     std::unique_ptr<BrowserViewController> controller;
 };
