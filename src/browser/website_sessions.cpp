@@ -1,6 +1,7 @@
 #include "browser/website_sessions.hpp"
 
 #include "browser/proxy_passwords.hpp"
+#include "model/browser_runtime_store.hpp"
 #include "model/web_app_profile.hpp"
 
 namespace quenlith {
@@ -112,6 +113,13 @@ void WebsiteSessions::clearWebsiteData(const std::vector<std::string>& types, st
 const ProxyRuntime* WebsiteSessions::route(const std::shared_ptr<WebsiteDataStore>& store) const {
     auto it = routes_.find(store.get());
     return it == routes_.end() ? nullptr : it->second.get();
+}
+
+WebsiteActivity activityFor(const BrowserRuntimeStore& runtime, const WebAppProfile& profile, WebsiteSessions& sessions) {
+    auto store = sessions.dataStore(profile);
+    if (!store->isPersistent()) return WebsiteActivity::closed;
+    const auto& identifier = store->identifier();
+    return runtime.activity(profile.homeURL, std::nullopt, !identifier.has_value(), identifier);
 }
 
 }  // namespace quenlith

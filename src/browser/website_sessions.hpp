@@ -15,10 +15,12 @@
 #include "browser/website_data_store.hpp"
 #include "model/browser_proxy_settings.hpp"
 #include "model/uuid.hpp"
+#include "model/website_activity.hpp"
 
 namespace quenlith {
 
 struct WebAppProfile;
+class BrowserRuntimeStore;
 
 // Hands out the website data store of each saved website (the shared one, or its own persistent
 // store for an independent account or a website proxy), keeps one proxy runtime per own store,
@@ -65,5 +67,11 @@ private:
     std::map<const WebsiteDataStore*, std::unique_ptr<ProxyRuntime>> routes_;
     std::map<const WebsiteDataStore*, BrowserProxySettings> proxyOverrides_;
 };
+
+// What a saved website is doing in the open windows (the runtime store's activity(for:)): found
+// by its home address among the windows of its own data store, or of the shared store when it has
+// none; `closed` when its store is not persistent.
+WebsiteActivity activityFor(const BrowserRuntimeStore& runtime, const WebAppProfile& profile,
+                            WebsiteSessions& sessions = WebsiteSessions::shared());
 
 }  // namespace quenlith

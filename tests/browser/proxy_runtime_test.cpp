@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "browser/proxy_passwords.hpp"
+#include "model/app_paths.hpp"
+#include "model/localization_testing.hpp"
 #include "support/temp_environment.hpp"
 
 namespace quenlith {
@@ -45,6 +47,7 @@ struct AddressCase {
     std::optional<std::string> address;        // what the store is given; nothing: left alone
     std::optional<std::string> error;          // the runtime's message
     std::optional<ProxyCredential> challenge;  // answered to the proxy's challenge
+    friend void PrintTo(const AddressCase& address, std::ostream* out) { *out << address.name; }
 };
 
 class ProxyAddressTest : public ::testing::TestWithParam<AddressCase> {};
@@ -179,6 +182,20 @@ TEST(ProxyRuntimeTest, SessionsTakeTheProxy) {
     EXPECT_STREQ(proxies[0], "socks5://user:pw@127.0.0.1:1080");
     EXPECT_EQ(proxies[1], nullptr);  // no fall-back to a direct connection
     g_strfreev(proxies);
+}
+
+TEST(ProxyRuntimeTest, TheKeychainMessageIsLookedUpInTheInterfaceLanguage) {
+    {
+        test::TemporaryEnvironment environment;
+        test::writeFile(settingsFilePath(), R"({"interfaceLanguage": "zh-Hans"})");
+        localization_testing::reset();
+        const std::string chinese = "无法从钥匙串读取代理密码。请在网络设置中重新输入。";
+        EXPECT_EQ(keychainError("secret.missing").message, chinese);
+        ProxyRuntime runtime(nullptr);
+        runtime.load(proxy(BrowserProxyKind::socks5, "127.0.0.1", 1080, "user"));
+        EXPECT_EQ(runtime.errorMessage(), chinese);
+    }
+    localization_testing::reset();
 }
 
 }  // namespace

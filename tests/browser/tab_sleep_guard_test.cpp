@@ -95,6 +95,7 @@ struct FieldCase {
     const char* name;
     const char* script;  // fills one field of /form without any input event
     bool protects;
+    friend void PrintTo(const FieldCase& field, std::ostream* out) { *out << field.name; }
 };
 
 class TabSleepGuardFieldTest : public TabSleepGuardTest, public ::testing::WithParamInterface<FieldCase> {};

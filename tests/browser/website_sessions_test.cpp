@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "browser/proxy_passwords.hpp"
+#include "model/browser_runtime_store.hpp"
 #include "model/web_app_profile.hpp"
 #include "support/temp_environment.hpp"
 
@@ -182,6 +183,51 @@ TEST(WebsiteDataStoreTest, NamesTheEngineDataTypes) {
     EXPECT_EQ(websiteDataTypes({"all"}), WEBKIT_WEBSITE_DATA_ALL);
     EXPECT_EQ(websiteDataTypes({"local-storage", "no-such-type"}), WEBKIT_WEBSITE_DATA_LOCAL_STORAGE);
     EXPECT_EQ(websiteDataTypes({}), 0);
+}
+
+}  // namespace
+}  // namespace quenlith
+
+namespace quenlith {
+namespace {
+
+RuntimeWindow windowShowing(const std::string& url, std::optional<Uuid> session, BrowserWindowState state) {
+    RuntimeWindow window;
+    window.id = Uuid::random();
+    window.sessionIdentifier = session;
+    window.state = state;
+    RuntimeTab tab;
+    tab.id = Uuid::random();
+    tab.url = url;
+    tab.isSelected = true;
+    window.tabs.push_back(tab);
+    return window;
+}
+
+TEST_F(WebsiteSessionsTest, ActivityIsLookedUpInTheWebsitesOwnStore) {
+    const Uuid session = Uuid::random();
+    auto shared = website();
+    shared.homeURL = "https://www.example.test/";
+    auto own = website(session, std::nullopt, true);
+    own.homeURL = "example.test";
+
+    BrowserRuntimeStore runtime;
+    EXPECT_EQ(activityFor(runtime, shared, sessions), WebsiteActivity::closed);
+
+    // Only a window of the website's own session counts for it...
+    runtime.update({windowShowing("https://example.test/inbox", std::nullopt, BrowserWindowState::hidden)});
+    EXPECT_EQ(activityFor(runtime, shared, sessions), WebsiteActivity::hidden);
+    EXPECT_EQ(activityFor(runtime, own, sessions), WebsiteActivity::closed);
+
+    // ...and only a window of the shared store for a website without one.
+    runtime.update({windowShowing("https://mail.example.test/", session, BrowserWindowState::visible)});
+    EXPECT_EQ(activityFor(runtime, own, sessions), WebsiteActivity::visible);
+    EXPECT_EQ(activityFor(runtime, shared, sessions), WebsiteActivity::closed);
+
+    // A website whose home address is no website address is not running anywhere.
+    auto nowhere = website(session, std::nullopt, true);
+    nowhere.homeURL = "not an address";
+    EXPECT_EQ(activityFor(runtime, nowhere, sessions), WebsiteActivity::closed);
 }
 
 }  // namespace

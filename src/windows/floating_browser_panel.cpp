@@ -1,0 +1,237 @@
+#include "windows/floating_browser_panel.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+#include <glibmm/main.h>
+
+#include "windows/screen_layout.hpp"
+
+// Last: Xlib defines macros (Status, None) that clash with ordinary names.
+#include <X11/Xatom.h>
+#include <gdk/gdkx.h>
+
+namespace quenlith {
+namespace {
+
+constexpr int kInitialWidth = 480;
+constexpr int kInitialHeight = 720;
+
+int roundedLength(double value) {
+    return std::max(1, static_cast<int>(std::lround(value)));
+}
+
+// The website keeps its opacity within 0.35 to 1; anything else that reaches the window is
+// brought back into that range rather than making the window invisible.
+double usableOpacity(double opacity) {
+    if (!std::isfinite(opacity)) return 1.0;
+    return std::clamp(opacity, 0.35, 1.0);
+}
+
+// Left, right, top and bottom widths of the invisible shadow a client-side decorated window keeps
+// inside its X window (none when the window declares none).
+Margins shadowOf(Display* display, ::Window window, double scale) {
+    Margins shadow;
+    Atom property = XInternAtom(display, "_GTK_FRAME_EXTENTS", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, remaining = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(display, window, property, 0, 4, False, XA_CARDINAL, &type, &format, &count,
+                           &remaining, &data) == Success &&
+        type == XA_CARDINAL && format == 32 && count == 4 && data) {
+        auto values = reinterpret_cast<unsigned long*>(data);  // format 32 arrives as longs
+        auto width = [&](int i) { return double(values[i] & 0xFFFFFFFFul) / scale; };
+        shadow = Margins{width(0), width(1), width(2), width(3)};
+    }
+    if (data) XFree(data);
+    return shadow;
+}
+
+}  // namespace
+
+FloatingBrowserPanel::FloatingBrowserPanel(bool followAcrossSpaces) {
+    set_title("Quenlith");
+    headerBar_.set_title("Quenlith");
+    headerBar_.set_show_close_button(true);
+    headerBar_.set_decoration_layout(":minimize,maximize,close");
+    headerBar_.show();
+    set_titlebar(headerBar_);
+    set_default_size(kInitialWidth, kInitialHeight);
+    set_size_request(static_cast<int>(kPanelMinimumWidth), static_cast<int>(kPanelMinimumHeight));
+    set_skip_taskbar_hint(true);
+
+    alwaysOnTop_ = true;
+    set_keep_above(true);
+    onAllWorkspaces_ = followAcrossSpaces;
+    if (followAcrossSpaces) stick();
+
+    signal_map_event().connect(sigc::mem_fun(*this, &FloatingBrowserPanel::onMapEvent), false);
+    signal_unmap_event().connect(
+        [this](GdkEventAny*) {
+            mappedOnScreen_ = false;
+            return false;
+        },
+        false);
+    signal_configure_event().connect(sigc::mem_fun(*this, &FloatingBrowserPanel::onConfigureEvent), false);
+}
+
+FloatingBrowserPanel::~FloatingBrowserPanel() {
+    frameCheck_.disconnect();
+    compactRestore_.disconnect();
+}
+
+void FloatingBrowserPanel::apply(const WebAppProfile& profile) {
+    alwaysOnTop_ = profile.alwaysOnTop;
+    set_keep_above(alwaysOnTop_);
+
+    opacity_ = usableOpacity(profile.opacity);
+    if (mappedOnScreen_) showOpacity();  // otherwise the map handler sets it
+
+    onAllWorkspaces_ = profile.followAcrossSpaces;
+    if (onAllWorkspaces_)
+        stick();
+    else
+        unstick();
+
+    if (profile.compactMode != compact_) {
+        Rect before = frame();
+        compact_ = profile.compactMode;
+        // Without decoration GTK hides the header bar as well.
+        set_decorated(!compact_);
+        if (mappedOnScreen_) {
+            // The decoration change resizes the window once GTK has laid it out again; put the frame
+            // back after that.
+            compactRestore_.disconnect();
+            compactRestore_ = Glib::signal_idle().connect(
+                [this, before] {
+                    lastFrame_ = before;
+                    if (mappedOnScreen_) requestFrame(before);
+                    return false;
+                },
+                Glib::PRIORITY_LOW);
+        }
+    }
+}
+
+void FloatingBrowserPanel::applyFrame(const std::optional<CodableRect>& remembered, double defaultWidth,
+                                      double defaultHeight) {
+    setFrame(initialFrame(remembered, defaultWidth, defaultHeight, screens()));
+}
+
+void FloatingBrowserPanel::clampToScreen() {
+    Rect current = frame();
+    auto clamped = clampedFrame(current, screens());
+    if (clamped && *clamped != current) setFrame(*clamped);
+}
+
+Rect FloatingBrowserPanel::frame() const {
+    if (mappedOnScreen_)
+        if (auto current = placement()) return visibleFrame(*current);
+    return lastFrame_.value_or(Rect{0, 0, double(kInitialWidth), double(kInitialHeight)});
+}
+
+void FloatingBrowserPanel::setFrame(const Rect& frame) {
+    lastFrame_ = frame;
+    if (mappedOnScreen_) {
+        requestFrame(frame);
+        return;
+    }
+    // Before the window is on screen, ask GTK for about that place (so the window manager does not
+    // choose one) and apply the exact frame once the window is mapped and its decoration is known.
+    pendingFrame_ = frame;
+    move(static_cast<int>(std::lround(frame.x)), static_cast<int>(std::lround(frame.y)));
+    resize(roundedLength(frame.width), roundedLength(frame.height));
+}
+
+CodableRect FloatingBrowserPanel::savedFrame() const {
+    return codableRect(frame(), screens());
+}
+
+ScreenLayout FloatingBrowserPanel::screens() const {
+    return screenLayout(const_cast<FloatingBrowserPanel*>(this)->get_display());
+}
+
+std::optional<WindowPlacement> FloatingBrowserPanel::placement() const {
+    auto window = const_cast<FloatingBrowserPanel*>(this)->get_window();
+    if (!window) return std::nullopt;
+    GdkWindow* gdkWindow = window->gobj();
+    if (!GDK_IS_X11_WINDOW(gdkWindow)) return std::nullopt;
+
+    WindowPlacement result;
+    Gdk::Rectangle outer;
+    window->get_frame_extents(outer);
+    result.outer = Rect{double(outer.get_x()), double(outer.get_y()), double(outer.get_width()),
+                        double(outer.get_height())};
+
+    GdkDisplay* gdkDisplay = gdk_window_get_display(gdkWindow);
+    Display* display = GDK_DISPLAY_XDISPLAY(gdkDisplay);
+    ::Window xid = GDK_WINDOW_XID(gdkWindow);
+    double scale = std::max(1, window->get_scale_factor());
+    gdk_x11_display_error_trap_push(gdkDisplay);
+    ::Window root = None, child = None;
+    int x = 0, y = 0;
+    unsigned width = 0, height = 0, border = 0, depth = 0;
+    bool known = XGetGeometry(display, xid, &root, &x, &y, &width, &height, &border, &depth) &&
+                 XTranslateCoordinates(display, xid, root, 0, 0, &x, &y, &child);
+    if (known) {
+        result.client = Rect{x / scale, y / scale, width / scale, height / scale};
+        result.shadow = shadowOf(display, xid, scale);
+    }
+    if (gdk_x11_display_error_trap_pop(gdkDisplay) != 0 || !known) return std::nullopt;
+    return result;
+}
+
+void FloatingBrowserPanel::requestFrame(const Rect& frame) {
+    auto current = placement();
+    if (!current) return;
+    Rect request = clientRequestForFrame(frame, *current);
+    get_window()->move_resize(static_cast<int>(std::lround(request.x)),
+                              static_cast<int>(std::lround(request.y)), roundedLength(request.width),
+                              roundedLength(request.height));
+}
+
+void FloatingBrowserPanel::showOpacity() {
+    // Straight on the X window: GTK's own widget opacity keeps only 8 bits and, for a window with
+    // an alpha channel, fades the drawing instead of telling the window manager.
+    if (auto window = get_window()) window->set_opacity(opacity_);
+}
+
+bool FloatingBrowserPanel::onMapEvent(GdkEventAny*) {
+    mappedOnScreen_ = true;
+    // Opacity given before the window is mapped is lost.
+    showOpacity();
+    // The first frame, or the last one when the window comes back after being hidden: window
+    // managers may place a re-mapped window anew.
+    auto target = pendingFrame_ ? pendingFrame_ : lastFrame_;
+    pendingFrame_.reset();
+    if (target) {
+        auto current = placement();
+        if (!current || visibleFrame(*current) != *target) requestFrame(*target);
+    }
+    return false;
+}
+
+bool FloatingBrowserPanel::onConfigureEvent(GdkEventConfigure*) {
+    scheduleFrameCheck();
+    return false;
+}
+
+void FloatingBrowserPanel::scheduleFrameCheck() {
+    if (frameCheck_.connected()) return;
+    frameCheck_ = Glib::signal_idle().connect([this] {
+        if (mappedOnScreen_ && !pendingFrame_) {
+            if (auto current = placement()) {
+                Rect now = visibleFrame(*current);
+                lastFrame_ = now;
+                if (!reportedFrame_ || *reportedFrame_ != now) {
+                    reportedFrame_ = now;
+                    frameChanged_.emit();
+                }
+            }
+        }
+        return false;
+    });
+}
+
+}  // namespace quenlith

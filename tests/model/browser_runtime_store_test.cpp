@@ -1,0 +1,288 @@
+#include <gtest/gtest.h>
+
+#include <glib.h>
+#include <glib/gstdio.h>
+
+#include <string>
+#include <vector>
+
+#include "model/browser_runtime_store.hpp"
+#include "model/localization.hpp"
+#include "model/localization_testing.hpp"
+
+namespace quenlith {
+namespace {
+
+RuntimeTab tab(std::optional<std::string> url, bool selected = false) {
+    RuntimeTab t;
+    t.id = Uuid::random();
+    t.title = url.value_or("New Tab");
+    t.url = std::move(url);
+    t.isSelected = selected;
+    return t;
+}
+
+RuntimeWindow window(int sequence, std::vector<RuntimeTab> tabs,
+                     BrowserWindowState state = BrowserWindowState::visible) {
+    RuntimeWindow w;
+    w.id = Uuid::random();
+    w.sequence = sequence;
+    w.title = "Window " + std::to_string(sequence);
+    w.state = state;
+    w.tabs = std::move(tabs);
+    w.profileID = Uuid::random();
+    return w;
+}
+
+struct Counter {
+    int count = 0;
+    explicit Counter(BrowserRuntimeStore& store) {
+        store.signal_changed().connect([this] { ++count; });
+    }
+};
+
+TEST(BrowserRuntimeStore, UpdateSortsBySequenceAndPublishesOnlyChanges) {
+    BrowserRuntimeStore store;
+    Counter changes(store);
+    auto one = window(1, {tab("https://a.example/", true)});
+    auto two = window(2, {tab("https://b.example/", true)});
+    auto three = window(3, {tab("https://c.example/", true)});
+
+    store.update({three, one, two});
+    ASSERT_EQ(changes.count, 1);
+    ASSERT_EQ(store.windows().size(), 3u);
+    EXPECT_EQ(store.windows()[0].id, one.id);
+    EXPECT_EQ(store.windows()[1].id, two.id);
+    EXPECT_EQ(store.windows()[2].id, three.id);
+
+    // The same picture in another order is no change.
+    store.update({two, three, one});
+    EXPECT_EQ(changes.count, 1);
+
+    // One tab starting to load is.
+    two.tabs[0].isLoading = true;
+    store.update({one, two, three});
+    EXPECT_EQ(changes.count, 2);
+    EXPECT_TRUE(store.windows()[1].tabs[0].isLoading);
+
+    // Every field takes part in the comparison.
+    auto retitled = three;
+    retitled.tabs[0].title = "Other";
+    store.update({one, two, retitled});
+    EXPECT_EQ(changes.count, 3);
+    auto moved = retitled;
+    moved.sessionIdentifier = Uuid::random();
+    store.update({one, two, moved});
+    EXPECT_EQ(changes.count, 4);
+
+    store.update({});
+    EXPECT_EQ(changes.count, 5);
+    EXPECT_TRUE(store.windows().empty());
+    store.update({});
+    EXPECT_EQ(changes.count, 5);
+}
+
+TEST(BrowserRuntimeStore, EqualSequencesKeepTheirGivenOrder) {
+    BrowserRuntimeStore store;
+    auto first = window(2, {});
+    auto second = window(2, {});
+    auto early = window(1, {});
+    store.update({first, second, early});
+    ASSERT_EQ(store.windows().size(), 3u);
+    EXPECT_EQ(store.windows()[0].id, early.id);
+    EXPECT_EQ(store.windows()[1].id, first.id);
+    EXPECT_EQ(store.windows()[2].id, second.id);
+}
+
+TEST(BrowserRuntimeStore, AClosedWindowsNumberIsReusedInItsPlace) {
+    EXPECT_EQ(lowestFreeSequence({}), 1);
+    EXPECT_EQ(lowestFreeSequence({2, 3}), 1);
+    EXPECT_EQ(lowestFreeSequence({1, 2, 3}), 4);
+    EXPECT_EQ(lowestFreeSequence({-1, 0, 1, 3}), 2);
+
+    // Windows 1, 2, 3 with window 2 closed: the next window is 2 and listed between 1 and 3.
+    auto one = window(1, {});
+    auto three = window(3, {});
+    auto next = window(lowestFreeSequence({one.sequence, three.sequence}), {});
+    BrowserRuntimeStore store;
+    store.update({one, three, next});
+    ASSERT_EQ(store.windows().size(), 3u);
+    EXPECT_EQ(store.windows()[1].id, next.id);
+}
+
+TEST(BrowserRuntimeStore, PageCountSkipsStartPagesButCountsPrivateTabs) {
+    BrowserRuntimeStore store;
+    EXPECT_EQ(store.pageCount(), 0);
+    auto start = tab(std::nullopt, true);
+    start.isStartPage = true;
+    auto normal = window(1, {start, tab("https://a.example/"), tab("https://b.example/")});
+    auto privateWindow = window(2, {tab(std::nullopt, true)});
+    privateWindow.isPrivate = true;
+    store.update({normal, privateWindow});
+    EXPECT_EQ(store.pageCount(), 3);
+}
+
+TEST(BrowserRuntimeStore, NoWindowsOrUnusableAddressIsNotOpen) {
+    BrowserRuntimeStore store;
+    EXPECT_EQ(store.activity("https://example.com", std::nullopt, false, std::nullopt),
+              WebsiteActivity::closed);
+    store.update({window(1, {tab("https://example.com/", true)})});
+    for (const char* address : {"", "   ", "https://", "http://exa mple.com", "ftp://example.com", "example"})
+        EXPECT_EQ(store.activity(address, std::nullopt, false, std::nullopt), WebsiteActivity::closed)
+            << address;
+}
+
+struct HostCase {
+    const char* website;
+    const char* tabAddress;
+    bool matches;
+};
+
+class ActivityHostMatching : public testing::TestWithParam<HostCase> {};
+
+TEST_P(ActivityHostMatching, ComparesHostsWithoutCaseAndLeadingWww) {
+    const auto& c = GetParam();
+    BrowserRuntimeStore store;
+    store.update({window(1, {tab(c.tabAddress, true)})});
+    auto expected = c.matches ? WebsiteActivity::visible : WebsiteActivity::closed;
+    EXPECT_EQ(store.activity(c.website, std::nullopt, false, std::nullopt), expected)
+        << c.website << " vs " << c.tabAddress;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ActivityHostMatching,
+    testing::Values(HostCase{"https://www.example.com", "https://example.com/a", true},
+                    HostCase{"https://www.example.com", "https://www.example.com/", true},
+                    HostCase{"https://example.com", "https://WWW.Example.COM/x", true},
+                    HostCase{"https://www.example.com", "https://mail.example.com/", true},
+                    HostCase{"https://example.com", "https://a.b.example.com/", true},
+                    HostCase{"https://example.com", "https://notexample.com/", false},
+                    HostCase{"https://example.com", "https://example.com.evil.test/", false},
+                    HostCase{"https://mail.example.com", "https://example.com/", false},
+                    HostCase{"https://mail.example.com", "https://www.mail.example.com/", true},
+                    HostCase{"https://example.com", "about:blank", false},
+                    // Website addresses are typed text: the scheme may be missing, spaces around it.
+                    HostCase{"example.com", "https://example.com/", true},
+                    HostCase{"  www.example.com\n", "https://m.example.com/", true},
+                    HostCase{"https://example.com", "not an address", false},
+                    // The port and scheme play no part: the host alone names the website.
+                    HostCase{"http://example.com:8080/path", "https://example.com/", true}));
+
+TEST(BrowserRuntimeStore, ActivityTakesTheMostPresentState) {
+    const std::string site = "https://example.com";
+    auto activityOf = [&](std::vector<RuntimeWindow> windows) {
+        BrowserRuntimeStore store;
+        store.update(std::move(windows));
+        return store.activity(site, std::nullopt, false, std::nullopt);
+    };
+    auto sleeping = tab("https://example.com/s");
+    sleeping.isSleeping = true;
+
+    // A background tab in one visible window and the selected tab in another: visible.
+    EXPECT_EQ(activityOf({window(1, {tab("https://x.test/", true), tab("https://example.com/a")}),
+                          window(2, {tab("https://example.com/b", true)})}),
+              WebsiteActivity::visible);
+    EXPECT_EQ(activityOf({window(1, {tab("https://x.test/", true), tab("https://example.com/a")})}),
+              WebsiteActivity::background);
+    // A sleeping tab and a tab in a minimised window: minimised.
+    EXPECT_EQ(activityOf({window(1, {tab("https://x.test/", true), sleeping}),
+                          window(2, {tab("https://example.com/", true)}, BrowserWindowState::minimized)}),
+              WebsiteActivity::minimized);
+    EXPECT_EQ(activityOf({window(1, {tab("https://x.test/", true), sleeping})}), WebsiteActivity::sleeping);
+    // A sleeping selected tab in a visible window is asleep, not viewed.
+    auto sleepingSelected = sleeping;
+    sleepingSelected.isSelected = true;
+    EXPECT_EQ(activityOf({window(1, {sleepingSelected})}), WebsiteActivity::sleeping);
+    EXPECT_EQ(activityOf({window(1, {tab("https://example.com/", true)}, BrowserWindowState::tucked),
+                          window(2, {tab("https://example.com/", true)}, BrowserWindowState::hidden)}),
+              WebsiteActivity::tucked);
+    EXPECT_EQ(activityOf({window(1, {tab("https://example.com/", true)}, BrowserWindowState::minimized),
+                          window(2, {tab("https://example.com/", true)}, BrowserWindowState::hidden)}),
+              WebsiteActivity::hidden);
+    // Start pages and tabs without an address never count.
+    auto start = tab("https://example.com/", true);
+    start.isStartPage = true;
+    EXPECT_EQ(activityOf({window(1, {start, tab(std::nullopt)})}), WebsiteActivity::closed);
+}
+
+TEST(BrowserRuntimeStore, PrivateWindowsNeverCountForActivity) {
+    BrowserRuntimeStore store;
+    auto privateWindow = window(1, {tab("https://example.com/", true)});
+    privateWindow.isPrivate = true;
+    store.update({privateWindow});
+    EXPECT_EQ(store.activity("https://example.com", std::nullopt, false, std::nullopt),
+              WebsiteActivity::closed);
+    EXPECT_EQ(store.pageCount(), 1);
+}
+
+TEST(BrowserRuntimeStore, DataStoreAndWebsiteFiltersChooseTheWindows) {
+    const std::string site = "https://example.com";
+    const Uuid session = Uuid::random();
+    auto shared = window(1, {tab("https://example.com/", true)}, BrowserWindowState::hidden);
+    auto own = window(2, {tab("https://example.com/", true)}, BrowserWindowState::visible);
+    own.sessionIdentifier = session;
+    auto other = window(3, {tab("https://example.com/", true)}, BrowserWindowState::minimized);
+    other.sessionIdentifier = Uuid::random();
+    BrowserRuntimeStore store;
+    store.update({shared, own, other});
+
+    // A website on the shared store ignores windows that have their own store.
+    EXPECT_EQ(store.activity(site, std::nullopt, true, std::nullopt), WebsiteActivity::hidden);
+    // A website with its own store counts only windows of exactly that store.
+    EXPECT_EQ(store.activity(site, std::nullopt, false, session), WebsiteActivity::visible);
+    EXPECT_EQ(store.activity(site, std::nullopt, false, Uuid::random()), WebsiteActivity::closed);
+    // The identifier wins over the website id.
+    EXPECT_EQ(store.activity(site, shared.profileID, false, session), WebsiteActivity::visible);
+    // Without an identifier, a website id keeps only that website's windows.
+    EXPECT_EQ(store.activity(site, other.profileID, false, std::nullopt), WebsiteActivity::minimized);
+    EXPECT_EQ(store.activity(site, shared.profileID, true, std::nullopt), WebsiteActivity::hidden);
+    EXPECT_EQ(store.activity(site, own.profileID, true, std::nullopt), WebsiteActivity::closed);
+    // Neither filter: every window counts.
+    EXPECT_EQ(store.activity(site, std::nullopt, false, std::nullopt), WebsiteActivity::visible);
+}
+
+TEST(RuntimeTexts, RawValuesAreTheEnglishTitles) {
+    EXPECT_EQ(rawValue(BrowserWindowState::tucked), "Tucked at Edge");
+    EXPECT_EQ(rawValue(BrowserWindowState::visible), "Window Visible");
+    EXPECT_EQ(rawValue(BrowserWindowState::hidden), "Window Hidden");
+    EXPECT_EQ(rawValue(BrowserWindowState::minimized), "Window Minimized");
+    const char* activities[] = {"Sleeping",      "Tucked at Edge",   "Viewing", "Background Tab",
+                                "Window Hidden", "Window Minimized", "Not Open"};
+    for (std::size_t i = 0; i < kAllWebsiteActivities.size(); ++i)
+        EXPECT_EQ(rawValue(kAllWebsiteActivities[i]), activities[i]);
+}
+
+// Every state and activity has its Simplified Chinese title in the shipped catalog.
+TEST(RuntimeTexts, TitlesAreTranslated) {
+    const char* names[] = {"XDG_CONFIG_HOME", "LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"};
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved;
+    for (const char* name : names) {
+        const char* value = g_getenv(name);
+        saved.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
+        g_unsetenv(name);
+    }
+    gchar* config = g_dir_make_tmp("quenlith-runtime-texts-XXXXXX", nullptr);
+    ASSERT_TRUE(config);
+    g_setenv("XDG_CONFIG_HOME", config, TRUE);
+    g_setenv("LANG", "zh_CN.UTF-8", TRUE);
+    localization_testing::reset();
+
+    EXPECT_EQ(title(WebsiteActivity::visible), "正在查看");
+    for (auto state : kAllBrowserWindowStates) EXPECT_NE(title(state), rawValue(state)) << rawValue(state);
+    for (auto activity : kAllWebsiteActivities)
+        EXPECT_NE(title(activity), rawValue(activity)) << rawValue(activity);
+
+    for (const auto& [name, value] : saved) {
+        if (value)
+            g_setenv(name.c_str(), value->c_str(), TRUE);
+        else
+            g_unsetenv(name.c_str());
+    }
+    g_rmdir(config);
+    g_free(config);
+    localization_testing::reset();
+    EXPECT_EQ(title(WebsiteActivity::closed), localizedString("Not Open"));
+}
+
+}  // namespace
+}  // namespace quenlith

@@ -1,0 +1,183 @@
+#include <gtest/gtest.h>
+
+#include "model/runtime_website_links.hpp"
+
+namespace quenlith {
+namespace {
+
+RuntimeTab tab(std::optional<std::string> url, bool selected = false) {
+    RuntimeTab t;
+    t.id = Uuid::random();
+    t.title = url.value_or("New Tab");
+    t.url = std::move(url);
+    t.isSelected = selected;
+    return t;
+}
+
+RuntimeWindow window(int sequence, std::vector<RuntimeTab> tabs, std::optional<Uuid> session = std::nullopt) {
+    RuntimeWindow w;
+    w.id = Uuid::random();
+    w.sequence = sequence;
+    w.tabs = std::move(tabs);
+    w.profileID = Uuid::random();
+    w.sessionIdentifier = session;
+    return w;
+}
+
+WebAppProfile website(std::string home) {
+    WebAppProfile profile;
+    profile.id = Uuid::random();
+    profile.name = "Site";
+    profile.homeURL = std::move(home);
+    return profile;
+}
+
+TEST(WebsiteWindowLinks, TabChoicePrefersTheGivenTabThenTheSelectedThenTheFirst) {
+    auto w = window(1, {tab("https://a.test/"), tab("https://b.test/", true), tab("https://c.test/")});
+    EXPECT_EQ(WebsiteWindowLinks::target(w, w.tabs[2].id), (WebsiteWindowTarget{w.id, w.tabs[2].id}));
+    EXPECT_EQ(WebsiteWindowLinks::target(w, Uuid::random()), (WebsiteWindowTarget{w.id, w.tabs[1].id}));
+    EXPECT_EQ(WebsiteWindowLinks::target(w, std::nullopt), (WebsiteWindowTarget{w.id, w.tabs[1].id}));
+    w.tabs[1].isSelected = false;
+    EXPECT_EQ(WebsiteWindowLinks::target(w, std::nullopt), (WebsiteWindowTarget{w.id, w.tabs[0].id}));
+    EXPECT_EQ(WebsiteWindowLinks::target(window(2, {}), std::nullopt), std::nullopt);
+}
+
+TEST(WebsiteWindowLinks, RecordedTargetWinsWhileItsWindowIsACandidate) {
+    auto site = website("https://example.com");
+    auto own = window(1, {tab("https://example.com/", true)});
+    own.id = site.id;
+    auto other = window(2, {tab("https://x.test/", true), tab("https://y.test/")});
+    WebsiteWindowLinks links;
+    links.targets[site.id] = {other.id, other.tabs[1].id};
+    EXPECT_EQ(links.target(site, std::nullopt, {own, other}),
+              (WebsiteWindowTarget{other.id, other.tabs[1].id}));
+    // Its tab closed: the window's selected tab.
+    links.targets[site.id].tabID = Uuid::random();
+    EXPECT_EQ(links.target(site, std::nullopt, {own, other}),
+              (WebsiteWindowTarget{other.id, other.tabs[0].id}));
+    // Its window now private (or gone): resolved afresh, here to the website's own window.
+    other.isPrivate = true;
+    EXPECT_EQ(links.target(site, std::nullopt, {own, other}), (WebsiteWindowTarget{own.id, own.tabs[0].id}));
+}
+
+TEST(WebsiteWindowLinks, OwnWindowByWindowIdThenByWebsiteId) {
+    auto site = website("https://example.com");
+    auto byProfile = window(1, {tab("https://example.com/", true)});
+    byProfile.profileID = site.id;
+    auto byId = window(2, {tab("https://elsewhere.test/", true)});
+    byId.id = site.id;
+    WebsiteWindowLinks links;
+    EXPECT_EQ(links.target(site, std::nullopt, {byProfile, byId}),
+              (WebsiteWindowTarget{byId.id, byId.tabs[0].id}));
+    EXPECT_EQ(links.target(site, std::nullopt, {byProfile}),
+              (WebsiteWindowTarget{byProfile.id, byProfile.tabs[0].id}));
+}
+
+TEST(WebsiteWindowLinks, OnlyNonPrivateWindowsOfTheSameDataStoreCount) {
+    auto site = website("https://example.com");
+    Uuid store = Uuid::random();
+    auto privateWindow = window(1, {tab("https://example.com/", true)});
+    privateWindow.isPrivate = true;
+    auto shared = window(2, {tab("https://example.com/", true)});
+    auto own = window(3, {tab("https://example.com/", true)}, store);
+    auto foreign = window(4, {tab("https://example.com/", true)}, Uuid::random());
+    WebsiteWindowLinks links;
+    std::vector<RuntimeWindow> all = {privateWindow, shared, own, foreign};
+    EXPECT_EQ(links.target(site, std::nullopt, all), (WebsiteWindowTarget{shared.id, shared.tabs[0].id}));
+    EXPECT_EQ(links.target(site, store, all), (WebsiteWindowTarget{own.id, own.tabs[0].id}));
+    EXPECT_EQ(links.target(site, Uuid::random(), all), std::nullopt);
+}
+
+TEST(WebsiteWindowLinks, LowestSequenceWinsAndAnExactMatchBeatsAnEarlierHostMatch) {
+    auto site = website("https://www.example.com/");
+    auto hostOnly = window(1, {tab("https://mail.example.com/inbox", true)});
+    auto exactLater = window(3, {tab("https://x.test/", true), tab("https://example.com")});
+    auto exactEarlier = window(2, {tab("https://EXAMPLE.com/", true)});
+    WebsiteWindowLinks links;
+    // Given out of order: windows are searched by sequence.
+    EXPECT_EQ(links.target(site, std::nullopt, {exactLater, hostOnly, exactEarlier}),
+              (WebsiteWindowTarget{exactEarlier.id, exactEarlier.tabs[0].id}));
+    EXPECT_EQ(links.target(site, std::nullopt, {exactLater, hostOnly}),
+              (WebsiteWindowTarget{exactLater.id, exactLater.tabs[1].id}));
+    EXPECT_EQ(links.target(site, std::nullopt, {hostOnly}),
+              (WebsiteWindowTarget{hostOnly.id, hostOnly.tabs[0].id}));
+}
+
+struct HostCase {
+    const char* home;
+    const char* tab;
+    bool matches;
+};
+
+class WebsiteWindowLinksHost : public testing::TestWithParam<HostCase> {};
+
+TEST_P(WebsiteWindowLinksHost, MatchesTheHostAndItsSubdomainsWithTheSameSchemeAndPort) {
+    const auto& c = GetParam();
+    auto site = website(c.home);
+    auto w = window(1, {tab(c.tab, true)});
+    WebsiteWindowLinks links;
+    auto found = links.target(site, std::nullopt, {w});
+    EXPECT_EQ(found.has_value(), c.matches) << c.home << " vs " << c.tab;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, WebsiteWindowLinksHost,
+    testing::Values(HostCase{"https://www.example.com", "https://example.com/a", true},
+                    HostCase{"https://www.example.com", "https://docs.example.com/", true},
+                    HostCase{"https://www.example.com", "https://DOCS.EXAMPLE.COM/x", true},
+                    HostCase{"www.example.com", "https://example.com/", true},  // typed without scheme
+                    HostCase{"https://www.example.com", "https://myexample.com/", false},
+                    HostCase{"https://www.example.com", "http://example.com/", false},
+                    HostCase{"https://example.com", "https://example.com:8443/", false},
+                    HostCase{"https://example.com:8443", "https://example.com:8443/x", true},
+                    HostCase{"https://docs.example.com", "https://example.com/", false},
+                    HostCase{"not a website", "https://example.com/", false},
+                    HostCase{"https://example.com", "about:blank", false}));
+
+TEST(WebsiteWindowLinks, StartPagesAndTabsWithoutAddressAreNeverMatched) {
+    auto site = website("https://example.com");
+    auto start = tab("https://example.com/", true);
+    start.isStartPage = true;
+    auto w = window(1, {start, tab(std::nullopt)});
+    EXPECT_EQ(WebsiteWindowLinks{}.target(site, std::nullopt, {w}), std::nullopt);
+}
+
+TEST(WebsiteWindowLinks, UpdateFollowsTabsAndDropsClosedWindows) {
+    auto kept = window(1, {tab("https://a.test/"), tab("https://b.test/", true)});
+    auto closing = window(2, {tab("https://c.test/", true)});
+    auto emptied = window(3, {tab("https://d.test/", true)});
+    auto goesPrivate = window(4, {tab("https://e.test/", true)});
+    Uuid onTab = Uuid::random(), onClosedTab = Uuid::random(), inClosed = Uuid::random(),
+         inEmptied = Uuid::random(), inPrivate = Uuid::random();
+    WebsiteWindowLinks links;
+    links.targets = {{onTab, {kept.id, kept.tabs[0].id}},
+                     {onClosedTab, {kept.id, Uuid::random()}},
+                     {inClosed, {closing.id, closing.tabs[0].id}},
+                     {inEmptied, {emptied.id, emptied.tabs[0].id}},
+                     {inPrivate, {goesPrivate.id, goesPrivate.tabs[0].id}}};
+    emptied.tabs.clear();
+    goesPrivate.isPrivate = true;
+    links.update({kept, emptied, goesPrivate});
+    EXPECT_EQ(links.targets,
+              (std::map<Uuid, WebsiteWindowTarget>{{onTab, {kept.id, kept.tabs[0].id}},
+                                                   {onClosedTab, {kept.id, kept.tabs[1].id}}}));
+}
+
+TEST(WebsiteWindowLinks, LookupAndRemoval) {
+    Uuid window1 = Uuid::random(), window2 = Uuid::random();
+    Uuid a = Uuid::random(), b = Uuid::random(), c = Uuid::random();
+    WebsiteWindowLinks links;
+    links.targets = {
+        {a, {window1, Uuid::random()}}, {b, {window1, Uuid::random()}}, {c, {window2, Uuid::random()}}};
+    EXPECT_EQ(links.profileIDs(window1), (std::set<Uuid>{a, b}));
+    EXPECT_TRUE(links.profileIDs(Uuid::random()).empty());
+    links.remove(b);
+    links.remove(Uuid::random());
+    EXPECT_EQ(links.profileIDs(window1), (std::set<Uuid>{a}));
+    links.removeWindow(window1);
+    EXPECT_EQ(links.targets.size(), 1u);
+    EXPECT_TRUE(links.targets.contains(c));
+}
+
+}  // namespace
+}  // namespace quenlith

@@ -1,0 +1,225 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "model/window_geometry.hpp"
+
+namespace quenlith {
+
+// Readable failures; internal to this file.
+static void PrintTo(const Rect& r, std::ostream* out) {
+    *out << "(" << r.x << ", " << r.y << ", " << r.width << " x " << r.height << ")";
+}
+
+namespace {
+
+TEST(BestScreenIndex, LargestOverlapWinsAndTiesGoToTheFirst) {
+    std::vector<Rect> screens = {{0, 0, 1000, 800}, {1000, 0, 1000, 800}};
+    EXPECT_EQ(bestScreenIndex({100, 100, 400, 300}, screens), 0u);
+    EXPECT_EQ(bestScreenIndex({900, 100, 400, 300}, screens), 1u);  // 100 on the left, 300 on the right
+    EXPECT_EQ(bestScreenIndex({800, 100, 400, 300}, screens), 0u);  // equal halves: the first screen
+    EXPECT_EQ(bestScreenIndex({3000, 100, 400, 300}, screens), std::nullopt);
+    EXPECT_EQ(bestScreenIndex({1000, 0, 0, 300}, screens), std::nullopt);  // no area
+    // Touching an edge is no overlap.
+    EXPECT_EQ(bestScreenIndex({-400, 0, 400, 300}, screens), std::nullopt);
+    EXPECT_EQ(bestScreenIndex({0, 0, 10, 10}, {}), std::nullopt);
+}
+
+TEST(EdgeHandleFrame, SitsAtTheEdgeCentredOnTheWindowAndInsideTheScreen) {
+    Rect screen{0, 30, 1280, 770};  // work area below a 30-point panel
+    // Centred on the window's height.
+    EXPECT_EQ(edgeHandleFrame(DockEdge::left, {0, 200, 400, 300}, screen), (Rect{0, 314, 16, 72}));
+    EXPECT_EQ(edgeHandleFrame(DockEdge::right, {880, 200, 400, 300}, screen), (Rect{1264, 314, 16, 72}));
+    // A window whose middle is 10 points above the bottom of the work area: 8 points clear of it.
+    EXPECT_EQ(edgeHandleFrame(DockEdge::left, {0, 690, 400, 200}, screen).y, 800 - 80);
+    // Near the top: 8 points below the top of the work area.
+    EXPECT_EQ(edgeHandleFrame(DockEdge::left, {0, 0, 400, 40}, screen).y, 30 + 8);
+    // A work area too short for both margins keeps the bottom one.
+    EXPECT_EQ(edgeHandleFrame(DockEdge::right, {0, 0, 400, 40}, Rect{0, 0, 800, 50}).y, 50 - 80);
+}
+
+TEST(DockEdge, WithinToleranceOfTheLeftOrRightEdge) {
+    Rect visible{0, 0, 1280, 800};
+    EXPECT_EQ(dockEdge({18, 100, 400, 300}, visible, 18), DockEdge::left);
+    EXPECT_EQ(dockEdge({18.5, 100, 400, 300}, visible, 18), std::nullopt);
+    EXPECT_EQ(dockEdge({-10, 100, 400, 300}, visible, 18), DockEdge::left);
+    EXPECT_EQ(dockEdge({862, 100, 400, 300}, visible, 18), DockEdge::right);
+    EXPECT_EQ(dockEdge({861.5, 100, 400, 300}, visible, 18), std::nullopt);
+    EXPECT_EQ(dockEdge({0, 0, 1280, 800}, visible, 18), DockEdge::left);    // as wide as the screen
+    EXPECT_EQ(dockEdge({2000, 100, 400, 300}, visible, 18), std::nullopt);  // outside its screen
+}
+
+TEST(Fnv1a, KnownValues) {
+    EXPECT_EQ(fnv1a32(""), 0x811c9dc5u);
+    EXPECT_EQ(fnv1a32("a"), 0xe40c292cu);
+    EXPECT_EQ(fnv1a32("foobar"), 0xbf9cf968u);
+    EXPECT_EQ(displayNumber("HDMI-1"), fnv1a32("HDMI-1"));
+    EXPECT_NE(displayNumber("HDMI-1"), displayNumber("HDMI-2"));
+    EXPECT_EQ(displayNumber(""), std::nullopt);
+}
+
+ScreenLayout oneScreen() {
+    return ScreenLayout{{ScreenArea{{0, 0, 1280, 800}, {0, 30, 1280, 770}, 7}}, 0};
+}
+
+// Two monitors side by side; the main one is the right one, its work area below a panel.
+ScreenLayout twoScreens() {
+    return ScreenLayout{{ScreenArea{{0, 0, 1024, 768}, {0, 0, 1024, 768}, 1},
+                         ScreenArea{{1024, 0, 1920, 1080}, {1024, 40, 1920, 1040}, 2}},
+                        1};
+}
+
+struct ClampCase {
+    const char* name;
+    ScreenLayout layout;
+    Rect frame;
+    Rect expected;
+};
+
+class ClampedFrame : public testing::TestWithParam<ClampCase> {};
+
+TEST_P(ClampedFrame, LandsInsideAWorkArea) {
+    const auto& c = GetParam();
+    auto clamped = clampedFrame(c.frame, c.layout);
+    ASSERT_TRUE(clamped) << c.name;
+    EXPECT_EQ(*clamped, c.expected) << c.name << ": got " << testing::PrintToString(*clamped);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ClampedFrame,
+    testing::Values(
+        ClampCase{"inside stays", oneScreen(), {100, 100, 400, 500}, {100, 100, 400, 500}},
+        ClampCase{"under the panel moves down", oneScreen(), {100, 0, 400, 500}, {100, 30, 400, 500}},
+        ClampCase{"past the right edge moves in", oneScreen(), {1100, 100, 400, 500}, {880, 100, 400, 500}},
+        ClampCase{"too small grows", oneScreen(), {100, 100, 200, 100}, {100, 100, 360, 280}},
+        ClampCase{
+            "too large shrinks to the work area", oneScreen(), {-50, -50, 3000, 2000}, {0, 30, 1280, 770}},
+        ClampCase{"off every screen goes to the main one, nearest edge",
+                  twoScreens(),
+                  {5000, 500, 400, 300},
+                  {2544, 500, 400, 300}},
+        ClampCase{"above every screen", twoScreens(), {1200, -900, 400, 300}, {1200, 40, 400, 300}},
+        ClampCase{"half on two screens goes to the larger part",
+                  twoScreens(),
+                  {924, 100, 400, 300},
+                  {1024, 100, 400, 300}},
+        ClampCase{"mostly on the left screen", twoScreens(), {800, 100, 400, 300}, {624, 100, 400, 300}},
+        ClampCase{"a small screen wins over the minimum size",
+                  ScreenLayout{{ScreenArea{{0, 0, 300, 200}, {0, 0, 300, 200}, 1}}, 0},
+                  {0, 0, 100, 100},
+                  {0, 0, 300, 200}},
+        ClampCase{
+            "not finite",
+            oneScreen(),
+            {std::numeric_limits<double>::quiet_NaN(), 10, std::numeric_limits<double>::infinity(), 300},
+            {0, 30, 360, 300}}),
+    [](const testing::TestParamInfo<ClampCase>& info) {
+        std::string name;
+        for (char ch : std::string(info.param.name))
+            name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+        return name;
+    });
+
+TEST(ClampedFrameWithoutScreens, IsNothing) {
+    EXPECT_EQ(clampedFrame({0, 0, 400, 300}, ScreenLayout{}), std::nullopt);
+}
+
+TEST(InitialFrame, DefaultSizeIsCentredOnTheMainScreenThenClamped) {
+    EXPECT_EQ(initialFrame(std::nullopt, 480, 720, twoScreens()), (Rect{1744, 200, 480, 720}));
+    // A default larger than the work area is cut to it.
+    EXPECT_EQ(initialFrame(std::nullopt, 2000, 600, oneScreen()), (Rect{0, 115, 1280, 600}));
+    EXPECT_EQ(initialFrame(std::nullopt, 480, 900, oneScreen()), (Rect{400, 30, 480, 770}));
+}
+
+TEST(InitialFrame, RememberedFrameOnAConnectedDisplayStays) {
+    CodableRect saved{100, 200, 500, 400, 1};
+    EXPECT_EQ(initialFrame(saved, 480, 720, twoScreens()), (Rect{100, 200, 500, 400}));
+    // A display number that belongs to the other monitor changes nothing either: the frame decides.
+    saved.displayID = 2;
+    EXPECT_EQ(initialFrame(saved, 480, 720, twoScreens()), (Rect{100, 200, 500, 400}));
+}
+
+TEST(InitialFrame, RememberedFrameOnAGoneDisplayIsCentredOnTheMainScreen) {
+    CodableRect saved{100, 200, 500, 400, 99};
+    EXPECT_EQ(initialFrame(saved, 480, 720, twoScreens()), (Rect{1734, 360, 500, 400}));
+    // Without a display number it is only clamped.
+    saved.displayID.reset();
+    saved.x = -300;
+    EXPECT_EQ(initialFrame(saved, 480, 720, twoScreens()), (Rect{0, 200, 500, 400}));
+}
+
+TEST(SavedFrame, CarriesTheDisplayOfTheMonitorHoldingMostOfTheWindow) {
+    EXPECT_EQ(codableRect({100, 100, 400, 300}, twoScreens()), (CodableRect{100, 100, 400, 300, 1}));
+    EXPECT_EQ(codableRect({1000, 100, 400, 300}, twoScreens()), (CodableRect{1000, 100, 400, 300, 2}));
+    EXPECT_EQ(codableRect({9000, 100, 400, 300}, twoScreens()).displayID, std::nullopt);
+    // A monitor without a connector name gives no number.
+    ScreenLayout unnamed{{ScreenArea{{0, 0, 800, 600}, {0, 0, 800, 600}, std::nullopt}}, 0};
+    EXPECT_EQ(codableRect({0, 0, 400, 300}, unnamed).displayID, std::nullopt);
+    // Saved and restored on the same monitors, a frame comes back unchanged.
+    Rect frame{1300.5, 77.25, 640, 480};
+    EXPECT_EQ(initialFrame(codableRect(frame, twoScreens()), 480, 720, twoScreens()), frame);
+}
+
+struct PlacementCase {
+    const char* name;
+    WindowPlacement placement;
+    Rect visible;
+};
+
+class FramePlacement : public testing::TestWithParam<PlacementCase> {};
+
+// Requesting the visible frame of a window back must leave the window where it is, whatever
+// decoration surrounds it; moving it elsewhere keeps the decoration's offsets.
+TEST_P(FramePlacement, RoundTripsWithoutDrift) {
+    const auto& c = GetParam();
+    EXPECT_EQ(visibleFrame(c.placement), c.visible) << c.name;
+    Rect request = clientRequestForFrame(c.visible, c.placement);
+
+    // What a window manager does with a request: places the outer frame's top-left corner (north-
+    // west gravity) at the requested position around a client of the requested size.
+    auto placeAt = [&](const Rect& req) {
+        const auto& p = c.placement;
+        double decorationLeft = p.client.x - p.outer.x, decorationTop = p.client.y - p.outer.y;
+        double decorationRight = p.outer.maxX() - p.client.maxX(),
+               decorationBottom = p.outer.maxY() - p.client.maxY();
+        bool serverDecorated = decorationLeft > 0 || decorationTop > 0;
+        WindowPlacement next;
+        next.shadow = p.shadow;
+        if (serverDecorated) {
+            next.outer = {req.x, req.y, req.width + decorationLeft + decorationRight,
+                          req.height + decorationTop + decorationBottom};
+            next.client = {req.x + decorationLeft, req.y + decorationTop, req.width, req.height};
+        } else {
+            next.client = req;
+            next.outer = req;
+        }
+        return next;
+    };
+    EXPECT_EQ(visibleFrame(placeAt(request)), c.visible) << c.name;
+
+    Rect elsewhere{c.visible.x + 123, c.visible.y + 45, c.visible.width + 10, c.visible.height - 20};
+    EXPECT_EQ(visibleFrame(placeAt(clientRequestForFrame(elsewhere, c.placement))), elsewhere) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, FramePlacement,
+    testing::Values(
+        // Client-side decoration without compositing: no shadow, the X window is the frame.
+        PlacementCase{"plain", {{200, 120, 500, 400}, {200, 120, 500, 400}, {}}, {200, 120, 500, 400}},
+        // Client-side decoration with a shadow declared inside the X window.
+        PlacementCase{"shadow",
+                      {{177, 100, 546, 453}, {177, 100, 546, 453}, Margins{23, 23, 20, 33}},
+                      {200, 120, 500, 400}},
+        // A window manager that draws its own title bar and border around the client anyway.
+        PlacementCase{
+            "server decoration", {{200, 120, 502, 425}, {201, 144, 500, 400}, {}}, {200, 120, 502, 425}}),
+    [](const testing::TestParamInfo<PlacementCase>& info) {
+        std::string name;
+        for (char ch : std::string(info.param.name))
+            name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+        return name;
+    });
+
+}  // namespace
+}  // namespace quenlith

@@ -1,0 +1,227 @@
+// The floating window on a bare X server (no window manager): what the window asks of the X server
+// and where it puts itself. Window-manager behaviour (keep above, all workspaces) is checked by
+// tests/wm/run.sh under openbox.
+#include <gtest/gtest.h>
+
+#include <gtkmm/label.h>
+
+#include "support/main_loop.hpp"
+#include "windows/floating_browser_panel.hpp"
+#include "windows/screen_layout.hpp"
+
+#include <X11/Xatom.h>
+#include <gdk/gdkx.h>
+
+namespace quenlith {
+
+static void PrintTo(const Rect& r, std::ostream* out) {
+    *out << "(" << r.x << ", " << r.y << ", " << r.width << " x " << r.height << ")";
+}
+
+namespace {
+
+using test::spinUntil;
+
+WebAppProfile website(bool onTop, bool allWorkspaces, double opacity, bool compact = false) {
+    WebAppProfile profile;
+    profile.name = "Example";
+    profile.homeURL = "https://example.com";
+    profile.alwaysOnTop = onTop;
+    profile.followAcrossSpaces = allWorkspaces;
+    profile.opacity = opacity;
+    profile.compactMode = compact;
+    return profile;
+}
+
+// _NET_WM_WINDOW_OPACITY as the X server holds it, none when unset.
+std::optional<unsigned long> opacityProperty(Gtk::Window& window) {
+    GdkWindow* gdkWindow = window.get_window()->gobj();
+    Display* display = GDK_WINDOW_XDISPLAY(gdkWindow);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, remaining = 0;
+    unsigned char* data = nullptr;
+    std::optional<unsigned long> value;
+    if (XGetWindowProperty(display, GDK_WINDOW_XID(gdkWindow),
+                           XInternAtom(display, "_NET_WM_WINDOW_OPACITY", False), 0, 1, False, XA_CARDINAL,
+                           &type, &format, &count, &remaining, &data) == Success &&
+        count == 1 && data)
+        value = *reinterpret_cast<unsigned long*>(data) & 0xFFFFFFFFul;  // format 32 arrives as a long
+    if (data) XFree(data);
+    return value;
+}
+
+struct PanelTest : testing::Test {
+    std::unique_ptr<FloatingBrowserPanel> panel;
+    Gtk::Label content{"content"};
+
+    std::unique_ptr<FloatingBrowserPanel> makePanel(const WebAppProfile& profile) {
+        auto made = std::make_unique<FloatingBrowserPanel>(profile.followAcrossSpaces);
+        made->apply(profile);
+        return made;
+    }
+
+    bool showAndWait(FloatingBrowserPanel& window) {
+        bool mapped = false;
+        auto connection =
+            window.signal_map_event().connect([&](GdkEventAny*) { return mapped = true, false; });
+        window.show_all();
+        bool ok = spinUntil([&] { return mapped; });
+        connection.disconnect();
+        return ok;
+    }
+
+    bool settlesAt(FloatingBrowserPanel& window, const Rect& expected) {
+        return spinUntil([&] { return window.frame() == expected; }, std::chrono::seconds(5));
+    }
+};
+
+TEST_F(PanelTest, StartsAsAFloatingPanelOutOfTheTaskbar) {
+    panel = std::make_unique<FloatingBrowserPanel>(true);
+    EXPECT_EQ(panel->get_title(), "Quenlith");
+    EXPECT_TRUE(panel->get_skip_taskbar_hint());
+    EXPECT_EQ(panel->get_titlebar(), &panel->headerBar());
+    EXPECT_TRUE(panel->isAlwaysOnTop());
+    EXPECT_TRUE(panel->isOnAllWorkspaces());
+    EXPECT_FALSE(FloatingBrowserPanel(false).isOnAllWorkspaces());
+}
+
+TEST_F(PanelTest, OpacityReachesTheServerOnlyAfterMapping) {
+    panel = makePanel(website(false, false, 0.6));
+    panel->add(content);
+    EXPECT_FALSE(panel->isAlwaysOnTop());
+    EXPECT_FALSE(panel->isOnAllWorkspaces());
+    ASSERT_TRUE(showAndWait(*panel));
+    ASSERT_TRUE(spinUntil([&] { return opacityProperty(*panel).has_value(); }));
+    EXPECT_NEAR(double(*opacityProperty(*panel)) / 0xFFFFFFFFu, 0.6, 1e-6);
+
+    // A change while shown applies at once; an out-of-range value is kept within 0.35 to 1.
+    panel->apply(website(true, true, 0.1));
+    EXPECT_TRUE(panel->isAlwaysOnTop());
+    EXPECT_TRUE(panel->isOnAllWorkspaces());
+    EXPECT_DOUBLE_EQ(panel->panelOpacity(), 0.35);
+    ASSERT_TRUE(spinUntil([&] {
+        auto value = opacityProperty(*panel);
+        return value && std::abs(double(*value) / 0xFFFFFFFFu - 0.35) < 1e-6;
+    }));
+}
+
+TEST_F(PanelTest, TakesItsRememberedFrameAndSavesItBackUnchanged) {
+    auto profile = website(true, true, 1.0);
+    panel = makePanel(profile);
+    panel->add(content);
+    CodableRect remembered{137, 91, 517, 433, std::nullopt};
+    panel->applyFrame(remembered, 480, 720);
+    EXPECT_EQ(panel->frame(), (Rect{137, 91, 517, 433}));  // known before it is shown
+    ASSERT_TRUE(showAndWait(*panel));
+    ASSERT_TRUE(settlesAt(*panel, Rect{137, 91, 517, 433})) << testing::PrintToString(panel->frame());
+
+    CodableRect saved = panel->savedFrame();
+    EXPECT_EQ(saved.x, 137);
+    EXPECT_EQ(saved.y, 91);
+    EXPECT_EQ(saved.width, 517);
+    EXPECT_EQ(saved.height, 433);
+    auto layout = panel->screens();
+    ASSERT_FALSE(layout.screens.empty());
+    EXPECT_EQ(saved.displayID, layout.screens[0].displayID);
+
+    // Reopened from the saved frame, a second window lands on the very same frame.
+    auto second = makePanel(profile);
+    Gtk::Label other{"other"};
+    second->add(other);
+    second->applyFrame(saved, 480, 720);
+    ASSERT_TRUE(showAndWait(*second));
+    EXPECT_TRUE(settlesAt(*second, Rect{137, 91, 517, 433})) << testing::PrintToString(second->frame());
+}
+
+TEST_F(PanelTest, WithoutARememberedFrameTakesTheDefaultSizeCentred) {
+    panel = makePanel(website(true, true, 1.0));
+    panel->add(content);
+    auto layout = panel->screens();
+    ASSERT_TRUE(layout.mainScreen);
+    Rect expected = initialFrame(std::nullopt, 420, 5000, layout);
+    EXPECT_EQ(expected.height,
+              layout.screens[*layout.mainScreen].visibleFrame.height);  // cut to the work area
+    panel->applyFrame(std::nullopt, 420, 5000);
+    ASSERT_TRUE(showAndWait(*panel));
+    EXPECT_TRUE(settlesAt(*panel, expected)) << testing::PrintToString(panel->frame());
+}
+
+TEST_F(PanelTest, MovingReportsTheNewFrameAndClampingBringsItBack) {
+    panel = makePanel(website(true, true, 1.0));
+    panel->add(content);
+    panel->applyFrame(CodableRect{50, 60, 400, 300, std::nullopt}, 480, 720);
+    ASSERT_TRUE(showAndWait(*panel));
+    ASSERT_TRUE(settlesAt(*panel, Rect{50, 60, 400, 300}));
+
+    int changes = 0;
+    panel->signal_frame_changed().connect([&] { ++changes; });
+    auto layout = panel->screens();
+    const Rect& visible = layout.screens[*layout.mainScreen].visibleFrame;
+    panel->setFrame(Rect{visible.maxX() - 100, 60, 400, 300});
+    ASSERT_TRUE(settlesAt(*panel, Rect{visible.maxX() - 100, 60, 400, 300}));
+    panel->clampToScreen();
+    EXPECT_TRUE(settlesAt(*panel, Rect{visible.maxX() - 400, 60, 400, 300}))
+        << testing::PrintToString(panel->frame());
+    EXPECT_TRUE(spinUntil([&] { return changes >= 1; }));
+}
+
+TEST_F(PanelTest, CompactModeDropsTheTitleBarAndKeepsTheFrame) {
+    panel = makePanel(website(true, true, 1.0));
+    panel->add(content);
+    panel->applyFrame(CodableRect{210, 130, 500, 400, std::nullopt}, 480, 720);
+    ASSERT_TRUE(showAndWait(*panel));
+    ASSERT_TRUE(settlesAt(*panel, Rect{210, 130, 500, 400}));
+    EXPECT_TRUE(panel->headerBar().get_mapped());
+
+    panel->apply(website(true, true, 1.0, true));
+    EXPECT_TRUE(panel->isCompact());
+    EXPECT_FALSE(panel->get_decorated());
+    ASSERT_TRUE(spinUntil([&] { return !panel->headerBar().get_mapped(); }));
+    test::spinFor(std::chrono::milliseconds(200));  // let any resize from the change arrive
+    EXPECT_TRUE(settlesAt(*panel, Rect{210, 130, 500, 400})) << testing::PrintToString(panel->frame());
+
+    panel->apply(website(true, true, 1.0, false));
+    ASSERT_TRUE(spinUntil([&] { return panel->headerBar().get_mapped(); }));
+    test::spinFor(std::chrono::milliseconds(200));
+    EXPECT_TRUE(settlesAt(*panel, Rect{210, 130, 500, 400})) << testing::PrintToString(panel->frame());
+}
+
+TEST_F(PanelTest, HiddenAndShownAgainComesBackToItsFrame) {
+    panel = makePanel(website(true, true, 0.8));
+    panel->add(content);
+    panel->applyFrame(CodableRect{300, 200, 450, 350, std::nullopt}, 480, 720);
+    ASSERT_TRUE(showAndWait(*panel));
+    ASSERT_TRUE(settlesAt(*panel, Rect{300, 200, 450, 350}));
+    panel->hide();
+    ASSERT_TRUE(spinUntil([&] { return !panel->get_mapped(); }));
+    EXPECT_EQ(panel->frame(), (Rect{300, 200, 450, 350}));
+    ASSERT_TRUE(showAndWait(*panel));
+    EXPECT_TRUE(settlesAt(*panel, Rect{300, 200, 450, 350})) << testing::PrintToString(panel->frame());
+    ASSERT_TRUE(spinUntil([&] { return opacityProperty(*panel).has_value(); }));
+    EXPECT_NEAR(double(*opacityProperty(*panel)) / 0xFFFFFFFFu, 0.8, 1e-6);
+}
+
+TEST(ScreenLayoutOfDisplay, ListsTheMonitorsWithTheirNumbers) {
+    auto display = Gdk::Display::get_default();
+    ASSERT_TRUE(display);
+    auto layout = screenLayout(display);
+    ASSERT_EQ(layout.screens.size(), std::size_t(display->get_n_monitors()));
+    ASSERT_TRUE(layout.mainScreen);
+    for (int i = 0; i < display->get_n_monitors(); ++i) {
+        auto monitor = display->get_monitor(i);
+        Gdk::Rectangle area;
+        monitor->get_workarea(area);
+        EXPECT_EQ(layout.screens[i].visibleFrame,
+                  (Rect{double(area.get_x()), double(area.get_y()), double(area.get_width()),
+                        double(area.get_height())}));
+        std::string name = monitor->get_model();
+        if (name.empty())
+            EXPECT_FALSE(layout.screens[i].displayID);
+        else
+            EXPECT_EQ(layout.screens[i].displayID, fnv1a32(name));
+    }
+}
+
+}  // namespace
+}  // namespace quenlith
