@@ -8,8 +8,8 @@
 #include <nlohmann/json_fwd.hpp>
 
 #include "model/clock.hpp"
-#include "model/uuid.hpp"
 #include "model/codable_rect.hpp"
+#include "model/uuid.hpp"
 #include "model/window_session_reference.hpp"
 
 namespace quenlith {

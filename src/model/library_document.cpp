@@ -4,12 +4,11 @@
 #include <cmath>
 #include <unordered_set>
 
-#include "model/json_coding.hpp"
 #include "model/address.hpp"
-#include "model/deduplication.hpp"
+#include "model/json_coding.hpp"
 #include "model/library_text.hpp"
-#include "model/text_limits.hpp"
 #include "model/localization.hpp"
+#include "model/text_limits.hpp"
 
 namespace quenlith {
 

@@ -1,16 +1,13 @@
 #include "model/library_store.hpp"
 
-#include "model/file_store.hpp"
-#include "model/address.hpp"
-#include "model/deduplication.hpp"
-#include "model/library_file.hpp"
-#include "model/library_text.hpp"
-#include "model/text_limits.hpp"
-#include "model/localization.hpp"
-#include "model/logging.hpp"
-
 #include <glib.h>
 
+#include "model/address.hpp"
+#include "model/file_store.hpp"
+#include "model/library_file.hpp"
+#include "model/localization.hpp"
+#include "model/logging.hpp"
+#include "model/text_limits.hpp"
 #include "model/uri_flags.hpp"
 
 namespace quenlith {

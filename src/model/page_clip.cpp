@@ -1,8 +1,8 @@
 #include "model/page_clip.hpp"
 
-#include "model/json_coding.hpp"
 #include "model/address.hpp"
 #include "model/deduplication.hpp"
+#include "model/json_coding.hpp"
 
 namespace quenlith {
 

@@ -8,7 +8,6 @@
 
 #include "model/clock.hpp"
 #include "model/uuid.hpp"
-#include "model/codable_rect.hpp"
 #include "model/window_session_reference.hpp"
 
 namespace quenlith {

@@ -1,11 +1,10 @@
 #include "model/restorable_window.hpp"
 
 #include <cmath>
+#include <unordered_map>
 
-#include "model/json_coding.hpp"
 #include "model/address.hpp"
-#include "model/deduplication.hpp"
-#include "model/library_text.hpp"
+#include "model/json_coding.hpp"
 #include "model/text_limits.hpp"
 
 namespace quenlith {
@@ -70,6 +69,23 @@ void from_json(const Json& json, RestorableWindow& window) {
     readOptional(json, "websiteLinks", window.websiteLinks);
 }
 
+namespace {
+
+// Whether a tab's stored address may be restored. Snapshots are written after every change and
+// mostly repeat the same addresses, so the answers of these pure checks are remembered (a bounded
+// table, emptied when full).
+bool isRestorableAddress(const std::string& address) {
+    thread_local std::unordered_map<std::string, bool> answers;
+    if (auto found = answers.find(address); found != answers.end()) return found->second;
+    auto normalized = normalizedWebsiteURL(address);
+    bool restorable = normalized && isCredentialFreeURL(*normalized);
+    if (answers.size() >= 8192) answers.clear();
+    answers.emplace(address, restorable);
+    return restorable;
+}
+
+}  // namespace
+
 std::optional<RestorableWindow> RestorableWindow::sanitized() const {
     if (!std::isfinite(frame.x) || !std::isfinite(frame.y) || !std::isfinite(frame.width) ||
         !std::isfinite(frame.height) || frame.width < 320 || frame.height < 240)
@@ -81,10 +97,7 @@ std::optional<RestorableWindow> RestorableWindow::sanitized() const {
     for (std::size_t index = 0; index < tabs.size() && result.tabs.size() < kMaximumRestorableTabs; ++index) {
         const auto& tab = tabs[index];
         bool keep = tab.startPage;
-        if (!keep && tab.address) {
-            auto address = normalizedWebsiteURL(*tab.address);
-            keep = address && isCredentialFreeURL(*address);
-        }
+        if (!keep && tab.address) keep = isRestorableAddress(*tab.address);
         if (!keep) continue;
         RestorableTab cleaned = tab;
         cleaned.title = prefixCharacters(tab.title, kRestorableTitleCharacters);

@@ -10,8 +10,8 @@
 
 #include <nlohmann/json_fwd.hpp>
 
-#include "model/uuid.hpp"
 #include "model/dock_edge.hpp"
+#include "model/uuid.hpp"
 #include "model/web_app_profile.hpp"
 
 namespace quenlith {

@@ -299,6 +299,22 @@ TEST_F(BrowserSessionFileTest, LoadFallsBackToTheBackup) {
     EXPECT_FALSE(*none) << "file missing, backup unusable: nothing, no error";
 }
 
+TEST_F(BrowserSessionFileTest, ReadingCapIsExact) {
+    auto older = makeDocument(1, 1);
+    auto current = makeDocument(2, 1);
+    test::writeBytes(backupPath(), encode(older));
+    std::string text = encode(current);
+    std::string atCap = text + std::string(kSessionFileSizeCap - text.size(), ' ');
+    test::writeBytes(filePath(), atCap);
+    auto loaded = persistence.load();
+    ASSERT_TRUE(loaded.ok() && *loaded);
+    EXPECT_EQ(**loaded, current) << "8,000,000 bytes are read";
+    test::writeBytes(filePath(), atCap + " ");
+    loaded = persistence.load();
+    ASSERT_TRUE(loaded.ok() && *loaded);
+    EXPECT_EQ(**loaded, older) << "8,000,001 bytes are skipped for the backup";
+}
+
 TEST_F(BrowserSessionFileTest, LoadNormalisesAndConsidersThirtyWindows) {
     auto document = makeDocument(35, 2);
     document.windows[3].frame.width = 319.9;

@@ -84,8 +84,8 @@ TEST(ManualScheduler, ReplacingAHandleCancelsTheOldWork) {
 TEST(GLibScheduler, RunsOnTheMainLoopInOrderAndHonoursCancel) {
     GLibScheduler scheduler;
     std::vector<std::string> ran;
-    auto timeout = scheduler.schedule(5ms, [&] { ran.push_back("timeout"); });
     auto idle = scheduler.scheduleIdle([&] { ran.push_back("idle"); });
+    auto timeout = scheduler.schedule(5ms, [&] { ran.push_back("timeout"); });
     auto cancelled = scheduler.scheduleIdle([&] { ran.push_back("cancelled"); });
     cancelled.cancel();
     EXPECT_TRUE(ran.empty()) << "nothing runs inside the caller";
