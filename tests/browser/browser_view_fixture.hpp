@@ -25,8 +25,8 @@
 namespace quenlith::test {
 
 inline std::string htmlPage(const std::string& title, const std::string& body = "") {
-    return "<!doctype html><html><head><meta charset='utf-8'><title>" + title + "</title></head><body>" + body +
-           "</body></html>";
+    return "<!doctype html><html><head><meta charset='utf-8'><title>" + title + "</title></head><body>" +
+           body + "</body></html>";
 }
 
 class BrowserViewFixture : public testing::Test {
@@ -72,11 +72,11 @@ protected:
     BrowserViewController& open(WebAppProfile profile) { return open(std::move(profile), Options{}); }
 
     BrowserViewController& open(WebAppProfile profile, Options options) {
-        auto store = options.privateWindow ? WebsiteDataStore::nonPersistent() : WebsiteDataStore::defaultDataStore();
-        controller = std::make_unique<BrowserViewController>(std::move(profile), *preferences, nullptr,
-                                                             std::move(options.configuration), options.initialURL,
-                                                             std::move(store), options.startsDormant, clock,
-                                                             timers);
+        auto store =
+            options.privateWindow ? WebsiteDataStore::nonPersistent() : WebsiteDataStore::defaultDataStore();
+        controller = std::make_unique<BrowserViewController>(
+            std::move(profile), *preferences, nullptr, std::move(options.configuration), options.initialURL,
+            std::move(store), options.startsDormant, clock, timers);
         controller->services = recorder.services();
         window = std::make_unique<Gtk::Window>();
         window->set_default_size(900, 600);

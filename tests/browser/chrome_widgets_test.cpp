@@ -1,7 +1,7 @@
 #include <gdk/gdkkeysyms.h>
-#include <gtest/gtest.h>
 #include <gdkmm/seat.h>
 #include <glibmm/spawn.h>
+#include <gtest/gtest.h>
 #include <gtkmm/overlay.h>
 #include <gtkmm/window.h>
 
@@ -24,7 +24,8 @@ bool sendKey(Gtk::Widget& widget, guint keyval, guint state = 0) {
     event->key.state = state;
     event->key.send_event = TRUE;
     event->key.time = GDK_CURRENT_TIME;
-    gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default())));
+    gdk_event_set_device(event,
+                         gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default())));
     const bool handled = gtk_widget_event(widget.gobj(), event);
     gdk_event_free(event);
     return handled;
@@ -36,7 +37,8 @@ bool sendCrossing(Gtk::Widget& widget, GdkEventType type) {
     event->crossing.send_event = TRUE;
     event->crossing.mode = GDK_CROSSING_NORMAL;
     event->crossing.detail = GDK_NOTIFY_NONLINEAR;
-    gdk_event_set_device(event, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
+    gdk_event_set_device(event,
+                         gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
     const bool handled = gtk_widget_event(widget.gobj(), event);
     gdk_event_free(event);
     return handled;
@@ -44,9 +46,9 @@ bool sendCrossing(Gtk::Widget& widget, GdkEventType type) {
 
 TEST(BrowserToolbar, ButtonsAndFieldInTheirOrder) {
     BrowserToolbar toolbar;
-    std::vector<Gtk::Widget*> expected = {&toolbar.back,        &toolbar.forward, &toolbar.reload,
-                                          &toolbar.startPage,   &toolbar.address, &toolbar.saveWebsite,
-                                          &toolbar.pin,         &toolbar.more};
+    std::vector<Gtk::Widget*> expected = {&toolbar.back,      &toolbar.forward, &toolbar.reload,
+                                          &toolbar.startPage, &toolbar.address, &toolbar.saveWebsite,
+                                          &toolbar.pin,       &toolbar.more};
     EXPECT_EQ(toolbar.get_children(), expected);
     EXPECT_EQ(toolbar.back.symbol(), "chevron.left");
     EXPECT_EQ(toolbar.back.get_tooltip_text(), "Back (Ctrl+[)");
@@ -99,7 +101,8 @@ TEST_F(FindBarTest, ReturnSearchesShiftReturnSearchesBackwardsEscapeCloses) {
     EXPECT_TRUE(sendKey(bar.input, GDK_KEY_Return));
     EXPECT_TRUE(sendKey(bar.input, GDK_KEY_Return, GDK_SHIFT_MASK));
     EXPECT_TRUE(sendKey(bar.input, GDK_KEY_KP_Enter, GDK_SHIFT_MASK | GDK_CONTROL_MASK));
-    EXPECT_EQ(finds, (std::vector<std::pair<std::string, bool>>{{"needle", false}, {"needle", true}, {"needle", true}}));
+    EXPECT_EQ(finds, (std::vector<std::pair<std::string, bool>>{
+                         {"needle", false}, {"needle", true}, {"needle", true}}));
     EXPECT_EQ(closes, 0);
     EXPECT_TRUE(sendKey(bar.input, GDK_KEY_Escape));
     EXPECT_EQ(closes, 1);
@@ -205,7 +208,8 @@ TEST(CompactRevealView, PressingAndDraggingMovesTheWindow) {
     ASSERT_TRUE(xdotool({"mousedown", "1"}));
     // The press starts the drag: the pointer is grabbed.
     auto seat = Gdk::Display::get_default()->get_default_seat();
-    ASSERT_TRUE(test::spinUntil([&] { return Gdk::Display::get_default()->device_is_grabbed(seat->get_pointer()); }));
+    ASSERT_TRUE(
+        test::spinUntil([&] { return Gdk::Display::get_default()->device_is_grabbed(seat->get_pointer()); }));
     ASSERT_TRUE(xdotool({"mousemove", "1010", "643"}));
     const bool moved = test::spinUntil([&] {
         window.get_window()->get_root_origin(x, y);
