@@ -22,8 +22,7 @@ protected:
                     "<input id=box type=checkbox><input id=file type=file><input id=range type=range value=3>"
                     "<div id=editor contenteditable></div></body></html>");
         server.page("/frame", "<html><body><iframe src=\"/idle\"></iframe></body></html>");
-        server.page("/media",
-                    "<html><body><audio id=tone src=\"/tone.wav\" autoplay loop></audio></body></html>");
+        server.page("/media", "<html><body><audio id=tone src=\"/tone.wav\" autoplay loop></audio></body></html>");
         server.route("/tone.wav", [](const test::TestRequest&) {
             test::TestResponse response;
             response.contentType = "audio/wav";
@@ -63,8 +62,7 @@ TEST_F(TabSleepGuardTest, TypingKeepsThePageAwakeUntilItIsReloaded) {
     load("/form");
     page("document.getElementById('text').focus()");
     webkit_web_view_execute_editing_command_with_argument(view.get(), "InsertText", "draft");
-    ASSERT_TRUE(
-        test::spinUntil([&] { return page("document.getElementById('text').value") == "\"draft\""; }));
+    ASSERT_TRUE(test::spinUntil([&] { return page("document.getElementById('text').value") == "\"draft\""; }));
     EXPECT_EQ(test::guardProtects(view.get()), true);
 
     // Clearing the field does not make the page safe to sleep: the edit stays remembered.
@@ -82,8 +80,7 @@ TEST_F(TabSleepGuardTest, AClickProtectsForSixtySeconds) {
     page("document.body.dispatchEvent(new PointerEvent('pointerdown', {bubbles: true}))");
     EXPECT_EQ(test::guardProtects(view.get()), true);
     // The guard reads the clock of its own world; move it past the minute and just before.
-    test::evaluate(view.get(), "globalThis.realNow = Date.now; Date.now = () => realNow() + 59000",
-                   kScriptWorld);
+    test::evaluate(view.get(), "globalThis.realNow = Date.now; Date.now = () => realNow() + 59000", kScriptWorld);
     EXPECT_EQ(test::guardProtects(view.get()), true);
     test::evaluate(view.get(), "Date.now = () => realNow() + 61000", kScriptWorld);
     EXPECT_EQ(test::guardProtects(view.get()), false);
@@ -112,21 +109,19 @@ TEST_P(TabSleepGuardFieldTest, FilledFieldsProtect) {
 
 INSTANTIATE_TEST_SUITE_P(
     Fields, TabSleepGuardFieldTest,
-    ::testing::Values(
-        FieldCase{"textField", "document.getElementById('text').value = 'x'", true},
-        FieldCase{"textArea", "document.getElementById('area').value = 'x'", true},
-        FieldCase{"editableText", "document.getElementById('editor').textContent = ' note '", true},
-        FieldCase{"editableBlank", "document.getElementById('editor').textContent = '   '", false},
-        FieldCase{"tickedCheckbox", "document.getElementById('box').checked = true", false},
-        FieldCase{"rangeValue", "document.getElementById('range').value = '7'", false},
-        FieldCase{"emptyFileInput", "document.getElementById('file').value = ''", false}),
+    ::testing::Values(FieldCase{"textField", "document.getElementById('text').value = 'x'", true},
+                      FieldCase{"textArea", "document.getElementById('area').value = 'x'", true},
+                      FieldCase{"editableText", "document.getElementById('editor').textContent = ' note '", true},
+                      FieldCase{"editableBlank", "document.getElementById('editor').textContent = '   '", false},
+                      FieldCase{"tickedCheckbox", "document.getElementById('box').checked = true", false},
+                      FieldCase{"rangeValue", "document.getElementById('range').value = '7'", false},
+                      FieldCase{"emptyFileInput", "document.getElementById('file').value = ''", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TabSleepGuardMediaTest, PlayingMediaProtects) {
     test::TemporaryEnvironment environment;
     test::TestHttpServer server;
-    server.page("/media",
-                "<html><body><audio id=tone src=\"/tone.wav\" autoplay loop></audio></body></html>");
+    server.page("/media", "<html><body><audio id=tone src=\"/tone.wav\" autoplay loop></audio></body></html>");
     server.route("/tone.wav", [](const test::TestRequest&) {
         test::TestResponse response;
         response.contentType = "audio/wav";
@@ -138,8 +133,7 @@ TEST(TabSleepGuardMediaTest, PlayingMediaProtects) {
     // The engine lets this page play without a gesture.
     WebViewConfiguration configuration;
     configuration.websiteDataStore = WebsiteDataStore::nonPersistent();
-    configuration.userContentController =
-        GObjectPtr<WebKitUserContentManager>::adopt(webkit_user_content_manager_new());
+    configuration.userContentController = GObjectPtr<WebKitUserContentManager>::adopt(webkit_user_content_manager_new());
     configuration.preferences = GObjectPtr<WebKitSettings>::adopt(webkit_settings_new());
     configuration.websitePolicies = GObjectPtr<WebKitWebsitePolicies>::adopt(
         webkit_website_policies_new_with_policies("autoplay", WEBKIT_AUTOPLAY_ALLOW, nullptr));
@@ -147,9 +141,8 @@ TEST(TabSleepGuardMediaTest, PlayingMediaProtects) {
     test::ViewHost host(view.get());
     auto loaded = test::loadAndWait(view.get(), server.url("/media"));
     ASSERT_TRUE(loaded.finished && !loaded.failed) << loaded.error;
-    ASSERT_TRUE(test::spinUntil([&] {
-        return test::evaluate(view.get(), "document.getElementById('tone').paused") == "false";
-    })) << "the tone does not play";
+    ASSERT_TRUE(test::spinUntil([&] { return test::evaluate(view.get(), "document.getElementById('tone').paused") == "false"; }))
+        << "the tone does not play";
     EXPECT_EQ(test::guardProtects(view.get()), true);
     test::evaluate(view.get(), "document.getElementById('tone').pause()");
     EXPECT_EQ(test::guardProtects(view.get()), false);
@@ -160,8 +153,7 @@ TEST(TabSleepGuardInstallTest, InstallsOnce) {
     EXPECT_FALSE(hasUserScript(manager.get(), TabSleepGuard::source()));
     TabSleepGuard::install(manager.get());
     EXPECT_TRUE(hasUserScript(manager.get(), TabSleepGuard::source()));
-    EXPECT_FALSE(addUserScriptOnce(manager.get(), TabSleepGuard::source(),
-                                   WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+    EXPECT_FALSE(addUserScriptOnce(manager.get(), TabSleepGuard::source(), WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
                                    WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START));
 }
 
@@ -182,8 +174,7 @@ TEST(TabSleepGuardAnswerTest, APageThatRefusesScriptsStaysAwake) {
     server.page("/", "<html><body>no scripts</body></html>");
     ProxyRuntime global(nullptr);
     WebsiteSessions sessions(global, nullptr);
-    auto view =
-        WebViewFactory::makeWebView(WebsiteDataStore::nonPersistent(), std::nullopt, std::nullopt, &sessions);
+    auto view = WebViewFactory::makeWebView(WebsiteDataStore::nonPersistent(), std::nullopt, std::nullopt, &sessions);
     webkit_settings_set_enable_javascript(webkit_web_view_get_settings(view.get()), FALSE);
     auto loaded = test::loadAndWait(view.get(), server.url("/"));
     ASSERT_TRUE(loaded.finished && !loaded.failed);
