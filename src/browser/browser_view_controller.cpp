@@ -644,7 +644,9 @@ void BrowserViewController::find(const std::string& text, bool backwards) {
         findBar.showResult(false, text);
         return;
     }
-    // Answers come back in request order; a long-forgotten backlog is not worth keeping.
+    // Answers come back in request order. Requests of pages that are gone will get none, and a
+    // long-forgotten backlog is not worth keeping.
+    std::erase_if(pendingFinds_, [this](const FindRequest& request) { return !tabShowing(request.webView); });
     if (pendingFinds_.size() >= 32) pendingFinds_.pop_front();
     pendingFinds_.push_back({tab->webView(), findGeneration_, text});
     auto options = WEBKIT_FIND_OPTIONS_CASE_INSENSITIVE | WEBKIT_FIND_OPTIONS_WRAP_AROUND;
