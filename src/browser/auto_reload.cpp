@@ -3,10 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
-
 namespace quenlith {
 
-double autoReloadTolerance(double intervalSeconds) { return std::min(intervalSeconds * 0.1, 5.0); }
+double autoReloadTolerance(double intervalSeconds) {
+    return std::min(intervalSeconds * 0.1, 5.0);
+}
 
 bool autoReloadNeedsRescheduling(const std::optional<double>& previousInterval,
                                  const std::optional<double>& newInterval, bool timerExists) {

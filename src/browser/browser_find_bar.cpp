@@ -28,7 +28,9 @@ BrowserFindBar::BrowserFindBar()
         if (onFind) onFind(input.get_text(), false);
     });
     input.signal_key_press_event().connect(
-        [this](GdkEventKey* event) { return handleKey(event->keyval, static_cast<Gdk::ModifierType>(event->state)); },
+        [this](GdkEventKey* event) {
+            return handleKey(event->keyval, static_cast<Gdk::ModifierType>(event->state));
+        },
         /*after=*/false);
 
     result.get_style_context()->add_class("dim-label");
@@ -55,7 +57,9 @@ void BrowserFindBar::submit(bool backwards) {
     if (onFind) onFind(input.get_text(), backwards);
 }
 
-void BrowserFindBar::showResult(bool found, const std::string& query) { result.set_text(findResultText(found, query)); }
+void BrowserFindBar::showResult(bool found, const std::string& query) {
+    result.set_text(findResultText(found, query));
+}
 
 bool BrowserFindBar::handleKey(guint keyval, Gdk::ModifierType state) {
     switch (keyval) {
@@ -64,11 +68,8 @@ bool BrowserFindBar::handleKey(guint keyval, Gdk::ModifierType state) {
             return true;
         case GDK_KEY_Return:
         case GDK_KEY_KP_Enter:
-        case GDK_KEY_ISO_Enter:
-            submit((state & Gdk::SHIFT_MASK) == Gdk::SHIFT_MASK);
-            return true;
-        default:
-            return false;
+        case GDK_KEY_ISO_Enter: submit((state & Gdk::SHIFT_MASK) == Gdk::SHIFT_MASK); return true;
+        default: return false;
     }
 }
 

@@ -42,7 +42,8 @@ ChromeState chromeState(const ActiveTabFacts& tab) {
     return state;
 }
 
-std::string browserWindowTitle(const std::string& websiteTitle, bool persistentStore, const std::string& tabTitle) {
+std::string browserWindowTitle(const std::string& websiteTitle, bool persistentStore,
+                               const std::string& tabTitle) {
     const std::string head = persistentStore ? websiteTitle : localizedString("Private Window");
     return head + " \u2014 " + tabTitle;
 }

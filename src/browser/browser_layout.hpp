@@ -75,6 +75,7 @@ struct ChromeState {
 ChromeState chromeState(const ActiveTabFacts& tab);
 
 // "<website> — <tab>": the website's display title, or "Private Window" for a private session.
-std::string browserWindowTitle(const std::string& websiteTitle, bool persistentStore, const std::string& tabTitle);
+std::string browserWindowTitle(const std::string& websiteTitle, bool persistentStore,
+                               const std::string& tabTitle);
 
 }  // namespace quenlith

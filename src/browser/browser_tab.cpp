@@ -9,7 +9,9 @@ namespace quenlith {
 BrowserTab::BrowserTab(GObjectPtr<WebKitWebView> webView, Uuid tabID, Date created)
     : id(tabID), lastUsed(created), webView_(std::move(webView)) {}
 
-BrowserTab::~BrowserTab() { dropObservations(); }
+BrowserTab::~BrowserTab() {
+    dropObservations();
+}
 
 void BrowserTab::addObservation(gpointer instance, gulong handlerID) {
     observations_.emplace_back(GObjectPtr<GObject>::retain(G_OBJECT(instance)), handlerID);
@@ -17,7 +19,8 @@ void BrowserTab::addObservation(gpointer instance, gulong handlerID) {
 
 void BrowserTab::dropObservations() {
     for (auto& [instance, handlerID] : observations_)
-        if (g_signal_handler_is_connected(instance.get(), handlerID)) g_signal_handler_disconnect(instance.get(), handlerID);
+        if (g_signal_handler_is_connected(instance.get(), handlerID))
+            g_signal_handler_disconnect(instance.get(), handlerID);
     observations_.clear();
 }
 
@@ -32,7 +35,9 @@ std::string BrowserTab::pageTitle() const {
     return title ? title : "";
 }
 
-bool BrowserTab::isLoading() const { return webView_ && webkit_web_view_is_loading(webView_.get()); }
+bool BrowserTab::isLoading() const {
+    return webView_ && webkit_web_view_is_loading(webView_.get());
+}
 
 std::string BrowserTab::displayTitle() const {
     return tabDisplayTitle({isSleeping, sleepingTitle, showsStartPage, pageTitle(), pageURL(), lastURL});
@@ -43,7 +48,8 @@ void BrowserTab::detach() {
     if (!webView_) return;
     webkit_web_view_stop_loading(webView_.get());
     GtkWidget* widget = GTK_WIDGET(webView_.get());
-    if (GtkWidget* parent = gtk_widget_get_parent(widget)) gtk_container_remove(GTK_CONTAINER(parent), widget);
+    if (GtkWidget* parent = gtk_widget_get_parent(widget))
+        gtk_container_remove(GTK_CONTAINER(parent), widget);
 }
 
 }  // namespace quenlith

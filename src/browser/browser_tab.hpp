@@ -71,6 +71,8 @@ private:
 };
 
 // The id a tab list sorts by (see TabList).
-inline const Uuid& tabIdentifier(const std::unique_ptr<BrowserTab>& tab) { return tab->id; }
+inline const Uuid& tabIdentifier(const std::unique_ptr<BrowserTab>& tab) {
+    return tab->id;
+}
 
 }  // namespace quenlith

@@ -26,8 +26,8 @@ BrowserToolbar::BrowserToolbar()
     address.set_size_request(80, -1);
     address.signal_activate().connect([this] { navigate(); });
 
-    for (Gtk::Widget* child : std::initializer_list<Gtk::Widget*>{&back, &forward, &reload, &startPage, &address,
-                                                                  &saveWebsite, &pin, &more}) {
+    for (Gtk::Widget* child : std::initializer_list<Gtk::Widget*>{&back, &forward, &reload, &startPage,
+                                                                  &address, &saveWebsite, &pin, &more}) {
         child->set_valign(Gtk::ALIGN_CENTER);
         const bool grows = child == &address;
         pack_start(*child, grows, grows);

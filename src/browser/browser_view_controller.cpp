@@ -49,7 +49,8 @@ void evaluateInPage(WebKitWebView* webView, const char* script, std::weak_ptr<in
         [](GObject* source, GAsyncResult* result, gpointer data) {
             std::unique_ptr<Request> request(static_cast<Request*>(data));
             GError* error = nullptr;
-            JSCValue* value = webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error);
+            JSCValue* value =
+                webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error);
             if (error) g_error_free(error);
             if (!request->alive.expired()) request->done(value);
             if (value) g_object_unref(value);
@@ -63,8 +64,8 @@ BrowserViewController::BrowserViewController(WebAppProfile profile, PreferencesS
                                              DownloadManager* downloadManager,
                                              std::optional<WebViewConfiguration> initialConfiguration,
                                              std::optional<std::string> initialURL,
-                                             std::shared_ptr<WebsiteDataStore> websiteDataStore, bool startsDormant,
-                                             Clock& clock, Scheduler& timers)
+                                             std::shared_ptr<WebsiteDataStore> websiteDataStore,
+                                             bool startsDormant, Clock& clock, Scheduler& timers)
     : preferences(preferencesStore),
       downloads(downloadManager),
       profile_(std::move(profile)),
@@ -95,7 +96,9 @@ BrowserViewController::~BrowserViewController() {
         if (child->get_parent()) child->get_parent()->remove(*child);
 }
 
-bool BrowserViewController::isPersistent() const { return websiteDataStore_->isPersistent(); }
+bool BrowserViewController::isPersistent() const {
+    return websiteDataStore_->isPersistent();
+}
 
 Gtk::Widget& BrowserViewController::view() {
     if (!viewLoaded_) loadView();
@@ -325,8 +328,8 @@ void BrowserViewController::applyPrivateStyle() {
 
 void BrowserViewController::layoutChrome() {
     if (!viewLoaded_) return;
-    const auto layout = chromeLayout({profile_.compactMode, compactRevealed_, tabs_.count(), authBar_.get_visible(),
-                                      findBar.get_visible()});
+    const auto layout = chromeLayout({profile_.compactMode, compactRevealed_, tabs_.count(),
+                                      authBar_.get_visible(), findBar.get_visible()});
     tabScroll_.set_visible(layout.tabStripVisible);
     chrome_.set_visible(layout.chromeVisible);
     reveal_.set_visible(layout.revealVisible);
@@ -401,7 +404,8 @@ std::optional<std::string> BrowserViewController::shareableURL() const {
 }
 
 void BrowserViewController::toggleMenuBarIcon() {
-    if (auto address = shareableURL(); address && services.onToggleMenuBarIcon) services.onToggleMenuBarIcon(*address);
+    if (auto address = shareableURL(); address && services.onToggleMenuBarIcon)
+        services.onToggleMenuBarIcon(*address);
 }
 
 void BrowserViewController::captureSelection(std::function<void(PageClip)> completion) {
@@ -422,7 +426,8 @@ void BrowserViewController::captureSelection(std::function<void(PageClip)> compl
 
     WebKitWebView* webView = tab->webView();
     evaluateInPage(webView, kSelectionScript, alive_,
-                   [this, webView, draft = std::move(draft), completion = std::move(completion)](JSCValue* value) mutable {
+                   [this, webView, draft = std::move(draft),
+                    completion = std::move(completion)](JSCValue* value) mutable {
                        BrowserTab* current = tabShowing(webView);
                        if (!current) return;
                        const auto now = current->pageURL();
@@ -471,7 +476,8 @@ void BrowserViewController::printActivePage() {
     BrowserTab* tab = activeTab();
     Gtk::Window* window = this->window();
     if (!tab || tab->showsStartPage || (window && hasAttachedSheet(*window))) return;
-    GObjectPtr<WebKitPrintOperation> operation = GObjectPtr<WebKitPrintOperation>::adopt(webkit_print_operation_new(tab->webView()));
+    GObjectPtr<WebKitPrintOperation> operation =
+        GObjectPtr<WebKitPrintOperation>::adopt(webkit_print_operation_new(tab->webView()));
     webkit_print_operation_run_dialog(operation.get(), window ? window->gobj() : nullptr);
 }
 
@@ -557,8 +563,9 @@ void BrowserViewController::applyProfile(WebAppProfile profile) {
 
     for (const auto& tab : tabs_.items()) {
         webkit_web_view_set_zoom_level(tab->webView(), profile_.zoomLevel);
-        webkit_settings_set_user_agent(webkit_web_view_get_settings(tab->webView()),
-                                       profile_.customUserAgent ? profile_.customUserAgent->c_str() : nullptr);
+        webkit_settings_set_user_agent(
+            webkit_web_view_get_settings(tab->webView()),
+            profile_.customUserAgent ? profile_.customUserAgent->c_str() : nullptr);
     }
     if (!profile_.compactMode) compactRevealed_ = false;
     auto pinStyle = toolbar.pin.get_style_context();
@@ -637,7 +644,9 @@ void BrowserViewController::find(const std::string& text, bool backwards) {
         findBar.showResult(false, text);
         return;
     }
-    // Answers come back in request order; a long-forgotten backlog is not worth keeping.
+    // Answers come back in request order. Requests of pages that are gone will get none, and a
+    // long-forgotten backlog is not worth keeping.
+    std::erase_if(pendingFinds_, [this](const FindRequest& request) { return !tabShowing(request.webView); });
     if (pendingFinds_.size() >= 32) pendingFinds_.pop_front();
     pendingFinds_.push_back({tab->webView(), findGeneration_, text});
     auto options = WEBKIT_FIND_OPTIONS_CASE_INSENSITIVE | WEBKIT_FIND_OPTIONS_WRAP_AROUND;
@@ -722,12 +731,12 @@ void BrowserViewController::applyAdFilter(std::vector<GObjectPtr<WebKitUserConte
     if (next >= managers.size()) return;
     WebKitUserContentManager* manager = managers[next].get();
     // Each tab's settings are read when its turn comes; a failure moves on to the next tab.
-    AdBlocking::shared().apply(currentAdFilter(preferences), manager,
-                               [this, alive = std::weak_ptr<int>(alive_), managers = std::move(managers),
-                                next](Status) mutable {
-                                   if (alive.expired()) return;
-                                   applyAdFilter(std::move(managers), next + 1);
-                               });
+    AdBlocking::shared().apply(
+        currentAdFilter(preferences), manager,
+        [this, alive = std::weak_ptr<int>(alive_), managers = std::move(managers), next](Status) mutable {
+            if (alive.expired()) return;
+            applyAdFilter(std::move(managers), next + 1);
+        });
 }
 
 // ---- Observations ---------------------------------------------------------------------------
@@ -736,13 +745,17 @@ void BrowserViewController::attachTab(BrowserTab& tab) {
     WebKitWebView* webView = tab.webView();
     webkit_web_view_set_zoom_level(webView, profile_.zoomLevel);
     tab.dropObservations();
-    for (const char* signal : {"notify::estimated-load-progress", "notify::is-loading", "notify::title", "notify::uri"})
-        tab.addObservation(webView, g_signal_connect(webView, signal, G_CALLBACK(onViewPropertyChanged), this));
+    for (const char* signal :
+         {"notify::estimated-load-progress", "notify::is-loading", "notify::title", "notify::uri"})
+        tab.addObservation(webView,
+                           g_signal_connect(webView, signal, G_CALLBACK(onViewPropertyChanged), this));
     WebKitBackForwardList* history = webkit_web_view_get_back_forward_list(webView);
-    tab.addObservation(history, g_signal_connect(history, "changed", G_CALLBACK(onBackForwardListChanged), this));
+    tab.addObservation(history,
+                       g_signal_connect(history, "changed", G_CALLBACK(onBackForwardListChanged), this));
     WebKitFindController* finder = webkit_web_view_get_find_controller(webView);
     tab.addObservation(finder, g_signal_connect(finder, "found-text", G_CALLBACK(onFoundText), this));
-    tab.addObservation(finder, g_signal_connect(finder, "failed-to-find-text", G_CALLBACK(onFailedToFindText), this));
+    tab.addObservation(finder,
+                       g_signal_connect(finder, "failed-to-find-text", G_CALLBACK(onFailedToFindText), this));
     connectPageEvents(tab);
 }
 
@@ -754,17 +767,19 @@ void BrowserViewController::onViewPropertyChanged(GObject* object, GParamSpec* s
         controller->scheduleRefresh();
 }
 
-void BrowserViewController::onBackForwardListChanged(WebKitBackForwardList*, WebKitBackForwardListItem*, gpointer,
-                                                     gpointer self) {
+void BrowserViewController::onBackForwardListChanged(WebKitBackForwardList*, WebKitBackForwardListItem*,
+                                                     gpointer, gpointer self) {
     static_cast<BrowserViewController*>(self)->scheduleRefresh();
 }
 
 void BrowserViewController::onFoundText(WebKitFindController* finder, guint, gpointer self) {
-    static_cast<BrowserViewController*>(self)->handleFindResult(webkit_find_controller_get_web_view(finder), true);
+    static_cast<BrowserViewController*>(self)->handleFindResult(webkit_find_controller_get_web_view(finder),
+                                                                true);
 }
 
 void BrowserViewController::onFailedToFindText(WebKitFindController* finder, gpointer self) {
-    static_cast<BrowserViewController*>(self)->handleFindResult(webkit_find_controller_get_web_view(finder), false);
+    static_cast<BrowserViewController*>(self)->handleFindResult(webkit_find_controller_get_web_view(finder),
+                                                                false);
 }
 
 void BrowserViewController::handleURLChange(WebKitWebView* webView) {

@@ -52,8 +52,9 @@ public:
     // `timers` runs the auto-reload timer (the main loop unless a test steps time by hand).
     BrowserViewController(WebAppProfile profile, PreferencesStore& preferences, DownloadManager* downloads,
                           std::optional<WebViewConfiguration> initialConfiguration,
-                          std::optional<std::string> initialURL, std::shared_ptr<WebsiteDataStore> websiteDataStore,
-                          bool startsDormant, Clock& clock = systemClock(), Scheduler& timers = mainLoopScheduler());
+                          std::optional<std::string> initialURL,
+                          std::shared_ptr<WebsiteDataStore> websiteDataStore, bool startsDormant,
+                          Clock& clock = systemClock(), Scheduler& timers = mainLoopScheduler());
     ~BrowserViewController();
     BrowserViewController(const BrowserViewController&) = delete;
     BrowserViewController& operator=(const BrowserViewController&) = delete;
@@ -96,9 +97,9 @@ public:
     void captureSelection(std::function<void(PageClip)> completion);
     // The active page's address, title and scroll fraction (0 to 1, nothing when the page has no
     // scrolling element); not called when the page changed meanwhile or cannot be kept.
-    void readingPosition(
-        std::function<void(const std::string& address, const std::string& title, std::optional<double> fraction)>
-            completion);
+    void readingPosition(std::function<void(const std::string& address, const std::string& title,
+                                            std::optional<double> fraction)>
+                             completion);
 
     void printActivePage();
     void printPage() { printActivePage(); }
@@ -115,7 +116,7 @@ public:
     void layoutChrome();
     void refreshChrome();
 
-    // Tabs.
+    // Tabs. addTab returns the new tab's web view (owned by the tab); nothing after tearDown().
     WebKitWebView* addTab(const std::optional<std::string>& address,
                           const std::optional<WebViewConfiguration>& configuration = std::nullopt);
     void selectTab(std::size_t index, bool wake, bool focus);

@@ -15,6 +15,8 @@ namespace quenlith {
 
 WebKitWebView* BrowserViewController::addTab(const std::optional<std::string>& address,
                                              const std::optional<WebViewConfiguration>& configuration) {
+    // A window that has ended its browsing makes no new pages.
+    if (tornDown_) return nullptr;
     auto webView = WebViewFactory::makeWebView(websiteDataStore_, configuration, profile_.customUserAgent);
     auto tab = std::make_unique<BrowserTab>(std::move(webView), Uuid::random(), clock_.now());
     tab->isPopup = configuration.has_value();
@@ -36,7 +38,8 @@ void BrowserViewController::selectTab(std::size_t index, bool wakeTab, bool focu
     const Date now = clock_.now();
     for (const auto& tab : tabs_.items()) {
         GtkWidget* widget = GTK_WIDGET(tab->webView());
-        if (GtkWidget* parent = gtk_widget_get_parent(widget)) gtk_container_remove(GTK_CONTAINER(parent), widget);
+        if (GtkWidget* parent = gtk_widget_get_parent(widget))
+            gtk_container_remove(GTK_CONTAINER(parent), widget);
     }
     BrowserTab* previous = activeTab();
     if (previous) previous->lastUsed = now;
@@ -123,12 +126,14 @@ void BrowserViewController::wakeActiveTab() {
     if (BrowserTab* tab = activeTab()) wake(tab->id);
 }
 
-void BrowserViewController::restoreTabs(const std::vector<RestorableTab>& entries, std::int64_t selectedIndex) {
+void BrowserViewController::restoreTabs(const std::vector<RestorableTab>& entries,
+                                        std::int64_t selectedIndex) {
+    if (tornDown_) return;
     for (auto& tab : tabs_.takeAll()) tab->detach();
     for (const auto& plan : restoredTabPlans(entries)) {
         auto tab = std::make_unique<BrowserTab>(
-            WebViewFactory::makeWebView(websiteDataStore_, std::nullopt, profile_.customUserAgent), Uuid::random(),
-            clock_.now());
+            WebViewFactory::makeWebView(websiteDataStore_, std::nullopt, profile_.customUserAgent),
+            Uuid::random(), clock_.now());
         tab->lastURL = plan.lastURL;
         tab->showsStartPage = plan.showsStartPage;
         tab->isSleeping = plan.isSleeping;
@@ -160,7 +165,8 @@ std::vector<RestorableTab> BrowserViewController::restorableTabs() const {
 void BrowserViewController::rebuildTabStrip() {
     std::vector<TabStripEntry> entries;
     for (const auto& tab : tabs_.items())
-        entries.push_back({tab->id, tab->isSleeping, tab->mediaPaused, tab->displayTitle(), tab->pageURL().value_or("")});
+        entries.push_back(
+            {tab->id, tab->isSleeping, tab->mediaPaused, tab->displayTitle(), tab->pageURL().value_or("")});
     std::string signature = tabStripSignature(tabs_.activeIndex(), entries);
     if (signature == tabStripSignature_) return;
     tabStripSignature_ = std::move(signature);

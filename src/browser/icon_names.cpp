@@ -72,7 +72,8 @@ bool iconIsAvailable(const std::string& iconName) {
     installApplicationIcons();
     auto theme = Gtk::IconTheme::get_default();
     // has_icon() does not see icons that lie directly in a search-path folder; a lookup does.
-    return theme && !iconName.empty() && static_cast<bool>(theme->lookup_icon(iconName, 16, Gtk::IconLookupFlags(0)));
+    return theme && !iconName.empty() &&
+           static_cast<bool>(theme->lookup_icon(iconName, 16, Gtk::IconLookupFlags(0)));
 }
 
 void installApplicationIcons() {

@@ -15,7 +15,9 @@
 
 namespace quenlith {
 
-inline const Uuid& tabIdentifier(const Uuid& id) { return id; }
+inline const Uuid& tabIdentifier(const Uuid& id) {
+    return id;
+}
 
 template <typename Tab>
 class TabList {
@@ -117,7 +119,8 @@ public:
     void push(std::string address) {
         entries_.push_back(std::move(address));
         if (entries_.size() > kCapacity)
-            entries_.erase(entries_.begin(), entries_.begin() + static_cast<std::ptrdiff_t>(entries_.size() - kCapacity));
+            entries_.erase(entries_.begin(),
+                           entries_.begin() + static_cast<std::ptrdiff_t>(entries_.size() - kCapacity));
     }
     std::optional<std::string> pop() {
         if (entries_.empty()) return std::nullopt;

@@ -20,7 +20,8 @@ std::optional<std::string> initialTabAddress(const WebAppProfile& profile, bool 
 std::vector<RestoredTabPlan> restoredTabPlans(const std::vector<RestorableTab>& entries) {
     std::vector<RestoredTabPlan> plans;
     for (const auto& entry : entries) {
-        std::optional<std::string> address = entry.address ? normalizedWebsiteURL(*entry.address) : std::nullopt;
+        std::optional<std::string> address =
+            entry.address ? normalizedWebsiteURL(*entry.address) : std::nullopt;
         // An address carrying a credential is never brought back, not even behind a start page.
         if (address && !isCredentialFreeURL(*address)) address.reset();
         if (!entry.startPage && !address) continue;

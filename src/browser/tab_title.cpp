@@ -11,8 +11,8 @@ std::string addressHost(std::string_view address) {
     if (address.empty()) return {};
     const std::string text(address);
     gchar* host = nullptr;
-    if (!g_uri_split(text.c_str(), kUriFlags, nullptr,
-                     nullptr, &host, nullptr, nullptr, nullptr, nullptr, nullptr))
+    if (!g_uri_split(text.c_str(), kUriFlags, nullptr, nullptr, &host, nullptr, nullptr, nullptr, nullptr,
+                     nullptr))
         return {};
     std::string result = host ? host : "";
     g_free(host);

@@ -15,9 +15,9 @@ struct TabTitleFacts {
     bool isSleeping = false;
     std::string sleepingTitle;
     bool showsStartPage = false;
-    std::string pageTitle;                 // the web view's title; empty when none
-    std::optional<std::string> pageURL;    // the web view's address
-    std::optional<std::string> lastURL;    // the tab's last known address
+    std::string pageTitle;               // the web view's title; empty when none
+    std::optional<std::string> pageURL;  // the web view's address
+    std::optional<std::string> lastURL;  // the tab's last known address
 };
 
 // A sleeping tab: its kept title, else its last host, else "New Tab". A start-page tab:

@@ -46,7 +46,8 @@ struct BrowserWindowServices {
     std::function<void(BrowserCommand)> onCommand;
     // A page asks for a new window: opens one and returns its first tab's web view (owned by that
     // window), or nullptr to drop the request.
-    std::function<WebKitWebView*(const WebViewConfiguration&, const std::optional<std::string>& address)> onPopup;
+    std::function<WebKitWebView*(const WebViewConfiguration&, const std::optional<std::string>& address)>
+        onPopup;
 };
 
 }  // namespace quenlith

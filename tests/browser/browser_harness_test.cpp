@@ -33,8 +33,8 @@ struct Pixels {
 TEST(BrowserHarness, ScreenshotShowsTheChromeAndThePage) {
     TemporaryEnvironment environment;
     const std::string shot = environment.root() + "/shot.png";
-    BackgroundProcess harness({"xvfb-run", "-a", "-s", "-screen 0 1024x700x24", QUENLITH_BROWSER_HARNESS, "--tabs", "2",
-                               "--find", "needle", "--screenshot", shot},
+    BackgroundProcess harness({"xvfb-run", "-a", "-s", "-screen 0 1024x700x24", QUENLITH_BROWSER_HARNESS,
+                               "--tabs", "2", "--find", "needle", "--screenshot", shot},
                               environment.root() + "/harness.log");
     ASSERT_TRUE(harness.waitForExit(std::chrono::seconds(90))) << harness.output();
     ASSERT_NE(harness.output().find("screenshot taken"), std::string::npos) << harness.output();

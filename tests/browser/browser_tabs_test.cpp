@@ -8,7 +8,8 @@ namespace {
 class BrowserTabs : public BrowserViewFixture {
 protected:
     void SetUp() override {
-        for (int i = 0; i < 6; ++i) server.page("/p" + std::to_string(i), htmlPage("Page " + std::to_string(i)));
+        for (int i = 0; i < 6; ++i)
+            server.page("/p" + std::to_string(i), htmlPage("Page " + std::to_string(i)));
         server.page("/home", htmlPage("Home"));
     }
 
@@ -103,7 +104,8 @@ TEST_F(BrowserTabs, ClosingSelectsTheTabThatTookThePlace) {
     view.closeTab();  // the active last tab
     EXPECT_EQ(view.activeIndex(), 2u);
     EXPECT_EQ(active().id, before[3]);
-    EXPECT_EQ(view.recentlyClosed().entries(), (std::vector<std::string>{server.url("/p2"), server.url("/p4")}));
+    EXPECT_EQ(view.recentlyClosed().entries(),
+              (std::vector<std::string>{server.url("/p2"), server.url("/p4")}));
 
     view.closeTab(Uuid::random());  // no such tab
     EXPECT_EQ(view.tabs().size(), 3u);
@@ -199,7 +201,8 @@ TEST_F(BrowserTabs, LoadingLeavesTheStartPage) {
 
 TEST_F(BrowserTabs, StripShowsEveryTabAndSelectsOnClick) {
     auto& view = openFive();
-    const std::vector<std::string> expected = {"Page 0", "Page 1", "Page 2", "Page 3", "[Page 4]", "+New Tab (Ctrl+T)"};
+    const std::vector<std::string> expected = {"Page 0", "Page 1",   "Page 2",
+                                               "Page 3", "[Page 4]", "+New Tab (Ctrl+T)"};
     ASSERT_TRUE(spinUntil([&] { return stripTexts() == expected; })) << testing::PrintToString(stripTexts());
 
     auto* row = dynamic_cast<Gtk::Box*>(view.tabStripBox().get_children()[1]);
@@ -227,7 +230,8 @@ TEST_F(BrowserTabs, PageTitlesAreShownAsPlainText) {
     auto& view = open(website("/markup"));
     ASSERT_TRUE(waitForTitle("<b>Bold</b> & more"));
     view.addTab(server.url("/markup"));
-    ASSERT_TRUE(spinUntil([&] { return stripTexts().size() == 3 && stripTexts()[0] == "<b>Bold</b> & more"; }));
+    ASSERT_TRUE(
+        spinUntil([&] { return stripTexts().size() == 3 && stripTexts()[0] == "<b>Bold</b> & more"; }));
     EXPECT_TRUE(spinUntil([&] { return window->get_title() == "Test Site \u2014 <b>Bold</b> & more"; }));
 }
 
@@ -236,7 +240,8 @@ TEST_F(BrowserTabs, ContextMenuOffersTheTabsActions) {
     auto menuTitles = [&](const Uuid& id) {
         std::vector<std::string> result;
         auto menu = view.makeTabContextMenu(id);
-        for (Gtk::Widget* item : menu->get_children()) result.push_back(dynamic_cast<Gtk::MenuItem*>(item)->get_label());
+        for (Gtk::Widget* item : menu->get_children())
+            result.push_back(dynamic_cast<Gtk::MenuItem*>(item)->get_label());
         return result;
     };
     const auto pageTab = ids()[2];
@@ -266,7 +271,8 @@ TEST_F(BrowserTabs, RestoredSessionSleepsUntilWoken) {
     EXPECT_TRUE(view.tabs()[0]->isSleeping);
     EXPECT_FALSE(view.tabs()[1]->isSleeping);
     EXPECT_TRUE(view.tabs()[2]->isSleeping);
-    EXPECT_TRUE(spinUntil([&] { return view.sleepBoxView().get_visible(); })) << "the selected tab shows the sleep box";
+    EXPECT_TRUE(spinUntil([&] { return view.sleepBoxView().get_visible(); }))
+        << "the selected tab shows the sleep box";
     EXPECT_EQ(stripTexts()[0], "\u23FE First");
     EXPECT_EQ(server.requests().size(), 0u) << "restored pages load only when woken";
 
@@ -317,6 +323,46 @@ TEST_F(BrowserTabs, ReloadWakesASleepingTab) {
     view.reloadActiveTab();
     EXPECT_TRUE(waitForTitle("Page 1"));
     EXPECT_EQ(server.requestCount("/p1"), 1);
+}
+
+TEST_F(BrowserTabs, UseOfATabIsStamped) {
+    auto& view = openFive();
+    const Date opened = clock.now();
+    clock.advance(60);
+    view.selectTab(1, true, false);
+    EXPECT_EQ(view.tabs()[4]->lastUsed, clock.now()) << "the tab left";
+    EXPECT_EQ(view.tabs()[1]->lastUsed, clock.now()) << "the tab selected";
+    EXPECT_EQ(view.tabs()[2]->lastUsed, opened) << "a tab not touched";
+
+    clock.advance(60);
+    view.setPresented(true, false);
+    EXPECT_EQ(active().lastUsed, opened.adding(60)) << "showing the window is no use of the tab";
+    clock.advance(60);
+    view.setPresented(false, false);
+    EXPECT_EQ(active().lastUsed, clock.now()) << "hiding the window stamps its active tab";
+
+    clock.advance(60);
+    view.load(server.url("/p3"));
+    EXPECT_EQ(active().lastUsed, clock.now());
+}
+
+TEST_F(BrowserTabs, TearDownEndsTheWindowsBrowsing) {
+    auto& view = openFive();
+    view.closeTab();
+    const int reported = recorder.stateChanges;
+    view.setPresented(true, false);
+    view.tearDown();
+    EXPECT_TRUE(view.tabs().empty());
+    EXPECT_TRUE(view.recentlyClosed().empty());
+    EXPECT_TRUE(view.tabStripBox().get_children().empty());
+    EXPECT_EQ(view.startPageView(), nullptr);
+    EXPECT_FALSE(view.autoReloadTimer());
+    EXPECT_EQ(timers.pendingCount(), 0u);
+    view.refreshChrome();
+    EXPECT_EQ(view.addTab(server.url("/p1")), nullptr) << "a late call after teardown makes no page";
+    view.restoreTabs({{server.url("/p1"), "First", false, false, std::nullopt}}, 0);
+    EXPECT_TRUE(view.tabs().empty());
+    EXPECT_EQ(recorder.stateChanges, reported) << "nothing is reported after teardown";
 }
 
 }  // namespace

@@ -16,7 +16,8 @@ TEST_F(BrowserView, WebsiteOpensItsHomePage) {
     EXPECT_FALSE(active().showsStartPage);
     EXPECT_EQ(active().lastURL, server.url("/home"));
     EXPECT_TRUE(spinUntil([&] { return view.toolbar.address.get_text() == server.url("/home"); }));
-    EXPECT_TRUE(spinUntil([&] { return window->get_title() == "Test Site \u2014 Home"; })) << window->get_title();
+    EXPECT_TRUE(spinUntil([&] { return window->get_title() == "Test Site \u2014 Home"; }))
+        << window->get_title();
     EXPECT_EQ(recorder.startPagesMade, 1);
     EXPECT_GT(recorder.stateChanges, 0);
 }
@@ -65,13 +66,15 @@ TEST_F(BrowserView, PopupWindowLoadsNothingItselfAndIsNoStartPage) {
     server.page("/home", htmlPage("Home"));
     WebViewConfiguration configuration;
     configuration.websiteDataStore = WebsiteDataStore::defaultDataStore();
-    configuration.userContentController = GObjectPtr<WebKitUserContentManager>::adopt(webkit_user_content_manager_new());
+    configuration.userContentController =
+        GObjectPtr<WebKitUserContentManager>::adopt(webkit_user_content_manager_new());
     configuration.preferences = GObjectPtr<WebKitSettings>::adopt(webkit_settings_new());
     auto& view = open(website("/home"), popup(configuration));
     ASSERT_EQ(view.tabs().size(), 1u);
     EXPECT_FALSE(active().showsStartPage);
     EXPECT_TRUE(active().isPopup);
-    EXPECT_EQ(webkit_web_view_get_user_content_manager(active().webView()), configuration.userContentController.get());
+    EXPECT_EQ(webkit_web_view_get_user_content_manager(active().webView()),
+              configuration.userContentController.get());
     EXPECT_EQ(server.requests().size(), 0u);
 }
 
@@ -91,16 +94,17 @@ TEST_F(BrowserView, ContentOffsetsFollowTheVisibleBars) {
     EXPECT_EQ(view.contentTop(), 114);
 
     view.load(server.url("/oauth/authorize"));
-    ASSERT_TRUE(waitForTitle("Sign in")) << active().pageTitle() << " " << active().pageURL().value_or("-") << " "
-                                         << active().isLoading() << " " << server.requestCount("/oauth/authorize");
+    ASSERT_TRUE(waitForTitle("Sign in"))
+        << active().pageTitle() << " " << active().pageURL().value_or("-") << " " << active().isLoading()
+        << " " << server.requestCount("/oauth/authorize");
     EXPECT_TRUE(spinUntil([&] { return view.authBarView().get_visible(); }));
     EXPECT_EQ(view.contentTop(), 152);
 
     // The allocation agrees: the page starts right below the chrome.
     ASSERT_TRUE(spinUntil([&] { return view.chromeView().get_allocated_height() == 152; }))
-        << view.chromeView().get_allocated_height() << " toolbar " << view.toolbar.get_allocated_height() << " strip "
-        << view.tabStripView().get_allocated_height() << " auth " << view.authBarView().get_allocated_height()
-        << " find " << view.findBar.get_allocated_height();
+        << view.chromeView().get_allocated_height() << " toolbar " << view.toolbar.get_allocated_height()
+        << " strip " << view.tabStripView().get_allocated_height() << " auth "
+        << view.authBarView().get_allocated_height() << " find " << view.findBar.get_allocated_height();
     EXPECT_EQ(view.contentView().get_allocation().get_y(), 152);
 }
 
@@ -161,7 +165,8 @@ TEST_F(BrowserView, ZoomAndUserAgentApplyToEveryTab) {
     view.applyProfile(changed);
     for (const auto& tab : view.tabs()) {
         EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(tab->webView()), 0.75);
-        EXPECT_STRNE(webkit_settings_get_user_agent(webkit_web_view_get_settings(tab->webView())), "QuenlithTest/1.0");
+        EXPECT_STRNE(webkit_settings_get_user_agent(webkit_web_view_get_settings(tab->webView())),
+                     "QuenlithTest/1.0");
     }
 }
 
@@ -219,7 +224,8 @@ TEST_F(BrowserView, ShareableAddressLeavesOutCredentials) {
     EXPECT_TRUE(recorder.menuBarToggles.empty());
 
     view.load(server.url("/home?q=1"));
-    ASSERT_TRUE(spinUntil([&] { return active().pageURL() == server.url("/home?q=1") && !active().isLoading(); }));
+    ASSERT_TRUE(
+        spinUntil([&] { return active().pageURL() == server.url("/home?q=1") && !active().isLoading(); }));
     view.toggleMenuBarIcon();
     EXPECT_EQ(recorder.menuBarToggles, std::vector<std::string>{server.url("/home?q=1")});
 }

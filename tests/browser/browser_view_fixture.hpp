@@ -15,6 +15,7 @@
 #include "browser/recording_window_services.hpp"
 #include "browser/website_data_store.hpp"
 #include "model/app_paths.hpp"
+#include "model/clock.hpp"
 #include "model/preferences_store.hpp"
 #include "model/scheduler.hpp"
 #include "support/main_loop.hpp"
@@ -24,8 +25,8 @@
 namespace quenlith::test {
 
 inline std::string htmlPage(const std::string& title, const std::string& body = "") {
-    return "<!doctype html><html><head><meta charset='utf-8'><title>" + title + "</title></head><body>" + body +
-           "</body></html>";
+    return "<!doctype html><html><head><meta charset='utf-8'><title>" + title + "</title></head><body>" +
+           body + "</body></html>";
 }
 
 class BrowserViewFixture : public testing::Test {
@@ -72,11 +73,11 @@ protected:
     BrowserViewController& open(WebAppProfile profile) { return open(std::move(profile), Options{}); }
 
     BrowserViewController& open(WebAppProfile profile, Options options) {
-        auto store = options.privateWindow ? WebsiteDataStore::nonPersistent() : WebsiteDataStore::defaultDataStore();
-        controller = std::make_unique<BrowserViewController>(std::move(profile), *preferences, options.downloads,
-                                                             std::move(options.configuration), options.initialURL,
-                                                             std::move(store), options.startsDormant, systemClock(),
-                                                             timers);
+        auto store =
+            options.privateWindow ? WebsiteDataStore::nonPersistent() : WebsiteDataStore::defaultDataStore();
+        controller = std::make_unique<BrowserViewController>(
+            std::move(profile), *preferences, options.downloads, std::move(options.configuration),
+            options.initialURL, std::move(store), options.startsDormant, clock, timers);
         controller->services = recorder.services();
         window = std::make_unique<Gtk::Window>();
         window->set_default_size(900, 600);
@@ -104,6 +105,7 @@ protected:
     TestHttpServer server;
     RecordingWindowServices recorder;
     ManualScheduler timers;
+    ManualClock clock;
     std::unique_ptr<Gtk::Window> window;
     std::unique_ptr<BrowserViewController> controller;
 };

@@ -15,12 +15,13 @@ protected:
     int countMatches(const std::string& text) {
         WebKitFindController* finder = webkit_web_view_get_find_controller(active().webView());
         int counted = -1;
-        const gulong handler = g_signal_connect(finder, "counted-matches",
-                                                G_CALLBACK(+[](WebKitFindController*, guint count, gpointer data) {
-                                                    *static_cast<int*>(data) = static_cast<int>(count);
-                                                }),
-                                                &counted);
-        webkit_find_controller_count_matches(finder, text.c_str(), WEBKIT_FIND_OPTIONS_CASE_INSENSITIVE, G_MAXUINT);
+        const gulong handler = g_signal_connect(
+            finder, "counted-matches", G_CALLBACK(+[](WebKitFindController*, guint count, gpointer data) {
+                *static_cast<int*>(data) = static_cast<int>(count);
+            }),
+            &counted);
+        webkit_find_controller_count_matches(finder, text.c_str(), WEBKIT_FIND_OPTIONS_CASE_INSENSITIVE,
+                                             G_MAXUINT);
         spinUntil([&] { return counted >= 0; });
         g_signal_handler_disconnect(finder, handler);
         return counted;
@@ -156,8 +157,9 @@ TEST_F(BrowserPages, SelectionCaptureDescribesTheUnchangedPage) {
 
 TEST_F(BrowserPages, CaptureOfAPageThatChangedMeanwhileIsDropped) {
     // The page moves to another address while the capture script runs.
-    server.page("/moving", htmlPage("Moving", "<p>text</p><script>window.getSelection = () => { "
-                                              "history.pushState({}, '', '/moved'); return 'x'; };</script>"));
+    server.page("/moving", htmlPage("Moving",
+                                    "<p>text</p><script>window.getSelection = () => { "
+                                    "history.pushState({}, '', '/moved'); return 'x'; };</script>"));
     auto& view = open(website("/moving"));
     ASSERT_TRUE(waitForTitle("Moving"));
     int captures = 0;
@@ -225,14 +227,17 @@ TEST_F(BrowserPages, AdFilterIsInstalledOnEveryTabAndFollowsThePreferences) {
 
     auto installed = [&](bool wantEnabled) {
         for (const auto& tab : view.tabs()) {
-            auto state = AdBlocking::shared().entryState(webkit_web_view_get_user_content_manager(tab->webView()));
-            if (!state || !state->installedSettings || state->installedSettings->enabled != wantEnabled) return false;
+            auto state =
+                AdBlocking::shared().entryState(webkit_web_view_get_user_content_manager(tab->webView()));
+            if (!state || !state->installedSettings || state->installedSettings->enabled != wantEnabled)
+                return false;
         }
         return true;
     };
     auto desired = [&](bool wantEnabled) {
         for (const auto& tab : view.tabs()) {
-            auto state = AdBlocking::shared().entryState(webkit_web_view_get_user_content_manager(tab->webView()));
+            auto state =
+                AdBlocking::shared().entryState(webkit_web_view_get_user_content_manager(tab->webView()));
             if (!state || state->desired.enabled != wantEnabled) return false;
         }
         return true;

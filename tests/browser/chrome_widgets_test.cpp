@@ -1,5 +1,8 @@
 #include <gdk/gdkkeysyms.h>
+#include <gdkmm/seat.h>
+#include <glibmm/spawn.h>
 #include <gtest/gtest.h>
+#include <gtkmm/overlay.h>
 #include <gtkmm/window.h>
 
 #include "browser/browser_find_bar.hpp"
@@ -7,6 +10,7 @@
 #include "browser/compact_reveal_view.hpp"
 #include "browser/tab_title.hpp"
 #include "model/localization_testing.hpp"
+#include "support/main_loop.hpp"
 #include "support/temp_environment.hpp"
 
 namespace quenlith {
@@ -20,7 +24,8 @@ bool sendKey(Gtk::Widget& widget, guint keyval, guint state = 0) {
     event->key.state = state;
     event->key.send_event = TRUE;
     event->key.time = GDK_CURRENT_TIME;
-    gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default())));
+    gdk_event_set_device(event,
+                         gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default())));
     const bool handled = gtk_widget_event(widget.gobj(), event);
     gdk_event_free(event);
     return handled;
@@ -32,7 +37,8 @@ bool sendCrossing(Gtk::Widget& widget, GdkEventType type) {
     event->crossing.send_event = TRUE;
     event->crossing.mode = GDK_CROSSING_NORMAL;
     event->crossing.detail = GDK_NOTIFY_NONLINEAR;
-    gdk_event_set_device(event, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
+    gdk_event_set_device(event,
+                         gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
     const bool handled = gtk_widget_event(widget.gobj(), event);
     gdk_event_free(event);
     return handled;
@@ -40,9 +46,9 @@ bool sendCrossing(Gtk::Widget& widget, GdkEventType type) {
 
 TEST(BrowserToolbar, ButtonsAndFieldInTheirOrder) {
     BrowserToolbar toolbar;
-    std::vector<Gtk::Widget*> expected = {&toolbar.back,        &toolbar.forward, &toolbar.reload,
-                                          &toolbar.startPage,   &toolbar.address, &toolbar.saveWebsite,
-                                          &toolbar.pin,         &toolbar.more};
+    std::vector<Gtk::Widget*> expected = {&toolbar.back,      &toolbar.forward, &toolbar.reload,
+                                          &toolbar.startPage, &toolbar.address, &toolbar.saveWebsite,
+                                          &toolbar.pin,       &toolbar.more};
     EXPECT_EQ(toolbar.get_children(), expected);
     EXPECT_EQ(toolbar.back.symbol(), "chevron.left");
     EXPECT_EQ(toolbar.back.get_tooltip_text(), "Back (Ctrl+[)");
@@ -95,7 +101,8 @@ TEST_F(FindBarTest, ReturnSearchesShiftReturnSearchesBackwardsEscapeCloses) {
     EXPECT_TRUE(sendKey(bar.input, GDK_KEY_Return));
     EXPECT_TRUE(sendKey(bar.input, GDK_KEY_Return, GDK_SHIFT_MASK));
     EXPECT_TRUE(sendKey(bar.input, GDK_KEY_KP_Enter, GDK_SHIFT_MASK | GDK_CONTROL_MASK));
-    EXPECT_EQ(finds, (std::vector<std::pair<std::string, bool>>{{"needle", false}, {"needle", true}, {"needle", true}}));
+    EXPECT_EQ(finds, (std::vector<std::pair<std::string, bool>>{
+                         {"needle", false}, {"needle", true}, {"needle", true}}));
     EXPECT_EQ(closes, 0);
     EXPECT_TRUE(sendKey(bar.input, GDK_KEY_Escape));
     EXPECT_EQ(closes, 1);
@@ -156,6 +163,60 @@ TEST(ChromeTexts, ShowInSimplifiedChinese) {
     else
         g_unsetenv("LANGUAGE");
     localization_testing::reset();
+}
+
+}  // namespace
+}  // namespace quenlith
+
+namespace quenlith {
+namespace {
+
+// Runs xdotool with the arguments and waits for it.
+bool xdotool(const std::vector<std::string>& arguments) {
+    std::vector<std::string> argv = {"xdotool"};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    int status = 0;
+    try {
+        Glib::spawn_sync("", argv, Glib::SPAWN_SEARCH_PATH, {}, nullptr, nullptr, &status);
+    } catch (const Glib::Error&) {
+        return false;
+    }
+    return status == 0;
+}
+
+TEST(CompactRevealView, PressingAndDraggingMovesTheWindow) {
+    Gtk::Window window;
+    window.set_decorated(false);
+    window.set_default_size(300, 100);
+    Gtk::Overlay overlay;
+    Gtk::Box page;
+    CompactRevealView reveal;
+    reveal.set_valign(Gtk::ALIGN_START);
+    reveal.set_size_request(-1, 7);
+    overlay.add(page);
+    overlay.add_overlay(reveal);
+    window.add(overlay);
+    window.move(900, 600);  // away from the other tests' windows in the corner
+    window.show_all();
+    int x = 0, y = 0;
+    ASSERT_TRUE(test::spinUntil([&] {
+        window.get_window() ? window.get_window()->get_root_origin(x, y) : void();
+        return window.get_mapped() && x == 900 && y == 600;
+    }));
+
+    ASSERT_TRUE(xdotool({"mousemove", "--sync", "950", "603"}));
+    ASSERT_TRUE(xdotool({"mousedown", "1"}));
+    // The press starts the drag: the pointer is grabbed.
+    auto seat = Gdk::Display::get_default()->get_default_seat();
+    ASSERT_TRUE(
+        test::spinUntil([&] { return Gdk::Display::get_default()->device_is_grabbed(seat->get_pointer()); }));
+    ASSERT_TRUE(xdotool({"mousemove", "1010", "643"}));
+    const bool moved = test::spinUntil([&] {
+        window.get_window()->get_root_origin(x, y);
+        return x == 960 && y == 640;
+    });
+    xdotool({"mouseup", "1"});
+    EXPECT_TRUE(moved) << "window at " << x << "," << y;
 }
 
 }  // namespace

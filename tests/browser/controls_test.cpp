@@ -21,7 +21,8 @@ std::vector<Gtk::MessageDialog*> dialogsTitled(const std::string& title) {
     std::vector<Gtk::MessageDialog*> found;
     for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
         auto* dialog = dynamic_cast<Gtk::MessageDialog*>(window);
-        if (dialog && dialog->get_visible() && dialog->property_text().get_value() == title) found.push_back(dialog);
+        if (dialog && dialog->get_visible() && dialog->property_text().get_value() == title)
+            found.push_back(dialog);
     }
     return found;
 }

@@ -44,7 +44,9 @@ struct RecordingWindowServices {
             ++startPagesMade;
             return Gtk::manage(new WebsiteStartPage());
         };
-        s.menuBarIconState = [this](const std::string& address) { return pagesWithMenuBarIcon.count(address) > 0; };
+        s.menuBarIconState = [this](const std::string& address) {
+            return pagesWithMenuBarIcon.count(address) > 0;
+        };
         s.onToggleMenuBarIcon = [this](const std::string& address) { menuBarToggles.push_back(address); };
         s.networkProfile = [this] { return networkProfileAnswer; };
         s.onSaveNetwork = [this](const WebAppProfile& profile) {
@@ -52,7 +54,9 @@ struct RecordingWindowServices {
             return saveNetworkAnswer;
         };
         s.discardProxyCredential = [this](const std::string& id) { discardedCredentials.push_back(id); };
-        s.onVisit = [this](const std::string& address, const std::string& title) { visits.emplace_back(address, title); };
+        s.onVisit = [this](const std::string& address, const std::string& title) {
+            visits.emplace_back(address, title);
+        };
         s.onProfileChange = [this](const WebAppProfile& profile) { profileChanges.push_back(profile); };
         s.onStateChange = [this] { ++stateChanges; };
         s.onURLChange = [this](const std::string& address) { urlChanges.push_back(address); };
@@ -60,7 +64,8 @@ struct RecordingWindowServices {
             metadata.emplace_back(title, icon);
         };
         s.onCommand = [this](BrowserCommand command) { commands.push_back(command); };
-        s.onPopup = [this](const WebViewConfiguration&, const std::optional<std::string>& address) -> WebKitWebView* {
+        s.onPopup = [this](const WebViewConfiguration&,
+                           const std::optional<std::string>& address) -> WebKitWebView* {
             popupRequests.push_back(address);
             return nullptr;
         };

@@ -62,9 +62,14 @@ TEST(TabList, CloseRequestNamesTheActiveTabOrTheGivenOne) {
 }
 
 TEST(TabList, AdjacentTabWrapsAroundBothEnds) {
-    struct Row { std::size_t count, active; int offset; std::size_t expected; };
+    struct Row {
+        std::size_t count, active;
+        int offset;
+        std::size_t expected;
+    };
     const Row rows[] = {
-        {4, 0, -1, 3}, {4, 3, +1, 0}, {4, 1, +1, 2}, {4, 2, -1, 1}, {1, 0, +1, 0}, {1, 0, -1, 0}, {3, 0, -4, 2},
+        {4, 0, -1, 3}, {4, 3, +1, 0}, {4, 1, +1, 2}, {4, 2, -1, 1},
+        {1, 0, +1, 0}, {1, 0, -1, 0}, {3, 0, -4, 2},
     };
     for (const auto& row : rows) {
         auto tabs = makeTabs(row.count, row.active);

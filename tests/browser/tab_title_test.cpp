@@ -13,8 +13,12 @@ struct TitleCase {
 
 TEST(TabTitle, FollowsSleepStartPageTitleAndHostOrder) {
     const TitleCase cases[] = {
-        {"sleeping with kept title", {true, "Inbox", false, "Ignored", "https://a.test/", "https://b.test/"}, "Inbox"},
-        {"sleeping without title", {true, "", false, "Ignored", "https://a.test/", "https://b.test/x"}, "b.test"},
+        {"sleeping with kept title",
+         {true, "Inbox", false, "Ignored", "https://a.test/", "https://b.test/"},
+         "Inbox"},
+        {"sleeping without title",
+         {true, "", false, "Ignored", "https://a.test/", "https://b.test/x"},
+         "b.test"},
         {"sleeping without anything", {true, "", false, "", std::nullopt, std::nullopt}, "New Tab"},
         {"start page", {false, "Kept", true, "Page", "https://a.test/", std::nullopt}, "Start Page"},
         {"page title", {false, "", false, "Page", "https://a.test/", "https://b.test/"}, "Page"},
@@ -35,7 +39,8 @@ TEST(TabTitle, HostOfAnAddress) {
 
 TEST(TabStrip, SignatureChangesWithEveryShownPropertyButNotWithMedia) {
     const Uuid a = Uuid::random(), b = Uuid::random();
-    std::vector<TabStripEntry> entries = {{a, false, false, "One", "https://a.test/"}, {b, false, false, "Two", ""}};
+    std::vector<TabStripEntry> entries = {{a, false, false, "One", "https://a.test/"},
+                                          {b, false, false, "Two", ""}};
     const std::string base = tabStripSignature(0, entries);
     EXPECT_EQ(base, "0" + a.string() + "falseOnehttps://a.test/" + b.string() + "falseTwo");
 

@@ -7,7 +7,8 @@
 
 namespace quenlith {
 
-ActionButton::ActionButton(std::string_view symbol, const std::string& toolTip, std::function<void()> action) {
+ActionButton::ActionButton(std::string_view symbol, const std::string& toolTip,
+                           std::function<void()> action) {
     set_relief(Gtk::RELIEF_NONE);
     // Clicking a chrome button must not take the keyboard focus from the page.
     set_focus_on_click(false);
@@ -31,7 +32,9 @@ void ActionButton::invoke() {
     if (onAction) onAction();
 }
 
-void ActionButton::on_clicked() { invoke(); }
+void ActionButton::on_clicked() {
+    invoke();
+}
 
 void ActionButton::setSymbol(std::string_view symbol, const std::string& description) {
     symbol_ = std::string(symbol);

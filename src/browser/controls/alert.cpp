@@ -30,7 +30,8 @@ void presentAlert(const std::string& title, const std::string& message, Gtk::Win
         sheet->show();
         return;
     }
-    Gtk::MessageDialog dialog(title, /*use_markup=*/false, Gtk::MESSAGE_INFO, Gtk::BUTTONS_NONE, /*modal=*/true);
+    Gtk::MessageDialog dialog(title, /*use_markup=*/false, Gtk::MESSAGE_INFO, Gtk::BUTTONS_NONE,
+                              /*modal=*/true);
     dialog.set_secondary_text(message, /*use_markup=*/false);
     dialog.add_button(localizedString("OK"), Gtk::RESPONSE_OK);
     dialog.run();

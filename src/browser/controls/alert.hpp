@@ -11,7 +11,9 @@ namespace quenlith {
 // The modal dialog currently attached to `window` (a visible modal window transient for it),
 // or nullptr. A window shows at most one such dialog at a time.
 Gtk::Window* attachedSheet(const Gtk::Window& window);
-inline bool hasAttachedSheet(const Gtk::Window& window) { return attachedSheet(window) != nullptr; }
+inline bool hasAttachedSheet(const Gtk::Window& window) {
+    return attachedSheet(window) != nullptr;
+}
 
 // Shows a one-button message: `title` as the primary text, `message` as the secondary text,
 // both plain text, and a localised "OK" button. Attached to `window` when it is visible and shows

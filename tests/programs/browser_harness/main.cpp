@@ -51,7 +51,8 @@ std::optional<Options> parse(int argc, char** argv) {
             options.compact = true;
         } else if (argument == "--private") {
             options.privateWindow = true;
-        } else if (argument == "--url" || argument == "--find" || argument == "--screenshot" || argument == "--tabs") {
+        } else if (argument == "--url" || argument == "--find" || argument == "--screenshot" ||
+                   argument == "--tabs") {
             auto text = value();
             if (!text) return std::nullopt;
             if (argument == "--url") options.url = *text;
@@ -68,8 +69,12 @@ std::optional<Options> parse(int argc, char** argv) {
 std::string demoPage(const std::string& title, const std::string& colour) {
     return "<!doctype html><html><head><meta charset='utf-8'><title>" + title +
            "</title><style>body{font-family:sans-serif;margin:32px;color:#222}"
-           ".block{background:" + colour + ";height:180px;border-radius:12px;margin:24px 0}</style></head><body>"
-           "<h1>" + title + "</h1><p>A page served from 127.0.0.1 for looking at the browser chrome. "
+           ".block{background:" +
+           colour +
+           ";height:180px;border-radius:12px;margin:24px 0}</style></head><body>"
+           "<h1>" +
+           title +
+           "</h1><p>A page served from 127.0.0.1 for looking at the browser chrome. "
            "The word needle appears here, and needle again.</p><div class='block'></div>"
            "<p>Scroll, type an address or press the buttons above.</p></body></html>";
 }
@@ -81,8 +86,9 @@ int main(int argc, char** argv) {
     setenv("GDK_BACKEND", "x11", 1);
     auto options = parse(argc, argv);
     if (!options) {
-        std::cerr << "usage: browser_harness [--url ADDRESS] [--tabs N] [--compact] [--private] [--find TEXT] "
-                     "[--screenshot FILE.png]\n";
+        std::cerr
+            << "usage: browser_harness [--url ADDRESS] [--tabs N] [--compact] [--private] [--find TEXT] "
+               "[--screenshot FILE.png]\n";
         return 2;
     }
     Gtk::Main kit(argc, argv);
@@ -98,7 +104,8 @@ int main(int argc, char** argv) {
     profile.homeURL = options->url.value_or(server.url("/"));
     profile.rememberLastURL = false;
     profile.compactMode = options->compact;
-    auto store = options->privateWindow ? WebsiteDataStore::nonPersistent() : WebsiteSessions::shared().dataStore(profile);
+    auto store = options->privateWindow ? WebsiteDataStore::nonPersistent()
+                                        : WebsiteSessions::shared().dataStore(profile);
 
     Gtk::Window window;
     BrowserViewController controller(profile, preferences, nullptr, std::nullopt, std::nullopt, store, false);
@@ -107,7 +114,9 @@ int main(int argc, char** argv) {
         std::cout << "command " << browserCommandName(command) << std::endl;
         if (command == BrowserCommand::close) window.hide();
     };
-    controller.services.onProfileChange = [&](const WebAppProfile& changed) { window.set_keep_above(changed.alwaysOnTop); };
+    controller.services.onProfileChange = [&](const WebAppProfile& changed) {
+        window.set_keep_above(changed.alwaysOnTop);
+    };
 
     window.set_default_size(900, 620);
     window.set_keep_above(profile.alwaysOnTop);
@@ -151,9 +160,12 @@ int main(int argc, char** argv) {
                 } else {
                     webkit_web_view_call_async_javascript_function(
                         tab->webView(),
-                        "await new Promise(r => requestAnimationFrame(() => requestAnimationFrame(r))); return 1;", -1,
-                        nullptr, nullptr, nullptr, nullptr,
-                        [](GObject*, GAsyncResult*, gpointer data) { *static_cast<Stage*>(data) = Stage::settling; },
+                        "await new Promise(r => requestAnimationFrame(() => requestAnimationFrame(r))); "
+                        "return 1;",
+                        -1, nullptr, nullptr, nullptr, nullptr,
+                        [](GObject*, GAsyncResult*, gpointer data) {
+                            *static_cast<Stage*>(data) = Stage::settling;
+                        },
                         &stage);
                 }
             }
