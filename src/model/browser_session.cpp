@@ -70,6 +70,7 @@ BrowserSessionPersistence::BrowserSessionPersistence()
     : fileURL_(applicationDataDirectory() + "/session-v1.json") {}
 
 Result<std::optional<BrowserSessionDocument>> BrowserSessionPersistence::load() const {
+    files::removeStaleTemporaryFiles(fileURL_);
     if (auto document = usableCandidate(fileURL_)) return std::optional(document->normalized());
     bool fileExists = files::pathExists(fileURL_);
     std::string backup = files::backupPath(fileURL_);

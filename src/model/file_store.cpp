@@ -138,6 +138,29 @@ Status removeFileIfPresent(const std::string& path) {
     return success();
 }
 
+void removeStaleTemporaryFiles(const std::string& path) {
+    gchar* folderText = g_path_get_dirname(path.c_str());
+    gchar* baseText = g_path_get_basename(path.c_str());
+    const std::string folder = folderText, prefix = std::string(baseText) + ".";
+    g_free(folderText);
+    g_free(baseText);
+    GDir* directory = g_dir_open(folder.c_str(), 0, nullptr);
+    if (!directory) return;
+    std::vector<std::string> stale;
+    while (const char* name = g_dir_read_name(directory)) {
+        std::string_view entry(name);
+        if (entry.size() != prefix.size() + 6 || entry.substr(0, prefix.size()) != prefix) continue;
+        std::string_view suffix = entry.substr(prefix.size());
+        if (suffix == "backup") continue;
+        bool temporary = true;
+        for (char c : suffix) temporary = temporary && g_ascii_isalnum(c);
+        if (temporary) stale.emplace_back(folder + "/" + std::string(entry));
+    }
+    g_dir_close(directory);
+    for (const auto& file : stale)
+        if (g_file_test(file.c_str(), G_FILE_TEST_IS_REGULAR)) g_remove(file.c_str());
+}
+
 Error noSuchFileError(const std::string& path) {
     return Error{kNoSuchFile, localizedFormat("The file “%@” does not exist.", {displayName(path)})};
 }

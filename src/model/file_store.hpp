@@ -53,6 +53,11 @@ Status copyFileAtomically(const std::string& source, const std::string& destinat
 // Removes the file at `path`; a missing file is not an error.
 Status removeFileIfPresent(const std::string& path);
 
+// Removes the temporary files that an atomic write of `path` leaves beside it when the process
+// dies midway ("<name>.XXXXXX": six letters or digits; the backup companion is kept). Called when a
+// file is loaded, before anything writes it again in this process.
+void removeStaleTemporaryFiles(const std::string& path);
+
 // Errors of our own for conditions the system does not describe, with localised messages.
 Error noSuchFileError(const std::string& path);
 Error corruptFileError(const std::string& path);

@@ -20,6 +20,7 @@ LibraryStore::LibraryStore(std::optional<std::string> filePath, Scheduler& sched
                      "library.json is missing but its backup exists; starting with an empty library");
         return;
     }
+    files::removeStaleTemporaryFiles(fileURL_);
     auto read = readLibraryFile(fileURL_);
     if (!read) {
         writable_ = false;

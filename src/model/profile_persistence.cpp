@@ -15,6 +15,7 @@ namespace quenlith {
 std::string defaultProfilesFilePath() { return applicationDataDirectory() + "/profiles.json"; }
 
 Result<std::vector<WebAppProfile>> ProfilePersistence::load() const {
+    files::removeStaleTemporaryFiles(fileURL_);
     if (!files::pathExists(fileURL_)) return std::vector<WebAppProfile>{};
     auto bytes = files::readWholeFile(fileURL_);
     if (!bytes) return bytes.error();

@@ -111,5 +111,23 @@ TEST(FileStore, CompanionNamesAndRemoval) {
     EXPECT_FALSE(test::exists(path));
 }
 
+TEST(FileStore, LoadingSweepsTheTemporaryFilesOfAnInterruptedWrite) {
+    TemporaryDataHome home;
+    std::string path = home.root() + "/profiles.json";
+    // What a write killed midway leaves, and neighbours that must stay.
+    const std::vector<std::string> stale = {"profiles.json.Ab3dE9", "profiles.json.000000"};
+    const std::vector<std::string> kept = {
+        "profiles.json",           "profiles.json.backup",   "profiles.json.recovery-E621E1F8-C36C-495A-93FC-0C247A3E6E5F",
+        "profiles.json.Ab3dE",     "profiles.json.Ab3dE97",  "profiles.json.Ab-dE9",
+        "library.json.Ab3dE9",     "profiles.jsonXAb3dE9",
+    };
+    for (const auto& name : stale) test::writeBytes(home.root() + "/" + name, "{");
+    for (const auto& name : kept) test::writeBytes(home.root() + "/" + name, "{}");
+
+    files::removeStaleTemporaryFiles(path);
+    for (const auto& name : stale) EXPECT_FALSE(test::exists(home.root() + "/" + name)) << name;
+    for (const auto& name : kept) EXPECT_TRUE(test::exists(home.root() + "/" + name)) << name;
+}
+
 }  // namespace
 }  // namespace quenlith
