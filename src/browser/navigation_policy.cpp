@@ -8,7 +8,7 @@
 
 #include "model/deduplication.hpp"
 #include "model/localization.hpp"
-#include "model/uri_flags.hpp"
+#include "model/uri_components.hpp"
 
 namespace quenlith {
 namespace {
@@ -51,19 +51,6 @@ NavigationVerdict navigationVerdict(std::string_view uri) {
 bool isWebAddress(std::string_view uri) {
     std::string lower = asciiLower(uriScheme(uri));
     return lower == "http" || lower == "https";
-}
-
-std::optional<std::string> uriHost(std::string_view uri) {
-    std::string text(uri);
-    char* host = nullptr;
-    if (!g_uri_split(text.c_str(), kUriFlags, nullptr, nullptr, &host, nullptr, nullptr, nullptr, nullptr,
-                     nullptr)) {
-        return std::nullopt;
-    }
-    std::optional<std::string> result;
-    if (host && *host) result = host;
-    g_free(host);
-    return result;
 }
 
 bool isSameWebsiteHost(std::string_view pageURI, std::string_view homeURL) {

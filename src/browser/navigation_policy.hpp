@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "model/uri_components.hpp"
+
 namespace quenlith {
 
 // What happens to a navigation a page (or the user) starts, judged by its address alone.
@@ -23,9 +25,6 @@ NavigationVerdict navigationVerdict(std::string_view uri);
 
 // True for an address the user's default browser can take: scheme http or https.
 bool isWebAddress(std::string_view uri);
-
-// The host of an address, absent when the address has none (or an empty one) or does not parse.
-std::optional<std::string> uriHost(std::string_view uri);
 
 // Whether a page belongs to the website for its title and icon: the hosts of the page and of the
 // website's home address are equal without regard to ASCII case; two absent hosts count as equal.

@@ -1,23 +1,11 @@
 #include "browser/tab_title.hpp"
 
-#include <glib.h>
-
 #include "model/localization.hpp"
-#include "model/uri_flags.hpp"
+#include "model/uri_components.hpp"
 
 namespace quenlith {
 
-std::string addressHost(std::string_view address) {
-    if (address.empty()) return {};
-    const std::string text(address);
-    gchar* host = nullptr;
-    if (!g_uri_split(text.c_str(), kUriFlags, nullptr, nullptr, &host, nullptr, nullptr, nullptr, nullptr,
-                     nullptr))
-        return {};
-    std::string result = host ? host : "";
-    g_free(host);
-    return result;
-}
+std::string addressHost(std::string_view address) { return uriHost(address).value_or(""); }
 
 std::string tabDisplayTitle(const TabTitleFacts& facts) {
     auto lastHost = [&] { return facts.lastURL ? addressHost(*facts.lastURL) : std::string(); };

@@ -8,7 +8,7 @@
 #include "model/localization.hpp"
 #include "model/logging.hpp"
 #include "model/text_limits.hpp"
-#include "model/uri_flags.hpp"
+#include "model/uri_components.hpp"
 
 namespace quenlith {
 
@@ -72,12 +72,7 @@ bool LibraryStore::save(PageClip clip) {
     clip.title = trimmedWhitespaceAndNewlines(clip.title);
     if (clip.title.empty()) {
         std::string host;
-        if (auto address = normalizedWebsiteURL(clip.address)) {
-            if (GUri* uri = g_uri_parse(address->c_str(), kUriFlags, nullptr)) {
-                if (const char* h = g_uri_get_host(uri)) host = h;
-                g_uri_unref(uri);
-            }
-        }
+        if (auto address = normalizedWebsiteURL(clip.address)) host = uriHost(*address).value_or("");
         clip.title = host.empty() ? localizedString("Saved Page") : host;
     }
     clip.collection = trimmedWhitespaceAndNewlines(clip.collection);

@@ -7,7 +7,7 @@
 
 #include "model/address.hpp"
 #include "model/suggested_website.hpp"
-#include "model/uri_flags.hpp"
+#include "model/uri_components.hpp"
 
 namespace quenlith {
 namespace {
@@ -19,13 +19,9 @@ struct SchemeAndPort {
 };
 
 std::optional<SchemeAndPort> schemeAndPort(const std::string& address) {
-    GUri* uri = g_uri_parse(address.c_str(), kUriFlags, nullptr);
-    if (!uri) return std::nullopt;
-    SchemeAndPort result;
-    if (const char* scheme = g_uri_get_scheme(uri)) result.scheme = scheme;
-    result.port = g_uri_get_port(uri);
-    g_uri_unref(uri);
-    return result;
+    auto parts = parseUri(address);
+    if (!parts) return std::nullopt;
+    return SchemeAndPort{parts->scheme, parts->port};
 }
 
 bool sameSite(const std::string& tabAddress, const std::string& homeAddress) {

@@ -10,8 +10,7 @@ namespace {
 
 // The host of an address as the parser reads it; empty when it has none or does not parse.
 std::string hostOf(std::string_view address) {
-    auto parts = splitUri(address);
-    return parts && parts->host ? *parts->host : std::string();
+    return uriHost(address).value_or("");
 }
 
 }  // namespace

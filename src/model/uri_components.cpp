@@ -37,6 +37,29 @@ std::optional<UriComponents> splitUri(std::string_view address) {
     return parts;
 }
 
+std::optional<UriComponents> parseUri(std::string_view address) {
+    std::string text(address);
+    GUri* uri = g_uri_parse(text.c_str(), kUriFlags, nullptr);
+    if (!uri) return std::nullopt;
+    auto copy = [](const char* part) { return part ? std::optional<std::string>(part) : std::nullopt; };
+    UriComponents parts;
+    parts.scheme = copy(g_uri_get_scheme(uri));
+    parts.userinfo = copy(g_uri_get_userinfo(uri));
+    parts.host = copy(g_uri_get_host(uri));
+    parts.port = g_uri_get_port(uri);
+    parts.path = g_uri_get_path(uri);
+    parts.query = copy(g_uri_get_query(uri));
+    parts.fragment = copy(g_uri_get_fragment(uri));
+    g_uri_unref(uri);
+    return parts;
+}
+
+std::optional<std::string> uriHost(std::string_view address) {
+    auto parts = splitUri(address);
+    if (!parts || !parts->host || parts->host->empty()) return std::nullopt;
+    return parts->host;
+}
+
 std::optional<std::string> joinUri(const UriComponents& parts) {
     return adopt(g_uri_join(kUriFlags, cString(parts.scheme), cString(parts.userinfo), cString(parts.host),
                             parts.port, parts.path.c_str(), cString(parts.query), cString(parts.fragment)));

@@ -18,8 +18,14 @@ struct UriComponents {
     std::optional<std::string> fragment;
 };
 
-// Splits without resolving against a base; nothing when the text is no address.
+// Splits without resolving against a base (relative references too); nothing when the text is
+// no address.
 std::optional<UriComponents> splitUri(std::string_view address);
+// Parses an absolute address; nothing for a relative reference or text that is no address.
+std::optional<UriComponents> parseUri(std::string_view address);
+// The host as the address is written (percent-encoding kept), or nothing when it has none or is
+// no address.
+std::optional<std::string> uriHost(std::string_view address);
 // The text the components form; nothing when they form none.
 std::optional<std::string> joinUri(const UriComponents& components);
 

@@ -11,32 +11,16 @@
 #include "model/logging.hpp"
 #include "model/profile_document.hpp"
 #include "model/text_limits.hpp"
-#include "model/uri_flags.hpp"
+#include "model/uri_components.hpp"
 
 namespace quenlith {
 
 namespace {
 
 // The parts of an address the same-site test and naming look at.
-struct AddressParts {
-    std::optional<std::string> scheme;
-    std::optional<std::string> host;
-    int port = -1;  // -1: none
-    std::string path;
-};
+using AddressParts = UriComponents;
 
-std::optional<AddressParts> splitAddress(std::string_view address) {
-    std::string text(address);
-    GUri* uri = g_uri_parse(text.c_str(), kUriFlags, nullptr);
-    if (!uri) return std::nullopt;
-    AddressParts parts;
-    if (const char* scheme = g_uri_get_scheme(uri)) parts.scheme = scheme;
-    if (const char* host = g_uri_get_host(uri)) parts.host = host;
-    parts.port = g_uri_get_port(uri);
-    if (const char* path = g_uri_get_path(uri)) parts.path = path;
-    g_uri_unref(uri);
-    return parts;
-}
+std::optional<AddressParts> splitAddress(std::string_view address) { return parseUri(address); }
 
 bool sameScheme(const AddressParts& a, const AddressParts& b) { return a.scheme == b.scheme; }
 bool samePort(const AddressParts& a, const AddressParts& b) { return a.port == b.port; }
