@@ -3,9 +3,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j "$(nproc)"
-for bench in build/bench/*_bench; do
+# A build folder of its own, so that measuring never switches the test build to another type.
+cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build-bench -j "$(nproc)"
+for bench in build-bench/bench/*_bench; do
   [ -x "$bench" ] || continue
   echo "== $(basename "$bench")"
   case "$(basename "$bench")" in
