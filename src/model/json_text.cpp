@@ -31,7 +31,8 @@ std::optional<std::string> encodeJsonText(const nlohmann::json& json, JsonStyle 
 std::optional<nlohmann::json> parseJsonText(std::string_view text, std::string* errorText) {
     try {
         return nlohmann::json::parse(text.begin(), text.end());
-    } catch (const nlohmann::json::parse_error& error) {
+    } catch (const nlohmann::json::exception& error) {
+        // parse_error for malformed text, out_of_range for a number no double can hold (1e999).
         if (errorText) *errorText = error.what();
         return std::nullopt;
     }

@@ -81,5 +81,15 @@ TEST(JsonText, RefusesInvalidUtf8AndMalformedText) {
     EXPECT_TRUE(parseJsonText("{\"a\":1}"));
 }
 
+TEST(JsonText, NumberTooLargeForADoubleIsMalformedTextNotACrash) {
+    for (const char* text : {"{\"a\": 1e999}", "[-1e400]", "{\"opacity\": 1.5e309, \"b\": true}"}) {
+        std::string error;
+        EXPECT_FALSE(parseJsonText(text, &error)) << text;
+        EXPECT_FALSE(error.empty()) << text;
+    }
+    // Large integers still parse (as unsigned or as a finite double).
+    EXPECT_TRUE(parseJsonText("[18446744073709551615, 1e308]"));
+}
+
 }  // namespace
 }  // namespace quenlith

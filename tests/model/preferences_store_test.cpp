@@ -204,6 +204,23 @@ TEST_F(PreferencesStoreTest, UnreadableSettingsFileIsKeptBesideTheNewOne) {
     EXPECT_EQ(kept, 1);
 }
 
+TEST_F(PreferencesStoreTest, SettingsWithAnOverflowingNumberStartWithTheDefaults) {
+    const std::string stored = "{\"interfaceLanguage\": \"en\", \"preferences.v1\": {\"defaultOpacity\": 1e999}}";
+    writeFile(settingsFilePath(), stored);
+    PreferencesStore store;
+    EXPECT_EQ(store.value(), AppPreferences());
+    EXPECT_EQ(store.language(), InterfaceLanguage::system);
+    store.update([](AppPreferences& p) { p.restoreWindows = true; });
+    EXPECT_EQ(readSettings()["preferences.v1"]["restoreWindows"], true);
+    int kept = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(applicationConfigDirectory()))
+        if (entry.path().filename().string().rfind("settings.json.unreadable-", 0) == 0) {
+            ++kept;
+            EXPECT_EQ(readFile(entry.path().string()), stored);
+        }
+    EXPECT_EQ(kept, 1);
+}
+
 TEST_F(PreferencesStoreTest, ObserversHearOfChangesOnTheMainLoop) {
     PreferencesStore store;
     int announcements = 0;

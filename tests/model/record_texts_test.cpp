@@ -5,6 +5,8 @@
 #include "model/app_paths.hpp"
 #include "model/app_preferences.hpp"
 #include "model/browser_proxy_settings.hpp"
+#include "model/interface_language.hpp"
+#include "model/localization.hpp"
 #include "model/localization_testing.hpp"
 #include "model/user_agent.hpp"
 #include "model/web_app_profile.hpp"
@@ -48,6 +50,11 @@ TEST_F(RecordTextsInChinese, MessagesAndTitlesAreTranslated) {
     EXPECT_EQ(title(LinkBehavior::newWindow), "新浮动窗口");
     EXPECT_EQ(title(CloseBehavior::release), "关闭窗口");
     EXPECT_EQ(title(AppTheme::system), "跟随系统");
+    EXPECT_EQ(localizedString(rawValue(UserAgentPreset::system)), "默认");
+    EXPECT_EQ(localizedString(rawValue(UserAgentPreset::custom)), "自定义");
+    EXPECT_EQ(displayName(InterfaceLanguage::system), "跟随系统");
+    EXPECT_EQ(localizedString("Language changes take effect after restarting Quenlith."),
+              "语言更改将在重新启动 Quenlith 后生效。");
 }
 
 }  // namespace
