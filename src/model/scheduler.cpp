@@ -1,9 +1,13 @@
 #include "model/scheduler.hpp"
 
 #include <algorithm>
+#include <exception>
+#include <string>
 #include <utility>
 
 #include <glib.h>
+
+#include "model/logging.hpp"
 
 namespace quenlith {
 
@@ -66,7 +70,14 @@ namespace {
 
 gboolean runGLibTask(gpointer data) {
     auto state = *static_cast<std::shared_ptr<TaskState>*>(data);  // kept alive while it runs
-    state->run();
+    // An exception must not unwind through GLib's C frames: log it and go on with the loop.
+    try {
+        state->run();
+    } catch (const std::exception& error) {
+        logFault(LogCategory::lifecycle, std::string("Deferred work failed: ") + error.what());
+    } catch (...) {
+        logFault(LogCategory::lifecycle, "Deferred work failed");
+    }
     return G_SOURCE_REMOVE;
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include <chrono>
 #include <memory>
 #include <string>
@@ -98,6 +100,17 @@ TEST(GLibScheduler, RunsOnTheMainLoopInOrderAndHonoursCancel) {
     while (g_main_context_iteration(nullptr, FALSE)) {
     }
     EXPECT_EQ(ran.size(), 2u);
+}
+
+TEST(GLibScheduler, WorkThatThrowsDoesNotStopTheLoop) {
+    GLibScheduler scheduler;
+    bool later = false;
+    auto failing = scheduler.scheduleIdle([] { throw std::runtime_error("listener failed"); });
+    auto next = scheduler.scheduleIdle([&] { later = true; });
+    gint64 deadline = g_get_monotonic_time() + 5 * G_USEC_PER_SEC;
+    while (!later && g_get_monotonic_time() < deadline) g_main_context_iteration(nullptr, TRUE);
+    EXPECT_TRUE(later);
+    EXPECT_FALSE(failing.pending());
 }
 
 TEST(GLibScheduler, WorkMayDestroyItsOwnHandle) {
