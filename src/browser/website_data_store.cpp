@@ -145,6 +145,15 @@ void WebsiteDataStore::blockNetwork() {
     proxyAddress_ = kUnreachableProxy;
 }
 
+void WebsiteDataStore::useSystemProxy() {
+    // A store never given a proxy already follows the desktop's settings.
+    if (!proxyAddress_) return;
+    webkit_website_data_manager_set_network_proxy_settings(manager_.get(), WEBKIT_NETWORK_PROXY_MODE_DEFAULT, nullptr);
+    challengeCredential_.reset();
+    networkBlocked_ = false;
+    proxyAddress_.reset();
+}
+
 WebKitWebsiteDataTypes websiteDataTypes(const std::vector<std::string>& names) {
     auto* flagsClass = static_cast<GFlagsClass*>(g_type_class_ref(WEBKIT_TYPE_WEBSITE_DATA_TYPES));
     unsigned types = 0;

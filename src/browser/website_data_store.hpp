@@ -67,6 +67,8 @@ public:
     // Gives the store a proxy that cannot be reached: no request of its views leaves the machine
     // by any route (used when the proxy it should have could not be set up).
     void blockNetwork();
+    // Lets the desktop's proxy settings apply again (undoes useProxy and blockNetwork).
+    void useSystemProxy();
     // Whether blockNetwork() was applied.
     bool networkBlocked() const { return networkBlocked_; }
     // The proxy address given to the engine by useProxy or blockNetwork; nothing while the

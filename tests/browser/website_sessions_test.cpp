@@ -138,6 +138,31 @@ TEST_F(WebsiteSessionsTest, AnUnreadablePasswordRefusesTheStoreAndItsSessions) {
     EXPECT_EQ(sessions.errorMessage(sessions.dataStore(website())), std::nullopt);
 }
 
+TEST_F(WebsiteSessionsTest, ARemovedWebsiteProxyLeavesAStoreStillInUseOnTheDesktopProxy) {
+    // The global proxy is the desktop's own.
+    auto profile = website(Uuid::random(), proxy(BrowserProxyKind::httpConnect, 3128, "ID-GONE"));
+    auto store = sessions.dataStore(profile);
+    ASSERT_TRUE(store->networkBlocked());
+
+    // The user removes the website's proxy and keeps its independent account; the window that
+    // closes still holds the store while the website is looked up again.
+    auto changed = profile;
+    changed.siteProxy.reset();
+    changed.isolatedAccount = true;
+    sessions.forgetSession(profile.id);
+    auto again = sessions.dataStore(changed);
+    ASSERT_EQ(again, store);
+    EXPECT_EQ(sessions.errorMessage(again), std::nullopt);
+    EXPECT_FALSE(again->networkBlocked());
+    EXPECT_EQ(again->proxyAddress(), std::nullopt);
+
+    // And a proxy given back later is applied to it again.
+    sessions.forgetSession(changed.id);
+    auto proxied = changed;
+    proxied.siteProxy = proxy(BrowserProxyKind::socks5, 1080);
+    EXPECT_EQ(sessions.dataStore(proxied)->proxyAddress(), "socks5://127.0.0.1:1080");
+}
+
 TEST_F(WebsiteSessionsTest, ForgettingAnUnknownWebsiteChangesNothing) {
     auto profile = website(Uuid::random(), proxy(BrowserProxyKind::socks5, 1080));
     auto store = sessions.dataStore(profile);
