@@ -109,11 +109,10 @@ void WebsiteDataStore::attach(WebKitWebView* view, const std::shared_ptr<Website
 
 void WebsiteDataStore::removeData(WebKitWebsiteDataTypes types, std::function<void()> completion) {
     struct Pending {
-        GObjectPtr<WebKitWebsiteDataManager> manager;
-        GObjectPtr<WebKitWebContext> context;  // keeps the network process of a store made only for this
+        std::shared_ptr<WebsiteDataStore> store;  // also keeps the network process of a store made only for this
         std::function<void()> completion;
     };
-    auto* pending = new Pending{manager_, context_, std::move(completion)};
+    auto* pending = new Pending{shared_from_this(), std::move(completion)};
     webkit_website_data_manager_clear(
         manager_.get(), types, 0, nullptr,
         [](GObject* source, GAsyncResult* result, gpointer data) {

@@ -5,6 +5,7 @@
 #include "browser/proxy_passwords.hpp"
 #include "model/browser_runtime_store.hpp"
 #include "model/web_app_profile.hpp"
+#include "support/main_loop.hpp"
 #include "support/temp_environment.hpp"
 
 namespace quenlith {
@@ -182,6 +183,26 @@ TEST(WebsiteDataStoreTest, OneStoreObjectPerFolder) {
     EXPECT_NE(WebsiteDataStore::nonPersistent(), WebsiteDataStore::nonPersistent());
     EXPECT_FALSE(WebsiteDataStore::nonPersistent()->isPersistent());
     EXPECT_TRUE(webkit_website_data_manager_is_ephemeral(WebsiteDataStore::nonPersistent()->dataManager()));
+}
+
+TEST(WebsiteDataStoreTest, AStoreBeingClearedStaysTheOneStoreOfItsFolder) {
+    test::TemporaryEnvironment environment;
+    const Uuid identifier = Uuid::random();
+    int completions = 0;
+    std::weak_ptr<WebsiteDataStore> clearing;
+    {
+        auto store = WebsiteDataStore::forIdentifier(identifier);
+        clearing = store;
+        store->removeData(WEBKIT_WEBSITE_DATA_COOKIES, [&] { ++completions; });
+    }
+    // Asked for while its data is removed, the folder's store is the one removing it: never a
+    // second data manager on the same folder.
+    auto again = WebsiteDataStore::forIdentifier(identifier);
+    EXPECT_EQ(again, clearing.lock());
+    again.reset();
+    ASSERT_TRUE(test::spinUntil([&] { return completions > 0; }));
+    EXPECT_EQ(completions, 1);
+    EXPECT_TRUE(clearing.expired());
 }
 
 TEST(WebsiteDataStoreTest, ListsTheIdentifiersOnDisk) {
