@@ -121,7 +121,7 @@ void AdBlocking::apply(const AdFilterSettings& settings, WebKitUserContentManage
         startedUp_ = true;
         // With blocking off no stored list is in use; with it on, the list's load or compilation
         // clears the others.
-        if (!entry->desired.enabled) removeOtherStoredLists("");
+        if (!entry->desired.enabled) removeOtherStoredLists();
     }
     runApply(GObjectPtr<WebKitUserContentManager>::retain(manager), std::move(entry), std::move(done));
 }
@@ -237,7 +237,8 @@ void AdBlocking::finishTask(const AdFilterSettings& settings, Result<ContentRule
             auto other = std::find_if(cached_.begin(), cached_.end(), [&](const auto& item) { return item.first != settings; });
             if (other != cached_.end()) cached_.erase(other);
         }
-        removeOtherStoredLists(task->identifier);
+        keptIdentifier_ = task->identifier;
+        removeOtherStoredLists();
     } else {
         logError(LogCategory::browser,
                  "Content rules could not be compiled: " + (outcome.ok() ? missingListError() : outcome.error()).message);
@@ -252,12 +253,12 @@ void AdBlocking::finishTask(const AdFilterSettings& settings, Result<ContentRule
     }
 }
 
-void AdBlocking::removeOtherStoredLists(const std::string& keep) {
+void AdBlocking::removeOtherStoredLists() {
     std::weak_ptr<int> life = token_;
-    compiler_->fetchIdentifiers([this, life, keep](std::vector<std::string> identifiers) {
+    compiler_->fetchIdentifiers([this, life](std::vector<std::string> identifiers) {
         if (life.expired()) return;
         for (const auto& identifier : identifiers) {
-            if (identifier == keep) continue;
+            if (identifier == keptIdentifier_) continue;
             // A list being loaded or compiled right now is left to its own task.
             bool busy = std::any_of(tasks_.begin(), tasks_.end(),
                                     [&](const auto& item) { return item.second->identifier == identifier; });

@@ -99,7 +99,7 @@ private:
     void uninstall(WebKitUserContentManager* manager, Entry& entry);
     void startCompilation(const AdFilterSettings& settings, const std::string& identifier, std::string json);
     void finishTask(const AdFilterSettings& settings, Result<ContentRuleListPtr> outcome);
-    void removeOtherStoredLists(const std::string& keep);
+    void removeOtherStoredLists();
     void setErrorMessage(std::optional<std::string> message);
     void updatePreparing();
     static void managerFinalized(gpointer data, GObject* manager);
@@ -109,6 +109,9 @@ private:
     std::optional<std::string> errorMessage_;
     bool preparing_ = false;
     bool startedUp_ = false;  // the first apply of a launch clears lists left in the store
+    // The stored list to keep: that of the compilation or load that finished last. Read when the
+    // store's identifiers arrive, so that an older clean-up never removes a newer list.
+    std::string keptIdentifier_;
     sigc::signal<void()> signalChanged_;
     std::unordered_map<AdFilterSettings, std::unique_ptr<Task>> tasks_;
     // In insertion order, so the bound drops the oldest other list.

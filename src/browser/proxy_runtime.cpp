@@ -94,10 +94,14 @@ void ProxyRuntime::configure(const std::shared_ptr<WebsiteDataStore>& store) {
     bool configured = std::any_of(configuredStores_.begin(), configuredStores_.end(),
                                   [&](const auto& weak) { return weak.lock() == store; });
     if (configured) return;
+    // A store still in use can come back to a new runtime (its website's proxy changed): whatever
+    // an earlier runtime gave it is replaced.
     if (auto configuration = makeConfiguration())
         store->useProxy(*configuration);
     else if (settings_.kind != BrowserProxyKind::system)
         store->blockNetwork();
+    else
+        store->useSystemProxy();
     configuredStores_.push_back(store);
 }
 

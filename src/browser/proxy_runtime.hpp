@@ -56,8 +56,8 @@ public:
     void load(const BrowserProxySettings& settings);
     // Applies the proxy to the store, once per store: later calls for the same store do nothing.
     // A store whose proxy cannot be used (errorMessage set) is cut off from the network instead,
-    // so that nothing reaches the network by another route; kind `system` leaves the store as it
-    // is (the desktop's proxy settings apply).
+    // so that nothing reaches the network by another route; kind `system` lets the desktop's proxy
+    // settings apply.
     void configure(const std::shared_ptr<WebsiteDataStore>& store);
     // Nothing for kind `system`, while errorMessage is set, or for a port outside 1 to 65535.
     std::optional<ProxyConfiguration> makeConfiguration() const;

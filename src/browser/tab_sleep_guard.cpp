@@ -26,7 +26,7 @@ const char* const kGuardSource = R"JS((() => {
       if (type === "file") return !!element.files && element.files.length > 0;
       return !ignoredTypes.has(type) && element.value !== "";
     }
-    return String(element.textContent || "").trim() !== "";
+    return element.isContentEditable && String(element.textContent || "").trim() !== "";
   };
   globalThis.__quenlithSleepGuard = () => {
     if (dirty || Date.now() - touched < 60000) return true;

@@ -109,11 +109,10 @@ void WebsiteDataStore::attach(WebKitWebView* view, const std::shared_ptr<Website
 
 void WebsiteDataStore::removeData(WebKitWebsiteDataTypes types, std::function<void()> completion) {
     struct Pending {
-        GObjectPtr<WebKitWebsiteDataManager> manager;
-        GObjectPtr<WebKitWebContext> context;  // keeps the network process of a store made only for this
+        std::shared_ptr<WebsiteDataStore> store;  // also keeps the network process of a store made only for this
         std::function<void()> completion;
     };
-    auto* pending = new Pending{manager_, context_, std::move(completion)};
+    auto* pending = new Pending{shared_from_this(), std::move(completion)};
     webkit_website_data_manager_clear(
         manager_.get(), types, 0, nullptr,
         [](GObject* source, GAsyncResult* result, gpointer data) {
@@ -143,6 +142,15 @@ void WebsiteDataStore::blockNetwork() {
     challengeCredential_.reset();
     networkBlocked_ = true;
     proxyAddress_ = kUnreachableProxy;
+}
+
+void WebsiteDataStore::useSystemProxy() {
+    // A store never given a proxy already follows the desktop's settings.
+    if (!proxyAddress_) return;
+    webkit_website_data_manager_set_network_proxy_settings(manager_.get(), WEBKIT_NETWORK_PROXY_MODE_DEFAULT, nullptr);
+    challengeCredential_.reset();
+    networkBlocked_ = false;
+    proxyAddress_.reset();
 }
 
 WebKitWebsiteDataTypes websiteDataTypes(const std::vector<std::string>& names) {

@@ -31,7 +31,7 @@ struct ProxyCredential {
 // store) or "WebsiteData/<UUID>" (a session identifier), caches likewise in the cache folder; the
 // cookies are kept in "cookies.sqlite" there. There is never more than one store object per
 // folder at a time: asking again while one is alive returns it.
-class WebsiteDataStore {
+class WebsiteDataStore : public std::enable_shared_from_this<WebsiteDataStore> {
 public:
     // The shared store of every website without a session of its own.
     static std::shared_ptr<WebsiteDataStore> defaultDataStore();
@@ -59,7 +59,8 @@ public:
     WebKitWebsiteDataManager* dataManager() const { return manager_.get(); }
 
     // Removes the given kinds of data, however old. `completion` runs once on the main loop
-    // when the engine is done, whatever the outcome; the store stays alive until then.
+    // when the engine is done, whatever the outcome; the store object stays alive until then, so
+    // that asking for its folder meanwhile gives this store and no second data manager.
     void removeData(WebKitWebsiteDataTypes types, std::function<void()> completion);
 
     // Sends every request of the store through the proxy.
@@ -67,6 +68,8 @@ public:
     // Gives the store a proxy that cannot be reached: no request of its views leaves the machine
     // by any route (used when the proxy it should have could not be set up).
     void blockNetwork();
+    // Lets the desktop's proxy settings apply again (undoes useProxy and blockNetwork).
+    void useSystemProxy();
     // Whether blockNetwork() was applied.
     bool networkBlocked() const { return networkBlocked_; }
     // The proxy address given to the engine by useProxy or blockNetwork; nothing while the

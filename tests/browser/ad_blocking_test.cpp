@@ -380,6 +380,23 @@ TEST_F(AdBlockingFakeTest, OnlyTheNewestCompiledListStaysInTheStore) {
     EXPECT_EQ(store->compileCount, 2);
 }
 
+TEST_F(AdBlockingFakeTest, TheNewestListStaysStoredWhenTwoCompilationsFinishTogether) {
+    auto manager = newManager();
+    AdFilterSettings a = enabledWith({"a.example"}), b = enabledWith({"b.example"});
+    blocker->apply(a, manager.get());
+    ASSERT_TRUE(waitForCompile(a));
+    blocker->apply(b, manager.get());
+    ASSERT_TRUE(waitForCompile(b));
+    // Both finish before either clean-up of the store has run.
+    store->finish(identifierOf(a));
+    store->finish(identifierOf(b));
+    ASSERT_EQ(installedIdentifier(manager.get()), identifierOf(b));
+    EXPECT_TRUE(spinUntil([&] { return store->stored == std::set<std::string>{identifierOf(b)}; }));
+    while (g_main_context_iteration(nullptr, FALSE)) {
+    }
+    EXPECT_EQ(store->stored, std::set<std::string>{identifierOf(b)});
+}
+
 TEST_F(AdBlockingFakeTest, EntriesVanishWithTheirManagers) {
     auto manager = newManager();
     blocker->apply(AdFilterSettings{}, manager.get());

@@ -142,6 +142,33 @@ TEST(ProxyRuntimeTest, ConfiguresEachStoreOnce) {
     EXPECT_EQ(second->proxyAddress(), "socks5://127.0.0.1:1080");
 }
 
+TEST(ProxyRuntimeTest, ASystemRuntimeHandsAStoreBackToTheDesktopProxy) {
+    test::TemporaryEnvironment environment;
+    FakeCredentials credentials;
+    credentials.passwords["ID-1"] = "pw";
+    auto store = WebsiteDataStore::nonPersistent();
+    ProxyRuntime proxied(credentials.reader());
+    proxied.load(proxy(BrowserProxyKind::httpConnect, "127.0.0.1", 3128, "user", "ID-1"));
+    proxied.configure(store);
+    ASSERT_EQ(store->proxyAddress(), "http://127.0.0.1:3128");
+    ASSERT_TRUE(store->proxyChallengeCredential());
+
+    ProxyRuntime system(credentials.reader());
+    system.configure(store);
+    EXPECT_EQ(store->proxyAddress(), std::nullopt);
+    EXPECT_EQ(store->proxyChallengeCredential(), std::nullopt);
+    EXPECT_FALSE(store->networkBlocked());
+
+    auto blocked = WebsiteDataStore::nonPersistent();
+    ProxyRuntime broken(credentials.reader());
+    broken.load(proxy(BrowserProxyKind::socks5, "127.0.0.1", 1080, "user", "ID-GONE"));
+    broken.configure(blocked);
+    ASSERT_TRUE(blocked->networkBlocked());
+    system.configure(blocked);
+    EXPECT_FALSE(blocked->networkBlocked());
+    EXPECT_EQ(blocked->proxyAddress(), std::nullopt);
+}
+
 TEST(ProxyRuntimeTest, ForgetsReleasedStores) {
     test::TemporaryEnvironment environment;
     FakeCredentials credentials;

@@ -113,6 +113,11 @@ INSTANTIATE_TEST_SUITE_P(
                       FieldCase{"textArea", "document.getElementById('area').value = 'x'", true},
                       FieldCase{"editableText", "document.getElementById('editor').textContent = ' note '", true},
                       FieldCase{"editableBlank", "document.getElementById('editor').textContent = '   '", false},
+                      // Marked, but not editable: its text is the page's own.
+                      FieldCase{"notEditableText",
+                                "const e = document.getElementById('editor'); e.setAttribute('contenteditable', "
+                                "'false'); e.textContent = 'label'",
+                                false},
                       FieldCase{"tickedCheckbox", "document.getElementById('box').checked = true", false},
                       FieldCase{"rangeValue", "document.getElementById('range').value = '7'", false},
                       FieldCase{"emptyFileInput", "document.getElementById('file').value = ''", false}),

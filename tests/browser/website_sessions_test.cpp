@@ -5,6 +5,7 @@
 #include "browser/proxy_passwords.hpp"
 #include "model/browser_runtime_store.hpp"
 #include "model/web_app_profile.hpp"
+#include "support/main_loop.hpp"
 #include "support/temp_environment.hpp"
 
 namespace quenlith {
@@ -138,6 +139,31 @@ TEST_F(WebsiteSessionsTest, AnUnreadablePasswordRefusesTheStoreAndItsSessions) {
     EXPECT_EQ(sessions.errorMessage(sessions.dataStore(website())), std::nullopt);
 }
 
+TEST_F(WebsiteSessionsTest, ARemovedWebsiteProxyLeavesAStoreStillInUseOnTheDesktopProxy) {
+    // The global proxy is the desktop's own.
+    auto profile = website(Uuid::random(), proxy(BrowserProxyKind::httpConnect, 3128, "ID-GONE"));
+    auto store = sessions.dataStore(profile);
+    ASSERT_TRUE(store->networkBlocked());
+
+    // The user removes the website's proxy and keeps its independent account; the window that
+    // closes still holds the store while the website is looked up again.
+    auto changed = profile;
+    changed.siteProxy.reset();
+    changed.isolatedAccount = true;
+    sessions.forgetSession(profile.id);
+    auto again = sessions.dataStore(changed);
+    ASSERT_EQ(again, store);
+    EXPECT_EQ(sessions.errorMessage(again), std::nullopt);
+    EXPECT_FALSE(again->networkBlocked());
+    EXPECT_EQ(again->proxyAddress(), std::nullopt);
+
+    // And a proxy given back later is applied to it again.
+    sessions.forgetSession(changed.id);
+    auto proxied = changed;
+    proxied.siteProxy = proxy(BrowserProxyKind::socks5, 1080);
+    EXPECT_EQ(sessions.dataStore(proxied)->proxyAddress(), "socks5://127.0.0.1:1080");
+}
+
 TEST_F(WebsiteSessionsTest, ForgettingAnUnknownWebsiteChangesNothing) {
     auto profile = website(Uuid::random(), proxy(BrowserProxyKind::socks5, 1080));
     auto store = sessions.dataStore(profile);
@@ -157,6 +183,26 @@ TEST(WebsiteDataStoreTest, OneStoreObjectPerFolder) {
     EXPECT_NE(WebsiteDataStore::nonPersistent(), WebsiteDataStore::nonPersistent());
     EXPECT_FALSE(WebsiteDataStore::nonPersistent()->isPersistent());
     EXPECT_TRUE(webkit_website_data_manager_is_ephemeral(WebsiteDataStore::nonPersistent()->dataManager()));
+}
+
+TEST(WebsiteDataStoreTest, AStoreBeingClearedStaysTheOneStoreOfItsFolder) {
+    test::TemporaryEnvironment environment;
+    const Uuid identifier = Uuid::random();
+    int completions = 0;
+    std::weak_ptr<WebsiteDataStore> clearing;
+    {
+        auto store = WebsiteDataStore::forIdentifier(identifier);
+        clearing = store;
+        store->removeData(WEBKIT_WEBSITE_DATA_COOKIES, [&] { ++completions; });
+    }
+    // Asked for while its data is removed, the folder's store is the one removing it: never a
+    // second data manager on the same folder.
+    auto again = WebsiteDataStore::forIdentifier(identifier);
+    EXPECT_EQ(again, clearing.lock());
+    again.reset();
+    ASSERT_TRUE(test::spinUntil([&] { return completions > 0; }));
+    EXPECT_EQ(completions, 1);
+    EXPECT_TRUE(clearing.expired());
 }
 
 TEST(WebsiteDataStoreTest, ListsTheIdentifiersOnDisk) {
