@@ -80,18 +80,23 @@ public:
 
     // Removes the tab at `index` and returns it with the index to select next: the tab that took
     // the closed one's place, or the new last tab, keeping the selection on the same tab when a
-    // tab before it was closed. The list must hold more than one tab.
+    // tab before it was closed. The list must hold more than one tab. Until `next` is selected the
+    // active index still names the tab that was active, or none when that one was closed.
     std::pair<Tab, std::size_t> close(std::size_t index) {
         const std::size_t previousActive = activeIndex_;
         Tab removed = remove(index);
         std::size_t next = (index < previousActive) ? previousActive - 1 : previousActive;
+        if (index < previousActive)
+            activeIndex_ = previousActive - 1;
+        else if (index == previousActive)
+            activeIndex_ = tabs_.size();  // past the end: nothing is active
         if (!tabs_.empty() && next > tabs_.size() - 1) next = tabs_.size() - 1;
         return {std::move(removed), next};
     }
 
     // Moves the tab with `id` by `offset` places, clamped to the ends, and returns the index the
-    // previously active tab now has (to be selected again). Nothing when no tab has the id, no
-    // tab is active, or the tab would not move.
+    // previously active tab now has (to be selected again; the active index follows it already).
+    // Nothing when no tab has the id, no tab is active, or the tab would not move.
     std::optional<std::size_t> move(const Uuid& id, int offset) {
         auto index = indexOf(id);
         if (!index || !contains(activeIndex_)) return std::nullopt;
@@ -103,7 +108,9 @@ public:
         const Uuid activeID = tabIdentifier(tabs_[activeIndex_]);
         Tab moving = remove(*index);
         tabs_.insert(tabs_.begin() + static_cast<std::ptrdiff_t>(target), std::move(moving));
-        return indexOf(activeID);
+        auto activeNow = indexOf(activeID);
+        if (activeNow) activeIndex_ = *activeNow;
+        return activeNow;
     }
 
 private:

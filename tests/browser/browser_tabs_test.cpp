@@ -163,6 +163,27 @@ TEST_F(BrowserTabs, MovingKeepsTheActiveTabActive) {
     EXPECT_EQ(active().id, before[0]) << "moving another tab keeps the selection";
 }
 
+TEST_F(BrowserTabs, ClosingOrMovingAnotherTabLeavesTheBystandersUnused) {
+    auto& view = openFive();
+    const Date opened = clock.now();
+    auto before = ids();
+    view.selectTab(1, true, false);
+
+    // The tab that slides into the active tab's old place was not used.
+    clock.advance(60);
+    view.closeTab(before[0]);
+    EXPECT_EQ(active().id, before[1]);
+    EXPECT_EQ(view.tab(before[2])->lastUsed, opened);
+
+    // Nor is the tab that the active one changes places with.
+    clock.advance(60);
+    view.moveTab(before[1], +1);
+    EXPECT_EQ(ids(), (std::vector<Uuid>{before[2], before[1], before[3], before[4]}));
+    EXPECT_EQ(active().id, before[1]);
+    EXPECT_EQ(view.tab(before[2])->lastUsed, opened);
+    EXPECT_EQ(active().lastUsed, clock.now());
+}
+
 TEST_F(BrowserTabs, DuplicatingOpensTheSameAddress) {
     auto& view = openFive();
     auto before = ids();

@@ -1,6 +1,8 @@
 #include <filesystem>
 #include <set>
 
+#include <sys/stat.h>
+
 #include <gio/gio.h>
 #include <glib/gstdio.h>
 #include <gtest/gtest.h>
@@ -303,6 +305,33 @@ TEST_F(DownloadManagerTest, ASuggestedNameWithFoldersOffersItsLastComponent) {
     EXPECT_EQ(manager->entries().front().name, "reports/2024/summary.txt");
     manager->cancelAll();
     g_object_unref(unobserved);
+}
+
+TEST_F(DownloadManagerTest, AFinishedFileReachesAFolderOnAnotherFileSystem) {
+    // Temporary files in memory, the destination on disk: a plain rename cannot cross that line.
+    struct stat memory {}, disk {};
+    if (stat("/dev/shm", &memory) != 0 || stat(saved.c_str(), &disk) != 0 || memory.st_dev == disk.st_dev)
+        GTEST_SKIP() << "no second file system to download across";
+    char pattern[] = "/dev/shm/quenlith-downloads-XXXXXX";
+    ASSERT_NE(g_mkdtemp(pattern), nullptr);
+    const std::string elsewhere = pattern;
+
+    auto scripted = std::make_unique<ScriptedChooser>();
+    ScriptedChooser* asking = scripted.get();
+    DownloadManager across(std::move(scripted), elsewhere);
+    WebKitWebContext* own = webkit_web_context_new_ephemeral();
+    across.observe(own);
+    WebKitDownload* download = webkit_web_context_download_uri(own, server.url("/report.pdf").c_str());
+    started.push_back(download);
+    ASSERT_TRUE(spinUntil([&] { return asking->questions.size() == 1; }));
+    asking->answer(0, saved + "/report.pdf");
+    ASSERT_TRUE(spinUntil([&] { return !across.entries().front().isActive; }));
+
+    EXPECT_EQ(across.entries().front().status, "Complete");
+    EXPECT_EQ(test::readFile(saved + "/report.pdf"), body);
+    EXPECT_TRUE(leftoverTemporaryFiles(elsewhere).empty());
+    fs::remove_all(elsewhere);
+    g_object_unref(own);
 }
 
 TEST_F(DownloadManagerTest, AnAnswerArrivingAfterTheManagerIsGoneDoesNothing) {

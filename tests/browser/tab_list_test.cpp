@@ -50,6 +50,28 @@ INSTANTIATE_TEST_SUITE_P(Cases, TabCloseSelection,
                              // two tabs, the second active, the first closed
                              CloseCase{2, 1, 0, 0, 1}));
 
+TEST(TabList, AfterACloseOrAMoveTheActiveTabIsStillTheOneThatWasActive) {
+    std::vector<Uuid> ids;
+    auto tabs = makeTabs(4, 1, &ids);
+    tabs.close(0);  // a tab before the active one
+    ASSERT_NE(tabs.active(), nullptr);
+    EXPECT_EQ(*tabs.active(), ids[1]);
+    tabs.close(2);  // a tab after it
+    ASSERT_NE(tabs.active(), nullptr);
+    EXPECT_EQ(*tabs.active(), ids[1]);
+    tabs.close(tabs.activeIndex());  // the active one itself: none is active until one is selected
+    EXPECT_EQ(tabs.active(), nullptr);
+
+    std::vector<Uuid> order;
+    auto moving = makeTabs(4, 0, &order);
+    moving.move(order[0], +2);
+    ASSERT_NE(moving.active(), nullptr);
+    EXPECT_EQ(*moving.active(), order[0]);
+    moving.move(order[3], -3);
+    ASSERT_NE(moving.active(), nullptr);
+    EXPECT_EQ(*moving.active(), order[0]);
+}
+
 TEST(TabList, CloseRequestNamesTheActiveTabOrTheGivenOne) {
     std::vector<Uuid> ids;
     auto tabs = makeTabs(3, 1, &ids);
