@@ -116,4 +116,19 @@ void WebsiteWindowLinks::removeWindow(const Uuid& windowID) {
     std::erase_if(targets, [&](const auto& entry) { return entry.second.windowID == windowID; });
 }
 
+std::vector<RestorableWebsiteLink> WebsiteWindowLinks::restorableLinks(const Uuid& windowID,
+                                                                       const std::vector<Uuid>& tabIDs) const {
+    std::vector<RestorableWebsiteLink> links;
+    for (const auto& [profileID, target] : targets) {
+        if (target.windowID != windowID) continue;
+        auto tab = std::find(tabIDs.begin(), tabIDs.end(), target.tabID);
+        if (tab == tabIDs.end()) continue;
+        links.push_back(RestorableWebsiteLink{profileID, static_cast<std::int64_t>(tab - tabIDs.begin())});
+    }
+    std::sort(links.begin(), links.end(), [](const RestorableWebsiteLink& a, const RestorableWebsiteLink& b) {
+        return a.profileID.string() < b.profileID.string();
+    });
+    return links;
+}
+
 }  // namespace quenlith

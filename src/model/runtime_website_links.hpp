@@ -5,6 +5,7 @@
 #include <set>
 #include <vector>
 
+#include "model/restorable_window.hpp"
 #include "model/runtime_window.hpp"
 #include "model/uuid.hpp"
 #include "model/web_app_profile.hpp"
@@ -51,6 +52,11 @@ public:
     void remove(const Uuid& profileID);
     // Drops every target in a window that closed.
     void removeWindow(const Uuid& windowID);
+
+    // The window's links as the session file keeps them: each website whose target lies in the
+    // window, with the position of its tab in `tabIDs` (the window's tabs in saved order); links
+    // to a tab not in the list are left out. Ordered by the websites' id text.
+    std::vector<RestorableWebsiteLink> restorableLinks(const Uuid& windowID, const std::vector<Uuid>& tabIDs) const;
 
     bool operator==(const WebsiteWindowLinks&) const = default;
 };

@@ -76,6 +76,12 @@ bool BrowserWindowController::windowStateChanged(GdkEventWindowState* event) {
     bool iconified = (event->new_window_state & GDK_WINDOW_STATE_ICONIFIED) != 0;
     if (iconified == minimized_) return false;
     minimized_ = iconified;
+    if (!iconified && (event->new_window_state & GDK_WINDOW_STATE_WITHDRAWN)) {
+        // A minimised window that was hidden leaves the minimised state without coming back: it
+        // stays hidden and not presented until it is shown.
+        if (onVisibility) onVisibility();
+        return false;
+    }
     if (iconified) {
         browser_->setPresented(false, true);
     } else {
@@ -93,7 +99,8 @@ void BrowserWindowController::activeChanged() {
 void BrowserWindowController::present(bool activate, bool /*keepTuck*/, bool wake) {
     // Showing a window always ends click-through.
     browser_->clickThroughEnabled = false;
-    if (minimized_) panel_->deiconify();
+    // A window hidden while minimised would otherwise come back minimised.
+    if (minimized_ || !panel_->get_visible()) panel_->deiconify();
     panel_->clampToScreen();
     if (activate) {
         panel_->present();

@@ -179,5 +179,28 @@ TEST(WebsiteWindowLinks, LookupAndRemoval) {
     EXPECT_TRUE(links.targets.contains(c));
 }
 
+TEST(WebsiteWindowLinks, RestorableLinksGiveTabPositionsInWebsiteIDOrder) {
+    Uuid window1 = Uuid::random(), window2 = Uuid::random();
+    Uuid tab0 = Uuid::random(), tab1 = Uuid::random(), tab2 = Uuid::random(), closedTab = Uuid::random();
+    // Ids whose text order differs from the order they are listed in.
+    Uuid late = *Uuid::parse("F0000000-0000-4000-8000-000000000000");
+    Uuid early = *Uuid::parse("0A000000-0000-4000-8000-000000000000");
+    Uuid middle = *Uuid::parse("7B000000-0000-4000-8000-000000000000");
+    Uuid elsewhere = Uuid::random(), onClosedTab = Uuid::random();
+    WebsiteWindowLinks links;
+    links.targets = {{late, {window1, tab0}},
+                     {early, {window1, tab2}},
+                     {middle, {window1, tab2}},
+                     {elsewhere, {window2, tab1}},
+                     {onClosedTab, {window1, closedTab}}};
+
+    EXPECT_EQ(links.restorableLinks(window1, {tab0, tab1, tab2}),
+              (std::vector<RestorableWebsiteLink>{{early, 2}, {middle, 2}, {late, 0}}));
+    // The first position of a tab listed twice.
+    EXPECT_EQ(links.restorableLinks(window2, {tab1, tab0, tab1}), (std::vector<RestorableWebsiteLink>{{elsewhere, 0}}));
+    EXPECT_TRUE(links.restorableLinks(window1, {}).empty());
+    EXPECT_TRUE(links.restorableLinks(Uuid::random(), {tab0, tab1, tab2}).empty());
+}
+
 }  // namespace
 }  // namespace quenlith

@@ -1,0 +1,100 @@
+// Minimising, hiding and showing a browser window through a real window manager. Minimising needs
+// one, so these tests skip on a bare X server; tests/wm/window_state_checks.sh runs them under
+// openbox.
+#include <gtest/gtest.h>
+
+#include "windows/window_manager_fixture.hpp"
+
+// Last: Xlib defines macros that clash with ordinary names.
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <gdk/gdkx.h>
+
+namespace quenlith {
+namespace {
+
+using test::spinFor;
+using test::spinUntil;
+
+// Whether a window manager that follows the desktop conventions runs on the display.
+bool windowManagerRuns() {
+    GdkDisplay* display = gdk_display_get_default();
+    if (!display || !GDK_IS_X11_DISPLAY(display)) return false;
+    return gdk_x11_screen_supports_net_wm_hint(gdk_display_get_default_screen(display),
+                                               gdk_atom_intern_static_string("_NET_WM_STATE_HIDDEN"));
+}
+
+// What the X server says of the window: minimised ("iconic") or not.
+bool iconicOnServer(Gtk::Window& window) {
+    GdkWindow* gdkWindow = window.get_window()->gobj();
+    Display* display = GDK_WINDOW_XDISPLAY(gdkWindow);
+    Atom wmState = XInternAtom(display, "WM_STATE", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, remaining = 0;
+    unsigned char* data = nullptr;
+    bool iconic = false;
+    if (XGetWindowProperty(display, GDK_WINDOW_XID(gdkWindow), wmState, 0, 2, False, wmState, &type, &format,
+                           &count, &remaining, &data) == Success &&
+        count >= 1 && data)
+        iconic = (*reinterpret_cast<unsigned long*>(data) & 0xFFFFFFFFul) == IconicState;
+    if (data) XFree(data);
+    return iconic;
+}
+
+class WindowStateUnderWindowManager : public test::WindowManagerFixture {
+protected:
+    void SetUp() override {
+        if (!windowManagerRuns()) GTEST_SKIP() << "needs a window manager (tests/wm/window_state_checks.sh)";
+    }
+};
+
+TEST_F(WindowStateUnderWindowManager, MinimisingAndBringingBackReportsAndPresents) {
+    auto alpha = website("Alpha", "/alpha");
+    start({alpha});
+    auto& own = openOwn(alpha);
+    ASSERT_TRUE(mapped(own));
+    manager->publishState();
+    ASSERT_EQ(manager->visibleWindowCount(), 1);
+
+    own.panel().iconify();
+    ASSERT_TRUE(spinUntil([&] { return own.isMinimized(); }));
+    EXPECT_FALSE(own.browser().isPresented());
+    EXPECT_EQ(manager->visibleWindowCount(), 0) << "the window reports its change itself";
+    EXPECT_EQ(manager->runtime().windows().at(0).state, BrowserWindowState::minimized);
+
+    own.present(false, false, true);
+    ASSERT_TRUE(spinUntil([&] { return !own.isMinimized(); }));
+    EXPECT_TRUE(own.browser().isPresented());
+    EXPECT_TRUE(spinUntil([&] { return !iconicOnServer(own.panel()); }));
+    EXPECT_EQ(manager->visibleWindowCount(), 1);
+}
+
+TEST_F(WindowStateUnderWindowManager, AMinimisedWindowThatIsHiddenStaysHiddenAndComesBackShown) {
+    auto alpha = website("Alpha", "/alpha");
+    start({alpha});
+    auto& own = openOwn(alpha);
+    ASSERT_TRUE(mapped(own));
+    own.panel().iconify();
+    ASSERT_TRUE(spinUntil([&] { return own.isMinimized(); }));
+
+    manager->requestClose(own.id);  // "Hide Window"
+    ASSERT_TRUE(spinUntil([&] { return !own.panel().get_mapped(); }));
+    spinFor(std::chrono::milliseconds(300));  // whatever the window manager says of a withdrawn window
+    EXPECT_FALSE(own.browser().isPresented()) << "a hidden window is not presented";
+    EXPECT_FALSE(own.isOnScreen());
+
+    own.present(false, false, true);
+    manager->publishState();
+    ASSERT_TRUE(spinUntil([&] { return own.panel().get_mapped() && own.isOnScreen(); }))
+        << "minimised " << own.isMinimized();
+    spinFor(std::chrono::milliseconds(300));
+    EXPECT_TRUE(own.isOnScreen());
+    EXPECT_FALSE(iconicOnServer(own.panel())) << "shown, not minimised again";
+    EXPECT_TRUE(own.browser().isPresented());
+    manager->publishState();
+    EXPECT_EQ(manager->visibleWindowCount(), 1);
+}
+
+}  // namespace
+}  // namespace quenlith
