@@ -31,7 +31,7 @@ std::optional<std::string> encodeJsonText(const nlohmann::json& json, JsonStyle 
 std::optional<nlohmann::json> parseJsonText(std::string_view text, std::string* errorText) {
     try {
         return nlohmann::json::parse(text.begin(), text.end());
-    } catch (const nlohmann::json::parse_error& error) {
+    } catch (const nlohmann::json::exception& error) {  // malformed text, or a number beyond a double
         if (errorText) *errorText = error.what();
         return std::nullopt;
     }

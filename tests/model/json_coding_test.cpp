@@ -81,5 +81,17 @@ TEST(JsonText, RefusesInvalidUtf8AndMalformedText) {
     EXPECT_TRUE(parseJsonText("{\"a\":1}"));
 }
 
+// A number beyond the range of a double is damaged text like any other, not a reason to stop.
+TEST(JsonText, NumbersOutOfRangeAreMalformedText) {
+    for (const char* text : {"{\"a\":1e400}", "[-1e309]", "{\"a\":[0, 123456789e999]}"}) {
+        std::string error;
+        EXPECT_FALSE(parseJsonText(text, &error)) << text;
+        EXPECT_FALSE(error.empty()) << text;
+    }
+    auto tiny = parseJsonText("[1e-400]");
+    ASSERT_TRUE(tiny) << "an underflow reads as zero";
+    EXPECT_EQ((*tiny)[0].get<double>(), 0.0);
+}
+
 }  // namespace
 }  // namespace quenlith
