@@ -299,6 +299,20 @@ TEST_F(BrowserSessionFileTest, LoadFallsBackToTheBackup) {
     EXPECT_FALSE(*none) << "file missing, backup unusable: nothing, no error";
 }
 
+TEST_F(BrowserSessionFileTest, NumberOutOfRangeMakesAFileUnusable) {
+    auto older = makeDocument(1, 1);
+    test::writeBytes(backupPath(), encode(older));
+    const std::string damaged = R"({"version":1,"windows":[],"extra":1e400})";
+    test::writeBytes(filePath(), damaged);
+    auto loaded = persistence.load();
+    ASSERT_TRUE(loaded.ok() && *loaded);
+    EXPECT_EQ(**loaded, older) << "the damaged file is skipped for the backup";
+
+    std::string backupBytes = readBytes(backupPath());
+    ASSERT_TRUE(persistence.save(makeDocument(1, 2)).ok());
+    EXPECT_EQ(readBytes(backupPath()), backupBytes) << "a damaged file never becomes the backup";
+}
+
 TEST_F(BrowserSessionFileTest, ReadingCapIsExact) {
     auto older = makeDocument(1, 1);
     auto current = makeDocument(2, 1);

@@ -81,14 +81,19 @@ TEST(JsonText, RefusesInvalidUtf8AndMalformedText) {
     EXPECT_TRUE(parseJsonText("{\"a\":1}"));
 }
 
-TEST(JsonText, NumberTooLargeForADoubleIsMalformedTextNotACrash) {
-    for (const char* text : {"{\"a\": 1e999}", "[-1e400]", "{\"opacity\": 1.5e309, \"b\": true}"}) {
+// A number beyond the range of a double is damaged text like any other, not a reason to stop.
+TEST(JsonText, NumbersOutOfRangeAreMalformedText) {
+    for (const char* text : {"{\"a\": 1e999}", "[-1e400]", "{\"opacity\": 1.5e309, \"b\": true}",
+                             "{\"a\":[0, 123456789e999]}"}) {
         std::string error;
         EXPECT_FALSE(parseJsonText(text, &error)) << text;
         EXPECT_FALSE(error.empty()) << text;
     }
-    // Large integers still parse (as unsigned or as a finite double).
+    // Large integers still parse (as unsigned or as a finite double); an underflow reads as zero.
     EXPECT_TRUE(parseJsonText("[18446744073709551615, 1e308]"));
+    auto tiny = parseJsonText("[1e-400]");
+    ASSERT_TRUE(tiny);
+    EXPECT_EQ((*tiny)[0].get<double>(), 0.0);
 }
 
 }  // namespace

@@ -215,6 +215,19 @@ TEST_F(LibraryStoreTest, UnreadableFileMakesTheStoreReadOnlyUntilRestore) {
     EXPECT_TRUE(store->save(makeClip()));
 }
 
+TEST_F(LibraryStoreTest, NumberOutOfRangeMakesTheStoreReadOnly) {
+    const std::string damaged = R"({"version":1,"clips":[],"scenes":[],"history":[],"extra":1e400})";
+    test::writeBytes(libraryPath(), damaged);
+    auto store = openStore();
+    EXPECT_FALSE(store->writable());
+    EXPECT_EQ(store->errorMessage(), kReadOnlyMessage);
+    EXPECT_EQ(readBytes(libraryPath()), damaged);
+
+    test::writeBytes(backupPath(), R"({"version":1,"clips":[],"scenes":[],"history":[{"date":-1e999}]})");
+    EXPECT_FALSE(store->restorePrevious());
+    EXPECT_FALSE(store->writable());
+}
+
 TEST_F(LibraryStoreTest, RestoreFailuresChangeNothing) {
     auto store = openStore();
     ASSERT_TRUE(store->save(makeClip()));

@@ -70,6 +70,18 @@ TEST_F(ProfilePersistenceTest, RefusesOtherVersionsAndBrokenDocuments) {
     EXPECT_TRUE(empty->empty());
 }
 
+TEST_F(ProfilePersistenceTest, NumberOutOfRangeIsADamagedFile) {
+    std::string text = Json{{"version", 1}, {"profiles", {storedRecord(kIdA, 0)}}}.dump();
+    auto at = text.find("\"opacity\":1.0");
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, 13, "\"opacity\":1e400");
+    test::writeBytes(path(), text);
+    auto loaded = persistence.load();
+    ASSERT_FALSE(loaded.ok());
+    EXPECT_EQ(loaded.error().code, files::kCorruptFile);
+    EXPECT_EQ(readBytes(path()), text);
+}
+
 TEST_F(ProfilePersistenceTest, DropsRepeatedIdsNormalisesAndSortsStably) {
     Json first = storedRecord(kIdA, 5, "First A");
     first["opacity"] = 7;
