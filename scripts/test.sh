@@ -48,4 +48,4 @@ fi
 
 # Reaching this line means every step passed.
 model_tests=$(ctest --test-dir build -N -L model | grep -c "Test *#" || true)
-echo "all tests: $((2 * model_tests + gui_tests + wm_checks)) passed, 0 failed"
+echo "total: $((2 * model_tests + gui_tests + wm_checks)) passed, 0 failed"
