@@ -685,13 +685,7 @@ void BrowserViewController::showStartPage() {
             return;
         }
     }
-    addTab(std::nullopt);
-    if (profile_.compactMode) {
-        compactRevealed_ = true;
-        layoutChrome();
-    }
-    toolbar.address.grab_focus();
-    toolbar.address.select_region(0, -1);
+    openNewTab();
 }
 
 void BrowserViewController::togglePin() {
