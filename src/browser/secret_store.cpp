@@ -1,13 +1,12 @@
 #include "browser/secret_store.hpp"
 
-#include <algorithm>
 #include <chrono>
-#include <functional>
 #include <memory>
 #include <optional>
 
 #include <libsecret/secret.h>
 
+#include "browser/bounded_calls.hpp"
 #include "browser/gobject_ptr.hpp"
 
 namespace quenlith {
@@ -45,124 +44,9 @@ Error failure(const char* code, GError* error) {
 
 // How long one call of the store may wait for the Secret Service. The main thread waits, so a
 // service that owns its name but never answers must not freeze the windows for D-Bus's own
-// time-out (25 s); it counts as no usable Secret Service instead.
+// time-out (25 s); it counts as no usable Secret Service instead. With the grace for the
+// cancellation this stays within two seconds.
 constexpr auto kCallLimit = std::chrono::milliseconds(1750);
-// Cancelled D-Bus calls end at once; this is only how long the cancellation may take to arrive.
-constexpr auto kCancelGrace = std::chrono::milliseconds(250);
-// How often a call given up on is looked at again, until it has ended by itself.
-constexpr guint kDrainIntervalMs = 250;
-
-// One asynchronous libsecret call. Shared with its callback, which may come after the caller gave
-// up: it then only keeps the answer, which is dropped with the state.
-struct PendingCall {
-    bool done = false;
-    GObjectPtr<GAsyncResult> result;
-    std::shared_ptr<const Request> request;  // what the call may still read
-};
-
-void storeResult(GObject*, GAsyncResult* result, gpointer data) {
-    auto* call = static_cast<std::shared_ptr<PendingCall>*>(data);
-    (*call)->done = true;
-    (*call)->result = GObjectPtr<GAsyncResult>::retain(result);
-    delete call;
-}
-
-// A call given up on still has replies or a cancellation to come on its private context: the
-// default main context looks at that context from time to time until the call has ended, then
-// lets it go.
-struct AbandonedCall {
-    GMainContext* context;
-    std::shared_ptr<PendingCall> call;
-};
-
-gboolean drainAbandonedCall(gpointer data) {
-    auto* abandoned = static_cast<AbandonedCall*>(data);
-    g_main_context_push_thread_default(abandoned->context);
-    while (g_main_context_iteration(abandoned->context, FALSE)) {
-    }
-    bool ended = abandoned->call->done;
-    g_main_context_pop_thread_default(abandoned->context);
-    if (!ended) return G_SOURCE_CONTINUE;
-    abandoned->call.reset();  // drops the late answer while the context still exists
-    g_main_context_unref(abandoned->context);
-    delete abandoned;
-    return G_SOURCE_REMOVE;
-}
-
-// The Secret Service calls of one store operation. They run on a main context of their own,
-// which is iterated here until each call has ended or the operation's time is up; then the calls
-// are cancelled, and whatever still comes is dropped. Nothing of the application's main loop runs
-// meanwhile, so no other code is entered from here.
-class BoundedCalls {
-public:
-    BoundedCalls()
-        : context_(g_main_context_new()),
-          cancellable_(GObjectPtr<GCancellable>::adopt(g_cancellable_new())),
-          deadline_(g_get_monotonic_time() + std::chrono::microseconds(kCallLimit).count()) {
-        // libsecret and GDBus deliver every answer to the thread's default context of the moment.
-        g_main_context_push_thread_default(context_);
-    }
-
-    ~BoundedCalls() {
-        g_main_context_pop_thread_default(context_);
-        if (abandoned_) {
-            auto* drain = new AbandonedCall{context_, std::move(abandoned_)};
-            g_timeout_add(kDrainIntervalMs, drainAbandonedCall, drain);
-            return;
-        }
-        // Lets the finished calls release what they still hold on this context.
-        g_main_context_push_thread_default(context_);
-        while (g_main_context_iteration(context_, FALSE)) {
-        }
-        g_main_context_pop_thread_default(context_);
-        g_main_context_unref(context_);
-    }
-
-    BoundedCalls(const BoundedCalls&) = delete;
-    BoundedCalls& operator=(const BoundedCalls&) = delete;
-
-    GCancellable* cancellable() const { return cancellable_.get(); }
-    bool timedOut() const { return g_cancellable_is_cancelled(cancellable_.get()); }
-
-    // Starts one call with the callback and data given and waits for its result; nothing when the
-    // time ran out (the call is then cancelled).
-    GObjectPtr<GAsyncResult> run(const std::function<void(GAsyncReadyCallback, gpointer)>& start,
-                                 std::shared_ptr<const Request> request = nullptr) {
-        if (timedOut()) return {};
-        auto call = std::make_shared<PendingCall>();
-        call->request = std::move(request);
-        start(storeResult, new std::shared_ptr<PendingCall>(call));
-        waitFor(*call, deadline_);
-        if (!call->done) {
-            g_cancellable_cancel(cancellable_.get());
-            waitFor(*call, g_get_monotonic_time() + std::chrono::microseconds(kCancelGrace).count());
-        }
-        if (!call->done) {
-            abandoned_ = std::move(call);
-            return {};
-        }
-        // Finished, but only through the cancellation (libsecret may swallow it midway).
-        if (timedOut()) return {};
-        return std::move(call->result);
-    }
-
-private:
-    // Iterates the private context until the call has ended or `until` (monotonic time) passes.
-    void waitFor(const PendingCall& call, gint64 until) {
-        // Wakes the iteration at `until` when nothing else arrives.
-        GSource* timer = g_timeout_source_new(static_cast<guint>(std::max<gint64>(0, (until - g_get_monotonic_time() + 999) / 1000)));
-        g_source_set_callback(timer, [](gpointer) { return G_SOURCE_REMOVE; }, nullptr, nullptr);
-        g_source_attach(timer, context_);
-        while (!call.done && g_get_monotonic_time() < until) g_main_context_iteration(context_, TRUE);
-        g_source_destroy(timer);
-        g_source_unref(timer);
-    }
-
-    GMainContext* context_;
-    GObjectPtr<GCancellable> cancellable_;
-    gint64 deadline_;
-    std::shared_ptr<PendingCall> abandoned_;
-};
 
 Error timedOutFailure() { return Error{kSecretUnavailable, "the Secret Service did not answer in time"}; }
 
@@ -185,7 +69,7 @@ Result<GObjectPtr<SecretService>> openService(BoundedCalls& calls, bool withSess
 LibsecretStore::LibsecretStore(std::string schemaName) : schemaName_(std::move(schemaName)) {}
 
 Result<std::string> LibsecretStore::read(const std::string& account) {
-    BoundedCalls calls;
+    BoundedCalls calls(kCallLimit);
     auto service = openService(calls, true);
     if (!service) return service.error();
     auto request = std::make_shared<Request>(schemaName_, account);
@@ -231,7 +115,7 @@ Result<std::string> LibsecretStore::read(const std::string& account) {
 }
 
 Status LibsecretStore::add(const std::string& account, const std::string& label, const std::string& secret) {
-    BoundedCalls calls;
+    BoundedCalls calls(kCallLimit);
     auto service = openService(calls, true);
     if (!service) return service.error();
     auto request = std::make_shared<Request>(schemaName_, account);
@@ -248,7 +132,7 @@ Status LibsecretStore::add(const std::string& account, const std::string& label,
 }
 
 void LibsecretStore::remove(const std::string& account) {
-    BoundedCalls calls;
+    BoundedCalls calls(kCallLimit);
     auto service = openService(calls, false);
     if (!service) return;
     auto request = std::make_shared<Request>(schemaName_, account);
