@@ -48,6 +48,10 @@ Error failure(const char* code, GError* error) {
 // cancellation this stays within two seconds.
 constexpr auto kCallLimit = std::chrono::milliseconds(1750);
 
+// Storing may make the keyring ask the user to unlock it (saving is something the user does, so
+// a question is fine there, unlike reading); that answer gets time enough to be typed.
+constexpr auto kPromptLimit = std::chrono::seconds(120);
+
 Error timedOutFailure() { return Error{kSecretUnavailable, "the Secret Service did not answer in time"}; }
 
 // A connection of our own rather than libsecret's process-wide one: it never outlives a
@@ -120,9 +124,11 @@ Status LibsecretStore::add(const std::string& account, const std::string& label,
     if (!service) return service.error();
     auto request = std::make_shared<Request>(schemaName_, account);
     SecretValue* value = secret_value_new(secret.data(), static_cast<gssize>(secret.size()), "text/plain");
-    auto stored = calls.run([&](GAsyncReadyCallback callback, gpointer data) {
+    // The service answered in time, so only the user's unlock answer can make this slow.
+    BoundedCalls storing(kPromptLimit);
+    auto stored = storing.run([&](GAsyncReadyCallback callback, gpointer data) {
         secret_service_store(service->get(), &request->schema, request->attributes, SECRET_COLLECTION_DEFAULT,
-                             label.c_str(), value, calls.cancellable(), callback, data);
+                             label.c_str(), value, storing.cancellable(), callback, data);
     }, request);
     secret_value_unref(value);
     if (!stored) return timedOutFailure();
