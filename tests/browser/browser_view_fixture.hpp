@@ -94,10 +94,21 @@ protected:
 
     // Waits until the active tab shows `title` and has stopped loading.
     bool waitForTitle(const std::string& title) {
-        return spinUntil([&] {
+        bool shown = spinUntil([&] {
             BrowserTab* tab = controller->activeTab();
             return tab && tab->pageTitle() == title && !tab->isLoading();
         });
+        if (!shown) {
+            // What the tab showed instead, for a failure that only happens on a busy machine.
+            BrowserTab* tab = controller->activeTab();
+            if (!tab)
+                ADD_FAILURE() << "no active tab";
+            else
+                ADD_FAILURE() << "the active tab shows \"" << tab->pageTitle() << "\" at "
+                              << tab->address().value_or("(no address)") << (tab->isLoading() ? ", loading" : "")
+                              << (tab->error ? ", error: " + *tab->error : std::string());
+        }
+        return shown;
     }
 
     TemporaryEnvironment environment;
