@@ -231,7 +231,28 @@ struct PageEventHandlers {
                          icon = text;
                          g_free(text);
                      }
-                     controller.services.onMetadata(tab->pageTitle(), icon);
+                     const std::string title = tab->pageTitle();
+                     if (!title.empty()) {
+                         controller.services.onMetadata(title, icon);
+                         return;
+                     }
+                     // The engine often has no title yet at this point: the page's own is read.
+                     evaluate(current, "document.title", nullptr,
+                              [&controller, alive, watched, url, icon](JSCValue* titleValue) {
+                                  if (alive.expired() || !controller.services.onMetadata) return;
+                                  auto* shown = static_cast<WebKitWebView*>(watched->get());
+                                  if (!shown) return;
+                                  GObjectPtr<WebKitWebView> kept = GObjectPtr<WebKitWebView>::adopt(shown);
+                                  const char* address = webkit_web_view_get_uri(shown);
+                                  if (!address || url != address || !tabOf(controller, shown)) return;
+                                  std::string pageTitle;
+                                  if (titleValue && jsc_value_is_string(titleValue)) {
+                                      char* text = jsc_value_to_string(titleValue);
+                                      pageTitle = text;
+                                      g_free(text);
+                                  }
+                                  controller.services.onMetadata(pageTitle, icon);
+                              });
                  });
     }
 
