@@ -211,6 +211,7 @@ TEST_F(BrowserPages, PrivateWindowsAndCredentialsGiveNoCaptures) {
     EXPECT_EQ(answers, 0);
 
     auto& saved = open(website("/page"));
+    ASSERT_TRUE(waitForTitle("Page"));  // the new view's first page, before the next load
     saved.load(server.url("/page?session=abc"));
     ASSERT_TRUE(waitForTitle("Page"));
     saved.captureSelection([&](PageClip) { ++answers; });
