@@ -12,6 +12,7 @@
 
 #include <glib.h>
 
+#include "baseline.hpp"
 #include "model/json_coding.hpp"
 #include "model/library_file.hpp"
 
@@ -90,33 +91,14 @@ Fixture& fixture() {
     return instance;
 }
 
-template <typename Work>
-double medianSeconds(Work&& work) {
-    work();
-    std::vector<double> runs;
-    for (int i = 0; i < 9; ++i) {
-        auto start = std::chrono::steady_clock::now();
-        work();
-        runs.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    }
-    std::nth_element(runs.begin(), runs.begin() + runs.size() / 2, runs.end());
-    return runs[runs.size() / 2];
-}
-
 double baselineSeconds() {
-    static const double seconds = medianSeconds([] { benchmark::DoNotOptimize(Json::parse(fixture().bytes)); });
+    static const double seconds = bench::medianSeconds([] { benchmark::DoNotOptimize(Json::parse(fixture().bytes)); });
     return seconds;
 }
 
 template <typename Work>
 void runAgainstBaseline(benchmark::State& state, Work&& work) {
-    double baseline = baselineSeconds();
-    auto start = std::chrono::steady_clock::now();
-    for (auto _ : state) work();
-    double perIteration =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / static_cast<double>(state.iterations());
-    state.counters["x_baseline"] = perIteration / baseline;
-    state.counters["baseline_ms"] = baseline * 1000;
+    bench::runAgainstBaseline(state, baselineSeconds(), work);
     state.counters["file_bytes"] = static_cast<double>(fixture().bytes.size());
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
                             static_cast<std::int64_t>(fixture().bytes.size()));

@@ -12,6 +12,7 @@
 
 #include <glib.h>
 
+#include "baseline.hpp"
 #include "model/browser_session.hpp"
 #include "model/file_store.hpp"
 #include "model/json_coding.hpp"
@@ -72,29 +73,13 @@ void bareEncodeAndWrite() {
 }
 
 double baselineSeconds() {
-    static const double seconds = [] {
-        bareEncodeAndWrite();
-        std::vector<double> runs;
-        for (int i = 0; i < 15; ++i) {
-            auto start = std::chrono::steady_clock::now();
-            bareEncodeAndWrite();
-            runs.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-        }
-        std::nth_element(runs.begin(), runs.begin() + runs.size() / 2, runs.end());
-        return runs[runs.size() / 2];
-    }();
+    static const double seconds = bench::medianSeconds(bareEncodeAndWrite, 15);
     return seconds;
 }
 
 template <typename Work>
 void runAgainstBaseline(benchmark::State& state, Work&& work) {
-    double baseline = baselineSeconds();
-    auto start = std::chrono::steady_clock::now();
-    for (auto _ : state) work();
-    double perIteration =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / static_cast<double>(state.iterations());
-    state.counters["x_baseline"] = perIteration / baseline;
-    state.counters["baseline_ms"] = baseline * 1000;
+    bench::runAgainstBaseline(state, baselineSeconds(), work);
 }
 
 void BM_BaselineEncodeAndDurableWrite(benchmark::State& state) {

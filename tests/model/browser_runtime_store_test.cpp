@@ -10,29 +10,13 @@
 #include "model/localization.hpp"
 #include "model/localization_testing.hpp"
 
+#include "model/runtime_test_records.hpp"
+
 namespace quenlith {
 namespace {
 
-RuntimeTab tab(std::optional<std::string> url, bool selected = false) {
-    RuntimeTab t;
-    t.id = Uuid::random();
-    t.title = url.value_or("New Tab");
-    t.url = std::move(url);
-    t.isSelected = selected;
-    return t;
-}
-
-RuntimeWindow window(int sequence, std::vector<RuntimeTab> tabs,
-                     BrowserWindowState state = BrowserWindowState::visible) {
-    RuntimeWindow w;
-    w.id = Uuid::random();
-    w.sequence = sequence;
-    w.title = "Window " + std::to_string(sequence);
-    w.state = state;
-    w.tabs = std::move(tabs);
-    w.profileID = Uuid::random();
-    return w;
-}
+using test::tab;
+using test::window;
 
 struct Counter {
     int count = 0;

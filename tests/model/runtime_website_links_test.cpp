@@ -1,28 +1,13 @@
 #include <gtest/gtest.h>
 
 #include "model/runtime_website_links.hpp"
+#include "model/runtime_test_records.hpp"
 
 namespace quenlith {
 namespace {
 
-RuntimeTab tab(std::optional<std::string> url, bool selected = false) {
-    RuntimeTab t;
-    t.id = Uuid::random();
-    t.title = url.value_or("New Tab");
-    t.url = std::move(url);
-    t.isSelected = selected;
-    return t;
-}
-
-RuntimeWindow window(int sequence, std::vector<RuntimeTab> tabs, std::optional<Uuid> session = std::nullopt) {
-    RuntimeWindow w;
-    w.id = Uuid::random();
-    w.sequence = sequence;
-    w.tabs = std::move(tabs);
-    w.profileID = Uuid::random();
-    w.sessionIdentifier = session;
-    return w;
-}
+using test::tab;
+using test::window;
 
 WebAppProfile website(std::string home) {
     WebAppProfile profile;
@@ -79,8 +64,8 @@ TEST(WebsiteWindowLinks, OnlyNonPrivateWindowsOfTheSameDataStoreCount) {
     auto privateWindow = window(1, {tab("https://example.com/", true)});
     privateWindow.isPrivate = true;
     auto shared = window(2, {tab("https://example.com/", true)});
-    auto own = window(3, {tab("https://example.com/", true)}, store);
-    auto foreign = window(4, {tab("https://example.com/", true)}, Uuid::random());
+    auto own = window(3, {tab("https://example.com/", true)}, BrowserWindowState::visible, store);
+    auto foreign = window(4, {tab("https://example.com/", true)}, BrowserWindowState::visible, Uuid::random());
     WebsiteWindowLinks links;
     std::vector<RuntimeWindow> all = {privateWindow, shared, own, foreign};
     EXPECT_EQ(links.target(site, std::nullopt, all), (WebsiteWindowTarget{shared.id, shared.tabs[0].id}));
