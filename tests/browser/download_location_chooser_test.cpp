@@ -2,6 +2,7 @@
 #include <gtk/gtk.h>
 
 #include "browser/download_location_chooser.hpp"
+#include "browser/web_test_support.hpp"
 #include "support/main_loop.hpp"
 #include "support/temp_environment.hpp"
 
@@ -12,13 +13,8 @@ using test::spinUntil;
 
 // The visible file chooser dialog (GTK's own: the private test bus has no portal).
 GtkFileChooser* openChooserDialog() {
-    GtkFileChooser* found = nullptr;
-    GList* toplevels = gtk_window_list_toplevels();
-    for (GList* item = toplevels; item; item = item->next)
-        if (GTK_IS_FILE_CHOOSER_DIALOG(item->data) && gtk_widget_get_visible(GTK_WIDGET(item->data)))
-            found = GTK_FILE_CHOOSER(item->data);
-    g_list_free(toplevels);
-    return found;
+    GtkWidget* dialog = test::visibleToplevel(GTK_TYPE_FILE_CHOOSER_DIALOG);
+    return dialog ? GTK_FILE_CHOOSER(dialog) : nullptr;
 }
 
 class SaveDialogTest : public ::testing::Test {

@@ -3,6 +3,7 @@
 #include <gtk/gtk.h>
 
 #include "browser/browser_view_fixture.hpp"
+#include "browser/web_test_support.hpp"
 #include "browser/download_manager.hpp"
 #include "browser/scripted_location_chooser.hpp"
 #include "browser/streaming_server.hpp"
@@ -24,13 +25,8 @@ protected:
 
     // The visible message dialog a page question opened, if any.
     static GtkMessageDialog* openQuestion() {
-        GtkMessageDialog* found = nullptr;
-        GList* toplevels = gtk_window_list_toplevels();
-        for (GList* item = toplevels; item; item = item->next)
-            if (GTK_IS_MESSAGE_DIALOG(item->data) && gtk_widget_get_visible(GTK_WIDGET(item->data)))
-                found = GTK_MESSAGE_DIALOG(item->data);
-        g_list_free(toplevels);
-        return found;
+        GtkWidget* dialog = visibleToplevel(GTK_TYPE_MESSAGE_DIALOG);
+        return dialog ? GTK_MESSAGE_DIALOG(dialog) : nullptr;
     }
     static std::string property(GtkMessageDialog* dialog, const char* name) {
         char* text = nullptr;
@@ -371,13 +367,8 @@ namespace quenlith::test {
 namespace {
 
 GtkFileChooser* openFileChooser() {
-    GtkFileChooser* found = nullptr;
-    GList* toplevels = gtk_window_list_toplevels();
-    for (GList* item = toplevels; item; item = item->next)
-        if (GTK_IS_FILE_CHOOSER_DIALOG(item->data) && gtk_widget_get_visible(GTK_WIDGET(item->data)))
-            found = GTK_FILE_CHOOSER(item->data);
-    g_list_free(toplevels);
-    return found;
+    GtkWidget* dialog = visibleToplevel(GTK_TYPE_FILE_CHOOSER_DIALOG);
+    return dialog ? GTK_FILE_CHOOSER(dialog) : nullptr;
 }
 
 TEST_F(PageEvents, AFileInputGetsTheChosenFiles) {

@@ -10,6 +10,16 @@
 
 namespace quenlith::test {
 
+GtkWidget* visibleToplevel(GType type) {
+    GtkWidget* found = nullptr;
+    GList* toplevels = gtk_window_list_toplevels();
+    for (GList* item = toplevels; item; item = item->next)
+        if (G_TYPE_CHECK_INSTANCE_TYPE(item->data, type) && gtk_widget_get_visible(GTK_WIDGET(item->data)))
+            found = GTK_WIDGET(item->data);
+    g_list_free(toplevels);
+    return found;
+}
+
 namespace {
 
 struct LoadWatch {

@@ -9,6 +9,9 @@
 
 namespace quenlith::test {
 
+// The last visible top-level window of `type` (a dialog a test waits for), or nothing.
+GtkWidget* visibleToplevel(GType type);
+
 // How one load of a web view ended.
 struct LoadResult {
     bool finished = false;  // the load ended (after a failure too)
