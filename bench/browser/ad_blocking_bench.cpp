@@ -12,7 +12,7 @@
 #include <glib.h>
 #include <webkit2/webkit2.h>
 
-#include "browser/ad_blocking.hpp"
+#include "browser/blocking/ad_blocking.hpp"
 #include "support/main_loop.hpp"
 #include "support/temp_environment.hpp"
 

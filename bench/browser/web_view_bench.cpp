@@ -20,8 +20,8 @@
 #include <gtk/gtk.h>
 #include <unistd.h>
 
-#include "browser/web_view_factory.hpp"
-#include "browser/website_sessions.hpp"
+#include "browser/engine/web_view_factory.hpp"
+#include "browser/engine/website_sessions.hpp"
 #include "support/main_loop.hpp"
 #include "support/temp_environment.hpp"
 #include "support/test_http_server.hpp"

@@ -2,8 +2,8 @@
 
 #include <gtk/gtk.h>
 
-#include "browser/proxy_runtime.hpp"
-#include "browser/website_sessions.hpp"
+#include "browser/engine/proxy_runtime.hpp"
+#include "browser/engine/website_sessions.hpp"
 #include "model/address.hpp"
 #include "model/app_paths.hpp"
 #include "model/logging.hpp"

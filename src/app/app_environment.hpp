@@ -7,7 +7,7 @@
 
 #include <sigc++/connection.h>
 
-#include "browser/download_manager.hpp"
+#include "browser/page/download_manager.hpp"
 #include "model/app_preferences.hpp"
 #include "model/library_store.hpp"
 #include "model/preferences_store.hpp"

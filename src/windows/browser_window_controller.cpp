@@ -2,7 +2,7 @@
 
 #include <gdk/gdk.h>
 
-#include "browser/browser_view_controller.hpp"
+#include "browser/view/browser_view_controller.hpp"
 #include "model/preferences_store.hpp"
 #include "model/web_app_store.hpp"
 #include "windows/floating_browser_panel.hpp"

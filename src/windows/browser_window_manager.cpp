@@ -4,9 +4,9 @@
 
 #include <gdkmm/screen.h>
 
-#include "browser/browser_tab.hpp"
-#include "browser/browser_view_controller.hpp"
-#include "browser/website_sessions.hpp"
+#include "browser/view/browser_tab.hpp"
+#include "browser/view/browser_view_controller.hpp"
+#include "browser/engine/website_sessions.hpp"
 #include "model/localization.hpp"
 #include "model/preferences_store.hpp"
 #include "model/web_app_store.hpp"

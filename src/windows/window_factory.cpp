@@ -2,8 +2,8 @@
 
 #include <set>
 
-#include "browser/browser_view_controller.hpp"
-#include "browser/website_sessions.hpp"
+#include "browser/view/browser_view_controller.hpp"
+#include "browser/engine/website_sessions.hpp"
 #include "model/preferences_store.hpp"
 #include "model/web_app_store.hpp"
 #include "windows/browser_window_controller.hpp"

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "browser/web_view_factory.hpp"
+#include "browser/engine/web_view_factory.hpp"
 #include "model/uuid.hpp"
 #include "model/web_app_profile.hpp"
 

@@ -6,8 +6,8 @@
 
 #include "app/app_delegate.hpp"
 #include "app/app_environment.hpp"
-#include "browser/proxy_runtime.hpp"
-#include "browser/website_sessions.hpp"
+#include "browser/engine/proxy_runtime.hpp"
+#include "browser/engine/website_sessions.hpp"
 #include "model/app_paths.hpp"
 #include "model/profile_persistence.hpp"
 #include "support/main_loop.hpp"

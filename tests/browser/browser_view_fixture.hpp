@@ -11,9 +11,9 @@
 #include <gtkmm/window.h>
 #include <webkit2/webkit2.h>
 
-#include "browser/browser_view_controller.hpp"
+#include "browser/view/browser_view_controller.hpp"
 #include "browser/recording_window_services.hpp"
-#include "browser/website_data_store.hpp"
+#include "browser/engine/website_data_store.hpp"
 #include "model/app_paths.hpp"
 #include "model/clock.hpp"
 #include "model/preferences_store.hpp"

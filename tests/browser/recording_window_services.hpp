@@ -9,9 +9,9 @@
 #include <utility>
 #include <vector>
 
-#include "browser/browser_command.hpp"
-#include "browser/website_start_page.hpp"
-#include "browser/window_services.hpp"
+#include "browser/view/browser_command.hpp"
+#include "browser/view/website_start_page.hpp"
+#include "browser/view/window_services.hpp"
 #include "model/web_app_profile.hpp"
 
 namespace quenlith::test {

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "browser/download_location_chooser.hpp"
+#include "browser/page/download_location_chooser.hpp"
 
 namespace quenlith::test {
 

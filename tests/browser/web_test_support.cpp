@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "browser/tab_sleep_guard.hpp"
+#include "browser/engine/tab_sleep_guard.hpp"
 #include "support/main_loop.hpp"
 
 namespace quenlith::test {

@@ -4,7 +4,7 @@
 // tests/wm/app_checks.sh under openbox.
 #include <gtest/gtest.h>
 
-#include "browser/browser_tab.hpp"
+#include "browser/view/browser_tab.hpp"
 #include "model/localization.hpp"
 #include "windows/window_manager_fixture.hpp"
 

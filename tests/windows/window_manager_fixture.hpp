@@ -9,10 +9,10 @@
 
 #include <gtest/gtest.h>
 
-#include "browser/browser_view_controller.hpp"
-#include "browser/download_manager.hpp"
-#include "browser/proxy_runtime.hpp"
-#include "browser/website_sessions.hpp"
+#include "browser/view/browser_view_controller.hpp"
+#include "browser/page/download_manager.hpp"
+#include "browser/engine/proxy_runtime.hpp"
+#include "browser/engine/website_sessions.hpp"
 #include "model/app_paths.hpp"
 #include "model/preferences_store.hpp"
 #include "model/profile_persistence.hpp"

@@ -20,10 +20,10 @@
 
 #include <webkit2/webkit2.h>
 
-#include "browser/browser_view_controller.hpp"
-#include "browser/website_data_store.hpp"
-#include "browser/website_sessions.hpp"
-#include "browser/website_start_page.hpp"
+#include "browser/view/browser_view_controller.hpp"
+#include "browser/engine/website_data_store.hpp"
+#include "browser/engine/website_sessions.hpp"
+#include "browser/view/website_start_page.hpp"
 #include "model/app_paths.hpp"
 #include "model/preferences_store.hpp"
 #include "support/test_http_server.hpp"

@@ -1,0 +1,139 @@
+#include "browser/engine/proxy_runtime.hpp"
+
+#include <algorithm>
+
+#include "browser/engine/proxy_passwords.hpp"
+#include "model/localization.hpp"
+#include "model/uri_flags.hpp"
+
+namespace quenlith {
+
+namespace {
+
+std::string escaped(const std::string& text) {
+    char* escapedText = g_uri_escape_string(text.c_str(), nullptr, FALSE);
+    std::string result = escapedText;
+    g_free(escapedText);
+    return result;
+}
+
+const char* schemeOf(BrowserProxyKind kind) {
+    switch (kind) {
+    case BrowserProxyKind::httpsConnect: return "https";
+    case BrowserProxyKind::socks5: return "socks5";
+    default: return "http";
+    }
+}
+
+constexpr const char* kCredentialKey = "quenlith-proxy-credential";
+
+// Answers a proxy's first challenge of a message with the session's credential; a challenge after
+// a refused answer is not answered again (answering again loops on a wrong password).
+gboolean answerProxyChallenge(SoupMessage* message, SoupAuth* auth, gboolean retrying, gpointer) {
+    if (retrying || !soup_auth_is_for_proxy(auth)) return FALSE;
+    SoupSession* session = static_cast<SoupSession*>(g_object_get_data(G_OBJECT(message), "quenlith-session"));
+    auto* credential =
+        session ? static_cast<ProxyCredential*>(g_object_get_data(G_OBJECT(session), kCredentialKey)) : nullptr;
+    if (!credential) return FALSE;
+    soup_auth_authenticate(auth, credential->username.c_str(), credential->password.c_str());
+    return TRUE;
+}
+
+void watchQueuedMessage(SoupSession* session, SoupMessage* message, gpointer) {
+    g_object_set_data(G_OBJECT(message), "quenlith-session", session);
+    g_signal_connect(message, "authenticate", G_CALLBACK(answerProxyChallenge), nullptr);
+}
+
+}  // namespace
+
+std::string ProxyConfiguration::uri() const {
+    bool inAddress = credential && kind != BrowserProxyKind::httpConnect;
+    std::string user = inAddress ? escaped(credential->username) : std::string();
+    std::string password = inAddress ? escaped(credential->password) : std::string();
+    char* ascii = g_hostname_to_ascii(host.c_str());
+    std::string asciiHost = ascii ? ascii : host;
+    g_free(ascii);
+    char* joined = g_uri_join_with_user(kUriFlags, schemeOf(kind), inAddress ? user.c_str() : nullptr,
+                                        inAddress ? password.c_str() : nullptr, nullptr, asciiHost.c_str(), port, "",
+                                        nullptr, nullptr);
+    std::string result = joined;
+    g_free(joined);
+    return result;
+}
+
+std::optional<ProxyCredential> ProxyConfiguration::challengeCredential() const {
+    if (kind == BrowserProxyKind::httpConnect) return credential;
+    return std::nullopt;
+}
+
+ProxyRuntime& ProxyRuntime::shared() {
+    static ProxyRuntime runtime(readProxyPassword);
+    return runtime;
+}
+
+ProxyRuntime::ProxyRuntime(CredentialReader readCredential) : readCredential_(std::move(readCredential)) {}
+
+void ProxyRuntime::load(const BrowserProxySettings& settings) {
+    settings_ = settings;
+    errorMessage_ = settings.validationMessage();
+    password_.reset();
+    if (settings.kind == BrowserProxyKind::system || errorMessage_) return;
+    if (!settings.usesAuthentication) return;
+    auto password = settings.credentialID && readCredential_ ? readCredential_(*settings.credentialID)
+                                                             : Result<std::string>(keychainError("no-credential"));
+    if (!password)
+        errorMessage_ =
+            localizedString("Proxy password could not be accessed in Keychain. Enter it again in Network settings.");
+    else
+        password_ = *password;
+}
+
+void ProxyRuntime::configure(const std::shared_ptr<WebsiteDataStore>& store) {
+    if (!store) return;
+    std::erase_if(configuredStores_, [](const auto& weak) { return weak.expired(); });
+    bool configured = std::any_of(configuredStores_.begin(), configuredStores_.end(),
+                                  [&](const auto& weak) { return weak.lock() == store; });
+    if (configured) return;
+    // A store still in use can come back to a new runtime (its website's proxy changed): whatever
+    // an earlier runtime gave it is replaced.
+    if (auto configuration = makeConfiguration())
+        store->useProxy(*configuration);
+    else if (settings_.kind != BrowserProxyKind::system)
+        store->blockNetwork();
+    else
+        store->useSystemProxy();
+    configuredStores_.push_back(store);
+}
+
+std::optional<ProxyConfiguration> ProxyRuntime::makeConfiguration() const {
+    if (settings_.kind == BrowserProxyKind::system || errorMessage_) return std::nullopt;
+    if (settings_.port < 1 || settings_.port > 65535) return std::nullopt;
+    ProxyConfiguration configuration;
+    configuration.kind = settings_.kind;
+    configuration.host = settings_.normalizedHost();
+    configuration.port = static_cast<std::uint16_t>(settings_.port);
+    if (settings_.usesAuthentication && password_)
+        configuration.credential = ProxyCredential{settings_.username, *password_};
+    return configuration;
+}
+
+GObjectPtr<SoupSession> ProxyRuntime::makeSession() const {
+    if (errorMessage_) return {};
+    auto configuration = makeConfiguration();
+    if (!configuration) {
+        if (settings_.kind != BrowserProxyKind::system) return {};
+        return GObjectPtr<SoupSession>::adopt(soup_session_new());
+    }
+    std::string uri = configuration->uri();
+    GProxyResolver* resolver = g_simple_proxy_resolver_new(uri.c_str(), nullptr);
+    auto session = GObjectPtr<SoupSession>::adopt(soup_session_new_with_options("proxy-resolver", resolver, nullptr));
+    g_object_unref(resolver);
+    if (auto credential = configuration->challengeCredential()) {
+        g_object_set_data_full(G_OBJECT(session.get()), kCredentialKey, new ProxyCredential(*credential),
+                               [](gpointer data) { delete static_cast<ProxyCredential*>(data); });
+        g_signal_connect(session.get(), "request-queued", G_CALLBACK(watchQueuedMessage), nullptr);
+    }
+    return session;
+}
+
+}  // namespace quenlith

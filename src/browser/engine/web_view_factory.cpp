@@ -1,0 +1,145 @@
+#include "browser/engine/web_view_factory.hpp"
+
+#include <vector>
+
+#include <gtk/gtk.h>
+
+#include "browser/engine/tab_sleep_guard.hpp"
+#include "browser/engine/user_scripts.hpp"
+#include "browser/engine/website_sessions.hpp"
+#include "model/localization.hpp"
+
+namespace quenlith {
+
+namespace {
+
+const char* const kSiteStyleFixTemplate = R"JS((() => {
+  if (location.protocol !== "http:" && location.protocol !== "https:") return;
+  if (String(location.hostname).toLowerCase() !== "@HOST@") return;
+  const install = () => {
+    if (!document.documentElement || document.getElementById("quenlith-footer-sizing")) return;
+    const style = document.createElement("style");
+    style.id = "quenlith-footer-sizing";
+    style.textContent = ".contentPage .AtTabBarView, .contentPage .AtTabBarShortView, " +
+      ".contentPage .AtTabBarGameView { height: auto !important; }";
+    (document.head || document.documentElement).appendChild(style);
+  };
+  install();
+  // The document may replace its first head while it is parsed.
+  document.addEventListener("DOMContentLoaded", install, { once: true });
+})();
+)JS";
+
+// Per view: whether the proxy's challenge was answered during the current load.
+struct ProxyChallengeState {
+    bool answered = false;
+};
+
+// The proxy's first challenge of a load is answered with the store's credential; any later one is
+// cancelled, since answering again after a refused password makes the engine retry without end.
+gboolean answerProxyChallenge(WebKitWebView* view, WebKitAuthenticationRequest* request, gpointer data) {
+    if (!webkit_authentication_request_is_for_proxy(request)) return FALSE;
+    auto* state = static_cast<ProxyChallengeState*>(data);
+    auto store = WebsiteDataStore::of(view);
+    const auto credential = store ? store->proxyChallengeCredential() : std::nullopt;
+    if (state->answered || !credential) {
+        webkit_authentication_request_cancel(request);
+        return TRUE;
+    }
+    state->answered = true;
+    WebKitCredential* answer = webkit_credential_new(credential->username.c_str(), credential->password.c_str(),
+                                                     WEBKIT_CREDENTIAL_PERSISTENCE_NONE);
+    webkit_authentication_request_authenticate(request, answer);
+    webkit_credential_free(answer);
+    return TRUE;
+}
+
+void resetProxyChallenge(WebKitWebView*, WebKitLoadEvent event, gpointer data) {
+    if (event == WEBKIT_LOAD_STARTED) static_cast<ProxyChallengeState*>(data)->answered = false;
+}
+
+WebViewConfiguration newConfiguration(std::shared_ptr<WebsiteDataStore> dataStore) {
+    WebViewConfiguration configuration;
+    configuration.websiteDataStore = dataStore ? std::move(dataStore) : WebsiteDataStore::defaultDataStore();
+    configuration.userContentController =
+        GObjectPtr<WebKitUserContentManager>::adopt(webkit_user_content_manager_new());
+    configuration.preferences = GObjectPtr<WebKitSettings>::adopt(webkit_settings_new());
+    webkit_settings_set_javascript_can_open_windows_automatically(configuration.preferences.get(), FALSE);
+    return configuration;
+}
+
+GtkWidget* createView(const WebViewConfiguration& configuration) {
+    std::vector<const char*> names;
+    std::vector<GValue> values;
+    auto add = [&](const char* name, gpointer object) {
+        names.push_back(name);
+        GValue value = G_VALUE_INIT;
+        g_value_init(&value, G_TYPE_OBJECT);
+        g_value_set_object(&value, object);
+        values.push_back(value);
+    };
+    // A related view brings its own context (the engine takes it from there).
+    if (configuration.relatedView)
+        add("related-view", configuration.relatedView.get());
+    else
+        add("web-context", configuration.websiteDataStore->webContext());
+    add("user-content-manager", configuration.userContentController.get());
+    add("settings", configuration.preferences.get());
+    if (configuration.websitePolicies) add("website-policies", configuration.websitePolicies.get());
+    GObject* view = g_object_new_with_properties(WEBKIT_TYPE_WEB_VIEW, static_cast<guint>(names.size()), names.data(),
+                                                 values.data());
+    for (auto& value : values) g_value_unset(&value);
+    return GTK_WIDGET(view);
+}
+
+}  // namespace
+
+std::string siteStyleFixSource(std::string_view host) {
+    std::string quotedHost;
+    for (char c : host) {
+        if (c == '"' || c == '\\') quotedHost += '\\';
+        quotedHost += c;
+    }
+    std::string source = kSiteStyleFixTemplate;
+    source.replace(source.find("@HOST@"), 6, quotedHost);
+    return source;
+}
+
+void WebViewFactory::installSiteStyleFix(WebKitUserContentManager* controller) {
+    static const std::string source = siteStyleFixSource(kSiteStyleFixHost);
+    addUserScriptOnce(controller, source, WEBKIT_USER_CONTENT_INJECT_TOP_FRAME, WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START);
+}
+
+GObjectPtr<WebKitWebView> WebViewFactory::makeWebView(std::shared_ptr<WebsiteDataStore> dataStore,
+                                                      const std::optional<WebViewConfiguration>& given,
+                                                      const std::optional<std::string>& userAgent,
+                                                      WebsiteSessions* sessions) {
+    // A configuration handed in is used unchanged: its store is kept and no preference is touched.
+    WebViewConfiguration configuration = given ? *given : newConfiguration(std::move(dataStore));
+    if (!configuration.websiteDataStore) configuration.websiteDataStore = WebsiteDataStore::defaultDataStore();
+    if (!configuration.userContentController)
+        configuration.userContentController = GObjectPtr<WebKitUserContentManager>::adopt(webkit_user_content_manager_new());
+    if (!configuration.preferences) configuration.preferences = GObjectPtr<WebKitSettings>::adopt(webkit_settings_new());
+
+    (sessions ? *sessions : WebsiteSessions::shared()).applyProxy(configuration.websiteDataStore);
+    TabSleepGuard::install(configuration.userContentController.get());
+    installSiteStyleFix(configuration.userContentController.get());
+
+    auto view = GObjectPtr<WebKitWebView>::adopt(WEBKIT_WEB_VIEW(g_object_ref_sink(createView(configuration))));
+    WebsiteDataStore::attach(view.get(), configuration.websiteDataStore);
+
+    auto* challenge = new ProxyChallengeState();
+    g_object_set_data_full(G_OBJECT(view.get()), "quenlith-proxy-challenge", challenge,
+                           [](gpointer data) { delete static_cast<ProxyChallengeState*>(data); });
+    g_signal_connect(view.get(), "authenticate", G_CALLBACK(answerProxyChallenge), challenge);
+    g_signal_connect(view.get(), "load-changed", G_CALLBACK(resetProxyChallenge), challenge);
+
+    WebKitSettings* settings = webkit_web_view_get_settings(view.get());
+    webkit_settings_set_user_agent(settings, userAgent ? userAgent->c_str() : nullptr);
+    webkit_settings_set_enable_back_forward_navigation_gestures(settings, TRUE);
+    // Pinch magnification is always on in this engine; there is nothing to switch.
+    atk_object_set_name(gtk_widget_get_accessible(GTK_WIDGET(view.get())), localizedString("Web content").c_str());
+    return view;
+}
+
+}  // namespace quenlith

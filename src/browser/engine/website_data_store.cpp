@@ -1,0 +1,165 @@
+#include "browser/engine/website_data_store.hpp"
+
+#include <algorithm>
+#include <map>
+
+#include <glib/gstdio.h>
+
+#include "browser/engine/proxy_runtime.hpp"
+#include "model/app_paths.hpp"
+
+namespace quenlith {
+
+namespace {
+
+constexpr const char* kStoreKey = "quenlith-website-data-store";
+// An address no request can reach: a scheme no proxy implementation knows, on port 0 of the
+// loopback address (connecting there is refused at once). Nothing leaves the machine.
+constexpr const char* kUnreachableProxy = "quenlith-blocked://127.0.0.1:0";
+
+std::string websiteDataFolder(const std::string& base, const std::string& name) {
+    return base + "/WebsiteData/" + name;
+}
+
+// Live persistent stores by data folder: never two data managers on one folder.
+std::map<std::string, std::weak_ptr<WebsiteDataStore>>& liveStores() {
+    static std::map<std::string, std::weak_ptr<WebsiteDataStore>> stores;
+    return stores;
+}
+
+}  // namespace
+
+WebsiteDataStore::WebsiteDataStore(std::optional<Uuid> identifier, bool persistent, const std::string& name)
+    : identifier_(std::move(identifier)), persistent_(persistent) {
+    if (persistent_) {
+        dataDirectory_ = websiteDataFolder(applicationDataDirectory(), name);
+        std::string cacheDirectory = websiteDataFolder(applicationCacheDirectory(), name);
+        g_mkdir_with_parents(dataDirectory_.c_str(), 0700);
+        g_mkdir_with_parents(cacheDirectory.c_str(), 0700);
+        manager_ = GObjectPtr<WebKitWebsiteDataManager>::adopt(webkit_website_data_manager_new(
+            "base-data-directory", dataDirectory_.c_str(), "base-cache-directory", cacheDirectory.c_str(), nullptr));
+        // Without this the engine keeps cookies in memory only.
+        std::string cookies = dataDirectory_ + "/cookies.sqlite";
+        webkit_cookie_manager_set_persistent_storage(webkit_website_data_manager_get_cookie_manager(manager_.get()),
+                                                     cookies.c_str(), WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
+    } else {
+        manager_ = GObjectPtr<WebKitWebsiteDataManager>::adopt(webkit_website_data_manager_new_ephemeral());
+    }
+    context_ = GObjectPtr<WebKitWebContext>::adopt(webkit_web_context_new_with_website_data_manager(manager_.get()));
+}
+
+WebsiteDataStore::~WebsiteDataStore() = default;
+
+std::shared_ptr<WebsiteDataStore> WebsiteDataStore::persistentStore(std::optional<Uuid> identifier,
+                                                                   const std::string& name) {
+    std::string folder = websiteDataFolder(applicationDataDirectory(), name);
+    auto& stores = liveStores();
+    if (auto it = stores.find(folder); it != stores.end()) {
+        if (auto store = it->second.lock()) return store;
+    }
+    std::shared_ptr<WebsiteDataStore> store(new WebsiteDataStore(std::move(identifier), true, name));
+    stores[folder] = store;
+    return store;
+}
+
+std::shared_ptr<WebsiteDataStore> WebsiteDataStore::defaultDataStore() {
+    // Kept for the life of the process; a changed data folder (only tests change it) gets its own.
+    static std::shared_ptr<WebsiteDataStore> shared;
+    if (!shared || shared->dataDirectory() != websiteDataFolder(applicationDataDirectory(), "Default"))
+        shared = persistentStore(std::nullopt, "Default");
+    return shared;
+}
+
+std::shared_ptr<WebsiteDataStore> WebsiteDataStore::forIdentifier(const Uuid& identifier) {
+    return persistentStore(identifier, identifier.string());
+}
+
+std::shared_ptr<WebsiteDataStore> WebsiteDataStore::nonPersistent() {
+    return std::shared_ptr<WebsiteDataStore>(new WebsiteDataStore(std::nullopt, false, std::string()));
+}
+
+std::vector<Uuid> WebsiteDataStore::fetchAllDataStoreIdentifiers() {
+    std::vector<Uuid> identifiers;
+    for (const auto& base : {applicationDataDirectory(), applicationCacheDirectory()}) {
+        std::string folder = base + "/WebsiteData";
+        GDir* dir = g_dir_open(folder.c_str(), 0, nullptr);
+        if (!dir) continue;
+        while (const char* name = g_dir_read_name(dir)) {
+            auto identifier = Uuid::parse(name);
+            if (!identifier || !g_file_test((folder + "/" + name).c_str(), G_FILE_TEST_IS_DIR)) continue;
+            // The canonical spelling only: another spelling is not a folder this program made.
+            if (identifier->string() != name) continue;
+            if (std::find(identifiers.begin(), identifiers.end(), *identifier) == identifiers.end())
+                identifiers.push_back(*identifier);
+        }
+        g_dir_close(dir);
+    }
+    return identifiers;
+}
+
+std::shared_ptr<WebsiteDataStore> WebsiteDataStore::of(WebKitWebView* view) {
+    auto* holder = static_cast<std::shared_ptr<WebsiteDataStore>*>(g_object_get_data(G_OBJECT(view), kStoreKey));
+    return holder ? *holder : nullptr;
+}
+
+void WebsiteDataStore::attach(WebKitWebView* view, const std::shared_ptr<WebsiteDataStore>& store) {
+    g_object_set_data_full(G_OBJECT(view), kStoreKey, new std::shared_ptr<WebsiteDataStore>(store),
+                           [](gpointer data) { delete static_cast<std::shared_ptr<WebsiteDataStore>*>(data); });
+}
+
+void WebsiteDataStore::removeData(WebKitWebsiteDataTypes types, std::function<void()> completion) {
+    struct Pending {
+        std::shared_ptr<WebsiteDataStore> store;  // also keeps the network process of a store made only for this
+        std::function<void()> completion;
+    };
+    auto* pending = new Pending{shared_from_this(), std::move(completion)};
+    webkit_website_data_manager_clear(
+        manager_.get(), types, 0, nullptr,
+        [](GObject* source, GAsyncResult* result, gpointer data) {
+            std::unique_ptr<Pending> pending(static_cast<Pending*>(data));
+            GError* error = nullptr;
+            webkit_website_data_manager_clear_finish(WEBKIT_WEBSITE_DATA_MANAGER(source), result, &error);
+            g_clear_error(&error);
+            if (pending->completion) pending->completion();
+        },
+        pending);
+}
+
+void WebsiteDataStore::useProxy(const ProxyConfiguration& configuration) {
+    std::string uri = configuration.uri();
+    WebKitNetworkProxySettings* settings = webkit_network_proxy_settings_new(uri.c_str(), nullptr);
+    webkit_website_data_manager_set_network_proxy_settings(manager_.get(), WEBKIT_NETWORK_PROXY_MODE_CUSTOM, settings);
+    webkit_network_proxy_settings_free(settings);
+    challengeCredential_ = configuration.challengeCredential();
+    networkBlocked_ = false;
+    proxyAddress_ = uri;
+}
+
+void WebsiteDataStore::blockNetwork() {
+    WebKitNetworkProxySettings* settings = webkit_network_proxy_settings_new(kUnreachableProxy, nullptr);
+    webkit_website_data_manager_set_network_proxy_settings(manager_.get(), WEBKIT_NETWORK_PROXY_MODE_CUSTOM, settings);
+    webkit_network_proxy_settings_free(settings);
+    challengeCredential_.reset();
+    networkBlocked_ = true;
+    proxyAddress_ = kUnreachableProxy;
+}
+
+void WebsiteDataStore::useSystemProxy() {
+    // A store never given a proxy already follows the desktop's settings.
+    if (!proxyAddress_) return;
+    webkit_website_data_manager_set_network_proxy_settings(manager_.get(), WEBKIT_NETWORK_PROXY_MODE_DEFAULT, nullptr);
+    challengeCredential_.reset();
+    networkBlocked_ = false;
+    proxyAddress_.reset();
+}
+
+WebKitWebsiteDataTypes websiteDataTypes(const std::vector<std::string>& names) {
+    auto* flagsClass = static_cast<GFlagsClass*>(g_type_class_ref(WEBKIT_TYPE_WEBSITE_DATA_TYPES));
+    unsigned types = 0;
+    for (const auto& name : names)
+        if (const GFlagsValue* value = g_flags_get_value_by_nick(flagsClass, name.c_str())) types |= value->value;
+    g_type_class_unref(flagsClass);
+    return static_cast<WebKitWebsiteDataTypes>(types);
+}
+
+}  // namespace quenlith

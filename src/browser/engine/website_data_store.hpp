@@ -1,0 +1,99 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <webkit2/webkit2.h>
+
+#include "browser/engine/gobject_ptr.hpp"
+#include "model/uuid.hpp"
+
+namespace quenlith {
+
+struct ProxyConfiguration;
+
+// The user name and password answered to a proxy's authentication challenge.
+struct ProxyCredential {
+    std::string username;
+    std::string password;
+    bool operator==(const ProxyCredential&) const = default;
+};
+
+// One website data store: cookies, caches and storage of the web engine, with the network
+// process and proxy that serve them. It is one WebKitWebsiteDataManager with its own
+// WebKitWebContext; web views of the store are made on that context. Stores are compared by
+// identity (the shared pointer), never by value.
+//
+// Persistent stores live in the application's data folder under "WebsiteData/Default" (the shared
+// store) or "WebsiteData/<UUID>" (a session identifier), caches likewise in the cache folder; the
+// cookies are kept in "cookies.sqlite" there. There is never more than one store object per
+// folder at a time: asking again while one is alive returns it.
+class WebsiteDataStore : public std::enable_shared_from_this<WebsiteDataStore> {
+public:
+    // The shared store of every website without a session of its own.
+    static std::shared_ptr<WebsiteDataStore> defaultDataStore();
+    // The persistent store of a session identifier.
+    static std::shared_ptr<WebsiteDataStore> forIdentifier(const Uuid& identifier);
+    // A new store that keeps nothing on disk.
+    static std::shared_ptr<WebsiteDataStore> nonPersistent();
+    // The identifiers of every persistent store on disk, whether a store object is alive or not.
+    static std::vector<Uuid> fetchAllDataStoreIdentifiers();
+    // The store a web view was made on (recorded by WebViewFactory), if any.
+    static std::shared_ptr<WebsiteDataStore> of(WebKitWebView* view);
+    // Records the store of a web view; the view keeps the store alive.
+    static void attach(WebKitWebView* view, const std::shared_ptr<WebsiteDataStore>& store);
+
+    ~WebsiteDataStore();
+    WebsiteDataStore(const WebsiteDataStore&) = delete;
+    WebsiteDataStore& operator=(const WebsiteDataStore&) = delete;
+
+    bool isPersistent() const { return persistent_; }
+    // The session identifier; nothing for the shared store and for non-persistent stores.
+    const std::optional<Uuid>& identifier() const { return identifier_; }
+    // The store's data folder; empty when it is not persistent.
+    const std::string& dataDirectory() const { return dataDirectory_; }
+    WebKitWebContext* webContext() const { return context_.get(); }
+    WebKitWebsiteDataManager* dataManager() const { return manager_.get(); }
+
+    // Removes the given kinds of data, however old. `completion` runs once on the main loop
+    // when the engine is done, whatever the outcome; the store object stays alive until then, so
+    // that asking for its folder meanwhile gives this store and no second data manager.
+    void removeData(WebKitWebsiteDataTypes types, std::function<void()> completion);
+
+    // Sends every request of the store through the proxy.
+    void useProxy(const ProxyConfiguration& configuration);
+    // Gives the store a proxy that cannot be reached: no request of its views leaves the machine
+    // by any route (used when the proxy it should have could not be set up).
+    void blockNetwork();
+    // Lets the desktop's proxy settings apply again (undoes useProxy and blockNetwork).
+    void useSystemProxy();
+    // Whether blockNetwork() was applied.
+    bool networkBlocked() const { return networkBlocked_; }
+    // The proxy address given to the engine by useProxy or blockNetwork; nothing while the
+    // desktop's proxy settings apply.
+    const std::optional<std::string>& proxyAddress() const { return proxyAddress_; }
+    // What its views answer to a proxy's challenge (HTTP CONNECT proxies with authentication).
+    const std::optional<ProxyCredential>& proxyChallengeCredential() const { return challengeCredential_; }
+
+private:
+    WebsiteDataStore(std::optional<Uuid> identifier, bool persistent, const std::string& name);
+    static std::shared_ptr<WebsiteDataStore> persistentStore(std::optional<Uuid> identifier, const std::string& name);
+
+    std::optional<Uuid> identifier_;
+    bool persistent_ = false;
+    std::string dataDirectory_;
+    GObjectPtr<WebKitWebsiteDataManager> manager_;
+    GObjectPtr<WebKitWebContext> context_;
+    std::optional<ProxyCredential> challengeCredential_;
+    bool networkBlocked_ = false;
+    std::optional<std::string> proxyAddress_;
+};
+
+// The website-data types named by their texts: the engine's own names of its types
+// ("cookies", "disk-cache", "local-storage", ..., "all"). Unknown names are ignored.
+WebKitWebsiteDataTypes websiteDataTypes(const std::vector<std::string>& names);
+
+}  // namespace quenlith

@@ -1,0 +1,125 @@
+#include "browser/engine/website_sessions.hpp"
+
+#include "browser/engine/proxy_passwords.hpp"
+#include "model/browser_runtime_store.hpp"
+#include "model/web_app_profile.hpp"
+
+namespace quenlith {
+
+WebsiteSessions& WebsiteSessions::shared() {
+    static WebsiteSessions sessions(ProxyRuntime::shared(), readProxyPassword);
+    return sessions;
+}
+
+WebsiteSessions::WebsiteSessions(ProxyRuntime& globalRuntime, ProxyRuntime::CredentialReader readCredential)
+    : globalRuntime_(globalRuntime), readCredential_(std::move(readCredential)) {}
+
+std::shared_ptr<WebsiteDataStore> WebsiteSessions::dataStore(const WebAppProfile& profile) {
+    if (auto it = profileStores_.find(profile.id); it != profileStores_.end()) return it->second;
+
+    auto identifier = profile.dataStoreIdentifier();
+    if (!identifier) {
+        auto store = WebsiteDataStore::defaultDataStore();
+        profileStores_[profile.id] = store;
+        return store;
+    }
+
+    std::shared_ptr<WebsiteDataStore> store;
+    if (auto it = stores_.find(*identifier); it != stores_.end())
+        store = it->second;
+    else
+        store = WebsiteDataStore::forIdentifier(*identifier);
+    stores_[*identifier] = store;
+    profileStores_[profile.id] = store;
+
+    if (!routes_.contains(store.get())) {
+        if (profile.siteProxy)
+            proxyOverrides_[store.get()] = *profile.siteProxy;
+        else
+            proxyOverrides_.erase(store.get());
+        auto runtime = std::make_unique<ProxyRuntime>(readCredential_);
+        // An independent account without a proxy of its own goes through the global proxy of this launch.
+        runtime->load(profile.siteProxy ? *profile.siteProxy : globalRuntime_.settings());
+        runtime->configure(store);
+        routes_[store.get()] = std::move(runtime);
+    }
+    return store;
+}
+
+std::optional<std::string> WebsiteSessions::errorMessage(const std::shared_ptr<WebsiteDataStore>& store) const {
+    if (auto it = routes_.find(store.get()); it != routes_.end()) return it->second->errorMessage();
+    return globalRuntime_.errorMessage();
+}
+
+std::optional<BrowserProxySettings> WebsiteSessions::proxyOverride(const std::shared_ptr<WebsiteDataStore>& store) const {
+    if (auto it = proxyOverrides_.find(store.get()); it != proxyOverrides_.end()) return it->second;
+    return std::nullopt;
+}
+
+void WebsiteSessions::applyProxy(const std::shared_ptr<WebsiteDataStore>& store) {
+    if (auto it = routes_.find(store.get()); it != routes_.end())
+        it->second->configure(store);
+    else
+        globalRuntime_.configure(store);
+}
+
+GObjectPtr<SoupSession> WebsiteSessions::urlSession(const WebAppProfile& profile) {
+    auto store = dataStore(profile);
+    if (errorMessage(store)) return {};
+    if (auto it = routes_.find(store.get()); it != routes_.end()) return it->second->makeSession();
+    return globalRuntime_.makeSession();
+}
+
+void WebsiteSessions::forgetSession(const Uuid& profileID) {
+    auto it = profileStores_.find(profileID);
+    if (it == profileStores_.end()) return;
+    auto store = it->second;
+    profileStores_.erase(it);
+    for (const auto& [id, other] : profileStores_)
+        if (other == store) return;
+    std::erase_if(stores_, [&](const auto& entry) { return entry.second == store; });
+    routes_.erase(store.get());
+    proxyOverrides_.erase(store.get());
+}
+
+void WebsiteSessions::clearWebsiteData(const std::vector<std::string>& types, std::function<void()> completion) {
+    struct Clearing {
+        WebKitWebsiteDataTypes types;
+        std::vector<Uuid> identifiers;
+        size_t next = 0;
+        std::function<void()> completion;
+    };
+    auto clearing = std::make_shared<Clearing>();
+    clearing->types = websiteDataTypes(types);
+    clearing->completion = std::move(completion);
+
+    // One store after the other: each removal is awaited before the next starts.
+    auto step = std::make_shared<std::function<void()>>();
+    *step = [clearing, weakStep = std::weak_ptr<std::function<void()>>(step)]() {
+        if (clearing->next >= clearing->identifiers.size()) {
+            if (clearing->completion) clearing->completion();
+            return;
+        }
+        auto store = WebsiteDataStore::forIdentifier(clearing->identifiers[clearing->next++]);
+        auto next = weakStep.lock();
+        store->removeData(clearing->types, [next] { (*next)(); });
+    };
+    WebsiteDataStore::defaultDataStore()->removeData(clearing->types, [clearing, step] {
+        clearing->identifiers = WebsiteDataStore::fetchAllDataStoreIdentifiers();
+        (*step)();
+    });
+}
+
+const ProxyRuntime* WebsiteSessions::route(const std::shared_ptr<WebsiteDataStore>& store) const {
+    auto it = routes_.find(store.get());
+    return it == routes_.end() ? nullptr : it->second.get();
+}
+
+WebsiteActivity activityFor(const BrowserRuntimeStore& runtime, const WebAppProfile& profile, WebsiteSessions& sessions) {
+    auto store = sessions.dataStore(profile);
+    if (!store->isPersistent()) return WebsiteActivity::closed;
+    const auto& identifier = store->identifier();
+    return runtime.activity(profile.homeURL, std::nullopt, !identifier.has_value(), identifier);
+}
+
+}  // namespace quenlith

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include <libsoup/soup.h>
+
+#include "browser/engine/gobject_ptr.hpp"
+#include "browser/engine/proxy_runtime.hpp"
+#include "browser/engine/website_data_store.hpp"
+#include "model/browser_proxy_settings.hpp"
+#include "model/uuid.hpp"
+#include "model/website_activity.hpp"
+
+namespace quenlith {
+
+struct WebAppProfile;
+class BrowserRuntimeStore;
+
+// Hands out the website data store of each saved website (the shared one, or its own persistent
+// store for an independent account or a website proxy), keeps one proxy runtime per own store,
+// forgets a website's store when its window closes, and clears website data of all stores.
+// Main thread only.
+class WebsiteSessions {
+public:
+    // The process-wide instance: the global runtime is ProxyRuntime::shared(), and the runtimes of
+    // own stores read passwords from the secret store.
+    static WebsiteSessions& shared();
+
+    WebsiteSessions(ProxyRuntime& globalRuntime, ProxyRuntime::CredentialReader readCredential);
+    WebsiteSessions(const WebsiteSessions&) = delete;
+    WebsiteSessions& operator=(const WebsiteSessions&) = delete;
+
+    // The store the website's windows use. A website keeps the store it was first given until
+    // forgetSession; the first website to ask for a shared own store decides that store's proxy.
+    std::shared_ptr<WebsiteDataStore> dataStore(const WebAppProfile& profile);
+    // The text to show instead of loading pages in the store, or nothing.
+    std::optional<std::string> errorMessage(const std::shared_ptr<WebsiteDataStore>& store) const;
+    // The website proxy an own store was set up with, or nothing.
+    std::optional<BrowserProxySettings> proxyOverride(const std::shared_ptr<WebsiteDataStore>& store) const;
+    // Has the store's own runtime, else the global one, configure the store (once per store).
+    void applyProxy(const std::shared_ptr<WebsiteDataStore>& store);
+    // A session whose requests take the same proxy as the website's pages; nothing when the
+    // website's store has an error message.
+    GObjectPtr<SoupSession> urlSession(const WebAppProfile& profile);
+    // Drops what was kept for the website; the store's route goes with the last website using it.
+    void forgetSession(const Uuid& profileID);
+    // Removes the named kinds of website data (the engine's names, see websiteDataTypes) from the
+    // shared store and then from every own store on disk, one after the other; `completion` runs
+    // once on the main loop when all are done. The kept stores and routes are not changed.
+    void clearWebsiteData(const std::vector<std::string>& types, std::function<void()> completion);
+
+    // The runtime of an own store, or nothing (inspection for tests and the proxy sheet).
+    const ProxyRuntime* route(const std::shared_ptr<WebsiteDataStore>& store) const;
+
+private:
+    ProxyRuntime& globalRuntime_;
+    ProxyRuntime::CredentialReader readCredential_;
+    std::unordered_map<Uuid, std::shared_ptr<WebsiteDataStore>> profileStores_;
+    std::unordered_map<Uuid, std::shared_ptr<WebsiteDataStore>> stores_;
+    // Keyed by store identity; entries exist only for stores held in profileStores_.
+    std::map<const WebsiteDataStore*, std::unique_ptr<ProxyRuntime>> routes_;
+    std::map<const WebsiteDataStore*, BrowserProxySettings> proxyOverrides_;
+};
+
+// What a saved website is doing in the open windows (the runtime store's activity(for:)): found
+// by its home address among the windows of its own data store, or of the shared store when it has
+// none; `closed` when its store is not persistent.
+WebsiteActivity activityFor(const BrowserRuntimeStore& runtime, const WebAppProfile& profile,
+                            WebsiteSessions& sessions = WebsiteSessions::shared());
+
+}  // namespace quenlith

@@ -1,0 +1,61 @@
+#include "browser/page/download_location_chooser.hpp"
+
+#include <glib.h>
+#include <glibmm/main.h>
+#include <gtkmm/filechoosernative.h>
+#include <gtkmm/window.h>
+
+namespace quenlith {
+
+bool canAttachDialog(GtkWindow* window) {
+    if (!window || !gtk_widget_get_visible(GTK_WIDGET(window)) || gtk_widget_in_destruction(GTK_WIDGET(window)))
+        return false;
+    GList* toplevels = gtk_window_list_toplevels();
+    bool hasDialog = false;
+    for (GList* item = toplevels; item; item = item->next) {
+        auto* other = GTK_WINDOW(item->data);
+        if (other != window && gtk_window_get_transient_for(other) == window && gtk_window_get_modal(other) &&
+            gtk_widget_get_visible(GTK_WIDGET(other))) {
+            hasDialog = true;
+            break;
+        }
+    }
+    g_list_free(toplevels);
+    return !hasDialog;
+}
+
+SaveDialogLocationChooser::SaveDialogLocationChooser() = default;
+
+SaveDialogLocationChooser::~SaveDialogLocationChooser() {
+    for (auto& [key, dialog] : open_) dialog->hide();
+}
+
+void SaveDialogLocationChooser::chooseLocation(const std::string& fileName, GtkWindow* parent, Reply reply) {
+    auto dialog = Gtk::FileChooserNative::create("", Gtk::FILE_CHOOSER_ACTION_SAVE);
+    if (parent) {
+        dialog->set_transient_for(*Glib::wrap(parent));
+        dialog->set_modal(true);
+    }
+    dialog->set_current_name(fileName);
+    dialog->set_create_folders(true);
+    dialog->set_do_overwrite_confirmation(true);
+    int key = nextKey_++;
+    open_[key] = dialog;
+    dialog->signal_response().connect([this, key, reply = std::move(reply)](int response) {
+        auto found = open_.find(key);
+        if (found == open_.end()) return;
+        std::optional<std::string> path;
+        if (response == GTK_RESPONSE_ACCEPT) {
+            std::string chosen = found->second->get_filename();
+            if (!chosen.empty()) path = std::move(chosen);
+        }
+        // The dialog is released after its own signal has returned.
+        Glib::RefPtr<Gtk::FileChooserNative> finished = found->second;
+        open_.erase(found);
+        Glib::signal_idle().connect_once([finished] {});
+        reply(std::move(path));
+    });
+    dialog->show();
+}
+
+}  // namespace quenlith

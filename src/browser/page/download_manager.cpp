@@ -1,0 +1,329 @@
+#include "browser/page/download_manager.hpp"
+
+#include <algorithm>
+#include <utility>
+
+#include <gio/gio.h>
+#include <glib/gstdio.h>
+#include <gtk/gtk.h>
+#include <webkit2/webkit2.h>
+
+#include "model/localization.hpp"
+#include "model/logging.hpp"
+
+namespace quenlith {
+namespace {
+
+constexpr const char* kTemporaryPrefix = "Quenlith-download-";
+
+bool isCancellation(const GError* error) {
+    return (error->domain == WEBKIT_DOWNLOAD_ERROR && error->code == WEBKIT_DOWNLOAD_ERROR_CANCELLED_BY_USER) ||
+           (error->domain == WEBKIT_NETWORK_ERROR && error->code == WEBKIT_NETWORK_ERROR_CANCELLED) ||
+           g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED);
+}
+
+std::int64_t expectedLength(WebKitDownload* download) {
+    WebKitURIResponse* response = webkit_download_get_response(download);
+    return response ? static_cast<std::int64_t>(webkit_uri_response_get_content_length(response)) : 0;
+}
+
+GtkWindow* windowOfView(WebKitWebView* view) {
+    if (!view) return nullptr;
+    GtkWidget* toplevel = gtk_widget_get_toplevel(GTK_WIDGET(view));
+    if (!toplevel || !gtk_widget_is_toplevel(toplevel) || !GTK_IS_WINDOW(toplevel)) return nullptr;
+    return GTK_WINDOW(toplevel);
+}
+
+void openFolderOf(const std::string& path) {
+    GFile* file = g_file_new_for_path(path.c_str());
+    GFile* folder = g_file_get_parent(file);
+    if (folder) {
+        char* uri = g_file_get_uri(folder);
+        g_app_info_launch_default_for_uri_async(uri, nullptr, nullptr, nullptr, nullptr);
+        g_free(uri);
+        g_object_unref(folder);
+    }
+    g_object_unref(file);
+}
+
+}  // namespace
+
+void revealInFileManager(const std::string& path) {
+    GError* error = nullptr;
+    GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
+    if (!bus) {
+        g_clear_error(&error);
+        openFolderOf(path);
+        return;
+    }
+    char* uri = g_filename_to_uri(path.c_str(), nullptr, nullptr);
+    if (!uri) {
+        g_object_unref(bus);
+        return;
+    }
+    GVariantBuilder items;
+    g_variant_builder_init(&items, G_VARIANT_TYPE("as"));
+    g_variant_builder_add(&items, "s", uri);
+    g_free(uri);
+    auto* remembered = new std::string(path);
+    g_dbus_connection_call(
+        bus, "org.freedesktop.FileManager1", "/org/freedesktop/FileManager1", "org.freedesktop.FileManager1",
+        "ShowItems", g_variant_new("(ass)", &items, ""), nullptr, G_DBUS_CALL_FLAGS_NONE, 5000, nullptr,
+        [](GObject* source, GAsyncResult* result, gpointer data) {
+            std::unique_ptr<std::string> path(static_cast<std::string*>(data));
+            GError* error = nullptr;
+            GVariant* reply = g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, &error);
+            if (reply) {
+                g_variant_unref(reply);
+                return;
+            }
+            g_clear_error(&error);
+            openFolderOf(*path);
+        },
+        remembered);
+    g_object_unref(bus);
+}
+
+DownloadManager::DownloadManager()
+    : DownloadManager(std::make_unique<SaveDialogLocationChooser>(), g_get_tmp_dir()) {}
+
+DownloadManager::DownloadManager(std::unique_ptr<DownloadLocationChooser> chooser, std::string temporaryDirectory,
+                                 RevealFile reveal)
+    : chooser_(std::move(chooser)), temporaryDirectory_(std::move(temporaryDirectory)), reveal_(std::move(reveal)) {}
+
+DownloadManager::~DownloadManager() {
+    *alive_ = false;
+    for (auto& [context, handler] : contexts_) {
+        g_signal_handler_disconnect(context, handler);
+        g_object_weak_unref(G_OBJECT(context), onContextFinalized, this);
+    }
+    // Nobody would move these files into place any more: stop the engine and remove them.
+    for (auto& [id, running] : downloads_) {
+        disconnect(running);
+        webkit_download_cancel(running.download.get());
+        if (running.temporaryFile) g_remove(running.temporaryFile->c_str());
+    }
+}
+
+const DownloadEntry* DownloadManager::entry(const Uuid& id) const {
+    auto found = std::find_if(entries_.begin(), entries_.end(), [&](const DownloadEntry& e) { return e.id == id; });
+    return found == entries_.end() ? nullptr : &*found;
+}
+
+DownloadEntry* DownloadManager::mutableEntry(const Uuid& id) { return const_cast<DownloadEntry*>(entry(id)); }
+
+std::optional<Uuid> DownloadManager::idOf(WebKitDownload* download) const {
+    auto found = ids_.find(download);
+    if (found == ids_.end()) return std::nullopt;
+    return found->second;
+}
+
+void DownloadManager::observe(WebKitWebContext* context) {
+    if (!context || contexts_.count(context)) return;
+    contexts_[context] = g_signal_connect(context, "download-started", G_CALLBACK(onDownloadStarted), this);
+    // A finalised context leaves the table, so a new context at the same address is observed again.
+    g_object_weak_ref(G_OBJECT(context), onContextFinalized, this);
+}
+
+void DownloadManager::onContextFinalized(gpointer self, GObject* gone) {
+    static_cast<DownloadManager*>(self)->contexts_.erase(reinterpret_cast<WebKitWebContext*>(gone));
+}
+
+void DownloadManager::onDownloadStarted(WebKitWebContext*, WebKitDownload* download, gpointer self) {
+    static_cast<DownloadManager*>(self)->registerDownload(download, windowOfView(webkit_download_get_web_view(download)));
+}
+
+void DownloadManager::registerDownload(WebKitDownload* download, GtkWindow* window) {
+    if (!download || ids_.count(download)) return;
+    Uuid id = Uuid::random();
+    ids_[download] = id;
+    Running& running = downloads_[id];
+    running.download = GObjectPtr<WebKitDownload>::retain(download);
+    running.window = GObjectPtr<GtkWindow>::retain(window);
+    running.handlers = {
+        g_signal_connect(download, "decide-destination", G_CALLBACK(onDecideDestination), this),
+        g_signal_connect(download, "received-data", G_CALLBACK(onReceivedData), this),
+        g_signal_connect(download, "notify::response", G_CALLBACK(onResponse), this),
+        g_signal_connect(download, "finished", G_CALLBACK(onFinished), this),
+        g_signal_connect(download, "failed", G_CALLBACK(onFailed), this),
+    };
+    DownloadEntry entry;
+    entry.id = id;
+    entry.name = localizedString("Download");
+    entry.status = std::string(download_status::chooseDestination);
+    entries_.insert(entries_.begin(), std::move(entry));
+    changed_.emit();
+}
+
+void DownloadManager::disconnect(Running& running) {
+    for (unsigned long handler : running.handlers) g_signal_handler_disconnect(running.download.get(), handler);
+    running.handlers.clear();
+}
+
+void DownloadManager::end(const Uuid& id, std::string status) {
+    auto found = downloads_.find(id);
+    if (found == downloads_.end()) return;
+    Running running = std::move(found->second);
+    downloads_.erase(found);
+    disconnect(running);
+    ids_.erase(running.download.get());
+    if (DownloadEntry* entry = mutableEntry(id)) {
+        entry->status = std::move(status);
+        entry->isActive = false;
+    }
+    // Whatever was not moved into place is of no use to anyone; a failure to delete is ignored.
+    if (running.temporaryFile) g_remove(running.temporaryFile->c_str());
+    changed_.emit();
+}
+
+void DownloadManager::updateProgress(WebKitDownload* download) {
+    auto id = idOf(download);
+    if (!id) return;
+    DownloadEntry* entry = mutableEntry(*id);
+    if (!entry) return;
+    entry->received = static_cast<std::int64_t>(webkit_download_get_received_data_length(download));
+    entry->expected = expectedLength(download);
+    changed_.emit();
+}
+
+void DownloadManager::onReceivedData(WebKitDownload* download, guint64, gpointer self) {
+    static_cast<DownloadManager*>(self)->updateProgress(download);
+}
+
+void DownloadManager::onResponse(WebKitDownload* download, GParamSpec*, gpointer self) {
+    auto* manager = static_cast<DownloadManager*>(self);
+    auto id = manager->idOf(download);
+    if (!id) return;
+    if (DownloadEntry* entry = manager->mutableEntry(*id)) {
+        entry->expected = expectedLength(download);
+        manager->changed_.emit();
+    }
+}
+
+gboolean DownloadManager::onDecideDestination(WebKitDownload* download, char* suggestedName, gpointer self) {
+    return static_cast<DownloadManager*>(self)->decideDestination(download, suggestedName) ? TRUE : FALSE;
+}
+
+bool DownloadManager::decideDestination(WebKitDownload* download, const char* suggestedName) {
+    auto id = idOf(download);
+    if (!id) {
+        webkit_download_cancel(download);
+        return true;
+    }
+    std::string suggested = suggestedName ? suggestedName : "";
+    if (DownloadEntry* entry = mutableEntry(*id)) {
+        entry->name = suggested;
+        changed_.emit();
+    }
+    // Only the last part of a suggested name that looks like a path is offered as the file name.
+    char* base = g_path_get_basename(suggested.c_str());
+    std::string fileName = base;
+    g_free(base);
+    if (fileName == "." || fileName == G_DIR_SEPARATOR_S) fileName.clear();
+
+    GtkWindow* window = downloads_[*id].window.get();
+    GtkWindow* parent = canAttachDialog(window) ? window : nullptr;
+    std::weak_ptr<bool> alive = alive_;
+    Uuid key = *id;
+    // Answered later: the engine waits until a destination is set or the download is cancelled.
+    chooser_->chooseLocation(fileName, parent, [this, alive, key](std::optional<std::string> path) {
+        if (alive.expired()) return;
+        destinationChosen(key, std::move(path));
+    });
+    return true;
+}
+
+void DownloadManager::destinationChosen(const Uuid& id, std::optional<std::string> path) {
+    auto found = downloads_.find(id);
+    if (found == downloads_.end()) return;  // it ended meanwhile
+    GObjectPtr<WebKitDownload> download = found->second.download;
+    if (!path || path->empty()) {
+        end(id, std::string(download_status::cancelled));
+        webkit_download_cancel(download.get());
+        return;
+    }
+    if (DownloadEntry* entry = mutableEntry(id)) {
+        entry->destination = *path;
+        entry->status = std::string(download_status::downloading);
+    }
+    std::string temporary = temporaryDirectory_ + G_DIR_SEPARATOR_S + kTemporaryPrefix + Uuid::random().string();
+    found->second.temporaryFile = temporary;
+    char* uri = g_filename_to_uri(temporary.c_str(), nullptr, nullptr);
+    webkit_download_set_destination(download.get(), uri);
+    g_free(uri);
+    changed_.emit();
+}
+
+void DownloadManager::onFinished(WebKitDownload* download, gpointer self) {
+    static_cast<DownloadManager*>(self)->finished(download);
+}
+
+void DownloadManager::finished(WebKitDownload* download) {
+    auto id = idOf(download);
+    if (!id) return;
+    Running& running = downloads_[*id];
+    const DownloadEntry* entry = this->entry(*id);
+    if (!running.temporaryFile || !entry || !entry->destination) {
+        end(*id, std::string(download_status::destinationUnavailable));
+        return;
+    }
+    GFile* source = g_file_new_for_path(running.temporaryFile->c_str());
+    GFile* target = g_file_new_for_path(entry->destination->c_str());
+    GError* error = nullptr;
+    // Replaces a file already there; across file systems the data is copied.
+    bool moved = g_file_move(source, target, G_FILE_COPY_OVERWRITE, nullptr, nullptr, nullptr, &error);
+    g_object_unref(source);
+    g_object_unref(target);
+    if (moved) {
+        running.temporaryFile.reset();
+        end(*id, std::string(download_status::complete));
+        return;
+    }
+    std::string reason = error ? error->message : "";
+    g_clear_error(&error);
+    end(*id, localizedFormat(download_status::couldNotSave, {reason}));
+}
+
+void DownloadManager::onFailed(WebKitDownload* download, GError* error, gpointer self) {
+    static_cast<DownloadManager*>(self)->failed(download, error);
+}
+
+void DownloadManager::failed(WebKitDownload* download, const GError* error) {
+    auto id = idOf(download);
+    if (!id) return;
+    int code = error ? error->code : 0;
+    if (error && isCancellation(error))
+        end(*id, std::string(download_status::cancelled));
+    else
+        end(*id, error ? std::string(error->message) : std::string());
+    logError(LogCategory::browser, "Download failed: " + std::to_string(code));
+}
+
+void DownloadManager::cancel(const Uuid& id) {
+    auto found = downloads_.find(id);
+    if (found == downloads_.end()) return;
+    GObjectPtr<WebKitDownload> download = found->second.download;
+    end(id, std::string(download_status::cancelled));
+    webkit_download_cancel(download.get());
+}
+
+void DownloadManager::cancelAll() {
+    std::vector<Uuid> running;
+    for (const auto& [id, item] : downloads_) running.push_back(id);
+    for (const Uuid& id : running) cancel(id);
+}
+
+void DownloadManager::reveal(const Uuid& id) {
+    const DownloadEntry* found = entry(id);
+    if (!found || !found->destination || !reveal_) return;
+    reveal_(*found->destination);
+}
+
+void DownloadManager::clearFinished() {
+    auto removed = std::remove_if(entries_.begin(), entries_.end(), [](const DownloadEntry& e) { return !e.isActive; });
+    if (removed == entries_.end()) return;
+    entries_.erase(removed, entries_.end());
+    changed_.emit();
+}
+
+}  // namespace quenlith

@@ -1,0 +1,105 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <sigc++/signal.h>
+
+#include "browser/page/download_entry.hpp"
+#include "browser/page/download_location_chooser.hpp"
+#include "browser/engine/gobject_ptr.hpp"
+
+typedef struct _WebKitDownload WebKitDownload;
+typedef struct _WebKitWebContext WebKitWebContext;
+typedef struct _GError GError;
+
+namespace quenlith {
+
+// Shows a saved file in the file manager.
+using RevealFile = std::function<void(const std::string& path)>;
+
+// Selects the file in the desktop's file manager (org.freedesktop.FileManager1.ShowItems on the
+// session bus); when no file manager answers, opens the folder that holds it.
+void revealInFileManager(const std::string& path);
+
+// Takes over every download of the engine: asks where to save it, lets the engine write into a
+// temporary file of our own, moves the finished file into place and keeps one entry per download
+// (newest first) for the downloads window. One manager serves the whole process; main thread only.
+class DownloadManager {
+public:
+    // The save dialog, g_get_tmp_dir() and the desktop's file manager.
+    DownloadManager();
+    // Replaceable pieces (tests): the location question, the folder for the temporary files and
+    // the file-manager call.
+    DownloadManager(std::unique_ptr<DownloadLocationChooser> chooser, std::string temporaryDirectory,
+                    RevealFile reveal = revealInFileManager);
+    ~DownloadManager();
+    DownloadManager(const DownloadManager&) = delete;
+    DownloadManager& operator=(const DownloadManager&) = delete;
+
+    const std::vector<DownloadEntry>& entries() const { return entries_; }
+    const DownloadEntry* entry(const Uuid& id) const;
+    // Emitted after every change of the entries.
+    sigc::signal<void()>& signal_changed() { return changed_; }
+
+    // Registers every download that `context` starts (links with a download attribute, responses
+    // decided as downloads, downloads asked of the context), each with the window of its view.
+    // Observing a context twice changes nothing.
+    void observe(WebKitWebContext* context);
+    // Takes over one download; `window` is the window of the view that started it, or none.
+    void registerDownload(WebKitDownload* download, GtkWindow* window);
+
+    void cancel(const Uuid& id);
+    // Cancels every running download; no engine report about them reaches the manager afterwards.
+    void cancelAll();
+    void reveal(const Uuid& id);
+    // Removes every entry that is no longer active; files are not touched.
+    void clearFinished();
+
+    std::size_t runningCount() const { return downloads_.size(); }
+    const std::string& temporaryDirectory() const { return temporaryDirectory_; }
+
+private:
+    struct Running {
+        GObjectPtr<WebKitDownload> download;
+        std::vector<unsigned long> handlers;
+        GObjectPtr<GtkWindow> window;
+        std::optional<std::string> temporaryFile;
+    };
+
+    DownloadEntry* mutableEntry(const Uuid& id);
+    std::optional<Uuid> idOf(WebKitDownload* download) const;
+    void disconnect(Running& running);
+    void end(const Uuid& id, std::string status);
+    void updateProgress(WebKitDownload* download);
+    bool decideDestination(WebKitDownload* download, const char* suggestedName);
+    void destinationChosen(const Uuid& id, std::optional<std::string> path);
+    void finished(WebKitDownload* download);
+    void failed(WebKitDownload* download, const GError* error);
+
+    static void onContextFinalized(gpointer self, GObject* gone);
+    static void onDownloadStarted(WebKitWebContext* context, WebKitDownload* download, gpointer self);
+    static gboolean onDecideDestination(WebKitDownload* download, char* suggestedName, gpointer self);
+    static void onReceivedData(WebKitDownload* download, guint64 length, gpointer self);
+    static void onResponse(WebKitDownload* download, GParamSpec*, gpointer self);
+    static void onFinished(WebKitDownload* download, gpointer self);
+    static void onFailed(WebKitDownload* download, GError* error, gpointer self);
+
+    std::unique_ptr<DownloadLocationChooser> chooser_;
+    std::string temporaryDirectory_;
+    RevealFile reveal_;
+    std::vector<DownloadEntry> entries_;
+    std::map<Uuid, Running> downloads_;
+    std::map<WebKitDownload*, Uuid> ids_;
+    std::map<WebKitWebContext*, unsigned long> contexts_;  // observed contexts, held weakly
+    sigc::signal<void()> changed_;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+}  // namespace quenlith

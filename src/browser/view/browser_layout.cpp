@@ -1,0 +1,51 @@
+#include "browser/view/browser_layout.hpp"
+
+#include "model/localization.hpp"
+
+namespace quenlith {
+
+ChromeLayout chromeLayout(const ChromeLayoutInput& input) {
+    ChromeLayout layout;
+    layout.tabStripVisible = input.tabCount >= 2;
+    if (input.compactMode) {
+        layout.chromeVisible = input.compactRevealed;
+        layout.revealVisible = true;
+        layout.contentTop = 0;
+        return layout;
+    }
+    layout.chromeVisible = true;
+    layout.revealVisible = false;
+    layout.contentTop = ChromeMetrics::toolbarHeight;
+    if (layout.tabStripVisible) layout.contentTop += ChromeMetrics::tabStripHeight;
+    if (input.authBarVisible) layout.contentTop += ChromeMetrics::authBarHeight;
+    if (input.findBarVisible) layout.contentTop += ChromeMetrics::findBarHeight;
+    return layout;
+}
+
+ChromeState chromeState(const ActiveTabFacts& tab) {
+    ChromeState state;
+    state.sleepBoxVisible = tab.isSleeping;
+    state.startPageVisible = tab.showsStartPage;
+    state.reloadEnabled = !tab.showsStartPage;
+    state.saveWebsiteEnabled = tab.persistentStore && !tab.showsStartPage && tab.address.has_value();
+    state.addressText = (tab.showsStartPage || !tab.address) ? std::string() : *tab.address;
+    state.backEnabled = tab.canGoBack;
+    state.forwardEnabled = tab.canGoForward;
+    state.reloadSymbol = tab.isLoading ? "xmark" : "arrow.clockwise";
+    state.reloadDescription = localizedString(tab.isLoading ? "Stop loading" : "Reload");
+    state.errorText = tab.error.value_or("");
+    state.errorBoxVisible = tab.error.has_value() && !tab.showsStartPage;
+    state.webViewVisible = !tab.error && !tab.showsStartPage && !tab.isSleeping;
+    state.progress = tab.estimatedProgress;
+    state.progressVisible = tab.isLoading && !tab.error;
+    state.authBarVisible = tab.pageIsSignIn;
+    return state;
+}
+
+std::string browserWindowTitle(const std::string& websiteTitle, bool persistentStore,
+                               const std::string& tabTitle) {
+    const std::string head = persistentStore ? websiteTitle : localizedString("Private Window");
+    return head + " \u2014 " + tabTitle;
+}
+
+}  // namespace quenlith

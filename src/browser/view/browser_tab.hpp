@@ -1,0 +1,78 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "browser/engine/gobject_ptr.hpp"
+#include "model/clock.hpp"
+#include "model/uuid.hpp"
+
+typedef struct _WebKitWebView WebKitWebView;
+
+namespace quenlith {
+
+// A scroll fraction to restore once that page has loaded.
+struct PendingReadingPosition {
+    std::string url;
+    double fraction = 0;
+    bool operator==(const PendingReadingPosition&) const = default;
+};
+
+// One tab of a browser window: a web view and what the window remembers about it. The web view
+// is never replaced; a tab that goes to sleep or is recreated after a failure is a new BrowserTab
+// with the same id.
+class BrowserTab {
+public:
+    BrowserTab(GObjectPtr<WebKitWebView> webView, Uuid id, Date created);
+    ~BrowserTab();
+    BrowserTab(const BrowserTab&) = delete;
+    BrowserTab& operator=(const BrowserTab&) = delete;
+
+    const Uuid id;
+    WebKitWebView* webView() const { return webView_.get(); }
+
+    std::optional<std::string> error;    // message of the last failed load
+    std::optional<std::string> lastURL;  // last known address; used while the web view has none
+    bool isPopup = false;                // made for a page's new-window request
+    bool mediaPaused = false;
+    bool showsStartPage = false;
+    std::optional<PendingReadingPosition> pendingReadingPosition;
+    bool isSleeping = false;
+    std::string sleepingTitle;  // title shown while asleep
+    Date lastUsed;
+    bool sleepCheckInFlight = false;
+
+    // Signal handlers watching the web view (or objects it owns) for the window; disconnected by
+    // dropObservations() and when the tab goes away.
+    void addObservation(gpointer instance, gulong handlerID);
+    void dropObservations();
+    bool hasObservations() const { return !observations_.empty(); }
+
+    // The web view's address; nothing when it has none.
+    std::optional<std::string> pageURL() const;
+    // The page's address when it has one, else the last known address.
+    std::optional<std::string> address() const { return pageURL() ? pageURL() : lastURL; }
+    std::string pageTitle() const;
+    bool isLoading() const;
+
+    // The title the strip and the window show.
+    std::string displayTitle() const;
+
+    // Takes the web view out of the view tree, stops it and ends the observations: the tab no
+    // longer reports or shows anything.
+    void detach();
+
+private:
+    GObjectPtr<WebKitWebView> webView_;
+    std::vector<std::pair<GObjectPtr<GObject>, gulong>> observations_;
+};
+
+// The id a tab list sorts by (see TabList).
+inline const Uuid& tabIdentifier(const std::unique_ptr<BrowserTab>& tab) {
+    return tab->id;
+}
+
+}  // namespace quenlith

@@ -1,0 +1,291 @@
+#pragma once
+
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtkmm/box.h>
+#include <gtkmm/button.h>
+#include <gtkmm/label.h>
+#include <gtkmm/menu.h>
+#include <gtkmm/overlay.h>
+#include <gtkmm/progressbar.h>
+#include <gtkmm/scrolledwindow.h>
+#include <sigc++/connection.h>
+
+#include "browser/view/browser_find_bar.hpp"
+#include "browser/view/browser_tab.hpp"
+#include "browser/view/browser_toolbar.hpp"
+#include "browser/view/compact_reveal_view.hpp"
+#include "browser/view/tab_list.hpp"
+#include "browser/engine/web_view_factory.hpp"
+#include "browser/engine/website_data_store.hpp"
+#include "browser/view/window_services.hpp"
+#include "model/ad_filter_settings.hpp"
+#include "model/clock.hpp"
+#include "model/page_clip.hpp"
+#include "model/restorable_window.hpp"
+#include "model/scheduler.hpp"
+#include "model/web_app_profile.hpp"
+
+namespace Gtk {
+class Window;
+}
+
+namespace quenlith {
+
+class DownloadManager;
+class PreferencesStore;
+
+// The content of one floating browser window: its tabs with their web views, and the chrome
+// above them (toolbar, tab strip, sign-in notice, find bar, reveal strip of compact mode,
+// progress line, error and sleep boxes, start page). The window manager makes one per window,
+// fills `services` and `isSavedWebsite`, puts view() into the window and drives it through the
+// operations below. Main thread only.
+class BrowserViewController {
+public:
+    // `websiteDataStore` is the store of every tab; a popup window's configuration brings its own.
+    // `timers` runs the auto-reload timer (the main loop unless a test steps time by hand).
+    BrowserViewController(WebAppProfile profile, PreferencesStore& preferences, DownloadManager* downloads,
+                          std::optional<WebViewConfiguration> initialConfiguration,
+                          std::optional<std::string> initialURL,
+                          std::shared_ptr<WebsiteDataStore> websiteDataStore, bool startsDormant,
+                          Clock& clock = systemClock(), Scheduler& timers = mainLoopScheduler());
+    ~BrowserViewController();
+    BrowserViewController(const BrowserViewController&) = delete;
+    BrowserViewController& operator=(const BrowserViewController&) = delete;
+
+    // Set by the window manager before the view is built.
+    BrowserWindowServices services;
+    bool isSavedWebsite = true;  // false for private, duplicate and popup windows
+    bool clickThroughEnabled = false;
+
+    PreferencesStore& preferences;
+    DownloadManager* const downloads;
+
+    const WebAppProfile& profile() const { return profile_; }
+    const std::shared_ptr<WebsiteDataStore>& websiteDataStore() const { return websiteDataStore_; }
+    bool isPersistent() const;
+    bool startsDormant() const { return startsDormant_; }
+
+    // The widget to put into the window; built (with its first tab) on first use.
+    Gtk::Widget& view();
+    bool isViewLoaded() const { return viewLoaded_; }
+    void loadView();
+
+    // Tabs, in strip order.
+    const std::vector<std::unique_ptr<BrowserTab>>& tabs() const { return tabs_.items(); }
+    std::size_t activeIndex() const { return tabs_.activeIndex(); }
+    BrowserTab* activeTab() const;
+    const ClosedTabStack& recentlyClosed() const { return recentlyClosed_; }
+    bool isPresented() const { return isPresented_; }
+    bool compactRevealed() const { return compactRevealed_; }
+
+    BrowserToolbar toolbar;
+    BrowserFindBar findBar;
+
+    // The active page's address when it may be kept (persistent session, a page, credential-free).
+    std::optional<std::string> shareableURL() const;
+    void toggleMenuBarIcon();
+
+    // The active page with its selected text (at most 200,000 characters) as a page draft; not
+    // called when the page changed meanwhile or cannot be kept.
+    void captureSelection(std::function<void(PageClip)> completion);
+    // The active page's address, title and scroll fraction (0 to 1, nothing when the page has no
+    // scrolling element); not called when the page changed meanwhile or cannot be kept.
+    void readingPosition(std::function<void(const std::string& address, const std::string& title,
+                                            std::optional<double> fraction)>
+                             completion);
+
+    void printActivePage();
+    void printPage() { printActivePage(); }
+    void showFindBar();
+    void focusAddressField();
+    void focusActiveContent();
+    void load(const std::string& address);
+    void reloadActiveTab();
+    void reload() { reloadActiveTab(); }
+    void reloadOrStop();
+    void applyProfile(WebAppProfile profile);
+    void setPresented(bool presented, bool wake);
+    void scheduleAutoReload();
+    void layoutChrome();
+    void refreshChrome();
+
+    // Tabs. addTab returns the new tab's web view (owned by the tab); nothing after tearDown().
+    WebKitWebView* addTab(const std::optional<std::string>& address,
+                          const std::optional<WebViewConfiguration>& configuration = std::nullopt);
+    void selectTab(std::size_t index, bool wake, bool focus);
+    void selectAdjacentTab(int offset);
+    void closeTab(const std::optional<Uuid>& id = std::nullopt);
+    void reopenClosedTab();
+    void moveTab(const Uuid& id, int offset);
+    void duplicateTab(const Uuid& id);
+    void openNewTab();
+    void wake(const Uuid& id);
+    void wakeActiveTab();
+    void restoreTabs(const std::vector<RestorableTab>& entries, std::int64_t selectedIndex);
+    std::vector<RestorableTab> restorableTabs() const;
+    BrowserTab* tab(const Uuid& id) const;
+    // The menu the tab strip shows for a tab on a right click.
+    std::unique_ptr<Gtk::Menu> makeTabContextMenu(const Uuid& id);
+
+    // Installs the preferences' ad filter on every tab, one after the other.
+    void applyAdFilterToAllTabs();
+    // Makes the controller the owner of a new tab's web view: page zoom and observations.
+    void attachTab(BrowserTab& tab);
+
+    // Toolbar actions.
+    void showStartPage();
+    void togglePin();
+    void navigate(const std::string& text);
+
+    // Hooks of the page events, tab sleeping and the "more" menu, which live in their own files.
+    void showMoreMenu();
+    void retryLoading();
+    void openExternal();
+    void toggleTabSleep(const Uuid& id);
+    void toggleTabMedia(const Uuid& id);
+    void sleepIdleTabs();
+
+    // Keeps a reading position (0 to 1) for `address` in the active tab and scrolls there once that
+    // page is shown; a missing, non-finite or out-of-range fraction is ignored.
+    void restoreReadingPosition(std::optional<double> fraction, const std::string& address);
+
+    // Ends the window's browsing: no more reports, no web view, no timer.
+    void tearDown();
+
+    // What the auto-reload timer runs with; nothing while no timer runs.
+    struct AutoReloadTimer {
+        double interval = 0;
+        double tolerance = 0;
+    };
+    std::optional<AutoReloadTimer> autoReloadTimer() const;
+
+    // Exposed for the window and its tests: the parts of the view tree.
+    Gtk::Widget& chromeView() { return chrome_; }
+    Gtk::Widget& tabStripView() { return tabScroll_; }
+    Gtk::Box& tabStripBox() { return tabStrip_; }
+    Gtk::Widget& contentView() { return content_; }
+    Gtk::Widget& authBarView() { return authBar_; }
+    Gtk::Widget& errorBoxView() { return errorBox_; }
+    Gtk::Label& errorLabel() { return errorLabel_; }
+    Gtk::Widget& sleepBoxView() { return sleepBox_; }
+    Gtk::ProgressBar& progressView() { return progress_; }
+    CompactRevealView& revealView() { return reveal_; }
+    Gtk::Widget* startPageView() const { return startPage_; }
+    int contentTop() const { return content_.get_margin_top(); }
+
+private:
+    // One tab in the strip: its button and its close button.
+    struct TabStripItem {
+        explicit TabStripItem(const std::string& closeText)
+            : row(Gtk::ORIENTATION_HORIZONTAL, 0), close("xmark", closeText) {}
+        Gtk::Box row;
+        Gtk::Button button;
+        Gtk::Label label;
+        ActionButton close;
+    };
+
+    Gtk::Window* window() const;
+    void buildViewTree();
+    void wireActions();
+    void applyPrivateStyle();
+    void loadInWebView(WebKitWebView* webView, const std::string& address);
+    void rebuildTabStrip();
+    void revealCompactChrome(bool hovering);
+    void find(const std::string& text, bool backwards);
+    void closeFindBar();
+    void clearFindHighlight(WebKitWebView* webView);
+    void handleFindResult(WebKitWebView* webView, bool found);
+    void scheduleRefresh();
+    void handleURLChange(WebKitWebView* webView);
+    void autoReloadFire(std::chrono::milliseconds period);
+    void autoReloadTick();
+    void stopAutoReload();
+    void adFilterPreferencesChanged();
+    void applyAdFilter(std::vector<GObjectPtr<WebKitUserContentManager>> managers, std::size_t next);
+    void connectPageEvents(BrowserTab& tab);
+    void applyPendingReadingPosition(BrowserTab& tab);
+    // The engine's page events and requests (browser_view_controller_page_events.cpp); their open
+    // dialogs live in the state.
+    friend struct PageEventHandlers;
+    struct PageEventsState;
+    std::shared_ptr<PageEventsState> pageEvents_;
+    void sleepTab(const Uuid& id);
+    void defer(std::function<void()> work);
+    BrowserTab* tabShowing(WebKitWebView* webView) const;
+
+    // Signal trampolines of the web views.
+    static void onViewPropertyChanged(GObject* object, GParamSpec* spec, gpointer self);
+    static void onBackForwardListChanged(WebKitBackForwardList* list, WebKitBackForwardListItem* added,
+                                         gpointer removed, gpointer self);
+    static void onFoundText(WebKitFindController* controller, guint matchCount, gpointer self);
+    static void onFailedToFindText(WebKitFindController* controller, gpointer self);
+
+    WebAppProfile profile_;
+    std::optional<WebViewConfiguration> initialConfiguration_;
+    std::optional<std::string> initialURL_;
+    std::shared_ptr<WebsiteDataStore> websiteDataStore_;
+    bool startsDormant_;
+    Clock& clock_;
+    Scheduler& timers_;
+
+    TabList<std::unique_ptr<BrowserTab>> tabs_;
+    ClosedTabStack recentlyClosed_;
+    bool viewLoaded_ = false;
+    bool tornDown_ = false;
+    bool isPresented_ = false;
+    bool compactRevealed_ = false;
+    std::string tabStripSignature_;
+
+    // Find requests waiting for the engine's answer, oldest first.
+    struct FindRequest {
+        WebKitWebView* webView;
+        unsigned generation;
+        std::string text;
+    };
+    unsigned findGeneration_ = 0;
+    std::deque<FindRequest> pendingFinds_;
+
+    std::optional<AutoReloadTimer> autoReload_;
+    ScheduledTask autoReloadTask_;
+    ScheduledTask refreshTask_;
+    std::vector<ScheduledTask> deferred_;
+    std::optional<AdFilterSettings> appliedAdFilter_;
+    sigc::connection preferencesConnection_;
+    // Answers of the engine that arrive after the controller is gone find this expired.
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+
+    // The view tree; containers before their children, so children go first.
+    Gtk::Overlay root_;
+    Gtk::Overlay content_;
+    Gtk::Box webHost_;
+    Gtk::Box chrome_;
+    Gtk::ScrolledWindow tabScroll_;
+    Gtk::Box tabStrip_;
+    ActionButton newTabButton_;
+    Gtk::Box authBar_;
+    Gtk::Label authLabel_;
+    Gtk::Button authOpen_;
+    Gtk::Box errorBox_;
+    Gtk::Label errorTitle_;
+    Gtk::Label errorLabel_;
+    Gtk::Button errorRetry_;
+    Gtk::Button errorOpen_;
+    Gtk::Box sleepBox_;
+    Gtk::Label sleepLabel_;
+    Gtk::Button sleepWake_;
+    CompactRevealView reveal_;
+    Gtk::ProgressBar progress_;
+    Gtk::Widget* startPage_ = nullptr;  // owned by content_
+    std::vector<std::unique_ptr<TabStripItem>> stripItems_;
+    std::vector<std::unique_ptr<TabStripItem>> retiredStripItems_;
+    std::unique_ptr<Gtk::Menu> tabMenu_;
+};
+
+}  // namespace quenlith

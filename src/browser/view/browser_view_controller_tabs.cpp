@@ -1,0 +1,263 @@
+// The tab operations of the browser view: adding, selecting, closing, reopening, moving, waking,
+// restoring, and the tab strip.
+
+#include <gtkmm/menu.h>
+#include <webkit2/webkit2.h>
+
+#include "browser/view/browser_view_controller.hpp"
+#include "ui/action_menu_item.hpp"
+#include "browser/view/tab_restore.hpp"
+#include "browser/view/tab_title.hpp"
+#include "model/address.hpp"
+#include "model/localization.hpp"
+
+namespace quenlith {
+
+WebKitWebView* BrowserViewController::addTab(const std::optional<std::string>& address,
+                                             const std::optional<WebViewConfiguration>& configuration) {
+    // A window that has ended its browsing makes no new pages.
+    if (tornDown_) return nullptr;
+    auto webView = WebViewFactory::makeWebView(websiteDataStore_, configuration, profile_.customUserAgent);
+    auto tab = std::make_unique<BrowserTab>(std::move(webView), Uuid::random(), clock_.now());
+    tab->isPopup = configuration.has_value();
+    tab->showsStartPage = !address && !configuration;
+    BrowserTab& added = *tab;
+    attachTab(added);
+    const std::size_t index = tabs_.append(std::move(tab));
+    selectTab(index, true, true);
+    if (address) {
+        added.lastURL = address;
+        loadInWebView(added.webView(), *address);
+    }
+    refreshChrome();
+    return added.webView();
+}
+
+void BrowserViewController::selectTab(std::size_t index, bool wakeTab, bool focus) {
+    if (!tabs_.contains(index)) return;
+    const Date now = clock_.now();
+    for (const auto& tab : tabs_.items()) {
+        GtkWidget* widget = GTK_WIDGET(tab->webView());
+        if (GtkWidget* parent = gtk_widget_get_parent(widget))
+            gtk_container_remove(GTK_CONTAINER(parent), widget);
+    }
+    BrowserTab* previous = activeTab();
+    if (previous) previous->lastUsed = now;
+    if (findBar.get_visible()) {
+        ++findGeneration_;
+        findBar.hide();
+        if (previous) clearFindHighlight(previous->webView());
+        layoutChrome();
+    }
+
+    tabs_.setActiveIndex(index);
+    BrowserTab& tab = *tabs_.at(index);
+    tab.lastUsed = now;
+    GtkWidget* widget = GTK_WIDGET(tab.webView());
+    gtk_widget_set_hexpand(widget, TRUE);
+    gtk_widget_set_vexpand(widget, TRUE);
+    gtk_container_add(GTK_CONTAINER(webHost_.gobj()), widget);
+    gtk_widget_show(widget);
+
+    if (wakeTab) wake(tab.id);
+    refreshChrome();
+    if (focus) focusActiveContent();
+    if (auto url = tab.pageURL(); url && services.onURLChange) services.onURLChange(*url);
+}
+
+void BrowserViewController::selectAdjacentTab(int offset) {
+    if (auto index = tabs_.adjacentIndex(offset)) selectTab(*index, true, true);
+}
+
+void BrowserViewController::closeTab(const std::optional<Uuid>& id) {
+    auto index = tabs_.indexToClose(id);
+    if (!index) return;
+    if (tabs_.count() == 1) {
+        // The last tab stays: the window itself closes.
+        if (services.onCommand) services.onCommand(BrowserCommand::close);
+        return;
+    }
+    if (isPersistent()) {
+        auto address = tabs_.at(*index)->address();
+        if (address && isCredentialFreeURL(*address)) recentlyClosed_.push(*address);
+    }
+    auto [closed, next] = tabs_.close(*index);
+    closed->detach();
+    closed.reset();
+    selectTab(next, true, true);
+}
+
+void BrowserViewController::reopenClosedTab() {
+    if (auto address = recentlyClosed_.pop()) addTab(*address);
+}
+
+void BrowserViewController::moveTab(const Uuid& id, int offset) {
+    if (auto index = tabs_.move(id, offset)) selectTab(*index, true, true);
+}
+
+void BrowserViewController::duplicateTab(const Uuid& id) {
+    BrowserTab* tab = this->tab(id);
+    if (!tab) return;
+    if (auto address = tab->address()) addTab(*address);
+}
+
+void BrowserViewController::openNewTab() {
+    addTab(std::nullopt);
+    if (profile_.compactMode) {
+        compactRevealed_ = true;
+        layoutChrome();
+    }
+    toolbar.address.grab_focus();
+    toolbar.address.select_region(0, -1);
+}
+
+void BrowserViewController::wake(const Uuid& id) {
+    BrowserTab* tab = this->tab(id);
+    if (!tab || !tab->isSleeping || !tab->lastURL) return;
+    tab->isSleeping = false;
+    tab->lastUsed = clock_.now();
+    tab->error.reset();
+    loadInWebView(tab->webView(), *tab->lastURL);
+    tabStripSignature_.clear();
+    refreshChrome();
+}
+
+void BrowserViewController::wakeActiveTab() {
+    if (BrowserTab* tab = activeTab()) wake(tab->id);
+}
+
+void BrowserViewController::restoreTabs(const std::vector<RestorableTab>& entries,
+                                        std::int64_t selectedIndex) {
+    if (tornDown_) return;
+    for (auto& tab : tabs_.takeAll()) tab->detach();
+    for (const auto& plan : restoredTabPlans(entries)) {
+        auto tab = std::make_unique<BrowserTab>(
+            WebViewFactory::makeWebView(websiteDataStore_, std::nullopt, profile_.customUserAgent),
+            Uuid::random(), clock_.now());
+        tab->lastURL = plan.lastURL;
+        tab->showsStartPage = plan.showsStartPage;
+        tab->isSleeping = plan.isSleeping;
+        tab->sleepingTitle = plan.sleepingTitle;
+        tab->pendingReadingPosition = plan.pendingReadingPosition;
+        attachTab(*tab);
+        tabs_.append(std::move(tab));
+    }
+    if (tabs_.empty()) addTab(std::nullopt);
+    selectTab(restoredSelection(selectedIndex, tabs_.count()), false, false);
+}
+
+std::vector<RestorableTab> BrowserViewController::restorableTabs() const {
+    std::vector<RestorableTab> entries;
+    for (const auto& tab : tabs_.items()) {
+        RestorableTab entry;
+        entry.address = tab->address();
+        entry.title = tab->displayTitle();
+        entry.startPage = tab->showsStartPage;
+        entry.sleeping = tab->isSleeping;
+        if (tab->pendingReadingPosition) entry.readingPosition = tab->pendingReadingPosition->fraction;
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+// ---- Tab strip ------------------------------------------------------------------------------
+
+void BrowserViewController::rebuildTabStrip() {
+    std::vector<TabStripEntry> entries;
+    for (const auto& tab : tabs_.items())
+        entries.push_back(
+            {tab->id, tab->isSleeping, tab->mediaPaused, tab->displayTitle(), tab->pageURL().value_or("")});
+    std::string signature = tabStripSignature(tabs_.activeIndex(), entries);
+    if (signature == tabStripSignature_) return;
+    tabStripSignature_ = std::move(signature);
+
+    // The old buttons may be the ones whose click led here: they are released after the click.
+    for (auto& item : stripItems_) tabStrip_.remove(item->row);
+    if (newTabButton_.get_parent()) tabStrip_.remove(newTabButton_);
+    for (auto& item : stripItems_) retiredStripItems_.push_back(std::move(item));
+    stripItems_.clear();
+    defer([this] { retiredStripItems_.clear(); });
+
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const TabStripEntry& entry = entries[i];
+        const Uuid id = entry.id;
+        auto item = std::make_unique<TabStripItem>(localizedFormat("Close %@", {entry.displayTitle}));
+        item->label.set_text(tabButtonTitle(entry));
+        item->label.set_ellipsize(Pango::ELLIPSIZE_END);
+        item->label.set_max_width_chars(1);
+        item->label.set_xalign(0);
+        item->label.get_style_context()->add_class("quenlith-small");
+        item->button.add(item->label);
+        item->button.set_size_request(128, -1);
+        item->button.set_focus_on_click(false);
+        item->button.set_tooltip_text(entry.pageURL.empty() ? localizedString("New Tab") : entry.pageURL);
+        item->button.get_style_context()->add_class("quenlith-tab");
+        if (i == tabs_.activeIndex()) {
+            item->button.get_style_context()->add_class("quenlith-tab-active");
+            item->button.set_state_flags(Gtk::STATE_FLAG_CHECKED, false);
+        }
+        item->button.signal_clicked().connect([this, id] {
+            if (auto index = tabs_.indexOf(id)) selectTab(*index, true, true);
+        });
+        item->button.signal_button_press_event().connect(
+            [this, id](GdkEventButton* event) {
+                if (event->type != GDK_BUTTON_PRESS || event->button != 3) return false;
+                tabMenu_ = makeTabContextMenu(id);
+                tabMenu_->popup_at_pointer(reinterpret_cast<GdkEvent*>(event));
+                return true;
+            },
+            false);
+        item->close.onAction = [this, id] { closeTab(id); };
+        item->row.pack_start(item->button, false, false);
+        item->row.pack_start(item->close, false, false);
+        item->row.show_all();
+        tabStrip_.pack_start(item->row, false, false);
+        stripItems_.push_back(std::move(item));
+    }
+    tabStrip_.pack_start(newTabButton_, false, false);
+    newTabButton_.show();
+}
+
+std::unique_ptr<Gtk::Menu> BrowserViewController::makeTabContextMenu(const Uuid& id) {
+    auto menu = std::make_unique<Gtk::Menu>();
+    BrowserTab* tab = this->tab(id);
+    if (!tab) return menu;
+    // Each entry finds its tab again by id when chosen: the tab may be gone by then.
+    auto add = [&menu](const std::string& title, std::function<void()> handler) {
+        menu->append(*Gtk::manage(new ActionMenuItem(title, std::move(handler))));
+    };
+    add(localizedString("Move Tab Left"), [this, id] { moveTab(id, -1); });
+    add(localizedString("Move Tab Right"), [this, id] { moveTab(id, +1); });
+    if (!tab->showsStartPage) {
+        add(localizedString(tab->isSleeping ? "Wake Tab" : "Sleep Tab"), [this, id] { toggleTabSleep(id); });
+        add(localizedString(tab->mediaPaused ? "Resume Tab Media" : "Pause Tab Media"),
+            [this, id] { toggleTabMedia(id); });
+        add(localizedString("Duplicate Tab"), [this, id] { duplicateTab(id); });
+    }
+    menu->show_all();
+    return menu;
+}
+
+// ---- Teardown -------------------------------------------------------------------------------
+
+void BrowserViewController::tearDown() {
+    if (tornDown_) return;
+    tornDown_ = true;
+    services.onStateChange = nullptr;
+    stopAutoReload();
+    refreshTask_.cancel();
+    deferred_.clear();
+    for (auto& tab : tabs_.takeAll()) tab->detach();
+    recentlyClosed_.clear();
+    for (auto& item : stripItems_) tabStrip_.remove(item->row);
+    stripItems_.clear();
+    retiredStripItems_.clear();
+    if (newTabButton_.get_parent()) tabStrip_.remove(newTabButton_);
+    tabStripSignature_.clear();
+    if (startPage_) {
+        static_cast<Gtk::Container&>(content_).remove(*startPage_);
+        startPage_ = nullptr;
+    }
+}
+
+}  // namespace quenlith

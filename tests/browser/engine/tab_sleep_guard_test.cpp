@@ -1,0 +1,190 @@
+#include "browser/engine/tab_sleep_guard.hpp"
+
+#include <gtest/gtest.h>
+
+#include "browser/engine/user_scripts.hpp"
+#include "browser/web_test_support.hpp"
+#include "browser/engine/web_view_factory.hpp"
+#include "browser/engine/website_sessions.hpp"
+#include "support/main_loop.hpp"
+#include "support/temp_environment.hpp"
+#include "support/test_http_server.hpp"
+
+namespace quenlith {
+namespace {
+
+class TabSleepGuardTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        server.page("/idle", "<html><body><p>Nothing to lose here.</p></body></html>");
+        server.page("/form",
+                    "<html><body><input id=text type=text><textarea id=area></textarea>"
+                    "<input id=box type=checkbox><input id=file type=file><input id=range type=range value=3>"
+                    "<div id=editor contenteditable></div></body></html>");
+        server.page("/frame", "<html><body><iframe src=\"/idle\"></iframe></body></html>");
+        server.page("/media", "<html><body><audio id=tone src=\"/tone.wav\" autoplay loop></audio></body></html>");
+        server.route("/tone.wav", [](const test::TestRequest&) {
+            test::TestResponse response;
+            response.contentType = "audio/wav";
+            response.body = test::toneWav(2.0);
+            return response;
+        });
+        view = WebViewFactory::makeWebView(nullptr, std::nullopt, std::nullopt, &sessions);
+        host = std::make_unique<test::ViewHost>(view.get());
+    }
+
+    void load(const std::string& path) {
+        auto result = test::loadAndWait(view.get(), server.url(path));
+        ASSERT_TRUE(result.finished && !result.failed) << result.error;
+    }
+
+    // Runs a script in the page's own world.
+    std::optional<std::string> page(const std::string& script) { return test::evaluate(view.get(), script); }
+
+    test::TemporaryEnvironment environment;
+    test::TestHttpServer server;
+    ProxyRuntime global{nullptr};
+    WebsiteSessions sessions{global, nullptr};
+    GObjectPtr<WebKitWebView> view;
+    std::unique_ptr<test::ViewHost> host;
+};
+
+TEST_F(TabSleepGuardTest, AnIdlePageMaySleep) {
+    load("/idle");
+    EXPECT_EQ(test::guardProtects(view.get()), false);
+    // The guard lives in the application's world: the page neither sees nor replaces it.
+    EXPECT_EQ(page("typeof globalThis.__quenlithSleepGuard"), "\"undefined\"");
+    page("globalThis.__quenlithSleepGuard = () => true");
+    EXPECT_EQ(test::guardProtects(view.get()), false);
+}
+
+TEST_F(TabSleepGuardTest, TypingKeepsThePageAwakeUntilItIsReloaded) {
+    load("/form");
+    page("document.getElementById('text').focus()");
+    webkit_web_view_execute_editing_command_with_argument(view.get(), "InsertText", "draft");
+    ASSERT_TRUE(test::spinUntil([&] { return page("document.getElementById('text').value") == "\"draft\""; }));
+    EXPECT_EQ(test::guardProtects(view.get()), true);
+
+    // Clearing the field does not make the page safe to sleep: the edit stays remembered.
+    page("document.getElementById('text').value = ''");
+    test::evaluate(view.get(), "Date.now = () => 4102444800000", kScriptWorld);  // long after the typing
+    EXPECT_EQ(test::guardProtects(view.get()), true);
+
+    auto reloaded = test::reloadAndWait(view.get());
+    ASSERT_TRUE(reloaded.finished && !reloaded.failed);
+    EXPECT_EQ(test::guardProtects(view.get()), false);
+}
+
+TEST_F(TabSleepGuardTest, AClickProtectsForSixtySeconds) {
+    load("/idle");
+    page("document.body.dispatchEvent(new PointerEvent('pointerdown', {bubbles: true}))");
+    EXPECT_EQ(test::guardProtects(view.get()), true);
+    // The guard reads the clock of its own world; move it past the minute and just before.
+    test::evaluate(view.get(), "globalThis.realNow = Date.now; Date.now = () => realNow() + 59000", kScriptWorld);
+    EXPECT_EQ(test::guardProtects(view.get()), true);
+    test::evaluate(view.get(), "Date.now = () => realNow() + 61000", kScriptWorld);
+    EXPECT_EQ(test::guardProtects(view.get()), false);
+}
+
+TEST_F(TabSleepGuardTest, AnyEmbeddedFrameProtects) {
+    load("/frame");
+    EXPECT_EQ(test::guardProtects(view.get()), true);
+}
+
+struct FieldCase {
+    const char* name;
+    const char* script;  // fills one field of /form without any input event
+    bool protects;
+    friend void PrintTo(const FieldCase& field, std::ostream* out) { *out << field.name; }
+};
+
+class TabSleepGuardFieldTest : public TabSleepGuardTest, public ::testing::WithParamInterface<FieldCase> {};
+
+TEST_P(TabSleepGuardFieldTest, FilledFieldsProtect) {
+    load("/form");
+    EXPECT_EQ(test::guardProtects(view.get()), false) << "an empty form";
+    page(GetParam().script);
+    EXPECT_EQ(test::guardProtects(view.get()), GetParam().protects);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, TabSleepGuardFieldTest,
+    ::testing::Values(FieldCase{"textField", "document.getElementById('text').value = 'x'", true},
+                      FieldCase{"textArea", "document.getElementById('area').value = 'x'", true},
+                      FieldCase{"editableText", "document.getElementById('editor').textContent = ' note '", true},
+                      FieldCase{"editableBlank", "document.getElementById('editor').textContent = '   '", false},
+                      // Marked, but not editable: its text is the page's own.
+                      FieldCase{"notEditableText",
+                                "const e = document.getElementById('editor'); e.setAttribute('contenteditable', "
+                                "'false'); e.textContent = 'label'",
+                                false},
+                      FieldCase{"tickedCheckbox", "document.getElementById('box').checked = true", false},
+                      FieldCase{"rangeValue", "document.getElementById('range').value = '7'", false},
+                      FieldCase{"emptyFileInput", "document.getElementById('file').value = ''", false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(TabSleepGuardMediaTest, PlayingMediaProtects) {
+    test::TemporaryEnvironment environment;
+    test::TestHttpServer server;
+    server.page("/media", "<html><body><audio id=tone src=\"/tone.wav\" autoplay loop></audio></body></html>");
+    server.route("/tone.wav", [](const test::TestRequest&) {
+        test::TestResponse response;
+        response.contentType = "audio/wav";
+        response.body = test::toneWav(2.0);
+        return response;
+    });
+    ProxyRuntime global(nullptr);
+    WebsiteSessions sessions(global, nullptr);
+    // The engine lets this page play without a gesture.
+    WebViewConfiguration configuration;
+    configuration.websiteDataStore = WebsiteDataStore::nonPersistent();
+    configuration.userContentController = GObjectPtr<WebKitUserContentManager>::adopt(webkit_user_content_manager_new());
+    configuration.preferences = GObjectPtr<WebKitSettings>::adopt(webkit_settings_new());
+    configuration.websitePolicies = GObjectPtr<WebKitWebsitePolicies>::adopt(
+        webkit_website_policies_new_with_policies("autoplay", WEBKIT_AUTOPLAY_ALLOW, nullptr));
+    auto view = WebViewFactory::makeWebView(nullptr, configuration, std::nullopt, &sessions);
+    test::ViewHost host(view.get());
+    auto loaded = test::loadAndWait(view.get(), server.url("/media"));
+    ASSERT_TRUE(loaded.finished && !loaded.failed) << loaded.error;
+    ASSERT_TRUE(test::spinUntil([&] { return test::evaluate(view.get(), "document.getElementById('tone').paused") == "false"; }))
+        << "the tone does not play";
+    EXPECT_EQ(test::guardProtects(view.get()), true);
+    test::evaluate(view.get(), "document.getElementById('tone').pause()");
+    EXPECT_EQ(test::guardProtects(view.get()), false);
+}
+
+TEST(TabSleepGuardInstallTest, InstallsOnce) {
+    auto manager = GObjectPtr<WebKitUserContentManager>::adopt(webkit_user_content_manager_new());
+    EXPECT_FALSE(hasUserScript(manager.get(), TabSleepGuard::source()));
+    TabSleepGuard::install(manager.get());
+    EXPECT_TRUE(hasUserScript(manager.get(), TabSleepGuard::source()));
+    EXPECT_FALSE(addUserScriptOnce(manager.get(), TabSleepGuard::source(), WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+                                   WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START));
+}
+
+TEST(TabSleepGuardAnswerTest, APageWithoutAGuardStaysAwake) {
+    test::TemporaryEnvironment environment;
+    test::TestHttpServer server;
+    server.page("/", "<html><body>plain</body></html>");
+    // A bare view: no guard was installed.
+    auto view = GObjectPtr<WebKitWebView>::adopt(WEBKIT_WEB_VIEW(g_object_ref_sink(webkit_web_view_new())));
+    auto loaded = test::loadAndWait(view.get(), server.url("/"));
+    ASSERT_TRUE(loaded.finished && !loaded.failed);
+    EXPECT_EQ(test::guardProtects(view.get()), true);
+}
+
+TEST(TabSleepGuardAnswerTest, APageThatRefusesScriptsStaysAwake) {
+    test::TemporaryEnvironment environment;
+    test::TestHttpServer server;
+    server.page("/", "<html><body>no scripts</body></html>");
+    ProxyRuntime global(nullptr);
+    WebsiteSessions sessions(global, nullptr);
+    auto view = WebViewFactory::makeWebView(WebsiteDataStore::nonPersistent(), std::nullopt, std::nullopt, &sessions);
+    webkit_settings_set_enable_javascript(webkit_web_view_get_settings(view.get()), FALSE);
+    auto loaded = test::loadAndWait(view.get(), server.url("/"));
+    ASSERT_TRUE(loaded.finished && !loaded.failed);
+    EXPECT_EQ(test::guardProtects(view.get()), true);
+}
+
+}  // namespace
+}  // namespace quenlith

@@ -1,0 +1,280 @@
+#include "browser/engine/website_sessions.hpp"
+
+#include <gtest/gtest.h>
+
+#include "browser/engine/proxy_passwords.hpp"
+#include "model/browser_runtime_store.hpp"
+#include "model/web_app_profile.hpp"
+#include "support/main_loop.hpp"
+#include "support/temp_environment.hpp"
+
+namespace quenlith {
+namespace {
+
+const std::string kKeychainMessage =
+    "Proxy password could not be accessed in Keychain. Enter it again in Network settings.";
+
+Result<std::string> readFixed(const std::string& id) {
+    if (id == "ID-OK") return std::string("pw");
+    return keychainError("secret.missing");
+}
+
+BrowserProxySettings proxy(BrowserProxyKind kind, std::int64_t port, std::optional<std::string> credentialID = std::nullopt) {
+    BrowserProxySettings settings;
+    settings.kind = kind;
+    settings.host = "127.0.0.1";
+    settings.port = port;
+    if (credentialID) {
+        settings.username = "user";
+        settings.credentialID = credentialID;
+        settings.usesAuthentication = true;
+    }
+    return settings;
+}
+
+WebAppProfile website(std::optional<Uuid> session = std::nullopt, std::optional<BrowserProxySettings> siteProxy = std::nullopt,
+                      bool isolated = false) {
+    WebAppProfile profile;
+    profile.name = "Example";
+    profile.homeURL = "https://example.test/";
+    profile.sessionIdentifier = session;
+    profile.isolatedAccount = isolated;
+    profile.siteProxy = siteProxy;
+    return profile;
+}
+
+class WebsiteSessionsTest : public ::testing::Test {
+protected:
+    test::TemporaryEnvironment environment;
+    ProxyRuntime global{readFixed};
+    WebsiteSessions sessions{global, readFixed};
+};
+
+TEST_F(WebsiteSessionsTest, WebsitesWithoutOwnSessionShareTheDefaultStore) {
+    global.load(proxy(BrowserProxyKind::httpConnect, 3128));
+    auto a = website();
+    auto b = website(Uuid::random());  // an identifier alone is no own session
+    auto storeA = sessions.dataStore(a);
+    auto storeB = sessions.dataStore(b);
+    EXPECT_EQ(storeA, WebsiteDataStore::defaultDataStore());
+    EXPECT_EQ(storeA, storeB);
+    EXPECT_TRUE(storeA->isPersistent());
+    EXPECT_EQ(storeA->identifier(), std::nullopt);
+    EXPECT_EQ(sessions.route(storeA), nullptr);
+    EXPECT_EQ(sessions.proxyOverride(storeA), std::nullopt);
+
+    // The default store takes the global proxy when a view is made on it.
+    sessions.applyProxy(storeA);
+    EXPECT_EQ(storeA->proxyAddress(), "http://127.0.0.1:3128");
+}
+
+TEST_F(WebsiteSessionsTest, TheGlobalErrorReachesTheDefaultStore) {
+    global.load(proxy(BrowserProxyKind::socks5, 1080, "ID-GONE"));
+    auto store = sessions.dataStore(website());
+    EXPECT_EQ(sessions.errorMessage(store), kKeychainMessage);
+    EXPECT_FALSE(sessions.urlSession(website()));
+}
+
+TEST_F(WebsiteSessionsTest, AWebsiteKeepsItsFirstStoreUntilForgotten) {
+    auto profile = website(Uuid::random(), std::nullopt, true);
+    auto first = sessions.dataStore(profile);
+    EXPECT_EQ(first->identifier(), profile.sessionIdentifier);
+    // Losing its own session changes nothing until the window manager forgets the website.
+    auto changed = profile;
+    changed.isolatedAccount = false;
+    EXPECT_EQ(sessions.dataStore(changed), first);
+    sessions.forgetSession(profile.id);
+    EXPECT_EQ(sessions.dataStore(changed), WebsiteDataStore::defaultDataStore());
+}
+
+TEST_F(WebsiteSessionsTest, TheFirstWebsiteOfASharedSessionDecidesItsProxy) {
+    const Uuid session = Uuid::random();
+    auto a = website(session, proxy(BrowserProxyKind::socks5, 1080));
+    auto b = website(session, proxy(BrowserProxyKind::httpConnect, 3128));
+    auto storeA = sessions.dataStore(a);
+    auto storeB = sessions.dataStore(b);
+    ASSERT_EQ(storeA, storeB);
+    EXPECT_EQ(storeA->identifier(), session);
+    EXPECT_EQ(sessions.proxyOverride(storeA), a.siteProxy);
+    EXPECT_EQ(storeA->proxyAddress(), "socks5://127.0.0.1:1080");
+
+    // Forgetting one website keeps the store, its route and its proxy for the other.
+    const ProxyRuntime* route = sessions.route(storeA);
+    sessions.forgetSession(a.id);
+    EXPECT_EQ(sessions.dataStore(b), storeA);
+    EXPECT_EQ(sessions.route(storeA), route);
+    EXPECT_EQ(sessions.proxyOverride(storeA), a.siteProxy);
+
+    // After both are forgotten, the next website of the session brings its own proxy.
+    sessions.forgetSession(b.id);
+    EXPECT_EQ(sessions.route(storeA), nullptr);
+    EXPECT_EQ(sessions.proxyOverride(storeA), std::nullopt);
+    storeA.reset();
+    storeB.reset();
+    auto storeC = sessions.dataStore(b);
+    EXPECT_EQ(sessions.proxyOverride(storeC), b.siteProxy);
+    EXPECT_EQ(storeC->proxyAddress(), "http://127.0.0.1:3128");
+}
+
+TEST_F(WebsiteSessionsTest, AnIndependentAccountWithoutProxyTakesTheGlobalSettings) {
+    global.load(proxy(BrowserProxyKind::socks5, 1080, "ID-OK"));
+    auto profile = website(Uuid::random(), std::nullopt, true);
+    auto store = sessions.dataStore(profile);
+    ASSERT_NE(sessions.route(store), nullptr);
+    EXPECT_EQ(sessions.route(store)->settings(), global.settings());
+    EXPECT_EQ(sessions.route(store)->password(), "pw");
+    EXPECT_EQ(sessions.proxyOverride(store), std::nullopt);
+    EXPECT_EQ(store->proxyAddress(), "socks5://user:pw@127.0.0.1:1080");
+    EXPECT_EQ(sessions.errorMessage(store), std::nullopt);
+    EXPECT_TRUE(sessions.urlSession(profile));
+}
+
+TEST_F(WebsiteSessionsTest, AnUnreadablePasswordRefusesTheStoreAndItsSessions) {
+    auto profile = website(Uuid::random(), proxy(BrowserProxyKind::httpConnect, 3128, "ID-GONE"));
+    auto store = sessions.dataStore(profile);
+    EXPECT_EQ(sessions.errorMessage(store), kKeychainMessage);
+    EXPECT_TRUE(store->networkBlocked());
+    EXPECT_FALSE(sessions.urlSession(profile));
+    // The shared store is not affected by one website's broken proxy.
+    EXPECT_EQ(sessions.errorMessage(sessions.dataStore(website())), std::nullopt);
+}
+
+TEST_F(WebsiteSessionsTest, ARemovedWebsiteProxyLeavesAStoreStillInUseOnTheDesktopProxy) {
+    // The global proxy is the desktop's own.
+    auto profile = website(Uuid::random(), proxy(BrowserProxyKind::httpConnect, 3128, "ID-GONE"));
+    auto store = sessions.dataStore(profile);
+    ASSERT_TRUE(store->networkBlocked());
+
+    // The user removes the website's proxy and keeps its independent account; the window that
+    // closes still holds the store while the website is looked up again.
+    auto changed = profile;
+    changed.siteProxy.reset();
+    changed.isolatedAccount = true;
+    sessions.forgetSession(profile.id);
+    auto again = sessions.dataStore(changed);
+    ASSERT_EQ(again, store);
+    EXPECT_EQ(sessions.errorMessage(again), std::nullopt);
+    EXPECT_FALSE(again->networkBlocked());
+    EXPECT_EQ(again->proxyAddress(), std::nullopt);
+
+    // And a proxy given back later is applied to it again.
+    sessions.forgetSession(changed.id);
+    auto proxied = changed;
+    proxied.siteProxy = proxy(BrowserProxyKind::socks5, 1080);
+    EXPECT_EQ(sessions.dataStore(proxied)->proxyAddress(), "socks5://127.0.0.1:1080");
+}
+
+TEST_F(WebsiteSessionsTest, ForgettingAnUnknownWebsiteChangesNothing) {
+    auto profile = website(Uuid::random(), proxy(BrowserProxyKind::socks5, 1080));
+    auto store = sessions.dataStore(profile);
+    sessions.forgetSession(Uuid::random());
+    EXPECT_EQ(sessions.dataStore(profile), store);
+    EXPECT_NE(sessions.route(store), nullptr);
+}
+
+TEST(WebsiteDataStoreTest, OneStoreObjectPerFolder) {
+    test::TemporaryEnvironment environment;
+    const Uuid identifier = Uuid::random();
+    auto first = WebsiteDataStore::forIdentifier(identifier);
+    auto second = WebsiteDataStore::forIdentifier(identifier);
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(first->dataDirectory(), environment.dataDirectory() + "/WebsiteData/" + identifier.string());
+    EXPECT_TRUE(test::fileExists(first->dataDirectory()));
+    EXPECT_NE(WebsiteDataStore::nonPersistent(), WebsiteDataStore::nonPersistent());
+    EXPECT_FALSE(WebsiteDataStore::nonPersistent()->isPersistent());
+    EXPECT_TRUE(webkit_website_data_manager_is_ephemeral(WebsiteDataStore::nonPersistent()->dataManager()));
+}
+
+TEST(WebsiteDataStoreTest, AStoreBeingClearedStaysTheOneStoreOfItsFolder) {
+    test::TemporaryEnvironment environment;
+    const Uuid identifier = Uuid::random();
+    int completions = 0;
+    std::weak_ptr<WebsiteDataStore> clearing;
+    {
+        auto store = WebsiteDataStore::forIdentifier(identifier);
+        clearing = store;
+        store->removeData(WEBKIT_WEBSITE_DATA_COOKIES, [&] { ++completions; });
+    }
+    // Asked for while its data is removed, the folder's store is the one removing it: never a
+    // second data manager on the same folder.
+    auto again = WebsiteDataStore::forIdentifier(identifier);
+    EXPECT_EQ(again, clearing.lock());
+    again.reset();
+    ASSERT_TRUE(test::spinUntil([&] { return completions > 0; }));
+    EXPECT_EQ(completions, 1);
+    EXPECT_TRUE(clearing.expired());
+}
+
+TEST(WebsiteDataStoreTest, ListsTheIdentifiersOnDisk) {
+    test::TemporaryEnvironment environment;
+    const Uuid a = Uuid::random(), b = Uuid::random();
+    WebsiteDataStore::forIdentifier(a);
+    WebsiteDataStore::defaultDataStore();
+    // Only folders named by an identifier in its own spelling count; files do not.
+    test::writeFile(environment.dataDirectory() + "/WebsiteData/" + b.string() + "/x", "");
+    test::writeFile(environment.dataDirectory() + "/WebsiteData/NOT-A-UUID/x", "");
+    std::string lower = Uuid::random().string();
+    for (auto& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    test::writeFile(environment.dataDirectory() + "/WebsiteData/" + lower + "/x", "");
+    test::writeFile(environment.dataDirectory() + "/WebsiteData/" + Uuid::random().string(), "a file");
+    auto identifiers = WebsiteDataStore::fetchAllDataStoreIdentifiers();
+    std::sort(identifiers.begin(), identifiers.end());
+    std::vector<Uuid> expected{a, b};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(identifiers, expected);
+}
+
+TEST(WebsiteDataStoreTest, NamesTheEngineDataTypes) {
+    EXPECT_EQ(websiteDataTypes({"cookies", "disk-cache"}), WEBKIT_WEBSITE_DATA_COOKIES | WEBKIT_WEBSITE_DATA_DISK_CACHE);
+    EXPECT_EQ(websiteDataTypes({"all"}), WEBKIT_WEBSITE_DATA_ALL);
+    EXPECT_EQ(websiteDataTypes({"local-storage", "no-such-type"}), WEBKIT_WEBSITE_DATA_LOCAL_STORAGE);
+    EXPECT_EQ(websiteDataTypes({}), 0);
+}
+
+}  // namespace
+}  // namespace quenlith
+
+namespace quenlith {
+namespace {
+
+RuntimeWindow windowShowing(const std::string& url, std::optional<Uuid> session, BrowserWindowState state) {
+    RuntimeWindow window;
+    window.id = Uuid::random();
+    window.sessionIdentifier = session;
+    window.state = state;
+    RuntimeTab tab;
+    tab.id = Uuid::random();
+    tab.url = url;
+    tab.isSelected = true;
+    window.tabs.push_back(tab);
+    return window;
+}
+
+TEST_F(WebsiteSessionsTest, ActivityIsLookedUpInTheWebsitesOwnStore) {
+    const Uuid session = Uuid::random();
+    auto shared = website();
+    shared.homeURL = "https://www.example.test/";
+    auto own = website(session, std::nullopt, true);
+    own.homeURL = "example.test";
+
+    BrowserRuntimeStore runtime;
+    EXPECT_EQ(activityFor(runtime, shared, sessions), WebsiteActivity::closed);
+
+    // Only a window of the website's own session counts for it...
+    runtime.update({windowShowing("https://example.test/inbox", std::nullopt, BrowserWindowState::hidden)});
+    EXPECT_EQ(activityFor(runtime, shared, sessions), WebsiteActivity::hidden);
+    EXPECT_EQ(activityFor(runtime, own, sessions), WebsiteActivity::closed);
+
+    // ...and only a window of the shared store for a website without one.
+    runtime.update({windowShowing("https://mail.example.test/", session, BrowserWindowState::visible)});
+    EXPECT_EQ(activityFor(runtime, own, sessions), WebsiteActivity::visible);
+    EXPECT_EQ(activityFor(runtime, shared, sessions), WebsiteActivity::closed);
+
+    // A website whose home address is no website address is not running anywhere.
+    auto nowhere = website(session, std::nullopt, true);
+    nowhere.homeURL = "not an address";
+    EXPECT_EQ(activityFor(runtime, nowhere, sessions), WebsiteActivity::closed);
+}
+
+}  // namespace
+}  // namespace quenlith

@@ -1,0 +1,74 @@
+#include <cstdlib>
+
+#include <gio/gio.h>
+#include <gtest/gtest.h>
+
+#include "browser/page/download_manager.hpp"
+#include "support/main_loop.hpp"
+
+namespace quenlith {
+namespace {
+
+constexpr const char* kInterface = R"(<node>
+  <interface name="org.freedesktop.FileManager1">
+    <method name="ShowItems"><arg type="as" name="uris" direction="in"/><arg type="s" name="startup_id" direction="in"/></method>
+  </interface>
+</node>)";
+
+// A file manager on the private session bus that records what it was asked to show.
+class FakeFileManager {
+public:
+    explicit FakeFileManager(GDBusConnection* bus) : bus_(bus) {
+        GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(kInterface, nullptr);
+        static const GDBusInterfaceVTable vtable = {
+            [](GDBusConnection*, const char*, const char*, const char*, const char* method, GVariant* parameters,
+               GDBusMethodInvocation* invocation, gpointer self) {
+                if (g_strcmp0(method, "ShowItems") == 0) {
+                    GVariantIter* uris = nullptr;
+                    const char* startup = nullptr;
+                    g_variant_get(parameters, "(as&s)", &uris, &startup);
+                    const char* uri = nullptr;
+                    while (g_variant_iter_next(uris, "&s", &uri)) static_cast<FakeFileManager*>(self)->shown.push_back(uri);
+                    g_variant_iter_free(uris);
+                }
+                g_dbus_method_invocation_return_value(invocation, nullptr);
+            },
+            nullptr, nullptr, {}};
+        registration_ = g_dbus_connection_register_object(bus_, "/org/freedesktop/FileManager1", node->interfaces[0],
+                                                          &vtable, this, nullptr, nullptr);
+        g_dbus_node_info_unref(node);
+        owner_ = g_bus_own_name_on_connection(
+            bus_, "org.freedesktop.FileManager1", G_BUS_NAME_OWNER_FLAGS_NONE,
+            [](GDBusConnection*, const char*, gpointer self) { static_cast<FakeFileManager*>(self)->owned = true; },
+            nullptr, this, nullptr);
+    }
+    ~FakeFileManager() {
+        g_bus_unown_name(owner_);
+        g_dbus_connection_unregister_object(bus_, registration_);
+    }
+
+    bool owned = false;
+    std::vector<std::string> shown;
+
+private:
+    GDBusConnection* bus_;
+    unsigned registration_ = 0;
+    unsigned owner_ = 0;
+};
+
+TEST(DownloadRevealTest, AsksTheFileManagerToSelectTheFile) {
+    if (!std::getenv("DBUS_SESSION_BUS_ADDRESS")) GTEST_SKIP() << "needs a private session bus";
+    GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+    ASSERT_NE(bus, nullptr);
+    {
+        FakeFileManager fileManager(bus);
+        ASSERT_TRUE(test::spinUntil([&] { return fileManager.owned; }));
+        revealInFileManager("/tmp/saved files/report 1.pdf");
+        ASSERT_TRUE(test::spinUntil([&] { return !fileManager.shown.empty(); }));
+        EXPECT_EQ(fileManager.shown, std::vector<std::string>{"file:///tmp/saved%20files/report%201.pdf"});
+    }
+    g_object_unref(bus);
+}
+
+}  // namespace
+}  // namespace quenlith

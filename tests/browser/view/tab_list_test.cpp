@@ -1,0 +1,152 @@
+#include "browser/view/tab_list.hpp"
+
+#include <gtest/gtest.h>
+
+namespace quenlith {
+namespace {
+
+TabList<Uuid> makeTabs(std::size_t count, std::size_t active, std::vector<Uuid>* ids = nullptr) {
+    TabList<Uuid> tabs;
+    for (std::size_t i = 0; i < count; ++i) {
+        Uuid id = Uuid::random();
+        if (ids) ids->push_back(id);
+        tabs.append(id);
+    }
+    tabs.setActiveIndex(active);
+    return tabs;
+}
+
+struct CloseCase {
+    std::size_t count, active, closed;
+    std::size_t expectedSelection;
+    int expectedSelectedOriginal;  // index of the selected tab before the close
+};
+
+class TabCloseSelection : public testing::TestWithParam<CloseCase> {};
+
+TEST_P(TabCloseSelection, SelectsTheNeighbourThatTookThePlace) {
+    const auto& c = GetParam();
+    std::vector<Uuid> ids;
+    auto tabs = makeTabs(c.count, c.active, &ids);
+    auto [removed, next] = tabs.close(c.closed);
+    EXPECT_EQ(removed, ids[c.closed]);
+    EXPECT_EQ(tabs.count(), c.count - 1);
+    EXPECT_EQ(next, c.expectedSelection);
+    EXPECT_EQ(tabs.at(next), ids[static_cast<std::size_t>(c.expectedSelectedOriginal)]);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, TabCloseSelection,
+                         testing::Values(
+                             // third of five closed while the fourth is active: the former fourth
+                             CloseCase{5, 3, 2, 2, 3},
+                             // the active last tab closed: the new last tab
+                             CloseCase{5, 4, 4, 3, 3},
+                             // the active middle tab closed: the tab that took its place
+                             CloseCase{5, 2, 2, 2, 3},
+                             // a tab after the active one closed: selection unchanged
+                             CloseCase{5, 1, 3, 1, 1},
+                             // the first tab closed while it is active
+                             CloseCase{3, 0, 0, 0, 1},
+                             // two tabs, the second active, the first closed
+                             CloseCase{2, 1, 0, 0, 1}));
+
+TEST(TabList, AfterACloseOrAMoveTheActiveTabIsStillTheOneThatWasActive) {
+    std::vector<Uuid> ids;
+    auto tabs = makeTabs(4, 1, &ids);
+    tabs.close(0);  // a tab before the active one
+    ASSERT_NE(tabs.active(), nullptr);
+    EXPECT_EQ(*tabs.active(), ids[1]);
+    tabs.close(2);  // a tab after it
+    ASSERT_NE(tabs.active(), nullptr);
+    EXPECT_EQ(*tabs.active(), ids[1]);
+    tabs.close(tabs.activeIndex());  // the active one itself: none is active until one is selected
+    EXPECT_EQ(tabs.active(), nullptr);
+
+    std::vector<Uuid> order;
+    auto moving = makeTabs(4, 0, &order);
+    moving.move(order[0], +2);
+    ASSERT_NE(moving.active(), nullptr);
+    EXPECT_EQ(*moving.active(), order[0]);
+    moving.move(order[3], -3);
+    ASSERT_NE(moving.active(), nullptr);
+    EXPECT_EQ(*moving.active(), order[0]);
+}
+
+TEST(TabList, CloseRequestNamesTheActiveTabOrTheGivenOne) {
+    std::vector<Uuid> ids;
+    auto tabs = makeTabs(3, 1, &ids);
+    EXPECT_EQ(tabs.indexToClose(std::nullopt), std::optional<std::size_t>(1));
+    EXPECT_EQ(tabs.indexToClose(ids[2]), std::optional<std::size_t>(2));
+    EXPECT_EQ(tabs.indexToClose(Uuid::random()), std::nullopt);
+    tabs.setActiveIndex(7);
+    EXPECT_EQ(tabs.indexToClose(std::nullopt), std::nullopt);
+    EXPECT_EQ(tabs.active(), nullptr);
+}
+
+TEST(TabList, AdjacentTabWrapsAroundBothEnds) {
+    struct Row {
+        std::size_t count, active;
+        int offset;
+        std::size_t expected;
+    };
+    const Row rows[] = {
+        {4, 0, -1, 3}, {4, 3, +1, 0}, {4, 1, +1, 2}, {4, 2, -1, 1},
+        {1, 0, +1, 0}, {1, 0, -1, 0}, {3, 0, -4, 2},
+    };
+    for (const auto& row : rows) {
+        auto tabs = makeTabs(row.count, row.active);
+        EXPECT_EQ(tabs.adjacentIndex(row.offset), std::optional<std::size_t>(row.expected))
+            << row.count << " tabs, active " << row.active << ", offset " << row.offset;
+    }
+    EXPECT_EQ(TabList<Uuid>().adjacentIndex(1), std::nullopt);
+}
+
+TEST(TabList, MovingClampsAtTheEndsAndKeepsTheActiveTabActive) {
+    std::vector<Uuid> ids;
+    auto tabs = makeTabs(4, 0, &ids);
+    EXPECT_EQ(tabs.move(ids[0], -1), std::nullopt) << "the first tab cannot move left";
+    EXPECT_EQ(tabs.items(), ids);
+
+    // The active tab moves right: it stays the one to select, at its new index.
+    EXPECT_EQ(tabs.move(ids[0], +1), std::optional<std::size_t>(1));
+    EXPECT_EQ(tabs.items(), (std::vector<Uuid>{ids[1], ids[0], ids[2], ids[3]}));
+
+    // Another tab moves across the active one: the active one is found again.
+    tabs.setActiveIndex(1);
+    EXPECT_EQ(tabs.move(ids[3], -3), std::optional<std::size_t>(2));
+    EXPECT_EQ(tabs.items(), (std::vector<Uuid>{ids[3], ids[1], ids[0], ids[2]}));
+
+    // A far move is clamped to the last place.
+    tabs.setActiveIndex(2);
+    EXPECT_EQ(tabs.move(ids[3], +10), std::optional<std::size_t>(1));
+    EXPECT_EQ(tabs.items(), (std::vector<Uuid>{ids[1], ids[0], ids[2], ids[3]}));
+
+    EXPECT_EQ(tabs.move(Uuid::random(), 1), std::nullopt) << "unknown id";
+    tabs.setActiveIndex(9);
+    EXPECT_EQ(tabs.move(ids[0], 1), std::nullopt) << "no active tab";
+}
+
+TEST(TabList, ReplaceKeepsThePosition) {
+    std::vector<Uuid> ids;
+    auto tabs = makeTabs(3, 1, &ids);
+    Uuid fresh = Uuid::random();
+    EXPECT_EQ(tabs.replace(1, fresh), ids[1]);
+    EXPECT_EQ(tabs.at(1), fresh);
+    EXPECT_EQ(tabs.indexOf(fresh), std::optional<std::size_t>(1));
+    auto all = tabs.takeAll();
+    EXPECT_EQ(all.size(), 3u);
+    EXPECT_TRUE(tabs.empty());
+    EXPECT_EQ(tabs.activeIndex(), 0u);
+}
+
+TEST(ClosedTabStack, KeepsTheNewestTwentyAndReopensThemNewestFirst) {
+    ClosedTabStack stack;
+    for (int i = 1; i <= 21; ++i) stack.push("https://example.com/" + std::to_string(i));
+    EXPECT_EQ(stack.size(), 20u);
+    for (int i = 21; i >= 2; --i) EXPECT_EQ(stack.pop(), "https://example.com/" + std::to_string(i));
+    EXPECT_EQ(stack.pop(), std::nullopt) << "the 21st reopen does nothing";
+    EXPECT_TRUE(stack.empty());
+}
+
+}  // namespace
+}  // namespace quenlith

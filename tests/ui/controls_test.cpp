@@ -1,0 +1,183 @@
+#include <atkmm/object.h>
+#include <glibmm/main.h>
+#include <gtest/gtest.h>
+#include <gtkmm/menu.h>
+#include <gtkmm/messagedialog.h>
+#include <gtkmm/window.h>
+
+#include "ui/action_button.hpp"
+#include "ui/action_menu_item.hpp"
+#include "ui/alert.hpp"
+#include "ui/icon_names.hpp"
+#include "support/main_loop.hpp"
+
+namespace quenlith {
+namespace {
+
+using namespace std::chrono_literals;
+
+// The visible message dialogs whose primary text is `title`.
+std::vector<Gtk::MessageDialog*> dialogsTitled(const std::string& title) {
+    std::vector<Gtk::MessageDialog*> found;
+    for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
+        auto* dialog = dynamic_cast<Gtk::MessageDialog*>(window);
+        if (dialog && dialog->get_visible() && dialog->property_text().get_value() == title)
+            found.push_back(dialog);
+    }
+    return found;
+}
+
+TEST(IconNames, EverySymbolHasADrawableIcon) {
+    for (const auto& [symbol, icon] : symbolIconTable()) {
+        EXPECT_EQ(iconNameForSymbol(symbol), icon);
+        EXPECT_TRUE(iconIsAvailable(std::string(icon))) << symbol << " -> " << icon;
+    }
+    EXPECT_FALSE(iconIsAvailable("quenlith-no-such-icon-symbolic"));
+    EXPECT_EQ(iconNameForSymbol("no.such.symbol"), "");
+    EXPECT_EQ(iconNameForSymbol("pin.fill"), "quenlith-pin-symbolic") << "our own icon";
+}
+
+TEST(ActionButton, IsASquareImageButtonDescribedByItsText) {
+    ActionButton button("chevron.left", "Back (Ctrl+[)");
+    int width = 0, height = 0;
+    button.get_size_request(width, height);
+    EXPECT_EQ(width, 28);
+    EXPECT_EQ(height, 28);
+    EXPECT_EQ(button.get_tooltip_text(), "Back (Ctrl+[)");
+    EXPECT_EQ(button.get_accessible()->get_name(), "Back (Ctrl+[)");
+    EXPECT_TRUE(button.hasImage());
+    EXPECT_EQ(button.imageDescription(), "Back (Ctrl+[)");
+    EXPECT_EQ(button.get_relief(), Gtk::RELIEF_NONE);
+    // The theme's padding does not make it larger.
+    button.show();
+    int minimum = 0, natural = 0;
+    button.get_preferred_height(minimum, natural);
+    EXPECT_EQ(minimum, 28);
+    button.get_preferred_width(minimum, natural);
+    EXPECT_EQ(minimum, 28);
+}
+
+TEST(ActionButton, UnknownSymbolGivesAButtonWithoutImageThatKeepsItsText) {
+    ActionButton button("no.such.symbol", "Mystery");
+    int width = 0, height = 0;
+    button.get_size_request(width, height);
+    EXPECT_EQ(width, 28);
+    EXPECT_EQ(height, 28);
+    EXPECT_FALSE(button.hasImage());
+    EXPECT_EQ(button.get_tooltip_text(), "Mystery");
+    EXPECT_EQ(button.get_accessible()->get_name(), "Mystery");
+}
+
+TEST(ActionButton, ClickRunsTheCurrentClosure) {
+    ActionButton button("plus", "New Tab");
+    button.clicked();  // no closure: nothing happens
+    int first = 0, second = 0;
+    button.onAction = [&] { ++first; };
+    button.clicked();
+    button.onAction = [&] { ++second; };
+    button.clicked();
+    button.clicked();
+    EXPECT_EQ(first, 1);
+    EXPECT_EQ(second, 2);
+}
+
+TEST(ActionButton, SymbolCanBeSwitchedKeepingTheTooltip) {
+    ActionButton button("arrow.clockwise", "Reload (Ctrl+R)");
+    button.setSymbol("xmark", "Stop loading");
+    EXPECT_EQ(button.symbol(), "xmark");
+    EXPECT_EQ(button.imageDescription(), "Stop loading");
+    EXPECT_EQ(button.get_tooltip_text(), "Reload (Ctrl+R)");
+}
+
+TEST(ActionMenuItem, ActivatingRunsTheHandlerAndCarriesNoShortcut) {
+    int runs = 0;
+    Gtk::Menu menu;
+    auto* item = Gtk::manage(new ActionMenuItem("Duplicate Tab", [&] { ++runs; }));
+    menu.append(*item);
+    EXPECT_EQ(item->get_label(), "Duplicate Tab");
+    EXPECT_EQ(item->get_accel_path(), "");
+    item->activate();
+    EXPECT_EQ(runs, 1);
+    item->invoke();
+    EXPECT_EQ(runs, 2);
+}
+
+TEST(ActionMenuItem, TitleIsPlainText) {
+    ActionMenuItem item("<b>_Tab</b>", [] {});
+    EXPECT_EQ(item.get_label(), "<b>_Tab</b>");
+    EXPECT_FALSE(item.get_use_underline());
+}
+
+TEST(PresentAlert, AttachesToAVisibleWindowAndReturnsAtOnce) {
+    Gtk::Window window;
+    window.show();
+    presentAlert("<i>Tab kept awake</i>", "Body text & more", &window);
+    auto dialogs = dialogsTitled("<i>Tab kept awake</i>");
+    ASSERT_EQ(dialogs.size(), 1u);
+    Gtk::MessageDialog* sheet = dialogs.front();
+    EXPECT_EQ(sheet->get_transient_for(), &window);
+    EXPECT_TRUE(sheet->get_modal());
+    EXPECT_FALSE(sheet->property_use_markup().get_value());
+    EXPECT_EQ(sheet->property_secondary_text().get_value(), "Body text & more");
+    EXPECT_EQ(attachedSheet(window), sheet);
+
+    sheet->response(Gtk::RESPONSE_OK);
+    EXPECT_TRUE(test::spinUntil([&] { return dialogsTitled("<i>Tab kept awake</i>").empty(); }));
+    EXPECT_FALSE(hasAttachedSheet(window));
+}
+
+// Answers the first free-standing alert with `title` from inside its modal loop and records
+// whether it was free-standing.
+struct ModalAnswerer {
+    std::string title;
+    bool answered = false;
+    bool freeStanding = false;
+    sigc::connection timer;
+    explicit ModalAnswerer(std::string t) : title(std::move(t)) {
+        timer = Glib::signal_timeout().connect(
+            [this] {
+                for (auto* dialog : dialogsTitled(title)) {
+                    if (dialog->get_transient_for() != nullptr) continue;
+                    freeStanding = true;
+                    answered = true;
+                    dialog->response(Gtk::RESPONSE_OK);
+                    return false;
+                }
+                return true;
+            },
+            20);
+    }
+    ~ModalAnswerer() { timer.disconnect(); }
+};
+
+TEST(PresentAlert, RunsModallyWithoutAWindow) {
+    ModalAnswerer answerer("No window");
+    presentAlert("No window", "", nullptr);  // returns once answered
+    EXPECT_TRUE(answerer.answered);
+    EXPECT_TRUE(answerer.freeStanding);
+}
+
+TEST(PresentAlert, RunsModallyWhenTheWindowAlreadyShowsADialog) {
+    Gtk::Window window;
+    window.show();
+    presentAlert("First", "", &window);
+    ASSERT_EQ(dialogsTitled("First").size(), 1u);
+
+    ModalAnswerer answerer("Second");
+    presentAlert("Second", "", &window);
+    EXPECT_TRUE(answerer.answered);
+    EXPECT_TRUE(answerer.freeStanding) << "no second dialog attached to the window";
+    EXPECT_EQ(attachedSheet(window), dialogsTitled("First").front());
+    dialogsTitled("First").front()->response(Gtk::RESPONSE_OK);
+    EXPECT_TRUE(test::spinUntil([&] { return !hasAttachedSheet(window); }));
+}
+
+TEST(PresentAlert, HiddenWindowGetsAFreeStandingAlert) {
+    Gtk::Window window;  // never shown
+    ModalAnswerer answerer("Hidden");
+    presentAlert("Hidden", "", &window);
+    EXPECT_TRUE(answerer.freeStanding);
+}
+
+}  // namespace
+}  // namespace quenlith
