@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/proxy_form_rules.hpp"
+#include "proxy_vault_fake.hpp"
+
+namespace quenlith {
+namespace {
+
+const std::string kPasswordMissing = "Enter the proxy password for this endpoint and username.";
+const std::string kSocksLength = "SOCKS5 credentials must be at most 255 UTF-8 bytes each.";
+const std::string kPort = "Proxy port must be between 1 and 65535.";
+
+BrowserProxySettings authenticated(BrowserProxyKind kind = BrowserProxyKind::httpConnect) {
+    BrowserProxySettings settings;
+    settings.kind = kind;
+    settings.host = "proxy.example";
+    settings.port = 3128;
+    settings.username = "ann";
+    settings.usesAuthentication = true;
+    settings.credentialID = "OLD";
+    return settings;
+}
+
+TEST(ProxyFormRules, CredentialPlanFollowsEndpointUserAndPassword) {
+    using Action = ProxyCredentialPlan::Action;
+    auto previous = authenticated();
+    auto otherHost = previous;
+    otherHost.host = " [proxy.example2] ";
+    auto otherUser = previous;
+    otherUser.username = "bob";
+    auto socks = authenticated(BrowserProxyKind::socks5);
+    auto noAuth = previous;
+    noAuth.usesAuthentication = false;
+    auto system = previous;
+    system.kind = BrowserProxyKind::system;
+    std::string twoByte200;
+    for (int i = 0; i < 200; ++i) twoByte200 += "é";
+    const struct {
+        const char* label;
+        BrowserProxySettings draft;
+        std::optional<BrowserProxySettings> previous;
+        std::string password;
+        std::optional<Action> action;  // none: refused
+        std::optional<std::string> credential;
+        std::string message;
+    } cases[] = {
+        {"unchanged, blank", previous, previous, "", Action::verifyPrevious, "OLD", ""},
+        {"host changed, blank", otherHost, previous, "", std::nullopt, std::nullopt, kPasswordMissing},
+        {"user changed, blank", otherUser, previous, "", std::nullopt, std::nullopt, kPasswordMissing},
+        {"no previous, blank", previous, std::nullopt, "", std::nullopt, std::nullopt, kPasswordMissing},
+        {"previous without auth", previous, noAuth, "", std::nullopt, std::nullopt, kPasswordMissing},
+        {"spaces are a password", previous, previous, "  ", Action::storeTyped, std::nullopt, ""},
+        {"typed, unchanged endpoint", previous, previous, "pw", Action::storeTyped, std::nullopt, ""},
+        {"socks 255 bytes", socks, std::nullopt, std::string(255, 'x'), Action::storeTyped, std::nullopt, ""},
+        {"socks 256 bytes", socks, std::nullopt, std::string(256, 'x'), std::nullopt, std::nullopt, kSocksLength},
+        {"socks 200 two-byte", socks, std::nullopt, twoByte200, std::nullopt, std::nullopt, kSocksLength},
+        {"http has no limit", previous, std::nullopt, std::string(4000, 'x'), Action::storeTyped, std::nullopt, ""},
+        {"auth off clears", noAuth, previous, "pw", Action::none, std::nullopt, ""},
+        {"system clears", system, previous, "pw", Action::none, std::nullopt, ""},
+    };
+    for (const auto& c : cases) {
+        auto plan = planProxyCredential(c.draft, c.previous, c.password);
+        ASSERT_EQ(plan.ok(), c.action.has_value()) << c.label;
+        if (!plan) {
+            EXPECT_EQ(plan.error().message, c.message) << c.label;
+            continue;
+        }
+        EXPECT_EQ(plan->action, *c.action) << c.label;
+        EXPECT_EQ(plan->settings.credentialID, c.credential) << c.label;
+        if (*c.action == Action::none) {
+            EXPECT_TRUE(plan->settings.username.empty() && !plan->settings.usesAuthentication) << c.label;
+        }
+    }
+}
+
+TEST(ProxyFormRules, ReplacedCredentialOnlyWhenTheStoredSettingsLetItGo) {
+    auto previous = authenticated();
+    auto renewed = previous;
+    renewed.credentialID = "NEW";
+    auto cleared = previous;
+    cleared.credentialID.reset();
+    EXPECT_EQ(replacedProxyCredential(previous, previous), std::nullopt);
+    EXPECT_EQ(replacedProxyCredential(previous, renewed), "OLD");
+    EXPECT_EQ(replacedProxyCredential(previous, cleared), "OLD");
+    EXPECT_EQ(replacedProxyCredential(previous, std::nullopt), "OLD");
+    EXPECT_EQ(replacedProxyCredential(cleared, renewed), std::nullopt);
+    EXPECT_EQ(replacedProxyCredential(std::nullopt, renewed), std::nullopt);
+}
+
+TEST(ProxyFormRules, GlobalEndpointCheckReadsThePortTextOnlyForAProxyOfOurOwn) {
+    auto draft = authenticated();
+    draft.host = "  [::1] ";
+    auto checked = checkGlobalProxyEndpoint(draft, " +8080 ");
+    ASSERT_TRUE(checked.ok());
+    EXPECT_EQ(checked->port, 8080);
+    EXPECT_EQ(checked->host, "::1");
+    for (const char* text : {"", "0", "65536", "-1", "80a"})
+        EXPECT_EQ(checkGlobalProxyEndpoint(draft, text).error().message, kPort) << text;
+    draft.kind = BrowserProxyKind::system;
+    EXPECT_EQ(checkGlobalProxyEndpoint(draft, "nonsense").value(), draft);
+    draft.kind = BrowserProxyKind::socks5;
+    draft.host = "http://proxy";
+    EXPECT_FALSE(checkGlobalProxyEndpoint(draft, "1080").ok());
+}
+
+TEST(ProxyFormRules, CredentialStepAsksTheVaultForWhatThePlanNeeds) {
+    auto vault = std::make_shared<test::FakeProxyVault>();
+    vault->items["OLD"] = "secret";
+    std::optional<Result<ProxyCredentialOutcome>> outcome;
+    auto run = [&](const BrowserProxySettings& draft, const std::string& password) {
+        outcome.reset();
+        runProxyCredentialStep(draft, authenticated(), password, vault, [&](Result<ProxyCredentialOutcome> r) { outcome = r; });
+        vault->answerAll();
+        ASSERT_TRUE(outcome.has_value());
+    };
+    run(authenticated(), "");
+    EXPECT_EQ((*outcome)->settings.credentialID, "OLD");
+    EXPECT_EQ((*outcome)->createdCredential, std::nullopt);
+
+    run(authenticated(), "typed");
+    ASSERT_TRUE(outcome->ok());
+    auto created = (*outcome)->createdCredential;
+    ASSERT_TRUE(created.has_value());
+    EXPECT_EQ((*outcome)->settings.credentialID, created);
+    EXPECT_EQ(vault->items.at(*created), "typed");
+    EXPECT_EQ(vault->items.size(), 2u);
+
+    vault->items.erase("OLD");  // the stored password can no longer be read
+    run(authenticated(), "");
+    EXPECT_EQ(outcome->error().message, test::FakeProxyVault::kMessage);
+    vault->failStores = true;
+    run(authenticated(), "typed");
+    EXPECT_EQ(outcome->error().message, test::FakeProxyVault::kMessage);
+}
+
+}  // namespace
+}  // namespace quenlith

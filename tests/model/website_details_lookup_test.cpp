@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "model/website_details_lookup.hpp"
+
+namespace quenlith {
+namespace {
+
+struct LookupHarness {
+    ManualScheduler scheduler;
+    WebAppProfile draft;
+    std::vector<std::string> asked;
+    std::vector<std::function<void(WebsiteDetails)>> answers;
+    WebsiteDetailsLookup lookup;
+
+    explicit LookupHarness(bool isNew = true)
+        : lookup(
+              isNew,
+              [this](const std::string& address, std::function<void(WebsiteDetails)> done) {
+                  asked.push_back(address);
+                  answers.push_back(std::move(done));
+              },
+              [this]() -> WebAppProfile& { return draft; }, [] {}, scheduler) {}
+
+    void type(const std::string& address) {
+        draft.homeURL = address;
+        lookup.draftChanged();
+    }
+};
+
+TEST(WebsiteDetailsLookup, RapidTypingAsksOnceForTheLastAddress) {
+    LookupHarness harness;
+    harness.type("exa");
+    harness.scheduler.advance(std::chrono::milliseconds(300));
+    harness.type("example.com");
+    harness.scheduler.advance(std::chrono::milliseconds(599));
+    EXPECT_TRUE(harness.asked.empty());
+    harness.scheduler.advance(std::chrono::milliseconds(1));
+    EXPECT_EQ(harness.asked, std::vector<std::string>{"https://example.com"});
+    EXPECT_TRUE(harness.lookup.fetching());
+    harness.answers.back()({"  Example Domain ", "https://example.com/icon.png"});
+    EXPECT_FALSE(harness.lookup.fetching());
+    EXPECT_EQ(harness.draft.name, "Example Domain");
+    EXPECT_EQ(harness.draft.iconURL, "https://example.com/icon.png");
+}
+
+TEST(WebsiteDetailsLookup, LateOrUnwantedResultsChangeNothing) {
+    struct Case {
+        const char* label;
+        std::function<void(LookupHarness&)> meanwhile;
+        std::string name;
+        std::optional<std::string> icon;
+    };
+    const Case cases[] = {
+        {"address changed", [](LookupHarness& h) { h.type("other.example"); }, "", std::nullopt},
+        {"session switched on",
+         [](LookupHarness& h) {
+             h.draft.setIsolatedAccount(true);
+             h.lookup.draftChanged();
+         },
+         "", std::nullopt},
+        {"name typed", [](LookupHarness& h) { h.draft.name = "Mine"; }, "Mine", "icon"},
+        {"nothing", [](LookupHarness&) {}, "example.com", "icon"},
+    };
+    for (const auto& c : cases) {
+        LookupHarness harness;
+        harness.type("example.com");
+        harness.scheduler.advance(WebsiteDetailsLookup::kDelay);
+        ASSERT_EQ(harness.answers.size(), 1u) << c.label;
+        c.meanwhile(harness);
+        harness.answers.front()({std::nullopt, "icon"});
+        EXPECT_EQ(harness.draft.name, c.name) << c.label;
+        EXPECT_EQ(harness.draft.iconURL, c.icon) << c.label;
+    }
+
+    LookupHarness edited(false);
+    edited.type("example.com");
+    LookupHarness isolated;
+    isolated.draft.setIsolatedAccount(true);
+    isolated.type("example.com");
+    edited.scheduler.advance(std::chrono::seconds(2));
+    isolated.scheduler.advance(std::chrono::seconds(2));
+    EXPECT_TRUE(edited.asked.empty() && isolated.asked.empty());
+}
+
+}  // namespace
+}  // namespace quenlith
