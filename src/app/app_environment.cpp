@@ -2,6 +2,7 @@
 
 #include <gtk/gtk.h>
 
+#include "app/website_editor_presenter.hpp"
 #include "browser/engine/proxy_runtime.hpp"
 #include "browser/engine/website_sessions.hpp"
 #include "model/address.hpp"
@@ -48,6 +49,7 @@ AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler)
     BrowserSessionPersistence sessionPersistence(applicationDataDirectory() + "/session-v1.json");
     windows_ = std::make_unique<BrowserWindowManager>(store, preferences, downloads, std::move(sessionPersistence),
                                                       sessions, scheduler);
+    websiteEditor_ = std::make_unique<WebsiteEditorPresenter>(store, preferences, scheduler);
     wireWindowManager();
 
     // The appearance follows every preferences value, starting with the current one on a later
@@ -60,6 +62,7 @@ AppEnvironment::~AppEnvironment() {
     self_.reset();
     for (auto& connection : connections_) connection.disconnect();
     firstDelivery_.cancel();
+    websiteEditor_.reset();
     windows_.reset();
 }
 
@@ -71,6 +74,25 @@ void AppEnvironment::wireWindowManager() {
     windows_->additionalCredentialUsage = [weak](const std::string& credentialID) {
         auto environment = weak.lock();
         return environment && (*environment)->isCredentialUsedByLibrary(credentialID);
+    };
+    windows_->onEdit = [weak](const Uuid& websiteID) {
+        if (auto environment = weak.lock()) (*environment)->websiteEditor().showEditWebsite(websiteID);
+    };
+    windows_->onSaveWebsite = [weak](const std::optional<std::string>& address, const std::optional<std::string>& title,
+                                     const std::optional<WebAppProfile>& source) {
+        if (auto environment = weak.lock())
+            (*environment)->websiteEditor().showWebsiteEditor(
+                {.pageURL = address, .title = title, .openAfterSave = false, .source = source});
+    };
+    websiteEditor_->links.dismissLauncher = [weak] {
+        if (auto environment = weak.lock(); environment && (*environment)->dismissLauncher) (*environment)->dismissLauncher();
+    };
+    websiteEditor_->links.credentialInUse = [weak](const std::string& credentialID) {
+        auto environment = weak.lock();
+        if (!environment) return true;
+        for (const auto& [id, record] : (*environment)->windows().browsingProfiles)
+            if (record.siteProxy && record.siteProxy->credentialID == credentialID) return true;
+        return (*environment)->isCredentialUsedByLibrary(credentialID);
     };
     windows_->onPinSuggestion = [weak](const SuggestedWebsite& suggestion) {
         if (auto environment = weak.lock()) (*environment)->store.add(suggestion, (*environment)->preferences.value());

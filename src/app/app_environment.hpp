@@ -17,6 +17,7 @@
 namespace quenlith {
 
 class BrowserWindowManager;
+class WebsiteEditorPresenter;
 class WebsiteSessions;
 
 // The object graph of the running application: the stores, the downloads and the window manager,
@@ -38,6 +39,8 @@ public:
     DownloadManager downloads;
     LibraryStore library;
     BrowserWindowManager& windows() { return *windows_; }
+    // The website editor: "Add Website", editing a website, saving a window's page.
+    WebsiteEditorPresenter& websiteEditor() { return *websiteEditor_; }
 
     // Set by the launcher when it exists.
     std::function<void()> toggleLauncher;
@@ -56,6 +59,7 @@ private:
 
     Scheduler& scheduler_;
     std::unique_ptr<BrowserWindowManager> windows_;
+    std::unique_ptr<WebsiteEditorPresenter> websiteEditor_;
     std::vector<sigc::connection> connections_;
     ScheduledTask firstDelivery_;
     // Callbacks handed out hold this weakly and do nothing once the environment is gone.
