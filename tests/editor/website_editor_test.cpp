@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <glibmm/main.h>
+#include <gtkmm/messagedialog.h>
+
+#include "app/website_editor_presenter.hpp"
+#include "browser/engine/proxy_passwords.hpp"
+#include "editor/keyring_password_vault.hpp"
+#include "model/preferences_store.hpp"
+#include "model/profile_persistence.hpp"
+#include "model/web_app_store.hpp"
+#include "support/background_process.hpp"
+#include "support/child_process_test.hpp"
+#include "support/keyring_daemon.hpp"
+#include "support/main_loop.hpp"
+#include "support/temp_environment.hpp"
+
+namespace quenlith {
+namespace {
+
+bool alertShown(const std::string& title) {
+    for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
+        auto* dialog = dynamic_cast<Gtk::MessageDialog*>(window);
+        if (dialog && dialog->get_visible() && dialog->property_text().get_value() == title) return true;
+    }
+    return false;
+}
+
+// The desktop's secret store, remembering which items it made.
+struct RecordingVault final : ProxyPasswordVault {
+    KeyringPasswordVault keyring;
+    std::vector<std::string> created;
+    void verify(const std::string& id, std::function<void(Status)> done) override { keyring.verify(id, done); }
+    void store(const std::string& password, std::function<void(Result<std::string>)> done) override {
+        keyring.store(password, [this, done](Result<std::string> id) {
+            if (id) created.push_back(*id);
+            done(id);
+        });
+    }
+    void remove(const std::string& id) override { keyring.remove(id); }
+};
+
+class WebsiteEditorTest : public testing::Test {
+protected:
+    test::TemporaryEnvironment home;
+    std::unique_ptr<WebAppStore> store;
+    PreferencesStore preferences;
+    std::unique_ptr<WebsiteEditorPresenter> presenter;
+    std::vector<std::string> lookups;
+    std::vector<Uuid> opened;
+
+    void open() {
+        store = std::make_unique<WebAppStore>();
+        presenter = std::make_unique<WebsiteEditorPresenter>(*store, preferences);
+        presenter->links.showWebsite = [this](const Uuid& id) { opened.push_back(id); };
+        presenter->links.installedApplications = [] { return std::vector<LinkedApplication>{}; };
+        presenter->links.fetchWebsiteDetails = [this](const std::string& address, auto done) {
+            lookups.push_back(address);
+            Glib::signal_idle().connect_once([done] { done({"Local Page", std::nullopt}); });
+        };
+    }
+    WebAppEditorWindow& editor() { return *presenter->editorWindow(); }
+    std::vector<WebAppProfile> onDisk() { return ProfilePersistence(home.path("profiles.json")).load().value(); }
+};
+
+TEST_F(WebsiteEditorTest, TypedAddressIsLookedUpOnceAndAddAndOpenSavesIt) {
+    open();
+    presenter->showAddWebsite();
+    ASSERT_NE(presenter->editorWindow(), nullptr);
+    EXPECT_EQ(editor().saveButton().get_label(), "Add & Open");
+    editor().sessionSettings().sessionToggle().set_active(false);  // a shared session is looked up
+    for (std::string typed : {"h", "http://127.0.0.1:8", "http://127.0.0.1:8080/pa", "http://127.0.0.1:8080/page"})
+        editor().addressField().set_text(typed);
+    ASSERT_TRUE(test::spinUntil([&] { return editor().nameField().get_text() == "Local Page"; }));
+    EXPECT_EQ(lookups, std::vector<std::string>{"http://127.0.0.1:8080/page"});
+
+    presenter->showAddWebsite();  // a second request only brings the open editor forward
+    EXPECT_EQ(editor().nameField().get_text(), "Local Page");
+    editor().saveButton().clicked();
+    ASSERT_EQ(presenter->editorWindow(), nullptr);
+    auto saved = onDisk();
+    ASSERT_EQ(saved.size(), 1u);
+    EXPECT_EQ(saved[0].name, "Local Page");
+    EXPECT_EQ(saved[0].homeURL, "http://127.0.0.1:8080/page");
+    EXPECT_EQ(opened, std::vector<Uuid>{saved[0].id});
+}
+
+TEST_F(WebsiteEditorTest, ShortcutRoundTripsThroughTheFile) {
+    open();
+    WebAppProfile website;
+    website.name = "Mail";
+    website.homeURL = "https://mail.example";
+    ASSERT_TRUE(store->upsert(website));
+    presenter->showEditWebsite(website.id);
+    auto& picker = editor().shortcutPicker();
+    picker.enableToggle().set_active(true);
+    picker.modifierToggle(2).set_active(true);  // Shift
+    picker.modifierToggle(3).set_active(true);  // Super
+    picker.keyPicker().set_active(40);           // F5
+    EXPECT_EQ(picker.text(), "Ctrl+Alt+Shift+Super+F5");
+    editor().saveButton().clicked();
+    ASSERT_EQ(presenter->editorWindow(), nullptr);
+    EXPECT_TRUE(opened.empty()) << "an edited website is not opened";
+
+    open();  // a new store reads the file
+    EXPECT_EQ(store->profiles().at(0).globalShortcut, (ShortcutConfiguration{96, 0x1B00}));
+    presenter->showEditWebsite(website.id);
+    EXPECT_EQ(editor().shortcutPicker().text(), "Ctrl+Alt+Shift+Super+F5");
+}
+
+TEST_F(WebsiteEditorTest, RefusedSaveKeepsTheEditsAndRemovesThePasswordItMade) {
+    if (!test::runInChildProcess(test::ChildProcessOptions().withPrivateBus())) return;
+    test::KeyringDaemon keyring;
+    test::writeFile(home.path("profiles.json"), "{ not json");  // the store becomes read-only
+    open();
+    auto vault = std::make_shared<RecordingVault>();
+    presenter->links.vault = vault;
+    presenter->showAddWebsite();
+    editor().nameField().set_text("Proxied");
+    editor().addressField().set_text("http://127.0.0.1:8080/page");
+    auto& session = editor().sessionSettings();
+    session.proxyToggle().set_active(true);
+    session.kindPicker().set_active(1);
+    session.hostField().set_text("127.0.0.1");
+    session.portField().set_text("3128");
+    session.authenticationToggle().set_active(true);
+    session.usernameField().set_text("ann");
+    session.passwordField().set_text("secret");
+    editor().saveButton().clicked();
+
+    ASSERT_TRUE(test::spinUntil([] { return alertShown("Could not save website"); }));
+    ASSERT_EQ(vault->created.size(), 1u);
+    EXPECT_FALSE(readProxyPassword(vault->created[0])) << "the password made for the refused save is gone";
+    ASSERT_NE(presenter->editorWindow(), nullptr);
+    EXPECT_EQ(editor().draft().name, "Proxied");
+    EXPECT_EQ(editor().draft().siteProxy->credentialID, std::nullopt);
+}
+
+TEST_F(WebsiteEditorTest, BadPortOrIntervalTextIsRefusedNotKept) {
+    open();
+    presenter->showAddWebsite();
+    editor().nameField().set_text("Site");
+    editor().addressField().set_text("site.example");
+    editor().autoReloadToggle().set_active(true);
+    editor().intervalField().set_text("ten");
+    editor().saveButton().clicked();
+    EXPECT_EQ(editor().error(), "Auto reload must be at least 10 seconds.");
+    editor().intervalField().set_text("15");
+    auto& session = editor().sessionSettings();
+    session.proxyToggle().set_active(true);
+    session.kindPicker().set_active(3);
+    session.portField().set_text("10 80");
+    editor().saveButton().clicked();
+    EXPECT_EQ(editor().error(), "Proxy port must be between 1 and 65535.");
+    EXPECT_EQ(editor().draft().homeURL, "https://site.example");
+    EXPECT_TRUE(store->profiles().empty());
+}
+
+TEST(ApplicationChooserTest, ListsDesktopEntriesWithoutItselfOrDuplicatesAndLinksAtMostTwenty) {
+    test::TemporaryFolder first("quenlith-apps"), second("quenlith-apps");
+    auto entry = [](const std::string& folder, const std::string& id, const std::string& name) {
+        test::writeFile(folder + "/applications/" + id + ".desktop",
+                        "[Desktop Entry]\nType=Application\nName=" + name + "\nExec=true\n");
+    };
+    for (int i = 0; i < 25; ++i) entry(first.path(), "app" + std::to_string(100 + i), "App " + std::to_string(100 + i));
+    entry(first.path(), "com.quenlith.Quenlith", "Quenlith");
+    entry(second.path(), "app100", "App 100 elsewhere");
+    if (!test::runInChildProcess(
+            test::ChildProcessOptions().withVariable("XDG_DATA_DIRS", first.path() + ":" + second.path() + ":/usr/local/share:/usr/share")))
+        return;
+    test::TemporaryEnvironment home;
+    auto installed = installedDesktopApplications();
+    std::vector<LinkedApplication> ours;
+    for (const auto& app : installed)
+        if (app.id.rfind("app", 0) == 0 || app.id.rfind("com.quenlith", 0) == 0) ours.push_back(app);
+    ASSERT_EQ(ours.size(), 25u);
+    EXPECT_EQ(ours[0], (LinkedApplication{"app100.desktop", "App 100"}));
+
+    WebAppStore store;
+    PreferencesStore preferences;
+    WebsiteEditorPresenter presenter(store, preferences);
+    presenter.links.installedApplications = [ours] { return ours; };
+    presenter.showAddWebsite();
+    auto& links = presenter.editorWindow()->applicationLinks();
+    links.chooseApplications();
+    ASSERT_NE(links.chooser(), nullptr);
+    for (std::size_t i = 0; i < links.chooser()->applications().size(); ++i) links.chooser()->setChosen(i, true);
+    links.chooser()->response(Gtk::RESPONSE_OK);
+    auto linked = presenter.editorWindow()->draft().linkedApplications.value();
+    ASSERT_EQ(linked.size(), 20u);
+    EXPECT_EQ(linked.back().id, "app119.desktop");
+}
+
+}  // namespace
+}  // namespace quenlith
