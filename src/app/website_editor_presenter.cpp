@@ -43,9 +43,13 @@ void WebsiteEditorPresenter::showWebsiteEditor(const WebsiteEditorRequest& reque
     bool isNew = decided.isNew();
     std::weak_ptr<WebsiteEditorPresenter*> weak = self_;
     WebAppEditorServices services;
-    services.onSave = [weak, request, isNew](const WebAppProfile& website) {
+    // A Save may end after its editor was closed (the secret store answers late), and another
+    // editor may be open by then: only the editor that is still open may store, and closes itself.
+    std::uint64_t serial = ++editorSerial_;
+    services.onSave = [weak, request, isNew, serial](const WebAppProfile& website) {
         auto self = weak.lock();
-        return self && (*self)->saveWebsite(website, request, isNew);
+        if (!self || (*self)->editorSerial_ != serial || !(*self)->editor_) return false;
+        return (*self)->saveWebsite(website, request, isNew);
     };
     services.onCancel = [weak] {
         if (auto self = weak.lock()) (*self)->closeEditor();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -70,6 +71,8 @@ private:
     PreferencesStore& preferences_;
     Scheduler& scheduler_;
     std::unique_ptr<WebAppEditorWindow> editor_;
+    // Numbers the editors, so a late Save of a closed one is told apart from the open one.
+    std::uint64_t editorSerial_ = 0;
     // A closed editor waits here until its own callbacks have returned.
     std::vector<std::unique_ptr<WebAppEditorWindow>> retired_;
     ScheduledTask release_;

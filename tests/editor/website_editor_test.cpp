@@ -13,6 +13,7 @@
 #include "editor/keyring_password_vault.hpp"
 #include "model/preferences_store.hpp"
 #include "model/profile_persistence.hpp"
+#include "model/proxy_vault_fake.hpp"
 #include "model/web_app_store.hpp"
 #include "support/background_process.hpp"
 #include "support/child_process_test.hpp"
@@ -194,6 +195,39 @@ TEST(ApplicationChooserTest, ListsDesktopEntriesWithoutItselfOrDuplicatesAndLink
     auto linked = presenter.editorWindow()->draft().linkedApplications.value();
     ASSERT_EQ(linked.size(), 20u);
     EXPECT_EQ(linked.back().id, "app119.desktop");
+}
+
+}  // namespace
+}  // namespace quenlith
+
+namespace quenlith {
+namespace {
+
+TEST_F(WebsiteEditorTest, LateSaveOfAClosedEditorStoresNothingAndLeavesTheOpenOneAlone) {
+    open();
+    auto vault = std::make_shared<test::FakeProxyVault>();
+    presenter->links.vault = vault;
+    presenter->showAddWebsite();
+    editor().nameField().set_text("First");
+    editor().addressField().set_text("first.example");
+    auto& session = editor().sessionSettings();
+    session.proxyToggle().set_active(true);
+    session.kindPicker().set_active(3);
+    session.authenticationToggle().set_active(true);
+    session.usernameField().set_text("ann");
+    session.passwordField().set_text("secret");
+    editor().saveButton().clicked();  // waits for the secret store
+    ASSERT_TRUE(editor().saving());
+    editor().cancel();
+    presenter->showAddWebsite();
+    auto* second = presenter->editorWindow();
+    ASSERT_NE(second, nullptr);
+
+    vault->answerAll();
+    EXPECT_EQ(presenter->editorWindow(), second);
+    EXPECT_TRUE(second->get_visible());
+    EXPECT_TRUE(store->profiles().empty());
+    EXPECT_EQ(vault->removed, std::vector<std::string>{"NEW-1"});
 }
 
 }  // namespace
