@@ -66,6 +66,18 @@ protected:
         };
     }
     WebAppEditorWindow& editor() { return *presenter->editorWindow(); }
+    // Opens "Add Website" with a name, an address and an authenticated website proxy of `kindRow`.
+    void addProxiedWebsite(int kindRow) {
+        presenter->showAddWebsite();
+        editor().nameField().set_text("Proxied");
+        editor().addressField().set_text("http://127.0.0.1:8080/page");
+        auto& session = editor().sessionSettings();
+        session.proxyToggle().set_active(true);
+        session.kindPicker().set_active(kindRow);
+        session.authenticationToggle().set_active(true);
+        session.usernameField().set_text("ann");
+        session.passwordField().set_text("secret");
+    }
     std::vector<WebAppProfile> onDisk() { return ProfilePersistence(home.path("profiles.json")).load().value(); }
 };
 
@@ -109,8 +121,8 @@ TEST_F(WebsiteEditorTest, ShortcutRoundTripsThroughTheFile) {
     EXPECT_TRUE(opened.empty()) << "an edited website is not opened";
 
     open();  // a new store reads the file
-    EXPECT_EQ(store->profiles().at(0).globalShortcut, (ShortcutConfiguration{96, 0x1B00}));
     presenter->showEditWebsite(website.id);
+    EXPECT_EQ(editor().draft().globalShortcut, (ShortcutConfiguration{96, 0x1B00}));
     EXPECT_EQ(editor().shortcutPicker().text(), "Ctrl+Alt+Shift+Super+F5");
 }
 
@@ -121,17 +133,8 @@ TEST_F(WebsiteEditorTest, RefusedSaveKeepsTheEditsAndRemovesThePasswordItMade) {
     open();
     auto vault = std::make_shared<RecordingVault>();
     presenter->links.vault = vault;
-    presenter->showAddWebsite();
-    editor().nameField().set_text("Proxied");
-    editor().addressField().set_text("http://127.0.0.1:8080/page");
-    auto& session = editor().sessionSettings();
-    session.proxyToggle().set_active(true);
-    session.kindPicker().set_active(1);
-    session.hostField().set_text("127.0.0.1");
-    session.portField().set_text("3128");
-    session.authenticationToggle().set_active(true);
-    session.usernameField().set_text("ann");
-    session.passwordField().set_text("secret");
+    addProxiedWebsite(1);
+    editor().sessionSettings().portField().set_text("3128");
     editor().saveButton().clicked();
 
     ASSERT_TRUE(test::spinUntil([] { return alertShown("Could not save website"); }));
@@ -197,25 +200,11 @@ TEST(ApplicationChooserTest, ListsDesktopEntriesWithoutItselfOrDuplicatesAndLink
     EXPECT_EQ(linked.back().id, "app119.desktop");
 }
 
-}  // namespace
-}  // namespace quenlith
-
-namespace quenlith {
-namespace {
-
 TEST_F(WebsiteEditorTest, LateSaveOfAClosedEditorStoresNothingAndLeavesTheOpenOneAlone) {
     open();
     auto vault = std::make_shared<test::FakeProxyVault>();
     presenter->links.vault = vault;
-    presenter->showAddWebsite();
-    editor().nameField().set_text("First");
-    editor().addressField().set_text("first.example");
-    auto& session = editor().sessionSettings();
-    session.proxyToggle().set_active(true);
-    session.kindPicker().set_active(3);
-    session.authenticationToggle().set_active(true);
-    session.usernameField().set_text("ann");
-    session.passwordField().set_text("secret");
+    addProxiedWebsite(3);
     editor().saveButton().clicked();  // waits for the secret store
     ASSERT_TRUE(editor().saving());
     editor().cancel();

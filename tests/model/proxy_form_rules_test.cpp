@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <map>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,25 +14,14 @@ const std::string kPasswordMissing = "Enter the proxy password for this endpoint
 const std::string kSocksLength = "SOCKS5 credentials must be at most 255 UTF-8 bytes each.";
 const std::string kPort = "Proxy port must be between 1 and 65535.";
 
-BrowserProxySettings authenticated(BrowserProxyKind kind = BrowserProxyKind::httpConnect) {
-    BrowserProxySettings settings;
-    settings.kind = kind;
-    settings.host = "proxy.example";
-    settings.port = 3128;
-    settings.username = "ann";
-    settings.usesAuthentication = true;
-    settings.credentialID = "OLD";
-    return settings;
-}
-
 TEST(ProxyFormRules, CredentialPlanFollowsEndpointUserAndPassword) {
     using Action = ProxyCredentialPlan::Action;
-    auto previous = authenticated();
+    auto previous = test::authenticatedProxy();
     auto otherHost = previous;
     otherHost.host = " [proxy.example2] ";
     auto otherUser = previous;
     otherUser.username = "bob";
-    auto socks = authenticated(BrowserProxyKind::socks5);
+    auto socks = test::authenticatedProxy("OLD", BrowserProxyKind::socks5);
     auto noAuth = previous;
     noAuth.usesAuthentication = false;
     auto system = previous;
@@ -80,7 +67,7 @@ TEST(ProxyFormRules, CredentialPlanFollowsEndpointUserAndPassword) {
 }
 
 TEST(ProxyFormRules, ReplacedCredentialOnlyWhenTheStoredSettingsLetItGo) {
-    auto previous = authenticated();
+    auto previous = test::authenticatedProxy();
     auto renewed = previous;
     renewed.credentialID = "NEW";
     auto cleared = previous;
@@ -94,7 +81,7 @@ TEST(ProxyFormRules, ReplacedCredentialOnlyWhenTheStoredSettingsLetItGo) {
 }
 
 TEST(ProxyFormRules, GlobalEndpointCheckReadsThePortTextOnlyForAProxyOfOurOwn) {
-    auto draft = authenticated();
+    auto draft = test::authenticatedProxy();
     draft.host = "  [::1] ";
     auto checked = checkGlobalProxyEndpoint(draft, " +8080 ");
     ASSERT_TRUE(checked.ok());
@@ -107,36 +94,6 @@ TEST(ProxyFormRules, GlobalEndpointCheckReadsThePortTextOnlyForAProxyOfOurOwn) {
     draft.kind = BrowserProxyKind::socks5;
     draft.host = "http://proxy";
     EXPECT_FALSE(checkGlobalProxyEndpoint(draft, "1080").ok());
-}
-
-TEST(ProxyFormRules, CredentialStepAsksTheVaultForWhatThePlanNeeds) {
-    auto vault = std::make_shared<test::FakeProxyVault>();
-    vault->items["OLD"] = "secret";
-    std::optional<Result<ProxyCredentialOutcome>> outcome;
-    auto run = [&](const BrowserProxySettings& draft, const std::string& password) {
-        outcome.reset();
-        runProxyCredentialStep(draft, authenticated(), password, vault, [&](Result<ProxyCredentialOutcome> r) { outcome = r; });
-        vault->answerAll();
-        ASSERT_TRUE(outcome.has_value());
-    };
-    run(authenticated(), "");
-    EXPECT_EQ((*outcome)->settings.credentialID, "OLD");
-    EXPECT_EQ((*outcome)->createdCredential, std::nullopt);
-
-    run(authenticated(), "typed");
-    ASSERT_TRUE(outcome->ok());
-    auto created = (*outcome)->createdCredential;
-    ASSERT_TRUE(created.has_value());
-    EXPECT_EQ((*outcome)->settings.credentialID, created);
-    EXPECT_EQ(vault->items.at(*created), "typed");
-    EXPECT_EQ(vault->items.size(), 2u);
-
-    vault->items.erase("OLD");  // the stored password can no longer be read
-    run(authenticated(), "");
-    EXPECT_EQ(outcome->error().message, test::FakeProxyVault::kMessage);
-    vault->failStores = true;
-    run(authenticated(), "typed");
-    EXPECT_EQ(outcome->error().message, test::FakeProxyVault::kMessage);
 }
 
 }  // namespace

@@ -3,11 +3,18 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/proxy_form_rules.hpp"
 
 namespace quenlith::test {
+
+// An HTTP CONNECT proxy at proxy.example:3128 whose user "ann" authenticates.
+inline BrowserProxySettings authenticatedProxy(std::optional<std::string> credential = "OLD",
+                                               BrowserProxyKind kind = BrowserProxyKind::httpConnect) {
+    return {kind, "proxy.example", 3128, "ann", std::move(credential), true};
+}
 
 // A secret store in memory whose answers wait until the test releases them, as the real one
 // answers on a later turn of the main loop.
@@ -24,10 +31,7 @@ public:
         pending_.push_back([found, done] { done(found ? success() : Status(Error{"vault", kMessage})); });
     }
     void store(const std::string& password, std::function<void(Result<std::string>)> done) override {
-        if (failStores) {
-            pending_.push_back([done] { done(Error{"vault", kMessage}); });
-            return;
-        }
+        if (failStores) return pending_.push_back([done] { done(Error{"vault", kMessage}); });
         std::string id = "NEW-" + std::to_string(++created);
         items[id] = password;
         pending_.push_back([id, done] { done(id); });
@@ -37,11 +41,8 @@ public:
         removed.push_back(credentialID);
     }
     void answerAll() {
-        while (!pending_.empty()) {
-            auto next = std::move(pending_.front());
-            pending_.erase(pending_.begin());
-            next();
-        }
+        for (auto answers = std::exchange(pending_, {}); !answers.empty(); answers = std::exchange(pending_, {}))
+            for (auto& answer : answers) answer();
     }
 
 private:

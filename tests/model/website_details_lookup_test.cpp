@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "model/website_details_lookup.hpp"
@@ -48,32 +49,22 @@ TEST(WebsiteDetailsLookup, RapidTypingAsksOnceForTheLastAddress) {
 }
 
 TEST(WebsiteDetailsLookup, LateOrUnwantedResultsChangeNothing) {
-    struct Case {
-        const char* label;
-        std::function<void(LookupHarness&)> meanwhile;
-        std::string name;
-        std::optional<std::string> icon;
-    };
-    const Case cases[] = {
+    using Change = void (*)(LookupHarness&);
+    const std::tuple<const char*, Change, std::string, std::optional<std::string>> cases[] = {
         {"address changed", [](LookupHarness& h) { h.type("other.example"); }, "", std::nullopt},
-        {"session switched on",
-         [](LookupHarness& h) {
-             h.draft.setIsolatedAccount(true);
-             h.lookup.draftChanged();
-         },
-         "", std::nullopt},
+        {"session on", [](LookupHarness& h) { h.draft.setIsolatedAccount(true), h.lookup.draftChanged(); }, "", std::nullopt},
         {"name typed", [](LookupHarness& h) { h.draft.name = "Mine"; }, "Mine", "icon"},
-        {"nothing", [](LookupHarness&) {}, "example.com", "icon"},
+        {"no title: the host", [](LookupHarness&) {}, "example.com", "icon"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [label, meanwhile, name, icon] : cases) {
         LookupHarness harness;
         harness.type("example.com");
         harness.scheduler.advance(WebsiteDetailsLookup::kDelay);
-        ASSERT_EQ(harness.answers.size(), 1u) << c.label;
-        c.meanwhile(harness);
+        ASSERT_EQ(harness.answers.size(), 1u) << label;
+        meanwhile(harness);
         harness.answers.front()({std::nullopt, "icon"});
-        EXPECT_EQ(harness.draft.name, c.name) << c.label;
-        EXPECT_EQ(harness.draft.iconURL, c.icon) << c.label;
+        EXPECT_EQ(harness.draft.name, name) << label;
+        EXPECT_EQ(harness.draft.iconURL, icon) << label;
     }
 
     LookupHarness edited(false);

@@ -32,8 +32,7 @@ TEST(WebsiteEditorDraft, DecidesBetweenEditNewAccountAndNewWebsite) {
     source.accountName = "Work";
 
     auto edited = websiteEditorDraft({.editID = mail.id}, store, preferences);
-    EXPECT_EQ(edited.draft, mail);
-    EXPECT_FALSE(edited.isNew());
+    EXPECT_TRUE(edited.draft == mail && !edited.isNew());
 
     auto savedPage = websiteEditorDraft({.pageURL = "https://mail.example/inbox", .title = "Other"}, store, preferences);
     EXPECT_EQ(savedPage.editedID, mail.id) << "a page of a saved website edits that website";
@@ -48,8 +47,7 @@ TEST(WebsiteEditorDraft, DecidesBetweenEditNewAccountAndNewWebsite) {
     EXPECT_EQ(page.draft.sessionIdentifier, source.sessionIdentifier);
     EXPECT_EQ(page.draft.accountName, "Work");
 
-    auto untitled = websiteEditorDraft({.pageURL = "https://news.example/a"}, store, preferences);
-    EXPECT_EQ(untitled.draft.name, "news.example");
+    EXPECT_EQ(websiteEditorDraft({.pageURL = "https://news.example/a"}, store, preferences).draft.name, "news.example");
 
     auto fresh = websiteEditorDraft({}, store, preferences);
     EXPECT_EQ(fresh.draft.opacity, 0.8);
@@ -64,8 +62,7 @@ TEST(WebsiteEditorDraft, DecidesBetweenEditNewAccountAndNewWebsite) {
     EXPECT_TRUE(account.draft.isolatedAccount.value_or(false));
 
     auto gone = websiteEditorDraft({.editID = Uuid::random()}, store, preferences);
-    EXPECT_TRUE(gone.isNew()) << "a deleted website opens as a new one";
-    EXPECT_EQ(gone.draft.opacity, 0.8);
+    EXPECT_TRUE(gone.isNew() && gone.draft.opacity == 0.8) << "a deleted website opens as a new one";
     EXPECT_TRUE(websiteEditorDraft({.accountOf = Uuid::random()}, store, preferences).draft.name.empty());
 }
 

@@ -44,17 +44,6 @@ WebsiteEditorSaveRequest website(const std::string& name = "Example", const std:
     return request;
 }
 
-BrowserProxySettings proxy(std::optional<std::string> credential) {
-    BrowserProxySettings settings;
-    settings.kind = BrowserProxyKind::httpConnect;
-    settings.host = "proxy.example";
-    settings.port = 3128;
-    settings.username = "ann";
-    settings.usesAuthentication = true;
-    settings.credentialID = std::move(credential);
-    return settings;
-}
-
 TEST(WebsiteEditorSave, ChecksStopAtTheFirstProblemInOrder) {
     auto withInterval = [](std::optional<double> interval, std::optional<std::string> text) {
         auto request = website();
@@ -67,10 +56,10 @@ TEST(WebsiteEditorSave, ChecksStopAtTheFirstProblemInOrder) {
     auto agent = website();
     agent.draft.customUserAgent = "a\nb";
     auto badPort = website();
-    badPort.draft.siteProxy = proxy(std::nullopt);
+    badPort.draft.siteProxy = test::authenticatedProxy(std::nullopt);
     badPort.proxyPortText = "80x";
     auto missingPassword = website();
-    missingPassword.draft.siteProxy = proxy(std::nullopt);
+    missingPassword.draft.siteProxy = test::authenticatedProxy(std::nullopt);
     const struct {
         const char* label;
         WebsiteEditorSaveRequest request;
@@ -106,20 +95,20 @@ TEST(WebsiteEditorSave, AddressIsNormalisedOnceTheFirstChecksPass) {
     refusedEarly.draft.autoReloadInterval = 5;
     EXPECT_EQ(harness.run(refusedEarly).draft.homeURL, " example.com/app ");
 
-    request.draft.siteProxy = proxy(std::nullopt);  // stops later for the missing password
+    request.draft.siteProxy = test::authenticatedProxy(std::nullopt);  // stops later for the missing password
     auto outcome = harness.run(request);
     EXPECT_EQ(outcome.status, Status_::refused);
     EXPECT_EQ(outcome.draft.homeURL, "https://example.com/app");
     EXPECT_EQ(outcome.draft.lastURL, std::nullopt);
-    EXPECT_EQ(outcome.draft.siteProxy, proxy(std::nullopt));
+    EXPECT_EQ(outcome.draft.siteProxy, test::authenticatedProxy(std::nullopt));
 }
 
 TEST(WebsiteEditorSave, OldPasswordGoesOnlyAfterTheNewRecordIsStored) {
     Harness harness;
     harness.vault->items["OLD"] = "old";
     auto request = website();
-    request.draft.siteProxy = proxy("OLD");
-    request.originalProxy = proxy("OLD");
+    request.draft.siteProxy = test::authenticatedProxy("OLD");
+    request.originalProxy = test::authenticatedProxy("OLD");
 
     auto kept = harness.run(request);  // blank password: the stored one is kept
     EXPECT_EQ(kept.status, Status_::saved);
@@ -141,8 +130,17 @@ TEST(WebsiteEditorSave, OldPasswordGoesOnlyAfterTheNewRecordIsStored) {
     EXPECT_EQ(harness.saved.back().siteProxy->credentialID, "NEW-2");
     EXPECT_EQ(harness.discarded, std::vector<std::string>{"OLD"});
 
+    harness.vault->items.erase("NEW-2");  // the kept password can no longer be read
+    request.proxyPassword.clear();
+    request.originalProxy = test::authenticatedProxy("NEW-2");
+    request.draft.siteProxy = test::authenticatedProxy("NEW-2");
+    EXPECT_EQ(harness.run(request).error, test::FakeProxyVault::kMessage);
+    harness.vault->failStores = true;
+    request.proxyPassword = "new";
+    EXPECT_EQ(harness.run(request).error, test::FakeProxyVault::kMessage);
+
     auto withoutProxy = website();
-    withoutProxy.originalProxy = proxy("NEW-2");
+    withoutProxy.originalProxy = test::authenticatedProxy("NEW-2");
     harness.run(withoutProxy);
     EXPECT_EQ(harness.discarded.back(), "NEW-2");
 }
@@ -150,7 +148,7 @@ TEST(WebsiteEditorSave, OldPasswordGoesOnlyAfterTheNewRecordIsStored) {
 TEST(WebsiteEditorSave, RecordIsNormalisedBeforeTheOwnerSeesIt) {
     Harness harness;
     auto request = website("  Mail  ");
-    request.draft.siteProxy = proxy(std::nullopt);
+    request.draft.siteProxy = test::authenticatedProxy(std::nullopt);
     request.draft.siteProxy->usesAuthentication = false;
     request.draft.siteProxy->host = " [::1] ";
     auto outcome = harness.run(request);
