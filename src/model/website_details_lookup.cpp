@@ -12,10 +12,8 @@ WebsiteDetailsLookup::WebsiteDetailsLookup(bool isNew, FetchWebsiteDetails fetch
     : isNew_(isNew), fetch_(std::move(fetch)), draft_(std::move(draft)), changed_(std::move(changed)),
       scheduler_(scheduler) {}
 
-WebsiteDetailsLookup::~WebsiteDetailsLookup() {
-    run_.reset();
-    wait_.cancel();
-}
+// An answer after this point finds the run token expired.
+WebsiteDetailsLookup::~WebsiteDetailsLookup() { run_.reset(); }
 
 std::string WebsiteDetailsLookup::key(const WebAppProfile& draft) {
     return draft.homeURL + (draft.isolatedAccount.value_or(false) ? "true" : "false") +

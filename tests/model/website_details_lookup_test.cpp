@@ -15,6 +15,7 @@ struct LookupHarness {
     WebAppProfile draft;
     std::vector<std::string> asked;
     std::vector<std::function<void(WebsiteDetails)>> answers;
+    int shown = 0;  // how often the editor was told to show the draft again
     WebsiteDetailsLookup lookup;
 
     explicit LookupHarness(bool isNew = true)
@@ -24,7 +25,7 @@ struct LookupHarness {
                   asked.push_back(address);
                   answers.push_back(std::move(done));
               },
-              [this]() -> WebAppProfile& { return draft; }, [] {}, scheduler) {}
+              [this]() -> WebAppProfile& { return draft; }, [this] { ++shown; }, scheduler) {}
 
     void type(const std::string& address) {
         draft.homeURL = address;
@@ -41,9 +42,9 @@ TEST(WebsiteDetailsLookup, RapidTypingAsksOnceForTheLastAddress) {
     EXPECT_TRUE(harness.asked.empty());
     harness.scheduler.advance(std::chrono::milliseconds(1));
     EXPECT_EQ(harness.asked, std::vector<std::string>{"https://example.com"});
-    EXPECT_TRUE(harness.lookup.fetching());
+    EXPECT_TRUE(harness.lookup.fetching() && harness.shown == 1);
     harness.answers.back()({"  Example Domain ", "https://example.com/icon.png"});
-    EXPECT_FALSE(harness.lookup.fetching());
+    EXPECT_TRUE(!harness.lookup.fetching() && harness.shown == 2);
     EXPECT_EQ(harness.draft.name, "Example Domain");
     EXPECT_EQ(harness.draft.iconURL, "https://example.com/icon.png");
 }
@@ -62,6 +63,7 @@ TEST(WebsiteDetailsLookup, LateOrUnwantedResultsChangeNothing) {
         harness.scheduler.advance(WebsiteDetailsLookup::kDelay);
         ASSERT_EQ(harness.answers.size(), 1u) << label;
         meanwhile(harness);
+        EXPECT_EQ(harness.lookup.fetching(), name != "") << label;
         harness.answers.front()({std::nullopt, "icon"});
         EXPECT_EQ(harness.draft.name, name) << label;
         EXPECT_EQ(harness.draft.iconURL, icon) << label;

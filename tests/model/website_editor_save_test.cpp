@@ -148,12 +148,15 @@ TEST(WebsiteEditorSave, OldPasswordGoesOnlyAfterTheNewRecordIsStored) {
 TEST(WebsiteEditorSave, RecordIsNormalisedBeforeTheOwnerSeesIt) {
     Harness harness;
     auto request = website("  Mail  ");
+    request.draft.autoReloadInterval = 60;
+    request.autoReloadText = "12.5";  // the field's text is what is stored
     request.draft.siteProxy = test::authenticatedProxy(std::nullopt);
     request.draft.siteProxy->usesAuthentication = false;
     request.draft.siteProxy->host = " [::1] ";
     auto outcome = harness.run(request);
     ASSERT_EQ(outcome.status, Status_::saved);
     EXPECT_EQ(harness.saved.back().name, "Mail");
+    EXPECT_EQ(harness.saved.back().autoReloadInterval, 12.5);
     EXPECT_EQ(harness.saved.back().siteProxy->host, "::1");
     EXPECT_EQ(harness.saved.back().siteProxy->username, "");
     EXPECT_TRUE(harness.saved.back().sessionIdentifier.has_value());
