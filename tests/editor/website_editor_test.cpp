@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -165,7 +164,7 @@ TEST_F(WebsiteEditorTest, BadPortOrIntervalTextIsRefusedNotKept) {
     EXPECT_TRUE(store->profiles().empty());
 }
 
-TEST(ApplicationChooserTest, ListsDesktopEntriesWithoutItselfOrDuplicatesAndLinksAtMostTwenty) {
+TEST_F(WebsiteEditorTest, ApplicationChooserListsDesktopEntriesWithoutItselfOrDuplicatesAndStopsAtTwenty) {
     test::TemporaryFolder first("quenlith-apps"), second("quenlith-apps");
     auto entry = [](const std::string& folder, const std::string& id, const std::string& name) {
         test::writeFile(folder + "/applications/" + id + ".desktop",
@@ -174,10 +173,8 @@ TEST(ApplicationChooserTest, ListsDesktopEntriesWithoutItselfOrDuplicatesAndLink
     for (int i = 0; i < 25; ++i) entry(first.path(), "app" + std::to_string(100 + i), "App " + std::to_string(100 + i));
     entry(first.path(), "com.quenlith.Quenlith", "Quenlith");
     entry(second.path(), "app100", "App 100 elsewhere");
-    if (!test::runInChildProcess(
-            test::ChildProcessOptions().withVariable("XDG_DATA_DIRS", first.path() + ":" + second.path() + ":/usr/local/share:/usr/share")))
-        return;
-    test::TemporaryEnvironment home;
+    std::string dataDirectories = first.path() + ":" + second.path() + ":/usr/local/share:/usr/share";
+    if (!test::runInChildProcess(test::ChildProcessOptions().withVariable("XDG_DATA_DIRS", dataDirectories))) return;
     auto installed = installedDesktopApplications();
     std::vector<LinkedApplication> ours;
     for (const auto& app : installed)
@@ -185,17 +182,15 @@ TEST(ApplicationChooserTest, ListsDesktopEntriesWithoutItselfOrDuplicatesAndLink
     ASSERT_EQ(ours.size(), 25u);
     EXPECT_EQ(ours[0], (LinkedApplication{"app100.desktop", "App 100"}));
 
-    WebAppStore store;
-    PreferencesStore preferences;
-    WebsiteEditorPresenter presenter(store, preferences);
-    presenter.links.installedApplications = [ours] { return ours; };
-    presenter.showAddWebsite();
-    auto& links = presenter.editorWindow()->applicationLinks();
+    open();
+    presenter->links.installedApplications = [ours] { return ours; };
+    presenter->showAddWebsite();
+    auto& links = editor().applicationLinks();
     links.chooseApplications();
     ASSERT_NE(links.chooser(), nullptr);
     for (std::size_t i = 0; i < links.chooser()->applications().size(); ++i) links.chooser()->setChosen(i, true);
     links.chooser()->response(Gtk::RESPONSE_OK);
-    auto linked = presenter.editorWindow()->draft().linkedApplications.value();
+    auto linked = editor().draft().linkedApplications.value();
     ASSERT_EQ(linked.size(), 20u);
     EXPECT_EQ(linked.back().id, "app119.desktop");
 }
