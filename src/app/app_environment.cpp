@@ -87,6 +87,15 @@ void AppEnvironment::wireWindowManager() {
     websiteEditor_->links.dismissLauncher = [weak] {
         if (auto environment = weak.lock(); environment && (*environment)->dismissLauncher) (*environment)->dismissLauncher();
     };
+    websiteEditor_->links.showWebsite = [weak](const Uuid& websiteID) {
+        auto environment = weak.lock();
+        auto website = environment ? (*environment)->store.profile(websiteID) : std::nullopt;
+        if (!website) return;
+        BrowserWindowManager& windows = (*environment)->windows();
+        BrowserWindowController* window = windows.window(websiteID);
+        (window ? *window : windows.makeWindowController(WindowRequest::ownWindow(*website))).present(true, false, true);
+        windows.publishState();
+    };
     websiteEditor_->links.credentialInUse = [weak](const std::string& credentialID) {
         auto environment = weak.lock();
         if (!environment) return true;

@@ -91,9 +91,6 @@ TEST(ProxyFormRules, GlobalEndpointCheckReadsThePortTextOnlyForAProxyOfOurOwn) {
         EXPECT_EQ(checkGlobalProxyEndpoint(draft, text).error().message, kPort) << text;
     draft.kind = BrowserProxyKind::system;
     EXPECT_EQ(checkGlobalProxyEndpoint(draft, "nonsense").value(), draft);
-    draft.kind = BrowserProxyKind::socks5;
-    draft.host = "http://proxy";
-    EXPECT_FALSE(checkGlobalProxyEndpoint(draft, "1080").ok());
 }
 
 }  // namespace
