@@ -55,3 +55,13 @@ Gtk::Box* makeLabeledRow(const std::string& label, Gtk::Widget& control) {
     return row;
 }
 }  // namespace quenlith
+
+namespace quenlith {
+void showWhen(Gtk::Widget& widget, bool visible) {
+    if (!visible) return widget.hide();
+    // show_all() stops at a no-show-all widget, itself included.
+    widget.set_no_show_all(false);
+    widget.show_all();
+    widget.set_no_show_all(true);
+}
+}  // namespace quenlith

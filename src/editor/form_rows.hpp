@@ -27,3 +27,9 @@ namespace quenlith {
 // A managed row of a label and a control that takes the rest of the width.
 Gtk::Box* makeLabeledRow(const std::string& label, Gtk::Widget& control);
 }  // namespace quenlith
+
+namespace quenlith {
+// Shows a widget kept out of show_all() (no-show-all) together with its own children, or hides
+// it. Its children that are kept out themselves stay as they are.
+void showWhen(Gtk::Widget& widget, bool visible);
+}  // namespace quenlith

@@ -1,5 +1,6 @@
 #include "editor/shortcut_picker.hpp"
 
+#include "editor/form_rows.hpp"
 #include "model/localization.hpp"
 #include "model/shortcut_picker_rules.hpp"
 
@@ -57,12 +58,7 @@ void ShortcutPicker::showValue() {
     auto row = shortcutKeyRow(value_);
     keys_.set_active(row ? static_cast<int>(*row) : -1);
     text_.set_text(value_ ? value_->displayString() : std::string());
-    if (value_) {
-        row_.show_all();
-        row_.show();
-    } else {
-        row_.hide();
-    }
+    showWhen(row_, value_.has_value());
     updating_ = false;
 }
 

@@ -63,12 +63,12 @@ void UserAgentPicker::showValue() {
     presets_.set_active(static_cast<int>(selection_));
     bool custom = selection_ == UserAgentPreset::custom;
     if (custom && custom_.get_text() != value_.value_or("")) custom_.set_text(value_.value_or(""));
-    custom_.set_visible(custom);
+    showWhen(custom_, custom);
     presetText_.set_text(value_.value_or(""));
-    presetText_.set_visible(!custom && value_.has_value());
+    showWhen(presetText_, !custom && value_.has_value());
     auto message = userAgentValidationMessage(value_);
     message_.set_text(message.value_or(""));
-    message_.set_visible(message.has_value());
+    showWhen(message_, message.has_value());
     updating_ = false;
 }
 

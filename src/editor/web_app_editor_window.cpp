@@ -244,24 +244,23 @@ void WebAppEditorWindow::refresh() {
     updating_ = true;
     if (name_.get_text() != draft_.name) name_.set_text(draft_.name);
     if (address_.get_text() != draft_.homeURL) address_.set_text(draft_.homeURL);
-    fetching_.set_visible(lookup_.fetching());
+    showWhen(fetching_, lookup_.fetching());
     for (const auto& refresher : refreshers_) refresher();
     opacity_.setValue(draft_.opacity);
     zoom_.set_value(draft_.zoomLevel);
     zoomPercent_.set_text(percentText(truncatedPercent(draft_.zoomLevel)));
     shortcut_.setValue(draft_.globalShortcut);
     autoReload_.set_active(draft_.autoReloadInterval.has_value());
+    showWhen(intervalBox_, draft_.autoReloadInterval.has_value());
     if (draft_.autoReloadInterval) {
-        intervalBox_.show_all();
         if (interval_.get_text().empty()) interval_.set_text(decimalText(*draft_.autoReloadInterval));
     } else {
-        intervalBox_.hide();
         interval_.set_text(decimalText(kDefaultAutoReloadInterval));
     }
     session_.refresh();
     applicationLinks_.refresh();
     error_label_.set_text(error_.value_or(""));
-    error_label_.set_visible(error_.has_value());
+    showWhen(error_label_, error_.has_value());
     updating_ = false;
 }
 

@@ -41,26 +41,21 @@ WebsiteSessionSettings::WebsiteSessionSettings(std::function<WebAppProfile&()> d
                 localizedString("Off uses the global proxy. A website proxy requires an independent session."));
     kind_.append(localizedString("Use Mac Network (ignore Quenlith proxy)"));
     for (std::size_t index = 1; index < kAllBrowserProxyKinds.size(); ++index) kind_.append(title(kAllBrowserProxyKinds[index]));
-    kind_.set_tooltip_text(localizedString("Proxy type"));
-    host_.set_placeholder_text(localizedString("Proxy Host"));
-    port_.set_placeholder_text(localizedString("Proxy Port"));
     port_.set_input_purpose(Gtk::INPUT_PURPOSE_DIGITS);
-    username_.set_placeholder_text(localizedString("Proxy Username"));
-    passwordField_.set_placeholder_text(localizedString("Proxy Password"));
     passwordField_.set_visibility(false);
     passwordField_.set_input_purpose(Gtk::INPUT_PURPOSE_PASSWORD);
     styleCaption(macNetwork_);
-    credentials_.pack_start(username_, Gtk::PACK_SHRINK);
-    credentials_.pack_start(passwordField_, Gtk::PACK_SHRINK);
+    credentials_.pack_start(*makeLabeledRow(localizedString("Proxy Username"), username_), Gtk::PACK_SHRINK);
+    credentials_.pack_start(*makeLabeledRow(localizedString("Proxy Password"), passwordField_), Gtk::PACK_SHRINK);
     credentials_.pack_start(*makeCaption(localizedString(
                                 "Leave the password blank to retain it only when the endpoint and username are unchanged.")),
                             Gtk::PACK_SHRINK);
-    endpoint_.pack_start(host_, Gtk::PACK_SHRINK);
-    endpoint_.pack_start(port_, Gtk::PACK_SHRINK);
+    endpoint_.pack_start(*makeLabeledRow(localizedString("Proxy Host"), host_), Gtk::PACK_SHRINK);
+    endpoint_.pack_start(*makeLabeledRow(localizedString("Proxy Port"), port_), Gtk::PACK_SHRINK);
     endpoint_.pack_start(authentication_, Gtk::PACK_SHRINK);
     endpoint_.pack_start(credentials_, Gtk::PACK_SHRINK);
     proxyFields_.pack_start(*Gtk::manage(new Gtk::Separator()), Gtk::PACK_SHRINK);
-    proxyFields_.pack_start(kind_, Gtk::PACK_SHRINK);
+    proxyFields_.pack_start(*makeLabeledRow(localizedString("Proxy type"), kind_), Gtk::PACK_SHRINK);
     proxyFields_.pack_start(endpoint_, Gtk::PACK_SHRINK);
     proxyFields_.pack_start(macNetwork_, Gtk::PACK_SHRINK);
     proxyBox_.pack_start(override_, Gtk::PACK_SHRINK);
@@ -170,16 +165,16 @@ void WebsiteSessionSettings::refresh() {
     session_.set_sensitive(!proxied);
     bool ownSession = profile.dataStoreIdentifier().has_value();
     if (account_.get_text() != profile.accountName.value_or("")) account_.set_text(profile.accountName.value_or(""));
-    account_.set_visible(ownSession);
-    shared_.set_visible(!ownSession);
+    showWhen(account_, ownSession);
+    showWhen(shared_, !ownSession);
 
     override_.set_active(proxied);
-    proxyFields_.set_visible(proxied);
+    showWhen(proxyFields_, proxied);
     BrowserProxySettings proxy = profile.siteProxy.value_or(BrowserProxySettings{});
     kind_.set_active(static_cast<int>(proxy.kind));
     bool endpoint = proxied && proxy.kind != BrowserProxyKind::system;
-    endpoint_.set_visible(endpoint);
-    macNetwork_.set_visible(proxied && !endpoint);
+    showWhen(endpoint_, endpoint);
+    showWhen(macNetwork_, proxied && !endpoint);
     if (host_.get_text() != proxy.host) host_.set_text(proxy.host);
     // The port field keeps what the user typed; it follows the draft only when the port changed
     // elsewhere (a new proxy), so text that is no number stays for Save to refuse.
@@ -188,11 +183,8 @@ void WebsiteSessionSettings::refresh() {
         port_.set_text(std::to_string(proxy.port));
     }
     authentication_.set_active(proxy.usesAuthentication);
-    credentials_.set_visible(endpoint && proxy.usesAuthentication);
+    showWhen(credentials_, endpoint && proxy.usesAuthentication);
     if (username_.get_text() != proxy.username) username_.set_text(proxy.username);
-    for (Gtk::Widget* widget : std::initializer_list<Gtk::Widget*>{&account_, &shared_, &proxyFields_, &endpoint_,
-                                                                    &credentials_, &macNetwork_})
-        if (widget->get_visible()) widget->show_all();
     updating_ = false;
 }
 
