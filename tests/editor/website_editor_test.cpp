@@ -86,6 +86,7 @@ TEST_F(WebsiteEditorTest, ShortcutRoundTripsThroughTheFile) {
     presenter->showEditWebsite(website.id);
     auto& picker = editor().shortcutPicker();
     picker.enableToggle().set_active(true);
+    EXPECT_TRUE(picker.modifierToggle(0).get_visible() && picker.keyPicker().get_visible());
     picker.modifierToggle(2).set_active(true);  // Shift
     picker.modifierToggle(3).set_active(true);  // Super
     picker.keyPicker().set_active(40);           // F5
