@@ -72,4 +72,25 @@ void runProxyCredentialStep(BrowserProxySettings draft, const std::optional<Brow
     }
 }
 
+void runGlobalProxySave(BrowserProxySettings draft, std::string_view portText, const BrowserProxySettings& previous,
+                        const std::string& typedPassword, GlobalProxySaveServices services,
+                        std::function<void(Result<BrowserProxySettings>)> done) {
+    auto checked = checkGlobalProxyEndpoint(std::move(draft), portText);
+    if (!checked) return done(checked.error());
+    runProxyCredentialStep(
+        *checked, previous, typedPassword, services.vault,
+        [previous, services, done](Result<ProxyCredentialOutcome> credential) {
+            if (!credential) return done(credential.error());
+            const BrowserProxySettings& settings = credential->settings;
+            Status stored = services.store ? services.store(settings) : success();
+            if (!stored) {
+                if (credential->createdCredential) services.vault->remove(*credential->createdCredential);
+                return done(Error{"proxy.store", localizedFormat("Could not save settings: %@", {stored.error().message})});
+            }
+            if (auto replaced = replacedProxyCredential(previous, settings))
+                if (services.discardCredential) services.discardCredential(*replaced);
+            done(settings);
+        });
+}
+
 }  // namespace quenlith

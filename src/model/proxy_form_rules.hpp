@@ -72,4 +72,23 @@ void runProxyCredentialStep(BrowserProxySettings draft, const std::optional<Brow
                             const std::string& typedPassword, const std::shared_ptr<ProxyPasswordVault>& vault,
                             std::function<void(Result<ProxyCredentialOutcome>)> done);
 
+// What the global proxy form's Save needs from the preferences and the secret store.
+struct GlobalProxySaveServices {
+    std::shared_ptr<ProxyPasswordVault> vault;
+    // Writes the settings into the preferences and saves them; a failure puts the previous
+    // preferences back and carries the reason.
+    std::function<Status(const BrowserProxySettings&)> store;
+    // A credential the stored settings no longer use; removed only when nothing else uses it.
+    std::function<void(const std::string&)> discardCredential;
+};
+
+// The global proxy form's Save: the endpoint check with the port text, the credential step, then
+// the preferences are stored. Only after they are stored is the replaced credential let go of;
+// when storing fails, the item this Save made is removed and the message is "Could not save
+// settings: " and the reason. `previous` is the stored global proxy (the default when none).
+// `done` gets the stored settings or the message, exactly once.
+void runGlobalProxySave(BrowserProxySettings draft, std::string_view portText, const BrowserProxySettings& previous,
+                        const std::string& typedPassword, GlobalProxySaveServices services,
+                        std::function<void(Result<BrowserProxySettings>)> done);
+
 }  // namespace quenlith

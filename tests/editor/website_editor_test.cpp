@@ -17,7 +17,6 @@
 #include "model/profile_persistence.hpp"
 #include "model/proxy_vault_fake.hpp"
 #include "model/web_app_store.hpp"
-#include "support/background_process.hpp"
 #include "support/child_process_test.hpp"
 #include "support/keyring_daemon.hpp"
 #include "support/main_loop.hpp"
@@ -180,11 +179,9 @@ TEST_F(WebsiteEditorTest, LateSaveOfAClosedEditorStoresNothingAndLeavesTheOpenOn
     editor().cancel();
     presenter->showAddWebsite();
     auto* second = presenter->editorWindow();
-    ASSERT_NE(second, nullptr);
 
     vault->answerAll();
-    EXPECT_EQ(presenter->editorWindow(), second);
-    EXPECT_TRUE(second->get_visible());
+    EXPECT_TRUE(presenter->editorWindow() == second && second->get_visible());
     EXPECT_TRUE(store->profiles().empty());
     EXPECT_EQ(vault->removed, std::vector<std::string>{"NEW-1"});
 }

