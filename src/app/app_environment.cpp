@@ -81,7 +81,8 @@ void AppEnvironment::recordVisit(const std::string& address, const std::string& 
     if (!preferences.value().readsHistoryEnabled()) return;
     Date now = systemClock().now();
     if (!isCredentialFreeURL(address)) return;
-    library.update([&](LibraryDocument& document) { document.recordVisit(address, title, now); });
+    // Published now, written after a quiet period off the main thread: a load never waits for the disk.
+    library.recordVisit(address, title, now);
 }
 
 bool AppEnvironment::isCredentialUsedByLibrary(const std::string& credentialID) const {
