@@ -17,15 +17,17 @@ namespace quenlith {
 
 LibraryStore::LibraryStore(std::optional<std::string> filePath, Scheduler& scheduler, const Clock& clock)
     : fileURL_(filePath ? *filePath : defaultLibraryFilePath()), scheduler_(scheduler), clock_(clock) {
-    auto makeWriter = [this] {
-        LibraryWriter::Written onDisk{std::make_shared<const LibraryDocument>(document_), 0};
-        writer_ = std::make_unique<LibraryWriter>(
-            fileURL_, std::move(onDisk), [this](std::uint64_t generation, const Status& result) {
-                written(generation, result);
-            });
-    };
+    load();
+    // The writer starts from what the file holds: the loaded document, or nothing.
+    writer_ = std::make_unique<LibraryWriter>(
+        fileURL_, LibraryWriter::Written{std::make_shared<const LibraryDocument>(document_), 0},
+        [this](std::uint64_t generation, const Status& result) { written(generation, result); });
+    if (writable_ && document_.hasExpiredHistory(clock_.now()))
+        update([this](LibraryDocument& document) { document.pruneExpiredHistory(clock_); });
+}
+
+void LibraryStore::load() {
     if (!files::pathExists(fileURL_)) {
-        makeWriter();
         if (files::pathExists(files::backupPath(fileURL_)))
             logError(LogCategory::lifecycle,
                      "library.json is missing but its backup exists; starting with an empty library");
@@ -37,13 +39,9 @@ LibraryStore::LibraryStore(std::optional<std::string> filePath, Scheduler& sched
         writable_ = false;
         errorMessage_ = libraryError(LibraryError::readOnly).message;
         logError(LogCategory::lifecycle, "Library data could not be read: " + read.error().message);
-        makeWriter();
         return;
     }
     document_ = std::move(*read);
-    makeWriter();
-    if (document_.hasExpiredHistory(clock_.now()))
-        update([this](LibraryDocument& document) { document.pruneExpiredHistory(clock_); });
 }
 
 LibraryStore::~LibraryStore() { flush(); }

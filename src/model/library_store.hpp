@@ -78,6 +78,7 @@ public:
     sigc::signal<void()>& signal_changed() { return changed_; }
 
 private:
+    void load();
     void setError(std::optional<std::string> message);
     void publishDocument(LibraryDocument document);
     void notifyObservers();
