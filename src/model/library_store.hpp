@@ -47,7 +47,8 @@ public:
     // Views that have shown the message may dismiss it.
     void clearErrorMessage();
 
-    // One transaction; false (with errorMessage set) when nothing changed.
+    // One transaction, written at once: after the background write in flight, and carrying the
+    // visits still waiting for theirs. False (with errorMessage set) when nothing changed.
     bool update(const std::function<void(LibraryDocument&)>& mutation);
     // Cleans the clip (modification time, trimmed title with a fallback, trimmed collection) and
     // inserts or replaces it.

@@ -2,11 +2,11 @@
 
 #include <string>
 
+#include "model/file_test_support.hpp"
 #include "model/json_coding.hpp"
 #include "model/library_file.hpp"
 #include "model/library_fixtures.hpp"
 #include "model/library_store.hpp"
-#include "model/file_test_support.hpp"
 #include "support/main_loop.hpp"
 
 namespace quenlith {
