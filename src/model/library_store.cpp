@@ -125,8 +125,9 @@ void LibraryStore::rescheduleUnsaved() {
 
 void LibraryStore::saveInBackground() {
     if (savedGeneration_ >= generation_) return;
-    // The copy is the only main-thread cost of a save; encoding and the disk are the worker's.
-    writer_->writeLater(std::make_shared<const LibraryDocument>(document_), generation_);
+    // Only visits wait for this write, so the history is all it needs: the saved pages and groups
+    // are those last written. Copying the rest, encoding and the disk are the worker's.
+    writer_->writeLater(document_.history, generation_);
 }
 
 void LibraryStore::written(std::uint64_t generation, const Status& result) {

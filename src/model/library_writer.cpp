@@ -46,11 +46,11 @@ LibraryWriter::~LibraryWriter() {
     g_main_context_unref(context_);
 }
 
-void LibraryWriter::writeLater(Snapshot document, std::uint64_t tag) {
+void LibraryWriter::writeLater(std::vector<HistoryVisit> history, std::uint64_t tag) {
     std::uint64_t sequence = ++reporter_->handedOver;
     {
         std::lock_guard lock(mutex_);
-        waiting_ = Job{std::move(document), tag, sequence};
+        waiting_ = Job{std::move(history), tag, sequence};
         if (!worker_.joinable()) worker_ = std::thread([this] { run(); });
     }
     changed_.notify_all();
@@ -80,14 +80,16 @@ void LibraryWriter::run() {
 
         Status result = success();
         try {
-            result = writeLibraryFile(*job.document, *onDisk_.document, path_);
+            const LibraryDocument& base = *onDisk_.document;
+            auto next = std::make_shared<const LibraryDocument>(
+                LibraryDocument{base.version, base.clips, base.scenes, std::move(job.history)});
+            result = writeLibraryFile(*next, base, path_);
+            // The replaced document is released here, off the main thread.
+            if (result) onDisk_ = Written{std::move(next), job.tag};
         } catch (const std::exception&) {
-            // Memory ran out while encoding: the file stays as it was.
+            // Memory ran out: the file stays as it was.
             result = libraryError(LibraryError::invalidDocument);
         }
-        // The replaced document is released here, off the main thread.
-        if (result) onDisk_ = Written{std::move(job.document), job.tag};
-        job.document.reset();
         deliver(job.sequence, job.tag, std::move(result));
 
         lock.lock();

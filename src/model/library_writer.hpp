@@ -1,9 +1,11 @@
 #pragma once
 
-// Writes library.json away from the main thread. One worker writes one snapshot at a time, in the
-// order they were handed over; a snapshot handed over while another still waits replaces it (the
+// Writes library.json away from the main thread. One worker writes one history at a time, in the
+// order they were handed over; a history handed over while another still waits replaces it (the
 // newer one carries every change), so an older document never lands on a newer one. The writer
-// knows the document last written, which is the held document of the backup rule.
+// knows the document last written, which is the held document of the backup rule and the base of
+// every background write: saved pages and groups change only through immediate writes, so the
+// main thread hands over the history alone and never copies the whole library.
 
 #include <condition_variable>
 #include <cstdint>
@@ -13,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "model/library_document.hpp"
 #include "model/result.hpp"
@@ -41,18 +44,19 @@ public:
     LibraryWriter(const LibraryWriter&) = delete;
     LibraryWriter& operator=(const LibraryWriter&) = delete;
 
-    // Hands a snapshot to the worker; never waits for the disk.
-    void writeLater(Snapshot document, std::uint64_t tag);
+    // Hands the worker the document last written with `history` in its place; never waits for
+    // the disk.
+    void writeLater(std::vector<HistoryVisit> history, std::uint64_t tag);
     // Waits for the write in flight, drops the waiting one, then runs `work` on the calling thread
     // with the written document, which `work` updates when it changes the file. Nothing else
     // writes meanwhile. For immediate transactions, restores and the final save.
     Status writeNow(const std::function<Status(Written& onDisk)>& work);
-    // True while a handed-over snapshot waits, is being written, or has not been told yet.
+    // True while a handed-over history waits, is being written, or has not been told yet.
     bool busy() const;
 
 private:
     struct Job {
-        Snapshot document;
+        std::vector<HistoryVisit> history;
         std::uint64_t tag;
         std::uint64_t sequence;
     };
