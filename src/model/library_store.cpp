@@ -119,7 +119,7 @@ void LibraryStore::scheduleSave() {
 }
 
 void LibraryStore::rescheduleUnsaved() {
-    // An immediate write drops the waiting snapshot; when it fails, those changes still need one.
+    // An immediate write drops the waiting history; when it fails, those visits still need a write.
     if (savedGeneration_ < generation_) scheduleSave();
 }
 

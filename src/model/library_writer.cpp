@@ -58,7 +58,7 @@ void LibraryWriter::writeLater(std::vector<HistoryVisit> history, std::uint64_t 
 
 Status LibraryWriter::writeNow(const std::function<Status(Written& onDisk)>& work) {
     std::unique_lock lock(mutex_);
-    // The waiting snapshot is older than what the caller writes now, which carries its changes.
+    // The waiting history is older than what the caller writes now, which carries its visits.
     waiting_.reset();
     changed_.wait(lock, [this] { return !running_; });
     // Whatever the worker finished is overtaken: its result is no longer news.
