@@ -94,7 +94,7 @@ bool LibraryStore::restorePrevious() {
         return false;
     }
     if (files::pathExists(fileURL_)) {
-        if (auto copied = files::copyFileAtomically(fileURL_, files::newRecoveryPath(fileURL_)); !copied) {
+        if (auto copied = files::copyFileAtomically(fileURL_, files::newRecoveryPath(fileURL_), kLibraryFileSizeCap); !copied) {
             setError(copied.error().message);
             return false;
         }
