@@ -192,7 +192,7 @@ bool LibraryStore::restorePrevious() {
         auto read = readLibraryFile(files::backupPath(fileURL_));
         if (!read) return read.error();
         if (files::pathExists(fileURL_)) {
-            if (auto copied = files::copyFileAtomically(fileURL_, files::newRecoveryPath(fileURL_)); !copied)
+            if (auto copied = files::copyFileAtomically(fileURL_, files::newRecoveryPath(fileURL_), kLibraryFileSizeCap); !copied)
                 return copied;
         }
         auto encoded = encodeLibraryDocument(*read);
