@@ -20,8 +20,7 @@ TEST(ShortcutPickerRules, EditsFollowTheToggleModifiersAndKey) {
                                                        kOptionModifier, false),
                                   shortcutKeyTable()[47].keyCode);
     EXPECT_EQ(edited->displayString(), "Ctrl+Super+F12");
-    EXPECT_TRUE(shortcutHasModifier(edited, kControlModifier));
-    EXPECT_FALSE(shortcutHasModifier(edited, kOptionModifier));
+    EXPECT_TRUE(shortcutHasModifier(edited, kControlModifier) && !shortcutHasModifier(edited, kOptionModifier));
     EXPECT_EQ(shortcutWithModifier(std::nullopt, kShiftModifier, true), std::nullopt);
 
     ShortcutConfiguration all{40, 0};
@@ -29,7 +28,7 @@ TEST(ShortcutPickerRules, EditsFollowTheToggleModifiersAndKey) {
     EXPECT_EQ(all.displayString(), "Ctrl+Alt+Shift+Super+K");
 
     EXPECT_EQ(shortcutKeyRow(std::nullopt), std::optional<std::size_t>(10));  // K
-    EXPECT_EQ(shortcutKeyRow(ShortcutConfiguration{111, 0x100}), std::optional<std::size_t>(47));
+    EXPECT_EQ(shortcutKeyRow(ShortcutConfiguration{0, 0x100}), std::optional<std::size_t>(0));  // A
     ShortcutConfiguration unknown{200, 0x100};
     EXPECT_EQ(shortcutKeyRow(unknown), std::nullopt);
     EXPECT_EQ(unknown.displayString(), "Ctrl+?");

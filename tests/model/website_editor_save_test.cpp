@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <optional>
 #include <string>
 #include <vector>
@@ -68,6 +69,7 @@ TEST(WebsiteEditorSave, ChecksStopAtTheFirstProblemInOrder) {
         {"blank name first", badAgent, std::nullopt, "Enter a name for this website."},
         {"address", website("Example", "ftp://example.com"), std::nullopt, "Enter a valid HTTP or HTTPS website URL."},
         {"interval 9.99", withInterval(9.99, std::nullopt), std::nullopt, "Auto reload must be at least 10 seconds."},
+        {"interval NaN", withInterval(std::nan(""), std::nullopt), std::nullopt, "Auto reload must be at least 10 seconds."},
         {"interval text no number", withInterval(60, "ten"), std::nullopt, "Auto reload must be at least 10 seconds."},
         {"interval text 10", withInterval(60, "10"), std::nullopt, std::nullopt},
         {"user agent", agent, std::nullopt, "User-Agent must be one line, without control characters, and at most 4096 bytes."},
