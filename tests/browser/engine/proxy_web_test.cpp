@@ -1,11 +1,9 @@
 // Pages and the application's own requests through real proxies on 127.0.0.1: tinyproxy (HTTP
 // CONNECT with Basic authentication), microsocks (SOCKS5 with user and password) and stunnel in
 // front of tinyproxy (HTTPS CONNECT).
-#include <map>
-
 #include <gtest/gtest.h>
 
-#include "browser/engine/proxy_passwords.hpp"
+#include "browser/engine/proxy_fixture.hpp"
 #include "browser/web_test_support.hpp"
 #include "browser/engine/web_view_factory.hpp"
 #include "browser/engine/website_sessions.hpp"
@@ -20,31 +18,9 @@
 namespace quenlith {
 namespace {
 
-const std::string kKeychainMessage =
-    "Proxy password could not be accessed in Keychain. Enter it again in Network settings.";
-
-BrowserProxySettings proxyAt(BrowserProxyKind kind, int port, const std::string& username = "",
-                             const std::string& credentialID = "") {
-    BrowserProxySettings settings;
-    settings.kind = kind;
-    settings.host = "127.0.0.1";
-    settings.port = port;
-    if (!username.empty()) {
-        settings.username = username;
-        settings.credentialID = credentialID;
-        settings.usesAuthentication = true;
-    }
-    return settings;
-}
-
-WebAppProfile websiteBehind(const BrowserProxySettings& proxy) {
-    WebAppProfile profile;
-    profile.name = "Proxied";
-    profile.homeURL = "http://127.0.0.1/";
-    profile.siteProxy = proxy;
-    profile.normalize();  // a website with a proxy gets its own session
-    return profile;
-}
+using test::kKeyringText;
+using test::proxyAt;
+using test::websiteBehind;
 
 // GET with the application's own session, waited for; the HTTP status, 0 when the request failed.
 unsigned fetchStatus(SoupSession* session, const std::string& uri) {
@@ -72,14 +48,6 @@ class ProxyWebTest : public ::testing::Test {
 protected:
     void SetUp() override { origin.page("/", "<html><body>origin</body></html>"); }
 
-    ProxyRuntime::CredentialReader reader() {
-        return [this](const std::string& id) -> Result<std::string> {
-            auto it = passwords.find(id);
-            if (it == passwords.end()) return keychainError("secret.missing");
-            return it->second;
-        };
-    }
-
     // A web view on the website's own store, as the browser view makes it.
     GObjectPtr<WebKitWebView> viewFor(const WebAppProfile& profile) {
         return WebViewFactory::makeWebView(sessions.dataStore(profile), std::nullopt, std::nullopt, &sessions);
@@ -87,9 +55,10 @@ protected:
 
     test::TemporaryEnvironment environment;
     test::TestHttpServer origin;
-    std::map<std::string, std::string> passwords;
+    test::FakeCredentials credentials;
+    std::map<std::string, std::string>& passwords = credentials.passwords;
     ProxyRuntime global{nullptr};
-    WebsiteSessions sessions{global, reader()};
+    WebsiteSessions sessions{global, credentials.reader()};
 };
 
 TEST_F(ProxyWebTest, HttpConnectWithBasicAuthentication) {
@@ -164,8 +133,10 @@ TEST_F(ProxyWebTest, TheProxyChallengeIsAnsweredOncePerLoad) {
     EXPECT_EQ(proxy.requests().back().headers.count("Proxy-Authorization"), 1u);
     EXPECT_EQ(origin.requestCount("/"), 0);
 
-    // Settings without authentication answer no challenge at all.
-    auto anonymous = websiteBehind(proxyAt(BrowserProxyKind::httpConnect, proxy.port()));
+    // Settings with authentication off answer no challenge at all, though a credential is kept.
+    auto anonymousProxy = proxyAt(BrowserProxyKind::httpConnect, proxy.port(), "us:er", "ID-1");
+    anonymousProxy.usesAuthentication = false;
+    auto anonymous = websiteBehind(anonymousProxy);
     auto anonymousView = viewFor(anonymous);
     before = proxy.requestCount("/");
     ASSERT_TRUE(test::loadAndWait(anonymousView.get(), origin.url("/")).finished);
@@ -189,6 +160,23 @@ TEST_F(ProxyWebTest, Socks5WithAPasswordOfReservedCharacters) {
     EXPECT_EQ(requests.front().port, origin.port());
 }
 
+TEST_F(ProxyWebTest, NothingIsSentBeforeThePasswordArrivesThenThePageTakesTheProxy) {
+    test::TinyproxyServer proxy("user", "secret");
+    passwords["ID-1"] = "secret";
+    credentials.deferred = true;
+    auto store = sessions.dataStore(websiteBehind(proxyAt(BrowserProxyKind::httpConnect, proxy.port(), "user", "ID-1")));
+    auto view = WebViewFactory::makeWebView(store, std::nullopt, std::nullopt, &sessions);
+    webkit_web_view_load_uri(view.get(), origin.url("/").c_str());
+    test::spinFor(std::chrono::milliseconds(300));
+    EXPECT_TRUE(store->networkHeld());
+    EXPECT_EQ(origin.requestCount("/"), 0);
+    EXPECT_TRUE(proxy.requestLines().empty()) << proxy.log();
+
+    credentials.answer();
+    ASSERT_TRUE(test::spinUntil([&] { return origin.requestCount("/") == 1; })) << proxy.log();
+    EXPECT_TRUE(proxy.sawRequestFor("GET " + origin.url("/"))) << proxy.log();
+}
+
 TEST_F(ProxyWebTest, AWrongSocksPasswordReachesNothing) {
     test::SocksProxyServer proxy("user", "secret");
     passwords["ID-1"] = "wrong";
@@ -203,7 +191,7 @@ TEST_F(ProxyWebTest, AStoreWhoseProxyCannotBeSetUpSendsNothing) {
     // Authentication on, but no password can be read for the credential.
     auto profile = websiteBehind(proxyAt(BrowserProxyKind::socks5, 1080, "user", "ID-GONE"));
     auto store = sessions.dataStore(profile);
-    EXPECT_EQ(sessions.errorMessage(store), kKeychainMessage);
+    EXPECT_EQ(sessions.errorMessage(store), kKeyringText);
     // Even a load that is not refused by the browser view reaches no server.
     auto view = viewFor(profile);
     auto result = test::loadAndWait(view.get(), origin.url("/"));
@@ -250,8 +238,9 @@ TEST(ProxyWebTlsTest, HttpsConnectEndToEnd) {
     origin.page("/", "<html><body>origin</body></html>");
     test::TinyproxyServer proxy("user", "secret");
     test::TlsFront front(proxy.port(), g_getenv("QUENLITH_TEST_CERTIFICATE"), g_getenv("QUENLITH_TEST_KEY"));
+    test::FakeCredentials credentials{{{"ID-1", "secret"}}};
     ProxyRuntime global(nullptr);
-    WebsiteSessions sessions(global, [](const std::string&) -> Result<std::string> { return std::string("secret"); });
+    WebsiteSessions sessions(global, credentials.reader());
     auto profile = websiteBehind(proxyAt(BrowserProxyKind::httpsConnect, front.port(), "user", "ID-1"));
     auto view = WebViewFactory::makeWebView(sessions.dataStore(profile), std::nullopt, std::nullopt, &sessions);
     auto result = test::loadAndWait(view.get(), origin.url("/"));
@@ -310,7 +299,7 @@ TEST(ProxyWebKeyringTest, PasswordsComeFromTheKeyringAndAMissingOneRefusesThePag
     ProxyRuntime global(readProxyPassword);
     WebsiteSessions sessions(global, readProxyPassword);
 
-    auto stored = saveProxyPassword("secret");
+    auto stored = test::savePassword("secret");
     ASSERT_TRUE(stored) << stored.error().code;
     auto working = websiteBehind(proxyAt(BrowserProxyKind::httpConnect, proxy.port(), "user", *stored));
     auto view = WebViewFactory::makeWebView(sessions.dataStore(working), std::nullopt, std::nullopt, &sessions);
@@ -319,18 +308,49 @@ TEST(ProxyWebKeyringTest, PasswordsComeFromTheKeyringAndAMissingOneRefusesThePag
     EXPECT_EQ(origin.requestCount("/"), 1);
 
     // A website whose keyring item was deleted.
-    auto deleted = saveProxyPassword("secret");
-    ASSERT_TRUE(deleted);
-    deleteProxyPassword(*deleted);
-    auto broken = websiteBehind(proxyAt(BrowserProxyKind::httpConnect, proxy.port(), "user", *deleted));
+    auto deleted = test::savePassword("secret").value();
+    ASSERT_TRUE(test::deletePassword(deleted));
+    auto broken = websiteBehind(proxyAt(BrowserProxyKind::httpConnect, proxy.port(), "user", deleted));
     auto store = sessions.dataStore(broken);
-    EXPECT_EQ(sessions.errorMessage(store), kKeychainMessage);
+    ASSERT_TRUE(test::spinUntil([&] { return !store->networkHeld(); }));
+    EXPECT_EQ(sessions.errorMessage(store), kKeyringText);
     EXPECT_FALSE(sessions.urlSession(broken));
     size_t proxyRequests = proxy.requestLines().size();
     auto brokenView = WebViewFactory::makeWebView(store, std::nullopt, std::nullopt, &sessions);
     EXPECT_TRUE(test::loadAndWait(brokenView.get(), origin.url("/")).failed);
     EXPECT_EQ(origin.requestCount("/"), 1) << "the origin received a request from the refused store";
     EXPECT_EQ(proxy.requestLines().size(), proxyRequests);
+}
+
+// The start with a Secret Service that never answers: a website without a proxy loads at once,
+// while the password of another website is still being read; that website's store and view can
+// go away meanwhile without anything being touched afterwards.
+TEST(ProxyWebKeyringTest, ASilentKeyringHoldsOnlyTheStoresThatNeedIt) {
+    if (!test::runInChildProcess(test::ChildProcessOptions().withPrivateBus())) return;
+    test::SilentSecretService service;
+    ASSERT_TRUE(service.ready());
+    test::TemporaryEnvironment environment;
+    test::TestHttpServer origin;
+    origin.page("/", "<html><body>origin</body></html>");
+    ProxyRuntime global(readProxyPassword);
+    WebsiteSessions sessions(global, readProxyPassword);
+
+    auto proxied = websiteBehind(proxyAt(BrowserProxyKind::socks5, 1080, "user", "ID-1"));
+    auto held = sessions.dataStore(proxied);
+    EXPECT_TRUE(held->networkHeld());
+    auto heldView = WebViewFactory::makeWebView(held, std::nullopt, std::nullopt, &sessions);
+    webkit_web_view_load_uri(heldView.get(), origin.url("/held").c_str());
+
+    auto plain = WebViewFactory::makeWebView(sessions.dataStore(WebAppProfile()), std::nullopt, std::nullopt, &sessions);
+    auto result = test::loadAndWait(plain.get(), origin.url("/"));
+    ASSERT_TRUE(result.finished && !result.failed) << result.error;
+    EXPECT_GE(LibsecretStore::callsInFlight(), 1) << "the page waited for the keyring";
+    EXPECT_EQ(origin.requestCount("/held"), 0);
+
+    heldView.reset();
+    sessions.forgetSession(proxied.id);
+    held.reset();
+    EXPECT_TRUE(test::spinUntil([] { return LibsecretStore::callsInFlight() == 0; }));
 }
 
 }  // namespace

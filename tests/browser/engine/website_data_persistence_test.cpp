@@ -79,7 +79,7 @@ void checkAndClear(const std::string& origin, const Uuid& own, const Uuid& other
     load(sessions, WebsiteDataStore::nonPersistent(), origin + "/check?store=private");
 
     bool cleared = false;
-    sessions.clearWebsiteData({"cookies"}, [&] { cleared = true; });
+    sessions.clearWebsiteData({"cookies"}, [&](Status status) { cleared = status.ok(); });
     ASSERT_TRUE(test::spinUntil([&] { return cleared; }, std::chrono::seconds(30)));
     EXPECT_EQ(sessions.dataStore(ownProfile), ownStore) << "clearing changes no kept store";
     EXPECT_TRUE(cookieNames(ownStore).empty());

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "browser/engine/proxy_passwords.hpp"
+#include "browser/engine/proxy_fixture.hpp"
 #include "model/browser_runtime_store.hpp"
 #include "model/web_app_profile.hpp"
 #include "support/main_loop.hpp"
@@ -11,25 +11,10 @@
 namespace quenlith {
 namespace {
 
-const std::string kKeychainMessage =
-    "Proxy password could not be accessed in Keychain. Enter it again in Network settings.";
-
-Result<std::string> readFixed(const std::string& id) {
-    if (id == "ID-OK") return std::string("pw");
-    return keychainError("secret.missing");
-}
+using test::kKeyringText;
 
 BrowserProxySettings proxy(BrowserProxyKind kind, std::int64_t port, std::optional<std::string> credentialID = std::nullopt) {
-    BrowserProxySettings settings;
-    settings.kind = kind;
-    settings.host = "127.0.0.1";
-    settings.port = port;
-    if (credentialID) {
-        settings.username = "user";
-        settings.credentialID = credentialID;
-        settings.usesAuthentication = true;
-    }
-    return settings;
+    return test::proxyAt(kind, port, credentialID ? "user" : "", credentialID);
 }
 
 WebAppProfile website(std::optional<Uuid> session = std::nullopt, std::optional<BrowserProxySettings> siteProxy = std::nullopt,
@@ -46,8 +31,9 @@ WebAppProfile website(std::optional<Uuid> session = std::nullopt, std::optional<
 class WebsiteSessionsTest : public ::testing::Test {
 protected:
     test::TemporaryEnvironment environment;
-    ProxyRuntime global{readFixed};
-    WebsiteSessions sessions{global, readFixed};
+    test::FakeCredentials credentials{{{"ID-OK", "pw"}}};
+    ProxyRuntime global{credentials.reader()};
+    WebsiteSessions sessions{global, credentials.reader()};
 };
 
 TEST_F(WebsiteSessionsTest, WebsitesWithoutOwnSessionShareTheDefaultStore) {
@@ -58,8 +44,6 @@ TEST_F(WebsiteSessionsTest, WebsitesWithoutOwnSessionShareTheDefaultStore) {
     auto storeB = sessions.dataStore(b);
     EXPECT_EQ(storeA, WebsiteDataStore::defaultDataStore());
     EXPECT_EQ(storeA, storeB);
-    EXPECT_TRUE(storeA->isPersistent());
-    EXPECT_EQ(storeA->identifier(), std::nullopt);
     EXPECT_EQ(sessions.route(storeA), nullptr);
     EXPECT_EQ(sessions.proxyOverride(storeA), std::nullopt);
 
@@ -71,7 +55,7 @@ TEST_F(WebsiteSessionsTest, WebsitesWithoutOwnSessionShareTheDefaultStore) {
 TEST_F(WebsiteSessionsTest, TheGlobalErrorReachesTheDefaultStore) {
     global.load(proxy(BrowserProxyKind::socks5, 1080, "ID-GONE"));
     auto store = sessions.dataStore(website());
-    EXPECT_EQ(sessions.errorMessage(store), kKeychainMessage);
+    EXPECT_EQ(sessions.errorMessage(store), kKeyringText);
     EXPECT_FALSE(sessions.urlSession(website()));
 }
 
@@ -100,6 +84,7 @@ TEST_F(WebsiteSessionsTest, TheFirstWebsiteOfASharedSessionDecidesItsProxy) {
 
     // Forgetting one website keeps the store, its route and its proxy for the other.
     const ProxyRuntime* route = sessions.route(storeA);
+    sessions.forgetSession(Uuid::random());  // an unknown website changes nothing
     sessions.forgetSession(a.id);
     EXPECT_EQ(sessions.dataStore(b), storeA);
     EXPECT_EQ(sessions.route(storeA), route);
@@ -132,7 +117,7 @@ TEST_F(WebsiteSessionsTest, AnIndependentAccountWithoutProxyTakesTheGlobalSettin
 TEST_F(WebsiteSessionsTest, AnUnreadablePasswordRefusesTheStoreAndItsSessions) {
     auto profile = website(Uuid::random(), proxy(BrowserProxyKind::httpConnect, 3128, "ID-GONE"));
     auto store = sessions.dataStore(profile);
-    EXPECT_EQ(sessions.errorMessage(store), kKeychainMessage);
+    EXPECT_EQ(sessions.errorMessage(store), kKeyringText);
     EXPECT_TRUE(store->networkBlocked());
     EXPECT_FALSE(sessions.urlSession(profile));
     // The shared store is not affected by one website's broken proxy.
@@ -164,14 +149,6 @@ TEST_F(WebsiteSessionsTest, ARemovedWebsiteProxyLeavesAStoreStillInUseOnTheDeskt
     EXPECT_EQ(sessions.dataStore(proxied)->proxyAddress(), "socks5://127.0.0.1:1080");
 }
 
-TEST_F(WebsiteSessionsTest, ForgettingAnUnknownWebsiteChangesNothing) {
-    auto profile = website(Uuid::random(), proxy(BrowserProxyKind::socks5, 1080));
-    auto store = sessions.dataStore(profile);
-    sessions.forgetSession(Uuid::random());
-    EXPECT_EQ(sessions.dataStore(profile), store);
-    EXPECT_NE(sessions.route(store), nullptr);
-}
-
 TEST(WebsiteDataStoreTest, OneStoreObjectPerFolder) {
     test::TemporaryEnvironment environment;
     const Uuid identifier = Uuid::random();
@@ -180,9 +157,19 @@ TEST(WebsiteDataStoreTest, OneStoreObjectPerFolder) {
     EXPECT_EQ(first, second);
     EXPECT_EQ(first->dataDirectory(), environment.dataDirectory() + "/WebsiteData/" + identifier.string());
     EXPECT_TRUE(test::fileExists(first->dataDirectory()));
+    EXPECT_EQ(first->errorMessage(), std::nullopt);
     EXPECT_NE(WebsiteDataStore::nonPersistent(), WebsiteDataStore::nonPersistent());
-    EXPECT_FALSE(WebsiteDataStore::nonPersistent()->isPersistent());
     EXPECT_TRUE(webkit_website_data_manager_is_ephemeral(WebsiteDataStore::nonPersistent()->dataManager()));
+}
+
+TEST_F(WebsiteSessionsTest, AStoreWhoseFolderCannotBeMadeSaysSo) {
+    // A file stands where the stores' folders should be.
+    test::writeFile(environment.dataDirectory() + "/WebsiteData", "not a folder");
+    auto store = sessions.dataStore(website(Uuid::random(), std::nullopt, true));
+    const std::string expected =
+        "The folder “" + store->identifier()->string() + "” could not be created: Not a directory";
+    EXPECT_EQ(store->errorMessage(), expected);
+    EXPECT_EQ(sessions.errorMessage(store), expected);
 }
 
 TEST(WebsiteDataStoreTest, AStoreBeingClearedStaysTheOneStoreOfItsFolder) {
@@ -193,7 +180,7 @@ TEST(WebsiteDataStoreTest, AStoreBeingClearedStaysTheOneStoreOfItsFolder) {
     {
         auto store = WebsiteDataStore::forIdentifier(identifier);
         clearing = store;
-        store->removeData(WEBKIT_WEBSITE_DATA_COOKIES, [&] { ++completions; });
+        store->removeData(WEBKIT_WEBSITE_DATA_COOKIES, [&](Status removed) { completions += removed ? 1 : 100; });
     }
     // Asked for while its data is removed, the folder's store is the one removing it: never a
     // second data manager on the same folder.
