@@ -85,22 +85,19 @@ public:
     SilentSecretService() : process_({QUENLITH_SILENT_SECRET_SERVICE}, folder_.file("output.txt")) {}
     ~SilentSecretService() {
         process_.stop();
-        spinUntil([] { return !nameOwned(); });
+        spinUntil([&] { return !nameOwned(); });
     }
     bool ready() {
         return spinUntil([&] { return !process_.running() || process_.output().find("ready") != std::string::npos; }) &&
                process_.running();
     }
-    static bool nameOwned() {
-        GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
-        GVariant* reply = g_dbus_connection_call_sync(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus",
-                                                      "org.freedesktop.DBus", "NameHasOwner",
-                                                      g_variant_new("(s)", "org.freedesktop.secrets"),
-                                                      G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr);
+    bool nameOwned() {
+        GVariant* reply = g_dbus_connection_call_sync(
+            bus_.get(), "org.freedesktop.DBus", "/org/freedesktop/DBus",
+            "org.freedesktop.DBus", "NameHasOwner", g_variant_new("(s)", "org.freedesktop.secrets"),
+            G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr);
         gboolean owned = FALSE;
-        if (reply) g_variant_get(reply, "(b)", &owned);
-        if (reply) g_variant_unref(reply);
-        g_object_unref(bus);
+        if (reply) g_variant_get(reply, "(b)", &owned), g_variant_unref(reply);
         return owned;
     }
 

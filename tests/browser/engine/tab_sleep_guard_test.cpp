@@ -123,18 +123,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FieldCase{"emptyFileInput", "document.getElementById('file').value = ''", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(TabSleepGuardMediaTest, PlayingMediaProtects) {
-    test::TemporaryEnvironment environment;
-    test::TestHttpServer server;
-    server.page("/media", "<html><body><audio id=tone src=\"/tone.wav\" autoplay loop></audio></body></html>");
-    server.route("/tone.wav", [](const test::TestRequest&) {
-        test::TestResponse response;
-        response.contentType = "audio/wav";
-        response.body = test::toneWav(2.0);
-        return response;
-    });
-    ProxyRuntime global(nullptr);
-    WebsiteSessions sessions(global, nullptr);
+TEST_F(TabSleepGuardTest, PlayingMediaProtects) {
     // The engine lets this page play without a gesture.
     WebViewConfiguration configuration;
     configuration.websiteDataStore = WebsiteDataStore::nonPersistent();
@@ -142,48 +131,26 @@ TEST(TabSleepGuardMediaTest, PlayingMediaProtects) {
     configuration.preferences = GObjectPtr<WebKitSettings>::adopt(webkit_settings_new());
     configuration.websitePolicies = GObjectPtr<WebKitWebsitePolicies>::adopt(
         webkit_website_policies_new_with_policies("autoplay", WEBKIT_AUTOPLAY_ALLOW, nullptr));
-    auto view = WebViewFactory::makeWebView(nullptr, configuration, std::nullopt, &sessions);
-    test::ViewHost host(view.get());
-    auto loaded = test::loadAndWait(view.get(), server.url("/media"));
-    ASSERT_TRUE(loaded.finished && !loaded.failed) << loaded.error;
-    ASSERT_TRUE(test::spinUntil([&] { return test::evaluate(view.get(), "document.getElementById('tone').paused") == "false"; }))
+    view = WebViewFactory::makeWebView(nullptr, configuration, std::nullopt, &sessions);
+    test::ViewHost mediaHost(view.get());
+    load("/media");
+    ASSERT_TRUE(test::spinUntil([&] { return page("document.getElementById('tone').paused") == "false"; }))
         << "the tone does not play";
     EXPECT_EQ(test::guardProtects(view.get()), true);
-    test::evaluate(view.get(), "document.getElementById('tone').pause()");
+    page("document.getElementById('tone').pause()");
     EXPECT_EQ(test::guardProtects(view.get()), false);
 }
 
-TEST(TabSleepGuardInstallTest, InstallsOnce) {
-    auto manager = GObjectPtr<WebKitUserContentManager>::adopt(webkit_user_content_manager_new());
-    EXPECT_FALSE(hasUserScript(manager.get(), TabSleepGuard::source()));
-    TabSleepGuard::install(manager.get());
-    EXPECT_TRUE(hasUserScript(manager.get(), TabSleepGuard::source()));
-    EXPECT_FALSE(addUserScriptOnce(manager.get(), TabSleepGuard::source(), WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
-                                   WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START));
-}
-
-TEST(TabSleepGuardAnswerTest, APageWithoutAGuardStaysAwake) {
-    test::TemporaryEnvironment environment;
-    test::TestHttpServer server;
-    server.page("/", "<html><body>plain</body></html>");
-    // A bare view: no guard was installed.
-    auto view = GObjectPtr<WebKitWebView>::adopt(WEBKIT_WEB_VIEW(g_object_ref_sink(webkit_web_view_new())));
-    auto loaded = test::loadAndWait(view.get(), server.url("/"));
-    ASSERT_TRUE(loaded.finished && !loaded.failed);
-    EXPECT_EQ(test::guardProtects(view.get()), true);
-}
-
-TEST(TabSleepGuardAnswerTest, APageThatRefusesScriptsStaysAwake) {
-    test::TemporaryEnvironment environment;
-    test::TestHttpServer server;
-    server.page("/", "<html><body>no scripts</body></html>");
-    ProxyRuntime global(nullptr);
-    WebsiteSessions sessions(global, nullptr);
-    auto view = WebViewFactory::makeWebView(WebsiteDataStore::nonPersistent(), std::nullopt, std::nullopt, &sessions);
-    webkit_settings_set_enable_javascript(webkit_web_view_get_settings(view.get()), FALSE);
-    auto loaded = test::loadAndWait(view.get(), server.url("/"));
-    ASSERT_TRUE(loaded.finished && !loaded.failed);
-    EXPECT_EQ(test::guardProtects(view.get()), true);
+TEST_F(TabSleepGuardTest, APageWithoutAWorkingGuardStaysAwake) {
+    // A bare view, with no guard installed; a view whose page refuses scripts.
+    auto bare = GObjectPtr<WebKitWebView>::adopt(WEBKIT_WEB_VIEW(g_object_ref_sink(webkit_web_view_new())));
+    auto noScripts = WebViewFactory::makeWebView(WebsiteDataStore::nonPersistent(), std::nullopt, std::nullopt, &sessions);
+    webkit_settings_set_enable_javascript(webkit_web_view_get_settings(noScripts.get()), FALSE);
+    for (const auto& other : {bare, noScripts}) {
+        auto loaded = test::loadAndWait(other.get(), server.url("/idle"));
+        ASSERT_TRUE(loaded.finished && !loaded.failed);
+        EXPECT_EQ(test::guardProtects(other.get()), true);
+    }
 }
 
 }  // namespace

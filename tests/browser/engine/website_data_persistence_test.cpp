@@ -132,15 +132,9 @@ TEST(WebsiteDataPersistenceTest, OwnCookiesSurviveARestartStayInTheirStoreAndAre
         auto header = request.headers.find("Cookie");
         cookieSent[request.path.substr(at + 6)] = header == request.headers.end() ? "" : header->second;
     }
-    EXPECT_EQ(cookieSent["own"], "own=1");
-    EXPECT_EQ(cookieSent["shared"], "shared=1");
-    EXPECT_EQ(cookieSent.count("private"), 1u);
-    EXPECT_EQ(cookieSent["private"], "");
-    EXPECT_EQ(cookieSent.count("own-cleared"), 1u);
-    EXPECT_EQ(cookieSent["own-cleared"], "");
-    EXPECT_EQ(cookieSent["shared-cleared"], "");
-    EXPECT_EQ(cookieSent.count("other-cleared"), 1u);
-    EXPECT_EQ(cookieSent["other-cleared"], "");
+    EXPECT_EQ(cookieSent, (std::map<std::string, std::string>{{"own", "own=1"}, {"shared", "shared=1"}, {"private", ""},
+                                                              {"own-cleared", ""}, {"shared-cleared", ""},
+                                                              {"other-cleared", ""}}));
 }
 
 }  // namespace

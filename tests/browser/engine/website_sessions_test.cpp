@@ -36,25 +36,17 @@ protected:
     WebsiteSessions sessions{global, credentials.reader()};
 };
 
-TEST_F(WebsiteSessionsTest, WebsitesWithoutOwnSessionShareTheDefaultStore) {
+TEST_F(WebsiteSessionsTest, WebsitesWithoutOwnSessionShareTheDefaultStoreAndTheGlobalProxy) {
     global.load(proxy(BrowserProxyKind::httpConnect, 3128));
-    auto a = website();
-    auto b = website(Uuid::random());  // an identifier alone is no own session
-    auto storeA = sessions.dataStore(a);
-    auto storeB = sessions.dataStore(b);
-    EXPECT_EQ(storeA, WebsiteDataStore::defaultDataStore());
-    EXPECT_EQ(storeA, storeB);
-    EXPECT_EQ(sessions.route(storeA), nullptr);
-    EXPECT_EQ(sessions.proxyOverride(storeA), std::nullopt);
-
-    // The default store takes the global proxy when a view is made on it.
-    sessions.applyProxy(storeA);
-    EXPECT_EQ(storeA->proxyAddress(), "http://127.0.0.1:3128");
-}
-
-TEST_F(WebsiteSessionsTest, TheGlobalErrorReachesTheDefaultStore) {
-    global.load(proxy(BrowserProxyKind::socks5, 1080, "ID-GONE"));
     auto store = sessions.dataStore(website());
+    EXPECT_EQ(store, WebsiteDataStore::defaultDataStore());
+    EXPECT_EQ(sessions.dataStore(website(Uuid::random())), store) << "an identifier alone is no own session";
+    EXPECT_EQ(sessions.route(store), nullptr);
+    EXPECT_EQ(sessions.proxyOverride(store), std::nullopt);
+    // The default store takes the global proxy when a view is made on it, and its error.
+    sessions.applyProxy(store);
+    EXPECT_EQ(store->proxyAddress(), "http://127.0.0.1:3128");
+    global.load(proxy(BrowserProxyKind::socks5, 1080, "ID-GONE"));
     EXPECT_EQ(sessions.errorMessage(store), kKeyringText);
     EXPECT_FALSE(sessions.urlSession(website()));
 }
@@ -101,27 +93,23 @@ TEST_F(WebsiteSessionsTest, TheFirstWebsiteOfASharedSessionDecidesItsProxy) {
     EXPECT_EQ(storeC->proxyAddress(), "http://127.0.0.1:3128");
 }
 
-TEST_F(WebsiteSessionsTest, AnIndependentAccountWithoutProxyTakesTheGlobalSettings) {
+TEST_F(WebsiteSessionsTest, AnOwnStoreTakesItsWebsitesProxyOrTheGlobalSettings) {
     global.load(proxy(BrowserProxyKind::socks5, 1080, "ID-OK"));
     auto profile = website(Uuid::random(), std::nullopt, true);
     auto store = sessions.dataStore(profile);
     ASSERT_NE(sessions.route(store), nullptr);
     EXPECT_EQ(sessions.route(store)->settings(), global.settings());
-    EXPECT_EQ(sessions.route(store)->password(), "pw");
     EXPECT_EQ(sessions.proxyOverride(store), std::nullopt);
     EXPECT_EQ(store->proxyAddress(), "socks5://user:pw@127.0.0.1:1080");
-    EXPECT_EQ(sessions.errorMessage(store), std::nullopt);
     EXPECT_TRUE(sessions.urlSession(profile));
-}
 
-TEST_F(WebsiteSessionsTest, AnUnreadablePasswordRefusesTheStoreAndItsSessions) {
-    auto profile = website(Uuid::random(), proxy(BrowserProxyKind::httpConnect, 3128, "ID-GONE"));
-    auto store = sessions.dataStore(profile);
-    EXPECT_EQ(sessions.errorMessage(store), kKeyringText);
-    EXPECT_TRUE(store->networkBlocked());
-    EXPECT_FALSE(sessions.urlSession(profile));
-    // The shared store is not affected by one website's broken proxy.
-    EXPECT_EQ(sessions.errorMessage(sessions.dataStore(website())), std::nullopt);
+    // An unreadable password of the website's own proxy refuses its store and sessions only.
+    auto broken = website(Uuid::random(), proxy(BrowserProxyKind::httpConnect, 3128, "ID-GONE"));
+    auto brokenStore = sessions.dataStore(broken);
+    EXPECT_EQ(sessions.errorMessage(brokenStore), kKeyringText);
+    EXPECT_TRUE(brokenStore->networkBlocked());
+    EXPECT_FALSE(sessions.urlSession(broken));
+    EXPECT_EQ(sessions.errorMessage(store), std::nullopt);
 }
 
 TEST_F(WebsiteSessionsTest, ARemovedWebsiteProxyLeavesAStoreStillInUseOnTheDesktopProxy) {
@@ -197,13 +185,11 @@ TEST(WebsiteDataStoreTest, ListsTheIdentifiersOnDisk) {
     const Uuid a = Uuid::random(), b = Uuid::random();
     WebsiteDataStore::forIdentifier(a);
     WebsiteDataStore::defaultDataStore();
-    // Only folders named by an identifier in its own spelling count; files do not.
-    test::writeFile(environment.dataDirectory() + "/WebsiteData/" + b.string() + "/x", "");
-    test::writeFile(environment.dataDirectory() + "/WebsiteData/NOT-A-UUID/x", "");
+    // Only folders named by an identifier in its own (upper-case) spelling count; files do not.
     std::string lower = Uuid::random().string();
     for (auto& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    test::writeFile(environment.dataDirectory() + "/WebsiteData/" + lower + "/x", "");
-    test::writeFile(environment.dataDirectory() + "/WebsiteData/" + Uuid::random().string(), "a file");
+    for (const auto& name : {b.string() + "/x", std::string("NOT-A-UUID/x"), lower + "/x", Uuid::random().string()})
+        test::writeFile(environment.dataDirectory() + "/WebsiteData/" + name, "");
     auto identifiers = WebsiteDataStore::fetchAllDataStoreIdentifiers();
     std::sort(identifiers.begin(), identifiers.end());
     std::vector<Uuid> expected{a, b};
@@ -217,12 +203,6 @@ TEST(WebsiteDataStoreTest, NamesTheEngineDataTypes) {
     EXPECT_EQ(websiteDataTypes({"local-storage", "no-such-type"}), WEBKIT_WEBSITE_DATA_LOCAL_STORAGE);
     EXPECT_EQ(websiteDataTypes({}), 0);
 }
-
-}  // namespace
-}  // namespace quenlith
-
-namespace quenlith {
-namespace {
 
 RuntimeWindow windowShowing(const std::string& url, std::optional<Uuid> session, BrowserWindowState state) {
     RuntimeWindow window;
