@@ -38,13 +38,12 @@ TEST(KeyringTest, PasswordsAreSavedReadAndRemovedWithoutEverUnlocking) {
     EXPECT_TRUE(deletePassword(Uuid::random().string())) << "removing nothing is no failure";
 
     // Items live under the proxy schema only.
-    EXPECT_EQ(proxyKeychainQuery(*second), (ProxyKeychainQuery{"com.quenlith.Quenlith.proxy", *second}));
     LibsecretStore other("com.quenlith.Quenlith.other");
-    EXPECT_EQ(codeOf(awaitAnswer<std::string>([&](auto done) { return other.read(*second, done); })->error()),
+    EXPECT_EQ(codeOf(awaitAnswer<std::string>([&](auto done) { return other.read(*second, done); }).error()),
               kSecretMissing);
     // A secret that is not text.
     const std::string binary = Uuid::random().string();
-    ASSERT_TRUE(*awaitAnswer<Done>([&](auto done) {
+    ASSERT_TRUE(awaitAnswer<Done>([&](auto done) {
         return proxySecretStore().add(binary, "binary", std::string("\xff\xfe\x00\x01", 4), done);
     }));
     EXPECT_EQ(codeOf(readPassword(binary).error()), kSecretNotText);
@@ -69,32 +68,22 @@ TEST(KeyringTest, WithoutASecretServiceEveryCallReportsItsFailure) {
 
 TEST(KeyringTest, AServiceThatNeverAnswersIsGivenUpOnAfterTheLimit) {
     if (!runInChildProcess(ChildProcessOptions().withPrivateBus())) return;
-    {
-        SilentSecretService service;
-        ASSERT_TRUE(service.ready());
-        ManualScheduler timers;
-        LibsecretStore store(kProxyPasswordSchema, timers);
-        std::vector<std::optional<Result<std::string>>> answers(2);
-        auto first = store.read("A", [&](Result<std::string> read) { answers[0] = std::move(read); });
-        {
-            // Dropped while in flight: its answer never comes, and the call ends.
-            auto dropped = store.read("B", [&](Result<std::string> read) { answers[1] = std::move(read); });
-        }
-        // The dropped call ends at once; the other waits for the service.
-        EXPECT_TRUE(spinUntil([] { return LibsecretStore::callsInFlight() == 1; }));
-        spinFor(std::chrono::milliseconds(300));
-        EXPECT_FALSE(answers[0]) << "the silent service answered";
-        timers.advance(LibsecretStore::kReadLimit);
-        ASSERT_TRUE(answers[0]);
-        EXPECT_EQ(codeOf(answers[0]->error()), kSecretUnavailable);
-        EXPECT_TRUE(spinUntil([] { return LibsecretStore::callsInFlight() == 0; }));
-        EXPECT_FALSE(answers[1]);
-    }
-    // A working service started afterwards is found afresh.
-    KeyringDaemon keyring;
-    auto id = savePassword("after the hang");
-    ASSERT_TRUE(id) << id.error().code;
-    EXPECT_EQ(readPassword(*id).value(), "after the hang");
+    SilentSecretService service;
+    ASSERT_TRUE(service.ready());
+    ManualScheduler timers;
+    LibsecretStore store(kProxyPasswordSchema, timers);
+    std::vector<std::optional<Result<std::string>>> answers(2);
+    auto first = store.read("A", [&](Result<std::string> read) { answers[0] = std::move(read); });
+    // Dropped while in flight: its answer never comes, and the call ends at once.
+    store.read("B", [&](Result<std::string> read) { answers[1] = std::move(read); }).cancel();
+    EXPECT_TRUE(spinUntil([] { return LibsecretStore::callsInFlight() == 1; }));
+    spinFor(std::chrono::milliseconds(300));
+    EXPECT_FALSE(answers[0]) << "the silent service answered";
+    timers.advance(LibsecretStore::kReadLimit);
+    ASSERT_TRUE(answers[0]);
+    EXPECT_EQ(codeOf(answers[0]->error()), kSecretUnavailable);
+    EXPECT_TRUE(spinUntil([] { return LibsecretStore::callsInFlight() == 0; }));
+    EXPECT_FALSE(answers[1]);
 }
 
 }  // namespace

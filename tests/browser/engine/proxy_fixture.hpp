@@ -1,6 +1,5 @@
-// What every proxy and keyring test shares: proxy settings and websites behind them, a password
-// reader that answers at once or when told, the Secret Service that never answers, and waits for
-// the keyring's asynchronous answers.
+// What every proxy and keyring test shares: proxies and websites behind them, a password reader that
+// answers at once or when told, a Secret Service that never answers, waits for the keyring's answers.
 #pragma once
 
 #include <map>
@@ -25,20 +24,12 @@ inline const std::string kKeyringText =
 inline BrowserProxySettings proxyAt(BrowserProxyKind kind, std::int64_t port, const std::string& username = "",
                                     std::optional<std::string> credentialID = std::nullopt,
                                     const std::string& host = "127.0.0.1") {
-    BrowserProxySettings settings;
-    settings.kind = kind;
-    settings.host = host;
-    settings.port = port;
-    settings.username = username;
-    settings.credentialID = credentialID;
-    settings.usesAuthentication = !username.empty();
-    return settings;
+    return BrowserProxySettings{kind, host, port, username, credentialID, !username.empty()};
 }
 
 // A website with an own session behind the proxy.
 inline WebAppProfile websiteBehind(const BrowserProxySettings& proxy) {
     WebAppProfile profile;
-    profile.name = "Proxied";
     profile.homeURL = "http://127.0.0.1/";
     profile.siteProxy = proxy;
     profile.normalize();
@@ -48,8 +39,10 @@ inline WebAppProfile websiteBehind(const BrowserProxySettings& proxy) {
 // Passwords by credential id; answers at once, or, when `deferred`, when answer() is called.
 // Answers to cancelled calls are never given.
 struct FakeCredentials {
+    explicit FakeCredentials(std::map<std::string, std::string> passwords = {}, bool deferred = false)
+        : passwords(std::move(passwords)), deferred(deferred) {}
     std::map<std::string, std::string> passwords;
-    bool deferred = false;
+    bool deferred;
     std::vector<std::string> asked;
     std::vector<std::function<void()>> waiting;
 
@@ -63,10 +56,7 @@ struct FakeCredentials {
                 done(it == passwords.end() ? Result<std::string>(keychainError(kSecretMissing))
                                            : Result<std::string>(it->second));
             };
-            if (deferred)
-                waiting.push_back(reply);
-            else
-                reply();
+            deferred ? waiting.push_back(reply) : reply();
             return SecretCall(cancellable);
         };
     }
@@ -110,21 +100,21 @@ private:
 
 // Waits for the answer of an asynchronous keyring call: `start` gets the callback to hand on.
 template <typename T, typename Start>
-std::optional<Result<T>> awaitAnswer(Start start) {
+Result<T> awaitAnswer(Start start) {
     std::optional<Result<T>> answer;
     auto call = start([&](Result<T> result) { answer = std::move(result); });
     spinUntil([&] { return answer.has_value(); }, std::chrono::seconds(20));
-    return answer;
+    return answer.value_or(Error{"test.no-answer", "no answer came"});
 }
 
 inline Result<std::string> readPassword(const std::string& id) {
-    return *awaitAnswer<std::string>([&](auto done) { return readProxyPassword(id, done); });
+    return awaitAnswer<std::string>([&](auto done) { return readProxyPassword(id, done); });
 }
 inline Result<std::string> savePassword(const std::string& password) {
-    return *awaitAnswer<std::string>([&](auto done) { return saveProxyPassword(password, done); });
+    return awaitAnswer<std::string>([&](auto done) { return saveProxyPassword(password, done); });
 }
 inline Status deletePassword(const std::string& id) {
-    return *awaitAnswer<Done>([&](auto done) {
+    return awaitAnswer<Done>([&](auto done) {
         deleteProxyPassword(id, done);
         return SecretCall();
     });

@@ -24,10 +24,7 @@ protected:
         server.page("/frame", "<html><body><iframe src=\"/idle\"></iframe></body></html>");
         server.page("/media", "<html><body><audio id=tone src=\"/tone.wav\" autoplay loop></audio></body></html>");
         server.route("/tone.wav", [](const test::TestRequest&) {
-            test::TestResponse response;
-            response.contentType = "audio/wav";
-            response.body = test::toneWav(2.0);
-            return response;
+            return test::TestResponse{.contentType = "audio/wav", .body = test::toneWav(2.0), .headers = {}};
         });
         view = WebViewFactory::makeWebView(nullptr, std::nullopt, std::nullopt, &sessions);
         host = std::make_unique<test::ViewHost>(view.get());
@@ -38,7 +35,6 @@ protected:
         ASSERT_TRUE(result.finished && !result.failed) << result.error;
     }
 
-    // Runs a script in the page's own world.
     std::optional<std::string> page(const std::string& script) { return test::evaluate(view.get(), script); }
 
     test::TemporaryEnvironment environment;
@@ -56,6 +52,9 @@ TEST_F(TabSleepGuardTest, AnIdlePageMaySleep) {
     EXPECT_EQ(page("typeof globalThis.__quenlithSleepGuard"), "\"undefined\"");
     page("globalThis.__quenlithSleepGuard = () => true");
     EXPECT_EQ(test::guardProtects(view.get()), false);
+    // Any embedded frame protects.
+    load("/frame");
+    EXPECT_EQ(test::guardProtects(view.get()), true);
 }
 
 TEST_F(TabSleepGuardTest, TypingKeepsThePageAwakeUntilItIsReloaded) {
@@ -86,49 +85,30 @@ TEST_F(TabSleepGuardTest, AClickProtectsForSixtySeconds) {
     EXPECT_EQ(test::guardProtects(view.get()), false);
 }
 
-TEST_F(TabSleepGuardTest, AnyEmbeddedFrameProtects) {
-    load("/frame");
-    EXPECT_EQ(test::guardProtects(view.get()), true);
+TEST_F(TabSleepGuardTest, FilledFieldsProtect) {
+    // Each script fills one field of /form without any input event.
+    const std::vector<std::pair<const char*, bool>> cases{
+        {"document.getElementById('text').value = 'x'", true},
+        {"document.getElementById('area').value = 'x'", true},
+        {"document.getElementById('editor').textContent = ' note '", true},
+        {"document.getElementById('editor').textContent = '   '", false},
+        // Marked, but not editable: its text is the page's own.
+        {"const e = document.getElementById('editor'); e.setAttribute('contenteditable', 'false'); e.textContent = 'x'",
+         false},
+        {"document.getElementById('box').checked = true", false},
+        {"document.getElementById('range').value = '7'", false},
+        {"document.getElementById('file').value = ''", false}};
+    for (const auto& [script, protects] : cases) {
+        load("/form");
+        EXPECT_EQ(test::guardProtects(view.get()), false) << "an empty form";
+        page(script);
+        EXPECT_EQ(test::guardProtects(view.get()), protects) << script;
+    }
 }
-
-struct FieldCase {
-    const char* name;
-    const char* script;  // fills one field of /form without any input event
-    bool protects;
-    friend void PrintTo(const FieldCase& field, std::ostream* out) { *out << field.name; }
-};
-
-class TabSleepGuardFieldTest : public TabSleepGuardTest, public ::testing::WithParamInterface<FieldCase> {};
-
-TEST_P(TabSleepGuardFieldTest, FilledFieldsProtect) {
-    load("/form");
-    EXPECT_EQ(test::guardProtects(view.get()), false) << "an empty form";
-    page(GetParam().script);
-    EXPECT_EQ(test::guardProtects(view.get()), GetParam().protects);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Fields, TabSleepGuardFieldTest,
-    ::testing::Values(FieldCase{"textField", "document.getElementById('text').value = 'x'", true},
-                      FieldCase{"textArea", "document.getElementById('area').value = 'x'", true},
-                      FieldCase{"editableText", "document.getElementById('editor').textContent = ' note '", true},
-                      FieldCase{"editableBlank", "document.getElementById('editor').textContent = '   '", false},
-                      // Marked, but not editable: its text is the page's own.
-                      FieldCase{"notEditableText",
-                                "const e = document.getElementById('editor'); e.setAttribute('contenteditable', "
-                                "'false'); e.textContent = 'label'",
-                                false},
-                      FieldCase{"tickedCheckbox", "document.getElementById('box').checked = true", false},
-                      FieldCase{"rangeValue", "document.getElementById('range').value = '7'", false},
-                      FieldCase{"emptyFileInput", "document.getElementById('file').value = ''", false}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(TabSleepGuardTest, PlayingMediaProtects) {
     // The engine lets this page play without a gesture.
     WebViewConfiguration configuration;
-    configuration.websiteDataStore = WebsiteDataStore::nonPersistent();
-    configuration.userContentController = GObjectPtr<WebKitUserContentManager>::adopt(webkit_user_content_manager_new());
-    configuration.preferences = GObjectPtr<WebKitSettings>::adopt(webkit_settings_new());
     configuration.websitePolicies = GObjectPtr<WebKitWebsitePolicies>::adopt(
         webkit_website_policies_new_with_policies("autoplay", WEBKIT_AUTOPLAY_ALLOW, nullptr));
     view = WebViewFactory::makeWebView(nullptr, configuration, std::nullopt, &sessions);
