@@ -150,18 +150,23 @@ void WebsiteDataStore::useProxy(const ProxyConfiguration& configuration) {
 }
 
 void WebsiteDataStore::blockNetwork() {
+    useUnreachableProxy();
+    releaseNetwork();
+}
+
+void WebsiteDataStore::holdNetwork() {
+    // Views already waiting go on waiting.
+    useUnreachableProxy();
+    networkHeld_ = true;
+}
+
+void WebsiteDataStore::useUnreachableProxy() {
     WebKitNetworkProxySettings* settings = webkit_network_proxy_settings_new(kUnreachableProxy, nullptr);
     webkit_website_data_manager_set_network_proxy_settings(manager_.get(), WEBKIT_NETWORK_PROXY_MODE_CUSTOM, settings);
     webkit_network_proxy_settings_free(settings);
     challengeCredential_.reset();
     networkBlocked_ = true;
     proxyAddress_ = kUnreachableProxy;
-    releaseNetwork();
-}
-
-void WebsiteDataStore::holdNetwork() {
-    blockNetwork();
-    networkHeld_ = true;
 }
 
 void WebsiteDataStore::useSystemProxy() {

@@ -105,6 +105,7 @@ private:
     std::vector<std::function<void()>> networkWaiters_;
     std::optional<std::string> errorMessage_;
 
+    void useUnreachableProxy();
     void releaseNetwork();
 };
 
