@@ -4,15 +4,16 @@
 
 namespace quenlith {
 
-// The secret-store calls answer within their own time limit; once they answer through callbacks of
-// their own, these forward them unchanged.
+// The calls run to their end even when nobody waits any more: a Save always hears whether its
+// password was stored, so an item made for a Save that is then refused can be removed again.
 void KeyringPasswordVault::verify(const std::string& credentialID, std::function<void(Status)> done) {
-    auto password = readProxyPassword(credentialID);
-    done(password ? success() : Status(password.error()));
+    readProxyPassword(credentialID, [done](Result<std::string> password) {
+        done(password ? success() : Status(password.error()));
+    }).detach();
 }
 
 void KeyringPasswordVault::store(const std::string& password, std::function<void(Result<std::string>)> done) {
-    done(saveProxyPassword(password));
+    saveProxyPassword(password, std::move(done)).detach();
 }
 
 void KeyringPasswordVault::remove(const std::string& credentialID) { deleteProxyPassword(credentialID); }

@@ -112,7 +112,10 @@ TEST_F(WebsiteEditorTest, RefusedSaveKeepsTheEditsAndRemovesThePasswordItMade) {
 
     ASSERT_TRUE(test::spinUntil([] { return alertShown("Could not save website"); }));
     ASSERT_EQ(vault->created.size(), 1u);
-    EXPECT_FALSE(readProxyPassword(vault->created[0])) << "the password made for the refused save is gone";
+    std::optional<bool> readable;
+    auto call = readProxyPassword(vault->created[0], [&](Result<std::string> read) { readable = read.ok(); });
+    ASSERT_TRUE(test::spinUntil([&] { return readable.has_value(); }));
+    EXPECT_FALSE(*readable) << "the password made for the refused save is gone";
     ASSERT_NE(presenter->editorWindow(), nullptr);
     EXPECT_EQ(editor().draft().name, "Proxied");
     EXPECT_EQ(editor().draft().siteProxy->credentialID, std::nullopt);
@@ -190,7 +193,10 @@ TEST(WebsiteEditorApplicationTest, TypedAddressIsLookedUpOnceAndAddAndOpenShowsT
     test::TemporaryEnvironment home;
     test::TestHttpServer server;
     server.page("/page", "<!doctype html><title>Local Page</title>");
-    auto noPassword = [](const std::string&) -> Result<std::string> { return Error{"none", "none"}; };
+    auto noPassword = [](const std::string&, SecretStore::ReadDone done) {
+        done(Error{"none", "none"});
+        return SecretCall();
+    };
     ManualScheduler timers;
     ProxyRuntime proxy{noPassword};
     WebsiteSessions sessions{proxy, noPassword};
