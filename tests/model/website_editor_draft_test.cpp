@@ -54,10 +54,8 @@ TEST(WebsiteEditorDraft, DecidesBetweenEditNewAccountAndNewWebsite) {
     EXPECT_TRUE(websiteEditorDraft({}, store, AppPreferences{}).draft.isolatedAccount.value_or(false));
 
     auto account = websiteEditorDraft({.accountOf = mail.id}, store, preferences);
-    EXPECT_TRUE(account.isNew());
-    EXPECT_NE(account.draft.id, mail.id);
-    EXPECT_EQ(account.draft.homeURL, mail.homeURL);
-    EXPECT_TRUE(account.draft.isolatedAccount.value_or(false));
+    EXPECT_TRUE(account.isNew() && account.draft.id != mail.id);
+    EXPECT_TRUE(account.draft.homeURL == mail.homeURL && account.draft.isolatedAccount.value_or(false));
 
     auto gone = websiteEditorDraft({.editID = Uuid::random()}, store, preferences);
     EXPECT_TRUE(gone.isNew() && gone.draft.opacity == 0.8) << "a deleted website opens as a new one";
