@@ -1,10 +1,12 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 namespace quenlith {
 
 class AppEnvironment;
+class StatusBarController;
 
 // Starts and stops the application as a whole: builds the object graph once the application has
 // started, starts the window manager, and tears everything down in a fixed order at termination.
@@ -18,10 +20,16 @@ public:
 
     // Empty until launching has finished, then owned for the life of the process.
     std::unique_ptr<AppEnvironment> environment;
+    // The tray items and the launcher; made right after the environment.
+    std::unique_ptr<StatusBarController> statusBar;
+    // What "Quit" in a menu does: the application's ordered shutdown.
+    std::function<void()> onQuit;
 
     // Builds the graph, starts the window manager (which opens the websites marked to launch at
     // start) and logs the start. Runs once; later calls do nothing.
     void finishLaunching();
+    // The application was started again while running: opens the launcher.
+    void reopen();
     // Cancels the running downloads, shuts the window manager down (every window's frame saved)
     // and saves the websites. Runs once; a missing environment only skips its steps.
     void terminate();

@@ -17,6 +17,7 @@
 namespace quenlith {
 
 class BrowserWindowManager;
+class FaviconLoader;
 class WebsiteSessions;
 
 // The object graph of the running application: the stores, the downloads and the window manager,
@@ -38,6 +39,8 @@ public:
     DownloadManager downloads;
     LibraryStore library;
     BrowserWindowManager& windows() { return *windows_; }
+    // Website icons, each loaded through the website's own proxy.
+    FaviconLoader& icons() { return *icons_; }
 
     // Set by the launcher when it exists.
     std::function<void()> toggleLauncher;
@@ -55,6 +58,7 @@ private:
     void wireWindowManager();
 
     Scheduler& scheduler_;
+    std::unique_ptr<FaviconLoader> icons_;
     std::unique_ptr<BrowserWindowManager> windows_;
     std::vector<sigc::connection> connections_;
     ScheduledTask firstDelivery_;

@@ -28,8 +28,13 @@ void QuenlithApplication::on_startup() {
 }
 
 void QuenlithApplication::on_activate() {
-    // The first activation starts the application; activating it again (a second start) finds
-    // it running and changes nothing.
+    // The first activation starts the application; activating it again (a second start) opens
+    // the launcher.
+    if (delegate_.environment) {
+        delegate_.reopen();
+        return;
+    }
+    delegate_.onQuit = [this] { quit(); };
     delegate_.finishLaunching();
 }
 
