@@ -263,8 +263,9 @@ void WebsiteStartPage::fill() {
     suggestedSection_.set_visible(!suggestions.empty());
     emptyNotice_.set_visible(saved.empty() && suggestions.empty());
 
-    for (Gtk::Widget* section : std::initializer_list<Gtk::Widget*>{&savedSection_, &suggestedSection_})
-        if (section->get_visible()) section->show_all();
+    // The sections keep out of their parents' show_all, so their contents are shown here.
+    for (Gtk::Box* section : {&savedSection_, &suggestedSection_})
+        for (Gtk::Widget* child : section->get_children()) child->show_all();
 }
 
 void WebsiteStartPage::submitSearch() {
