@@ -8,6 +8,7 @@
 #include "browser/engine/favicon_loader.hpp"
 #include "launcher/launcher_window.hpp"
 #include "launcher/menu_bar_view.hpp"
+#include "launcher/website_start_page.hpp"
 #include "model/localization.hpp"
 #include "model/logging.hpp"
 #include "ui/action_menu_item.hpp"
@@ -100,6 +101,12 @@ StatusBarController::StatusBarController(AppEnvironment& environment, GDBusConne
         item_->setMenu(GTK_WIDGET(itemMenu_->gobj()));
     }
 
+    // Start-page tabs show the same start page, with its heading, acting through the same commands.
+    environment_.windows().makeStartPage = [weak]() -> Gtk::Widget* {
+        auto self = weak.lock();
+        return self ? (*self)->makeBrowserStartPage() : nullptr;
+    };
+
     auto sync = [weak] {
         if (auto self = weak.lock()) (*self)->scheduleSync();
     };
@@ -121,6 +128,22 @@ void StatusBarController::watcherChanged(bool available) {
         logInfo(LogCategory::lifecycle, "No StatusNotifierWatcher on the session bus: the launcher opens as a window");
     }
     if (environment_.windows().windows().empty()) showLauncherAsWindow();
+}
+
+Gtk::Widget* StatusBarController::makeBrowserStartPage() {
+    const LauncherCommands* commands = &commands_;
+    StartPageActions actions;
+    actions.onOpenSaved = [commands](const WebAppProfile& profile) { run(commands->showProfile, profile.id); };
+    actions.onOpenURL = [commands](const std::string& url) { run(commands->openURL, url); };
+    actions.onSearch = [commands](const std::string& text) { run(commands->openAddress, text); };
+    actions.onAdd = [commands] { run(commands->onAdd); };
+    actions.onEdit = [commands](const Uuid& id) { run(commands->onEdit, id); };
+    actions.onSaveSuggestion = [commands](const SuggestedWebsite& site) { run(commands->onSaveSuggestion, site); };
+    actions.onPinSuggestion = [commands](const SuggestedWebsite& site) { run(commands->onPinSuggestion, site); };
+    actions.onRemove = [commands](const Uuid& id) { run(commands->deleteWebsite, id); };
+    auto& windows = environment_.windows();
+    return Gtk::manage(new WebsiteStartPage(environment_.store, environment_.icons(), windows.runtime(),
+                                            windows.sessions, true, std::move(actions)));
 }
 
 void StatusBarController::toggle(int x, int y) {
@@ -185,6 +208,7 @@ void StatusBarController::teardown() {
     item_.reset();
     if (environment_.toggleLauncher) environment_.toggleLauncher = nullptr;
     environment_.dismissLauncher = nullptr;
+    environment_.windows().makeStartPage = nullptr;
 }
 
 }  // namespace quenlith

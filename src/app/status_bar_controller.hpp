@@ -42,6 +42,8 @@ public:
     void reopen();
     // Brings the website items in line with the saved websites.
     void syncWebsiteItems();
+    // The start page of a browser tab.
+    Gtk::Widget* makeBrowserStartPage();
     // Removes every tray item; the controller does nothing afterwards.
     void teardown();
 

@@ -22,6 +22,10 @@
 #include "model/web_app_profile.hpp"
 #include "windows/window_factory.hpp"
 
+namespace Gtk {
+class Widget;
+}
+
 namespace quenlith {
 
 class BrowserTab;
@@ -91,6 +95,8 @@ public:
                        const std::optional<WebAppProfile>& source)>
         onSaveWebsite;
     std::function<void(const SuggestedWebsite&)> onPinSuggestion;
+    // Builds the start page of a browser tab (a managed widget), or nullptr.
+    std::function<Gtk::Widget*()> makeStartPage;
 
     // What the sleep pass does with each window's browser view (its idle tabs go to sleep).
     std::function<void(BrowserViewController&)> sleepTabs;

@@ -18,6 +18,7 @@
 #include "model/localization_testing.hpp"
 #include "support/background_process.hpp"
 #include "support/proxy_servers.hpp"
+#include "browser/view/browser_view_controller.hpp"
 #include "windows/browser_window_controller.hpp"
 #include "windows/browser_window_manager.hpp"
 #include "windows/floating_browser_panel.hpp"
@@ -189,6 +190,7 @@ TEST_F(LauncherGuiTest, IconsLoadOncePerKeyThroughTheWebsitesProxy) {
     proxied.siteProxy->port = tinyproxy.port();
     proxied.sessionIdentifier = Uuid::random();
     WebAppProfile missing = direct;
+    missing.id = Uuid::random();
     missing.homeURL = server.url("/direct-two");
     missing.iconURL = server.url("/missing.ico");
     start({direct, proxied, missing});
@@ -202,6 +204,28 @@ TEST_F(LauncherGuiTest, IconsLoadOncePerKeyThroughTheWebsitesProxy) {
     EXPECT_EQ(server.requestCount("/missing.ico"), 1);
     EXPECT_TRUE(tinyproxy.sawRequestFor("/favicon.ico"));
     EXPECT_EQ(server.requestCount("/favicon.ico"), 2);  // once directly, once through the proxy
+}
+
+TEST_F(LauncherGuiTest, NewTabShowsTheStartPageWithItsHeading) {
+    WebAppProfile local = website("Local Page", "/local");
+    start({local});
+    auto& windows = environment->windows();
+    auto& controller = windows.makeWindowController(WindowRequest::ownWindow(local));
+    controller.present(false, false, true);
+    controller.browser().showStartPage();
+    auto* page = dynamic_cast<WebsiteStartPage*>(controller.browser().startPageView());
+    ASSERT_TRUE(page);
+    ASSERT_TRUE(spinUntil([&] { return page->get_mapped() && page->savedTiles().size() == 1; }));
+    std::vector<Gtk::Widget*> pending = {page};
+    bool heading = false;
+    while (!pending.empty() && !heading) {
+        Gtk::Widget* widget = pending.back();
+        pending.pop_back();
+        if (auto* label = dynamic_cast<Gtk::Label*>(widget)) heading = label->get_text() == "Start Page";
+        if (auto* container = dynamic_cast<Gtk::Container*>(widget))
+            for (Gtk::Widget* child : container->get_children()) pending.push_back(child);
+    }
+    EXPECT_TRUE(heading);
 }
 
 // The number of colours in a picture of the window: a launcher that drew nothing is flat.
