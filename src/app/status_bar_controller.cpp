@@ -131,19 +131,27 @@ void StatusBarController::watcherChanged(bool available) {
 }
 
 Gtk::Widget* StatusBarController::makeBrowserStartPage() {
-    const LauncherCommands* commands = &commands_;
+    // A tab's page may outlive the controller: every action finds it again first.
+    std::weak_ptr<StatusBarController*> weak = self_;
+    auto command = [weak](auto member) {
+        return [weak, member](const auto&... arguments) {
+            if (auto self = weak.lock()) run((*self)->commands_.*member, arguments...);
+        };
+    };
     StartPageActions actions;
-    actions.onOpenSaved = [commands](const WebAppProfile& profile) { run(commands->showProfile, profile.id); };
-    actions.onOpenURL = [commands](const std::string& url) { run(commands->openURL, url); };
-    actions.onSearch = [commands](const std::string& text) { run(commands->openAddress, text); };
-    actions.onAdd = [commands] { run(commands->onAdd); };
-    actions.onEdit = [commands](const Uuid& id) { run(commands->onEdit, id); };
-    actions.onSaveSuggestion = [commands](const SuggestedWebsite& site) { run(commands->onSaveSuggestion, site); };
-    actions.onPinSuggestion = [commands](const SuggestedWebsite& site) { run(commands->onPinSuggestion, site); };
-    actions.onRemove = [commands](const Uuid& id) { run(commands->deleteWebsite, id); };
+    actions.onOpenSaved = [weak](const WebAppProfile& profile) {
+        if (auto self = weak.lock()) run((*self)->commands_.showProfile, profile.id);
+    };
+    actions.onOpenURL = command(&LauncherCommands::openURL);
+    actions.onSearch = command(&LauncherCommands::openAddress);
+    actions.onAdd = command(&LauncherCommands::onAdd);
+    actions.onEdit = command(&LauncherCommands::onEdit);
+    actions.onSaveSuggestion = command(&LauncherCommands::onSaveSuggestion);
+    actions.onPinSuggestion = command(&LauncherCommands::onPinSuggestion);
+    actions.onRemove = command(&LauncherCommands::deleteWebsite);
     auto& windows = environment_.windows();
     return Gtk::manage(new WebsiteStartPage(environment_.store, environment_.icons(), windows.runtime(),
-                                            windows.sessions, true, std::move(actions)));
+                                            windows.sessions, true, std::move(actions), self_));
 }
 
 void StatusBarController::toggle(int x, int y) {
@@ -209,6 +217,8 @@ void StatusBarController::teardown() {
     if (environment_.toggleLauncher) environment_.toggleLauncher = nullptr;
     environment_.dismissLauncher = nullptr;
     environment_.windows().makeStartPage = nullptr;
+    // Start pages still shown in tabs go quiet with this.
+    self_.reset();
 }
 
 }  // namespace quenlith

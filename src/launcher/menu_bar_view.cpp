@@ -124,8 +124,9 @@ void MenuBarView::setShowRunning(bool running) {
 }
 
 void MenuBarView::showMiddle() {
-    // Managed children go with their removal.
-    for (Gtk::Widget* child : middle_.get_children()) middle_.remove(*child);
+    // Destroyed, not only removed: something may still hold a reference, and the old page must
+    // stop listening to the stores now.
+    for (Gtk::Widget* child : middle_.get_children()) gtk_widget_destroy(child->gobj());
     startPage_ = nullptr;
     runningView_ = nullptr;
     if (showRunning_) {

@@ -125,7 +125,7 @@ void RunningWebsitesView::fill() {
     const auto& windows = runtime_.windows();
     summary_.set_text(localizedFormat("%ld pages \u00B7 %ld windows", {static_cast<std::int64_t>(runtime_.pageCount()),
                                                                        static_cast<std::int64_t>(windows.size())}));
-    for (Gtk::Widget* child : cards_.get_children()) cards_.remove(*child);
+    for (Gtk::Widget* child : cards_.get_children()) gtk_widget_destroy(child->gobj());
     menus_.clear();
     for (const auto& window : windows) cards_.pack_start(*makeCard(window), Gtk::PACK_SHRINK);
     cards_.show_all();

@@ -25,8 +25,8 @@ constexpr int kIconSize = 52;
 constexpr int kTileMinimumWidth = 78;
 
 void clear(Gtk::FlowBox& grid) {
-    // The grid's own child wrappers go with their last reference, the managed tiles with them.
-    for (Gtk::Widget* child : grid.get_children()) grid.remove(*child);
+    // Destroyed rather than removed, so no tile outlives the grid's contents.
+    for (Gtk::Widget* child : grid.get_children()) gtk_widget_destroy(child->gobj());
 }
 
 Gtk::Image* symbolImage(std::string_view symbol, int pixels) {
@@ -57,9 +57,11 @@ Gtk::Label* sectionTitle(const std::string& text) {
 }  // namespace
 
 WebsiteStartPage::WebsiteStartPage(WebAppStore& store, FaviconLoader& icons, BrowserRuntimeStore& runtime,
-                                   WebsiteSessions& sessions, bool isBrowserPage, StartPageActions actions)
+                                   WebsiteSessions& sessions, bool isBrowserPage, StartPageActions actions,
+                                   std::weak_ptr<const void> owner)
     : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 0), store_(store), icons_(icons), runtime_(runtime), sessions_(sessions),
-      isBrowserPage_(isBrowserPage), actions_(std::move(actions)) {
+      isBrowserPage_(isBrowserPage), hasOwner_(!owner.expired()), owner_(std::move(owner)),
+      actions_(std::move(actions)) {
     installLauncherStyle();
     get_style_context()->add_class("quenlith-start-page");
     get_style_context()->add_class("quenlith-launcher");
@@ -185,7 +187,7 @@ void WebsiteStartPage::setSearch(const std::string& text) {
 
 void WebsiteStartPage::scheduleRedraw() {
     // Stores publish from inside their changes; the page redraws on the next turn, once.
-    if (pendingRedraw_.connected()) return;
+    if (pendingRedraw_.connected() || (hasOwner_ && owner_.expired())) return;
     pendingRedraw_ = Glib::signal_idle().connect([this] {
         fill();
         return false;
@@ -198,6 +200,7 @@ void WebsiteStartPage::redraw() {
 }
 
 void WebsiteStartPage::fill() {
+    if (hasOwner_ && owner_.expired()) return;
     const auto& profiles = store_.profiles();
     auto saved = filteredSaved(profiles, search_);
     auto suggestions = filteredSuggestions(SuggestedWebsite::all(), profiles, search_);
@@ -269,6 +272,7 @@ void WebsiteStartPage::fill() {
 }
 
 void WebsiteStartPage::submitSearch() {
+    if (hasOwner_ && owner_.expired()) return;
     auto submission = quenlith::submitSearch(search_, store_.profiles(), SuggestedWebsite::all());
     switch (submission.kind) {
     case SearchSubmission::Kind::nothing: break;

@@ -45,8 +45,10 @@ struct StartPageActions {
 // icon, favourite flag and order of saved websites itself; everything else goes to the host.
 class WebsiteStartPage : public Gtk::Box {
 public:
+    // With `owner` set, the page does nothing more once the owner is gone: a page in a browser tab
+    // may outlive the stores it shows.
     WebsiteStartPage(WebAppStore& store, FaviconLoader& icons, BrowserRuntimeStore& runtime, WebsiteSessions& sessions,
-                     bool isBrowserPage, StartPageActions actions);
+                     bool isBrowserPage, StartPageActions actions, std::weak_ptr<const void> owner = {});
     ~WebsiteStartPage() override;
 
     const std::string& search() const { return search_; }
@@ -75,6 +77,8 @@ private:
     BrowserRuntimeStore& runtime_;
     WebsiteSessions& sessions_;
     const bool isBrowserPage_;
+    const bool hasOwner_;
+    const std::weak_ptr<const void> owner_;
     StartPageActions actions_;
     std::string search_;
     std::optional<WebAppProfile> deletion_;
