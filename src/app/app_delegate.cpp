@@ -1,8 +1,11 @@
 #include "app/app_delegate.hpp"
 
+#include <algorithm>
+
 #include <gtk/gtk.h>
 
 #include "app/app_environment.hpp"
+#include "model/launch_request.hpp"
 #include "model/logging.hpp"
 #include "windows/browser_window_manager.hpp"
 
@@ -18,7 +21,28 @@ void AppDelegate::finishLaunching() {
         g_object_set(settings, "gtk-application-prefer-dark-theme", FALSE, nullptr);
     environment = std::make_unique<AppEnvironment>();
     environment->windows().restoreSession();
+    links_.launchFinished([this](const std::vector<std::string>& links) { route(links); });
     logInfo(LogCategory::lifecycle, "Quenlith started");
+}
+
+void AppDelegate::open(const std::vector<std::string>& links) { links_.receive(links); }
+
+void AppDelegate::route(const std::vector<std::string>& links) {
+    if (!environment) return;
+    for (const auto& link : links) {
+        auto request = LaunchRequest::parse(link);
+        if (!request) continue;
+        if (request->kind == LaunchRequest::Kind::website) {
+            if (environment->dismissLauncher) environment->dismissLauncher();
+            environment->windows().open(request->url);
+            continue;
+        }
+        const auto& scenes = environment->library.document().scenes;
+        auto scene = std::find_if(scenes.begin(), scenes.end(),
+                                  [&](const BrowserScene& candidate) { return candidate.id == request->id; });
+        // Page groups open once their windows exist; an id the library does not hold does nothing.
+        if (scene != scenes.end() && environment->openScene) environment->openScene(*scene);
+    }
 }
 
 void AppDelegate::terminate() {

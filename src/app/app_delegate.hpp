@@ -1,6 +1,10 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
+
+#include "model/launch_link_queue.hpp"
 
 namespace quenlith {
 
@@ -22,11 +26,20 @@ public:
     // Builds the graph, starts the window manager (which opens the websites marked to launch at
     // start) and logs the start. Runs once; later calls do nothing.
     void finishLaunching();
+    // Links handed to the application (its command line, a second start, a desktop's scheme
+    // handler): at most the first 20 of one hand-off; those that arrive before launching has
+    // finished wait and are opened after the windows of the last session and the launch-time
+    // websites. A website link closes the launcher and opens the address where routing says; a
+    // page-group link opens the group when the library holds it; anything else is ignored.
+    void open(const std::vector<std::string>& links);
     // Cancels the running downloads, shuts the window manager down (every window's frame saved)
     // and saves the websites. Runs once; a missing environment only skips its steps.
     void terminate();
 
 private:
+    void route(const std::vector<std::string>& links);
+
+    LaunchLinkQueue links_;
     bool terminated_ = false;
 };
 

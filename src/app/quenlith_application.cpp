@@ -1,18 +1,36 @@
 #include "app/quenlith_application.hpp"
 
 #include <csignal>
+#include <cstdio>
+#include <string>
+#include <vector>
 
 #include <glib-unix.h>
 
 #include "model/app_paths.hpp"
+#include "model/address_text.hpp"
+#include "model/localization.hpp"
 
 namespace quenlith {
+
+namespace {
+
+// Whether a command-line argument is a link of the application's own scheme (any letter case);
+// only those are handed on.
+bool isApplicationLink(const char* argument) {
+    gchar* scheme = g_uri_parse_scheme(argument);
+    const bool ours = scheme && asciiLowercased(scheme) == "quenlith";
+    g_free(scheme);
+    return ours;
+}
+
+}  // namespace
 
 Glib::RefPtr<QuenlithApplication> QuenlithApplication::create() {
     return Glib::RefPtr<QuenlithApplication>(new QuenlithApplication());
 }
 
-QuenlithApplication::QuenlithApplication() : Gtk::Application(kApplicationIdentifier, Gio::APPLICATION_FLAGS_NONE) {}
+QuenlithApplication::QuenlithApplication() : Gtk::Application(kApplicationIdentifier, Gio::APPLICATION_HANDLES_OPEN) {}
 
 QuenlithApplication::~QuenlithApplication() { removeSignalSources(); }
 
@@ -31,6 +49,32 @@ void QuenlithApplication::on_activate() {
     // The first activation starts the application; activating it again (a second start) finds
     // it running and changes nothing.
     delegate_.finishLaunching();
+}
+
+void QuenlithApplication::on_open(const type_vec_files& files, const Glib::ustring&) {
+    std::vector<std::string> links;
+    for (const auto& file : files)
+        if (file) links.push_back(file->get_uri());
+    // Links of the first start wait in the delegate until launching has finished.
+    delegate_.open(links);
+    delegate_.finishLaunching();
+}
+
+bool QuenlithApplication::local_command_line_vfunc(char**& arguments, int& exit_status) {
+    if (arguments && arguments[0]) {
+        char** kept = arguments + 1;
+        for (char** argument = arguments + 1; *argument; ++argument) {
+            if (**argument == '-' || isApplicationLink(*argument)) {
+                *kept++ = *argument;
+                continue;
+            }
+            std::fprintf(stderr, "%s\n",
+                         localizedFormat("Quenlith opens only quenlith:// links; “%@” was ignored.", {*argument}).c_str());
+            g_free(*argument);
+        }
+        *kept = nullptr;
+    }
+    return Gtk::Application::local_command_line_vfunc(arguments, exit_status);
 }
 
 void QuenlithApplication::shutdown() {
