@@ -95,7 +95,7 @@ void BrowserWindowManager::closeTab(const Uuid& windowID, const Uuid& tabID) {
 }
 
 bool BrowserWindowManager::deleteWebsite(const Uuid& profileID) {
-    if (!store.deleteProfile(profileID)) return false;
+    if (!store.profile(profileID) || !store.deleteProfile(profileID)) return false;
     websiteLinks.remove(profileID);
     std::vector<Uuid> ids;
     for (const auto& [id, controller] : windows_)
