@@ -24,9 +24,26 @@ bool isApplicationLink(const char* argument) {
     return ours;
 }
 
+// An installed binary (PREFIX/bin/quenlith) reads the resources installed beside it in
+// PREFIX/share/quenlith; one run from the build folder keeps the build's own copy.
+void useInstalledResources() {
+    if (g_getenv("QUENLITH_RESOURCE_DIR")) return;
+    gchar* executable = g_file_read_link("/proc/self/exe", nullptr);
+    if (!executable) return;
+    gchar* folder = g_path_get_dirname(executable);
+    gchar* installed = g_build_filename(folder, "..", "share", "quenlith", nullptr);
+    gchar* canonical = g_canonicalize_filename(installed, nullptr);
+    if (g_file_test(canonical, G_FILE_TEST_IS_DIR)) g_setenv("QUENLITH_RESOURCE_DIR", canonical, TRUE);
+    g_free(canonical);
+    g_free(installed);
+    g_free(folder);
+    g_free(executable);
+}
+
 }  // namespace
 
 Glib::RefPtr<QuenlithApplication> QuenlithApplication::create() {
+    useInstalledResources();
     return Glib::RefPtr<QuenlithApplication>(new QuenlithApplication());
 }
 
