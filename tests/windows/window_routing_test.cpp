@@ -213,13 +213,6 @@ TEST_F(WindowRoutingTest, AWindowSavesWhatItsUserChangedAndRoutesItsCommands) {
     EXPECT_EQ(asked, (std::vector<std::string>{"edit " + alpha.id.string(),
                                                "save " + server.url("/alpha/next") + " Next Alpha"}));
 
-    // Arranged on the halves of the work area (the whole screen without a window manager).
-    ASSERT_TRUE(mapped(window));
-    services.onCommand(BrowserCommand::arrangeLeft);
-    EXPECT_TRUE(spinUntil([&] { return window.panel().frame() == Rect{8, 8, 628, 784}; }));
-    services.onCommand(BrowserCommand::arrangeRight);
-    EXPECT_TRUE(spinUntil([&] { return window.panel().frame() == Rect{644, 8, 628, 784}; }));
-
     // Notices: the next replaces the last at once, and goes after three seconds.
     manager->showToast("One", window);
     manager->showToast("Two", window);
