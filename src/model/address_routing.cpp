@@ -6,6 +6,13 @@
 
 namespace quenlith {
 
+std::size_t AddressComparisonForms::TailHash::operator()(const std::string& address) const {
+    constexpr std::size_t kTail = 24;
+    const std::string_view text(address);
+    const std::string_view tail = text.size() > kTail ? text.substr(text.size() - kTail) : text;
+    return std::hash<std::string_view>()(tail) ^ (address.size() * 0x9E3779B97F4A7C15ull);
+}
+
 const std::string& AddressComparisonForms::form(const std::string& address) {
     if (auto found = forms_.find(address); found != forms_.end()) return found->second;
     if (forms_.size() >= kLimit) forms_.clear();
@@ -13,8 +20,12 @@ const std::string& AddressComparisonForms::form(const std::string& address) {
 }
 
 std::optional<Uuid> matchingTab(const RoutingWindow& window, const std::string& wanted, AddressComparisonForms& forms) {
+    // A comparison form ends as its address does, or with the "/" of an empty path: a tab whose
+    // address ends otherwise cannot match, and is passed over without a lookup.
+    const char last = wanted.empty() ? '/' : wanted.back();
     for (const auto& tab : window.tabs) {
         if (tab.showsStartPage || !tab.address) continue;
+        if (last != '/' && !tab.address->empty() && tab.address->back() != last) continue;
         if (forms.form(*tab.address) == wanted) return tab.id;
     }
     return std::nullopt;

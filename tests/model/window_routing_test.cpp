@@ -16,7 +16,8 @@ RoutingTab tab(std::optional<std::string> address, bool startPage = false) {
 TEST(AddressRouting, ReusesTheFirstSharedSessionTabShowingTheSamePage) {
     RoutingWindow older{Uuid::random(), 1, true, {tab(std::nullopt), tab("https://example.com/", true),
                                                   tab("http://127.0.0.1:8080/a?q=1"), tab("https://example.com/")}};
-    RoutingWindow newer{Uuid::random(), 2, true, {tab("https://example.com/"), tab("https://other.org/Path")}};
+    RoutingWindow newer{Uuid::random(), 2, true,
+                        {tab("https://example.com/"), tab("https://other.org/Path"), tab("HTTPS://Third.Example?x")}};
     RoutingWindow own{Uuid::random(), 0, false, {tab("https://own.example/"), tab("https://other.org/Path")}};
     // Listed out of sequence order: the oldest window still wins.
     const std::vector<RoutingWindow> windows = {newer, own, older};
@@ -37,6 +38,8 @@ TEST(AddressRouting, ReusesTheFirstSharedSessionTabShowingTheSamePage) {
         {"http://127.0.0.1:9090/a?q=1", none},
         {"https://example.com/?x=1", none},
         {"https://other.org/Path", in(newer, 1)},
+        {"https://third.example/?x", in(newer, 2)},
+        {"https://third.example/", none},
         {"https://own.example/", none},
     };
     AddressComparisonForms forms;
