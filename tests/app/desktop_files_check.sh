@@ -1,25 +1,20 @@
 #!/usr/bin/env bash
 # The desktop entry and the AppStream metainfo pass their validators, and cmake --install puts the
-# binary, the entry, the metainfo, the icon and the resources into the usual XDG places of a prefix.
-# Usage: desktop_files_check.sh SOURCE_DIR BUILD_DIR
+# binary, the entry, the metainfo, the icon and the compiled catalogs into the XDG places of a
+# prefix. Usage: desktop_files_check.sh SOURCE_DIR BUILD_DIR
 set -uo pipefail
-source_dir=$1
-build=$2
-desktop=$source_dir/resources/desktop
-status=0
-fail() { echo "FAIL: $*"; status=1; }
-
-desktop-file-validate "$desktop/com.quenlith.Quenlith.desktop" || fail "desktop-file-validate"
-appstreamcli validate --no-net "$desktop/com.quenlith.Quenlith.metainfo.xml" || fail "appstreamcli validate"
-grep -qx 'MimeType=x-scheme-handler/quenlith;' "$desktop/com.quenlith.Quenlith.desktop" || fail "scheme handler"
-
+desktop=$1/resources/desktop
 prefix=$(mktemp -d /tmp/quenlith-install.XXXXXX)
 trap 'rm -rf "$prefix"' EXIT
-cmake --install "$build" --prefix "$prefix" >/dev/null || fail "cmake --install"
-for file in bin/quenlith share/applications/com.quenlith.Quenlith.desktop \
-            share/metainfo/com.quenlith.Quenlith.metainfo.xml \
-            share/icons/hicolor/scalable/apps/com.quenlith.Quenlith.svg \
-            share/quenlith/locale/zh_Hans.mo share/quenlith/blocklist/ad-hosts.txt; do
-  [ -s "$prefix/$file" ] || fail "installed $file"
+status=0
+desktop-file-validate "$desktop/com.quenlith.Quenlith.desktop" || status=1
+appstreamcli validate --no-net "$desktop/com.quenlith.Quenlith.metainfo.xml" || status=1
+cmake --install "$2" --prefix "$prefix" >/dev/null || status=1
+for file in bin/quenlith share/applications/com.quenlith.Quenlith.desktop share/applications/mimeinfo.cache \
+            share/metainfo/com.quenlith.Quenlith.metainfo.xml share/quenlith/locale/zh_Hans.mo \
+            share/icons/hicolor/scalable/apps/com.quenlith.Quenlith.svg; do
+  [ -s "$prefix/$file" ] || { echo "FAIL: not installed: $file"; status=1; }
 done
+grep -q '^x-scheme-handler/quenlith=com.quenlith.Quenlith.desktop;' "$prefix/share/applications/mimeinfo.cache" ||
+  { echo "FAIL: not the quenlith:// handler"; status=1; }
 exit $status

@@ -68,13 +68,17 @@ TEST_F(WindowRoutingTest, AnAddressReusesASharedSessionTabAndNothingElse) {
     EXPECT_EQ(browser->tabs().size(), 3u);
     EXPECT_TRUE(spinUntil([&] { return server.requestCount("/p") == 2 && server.requestCount("/own") == 2; }));
 
-    // While website data is reset nothing opens.
+    // While website data is reset nothing opens. A private window is released with its record.
     manager->isResettingWebsiteData = true;
     EXPECT_EQ(manager->open(server.url("/q")), nullptr);
     manager->openPrivateWindow();
     EXPECT_EQ(manager->showProfile(own.id), nullptr);
     EXPECT_EQ(manager->windows().size(), 3u);
     EXPECT_EQ(browser->tabs().size(), 3u);
+    const Uuid privateID = privateWindow->id;
+    manager->requestClose(privateID);
+    EXPECT_EQ(manager->window(privateID), nullptr);
+    EXPECT_FALSE(manager->browsingProfiles.count(privateID));
 }
 
 TEST_F(WindowRoutingTest, ShowingTogglingHidingAndClosingKeepTheWindowUntilItIsReleased) {
@@ -110,6 +114,7 @@ TEST_F(WindowRoutingTest, ShowingTogglingHidingAndClosingKeepTheWindowUntilItIsR
     // "Hide Window" keeps the own window with its page; "Close Window" releases it.
     manager->requestClose(alpha.id);
     EXPECT_EQ(manager->window(alpha.id), window);
+    EXPECT_FALSE(store->profile(alpha.id)->wasVisible);
     EXPECT_EQ(manager->showProfile(alpha.id), window);
     spinFor(std::chrono::milliseconds(200));
     EXPECT_EQ(server.requestCount("/alpha"), 1);
