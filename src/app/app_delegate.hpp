@@ -2,6 +2,10 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
+
+#include "model/launch_link_queue.hpp"
 
 namespace quenlith {
 
@@ -30,11 +34,20 @@ public:
     void finishLaunching();
     // The application was started again while running: opens the launcher.
     void reopen();
+    // Links handed to the application (its command line, a second start, a desktop's scheme
+    // handler): at most the first 20 of one hand-off; those that arrive before launching has
+    // finished wait and are opened after the windows of the last session and the launch-time
+    // websites. A website link closes the launcher and opens the address where routing says; a
+    // page-group link opens the group when the library holds it; anything else is ignored.
+    void open(const std::vector<std::string>& links);
     // Cancels the running downloads, shuts the window manager down (every window's frame saved)
     // and saves the websites. Runs once; a missing environment only skips its steps.
     void terminate();
 
 private:
+    void route(const std::vector<std::string>& links);
+
+    LaunchLinkQueue links_;
     bool terminated_ = false;
 };
 

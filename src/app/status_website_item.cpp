@@ -84,10 +84,10 @@ void WebsiteStatusItem::buildMenu(const std::string& name, const std::string& la
         run(commands->onDismiss);
         run(commands->showProfile, id);
     })));
-    auto* hide = Gtk::manage(new ActionMenuItem(localizedString("Hide Window"), [commands, id] {
-        run(commands->hideWindow, id);
+    auto* hide = Gtk::manage(new ActionMenuItem(localizedString("Hide Window"), [environment, id] {
+        environment->windows().hide(id);
     }));
-    hide->set_sensitive(environment_.windows().visibleProfiles().count(id) > 0);
+    hide->set_sensitive(environment_.windows().isWebsiteVisible(id));
     menu->append(*hide);
     menu->append(*Gtk::manage(new ActionMenuItem(localizedString("Edit Website\u2026"), [commands, id] {
         run(commands->onEdit, id);

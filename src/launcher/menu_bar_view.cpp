@@ -173,7 +173,7 @@ std::vector<TileMenuEntry> MenuBarView::windowMenuEntries() {
     restore.enabled = windows_.hiddenWindowCount() > 0;
     entries.push_back(restore);
     TileMenuEntry hide{localizedString("Hide All Windows"), [this] { run(commands_.hideAll); }};
-    hide.enabled = windows_.visibleWindowCount() > 0;
+    hide.enabled = windows_.hasVisibleWindows();
     entries.push_back(hide);
     if (windows_.clickThroughCount() >= 1)
         entries.push_back({localizedString("Restore Mouse Control (Ctrl+Alt+P)"),
