@@ -28,8 +28,6 @@ namespace {
 
 using test::spinUntil;
 
-GDBusConnection* sessionBus() { return g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr); }
-
 // Calls a method of our own item over the bus, as the tray does.
 void callItem(GDBusConnection* bus, const std::string& path, const char* method, GVariant* arguments) {
     g_dbus_connection_call(bus, g_dbus_connection_get_unique_name(bus), path.c_str(), "org.kde.StatusNotifierItem",
@@ -71,20 +69,50 @@ std::string pngIcon() {
     return bytes;
 }
 
+// Tray tests run on a bus of their own: tests running side by side would otherwise share one
+// watcher name, and the test without a tray would see another test's.
 class LauncherGuiTest : public test::LauncherFixture {
 protected:
+    GDBusConnection* privateBus() {
+        daemon = std::make_unique<test::BackgroundProcess>(
+            std::vector<std::string>{"dbus-daemon", "--nofork", "--print-address=1",
+                                     std::string("--config-file=") + QUENLITH_TEST_BUS_CONFIG},
+            folder.file("bus.log"));
+        std::string address;
+        spinUntil([&] {
+            address = daemon->output();
+            return address.find('\n') != std::string::npos;
+        });
+        address = address.substr(0, address.find('\n'));
+        busAddress = address;
+        auto flags = static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                                       G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION);
+        bus = g_dbus_connection_new_for_address_sync(address.c_str(), flags, nullptr, nullptr, nullptr);
+        return bus;
+    }
     void startWatcher() {
         watcher = std::make_unique<test::BackgroundProcess>(std::vector<std::string>{QUENLITH_STATUS_WATCHER},
-                                                            folder.file("watcher.log"));
+                                                            folder.file("watcher.log"),
+                                                            std::map<std::string, std::string>{
+                                                                {"DBUS_SESSION_BUS_ADDRESS", busAddress}});
         ASSERT_TRUE(spinUntil([&] { return watcher->output().find("watching") != std::string::npos; }));
     }
+    void TearDown() override {
+        test::LauncherFixture::TearDown();
+        watcher.reset();
+        if (bus) g_object_unref(bus);
+        daemon.reset();
+    }
     test::TemporaryFolder folder;
+    std::unique_ptr<test::BackgroundProcess> daemon;
     std::unique_ptr<test::BackgroundProcess> watcher;
+    std::string busAddress;
+    GDBusConnection* bus = nullptr;
 };
 
 TEST_F(LauncherGuiTest, TrayItemRegistersOnceAndActivateTogglesTheLauncher) {
+    privateBus();
     startWatcher();
-    GDBusConnection* bus = sessionBus();
     start({}, bus);
     const std::string path = StatusNotifierItem::kMainPath;
     ASSERT_TRUE(spinUntil([&] { return controller->item()->registered(); }));
@@ -119,7 +147,6 @@ TEST_F(LauncherGuiTest, TrayItemRegistersOnceAndActivateTogglesTheLauncher) {
     other.show();
     other.present();
     EXPECT_TRUE(spinUntil([&] { return !launcher.get_visible(); }));
-    g_object_unref(bus);
 }
 
 TEST_F(LauncherGuiTest, TileOpensTheWebsiteAndTheRunningListFollowsIt) {
@@ -153,10 +180,10 @@ TEST_F(LauncherGuiTest, TileOpensTheWebsiteAndTheRunningListFollowsIt) {
 }
 
 TEST_F(LauncherGuiTest, WebsiteTrayItemShowsItsStateAndLeavesTheTray) {
+    privateBus();
     startWatcher();
     WebAppProfile pinned = website("Pinned", "/pinned");
     pinned.menuBarIconEnabled = true;
-    GDBusConnection* bus = sessionBus();
     start({pinned, website("Unpinned", "/unpinned")}, bus);
     ASSERT_TRUE(spinUntil([&] { return controller->websiteItems().size() == 1; }));
     WebsiteStatusItem& item = *controller->websiteItems().begin()->second;
@@ -176,7 +203,6 @@ TEST_F(LauncherGuiTest, WebsiteTrayItemShowsItsStateAndLeavesTheTray) {
     auto saved = ProfilePersistence(defaultProfilesFilePath()).load();
     ASSERT_TRUE(saved.ok());
     EXPECT_EQ(saved.value().front().menuBarIconEnabled, std::optional<bool>(false));
-    g_object_unref(bus);
 }
 
 TEST_F(LauncherGuiTest, IconsLoadOncePerKeyThroughTheWebsitesProxy) {
@@ -226,6 +252,35 @@ TEST_F(LauncherGuiTest, NewTabShowsTheStartPageWithItsHeading) {
             for (Gtk::Widget* child : container->get_children()) pending.push_back(child);
     }
     EXPECT_TRUE(heading);
+}
+
+TEST_F(LauncherGuiTest, WithoutATrayTheLauncherOpensAsAWindow) {
+    start({}, privateBus());
+    LauncherWindow& launcher = controller->launcher();
+    ASSERT_TRUE(spinUntil([&] { return launcher.get_mapped(); }));
+    EXPECT_FALSE(launcher.isPopover());
+    EXPECT_FALSE(controller->trayAvailable());
+    launcher.dismiss();
+    controller->reopen();  // a second start
+    EXPECT_TRUE(launcher.get_visible() && !launcher.isPopover());
+}
+
+TEST_F(LauncherGuiTest, DetailsLookupReadsTitleAndProposesTheIcon) {
+    server.page("/page", "<html><head><title>A &amp; B</title></head></html>");
+    server.route("/text", [](const test::TestRequest&) {
+        return test::TestResponse{200, "text/plain", "<title>Plain</title>", {}};
+    });
+    std::vector<WebsiteDetails> results;
+    auto first = fetchWebsiteDetails(server.url("/page"), proxy.makeSession(), [&](WebsiteDetails d) { results.push_back(d); });
+    auto second = fetchWebsiteDetails(server.url("/text"), proxy.makeSession(), [&](WebsiteDetails d) { results.push_back(d); });
+    auto dropped = fetchWebsiteDetails(server.url("/page"), proxy.makeSession(), [&](WebsiteDetails d) { results.push_back(d); });
+    dropped.reset();
+    ASSERT_TRUE(spinUntil([&] { return results.size() == 2; }));
+    test::spinFor(std::chrono::milliseconds(100));
+    ASSERT_EQ(results.size(), 2u);
+    std::set<std::optional<std::string>> titles = {results[0].title, results[1].title};
+    EXPECT_EQ(titles, (std::set<std::optional<std::string>>{std::string("A & B"), std::nullopt}));
+    EXPECT_EQ(results[0].iconURL, server.url("/favicon.ico"));
 }
 
 // The number of colours in a picture of the window: a launcher that drew nothing is flat.
