@@ -161,9 +161,13 @@ GVariant* StatusNotifierItem::property(const char* name) {
     if (key == "IconName") return g_variant_new_string(appearance_.pixmaps.empty() ? appearance_.iconName.c_str() : "");
     if (key == "IconPixmap") return pixmapArray(appearance_.pixmaps);
     if (key == "OverlayIconPixmap" || key == "AttentionIconPixmap") return pixmapArray({});
-    if (key == "ToolTip")
-        return g_variant_new("(s@a(iiay)ss)", "", pixmapArray({}), appearance_.title.c_str(),
-                             appearance_.toolTip.c_str());
+    if (key == "ToolTip") {
+        // Trays read the body as markup; names and titles are shown as typed.
+        gchar* body = g_markup_escape_text(appearance_.toolTip.c_str(), -1);
+        GVariant* value = g_variant_new("(s@a(iiay)ss)", "", pixmapArray({}), appearance_.title.c_str(), body);
+        g_free(body);
+        return value;
+    }
     if (key == "ItemIsMenu") return g_variant_new_boolean(FALSE);
     if (key == "Menu") return g_variant_new_object_path(menuServer_ ? menuPath_.c_str() : "/NO_DBUSMENU");
     return nullptr;
