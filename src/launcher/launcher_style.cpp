@@ -56,8 +56,9 @@ Gtk::Label* makeLabel(const std::string& text, double size, int weight, const st
 }
 
 void LauncherHold::track(Gtk::Widget& popup) {
-    popup.signal_show().connect([] { ++count_; });
-    popup.signal_hide().connect([] { --count_; });
+    // Mapping, not showing: a popup destroyed while open is unmapped, but never hidden.
+    popup.signal_map().connect([] { ++count_; });
+    popup.signal_unmap().connect([] { --count_; });
 }
 
 }  // namespace quenlith

@@ -19,7 +19,7 @@ Gtk::Label* makeLabel(const std::string& text, double size, int weight = 400, co
 // close the launcher.
 class LauncherHold {
 public:
-    // Counts `popup` as open while it is shown.
+    // Counts `popup` as open while it is on screen.
     static void track(Gtk::Widget& popup);
     static bool active() { return count_ > 0; }
 
