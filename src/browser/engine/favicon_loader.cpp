@@ -5,15 +5,11 @@
 
 #include "browser/engine/bounded_fetch.hpp"
 #include "model/address.hpp"
-#include "model/text_limits.hpp"
 #include "model/uri_components.hpp"
 
 namespace quenlith {
 
 namespace {
-
-constexpr std::size_t kDetailsBytes = 256 * 1024;
-constexpr std::size_t kTitleCharacters = 100;
 
 // "/favicon.ico" on the scheme, host and port of an absolute address.
 std::optional<std::string> rootFavicon(const std::string& address) {
@@ -36,11 +32,6 @@ Glib::RefPtr<Gdk::Pixbuf> decodedImage(const std::string& bytes) {
         if (GdkPixbuf* pixbuf = gdk_pixbuf_loader_get_pixbuf(loader)) image = Glib::wrap(pixbuf, true);
     g_object_unref(loader);
     return image;
-}
-
-void replaceAll(std::string& text, const std::string& from, const std::string& to) {
-    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
 }
 
 }  // namespace
@@ -107,49 +98,6 @@ void FaviconLoader::finished(const std::string& cacheKey, bool ok, unsigned stat
 Glib::RefPtr<Gdk::Pixbuf> FaviconLoader::image(const std::string& cacheKey) const {
     auto it = images_.find(cacheKey);
     return it == images_.end() ? Glib::RefPtr<Gdk::Pixbuf>() : it->second;
-}
-
-std::optional<std::string> pageTitleFromHTML(const std::string& html) {
-    // Searched by hand: a backtracking expression engine overflows its stack on large pages.
-    std::string lower = html;
-    for (char& c : lower) c = g_ascii_tolower(c);
-    std::size_t open = lower.find("<title");
-    if (open == std::string::npos) return std::nullopt;
-    std::size_t start = lower.find('>', open);
-    if (start == std::string::npos) return std::nullopt;
-    std::size_t end = lower.find("</title>", start + 1);
-    if (end == std::string::npos) return std::nullopt;
-    std::string text = html.substr(start + 1, end - start - 1);
-    replaceAll(text, "&amp;", "&");
-    replaceAll(text, "&quot;", "\"");
-    replaceAll(text, "&#39;", "'");
-    return prefixCharacters(trimmedWhitespaceAndNewlines(text), kTitleCharacters);
-}
-
-std::shared_ptr<BoundedFetch> fetchWebsiteDetails(const std::string& address, GObjectPtr<SoupSession> session,
-                                                  std::function<void(WebsiteDetails)> completion) {
-    WebsiteDetails details;
-    details.iconURL = rootFavicon(address);
-    return BoundedFetch::start(
-        std::move(session), address, kDetailsBytes, FaviconLoader::kTimeout,
-        [details, completion = std::move(completion)](FetchResult result) mutable {
-            bool html = result.contentType.find("html") != std::string::npos;
-            if (result.ok && result.status == 200 && html) {
-                std::string text = result.body.substr(0, kDetailsBytes);
-                const char* end = nullptr;
-                bool valid = g_utf8_validate(text.data(), static_cast<gssize>(text.size()), &end);
-                // The limit may cut the last character in two; only that cut is forgiven.
-                std::size_t validBytes = static_cast<std::size_t>(end - text.data());
-                if (!valid && result.body.size() >= kDetailsBytes && text.size() - validBytes < 4 &&
-                    g_utf8_get_char_validated(end, static_cast<gssize>(text.size() - validBytes)) ==
-                        static_cast<gunichar>(-2)) {
-                    text.resize(validBytes);
-                    valid = true;
-                }
-                if (valid) details.title = pageTitleFromHTML(text);
-            }
-            completion(std::move(details));
-        });
 }
 
 }  // namespace quenlith

@@ -37,7 +37,9 @@ protected:
 
     // Starts the graph on the websites and, with `connection`, the tray items.
     void start(const std::vector<WebAppProfile>& websites, GDBusConnection* connection = nullptr) {
-        if (!websites.empty()) ASSERT_TRUE(ProfilePersistence(defaultProfilesFilePath()).save(websites));
+        if (!websites.empty()) {
+            ASSERT_TRUE(ProfilePersistence(defaultProfilesFilePath()).save(websites));
+        }
         environment = std::make_unique<AppEnvironment>(sessions);
         controller = std::make_unique<StatusBarController>(*environment, connection);
     }

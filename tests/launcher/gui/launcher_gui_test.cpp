@@ -7,6 +7,7 @@
 
 #include "app/status_website_item.hpp"
 #include "browser/engine/favicon_loader.hpp"
+#include "browser/engine/website_details.hpp"
 #include "launcher/launcher_window.hpp"
 #include "launcher/menu_bar_view.hpp"
 #include "launcher/running_websites_view.hpp"

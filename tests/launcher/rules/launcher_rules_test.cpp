@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "browser/engine/favicon_loader.hpp"
+#include "browser/engine/website_details.hpp"
 #include "launcher/launcher_geometry.hpp"
 #include "launcher/running_websites_view.hpp"
 #include "launcher/site_icon.hpp"
