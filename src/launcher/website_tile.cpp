@@ -22,13 +22,13 @@ WebsiteTile::WebsiteTile(Gtk::Widget* icon, const std::string& title, const std:
     name->set_line_wrap_mode(Pango::WRAP_WORD_CHAR);
     name->set_ellipsize(Pango::ELLIPSIZE_END);
     name->set_justify(Gtk::JUSTIFY_CENTER);
-    name->set_max_width_chars(12);
+    name->set_max_width_chars(8);
     name->set_valign(Gtk::ALIGN_START);
     name->set_size_request(-1, 28);
     content_.pack_start(*name, Gtk::PACK_SHRINK);
     auto* state = makeLabel(activity, 10, 400, activityIsAccent ? "quenlith-accent" : "quenlith-secondary");
     state->set_ellipsize(Pango::ELLIPSIZE_END);
-    state->set_max_width_chars(12);
+    state->set_max_width_chars(8);
     content_.pack_start(*state, Gtk::PACK_SHRINK);
     add(content_);
 }
