@@ -6,8 +6,6 @@
 #include <cairomm/surface.h>
 #include <gdkmm/general.h>
 #include <gtkmm/icontheme.h>
-#include <pangomm/layout.h>
-#include <pangomm/fontdescription.h>
 #include <pango/pangocairo.h>
 
 #include "ui/icon_names.hpp"
@@ -65,16 +63,19 @@ StatusIconPixmap drawStatusIcon(const StatusIconSource& source, WebsiteActivity 
         Gdk::Cairo::set_source_pixbuf(cr, scaled, 1 * unit + (tile - width) / 2, 1 * unit + (tile - height) / 2);
         cr->paint();
     } else if (!source.letter.empty()) {
-        auto layout = Pango::Layout::create(cr);
-        layout->set_text(source.letter);
-        Pango::FontDescription font("Sans Semi-Bold");
-        font.set_absolute_size(tile * 0.6 * PANGO_SCALE);
-        layout->set_font_description(font);
+        // Plain Pango: the icon is also drawn where no toolkit wrapper has been set up.
+        PangoLayout* layout = pango_cairo_create_layout(cr->cobj());
+        pango_layout_set_text(layout, source.letter.c_str(), -1);
+        PangoFontDescription* font = pango_font_description_from_string("Sans Semi-Bold");
+        pango_font_description_set_absolute_size(font, tile * 0.6 * PANGO_SCALE);
+        pango_layout_set_font_description(layout, font);
+        pango_font_description_free(font);
         int width = 0, height = 0;
-        layout->get_pixel_size(width, height);
+        pango_layout_get_pixel_size(layout, &width, &height);
         cr->set_source_rgb(0.208, 0.518, 0.894);
         cr->move_to(1 * unit + (tile - width) / 2, 1 * unit + (tile - height) / 2);
-        layout->show_in_cairo_context(cr);
+        pango_cairo_show_layout(cr->cobj(), layout);
+        g_object_unref(layout);
     }
 
     if (activity != WebsiteActivity::closed) {

@@ -2,6 +2,9 @@
 // title of the details lookup and the texts of a running tab.
 #include <gtest/gtest.h>
 
+#include <array>
+
+#include "app/status_item_icon.hpp"
 #include "browser/engine/favicon_loader.hpp"
 #include "browser/engine/website_details.hpp"
 #include "launcher/launcher_geometry.hpp"
@@ -119,6 +122,29 @@ TEST(LauncherRules, RunningTabTextsFollowTheFirstRuleThatApplies) {
         {privateWindow, tab(std::nullopt, true, true, false, false, false), {"Private Window", "", false}},
     };
     for (const auto& c : cases) EXPECT_EQ(runningTabTexts(c.window, c.tab), c.texts) << c.texts.address;
+}
+
+}  // namespace
+}  // namespace quenlith
+
+namespace quenlith {
+namespace {
+
+// The dot of a website's tray icon: green in view, orange for any other open state, none closed.
+TEST(LauncherRules, TrayIconDotFollowsTheActivity) {
+    StatusIconSource source;
+    source.letter = "M";
+    auto dot = [&](WebsiteActivity activity) {
+        StatusIconPixmap pixmap = drawStatusIcon(source, activity, 40);
+        std::size_t at = (33 * 40 + 33) * 4;  // the dot's centre, in ARGB order
+        return std::array<int, 4>{pixmap.argb[at], pixmap.argb[at + 1], pixmap.argb[at + 2], pixmap.argb[at + 3]};
+    };
+    EXPECT_EQ(dot(WebsiteActivity::visible), (std::array<int, 4>{255, 40, 200, 64}));
+    for (auto activity : {WebsiteActivity::background, WebsiteActivity::tucked, WebsiteActivity::hidden,
+                          WebsiteActivity::minimized, WebsiteActivity::sleeping})
+        EXPECT_EQ(dot(activity), (std::array<int, 4>{255, 255, 149, 0})) << rawValue(activity);
+    auto closed = dot(WebsiteActivity::closed);  // the white tile's rounded corner shows through
+    EXPECT_EQ((std::array<int, 3>{closed[1], closed[2], closed[3]}), (std::array<int, 3>{255, 255, 255}));
 }
 
 }  // namespace
