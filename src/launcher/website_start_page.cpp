@@ -189,9 +189,18 @@ void WebsiteStartPage::scheduleRedraw() {
     // Stores publish from inside their changes; the page redraws on the next turn, once.
     if (pendingRedraw_.connected() || (hasOwner_ && owner_.expired())) return;
     pendingRedraw_ = Glib::signal_idle().connect([this] {
-        fill();
+        // Pages off screen (a hidden launcher, a tab showing a website) wait until they show.
+        if (get_mapped())
+            fill();
+        else
+            stale_ = true;
         return false;
     });
+}
+
+void WebsiteStartPage::on_map() {
+    Gtk::Box::on_map();
+    if (stale_) redraw();
 }
 
 void WebsiteStartPage::redraw() {
@@ -201,6 +210,7 @@ void WebsiteStartPage::redraw() {
 
 void WebsiteStartPage::fill() {
     if (hasOwner_ && owner_.expired()) return;
+    stale_ = false;
     const auto& profiles = store_.profiles();
     auto saved = filteredSaved(profiles, search_);
     auto suggestions = filteredSuggestions(SuggestedWebsite::all(), profiles, search_);

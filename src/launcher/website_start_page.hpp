@@ -67,6 +67,9 @@ public:
     // Redraws from the stores now instead of on the next idle turn.
     void redraw();
 
+protected:
+    void on_map() override;
+
 private:
     void scheduleRedraw();
     void fill();
@@ -102,6 +105,8 @@ private:
     std::vector<WebsiteTile*> suggestionTiles_;
     std::vector<sigc::connection> connections_;
     sigc::connection pendingRedraw_;
+    // A change arrived while the page was off screen: it is drawn when the page shows again.
+    bool stale_ = false;
 };
 
 }  // namespace quenlith
