@@ -26,6 +26,7 @@ TEST(LauncherRules, FrameFitsTheWorkAreaAtThePoint) {
         {{0, 0, 1440, 436}, 10, 0, {0, 0, 420, 400}},           // 436 - 36 high, pushed off the left edge
         {{0, 0, 300, 500}, 150, 0, {12, 0, 276, 464}},
         {{0, 0, 10, 20}, 5, 0, {5, 0, 1, 1}},                   // never below 1
+        {{0, 0, 10, 20}, 50, 0, {9, 0, 1, 1}},
         {{1440, 0, 1280, 800}, 100, 5000, {1440, 210, 420, 590}},  // a point outside is clamped first
     };
     for (const auto& c : cases) EXPECT_EQ(launcherFrame(c.area, c.x, c.y), c.frame) << c.x << "," << c.y;
