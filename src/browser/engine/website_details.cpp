@@ -31,6 +31,20 @@ void replaceAll(std::string& text, const std::string& from, const std::string& t
 
 }  // namespace
 
+std::optional<std::string> pageText(const std::string& body, std::size_t limit) {
+    std::string text = body.substr(0, limit);
+    const char* end = nullptr;
+    if (g_utf8_validate(text.data(), static_cast<gssize>(text.size()), &end)) return text;
+    // The limit may cut the last character in two; only that cut is forgiven.
+    const std::size_t validBytes = static_cast<std::size_t>(end - text.data());
+    const bool cutByLimit = body.size() > limit && text.size() - validBytes < 4 &&
+                            g_utf8_get_char_validated(end, static_cast<gssize>(text.size() - validBytes)) ==
+                                static_cast<gunichar>(-2);
+    if (!cutByLimit) return std::nullopt;
+    text.resize(validBytes);
+    return text;
+}
+
 std::optional<std::string> pageTitleFromHTML(const std::string& html) {
     // Searched by hand: a backtracking expression engine overflows its stack on large pages.
     std::string lower = html;
@@ -57,18 +71,7 @@ std::shared_ptr<BoundedFetch> fetchWebsiteDetails(const std::string& address, GO
         [details, completion = std::move(completion)](FetchResult result) mutable {
             bool html = result.contentType.find("html") != std::string::npos;
             if (result.ok && result.status == 200 && html) {
-                std::string text = result.body.substr(0, kDetailsBytes);
-                const char* end = nullptr;
-                bool valid = g_utf8_validate(text.data(), static_cast<gssize>(text.size()), &end);
-                // The limit may cut the last character in two; only that cut is forgiven.
-                std::size_t validBytes = static_cast<std::size_t>(end - text.data());
-                if (!valid && result.body.size() >= kDetailsBytes && text.size() - validBytes < 4 &&
-                    g_utf8_get_char_validated(end, static_cast<gssize>(text.size() - validBytes)) ==
-                        static_cast<gunichar>(-2)) {
-                    text.resize(validBytes);
-                    valid = true;
-                }
-                if (valid) details.title = pageTitleFromHTML(text);
+                if (auto text = pageText(result.body, kDetailsBytes)) details.title = pageTitleFromHTML(*text);
             }
             completion(std::move(details));
         });

@@ -19,6 +19,10 @@ class BoundedFetch;
 // decoded (nothing else), trimmed and cut to 100 characters; none without a title element.
 std::optional<std::string> pageTitleFromHTML(const std::string& html);
 
+// The first `limit` bytes of a page body as UTF-8 text; none when they are not UTF-8, except that a
+// last character cut in two by the limit is dropped rather than failing the page.
+std::optional<std::string> pageText(const std::string& body, std::size_t limit);
+
 // Title and proposed icon address of a website's home page, read through the global proxy.
 struct WebsiteDetails {
     std::optional<std::string> title;

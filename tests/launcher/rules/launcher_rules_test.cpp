@@ -93,6 +93,16 @@ TEST(LauncherRules, PageTitleIsReadLikeTheDetailsLookup) {
         {"<title>first</title><title>second</title>", "first"},
     };
     for (const auto& [html, title] : cases) EXPECT_EQ(pageTitleFromHTML(html), title) << html.substr(0, 40);
+
+    const std::string e = "\xC3\xA9";  // two bytes
+    std::pair<std::string, std::optional<std::string>> bodies[] = {
+        {"ab" + e, "ab" + e},          // within the limit of 4
+        {"abc" + e + "x", "abc"},      // the limit cuts the last character: dropped
+        {"abc" + e, "abc"},
+        {"abc\xFF", std::nullopt},      // not UTF-8 inside the limit
+        {"ab\xC3\xFF", std::nullopt},   // a broken character, not a cut one
+    };
+    for (const auto& [body, text] : bodies) EXPECT_EQ(pageText(body, 4), text) << body;
 }
 
 TEST(LauncherRules, RunningTabTextsFollowTheFirstRuleThatApplies) {
