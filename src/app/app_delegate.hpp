@@ -33,7 +33,7 @@ public:
     // page-group link opens the group when the library holds it; anything else is ignored.
     void open(const std::vector<std::string>& links);
     // Cancels the running downloads, shuts the window manager down (every window's frame saved)
-    // and saves the websites. Runs once; a missing environment only skips its steps.
+    // and saves the websites and the library. Runs once; a missing environment only skips its steps.
     void terminate();
 
 private:
