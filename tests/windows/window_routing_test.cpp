@@ -167,7 +167,8 @@ TEST_F(WindowRoutingTest, PagesOpenPopupWindowsThatSendTheOpenersCookie) {
     // Pop-ups are released by their close button.
     std::vector<Uuid> popups;
     for (const auto& [id, window] : manager->windows())
-        if (id != alpha.id) popups.push_back(id);
+        if (id != alpha.id && window->panel().get_visible()) popups.push_back(id);
+    ASSERT_EQ(popups.size(), 2u);
     for (const Uuid& id : popups) manager->requestClose(id);
     EXPECT_EQ(manager->windows().size(), 1u);
 }
@@ -182,7 +183,9 @@ TEST_F(WindowRoutingTest, AWindowSavesWhatItsUserChangedAndRoutesItsCommands) {
     timers.runDue();
     auto& window = openOwn(alpha);
     ASSERT_TRUE(loaded(window, "/alpha"));
-    manager->websiteLinks.targets[linked.id] = {alpha.id, window.browser().activeTab()->id};
+    // As after saving the page as a website: the tab showing it becomes that website's.
+    manager->linkWindow(*store->profile(linked.id), window.browser().profile(), server.url("/alpha"));
+    ASSERT_EQ(manager->websiteLinks.targets[linked.id].tabID, window.browser().activeTab()->id);
 
     // The pin changes "keep above" of both websites shown in the window, nothing else of either.
     window.browser().togglePin();
@@ -190,7 +193,13 @@ TEST_F(WindowRoutingTest, AWindowSavesWhatItsUserChangedAndRoutesItsCommands) {
     EXPECT_FALSE(store->profile(alpha.id)->alwaysOnTop);
     EXPECT_FALSE(store->profile(linked.id)->alwaysOnTop);
     EXPECT_DOUBLE_EQ(store->profile(linked.id)->opacity, 0.5);
-    EXPECT_DOUBLE_EQ(store->profile(alpha.id)->opacity, 0.8);
+    // The main browser window's record is no saved website: only the record and the window change.
+    manager->showBrowser();
+    BrowserWindowController* main = manager->window(manager->browserID);
+    main->browser().togglePin();
+    EXPECT_FALSE(main->panel().isAlwaysOnTop());
+    EXPECT_FALSE(manager->browsingProfiles.at(manager->browserID).alwaysOnTop);
+    EXPECT_EQ(store->profiles().size(), 2u);
 
     // The last address on the website's host is remembered; another host's is not. Only an http(s)
     // icon address is kept.
@@ -208,15 +217,14 @@ TEST_F(WindowRoutingTest, AWindowSavesWhatItsUserChangedAndRoutesItsCommands) {
     services.onMetadata("", "https://icons.example/a.png");
     EXPECT_EQ(store->profile(alpha.id)->iconURL, "https://icons.example/a.png");
 
-    std::vector<std::string> asked;
-    manager->onEdit = [&](const Uuid& id) { asked.push_back("edit " + id.string()); };
+    std::string asked;
+    manager->onEdit = [&](const Uuid& id) { asked += "edit " + id.string() + ", "; };
     manager->onSaveWebsite = [&](const auto& address, const auto& title, const auto& source) {
-        asked.push_back("save " + address.value_or("") + " " + title.value_or("") + " " + source->name);
+        asked += "save " + address.value_or("") + " " + title.value_or("") + " " + source->name;
     };
     services.onCommand(BrowserCommand::edit);
     services.onCommand(BrowserCommand::saveWebsite);
-    EXPECT_EQ(asked, (std::vector<std::string>{"edit " + alpha.id.string(),
-                                               "save " + server.url("/alpha/next") + " Next Alpha"}));
+    EXPECT_EQ(asked, "edit " + alpha.id.string() + ", save " + server.url("/alpha/next") + " Next Alpha");
 
     // Notices: the next replaces the last at once, and goes after three seconds.
     manager->showToast("One", window);

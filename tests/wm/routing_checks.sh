@@ -20,11 +20,7 @@ source "$here/lib.sh"
 
 work=$(mktemp -d /tmp/quenlith-routing-wm.XXXXXX)
 openbox_pid="" server_pid="" app_pid=""
-cleanup() {
-  for pid in $app_pid $server_pid $openbox_pid; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+trap 'for pid in $app_pid $server_pid $openbox_pid; do kill $pid && wait $pid; done 2>/dev/null; rm -rf "$work"' EXIT
 for program in "$app" "$server"; do [ -x "$program" ] || { fail "not built: $program"; exit 1; }; done
 
 export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_CACHE_HOME=$work/cache
@@ -89,10 +85,10 @@ if cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1; then
   XDG_DATA_DIRS="$prefix/share:/usr/share" PATH="$prefix/bin:$PATH" \
     gio open "quenlith://open?url=$base%2Fg%3Finstalled" >>"$work/send.log" 2>&1
   check "gio open hands the link to the running instance" wait_for 15 requested_once '/g?installed'
+  check "still one browser window" [ "$(windows)" -eq 1 ]
 else
   fail "cmake --install"; cat "$work/install.log"
 fi
-check "still one browser window" [ "$(windows)" -eq 1 ]
 
 [ $failures -eq 0 ] && echo "routing checks: all passed" || echo "routing checks: $failures failed"
 [ $failures -eq 0 ]
