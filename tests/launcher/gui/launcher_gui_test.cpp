@@ -209,6 +209,8 @@ TEST_F(LauncherGuiTest, WebsiteTrayItemShowsItsStateAndLeavesTheTray) {
 TEST_F(LauncherGuiTest, IconsLoadOncePerKeyThroughTheWebsitesProxy) {
     const std::string png = pngIcon();
     server.route("/favicon.ico", [&](const test::TestRequest&) { return test::TestResponse{200, "image/png", png, {}}; });
+    // An error page is no icon, even when its body is a picture.
+    server.route("/missing.ico", [&](const test::TestRequest&) { return test::TestResponse{404, "image/png", png, {}}; });
     test::TinyproxyServer tinyproxy;
     WebAppProfile direct = website("Direct", "/direct");
     WebAppProfile proxied = website("Proxied", "/proxied");

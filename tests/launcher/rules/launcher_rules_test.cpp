@@ -101,6 +101,7 @@ TEST(LauncherRules, PageTitleIsReadLikeTheDetailsLookup) {
         {"abc" + e, "abc"},
         {"abc\xFF", std::nullopt},      // not UTF-8 inside the limit
         {"ab\xC3\xFF", std::nullopt},   // a broken character, not a cut one
+        {"abc\xC3", std::nullopt},      // the page itself ends inside a character
     };
     for (const auto& [body, text] : bodies) EXPECT_EQ(pageText(body, 4), text) << body;
 }
