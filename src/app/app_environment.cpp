@@ -2,6 +2,7 @@
 
 #include <gtk/gtk.h>
 
+#include "browser/engine/favicon_loader.hpp"
 #include "browser/engine/proxy_runtime.hpp"
 #include "browser/engine/website_sessions.hpp"
 #include "model/address.hpp"
@@ -51,6 +52,10 @@ AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler)
     ProxyRuntime::shared().load(preferences.value().proxy.value_or(systemProxySettings()));
     for (const auto& website : store.profiles()) sessions.dataStore(website);
 
+    WebsiteSessions* websiteSessions = &sessions;
+    icons_ = std::make_unique<FaviconLoader>(
+        [websiteSessions](const WebAppProfile& profile) { return websiteSessions->urlSession(profile); });
+
     BrowserSessionPersistence sessionPersistence(applicationDataDirectory() + "/session-v1.json");
     windows_ = std::make_unique<BrowserWindowManager>(store, preferences, downloads, std::move(sessionPersistence),
                                                       sessions, scheduler);
@@ -67,6 +72,7 @@ AppEnvironment::~AppEnvironment() {
     for (auto& connection : connections_) connection.disconnect();
     firstDelivery_.cancel();
     windows_.reset();
+    icons_.reset();
 }
 
 void AppEnvironment::wireWindowManager() {
