@@ -22,7 +22,10 @@
 
 namespace quenlith::test {
 
-inline Result<std::string> noPassword(const std::string&) { return Error{"test.noPassword", "no password"}; }
+inline SecretCall noPassword(const std::string&, SecretStore::ReadDone done) {
+    done(Error{"test.noPassword", "no password"});
+    return {};
+}
 
 class LauncherFixture : public testing::Test {
 protected:
