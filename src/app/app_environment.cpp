@@ -3,7 +3,9 @@
 #include <gtk/gtk.h>
 
 #include "app/website_editor_presenter.hpp"
+#include "browser/engine/favicon_loader.hpp"
 #include "browser/engine/proxy_runtime.hpp"
+#include "browser/engine/website_details.hpp"
 #include "browser/engine/website_sessions.hpp"
 #include "model/address.hpp"
 #include "model/app_paths.hpp"
@@ -52,6 +54,10 @@ AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler)
     ProxyRuntime::shared().load(preferences.value().proxy.value_or(systemProxySettings()));
     for (const auto& website : store.profiles()) sessions.dataStore(website);
 
+    WebsiteSessions* websiteSessions = &sessions;
+    icons_ = std::make_unique<FaviconLoader>(
+        [websiteSessions](const WebAppProfile& profile) { return websiteSessions->urlSession(profile); });
+
     BrowserSessionPersistence sessionPersistence(applicationDataDirectory() + "/session-v1.json");
     windows_ = std::make_unique<BrowserWindowManager>(store, preferences, downloads, std::move(sessionPersistence),
                                                       sessions, scheduler);
@@ -70,6 +76,7 @@ AppEnvironment::~AppEnvironment() {
     firstDelivery_.cancel();
     websiteEditor_.reset();
     windows_.reset();
+    icons_.reset();
 }
 
 void AppEnvironment::wireWindowManager() {
@@ -94,20 +101,24 @@ void AppEnvironment::wireWindowManager() {
         if (auto environment = weak.lock(); environment && (*environment)->dismissLauncher) (*environment)->dismissLauncher();
     };
     websiteEditor_->links.showWebsite = [weak](const Uuid& websiteID) {
-        auto environment = weak.lock();
-        auto website = environment ? (*environment)->store.profile(websiteID) : std::nullopt;
-        if (!website) return;
-        BrowserWindowManager& windows = (*environment)->windows();
-        BrowserWindowController* window = windows.window(websiteID);
-        (window ? *window : windows.makeWindowController(WindowRequest::ownWindow(*website))).present(true, false, true);
-        windows.publishState();
+        if (auto environment = weak.lock()) (*environment)->windows().showProfile(websiteID);
+    };
+    websiteEditor_->links.linkWindow = [weak](const WebAppProfile& website, const WebAppProfile& source,
+                                              const std::string& url) {
+        if (auto environment = weak.lock()) (*environment)->windows().linkWindow(website, source, url);
     };
     websiteEditor_->links.credentialInUse = [weak](const std::string& credentialID) {
         auto environment = weak.lock();
-        if (!environment) return true;
-        for (const auto& [id, record] : (*environment)->windows().browsingProfiles)
-            if (record.siteProxy && record.siteProxy->credentialID == credentialID) return true;
-        return (*environment)->isCredentialUsedByLibrary(credentialID);
+        return !environment || (*environment)->windows().isCredentialInUse(credentialID);
+    };
+    // The lookup reads through the global proxy; its handle lives until it has answered.
+    websiteEditor_->links.fetchWebsiteDetails = [](const std::string& address,
+                                                   std::function<void(LookedUpWebsiteDetails)> done) {
+        auto handle = std::make_shared<std::shared_ptr<BoundedFetch>>();
+        *handle = fetchWebsiteDetails(address, ProxyRuntime::shared().makeSession(), [handle, done](WebsiteDetails details) {
+            done({details.title, details.iconURL});
+            handle->reset();
+        });
     };
     windows_->onPinSuggestion = [weak](const SuggestedWebsite& suggestion) {
         if (auto environment = weak.lock()) (*environment)->store.add(suggestion, (*environment)->preferences.value());

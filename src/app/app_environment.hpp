@@ -17,6 +17,7 @@
 namespace quenlith {
 
 class BrowserWindowManager;
+class FaviconLoader;
 class WebsiteEditorPresenter;
 class WebsiteSessions;
 
@@ -39,12 +40,16 @@ public:
     DownloadManager downloads;
     LibraryStore library;
     BrowserWindowManager& windows() { return *windows_; }
+    // Website icons, each loaded through the website's own proxy.
+    FaviconLoader& icons() { return *icons_; }
     // The website editor: "Add Website", editing a website, saving a window's page.
     WebsiteEditorPresenter& websiteEditor() { return *websiteEditor_; }
 
     // Set by the launcher when it exists.
     std::function<void()> toggleLauncher;
     std::function<void()> dismissLauncher;
+    // Opens a page group's windows; set once page groups can be opened.
+    std::function<void(const BrowserScene&)> openScene;
 
     // Records a finished page visit in the history when the history is on and the address may be
     // kept.
@@ -58,6 +63,7 @@ private:
     void wireWindowManager();
 
     Scheduler& scheduler_;
+    std::unique_ptr<FaviconLoader> icons_;
     std::unique_ptr<BrowserWindowManager> windows_;
     std::unique_ptr<WebsiteEditorPresenter> websiteEditor_;
     std::vector<sigc::connection> connections_;

@@ -49,14 +49,14 @@ void WebsiteDetailsLookup::start() {
         if (token.expired()) return;
         fetching_ = true;
         if (changed_) changed_();
-        fetch_(address, [this, token, address](WebsiteDetails details) {
+        fetch_(address, [this, token, address](LookedUpWebsiteDetails details) {
             if (token.expired()) return;
             finish(address, details);
         });
     });
 }
 
-void WebsiteDetailsLookup::finish(const std::string& address, const WebsiteDetails& details) {
+void WebsiteDetailsLookup::finish(const std::string& address, const LookedUpWebsiteDetails& details) {
     WebAppProfile& draft = draft_();
     if (mayLookUp(draft) && normalizedWebsiteURL(draft.homeURL) == address) {
         if (draft.name.empty()) {

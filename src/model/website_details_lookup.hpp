@@ -11,8 +11,8 @@
 
 namespace quenlith {
 
-// A website's title and icon address as its page gives them.
-struct WebsiteDetails {
+// A website's title and icon address as the lookup found them.
+struct LookedUpWebsiteDetails {
     std::optional<std::string> title;
     std::optional<std::string> iconURL;
 };
@@ -20,7 +20,7 @@ struct WebsiteDetails {
 // Looks a website address up; `done` runs once on the main loop (with empty details on failure).
 // The application hands in the browser layer's lookup; tests hand in a fake.
 using FetchWebsiteDetails =
-    std::function<void(const std::string& address, std::function<void(WebsiteDetails)> done)>;
+    std::function<void(const std::string& address, std::function<void(LookedUpWebsiteDetails)> done)>;
 
 // The editor's lookup of a new website's title and icon: 0.6 s after the address (or the session
 // or proxy choice) last changed it asks once for the typed address, and fills the name when the
@@ -48,7 +48,7 @@ private:
     static std::string key(const WebAppProfile& draft);
     static bool mayLookUp(const WebAppProfile& draft);
     void start();
-    void finish(const std::string& address, const WebsiteDetails& details);
+    void finish(const std::string& address, const LookedUpWebsiteDetails& details);
 
     bool isNew_;
     FetchWebsiteDetails fetch_;

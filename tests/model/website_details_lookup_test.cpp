@@ -14,14 +14,14 @@ struct LookupHarness {
     ManualScheduler scheduler;
     WebAppProfile draft;
     std::vector<std::string> asked;
-    std::vector<std::function<void(WebsiteDetails)>> answers;
+    std::vector<std::function<void(LookedUpWebsiteDetails)>> answers;
     int shown = 0;  // how often the editor was told to show the draft again
     WebsiteDetailsLookup lookup;
 
     explicit LookupHarness(bool isNew = true)
         : lookup(
               isNew,
-              [this](const std::string& address, std::function<void(WebsiteDetails)> done) {
+              [this](const std::string& address, std::function<void(LookedUpWebsiteDetails)> done) {
                   asked.push_back(address);
                   answers.push_back(std::move(done));
               },
