@@ -20,8 +20,11 @@ bool usesCredential(const std::optional<BrowserProxySettings>& proxy, const std:
 
 }  // namespace
 
-WebsiteEditorPresenter::WebsiteEditorPresenter(WebAppStore& store, PreferencesStore& preferences, Scheduler& scheduler)
-    : store_(store), preferences_(preferences), scheduler_(scheduler),
+WebsiteEditorPresenter::WebsiteEditorPresenter(WebAppStore& store, PreferencesStore& preferences,
+                                               Scheduler& scheduler)
+    : store_(store),
+      preferences_(preferences),
+      scheduler_(scheduler),
       self_(std::make_shared<WebsiteEditorPresenter*>(this)) {}
 
 WebsiteEditorPresenter::~WebsiteEditorPresenter() {
@@ -57,12 +60,13 @@ void WebsiteEditorPresenter::showWebsiteEditor(const WebsiteEditorRequest& reque
     services.discardCredential = [weak](const std::string& credentialID) {
         if (auto self = weak.lock()) (*self)->discardProxyCredential(credentialID);
     };
-    services.validateShortcut = links.validateShortcut
-                                    ? links.validateShortcut
-                                    : [weak](const std::optional<ShortcutConfiguration>& shortcut, const std::string& name) {
-                                          auto self = weak.lock();
-                                          return self ? (*self)->checkShortcut(shortcut, name) : std::nullopt;
-                                      };
+    services.validateShortcut =
+        links.validateShortcut
+            ? links.validateShortcut
+            : [weak](const std::optional<ShortcutConfiguration>& shortcut, const std::string& name) {
+                  auto self = weak.lock();
+                  return self ? (*self)->checkShortcut(shortcut, name) : std::nullopt;
+              };
     services.fetchWebsiteDetails = links.fetchWebsiteDetails;
     services.vault = links.vault ? links.vault : std::make_shared<KeyringPasswordVault>();
     services.installedApplications = links.installedApplications;
@@ -83,7 +87,8 @@ void WebsiteEditorPresenter::closeEditor() {
     });
 }
 
-bool WebsiteEditorPresenter::saveWebsite(const WebAppProfile& website, const WebsiteEditorRequest& context, bool isNew) {
+bool WebsiteEditorPresenter::saveWebsite(const WebAppProfile& website, const WebsiteEditorRequest& context,
+                                         bool isNew) {
     if (!store_.upsert(website)) {
         // The store keeps (or has put back) the previous record; the editor keeps the user's edits.
         std::string reason = store_.errorMessage().value_or(localizedString("Please try again."));
@@ -92,7 +97,8 @@ bool WebsiteEditorPresenter::saveWebsite(const WebAppProfile& website, const Web
         return false;
     }
     closeEditor();
-    if (context.source && context.pageURL && links.linkWindow) links.linkWindow(website, *context.source, *context.pageURL);
+    if (context.source && context.pageURL && links.linkWindow)
+        links.linkWindow(website, *context.source, *context.pageURL);
     if (isNew && context.openAfterSave && links.showWebsite) links.showWebsite(website.id);
     return true;
 }
@@ -106,18 +112,21 @@ void WebsiteEditorPresenter::discardProxyCredential(const std::string& credentia
     vault->remove(credentialID);
 }
 
-std::optional<std::string> WebsiteEditorPresenter::checkShortcut(const std::optional<ShortcutConfiguration>& shortcut,
-                                                                 const std::string& bindingName) const {
+std::optional<std::string> WebsiteEditorPresenter::checkShortcut(
+    const std::optional<ShortcutConfiguration>& shortcut, const std::string& bindingName) const {
     if (!shortcut) return std::nullopt;
     if (!shortcut->isValid()) return localizedString("Include Ctrl, Alt or Super in a global shortcut.");
     bool taken = *shortcut == kRescueShortcut;
     for (const auto& website : store_.profiles())
         taken = taken || (website.id.string() != bindingName && website.globalShortcut == shortcut);
     const AppPreferences& preferences = preferences_.value();
-    for (const auto& own : {preferences.pinShortcut, preferences.compactShortcut, preferences.launcherShortcut})
+    for (const auto& own :
+         {preferences.pinShortcut, preferences.compactShortcut, preferences.launcherShortcut})
         taken = taken || own == shortcut;
     if (taken)
-        return localizedString("This shortcut is already assigned in Quenlith. Ctrl+Alt+P is reserved for mouse control recovery.");
+        return localizedString(
+            "This shortcut is already assigned in Quenlith. Ctrl+Alt+P is reserved for mouse control "
+            "recovery.");
     return std::nullopt;
 }
 

@@ -26,20 +26,23 @@ public:
         // Opens (or brings forward) the window of a saved website.
         std::function<void(const Uuid& websiteID)> showWebsite;
         // Links the window whose page was saved to the new website.
-        std::function<void(const WebAppProfile& website, const WebAppProfile& source, const std::string& pageURL)>
+        std::function<void(const WebAppProfile& website, const WebAppProfile& source,
+                           const std::string& pageURL)>
             linkWindow;
         // Whether an open window or the library still uses a proxy credential.
         std::function<bool(const std::string& credentialID)> credentialInUse;
         FetchWebsiteDetails fetchWebsiteDetails;
         // The global-shortcut check; the editor's own when unset.
-        std::function<std::optional<std::string>(const std::optional<ShortcutConfiguration>&, const std::string&)>
+        std::function<std::optional<std::string>(const std::optional<ShortcutConfiguration>&,
+                                                 const std::string&)>
             validateShortcut;
         std::shared_ptr<ProxyPasswordVault> vault;
         std::function<std::vector<LinkedApplication>()> installedApplications;
         Scheduler* scheduler = nullptr;
     };
 
-    WebsiteEditorPresenter(WebAppStore& store, PreferencesStore& preferences, Scheduler& scheduler = mainLoopScheduler());
+    WebsiteEditorPresenter(WebAppStore& store, PreferencesStore& preferences,
+                           Scheduler& scheduler = mainLoopScheduler());
     ~WebsiteEditorPresenter();
     WebsiteEditorPresenter(const WebsiteEditorPresenter&) = delete;
     WebsiteEditorPresenter& operator=(const WebsiteEditorPresenter&) = delete;

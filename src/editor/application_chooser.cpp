@@ -16,7 +16,8 @@ std::vector<LinkedApplication> installedDesktopApplications() {
     return chooserApplications(found);
 }
 
-ApplicationChooser::ApplicationChooser(Gtk::Window& parent, const std::vector<LinkedApplication>& applications)
+ApplicationChooser::ApplicationChooser(Gtk::Window& parent,
+                                       const std::vector<LinkedApplication>& applications)
     : Gtk::Dialog(localizedString("Choose Application…"), parent, true), applications_(applications) {
     set_default_size(420, 460);
     add_button(localizedString("Cancel"), Gtk::RESPONSE_CANCEL);
@@ -35,7 +36,9 @@ ApplicationChooser::ApplicationChooser(Gtk::Window& parent, const std::vector<Li
     show_all_children();
 }
 
-void ApplicationChooser::setChosen(std::size_t index, bool chosen) { checks_.at(index)->set_active(chosen); }
+void ApplicationChooser::setChosen(std::size_t index, bool chosen) {
+    checks_.at(index)->set_active(chosen);
+}
 
 void ApplicationChooser::on_response(int response) {
     if (response == Gtk::RESPONSE_OK && onChosen) {

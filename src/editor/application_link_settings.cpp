@@ -10,10 +10,14 @@
 
 namespace quenlith {
 
-ApplicationLinkSettings::ApplicationLinkSettings(std::function<WebAppProfile&()> draft, std::function<void()> changed,
+ApplicationLinkSettings::ApplicationLinkSettings(std::function<WebAppProfile&()> draft,
+                                                 std::function<void()> changed,
                                                  std::function<std::vector<LinkedApplication>()> installed)
-    : Gtk::Expander(localizedString("Follow Applications")), draft_(std::move(draft)), changed_(std::move(changed)),
-      installed_(std::move(installed)), enabled_(localizedString("Show this website with selected apps")),
+    : Gtk::Expander(localizedString("Follow Applications")),
+      draft_(std::move(draft)),
+      changed_(std::move(changed)),
+      installed_(std::move(installed)),
+      enabled_(localizedString("Show this website with selected apps")),
       choose_(localizedString("Choose Application…")) {
     enabled_.signal_toggled().connect([this] {
         if (updating_) return;
@@ -25,12 +29,12 @@ ApplicationLinkSettings::ApplicationLinkSettings(std::function<WebAppProfile&()>
     content_.pack_start(enabled_, Gtk::PACK_SHRINK);
     content_.pack_start(rows_, Gtk::PACK_SHRINK);
     content_.pack_start(choose_, Gtk::PACK_SHRINK);
-    content_.pack_start(
-        *makeCaption(localizedString(
-            "Enable application links in General settings. Quenlith only observes which app is active, never its "
-            "screen or content. Linked windows appear without taking keyboard focus and hide when you switch away; "
-            "manually opened windows stay open.")),
-        Gtk::PACK_SHRINK);
+    content_.pack_start(*makeCaption(localizedString("Enable application links in General settings. Quenlith "
+                                                     "only observes which app is active, never its "
+                                                     "screen or content. Linked windows appear without "
+                                                     "taking keyboard focus and hide when you switch away; "
+                                                     "manually opened windows stay open.")),
+                        Gtk::PACK_SHRINK);
     content_.set_margin_start(12);
     add(content_);
     refresh();
@@ -39,7 +43,8 @@ ApplicationLinkSettings::ApplicationLinkSettings(std::function<WebAppProfile&()>
 void ApplicationLinkSettings::chooseApplications() {
     auto* window = dynamic_cast<Gtk::Window*>(get_toplevel());
     if (!window || !window->get_visible()) return;
-    chooser_ = std::make_unique<ApplicationChooser>(*window, installed_ ? installed_() : std::vector<LinkedApplication>{});
+    chooser_ = std::make_unique<ApplicationChooser>(
+        *window, installed_ ? installed_() : std::vector<LinkedApplication>{});
     chooser_->onChosen = [this](std::vector<LinkedApplication> chosen) {
         draft_().linkedApplications = addLinkedApplications(draft_().linkedApplications, chosen);
         written();

@@ -19,8 +19,9 @@ namespace quenlith {
 // owner's draft at once.
 class ApplicationLinkSettings : public Gtk::Expander {
 public:
-    ApplicationLinkSettings(std::function<WebAppProfile&()> draft, std::function<void()> changed,
-                            std::function<std::vector<LinkedApplication>()> installed = installedDesktopApplications);
+    ApplicationLinkSettings(
+        std::function<WebAppProfile&()> draft, std::function<void()> changed,
+        std::function<std::vector<LinkedApplication>()> installed = installedDesktopApplications);
 
     void refresh();
     // Opens the chooser over the window this section is in; nothing without one.

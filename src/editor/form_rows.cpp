@@ -39,7 +39,9 @@ Gtk::Frame* makeSection(const std::string& title, Gtk::Widget& content) {
     return frame;
 }
 
-Gtk::CheckButton* makeSwitch(const std::string& label) { return Gtk::manage(new Gtk::CheckButton(label)); }
+Gtk::CheckButton* makeSwitch(const std::string& label) {
+    return Gtk::manage(new Gtk::CheckButton(label));
+}
 
 }  // namespace quenlith
 

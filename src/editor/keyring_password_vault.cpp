@@ -16,6 +16,8 @@ void KeyringPasswordVault::store(const std::string& password, std::function<void
     saveProxyPassword(password, std::move(done)).detach();
 }
 
-void KeyringPasswordVault::remove(const std::string& credentialID) { deleteProxyPassword(credentialID); }
+void KeyringPasswordVault::remove(const std::string& credentialID) {
+    deleteProxyPassword(credentialID);
+}
 
 }  // namespace quenlith

@@ -7,7 +7,9 @@
 namespace quenlith {
 
 ShortcutPicker::ShortcutPicker(std::uint32_t defaultKey)
-    : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 8), defaultKey_(defaultKey), enable_(localizedString("Enable shortcut")) {
+    : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 8),
+      defaultKey_(defaultKey),
+      enable_(localizedString("Enable shortcut")) {
     enable_.signal_toggled().connect([this] {
         if (!updating_) write(shortcutEnabled(enable_.get_active(), defaultKey_));
     });
@@ -16,7 +18,8 @@ ShortcutPicker::ShortcutPicker(std::uint32_t defaultKey)
         modifiers_[index].set_label(std::string(toggles[index].label));
         modifiers_[index].signal_toggled().connect([this, index] {
             if (updating_) return;
-            write(shortcutWithModifier(value_, shortcutModifierToggles()[index].mask, modifiers_[index].get_active()));
+            write(shortcutWithModifier(value_, shortcutModifierToggles()[index].mask,
+                                       modifiers_[index].get_active()));
         });
         row_.pack_start(modifiers_[index], Gtk::PACK_SHRINK);
     }

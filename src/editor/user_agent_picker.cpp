@@ -27,11 +27,13 @@ UserAgentPicker::UserAgentPicker() : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 10) {
     pack_start(presets_, Gtk::PACK_SHRINK);
     pack_start(custom_, Gtk::PACK_SHRINK);
     pack_start(presetText_, Gtk::PACK_SHRINK);
-    pack_start(*makeCaption(localizedString("Applies to all tabs in this website window on the next navigation or "
-                                            "reload. Existing pages are not reloaded automatically.")),
-               Gtk::PACK_SHRINK);
-    pack_start(*makeCaption(localizedString("Device presets are compatibility identifiers, not browser upgrades. "
-                                            "Changing User-Agent does not change WebKit or remove sign-in restrictions.")),
+    pack_start(
+        *makeCaption(localizedString("Applies to all tabs in this website window on the next navigation or "
+                                     "reload. Existing pages are not reloaded automatically.")),
+        Gtk::PACK_SHRINK);
+    pack_start(*makeCaption(localizedString(
+                   "Device presets are compatibility identifiers, not browser upgrades. "
+                   "Changing User-Agent does not change WebKit or remove sign-in restrictions.")),
                Gtk::PACK_SHRINK);
     pack_start(message_, Gtk::PACK_SHRINK);
     for (auto* widget : std::initializer_list<Gtk::Widget*>{&custom_, &presetText_, &message_})

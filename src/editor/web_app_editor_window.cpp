@@ -23,21 +23,29 @@ std::string saveLabel(bool isNew, bool openAfterSave) {
 
 }  // namespace
 
-WebAppEditorWindow::WebAppEditorWindow(WebAppProfile draft, bool isNew, bool openAfterSave, bool reusesSession,
-                                       WebAppEditorServices services)
-    : draft_(std::move(draft)), isNew_(isNew), services_(std::move(services)),
-      alive_(std::make_shared<WebAppEditorWindow*>(this)), opacity_(localizedString("Window Opacity")),
+WebAppEditorWindow::WebAppEditorWindow(WebAppProfile draft, bool isNew, bool openAfterSave,
+                                       bool reusesSession, WebAppEditorServices services)
+    : draft_(std::move(draft)),
+      isNew_(isNew),
+      services_(std::move(services)),
+      alive_(std::make_shared<WebAppEditorWindow*>(this)),
+      opacity_(localizedString("Window Opacity")),
       fetching_(localizedString("Getting website details…")),
       session_([this]() -> WebAppProfile& { return draft_; }, isNew && !reusesSession, [this] { changed(); }),
-      windowGroup_(localizedString("Window")), shortcutGroup_(localizedString("Global shortcut")),
-      shortcut_(kDefaultWebsiteShortcutKey), userAgentGroup_(localizedString("User agent")),
+      windowGroup_(localizedString("Window")),
+      shortcutGroup_(localizedString("Global shortcut")),
+      shortcut_(kDefaultWebsiteShortcutKey),
+      userAgentGroup_(localizedString("User agent")),
       applicationLinks_([this]() -> WebAppProfile& { return draft_; }, [this] { changed(); },
                         services_.installedApplications ? services_.installedApplications
                                                         : std::function(installedDesktopApplications)),
-      advancedGroup_(localizedString("Advanced")), autoReload_(localizedString("Auto reload while visible")),
-      cancel_(localizedString("Cancel")), save_(saveLabel(isNew, openAfterSave)),
-      lookup_(isNew, services_.fetchWebsiteDetails, [this]() -> WebAppProfile& { return draft_; },
-              [this] { refresh(); }, services_.scheduler ? *services_.scheduler : mainLoopScheduler()) {
+      advancedGroup_(localizedString("Advanced")),
+      autoReload_(localizedString("Auto reload while visible")),
+      cancel_(localizedString("Cancel")),
+      save_(saveLabel(isNew, openAfterSave)),
+      lookup_(
+          isNew, services_.fetchWebsiteDetails, [this]() -> WebAppProfile& { return draft_; },
+          [this] { refresh(); }, services_.scheduler ? *services_.scheduler : mainLoopScheduler()) {
     if (!services_.vault) services_.vault = std::make_shared<KeyringPasswordVault>();
     set_title(isNew ? localizedString("Add Website") : localizedString("Edit Website"));
     set_default_size(560, 650);
@@ -51,12 +59,15 @@ WebAppEditorWindow::WebAppEditorWindow(WebAppProfile draft, bool isNew, bool ope
     lookup_.draftChanged();
 }
 
-WebAppEditorWindow::~WebAppEditorWindow() { alive_.reset(); }
+WebAppEditorWindow::~WebAppEditorWindow() {
+    alive_.reset();
+}
 
 void WebAppEditorWindow::buildForm() {
     auto* header = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 12));
     header->set_border_width(20);
-    header->pack_start(*Gtk::manage(new Gtk::Image("window-new-symbolic", Gtk::ICON_SIZE_DIALOG)), Gtk::PACK_SHRINK);
+    header->pack_start(*Gtk::manage(new Gtk::Image("window-new-symbolic", Gtk::ICON_SIZE_DIALOG)),
+                       Gtk::PACK_SHRINK);
     auto* titles = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 3));
     auto* heading = Gtk::manage(new Gtk::Label(get_title()));
     heading->set_xalign(0);
@@ -88,10 +99,12 @@ void WebAppEditorWindow::buildForm() {
     styleCaption(fetching_);
     fetching_.set_no_show_all(true);
     website_.pack_start(fetching_, Gtk::PACK_SHRINK);
-    addSwitch(website_, localizedString("Favorite in launcher"), [](WebAppProfile& p) -> bool& { return p.isFavorite; });
+    addSwitch(website_, localizedString("Favorite in launcher"),
+              [](WebAppProfile& p) -> bool& { return p.isFavorite; });
     addOptionalSwitch(website_, localizedString("Show in Menu Bar"),
                       [](WebAppProfile& p) -> std::optional<bool>& { return p.menuBarIconEnabled; });
-    addSwitch(website_, localizedString("Remember last page"), [](WebAppProfile& p) -> bool& { return p.rememberLastURL; });
+    addSwitch(website_, localizedString("Remember last page"),
+              [](WebAppProfile& p) -> bool& { return p.rememberLastURL; });
     addSwitch(website_, localizedString("Open when Quenlith starts"),
               [](WebAppProfile& p) -> bool& { return p.launchAtStartup; });
     form_.pack_start(*makeSection(localizedString("Website"), website_), Gtk::PACK_SHRINK);
@@ -99,16 +112,19 @@ void WebAppEditorWindow::buildForm() {
 
     addOptionalSwitch(windowBox_, localizedString("Tuck when dragged to an edge"),
                       [](WebAppProfile& p) -> std::optional<bool>& { return p.edgeTuckEnabled; });
-    windowBox_.pack_start(*makeCaption(localizedString(
-                              "Drag the window to the left or right screen edge to leave a small handle. Hover to "
-                              "reveal without changing keyboard focus; click to keep it open.")),
-                          Gtk::PACK_SHRINK);
-    addSwitch(windowBox_, localizedString("Always on top"), [](WebAppProfile& p) -> bool& { return p.alwaysOnTop; });
+    windowBox_.pack_start(
+        *makeCaption(localizedString(
+            "Drag the window to the left or right screen edge to leave a small handle. Hover to "
+            "reveal without changing keyboard focus; click to keep it open.")),
+        Gtk::PACK_SHRINK);
+    addSwitch(windowBox_, localizedString("Always on top"),
+              [](WebAppProfile& p) -> bool& { return p.alwaysOnTop; });
     addSwitch(windowBox_, localizedString("Follow across Spaces"),
               [](WebAppProfile& p) -> bool& { return p.followAcrossSpaces; });
     addSwitch(windowBox_, localizedString("Remember position and size"),
               [](WebAppProfile& p) -> bool& { return p.rememberWindowFrame; });
-    addSwitch(windowBox_, localizedString("Compact mode"), [](WebAppProfile& p) -> bool& { return p.compactMode; });
+    addSwitch(windowBox_, localizedString("Compact mode"),
+              [](WebAppProfile& p) -> bool& { return p.compactMode; });
     zoom_.set_range(kMinimumZoomLevel, kMaximumZoomLevel);
     zoom_.set_increments(0.1, 0.1);
     zoom_.set_draw_value(false);
@@ -130,9 +146,10 @@ void WebAppEditorWindow::buildForm() {
     };
     auto* shortcutBox = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 8));
     shortcutBox->pack_start(shortcut_, Gtk::PACK_SHRINK);
-    shortcutBox->pack_start(*makeCaption(localizedString(
-                                "Toggle this website from anywhere. Ctrl+Alt+P is reserved for restoring mouse control.")),
-                            Gtk::PACK_SHRINK);
+    shortcutBox->pack_start(
+        *makeCaption(localizedString(
+            "Toggle this website from anywhere. Ctrl+Alt+P is reserved for restoring mouse control.")),
+        Gtk::PACK_SHRINK);
     shortcutGroup_.add(*shortcutBox);
     form_.pack_start(shortcutGroup_, Gtk::PACK_SHRINK);
 
@@ -166,9 +183,9 @@ void WebAppEditorWindow::buildForm() {
     advancedBox_.pack_start(autoReload_, Gtk::PACK_SHRINK);
     intervalBox_.pack_start(*makeLabeledRow(localizedString("Interval in seconds (10 or more)"), interval_),
                             Gtk::PACK_SHRINK);
-    intervalBox_.pack_start(
-        *makeCaption(localizedString("Refreshing can discard unsaved input. Hidden windows pause auto reload.")),
-        Gtk::PACK_SHRINK);
+    intervalBox_.pack_start(*makeCaption(localizedString(
+                                "Refreshing can discard unsaved input. Hidden windows pause auto reload.")),
+                            Gtk::PACK_SHRINK);
     intervalBox_.set_no_show_all(true);
     advancedBox_.pack_start(intervalBox_, Gtk::PACK_SHRINK);
     advancedGroup_.add(advancedBox_);
@@ -221,8 +238,8 @@ Gtk::CheckButton* WebAppEditorWindow::addSwitch(Gtk::Box& box, const std::string
     return toggle;
 }
 
-Gtk::CheckButton* WebAppEditorWindow::addOptionalSwitch(Gtk::Box& box, const std::string& label,
-                                                        std::function<std::optional<bool>&(WebAppProfile&)> field) {
+Gtk::CheckButton* WebAppEditorWindow::addOptionalSwitch(
+    Gtk::Box& box, const std::string& label, std::function<std::optional<bool>&(WebAppProfile&)> field) {
     auto* toggle = makeSwitch(label);
     // Absent reads as off; once switched, a definite on or off is stored.
     toggle->signal_toggled().connect([this, toggle, field] {
@@ -267,7 +284,8 @@ void WebAppEditorWindow::refresh() {
 void WebAppEditorWindow::save() {
     if (saving_) return;
     saving_ = true;
-    WebsiteEditorSaveRequest request{draft_, originalProxy_, session_.password(), std::nullopt, session_.portText()};
+    WebsiteEditorSaveRequest request{draft_, originalProxy_, session_.password(), std::nullopt,
+                                     session_.portText()};
     if (draft_.autoReloadInterval) request.autoReloadText = std::string(interval_.get_text());
     WebsiteEditorSaveServices services{services_.validateShortcut, services_.vault, services_.onSave,
                                        services_.discardCredential};

@@ -85,7 +85,8 @@ protected:
 
 private:
     void buildForm();
-    Gtk::CheckButton* addSwitch(Gtk::Box& box, const std::string& label, std::function<bool&(WebAppProfile&)> field);
+    Gtk::CheckButton* addSwitch(Gtk::Box& box, const std::string& label,
+                                std::function<bool&(WebAppProfile&)> field);
     Gtk::CheckButton* addOptionalSwitch(Gtk::Box& box, const std::string& label,
                                         std::function<std::optional<bool>&(WebAppProfile&)> field);
     void changed();

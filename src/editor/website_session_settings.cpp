@@ -25,10 +25,13 @@ void labelToggle(Gtk::CheckButton& toggle, const std::string& title, const std::
 
 WebsiteSessionSettings::WebsiteSessionSettings(std::function<WebAppProfile&()> draft, bool isNew,
                                                std::function<void()> changed)
-    : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 12), draft_(std::move(draft)), changed_(std::move(changed)),
+    : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 12),
+      draft_(std::move(draft)),
+      changed_(std::move(changed)),
       shared_(localizedString("Shared windows use the same cookies and login accounts.")),
       authentication_(localizedString("Proxy requires authentication")),
-      macNetwork_(localizedString("Uses the Mac network without Quenlith’s global proxy. A system proxy or VPN still applies.")) {
+      macNetwork_(localizedString(
+          "Uses the Mac network without Quenlith’s global proxy. A system proxy or VPN still applies.")) {
     labelToggle(session_, localizedString("Independent Session"),
                 localizedString("Keep cookies and logins separate from other windows."));
     account_.set_placeholder_text(localizedString("Account label (optional)"));
@@ -37,19 +40,23 @@ WebsiteSessionSettings::WebsiteSessionSettings(std::function<WebAppProfile&()> d
     sessionBox_.pack_start(account_, Gtk::PACK_SHRINK);
     sessionBox_.pack_start(shared_, Gtk::PACK_SHRINK);
 
-    labelToggle(override_, localizedString("Override the global proxy"),
-                localizedString("Off uses the global proxy. A website proxy requires an independent session."));
+    labelToggle(
+        override_, localizedString("Override the global proxy"),
+        localizedString("Off uses the global proxy. A website proxy requires an independent session."));
     kind_.append(localizedString("Use Mac Network (ignore Quenlith proxy)"));
-    for (std::size_t index = 1; index < kAllBrowserProxyKinds.size(); ++index) kind_.append(title(kAllBrowserProxyKinds[index]));
+    for (std::size_t index = 1; index < kAllBrowserProxyKinds.size(); ++index)
+        kind_.append(title(kAllBrowserProxyKinds[index]));
     port_.set_input_purpose(Gtk::INPUT_PURPOSE_DIGITS);
     passwordField_.set_visibility(false);
     passwordField_.set_input_purpose(Gtk::INPUT_PURPOSE_PASSWORD);
     styleCaption(macNetwork_);
     credentials_.pack_start(*makeLabeledRow(localizedString("Proxy Username"), username_), Gtk::PACK_SHRINK);
-    credentials_.pack_start(*makeLabeledRow(localizedString("Proxy Password"), passwordField_), Gtk::PACK_SHRINK);
-    credentials_.pack_start(*makeCaption(localizedString(
-                                "Leave the password blank to retain it only when the endpoint and username are unchanged.")),
+    credentials_.pack_start(*makeLabeledRow(localizedString("Proxy Password"), passwordField_),
                             Gtk::PACK_SHRINK);
+    credentials_.pack_start(
+        *makeCaption(localizedString(
+            "Leave the password blank to retain it only when the endpoint and username are unchanged.")),
+        Gtk::PACK_SHRINK);
     endpoint_.pack_start(*makeLabeledRow(localizedString("Proxy Host"), host_), Gtk::PACK_SHRINK);
     endpoint_.pack_start(*makeLabeledRow(localizedString("Proxy Port"), port_), Gtk::PACK_SHRINK);
     endpoint_.pack_start(authentication_, Gtk::PACK_SHRINK);
@@ -72,17 +79,19 @@ WebsiteSessionSettings::WebsiteSessionSettings(std::function<WebAppProfile&()> d
     statusRow->pack_start(*statusTitle, Gtk::PACK_SHRINK);
     statusBox_.pack_start(*statusRow, Gtk::PACK_SHRINK);
     statusBox_.pack_start(
-        *makeCaption(isNew ? localizedString("Tabs and sign-in popups in this window share its session. Saved websites "
-                                             "keep their login when reopened.")
-                           : localizedString("Current pages keep their login until you restart. Switching sessions "
-                                             "does not delete the original cookies.")),
+        *makeCaption(
+            isNew
+                ? localizedString("Tabs and sign-in popups in this window share its session. Saved websites "
+                                  "keep their login when reopened.")
+                : localizedString("Current pages keep their login until you restart. Switching sessions "
+                                  "does not delete the original cookies.")),
         Gtk::PACK_SHRINK);
 
     pack_start(*makeSection(localizedString("Login Session"), sessionBox_), Gtk::PACK_SHRINK);
     pack_start(*makeSection(localizedString("Website Proxy"), proxyBox_), Gtk::PACK_SHRINK);
     pack_start(statusBox_, Gtk::PACK_SHRINK);
-    for (Gtk::Widget* widget : std::initializer_list<Gtk::Widget*>{&account_, &shared_, &proxyFields_, &endpoint_,
-                                                                    &credentials_, &macNetwork_})
+    for (Gtk::Widget* widget : std::initializer_list<Gtk::Widget*>{&account_, &shared_, &proxyFields_,
+                                                                   &endpoint_, &credentials_, &macNetwork_})
         widget->set_no_show_all(true);
 
     session_.signal_toggled().connect([this] {
@@ -109,7 +118,8 @@ WebsiteSessionSettings::WebsiteSessionSettings(std::function<WebAppProfile&()> d
     });
     kind_.signal_changed().connect([this] {
         int row = kind_.get_active_row_number();
-        if (!updating_ && row >= 0) editProxy([row](auto& proxy) { proxy.kind = kAllBrowserProxyKinds[row]; });
+        if (!updating_ && row >= 0)
+            editProxy([row](auto& proxy) { proxy.kind = kAllBrowserProxyKinds[row]; });
     });
     host_.signal_changed().connect([this] {
         if (!updating_) editProxy([this](auto& proxy) { proxy.host = host_.get_text(); });
@@ -124,7 +134,8 @@ WebsiteSessionSettings::WebsiteSessionSettings(std::function<WebAppProfile&()> d
         }
     });
     authentication_.signal_toggled().connect([this] {
-        if (!updating_) editProxy([this](auto& proxy) { proxy.usesAuthentication = authentication_.get_active(); });
+        if (!updating_)
+            editProxy([this](auto& proxy) { proxy.usesAuthentication = authentication_.get_active(); });
     });
     username_.signal_changed().connect([this] {
         if (!updating_) editProxy([this](auto& proxy) { proxy.username = username_.get_text(); });
@@ -164,7 +175,8 @@ void WebsiteSessionSettings::refresh() {
     session_.set_active(profile.isolatedAccount.value_or(false) || proxied);
     session_.set_sensitive(!proxied);
     bool ownSession = profile.dataStoreIdentifier().has_value();
-    if (account_.get_text() != profile.accountName.value_or("")) account_.set_text(profile.accountName.value_or(""));
+    if (account_.get_text() != profile.accountName.value_or(""))
+        account_.set_text(profile.accountName.value_or(""));
     showWhen(account_, ownSession);
     showWhen(shared_, !ownSession);
 

@@ -12,8 +12,11 @@
 namespace quenlith {
 
 WindowOpacityControl::WindowOpacityControl(const std::string& title)
-    : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 8), title_(title), reset_(localizedString("Reset to 100%")),
-      moreTransparent_(localizedString("More transparent")), fullyOpaque_(localizedString("Fully opaque")) {
+    : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 8),
+      title_(title),
+      reset_(localizedString("Reset to 100%")),
+      moreTransparent_(localizedString("More transparent")),
+      fullyOpaque_(localizedString("Fully opaque")) {
     set_margin_top(4);
     set_margin_bottom(4);
     title_.set_xalign(0);

@@ -43,7 +43,8 @@ std::optional<std::int64_t> parseProxyPortText(std::string_view text) {
         if (c < '0' || c > '9') return std::nullopt;
     std::int64_t value = 0;
     std::string signedDigits = (negative ? "-" : "") + std::string(digits);
-    auto [end, error] = std::from_chars(signedDigits.data(), signedDigits.data() + signedDigits.size(), value);
+    auto [end, error] =
+        std::from_chars(signedDigits.data(), signedDigits.data() + signedDigits.size(), value);
     if (error != std::errc() || end != signedDigits.data() + signedDigits.size()) return std::nullopt;
     if (value < 1 || value > kMaximumPort) return std::nullopt;
     return value;
@@ -58,14 +59,18 @@ std::optional<double> parseDecimalText(std::string_view text) {
     bool digit = false;
     for (std::size_t i = 0; i < body.size(); ++i) {
         char c = body[i];
-        if (c >= '0' && c <= '9') digit = true;
-        else if (c == '.') ++points;
-        else if (!(c == '-' && i == 0 && trimmed.front() != '+')) return std::nullopt;
+        if (c >= '0' && c <= '9')
+            digit = true;
+        else if (c == '.')
+            ++points;
+        else if (!(c == '-' && i == 0 && trimmed.front() != '+'))
+            return std::nullopt;
     }
     if (!digit || points > 1) return std::nullopt;
     double value = 0;
     auto [end, error] = std::from_chars(body.data(), body.data() + body.size(), value);
-    if (error != std::errc() || end != body.data() + body.size() || !std::isfinite(value)) return std::nullopt;
+    if (error != std::errc() || end != body.data() + body.size() || !std::isfinite(value))
+        return std::nullopt;
     return value;
 }
 
@@ -80,10 +85,16 @@ std::string decimalText(double value) {
     return buffer;
 }
 
-std::int64_t roundedPercent(double fraction) { return clampToInt64(std::round(cleanPercent(fraction))); }
+std::int64_t roundedPercent(double fraction) {
+    return clampToInt64(std::round(cleanPercent(fraction)));
+}
 
-std::int64_t truncatedPercent(double fraction) { return clampToInt64(std::trunc(cleanPercent(fraction))); }
+std::int64_t truncatedPercent(double fraction) {
+    return clampToInt64(std::trunc(cleanPercent(fraction)));
+}
 
-std::string percentText(std::int64_t percent) { return std::to_string(percent) + "%"; }
+std::string percentText(std::int64_t percent) {
+    return std::to_string(percent) + "%";
+}
 
 }  // namespace quenlith

@@ -12,7 +12,8 @@ namespace quenlith {
 namespace {
 
 bool containsID(const std::vector<LinkedApplication>& list, const std::string& id) {
-    return std::any_of(list.begin(), list.end(), [&](const LinkedApplication& entry) { return entry.id == id; });
+    return std::any_of(list.begin(), list.end(),
+                       [&](const LinkedApplication& entry) { return entry.id == id; });
 }
 
 std::string foldedName(const std::string& name) {
@@ -32,14 +33,16 @@ std::vector<LinkedApplication> chooserApplications(const std::vector<LinkedAppli
         if (!seen.insert(entry.id).second) continue;
         result.push_back(entry);
     }
-    std::stable_sort(result.begin(), result.end(), [](const LinkedApplication& a, const LinkedApplication& b) {
-        return foldedName(a.name) < foldedName(b.name);
-    });
+    std::stable_sort(result.begin(), result.end(),
+                     [](const LinkedApplication& a, const LinkedApplication& b) {
+                         return foldedName(a.name) < foldedName(b.name);
+                     });
     return result;
 }
 
-std::vector<LinkedApplication> addLinkedApplications(const std::optional<std::vector<LinkedApplication>>& current,
-                                                     const std::vector<LinkedApplication>& chosen) {
+std::vector<LinkedApplication> addLinkedApplications(
+    const std::optional<std::vector<LinkedApplication>>& current,
+    const std::vector<LinkedApplication>& chosen) {
     std::vector<LinkedApplication> list = current.value_or(std::vector<LinkedApplication>{});
     for (const auto& entry : chosen) {
         if (entry.id.empty() || entry.id == kOwnDesktopFileID || containsID(list, entry.id)) continue;

@@ -20,8 +20,9 @@ std::vector<LinkedApplication> chooserApplications(const std::vector<LinkedAppli
 // The linked list after the user chose `chosen` (in the chooser's order): this application and
 // ids already in the list (also those added earlier in this pass) skipped, then cut to the first
 // 20. An absent list counts as empty and comes back as a list even when nothing was added.
-std::vector<LinkedApplication> addLinkedApplications(const std::optional<std::vector<LinkedApplication>>& current,
-                                                     const std::vector<LinkedApplication>& chosen);
+std::vector<LinkedApplication> addLinkedApplications(
+    const std::optional<std::vector<LinkedApplication>>& current,
+    const std::vector<LinkedApplication>& chosen);
 
 // The list without every entry of `id`; an absent list stays absent, the last removal leaves an
 // empty list.

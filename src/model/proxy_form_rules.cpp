@@ -33,10 +33,12 @@ Result<ProxyCredentialPlan> planProxyCredential(BrowserProxySettings draft,
             draft.credentialID = previous->credentialID;
             return ProxyCredentialPlan{ProxyCredentialPlan::Action::verifyPrevious, std::move(draft)};
         }
-        return Error{"proxy.password-missing", localizedString("Enter the proxy password for this endpoint and username.")};
+        return Error{"proxy.password-missing",
+                     localizedString("Enter the proxy password for this endpoint and username.")};
     }
     if (draft.kind == BrowserProxyKind::socks5 && typedPassword.size() > kMaximumSocksPasswordBytes)
-        return Error{"proxy.socks-length", localizedString("SOCKS5 credentials must be at most 255 UTF-8 bytes each.")};
+        return Error{"proxy.socks-length",
+                     localizedString("SOCKS5 credentials must be at most 255 UTF-8 bytes each.")};
     draft.credentialID.reset();
     return ProxyCredentialPlan{ProxyCredentialPlan::Action::storeTyped, std::move(draft)};
 }
@@ -49,31 +51,33 @@ std::optional<std::string> replacedProxyCredential(const std::optional<BrowserPr
 }
 
 void runProxyCredentialStep(BrowserProxySettings draft, const std::optional<BrowserProxySettings>& previous,
-                            const std::string& typedPassword, const std::shared_ptr<ProxyPasswordVault>& vault,
+                            const std::string& typedPassword,
+                            const std::shared_ptr<ProxyPasswordVault>& vault,
                             std::function<void(Result<ProxyCredentialOutcome>)> done) {
     auto plan = planProxyCredential(std::move(draft), previous, typedPassword);
     if (!plan) return done(plan.error());
     BrowserProxySettings settings = plan->settings;
     switch (plan->action) {
-    case ProxyCredentialPlan::Action::none:
-        return done(ProxyCredentialOutcome{std::move(settings), std::nullopt});
-    case ProxyCredentialPlan::Action::verifyPrevious:
-        // The password read is only a proof that the kept credential still works; it is dropped.
-        return vault->verify(*settings.credentialID, [settings, done](Status readable) mutable {
-            if (!readable) return done(readable.error());
-            done(ProxyCredentialOutcome{std::move(settings), std::nullopt});
-        });
-    case ProxyCredentialPlan::Action::storeTyped:
-        return vault->store(typedPassword, [settings, done](Result<std::string> stored) mutable {
-            if (!stored) return done(stored.error());
-            settings.credentialID = *stored;
-            done(ProxyCredentialOutcome{std::move(settings), *stored});
-        });
+        case ProxyCredentialPlan::Action::none:
+            return done(ProxyCredentialOutcome{std::move(settings), std::nullopt});
+        case ProxyCredentialPlan::Action::verifyPrevious:
+            // The password read is only a proof that the kept credential still works; it is dropped.
+            return vault->verify(*settings.credentialID, [settings, done](Status readable) mutable {
+                if (!readable) return done(readable.error());
+                done(ProxyCredentialOutcome{std::move(settings), std::nullopt});
+            });
+        case ProxyCredentialPlan::Action::storeTyped:
+            return vault->store(typedPassword, [settings, done](Result<std::string> stored) mutable {
+                if (!stored) return done(stored.error());
+                settings.credentialID = *stored;
+                done(ProxyCredentialOutcome{std::move(settings), *stored});
+            });
     }
 }
 
-void runGlobalProxySave(BrowserProxySettings draft, std::string_view portText, const BrowserProxySettings& previous,
-                        const std::string& typedPassword, GlobalProxySaveServices services,
+void runGlobalProxySave(BrowserProxySettings draft, std::string_view portText,
+                        const BrowserProxySettings& previous, const std::string& typedPassword,
+                        GlobalProxySaveServices services,
                         std::function<void(Result<BrowserProxySettings>)> done) {
     auto checked = checkGlobalProxyEndpoint(std::move(draft), portText);
     if (!checked) return done(checked.error());
@@ -85,7 +89,8 @@ void runGlobalProxySave(BrowserProxySettings draft, std::string_view portText, c
             Status stored = services.store ? services.store(settings) : success();
             if (!stored) {
                 if (credential->createdCredential) services.vault->remove(*credential->createdCredential);
-                return done(Error{"proxy.store", localizedFormat("Could not save settings: %@", {stored.error().message})});
+                return done(Error{"proxy.store",
+                                  localizedFormat("Could not save settings: %@", {stored.error().message})});
             }
             if (auto replaced = replacedProxyCredential(previous, settings))
                 if (services.discardCredential) services.discardCredential(*replaced);

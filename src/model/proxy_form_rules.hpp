@@ -69,7 +69,8 @@ struct ProxyCredentialOutcome {
 // Runs the credential step: plans it, then asks `vault` for what the plan needs. `done` gets the
 // final settings or the message to show; it is called exactly once, maybe before this returns.
 void runProxyCredentialStep(BrowserProxySettings draft, const std::optional<BrowserProxySettings>& previous,
-                            const std::string& typedPassword, const std::shared_ptr<ProxyPasswordVault>& vault,
+                            const std::string& typedPassword,
+                            const std::shared_ptr<ProxyPasswordVault>& vault,
                             std::function<void(Result<ProxyCredentialOutcome>)> done);
 
 // What the global proxy form's Save needs from the preferences and the secret store.
@@ -87,8 +88,9 @@ struct GlobalProxySaveServices {
 // when storing fails, the item this Save made is removed and the message is "Could not save
 // settings: " and the reason. `previous` is the stored global proxy (the default when none).
 // `done` gets the stored settings or the message, exactly once.
-void runGlobalProxySave(BrowserProxySettings draft, std::string_view portText, const BrowserProxySettings& previous,
-                        const std::string& typedPassword, GlobalProxySaveServices services,
+void runGlobalProxySave(BrowserProxySettings draft, std::string_view portText,
+                        const BrowserProxySettings& previous, const std::string& typedPassword,
+                        GlobalProxySaveServices services,
                         std::function<void(Result<BrowserProxySettings>)> done);
 
 }  // namespace quenlith

@@ -7,13 +7,19 @@
 
 namespace quenlith {
 
-WebsiteDetailsLookup::WebsiteDetailsLookup(bool isNew, FetchWebsiteDetails fetch, std::function<WebAppProfile&()> draft,
+WebsiteDetailsLookup::WebsiteDetailsLookup(bool isNew, FetchWebsiteDetails fetch,
+                                           std::function<WebAppProfile&()> draft,
                                            std::function<void()> changed, Scheduler& scheduler)
-    : isNew_(isNew), fetch_(std::move(fetch)), draft_(std::move(draft)), changed_(std::move(changed)),
+    : isNew_(isNew),
+      fetch_(std::move(fetch)),
+      draft_(std::move(draft)),
+      changed_(std::move(changed)),
       scheduler_(scheduler) {}
 
 // An answer after this point finds the run token expired.
-WebsiteDetailsLookup::~WebsiteDetailsLookup() { run_.reset(); }
+WebsiteDetailsLookup::~WebsiteDetailsLookup() {
+    run_.reset();
+}
 
 std::string WebsiteDetailsLookup::key(const WebAppProfile& draft) {
     return draft.homeURL + (draft.isolatedAccount.value_or(false) ? "true" : "false") +

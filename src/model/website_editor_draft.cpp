@@ -13,7 +13,8 @@ WebsiteEditorDraft websiteEditorDraft(const WebsiteEditorRequest& request, const
             lookupID = request.editID;
         } else if (request.pageURL) {
             auto sourceID = request.source ? std::optional<Uuid>(request.source->id) : std::nullopt;
-            if (auto match = store.profileMatching(*request.pageURL, sourceID, request.source)) lookupID = match->id;
+            if (auto match = store.profileMatching(*request.pageURL, sourceID, request.source))
+                lookupID = match->id;
         }
     }
 
@@ -38,8 +39,10 @@ WebsiteEditorDraft websiteEditorDraft(const WebsiteEditorRequest& request, const
     }
     if (request.pageURL) {
         draft.homeURL = *request.pageURL;
-        if (request.title) draft.name = *request.title;
-        else draft.name = uriHost(*request.pageURL).value_or("");
+        if (request.title)
+            draft.name = *request.title;
+        else
+            draft.name = uriHost(*request.pageURL).value_or("");
     }
     if (request.accountOf)
         if (auto original = store.profile(*request.accountOf)) draft = original->newAccountCopy();

@@ -13,12 +13,12 @@ class WebAppStore;
 
 // Why the website editor is opened.
 struct WebsiteEditorRequest {
-    std::optional<Uuid> editID{};            // a saved website to edit
-    std::optional<std::string> pageURL{};    // a page of a window being saved as a website
-    std::optional<std::string> title{};      // that page's title
-    bool openAfterSave = true;               // open a new website's window once it is saved
-    std::optional<Uuid> accountOf{};         // a website to copy as a new independent account
-    std::optional<WebAppProfile> source{};   // the record of the window the page is shown in
+    std::optional<Uuid> editID{};           // a saved website to edit
+    std::optional<std::string> pageURL{};   // a page of a window being saved as a website
+    std::optional<std::string> title{};     // that page's title
+    bool openAfterSave = true;              // open a new website's window once it is saved
+    std::optional<Uuid> accountOf{};        // a website to copy as a new independent account
+    std::optional<WebAppProfile> source{};  // the record of the window the page is shown in
 };
 
 // The draft the editor starts from, and how it was found.

@@ -19,8 +19,8 @@ WebsiteEditorSaveOutcome refusal(WebAppProfile draft, std::string message) {
 }
 
 // Steps 8 and 9: normalise, hand over, and clean up after the owner's answer.
-void store(WebAppProfile draft, const WebsiteEditorSaveRequest& request, const WebsiteEditorSaveServices& services,
-           const std::optional<std::string>& createdCredential,
+void store(WebAppProfile draft, const WebsiteEditorSaveRequest& request,
+           const WebsiteEditorSaveServices& services, const std::optional<std::string>& createdCredential,
            const std::function<void(WebsiteEditorSaveOutcome)>& done) {
     draft.normalize();
     if (services.onSave && services.onSave(draft)) {
@@ -30,7 +30,8 @@ void store(WebAppProfile draft, const WebsiteEditorSaveRequest& request, const W
     }
     if (createdCredential && services.vault) services.vault->remove(*createdCredential);
     if (draft.siteProxy)
-        draft.siteProxy->credentialID = request.originalProxy ? request.originalProxy->credentialID : std::nullopt;
+        draft.siteProxy->credentialID =
+            request.originalProxy ? request.originalProxy->credentialID : std::nullopt;
     done({Status_::notStored, std::move(draft), std::nullopt});
 }
 
@@ -44,13 +45,16 @@ void runWebsiteEditorSave(WebsiteEditorSaveRequest request, WebsiteEditorSaveSer
         return done(refusal(std::move(draft), localizedString("Enter a name for this website.")));
 
     auto address = normalizedWebsiteURL(draft.homeURL);
-    if (!address) return done(refusal(std::move(draft), localizedString("Enter a valid HTTP or HTTPS website URL.")));
+    if (!address)
+        return done(refusal(std::move(draft), localizedString("Enter a valid HTTP or HTTPS website URL.")));
 
     // The interval field's text decides while auto reload is on; text that is no number is refused
     // like a too-short interval rather than keeping the previous value.
     std::optional<double> interval = draft.autoReloadInterval;
-    if (draft.autoReloadInterval && request.autoReloadText) interval = parseDecimalText(*request.autoReloadText);
-    if (draft.autoReloadInterval && (!interval || !std::isfinite(*interval) || *interval < kMinimumAutoReloadInterval))
+    if (draft.autoReloadInterval && request.autoReloadText)
+        interval = parseDecimalText(*request.autoReloadText);
+    if (draft.autoReloadInterval &&
+        (!interval || !std::isfinite(*interval) || *interval < kMinimumAutoReloadInterval))
         return done(refusal(std::move(draft), localizedString("Auto reload must be at least 10 seconds.")));
     if (draft.autoReloadInterval) draft.autoReloadInterval = interval;
 

@@ -8,9 +8,9 @@
 
 #include "app/app_environment.hpp"
 #include "app/website_editor_presenter.hpp"
+#include "browser/engine/proxy_passwords.hpp"
 #include "browser/engine/proxy_runtime.hpp"
 #include "browser/engine/website_sessions.hpp"
-#include "browser/engine/proxy_passwords.hpp"
 #include "editor/keyring_password_vault.hpp"
 #include "model/preferences_store.hpp"
 #include "model/profile_persistence.hpp"
@@ -31,7 +31,9 @@ namespace {
 struct RecordingVault final : ProxyPasswordVault {
     KeyringPasswordVault keyring;
     std::vector<std::string> created;
-    void verify(const std::string& id, std::function<void(Status)> done) override { keyring.verify(id, done); }
+    void verify(const std::string& id, std::function<void(Status)> done) override {
+        keyring.verify(id, done);
+    }
     void store(const std::string& password, std::function<void(Result<std::string>)> done) override {
         keyring.store(password, [this, done](Result<std::string> id) {
             if (id) created.push_back(*id);
@@ -65,7 +67,9 @@ protected:
         session.usernameField().set_text("ann");
         session.passwordField().set_text("secret");
     }
-    std::vector<WebAppProfile> onDisk() { return ProfilePersistence(home.path("profiles.json")).load().value(); }
+    std::vector<WebAppProfile> onDisk() {
+        return ProfilePersistence(home.path("profiles.json")).load().value();
+    }
 };
 
 TEST_F(WebsiteEditorTest, ShortcutRoundTripsThroughTheFile) {
@@ -80,7 +84,7 @@ TEST_F(WebsiteEditorTest, ShortcutRoundTripsThroughTheFile) {
     EXPECT_TRUE(picker.modifierToggle(0).get_visible() && picker.keyPicker().get_visible());
     picker.modifierToggle(2).set_active(true);  // Shift
     picker.modifierToggle(3).set_active(true);  // Super
-    picker.keyPicker().set_active(40);           // F5
+    picker.keyPicker().set_active(40);          // F5
     EXPECT_EQ(picker.text(), "Ctrl+Alt+Shift+Super+F5");
     editor().saveButton().clicked();
     ASSERT_EQ(presenter->editorWindow(), nullptr);
@@ -140,11 +144,13 @@ TEST_F(WebsiteEditorTest, ApplicationChooserListsDesktopEntriesWithoutItselfOrDu
         test::writeFile(folder + "/applications/" + id + ".desktop",
                         "[Desktop Entry]\nType=Application\nName=" + name + "\nExec=true\n");
     };
-    for (int i = 0; i < 25; ++i) entry(first.path(), "app" + std::to_string(100 + i), "App " + std::to_string(100 + i));
+    for (int i = 0; i < 25; ++i)
+        entry(first.path(), "app" + std::to_string(100 + i), "App " + std::to_string(100 + i));
     entry(first.path(), "com.quenlith.Quenlith", "Quenlith");
     entry(second.path(), "app100", "App 100 elsewhere");
     std::string dataDirectories = first.path() + ":" + second.path() + ":/usr/local/share:/usr/share";
-    if (!test::runInChildProcess(test::ChildProcessOptions().withVariable("XDG_DATA_DIRS", dataDirectories))) return;
+    if (!test::runInChildProcess(test::ChildProcessOptions().withVariable("XDG_DATA_DIRS", dataDirectories)))
+        return;
     auto installed = installedDesktopApplications();
     std::vector<LinkedApplication> ours;
     for (const auto& app : installed)
@@ -158,7 +164,8 @@ TEST_F(WebsiteEditorTest, ApplicationChooserListsDesktopEntriesWithoutItselfOrDu
     auto& links = editor().applicationLinks();
     links.chooseApplications();
     ASSERT_NE(links.chooser(), nullptr);
-    for (std::size_t i = 0; i < links.chooser()->applications().size(); ++i) links.chooser()->setChosen(i, true);
+    for (std::size_t i = 0; i < links.chooser()->applications().size(); ++i)
+        links.chooser()->setChosen(i, true);
     links.chooser()->response(Gtk::RESPONSE_OK);
     auto linked = editor().draft().linkedApplications.value();
     ASSERT_EQ(linked.size(), 20u);
@@ -197,11 +204,13 @@ TEST(WebsiteEditorApplicationTest, TypedAddressIsLookedUpOnceAndAddAndOpenShowsT
     environment.websiteEditor().showAddWebsite();
     auto& editor = *environment.websiteEditor().editorWindow();
     EXPECT_EQ(editor.saveButton().get_label(), "Add & Open");
-    editor.sessionSettings().sessionToggle().set_active(false);  // a website on the shared session is looked up
+    editor.sessionSettings().sessionToggle().set_active(
+        false);  // a website on the shared session is looked up
     for (const std::string& typed : {std::string("h"), server.url("/pa"), server.url("/page")})
         editor.addressField().set_text(typed);
     ASSERT_TRUE(test::spinUntil([&] { return editor.nameField().get_text() == "Local Page"; }));
-    EXPECT_TRUE(server.requestCount("/page") == 1 && server.requestCount("/pa") == 0) << "one lookup, of the last address";
+    EXPECT_TRUE(server.requestCount("/page") == 1 && server.requestCount("/pa") == 0)
+        << "one lookup, of the last address";
     environment.websiteEditor().showAddWebsite();  // only brings the open editor forward
     ASSERT_EQ(environment.websiteEditor().editorWindow(), &editor);
 
@@ -210,7 +219,8 @@ TEST(WebsiteEditorApplicationTest, TypedAddressIsLookedUpOnceAndAddAndOpenShowsT
     ASSERT_EQ(saved.size(), 1u);
     EXPECT_EQ(saved[0].name, "Local Page");
     ASSERT_NE(environment.windows().window(saved[0].id), nullptr);
-    EXPECT_TRUE(test::spinUntil([&] { return server.requestCount("/page") == 2; })) << "the window loads the page";
+    EXPECT_TRUE(test::spinUntil([&] { return server.requestCount("/page") == 2; }))
+        << "the window loads the page";
 }
 
 }  // namespace

@@ -16,18 +16,19 @@ TEST(ShortcutPickerRules, EditsFollowTheToggleModifiersAndKey) {
     EXPECT_EQ(enabled->displayString(), "Ctrl+Alt+K");
     EXPECT_EQ(shortcutEnabled(false, 40), std::nullopt);
 
-    auto edited = shortcutWithKey(shortcutWithModifier(shortcutWithModifier(enabled, kControlModifier, true),
-                                                       kOptionModifier, false),
-                                  shortcutKeyTable()[47].keyCode);
+    auto edited = shortcutWithKey(
+        shortcutWithModifier(shortcutWithModifier(enabled, kControlModifier, true), kOptionModifier, false),
+        shortcutKeyTable()[47].keyCode);
     EXPECT_EQ(edited->displayString(), "Ctrl+Super+F12");
-    EXPECT_TRUE(shortcutHasModifier(edited, kControlModifier) && !shortcutHasModifier(edited, kOptionModifier));
+    EXPECT_TRUE(shortcutHasModifier(edited, kControlModifier) &&
+                !shortcutHasModifier(edited, kOptionModifier));
     EXPECT_EQ(shortcutWithModifier(std::nullopt, kShiftModifier, true), std::nullopt);
 
     ShortcutConfiguration all{40, 0};
     for (const auto& toggle : shortcutModifierToggles()) all.modifiers |= toggle.mask;
     EXPECT_EQ(all.displayString(), "Ctrl+Alt+Shift+Super+K");
 
-    EXPECT_EQ(shortcutKeyRow(std::nullopt), std::optional<std::size_t>(10));  // K
+    EXPECT_EQ(shortcutKeyRow(std::nullopt), std::optional<std::size_t>(10));                    // K
     EXPECT_EQ(shortcutKeyRow(ShortcutConfiguration{0, 0x100}), std::optional<std::size_t>(0));  // A
     ShortcutConfiguration unknown{200, 0x100};
     EXPECT_EQ(shortcutKeyRow(unknown), std::nullopt);
@@ -41,11 +42,15 @@ std::vector<LinkedApplication> apps(std::initializer_list<const char*> ids) {
 }
 
 TEST(LinkedApplicationChoice, SkipsItselfMergesDuplicatesAndStopsAtTwenty) {
-    auto listed = chooserApplications({{"b.desktop", "beta"}, {"com.quenlith.Quenlith.desktop", "Quenlith"},
-                                       {"a.desktop", "Alpha"}, {"b.desktop", "Beta again"}, {"", "nameless"}});
+    auto listed = chooserApplications({{"b.desktop", "beta"},
+                                       {"com.quenlith.Quenlith.desktop", "Quenlith"},
+                                       {"a.desktop", "Alpha"},
+                                       {"b.desktop", "Beta again"},
+                                       {"", "nameless"}});
     EXPECT_EQ(listed, (std::vector<LinkedApplication>{{"a.desktop", "Alpha"}, {"b.desktop", "beta"}}));
 
-    auto added = addLinkedApplications(apps({"x"}), apps({"y", "x", "com.quenlith.Quenlith.desktop", "y", "z"}));
+    auto added =
+        addLinkedApplications(apps({"x"}), apps({"y", "x", "com.quenlith.Quenlith.desktop", "y", "z"}));
     EXPECT_EQ(added, apps({"x", "y", "z"}));
     EXPECT_EQ(addLinkedApplications(std::nullopt, {}), std::vector<LinkedApplication>{});
 

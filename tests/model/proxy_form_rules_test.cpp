@@ -46,9 +46,11 @@ TEST(ProxyFormRules, CredentialPlanFollowsEndpointUserAndPassword) {
         {"spaces are a password", previous, previous, "  ", Action::storeTyped, std::nullopt, ""},
         {"typed, unchanged endpoint", previous, previous, "pw", Action::storeTyped, std::nullopt, ""},
         {"socks 255 bytes", socks, std::nullopt, std::string(255, 'x'), Action::storeTyped, std::nullopt, ""},
-        {"socks 256 bytes", socks, std::nullopt, std::string(256, 'x'), std::nullopt, std::nullopt, kSocksLength},
+        {"socks 256 bytes", socks, std::nullopt, std::string(256, 'x'), std::nullopt, std::nullopt,
+         kSocksLength},
         {"socks 200 two-byte", socks, std::nullopt, twoByte200, std::nullopt, std::nullopt, kSocksLength},
-        {"http has no limit", previous, std::nullopt, std::string(4000, 'x'), Action::storeTyped, std::nullopt, ""},
+        {"http has no limit", previous, std::nullopt, std::string(4000, 'x'), Action::storeTyped,
+         std::nullopt, ""},
         {"auth off clears", noAuth, previous, "pw", Action::none, std::nullopt, ""},
         {"system clears", system, previous, "pw", Action::none, std::nullopt, ""},
     };
@@ -97,9 +99,11 @@ TEST(ProxyFormRules, GlobalSaveLetsGoOfTheOldPasswordOnlyOnceStored) {
     auto vault = std::make_shared<test::FakeProxyVault>();
     std::optional<std::string> failure = "disk full";
     std::vector<std::string> discarded;
-    GlobalProxySaveServices services{
-        vault, [&](const BrowserProxySettings&) { return failure ? Status(Error{"io", *failure}) : success(); },
-        [&](const std::string& id) { discarded.push_back(id); }};
+    GlobalProxySaveServices services{vault,
+                                     [&](const BrowserProxySettings&) {
+                                         return failure ? Status(Error{"io", *failure}) : success();
+                                     },
+                                     [&](const std::string& id) { discarded.push_back(id); }};
     auto save = [&] {
         std::optional<Result<BrowserProxySettings>> outcome;
         runGlobalProxySave(test::authenticatedProxy(), "3128", test::authenticatedProxy(), "new", services,

@@ -41,7 +41,8 @@ public:
         removed.push_back(credentialID);
     }
     void answerAll() {
-        for (auto answers = std::exchange(pending_, {}); !answers.empty(); answers = std::exchange(pending_, {}))
+        for (auto answers = std::exchange(pending_, {}); !answers.empty();
+             answers = std::exchange(pending_, {}))
             for (auto& answer : answers) answer();
     }
 

@@ -53,7 +53,8 @@ TEST(WebsiteDetailsLookup, LateOrUnwantedResultsChangeNothing) {
     using Change = void (*)(LookupHarness&);
     const std::tuple<const char*, Change, std::string, std::optional<std::string>> cases[] = {
         {"address changed", [](LookupHarness& h) { h.type("other.example"); }, "", std::nullopt},
-        {"session on", [](LookupHarness& h) { h.draft.setIsolatedAccount(true), h.lookup.draftChanged(); }, "", std::nullopt},
+        {"session on", [](LookupHarness& h) { h.draft.setIsolatedAccount(true), h.lookup.draftChanged(); },
+         "", std::nullopt},
         {"name typed", [](LookupHarness& h) { h.draft.name = "Mine"; }, "Mine", "icon"},
         {"no title: the host", [](LookupHarness&) {}, "example.com", "icon"},
     };

@@ -34,18 +34,21 @@ TEST(WebsiteEditorDraft, DecidesBetweenEditNewAccountAndNewWebsite) {
     auto edited = websiteEditorDraft({.editID = mail.id}, store, preferences);
     EXPECT_TRUE(edited.draft == mail && !edited.isNew());
 
-    auto savedPage = websiteEditorDraft({.pageURL = "https://mail.example/inbox", .title = "Other"}, store, preferences);
+    auto savedPage =
+        websiteEditorDraft({.pageURL = "https://mail.example/inbox", .title = "Other"}, store, preferences);
     EXPECT_EQ(savedPage.editedID, mail.id) << "a page of a saved website edits that website";
 
     auto page = websiteEditorDraft(
-        {.pageURL = "https://news.example/a", .title = "News", .openAfterSave = false, .source = source}, store,
-        preferences);
+        {.pageURL = "https://news.example/a", .title = "News", .openAfterSave = false, .source = source},
+        store, preferences);
     EXPECT_TRUE(page.isNew() && page.reusesSession);
     EXPECT_TRUE(page.draft.name == "News" && page.draft.homeURL == "https://news.example/a");
     EXPECT_TRUE(page.draft.zoomLevel == 1.5 && page.draft.sessionIdentifier == source.sessionIdentifier &&
-                page.draft.accountName == "Work") << "the source window's live settings and session";
+                page.draft.accountName == "Work")
+        << "the source window's live settings and session";
 
-    EXPECT_EQ(websiteEditorDraft({.pageURL = "https://news.example/a"}, store, preferences).draft.name, "news.example");
+    EXPECT_EQ(websiteEditorDraft({.pageURL = "https://news.example/a"}, store, preferences).draft.name,
+              "news.example");
 
     auto fresh = websiteEditorDraft({}, store, preferences);
     EXPECT_EQ(fresh.draft.opacity, 0.8);

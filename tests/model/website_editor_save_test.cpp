@@ -37,7 +37,8 @@ struct Harness {
     }
 };
 
-WebsiteEditorSaveRequest website(const std::string& name = "Example", const std::string& address = "example.com") {
+WebsiteEditorSaveRequest website(const std::string& name = "Example",
+                                 const std::string& address = "example.com") {
     WebsiteEditorSaveRequest request;
     request.draft.name = name;
     request.draft.homeURL = address;
@@ -67,15 +68,21 @@ TEST(WebsiteEditorSave, ChecksStopAtTheFirstProblemInOrder) {
         std::optional<std::string> error;
     } cases[] = {
         {"blank name first", badAgent, std::nullopt, "Enter a name for this website."},
-        {"address", website("Example", "ftp://example.com"), std::nullopt, "Enter a valid HTTP or HTTPS website URL."},
-        {"interval 9.99", withInterval(9.99, std::nullopt), std::nullopt, "Auto reload must be at least 10 seconds."},
-        {"interval NaN", withInterval(std::nan(""), std::nullopt), std::nullopt, "Auto reload must be at least 10 seconds."},
-        {"interval text no number", withInterval(60, "ten"), std::nullopt, "Auto reload must be at least 10 seconds."},
+        {"address", website("Example", "ftp://example.com"), std::nullopt,
+         "Enter a valid HTTP or HTTPS website URL."},
+        {"interval 9.99", withInterval(9.99, std::nullopt), std::nullopt,
+         "Auto reload must be at least 10 seconds."},
+        {"interval NaN", withInterval(std::nan(""), std::nullopt), std::nullopt,
+         "Auto reload must be at least 10 seconds."},
+        {"interval text no number", withInterval(60, "ten"), std::nullopt,
+         "Auto reload must be at least 10 seconds."},
         {"interval text 10", withInterval(60, "10"), std::nullopt, std::nullopt},
-        {"user agent", agent, std::nullopt, "User-Agent must be one line, without control characters, and at most 4096 bytes."},
+        {"user agent", agent, std::nullopt,
+         "User-Agent must be one line, without control characters, and at most 4096 bytes."},
         {"shortcut", website(), "shortcut taken", "shortcut taken"},
         {"port text", badPort, std::nullopt, "Proxy port must be between 1 and 65535."},
-        {"password", missingPassword, std::nullopt, "Enter the proxy password for this endpoint and username."},
+        {"password", missingPassword, std::nullopt,
+         "Enter the proxy password for this endpoint and username."},
     };
     for (const auto& c : cases) {
         Harness harness;
