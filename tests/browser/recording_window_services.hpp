@@ -1,10 +1,9 @@
 #pragma once
 
 // A stand-in for the window manager's side of a browser view: every callback records what it was
-// given, and the answers it returns can be set beforehand.
+// given.
 
 #include <optional>
-#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,17 +16,8 @@
 namespace quenlith::test {
 
 struct RecordingWindowServices {
-    // Answers.
-    bool provideStartPage = true;
-    std::set<std::string> pagesWithMenuBarIcon;
-    std::optional<WebAppProfile> networkProfileAnswer;
-    bool saveNetworkAnswer = true;
-
-    // Records.
     int startPagesMade = 0;
     std::vector<std::string> menuBarToggles;
-    std::vector<WebAppProfile> savedNetworks;
-    std::vector<std::string> discardedCredentials;
     std::vector<std::pair<std::string, std::string>> visits;
     std::vector<WebAppProfile> profileChanges;
     int stateChanges = 0;
@@ -40,23 +30,11 @@ struct RecordingWindowServices {
     BrowserWindowServices services() {
         BrowserWindowServices s;
         s.makeStartPage = [this]() -> Gtk::Widget* {
-            if (!provideStartPage) return nullptr;
             ++startPagesMade;
             return Gtk::manage(new WebsiteStartPage());
         };
-        s.menuBarIconState = [this](const std::string& address) {
-            return pagesWithMenuBarIcon.count(address) > 0;
-        };
         s.onToggleMenuBarIcon = [this](const std::string& address) { menuBarToggles.push_back(address); };
-        s.networkProfile = [this] { return networkProfileAnswer; };
-        s.onSaveNetwork = [this](const WebAppProfile& profile) {
-            savedNetworks.push_back(profile);
-            return saveNetworkAnswer;
-        };
-        s.discardProxyCredential = [this](const std::string& id) { discardedCredentials.push_back(id); };
-        s.onVisit = [this](const std::string& address, const std::string& title) {
-            visits.emplace_back(address, title);
-        };
+        s.onVisit = [this](const std::string& address, const std::string& title) { visits.emplace_back(address, title); };
         s.onProfileChange = [this](const WebAppProfile& profile) { profileChanges.push_back(profile); };
         s.onStateChange = [this] { ++stateChanges; };
         s.onURLChange = [this](const std::string& address) { urlChanges.push_back(address); };
@@ -64,8 +42,7 @@ struct RecordingWindowServices {
             metadata.emplace_back(title, icon);
         };
         s.onCommand = [this](BrowserCommand command) { commands.push_back(command); };
-        s.onPopup = [this](const WebViewConfiguration&,
-                           const std::optional<std::string>& address) -> WebKitWebView* {
+        s.onPopup = [this](const WebViewConfiguration&, const std::optional<std::string>& address) -> WebKitWebView* {
             popupRequests.push_back(address);
             return nullptr;
         };

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "browser/engine/script_evaluation.hpp"
 #include "browser/engine/user_scripts.hpp"
 
 namespace quenlith {
@@ -56,19 +57,10 @@ void TabSleepGuard::install(WebKitUserContentManager* manager) {
 }
 
 void isProtected(WebKitWebView* webView, std::function<void(bool)> completion) {
-    auto* pending = new std::function<void(bool)>(std::move(completion));
-    webkit_web_view_evaluate_javascript(
-        webView, kProbe, -1, kScriptWorld, nullptr, nullptr,
-        [](GObject* source, GAsyncResult* result, gpointer data) {
-            std::unique_ptr<std::function<void(bool)>> completion(static_cast<std::function<void(bool)>*>(data));
-            GError* error = nullptr;
-            JSCValue* value = webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error);
-            bool maySleep = value && jsc_value_is_boolean(value) && !jsc_value_to_boolean(value);
-            if (value) g_object_unref(value);
-            g_clear_error(&error);
-            (*completion)(!maySleep);
-        },
-        pending);
+    evaluateScript(webView, kProbe, kScriptWorld, [completion = std::move(completion)](WebKitWebView*, JSCValue* value) {
+        const bool maySleep = value && jsc_value_is_boolean(value) && !jsc_value_to_boolean(value);
+        completion(!maySleep);
+    });
 }
 
 }  // namespace quenlith

@@ -79,7 +79,7 @@ TEST(ChromeState, LoadingErrorAndSleepingBoxes) {
     tab.isSleeping = true;
     state = chromeState(tab);
     EXPECT_EQ(state.reloadSymbol, "arrow.clockwise");
-    EXPECT_EQ(state.reloadDescription, "Reload");
+    EXPECT_EQ(state.reloadDescription, "Reload (Ctrl+R)");
     EXPECT_TRUE(state.sleepBoxVisible);
     EXPECT_FALSE(state.webViewVisible);
     EXPECT_TRUE(state.reloadEnabled);

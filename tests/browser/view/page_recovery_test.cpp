@@ -50,58 +50,40 @@ std::set<pid_t> webProcessesOfThisProcess() {
     return found;
 }
 
-class PageRecovery : public BrowserViewFixture {
-protected:
-    bool errorBoxShows(const std::string& text) {
-        return spinUntil([&] {
-            return controller->errorBoxView().get_visible() && controller->errorLabel().get_text() == text;
-        });
-    }
-};
+using PageRecovery = BrowserViewFixture;
 
-TEST_F(PageRecovery, ARefusedConnectionShowsTheErrorBoxAndTryAgainLoadsOnceTheServerIsBack) {
+TEST_F(PageRecovery, TryAgainLoadsOnceTheServerIsBackAndRebuildsAKilledTabWithItsCookies) {
     int port = 0;
     {
         TestHttpServer gone;
         port = gone.port();
     }
-    const std::string address = "http://127.0.0.1:" + std::to_string(port) + "/home";
     auto profile = website("/home");
-    profile.homeURL = address;
+    profile.homeURL = "http://127.0.0.1:" + std::to_string(port) + "/home";
     open(profile);
-    ASSERT_TRUE(spinUntil([&] { return active().error.has_value(); }));
-    EXPECT_TRUE(controller->errorBoxView().get_visible());
-    EXPECT_FALSE(active().error->empty());
-
+    ASSERT_TRUE(spinUntil([&] { return active().error.has_value() && controller->errorBoxView().get_visible(); }));
     TestHttpServer back("127.0.0.1", port);
-    back.page("/home", htmlPage("Back again"));
+    back.page("/home", htmlPage("Home", "<script>document.cookie = 'kept=yes; max-age=600';</script>"));
+    back.page("/check", "<title>check</title><script>document.title = 'cookie ' + document.cookie;</script>");
     controller->retryLoading();
-    EXPECT_TRUE(waitForTitle("Back again"));
-    EXPECT_EQ(back.requestCount("/home"), 1);
-    EXPECT_FALSE(active().error.has_value());
-    EXPECT_TRUE(spinUntil([&] { return !controller->errorBoxView().get_visible(); }));
-}
-
-TEST_F(PageRecovery, AKilledWebProcessShowsTheCrashMessageAndTryAgainKeepsTheTabAndItsCookies) {
-    server.page("/home", htmlPage("Home", "<script>document.cookie = 'kept=yes; max-age=600';</script>"));
-    server.page("/check", "<title>check</title><script>document.title = 'cookie ' + document.cookie;</script>");
-    open(website("/home"));
     ASSERT_TRUE(waitForTitle("Home"));
+    EXPECT_EQ(back.requestCount("/home"), 1);
+    EXPECT_TRUE(spinUntil([&] { return !controller->errorBoxView().get_visible(); }));
+
     const Uuid id = active().id;
+    active().pendingReadingPosition = PendingReadingPosition{back.url("/elsewhere"), 0.25};
     WebKitWebView* before = active().webView();
-
-    auto processes = webProcessesOfThisProcess();
-    ASSERT_FALSE(processes.empty());
-    for (pid_t pid : processes) ::kill(pid, SIGKILL);
-    EXPECT_TRUE(errorBoxShows("The page stopped responding. Try again to reconnect."));
-
+    for (pid_t pid : webProcessesOfThisProcess()) ::kill(pid, SIGKILL);
+    const std::string crashed = "The page stopped responding. Try again to reconnect.";
+    ASSERT_TRUE(spinUntil([&] { return controller->errorLabel().get_text() == crashed; }));
     controller->retryLoading();
     EXPECT_NE(active().webView(), before);
     EXPECT_EQ(active().id, id);
     EXPECT_EQ(controller->tabs().size(), 1u);
+    EXPECT_EQ(active().pendingReadingPosition, (PendingReadingPosition{back.url("/elsewhere"), 0.25}));
     ASSERT_TRUE(waitForTitle("Home"));
-    EXPECT_FALSE(controller->errorBoxView().get_visible());
-    controller->load(server.url("/check"));
+    EXPECT_FALSE(active().pendingReadingPosition.has_value()) << "used up on another page without scrolling";
+    controller->load(back.url("/check"));
     EXPECT_TRUE(waitForTitle("cookie kept=yes"));
 }
 
