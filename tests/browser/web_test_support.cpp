@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "browser/engine/script_evaluation.hpp"
 #include "browser/engine/tab_sleep_guard.hpp"
 #include "support/main_loop.hpp"
 
@@ -22,30 +23,26 @@ GtkWidget* visibleToplevel(GType type) {
 
 namespace {
 
-struct LoadWatch {
-    LoadResult result;
-};
-
 void onLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer data) {
-    if (event == WEBKIT_LOAD_FINISHED) static_cast<LoadWatch*>(data)->result.finished = true;
+    if (event == WEBKIT_LOAD_FINISHED) static_cast<LoadResult*>(data)->finished = true;
 }
 
 gboolean onLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar*, GError* error, gpointer data) {
-    auto* watch = static_cast<LoadWatch*>(data);
-    watch->result.failed = true;
-    watch->result.error = error ? error->message : "";
+    auto* result = static_cast<LoadResult*>(data);
+    result->failed = true;
+    result->error = error ? error->message : "";
     return TRUE;  // no error page of the engine's own
 }
 
 LoadResult waitForLoad(WebKitWebView* view, const std::function<void()>& start, std::chrono::milliseconds timeout) {
-    LoadWatch watch;
-    gulong changed = g_signal_connect(view, "load-changed", G_CALLBACK(onLoadChanged), &watch);
-    gulong failed = g_signal_connect(view, "load-failed", G_CALLBACK(onLoadFailed), &watch);
+    LoadResult result;
+    gulong changed = g_signal_connect(view, "load-changed", G_CALLBACK(onLoadChanged), &result);
+    gulong failed = g_signal_connect(view, "load-failed", G_CALLBACK(onLoadFailed), &result);
     start();
-    spinUntil([&] { return watch.result.finished; }, timeout);
+    spinUntil([&] { return result.finished; }, timeout);
     g_signal_handler_disconnect(view, changed);
     g_signal_handler_disconnect(view, failed);
-    return watch.result;
+    return result;
 }
 
 }  // namespace
@@ -59,30 +56,13 @@ LoadResult reloadAndWait(WebKitWebView* view, std::chrono::milliseconds timeout)
 }
 
 std::optional<std::string> evaluate(WebKitWebView* view, const std::string& script, const char* world) {
-    struct Pending {
-        bool done = false;
-        std::optional<std::string> json;
-    };
-    auto pending = std::make_shared<Pending>();
-    auto* keep = new std::shared_ptr<Pending>(pending);
-    webkit_web_view_evaluate_javascript(
-        view, script.c_str(), -1, world, nullptr, nullptr,
-        [](GObject* source, GAsyncResult* result, gpointer data) {
-            std::unique_ptr<std::shared_ptr<Pending>> pending(static_cast<std::shared_ptr<Pending>*>(data));
-            GError* error = nullptr;
-            JSCValue* value = webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error);
-            if (value) {
-                char* json = jsc_value_to_json(value, 0);
-                (*pending)->json = json ? json : "undefined";
-                g_free(json);
-                g_object_unref(value);
-            }
-            g_clear_error(&error);
-            (*pending)->done = true;
-        },
-        keep);
-    spinUntil([&] { return pending->done; });
-    return pending->json;
+    auto answer = std::make_shared<std::optional<std::optional<std::string>>>();
+    evaluateScript(view, script, world, [answer](WebKitWebView*, JSCValue* value) {
+        g_autofree char* json = value ? jsc_value_to_json(value, 0) : nullptr;
+        *answer = value ? std::optional<std::string>(json ? json : "undefined") : std::nullopt;
+    });
+    spinUntil([&] { return answer->has_value(); });
+    return answer->value_or(std::nullopt);
 }
 
 std::optional<bool> guardProtects(WebKitWebView* view) {

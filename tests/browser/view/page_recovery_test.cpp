@@ -1,7 +1,6 @@
 // Recovering a tab: from a refused connection and from a web process killed from outside.
 
 #include <csignal>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -15,37 +14,26 @@ namespace quenlith::test {
 namespace {
 
 // The web-content processes started for this test process (directly or through a sandbox
-// launcher), found by walking the process table.
+// launcher), found by walking the process table up from every web process.
 std::set<pid_t> webProcessesOfThisProcess() {
-    std::map<pid_t, pid_t> parents;
-    std::map<pid_t, std::string> names;
+    std::map<pid_t, std::pair<pid_t, std::string>> table;  // pid: parent, command
     for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-        const std::string name = entry.path().filename();
-        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
         std::ifstream stat(entry.path() / "stat");
         std::string line;
-        if (!std::getline(stat, line)) continue;
+        const auto open = line.npos;
+        if (!std::getline(stat, line) || line.find('(') == open || line.rfind(')') == open) continue;
         // "pid (comm) state ppid ...": the command may contain spaces, so read after the last ')'.
-        auto close = line.rfind(')');
-        auto open = line.find('(');
-        if (close == std::string::npos || open == std::string::npos) continue;
-        std::istringstream rest(line.substr(close + 2));
+        std::istringstream rest(line.substr(line.rfind(')') + 2));
         char state;
         pid_t parent = 0;
         rest >> state >> parent;
-        pid_t pid = std::stoi(name);
-        parents[pid] = parent;
-        names[pid] = line.substr(open + 1, close - open - 1);
+        table[std::stoi(line)] = {parent, line.substr(line.find('(') + 1, line.rfind(')') - line.find('(') - 1)};
     }
     std::set<pid_t> found;
-    const pid_t self = getpid();
-    for (const auto& [pid, name] : names) {
-        if (name.rfind("WebKitWebProces", 0) != 0) continue;
-        for (pid_t up = parents[pid]; up > 1; up = parents.count(up) ? parents[up] : 0)
-            if (up == self) {
-                found.insert(pid);
-                break;
-            }
+    for (const auto& [pid, process] : table) {
+        if (process.second.rfind("WebKitWebProces", 0) != 0) continue;
+        for (pid_t up = process.first; up > 1; up = table.count(up) ? table[up].first : 0)
+            if (up == getpid()) found.insert(pid);
     }
     return found;
 }
