@@ -3,21 +3,15 @@
 // A browser view in a window of its own, with a local web server, temporary folders, recorded
 // window-manager callbacks and a hand-stepped timer scheduler.
 
-#include <memory>
-#include <optional>
-#include <string>
-
 #include <gtest/gtest.h>
 #include <gtkmm/window.h>
 #include <webkit2/webkit2.h>
 
 #include "browser/engine/website_data_store.hpp"
-#include "browser/recording_window_services.hpp"
 #include "browser/view/browser_view_controller.hpp"
+#include "browser/view/website_start_page.hpp"
 #include "model/app_paths.hpp"
-#include "model/clock.hpp"
 #include "model/preferences_store.hpp"
-#include "model/scheduler.hpp"
 #include "support/main_loop.hpp"
 #include "support/temp_environment.hpp"
 #include "support/test_http_server.hpp"
@@ -28,20 +22,56 @@
 namespace quenlith::test {
 
 inline std::string htmlPage(const std::string& title, const std::string& body = "") {
-    return "<!doctype html><html><head><meta charset='utf-8'><title>" + title + "</title></head><body>" + body +
-           "</body></html>";
+    return "<!doctype html><html><head><meta charset='utf-8'><title>" + title + "</title></head><body>" +
+           body + "</body></html>";
 }
+
+// A stand-in for the window manager's side of a browser view: every callback records what it was
+// given.
+struct RecordingWindowServices {
+    std::vector<std::string> menuBarToggles;
+    std::vector<std::pair<std::string, std::string>> visits;
+    std::vector<WebAppProfile> profileChanges;
+    int stateChanges = 0;
+    std::vector<std::string> urlChanges;
+    std::vector<std::pair<std::string, std::optional<std::string>>> metadata;
+    std::vector<BrowserCommand> commands;
+    std::vector<std::optional<std::string>> popupRequests;
+
+    // Callbacks that write into this object, which must outlive the view using them.
+    BrowserWindowServices services() {
+        BrowserWindowServices s;
+        s.makeStartPage = []() -> Gtk::Widget* { return Gtk::manage(new WebsiteStartPage()); };
+        s.onToggleMenuBarIcon = [this](const std::string& address) { menuBarToggles.push_back(address); };
+        s.onVisit = [this](const std::string& address, const std::string& title) {
+            visits.emplace_back(address, title);
+        };
+        s.onProfileChange = [this](const WebAppProfile& profile) { profileChanges.push_back(profile); };
+        s.onStateChange = [this] { ++stateChanges; };
+        s.onURLChange = [this](const std::string& address) { urlChanges.push_back(address); };
+        s.onMetadata = [this](const std::string& title, const std::optional<std::string>& icon) {
+            metadata.emplace_back(title, icon);
+        };
+        s.onCommand = [this](BrowserCommand command) { commands.push_back(command); };
+        s.onPopup = [this](const WebViewConfiguration&,
+                           const std::optional<std::string>& address) -> WebKitWebView* {
+            popupRequests.push_back(address);
+            return nullptr;
+        };
+        return s;
+    }
+};
+
+struct ViewOptions {
+    std::optional<std::string> initialURL;
+    std::optional<WebViewConfiguration> configuration;
+    bool startsDormant = false;
+    bool privateWindow = false;
+    DownloadManager* downloads = nullptr;
+};
 
 class BrowserViewFixture : public testing::Test {
 protected:
-    struct Options {
-        std::optional<std::string> initialURL;
-        std::optional<WebViewConfiguration> configuration;
-        bool startsDormant = false;
-        bool privateWindow = false;
-        DownloadManager* downloads = nullptr;
-    };
-
     // A saved website whose home page is `path` on the local server.
     WebAppProfile website(const std::string& path = "/home") {
         WebAppProfile profile;
@@ -51,12 +81,12 @@ protected:
         return profile;
     }
 
-    BrowserViewController& open(WebAppProfile profile) { return open(std::move(profile), Options()); }
-    BrowserViewController& open(WebAppProfile profile, Options options) {
-        auto store = options.privateWindow ? WebsiteDataStore::nonPersistent() : WebsiteDataStore::defaultDataStore();
+    BrowserViewController& open(WebAppProfile profile, ViewOptions options = {}) {
+        auto store =
+            options.privateWindow ? WebsiteDataStore::nonPersistent() : WebsiteDataStore::defaultDataStore();
         controller = std::make_unique<BrowserViewController>(
-            std::move(profile), *preferences, options.downloads, std::move(options.configuration), options.initialURL,
-            std::move(store), options.startsDormant, clock, timers);
+            std::move(profile), *preferences, options.downloads, std::move(options.configuration),
+            options.initialURL, std::move(store), options.startsDormant, clock, timers);
         controller->services = recorder.services();
         window = std::make_unique<Gtk::Window>();
         window->set_default_size(900, 600);
@@ -79,8 +109,8 @@ protected:
         });
         if (!shown && controller->activeTab())
             ADD_FAILURE() << "the active tab shows \"" << active().pageTitle() << "\" at "
-                          << active().address().value_or("(no address)") << (active().isLoading() ? ", loading" : "")
-                          << (active().error ? ", error: " + *active().error : std::string());
+                          << active().address().value_or("(no address)") << " "
+                          << active().error.value_or("");
         return shown;
     }
 

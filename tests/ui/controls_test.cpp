@@ -5,11 +5,11 @@
 #include <gtkmm/messagedialog.h>
 #include <gtkmm/window.h>
 
+#include "support/main_loop.hpp"
 #include "ui/action_button.hpp"
 #include "ui/action_menu_item.hpp"
 #include "ui/alert.hpp"
 #include "ui/icon_names.hpp"
-#include "support/main_loop.hpp"
 
 namespace quenlith {
 namespace {
@@ -66,7 +66,8 @@ TEST(ActionButton, ClickRunsTheCurrentClosure) {
 
 TEST(ActionButton, AnotherSymbolBringsItsOwnDescriptionEverywhere) {
     ActionButton button("arrow.clockwise", "Reload (Ctrl+R)");
-    for (const auto& [symbol, text] : {std::pair{"xmark", "Stop loading"}, {"arrow.clockwise", "Reload (Ctrl+R)"}}) {
+    for (const auto& [symbol, text] :
+         {std::pair{"xmark", "Stop loading"}, {"arrow.clockwise", "Reload (Ctrl+R)"}}) {
         button.setSymbol(symbol, text);
         EXPECT_EQ(button.symbol(), symbol);
         EXPECT_EQ(button.imageDescription(), text);

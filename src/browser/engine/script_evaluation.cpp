@@ -25,17 +25,16 @@ void answer(GObject* source, GAsyncResult* result, gpointer data) {
 }  // namespace
 
 void evaluateScript(WebKitWebView* view, std::string_view script, const char* world, ScriptAnswer done) {
-    webkit_web_view_evaluate_javascript(view, script.data(), static_cast<gssize>(script.size()), world, nullptr,
-                                        nullptr, answer<webkit_web_view_evaluate_javascript_finish>,
+    webkit_web_view_evaluate_javascript(view, script.data(), static_cast<gssize>(script.size()), world,
+                                        nullptr, nullptr, answer<webkit_web_view_evaluate_javascript_finish>,
                                         new ScriptAnswer(std::move(done)));
 }
 
 void callScriptFunction(WebKitWebView* view, std::string_view body, GVariant* arguments, const char* world,
                         const char* sourceURI, ScriptAnswer done) {
-    webkit_web_view_call_async_javascript_function(view, body.data(), static_cast<gssize>(body.size()), arguments,
-                                                   world, sourceURI, nullptr,
-                                                   answer<webkit_web_view_call_async_javascript_function_finish>,
-                                                   new ScriptAnswer(std::move(done)));
+    webkit_web_view_call_async_javascript_function(
+        view, body.data(), static_cast<gssize>(body.size()), arguments, world, sourceURI, nullptr,
+        answer<webkit_web_view_call_async_javascript_function_finish>, new ScriptAnswer(std::move(done)));
 }
 
 std::optional<std::string> scriptText(JSCValue* value) {

@@ -50,17 +50,21 @@ const std::string& TabSleepGuard::source() {
     return text;
 }
 
-const char* TabSleepGuard::probe() { return kProbe; }
+const char* TabSleepGuard::probe() {
+    return kProbe;
+}
 
 void TabSleepGuard::install(WebKitUserContentManager* manager) {
-    addUserScriptOnce(manager, source(), WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES, WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START);
+    addUserScriptOnce(manager, source(), WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+                      WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START);
 }
 
 void isProtected(WebKitWebView* webView, std::function<void(bool)> completion) {
-    evaluateScript(webView, kProbe, kScriptWorld, [completion = std::move(completion)](WebKitWebView*, JSCValue* value) {
-        const bool maySleep = value && jsc_value_is_boolean(value) && !jsc_value_to_boolean(value);
-        completion(!maySleep);
-    });
+    evaluateScript(
+        webView, kProbe, kScriptWorld, [completion = std::move(completion)](WebKitWebView*, JSCValue* value) {
+            const bool maySleep = value && jsc_value_is_boolean(value) && !jsc_value_to_boolean(value);
+            completion(!maySleep);
+        });
 }
 
 }  // namespace quenlith

@@ -10,7 +10,8 @@
 namespace quenlith {
 
 bool canAttachDialog(GtkWindow* window) {
-    if (!window || !gtk_widget_get_visible(GTK_WIDGET(window)) || gtk_widget_in_destruction(GTK_WIDGET(window)))
+    if (!window || !gtk_widget_get_visible(GTK_WIDGET(window)) ||
+        gtk_widget_in_destruction(GTK_WIDGET(window)))
         return false;
     return !hasAttachedSheet(*Glib::wrap(window));
 }

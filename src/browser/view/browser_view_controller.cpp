@@ -8,16 +8,16 @@
 #include <webkit2/webkit2.h>
 
 #include "browser/blocking/ad_blocking.hpp"
+#include "browser/engine/script_evaluation.hpp"
+#include "browser/engine/website_sessions.hpp"
 #include "browser/view/auto_reload.hpp"
 #include "browser/view/browser_layout.hpp"
-#include "ui/alert.hpp"
-#include "browser/engine/script_evaluation.hpp"
 #include "browser/view/tab_restore.hpp"
 #include "browser/view/tab_title.hpp"
-#include "browser/engine/website_sessions.hpp"
 #include "model/address.hpp"
 #include "model/localization.hpp"
 #include "model/preferences_store.hpp"
+#include "ui/alert.hpp"
 
 namespace quenlith {
 
@@ -61,7 +61,8 @@ BrowserViewController::BrowserViewController(WebAppProfile profile, PreferencesS
       sleepBox_(Gtk::ORIENTATION_VERTICAL, 12),
       find_(
           findBar, [this] { return activeTab() ? activeTab()->webView() : nullptr; },
-          [this](WebKitWebView* webView) { return tabShowing(webView) != nullptr; }, [this] { layoutChrome(); }),
+          [this](WebKitWebView* webView) { return tabShowing(webView) != nullptr; },
+          [this] { layoutChrome(); }),
       scripts_([this](WebKitWebView* webView) { return tabShowing(webView) != nullptr; }),
       questions_(deferred) {
     // A popup's tabs live in the opener's store.
@@ -405,8 +406,8 @@ void BrowserViewController::captureSelection(std::function<void(PageClip)> compl
 
     const std::string page = draft.address;
     scripts_.run(tab->webView(), kSelectionScript, page,
-                 [this, draft = std::move(draft), completion = std::move(completion)](WebKitWebView*,
-                                                                                     JSCValue* value) mutable {
+                 [this, draft = std::move(draft), completion = std::move(completion)](
+                     WebKitWebView*, JSCValue* value) mutable {
                      draft.text = scriptText(value).value_or("");
                      draft.modified = clock_.now();
                      completion(std::move(draft));
@@ -422,9 +423,8 @@ void BrowserViewController::readingPosition(
     std::string title = tab->pageTitle();
     if (title.empty()) title = addressHost(*address);
     scripts_.run(tab->webView(), kScrollFractionScript, *address,
-                 [address = *address, title, completion = std::move(completion)](WebKitWebView*, JSCValue* value) {
-                     completion(address, title, scriptNumber(value));
-                 });
+                 [address = *address, title, completion = std::move(completion)](
+                     WebKitWebView*, JSCValue* value) { completion(address, title, scriptNumber(value)); });
 }
 
 void BrowserViewController::printActivePage() {

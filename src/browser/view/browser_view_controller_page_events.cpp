@@ -6,8 +6,8 @@
 #include <webkit2/webkit2.h>
 
 #include "browser/blocking/ad_blocking.hpp"
-#include "browser/view/browser_view_controller.hpp"
-#include "ui/alert.hpp"
+#include "browser/engine/script_evaluation.hpp"
+#include "browser/engine/website_sessions.hpp"
 #include "browser/page/download_manager.hpp"
 #include "browser/page/media_control.hpp"
 #include "browser/page/navigation_policy.hpp"
@@ -16,11 +16,11 @@
 #include "browser/page/permission_request.hpp"
 #include "browser/page/popup_routing.hpp"
 #include "browser/page/response_policy.hpp"
-#include "browser/engine/script_evaluation.hpp"
-#include "browser/engine/website_sessions.hpp"
+#include "browser/view/browser_view_controller.hpp"
 #include "model/localization.hpp"
 #include "model/logging.hpp"
 #include "model/preferences_store.hpp"
+#include "ui/alert.hpp"
 
 namespace quenlith {
 
@@ -32,7 +32,8 @@ constexpr const char* kLoadFailedKey = "quenlith-load-failed";
 void openOutside(const std::string& uri) {
     GError* error = nullptr;
     if (!g_app_info_launch_default_for_uri(uri.c_str(), nullptr, &error)) {
-        logError(LogCategory::browser, std::string("Could not open outside: ") + (error ? error->message : ""));
+        logError(LogCategory::browser,
+                 std::string("Could not open outside: ") + (error ? error->message : ""));
         g_clear_error(&error);
     }
 }
@@ -52,7 +53,9 @@ struct PageEventHandlers {
     // then answered negatively at once).
     static Gtk::Window* questionWindow(Controller& controller) { return controller.window(); }
 
-    static BrowserTab* tabOf(Controller& controller, WebKitWebView* view) { return controller.tabShowing(view); }
+    static BrowserTab* tabOf(Controller& controller, WebKitWebView* view) {
+        return controller.tabShowing(view);
+    }
 
     // ---- Loads ------------------------------------------------------------------------------
 
@@ -106,25 +109,31 @@ struct PageEventHandlers {
             controller.services.onVisit(url, title);
             return;
         }
-        controller.scripts_.run(view, "document.title", std::nullopt, [&controller, url](WebKitWebView*, JSCValue* value) {
-            if (controller.services.onVisit) controller.services.onVisit(url, visitTitle(scriptText(value), url));
-        });
+        controller.scripts_.run(view, "document.title", std::nullopt,
+                                [&controller, url](WebKitWebView*, JSCValue* value) {
+                                    if (controller.services.onVisit)
+                                        controller.services.onVisit(url, visitTitle(scriptText(value), url));
+                                });
     }
 
     static void requestMetadata(Controller& controller, WebKitWebView* view, const std::string& url) {
-        controller.scripts_.run(view, kFaviconLinkScript, url, [&controller, url](WebKitWebView* shown, JSCValue* value) {
-            if (!isSameWebsiteHost(url, controller.profile_.homeURL) || !controller.services.onMetadata) return;
-            std::optional<std::string> icon = scriptText(value);
-            const std::string title = tabOf(controller, shown)->pageTitle();
-            if (!title.empty()) {
-                controller.services.onMetadata(title, icon);
-                return;
-            }
-            // The engine often has no title yet at this point: the page's own is read.
-            controller.scripts_.run(shown, "document.title", url, [&controller, icon](WebKitWebView*, JSCValue* text) {
-                if (controller.services.onMetadata) controller.services.onMetadata(scriptText(text).value_or(""), icon);
+        controller.scripts_.run(
+            view, kFaviconLinkScript, url, [&controller, url](WebKitWebView* shown, JSCValue* value) {
+                if (!isSameWebsiteHost(url, controller.profile_.homeURL) || !controller.services.onMetadata)
+                    return;
+                std::optional<std::string> icon = scriptText(value);
+                const std::string title = tabOf(controller, shown)->pageTitle();
+                if (!title.empty()) {
+                    controller.services.onMetadata(title, icon);
+                    return;
+                }
+                // The engine often has no title yet at this point: the page's own is read.
+                controller.scripts_.run(
+                    shown, "document.title", url, [&controller, icon](WebKitWebView*, JSCValue* text) {
+                        if (controller.services.onMetadata)
+                            controller.services.onMetadata(scriptText(text).value_or(""), icon);
+                    });
             });
-        });
     }
 
     static gboolean onLoadFailed(WebKitWebView* view, WebKitLoadEvent, char*, GError* error, gpointer self) {
@@ -134,7 +143,8 @@ struct PageEventHandlers {
         return TRUE;
     }
 
-    static void onWebProcessTerminated(WebKitWebView* view, WebKitWebProcessTerminationReason, gpointer self) {
+    static void onWebProcessTerminated(WebKitWebView* view, WebKitWebProcessTerminationReason,
+                                       gpointer self) {
         failed(*static_cast<Controller*>(self), view, webProcessEndedFailure());
     }
 
@@ -149,8 +159,8 @@ struct PageEventHandlers {
 
     // ---- Policies ---------------------------------------------------------------------------
 
-    static gboolean onDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type,
-                                   gpointer self) {
+    static gboolean onDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision,
+                                   WebKitPolicyDecisionType type, gpointer self) {
         auto& controller = *static_cast<Controller*>(self);
         if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) {
             if (responseVerdict(WEBKIT_RESPONSE_POLICY_DECISION(decision)) == ResponseVerdict::download)
@@ -177,8 +187,8 @@ struct PageEventHandlers {
             webkit_policy_decision_ignore(decision);
             return;
         }
-        WebKitNavigationAction* action =
-            webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
+        WebKitNavigationAction* action = webkit_navigation_policy_decision_get_navigation_action(
+            WEBKIT_NAVIGATION_POLICY_DECISION(decision));
         const std::string uri = requestURI(webkit_navigation_action_get_request(action)).value_or("");
         switch (navigationVerdict(uri)) {
             case NavigationVerdict::refuse: webkit_policy_decision_ignore(decision); return;
@@ -195,39 +205,41 @@ struct PageEventHandlers {
             return;
         }
         // The page's first request must already meet the current ad filter.
-        applyAdFilterThenUse(controller, GObjectPtr<WebKitPolicyDecision>::retain(decision),
-                             GObjectPtr<WebKitUserContentManager>::retain(webkit_web_view_get_user_content_manager(view)));
+        applyAdFilterThenUse(
+            controller, GObjectPtr<WebKitPolicyDecision>::retain(decision),
+            GObjectPtr<WebKitUserContentManager>::retain(webkit_web_view_get_user_content_manager(view)));
     }
 
     static void applyAdFilterThenUse(Controller& controller, GObjectPtr<WebKitPolicyDecision> decision,
                                      GObjectPtr<WebKitUserContentManager> manager) {
         AdFilterSettings applying = controller.preferences_.value().adFilterSettings().normalized();
         std::weak_ptr<int> alive = controller.alive_;
-        AdBlocking::shared().apply(applying, manager.get(),
-                                   [&controller, alive, decision, manager, applying](Status) {
-                                       // A failure to apply does not hold the page back.
-                                       if (!alive.expired() &&
-                                           controller.preferences_.value().adFilterSettings().normalized() != applying) {
-                                           applyAdFilterThenUse(controller, decision, manager);
-                                           return;
-                                       }
-                                       webkit_policy_decision_use(decision.get());
-                                   });
+        AdBlocking::shared().apply(
+            applying, manager.get(), [&controller, alive, decision, manager, applying](Status) {
+                // A failure to apply does not hold the page back.
+                if (!alive.expired() &&
+                    controller.preferences_.value().adFilterSettings().normalized() != applying) {
+                    applyAdFilterThenUse(controller, decision, manager);
+                    return;
+                }
+                webkit_policy_decision_use(decision.get());
+            });
     }
 
     // A page may not flood the screen: see OutsideLinkGate.
-    static void askToOpenOutside(Controller& controller, WebKitWebView* view, const std::string& uri, bool mainFrame,
-                                 bool userGesture) {
+    static void askToOpenOutside(Controller& controller, WebKitWebView* view, const std::string& uri,
+                                 bool mainFrame, bool userGesture) {
         BrowserTab* tab = tabOf(controller, view);
         Gtk::Window* window = questionWindow(controller);
         if (!tab || !window || !controller.outsideLinks_.mayAsk(tab->id, mainFrame, userGesture)) return;
         OutsideLinkQuestion question = outsideLinkQuestion(uri);
-        controller.questions_.ask(tab->id, *window,
-                                  {question.message, question.information, {question.openButton, question.cancelButton}, {}},
-                                  [&controller, id = tab->id, uri](std::optional<int> button, const std::string&) {
-                                      controller.outsideLinks_.answered(id);
-                                      if (button == 0) openOutside(uri);
-                                  });
+        controller.questions_.ask(
+            tab->id, *window,
+            {question.message, question.information, {question.openButton, question.cancelButton}, {}},
+            [&controller, id = tab->id, uri](std::optional<int> button, const std::string&) {
+                controller.outsideLinks_.answered(id);
+                if (button == 0) openOutside(uri);
+            });
     }
 
     // ---- New windows and closing ------------------------------------------------------------
@@ -246,7 +258,8 @@ struct PageEventHandlers {
 
         std::optional<std::string_view> address;
         if (uri) address = *uri;
-        switch (popupRoute(controller.isPersistent(), controller.preferences_.value().linkBehavior, address)) {
+        switch (
+            popupRoute(controller.isPersistent(), controller.preferences_.value().linkBehavior, address)) {
             case PopupRoute::popupTab: return GTK_WIDGET(controller.addTab(std::nullopt, configuration));
             case PopupRoute::floatingWindow: {
                 if (!controller.services.onPopup) return nullptr;
@@ -281,12 +294,13 @@ struct PageEventHandlers {
         return TRUE;
     }
 
-    static gboolean onPermissionRequest(WebKitWebView* view, WebKitPermissionRequest* request, gpointer self) {
+    static gboolean onPermissionRequest(WebKitWebView* view, WebKitPermissionRequest* request,
+                                        gpointer self) {
         if (!WEBKIT_IS_USER_MEDIA_PERMISSION_REQUEST(request)) return FALSE;  // the engine refuses the others
         auto& controller = *static_cast<Controller*>(self);
         const char* page = webkit_web_view_get_uri(view);
-        auto question =
-            mediaCaptureQuestion(mediaCaptureRequest(WEBKIT_USER_MEDIA_PERMISSION_REQUEST(request)), page ? page : "");
+        auto question = mediaCaptureQuestion(
+            mediaCaptureRequest(WEBKIT_USER_MEDIA_PERMISSION_REQUEST(request)), page ? page : "");
         BrowserTab* tab = tabOf(controller, view);
         Gtk::Window* window = questionWindow(controller);
         if (!question || !tab || !window) {
@@ -294,13 +308,14 @@ struct PageEventHandlers {
             return TRUE;
         }
         auto held = GObjectPtr<WebKitPermissionRequest>::retain(request);
-        controller.questions_.ask(tab->id, *window, {question->message, "", {question->allowButton, question->denyButton}, {}},
-            [held](std::optional<int> button, const std::string&) {
-                if (button == 0)
-                    webkit_permission_request_allow(held.get());
-                else
-                    webkit_permission_request_deny(held.get());
-            });
+        controller.questions_.ask(tab->id, *window,
+                                  {question->message, "", {question->allowButton, question->denyButton}, {}},
+                                  [held](std::optional<int> button, const std::string&) {
+                                      if (button == 0)
+                                          webkit_permission_request_allow(held.get());
+                                      else
+                                          webkit_permission_request_deny(held.get());
+                                  });
         return TRUE;
     }
 
@@ -319,13 +334,13 @@ struct PageEventHandlers {
         std::optional<std::string> field;
         if (content.hasTextField) field = content.defaultText;
         controller.questions_.ask(tab->id, *window, {content.title, content.message, content.buttons, field},
-            [dialog, kind](std::optional<int> button, const std::string& text) {
-                std::optional<std::size_t> chosen;
-                if (button) chosen = static_cast<std::size_t>(*button);
-                answerScriptDialog(dialog, scriptDialogAnswer(kind, chosen, text));
-                webkit_script_dialog_close(dialog);
-                webkit_script_dialog_unref(dialog);
-            });
+                                  [dialog, kind](std::optional<int> button, const std::string& text) {
+                                      std::optional<std::size_t> chosen;
+                                      if (button) chosen = static_cast<std::size_t>(*button);
+                                      answerScriptDialog(dialog, scriptDialogAnswer(kind, chosen, text));
+                                      webkit_script_dialog_close(dialog);
+                                      webkit_script_dialog_unref(dialog);
+                                  });
         return TRUE;
     }
 };
@@ -346,7 +361,8 @@ void BrowserViewController::connectPageEvents(BrowserTab& tab) {
         {"permission-request", G_CALLBACK(H::onPermissionRequest)},
         {"script-dialog", G_CALLBACK(H::onScriptDialog)},
     };
-    for (const auto& [signal, callback] : handlers) tab.addObservation(view, g_signal_connect(view, signal, callback, this));
+    for (const auto& [signal, callback] : handlers)
+        tab.addObservation(view, g_signal_connect(view, signal, callback, this));
     // Every download of the view's engine, links with a download attribute included, goes to the
     // download manager with the window of the view that started it.
     if (downloads_) downloads_->observe(webkit_web_view_get_context(view));
@@ -360,7 +376,8 @@ void BrowserViewController::retryLoading() {
 
     // A new web view on the same store: cookies and storage stay, the broken process goes.
     auto replacement = std::make_unique<BrowserTab>(
-        WebViewFactory::makeWebView(websiteDataStore_, std::nullopt, profile_.customUserAgent), old->id, clock_.now());
+        WebViewFactory::makeWebView(websiteDataStore_, std::nullopt, profile_.customUserAgent), old->id,
+        clock_.now());
     replacement->lastURL = address;
     replacement->isPopup = old->isPopup;
     replacement->pendingReadingPosition = old->pendingReadingPosition;
@@ -405,11 +422,13 @@ void BrowserViewController::applyPendingReadingPosition(BrowserTab& tab) {
     scripts_.scrollTo(tab.webView(), pending.fraction);
 }
 
-void BrowserViewController::restoreReadingPosition(std::optional<double> fraction, const std::string& address) {
+void BrowserViewController::restoreReadingPosition(std::optional<double> fraction,
+                                                   const std::string& address) {
     BrowserTab* tab = activeTab();
     if (!tab || !isUsableReadingPosition(fraction)) return;
     tab->pendingReadingPosition = PendingReadingPosition{address, *fraction};
-    if (!tab->isLoading() && readingPositionApplies(address, tab->pageURL())) applyPendingReadingPosition(*tab);
+    if (!tab->isLoading() && readingPositionApplies(address, tab->pageURL()))
+        applyPendingReadingPosition(*tab);
 }
 
 }  // namespace quenlith

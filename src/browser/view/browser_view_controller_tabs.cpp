@@ -5,11 +5,11 @@
 #include <webkit2/webkit2.h>
 
 #include "browser/view/browser_view_controller.hpp"
-#include "ui/action_menu_item.hpp"
 #include "browser/view/tab_restore.hpp"
 #include "browser/view/tab_title.hpp"
 #include "model/address.hpp"
 #include "model/localization.hpp"
+#include "ui/action_menu_item.hpp"
 
 namespace quenlith {
 

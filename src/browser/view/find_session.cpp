@@ -10,7 +10,10 @@ namespace quenlith {
 
 FindSession::FindSession(BrowserFindBar& bar, std::function<WebKitWebView*()> activeView,
                          std::function<bool(WebKitWebView*)> isShown, std::function<void()> onLayout)
-    : bar_(bar), activeView_(std::move(activeView)), isShown_(std::move(isShown)), onLayout_(std::move(onLayout)) {
+    : bar_(bar),
+      activeView_(std::move(activeView)),
+      isShown_(std::move(isShown)),
+      onLayout_(std::move(onLayout)) {
     bar_.onFind = [this](const std::string& text, bool backwards) { find(text, backwards); };
     bar_.onClose = [this] { close(activeView_()); };
 }
@@ -18,7 +21,8 @@ FindSession::FindSession(BrowserFindBar& bar, std::function<WebKitWebView*()> ac
 void FindSession::observe(BrowserTab& tab) {
     WebKitFindController* finder = webkit_web_view_get_find_controller(tab.webView());
     tab.addObservation(finder, g_signal_connect(finder, "found-text", G_CALLBACK(onFoundText), this));
-    tab.addObservation(finder, g_signal_connect(finder, "failed-to-find-text", G_CALLBACK(onFailedToFindText), this));
+    tab.addObservation(finder,
+                       g_signal_connect(finder, "failed-to-find-text", G_CALLBACK(onFailedToFindText), this));
 }
 
 void FindSession::open() {
@@ -58,7 +62,8 @@ void FindSession::find(const std::string& text, bool backwards) {
 }
 
 void FindSession::answer(WebKitWebView* view, bool found) {
-    auto request = std::find_if(pending_.begin(), pending_.end(), [view](const Request& r) { return r.view == view; });
+    auto request =
+        std::find_if(pending_.begin(), pending_.end(), [view](const Request& r) { return r.view == view; });
     if (request == pending_.end()) return;
     const Request answered = *request;
     pending_.erase(request);
@@ -66,12 +71,13 @@ void FindSession::answer(WebKitWebView* view, bool found) {
 }
 
 void FindSession::onFoundText(void* finder, unsigned, void* self) {
-    static_cast<FindSession*>(self)->answer(webkit_find_controller_get_web_view(WEBKIT_FIND_CONTROLLER(finder)), true);
+    static_cast<FindSession*>(self)->answer(
+        webkit_find_controller_get_web_view(WEBKIT_FIND_CONTROLLER(finder)), true);
 }
 
 void FindSession::onFailedToFindText(void* finder, void* self) {
-    static_cast<FindSession*>(self)->answer(webkit_find_controller_get_web_view(WEBKIT_FIND_CONTROLLER(finder)),
-                                            false);
+    static_cast<FindSession*>(self)->answer(
+        webkit_find_controller_get_web_view(WEBKIT_FIND_CONTROLLER(finder)), false);
 }
 
 }  // namespace quenlith

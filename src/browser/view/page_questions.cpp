@@ -43,9 +43,8 @@ void PageQuestions::ask(const Uuid& tab, Gtk::Window& window, Question question,
         dialog->get_message_area()->pack_start(*entry, false, false);
         entry->show();
     }
-    dialog->signal_response().connect([this, key](int response) {
-        end(key, response >= 0 ? std::optional<int>(response) : std::nullopt);
-    });
+    dialog->signal_response().connect(
+        [this, key](int response) { end(key, response >= 0 ? std::optional<int>(response) : std::nullopt); });
     auto open = std::make_unique<Open>(Open{tab, dialog, {}, {}});
     // The entry belongs to the dialog, which is kept until after the answer.
     open->answer = [entry, answer = std::move(answer)](std::optional<int> button) {
@@ -90,8 +89,8 @@ void PageQuestions::end(int key, std::optional<int> response) {
     if (ended->dialog) ended->dialog->hide();
     if (ended->chooser) ended->chooser->hide();
     std::erase_if(releases_, [](const ScheduledTask& task) { return !task.pending(); });
-    releases_.push_back(
-        scheduler_.scheduleIdle([dialog = ended->dialog, chooser = ended->chooser] { (void)dialog, (void)chooser; }));
+    releases_.push_back(scheduler_.scheduleIdle(
+        [dialog = ended->dialog, chooser = ended->chooser] { (void)dialog, (void)chooser; }));
     if (ended->answer) ended->answer(response);
 }
 

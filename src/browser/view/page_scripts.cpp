@@ -10,18 +10,20 @@ namespace quenlith {
 
 PageScripts::PageScripts(std::function<bool(WebKitWebView*)> isShown) : isShown_(std::move(isShown)) {}
 
-void PageScripts::run(WebKitWebView* view, std::string_view script, std::optional<std::string> forPage, Answer done) {
-    evaluateScript(view, script, nullptr,
-                   [this, alive = std::weak_ptr<int>(alive_), forPage = std::move(forPage),
-                    done = std::move(done)](WebKitWebView* answered, JSCValue* value) {
-                       if (alive.expired()) return;
-                       if (forPage) {
-                           const char* now = webkit_web_view_get_uri(answered);
-                           if (!isShown_(answered) || !now || deduplicationKey(now) != deduplicationKey(*forPage))
-                               return;
-                       }
-                       done(answered, value);
-                   });
+void PageScripts::run(WebKitWebView* view, std::string_view script, std::optional<std::string> forPage,
+                      Answer done) {
+    evaluateScript(
+        view, script, nullptr,
+        [this, alive = std::weak_ptr<int>(alive_), forPage = std::move(forPage), done = std::move(done)](
+            WebKitWebView* answered, JSCValue* value) {
+            if (alive.expired()) return;
+            if (forPage) {
+                const char* now = webkit_web_view_get_uri(answered);
+                if (!isShown_(answered) || !now || deduplicationKey(now) != deduplicationKey(*forPage))
+                    return;
+            }
+            done(answered, value);
+        });
 }
 
 void PageScripts::scrollTo(WebKitWebView* view, double fraction) {

@@ -6,7 +6,8 @@
 namespace quenlith {
 
 struct TabStrip::Item {
-    explicit Item(const std::string& closeText) : row(Gtk::ORIENTATION_HORIZONTAL, 0), close("xmark", closeText) {}
+    explicit Item(const std::string& closeText)
+        : row(Gtk::ORIENTATION_HORIZONTAL, 0), close("xmark", closeText) {}
     Gtk::Box row;
     Gtk::Button button;
     Gtk::Label label;
@@ -14,7 +15,9 @@ struct TabStrip::Item {
 };
 
 TabStrip::TabStrip(Scheduler& scheduler)
-    : scheduler_(scheduler), box_(Gtk::ORIENTATION_HORIZONTAL, 4), newTab_("plus", localizedString("New Tab (Ctrl+T)")) {
+    : scheduler_(scheduler),
+      box_(Gtk::ORIENTATION_HORIZONTAL, 4),
+      newTab_("plus", localizedString("New Tab (Ctrl+T)")) {
     box_.get_style_context()->add_class("quenlith-tab-strip");
     box_.set_margin_top(3);
     box_.set_margin_bottom(3);

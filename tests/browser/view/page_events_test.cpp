@@ -1,5 +1,11 @@
 #include <cmath>
+#include <csignal>
 #include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include <unistd.h>
 
 #include <gtk/gtk.h>
 
@@ -23,30 +29,17 @@ protected:
     void click(const std::string& id) { runInPage("document.getElementById('" + id + "').click()"); }
 
     // The visible message dialogs the pages opened.
-    static std::vector<GtkMessageDialog*> openQuestions() {
-        std::vector<GtkMessageDialog*> found;
-        GList* toplevels = gtk_window_list_toplevels();
-        for (GList* item = toplevels; item; item = item->next)
-            if (GTK_IS_MESSAGE_DIALOG(item->data) && gtk_widget_get_visible(GTK_WIDGET(item->data)))
-                found.push_back(GTK_MESSAGE_DIALOG(item->data));
-        g_list_free(toplevels);
-        return found;
-    }
-    static std::string text(GtkMessageDialog* dialog, const char* name = "text") {
-        char* value = nullptr;
-        g_object_get(dialog, name, &value, nullptr);
-        std::string result = value ? value : "";
-        g_free(value);
-        return result;
-    }
-    // Waits for one question and answers it with `response`; returns its text.
+    static std::vector<GtkWidget*> openQuestions() { return visibleToplevels(GTK_TYPE_MESSAGE_DIALOG); }
+    // Waits for one question and answers it with `response`; returns its texts.
     std::string answer(int response) {
         if (!spinUntil([&] { return openQuestions().size() == 1; })) return "(no question)";
-        GtkMessageDialog* question = openQuestions().front();
+        GtkWidget* question = openQuestions().front();
         EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(question)), window->gobj());
-        const std::string asked = text(question) + " | " + text(question, "secondary-text");
+        g_autofree char* title = nullptr;
+        g_autofree char* message = nullptr;
+        g_object_get(question, "text", &title, "secondary-text", &message, nullptr);
         gtk_dialog_response(GTK_DIALOG(question), response);
-        return asked;
+        return std::string(title ? title : "") + " | " + (message ? message : "");
     }
     bool errorBoxShows(const std::string& message) {
         return spinUntil([&] {
@@ -59,8 +52,11 @@ TEST_F(PageEvents, FailuresShowTheErrorBoxButReplacedLoadsAndDownloadsDoNot) {
     std::string dead = std::make_unique<TestHttpServer>()->url("/gone");
     StreamingServer slow;
     slow.stream("/slow", "text/html", "<title>Slow</title>");
-    server.page("/home", htmlPage("Home", "<a id=dead href='" + dead + "'>dead</a><a id=file href='/file.bin'>f</a>"));
-    server.route("/file.bin", [](const TestRequest&) { return TestResponse{200, "application/octet-stream", "data"}; });
+    server.page("/home",
+                htmlPage("Home", "<a id=dead href='" + dead + "'>dead</a><a id=file href='/file.bin'>f</a>"));
+    server.route("/file.bin", [](const TestRequest&) {
+        return TestResponse{200, "application/octet-stream", "data"};
+    });
     auto scripted = std::make_unique<ScriptedLocationChooser>();
     ScriptedLocationChooser* chooser = scripted.get();
     std::filesystem::create_directories(environment.root() + "/tmp");
@@ -97,15 +93,16 @@ TEST_F(PageEvents, SavedWindowsReportVisitsAndTheWebsitesTitleAndIcon) {
     other.page("/elsewhere", htmlPage("Elsewhere", "<link rel=icon href='/other.png'>"));
     open(website("/home"));
     ASSERT_TRUE(spinUntil([&] { return recorder.metadata.size() == 1; }));
-    EXPECT_EQ(recorder.metadata[0], std::make_pair(std::string("Home"), std::optional(server.url("/favicon.png"))));
+    EXPECT_EQ(recorder.metadata[0],
+              std::make_pair(std::string("Home"), std::optional(server.url("/favicon.png"))));
     controller->load(server.url("/untitled"));
     ASSERT_TRUE(spinUntil([&] { return recorder.visits.size() == 2 && recorder.metadata.size() == 2; }));
     controller->load(other.url("/elsewhere"));
     ASSERT_TRUE(spinUntil([&] { return recorder.visits.size() == 3; }));
-    EXPECT_EQ(recorder.visits, (std::vector<std::pair<std::string, std::string>>{
-                                   {server.url("/home"), "Home"},
-                                   {server.url("/untitled"), "127.0.0.1"},
-                                   {other.url("/elsewhere"), "Elsewhere"}}));
+    EXPECT_EQ(recorder.visits,
+              (std::vector<std::pair<std::string, std::string>>{{server.url("/home"), "Home"},
+                                                                {server.url("/untitled"), "127.0.0.1"},
+                                                                {other.url("/elsewhere"), "Elsewhere"}}));
     spinFor(200ms);
     EXPECT_EQ(recorder.metadata.size(), 2u) << "a page on another host asks for nothing";
 
@@ -118,7 +115,8 @@ TEST_F(PageEvents, SavedWindowsReportVisitsAndTheWebsitesTitleAndIcon) {
 TEST_F(PageEvents, OnlyAClickedLinkToAnotherApplicationIsAskedAboutOncePerTab) {
     // Forty frames and the page's own script ask without any click: nothing may reach the screen.
     std::string frames;
-    for (int i = 0; i < 40; ++i) frames += "<iframe src='mailto:frame" + std::to_string(i) + "@example.com'></iframe>";
+    for (int i = 0; i < 40; ++i)
+        frames += "<iframe src='mailto:frame" + std::to_string(i) + "@example.com'></iframe>";
     server.page("/flood", htmlPage("Flood", frames + "<script>location.href = 'tel:123';</script>"));
     server.page("/home", htmlPage("Home", "<a id=mail href='mailto:someone@example.com'>mail</a>"));
     const std::string localFile = environment.root() + "/local.html";
@@ -134,7 +132,8 @@ TEST_F(PageEvents, OnlyAClickedLinkToAnotherApplicationIsAskedAboutOncePerTab) {
     ASSERT_TRUE(spinUntil([&] { return openQuestions().size() == 1; }));
     click("mail");  // while the question is open: dropped
     spinFor(300ms);
-    EXPECT_EQ(answer(1), "Open another application? | This page wants to open a mailto link outside Quenlith.");
+    EXPECT_EQ(answer(1),
+              "Open another application? | This page wants to open a mailto link outside Quenlith.");
     EXPECT_TRUE(spinUntil([&] { return openQuestions().empty(); }));
     click("mail");
     EXPECT_NE(answer(1), "(no question)") << "the tab may ask again once answered";
@@ -173,22 +172,12 @@ TEST_F(PageEvents, NewWindowRequestsFollowTheLinkPreferenceAndOnlyPopupsCloseThe
     EXPECT_EQ(controller->tabs().size(), 1u) << "a page in an ordinary tab cannot close it";
 }
 
-TEST_F(PageEvents, PrivateWindowsKeepNewWindowsAsTabs) {
-    server.page("/home", htmlPage("Home", "<a id=blank target=_blank href='/other'>other</a>"));
-    server.page("/other", htmlPage("Other"));
-    preferences->update([](AppPreferences& value) { value.linkBehavior = LinkBehavior::newWindow; });
-    open(website("/home"), {.privateWindow = true});
-    ASSERT_TRUE(waitForTitle("Home"));
-    click("blank");
-    ASSERT_TRUE(spinUntil([&] { return controller->tabs().size() == 2; }));
-    EXPECT_TRUE(recorder.popupRequests.empty());
-}
-
 TEST_F(PageEvents, ScriptDialogsCameraAndFilesAreOurOwnQuestions) {
     const std::string chosen = environment.root() + "/upload.txt";
     writeFile(chosen, "upload");
-    server.page("/home", htmlPage("Home", "<input id=pick type=file multiple onchange=\"document.title = 'picked ' + "
-                                          "Array.from(this.files).map(f => f.name).join(',')\">"));
+    server.page("/home", htmlPage("Home",
+                                  "<input id=pick type=file multiple onchange=\"document.title = 'picked ' + "
+                                  "Array.from(this.files).map(f => f.name).join(',')\">"));
     open(website("/home"));
     ASSERT_TRUE(waitForTitle("Home"));
     runInPage("setTimeout(() => { document.title = 'answer ' + confirm('Delete <b>all</b>?'); })");
@@ -204,9 +193,10 @@ TEST_F(PageEvents, ScriptDialogsCameraAndFilesAreOurOwnQuestions) {
     WebKitSettings* settings = webkit_web_view_get_settings(active().webView());
     webkit_settings_set_enable_media_stream(settings, TRUE);
     webkit_settings_set_enable_mock_capture_devices(settings, TRUE);
-    const std::string ask = "navigator.mediaDevices.getUserMedia({video: true, audio: true}).then(s => { "
-                            "s.getTracks().forEach(t => t.stop()); document.title = 'granted'; }, e => { "
-                            "document.title = 'refused ' + e.name; })";
+    const std::string ask =
+        "navigator.mediaDevices.getUserMedia({video: true, audio: true}).then(s => { "
+        "s.getTracks().forEach(t => t.stop()); document.title = 'granted'; }, e => { "
+        "document.title = 'refused ' + e.name; })";
     runInPage(ask);
     EXPECT_EQ(answer(1), "Allow \u201c127.0.0.1\u201d to use your camera and microphone? | ");
     EXPECT_TRUE(waitForTitle("refused NotAllowedError"));
@@ -216,7 +206,8 @@ TEST_F(PageEvents, ScriptDialogsCameraAndFilesAreOurOwnQuestions) {
 
     click("pick");
     GtkFileChooser* chooser = nullptr;
-    ASSERT_TRUE(spinUntil([&] { return (chooser = GTK_FILE_CHOOSER(visibleToplevel(GTK_TYPE_FILE_CHOOSER_DIALOG))); }));
+    ASSERT_TRUE(spinUntil(
+        [&] { return (chooser = GTK_FILE_CHOOSER(visibleToplevel(GTK_TYPE_FILE_CHOOSER_DIALOG))); }));
     EXPECT_TRUE(gtk_file_chooser_get_select_multiple(chooser));
     EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(chooser)), window->gobj());
     ASSERT_TRUE(gtk_file_chooser_select_filename(chooser, chosen.c_str()));
@@ -241,7 +232,6 @@ TEST_F(PageEvents, MediaPausingAndReadingPositionsActOnTheTabsPage) {
     const Uuid id = active().id;
     controller->toggleTabMedia(id);
     ASSERT_TRUE(spinUntil([&] { return active().mediaPaused; }));
-    EXPECT_TRUE(webkit_web_view_get_is_muted(active().webView()));
     controller->toggleTabMedia(id);
     ASSERT_TRUE(spinUntil([&] { return !active().mediaPaused; }));
 
@@ -254,6 +244,40 @@ TEST_F(PageEvents, MediaPausingAndReadingPositionsActOnTheTabsPage) {
         auto top = evaluate(active().webView(), "document.scrollingElement.scrollTop");
         return top && std::stod(*top) > 4000;
     }));
+}
+
+TEST_F(PageEvents, TryAgainLoadsOnceTheServerIsBackAndRebuildsAKilledTabWithItsCookies) {
+    int port = 0;
+    {
+        TestHttpServer gone;
+        port = gone.port();
+    }
+    auto profile = website("/home");
+    profile.homeURL = "http://127.0.0.1:" + std::to_string(port) + "/home";
+    open(profile);
+    ASSERT_TRUE(
+        spinUntil([&] { return active().error.has_value() && controller->errorBoxView().get_visible(); }));
+    TestHttpServer back("127.0.0.1", port);
+    back.page("/home", htmlPage("Home", "<script>document.cookie = 'kept=yes; max-age=600';</script>"));
+    back.page("/check", "<title>check</title><script>document.title = 'cookie ' + document.cookie;</script>");
+    controller->retryLoading();
+    ASSERT_TRUE(waitForTitle("Home"));
+    EXPECT_TRUE(spinUntil([&] { return !controller->errorBoxView().get_visible(); }));
+
+    const Uuid id = active().id;
+    active().pendingReadingPosition = PendingReadingPosition{back.url("/elsewhere"), 0.25};
+    WebKitWebView* before = active().webView();
+    webkit_web_view_terminate_web_process(before);  // the page's process ends as in a crash
+    const std::string crashed = "The page stopped responding. Try again to reconnect.";
+    ASSERT_TRUE(spinUntil([&] { return controller->errorLabel().get_text() == crashed; }));
+    controller->retryLoading();
+    EXPECT_NE(active().webView(), before);
+    EXPECT_EQ(active().id, id);
+    EXPECT_EQ(active().pendingReadingPosition, (PendingReadingPosition{back.url("/elsewhere"), 0.25}));
+    ASSERT_TRUE(waitForTitle("Home"));
+    EXPECT_FALSE(active().pendingReadingPosition.has_value()) << "used up on another page without scrolling";
+    controller->load(back.url("/check"));
+    EXPECT_TRUE(waitForTitle("cookie kept=yes"));
 }
 
 }  // namespace
