@@ -19,7 +19,7 @@ TabList<Uuid> makeTabs(std::size_t count, std::size_t active, std::vector<Uuid>*
 struct CloseCase {
     std::size_t count, active, closed;
     std::size_t expectedSelection;
-    int expectedSelectedOriginal;  // index of the selected tab before the close
+    std::size_t expectedSelectedOriginal;  // index of the selected tab before the close
 };
 
 class TabCloseSelection : public testing::TestWithParam<CloseCase> {};
@@ -32,7 +32,7 @@ TEST_P(TabCloseSelection, SelectsTheNeighbourThatTookThePlace) {
     EXPECT_EQ(removed, ids[c.closed]);
     EXPECT_EQ(tabs.count(), c.count - 1);
     EXPECT_EQ(next, c.expectedSelection);
-    EXPECT_EQ(tabs.at(next), ids[static_cast<std::size_t>(c.expectedSelectedOriginal)]);
+    EXPECT_EQ(tabs.at(next), ids[c.expectedSelectedOriginal]);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, TabCloseSelection,
