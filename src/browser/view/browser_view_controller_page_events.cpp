@@ -20,7 +20,6 @@
 #include "model/localization.hpp"
 #include "model/logging.hpp"
 #include "model/preferences_store.hpp"
-#include "ui/alert.hpp"
 
 namespace quenlith {
 

@@ -84,13 +84,12 @@ void PageQuestions::chooseFiles(const Uuid& tab, Gtk::Window& window, WebKitFile
 void PageQuestions::end(int key, std::optional<int> response) {
     auto found = open_.find(key);
     if (found == open_.end()) return;
-    std::unique_ptr<Open> ended = std::move(found->second);
+    std::shared_ptr<Open> ended = std::move(found->second);
     open_.erase(found);
     if (ended->dialog) ended->dialog->hide();
     if (ended->chooser) ended->chooser->hide();
     std::erase_if(releases_, [](const ScheduledTask& task) { return !task.pending(); });
-    releases_.push_back(scheduler_.scheduleIdle(
-        [dialog = ended->dialog, chooser = ended->chooser] { (void)dialog, (void)chooser; }));
+    releases_.push_back(scheduler_.scheduleIdle([ended] {}));
     if (ended->answer) ended->answer(response);
 }
 
