@@ -45,7 +45,9 @@ AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler)
     if (auto message = store.errorMessage()) logError(LogCategory::lifecycle, *message);
     if (auto message = library.errorMessage()) logError(LogCategory::lifecycle, *message);
 
-    // The process-wide proxy and every website's data store are ready before any window opens.
+    // The process-wide proxy and every website's data store are set up before any window opens.
+    // Their passwords are read from the keyring meanwhile: a store still waiting for one holds
+    // its network and is configured when it arrives, so the start does not wait for the keyring.
     ProxyRuntime::shared().load(preferences.value().proxy.value_or(systemProxySettings()));
     for (const auto& website : store.profiles()) sessions.dataStore(website);
 
