@@ -2,9 +2,11 @@
 
 #include <algorithm>
 
+#include <gio/gio.h>
 #include <gtk/gtk.h>
 
 #include "app/app_environment.hpp"
+#include "app/status_bar_controller.hpp"
 #include "model/launch_request.hpp"
 #include "model/logging.hpp"
 #include "windows/browser_window_manager.hpp"
@@ -21,6 +23,12 @@ void AppDelegate::finishLaunching() {
         g_object_set(settings, "gtk-application-prefer-dark-theme", FALSE, nullptr);
     environment = std::make_unique<AppEnvironment>();
     environment->windows().restoreSession();
+    GApplication* application = g_application_get_default();
+    statusBar = std::make_unique<StatusBarController>(
+        *environment, application ? g_application_get_dbus_connection(application) : nullptr);
+    statusBar->commands().onQuit = [this] {
+        if (onQuit) onQuit();
+    };
     links_.launchFinished([this](const std::vector<std::string>& links) { route(links); });
     logInfo(LogCategory::lifecycle, "Quenlith started");
 }
@@ -45,10 +53,15 @@ void AppDelegate::route(const std::vector<std::string>& links) {
     }
 }
 
+void AppDelegate::reopen() {
+    if (statusBar) statusBar->reopen();
+}
+
 void AppDelegate::terminate() {
     if (terminated_) return;
     terminated_ = true;
     if (!environment) return;
+    if (statusBar) statusBar->teardown();
     environment->downloads.cancelAll();
     environment->windows().shutdown();
     environment->store.save();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 namespace quenlith {
 
 class AppEnvironment;
+class StatusBarController;
 
 // Starts and stops the application as a whole: builds the object graph once the application has
 // started, starts the window manager, and tears everything down in a fixed order at termination.
@@ -22,10 +24,16 @@ public:
 
     // Empty until launching has finished, then owned for the life of the process.
     std::unique_ptr<AppEnvironment> environment;
+    // The tray items and the launcher; made right after the environment.
+    std::unique_ptr<StatusBarController> statusBar;
+    // What "Quit" in a menu does: the application's ordered shutdown.
+    std::function<void()> onQuit;
 
     // Builds the graph, starts the window manager (which opens the websites marked to launch at
     // start) and logs the start. Runs once; later calls do nothing.
     void finishLaunching();
+    // The application was started again while running: opens the launcher.
+    void reopen();
     // Links handed to the application (its command line, a second start, a desktop's scheme
     // handler): at most the first 20 of one hand-off; those that arrive before launching has
     // finished wait and are opened after the windows of the last session and the launch-time

@@ -54,6 +54,8 @@ QuenlithApplication::~QuenlithApplication() { removeSignalSources(); }
 void QuenlithApplication::on_startup() {
     Gtk::Application::on_startup();
     signal_shutdown().connect(sigc::mem_fun(*this, &QuenlithApplication::shutdown));
+    // "Quit" in any menu ends the application like a signal does.
+    delegate_.onQuit = [this] { quit(); };
     // Closing the last window never quits: the application lives on without windows.
     hold();
     // A signal ends the application the way quitting does, so the last frames and websites are
@@ -63,8 +65,12 @@ void QuenlithApplication::on_startup() {
 }
 
 void QuenlithApplication::on_activate() {
-    // The first activation starts the application; activating it again (a second start) finds
-    // it running and changes nothing.
+    // The first activation starts the application; activating it again (a second start) opens
+    // the launcher.
+    if (delegate_.environment) {
+        delegate_.reopen();
+        return;
+    }
     delegate_.finishLaunching();
 }
 

@@ -118,54 +118,60 @@ Status writeFileAtomically(const std::string& path, std::string_view bytes) {
     return success();
 }
 
-Result<std::string> readWholeFile(const std::string& path, std::uint64_t cap) {
+RawRead readRegularFile(const std::string& path, std::uint64_t cap) {
+    RawRead result;
+    auto fail = [&](RawRead::Failure failure, int error = 0) {
+        result.failure = failure;
+        result.systemError = error;
+        result.bytes.clear();
+        return result;
+    };
     // Non-blocking, so a FIFO put in a file's place cannot hold start-up; only regular files are read.
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) {
-        int saved = errno;
-        if (saved == ENOENT) return noSuchFileError(path);
-        return Error{kReadFailed, localizedFormat("The file “%@” could not be read: %@",
-                                                  {displayName(path), systemErrorMessage(saved)})};
-    }
-    auto failure = [&](int saved) -> Error {
-        ::close(fd);
-        return Error{kReadFailed, localizedFormat("The file “%@” could not be read: %@",
-                                                  {displayName(path), systemErrorMessage(saved)})};
-    };
-    auto tooLarge = [&]() -> Error {
-        ::close(fd);
-        return Error{kTooLarge, localizedFormat("The file “%@” is too large.", {displayName(path)})};
-    };
-
+    if (fd < 0) return fail(errno == ENOENT ? RawRead::noSuchFile : RawRead::system, errno);
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
     struct stat info {};
-    if (::fstat(fd, &info) != 0) return failure(errno);
-    if (S_ISDIR(info.st_mode)) return failure(EISDIR);
-    if (!S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return Error{kNotRegularFile, localizedFormat("The file “%@” is not a regular file.", {displayName(path)})};
-    }
+    if (::fstat(fd, &info) != 0) return fail(RawRead::system, errno);
+    if (S_ISDIR(info.st_mode)) return fail(RawRead::system, EISDIR);
+    if (!S_ISREG(info.st_mode)) return fail(RawRead::notRegular);
     auto size = static_cast<std::uint64_t>(std::max<off_t>(info.st_size, 0));
-    if (size > cap) return tooLarge();
-    std::string contents;
-    contents.reserve(static_cast<std::size_t>(size));
+    if (size > cap) return fail(RawRead::tooLarge);
+    result.bytes.reserve(static_cast<std::size_t>(size));
     // Read until the end, but never more than one byte past the cap: a file that grows while it is
     // read is still refused without being held whole.
     std::vector<char> buffer(1 << 16);
     for (;;) {
-        std::uint64_t room = cap + 1 - std::min<std::uint64_t>(contents.size(), cap + 1);
-        if (room == 0) return tooLarge();
+        std::uint64_t room = cap + 1 - std::min<std::uint64_t>(result.bytes.size(), cap + 1);
+        if (room == 0) return fail(RawRead::tooLarge);
         auto want = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), room));
         ssize_t count = ::read(fd, buffer.data(), want);
         if (count < 0) {
             if (errno == EINTR) continue;
-            return failure(errno);
+            return fail(RawRead::system, errno);
         }
         if (count == 0) break;
-        contents.append(buffer.data(), static_cast<std::size_t>(count));
-        if (contents.size() > cap) return tooLarge();
+        result.bytes.append(buffer.data(), static_cast<std::size_t>(count));
+        if (result.bytes.size() > cap) return fail(RawRead::tooLarge);
     }
-    ::close(fd);
-    return contents;
+    return result;
+}
+
+Result<std::string> readWholeFile(const std::string& path, std::uint64_t cap) {
+    RawRead read = readRegularFile(path, cap);
+    switch (read.failure) {
+    case RawRead::none: return std::move(read.bytes);
+    case RawRead::noSuchFile: return noSuchFileError(path);
+    case RawRead::tooLarge:
+        return Error{kTooLarge, localizedFormat("The file “%@” is too large.", {displayName(path)})};
+    case RawRead::notRegular:
+        return Error{kNotRegularFile, localizedFormat("The file “%@” is not a regular file.", {displayName(path)})};
+    case RawRead::system: break;
+    }
+    return Error{kReadFailed, localizedFormat("The file “%@” could not be read: %@",
+                                              {displayName(path), systemErrorMessage(read.systemError)})};
 }
 
 Status copyFileAtomically(const std::string& source, const std::string& destination, std::uint64_t cap) {

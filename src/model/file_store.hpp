@@ -58,6 +58,15 @@ Status writeFileAtomically(const std::string& path, std::string_view bytes);
 // blocking.
 Result<std::string> readWholeFile(const std::string& path, std::uint64_t cap);
 
+// The same read without messages, for callers that run before texts can be looked up.
+struct RawRead {
+    enum Failure { none, noSuchFile, notRegular, tooLarge, system };
+    std::string bytes;
+    Failure failure = none;
+    int systemError = 0;
+};
+RawRead readRegularFile(const std::string& path, std::uint64_t cap);
+
 // Reads `source` (at most `cap` bytes) and writes its bytes atomically to `destination`.
 Status copyFileAtomically(const std::string& source, const std::string& destination, std::uint64_t cap);
 

@@ -71,6 +71,14 @@ bool LibraryStore::update(const std::function<void(LibraryDocument&)>& mutation)
     }
     auto copy = std::make_shared<LibraryDocument>(document_);
     mutation(*copy);
+    // Growing past a limit is a full library, not a damaged one: say so in the person's terms.
+    if ((copy->clips.size() > kMaximumClips && copy->clips.size() > document_.clips.size()) ||
+        (copy->scenes.size() > kMaximumScenes && copy->scenes.size() > document_.scenes.size())) {
+        setError(localizedFormat("The library is full: it keeps up to %ld saved pages and %ld page groups. "
+                                 "Delete some before adding more.",
+                                 {static_cast<std::int64_t>(kMaximumClips), static_cast<std::int64_t>(kMaximumScenes)}));
+        return false;
+    }
     std::uint64_t generation = generation_ + 1;
     // After the write in flight, so the file never goes back to an older document; the copy
     // carries every visit still waiting for its write.

@@ -24,6 +24,9 @@
 #include "browser/view/browser_command.hpp"
 #include "windows/window_factory.hpp"
 
+namespace Gtk {
+class Widget;
+}
 typedef struct _WebKitWebView WebKitWebView;
 
 namespace quenlith {
@@ -98,6 +101,8 @@ public:
                        const std::optional<WebAppProfile>& source)>
         onSaveWebsite;
     std::function<void(const SuggestedWebsite&)> onPinSuggestion;
+    // Builds the start page of a browser tab (a managed widget), or nullptr.
+    std::function<Gtk::Widget*()> makeStartPage;
     // The window commands this manager does not carry out itself (duplicate, other-session window,
     // tuck, click-through).
     std::function<void(BrowserWindowController&, BrowserCommand)> onWindowCommand;

@@ -35,6 +35,7 @@ BrowserWindowController& BrowserWindowManager::makeWindowController(WindowReques
     auto browser = std::make_unique<BrowserViewController>(websiteCopy, preferences, &downloads, request.configuration,
                                                            request.url, dataStore, request.dormant);
     browser->isSavedWebsite = store.profile(websiteCopy.id).has_value();
+    browser->services.makeStartPage = makeStartPage;
 
     auto panel = std::make_unique<FloatingBrowserPanel>(websiteCopy.followAcrossSpaces);
     panel->set_skip_taskbar_hint(!preferences.value().showDockIcon);

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "model/app_paths.hpp"
 #include "model/browser_session.hpp"
 #include "model/clock.hpp"
 #include "model/file_store.hpp"
@@ -14,6 +15,8 @@
 #include "model/json_text.hpp"
 #include "model/library_file.hpp"
 #include "model/library_store.hpp"
+#include "model/localization.hpp"
+#include "model/localization_testing.hpp"
 #include "model/logging.hpp"
 #include "model/preferences_store.hpp"
 #include "model/scheduler.hpp"
@@ -35,6 +38,7 @@ struct Reader {
     std::uint64_t cap;
     // Opens the file the way the application does at start; true when it was refused.
     std::function<bool(const std::string& path)> refuses;
+    std::string folder = {};  // where the application keeps it, when not a folder of the test's own
 };
 
 std::string nested(std::size_t depth, const char* prefix = "{\"version\":1,\"profiles\":") {
@@ -83,11 +87,14 @@ protected:
              [&](const std::string& path) {
                  // Defaults are used, and the first change must not lose what was there: an
                  // unreadable file is kept aside before it is replaced, anything else stays.
+                 localization_testing::reset();  // the language is read from settings.json first
+                 (void)localizedString("Quit");
                  PreferencesStore store(path);
                  bool defaults = !store.value().restoreWindows;
                  store.update([](AppPreferences& value) { value.restoreWindows = true; });
                  return defaults;
-             }},
+             },
+             applicationConfigDirectory()},
         };
     }
 };
@@ -95,7 +102,7 @@ protected:
 TEST_P(HostileFiles, AreRefusedAtOnceAndLeftAsTheyWere) {
     for (const Reader& reader : readers()) {
         SCOPED_TRACE(reader.name);
-        std::string folder = home.root() + "/" + reader.name;
+        std::string folder = reader.folder.empty() ? home.root() + "/" + reader.name : reader.folder;
         ASSERT_TRUE(files::createFolder(folder).ok());
         std::string path = plant(GetParam(), folder, reader.fileName, reader.cap);
         std::string before = describe(path);

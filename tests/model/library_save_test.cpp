@@ -44,6 +44,18 @@ TEST_F(LibrarySaveTest, VisitsAreWrittenTogetherAfterTheQuietPeriod) {
     EXPECT_EQ(scheduler.pendingCount(), 0u);
 }
 
+TEST_F(LibrarySaveTest, AFullLibrarySaysItIsFullAndKeepsItsFile) {
+    LibraryDocument full;
+    for (std::size_t i = 0; i < kMaximumClips; ++i) full.clips.push_back(test::makeClip());
+    LibraryStore store(std::nullopt, scheduler, clock);
+    ASSERT_TRUE(store.replaceContents(full));
+    std::string before = test::readBytes(home.path("library.json"));
+    EXPECT_FALSE(store.save(test::makeClip()));
+    EXPECT_EQ(store.errorMessage().value_or(""),
+              "The library is full: it keeps up to 5000 saved pages and 100 page groups. Delete some before adding more.");
+    EXPECT_EQ(test::readBytes(home.path("library.json")), before);
+}
+
 TEST_F(LibrarySaveTest, OverlappingWritesKeepTheNewestDocument) {
     // Page groups full of addresses: slow to check and encode, quick to copy byte for byte.
     LibraryDocument large, small;
