@@ -15,13 +15,17 @@
 #include "model/preferences_store.hpp"
 #include "model/profile_persistence.hpp"
 #include "model/proxy_vault_fake.hpp"
+#include "model/user_agent.hpp"
 #include "model/web_app_store.hpp"
 #include "support/child_process_test.hpp"
 #include "support/keyring_daemon.hpp"
 #include "support/main_loop.hpp"
+#include "support/proxy_servers.hpp"
 #include "support/temp_environment.hpp"
 #include "support/test_http_server.hpp"
 #include "ui/alert.hpp"
+#include "browser/view/browser_view_controller.hpp"
+#include "windows/browser_window_controller.hpp"
 #include "windows/browser_window_manager.hpp"
 
 namespace quenlith {
@@ -221,6 +225,66 @@ TEST(WebsiteEditorApplicationTest, TypedAddressIsLookedUpOnceAndAddAndOpenShowsT
     ASSERT_NE(environment.windows().window(saved[0].id), nullptr);
     EXPECT_TRUE(test::spinUntil([&] { return server.requestCount("/page") == 2; }))
         << "the window loads the page";
+}
+
+TEST(WebsiteEditorApplicationTest, AProxiedWebsiteLoadsThroughItsProxyAndKeepsWorkingWhenMovedToAnother) {
+    if (!test::runInChildProcess(test::ChildProcessOptions().withPrivateBus())) return;
+    test::KeyringDaemon keyring;
+    test::TemporaryEnvironment home;
+    test::TestHttpServer server;
+    server.page("/page", "<!doctype html><title>Proxied Page</title>");
+    test::TinyproxyServer first("ann", "secret1"), second("bob", "secret2");
+    ProxyRuntime proxy{readProxyPassword};
+    WebsiteSessions sessions{proxy, readProxyPassword};
+    AppEnvironment environment(sessions);
+    auto saved = [&] { return ProfilePersistence(home.path("profiles.json")).load().value(); };
+    auto edit = [&](const test::TinyproxyServer& through, const std::string& user, const std::string& password) {
+        auto& editor = *environment.websiteEditor().editorWindow();
+        auto& session = editor.sessionSettings();
+        session.proxyToggle().set_active(true);
+        session.kindPicker().set_active(1);  // HTTP CONNECT
+        session.hostField().set_text("127.0.0.1");
+        session.portField().set_text(std::to_string(through.port()));
+        session.authenticationToggle().set_active(true);
+        session.usernameField().set_text(user);
+        session.passwordField().set_text(password);
+        editor.saveButton().clicked();
+        ASSERT_TRUE(test::spinUntil([&] { return environment.websiteEditor().editorWindow() == nullptr; }));
+    };
+    auto lastAgent = [&] {
+        for (auto it = server.requests().rbegin(); it != server.requests().rend(); ++it)
+            if (it->path == "/page") return it->headers.count("User-Agent") ? it->headers.at("User-Agent") : "";
+        return std::string();
+    };
+    const std::string host = "127.0.0.1:" + std::to_string(server.port());
+
+    environment.websiteEditor().showAddWebsite();
+    auto& editor = *environment.websiteEditor().editorWindow();
+    editor.nameField().set_text("Proxied");
+    editor.addressField().set_text(server.url("/page"));
+    editor.userAgentPicker().presetPicker().set_active(1);
+    edit(first, "ann", "secret1");  // "Add & Open"
+    ASSERT_EQ(saved().size(), 1u);
+    const WebAppProfile website = saved()[0];
+    ASSERT_TRUE(website.siteProxy && website.siteProxy->credentialID);
+    ASSERT_TRUE(test::spinUntil([&] { return server.requestCount("/page") == 1; }));
+    EXPECT_TRUE(first.sawRequestFor(host)) << "the page came through the website's proxy";
+    EXPECT_EQ(lastAgent(), *userAgentText(kAllUserAgentPresets[1])) << "the preset reaches the server";
+
+    environment.websiteEditor().showEditWebsite(website.id);
+    edit(second, "bob", "secret2");
+    const std::string oldCredential = *website.siteProxy->credentialID;
+    EXPECT_NE(saved()[0].siteProxy->credentialID, oldCredential);
+    std::optional<bool> oldReadable;
+    auto call = readProxyPassword(oldCredential, [&](Result<std::string> read) { oldReadable = read.ok(); });
+    ASSERT_TRUE(test::spinUntil([&] { return oldReadable.has_value(); }));
+    EXPECT_FALSE(*oldReadable) << "the replaced password is removed once the new record is saved";
+
+    ASSERT_NE(environment.windows().window(website.id), nullptr);
+    environment.windows().window(website.id)->browser().reloadActiveTab();
+    // The open window keeps its session's route until the session is made anew (a restart).
+    EXPECT_TRUE(test::spinUntil([&] { return server.requestCount("/page") == 2; }))
+        << "the page keeps working after the edit";
 }
 
 }  // namespace
