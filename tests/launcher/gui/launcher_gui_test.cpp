@@ -156,6 +156,14 @@ TEST_F(LauncherGuiTest, TileOpensTheWebsiteAndTheRunningListFollowsIt) {
     LauncherWindow& launcher = controller->launcher();
     launcher.showAt(100, 0);
     MenuBarView& view = launcher.view();
+    auto labels = [&] {
+        std::string text;
+        for (const auto& entry : view.moreMenuEntries()) text += entry.title + "|";
+        return text;
+    };
+    EXPECT_EQ(labels(), "Private Window||Quit Quenlith|") << "no entry for a window the shell does not have";
+    controller->commands().onDownloads = [] {};
+    EXPECT_EQ(labels(), "Private Window|Downloads||Quit Quenlith|");
 
     view.startPage()->searchField().set_text("  LOCAL ");
     ASSERT_TRUE(spinUntil([&] { return view.startPage()->savedTiles().size() == 1; }));
