@@ -57,10 +57,13 @@ TEST_F(ProfilePersistenceTest, RefusesOtherVersionsAndBrokenDocuments) {
     EXPECT_FALSE(persistence.load().ok()) << "missing profiles";
     writeFile(Json{{"version", "1"}, {"profiles", Json::array()}});
     EXPECT_FALSE(persistence.load().ok()) << "version of the wrong type";
-    Json missingKey = storedRecord(kIdA, 0);
+    Json missingKey = storedRecord(kIdB, 1, "Mail");
     missingKey.erase("wasVisible");
-    writeFile(Json{{"version", 1}, {"profiles", {missingKey}}});
-    EXPECT_FALSE(persistence.load().ok()) << "one bad record fails the whole file";
+    writeFile(Json{{"version", 1}, {"profiles", {storedRecord(kIdA, 0), missingKey}}});
+    auto refused = persistence.load();
+    ASSERT_FALSE(refused.ok()) << "one bad record fails the whole file";
+    EXPECT_EQ(refused.error().code, kProfileRecordUnreadable);
+    EXPECT_EQ(refused.error().message, "Website 2 (\u201cMail\u201d) has no valid \u201cwasVisible\u201d.");
     test::writeBytes(path(), "{\"version\":1,\"profiles\":[");
     EXPECT_EQ(persistence.load().error().code, files::kCorruptFile);
 

@@ -426,6 +426,17 @@ TEST_F(WebAppStoreTest, ReadOnlyUntilRestoreAndRecoveryCopyIsExact) {
         << "a new recovery copy on every restore";
 }
 
+TEST_F(WebAppStoreTest, AnUnreadableRecordIsNamedAndNoMissingBackupIsPromised) {
+    Json record = Json(website("Mail", "https://mail.example"));
+    record.erase("homeURL");
+    test::writeBytes(path(), Json{{"version", 1}, {"profiles", {record}}}.dump());
+    auto store = openStore();
+    EXPECT_FALSE(store->writable());
+    EXPECT_EQ(store->errorMessage(),
+              "Your saved websites could not be read. The original file is preserved. Restore a valid "
+              "profiles.json before making changes.\n\nWebsite 1 (\u201cMail\u201d) has no valid \u201chomeURL\u201d.");
+}
+
 TEST_F(WebAppStoreTest, RestoreFailuresKeepTheState) {
     auto store = storeWith({website("A", "https://a.example")});
     auto before = store->profiles();

@@ -42,6 +42,9 @@ private:
     int nextKey_ = 0;
 };
 
+// The user's download folder (XDG), else the home folder.
+std::string downloadFolder();
+
 // True when `window` is visible and shows no modal dialog of its own, so that another dialog may
 // be attached to it.
 bool canAttachDialog(GtkWindow* window);

@@ -28,6 +28,10 @@ using RevealFile = std::function<void(const std::string& path)>;
 // session bus); when no file manager answers, opens the folder that holds it.
 void revealInFileManager(const std::string& path);
 
+// What the window that started a download tells when it ends: "“name” downloaded", the failure, or
+// nothing for a download the user cancelled.
+std::optional<std::string> downloadNotice(const DownloadEntry& entry);
+
 // Takes over every download of the engine: asks where to save it, lets the engine write into a
 // temporary file of our own, moves the finished file into place and keeps one entry per download
 // (newest first) for the downloads window. One manager serves the whole process; main thread only.
@@ -47,6 +51,8 @@ public:
     const DownloadEntry* entry(const Uuid& id) const;
     // Emitted after every change of the entries.
     sigc::signal<void()>& signal_changed() { return changed_; }
+    // Emitted when a download ended, with its final entry and the window it started in (or none).
+    sigc::signal<void(const DownloadEntry&, GtkWindow*)>& signal_ended() { return ended_; }
 
     // Registers every download that `context` starts (links with a download attribute, responses
     // decided as downloads, downloads asked of the context), each with the window of its view.
@@ -99,6 +105,7 @@ private:
     std::map<WebKitDownload*, Uuid> ids_;
     std::map<WebKitWebContext*, unsigned long> contexts_;  // observed contexts, held weakly
     sigc::signal<void()> changed_;
+    sigc::signal<void(const DownloadEntry&, GtkWindow*)> ended_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

@@ -35,6 +35,12 @@ BrowserToolbar::BrowserToolbar()
     back.set_margin_start(8);
     more.set_margin_end(8);
     show_all_children();
+    // Controls whose actions do not exist yet are not shown: nothing looks clickable that does
+    // nothing.
+    for (Gtk::Widget* pending : std::initializer_list<Gtk::Widget*>{&more, &saveWebsite}) {
+        pending->hide();
+        pending->set_no_show_all(true);
+    }
 }
 
 void BrowserToolbar::navigate() {

@@ -10,6 +10,7 @@
 #include "browser/blocking/ad_blocking.hpp"
 #include "browser/engine/script_evaluation.hpp"
 #include "browser/engine/website_sessions.hpp"
+#include "browser/page/download_manager.hpp"
 #include "browser/view/auto_reload.hpp"
 #include "browser/view/browser_layout.hpp"
 #include "browser/view/tab_restore.hpp"
@@ -59,6 +60,7 @@ BrowserViewController::BrowserViewController(WebAppProfile profile, PreferencesS
       authBar_(Gtk::ORIENTATION_HORIZONTAL, 8),
       errorBox_(Gtk::ORIENTATION_VERTICAL, 12),
       sleepBox_(Gtk::ORIENTATION_VERTICAL, 12),
+      toast_(timers),
       find_(
           findBar, [this] { return activeTab() ? activeTab()->webView() : nullptr; },
           [this](WebKitWebView* webView) { return tabShowing(webView) != nullptr; },
@@ -75,6 +77,7 @@ BrowserViewController::~BrowserViewController() {
     alive_.reset();
     tearDown();
     preferencesConnection_.disconnect();
+    downloadEnded_.disconnect();
     // The toolbar and the find bar outlive the chrome box that holds them.
     for (Gtk::Widget* child : {static_cast<Gtk::Widget*>(&toolbar), static_cast<Gtk::Widget*>(&findBar)})
         if (child->get_parent()) child->get_parent()->remove(*child);
@@ -133,6 +136,14 @@ void BrowserViewController::loadView() {
     // The ad filter follows the preferences: applied now and after every change of its settings.
     preferencesConnection_ = preferences_.signal_changed().connect([this] { adFilterPreferencesChanged(); });
     defer([this] { adFilterPreferencesChanged(); });
+
+    // A download this window started is seen to end here until the downloads window exists.
+    if (downloads_)
+        downloadEnded_ = downloads_->signal_ended().connect([this](const DownloadEntry& entry, GtkWindow* parent) {
+            Gtk::Window* shown = window();
+            if (!shown || parent != shown->gobj()) return;
+            if (auto notice = downloadNotice(entry)) toast_.show(*notice);
+        });
 
     applyProfile(profile_);
 }
@@ -238,6 +249,8 @@ void BrowserViewController::buildViewTree() {
     }
     content_.add_overlay(errorBox_);
     content_.add_overlay(sleepBox_);
+    content_.add_overlay(toast_);
+    toast_.set_margin_top(6);
     errorBox_.hide();
     sleepBox_.hide();
 

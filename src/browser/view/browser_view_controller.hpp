@@ -28,6 +28,7 @@
 #include "browser/view/page_scripts.hpp"
 #include "browser/view/tab_list.hpp"
 #include "browser/view/tab_strip.hpp"
+#include "browser/view/toast.hpp"
 #include "browser/view/window_services.hpp"
 #include "model/ad_filter_settings.hpp"
 #include "model/clock.hpp"
@@ -167,6 +168,7 @@ public:
     Gtk::Widget& sleepBoxView() { return sleepBox_; }
     CompactRevealView& revealView() { return reveal_; }
     Gtk::Widget* startPageView() const { return startPage_; }
+    Toast& toast() { return toast_; }
     int contentTop() const { return content_.get_margin_top(); }
     // The questions the pages have open (for the window and its tests).
     const PageQuestions& pageQuestions() const { return questions_; }
@@ -252,6 +254,8 @@ private:
     CompactRevealView reveal_;
     Gtk::ProgressBar progress_;
     Gtk::Widget* startPage_ = nullptr;  // owned by content_
+    Toast toast_;
+    sigc::connection downloadEnded_;
 
     // After the tabs, so they end first: no question or script answer outlives the pages.
     FindSession find_;

@@ -78,6 +78,8 @@ struct PageEventHandlers {
         if (!tab) return;
         tab->showsStartPage = false;
         tab->error.reset();
+        tab->failedURL.reset();
+        tab->webProcessEnded = false;
         if (auto url = tab->pageURL()) tab->lastURL = url;
         controller.refreshChrome();
     }
@@ -135,24 +137,34 @@ struct PageEventHandlers {
             });
     }
 
-    static gboolean onLoadFailed(WebKitWebView* view, WebKitLoadEvent, char*, GError* error, gpointer self) {
+    static gboolean onLoadFailed(WebKitWebView* view, WebKitLoadEvent, char* failingURI, GError* error,
+                                 gpointer self) {
         g_object_set_data(G_OBJECT(view), kLoadFailedKey, GINT_TO_POINTER(1));
-        failed(*static_cast<Controller*>(self), view, pageFailure(*error));
+        failed(*static_cast<Controller*>(self), view, pageFailure(*error), failingURI ? failingURI : "");
         // Our own error box replaces the engine's error page.
         return TRUE;
     }
 
     static void onWebProcessTerminated(WebKitWebView* view, WebKitWebProcessTerminationReason,
                                        gpointer self) {
-        failed(*static_cast<Controller*>(self), view, webProcessEndedFailure());
+        const char* uri = webkit_web_view_get_uri(view);
+        failed(*static_cast<Controller*>(self), view, webProcessEndedFailure(), uri ? uri : "");
     }
 
-    static void failed(Controller& controller, WebKitWebView* view, const PageFailure& failure) {
-        auto text = pageErrorText(failure);
+    static void failed(Controller& controller, WebKitWebView* view, const PageFailure& failure,
+                       const std::string& address) {
+        auto text = pageErrorText(failure, address);
         if (!text) return;  // a cancelled load, or one that became a download
         BrowserTab* tab = tabOf(controller, view);
-        if (tab) tab->error = *text;
-        logError(LogCategory::browser, pageFailureLogLine(failure));
+        if (tab) {
+            tab->error = *text;
+            if (!address.empty()) tab->failedURL = address;
+            tab->webProcessEnded = failure == webProcessEndedFailure();
+        }
+        if (isRoutinePageFailure(failure))
+            logInfo(LogCategory::browser, pageFailureLogLine(failure, address));
+        else
+            logError(LogCategory::browser, pageFailureLogLine(failure, address));
         if (tab) controller.refreshChrome();
     }
 
@@ -370,8 +382,18 @@ void BrowserViewController::connectPageEvents(BrowserTab& tab) {
 void BrowserViewController::retryLoading() {
     BrowserTab* old = activeTab();
     if (!old) return;
-    const auto address = quenlith::retryAddress(old->lastURL, old->pageURL(), profile_);
+    const auto address = quenlith::retryAddress(old->failedURL ? old->failedURL : old->lastURL,
+                                                old->pageURL(), profile_);
     if (!address) return;
+    // A page that failed to load is asked for again in its own view, which keeps its history; only a
+    // view whose web process ended is replaced.
+    if (!old->webProcessEnded) {
+        old->error.reset();
+        old->lastURL = address;
+        loadInWebView(old->webView(), *address);
+        refreshChrome();
+        return;
+    }
 
     // A new web view on the same store: cookies and storage stay, the broken process goes.
     auto replacement = std::make_unique<BrowserTab>(
@@ -393,7 +415,27 @@ void BrowserViewController::openExternal() {
     BrowserTab* tab = activeTab();
     std::optional<std::string> viewURL = tab ? tab->pageURL() : std::nullopt;
     std::optional<std::string> lastURL = tab ? tab->lastURL : std::nullopt;
-    if (auto address = defaultBrowserAddress(viewURL, lastURL, profile_)) openOutside(*address);
+    auto address = defaultBrowserAddress(viewURL, lastURL, profile_);
+    if (!address) return;
+    // Starting another program may take a while; its failure is shown in this window once known.
+    struct Launch {
+        std::weak_ptr<int> alive;
+        BrowserViewController* controller;
+    };
+    g_app_info_launch_default_for_uri_async(
+        address->c_str(), nullptr, nullptr,
+        [](GObject*, GAsyncResult* result, gpointer data) {
+            std::unique_ptr<Launch> launch(static_cast<Launch*>(data));
+            GError* error = nullptr;
+            if (g_app_info_launch_default_for_uri_finish(result, &error)) return;
+            const std::string reason = error ? error->message : "";
+            g_clear_error(&error);
+            logInfo(LogCategory::browser, "Could not open in the default browser: " + quotedForLog(reason));
+            if (launch->alive.expired()) return;
+            launch->controller->toast_.show(
+                localizedFormat("The page could not be opened in the default browser: %@", {reason}));
+        },
+        new Launch{alive_, this});
 }
 
 void BrowserViewController::toggleTabMedia(const Uuid& id) {

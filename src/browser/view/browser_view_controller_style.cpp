@@ -18,7 +18,7 @@ constexpr const char* kStyleSheet = R"css(
 .quenlith-tab { padding: 0 6px; min-height: 0; }
 .quenlith-tab label { padding: 0; }
 .quenlith-tab-active { background-image: none; background-color: alpha(@theme_selected_bg_color, 0.18); }
-.quenlith-pin-on { color: @theme_selected_bg_color; }
+.quenlith-pin-on { background-image: none; background-color: alpha(@theme_fg_color, 0.12); }
 .quenlith-private-address { background-color: rgba(175, 82, 222, 0.12); background-image: none; }
 .quenlith-box-title { font-size: larger; font-weight: 600; }
 .quenlith-progress trough, .quenlith-progress progress { min-height: 2px; border: none; border-radius: 0; }

@@ -32,12 +32,26 @@ protected:
 };
 
 TEST_F(SaveDialogTest, ProposesTheNameAndGivesTheChosenPath) {
+    // The user's download folder, as the desktop names it.
+    const std::string downloads = environment.root() + "/Fetched";
+    g_mkdir_with_parents(downloads.c_str(), 0700);
+    g_mkdir_with_parents(g_get_user_config_dir(), 0700);
+    g_file_set_contents((std::string(g_get_user_config_dir()) + "/user-dirs.dirs").c_str(),
+                        ("XDG_DOWNLOAD_DIR=\"" + downloads + "\"\n").c_str(), -1, nullptr);
+    g_reload_user_special_dirs_cache();
     GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_widget_show(window);
     ask("report.pdf", GTK_WINDOW(window));
     GtkFileChooser* dialog = nullptr;
     ASSERT_TRUE(spinUntil([&] { return (dialog = openChooserDialog()) != nullptr; }));
     EXPECT_EQ(gtk_file_chooser_get_action(dialog), GTK_FILE_CHOOSER_ACTION_SAVE);
+    EXPECT_STREQ(gtk_window_get_title(GTK_WINDOW(dialog)), "Save Download");
+    std::string folder;
+    EXPECT_TRUE(spinUntil([&] {
+        g_autofree char* current = gtk_file_chooser_get_current_folder(dialog);
+        folder = current ? current : "";
+        return folder == downloads;
+    })) << folder;
     char* name = gtk_file_chooser_get_current_name(dialog);
     EXPECT_STREQ(name, "report.pdf");
     g_free(name);

@@ -89,13 +89,29 @@ TEST(PageErrorTest, WebProcessEndIsAFailureOfItsOwn) {
     EXPECT_EQ(failure.domain, "Quenlith");
     EXPECT_EQ(failure.code, 1);
     EXPECT_EQ(pageErrorText(failure), "The page stopped responding. Try again to reconnect.");
-    EXPECT_EQ(pageFailureLogLine(failure), "Navigation failed: Quenlith code 1");
+    EXPECT_FALSE(isRoutinePageFailure(failure)) << "logged as an error";
 }
 
-TEST(PageErrorTest, LogLineNamesDomainAndCode) {
-    GError* error = makeError(WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_TRANSPORT, "Could not connect");
-    EXPECT_EQ(pageFailureLogLine(pageFailure(*error)), "Navigation failed: WebKitNetworkError code 300");
+// The log names the address and says what happened; everyday failures are information. The error
+// box names the host with the port the address asked for.
+TEST(PageErrorTest, TextAndLogNameTheAddressWithItsPort) {
+    GError* error = makeError(WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_TRANSPORT,
+                              "Could not connect to 127.0.0.1: Connection refused");
+    const PageFailure failure = pageFailure(*error);
     g_error_free(error);
+    EXPECT_TRUE(isRoutinePageFailure(failure));
+    EXPECT_EQ(pageFailureLogLine(failure, "http://127.0.0.1:8123/a"),
+              "Navigation failed: \"http://127.0.0.1:8123/a\" (\"Could not connect to 127.0.0.1: Connection "
+              "refused\") WebKitNetworkError code 300");
+    const std::pair<std::string, std::string> cases[] = {
+        {"http://127.0.0.1:8123/a", "Could not connect to 127.0.0.1:8123: Connection refused"},
+        {"http://127.0.0.1/a", "Could not connect to 127.0.0.1: Connection refused"},
+        {"https://127.0.0.10:9/", "Could not connect to 127.0.0.1: Connection refused"},
+        {"", "Could not connect to 127.0.0.1: Connection refused"},
+    };
+    for (const auto& [address, expected] : cases) EXPECT_EQ(pageErrorText(failure, address), expected) << address;
+    PageFailure named{"g-io-error-quark", 0, "Error connecting to 127.0.0.1:8123"};
+    EXPECT_EQ(pageErrorText(named, "http://127.0.0.1:8123/"), named.description) << "already named";
 }
 
 // Script dialogs.

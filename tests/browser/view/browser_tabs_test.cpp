@@ -71,9 +71,15 @@ TEST_F(BrowserTabs, TheStripMenusAndOperationsActOnTheTabsTheyName) {
     EXPECT_EQ(view.tabs()[4]->lastUsed, clock.now());
     EXPECT_EQ(view.tabs()[2]->lastUsed, opened);
 
-    // The close button closes its own tab; closing elsewhere leaves the bystanders unused.
+    // The close button closes its own tab; closing elsewhere leaves the bystanders unused, and the
+    // active page in the window (taken out and back, it is drawn grey).
     clock.advance(60);
+    int unrealized = 0;
+    const gulong watch = g_signal_connect_swapped(active().webView(), "unrealize",
+                                                  G_CALLBACK(+[](int* count) { ++*count; }), &unrealized);
     dynamic_cast<ActionButton*>(stripChild(2, 1))->clicked();
+    g_signal_handler_disconnect(view.tabs()[1]->webView(), watch);
+    EXPECT_EQ(unrealized, 0);
     EXPECT_EQ(ids(), (std::vector<Uuid>{before[0], before[1], before[3], before[4]}));
     EXPECT_EQ(view.tab(before[3])->lastUsed, opened);
     EXPECT_EQ(view.recentlyClosed().entries(), std::vector<std::string>{server.url("/p2")});

@@ -6,6 +6,8 @@
 #include "browser/streaming_server.hpp"
 #include "browser/web_test_support.hpp"
 
+#include <gtkmm/settings.h>
+
 namespace quenlith::test {
 namespace {
 
@@ -126,6 +128,27 @@ TEST_F(BrowserView, ProfileChangesReachEveryTabButTheWindowKeepsItsStore) {
     EXPECT_FALSE(recorder.profileChanges.back().alwaysOnTop);
     view.toolbar.saveWebsite.clicked();
     EXPECT_EQ(recorder.commands, std::vector<BrowserCommand>{BrowserCommand::saveWebsite});
+
+    // Only controls that act are shown; the pin, on or off, is drawn in the theme's own foreground
+    // colour, light or dark.
+    std::vector<std::string> shown;
+    for (Gtk::Widget* child : view.toolbar.get_children())
+        if (auto* button = dynamic_cast<ActionButton*>(child); button && button->get_visible())
+            shown.push_back(button->symbol());
+    EXPECT_EQ(shown, (std::vector<std::string>{"chevron.left", "chevron.right", view.toolbar.reload.symbol(),
+                                               "square.grid.2x2", "pin.fill"}));
+    auto colour = [](Gtk::Widget& widget) {
+        return widget.get_style_context()->get_color(widget.get_state_flags()).to_string();
+    };
+    for (bool dark : {false, true}) {
+        Gtk::Settings::get_default()->property_gtk_application_prefer_dark_theme() = dark;
+        for (int flip = 0; flip < 2; ++flip) {
+            view.toolbar.pin.clicked();
+            EXPECT_EQ(colour(view.toolbar.pin), colour(view.toolbar.reload))
+                << "dark " << dark << ", pinned " << view.profile().alwaysOnTop;
+        }
+    }
+    Gtk::Settings::get_default()->property_gtk_application_prefer_dark_theme() = false;
 }
 
 TEST_F(BrowserView, OnlyASavedWindowSharesItsCredentialFreeAddress) {
