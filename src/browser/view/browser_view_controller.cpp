@@ -92,6 +92,18 @@ Gtk::Widget& BrowserViewController::view() {
     return root_;
 }
 
+void BrowserViewController::useHeaderBar(Gtk::HeaderBar* bar) {
+    headerBar_ = bar;
+    placeToolbar();
+}
+
+void BrowserViewController::placeToolbar() {
+    Gtk::HeaderBar* target = headerBar_ && !profile_.compactMode && !tornDown_ ? headerBar_ : nullptr;
+    if (toolbar.headerBar() != target) toolbar.placeIn(target);
+    toolbar.set_visible(target == nullptr);
+    layoutChrome();
+}
+
 BrowserTab* BrowserViewController::activeTab() const {
     const auto* active = tabs_.active();
     return active ? active->get() : nullptr;
@@ -318,7 +330,8 @@ void BrowserViewController::applyPrivateStyle() {
 void BrowserViewController::layoutChrome() {
     if (!viewLoaded_) return;
     const auto layout = chromeLayout({profile_.compactMode, compactRevealed_, tabs_.count(),
-                                      authBar_.get_visible(), findBar.get_visible()});
+                                      authBar_.get_visible(), findBar.get_visible(),
+                                      toolbar.headerBar() == nullptr});
     tabStrip_.view().set_visible(layout.tabStripVisible);
     chrome_.set_visible(layout.chromeVisible);
     reveal_.set_visible(layout.revealVisible);
@@ -363,11 +376,12 @@ void BrowserViewController::refreshChrome() {
     if (Gtk::Window* window = this->window())
         window->set_title(browserWindowTitle(profile_.displayTitle(), isPersistent(), tab->displayTitle()));
     authBar_.set_visible(state.authBarVisible);
+    toolbar.setTitle(state.startPageVisible ? std::string() : tab->displayTitle());
 
     std::vector<TabStripEntry> entries;
     for (const auto& shown : tabs_.items())
         entries.push_back({shown->id, shown->isSleeping, shown->mediaPaused, shown->displayTitle(),
-                           shown->pageURL().value_or("")});
+                           shown->pageURL().value_or(""), webkit_web_view_get_favicon(shown->webView())});
     tabStrip_.show(tabs_.activeIndex(), entries);
     layoutChrome();
     if (services.onStateChange) services.onStateChange();
@@ -461,8 +475,7 @@ void BrowserViewController::focusAddressField() {
         compactRevealed_ = true;
         layoutChrome();
     }
-    toolbar.address.grab_focus();
-    toolbar.address.select_region(0, -1);
+    toolbar.focusAddress();
 }
 
 void BrowserViewController::focusActiveContent() {
@@ -533,6 +546,7 @@ void BrowserViewController::applyProfile(WebAppProfile profile) {
             profile_.customUserAgent ? profile_.customUserAgent->c_str() : nullptr);
     }
     if (!profile_.compactMode) compactRevealed_ = false;
+    placeToolbar();
     auto pinStyle = toolbar.pin.get_style_context();
     if (profile_.alwaysOnTop) {
         pinStyle->add_class("quenlith-pin-on");
@@ -661,7 +675,8 @@ void BrowserViewController::attachTab(BrowserTab& tab) {
     webkit_web_view_set_zoom_level(webView, profile_.zoomLevel);
     tab.dropObservations();
     for (const char* signal :
-         {"notify::estimated-load-progress", "notify::is-loading", "notify::title", "notify::uri"})
+         {"notify::estimated-load-progress", "notify::is-loading", "notify::title", "notify::uri",
+          "notify::favicon"})
         tab.addObservation(webView,
                            g_signal_connect(webView, signal, G_CALLBACK(onViewPropertyChanged), this));
     WebKitBackForwardList* history = webkit_web_view_get_back_forward_list(webView);

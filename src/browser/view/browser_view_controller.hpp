@@ -38,6 +38,7 @@
 #include "model/web_app_profile.hpp"
 
 namespace Gtk {
+class HeaderBar;
 class Window;
 }
 
@@ -77,6 +78,10 @@ public:
 
     // The widget to put into the window; built (with its first tab) on first use.
     Gtk::Widget& view();
+    // The window's header bar: the navigation controls and the page title go there, except in
+    // compact mode, where the window has no title bar and they stay in the chrome. Null takes them
+    // back; the bar must outlive the view or be taken back before it goes.
+    void useHeaderBar(Gtk::HeaderBar* bar);
 
     // Tabs, in strip order.
     const std::vector<std::unique_ptr<BrowserTab>>& tabs() const { return tabs_.items(); }
@@ -181,6 +186,7 @@ private:
     void wireActions();
     void applyPrivateStyle();
     void layoutChrome();
+    void placeToolbar();
     void scheduleAutoReload();
     void revealCompactChrome(bool hovering);
     void scheduleRefresh();
@@ -209,6 +215,7 @@ private:
                                          gpointer removed, gpointer self);
 
     PreferencesStore& preferences_;
+    Gtk::HeaderBar* headerBar_ = nullptr;
     DownloadManager* const downloads_;
     WebAppProfile profile_;
     std::optional<WebViewConfiguration> initialConfiguration_;

@@ -109,8 +109,7 @@ void BrowserViewController::openNewTab() {
         compactRevealed_ = true;
         layoutChrome();
     }
-    toolbar.address.grab_focus();
-    toolbar.address.select_region(0, -1);
+    toolbar.focusAddress();
 }
 
 void BrowserViewController::wake(const Uuid& id) {
@@ -194,6 +193,8 @@ void BrowserViewController::tearDown() {
     if (tornDown_) return;
     tornDown_ = true;
     services.onStateChange = nullptr;
+    // The window's header bar may go before the view: the controls come home.
+    placeToolbar();
     // The pages' questions end first, while the pages they answer are still there.
     questions_.dismissAll();
     stopAutoReload();

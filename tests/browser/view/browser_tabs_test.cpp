@@ -29,9 +29,9 @@ protected:
                 continue;
             }
             auto* button = dynamic_cast<Gtk::Button*>(box->get_children().front());
-            std::string text = dynamic_cast<Gtk::Label*>(button->get_child())->get_text();
-            texts.push_back(button->get_style_context()->has_class("quenlith-tab-active") ? "[" + text + "]"
-                                                                                          : text);
+            auto* face = dynamic_cast<Gtk::Box*>(button->get_child());
+            std::string text = dynamic_cast<Gtk::Label*>(face->get_children().back())->get_text();
+            texts.push_back(box->get_style_context()->has_class("quenlith-tab-active") ? "[" + text + "]" : text);
         }
         return texts;
     }
@@ -60,6 +60,20 @@ TEST_F(BrowserTabs, TheStripMenusAndOperationsActOnTheTabsTheyName) {
     int shown = 0;
     for (const auto& tab : view.tabs()) shown += gtk_widget_get_parent(GTK_WIDGET(tab->webView())) != nullptr;
     EXPECT_EQ(shown, 1) << "only the active tab's page is in the view";
+
+    // In a narrow window the strip keeps the selected tab in sight, wherever it is.
+    window->resize(480, 600);
+    auto selectedInSight = [&] {
+        auto adjustment = dynamic_cast<Gtk::ScrolledWindow&>(view.tabStrip().view()).get_hadjustment();
+        const auto tab = view.tabStrip().box().get_children()[view.activeIndex()]->get_allocation();
+        const double x = tab.get_x() - view.tabStrip().box().get_allocation().get_x();
+        return view.tabStrip().view().get_allocated_width() < 500 && tab.get_width() > 1 &&
+               x >= adjustment->get_value() && x + tab.get_width() <= adjustment->get_value() + adjustment->get_page_size();
+    };
+    EXPECT_TRUE(spinUntil(selectedInSight)) << "the last tab";
+    view.selectTab(0, false, false);
+    EXPECT_TRUE(spinUntil(selectedInSight)) << "back to the first";
+    view.selectTab(4, false, false);
 
     // A click selects and stamps the tabs left and entered, and reports the address.
     const Date opened = clock.now();

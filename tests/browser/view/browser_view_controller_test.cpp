@@ -6,6 +6,7 @@
 #include "browser/streaming_server.hpp"
 #include "browser/web_test_support.hpp"
 
+#include <gtkmm/headerbar.h>
 #include <gtkmm/settings.h>
 
 namespace quenlith::test {
@@ -94,6 +95,27 @@ TEST_F(BrowserView, ContentStartsBelowTheVisibleBarsAndCompactModeRevealsThemOnE
     view.applyProfile(compact);
     EXPECT_FALSE(view.compactRevealed());
     EXPECT_EQ(view.contentTop(), 114);
+
+    // With a title bar the controls and the page title live there and the page starts below the tab
+    // strip; a compact window, which hides its title bar, has them back in its chrome.
+    Gtk::HeaderBar bar;
+    window->set_titlebar(bar);
+    bar.show();
+    view.useHeaderBar(&bar);
+    EXPECT_TRUE(view.toolbar.back.is_ancestor(bar));
+    EXPECT_EQ(view.contentTop(), 72) << "tab strip and sign-in notice";
+    EXPECT_TRUE(spinUntil([&] { return view.toolbar.showsTitle(); })) << "the page title, not its address";
+    view.focusAddressField();
+    EXPECT_TRUE(view.toolbar.address.is_focus());
+    EXPECT_FALSE(view.toolbar.showsTitle());
+    compact.compactMode = true;
+    view.applyProfile(compact);
+    EXPECT_TRUE(view.toolbar.back.is_ancestor(view.toolbar));
+    EXPECT_EQ(view.contentTop(), 0);
+    compact.compactMode = false;
+    view.applyProfile(compact);
+    EXPECT_TRUE(view.toolbar.address.is_ancestor(bar));
+    view.useHeaderBar(nullptr);
 }
 
 TEST_F(BrowserView, ProfileChangesReachEveryTabButTheWindowKeepsItsStore) {
@@ -136,7 +158,7 @@ TEST_F(BrowserView, ProfileChangesReachEveryTabButTheWindowKeepsItsStore) {
         if (auto* button = dynamic_cast<ActionButton*>(child); button && button->get_visible())
             shown.push_back(button->symbol());
     EXPECT_EQ(shown, (std::vector<std::string>{"chevron.left", "chevron.right", view.toolbar.reload.symbol(),
-                                               "square.grid.2x2", "pin.fill"}));
+                                               "square.grid.2x2", "bookmark", "pin.fill"}));
     auto colour = [](Gtk::Widget& widget) {
         return widget.get_style_context()->get_color(widget.get_state_flags()).to_string();
     };
