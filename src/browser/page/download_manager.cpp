@@ -140,14 +140,11 @@ DownloadManager::~DownloadManager() {
         g_signal_handler_disconnect(context, handler);
         g_object_weak_unref(G_OBJECT(context), onContextFinalized, this);
     }
-    // Nobody would move these files into place any more: stop the engine and remove them. A move
-    // under way is stopped; its completion removes what is left.
+    // Nobody would move these files into place any more: stop the engine and remove them. A file
+    // already being moved still lands; a failed move removes it.
     for (auto& [id, running] : downloads_) {
         disconnect(running);
-        if (running.moving) {
-            g_cancellable_cancel(running.moving.get());
-            continue;
-        }
+        if (running.moving) continue;
         webkit_download_cancel(running.download.get());
         removeTemporary(running.temporaryFile);
     }
@@ -324,10 +321,10 @@ void DownloadManager::finished(WebKitDownload* download) {
     }
     GFile* source = g_file_new_for_path(running.temporaryFile->c_str());
     GFile* target = g_file_new_for_path(entry->destination->c_str());
-    running.moving = GObjectPtr<GCancellable>::adopt(g_cancellable_new());
+    running.moving = true;
     // Replaces a file already there. A rename within one file system, else a copy of the whole
     // file: either runs off the main thread, and the entry stays active until it is done.
-    g_file_move_async(source, target, G_FILE_COPY_OVERWRITE, G_PRIORITY_DEFAULT, running.moving.get(), nullptr,
+    g_file_move_async(source, target, G_FILE_COPY_OVERWRITE, G_PRIORITY_DEFAULT, nullptr, nullptr,
                       nullptr, onMoved, new MoveCall{alive_, this, *id, *running.temporaryFile});
     g_object_unref(source);
     g_object_unref(target);

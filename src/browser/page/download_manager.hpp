@@ -18,7 +18,6 @@
 typedef struct _WebKitDownload WebKitDownload;
 typedef struct _WebKitWebContext WebKitWebContext;
 typedef struct _GError GError;
-typedef struct _GCancellable GCancellable;
 typedef struct _GAsyncResult GAsyncResult;
 
 namespace quenlith {
@@ -79,7 +78,7 @@ private:
         std::vector<unsigned long> handlers;
         GObjectPtr<GtkWindow> window;
         std::optional<std::string> temporaryFile;
-        GObjectPtr<GCancellable> moving;  // set while the finished file is moved into place
+        bool moving = false;  // the finished file is being moved into place
     };
     struct MoveCall;
 
