@@ -16,6 +16,7 @@
 #include "browser/view/browser_view_controller.hpp"
 #include "ui/alert.hpp"
 #include "browser/page/download_manager.hpp"
+#include "browser/page/external_launch.hpp"
 #include "browser/page/media_control.hpp"
 #include "browser/page/navigation_policy.hpp"
 #include "browser/page/page_dialog.hpp"
@@ -35,12 +36,13 @@ namespace {
 // Marks a web view whose current load failed: the engine still reports that load as finished.
 constexpr const char* kLoadFailedKey = "quenlith-load-failed";
 
-void openOutside(const std::string& uri) {
-    GError* error = nullptr;
-    if (!g_app_info_launch_default_for_uri(uri.c_str(), nullptr, &error)) {
-        logError(LogCategory::browser, std::string("Could not open outside: ") + (error ? error->message : ""));
-        g_clear_error(&error);
-    }
+// Hands an address to another application without waiting for it; a failure is shown in the
+// view's window (`window` is asked only while the view is alive).
+void openOutside(const std::string& uri, std::weak_ptr<int> alive, std::function<Gtk::Window*()> window) {
+    openWithDefaultApplication(uri, [alive = std::move(alive), window = std::move(window)](const std::string& reason) {
+        if (alive.expired()) return;
+        presentAlert(localizedString("No application could open this address."), reason, window());
+    });
 }
 
 std::optional<std::string> requestURI(WebKitURIRequest* request) {
@@ -361,8 +363,9 @@ struct PageEventHandlers {
         if (!window) return;
         OutsideLinkQuestion question = outsideLinkQuestion(uri);
         ask(controller, *window, question.message, question.information, {question.openButton, question.cancelButton},
-            std::nullopt, [uri](std::optional<int> button, const std::string&) {
-                if (button == 0) openOutside(uri);
+            std::nullopt, [uri, alive = std::weak_ptr<int>(controller.alive_), &controller](std::optional<int> button,
+                                                                                          const std::string&) {
+                if (button == 0) openOutside(uri, alive, [&controller] { return questionWindow(controller); });
             });
     }
 
@@ -389,7 +392,9 @@ struct PageEventHandlers {
                 WebKitWebView* opened = controller.services.onPopup(configuration, uri);
                 return opened ? GTK_WIDGET(opened) : nullptr;
             }
-            case PopupRoute::defaultBrowser: openOutside(*uri); return nullptr;
+            case PopupRoute::defaultBrowser:
+                openOutside(*uri, controller.alive_, [&controller] { return questionWindow(controller); });
+                return nullptr;
         }
         return nullptr;
     }
@@ -543,7 +548,8 @@ void BrowserViewController::openExternal() {
     BrowserTab* tab = activeTab();
     std::optional<std::string> viewURL = tab ? tab->pageURL() : std::nullopt;
     std::optional<std::string> lastURL = tab ? tab->lastURL : std::nullopt;
-    if (auto address = defaultBrowserAddress(viewURL, lastURL, profile_)) openOutside(*address);
+    if (auto address = defaultBrowserAddress(viewURL, lastURL, profile_))
+        openOutside(*address, alive_, [this] { return window(); });
 }
 
 void BrowserViewController::toggleTabMedia(const Uuid& id) {
