@@ -255,7 +255,8 @@ TEST_F(DownloadManagerTest, AFinishedFileReachesAFolderOnAnotherFileSystemWithou
     fs::remove_all(pattern);
 }
 
-TEST_F(DownloadManagerTest, AnswersAndMovesFinishingAfterTheManagerIsGoneTouchNothingOfIt) {
+using DownloadLifetimeTest = DownloadManagerTest;
+TEST_F(DownloadLifetimeTest, AnswersAndMovesFinishingAfterTheManagerIsGoneTouchNothingOfIt) {
     start(server.url("/report.pdf"));
     ASSERT_TRUE(spinUntil([&] { return chooser->questions.size() == 1; }));
     auto late = std::move(chooser->questions[0].reply);

@@ -93,7 +93,8 @@ TEST_F(PageDownloadTest, LinksBecomeDownloadsOfThePagesWindowWithoutAnErrorBox) 
     EXPECT_EQ(std::string(webkit_web_view_get_uri(view)), server.url("/"));
 }
 
-TEST_F(PageDownloadTest, ADownloadOutlivesTheWindowAndTheViewItStartedIn) {
+using PageDownloadLifetimeTest = PageDownloadTest;
+TEST_F(PageDownloadLifetimeTest, ADownloadOutlivesTheWindowAndTheViewItStartedIn) {
     click("plain");
     ASSERT_TRUE(spinUntil([&] { return chooser->questions.size() == 1; }));
     gtk_widget_destroy(std::exchange(window, nullptr));  // the tab and its window close meanwhile
