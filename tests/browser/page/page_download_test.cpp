@@ -1,4 +1,5 @@
 #include <filesystem>
+#include <utility>
 
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
@@ -98,7 +99,6 @@ TEST_F(PageDownloadLifetimeTest, ADownloadOutlivesTheWindowAndTheViewItStartedIn
     click("plain");
     ASSERT_TRUE(spinUntil([&] { return chooser->questions.size() == 1; }));
     gtk_widget_destroy(std::exchange(window, nullptr));  // the tab and its window close meanwhile
-    test::spinFor(std::chrono::milliseconds(50));
     EXPECT_EQ(savedTo("data.bin"), std::string(20000, 'd'));
 }
 
