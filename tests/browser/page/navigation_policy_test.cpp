@@ -19,7 +19,7 @@ TEST(NavigationPolicyTest, JudgesEveryAddressByItsScheme) {
         // Other applications' links are asked about.
         {"mailto:someone@example.com", askToOpenOutside}, {"MailTo:someone@example.com", askToOpenOutside},
         {"tel:+4912345", askToOpenOutside}, {"zoommtg://zoom.us/join?confno=1", askToOpenOutside},
-        {"web+custom:thing", askToOpenOutside},
+        {"web+custom:thing", askToOpenOutside}, {"com.example.app-1:open", askToOpenOutside},
         // No scheme at all is not another application's link.
         {"/relative/path", allow}, {"1http:odd", allow}};
     for (const auto& [uri, verdict] : cases) EXPECT_EQ(navigationVerdict(uri), verdict) << uri;
