@@ -59,11 +59,9 @@ std::optional<std::string> privateFolderError(const std::string& folder) {
     return localizedFormat("The folder “%@” could not be created: %@", {folder, g_strerror(code)});
 }
 
-// Removes our temporary file and the engine's partial file beside it; failures are ignored.
+// Removes our temporary file (the engine removes its own partial file); failures are ignored.
 void removeTemporary(const std::optional<std::string>& temporary) {
-    if (!temporary) return;
-    g_remove(temporary->c_str());
-    g_remove((*temporary + ".wkdownload").c_str());
+    if (temporary) g_remove(temporary->c_str());
 }
 
 // The system's description of a failed write, naming the destination the user chose instead of
@@ -135,7 +133,6 @@ DownloadManager::DownloadManager(std::unique_ptr<DownloadLocationChooser> choose
     : chooser_(std::move(chooser)), temporaryDirectory_(std::move(temporaryDirectory)), reveal_(std::move(reveal)) {}
 
 DownloadManager::~DownloadManager() {
-    *alive_ = false;
     for (auto& [context, handler] : contexts_) {
         g_signal_handler_disconnect(context, handler);
         g_object_weak_unref(G_OBJECT(context), onContextFinalized, this);

@@ -110,6 +110,7 @@ private:
     std::map<WebKitDownload*, Uuid> ids_;
     std::map<WebKitWebContext*, unsigned long> contexts_;  // observed contexts, held weakly
     sigc::signal<void()> changed_;
+    // Declared last, so it goes first: answers and moves that finish later find it expired.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
