@@ -107,6 +107,8 @@ TEST(PagePoliciesTest, CameraAndMicrophoneQuestionsNameTheHostAndTheDevices) {
         auto question = mediaCaptureQuestion(request, page);
         EXPECT_EQ(question ? std::optional(question->message) : std::nullopt, message) << page;
     }
+    auto question = mediaCaptureQuestion({true, false, false}, "about:blank");
+    EXPECT_EQ(question->allowButton + "/" + question->denyButton, "Allow/Don't Allow");  // allowing comes first
 }
 
 WebAppProfile website(const std::string& home, std::optional<std::string> last, bool remember) {
