@@ -2,10 +2,14 @@
 
 #include <gtk/gtk.h>
 
+#include "app/website_editor_presenter.hpp"
+#include "browser/engine/favicon_loader.hpp"
 #include "browser/engine/proxy_runtime.hpp"
+#include "browser/engine/website_details.hpp"
 #include "browser/engine/website_sessions.hpp"
 #include "model/address.hpp"
 #include "model/app_paths.hpp"
+#include "model/file_store.hpp"
 #include "model/logging.hpp"
 #include "windows/browser_window_controller.hpp"
 #include "windows/browser_window_manager.hpp"
@@ -38,16 +42,26 @@ AppEnvironment::AppEnvironment() : AppEnvironment(WebsiteSessions::shared()) {}
 AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler)
     : store(std::nullopt, scheduler), library(std::nullopt, scheduler), scheduler_(scheduler),
       self_(std::make_shared<AppEnvironment*>(this)) {
+    // A data folder left readable by others (made by hand or by an old version) is made private.
+    if (auto folder = files::createFolder(applicationDataDirectory()); !folder)
+        logError(LogCategory::lifecycle, folder.error().message);
     if (auto message = store.errorMessage()) logError(LogCategory::lifecycle, *message);
     if (auto message = library.errorMessage()) logError(LogCategory::lifecycle, *message);
 
-    // The process-wide proxy and every website's data store are ready before any window opens.
+    // The process-wide proxy and every website's data store are set up before any window opens.
+    // Their passwords are read from the keyring meanwhile: a store still waiting for one holds
+    // its network and is configured when it arrives, so the start does not wait for the keyring.
     ProxyRuntime::shared().load(preferences.value().proxy.value_or(systemProxySettings()));
     for (const auto& website : store.profiles()) sessions.dataStore(website);
+
+    WebsiteSessions* websiteSessions = &sessions;
+    icons_ = std::make_unique<FaviconLoader>(
+        [websiteSessions](const WebAppProfile& profile) { return websiteSessions->urlSession(profile); });
 
     BrowserSessionPersistence sessionPersistence(applicationDataDirectory() + "/session-v1.json");
     windows_ = std::make_unique<BrowserWindowManager>(store, preferences, downloads, std::move(sessionPersistence),
                                                       sessions, scheduler);
+    websiteEditor_ = std::make_unique<WebsiteEditorPresenter>(store, preferences, scheduler);
     wireWindowManager();
 
     // The appearance follows every preferences value, starting with the current one on a later
@@ -60,7 +74,9 @@ AppEnvironment::~AppEnvironment() {
     self_.reset();
     for (auto& connection : connections_) connection.disconnect();
     firstDelivery_.cancel();
+    websiteEditor_.reset();
     windows_.reset();
+    icons_.reset();
 }
 
 void AppEnvironment::wireWindowManager() {
@@ -72,6 +88,38 @@ void AppEnvironment::wireWindowManager() {
         auto environment = weak.lock();
         return environment && (*environment)->isCredentialUsedByLibrary(credentialID);
     };
+    windows_->onEdit = [weak](const Uuid& websiteID) {
+        if (auto environment = weak.lock()) (*environment)->websiteEditor().showEditWebsite(websiteID);
+    };
+    windows_->onSaveWebsite = [weak](const std::optional<std::string>& address, const std::optional<std::string>& title,
+                                     const std::optional<WebAppProfile>& source) {
+        if (auto environment = weak.lock())
+            (*environment)->websiteEditor().showWebsiteEditor(
+                {.pageURL = address, .title = title, .openAfterSave = false, .source = source});
+    };
+    websiteEditor_->links.dismissLauncher = [weak] {
+        if (auto environment = weak.lock(); environment && (*environment)->dismissLauncher) (*environment)->dismissLauncher();
+    };
+    websiteEditor_->links.showWebsite = [weak](const Uuid& websiteID) {
+        if (auto environment = weak.lock()) (*environment)->windows().showProfile(websiteID);
+    };
+    websiteEditor_->links.linkWindow = [weak](const WebAppProfile& website, const WebAppProfile& source,
+                                              const std::string& url) {
+        if (auto environment = weak.lock()) (*environment)->windows().linkWindow(website, source, url);
+    };
+    websiteEditor_->links.credentialInUse = [weak](const std::string& credentialID) {
+        auto environment = weak.lock();
+        return !environment || (*environment)->windows().isCredentialInUse(credentialID);
+    };
+    // The lookup reads through the global proxy; its handle lives until it has answered.
+    websiteEditor_->links.fetchWebsiteDetails = [](const std::string& address,
+                                                   std::function<void(LookedUpWebsiteDetails)> done) {
+        auto handle = std::make_shared<std::shared_ptr<BoundedFetch>>();
+        *handle = fetchWebsiteDetails(address, ProxyRuntime::shared().makeSession(), [handle, done](WebsiteDetails details) {
+            done({details.title, details.iconURL});
+            handle->reset();
+        });
+    };
     windows_->onPinSuggestion = [weak](const SuggestedWebsite& suggestion) {
         if (auto environment = weak.lock()) (*environment)->store.add(suggestion, (*environment)->preferences.value());
     };
@@ -81,7 +129,8 @@ void AppEnvironment::recordVisit(const std::string& address, const std::string& 
     if (!preferences.value().readsHistoryEnabled()) return;
     Date now = systemClock().now();
     if (!isCredentialFreeURL(address)) return;
-    library.update([&](LibraryDocument& document) { document.recordVisit(address, title, now); });
+    // Published now, written after a quiet period off the main thread: a load never waits for the disk.
+    library.recordVisit(address, title, now);
 }
 
 bool AppEnvironment::isCredentialUsedByLibrary(const std::string& credentialID) const {
