@@ -19,43 +19,31 @@ std::string messageOr(const std::optional<std::string>& message) {
     return message && !message->empty() ? *message : localizedString("Please try again.");
 }
 
-std::string baseName(const std::string& path) {
-    char* base = g_path_get_basename(path.c_str());
-    std::string name = base ? base : path;
-    g_free(base);
-    return name;
-}
-
-struct PendingWrite {
+// One export on its way to the disk: the worker fills in `result`, the main loop reports it.
+struct ExportWrite {
     std::string path;
+    std::string bytes;
     std::function<void(Status)> done;
+    Status result = success();
 };
-
-void replaced(GObject* source, GAsyncResult* result, gpointer data) {
-    std::unique_ptr<PendingWrite> pending(static_cast<PendingWrite*>(data));
-    GError* error = nullptr;
-    if (g_file_replace_contents_finish(G_FILE(source), result, nullptr, &error)) {
-        pending->done(success());
-    } else {
-        Error failure{files::kWriteFailed, localizedFormat("The file “%@” could not be written: %@",
-                                                           {baseName(pending->path), std::string(error->message)})};
-        g_error_free(error);
-        pending->done(failure);
-    }
-    g_object_unref(source);
-}
 
 }  // namespace
 
 void writeExportInBackground(const std::string& path, std::string bytes, std::function<void(Status)> done) {
-    // GIO writes a temporary file beside the target and renames it over, off the main thread.
-    auto* held = new std::string(std::move(bytes));
-    GBytes* contents = g_bytes_new_with_free_func(held->data(), held->size(),
-                                                  [](gpointer text) { delete static_cast<std::string*>(text); }, held);
-    GFile* file = g_file_new_for_path(path.c_str());
-    g_file_replace_contents_bytes_async(file, contents, nullptr, FALSE, G_FILE_CREATE_REPLACE_DESTINATION, nullptr,
-                                        replaced, new PendingWrite{path, std::move(done)});
-    g_bytes_unref(contents);
+    auto* write = new ExportWrite{path, std::move(bytes), std::move(done)};
+    // The callback runs on this thread's main context once the worker has returned.
+    GTask* task = g_task_new(nullptr, nullptr, [](GObject*, GAsyncResult* result, gpointer) {
+        auto* finished = static_cast<ExportWrite*>(g_task_get_task_data(G_TASK(result)));
+        finished->done(finished->result);
+    }, nullptr);
+    g_task_set_task_data(task, write, [](gpointer data) { delete static_cast<ExportWrite*>(data); });
+    // Temporary file, flush and rename, like every file of ours: a crash never leaves half a backup.
+    g_task_run_in_thread(task, [](GTask* running, gpointer, gpointer data, GCancellable*) {
+        auto* pending = static_cast<ExportWrite*>(data);
+        pending->result = files::writeFileAtomically(pending->path, pending->bytes);
+        g_task_return_boolean(running, TRUE);
+    });
+    g_object_unref(task);
 }
 
 BackupTransfer::BackupTransfer(WebAppStore& websites, LibraryStore& library, BackupDialogs dialogs, ExportWriter writer)

@@ -35,7 +35,7 @@ struct BackupDialogs {
 
 // Writes `bytes` to `path` in one step without holding up the main loop, then reports on it.
 using ExportWriter = std::function<void(const std::string& path, std::string bytes, std::function<void(Status)> done)>;
-// The application's writer: GIO's asynchronous atomic replace.
+// The application's writer: the atomic write of our own files, on a GLib worker thread.
 void writeExportInBackground(const std::string& path, std::string bytes, std::function<void(Status)> done);
 
 // The backup commands of the library window and the application menu: export of the backup and
