@@ -77,14 +77,24 @@ bool TransferDocument::isDuplicate(const WebAppProfile& existing, const WebAppPr
 }
 
 std::vector<WebAppProfile> TransferDocument::mergeWebsites(const std::vector<WebAppProfile>& existing) const {
+    // isDuplicate against every record of the growing result, kept as sets so that a thousand
+    // imports stay linear: the ids, and the canonical addresses of the shared-store records.
+    std::unordered_set<Uuid> ids;
+    std::unordered_set<std::string> sharedAddresses;
+    auto remember = [&](const WebAppProfile& record) {
+        ids.insert(record.id);
+        if (record.dataStoreIdentifier()) return;
+        if (auto address = normalizedWebsiteURL(record.homeURL))
+            sharedAddresses.insert(SuggestedWebsite::canonicalAddress(*address));
+    };
     std::vector<WebAppProfile> result = existing;
     result.reserve(existing.size() + websites.size());
+    for (const auto& record : result) remember(record);
     for (const auto& imported : websites) {
         auto address = normalizedWebsiteURL(imported.homeURL);
-        if (!address) continue;
-        if (std::any_of(result.begin(), result.end(),
-                        [&](const WebAppProfile& record) { return isDuplicate(record, imported, *address); }))
-            continue;
+        if (!address || ids.contains(imported.id)) continue;
+        bool ownStore = imported.dataStoreIdentifier() || imported.isolatedAccount.value_or(false) || imported.siteProxy;
+        if (!ownStore && sharedAddresses.contains(SuggestedWebsite::canonicalAddress(*address))) continue;
         WebAppProfile added = imported;
         clearDeviceFields(added);
         // Nothing imported reaches out of its window on its own: no hot key, start-up launch or
@@ -94,6 +104,7 @@ std::vector<WebAppProfile> TransferDocument::mergeWebsites(const std::vector<Web
         added.menuBarIconEnabled = false;
         added.sortOrder = static_cast<std::int64_t>(result.size());
         added.normalize();
+        remember(added);
         result.push_back(std::move(added));
     }
     return result;
