@@ -2,6 +2,7 @@
 
 #include <gtk/gtk.h>
 
+#include "browser/engine/favicon_loader.hpp"
 #include "browser/engine/proxy_runtime.hpp"
 #include "browser/engine/website_sessions.hpp"
 #include "model/address.hpp"
@@ -45,9 +46,15 @@ AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler)
     if (auto message = store.errorMessage()) logError(LogCategory::lifecycle, *message);
     if (auto message = library.errorMessage()) logError(LogCategory::lifecycle, *message);
 
-    // The process-wide proxy and every website's data store are ready before any window opens.
+    // The process-wide proxy and every website's data store are set up before any window opens.
+    // Their passwords are read from the keyring meanwhile: a store still waiting for one holds
+    // its network and is configured when it arrives, so the start does not wait for the keyring.
     ProxyRuntime::shared().load(preferences.value().proxy.value_or(systemProxySettings()));
     for (const auto& website : store.profiles()) sessions.dataStore(website);
+
+    WebsiteSessions* websiteSessions = &sessions;
+    icons_ = std::make_unique<FaviconLoader>(
+        [websiteSessions](const WebAppProfile& profile) { return websiteSessions->urlSession(profile); });
 
     BrowserSessionPersistence sessionPersistence(applicationDataDirectory() + "/session-v1.json");
     windows_ = std::make_unique<BrowserWindowManager>(store, preferences, downloads, std::move(sessionPersistence),
@@ -65,6 +72,7 @@ AppEnvironment::~AppEnvironment() {
     for (auto& connection : connections_) connection.disconnect();
     firstDelivery_.cancel();
     windows_.reset();
+    icons_.reset();
 }
 
 void AppEnvironment::wireWindowManager() {

@@ -17,11 +17,12 @@
 namespace quenlith {
 
 class BrowserWindowManager;
+class FaviconLoader;
 class WebsiteSessions;
 
 // The object graph of the running application: the stores, the downloads and the window manager,
 // made in that order once the process has started, with the process-wide proxy and the websites'
-// data stores set up before any window exists. It answers the window manager's callbacks and keeps
+// data stores set up (their keyring reads started) before any window exists. It answers the window manager's callbacks and keeps
 // the window appearance in step with the preferences. Main thread only.
 class AppEnvironment {
 public:
@@ -38,10 +39,14 @@ public:
     DownloadManager downloads;
     LibraryStore library;
     BrowserWindowManager& windows() { return *windows_; }
+    // Website icons, each loaded through the website's own proxy.
+    FaviconLoader& icons() { return *icons_; }
 
     // Set by the launcher when it exists.
     std::function<void()> toggleLauncher;
     std::function<void()> dismissLauncher;
+    // Opens a page group's windows; set once page groups can be opened.
+    std::function<void(const BrowserScene&)> openScene;
 
     // Records a finished page visit in the history when the history is on and the address may be
     // kept.
@@ -55,6 +60,7 @@ private:
     void wireWindowManager();
 
     Scheduler& scheduler_;
+    std::unique_ptr<FaviconLoader> icons_;
     std::unique_ptr<BrowserWindowManager> windows_;
     std::vector<sigc::connection> connections_;
     ScheduledTask firstDelivery_;

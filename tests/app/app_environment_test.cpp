@@ -23,7 +23,10 @@ namespace {
 
 using test::spinUntil;
 
-Result<std::string> noPassword(const std::string&) { return Error{"test.noPassword", "no password"}; }
+SecretCall noPassword(const std::string&, SecretStore::ReadDone done) {
+    done(Error{"test.noPassword", "no password"});
+    return {};
+}
 
 BrowserProxySettings proxyWithCredential(const std::string& credentialID) {
     BrowserProxySettings proxy;

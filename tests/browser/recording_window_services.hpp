@@ -9,8 +9,9 @@
 #include <utility>
 #include <vector>
 
+#include <gtkmm/box.h>
+
 #include "browser/view/browser_command.hpp"
-#include "browser/view/website_start_page.hpp"
 #include "browser/view/window_services.hpp"
 #include "model/web_app_profile.hpp"
 
@@ -42,7 +43,7 @@ struct RecordingWindowServices {
         s.makeStartPage = [this]() -> Gtk::Widget* {
             if (!provideStartPage) return nullptr;
             ++startPagesMade;
-            return Gtk::manage(new WebsiteStartPage());
+            return Gtk::manage(new Gtk::Box());
         };
         s.menuBarIconState = [this](const std::string& address) {
             return pagesWithMenuBarIcon.count(address) > 0;
