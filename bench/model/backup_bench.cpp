@@ -63,38 +63,45 @@ void runAgainst(benchmark::State& state, Baseline&& baseline, Work&& work) {
     state.counters["baseline_ms"] = baselineSeconds * 1000 / static_cast<double>(state.iterations());
 }
 
-void parseAndDump(const std::string& text) { benchmark::DoNotOptimize(Json::parse(text).dump(2)); }
+void parseAndDump(const std::string& text) {
+    benchmark::DoNotOptimize(Json::parse(text).dump(2));
+}
 
 // Building the document (stripping every website and clip) and writing it pretty-printed.
 void BM_ExportBackup(benchmark::State& state) {
     const auto websites = makeWebsites();
     const auto library = makeLibrary(static_cast<int>(state.range(0)));
     const std::string text = *encodeTransferDocument(TransferDocument(websites, library));
-    runAgainst(state, [&] { parseAndDump(text); }, [&] {
-        benchmark::DoNotOptimize(encodeTransferDocument(TransferDocument(websites, library)));
-    });
+    runAgainst(
+        state, [&] { parseAndDump(text); },
+        [&] { benchmark::DoNotOptimize(encodeTransferDocument(TransferDocument(websites, library))); });
 }
 
 // Decoding and checking the file, then merging everything into an empty installation (every
 // website and bookmark is new, the most work the duplicate rules can cause).
 void BM_ImportBackup(benchmark::State& state) {
-    const std::string text =
-        *encodeTransferDocument(TransferDocument(makeWebsites(), makeLibrary(static_cast<int>(state.range(0)))));
-    runAgainst(state, [&] { parseAndDump(text); }, [&] {
-        auto document = TransferDocument::fromData(text, "Quenlith-backup.json");
-        if (!document) return state.SkipWithError(document.error().message.c_str());
-        auto websites = document->mergeWebsites({});
-        auto library = document->mergeLibrary({});
-        if (!validateLibraryDocument(library)) state.SkipWithError("merged library refused");
-        benchmark::DoNotOptimize(websites);
-        benchmark::DoNotOptimize(library);
-    });
+    const std::string text = *encodeTransferDocument(
+        TransferDocument(makeWebsites(), makeLibrary(static_cast<int>(state.range(0)))));
+    runAgainst(
+        state, [&] { parseAndDump(text); },
+        [&] {
+            auto document = TransferDocument::fromData(text, "Quenlith-backup.json");
+            if (!document) return state.SkipWithError(document.error().message.c_str());
+            auto websites = document->mergeWebsites({});
+            auto library = document->mergeLibrary({});
+            if (!validateLibraryDocument(library)) state.SkipWithError("merged library refused");
+            benchmark::DoNotOptimize(websites);
+            benchmark::DoNotOptimize(library);
+        });
 }
 
 // 10,000 bookmarks export; a library holds at most 5,000, so an import of 10,000 is refused by
 // the checks and the import is measured at the largest library a backup may carry.
 BENCHMARK(BM_ExportBackup)->Arg(10'000)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ImportBackup)->Arg(static_cast<int>(kMaximumClips))->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportBackup)
+    ->Arg(static_cast<int>(kMaximumClips))
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace quenlith

@@ -69,8 +69,9 @@ BackupDialogs makeBackupDialogs(std::function<Gtk::Window*()> parent) {
         runChooser(chooser, visibleWindow(parent), std::move(chosen));
     };
     dialogs.chooseBackupFile = [parent](BackupDialogs::Chosen chosen) {
-        auto chooser = Gtk::FileChooserNative::create(localizedString("Import Backup…"), Gtk::FILE_CHOOSER_ACTION_OPEN,
-                                                      localizedString("Open"), localizedString("Cancel"));
+        auto chooser =
+            Gtk::FileChooserNative::create(localizedString("Import Backup…"), Gtk::FILE_CHOOSER_ACTION_OPEN,
+                                           localizedString("Open"), localizedString("Cancel"));
         chooser->set_select_multiple(false);
         chooser->add_filter(filterFor(BackupDialogs::FileType::json));
         runChooser(chooser, visibleWindow(parent), std::move(chosen));
@@ -80,8 +81,10 @@ BackupDialogs makeBackupDialogs(std::function<Gtk::Window*()> parent) {
         Gtk::Window* window = visibleWindow(parent);
         if (window && hasAttachedSheet(*window)) window = nullptr;
         // Never run nested: the answer arrives through the response, the dialog deletes itself.
-        auto* dialog = window ? new Gtk::MessageDialog(*window, title, false, Gtk::MESSAGE_QUESTION, Gtk::BUTTONS_NONE, true)
-                              : new Gtk::MessageDialog(title, false, Gtk::MESSAGE_QUESTION, Gtk::BUTTONS_NONE, true);
+        auto* dialog =
+            window ? new Gtk::MessageDialog(*window, title, false, Gtk::MESSAGE_QUESTION, Gtk::BUTTONS_NONE,
+                                            true)
+                   : new Gtk::MessageDialog(title, false, Gtk::MESSAGE_QUESTION, Gtk::BUTTONS_NONE, true);
         dialog->set_secondary_text(message, /*use_markup=*/false);
         dialog->add_button(localizedString("Cancel"), Gtk::RESPONSE_CANCEL);
         dialog->add_button(confirm, Gtk::RESPONSE_ACCEPT);

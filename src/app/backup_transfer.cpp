@@ -32,10 +32,13 @@ struct ExportWrite {
 void writeExportInBackground(const std::string& path, std::string bytes, std::function<void(Status)> done) {
     auto* write = new ExportWrite{path, std::move(bytes), std::move(done)};
     // The callback runs on this thread's main context once the worker has returned.
-    GTask* task = g_task_new(nullptr, nullptr, [](GObject*, GAsyncResult* result, gpointer) {
-        auto* finished = static_cast<ExportWrite*>(g_task_get_task_data(G_TASK(result)));
-        finished->done(finished->result);
-    }, nullptr);
+    GTask* task = g_task_new(
+        nullptr, nullptr,
+        [](GObject*, GAsyncResult* result, gpointer) {
+            auto* finished = static_cast<ExportWrite*>(g_task_get_task_data(G_TASK(result)));
+            finished->done(finished->result);
+        },
+        nullptr);
     g_task_set_task_data(task, write, [](gpointer data) { delete static_cast<ExportWrite*>(data); });
     // Temporary file, flush and rename, like every file of ours: a crash never leaves half a backup.
     g_task_run_in_thread(task, [](GTask* running, gpointer, gpointer data, GCancellable*) {
@@ -46,8 +49,12 @@ void writeExportInBackground(const std::string& path, std::string bytes, std::fu
     g_object_unref(task);
 }
 
-BackupTransfer::BackupTransfer(WebAppStore& websites, LibraryStore& library, BackupDialogs dialogs, ExportWriter writer)
-    : websites_(websites), library_(library), dialogs_(std::move(dialogs)), writer_(std::move(writer)),
+BackupTransfer::BackupTransfer(WebAppStore& websites, LibraryStore& library, BackupDialogs dialogs,
+                               ExportWriter writer)
+    : websites_(websites),
+      library_(library),
+      dialogs_(std::move(dialogs)),
+      writer_(std::move(writer)),
       self_(std::make_shared<BackupTransfer*>(this)) {}
 
 // --- export -----------------------------------------------------------------------------------
@@ -68,21 +75,23 @@ void BackupTransfer::exportBookmarks(const std::vector<PageClip>& clips) {
 void BackupTransfer::offerFile(const std::string& name, BackupDialogs::FileType type, std::string bytes) {
     // The chosen file is written even when this is gone by then; only the alert closure is kept.
     auto bytesHeld = std::make_shared<std::string>(std::move(bytes));
-    dialogs_.chooseSaveFile(name, type, [writer = writer_, alert = dialogs_.alert, bytesHeld](std::optional<std::string> path) {
-        if (!path) return;
-        writer(*path, std::move(*bytesHeld), [alert](Status written) {
-            if (!written) alert(localizedString("Could not save file"), written.error().message);
+    dialogs_.chooseSaveFile(
+        name, type, [writer = writer_, alert = dialogs_.alert, bytesHeld](std::optional<std::string> path) {
+            if (!path) return;
+            writer(*path, std::move(*bytesHeld), [alert](Status written) {
+                if (!written) alert(localizedString("Could not save file"), written.error().message);
+            });
         });
-    });
 }
 
 // --- import -----------------------------------------------------------------------------------
 
 void BackupTransfer::chooseBackupToImport() {
-    dialogs_.chooseBackupFile([weak = std::weak_ptr<BackupTransfer*>(self_)](std::optional<std::string> path) {
-        auto self = weak.lock();
-        if (self && path) (*self)->importBackup(*path);
-    });
+    dialogs_.chooseBackupFile(
+        [weak = std::weak_ptr<BackupTransfer*>(self_)](std::optional<std::string> path) {
+            auto self = weak.lock();
+            if (self && path) (*self)->importBackup(*path);
+        });
 }
 
 void BackupTransfer::importFailed(const std::string& message) const {
@@ -94,11 +103,15 @@ void BackupTransfer::importBackup(const std::string& path) {
     if (!document) return importFailed(document.error().message);
     auto mergedWebsites = document->mergeWebsites(websites_.profiles());
     auto mergedLibrary = document->mergeLibrary(library_.document());
-    if (auto valid = LibraryStore::validate(mergedLibrary); !valid) return importFailed(valid.error().message);
+    if (auto valid = LibraryStore::validate(mergedLibrary); !valid)
+        return importFailed(valid.error().message);
 
-    auto added = [](std::size_t merged, std::size_t current) { return static_cast<std::int64_t>(merged - current); };
+    auto added = [](std::size_t merged, std::size_t current) {
+        return static_cast<std::int64_t>(merged - current);
+    };
     std::string message = localizedFormat(
-        "Add %ld websites, %ld bookmarks and %ld workspaces. Existing entries are kept. Imported shortcuts, startup "
+        "Add %ld websites, %ld bookmarks and %ld workspaces. Existing entries are kept. Imported shortcuts, "
+        "startup "
         "actions and menu bar icons stay off. Cookies and browsing history are not imported.",
         {added(mergedWebsites.size(), websites_.profiles().size()),
          added(mergedLibrary.clips.size(), library_.document().clips.size()),
@@ -119,7 +132,8 @@ void BackupTransfer::completeImport(bool confirmed, const TransferDocument& docu
         return importFailed(messageOr(websites_.errorMessage()));
 
     // Merged inside the transaction, so visits recorded meanwhile are kept.
-    if (library_.update([&document](LibraryDocument& current) { current = document.mergeLibrary(current); })) {
+    if (library_.update(
+            [&document](LibraryDocument& current) { current = document.mergeLibrary(current); })) {
         dialogs_.alert(localizedString("Import Complete"),
                        localizedString("Your websites, bookmarks and workspaces are ready."));
         return;
@@ -128,7 +142,8 @@ void BackupTransfer::completeImport(bool confirmed, const TransferDocument& docu
     bool rolledBack = websites_.writable() && websites_.replaceProfiles(previous);
     if (!rolledBack) {
         logError(LogCategory::lifecycle, "Imported websites could not be put back after the library failed");
-        message += "\n" + localizedString("Some websites were imported. Restore the previous website backup if needed.");
+        message += "\n" + localizedString(
+                              "Some websites were imported. Restore the previous website backup if needed.");
     }
     importFailed(message);
 }
@@ -144,21 +159,25 @@ bool BackupTransfer::canRestorePreviousLibrary() const {
 }
 
 void BackupTransfer::restorePreviousWebsites() {
-    confirmRestore(localizedString("Restore Previous Websites"),
-                   localizedString("Restore the previous website snapshot? Current data is preserved in a recovery file."),
-                   [](BackupTransfer& self) -> std::optional<std::string> {
-                       if (self.websites_.restorePrevious()) return std::nullopt;
-                       return messageOr(self.websites_.errorMessage());
-                   });
+    confirmRestore(
+        localizedString("Restore Previous Websites"),
+        localizedString(
+            "Restore the previous website snapshot? Current data is preserved in a recovery file."),
+        [](BackupTransfer& self) -> std::optional<std::string> {
+            if (self.websites_.restorePrevious()) return std::nullopt;
+            return messageOr(self.websites_.errorMessage());
+        });
 }
 
 void BackupTransfer::restorePreviousLibrary() {
-    confirmRestore(localizedString("Restore Previous Saved Pages"),
-                   localizedString("Restore the previous library snapshot? Current data is preserved in a recovery file."),
-                   [](BackupTransfer& self) -> std::optional<std::string> {
-                       if (self.library_.restorePrevious()) return std::nullopt;
-                       return messageOr(self.library_.errorMessage());
-                   });
+    confirmRestore(
+        localizedString("Restore Previous Saved Pages"),
+        localizedString(
+            "Restore the previous library snapshot? Current data is preserved in a recovery file."),
+        [](BackupTransfer& self) -> std::optional<std::string> {
+            if (self.library_.restorePrevious()) return std::nullopt;
+            return messageOr(self.library_.errorMessage());
+        });
 }
 
 void BackupTransfer::confirmRestore(const std::string& title, const std::string& question,

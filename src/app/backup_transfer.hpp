@@ -34,7 +34,8 @@ struct BackupDialogs {
 };
 
 // Writes `bytes` to `path` in one step without holding up the main loop, then reports on it.
-using ExportWriter = std::function<void(const std::string& path, std::string bytes, std::function<void(Status)> done)>;
+using ExportWriter =
+    std::function<void(const std::string& path, std::string bytes, std::function<void(Status)> done)>;
 // The application's writer: the atomic write of our own files, on a GLib worker thread.
 void writeExportInBackground(const std::string& path, std::string bytes, std::function<void(Status)> done);
 

@@ -35,7 +35,9 @@ void clearSessions(BrowserScene& scene) {
     for (auto& window : scene.windows) window.windowSession.reset();
 }
 
-Error invalidBackup() { return libraryError(LibraryError::invalidDocument); }
+Error invalidBackup() {
+    return libraryError(LibraryError::invalidDocument);
+}
 
 }  // namespace
 
@@ -69,11 +71,13 @@ bool TransferDocument::isDuplicate(const WebAppProfile& existing, const WebAppPr
                                    std::string_view address) {
     if (existing.id == imported.id) return true;
     // A website with its own cookies or proxy is another account, even on the same address.
-    if (imported.dataStoreIdentifier() || imported.isolatedAccount.value_or(false) || imported.siteProxy) return false;
+    if (imported.dataStoreIdentifier() || imported.isolatedAccount.value_or(false) || imported.siteProxy)
+        return false;
     if (existing.dataStoreIdentifier()) return false;
     auto existingAddress = normalizedWebsiteURL(existing.homeURL);
     if (!existingAddress) return false;
-    return SuggestedWebsite::canonicalAddress(*existingAddress) == SuggestedWebsite::canonicalAddress(address);
+    return SuggestedWebsite::canonicalAddress(*existingAddress) ==
+           SuggestedWebsite::canonicalAddress(address);
 }
 
 std::vector<WebAppProfile> TransferDocument::mergeWebsites(const std::vector<WebAppProfile>& existing) const {
@@ -93,7 +97,8 @@ std::vector<WebAppProfile> TransferDocument::mergeWebsites(const std::vector<Web
     for (const auto& imported : websites) {
         auto address = normalizedWebsiteURL(imported.homeURL);
         if (!address || ids.contains(imported.id)) continue;
-        bool ownStore = imported.dataStoreIdentifier() || imported.isolatedAccount.value_or(false) || imported.siteProxy;
+        bool ownStore =
+            imported.dataStoreIdentifier() || imported.isolatedAccount.value_or(false) || imported.siteProxy;
         if (!ownStore && sharedAddresses.contains(SuggestedWebsite::canonicalAddress(*address))) continue;
         WebAppProfile added = imported;
         clearDeviceFields(added);

@@ -49,7 +49,8 @@ struct TransferDocument {
     LibraryDocument mergeLibrary(const LibraryDocument& existing) const;
     // Whether `imported` (whose normalised home address is `address`) must not be added beside
     // `existing`: the same id, or both on the shared data store with the same canonical address.
-    static bool isDuplicate(const WebAppProfile& existing, const WebAppProfile& imported, std::string_view address);
+    static bool isDuplicate(const WebAppProfile& existing, const WebAppProfile& imported,
+                            std::string_view address);
 
     bool operator==(const TransferDocument&) const = default;
 };
