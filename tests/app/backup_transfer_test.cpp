@@ -52,7 +52,7 @@ TEST(BackupTransferTest, ExportThenImportIntoAnEmptyProfileGivesTheSameWebsitesA
     WebAppProfile plain = website("Example", "https://example.com");
     plain.lastURL = "https://example.com/inbox";
     plain.globalShortcut = ShortcutConfiguration{12, 256};
-    plain.applicationLinkEnabled = plain.launchAtStartup = true;
+    plain.applicationLinkEnabled = plain.menuBarIconEnabled = plain.launchAtStartup = true;
     plain.linkedApplications = std::vector<LinkedApplication>{{"org.example.Editor", "Editor"}};
     WebAppProfile proxied = website("Proxied", "https://example.com");
     proxied.siteProxy =

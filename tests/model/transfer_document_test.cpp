@@ -77,12 +77,19 @@ TEST(TransferDocumentTest, MergingAddsOnlyWhatIsNew) {
                        website("Mail shared", "https://mail.example.com"),
                        website("News", "https://news.example.org"),
                        website("News twice", "https://NEWS.example.org/")};
+    WebAppProfile ownMail = website("Mail", "https://mail.example.com", true);
     std::vector<std::string> names;
-    for (const auto& record :
-         backup.mergeWebsites({shared, website("Mail", "https://mail.example.com", true)}))
-        names.push_back(record.name);
+    for (const auto& record : backup.mergeWebsites({shared, ownMail})) names.push_back(record.name);
     EXPECT_EQ(names, (std::vector<std::string>{"Example", "Mail", "Example account", "Example proxied",
                                                "Mail shared", "News"}));
+    // The one-pair rule the merge applies: a website on its own store, or with an unusable
+    // address, never hides an import.
+    EXPECT_EQ(
+        (std::vector<bool>{
+            TransferDocument::isDuplicate(shared, backup.websites[1], "https://www.example.com/"),
+            TransferDocument::isDuplicate(ownMail, backup.websites[4], "https://mail.example.com"),
+            TransferDocument::isDuplicate(website("Broken", "ftp://a"), backup.websites[1], "ftp://a")}),
+        (std::vector<bool>{true, false, false}));
 
     LibraryDocument existing{1, {test::makeClip()}, {test::makeScene()}, {}};
     PageClip changed = existing.clips[0], added = test::makeClip("https://example.com/b");
