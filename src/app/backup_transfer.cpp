@@ -19,34 +19,38 @@ std::string messageOr(const std::optional<std::string>& message) {
     return message && !message->empty() ? *message : localizedString("Please try again.");
 }
 
-// One export on its way to the disk: the worker fills in `result`, the main loop reports it.
-struct ExportWrite {
-    std::string path;
-    std::string bytes;
-    std::function<void(Status)> done;
-    Status result = success();
-};
+// Runs `work` on a GLib worker thread and hands its result to `done` on this thread's main
+// context: large files are read, decoded and written without holding up the windows.
+template <typename T>
+void runOnWorker(std::function<T()> work, std::function<void(T)> done) {
+    struct Job {
+        std::function<T()> work;
+        std::function<void(T)> done;
+        std::optional<T> result;
+    };
+    GTask* task = g_task_new(
+        nullptr, nullptr,
+        [](GObject*, GAsyncResult* result, gpointer) {
+            auto* finished = static_cast<Job*>(g_task_get_task_data(G_TASK(result)));
+            finished->done(std::move(*finished->result));
+        },
+        nullptr);
+    g_task_set_task_data(task, new Job{std::move(work), std::move(done), std::nullopt},
+                         [](gpointer job) { delete static_cast<Job*>(job); });
+    g_task_run_in_thread(task, [](GTask* running, gpointer, gpointer data, GCancellable*) {
+        auto* job = static_cast<Job*>(data);
+        job->result.emplace(job->work());
+        g_task_return_boolean(running, TRUE);
+    });
+    g_object_unref(task);
+}
 
 }  // namespace
 
 void writeExportInBackground(const std::string& path, std::string bytes, std::function<void(Status)> done) {
-    auto* write = new ExportWrite{path, std::move(bytes), std::move(done)};
-    // The callback runs on this thread's main context once the worker has returned.
-    GTask* task = g_task_new(
-        nullptr, nullptr,
-        [](GObject*, GAsyncResult* result, gpointer) {
-            auto* finished = static_cast<ExportWrite*>(g_task_get_task_data(G_TASK(result)));
-            finished->done(finished->result);
-        },
-        nullptr);
-    g_task_set_task_data(task, write, [](gpointer data) { delete static_cast<ExportWrite*>(data); });
     // Temporary file, flush and rename, like every file of ours: a crash never leaves half a backup.
-    g_task_run_in_thread(task, [](GTask* running, gpointer, gpointer data, GCancellable*) {
-        auto* pending = static_cast<ExportWrite*>(data);
-        pending->result = files::writeFileAtomically(pending->path, pending->bytes);
-        g_task_return_boolean(running, TRUE);
-    });
-    g_object_unref(task);
+    auto held = std::make_shared<std::string>(std::move(bytes));
+    runOnWorker<Status>([path, held] { return files::writeFileAtomically(path, *held); }, std::move(done));
 }
 
 BackupTransfer::BackupTransfer(WebAppStore& websites, LibraryStore& library, BackupDialogs dialogs,
@@ -99,7 +103,14 @@ void BackupTransfer::importFailed(const std::string& message) const {
 }
 
 void BackupTransfer::importBackup(const std::string& path) {
-    auto document = readTransferFile(path);
+    runOnWorker<Result<TransferDocument>>([path] { return readTransferFile(path); },
+                                          [weak = std::weak_ptr<BackupTransfer*>(self_)](auto document) {
+                                              if (auto self = weak.lock())
+                                                  (*self)->askToImport(std::move(document));
+                                          });
+}
+
+void BackupTransfer::askToImport(Result<TransferDocument> document) {
     if (!document) return importFailed(document.error().message);
     auto mergedWebsites = document->mergeWebsites(websites_.profiles());
     auto mergedLibrary = document->mergeLibrary(library_.document());
@@ -111,8 +122,7 @@ void BackupTransfer::importBackup(const std::string& path) {
     };
     std::string message = localizedFormat(
         "Add %ld websites, %ld bookmarks and %ld workspaces. Existing entries are kept. Imported shortcuts, "
-        "startup "
-        "actions and menu bar icons stay off. Cookies and browsing history are not imported.",
+        "startup actions and menu bar icons stay off. Cookies and browsing history are not imported.",
         {added(mergedWebsites.size(), websites_.profiles().size()),
          added(mergedLibrary.clips.size(), library_.document().clips.size()),
          added(mergedLibrary.scenes.size(), library_.document().scenes.size())});

@@ -56,7 +56,8 @@ public:
     void exportBookmarks(const std::vector<PageClip>& clips);
     // Lets the person choose a backup, then imports it.
     void chooseBackupToImport();
-    // Reads and checks the backup at `path`, then asks with the counts it would add.
+    // Reads and checks the backup at `path` off the main thread, then asks with the counts it
+    // would add.
     void importBackup(const std::string& path);
     // Merges `document` into the stores as they are now, when the person agreed.
     void completeImport(bool confirmed, const TransferDocument& document);
@@ -71,6 +72,7 @@ public:
 
 private:
     void offerFile(const std::string& name, BackupDialogs::FileType type, std::string bytes);
+    void askToImport(Result<TransferDocument> document);
     void importFailed(const std::string& message) const;
     // Asks `question`; after "Continue", runs `restore` and shows a failure under `title`.
     void confirmRestore(const std::string& title, const std::string& question,

@@ -78,6 +78,7 @@ TEST(BackupTransferTest, ExportThenImportIntoAnEmptyProfileGivesTheSameWebsitesA
 
     Installation target(home, "target", scheduler);
     target.backups.chooseBackupToImport();
+    ASSERT_TRUE(test::spinUntil([&] { return !target.alerts.empty(); }));
     EXPECT_EQ(target.alerts, std::vector<std::string>{
                                  "Import Complete: Your websites, bookmarks and workspaces are ready."});
     EXPECT_EQ(target.questions.at(0).rfind("Add 2 websites, 1 bookmarks and 1 workspaces.", 0), 0u);
@@ -98,6 +99,7 @@ TEST(BackupTransferTest, ExportThenImportIntoAnEmptyProfileGivesTheSameWebsitesA
     EXPECT_EQ(target.library.document(), imported);
 
     target.backups.importBackup(home.path("Quenlith-backup.json"));
+    ASSERT_TRUE(test::spinUntil([&] { return target.alerts.size() == 2; }));
     EXPECT_EQ(target.questions.at(1).rfind("Add 0 websites, 0 bookmarks and 0 workspaces.", 0), 0u);
     EXPECT_TRUE(target.websites.profiles() == expected && target.library.document() == imported);
 }
@@ -124,6 +126,7 @@ TEST(BackupTransferTest, FailedImportLeavesTheWebsitesAsTheyWere) {
             if (!libraryDamaged)
                 full.emplace(test::readBytes(installation.websites.persistence().fileURL()).size() + 16);
             installation.backups.importBackup(home.path("Quenlith-backup.json"));
+            ASSERT_TRUE(test::spinUntil([&] { return !installation.alerts.empty(); }));
         }
         const auto& failing =
             libraryDamaged ? installation.library.errorMessage() : installation.websites.errorMessage();
