@@ -7,7 +7,9 @@
 
 #include "app/app_environment.hpp"
 #include "app/status_bar_controller.hpp"
+#include "app/website_editor_presenter.hpp"
 #include "model/launch_request.hpp"
+#include "model/localization.hpp"
 #include "model/logging.hpp"
 #include "windows/browser_window_manager.hpp"
 
@@ -28,6 +30,17 @@ void AppDelegate::finishLaunching() {
         *environment, application ? g_application_get_dbus_connection(application) : nullptr);
     statusBar->commands().onQuit = [this] {
         if (onQuit) onQuit();
+    };
+    statusBar->commands().onAdd = [this] {
+        if (environment) environment->websiteEditor().showAddWebsite();
+    };
+    statusBar->commands().onEdit = [this](const Uuid& websiteID) {
+        if (environment) environment->websiteEditor().showEditWebsite(websiteID);
+    };
+    statusBar->commands().onSaveSuggestion = [this](const SuggestedWebsite& suggestion) {
+        if (environment)
+            environment->websiteEditor().showWebsiteEditor(
+                {.pageURL = suggestion.address, .title = localizedString(suggestion.name)});
     };
     links_.launchFinished([this](const std::vector<std::string>& links) { route(links); });
     logInfo(LogCategory::lifecycle, "Quenlith started");

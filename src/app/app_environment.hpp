@@ -18,6 +18,7 @@ namespace quenlith {
 
 class BrowserWindowManager;
 class FaviconLoader;
+class WebsiteEditorPresenter;
 class WebsiteSessions;
 
 // The object graph of the running application: the stores, the downloads and the window manager,
@@ -41,6 +42,8 @@ public:
     BrowserWindowManager& windows() { return *windows_; }
     // Website icons, each loaded through the website's own proxy.
     FaviconLoader& icons() { return *icons_; }
+    // The website editor: "Add Website", editing a website, saving a window's page.
+    WebsiteEditorPresenter& websiteEditor() { return *websiteEditor_; }
 
     // Set by the launcher when it exists.
     std::function<void()> toggleLauncher;
@@ -62,6 +65,7 @@ private:
     Scheduler& scheduler_;
     std::unique_ptr<FaviconLoader> icons_;
     std::unique_ptr<BrowserWindowManager> windows_;
+    std::unique_ptr<WebsiteEditorPresenter> websiteEditor_;
     std::vector<sigc::connection> connections_;
     ScheduledTask firstDelivery_;
     // Callbacks handed out hold this weakly and do nothing once the environment is gone.

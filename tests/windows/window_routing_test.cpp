@@ -40,6 +40,7 @@ TEST_F(WindowRoutingTest, AnAddressReusesASharedSessionTabAndNothingElse) {
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(browser, &main->browser());
     EXPECT_EQ(browser->tabs().size(), 1u) << "the start page takes the address";
+    EXPECT_TRUE(browser->websiteDataStore()->identifier()) << "a session of its own while new windows are isolated";
     ASSERT_TRUE(loaded(*main, "/"));
 
     // Upper-case scheme, no path: the same page, brought forward without loading it again. Only the
@@ -106,6 +107,7 @@ TEST_F(WindowRoutingTest, ShowingTogglingHidingAndClosingKeepTheWindowUntilItIsR
     manager->showAll();
     EXPECT_TRUE(window->panel().get_visible());
     manager->hideWindow(alpha.id);
+    EXPECT_EQ(manager->visibleWindowCount(), 0);
     manager->focus(alpha.id, Uuid::random());
     EXPECT_FALSE(window->panel().get_visible()) << "an unknown tab brings nothing forward";
     manager->focus(alpha.id, tabID);
