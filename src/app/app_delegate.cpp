@@ -9,6 +9,7 @@
 #include "app/status_bar_controller.hpp"
 #include "app/website_editor_presenter.hpp"
 #include "model/launch_request.hpp"
+#include "model/localization.hpp"
 #include "model/logging.hpp"
 #include "windows/browser_window_manager.hpp"
 
@@ -35,6 +36,11 @@ void AppDelegate::finishLaunching() {
     };
     statusBar->commands().onEdit = [this](const Uuid& websiteID) {
         if (environment) environment->websiteEditor().showEditWebsite(websiteID);
+    };
+    statusBar->commands().onSaveSuggestion = [this](const SuggestedWebsite& suggestion) {
+        if (environment)
+            environment->websiteEditor().showWebsiteEditor(
+                {.pageURL = suggestion.address, .title = localizedString(suggestion.name)});
     };
     links_.launchFinished([this](const std::vector<std::string>& links) { route(links); });
     logInfo(LogCategory::lifecycle, "Quenlith started");

@@ -64,6 +64,10 @@ StatusBarController::StatusBarController(AppEnvironment& environment, GDBusConne
     forwarded.onSettings = forward(&LauncherCommands::onSettings);
     forwarded.onDownloads = forward(&LauncherCommands::onDownloads);
     forwarded.onQuit = forward(&LauncherCommands::onQuit);
+    forwarded.provides = [weak](LauncherCommands::WindowCommand command) {
+        auto self = weak.lock();
+        return self && static_cast<bool>((*self)->commands_.*command);
+    };
     forwarded.onDismiss = forward(&LauncherCommands::onDismiss);
 
     launcher_ = std::make_unique<LauncherWindow>(

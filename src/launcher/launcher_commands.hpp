@@ -45,6 +45,12 @@ struct LauncherCommands {
     std::function<void()> onDownloads;
     std::function<void()> onQuit;
     std::function<void()> onDismiss;
+
+    // Whether the owner provides one of its window commands now; a control whose command is
+    // missing is not shown. Without it, a command is there when its member is set.
+    using WindowCommand = std::function<void()> LauncherCommands::*;
+    std::function<bool(WindowCommand)> provides;
+    bool has(WindowCommand command) const { return provides ? provides(command) : static_cast<bool>(this->*command); }
 };
 
 // Calls `command` with the arguments when it is set.

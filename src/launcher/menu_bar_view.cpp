@@ -40,6 +40,7 @@ MenuBarView::MenuBarView(WebAppStore& store, FaviconLoader& icons, BrowserWindow
     auto* quickOpen = Gtk::manage(new ActionButton("magnifyingglass", localizedString("Quick Open \u00B7 Ctrl+K"),
                                                    [this] { run(commands_.onQuickOpen); }));
     quickOpen->get_accessible()->set_name(localizedString("Quick Open"));
+    quickOpenButton_ = quickOpen;
     auto* openBrowser = Gtk::manage(new Gtk::Button());
     openBrowser->add(*symbolAndText("macwindow", localizedString("Open Browser")));
     openBrowser->get_style_context()->add_class("suggested-action");
@@ -97,13 +98,18 @@ MenuBarView::MenuBarView(WebAppStore& store, FaviconLoader& icons, BrowserWindow
     auto* settings = Gtk::manage(new ActionButton("gearshape", localizedString("Settings"),
                                                   [this] { run(commands_.onSettings); }));
     footer_.pack_end(*settings, Gtk::PACK_SHRINK);
+    settingsButton_ = settings;
     auto* library = Gtk::manage(new Gtk::Button());
     library->add(*symbolAndText("square.stack.3d.up", localizedString("Saved Pages")));
     library->set_relief(Gtk::RELIEF_NONE);
     library->set_tooltip_text(localizedString("Saved Pages & Groups"));
     library->signal_clicked().connect([this] { run(commands_.onLibrary); });
     footer_.pack_end(*library, Gtk::PACK_SHRINK);
+    libraryButton_ = library;
     pack_start(footer_, Gtk::PACK_SHRINK);
+    for (Gtk::Widget* optional : {quickOpenButton_, settingsButton_, libraryButton_}) optional->set_no_show_all(true);
+    updateOptionalControls();
+    signal_map().connect([this] { updateOptionalControls(); });
 
     updateCount();
     runtimeChanged_ = windows_.runtime().signal_changed().connect([this] { updateCount(); });
@@ -181,17 +187,27 @@ std::vector<TileMenuEntry> MenuBarView::windowMenuEntries() {
     return entries;
 }
 
+void MenuBarView::updateOptionalControls() {
+    quickOpenButton_->set_visible(commands_.has(&LauncherCommands::onQuickOpen));
+    settingsButton_->set_visible(commands_.has(&LauncherCommands::onSettings));
+    libraryButton_->set_visible(commands_.has(&LauncherCommands::onLibrary));
+}
+
 std::vector<TileMenuEntry> MenuBarView::moreMenuEntries() {
-    return {{localizedString("Open Multiple Links\u2026"), [this] { run(commands_.onBatchLinks); }},
-            {localizedString("Private Window"),
-             [this] {
-                 run(commands_.onDismiss);
-                 run(commands_.openPrivateWindow);
-             }},
-            {localizedString("Quenlith Guide"), [this] { run(commands_.onHelp); }},
-            {localizedString("Downloads"), [this] { run(commands_.onDownloads); }},
-            {"", {}},
-            {localizedString("Quit Quenlith"), [this] { run(commands_.onQuit); }}};
+    std::vector<TileMenuEntry> entries;
+    if (commands_.has(&LauncherCommands::onBatchLinks))
+        entries.push_back({localizedString("Open Multiple Links\u2026"), [this] { run(commands_.onBatchLinks); }});
+    entries.push_back({localizedString("Private Window"), [this] {
+                           run(commands_.onDismiss);
+                           run(commands_.openPrivateWindow);
+                       }});
+    if (commands_.has(&LauncherCommands::onHelp))
+        entries.push_back({localizedString("Quenlith Guide"), [this] { run(commands_.onHelp); }});
+    if (commands_.has(&LauncherCommands::onDownloads))
+        entries.push_back({localizedString("Downloads"), [this] { run(commands_.onDownloads); }});
+    entries.push_back({"", {}});
+    entries.push_back({localizedString("Quit Quenlith"), [this] { run(commands_.onQuit); }});
+    return entries;
 }
 
 }  // namespace quenlith

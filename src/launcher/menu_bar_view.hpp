@@ -46,6 +46,8 @@ public:
 private:
     void showMiddle();
     void updateCount();
+    // Shows only the buttons whose command the owner provides.
+    void updateOptionalControls();
 
     WebAppStore& store_;
     FaviconLoader& icons_;
@@ -61,6 +63,9 @@ private:
     Gtk::Box footer_{Gtk::ORIENTATION_HORIZONTAL, 6};
     Gtk::Button windowsButton_;
     Gtk::Button moreButton_;
+    Gtk::Widget* quickOpenButton_ = nullptr;
+    Gtk::Widget* settingsButton_ = nullptr;
+    Gtk::Widget* libraryButton_ = nullptr;
     WebsiteStartPage* startPage_ = nullptr;
     RunningWebsitesView* runningView_ = nullptr;
     std::unique_ptr<Gtk::Menu> menu_;

@@ -2,6 +2,8 @@
 // tile, the running list, the website tray items, icons through the website's proxy, screenshots.
 #include <set>
 
+#include <cairomm/context.h>
+#include <cairomm/surface.h>
 #include <gdkmm/pixbuf.h>
 #include <gtkmm/window.h>
 
@@ -156,6 +158,14 @@ TEST_F(LauncherGuiTest, TileOpensTheWebsiteAndTheRunningListFollowsIt) {
     LauncherWindow& launcher = controller->launcher();
     launcher.showAt(100, 0);
     MenuBarView& view = launcher.view();
+    auto labels = [&] {
+        std::string text;
+        for (const auto& entry : view.moreMenuEntries()) text += entry.title + "|";
+        return text;
+    };
+    EXPECT_EQ(labels(), "Private Window||Quit Quenlith|") << "no entry for a window the shell does not have";
+    controller->commands().onDownloads = [] {};
+    EXPECT_EQ(labels(), "Private Window|Downloads||Quit Quenlith|");
 
     view.startPage()->searchField().set_text("  LOCAL ");
     ASSERT_TRUE(spinUntil([&] { return view.startPage()->savedTiles().size() == 1; }));
@@ -286,18 +296,20 @@ TEST_F(LauncherGuiTest, DetailsLookupReadsTitleAndProposesTheIcon) {
     EXPECT_EQ(results[0].iconURL, server.url("/favicon.ico"));
 }
 
-// The number of colours in a picture of the window: a launcher that drew nothing is flat.
+// The number of colours in a picture of the window, drawn by the window itself (a grab of the
+// screen would show whatever another test's window puts on top): a launcher that drew nothing is flat.
 std::size_t colourCount(LauncherWindow& launcher, const std::string& keepAs) {
-    auto shot = Gdk::Pixbuf::create(launcher.get_window(), 0, 0, 420, 590);
-    if (!shot) return 0;
-    shot->save(std::string(QUENLITH_ARTIFACT_DIR) + "/" + keepAs, "png");
+    auto surface = Cairo::ImageSurface::create(Cairo::FORMAT_RGB24, launcher.get_allocated_width(),
+                                               launcher.get_allocated_height());
+    auto context = Cairo::Context::create(surface);
+    gtk_widget_draw(GTK_WIDGET(launcher.gobj()), context->cobj());
+    surface->flush();
+    surface->write_to_png(std::string(QUENLITH_ARTIFACT_DIR) + "/" + keepAs);
     std::set<std::uint32_t> colours;
-    const guint8* pixels = shot->get_pixels();
-    for (int y = 0; y < shot->get_height(); y += 2)
-        for (int x = 0; x < shot->get_width(); x += 2) {
-            const guint8* p = pixels + y * shot->get_rowstride() + x * shot->get_n_channels();
-            colours.insert(p[0] << 16 | p[1] << 8 | p[2]);
-        }
+    const unsigned char* pixels = surface->get_data();
+    for (int y = 0; y < surface->get_height(); y += 2)
+        for (int x = 0; x < surface->get_width(); x += 2)
+            colours.insert(*reinterpret_cast<const std::uint32_t*>(pixels + y * surface->get_stride() + x * 4) & 0xFFFFFF);
     return colours.size();
 }
 
