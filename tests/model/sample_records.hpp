@@ -7,6 +7,7 @@
 #include <string>
 
 #include "model/app_preferences.hpp"
+#include "model/json_coding.hpp"
 #include "model/browser_session.hpp"
 #include "model/library_document.hpp"
 #include "model/web_app_profile.hpp"
