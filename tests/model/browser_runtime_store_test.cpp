@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <glib.h>
-#include <glib/gstdio.h>
 
 #include <string>
 #include <vector>
 
 #include "model/browser_runtime_store.hpp"
 #include "model/localization.hpp"
+#include "model/file_test_support.hpp"
 #include "model/localization_testing.hpp"
 
 #include "model/runtime_test_records.hpp"
@@ -238,33 +238,13 @@ TEST(RuntimeTexts, RawValuesAreTheEnglishTitles) {
 
 // Every state and activity has its Simplified Chinese title in the shipped catalog.
 TEST(RuntimeTexts, TitlesAreTranslated) {
-    const char* names[] = {"XDG_CONFIG_HOME", "LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"};
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved;
-    for (const char* name : names) {
-        const char* value = g_getenv(name);
-        saved.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
-        g_unsetenv(name);
-    }
-    gchar* config = g_dir_make_tmp("quenlith-runtime-texts-XXXXXX", nullptr);
-    ASSERT_TRUE(config);
-    g_setenv("XDG_CONFIG_HOME", config, TRUE);
-    g_setenv("LANG", "zh_CN.UTF-8", TRUE);
-    localization_testing::reset();
+    {
+        test::LanguageEnvironment chinese("zh_CN.UTF-8");
+        EXPECT_EQ(title(WebsiteActivity::visible), "正在查看");
+        for (auto state : kAllBrowserWindowStates) EXPECT_NE(title(state), rawValue(state)) << rawValue(state);
+        for (auto activity : kAllWebsiteActivities) EXPECT_NE(title(activity), rawValue(activity)) << rawValue(activity);
 
-    EXPECT_EQ(title(WebsiteActivity::visible), "正在查看");
-    for (auto state : kAllBrowserWindowStates) EXPECT_NE(title(state), rawValue(state)) << rawValue(state);
-    for (auto activity : kAllWebsiteActivities)
-        EXPECT_NE(title(activity), rawValue(activity)) << rawValue(activity);
-
-    for (const auto& [name, value] : saved) {
-        if (value)
-            g_setenv(name.c_str(), value->c_str(), TRUE);
-        else
-            g_unsetenv(name.c_str());
     }
-    g_rmdir(config);
-    g_free(config);
-    localization_testing::reset();
     EXPECT_EQ(title(WebsiteActivity::closed), localizedString("Not Open"));
 }
 

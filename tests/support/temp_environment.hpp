@@ -1,12 +1,15 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace quenlith::test {
 
 // A fresh temporary folder with HOME and XDG_DATA_HOME / XDG_CONFIG_HOME / XDG_CACHE_HOME pointed
-// into it for the lifetime of the object; the previous values come back and the folder is removed
-// afterwards.
+// into it for the lifetime of the object. Any other variable may be changed through set(); every
+// previous value comes back and the folder is removed afterwards.
 class TemporaryEnvironment {
 public:
     TemporaryEnvironment();
@@ -18,11 +21,12 @@ public:
     std::string dataDirectory() const;  // the application's data folder (not created)
     // A path inside the application's data folder.
     std::string path(const std::string& name) const { return dataDirectory() + "/" + name; }
+    // Sets (or, with no value, removes) an environment variable until this object goes.
+    void set(const std::string& name, const std::optional<std::string>& value);
 
 private:
     std::string root_;
-    std::string saved_[4];
-    bool had_[4] = {};
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;  // in order of change
 };
 
 // Reads a whole file; empty when it cannot be read (check existence separately).
