@@ -88,6 +88,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Normalization, RefusesInvalidUtf8AndEmbeddedNul) {
     EXPECT_FALSE(normalizedWebsiteURL(std::string("example.com/\xFF", 13)));
+    EXPECT_FALSE(normalizedWebsiteURL(std::string("example.com/\xC3", 13))) << "a sequence cut off at the end";
+    EXPECT_FALSE(normalizedWebsiteURL(std::string("example.com/\xE4\xB8", 14)));
     EXPECT_FALSE(normalizedWebsiteURL(std::string("example.com\0.evil", 17)));
     EXPECT_FALSE(normalizedWebsiteURL(std::string("example.com/a\0b", 15)));
     // Other control characters travel escaped.

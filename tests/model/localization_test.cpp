@@ -383,6 +383,10 @@ INSTANTIATE_TEST_SUITE_P(
                           "%2$@ %1$ld", {std::int64_t{1234567}, std::string("tabs:")}, "tabs: 1234567"},
                       FormatCase{"%% %@%%", {std::string("50")}, "% 50%"},
                       FormatCase{"trailing %", {}, "trailing %"},
+                      FormatCase{"ends %1", {std::string("a")}, "ends %1"},  // each form cut off at the end
+                      FormatCase{"ends %1$", {std::string("a")}, "ends %1$"},
+                      FormatCase{"ends %ll", {std::int64_t{1}}, "ends %ll"},
+                      FormatCase{"ends %2$l", {std::int64_t{1}}, "ends %2$l"},
                       FormatCase{"%s and %x stay", {std::string("unused")}, "%s and %x stay"},
                       FormatCase{"%@ and %@", {std::string("one")}, "one and %@"},  // too few arguments
                       FormatCase{"%3$@ %1$@", {std::string("a")}, "%3$@ a"},  // position beyond the arguments

@@ -123,6 +123,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ClampedFrameWithoutScreens, IsNothing) {
     EXPECT_EQ(clampedFrame({0, 0, 400, 300}, ScreenLayout{}), std::nullopt);
+    // A main-screen index past the last screen names no screen.
+    ScreenLayout pastTheEnd = oneScreen();
+    pastTheEnd.mainScreen = 1;
+    EXPECT_EQ(clampedFrame({5000, 0, 400, 300}, pastTheEnd), std::nullopt);
+    EXPECT_EQ(initialFrame(std::nullopt, 480, 720, pastTheEnd), (Rect{0, 30, 480, 720})) << "clamped to the screen it meets";
 }
 
 TEST(InitialFrame, DefaultSizeIsCentredOnTheMainScreenThenClamped) {
