@@ -6,19 +6,6 @@
 namespace quenlith {
 namespace {
 
-TEST(AppPreferences, EnumerationsAreCodedByTheirDisplayTexts) {
-    for (auto value : kAllLinkBehaviors) EXPECT_EQ(decodeJson<LinkBehavior>(Json(value)), value);
-    for (auto value : kAllCloseBehaviors) EXPECT_EQ(decodeJson<CloseBehavior>(Json(value)), value);
-    for (auto value : kAllAppThemes) EXPECT_EQ(decodeJson<AppTheme>(Json(value)), value);
-    EXPECT_EQ(Json(LinkBehavior::newWindow), "New Floating Window");
-    EXPECT_EQ(Json(CloseBehavior::release), "Close Window");
-    EXPECT_EQ(Json(AppTheme::dark), "Dark");
-    EXPECT_EQ(title(LinkBehavior::external), "Default Browser");
-    EXPECT_FALSE(decodeJson<LinkBehavior>(Json("newTab")));
-    EXPECT_FALSE(decodeJson<CloseBehavior>(Json("hide")));
-    EXPECT_FALSE(decodeJson<AppTheme>(Json("light")));
-}
-
 TEST(AppPreferences, ReadingRules) {
     AppPreferences preferences;
     EXPECT_FALSE(preferences.readsHistoryEnabled());

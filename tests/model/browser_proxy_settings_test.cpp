@@ -136,12 +136,5 @@ TEST(BrowserProxySettings, SummaryShowsStoredHost) {
     EXPECT_EQ(proxy(BrowserProxyKind::socks5, "p", 1080).summary(), "SOCKS5 \u00B7 p:1080");
 }
 
-TEST(BrowserProxySettings, KindsAreCodedByTheirCaseNames) {
-    for (auto kind : kAllBrowserProxyKinds)
-        EXPECT_EQ(decodeJson<BrowserProxyKind>(Json(std::string(rawValue(kind)))), kind);
-    EXPECT_EQ(Json(BrowserProxyKind::httpsConnect), "httpsConnect");
-    for (const char* text : {"SOCKS5", "ftp", "http"}) EXPECT_FALSE(decodeJson<BrowserProxyKind>(Json(text))) << text;
-}
-
 }  // namespace
 }  // namespace quenlith

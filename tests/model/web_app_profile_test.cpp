@@ -282,12 +282,5 @@ TEST(WindowSessionReference, MadeOnlyForWebsitesWithTheirOwnStore) {
     EXPECT_EQ(WindowSessionReference::from(proxied), (WindowSessionReference{*proxied.sessionIdentifier, proxied.siteProxy}));
 }
 
-TEST(DockEdge, OnlyLeftAndRightDecode) {
-    EXPECT_EQ(decodeJson<DockEdge>(Json("left")), DockEdge::left);
-    EXPECT_EQ(decodeJson<DockEdge>(Json("right")), DockEdge::right);
-    for (const Json& value : {Json("top"), Json("Left"), Json(0), Json()})
-        EXPECT_FALSE(decodeJson<DockEdge>(value)) << value.dump();
-}
-
 }  // namespace
 }  // namespace quenlith
