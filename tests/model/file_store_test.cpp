@@ -88,29 +88,6 @@ TEST(FileStore, FailedWriteLeavesTheOldFileWhole) {
     EXPECT_TRUE(test::isDirectory(blocked));
 }
 
-TEST(FileStore, CompanionNamesAndRemoval) {
-    TemporaryDataHome home;
-    std::string path = home.root() + "/library.json";
-    EXPECT_EQ(files::backupPath(path), path + ".backup");
-    std::string recovery = files::newRecoveryPath(path);
-    ASSERT_EQ(recovery.size(), path.size() + std::string(".recovery-").size() + 36);
-    EXPECT_EQ(recovery.substr(0, path.size() + 10), path + ".recovery-");
-    std::string id = recovery.substr(path.size() + 10);
-    EXPECT_EQ(id, [&] {
-        std::string upper = id;
-        for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        return upper;
-    }());
-    EXPECT_NE(files::newRecoveryPath(path), recovery);
-
-    EXPECT_TRUE(files::removeFileIfPresent(path).ok()) << "missing is fine";
-    test::writeBytes(path, "x");
-    ASSERT_TRUE(files::copyFileAtomically(path, files::backupPath(path)).ok());
-    EXPECT_EQ(test::readBytes(files::backupPath(path)), "x");
-    EXPECT_TRUE(files::removeFileIfPresent(path).ok());
-    EXPECT_FALSE(test::exists(path));
-}
-
 TEST(FileStore, LoadingSweepsTheTemporaryFilesOfAnInterruptedWrite) {
     TemporaryDataHome home;
     std::string path = home.root() + "/profiles.json";
