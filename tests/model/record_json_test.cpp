@@ -180,6 +180,7 @@ TEST(RecordJson, DefaultsOfNewRecords) {
     EXPECT_EQ(Json(AppPreferences()), Json::parse(R"({"showDockIcon":false,"searchEngine":"Google",
         "linkBehavior":"New Tab","restoreWindows":false,"closeBehavior":"Hide Window","theme":"Light",
         "defaultOpacity":1.0,"defaultWidth":480.0,"defaultHeight":720.0,"defaultCompact":false})"));
+    EXPECT_EQ(Json(ShortcutConfiguration()), Json::parse(R"({"keyCode":0,"modifiers":0})"));
 }
 
 }  // namespace
