@@ -197,35 +197,6 @@ TEST(AdFilterSettingsRules, EveryRuleCarriesTheSameUnlessList) {
                   unless + R"json(,"url-filter":"^https?:\/\/([a-z0-9-]+\\.)*ads\\.test\\.?(:[0-9]+)?\/"}}])json");
 }
 
-TEST(AdFilterSettingsRules, TextParsesBackToTheIntendedRules) {
-    AdFilterSettings settings;
-    settings.enabled = true;
-    settings.allowedSites = {"b.example", "a.example"};
-    settings.blockedDomains = {"x.test"};
-    std::vector<std::string> builtIn{"x.test", "y.test", "w.test"};
-    auto text = settings.contentRuleListJSON(builtIn);
-    ASSERT_TRUE(text.ok());
-    auto json = parseJsonText(*text);
-    ASSERT_TRUE(json && json->is_array());
-    ASSERT_EQ(json->size(), 4u);  // placeholders + w, x, y
-    std::vector<std::string> unless{R"(^https?://([a-z0-9-]+\.)*a\.example\.?(:[0-9]+)?/)",
-                                    R"(^https?://([a-z0-9-]+\.)*b\.example\.?(:[0-9]+)?/)"};
-    std::vector<std::string> filters;
-    for (const auto& rule : *json) {
-        EXPECT_EQ(rule.at("trigger").at("unless-top-url").get<std::vector<std::string>>(), unless);
-        filters.push_back(rule.at("trigger").at("url-filter").get<std::string>());
-    }
-    EXPECT_EQ(filters[0], "^https?://");
-    EXPECT_EQ(filters[1], R"(^https?://([a-z0-9-]+\.)*w\.test\.?(:[0-9]+)?/)");
-    EXPECT_EQ(filters[3], R"(^https?://([a-z0-9-]+\.)*y\.test\.?(:[0-9]+)?/)");
-    // Re-encoding with the shared writer gives the same text apart from the escaped slashes.
-    auto reencoded = encodeJsonText(*json, JsonStyle::compact);
-    ASSERT_TRUE(reencoded);
-    std::string unescaped = *text;
-    for (std::size_t at; (at = unescaped.find("\\/")) != std::string::npos;) unescaped.replace(at, 2, "/");
-    EXPECT_EQ(unescaped, *reencoded);
-}
-
 TEST(AdFilterSettingsRules, SameSettingsGiveTheSameTextAndInvalidTextFails) {
     AdFilterSettings a;
     a.enabled = true;

@@ -209,30 +209,26 @@ TEST_F(WebAppStoreTest, ProfileMatchingPrefersTheWindowsOwnWebsite) {
     auto sharedOwn = website("Shared own", "https://news.example/world");
     auto store = storeWith({own, exact, sharedRoot, sharedOwn});
 
-    // Own data store: the window's website wins for any page on its home site.
-    auto found = store->profileMatching("https://mail.example/settings", own.id, std::nullopt);
-    ASSERT_TRUE(found);
-    EXPECT_EQ(found->id, own.id);
-    // Shared store: a website with exactly that address comes before the window's own.
-    found = store->profileMatching("https://news.example", sharedOwn.id, std::nullopt);
-    ASSERT_TRUE(found);
-    EXPECT_EQ(found->id, sharedRoot.id);
-    found = store->profileMatching("https://news.example/sport", sharedOwn.id, std::nullopt);
-    ASSERT_TRUE(found);
-    EXPECT_EQ(found->id, sharedOwn.id) << "then the window's own website by its home site";
-    found = store->profileMatching("https://news.example/sport", std::nullopt, std::nullopt);
-    ASSERT_TRUE(found);
-    EXPECT_EQ(found->id, sharedRoot.id) << "then a root-path website of the same site";
-    EXPECT_FALSE(store->profileMatching("https://mail.example/", std::nullopt, std::nullopt))
-        << "websites of other data stores are not considered";
-    EXPECT_FALSE(store->profileMatching("http://news.example/sport", std::nullopt, std::nullopt))
-        << "another scheme is another site";
-    EXPECT_FALSE(store->profileMatching("https://news.example:8443/", std::nullopt, std::nullopt));
-
-    // The window's own record decides the data store when given.
-    found = store->profileMatching("https://mail.example/settings", std::nullopt, own);
-    ASSERT_TRUE(found);
-    EXPECT_EQ(found->id, exact.id);
+    struct Case {
+        const char* url;
+        std::optional<Uuid> window;
+        std::optional<WebAppProfile> windowRecord;
+        std::optional<Uuid> expected;
+    };
+    const Case cases[] = {
+        {"https://mail.example/settings", own.id, std::nullopt, own.id},  // own store: the window's website first
+        {"https://news.example", sharedOwn.id, std::nullopt, sharedRoot.id},  // shared: an exact address first
+        {"https://news.example/sport", sharedOwn.id, std::nullopt, sharedOwn.id},  // then the window's own
+        {"https://news.example/sport", std::nullopt, std::nullopt, sharedRoot.id},  // then a root-path website
+        {"https://mail.example/", std::nullopt, std::nullopt, std::nullopt},  // other stores are not looked at
+        {"http://news.example/sport", std::nullopt, std::nullopt, std::nullopt},  // another scheme, another site
+        {"https://news.example:8443/", std::nullopt, std::nullopt, std::nullopt},
+        {"https://mail.example/settings", std::nullopt, own, exact.id},  // the window's record decides the store
+    };
+    for (const auto& c : cases) {
+        auto found = store->profileMatching(c.url, c.window, c.windowRecord);
+        EXPECT_EQ(found ? std::optional(found->id) : std::nullopt, c.expected) << c.url;
+    }
 }
 
 TEST_F(WebAppStoreTest, AddSuggestionReusesAnExistingWebsite) {
@@ -296,14 +292,15 @@ TEST_F(WebAppStoreTest, ProfileForOpening) {
     windowRecord.sessionIdentifier = Uuid::random();
     windowRecord.accountName = "Me";
     windowRecord.zoomLevel = 1.5;
-    windowRecord.keepAwakeEnabled = std::nullopt;
     ASSERT_TRUE(store->profileForOpening(true, "https://shop.example/", "Shop", std::nullopt, preferences, windowRecord));
-    const auto& made = store->profiles().back();
-    EXPECT_EQ(made.sessionIdentifier, windowRecord.sessionIdentifier);
-    EXPECT_EQ(made.accountName, "Me");
-    EXPECT_EQ(made.zoomLevel, 1.5);
-    EXPECT_EQ(made.keepAwakeEnabled, false);
-
+    WebAppProfile expected = windowRecord;
+    expected.id = store->profiles().back().id;
+    expected.name = "Shop";
+    expected.homeURL = "https://shop.example/";
+    expected.sortOrder = 3;
+    expected.menuBarIconEnabled = true;
+    expected.trackerBlockingEnabled = expected.edgeTuckEnabled = expected.keepAwakeEnabled = false;
+    EXPECT_EQ(store->profiles().back(), expected);
     ASSERT_TRUE(store->profileForOpening(false, "https://shop.example/", "Shop", std::nullopt, preferences, windowRecord));
     EXPECT_EQ(store->profiles().back().menuBarIconEnabled, false);
 }
