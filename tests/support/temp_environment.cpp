@@ -11,21 +11,26 @@
 
 namespace quenlith::test {
 
-TemporaryEnvironment::TemporaryEnvironment() {
+TemporaryFolder::TemporaryFolder(const std::string& prefix) {
     GError* error = nullptr;
-    char* dir = g_dir_make_tmp("quenlith-test-XXXXXX", &error);
+    char* dir = g_dir_make_tmp((prefix + "-XXXXXX").c_str(), &error);
     if (!dir) {
         std::string message = error ? error->message : "unknown error";
         g_clear_error(&error);
         throw std::runtime_error("cannot make a temporary folder: " + message);
     }
-    root_ = dir;
+    path_ = dir;
     g_free(dir);
+}
+
+TemporaryFolder::~TemporaryFolder() { removeTree(path_); }
+
+TemporaryEnvironment::TemporaryEnvironment() {
     const std::pair<const char*, const char*> folders[] = {
         {"HOME", "/home"}, {"XDG_DATA_HOME", "/data"}, {"XDG_CONFIG_HOME", "/config"}, {"XDG_CACHE_HOME", "/cache"}};
     for (const auto& [name, folder] : folders) {
-        std::filesystem::create_directories(root_ + folder);
-        set(name, root_ + folder);
+        std::filesystem::create_directories(root() + folder);
+        set(name, root() + folder);
     }
 }
 
@@ -36,7 +41,6 @@ TemporaryEnvironment::~TemporaryEnvironment() {
         else
             g_unsetenv(it->first.c_str());
     }
-    removeTree(root_);
 }
 
 void TemporaryEnvironment::set(const std::string& name, const std::optional<std::string>& value) {
