@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "model/browser_proxy_settings.hpp"
@@ -96,37 +97,25 @@ TEST(BrowserProxySettings, NormalizedHostRemovesOnePairOfBrackets) {
 TEST(BrowserProxySettings, CredentialReuse) {
     BrowserProxySettings stored = authenticated(BrowserProxyKind::httpConnect, "alice");
     stored.credentialID = "0B7E7A34-4F0B-4E0C-9E6A-1C2D3E4F5A6B";
-
     BrowserProxySettings edited = stored;
     edited.credentialID.reset();
     EXPECT_TRUE(edited.canReuseCredential(stored));
-
     edited.host = "  [proxy.example]  ";
     EXPECT_TRUE(edited.canReuseCredential(stored)) << "hosts compare normalised";
 
-    BrowserProxySettings otherCase = edited;
-    otherCase.username = "Alice";
-    EXPECT_FALSE(otherCase.canReuseCredential(stored));
-
-    BrowserProxySettings otherPort = edited;
-    otherPort.port = 1081;
-    EXPECT_FALSE(otherPort.canReuseCredential(stored));
-
-    BrowserProxySettings otherKind = edited;
-    otherKind.kind = BrowserProxyKind::socks5;
-    EXPECT_FALSE(otherKind.canReuseCredential(stored));
-
-    BrowserProxySettings noAuthentication = edited;
-    noAuthentication.usesAuthentication = false;
-    EXPECT_FALSE(noAuthentication.canReuseCredential(stored));
-
-    BrowserProxySettings withoutCredential = stored;
-    withoutCredential.credentialID.reset();
-    EXPECT_FALSE(edited.canReuseCredential(withoutCredential));
-
-    BrowserProxySettings systemStored = stored, systemEdited = edited;
-    systemStored.kind = systemEdited.kind = BrowserProxyKind::system;
-    EXPECT_FALSE(systemEdited.canReuseCredential(systemStored));
+    const std::pair<const char*, std::function<void(BrowserProxySettings& edit, BrowserProxySettings& old)>> changes[] = {
+        {"user name case", [](auto& e, auto&) { e.username = "Alice"; }},
+        {"port", [](auto& e, auto&) { e.port = 1081; }},
+        {"kind", [](auto& e, auto&) { e.kind = BrowserProxyKind::socks5; }},
+        {"authentication off", [](auto& e, auto&) { e.usesAuthentication = false; }},
+        {"nothing stored", [](auto&, auto& o) { o.credentialID.reset(); }},
+        {"system proxy", [](auto& e, auto& o) { e.kind = o.kind = BrowserProxyKind::system; }},
+    };
+    for (const auto& [label, change] : changes) {
+        BrowserProxySettings edit = edited, old = stored;
+        change(edit, old);
+        EXPECT_FALSE(edit.canReuseCredential(old)) << label;
+    }
 }
 
 TEST(BrowserProxySettings, SummaryShowsStoredHost) {
