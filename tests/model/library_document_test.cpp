@@ -40,6 +40,8 @@ struct ValidationCase {
     bool valid;
 };
 
+using V = ValidationCase;
+
 class LibraryValidation : public testing::TestWithParam<ValidationCase> {};
 
 TEST_P(LibraryValidation, AppliesEachRule) {
@@ -66,10 +68,10 @@ const std::string kFamily = "\U0001F468\u200D\U0001F469\u200D\U0001F467\u200D\U0
 INSTANTIATE_TEST_SUITE_P(
     Rules, LibraryValidation,
     testing::Values(
-        ValidationCase{"EmptyDocument", [](LibraryDocument& d) { d = LibraryDocument{}; }, true},
-        ValidationCase{"Version0", [](LibraryDocument& d) { d.version = 0; }, false},
-        ValidationCase{"Version2", [](LibraryDocument& d) { d.version = 2; }, false},
-        ValidationCase{"MaximumCounts",
+        V{"EmptyDocument", [](LibraryDocument& d) { d = LibraryDocument{}; }, true},
+        V{"Version0", [](LibraryDocument& d) { d.version = 0; }, false},
+        V{"Version2", [](LibraryDocument& d) { d.version = 2; }, false},
+        V{"MaximumCounts",
                        [](LibraryDocument& d) {
                            d.clips.clear();
                            for (int i = 0; i < 5000; ++i) d.clips.push_back(makeClip());
@@ -78,73 +80,73 @@ INSTANTIATE_TEST_SUITE_P(
                            d.history.assign(1000, makeVisit("https://example.com/", Date{0}));
                        },
                        true},
-        ValidationCase{"TooManyClips", [](LibraryDocument& d) { for (int i = 0; i < 5000; ++i) d.clips.push_back(makeClip()); }, false},
-        ValidationCase{"TooManyScenes", [](LibraryDocument& d) { for (int i = 0; i < 100; ++i) d.scenes.push_back(makeScene()); }, false},
-        ValidationCase{"TooManyVisits", [](LibraryDocument& d) { d.history.assign(1001, makeVisit("https://example.com/", Date{0})); }, false},
-        ValidationCase{"RepeatedClipId", [](LibraryDocument& d) { d.clips.push_back(d.clips[0]); }, false},
-        ValidationCase{"RepeatedSceneId", [](LibraryDocument& d) { d.scenes.push_back(d.scenes[0]); }, false},
-        ValidationCase{"RepeatedVisitIdAllowed", [](LibraryDocument& d) { d.history.push_back(d.history[0]); }, true},
-        ValidationCase{"Title500", [](LibraryDocument& d) { d.clips[0].title = std::string(500, 'a'); }, true},
-        ValidationCase{"Title501", [](LibraryDocument& d) { d.clips[0].title = std::string(501, 'a'); }, false},
-        ValidationCase{"Title500CombinedLetters", [](LibraryDocument& d) { d.clips[0].title = repeat(kCombined, 500); }, true},
-        ValidationCase{"Title501CombinedLetters", [](LibraryDocument& d) { d.clips[0].title = repeat(kCombined, 501); }, false},
-        ValidationCase{"Title500EmojiSequences", [](LibraryDocument& d) { d.clips[0].title = repeat(kFamily, 500); }, true},
-        ValidationCase{"Text200000", [](LibraryDocument& d) { d.clips[0].text = std::string(200000, 'x'); }, true},
-        ValidationCase{"Text200001", [](LibraryDocument& d) { d.clips[0].text = std::string(200001, 'x'); }, false},
-        ValidationCase{"Collection100", [](LibraryDocument& d) { d.clips[0].collection = repeat("\u00e9", 100); }, true},
-        ValidationCase{"Collection101", [](LibraryDocument& d) { d.clips[0].collection = repeat("\u00e9", 101); }, false},
-        ValidationCase{"ClipAddressNotWeb", [](LibraryDocument& d) { d.clips[0].address = "ftp://example.com/"; }, false},
-        ValidationCase{"ClipAddressWithoutScheme", [](LibraryDocument& d) { d.clips[0].address = "example.com/a"; }, true},
-        ValidationCase{"Position0", [](LibraryDocument& d) { d.clips[0].readingPosition = 0.0; }, true},
-        ValidationCase{"Position1", [](LibraryDocument& d) { d.clips[0].readingPosition = 1.0; }, true},
-        ValidationCase{"PositionNegative", [](LibraryDocument& d) { d.clips[0].readingPosition = -0.01; }, false},
-        ValidationCase{"PositionOver1", [](LibraryDocument& d) { d.clips[0].readingPosition = 1.01; }, false},
-        ValidationCase{"PositionNaN", [](LibraryDocument& d) { d.clips[0].readingPosition = std::nan(""); }, false},
-        ValidationCase{"TokenBookmark", [](LibraryDocument& d) { d.clips[0].address = "https://example.com/cb?code=1"; }, true},
-        ValidationCase{"TokenReadLater",
+        V{"TooManyClips", [](LibraryDocument& d) { for (int i = 0; i < 5000; ++i) d.clips.push_back(makeClip()); }, false},
+        V{"TooManyScenes", [](LibraryDocument& d) { for (int i = 0; i < 100; ++i) d.scenes.push_back(makeScene()); }, false},
+        V{"TooManyVisits", [](LibraryDocument& d) { d.history.assign(1001, makeVisit("https://example.com/", Date{0})); }, false},
+        V{"RepeatedClipId", [](LibraryDocument& d) { d.clips.push_back(d.clips[0]); }, false},
+        V{"RepeatedSceneId", [](LibraryDocument& d) { d.scenes.push_back(d.scenes[0]); }, false},
+        V{"RepeatedVisitIdAllowed", [](LibraryDocument& d) { d.history.push_back(d.history[0]); }, true},
+        V{"Title500", [](LibraryDocument& d) { d.clips[0].title = std::string(500, 'a'); }, true},
+        V{"Title501", [](LibraryDocument& d) { d.clips[0].title = std::string(501, 'a'); }, false},
+        V{"Title500CombinedLetters", [](LibraryDocument& d) { d.clips[0].title = repeat(kCombined, 500); }, true},
+        V{"Title501CombinedLetters", [](LibraryDocument& d) { d.clips[0].title = repeat(kCombined, 501); }, false},
+        V{"Title500EmojiSequences", [](LibraryDocument& d) { d.clips[0].title = repeat(kFamily, 500); }, true},
+        V{"Text200000", [](LibraryDocument& d) { d.clips[0].text = std::string(200000, 'x'); }, true},
+        V{"Text200001", [](LibraryDocument& d) { d.clips[0].text = std::string(200001, 'x'); }, false},
+        V{"Collection100", [](LibraryDocument& d) { d.clips[0].collection = repeat("\u00e9", 100); }, true},
+        V{"Collection101", [](LibraryDocument& d) { d.clips[0].collection = repeat("\u00e9", 101); }, false},
+        V{"ClipAddressNotWeb", [](LibraryDocument& d) { d.clips[0].address = "ftp://example.com/"; }, false},
+        V{"ClipAddressWithoutScheme", [](LibraryDocument& d) { d.clips[0].address = "example.com/a"; }, true},
+        V{"Position0", [](LibraryDocument& d) { d.clips[0].readingPosition = 0.0; }, true},
+        V{"Position1", [](LibraryDocument& d) { d.clips[0].readingPosition = 1.0; }, true},
+        V{"PositionNegative", [](LibraryDocument& d) { d.clips[0].readingPosition = -0.01; }, false},
+        V{"PositionOver1", [](LibraryDocument& d) { d.clips[0].readingPosition = 1.01; }, false},
+        V{"PositionNaN", [](LibraryDocument& d) { d.clips[0].readingPosition = std::nan(""); }, false},
+        V{"TokenBookmark", [](LibraryDocument& d) { d.clips[0].address = "https://example.com/cb?code=1"; }, true},
+        V{"TokenReadLater",
                        [](LibraryDocument& d) {
                            d.clips[0].address = "https://example.com/cb?code=1";
                            d.clips[0].readingState = ReadingState::unread;
                        },
                        false},
-        ValidationCase{"SceneNameSpaces", [](LibraryDocument& d) { d.scenes[0].name = "   \n"; }, false},
-        ValidationCase{"SceneName100", [](LibraryDocument& d) { d.scenes[0].name = std::string(100, 'n'); }, true},
-        ValidationCase{"SceneName101Untrimmed", [](LibraryDocument& d) { d.scenes[0].name = " " + std::string(100, 'n'); }, false},
-        ValidationCase{"SceneNoWindow", [](LibraryDocument& d) { d.scenes[0].windows.clear(); }, false},
-        ValidationCase{"Scene20Windows", [](LibraryDocument& d) { for (int i = 0; i < 19; ++i) d.scenes[0].windows.push_back(makeSceneWindow()); }, true},
-        ValidationCase{"Scene21Windows", [](LibraryDocument& d) { for (int i = 0; i < 20; ++i) d.scenes[0].windows.push_back(makeSceneWindow()); }, false},
-        ValidationCase{"RepeatedWindowId", [](LibraryDocument& d) { d.scenes[0].windows.push_back(d.scenes[0].windows[0]); }, false},
-        ValidationCase{"SameWindowIdInTwoScenes",
+        V{"SceneNameSpaces", [](LibraryDocument& d) { d.scenes[0].name = "   \n"; }, false},
+        V{"SceneName100", [](LibraryDocument& d) { d.scenes[0].name = std::string(100, 'n'); }, true},
+        V{"SceneName101Untrimmed", [](LibraryDocument& d) { d.scenes[0].name = " " + std::string(100, 'n'); }, false},
+        V{"SceneNoWindow", [](LibraryDocument& d) { d.scenes[0].windows.clear(); }, false},
+        V{"Scene20Windows", [](LibraryDocument& d) { for (int i = 0; i < 19; ++i) d.scenes[0].windows.push_back(makeSceneWindow()); }, true},
+        V{"Scene21Windows", [](LibraryDocument& d) { for (int i = 0; i < 20; ++i) d.scenes[0].windows.push_back(makeSceneWindow()); }, false},
+        V{"RepeatedWindowId", [](LibraryDocument& d) { d.scenes[0].windows.push_back(d.scenes[0].windows[0]); }, false},
+        V{"SameWindowIdInTwoScenes",
                        [](LibraryDocument& d) {
                            d.scenes.push_back(makeScene());
                            d.scenes[1].windows[0].id = d.scenes[0].windows[0].id;
                        },
                        true},
-        ValidationCase{"WindowNoAddress", [](LibraryDocument& d) { d.scenes[0].windows[0].urls.clear(); }, false},
-        ValidationCase{"Window50Addresses",
+        V{"WindowNoAddress", [](LibraryDocument& d) { d.scenes[0].windows[0].urls.clear(); }, false},
+        V{"Window50Addresses",
                        [](LibraryDocument& d) { d.scenes[0].windows[0].urls.assign(50, "https://example.com/"); }, true},
-        ValidationCase{"Window51Addresses",
+        V{"Window51Addresses",
                        [](LibraryDocument& d) { d.scenes[0].windows[0].urls.assign(51, "https://example.com/"); }, false},
-        ValidationCase{"SelectedEqualsCount", [](LibraryDocument& d) { d.scenes[0].windows[0].selected = 2; }, false},
-        ValidationCase{"SelectedNegative", [](LibraryDocument& d) { d.scenes[0].windows[0].selected = -1; }, false},
-        ValidationCase{"WindowTokenAddress",
+        V{"SelectedEqualsCount", [](LibraryDocument& d) { d.scenes[0].windows[0].selected = 2; }, false},
+        V{"SelectedNegative", [](LibraryDocument& d) { d.scenes[0].windows[0].selected = -1; }, false},
+        V{"WindowTokenAddress",
                        [](LibraryDocument& d) { d.scenes[0].windows[0].urls[0] = "https://example.com/#access_token=x"; }, false},
-        ValidationCase{"Width320Height240",
+        V{"Width320Height240",
                        [](LibraryDocument& d) {
                            d.scenes[0].windows[0].frame.width = 320;
                            d.scenes[0].windows[0].frame.height = 240;
                        },
                        true},
-        ValidationCase{"Width319_99", [](LibraryDocument& d) { d.scenes[0].windows[0].frame.width = 319.99; }, false},
-        ValidationCase{"Height239_9", [](LibraryDocument& d) { d.scenes[0].windows[0].frame.height = 239.9; }, false},
-        ValidationCase{"InfiniteX",
+        V{"Width319_99", [](LibraryDocument& d) { d.scenes[0].windows[0].frame.width = 319.99; }, false},
+        V{"Height239_9", [](LibraryDocument& d) { d.scenes[0].windows[0].frame.height = 239.9; }, false},
+        V{"InfiniteX",
                        [](LibraryDocument& d) { d.scenes[0].windows[0].frame.x = std::numeric_limits<double>::infinity(); }, false},
-        ValidationCase{"Opacity0_35", [](LibraryDocument& d) { d.scenes[0].windows[0].opacity = 0.35; }, true},
-        ValidationCase{"Opacity0_34", [](LibraryDocument& d) { d.scenes[0].windows[0].opacity = 0.34; }, false},
-        ValidationCase{"OpacityNaN", [](LibraryDocument& d) { d.scenes[0].windows[0].opacity = std::nan(""); }, false},
-        ValidationCase{"VisitNotWeb", [](LibraryDocument& d) { d.history[0].address = "about:blank"; }, false},
-        ValidationCase{"VisitSignIn", [](LibraryDocument& d) { d.history[0].address = "https://example.com/OAuth/authorize"; }, false},
-        ValidationCase{"VisitLongTitleAllowed", [](LibraryDocument& d) { d.history[0].title = std::string(900, 't'); }, true}),
+        V{"Opacity0_35", [](LibraryDocument& d) { d.scenes[0].windows[0].opacity = 0.35; }, true},
+        V{"Opacity0_34", [](LibraryDocument& d) { d.scenes[0].windows[0].opacity = 0.34; }, false},
+        V{"OpacityNaN", [](LibraryDocument& d) { d.scenes[0].windows[0].opacity = std::nan(""); }, false},
+        V{"VisitNotWeb", [](LibraryDocument& d) { d.history[0].address = "about:blank"; }, false},
+        V{"VisitSignIn", [](LibraryDocument& d) { d.history[0].address = "https://example.com/OAuth/authorize"; }, false},
+        V{"VisitLongTitleAllowed", [](LibraryDocument& d) { d.history[0].title = std::string(900, 't'); }, true}),
     [](const testing::TestParamInfo<ValidationCase>& info) { return std::string(info.param.name); });
 
 // Keys and strictness of the records are checked with every other record's; here the text.

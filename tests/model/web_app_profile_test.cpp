@@ -47,46 +47,47 @@ TEST_P(WebAppProfileNormalization, Repairs) {
 }
 
 using P = WebAppProfile&;
+using C = NormalizationCase;
 const std::string kFamily = "\U0001F468\u200D\U0001F469\u200D\U0001F467";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, WebAppProfileNormalization,
     testing::Values(
-        NormalizationCase{"opacity NaN", [](P p) { p.opacity = kNaN; }, [](P) {}},
-        NormalizationCase{"opacity low", [](P p) { p.opacity = 0.2; }, [](P p) { p.opacity = 0.35; }},
-        NormalizationCase{"opacity high", [](P p) { p.opacity = 1.5; }, [](P) {}},
-        NormalizationCase{"opacity -inf", [](P p) { p.opacity = -kInfinity; }, [](P) {}},
-        NormalizationCase{"opacity inside", [](P p) { p.opacity = 0.6; }, [](P p) { p.opacity = 0.6; }},
-        NormalizationCase{"zoom low", [](P p) { p.zoomLevel = 0.1; }, [](P p) { p.zoomLevel = 0.5; }},
-        NormalizationCase{"zoom high", [](P p) { p.zoomLevel = 7; }, [](P p) { p.zoomLevel = 2.0; }},
-        NormalizationCase{"zoom infinite", [](P p) { p.zoomLevel = kInfinity; }, [](P) {}},
-        NormalizationCase{"reload 9.99", [](P p) { p.autoReloadInterval = 9.99; }, [](P) {}},
-        NormalizationCase{"reload 10", [](P p) { p.autoReloadInterval = 10.0; }, [](P p) { p.autoReloadInterval = 10.0; }},
-        NormalizationCase{"reload infinite", [](P p) { p.autoReloadInterval = kInfinity; }, [](P) {}},
-        NormalizationCase{"reload NaN", [](P p) { p.autoReloadInterval = kNaN; }, [](P) {}},
-        NormalizationCase{"frame 319 wide", [](P p) { p.windowFrame = CodableRect{0, 0, 319, 600, {}}; }, [](P) {}},
-        NormalizationCase{"frame 239 high", [](P p) { p.windowFrame = CodableRect{0, 0, 800, 239, {}}; }, [](P) {}},
-        NormalizationCase{"frame infinite x", [](P p) { p.windowFrame = CodableRect{kInfinity, 0, 800, 600, {}}; }, [](P) {}},
-        NormalizationCase{"frame NaN y", [](P p) { p.windowFrame = CodableRect{0, kNaN, 800, 600, {}}; }, [](P) {}},
-        NormalizationCase{"frame infinite width", [](P p) { p.windowFrame = CodableRect{0, 0, kInfinity, 600, {}}; }, [](P) {}},
-        NormalizationCase{"frame NaN height", [](P p) { p.windowFrame = CodableRect{0, 0, 800, kNaN, {}}; }, [](P) {}},
-        NormalizationCase{"frame 320 by 240", [](P p) { p.windowFrame = CodableRect{-5, 7, 320, 240, 3}; },
+        C{"opacity NaN", [](P p) { p.opacity = kNaN; }, [](P) {}},
+        C{"opacity low", [](P p) { p.opacity = 0.2; }, [](P p) { p.opacity = 0.35; }},
+        C{"opacity high", [](P p) { p.opacity = 1.5; }, [](P) {}},
+        C{"opacity -inf", [](P p) { p.opacity = -kInfinity; }, [](P) {}},
+        C{"opacity inside", [](P p) { p.opacity = 0.6; }, [](P p) { p.opacity = 0.6; }},
+        C{"zoom low", [](P p) { p.zoomLevel = 0.1; }, [](P p) { p.zoomLevel = 0.5; }},
+        C{"zoom high", [](P p) { p.zoomLevel = 7; }, [](P p) { p.zoomLevel = 2.0; }},
+        C{"zoom infinite", [](P p) { p.zoomLevel = kInfinity; }, [](P) {}},
+        C{"reload 9.99", [](P p) { p.autoReloadInterval = 9.99; }, [](P) {}},
+        C{"reload 10", [](P p) { p.autoReloadInterval = 10.0; }, [](P p) { p.autoReloadInterval = 10.0; }},
+        C{"reload infinite", [](P p) { p.autoReloadInterval = kInfinity; }, [](P) {}},
+        C{"reload NaN", [](P p) { p.autoReloadInterval = kNaN; }, [](P) {}},
+        C{"frame 319 wide", [](P p) { p.windowFrame = CodableRect{0, 0, 319, 600, {}}; }, [](P) {}},
+        C{"frame 239 high", [](P p) { p.windowFrame = CodableRect{0, 0, 800, 239, {}}; }, [](P) {}},
+        C{"frame infinite x", [](P p) { p.windowFrame = CodableRect{kInfinity, 0, 800, 600, {}}; }, [](P) {}},
+        C{"frame NaN y", [](P p) { p.windowFrame = CodableRect{0, kNaN, 800, 600, {}}; }, [](P) {}},
+        C{"frame infinite width", [](P p) { p.windowFrame = CodableRect{0, 0, kInfinity, 600, {}}; }, [](P) {}},
+        C{"frame NaN height", [](P p) { p.windowFrame = CodableRect{0, 0, 800, kNaN, {}}; }, [](P) {}},
+        C{"frame 320 by 240", [](P p) { p.windowFrame = CodableRect{-5, 7, 320, 240, 3}; },
                           [](P p) { p.windowFrame = CodableRect{-5, 7, 320, 240, 3}; }},
-        NormalizationCase{"name trimmed, not shortened", [](P p) { p.name = "\n\t " + std::string(300, 'n') + " \u3000"; },
+        C{"name trimmed, not shortened", [](P p) { p.name = "\n\t " + std::string(300, 'n') + " \u3000"; },
                           [](P p) { p.name = std::string(300, 'n'); }},
-        NormalizationCase{"account name of 60 characters", [](P p) { p.accountName = "  " + repeated("账", 60) + " "; },
+        C{"account name of 60 characters", [](P p) { p.accountName = "  " + repeated("账", 60) + " "; },
                           [](P p) { p.accountName = repeated("账", 50); }},
-        NormalizationCase{"account name cut between emoji",
+        C{"account name cut between emoji",
                           [](P p) { p.accountName = repeated("a", 49) + kFamily + "\U0001F44D\U0001F3FD"; },
                           [](P p) { p.accountName = repeated("a", 49) + kFamily; }},
-        NormalizationCase{"account name of spaces", [](P p) { p.accountName = "   "; }, [](P p) { p.accountName = ""; }},
-        NormalizationCase{"user agent with line break", [](P p) { p.customUserAgent = "Agent\n2"; }, [](P) {}},
-        NormalizationCase{"user agent with NUL", [](P p) { p.customUserAgent = std::string("Agent\0/2", 8); }, [](P) {}},
-        NormalizationCase{"blank user agent", [](P p) { p.customUserAgent = "   "; }, [](P) {}},
-        NormalizationCase{"user agent kept untrimmed", [](P p) { p.customUserAgent = " Agent/1 "; },
+        C{"account name of spaces", [](P p) { p.accountName = "   "; }, [](P p) { p.accountName = ""; }},
+        C{"user agent with line break", [](P p) { p.customUserAgent = "Agent\n2"; }, [](P) {}},
+        C{"user agent with NUL", [](P p) { p.customUserAgent = std::string("Agent\0/2", 8); }, [](P) {}},
+        C{"blank user agent", [](P p) { p.customUserAgent = "   "; }, [](P) {}},
+        C{"user agent kept untrimmed", [](P p) { p.customUserAgent = " Agent/1 "; },
                           [](P p) { p.customUserAgent = " Agent/1 "; }},
-        NormalizationCase{"user agent too long", [](P p) { p.customUserAgent = std::string(4097, 'a'); }, [](P) {}},
-        NormalizationCase{"twenty-five linked applications",
+        C{"user agent too long", [](P p) { p.customUserAgent = std::string(4097, 'a'); }, [](P) {}},
+        C{"twenty-five linked applications",
                           [](P p) {
                               p.linkedApplications.emplace();
                               for (int i = 0; i < 25; ++i) p.linkedApplications->push_back({std::to_string(i) + ".desktop", "A"});
@@ -95,9 +96,9 @@ INSTANTIATE_TEST_SUITE_P(
                               p.linkedApplications.emplace();
                               for (int i = 0; i < 20; ++i) p.linkedApplications->push_back({std::to_string(i) + ".desktop", "A"});
                           }},
-        NormalizationCase{"shared website gets no identifier", [](P p) { p.isolatedAccount = false; },
+        C{"shared website gets no identifier", [](P p) { p.isolatedAccount = false; },
                           [](P p) { p.isolatedAccount = false; }},
-        NormalizationCase{"fields checked elsewhere are untouched",
+        C{"fields checked elsewhere are untouched",
                           [](P p) {
                               p.homeURL = "  not a url ";
                               p.lastURL = "";
