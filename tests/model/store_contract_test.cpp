@@ -22,7 +22,9 @@ namespace {
 using test::readBytes;
 
 // Each adapter names the store's file and messages, opens the store, makes one change that is
-// written (the n-th adds item n), counts the items and lets pending work run (`settle`).
+// written (the n-th adds item n) and tells whether it was, counts the items and lets pending timers
+// run (`settle`). A store that writes later (after a quiet period or on another thread) waits in
+// change() for that write and reports its outcome.
 struct WebsitesAdapter {
     using Store = WebAppStore;
     static constexpr const char* kFile = "profiles.json";
@@ -33,7 +35,7 @@ struct WebsitesAdapter {
     static constexpr const char* kNumberOutOfRange = R"({"version":1,"profiles":[],"extra":1e400})";
 
     std::unique_ptr<Store> open() { return std::make_unique<Store>(std::nullopt, scheduler); }
-    static bool change(Store& store, int n) {
+    bool change(Store& store, int n) {
         return store.upsert(test::website("W" + std::to_string(n), "https://w" + std::to_string(n) + ".example"));
     }
     static std::size_t items(const Store& store) { return store.profiles().size(); }
@@ -51,7 +53,7 @@ struct LibraryAdapter {
     static constexpr const char* kNumberOutOfRange = R"({"version":1,"clips":[],"scenes":[],"history":[],"x":1e400})";
 
     std::unique_ptr<Store> open() { return std::make_unique<Store>(std::nullopt, scheduler, clock); }
-    static bool change(Store& store, int n) { return store.save(test::makeClip("https://c" + std::to_string(n) + ".example/")); }
+    bool change(Store& store, int n) { return store.save(test::makeClip("https://c" + std::to_string(n) + ".example/")); }
     static std::size_t items(const Store& store) { return store.document().clips.size(); }
     void settle() { scheduler.advance(std::chrono::seconds(1)); }
 
@@ -70,7 +72,7 @@ protected:
     // A store whose file holds items 1 and 2 and whose backup holds item 1.
     std::unique_ptr<typename Adapter::Store> storeWithBackup() {
         auto store = adapter.open();
-        EXPECT_TRUE(Adapter::change(*store, 1) && Adapter::change(*store, 2));
+        EXPECT_TRUE(adapter.change(*store, 1) && adapter.change(*store, 2));
         return store;
     }
 
@@ -87,10 +89,10 @@ TYPED_TEST(StoreContract, MissingFileIsEmptyAndTheSecondWriteKeepsTheFirstAsBack
     EXPECT_EQ(TypeParam::items(*store), 0u);
     EXPECT_FALSE(test::exists(this->home.dataDirectory())) << "opening writes nothing";
 
-    ASSERT_TRUE(TypeParam::change(*store, 1));
+    ASSERT_TRUE(this->adapter.change(*store, 1));
     EXPECT_FALSE(test::exists(this->backup())) << "nothing to keep before the first write";
     std::string first = readBytes(this->file());
-    ASSERT_TRUE(TypeParam::change(*store, 2));
+    ASSERT_TRUE(this->adapter.change(*store, 2));
     EXPECT_EQ(readBytes(this->backup()), first);
     EXPECT_EQ(TypeParam::items(*this->adapter.open()), 2u) << "read back whole";
 }
@@ -100,7 +102,7 @@ TYPED_TEST(StoreContract, FailedWriteLeavesBothFilesAndTheDataAndTheNextChangeTr
     std::string file = readBytes(this->file()), backup = readBytes(this->backup());
     {
         test::FileSizeLimit limit(16);  // a full disk
-        EXPECT_FALSE(TypeParam::change(*store, 3));
+        EXPECT_FALSE(this->adapter.change(*store, 3));
     }
     this->adapter.settle();
     EXPECT_EQ(TypeParam::items(*store), 2u);
@@ -112,14 +114,14 @@ TYPED_TEST(StoreContract, FailedWriteLeavesBothFilesAndTheDataAndTheNextChangeTr
     EXPECT_EQ(this->companions(), (std::vector<std::string>{TypeParam::kFile, std::string(TypeParam::kFile) + ".backup"}))
         << "no temporary file is left";
 
-    ASSERT_TRUE(TypeParam::change(*store, 3));
+    ASSERT_TRUE(this->adapter.change(*store, 3));
     EXPECT_FALSE(store->errorMessage()) << "a successful change clears the message";
     EXPECT_EQ(TypeParam::items(*this->adapter.open()), 3u);
 
     ASSERT_TRUE(files::removeFileIfPresent(this->backup()).ok());
     ASSERT_TRUE(files::createFolder(this->backup()).ok());
     file = readBytes(this->file());
-    EXPECT_FALSE(TypeParam::change(*store, 4)) << "a folder in place of the backup stops the write";
+    EXPECT_FALSE(this->adapter.change(*store, 4)) << "a folder in place of the backup stops the write";
     EXPECT_EQ(readBytes(this->file()), file);
     EXPECT_EQ(TypeParam::items(*store), 3u);
 }
@@ -133,7 +135,7 @@ TYPED_TEST(StoreContract, UnreadableFileMakesTheStoreReadOnlyUntilARestore) {
         EXPECT_FALSE(store->writable()) << damaged;
         EXPECT_EQ(store->errorMessage(), TypeParam::kReadOnlyMessage);
         EXPECT_EQ(TypeParam::items(*store), 0u);
-        EXPECT_FALSE(TypeParam::change(*store, 3));
+        EXPECT_FALSE(this->adapter.change(*store, 3));
         EXPECT_EQ(store->errorMessage(), TypeParam::kReadOnlyMessage);
         this->adapter.settle();
         EXPECT_EQ(readBytes(this->file()), damaged) << "nothing is written while read-only";
@@ -151,14 +153,14 @@ TYPED_TEST(StoreContract, UnreadableFileMakesTheStoreReadOnlyUntilARestore) {
         std::vector<std::string> added;
         std::set_difference(recoveries.begin(), recoveries.end(), before.begin(), before.end(), std::back_inserter(added));
         EXPECT_EQ(readBytes(this->home.path(added.at(0))), damaged) << "kept byte for byte";
-        EXPECT_TRUE(TypeParam::change(*store, 3));
+        EXPECT_TRUE(this->adapter.change(*store, 3));
         test::writeBytes(this->backup(), backup);
     }
 }
 
 TYPED_TEST(StoreContract, FailedRestoreKeepsTheState) {
     auto store = this->adapter.open();
-    ASSERT_TRUE(TypeParam::change(*store, 1));
+    ASSERT_TRUE(this->adapter.change(*store, 1));
     std::string file = readBytes(this->file());
     EXPECT_FALSE(store->restorePrevious()) << "no backup";
     ASSERT_TRUE(store->errorMessage());
@@ -181,8 +183,8 @@ TYPED_TEST(StoreContract, ObserversHearOfChangesAfterTheOperationOnce) {
         ++heard;
         seen = TypeParam::items(*store);
     });
-    ASSERT_TRUE(TypeParam::change(*store, 1));
-    ASSERT_TRUE(TypeParam::change(*store, 2));
+    ASSERT_TRUE(this->adapter.change(*store, 1));
+    ASSERT_TRUE(this->adapter.change(*store, 2));
     EXPECT_EQ(heard, 0) << "never inside the operation";
     this->adapter.scheduler.runDue();
     EXPECT_EQ(heard, 1) << "once for several changes in one turn";
@@ -192,13 +194,13 @@ TYPED_TEST(StoreContract, ObserversHearOfChangesAfterTheOperationOnce) {
     EXPECT_EQ(heard, 1) << "no change, no notification";
     {
         test::FileSizeLimit limit(16);
-        EXPECT_FALSE(TypeParam::change(*store, 3));
+        EXPECT_FALSE(this->adapter.change(*store, 3));
     }
     this->adapter.scheduler.runDue();
     EXPECT_EQ(heard, 2) << "a new error message is told as well";
 
     store->signal_changed().connect([] { ADD_FAILURE() << "a destroyed store must not notify"; });
-    ASSERT_TRUE(TypeParam::change(*store, 3));
+    ASSERT_TRUE(this->adapter.change(*store, 3));
     store.reset();
     this->adapter.settle();
 }
