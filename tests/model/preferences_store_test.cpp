@@ -10,6 +10,7 @@
 #include <glib.h>
 
 #include "model/app_paths.hpp"
+#include "model/sample_records.hpp"
 #include "model/json_text.hpp"
 #include "model/preferences_store.hpp"
 #include "model/uuid.hpp"

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include "model/file_store.hpp"
+#include "model/sample_records.hpp"
 #include "model/file_test_support.hpp"
 #include "model/json_coding.hpp"
 #include "model/profile_document.hpp"

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "model/app_paths.hpp"
+#include "model/sample_records.hpp"
 #include "model/app_preferences.hpp"
 #include "model/browser_proxy_settings.hpp"
 #include "model/browser_session.hpp"

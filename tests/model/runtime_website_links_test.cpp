@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "model/runtime_website_links.hpp"
+#include "model/sample_records.hpp"
 #include "model/runtime_test_records.hpp"
 
 namespace quenlith {
