@@ -47,6 +47,7 @@ TEST(JsonCoding, IntegersAreCheckedForTypeAndRange) {
     EXPECT_FALSE(decodeJson<std::int64_t>(Json(1e300)));
     EXPECT_FALSE(decodeJson<std::int64_t>(Json(9223372036854775808ull)));
     EXPECT_EQ(decodeJson<std::int32_t>(Json(-2147483648ll)), -2147483648ll);
+    EXPECT_EQ(decodeJson<std::int32_t>(Json(-2147483648.0)), -2147483648ll) << "the lowest value written with a fraction";
     EXPECT_FALSE(decodeJson<std::int32_t>(Json(-2147483649ll)));
 }
 
