@@ -10,6 +10,7 @@ PACKAGES=(
   nlohmann-json3-dev libicu-dev libsigc++-2.0-dev libsecret-1-dev libdbusmenu-gtk3-dev libx11-dev
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev
   xvfb xauth openbox xdotool x11-utils imagemagick
   dbus dbus-x11 gnome-keyring libsecret-tools
   tinyproxy microsocks stunnel4 openssl ca-certificates

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test:
 #   1. the display-free model tests,
-#   2. the same model tests built with AddressSanitizer and UndefinedBehaviorSanitizer,
+#   2. the same model tests built with AddressSanitizer and UndefinedBehaviorSanitizer, and every
+#      decoder of files and links fuzzed for 20 seconds (scripts/fuzz.sh runs them longer),
 #   3. the GUI and web tests under Xvfb and a private D-Bus session,
 #   4. the window-manager checks under Xvfb with openbox.
 set -euo pipefail
@@ -20,6 +21,11 @@ cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DQUENLITH_MODEL_ONLY=ON -
 cmake --build build-sanitize -j "$jobs" --target model_tests
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-sanitize -L model --output-on-failure -j "$jobs"
+
+echo "== fuzzing"
+./scripts/fuzz.sh 20 | tee /tmp/quenlith-fuzz.$$.log
+fuzz_targets=$(grep -c '^PASS: ' /tmp/quenlith-fuzz.$$.log || true)
+rm -f /tmp/quenlith-fuzz.$$.log
 
 # Everything else runs with a throw-away HOME and XDG folders, a virtual display and a private bus.
 scratch=$(mktemp -d /tmp/quenlith-tests.XXXXXX)
@@ -48,4 +54,4 @@ fi
 
 # Reaching this line means every step passed.
 model_tests=$(ctest --test-dir build -N -L model | grep -c "Test *#" || true)
-echo "total: $((2 * model_tests + gui_tests + wm_checks)) passed, 0 failed"
+echo "total: $((2 * model_tests + fuzz_targets + gui_tests + wm_checks)) passed, 0 failed"

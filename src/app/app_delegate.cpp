@@ -28,6 +28,8 @@ void AppDelegate::terminate() {
     environment->downloads.cancelAll();
     environment->windows().shutdown();
     environment->store.save();
+    // Visits still waiting for their write reach the disk before the process exits.
+    environment->library.flush();
 }
 
 }  // namespace quenlith

@@ -23,7 +23,7 @@ public:
     // start) and logs the start. Runs once; later calls do nothing.
     void finishLaunching();
     // Cancels the running downloads, shuts the window manager down (every window's frame saved)
-    // and saves the websites. Runs once; a missing environment only skips its steps.
+    // and saves the websites and the library. Runs once; a missing environment only skips its steps.
     void terminate();
 
 private:

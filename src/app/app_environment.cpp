@@ -6,6 +6,7 @@
 #include "browser/engine/website_sessions.hpp"
 #include "model/address.hpp"
 #include "model/app_paths.hpp"
+#include "model/file_store.hpp"
 #include "model/logging.hpp"
 #include "windows/browser_window_controller.hpp"
 #include "windows/browser_window_manager.hpp"
@@ -38,10 +39,15 @@ AppEnvironment::AppEnvironment() : AppEnvironment(WebsiteSessions::shared()) {}
 AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler)
     : store(std::nullopt, scheduler), library(std::nullopt, scheduler), scheduler_(scheduler),
       self_(std::make_shared<AppEnvironment*>(this)) {
+    // A data folder left readable by others (made by hand or by an old version) is made private.
+    if (auto folder = files::createFolder(applicationDataDirectory()); !folder)
+        logError(LogCategory::lifecycle, folder.error().message);
     if (auto message = store.errorMessage()) logError(LogCategory::lifecycle, *message);
     if (auto message = library.errorMessage()) logError(LogCategory::lifecycle, *message);
 
-    // The process-wide proxy and every website's data store are ready before any window opens.
+    // The process-wide proxy and every website's data store are set up before any window opens.
+    // Their passwords are read from the keyring meanwhile: a store still waiting for one holds
+    // its network and is configured when it arrives, so the start does not wait for the keyring.
     ProxyRuntime::shared().load(preferences.value().proxy.value_or(systemProxySettings()));
     for (const auto& website : store.profiles()) sessions.dataStore(website);
 
@@ -81,7 +87,8 @@ void AppEnvironment::recordVisit(const std::string& address, const std::string& 
     if (!preferences.value().readsHistoryEnabled()) return;
     Date now = systemClock().now();
     if (!isCredentialFreeURL(address)) return;
-    library.update([&](LibraryDocument& document) { document.recordVisit(address, title, now); });
+    // Published now, written after a quiet period off the main thread: a load never waits for the disk.
+    library.recordVisit(address, title, now);
 }
 
 bool AppEnvironment::isCredentialUsedByLibrary(const std::string& credentialID) const {

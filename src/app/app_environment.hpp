@@ -21,7 +21,7 @@ class WebsiteSessions;
 
 // The object graph of the running application: the stores, the downloads and the window manager,
 // made in that order once the process has started, with the process-wide proxy and the websites'
-// data stores set up before any window exists. It answers the window manager's callbacks and keeps
+// data stores set up (their keyring reads started) before any window exists. It answers the window manager's callbacks and keeps
 // the window appearance in step with the preferences. Main thread only.
 class AppEnvironment {
 public:

@@ -86,14 +86,16 @@ std::optional<std::string> normalizedWebsiteURL(std::string_view text) {
     scheme = asciiLowercased(scheme);
     if (scheme != "http" && scheme != "https") return std::nullopt;
     if (host.empty() || hasUser) return std::nullopt;
-    bool ipLiteral = host.find(':') != std::string::npos;
+    // Only a host written in brackets is an IP literal: an escaped ":" in a name ("a.com%3a%2fb")
+    // decodes to a colon too, and must be refused, not bracketed into an address of its own.
+    std::size_t authorityStart = escaped.find("://") + 3;
+    bool ipLiteral = escaped.compare(authorityStart, 1, "[") == 0 && host.find(':') != std::string::npos;
     if (!ipLiteral && host.find('.') == std::string::npos && host != "localhost") return std::nullopt;
     if (!ipLiteral && !isPlainHostName(host)) return std::nullopt;
 
     // Rebuilt from the text as typed: the scheme keeps its letter case, and the rest after the
     // host and port is the escaped text itself. Only the host takes the parser's form (the ASCII
     // form of an international name; an IPv6 literal in brackets).
-    std::size_t authorityStart = escaped.find("://") + 3;
     std::size_t authorityEnd = escaped.find_first_of("/?#", authorityStart);
     std::string result = escaped.substr(0, authorityStart);
     if (ipLiteral) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "model/logging.hpp"
 #include "model/json_coding.hpp"
 #include "model/localization.hpp"
 
@@ -21,7 +22,7 @@ void decodeRawValue(const nlohmann::json& json, const std::array<Enum, N>& all, 
     std::string raw;
     decodeValue(json, raw);
     auto parsed = fromRawValue(all, raw);
-    if (!parsed) throw JsonDecodingError(std::string("unknown ") + typeName + " \"" + raw + "\"");
+    if (!parsed) throw JsonDecodingError(std::string("unknown ") + typeName + " " + quotedForLog(raw));
     out = *parsed;
 }
 

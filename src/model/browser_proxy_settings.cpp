@@ -5,6 +5,7 @@
 #include <glib.h>
 #include <unicode/uchar.h>
 
+#include "model/logging.hpp"
 #include "model/json_coding.hpp"
 #include "model/localization.hpp"
 #include "model/text_limits.hpp"
@@ -92,7 +93,7 @@ void from_json(const nlohmann::json& json, BrowserProxyKind& kind) {
     std::string raw;
     decodeValue(json, raw);
     auto parsed = browserProxyKindFromRawValue(raw);
-    if (!parsed) throw JsonDecodingError("unknown proxy kind \"" + raw + "\"");
+    if (!parsed) throw JsonDecodingError("unknown proxy kind " + quotedForLog(raw));
     kind = *parsed;
 }
 

@@ -1,6 +1,7 @@
 #include "model/file_store.hpp"
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -27,13 +28,6 @@ std::string displayName(const std::string& path) {
 
 std::string systemErrorMessage(int error) { return g_strerror(error); }
 
-Error errorFromGError(const char* code, GError* error) {
-    Error result{code, error ? error->message : "unknown error"};
-    if (error && error->domain == G_FILE_ERROR && error->code == G_FILE_ERROR_NOENT) result.code = kNoSuchFile;
-    g_clear_error(&error);
-    return result;
-}
-
 }  // namespace
 
 std::string backupPath(const std::string& path) { return path + ".backup"; }
@@ -47,6 +41,11 @@ Status createFolder(const std::string& directory) {
         return Error{kFolderFailed, localizedFormat("The folder “%@” could not be created: %@",
                                                     {displayName(directory), systemErrorMessage(saved)})};
     }
+    // A folder made earlier (or by hand) with wider rights is narrowed: the files in it are private.
+    struct stat info {};
+    if (::stat(directory.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() &&
+        (info.st_mode & 077) != 0)
+        ::chmod(directory.c_str(), info.st_mode & 0700);
     return success();
 }
 
@@ -57,73 +56,126 @@ Status createParentFolder(const std::string& filePath) {
     return createFolder(folder);
 }
 
-bool pathExists(const std::string& path) {
+Result<bool> probePath(const std::string& path) {
     struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0;
+    if (::lstat(path.c_str(), &info) == 0) return true;
+    int saved = errno;
+    if (saved == ENOENT) return false;
+    // Anything but "no such file" (no search permission, an I/O error) must not pass for absence:
+    // a store that took it for an empty file would start editable and overwrite the real one.
+    return Error{kReadFailed, localizedFormat("The file “%@” could not be read: %@",
+                                              {displayName(path), systemErrorMessage(saved)})};
 }
 
+bool pathExists(const std::string& path) {
+    auto probed = probePath(path);
+    return !probed || *probed;
+}
+
+std::string temporaryPathPattern(const std::string& path) { return path + kTemporarySuffix + "XXXXXX"; }
+
 Status writeFileAtomically(const std::string& path, std::string_view bytes) {
-    GError* error = nullptr;
-    if (!g_file_set_contents_full(path.c_str(), bytes.data(), static_cast<gssize>(bytes.size()),
-                                  static_cast<GFileSetContentsFlags>(G_FILE_SET_CONTENTS_CONSISTENT |
-                                                                     G_FILE_SET_CONTENTS_DURABLE),
-                                  0600, &error))
-        return errorFromGError(kWriteFailed, error);
+    std::string pattern = temporaryPathPattern(path);
+    int fd = g_mkstemp_full(pattern.data(), O_WRONLY | O_CLOEXEC, 0600);
+    auto failure = [&](int saved) -> Error {
+        return Error{kWriteFailed, localizedFormat("The file “%@” could not be written: %@",
+                                                   {displayName(path), systemErrorMessage(saved)})};
+    };
+    if (fd < 0) return failure(errno);
+    auto abandon = [&](int saved) -> Error {
+        ::close(fd);
+        ::unlink(pattern.c_str());
+        return failure(saved);
+    };
+    for (std::size_t written = 0; written < bytes.size();) {
+        ssize_t count = ::write(fd, bytes.data() + written, bytes.size() - written);
+        if (count < 0) {
+            if (errno == EINTR) continue;
+            return abandon(errno);
+        }
+        written += static_cast<std::size_t>(count);
+    }
+    if (::fsync(fd) != 0) return abandon(errno);
+    if (::close(fd) != 0) {
+        int saved = errno;
+        ::unlink(pattern.c_str());
+        return failure(saved);
+    }
+    if (::rename(pattern.c_str(), path.c_str()) != 0) {
+        int saved = errno;
+        ::unlink(pattern.c_str());
+        if (saved == ENOENT) return noSuchFileError(path);
+        return failure(saved);
+    }
+    // The rename itself reaches the disk only with its folder.
+    char* folder = g_path_get_dirname(path.c_str());
+    int folderFd = ::open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    g_free(folder);
+    if (folderFd >= 0) {
+        ::fsync(folderFd);
+        ::close(folderFd);
+    }
     return success();
 }
 
-Result<std::string> readWholeFile(const std::string& path, std::optional<std::uint64_t> cap) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        int saved = errno;
-        if (saved == ENOENT) return noSuchFileError(path);
-        return Error{kReadFailed, localizedFormat("The file “%@” could not be read: %@",
-                                                  {displayName(path), systemErrorMessage(saved)})};
-    }
-    auto failure = [&](int saved) -> Error {
-        ::close(fd);
-        return Error{kReadFailed, localizedFormat("The file “%@” could not be read: %@",
-                                                  {displayName(path), systemErrorMessage(saved)})};
+RawRead readRegularFile(const std::string& path, std::uint64_t cap) {
+    RawRead result;
+    auto fail = [&](RawRead::Failure failure, int error = 0) {
+        result.failure = failure;
+        result.systemError = error;
+        result.bytes.clear();
+        return result;
     };
-    auto tooLarge = [&]() -> Error {
-        ::close(fd);
-        return Error{kTooLarge, localizedFormat("The file “%@” is too large.", {displayName(path)})};
-    };
-
+    // Non-blocking, so a FIFO put in a file's place cannot hold start-up; only regular files are read.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return fail(errno == ENOENT ? RawRead::noSuchFile : RawRead::system, errno);
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
     struct stat info {};
-    if (::fstat(fd, &info) != 0) return failure(errno);
-    if (S_ISDIR(info.st_mode)) return failure(EISDIR);
-    std::string contents;
-    if (S_ISREG(info.st_mode) && info.st_size > 0) {
-        auto size = static_cast<std::uint64_t>(info.st_size);
-        if (cap && size > *cap) return tooLarge();
-        contents.reserve(static_cast<std::size_t>(size));
-    }
-    // Read until the end, but never more than one byte past the cap: a file that grows, or one
-    // that reports no size, is still refused without being held whole.
+    if (::fstat(fd, &info) != 0) return fail(RawRead::system, errno);
+    if (S_ISDIR(info.st_mode)) return fail(RawRead::system, EISDIR);
+    if (!S_ISREG(info.st_mode)) return fail(RawRead::notRegular);
+    auto size = static_cast<std::uint64_t>(std::max<off_t>(info.st_size, 0));
+    if (size > cap) return fail(RawRead::tooLarge);
+    result.bytes.reserve(static_cast<std::size_t>(size));
+    // Read until the end, but never more than one byte past the cap: a file that grows while it is
+    // read is still refused without being held whole.
     std::vector<char> buffer(1 << 16);
     for (;;) {
-        std::size_t want = buffer.size();
-        if (cap) {
-            std::uint64_t room = *cap + 1 - std::min<std::uint64_t>(contents.size(), *cap + 1);
-            if (room == 0) return tooLarge();
-            want = static_cast<std::size_t>(std::min<std::uint64_t>(want, room));
-        }
+        std::uint64_t room = cap + 1 - std::min<std::uint64_t>(result.bytes.size(), cap + 1);
+        if (room == 0) return fail(RawRead::tooLarge);
+        auto want = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), room));
         ssize_t count = ::read(fd, buffer.data(), want);
         if (count < 0) {
             if (errno == EINTR) continue;
-            return failure(errno);
+            return fail(RawRead::system, errno);
         }
         if (count == 0) break;
-        contents.append(buffer.data(), static_cast<std::size_t>(count));
-        if (cap && contents.size() > *cap) return tooLarge();
+        result.bytes.append(buffer.data(), static_cast<std::size_t>(count));
+        if (result.bytes.size() > cap) return fail(RawRead::tooLarge);
     }
-    ::close(fd);
-    return contents;
+    return result;
 }
 
-Status copyFileAtomically(const std::string& source, const std::string& destination) {
-    auto bytes = readWholeFile(source);
+Result<std::string> readWholeFile(const std::string& path, std::uint64_t cap) {
+    RawRead read = readRegularFile(path, cap);
+    switch (read.failure) {
+    case RawRead::none: return std::move(read.bytes);
+    case RawRead::noSuchFile: return noSuchFileError(path);
+    case RawRead::tooLarge:
+        return Error{kTooLarge, localizedFormat("The file “%@” is too large.", {displayName(path)})};
+    case RawRead::notRegular:
+        return Error{kNotRegularFile, localizedFormat("The file “%@” is not a regular file.", {displayName(path)})};
+    case RawRead::system: break;
+    }
+    return Error{kReadFailed, localizedFormat("The file “%@” could not be read: %@",
+                                              {displayName(path), systemErrorMessage(read.systemError)})};
+}
+
+Status copyFileAtomically(const std::string& source, const std::string& destination, std::uint64_t cap) {
+    auto bytes = readWholeFile(source, cap);
     if (!bytes) return bytes.error();
     return writeFileAtomically(destination, *bytes);
 }
@@ -141,24 +193,30 @@ Status removeFileIfPresent(const std::string& path) {
 void removeStaleTemporaryFiles(const std::string& path) {
     gchar* folderText = g_path_get_dirname(path.c_str());
     gchar* baseText = g_path_get_basename(path.c_str());
-    const std::string folder = folderText, prefix = std::string(baseText) + ".";
+    const std::string folder = folderText, base = baseText;
     g_free(folderText);
     g_free(baseText);
+    // Only names of our own shape: the file's or its backup's name, our suffix, six characters.
+    const std::string own = base + kTemporarySuffix, backup = base + ".backup" + kTemporarySuffix;
+    auto isOurs = [&](std::string_view entry) {
+        for (const std::string& prefix : {own, backup}) {
+            if (entry.size() != prefix.size() + 6 || entry.substr(0, prefix.size()) != prefix) continue;
+            bool random = true;
+            for (char c : entry.substr(prefix.size())) random = random && g_ascii_isalnum(c);
+            if (random) return true;
+        }
+        return false;
+    };
     GDir* directory = g_dir_open(folder.c_str(), 0, nullptr);
     if (!directory) return;
     std::vector<std::string> stale;
-    while (const char* name = g_dir_read_name(directory)) {
-        std::string_view entry(name);
-        if (entry.size() != prefix.size() + 6 || entry.substr(0, prefix.size()) != prefix) continue;
-        std::string_view suffix = entry.substr(prefix.size());
-        if (suffix == "backup") continue;
-        bool temporary = true;
-        for (char c : suffix) temporary = temporary && g_ascii_isalnum(c);
-        if (temporary) stale.emplace_back(folder + "/" + std::string(entry));
-    }
+    while (const char* name = g_dir_read_name(directory))
+        if (isOurs(name)) stale.emplace_back(folder + "/" + name);
     g_dir_close(directory);
-    for (const auto& file : stale)
-        if (g_file_test(file.c_str(), G_FILE_TEST_IS_REGULAR)) g_remove(file.c_str());
+    for (const auto& file : stale) {
+        struct stat info {};
+        if (::lstat(file.c_str(), &info) == 0 && S_ISREG(info.st_mode)) g_remove(file.c_str());
+    }
 }
 
 Error noSuchFileError(const std::string& path) {

@@ -23,39 +23,59 @@ inline constexpr const char* kRemoveFailed = "file.remove";
 inline constexpr const char* kCorruptFile = "file.corrupt";
 inline constexpr const char* kUnknownRead = "file.unknownRead";
 inline constexpr const char* kEncodingFailed = "file.encoding";
+inline constexpr const char* kNotRegularFile = "file.notRegular";
+
+// Our temporary files are "<name>.quenlith-partial-XXXXXX": a shape no user file is likely to
+// have, so clearing the leftovers of an interrupted write never touches anything else.
+inline constexpr const char* kTemporarySuffix = ".quenlith-partial-";
 
 // "<path>.backup": the companion kept beside a file.
 std::string backupPath(const std::string& path);
 // "<path>.recovery-<UUID>" with a fresh upper-case UUID.
 std::string newRecoveryPath(const std::string& path);
 
-// Creates `directory` and any missing parents with mode 0700; an existing folder is fine.
+// Creates `directory` and any missing parents with mode 0700; an existing folder of ours is fine,
+// and loses any group or other rights it had.
 Status createFolder(const std::string& directory);
 // Creates the folder that holds `filePath`.
 Status createParentFolder(const std::string& filePath);
 
-// True when anything (file, folder, dangling link) exists at `path`.
+// Whether anything (file, folder, dangling link) is at `path`: false only when the system says
+// there is no such file; any other failure (no search permission) is an error.
+Result<bool> probePath(const std::string& path);
+// True unless `path` is known to be absent: an unreadable place counts as present, so the reader
+// that follows reports the error instead of the caller starting empty.
 bool pathExists(const std::string& path);
 
-// Replaces `path` with `bytes` in one step: a temporary file beside it, flushed to disk, then
-// renamed over the target, mode 0600. Either the old or the new content is there afterwards,
+// Replaces `path` with `bytes` in one step: a temporary file beside it (kTemporarySuffix),
+// flushed to disk, then renamed over the target, mode 0600. Either the old or the new content is there afterwards,
 // never a mixture, even when the process dies midway.
 Status writeFileAtomically(const std::string& path, std::string_view bytes);
 
-// Reads a whole file. With a cap, a file larger than `cap` bytes fails with kTooLarge: decided
-// from the file's size before reading, and again while reading for files that report none.
-// A missing file fails with kNoSuchFile.
-Result<std::string> readWholeFile(const std::string& path, std::optional<std::uint64_t> cap = std::nullopt);
+// Reads a whole regular file of at most `cap` bytes; a larger one fails with kTooLarge, decided
+// from its size before reading and again while reading (never more than cap + 1 bytes are held).
+// A missing file fails with kNoSuchFile; a FIFO, device or socket with kNotRegularFile, without
+// blocking.
+Result<std::string> readWholeFile(const std::string& path, std::uint64_t cap);
 
-// Reads `source` and writes its bytes atomically to `destination`.
-Status copyFileAtomically(const std::string& source, const std::string& destination);
+// The same read without messages, for callers that run before texts can be looked up.
+struct RawRead {
+    enum Failure { none, noSuchFile, notRegular, tooLarge, system };
+    std::string bytes;
+    Failure failure = none;
+    int systemError = 0;
+};
+RawRead readRegularFile(const std::string& path, std::uint64_t cap);
+
+// Reads `source` (at most `cap` bytes) and writes its bytes atomically to `destination`.
+Status copyFileAtomically(const std::string& source, const std::string& destination, std::uint64_t cap);
 
 // Removes the file at `path`; a missing file is not an error.
 Status removeFileIfPresent(const std::string& path);
 
-// Removes the temporary files that an atomic write of `path` leaves beside it when the process
-// dies midway ("<name>.XXXXXX": six letters or digits; the backup companion is kept). Called when a
-// file is loaded, before anything writes it again in this process.
+// Removes the temporary files that an atomic write of `path` or of its backup leaves beside it
+// when the process dies midway (our own shape only). Called when a file is loaded, before
+// anything writes it again in this process.
 void removeStaleTemporaryFiles(const std::string& path);
 
 // Errors of our own for conditions the system does not describe, with localised messages.

@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "model/logging.hpp"
 #include "model/json_coding.hpp"
 #include "model/localization.hpp"
 
@@ -38,7 +39,7 @@ void to_json(nlohmann::json& json, const InterfaceLanguage& language) {
 void from_json(const nlohmann::json& json, InterfaceLanguage& language) {
     if (!json.is_string()) throw JsonDecodingError("expected a language code");
     auto parsed = interfaceLanguageFromRawValue(json.get_ref<const std::string&>());
-    if (!parsed) throw JsonDecodingError("unknown interface language: " + json.get<std::string>());
+    if (!parsed) throw JsonDecodingError("unknown interface language: " + quotedForLog(json.get_ref<const std::string&>()));
     language = *parsed;
 }
 

@@ -1,5 +1,6 @@
 #include "model/json_text.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 namespace quenlith {
@@ -28,7 +29,32 @@ std::optional<std::string> encodeJsonText(const nlohmann::json& json, JsonStyle 
     }
 }
 
+std::size_t jsonNestingDepth(std::string_view text) {
+    std::size_t depth = 0, deepest = 0;
+    bool inString = false, escaped = false;
+    for (char c : text) {
+        if (inString) {
+            if (escaped) escaped = false;
+            else if (c == '\\') escaped = true;
+            else if (c == '"') inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            deepest = std::max(deepest, ++depth);
+        } else if ((c == ']' || c == '}') && depth > 0) {
+            --depth;
+        }
+    }
+    return deepest;
+}
+
 std::optional<nlohmann::json> parseJsonText(std::string_view text, std::string* errorText) {
+    // Checked on the text, before any tree exists: copying, checking or writing a tree thousands
+    // of levels deep would overflow the stack.
+    if (jsonNestingDepth(text) > kMaximumJsonNesting) {
+        if (errorText) *errorText = "values nested more than " + std::to_string(kMaximumJsonNesting) + " levels deep";
+        return std::nullopt;
+    }
     try {
         return nlohmann::json::parse(text.begin(), text.end());
     } catch (const nlohmann::json::exception& error) {

@@ -1,10 +1,13 @@
 #include "model/library_store.hpp"
 
+#include <algorithm>
+
 #include <glib.h>
 
 #include "model/address.hpp"
 #include "model/file_store.hpp"
 #include "model/library_file.hpp"
+#include "model/library_writer.hpp"
 #include "model/localization.hpp"
 #include "model/logging.hpp"
 #include "model/text_limits.hpp"
@@ -14,6 +17,16 @@ namespace quenlith {
 
 LibraryStore::LibraryStore(std::optional<std::string> filePath, Scheduler& scheduler, const Clock& clock)
     : fileURL_(filePath ? *filePath : defaultLibraryFilePath()), scheduler_(scheduler), clock_(clock) {
+    load();
+    // The writer starts from what the file holds: the loaded document, or nothing.
+    writer_ = std::make_unique<LibraryWriter>(
+        fileURL_, LibraryWriter::Written{std::make_shared<const LibraryDocument>(document_), 0},
+        [this](std::uint64_t generation, const Status& result) { written(generation, result); });
+    if (writable_ && document_.hasExpiredHistory(clock_.now()))
+        update([this](LibraryDocument& document) { document.pruneExpiredHistory(clock_); });
+}
+
+void LibraryStore::load() {
     if (!files::pathExists(fileURL_)) {
         if (files::pathExists(files::backupPath(fileURL_)))
             logError(LogCategory::lifecycle,
@@ -29,9 +42,9 @@ LibraryStore::LibraryStore(std::optional<std::string> filePath, Scheduler& sched
         return;
     }
     document_ = std::move(*read);
-    if (document_.hasExpiredHistory(clock_.now()))
-        update([this](LibraryDocument& document) { document.pruneExpiredHistory(clock_); });
 }
+
+LibraryStore::~LibraryStore() { flush(); }
 
 void LibraryStore::clearErrorMessage() { setError(std::nullopt); }
 
@@ -56,16 +69,108 @@ bool LibraryStore::update(const std::function<void(LibraryDocument&)>& mutation)
         setError(libraryError(LibraryError::readOnly).message);
         return false;
     }
-    LibraryDocument copy = document_;
-    mutation(copy);
-    if (auto written = writeLibraryFile(copy, document_, fileURL_); !written) {
-        setError(written.error().message);
+    auto copy = std::make_shared<LibraryDocument>(document_);
+    mutation(*copy);
+    // Growing past a limit is a full library, not a damaged one: say so in the person's terms.
+    if ((copy->clips.size() > kMaximumClips && copy->clips.size() > document_.clips.size()) ||
+        (copy->scenes.size() > kMaximumScenes && copy->scenes.size() > document_.scenes.size())) {
+        setError(localizedFormat("The library is full: it keeps up to %ld saved pages and %ld page groups. "
+                                 "Delete some before adding more.",
+                                 {static_cast<std::int64_t>(kMaximumClips), static_cast<std::int64_t>(kMaximumScenes)}));
         return false;
     }
-    publishDocument(std::move(copy));
+    std::uint64_t generation = generation_ + 1;
+    // After the write in flight, so the file never goes back to an older document; the copy
+    // carries every visit still waiting for its write.
+    auto written = writer_->writeNow([&](LibraryWriter::Written& onDisk) -> Status {
+        auto status = writeLibraryFile(*copy, *onDisk.document, fileURL_);
+        if (status) onDisk = {copy, generation};
+        return status;
+    });
+    if (!written) {
+        setError(written.error().message);
+        rescheduleUnsaved();
+        return false;
+    }
+    pendingSave_.cancel();
+    generation_ = savedGeneration_ = generation;
+    publishDocument(*copy);
     setError(std::nullopt);
     return true;
 }
+
+bool LibraryStore::recordVisit(std::string_view url, std::string_view title, Date date) {
+    if (!writable_) {
+        setError(libraryError(LibraryError::readOnly).message);
+        return false;
+    }
+    // Only the history changes, and the rules check each part on its own: checking the new
+    // history alone spares the main thread the whole document (tens of milliseconds when large).
+    LibraryDocument visits{document_.version, {}, {}, document_.history};
+    visits.recordVisit(url, title, date);
+    if (auto valid = validateLibraryDocument(visits); !valid) {
+        setError(valid.error().message);
+        return false;
+    }
+    document_.history = std::move(visits.history);
+    ++generation_;
+    notifyObservers();
+    scheduleSave();
+    return true;
+}
+
+void LibraryStore::scheduleSave() {
+    // The first change starts the quiet period; later ones ride along, so the write is never
+    // pushed back by a steady stream of visits.
+    if (pendingSave_.pending()) return;
+    pendingSave_ = scheduler_.schedule(kSaveDelay, [this] { saveInBackground(); });
+}
+
+void LibraryStore::rescheduleUnsaved() {
+    // An immediate write drops the waiting history; when it fails, those visits still need a write.
+    if (savedGeneration_ < generation_) scheduleSave();
+}
+
+void LibraryStore::saveInBackground() {
+    if (savedGeneration_ >= generation_) return;
+    // Only visits wait for this write, so the history is all it needs: the saved pages and groups
+    // are those last written. Copying the rest, encoding and the disk are the worker's.
+    writer_->writeLater(document_.history, generation_);
+}
+
+void LibraryStore::written(std::uint64_t generation, const Status& result) {
+    if (!result) {
+        // The visits stay published and unsaved: the next change or the final flush writes them.
+        logError(LogCategory::lifecycle, "Library data could not be saved: " + result.error().message);
+        setError(result.error().message);
+        return;
+    }
+    savedGeneration_ = std::max(savedGeneration_, generation);
+    setError(std::nullopt);
+}
+
+bool LibraryStore::flush() {
+    pendingSave_.cancel();
+    if (savedGeneration_ >= generation_ && !writer_->busy()) return true;
+    std::uint64_t generation = generation_;
+    auto written = writer_->writeNow([&](LibraryWriter::Written& onDisk) -> Status {
+        if (onDisk.tag >= generation) return success();
+        auto snapshot = std::make_shared<const LibraryDocument>(document_);
+        auto status = writeLibraryFile(*snapshot, *onDisk.document, fileURL_);
+        if (status) onDisk = {std::move(snapshot), generation};
+        return status;
+    });
+    if (!written) {
+        logError(LogCategory::lifecycle, "Library data could not be saved: " + written.error().message);
+        setError(written.error().message);
+        return false;
+    }
+    savedGeneration_ = generation;
+    setError(std::nullopt);
+    return true;
+}
+
+bool LibraryStore::hasPendingSave() const { return pendingSave_.pending() || writer_->busy(); }
 
 bool LibraryStore::save(PageClip clip) {
     clip.modified = clock_.now();
@@ -88,27 +193,32 @@ bool LibraryStore::replaceContents(const LibraryDocument& contents) {
 }
 
 bool LibraryStore::restorePrevious() {
-    auto restored = readLibraryFile(files::backupPath(fileURL_));
-    if (!restored) {
-        setError(restored.error().message);
-        return false;
-    }
-    if (files::pathExists(fileURL_)) {
-        if (auto copied = files::copyFileAtomically(fileURL_, files::newRecoveryPath(fileURL_)); !copied) {
-            setError(copied.error().message);
-            return false;
+    std::shared_ptr<const LibraryDocument> restored;
+    std::uint64_t generation = generation_ + 1;
+    // After the write in flight: it may still refresh the backup or replace the file.
+    auto done = writer_->writeNow([&](LibraryWriter::Written& onDisk) -> Status {
+        auto read = readLibraryFile(files::backupPath(fileURL_));
+        if (!read) return read.error();
+        if (files::pathExists(fileURL_)) {
+            if (auto copied = files::copyFileAtomically(fileURL_, files::newRecoveryPath(fileURL_), kLibraryFileSizeCap); !copied)
+                return copied;
         }
-    }
-    auto encoded = encodeLibraryDocument(*restored);
-    if (!encoded) {
-        setError(libraryError(LibraryError::invalidDocument).message);
+        auto encoded = encodeLibraryDocument(*read);
+        if (!encoded) return libraryError(LibraryError::invalidDocument);
+        if (auto written = files::writeFileAtomically(fileURL_, *encoded); !written) return written;
+        restored = std::make_shared<const LibraryDocument>(std::move(*read));
+        onDisk = {restored, generation};
+        return success();
+    });
+    if (!done) {
+        setError(done.error().message);
+        rescheduleUnsaved();
         return false;
     }
-    if (auto written = files::writeFileAtomically(fileURL_, *encoded); !written) {
-        setError(written.error().message);
-        return false;
-    }
-    publishDocument(std::move(*restored));
+    // Visits still waiting for their write go with the document they were added to.
+    pendingSave_.cancel();
+    generation_ = savedGeneration_ = generation;
+    publishDocument(*restored);
     writable_ = true;
     setError(std::nullopt);
     return true;

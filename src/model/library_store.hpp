@@ -1,8 +1,12 @@
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <sigc++/signal.h>
@@ -14,15 +18,25 @@
 
 namespace quenlith {
 
+class LibraryWriter;
+
 // The one owner of the library while the application runs. Every change is a transaction: the
 // mutation is applied to a copy, the copy is validated and written to library.json, and only then
-// published. A store whose file cannot be read at start is read-only until a restore succeeds.
+// published. Recorded visits are the exception: they come with every page load, so they are
+// published at once and written together after a short quiet period, on a worker thread. A store
+// whose file cannot be read at start is read-only until a restore succeeds.
 class LibraryStore {
 public:
+    // Quiet period between a recorded visit and the write that carries it (and the visits after
+    // it); later visits do not push the write back.
+    static constexpr std::chrono::milliseconds kSaveDelay{400};
+
     // Loads `filePath` (default: library.json in the application folder). Observers are told of
     // changes through `scheduler` at its next idle turn; "now" comes from `clock`.
     explicit LibraryStore(std::optional<std::string> filePath = std::nullopt,
                           Scheduler& scheduler = mainLoopScheduler(), const Clock& clock = systemClock());
+    // Writes what is still unsaved before it goes.
+    ~LibraryStore();
     LibraryStore(const LibraryStore&) = delete;
     LibraryStore& operator=(const LibraryStore&) = delete;
 
@@ -33,12 +47,22 @@ public:
     // Views that have shown the message may dismiss it.
     void clearErrorMessage();
 
-    // One transaction; false (with errorMessage set) when nothing changed.
+    // One transaction, written at once: after the background write in flight, and carrying the
+    // visits still waiting for theirs. False (with errorMessage set) when nothing changed.
     bool update(const std::function<void(LibraryDocument&)>& mutation);
     // Cleans the clip (modification time, trimmed title with a fallback, trimmed collection) and
     // inserts or replaces it.
     bool save(PageClip clip);
     bool clearHistory();
+    // Records a page visit (LibraryDocument::recordVisit) without touching the disk: the visit is
+    // checked and published now, and written kSaveDelay later off the main thread. False (with
+    // errorMessage set) when the store is read-only or the visit breaks a rule. A failed write
+    // sets errorMessage; the visits stay and go with the next write.
+    bool recordVisit(std::string_view url, std::string_view title, Date date);
+    // Writes every unsaved change now, after the write in flight, and waits for it. For shutdown.
+    bool flush();
+    // True while changes wait for their write or a write has not reported back yet.
+    bool hasPendingSave() const;
     // Replaces the whole document (backup import).
     bool replaceContents(const LibraryDocument& contents);
     // Replaces library.json by library.json.backup, keeping a recovery copy of the current file.
@@ -55,9 +79,14 @@ public:
     sigc::signal<void()>& signal_changed() { return changed_; }
 
 private:
+    void load();
     void setError(std::optional<std::string> message);
     void publishDocument(LibraryDocument document);
     void notifyObservers();
+    void scheduleSave();
+    void saveInBackground();
+    void written(std::uint64_t generation, const Status& result);
+    void rescheduleUnsaved();
 
     std::string fileURL_;
     Scheduler& scheduler_;
@@ -67,6 +96,11 @@ private:
     bool writable_ = true;
     sigc::signal<void()> changed_;
     ScheduledTask notification_;
+    ScheduledTask pendingSave_;
+    // Every published change counts one generation; the file holds `savedGeneration_`.
+    std::uint64_t generation_ = 0;
+    std::uint64_t savedGeneration_ = 0;
+    std::unique_ptr<LibraryWriter> writer_;
 };
 
 }  // namespace quenlith

@@ -7,9 +7,11 @@
 #include <unicode/locid.h>
 
 #include "model/app_paths.hpp"
+#include "model/file_store.hpp"
 #include "model/json_text.hpp"
 #include "model/localization_testing.hpp"
 #include "model/mo_catalog.hpp"
+#include "model/settings_file.hpp"
 #include "model/text_format.hpp"
 
 namespace quenlith {
@@ -20,24 +22,16 @@ constexpr const char* kEnglish = "en";
 constexpr const char* kSimplifiedChinese = "zh-Hans";
 constexpr const char* kLanguageKey = "interfaceLanguage";
 
-// The settings file is small; anything far larger is not ours and is ignored.
-constexpr gsize kMaximumSettingsSize = 16 * 1024 * 1024;
-
 // The text stored under "interfaceLanguage"; nothing when the file, the key or a string is missing.
 std::optional<std::string> storedLanguageChoice() {
-    gchar* contents = nullptr;
-    gsize length = 0;
-    if (!g_file_get_contents(settingsFilePath().c_str(), &contents, &length, nullptr)) return std::nullopt;
-    std::optional<std::string> choice;
-    if (length <= kMaximumSettingsSize) {
-        auto json = parseJsonText(std::string_view(contents, length));
-        if (json && json->is_object()) {
-            auto it = json->find(kLanguageKey);
-            if (it != json->end() && it->is_string()) choice = it->get<std::string>();
-        }
-    }
-    g_free(contents);
-    return choice;
+    // Read quietly: the texts of a read error would need the very localisation being set up.
+    auto read = files::readRegularFile(settingsFilePath(), kSettingsFileSizeCap);
+    if (read.failure != files::RawRead::none) return std::nullopt;
+    auto json = parseJsonText(read.bytes);
+    if (!json || !json->is_object()) return std::nullopt;
+    auto it = json->find(kLanguageKey);
+    if (it == json->end() || !it->is_string()) return std::nullopt;
+    return it->get<std::string>();
 }
 
 // Which available localisation serves one preferred language, if any. Chinese is served when its

@@ -18,8 +18,17 @@ const char* categoryName(LogCategory category) {
     return "lifecycle";
 }
 
+// The longest prefix of `text` of at most `limit` bytes that ends on a character boundary.
+std::string_view utf8Prefix(std::string_view text, std::size_t limit) {
+    if (text.size() <= limit) return text;
+    std::size_t end = limit;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+    return text.substr(0, end);
+}
+
 void write(GLogLevelFlags level, LogCategory category, std::string_view message) {
-    std::string text(message);
+    std::string text(utf8Prefix(message, kMaximumLogLineBytes));
+    if (text.size() < message.size()) text += "…";
     const GLogField fields[] = {
         {"GLIB_DOMAIN", kApplicationIdentifier, -1},
         {"QUENLITH_CATEGORY", categoryName(category), -1},
@@ -30,6 +39,13 @@ void write(GLogLevelFlags level, LogCategory category, std::string_view message)
 }
 
 }  // namespace
+
+std::string quotedForLog(std::string_view value) {
+    std::string_view prefix = utf8Prefix(value, kMaximumQuotedLogBytes);
+    std::string quoted = "\"" + std::string(prefix) + "\"";
+    if (prefix.size() < value.size()) quoted += "… (" + std::to_string(value.size()) + " bytes)";
+    return quoted;
+}
 
 void logInfo(LogCategory category, std::string_view message) { write(G_LOG_LEVEL_INFO, category, message); }
 

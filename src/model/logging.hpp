@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace quenlith {
@@ -11,5 +13,12 @@ enum class LogCategory { lifecycle, browser };
 void logInfo(LogCategory category, std::string_view message);
 void logError(LogCategory category, std::string_view message);
 void logFault(LogCategory category, std::string_view message);
+
+// A value from a file or from outside, quoted for a log line: at most a short prefix (whole UTF-8
+// characters), so a huge or hostile value never floods the log or stalls its text conversion.
+std::string quotedForLog(std::string_view value);
+inline constexpr std::size_t kMaximumQuotedLogBytes = 64;
+// No log line is longer than this; the rest is cut at a character boundary.
+inline constexpr std::size_t kMaximumLogLineBytes = 2048;
 
 }  // namespace quenlith

@@ -1,5 +1,6 @@
 #include "model/page_clip.hpp"
 
+#include "model/logging.hpp"
 #include "model/address.hpp"
 #include "model/deduplication.hpp"
 #include "model/json_coding.hpp"
@@ -26,7 +27,7 @@ void from_json(const Json& json, ReadingState& state) {
     else if (text == "finished")
         state = ReadingState::finished;
     else
-        throw JsonDecodingError("unknown reading state \"" + text + "\"");
+        throw JsonDecodingError("unknown reading state " + quotedForLog(text));
 }
 
 void to_json(Json& json, const PageClip& clip) {

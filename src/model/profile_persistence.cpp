@@ -17,7 +17,7 @@ std::string defaultProfilesFilePath() { return applicationDataDirectory() + "/pr
 Result<std::vector<WebAppProfile>> ProfilePersistence::load() const {
     files::removeStaleTemporaryFiles(fileURL_);
     if (!files::pathExists(fileURL_)) return std::vector<WebAppProfile>{};
-    auto bytes = files::readWholeFile(fileURL_);
+    auto bytes = files::readWholeFile(fileURL_, kProfilesFileSizeCap);
     if (!bytes) return bytes.error();
     auto json = parseJsonText(*bytes);
     if (!json) return files::corruptFileError(fileURL_);
@@ -50,7 +50,7 @@ Status ProfilePersistence::save(const std::vector<WebAppProfile>& profiles) cons
     auto encoded = encodeProfileDocument(profiles, JsonStyle::pretty);
     if (!encoded) return files::encodingError(fileURL_);
     if (files::pathExists(fileURL_)) {
-        if (auto copied = files::copyFileAtomically(fileURL_, files::backupPath(fileURL_)); !copied) return copied;
+        if (auto copied = files::copyFileAtomically(fileURL_, files::backupPath(fileURL_), kProfilesFileSizeCap); !copied) return copied;
     }
     return files::writeFileAtomically(fileURL_, *encoded);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -7,6 +8,9 @@
 #include "model/web_app_profile.hpp"
 
 namespace quenlith {
+
+// The largest profiles.json read: the library's cap, far above any real list of websites.
+inline constexpr std::uint64_t kProfilesFileSizeCap = 20'000'000;
 
 // Reads and writes one profiles.json-shaped file. Holds only the path; every call goes to the
 // disk, and failures are handed back unchanged for the caller to present.

@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "model/logging.hpp"
 #include "model/json_coding.hpp"
 #include "model/uri_flags.hpp"
 
@@ -57,7 +58,7 @@ void to_json(nlohmann::json& json, const SearchEngine& engine) {
 void from_json(const nlohmann::json& json, SearchEngine& engine) {
     if (!json.is_string()) throw JsonDecodingError("expected a search engine name");
     auto parsed = searchEngineFromRawValue(json.get_ref<const std::string&>());
-    if (!parsed) throw JsonDecodingError("unknown search engine: " + json.get<std::string>());
+    if (!parsed) throw JsonDecodingError("unknown search engine: " + quotedForLog(json.get_ref<const std::string&>()));
     engine = *parsed;
 }
 

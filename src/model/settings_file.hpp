@@ -4,6 +4,7 @@
 // whose keys have different owners ("preferences.v1", "interfaceLanguage", ...). Every writer
 // changes its own keys and keeps all others.
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -14,6 +15,9 @@
 
 namespace quenlith {
 
+// Far more than any settings the application writes; a larger file is refused unread.
+inline constexpr std::uint64_t kSettingsFileSizeCap = 1'000'000;
+
 class SettingsFile {
 public:
     explicit SettingsFile(std::string path);
@@ -21,7 +25,8 @@ public:
     const std::string& path() const { return path_; }
 
     // The file's object; an empty object when the file does not exist. Fails with code
-    // "unreadable" when the file holds no JSON object, and "io" when it cannot be read.
+    // "unreadable" when the file holds no JSON object, and "io" when it cannot be read (also when
+    // it is larger than the cap or not a regular file).
     Result<Json> read() const;
 
     // Applies `change` to the current object and writes it back atomically and durably (folder

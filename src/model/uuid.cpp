@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "model/logging.hpp"
 #include "model/json_coding.hpp"
 
 namespace quenlith {
@@ -68,7 +69,7 @@ void to_json(nlohmann::json& json, const Uuid& uuid) { json = uuid.string(); }
 void from_json(const nlohmann::json& json, Uuid& uuid) {
     if (!json.is_string()) throw JsonDecodingError("expected a UUID string");
     auto parsed = Uuid::parse(json.get_ref<const std::string&>());
-    if (!parsed) throw JsonDecodingError("not a UUID: " + json.get<std::string>());
+    if (!parsed) throw JsonDecodingError("not a UUID: " + quotedForLog(json.get_ref<const std::string&>()));
     uuid = *parsed;
 }
 

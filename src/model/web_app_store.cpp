@@ -314,7 +314,7 @@ bool WebAppStore::restorePrevious() {
     auto records = ProfilePersistence(backup).load();
     if (!records) return fail(records.error());
     if (files::pathExists(path)) {
-        if (auto copied = files::copyFileAtomically(path, files::newRecoveryPath(path)); !copied)
+        if (auto copied = files::copyFileAtomically(path, files::newRecoveryPath(path), kProfilesFileSizeCap); !copied)
             return fail(copied.error());
     }
     auto encoded = encodeProfileDocument(*records, JsonStyle::compact);

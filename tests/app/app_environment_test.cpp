@@ -9,6 +9,7 @@
 #include "browser/engine/proxy_runtime.hpp"
 #include "browser/engine/website_sessions.hpp"
 #include "model/app_paths.hpp"
+#include "model/library_file.hpp"
 #include "model/profile_persistence.hpp"
 #include "support/main_loop.hpp"
 #include "support/temp_environment.hpp"
@@ -22,7 +23,10 @@ namespace {
 
 using test::spinUntil;
 
-Result<std::string> noPassword(const std::string&) { return Error{"test.noPassword", "no password"}; }
+SecretCall noPassword(const std::string&, SecretStore::ReadDone done) {
+    done(Error{"test.noPassword", "no password"});
+    return {};
+}
 
 BrowserProxySettings proxyWithCredential(const std::string& credentialID) {
     BrowserProxySettings proxy;
@@ -223,7 +227,12 @@ TEST_F(AppDelegateTest, StartsTheWindowManagerAndStopsInOrder) {
     ASSERT_TRUE(spinUntil([&] { return window->panel().get_mapped(); }));
     Rect shown = window->panel().frame();
 
+    launched.environment->preferences.update([](AppPreferences& p) { p.historyEnabled = true; });
+    launched.environment->recordVisit("https://example.com/last", "Last");
     launched.terminate();
+    auto library = readLibraryFile(defaultLibraryFilePath());
+    ASSERT_TRUE(library.ok() && !library->history.empty()) << "the waiting visit is written at termination";
+    EXPECT_EQ(library->history[0].address, "https://example.com/last");
     EXPECT_TRUE(windows.shuttingDown());
     EXPECT_TRUE(windows.windows().empty());
     auto saved = ProfilePersistence(defaultProfilesFilePath()).load();

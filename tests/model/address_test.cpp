@@ -82,6 +82,7 @@ INSTANTIATE_TEST_SUITE_P(
         NormalizationCase{"https://exa%20mple.com", none}, NormalizationCase{"https://a%40b.com", none},
         NormalizationCase{"https://example.com\\@evil.com", none},
         NormalizationCase{"https://example.com%5C.evil.com", none},
+        NormalizationCase{"a.com%3a%2fb", none}, NormalizationCase{"https://a.com%3A8080", none},
         NormalizationCase{"\u4F8B\u5B50", none},
         NormalizationCase{"://example.com", none}));
 

@@ -18,6 +18,7 @@
 #include "model/localization.hpp"
 #include "model/localization_testing.hpp"
 #include "model/mo_catalog.hpp"
+#include "model/settings_file.hpp"
 #include "model/suggested_website.hpp"
 #include "model/text_format.hpp"
 
@@ -270,10 +271,10 @@ TEST(TextLookup, PreferencesComeFromLangWhenNothingElseIsSet) {
     EXPECT_EQ(localizedString("OK"), "好");
 }
 
-// A settings file far larger than ours is not read: exactly 16 MiB is, one byte more is not.
+// A settings file larger than the cap is not read: exactly the cap is, one byte more is not.
 TEST(TextLookup, SettingsFileCapIsExact) {
     const std::string chosen = R"({"interfaceLanguage":"zh-Hans"})";
-    const std::size_t cap = 16 * 1024 * 1024;
+    const std::size_t cap = kSettingsFileSizeCap;
     for (std::size_t size : {cap, cap + 1}) {
         ScopedEnvironment environment;
         environment.storeSettings(chosen + std::string(size - chosen.size(), ' '));

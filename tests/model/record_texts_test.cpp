@@ -67,7 +67,7 @@ TEST_F(RecordTextsInChinese, FileMessagesAreTranslatedWithTheirPlaceholders) {
               "记录打开的窗口和标签页需要超过 8 MB，因此会话恢复无法保存它们。请关闭一些窗口或标签页以继续保存。");
     EXPECT_EQ(files::noSuchFileError("/x/profiles.json.backup").message, "文件“profiles.json.backup”不存在。");
     EXPECT_EQ(localizedFormat("Could not save your websites: %@", {std::string("磁盘已满")}), "无法保存你的网站：磁盘已满");
-    auto missing = files::readWholeFile(environment.root() + "/folder-that-is-not-there/library.json");
+    auto missing = files::readWholeFile(environment.root() + "/folder-that-is-not-there/library.json", 10);
     EXPECT_EQ(missing.error().message, "文件“library.json”不存在。");
 
 }

@@ -26,8 +26,9 @@
 
 namespace quenlith::test {
 
-inline Result<std::string> noProxyPassword(const std::string&) {
-    return Error{"test.noPassword", "no password"};
+inline SecretCall noProxyPassword(const std::string&, SecretStore::ReadDone done) {
+    done(Error{"test.noPassword", "no password"});
+    return {};
 }
 
 inline std::string titledPage(const std::string& title) {

@@ -6,7 +6,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
 # The start of every check script: with "bus", runs the script again on a private session bus
 # (once); then makes $work holding HOME and the XDG folders, removed at exit after the processes
-# whose ids are in the variables named in $owned (newest first) have been ended.
+# whose ids are in the variables named in $owned have been killed (the checks are over by then).
 begin_checks() {  # begin_checks name [bus] -- "$@"
   local name=$1
   shift
@@ -28,7 +28,7 @@ begin_checks() {  # begin_checks name [bus] -- "$@"
 end_checks_processes() {
   local variable pid
   for variable in $owned; do
-    for pid in ${!variable}; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
+    for pid in ${!variable}; do kill -KILL "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
   done
   rm -rf "$work"
 }

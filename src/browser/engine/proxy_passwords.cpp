@@ -1,7 +1,7 @@
 #include "browser/engine/proxy_passwords.hpp"
 
-#include "browser/engine/secret_store.hpp"
 #include "model/localization.hpp"
+#include "model/logging.hpp"
 #include "model/uuid.hpp"
 
 namespace quenlith {
@@ -15,27 +15,37 @@ std::shared_ptr<SecretStore>& currentStore() {
 
 ProxyKeychainQuery proxyKeychainQuery(const std::string& account) { return {kProxyPasswordSchema, account}; }
 
-Error keychainError(const std::string& cause) {
-    return Error{"keychain:" + cause,
-                 localizedString("Proxy password could not be accessed in Keychain. Enter it again in Network settings.")};
+Error keychainError(const std::string& cause) { return Error{"keychain:" + cause, localizedString(kKeyringMessage)}; }
+
+SecretCall readProxyPassword(const std::string& credentialID, SecretStore::ReadDone done) {
+    return proxySecretStore().read(proxyKeychainQuery(credentialID).account,
+                                   [done = std::move(done)](Result<std::string> password) {
+                                       if (!password) return done(keychainError(password.error().code));
+                                       done(std::move(password));
+                                   });
 }
 
-Result<std::string> readProxyPassword(const std::string& credentialID) {
-    auto query = proxyKeychainQuery(credentialID);
-    auto password = proxySecretStore().read(query.account);
-    if (!password) return keychainError(password.error().code);
-    return password;
-}
-
-Result<std::string> saveProxyPassword(const std::string& password) {
+SecretCall saveProxyPassword(const std::string& password, std::function<void(Result<std::string>)> done) {
     auto query = proxyKeychainQuery(Uuid::random().string());
-    auto stored = proxySecretStore().add(query.account, "Quenlith proxy password", password);
-    if (!stored) return keychainError(stored.error().code);
-    return query.account;
+    return proxySecretStore().add(query.account, "Quenlith proxy password", password,
+                                  [account = query.account, done = std::move(done)](Status stored) {
+                                      if (!stored) return done(keychainError(stored.error().code));
+                                      done(account);
+                                  });
 }
 
-void deleteProxyPassword(const std::string& credentialID) {
-    proxySecretStore().remove(proxyKeychainQuery(credentialID).account);
+void deleteProxyPassword(const std::string& credentialID, SecretStore::WriteDone done) {
+    proxySecretStore()
+        .remove(proxyKeychainQuery(credentialID).account,
+                [done = std::move(done)](Status removed) {
+                    if (!removed) {
+                        logError(LogCategory::browser, "A proxy password could not be removed from the keyring: " +
+                                                           removed.error().message);
+                        removed = keychainError(removed.error().code);
+                    }
+                    if (done) done(std::move(removed));
+                })
+        .detach();
 }
 
 SecretStore& proxySecretStore() { return *currentStore(); }

@@ -1,13 +1,13 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
+#include "browser/engine/secret_store.hpp"
 #include "model/result.hpp"
 
 namespace quenlith {
-
-class SecretStore;
 
 // The secret-store schema of proxy passwords.
 inline constexpr const char* kProxyPasswordSchema = "com.quenlith.Quenlith.proxy";
@@ -21,21 +21,27 @@ struct ProxyKeychainQuery {
 
 ProxyKeychainQuery proxyKeychainQuery(const std::string& account);
 
+// Each call answers later on the main loop, unless its SecretCall is gone first.
+//
 // The password stored under the credential id, read without any prompt; fails with
 // keychainError when the item is missing, locked, not text, or no secret service answers.
-Result<std::string> readProxyPassword(const std::string& credentialID);
-// Stores the password under a new credential id (a new UUID text) and returns that id. An existing
-// item is never changed: a changed password gets a new id.
-Result<std::string> saveProxyPassword(const std::string& password);
-// Removes the item of the credential id; the outcome is not reported.
-void deleteProxyPassword(const std::string& credentialID);
+[[nodiscard]] SecretCall readProxyPassword(const std::string& credentialID, SecretStore::ReadDone done);
+// Stores the password under a new credential id (a new UUID text) and answers that id. An
+// existing item is never changed: a changed password gets a new id.
+[[nodiscard]] SecretCall saveProxyPassword(const std::string& password,
+                                           std::function<void(Result<std::string>)> done);
+// Removes the item of the credential id. The call runs to its end by itself; a failure is logged
+// and handed to `done` when given.
+void deleteProxyPassword(const std::string& credentialID, SecretStore::WriteDone done = nullptr);
 
 // The error of every failed password call: code "keychain:<cause>", message the localised
-// "Proxy password could not be accessed in Keychain. Enter it again in Network settings."
+// kKeyringMessage.
+inline constexpr const char* kKeyringMessage =
+    "Proxy password could not be read from or saved to the keyring. Enter it again in Network settings.";
 Error keychainError(const std::string& cause);
 
-// The store the functions above use: the Secret Service unless replaced (tests of the settings
-// forms put a fake in its place). Main thread only.
+// The store the functions above use: the Secret Service unless replaced (tests put a fake in its
+// place). Main thread only.
 SecretStore& proxySecretStore();
 void setProxySecretStore(std::shared_ptr<SecretStore> store);
 

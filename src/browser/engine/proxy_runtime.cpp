@@ -71,21 +71,45 @@ ProxyRuntime& ProxyRuntime::shared() {
     return runtime;
 }
 
-ProxyRuntime::ProxyRuntime(CredentialReader readCredential) : readCredential_(std::move(readCredential)) {}
+ProxyRuntime::ProxyRuntime(CredentialReader readCredential)
+    : readCredential_(std::move(readCredential)), self_(std::make_shared<ProxyRuntime*>(this)) {}
+
+ProxyRuntime::~ProxyRuntime() {
+    self_.reset();
+    reading_.reset();
+}
 
 void ProxyRuntime::load(const BrowserProxySettings& settings) {
     settings_ = settings;
     errorMessage_ = settings.validationMessage();
     password_.reset();
-    if (settings.kind == BrowserProxyKind::system || errorMessage_) return;
-    if (!settings.usesAuthentication) return;
-    auto password = settings.credentialID && readCredential_ ? readCredential_(*settings.credentialID)
-                                                             : Result<std::string>(keychainError("no-credential"));
-    if (!password)
-        errorMessage_ =
-            localizedString("Proxy password could not be accessed in Keychain. Enter it again in Network settings.");
-    else
+    reading_.reset();
+    // Without a password to read, the runtime is settled at once (the error value is not used).
+    if (settings.kind == BrowserProxyKind::system || errorMessage_ || !settings.usesAuthentication)
+        return passwordRead(Error{});
+    if (!settings.credentialID || !readCredential_) return passwordRead(keychainError("no-credential"));
+    // The reader may answer inside the call: the answer then finds nothing pending and is kept.
+    reading_.emplace();
+    std::weak_ptr<ProxyRuntime*> weak = self_;
+    auto call = readCredential_(*settings.credentialID, [weak](Result<std::string> password) {
+        if (auto self = weak.lock()) (*self)->passwordRead(std::move(password));
+    });
+    if (reading_) *reading_ = std::move(call);
+}
+
+void ProxyRuntime::passwordRead(Result<std::string> password) {
+    bool authenticates = settings_.kind != BrowserProxyKind::system && !errorMessage_ && settings_.usesAuthentication;
+    if (authenticates && !password)
+        errorMessage_ = localizedString(kKeyringMessage);
+    else if (authenticates)
         password_ = *password;
+    auto held = std::move(heldStores_);
+    heldStores_.clear();
+    // Dropped last: the call may be what delivered this answer.
+    auto finished = std::move(reading_);
+    reading_.reset();
+    for (const auto& weak : held)
+        if (auto store = weak.lock()) apply(*store);
 }
 
 void ProxyRuntime::configure(const std::shared_ptr<WebsiteDataStore>& store) {
@@ -94,19 +118,28 @@ void ProxyRuntime::configure(const std::shared_ptr<WebsiteDataStore>& store) {
     bool configured = std::any_of(configuredStores_.begin(), configuredStores_.end(),
                                   [&](const auto& weak) { return weak.lock() == store; });
     if (configured) return;
+    configuredStores_.push_back(store);
+    if (pending()) {
+        store->holdNetwork();
+        heldStores_.push_back(store);
+        return;
+    }
+    apply(*store);
+}
+
+void ProxyRuntime::apply(WebsiteDataStore& store) const {
     // A store still in use can come back to a new runtime (its website's proxy changed): whatever
     // an earlier runtime gave it is replaced.
     if (auto configuration = makeConfiguration())
-        store->useProxy(*configuration);
+        store.useProxy(*configuration);
     else if (settings_.kind != BrowserProxyKind::system)
-        store->blockNetwork();
+        store.blockNetwork();
     else
-        store->useSystemProxy();
-    configuredStores_.push_back(store);
+        store.useSystemProxy();
 }
 
 std::optional<ProxyConfiguration> ProxyRuntime::makeConfiguration() const {
-    if (settings_.kind == BrowserProxyKind::system || errorMessage_) return std::nullopt;
+    if (settings_.kind == BrowserProxyKind::system || errorMessage_ || pending()) return std::nullopt;
     if (settings_.port < 1 || settings_.port > 65535) return std::nullopt;
     ProxyConfiguration configuration;
     configuration.kind = settings_.kind;
@@ -118,7 +151,7 @@ std::optional<ProxyConfiguration> ProxyRuntime::makeConfiguration() const {
 }
 
 GObjectPtr<SoupSession> ProxyRuntime::makeSession() const {
-    if (errorMessage_) return {};
+    if (errorMessage_ || pending()) return {};
     auto configuration = makeConfiguration();
     if (!configuration) {
         if (settings_.kind != BrowserProxyKind::system) return {};

@@ -10,6 +10,7 @@
 #include <libsoup/soup.h>
 
 #include "browser/engine/gobject_ptr.hpp"
+#include "browser/engine/secret_store.hpp"
 #include "browser/engine/website_data_store.hpp"
 #include "model/browser_proxy_settings.hpp"
 #include "model/result.hpp"
@@ -38,31 +39,38 @@ struct ProxyConfiguration {
 
 // Applies one proxy setting to website data stores and to the application's own HTTP sessions.
 // A runtime is loaded once; a different proxy needs a new runtime (or, for the global proxy, the
-// next launch). Main thread only.
+// next launch). The password is read asynchronously: until it arrives the runtime is pending, the
+// stores it configures hold their network and it makes no session. Main thread only.
 class ProxyRuntime {
 public:
-    // Reads the password of a credential id; may fail.
-    using CredentialReader = std::function<Result<std::string>(const std::string& credentialID)>;
+    // Starts reading the password of a credential id and answers later (see SecretStore).
+    using CredentialReader =
+        std::function<SecretCall(const std::string& credentialID, SecretStore::ReadDone done)>;
 
     // The runtime of the global proxy of the preferences, made on first use with the secret-store
     // reader and loaded once at start by the application.
     static ProxyRuntime& shared();
 
     explicit ProxyRuntime(CredentialReader readCredential);
+    ~ProxyRuntime();
     ProxyRuntime(const ProxyRuntime&) = delete;
     ProxyRuntime& operator=(const ProxyRuntime&) = delete;
 
-    // Takes the settings: validates them and reads the password when they authenticate.
+    // Takes the settings: validates them and starts reading the password when they authenticate.
     void load(const BrowserProxySettings& settings);
+    // Whether the password is still being read.
+    bool pending() const { return static_cast<bool>(reading_); }
     // Applies the proxy to the store, once per store: later calls for the same store do nothing.
     // A store whose proxy cannot be used (errorMessage set) is cut off from the network instead,
     // so that nothing reaches the network by another route; kind `system` lets the desktop's proxy
-    // settings apply.
+    // settings apply. While the password is pending the store holds its network and is configured
+    // when the answer arrives.
     void configure(const std::shared_ptr<WebsiteDataStore>& store);
-    // Nothing for kind `system`, while errorMessage is set, or for a port outside 1 to 65535.
+    // Nothing for kind `system`, while pending or errorMessage is set, or for a port outside 1 to
+    // 65535.
     std::optional<ProxyConfiguration> makeConfiguration() const;
     // A new session without persistent state whose requests take the proxy; nothing while
-    // errorMessage is set.
+    // pending or errorMessage is set.
     GObjectPtr<SoupSession> makeSession() const;
 
     const BrowserProxySettings& settings() const { return settings_; }
@@ -72,11 +80,18 @@ public:
     const std::optional<std::string>& password() const { return password_; }
 
 private:
+    void passwordRead(Result<std::string> password);
+    void apply(WebsiteDataStore& store) const;
+
     BrowserProxySettings settings_;
     std::optional<std::string> errorMessage_;
     std::optional<std::string> password_;
     CredentialReader readCredential_;
+    std::optional<SecretCall> reading_;
     std::vector<std::weak_ptr<WebsiteDataStore>> configuredStores_;
+    std::vector<std::weak_ptr<WebsiteDataStore>> heldStores_;
+    // The reader's answer holds this weakly.
+    std::shared_ptr<ProxyRuntime*> self_;
 };
 
 }  // namespace quenlith

@@ -1,40 +1,15 @@
 #include "browser/engine/secret_store.hpp"
 
-#include <chrono>
 #include <memory>
 #include <optional>
 
 #include <libsecret/secret.h>
 
-#include "browser/engine/bounded_calls.hpp"
-#include "browser/engine/gobject_ptr.hpp"
-
 namespace quenlith {
 
 namespace {
 
-// The schema and the one attribute of a call. Shared with the call, which may still run after the
-// caller gave up on it.
-struct Request {
-    Request(std::string schemaName, std::string account)
-        : schemaName(std::move(schemaName)),
-          account(std::move(account)),
-          attributes(g_hash_table_new(g_str_hash, g_str_equal)) {
-        schema.name = this->schemaName.c_str();
-        schema.flags = SECRET_SCHEMA_NONE;
-        schema.attributes[0] = {"account", SECRET_SCHEMA_ATTRIBUTE_STRING};
-        schema.attributes[1] = {nullptr, SECRET_SCHEMA_ATTRIBUTE_STRING};
-        g_hash_table_insert(attributes, const_cast<char*>("account"), const_cast<char*>(this->account.c_str()));
-    }
-    ~Request() { g_hash_table_unref(attributes); }
-    Request(const Request&) = delete;
-    Request& operator=(const Request&) = delete;
-
-    std::string schemaName;
-    std::string account;
-    SecretSchema schema{};
-    GHashTable* attributes;
-};
+int inFlight = 0;
 
 Error failure(const char* code, GError* error) {
     std::string message = error ? error->message : code;
@@ -42,114 +17,192 @@ Error failure(const char* code, GError* error) {
     return Error{code, message};
 }
 
-// How long one call of the store may wait for the Secret Service. The main thread waits, so a
-// service that owns its name but never answers must not freeze the windows for D-Bus's own
-// time-out (25 s); it counts as no usable Secret Service instead. With the grace for the
-// cancellation this stays within two seconds.
-constexpr auto kCallLimit = std::chrono::milliseconds(1750);
-
-// Storing may make the keyring ask the user to unlock it (saving is something the user does, so
-// a question is fine there, unlike reading); that answer gets time enough to be typed.
-constexpr auto kPromptLimit = std::chrono::seconds(120);
-
 Error timedOutFailure() { return Error{kSecretUnavailable, "the Secret Service did not answer in time"}; }
 
-// A connection of our own rather than libsecret's process-wide one: it never outlives a
-// restarted service, and nothing here unlocks or prompts.
-Result<GObjectPtr<SecretService>> openService(BoundedCalls& calls, bool withSession) {
-    auto flags = withSession ? SECRET_SERVICE_OPEN_SESSION : SECRET_SERVICE_NONE;
-    auto opened = calls.run([&](GAsyncReadyCallback callback, gpointer data) {
-        secret_service_open(SECRET_TYPE_SERVICE, nullptr, flags, calls.cancellable(), callback, data);
-    });
-    if (!opened) return timedOutFailure();
-    GError* error = nullptr;
-    SecretService* service = secret_service_open_finish(opened.get(), &error);
-    if (!service) return failure(kSecretUnavailable, error);
-    return GObjectPtr<SecretService>::adopt(service);
+// One call: the schema and the one attribute it names, the service once opened, and the answer
+// still to give. Kept alive by the step libsecret is working on, so it outlives its SecretCall
+// until libsecret has let go of it.
+template <typename T>
+struct Operation {
+    Operation(const std::string& schemaName, const std::string& account, std::function<void(Result<T>)> done)
+        : schemaName(schemaName),
+          account(account),
+          attributes(g_hash_table_new(g_str_hash, g_str_equal)),
+          cancellable(GObjectPtr<GCancellable>::adopt(g_cancellable_new())),
+          done(std::move(done)) {
+        schema.name = this->schemaName.c_str();
+        schema.flags = SECRET_SCHEMA_NONE;
+        schema.attributes[0] = {"account", SECRET_SCHEMA_ATTRIBUTE_STRING};
+        schema.attributes[1] = {nullptr, SECRET_SCHEMA_ATTRIBUTE_STRING};
+        g_hash_table_insert(attributes, const_cast<char*>("account"), const_cast<char*>(this->account.c_str()));
+        ++inFlight;
+    }
+    ~Operation() {
+        g_hash_table_unref(attributes);
+        --inFlight;
+    }
+    Operation(const Operation&) = delete;
+    Operation& operator=(const Operation&) = delete;
+
+    // Gives the answer once, and only to a caller still holding its SecretCall.
+    void answer(Result<T> result) {
+        if (answered) return;
+        answered = true;
+        limit.cancel();
+        auto deliver = std::move(done);
+        done = nullptr;
+        if (deliver && !g_cancellable_is_cancelled(cancellable.get())) deliver(std::move(result));
+    }
+    bool stopped() const { return answered || g_cancellable_is_cancelled(cancellable.get()); }
+
+    std::string schemaName;
+    std::string account;
+    SecretSchema schema{};
+    GHashTable* attributes;
+    GObjectPtr<GCancellable> cancellable;
+    std::function<void(Result<T>)> done;
+    GObjectPtr<SecretService> service;
+    std::string label;   // of an item to add
+    std::string secret;  // of an item to add
+    ScheduledTask limit;
+    bool answered = false;
+};
+
+template <typename T>
+using OperationPtr = std::shared_ptr<Operation<T>>;
+
+// The data libsecret carries to a step's callback: one reference to the operation.
+template <typename T>
+gpointer carry(const OperationPtr<T>& operation) {
+    return new OperationPtr<T>(operation);
+}
+template <typename T>
+OperationPtr<T> arrive(gpointer data) {
+    std::unique_ptr<OperationPtr<T>> carried(static_cast<OperationPtr<T>*>(data));
+    return *carried;
 }
 
-}  // namespace
+// Starts the time limit, then opens a connection of our own rather than libsecret's process-wide
+// one: it never outlives a restarted service, and nothing here unlocks or prompts. `next` runs
+// with the opened service.
+template <typename T>
+SecretCall start(const OperationPtr<T>& operation, Scheduler& scheduler, std::chrono::milliseconds limit,
+                 bool withSession, void (*next)(const OperationPtr<T>&)) {
+    std::weak_ptr<Operation<T>> weak = operation;
+    operation->limit = scheduler.schedule(limit, [weak] {
+        auto giveUp = weak.lock();
+        if (!giveUp) return;
+        giveUp->answer(timedOutFailure());
+        g_cancellable_cancel(giveUp->cancellable.get());
+    });
+    struct Step {
+        void (*next)(const OperationPtr<T>&);
+        OperationPtr<T> operation;
+    };
+    auto flags = withSession ? SECRET_SERVICE_OPEN_SESSION : SECRET_SERVICE_NONE;
+    secret_service_open(
+        SECRET_TYPE_SERVICE, nullptr, flags, operation->cancellable.get(),
+        [](GObject*, GAsyncResult* result, gpointer data) {
+            std::unique_ptr<Step> step(static_cast<Step*>(data));
+            GError* error = nullptr;
+            SecretService* service = secret_service_open_finish(result, &error);
+            if (!service) return step->operation->answer(failure(kSecretUnavailable, error));
+            step->operation->service = GObjectPtr<SecretService>::adopt(service);
+            if (!step->operation->stopped()) step->next(step->operation);
+        },
+        new Step{next, operation});
+    return SecretCall(operation->cancellable);
+}
 
-LibsecretStore::LibsecretStore(std::string schemaName) : schemaName_(std::move(schemaName)) {}
-
-Result<std::string> LibsecretStore::read(const std::string& account) {
-    BoundedCalls calls(kCallLimit);
-    auto service = openService(calls, true);
-    if (!service) return service.error();
-    auto request = std::make_shared<Request>(schemaName_, account);
-    // Without SECRET_SEARCH_UNLOCK: a locked item is reported, never unlocked (that would prompt).
-    auto found = calls.run([&](GAsyncReadyCallback callback, gpointer data) {
-        secret_service_search(service->get(), &request->schema, request->attributes,
-                              static_cast<SecretSearchFlags>(SECRET_SEARCH_ALL | SECRET_SEARCH_LOAD_SECRETS),
-                              calls.cancellable(), callback, data);
-    }, request);
-    if (!found) return timedOutFailure();
-    GError* error = nullptr;
-    GList* items = secret_service_search_finish(service->get(), found.get(), &error);
-    if (error) {
-        g_list_free_full(items, g_object_unref);
-        return failure(kSecretUnavailable, error);
-    }
-
-    std::optional<Result<std::string>> result;
+Result<std::string> firstReadableSecret(GList* items) {
     bool sawLocked = false;
-    for (GList* node = items; node && !result; node = node->next) {
+    for (GList* node = items; node; node = node->next) {
         auto* item = static_cast<SecretItem*>(node->data);
-        if (secret_item_get_locked(item)) {
-            sawLocked = true;
-            continue;
-        }
-        SecretValue* value = secret_item_get_secret(item);
+        SecretValue* value = secret_item_get_locked(item) ? nullptr : secret_item_get_secret(item);
         if (!value) {
             sawLocked = true;
             continue;
         }
         gsize length = 0;
         const gchar* bytes = secret_value_get(value, &length);
-        if (bytes && g_utf8_validate(bytes, static_cast<gssize>(length), nullptr))
-            result = std::string(bytes, length);
-        else
-            result = Error{kSecretNotText, "the stored secret is not UTF-8 text"};
+        std::optional<std::string> text;
+        if (bytes && g_utf8_validate(bytes, static_cast<gssize>(length), nullptr)) text = std::string(bytes, length);
         secret_value_unref(value);
+        if (!text) return Error{kSecretNotText, "the stored secret is not UTF-8 text"};
+        return *text;
     }
-    g_list_free_full(items, g_object_unref);
-    if (result) return *result;
     if (sawLocked) return Error{kSecretLocked, "the secret is in a locked collection"};
     return Error{kSecretMissing, "no secret is stored for this account"};
 }
 
-Status LibsecretStore::add(const std::string& account, const std::string& label, const std::string& secret) {
-    BoundedCalls calls(kCallLimit);
-    auto service = openService(calls, true);
-    if (!service) return service.error();
-    auto request = std::make_shared<Request>(schemaName_, account);
-    SecretValue* value = secret_value_new(secret.data(), static_cast<gssize>(secret.size()), "text/plain");
-    // The service answered in time, so only the user's unlock answer can make this slow.
-    BoundedCalls storing(kPromptLimit);
-    auto stored = storing.run([&](GAsyncReadyCallback callback, gpointer data) {
-        secret_service_store(service->get(), &request->schema, request->attributes, SECRET_COLLECTION_DEFAULT,
-                             label.c_str(), value, storing.cancellable(), callback, data);
-    }, request);
-    secret_value_unref(value);
-    if (!stored) return timedOutFailure();
-    GError* error = nullptr;
-    if (!secret_service_store_finish(service->get(), stored.get(), &error)) return failure(kSecretUnavailable, error);
-    return success();
+}  // namespace
+
+LibsecretStore::LibsecretStore(std::string schemaName, Scheduler& scheduler)
+    : schemaName_(std::move(schemaName)), scheduler_(scheduler) {}
+
+int LibsecretStore::callsInFlight() { return inFlight; }
+
+SecretCall LibsecretStore::read(const std::string& account, ReadDone done) {
+    auto operation = std::make_shared<Operation<std::string>>(schemaName_, account, std::move(done));
+    return start<std::string>(operation, scheduler_, kReadLimit, true, [](const OperationPtr<std::string>& op) {
+        // Without SECRET_SEARCH_UNLOCK: a locked item is reported, never unlocked (that would prompt).
+        secret_service_search(
+            op->service.get(), &op->schema, op->attributes,
+            static_cast<SecretSearchFlags>(SECRET_SEARCH_ALL | SECRET_SEARCH_LOAD_SECRETS), op->cancellable.get(),
+            [](GObject* source, GAsyncResult* result, gpointer data) {
+                auto op = arrive<std::string>(data);
+                GError* error = nullptr;
+                GList* items = secret_service_search_finish(SECRET_SERVICE(source), result, &error);
+                if (error) {
+                    g_list_free_full(items, g_object_unref);
+                    return op->answer(failure(kSecretUnavailable, error));
+                }
+                op->answer(firstReadableSecret(items));
+                g_list_free_full(items, g_object_unref);
+            },
+            carry(op));
+    });
 }
 
-void LibsecretStore::remove(const std::string& account) {
-    BoundedCalls calls(kCallLimit);
-    auto service = openService(calls, false);
-    if (!service) return;
-    auto request = std::make_shared<Request>(schemaName_, account);
-    auto cleared = calls.run([&](GAsyncReadyCallback callback, gpointer data) {
-        secret_service_clear(service->get(), &request->schema, request->attributes, calls.cancellable(), callback,
-                             data);
-    }, request);
-    if (!cleared) return;
-    GError* error = nullptr;
-    secret_service_clear_finish(service->get(), cleared.get(), &error);
-    g_clear_error(&error);
+SecretCall LibsecretStore::add(const std::string& account, const std::string& label, const std::string& secret,
+                               WriteDone done) {
+    auto operation = std::make_shared<Operation<Done>>(schemaName_, account, std::move(done));
+    operation->label = label;
+    operation->secret = secret;
+    // Storing may make the keyring ask the user to unlock it: saving is something the user does, so
+    // a question is fine there, unlike reading; the write limit leaves time to answer it.
+    return start<Done>(operation, scheduler_, kWriteLimit, true, [](const OperationPtr<Done>& op) {
+        SecretValue* value = secret_value_new(op->secret.data(), static_cast<gssize>(op->secret.size()), "text/plain");
+        secret_service_store(
+            op->service.get(), &op->schema, op->attributes, SECRET_COLLECTION_DEFAULT, op->label.c_str(), value,
+            op->cancellable.get(),
+            [](GObject* source, GAsyncResult* result, gpointer data) {
+                auto op = arrive<Done>(data);
+                GError* error = nullptr;
+                if (!secret_service_store_finish(SECRET_SERVICE(source), result, &error))
+                    return op->answer(failure(kSecretUnavailable, error));
+                op->answer(success());
+            },
+            carry(op));
+        secret_value_unref(value);
+    });
+}
+
+SecretCall LibsecretStore::remove(const std::string& account, WriteDone done) {
+    auto operation = std::make_shared<Operation<Done>>(schemaName_, account, std::move(done));
+    return start<Done>(operation, scheduler_, kWriteLimit, false, [](const OperationPtr<Done>& op) {
+        secret_service_clear(
+            op->service.get(), &op->schema, op->attributes, op->cancellable.get(),
+            [](GObject* source, GAsyncResult* result, gpointer data) {
+                auto op = arrive<Done>(data);
+                GError* error = nullptr;
+                // FALSE without an error: nothing matched, which is no failure.
+                secret_service_clear_finish(SECRET_SERVICE(source), result, &error);
+                if (error) return op->answer(failure(kSecretUnavailable, error));
+                op->answer(success());
+            },
+            carry(op));
+    });
 }
 
 }  // namespace quenlith

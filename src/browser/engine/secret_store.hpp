@@ -1,8 +1,14 @@
 #pragma once
 
+#include <chrono>
+#include <functional>
 #include <string>
 
+#include <gio/gio.h>
+
+#include "browser/engine/gobject_ptr.hpp"
 #include "model/result.hpp"
+#include "model/scheduler.hpp"
 
 namespace quenlith {
 
@@ -12,29 +18,72 @@ inline constexpr const char* kSecretLocked = "secret.locked";            // the 
 inline constexpr const char* kSecretMissing = "secret.missing";          // no such item
 inline constexpr const char* kSecretNotText = "secret.not-text";         // the secret is not UTF-8 text
 
-// Secrets stored under an account name. Reading never asks the user anything and never waits for
-// an unlock: when the secret cannot be read at once, reading fails.
+// The handle of one asynchronous secret-store call. Destroying it (or cancel()) stops the call and
+// its answer never comes; detach() lets the call run to its end with nobody holding it. Move-only.
+class SecretCall {
+public:
+    SecretCall() = default;
+    // A call that watches `cancellable` before it answers.
+    explicit SecretCall(GObjectPtr<GCancellable> cancellable) : cancellable_(std::move(cancellable)) {}
+    SecretCall(SecretCall&&) noexcept = default;
+    SecretCall& operator=(SecretCall&& other) noexcept {
+        cancel();
+        cancellable_ = std::move(other.cancellable_);
+        return *this;
+    }
+    SecretCall(const SecretCall&) = delete;
+    SecretCall& operator=(const SecretCall&) = delete;
+    ~SecretCall() { cancel(); }
+
+    void cancel() {
+        if (cancellable_) g_cancellable_cancel(cancellable_.get());
+        cancellable_.reset();
+    }
+    void detach() { cancellable_.reset(); }
+
+private:
+    GObjectPtr<GCancellable> cancellable_;
+};
+
+// Secrets stored under an account name. Every call answers later on the main loop, never inside
+// the call, and never once its SecretCall is gone. Reading never asks the user anything and never
+// waits for an unlock: when the secret cannot be read at once, reading fails.
 class SecretStore {
 public:
+    using ReadDone = std::function<void(Result<std::string>)>;
+    using WriteDone = std::function<void(Status)>;
+
     virtual ~SecretStore() = default;
-    virtual Result<std::string> read(const std::string& account) = 0;
+    [[nodiscard]] virtual SecretCall read(const std::string& account, ReadDone done) = 0;
     // Adds a new item under `account` (the store never updates an existing one).
-    virtual Status add(const std::string& account, const std::string& label, const std::string& secret) = 0;
-    // Removes every item of `account`; failures are not reported.
-    virtual void remove(const std::string& account) = 0;
+    [[nodiscard]] virtual SecretCall add(const std::string& account, const std::string& label,
+                                         const std::string& secret, WriteDone done) = 0;
+    // Removes every item of `account`; no item is no failure.
+    [[nodiscard]] virtual SecretCall remove(const std::string& account, WriteDone done) = 0;
 };
 
 // The desktop's Secret Service through libsecret: items of one schema with the single attribute
 // "account". Each call opens its own connection to the service, so a restarted service is found.
+// A service that owns its name but never answers is given up on after a time limit (the
+// scheduler's time), and the call fails as unavailable.
 class LibsecretStore final : public SecretStore {
 public:
-    explicit LibsecretStore(std::string schemaName);
-    Result<std::string> read(const std::string& account) override;
-    Status add(const std::string& account, const std::string& label, const std::string& secret) override;
-    void remove(const std::string& account) override;
+    explicit LibsecretStore(std::string schemaName, Scheduler& scheduler = mainLoopScheduler());
+    SecretCall read(const std::string& account, ReadDone done) override;
+    SecretCall add(const std::string& account, const std::string& label, const std::string& secret,
+                   WriteDone done) override;
+    SecretCall remove(const std::string& account, WriteDone done) override;
+
+    // How long a read may take, and a write (which may wait for the user to unlock the keyring).
+    static constexpr std::chrono::milliseconds kReadLimit{5000};
+    static constexpr std::chrono::milliseconds kWriteLimit{120000};
+    // Calls of any store still talking to the service (answered, cancelled or not): the
+    // lifetime tests wait for zero.
+    static int callsInFlight();
 
 private:
     std::string schemaName_;
+    Scheduler& scheduler_;
 };
 
 }  // namespace quenlith

@@ -1,5 +1,6 @@
 #include "browser/engine/web_view_factory.hpp"
 
+#include <memory>
 #include <vector>
 
 #include <gtk/gtk.h>
@@ -56,6 +57,26 @@ gboolean answerProxyChallenge(WebKitWebView* view, WebKitAuthenticationRequest* 
 
 void resetProxyChallenge(WebKitWebView*, WebKitLoadEvent event, gpointer data) {
     if (event == WEBKIT_LOAD_STARTED) static_cast<ProxyChallengeState*>(data)->answered = false;
+}
+
+// While the store's network is held (its proxy password is still being read), every navigation
+// waits: its decision is kept, and asked again through all the view's handlers once the proxy is
+// decided, so no page starts before it can take its proxy. Connected before any other handler, it
+// stops the first asking.
+gboolean holdNavigation(WebKitWebView* view, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type,
+                        gpointer liveness) {
+    if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) return FALSE;
+    auto store = WebsiteDataStore::of(view);
+    if (!store || !store->networkHeld()) return FALSE;
+    // The store outlives the view when the password never comes: the view is looked up through
+    // the token it owns.
+    std::weak_ptr<int> alive = *static_cast<std::shared_ptr<int>*>(liveness);
+    store->whenNetworkReady([view, alive, type, kept = GObjectPtr<WebKitPolicyDecision>::retain(decision)] {
+        if (alive.expired()) return;
+        gboolean handled = FALSE;
+        g_signal_emit_by_name(view, "decide-policy", kept.get(), type, &handled);
+    });
+    return TRUE;
 }
 
 WebViewConfiguration newConfiguration(std::shared_ptr<WebsiteDataStore> dataStore) {
@@ -127,6 +148,11 @@ GObjectPtr<WebKitWebView> WebViewFactory::makeWebView(std::shared_ptr<WebsiteDat
 
     auto view = GObjectPtr<WebKitWebView>::adopt(WEBKIT_WEB_VIEW(g_object_ref_sink(createView(configuration))));
     WebsiteDataStore::attach(view.get(), configuration.websiteDataStore);
+
+    auto* liveness = new std::shared_ptr<int>(std::make_shared<int>(0));
+    g_object_set_data_full(G_OBJECT(view.get()), "quenlith-view-liveness", liveness,
+                           [](gpointer data) { delete static_cast<std::shared_ptr<int>*>(data); });
+    g_signal_connect(view.get(), "decide-policy", G_CALLBACK(holdNavigation), liveness);
 
     auto* challenge = new ProxyChallengeState();
     g_object_set_data_full(G_OBJECT(view.get()), "quenlith-proxy-challenge", challenge,

@@ -7,6 +7,8 @@
 
 #include "browser/engine/proxy_runtime.hpp"
 #include "model/app_paths.hpp"
+#include "model/file_store.hpp"
+#include "model/logging.hpp"
 
 namespace quenlith {
 
@@ -34,8 +36,15 @@ WebsiteDataStore::WebsiteDataStore(std::optional<Uuid> identifier, bool persiste
     if (persistent_) {
         dataDirectory_ = websiteDataFolder(applicationDataDirectory(), name);
         std::string cacheDirectory = websiteDataFolder(applicationCacheDirectory(), name);
-        g_mkdir_with_parents(dataDirectory_.c_str(), 0700);
-        g_mkdir_with_parents(cacheDirectory.c_str(), 0700);
+        // The engine would keep the store's data in memory only, and lose it at the end: the
+        // failure is kept for the views to show.
+        for (const auto& folder : {dataDirectory_, cacheDirectory}) {
+            auto created = files::createFolder(folder);
+            if (!created && !errorMessage_) {
+                errorMessage_ = created.error().message;
+                logError(LogCategory::browser, *errorMessage_);
+            }
+        }
         manager_ = GObjectPtr<WebKitWebsiteDataManager>::adopt(webkit_website_data_manager_new(
             "base-data-directory", dataDirectory_.c_str(), "base-cache-directory", cacheDirectory.c_str(), nullptr));
         // Without this the engine keeps cookies in memory only.
@@ -107,10 +116,10 @@ void WebsiteDataStore::attach(WebKitWebView* view, const std::shared_ptr<Website
                            [](gpointer data) { delete static_cast<std::shared_ptr<WebsiteDataStore>*>(data); });
 }
 
-void WebsiteDataStore::removeData(WebKitWebsiteDataTypes types, std::function<void()> completion) {
+void WebsiteDataStore::removeData(WebKitWebsiteDataTypes types, std::function<void(Status)> completion) {
     struct Pending {
         std::shared_ptr<WebsiteDataStore> store;  // also keeps the network process of a store made only for this
-        std::function<void()> completion;
+        std::function<void(Status)> completion;
     };
     auto* pending = new Pending{shared_from_this(), std::move(completion)};
     webkit_website_data_manager_clear(
@@ -118,9 +127,13 @@ void WebsiteDataStore::removeData(WebKitWebsiteDataTypes types, std::function<vo
         [](GObject* source, GAsyncResult* result, gpointer data) {
             std::unique_ptr<Pending> pending(static_cast<Pending*>(data));
             GError* error = nullptr;
-            webkit_website_data_manager_clear_finish(WEBKIT_WEBSITE_DATA_MANAGER(source), result, &error);
+            Status status = success();
+            if (!webkit_website_data_manager_clear_finish(WEBKIT_WEBSITE_DATA_MANAGER(source), result, &error)) {
+                status = Error{"websiteData.clear", error ? error->message : "the engine did not clear the data"};
+                logError(LogCategory::browser, "Website data could not be removed: " + status.error().message);
+            }
             g_clear_error(&error);
-            if (pending->completion) pending->completion();
+            if (pending->completion) pending->completion(std::move(status));
         },
         pending);
 }
@@ -133,9 +146,21 @@ void WebsiteDataStore::useProxy(const ProxyConfiguration& configuration) {
     challengeCredential_ = configuration.challengeCredential();
     networkBlocked_ = false;
     proxyAddress_ = uri;
+    releaseNetwork();
 }
 
 void WebsiteDataStore::blockNetwork() {
+    useUnreachableProxy();
+    releaseNetwork();
+}
+
+void WebsiteDataStore::holdNetwork() {
+    // Views already waiting go on waiting.
+    useUnreachableProxy();
+    networkHeld_ = true;
+}
+
+void WebsiteDataStore::useUnreachableProxy() {
     WebKitNetworkProxySettings* settings = webkit_network_proxy_settings_new(kUnreachableProxy, nullptr);
     webkit_website_data_manager_set_network_proxy_settings(manager_.get(), WEBKIT_NETWORK_PROXY_MODE_CUSTOM, settings);
     webkit_network_proxy_settings_free(settings);
@@ -146,11 +171,27 @@ void WebsiteDataStore::blockNetwork() {
 
 void WebsiteDataStore::useSystemProxy() {
     // A store never given a proxy already follows the desktop's settings.
-    if (!proxyAddress_) return;
-    webkit_website_data_manager_set_network_proxy_settings(manager_.get(), WEBKIT_NETWORK_PROXY_MODE_DEFAULT, nullptr);
+    if (proxyAddress_)
+        webkit_website_data_manager_set_network_proxy_settings(manager_.get(), WEBKIT_NETWORK_PROXY_MODE_DEFAULT,
+                                                               nullptr);
     challengeCredential_.reset();
     networkBlocked_ = false;
     proxyAddress_.reset();
+    releaseNetwork();
+}
+
+void WebsiteDataStore::whenNetworkReady(std::function<void()> ready) {
+    if (!networkHeld_) return ready();
+    networkWaiters_.push_back(std::move(ready));
+}
+
+void WebsiteDataStore::releaseNetwork() {
+    networkHeld_ = false;
+    // A waiter may wait again (a store held anew) or release the last view of this store.
+    auto waiters = std::move(networkWaiters_);
+    networkWaiters_.clear();
+    auto keepAlive = weak_from_this().lock();
+    for (auto& waiter : waiters) waiter();
 }
 
 WebKitWebsiteDataTypes websiteDataTypes(const std::vector<std::string>& names) {

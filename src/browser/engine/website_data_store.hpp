@@ -9,6 +9,7 @@
 #include <webkit2/webkit2.h>
 
 #include "browser/engine/gobject_ptr.hpp"
+#include "model/result.hpp"
 #include "model/uuid.hpp"
 
 namespace quenlith {
@@ -58,10 +59,13 @@ public:
     WebKitWebContext* webContext() const { return context_.get(); }
     WebKitWebsiteDataManager* dataManager() const { return manager_.get(); }
 
+    // Why the store cannot keep its data (its folders could not be created), or nothing.
+    const std::optional<std::string>& errorMessage() const { return errorMessage_; }
+
     // Removes the given kinds of data, however old. `completion` runs once on the main loop
-    // when the engine is done, whatever the outcome; the store object stays alive until then, so
-    // that asking for its folder meanwhile gives this store and no second data manager.
-    void removeData(WebKitWebsiteDataTypes types, std::function<void()> completion);
+    // when the engine is done, with the engine's failure if any; the store object stays alive
+    // until then, so that asking for its folder meanwhile gives this store and no second data manager.
+    void removeData(WebKitWebsiteDataTypes types, std::function<void(Status)> completion);
 
     // Sends every request of the store through the proxy.
     void useProxy(const ProxyConfiguration& configuration);
@@ -70,6 +74,13 @@ public:
     void blockNetwork();
     // Lets the desktop's proxy settings apply again (undoes useProxy and blockNetwork).
     void useSystemProxy();
+    // Blocks the network until one of the three calls above decides the store's proxy (its
+    // password is still being read): the views made on it wait for that before loading.
+    void holdNetwork();
+    bool networkHeld() const { return networkHeld_; }
+    // Runs `ready` once the network is no longer held; at once when it is not. A waiter that may
+    // outlive what it captured holds it weakly.
+    void whenNetworkReady(std::function<void()> ready);
     // Whether blockNetwork() was applied.
     bool networkBlocked() const { return networkBlocked_; }
     // The proxy address given to the engine by useProxy or blockNetwork; nothing while the
@@ -90,6 +101,12 @@ private:
     std::optional<ProxyCredential> challengeCredential_;
     bool networkBlocked_ = false;
     std::optional<std::string> proxyAddress_;
+    bool networkHeld_ = false;
+    std::vector<std::function<void()>> networkWaiters_;
+    std::optional<std::string> errorMessage_;
+
+    void useUnreachableProxy();
+    void releaseNetwork();
 };
 
 // The website-data types named by their texts: the engine's own names of its types

@@ -47,6 +47,7 @@ std::shared_ptr<WebsiteDataStore> WebsiteSessions::dataStore(const WebAppProfile
 }
 
 std::optional<std::string> WebsiteSessions::errorMessage(const std::shared_ptr<WebsiteDataStore>& store) const {
+    if (store && store->errorMessage()) return store->errorMessage();
     if (auto it = routes_.find(store.get()); it != routes_.end()) return it->second->errorMessage();
     return globalRuntime_.errorMessage();
 }
@@ -82,31 +83,34 @@ void WebsiteSessions::forgetSession(const Uuid& profileID) {
     proxyOverrides_.erase(store.get());
 }
 
-void WebsiteSessions::clearWebsiteData(const std::vector<std::string>& types, std::function<void()> completion) {
+void WebsiteSessions::clearWebsiteData(const std::vector<std::string>& types, std::function<void(Status)> completion) {
     struct Clearing {
         WebKitWebsiteDataTypes types;
         std::vector<Uuid> identifiers;
         size_t next = 0;
-        std::function<void()> completion;
+        Status outcome = success();
+        std::function<void(Status)> completion;
     };
     auto clearing = std::make_shared<Clearing>();
     clearing->types = websiteDataTypes(types);
     clearing->completion = std::move(completion);
 
-    // One store after the other: each removal is awaited before the next starts.
-    auto step = std::make_shared<std::function<void()>>();
-    *step = [clearing, weakStep = std::weak_ptr<std::function<void()>>(step)]() {
+    // One store after the other: each removal is awaited before the next starts. A failure does
+    // not stop the others; the first one is reported at the end.
+    auto step = std::make_shared<std::function<void(Status)>>();
+    *step = [clearing, weakStep = std::weak_ptr<std::function<void(Status)>>(step)](Status removed) {
+        if (!removed && clearing->outcome) clearing->outcome = removed;
         if (clearing->next >= clearing->identifiers.size()) {
-            if (clearing->completion) clearing->completion();
+            if (clearing->completion) clearing->completion(clearing->outcome);
             return;
         }
         auto store = WebsiteDataStore::forIdentifier(clearing->identifiers[clearing->next++]);
         auto next = weakStep.lock();
-        store->removeData(clearing->types, [next] { (*next)(); });
+        store->removeData(clearing->types, [next](Status status) { (*next)(std::move(status)); });
     };
-    WebsiteDataStore::defaultDataStore()->removeData(clearing->types, [clearing, step] {
+    WebsiteDataStore::defaultDataStore()->removeData(clearing->types, [clearing, step](Status status) {
         clearing->identifiers = WebsiteDataStore::fetchAllDataStoreIdentifiers();
-        (*step)();
+        (*step)(std::move(status));
     });
 }
 

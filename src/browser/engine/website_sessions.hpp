@@ -39,7 +39,8 @@ public:
     // The store the website's windows use. A website keeps the store it was first given until
     // forgetSession; the first website to ask for a shared own store decides that store's proxy.
     std::shared_ptr<WebsiteDataStore> dataStore(const WebAppProfile& profile);
-    // The text to show instead of loading pages in the store, or nothing.
+    // The text to show instead of loading pages in the store (its proxy cannot be used, or its
+    // folders could not be made), or nothing.
     std::optional<std::string> errorMessage(const std::shared_ptr<WebsiteDataStore>& store) const;
     // The website proxy an own store was set up with, or nothing.
     std::optional<BrowserProxySettings> proxyOverride(const std::shared_ptr<WebsiteDataStore>& store) const;
@@ -52,8 +53,9 @@ public:
     void forgetSession(const Uuid& profileID);
     // Removes the named kinds of website data (the engine's names, see websiteDataTypes) from the
     // shared store and then from every own store on disk, one after the other; `completion` runs
-    // once on the main loop when all are done. The kept stores and routes are not changed.
-    void clearWebsiteData(const std::vector<std::string>& types, std::function<void()> completion);
+    // once on the main loop when all are done, with the first failure if any. The kept stores and
+    // routes are not changed.
+    void clearWebsiteData(const std::vector<std::string>& types, std::function<void(Status)> completion);
 
     // The runtime of an own store, or nothing (inspection for tests and the proxy sheet).
     const ProxyRuntime* route(const std::shared_ptr<WebsiteDataStore>& store) const;

@@ -24,10 +24,7 @@ protected:
         server.page("/frame", "<html><body><iframe src=\"/idle\"></iframe></body></html>");
         server.page("/media", "<html><body><audio id=tone src=\"/tone.wav\" autoplay loop></audio></body></html>");
         server.route("/tone.wav", [](const test::TestRequest&) {
-            test::TestResponse response;
-            response.contentType = "audio/wav";
-            response.body = test::toneWav(2.0);
-            return response;
+            return test::TestResponse{.contentType = "audio/wav", .body = test::toneWav(2.0), .headers = {}};
         });
         view = WebViewFactory::makeWebView(nullptr, std::nullopt, std::nullopt, &sessions);
         host = std::make_unique<test::ViewHost>(view.get());
@@ -38,7 +35,6 @@ protected:
         ASSERT_TRUE(result.finished && !result.failed) << result.error;
     }
 
-    // Runs a script in the page's own world.
     std::optional<std::string> page(const std::string& script) { return test::evaluate(view.get(), script); }
 
     test::TemporaryEnvironment environment;
@@ -56,6 +52,9 @@ TEST_F(TabSleepGuardTest, AnIdlePageMaySleep) {
     EXPECT_EQ(page("typeof globalThis.__quenlithSleepGuard"), "\"undefined\"");
     page("globalThis.__quenlithSleepGuard = () => true");
     EXPECT_EQ(test::guardProtects(view.get()), false);
+    // Any embedded frame protects.
+    load("/frame");
+    EXPECT_EQ(test::guardProtects(view.get()), true);
 }
 
 TEST_F(TabSleepGuardTest, TypingKeepsThePageAwakeUntilItIsReloaded) {
@@ -86,104 +85,52 @@ TEST_F(TabSleepGuardTest, AClickProtectsForSixtySeconds) {
     EXPECT_EQ(test::guardProtects(view.get()), false);
 }
 
-TEST_F(TabSleepGuardTest, AnyEmbeddedFrameProtects) {
-    load("/frame");
-    EXPECT_EQ(test::guardProtects(view.get()), true);
+TEST_F(TabSleepGuardTest, FilledFieldsProtect) {
+    // Each script fills one field of /form without any input event.
+    const std::vector<std::pair<const char*, bool>> cases{
+        {"document.getElementById('text').value = 'x'", true},
+        {"document.getElementById('area').value = 'x'", true},
+        {"document.getElementById('editor').textContent = ' note '", true},
+        {"document.getElementById('editor').textContent = '   '", false},
+        // Marked, but not editable: its text is the page's own.
+        {"const e = document.getElementById('editor'); e.setAttribute('contenteditable', 'false'); e.textContent = 'x'",
+         false},
+        {"document.getElementById('box').checked = true", false},
+        {"document.getElementById('range').value = '7'", false},
+        {"document.getElementById('file').value = ''", false}};
+    for (const auto& [script, protects] : cases) {
+        load("/form");
+        EXPECT_EQ(test::guardProtects(view.get()), false) << "an empty form";
+        page(script);
+        EXPECT_EQ(test::guardProtects(view.get()), protects) << script;
+    }
 }
 
-struct FieldCase {
-    const char* name;
-    const char* script;  // fills one field of /form without any input event
-    bool protects;
-    friend void PrintTo(const FieldCase& field, std::ostream* out) { *out << field.name; }
-};
-
-class TabSleepGuardFieldTest : public TabSleepGuardTest, public ::testing::WithParamInterface<FieldCase> {};
-
-TEST_P(TabSleepGuardFieldTest, FilledFieldsProtect) {
-    load("/form");
-    EXPECT_EQ(test::guardProtects(view.get()), false) << "an empty form";
-    page(GetParam().script);
-    EXPECT_EQ(test::guardProtects(view.get()), GetParam().protects);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Fields, TabSleepGuardFieldTest,
-    ::testing::Values(FieldCase{"textField", "document.getElementById('text').value = 'x'", true},
-                      FieldCase{"textArea", "document.getElementById('area').value = 'x'", true},
-                      FieldCase{"editableText", "document.getElementById('editor').textContent = ' note '", true},
-                      FieldCase{"editableBlank", "document.getElementById('editor').textContent = '   '", false},
-                      // Marked, but not editable: its text is the page's own.
-                      FieldCase{"notEditableText",
-                                "const e = document.getElementById('editor'); e.setAttribute('contenteditable', "
-                                "'false'); e.textContent = 'label'",
-                                false},
-                      FieldCase{"tickedCheckbox", "document.getElementById('box').checked = true", false},
-                      FieldCase{"rangeValue", "document.getElementById('range').value = '7'", false},
-                      FieldCase{"emptyFileInput", "document.getElementById('file').value = ''", false}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(TabSleepGuardMediaTest, PlayingMediaProtects) {
-    test::TemporaryEnvironment environment;
-    test::TestHttpServer server;
-    server.page("/media", "<html><body><audio id=tone src=\"/tone.wav\" autoplay loop></audio></body></html>");
-    server.route("/tone.wav", [](const test::TestRequest&) {
-        test::TestResponse response;
-        response.contentType = "audio/wav";
-        response.body = test::toneWav(2.0);
-        return response;
-    });
-    ProxyRuntime global(nullptr);
-    WebsiteSessions sessions(global, nullptr);
+TEST_F(TabSleepGuardTest, PlayingMediaProtects) {
     // The engine lets this page play without a gesture.
     WebViewConfiguration configuration;
-    configuration.websiteDataStore = WebsiteDataStore::nonPersistent();
-    configuration.userContentController = GObjectPtr<WebKitUserContentManager>::adopt(webkit_user_content_manager_new());
-    configuration.preferences = GObjectPtr<WebKitSettings>::adopt(webkit_settings_new());
     configuration.websitePolicies = GObjectPtr<WebKitWebsitePolicies>::adopt(
         webkit_website_policies_new_with_policies("autoplay", WEBKIT_AUTOPLAY_ALLOW, nullptr));
-    auto view = WebViewFactory::makeWebView(nullptr, configuration, std::nullopt, &sessions);
-    test::ViewHost host(view.get());
-    auto loaded = test::loadAndWait(view.get(), server.url("/media"));
-    ASSERT_TRUE(loaded.finished && !loaded.failed) << loaded.error;
-    ASSERT_TRUE(test::spinUntil([&] { return test::evaluate(view.get(), "document.getElementById('tone').paused") == "false"; }))
+    view = WebViewFactory::makeWebView(nullptr, configuration, std::nullopt, &sessions);
+    test::ViewHost mediaHost(view.get());
+    load("/media");
+    ASSERT_TRUE(test::spinUntil([&] { return page("document.getElementById('tone').paused") == "false"; }))
         << "the tone does not play";
     EXPECT_EQ(test::guardProtects(view.get()), true);
-    test::evaluate(view.get(), "document.getElementById('tone').pause()");
+    page("document.getElementById('tone').pause()");
     EXPECT_EQ(test::guardProtects(view.get()), false);
 }
 
-TEST(TabSleepGuardInstallTest, InstallsOnce) {
-    auto manager = GObjectPtr<WebKitUserContentManager>::adopt(webkit_user_content_manager_new());
-    EXPECT_FALSE(hasUserScript(manager.get(), TabSleepGuard::source()));
-    TabSleepGuard::install(manager.get());
-    EXPECT_TRUE(hasUserScript(manager.get(), TabSleepGuard::source()));
-    EXPECT_FALSE(addUserScriptOnce(manager.get(), TabSleepGuard::source(), WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
-                                   WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START));
-}
-
-TEST(TabSleepGuardAnswerTest, APageWithoutAGuardStaysAwake) {
-    test::TemporaryEnvironment environment;
-    test::TestHttpServer server;
-    server.page("/", "<html><body>plain</body></html>");
-    // A bare view: no guard was installed.
-    auto view = GObjectPtr<WebKitWebView>::adopt(WEBKIT_WEB_VIEW(g_object_ref_sink(webkit_web_view_new())));
-    auto loaded = test::loadAndWait(view.get(), server.url("/"));
-    ASSERT_TRUE(loaded.finished && !loaded.failed);
-    EXPECT_EQ(test::guardProtects(view.get()), true);
-}
-
-TEST(TabSleepGuardAnswerTest, APageThatRefusesScriptsStaysAwake) {
-    test::TemporaryEnvironment environment;
-    test::TestHttpServer server;
-    server.page("/", "<html><body>no scripts</body></html>");
-    ProxyRuntime global(nullptr);
-    WebsiteSessions sessions(global, nullptr);
-    auto view = WebViewFactory::makeWebView(WebsiteDataStore::nonPersistent(), std::nullopt, std::nullopt, &sessions);
-    webkit_settings_set_enable_javascript(webkit_web_view_get_settings(view.get()), FALSE);
-    auto loaded = test::loadAndWait(view.get(), server.url("/"));
-    ASSERT_TRUE(loaded.finished && !loaded.failed);
-    EXPECT_EQ(test::guardProtects(view.get()), true);
+TEST_F(TabSleepGuardTest, APageWithoutAWorkingGuardStaysAwake) {
+    // A bare view, with no guard installed; a view whose page refuses scripts.
+    auto bare = GObjectPtr<WebKitWebView>::adopt(WEBKIT_WEB_VIEW(g_object_ref_sink(webkit_web_view_new())));
+    auto noScripts = WebViewFactory::makeWebView(WebsiteDataStore::nonPersistent(), std::nullopt, std::nullopt, &sessions);
+    webkit_settings_set_enable_javascript(webkit_web_view_get_settings(noScripts.get()), FALSE);
+    for (const auto& other : {bare, noScripts}) {
+        auto loaded = test::loadAndWait(other.get(), server.url("/idle"));
+        ASSERT_TRUE(loaded.finished && !loaded.failed);
+        EXPECT_EQ(test::guardProtects(other.get()), true);
+    }
 }
 
 }  // namespace

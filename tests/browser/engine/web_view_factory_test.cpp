@@ -1,11 +1,11 @@
 #include "browser/engine/web_view_factory.hpp"
 
-#include <atk/atk.h>
 #include <gtest/gtest.h>
 
 #include "browser/engine/tab_sleep_guard.hpp"
 #include "browser/engine/user_scripts.hpp"
 #include "browser/web_test_support.hpp"
+#include "browser/engine/proxy_fixture.hpp"
 #include "browser/engine/website_sessions.hpp"
 #include "model/web_app_profile.hpp"
 #include "support/main_loop.hpp"
@@ -15,18 +15,7 @@
 namespace quenlith {
 namespace {
 
-BrowserProxySettings httpProxy(int port) {
-    BrowserProxySettings settings;
-    settings.kind = BrowserProxyKind::httpConnect;
-    settings.host = "127.0.0.1";
-    settings.port = port;
-    return settings;
-}
-
-std::string engineUserAgent() {
-    auto settings = GObjectPtr<WebKitSettings>::adopt(webkit_settings_new());
-    return webkit_settings_get_user_agent(settings.get());
-}
+BrowserProxySettings httpProxy(int port) { return test::proxyAt(BrowserProxyKind::httpConnect, port); }
 
 class WebViewFactoryTest : public ::testing::Test {
 protected:
@@ -36,38 +25,23 @@ protected:
     WebsiteSessions sessions{global, nullptr};
 };
 
-TEST_F(WebViewFactoryTest, WithoutStoreOrConfigurationTheSharedStoreAndGlobalProxyApply) {
+TEST_F(WebViewFactoryTest, AViewTakesItsStoreAndThatStoresProxy) {
     global.load(httpProxy(3128));
     auto view = WebViewFactory::makeWebView(nullptr, std::nullopt, std::nullopt, &sessions);
-    ASSERT_TRUE(view);
     EXPECT_FALSE(g_object_is_floating(view.get()));
     auto store = WebsiteDataStore::defaultDataStore();
     EXPECT_EQ(WebsiteDataStore::of(view.get()), store);
     EXPECT_EQ(webkit_web_view_get_context(view.get()), store->webContext());
     EXPECT_EQ(store->proxyAddress(), "http://127.0.0.1:3128");
-    EXPECT_EQ(webkit_web_view_get_uri(view.get()), nullptr) << "nothing is loaded";
-
-    WebKitSettings* settings = webkit_web_view_get_settings(view.get());
-    EXPECT_FALSE(webkit_settings_get_javascript_can_open_windows_automatically(settings));
-    EXPECT_TRUE(webkit_settings_get_enable_back_forward_navigation_gestures(settings));
-    EXPECT_EQ(webkit_settings_get_user_agent(settings), engineUserAgent());
-
     WebKitUserContentManager* scripts = webkit_web_view_get_user_content_manager(view.get());
     EXPECT_TRUE(hasUserScript(scripts, TabSleepGuard::source()));
     EXPECT_TRUE(hasUserScript(scripts, siteStyleFixSource(kSiteStyleFixHost)));
-    EXPECT_STREQ(atk_object_get_name(gtk_widget_get_accessible(GTK_WIDGET(view.get()))), "Web content");
-}
 
-TEST_F(WebViewFactoryTest, AWebsitesOwnStoreTakesItsOwnProxy) {
-    global.load(httpProxy(3128));
-    WebAppProfile profile;
-    profile.siteProxy = httpProxy(8080);
-    profile.normalize();
-    auto store = sessions.dataStore(profile);
-    auto view = WebViewFactory::makeWebView(store, std::nullopt, std::nullopt, &sessions);
-    EXPECT_EQ(WebsiteDataStore::of(view.get()), store);
-    EXPECT_EQ(webkit_web_view_get_context(view.get()), store->webContext());
-    EXPECT_EQ(store->proxyAddress(), "http://127.0.0.1:8080");
+    // A website's own store takes its own proxy.
+    auto own = sessions.dataStore(test::websiteBehind(httpProxy(8080)));
+    auto ownView = WebViewFactory::makeWebView(own, std::nullopt, std::nullopt, &sessions);
+    EXPECT_EQ(webkit_web_view_get_context(ownView.get()), own->webContext());
+    EXPECT_EQ(own->proxyAddress(), "http://127.0.0.1:8080");
 }
 
 TEST_F(WebViewFactoryTest, TheUserAgentReachesTheServer) {
@@ -79,12 +53,13 @@ TEST_F(WebViewFactoryTest, TheUserAgentReachesTheServer) {
     ASSERT_TRUE(test::loadAndWait(plain.get(), server.url("/")).finished);
     ASSERT_EQ(server.requests().size(), 2u);
     EXPECT_EQ(server.requests()[0].headers.at("User-Agent"), agent);
-    EXPECT_EQ(server.requests()[1].headers.at("User-Agent"), engineUserAgent());
+    EXPECT_EQ(server.requests()[1].headers.at("User-Agent"),
+              webkit_settings_get_user_agent(GObjectPtr<WebKitSettings>::adopt(webkit_settings_new()).get()));
 }
 
 TEST_F(WebViewFactoryTest, AHandedInConfigurationIsUsedUnchanged) {
     // The test server answers as the proxy too.
-    server.page("/", "<html><body>x</body></html>");
+    server.page("/", "");
     global.load(httpProxy(server.port()));
     WebViewConfiguration configuration;
     configuration.websiteDataStore = WebsiteDataStore::nonPersistent();
@@ -93,8 +68,8 @@ TEST_F(WebViewFactoryTest, AHandedInConfigurationIsUsedUnchanged) {
     webkit_settings_set_javascript_can_open_windows_automatically(configuration.preferences.get(), TRUE);
 
     auto first = WebViewFactory::makeWebView(WebsiteDataStore::defaultDataStore(), configuration, std::nullopt, &sessions);
-    EXPECT_EQ(WebsiteDataStore::of(first.get()), configuration.websiteDataStore) << "its store is not replaced";
-    EXPECT_EQ(webkit_web_view_get_context(first.get()), configuration.websiteDataStore->webContext());
+    EXPECT_EQ(webkit_web_view_get_context(first.get()), configuration.websiteDataStore->webContext())
+        << "its store is not replaced";
     EXPECT_EQ(webkit_web_view_get_user_content_manager(first.get()), configuration.userContentController.get());
     EXPECT_TRUE(webkit_settings_get_javascript_can_open_windows_automatically(webkit_web_view_get_settings(first.get())));
     const std::string proxied = "http://127.0.0.1:" + std::to_string(server.port());
@@ -108,12 +83,8 @@ TEST_F(WebViewFactoryTest, AHandedInConfigurationIsUsedUnchanged) {
     EXPECT_EQ(configuration.websiteDataStore->proxyAddress(), proxied);
     EXPECT_FALSE(addUserScriptOnce(configuration.userContentController.get(), TabSleepGuard::source(),
                                    WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES, WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START));
-
-    // The second view works, with its guard.
-    auto loaded = test::loadAndWait(second.get(), "http://site.test/");
-    ASSERT_TRUE(loaded.finished && !loaded.failed) << loaded.error;
-    EXPECT_EQ(server.requests().back().host, "site.test");
-    EXPECT_EQ(test::guardProtects(second.get()), false);
+    ASSERT_TRUE(test::loadAndWait(second.get(), "http://site.test/").finished);
+    EXPECT_EQ(server.requests().back().host, "site.test") << "the second view takes the store's proxy";
 }
 
 TEST_F(WebViewFactoryTest, APopupSharesTheOpenersStoreAndScripts) {
@@ -121,7 +92,6 @@ TEST_F(WebViewFactoryTest, APopupSharesTheOpenersStoreAndScripts) {
     WebViewConfiguration popup;
     popup.websiteDataStore = WebsiteDataStore::of(opener.get());
     popup.userContentController = GObjectPtr<WebKitUserContentManager>::retain(webkit_web_view_get_user_content_manager(opener.get()));
-    popup.preferences = GObjectPtr<WebKitSettings>::adopt(webkit_settings_new());
     popup.relatedView = opener;
     auto view = WebViewFactory::makeWebView(nullptr, popup, std::nullopt, &sessions);
     EXPECT_EQ(webkit_web_view_get_context(view.get()), webkit_web_view_get_context(opener.get()));
@@ -129,27 +99,15 @@ TEST_F(WebViewFactoryTest, APopupSharesTheOpenersStoreAndScripts) {
     EXPECT_EQ(webkit_web_view_get_user_content_manager(view.get()), webkit_web_view_get_user_content_manager(opener.get()));
 }
 
-// The style fix, seen on its own host: an HTTP proxy (the test server) answers for every host.
-class SiteStyleFixTest : public WebViewFactoryTest {
-protected:
-    void SetUp() override {
-        const char* page =
-            "<html><head><style>.AtTabBarView { height: 10px; overflow: hidden; }</style></head><body>"
-            "<div class=contentPage><div class=AtTabBarView id=footer><p>one</p><p>two</p></div></div>"
-            "<div class=AtTabBarView id=outside><p>one</p><p>two</p></div></body></html>";
-        server.page("/", page);
-        WebAppProfile profile;
-        profile.siteProxy = httpProxy(server.port());
-        profile.normalize();
-        view = WebViewFactory::makeWebView(sessions.dataStore(profile), std::nullopt, std::nullopt, &sessions);
-    }
-
-    std::optional<std::string> page(const std::string& script) { return test::evaluate(view.get(), script); }
-
-    GObjectPtr<WebKitWebView> view;
-};
-
-TEST_F(SiteStyleFixTest, OnItsHostOneStyleSizesTheFooter) {
+// The style fix, seen on its own host and on others: an HTTP proxy (the test server) answers for
+// every host.
+TEST_F(WebViewFactoryTest, TheSiteStyleFixSizesTheFooterOnItsHostOnly) {
+    server.page("/", "<html><head><style>.AtTabBarView { height: 10px; overflow: hidden; }</style></head><body>"
+                     "<div class=contentPage><div class=AtTabBarView id=footer><p>one</p><p>two</p></div></div>"
+                     "<div class=AtTabBarView id=outside><p>one</p><p>two</p></div></body></html>");
+    auto view = WebViewFactory::makeWebView(sessions.dataStore(test::websiteBehind(httpProxy(server.port()))),
+                                            std::nullopt, std::nullopt, &sessions);
+    auto page = [&](const std::string& script) { return test::evaluate(view.get(), script); };
     auto result = test::loadAndWait(view.get(), std::string("http://") + kSiteStyleFixHost + "/");
     ASSERT_TRUE(result.finished && !result.failed) << result.error;
     ASSERT_EQ(server.requests().back().host, kSiteStyleFixHost);
@@ -157,33 +115,19 @@ TEST_F(SiteStyleFixTest, OnItsHostOneStyleSizesTheFooter) {
     EXPECT_NE(page("getComputedStyle(document.getElementById('footer')).height"), "\"10px\"");
     EXPECT_EQ(page("getComputedStyle(document.getElementById('outside')).height"), "\"10px\"")
         << "only footers inside a content page change";
-}
 
-TEST_F(SiteStyleFixTest, OnOtherPagesItDoesNothing) {
-    auto result = test::loadAndWait(view.get(), "http://127.0.0.1/");
-    ASSERT_TRUE(result.finished && !result.failed) << result.error;
+    ASSERT_TRUE(test::loadAndWait(view.get(), "http://127.0.0.1/").finished);
     EXPECT_EQ(page("document.querySelectorAll('#quenlith-footer-sizing').length"), "0");
     EXPECT_EQ(page("getComputedStyle(document.getElementById('footer')).height"), "\"10px\"");
-
-    // Not http or https, even with the host's name in it.
-    bool finished = false;
-    auto handler = g_signal_connect(view.get(), "load-changed", G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent event, gpointer done) {
-                                        if (event == WEBKIT_LOAD_FINISHED) *static_cast<bool*>(done) = true;
-                                    }),
-                                    &finished);
-    webkit_web_view_load_html(view.get(), "<html><body><div class=contentPage></div></body></html>",
-                              (std::string("about:") + kSiteStyleFixHost).c_str());
-    ASSERT_TRUE(test::spinUntil([&] { return finished; }));
-    g_signal_handler_disconnect(view.get(), handler);
-    EXPECT_EQ(page("document.querySelectorAll('#quenlith-footer-sizing').length"), "0");
 }
 
-TEST(SiteStyleFixInstallTest, InstallsOnce) {
+TEST(UserScriptsTest, EachScriptIsInstalledOnce) {
     auto manager = GObjectPtr<WebKitUserContentManager>::adopt(webkit_user_content_manager_new());
     WebViewFactory::installSiteStyleFix(manager.get());
-    EXPECT_TRUE(hasUserScript(manager.get(), siteStyleFixSource(kSiteStyleFixHost)));
-    EXPECT_FALSE(addUserScriptOnce(manager.get(), siteStyleFixSource(kSiteStyleFixHost), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
-                                   WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START));
+    TabSleepGuard::install(manager.get());
+    for (const auto& source : {siteStyleFixSource(kSiteStyleFixHost), TabSleepGuard::source()})
+        EXPECT_FALSE(addUserScriptOnce(manager.get(), source, WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+                                       WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START));
     EXPECT_EQ(siteStyleFixSource("a\"b").find("a\"b"), std::string::npos) << "the host is quoted";
 }
 

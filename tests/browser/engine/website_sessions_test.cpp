@@ -2,41 +2,22 @@
 
 #include <gtest/gtest.h>
 
-#include "browser/engine/proxy_passwords.hpp"
+#include "browser/engine/proxy_fixture.hpp"
 #include "model/browser_runtime_store.hpp"
-#include "model/web_app_profile.hpp"
-#include "support/main_loop.hpp"
 #include "support/temp_environment.hpp"
 
 namespace quenlith {
 namespace {
 
-const std::string kKeychainMessage =
-    "Proxy password could not be accessed in Keychain. Enter it again in Network settings.";
-
-Result<std::string> readFixed(const std::string& id) {
-    if (id == "ID-OK") return std::string("pw");
-    return keychainError("secret.missing");
-}
+using test::kKeyringText;
 
 BrowserProxySettings proxy(BrowserProxyKind kind, std::int64_t port, std::optional<std::string> credentialID = std::nullopt) {
-    BrowserProxySettings settings;
-    settings.kind = kind;
-    settings.host = "127.0.0.1";
-    settings.port = port;
-    if (credentialID) {
-        settings.username = "user";
-        settings.credentialID = credentialID;
-        settings.usesAuthentication = true;
-    }
-    return settings;
+    return test::proxyAt(kind, port, credentialID ? "user" : "", credentialID);
 }
 
 WebAppProfile website(std::optional<Uuid> session = std::nullopt, std::optional<BrowserProxySettings> siteProxy = std::nullopt,
                       bool isolated = false) {
     WebAppProfile profile;
-    profile.name = "Example";
-    profile.homeURL = "https://example.test/";
     profile.sessionIdentifier = session;
     profile.isolatedAccount = isolated;
     profile.siteProxy = siteProxy;
@@ -46,45 +27,23 @@ WebAppProfile website(std::optional<Uuid> session = std::nullopt, std::optional<
 class WebsiteSessionsTest : public ::testing::Test {
 protected:
     test::TemporaryEnvironment environment;
-    ProxyRuntime global{readFixed};
-    WebsiteSessions sessions{global, readFixed};
+    test::FakeCredentials credentials{{{"ID-OK", "pw"}}};
+    ProxyRuntime global{credentials.reader()};
+    WebsiteSessions sessions{global, credentials.reader()};
 };
 
-TEST_F(WebsiteSessionsTest, WebsitesWithoutOwnSessionShareTheDefaultStore) {
+TEST_F(WebsiteSessionsTest, WebsitesWithoutOwnSessionShareTheDefaultStoreAndTheGlobalProxy) {
     global.load(proxy(BrowserProxyKind::httpConnect, 3128));
-    auto a = website();
-    auto b = website(Uuid::random());  // an identifier alone is no own session
-    auto storeA = sessions.dataStore(a);
-    auto storeB = sessions.dataStore(b);
-    EXPECT_EQ(storeA, WebsiteDataStore::defaultDataStore());
-    EXPECT_EQ(storeA, storeB);
-    EXPECT_TRUE(storeA->isPersistent());
-    EXPECT_EQ(storeA->identifier(), std::nullopt);
-    EXPECT_EQ(sessions.route(storeA), nullptr);
-    EXPECT_EQ(sessions.proxyOverride(storeA), std::nullopt);
-
-    // The default store takes the global proxy when a view is made on it.
-    sessions.applyProxy(storeA);
-    EXPECT_EQ(storeA->proxyAddress(), "http://127.0.0.1:3128");
-}
-
-TEST_F(WebsiteSessionsTest, TheGlobalErrorReachesTheDefaultStore) {
-    global.load(proxy(BrowserProxyKind::socks5, 1080, "ID-GONE"));
     auto store = sessions.dataStore(website());
-    EXPECT_EQ(sessions.errorMessage(store), kKeychainMessage);
+    EXPECT_EQ(store, WebsiteDataStore::defaultDataStore());
+    EXPECT_EQ(sessions.dataStore(website(Uuid::random())), store) << "an identifier alone is no own session";
+    EXPECT_EQ(sessions.route(store), nullptr);
+    // The default store takes the global proxy when a view is made on it, and its error.
+    sessions.applyProxy(store);
+    EXPECT_EQ(store->proxyAddress(), "http://127.0.0.1:3128");
+    global.load(proxy(BrowserProxyKind::socks5, 1080, "ID-GONE"));
+    EXPECT_EQ(sessions.errorMessage(store), kKeyringText);
     EXPECT_FALSE(sessions.urlSession(website()));
-}
-
-TEST_F(WebsiteSessionsTest, AWebsiteKeepsItsFirstStoreUntilForgotten) {
-    auto profile = website(Uuid::random(), std::nullopt, true);
-    auto first = sessions.dataStore(profile);
-    EXPECT_EQ(first->identifier(), profile.sessionIdentifier);
-    // Losing its own session changes nothing until the window manager forgets the website.
-    auto changed = profile;
-    changed.isolatedAccount = false;
-    EXPECT_EQ(sessions.dataStore(changed), first);
-    sessions.forgetSession(profile.id);
-    EXPECT_EQ(sessions.dataStore(changed), WebsiteDataStore::defaultDataStore());
 }
 
 TEST_F(WebsiteSessionsTest, TheFirstWebsiteOfASharedSessionDecidesItsProxy) {
@@ -100,6 +59,7 @@ TEST_F(WebsiteSessionsTest, TheFirstWebsiteOfASharedSessionDecidesItsProxy) {
 
     // Forgetting one website keeps the store, its route and its proxy for the other.
     const ProxyRuntime* route = sessions.route(storeA);
+    sessions.forgetSession(Uuid::random());  // an unknown website changes nothing
     sessions.forgetSession(a.id);
     EXPECT_EQ(sessions.dataStore(b), storeA);
     EXPECT_EQ(sessions.route(storeA), route);
@@ -109,34 +69,29 @@ TEST_F(WebsiteSessionsTest, TheFirstWebsiteOfASharedSessionDecidesItsProxy) {
     sessions.forgetSession(b.id);
     EXPECT_EQ(sessions.route(storeA), nullptr);
     EXPECT_EQ(sessions.proxyOverride(storeA), std::nullopt);
-    storeA.reset();
-    storeB.reset();
+    storeA = storeB = nullptr;
     auto storeC = sessions.dataStore(b);
     EXPECT_EQ(sessions.proxyOverride(storeC), b.siteProxy);
     EXPECT_EQ(storeC->proxyAddress(), "http://127.0.0.1:3128");
 }
 
-TEST_F(WebsiteSessionsTest, AnIndependentAccountWithoutProxyTakesTheGlobalSettings) {
+TEST_F(WebsiteSessionsTest, AnOwnStoreTakesItsWebsitesProxyOrTheGlobalSettings) {
     global.load(proxy(BrowserProxyKind::socks5, 1080, "ID-OK"));
     auto profile = website(Uuid::random(), std::nullopt, true);
     auto store = sessions.dataStore(profile);
     ASSERT_NE(sessions.route(store), nullptr);
     EXPECT_EQ(sessions.route(store)->settings(), global.settings());
-    EXPECT_EQ(sessions.route(store)->password(), "pw");
     EXPECT_EQ(sessions.proxyOverride(store), std::nullopt);
     EXPECT_EQ(store->proxyAddress(), "socks5://user:pw@127.0.0.1:1080");
-    EXPECT_EQ(sessions.errorMessage(store), std::nullopt);
     EXPECT_TRUE(sessions.urlSession(profile));
-}
 
-TEST_F(WebsiteSessionsTest, AnUnreadablePasswordRefusesTheStoreAndItsSessions) {
-    auto profile = website(Uuid::random(), proxy(BrowserProxyKind::httpConnect, 3128, "ID-GONE"));
-    auto store = sessions.dataStore(profile);
-    EXPECT_EQ(sessions.errorMessage(store), kKeychainMessage);
-    EXPECT_TRUE(store->networkBlocked());
-    EXPECT_FALSE(sessions.urlSession(profile));
-    // The shared store is not affected by one website's broken proxy.
-    EXPECT_EQ(sessions.errorMessage(sessions.dataStore(website())), std::nullopt);
+    // An unreadable password of the website's own proxy refuses its store and sessions only.
+    auto broken = website(Uuid::random(), proxy(BrowserProxyKind::httpConnect, 3128, "ID-GONE"));
+    auto brokenStore = sessions.dataStore(broken);
+    EXPECT_EQ(sessions.errorMessage(brokenStore), kKeyringText);
+    EXPECT_TRUE(brokenStore->networkBlocked());
+    EXPECT_FALSE(sessions.urlSession(broken));
+    EXPECT_EQ(sessions.errorMessage(store), std::nullopt);
 }
 
 TEST_F(WebsiteSessionsTest, ARemovedWebsiteProxyLeavesAStoreStillInUseOnTheDesktopProxy) {
@@ -145,11 +100,17 @@ TEST_F(WebsiteSessionsTest, ARemovedWebsiteProxyLeavesAStoreStillInUseOnTheDeskt
     auto store = sessions.dataStore(profile);
     ASSERT_TRUE(store->networkBlocked());
 
-    // The user removes the website's proxy and keeps its independent account; the window that
-    // closes still holds the store while the website is looked up again.
+    // The user removes the website's proxy and keeps its independent account: nothing changes
+    // until the window manager forgets the website; the window that closes still holds the store
+    // while the website is looked up again.
     auto changed = profile;
     changed.siteProxy.reset();
     changed.isolatedAccount = true;
+    auto shared = changed;
+    shared.isolatedAccount = false;
+    EXPECT_EQ(sessions.dataStore(shared), store);
+    sessions.forgetSession(profile.id);
+    EXPECT_EQ(sessions.dataStore(shared), WebsiteDataStore::defaultDataStore());
     sessions.forgetSession(profile.id);
     auto again = sessions.dataStore(changed);
     ASSERT_EQ(again, store);
@@ -164,14 +125,6 @@ TEST_F(WebsiteSessionsTest, ARemovedWebsiteProxyLeavesAStoreStillInUseOnTheDeskt
     EXPECT_EQ(sessions.dataStore(proxied)->proxyAddress(), "socks5://127.0.0.1:1080");
 }
 
-TEST_F(WebsiteSessionsTest, ForgettingAnUnknownWebsiteChangesNothing) {
-    auto profile = website(Uuid::random(), proxy(BrowserProxyKind::socks5, 1080));
-    auto store = sessions.dataStore(profile);
-    sessions.forgetSession(Uuid::random());
-    EXPECT_EQ(sessions.dataStore(profile), store);
-    EXPECT_NE(sessions.route(store), nullptr);
-}
-
 TEST(WebsiteDataStoreTest, OneStoreObjectPerFolder) {
     test::TemporaryEnvironment environment;
     const Uuid identifier = Uuid::random();
@@ -180,9 +133,17 @@ TEST(WebsiteDataStoreTest, OneStoreObjectPerFolder) {
     EXPECT_EQ(first, second);
     EXPECT_EQ(first->dataDirectory(), environment.dataDirectory() + "/WebsiteData/" + identifier.string());
     EXPECT_TRUE(test::fileExists(first->dataDirectory()));
-    EXPECT_NE(WebsiteDataStore::nonPersistent(), WebsiteDataStore::nonPersistent());
-    EXPECT_FALSE(WebsiteDataStore::nonPersistent()->isPersistent());
-    EXPECT_TRUE(webkit_website_data_manager_is_ephemeral(WebsiteDataStore::nonPersistent()->dataManager()));
+    EXPECT_EQ(first->errorMessage(), std::nullopt);
+}
+
+TEST_F(WebsiteSessionsTest, AStoreWhoseFolderCannotBeMadeSaysSo) {
+    // A file stands where the stores' folders should be.
+    test::writeFile(environment.dataDirectory() + "/WebsiteData", "not a folder");
+    auto store = sessions.dataStore(website(Uuid::random(), std::nullopt, true));
+    const std::string expected =
+        "The folder “" + store->identifier()->string() + "” could not be created: Not a directory";
+    EXPECT_EQ(store->errorMessage(), expected);
+    EXPECT_EQ(sessions.errorMessage(store), expected);
 }
 
 TEST(WebsiteDataStoreTest, AStoreBeingClearedStaysTheOneStoreOfItsFolder) {
@@ -193,7 +154,7 @@ TEST(WebsiteDataStoreTest, AStoreBeingClearedStaysTheOneStoreOfItsFolder) {
     {
         auto store = WebsiteDataStore::forIdentifier(identifier);
         clearing = store;
-        store->removeData(WEBKIT_WEBSITE_DATA_COOKIES, [&] { ++completions; });
+        store->removeData(WEBKIT_WEBSITE_DATA_COOKIES, [&](Status removed) { completions += removed ? 1 : 100; });
     }
     // Asked for while its data is removed, the folder's store is the one removing it: never a
     // second data manager on the same folder.
@@ -210,18 +171,14 @@ TEST(WebsiteDataStoreTest, ListsTheIdentifiersOnDisk) {
     const Uuid a = Uuid::random(), b = Uuid::random();
     WebsiteDataStore::forIdentifier(a);
     WebsiteDataStore::defaultDataStore();
-    // Only folders named by an identifier in its own spelling count; files do not.
-    test::writeFile(environment.dataDirectory() + "/WebsiteData/" + b.string() + "/x", "");
-    test::writeFile(environment.dataDirectory() + "/WebsiteData/NOT-A-UUID/x", "");
+    // Only folders named by an identifier in its own (upper-case) spelling count; files do not.
     std::string lower = Uuid::random().string();
     for (auto& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    test::writeFile(environment.dataDirectory() + "/WebsiteData/" + lower + "/x", "");
-    test::writeFile(environment.dataDirectory() + "/WebsiteData/" + Uuid::random().string(), "a file");
+    for (const auto& name : {b.string() + "/x", std::string("NOT-A-UUID/x"), lower + "/x", Uuid::random().string()})
+        test::writeFile(environment.dataDirectory() + "/WebsiteData/" + name, "");
     auto identifiers = WebsiteDataStore::fetchAllDataStoreIdentifiers();
     std::sort(identifiers.begin(), identifiers.end());
-    std::vector<Uuid> expected{a, b};
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(identifiers, expected);
+    EXPECT_EQ(identifiers, (std::vector<Uuid>{std::min(a, b), std::max(a, b)}));
 }
 
 TEST(WebsiteDataStoreTest, NamesTheEngineDataTypes) {
@@ -231,22 +188,12 @@ TEST(WebsiteDataStoreTest, NamesTheEngineDataTypes) {
     EXPECT_EQ(websiteDataTypes({}), 0);
 }
 
-}  // namespace
-}  // namespace quenlith
-
-namespace quenlith {
-namespace {
-
 RuntimeWindow windowShowing(const std::string& url, std::optional<Uuid> session, BrowserWindowState state) {
     RuntimeWindow window;
     window.id = Uuid::random();
-    window.sessionIdentifier = session;
     window.state = state;
-    RuntimeTab tab;
-    tab.id = Uuid::random();
-    tab.url = url;
-    tab.isSelected = true;
-    window.tabs.push_back(tab);
+    window.sessionIdentifier = session;
+    window.tabs = {RuntimeTab{.id = Uuid::random(), .title = "", .url = url, .isSelected = true}};
     return window;
 }
 

@@ -1,0 +1,90 @@
+// Proxy passwords in a real Secret Service (a gnome-keyring daemon unlocked with a test
+// password), without one, and with one that never answers. Each test runs in a child process with
+// a private D-Bus session of its own.
+#include <gtest/gtest.h>
+
+#include "browser/engine/proxy_fixture.hpp"
+#include "model/scheduler.hpp"
+#include "model/uuid.hpp"
+#include "support/child_process_test.hpp"
+#include "support/keyring_daemon.hpp"
+
+namespace quenlith {
+namespace {
+
+using namespace test;
+
+std::string codeOf(const Error& error) { return error.code.substr(error.code.find(':') + 1); }
+
+TEST(KeyringTest, PasswordsAreSavedReadAndRemovedWithoutEverUnlocking) {
+    if (!runInChildProcess(ChildProcessOptions().withPrivateBus())) return;
+    KeyringDaemon keyring;
+    for (const std::string& password :
+         std::vector<std::string>{"secret", "p@ss:w/rd", "päss wört ✓", std::string(300, 'x'), std::string()}) {
+        auto id = savePassword(password);
+        ASSERT_TRUE(id) << id.error().message;
+        EXPECT_EQ(Uuid::parse(*id).value_or(Uuid()).string(), *id) << "the id is the upper-case UUID text";
+        auto read = readPassword(*id);
+        ASSERT_TRUE(read) << read.error().code;
+        EXPECT_EQ(*read, password);
+    }
+    // The same password twice makes two items; removing one leaves the other.
+    auto first = savePassword("same"), second = savePassword("same");
+    ASSERT_TRUE(first && second);
+    EXPECT_NE(*first, *second);
+    EXPECT_TRUE(deletePassword(*first));
+    EXPECT_EQ(readPassword(*first).error(), (Error{"keychain:secret.missing", kKeyringText}));
+    EXPECT_EQ(readPassword(*second).value(), "same");
+    EXPECT_TRUE(deletePassword(Uuid::random().string())) << "removing nothing is no failure";
+
+    // Items live under the proxy schema only.
+    LibsecretStore other("com.quenlith.Quenlith.other");
+    EXPECT_EQ(codeOf(awaitAnswer<std::string>([&](auto done) { return other.read(*second, done); }).error()),
+              kSecretMissing);
+    // A secret that is not text.
+    const std::string binary = Uuid::random().string();
+    ASSERT_TRUE(awaitAnswer<Done>([&](auto done) {
+        return proxySecretStore().add(binary, "binary", std::string("\xff\xfe\x00\x01", 4), done);
+    }));
+    EXPECT_EQ(codeOf(readPassword(binary).error()), kSecretNotText);
+
+    // A locked keyring is reported, not unlocked: an unlock question would leave the read
+    // unanswered until the time limit, which fails as unavailable instead.
+    keyring.lockDefaultCollection();
+    EXPECT_EQ(readPassword(*second).error(), (Error{"keychain:secret.locked", kKeyringText}));
+}
+
+TEST(KeyringTest, WithoutASecretServiceEveryCallReportsItsFailure) {
+    if (!runInChildProcess(ChildProcessOptions().withPrivateBus())) return;
+    std::string id;
+    {
+        KeyringDaemon keyring;
+        id = savePassword("secret").value();
+    }
+    EXPECT_EQ(readPassword(id).error(), (Error{"keychain:secret.unavailable", kKeyringText}));
+    EXPECT_EQ(savePassword("another").error(), (Error{"keychain:secret.unavailable", kKeyringText}));
+    EXPECT_EQ(deletePassword(id).error(), (Error{"keychain:secret.unavailable", kKeyringText}));
+}
+
+TEST(KeyringTest, AServiceThatNeverAnswersIsGivenUpOnAfterTheLimit) {
+    if (!runInChildProcess(ChildProcessOptions().withPrivateBus())) return;
+    SilentSecretService service;
+    ASSERT_TRUE(service.ready());
+    ManualScheduler timers;
+    LibsecretStore store(kProxyPasswordSchema, timers);
+    std::vector<std::optional<Result<std::string>>> answers(2);
+    auto first = store.read("A", [&](Result<std::string> read) { answers[0] = std::move(read); });
+    // Dropped while in flight: its answer never comes, and the call ends at once.
+    store.read("B", [&](Result<std::string> read) { answers[1] = std::move(read); }).cancel();
+    EXPECT_TRUE(spinUntil([] { return LibsecretStore::callsInFlight() == 1; }));
+    spinFor(std::chrono::milliseconds(300));
+    EXPECT_FALSE(answers[0]) << "the silent service answered";
+    timers.advance(LibsecretStore::kReadLimit);
+    ASSERT_TRUE(answers[0]);
+    EXPECT_EQ(codeOf(answers[0]->error()), kSecretUnavailable);
+    EXPECT_TRUE(spinUntil([] { return LibsecretStore::callsInFlight() == 0; }));
+    EXPECT_FALSE(answers[1]);
+}
+
+}  // namespace
+}  // namespace quenlith

@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "model/file_test_support.hpp"
+#include "model/library_file.hpp"
+#include "model/sample_records.hpp"
+#include "model/library_store.hpp"
+#include "support/main_loop.hpp"
+
+namespace quenlith {
+namespace {
+
+// Recorded visits: published at once, written off the main thread after the quiet period.
+class LibrarySaveTest : public testing::Test {
+protected:
+    LibraryDocument onDisk() {
+        auto document = readLibraryFile(home.path("library.json"));
+        return document.ok() ? *document : LibraryDocument{};
+    }
+    bool visit(LibraryStore& store, const std::string& path) {
+        return store.recordVisit("https://example.com/" + path, path, clock.now());
+    }
+    void settle(LibraryStore& store) {
+        ASSERT_TRUE(test::spinUntil([&] { return !store.hasPendingSave(); }));
+    }
+
+    test::TemporaryDataHome home;
+    ManualScheduler scheduler;
+    ManualClock clock{Date{800000000}};
+};
+
+TEST_F(LibrarySaveTest, VisitsAreWrittenTogetherAfterTheQuietPeriod) {
+    LibraryStore store(std::nullopt, scheduler, clock);
+    ASSERT_TRUE(store.save(test::makeClip()));  // an immediate write the later one builds on
+    ASSERT_TRUE(visit(store, "a"));
+    EXPECT_NE(onDisk(), store.document()) << "a visit returns without writing";
+    scheduler.advance(LibraryStore::kSaveDelay / 2);
+    ASSERT_TRUE(visit(store, "b"));
+    scheduler.advance(LibraryStore::kSaveDelay / 2);
+    settle(store);
+    EXPECT_EQ(onDisk(), store.document()) << "one write, within the quiet period, with both visits";
+    EXPECT_EQ(store.document().history.size(), 2u);
+    EXPECT_EQ(scheduler.pendingCount(), 0u);
+}
+
+TEST_F(LibrarySaveTest, AFullLibrarySaysItIsFullAndKeepsItsFile) {
+    LibraryDocument full;
+    for (std::size_t i = 0; i < kMaximumClips; ++i) full.clips.push_back(test::makeClip());
+    LibraryStore store(std::nullopt, scheduler, clock);
+    ASSERT_TRUE(store.replaceContents(full));
+    std::string before = test::readBytes(home.path("library.json"));
+    EXPECT_FALSE(store.save(test::makeClip()));
+    EXPECT_EQ(store.errorMessage().value_or(""),
+              "The library is full: it keeps up to 5000 saved pages and 100 page groups. Delete some before adding more.");
+    EXPECT_EQ(test::readBytes(home.path("library.json")), before);
+}
+
+TEST_F(LibrarySaveTest, OverlappingWritesKeepTheNewestDocument) {
+    // Page groups full of addresses: slow to check and encode, quick to copy byte for byte.
+    LibraryDocument large, small;
+    for (int i = 0; i < 100; ++i) {
+        large.scenes.push_back(test::makeScene());
+        large.scenes.back().windows[0].urls.assign(50, "https://example.com/a/long/path?with=query");
+        large.scenes.back().windows.resize(20, large.scenes.back().windows[0]);
+        for (auto& window : large.scenes.back().windows) window.id = Uuid::random();
+    }
+    small.clips = {test::makeClip()};
+    test::writeBytes(home.path("library.json"), *encodeLibraryDocument(large));
+    test::writeBytes(home.path("library.json.backup"), *encodeLibraryDocument(small));
+    {
+        LibraryStore store(std::nullopt, scheduler, clock);
+        ASSERT_TRUE(visit(store, "a"));
+        scheduler.advance(LibraryStore::kSaveDelay);
+        ASSERT_TRUE(visit(store, "b"));
+        scheduler.advance(LibraryStore::kSaveDelay);
+        // A quick immediate write while the slow background ones run or wait: it must land last.
+        ASSERT_TRUE(store.restorePrevious());
+    }  // the store finishes every write before it goes
+    EXPECT_EQ(onDisk(), small);
+}
+
+TEST_F(LibrarySaveTest, FailedWriteIsReportedAndTheVisitsGoWithTheNextWrite) {
+    test::writeBytes(home.path("library.json"), *encodeLibraryDocument(LibraryDocument{}));
+    LibraryStore store(std::nullopt, scheduler, clock);
+    {
+        test::FileSizeLimit full(16);
+        ASSERT_TRUE(visit(store, "a"));
+        scheduler.advance(LibraryStore::kSaveDelay);
+        settle(store);
+    }
+    EXPECT_TRUE(store.errorMessage());
+    EXPECT_EQ(onDisk(), LibraryDocument{}) << "the file stays as it was";
+    EXPECT_TRUE(store.flush());
+    EXPECT_EQ(onDisk().history.size(), 1u) << "the visit was kept for the next write";
+    EXPECT_FALSE(store.errorMessage());
+}
+
+TEST_F(LibrarySaveTest, ShutdownWritesWhatIsStillWaiting) {
+    LibraryDocument expected;
+    {
+        LibraryStore store(std::nullopt, scheduler, clock);
+        ASSERT_TRUE(visit(store, "a"));
+        scheduler.advance(LibraryStore::kSaveDelay);  // a write in flight
+        ASSERT_TRUE(visit(store, "b"));               // and a change that never saw its timer
+        expected = store.document();
+    }
+    EXPECT_EQ(onDisk(), expected);
+}
+
+}  // namespace
+}  // namespace quenlith

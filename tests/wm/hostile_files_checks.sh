@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# The whole application with something hostile in place of each data file (a FIFO, a link to
+# /dev/zero, a tree nested 100,000 levels deep): it starts, reaches its main loop, ends within a
+# second of SIGTERM, and leaves the thing exactly as it was.
+set -uo pipefail
+build=$1
+app=$build/quenlith
+source "$(dirname "$0")/lib.sh"
+begin_checks hostile bus -- "$@"
+owned="app_pid"
+app_pid=""
+[ -x "$app" ] || { fail "not built: $app"; exit 1; }
+export G_MESSAGES_DEBUG=com.quenlith.Quenlith
+
+gone() { [ ! -e "/proc/$1" ] || grep -q '^[0-9]* ([^)]*) Z' "/proc/$1/stat" 2>/dev/null; }
+started() { grep -q 'Quenlith started' "$work/app.log"; }
+describe() { if [ -p "$1" ]; then echo fifo; elif [ -L "$1" ]; then readlink "$1"; else sha256sum <"$1"; fi; }
+
+for kind in fifo zero deep; do
+  for file in data/profiles.json data/library.json data/session-v1.json config/settings.json; do
+    case_dir=$work/$kind-${file//\//-}
+    export HOME=$case_dir/home XDG_CONFIG_HOME=$case_dir/config XDG_DATA_HOME=$case_dir/data \
+           XDG_CACHE_HOME=$case_dir/cache XDG_RUNTIME_DIR=$case_dir/runtime
+    mkdir -p "$HOME" "$XDG_CONFIG_HOME/com.quenlith.Quenlith" "$XDG_DATA_HOME/com.quenlith.Quenlith" \
+             "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
+    chmod 700 "$XDG_RUNTIME_DIR"
+    target=$case_dir/${file%%/*}/com.quenlith.Quenlith/${file#*/}
+    case $kind in
+      fifo) mkfifo "$target" ;;
+      zero) ln -s /dev/zero "$target" ;;
+      deep) python3 -c 'import sys; sys.stdout.write("{\"version\":1,\"x\":" + "[" * 100000 + "]" * 100000 + "}")' >"$target" ;;
+    esac
+    before=$(describe "$target")
+    "$app" >"$work/app.log" 2>&1 &
+    app_pid=$!
+    what="with a $kind as $(basename "$file")"
+    if ! wait_for 20 started; then
+      fail "the application starts $what"; tail -5 "$work/app.log"
+      kill -KILL "$app_pid" 2>/dev/null; wait "$app_pid" 2>/dev/null; app_pid=""
+      continue
+    fi
+    kill -TERM "$app_pid"
+    if wait_for_ms 1000 gone "$app_pid"; then
+      wait "$app_pid" 2>/dev/null
+      pass "the application starts and ends within a second of SIGTERM $what"
+    else
+      fail "the application ends within a second of SIGTERM $what"
+      kill -KILL "$app_pid" 2>/dev/null; wait "$app_pid" 2>/dev/null
+    fi
+    app_pid=""
+    check "the $kind in place of $(basename "$file") is left as it was" [ "$(describe "$target")" = "$before" ]
+  done
+done
+end_checks "hostile file"
