@@ -14,6 +14,7 @@ PACKAGES=(
   xvfb xauth openbox xdotool x11-utils imagemagick
   dbus dbus-x11 gnome-keyring libsecret-tools
   tinyproxy microsocks stunnel4 openssl ca-certificates
+  desktop-file-utils appstream
   # runtime: Chinese text needs a CJK font
   fonts-wqy-microhei
 )

@@ -1,10 +1,16 @@
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <string>
+#include <vector>
+
+#include "model/launch_link_queue.hpp"
 
 namespace quenlith {
 
 class AppEnvironment;
+class StatusBarController;
 
 // Starts and stops the application as a whole: builds the object graph once the application has
 // started, starts the window manager, and tears everything down in a fixed order at termination.
@@ -18,15 +24,30 @@ public:
 
     // Empty until launching has finished, then owned for the life of the process.
     std::unique_ptr<AppEnvironment> environment;
+    // The tray items and the launcher; made right after the environment.
+    std::unique_ptr<StatusBarController> statusBar;
+    // What "Quit" in a menu does: the application's ordered shutdown.
+    std::function<void()> onQuit;
 
     // Builds the graph, starts the window manager (which opens the websites marked to launch at
     // start) and logs the start. Runs once; later calls do nothing.
     void finishLaunching();
+    // The application was started again while running: opens the launcher.
+    void reopen();
+    // Links handed to the application (its command line, a second start, a desktop's scheme
+    // handler): at most the first 20 of one hand-off; those that arrive before launching has
+    // finished wait and are opened after the windows of the last session and the launch-time
+    // websites. A website link closes the launcher and opens the address where routing says; a
+    // page-group link opens the group when the library holds it; anything else is ignored.
+    void open(const std::vector<std::string>& links);
     // Cancels the running downloads, shuts the window manager down (every window's frame saved)
     // and saves the websites and the library. Runs once; a missing environment only skips its steps.
     void terminate();
 
 private:
+    void route(const std::vector<std::string>& links);
+
+    LaunchLinkQueue links_;
     bool terminated_ = false;
 };
 

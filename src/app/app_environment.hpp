@@ -17,6 +17,8 @@
 namespace quenlith {
 
 class BrowserWindowManager;
+class FaviconLoader;
+class WebsiteEditorPresenter;
 class WebsiteSessions;
 
 // The object graph of the running application: the stores, the downloads and the window manager,
@@ -38,10 +40,16 @@ public:
     DownloadManager downloads;
     LibraryStore library;
     BrowserWindowManager& windows() { return *windows_; }
+    // Website icons, each loaded through the website's own proxy.
+    FaviconLoader& icons() { return *icons_; }
+    // The website editor: "Add Website", editing a website, saving a window's page.
+    WebsiteEditorPresenter& websiteEditor() { return *websiteEditor_; }
 
     // Set by the launcher when it exists.
     std::function<void()> toggleLauncher;
     std::function<void()> dismissLauncher;
+    // Opens a page group's windows; set once page groups can be opened.
+    std::function<void(const BrowserScene&)> openScene;
 
     // Records a finished page visit in the history when the history is on and the address may be
     // kept.
@@ -55,7 +63,9 @@ private:
     void wireWindowManager();
 
     Scheduler& scheduler_;
+    std::unique_ptr<FaviconLoader> icons_;
     std::unique_ptr<BrowserWindowManager> windows_;
+    std::unique_ptr<WebsiteEditorPresenter> websiteEditor_;
     std::vector<sigc::connection> connections_;
     ScheduledTask firstDelivery_;
     // Callbacks handed out hold this weakly and do nothing once the environment is gone.

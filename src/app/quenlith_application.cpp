@@ -1,24 +1,61 @@
 #include "app/quenlith_application.hpp"
 
 #include <csignal>
+#include <cstdio>
+#include <string>
+#include <vector>
 
 #include <glib-unix.h>
 
 #include "model/app_paths.hpp"
+#include "model/address_text.hpp"
+#include "model/localization.hpp"
 
 namespace quenlith {
 
+namespace {
+
+// Whether a command-line argument is a link of the application's own scheme (any letter case);
+// only those are handed on.
+bool isApplicationLink(const char* argument) {
+    gchar* scheme = g_uri_parse_scheme(argument);
+    const bool ours = scheme && asciiLowercased(scheme) == "quenlith";
+    g_free(scheme);
+    return ours;
+}
+
+// An installed binary (PREFIX/bin/quenlith) reads the resources installed beside it in
+// PREFIX/share/quenlith; one run from the build folder keeps the build's own copy.
+void useInstalledResources() {
+    if (g_getenv("QUENLITH_RESOURCE_DIR")) return;
+    gchar* executable = g_file_read_link("/proc/self/exe", nullptr);
+    if (!executable) return;
+    gchar* folder = g_path_get_dirname(executable);
+    gchar* installed = g_build_filename(folder, "..", "share", "quenlith", nullptr);
+    gchar* canonical = g_canonicalize_filename(installed, nullptr);
+    if (g_file_test(canonical, G_FILE_TEST_IS_DIR)) g_setenv("QUENLITH_RESOURCE_DIR", canonical, TRUE);
+    g_free(canonical);
+    g_free(installed);
+    g_free(folder);
+    g_free(executable);
+}
+
+}  // namespace
+
 Glib::RefPtr<QuenlithApplication> QuenlithApplication::create() {
+    useInstalledResources();
     return Glib::RefPtr<QuenlithApplication>(new QuenlithApplication());
 }
 
-QuenlithApplication::QuenlithApplication() : Gtk::Application(kApplicationIdentifier, Gio::APPLICATION_FLAGS_NONE) {}
+QuenlithApplication::QuenlithApplication() : Gtk::Application(kApplicationIdentifier, Gio::APPLICATION_HANDLES_OPEN) {}
 
 QuenlithApplication::~QuenlithApplication() { removeSignalSources(); }
 
 void QuenlithApplication::on_startup() {
     Gtk::Application::on_startup();
     signal_shutdown().connect(sigc::mem_fun(*this, &QuenlithApplication::shutdown));
+    // "Quit" in any menu ends the application like a signal does.
+    delegate_.onQuit = [this] { quit(); };
     // Closing the last window never quits: the application lives on without windows.
     hold();
     // A signal ends the application the way quitting does, so the last frames and websites are
@@ -28,9 +65,39 @@ void QuenlithApplication::on_startup() {
 }
 
 void QuenlithApplication::on_activate() {
-    // The first activation starts the application; activating it again (a second start) finds
-    // it running and changes nothing.
+    // The first activation starts the application; activating it again (a second start) opens
+    // the launcher.
+    if (delegate_.environment) {
+        delegate_.reopen();
+        return;
+    }
     delegate_.finishLaunching();
+}
+
+void QuenlithApplication::on_open(const type_vec_files& files, const Glib::ustring&) {
+    std::vector<std::string> links;
+    for (const auto& file : files)
+        if (file) links.push_back(file->get_uri());
+    // Links of the first start wait in the delegate until launching has finished.
+    delegate_.open(links);
+    delegate_.finishLaunching();
+}
+
+bool QuenlithApplication::local_command_line_vfunc(char**& arguments, int& exit_status) {
+    if (arguments && arguments[0]) {
+        char** kept = arguments + 1;
+        for (char** argument = arguments + 1; *argument; ++argument) {
+            if (**argument == '-' || isApplicationLink(*argument)) {
+                *kept++ = *argument;
+                continue;
+            }
+            std::fprintf(stderr, "%s\n",
+                         localizedFormat("Quenlith opens only quenlith:// links; “%@” was ignored.", {*argument}).c_str());
+            g_free(*argument);
+        }
+        *kept = nullptr;
+    }
+    return Gtk::Application::local_command_line_vfunc(arguments, exit_status);
 }
 
 void QuenlithApplication::shutdown() {

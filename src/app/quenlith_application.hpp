@@ -10,8 +10,9 @@
 namespace quenlith {
 
 // The application object: one instance per user session ("com.quenlith.Quenlith" on the session
-// bus; starting it again only activates the running one). It keeps running without windows, and
-// quitting it, or SIGTERM, SIGINT or SIGHUP, runs the same ordered shutdown.
+// bus; starting it again only activates the running one, handing it the quenlith:// links of its
+// command line). It keeps running without windows, and quitting it, or SIGTERM, SIGINT or SIGHUP,
+// runs the same ordered shutdown.
 class QuenlithApplication : public Gtk::Application {
 public:
     static Glib::RefPtr<QuenlithApplication> create();
@@ -23,6 +24,10 @@ protected:
     QuenlithApplication();
     void on_startup() override;
     void on_activate() override;
+    void on_open(const type_vec_files& files, const Glib::ustring& hint) override;
+    // In the starting process: arguments that are no quenlith:// links are refused on standard
+    // error before anything reaches the running instance.
+    bool local_command_line_vfunc(char**& arguments, int& exit_status) override;
 
 private:
     static int onTerminationSignal(void* self);

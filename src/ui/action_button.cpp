@@ -22,8 +22,6 @@ ActionButton::ActionButton(std::string_view symbol, const std::string& toolTip,
     get_style_context()->add_provider(compact, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
     add(image_);
     setSymbol(symbol, toolTip);
-    set_tooltip_text(toolTip);
-    get_accessible()->set_name(toolTip);
     onAction = std::move(action);
     set_size_request(kSize, kSize);
 }
@@ -38,6 +36,8 @@ void ActionButton::on_clicked() {
 
 void ActionButton::setSymbol(std::string_view symbol, const std::string& description) {
     symbol_ = std::string(symbol);
+    set_tooltip_text(description);
+    get_accessible()->set_name(description);
     const std::string iconName = iconNameForSymbol(symbol);
     if (iconIsAvailable(iconName)) {
         image_.set_from_icon_name(iconName, Gtk::ICON_SIZE_BUTTON);

@@ -22,7 +22,7 @@ public:
     void invoke();
 
     // Shows another symbol, described by `description` (the reload button while loading, the
-    // start-page button of a private window). The tooltip stays as it is.
+    // start-page button of a private window): the tooltip and the accessible name follow.
     void setSymbol(std::string_view symbol, const std::string& description);
 
     const std::string& symbol() const { return symbol_; }

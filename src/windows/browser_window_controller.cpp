@@ -1,6 +1,8 @@
 #include "windows/browser_window_controller.hpp"
 
 #include <gdk/gdk.h>
+#include <gtkmm/cssprovider.h>
+#include <gtkmm/label.h>
 
 #include "browser/view/browser_view_controller.hpp"
 #include "model/preferences_store.hpp"
@@ -9,18 +11,21 @@
 
 namespace quenlith {
 
-BrowserWindowController::BrowserWindowController(const Uuid& windowID, const Uuid& websiteID,
+BrowserWindowController::BrowserWindowController(const Uuid& windowID, const WebAppProfile& profile,
                                                  std::unique_ptr<BrowserViewController> browser,
                                                  std::unique_ptr<FloatingBrowserPanel> panel,
                                                  PreferencesStore& preferencesStore, WebAppStore& websiteStore)
     : id(windowID),
-      profileID(websiteID),
+      profileID(profile.id),
       preferences(preferencesStore),
       store(websiteStore),
       browser_(std::move(browser)),
-      panel_(std::move(panel)) {
-    panel_->add(browser_->view());
+      panel_(std::move(panel)),
+      appliedProfile_(profile) {
+    content_.add(browser_->view());
     browser_->view().show();
+    content_.show();
+    panel_->add(content_);
     // The platform never closes a browser window: the close button only asks the manager.
     connections_.push_back(
         panel_->signal_delete_event().connect(sigc::mem_fun(*this, &BrowserWindowController::deleteRequested), false));
@@ -28,10 +33,12 @@ BrowserWindowController::BrowserWindowController(const Uuid& windowID, const Uui
 
 BrowserWindowController::~BrowserWindowController() {
     disconnectWindow();
+    removeToast();
     if (!tornDown_) {
         browser_->tearDown();
         panel_->hide();
         panel_->remove();
+        content_.remove();
     }
 }
 
@@ -118,6 +125,7 @@ void BrowserWindowController::present(bool activate, bool /*keepTuck*/, bool wak
 }
 
 void BrowserWindowController::applyProfile(const WebAppProfile& profile) {
+    appliedProfile_ = profile;
     restoring = true;
     panel_->apply(profile);
     browser_->applyProfile(profile);
@@ -140,9 +148,49 @@ void BrowserWindowController::tearDown() {
     onClose = nullptr;
     onVisibility = nullptr;
     onActive = nullptr;
+    removeToast();
     browser_->tearDown();
     panel_->hide();
     panel_->remove();
+    content_.remove();
+}
+
+// ---- Notices ----------------------------------------------------------------------------------
+
+void BrowserWindowController::showToast(const std::string& message, Scheduler& timers,
+                                        std::chrono::milliseconds duration) {
+    if (tornDown_) return;
+    removeToast();
+    static const Glib::RefPtr<Gtk::CssProvider> style = [] {
+        auto provider = Gtk::CssProvider::create();
+        provider->load_from_data(
+            ".quenlith-toast { background-color: rgba(0, 0, 0, 0.85); color: white; font-size: 12pt;"
+            " font-weight: 500; padding: 6px 12px; border-radius: 6px; }");
+        return provider;
+    }();
+    auto label = std::make_unique<Gtk::Label>(message);
+    label->get_style_context()->add_provider(style, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    label->get_style_context()->add_class("quenlith-toast");
+    label->set_halign(Gtk::ALIGN_CENTER);
+    label->set_valign(Gtk::ALIGN_END);
+    label->set_margin_bottom(20);
+    label->set_line_wrap(true);
+    label->show();
+    content_.add_overlay(*label);
+    toast_ = std::move(label);
+    toastTask_ = timers.schedule(duration, [this] { removeToast(); });
+}
+
+std::optional<std::string> BrowserWindowController::toastText() const {
+    if (auto* label = dynamic_cast<Gtk::Label*>(toast_.get())) return label->get_text();
+    return std::nullopt;
+}
+
+void BrowserWindowController::removeToast() {
+    toastTask_.cancel();
+    if (!toast_) return;
+    static_cast<Gtk::Container&>(content_).remove(*toast_);
+    toast_.reset();
 }
 
 }  // namespace quenlith

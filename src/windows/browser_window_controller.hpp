@@ -1,12 +1,16 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
+#include <gtkmm/overlay.h>
 #include <sigc++/connection.h>
 
+#include "model/scheduler.hpp"
 #include "model/uuid.hpp"
 #include "model/web_app_profile.hpp"
 #include "model/window_geometry.hpp"
@@ -30,7 +34,7 @@ public:
     // Takes the finished browser view and the window made for it; the view goes into the window.
     // The controller starts `restoring`: nothing the window does is saved or reported until
     // becomeDelegate().
-    BrowserWindowController(const Uuid& id, const Uuid& profileID, std::unique_ptr<BrowserViewController> browser,
+    BrowserWindowController(const Uuid& id, const WebAppProfile& profile, std::unique_ptr<BrowserViewController> browser,
                             std::unique_ptr<FloatingBrowserPanel> panel, PreferencesStore& preferences,
                             WebAppStore& store);
     ~BrowserWindowController();
@@ -71,6 +75,16 @@ public:
 
     // Applies a website record to the window and to the browser view.
     void applyProfile(const WebAppProfile& profile);
+    // The record last applied (at construction or by applyProfile): what a change made in the
+    // window is compared with, so that only the settings the user changed are saved.
+    const WebAppProfile& appliedProfile() const { return appliedProfile_; }
+
+    // Shows `message` at the bottom of the window until `duration` has passed on `timers`; a new
+    // notice replaces the one shown at once.
+    void showToast(const std::string& message, Scheduler& timers,
+                   std::chrono::milliseconds duration = std::chrono::seconds(3));
+    // The notice shown now, or nothing.
+    std::optional<std::string> toastText() const;
 
     // Saves the window's frame as the website's remembered frame: only for the website's own
     // window, only when the website remembers its frame, and only when the frame changed.
@@ -90,8 +104,15 @@ private:
     void activeChanged();
     void disconnectWindow();
 
+    void removeToast();
+
     std::unique_ptr<BrowserViewController> browser_;
     std::unique_ptr<FloatingBrowserPanel> panel_;
+    // The window's content: the browser view, with notices laid over it.
+    Gtk::Overlay content_;
+    std::unique_ptr<Gtk::Widget> toast_;
+    ScheduledTask toastTask_;
+    WebAppProfile appliedProfile_;
     std::optional<Rect> knownFrame_;  // the frame as last seen, to tell moves from resizes
     bool minimized_ = false;
     bool tornDown_ = false;

@@ -17,9 +17,6 @@ namespace quenlith {
 
 namespace {
 
-// The name of the records made for windows that show no saved website.
-constexpr const char* kBrowserRecordName = "Quenlith";
-
 std::map<Uuid, WebAppProfile> keyedByID(const std::vector<WebAppProfile>& profiles) {
     std::map<Uuid, WebAppProfile> keyed;
     for (const auto& profile : profiles) keyed.emplace(profile.id, profile);
@@ -165,7 +162,7 @@ RuntimeWindow BrowserWindowManager::runtimeWindow(BrowserWindowController& contr
     result.sequence = controller.sequence;
     if (!persistent)
         result.title = localizedString("Private Window");
-    else if (browser.profile().name == kBrowserRecordName)
+    else if (controller.id == browserID)
         result.title = localizedString("Browser");
     else
         result.title = browser.profile().displayTitle();
@@ -291,56 +288,6 @@ void BrowserWindowManager::shutdown() {
     windows_.clear();
     runtime_.update({});
     store.save();
-}
-
-// --- hiding and closing ----------------------------------------------------------------------
-
-void BrowserWindowManager::hideWindow(BrowserWindowController& controller) {
-    for (const Uuid& id : websiteLinks.profileIDs(controller.id)) {
-        linkedWindows_.erase(id);
-        dismissedLinks_.insert(id);
-    }
-    linkedWindows_.erase(controller.profileID);
-    dismissedLinks_.insert(controller.profileID);
-    controller.panel().hide();
-    controller.browser().setPresented(false, true);
-}
-
-void BrowserWindowManager::requestClose(const Uuid& windowID) {
-    BrowserWindowController* controller = window(windowID);
-    if (!controller) return;
-    bool ownWindow = controller->id == controller->profileID;
-    if (preferences.value().closeBehavior != CloseBehavior::release && ownWindow &&
-        controller->browser().isPersistent()) {
-        hideWindow(*controller);
-        publishState();
-        return;
-    }
-    close(windowID);
-}
-
-void BrowserWindowManager::close(const Uuid& windowID) {
-    auto found = windows_.find(windowID);
-    if (found == windows_.end()) return;
-    std::unique_ptr<BrowserWindowController> controller = std::move(found->second);
-    windows_.erase(found);
-
-    for (const Uuid& id : websiteLinks.profileIDs(windowID)) {
-        linkedWindows_.erase(id);
-        dismissedLinks_.insert(id);
-    }
-    linkedWindows_.erase(controller->profileID);
-    dismissedLinks_.insert(controller->profileID);
-    websiteLinks.removeWindow(windowID);
-    controller->tearDown();
-    const Uuid profileID = controller->profileID;
-    retired_.push_back(std::move(controller));
-    if (!retireTask_.pending()) retireTask_ = timers_.scheduleIdle([this] { retired_.clear(); });
-
-    bool stillShown = std::any_of(windows_.begin(), windows_.end(),
-                                  [&](const auto& entry) { return entry.second->profileID == profileID; });
-    if (!stillShown && browsingProfiles.erase(profileID) > 0) sessions.forgetSession(profileID);
-    publishState();
 }
 
 }  // namespace quenlith

@@ -13,6 +13,7 @@
 #include <sigc++/signal.h>
 
 #include "model/browser_runtime_store.hpp"
+#include "model/address_routing.hpp"
 #include "model/browser_session.hpp"
 #include "model/runtime_website_links.hpp"
 #include "model/runtime_window.hpp"
@@ -20,7 +21,13 @@
 #include "model/suggested_website.hpp"
 #include "model/uuid.hpp"
 #include "model/web_app_profile.hpp"
+#include "browser/view/browser_command.hpp"
 #include "windows/window_factory.hpp"
+
+namespace Gtk {
+class Widget;
+}
+typedef struct _WebKitWebView WebKitWebView;
 
 namespace quenlith {
 
@@ -31,12 +38,15 @@ class DownloadManager;
 class PreferencesStore;
 class WebAppStore;
 class WebsiteSessions;
+struct WebViewConfiguration;
 
 // The one registry of open browser windows. It builds every window, keeps open windows in step
 // with the saved websites, publishes the live snapshot of windows and tabs and the window counts,
 // runs the tab-sleep pass and opens the websites marked to launch at start. Main thread only.
 class BrowserWindowManager {
 public:
+    // The name of the main browser window's record.
+    static constexpr const char* kBrowserRecordName = "Quenlith";
     // Period of the tab-sleep pass.
     static constexpr std::chrono::seconds kSleepInterval{30};
 
@@ -91,6 +101,11 @@ public:
                        const std::optional<WebAppProfile>& source)>
         onSaveWebsite;
     std::function<void(const SuggestedWebsite&)> onPinSuggestion;
+    // Builds the start page of a browser tab (a managed widget), or nullptr.
+    std::function<Gtk::Widget*()> makeStartPage;
+    // The window commands this manager does not carry out itself (duplicate, other-session window,
+    // tuck, click-through).
+    std::function<void(BrowserWindowController&, BrowserCommand)> onWindowCommand;
 
     // What the sleep pass does with each window's browser view (its idle tabs go to sleep).
     std::function<void(BrowserViewController&)> sleepTabs;
@@ -120,11 +135,72 @@ public:
     // empties the snapshot and saves the websites.
     void shutdown();
 
-    // Asks to close a window from its close button: a website's own window on a persistent store
-    // is hidden while the close behaviour is "Hide Window"; every other window is closed.
+    // --- Routing: which window and tab come forward (window_routing.cpp) ---------------------
+    // Every operation that shows a window by user request brings it forward: the website links of
+    // the window are released, it is presented (activated, click-through ended, untucked, its
+    // active tab woken), becomes the last active window and the state is published. While
+    // website data is reset, the opening operations (open, showBrowser, openPrivateWindow,
+    // showProfile and toggle where it would show) do nothing.
+
+    // Brings forward the tab of a shared-session window that already shows the address (oldest
+    // window, leftmost tab first); otherwise opens it in the main browser window: in its active tab
+    // when that shows the start page, else in a new tab. Answers the browser view now showing it.
+    BrowserViewController* open(const std::string& address);
+    // Brings forward the main browser window, creating it first when there is none.
+    void showBrowser();
+    // Opens a new private window (its own non-persistent data store; never reused, never saved).
+    void openPrivateWindow();
+    // Brings forward the window and tab showing a saved website, or its own new window.
+    BrowserWindowController* showProfile(const Uuid& profileID);
+    // A website's global shortcut: hides its window when it is on screen, else shows it (a
+    // minimised or tucked window comes back).
+    void toggle(const Uuid& profileID);
+    // Brings forward one tab of one window; nothing when either id is unknown.
+    void focus(const Uuid& windowID, const Uuid& tabID);
+    // Brings back every window not on screen (hidden, minimised, tucked).
+    void showAll();
+    // Puts every window away (none is closed) and keeps application links from bringing the
+    // websites back.
+    void hideAll();
+    // The text of an address field: the website address, else a search with the chosen engine.
+    void openAddress(const std::string& text);
+    // Opens the first 20 addresses, in order; the rest are ignored.
+    void openURLs(const std::vector<std::string>& addresses);
+    // After a page was saved as a website: the tab showing it becomes that website's window.
+    void linkWindow(const WebAppProfile& website, const WebAppProfile& source, const std::string& url);
+
+    // The focused browser window, else the last one brought forward while it exists.
+    BrowserWindowController* activeWindowController() const;
+    // Whether any window is on screen.
+    bool hasVisibleWindows() const;
+    // Whether a proxy credential id is used by a saved website, a window's ad-hoc record or (asked
+    // through additionalCredentialUsage) anything else.
+    bool isCredentialInUse(const std::string& credentialID) const;
+    // A short notice at the bottom of the window for 3 seconds; the next one replaces it at once.
+    void showToast(const std::string& message, BrowserWindowController& controller);
+
+    // --- Hiding and closing (window_closing.cpp) -----------------------------------------------
+
+    // The close button or the "close" command: a website's own window on a persistent store is
+    // hidden while the close behaviour is "Hide Window"; every other window is closed.
     void requestClose(const Uuid& windowID);
-    // Closes and releases one window.
+    // Closes and releases one window; the ad-hoc record of its last window goes with it.
     void close(const Uuid& windowID);
+    // Hides every window of a saved website (its own windows and the one showing it).
+    void hide(const Uuid& profileID);
+    // Hides one window.
+    void hideWindow(const Uuid& windowID);
+    // Closes one tab, or the window when it is the only one.
+    void closeTab(const Uuid& windowID, const Uuid& tabID);
+    // Deletes a saved website and closes its windows; false (nothing closed) when the store
+    // refuses.
+    bool deleteWebsite(const Uuid& profileID);
+    // Whether a saved website's window is on screen.
+    bool isWebsiteVisible(const Uuid& profileID) const;
+
+    // Websites that application links brought forward, and those they must not bring back.
+    const std::set<Uuid>& linkedWindows() const { return linkedWindows_; }
+    const std::set<Uuid>& dismissedLinks() const { return dismissedLinks_; }
 
     // The pass of the sleep timer: every window's browser view puts its idle tabs to sleep.
     void sleepIdleWindows();
@@ -137,8 +213,26 @@ private:
     void syncWindowsWithProfiles();
     void scheduleSnapshot();
     void armSleepTimer();
-    void hideWindow(BrowserWindowController& controller);
+    // Window callbacks (window_callbacks.cpp).
     void wireCallbacks(BrowserWindowController& controller, const WebAppProfile& websiteCopy);
+    void stateChanged();
+    void profileChanged(BrowserWindowController& controller, const WebAppProfile& changed);
+    void urlChanged(const Uuid& websiteID, const std::string& address);
+    void metadataArrived(const Uuid& websiteID, const std::optional<std::string>& iconAddress);
+    void runCommand(BrowserWindowController& controller, BrowserCommand command, const Uuid& websiteID);
+    void saveWebsite(BrowserWindowController& controller);
+    void arrange(BrowserWindowController& controller, BrowserCommand command);
+    WebKitWebView* openPopup(const Uuid& websiteID, const WebViewConfiguration& configuration,
+                             const std::optional<std::string>& address);
+
+    // Routing helpers.
+    void releaseLinks(BrowserWindowController& controller);
+    void bringForward(BrowserWindowController& controller, std::optional<Uuid> tabID = std::nullopt);
+    bool isSharedSession(const BrowserWindowController& controller) const;
+    std::vector<RoutingWindow> routingWindows() const;
+    WebAppProfile browserProfile() const;
+    // Hides one window: its links are dismissed, it is ordered out and no longer presented.
+    void hideOne(BrowserWindowController& controller);
     void pushSnapshot();
 
     Scheduler& timers_;
@@ -161,6 +255,7 @@ private:
     std::vector<std::unique_ptr<BrowserWindowController>> retired_;
     ScheduledTask retireTask_;
     std::vector<sigc::connection> connections_;
+    AddressComparisonForms comparisonForms_;
     sigc::signal<void()> changed_;
     // Callbacks handed to windows hold this weakly: they find it expired once the manager is gone.
     std::shared_ptr<BrowserWindowManager*> self_;

@@ -35,11 +35,12 @@ BrowserWindowController& BrowserWindowManager::makeWindowController(WindowReques
     auto browser = std::make_unique<BrowserViewController>(websiteCopy, preferences, &downloads, request.configuration,
                                                            request.url, dataStore, request.dormant);
     browser->isSavedWebsite = store.profile(websiteCopy.id).has_value();
+    browser->services.makeStartPage = makeStartPage;
 
     auto panel = std::make_unique<FloatingBrowserPanel>(websiteCopy.followAcrossSpaces);
     panel->set_skip_taskbar_hint(!preferences.value().showDockIcon);
     FloatingBrowserPanel& window = *panel;
-    auto controller = std::make_unique<BrowserWindowController>(request.id, websiteCopy.id, std::move(browser),
+    auto controller = std::make_unique<BrowserWindowController>(request.id, websiteCopy, std::move(browser),
                                                                 std::move(panel), preferences, store);
     window.apply(websiteCopy);
 
@@ -56,41 +57,6 @@ BrowserWindowController& BrowserWindowManager::makeWindowController(WindowReques
     // Wired last: nothing the view reported while it was being built reaches the manager.
     wireCallbacks(registered, websiteCopy);
     return registered;
-}
-
-void BrowserWindowManager::wireCallbacks(BrowserWindowController& controller, const WebAppProfile&) {
-    std::weak_ptr<BrowserWindowManager*> weak = self_;
-    const Uuid windowID = controller.id;
-    auto& services = controller.browser().services;
-
-    services.onVisit = [weak](const std::string& address, const std::string& title) {
-        auto manager = weak.lock();
-        if (manager && (*manager)->onVisit) (*manager)->onVisit(address, title);
-    };
-    services.onStateChange = [weak] {
-        auto manager = weak.lock();
-        if (!manager) return;
-        (*manager)->pushSnapshot();
-        (*manager)->scheduleSnapshot();
-    };
-    services.onCommand = [weak, windowID](BrowserCommand command) {
-        auto manager = weak.lock();
-        if (!manager || !(*manager)->window(windowID)) return;
-        if (command == BrowserCommand::close) (*manager)->requestClose(windowID);
-    };
-
-    controller.onClose = [weak, windowID] {
-        if (auto manager = weak.lock()) (*manager)->requestClose(windowID);
-    };
-    controller.onVisibility = [weak] {
-        if (auto manager = weak.lock()) (*manager)->publishState();
-    };
-    controller.onActive = [weak, windowID] {
-        auto manager = weak.lock();
-        if (!manager) return;
-        (*manager)->lastActiveID = windowID;
-        (*manager)->scheduleSnapshot();
-    };
 }
 
 }  // namespace quenlith

@@ -1,88 +1,67 @@
 #include "browser/web_test_support.hpp"
 
 #include <cmath>
-#include <functional>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
+#include "browser/engine/script_evaluation.hpp"
 #include "browser/engine/tab_sleep_guard.hpp"
 #include "support/main_loop.hpp"
 
 namespace quenlith::test {
 
-GtkWidget* visibleToplevel(GType type) {
-    GtkWidget* found = nullptr;
+std::vector<GtkWidget*> visibleToplevels(GType type) {
+    std::vector<GtkWidget*> found;
     GList* toplevels = gtk_window_list_toplevels();
     for (GList* item = toplevels; item; item = item->next)
         if (G_TYPE_CHECK_INSTANCE_TYPE(item->data, type) && gtk_widget_get_visible(GTK_WIDGET(item->data)))
-            found = GTK_WIDGET(item->data);
+            found.push_back(GTK_WIDGET(item->data));
     g_list_free(toplevels);
     return found;
 }
 
 namespace {
 
-struct LoadWatch {
+LoadResult waitForLoad(WebKitWebView* view, const std::function<void()>& start,
+                       std::chrono::milliseconds timeout) {
     LoadResult result;
-};
-
-void onLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer data) {
-    if (event == WEBKIT_LOAD_FINISHED) static_cast<LoadWatch*>(data)->result.finished = true;
-}
-
-gboolean onLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar*, GError* error, gpointer data) {
-    auto* watch = static_cast<LoadWatch*>(data);
-    watch->result.failed = true;
-    watch->result.error = error ? error->message : "";
-    return TRUE;  // no error page of the engine's own
-}
-
-LoadResult waitForLoad(WebKitWebView* view, const std::function<void()>& start, std::chrono::milliseconds timeout) {
-    LoadWatch watch;
-    gulong changed = g_signal_connect(view, "load-changed", G_CALLBACK(onLoadChanged), &watch);
-    gulong failed = g_signal_connect(view, "load-failed", G_CALLBACK(onLoadFailed), &watch);
+    auto changed = +[](WebKitWebView*, WebKitLoadEvent event, LoadResult* out) {
+        out->finished |= event == WEBKIT_LOAD_FINISHED;
+    };
+    auto failed = +[](WebKitWebView*, WebKitLoadEvent, gchar*, GError* error, LoadResult* out) -> gboolean {
+        out->failed = true;
+        out->error = error ? error->message : "";
+        return TRUE;  // no error page of the engine's own
+    };
+    const gulong handlers[] = {g_signal_connect(view, "load-changed", G_CALLBACK(changed), &result),
+                               g_signal_connect(view, "load-failed", G_CALLBACK(failed), &result)};
     start();
-    spinUntil([&] { return watch.result.finished; }, timeout);
-    g_signal_handler_disconnect(view, changed);
-    g_signal_handler_disconnect(view, failed);
-    return watch.result;
+    spinUntil([&] { return result.finished; }, timeout);
+    for (gulong handler : handlers) g_signal_handler_disconnect(view, handler);
+    return result;
 }
 
 }  // namespace
 
 LoadResult loadAndWait(WebKitWebView* view, const std::string& uri, std::chrono::milliseconds timeout) {
-    return waitForLoad(view, [&] { webkit_web_view_load_uri(view, uri.c_str()); }, timeout);
+    return waitForLoad(
+        view, [&] { webkit_web_view_load_uri(view, uri.c_str()); }, timeout);
 }
 
 LoadResult reloadAndWait(WebKitWebView* view, std::chrono::milliseconds timeout) {
-    return waitForLoad(view, [&] { webkit_web_view_reload(view); }, timeout);
+    return waitForLoad(
+        view, [&] { webkit_web_view_reload(view); }, timeout);
 }
 
 std::optional<std::string> evaluate(WebKitWebView* view, const std::string& script, const char* world) {
-    struct Pending {
-        bool done = false;
-        std::optional<std::string> json;
-    };
-    auto pending = std::make_shared<Pending>();
-    auto* keep = new std::shared_ptr<Pending>(pending);
-    webkit_web_view_evaluate_javascript(
-        view, script.c_str(), -1, world, nullptr, nullptr,
-        [](GObject* source, GAsyncResult* result, gpointer data) {
-            std::unique_ptr<std::shared_ptr<Pending>> pending(static_cast<std::shared_ptr<Pending>*>(data));
-            GError* error = nullptr;
-            JSCValue* value = webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error);
-            if (value) {
-                char* json = jsc_value_to_json(value, 0);
-                (*pending)->json = json ? json : "undefined";
-                g_free(json);
-                g_object_unref(value);
-            }
-            g_clear_error(&error);
-            (*pending)->done = true;
-        },
-        keep);
-    spinUntil([&] { return pending->done; });
-    return pending->json;
+    auto answer = std::make_shared<std::optional<std::optional<std::string>>>();
+    evaluateScript(view, script, world, [answer](WebKitWebView*, JSCValue* value) {
+        g_autofree char* json = value ? jsc_value_to_json(value, 0) : nullptr;
+        *answer = value ? std::optional<std::string>(json ? json : "undefined") : std::nullopt;
+    });
+    spinUntil([&] { return answer->has_value(); });
+    return answer->value_or(std::nullopt);
 }
 
 std::optional<bool> guardProtects(WebKitWebView* view) {
@@ -99,21 +78,27 @@ ViewHost::ViewHost(WebKitWebView* view) {
     gtk_widget_show_all(window_);
 }
 
-ViewHost::~ViewHost() { gtk_widget_destroy(window_); }
+ViewHost::~ViewHost() {
+    gtk_widget_destroy(window_);
+}
 
 std::string toneWav(double seconds, int frequency) {
     const std::uint32_t rate = 22050;
     const std::uint32_t samples = static_cast<std::uint32_t>(seconds * rate);
     const std::uint32_t dataBytes = samples * 2;
     std::string wav;
-    auto put32 = [&](std::uint32_t v) { for (int i = 0; i < 4; ++i) wav.push_back(static_cast<char>(v >> (8 * i))); };
-    auto put16 = [&](std::uint16_t v) { for (int i = 0; i < 2; ++i) wav.push_back(static_cast<char>(v >> (8 * i))); };
+    auto put32 = [&](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) wav.push_back(static_cast<char>(v >> (8 * i)));
+    };
+    auto put16 = [&](std::uint16_t v) {
+        for (int i = 0; i < 2; ++i) wav.push_back(static_cast<char>(v >> (8 * i)));
+    };
     wav += "RIFF";
     put32(36 + dataBytes);
     wav += "WAVEfmt ";
     put32(16);
-    put16(1);         // PCM
-    put16(1);         // mono
+    put16(1);  // PCM
+    put16(1);  // mono
     put32(rate);
     put32(rate * 2);  // bytes per second
     put16(2);         // block size
@@ -121,7 +106,8 @@ std::string toneWav(double seconds, int frequency) {
     wav += "data";
     put32(dataBytes);
     for (std::uint32_t i = 0; i < samples; ++i)
-        put16(static_cast<std::uint16_t>(static_cast<std::int16_t>(8000 * std::sin(2 * M_PI * frequency * i / rate))));
+        put16(static_cast<std::uint16_t>(
+            static_cast<std::int16_t>(8000 * std::sin(2 * M_PI * frequency * i / rate))));
     return wav;
 }
 

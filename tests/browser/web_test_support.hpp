@@ -3,20 +3,25 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <gtk/gtk.h>
 #include <webkit2/webkit2.h>
 
 namespace quenlith::test {
 
-// The last visible top-level window of `type` (a dialog a test waits for), or nothing.
-GtkWidget* visibleToplevel(GType type);
+// The visible top-level windows of `type` (dialogs a test waits for), and the last of them.
+std::vector<GtkWidget*> visibleToplevels(GType type);
+inline GtkWidget* visibleToplevel(GType type) {
+    auto all = visibleToplevels(type);
+    return all.empty() ? nullptr : all.back();
+}
 
 // How one load of a web view ended.
 struct LoadResult {
     bool finished = false;  // the load ended (after a failure too)
     bool failed = false;
-    std::string error;      // the failure's message
+    std::string error;  // the failure's message
 };
 
 // Loads the address and spins the main loop until the load ends or the timeout passes.
@@ -27,7 +32,8 @@ LoadResult reloadAndWait(WebKitWebView* view, std::chrono::milliseconds timeout 
 
 // Evaluates a script in the page's world (or the named one) and returns its result as JSON text;
 // nothing when the evaluation failed.
-std::optional<std::string> evaluate(WebKitWebView* view, const std::string& script, const char* world = nullptr);
+std::optional<std::string> evaluate(WebKitWebView* view, const std::string& script,
+                                    const char* world = nullptr);
 
 // The sleep guard's answer for the page (isProtected), waited for.
 std::optional<bool> guardProtects(WebKitWebView* view);

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Minimising, hiding and showing browser windows under openbox: runs the window-state tests of
+# Minimising, hiding, showing and arranging browser windows under openbox: runs the window-state tests of
 # windows_tests, which skip without a window manager. Runs on the display xvfb-run gives it, with a
 # private session bus; starts and stops its own openbox.
 set -uo pipefail
@@ -9,7 +9,7 @@ source "$(dirname "$0")/lib.sh"
 begin_checks state-wm bus -- "$@"
 [ -x "$tests" ] || { fail "not built: $tests"; exit 1; }
 
-start_openbox 0 0 0 0 || { fail "openbox did not start"; exit 1; }
+start_openbox 40 60 30 0 || { fail "openbox did not start"; exit 1; }
 
 "$tests" --gtest_filter='WindowStateUnderWindowManager.*' --gtest_brief=1 >"$work/tests.log" 2>&1
 status=$?

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "browser/engine/script_evaluation.hpp"
 #include "browser/engine/user_scripts.hpp"
 
 namespace quenlith {
@@ -49,26 +50,21 @@ const std::string& TabSleepGuard::source() {
     return text;
 }
 
-const char* TabSleepGuard::probe() { return kProbe; }
+const char* TabSleepGuard::probe() {
+    return kProbe;
+}
 
 void TabSleepGuard::install(WebKitUserContentManager* manager) {
-    addUserScriptOnce(manager, source(), WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES, WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START);
+    addUserScriptOnce(manager, source(), WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+                      WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START);
 }
 
 void isProtected(WebKitWebView* webView, std::function<void(bool)> completion) {
-    auto* pending = new std::function<void(bool)>(std::move(completion));
-    webkit_web_view_evaluate_javascript(
-        webView, kProbe, -1, kScriptWorld, nullptr, nullptr,
-        [](GObject* source, GAsyncResult* result, gpointer data) {
-            std::unique_ptr<std::function<void(bool)>> completion(static_cast<std::function<void(bool)>*>(data));
-            GError* error = nullptr;
-            JSCValue* value = webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error);
-            bool maySleep = value && jsc_value_is_boolean(value) && !jsc_value_to_boolean(value);
-            if (value) g_object_unref(value);
-            g_clear_error(&error);
-            (*completion)(!maySleep);
-        },
-        pending);
+    evaluateScript(
+        webView, kProbe, kScriptWorld, [completion = std::move(completion)](WebKitWebView*, JSCValue* value) {
+            const bool maySleep = value && jsc_value_is_boolean(value) && !jsc_value_to_boolean(value);
+            completion(!maySleep);
+        });
 }
 
 }  // namespace quenlith

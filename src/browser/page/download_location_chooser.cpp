@@ -5,23 +5,15 @@
 #include <gtkmm/filechoosernative.h>
 #include <gtkmm/window.h>
 
+#include "ui/alert.hpp"
+
 namespace quenlith {
 
 bool canAttachDialog(GtkWindow* window) {
-    if (!window || !gtk_widget_get_visible(GTK_WIDGET(window)) || gtk_widget_in_destruction(GTK_WIDGET(window)))
+    if (!window || !gtk_widget_get_visible(GTK_WIDGET(window)) ||
+        gtk_widget_in_destruction(GTK_WIDGET(window)))
         return false;
-    GList* toplevels = gtk_window_list_toplevels();
-    bool hasDialog = false;
-    for (GList* item = toplevels; item; item = item->next) {
-        auto* other = GTK_WINDOW(item->data);
-        if (other != window && gtk_window_get_transient_for(other) == window && gtk_window_get_modal(other) &&
-            gtk_widget_get_visible(GTK_WIDGET(other))) {
-            hasDialog = true;
-            break;
-        }
-    }
-    g_list_free(toplevels);
-    return !hasDialog;
+    return !hasAttachedSheet(*Glib::wrap(window));
 }
 
 SaveDialogLocationChooser::SaveDialogLocationChooser() = default;

@@ -5,13 +5,13 @@
 
 #include <webkit2/webkit2.h>
 
+#include "browser/engine/script_evaluation.hpp"
+#include "browser/engine/user_scripts.hpp"
 #include "model/app_paths.hpp"
 #include "model/logging.hpp"
 
 namespace quenlith {
 namespace {
-
-constexpr const char* kScriptWorld = "quenlith";
 
 const std::string& mediaPauseScript() {
     static const std::string script = [] {
@@ -42,21 +42,10 @@ void setPageMediaPaused(WebKitWebView* view, bool paused, std::function<void(boo
     g_variant_dict_init(&arguments, nullptr);
     // Function arguments may be numbers, texts and dictionaries only.
     g_variant_dict_insert(&arguments, "paused", "i", paused ? 1 : 0);
-    auto* pending = new std::function<void(bool)>(std::move(done));
-    webkit_web_view_call_async_javascript_function(
-        view, script.c_str(), static_cast<gssize>(script.size()), g_variant_dict_end(&arguments), kScriptWorld,
-        "quenlith:media_pause.js", nullptr,
-        [](GObject* source, GAsyncResult* result, gpointer data) {
-            std::unique_ptr<std::function<void(bool)>> done(static_cast<std::function<void(bool)>*>(data));
-            GError* error = nullptr;
-            JSCValue* value =
-                webkit_web_view_call_async_javascript_function_finish(WEBKIT_WEB_VIEW(source), result, &error);
-            bool ran = value != nullptr;
-            if (value) g_object_unref(value);
-            g_clear_error(&error);
-            if (*done) (*done)(ran);
-        },
-        pending);
+    callScriptFunction(view, script, g_variant_dict_end(&arguments), kScriptWorld, "quenlith:media_pause.js",
+                       [done = std::move(done)](WebKitWebView*, JSCValue* value) {
+                           if (done) done(value != nullptr);
+                       });
 }
 
 }  // namespace quenlith

@@ -13,9 +13,6 @@
 namespace quenlith {
 namespace {
 
-bool isSchemeStart(char c) { return g_ascii_isalpha(c); }
-bool isSchemeCharacter(char c) { return g_ascii_isalnum(c) || c == '+' || c == '-' || c == '.'; }
-
 std::string asciiLower(std::string_view text) {
     std::string lower(text);
     std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) { return g_ascii_tolower(c); });
@@ -25,11 +22,10 @@ std::string asciiLower(std::string_view text) {
 }  // namespace
 
 std::string uriScheme(std::string_view uri) {
-    std::size_t colon = uri.find(':');
-    if (colon == std::string_view::npos || colon == 0 || !isSchemeStart(uri[0])) return {};
-    for (std::size_t i = 1; i < colon; ++i)
-        if (!isSchemeCharacter(uri[i])) return {};
-    return std::string(uri.substr(0, colon));
+    // The splitter lower-cases the scheme; the text shows it as written, at the same place.
+    auto parts = splitUri(uri);
+    if (!parts || !parts->scheme) return {};
+    return std::string(uri.substr(0, parts->scheme->size()));
 }
 
 bool isHandledScheme(std::string_view scheme) {

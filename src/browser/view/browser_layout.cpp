@@ -32,7 +32,7 @@ ChromeState chromeState(const ActiveTabFacts& tab) {
     state.backEnabled = tab.canGoBack;
     state.forwardEnabled = tab.canGoForward;
     state.reloadSymbol = tab.isLoading ? "xmark" : "arrow.clockwise";
-    state.reloadDescription = localizedString(tab.isLoading ? "Stop loading" : "Reload");
+    state.reloadDescription = localizedString(tab.isLoading ? "Stop loading" : "Reload (Ctrl+R)");
     state.errorText = tab.error.value_or("");
     state.errorBoxVisible = tab.error.has_value() && !tab.showsStartPage;
     state.webViewVisible = !tab.error && !tab.showsStartPage && !tab.isSleeping;

@@ -66,7 +66,7 @@ struct ChromeState {
     bool forwardEnabled = false;
     std::string addressText;        // shown unless the field is being edited
     std::string reloadSymbol;       // "xmark" while loading, else "arrow.clockwise"
-    std::string reloadDescription;  // "Stop loading" or "Reload", localised
+    std::string reloadDescription;  // "Stop loading" or "Reload (Ctrl+R)", localised
     bool progressVisible = false;
     double progress = 0;
     bool authBarVisible = false;

@@ -8,16 +8,16 @@
 #include <webkit2/webkit2.h>
 
 #include "browser/blocking/ad_blocking.hpp"
+#include "browser/engine/script_evaluation.hpp"
+#include "browser/engine/website_sessions.hpp"
 #include "browser/view/auto_reload.hpp"
 #include "browser/view/browser_layout.hpp"
-#include "ui/alert.hpp"
 #include "browser/view/tab_restore.hpp"
 #include "browser/view/tab_title.hpp"
-#include "browser/engine/website_sessions.hpp"
 #include "model/address.hpp"
-#include "model/deduplication.hpp"
 #include "model/localization.hpp"
 #include "model/preferences_store.hpp"
+#include "ui/alert.hpp"
 
 namespace quenlith {
 
@@ -35,29 +35,6 @@ AdFilterSettings currentAdFilter(const PreferencesStore& preferences) {
     return preferences.value().adFilterSettings().normalized();
 }
 
-// Runs `script` in the page and hands its result to `done` (nullptr on failure), unless the
-// controller is gone by then.
-void evaluateInPage(WebKitWebView* webView, const char* script, std::weak_ptr<int> alive,
-                    std::function<void(JSCValue*)> done) {
-    struct Request {
-        std::weak_ptr<int> alive;
-        std::function<void(JSCValue*)> done;
-    };
-    auto* request = new Request{std::move(alive), std::move(done)};
-    webkit_web_view_evaluate_javascript(
-        webView, script, -1, nullptr, nullptr, nullptr,
-        [](GObject* source, GAsyncResult* result, gpointer data) {
-            std::unique_ptr<Request> request(static_cast<Request*>(data));
-            GError* error = nullptr;
-            JSCValue* value =
-                webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error);
-            if (error) g_error_free(error);
-            if (!request->alive.expired()) request->done(value);
-            if (value) g_object_unref(value);
-        },
-        request);
-}
-
 }  // namespace
 
 BrowserViewController::BrowserViewController(WebAppProfile profile, PreferencesStore& preferencesStore,
@@ -65,9 +42,10 @@ BrowserViewController::BrowserViewController(WebAppProfile profile, PreferencesS
                                              std::optional<WebViewConfiguration> initialConfiguration,
                                              std::optional<std::string> initialURL,
                                              std::shared_ptr<WebsiteDataStore> websiteDataStore,
-                                             bool startsDormant, Clock& clock, Scheduler& timers)
-    : preferences(preferencesStore),
-      downloads(downloadManager),
+                                             bool startsDormant, Clock& clock, Scheduler& timers,
+                                             Scheduler& deferred)
+    : preferences_(preferencesStore),
+      downloads_(downloadManager),
       profile_(std::move(profile)),
       initialConfiguration_(std::move(initialConfiguration)),
       initialURL_(std::move(initialURL)),
@@ -75,12 +53,18 @@ BrowserViewController::BrowserViewController(WebAppProfile profile, PreferencesS
       startsDormant_(startsDormant),
       clock_(clock),
       timers_(timers),
+      deferred_(deferred),
       chrome_(Gtk::ORIENTATION_VERTICAL, 0),
-      tabStrip_(Gtk::ORIENTATION_HORIZONTAL, 4),
-      newTabButton_("plus", localizedString("New Tab (Ctrl+T)")),
+      tabStrip_(deferred),
       authBar_(Gtk::ORIENTATION_HORIZONTAL, 8),
       errorBox_(Gtk::ORIENTATION_VERTICAL, 12),
-      sleepBox_(Gtk::ORIENTATION_VERTICAL, 12) {
+      sleepBox_(Gtk::ORIENTATION_VERTICAL, 12),
+      find_(
+          findBar, [this] { return activeTab() ? activeTab()->webView() : nullptr; },
+          [this](WebKitWebView* webView) { return tabShowing(webView) != nullptr; },
+          [this] { layoutChrome(); }),
+      scripts_([this](WebKitWebView* webView) { return tabShowing(webView) != nullptr; }),
+      questions_(deferred) {
     // A popup's tabs live in the opener's store.
     if (initialConfiguration_ && initialConfiguration_->websiteDataStore)
         websiteDataStore_ = initialConfiguration_->websiteDataStore;
@@ -128,8 +112,8 @@ Gtk::Window* BrowserViewController::window() const {
 }
 
 void BrowserViewController::defer(std::function<void()> work) {
-    std::erase_if(deferred_, [](const ScheduledTask& task) { return !task.pending(); });
-    deferred_.push_back(mainLoopScheduler().scheduleIdle(std::move(work)));
+    std::erase_if(deferredTasks_, [](const ScheduledTask& task) { return !task.pending(); });
+    deferredTasks_.push_back(deferred_.scheduleIdle(std::move(work)));
 }
 
 // ---- View tree ------------------------------------------------------------------------------
@@ -147,7 +131,7 @@ void BrowserViewController::loadView() {
     addTab(address, initialConfiguration_);
 
     // The ad filter follows the preferences: applied now and after every change of its settings.
-    preferencesConnection_ = preferences.signal_changed().connect([this] { adFilterPreferencesChanged(); });
+    preferencesConnection_ = preferences_.signal_changed().connect([this] { adFilterPreferencesChanged(); });
     defer([this] { adFilterPreferencesChanged(); });
 
     applyProfile(profile_);
@@ -163,17 +147,12 @@ void BrowserViewController::buildViewTree() {
 
     toolbar.set_size_request(-1, ChromeMetrics::toolbarHeight);
 
-    tabStrip_.get_style_context()->add_class("quenlith-tab-strip");
-    tabStrip_.set_margin_top(3);
-    tabStrip_.set_margin_bottom(3);
-    tabStrip_.set_margin_start(8);
-    tabStrip_.set_margin_end(8);
-    tabScroll_.set_policy(Gtk::POLICY_AUTOMATIC, Gtk::POLICY_NEVER);
-    tabScroll_.set_overlay_scrolling(true);
-    tabScroll_.set_shadow_type(Gtk::SHADOW_NONE);
-    tabScroll_.set_size_request(-1, ChromeMetrics::tabStripHeight);
-    tabScroll_.add(tabStrip_);
-    newTabButton_.onAction = [this] { openNewTab(); };
+    tabStrip_.onSelect = [this](const Uuid& id) {
+        if (auto index = tabs_.indexOf(id)) selectTab(*index, true, true);
+    };
+    tabStrip_.onClose = [this](const Uuid& id) { closeTab(id); };
+    tabStrip_.onNewTab = [this] { openNewTab(); };
+    tabStrip_.makeMenu = [this](const Uuid& id) { return makeTabContextMenu(id); };
 
     authBar_.get_style_context()->add_class("quenlith-auth-bar");
     authBar_.set_size_request(-1, ChromeMetrics::authBarHeight);
@@ -194,11 +173,11 @@ void BrowserViewController::buildViewTree() {
     findBar.set_size_request(-1, ChromeMetrics::findBarHeight);
 
     chrome_.pack_start(toolbar, false, false);
-    chrome_.pack_start(tabScroll_, false, false);
+    chrome_.pack_start(tabStrip_.view(), false, false);
     chrome_.pack_start(authBar_, false, false);
     chrome_.pack_start(findBar, false, false);
     toolbar.show();
-    tabScroll_.show_all();
+    tabStrip_.view().show_all();
     authBar_.hide();
     findBar.hide();
     findBar.set_no_show_all(true);
@@ -313,15 +292,12 @@ void BrowserViewController::wireActions() {
     toolbar.more.onAction = [this] { showMoreMenu(); };
     toolbar.onNavigate = [this](const std::string& text) { navigate(text); };
     reveal_.onHover = [this](bool hovering) { revealCompactChrome(hovering); };
-    findBar.onFind = [this](const std::string& text, bool backwards) { find(text, backwards); };
-    findBar.onClose = [this] { closeFindBar(); };
 }
 
 void BrowserViewController::applyPrivateStyle() {
     toolbar.address.get_style_context()->add_class("quenlith-private-address");
     toolbar.address.get_accessible()->set_name(localizedString("Private address and search"));
     toolbar.startPage.setSymbol("hand.raised.fill", localizedString("Private Window"));
-    toolbar.startPage.set_tooltip_text(localizedString("Private Window"));
 }
 
 // ---- Chrome ---------------------------------------------------------------------------------
@@ -330,7 +306,7 @@ void BrowserViewController::layoutChrome() {
     if (!viewLoaded_) return;
     const auto layout = chromeLayout({profile_.compactMode, compactRevealed_, tabs_.count(),
                                       authBar_.get_visible(), findBar.get_visible()});
-    tabScroll_.set_visible(layout.tabStripVisible);
+    tabStrip_.view().set_visible(layout.tabStripVisible);
     chrome_.set_visible(layout.chromeVisible);
     reveal_.set_visible(layout.revealVisible);
     content_.set_margin_top(layout.contentTop);
@@ -375,7 +351,11 @@ void BrowserViewController::refreshChrome() {
         window->set_title(browserWindowTitle(profile_.displayTitle(), isPersistent(), tab->displayTitle()));
     authBar_.set_visible(state.authBarVisible);
 
-    rebuildTabStrip();
+    std::vector<TabStripEntry> entries;
+    for (const auto& shown : tabs_.items())
+        entries.push_back({shown->id, shown->isSleeping, shown->mediaPaused, shown->displayTitle(),
+                           shown->pageURL().value_or("")});
+    tabStrip_.show(tabs_.activeIndex(), entries);
     layoutChrome();
     if (services.onStateChange) services.onStateChange();
 }
@@ -389,7 +369,7 @@ void BrowserViewController::revealCompactChrome(bool hovering) {
 
 void BrowserViewController::scheduleRefresh() {
     if (refreshTask_.pending()) return;
-    refreshTask_ = mainLoopScheduler().scheduleIdle([this] { refreshChrome(); });
+    refreshTask_ = deferred_.scheduleIdle([this] { refreshChrome(); });
 }
 
 // ---- Operations -----------------------------------------------------------------------------
@@ -424,22 +404,14 @@ void BrowserViewController::captureSelection(std::function<void(PageClip)> compl
         draft.windowSession =
             WindowSessionReference{*identifier, WebsiteSessions::shared().proxyOverride(websiteDataStore_)};
 
-    WebKitWebView* webView = tab->webView();
-    evaluateInPage(webView, kSelectionScript, alive_,
-                   [this, webView, draft = std::move(draft),
-                    completion = std::move(completion)](JSCValue* value) mutable {
-                       BrowserTab* current = tabShowing(webView);
-                       if (!current) return;
-                       const auto now = current->pageURL();
-                       if (!now || deduplicationKey(*now) != deduplicationKey(draft.address)) return;
-                       if (value && jsc_value_is_string(value)) {
-                           char* text = jsc_value_to_string(value);
-                           draft.text = text ? text : "";
-                           g_free(text);
-                       }
-                       draft.modified = clock_.now();
-                       completion(std::move(draft));
-                   });
+    const std::string page = draft.address;
+    scripts_.run(tab->webView(), kSelectionScript, page,
+                 [this, draft = std::move(draft), completion = std::move(completion)](
+                     WebKitWebView*, JSCValue* value) mutable {
+                     draft.text = scriptText(value).value_or("");
+                     draft.modified = clock_.now();
+                     completion(std::move(draft));
+                 });
 }
 
 void BrowserViewController::readingPosition(
@@ -450,26 +422,9 @@ void BrowserViewController::readingPosition(
     if (!address || !isCredentialFreeURL(*address)) return;
     std::string title = tab->pageTitle();
     if (title.empty()) title = addressHost(*address);
-
-    // The web view is watched, not held: a page that went away answers nothing.
-    auto watched = std::make_shared<GWeakRef>();
-    g_weak_ref_init(watched.get(), tab->webView());
-    evaluateInPage(tab->webView(), kScrollFractionScript, alive_,
-                   [watched, address = *address, title, completion = std::move(completion)](JSCValue* value) {
-                       auto* webView = static_cast<WebKitWebView*>(g_weak_ref_get(watched.get()));
-                       g_weak_ref_clear(watched.get());
-                       if (!webView) return;
-                       const char* now = webkit_web_view_get_uri(webView);
-                       const bool samePage = now && deduplicationKey(now) == deduplicationKey(address);
-                       g_object_unref(webView);
-                       if (!samePage) return;
-                       std::optional<double> fraction;
-                       if (value && jsc_value_is_number(value)) {
-                           const double number = jsc_value_to_double(value);
-                           if (std::isfinite(number)) fraction = number;
-                       }
-                       completion(address, title, fraction);
-                   });
+    scripts_.run(tab->webView(), kScrollFractionScript, *address,
+                 [address = *address, title, completion = std::move(completion)](
+                     WebKitWebView*, JSCValue* value) { completion(address, title, scriptNumber(value)); });
 }
 
 void BrowserViewController::printActivePage() {
@@ -485,10 +440,7 @@ void BrowserViewController::showFindBar() {
     BrowserTab* tab = activeTab();
     if (!tab || tab->showsStartPage) return;
     compactRevealed_ = true;
-    findBar.show();
-    layoutChrome();
-    findBar.input.grab_focus();
-    findBar.input.select_region(0, -1);
+    find_.open();
 }
 
 void BrowserViewController::focusAddressField() {
@@ -632,50 +584,6 @@ void BrowserViewController::autoReloadTick() {
     if (autoReloadTickReloads(facts)) webkit_web_view_reload(tab->webView());
 }
 
-// ---- Find -----------------------------------------------------------------------------------
-
-void BrowserViewController::find(const std::string& text, bool backwards) {
-    ++findGeneration_;
-    BrowserTab* tab = activeTab();
-    if (!tab) return;
-    if (text.empty()) {
-        // Nothing to look for: clear the marks and the result at once.
-        clearFindHighlight(tab->webView());
-        findBar.showResult(false, text);
-        return;
-    }
-    // Answers come back in request order. Requests of pages that are gone will get none, and a
-    // long-forgotten backlog is not worth keeping.
-    std::erase_if(pendingFinds_, [this](const FindRequest& request) { return !tabShowing(request.webView); });
-    if (pendingFinds_.size() >= 32) pendingFinds_.pop_front();
-    pendingFinds_.push_back({tab->webView(), findGeneration_, text});
-    auto options = WEBKIT_FIND_OPTIONS_CASE_INSENSITIVE | WEBKIT_FIND_OPTIONS_WRAP_AROUND;
-    if (backwards) options |= WEBKIT_FIND_OPTIONS_BACKWARDS;
-    webkit_find_controller_search(webkit_web_view_get_find_controller(tab->webView()), text.c_str(), options,
-                                  G_MAXUINT);
-}
-
-void BrowserViewController::handleFindResult(WebKitWebView* webView, bool found) {
-    auto request = std::find_if(pendingFinds_.begin(), pendingFinds_.end(),
-                                [webView](const FindRequest& r) { return r.webView == webView; });
-    if (request == pendingFinds_.end()) return;
-    const FindRequest answered = *request;
-    pendingFinds_.erase(request);
-    if (answered.generation == findGeneration_) findBar.showResult(found, answered.text);
-}
-
-void BrowserViewController::clearFindHighlight(WebKitWebView* webView) {
-    webkit_find_controller_search_finish(webkit_web_view_get_find_controller(webView));
-}
-
-void BrowserViewController::closeFindBar() {
-    if (!findBar.get_visible()) return;
-    ++findGeneration_;
-    findBar.hide();
-    if (BrowserTab* tab = activeTab()) clearFindHighlight(tab->webView());
-    layoutChrome();
-}
-
 // ---- Toolbar actions ------------------------------------------------------------------------
 
 void BrowserViewController::showStartPage() {
@@ -697,7 +605,7 @@ void BrowserViewController::togglePin() {
 }
 
 void BrowserViewController::navigate(const std::string& text) {
-    auto address = resolveAddressInput(text, preferences.value().searchEngine);
+    auto address = resolveAddressInput(text, preferences_.value().searchEngine);
     if (!address) return;
     load(*address);
 }
@@ -705,7 +613,7 @@ void BrowserViewController::navigate(const std::string& text) {
 // ---- Ad filter ------------------------------------------------------------------------------
 
 void BrowserViewController::adFilterPreferencesChanged() {
-    auto settings = currentAdFilter(preferences);
+    auto settings = currentAdFilter(preferences_);
     if (appliedAdFilter_ == settings) return;
     appliedAdFilter_ = std::move(settings);
     applyAdFilterToAllTabs();
@@ -726,7 +634,7 @@ void BrowserViewController::applyAdFilter(std::vector<GObjectPtr<WebKitUserConte
     WebKitUserContentManager* manager = managers[next].get();
     // Each tab's settings are read when its turn comes; a failure moves on to the next tab.
     AdBlocking::shared().apply(
-        currentAdFilter(preferences), manager,
+        currentAdFilter(preferences_), manager,
         [this, alive = std::weak_ptr<int>(alive_), managers = std::move(managers), next](Status) mutable {
             if (alive.expired()) return;
             applyAdFilter(std::move(managers), next + 1);
@@ -746,10 +654,7 @@ void BrowserViewController::attachTab(BrowserTab& tab) {
     WebKitBackForwardList* history = webkit_web_view_get_back_forward_list(webView);
     tab.addObservation(history,
                        g_signal_connect(history, "changed", G_CALLBACK(onBackForwardListChanged), this));
-    WebKitFindController* finder = webkit_web_view_get_find_controller(webView);
-    tab.addObservation(finder, g_signal_connect(finder, "found-text", G_CALLBACK(onFoundText), this));
-    tab.addObservation(finder,
-                       g_signal_connect(finder, "failed-to-find-text", G_CALLBACK(onFailedToFindText), this));
+    find_.observe(tab);
     connectPageEvents(tab);
 }
 
@@ -764,16 +669,6 @@ void BrowserViewController::onViewPropertyChanged(GObject* object, GParamSpec* s
 void BrowserViewController::onBackForwardListChanged(WebKitBackForwardList*, WebKitBackForwardListItem*,
                                                      gpointer, gpointer self) {
     static_cast<BrowserViewController*>(self)->scheduleRefresh();
-}
-
-void BrowserViewController::onFoundText(WebKitFindController* finder, guint, gpointer self) {
-    static_cast<BrowserViewController*>(self)->handleFindResult(webkit_find_controller_get_web_view(finder),
-                                                                true);
-}
-
-void BrowserViewController::onFailedToFindText(WebKitFindController* finder, gpointer self) {
-    static_cast<BrowserViewController*>(self)->handleFindResult(webkit_find_controller_get_web_view(finder),
-                                                                false);
 }
 
 void BrowserViewController::handleURLChange(WebKitWebView* webView) {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <chrono>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -17,13 +16,18 @@
 #include <gtkmm/scrolledwindow.h>
 #include <sigc++/connection.h>
 
+#include "browser/engine/web_view_factory.hpp"
+#include "browser/engine/website_data_store.hpp"
 #include "browser/view/browser_find_bar.hpp"
 #include "browser/view/browser_tab.hpp"
 #include "browser/view/browser_toolbar.hpp"
 #include "browser/view/compact_reveal_view.hpp"
+#include "browser/view/find_session.hpp"
+#include "browser/view/outside_link_gate.hpp"
+#include "browser/view/page_questions.hpp"
+#include "browser/view/page_scripts.hpp"
 #include "browser/view/tab_list.hpp"
-#include "browser/engine/web_view_factory.hpp"
-#include "browser/engine/website_data_store.hpp"
+#include "browser/view/tab_strip.hpp"
 #include "browser/view/window_services.hpp"
 #include "model/ad_filter_settings.hpp"
 #include "model/clock.hpp"
@@ -49,12 +53,14 @@ class PreferencesStore;
 class BrowserViewController {
 public:
     // `websiteDataStore` is the store of every tab; a popup window's configuration brings its own.
-    // `timers` runs the auto-reload timer (the main loop unless a test steps time by hand).
+    // `timers` runs the auto-reload timer (the main loop unless a test steps time by hand);
+    // `deferred` runs the work put off until the current event has been handled.
     BrowserViewController(WebAppProfile profile, PreferencesStore& preferences, DownloadManager* downloads,
                           std::optional<WebViewConfiguration> initialConfiguration,
                           std::optional<std::string> initialURL,
                           std::shared_ptr<WebsiteDataStore> websiteDataStore, bool startsDormant,
-                          Clock& clock = systemClock(), Scheduler& timers = mainLoopScheduler());
+                          Clock& clock = systemClock(), Scheduler& timers = mainLoopScheduler(),
+                          Scheduler& deferred = mainLoopScheduler());
     ~BrowserViewController();
     BrowserViewController(const BrowserViewController&) = delete;
     BrowserViewController& operator=(const BrowserViewController&) = delete;
@@ -64,18 +70,12 @@ public:
     bool isSavedWebsite = true;  // false for private, duplicate and popup windows
     bool clickThroughEnabled = false;
 
-    PreferencesStore& preferences;
-    DownloadManager* const downloads;
-
     const WebAppProfile& profile() const { return profile_; }
     const std::shared_ptr<WebsiteDataStore>& websiteDataStore() const { return websiteDataStore_; }
     bool isPersistent() const;
-    bool startsDormant() const { return startsDormant_; }
 
     // The widget to put into the window; built (with its first tab) on first use.
     Gtk::Widget& view();
-    bool isViewLoaded() const { return viewLoaded_; }
-    void loadView();
 
     // Tabs, in strip order.
     const std::vector<std::unique_ptr<BrowserTab>>& tabs() const { return tabs_.items(); }
@@ -102,18 +102,14 @@ public:
                              completion);
 
     void printActivePage();
-    void printPage() { printActivePage(); }
     void showFindBar();
     void focusAddressField();
     void focusActiveContent();
     void load(const std::string& address);
     void reloadActiveTab();
-    void reload() { reloadActiveTab(); }
     void reloadOrStop();
     void applyProfile(WebAppProfile profile);
     void setPresented(bool presented, bool wake);
-    void scheduleAutoReload();
-    void layoutChrome();
     void refreshChrome();
 
     // Tabs. addTab returns the new tab's web view (owned by the tab); nothing after tearDown().
@@ -133,11 +129,6 @@ public:
     BrowserTab* tab(const Uuid& id) const;
     // The menu the tab strip shows for a tab on a right click.
     std::unique_ptr<Gtk::Menu> makeTabContextMenu(const Uuid& id);
-
-    // Installs the preferences' ad filter on every tab, one after the other.
-    void applyAdFilterToAllTabs();
-    // Makes the controller the owner of a new tab's web view: page zoom and observations.
-    void attachTab(BrowserTab& tab);
 
     // Toolbar actions.
     void showStartPage();
@@ -168,54 +159,44 @@ public:
 
     // Exposed for the window and its tests: the parts of the view tree.
     Gtk::Widget& chromeView() { return chrome_; }
-    Gtk::Widget& tabStripView() { return tabScroll_; }
-    Gtk::Box& tabStripBox() { return tabStrip_; }
+    TabStrip& tabStrip() { return tabStrip_; }
     Gtk::Widget& contentView() { return content_; }
     Gtk::Widget& authBarView() { return authBar_; }
     Gtk::Widget& errorBoxView() { return errorBox_; }
     Gtk::Label& errorLabel() { return errorLabel_; }
     Gtk::Widget& sleepBoxView() { return sleepBox_; }
-    Gtk::ProgressBar& progressView() { return progress_; }
     CompactRevealView& revealView() { return reveal_; }
     Gtk::Widget* startPageView() const { return startPage_; }
     int contentTop() const { return content_.get_margin_top(); }
+    // The questions the pages have open (for the window and its tests).
+    const PageQuestions& pageQuestions() const { return questions_; }
 
 private:
-    // One tab in the strip: its button and its close button.
-    struct TabStripItem {
-        explicit TabStripItem(const std::string& closeText)
-            : row(Gtk::ORIENTATION_HORIZONTAL, 0), close("xmark", closeText) {}
-        Gtk::Box row;
-        Gtk::Button button;
-        Gtk::Label label;
-        ActionButton close;
-    };
-
     Gtk::Window* window() const;
+    void loadView();
     void buildViewTree();
+    void loadInWebView(WebKitWebView* webView, const std::string& address);
     void wireActions();
     void applyPrivateStyle();
-    void loadInWebView(WebKitWebView* webView, const std::string& address);
-    void rebuildTabStrip();
+    void layoutChrome();
+    void scheduleAutoReload();
     void revealCompactChrome(bool hovering);
-    void find(const std::string& text, bool backwards);
-    void closeFindBar();
-    void clearFindHighlight(WebKitWebView* webView);
-    void handleFindResult(WebKitWebView* webView, bool found);
     void scheduleRefresh();
     void handleURLChange(WebKitWebView* webView);
     void autoReloadFire(std::chrono::milliseconds period);
     void autoReloadTick();
     void stopAutoReload();
     void adFilterPreferencesChanged();
+    void applyAdFilterToAllTabs();
     void applyAdFilter(std::vector<GObjectPtr<WebKitUserContentManager>> managers, std::size_t next);
+    // Makes the controller the owner of a new tab's web view: page zoom and observations.
+    void attachTab(BrowserTab& tab);
+    // Ends a tab that leaves the window (closed, replaced, or dropped by a restore).
+    void retireTab(std::unique_ptr<BrowserTab> tab);
     void connectPageEvents(BrowserTab& tab);
     void applyPendingReadingPosition(BrowserTab& tab);
-    // The engine's page events and requests (browser_view_controller_page_events.cpp); their open
-    // dialogs live in the state.
+    // The engine's page events and requests (browser_view_controller_page_events.cpp).
     friend struct PageEventHandlers;
-    struct PageEventsState;
-    std::shared_ptr<PageEventsState> pageEvents_;
     void sleepTab(const Uuid& id);
     void defer(std::function<void()> work);
     BrowserTab* tabShowing(WebKitWebView* webView) const;
@@ -224,9 +205,9 @@ private:
     static void onViewPropertyChanged(GObject* object, GParamSpec* spec, gpointer self);
     static void onBackForwardListChanged(WebKitBackForwardList* list, WebKitBackForwardListItem* added,
                                          gpointer removed, gpointer self);
-    static void onFoundText(WebKitFindController* controller, guint matchCount, gpointer self);
-    static void onFailedToFindText(WebKitFindController* controller, gpointer self);
 
+    PreferencesStore& preferences_;
+    DownloadManager* const downloads_;
     WebAppProfile profile_;
     std::optional<WebViewConfiguration> initialConfiguration_;
     std::optional<std::string> initialURL_;
@@ -234,6 +215,7 @@ private:
     bool startsDormant_;
     Clock& clock_;
     Scheduler& timers_;
+    Scheduler& deferred_;
 
     TabList<std::unique_ptr<BrowserTab>> tabs_;
     ClosedTabStack recentlyClosed_;
@@ -241,21 +223,10 @@ private:
     bool tornDown_ = false;
     bool isPresented_ = false;
     bool compactRevealed_ = false;
-    std::string tabStripSignature_;
-
-    // Find requests waiting for the engine's answer, oldest first.
-    struct FindRequest {
-        WebKitWebView* webView;
-        unsigned generation;
-        std::string text;
-    };
-    unsigned findGeneration_ = 0;
-    std::deque<FindRequest> pendingFinds_;
-
     std::optional<AutoReloadTimer> autoReload_;
     ScheduledTask autoReloadTask_;
     ScheduledTask refreshTask_;
-    std::vector<ScheduledTask> deferred_;
+    std::vector<ScheduledTask> deferredTasks_;
     std::optional<AdFilterSettings> appliedAdFilter_;
     sigc::connection preferencesConnection_;
     // Answers of the engine that arrive after the controller is gone find this expired.
@@ -266,9 +237,7 @@ private:
     Gtk::Overlay content_;
     Gtk::Box webHost_;
     Gtk::Box chrome_;
-    Gtk::ScrolledWindow tabScroll_;
-    Gtk::Box tabStrip_;
-    ActionButton newTabButton_;
+    TabStrip tabStrip_;
     Gtk::Box authBar_;
     Gtk::Label authLabel_;
     Gtk::Button authOpen_;
@@ -283,9 +252,12 @@ private:
     CompactRevealView reveal_;
     Gtk::ProgressBar progress_;
     Gtk::Widget* startPage_ = nullptr;  // owned by content_
-    std::vector<std::unique_ptr<TabStripItem>> stripItems_;
-    std::vector<std::unique_ptr<TabStripItem>> retiredStripItems_;
-    std::unique_ptr<Gtk::Menu> tabMenu_;
+
+    // After the tabs, so they end first: no question or script answer outlives the pages.
+    FindSession find_;
+    PageScripts scripts_;
+    OutsideLinkGate outsideLinks_;
+    PageQuestions questions_;
 };
 
 }  // namespace quenlith

@@ -5,11 +5,11 @@
 #include <webkit2/webkit2.h>
 
 #include "browser/view/browser_view_controller.hpp"
-#include "ui/action_menu_item.hpp"
 #include "browser/view/tab_restore.hpp"
 #include "browser/view/tab_title.hpp"
 #include "model/address.hpp"
 #include "model/localization.hpp"
+#include "ui/action_menu_item.hpp"
 
 namespace quenlith {
 
@@ -43,12 +43,7 @@ void BrowserViewController::selectTab(std::size_t index, bool wakeTab, bool focu
     }
     BrowserTab* previous = activeTab();
     if (previous) previous->lastUsed = now;
-    if (findBar.get_visible()) {
-        ++findGeneration_;
-        findBar.hide();
-        if (previous) clearFindHighlight(previous->webView());
-        layoutChrome();
-    }
+    find_.close(previous ? previous->webView() : nullptr);
 
     tabs_.setActiveIndex(index);
     BrowserTab& tab = *tabs_.at(index);
@@ -82,8 +77,7 @@ void BrowserViewController::closeTab(const std::optional<Uuid>& id) {
         if (address && isCredentialFreeURL(*address)) recentlyClosed_.push(*address);
     }
     auto [closed, next] = tabs_.close(*index);
-    closed->detach();
-    closed.reset();
+    retireTab(std::move(closed));
     selectTab(next, true, true);
 }
 
@@ -118,7 +112,7 @@ void BrowserViewController::wake(const Uuid& id) {
     tab->lastUsed = clock_.now();
     tab->error.reset();
     loadInWebView(tab->webView(), *tab->lastURL);
-    tabStripSignature_.clear();
+    tabStrip_.invalidate();
     refreshChrome();
 }
 
@@ -129,7 +123,7 @@ void BrowserViewController::wakeActiveTab() {
 void BrowserViewController::restoreTabs(const std::vector<RestorableTab>& entries,
                                         std::int64_t selectedIndex) {
     if (tornDown_) return;
-    for (auto& tab : tabs_.takeAll()) tab->detach();
+    for (auto& tab : tabs_.takeAll()) retireTab(std::move(tab));
     for (const auto& plan : restoredTabPlans(entries)) {
         auto tab = std::make_unique<BrowserTab>(
             WebViewFactory::makeWebView(websiteDataStore_, std::nullopt, profile_.customUserAgent),
@@ -160,64 +154,6 @@ std::vector<RestorableTab> BrowserViewController::restorableTabs() const {
     return entries;
 }
 
-// ---- Tab strip ------------------------------------------------------------------------------
-
-void BrowserViewController::rebuildTabStrip() {
-    std::vector<TabStripEntry> entries;
-    for (const auto& tab : tabs_.items())
-        entries.push_back(
-            {tab->id, tab->isSleeping, tab->mediaPaused, tab->displayTitle(), tab->pageURL().value_or("")});
-    std::string signature = tabStripSignature(tabs_.activeIndex(), entries);
-    if (signature == tabStripSignature_) return;
-    tabStripSignature_ = std::move(signature);
-
-    // The old buttons may be the ones whose click led here: they are released after the click.
-    for (auto& item : stripItems_) tabStrip_.remove(item->row);
-    if (newTabButton_.get_parent()) tabStrip_.remove(newTabButton_);
-    for (auto& item : stripItems_) retiredStripItems_.push_back(std::move(item));
-    stripItems_.clear();
-    defer([this] { retiredStripItems_.clear(); });
-
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const TabStripEntry& entry = entries[i];
-        const Uuid id = entry.id;
-        auto item = std::make_unique<TabStripItem>(localizedFormat("Close %@", {entry.displayTitle}));
-        item->label.set_text(tabButtonTitle(entry));
-        item->label.set_ellipsize(Pango::ELLIPSIZE_END);
-        item->label.set_max_width_chars(1);
-        item->label.set_xalign(0);
-        item->label.get_style_context()->add_class("quenlith-small");
-        item->button.add(item->label);
-        item->button.set_size_request(128, -1);
-        item->button.set_focus_on_click(false);
-        item->button.set_tooltip_text(entry.pageURL.empty() ? localizedString("New Tab") : entry.pageURL);
-        item->button.get_style_context()->add_class("quenlith-tab");
-        if (i == tabs_.activeIndex()) {
-            item->button.get_style_context()->add_class("quenlith-tab-active");
-            item->button.set_state_flags(Gtk::STATE_FLAG_CHECKED, false);
-        }
-        item->button.signal_clicked().connect([this, id] {
-            if (auto index = tabs_.indexOf(id)) selectTab(*index, true, true);
-        });
-        item->button.signal_button_press_event().connect(
-            [this, id](GdkEventButton* event) {
-                if (event->type != GDK_BUTTON_PRESS || event->button != 3) return false;
-                tabMenu_ = makeTabContextMenu(id);
-                tabMenu_->popup_at_pointer(reinterpret_cast<GdkEvent*>(event));
-                return true;
-            },
-            false);
-        item->close.onAction = [this, id] { closeTab(id); };
-        item->row.pack_start(item->button, false, false);
-        item->row.pack_start(item->close, false, false);
-        item->row.show_all();
-        tabStrip_.pack_start(item->row, false, false);
-        stripItems_.push_back(std::move(item));
-    }
-    tabStrip_.pack_start(newTabButton_, false, false);
-    newTabButton_.show();
-}
-
 std::unique_ptr<Gtk::Menu> BrowserViewController::makeTabContextMenu(const Uuid& id) {
     auto menu = std::make_unique<Gtk::Menu>();
     BrowserTab* tab = this->tab(id);
@@ -240,20 +176,24 @@ std::unique_ptr<Gtk::Menu> BrowserViewController::makeTabContextMenu(const Uuid&
 
 // ---- Teardown -------------------------------------------------------------------------------
 
+void BrowserViewController::retireTab(std::unique_ptr<BrowserTab> tab) {
+    // Its questions go with it, before its page does.
+    questions_.dismiss(tab->id);
+    tab->detach();
+}
+
 void BrowserViewController::tearDown() {
     if (tornDown_) return;
     tornDown_ = true;
     services.onStateChange = nullptr;
+    // The pages' questions end first, while the pages they answer are still there.
+    questions_.dismissAll();
     stopAutoReload();
     refreshTask_.cancel();
-    deferred_.clear();
+    deferredTasks_.clear();
     for (auto& tab : tabs_.takeAll()) tab->detach();
     recentlyClosed_.clear();
-    for (auto& item : stripItems_) tabStrip_.remove(item->row);
-    stripItems_.clear();
-    retiredStripItems_.clear();
-    if (newTabButton_.get_parent()) tabStrip_.remove(newTabButton_);
-    tabStripSignature_.clear();
+    tabStrip_.clear();
     if (startPage_) {
         static_cast<Gtk::Container&>(content_).remove(*startPage_);
         startPage_ = nullptr;

@@ -79,20 +79,16 @@ TEST(ChromeState, LoadingErrorAndSleepingBoxes) {
     tab.isSleeping = true;
     state = chromeState(tab);
     EXPECT_EQ(state.reloadSymbol, "arrow.clockwise");
-    EXPECT_EQ(state.reloadDescription, "Reload");
+    EXPECT_EQ(state.reloadDescription, "Reload (Ctrl+R)");
     EXPECT_TRUE(state.sleepBoxVisible);
     EXPECT_FALSE(state.webViewVisible);
     EXPECT_TRUE(state.reloadEnabled);
-}
 
-TEST(ChromeState, NavigationButtonsAndSignInNotice) {
-    ActiveTabFacts tab;
-    tab.canGoBack = true;
-    tab.pageIsSignIn = true;
-    auto state = chromeState(tab);
-    EXPECT_TRUE(state.backEnabled);
-    EXPECT_FALSE(state.forwardEnabled);
-    EXPECT_TRUE(state.authBarVisible);
+    ActiveTabFacts signIn;
+    signIn.canGoBack = true;
+    signIn.pageIsSignIn = true;
+    state = chromeState(signIn);
+    EXPECT_TRUE(state.backEnabled && !state.forwardEnabled && state.authBarVisible);
 }
 
 TEST(WindowTitle, PrivateWindowsNameNoWebsite) {

@@ -1,156 +1,100 @@
-#include <atkmm/object.h>
+// The browser view against real pages: what it opens, its chrome, profile changes, find, auto
+// reload, page captures and the ad filter.
 
+#include "browser/blocking/ad_blocking.hpp"
 #include "browser/browser_view_fixture.hpp"
+#include "browser/streaming_server.hpp"
+#include "browser/web_test_support.hpp"
 
 namespace quenlith::test {
 namespace {
 
+using namespace std::chrono_literals;
 using BrowserView = BrowserViewFixture;
 
-TEST_F(BrowserView, WebsiteOpensItsHomePage) {
-    server.page("/home", htmlPage("Home"));
-    auto& view = open(website("/home"));
-    ASSERT_TRUE(waitForTitle("Home"));
-    EXPECT_EQ(server.requestCount("/home"), 1);
-    ASSERT_EQ(view.tabs().size(), 1u);
-    EXPECT_FALSE(active().showsStartPage);
-    EXPECT_EQ(active().lastURL, server.url("/home"));
-    EXPECT_TRUE(spinUntil([&] { return view.toolbar.address.get_text() == server.url("/home"); }));
-    EXPECT_TRUE(spinUntil([&] { return window->get_title() == "Test Site \u2014 Home"; }))
-        << window->get_title();
-    EXPECT_EQ(recorder.startPagesMade, 1);
-    EXPECT_GT(recorder.stateChanges, 0);
-}
-
-TEST_F(BrowserView, WebsiteOpensItsRememberedPage) {
+TEST_F(BrowserView, TheFirstPageIsTheRequestedTheRememberedOrTheHomePage) {
     server.page("/home", htmlPage("Home"));
     server.page("/last", htmlPage("Last"));
-    auto profile = website("/home");
-    profile.rememberLastURL = true;
-    profile.lastURL = server.url("/last");
-    open(profile);
-    ASSERT_TRUE(waitForTitle("Last"));
-    EXPECT_EQ(server.requestCount("/home"), 0);
-}
-
-TEST_F(BrowserView, RememberedPageThatIsNoWebsiteAddressFallsBackToHome) {
-    server.page("/home", htmlPage("Home"));
-    auto profile = website("/home");
-    profile.rememberLastURL = true;
-    profile.lastURL = "ftp://127.0.0.1/file";
-    open(profile);
-    EXPECT_TRUE(waitForTitle("Home"));
-}
-
-TEST_F(BrowserView, RequestedAddressWinsOverTheWebsitesOwn) {
-    server.page("/home", htmlPage("Home"));
     server.page("/asked", htmlPage("Asked"));
-    open(website("/home"), asking(server.url("/asked")));
-    ASSERT_TRUE(waitForTitle("Asked"));
-    EXPECT_EQ(server.requestCount("/home"), 0);
-}
+    struct Case {
+        std::optional<std::string> lastURL, asked;
+        std::string title;
+    };
+    const Case cases[] = {{std::nullopt, std::nullopt, "Home"},
+                          {server.url("/last"), std::nullopt, "Last"},
+                          {"ftp://127.0.0.1/file", std::nullopt, "Home"},
+                          {server.url("/last"), server.url("/asked"), "Asked"}};
+    for (const Case& c : cases) {
+        auto profile = website("/home");
+        profile.rememberLastURL = c.lastURL.has_value();
+        profile.lastURL = c.lastURL;
+        open(profile, {.initialURL = c.asked});
+        ASSERT_TRUE(waitForTitle(c.title)) << c.title;
+    }
+    EXPECT_EQ(server.requestCount("/home"), 2);
+    EXPECT_TRUE(spinUntil([&] { return controller->toolbar.address.get_text() == server.url("/asked"); }));
+    EXPECT_TRUE(spinUntil([&] { return window->get_title() == "Test Site \u2014 Asked"; }))
+        << window->get_title();
 
-TEST_F(BrowserView, DormantWindowLoadsNothingAndShowsTheStartPage) {
-    server.page("/home", htmlPage("Home"));
-    auto& view = open(website("/home"), dormant());
-    ASSERT_EQ(view.tabs().size(), 1u);
-    EXPECT_TRUE(active().showsStartPage);
-    EXPECT_TRUE(spinUntil([&] { return view.startPageView() && view.startPageView()->get_visible(); }));
-    EXPECT_FALSE(view.toolbar.reload.get_sensitive());
-    EXPECT_FALSE(view.toolbar.saveWebsite.get_sensitive());
-    EXPECT_EQ(active().displayTitle(), "Start Page");
-    EXPECT_EQ(server.requests().size(), 0u);
-}
-
-TEST_F(BrowserView, PopupWindowLoadsNothingItselfAndIsNoStartPage) {
-    server.page("/home", htmlPage("Home"));
+    // A dormant window loads nothing and shows the start page; a popup loads nothing itself either.
+    const auto requests = server.requests().size();
+    auto& dormant = open(website("/home"), {.startsDormant = true});
+    EXPECT_TRUE(spinUntil([&] { return dormant.startPageView() && dormant.startPageView()->get_visible(); }));
+    EXPECT_FALSE(dormant.toolbar.reload.get_sensitive());
     WebViewConfiguration configuration;
     configuration.websiteDataStore = WebsiteDataStore::defaultDataStore();
     configuration.userContentController =
         GObjectPtr<WebKitUserContentManager>::adopt(webkit_user_content_manager_new());
-    configuration.preferences = GObjectPtr<WebKitSettings>::adopt(webkit_settings_new());
-    auto& view = open(website("/home"), popup(configuration));
-    ASSERT_EQ(view.tabs().size(), 1u);
+    open(website("/home"), {.configuration = configuration});
     EXPECT_FALSE(active().showsStartPage);
     EXPECT_TRUE(active().isPopup);
     EXPECT_EQ(webkit_web_view_get_user_content_manager(active().webView()),
               configuration.userContentController.get());
-    EXPECT_EQ(server.requests().size(), 0u);
+    spinFor(std::chrono::milliseconds(100));
+    EXPECT_EQ(server.requests().size(), requests);
 }
 
-TEST_F(BrowserView, ContentOffsetsFollowTheVisibleBars) {
+TEST_F(BrowserView, ContentStartsBelowTheVisibleBarsAndCompactModeRevealsThemOnEntering) {
     server.page("/home", htmlPage("Home"));
     server.page("/oauth/authorize", htmlPage("Sign in"));
     auto& view = open(website("/home"));
     ASSERT_TRUE(waitForTitle("Home"));
     EXPECT_EQ(view.contentTop(), 42);
-    EXPECT_FALSE(view.tabStripView().get_visible());
-
     view.addTab(server.url("/home"));
     EXPECT_EQ(view.contentTop(), 76);
-    EXPECT_TRUE(view.tabStripView().get_visible());
     // A new view's first page is let through before the next load (a load issued while a brand-new
     // view is still starting its web process can be lost by the engine on a busy machine).
     ASSERT_TRUE(waitForTitle("Home"));
-
     view.showFindBar();
     EXPECT_EQ(view.contentTop(), 114);
-
     view.load(server.url("/oauth/authorize"));
-    ASSERT_TRUE(waitForTitle("Sign in"))
-        << active().pageTitle() << " " << active().pageURL().value_or("-") << " " << active().isLoading()
-        << " " << server.requestCount("/oauth/authorize");
+    ASSERT_TRUE(waitForTitle("Sign in"));
     EXPECT_TRUE(spinUntil([&] { return view.authBarView().get_visible(); }));
     EXPECT_EQ(view.contentTop(), 152);
-
     // The allocation agrees: the page starts right below the chrome.
     ASSERT_TRUE(spinUntil([&] { return view.chromeView().get_allocated_height() == 152; }))
-        << view.chromeView().get_allocated_height() << " toolbar " << view.toolbar.get_allocated_height()
-        << " strip " << view.tabStripView().get_allocated_height() << " auth "
-        << view.authBarView().get_allocated_height() << " find " << view.findBar.get_allocated_height();
+        << view.chromeView().get_allocated_height();
     EXPECT_EQ(view.contentView().get_allocation().get_y(), 152);
-}
 
-TEST_F(BrowserView, CompactModeHidesTheChromeUntilTheStripIsEntered) {
-    server.page("/home", htmlPage("Home"));
-    auto profile = website("/home");
-    profile.compactMode = true;
-    auto& view = open(profile);
-    ASSERT_TRUE(waitForTitle("Home"));
-    view.addTab(server.url("/home"));
+    auto compact = view.profile();
+    view.findBar.onClose();
+    view.applyProfile(compact);  // not compact: nothing stays revealed
+    compact.compactMode = true;
+    view.applyProfile(compact);
     EXPECT_EQ(view.contentTop(), 0);
     EXPECT_FALSE(view.chromeView().get_visible());
-    EXPECT_TRUE(view.revealView().get_visible());
-
     view.revealView().onHover(false);  // leaving changes nothing
     EXPECT_FALSE(view.compactRevealed());
     view.revealView().onHover(true);
-    EXPECT_TRUE(view.compactRevealed());
     EXPECT_TRUE(view.chromeView().get_visible());
     EXPECT_EQ(view.contentTop(), 0) << "a revealed chrome lies over the page";
-    view.revealView().onHover(false);
-    EXPECT_TRUE(view.compactRevealed()) << "leaving does not hide a revealed chrome";
-
-    auto plain = view.profile();
-    plain.compactMode = false;
-    view.applyProfile(plain);
+    compact.compactMode = false;
+    view.applyProfile(compact);
     EXPECT_FALSE(view.compactRevealed());
-    EXPECT_FALSE(view.revealView().get_visible());
-    EXPECT_EQ(view.contentTop(), 76);
+    EXPECT_EQ(view.contentTop(), 114);
 }
 
-TEST_F(BrowserView, CompactFindBarAndAddressFieldRevealTheChrome) {
-    server.page("/home", htmlPage("Home"));
-    auto profile = website("/home");
-    profile.compactMode = true;
-    auto& view = open(profile);
-    ASSERT_TRUE(waitForTitle("Home"));
-    view.focusAddressField();
-    EXPECT_TRUE(view.compactRevealed());
-    EXPECT_TRUE(view.chromeView().get_visible());
-}
-
-TEST_F(BrowserView, ZoomAndUserAgentApplyToEveryTab) {
+TEST_F(BrowserView, ProfileChangesReachEveryTabButTheWindowKeepsItsStore) {
     server.page("/home", htmlPage("Home"));
     auto profile = website("/home");
     profile.zoomLevel = 1.5;
@@ -158,125 +102,218 @@ TEST_F(BrowserView, ZoomAndUserAgentApplyToEveryTab) {
     auto& view = open(profile);
     ASSERT_TRUE(waitForTitle("Home"));
     EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(active().webView()), 1.5);
-    ASSERT_FALSE(server.requests().empty());
     EXPECT_EQ(server.requests().front().headers.at("User-Agent"), "QuenlithTest/1.0");
 
     view.addTab(server.url("/home"));
     auto changed = view.profile();
     changed.zoomLevel = 0.75;
     changed.customUserAgent.reset();
+    changed.sessionIdentifier = Uuid::random();
+    changed.isolatedAccount = true;
     view.applyProfile(changed);
     for (const auto& tab : view.tabs()) {
         EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(tab->webView()), 0.75);
         EXPECT_STRNE(webkit_settings_get_user_agent(webkit_web_view_get_settings(tab->webView())),
                      "QuenlithTest/1.0");
     }
-}
-
-TEST_F(BrowserView, RunningWindowKeepsItsDataStoreIdentity) {
-    server.page("/home", htmlPage("Home"));
-    auto profile = website("/home");
-    auto& view = open(profile);
-    auto changed = profile;
-    changed.sessionIdentifier = Uuid::random();
-    changed.isolatedAccount = true;
-    changed.name = "Renamed";
-    view.applyProfile(changed);
-    EXPECT_EQ(view.profile().name, "Renamed");
     EXPECT_EQ(view.profile().sessionIdentifier, profile.sessionIdentifier);
     EXPECT_EQ(view.profile().isolatedAccount, profile.isolatedAccount);
-}
 
-TEST_F(BrowserView, PrivateWindowStyleAndTitle) {
-    server.page("/home", htmlPage("Home"));
-    auto& view = open(website("/home"), privately());
-    ASSERT_TRUE(waitForTitle("Home"));
-    EXPECT_TRUE(spinUntil([&] { return window->get_title() == "Private Window \u2014 Home"; }));
-    EXPECT_TRUE(view.toolbar.address.get_style_context()->has_class("quenlith-private-address"));
-    EXPECT_EQ(view.toolbar.address.get_accessible()->get_name(), "Private address and search");
-    EXPECT_EQ(view.toolbar.startPage.symbol(), "hand.raised.fill");
-    EXPECT_EQ(view.toolbar.startPage.get_tooltip_text(), "Private Window");
-    EXPECT_EQ(view.toolbar.startPage.imageDescription(), "Private Window");
-    EXPECT_FALSE(view.toolbar.saveWebsite.get_sensitive());
-    EXPECT_EQ(view.shareableURL(), std::nullopt);
-
-    view.addTab(server.url("/home"));
-    view.closeTab();
-    EXPECT_TRUE(view.recentlyClosed().empty()) << "private windows remember nothing";
-}
-
-TEST_F(BrowserView, SavedWindowIsNotStyledPrivate) {
-    server.page("/home", htmlPage("Home"));
-    auto& view = open(website("/home"));
-    ASSERT_TRUE(waitForTitle("Home"));
-    EXPECT_FALSE(view.toolbar.address.get_style_context()->has_class("quenlith-private-address"));
-    EXPECT_EQ(view.toolbar.address.get_accessible()->get_name(), "Address and search");
-    EXPECT_EQ(view.toolbar.startPage.symbol(), "square.grid.2x2");
-    EXPECT_TRUE(spinUntil([&] { return view.toolbar.saveWebsite.get_sensitive(); }));
-    EXPECT_EQ(view.shareableURL(), server.url("/home"));
-}
-
-TEST_F(BrowserView, ShareableAddressLeavesOutCredentials) {
-    server.page("/home", htmlPage("Home"));
-    auto& view = open(website("/home"));
-    ASSERT_TRUE(waitForTitle("Home"));
-    view.load(server.url("/home?access_token=secret"));
-    ASSERT_TRUE(waitForTitle("Home"));
-    EXPECT_EQ(view.shareableURL(), std::nullopt);
-    view.toggleMenuBarIcon();
-    EXPECT_TRUE(recorder.menuBarToggles.empty());
-
-    view.load(server.url("/home?q=1"));
-    ASSERT_TRUE(
-        spinUntil([&] { return active().pageURL() == server.url("/home?q=1") && !active().isLoading(); }));
-    view.toggleMenuBarIcon();
-    EXPECT_EQ(recorder.menuBarToggles, std::vector<std::string>{server.url("/home?q=1")});
-}
-
-TEST_F(BrowserView, PinFlipsAlwaysOnTopAndReportsTheChange) {
-    server.page("/home", htmlPage("Home"));
-    auto& view = open(website("/home"));
-    EXPECT_TRUE(view.toolbar.pin.get_style_context()->has_class("quenlith-pin-on"));
+    // The pin flips "always on top" and reports it; the save button sends its command.
     view.toolbar.pin.clicked();
     EXPECT_FALSE(view.profile().alwaysOnTop);
     ASSERT_EQ(recorder.profileChanges.size(), 1u);
     EXPECT_FALSE(recorder.profileChanges.back().alwaysOnTop);
-    EXPECT_FALSE(view.toolbar.pin.get_style_context()->has_class("quenlith-pin-on"));
-    EXPECT_TRUE(view.toolbar.pin.get_style_context()->has_class("dim-label"));
-}
-
-TEST_F(BrowserView, SaveWebsiteButtonSendsItsCommand) {
-    server.page("/home", htmlPage("Home"));
-    auto& view = open(website("/home"));
     view.toolbar.saveWebsite.clicked();
     EXPECT_EQ(recorder.commands, std::vector<BrowserCommand>{BrowserCommand::saveWebsite});
 }
 
-TEST_F(BrowserView, TypedAddressesAndSearchesLoadInTheActiveTab) {
+TEST_F(BrowserView, OnlyASavedWindowSharesItsCredentialFreeAddress) {
     server.page("/home", htmlPage("Home"));
-    server.page("/typed", htmlPage("Typed"));
+    auto& secret = open(website("/home"), {.privateWindow = true});
+    ASSERT_TRUE(waitForTitle("Home"));
+    EXPECT_TRUE(spinUntil([&] { return window->get_title() == "Private Window \u2014 Home"; }));
+    EXPECT_EQ(secret.toolbar.startPage.get_tooltip_text(), "Private Window");
+    EXPECT_FALSE(secret.toolbar.saveWebsite.get_sensitive());
+    EXPECT_EQ(secret.shareableURL(), std::nullopt);
+    secret.addTab(server.url("/home"));
+    secret.closeTab();
+    EXPECT_TRUE(secret.recentlyClosed().empty()) << "private windows remember nothing";
+
     auto& view = open(website("/home"));
     ASSERT_TRUE(waitForTitle("Home"));
-    view.toolbar.address.set_text("http://" + server.url("/typed").substr(7));
+    EXPECT_TRUE(spinUntil([&] { return view.toolbar.saveWebsite.get_sensitive(); }));
+    view.load(server.url("/home?access_token=secret"));
+    ASSERT_TRUE(waitForTitle("Home"));
+    EXPECT_EQ(view.shareableURL(), std::nullopt);
+    view.toggleMenuBarIcon();
+    view.toolbar.address.set_text(server.url("/home?q=1"));  // typed into the address field
     view.toolbar.navigate();
-    EXPECT_TRUE(waitForTitle("Typed"));
-
+    ASSERT_TRUE(
+        spinUntil([&] { return active().pageURL() == server.url("/home?q=1") && !active().isLoading(); }));
+    view.toggleMenuBarIcon();
+    EXPECT_EQ(recorder.menuBarToggles, std::vector<std::string>{server.url("/home?q=1")});
     view.navigate("   ");
-    EXPECT_EQ(active().lastURL, server.url("/typed")) << "text that resolves to nothing is ignored";
-
+    EXPECT_EQ(active().lastURL, server.url("/home?q=1")) << "text that resolves to nothing is ignored";
     view.navigate("two words");
     EXPECT_EQ(active().lastURL.value_or("").rfind("https://www.google.com/search?q=two%20words", 0), 0u);
 }
 
-TEST_F(BrowserView, ReloadButtonStopsALoadingPage) {
+TEST_F(BrowserView, TheReloadButtonStopsALoadingPageAndSaysSo) {
+    StreamingServer slow;
+    slow.stream("/slow", "text/html", "<title>Slow</title>");
     server.page("/home", htmlPage("Home"));
     auto& view = open(website("/home"));
     ASSERT_TRUE(waitForTitle("Home"));
-    ASSERT_TRUE(spinUntil([&] { return view.toolbar.reload.symbol() == "arrow.clockwise"; }));
-    EXPECT_EQ(view.toolbar.reload.imageDescription(), "Reload");
+    view.load(slow.url("/slow"));
+    ASSERT_TRUE(spinUntil([&] { return slow.openCount() == 1 && view.toolbar.reload.symbol() == "xmark"; }));
+    EXPECT_EQ(view.toolbar.reload.get_tooltip_text(), "Stop loading");
     view.toolbar.reload.clicked();
-    EXPECT_TRUE(spinUntil([&] { return server.requestCount("/home") == 2; }));
-    EXPECT_TRUE(waitForTitle("Home"));
+    EXPECT_TRUE(spinUntil([&] { return !active().isLoading(); }));
+    EXPECT_TRUE(spinUntil([&] { return view.toolbar.reload.symbol() == "arrow.clockwise"; }));
+    EXPECT_EQ(view.toolbar.reload.get_tooltip_text(), "Reload (Ctrl+R)");
+    EXPECT_EQ(server.requestCount("/home"), 1) << "stopping is no reload";
+
+    view.toolbar.reload.clicked();  // not loading now: reloads
+    EXPECT_TRUE(spinUntil([&] { return view.toolbar.reload.symbol() == "xmark"; }));
+}
+
+TEST_F(BrowserView, FindMarksTheTextAndDropsAnswersToReplacedSearches) {
+    server.page("/text", htmlPage("Text", "<p>needle one</p><p>Needle two</p>"));
+    auto& view = open(website("/text"));
+    ASSERT_TRUE(waitForTitle("Text"));
+    view.showFindBar();
+    view.findBar.input.set_text("NEEDLE");
+    ASSERT_TRUE(spinUntil([&] { return view.findBar.result.get_text() == "Match Found"; }));
+    EXPECT_TRUE(spinUntil([&] {
+        return evaluate(active().webView(), "window.getSelection().toString().toLowerCase()") == "\"needle\"";
+    }));
+    view.findBar.input.set_text("needlex");
+    EXPECT_TRUE(spinUntil([&] { return view.findBar.result.get_text() == "No Matches"; }));
+    view.findBar.input.set_text("");
+    EXPECT_EQ(view.findBar.result.get_text(), "") << "clearing the field empties the result at once";
+
+    // The answer to a search still on its way when the bar closes is dropped.
+    view.findBar.input.set_text("needle");
+    ASSERT_TRUE(spinUntil([&] { return view.findBar.result.get_text() == "Match Found"; }));
+    view.findBar.input.set_text("absent");
+    view.findBar.onClose();
+    spinFor(300ms);
+    EXPECT_EQ(view.findBar.result.get_text(), "Match Found");
+
+    // Switching tabs closes the bar; a start page has none.
+    view.addTab(server.url("/text"));
+    ASSERT_TRUE(waitForTitle("Text"));
+    view.showFindBar();
+    view.selectTab(0, true, false);
+    EXPECT_FALSE(view.findBar.get_visible());
+    view.openNewTab();
+    view.showFindBar();
+    EXPECT_FALSE(view.findBar.get_visible());
+}
+
+TEST_F(BrowserView, AutoReloadRunsWhilePresentedAtTheWebsitesInterval) {
+    server.page("/home", htmlPage("Home"));
+    auto profile = website("/home");
+    profile.autoReloadInterval = 30;
+    auto& view = open(profile);
+    ASSERT_TRUE(waitForTitle("Home"));
+    EXPECT_EQ(timers.pendingCount(), 0u) << "not presented yet";
+    view.setPresented(true, false);
+    ASSERT_TRUE(view.autoReloadTimer());
+    timers.advance(29s);
+    timers.advance(1s);
+    ASSERT_TRUE(spinUntil([&] { return server.requestCount("/home") == 2; }));
+    ASSERT_TRUE(waitForTitle("Home"));
+    timers.advance(30s);
+    ASSERT_TRUE(spinUntil([&] { return server.requestCount("/home") == 3; }));
+
+    // A change of something else keeps the running timer; a new interval replaces it.
+    ASSERT_TRUE(waitForTitle("Home"));
+    timers.advance(20s);
+    auto changed = view.profile();
+    changed.zoomLevel = 1.25;
+    view.applyProfile(changed);
+    EXPECT_EQ(timers.nextDelay(), 10s);
+    changed.autoReloadInterval = 120;
+    view.applyProfile(changed);
+    EXPECT_EQ(timers.nextDelay(), 120s);
+
+    view.setPresented(false, false);
+    EXPECT_EQ(timers.pendingCount(), 0u) << "hidden windows have no timer";
+}
+
+TEST_F(BrowserView, CapturesDescribeTheUnchangedPageOfASavedWindow) {
+    server.page("/article",
+                htmlPage("Article", "<p id='t'>Quoted words</p><div style='height:5000px'></div>"));
+    server.page("/moving", htmlPage("Moving",
+                                    "<script>window.getSelection = () => { "
+                                    "history.pushState({}, '', '/moved'); return 'x'; };</script>"));
+    auto profile = website("/article");
+    auto& view = open(profile);
+    ASSERT_TRUE(waitForTitle("Article"));
+    evaluate(active().webView(),
+             "getSelection().selectAllChildren(document.getElementById('t')); "
+             "document.scrollingElement.scrollTop = 1e6");
+    std::optional<PageClip> clip;
+    view.captureSelection([&](PageClip captured) { clip = std::move(captured); });
+    std::optional<std::tuple<std::string, std::string, std::optional<double>>> position;
+    auto record = [&](const std::string& address, const std::string& title, std::optional<double> fraction) {
+        position = std::make_tuple(address, title, fraction);
+    };
+    view.readingPosition(record);
+    ASSERT_TRUE(spinUntil([&] { return clip.has_value() && position.has_value(); }));
+    EXPECT_EQ(clip->text, "Quoted words");
+    EXPECT_EQ(clip->title, "Article");
+    EXPECT_EQ(clip->address, server.url("/article"));
+    EXPECT_EQ(clip->profileID, profile.id);
+    EXPECT_EQ(clip->windowSession, std::nullopt) << "the shared store";
+    EXPECT_EQ(*position,
+              std::make_tuple(server.url("/article"), std::string("Article"), std::optional<double>(1.0)));
+
+    // A page that moves on while the script runs, or carries credentials, is not captured.
+    int captures = 0;
+    view.load(server.url("/moving"));
+    ASSERT_TRUE(waitForTitle("Moving"));
+    view.captureSelection([&](PageClip) { ++captures; });
+    ASSERT_TRUE(spinUntil([&] { return active().pageURL() == server.url("/moved"); }));
+    view.load(server.url("/article?session=abc"));
+    ASSERT_TRUE(waitForTitle("Article"));
+    view.captureSelection([&](PageClip) { ++captures; });
+    view.readingPosition([&](const std::string&, const std::string&, std::optional<double>) { ++captures; });
+    evaluate(active().webView(), "1");  // answered after the captures' scripts
+    EXPECT_EQ(captures, 0);
+
+    auto& secret = open(website("/article"), {.privateWindow = true});
+    ASSERT_TRUE(waitForTitle("Article"));
+    secret.captureSelection([&](PageClip) { ++captures; });
+    secret.readingPosition(
+        [&](const std::string&, const std::string&, std::optional<double>) { ++captures; });
+    evaluate(active().webView(), "1");
+    EXPECT_EQ(captures, 0) << "private windows give no captures";
+}
+
+TEST_F(BrowserView, AdFilterIsInstalledOnEveryTabAndFollowsThePreferences) {
+    server.page("/home", htmlPage("Home"));
+    AdFilterSettings enabled;
+    enabled.enabled = true;
+    preferences->update([&](AppPreferences& value) { value.adFilter = enabled; });
+    auto& view = open(website("/home"));
+    view.addTab(server.url("/home"));
+    auto everyTab = [&](bool installed, bool wantEnabled) {
+        for (const auto& tab : view.tabs()) {
+            auto state =
+                AdBlocking::shared().entryState(webkit_web_view_get_user_content_manager(tab->webView()));
+            if (!state) return false;
+            if (installed ? (!state->installedSettings || state->installedSettings->enabled != wantEnabled)
+                          : state->desired.enabled != wantEnabled)
+                return false;
+        }
+        return true;
+    };
+    EXPECT_TRUE(spinUntil([&] { return everyTab(true, true); }, 60s));
+    preferences->update([&](AppPreferences& value) { value.adFilter.reset(); });
+    EXPECT_TRUE(spinUntil([&] { return everyTab(false, false); }, 20s));
 }
 
 }  // namespace

@@ -42,8 +42,6 @@ TEST(TabStrip, SignatureChangesWithEveryShownPropertyButNotWithMedia) {
     std::vector<TabStripEntry> entries = {{a, false, false, "One", "https://a.test/"},
                                           {b, false, false, "Two", ""}};
     const std::string base = tabStripSignature(0, entries);
-    EXPECT_EQ(base, "0" + a.string() + "falseOnehttps://a.test/" + b.string() + "falseTwo");
-
     EXPECT_NE(tabStripSignature(1, entries), base);
     auto changed = entries;
     changed[1].isSleeping = true;

@@ -15,6 +15,7 @@
 #include <glibmm/main.h>
 #include <glibmm/shell.h>
 #include <glibmm/spawn.h>
+#include <gtkmm/box.h>
 #include <gtkmm/main.h>
 #include <gtkmm/window.h>
 
@@ -23,7 +24,6 @@
 #include "browser/view/browser_view_controller.hpp"
 #include "browser/engine/website_data_store.hpp"
 #include "browser/engine/website_sessions.hpp"
-#include "browser/view/website_start_page.hpp"
 #include "model/app_paths.hpp"
 #include "model/preferences_store.hpp"
 #include "support/test_http_server.hpp"
@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
 
     Gtk::Window window;
     BrowserViewController controller(profile, preferences, nullptr, std::nullopt, std::nullopt, store, false);
-    controller.services.makeStartPage = [] { return Gtk::manage(new WebsiteStartPage()); };
+    controller.services.makeStartPage = [] { return Gtk::manage(new Gtk::Box()); };
     controller.services.onCommand = [&](BrowserCommand command) {
         std::cout << "command " << browserCommandName(command) << std::endl;
         if (command == BrowserCommand::close) window.hide();

@@ -1,7 +1,7 @@
 // Serves one small page under each path given on the command line, on 127.0.0.1 (or the loopback
 // address given with --address first) and a free port, and reports on stdout, one line each:
 //   port N            once listening
-//   request PATH      when a page is requested
+//   request PATH      when a page is requested (with its query as requested)
 //   loaded PATH       when that page has finished loading in a browser (its load event reports back)
 // Ends on SIGTERM or SIGINT.
 #include <iostream>
@@ -41,8 +41,8 @@ int main(int argc, char** argv) {
     quenlith::test::TestHttpServer server(address);
     for (int i = first; i < argc; ++i) {
         std::string path = argv[i];
-        server.route(path, [path](const quenlith::test::TestRequest&) {
-            say("request " + path);
+        server.route(path, [path](const quenlith::test::TestRequest& request) {
+            say("request " + request.path);
             quenlith::test::TestResponse response;
             response.body = pageFor(path);
             return response;

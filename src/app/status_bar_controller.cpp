@@ -1,0 +1,224 @@
+#include "app/status_bar_controller.hpp"
+
+#include <glibmm/main.h>
+#include <gtkmm/separatormenuitem.h>
+
+#include "app/app_environment.hpp"
+#include "app/status_website_item.hpp"
+#include "browser/engine/favicon_loader.hpp"
+#include "launcher/launcher_window.hpp"
+#include "launcher/menu_bar_view.hpp"
+#include "launcher/website_start_page.hpp"
+#include "model/localization.hpp"
+#include "model/logging.hpp"
+#include "ui/action_menu_item.hpp"
+#include "ui/icon_names.hpp"
+#include "windows/browser_window_manager.hpp"
+
+namespace quenlith {
+
+StatusBarController::StatusBarController(AppEnvironment& environment, GDBusConnection* connection)
+    : environment_(environment), connection_(connection), self_(std::make_shared<StatusBarController*>(this)) {
+    std::weak_ptr<StatusBarController*> weak = self_;
+    bindWindowCommands(commands_, environment_.windows());
+    commands_.onDismiss = [weak] {
+        if (auto self = weak.lock()) (*self)->dismissLauncher();
+    };
+    commands_.onPinSuggestion = [&environment](const SuggestedWebsite& suggestion) {
+        environment.store.add(suggestion, environment.preferences.value());
+    };
+    // Every command reads the controller's table when it runs, so the shell may fill it in later.
+    LauncherCommands forwarded;
+    auto forward = [weak](auto member) {
+        return [weak, member](auto&&... arguments) {
+            if (auto self = weak.lock())
+                if (const auto& command = (*self)->commands_.*member) command(arguments...);
+        };
+    };
+    forwarded.openBrowser = forward(&LauncherCommands::openBrowser);
+    forwarded.openPrivateWindow = forward(&LauncherCommands::openPrivateWindow);
+    forwarded.showProfile = forward(&LauncherCommands::showProfile);
+    forwarded.openURL = forward(&LauncherCommands::openURL);
+    forwarded.openAddress = forward(&LauncherCommands::openAddress);
+    forwarded.deleteWebsite = forward(&LauncherCommands::deleteWebsite);
+    forwarded.restoreHiddenWindows = forward(&LauncherCommands::restoreHiddenWindows);
+    forwarded.returnToPreviousWindows = forward(&LauncherCommands::returnToPreviousWindows);
+    forwarded.hideAll = forward(&LauncherCommands::hideAll);
+    forwarded.restoreMouseControl = forward(&LauncherCommands::restoreMouseControl);
+    forwarded.focusTab = forward(&LauncherCommands::focusTab);
+    forwarded.closeTab = forward(&LauncherCommands::closeTab);
+    forwarded.hideWindow = forward(&LauncherCommands::hideWindow);
+    forwarded.closeWindow = forward(&LauncherCommands::closeWindow);
+    forwarded.hasFocusedScene = [weak] {
+        auto self = weak.lock();
+        return self && (*self)->commands_.hasFocusedScene && (*self)->commands_.hasFocusedScene();
+    };
+    forwarded.onAdd = forward(&LauncherCommands::onAdd);
+    forwarded.onEdit = forward(&LauncherCommands::onEdit);
+    forwarded.onSaveSuggestion = forward(&LauncherCommands::onSaveSuggestion);
+    forwarded.onPinSuggestion = forward(&LauncherCommands::onPinSuggestion);
+    forwarded.onLibrary = forward(&LauncherCommands::onLibrary);
+    forwarded.onQuickOpen = forward(&LauncherCommands::onQuickOpen);
+    forwarded.onBatchLinks = forward(&LauncherCommands::onBatchLinks);
+    forwarded.onHelp = forward(&LauncherCommands::onHelp);
+    forwarded.onSettings = forward(&LauncherCommands::onSettings);
+    forwarded.onDownloads = forward(&LauncherCommands::onDownloads);
+    forwarded.onQuit = forward(&LauncherCommands::onQuit);
+    forwarded.onDismiss = forward(&LauncherCommands::onDismiss);
+
+    launcher_ = std::make_unique<LauncherWindow>(
+        new MenuBarView(environment_.store, environment_.icons(), environment_.windows(), forwarded));
+
+    environment_.toggleLauncher = [weak] {
+        if (auto self = weak.lock()) (*self)->toggle(0, 0);
+    };
+    environment_.dismissLauncher = [weak] {
+        if (auto self = weak.lock()) (*self)->dismissLauncher();
+    };
+
+    if (connection_) {
+        item_ = std::make_unique<StatusNotifierItem>(connection_, "Quenlith", StatusNotifierItem::kMainPath);
+        StatusItemAppearance appearance;
+        appearance.title = "Quenlith";
+        appearance.iconName = iconNameForSymbol("macwindow.on.rectangle");
+        appearance.toolTip = localizedString("Quenlith \u2014 your websites");
+        item_->setAppearance(appearance);
+        item_->onActivate = [weak](int x, int y) {
+            if (auto self = weak.lock()) (*self)->toggle(x, y);
+        };
+        item_->onWatcherChanged = [weak](bool available) {
+            if (auto self = weak.lock()) (*self)->watcherChanged(available);
+        };
+        itemMenu_ = std::make_unique<Gtk::Menu>();
+        itemMenu_->append(*Gtk::manage(new ActionMenuItem(localizedString("Show Launcher"), [weak] {
+            if (auto self = weak.lock()) (*self)->toggle(0, 0);
+        })));
+        itemMenu_->append(*Gtk::manage(new Gtk::SeparatorMenuItem()));
+        itemMenu_->append(*Gtk::manage(new ActionMenuItem(localizedString("Quit Quenlith"), [weak] {
+            if (auto self = weak.lock()) run((*self)->commands_.onQuit);
+        })));
+        itemMenu_->show_all();
+        item_->setMenu(GTK_WIDGET(itemMenu_->gobj()));
+    }
+
+    // Start-page tabs show the same start page, with its heading, acting through the same commands.
+    environment_.windows().makeStartPage = [weak]() -> Gtk::Widget* {
+        auto self = weak.lock();
+        return self ? (*self)->makeBrowserStartPage() : nullptr;
+    };
+
+    auto sync = [weak] {
+        if (auto self = weak.lock()) (*self)->scheduleSync();
+    };
+    connections_.push_back(environment_.store.signal_changed().connect(sync));
+    connections_.push_back(environment_.icons().signal_changed().connect(sync));
+    connections_.push_back(environment_.windows().runtime().signal_changed().connect(sync));
+    scheduleSync();
+}
+
+StatusBarController::~StatusBarController() { teardown(); }
+
+void StatusBarController::watcherChanged(bool available) {
+    bool first = std::exchange(firstWatcherReport_, false);
+    if (available || !first) return;
+    // Nothing to click: a first start that opened no window shows the launcher, so a person never
+    // starts the application and sees nothing.
+    if (!loggedNoTray_) {
+        loggedNoTray_ = true;
+        logInfo(LogCategory::lifecycle, "No StatusNotifierWatcher on the session bus: the launcher opens as a window");
+    }
+    if (environment_.windows().windows().empty()) showLauncherAsWindow();
+}
+
+Gtk::Widget* StatusBarController::makeBrowserStartPage() {
+    // A tab's page may outlive the controller: every action finds it again first.
+    std::weak_ptr<StatusBarController*> weak = self_;
+    auto command = [weak](auto member) {
+        return [weak, member](const auto&... arguments) {
+            if (auto self = weak.lock()) run((*self)->commands_.*member, arguments...);
+        };
+    };
+    StartPageActions actions;
+    actions.onOpenSaved = [weak](const WebAppProfile& profile) {
+        if (auto self = weak.lock()) run((*self)->commands_.showProfile, profile.id);
+    };
+    actions.onOpenURL = command(&LauncherCommands::openURL);
+    actions.onSearch = command(&LauncherCommands::openAddress);
+    actions.onAdd = command(&LauncherCommands::onAdd);
+    actions.onEdit = command(&LauncherCommands::onEdit);
+    actions.onSaveSuggestion = command(&LauncherCommands::onSaveSuggestion);
+    actions.onPinSuggestion = command(&LauncherCommands::onPinSuggestion);
+    actions.onRemove = command(&LauncherCommands::deleteWebsite);
+    auto& windows = environment_.windows();
+    return Gtk::manage(new WebsiteStartPage(environment_.store, environment_.icons(), windows.runtime(),
+                                            windows.sessions, true, std::move(actions), self_));
+}
+
+void StatusBarController::toggle(int x, int y) {
+    if (tornDown_) return;
+    launcher_->toggleAt(x, y);
+}
+
+void StatusBarController::dismissLauncher() {
+    if (launcher_) launcher_->dismiss();
+}
+
+void StatusBarController::showLauncherAsWindow() {
+    if (tornDown_) return;
+    launcher_->showAsWindow();
+}
+
+void StatusBarController::reopen() {
+    if (tornDown_) return;
+    if (trayAvailable()) {
+        launcher_->showAt(0, 0);
+        return;
+    }
+    if (!loggedNoTray_) {
+        loggedNoTray_ = true;
+        logInfo(LogCategory::lifecycle, "No StatusNotifierWatcher on the session bus: the launcher opens as a window");
+    }
+    showLauncherAsWindow();
+}
+
+void StatusBarController::scheduleSync() {
+    if (tornDown_ || pendingSync_.connected()) return;
+    pendingSync_ = Glib::signal_idle().connect([this] {
+        syncWebsiteItems();
+        return false;
+    });
+}
+
+void StatusBarController::syncWebsiteItems() {
+    if (tornDown_ || !connection_) return;
+    std::map<Uuid, const WebAppProfile*> wanted;
+    for (const auto& profile : environment_.store.profiles())
+        if (profile.menuBarIconEnabled.value_or(false)) wanted.emplace(profile.id, &profile);
+    std::erase_if(websiteItems_, [&](const auto& entry) { return !wanted.count(entry.first); });
+    for (const auto& profile : environment_.store.profiles()) {
+        if (!wanted.count(profile.id)) continue;
+        if (auto it = websiteItems_.find(profile.id); it != websiteItems_.end()) {
+            it->second->update(profile);
+        } else {
+            websiteItems_.emplace(profile.id, std::make_unique<WebsiteStatusItem>(connection_, profile, environment_,
+                                                                                  environment_.icons(), commands_));
+        }
+    }
+}
+
+void StatusBarController::teardown() {
+    if (tornDown_) return;
+    tornDown_ = true;
+    for (auto& connection : connections_) connection.disconnect();
+    pendingSync_.disconnect();
+    if (launcher_) launcher_->dismiss();
+    websiteItems_.clear();
+    item_.reset();
+    if (environment_.toggleLauncher) environment_.toggleLauncher = nullptr;
+    environment_.dismissLauncher = nullptr;
+    environment_.windows().makeStartPage = nullptr;
+    // Start pages still shown in tabs go quiet with this.
+    self_.reset();
+}
+
+}  // namespace quenlith

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include <gtkmm/menu.h>
+#include <sigc++/connection.h>
+
+#include "app/status_notifier_item.hpp"
+#include "launcher/launcher_commands.hpp"
+#include "model/uuid.hpp"
+
+namespace quenlith {
+
+class AppEnvironment;
+class LauncherWindow;
+class WebsiteStatusItem;
+
+// The application's tray item, the launcher it opens and one tray item per website whose
+// menu-bar icon is on. With no tray on the bus the launcher opens as an ordinary window instead.
+// Main thread only.
+class StatusBarController {
+public:
+    // `connection` is the session bus; without one there are no tray items, only the launcher.
+    StatusBarController(AppEnvironment& environment, GDBusConnection* connection);
+    ~StatusBarController();
+    StatusBarController(const StatusBarController&) = delete;
+    StatusBarController& operator=(const StatusBarController&) = delete;
+
+    // The launcher's commands; the shell fills in what it presents (onAdd, onEdit, onQuit, …).
+    LauncherCommands& commands() { return commands_; }
+
+    // Opens the launcher at the point, or closes it when it is open.
+    void toggle(int x, int y);
+    void dismissLauncher();
+    // Opens the launcher as an ordinary window (no tray to open it from).
+    void showLauncherAsWindow();
+    // What a second start of the application does: the launcher at the pointer with a tray, else as
+    // a window (said once in the log).
+    void reopen();
+    // Brings the website items in line with the saved websites.
+    void syncWebsiteItems();
+    // The start page of a browser tab.
+    Gtk::Widget* makeBrowserStartPage();
+    // Removes every tray item; the controller does nothing afterwards.
+    void teardown();
+
+    bool trayAvailable() const { return item_ && item_->watcherAvailable(); }
+    const StatusNotifierItem* item() const { return item_.get(); }
+    const std::map<Uuid, std::unique_ptr<WebsiteStatusItem>>& websiteItems() const { return websiteItems_; }
+    LauncherWindow& launcher() { return *launcher_; }
+
+private:
+    void scheduleSync();
+    void watcherChanged(bool available);
+
+    AppEnvironment& environment_;
+    GDBusConnection* connection_;
+    LauncherCommands commands_;
+    std::unique_ptr<LauncherWindow> launcher_;
+    std::unique_ptr<StatusNotifierItem> item_;
+    std::unique_ptr<Gtk::Menu> itemMenu_;
+    std::map<Uuid, std::unique_ptr<WebsiteStatusItem>> websiteItems_;
+    std::vector<sigc::connection> connections_;
+    sigc::connection pendingSync_;
+    bool firstWatcherReport_ = true;
+    bool loggedNoTray_ = false;
+    bool tornDown_ = false;
+    std::shared_ptr<StatusBarController*> self_;
+};
+
+}  // namespace quenlith

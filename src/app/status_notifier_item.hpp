@@ -1,0 +1,90 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gio/gio.h>
+
+typedef struct _DbusmenuServer DbusmenuServer;
+typedef struct _GtkWidget GtkWidget;
+
+namespace quenlith {
+
+// One picture of an item's icon: ARGB32 pixels in network byte order, as the tray reads them.
+struct StatusIconPixmap {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> argb;
+    bool operator==(const StatusIconPixmap&) const = default;
+};
+
+// What the tray shows of an item.
+struct StatusItemAppearance {
+    std::string title;
+    std::string iconName;                   // a themed icon, used when there are no pixmaps
+    std::vector<StatusIconPixmap> pixmaps;  // drawn pictures, preferred by the tray
+    std::string toolTip;
+    bool operator==(const StatusItemAppearance&) const = default;
+};
+
+// An item in the desktop's tray: the org.kde.StatusNotifierItem interface on our own connection
+// at `objectPath`, registered with org.kde.StatusNotifierWatcher whenever a watcher appears (once
+// per watcher), with its menu exported through dbusmenu. Main thread only.
+class StatusNotifierItem {
+public:
+    // The object path of the application's own item.
+    static constexpr const char* kMainPath = "/StatusNotifierItem";
+    static constexpr const char* kWatcherName = "org.kde.StatusNotifierWatcher";
+
+    StatusNotifierItem(GDBusConnection* connection, std::string id, std::string objectPath);
+    ~StatusNotifierItem();
+    StatusNotifierItem(const StatusNotifierItem&) = delete;
+    StatusNotifierItem& operator=(const StatusNotifierItem&) = delete;
+
+    // A left click at the point (root coordinates; (0, 0) when the tray does not know it).
+    std::function<void(int x, int y)> onActivate;
+    // A watcher appeared (true) or went away (false).
+    std::function<void(bool available)> onWatcherChanged;
+
+    void setAppearance(const StatusItemAppearance& appearance);
+    const StatusItemAppearance& appearance() const { return appearance_; }
+    // Exports the menu (a GtkMenu, taken as it is now) as the item's context menu.
+    void setMenu(GtkWidget* menu);
+
+    const std::string& id() const { return id_; }
+    const std::string& objectPath() const { return objectPath_; }
+    bool exported() const { return registrationID_ != 0; }
+    // Whether a watcher is on the bus, and whether it accepted this item.
+    bool watcherAvailable() const { return watcherAvailable_; }
+    bool registered() const { return !registeredOwner_.empty(); }
+    // Number of registration calls made (one per watcher that appeared).
+    int registrationCount() const { return registrationCount_; }
+
+    // Part of the D-Bus vtable; not for callers.
+    GVariant* property(const char* name);
+    void call(const char* method, GVariant* parameters, GDBusMethodInvocation* invocation);
+    void watcherAppeared(const char* owner);
+    void watcherVanished();
+
+private:
+    void emit(const char* signal);
+
+    GDBusConnection* connection_;
+    std::string id_;
+    std::string objectPath_;
+    std::string menuPath_;
+    StatusItemAppearance appearance_;
+    unsigned registrationID_ = 0;
+    unsigned watchID_ = 0;
+    bool watcherAvailable_ = false;
+    std::string registeredOwner_;
+    std::string pendingOwner_;
+    int registrationCount_ = 0;
+    DbusmenuServer* menuServer_ = nullptr;
+    GCancellable* cancellable_ = nullptr;
+};
+
+}  // namespace quenlith

@@ -1,0 +1,133 @@
+#include "app/website_editor_presenter.hpp"
+
+#include "editor/keyring_password_vault.hpp"
+#include "model/localization.hpp"
+#include "model/logging.hpp"
+#include "model/preferences_store.hpp"
+#include "model/web_app_store.hpp"
+#include "ui/alert.hpp"
+
+namespace quenlith {
+
+namespace {
+
+// The fixed shortcut that restores mouse control: Ctrl+Alt+P.
+constexpr ShortcutConfiguration kRescueShortcut{35, kOptionModifier | kCommandModifier};
+
+bool usesCredential(const std::optional<BrowserProxySettings>& proxy, const std::string& credentialID) {
+    return proxy && proxy->credentialID == credentialID;
+}
+
+}  // namespace
+
+WebsiteEditorPresenter::WebsiteEditorPresenter(WebAppStore& store, PreferencesStore& preferences,
+                                               Scheduler& scheduler)
+    : store_(store),
+      preferences_(preferences),
+      scheduler_(scheduler),
+      self_(std::make_shared<WebsiteEditorPresenter*>(this)) {}
+
+WebsiteEditorPresenter::~WebsiteEditorPresenter() {
+    self_.reset();
+    release_.cancel();
+    editor_.reset();
+    retired_.clear();
+}
+
+void WebsiteEditorPresenter::showWebsiteEditor(const WebsiteEditorRequest& request) {
+    if (links.dismissLauncher) links.dismissLauncher();
+    if (editor_ && editor_->get_visible()) {
+        editor_->present();
+        return;
+    }
+    if (editor_) closeEditor();
+
+    WebsiteEditorDraft decided = websiteEditorDraft(request, store_, preferences_.value());
+    bool isNew = decided.isNew();
+    std::weak_ptr<WebsiteEditorPresenter*> weak = self_;
+    WebAppEditorServices services;
+    // A Save may end after its editor was closed (the secret store answers late), and another
+    // editor may be open by then: only the editor that is still open may store, and closes itself.
+    std::uint64_t serial = ++editorSerial_;
+    services.onSave = [weak, request, isNew, serial](const WebAppProfile& website) {
+        auto self = weak.lock();
+        if (!self || (*self)->editorSerial_ != serial || !(*self)->editor_) return false;
+        return (*self)->saveWebsite(website, request, isNew);
+    };
+    services.onCancel = [weak] {
+        if (auto self = weak.lock()) (*self)->closeEditor();
+    };
+    services.discardCredential = [weak](const std::string& credentialID) {
+        if (auto self = weak.lock()) (*self)->discardProxyCredential(credentialID);
+    };
+    services.validateShortcut =
+        links.validateShortcut
+            ? links.validateShortcut
+            : [weak](const std::optional<ShortcutConfiguration>& shortcut, const std::string& name) {
+                  auto self = weak.lock();
+                  return self ? (*self)->checkShortcut(shortcut, name) : std::nullopt;
+              };
+    services.fetchWebsiteDetails = links.fetchWebsiteDetails;
+    services.vault = links.vault ? links.vault : std::make_shared<KeyringPasswordVault>();
+    services.installedApplications = links.installedApplications;
+    services.scheduler = links.scheduler;
+    editor_ = std::make_unique<WebAppEditorWindow>(std::move(decided.draft), isNew, request.openAfterSave,
+                                                   decided.reusesSession, std::move(services));
+    editor_->present();
+}
+
+void WebsiteEditorPresenter::closeEditor() {
+    if (!editor_) return;
+    editor_->hide();
+    // The editor may be inside one of its own handlers: release it on a later turn.
+    retired_.push_back(std::move(editor_));
+    std::weak_ptr<WebsiteEditorPresenter*> weak = self_;
+    release_ = scheduler_.scheduleIdle([weak] {
+        if (auto self = weak.lock()) (*self)->retired_.clear();
+    });
+}
+
+bool WebsiteEditorPresenter::saveWebsite(const WebAppProfile& website, const WebsiteEditorRequest& context,
+                                         bool isNew) {
+    if (!store_.upsert(website)) {
+        // The store keeps (or has put back) the previous record; the editor keeps the user's edits.
+        std::string reason = store_.errorMessage().value_or(localizedString("Please try again."));
+        logError(LogCategory::lifecycle, "Website not saved: " + reason);
+        presentAlert(localizedString("Could not save website"), reason, editor_.get());
+        return false;
+    }
+    closeEditor();
+    if (context.source && context.pageURL && links.linkWindow)
+        links.linkWindow(website, *context.source, *context.pageURL);
+    if (isNew && context.openAfterSave && links.showWebsite) links.showWebsite(website.id);
+    return true;
+}
+
+void WebsiteEditorPresenter::discardProxyCredential(const std::string& credentialID) {
+    for (const auto& website : store_.profiles())
+        if (usesCredential(website.siteProxy, credentialID)) return;
+    if (usesCredential(preferences_.value().proxy, credentialID)) return;
+    if (links.credentialInUse && links.credentialInUse(credentialID)) return;
+    auto vault = links.vault ? links.vault : std::make_shared<KeyringPasswordVault>();
+    vault->remove(credentialID);
+}
+
+std::optional<std::string> WebsiteEditorPresenter::checkShortcut(
+    const std::optional<ShortcutConfiguration>& shortcut, const std::string& bindingName) const {
+    if (!shortcut) return std::nullopt;
+    if (!shortcut->isValid()) return localizedString("Include Ctrl, Alt or Super in a global shortcut.");
+    bool taken = *shortcut == kRescueShortcut;
+    for (const auto& website : store_.profiles())
+        taken = taken || (website.id.string() != bindingName && website.globalShortcut == shortcut);
+    const AppPreferences& preferences = preferences_.value();
+    for (const auto& own :
+         {preferences.pinShortcut, preferences.compactShortcut, preferences.launcherShortcut})
+        taken = taken || own == shortcut;
+    if (taken)
+        return localizedString(
+            "This shortcut is already assigned in Quenlith. Ctrl+Alt+P is reserved for mouse control "
+            "recovery.");
+    return std::nullopt;
+}
+
+}  // namespace quenlith

@@ -1,0 +1,107 @@
+#include "browser/view/page_questions.hpp"
+
+#include <gtkmm/entry.h>
+#include <gtkmm/filechoosernative.h>
+#include <gtkmm/messagedialog.h>
+#include <gtkmm/window.h>
+#include <webkit2/webkit2.h>
+
+#include "browser/engine/gobject_ptr.hpp"
+#include "browser/page/download_location_chooser.hpp"
+
+namespace quenlith {
+
+struct PageQuestions::Open {
+    Uuid tab;
+    std::shared_ptr<Gtk::Dialog> dialog;
+    Glib::RefPtr<Gtk::FileChooserNative> chooser;
+    std::function<void(std::optional<int> response)> answer;
+};
+
+PageQuestions::PageQuestions(Scheduler& scheduler) : scheduler_(scheduler) {}
+
+PageQuestions::~PageQuestions() {
+    dismissAll();
+}
+
+void PageQuestions::ask(const Uuid& tab, Gtk::Window& window, Question question, Answer answer) {
+    const int key = nextKey_++;
+    auto dialog = std::make_shared<Gtk::MessageDialog>(question.title, false, Gtk::MESSAGE_QUESTION,
+                                                       Gtk::BUTTONS_NONE, true);
+    if (!question.message.empty()) dialog->set_secondary_text(question.message, false);
+    if (canAttachDialog(window.gobj())) dialog->set_transient_for(window);
+    // The confirming button sits last, where this desktop puts it.
+    for (std::size_t i = question.buttons.size(); i-- > 0;)
+        dialog->add_button(question.buttons[i], static_cast<int>(i));
+    dialog->set_default_response(0);
+    Gtk::Entry* entry = nullptr;
+    if (question.field) {
+        entry = Gtk::manage(new Gtk::Entry());
+        entry->set_text(*question.field);
+        entry->set_size_request(280, 24);
+        entry->set_activates_default(true);
+        dialog->get_message_area()->pack_start(*entry, false, false);
+        entry->show();
+    }
+    dialog->signal_response().connect(
+        [this, key](int response) { end(key, response >= 0 ? std::optional<int>(response) : std::nullopt); });
+    auto open = std::make_unique<Open>(Open{tab, dialog, {}, {}});
+    // The entry belongs to the dialog, which is kept until after the answer.
+    open->answer = [entry, answer = std::move(answer)](std::optional<int> button) {
+        if (answer) answer(button, entry ? entry->get_text().raw() : std::string());
+    };
+    open_[key] = std::move(open);
+    dialog->show();
+}
+
+void PageQuestions::chooseFiles(const Uuid& tab, Gtk::Window& window, WebKitFileChooserRequest* request) {
+    const int key = nextKey_++;
+    auto chooser = Gtk::FileChooserNative::create("", Gtk::FILE_CHOOSER_ACTION_OPEN);
+    if (canAttachDialog(window.gobj())) {
+        chooser->set_transient_for(window);
+        chooser->set_modal(true);
+    }
+    chooser->set_select_multiple(webkit_file_chooser_request_get_select_multiple(request));
+    chooser->signal_response().connect([this, key](int response) { end(key, response); });
+    auto held = GObjectPtr<WebKitFileChooserRequest>::retain(request);
+    Gtk::FileChooserNative* shown = chooser.get();
+    auto answer = [held, shown](std::optional<int> response) {
+        std::vector<std::string> files;
+        if (response == GTK_RESPONSE_ACCEPT) files = shown->get_filenames();
+        if (files.empty()) {
+            webkit_file_chooser_request_cancel(held.get());
+            return;
+        }
+        std::vector<const char*> names;
+        for (const auto& file : files) names.push_back(file.c_str());
+        names.push_back(nullptr);
+        webkit_file_chooser_request_select_files(held.get(), names.data());
+    };
+    open_[key] = std::make_unique<Open>(Open{tab, nullptr, chooser, std::move(answer)});
+    chooser->show();
+}
+
+void PageQuestions::end(int key, std::optional<int> response) {
+    auto found = open_.find(key);
+    if (found == open_.end()) return;
+    std::shared_ptr<Open> ended = std::move(found->second);
+    open_.erase(found);
+    if (ended->dialog) ended->dialog->hide();
+    if (ended->chooser) ended->chooser->hide();
+    std::erase_if(releases_, [](const ScheduledTask& task) { return !task.pending(); });
+    releases_.push_back(scheduler_.scheduleIdle([ended] {}));
+    if (ended->answer) ended->answer(response);
+}
+
+void PageQuestions::dismiss(const Uuid& tab) {
+    std::vector<int> keys;
+    for (const auto& [key, open] : open_)
+        if (open->tab == tab) keys.push_back(key);
+    for (int key : keys) end(key, std::nullopt);
+}
+
+void PageQuestions::dismissAll() {
+    while (!open_.empty()) end(open_.begin()->first, std::nullopt);
+}
+
+}  // namespace quenlith

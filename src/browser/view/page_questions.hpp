@@ -1,0 +1,63 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/scheduler.hpp"
+#include "model/uuid.hpp"
+
+namespace Gtk {
+class Window;
+}
+typedef struct _WebKitFileChooserRequest WebKitFileChooserRequest;
+
+namespace quenlith {
+
+// The questions the pages of one window put to the user: links to other applications, camera and
+// microphone, script dialogs and file choosers. Each belongs to the tab whose page asked and is
+// answered exactly once: by the user, or negatively when its tab closes or the window's browsing
+// ends. None outlives its tab. Main thread only.
+class PageQuestions {
+public:
+    // The chosen button's index, or nothing when the question was closed otherwise or dismissed;
+    // with the text of the question's field.
+    using Answer = std::function<void(std::optional<int> button, const std::string& text)>;
+
+    struct Question {
+        std::string title;
+        std::string message;
+        std::vector<std::string> buttons;  // the first one confirms
+        std::optional<std::string> field;  // a text field holding this text
+    };
+
+    explicit PageQuestions(Scheduler& scheduler);
+    ~PageQuestions();
+    PageQuestions(const PageQuestions&) = delete;
+    PageQuestions& operator=(const PageQuestions&) = delete;
+
+    // Shows the question, attached to `window` when it can take a dialog, free-standing otherwise.
+    void ask(const Uuid& tab, Gtk::Window& window, Question question, Answer answer);
+    // Lets the user pick files for the page's file input; cancelled when dismissed.
+    void chooseFiles(const Uuid& tab, Gtk::Window& window, WebKitFileChooserRequest* request);
+
+    // Takes the tab's questions off the screen and answers them negatively.
+    void dismiss(const Uuid& tab);
+    void dismissAll();
+    std::size_t openCount() const { return open_.size(); }
+
+private:
+    struct Open;
+    void end(int key, std::optional<int> response);
+
+    Scheduler& scheduler_;
+    std::map<int, std::unique_ptr<Open>> open_;
+    int nextKey_ = 0;
+    // Ended dialogs, released after the signal that ended them has returned.
+    std::vector<ScheduledTask> releases_;
+};
+
+}  // namespace quenlith

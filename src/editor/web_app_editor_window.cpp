@@ -1,0 +1,323 @@
+#include "editor/web_app_editor_window.hpp"
+
+#include <gdk/gdkkeysyms.h>
+#include <gtkmm/image.h>
+#include <gtkmm/separator.h>
+
+#include "editor/form_rows.hpp"
+#include "editor/keyring_password_vault.hpp"
+#include "model/form_numbers.hpp"
+#include "model/localization.hpp"
+
+namespace quenlith {
+
+namespace {
+
+constexpr std::uint32_t kDefaultWebsiteShortcutKey = 40;  // K
+constexpr double kDefaultAutoReloadInterval = 60;
+
+std::string saveLabel(bool isNew, bool openAfterSave) {
+    if (!isNew) return localizedString("Save Changes");
+    return openAfterSave ? localizedString("Add & Open") : localizedString("Save Website");
+}
+
+}  // namespace
+
+WebAppEditorWindow::WebAppEditorWindow(WebAppProfile draft, bool isNew, bool openAfterSave,
+                                       bool reusesSession, WebAppEditorServices services)
+    : draft_(std::move(draft)),
+      isNew_(isNew),
+      services_(std::move(services)),
+      alive_(std::make_shared<WebAppEditorWindow*>(this)),
+      opacity_(localizedString("Window Opacity")),
+      fetching_(localizedString("Getting website details…")),
+      session_([this]() -> WebAppProfile& { return draft_; }, isNew && !reusesSession, [this] { changed(); }),
+      windowGroup_(localizedString("Window")),
+      shortcutGroup_(localizedString("Global shortcut")),
+      shortcut_(kDefaultWebsiteShortcutKey),
+      userAgentGroup_(localizedString("User agent")),
+      applicationLinks_([this]() -> WebAppProfile& { return draft_; }, [this] { changed(); },
+                        services_.installedApplications ? services_.installedApplications
+                                                        : std::function(installedDesktopApplications)),
+      advancedGroup_(localizedString("Advanced")),
+      autoReload_(localizedString("Auto reload while visible")),
+      cancel_(localizedString("Cancel")),
+      save_(saveLabel(isNew, openAfterSave)),
+      lookup_(
+          isNew, services_.fetchWebsiteDetails, [this]() -> WebAppProfile& { return draft_; },
+          [this] { refresh(); }, services_.scheduler ? *services_.scheduler : mainLoopScheduler()) {
+    if (!services_.vault) services_.vault = std::make_shared<KeyringPasswordVault>();
+    set_title(isNew ? localizedString("Add Website") : localizedString("Edit Website"));
+    set_default_size(560, 650);
+    set_resizable(false);
+    set_position(Gtk::WIN_POS_CENTER);
+    // The proxy as it stood when the editor opened: the credential a blank password may keep.
+    originalProxy_ = draft_.siteProxy;
+    buildForm();
+    refresh();
+    show_all_children();
+    lookup_.draftChanged();
+}
+
+WebAppEditorWindow::~WebAppEditorWindow() {
+    alive_.reset();
+}
+
+void WebAppEditorWindow::buildForm() {
+    auto* header = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 12));
+    header->set_border_width(20);
+    header->pack_start(*Gtk::manage(new Gtk::Image("window-new-symbolic", Gtk::ICON_SIZE_DIALOG)),
+                       Gtk::PACK_SHRINK);
+    auto* titles = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 3));
+    auto* heading = Gtk::manage(new Gtk::Label(get_title()));
+    heading->set_xalign(0);
+    styleHeadline(*heading);
+    titles->pack_start(*heading, Gtk::PACK_SHRINK);
+    titles->pack_start(*makeCaption(localizedString("A website, always within reach.")), Gtk::PACK_SHRINK);
+    header->pack_start(*titles, Gtk::PACK_EXPAND_WIDGET);
+
+    opacity_.onChange = [this](double value) {
+        draft_.opacity = value;
+        changed();
+    };
+    form_.pack_start(opacity_, Gtk::PACK_SHRINK);
+
+    name_.signal_changed().connect([this] {
+        if (updating_) return;
+        draft_.name = name_.get_text();
+        changed();
+    });
+    address_.signal_changed().connect([this] {
+        if (updating_) return;
+        draft_.homeURL = address_.get_text();
+        changed();
+    });
+    name_.set_activates_default(true);
+    address_.set_activates_default(true);
+    website_.pack_start(*makeLabeledRow(localizedString("Name"), name_), Gtk::PACK_SHRINK);
+    website_.pack_start(*makeLabeledRow(localizedString("Website URL"), address_), Gtk::PACK_SHRINK);
+    styleCaption(fetching_);
+    fetching_.set_no_show_all(true);
+    website_.pack_start(fetching_, Gtk::PACK_SHRINK);
+    addSwitch(website_, localizedString("Favorite in launcher"),
+              [](WebAppProfile& p) -> bool& { return p.isFavorite; });
+    addOptionalSwitch(website_, localizedString("Show in Menu Bar"),
+                      [](WebAppProfile& p) -> std::optional<bool>& { return p.menuBarIconEnabled; });
+    addSwitch(website_, localizedString("Remember last page"),
+              [](WebAppProfile& p) -> bool& { return p.rememberLastURL; });
+    addSwitch(website_, localizedString("Open when Quenlith starts"),
+              [](WebAppProfile& p) -> bool& { return p.launchAtStartup; });
+    form_.pack_start(*makeSection(localizedString("Website"), website_), Gtk::PACK_SHRINK);
+    form_.pack_start(session_, Gtk::PACK_SHRINK);
+
+    addOptionalSwitch(windowBox_, localizedString("Tuck when dragged to an edge"),
+                      [](WebAppProfile& p) -> std::optional<bool>& { return p.edgeTuckEnabled; });
+    windowBox_.pack_start(
+        *makeCaption(localizedString(
+            "Drag the window to the left or right screen edge to leave a small handle. Hover to "
+            "reveal without changing keyboard focus; click to keep it open.")),
+        Gtk::PACK_SHRINK);
+    addSwitch(windowBox_, localizedString("Always on top"),
+              [](WebAppProfile& p) -> bool& { return p.alwaysOnTop; });
+    addSwitch(windowBox_, localizedString("Follow across Spaces"),
+              [](WebAppProfile& p) -> bool& { return p.followAcrossSpaces; });
+    addSwitch(windowBox_, localizedString("Remember position and size"),
+              [](WebAppProfile& p) -> bool& { return p.rememberWindowFrame; });
+    addSwitch(windowBox_, localizedString("Compact mode"),
+              [](WebAppProfile& p) -> bool& { return p.compactMode; });
+    zoom_.set_range(kMinimumZoomLevel, kMaximumZoomLevel);
+    zoom_.set_increments(0.1, 0.1);
+    zoom_.set_draw_value(false);
+    zoom_.signal_value_changed().connect([this] {
+        if (updating_) return;
+        draft_.zoomLevel = std::round(zoom_.get_value() * 10.0) / 10.0;
+        changed();
+    });
+    zoomPercent_.set_size_request(42, -1);
+    auto* zoomRow = makeLabeledRow(localizedString("Page zoom"), zoom_);
+    zoomRow->pack_end(zoomPercent_, Gtk::PACK_SHRINK);
+    windowBox_.pack_start(*zoomRow, Gtk::PACK_SHRINK);
+    windowGroup_.add(windowBox_);
+    form_.pack_start(windowGroup_, Gtk::PACK_SHRINK);
+
+    shortcut_.onChange = [this](const std::optional<ShortcutConfiguration>& value) {
+        draft_.globalShortcut = value;
+        changed();
+    };
+    auto* shortcutBox = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 8));
+    shortcutBox->pack_start(shortcut_, Gtk::PACK_SHRINK);
+    shortcutBox->pack_start(
+        *makeCaption(localizedString(
+            "Toggle this website from anywhere. Ctrl+Alt+P is reserved for restoring mouse control.")),
+        Gtk::PACK_SHRINK);
+    shortcutGroup_.add(*shortcutBox);
+    form_.pack_start(shortcutGroup_, Gtk::PACK_SHRINK);
+
+    userAgent_.setValue(draft_.customUserAgent);
+    userAgent_.onChange = [this](const std::optional<std::string>& value) {
+        draft_.customUserAgent = value;
+        changed();
+    };
+    userAgentGroup_.add(userAgent_);
+    form_.pack_start(userAgentGroup_, Gtk::PACK_SHRINK);
+    form_.pack_start(applicationLinks_, Gtk::PACK_SHRINK);
+
+    addOptionalSwitch(advancedBox_, localizedString("Keep this website awake"),
+                      [](WebAppProfile& p) -> std::optional<bool>& { return p.keepAwakeEnabled; });
+    autoReload_.signal_toggled().connect([this] {
+        if (updating_) return;
+        if (autoReload_.get_active()) {
+            draft_.autoReloadInterval = kDefaultAutoReloadInterval;
+            interval_.set_text(decimalText(kDefaultAutoReloadInterval));
+        } else {
+            draft_.autoReloadInterval.reset();
+        }
+        changed();
+    });
+    interval_.signal_changed().connect([this] {
+        if (updating_) return;
+        // The number typed is written; other text stays in the field for Save to refuse.
+        if (auto value = parseDecimalText(interval_.get_text().raw())) draft_.autoReloadInterval = *value;
+        changed();
+    });
+    advancedBox_.pack_start(autoReload_, Gtk::PACK_SHRINK);
+    intervalBox_.pack_start(*makeLabeledRow(localizedString("Interval in seconds (10 or more)"), interval_),
+                            Gtk::PACK_SHRINK);
+    intervalBox_.pack_start(*makeCaption(localizedString(
+                                "Refreshing can discard unsaved input. Hidden windows pause auto reload.")),
+                            Gtk::PACK_SHRINK);
+    intervalBox_.set_no_show_all(true);
+    advancedBox_.pack_start(intervalBox_, Gtk::PACK_SHRINK);
+    advancedGroup_.add(advancedBox_);
+    form_.pack_start(advancedGroup_, Gtk::PACK_SHRINK);
+
+    for (auto* group : {&windowGroup_, &shortcutGroup_, &userAgentGroup_, &advancedGroup_})
+        group->get_child()->set_margin_start(12);
+    form_.set_border_width(16);
+    scroller_.set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
+    scroller_.add(form_);
+
+    error_label_.set_xalign(0);
+    error_label_.set_line_wrap(true);
+    error_label_.override_color(Gdk::RGBA("#c01c28"));
+    error_label_.set_margin_start(20);
+    error_label_.set_margin_end(20);
+    error_label_.set_margin_top(8);
+    error_label_.set_margin_bottom(8);
+    error_label_.set_no_show_all(true);
+
+    auto* buttons = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 8));
+    buttons->set_border_width(16);
+    buttons->pack_end(save_, Gtk::PACK_SHRINK);
+    buttons->pack_end(cancel_, Gtk::PACK_SHRINK);
+    save_.get_style_context()->add_class("suggested-action");
+    save_.set_can_default(true);
+    cancel_.signal_clicked().connect([this] { cancel(); });
+    save_.signal_clicked().connect([this] { save(); });
+
+    layout_.pack_start(*header, Gtk::PACK_SHRINK);
+    layout_.pack_start(*Gtk::manage(new Gtk::Separator()), Gtk::PACK_SHRINK);
+    layout_.pack_start(scroller_, Gtk::PACK_EXPAND_WIDGET);
+    layout_.pack_start(error_label_, Gtk::PACK_SHRINK);
+    layout_.pack_start(*Gtk::manage(new Gtk::Separator()), Gtk::PACK_SHRINK);
+    layout_.pack_start(*buttons, Gtk::PACK_SHRINK);
+    add(layout_);
+    set_default(save_);
+}
+
+Gtk::CheckButton* WebAppEditorWindow::addSwitch(Gtk::Box& box, const std::string& label,
+                                                std::function<bool&(WebAppProfile&)> field) {
+    auto* toggle = makeSwitch(label);
+    toggle->signal_toggled().connect([this, toggle, field] {
+        if (updating_) return;
+        field(draft_) = toggle->get_active();
+        changed();
+    });
+    refreshers_.push_back([this, toggle, field] { toggle->set_active(field(draft_)); });
+    box.pack_start(*toggle, Gtk::PACK_SHRINK);
+    return toggle;
+}
+
+Gtk::CheckButton* WebAppEditorWindow::addOptionalSwitch(
+    Gtk::Box& box, const std::string& label, std::function<std::optional<bool>&(WebAppProfile&)> field) {
+    auto* toggle = makeSwitch(label);
+    // Absent reads as off; once switched, a definite on or off is stored.
+    toggle->signal_toggled().connect([this, toggle, field] {
+        if (updating_) return;
+        field(draft_) = toggle->get_active();
+        changed();
+    });
+    refreshers_.push_back([this, toggle, field] { toggle->set_active(field(draft_).value_or(false)); });
+    box.pack_start(*toggle, Gtk::PACK_SHRINK);
+    return toggle;
+}
+
+void WebAppEditorWindow::changed() {
+    refresh();
+    lookup_.draftChanged();
+}
+
+void WebAppEditorWindow::refresh() {
+    updating_ = true;
+    if (name_.get_text() != draft_.name) name_.set_text(draft_.name);
+    if (address_.get_text() != draft_.homeURL) address_.set_text(draft_.homeURL);
+    showWhen(fetching_, lookup_.fetching());
+    for (const auto& refresher : refreshers_) refresher();
+    opacity_.setValue(draft_.opacity);
+    zoom_.set_value(draft_.zoomLevel);
+    zoomPercent_.set_text(percentText(truncatedPercent(draft_.zoomLevel)));
+    shortcut_.setValue(draft_.globalShortcut);
+    autoReload_.set_active(draft_.autoReloadInterval.has_value());
+    showWhen(intervalBox_, draft_.autoReloadInterval.has_value());
+    if (draft_.autoReloadInterval) {
+        if (interval_.get_text().empty()) interval_.set_text(decimalText(*draft_.autoReloadInterval));
+    } else {
+        interval_.set_text(decimalText(kDefaultAutoReloadInterval));
+    }
+    session_.refresh();
+    applicationLinks_.refresh();
+    error_label_.set_text(error_.value_or(""));
+    showWhen(error_label_, error_.has_value());
+    updating_ = false;
+}
+
+void WebAppEditorWindow::save() {
+    if (saving_) return;
+    saving_ = true;
+    WebsiteEditorSaveRequest request{draft_, originalProxy_, session_.password(), std::nullopt,
+                                     session_.portText()};
+    if (draft_.autoReloadInterval) request.autoReloadText = std::string(interval_.get_text());
+    WebsiteEditorSaveServices services{services_.validateShortcut, services_.vault, services_.onSave,
+                                       services_.discardCredential};
+    std::weak_ptr<WebAppEditorWindow*> weak = alive_;
+    runWebsiteEditorSave(std::move(request), std::move(services), [weak](WebsiteEditorSaveOutcome outcome) {
+        // The owner may have closed the window when it stored the website.
+        if (auto self = weak.lock()) (*self)->finishSave(std::move(outcome));
+    });
+}
+
+void WebAppEditorWindow::finishSave(WebsiteEditorSaveOutcome outcome) {
+    saving_ = false;
+    draft_ = std::move(outcome.draft);
+    if (outcome.error) error_ = outcome.error;
+    refresh();
+}
+
+void WebAppEditorWindow::cancel() {
+    if (services_.onCancel) services_.onCancel();
+}
+
+bool WebAppEditorWindow::on_delete_event(GdkEventAny*) {
+    cancel();
+    return true;  // the owner closes the window
+}
+
+bool WebAppEditorWindow::on_key_press_event(GdkEventKey* event) {
+    if (event->keyval == GDK_KEY_Escape) {
+        cancel();
+        return true;
+    }
+    return Gtk::Window::on_key_press_event(event);
+}
+
+}  // namespace quenlith

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "model/suggested_website.hpp"
+#include "model/uuid.hpp"
+#include "model/web_app_profile.hpp"
+
+namespace quenlith {
+
+class BrowserWindowManager;
+
+// Everything the launcher asks of its owner and of the window manager. A member left empty turns
+// its command into nothing.
+struct LauncherCommands {
+    // Window manager.
+    std::function<void()> openBrowser;
+    std::function<void()> openPrivateWindow;
+    std::function<void(const Uuid& profileID)> showProfile;
+    std::function<void(const std::string& url)> openURL;
+    std::function<void(const std::string& text)> openAddress;
+    std::function<void(const Uuid& profileID)> deleteWebsite;
+    std::function<void()> restoreHiddenWindows;
+    std::function<void()> returnToPreviousWindows;
+    std::function<void()> hideAll;
+    std::function<void()> restoreMouseControl;
+    std::function<void(const Uuid& windowID, const Uuid& tabID)> focusTab;
+    std::function<void(const Uuid& windowID, const Uuid& tabID)> closeTab;
+    std::function<void(const Uuid& windowID)> hideWindow;
+    std::function<void(const Uuid& windowID)> closeWindow;
+    // Whether a page group is focused (its windows alone shown).
+    std::function<bool()> hasFocusedScene;
+
+    // Owner (the application shell).
+    std::function<void()> onAdd;
+    std::function<void(const Uuid& profileID)> onEdit;
+    std::function<void(const SuggestedWebsite&)> onSaveSuggestion;
+    std::function<void(const SuggestedWebsite&)> onPinSuggestion;
+    std::function<void()> onLibrary;
+    std::function<void()> onQuickOpen;
+    std::function<void()> onBatchLinks;
+    std::function<void()> onHelp;
+    std::function<void()> onSettings;
+    std::function<void()> onDownloads;
+    std::function<void()> onQuit;
+    std::function<void()> onDismiss;
+};
+
+// Calls `command` with the arguments when it is set.
+template <typename Command, typename... Arguments>
+void run(const Command& command, Arguments&&... arguments) {
+    if (command) command(std::forward<Arguments>(arguments)...);
+}
+
+// Fills the window-manager members from the manager's operations. Each closure looks the manager
+// up through `manager` at call time, so it must outlive the commands.
+void bindWindowCommands(LauncherCommands& commands, BrowserWindowManager& manager);
+
+}  // namespace quenlith

@@ -1,0 +1,64 @@
+#include "launcher/launcher_style.hpp"
+
+#include <gdkmm/screen.h>
+#include <gtkmm/cssprovider.h>
+#include <gtkmm/label.h>
+#include <gtkmm/stylecontext.h>
+
+namespace quenlith {
+
+int LauncherHold::count_ = 0;
+
+namespace {
+
+constexpr const char* kStyleSheet = R"(
+.quenlith-launcher { background-color: @theme_bg_color; }
+.quenlith-tile { background-image: none; background-color: transparent; border: none; box-shadow: none;
+                 border-radius: 12px; padding: 5px 0; }
+.quenlith-tile:hover { background-color: transparent; }
+.quenlith-tile:active { background-color: rgba(53, 132, 228, 0.12); }
+.quenlith-search { background-color: @theme_base_color; border-radius: 10px; padding: 10px; }
+.quenlith-search entry { border: none; background: none; box-shadow: none; }
+.quenlith-card { background-color: @theme_base_color; border-radius: 12px;
+                 border: 1px solid rgba(0, 0, 0, 0.06); }
+.quenlith-secondary { color: alpha(@theme_fg_color, 0.6); }
+.quenlith-accent { color: #3584e4; }
+.quenlith-warning { color: #e66100; }
+.quenlith-error { color: #c01c28; }
+.quenlith-row { background: none; border: none; box-shadow: none; padding: 0; }
+)";
+
+}  // namespace
+
+void installLauncherStyle() {
+    static bool installed = false;
+    if (installed) return;
+    auto screen = Gdk::Screen::get_default();
+    if (!screen) return;
+    auto provider = Gtk::CssProvider::create();
+    provider->load_from_data(kStyleSheet);
+    Gtk::StyleContext::add_provider_for_screen(screen, provider, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    installed = true;
+}
+
+Gtk::Label* makeLabel(const std::string& text, double size, int weight, const std::string& styleClass) {
+    auto* label = Gtk::manage(new Gtk::Label());
+    label->set_text(text);
+    label->set_use_markup(false);
+    Pango::AttrList attributes;
+    auto font = Pango::Attribute::create_attr_size_absolute(static_cast<int>(size * PANGO_SCALE));
+    attributes.insert(font);
+    auto bold = Pango::Attribute::create_attr_weight(static_cast<Pango::Weight>(weight));
+    attributes.insert(bold);
+    label->set_attributes(attributes);
+    if (!styleClass.empty()) label->get_style_context()->add_class(styleClass);
+    return label;
+}
+
+void LauncherHold::track(Gtk::Widget& popup) {
+    // Mapping, not showing: a popup destroyed while open is unmapped, but never hidden.
+    popup.signal_map().connect([] { ++count_; });
+    popup.signal_unmap().connect([] { --count_; });
+}
+
+}  // namespace quenlith

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+namespace Gtk {
+class Label;
+class Widget;
+}
+
+namespace quenlith {
+
+// Installs the launcher's style sheet on the default screen once.
+void installLauncherStyle();
+
+// A label of plain text (never markup) of `size` pixels with the given weight and style classes.
+Gtk::Label* makeLabel(const std::string& text, double size, int weight = 400, const std::string& styleClass = "");
+
+// Counts the launcher's open menus and questions: while one is open, losing the focus does not
+// close the launcher.
+class LauncherHold {
+public:
+    // Counts `popup` as open while it is on screen.
+    static void track(Gtk::Widget& popup);
+    static bool active() { return count_ > 0; }
+
+private:
+    static int count_;
+};
+
+}  // namespace quenlith

@@ -1,0 +1,113 @@
+#include "launcher/launcher_window.hpp"
+
+#include <gdkmm/display.h>
+#include <gdkmm/monitor.h>
+#include <gdkmm/seat.h>
+#include <glibmm/main.h>
+
+#include "launcher/launcher_style.hpp"
+#include "launcher/menu_bar_view.hpp"
+
+namespace quenlith {
+
+namespace {
+
+LauncherRect workAreaAt(const Glib::RefPtr<Gdk::Display>& display, int x, int y) {
+    auto monitor = display->get_monitor_at_point(x, y);
+    if (!monitor) monitor = display->get_primary_monitor();
+    if (!monitor) return {0, 0, kLauncherWidth + 24, kLauncherHeight + 36};
+    Gdk::Rectangle area;
+    monitor->get_workarea(area);
+    return {area.get_x(), area.get_y(), area.get_width(), area.get_height()};
+}
+
+}  // namespace
+
+LauncherWindow::LauncherWindow(MenuBarView* view) : view_(Gtk::manage(view)) {
+    installLauncherStyle();
+    set_title("Quenlith");
+    set_default_size(kLauncherWidth, kLauncherHeight);
+    add(*view_);
+    view_->show_all();
+}
+
+LauncherWindow::~LauncherWindow() { focusCheck_.disconnect(); }
+
+void LauncherWindow::applyFrame(const LauncherRect& frame) {
+    frame_ = frame;
+    view_->set_size_request(frame.width, frame.height);
+    resize(frame.width, frame.height);
+    move(frame.x, frame.y);
+}
+
+void LauncherWindow::showAt(int x, int y) {
+    auto display = get_display();
+    if (x == 0 && y == 0)
+        if (auto seat = display->get_default_seat())
+            if (auto pointer = seat->get_pointer()) {
+                Glib::RefPtr<Gdk::Screen> screen;
+                pointer->get_position(screen, x, y);
+            }
+    if (!get_realized()) set_skip_pager_hint(true);
+    popover_ = true;
+    set_decorated(false);
+    set_keep_above(true);
+    set_skip_taskbar_hint(true);
+    applyFrame(launcherFrame(workAreaAt(display, x, y), x, y));
+    show();
+    present();
+}
+
+void LauncherWindow::showAsWindow() {
+    popover_ = false;
+    set_decorated(true);
+    set_keep_above(false);
+    set_skip_taskbar_hint(false);
+    auto area = workAreaAt(get_display(), 0, 0);
+    LauncherRect frame = launcherFrame(area, area.x + area.width / 2, area.y);
+    frame.y = area.y + std::max(0, (area.height - frame.height) / 2);
+    applyFrame(frame);
+    show();
+    present();
+}
+
+void LauncherWindow::toggleAt(int x, int y) {
+    if (get_visible()) {
+        dismiss();
+        return;
+    }
+    showAt(x, y);
+}
+
+void LauncherWindow::dismiss() {
+    focusCheck_.disconnect();
+    hide();
+}
+
+bool LauncherWindow::on_focus_out_event(GdkEventFocus* event) {
+    Gtk::Window::on_focus_out_event(event);
+    if (!popover_) return false;
+    // Checked on the next turn: a menu or question of the launcher takes the focus for a moment.
+    focusCheck_.disconnect();
+    focusCheck_ = Glib::signal_idle().connect([this] {
+        if (get_visible() && !has_toplevel_focus() && !LauncherHold::active()) dismiss();
+        return false;
+    });
+    return false;
+}
+
+bool LauncherWindow::on_key_press_event(GdkEventKey* event) {
+    if (event->keyval == GDK_KEY_Escape && !LauncherHold::active()) {
+        dismiss();
+        return true;
+    }
+    return Gtk::Window::on_key_press_event(event);
+}
+
+bool LauncherWindow::on_delete_event(GdkEventAny*) {
+    // Closing keeps the launcher for the next opening.
+    dismiss();
+    return true;
+}
+
+}  // namespace quenlith

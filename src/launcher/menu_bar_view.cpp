@@ -1,0 +1,197 @@
+#include "launcher/menu_bar_view.hpp"
+
+#include <gtkmm/image.h>
+#include <gtkmm/separator.h>
+
+#include "launcher/launcher_style.hpp"
+#include "launcher/running_websites_view.hpp"
+#include "launcher/website_start_page.hpp"
+#include "model/localization.hpp"
+#include "model/web_app_store.hpp"
+#include "ui/action_button.hpp"
+#include "ui/icon_names.hpp"
+#include "windows/browser_window_manager.hpp"
+
+namespace quenlith {
+
+namespace {
+
+Gtk::Box* symbolAndText(std::string_view symbol, const std::string& text) {
+    installApplicationIcons();
+    auto* box = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 6));
+    auto* image = Gtk::manage(new Gtk::Image());
+    image->set_from_icon_name(iconNameForSymbol(symbol), Gtk::ICON_SIZE_BUTTON);
+    box->pack_start(*image, Gtk::PACK_SHRINK);
+    if (!text.empty()) box->pack_start(*Gtk::manage(new Gtk::Label(text)), Gtk::PACK_SHRINK);
+    return box;
+}
+
+}  // namespace
+
+MenuBarView::MenuBarView(WebAppStore& store, FaviconLoader& icons, BrowserWindowManager& windows,
+                         LauncherCommands commands)
+    : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 0), store_(store), icons_(icons), windows_(windows),
+      commands_(std::move(commands)) {
+    installLauncherStyle();
+    get_style_context()->add_class("quenlith-launcher");
+
+    header_.set_border_width(20);
+    header_.pack_start(*makeLabel("Quenlith", 17, 600), Gtk::PACK_SHRINK);
+    auto* quickOpen = Gtk::manage(new ActionButton("magnifyingglass", localizedString("Quick Open \u00B7 Ctrl+K"),
+                                                   [this] { run(commands_.onQuickOpen); }));
+    quickOpen->get_accessible()->set_name(localizedString("Quick Open"));
+    auto* openBrowser = Gtk::manage(new Gtk::Button());
+    openBrowser->add(*symbolAndText("macwindow", localizedString("Open Browser")));
+    openBrowser->get_style_context()->add_class("suggested-action");
+    openBrowser->signal_clicked().connect([this] {
+        run(commands_.onDismiss);
+        run(commands_.openBrowser);
+    });
+    header_.pack_end(*openBrowser, Gtk::PACK_SHRINK);
+    header_.pack_end(*quickOpen, Gtk::PACK_SHRINK);
+    pack_start(header_, Gtk::PACK_SHRINK);
+
+    // The switch: two linked toggle segments.
+    switchBox_.get_style_context()->add_class("linked");
+    switchBox_.set_margin_start(20);
+    switchBox_.set_margin_end(20);
+    switchBox_.set_margin_bottom(12);
+    switchBox_.set_homogeneous(true);
+    runningSwitch_.join_group(websitesSwitch_);
+    for (Gtk::RadioButton* segment : {&websitesSwitch_, &runningSwitch_}) {
+        segment->set_mode(false);
+        switchBox_.pack_start(*segment, Gtk::PACK_EXPAND_WIDGET);
+    }
+    websitesSwitch_.set_label(localizedString("Websites"));
+    websitesSwitch_.set_active(true);
+    switchBox_.get_accessible()->set_name(localizedString("Launcher View"));
+    runningSwitch_.signal_toggled().connect([this] {
+        if (runningSwitch_.get_active() != showRunning_) setShowRunning(runningSwitch_.get_active());
+    });
+    pack_start(switchBox_, Gtk::PACK_SHRINK);
+
+    middle_.set_vexpand(true);
+    pack_start(middle_, Gtk::PACK_EXPAND_WIDGET);
+    pack_start(*Gtk::manage(new Gtk::Separator()), Gtk::PACK_SHRINK);
+
+    footer_.set_margin_start(20);
+    footer_.set_margin_end(20);
+    footer_.set_margin_top(12);
+    footer_.set_margin_bottom(12);
+    windowsButton_.add(*symbolAndText("macwindow.on.rectangle", localizedString("Windows")));
+    windowsButton_.set_relief(Gtk::RELIEF_NONE);
+    windowsButton_.signal_clicked().connect([this] {
+        menu_ = buildMenu(windowMenuEntries());
+        popupMenu(*menu_, windowsButton_);
+    });
+    footer_.pack_start(windowsButton_, Gtk::PACK_SHRINK);
+
+    moreButton_.add(*symbolAndText("ellipsis.circle", ""));
+    moreButton_.set_relief(Gtk::RELIEF_NONE);
+    moreButton_.set_tooltip_text(localizedString("More options"));
+    moreButton_.signal_clicked().connect([this] {
+        menu_ = buildMenu(moreMenuEntries());
+        popupMenu(*menu_, moreButton_);
+    });
+    footer_.pack_end(moreButton_, Gtk::PACK_SHRINK);
+    auto* settings = Gtk::manage(new ActionButton("gearshape", localizedString("Settings"),
+                                                  [this] { run(commands_.onSettings); }));
+    footer_.pack_end(*settings, Gtk::PACK_SHRINK);
+    auto* library = Gtk::manage(new Gtk::Button());
+    library->add(*symbolAndText("square.stack.3d.up", localizedString("Saved Pages")));
+    library->set_relief(Gtk::RELIEF_NONE);
+    library->set_tooltip_text(localizedString("Saved Pages & Groups"));
+    library->signal_clicked().connect([this] { run(commands_.onLibrary); });
+    footer_.pack_end(*library, Gtk::PACK_SHRINK);
+    pack_start(footer_, Gtk::PACK_SHRINK);
+
+    updateCount();
+    runtimeChanged_ = windows_.runtime().signal_changed().connect([this] { updateCount(); });
+    showMiddle();
+}
+
+MenuBarView::~MenuBarView() { runtimeChanged_.disconnect(); }
+
+void MenuBarView::updateCount() {
+    runningSwitch_.set_label(
+        localizedFormat("Running (%ld)", {static_cast<std::int64_t>(windows_.runtime().pageCount())}));
+}
+
+void MenuBarView::setShowRunning(bool running) {
+    showRunning_ = running;
+    if (runningSwitch_.get_active() != running) (running ? runningSwitch_ : websitesSwitch_).set_active(true);
+    showMiddle();
+}
+
+void MenuBarView::showMiddle() {
+    // Destroyed, not only removed: something may still hold a reference, and the old page must
+    // stop listening to the stores now.
+    for (Gtk::Widget* child : middle_.get_children()) gtk_widget_destroy(child->gobj());
+    startPage_ = nullptr;
+    runningView_ = nullptr;
+    if (showRunning_) {
+        runningView_ = Gtk::manage(new RunningWebsitesView(windows_.runtime(), commands_));
+        middle_.pack_start(*runningView_, Gtk::PACK_EXPAND_WIDGET);
+        runningView_->show_all();
+        return;
+    }
+    StartPageActions actions;
+    actions.onOpenSaved = [this](const WebAppProfile& profile) {
+        run(commands_.onDismiss);
+        run(commands_.showProfile, profile.id);
+    };
+    actions.onOpenURL = [this](const std::string& url) {
+        run(commands_.onDismiss);
+        run(commands_.openURL, url);
+    };
+    actions.onSearch = [this](const std::string& text) {
+        run(commands_.onDismiss);
+        run(commands_.openAddress, text);
+    };
+    actions.onAdd = [this] { run(commands_.onAdd); };
+    actions.onEdit = [this](const Uuid& id) { run(commands_.onEdit, id); };
+    actions.onSaveSuggestion = [this](const SuggestedWebsite& site) { run(commands_.onSaveSuggestion, site); };
+    actions.onPinSuggestion = [this](const SuggestedWebsite& site) { run(commands_.onPinSuggestion, site); };
+    actions.onRemove = [this](const Uuid& id) { run(commands_.deleteWebsite, id); };
+    startPage_ = Gtk::manage(
+        new WebsiteStartPage(store_, icons_, windows_.runtime(), windows_.sessions, false, std::move(actions)));
+    middle_.pack_start(*startPage_, Gtk::PACK_EXPAND_WIDGET);
+    startPage_->show_all();
+}
+
+std::vector<TileMenuEntry> MenuBarView::windowMenuEntries() {
+    std::vector<TileMenuEntry> entries;
+    if (commands_.hasFocusedScene && commands_.hasFocusedScene())
+        entries.push_back({localizedString("Return to Previous Windows"), [this] {
+                               run(commands_.onDismiss);
+                               run(commands_.returnToPreviousWindows);
+                           }});
+    TileMenuEntry restore{localizedString("Restore Hidden Windows"), [this] {
+                              run(commands_.onDismiss);
+                              run(commands_.restoreHiddenWindows);
+                          }};
+    restore.enabled = windows_.hiddenWindowCount() > 0;
+    entries.push_back(restore);
+    TileMenuEntry hide{localizedString("Hide All Windows"), [this] { run(commands_.hideAll); }};
+    hide.enabled = windows_.hasVisibleWindows();
+    entries.push_back(hide);
+    if (windows_.clickThroughCount() >= 1)
+        entries.push_back({localizedString("Restore Mouse Control (Ctrl+Alt+P)"),
+                           [this] { run(commands_.restoreMouseControl); }});
+    return entries;
+}
+
+std::vector<TileMenuEntry> MenuBarView::moreMenuEntries() {
+    return {{localizedString("Open Multiple Links\u2026"), [this] { run(commands_.onBatchLinks); }},
+            {localizedString("Private Window"),
+             [this] {
+                 run(commands_.onDismiss);
+                 run(commands_.openPrivateWindow);
+             }},
+            {localizedString("Quenlith Guide"), [this] { run(commands_.onHelp); }},
+            {localizedString("Downloads"), [this] { run(commands_.onDownloads); }},
+            {"", {}},
+            {localizedString("Quit Quenlith"), [this] { run(commands_.onQuit); }}};
+}
+
+}  // namespace quenlith

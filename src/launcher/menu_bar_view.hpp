@@ -1,0 +1,70 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include <gtkmm/box.h>
+#include <gtkmm/button.h>
+#include <gtkmm/label.h>
+#include <gtkmm/menu.h>
+#include <gtkmm/radiobutton.h>
+#include <sigc++/connection.h>
+
+#include "launcher/launcher_commands.hpp"
+#include "launcher/website_tile.hpp"
+
+namespace quenlith {
+
+class BrowserWindowManager;
+class FaviconLoader;
+class RunningWebsitesView;
+class WebAppStore;
+class WebsiteStartPage;
+
+// The launcher's content: the title with Quick Open and "Open Browser", the Websites/Running
+// switch, the start page or the running list, and the footer with the window menu, the library,
+// settings and further commands. Commands that bring a browser window forward close the launcher
+// first (onDismiss).
+class MenuBarView : public Gtk::Box {
+public:
+    MenuBarView(WebAppStore& store, FaviconLoader& icons, BrowserWindowManager& windows, LauncherCommands commands);
+    ~MenuBarView() override;
+
+    bool showsRunning() const { return showRunning_; }
+    void setShowRunning(bool running);
+    // The label of the second segment, "Running (n)".
+    std::string runningLabel() const { return runningSwitch_.get_label(); }
+    WebsiteStartPage* startPage() const { return startPage_; }
+    RunningWebsitesView* runningView() const { return runningView_; }
+
+    // The entries of the footer's menus as built now.
+    std::vector<TileMenuEntry> windowMenuEntries();
+    std::vector<TileMenuEntry> moreMenuEntries();
+
+    const LauncherCommands& commands() const { return commands_; }
+
+private:
+    void showMiddle();
+    void updateCount();
+
+    WebAppStore& store_;
+    FaviconLoader& icons_;
+    BrowserWindowManager& windows_;
+    LauncherCommands commands_;
+    bool showRunning_ = false;
+
+    Gtk::Box header_{Gtk::ORIENTATION_HORIZONTAL, 6};
+    Gtk::Box switchBox_{Gtk::ORIENTATION_HORIZONTAL, 0};
+    Gtk::RadioButton websitesSwitch_;
+    Gtk::RadioButton runningSwitch_;
+    Gtk::Box middle_{Gtk::ORIENTATION_VERTICAL, 0};
+    Gtk::Box footer_{Gtk::ORIENTATION_HORIZONTAL, 6};
+    Gtk::Button windowsButton_;
+    Gtk::Button moreButton_;
+    WebsiteStartPage* startPage_ = nullptr;
+    RunningWebsitesView* runningView_ = nullptr;
+    std::unique_ptr<Gtk::Menu> menu_;
+    sigc::connection runtimeChanged_;
+};
+
+}  // namespace quenlith

@@ -1,0 +1,155 @@
+#include "launcher/site_icon.hpp"
+
+#include <cmath>
+
+#include <gdkmm/general.h>
+#include <gtkmm/icontheme.h>
+#include <pangomm/layout.h>
+#include <unicode/locid.h>
+#include <unicode/unistr.h>
+
+#include "browser/engine/favicon_loader.hpp"
+#include "model/address.hpp"
+#include "model/text_limits.hpp"
+#include "ui/icon_names.hpp"
+
+namespace quenlith {
+
+namespace {
+
+// The accent of the launcher (the Adwaita selection blue).
+constexpr double kAccent[3] = {0.208, 0.518, 0.894};
+
+void roundedRectangle(const Cairo::RefPtr<Cairo::Context>& cr, double x, double y, double width, double height,
+                      double radius) {
+    cr->begin_new_sub_path();
+    cr->arc(x + width - radius, y + radius, radius, -M_PI / 2, 0);
+    cr->arc(x + width - radius, y + height - radius, radius, 0, M_PI / 2);
+    cr->arc(x + radius, y + height - radius, radius, M_PI / 2, M_PI);
+    cr->arc(x + radius, y + radius, radius, M_PI, 3 * M_PI / 2);
+    cr->close_path();
+}
+
+std::optional<SuggestedWebsite> suggestionFor(const WebAppProfile& profile) {
+    auto home = normalizedWebsiteURL(profile.homeURL);
+    if (!home) return std::nullopt;
+    return SuggestedWebsite::matching(*home);
+}
+
+void drawSuggestion(const Cairo::RefPtr<Cairo::Context>& cr, Gtk::Widget& widget, const SuggestedWebsite& site,
+                    int size) {
+    const double red = ((site.color >> 16) & 0xFF) / 255.0;
+    const double green = ((site.color >> 8) & 0xFF) / 255.0;
+    const double blue = (site.color & 0xFF) / 255.0;
+    roundedRectangle(cr, 0.5, 0.5, size - 1, size - 1, size * 0.24);
+    cr->set_source_rgb(1, 1, 1);
+    cr->fill_preserve();
+    cr->set_source_rgba(red, green, blue, 0.16);
+    cr->set_line_width(1);
+    cr->stroke();
+
+    installApplicationIcons();
+    const int symbolSize = static_cast<int>(std::lround(size * 0.46));
+    auto theme = Gtk::IconTheme::get_for_screen(widget.get_screen());
+    auto info = theme->lookup_icon(site.symbol, symbolSize, Gtk::ICON_LOOKUP_FORCE_SIZE);
+    if (!info) return;
+    Gdk::RGBA color;
+    color.set_rgba(red, green, blue, 1.0);
+    bool wasSymbolic = false;
+    Glib::RefPtr<Gdk::Pixbuf> pixbuf;
+    try {
+        pixbuf = info.load_symbolic(color, color, color, color, wasSymbolic);
+    } catch (const Glib::Error&) {
+        return;
+    }
+    if (!pixbuf) return;
+    Gdk::Cairo::set_source_pixbuf(cr, pixbuf, (size - pixbuf->get_width()) / 2.0, (size - pixbuf->get_height()) / 2.0);
+    cr->paint();
+}
+
+}  // namespace
+
+std::string siteLetter(std::string_view displayTitle) {
+    std::string first = prefixCharacters(displayTitle, 1);
+    icu::UnicodeString unicode = icu::UnicodeString::fromUTF8(first);
+    unicode.toUpper(icu::Locale::getRoot());
+    std::string upper;
+    unicode.toUTF8String(upper);
+    return upper;
+}
+
+SuggestedSiteIcon::SuggestedSiteIcon(SuggestedWebsite site, int size) : site_(std::move(site)), size_(size) {
+    set_size_request(size, size);
+    set_halign(Gtk::ALIGN_CENTER);
+}
+
+bool SuggestedSiteIcon::on_draw(const Cairo::RefPtr<Cairo::Context>& cr) {
+    drawSuggestion(cr, *this, site_, size_);
+    return true;
+}
+
+SiteIcon::SiteIcon(const WebAppProfile& profile, FaviconLoader& loader, int size)
+    : profile_(profile), loader_(loader), size_(size) {
+    set_size_request(size, size);
+    set_halign(Gtk::ALIGN_CENTER);
+    loaderChanged_ = loader_.signal_changed().connect([this] { queue_draw(); });
+}
+
+SiteIcon::~SiteIcon() { loaderChanged_.disconnect(); }
+
+void SiteIcon::setProfile(const WebAppProfile& profile) {
+    profile_ = profile;
+    if (get_mapped() && FaviconLoader::key(profile_) != requestedKey_) on_map();
+    queue_draw();
+}
+
+void SiteIcon::on_map() {
+    Gtk::DrawingArea::on_map();
+    if (suggestionFor(profile_)) return;
+    requestedKey_ = FaviconLoader::key(profile_);
+    loader_.load(profile_);
+}
+
+SiteIcon::Content SiteIcon::content() const {
+    if (suggestionFor(profile_)) return Content::suggestion;
+    return loader_.image(FaviconLoader::key(profile_)) ? Content::favicon : Content::letter;
+}
+
+bool SiteIcon::on_draw(const Cairo::RefPtr<Cairo::Context>& cr) {
+    if (auto suggestion = suggestionFor(profile_)) {
+        drawSuggestion(cr, *this, *suggestion, size_);
+        return true;
+    }
+    roundedRectangle(cr, 0, 0, size_, size_, size_ * 0.24);
+    cr->set_source_rgba(kAccent[0], kAccent[1], kAccent[2], 0.08);
+    cr->fill();
+
+    if (auto image = loader_.image(FaviconLoader::key(profile_))) {
+        const double box = size_ - 2 * size_ * 0.18;
+        const double scale = std::min(box / image->get_width(), box / image->get_height());
+        const int width = std::max(1, static_cast<int>(std::lround(image->get_width() * scale)));
+        const int height = std::max(1, static_cast<int>(std::lround(image->get_height() * scale)));
+        auto scaled = image->scale_simple(width, height, Gdk::INTERP_BILINEAR);
+        Gdk::Cairo::set_source_pixbuf(cr, scaled, (size_ - width) / 2.0, (size_ - height) / 2.0);
+        cr->paint();
+        return true;
+    }
+
+    std::string letter = siteLetter(profile_.displayTitle());
+    if (letter.empty()) return true;
+    auto layout = create_pango_layout("");
+    layout->set_text(letter);  // plain text: a "<" or "&" is drawn as it is
+    Pango::FontDescription font;
+    font.set_family("Sans");
+    font.set_weight(Pango::WEIGHT_SEMIBOLD);
+    font.set_absolute_size(size_ * 0.45 * PANGO_SCALE);
+    layout->set_font_description(font);
+    int width = 0, height = 0;
+    layout->get_pixel_size(width, height);
+    cr->set_source_rgb(kAccent[0], kAccent[1], kAccent[2]);
+    cr->move_to((size_ - width) / 2.0, (size_ - height) / 2.0);
+    layout->show_in_cairo_context(cr);
+    return true;
+}
+
+}  // namespace quenlith

@@ -1,0 +1,322 @@
+#include "launcher/website_start_page.hpp"
+
+#include <glibmm/main.h>
+#include <gtkmm/image.h>
+#include <gtkmm/window.h>
+
+#include "browser/engine/favicon_loader.hpp"
+#include "browser/engine/website_sessions.hpp"
+#include "launcher/launcher_commands.hpp"
+#include "launcher/launcher_style.hpp"
+#include "launcher/site_icon.hpp"
+#include "launcher/start_page_search.hpp"
+#include "launcher/website_tile.hpp"
+#include "model/browser_runtime_store.hpp"
+#include "model/localization.hpp"
+#include "model/text_limits.hpp"
+#include "model/web_app_store.hpp"
+#include "ui/icon_names.hpp"
+
+namespace quenlith {
+
+namespace {
+
+constexpr int kIconSize = 52;
+constexpr int kTileMinimumWidth = 78;
+
+void clear(Gtk::FlowBox& grid) {
+    // Destroyed rather than removed, so no tile outlives the grid's contents.
+    for (Gtk::Widget* child : grid.get_children()) gtk_widget_destroy(child->gobj());
+}
+
+Gtk::Image* symbolImage(std::string_view symbol, int pixels) {
+    installApplicationIcons();
+    auto* image = Gtk::manage(new Gtk::Image());
+    image->set_from_icon_name(iconNameForSymbol(symbol), Gtk::ICON_SIZE_BUTTON);
+    image->set_pixel_size(pixels);
+    return image;
+}
+
+void setupGrid(Gtk::FlowBox& grid) {
+    grid.set_selection_mode(Gtk::SELECTION_NONE);
+    grid.set_homogeneous(true);
+    grid.set_column_spacing(8);
+    grid.set_row_spacing(12);
+    grid.set_min_children_per_line(1);
+    grid.set_max_children_per_line(30);
+    grid.set_valign(Gtk::ALIGN_START);
+    grid.set_activate_on_single_click(false);
+}
+
+Gtk::Label* sectionTitle(const std::string& text) {
+    auto* label = makeLabel(text, 12, 600, "quenlith-secondary");
+    label->set_xalign(0);
+    return label;
+}
+
+}  // namespace
+
+WebsiteStartPage::WebsiteStartPage(WebAppStore& store, FaviconLoader& icons, BrowserRuntimeStore& runtime,
+                                   WebsiteSessions& sessions, bool isBrowserPage, StartPageActions actions,
+                                   std::weak_ptr<const void> owner)
+    : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 0), store_(store), icons_(icons), runtime_(runtime), sessions_(sessions),
+      isBrowserPage_(isBrowserPage), hasOwner_(!owner.expired()), owner_(std::move(owner)),
+      actions_(std::move(actions)) {
+    installLauncherStyle();
+    get_style_context()->add_class("quenlith-start-page");
+    get_style_context()->add_class("quenlith-launcher");
+
+    Gtk::Box* body = this;
+    if (isBrowserPage_) {
+        // In a tab the page is a centred column of at most 640 pixels.
+        auto* centre = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 0));
+        centre->set_size_request(640, -1);
+        centre->set_halign(Gtk::ALIGN_CENTER);
+        centre->set_hexpand(true);
+        pack_start(*centre, Gtk::PACK_EXPAND_WIDGET);
+        body = centre;
+        auto* heading = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 6));
+        heading->set_margin_top(28);
+        heading->set_margin_bottom(18);
+        heading->pack_start(*makeLabel(localizedString("Start Page"), 25, 600), Gtk::PACK_SHRINK);
+        heading->pack_start(*makeLabel(localizedString("Choose a website or search the web."), 13, 400,
+                                       "quenlith-secondary"),
+                            Gtk::PACK_SHRINK);
+        body->pack_start(*heading, Gtk::PACK_SHRINK);
+    }
+
+    searchBar_.get_style_context()->add_class("quenlith-search");
+    searchBar_.set_margin_start(20);
+    searchBar_.set_margin_end(20);
+    searchBar_.set_margin_bottom(12);
+    searchBar_.pack_start(*symbolImage("magnifyingglass", 16), Gtk::PACK_SHRINK);
+    entry_.set_placeholder_text(localizedString("Search or enter website"));
+    entry_.set_has_frame(false);
+    entry_.set_hexpand(true);
+    searchBar_.pack_start(entry_, Gtk::PACK_EXPAND_WIDGET);
+    clearButton_.set_image(*symbolImage("xmark.circle.fill", 14));
+    clearButton_.set_relief(Gtk::RELIEF_NONE);
+    clearButton_.set_tooltip_text(localizedString("Clear Search"));
+    clearButton_.set_no_show_all(true);
+    clearButton_.signal_clicked().connect([this] { setSearch(""); });
+    searchBar_.pack_start(clearButton_, Gtk::PACK_SHRINK);
+    body->pack_start(searchBar_, Gtk::PACK_SHRINK);
+
+    errorLine_.get_style_context()->add_class("quenlith-error");
+    errorLine_.set_xalign(0);
+    errorLine_.set_line_wrap(true);
+    errorLine_.set_margin_start(20);
+    errorLine_.set_margin_end(20);
+    errorLine_.set_no_show_all(true);
+    body->pack_start(errorLine_, Gtk::PACK_SHRINK);
+
+    column_.set_margin_start(20);
+    column_.set_margin_end(20);
+    column_.set_margin_top(4);
+    column_.set_margin_bottom(20);
+
+    auto* searchRowContent = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 6));
+    searchRowContent->pack_start(*symbolImage("arrow.up.right", 14), Gtk::PACK_SHRINK);
+    searchRowLabel_.set_lines(2);
+    searchRowLabel_.set_line_wrap(true);
+    searchRowLabel_.set_ellipsize(Pango::ELLIPSIZE_END);
+    searchRowLabel_.set_xalign(0);
+    searchRowContent->pack_start(searchRowLabel_, Gtk::PACK_EXPAND_WIDGET);
+    searchRow_.add(*searchRowContent);
+    searchRow_.set_relief(Gtk::RELIEF_NONE);
+    searchRow_.set_no_show_all(true);
+    searchRowContent->show_all();
+    searchRow_.signal_clicked().connect([this] { run(actions_.onSearch, search_); });
+    column_.pack_start(searchRow_, Gtk::PACK_SHRINK);
+
+    setupGrid(savedGrid_);
+    savedSection_.pack_start(*sectionTitle(localizedString("Saved Websites")), Gtk::PACK_SHRINK);
+    savedSection_.pack_start(savedGrid_, Gtk::PACK_SHRINK);
+    savedSection_.set_no_show_all(true);
+    column_.pack_start(savedSection_, Gtk::PACK_SHRINK);
+
+    setupGrid(suggestedGrid_);
+    suggestedSection_.pack_start(*sectionTitle(localizedString("Suggested Websites")), Gtk::PACK_SHRINK);
+    suggestedSection_.pack_start(suggestedGrid_, Gtk::PACK_SHRINK);
+    suggestedSection_.set_no_show_all(true);
+    column_.pack_start(suggestedSection_, Gtk::PACK_SHRINK);
+
+    emptyNotice_.set_text(localizedString("No matching websites. Press Return to search the web."));
+    emptyNotice_.get_style_context()->add_class("quenlith-secondary");
+    emptyNotice_.set_line_wrap(true);
+    emptyNotice_.set_xalign(0);
+    emptyNotice_.set_no_show_all(true);
+    column_.pack_start(emptyNotice_, Gtk::PACK_SHRINK);
+
+    auto* addContent = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 6));
+    addContent->set_halign(Gtk::ALIGN_CENTER);
+    addContent->pack_start(*symbolImage("plus.circle", 16), Gtk::PACK_SHRINK);
+    auto* addLabel = Gtk::manage(new Gtk::Label(localizedString("Add Website")));
+    addContent->pack_start(*addLabel, Gtk::PACK_SHRINK);
+    addButton_.add(*addContent);
+    addButton_.set_size_request(-1, 34);
+    addButton_.signal_clicked().connect([this] { run(actions_.onAdd); });
+    column_.pack_start(addButton_, Gtk::PACK_SHRINK);
+
+    scroller_.set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
+    scroller_.set_vexpand(true);
+    scroller_.add(column_);
+    body->pack_start(scroller_, Gtk::PACK_EXPAND_WIDGET);
+
+    entry_.signal_changed().connect([this] {
+        search_ = entry_.get_text();
+        scheduleRedraw();
+    });
+    entry_.signal_activate().connect([this] { submitSearch(); });
+    connections_.push_back(store_.signal_changed().connect([this] { scheduleRedraw(); }));
+    connections_.push_back(runtime_.signal_changed().connect([this] { scheduleRedraw(); }));
+    fill();
+}
+
+WebsiteStartPage::~WebsiteStartPage() {
+    for (auto& connection : connections_) connection.disconnect();
+    pendingRedraw_.disconnect();
+    if (deletionDialog_) deletionDialog_->hide();
+}
+
+void WebsiteStartPage::setSearch(const std::string& text) {
+    if (entry_.get_text() != text) entry_.set_text(text);
+    search_ = text;
+    redraw();
+}
+
+void WebsiteStartPage::scheduleRedraw() {
+    // Stores publish from inside their changes; the page redraws on the next turn, once.
+    if (pendingRedraw_.connected() || (hasOwner_ && owner_.expired())) return;
+    pendingRedraw_ = Glib::signal_idle().connect([this] {
+        // Pages off screen (a hidden launcher, a tab showing a website) wait until they show.
+        if (get_mapped())
+            fill();
+        else
+            stale_ = true;
+        return false;
+    });
+}
+
+void WebsiteStartPage::on_map() {
+    Gtk::Box::on_map();
+    if (stale_) redraw();
+}
+
+void WebsiteStartPage::redraw() {
+    pendingRedraw_.disconnect();
+    fill();
+}
+
+void WebsiteStartPage::fill() {
+    if (hasOwner_ && owner_.expired()) return;
+    stale_ = false;
+    const auto& profiles = store_.profiles();
+    auto saved = filteredSaved(profiles, search_);
+    auto suggestions = filteredSuggestions(SuggestedWebsite::all(), profiles, search_);
+    const bool hasQuery = !trimmedWhitespaceAndNewlines(search_).empty();
+
+    clearButton_.set_visible(!search_.empty());
+    if (store_.errorMessage()) errorLine_.set_text(*store_.errorMessage());
+    errorLine_.set_visible(store_.errorMessage().has_value());
+    searchRowLabel_.set_text(localizedFormat("Search the web for \u201C%@\u201D", {search_}));
+    searchRow_.set_visible(hasQuery);
+
+    clear(savedGrid_);
+    savedTiles_.clear();
+    for (const auto& profile : saved) {
+        WebsiteActivity activity = activityFor(runtime_, profile, sessions_);
+        auto* tile = Gtk::manage(new WebsiteTile(new SiteIcon(profile, icons_, kIconSize), profile.displayTitle(), profile.homeURL,
+                                     title(activity), activity == WebsiteActivity::visible));
+        tile->set_size_request(kTileMinimumWidth, -1);
+        Uuid id = profile.id;
+        tile->onOpen = [this, profile] { run(actions_.onOpenSaved, profile); };
+        tile->menuEntries = [this, id] {
+            std::vector<TileMenuEntry> entries;
+            auto current = store_.profile(id);
+            if (!current) return entries;
+            WebAppProfile shown = *current;
+            entries.push_back({localizedString("Open"), [this, shown] { run(actions_.onOpenSaved, shown); }});
+            entries.push_back({localizedString("Edit Website\u2026"), [this, id] { run(actions_.onEdit, id); }});
+            bool onMenuBar = shown.menuBarIconEnabled.value_or(false);
+            entries.push_back({localizedString(onMenuBar ? "Remove from Menu Bar" : "Add to Menu Bar"), [this, id] {
+                                   store_.toggleMenuBarIcon(id);
+                                   store_.save();
+                               }});
+            entries.push_back({localizedString(shown.isFavorite ? "Remove from Favorites" : "Add to Favorites"),
+                               [this, id] { store_.toggleFavorite(id); }});
+            entries.push_back({localizedString("Move Earlier"), [this, id] { store_.move(id, -1); }});
+            entries.push_back({localizedString("Move Later"), [this, id] { store_.move(id, 1); }});
+            entries.push_back({"", {}});
+            entries.push_back({localizedString("Delete\u2026"), [this, shown] { askToDelete(shown); }, true});
+            return entries;
+        };
+        savedGrid_.add(*tile);
+        savedTiles_.push_back(tile);
+    }
+    savedSection_.set_visible(!saved.empty());
+
+    clear(suggestedGrid_);
+    suggestionTiles_.clear();
+    for (const auto& suggestion : suggestions) {
+        WebsiteActivity activity = runtime_.activity(suggestion.address, std::nullopt, false, std::nullopt);
+        auto* tile = Gtk::manage(new WebsiteTile(new SuggestedSiteIcon(suggestion, kIconSize), localizedString(suggestion.name),
+                                     suggestion.address, title(activity), activity == WebsiteActivity::visible));
+        tile->set_size_request(kTileMinimumWidth, -1);
+        tile->onOpen = [this, suggestion] { run(actions_.onOpenURL, suggestion.address); };
+        tile->menuEntries = [this, suggestion] {
+            return std::vector<TileMenuEntry>{
+                {localizedString("Open"), [this, suggestion] { run(actions_.onOpenURL, suggestion.address); }},
+                {localizedString("Save Website\u2026"), [this, suggestion] { run(actions_.onSaveSuggestion, suggestion); }},
+                {localizedString("Add to Menu Bar"), [this, suggestion] { run(actions_.onPinSuggestion, suggestion); }}};
+        };
+        suggestedGrid_.add(*tile);
+        suggestionTiles_.push_back(tile);
+    }
+    suggestedSection_.set_visible(!suggestions.empty());
+    emptyNotice_.set_visible(saved.empty() && suggestions.empty());
+
+    // The sections keep out of their parents' show_all, so their contents are shown here.
+    for (Gtk::Box* section : {&savedSection_, &suggestedSection_})
+        for (Gtk::Widget* child : section->get_children()) child->show_all();
+}
+
+void WebsiteStartPage::submitSearch() {
+    if (hasOwner_ && owner_.expired()) return;
+    auto submission = quenlith::submitSearch(search_, store_.profiles(), SuggestedWebsite::all());
+    switch (submission.kind) {
+    case SearchSubmission::Kind::nothing: break;
+    case SearchSubmission::Kind::openURL: run(actions_.onOpenURL, submission.url); break;
+    case SearchSubmission::Kind::openSaved: run(actions_.onOpenSaved, *submission.saved); break;
+    case SearchSubmission::Kind::search: run(actions_.onSearch, submission.text); break;
+    }
+}
+
+void WebsiteStartPage::askToDelete(const WebAppProfile& profile) {
+    deletion_ = profile;
+    auto* parent = dynamic_cast<Gtk::Window*>(get_toplevel());
+    deletionDialog_ = std::make_unique<Gtk::MessageDialog>(localizedString("Delete website?"), false,
+                                                           Gtk::MESSAGE_WARNING, Gtk::BUTTONS_NONE, true);
+    deletionDialog_->set_secondary_text(
+        localizedString("Its windows and saved configuration will be removed. Shared website cookies are kept."));
+    deletionDialog_->add_button(localizedString("Cancel"), Gtk::RESPONSE_CANCEL);
+    auto* remove = deletionDialog_->add_button(localizedString("Delete"), Gtk::RESPONSE_ACCEPT);
+    remove->get_style_context()->add_class("destructive-action");
+    if (parent && parent->get_visible()) deletionDialog_->set_transient_for(*parent);
+    LauncherHold::track(*deletionDialog_);
+    deletionDialog_->signal_response().connect([this](int response) { answerDeletion(response); });
+    deletionDialog_->show();
+}
+
+void WebsiteStartPage::answerDeletion(int response) {
+    auto pending = std::move(deletion_);
+    deletion_.reset();
+    // Released on idle: this runs inside the dialog's own signal.
+    if (deletionDialog_) {
+        deletionDialog_->hide();
+        Glib::signal_idle().connect_once([dialog = std::shared_ptr<Gtk::MessageDialog>(std::move(deletionDialog_))] {});
+    }
+    if (response == Gtk::RESPONSE_ACCEPT && pending) run(actions_.onRemove, pending->id);
+}
+
+}  // namespace quenlith

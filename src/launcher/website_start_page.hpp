@@ -1,0 +1,112 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtkmm/box.h>
+#include <gtkmm/button.h>
+#include <gtkmm/entry.h>
+#include <gtkmm/flowbox.h>
+#include <gtkmm/label.h>
+#include <gtkmm/messagedialog.h>
+#include <gtkmm/scrolledwindow.h>
+#include <sigc++/connection.h>
+
+#include "model/suggested_website.hpp"
+#include "model/uuid.hpp"
+#include "model/web_app_profile.hpp"
+
+namespace quenlith {
+
+class BrowserRuntimeStore;
+class FaviconLoader;
+class WebAppStore;
+class WebsiteSessions;
+class WebsiteTile;
+
+// What the start page hands to its host.
+struct StartPageActions {
+    std::function<void(const WebAppProfile&)> onOpenSaved;
+    std::function<void(const std::string& url)> onOpenURL;
+    std::function<void(const std::string& text)> onSearch;
+    std::function<void()> onAdd;
+    std::function<void(const Uuid&)> onEdit;
+    std::function<void(const SuggestedWebsite&)> onSaveSuggestion;
+    std::function<void(const SuggestedWebsite&)> onPinSuggestion;
+    std::function<void(const Uuid&)> onRemove;
+};
+
+// The place the user opens a website from: a search field for an address, a name or a web search,
+// the saved websites (favourites first), the built-in suggestions not saved yet and "Add Website".
+// Shown in the launcher and, with its heading, in start-page tabs. It changes only the menu-bar
+// icon, favourite flag and order of saved websites itself; everything else goes to the host.
+class WebsiteStartPage : public Gtk::Box {
+public:
+    // With `owner` set, the page does nothing more once the owner is gone: a page in a browser tab
+    // may outlive the stores it shows.
+    WebsiteStartPage(WebAppStore& store, FaviconLoader& icons, BrowserRuntimeStore& runtime, WebsiteSessions& sessions,
+                     bool isBrowserPage, StartPageActions actions, std::weak_ptr<const void> owner = {});
+    ~WebsiteStartPage() override;
+
+    const std::string& search() const { return search_; }
+    void setSearch(const std::string& text);
+    // What Return in the search field does.
+    void submitSearch();
+    // The website whose deletion waits for the question's answer.
+    const std::optional<WebAppProfile>& deletion() const { return deletion_; }
+    // Asks whether to delete the website (what the tile's "Delete…" does).
+    void askToDelete(const WebAppProfile& profile);
+
+    // The tiles as drawn now, for the host's tests.
+    const std::vector<WebsiteTile*>& savedTiles() const { return savedTiles_; }
+    const std::vector<WebsiteTile*>& suggestionTiles() const { return suggestionTiles_; }
+    Gtk::Entry& searchField() { return entry_; }
+    // Redraws from the stores now instead of on the next idle turn.
+    void redraw();
+
+protected:
+    void on_map() override;
+
+private:
+    void scheduleRedraw();
+    void fill();
+    void answerDeletion(int response);
+
+    WebAppStore& store_;
+    FaviconLoader& icons_;
+    BrowserRuntimeStore& runtime_;
+    WebsiteSessions& sessions_;
+    const bool isBrowserPage_;
+    const bool hasOwner_;
+    const std::weak_ptr<const void> owner_;
+    StartPageActions actions_;
+    std::string search_;
+    std::optional<WebAppProfile> deletion_;
+    std::unique_ptr<Gtk::MessageDialog> deletionDialog_;
+
+    Gtk::Box searchBar_{Gtk::ORIENTATION_HORIZONTAL, 8};
+    Gtk::Entry entry_;
+    Gtk::Button clearButton_;
+    Gtk::Label errorLine_;
+    Gtk::ScrolledWindow scroller_;
+    Gtk::Box column_{Gtk::ORIENTATION_VERTICAL, 20};
+    Gtk::Button searchRow_;
+    Gtk::Label searchRowLabel_;
+    Gtk::Box savedSection_{Gtk::ORIENTATION_VERTICAL, 8};
+    Gtk::FlowBox savedGrid_;
+    Gtk::Box suggestedSection_{Gtk::ORIENTATION_VERTICAL, 8};
+    Gtk::FlowBox suggestedGrid_;
+    Gtk::Label emptyNotice_;
+    Gtk::Button addButton_;
+    std::vector<WebsiteTile*> savedTiles_;
+    std::vector<WebsiteTile*> suggestionTiles_;
+    std::vector<sigc::connection> connections_;
+    sigc::connection pendingRedraw_;
+    // A change arrived while the page was off screen: it is drawn when the page shows again.
+    bool stale_ = false;
+};
+
+}  // namespace quenlith

@@ -1,0 +1,84 @@
+#include "launcher/website_tile.hpp"
+
+#include "launcher/launcher_style.hpp"
+#include "ui/action_menu_item.hpp"
+
+#include <gtkmm/separatormenuitem.h>
+
+namespace quenlith {
+
+WebsiteTile::WebsiteTile(Gtk::Widget* icon, const std::string& title, const std::string& toolTip,
+                         const std::string& activity, bool activityIsAccent)
+    : title_(title), icon_(icon) {
+    get_style_context()->add_class("quenlith-tile");
+    set_relief(Gtk::RELIEF_NONE);
+    set_tooltip_text(toolTip);
+    set_hexpand(true);
+
+    content_.pack_start(*Gtk::manage(icon), Gtk::PACK_SHRINK);
+    auto* name = makeLabel(title, 11, 500);
+    name->set_lines(2);
+    name->set_line_wrap(true);
+    name->set_line_wrap_mode(Pango::WRAP_WORD_CHAR);
+    name->set_ellipsize(Pango::ELLIPSIZE_END);
+    name->set_justify(Gtk::JUSTIFY_CENTER);
+    name->set_max_width_chars(8);
+    name->set_valign(Gtk::ALIGN_START);
+    name->set_size_request(-1, 28);
+    content_.pack_start(*name, Gtk::PACK_SHRINK);
+    auto* state = makeLabel(activity, 10, 400, activityIsAccent ? "quenlith-accent" : "quenlith-secondary");
+    state->set_ellipsize(Pango::ELLIPSIZE_END);
+    state->set_max_width_chars(8);
+    content_.pack_start(*state, Gtk::PACK_SHRINK);
+    add(content_);
+}
+
+WebsiteTile::~WebsiteTile() = default;
+
+void WebsiteTile::on_clicked() {
+    if (onOpen) onOpen();
+}
+
+bool WebsiteTile::on_button_press_event(GdkEventButton* event) {
+    if (event->type == GDK_BUTTON_PRESS && event->button == 3) {
+        showMenu();
+        return true;
+    }
+    return Gtk::Button::on_button_press_event(event);
+}
+
+std::unique_ptr<Gtk::Menu> buildMenu(const std::vector<TileMenuEntry>& entries) {
+    auto menu = std::make_unique<Gtk::Menu>();
+    LauncherHold::track(*menu);
+    for (const auto& entry : entries) {
+        if (entry.title.empty()) {
+            menu->append(*Gtk::manage(new Gtk::SeparatorMenuItem()));
+            continue;
+        }
+        auto* item = Gtk::manage(new ActionMenuItem(entry.title, entry.action ? entry.action : [] {}));
+        if (entry.destructive) item->get_style_context()->add_class("destructive-action");
+        item->set_sensitive(entry.enabled);
+        menu->append(*item);
+    }
+    menu->show_all();
+    return menu;
+}
+
+void popupMenu(Gtk::Menu& menu, Gtk::Widget& anchor) {
+    if (!menu.get_attach_widget()) menu.attach_to_widget(anchor);
+    GdkEvent* event = gtk_get_current_event();
+    if (event && (event->type == GDK_BUTTON_PRESS || event->type == GDK_BUTTON_RELEASE)) {
+        menu.popup_at_pointer(event);
+    } else {
+        menu.popup_at_widget(&anchor, Gdk::GRAVITY_SOUTH_WEST, Gdk::GRAVITY_NORTH_WEST, event);
+    }
+    if (event) gdk_event_free(event);
+}
+
+Gtk::Menu& WebsiteTile::showMenu() {
+    menu_ = buildMenu(menuEntries ? menuEntries() : std::vector<TileMenuEntry>{});
+    popupMenu(*menu_, *this);
+    return *menu_;
+}
+
+}  // namespace quenlith

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtkmm/box.h>
+#include <gtkmm/button.h>
+#include <gtkmm/label.h>
+#include <gtkmm/menu.h>
+
+namespace quenlith {
+
+// One entry of a tile's context menu; an empty title is a divider.
+struct TileMenuEntry {
+    std::string title;
+    std::function<void()> action;
+    bool destructive = false;
+    bool enabled = true;
+};
+
+// A menu of the entries, owned by the caller; counted as open by LauncherHold while shown.
+std::unique_ptr<Gtk::Menu> buildMenu(const std::vector<TileMenuEntry>& entries);
+// Shows the menu under the pointer of the current event, else below `anchor`.
+void popupMenu(Gtk::Menu& menu, Gtk::Widget& anchor);
+
+// A start-page tile: a square icon, the title in at most two lines and the activity line. A click
+// opens; a right click shows the context menu built at that moment.
+class WebsiteTile : public Gtk::Button {
+public:
+    // `icon` is managed by the tile.
+    WebsiteTile(Gtk::Widget* icon, const std::string& title, const std::string& toolTip, const std::string& activity,
+                bool activityIsAccent);
+    ~WebsiteTile() override;
+
+    std::function<void()> onOpen;
+    std::function<std::vector<TileMenuEntry>()> menuEntries;
+
+    const std::string& title() const { return title_; }
+    Gtk::Widget& icon() { return *icon_; }
+    // Builds and shows the context menu under the pointer (or under the tile without one).
+    Gtk::Menu& showMenu();
+
+protected:
+    void on_clicked() override;
+    bool on_button_press_event(GdkEventButton* event) override;
+
+private:
+    std::string title_;
+    Gtk::Widget* icon_;
+    Gtk::Box content_{Gtk::ORIENTATION_VERTICAL, 7};
+    std::unique_ptr<Gtk::Menu> menu_;
+};
+
+}  // namespace quenlith

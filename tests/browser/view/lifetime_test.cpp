@@ -1,0 +1,80 @@
+// Views, tabs and windows that go away while their pages still have answers on the way. Run under
+// AddressSanitizer or valgrind, these show any touch of what is gone.
+
+#include "browser/browser_view_fixture.hpp"
+#include "browser/engine/script_evaluation.hpp"
+#include "browser/view/outside_link_gate.hpp"
+#include "browser/web_test_support.hpp"
+
+namespace quenlith::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+class Lifetimes : public BrowserViewFixture {
+protected:
+    void SetUp() override { server.page("/home", htmlPage("Home", "<div style='height:5000px'></div>")); }
+
+    // Opens a confirm question in the active tab; its answer becomes the page title.
+    void ask() {
+        evaluateScript(active().webView(),
+                       "setTimeout(() => { document.title = 'answer ' + confirm('Sure?'); })", nullptr, {});
+        ASSERT_TRUE(spinUntil([&] { return visibleToplevel(GTK_TYPE_MESSAGE_DIALOG) != nullptr; }));
+    }
+    // Waits until every web view the test watched is finalised.
+    bool allFinalised() {
+        return spinUntil([&] { return finalised == watched; }, 10s);
+    }
+    void watch(WebKitWebView* view) {
+        ++watched;
+        g_object_weak_ref(
+            G_OBJECT(view), [](gpointer count, GObject*) { ++*static_cast<int*>(count); }, &finalised);
+    }
+    int watched = 0;
+    int finalised = 0;
+};
+
+TEST_F(Lifetimes, ATabAViewAndAWindowThatGoAwayTakeTheirQuestionsAndScriptAnswersAlong) {
+    for (bool windowFirst : {false, true}) {
+        auto& view = open(website("/home"));
+        ASSERT_TRUE(waitForTitle("Home"));
+        view.addTab(server.url("/home"));
+        ASSERT_TRUE(waitForTitle("Home"));
+        int answers = 0;
+        auto inFlight = [&] {
+            watch(active().webView());
+            ask();
+            view.readingPosition(
+                [&](const std::string&, const std::string&, std::optional<double>) { ++answers; });
+            view.captureSelection([&](PageClip) { ++answers; });
+        };
+        inFlight();
+        view.closeTab();
+        EXPECT_EQ(visibleToplevel(GTK_TYPE_MESSAGE_DIALOG), nullptr)
+            << "the closed tab's question went with it";
+        EXPECT_EQ(view.pageQuestions().openCount(), 0u);
+        ASSERT_TRUE(allFinalised());
+        inFlight();
+        if (windowFirst) window.reset();
+        controller.reset();
+        window.reset();
+        EXPECT_EQ(visibleToplevel(GTK_TYPE_MESSAGE_DIALOG), nullptr);
+        ASSERT_TRUE(allFinalised());
+        EXPECT_EQ(answers, 0);
+    }
+}
+
+TEST(OutsideLinkGate, AsksOnlyForClickedMainFrameLinksOneQuestionPerTabAtATime) {
+    OutsideLinkGate gate;
+    const Uuid tab = Uuid::random(), other = Uuid::random();
+    EXPECT_FALSE(gate.mayAsk(tab, false, true)) << "a frame";
+    EXPECT_FALSE(gate.mayAsk(tab, true, false)) << "no click";
+    EXPECT_TRUE(gate.mayAsk(tab, true, true));
+    EXPECT_FALSE(gate.mayAsk(tab, true, true)) << "dropped while the question is open";
+    EXPECT_TRUE(gate.mayAsk(other, true, true)) << "another tab asks on its own";
+    gate.answered(tab);
+    EXPECT_TRUE(gate.mayAsk(tab, true, true));
+}
+
+}  // namespace
+}  // namespace quenlith::test

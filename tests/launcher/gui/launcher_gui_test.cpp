@@ -1,0 +1,332 @@
+// The launcher on a display: opening and closing it from the tray item, opening a website from a
+// tile, the running list, the website tray items, icons through the website's proxy, screenshots.
+#include <set>
+
+#include <gdkmm/pixbuf.h>
+#include <gtkmm/window.h>
+
+#include "app/status_website_item.hpp"
+#include "browser/engine/favicon_loader.hpp"
+#include "browser/engine/website_details.hpp"
+#include "launcher/launcher_window.hpp"
+#include "launcher/menu_bar_view.hpp"
+#include "launcher/running_websites_view.hpp"
+#include "launcher/site_icon.hpp"
+#include "launcher/website_start_page.hpp"
+#include "launcher/website_tile.hpp"
+#include "launcher_fixture.hpp"
+#include "model/localization.hpp"
+#include "model/localization_testing.hpp"
+#include "support/background_process.hpp"
+#include "support/proxy_servers.hpp"
+#include "browser/view/browser_view_controller.hpp"
+#include "windows/browser_window_controller.hpp"
+#include "windows/browser_window_manager.hpp"
+#include "windows/floating_browser_panel.hpp"
+
+namespace quenlith {
+namespace {
+
+using test::spinUntil;
+
+// Calls a method of our own item over the bus, as the tray does.
+void callItem(GDBusConnection* bus, const std::string& path, const char* method, GVariant* arguments) {
+    g_dbus_connection_call(bus, g_dbus_connection_get_unique_name(bus), path.c_str(), "org.kde.StatusNotifierItem",
+                           method, arguments, nullptr, G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr, nullptr);
+}
+
+// A property of our own item, read over the bus (asynchronously: the item answers on this loop).
+std::string itemProperty(GDBusConnection* bus, const std::string& path, const char* name) {
+    struct Reply {
+        bool done = false;
+        std::string text;
+    } reply;
+    g_dbus_connection_call(
+        bus, g_dbus_connection_get_unique_name(bus), path.c_str(), "org.freedesktop.DBus.Properties", "Get",
+        g_variant_new("(ss)", "org.kde.StatusNotifierItem", name), nullptr, G_DBUS_CALL_FLAGS_NONE, 5000, nullptr,
+        [](GObject* source, GAsyncResult* result, gpointer data) {
+            auto* reply = static_cast<Reply*>(data);
+            if (GVariant* value = g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, nullptr)) {
+                gchar* text = g_variant_print(value, FALSE);
+                reply->text = text;
+                g_free(text);
+                g_variant_unref(value);
+            }
+            reply->done = true;
+        },
+        &reply);
+    spinUntil([&] { return reply.done; });
+    return reply.text;
+}
+
+std::string pngIcon() {
+    auto pixbuf = Gdk::Pixbuf::create(Gdk::COLORSPACE_RGB, true, 8, 16, 16);
+    pixbuf->fill(0xCC3300FF);
+    gchar* buffer = nullptr;
+    gsize size = 0;
+    pixbuf->save_to_buffer(buffer, size, "png");
+    std::string bytes(buffer, size);
+    g_free(buffer);
+    return bytes;
+}
+
+// Tray tests run on a bus of their own: tests running side by side would otherwise share one
+// watcher name, and the test without a tray would see another test's.
+class LauncherGuiTest : public test::LauncherFixture {
+protected:
+    GDBusConnection* privateBus() {
+        daemon = std::make_unique<test::BackgroundProcess>(
+            std::vector<std::string>{"dbus-daemon", "--nofork", "--print-address=1",
+                                     std::string("--config-file=") + QUENLITH_TEST_BUS_CONFIG},
+            folder.file("bus.log"));
+        std::string address;
+        spinUntil([&] {
+            address = daemon->output();
+            return address.find('\n') != std::string::npos;
+        });
+        address = address.substr(0, address.find('\n'));
+        busAddress = address;
+        auto flags = static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                                       G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION);
+        bus = g_dbus_connection_new_for_address_sync(address.c_str(), flags, nullptr, nullptr, nullptr);
+        return bus;
+    }
+    void startWatcher() {
+        watcher = std::make_unique<test::BackgroundProcess>(std::vector<std::string>{QUENLITH_STATUS_WATCHER},
+                                                            folder.file("watcher.log"),
+                                                            std::map<std::string, std::string>{
+                                                                {"DBUS_SESSION_BUS_ADDRESS", busAddress}});
+        ASSERT_TRUE(spinUntil([&] { return watcher->output().find("watching") != std::string::npos; }));
+    }
+    void TearDown() override {
+        test::LauncherFixture::TearDown();
+        watcher.reset();
+        if (bus) g_object_unref(bus);
+        daemon.reset();
+    }
+    test::TemporaryFolder folder;
+    std::unique_ptr<test::BackgroundProcess> daemon;
+    std::unique_ptr<test::BackgroundProcess> watcher;
+    std::string busAddress;
+    GDBusConnection* bus = nullptr;
+};
+
+TEST_F(LauncherGuiTest, TrayItemRegistersOnceAndActivateTogglesTheLauncher) {
+    privateBus();
+    startWatcher();
+    start({}, bus);
+    const std::string path = StatusNotifierItem::kMainPath;
+    ASSERT_TRUE(spinUntil([&] { return controller->item()->registered(); }));
+    EXPECT_NE(watcher->output().find(std::string("registered ") + g_dbus_connection_get_unique_name(bus) + path),
+              std::string::npos);
+    EXPECT_EQ(controller->item()->registrationCount(), 1);
+    EXPECT_EQ(itemProperty(bus, path, "Id"), "(<'Quenlith'>,)");
+
+    LauncherWindow& launcher = controller->launcher();
+    callItem(bus, path, "Activate", g_variant_new("(ii)", 1200, 0));
+    ASSERT_TRUE(spinUntil([&] { return launcher.get_mapped() && launcher.get_allocated_height() == 590; }));
+    EXPECT_EQ(launcher.get_allocated_width(), 420);
+    int x = 0, y = 0;
+    launcher.get_window()->get_root_origin(x, y);
+    EXPECT_EQ(x, 1280 - 420);  // centred on the point, then kept on the screen
+    EXPECT_TRUE(launcher.isPopover());
+
+    callItem(bus, path, "Activate", g_variant_new("(ii)", 1200, 0));
+    ASSERT_TRUE(spinUntil([&] { return !launcher.get_visible(); }));
+
+    // Another window taking the focus closes the launcher; its own question does not.
+    callItem(bus, path, "Activate", g_variant_new("(ii)", 600, 0));
+    ASSERT_TRUE(spinUntil([&] { return launcher.get_mapped() && launcher.has_toplevel_focus(); }));
+    launcher.view().startPage()->askToDelete(WebAppProfile{});
+    test::spinFor(std::chrono::milliseconds(300));
+    EXPECT_TRUE(launcher.get_visible());
+    for (Gtk::Window* window : Gtk::Window::list_toplevels())
+        if (auto* dialog = dynamic_cast<Gtk::Dialog*>(window); dialog && dialog->get_visible())
+            dialog->response(Gtk::RESPONSE_CANCEL);
+    Gtk::Window other;
+    other.set_default_size(200, 200);
+    other.show();
+    other.present();
+    EXPECT_TRUE(spinUntil([&] { return !launcher.get_visible(); }));
+}
+
+TEST_F(LauncherGuiTest, TileOpensTheWebsiteAndTheRunningListFollowsIt) {
+    WebAppProfile local = website("Local <Page> & co", "/local");
+    start({local, website("Other", "/other")});
+    LauncherWindow& launcher = controller->launcher();
+    launcher.showAt(100, 0);
+    MenuBarView& view = launcher.view();
+
+    view.startPage()->searchField().set_text("  LOCAL ");
+    ASSERT_TRUE(spinUntil([&] { return view.startPage()->savedTiles().size() == 1; }));
+    EXPECT_TRUE(view.startPage()->suggestionTiles().empty());
+    EXPECT_EQ(view.startPage()->savedTiles().front()->title(), "Local <Page> & co");
+    view.startPage()->savedTiles().front()->clicked();
+    EXPECT_FALSE(launcher.get_visible());
+
+    auto& windows = environment->windows();
+    ASSERT_TRUE(spinUntil([&] {
+        const auto& snapshot = windows.runtime().windows();
+        return snapshot.size() == 1 && snapshot[0].tabs.size() == 1 && snapshot[0].tabs[0].title == local.name;
+    }, std::chrono::seconds(20)));
+    ASSERT_TRUE(spinUntil([&] { return view.runningLabel() == "Running (1)"; }));
+
+    view.setShowRunning(true);
+    EXPECT_EQ(view.runningView()->summary(), "1 pages \u00B7 1 windows");
+    const RuntimeWindow shown = windows.runtime().windows()[0];
+    view.commands().hideWindow(shown.id);
+    ASSERT_TRUE(spinUntil([&] { return windows.runtime().windows()[0].state == BrowserWindowState::hidden; }));
+    view.commands().closeTab(shown.id, shown.tabs[0].id);
+    ASSERT_TRUE(spinUntil([&] { return windows.runtime().windows().empty() && view.runningLabel() == "Running (0)"; }));
+}
+
+TEST_F(LauncherGuiTest, WebsiteTrayItemShowsItsStateAndLeavesTheTray) {
+    privateBus();
+    startWatcher();
+    WebAppProfile pinned = website("Pinned", "/pinned");
+    pinned.menuBarIconEnabled = true;
+    start({pinned, website("Unpinned", "/unpinned")}, bus);
+    ASSERT_TRUE(spinUntil([&] { return controller->websiteItems().size() == 1; }));
+    WebsiteStatusItem& item = *controller->websiteItems().begin()->second;
+    const std::string path = item.item().objectPath();
+    ASSERT_TRUE(spinUntil([&] { return item.item().registered(); }));
+    EXPECT_EQ(itemProperty(bus, path, "Id"), "(<'Quenlith.website." + pinned.id.string() + "'>,)");
+    EXPECT_NE(itemProperty(bus, path, "ToolTip").find("Pinned \u00B7 Not Open"), std::string::npos);
+
+    callItem(bus, path, "Activate", g_variant_new("(ii)", 0, 0));
+    ASSERT_TRUE(spinUntil([&] { return item.activity() == WebsiteActivity::visible; }, std::chrono::seconds(20)));
+    EXPECT_NE(item.item().appearance().toolTip.find("Pinned \u00B7 Viewing"), std::string::npos);
+
+    for (Gtk::Widget* entry : item.menu().get_children())
+        if (auto* menuItem = dynamic_cast<Gtk::MenuItem*>(entry); menuItem && menuItem->get_label() == "Remove from Menu Bar")
+            menuItem->activate();
+    ASSERT_TRUE(spinUntil([&] { return controller->websiteItems().empty(); }));
+    auto saved = ProfilePersistence(defaultProfilesFilePath()).load();
+    ASSERT_TRUE(saved.ok());
+    EXPECT_EQ(saved.value().front().menuBarIconEnabled, std::optional<bool>(false));
+}
+
+TEST_F(LauncherGuiTest, IconsLoadOncePerKeyThroughTheWebsitesProxy) {
+    const std::string png = pngIcon();
+    server.route("/favicon.ico", [&](const test::TestRequest&) { return test::TestResponse{200, "image/png", png, {}}; });
+    // An error page is no icon, even when its body is a picture.
+    server.route("/missing.ico", [&](const test::TestRequest&) { return test::TestResponse{404, "image/png", png, {}}; });
+    test::TinyproxyServer tinyproxy;
+    WebAppProfile direct = website("Direct", "/direct");
+    WebAppProfile proxied = website("Proxied", "/proxied");
+    proxied.siteProxy = BrowserProxySettings{};
+    proxied.siteProxy->kind = BrowserProxyKind::httpConnect;
+    proxied.siteProxy->port = tinyproxy.port();
+    proxied.sessionIdentifier = Uuid::random();
+    WebAppProfile missing = direct;
+    missing.id = Uuid::random();
+    missing.homeURL = server.url("/direct-two");
+    missing.iconURL = server.url("/missing.ico");
+    start({direct, proxied, missing});
+
+    FaviconLoader& icons = environment->icons();
+    SiteIcon icon(direct, icons, 52);
+    EXPECT_EQ(icon.content(), SiteIcon::Content::letter);
+    for (const auto& profile : {direct, direct, proxied, missing, missing}) icons.load(profile);
+    ASSERT_TRUE(spinUntil([&] { return icons.pendingCount() == 0 && icons.images().size() == 2; }));
+    EXPECT_EQ(icon.content(), SiteIcon::Content::favicon);
+    EXPECT_EQ(server.requestCount("/missing.ico"), 1);
+    EXPECT_TRUE(tinyproxy.sawRequestFor("/favicon.ico"));
+    EXPECT_EQ(server.requestCount("/favicon.ico"), 2);  // once directly, once through the proxy
+}
+
+TEST_F(LauncherGuiTest, NewTabShowsTheStartPageWithItsHeading) {
+    WebAppProfile local = website("Local Page", "/local");
+    start({local});
+    auto& windows = environment->windows();
+    auto& controller = windows.makeWindowController(WindowRequest::ownWindow(local));
+    controller.present(false, false, true);
+    controller.browser().showStartPage();
+    auto* page = dynamic_cast<WebsiteStartPage*>(controller.browser().startPageView());
+    ASSERT_TRUE(page);
+    ASSERT_TRUE(spinUntil([&] { return page->get_mapped() && page->savedTiles().size() == 1; }));
+    std::vector<Gtk::Widget*> pending = {page};
+    bool heading = false;
+    while (!pending.empty() && !heading) {
+        Gtk::Widget* widget = pending.back();
+        pending.pop_back();
+        if (auto* label = dynamic_cast<Gtk::Label*>(widget)) heading = label->get_text() == "Start Page";
+        if (auto* container = dynamic_cast<Gtk::Container*>(widget))
+            for (Gtk::Widget* child : container->get_children()) pending.push_back(child);
+    }
+    EXPECT_TRUE(heading);
+}
+
+TEST_F(LauncherGuiTest, WithoutATrayTheLauncherOpensAsAWindow) {
+    start({}, privateBus());
+    LauncherWindow& launcher = controller->launcher();
+    ASSERT_TRUE(spinUntil([&] { return launcher.get_mapped(); }));
+    EXPECT_FALSE(launcher.isPopover());
+    EXPECT_FALSE(controller->trayAvailable());
+    launcher.dismiss();
+    controller->reopen();  // a second start
+    EXPECT_TRUE(launcher.get_visible() && !launcher.isPopover());
+}
+
+TEST_F(LauncherGuiTest, DetailsLookupReadsTitleAndProposesTheIcon) {
+    server.page("/page", "<html><head><title>A &amp; B</title></head></html>");
+    server.route("/text", [](const test::TestRequest&) {
+        return test::TestResponse{200, "text/plain", "<title>Plain</title>", {}};
+    });
+    std::vector<WebsiteDetails> results;
+    auto first = fetchWebsiteDetails(server.url("/page"), proxy.makeSession(), [&](WebsiteDetails d) { results.push_back(d); });
+    auto second = fetchWebsiteDetails(server.url("/text"), proxy.makeSession(), [&](WebsiteDetails d) { results.push_back(d); });
+    auto dropped = fetchWebsiteDetails(server.url("/page"), proxy.makeSession(), [&](WebsiteDetails d) { results.push_back(d); });
+    dropped.reset();
+    ASSERT_TRUE(spinUntil([&] { return results.size() == 2; }));
+    test::spinFor(std::chrono::milliseconds(100));
+    ASSERT_EQ(results.size(), 2u);
+    std::set<std::optional<std::string>> titles = {results[0].title, results[1].title};
+    EXPECT_EQ(titles, (std::set<std::optional<std::string>>{std::string("A & B"), std::nullopt}));
+    EXPECT_EQ(results[0].iconURL, server.url("/favicon.ico"));
+}
+
+// The number of colours in a picture of the window: a launcher that drew nothing is flat.
+std::size_t colourCount(LauncherWindow& launcher, const std::string& keepAs) {
+    auto shot = Gdk::Pixbuf::create(launcher.get_window(), 0, 0, 420, 590);
+    if (!shot) return 0;
+    shot->save(std::string(QUENLITH_ARTIFACT_DIR) + "/" + keepAs, "png");
+    std::set<std::uint32_t> colours;
+    const guint8* pixels = shot->get_pixels();
+    for (int y = 0; y < shot->get_height(); y += 2)
+        for (int x = 0; x < shot->get_width(); x += 2) {
+            const guint8* p = pixels + y * shot->get_rowstride() + x * shot->get_n_channels();
+            colours.insert(p[0] << 16 | p[1] << 8 | p[2]);
+        }
+    return colours.size();
+}
+
+void captureLauncher(LauncherWindow& launcher, const std::string& name) {
+    launcher.showAt(640, 0);
+    ASSERT_TRUE(spinUntil([&] { return launcher.get_mapped() && launcher.get_allocated_height() == 590; }));
+    EXPECT_TRUE(spinUntil([&] { return colourCount(launcher, name) > 20; })) << name;
+    launcher.dismiss();
+}
+
+TEST_F(LauncherGuiTest, ScreenshotsInEnglishAndChinese) {
+    start({website("Local Page", "/local")});
+    captureLauncher(controller->launcher(), "launcher-en.png");
+    controller->launcher().view().setShowRunning(true);
+    captureLauncher(controller->launcher(), "launcher-running-en.png");
+    controller.reset();
+
+    const char* language = g_getenv("LANGUAGE");
+    std::string saved = language ? language : "";
+    g_setenv("LANGUAGE", "zh_CN.UTF-8", TRUE);
+    localization_testing::reset();
+    controller = std::make_unique<StatusBarController>(*environment, nullptr);
+    EXPECT_EQ(controller->launcher().view().runningLabel(), localizedFormat("Running (%ld)", {std::int64_t{0}}));
+    EXPECT_NE(localizedString("Websites"), "Websites");
+    captureLauncher(controller->launcher(), "launcher-zh.png");
+    controller.reset();
+    if (language) g_setenv("LANGUAGE", saved.c_str(), TRUE); else g_unsetenv("LANGUAGE");
+    localization_testing::reset();
+}
+
+}  // namespace
+}  // namespace quenlith
