@@ -23,7 +23,8 @@ bool canAttachDialog(GtkWindow* window) {
     return !hasAttachedSheet(*Glib::wrap(window));
 }
 
-SaveDialogLocationChooser::SaveDialogLocationChooser() = default;
+SaveDialogLocationChooser::SaveDialogLocationChooser(std::function<std::string()> folder)
+    : folder_(std::move(folder)) {}
 
 SaveDialogLocationChooser::~SaveDialogLocationChooser() {
     for (auto& [key, dialog] : open_) dialog->hide();
@@ -36,7 +37,7 @@ void SaveDialogLocationChooser::chooseLocation(const std::string& fileName, GtkW
         dialog->set_modal(true);
     }
     // Downloads go to the user's download folder, not wherever the process was started.
-    dialog->set_current_folder(downloadFolder());
+    dialog->set_current_folder(folder_ ? folder_() : downloadFolder());
     dialog->set_current_name(fileName);
     dialog->set_create_folders(true);
     dialog->set_do_overwrite_confirmation(true);
