@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -18,6 +19,8 @@ namespace quenlith {
 
 class BrowserWindowManager;
 class FaviconLoader;
+class HotKeyManager;
+class KeyGrabber;
 class WebsiteEditorPresenter;
 class WebsiteSessions;
 
@@ -30,7 +33,10 @@ public:
     // Builds the graph on the files of the current XDG folders. `sessions` hands out the websites'
     // data stores (the process-wide instance unless a test brings its own).
     AppEnvironment();
-    explicit AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler = mainLoopScheduler());
+    // `grabber` takes the global shortcuts (the X root window's key grabs unless a test brings its
+    // own).
+    explicit AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler = mainLoopScheduler(),
+                            std::unique_ptr<KeyGrabber> grabber = nullptr);
     ~AppEnvironment();
     AppEnvironment(const AppEnvironment&) = delete;
     AppEnvironment& operator=(const AppEnvironment&) = delete;
@@ -40,6 +46,8 @@ public:
     DownloadManager downloads;
     LibraryStore library;
     BrowserWindowManager& windows() { return *windows_; }
+    // The global shortcuts: kept in step with the websites and the preferences.
+    HotKeyManager& hotKeys() { return *hotKeys_; }
     // Website icons, each loaded through the website's own proxy.
     FaviconLoader& icons() { return *icons_; }
     // The website editor: "Add Website", editing a website, saving a window's page.
@@ -56,18 +64,25 @@ public:
     void recordVisit(const std::string& address, const std::string& title);
     // Whether a saved page or a page-group window still uses the proxy credential.
     bool isCredentialUsedByLibrary(const std::string& credentialID) const;
+    // Routes a pressed global shortcut by its binding name; `time` is the key press's X time.
+    void handleHotKey(const std::string& name, std::uint32_t time = 0);
+    // Registers the websites' and the application's shortcuts.
+    void updateHotKeys(const std::vector<WebAppProfile>& profiles, const AppPreferences& preferences);
     // Shows the application's windows in the taskbar or not, and applies the theme.
     void applyPreferences(const AppPreferences& preferences);
 
 private:
     void wireWindowManager();
+    void scheduleHotKeyUpdate();
 
     Scheduler& scheduler_;
+    std::unique_ptr<HotKeyManager> hotKeys_;
     std::unique_ptr<FaviconLoader> icons_;
     std::unique_ptr<BrowserWindowManager> windows_;
     std::unique_ptr<WebsiteEditorPresenter> websiteEditor_;
     std::vector<sigc::connection> connections_;
     ScheduledTask firstDelivery_;
+    ScheduledTask hotKeyUpdate_;
     // Callbacks handed out hold this weakly and do nothing once the environment is gone.
     std::shared_ptr<AppEnvironment*> self_;
 };
