@@ -74,6 +74,12 @@ FloatingBrowserPanel::FloatingBrowserPanel(bool followAcrossSpaces) {
         },
         false);
     signal_configure_event().connect(sigc::mem_fun(*this, &FloatingBrowserPanel::onConfigureEvent), false);
+    // GTK sets the input shape of a self-decorated window again on every size allocation.
+    signal_size_allocate().connect(
+        [this](Gtk::Allocation&) {
+            if (ignoresMouseEvents_) setIgnoresMouseEvents(true);
+        },
+        true);
 }
 
 FloatingBrowserPanel::~FloatingBrowserPanel() {
