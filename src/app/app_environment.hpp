@@ -14,13 +14,13 @@
 #include "model/preferences_store.hpp"
 #include "model/scheduler.hpp"
 #include "model/web_app_store.hpp"
+#include "windows/key_grabber.hpp"
 
 namespace quenlith {
 
 class BrowserWindowManager;
 class FaviconLoader;
 class HotKeyManager;
-class KeyGrabber;
 class WebsiteEditorPresenter;
 class WebsiteSessions;
 
