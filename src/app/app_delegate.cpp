@@ -6,6 +6,7 @@
 #include <gtk/gtk.h>
 
 #include "app/app_environment.hpp"
+#include "windows/hot_key_manager.hpp"
 #include "app/status_bar_controller.hpp"
 #include "app/website_editor_presenter.hpp"
 #include "model/launch_request.hpp"
@@ -75,6 +76,8 @@ void AppDelegate::terminate() {
     terminated_ = true;
     if (!environment) return;
     if (statusBar) statusBar->teardown();
+    // The shortcuts go first: a press during the shutdown would open windows being torn down.
+    environment->hotKeys().unregisterAll();
     environment->downloads.cancelAll();
     environment->windows().shutdown();
     environment->store.save();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include <gdk/gdk.h>
 #include <gdk/gdkx.h>
@@ -120,11 +121,24 @@ int XKeyGrabber::filter(GdkXEvent* xevent, GdkEvent*, void* data) {
     auto* event = static_cast<XEvent*>(xevent);
     if ((event->type != KeyPress && event->type != KeyRelease) || event->xkey.window != self->root_)
         return GDK_FILTER_CONTINUE;
-    const Combination pressed{static_cast<int>(event->xkey.keycode), shortcutState(event->xkey.state, self->roles_)};
+    const int keycode = static_cast<int>(event->xkey.keycode);
+    if (event->type == KeyRelease) {
+        // The modifiers may be let go first, so a release is matched by its key alone. Without
+        // detectable auto-repeat a repeat is a release and a press with the same time.
+        if (keycode != self->keyDown_) return GDK_FILTER_CONTINUE;
+        XEvent next;
+        const bool repeats = XPending(event->xkey.display) && (XPeekEvent(event->xkey.display, &next), true) &&
+                             next.type == KeyPress && next.xkey.time == event->xkey.time &&
+                             static_cast<int>(next.xkey.keycode) == keycode;
+        if (!repeats) self->keyDown_ = 0;
+        return GDK_FILTER_REMOVE;
+    }
+    const Combination pressed{keycode, shortcutState(event->xkey.state, self->roles_)};
     auto held = std::find_if(self->held_.begin(), self->held_.end(),
                              [&](const auto& entry) { return entry.second == pressed; });
     if (held == self->held_.end()) return GDK_FILTER_CONTINUE;
-    if (event->type == KeyPress && self->onPress) {
+    if (std::exchange(self->keyDown_, keycode) == keycode) return GDK_FILTER_REMOVE;  // a repeat
+    if (self->onPress) {
         const ShortcutConfiguration shortcut = held->first;
         self->onPress(shortcut, static_cast<std::uint32_t>(event->xkey.time));
     }

@@ -47,6 +47,9 @@ private:
     ModifierRoles roles_;
     std::vector<std::pair<ShortcutConfiguration, Combination>> held_;
     unsigned long keysChangedHandler_ = 0;
+    // The key of the held combination that is down now: the keyboard repeats a key held down, and
+    // each repeat would toggle a window again.
+    int keyDown_ = 0;
 };
 
 }  // namespace quenlith

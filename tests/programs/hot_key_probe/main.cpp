@@ -1,7 +1,6 @@
 // hot_key_probe: the application's object graph on the current XDG folders, answering one command
-// per line of standard input: "errors" (lines "error NAME: MESSAGE", then "end"), "clickthrough
-// NAME" ("clickthrough on|off"), "restore" ("Restore Mouse Control"; "restored"), "count" (windows
-// in click-through: "count N"), "delete NAME" ("deleted"). Prints "ready" once shortcuts are taken.
+// a line: "errors" ("error NAME: MESSAGE"... "end"), "clickthrough NAME" ("clickthrough on|off"),
+// "restore" (Restore Mouse Control), "delete NAME".
 #include <iostream>
 
 #include <glibmm/iochannel.h>
@@ -20,23 +19,19 @@ int main(int argc, char** argv) {
     AppEnvironment environment;
     BrowserWindowManager& windows = environment.windows();
     windows.restoreSession();
-    auto answer = [&](const std::string& command, const std::string& name) {
+    auto answer = [&](const std::string& command, const std::string& name) -> std::string {
         Uuid id;
-        for (const auto& website : environment.store.profiles())
-            if (website.name == name) id = website.id;
+        for (const auto& website : environment.store.profiles()) id = website.name == name ? website.id : id;
         BrowserWindowController* controller = windows.window(id);
-        if (command == "errors") {
+        if (command == "errors")
             for (const auto& [binding, message] : environment.hotKeys().errors())
                 std::cout << "error " << binding << ": " << message << "\n";
-            return std::string("end");
-        }
         if (command == "clickthrough" && controller) windows.toggleClickThrough(*controller);
-        if (command == "clickthrough") return std::string("clickthrough ") + (controller && controller->browser().clickThroughEnabled ? "on" : "off");
         if (command == "restore") windows.restoreMouseControl();
-        if (command == "restore") return std::string("restored");
-        if (command == "count") return "count " + std::to_string(windows.clickThroughCount());
-        if (command == "delete" && windows.deleteWebsite(id)) return std::string("deleted");
-        return "unknown " + command;
+        if (command == "delete" && !windows.deleteWebsite(id)) return "refused";
+        if (command == "clickthrough")
+            return controller && controller->browser().clickThroughEnabled ? "clickthrough on" : "clickthrough off";
+        return command == "errors" ? "end" : command == "restore" ? "restored" : "deleted";
     };
     auto input = Glib::IOChannel::create_from_fd(0);
     Glib::signal_io().connect(

@@ -1,7 +1,5 @@
-// key_holder COMBINATION [X Y W H]: another X client. Grabs COMBINATION (like "ctrl+alt+p") on the
-// root window with the four lock states, prints "held" or "refused", then "press" for each press;
-// with a rectangle it shows a window there that prints "click" for each button press. Runs until
-// killed.
+// key_holder COMBINATION [X Y W H]: grabs COMBINATION ("ctrl+alt+p") as another X client, prints
+// "held" or "refused", then "press" per press; a rectangle shows a window reporting each "click".
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
