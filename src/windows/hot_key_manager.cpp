@@ -16,13 +16,17 @@ bool isUsable(const ShortcutConfiguration& shortcut) {
     return (shortcut.modifiers & kRequiredModifiers) != 0 && shortcutKeyName(shortcut.keyCode).has_value();
 }
 
-std::string takenMessage() { return localizedString("Shortcut is invalid or already used in Quenlith."); }
+std::string takenMessage() {
+    return localizedString("Shortcut is invalid or already used in Quenlith.");
+}
 
 }  // namespace
 
 HotKeyManager::HotKeyManager(std::unique_ptr<KeyGrabber> grabber, Scheduler& scheduler)
     : grabber_(std::move(grabber)), scheduler_(scheduler), self_(std::make_shared<HotKeyManager*>(this)) {
-    grabber_->onPress = [this](const ShortcutConfiguration& shortcut, std::uint32_t time) { pressed(shortcut, time); };
+    grabber_->onPress = [this](const ShortcutConfiguration& shortcut, std::uint32_t time) {
+        pressed(shortcut, time);
+    };
     grabber_->onMappingChange = [this] { mappingChanged(); };
 }
 
@@ -58,8 +62,9 @@ void HotKeyManager::grabAll() {
             continue;
         }
         if (int status = grabber_->grab(shortcut); status != 0) {
-            errors_[name] = localizedFormat("%@ is in use by another application or not on this keyboard (X error %ld).",
-                                            {shortcut.displayString(), static_cast<long>(status)});
+            errors_[name] =
+                localizedFormat("%@ is in use by another application or not on this keyboard (X error %ld).",
+                                {shortcut.displayString(), static_cast<long>(status)});
             continue;
         }
         references_[id] = shortcut;

@@ -46,13 +46,15 @@ Gtk::Widget* makePrivatePage() {
     symbol->override_color(Gdk::RGBA("#8e44ad"));
     stack->pack_start(*symbol, Gtk::PACK_SHRINK);
     stack->pack_start(*pageLabel(localizedString("Private Window"), 1.44, true, false), Gtk::PACK_SHRINK);
-    stack->pack_start(*pageLabel(localizedString("This window uses a separate temporary session. Closing it removes "
-                                                 "its cookies. Pages are excluded from history, workspaces and the "
-                                                 "library. Downloads you save remain on disk."),
-                                 1.0, false, true),
-                      Gtk::PACK_SHRINK);
-    stack->pack_start(*pageLabel(localizedString("Enter a website in the address bar to begin."), 0.9, false, false),
-                      Gtk::PACK_SHRINK);
+    stack->pack_start(
+        *pageLabel(localizedString("This window uses a separate temporary session. Closing it removes "
+                                   "its cookies. Pages are excluded from history, workspaces and the "
+                                   "library. Downloads you save remain on disk."),
+                   1.0, false, true),
+        Gtk::PACK_SHRINK);
+    stack->pack_start(
+        *pageLabel(localizedString("Enter a website in the address bar to begin."), 0.9, false, false),
+        Gtk::PACK_SHRINK);
     stack->show_all();
     return stack;
 }

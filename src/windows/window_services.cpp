@@ -70,8 +70,8 @@ void BrowserWindowManager::restoreMouseControl() {
 
 // ---- Duplicate and other-session windows -------------------------------------------------------
 
-BrowserWindowController* BrowserWindowManager::duplicateWindow(const Uuid& windowID, std::optional<bool> isolated,
-                                                               bool show) {
+BrowserWindowController* BrowserWindowManager::duplicateWindow(const Uuid& windowID,
+                                                               std::optional<bool> isolated, bool show) {
     BrowserWindowController* source = window(windowID);
     if (isResettingWebsiteData || !source) return nullptr;
     BrowserViewController& browser = source->browser();
@@ -119,7 +119,8 @@ bool BrowserWindowManager::menuBarIconState(const Uuid& windowID, const Uuid& re
     return website && website->menuBarIconEnabled.value_or(false);
 }
 
-void BrowserWindowManager::toggleMenuBarIcon(const Uuid& windowID, const Uuid& recordID, const std::string& address) {
+void BrowserWindowManager::toggleMenuBarIcon(const Uuid& windowID, const Uuid& recordID,
+                                             const std::string& address) {
     BrowserWindowController* controller = window(windowID);
     if (!controller || !controller->browser().isPersistent()) return;
     BrowserViewController& browser = controller->browser();
@@ -127,7 +128,8 @@ void BrowserWindowManager::toggleMenuBarIcon(const Uuid& windowID, const Uuid& r
 
     std::string title;
     const BrowserTab* active = browser.activeTab();
-    const char* pageTitle = active && active->webView() ? webkit_web_view_get_title(active->webView()) : nullptr;
+    const char* pageTitle =
+        active && active->webView() ? webkit_web_view_get_title(active->webView()) : nullptr;
     if (pageTitle && *pageTitle)
         title = pageTitle;
     else if (auto host = uriHost(address))
@@ -135,7 +137,8 @@ void BrowserWindowManager::toggleMenuBarIcon(const Uuid& windowID, const Uuid& r
 
     if (!store.profileForOpening(!wasOn, address, title, recordID, preferences.value(), browser.profile())) {
         presentAlert(localizedString("Could not save website"),
-                     store.errorMessage().value_or(localizedString("Please try again.")), &controller->panel());
+                     store.errorMessage().value_or(localizedString("Please try again.")),
+                     &controller->panel());
         return;
     }
     if (wasOn) {
@@ -155,7 +158,8 @@ void BrowserWindowManager::toggleMenuBarIcon(const Uuid& windowID, const Uuid& r
 
 // ---- Network sheet -----------------------------------------------------------------------------
 
-std::optional<WebAppProfile> BrowserWindowManager::networkProfile(const Uuid& windowID, const Uuid& recordID) const {
+std::optional<WebAppProfile> BrowserWindowManager::networkProfile(const Uuid& windowID,
+                                                                  const Uuid& recordID) const {
     BrowserWindowController* controller = window(windowID);
     if (!controller) return std::nullopt;
     if (auto website = store.profile(recordID)) return website;

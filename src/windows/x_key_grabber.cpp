@@ -4,17 +4,19 @@
 #include <string>
 #include <utility>
 
-#include <gdk/gdk.h>
-#include <gdk/gdkx.h>
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
+#include <gdk/gdk.h>
+#include <gdk/gdkx.h>
 
 namespace quenlith {
 
 namespace {
 
-Display* xDisplay(GdkDisplay* display) { return display ? GDK_DISPLAY_XDISPLAY(display) : nullptr; }
+Display* xDisplay(GdkDisplay* display) {
+    return display ? GDK_DISPLAY_XDISPLAY(display) : nullptr;
+}
 
 }  // namespace
 
@@ -71,7 +73,7 @@ std::optional<XKeyGrabber::Combination> XKeyGrabber::resolve(const ShortcutConfi
     KeySym sym = XStringToKeysym(std::string(*name).c_str());
     KeyCode code = sym == NoSymbol ? 0 : XKeysymToKeycode(xDisplay(display_), sym);
     if (!code) return std::nullopt;
-    return Combination{code, xModifierState(shortcut.modifiers, roles_)};
+    return Combination{code, xModifierState(shortcut.modifiers, roles_), roles_};
 }
 
 int XKeyGrabber::grab(const ShortcutConfiguration& shortcut) {
@@ -81,7 +83,8 @@ int XKeyGrabber::grab(const ShortcutConfiguration& shortcut) {
     Display* x = xDisplay(display_);
     gdk_x11_display_error_trap_push(display_);
     for (unsigned locks : lockVariants(roles_))
-        XGrabKey(x, combination->keycode, combination->state | locks, root_, False, GrabModeAsync, GrabModeAsync);
+        XGrabKey(x, combination->keycode, combination->state | locks, root_, False, GrabModeAsync,
+                 GrabModeAsync);
     int error = gdk_x11_display_error_trap_pop(display_);
     if (error != Success) {
         // A lock state someone else holds leaves the others half taken: give them back.
@@ -96,7 +99,8 @@ int XKeyGrabber::grab(const ShortcutConfiguration& shortcut) {
 
 void XKeyGrabber::ungrab(const ShortcutConfiguration& shortcut) {
     // The combination as it was grabbed: after a mapping change the keys may differ.
-    auto entry = std::find_if(held_.begin(), held_.end(), [&](const auto& held) { return held.first == shortcut; });
+    auto entry =
+        std::find_if(held_.begin(), held_.end(), [&](const auto& held) { return held.first == shortcut; });
     if (entry == held_.end()) return;
     const Combination combination = entry->second;
     held_.erase(entry);
@@ -108,11 +112,11 @@ void XKeyGrabber::ungrab(const ShortcutConfiguration& shortcut) {
 bool XKeyGrabber::holds(const ShortcutConfiguration& shortcut) const {
     auto combination = resolve(shortcut);
     return combination && std::any_of(held_.begin(), held_.end(),
-                                       [&](const auto& held) { return held.second == *combination; });
+                                      [&](const auto& held) { return held.second == *combination; });
 }
 
 void XKeyGrabber::release(const Combination& combination) {
-    for (unsigned locks : lockVariants(roles_))
+    for (unsigned locks : lockVariants(combination.roles))
         XUngrabKey(xDisplay(display_), combination.keycode, combination.state | locks, root_);
 }
 
@@ -127,13 +131,14 @@ int XKeyGrabber::filter(GdkXEvent* xevent, GdkEvent*, void* data) {
         // detectable auto-repeat a repeat is a release and a press with the same time.
         if (keycode != self->keyDown_) return GDK_FILTER_CONTINUE;
         XEvent next;
-        const bool repeats = XPending(event->xkey.display) && (XPeekEvent(event->xkey.display, &next), true) &&
-                             next.type == KeyPress && next.xkey.time == event->xkey.time &&
+        const bool repeats = XPending(event->xkey.display) &&
+                             (XPeekEvent(event->xkey.display, &next), true) && next.type == KeyPress &&
+                             next.xkey.time == event->xkey.time &&
                              static_cast<int>(next.xkey.keycode) == keycode;
         if (!repeats) self->keyDown_ = 0;
         return GDK_FILTER_REMOVE;
     }
-    const Combination pressed{keycode, shortcutState(event->xkey.state, self->roles_)};
+    const Combination pressed{keycode, shortcutState(event->xkey.state, self->roles_), self->roles_};
     auto held = std::find_if(self->held_.begin(), self->held_.end(),
                              [&](const auto& entry) { return entry.second == pressed; });
     if (held == self->held_.end()) return GDK_FILTER_CONTINUE;

