@@ -1,5 +1,4 @@
-// hot_key_probe: the application on the current XDG folders. Prints the shortcut refusals ("error NAME:
-// MESSAGE") and "ready", then answers "clickthrough NAME", "restore" and "delete NAME", one a line.
+// hot_key_probe: the application, answering the commands of tests/wm/hot_key_checks.sh one a line.
 #include <iostream>
 
 #include <glibmm/iochannel.h>
@@ -21,14 +20,25 @@ int main(int argc, char** argv) {
     auto answer = [&](const std::string& command, const std::string& name) -> std::string {
         Uuid id;
         for (const auto& website : environment.store.profiles()) id = website.name == name ? website.id : id;
-        BrowserWindowController* controller = windows.window(id);
-        if (command == "clickthrough" && controller) windows.toggleClickThrough(*controller);
-        if (command == "restore") windows.restoreMouseControl();
-        if (command == "delete" && !windows.deleteWebsite(id)) return "refused";
-        if (command == "clickthrough")
-            return controller && controller->browser().clickThroughEnabled ? "clickthrough on"
-                                                                           : "clickthrough off";
-        return command == "restore" ? "restored" : "deleted";
+        BrowserWindowController* controller =
+            name.empty() ? windows.activeWindowController() : windows.window(id);
+        const std::map<std::string, BrowserCommand> commands{{"clickthrough", BrowserCommand::clickThrough},
+                                                             {"duplicate", BrowserCommand::duplicate},
+                                                             {"other", BrowserCommand::otherSessionWindow}};
+        if (commands.contains(command) && controller)
+            controller->browser().services.onCommand(commands.at(command));
+        if (command == "private") windows.openPrivateWindow();
+        if (command == "delete") windows.deleteWebsite(id);
+        if (auto* browser = command == "menubar" ? windows.open(name) : nullptr)
+            return browser->services.onToggleMenuBarIcon(name),
+                   "websites " + std::to_string(environment.store.profiles().size());
+        if (command == "clickthrough" || command == "count")
+            return "clickthrough " + std::to_string(windows.clickThroughCount());
+        if (BrowserWindowController* active = windows.activeWindowController(); active && command != "delete")
+            return !active->browser().isPersistent()                   ? "private"
+                   : active->browser().profile().dataStoreIdentifier() ? "own"
+                                                                       : "shared";
+        return "deleted";
     };
     auto input = Glib::IOChannel::create_from_fd(0);
     Glib::signal_io().connect(
