@@ -2,6 +2,7 @@
 
 #include <gtk/gtk.h>
 
+#include "app/auxiliary_windows.hpp"
 #include "app/website_editor_presenter.hpp"
 #include "browser/engine/favicon_loader.hpp"
 #include "browser/engine/proxy_runtime.hpp"
@@ -62,6 +63,7 @@ AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler)
     windows_ = std::make_unique<BrowserWindowManager>(store, preferences, downloads, std::move(sessionPersistence),
                                                       sessions, scheduler);
     websiteEditor_ = std::make_unique<WebsiteEditorPresenter>(store, preferences, scheduler);
+    auxiliaryWindows_ = std::make_unique<AuxiliaryWindows>();
     wireWindowManager();
 
     // The appearance follows every preferences value, starting with the current one on a later
@@ -74,6 +76,7 @@ AppEnvironment::~AppEnvironment() {
     self_.reset();
     for (auto& connection : connections_) connection.disconnect();
     firstDelivery_.cancel();
+    auxiliaryWindows_.reset();
     websiteEditor_.reset();
     windows_.reset();
     icons_.reset();
@@ -119,6 +122,12 @@ void AppEnvironment::wireWindowManager() {
             done({details.title, details.iconURL});
             handle->reset();
         });
+    };
+    windows_->onDownloads = [weak] {
+        if (auto environment = weak.lock()) (*environment)->auxiliaryWindows().showDownloads();
+    };
+    auxiliaryWindows_->dismissLauncher = [weak] {
+        if (auto environment = weak.lock(); environment && (*environment)->dismissLauncher) (*environment)->dismissLauncher();
     };
     windows_->onPinSuggestion = [weak](const SuggestedWebsite& suggestion) {
         if (auto environment = weak.lock()) (*environment)->store.add(suggestion, (*environment)->preferences.value());

@@ -16,6 +16,8 @@
 
 namespace quenlith {
 
+class AuxiliaryWindows;
+class BrowserViewController;
 class BrowserWindowManager;
 class FaviconLoader;
 class WebsiteEditorPresenter;
@@ -44,6 +46,10 @@ public:
     FaviconLoader& icons() { return *icons_; }
     // The website editor: "Add Website", editing a website, saving a window's page.
     WebsiteEditorPresenter& websiteEditor() { return *websiteEditor_; }
+    // Settings, downloads, the library, the guide, Quick Open, multiple links, the save-page window.
+    AuxiliaryWindows& auxiliaryWindows() { return *auxiliaryWindows_; }
+    // Expires when the environment goes; closures kept for later hold this.
+    std::weak_ptr<AppEnvironment*> weakSelf() const { return self_; }
 
     // Set by the launcher when it exists.
     std::function<void()> toggleLauncher;
@@ -59,6 +65,14 @@ public:
     // Shows the application's windows in the taskbar or not, and applies the theme.
     void applyPreferences(const AppPreferences& preferences);
 
+    // Saves the page of `browser` (else of the active window) to Read Later with its reading
+    // position, or tells why it cannot: private pages, start pages and sign-in links are refused.
+    void readLater(BrowserViewController* browser);
+    // The reading position arrived: stores the entry (the same page in the same website and
+    // session updates its entry) and says so in the window, which may be gone by now.
+    void saveReadLater(const std::string& url, const std::string& title, std::optional<double> position,
+                       const std::optional<Uuid>& windowID);
+
 private:
     void wireWindowManager();
 
@@ -66,6 +80,7 @@ private:
     std::unique_ptr<FaviconLoader> icons_;
     std::unique_ptr<BrowserWindowManager> windows_;
     std::unique_ptr<WebsiteEditorPresenter> websiteEditor_;
+    std::unique_ptr<AuxiliaryWindows> auxiliaryWindows_;
     std::vector<sigc::connection> connections_;
     ScheduledTask firstDelivery_;
     // Callbacks handed out hold this weakly and do nothing once the environment is gone.

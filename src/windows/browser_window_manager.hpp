@@ -107,6 +107,9 @@ public:
     // tuck, click-through).
     std::function<void(BrowserWindowController&, BrowserCommand)> onWindowCommand;
 
+    // Called once for every window built and registered (the shell adds its menu and accelerators).
+    std::function<void(BrowserWindowController&)> onWindowBuilt;
+
     // What the sleep pass does with each window's browser view (its idle tabs go to sleep).
     std::function<void(BrowserViewController&)> sleepTabs;
 
