@@ -13,6 +13,7 @@
 #include "model/preferences_store.hpp"
 #include "model/scheduler.hpp"
 #include "model/web_app_store.hpp"
+#include "model/website_data_clearing.hpp"
 
 namespace quenlith {
 
@@ -25,8 +26,8 @@ class WebsiteSessions;
 
 // The object graph of the running application: the stores, the downloads and the window manager,
 // made in that order once the process has started, with the process-wide proxy and the websites'
-// data stores set up (their keyring reads started) before any window exists. It answers the window manager's callbacks and keeps
-// the window appearance in step with the preferences. Main thread only.
+// data stores set up (their keyring reads started) before any window exists. It answers the window manager's
+// callbacks and keeps the window appearance in step with the preferences. Main thread only.
 class AppEnvironment {
 public:
     // Builds the graph on the files of the current XDG folders. `sessions` hands out the websites'
@@ -68,6 +69,11 @@ public:
     // Saves the page of `browser` (else of the active window) to Read Later with its reading
     // position, or tells why it cannot: private pages, start pages and sign-in links are refused.
     void readLater(BrowserViewController* browser);
+    // Clears the named kinds of website data (closing every window and forgetting the session)
+    // and, with `everything`, the history and the websites' last addresses; `done` gets whether
+    // all of it was cleared and, if not, what was left.
+    void clearWebsiteData(const std::vector<std::string>& types, bool everything,
+                          std::function<void(WebsiteDataClearingResult)> done);
     // The reading position arrived: stores the entry (the same page in the same website and
     // session updates its entry) and says so in the window, which may be gone by now.
     void saveReadLater(const std::string& url, const std::string& title, std::optional<double> position,

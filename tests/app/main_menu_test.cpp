@@ -230,5 +230,25 @@ TEST_F(MainMenuTest, ReadLaterKeepsTheReadingPositionOfAScrolledPage) {
     EXPECT_EQ(clips.size(), 1u);
 }
 
+TEST_F(MainMenuTest, ClearingWebsiteDataClosesEveryWindowAndRemovesTheSessionFiles) {
+    server.page("/page", "<!doctype html><title>Page</title>");
+    openKeyWindow("/page");
+    environment->library.recordVisit(server.url("/page"), "Page", Date{1});
+    const std::string session = environment->windows().sessionPersistence.fileURL();
+    for (const std::string& path : {session, session + ".backup"}) test::writeFile(path, "{}");
+
+    std::optional<WebsiteDataClearingResult> result;
+    environment->clearWebsiteData({"cookies", "local-storage"}, false,
+                                  [&](auto cleared) { result = cleared; });
+    EXPECT_TRUE(environment->windows().windows().empty());
+    EXPECT_EQ(environment->windows().open(server.url("/page")), nullptr) << "nothing opens while clearing";
+    ASSERT_TRUE(spinUntil([&] { return result.has_value(); }));
+    EXPECT_TRUE(result->succeeded) << result->message.value_or("");
+    EXPECT_FALSE(g_file_test(session.c_str(), G_FILE_TEST_EXISTS));
+    EXPECT_FALSE(g_file_test((session + ".backup").c_str(), G_FILE_TEST_EXISTS));
+    EXPECT_EQ(environment->library.document().history.size(), 1u) << "history is kept when not chosen";
+    EXPECT_FALSE(environment->windows().isResettingWebsiteData);
+}
+
 }  // namespace
 }  // namespace quenlith

@@ -1,0 +1,54 @@
+// The order of clearing website data and its result when one step fails.
+#include <gtest/gtest.h>
+
+#include "model/website_data_clearing.hpp"
+
+namespace quenlith {
+namespace {
+
+TEST(WebsiteDataClearing, RunsInOrderAndSucceedsOnlyWhenEveryStepDid) {
+    struct Case {
+        bool everything, dataFails, historyFails;
+        std::string steps;
+        const char* message;  // nullptr: success
+    } cases[] = {
+        {true, false, false, "downloads windows data session history addresses reset", nullptr},
+        {false, false, false, "downloads windows data session reset", nullptr},
+        {false, true, false, "downloads windows data session reset", "Not cleared: website data."},
+        {true, false, true, "downloads windows data session history addresses reset",
+         "Not cleared: history."},
+    };
+    for (const Case& c : cases) {
+        std::string ran;
+        auto step = [&ran](const char* name, bool answer = true) {
+            return [&ran, name, answer] {
+                ran += (ran.empty() ? "" : " ") + std::string(name);
+                return answer;
+            };
+        };
+        std::function<void(Status)> pending;
+        WebsiteDataClearingSteps steps{
+            step("downloads"),
+            step("windows"),
+            [&](const std::vector<std::string>& types, std::function<void(Status)> done) {
+                EXPECT_EQ(types, std::vector<std::string>{"cookies"});
+                step("data")();
+                pending = std::move(done);
+            },
+            step("session"),
+            step("history", !c.historyFails),
+            step("addresses"),
+            step("reset")};
+        std::optional<WebsiteDataClearingResult> result;
+        clearWebsiteData(steps, {"cookies"}, c.everything, [&](WebsiteDataClearingResult r) { result = r; });
+        ASSERT_FALSE(result) << "the removal from the stores is awaited";
+        pending(c.dataFails ? Status(Error{"x", "failed"}) : success());
+        ASSERT_TRUE(result);
+        EXPECT_EQ(ran, c.steps);
+        EXPECT_EQ(result->succeeded, c.message == nullptr);
+        EXPECT_EQ(result->message, c.message ? std::optional<std::string>(c.message) : std::nullopt);
+    }
+}
+
+}  // namespace
+}  // namespace quenlith
