@@ -6,7 +6,7 @@
 #include "app/backup_transfer.hpp"
 #include "model/file_test_support.hpp"
 #include "model/json_coding.hpp"
-#include "model/library_fixtures.hpp"
+#include "model/sample_records.hpp"
 #include "model/library_store.hpp"
 #include "model/transfer_document.hpp"
 #include "model/web_app_store.hpp"

