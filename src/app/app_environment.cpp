@@ -3,6 +3,8 @@
 #include <gtk/gtk.h>
 
 #include "app/auxiliary_windows.hpp"
+#include "app/backup_dialogs.hpp"
+#include "app/backup_transfer.hpp"
 #include "app/website_editor_presenter.hpp"
 #include "browser/engine/favicon_loader.hpp"
 #include "browser/engine/proxy_runtime.hpp"
@@ -41,7 +43,9 @@ bool usesCredential(const std::optional<WindowSessionReference>& session, const 
 AppEnvironment::AppEnvironment() : AppEnvironment(WebsiteSessions::shared()) {}
 
 AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler)
-    : store(std::nullopt, scheduler), library(std::nullopt, scheduler), scheduler_(scheduler),
+    : store(std::nullopt, scheduler),
+      library(std::nullopt, scheduler),
+      scheduler_(scheduler),
       self_(std::make_shared<AppEnvironment*>(this)) {
     // A data folder left readable by others (made by hand or by an old version) is made private.
     if (auto folder = files::createFolder(applicationDataDirectory()); !folder)
@@ -60,15 +64,21 @@ AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler)
         [websiteSessions](const WebAppProfile& profile) { return websiteSessions->urlSession(profile); });
 
     BrowserSessionPersistence sessionPersistence(applicationDataDirectory() + "/session-v1.json");
-    windows_ = std::make_unique<BrowserWindowManager>(store, preferences, downloads, std::move(sessionPersistence),
-                                                      sessions, scheduler);
+    windows_ = std::make_unique<BrowserWindowManager>(store, preferences, downloads,
+                                                      std::move(sessionPersistence), sessions, scheduler);
     websiteEditor_ = std::make_unique<WebsiteEditorPresenter>(store, preferences, scheduler);
     auxiliaryWindows_ = std::make_unique<AuxiliaryWindows>();
+    // The backup dialogs belong to the library window while it is there.
+    AuxiliaryWindows* auxiliary = auxiliaryWindows_.get();
+    backups_ = std::make_unique<BackupTransfer>(store, library, makeBackupDialogs([auxiliary] {
+                                                    return auxiliary->window(AuxiliaryWindows::Kind::library);
+                                                }));
     wireWindowManager();
 
     // The appearance follows every preferences value, starting with the current one on a later
     // turn of the main loop.
-    connections_.push_back(preferences.signal_changed().connect([this] { applyPreferences(preferences.value()); }));
+    connections_.push_back(
+        preferences.signal_changed().connect([this] { applyPreferences(preferences.value()); }));
     firstDelivery_ = scheduler_.scheduleIdle([this] { applyPreferences(preferences.value()); });
 }
 
@@ -76,6 +86,7 @@ AppEnvironment::~AppEnvironment() {
     self_.reset();
     for (auto& connection : connections_) connection.disconnect();
     firstDelivery_.cancel();
+    backups_.reset();
     auxiliaryWindows_.reset();
     websiteEditor_.reset();
     windows_.reset();
@@ -94,14 +105,18 @@ void AppEnvironment::wireWindowManager() {
     windows_->onEdit = [weak](const Uuid& websiteID) {
         if (auto environment = weak.lock()) (*environment)->websiteEditor().showEditWebsite(websiteID);
     };
-    windows_->onSaveWebsite = [weak](const std::optional<std::string>& address, const std::optional<std::string>& title,
+    windows_->onSaveWebsite = [weak](const std::optional<std::string>& address,
+                                     const std::optional<std::string>& title,
                                      const std::optional<WebAppProfile>& source) {
         if (auto environment = weak.lock())
-            (*environment)->websiteEditor().showWebsiteEditor(
-                {.pageURL = address, .title = title, .openAfterSave = false, .source = source});
+            (*environment)
+                ->websiteEditor()
+                .showWebsiteEditor(
+                    {.pageURL = address, .title = title, .openAfterSave = false, .source = source});
     };
     websiteEditor_->links.dismissLauncher = [weak] {
-        if (auto environment = weak.lock(); environment && (*environment)->dismissLauncher) (*environment)->dismissLauncher();
+        if (auto environment = weak.lock(); environment && (*environment)->dismissLauncher)
+            (*environment)->dismissLauncher();
     };
     websiteEditor_->links.showWebsite = [weak](const Uuid& websiteID) {
         if (auto environment = weak.lock()) (*environment)->windows().showProfile(websiteID);
@@ -118,20 +133,28 @@ void AppEnvironment::wireWindowManager() {
     websiteEditor_->links.fetchWebsiteDetails = [](const std::string& address,
                                                    std::function<void(LookedUpWebsiteDetails)> done) {
         auto handle = std::make_shared<std::shared_ptr<BoundedFetch>>();
-        *handle = fetchWebsiteDetails(address, ProxyRuntime::shared().makeSession(), [handle, done](WebsiteDetails details) {
-            done({details.title, details.iconURL});
-            handle->reset();
-        });
+        *handle = fetchWebsiteDetails(address, ProxyRuntime::shared().makeSession(),
+                                      [handle, done](WebsiteDetails details) {
+                                          done({details.title, details.iconURL});
+                                          handle->reset();
+                                      });
     };
     windows_->onDownloads = [weak] {
         if (auto environment = weak.lock()) (*environment)->auxiliaryWindows().showDownloads();
     };
     auxiliaryWindows_->dismissLauncher = [weak] {
-        if (auto environment = weak.lock(); environment && (*environment)->dismissLauncher) (*environment)->dismissLauncher();
+        if (auto environment = weak.lock(); environment && (*environment)->dismissLauncher)
+            (*environment)->dismissLauncher();
     };
     windows_->onPinSuggestion = [weak](const SuggestedWebsite& suggestion) {
-        if (auto environment = weak.lock()) (*environment)->store.add(suggestion, (*environment)->preferences.value());
+        if (auto environment = weak.lock())
+            (*environment)->store.add(suggestion, (*environment)->preferences.value());
     };
+}
+
+void AppEnvironment::searchFromQuickOpen(const std::string& text) {
+    auxiliaryWindows_->closeQuickOpen();
+    windows_->openAddress(text);
 }
 
 void AppEnvironment::recordVisit(const std::string& address, const std::string& title) {
@@ -160,9 +183,15 @@ void AppEnvironment::applyPreferences(const AppPreferences& value) {
     GtkSettings* settings = gtk_settings_get_default();
     if (!settings) return;
     switch (value.theme) {
-    case AppTheme::light: g_object_set(settings, "gtk-application-prefer-dark-theme", FALSE, nullptr); break;
-    case AppTheme::dark: g_object_set(settings, "gtk-application-prefer-dark-theme", TRUE, nullptr); break;
-    case AppTheme::system: gtk_settings_reset_property(settings, "gtk-application-prefer-dark-theme"); break;
+        case AppTheme::light:
+            g_object_set(settings, "gtk-application-prefer-dark-theme", FALSE, nullptr);
+            break;
+        case AppTheme::dark:
+            g_object_set(settings, "gtk-application-prefer-dark-theme", TRUE, nullptr);
+            break;
+        case AppTheme::system:
+            gtk_settings_reset_property(settings, "gtk-application-prefer-dark-theme");
+            break;
     }
 }
 

@@ -19,6 +19,7 @@
 namespace quenlith {
 
 class AuxiliaryWindows;
+class BackupTransfer;
 class BrowserViewController;
 class BrowserWindowManager;
 class FaviconLoader;
@@ -50,6 +51,9 @@ public:
     WebsiteEditorPresenter& websiteEditor() { return *websiteEditor_; }
     // Settings, downloads, the library, the guide, Quick Open, multiple links, the save-page window.
     AuxiliaryWindows& auxiliaryWindows() { return *auxiliaryWindows_; }
+    // Backup export and import and restoring the previous files, with their dialogs on the library
+    // window.
+    BackupTransfer& backups() { return *backups_; }
     // Expires when the environment goes; closures kept for later hold this.
     std::weak_ptr<AppEnvironment*> weakSelf() const { return self_; }
 
@@ -74,6 +78,8 @@ public:
     // the library. Answers the text to show in the window when the group could not be kept.
     std::optional<std::string> performBatchLinks(BatchAction action, const std::vector<std::string>& urls,
                                                  const std::string& name);
+    // Quick Open's search: closes Quick Open and opens the text as an address or a search.
+    void searchFromQuickOpen(const std::string& text);
     // Clears the named kinds of website data (closing every window and forgetting the session)
     // and, with `everything`, the history and the websites' last addresses; `done` gets whether
     // all of it was cleared and, if not, what was left.
@@ -92,6 +98,7 @@ private:
     std::unique_ptr<BrowserWindowManager> windows_;
     std::unique_ptr<WebsiteEditorPresenter> websiteEditor_;
     std::unique_ptr<AuxiliaryWindows> auxiliaryWindows_;
+    std::unique_ptr<BackupTransfer> backups_;
     std::vector<sigc::connection> connections_;
     ScheduledTask firstDelivery_;
     // Callbacks handed out hold this weakly and do nothing once the environment is gone.

@@ -5,10 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include "sample_records.hpp"
 #include "model/menu_validation.hpp"
 #include "model/read_later.hpp"
 #include "model/text_limits.hpp"
+#include "sample_records.hpp"
 
 namespace quenlith {
 namespace {
@@ -26,105 +26,57 @@ MenuContext::Browser pageBrowser() {
 struct ValidationCase {
     const char* name;
     MenuContext context;
-    std::map<A, bool> enabled;
+    std::vector<A> enabled, disabled;
     std::map<A, bool> checked;
 };
 
 std::vector<ValidationCase> validationCases() {
-    MenuContext none{true, 0, false, std::nullopt};
-    MenuContext otherWindowKey{true, 2, true, std::nullopt};
-    MenuContext startPage{true, 0, true, pageBrowser()};
+    MenuContext startPage{true, 0, true, pageBrowser()}, privateWindow = startPage, signIn = startPage,
+                                                         browsed{true, 1, true, pageBrowser()},
+                                                         noTab = startPage;
     startPage.activeBrowser->activeTab->showsStartPage = true;
-    startPage.activeBrowser->hasShareableURL = false;
-    MenuContext privateWindow{true, 0, true, pageBrowser()};
     privateWindow.activeBrowser->persistent = false;
-    privateWindow.activeBrowser->hasShareableURL = false;
-    MenuContext signIn{true, 0, true, pageBrowser()};
     signIn.activeBrowser->activeTab->credentialFreeURL = false;
-    signIn.activeBrowser->hasShareableURL = false;
-    MenuContext browsed{true, 1, true, pageBrowser()};
-    browsed.activeBrowser->hasRecentlyClosed = true;
-    browsed.activeBrowser->menuBarIconOn = true;
-    browsed.activeBrowser->alwaysOnTop = true;
-    browsed.activeBrowser->activeTab->canGoBack = true;
-    MenuContext noTab{true, 0, true, pageBrowser()};
+    for (MenuContext* unshareable : {&startPage, &privateWindow, &signIn})
+        unshareable->activeBrowser->hasShareableURL = false;
+    browsed.activeBrowser->hasRecentlyClosed = browsed.activeBrowser->menuBarIconOn = true;
+    browsed.activeBrowser->alwaysOnTop = browsed.activeBrowser->activeTab->canGoBack = true;
     noTab.activeBrowser->activeTab.reset();
-
+    // clang-format off
     return {
-        {"NoWindow",
-         none,
-         {{A::zoomIn, false},
-          {A::newTab, false},
-          {A::back, false},
-          {A::close, true},
-          {A::settings, true},
-          {A::showAll, false},
-          {A::hideAll, false},
-          {A::find, false},
-          {A::readLater, false}},
+        {"NoWindow", {true, 0, false, std::nullopt},
+         {A::close, A::settings, A::guide}, {A::zoomIn, A::newTab, A::back, A::showAll, A::hideAll, A::find, A::readLater},
          {{A::pin, false}, {A::compact, false}, {A::menuBarIcon, false}}},
-        {"AnotherWindowIsKey",
-         otherWindowKey,
-         {{A::zoomIn, false},
-          {A::newTab, false},
-          {A::back, false},
-          {A::close, true},
-          {A::showAll, true},
-          {A::hideAll, true},
-          {A::recoverMouse, true}},
-         {{A::pin, false}}},
-        {"StartPage",
-         startPage,
-         {{A::find, false},
-          {A::printPage, false},
-          {A::readLater, false},
-          {A::clip, false},
-          {A::newTab, true},
-          {A::zoomOut, true},
-          {A::menuBarIcon, false},
-          {A::reopenTab, false}},
-         {{A::pin, false}}},
-        {"PrivateWindow",
-         privateWindow,
-         {{A::readLater, false},
-          {A::clip, false},
-          {A::menuBarIcon, false},
-          {A::find, true},
-          {A::printPage, true}},
+        {"AnotherWindowIsKey", {true, 2, true, std::nullopt},
+         {A::close, A::showAll, A::hideAll, A::recoverMouse}, {A::zoomIn, A::newTab, A::back}, {{A::pin, false}}},
+        {"StartPage", startPage, {A::newTab, A::zoomOut},
+         {A::find, A::printPage, A::readLater, A::clip, A::menuBarIcon, A::reopenTab}, {{A::pin, false}}},
+        {"PrivateWindow", privateWindow, {A::find, A::printPage}, {A::readLater, A::clip, A::menuBarIcon},
          {{A::menuBarIcon, false}}},
-        {"SignInPage", signIn, {{A::readLater, false}, {A::clip, false}, {A::find, true}}, {}},
-        {"BrowsedPage",
-         browsed,
-         {{A::readLater, true},
-          {A::clip, true},
-          {A::back, true},
-          {A::forward, false},
-          {A::reopenTab, true},
-          {A::menuBarIcon, true},
-          {A::showAll, true},
-          {A::nextMatch, true},
-          {A::arrangeLeft, true}},
-         {{A::pin, true}, {A::compact, false}, {A::menuBarIcon, true}}},
-        {"BrowserWithoutTab",
-         noTab,
-         {{A::find, false}, {A::back, false}, {A::readLater, false}, {A::reload, true}, {A::pin, true}},
-         {}},
+        {"SignInPage", signIn, {A::find}, {A::readLater, A::clip}, {}},
+        {"BrowsedPage", browsed,
+         {A::readLater, A::clip, A::back, A::reopenTab, A::menuBarIcon, A::showAll, A::nextMatch, A::arrangeLeft},
+         {A::forward}, {{A::pin, true}, {A::compact, false}, {A::menuBarIcon, true}}},
+        {"BrowserWithoutTab", noTab, {A::reload, A::pin}, {A::find, A::back, A::readLater}, {}},
     };
+    // clang-format on
 }
 
 class MenuValidationTest : public testing::TestWithParam<ValidationCase> {};
 
 TEST_P(MenuValidationTest, EnablesAndChecksByTheKeyWindowsState) {
     const ValidationCase& c = GetParam();
-    for (const auto& [action, enabled] : c.enabled)
-        EXPECT_EQ(validateMenuAction(action, c.context).enabled, enabled) << menuActionName(action);
-    for (const auto& [action, checked] : c.checked)
-        EXPECT_EQ(validateMenuAction(action, c.context).checked, std::optional<bool>(checked))
-            << menuActionName(action);
-    // Only the three check items ever carry a check mark.
-    for (A action : allMenuActions())
-        if (action != A::pin && action != A::compact && action != A::menuBarIcon)
-            EXPECT_FALSE(validateMenuAction(action, c.context).checked) << menuActionName(action);
+    for (A action : c.enabled)
+        EXPECT_TRUE(validateMenuAction(action, c.context).enabled) << menuActionName(action);
+    for (A action : c.disabled)
+        EXPECT_FALSE(validateMenuAction(action, c.context).enabled) << menuActionName(action);
+    for (A action : allMenuActions()) {
+        const auto state = validateMenuAction(action, c.context).checked;
+        if (auto expected = c.checked.find(action); expected != c.checked.end())
+            EXPECT_EQ(state, std::optional<bool>(expected->second)) << menuActionName(action);
+        else if (action != A::pin && action != A::compact && action != A::menuBarIcon)
+            EXPECT_FALSE(state) << menuActionName(action) << " carries no check mark";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(States, MenuValidationTest, testing::ValuesIn(validationCases()),
