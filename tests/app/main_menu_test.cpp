@@ -1,6 +1,4 @@
-// The main menu on a real browser window: accelerators typed into the window run the commands on
-// that window, disabled items do nothing, check marks follow the window's website; the auxiliary
-// windows are reused by their rules; Read Later keeps the reading position of a scrolled page.
+// The main menu's keys and commands on real windows, the auxiliary windows' reuse and the page flows.
 #include <cmath>
 
 #include <gtest/gtest.h>
@@ -42,8 +40,6 @@ void pressKey(Gtk::Window& window, const char* name, unsigned modifiers) {
         gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(display), keyval, &keys, &count));
     GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
     event->key.window = GDK_WINDOW(g_object_ref(window.get_window()->gobj()));
-    event->key.send_event = TRUE;
-    event->key.time = GDK_CURRENT_TIME;
     event->key.state = modifiers;
     event->key.keyval = keyval;
     event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
@@ -83,17 +79,15 @@ protected:
     // Opens the page in the main browser window, makes it the key window and waits for the page.
     BrowserWindowController& openKeyWindow(const std::string& path) {
         environment->windows().open(server.url(path));
-        BrowserWindowController* controller = environment->windows().window(environment->windows().browserID);
-        EXPECT_TRUE(controller);
-        controller->panel().present();
-        EXPECT_TRUE(spinUntil([&] { return menu->activeBrowser() == &controller->browser(); }));
-        EXPECT_TRUE(spinUntil([&] { return pageShown(*controller); }));
-        return *controller;
-    }
-    static bool pageShown(BrowserWindowController& controller) {
-        BrowserTab* tab = controller.browser().activeTab();
-        return tab && tab->webView() && !webkit_web_view_is_loading(tab->webView()) &&
-               webkit_web_view_get_uri(tab->webView()) && !tab->showsStartPage;
+        BrowserWindowController& controller =
+            *environment->windows().window(environment->windows().browserID);
+        controller.panel().present();
+        EXPECT_TRUE(spinUntil([&] {
+            BrowserTab* tab = controller.browser().activeTab();
+            return menu->activeBrowser() == &controller.browser() && tab->webView() && !tab->showsStartPage &&
+                   !webkit_web_view_is_loading(tab->webView());
+        }));
+        return controller;
     }
     bool actionEnabled(const char* name) { return application->lookup_action(name)->get_enabled(); }
 
@@ -205,9 +199,12 @@ TEST_F(MainMenuTest, ReadLaterKeepsTheReadingPositionOfAScrolledPage) {
     EXPECT_EQ(clips[0].title, "Scrolled");
     EXPECT_EQ(window.toastText(), "Saved to Read Later · reading position updated");
 
+    int changes = 0;
+    auto counting = environment->library.signal_changed().connect([&] { ++changes; });
     menu->perform(MenuAction::readLater);
-    ASSERT_TRUE(spinUntil([&] { return window.browser().activeTab() && clips.size() == 1; }));
-    EXPECT_EQ(clips[0].title, "Scrolled") << "saving the same page again keeps one entry";
+    ASSERT_TRUE(spinUntil([&] { return changes > 0; }));
+    counting.disconnect();
+    EXPECT_EQ(clips.size(), 1u) << "saving the same page again keeps one entry";
 
     // A private page is refused, said on the library window.
     environment->auxiliaryWindows().showLibrary();
