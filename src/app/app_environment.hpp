@@ -10,6 +10,7 @@
 #include "browser/page/download_manager.hpp"
 #include "model/app_preferences.hpp"
 #include "model/library_store.hpp"
+#include "model/link_suggestions.hpp"
 #include "model/pasted_links.hpp"
 #include "model/preferences_store.hpp"
 #include "model/scheduler.hpp"
@@ -74,6 +75,8 @@ public:
     // Saves the page of `browser` (else of the active window) to Read Later with its reading
     // position, or tells why it cannot: private pages, start pages and sign-in links are refused.
     void readLater(BrowserViewController* browser);
+    // The addresses "Open Multiple Links" offers now: open tabs, saved websites, saved pages.
+    std::vector<LinkSuggestion> batchLinkSuggestions();
     // "Open Multiple Links": opens the links as tabs, or keeps them as one page group and shows
     // the library. Answers the text to show in the window when the group could not be kept.
     std::optional<std::string> performBatchLinks(BatchAction action, const std::vector<std::string>& urls,

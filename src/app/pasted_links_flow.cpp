@@ -6,6 +6,10 @@
 
 namespace quenlith {
 
+std::vector<LinkSuggestion> AppEnvironment::batchLinkSuggestions() {
+    return linkSuggestions(windows_->runtime().windows(), store.profiles(), library.document().clips);
+}
+
 std::optional<std::string> AppEnvironment::performBatchLinks(BatchAction action,
                                                              const std::vector<std::string>& urls,
                                                              const std::string& name) {
