@@ -6,45 +6,29 @@
 namespace quenlith {
 namespace {
 
-RuntimeWindow windowWith(std::vector<RuntimeTab> tabs, bool isPrivate = false) {
-    RuntimeWindow window;
-    window.tabs = std::move(tabs);
-    window.isPrivate = isPrivate;
-    return window;
-}
-
 RuntimeTab tab(const std::string& url, bool startPage = false) {
-    return {Uuid::random(), "Tab " + url, url, false, startPage};
+    return {{}, "Tab", url, false, startPage};
 }
 
-TEST(LinkSuggestions, OfferTabsThenWebsitesThenSavedPagesOncePerPage) {
+TEST(LinkSuggestions, OfferTabsThenWebsitesThenSavedPagesOncePerPageAndFortyAtMost) {
+    RuntimeWindow shared, many, privateWindow{.tabs = {tab("https://private.example/")}, .isPrivate = true};
+    shared.tabs = {tab("https://a.example/"), tab("https://start.example/", true),
+                   tab("https://b.example/?access_token=x")};
     WebAppProfile website;
     website.name = "Site";
     website.homeURL = "news.example";
-    PageClip sameAsTab, saved;
-    sameAsTab.address = "https://A.example";
-    saved.address = "https://saved.example/read";
-    saved.title = "Saved";
-    PageClip signIn = saved;
-    signIn.address = "https://saved.example/login?access_token=x";
-    const auto suggestions =
-        linkSuggestions({windowWith({tab("https://a.example/"), tab("https://start.example/", true),
-                                     tab("https://b.example/cb?access_token=x")}),
-                         windowWith({tab("https://private.example/")}, true)},
-                        {website}, {sameAsTab, saved, signIn});
-    EXPECT_EQ(suggestions, (std::vector<LinkSuggestion>{{"Tab https://a.example/", "https://a.example/"},
-                                                        {"Site", "https://news.example"},
-                                                        {"Saved", "https://saved.example/read"}}));
-}
+    PageClip sameAsTab{.title = "Same", .address = "https://A.example"},
+        saved{.title = "Saved", .address = "https://s.example/r"};
+    PageClip signIn{.title = "Sign in", .address = "https://s.example/login?access_token=x"};
+    EXPECT_EQ(linkSuggestions({shared, privateWindow}, {website}, {sameAsTab, saved, signIn}),
+              (std::vector<LinkSuggestion>{{"Tab", "https://a.example/"},
+                                           {"Site", "https://news.example"},
+                                           {"Saved", "https://s.example/r"}}));
 
-TEST(LinkSuggestions, KeepTheFirstFortyTabs) {
-    std::vector<RuntimeTab> tabs;
-    for (int i = 0; i < 50; ++i) tabs.push_back(tab("https://example.com/" + std::to_string(i)));
-    WebAppProfile website;
-    website.homeURL = "https://other.example";
-    const auto suggestions = linkSuggestions({windowWith(tabs)}, {website}, {});
-    ASSERT_EQ(suggestions.size(), 40u);
-    EXPECT_EQ(suggestions.back().url, "https://example.com/39");
+    for (int i = 0; i < 50; ++i) many.tabs.push_back(tab("https://example.com/" + std::to_string(i)));
+    const auto first = linkSuggestions({many}, {website}, {});
+    ASSERT_EQ(first.size(), 40u);
+    EXPECT_EQ(first.back().url, "https://example.com/39");
 }
 
 }  // namespace

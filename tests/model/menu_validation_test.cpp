@@ -31,9 +31,8 @@ struct ValidationCase {
 };
 
 std::vector<ValidationCase> validationCases() {
-    MenuContext startPage{true, 0, true, pageBrowser()}, privateWindow = startPage, signIn = startPage,
-                                                         browsed{true, 1, true, pageBrowser()},
-                                                         noTab = startPage;
+    MenuContext startPage{true, 0, true, pageBrowser()}, browsed{true, 1, true, pageBrowser()};
+    MenuContext privateWindow = startPage, signIn = startPage;
     startPage.activeBrowser->activeTab->showsStartPage = true;
     privateWindow.activeBrowser->persistent = false;
     signIn.activeBrowser->activeTab->credentialFreeURL = false;
@@ -41,7 +40,6 @@ std::vector<ValidationCase> validationCases() {
         unshareable->activeBrowser->hasShareableURL = false;
     browsed.activeBrowser->hasRecentlyClosed = browsed.activeBrowser->menuBarIconOn = true;
     browsed.activeBrowser->alwaysOnTop = browsed.activeBrowser->activeTab->canGoBack = true;
-    noTab.activeBrowser->activeTab.reset();
     // clang-format off
     return {
         {"NoWindow", {true, 0, false, std::nullopt},
@@ -57,7 +55,6 @@ std::vector<ValidationCase> validationCases() {
         {"BrowsedPage", browsed,
          {A::readLater, A::clip, A::back, A::reopenTab, A::menuBarIcon, A::showAll, A::nextMatch, A::arrangeLeft},
          {A::forward}, {{A::pin, true}, {A::compact, false}, {A::menuBarIcon, true}}},
-        {"BrowserWithoutTab", noTab, {A::reload, A::pin}, {A::find, A::back, A::readLater}, {}},
     };
     // clang-format on
 }
