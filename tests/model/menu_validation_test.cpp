@@ -108,6 +108,7 @@ TEST(ReadLaterEntry, ClampsThePositionAndCutsALongTitle) {
     EXPECT_EQ(characterCount(entry.title), 500u);
     EXPECT_EQ(entry.readingState, ReadingState::unread);
     EXPECT_EQ(entry.address, url);
+    EXPECT_EQ(entry.modified, Date{1});
 }
 
 TEST(ReadLaterEntry, TheSamePageInTheSameWebsiteUpdatesItsEntry) {
