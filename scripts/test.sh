@@ -12,7 +12,9 @@ cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
 
 jobs=$(nproc)
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+source scripts/compiler-cache.sh
+# The benchmarks are built and run by scripts/bench.sh.
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUENLITH_BENCH=OFF "${cache_args[@]}" >/dev/null
 cmake --build build -j "$jobs"
 
 echo "== model tests"
@@ -24,14 +26,15 @@ background_log=$(mktemp /tmp/quenlith-background.XXXXXX)
 (
   set -euo pipefail
   echo "== model tests with sanitizers"
-  cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DQUENLITH_MODEL_ONLY=ON -DQUENLITH_SANITIZE=ON >/dev/null
+  cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DQUENLITH_MODEL_ONLY=ON -DQUENLITH_SANITIZE=ON \
+    "${cache_args[@]}" >/dev/null
   cmake --build build-sanitize -j "$jobs" --target model_tests
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-sanitize -L model --output-on-failure -j "$jobs"
   echo "== fuzzing"
   ./scripts/fuzz.sh 20
   echo "== building the lifetime scenarios with sanitizers"
-  cmake -S . -B build-gui-sanitize -DCMAKE_BUILD_TYPE=Debug -DQUENLITH_SANITIZE=ON >/dev/null
+  cmake -S . -B build-gui-sanitize -DCMAKE_BUILD_TYPE=Debug -DQUENLITH_SANITIZE=ON "${cache_args[@]}" >/dev/null
   cmake --build build-gui-sanitize -j "$jobs" --target lifetime_scenarios
 ) >"$background_log" 2>&1 &
 background=$!
