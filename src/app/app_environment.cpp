@@ -2,6 +2,9 @@
 
 #include <gtk/gtk.h>
 
+#include "app/auxiliary_windows.hpp"
+#include "app/backup_dialogs.hpp"
+#include "app/backup_transfer.hpp"
 #include "app/website_editor_presenter.hpp"
 #include "browser/engine/favicon_loader.hpp"
 #include "browser/engine/proxy_runtime.hpp"
@@ -65,9 +68,15 @@ AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler, 
         [websiteSessions](const WebAppProfile& profile) { return websiteSessions->urlSession(profile); });
 
     BrowserSessionPersistence sessionPersistence(applicationDataDirectory() + "/session-v1.json");
-    windows_ = std::make_unique<BrowserWindowManager>(store, preferences, downloads, std::move(sessionPersistence),
-                                                      sessions, scheduler);
+    windows_ = std::make_unique<BrowserWindowManager>(store, preferences, downloads,
+                                                      std::move(sessionPersistence), sessions, scheduler);
     websiteEditor_ = std::make_unique<WebsiteEditorPresenter>(store, preferences, scheduler);
+    auxiliaryWindows_ = std::make_unique<AuxiliaryWindows>();
+    // The backup dialogs belong to the library window while it is there.
+    AuxiliaryWindows* auxiliary = auxiliaryWindows_.get();
+    backups_ = std::make_unique<BackupTransfer>(store, library, makeBackupDialogs([auxiliary] {
+                                                    return auxiliary->window(AuxiliaryWindows::Kind::library);
+                                                }));
     wireWindowManager();
 
     // The shortcuts follow the websites and the preferences, from a later turn of the main loop.
@@ -81,7 +90,8 @@ AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler, 
 
     // The appearance follows every preferences value, starting with the current one on a later
     // turn of the main loop.
-    connections_.push_back(preferences.signal_changed().connect([this] { applyPreferences(preferences.value()); }));
+    connections_.push_back(
+        preferences.signal_changed().connect([this] { applyPreferences(preferences.value()); }));
     firstDelivery_ = scheduler_.scheduleIdle([this] { applyPreferences(preferences.value()); });
 }
 
@@ -90,6 +100,8 @@ AppEnvironment::~AppEnvironment() {
     for (auto& connection : connections_) connection.disconnect();
     firstDelivery_.cancel();
     hotKeyUpdate_.cancel();
+    backups_.reset();
+    auxiliaryWindows_.reset();
     websiteEditor_.reset();
     windows_.reset();
     icons_.reset();
@@ -108,11 +120,14 @@ void AppEnvironment::wireWindowManager() {
     windows_->onEdit = [weak](const Uuid& websiteID) {
         if (auto environment = weak.lock()) (*environment)->websiteEditor().showEditWebsite(websiteID);
     };
-    windows_->onSaveWebsite = [weak](const std::optional<std::string>& address, const std::optional<std::string>& title,
+    windows_->onSaveWebsite = [weak](const std::optional<std::string>& address,
+                                     const std::optional<std::string>& title,
                                      const std::optional<WebAppProfile>& source) {
         if (auto environment = weak.lock())
-            (*environment)->websiteEditor().showWebsiteEditor(
-                {.pageURL = address, .title = title, .openAfterSave = false, .source = source});
+            (*environment)
+                ->websiteEditor()
+                .showWebsiteEditor(
+                    {.pageURL = address, .title = title, .openAfterSave = false, .source = source});
     };
     windows_->hotKeys = hotKeys_.get();
     windows_->removeProxyPassword = [](const std::string& credentialID) {
@@ -124,7 +139,8 @@ void AppEnvironment::wireWindowManager() {
         return environment ? (*environment)->hotKeys().validate(shortcut, name) : std::nullopt;
     };
     websiteEditor_->links.dismissLauncher = [weak] {
-        if (auto environment = weak.lock(); environment && (*environment)->dismissLauncher) (*environment)->dismissLauncher();
+        if (auto environment = weak.lock(); environment && (*environment)->dismissLauncher)
+            (*environment)->dismissLauncher();
     };
     websiteEditor_->links.showWebsite = [weak](const Uuid& websiteID) {
         if (auto environment = weak.lock()) (*environment)->windows().showProfile(websiteID);
@@ -141,13 +157,22 @@ void AppEnvironment::wireWindowManager() {
     websiteEditor_->links.fetchWebsiteDetails = [](const std::string& address,
                                                    std::function<void(LookedUpWebsiteDetails)> done) {
         auto handle = std::make_shared<std::shared_ptr<BoundedFetch>>();
-        *handle = fetchWebsiteDetails(address, ProxyRuntime::shared().makeSession(), [handle, done](WebsiteDetails details) {
-            done({details.title, details.iconURL});
-            handle->reset();
-        });
+        *handle = fetchWebsiteDetails(address, ProxyRuntime::shared().makeSession(),
+                                      [handle, done](WebsiteDetails details) {
+                                          done({details.title, details.iconURL});
+                                          handle->reset();
+                                      });
+    };
+    windows_->onDownloads = [weak] {
+        if (auto environment = weak.lock()) (*environment)->auxiliaryWindows().showDownloads();
+    };
+    auxiliaryWindows_->dismissLauncher = [weak] {
+        if (auto environment = weak.lock(); environment && (*environment)->dismissLauncher)
+            (*environment)->dismissLauncher();
     };
     windows_->onPinSuggestion = [weak](const SuggestedWebsite& suggestion) {
-        if (auto environment = weak.lock()) (*environment)->store.add(suggestion, (*environment)->preferences.value());
+        if (auto environment = weak.lock())
+            (*environment)->store.add(suggestion, (*environment)->preferences.value());
     };
 }
 
@@ -189,6 +214,11 @@ void AppEnvironment::handleHotKey(const std::string& name, std::uint32_t time) {
     }
 }
 
+void AppEnvironment::searchFromQuickOpen(const std::string& text) {
+    auxiliaryWindows_->closeQuickOpen();
+    windows_->openAddress(text);
+}
+
 void AppEnvironment::recordVisit(const std::string& address, const std::string& title) {
     if (!preferences.value().readsHistoryEnabled()) return;
     Date now = systemClock().now();
@@ -215,9 +245,15 @@ void AppEnvironment::applyPreferences(const AppPreferences& value) {
     GtkSettings* settings = gtk_settings_get_default();
     if (!settings) return;
     switch (value.theme) {
-    case AppTheme::light: g_object_set(settings, "gtk-application-prefer-dark-theme", FALSE, nullptr); break;
-    case AppTheme::dark: g_object_set(settings, "gtk-application-prefer-dark-theme", TRUE, nullptr); break;
-    case AppTheme::system: gtk_settings_reset_property(settings, "gtk-application-prefer-dark-theme"); break;
+        case AppTheme::light:
+            g_object_set(settings, "gtk-application-prefer-dark-theme", FALSE, nullptr);
+            break;
+        case AppTheme::dark:
+            g_object_set(settings, "gtk-application-prefer-dark-theme", TRUE, nullptr);
+            break;
+        case AppTheme::system:
+            gtk_settings_reset_property(settings, "gtk-application-prefer-dark-theme");
+            break;
     }
 }
 

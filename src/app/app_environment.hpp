@@ -11,13 +11,19 @@
 #include "browser/page/download_manager.hpp"
 #include "model/app_preferences.hpp"
 #include "model/library_store.hpp"
+#include "model/link_suggestions.hpp"
+#include "model/pasted_links.hpp"
 #include "model/preferences_store.hpp"
 #include "model/scheduler.hpp"
 #include "model/web_app_store.hpp"
 #include "windows/key_grabber.hpp"
+#include "model/website_data_clearing.hpp"
 
 namespace quenlith {
 
+class AuxiliaryWindows;
+class BackupTransfer;
+class BrowserViewController;
 class BrowserWindowManager;
 class FaviconLoader;
 class HotKeyManager;
@@ -26,8 +32,8 @@ class WebsiteSessions;
 
 // The object graph of the running application: the stores, the downloads and the window manager,
 // made in that order once the process has started, with the process-wide proxy and the websites'
-// data stores set up (their keyring reads started) before any window exists. It answers the window manager's callbacks and keeps
-// the window appearance in step with the preferences. Main thread only.
+// data stores set up (their keyring reads started) before any window exists. It answers the window manager's
+// callbacks and keeps the window appearance in step with the preferences. Main thread only.
 class AppEnvironment {
 public:
     // Builds the graph on the files of the current XDG folders. `sessions` hands out the websites'
@@ -52,6 +58,13 @@ public:
     FaviconLoader& icons() { return *icons_; }
     // The website editor: "Add Website", editing a website, saving a window's page.
     WebsiteEditorPresenter& websiteEditor() { return *websiteEditor_; }
+    // Settings, downloads, the library, the guide, Quick Open, multiple links, the save-page window.
+    AuxiliaryWindows& auxiliaryWindows() { return *auxiliaryWindows_; }
+    // Backup export and import and restoring the previous files, with their dialogs on the library
+    // window.
+    BackupTransfer& backups() { return *backups_; }
+    // Expires when the environment goes; closures kept for later hold this.
+    std::weak_ptr<AppEnvironment*> weakSelf() const { return self_; }
 
     // Set by the launcher when it exists.
     std::function<void()> toggleLauncher;
@@ -71,6 +84,27 @@ public:
     // Shows the application's windows in the taskbar or not, and applies the theme.
     void applyPreferences(const AppPreferences& preferences);
 
+    // Saves the page of `browser` (else of the active window) to Read Later with its reading
+    // position, or tells why it cannot: private pages, start pages and sign-in links are refused.
+    void readLater(BrowserViewController* browser);
+    // The addresses "Open Multiple Links" offers now: open tabs, saved websites, saved pages.
+    std::vector<LinkSuggestion> batchLinkSuggestions();
+    // "Open Multiple Links": opens the links as tabs, or keeps them as one page group and shows
+    // the library. Answers the text to show in the window when the group could not be kept.
+    std::optional<std::string> performBatchLinks(BatchAction action, const std::vector<std::string>& urls,
+                                                 const std::string& name);
+    // Quick Open's search: closes Quick Open and opens the text as an address or a search.
+    void searchFromQuickOpen(const std::string& text);
+    // Clears the named kinds of website data (closing every window and forgetting the session)
+    // and, with `everything`, the history and the websites' last addresses; `done` gets whether
+    // all of it was cleared and, if not, what was left.
+    void clearWebsiteData(const std::vector<std::string>& types, bool everything,
+                          std::function<void(WebsiteDataClearingResult)> done);
+    // The reading position arrived: stores the entry (the same page in the same website and
+    // session updates its entry) and says so in the window, which may be gone by now.
+    void saveReadLater(const std::string& url, const std::string& title, std::optional<double> position,
+                       const std::optional<Uuid>& windowID);
+
 private:
     void wireWindowManager();
     void scheduleHotKeyUpdate();
@@ -80,6 +114,8 @@ private:
     std::unique_ptr<FaviconLoader> icons_;
     std::unique_ptr<BrowserWindowManager> windows_;
     std::unique_ptr<WebsiteEditorPresenter> websiteEditor_;
+    std::unique_ptr<AuxiliaryWindows> auxiliaryWindows_;
+    std::unique_ptr<BackupTransfer> backups_;
     std::vector<sigc::connection> connections_;
     ScheduledTask firstDelivery_;
     ScheduledTask hotKeyUpdate_;

@@ -112,6 +112,9 @@ public:
     // The window commands this manager does not carry out itself (tuck).
     std::function<void(BrowserWindowController&, BrowserCommand)> onWindowCommand;
 
+    // Called once for every window built and registered (the shell adds its menu and accelerators).
+    std::function<void(BrowserWindowController&)> onWindowBuilt;
+
     // What the sleep pass does with each window's browser view (its idle tabs go to sleep).
     std::function<void(BrowserViewController&)> sleepTabs;
 

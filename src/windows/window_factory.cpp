@@ -61,6 +61,7 @@ BrowserWindowController& BrowserWindowManager::makeWindowController(WindowReques
     windows_[request.id] = std::move(controller);
     // Wired last: nothing the view reported while it was being built reaches the manager.
     wireCallbacks(registered, websiteCopy);
+    if (onWindowBuilt) onWindowBuilt(registered);
     return registered;
 }
 
