@@ -7,6 +7,7 @@
 #include <unicode/uchar.h>
 
 #include "model/address_text.hpp"
+#include "model/uri_components.hpp"
 #include "model/uri_flags.hpp"
 
 namespace quenlith {
@@ -149,6 +150,17 @@ bool isCredentialFreeURL(std::string_view address) {
     std::string_view fragmentParameters = fragment;
     if (mark != std::string::npos && mark + 1 < fragment.size()) fragmentParameters.remove_prefix(mark + 1);
     return !carriesCredentialParameter(fragmentParameters);
+}
+
+std::optional<std::string> rootFaviconURL(std::string_view address) {
+    auto parts = parseUri(address);
+    if (!parts || !parts->host) return std::nullopt;
+    UriComponents root;
+    root.scheme = parts->scheme;
+    root.host = parts->host;
+    root.port = parts->port;
+    root.path = "/favicon.ico";
+    return joinUri(root);
 }
 
 }  // namespace quenlith

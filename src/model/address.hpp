@@ -31,6 +31,9 @@ bool isCredentialFreeURL(std::string_view address);
 // "/oauth/" in any letter case.
 bool isSignInURL(std::string_view address);
 
+// "/favicon.ico" on the scheme, host and port of an absolute address; nothing without a host.
+std::optional<std::string> rootFaviconURL(std::string_view address);
+
 // Parameter names (compared in lower case, whole) that mark an address as carrying a credential.
 inline constexpr std::array<std::string_view, 17> kCredentialParameterNames = {
     "code",          "access_token", "id_token",   "refresh_token", "token",       "password",

@@ -11,18 +11,6 @@ namespace quenlith {
 
 namespace {
 
-// "/favicon.ico" on the scheme, host and port of an absolute address.
-std::optional<std::string> rootFavicon(const std::string& address) {
-    auto parts = parseUri(address);
-    if (!parts || !parts->host) return std::nullopt;
-    UriComponents root;
-    root.scheme = parts->scheme;
-    root.host = parts->host;
-    root.port = parts->port;
-    root.path = "/favicon.ico";
-    return joinUri(root);
-}
-
 Glib::RefPtr<Gdk::Pixbuf> decodedImage(const std::string& bytes) {
     GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
     bool ok = gdk_pixbuf_loader_write(loader, reinterpret_cast<const guchar*>(bytes.data()), bytes.size(), nullptr);
@@ -60,7 +48,7 @@ std::optional<std::string> FaviconLoader::iconAddress(const WebAppProfile& profi
     if (!home) return std::nullopt;
     if (profile.iconURL)
         if (auto icon = normalizedWebsiteURL(*profile.iconURL)) return icon;
-    return rootFavicon(*home);
+    return rootFaviconURL(*home);
 }
 
 void FaviconLoader::load(const WebAppProfile& profile) {

@@ -1,6 +1,7 @@
 #include "browser/engine/website_details.hpp"
 
 #include "browser/engine/bounded_fetch.hpp"
+#include "model/address.hpp"
 #include "model/text_limits.hpp"
 #include "model/uri_components.hpp"
 
@@ -11,18 +12,6 @@ namespace {
 constexpr std::size_t kDetailsBytes = 256 * 1024;
 constexpr std::size_t kTitleCharacters = 100;
 constexpr std::chrono::seconds kTimeout{8};
-
-// "/favicon.ico" on the scheme, host and port of an absolute address.
-std::optional<std::string> rootFavicon(const std::string& address) {
-    auto parts = parseUri(address);
-    if (!parts || !parts->host) return std::nullopt;
-    UriComponents root;
-    root.scheme = parts->scheme;
-    root.host = parts->host;
-    root.port = parts->port;
-    root.path = "/favicon.ico";
-    return joinUri(root);
-}
 
 void replaceAll(std::string& text, const std::string& from, const std::string& to) {
     for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
@@ -65,7 +54,7 @@ std::optional<std::string> pageTitleFromHTML(const std::string& html) {
 std::shared_ptr<BoundedFetch> fetchWebsiteDetails(const std::string& address, GObjectPtr<SoupSession> session,
                                                   std::function<void(WebsiteDetails)> completion) {
     WebsiteDetails details;
-    details.iconURL = rootFavicon(address);
+    details.iconURL = rootFaviconURL(address);
     return BoundedFetch::start(
         std::move(session), address, kDetailsBytes, kTimeout,
         [details, completion = std::move(completion)](FetchResult result) mutable {
