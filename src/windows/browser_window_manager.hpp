@@ -159,8 +159,8 @@ public:
     // until the caller clears isResettingWebsiteData.
     void closeAllAndForgetSession();
     bool sessionWritable() const { return sessionWritable_; }
-    // Whether a snapshot waits for its delay or for the writer.
-    bool snapshotPending() const { return snapshotTask_.pending() || sessionWriter_.busy(); }
+    // Whether a snapshot handed to the writer thread has not been told finished yet.
+    bool snapshotWriting() const { return sessionWriter_.busy(); }
     // Ends the window manager at termination: writes the final snapshot at once, saves every
     // window's frame, tears every window down, empties the snapshot and saves the websites.
     void shutdown();
