@@ -44,7 +44,7 @@ address="http://127.0.0.1:$(port)"
 
 start_app() { "$app" "$@" >>"$work/app.log" 2>&1 & app_pid=$!; }
 requested() { grep -q "^request $1\$" "$work/server.log"; }
-send() { "$app" "quenlith://open?url=${address//:/%3A}$1" >>"$work/send.log" 2>&1; }
+send() { exec "$app" "quenlith://open?url=${address//:/%3A}$1" >>"$work/send.log" 2>&1; }
 browser_window() { xdotool search --all --onlyvisible --pid "$app_pid" --name '^Page /' 2>/dev/null | head -1; }
 
 # --- SIGTERM right after a tab opened ------------------------------------------------------------
@@ -87,8 +87,10 @@ for run in $(seq 1 "$kills"); do
     esac
   fi
   sleep "0.$((RANDOM % 9))$((RANDOM % 10))"  # a random moment, not a wait for something
-  kill -KILL "$app_pid"; wait "$app_pid" 2>/dev/null; app_pid=""
-  [ -n "$sender" ] && wait "$sender"; sender=""
+  kill -KILL "$app_pid" 2>/dev/null || { wait "$app_pid"; echo "run $run: the application had ended by itself (status $?)"; }
+  wait "$app_pid" 2>/dev/null; app_pid=""
+  # A link sent as the application died starts an instance of its own: it dies too.
+  [ -n "$sender" ] && { kill -KILL "$sender"; wait "$sender"; } 2>/dev/null; sender=""
   files_parse || { unparsable=$((unparsable + 1)); echo "run $run left a file that does not parse"; }
 done
 check "$kills SIGKILLs leave every file parseable" [ "$unparsable" -eq 0 ]
