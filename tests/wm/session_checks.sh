@@ -1,11 +1,7 @@
 #!/usr/bin/env bash
-# Session recovery of the whole application under openbox: SIGTERM right after a tab opened keeps
-# that tab in session-v1.json and the last frame in profiles.json; then a crash loop of SIGKILLs at
-# random moments while tabs open and windows are minimised: after each kill every file parses, and
-# the next start restores the windows of the last snapshot written (ids, addresses, selected tab,
-# frames, minimised state), which its first snapshot shows.
-# Runs on the display xvfb-run gives it, with a private session bus; starts and stops its own
-# openbox and page server.
+# Session recovery under openbox: SIGTERM right after a tab opened keeps the tab and the last frame;
+# a crash loop of SIGKILLs at random moments while tabs open and windows minimise leaves parseable
+# files, and each checked start restores the last snapshot written, as its first snapshot shows.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -23,7 +19,6 @@ kills=${QUENLITH_CRASH_RUNS:-50}
 work=$(mktemp -d /tmp/quenlith-session-wm.XXXXXX)
 openbox_pid="" server_pid="" app_pid=""
 trap 'for pid in $app_pid $server_pid $openbox_pid; do kill -KILL $pid && wait $pid; done 2>/dev/null; [ -n "${QUENLITH_KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
-for program in "$app" "$server" "$tool"; do [ -x "$program" ] || { fail "not built: $program"; exit 1; }; done
 
 export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_CACHE_HOME=$work/cache
 export XDG_RUNTIME_DIR=$work/runtime GDK_BACKEND=x11 NO_AT_BRIDGE=1 WEBKIT_DISABLE_COMPOSITING_MODE=1
@@ -74,7 +69,7 @@ for run in $(seq 1 "$kills"); do
   expected=$("$tool" session "$session")
   touch -d '-1 second' "$work/mark"
   start_app
-  # Every other start is killed during its start and restore; the others are checked first.
+  # Every other start is killed during its start and restore.
   if [ $((run % 2)) -eq 0 ] && wait_for 20 written_since_start; then
     verified=$((verified + 1))
     if [ "$("$tool" session "$session")" != "$expected" ]; then
