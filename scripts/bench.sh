@@ -4,7 +4,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
 # A build folder of its own, so that measuring never switches the test build to another type.
-cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release >/dev/null
+source scripts/compiler-cache.sh
+cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release "${cache_args[@]}" >/dev/null
 cmake --build build-bench -j "$(nproc)"
 for bench in build-bench/bench/*_bench; do
   [ -x "$bench" ] || continue

@@ -7,7 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-600}
 build=build-fuzz
-CC=clang CXX=clang++ cmake -S . -B "$build" -DQUENLITH_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+source scripts/compiler-cache.sh
+CC=clang CXX=clang++ cmake -S . -B "$build" -DQUENLITH_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo "${cache_args[@]}" >/dev/null
 cmake --build "$build" -j "$(nproc)" >/dev/null
 
 pids=() names=()

@@ -3,7 +3,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+source scripts/compiler-cache.sh
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo "${cache_args[@]}" >/dev/null
 cmake --build build -j "$(nproc)" --target quenlith
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then

@@ -5,18 +5,34 @@
 #include <gio/gio.h>
 #include <gtk/gtk.h>
 
+#include <gtkmm/aboutdialog.h>
+#include <gtkmm/application.h>
+#include <gtkmm/headerbar.h>
+#include <gtkmm/menubutton.h>
+
+#include "app/about_window.hpp"
 #include "app/app_environment.hpp"
+#include "app/auxiliary_windows.hpp"
+#include "app/main_menu.hpp"
+#include "windows/hot_key_manager.hpp"
 #include "app/status_bar_controller.hpp"
 #include "app/website_editor_presenter.hpp"
 #include "model/launch_request.hpp"
 #include "model/localization.hpp"
 #include "model/logging.hpp"
+#include "launcher/launcher_window.hpp"
+#include "launcher/menu_bar_view.hpp"
+#include "windows/browser_window_controller.hpp"
 #include "windows/browser_window_manager.hpp"
+#include "windows/floating_browser_panel.hpp"
 
 namespace quenlith {
 
 AppDelegate::AppDelegate() = default;
-AppDelegate::~AppDelegate() = default;
+AppDelegate::~AppDelegate() {
+    // The windows' menu buttons and hooks go before what they act on.
+    mainMenu.reset();
+}
 
 void AppDelegate::finishLaunching() {
     if (environment) return;
@@ -24,6 +40,7 @@ void AppDelegate::finishLaunching() {
     if (GtkSettings* settings = gtk_settings_get_default())
         g_object_set(settings, "gtk-application-prefer-dark-theme", FALSE, nullptr);
     environment = std::make_unique<AppEnvironment>();
+    buildMainMenu();
     environment->windows().restoreSession();
     GApplication* application = g_application_get_default();
     statusBar = std::make_unique<StatusBarController>(
@@ -42,8 +59,58 @@ void AppDelegate::finishLaunching() {
             environment->websiteEditor().showWebsiteEditor(
                 {.pageURL = suggestion.address, .title = localizedString(suggestion.name)});
     };
+    wireLauncherCommands();
     links_.launchFinished([this](const std::vector<std::string>& links) { route(links); });
     logInfo(LogCategory::lifecycle, "Quenlith started");
+}
+
+void AppDelegate::buildMainMenu() {
+    GApplication* running = g_application_get_default();
+    if (!running || !GTK_IS_APPLICATION(running)) return;
+    Glib::RefPtr<Gtk::Application> application = Glib::wrap(GTK_APPLICATION(running), true);
+    MainMenu::Links links;
+    links.onAbout = [this] { showAboutPanel(); };
+    links.onLauncher = [this] {
+        if (statusBar) statusBar->toggle(0, 0);
+    };
+    links.onQuit = [this] {
+        if (onQuit) onQuit();
+    };
+    mainMenu = std::make_unique<MainMenu>(*application.operator->(), *environment, std::move(links));
+    // Every browser window and auxiliary window takes the accelerators; browser windows also
+    // show the menu from their title bar.
+    environment->windows().onWindowBuilt = [this](BrowserWindowController& controller) {
+        if (!mainMenu) return;
+        mainMenu->attach(controller.panel());
+        controller.panel().headerBar().pack_end(*mainMenu->makeMenuButton());
+    };
+    environment->auxiliaryWindows().onWindowBuilt = [this](Gtk::Window& window) {
+        if (mainMenu) mainMenu->attach(window);
+    };
+}
+
+void AppDelegate::wireLauncherCommands() {
+    LauncherCommands& commands = statusBar->commands();
+    auto present = [this](void (AuxiliaryWindows::*show)()) {
+        return [this, show] {
+            if (environment) (environment->auxiliaryWindows().*show)();
+        };
+    };
+    commands.onSettings = present(&AuxiliaryWindows::showSettings);
+    commands.onLibrary = present(&AuxiliaryWindows::showLibrary);
+    commands.onQuickOpen = present(&AuxiliaryWindows::showQuickOpen);
+    commands.onBatchLinks = present(&AuxiliaryWindows::showBatchLinks);
+    commands.onHelp = present(&AuxiliaryWindows::showGuide);
+    commands.onDownloads = present(&AuxiliaryWindows::showDownloads);
+    if (mainMenu) {
+        mainMenu->attach(statusBar->launcher());
+        statusBar->launcher().view().addMenuButton(*mainMenu->makeMenuButton());
+    }
+}
+
+void AppDelegate::showAboutPanel() {
+    if (!about_) about_ = makeAboutWindow(buildVersion());
+    about_->present();
 }
 
 void AppDelegate::open(const std::vector<std::string>& links) { links_.receive(links); }
@@ -75,6 +142,8 @@ void AppDelegate::terminate() {
     terminated_ = true;
     if (!environment) return;
     if (statusBar) statusBar->teardown();
+    // The shortcuts go first: a press during the shutdown would open windows being torn down.
+    environment->hotKeys().unregisterAll();
     environment->downloads.cancelAll();
     environment->windows().shutdown();
     environment->store.save();

@@ -7,9 +7,14 @@
 
 #include "model/launch_link_queue.hpp"
 
+namespace Gtk {
+class AboutDialog;
+}
+
 namespace quenlith {
 
 class AppEnvironment;
+class MainMenu;
 class StatusBarController;
 
 // Starts and stops the application as a whole: builds the object graph once the application has
@@ -26,6 +31,8 @@ public:
     std::unique_ptr<AppEnvironment> environment;
     // The tray items and the launcher; made right after the environment.
     std::unique_ptr<StatusBarController> statusBar;
+    // The main menu; made once launching has finished, when the application object exists.
+    std::unique_ptr<MainMenu> mainMenu;
     // What "Quit" in a menu does: the application's ordered shutdown.
     std::function<void()> onQuit;
 
@@ -34,6 +41,9 @@ public:
     void finishLaunching();
     // The application was started again while running: opens the launcher.
     void reopen();
+    // The About window (one, brought forward again when open).
+    void showAboutPanel();
+    Gtk::AboutDialog* aboutWindow() const { return about_.get(); }
     // Links handed to the application (its command line, a second start, a desktop's scheme
     // handler): at most the first 20 of one hand-off; those that arrive before launching has
     // finished wait and are opened after the windows of the last session and the launch-time
@@ -46,9 +56,12 @@ public:
 
 private:
     void route(const std::vector<std::string>& links);
+    void buildMainMenu();
+    void wireLauncherCommands();
 
     LaunchLinkQueue links_;
     bool terminated_ = false;
+    std::unique_ptr<Gtk::AboutDialog> about_;
 };
 
 }  // namespace quenlith

@@ -2,11 +2,15 @@
 
 #include <gtk/gtk.h>
 
+#include "app/auxiliary_windows.hpp"
+#include "app/backup_dialogs.hpp"
+#include "app/backup_transfer.hpp"
 #include "app/website_editor_presenter.hpp"
 #include "browser/engine/favicon_loader.hpp"
 #include "browser/engine/proxy_runtime.hpp"
 #include "browser/engine/website_details.hpp"
 #include "browser/engine/website_sessions.hpp"
+#include "browser/view/browser_view_controller.hpp"
 #include "model/address.hpp"
 #include "model/app_paths.hpp"
 #include "model/file_store.hpp"
@@ -14,6 +18,9 @@
 #include "windows/browser_window_controller.hpp"
 #include "windows/browser_window_manager.hpp"
 #include "windows/floating_browser_panel.hpp"
+#include "windows/hot_key_manager.hpp"
+#include "windows/x_key_grabber.hpp"
+#include "editor/keyring_password_vault.hpp"
 
 namespace quenlith {
 
@@ -39,7 +46,7 @@ bool usesCredential(const std::optional<WindowSessionReference>& session, const 
 
 AppEnvironment::AppEnvironment() : AppEnvironment(WebsiteSessions::shared()) {}
 
-AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler)
+AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler, std::unique_ptr<KeyGrabber> grabber)
     : store(std::nullopt, scheduler), library(std::nullopt, scheduler), scheduler_(scheduler),
       self_(std::make_shared<AppEnvironment*>(this)) {
     // A data folder left readable by others (made by hand or by an old version) is made private.
@@ -51,6 +58,8 @@ AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler)
     // The process-wide proxy and every website's data store are set up before any window opens.
     // Their passwords are read from the keyring meanwhile: a store still waiting for one holds
     // its network and is configured when it arrives, so the start does not wait for the keyring.
+    hotKeys_ = std::make_unique<HotKeyManager>(grabber ? std::move(grabber) : std::make_unique<XKeyGrabber>(),
+                                               scheduler);
     ProxyRuntime::shared().load(preferences.value().proxy.value_or(systemProxySettings()));
     for (const auto& website : store.profiles()) sessions.dataStore(website);
 
@@ -59,14 +68,30 @@ AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler)
         [websiteSessions](const WebAppProfile& profile) { return websiteSessions->urlSession(profile); });
 
     BrowserSessionPersistence sessionPersistence(applicationDataDirectory() + "/session-v1.json");
-    windows_ = std::make_unique<BrowserWindowManager>(store, preferences, downloads, std::move(sessionPersistence),
-                                                      sessions, scheduler);
+    windows_ = std::make_unique<BrowserWindowManager>(store, preferences, downloads,
+                                                      std::move(sessionPersistence), sessions, scheduler);
     websiteEditor_ = std::make_unique<WebsiteEditorPresenter>(store, preferences, scheduler);
+    auxiliaryWindows_ = std::make_unique<AuxiliaryWindows>();
+    // The backup dialogs belong to the library window while it is there.
+    AuxiliaryWindows* auxiliary = auxiliaryWindows_.get();
+    backups_ = std::make_unique<BackupTransfer>(store, library, makeBackupDialogs([auxiliary] {
+                                                    return auxiliary->window(AuxiliaryWindows::Kind::library);
+                                                }));
     wireWindowManager();
+
+    // The shortcuts follow the websites and the preferences, from a later turn of the main loop.
+    std::weak_ptr<AppEnvironment*> weak = self_;
+    hotKeys_->onTrigger = [weak](const std::string& name, std::uint32_t time) {
+        if (auto environment = weak.lock()) (*environment)->handleHotKey(name, time);
+    };
+    connections_.push_back(store.signal_changed().connect([this] { scheduleHotKeyUpdate(); }));
+    connections_.push_back(preferences.signal_changed().connect([this] { scheduleHotKeyUpdate(); }));
+    scheduleHotKeyUpdate();
 
     // The appearance follows every preferences value, starting with the current one on a later
     // turn of the main loop.
-    connections_.push_back(preferences.signal_changed().connect([this] { applyPreferences(preferences.value()); }));
+    connections_.push_back(
+        preferences.signal_changed().connect([this] { applyPreferences(preferences.value()); }));
     firstDelivery_ = scheduler_.scheduleIdle([this] { applyPreferences(preferences.value()); });
 }
 
@@ -74,9 +99,13 @@ AppEnvironment::~AppEnvironment() {
     self_.reset();
     for (auto& connection : connections_) connection.disconnect();
     firstDelivery_.cancel();
+    hotKeyUpdate_.cancel();
+    backups_.reset();
+    auxiliaryWindows_.reset();
     websiteEditor_.reset();
     windows_.reset();
     icons_.reset();
+    hotKeys_.reset();
 }
 
 void AppEnvironment::wireWindowManager() {
@@ -91,14 +120,27 @@ void AppEnvironment::wireWindowManager() {
     windows_->onEdit = [weak](const Uuid& websiteID) {
         if (auto environment = weak.lock()) (*environment)->websiteEditor().showEditWebsite(websiteID);
     };
-    windows_->onSaveWebsite = [weak](const std::optional<std::string>& address, const std::optional<std::string>& title,
+    windows_->onSaveWebsite = [weak](const std::optional<std::string>& address,
+                                     const std::optional<std::string>& title,
                                      const std::optional<WebAppProfile>& source) {
         if (auto environment = weak.lock())
-            (*environment)->websiteEditor().showWebsiteEditor(
-                {.pageURL = address, .title = title, .openAfterSave = false, .source = source});
+            (*environment)
+                ->websiteEditor()
+                .showWebsiteEditor(
+                    {.pageURL = address, .title = title, .openAfterSave = false, .source = source});
+    };
+    windows_->hotKeys = hotKeys_.get();
+    windows_->removeProxyPassword = [](const std::string& credentialID) {
+        KeyringPasswordVault().remove(credentialID);
+    };
+    websiteEditor_->links.validateShortcut = [weak](const std::optional<ShortcutConfiguration>& shortcut,
+                                                    const std::string& name) -> std::optional<std::string> {
+        auto environment = weak.lock();
+        return environment ? (*environment)->hotKeys().validate(shortcut, name) : std::nullopt;
     };
     websiteEditor_->links.dismissLauncher = [weak] {
-        if (auto environment = weak.lock(); environment && (*environment)->dismissLauncher) (*environment)->dismissLauncher();
+        if (auto environment = weak.lock(); environment && (*environment)->dismissLauncher)
+            (*environment)->dismissLauncher();
     };
     websiteEditor_->links.showWebsite = [weak](const Uuid& websiteID) {
         if (auto environment = weak.lock()) (*environment)->windows().showProfile(websiteID);
@@ -115,14 +157,66 @@ void AppEnvironment::wireWindowManager() {
     websiteEditor_->links.fetchWebsiteDetails = [](const std::string& address,
                                                    std::function<void(LookedUpWebsiteDetails)> done) {
         auto handle = std::make_shared<std::shared_ptr<BoundedFetch>>();
-        *handle = fetchWebsiteDetails(address, ProxyRuntime::shared().makeSession(), [handle, done](WebsiteDetails details) {
-            done({details.title, details.iconURL});
-            handle->reset();
-        });
+        *handle = fetchWebsiteDetails(address, ProxyRuntime::shared().makeSession(),
+                                      [handle, done](WebsiteDetails details) {
+                                          done({details.title, details.iconURL});
+                                          handle->reset();
+                                      });
+    };
+    windows_->onDownloads = [weak] {
+        if (auto environment = weak.lock()) (*environment)->auxiliaryWindows().showDownloads();
+    };
+    auxiliaryWindows_->dismissLauncher = [weak] {
+        if (auto environment = weak.lock(); environment && (*environment)->dismissLauncher)
+            (*environment)->dismissLauncher();
     };
     windows_->onPinSuggestion = [weak](const SuggestedWebsite& suggestion) {
-        if (auto environment = weak.lock()) (*environment)->store.add(suggestion, (*environment)->preferences.value());
+        if (auto environment = weak.lock())
+            (*environment)->store.add(suggestion, (*environment)->preferences.value());
     };
+}
+
+void AppEnvironment::scheduleHotKeyUpdate() {
+    if (hotKeyUpdate_.pending()) return;
+    hotKeyUpdate_ = scheduler_.scheduleIdle([this] { updateHotKeys(store.profiles(), preferences.value()); });
+}
+
+void AppEnvironment::updateHotKeys(const std::vector<WebAppProfile>& profiles, const AppPreferences& value) {
+    std::map<std::string, ShortcutConfiguration> bindings;
+    for (const auto& website : profiles)
+        if (website.globalShortcut) bindings[website.id.string()] = *website.globalShortcut;
+    if (value.launcherShortcut) bindings["launcher"] = *value.launcherShortcut;
+    if (value.pinShortcut) bindings["pin"] = *value.pinShortcut;
+    if (value.compactShortcut) bindings["compact"] = *value.compactShortcut;
+    hotKeys_->registerBindings(std::move(bindings));
+}
+
+void AppEnvironment::handleHotKey(const std::string& name, std::uint32_t time) {
+    if (name == "launcher") {
+        if (toggleLauncher) toggleLauncher();
+    } else if (name == HotKeyManager::kRescueName) {
+        windows_->restoreMouseControl();
+    } else if (name == "pin" || name == "compact") {
+        BrowserWindowController* controller = windows_->activeWindowController();
+        if (!controller) return;
+        BrowserViewController& browser = controller->browser();
+        WebAppProfile changed = browser.profile();
+        if (name == "pin")
+            changed.alwaysOnTop = !changed.alwaysOnTop;
+        else
+            changed.compactMode = !changed.compactMode;
+        changed.normalize();
+        browser.applyProfile(changed);
+        if (browser.services.onProfileChange) browser.services.onProfileChange(browser.profile());
+    } else if (auto id = Uuid::parse(name)) {
+        if (dismissLauncher) dismissLauncher();
+        windows_->toggle(*id, time);
+    }
+}
+
+void AppEnvironment::searchFromQuickOpen(const std::string& text) {
+    auxiliaryWindows_->closeQuickOpen();
+    windows_->openAddress(text);
 }
 
 void AppEnvironment::recordVisit(const std::string& address, const std::string& title) {
@@ -151,9 +245,15 @@ void AppEnvironment::applyPreferences(const AppPreferences& value) {
     GtkSettings* settings = gtk_settings_get_default();
     if (!settings) return;
     switch (value.theme) {
-    case AppTheme::light: g_object_set(settings, "gtk-application-prefer-dark-theme", FALSE, nullptr); break;
-    case AppTheme::dark: g_object_set(settings, "gtk-application-prefer-dark-theme", TRUE, nullptr); break;
-    case AppTheme::system: gtk_settings_reset_property(settings, "gtk-application-prefer-dark-theme"); break;
+        case AppTheme::light:
+            g_object_set(settings, "gtk-application-prefer-dark-theme", FALSE, nullptr);
+            break;
+        case AppTheme::dark:
+            g_object_set(settings, "gtk-application-prefer-dark-theme", TRUE, nullptr);
+            break;
+        case AppTheme::system:
+            gtk_settings_reset_property(settings, "gtk-application-prefer-dark-theme");
+            break;
     }
 }
 

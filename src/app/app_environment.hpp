@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -10,27 +11,38 @@
 #include "browser/page/download_manager.hpp"
 #include "model/app_preferences.hpp"
 #include "model/library_store.hpp"
+#include "model/link_suggestions.hpp"
+#include "model/pasted_links.hpp"
 #include "model/preferences_store.hpp"
 #include "model/scheduler.hpp"
 #include "model/web_app_store.hpp"
+#include "windows/key_grabber.hpp"
+#include "model/website_data_clearing.hpp"
 
 namespace quenlith {
 
+class AuxiliaryWindows;
+class BackupTransfer;
+class BrowserViewController;
 class BrowserWindowManager;
 class FaviconLoader;
+class HotKeyManager;
 class WebsiteEditorPresenter;
 class WebsiteSessions;
 
 // The object graph of the running application: the stores, the downloads and the window manager,
 // made in that order once the process has started, with the process-wide proxy and the websites'
-// data stores set up (their keyring reads started) before any window exists. It answers the window manager's callbacks and keeps
-// the window appearance in step with the preferences. Main thread only.
+// data stores set up (their keyring reads started) before any window exists. It answers the window manager's
+// callbacks and keeps the window appearance in step with the preferences. Main thread only.
 class AppEnvironment {
 public:
     // Builds the graph on the files of the current XDG folders. `sessions` hands out the websites'
     // data stores (the process-wide instance unless a test brings its own).
     AppEnvironment();
-    explicit AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler = mainLoopScheduler());
+    // `grabber` takes the global shortcuts (the X root window's key grabs unless a test brings its
+    // own).
+    explicit AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler = mainLoopScheduler(),
+                            std::unique_ptr<KeyGrabber> grabber = nullptr);
     ~AppEnvironment();
     AppEnvironment(const AppEnvironment&) = delete;
     AppEnvironment& operator=(const AppEnvironment&) = delete;
@@ -40,10 +52,19 @@ public:
     DownloadManager downloads;
     LibraryStore library;
     BrowserWindowManager& windows() { return *windows_; }
+    // The global shortcuts: kept in step with the websites and the preferences.
+    HotKeyManager& hotKeys() { return *hotKeys_; }
     // Website icons, each loaded through the website's own proxy.
     FaviconLoader& icons() { return *icons_; }
     // The website editor: "Add Website", editing a website, saving a window's page.
     WebsiteEditorPresenter& websiteEditor() { return *websiteEditor_; }
+    // Settings, downloads, the library, the guide, Quick Open, multiple links, the save-page window.
+    AuxiliaryWindows& auxiliaryWindows() { return *auxiliaryWindows_; }
+    // Backup export and import and restoring the previous files, with their dialogs on the library
+    // window.
+    BackupTransfer& backups() { return *backups_; }
+    // Expires when the environment goes; closures kept for later hold this.
+    std::weak_ptr<AppEnvironment*> weakSelf() const { return self_; }
 
     // Set by the launcher when it exists.
     std::function<void()> toggleLauncher;
@@ -56,18 +77,48 @@ public:
     void recordVisit(const std::string& address, const std::string& title);
     // Whether a saved page or a page-group window still uses the proxy credential.
     bool isCredentialUsedByLibrary(const std::string& credentialID) const;
+    // Routes a pressed global shortcut by its binding name; `time` is the key press's X time.
+    void handleHotKey(const std::string& name, std::uint32_t time = 0);
+    // Registers the websites' and the application's shortcuts.
+    void updateHotKeys(const std::vector<WebAppProfile>& profiles, const AppPreferences& preferences);
     // Shows the application's windows in the taskbar or not, and applies the theme.
     void applyPreferences(const AppPreferences& preferences);
 
+    // Saves the page of `browser` (else of the active window) to Read Later with its reading
+    // position, or tells why it cannot: private pages, start pages and sign-in links are refused.
+    void readLater(BrowserViewController* browser);
+    // The addresses "Open Multiple Links" offers now: open tabs, saved websites, saved pages.
+    std::vector<LinkSuggestion> batchLinkSuggestions();
+    // "Open Multiple Links": opens the links as tabs, or keeps them as one page group and shows
+    // the library. Answers the text to show in the window when the group could not be kept.
+    std::optional<std::string> performBatchLinks(BatchAction action, const std::vector<std::string>& urls,
+                                                 const std::string& name);
+    // Quick Open's search: closes Quick Open and opens the text as an address or a search.
+    void searchFromQuickOpen(const std::string& text);
+    // Clears the named kinds of website data (closing every window and forgetting the session)
+    // and, with `everything`, the history and the websites' last addresses; `done` gets whether
+    // all of it was cleared and, if not, what was left.
+    void clearWebsiteData(const std::vector<std::string>& types, bool everything,
+                          std::function<void(WebsiteDataClearingResult)> done);
+    // The reading position arrived: stores the entry (the same page in the same website and
+    // session updates its entry) and says so in the window, which may be gone by now.
+    void saveReadLater(const std::string& url, const std::string& title, std::optional<double> position,
+                       const std::optional<Uuid>& windowID);
+
 private:
     void wireWindowManager();
+    void scheduleHotKeyUpdate();
 
     Scheduler& scheduler_;
+    std::unique_ptr<HotKeyManager> hotKeys_;
     std::unique_ptr<FaviconLoader> icons_;
     std::unique_ptr<BrowserWindowManager> windows_;
     std::unique_ptr<WebsiteEditorPresenter> websiteEditor_;
+    std::unique_ptr<AuxiliaryWindows> auxiliaryWindows_;
+    std::unique_ptr<BackupTransfer> backups_;
     std::vector<sigc::connection> connections_;
     ScheduledTask firstDelivery_;
+    ScheduledTask hotKeyUpdate_;
     // Callbacks handed out hold this weakly and do nothing once the environment is gone.
     std::shared_ptr<AppEnvironment*> self_;
 };

@@ -42,6 +42,8 @@ public:
     std::vector<TileMenuEntry> moreMenuEntries();
 
     const LauncherCommands& commands() const { return commands_; }
+    // Puts the application's main menu button at the end of the title row.
+    void addMenuButton(Gtk::Widget& button) { header_.pack_end(button, Gtk::PACK_SHRINK); }
 
 private:
     void showMiddle();

@@ -1,5 +1,3 @@
-#include <gdk/gdk.h>
-
 #include "browser/view/browser_view_controller.hpp"
 #include "launcher/launcher_commands.hpp"
 #include "windows/browser_window_controller.hpp"
@@ -19,14 +17,7 @@ void bindWindowCommands(LauncherCommands& commands, BrowserWindowManager& manage
     // "Restore Hidden Windows": the manager brings back every window that is not on screen.
     commands.restoreHiddenWindows = [m] { m->showAll(); };
     commands.hideAll = [m] { m->hideAll(); };
-    commands.restoreMouseControl = [m] {
-        for (const auto& [id, controller] : m->windows()) {
-            if (auto window = controller->panel().get_window())
-                gdk_window_input_shape_combine_region(window->gobj(), nullptr, 0, 0);
-            controller->browser().clickThroughEnabled = false;
-        }
-        m->publishState();
-    };
+    commands.restoreMouseControl = [m] { m->restoreMouseControl(); };
     commands.focusTab = [m](const Uuid& windowID, const Uuid& tabID) { m->focus(windowID, tabID); };
     commands.closeTab = [m](const Uuid& windowID, const Uuid& tabID) { m->closeTab(windowID, tabID); };
     commands.hideWindow = [m](const Uuid& windowID) { m->hideWindow(windowID); };

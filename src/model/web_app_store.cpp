@@ -270,6 +270,20 @@ void WebAppStore::reposition(const Uuid& id, std::int64_t step) {
     save();
 }
 
+bool WebAppStore::replaceProfiles(std::vector<WebAppProfile> profiles) {
+    if (!writable_) return false;
+    std::vector<WebAppProfile> previous = std::move(profiles_);
+    profiles_ = std::move(profiles);
+    renumberSortOrder();
+    notifyObservers();
+    if (save()) return true;
+    // save() went back to the file's list; the person's unsaved edits come back with theirs.
+    profiles_ = std::move(previous);
+    if (profiles_ != savedProfiles_) scheduleSave();
+    notifyObservers();
+    return false;
+}
+
 void WebAppStore::renumberSortOrder() {
     for (std::size_t i = 0; i < profiles_.size(); ++i) profiles_[i].sortOrder = static_cast<std::int64_t>(i);
 }

@@ -71,6 +71,10 @@ public:
     void move(const Uuid& id, std::int64_t step);
     // Settings-list reorder over the whole list; saves at once.
     void reposition(const Uuid& id, std::int64_t step);
+    // Replaces the whole list (backup import and its rollback), renumbers it and saves at once.
+    // When the save fails, the list held before goes back unwritten (still waiting for its own
+    // delayed save when it had one), so no later save carries a half-applied import.
+    bool replaceProfiles(std::vector<WebAppProfile> profiles);
     // Sets each record's sortOrder to its position; does not save.
     void renumberSortOrder();
     // Forgets every remembered last address, in memory, in profiles.json and in its backup.

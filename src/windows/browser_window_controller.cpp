@@ -103,14 +103,18 @@ void BrowserWindowController::activeChanged() {
     if (panel_->property_is_active().get_value() && onActive) onActive();
 }
 
-void BrowserWindowController::present(bool activate, bool /*keepTuck*/, bool wake) {
+void BrowserWindowController::present(bool activate, bool /*keepTuck*/, bool wake, std::uint32_t eventTime) {
     // Showing a window always ends click-through.
     browser_->clickThroughEnabled = false;
+    panel_->setIgnoresMouseEvents(false);
     // A window hidden while minimised would otherwise come back minimised.
     if (minimized_ || !panel_->get_visible()) panel_->deiconify();
     panel_->clampToScreen();
     if (activate) {
-        panel_->present();
+        if (eventTime)
+            panel_->present(eventTime);
+        else
+            panel_->present();
         browser_->focusActiveContent();
     } else {
         if (!panel_->get_visible()) {

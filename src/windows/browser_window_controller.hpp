@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -70,8 +71,10 @@ public:
 
     // Shows the window: ends click-through, brings it back from the taskbar, clamps it to its
     // screen, raises it (taking the focus only when `activate`) and marks the browser view
-    // presented, waking its active tab when `wake`. Does not publish.
-    void present(bool activate, bool keepTuck, bool wake);
+    // presented, waking its active tab when `wake`. Does not publish. `eventTime` is the X time of
+    // the input that asked for the window (0: the last one GDK saw), so that focus-stealing
+    // prevention lets a window asked for by a global shortcut take the focus.
+    void present(bool activate, bool keepTuck, bool wake, std::uint32_t eventTime = 0);
 
     // Applies a website record to the window and to the browser view.
     void applyProfile(const WebAppProfile& profile);

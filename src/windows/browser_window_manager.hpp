@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -36,6 +37,7 @@ class BrowserTab;
 class BrowserViewController;
 class BrowserWindowController;
 class DownloadManager;
+class HotKeyManager;
 class PreferencesStore;
 class WebAppStore;
 class WebsiteSessions;
@@ -113,9 +115,15 @@ public:
     std::function<void(const SuggestedWebsite&)> onPinSuggestion;
     // Builds the start page of a browser tab (a managed widget), or nullptr.
     std::function<Gtk::Widget*()> makeStartPage;
-    // The window commands this manager does not carry out itself (duplicate, other-session window,
-    // tuck, click-through).
+    // Tells whether Ctrl+Alt+P is ours, so click-through can be switched on; none refuses it.
+    HotKeyManager* hotKeys = nullptr;
+    // Deletes a stored proxy password by its credential id (the keyring).
+    std::function<void(const std::string& credentialID)> removeProxyPassword;
+    // The window commands this manager does not carry out itself (tuck).
     std::function<void(BrowserWindowController&, BrowserCommand)> onWindowCommand;
+
+    // Called once for every window built and registered (the shell adds its menu and accelerators).
+    std::function<void(BrowserWindowController&)> onWindowBuilt;
 
     // What the sleep pass does with each window's browser view (its idle tabs go to sleep).
     std::function<void(BrowserViewController&)> sleepTabs;
@@ -184,7 +192,8 @@ public:
     BrowserWindowController* showProfile(const Uuid& profileID);
     // A website's global shortcut: hides its window when it is on screen, else shows it (a
     // minimised or tucked window comes back).
-    void toggle(const Uuid& profileID);
+    // `eventTime` is the X time of the key press that asked for it.
+    void toggle(const Uuid& profileID, std::uint32_t eventTime = 0);
     // Brings forward one tab of one window; nothing when either id is unknown.
     void focus(const Uuid& windowID, const Uuid& tabID);
     // Brings back every window not on screen (hidden, minimised, tucked).
@@ -208,6 +217,28 @@ public:
     bool isCredentialInUse(const std::string& credentialID) const;
     // A short notice at the bottom of the window for 3 seconds; the next one replaces it at once.
     void showToast(const std::string& message, BrowserWindowController& controller);
+
+    // --- Per-window services (window_services.cpp) -----------------------------------------------
+
+    // Click-through of one window on or off. It is refused with an alert while Ctrl+Alt+P is not
+    // ours: nothing would bring the mouse back.
+    void toggleClickThrough(BrowserWindowController& controller);
+    // Ctrl+Alt+P and "Restore Mouse Control": every window takes the mouse again.
+    void restoreMouseControl();
+    // A new window on the same page: in its own session when `isolated` (none: the preferences
+    // decide); a private window's duplicate is private again. Nothing while website data is reset,
+    // for an unknown window, or for the shared session of a window behind a website proxy.
+    BrowserWindowController* duplicateWindow(const Uuid& windowID, std::optional<bool> isolated, bool show);
+    // The saved website whose menu-bar icon the page's address has, seen from the window.
+    bool menuBarIconState(const Uuid& windowID, const Uuid& recordID, const std::string& address) const;
+    // Switches that icon; creates the saved website when switched on for a page none matches.
+    void toggleMenuBarIcon(const Uuid& windowID, const Uuid& recordID, const std::string& address);
+    // The saved website whose session and proxy the window's network sheet edits.
+    std::optional<WebAppProfile> networkProfile(const Uuid& windowID, const Uuid& recordID) const;
+    // Saves the sheet: exactly the proxy, session identifier, own-session flag and account name.
+    bool saveNetwork(const WebAppProfile& edited);
+    // Deletes the proxy password unless a website, a window or the global proxy still uses it.
+    void discardProxyCredential(const std::string& credentialID);
 
     // --- Hiding and closing (window_closing.cpp) -----------------------------------------------
 
@@ -258,6 +289,7 @@ private:
 
     // Routing helpers.
     void releaseLinks(BrowserWindowController& controller);
+    void wireServices(BrowserWindowController& controller, const Uuid& recordID);
     void bringForward(BrowserWindowController& controller, std::optional<Uuid> tabID = std::nullopt);
     bool isSharedSession(const BrowserWindowController& controller) const;
     std::vector<RoutingWindow> routingWindows() const;
@@ -267,6 +299,8 @@ private:
     void pushSnapshot();
 
     Scheduler& timers_;
+    // The X time of the key press being answered, for the window it brings forward.
+    std::uint32_t eventTime_ = 0;
     BrowserRuntimeStore runtime_;
     std::set<Uuid> visibleProfiles_;
     int clickThroughCount_ = 0;

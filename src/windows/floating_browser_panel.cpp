@@ -74,6 +74,12 @@ FloatingBrowserPanel::FloatingBrowserPanel(bool followAcrossSpaces) {
         },
         false);
     signal_configure_event().connect(sigc::mem_fun(*this, &FloatingBrowserPanel::onConfigureEvent), false);
+    // GTK sets the input shape of a self-decorated window again on every size allocation.
+    signal_size_allocate().connect(
+        [this](Gtk::Allocation&) {
+            if (ignoresMouseEvents_) setIgnoresMouseEvents(true);
+        },
+        true);
 }
 
 FloatingBrowserPanel::~FloatingBrowserPanel() {
@@ -201,6 +207,7 @@ bool FloatingBrowserPanel::onMapEvent(GdkEventAny*) {
     mappedOnScreen_ = true;
     // Opacity given before the window is mapped is lost.
     showOpacity();
+    if (ignoresMouseEvents_) setIgnoresMouseEvents(true);
     // The first frame, or the last one when the window comes back after being hidden: window
     // managers may place a re-mapped window anew.
     auto target = pendingFrame_ ? pendingFrame_ : lastFrame_;
@@ -232,6 +239,19 @@ void FloatingBrowserPanel::scheduleFrameCheck() {
         }
         return false;
     });
+}
+
+void FloatingBrowserPanel::setIgnoresMouseEvents(bool ignores) {
+    ignoresMouseEvents_ = ignores;
+    auto window = get_window();
+    if (!window) return;
+    if (!ignores) {
+        gdk_window_input_shape_combine_region(window->gobj(), nullptr, 0, 0);
+        return;
+    }
+    cairo_region_t* empty = cairo_region_create();
+    gdk_window_input_shape_combine_region(window->gobj(), empty, 0, 0);
+    cairo_region_destroy(empty);
 }
 
 }  // namespace quenlith

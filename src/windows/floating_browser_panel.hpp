@@ -54,6 +54,10 @@ public:
 
     Gtk::HeaderBar& headerBar() { return headerBar_; }
 
+    // Click-through: with an empty input shape every click and scroll goes to the window below.
+    void setIgnoresMouseEvents(bool ignores);
+    bool ignoresMouseEvents() const { return ignoresMouseEvents_; }
+
     // Emitted (on idle) when the visible frame changed: moved or resized by the user, the window
     // manager or the application.
     sigc::signal<void()>& signal_frame_changed() { return frameChanged_; }
@@ -72,6 +76,7 @@ private:
     bool onAllWorkspaces_ = false;
     bool compact_ = false;
     double opacity_ = 1.0;
+    bool ignoresMouseEvents_ = false;
     std::optional<Rect> lastFrame_;      // last frame known or asked for
     std::optional<Rect> pendingFrame_;   // to be applied exactly once the window is on screen
     std::optional<Rect> reportedFrame_;  // last frame signal_frame_changed announced

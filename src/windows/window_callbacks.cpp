@@ -56,6 +56,8 @@ void BrowserWindowManager::wireCallbacks(BrowserWindowController& controller, co
         return manager ? (*manager)->openPopup(websiteID, configuration, address) : nullptr;
     };
 
+    wireServices(controller, websiteID);
+
     controller.onClose = [weak, windowID] {
         if (auto manager = weak.lock()) (*manager)->requestClose(windowID);
     };
@@ -145,11 +147,14 @@ void BrowserWindowManager::runCommand(BrowserWindowController& controller, Brows
     case BrowserCommand::arrangeLeft:
     case BrowserCommand::arrangeRight:
     case BrowserCommand::arrangeCenter: arrange(controller, command); break;
-    case BrowserCommand::duplicate:
+    case BrowserCommand::duplicate: duplicateWindow(controller.id, std::nullopt, true); break;
     case BrowserCommand::otherSessionWindow:
+        // The other session: an own one for a window in the shared session, and back.
+        duplicateWindow(controller.id, !controller.browser().profile().dataStoreIdentifier().has_value(), true);
+        break;
+    case BrowserCommand::clickThrough: toggleClickThrough(controller); break;
     case BrowserCommand::tuck:
-    case BrowserCommand::clickThrough:
-        // Answered by the per-window services and edge tucking when they exist.
+        // Answered by edge tucking when it exists.
         if (onWindowCommand) onWindowCommand(controller, command);
         break;
     }

@@ -9,6 +9,7 @@
 #include "windows/browser_window_controller.hpp"
 #include "windows/browser_window_manager.hpp"
 #include "windows/floating_browser_panel.hpp"
+#include "windows/private_page.hpp"
 
 namespace quenlith {
 
@@ -35,7 +36,11 @@ BrowserWindowController& BrowserWindowManager::makeWindowController(WindowReques
     auto browser = std::make_unique<BrowserViewController>(websiteCopy, preferences, &downloads, request.configuration,
                                                            request.url, dataStore, request.dormant);
     browser->isSavedWebsite = store.profile(websiteCopy.id).has_value();
-    browser->services.makeStartPage = makeStartPage;
+    // A private window's empty tab explains the private session instead of offering websites.
+    if (dataStore->isPersistent())
+        browser->services.makeStartPage = makeStartPage;
+    else
+        browser->services.makeStartPage = makePrivatePage;
 
     auto panel = std::make_unique<FloatingBrowserPanel>(websiteCopy.followAcrossSpaces);
     panel->set_skip_taskbar_hint(!preferences.value().showDockIcon);
@@ -56,6 +61,7 @@ BrowserWindowController& BrowserWindowManager::makeWindowController(WindowReques
     windows_[request.id] = std::move(controller);
     // Wired last: nothing the view reported while it was being built reaches the manager.
     wireCallbacks(registered, websiteCopy);
+    if (onWindowBuilt) onWindowBuilt(registered);
     return registered;
 }
 

@@ -41,7 +41,7 @@ void BrowserWindowManager::bringForward(BrowserWindowController& controller, std
     releaseLinks(controller);
     if (tabID)
         if (auto index = tabIndex(controller.browser(), *tabID)) controller.browser().selectTab(*index, true, true);
-    controller.present(true, false, true);
+    controller.present(true, false, true, eventTime_);
     lastActiveID = controller.id;
     publishState();
 }
@@ -173,7 +173,12 @@ BrowserWindowController* BrowserWindowManager::showProfile(const Uuid& profileID
     return controller;
 }
 
-void BrowserWindowManager::toggle(const Uuid& profileID) {
+void BrowserWindowManager::toggle(const Uuid& profileID, std::uint32_t eventTime) {
+    eventTime_ = eventTime;
+    struct Reset {
+        std::uint32_t& time;
+        ~Reset() { time = 0; }
+    } reset{eventTime_};
     auto website = store.profile(profileID);
     std::optional<WebsiteWindowTarget> target = website ? linkTarget(*website) : std::nullopt;
     BrowserWindowController* controller = target ? window(target->windowID) : nullptr;

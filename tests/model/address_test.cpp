@@ -48,8 +48,7 @@ INSTANTIATE_TEST_SUITE_P(
         NormalizationCase{"HTTPS://Example.COM/A/../B?X=%41", "HTTPS://Example.COM/A/../B?X=%41"},
         NormalizationCase{"localhost", "https://localhost"},
         NormalizationCase{"localhost:8080/app", "https://localhost:8080/app"},
-        NormalizationCase{"localhost.", "https://localhost."},
-        NormalizationCase{"[::1]:8080", "https://[::1]:8080"},
+        NormalizationCase{"localhost.", "https://localhost."}, NormalizationCase{"[::1]:8080", "https://[::1]:8080"},
         NormalizationCase{"http://[::1]/", "http://[::1]/"},
         NormalizationCase{"[2001:db8::7]", "https://[2001:db8::7]"},
         NormalizationCase{"127.0.0.1:3000", "https://127.0.0.1:3000"},
@@ -89,6 +88,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Normalization, RefusesInvalidUtf8AndEmbeddedNul) {
     EXPECT_FALSE(normalizedWebsiteURL(std::string("example.com/\xFF", 13)));
+    EXPECT_FALSE(normalizedWebsiteURL(std::string("example.com/\xC3", 13))) << "a sequence cut off at the end";
+    EXPECT_FALSE(normalizedWebsiteURL(std::string("example.com/\xE4\xB8", 14)));
     EXPECT_FALSE(normalizedWebsiteURL(std::string("example.com\0.evil", 17)));
     EXPECT_FALSE(normalizedWebsiteURL(std::string("example.com/a\0b", 15)));
     // Other control characters travel escaped.
@@ -217,17 +218,11 @@ TEST(SuggestedWebsite, MatchesAnyPageOnTheHostButNoSubdomain) {
         const char* expectedId;  // nullptr: no suggestion
     };
     const Case cases[] = {
-        {"https://www.youtube.com/watch?v=1", "youtube"},
-        {"https://YOUTUBE.com", "youtube"},
-        {"http://youtube.com/feed", "youtube"},
-        {"https://mail.google.com/mail/u/0/", "gmail"},
-        {"https://google.com/maps", "google"},
-        {"https://www.www.google.com/", nullptr},
-        {"https://m.youtube.com/", nullptr},
-        {"https://news.google.com/", nullptr},
-        {"https://example.com/", nullptr},
-        {"not an address", nullptr},
-        {"", nullptr},
+        {"https://www.youtube.com/watch?v=1", "youtube"}, {"https://YOUTUBE.com", "youtube"},
+        {"http://youtube.com/feed", "youtube"}, {"https://mail.google.com/mail/u/0/", "gmail"},
+        {"https://google.com/maps", "google"}, {"https://www.www.google.com/", nullptr},
+        {"https://m.youtube.com/", nullptr}, {"https://news.google.com/", nullptr}, {"https://example.com/", nullptr},
+        {"not an address", nullptr}, {"", nullptr},
     };
     for (const auto& c : cases) {
         auto row = SuggestedWebsite::matching(c.address);
@@ -246,15 +241,13 @@ TEST(SuggestedWebsite, CanonicalAddressIgnoresHostCaseWwwAndRootPath) {
         const char* expected;
     };
     const Case cases[] = {
-        {"https://WWW.Example.COM/", "https://example.com"},
-        {"https://example.com", "https://example.com"},
+        {"https://WWW.Example.COM/", "https://example.com"}, {"https://example.com", "https://example.com"},
         {"https://www.example.com/path/", "https://example.com/path/"},
         {"http://www.example.com/", "http://example.com"},
         {"https://www.example.com:8443/?q=Mixed#Frag", "https://example.com:8443?q=Mixed#Frag"},
         {"HTTPS://www.example.com/", "HTTPS://example.com"},
         {"https://www.www.example.com/", "https://www.example.com"},
-        {"https://[2001:DB8::1]/", "https://[2001:db8::1]"},
-        {"not an address %zz", "not an address %zz"},
+        {"https://[2001:DB8::1]/", "https://[2001:db8::1]"}, {"not an address %zz", "not an address %zz"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(SuggestedWebsite::canonicalAddress(c.address), c.expected) << c.address;
@@ -276,8 +269,7 @@ TEST(SuggestedWebsite, HostMatchesIsOneDirectional) {
         {"https://example.com", "https://docs.example.com", false},
         {"https://notexample.com", "https://example.com", false},
         {"https://example.com.evil.net", "https://example.com", false},
-        {"https://example.com", "not an address", false},
-        {"https://example.com", "", false},
+        {"https://example.com", "not an address", false}, {"https://example.com", "", false},
         {"", "https://example.com", false},
     };
     for (const auto& c : cases)
@@ -293,17 +285,13 @@ TEST(DeduplicationKey, ComparesSchemeAndHostWithoutCaseAndAnEmptyPathAsRoot) {
         const char* expected;
     };
     const Case cases[] = {
-        {"HTTPS://Example.COM", "https://example.com/"},
-        {"https://example.com/", "https://example.com/"},
+        {"HTTPS://Example.COM", "https://example.com/"}, {"https://example.com/", "https://example.com/"},
         {"https://example.com/Path?Q=A#F", "https://example.com/Path?Q=A#F"},
         {"https://example.com?q=1", "https://example.com/?q=1"},
-        {"https://example.com:8080", "https://example.com:8080/"},
-        {"http://[::1]:8080", "http://[::1]:8080/"},
+        {"https://example.com:8080", "https://example.com:8080/"}, {"http://[::1]:8080", "http://[::1]:8080/"},
         {"https://www.example.com", "https://www.example.com/"},
-        {"https://exa%20mple.com/", "https://exa%20mple.com/"},
-        {"about:blank", "about:blank"},
-        {"https://example.com/%zz", "https://example.com/%zz"},
-        {"", "/"},
+        {"https://exa%20mple.com/", "https://exa%20mple.com/"}, {"about:blank", "about:blank"},
+        {"https://example.com/%zz", "https://example.com/%zz"}, {"", "/"},
     };
     for (const auto& c : cases) EXPECT_EQ(deduplicationKey(c.address), c.expected) << c.address;
     EXPECT_EQ(deduplicationKey("HTTPS://EXAMPLE.com"), deduplicationKey("https://example.com/"));

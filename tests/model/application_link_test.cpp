@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "model/application_link.hpp"
+#include "model/sample_records.hpp"
 
 namespace quenlith {
 namespace {

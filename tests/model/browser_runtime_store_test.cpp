@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <glib.h>
-#include <glib/gstdio.h>
 
 #include <string>
 #include <vector>
 
 #include "model/browser_runtime_store.hpp"
 #include "model/localization.hpp"
+#include "model/file_test_support.hpp"
 #include "model/localization_testing.hpp"
 
 #include "model/runtime_test_records.hpp"
@@ -34,10 +34,7 @@ TEST(BrowserRuntimeStore, UpdateSortsBySequenceAndPublishesOnlyChanges) {
 
     store.update({three, one, two});
     ASSERT_EQ(changes.count, 1);
-    ASSERT_EQ(store.windows().size(), 3u);
-    EXPECT_EQ(store.windows()[0].id, one.id);
-    EXPECT_EQ(store.windows()[1].id, two.id);
-    EXPECT_EQ(store.windows()[2].id, three.id);
+    EXPECT_EQ(store.windows(), (std::vector<RuntimeWindow>{one, two, three}));
 
     // The same picture in another order is no change.
     store.update({two, three, one});
@@ -72,10 +69,7 @@ TEST(BrowserRuntimeStore, EqualSequencesKeepTheirGivenOrder) {
     auto second = window(2, {});
     auto early = window(1, {});
     store.update({first, second, early});
-    ASSERT_EQ(store.windows().size(), 3u);
-    EXPECT_EQ(store.windows()[0].id, early.id);
-    EXPECT_EQ(store.windows()[1].id, first.id);
-    EXPECT_EQ(store.windows()[2].id, second.id);
+    EXPECT_EQ(store.windows(), (std::vector<RuntimeWindow>{early, first, second}));
 }
 
 TEST(BrowserRuntimeStore, AClosedWindowsNumberIsReusedInItsPlace) {
@@ -90,8 +84,7 @@ TEST(BrowserRuntimeStore, AClosedWindowsNumberIsReusedInItsPlace) {
     auto next = window(lowestFreeSequence({one.sequence, three.sequence}), {});
     BrowserRuntimeStore store;
     store.update({one, three, next});
-    ASSERT_EQ(store.windows().size(), 3u);
-    EXPECT_EQ(store.windows()[1].id, next.id);
+    EXPECT_EQ(store.windows(), (std::vector<RuntimeWindow>{one, next, three}));
 }
 
 TEST(BrowserRuntimeStore, PageCountSkipsStartPagesButCountsPrivateTabs) {
@@ -225,46 +218,15 @@ TEST(BrowserRuntimeStore, DataStoreAndWebsiteFiltersChooseTheWindows) {
     EXPECT_EQ(store.activity(site, std::nullopt, false, std::nullopt), WebsiteActivity::visible);
 }
 
-TEST(RuntimeTexts, RawValuesAreTheEnglishTitles) {
-    EXPECT_EQ(rawValue(BrowserWindowState::tucked), "Tucked at Edge");
-    EXPECT_EQ(rawValue(BrowserWindowState::visible), "Window Visible");
-    EXPECT_EQ(rawValue(BrowserWindowState::hidden), "Window Hidden");
-    EXPECT_EQ(rawValue(BrowserWindowState::minimized), "Window Minimized");
-    const char* activities[] = {"Sleeping",      "Tucked at Edge",   "Viewing", "Background Tab",
-                                "Window Hidden", "Window Minimized", "Not Open"};
-    for (std::size_t i = 0; i < kAllWebsiteActivities.size(); ++i)
-        EXPECT_EQ(rawValue(kAllWebsiteActivities[i]), activities[i]);
-}
-
 // Every state and activity has its Simplified Chinese title in the shipped catalog.
 TEST(RuntimeTexts, TitlesAreTranslated) {
-    const char* names[] = {"XDG_CONFIG_HOME", "LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"};
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved;
-    for (const char* name : names) {
-        const char* value = g_getenv(name);
-        saved.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
-        g_unsetenv(name);
-    }
-    gchar* config = g_dir_make_tmp("quenlith-runtime-texts-XXXXXX", nullptr);
-    ASSERT_TRUE(config);
-    g_setenv("XDG_CONFIG_HOME", config, TRUE);
-    g_setenv("LANG", "zh_CN.UTF-8", TRUE);
-    localization_testing::reset();
+    {
+        test::LanguageEnvironment chinese("zh_CN.UTF-8");
+        EXPECT_EQ(title(WebsiteActivity::visible), "正在查看");
+        for (auto state : kAllBrowserWindowStates) EXPECT_NE(title(state), rawValue(state)) << rawValue(state);
+        for (auto activity : kAllWebsiteActivities) EXPECT_NE(title(activity), rawValue(activity)) << rawValue(activity);
 
-    EXPECT_EQ(title(WebsiteActivity::visible), "正在查看");
-    for (auto state : kAllBrowserWindowStates) EXPECT_NE(title(state), rawValue(state)) << rawValue(state);
-    for (auto activity : kAllWebsiteActivities)
-        EXPECT_NE(title(activity), rawValue(activity)) << rawValue(activity);
-
-    for (const auto& [name, value] : saved) {
-        if (value)
-            g_setenv(name.c_str(), value->c_str(), TRUE);
-        else
-            g_unsetenv(name.c_str());
     }
-    g_rmdir(config);
-    g_free(config);
-    localization_testing::reset();
     EXPECT_EQ(title(WebsiteActivity::closed), localizedString("Not Open"));
 }
 

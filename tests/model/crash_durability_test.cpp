@@ -31,6 +31,7 @@
 #include "model/library_file.hpp"
 #include "model/profile_document.hpp"
 #include "model/profile_persistence.hpp"
+#include "model/sample_records.hpp"
 
 namespace quenlith {
 namespace {
@@ -40,46 +41,26 @@ constexpr const char* kProgressFlag = "--crash-progress-fd=";
 
 // --- the saving child -------------------------------------------------------------------------
 
+// Documents whose size changes from round to round, so kills land in writes of every length.
 std::vector<WebAppProfile> websitesFor(std::uint64_t round) {
     std::vector<WebAppProfile> profiles;
-    for (std::uint64_t i = 0; i < 40 + round % 40; ++i) {
-        WebAppProfile profile;
-        profile.name = "Website " + std::to_string(round) + "-" + std::to_string(i) + std::string(round % 300, 'n');
-        profile.homeURL = "https://site" + std::to_string(i) + ".example/";
-        profile.sortOrder = static_cast<std::int64_t>(i);
-        profiles.push_back(std::move(profile));
-    }
+    for (std::uint64_t i = 0; i < 40 + round % 40; ++i)
+        profiles.push_back(test::website("Website " + std::to_string(round) + std::string(round % 300, 'n'),
+                                         "https://site" + std::to_string(i) + ".example/"));
     return profiles;
 }
 
 LibraryDocument libraryFor(std::uint64_t round) {
     LibraryDocument document;
     for (std::uint64_t i = 0; i < 150 + round % 150; ++i) {
-        PageClip clip;
-        clip.id = Uuid::random();
-        clip.title = "Page " + std::to_string(i);
-        clip.address = "https://pages.example/" + std::to_string(round) + "/" + std::to_string(i);
-        clip.text = std::string(1000 + (round * 37 + i) % 3000, static_cast<char>('a' + round % 26));
-        clip.modified = Date{static_cast<double>(round)};
-        document.clips.push_back(std::move(clip));
+        document.clips.push_back(test::makeClip("https://pages.example/" + std::to_string(round) + "/" + std::to_string(i)));
+        document.clips.back().text = std::string(1000 + (round * 37 + i) % 3000, static_cast<char>('a' + round % 26));
     }
-    document.history.push_back(HistoryVisit{Uuid::random(), "https://pages.example/", "Visit", Date{0}});
+    document.history.push_back(test::makeVisit("https://pages.example/", Date{0}));
     return document;
 }
 
-BrowserSessionDocument sessionFor(std::uint64_t round) {
-    BrowserSessionDocument document;
-    for (std::uint64_t w = 0; w < 5 + round % 25; ++w) {
-        RestorableWindow window;
-        window.id = Uuid::random();
-        window.frame = CodableRect{0, 0, 800, 600, std::nullopt};
-        for (int t = 0; t < 40; ++t)
-            window.tabs.push_back(RestorableTab{"https://tabs.example/" + std::to_string(round) + "/" + std::to_string(t),
-                                                "Tab " + std::to_string(t), false, false, std::nullopt});
-        document.windows.push_back(std::move(window));
-    }
-    return document;
-}
+BrowserSessionDocument sessionFor(std::uint64_t round) { return test::makeSession(5 + round % 25, 40); }
 
 [[noreturn]] void runSaveLoop(const std::string& directory, int progressFd) {
     ProfilePersistence profiles(directory + "/profiles.json");

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "model/localization_testing.hpp"
+
 
 namespace quenlith::test {
 
@@ -23,6 +25,14 @@ std::vector<std::string> entriesStartingWith(const std::string& directory, const
     std::sort(names.begin(), names.end());
     return names;
 }
+
+LanguageEnvironment::LanguageEnvironment(const std::string& lang) {
+    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "QUENLITH_RESOURCE_DIR"}) set(name, std::nullopt);
+    set("LANG", lang);
+    localization_testing::reset();
+}
+
+LanguageEnvironment::~LanguageEnvironment() { localization_testing::reset(); }
 
 FileSizeLimit::FileSizeLimit(std::uint64_t bytes) {
     savedHandler_ = std::signal(SIGXFSZ, SIG_IGN);

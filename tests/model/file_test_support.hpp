@@ -24,6 +24,14 @@ bool isDirectory(const std::string& path);
 // Every entry name in `directory` that starts with `prefix`, sorted.
 std::vector<std::string> entriesStartingWith(const std::string& directory, const std::string& prefix);
 
+// The temporary environment with every language variable cleared and LANG set to `lang`; the
+// text lookup resolves again on both sides.
+class LanguageEnvironment : public TemporaryEnvironment {
+public:
+    explicit LanguageEnvironment(const std::string& lang = "C.UTF-8");
+    ~LanguageEnvironment();
+};
+
 // While alive, no file of this process may grow past `bytes`: writes beyond it fail with EFBIG
 // (SIGXFSZ is ignored meanwhile). Applies to root as well, like a full disk.
 class FileSizeLimit {

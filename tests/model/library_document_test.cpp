@@ -5,11 +5,12 @@
 #include <limits>
 #include <string>
 
+#include "model/file_store.hpp"
 #include "model/json_coding.hpp"
 #include "model/library_document.hpp"
 #include "model/library_file.hpp"
 #include "model/library_store.hpp"
-#include "model/library_fixtures.hpp"
+#include "model/sample_records.hpp"
 
 namespace quenlith {
 namespace {
@@ -25,6 +26,12 @@ std::string repeat(const std::string& unit, std::size_t count) {
     return out;
 }
 
+std::vector<std::string> addresses(const std::vector<HistoryVisit>& history) {
+    std::vector<std::string> out;
+    for (const auto& visit : history) out.push_back(visit.address);
+    return out;
+}
+
 bool isValid(const LibraryDocument& document) { return validateLibraryDocument(document).ok(); }
 
 struct ValidationCase {
@@ -32,6 +39,8 @@ struct ValidationCase {
     std::function<void(LibraryDocument&)> change;
     bool valid;
 };
+
+using V = ValidationCase;
 
 class LibraryValidation : public testing::TestWithParam<ValidationCase> {};
 
@@ -59,10 +68,10 @@ const std::string kFamily = "\U0001F468\u200D\U0001F469\u200D\U0001F467\u200D\U0
 INSTANTIATE_TEST_SUITE_P(
     Rules, LibraryValidation,
     testing::Values(
-        ValidationCase{"EmptyDocument", [](LibraryDocument& d) { d = LibraryDocument{}; }, true},
-        ValidationCase{"Version0", [](LibraryDocument& d) { d.version = 0; }, false},
-        ValidationCase{"Version2", [](LibraryDocument& d) { d.version = 2; }, false},
-        ValidationCase{"MaximumCounts",
+        V{"EmptyDocument", [](LibraryDocument& d) { d = LibraryDocument{}; }, true},
+        V{"Version0", [](LibraryDocument& d) { d.version = 0; }, false},
+        V{"Version2", [](LibraryDocument& d) { d.version = 2; }, false},
+        V{"MaximumCounts",
                        [](LibraryDocument& d) {
                            d.clips.clear();
                            for (int i = 0; i < 5000; ++i) d.clips.push_back(makeClip());
@@ -71,92 +80,81 @@ INSTANTIATE_TEST_SUITE_P(
                            d.history.assign(1000, makeVisit("https://example.com/", Date{0}));
                        },
                        true},
-        ValidationCase{"TooManyClips", [](LibraryDocument& d) { for (int i = 0; i < 5000; ++i) d.clips.push_back(makeClip()); }, false},
-        ValidationCase{"TooManyScenes", [](LibraryDocument& d) { for (int i = 0; i < 100; ++i) d.scenes.push_back(makeScene()); }, false},
-        ValidationCase{"TooManyVisits", [](LibraryDocument& d) { d.history.assign(1001, makeVisit("https://example.com/", Date{0})); }, false},
-        ValidationCase{"RepeatedClipId", [](LibraryDocument& d) { d.clips.push_back(d.clips[0]); }, false},
-        ValidationCase{"RepeatedSceneId", [](LibraryDocument& d) { d.scenes.push_back(d.scenes[0]); }, false},
-        ValidationCase{"RepeatedVisitIdAllowed", [](LibraryDocument& d) { d.history.push_back(d.history[0]); }, true},
-        ValidationCase{"Title500", [](LibraryDocument& d) { d.clips[0].title = std::string(500, 'a'); }, true},
-        ValidationCase{"Title501", [](LibraryDocument& d) { d.clips[0].title = std::string(501, 'a'); }, false},
-        ValidationCase{"Title500CombinedLetters", [](LibraryDocument& d) { d.clips[0].title = repeat(kCombined, 500); }, true},
-        ValidationCase{"Title501CombinedLetters", [](LibraryDocument& d) { d.clips[0].title = repeat(kCombined, 501); }, false},
-        ValidationCase{"Title500EmojiSequences", [](LibraryDocument& d) { d.clips[0].title = repeat(kFamily, 500); }, true},
-        ValidationCase{"Text200000", [](LibraryDocument& d) { d.clips[0].text = std::string(200000, 'x'); }, true},
-        ValidationCase{"Text200001", [](LibraryDocument& d) { d.clips[0].text = std::string(200001, 'x'); }, false},
-        ValidationCase{"Collection100", [](LibraryDocument& d) { d.clips[0].collection = repeat("\u00e9", 100); }, true},
-        ValidationCase{"Collection101", [](LibraryDocument& d) { d.clips[0].collection = repeat("\u00e9", 101); }, false},
-        ValidationCase{"ClipAddressNotWeb", [](LibraryDocument& d) { d.clips[0].address = "ftp://example.com/"; }, false},
-        ValidationCase{"ClipAddressWithoutScheme", [](LibraryDocument& d) { d.clips[0].address = "example.com/a"; }, true},
-        ValidationCase{"Position0", [](LibraryDocument& d) { d.clips[0].readingPosition = 0.0; }, true},
-        ValidationCase{"Position1", [](LibraryDocument& d) { d.clips[0].readingPosition = 1.0; }, true},
-        ValidationCase{"PositionNegative", [](LibraryDocument& d) { d.clips[0].readingPosition = -0.01; }, false},
-        ValidationCase{"PositionOver1", [](LibraryDocument& d) { d.clips[0].readingPosition = 1.01; }, false},
-        ValidationCase{"PositionNaN", [](LibraryDocument& d) { d.clips[0].readingPosition = std::nan(""); }, false},
-        ValidationCase{"TokenBookmark", [](LibraryDocument& d) { d.clips[0].address = "https://example.com/cb?code=1"; }, true},
-        ValidationCase{"TokenReadLater",
+        V{"TooManyClips", [](LibraryDocument& d) { for (int i = 0; i < 5000; ++i) d.clips.push_back(makeClip()); }, false},
+        V{"TooManyScenes", [](LibraryDocument& d) { for (int i = 0; i < 100; ++i) d.scenes.push_back(makeScene()); }, false},
+        V{"TooManyVisits", [](LibraryDocument& d) { d.history.assign(1001, makeVisit("https://example.com/", Date{0})); }, false},
+        V{"RepeatedClipId", [](LibraryDocument& d) { d.clips.push_back(d.clips[0]); }, false},
+        V{"RepeatedSceneId", [](LibraryDocument& d) { d.scenes.push_back(d.scenes[0]); }, false},
+        V{"RepeatedVisitIdAllowed", [](LibraryDocument& d) { d.history.push_back(d.history[0]); }, true},
+        V{"Title500", [](LibraryDocument& d) { d.clips[0].title = std::string(500, 'a'); }, true},
+        V{"Title501", [](LibraryDocument& d) { d.clips[0].title = std::string(501, 'a'); }, false},
+        V{"Title500CombinedLetters", [](LibraryDocument& d) { d.clips[0].title = repeat(kCombined, 500); }, true},
+        V{"Title501CombinedLetters", [](LibraryDocument& d) { d.clips[0].title = repeat(kCombined, 501); }, false},
+        V{"Title500EmojiSequences", [](LibraryDocument& d) { d.clips[0].title = repeat(kFamily, 500); }, true},
+        V{"Text200000", [](LibraryDocument& d) { d.clips[0].text = std::string(200000, 'x'); }, true},
+        V{"Text200001", [](LibraryDocument& d) { d.clips[0].text = std::string(200001, 'x'); }, false},
+        V{"Collection100", [](LibraryDocument& d) { d.clips[0].collection = repeat("\u00e9", 100); }, true},
+        V{"Collection101", [](LibraryDocument& d) { d.clips[0].collection = repeat("\u00e9", 101); }, false},
+        V{"ClipAddressNotWeb", [](LibraryDocument& d) { d.clips[0].address = "ftp://example.com/"; }, false},
+        V{"ClipAddressWithoutScheme", [](LibraryDocument& d) { d.clips[0].address = "example.com/a"; }, true},
+        V{"Position0", [](LibraryDocument& d) { d.clips[0].readingPosition = 0.0; }, true},
+        V{"Position1", [](LibraryDocument& d) { d.clips[0].readingPosition = 1.0; }, true},
+        V{"PositionNegative", [](LibraryDocument& d) { d.clips[0].readingPosition = -0.01; }, false},
+        V{"PositionOver1", [](LibraryDocument& d) { d.clips[0].readingPosition = 1.01; }, false},
+        V{"PositionNaN", [](LibraryDocument& d) { d.clips[0].readingPosition = std::nan(""); }, false},
+        V{"TokenBookmark", [](LibraryDocument& d) { d.clips[0].address = "https://example.com/cb?code=1"; }, true},
+        V{"TokenReadLater",
                        [](LibraryDocument& d) {
                            d.clips[0].address = "https://example.com/cb?code=1";
                            d.clips[0].readingState = ReadingState::unread;
                        },
                        false},
-        ValidationCase{"SceneNameSpaces", [](LibraryDocument& d) { d.scenes[0].name = "   \n"; }, false},
-        ValidationCase{"SceneName100", [](LibraryDocument& d) { d.scenes[0].name = std::string(100, 'n'); }, true},
-        ValidationCase{"SceneName101Untrimmed", [](LibraryDocument& d) { d.scenes[0].name = " " + std::string(100, 'n'); }, false},
-        ValidationCase{"SceneNoWindow", [](LibraryDocument& d) { d.scenes[0].windows.clear(); }, false},
-        ValidationCase{"Scene20Windows", [](LibraryDocument& d) { for (int i = 0; i < 19; ++i) d.scenes[0].windows.push_back(makeSceneWindow()); }, true},
-        ValidationCase{"Scene21Windows", [](LibraryDocument& d) { for (int i = 0; i < 20; ++i) d.scenes[0].windows.push_back(makeSceneWindow()); }, false},
-        ValidationCase{"RepeatedWindowId", [](LibraryDocument& d) { d.scenes[0].windows.push_back(d.scenes[0].windows[0]); }, false},
-        ValidationCase{"SameWindowIdInTwoScenes",
+        V{"SceneNameSpaces", [](LibraryDocument& d) { d.scenes[0].name = "   \n"; }, false},
+        V{"SceneName100", [](LibraryDocument& d) { d.scenes[0].name = std::string(100, 'n'); }, true},
+        V{"SceneName101Untrimmed", [](LibraryDocument& d) { d.scenes[0].name = " " + std::string(100, 'n'); }, false},
+        V{"SceneNoWindow", [](LibraryDocument& d) { d.scenes[0].windows.clear(); }, false},
+        V{"Scene20Windows", [](LibraryDocument& d) { for (int i = 0; i < 19; ++i) d.scenes[0].windows.push_back(makeSceneWindow()); }, true},
+        V{"Scene21Windows", [](LibraryDocument& d) { for (int i = 0; i < 20; ++i) d.scenes[0].windows.push_back(makeSceneWindow()); }, false},
+        V{"RepeatedWindowId", [](LibraryDocument& d) { d.scenes[0].windows.push_back(d.scenes[0].windows[0]); }, false},
+        V{"SameWindowIdInTwoScenes",
                        [](LibraryDocument& d) {
                            d.scenes.push_back(makeScene());
                            d.scenes[1].windows[0].id = d.scenes[0].windows[0].id;
                        },
                        true},
-        ValidationCase{"WindowNoAddress", [](LibraryDocument& d) { d.scenes[0].windows[0].urls.clear(); }, false},
-        ValidationCase{"Window50Addresses",
+        V{"WindowNoAddress", [](LibraryDocument& d) { d.scenes[0].windows[0].urls.clear(); }, false},
+        V{"Window50Addresses",
                        [](LibraryDocument& d) { d.scenes[0].windows[0].urls.assign(50, "https://example.com/"); }, true},
-        ValidationCase{"Window51Addresses",
+        V{"Window51Addresses",
                        [](LibraryDocument& d) { d.scenes[0].windows[0].urls.assign(51, "https://example.com/"); }, false},
-        ValidationCase{"SelectedEqualsCount", [](LibraryDocument& d) { d.scenes[0].windows[0].selected = 2; }, false},
-        ValidationCase{"SelectedNegative", [](LibraryDocument& d) { d.scenes[0].windows[0].selected = -1; }, false},
-        ValidationCase{"WindowTokenAddress",
+        V{"SelectedEqualsCount", [](LibraryDocument& d) { d.scenes[0].windows[0].selected = 2; }, false},
+        V{"SelectedNegative", [](LibraryDocument& d) { d.scenes[0].windows[0].selected = -1; }, false},
+        V{"WindowTokenAddress",
                        [](LibraryDocument& d) { d.scenes[0].windows[0].urls[0] = "https://example.com/#access_token=x"; }, false},
-        ValidationCase{"Width320Height240",
+        V{"Width320Height240",
                        [](LibraryDocument& d) {
                            d.scenes[0].windows[0].frame.width = 320;
                            d.scenes[0].windows[0].frame.height = 240;
                        },
                        true},
-        ValidationCase{"Width319_99", [](LibraryDocument& d) { d.scenes[0].windows[0].frame.width = 319.99; }, false},
-        ValidationCase{"Height239_9", [](LibraryDocument& d) { d.scenes[0].windows[0].frame.height = 239.9; }, false},
-        ValidationCase{"InfiniteX",
+        V{"Width319_99", [](LibraryDocument& d) { d.scenes[0].windows[0].frame.width = 319.99; }, false},
+        V{"Height239_9", [](LibraryDocument& d) { d.scenes[0].windows[0].frame.height = 239.9; }, false},
+        V{"InfiniteX",
                        [](LibraryDocument& d) { d.scenes[0].windows[0].frame.x = std::numeric_limits<double>::infinity(); }, false},
-        ValidationCase{"Opacity0_35", [](LibraryDocument& d) { d.scenes[0].windows[0].opacity = 0.35; }, true},
-        ValidationCase{"Opacity0_34", [](LibraryDocument& d) { d.scenes[0].windows[0].opacity = 0.34; }, false},
-        ValidationCase{"OpacityNaN", [](LibraryDocument& d) { d.scenes[0].windows[0].opacity = std::nan(""); }, false},
-        ValidationCase{"VisitNotWeb", [](LibraryDocument& d) { d.history[0].address = "about:blank"; }, false},
-        ValidationCase{"VisitSignIn", [](LibraryDocument& d) { d.history[0].address = "https://example.com/OAuth/authorize"; }, false},
-        ValidationCase{"VisitLongTitleAllowed", [](LibraryDocument& d) { d.history[0].title = std::string(900, 't'); }, true}),
+        V{"Opacity0_35", [](LibraryDocument& d) { d.scenes[0].windows[0].opacity = 0.35; }, true},
+        V{"Opacity0_34", [](LibraryDocument& d) { d.scenes[0].windows[0].opacity = 0.34; }, false},
+        V{"OpacityNaN", [](LibraryDocument& d) { d.scenes[0].windows[0].opacity = std::nan(""); }, false},
+        V{"VisitNotWeb", [](LibraryDocument& d) { d.history[0].address = "about:blank"; }, false},
+        V{"VisitSignIn", [](LibraryDocument& d) { d.history[0].address = "https://example.com/OAuth/authorize"; }, false},
+        V{"VisitLongTitleAllowed", [](LibraryDocument& d) { d.history[0].title = std::string(900, 't'); }, true}),
     [](const testing::TestParamInfo<ValidationCase>& info) { return std::string(info.param.name); });
 
-TEST(LibraryJson, RoundTripsEveryFieldAndDatesExactly) {
+// Keys and strictness of the records are checked with every other record's; here the text.
+TEST(LibraryJson, CompactTextKeepsDatesExactlyAndReencodesIdentically) {
     LibraryDocument document;
-    PageClip clip = makeClip();
-    clip.modified = Date{123456789.123456789};
-    clip.readingState = ReadingState::finished;
-    clip.readingPosition = 0.4375;
-    clip.profileID = Uuid::random();
-    BrowserProxySettings proxy;
-    proxy.kind = BrowserProxyKind::socks5;
-    proxy.credentialID = "E621E1F8-C36C-495A-93FC-0C247A3E6E5F";
-    clip.windowSession = WindowSessionReference{Uuid::random(), proxy};
-    document.clips = {clip, makeClip()};
-    document.scenes = {makeScene()};
-    document.scenes[0].windows[0].profileID = Uuid::random();
-    document.scenes[0].windows[0].frame.displayID.reset();
+    document.clips = {makeClip()};
+    document.clips[0].modified = Date{123456789.123456789};
     document.history = {makeVisit("https://example.com/", Date{-5.5})};
-
     auto text = encodeLibraryDocument(document);
     ASSERT_TRUE(text);
     EXPECT_EQ(text->find('\n'), std::string::npos) << "compact";
@@ -164,40 +162,8 @@ TEST(LibraryJson, RoundTripsEveryFieldAndDatesExactly) {
     ASSERT_TRUE(decoded.ok()) << decoded.error().message;
     EXPECT_EQ(*decoded, document);
     EXPECT_EQ(encodeLibraryDocument(*decoded), text) << "re-encoding gives the same bytes";
-
-    auto json = Json::parse(*text);
-    EXPECT_EQ(json["clips"][0]["modified"].get<double>(), 123456789.123456789);
-    EXPECT_EQ(json["clips"][0]["readingState"], "finished");
-    EXPECT_EQ(json["clips"][0]["id"].get<std::string>(), clip.id.string()) << "upper-case UUID text";
-    EXPECT_FALSE(json["clips"][1].contains("readingState")) << "absent optionals are left out";
-    EXPECT_FALSE(json["clips"][1].contains("windowSession"));
-    EXPECT_FALSE(json["scenes"][0]["windows"][0]["frame"].contains("displayID"));
-}
-
-TEST(LibraryJson, DecodingIsStrict) {
-    const std::string clip =
-        R"({"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","title":"t","address":"https://a.example/","text":"","collection":"","modified":1)";
-    auto decode = [](const std::string& clipJson) {
-        return decodeLibraryDocument(R"({"version":1,"scenes":[],"history":[],"clips":[)" + clipJson + "]}", "library.json");
-    };
-    EXPECT_TRUE(decode(clip + "}").ok());
-    EXPECT_TRUE(decode(clip + R"(,"readingPosition":null,"unknown":[1,2]})").ok()) << "null is absent; unknown keys ignored";
-    auto withNull = decode(clip + R"(,"readingPosition":null})");
-    ASSERT_TRUE(withNull.ok());
-    EXPECT_FALSE(withNull->clips[0].readingPosition);
-    EXPECT_TRUE(decode(clip + R"(,"readingState":"unread"})").ok());
-
-    std::string withoutCollection =
-        R"({"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","title":"t","address":"https://a.example/","text":"","modified":1})";
-    for (const std::string& bad : {clip + R"(,"readingState":"later"})", withoutCollection,
-                                   clip + R"(,"readingPosition":"half"})",
-                                   std::string(R"({"id":"not-a-uuid","title":"t","address":"a","text":"","collection":"","modified":1})"),
-                                   std::string(R"({"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","title":"t","address":"a","text":"","collection":"","modified":"2020-01-01"})")}) {
-        auto result = decode(bad);
-        EXPECT_FALSE(result.ok()) << bad;
-    }
-    EXPECT_FALSE(decodeLibraryDocument(R"({"version":1,"clips":[],"scenes":[]})", "library.json").ok()) << "history required";
-    EXPECT_FALSE(decodeLibraryDocument("{\"version\":1,", "library.json").ok());
+    EXPECT_EQ(decodeLibraryDocument("{\"version\":1,", "library.json").error().code, files::kCorruptFile);
+    EXPECT_EQ(decodeLibraryDocument(R"({"version":1,"clips":[]})", "library.json").error().code, files::kCorruptFile);
 }
 
 TEST(LibraryDocumentMutations, UpsertReplacesInPlaceOrInsertsFirst) {
@@ -221,12 +187,11 @@ TEST(LibraryDocumentMutations, RecordVisitKeepsOneEntryPerAddressNewestFirst) {
                         makeVisit("https://old.example/", now.adding(-2592001)),
                         makeVisit("https://edge.example/", now.adding(-2592000))};
     document.recordVisit("https://a.example/", "Again", now);
-    ASSERT_EQ(document.history.size(), 3u);
-    EXPECT_EQ(document.history[0].address, "https://a.example/");
+    EXPECT_EQ(addresses(document.history),
+              (std::vector<std::string>{"https://a.example/", "https://b.example/", "https://edge.example/"}))
+        << "exactly 30 days stays";
     EXPECT_EQ(document.history[0].title, "Again");
     EXPECT_EQ(document.history[0].date, now);
-    EXPECT_EQ(document.history[1].address, "https://b.example/");
-    EXPECT_EQ(document.history[2].address, "https://edge.example/") << "exactly 30 days stays";
 
     document.recordVisit("https://A.example/", std::string(600, 'x') + kFamily, now);
     EXPECT_EQ(document.history.size(), 4u) << "addresses compare exactly";
@@ -253,14 +218,15 @@ TEST(LibraryDocumentMutations, ReadingStateAndHistoryPruning) {
     document.clips = {clip};
 
     document.setReadingState(ReadingState::finished, clip.id, clock);
-    EXPECT_EQ(document.clips[0].readingState, ReadingState::finished);
-    EXPECT_EQ(document.clips[0].readingPosition, 0.5) << "finished keeps the position";
-    EXPECT_EQ(document.clips[0].modified, clock.now());
+    clip.readingState = ReadingState::finished;  // finished keeps the position
+    clip.modified = clock.now();
+    EXPECT_EQ(document.clips[0], clip);
     clock.advance(5);
     document.setReadingState(std::nullopt, clip.id, clock);
-    EXPECT_FALSE(document.clips[0].readingState);
-    EXPECT_FALSE(document.clips[0].readingPosition);
-    EXPECT_EQ(document.clips[0].modified, clock.now());
+    clip.readingState.reset();
+    clip.readingPosition.reset();
+    clip.modified = clock.now();
+    EXPECT_EQ(document.clips[0], clip);
     auto before = document;
     document.setReadingState(ReadingState::unread, Uuid::random(), clock);
     EXPECT_EQ(document, before) << "an unknown id changes nothing";
@@ -270,15 +236,12 @@ TEST(LibraryDocumentMutations, ReadingStateAndHistoryPruning) {
                         makeVisit("https://old.example/", clock.now().adding(-31 * 86400))};
     EXPECT_TRUE(document.hasExpiredHistory(clock.now()));
     document.pruneExpiredHistory(clock);
-    ASSERT_EQ(document.history.size(), 2u);
-    EXPECT_EQ(document.history[0].address, "https://future.example/");
-    EXPECT_EQ(document.history[1].address, "https://recent.example/");
+    EXPECT_EQ(addresses(document.history), (std::vector<std::string>{"https://future.example/", "https://recent.example/"}));
 
     auto id = document.history[0].id;
     document.history.push_back(document.history[0]);
     document.removeVisit(id);
-    ASSERT_EQ(document.history.size(), 1u) << "every visit with the id goes";
-    EXPECT_EQ(document.history[0].address, "https://recent.example/");
+    EXPECT_EQ(addresses(document.history), std::vector<std::string>{"https://recent.example/"}) << "every visit with the id";
 }
 
 TEST(PageClipMatching, ComparesWebsiteSessionAndPage) {

@@ -4,7 +4,7 @@
 
 #include "model/file_test_support.hpp"
 #include "model/library_file.hpp"
-#include "model/library_fixtures.hpp"
+#include "model/sample_records.hpp"
 #include "model/library_store.hpp"
 #include "support/main_loop.hpp"
 

@@ -1,22 +1,24 @@
 #include <gtest/gtest.h>
 
 #include <glib.h>
-#include <glib/gstdio.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <map>
+#include <memory>
 #include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "model/app_paths.hpp"
+#include "model/file_test_support.hpp"
 #include "model/interface_language.hpp"
 #include "model/localization.hpp"
 #include "model/localization_testing.hpp"
 #include "model/mo_catalog.hpp"
+#include "model/settings_file.hpp"
 #include "model/suggested_website.hpp"
 #include "model/text_format.hpp"
 
@@ -58,70 +60,23 @@ std::string buildCatalog(const Entries& entries, bool bigEndian = false) {
     return out + strings;
 }
 
-// Sets environment variables for one test and puts the old values back afterwards; the text lookup
-// resolves again on both sides.
-class ScopedEnvironment {
+// A language environment that can also hold a settings file and a catalog of its own.
+class ScopedEnvironment : public test::LanguageEnvironment {
 public:
-    ScopedEnvironment() {
-        gchar* root = g_dir_make_tmp("quenlith-localization-XXXXXX", nullptr);
-        root_ = root ? root : "";
-        g_free(root);
-        for (const char* name : kNames) {
-            const char* value = g_getenv(name);
-            saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
-            g_unsetenv(name);
-        }
-        g_setenv("XDG_CONFIG_HOME", (root_ + "/config").c_str(), TRUE);
-        g_setenv("LANG", "C.UTF-8", TRUE);
-        localization_testing::reset();
-    }
-    ~ScopedEnvironment() {
-        for (const auto& [name, value] : saved_) {
-            if (value)
-                g_setenv(name, value->c_str(), TRUE);
-            else
-                g_unsetenv(name);
-        }
-        removeTree(root_);
-        localization_testing::reset();
-    }
-
-    void set(const char* name, const std::string& value) { g_setenv(name, value.c_str(), TRUE); }
-
-    void storeSettings(const std::string& text) {
-        g_mkdir_with_parents(applicationConfigDirectory().c_str(), 0700);
-        ASSERT_TRUE(g_file_set_contents(settingsFilePath().c_str(), text.data(),
-                                        static_cast<gssize>(text.size()), nullptr));
-    }
-
+    void storeSettings(const std::string& text) { test::writeFile(settingsFilePath(), text); }
     // Points the resources at a folder holding only the given catalog bytes.
     void useCatalog(const std::string& bytes) {
-        std::string resources = root_ + "/resources";
-        g_mkdir_with_parents((resources + "/locale").c_str(), 0700);
-        ASSERT_TRUE(g_file_set_contents((resources + "/locale/zh_Hans.mo").c_str(), bytes.data(),
-                                        static_cast<gssize>(bytes.size()), nullptr));
-        set("QUENLITH_RESOURCE_DIR", resources);
+        test::writeFile(root() + "/resources/locale/zh_Hans.mo", bytes);
+        set("QUENLITH_RESOURCE_DIR", root() + "/resources");
     }
-
-private:
-    static void removeTree(const std::string& path) {
-        if (g_file_test(path.c_str(), G_FILE_TEST_IS_DIR) &&
-            !g_file_test(path.c_str(), G_FILE_TEST_IS_SYMLINK)) {
-            if (GDir* dir = g_dir_open(path.c_str(), 0, nullptr)) {
-                while (const char* name = g_dir_read_name(dir)) removeTree(path + "/" + name);
-                g_dir_close(dir);
-            }
-            g_rmdir(path.c_str());
-        } else {
-            g_unlink(path.c_str());
-        }
-    }
-
-    static constexpr const char* kNames[] = {"XDG_CONFIG_HOME", "LANGUAGE", "LC_ALL",
-                                             "LC_MESSAGES",     "LANG",     "QUENLITH_RESOURCE_DIR"};
-    std::string root_;
-    std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
 };
+
+// Parses a copy of `bytes` in a buffer of exactly their size, so reading one byte past is caught.
+std::optional<MoCatalog> parseExact(std::string_view bytes) {
+    std::unique_ptr<char[]> buffer(new char[bytes.size()]);
+    std::copy(bytes.begin(), bytes.end(), buffer.get());
+    return MoCatalog::parse(std::string_view(buffer.get(), bytes.size()));
+}
 
 // --- Compiled catalogs ---
 
@@ -163,10 +118,11 @@ TEST(MoCatalog, RefusesMalformedFiles) {
         {"string length past the end", patched(28, 0xFFFFFFFF)},
         {"string offset past the end", patched(32, static_cast<std::uint32_t>(valid.size()))},
     };
-    for (const auto& [name, bytes] : cases) EXPECT_FALSE(MoCatalog::parse(bytes)) << name;
+    for (const auto& [name, bytes] : cases) EXPECT_FALSE(parseExact(bytes)) << name;
     // Every truncation loses at least the final terminator.
     for (std::size_t length = 0; length < valid.size(); ++length)
-        EXPECT_FALSE(MoCatalog::parse(std::string_view(valid).substr(0, length))) << length;
+        EXPECT_FALSE(parseExact(std::string_view(valid).substr(0, length))) << length;
+    EXPECT_TRUE(parseExact(valid));
 }
 
 TEST(MoCatalog, SurvivesRandomCorruption) {
@@ -176,7 +132,7 @@ TEST(MoCatalog, SurvivesRandomCorruption) {
         std::string bytes = valid;
         int flips = 1 + static_cast<int>(random() % 4);
         for (int i = 0; i < flips; ++i) bytes[random() % bytes.size()] = static_cast<char>(random());
-        auto catalog = MoCatalog::parse(bytes);
+        auto catalog = parseExact(bytes);
         if (!catalog) continue;
         for (const char* key : {"Close", "Open", "Save"}) {
             if (const std::string* text = catalog->lookup(key)) {
@@ -249,11 +205,11 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST(PreferredLanguages, KeepsTheEnvironmentsEntriesInOrder) {
-    ScopedEnvironment environment;
+    test::LanguageEnvironment environment;
     environment.set("LANGUAGE", "zh_TW:fr:en");
     EXPECT_EQ(localization_testing::preferredLanguagesFromEnvironment(),
               (std::vector<std::string>{"zh_TW", "fr", "en", "C"}));
-    g_unsetenv("LANGUAGE");
+    environment.set("LANGUAGE", std::nullopt);
     environment.set("LC_MESSAGES", "zh_CN.UTF-8");
     auto preferred = localization_testing::preferredLanguagesFromEnvironment();
     ASSERT_FALSE(preferred.empty());
@@ -311,9 +267,19 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TextLookup, PreferencesComeFromLangWhenNothingElseIsSet) {
-    ScopedEnvironment environment;
-    environment.set("LANG", "zh_CN.UTF-8");
+    test::LanguageEnvironment environment("zh_CN.UTF-8");
     EXPECT_EQ(localizedString("OK"), "好");
+}
+
+// A settings file larger than the cap is not read: exactly the cap is, one byte more is not.
+TEST(TextLookup, SettingsFileCapIsExact) {
+    const std::string chosen = R"({"interfaceLanguage":"zh-Hans"})";
+    const std::size_t cap = kSettingsFileSizeCap;
+    for (std::size_t size : {cap, cap + 1}) {
+        ScopedEnvironment environment;
+        environment.storeSettings(chosen + std::string(size - chosen.size(), ' '));
+        EXPECT_EQ(localizedString("OK"), size == cap ? "好" : "OK") << size;
+    }
 }
 
 TEST(TextLookup, LanguageIsFixedUntilResolvedAgain) {
@@ -418,6 +384,10 @@ INSTANTIATE_TEST_SUITE_P(
                           "%2$@ %1$ld", {std::int64_t{1234567}, std::string("tabs:")}, "tabs: 1234567"},
                       FormatCase{"%% %@%%", {std::string("50")}, "% 50%"},
                       FormatCase{"trailing %", {}, "trailing %"},
+                      FormatCase{"ends %1", {std::string("a")}, "ends %1"},  // each form cut off at the end
+                      FormatCase{"ends %1$", {std::string("a")}, "ends %1$"},
+                      FormatCase{"ends %ll", {std::int64_t{1}}, "ends %ll"},
+                      FormatCase{"ends %2$l", {std::int64_t{1}}, "ends %2$l"},
                       FormatCase{"%s and %x stay", {std::string("unused")}, "%s and %x stay"},
                       FormatCase{"%@ and %@", {std::string("one")}, "one and %@"},  // too few arguments
                       FormatCase{"%3$@ %1$@", {std::string("a")}, "%3$@ a"},  // position beyond the arguments

@@ -3,19 +3,23 @@
 #include <string>
 
 #include "model/app_paths.hpp"
+#include "model/sample_records.hpp"
 #include "model/app_preferences.hpp"
 #include "model/browser_proxy_settings.hpp"
+#include "model/browser_session.hpp"
+#include "model/file_store.hpp"
+#include "model/file_test_support.hpp"
+#include "model/library_document.hpp"
 #include "model/interface_language.hpp"
 #include "model/localization.hpp"
 #include "model/localization_testing.hpp"
 #include "model/user_agent.hpp"
 #include "model/web_app_profile.hpp"
-#include "support/temp_environment.hpp"
 
 namespace quenlith {
 namespace {
 
-// The records' user-visible texts come from the catalog of the interface language.
+// The records' and files' user-visible texts come from the catalog of the interface language.
 class RecordTextsInChinese : public testing::Test {
 protected:
     void SetUp() override {
@@ -23,9 +27,7 @@ protected:
         localization_testing::reset();
         ASSERT_EQ(localization_testing::effectiveLanguageCode(), "zh-Hans");
     }
-    void TearDown() override { localization_testing::reset(); }
-
-    test::TemporaryEnvironment environment;
+    test::LanguageEnvironment environment;
 };
 
 TEST_F(RecordTextsInChinese, MessagesAndTitlesAreTranslated) {
@@ -55,6 +57,19 @@ TEST_F(RecordTextsInChinese, MessagesAndTitlesAreTranslated) {
     EXPECT_EQ(displayName(InterfaceLanguage::system), "跟随系统");
     EXPECT_EQ(localizedString("Language changes take effect after restarting Quenlith."),
               "语言更改将在重新启动 Quenlith 后生效。");
+}
+
+// The messages of the files and stores, placeholders filled.
+TEST_F(RecordTextsInChinese, FileMessagesAreTranslatedWithTheirPlaceholders) {
+    EXPECT_EQ(libraryError(LibraryError::readOnly).message, "无法读取数据文件。请先恢复上一个备份，再进行编辑。");
+    EXPECT_EQ(libraryError(LibraryError::invalidDocument).message, "此备份无效、过大，或来自不受支持的版本。");
+    EXPECT_EQ(browserSessionError(BrowserSessionError::encodingTooLarge).message,
+              "记录打开的窗口和标签页需要超过 8 MB，因此会话恢复无法保存它们。请关闭一些窗口或标签页以继续保存。");
+    EXPECT_EQ(files::noSuchFileError("/x/profiles.json.backup").message, "文件“profiles.json.backup”不存在。");
+    EXPECT_EQ(localizedFormat("Could not save your websites: %@", {std::string("磁盘已满")}), "无法保存你的网站：磁盘已满");
+    auto missing = files::readWholeFile(environment.root() + "/folder-that-is-not-there/library.json", 10);
+    EXPECT_EQ(missing.error().message, "文件“library.json”不存在。");
+
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "model/runtime_website_links.hpp"
+#include "model/sample_records.hpp"
 #include "model/runtime_test_records.hpp"
 
 namespace quenlith {
@@ -136,8 +137,7 @@ TEST(WebsiteWindowLinks, UpdateFollowsTabsAndDropsClosedWindows) {
          inEmptied = Uuid::random(), inPrivate = Uuid::random();
     WebsiteWindowLinks links;
     links.targets = {{onTab, {kept.id, kept.tabs[0].id}},
-                     {onClosedTab, {kept.id, Uuid::random()}},
-                     {inClosed, {closing.id, closing.tabs[0].id}},
+                     {onClosedTab, {kept.id, Uuid::random()}}, {inClosed, {closing.id, closing.tabs[0].id}},
                      {inEmptied, {emptied.id, emptied.tabs[0].id}},
                      {inPrivate, {goesPrivate.id, goesPrivate.tabs[0].id}}};
     emptied.tabs.clear();
@@ -174,9 +174,7 @@ TEST(WebsiteWindowLinks, RestorableLinksGiveTabPositionsInWebsiteIDOrder) {
     Uuid elsewhere = Uuid::random(), onClosedTab = Uuid::random();
     WebsiteWindowLinks links;
     links.targets = {{late, {window1, tab0}},
-                     {early, {window1, tab2}},
-                     {middle, {window1, tab2}},
-                     {elsewhere, {window2, tab1}},
+                     {early, {window1, tab2}}, {middle, {window1, tab2}}, {elsewhere, {window2, tab1}},
                      {onClosedTab, {window1, closedTab}}};
 
     EXPECT_EQ(links.restorableLinks(window1, {tab0, tab1, tab2}),

@@ -102,6 +102,21 @@ TEST(GLibScheduler, RunsOnTheMainLoopInOrderAndHonoursCancel) {
     EXPECT_EQ(ran.size(), 2u);
 }
 
+// Idle work runs at the default priority: before redraws and GLib's own idle work queued earlier.
+TEST(GLibScheduler, IdleWorkIsNotStarvedByLowerPriorities) {
+    GLibScheduler scheduler;
+    std::vector<std::string> ran;
+    guint lower = g_idle_add_full(G_PRIORITY_DEFAULT_IDLE, [](gpointer data) {
+        static_cast<std::vector<std::string>*>(data)->push_back("default idle");
+        return G_SOURCE_REMOVE;
+    }, &ran, nullptr);
+    auto ours = scheduler.scheduleIdle([&] { ran.push_back("ours"); });
+    gint64 deadline = g_get_monotonic_time() + 5 * G_USEC_PER_SEC;
+    while (ran.size() < 2 && g_get_monotonic_time() < deadline) g_main_context_iteration(nullptr, TRUE);
+    EXPECT_EQ(ran, (std::vector<std::string>{"ours", "default idle"}));
+    if (ran.size() < 2) g_source_remove(lower);
+}
+
 TEST(GLibScheduler, WorkThatThrowsDoesNotStopTheLoop) {
     GLibScheduler scheduler;
     bool later = false;

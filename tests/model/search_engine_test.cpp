@@ -9,28 +9,6 @@
 namespace quenlith {
 namespace {
 
-TEST(SearchEngine, CodesByRawValueInPickerOrder) {
-    const char* expected[] = {"Google", "DuckDuckGo", "Bing"};
-    for (std::size_t i = 0; i < kAllSearchEngines.size(); ++i) {
-        SearchEngine engine = kAllSearchEngines[i];
-        EXPECT_EQ(rawValue(engine), expected[i]);
-        Json json = engine;
-        EXPECT_EQ(json, Json(expected[i]));
-        EXPECT_EQ(decodeJson<SearchEngine>(json), engine);
-    }
-}
-
-TEST(SearchEngine, RefusesUnknownOrMistypedValues) {
-    for (const Json& json :
-         {Json("google"), Json("DuckDuckGo "), Json("Yahoo"), Json(""), Json(1), Json(nullptr)}) {
-        SearchEngine engine{};
-        EXPECT_THROW(decodeValue(json, engine), std::exception) << json.dump();
-        EXPECT_FALSE(decodeJson<SearchEngine>(json)) << json.dump();
-    }
-    SearchEngine engine{};
-    EXPECT_THROW(decodeValue(Json("Yahoo"), engine), JsonDecodingError);
-}
-
 struct SearchCase {
     SearchEngine engine;
     const char* query;

@@ -62,16 +62,5 @@ TEST(ShortcutConfiguration, HashesAndComparesBothFields) {
     EXPECT_EQ(set.size(), 3u);
 }
 
-TEST(ShortcutConfiguration, JsonRefusesValuesOutsideUnsigned32Bits) {
-    EXPECT_EQ(decodeJson<ShortcutConfiguration>(Json{{"keyCode", 4294967295u}, {"modifiers", 256}}),
-              (ShortcutConfiguration{4294967295u, 256}));
-    EXPECT_FALSE(decodeJson<ShortcutConfiguration>(Json{{"keyCode", 4294967296ull}, {"modifiers", 256}}));
-    EXPECT_FALSE(decodeJson<ShortcutConfiguration>(Json{{"keyCode", -1}, {"modifiers", 256}}));
-    EXPECT_FALSE(decodeJson<ShortcutConfiguration>(Json{{"keyCode", 1}, {"modifiers", "256"}}));
-    EXPECT_FALSE(decodeJson<ShortcutConfiguration>(Json{{"keyCode", 1}}));
-    Json json = ShortcutConfiguration{0x28, 0x1900};
-    EXPECT_EQ(json, (Json{{"keyCode", 0x28}, {"modifiers", 0x1900}}));
-}
-
 }  // namespace
 }  // namespace quenlith

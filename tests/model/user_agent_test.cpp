@@ -24,6 +24,7 @@ TEST(UserAgent, ValidationLimitsBytesAndControlCharacters) {
         {"4097 ASCII bytes", std::string(4097, 'a'), false},
         {"4096 bytes of two-byte letters", twoByte, true},
         {"4097 bytes with one more byte", twoByte + "a", false},
+        {"NUL", std::string("Mozilla/5.0\0X", 13), false},
         {"tab", std::string("Mozilla/5.0\tX"), false},
         {"line feed", std::string("Mozilla/5.0\nX"), false},
         {"carriage return", std::string("Mozilla/5.0\rX"), false},

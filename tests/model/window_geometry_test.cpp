@@ -59,6 +59,13 @@ TEST(Fnv1a, KnownValues) {
     EXPECT_EQ(displayNumber(""), std::nullopt);
 }
 
+template <typename Case>
+std::string nameOf(const testing::TestParamInfo<Case>& info) {
+    std::string name;
+    for (char ch : std::string(info.param.name)) name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+    return name;
+}
+
 ScreenLayout oneScreen() {
     return ScreenLayout{{ScreenArea{{0, 0, 1280, 800}, {0, 30, 1280, 770}, 7}}, 0};
 }
@@ -114,15 +121,15 @@ INSTANTIATE_TEST_SUITE_P(
             oneScreen(),
             {std::numeric_limits<double>::quiet_NaN(), 10, std::numeric_limits<double>::infinity(), 300},
             {0, 30, 360, 300}}),
-    [](const testing::TestParamInfo<ClampCase>& info) {
-        std::string name;
-        for (char ch : std::string(info.param.name))
-            name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
-        return name;
-    });
+    nameOf<ClampCase>);
 
 TEST(ClampedFrameWithoutScreens, IsNothing) {
     EXPECT_EQ(clampedFrame({0, 0, 400, 300}, ScreenLayout{}), std::nullopt);
+    // A main-screen index past the last screen names no screen.
+    ScreenLayout pastTheEnd = oneScreen();
+    pastTheEnd.mainScreen = 1;
+    EXPECT_EQ(clampedFrame({5000, 0, 400, 300}, pastTheEnd), std::nullopt);
+    EXPECT_EQ(initialFrame(std::nullopt, 480, 720, pastTheEnd), (Rect{0, 30, 480, 720})) << "clamped to the screen it meets";
 }
 
 TEST(InitialFrame, DefaultSizeIsCentredOnTheMainScreenThenClamped) {
@@ -214,12 +221,7 @@ INSTANTIATE_TEST_SUITE_P(
         // A window manager that draws its own title bar and border around the client anyway.
         PlacementCase{
             "server decoration", {{200, 120, 502, 425}, {201, 144, 500, 400}, {}}, {200, 120, 502, 425}}),
-    [](const testing::TestParamInfo<PlacementCase>& info) {
-        std::string name;
-        for (char ch : std::string(info.param.name))
-            name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
-        return name;
-    });
+    nameOf<PlacementCase>);
 
 }  // namespace
 }  // namespace quenlith

@@ -147,18 +147,4 @@ bool programAvailable(const std::string& name) {
     return found;
 }
 
-TemporaryFolder::TemporaryFolder(const std::string& prefix) {
-    GError* error = nullptr;
-    char* dir = g_dir_make_tmp((prefix + "-XXXXXX").c_str(), &error);
-    if (!dir) {
-        std::string message = error->message;
-        g_error_free(error);
-        throw std::runtime_error("cannot make a temporary folder: " + message);
-    }
-    path_ = dir;
-    g_free(dir);
-}
-
-TemporaryFolder::~TemporaryFolder() { removeTree(path_); }
-
 }  // namespace quenlith::test

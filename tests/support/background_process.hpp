@@ -8,6 +8,8 @@
 
 #include <sys/types.h>
 
+#include "support/temp_environment.hpp"
+
 namespace quenlith::test {
 
 // A program the test starts and owns: its output goes to a file, and it is ended (SIGTERM, then
@@ -52,19 +54,5 @@ bool waitForTcpPort(int port, BackgroundProcess* process = nullptr,
 
 // Whether a program of that name is on PATH.
 bool programAvailable(const std::string& name);
-
-// A temporary folder removed with everything in it when the object goes away.
-class TemporaryFolder {
-public:
-    explicit TemporaryFolder(const std::string& prefix = "quenlith-test");
-    ~TemporaryFolder();
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
 
 }  // namespace quenlith::test

@@ -22,21 +22,6 @@ std::string currentTestName() {
     return info ? std::string(info->test_suite_name()) + "." + info->name() : std::string();
 }
 
-const char* kBusConfiguration = R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <keep_umask/>
-  <listen>unix:tmpdir=/tmp</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-)";
-
 void skip(const std::string& why) { GTEST_SKIP() << why; }
 
 bool namespacesAvailable(const TemporaryFolder& folder) {
@@ -68,8 +53,7 @@ bool runInChildProcess(const ChildProcessOptions& options) {
                 "mount --bind \"$0\" " + systemTrustFile() + " && exec \"$@\"", options.trustBundle};
     }
     if (options.privateBus) {
-        writeFile(folder.file("bus.conf"), kBusConfiguration);
-        argv.insert(argv.end(), {"dbus-run-session", "--config-file=" + folder.file("bus.conf"), "--"});
+        argv.insert(argv.end(), {"dbus-run-session", "--config-file=" QUENLITH_TEST_SUPPORT_DIR "/session-bus.conf", "--"});
     }
     char* self = g_file_read_link("/proc/self/exe", nullptr);
     argv.push_back(self);

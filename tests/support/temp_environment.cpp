@@ -11,38 +11,45 @@
 
 namespace quenlith::test {
 
-namespace {
-const char* const kVariables[4] = {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME"};
-}
-
-TemporaryEnvironment::TemporaryEnvironment() {
+TemporaryFolder::TemporaryFolder(const std::string& prefix) {
     GError* error = nullptr;
-    char* dir = g_dir_make_tmp("quenlith-test-XXXXXX", &error);
+    char* dir = g_dir_make_tmp((prefix + "-XXXXXX").c_str(), &error);
     if (!dir) {
         std::string message = error ? error->message : "unknown error";
         g_clear_error(&error);
         throw std::runtime_error("cannot make a temporary folder: " + message);
     }
-    root_ = dir;
+    path_ = dir;
     g_free(dir);
-    const std::string values[4] = {root_ + "/home", root_ + "/data", root_ + "/config", root_ + "/cache"};
-    for (int i = 0; i < 4; ++i) {
-        const char* old = g_getenv(kVariables[i]);
-        had_[i] = old != nullptr;
-        if (old) saved_[i] = old;
-        std::filesystem::create_directories(values[i]);
-        g_setenv(kVariables[i], values[i].c_str(), TRUE);
+}
+
+TemporaryFolder::~TemporaryFolder() { removeTree(path_); }
+
+TemporaryEnvironment::TemporaryEnvironment() {
+    const std::pair<const char*, const char*> folders[] = {
+        {"HOME", "/home"}, {"XDG_DATA_HOME", "/data"}, {"XDG_CONFIG_HOME", "/config"}, {"XDG_CACHE_HOME", "/cache"}};
+    for (const auto& [name, folder] : folders) {
+        std::filesystem::create_directories(root() + folder);
+        set(name, root() + folder);
     }
 }
 
 TemporaryEnvironment::~TemporaryEnvironment() {
-    for (int i = 0; i < 4; ++i) {
-        if (had_[i])
-            g_setenv(kVariables[i], saved_[i].c_str(), TRUE);
+    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+        if (it->second)
+            g_setenv(it->first.c_str(), it->second->c_str(), TRUE);
         else
-            g_unsetenv(kVariables[i]);
+            g_unsetenv(it->first.c_str());
     }
-    removeTree(root_);
+}
+
+void TemporaryEnvironment::set(const std::string& name, const std::optional<std::string>& value) {
+    const char* old = g_getenv(name.c_str());
+    saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+    if (value)
+        g_setenv(name.c_str(), value->c_str(), TRUE);
+    else
+        g_unsetenv(name.c_str());
 }
 
 std::string TemporaryEnvironment::dataDirectory() const { return applicationDataDirectory(); }

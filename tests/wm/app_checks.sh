@@ -10,39 +10,20 @@
 # openbox and page server.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
 build=$1
-if [ -z "${QUENLITH_CHECKS_BUS:-}" ]; then
-  export QUENLITH_CHECKS_BUS=1
-  exec dbus-run-session --config-file="$root/tests/support/session-bus.conf" -- "$0" "$@"
-fi
 app=$build/quenlith
 server=$build/tests/programs/page_server/page_server
 profiles_tool=$build/tests/programs/profiles_tool/profiles_tool
 source "$here/lib.sh"
-
-work=$(mktemp -d /tmp/quenlith-app-wm.XXXXXX)
-openbox_pid=""
+begin_checks app-wm bus -- "$@"
+owned="app_pid server_pid openbox_pid"
 server_pid=""
 app_pid=""
-cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null && wait "$app_pid" 2>/dev/null
-  for pid in $server_pid; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
-  [ -n "$openbox_pid" ] && kill "$openbox_pid" 2>/dev/null && wait "$openbox_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-
 for program in "$app" "$server" "$profiles_tool"; do
   [ -x "$program" ] || { fail "not built: $program"; exit 1; }
 done
-
-export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_CACHE_HOME=$work/cache
-export XDG_RUNTIME_DIR=$work/runtime GDK_BACKEND=x11 NO_AT_BRIDGE=1 WEBKIT_DISABLE_COMPOSITING_MODE=1
 export G_MESSAGES_DEBUG=com.quenlith.Quenlith
-mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME/com.quenlith.Quenlith" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
+mkdir -p "$XDG_DATA_HOME/com.quenlith.Quenlith"
 profiles=$XDG_DATA_HOME/com.quenlith.Quenlith/profiles.json
 
 # Margins make the work area smaller than the screen, and lower than the default window height.
@@ -198,9 +179,4 @@ stop_app
 check "clean exit (status $app_status)" [ "$app_status" = 0 ]
 check "profiles.json and its backup are byte for byte as before" [ "$(sha256sum "$profiles" "$profiles.backup")" = "$before" ]
 
-if [ $failures -eq 0 ]; then
-  echo "application checks: all passed"
-else
-  echo "application checks: $failures failed"
-fi
-[ $failures -eq 0 ]
+end_checks application

@@ -7,23 +7,10 @@ build=$1
 probe=$build/tests/programs/floating_panel_probe/floating_panel_probe
 source "$(dirname "$0")/lib.sh"
 
-work=$(mktemp -d /tmp/quenlith-wm.XXXXXX)
-openbox_pid=""
+begin_checks wm
+owned="probe_pid openbox_pid"
 probe_pid=""
-cleanup() {
-  [ -n "$probe_pid" ] && kill "$probe_pid" 2>/dev/null && wait "$probe_pid" 2>/dev/null
-  [ -n "$openbox_pid" ] && kill "$openbox_pid" 2>/dev/null && wait "$openbox_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-
 [ -x "$probe" ] || { fail "probe not built: $probe"; exit 1; }
-
-export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_CACHE_HOME=$work/cache
-export XDG_RUNTIME_DIR=$work/runtime GDK_BACKEND=x11 NO_AT_BRIDGE=1
-mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
 
 # Margins make the work area smaller than the screen, as panels and docks do.
 start_openbox 40 20 30 0 || { fail "openbox did not start"; exit 1; }
@@ -115,9 +102,4 @@ for round in 1 2; do
   stop_probe
 done
 
-if [ $failures -eq 0 ]; then
-  echo "floating window checks: all passed"
-else
-  echo "floating window checks: $failures failed"
-fi
-[ $failures -eq 0 ]
+end_checks "floating window"

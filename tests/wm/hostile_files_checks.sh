@@ -3,25 +3,14 @@
 # /dev/zero, a tree nested 100,000 levels deep): it starts, reaches its main loop, ends within a
 # second of SIGTERM, and leaves the thing exactly as it was.
 set -uo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
 build=$1
-if [ -z "${QUENLITH_CHECKS_BUS:-}" ]; then
-  export QUENLITH_CHECKS_BUS=1
-  exec dbus-run-session --config-file="$root/tests/support/session-bus.conf" -- "$0" "$@"
-fi
 app=$build/quenlith
-source "$here/lib.sh"
-[ -x "$app" ] || { fail "not built: $app"; exit 1; }
-
-work=$(mktemp -d /tmp/quenlith-hostile.XXXXXX)
+source "$(dirname "$0")/lib.sh"
+begin_checks hostile bus -- "$@"
+owned="app_pid"
 app_pid=""
-cleanup() {
-  [ -n "$app_pid" ] && kill -KILL "$app_pid" 2>/dev/null && wait "$app_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-export GDK_BACKEND=x11 NO_AT_BRIDGE=1 WEBKIT_DISABLE_COMPOSITING_MODE=1 G_MESSAGES_DEBUG=com.quenlith.Quenlith
+[ -x "$app" ] || { fail "not built: $app"; exit 1; }
+export G_MESSAGES_DEBUG=com.quenlith.Quenlith
 
 gone() { [ ! -e "/proc/$1" ] || grep -q '^[0-9]* ([^)]*) Z' "/proc/$1/stat" 2>/dev/null; }
 started() { grep -q 'Quenlith started' "$work/app.log"; }
@@ -62,5 +51,4 @@ for kind in fifo zero deep; do
     check "the $kind in place of $(basename "$file") is left as it was" [ "$(describe "$target")" = "$before" ]
   done
 done
-[ "$failures" -eq 0 ] && echo "hostile file checks: all passed"
-exit $((failures > 0))
+end_checks "hostile file"

@@ -2,6 +2,42 @@
 # Each check prints one PASS or FAIL line; $failures counts the failures.
 
 failures=0
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+
+# The start of every check script: with "bus", runs the script again on a private session bus
+# (once); then makes $work holding HOME and the XDG folders, removed at exit after the processes
+# whose ids are in the variables named in $owned have been killed (the checks are over by then).
+begin_checks() {  # begin_checks name [bus] -- "$@"
+  local name=$1
+  shift
+  if [ "${1:-}" = bus ] && [ -z "${QUENLITH_CHECKS_BUS:-}" ]; then
+    export QUENLITH_CHECKS_BUS=1
+    shift 2
+    exec dbus-run-session --config-file="$root/tests/support/session-bus.conf" -- "$0" "$@"
+  fi
+  work=$(mktemp -d "/tmp/quenlith-$name.XXXXXX")
+  owned="openbox_pid"
+  openbox_pid=""
+  trap end_checks_processes EXIT
+  export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_CACHE_HOME=$work/cache
+  export XDG_RUNTIME_DIR=$work/runtime GDK_BACKEND=x11 NO_AT_BRIDGE=1 GDK_CORE_DEVICE_EVENTS=1
+  export WEBKIT_DISABLE_COMPOSITING_MODE=1
+  mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
+  chmod 700 "$XDG_RUNTIME_DIR"
+}
+end_checks_processes() {
+  local variable pid
+  for variable in $owned; do
+    for pid in ${!variable}; do kill -KILL "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
+  done
+  rm -rf "$work"
+}
+# The last line of every check script: the summary and the exit status.
+end_checks() {  # end_checks "what"
+  if [ $failures -eq 0 ]; then echo "$1 checks: all passed"; else echo "$1 checks: $failures failed"; fi
+  [ $failures -eq 0 ]
+}
+
 pass() { echo "PASS: $*"; }
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 check() {  # check "what" command...

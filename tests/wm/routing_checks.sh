@@ -7,26 +7,14 @@
 # Runs on the display xvfb-run gives it, with a private session bus; starts and stops its own
 # openbox and page server.
 set -uo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
 build=$(cd "$1" && pwd)
-if [ -z "${QUENLITH_CHECKS_BUS:-}" ]; then
-  export QUENLITH_CHECKS_BUS=1
-  exec dbus-run-session --config-file="$root/tests/support/session-bus.conf" -- "$0" "$@"
-fi
 app=$build/quenlith
 server=$build/tests/programs/page_server/page_server
-source "$here/lib.sh"
-
-work=$(mktemp -d /tmp/quenlith-routing-wm.XXXXXX)
-openbox_pid="" server_pid="" app_pid=""
-trap 'for pid in $app_pid $server_pid $openbox_pid; do kill $pid && wait $pid; done 2>/dev/null; rm -rf "$work"' EXIT
+source "$(dirname "$0")/lib.sh"
+begin_checks routing-wm bus -- "$@"
+owned="app_pid server_pid openbox_pid"
+server_pid="" app_pid=""
 for program in "$app" "$server"; do [ -x "$program" ] || { fail "not built: $program"; exit 1; }; done
-
-export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_CACHE_HOME=$work/cache
-export XDG_RUNTIME_DIR=$work/runtime GDK_BACKEND=x11 NO_AT_BRIDGE=1 WEBKIT_DISABLE_COMPOSITING_MODE=1
-mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
 start_openbox 0 0 0 0 || { fail "openbox did not start"; exit 1; }
 
 "$server" /first /a /same /m /n /g >"$work/server.log" 2>&1 &
@@ -90,5 +78,4 @@ else
   fail "cmake --install"; cat "$work/install.log"
 fi
 
-[ $failures -eq 0 ] && echo "routing checks: all passed" || echo "routing checks: $failures failed"
-[ $failures -eq 0 ]
+end_checks routing

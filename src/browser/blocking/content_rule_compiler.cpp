@@ -1,7 +1,12 @@
 #include "browser/blocking/content_rule_compiler.hpp"
 
+#include <cerrno>
+
 #include <glib/gstdio.h>
 #include <webkit2/webkit2.h>
+
+#include "model/localization.hpp"
+#include "model/logging.hpp"
 
 namespace quenlith {
 namespace {
@@ -36,6 +41,17 @@ void listFinished(GObject* source, GAsyncResult* result, gpointer data) {
     }
 }
 
+// Runs `work` on a later main-loop turn: every operation completes later, also a refused one.
+void later(std::function<void()> work) {
+    g_idle_add(
+        [](gpointer data) -> gboolean {
+            std::unique_ptr<std::function<void()>> work(static_cast<std::function<void()>*>(data));
+            (*work)();
+            return G_SOURCE_REMOVE;
+        },
+        new std::function<void()>(std::move(work)));
+}
+
 }  // namespace
 
 ContentRuleList::ContentRuleList(std::string identifier, WebKitUserContentFilter* filter)
@@ -46,13 +62,20 @@ ContentRuleList::~ContentRuleList() {
 }
 
 WebKitContentRuleCompiler::WebKitContentRuleCompiler(const std::string& storagePath) : storagePath_(storagePath) {
-    g_mkdir_with_parents(storagePath_.c_str(), 0700);
+    if (g_mkdir_with_parents(storagePath_.c_str(), 0700) != 0) {
+        const int code = errno;
+        folderError_ = Error{"folderFailed", localizedFormat("The folder “%@” could not be created: %@",
+                                                             {storagePath_, g_strerror(code)})};
+        logError(LogCategory::browser, "Content rule folder unavailable: " + folderError_->message);
+        return;
+    }
     store_ = GObjectPtr<WebKitUserContentFilterStore>::adopt(webkit_user_content_filter_store_new(storagePath_.c_str()));
 }
 
 WebKitContentRuleCompiler::~WebKitContentRuleCompiler() = default;
 
 void WebKitContentRuleCompiler::compile(const std::string& identifier, std::string json, ListHandler done) {
+    if (folderError_) return later([error = *folderError_, done = std::move(done)] { done(error); });
     // The text can be tens of megabytes: hand it over without copying.
     auto* text = new std::string(std::move(json));
     GBytes* bytes = g_bytes_new_with_free_func(text->data(), text->size(),
@@ -64,12 +87,14 @@ void WebKitContentRuleCompiler::compile(const std::string& identifier, std::stri
 }
 
 void WebKitContentRuleCompiler::load(const std::string& identifier, ListHandler done) {
+    if (folderError_) return later([error = *folderError_, done = std::move(done)] { done(error); });
     webkit_user_content_filter_store_load(store_.get(), identifier.c_str(), nullptr,
                                           listFinished<webkit_user_content_filter_store_load_finish>,
                                           new ListCall{identifier, std::move(done)});
 }
 
 void WebKitContentRuleCompiler::remove(const std::string& identifier, StatusHandler done) {
+    if (folderError_) return later([error = *folderError_, done = std::move(done)] { done(error); });
     webkit_user_content_filter_store_remove(
         store_.get(), identifier.c_str(), nullptr,
         [](GObject* source, GAsyncResult* result, gpointer data) {
@@ -84,6 +109,7 @@ void WebKitContentRuleCompiler::remove(const std::string& identifier, StatusHand
 }
 
 void WebKitContentRuleCompiler::fetchIdentifiers(IdentifiersHandler done) {
+    if (folderError_) return later([done = std::move(done)] { done({}); });
     webkit_user_content_filter_store_fetch_identifiers(
         store_.get(), nullptr,
         [](GObject* source, GAsyncResult* result, gpointer data) {

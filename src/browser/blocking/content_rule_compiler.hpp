@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -55,7 +56,8 @@ public:
     virtual void fetchIdentifiers(IdentifiersHandler done) = 0;
 };
 
-// The engine's compiler, storing compiled lists in a folder of their own.
+// The engine's compiler, storing compiled lists in a folder of their own. When that folder cannot
+// be made, every compilation and load fails with an error naming the folder.
 class WebKitContentRuleCompiler : public ContentRuleCompiler {
 public:
     explicit WebKitContentRuleCompiler(const std::string& storagePath);
@@ -70,6 +72,7 @@ public:
 
 private:
     std::string storagePath_;
+    std::optional<Error> folderError_;
     GObjectPtr<WebKitUserContentFilterStore> store_;
 };
 

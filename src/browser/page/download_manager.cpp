@@ -1,6 +1,7 @@
 #include "browser/page/download_manager.hpp"
 
 #include <algorithm>
+#include <cerrno>
 #include <utility>
 
 #include <gio/gio.h>
@@ -8,6 +9,8 @@
 #include <gtk/gtk.h>
 #include <webkit2/webkit2.h>
 
+#include "browser/page/external_launch.hpp"
+#include "model/app_paths.hpp"
 #include "model/localization.hpp"
 #include "model/logging.hpp"
 
@@ -34,26 +37,60 @@ GtkWindow* windowOfView(WebKitWebView* view) {
     return GTK_WINDOW(toplevel);
 }
 
-void openFolderOf(const std::string& path) {
+void openFolderOf(const std::string& path, const OpenFolder& open) {
     GFile* file = g_file_new_for_path(path.c_str());
     GFile* folder = g_file_get_parent(file);
     if (folder) {
         char* uri = g_file_get_uri(folder);
-        g_app_info_launch_default_for_uri_async(uri, nullptr, nullptr, nullptr, nullptr);
+        if (open)
+            open(uri);
+        else
+            openWithDefaultApplication(uri);
         g_free(uri);
         g_object_unref(folder);
     }
     g_object_unref(file);
 }
 
+// Makes `folder` (and its parents) and keeps it to its owner alone; the error text when it cannot.
+std::optional<std::string> privateFolderError(const std::string& folder) {
+    if (g_mkdir_with_parents(folder.c_str(), 0700) == 0 && g_chmod(folder.c_str(), 0700) == 0) return std::nullopt;
+    const int code = errno;
+    return localizedFormat("The folder “%@” could not be created: %@", {folder, g_strerror(code)});
+}
+
+// Removes our temporary file (the engine removes its own partial file); failures are ignored.
+void removeTemporary(const std::optional<std::string>& temporary) {
+    if (temporary) g_remove(temporary->c_str());
+}
+
+// The system's description of a failed write, naming the destination the user chose instead of
+// our temporary file (which the user never sees).
+std::string namingDestination(std::string text, const std::string& temporary, const std::string& destination) {
+    if (temporary.empty()) return text;
+    for (std::size_t at = text.find(temporary); at != std::string::npos; at = text.find(temporary, at + destination.size())) {
+        std::size_t length = temporary.size();
+        if (text.compare(at + length, 11, ".wkdownload") == 0) length += 11;  // the engine's own partial file
+        text.replace(at, length, destination);
+    }
+    return text;
+}
+
 }  // namespace
 
-void revealInFileManager(const std::string& path) {
+struct DownloadManager::MoveCall {
+    std::weak_ptr<bool> alive;
+    DownloadManager* manager;
+    Uuid id;
+    std::string temporary;
+};
+
+void revealInFileManager(const std::string& path, OpenFolder openFolder) {
     GError* error = nullptr;
     GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
     if (!bus) {
         g_clear_error(&error);
-        openFolderOf(path);
+        openFolderOf(path, openFolder);
         return;
     }
     char* uri = g_filename_to_uri(path.c_str(), nullptr, nullptr);
@@ -65,12 +102,15 @@ void revealInFileManager(const std::string& path) {
     g_variant_builder_init(&items, G_VARIANT_TYPE("as"));
     g_variant_builder_add(&items, "s", uri);
     g_free(uri);
-    auto* remembered = new std::string(path);
+    struct Reveal {
+        std::string path;
+        OpenFolder openFolder;
+    };
     g_dbus_connection_call(
         bus, "org.freedesktop.FileManager1", "/org/freedesktop/FileManager1", "org.freedesktop.FileManager1",
         "ShowItems", g_variant_new("(ass)", &items, ""), nullptr, G_DBUS_CALL_FLAGS_NONE, 5000, nullptr,
         [](GObject* source, GAsyncResult* result, gpointer data) {
-            std::unique_ptr<std::string> path(static_cast<std::string*>(data));
+            std::unique_ptr<Reveal> reveal(static_cast<Reveal*>(data));
             GError* error = nullptr;
             GVariant* reply = g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, &error);
             if (reply) {
@@ -78,30 +118,32 @@ void revealInFileManager(const std::string& path) {
                 return;
             }
             g_clear_error(&error);
-            openFolderOf(*path);
+            openFolderOf(reveal->path, reveal->openFolder);
         },
-        remembered);
+        new Reveal{path, std::move(openFolder)});
     g_object_unref(bus);
 }
 
 DownloadManager::DownloadManager()
-    : DownloadManager(std::make_unique<SaveDialogLocationChooser>(), g_get_tmp_dir()) {}
+    : DownloadManager(std::make_unique<SaveDialogLocationChooser>(), applicationCacheDirectory() + "/Downloads",
+                      [](const std::string& path) { revealInFileManager(path); }) {}
 
 DownloadManager::DownloadManager(std::unique_ptr<DownloadLocationChooser> chooser, std::string temporaryDirectory,
                                  RevealFile reveal)
     : chooser_(std::move(chooser)), temporaryDirectory_(std::move(temporaryDirectory)), reveal_(std::move(reveal)) {}
 
 DownloadManager::~DownloadManager() {
-    *alive_ = false;
     for (auto& [context, handler] : contexts_) {
         g_signal_handler_disconnect(context, handler);
         g_object_weak_unref(G_OBJECT(context), onContextFinalized, this);
     }
-    // Nobody would move these files into place any more: stop the engine and remove them.
+    // Nobody would move these files into place any more: stop the engine and remove them. A file
+    // already being moved still lands; a failed move removes it.
     for (auto& [id, running] : downloads_) {
         disconnect(running);
+        if (running.moving) continue;
         webkit_download_cancel(running.download.get());
-        if (running.temporaryFile) g_remove(running.temporaryFile->c_str());
+        removeTemporary(running.temporaryFile);
     }
 }
 
@@ -172,7 +214,7 @@ void DownloadManager::end(const Uuid& id, std::string status) {
         entry->isActive = false;
     }
     // Whatever was not moved into place is of no use to anyone; a failure to delete is ignored.
-    if (running.temporaryFile) g_remove(running.temporaryFile->c_str());
+    removeTemporary(running.temporaryFile);
     changed_.emit();
 }
 
@@ -242,6 +284,12 @@ void DownloadManager::destinationChosen(const Uuid& id, std::optional<std::strin
         webkit_download_cancel(download.get());
         return;
     }
+    if (auto error = privateFolderError(temporaryDirectory_)) {
+        logError(LogCategory::browser, "Download folder unavailable: " + *error);
+        end(id, localizedFormat(download_status::couldNotSave, {*error}));
+        webkit_download_cancel(download.get());
+        return;
+    }
     if (DownloadEntry* entry = mutableEntry(id)) {
         entry->destination = *path;
         entry->status = std::string(download_status::downloading);
@@ -262,6 +310,7 @@ void DownloadManager::finished(WebKitDownload* download) {
     auto id = idOf(download);
     if (!id) return;
     Running& running = downloads_[*id];
+    if (running.moving) return;
     const DownloadEntry* entry = this->entry(*id);
     if (!running.temporaryFile || !entry || !entry->destination) {
         end(*id, std::string(download_status::destinationUnavailable));
@@ -269,19 +318,39 @@ void DownloadManager::finished(WebKitDownload* download) {
     }
     GFile* source = g_file_new_for_path(running.temporaryFile->c_str());
     GFile* target = g_file_new_for_path(entry->destination->c_str());
-    GError* error = nullptr;
-    // Replaces a file already there; across file systems the data is copied.
-    bool moved = g_file_move(source, target, G_FILE_COPY_OVERWRITE, nullptr, nullptr, nullptr, &error);
+    running.moving = true;
+    // Replaces a file already there. A rename within one file system, else a copy of the whole
+    // file: either runs off the main thread, and the entry stays active until it is done.
+    g_file_move_async(source, target, G_FILE_COPY_OVERWRITE, G_PRIORITY_DEFAULT, nullptr, nullptr,
+                      nullptr, onMoved, new MoveCall{alive_, this, *id, *running.temporaryFile});
     g_object_unref(source);
     g_object_unref(target);
-    if (moved) {
-        running.temporaryFile.reset();
-        end(*id, std::string(download_status::complete));
+}
+
+void DownloadManager::onMoved(GObject* source, GAsyncResult* result, gpointer data) {
+    std::unique_ptr<MoveCall> call(static_cast<MoveCall*>(data));
+    GError* error = nullptr;
+    const bool success = g_file_move_finish(G_FILE(source), result, &error);
+    std::string reason = error && error->message ? error->message : "";
+    g_clear_error(&error);
+    // Also when the manager is gone: a file that did not reach its place is of no use.
+    if (!success) removeTemporary(call->temporary);
+    if (call->alive.expired()) return;
+    call->manager->moved(call->id, success, reason);
+}
+
+void DownloadManager::moved(const Uuid& id, bool success, const std::string& reason) {
+    auto found = downloads_.find(id);
+    if (found == downloads_.end()) return;
+    const std::string temporary = found->second.temporaryFile.value_or("");
+    if (success) {
+        found->second.temporaryFile.reset();  // so that ending does not delete the moved file
+        end(id, std::string(download_status::complete));
         return;
     }
-    std::string reason = error ? error->message : "";
-    g_clear_error(&error);
-    end(*id, localizedFormat(download_status::couldNotSave, {reason}));
+    const DownloadEntry* entry = this->entry(id);
+    const std::string destination = entry && entry->destination ? *entry->destination : "";
+    end(id, localizedFormat(download_status::couldNotSave, {namingDestination(reason, temporary, destination)}));
 }
 
 void DownloadManager::onFailed(WebKitDownload* download, GError* error, gpointer self) {
@@ -292,16 +361,20 @@ void DownloadManager::failed(WebKitDownload* download, const GError* error) {
     auto id = idOf(download);
     if (!id) return;
     int code = error ? error->code : 0;
-    if (error && isCancellation(error))
+    if (error && isCancellation(error)) {
         end(*id, std::string(download_status::cancelled));
-    else
-        end(*id, error ? std::string(error->message) : std::string());
+    } else {
+        const std::string temporary = downloads_[*id].temporaryFile.value_or("");
+        const DownloadEntry* entry = this->entry(*id);
+        const std::string destination = entry && entry->destination ? *entry->destination : "";
+        end(*id, namingDestination(error && error->message ? error->message : "", temporary, destination));
+    }
     logError(LogCategory::browser, "Download failed: " + std::to_string(code));
 }
 
 void DownloadManager::cancel(const Uuid& id) {
     auto found = downloads_.find(id);
-    if (found == downloads_.end()) return;
+    if (found == downloads_.end() || found->second.moving) return;
     GObjectPtr<WebKitDownload> download = found->second.download;
     end(id, std::string(download_status::cancelled));
     webkit_download_cancel(download.get());

@@ -18,27 +18,32 @@
 typedef struct _WebKitDownload WebKitDownload;
 typedef struct _WebKitWebContext WebKitWebContext;
 typedef struct _GError GError;
+typedef struct _GAsyncResult GAsyncResult;
 
 namespace quenlith {
 
 // Shows a saved file in the file manager.
 using RevealFile = std::function<void(const std::string& path)>;
+// Opens a folder's file:// address in another application.
+using OpenFolder = std::function<void(const std::string& uri)>;
 
 // Selects the file in the desktop's file manager (org.freedesktop.FileManager1.ShowItems on the
-// session bus); when no file manager answers, opens the folder that holds it.
-void revealInFileManager(const std::string& path);
+// session bus); when no file manager answers, hands the folder that holds it to `openFolder`
+// (by default the desktop's default application for it).
+void revealInFileManager(const std::string& path, OpenFolder openFolder = {});
 
 // Takes over every download of the engine: asks where to save it, lets the engine write into a
-// temporary file of our own, moves the finished file into place and keeps one entry per download
-// (newest first) for the downloads window. One manager serves the whole process; main thread only.
+// temporary file of our own in a private folder (0700: other users cannot read a partial file),
+// moves the finished file into place off the main thread and keeps one entry per download (newest
+// first) for the downloads window. One manager serves the whole process; main thread only.
 class DownloadManager {
 public:
-    // The save dialog, g_get_tmp_dir() and the desktop's file manager.
+    // The save dialog, $XDG_CACHE_HOME/com.quenlith.Quenlith/Downloads and the desktop's file manager.
     DownloadManager();
-    // Replaceable pieces (tests): the location question, the folder for the temporary files and
-    // the file-manager call.
+    // Replaceable pieces (tests): the location question, the private folder for the temporary
+    // files (made 0700 when a download needs it) and the file-manager call.
     DownloadManager(std::unique_ptr<DownloadLocationChooser> chooser, std::string temporaryDirectory,
-                    RevealFile reveal = revealInFileManager);
+                    RevealFile reveal = [](const std::string& path) { revealInFileManager(path); });
     ~DownloadManager();
     DownloadManager(const DownloadManager&) = delete;
     DownloadManager& operator=(const DownloadManager&) = delete;
@@ -55,6 +60,8 @@ public:
     // Takes over one download; `window` is the window of the view that started it, or none.
     void registerDownload(WebKitDownload* download, GtkWindow* window);
 
+    // A download whose data is complete and is being moved into place is no longer cancelled: its
+    // file is about to land.
     void cancel(const Uuid& id);
     // Cancels every running download; no engine report about them reaches the manager afterwards.
     void cancelAll();
@@ -71,7 +78,9 @@ private:
         std::vector<unsigned long> handlers;
         GObjectPtr<GtkWindow> window;
         std::optional<std::string> temporaryFile;
+        bool moving = false;  // the finished file is being moved into place
     };
+    struct MoveCall;
 
     DownloadEntry* mutableEntry(const Uuid& id);
     std::optional<Uuid> idOf(WebKitDownload* download) const;
@@ -81,6 +90,7 @@ private:
     bool decideDestination(WebKitDownload* download, const char* suggestedName);
     void destinationChosen(const Uuid& id, std::optional<std::string> path);
     void finished(WebKitDownload* download);
+    void moved(const Uuid& id, bool success, const std::string& reason);
     void failed(WebKitDownload* download, const GError* error);
 
     static void onContextFinalized(gpointer self, GObject* gone);
@@ -90,6 +100,7 @@ private:
     static void onResponse(WebKitDownload* download, GParamSpec*, gpointer self);
     static void onFinished(WebKitDownload* download, gpointer self);
     static void onFailed(WebKitDownload* download, GError* error, gpointer self);
+    static void onMoved(GObject* source, GAsyncResult* result, gpointer call);
 
     std::unique_ptr<DownloadLocationChooser> chooser_;
     std::string temporaryDirectory_;
@@ -99,6 +110,7 @@ private:
     std::map<WebKitDownload*, Uuid> ids_;
     std::map<WebKitWebContext*, unsigned long> contexts_;  // observed contexts, held weakly
     sigc::signal<void()> changed_;
+    // Declared last, so it goes first: answers and moves that finish later find it expired.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

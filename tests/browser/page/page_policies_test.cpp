@@ -4,203 +4,112 @@
 #include "browser/page/page_dialog.hpp"
 #include "browser/page/page_error.hpp"
 #include "browser/page/permission_request.hpp"
+#include "browser/page/popup_routing.hpp"
 #include "browser/page/response_policy.hpp"
 #include "model/web_app_profile.hpp"
 
 namespace quenlith {
 namespace {
 
-// Response decisions.
-
-struct ResponseCase {
-    bool supported;
-    std::optional<const char*> disposition;
-    ResponseVerdict verdict;
-};
-void PrintTo(const ResponseCase& c, std::ostream* out) {
-    *out << (c.supported ? "supported" : "unsupported") << " / " << (c.disposition ? *c.disposition : "(none)");
+TEST(PagePoliciesTest, ResponsesAreShownWhenTheEngineCanUnlessTheyAreAttachments) {
+    using enum ResponseVerdict;
+    const std::tuple<bool, std::optional<std::string_view>, ResponseVerdict> cases[] = {
+        {true, std::nullopt, show}, {false, std::nullopt, download}, {true, "attachment", download},
+        {true, "attachment; filename=\"report.html\"", download}, {true, "  ATTACHMENT ;filename=a.txt", download},
+        {true, "inline", show}, {true, "inline; filename=\"attachment.txt\"", show}, {false, "inline", download},
+        {true, "attachments", show}, {true, "", show}};
+    for (const auto& [supported, disposition, verdict] : cases)
+        EXPECT_EQ(responseVerdict(supported, disposition), verdict) << supported << " " << disposition.value_or("(none)");
 }
 
-class ResponseVerdictTest : public ::testing::TestWithParam<ResponseCase> {};
-
-TEST_P(ResponseVerdictTest, ShowsWhatTheEngineCanShowUnlessItIsAnAttachment) {
-    const auto& c = GetParam();
-    std::optional<std::string_view> disposition;
-    if (c.disposition) disposition = *c.disposition;
-    EXPECT_EQ(responseVerdict(c.supported, disposition), c.verdict) << (c.disposition ? *c.disposition : "(none)");
+TEST(PagePoliciesTest, NewWindowRequestsAreRouted) {
+    using enum LinkBehavior;
+    using enum PopupRoute;
+    const std::tuple<bool, LinkBehavior, std::optional<std::string_view>, PopupRoute> cases[] = {
+        {true, newTab, "https://example.com/", popupTab}, {true, newWindow, "https://example.com/", floatingWindow},
+        {true, newWindow, std::nullopt, floatingWindow}, {true, external, "https://example.com/", defaultBrowser},
+        {true, external, "http://example.com/", defaultBrowser},
+        // The default browser takes only web addresses.
+        {true, external, "mailto:someone@example.com", popupTab}, {true, external, "about:blank", popupTab},
+        {true, external, "", popupTab}, {true, external, std::nullopt, popupTab},
+        // Private windows ignore the preference.
+        {false, newTab, "https://example.com/", popupTab}, {false, newWindow, "https://example.com/", popupTab},
+        {false, external, "https://example.com/", popupTab}};
+    for (const auto& [persistent, behavior, uri, route] : cases)
+        EXPECT_EQ(popupRoute(persistent, behavior, uri), route) << persistent << rawValue(behavior) << uri.value_or("-");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Responses, ResponseVerdictTest,
-    ::testing::Values(ResponseCase{true, std::nullopt, ResponseVerdict::show},
-                      ResponseCase{false, std::nullopt, ResponseVerdict::download},
-                      ResponseCase{true, "attachment", ResponseVerdict::download},
-                      ResponseCase{true, "attachment; filename=\"report.html\"", ResponseVerdict::download},
-                      ResponseCase{true, "  ATTACHMENT ;filename=a.txt", ResponseVerdict::download},
-                      ResponseCase{true, "inline", ResponseVerdict::show},
-                      ResponseCase{true, "inline; filename=\"attachment.txt\"", ResponseVerdict::show},
-                      ResponseCase{false, "inline", ResponseVerdict::download},
-                      ResponseCase{true, "attachments", ResponseVerdict::show},
-                      ResponseCase{true, "", ResponseVerdict::show}));
-
-// Failed loads.
-
-GError* makeError(GQuark domain, int code, const char* message) { return g_error_new_literal(domain, code, message); }
-
-struct FailureCase {
-    GQuark (*domain)();
-    int code;
-    bool silent;
-};
-void PrintTo(const FailureCase& c, std::ostream* out) { *out << g_quark_to_string(c.domain()) << " " << c.code; }
-
-class PageFailureTest : public ::testing::TestWithParam<FailureCase> {};
-
-TEST_P(PageFailureTest, SilentFailuresShowAndLogNothing) {
-    GError* error = makeError(GetParam().domain(), GetParam().code, "Something went wrong");
-    PageFailure failure = pageFailure(*error);
-    g_error_free(error);
-    EXPECT_EQ(isSilentPageFailure(failure), GetParam().silent) << failure.domain << " " << failure.code;
-    if (GetParam().silent)
-        EXPECT_EQ(pageErrorText(failure), std::nullopt);
-    else
-        EXPECT_EQ(pageErrorText(failure), "Something went wrong");
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Failures, PageFailureTest,
-    ::testing::Values(
-        // A load replaced by a newer one, or stopped.
-        FailureCase{webkit_network_error_quark, WEBKIT_NETWORK_ERROR_CANCELLED, true},
-        // A navigation that became a download.
-        FailureCase{webkit_policy_error_quark, WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE, true},
-        FailureCase{webkit_network_error_quark, WEBKIT_NETWORK_ERROR_TRANSPORT, false},
-        FailureCase{webkit_network_error_quark, WEBKIT_NETWORK_ERROR_FAILED, false},
-        FailureCase{webkit_network_error_quark, WEBKIT_NETWORK_ERROR_UNKNOWN_PROTOCOL, false},
-        FailureCase{webkit_policy_error_quark, WEBKIT_POLICY_ERROR_CANNOT_SHOW_MIME_TYPE, false},
-        FailureCase{webkit_policy_error_quark, WEBKIT_POLICY_ERROR_CANNOT_USE_RESTRICTED_PORT, false},
+TEST(PagePoliciesTest, OnlyRealFailuresOfALoadAreShownAndLogged) {
+    const std::tuple<GQuark, int, bool> cases[] = {
+        // A load replaced by a newer one or stopped, and a navigation that became a download.
+        {WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED, true},
+        {WEBKIT_POLICY_ERROR, WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE, true},
+        {WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_TRANSPORT, false}, {WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_FAILED, false},
+        {WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_UNKNOWN_PROTOCOL, false},
+        {WEBKIT_POLICY_ERROR, WEBKIT_POLICY_ERROR_CANNOT_SHOW_MIME_TYPE, false},
+        {WEBKIT_POLICY_ERROR, WEBKIT_POLICY_ERROR_CANNOT_USE_RESTRICTED_PORT, false},
         // The same numbers in other domains are real failures.
-        FailureCase{webkit_policy_error_quark, WEBKIT_NETWORK_ERROR_CANCELLED, false},
-        FailureCase{webkit_download_error_quark, WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE, false},
-        FailureCase{g_io_error_quark, G_IO_ERROR_TIMED_OUT, false}));
-
-TEST(PageErrorTest, WebProcessEndIsAFailureOfItsOwn) {
-    PageFailure failure = webProcessEndedFailure();
-    EXPECT_EQ(failure.domain, "Quenlith");
-    EXPECT_EQ(failure.code, 1);
-    EXPECT_EQ(pageErrorText(failure), "The page stopped responding. Try again to reconnect.");
-    EXPECT_EQ(pageFailureLogLine(failure), "Navigation failed: Quenlith code 1");
-}
-
-TEST(PageErrorTest, LogLineNamesDomainAndCode) {
-    GError* error = makeError(WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_TRANSPORT, "Could not connect");
+        {WEBKIT_POLICY_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED, false},
+        {WEBKIT_DOWNLOAD_ERROR, WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE, false},
+        {G_IO_ERROR, G_IO_ERROR_TIMED_OUT, false}};
+    for (const auto& [domain, code, silent] : cases) {
+        GError* error = g_error_new_literal(domain, code, "Something went wrong");
+        PageFailure failure = pageFailure(*error);
+        g_error_free(error);
+        EXPECT_EQ(isSilentPageFailure(failure), silent) << failure.domain << " " << code;
+        EXPECT_EQ(pageErrorText(failure), silent ? std::nullopt : std::optional<std::string>("Something went wrong"));
+    }
+    GError* error = g_error_new_literal(WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_TRANSPORT, "Could not connect");
     EXPECT_EQ(pageFailureLogLine(pageFailure(*error)), "Navigation failed: WebKitNetworkError code 300");
     g_error_free(error);
+    EXPECT_EQ(pageFailureLogLine(webProcessEndedFailure()), "Navigation failed: Quenlith code 1");
+    EXPECT_EQ(pageErrorText(webProcessEndedFailure()), "The page stopped responding. Try again to reconnect.");
 }
 
-// Script dialogs.
-
-TEST(PageDialogTest, DialogsNameTheMainPagesHost) {
-    auto alert = scriptDialogContent(ScriptDialogKind::alert, "https://Mail.Example.com:8443/inbox", "Saved");
-    EXPECT_EQ(alert.title, "Mail.Example.com");
-    EXPECT_EQ(alert.message, "Saved");
-    EXPECT_EQ(alert.buttons, std::vector<std::string>{"OK"});
-    EXPECT_FALSE(alert.hasTextField);
-
-    auto confirm = scriptDialogContent(ScriptDialogKind::confirm, "about:blank", "<b>Delete?</b>");
-    EXPECT_EQ(confirm.title, "");
-    EXPECT_EQ(confirm.message, "<b>Delete?</b>");
-    EXPECT_EQ(confirm.buttons, (std::vector<std::string>{"OK", "Cancel"}));
-
-    auto prompt = scriptDialogContent(ScriptDialogKind::prompt, "http://127.0.0.1:9/", "Name?", "Ada");
-    EXPECT_EQ(prompt.title, "127.0.0.1");
-    EXPECT_EQ(prompt.buttons, (std::vector<std::string>{"OK", "Cancel"}));
-    EXPECT_TRUE(prompt.hasTextField);
-    EXPECT_EQ(prompt.defaultText, "Ada");
-}
-
-struct AnswerCase {
-    ScriptDialogKind kind;
-    std::optional<std::size_t> button;
-    ScriptDialogAnswer answer;
-};
-void PrintTo(const AnswerCase& c, std::ostream* out) {
-    *out << "dialog " << static_cast<int>(c.kind) << " button " << (c.button ? std::to_string(*c.button) : "none");
-}
-
-class ScriptDialogAnswerTest : public ::testing::TestWithParam<AnswerCase> {};
-
-TEST_P(ScriptDialogAnswerTest, ThePageGetsTheAnswerOfTheButton) {
-    EXPECT_EQ(scriptDialogAnswer(GetParam().kind, GetParam().button, "typed"), GetParam().answer);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Answers, ScriptDialogAnswerTest,
-    ::testing::Values(AnswerCase{ScriptDialogKind::alert, 0, {false, std::nullopt}},
-                      AnswerCase{ScriptDialogKind::alert, std::nullopt, {false, std::nullopt}},
-                      AnswerCase{ScriptDialogKind::confirm, 0, {true, std::nullopt}},
-                      AnswerCase{ScriptDialogKind::confirm, 1, {false, std::nullopt}},
-                      // No window: the negative answer at once.
-                      AnswerCase{ScriptDialogKind::confirm, std::nullopt, {false, std::nullopt}},
-                      AnswerCase{ScriptDialogKind::prompt, 0, {true, "typed"}},
-                      AnswerCase{ScriptDialogKind::prompt, 1, {false, std::nullopt}},
-                      AnswerCase{ScriptDialogKind::prompt, std::nullopt, {false, std::nullopt}},
-                      AnswerCase{ScriptDialogKind::beforeUnload, std::nullopt, {true, std::nullopt}}));
-
-TEST(PageDialogTest, OnlyTheLeaveQuestionIsNeverShown) {
-    EXPECT_TRUE(isScriptDialogShown(ScriptDialogKind::alert));
-    EXPECT_TRUE(isScriptDialogShown(ScriptDialogKind::confirm));
-    EXPECT_TRUE(isScriptDialogShown(ScriptDialogKind::prompt));
+TEST(PagePoliciesTest, ScriptDialogsNameTheMainPagesHostAndAnswerWithTheirButton) {
+    auto alertBox = scriptDialogContent(ScriptDialogKind::alert, "https://Mail.Example.com:8443/inbox", "Saved");
+    EXPECT_EQ(alertBox.title, "Mail.Example.com");
+    EXPECT_EQ(alertBox.buttons, std::vector<std::string>{"OK"});
+    auto confirmBox = scriptDialogContent(ScriptDialogKind::confirm, "about:blank", "<b>Delete?</b>");
+    EXPECT_EQ(confirmBox.title + confirmBox.message, "<b>Delete?</b>");  // no host, text as given
+    EXPECT_EQ(confirmBox.buttons, (std::vector<std::string>{"OK", "Cancel"}));
+    auto promptBox = scriptDialogContent(ScriptDialogKind::prompt, "http://127.0.0.1:9/", "Name?", "Ada");
+    EXPECT_EQ(promptBox.title, "127.0.0.1");
+    EXPECT_TRUE(promptBox.hasTextField && !alertBox.hasTextField);
+    EXPECT_EQ(promptBox.defaultText, "Ada");
     EXPECT_FALSE(isScriptDialogShown(ScriptDialogKind::beforeUnload));
+    EXPECT_TRUE(isScriptDialogShown(ScriptDialogKind::prompt));
+
+    using enum ScriptDialogKind;
+    const std::tuple<ScriptDialogKind, std::optional<std::size_t>, ScriptDialogAnswer> cases[] = {
+        {alert, 0, {false, std::nullopt}}, {alert, std::nullopt, {false, std::nullopt}},
+        {confirm, 0, {true, std::nullopt}}, {confirm, 1, {false, std::nullopt}},
+        // No window: the negative answer at once.
+        {confirm, std::nullopt, {false, std::nullopt}}, {prompt, 0, {true, "typed"}}, {prompt, 1, {false, std::nullopt}},
+        {prompt, std::nullopt, {false, std::nullopt}}, {beforeUnload, std::nullopt, {true, std::nullopt}}};
+    for (const auto& [kind, button, answer] : cases)
+        EXPECT_EQ(scriptDialogAnswer(kind, button, "typed"), answer) << static_cast<int>(kind) << " " << button.value_or(9);
 }
 
-// Camera and microphone.
-
-struct CaptureCase {
-    MediaCaptureRequest request;
-    const char* page;
-    std::optional<const char*> message;
-};
-void PrintTo(const CaptureCase& c, std::ostream* out) {
-    *out << c.page << (c.request.camera ? " camera" : "") << (c.request.microphone ? " microphone" : "")
-         << (c.request.screen ? " screen" : "");
-}
-
-class MediaCaptureQuestionTest : public ::testing::TestWithParam<CaptureCase> {};
-
-TEST_P(MediaCaptureQuestionTest, NamesTheHostAndTheDevices) {
-    auto question = mediaCaptureQuestion(GetParam().request, GetParam().page);
-    if (!GetParam().message) {
-        EXPECT_EQ(question, std::nullopt);
-        return;
-    }
-    ASSERT_TRUE(question.has_value());
-    EXPECT_EQ(question->message, *GetParam().message);
-    EXPECT_EQ(question->allowButton, "Allow");
-    EXPECT_EQ(question->denyButton, "Don't Allow");
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Devices, MediaCaptureQuestionTest,
-    ::testing::Values(
-        CaptureCase{{true, false, false}, "https://meet.example.com/room", "Allow “meet.example.com” to use your camera?"},
-        CaptureCase{{false, true, false}, "https://meet.example.com/room",
-                    "Allow “meet.example.com” to use your microphone?"},
-        CaptureCase{{true, true, false}, "https://meet.example.com/room",
-                    "Allow “meet.example.com” to use your camera and microphone?"},
-        CaptureCase{{true, true, false}, "data:text/html,x", "Allow this page to use your camera and microphone?"},
-        CaptureCase{{false, true, false}, "about:blank", "Allow this page to use your microphone?"},
-        CaptureCase{{true, false, false}, "about:blank", "Allow this page to use your camera?"},
+TEST(PagePoliciesTest, CameraAndMicrophoneQuestionsNameTheHostAndTheDevices) {
+    const std::tuple<MediaCaptureRequest, const char*, std::optional<std::string>> cases[] = {
+        {{true, false, false}, "https://meet.example.com/room", "Allow “meet.example.com” to use your camera?"},
+        {{false, true, false}, "https://meet.example.com/room", "Allow “meet.example.com” to use your microphone?"},
+        {{true, true, false}, "https://meet.example.com/room", "Allow “meet.example.com” to use your camera and microphone?"},
+        {{true, true, false}, "data:text/html,x", "Allow this page to use your camera and microphone?"},
+        {{false, true, false}, "about:blank", "Allow this page to use your microphone?"},
+        {{true, false, false}, "about:blank", "Allow this page to use your camera?"},
         // Refused without asking.
-        CaptureCase{{false, false, true}, "https://meet.example.com/room", std::nullopt},
-        CaptureCase{{true, true, true}, "https://meet.example.com/room", std::nullopt},
-        CaptureCase{{false, false, false}, "https://meet.example.com/room", std::nullopt}));
-
-}  // namespace
-}  // namespace quenlith
-
-namespace quenlith {
-namespace {
+        {{false, false, true}, "https://meet.example.com/room", std::nullopt},
+        {{true, true, true}, "https://meet.example.com/room", std::nullopt},
+        {{false, false, false}, "https://meet.example.com/room", std::nullopt}};
+    for (const auto& [request, page, message] : cases) {
+        auto question = mediaCaptureQuestion(request, page);
+        EXPECT_EQ(question ? std::optional(question->message) : std::nullopt, message) << page;
+    }
+    auto question = mediaCaptureQuestion({true, false, false}, "about:blank");
+    EXPECT_EQ(question->allowButton + "/" + question->denyButton, "Allow/Don't Allow");  // allowing comes first
+}
 
 WebAppProfile website(const std::string& home, std::optional<std::string> last, bool remember) {
     WebAppProfile profile;
@@ -210,30 +119,25 @@ WebAppProfile website(const std::string& home, std::optional<std::string> last, 
     return profile;
 }
 
-TEST(ErrorBoxActionsTest, TryAgainPrefersTheTabThenTheViewThenTheWebsite) {
+TEST(PagePoliciesTest, TheErrorBoxActionsPickTheirAddress) {
     auto profile = website("example.com", std::string("https://example.com/last"), true);
     const std::optional<std::string> none;
-    EXPECT_EQ(retryAddress(std::string("https://a.test/tab"), std::string("https://a.test/view"), profile),
-              "https://a.test/tab");
+    EXPECT_EQ(retryAddress(std::string("https://a.test/tab"), std::string("https://a.test/view"), profile), "https://a.test/tab");
     EXPECT_EQ(retryAddress(none, std::string("https://a.test/view"), profile), "https://a.test/view");
     EXPECT_EQ(retryAddress(none, std::string(""), profile), "https://example.com/last");
     // The remembered address counts only while the website remembers it, and only as a website address.
     EXPECT_EQ(retryAddress(none, none, website("example.com", std::string("https://example.com/last"), false)),
               "https://example.com");
-    EXPECT_EQ(retryAddress(none, none, website("example.com", std::string("mailto:x@example.com"), true)),
-              "https://example.com");
+    EXPECT_EQ(retryAddress(none, none, website("example.com", std::string("mailto:x@example.com"), true)), "https://example.com");
     EXPECT_EQ(retryAddress(none, none, website("not a website", std::nullopt, true)), std::nullopt);
-}
 
-TEST(ErrorBoxActionsTest, DefaultBrowserTakesOnlyWebAddresses) {
-    auto profile = website("example.com", std::nullopt, true);
-    const std::optional<std::string> none;
+    // The default browser takes only web addresses.
+    profile = website("example.com", std::nullopt, true);
     EXPECT_EQ(defaultBrowserAddress(std::string("https://a.test/view"), std::string("https://a.test/tab"), profile),
               "https://a.test/view");
     EXPECT_EQ(defaultBrowserAddress(none, std::string("http://a.test/tab"), profile), "http://a.test/tab");
     EXPECT_EQ(defaultBrowserAddress(none, none, profile), "https://example.com");
-    EXPECT_EQ(defaultBrowserAddress(std::string("about:blank"), std::string("https://a.test/tab"), profile),
-              std::nullopt);
+    EXPECT_EQ(defaultBrowserAddress(std::string("about:blank"), std::string("https://a.test/tab"), profile), std::nullopt);
     EXPECT_EQ(defaultBrowserAddress(std::string("data:text/html,x"), none, profile), std::nullopt);
     EXPECT_EQ(defaultBrowserAddress(none, none, website("", std::nullopt, true)), std::nullopt);
 }

@@ -4,6 +4,7 @@
 
 #include "browser/page/page_dialog.hpp"
 #include "browser/page/permission_request.hpp"
+#include "browser/web_test_support.hpp"
 #include "support/main_loop.hpp"
 #include "support/temp_environment.hpp"
 #include "support/test_http_server.hpp"
@@ -17,29 +18,19 @@ using test::spinUntil;
 class PageRequestsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        view = WEBKIT_WEB_VIEW(webkit_web_view_new());
         WebKitSettings* settings = webkit_web_view_get_settings(view);
         webkit_settings_set_enable_media_stream(settings, TRUE);
         webkit_settings_set_enable_mock_capture_devices(settings, TRUE);
-        window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-        gtk_container_add(GTK_CONTAINER(window), GTK_WIDGET(view));
-        gtk_widget_show_all(window);
         g_signal_connect(view, "script-dialog", G_CALLBACK(onScriptDialog), this);
         g_signal_connect(view, "permission-request", G_CALLBACK(onPermissionRequest), this);
-        g_signal_connect(view, "notify::title", G_CALLBACK(+[](WebKitWebView* view, GParamSpec*, gpointer self) {
-                             const char* title = webkit_web_view_get_title(view);
-                             static_cast<PageRequestsTest*>(self)->title = title ? title : "";
-                         }),
-                         this);
     }
-    void TearDown() override { gtk_widget_destroy(window); }
 
     static gboolean onScriptDialog(WebKitWebView* view, WebKitScriptDialog* dialog, gpointer data) {
         auto* self = static_cast<PageRequestsTest*>(data);
         self->dialogs.push_back(scriptDialogContent(dialog, webkit_web_view_get_uri(view)));
         ScriptDialogKind kind = scriptDialogKind(dialog);
-        auto button = isScriptDialogShown(kind) ? self->button : std::nullopt;
-        answerScriptDialog(dialog, scriptDialogAnswer(kind, button, "typed by the user"));
+        answerScriptDialog(dialog, scriptDialogAnswer(kind, isScriptDialogShown(kind) ? self->button : std::nullopt,
+                                                      "typed by the user"));
         return TRUE;
     }
     static gboolean onPermissionRequest(WebKitWebView* view, WebKitPermissionRequest* request, gpointer data) {
@@ -48,54 +39,46 @@ protected:
         auto question = mediaCaptureQuestion(mediaCaptureRequest(WEBKIT_USER_MEDIA_PERMISSION_REQUEST(request)),
                                              webkit_web_view_get_uri(view));
         self->questions.push_back(question ? question->message : "(refused without asking)");
-        if (question && self->allowCapture)
-            webkit_permission_request_allow(request);
-        else
-            webkit_permission_request_deny(request);
+        question && self->allowCapture ? webkit_permission_request_allow(request) : webkit_permission_request_deny(request);
         return TRUE;
     }
 
     // Loads a page whose script runs at once and puts its outcome in the title.
     std::string run(const std::string& script) {
-        title.clear();
-        server.page("/page", "<title>loading</title><script>(async () => { let r; try { r = await (async () => {" +
-                                 script + "})(); } catch (e) { r = 'threw ' + e.name; } document.title = 'done:' + r; })();</script>");
+        const std::string tag = "done" + std::to_string(++runs) + ":";
+        server.page("/page", "<script>(async () => { let r; try { r = await (async () => {" + script +
+                                 "})(); } catch (e) { r = 'threw ' + e.name; } document.title = '" + tag + "' + r; })();</script>");
         webkit_web_view_load_uri(view, server.url("/page").c_str());
-        EXPECT_TRUE(spinUntil([&] { return title.rfind("done:", 0) == 0; }));
-        return title.substr(5);
+        auto title = [&] { return std::string(webkit_web_view_get_title(view) ? webkit_web_view_get_title(view) : ""); };
+        EXPECT_TRUE(spinUntil([&] { return title().rfind(tag, 0) == 0; }));
+        return title().substr(std::min(tag.size(), title().size()));
     }
 
     test::TemporaryEnvironment environment;
     test::TestHttpServer server;
-    WebKitWebView* view = nullptr;
-    GtkWidget* window = nullptr;
-    std::string title;
+    WebKitWebView* view = WEBKIT_WEB_VIEW(webkit_web_view_new());
+    test::ViewHost host{view};
+    int runs = 0;
     std::vector<ScriptDialogContent> dialogs;
     std::optional<std::size_t> button;
     std::vector<std::string> questions;
     bool allowCapture = false;
 };
 
-TEST_F(PageRequestsTest, WithoutAWindowEveryDialogGetsItsNegativeAnswer) {
-    button = std::nullopt;
-    EXPECT_EQ(run("return String(alert('hello'))"), "undefined");
-    EXPECT_EQ(run("return String(confirm('sure?'))"), "false");
-    EXPECT_EQ(run("return String(prompt('name?', 'Ada'))"), "null");
-    ASSERT_EQ(dialogs.size(), 3u);
-    EXPECT_EQ(dialogs[0].title, "127.0.0.1");
-    EXPECT_EQ(dialogs[0].message, "hello");
-    EXPECT_EQ(dialogs[2].message, "name?");
-    EXPECT_EQ(dialogs[2].defaultText, "Ada");
+TEST_F(PageRequestsTest, ScriptDialogsGetTheAnswerOfTheButtonOrTheirNegativeOneWithoutAWindow) {
+    const std::tuple<std::optional<std::size_t>, const char*, const char*> cases[] = {
+        {std::nullopt, "String(alert('hello'))", "undefined"}, {std::nullopt, "String(confirm('sure?'))", "false"},
+        {std::nullopt, "String(prompt('name?', 'Ada'))", "null"}, {0, "String(confirm('sure?'))", "true"},
+        {0, "String(prompt('name?', 'Ada'))", "typed by the user"}, {1, "String(confirm('sure?'))", "false"},
+        {1, "String(prompt('name?'))", "null"}};
+    for (const auto& [chosen, script, result] : cases) {
+        button = chosen;
+        EXPECT_EQ(run(std::string("return ") + script), result) << script;
+    }
+    ASSERT_EQ(dialogs.size(), 7u);
+    EXPECT_EQ(dialogs[0].title + " " + dialogs[0].message, "127.0.0.1 hello");
+    EXPECT_EQ(dialogs[2].message + " " + dialogs[2].defaultText, "name? Ada");
     EXPECT_TRUE(dialogs[2].hasTextField);
-}
-
-TEST_F(PageRequestsTest, TheFirstButtonConfirmsAndHandsOverTheText) {
-    button = 0;
-    EXPECT_EQ(run("return String(confirm('sure?'))"), "true");
-    EXPECT_EQ(run("return String(prompt('name?', 'Ada'))"), "typed by the user");
-    button = 1;
-    EXPECT_EQ(run("return String(confirm('sure?'))"), "false");
-    EXPECT_EQ(run("return String(prompt('name?'))"), "null");
 }
 
 TEST_F(PageRequestsTest, CameraAndMicrophoneAreAskedEveryTimeNamingTheHost) {

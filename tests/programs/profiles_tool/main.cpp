@@ -1,7 +1,7 @@
 // Writes and reads the websites file for the window-manager checks.
 //   profiles_tool write FILE --website NAME ADDRESS [OPTION VALUE]... [--website ...]
 //     options (for the website before them): --launch 0|1, --above 0|1, --all-workspaces 0|1,
-//     --opacity F, --frame X,Y,W,H[,DISPLAY]
+//     --opacity F, --frame X,Y,W,H[,DISPLAY], --id UUID, --shortcut KEYCODE,MODIFIERS
 //   profiles_tool restore-windows SETTINGS-FILE 0|1
 //   profiles_tool session FILE
 //     the restorable part of session-v1.json, one line per window and tab
@@ -63,6 +63,13 @@ int write(const std::string& file, int argc, char** argv, int first) {
             website.followAcrossSpaces = value == "1";
         } else if (option == "--opacity") {
             website.opacity = std::strtod(value.c_str(), nullptr);
+        } else if (option == "--id" && Uuid::parse(value)) {
+            website.id = *Uuid::parse(value);
+        } else if (option == "--shortcut") {
+            auto values = numbers(value);
+            if (values.size() != 2) return 2;
+            website.globalShortcut = ShortcutConfiguration{static_cast<std::uint32_t>(values[0]),
+                                                           static_cast<std::uint32_t>(values[1])};
         } else if (option == "--frame") {
             auto values = numbers(value);
             if (values.size() < 4) return 2;

@@ -1,9 +1,11 @@
 #include <cstdlib>
+#include <optional>
 
 #include <gio/gio.h>
 #include <gtest/gtest.h>
 
 #include "browser/page/download_manager.hpp"
+#include "browser/page/external_launch.hpp"
 #include "support/main_loop.hpp"
 
 namespace quenlith {
@@ -56,18 +58,33 @@ private:
     unsigned owner_ = 0;
 };
 
-TEST(DownloadRevealTest, AsksTheFileManagerToSelectTheFile) {
+TEST(ExternalLaunchTest, RevealSelectsTheFileInTheFileManagerElseOpensItsFolder) {
     if (!std::getenv("DBUS_SESSION_BUS_ADDRESS")) GTEST_SKIP() << "needs a private session bus";
     GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
     ASSERT_NE(bus, nullptr);
+    std::vector<std::string> opened;
+    auto open = [&](const std::string& uri) { opened.push_back(uri); };
+    // No file manager on the bus: the folder goes to its default application.
+    revealInFileManager("/tmp/saved files/report 1.pdf", open);
+    ASSERT_TRUE(test::spinUntil([&] { return !opened.empty(); }));
+    EXPECT_EQ(opened, std::vector<std::string>{"file:///tmp/saved%20files"});
     {
         FakeFileManager fileManager(bus);
         ASSERT_TRUE(test::spinUntil([&] { return fileManager.owned; }));
-        revealInFileManager("/tmp/saved files/report 1.pdf");
+        revealInFileManager("/tmp/saved files/report 1.pdf", open);
         ASSERT_TRUE(test::spinUntil([&] { return !fileManager.shown.empty(); }));
         EXPECT_EQ(fileManager.shown, std::vector<std::string>{"file:///tmp/saved%20files/report%201.pdf"});
     }
+    EXPECT_EQ(opened.size(), 1u);
     g_object_unref(bus);
+}
+
+TEST(ExternalLaunchTest, AnAddressNoApplicationTakesReportsItsFailureLater) {
+    std::optional<std::string> reason;
+    openWithDefaultApplication("quenlith-test-unhandled:thing", [&](const std::string& why) { reason = why; });
+    EXPECT_FALSE(reason.has_value());  // never inside the call
+    ASSERT_TRUE(test::spinUntil([&] { return reason.has_value(); }));
+    EXPECT_FALSE(reason->empty());
 }
 
 }  // namespace

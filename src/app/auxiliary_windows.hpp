@@ -1,0 +1,74 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <sigc++/connection.h>
+
+#include "model/page_clip.hpp"
+
+namespace Gtk {
+class Window;
+}
+
+namespace quenlith {
+
+// The application's auxiliary windows, one slot each. Settings, downloads, the library and the
+// guide are kept once built and brought back, with their state, by every later request; Quick
+// Open, "Open Multiple Links" and the save-page window are reused only while they are visible and
+// are otherwise built again from fresh inputs. A window whose own view is not there yet shows a
+// small window with its title. Main thread only.
+class AuxiliaryWindows {
+public:
+    enum class Kind { settings, downloads, library, clip, guide, quickOpen, batchLinks };
+
+    AuxiliaryWindows();
+    ~AuxiliaryWindows();
+    AuxiliaryWindows(const AuxiliaryWindows&) = delete;
+    AuxiliaryWindows& operator=(const AuxiliaryWindows&) = delete;
+
+    // Builders of the real windows, by kind; a kind without one gets the placeholder. The clip
+    // builder reads the draft from `clipDraft()`.
+    std::map<Kind, std::function<std::unique_ptr<Gtk::Window>()>> builders;
+    // Closes the launcher before a window comes forward.
+    std::function<void()> dismissLauncher;
+    // Called once for every window built (the shell gives it the main menu's accelerators).
+    std::function<void(Gtk::Window&)> onWindowBuilt;
+
+    void showSettings() { show(Kind::settings); }
+    void showDownloads() { show(Kind::downloads); }
+    void showLibrary() { show(Kind::library); }
+    void showGuide() { show(Kind::guide); }
+    void showQuickOpen() { show(Kind::quickOpen); }
+    void showBatchLinks() { show(Kind::batchLinks); }
+    void showClip(const PageClip& draft);
+    void closeQuickOpen() { close(Kind::quickOpen); }
+    void closeBatchLinks() { close(Kind::batchLinks); }
+    void closeClip() { close(Kind::clip); }
+
+    // The window in a slot, or nullptr.
+    Gtk::Window* window(Kind kind) const;
+    const PageClip& clipDraft() const { return clipDraft_; }
+
+    // Whether a held window is brought back even after it was closed.
+    static bool reusedWhileHeld(Kind kind);
+    static std::string title(Kind kind);
+
+private:
+    void show(Kind kind);
+    void close(Kind kind);
+    std::unique_ptr<Gtk::Window> build(Kind kind);
+    void scheduleRetire();
+
+    std::map<Kind, std::unique_ptr<Gtk::Window>> slots_;
+    // Windows taken out of their slot wait here for the next idle turn, so a window closing from
+    // inside its own handler is never freed under it.
+    std::vector<std::unique_ptr<Gtk::Window>> retired_;
+    sigc::connection retireIdle_;
+    PageClip clipDraft_;
+};
+
+}  // namespace quenlith

@@ -1,0 +1,104 @@
+#include "app/backup_dialogs.hpp"
+
+#include <memory>
+
+#include <glibmm/main.h>
+#include <gtkmm/filechoosernative.h>
+#include <gtkmm/messagedialog.h>
+#include <gtkmm/window.h>
+
+#include "model/localization.hpp"
+#include "ui/alert.hpp"
+
+namespace quenlith {
+
+namespace {
+
+Gtk::Window* visibleWindow(const std::function<Gtk::Window*()>& parent) {
+    Gtk::Window* window = parent ? parent() : nullptr;
+    return window && window->get_visible() ? window : nullptr;
+}
+
+Glib::RefPtr<Gtk::FileFilter> filterFor(BackupDialogs::FileType type) {
+    auto filter = Gtk::FileFilter::create();
+    if (type == BackupDialogs::FileType::json) {
+        filter->set_name(localizedString("JSON Files"));
+        filter->add_mime_type("application/json");
+        filter->add_pattern("*.json");
+    } else {
+        filter->set_name(localizedString("Markdown Files"));
+        filter->add_mime_type("text/markdown");
+        filter->add_pattern("*.md");
+    }
+    return filter;
+}
+
+// Runs the chooser without blocking and hands its answer on; the chooser keeps itself alive
+// until it has answered.
+void runChooser(const Glib::RefPtr<Gtk::FileChooserNative>& chooser, Gtk::Window* parent,
+                BackupDialogs::Chosen chosen) {
+    if (parent) chooser->set_transient_for(*parent);
+    chooser->set_modal(true);
+    auto keep = std::make_shared<Glib::RefPtr<Gtk::FileChooserNative>>(chooser);
+    chooser->signal_response().connect([keep, chosen = std::move(chosen)](int response) {
+        std::optional<std::string> path;
+        if (response == Gtk::RESPONSE_ACCEPT) {
+            std::string file = (*keep)->get_filename();
+            if (!file.empty()) path = file;
+        }
+        // Released once this handler has returned: the chooser outlives its own signal.
+        Glib::signal_idle().connect_once([keep] { keep->reset(); });
+        chosen(std::move(path));
+    });
+    chooser->show();
+}
+
+}  // namespace
+
+BackupDialogs makeBackupDialogs(std::function<Gtk::Window*()> parent) {
+    BackupDialogs dialogs;
+    dialogs.chooseSaveFile = [parent](const std::string& suggestedName, BackupDialogs::FileType type,
+                                      BackupDialogs::Chosen chosen) {
+        auto title = type == BackupDialogs::FileType::json ? "Export Backup…" : "Export Markdown…";
+        auto chooser = Gtk::FileChooserNative::create(localizedString(title), Gtk::FILE_CHOOSER_ACTION_SAVE,
+                                                      localizedString("Save"), localizedString("Cancel"));
+        chooser->set_current_name(suggestedName);
+        chooser->set_do_overwrite_confirmation(true);
+        chooser->set_create_folders(true);
+        chooser->add_filter(filterFor(type));
+        runChooser(chooser, visibleWindow(parent), std::move(chosen));
+    };
+    dialogs.chooseBackupFile = [parent](BackupDialogs::Chosen chosen) {
+        auto chooser =
+            Gtk::FileChooserNative::create(localizedString("Import Backup…"), Gtk::FILE_CHOOSER_ACTION_OPEN,
+                                           localizedString("Open"), localizedString("Cancel"));
+        chooser->set_select_multiple(false);
+        chooser->add_filter(filterFor(BackupDialogs::FileType::json));
+        runChooser(chooser, visibleWindow(parent), std::move(chosen));
+    };
+    dialogs.ask = [parent](const std::string& title, const std::string& message, const std::string& confirm,
+                           std::function<void(bool)> answer) {
+        Gtk::Window* window = visibleWindow(parent);
+        if (window && hasAttachedSheet(*window)) window = nullptr;
+        // Never run nested: the answer arrives through the response, the dialog deletes itself.
+        auto* dialog =
+            window ? new Gtk::MessageDialog(*window, title, false, Gtk::MESSAGE_QUESTION, Gtk::BUTTONS_NONE,
+                                            true)
+                   : new Gtk::MessageDialog(title, false, Gtk::MESSAGE_QUESTION, Gtk::BUTTONS_NONE, true);
+        dialog->set_secondary_text(message, /*use_markup=*/false);
+        dialog->add_button(localizedString("Cancel"), Gtk::RESPONSE_CANCEL);
+        dialog->add_button(confirm, Gtk::RESPONSE_ACCEPT);
+        dialog->signal_response().connect([dialog, answer = std::move(answer)](int response) {
+            dialog->hide();
+            Glib::signal_idle().connect_once([dialog] { delete dialog; });
+            answer(response == Gtk::RESPONSE_ACCEPT);
+        });
+        dialog->show();
+    };
+    dialogs.alert = [parent](const std::string& title, const std::string& message) {
+        presentAlert(title, message, visibleWindow(parent));
+    };
+    return dialogs;
+}
+
+}  // namespace quenlith

@@ -1,0 +1,400 @@
+#include "app/main_menu.hpp"
+
+#include <gtk/gtk.h>
+#include <gtkmm/application.h>
+#include <gtkmm/menubutton.h>
+#include <gtkmm/window.h>
+#include <webkit2/webkit2.h>
+
+#include "app/app_environment.hpp"
+#include "app/auxiliary_windows.hpp"
+#include "app/website_editor_presenter.hpp"
+#include "browser/view/browser_view_controller.hpp"
+#include "model/address.hpp"
+#include "model/localization.hpp"
+#include "windows/browser_window_controller.hpp"
+#include "windows/browser_window_manager.hpp"
+#include "windows/floating_browser_panel.hpp"
+
+namespace quenlith {
+
+namespace {
+
+struct Item {
+    MenuAction action;
+    const char* title;
+    std::vector<Glib::ustring> accels;
+};
+
+// The accelerators: Ctrl stands for Command, Alt for Option.
+const std::vector<std::pair<const char*, std::vector<Item>>>& menuTable() {
+    static const std::vector<std::pair<const char*, std::vector<Item>>> table{
+        {"File",
+         {{MenuAction::openBrowser, "Open Browser", {"<Primary>n"}},
+          {MenuAction::add, "Add Website…", {"<Shift><Primary>n"}},
+          {MenuAction::launcher, "Open Launcher", {"<Primary>o"}},
+          {MenuAction::quickOpen, "Quick Open…", {"<Primary>k"}},
+          {MenuAction::batchLinks, "Open Multiple Links…", {"<Shift><Primary>o"}},
+          {MenuAction::readLater, "Read Later · Save Position", {"<Shift><Primary>d"}},
+          {MenuAction::menuBarIcon, "Show in Menu Bar", {}},
+          {MenuAction::privateWindow, "Private Window", {"<Alt><Shift><Primary>n"}},
+          {MenuAction::library, "Saved Pages & Groups…", {"<Alt><Primary>l"}},
+          {MenuAction::clip, "Save Page / Selection…", {"<Alt><Primary>s"}},
+          {MenuAction::printPage, "Print / Save PDF…", {"<Primary>p"}},
+          {MenuAction::reopenTab, "Reopen Closed Tab", {"<Shift><Primary>t"}},
+          {MenuAction::newTab, "New Tab", {"<Primary>t"}},
+          {MenuAction::close, "Close Tab / Window", {"<Primary>w"}},
+          {MenuAction::downloads, "Downloads…", {"<Alt><Primary>j"}}}},
+        {"Edit",
+         {{MenuAction::find, "Find in Page", {"<Primary>f"}},
+          {MenuAction::nextMatch, "Next Match", {"<Primary>g"}},
+          {MenuAction::previousMatch, "Previous Match", {"<Shift><Primary>g"}}}},
+        {"View",
+         {{MenuAction::address, "Focus Address Bar", {"<Primary>l"}},
+          {MenuAction::reload, "Reload Page", {"<Primary>r"}},
+          {MenuAction::stop, "Stop Loading", {"<Primary>period"}},
+          {MenuAction::back, "Back", {"<Primary>bracketleft"}},
+          {MenuAction::forward, "Forward", {"<Primary>bracketright"}},
+          // "+" and "=" share one key on most layouts; both zoom in, as does the keypad's plus.
+          {MenuAction::zoomIn, "Zoom In", {"<Primary>plus", "<Primary>equal", "<Primary>KP_Add"}},
+          {MenuAction::zoomOut, "Zoom Out", {"<Primary>minus", "<Primary>KP_Subtract"}},
+          {MenuAction::zoomReset, "Actual Size", {"<Primary>0", "<Primary>KP_0"}},
+          {MenuAction::compact, "Compact Mode", {"<Alt><Primary>k"}}}},
+        {"Window",
+         {{MenuAction::previousTab,
+           "Previous Tab",
+           {"<Shift><Primary>bracketleft", "<Shift><Primary>braceleft"}},
+          {MenuAction::nextTab, "Next Tab", {"<Shift><Primary>bracketright", "<Shift><Primary>braceright"}},
+          {MenuAction::arrangeLeft, "Left Half", {}},
+          {MenuAction::arrangeRight, "Right Half", {}},
+          {MenuAction::arrangeCenter, "Center", {}},
+          {MenuAction::pin, "Always on Top", {}},
+          {MenuAction::recoverMouse, "Restore Mouse Control", {}},
+          {MenuAction::showAll, "Restore Hidden Windows", {}},
+          {MenuAction::hideAll, "Hide All Windows", {}}}},
+        {"Help", {{MenuAction::guide, "Quenlith Guide", {"<Primary>question", "<Shift><Primary>question"}}}},
+    };
+    return table;
+}
+
+// The editing commands go to the focused widget of the key window; their keys stay with the
+// widgets themselves (an entry or a page handles Ctrl+C on its own), the menu only shows them.
+const char* const kEditingNames[] = {"undo", "redo", "cut", "copy", "paste", "selectAll"};
+const char* const kEditingTitles[] = {"Undo", "Redo", "Cut", "Copy", "Paste", "Select All"};
+const char* const kEditingAccels[] = {"<Primary>z", "<Shift><Primary>z", "<Primary>x",
+                                      "<Primary>c", "<Primary>v",        "<Primary>a"};
+const char* const kWebCommands[] = {WEBKIT_EDITING_COMMAND_UNDO,  WEBKIT_EDITING_COMMAND_REDO,
+                                    WEBKIT_EDITING_COMMAND_CUT,   WEBKIT_EDITING_COMMAND_COPY,
+                                    WEBKIT_EDITING_COMMAND_PASTE, WEBKIT_EDITING_COMMAND_SELECT_ALL};
+
+Gtk::Window* keyWindow() {
+    for (Gtk::Window* window : Gtk::Window::list_toplevels())
+        if (window->is_active()) return window;
+    return nullptr;
+}
+
+void runEditingCommand(std::size_t index) {
+    Gtk::Window* window = keyWindow();
+    GtkWidget* focus = window ? gtk_window_get_focus(window->gobj()) : nullptr;
+    if (!focus) return;
+    if (WEBKIT_IS_WEB_VIEW(focus)) {
+        webkit_web_view_execute_editing_command(WEBKIT_WEB_VIEW(focus), kWebCommands[index]);
+        return;
+    }
+    if (!GTK_IS_EDITABLE(focus)) return;
+    GtkEditable* editable = GTK_EDITABLE(focus);
+    switch (index) {
+        case 2: gtk_editable_cut_clipboard(editable); break;
+        case 3: gtk_editable_copy_clipboard(editable); break;
+        case 4: gtk_editable_paste_clipboard(editable); break;
+        case 5: gtk_editable_select_region(editable, 0, -1); break;
+        default: break;  // entries keep no undo history
+    }
+}
+
+Glib::ustring detailed(std::string_view name) {
+    return "app." + std::string(name);
+}
+
+}  // namespace
+
+MainMenu::MainMenu(Gtk::Application& application, AppEnvironment& environment, Links links)
+    : application_(application),
+      environment_(environment),
+      links_(std::move(links)),
+      model_(Gio::Menu::create()),
+      self_(std::make_shared<MainMenu*>(this)) {
+    for (MenuAction action : allMenuActions())
+        addAction(action, action == MenuAction::pin || action == MenuAction::compact ||
+                              action == MenuAction::menuBarIcon);
+    addEditingActions();
+    for (const auto& [menu, items] : menuTable())
+        for (const Item& item : items)
+            if (!item.accels.empty())
+                application_.set_accels_for_action(detailed(menuActionName(item.action)), item.accels);
+    application_.set_accels_for_action("app.quit", {"<Primary>q"});
+    buildModel();
+
+    BrowserWindowManager& windows = environment_.windows();
+    connections_.push_back(windows.signal_changed().connect([this] { refresh(); }));
+    connections_.push_back(windows.runtime().signal_changed().connect([this] { refresh(); }));
+    refresh();
+}
+
+MainMenu::~MainMenu() {
+    self_.reset();
+    for (auto& connection : connections_) connection.disconnect();
+    for (const auto& name : addedActionNames_) {
+        application_.set_accels_for_action(detailed(name), {});
+        application_.remove_action(name);
+    }
+}
+
+void MainMenu::addAction(MenuAction action, bool checkable) {
+    const std::string name(menuActionName(action));
+    auto simple = checkable ? Gio::SimpleAction::create_bool(name, false) : Gio::SimpleAction::create(name);
+    simple->signal_activate().connect([this, action](const Glib::VariantBase&) { perform(action); });
+    application_.add_action(simple);
+    actions_[action] = simple;
+    addedActionNames_.push_back(name);
+}
+
+void MainMenu::addEditingActions() {
+    for (std::size_t index = 0; index < std::size(kEditingNames); ++index) {
+        auto simple = Gio::SimpleAction::create(kEditingNames[index]);
+        simple->signal_activate().connect([index](const Glib::VariantBase&) { runEditingCommand(index); });
+        application_.add_action(simple);
+        addedActionNames_.push_back(kEditingNames[index]);
+    }
+    auto quit = Gio::SimpleAction::create("quit");
+    quit->signal_activate().connect([this](const Glib::VariantBase&) {
+        if (links_.onQuit) links_.onQuit();
+    });
+    application_.add_action(quit);
+    addedActionNames_.push_back("quit");
+}
+
+void MainMenu::buildModel() {
+    auto item = [](const std::string& title, const Glib::ustring& action, const char* accel) {
+        auto entry = Gio::MenuItem::create(title, action);
+        if (accel) entry->set_attribute_value("accel", Glib::Variant<Glib::ustring>::create(accel));
+        return entry;
+    };
+    // The application menu's title is the product name in every language.
+    auto application = Gio::Menu::create();
+    auto top = Gio::Menu::create();
+    top->append_item(item(localizedString("About Quenlith"), "app.about", nullptr));
+    top->append_item(item(localizedString("Settings…"), "app.settings", "<Primary>comma"));
+    application->append_section(top);
+    auto bottom = Gio::Menu::create();
+    bottom->append_item(item(localizedString("Quit Quenlith"), "app.quit", "<Primary>q"));
+    application->append_section(bottom);
+    model_->append_submenu("Quenlith", application);
+    application_.set_accels_for_action("app.settings", {"<Primary>comma"});
+
+    for (const auto& [menuTitle, items] : menuTable()) {
+        auto submenu = Gio::Menu::create();
+        if (std::string_view(menuTitle) == "Edit")
+            for (std::size_t index = 0; index < std::size(kEditingNames); ++index)
+                submenu->append_item(item(localizedString(kEditingTitles[index]),
+                                          detailed(kEditingNames[index]), kEditingAccels[index]));
+        auto section = submenu;
+        for (const Item& entry : items) {
+            // The one separator of the View menu comes before the zoom commands.
+            if (entry.action == MenuAction::zoomIn) {
+                section = Gio::Menu::create();
+                submenu->append_section(section);
+            }
+            section->append_item(item(localizedString(entry.title), detailed(menuActionName(entry.action)),
+                                      entry.accels.empty() ? nullptr : entry.accels.front().c_str()));
+        }
+        model_->append_submenu(localizedString(menuTitle), submenu);
+    }
+}
+
+BrowserViewController* MainMenu::activeBrowser() const {
+    for (const auto& [id, controller] : environment_.windows().windows())
+        if (controller->panel().is_active()) return &controller->browser();
+    return nullptr;
+}
+
+MenuContext MainMenu::context() const {
+    MenuContext context;
+    BrowserWindowManager& windows = environment_.windows();
+    context.hasEnvironment = true;
+    context.hiddenWindowCount = windows.hiddenWindowCount();
+    context.hasVisibleWindows = windows.hasVisibleWindows();
+    BrowserViewController* browser = activeBrowser();
+    if (!browser) return context;
+    MenuContext::Browser state;
+    state.persistent = browser->isPersistent();
+    state.hasRecentlyClosed = !browser->recentlyClosed().empty();
+    auto shareable = browser->shareableURL();
+    state.hasShareableURL = shareable.has_value();
+    state.menuBarIconOn =
+        shareable && browser->services.menuBarIconState && browser->services.menuBarIconState(*shareable);
+    state.alwaysOnTop = browser->profile().alwaysOnTop;
+    state.compactMode = browser->profile().compactMode;
+    if (BrowserTab* tab = browser->activeTab()) {
+        MenuContext::Tab tabState;
+        tabState.showsStartPage = tab->showsStartPage;
+        WebKitWebView* view = tab->webView();
+        const gchar* uri = view ? webkit_web_view_get_uri(view) : nullptr;
+        tabState.hasURL = uri && *uri;
+        tabState.credentialFreeURL = tabState.hasURL && isCredentialFreeURL(uri);
+        tabState.canGoBack = view && webkit_web_view_can_go_back(view);
+        tabState.canGoForward = view && webkit_web_view_can_go_forward(view);
+        state.activeTab = tabState;
+    }
+    context.activeBrowser = state;
+    return context;
+}
+
+void MainMenu::refresh() {
+    const MenuContext now = context();
+    for (const auto& [action, simple] : actions_) {
+        MenuItemState state = validateMenuAction(action, now);
+        if (simple->get_enabled() != state.enabled) simple->set_enabled(state.enabled);
+        if (state.checked) {
+            bool shown = false;
+            simple->get_state(shown);
+            if (shown != *state.checked) simple->change_state(*state.checked);
+        }
+    }
+}
+
+void MainMenu::perform(MenuAction action) {
+    const MenuContext now = context();
+    if (!validateMenuAction(action, now).enabled) return;
+    AppEnvironment& environment = environment_;
+    BrowserWindowManager& windows = environment.windows();
+    BrowserViewController* browser = activeBrowser();
+    BrowserTab* tab = browser ? browser->activeTab() : nullptr;
+    WebKitWebView* view = tab ? tab->webView() : nullptr;
+    auto dismissLauncher = [&] {
+        if (environment.dismissLauncher) environment.dismissLauncher();
+    };
+    switch (action) {
+        case MenuAction::about:
+            if (links_.onAbout) links_.onAbout();
+            break;
+        case MenuAction::settings: environment.auxiliaryWindows().showSettings(); break;
+        case MenuAction::openBrowser:
+            dismissLauncher();
+            windows.showBrowser();
+            break;
+        case MenuAction::add: environment.websiteEditor().showAddWebsite(); break;
+        case MenuAction::launcher:
+            if (links_.onLauncher) links_.onLauncher();
+            break;
+        case MenuAction::quickOpen: environment.auxiliaryWindows().showQuickOpen(); break;
+        case MenuAction::batchLinks: environment.auxiliaryWindows().showBatchLinks(); break;
+        case MenuAction::readLater: environment.readLater(browser); break;
+        case MenuAction::menuBarIcon: browser->toggleMenuBarIcon(); break;
+        case MenuAction::privateWindow:
+            dismissLauncher();
+            windows.openPrivateWindow();
+            break;
+        case MenuAction::library: environment.auxiliaryWindows().showLibrary(); break;
+        case MenuAction::clip:
+            browser->captureSelection([weak = environment.weakSelf()](PageClip draft) {
+                if (auto environment = weak.lock()) (*environment)->auxiliaryWindows().showClip(draft);
+            });
+            break;
+        case MenuAction::printPage: browser->printActivePage(); break;
+        case MenuAction::reopenTab: browser->reopenClosedTab(); break;
+        case MenuAction::newTab:
+            browser->addTab(std::nullopt);
+            browser->focusAddressField();
+            break;
+        case MenuAction::close:
+            if (browser) {
+                browser->closeTab();
+            } else if (Gtk::Window* window = keyWindow()) {
+                window->close();
+            }
+            break;
+        case MenuAction::downloads: environment.auxiliaryWindows().showDownloads(); break;
+        case MenuAction::find: browser->showFindBar(); break;
+        case MenuAction::nextMatch:
+        case MenuAction::previousMatch: findAgain(*browser, action == MenuAction::previousMatch); break;
+        case MenuAction::address: browser->focusAddressField(); break;
+        case MenuAction::reload: browser->reloadActiveTab(); break;
+        case MenuAction::stop:
+            if (view) webkit_web_view_stop_loading(view);
+            break;
+        case MenuAction::back:
+            if (view) webkit_web_view_go_back(view);
+            break;
+        case MenuAction::forward:
+            if (view) webkit_web_view_go_forward(view);
+            break;
+        case MenuAction::zoomIn:
+        case MenuAction::zoomOut:
+        case MenuAction::zoomReset:
+        case MenuAction::compact:
+        case MenuAction::pin: changeWebsiteSettings(*browser, action); break;
+        case MenuAction::previousTab: browser->selectAdjacentTab(-1); break;
+        case MenuAction::nextTab: browser->selectAdjacentTab(1); break;
+        case MenuAction::arrangeLeft:
+        case MenuAction::arrangeRight:
+        case MenuAction::arrangeCenter:
+            if (browser->services.onCommand)
+                browser->services.onCommand(action == MenuAction::arrangeLeft ? BrowserCommand::arrangeLeft
+                                            : action == MenuAction::arrangeRight
+                                                ? BrowserCommand::arrangeRight
+                                                : BrowserCommand::arrangeCenter);
+            break;
+        case MenuAction::recoverMouse:
+            for (const auto& [id, controller] : windows.windows()) {
+                if (auto window = controller->panel().get_window())
+                    gdk_window_input_shape_combine_region(window->gobj(), nullptr, 0, 0);
+                controller->browser().clickThroughEnabled = false;
+            }
+            windows.publishState();
+            break;
+        case MenuAction::showAll: windows.showAll(); break;
+        case MenuAction::hideAll: windows.hideAll(); break;
+        case MenuAction::guide: environment.auxiliaryWindows().showGuide(); break;
+    }
+    refresh();
+}
+
+void MainMenu::changeWebsiteSettings(BrowserViewController& browser, MenuAction action) {
+    browser.applyProfile(changedWebsiteSettings(browser.profile(), action));
+    if (browser.services.onProfileChange) browser.services.onProfileChange(browser.profile());
+}
+
+void MainMenu::findAgain(BrowserViewController& browser, bool backwards) {
+    if (!browser.findBar.get_visible()) {
+        browser.showFindBar();
+        return;
+    }
+    if (browser.findBar.onFind) browser.findBar.onFind(browser.findBar.input.get_text(), backwards);
+}
+
+void MainMenu::attach(Gtk::Window& window) {
+    // Set through GTK itself: gtkmm's own registration would drop the window when it is hidden.
+    gtk_window_set_application(window.gobj(), application_.gobj());
+    window.signal_key_press_event().connect(
+        [weak = std::weak_ptr<MainMenu*>(self_)](GdkEventKey*) {
+            if (auto menu = weak.lock()) (*menu)->refresh();
+            return false;
+        },
+        false);
+}
+
+Gtk::MenuButton* MainMenu::makeMenuButton() {
+    auto* button = Gtk::manage(new Gtk::MenuButton());
+    button->set_menu_model(model_);
+    button->set_image_from_icon_name("open-menu-symbolic", Gtk::ICON_SIZE_BUTTON);
+    button->set_relief(Gtk::RELIEF_NONE);
+    button->set_tooltip_text(localizedString("Main Menu"));
+    button->signal_toggled().connect([weak = std::weak_ptr<MainMenu*>(self_), button] {
+        if (auto menu = weak.lock(); menu && button->get_active()) (*menu)->refresh();
+    });
+    button->show();
+    return button;
+}
+
+}  // namespace quenlith

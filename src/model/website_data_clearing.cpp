@@ -1,0 +1,39 @@
+#include "model/website_data_clearing.hpp"
+
+#include <memory>
+
+#include "model/localization.hpp"
+
+namespace quenlith {
+
+void clearWebsiteData(const WebsiteDataClearingSteps& steps, const std::vector<std::string>& types,
+                      bool everything, std::function<void(WebsiteDataClearingResult)> done) {
+    if (steps.cancelDownloads) steps.cancelDownloads();
+    if (steps.closeWindowsAndForgetSession) steps.closeWindowsAndForgetSession();
+    auto finish = [steps, everything, done = std::move(done)](Status removed) {
+        std::vector<std::string> missed;
+        if (!removed) missed.push_back(localizedString("website data"));
+        if (!steps.removeSessionFiles || !steps.removeSessionFiles())
+            missed.push_back(localizedString("saved session"));
+        if (everything) {
+            // Both are tried whatever the other answers.
+            const bool history = steps.clearHistory && steps.clearHistory();
+            const bool addresses = steps.clearLastAddresses && steps.clearLastAddresses();
+            if (!history) missed.push_back(localizedString("history"));
+            if (!addresses) missed.push_back(localizedString("last addresses"));
+        }
+        if (steps.endReset) steps.endReset();
+        WebsiteDataClearingResult result;
+        result.succeeded = missed.empty();
+        if (!missed.empty()) {
+            std::string list;
+            for (const auto& part : missed) list += (list.empty() ? "" : ", ") + part;
+            result.message = localizedFormat("Not cleared: %@.", {list});
+        }
+        if (done) done(std::move(result));
+    };
+    if (!steps.removeData) return finish(Error{"clearing.noStores", "no data stores"});
+    steps.removeData(types, std::move(finish));
+}
+
+}  // namespace quenlith

@@ -1,0 +1,247 @@
+// The main menu's keys and commands on real windows, the auxiliary windows' reuse and the page flows.
+#include <cmath>
+
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+#include <gtkmm/application.h>
+#include <webkit2/webkit2.h>
+
+#include "app/app_environment.hpp"
+#include "app/auxiliary_windows.hpp"
+#include "app/main_menu.hpp"
+#include "browser/engine/proxy_runtime.hpp"
+#include "browser/engine/website_sessions.hpp"
+#include "browser/view/browser_view_controller.hpp"
+#include "support/main_loop.hpp"
+#include "support/temp_environment.hpp"
+#include "support/test_http_server.hpp"
+#include "ui/alert.hpp"
+#include "windows/browser_window_controller.hpp"
+#include "windows/browser_window_manager.hpp"
+#include "windows/floating_browser_panel.hpp"
+
+namespace quenlith {
+namespace {
+
+using test::spinUntil;
+
+SecretCall noPassword(const std::string&, SecretStore::ReadDone done) {
+    done(Error{"test.noPassword", "no password"});
+    return {};
+}
+
+// A key press as the window gets it from the display, through GTK's own event dispatch.
+void pressKey(Gtk::Window& window, const char* name, unsigned modifiers) {
+    GdkDisplay* display = gdk_display_get_default();
+    const guint keyval = gdk_keyval_from_name(name);
+    GdkKeymapKey* keys = nullptr;
+    gint count = 0;
+    ASSERT_TRUE(
+        gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(display), keyval, &keys, &count));
+    GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
+    event->key.window = GDK_WINDOW(g_object_ref(window.get_window()->gobj()));
+    event->key.state = modifiers;
+    event->key.keyval = keyval;
+    event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
+    event->key.group = static_cast<guint8>(keys[0].group);
+    g_free(keys);
+    gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(display)));
+    gtk_main_do_event(event);
+    gdk_event_free(event);
+}
+
+constexpr unsigned kCtrl = GDK_CONTROL_MASK;
+constexpr unsigned kShift = GDK_SHIFT_MASK;
+
+class MainMenuTest : public testing::Test {
+protected:
+    void SetUp() override {
+        // One application object per process, as in the running application.
+        static Glib::RefPtr<Gtk::Application> shared = [] {
+            auto made = Gtk::Application::create("com.quenlith.MenuTest", Gio::APPLICATION_NON_UNIQUE);
+            made->register_application();
+            return made;
+        }();
+        application = shared;
+        ASSERT_TRUE(application->is_registered());
+        environment = std::make_unique<AppEnvironment>(sessions);
+        menu = std::make_unique<MainMenu>(*application.operator->(), *environment, MainMenu::Links{});
+        environment->windows().onWindowBuilt = [this](BrowserWindowController& controller) {
+            menu->attach(controller.panel());
+        };
+        environment->auxiliaryWindows().onWindowBuilt = [this](Gtk::Window& window) { menu->attach(window); };
+    }
+    void TearDown() override {
+        menu.reset();
+        environment.reset();
+    }
+
+    // Opens the page in the main browser window, makes it the key window and waits for the page.
+    BrowserWindowController& openKeyWindow(const std::string& path) {
+        environment->windows().open(server.url(path));
+        BrowserWindowController& controller =
+            *environment->windows().window(environment->windows().browserID);
+        controller.panel().present();
+        EXPECT_TRUE(spinUntil([&] {
+            BrowserTab* tab = controller.browser().activeTab();
+            return menu->activeBrowser() == &controller.browser() && tab->webView() && !tab->showsStartPage &&
+                   !webkit_web_view_is_loading(tab->webView());
+        }));
+        return controller;
+    }
+    bool actionEnabled(const char* name) { return application->lookup_action(name)->get_enabled(); }
+
+    test::TemporaryEnvironment folders;
+    test::TestHttpServer server;
+    ProxyRuntime proxy{noPassword};
+    WebsiteSessions sessions{proxy, noPassword};
+    Glib::RefPtr<Gtk::Application> application;
+    std::unique_ptr<AppEnvironment> environment;
+    std::unique_ptr<MainMenu> menu;
+};
+
+TEST_F(MainMenuTest, AcceleratorsActOnTheKeyBrowserWindow) {
+    server.page("/page", "<!doctype html><title>Page</title><p>text</p>");
+    BrowserWindowController& window = openKeyWindow("/page");
+    BrowserViewController& browser = window.browser();
+    FloatingBrowserPanel& panel = window.panel();
+
+    pressKey(panel, "t", kCtrl);
+    ASSERT_TRUE(spinUntil([&] { return browser.tabs().size() == 2; })) << "Ctrl+T opens a tab";
+    pressKey(panel, "bracketleft", kCtrl | kShift);
+    EXPECT_TRUE(spinUntil([&] { return browser.activeIndex() == 0; }))
+        << "Ctrl+Shift+[ selects the previous tab";
+    pressKey(panel, "w", kCtrl);
+    ASSERT_TRUE(spinUntil([&] { return browser.tabs().size() == 1; })) << "Ctrl+W closes the page's tab";
+    pressKey(panel, "t", kCtrl | kShift);
+    EXPECT_TRUE(spinUntil([&] { return browser.tabs().size() == 2; })) << "Ctrl+Shift+T reopens it";
+
+    pressKey(panel, "equal", kCtrl);
+    EXPECT_TRUE(spinUntil([&] { return std::abs(browser.profile().zoomLevel - 1.1) < 1e-9; }));
+    pressKey(panel, "plus", kCtrl | kShift);
+    EXPECT_TRUE(spinUntil([&] { return std::abs(browser.profile().zoomLevel - 1.2) < 1e-9; }));
+    pressKey(panel, "0", kCtrl);
+    EXPECT_TRUE(spinUntil([&] { return browser.profile().zoomLevel == 1.0; }));
+
+    // Nothing to go back to: the item is disabled, so its key runs nothing.
+    pressKey(panel, "bracketleft", kCtrl);
+    EXPECT_FALSE(actionEnabled("back"));
+
+    // The check mark follows the window's website.
+    const bool pinned = browser.profile().alwaysOnTop;
+    application->activate_action("pin");
+    EXPECT_EQ(browser.profile().alwaysOnTop, !pinned);
+    bool checked = pinned;
+    application->lookup_action("pin")->get_state(checked);
+    EXPECT_EQ(checked, !pinned);
+}
+
+TEST_F(MainMenuTest, CloseClosesTheKeyWindowThatIsNoBrowserWindow) {
+    environment->auxiliaryWindows().showSettings();
+    Gtk::Window* settings = environment->auxiliaryWindows().window(AuxiliaryWindows::Kind::settings);
+    ASSERT_TRUE(spinUntil([&] { return settings->is_active(); }));
+    pressKey(*settings, "w", kCtrl);
+    EXPECT_TRUE(spinUntil([&] { return !settings->get_visible(); })) << "Ctrl+W closes the settings window";
+}
+
+TEST_F(MainMenuTest, AuxiliaryWindowsAreReusedByTheirRules) {
+    using Kind = AuxiliaryWindows::Kind;
+    AuxiliaryWindows& windows = environment->auxiliaryWindows();
+    using Show = void (AuxiliaryWindows::*)();
+    const std::pair<Kind, Show> presenters[] = {{Kind::settings, &AuxiliaryWindows::showSettings},
+                                                {Kind::downloads, &AuxiliaryWindows::showDownloads},
+                                                {Kind::library, &AuxiliaryWindows::showLibrary},
+                                                {Kind::guide, &AuxiliaryWindows::showGuide},
+                                                {Kind::quickOpen, &AuxiliaryWindows::showQuickOpen},
+                                                {Kind::batchLinks, &AuxiliaryWindows::showBatchLinks}};
+    for (const auto& [kind, present] : presenters) {
+        auto show = [&, present = present] { (windows.*present)(); };
+        show();
+        Gtk::Window* first = windows.window(kind);
+        ASSERT_TRUE(first && first->get_visible());
+        EXPECT_EQ(first->get_title(), AuxiliaryWindows::title(kind));
+        show();
+        EXPECT_EQ(windows.window(kind), first) << "a visible window is brought forward";
+        first->close();
+        ASSERT_TRUE(spinUntil([&] { return !first->get_visible(); }));
+        show();
+        Gtk::Window* again = windows.window(kind);
+        EXPECT_EQ(again == first, AuxiliaryWindows::reusedWhileHeld(kind)) << AuxiliaryWindows::title(kind);
+        EXPECT_TRUE(again->get_visible());
+    }
+    windows.closeQuickOpen();
+    EXPECT_EQ(windows.window(Kind::quickOpen), nullptr);
+}
+
+TEST_F(MainMenuTest, ReadLaterKeepsTheReadingPositionOfAScrolledPage) {
+    server.page(
+        "/long",
+        "<!doctype html><title>Long read</title><body style='margin:0'><div style='height:20000px'></div>"
+        "<script>onload = () => { const s = document.scrollingElement;"
+        " s.scrollTop = (s.scrollHeight - s.clientHeight) * 0.6; document.title = 'Scrolled'; };</script>");
+    BrowserWindowController& window = openKeyWindow("/long");
+    ASSERT_TRUE(spinUntil([&] { return window.browser().activeTab()->pageTitle() == "Scrolled"; }));
+
+    const auto& clips = environment->library.document().clips;
+    pressKey(window.panel(), "d", kCtrl | kShift);
+    ASSERT_TRUE(spinUntil([&] { return clips.size() == 1; }));
+    EXPECT_NEAR(clips[0].readingPosition.value_or(-1), 0.6, 0.01);
+    EXPECT_EQ(clips[0].title, "Scrolled");
+    EXPECT_EQ(window.toastText(), "Saved to Read Later · reading position updated");
+
+    int changes = 0;
+    sigc::connection counting = environment->library.signal_changed().connect([&] { ++changes; });
+    menu->perform(MenuAction::readLater);
+    ASSERT_TRUE(spinUntil([&] { return changes > 0; }));
+    counting.disconnect();
+    EXPECT_EQ(clips.size(), 1u) << "saving the same page again keeps one entry";
+
+    // A private page is refused, said on the library window.
+    environment->auxiliaryWindows().showLibrary();
+    environment->windows().openPrivateWindow();
+    BrowserWindowController* privateWindow = nullptr;
+    for (const auto& [id, controller] : environment->windows().windows())
+        if (!controller->browser().isPersistent()) privateWindow = controller.get();
+    ASSERT_TRUE(privateWindow);
+    environment->readLater(&privateWindow->browser());
+    Gtk::Window* sheet =
+        attachedSheet(*environment->auxiliaryWindows().window(AuxiliaryWindows::Kind::library));
+    ASSERT_TRUE(sheet);
+    sheet->hide();
+    EXPECT_EQ(clips.size(), 1u);
+}
+
+TEST_F(MainMenuTest, ClearingWebsiteDataClosesEveryWindowAndRemovesTheSessionFiles) {
+    server.page("/page", "<!doctype html><title>Page</title>");
+    openKeyWindow("/page");
+    environment->library.recordVisit(server.url("/page"), "Page", Date{1});
+    const std::string session = environment->windows().sessionPersistence.fileURL();
+    for (const std::string& path : {session, session + ".backup"}) test::writeFile(path, "{}");
+
+    std::optional<WebsiteDataClearingResult> result;
+    environment->clearWebsiteData({"cookies", "local-storage"}, false,
+                                  [&](auto cleared) { result = cleared; });
+    EXPECT_TRUE(environment->windows().windows().empty());
+    EXPECT_EQ(environment->windows().open(server.url("/page")), nullptr) << "nothing opens while clearing";
+    ASSERT_TRUE(spinUntil([&] { return result.has_value(); }));
+    EXPECT_TRUE(result->succeeded) << result->message.value_or("");
+    EXPECT_FALSE(g_file_test(session.c_str(), G_FILE_TEST_EXISTS));
+    EXPECT_FALSE(g_file_test((session + ".backup").c_str(), G_FILE_TEST_EXISTS));
+    EXPECT_EQ(environment->library.document().history.size(), 1u) << "history is kept when not chosen";
+    EXPECT_FALSE(environment->windows().isResettingWebsiteData);
+}
+
+TEST_F(MainMenuTest, PastedLinksKeptAsAGroupOpenTheLibrary) {
+    const std::vector<std::string> links{"https://a.example/", "https://b.example/x", "https://c.example/"};
+    environment->auxiliaryWindows().showBatchLinks();
+    EXPECT_EQ(environment->performBatchLinks(BatchAction::group, links, "Reading"), std::nullopt);
+    const auto& groups = environment->library.document().scenes;
+    ASSERT_TRUE(groups.size() == 1 && groups[0].windows.size() == 1);
+    EXPECT_EQ(groups[0].windows[0].urls, links);
+    EXPECT_EQ(groups[0].windows[0].frame, (CodableRect{80, 80, 600, 700, std::nullopt}));
+    EXPECT_EQ(environment->auxiliaryWindows().window(AuxiliaryWindows::Kind::batchLinks), nullptr);
+    EXPECT_TRUE(environment->auxiliaryWindows().window(AuxiliaryWindows::Kind::library)->get_visible());
+}
+
+}  // namespace
+}  // namespace quenlith

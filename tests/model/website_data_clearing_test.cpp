@@ -1,0 +1,50 @@
+// The order of clearing website data and its result when one step fails.
+#include <gtest/gtest.h>
+
+#include "model/website_data_clearing.hpp"
+
+namespace quenlith {
+namespace {
+
+TEST(WebsiteDataClearing, RunsInOrderAndSucceedsOnlyWhenEveryStepDid) {
+    struct Case {
+        bool everything;
+        std::string failing, steps;
+        const char* message;  // nullptr: success
+    } cases[] = {
+        {true, "", "downloads windows data session history addresses reset", nullptr},
+        {false, "", "downloads windows data session reset", nullptr},
+        {false, "data", "downloads windows data session reset", "Not cleared: website data."},
+        {false, "session", "downloads windows data session reset", "Not cleared: saved session."},
+        {true, "history", "downloads windows data session history addresses reset", "Not cleared: history."},
+    };
+    for (const Case& c : cases) {
+        std::string ran;
+        auto step = [&ran, &c](const char* name) {
+            return [&ran, &c, name] {
+                ran += (ran.empty() ? "" : " ") + std::string(name);
+                return c.failing != name;
+            };
+        };
+        std::function<void(Status)> pending;
+        auto removeData = [&](const std::vector<std::string>&, std::function<void(Status)> done) {
+            step("data")();
+            pending = std::move(done);
+        };
+        // clang-format off
+        WebsiteDataClearingSteps steps{step("downloads"), step("windows"), removeData, step("session"),
+                                       step("history"), step("addresses"), step("reset")};
+        // clang-format on
+        std::optional<WebsiteDataClearingResult> result;
+        clearWebsiteData(steps, {"cookies"}, c.everything, [&](WebsiteDataClearingResult r) { result = r; });
+        ASSERT_FALSE(result) << "the removal from the stores is awaited";
+        pending(c.failing == "data" ? Status(Error{"x", "failed"}) : success());
+        ASSERT_TRUE(result);
+        EXPECT_EQ(ran, c.steps);
+        EXPECT_EQ(result->succeeded, c.message == nullptr);
+        EXPECT_EQ(result->message, c.message ? std::optional<std::string>(c.message) : std::nullopt);
+    }
+}
+
+}  // namespace
+}  // namespace quenlith

@@ -1,0 +1,62 @@
+// hot_key_probe: the application, answering the commands of tests/wm/hot_key_checks.sh one a line.
+#include <iostream>
+
+#include <glibmm/iochannel.h>
+#include <glibmm/main.h>
+#include <gtkmm/main.h>
+
+#include "app/app_environment.hpp"
+#include "browser/view/browser_view_controller.hpp"
+#include "windows/browser_window_controller.hpp"
+#include "windows/browser_window_manager.hpp"
+#include "windows/hot_key_manager.hpp"
+
+int main(int argc, char** argv) {
+    using namespace quenlith;
+    Gtk::Main kit(argc, argv);
+    AppEnvironment environment;
+    BrowserWindowManager& windows = environment.windows();
+    windows.restoreSession();
+    auto answer = [&](const std::string& command, const std::string& name) -> std::string {
+        Uuid id;
+        for (const auto& website : environment.store.profiles()) id = website.name == name ? website.id : id;
+        BrowserWindowController* controller =
+            name.empty() ? windows.activeWindowController() : windows.window(id);
+        const std::map<std::string, BrowserCommand> commands{{"clickthrough", BrowserCommand::clickThrough},
+                                                             {"duplicate", BrowserCommand::duplicate},
+                                                             {"other", BrowserCommand::otherSessionWindow}};
+        if (commands.contains(command) && controller)
+            controller->browser().services.onCommand(commands.at(command));
+        if (command == "private") windows.openPrivateWindow();
+        if (command == "delete") windows.deleteWebsite(id);
+        if (auto* browser = command == "menubar" ? windows.open(name) : nullptr)
+            return browser->services.onToggleMenuBarIcon(name),
+                   "websites " + std::to_string(environment.store.profiles().size());
+        if (command == "clickthrough" || command == "count")
+            return "clickthrough " + std::to_string(windows.clickThroughCount());
+        if (BrowserWindowController* active = windows.activeWindowController(); active && command != "delete")
+            return !active->browser().isPersistent()                   ? "private"
+                   : active->browser().profile().dataStoreIdentifier() ? "own"
+                                                                       : "shared";
+        return "deleted";
+    };
+    auto input = Glib::IOChannel::create_from_fd(0);
+    Glib::signal_io().connect(
+        [&](Glib::IOCondition) {
+            Glib::ustring line;
+            if (input->read_line(line) != Glib::IO_STATUS_NORMAL) return kit.quit(), false;
+            std::string text = line.raw().substr(0, line.raw().find('\n')), name;
+            if (auto space = text.find(' '); space != std::string::npos)
+                name = text.substr(space + 1), text.resize(space);
+            std::cout << answer(text, name) << std::endl;
+            return true;
+        },
+        input, Glib::IO_IN | Glib::IO_HUP);
+    // The environment takes the shortcuts on its first idle turn; this runs after it.
+    Glib::signal_idle().connect_once([&] {
+        for (const auto& [binding, message] : environment.hotKeys().errors())
+            std::cout << "error " << binding << ": " << message << "\n";
+        std::cout << "ready" << std::endl;
+    });
+    kit.run();
+}

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# The main menu's accelerators typed at a browser window of the running application under openbox:
+# Ctrl+Alt+Shift+N opens a private window, Ctrl+, the settings window.
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=$1
+app=$build/quenlith
+server=$build/tests/programs/page_server/page_server
+profiles_tool=$build/tests/programs/profiles_tool/profiles_tool
+source "$here/lib.sh"
+begin_checks menu-wm bus -- "$@"
+owned="app_pid server_pid openbox_pid"
+app_pid=""
+server_pid=""
+for program in "$app" "$server" "$profiles_tool"; do
+  [ -x "$program" ] || { fail "not built: $program"; exit 1; }
+done
+mkdir -p "$XDG_DATA_HOME/com.quenlith.Quenlith"
+start_openbox 0 0 0 0 || { fail "openbox did not start"; exit 1; }
+"$server" --address 127.0.0.1 /page >"$work/server.log" 2>&1 &
+server_pid=$!
+port() { grep -m1 '^port ' "$work/server.log" | awk '{print $2}'; }
+wait_for 10 eval '[ -n "$(port)" ]' || { fail "the page server did not start"; exit 1; }
+"$profiles_tool" write "$XDG_DATA_HOME/com.quenlith.Quenlith/profiles.json" \
+  --website Alpha "http://127.0.0.1:$(port)/page" --launch 1 || { fail "profiles.json written"; exit 1; }
+
+"$app" >"$work/app.log" 2>&1 &
+app_pid=$!
+windows_named() { xdotool search --all --onlyvisible --pid "$app_pid" --name "$1" 2>/dev/null; }
+window_count() { windows_named '.' | wc -l; }
+wait_for 20 eval '[ -n "$(windows_named ^Alpha)" ]' || { fail "Alpha opens"; cat "$work/app.log"; exit 1; }
+alpha=$(windows_named ^Alpha | head -1)
+xdotool windowactivate --sync "$alpha" 2>/dev/null
+wait_for 5 eval '[ "$(xdotool getactivewindow)" = "$alpha" ]' || fail "Alpha becomes the active window"
+
+before=$(window_count)
+xdotool key --clearmodifiers ctrl+alt+shift+n
+check "Ctrl+Alt+Shift+N opens a private window" wait_for 10 eval '[ "$(window_count)" -gt "$before" ]'
+
+xdotool windowactivate --sync "$alpha" 2>/dev/null
+xdotool key --clearmodifiers ctrl+comma
+check "Ctrl+, opens the settings window" wait_for 10 eval '[ -n "$(windows_named "Quenlith Settings")" ]'
+end_checks "menu"
