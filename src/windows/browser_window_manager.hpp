@@ -161,8 +161,9 @@ public:
     void writeSnapshot(bool immediately = false);
     // The record of one window; nothing for a window on a non-persistent store.
     std::optional<RestorableWindow> restorableWindow(BrowserWindowController& controller);
-    // Deletes the session file and its backup; a success makes the session writable again.
-    void removeSavedSession();
+    // Deletes the session file and its backup, after any write in flight; a success (true) makes
+    // the session writable again.
+    bool removeSavedSession();
     // Closes every window and deletes the saved session (website-data reset); nothing is scheduled
     // until the caller clears isResettingWebsiteData.
     void closeAllAndForgetSession();

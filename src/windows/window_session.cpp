@@ -150,7 +150,7 @@ void BrowserWindowManager::writeSnapshot(bool immediately) {
     setContinuityError(snapshotMessage(result));
 }
 
-void BrowserWindowManager::removeSavedSession() {
+bool BrowserWindowManager::removeSavedSession() {
     snapshotTask_.cancel();
     // A write in flight finishes first, so it cannot bring the file back afterwards.
     Status removed = sessionWriter_.exclusive(
@@ -161,6 +161,7 @@ void BrowserWindowManager::removeSavedSession() {
     } else {
         setContinuityError(localizedString("The saved session could not be removed. Check folder permissions."));
     }
+    return static_cast<bool>(removed);
 }
 
 void BrowserWindowManager::closeAllAndForgetSession() {
