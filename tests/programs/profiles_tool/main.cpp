@@ -3,8 +3,6 @@
 //     options (for the website before them): --launch 0|1, --above 0|1, --all-workspaces 0|1,
 //     --opacity F, --frame X,Y,W,H[,DISPLAY], --id UUID, --shortcut KEYCODE,MODIFIERS
 //   profiles_tool restore-windows SETTINGS-FILE 0|1
-//   profiles_tool session FILE
-//     the restorable part of session-v1.json, one line per window and tab
 //   profiles_tool frames FILE
 //     one line per website: "NAME X Y W H DISPLAY" ("-" without display), or "NAME none"
 // Exits non-zero when the file cannot be written or read.
@@ -14,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "model/browser_session.hpp"
 #include "model/preferences_store.hpp"
 #include "model/profile_persistence.hpp"
 
@@ -107,25 +104,11 @@ int frames(const std::string& file) {
     return 0;
 }
 
-int session(const std::string& file) {
-    auto loaded = BrowserSessionPersistence(file).load();
-    if (!loaded || !*loaded) return 1;
-    for (const auto& window : (*loaded)->windows) {
-        std::cout << window.id.string() << " selected " << window.selected << " visible " << window.visible
-                  << " minimized " << window.minimized << " frame " << number(window.frame.x) << ','
-                  << number(window.frame.y) << ',' << number(window.frame.width) << ','
-                  << number(window.frame.height) << '\n';
-        for (const auto& tab : window.tabs) std::cout << "  " << tab.address.value_or("start page") << '\n';
-    }
-    return 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc >= 3 && std::string(argv[1]) == "write") return write(argv[2], argc, argv, 3);
     if (argc == 3 && std::string(argv[1]) == "frames") return frames(argv[2]);
-    if (argc == 3 && std::string(argv[1]) == "session") return session(argv[2]);
     if (argc == 4 && std::string(argv[1]) == "restore-windows") {
         PreferencesStore preferences(argv[2]);
         preferences.update([&](AppPreferences& value) { value.restoreWindows = std::string(argv[3]) == "1"; });
