@@ -7,10 +7,33 @@
 #include "model/file_store.hpp"
 #include "model/json_coding.hpp"
 #include "model/json_text.hpp"
+#include "model/localization.hpp"
 #include "model/logging.hpp"
 #include "model/profile_document.hpp"
 
 namespace quenlith {
+
+std::optional<ProfileRecordProblem> profileRecordProblem(const Json& document) {
+    if (!document.is_object()) return std::nullopt;
+    auto records = document.find("profiles");
+    if (records == document.end() || !records->is_array()) return std::nullopt;
+    for (std::size_t i = 0; i < records->size(); ++i) {
+        const Json& record = (*records)[i];
+        std::string error;
+        if (decodeJson<WebAppProfile>(record, &error)) continue;
+        ProfileRecordProblem problem;
+        problem.index = i + 1;
+        if (record.is_object())
+            if (auto name = record.find("name"); name != record.end() && name->is_string())
+                problem.name = name->get<std::string>();
+        // The decoder names the first key it could not read: `missing key "x"` or `key "x": …`.
+        const auto open = error.find('"');
+        const auto close = open == std::string::npos ? open : error.find('"', open + 1);
+        problem.field = close == std::string::npos ? error : error.substr(open + 1, close - open - 1);
+        return problem;
+    }
+    return std::nullopt;
+}
 
 std::string defaultProfilesFilePath() { return applicationDataDirectory() + "/profiles.json"; }
 
@@ -22,7 +45,17 @@ Result<std::vector<WebAppProfile>> ProfilePersistence::load() const {
     auto json = parseJsonText(*bytes);
     if (!json) return files::corruptFileError(fileURL_);
     auto document = decodeJson<ProfileDocument>(*json);
-    if (!document) return files::corruptFileError(fileURL_);
+    if (!document) {
+        if (auto problem = profileRecordProblem(*json)) {
+            logError(LogCategory::lifecycle, "Website record " + std::to_string(problem->index) + " (" +
+                                                 quotedForLog(problem->name) + ") of " + fileURL_ +
+                                                 " has no valid " + quotedForLog(problem->field));
+            return Error{std::string(kProfileRecordUnreadable),
+                         localizedFormat("Website %ld (“%@”) has no valid “%@”.",
+                                         {static_cast<long>(problem->index), problem->name, problem->field})};
+        }
+        return files::corruptFileError(fileURL_);
+    }
     if (document->version != 1) return files::unknownReadError(fileURL_);
 
     std::vector<WebAppProfile> profiles;

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "model/json_coding.hpp"
 #include "model/result.hpp"
 #include "model/web_app_profile.hpp"
 
@@ -31,6 +33,20 @@ public:
 private:
     std::string fileURL_;
 };
+
+// The error code of a file whose document is sound but one of whose records is not; its message
+// names the record and the field.
+inline constexpr const char* kProfileRecordUnreadable = "profiles.recordUnreadable";
+
+// The first website record of a profiles.json document that does not decode: its position
+// (counted from 1), its name when it has one, and the key that is missing or wrong.
+struct ProfileRecordProblem {
+    std::size_t index = 0;
+    std::string name;
+    std::string field;
+    bool operator==(const ProfileRecordProblem&) const = default;
+};
+std::optional<ProfileRecordProblem> profileRecordProblem(const Json& document);
 
 // "<application folder>/profiles.json".
 std::string defaultProfilesFilePath();

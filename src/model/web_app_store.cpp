@@ -28,6 +28,9 @@ bool samePort(const AddressParts& a, const AddressParts& b) { return a.port == b
 const char* const kReadFailureMessage =
     "Your saved websites could not be read. The original file and backup are preserved. Restore a valid "
     "profiles.json before making changes.";
+const char* const kReadFailureWithoutBackupMessage =
+    "Your saved websites could not be read. The original file is preserved. Restore a valid profiles.json "
+    "before making changes.";
 
 }  // namespace
 
@@ -39,8 +42,13 @@ WebAppStore::WebAppStore(std::optional<std::string> fileURL, Scheduler& schedule
     auto loaded = persistence_.load();
     if (!loaded) {
         writable_ = false;
-        errorMessage_ = localizedString(kReadFailureMessage);
-        logError(LogCategory::lifecycle, "Profile data could not be read");
+        // Only a backup that is there is promised; a record that is at fault is named.
+        std::string message = localizedString(files::pathExists(files::backupPath(path))
+                                                  ? kReadFailureMessage
+                                                  : kReadFailureWithoutBackupMessage);
+        if (loaded.error().code == kProfileRecordUnreadable) message += "\n\n" + loaded.error().message;
+        errorMessage_ = std::move(message);
+        logError(LogCategory::lifecycle, "Profile data could not be read: " + loaded.error().message);
         return;
     }
     profiles_ = std::move(*loaded);

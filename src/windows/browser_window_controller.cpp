@@ -22,6 +22,8 @@ BrowserWindowController::BrowserWindowController(const Uuid& windowID, const Web
       browser_(std::move(browser)),
       panel_(std::move(panel)),
       appliedProfile_(profile) {
+    // The navigation controls and the page title live in the window's title bar.
+    browser_->useHeaderBar(&panel_->headerBar());
     content_.add(browser_->view());
     browser_->view().show();
     content_.show();

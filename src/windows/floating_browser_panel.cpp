@@ -74,6 +74,12 @@ FloatingBrowserPanel::FloatingBrowserPanel(bool followAcrossSpaces) {
         },
         false);
     signal_configure_event().connect(sigc::mem_fun(*this, &FloatingBrowserPanel::onConfigureEvent), false);
+    signal_window_state_event().connect(
+        [this](GdkEventWindowState*) {
+            scheduleFrameCheck();
+            return false;
+        },
+        false);
     // GTK sets the input shape of a self-decorated window again on every size allocation.
     signal_size_allocate().connect(
         [this](Gtk::Allocation&) {
@@ -151,7 +157,15 @@ void FloatingBrowserPanel::setFrame(const Rect& frame) {
 }
 
 CodableRect FloatingBrowserPanel::savedFrame() const {
-    return codableRect(frame(), screens());
+    // A maximised or full-screen window is remembered by the frame it returns to.
+    return codableRect(isMaximizedOrFullscreen() && normalFrame_ ? *normalFrame_ : frame(), screens());
+}
+
+bool FloatingBrowserPanel::isMaximizedOrFullscreen() const {
+    auto window = const_cast<FloatingBrowserPanel*>(this)->get_window();
+    if (!window) return false;
+    return (window->get_state() & (Gdk::WINDOW_STATE_MAXIMIZED | Gdk::WINDOW_STATE_FULLSCREEN |
+                                   Gdk::WINDOW_STATE_TILED)) != 0;
 }
 
 ScreenLayout FloatingBrowserPanel::screens() const {
@@ -231,6 +245,8 @@ void FloatingBrowserPanel::scheduleFrameCheck() {
             if (auto current = placement()) {
                 Rect now = visibleFrame(*current);
                 lastFrame_ = now;
+                // Only a normal frame is the one to remember; a maximised one is reported but not kept.
+                if (!isMaximizedOrFullscreen()) normalFrame_ = now;
                 if (!reportedFrame_ || *reportedFrame_ != now) {
                     reportedFrame_ = now;
                     frameChanged_.emit();

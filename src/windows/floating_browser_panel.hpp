@@ -40,8 +40,10 @@ public:
     Rect frame() const;
     void setFrame(const Rect& frame);
 
-    // The frame as it is saved, with the display number of its monitor.
+    // The frame as it is saved, with the display number of its monitor: the last normal frame while
+    // the window is maximised or full screen.
     CodableRect savedFrame() const;
+    bool isMaximizedOrFullscreen() const;
 
     // The monitors as the window sees them now.
     ScreenLayout screens() const;
@@ -80,6 +82,7 @@ private:
     std::optional<Rect> lastFrame_;      // last frame known or asked for
     std::optional<Rect> pendingFrame_;   // to be applied exactly once the window is on screen
     std::optional<Rect> reportedFrame_;  // last frame signal_frame_changed announced
+    std::optional<Rect> normalFrame_;    // last frame seen while neither maximised nor full screen
     bool mappedOnScreen_ = false;
     sigc::signal<void()> frameChanged_;
     sigc::connection frameCheck_;

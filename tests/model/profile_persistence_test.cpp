@@ -46,13 +46,18 @@ TEST_F(ProfilePersistenceTest, RefusesOtherVersionsAndDocumentsWithOneBadRecord)
         writeFile(Json{{"version", version}, {"profiles", Json::array()}});
         EXPECT_EQ(persistence.load().error().code, files::kUnknownRead) << version;
     }
-    Json missingKey = storedRecord(kIdA, 0);
-    missingKey.erase("wasVisible");
-    for (const Json& document : {Json{{"version", 1}}, Json{{"version", "1"}, {"profiles", Json::array()}},
-                                 Json{{"version", 1}, {"profiles", {storedRecord(kIdB, 0), missingKey}}}}) {
+    for (const Json& document : {Json{{"version", 1}}, Json{{"version", "1"}, {"profiles", Json::array()}}}) {
         writeFile(document);
         EXPECT_FALSE(persistence.load().ok()) << document.dump();
     }
+    // One bad record refuses the whole file; the message names the record and its field.
+    Json missingKey = storedRecord(kIdB, 1, "Mail");
+    missingKey.erase("wasVisible");
+    writeFile(Json{{"version", 1}, {"profiles", {storedRecord(kIdA, 0), missingKey}}});
+    auto refused = persistence.load();
+    ASSERT_FALSE(refused.ok());
+    EXPECT_EQ(refused.error().code, kProfileRecordUnreadable);
+    EXPECT_EQ(refused.error().message, "Website 2 (\u201cMail\u201d) has no valid \u201cwasVisible\u201d.");
     writeFile(Json{{"version", 1}, {"profiles", Json::array()}, {"extra", true}});
     EXPECT_TRUE(persistence.load()->empty());
 }

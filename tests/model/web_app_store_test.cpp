@@ -364,6 +364,17 @@ TEST_F(WebAppStoreTest, ReadOnlyStoreRefusesEveryEdit) {
     EXPECT_EQ(readBytes(path()), "{ damaged");
 }
 
+TEST_F(WebAppStoreTest, AnUnreadableRecordIsNamedAndNoMissingBackupIsPromised) {
+    Json record = Json(website("Mail", "https://mail.example"));
+    record.erase("homeURL");
+    test::writeBytes(path(), Json{{"version", 1}, {"profiles", {record}}}.dump());
+    auto store = openStore();
+    EXPECT_FALSE(store->writable());
+    EXPECT_EQ(store->errorMessage(),
+              "Your saved websites could not be read. The original file is preserved. Restore a valid "
+              "profiles.json before making changes.\n\nWebsite 1 (\u201cMail\u201d) has no valid \u201chomeURL\u201d.");
+}
+
 TEST_F(WebAppStoreTest, ClearLastURLsReachesBothFiles) {
     auto a = website("A", "https://a.example");
     a.lastURL = "https://a.example/secret-page";

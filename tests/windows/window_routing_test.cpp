@@ -219,6 +219,24 @@ TEST_F(WindowRoutingTest, AWindowSavesWhatItsUserChangedAndRoutesItsCommands) {
     services.onMetadata("", "https://icons.example/a.png");
     EXPECT_EQ(store->profile(alpha.id)->iconURL, "https://icons.example/a.png");
 
+    // The network sheet saves exactly its four fields of the website, whatever else its copy holds.
+    WebAppProfile sheet = *services.networkProfile();
+    sheet.name = "Renamed";
+    sheet.opacity = 0.4;
+    sheet.isolatedAccount = true;
+    sheet.sessionIdentifier = Uuid::random();
+    sheet.accountName = "Work";
+    sheet.siteProxy = BrowserProxySettings{};
+    sheet.siteProxy->kind = BrowserProxyKind::socks5;
+    WebAppProfile expected = *store->profile(alpha.id);
+    expected.isolatedAccount = sheet.isolatedAccount;
+    expected.sessionIdentifier = sheet.sessionIdentifier;
+    expected.accountName = sheet.accountName;
+    expected.siteProxy = sheet.siteProxy;
+    ASSERT_TRUE(services.onSaveNetwork(sheet));
+    expected.normalize();
+    EXPECT_EQ(*store->profile(alpha.id), expected);
+
     std::string asked;
     manager->onEdit = [&](const Uuid& id) { asked += "edit " + id.string() + ", "; };
     manager->onSaveWebsite = [&](const auto& address, const auto& title, const auto& source) {

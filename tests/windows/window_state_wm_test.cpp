@@ -107,6 +107,15 @@ TEST_F(WindowStateUnderWindowManager, ArrangingPutsTheWindowOnAHalfOfTheWorkArea
     EXPECT_TRUE(spinUntil([&] { return own.panel().frame() == Rect{38, 48, 613, 684}; }));
     own.browser().services.onCommand(BrowserCommand::arrangeRight);
     EXPECT_TRUE(spinUntil([&] { return own.panel().frame() == Rect{659, 48, 613, 684}; }));
+
+    // Maximised, the website keeps the normal frame it will come back to.
+    spinFor(std::chrono::milliseconds(200));
+    const CodableRect normal = own.panel().savedFrame();
+    own.panel().maximize();
+    ASSERT_TRUE(spinUntil([&] { return own.panel().isMaximizedOrFullscreen() && own.panel().frame().width > 1000; }));
+    spinFor(std::chrono::milliseconds(200));
+    EXPECT_EQ(own.panel().savedFrame(), normal);
+    EXPECT_EQ(store->profile(alpha.id)->windowFrame, normal);
 }
 
 }  // namespace

@@ -55,6 +55,11 @@ WebsiteDataStore::WebsiteDataStore(std::optional<Uuid> identifier, bool persiste
         manager_ = GObjectPtr<WebKitWebsiteDataManager>::adopt(webkit_website_data_manager_new_ephemeral());
     }
     context_ = GObjectPtr<WebKitWebContext>::adopt(webkit_web_context_new_with_website_data_manager(manager_.get()));
+    // Tabs show their site's icon, kept with the store's own data (a private store keeps none).
+    if (persistent_) {
+        const std::string icons = dataDirectory_ + "/Favicons";
+        webkit_web_context_set_favicon_database_directory(context_.get(), icons.c_str());
+    }
 }
 
 WebsiteDataStore::~WebsiteDataStore() = default;

@@ -5,9 +5,16 @@
 #include <gtkmm/filechoosernative.h>
 #include <gtkmm/window.h>
 
+#include "model/localization.hpp"
 #include "ui/alert.hpp"
 
 namespace quenlith {
+
+std::string downloadFolder() {
+    const char* folder = g_get_user_special_dir(G_USER_DIRECTORY_DOWNLOAD);
+    if (folder && g_file_test(folder, G_FILE_TEST_IS_DIR)) return folder;
+    return g_get_home_dir();
+}
 
 bool canAttachDialog(GtkWindow* window) {
     if (!window || !gtk_widget_get_visible(GTK_WIDGET(window)) ||
@@ -16,18 +23,21 @@ bool canAttachDialog(GtkWindow* window) {
     return !hasAttachedSheet(*Glib::wrap(window));
 }
 
-SaveDialogLocationChooser::SaveDialogLocationChooser() = default;
+SaveDialogLocationChooser::SaveDialogLocationChooser(std::function<std::string()> folder)
+    : folder_(std::move(folder)) {}
 
 SaveDialogLocationChooser::~SaveDialogLocationChooser() {
     for (auto& [key, dialog] : open_) dialog->hide();
 }
 
 void SaveDialogLocationChooser::chooseLocation(const std::string& fileName, GtkWindow* parent, Reply reply) {
-    auto dialog = Gtk::FileChooserNative::create("", Gtk::FILE_CHOOSER_ACTION_SAVE);
+    auto dialog = Gtk::FileChooserNative::create(localizedString("Save Download"), Gtk::FILE_CHOOSER_ACTION_SAVE);
     if (parent) {
         dialog->set_transient_for(*Glib::wrap(parent));
         dialog->set_modal(true);
     }
+    // Downloads go to the user's download folder, not wherever the process was started.
+    dialog->set_current_folder(folder_ ? folder_() : downloadFolder());
     dialog->set_current_name(fileName);
     dialog->set_create_folders(true);
     dialog->set_do_overwrite_confirmation(true);

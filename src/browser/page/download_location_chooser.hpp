@@ -28,11 +28,15 @@ public:
     virtual void chooseLocation(const std::string& fileName, GtkWindow* parent, Reply reply) = 0;
 };
 
+// The user's download folder (XDG), else the home folder.
+std::string downloadFolder();
+
 // The save dialog of the desktop (a portal or GTK's own), with folder creation and a question
 // before replacing an existing file.
 class SaveDialogLocationChooser final : public DownloadLocationChooser {
 public:
-    SaveDialogLocationChooser();
+    // `folder` names the folder the dialog opens in, asked anew for every dialog.
+    explicit SaveDialogLocationChooser(std::function<std::string()> folder = downloadFolder);
     ~SaveDialogLocationChooser() override;
 
     void chooseLocation(const std::string& fileName, GtkWindow* parent, Reply reply) override;
@@ -40,6 +44,7 @@ public:
 private:
     std::map<int, Glib::RefPtr<Gtk::FileChooserNative>> open_;  // dialogs waiting for an answer
     int nextKey_ = 0;
+    std::function<std::string()> folder_;
 };
 
 // True when `window` is visible and shows no modal dialog of its own, so that another dialog may

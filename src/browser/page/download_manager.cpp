@@ -216,6 +216,21 @@ void DownloadManager::end(const Uuid& id, std::string status) {
     // Whatever was not moved into place is of no use to anyone; a failure to delete is ignored.
     removeTemporary(running.temporaryFile);
     changed_.emit();
+    if (const DownloadEntry* ended = entry(id)) {
+        const DownloadEntry copy = *ended;  // a listener may clear the list
+        ended_.emit(copy, running.window.get());
+    }
+}
+
+std::optional<std::string> downloadNotice(const DownloadEntry& entry) {
+    if (entry.status == download_status::cancelled) return std::nullopt;
+    std::string name = entry.name;
+    if (entry.destination) {
+        g_autofree char* base = g_path_get_basename(entry.destination->c_str());
+        name = base;
+    }
+    if (entry.status == download_status::complete) return localizedFormat("“%@” downloaded", {name});
+    return localizedFormat("“%@” could not be downloaded: %@", {name, localizedString(entry.status)});
 }
 
 void DownloadManager::updateProgress(WebKitDownload* download) {

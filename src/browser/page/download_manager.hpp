@@ -32,6 +32,10 @@ using OpenFolder = std::function<void(const std::string& uri)>;
 // (by default the desktop's default application for it).
 void revealInFileManager(const std::string& path, OpenFolder openFolder = {});
 
+// What the window that started a download tells when it ends: "“name” downloaded", the failure, or
+// nothing for a download the user cancelled.
+std::optional<std::string> downloadNotice(const DownloadEntry& entry);
+
 // Takes over every download of the engine: asks where to save it, lets the engine write into a
 // temporary file of our own in a private folder (0700: other users cannot read a partial file),
 // moves the finished file into place off the main thread and keeps one entry per download (newest
@@ -52,6 +56,8 @@ public:
     const DownloadEntry* entry(const Uuid& id) const;
     // Emitted after every change of the entries.
     sigc::signal<void()>& signal_changed() { return changed_; }
+    // Emitted when a download ended, with its final entry and the window it started in (or none).
+    sigc::signal<void(const DownloadEntry&, GtkWindow*)>& signal_ended() { return ended_; }
 
     // Registers every download that `context` starts (links with a download attribute, responses
     // decided as downloads, downloads asked of the context), each with the window of its view.
@@ -110,6 +116,7 @@ private:
     std::map<WebKitDownload*, Uuid> ids_;
     std::map<WebKitWebContext*, unsigned long> contexts_;  // observed contexts, held weakly
     sigc::signal<void()> changed_;
+    sigc::signal<void(const DownloadEntry&, GtkWindow*)> ended_;
     // Declared last, so it goes first: answers and moves that finish later find it expired.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

@@ -1,10 +1,14 @@
 #include "browser/page/page_error.hpp"
 
+#include <cctype>
+
 #include <webkit2/webkit2.h>
 
 #include "browser/page/navigation_policy.hpp"
 #include "model/address.hpp"
 #include "model/localization.hpp"
+#include "model/logging.hpp"
+#include "model/uri_components.hpp"
 #include "model/web_app_profile.hpp"
 
 namespace quenlith {
@@ -24,13 +28,36 @@ bool isSilentPageFailure(const PageFailure& failure) {
            is(WEBKIT_POLICY_ERROR, WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE);
 }
 
-std::optional<std::string> pageErrorText(const PageFailure& failure) {
+std::optional<std::string> pageErrorText(const PageFailure& failure, std::string_view address) {
     if (isSilentPageFailure(failure)) return std::nullopt;
-    return failure.description;
+    std::string text = failure.description;
+    auto parts = parseUri(address);
+    if (!parts || !parts->host || parts->host->empty() || parts->port <= 0) return text;
+    const std::string& host = *parts->host;
+    const std::string withPort = host + ":" + std::to_string(parts->port);
+    if (text.find(withPort) != std::string::npos) return text;
+    // The host as a whole word: "127.0.0.1" in "Could not connect to 127.0.0.1: refused".
+    for (std::size_t at = text.find(host); at != std::string::npos; at = text.find(host, at + 1)) {
+        const std::size_t end = at + host.size();
+        auto inWord = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '-'; };
+        const bool joinedBefore = at > 0 && (inWord(text[at - 1]) || text[at - 1] == '.');
+        const bool joinedAfter = end < text.size() &&
+                                 (inWord(text[end]) || (text[end] == '.' && end + 1 < text.size() &&
+                                                        std::isalnum(static_cast<unsigned char>(text[end + 1]))));
+        if (joinedBefore || joinedAfter) continue;
+        text.insert(end, ":" + std::to_string(parts->port));
+        break;
+    }
+    return text;
 }
 
-std::string pageFailureLogLine(const PageFailure& failure) {
-    return "Navigation failed: " + failure.domain + " code " + std::to_string(failure.code);
+bool isRoutinePageFailure(const PageFailure& failure) {
+    return failure.domain != "Quenlith";
+}
+
+std::string pageFailureLogLine(const PageFailure& failure, std::string_view address) {
+    return "Navigation failed: " + quotedForLog(address) + " (" + quotedForLog(failure.description) + ") " +
+           failure.domain + " code " + std::to_string(failure.code);
 }
 
 namespace {

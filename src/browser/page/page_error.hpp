@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 typedef struct _GError GError;
 
@@ -30,11 +31,16 @@ PageFailure webProcessEndedFailure();
 // stays as it is.
 bool isSilentPageFailure(const PageFailure& failure);
 
-// The error box's text, or nothing for a silent failure.
-std::optional<std::string> pageErrorText(const PageFailure& failure);
+// The error box's text, or nothing for a silent failure. The engine names only the host of an
+// address it could not reach; the port of `address`, when it has one, is added to that name.
+std::optional<std::string> pageErrorText(const PageFailure& failure, std::string_view address = {});
 
-// "Navigation failed: <domain> code <code>".
-std::string pageFailureLogLine(const PageFailure& failure);
+// Refused connections, unknown hosts, certificate failures: what happens to pages every day, logged
+// as information. Only the end of a web process is an error of ours.
+bool isRoutinePageFailure(const PageFailure& failure);
+
+// "Navigation failed: <address> (<error text>) <domain> code <code>".
+std::string pageFailureLogLine(const PageFailure& failure, std::string_view address = {});
 
 // The address "Try Again" loads into the rebuilt tab: the tab's last address, else the view's,
 // else the website's remembered address (when it remembers one that is a website address), else

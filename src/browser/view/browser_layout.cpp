@@ -15,7 +15,7 @@ ChromeLayout chromeLayout(const ChromeLayoutInput& input) {
     }
     layout.chromeVisible = true;
     layout.revealVisible = false;
-    layout.contentTop = ChromeMetrics::toolbarHeight;
+    layout.contentTop = input.toolbarInChrome ? ChromeMetrics::toolbarHeight : 0;
     if (layout.tabStripVisible) layout.contentTop += ChromeMetrics::tabStripHeight;
     if (input.authBarVisible) layout.contentTop += ChromeMetrics::authBarHeight;
     if (input.findBarVisible) layout.contentTop += ChromeMetrics::findBarHeight;

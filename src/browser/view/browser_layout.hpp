@@ -25,6 +25,7 @@ struct ChromeLayoutInput {
     std::size_t tabCount = 0;
     bool authBarVisible = false;
     bool findBarVisible = false;
+    bool toolbarInChrome = true;  // false while the controls sit in the window's header bar
 };
 
 struct ChromeLayout {

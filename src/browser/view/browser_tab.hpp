@@ -35,6 +35,8 @@ public:
     WebKitWebView* webView() const { return webView_.get(); }
 
     std::optional<std::string> error;    // message of the last failed load
+    std::optional<std::string> failedURL;  // the address whose load failed, while `error` is set
+    bool webProcessEnded = false;          // the failure was the end of the page's web process
     std::optional<std::string> lastURL;  // last known address; used while the web view has none
     bool isPopup = false;                // made for a page's new-window request
     bool mediaPaused = false;

@@ -15,7 +15,9 @@ BrowserToolbar::BrowserToolbar()
       startPage("square.grid.2x2", localizedString("Start Page")),
       pin("pin.fill", localizedString("Always on Top")),
       more("ellipsis.circle", localizedString("More options")),
-      saveWebsite("bookmark", localizedString("Save Website…")) {
+      saveWebsite("bookmark", localizedString("Save Website…")),
+      start_(Gtk::ORIENTATION_HORIZONTAL, 2),
+      end_(Gtk::ORIENTATION_HORIZONTAL, 2) {
     get_style_context()->add_class("quenlith-toolbar");
 
     address.set_placeholder_text(localizedString("Search or enter website"));
@@ -25,20 +27,104 @@ BrowserToolbar::BrowserToolbar()
     address.set_width_chars(1);
     address.set_size_request(80, -1);
     address.signal_activate().connect([this] { navigate(); });
+    // In the title bar the field gives the place back to the title once it is left.
+    address.signal_focus_out_event().connect([this](GdkEventFocus*) {
+        showTitleOrField();
+        return false;
+    });
 
-    for (Gtk::Widget* child : std::initializer_list<Gtk::Widget*>{&back, &forward, &reload, &startPage,
-                                                                  &address, &saveWebsite, &pin, &more}) {
-        child->set_valign(Gtk::ALIGN_CENTER);
-        const bool grows = child == &address;
-        pack_start(*child, grows, grows);
-    }
-    back.set_margin_start(8);
-    more.set_margin_end(8);
-    show_all_children();
+    title_.set_ellipsize(Pango::ELLIPSIZE_END);
+    title_.set_width_chars(1);
+    title_.get_style_context()->add_class("title");
+    titleButton_.add(title_);
+    titleButton_.set_relief(Gtk::RELIEF_NONE);
+    titleButton_.set_focus_on_click(false);
+    titleButton_.set_hexpand(true);
+    titleButton_.set_tooltip_text(localizedString("Search or enter website"));
+    titleButton_.get_style_context()->add_class("quenlith-title-button");
+    titleButton_.signal_clicked().connect([this] { focusAddress(); });
+    titleStack_.set_hexpand(true);
+    titleStack_.set_valign(Gtk::ALIGN_CENTER);
+    titleStack_.add(titleButton_, "title");
+    titleStack_.set_transition_type(Gtk::STACK_TRANSITION_TYPE_NONE);
+    titleStack_.show_all();
+    start_.show();
+    end_.show();
+
+    placeIn(nullptr);
+    // The "more" menu does not exist yet: a button that does nothing is not shown.
+    more.hide();
+    more.set_no_show_all(true);
+}
+
+BrowserToolbar::~BrowserToolbar() {
+    unpack();
 }
 
 void BrowserToolbar::navigate() {
     if (onNavigate) onNavigate(address.get_text());
+}
+
+void BrowserToolbar::unpack() {
+    for (Gtk::Widget* child : std::initializer_list<Gtk::Widget*>{&back, &forward, &reload, &startPage,
+                                                                  &address, &saveWebsite, &pin, &more})
+        if (Gtk::Container* parent = child->get_parent()) parent->remove(*child);
+    if (headerBar_) {
+        if (start_.get_parent()) headerBar_->remove(start_);
+        if (end_.get_parent()) headerBar_->remove(end_);
+        if (headerBar_->get_custom_title() == &titleStack_)
+            gtk_header_bar_set_custom_title(headerBar_->gobj(), nullptr);
+    }
+}
+
+void BrowserToolbar::placeIn(Gtk::HeaderBar* bar) {
+    const bool hadFocus = address.is_focus();
+    unpack();
+    headerBar_ = bar;
+    if (!bar) {
+        for (Gtk::Widget* child : std::initializer_list<Gtk::Widget*>{&back, &forward, &reload, &startPage,
+                                                                      &address, &saveWebsite, &pin, &more}) {
+            child->set_valign(Gtk::ALIGN_CENTER);
+            const bool grows = child == &address;
+            pack_start(*child, grows, grows);
+        }
+        back.set_margin_start(8);
+        more.set_margin_end(8);
+    } else {
+        back.set_margin_start(0);
+        more.set_margin_end(0);
+        for (Gtk::Widget* child : std::initializer_list<Gtk::Widget*>{&back, &forward, &reload})
+            start_.pack_start(*child, false, false);
+        for (Gtk::Widget* child : std::initializer_list<Gtk::Widget*>{&startPage, &saveWebsite, &pin, &more})
+            end_.pack_start(*child, false, false);
+        titleStack_.add(address, "address");
+        bar->pack_start(start_);
+        bar->pack_end(end_);
+        bar->set_custom_title(titleStack_);
+    }
+    for (Gtk::Widget* child : std::initializer_list<Gtk::Widget*>{&back, &forward, &reload, &startPage,
+                                                                  &address, &saveWebsite, &pin})
+        child->show();
+    if (hadFocus) focusAddress();
+    showTitleOrField();
+}
+
+void BrowserToolbar::setTitle(const std::string& title) {
+    if (title_.get_text() == title) return;
+    title_.set_text(title);
+    showTitleOrField();
+}
+
+void BrowserToolbar::showTitleOrField() {
+    if (!headerBar_ || address.is_focus()) return;
+    titleStack_.set_visible_child(title_.get_text().empty() ? static_cast<Gtk::Widget&>(address)
+                                                              : static_cast<Gtk::Widget&>(titleButton_));
+}
+
+void BrowserToolbar::focusAddress() {
+    if (headerBar_) titleStack_.set_visible_child(address);
+    address.grab_focus();
+    address.select_region(0, -1);
 }
 
 }  // namespace quenlith

@@ -10,6 +10,7 @@
 #include "browser/blocking/ad_blocking.hpp"
 #include "browser/engine/script_evaluation.hpp"
 #include "browser/engine/website_sessions.hpp"
+#include "browser/page/download_manager.hpp"
 #include "browser/view/auto_reload.hpp"
 #include "browser/view/browser_layout.hpp"
 #include "browser/view/tab_restore.hpp"
@@ -59,6 +60,7 @@ BrowserViewController::BrowserViewController(WebAppProfile profile, PreferencesS
       authBar_(Gtk::ORIENTATION_HORIZONTAL, 8),
       errorBox_(Gtk::ORIENTATION_VERTICAL, 12),
       sleepBox_(Gtk::ORIENTATION_VERTICAL, 12),
+      toast_(timers),
       find_(
           findBar, [this] { return activeTab() ? activeTab()->webView() : nullptr; },
           [this](WebKitWebView* webView) { return tabShowing(webView) != nullptr; },
@@ -75,6 +77,7 @@ BrowserViewController::~BrowserViewController() {
     alive_.reset();
     tearDown();
     preferencesConnection_.disconnect();
+    downloadEnded_.disconnect();
     // The toolbar and the find bar outlive the chrome box that holds them.
     for (Gtk::Widget* child : {static_cast<Gtk::Widget*>(&toolbar), static_cast<Gtk::Widget*>(&findBar)})
         if (child->get_parent()) child->get_parent()->remove(*child);
@@ -87,6 +90,18 @@ bool BrowserViewController::isPersistent() const {
 Gtk::Widget& BrowserViewController::view() {
     if (!viewLoaded_) loadView();
     return root_;
+}
+
+void BrowserViewController::useHeaderBar(Gtk::HeaderBar* bar) {
+    headerBar_ = bar;
+    placeToolbar();
+}
+
+void BrowserViewController::placeToolbar() {
+    Gtk::HeaderBar* target = headerBar_ && !profile_.compactMode && !tornDown_ ? headerBar_ : nullptr;
+    if (toolbar.headerBar() != target) toolbar.placeIn(target);
+    toolbar.set_visible(target == nullptr);
+    layoutChrome();
 }
 
 BrowserTab* BrowserViewController::activeTab() const {
@@ -133,6 +148,14 @@ void BrowserViewController::loadView() {
     // The ad filter follows the preferences: applied now and after every change of its settings.
     preferencesConnection_ = preferences_.signal_changed().connect([this] { adFilterPreferencesChanged(); });
     defer([this] { adFilterPreferencesChanged(); });
+
+    // A download this window started is seen to end here until the downloads window exists.
+    if (downloads_)
+        downloadEnded_ = downloads_->signal_ended().connect([this](const DownloadEntry& entry, GtkWindow* parent) {
+            Gtk::Window* shown = window();
+            if (!shown || parent != shown->gobj()) return;
+            if (auto notice = downloadNotice(entry)) toast_.show(*notice);
+        });
 
     applyProfile(profile_);
 }
@@ -238,6 +261,8 @@ void BrowserViewController::buildViewTree() {
     }
     content_.add_overlay(errorBox_);
     content_.add_overlay(sleepBox_);
+    content_.add_overlay(toast_);
+    toast_.set_margin_top(6);
     errorBox_.hide();
     sleepBox_.hide();
 
@@ -305,7 +330,8 @@ void BrowserViewController::applyPrivateStyle() {
 void BrowserViewController::layoutChrome() {
     if (!viewLoaded_) return;
     const auto layout = chromeLayout({profile_.compactMode, compactRevealed_, tabs_.count(),
-                                      authBar_.get_visible(), findBar.get_visible()});
+                                      authBar_.get_visible(), findBar.get_visible(),
+                                      toolbar.headerBar() == nullptr});
     tabStrip_.view().set_visible(layout.tabStripVisible);
     chrome_.set_visible(layout.chromeVisible);
     reveal_.set_visible(layout.revealVisible);
@@ -350,11 +376,12 @@ void BrowserViewController::refreshChrome() {
     if (Gtk::Window* window = this->window())
         window->set_title(browserWindowTitle(profile_.displayTitle(), isPersistent(), tab->displayTitle()));
     authBar_.set_visible(state.authBarVisible);
+    toolbar.setTitle(state.startPageVisible ? std::string() : tab->displayTitle());
 
     std::vector<TabStripEntry> entries;
     for (const auto& shown : tabs_.items())
         entries.push_back({shown->id, shown->isSleeping, shown->mediaPaused, shown->displayTitle(),
-                           shown->pageURL().value_or("")});
+                           shown->pageURL().value_or(""), webkit_web_view_get_favicon(shown->webView())});
     tabStrip_.show(tabs_.activeIndex(), entries);
     layoutChrome();
     if (services.onStateChange) services.onStateChange();
@@ -448,8 +475,7 @@ void BrowserViewController::focusAddressField() {
         compactRevealed_ = true;
         layoutChrome();
     }
-    toolbar.address.grab_focus();
-    toolbar.address.select_region(0, -1);
+    toolbar.focusAddress();
 }
 
 void BrowserViewController::focusActiveContent() {
@@ -520,6 +546,7 @@ void BrowserViewController::applyProfile(WebAppProfile profile) {
             profile_.customUserAgent ? profile_.customUserAgent->c_str() : nullptr);
     }
     if (!profile_.compactMode) compactRevealed_ = false;
+    placeToolbar();
     auto pinStyle = toolbar.pin.get_style_context();
     if (profile_.alwaysOnTop) {
         pinStyle->add_class("quenlith-pin-on");
@@ -648,7 +675,8 @@ void BrowserViewController::attachTab(BrowserTab& tab) {
     webkit_web_view_set_zoom_level(webView, profile_.zoomLevel);
     tab.dropObservations();
     for (const char* signal :
-         {"notify::estimated-load-progress", "notify::is-loading", "notify::title", "notify::uri"})
+         {"notify::estimated-load-progress", "notify::is-loading", "notify::title", "notify::uri",
+          "notify::favicon"})
         tab.addObservation(webView,
                            g_signal_connect(webView, signal, G_CALLBACK(onViewPropertyChanged), this));
     WebKitBackForwardList* history = webkit_web_view_get_back_forward_list(webView);

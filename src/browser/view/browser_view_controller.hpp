@@ -28,6 +28,7 @@
 #include "browser/view/page_scripts.hpp"
 #include "browser/view/tab_list.hpp"
 #include "browser/view/tab_strip.hpp"
+#include "browser/view/toast.hpp"
 #include "browser/view/window_services.hpp"
 #include "model/ad_filter_settings.hpp"
 #include "model/clock.hpp"
@@ -37,6 +38,7 @@
 #include "model/web_app_profile.hpp"
 
 namespace Gtk {
+class HeaderBar;
 class Window;
 }
 
@@ -76,6 +78,10 @@ public:
 
     // The widget to put into the window; built (with its first tab) on first use.
     Gtk::Widget& view();
+    // The window's header bar: the navigation controls and the page title go there, except in
+    // compact mode, where the window has no title bar and they stay in the chrome. Null takes them
+    // back; the bar must outlive the view or be taken back before it goes.
+    void useHeaderBar(Gtk::HeaderBar* bar);
 
     // Tabs, in strip order.
     const std::vector<std::unique_ptr<BrowserTab>>& tabs() const { return tabs_.items(); }
@@ -175,6 +181,7 @@ public:
     Gtk::Widget& sleepBoxView() { return sleepBox_; }
     CompactRevealView& revealView() { return reveal_; }
     Gtk::Widget* startPageView() const { return startPage_; }
+    Toast& toast() { return toast_; }
     int contentTop() const { return content_.get_margin_top(); }
     // The questions the pages have open (for the window and its tests).
     const PageQuestions& pageQuestions() const { return questions_; }
@@ -187,6 +194,7 @@ private:
     void wireActions();
     void applyPrivateStyle();
     void layoutChrome();
+    void placeToolbar();
     void scheduleAutoReload();
     void revealCompactChrome(bool hovering);
     void scheduleRefresh();
@@ -221,6 +229,7 @@ private:
                                          gpointer removed, gpointer self);
 
     PreferencesStore& preferences_;
+    Gtk::HeaderBar* headerBar_ = nullptr;
     DownloadManager* const downloads_;
     WebAppProfile profile_;
     std::optional<WebViewConfiguration> initialConfiguration_;
@@ -266,6 +275,8 @@ private:
     CompactRevealView reveal_;
     Gtk::ProgressBar progress_;
     Gtk::Widget* startPage_ = nullptr;  // owned by content_
+    Toast toast_;
+    sigc::connection downloadEnded_;
 
     // After the tabs, so they end first: no question or script answer outlives the pages.
     FindSession find_;

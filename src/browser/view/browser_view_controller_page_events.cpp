@@ -80,6 +80,8 @@ struct PageEventHandlers {
         if (!tab) return;
         tab->showsStartPage = false;
         tab->error.reset();
+        tab->failedURL.reset();
+        tab->webProcessEnded = false;
         if (auto url = tab->pageURL()) tab->lastURL = url;
         controller.refreshChrome();
     }
@@ -137,24 +139,34 @@ struct PageEventHandlers {
             });
     }
 
-    static gboolean onLoadFailed(WebKitWebView* view, WebKitLoadEvent, char*, GError* error, gpointer self) {
+    static gboolean onLoadFailed(WebKitWebView* view, WebKitLoadEvent, char* failingURI, GError* error,
+                                 gpointer self) {
         g_object_set_data(G_OBJECT(view), kLoadFailedKey, GINT_TO_POINTER(1));
-        failed(*static_cast<Controller*>(self), view, pageFailure(*error));
+        failed(*static_cast<Controller*>(self), view, pageFailure(*error), failingURI ? failingURI : "");
         // Our own error box replaces the engine's error page.
         return TRUE;
     }
 
     static void onWebProcessTerminated(WebKitWebView* view, WebKitWebProcessTerminationReason,
                                        gpointer self) {
-        failed(*static_cast<Controller*>(self), view, webProcessEndedFailure());
+        const char* uri = webkit_web_view_get_uri(view);
+        failed(*static_cast<Controller*>(self), view, webProcessEndedFailure(), uri ? uri : "");
     }
 
-    static void failed(Controller& controller, WebKitWebView* view, const PageFailure& failure) {
-        auto text = pageErrorText(failure);
+    static void failed(Controller& controller, WebKitWebView* view, const PageFailure& failure,
+                       const std::string& address) {
+        auto text = pageErrorText(failure, address);
         if (!text) return;  // a cancelled load, or one that became a download
         BrowserTab* tab = tabOf(controller, view);
-        if (tab) tab->error = *text;
-        logError(LogCategory::browser, pageFailureLogLine(failure));
+        if (tab) {
+            tab->error = *text;
+            if (!address.empty()) tab->failedURL = address;
+            tab->webProcessEnded = failure == webProcessEndedFailure();
+        }
+        if (isRoutinePageFailure(failure))
+            logInfo(LogCategory::browser, pageFailureLogLine(failure, address));
+        else
+            logError(LogCategory::browser, pageFailureLogLine(failure, address));
         if (tab) controller.refreshChrome();
     }
 
@@ -375,8 +387,18 @@ void BrowserViewController::connectPageEvents(BrowserTab& tab) {
 void BrowserViewController::retryLoading() {
     BrowserTab* old = activeTab();
     if (!old) return;
-    const auto address = quenlith::retryAddress(old->lastURL, old->pageURL(), profile_);
+    const auto address = quenlith::retryAddress(old->failedURL ? old->failedURL : old->lastURL,
+                                                old->pageURL(), profile_);
     if (!address) return;
+    // A page that failed to load is asked for again in its own view, which keeps its history; only a
+    // view whose web process ended is replaced.
+    if (!old->webProcessEnded) {
+        old->error.reset();
+        old->lastURL = address;
+        loadInWebView(old->webView(), *address);
+        refreshChrome();
+        return;
+    }
 
     // A new web view on the same store: cookies and storage stay, the broken process goes.
     auto replacement = std::make_unique<BrowserTab>(

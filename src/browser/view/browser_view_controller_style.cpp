@@ -15,10 +15,16 @@ constexpr const char* kStyleSheet = R"css(
 .quenlith-find-bar, .quenlith-auth-bar { background-color: @theme_bg_color; border-bottom: 1px solid alpha(@borders, 0.6); }
 .quenlith-small { font-size: smaller; }
 .quenlith-find-result { font-size: smaller; }
-.quenlith-tab { padding: 0 6px; min-height: 0; }
+.quenlith-tab { border-radius: 6px; }
+.quenlith-tab:hover { background-color: alpha(@theme_fg_color, 0.06); }
+.quenlith-tab button { padding: 0 4px; min-height: 0; }
+.quenlith-tab button:hover, .quenlith-tab button:active { background-image: none; background-color: transparent; box-shadow: none; }
 .quenlith-tab label { padding: 0; }
-.quenlith-tab-active { background-image: none; background-color: alpha(@theme_selected_bg_color, 0.18); }
-.quenlith-pin-on { color: @theme_selected_bg_color; }
+.quenlith-tab-active, .quenlith-tab-active:hover { background-color: alpha(@theme_fg_color, 0.12); }
+.quenlith-tab-active label { font-weight: bold; }
+.quenlith-tab-close { margin-right: 2px; }
+.quenlith-title-button { padding: 0 6px; }
+.quenlith-pin-on { background-image: none; background-color: alpha(@theme_fg_color, 0.12); }
 .quenlith-private-address { background-color: rgba(175, 82, 222, 0.12); background-image: none; }
 .quenlith-box-title { font-size: larger; font-weight: 600; }
 .quenlith-progress trough, .quenlith-progress progress { min-height: 2px; border: none; border-radius: 0; }

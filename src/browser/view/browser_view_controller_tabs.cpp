@@ -36,8 +36,12 @@ WebKitWebView* BrowserViewController::addTab(const std::optional<std::string>& a
 void BrowserViewController::selectTab(std::size_t index, bool wakeTab, bool focus) {
     if (!tabs_.contains(index)) return;
     const Date now = clock_.now();
+    // The page that stays selected stays in the window: taking it out and back unrealizes it, and
+    // the engine shows it grey until another tab is selected.
+    GtkWidget* selected = GTK_WIDGET(tabs_.at(index)->webView());
     for (const auto& tab : tabs_.items()) {
         GtkWidget* widget = GTK_WIDGET(tab->webView());
+        if (widget == selected) continue;
         if (GtkWidget* parent = gtk_widget_get_parent(widget))
             gtk_container_remove(GTK_CONTAINER(parent), widget);
     }
@@ -49,9 +53,13 @@ void BrowserViewController::selectTab(std::size_t index, bool wakeTab, bool focu
     BrowserTab& tab = *tabs_.at(index);
     tab.lastUsed = now;
     GtkWidget* widget = GTK_WIDGET(tab.webView());
-    gtk_widget_set_hexpand(widget, TRUE);
-    gtk_widget_set_vexpand(widget, TRUE);
-    gtk_container_add(GTK_CONTAINER(webHost_.gobj()), widget);
+    if (gtk_widget_get_parent(widget) != GTK_WIDGET(webHost_.gobj())) {
+        if (GtkWidget* parent = gtk_widget_get_parent(widget))
+            gtk_container_remove(GTK_CONTAINER(parent), widget);
+        gtk_widget_set_hexpand(widget, TRUE);
+        gtk_widget_set_vexpand(widget, TRUE);
+        gtk_container_add(GTK_CONTAINER(webHost_.gobj()), widget);
+    }
     gtk_widget_show(widget);
 
     if (wakeTab) wake(tab.id);
@@ -101,8 +109,7 @@ void BrowserViewController::openNewTab() {
         compactRevealed_ = true;
         layoutChrome();
     }
-    toolbar.address.grab_focus();
-    toolbar.address.select_region(0, -1);
+    toolbar.focusAddress();
 }
 
 void BrowserViewController::wake(const Uuid& id) {
@@ -186,6 +193,8 @@ void BrowserViewController::tearDown() {
     if (tornDown_) return;
     tornDown_ = true;
     services.onStateChange = nullptr;
+    // The window's header bar may go before the view: the controls come home.
+    placeToolbar();
     // The pages' questions end first, while the pages they answer are still there.
     questions_.dismissAll();
     stopAutoReload();

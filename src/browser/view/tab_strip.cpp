@@ -1,15 +1,51 @@
 #include "browser/view/tab_strip.hpp"
 
+#include <algorithm>
+
+#include <cairo.h>
+#include <gdk/gdk.h>
+#include <gtkmm/adjustment.h>
+
 #include "browser/view/browser_layout.hpp"
 #include "model/localization.hpp"
+#include "ui/icon_names.hpp"
 
 namespace quenlith {
 
+namespace {
+
+constexpr int kIconSize = 16;
+
+// The site's icon at the strip's size, else the generic page symbol.
+void showIcon(Gtk::Image& image, const void* icon) {
+    auto* surface = static_cast<cairo_surface_t*>(const_cast<void*>(icon));
+    if (surface && cairo_surface_get_type(surface) == CAIRO_SURFACE_TYPE_IMAGE) {
+        const int width = cairo_image_surface_get_width(surface), height = cairo_image_surface_get_height(surface);
+        if (GdkPixbuf* pixbuf = width > 0 && height > 0 ? gdk_pixbuf_get_from_surface(surface, 0, 0, width, height)
+                                                        : nullptr) {
+            GdkPixbuf* scaled = gdk_pixbuf_scale_simple(pixbuf, kIconSize, kIconSize, GDK_INTERP_BILINEAR);
+            g_object_unref(pixbuf);
+            if (scaled) {
+                gtk_image_set_from_pixbuf(image.gobj(), scaled);
+                g_object_unref(scaled);
+                return;
+            }
+        }
+    }
+    image.set_from_icon_name(iconNameForSymbol("globe"), Gtk::ICON_SIZE_MENU);
+    image.set_pixel_size(kIconSize);
+}
+
+}  // namespace
+
+// One tab: the select button (icon and title) and the close button, drawn as one tab.
 struct TabStrip::Item {
     explicit Item(const std::string& closeText)
-        : row(Gtk::ORIENTATION_HORIZONTAL, 0), close("xmark", closeText) {}
+        : row(Gtk::ORIENTATION_HORIZONTAL, 0), face(Gtk::ORIENTATION_HORIZONTAL, 6), close("xmark", closeText) {}
     Gtk::Box row;
     Gtk::Button button;
+    Gtk::Box face;
+    Gtk::Image icon;
     Gtk::Label label;
     ActionButton close;
 };
@@ -21,16 +57,21 @@ TabStrip::TabStrip(Scheduler& scheduler)
     box_.get_style_context()->add_class("quenlith-tab-strip");
     box_.set_margin_top(3);
     box_.set_margin_bottom(3);
-    box_.set_margin_start(8);
-    box_.set_margin_end(8);
-    scroll_.set_policy(Gtk::POLICY_AUTOMATIC, Gtk::POLICY_NEVER);
-    scroll_.set_overlay_scrolling(true);
+    box_.set_margin_start(6);
+    box_.set_margin_end(6);
+    // Tabs share the width while they fit and scroll (by wheel, or to follow the selection) when they
+    // do not; no scroll bar takes room or covers them.
+    scroll_.set_policy(Gtk::POLICY_EXTERNAL, Gtk::POLICY_NEVER);
     scroll_.set_shadow_type(Gtk::SHADOW_NONE);
     scroll_.set_size_request(-1, ChromeMetrics::tabStripHeight);
     scroll_.add(box_);
+    newTab_.set_valign(Gtk::ALIGN_CENTER);
     newTab_.onAction = [this] {
         if (onNewTab) onNewTab();
     };
+    // The selected tab is kept in sight whenever the strip's size or content changes.
+    box_.signal_size_allocate().connect([this](Gtk::Allocation&) { scrollToActive(); });
+    scroll_.signal_size_allocate().connect([this](Gtk::Allocation&) { scrollToActive(); });
 }
 
 TabStrip::~TabStrip() {
@@ -50,10 +91,32 @@ void TabStrip::clear() {
     signature_.clear();
 }
 
+void TabStrip::scrollToActive() {
+    if (activeIndex_ >= items_.size()) return;
+    auto adjustment = scroll_.get_hadjustment();
+    const Gtk::Allocation tab = items_[activeIndex_]->row.get_allocation();
+    const Gtk::Allocation strip = box_.get_allocation();
+    if (tab.get_width() <= 1) return;  // not laid out yet
+    // Offsets inside the scrolled content; the new-tab button follows the last tab into view.
+    const double left = tab.get_x() - strip.get_x() - box_.get_margin_start();
+    double right = tab.get_x() - strip.get_x() + tab.get_width() + box_.get_margin_end();
+    if (activeIndex_ + 1 == items_.size() && newTab_.get_parent())
+        right = newTab_.get_allocation().get_x() - strip.get_x() + newTab_.get_allocated_width() +
+                box_.get_margin_end();
+    const double page = adjustment->get_page_size();
+    double value = adjustment->get_value();
+    if (right > value + page) value = right - page;
+    if (left < value) value = left;
+    value = std::clamp(value, adjustment->get_lower(), std::max(adjustment->get_lower(),
+                                                                adjustment->get_upper() - page));
+    if (value != adjustment->get_value()) adjustment->set_value(value);
+}
+
 void TabStrip::show(std::size_t activeIndex, const std::vector<TabStripEntry>& entries) {
     std::string signature = tabStripSignature(activeIndex, entries);
     if (signature == signature_) return;
     signature_ = std::move(signature);
+    activeIndex_ = activeIndex;
 
     // The old buttons may be the ones whose click led here: they are released after the click.
     removeItems();
@@ -65,20 +128,22 @@ void TabStrip::show(std::size_t activeIndex, const std::vector<TabStripEntry>& e
         const TabStripEntry& entry = entries[i];
         const Uuid id = entry.id;
         auto item = std::make_unique<Item>(localizedFormat("Close %@", {entry.displayTitle}));
+        showIcon(item->icon, entry.icon);
         item->label.set_text(tabButtonTitle(entry));
         item->label.set_ellipsize(Pango::ELLIPSIZE_END);
         item->label.set_max_width_chars(1);
+        item->label.set_hexpand(true);
         item->label.set_xalign(0);
         item->label.get_style_context()->add_class("quenlith-small");
-        item->button.add(item->label);
-        item->button.set_size_request(128, -1);
+        item->face.pack_start(item->icon, false, false);
+        item->face.pack_start(item->label, true, true);
+        item->button.add(item->face);
+        item->button.set_relief(Gtk::RELIEF_NONE);
         item->button.set_focus_on_click(false);
         item->button.set_tooltip_text(entry.pageURL.empty() ? localizedString("New Tab") : entry.pageURL);
-        item->button.get_style_context()->add_class("quenlith-tab");
-        if (i == activeIndex) {
-            item->button.get_style_context()->add_class("quenlith-tab-active");
-            item->button.set_state_flags(Gtk::STATE_FLAG_CHECKED, false);
-        }
+        item->row.get_style_context()->add_class("quenlith-tab");
+        item->row.set_size_request(96, -1);
+        if (i == activeIndex) item->row.get_style_context()->add_class("quenlith-tab-active");
         item->button.signal_clicked().connect([this, id] {
             if (onSelect) onSelect(id);
         });
@@ -90,17 +155,20 @@ void TabStrip::show(std::size_t activeIndex, const std::vector<TabStripEntry>& e
                 return true;
             },
             false);
+        item->close.get_style_context()->add_class("quenlith-tab-close");
+        item->close.set_valign(Gtk::ALIGN_CENTER);
         item->close.onAction = [this, id] {
             if (onClose) onClose(id);
         };
-        item->row.pack_start(item->button, false, false);
+        item->row.pack_start(item->button, true, true);
         item->row.pack_start(item->close, false, false);
         item->row.show_all();
-        box_.pack_start(item->row, false, false);
+        box_.pack_start(item->row, true, true);
         items_.push_back(std::move(item));
     }
     box_.pack_start(newTab_, false, false);
     newTab_.show();
+    box_.queue_resize();
 }
 
 }  // namespace quenlith

@@ -17,8 +17,8 @@
 
 namespace quenlith {
 
-// The row of tab buttons under the toolbar: one button with a close button per tab, then the
-// new-tab button. It shows what it is given and reports clicks by tab id. Main thread only.
+// The row of tabs under the title bar: one tab per page with its site icon, title and close button,
+// then the new-tab button; the selected tab is always scrolled into sight. It shows what it is given and reports clicks by tab id. Main thread only.
 class TabStrip {
 public:
     explicit TabStrip(Scheduler& scheduler);
@@ -45,12 +45,14 @@ public:
 private:
     struct Item;
     void removeItems();
+    void scrollToActive();
 
     Scheduler& scheduler_;
     Gtk::ScrolledWindow scroll_;
     Gtk::Box box_;
     ActionButton newTab_;
     std::string signature_;
+    std::size_t activeIndex_ = 0;
     std::vector<std::unique_ptr<Item>> items_;
     std::vector<std::unique_ptr<Item>> retired_;
     ScheduledTask retire_;

@@ -1,5 +1,7 @@
 #include "browser/view/tab_title.hpp"
 
+#include <cstdint>
+
 #include "model/localization.hpp"
 #include "model/uri_components.hpp"
 
@@ -29,6 +31,7 @@ std::string tabStripSignature(std::size_t activeIndex, const std::vector<TabStri
         signature += entry.isSleeping ? "true" : "false";
         signature += entry.displayTitle;
         signature += entry.pageURL;
+        signature += std::to_string(reinterpret_cast<std::uintptr_t>(entry.icon));
     }
     return signature;
 }

@@ -34,6 +34,9 @@ struct TabStripEntry {
     bool mediaPaused = false;
     std::string displayTitle;
     std::string pageURL;  // the web view's address; empty when none
+    // The site's icon as the engine keeps it (a cairo surface owned by the web view); none until
+    // the page has one.
+    const void* icon = nullptr;
 };
 
 // The state a tab strip was built for: the strip is rebuilt only when this text changes. The

@@ -19,8 +19,11 @@ GtkFileChooser* openChooserDialog() {
 
 TEST(SaveDialogTest, ProposesTheNameAndGivesTheChosenPathOrNothing) {
     test::TemporaryEnvironment environment;
-    SaveDialogLocationChooser chooser;
+    SaveDialogLocationChooser chooser([&] { return environment.root() + "/Fetched"; });
     std::vector<std::optional<std::string>> answers;
+    // The dialog opens in the download folder, not wherever the process started.
+    const std::string downloads = environment.root() + "/Fetched";
+    g_mkdir_with_parents(downloads.c_str(), 0700);
     GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_widget_show(window);
     GtkFileChooser* dialog = nullptr;
@@ -28,6 +31,13 @@ TEST(SaveDialogTest, ProposesTheNameAndGivesTheChosenPathOrNothing) {
         chooser.chooseLocation("report.pdf", parent, [&](std::optional<std::string> path) { answers.push_back(path); });
         ASSERT_TRUE(spinUntil([&] { return (dialog = openChooserDialog()) != nullptr; }));
         EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(dialog)), parent);
+        EXPECT_STREQ(gtk_window_get_title(GTK_WINDOW(dialog)), "Save Download");
+        std::string folder;
+        EXPECT_TRUE(spinUntil([&] {
+            g_autofree char* current = gtk_file_chooser_get_current_folder(dialog);
+            folder = current ? current : "";
+            return downloads == folder;
+        })) << folder;
         // While it is open the window has a dialog, so nothing else attaches to it.
         EXPECT_EQ(canAttachDialog(GTK_WINDOW(window)), !parent);
         if (!parent) {

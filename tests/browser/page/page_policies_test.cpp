@@ -59,11 +59,22 @@ TEST(PagePoliciesTest, OnlyRealFailuresOfALoadAreShownAndLogged) {
         EXPECT_EQ(isSilentPageFailure(failure), silent) << failure.domain << " " << code;
         EXPECT_EQ(pageErrorText(failure), silent ? std::nullopt : std::optional<std::string>("Something went wrong"));
     }
-    GError* error = g_error_new_literal(WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_TRANSPORT, "Could not connect");
-    EXPECT_EQ(pageFailureLogLine(pageFailure(*error)), "Navigation failed: WebKitNetworkError code 300");
-    g_error_free(error);
-    EXPECT_EQ(pageFailureLogLine(webProcessEndedFailure()), "Navigation failed: Quenlith code 1");
     EXPECT_EQ(pageErrorText(webProcessEndedFailure()), "The page stopped responding. Try again to reconnect.");
+    EXPECT_FALSE(isRoutinePageFailure(webProcessEndedFailure())) << "logged as an error";
+}
+
+// The log names the address and what happened; the error box names the host with its port.
+TEST(PageErrorTest, TextAndLogNameTheAddressWithItsPort) {
+    const PageFailure failure{"WebKitNetworkError", 300, "Could not connect to 127.0.0.1: Connection refused"};
+    EXPECT_TRUE(isRoutinePageFailure(failure));
+    EXPECT_EQ(pageFailureLogLine(failure, "http://127.0.0.1:8123/a"),
+              "Navigation failed: \"http://127.0.0.1:8123/a\" (\"" + failure.description + "\") WebKitNetworkError code 300");
+    for (const auto& [address, port] : {std::pair{"http://127.0.0.1:8123/a", ":8123"}, {"http://127.0.0.1/a", ""},
+                                        {"https://127.0.0.10:9/", ""}, {"", ""}})
+        EXPECT_EQ(pageErrorText(failure, address), "Could not connect to 127.0.0.1" + std::string(port) +
+                                                       ": Connection refused") << address;
+    PageFailure named{"g-io-error-quark", 0, "Error connecting to 127.0.0.1:8123"};
+    EXPECT_EQ(pageErrorText(named, "http://127.0.0.1:8123/"), named.description) << "already named";
 }
 
 TEST(PagePoliciesTest, ScriptDialogsNameTheMainPagesHostAndAnswerWithTheirButton) {

@@ -1,5 +1,6 @@
 // The harness window on a display of its own: its screenshot shows the chrome and the page.
 
+#include <cstdio>
 #include <set>
 
 #include <gdk-pixbuf/gdk-pixbuf.h>
@@ -42,8 +43,8 @@ TEST(BrowserHarness, ScreenshotShowsTheChromeAndThePage) {
     countPixels(image, 0, 0, 900, 620,
                 [&](int r, int g, int b) { return colours.insert((r << 16) | (g << 8) | b).second; });
     EXPECT_GE(colours.size(), 50u);
-    // The chrome is drawn: dark icon and text pixels in the toolbar row.
-    EXPECT_GE(countPixels(image, 0, 0, 900, 42, [](int r, int g, int b) { return r + g + b < 300; }), 200);
+    // The chrome is drawn: dark icon and text pixels in the title bar.
+    EXPECT_GE(countPixels(image, 0, 0, 900, 46, [](int r, int g, int b) { return r + g + b < 300; }), 200);
     // The page is drawn below the chrome: the active tab's green block (#2fa35a).
     EXPECT_GE(countPixels(image, 0, 114, 900, 506,
                           [](int r, int g, int b) {
@@ -51,6 +52,22 @@ TEST(BrowserHarness, ScreenshotShowsTheChromeAndThePage) {
                                      std::abs(b - 0x5a) < 12;
                           }),
               50000);
+}
+
+// A small floating window, as the website opens it: the chrome (title bar with the controls, tab
+// strip) leaves the page most of the height.
+TEST(BrowserHarness, ChromeLeavesAPageTheHeightOfASmallWindow) {
+    TemporaryEnvironment environment;
+    BackgroundProcess harness({"xvfb-run", "-a", "-s", "-screen 0 600x800x24", QUENLITH_BROWSER_HARNESS, "--tabs",
+                               "3", "--size", "480x720", "--screenshot", environment.root() + "/small.png"},
+                              environment.root() + "/harness.log");
+    ASSERT_TRUE(harness.waitForExit(std::chrono::seconds(90))) << harness.output();
+    int chrome = -1, page = -1;
+    const auto at = harness.output().find("chrome ");
+    ASSERT_NE(at, std::string::npos) << harness.output();
+    ASSERT_EQ(std::sscanf(harness.output().c_str() + at, "chrome %d page %d", &chrome, &page), 2);
+    EXPECT_LE(chrome, 90);
+    EXPECT_GE(page, 600);
 }
 
 }  // namespace

@@ -29,9 +29,9 @@ protected:
                 continue;
             }
             auto* button = dynamic_cast<Gtk::Button*>(box->get_children().front());
-            std::string text = dynamic_cast<Gtk::Label*>(button->get_child())->get_text();
-            texts.push_back(button->get_style_context()->has_class("quenlith-tab-active") ? "[" + text + "]"
-                                                                                          : text);
+            auto* face = dynamic_cast<Gtk::Box*>(button->get_child());
+            std::string text = dynamic_cast<Gtk::Label*>(face->get_children().back())->get_text();
+            texts.push_back(box->get_style_context()->has_class("quenlith-tab-active") ? "[" + text + "]" : text);
         }
         return texts;
     }
@@ -61,6 +61,17 @@ TEST_F(BrowserTabs, TheStripMenusAndOperationsActOnTheTabsTheyName) {
     for (const auto& tab : view.tabs()) shown += gtk_widget_get_parent(GTK_WIDGET(tab->webView())) != nullptr;
     EXPECT_EQ(shown, 1) << "only the active tab's page is in the view";
 
+    // In a narrow window the strip keeps the selected tab in sight, wherever it is.
+    window->resize(480, 600);
+    auto selectedInSight = [&] {
+        auto adjustment = dynamic_cast<Gtk::ScrolledWindow&>(view.tabStrip().view()).get_hadjustment();
+        const auto tab = view.tabStrip().box().get_children()[view.activeIndex()]->get_allocation();
+        const double x = tab.get_x() - view.tabStrip().box().get_allocation().get_x();
+        return view.tabStrip().view().get_allocated_width() < 500 && tab.get_width() > 1 &&
+               x >= adjustment->get_value() && x + tab.get_width() <= adjustment->get_value() + adjustment->get_page_size();
+    };
+    EXPECT_TRUE(spinUntil(selectedInSight)) << "the last tab";
+
     // A click selects and stamps the tabs left and entered, and reports the address.
     const Date opened = clock.now();
     clock.advance(60);
@@ -71,9 +82,15 @@ TEST_F(BrowserTabs, TheStripMenusAndOperationsActOnTheTabsTheyName) {
     EXPECT_EQ(view.tabs()[4]->lastUsed, clock.now());
     EXPECT_EQ(view.tabs()[2]->lastUsed, opened);
 
-    // The close button closes its own tab; closing elsewhere leaves the bystanders unused.
+    // The close button closes its own tab; closing elsewhere leaves the bystanders unused, and the
+    // active page in the window (taken out and back, it is drawn grey).
     clock.advance(60);
+    int unrealized = 0;
+    const gulong watch = g_signal_connect_swapped(active().webView(), "unrealize",
+                                                  G_CALLBACK(+[](int* count) { ++*count; }), &unrealized);
     dynamic_cast<ActionButton*>(stripChild(2, 1))->clicked();
+    g_signal_handler_disconnect(view.tabs()[1]->webView(), watch);
+    EXPECT_EQ(unrealized, 0);
     EXPECT_EQ(ids(), (std::vector<Uuid>{before[0], before[1], before[3], before[4]}));
     EXPECT_EQ(view.tab(before[3])->lastUsed, opened);
     EXPECT_EQ(view.recentlyClosed().entries(), std::vector<std::string>{server.url("/p2")});

@@ -80,6 +80,8 @@ TEST_F(PageEvents, FailuresShowTheErrorBoxButReplacedLoadsAndDownloadsDoNot) {
     EXPECT_EQ(chooser->questions[0].parent, window->gobj());
     chooser->answer(0, environment.root() + "/file.bin");
     ASSERT_TRUE(spinUntil([&] { return !downloads.entries().front().isActive; }));
+    EXPECT_TRUE(controller->toast().get_visible()) << "until the downloads window exists, a notice tells";
+    EXPECT_EQ(controller->toast().text(), "\u201cfile.bin\u201d downloaded");
     EXPECT_FALSE(active().error.has_value());
     EXPECT_FALSE(controller->errorBoxView().get_visible());
     EXPECT_EQ(active().pageURL(), server.url("/home"));
@@ -252,16 +254,29 @@ TEST_F(PageEvents, TryAgainLoadsOnceTheServerIsBackAndRebuildsAKilledTabWithItsC
         TestHttpServer gone;
         port = gone.port();
     }
-    auto profile = website("/home");
-    profile.homeURL = "http://127.0.0.1:" + std::to_string(port) + "/home";
-    open(profile);
+    server.page("/before", htmlPage("Before"));
+    open(website("/before"));
+    ASSERT_TRUE(waitForTitle("Before"));
+    WebKitWebView* first = active().webView();
+    const std::string failing = "http://127.0.0.1:" + std::to_string(port) + "/home";
+    controller->load(failing);
     ASSERT_TRUE(
         spinUntil([&] { return active().error.has_value() && controller->errorBoxView().get_visible(); }));
+    EXPECT_NE(controller->errorLabel().get_text().find("127.0.0.1:" + std::to_string(port)), std::string::npos);
+
+    // No browser is registered in the test's session: the window says so.
+    controller->openExternal();
+    EXPECT_EQ(answer(GTK_RESPONSE_OK).rfind("No application could open this address. | ", 0), 0u);
+
+    // Trying again asks for the failed address in the same view, which keeps its history.
     TestHttpServer back("127.0.0.1", port);
     back.page("/home", htmlPage("Home", "<script>document.cookie = 'kept=yes; max-age=600';</script>"));
     back.page("/check", "<title>check</title><script>document.title = 'cookie ' + document.cookie;</script>");
     controller->retryLoading();
     ASSERT_TRUE(waitForTitle("Home"));
+    EXPECT_EQ(active().webView(), first);
+    EXPECT_EQ(active().pageURL(), failing);
+    EXPECT_TRUE(webkit_web_view_can_go_back(first));
     EXPECT_TRUE(spinUntil([&] { return !controller->errorBoxView().get_visible(); }));
 
     const Uuid id = active().id;

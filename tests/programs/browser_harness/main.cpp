@@ -2,11 +2,14 @@
 // at the chrome and the tabs.
 //
 //   browser_harness [--url ADDRESS] [--tabs N] [--compact] [--private] [--find TEXT]
-//                   [--screenshot FILE.png]
+//                   [--size WIDTHxHEIGHT] [--new-tab] [--screenshot FILE.png]
 //
-// Without --url the window opens its own demo pages. With --screenshot the harness takes a
-// picture of the whole screen once every tab has loaded, writes it to FILE.png and quits.
+// Without --url the window opens its own demo pages. The window has a header bar as the floating
+// windows do (none in compact mode). Once every tab has loaded the harness prints "chrome N page M":
+// the pixels the chrome takes above the page and the page's own height. With --screenshot it then
+// takes a picture of the whole screen, writes it to FILE.png and quits.
 
+#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <optional>
@@ -16,6 +19,7 @@
 #include <glibmm/shell.h>
 #include <glibmm/spawn.h>
 #include <gtkmm/box.h>
+#include <gtkmm/headerbar.h>
 #include <gtkmm/main.h>
 #include <gtkmm/window.h>
 
@@ -35,8 +39,11 @@ struct Options {
     int tabs = 1;
     bool compact = false;
     bool privateWindow = false;
+    bool newTab = false;  // ends with a start-page tab, whose address field and title are texts
     std::optional<std::string> find;
     std::optional<std::string> screenshot;
+    int width = 900;
+    int height = 620;
 };
 
 std::optional<Options> parse(int argc, char** argv) {
@@ -49,8 +56,13 @@ std::optional<Options> parse(int argc, char** argv) {
         };
         if (argument == "--compact") {
             options.compact = true;
+        } else if (argument == "--new-tab") {
+            options.newTab = true;
         } else if (argument == "--private") {
             options.privateWindow = true;
+        } else if (argument == "--size") {
+            auto text = value();
+            if (!text || std::sscanf(text->c_str(), "%dx%d", &options.width, &options.height) != 2) return std::nullopt;
         } else if (argument == "--url" || argument == "--find" || argument == "--screenshot" ||
                    argument == "--tabs") {
             auto text = value();
@@ -88,7 +100,7 @@ int main(int argc, char** argv) {
     if (!options) {
         std::cerr
             << "usage: browser_harness [--url ADDRESS] [--tabs N] [--compact] [--private] [--find TEXT] "
-               "[--screenshot FILE.png]\n";
+               "[--size WIDTHxHEIGHT] [--new-tab] [--screenshot FILE.png]\n";
         return 2;
     }
     Gtk::Main kit(argc, argv);
@@ -107,6 +119,7 @@ int main(int argc, char** argv) {
     auto store = options->privateWindow ? WebsiteDataStore::nonPersistent()
                                         : WebsiteSessions::shared().dataStore(profile);
 
+    Gtk::HeaderBar header;  // before the view, which takes its controls back when it ends
     Gtk::Window window;
     BrowserViewController controller(profile, preferences, nullptr, std::nullopt, std::nullopt, store, false);
     controller.services.makeStartPage = [] { return Gtk::manage(new Gtk::Box()); };
@@ -118,12 +131,24 @@ int main(int argc, char** argv) {
         window.set_keep_above(changed.alwaysOnTop);
     };
 
-    window.set_default_size(900, 620);
+    // The floating window's title bar: the navigation controls go into it.
+    header.set_show_close_button(true);
+    header.set_decoration_layout(":minimize,maximize,close");
+    header.show();
+    if (!options->compact) {
+        window.set_titlebar(header);
+        controller.useHeaderBar(&header);
+    }
+    // The size asked for is the whole window's, title bar included, as a floating window's frame.
+    int titleHeight = 0, naturalTitleHeight = 0;
+    if (!options->compact) header.get_preferred_height(titleHeight, naturalTitleHeight);
+    window.set_default_size(options->width, options->height - naturalTitleHeight);
     window.set_keep_above(profile.alwaysOnTop);
     window.add(controller.view());
     window.show();
     controller.setPresented(true, true);
     for (int i = 1; i < options->tabs; ++i) controller.addTab(server.url("/second?tab=" + std::to_string(i)));
+    if (options->newTab) controller.openNewTab();
 
     // Ready once every tab has loaded, a find asked for has its answer, and the page has painted
     // (two animation frames in the page, then a few frames of the window): then the screen is
@@ -133,6 +158,14 @@ int main(int argc, char** argv) {
     int framesLeft = 3;
     auto photograph = [&] {
         std::cout << "ready" << std::endl;
+        if (BrowserTab* tab = controller.activeTab()) {
+            // From the top of the title bar (or of the view, without one) down to the page.
+            GtkWidget* top = options->compact ? GTK_WIDGET(controller.view().gobj()) : GTK_WIDGET(header.gobj());
+            int x = 0, y = 0;
+            gtk_widget_translate_coordinates(GTK_WIDGET(tab->webView()), top, 0, 0, &x, &y);
+            const int page = gtk_widget_get_allocated_height(GTK_WIDGET(tab->webView()));
+            std::cout << "chrome " << y << " page " << page << std::endl;
+        }
         if (!options->screenshot) return;
         const std::string command = "import -window root " + Glib::shell_quote(*options->screenshot);
         int status = 0;
