@@ -22,11 +22,8 @@ void AppEnvironment::clearWebsiteData(const std::vector<std::string>& types, boo
     steps.closeWindowsAndForgetSession = [weak] {
         auto environment = weak.lock();
         if (!environment) return;
-        BrowserWindowManager& windows = (*environment)->windows();
-        windows.isResettingWebsiteData = true;
-        std::vector<Uuid> open;
-        for (const auto& [id, controller] : windows.windows()) open.push_back(id);
-        for (const Uuid& id : open) windows.close(id);
+        // Through the manager: a snapshot waiting or being written must not bring the file back.
+        (*environment)->windows().closeAllAndForgetSession();
     };
     steps.removeData = [weak](const std::vector<std::string>& kinds, std::function<void(Status)> removed) {
         auto environment = weak.lock();
@@ -34,7 +31,7 @@ void AppEnvironment::clearWebsiteData(const std::vector<std::string>& types, boo
         (*environment)->windows().sessions.clearWebsiteData(kinds, std::move(removed));
     };
     steps.removeSessionFiles = with([](AppEnvironment& environment) {
-        return static_cast<bool>(environment.windows().sessionPersistence.removeFiles());
+        return environment.windows().removeSavedSession();
     });
     steps.clearHistory = with([](AppEnvironment& environment) { return environment.library.clearHistory(); });
     steps.clearLastAddresses =

@@ -70,6 +70,14 @@ MenuBarView::MenuBarView(WebAppStore& store, FaviconLoader& icons, BrowserWindow
         if (runningSwitch_.get_active() != showRunning_) setShowRunning(runningSwitch_.get_active());
     });
     pack_start(switchBox_, Gtk::PACK_SHRINK);
+    continuity_.set_line_wrap(true);
+    continuity_.set_max_width_chars(40);
+    continuity_.set_xalign(0);
+    continuity_.set_margin_start(20);
+    continuity_.set_margin_end(20);
+    continuity_.get_style_context()->add_class("warning");
+    continuity_.set_no_show_all(true);
+    pack_start(continuity_, Gtk::PACK_SHRINK);
 
     middle_.set_vexpand(true);
     pack_start(middle_, Gtk::PACK_EXPAND_WIDGET);
@@ -113,10 +121,21 @@ MenuBarView::MenuBarView(WebAppStore& store, FaviconLoader& icons, BrowserWindow
 
     updateCount();
     runtimeChanged_ = windows_.runtime().signal_changed().connect([this] { updateCount(); });
+    managerChanged_ = windows_.signal_changed().connect([this] { updateContinuity(); });
+    updateContinuity();
     showMiddle();
 }
 
-MenuBarView::~MenuBarView() { runtimeChanged_.disconnect(); }
+MenuBarView::~MenuBarView() {
+    runtimeChanged_.disconnect();
+    managerChanged_.disconnect();
+}
+
+void MenuBarView::updateContinuity() {
+    const auto& message = windows_.continuityError();
+    continuity_.set_text(message.value_or(""));
+    continuity_.set_visible(message.has_value());
+}
 
 void MenuBarView::updateCount() {
     runningSwitch_.set_label(

@@ -72,6 +72,10 @@ private:
     RunningWebsitesView* runningView_ = nullptr;
     std::unique_ptr<Gtk::Menu> menu_;
     sigc::connection runtimeChanged_;
+    // The last session-recovery message of the window manager, shown above the pages.
+    Gtk::Label continuity_;
+    sigc::connection managerChanged_;
+    void updateContinuity();
 };
 
 }  // namespace quenlith

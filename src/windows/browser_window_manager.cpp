@@ -17,6 +17,17 @@ namespace quenlith {
 
 namespace {
 
+}  // namespace
+
+std::optional<std::string> snapshotMessage(const Status& result) {
+    if (result) return std::nullopt;
+    const std::string& code = result.error().code;
+    if (code == kSessionTooLarge || code == kSessionEncodingTooLarge) return result.error().message;
+    return localizedString("Session recovery could not be saved. Check available disk space and folder permissions.");
+}
+
+namespace {
+
 std::map<Uuid, WebAppProfile> keyedByID(const std::vector<WebAppProfile>& profiles) {
     std::map<Uuid, WebAppProfile> keyed;
     for (const auto& profile : profiles) keyed.emplace(profile.id, profile);
@@ -35,6 +46,7 @@ BrowserWindowManager::BrowserWindowManager(WebAppStore& websiteStore, Preference
       sessions(websiteSessions),
       sessionPersistence(std::move(persistence)),
       timers_(timers),
+      sessionWriter_(sessionPersistence, [this](const Status& result) { setContinuityError(snapshotMessage(result)); }),
       self_(std::make_shared<BrowserWindowManager*>(this)) {
     sleepTabs = [](BrowserViewController& browser) { browser.sleepIdleTabs(); };
     observedProfiles_ = keyedByID(store.profiles());
@@ -87,7 +99,11 @@ void BrowserWindowManager::profilesChanged() {
 
 void BrowserWindowManager::preferencesChanged() {
     if (!didRestore_) return;
-    scheduleSnapshot();
+    // Every delivery while windows are not restored deletes the saved session again.
+    if (preferences.value().restoreWindows)
+        scheduleSnapshot();
+    else
+        removeSavedSession();
 }
 
 void BrowserWindowManager::syncWindowsWithProfiles() {
@@ -234,29 +250,6 @@ void BrowserWindowManager::publishState() {
 
 // --- start, timers, stop ---------------------------------------------------------------------
 
-void BrowserWindowManager::restoreSession() {
-    if (didRestore_) return;
-    const bool restoreWindows = preferences.value().restoreWindows;
-    const std::vector<WebAppProfile> websites = store.profiles();
-    for (const auto& website : websites) {
-        if (!website.launchAtStartup && !(restoreWindows && website.wasVisible)) continue;
-        if (auto target = linkTarget(website)) {
-            if (auto controller = window(target->windowID)) {
-                if (website.launchAtStartup && !controller->isOnScreen()) controller->present(false, false, true);
-                continue;
-            }
-        }
-        makeWindowController(WindowRequest::ownWindow(website)).present(false, false, true);
-    }
-    publishState();
-    didRestore_ = true;
-    scheduleSnapshot();
-}
-
-void BrowserWindowManager::scheduleSnapshot() {
-    // Session snapshots are not recorded yet: the saved session file is left as it is.
-}
-
 void BrowserWindowManager::armSleepTimer() {
     sleepTimer_ = timers_.schedule(std::chrono::duration_cast<std::chrono::milliseconds>(kSleepInterval), [this] {
         armSleepTimer();
@@ -275,19 +268,6 @@ void BrowserWindowManager::sleepIdleWindows() {
 
 void BrowserWindowManager::screenParametersChanged() {
     for (auto& [id, controller] : windows_) controller->panel().clampToScreen();
-}
-
-void BrowserWindowManager::shutdown() {
-    shuttingDown_ = true;
-    sleepTimer_.cancel();
-    firstDelivery_.cancel();
-    for (auto& [id, controller] : windows_) {
-        controller->saveFrame();
-        controller->tearDown();
-    }
-    windows_.clear();
-    runtime_.update({});
-    store.save();
 }
 
 }  // namespace quenlith

@@ -19,6 +19,7 @@
 #include "model/runtime_website_links.hpp"
 #include "model/runtime_window.hpp"
 #include "model/scheduler.hpp"
+#include "model/session_writer.hpp"
 #include "model/suggested_website.hpp"
 #include "model/uuid.hpp"
 #include "model/web_app_profile.hpp"
@@ -45,12 +46,21 @@ struct WebViewConfiguration;
 // The one registry of open browser windows. It builds every window, keeps open windows in step
 // with the saved websites, publishes the live snapshot of windows and tabs and the window counts,
 // runs the tab-sleep pass and opens the websites marked to launch at start. Main thread only.
+// What a finished snapshot write tells the user: nothing on success, the size limit's own text,
+// else the general one.
+std::optional<std::string> snapshotMessage(const Status& result);
+
 class BrowserWindowManager {
 public:
     // The name of the main browser window's record.
     static constexpr const char* kBrowserRecordName = "Quenlith";
     // Period of the tab-sleep pass.
     static constexpr std::chrono::seconds kSleepInterval{30};
+    // Quiet time after the last change before the session snapshot is written.
+    static constexpr std::chrono::milliseconds kSnapshotDelay{700};
+    // Size of a restored window without a usable frame.
+    static constexpr double kRestoredWidth = 480;
+    static constexpr double kRestoredHeight = 720;
 
     // `sessions` hands out the websites' data stores; `timers` runs the sleep pass and the first
     // deliveries of the stores (the main loop unless a test steps time by hand).
@@ -135,12 +145,33 @@ public:
     std::optional<WebsiteWindowTarget> linkTarget(const WebAppProfile& website,
                                                   const std::optional<std::vector<RuntimeWindow>>& windows = std::nullopt);
 
-    // The start of the window manager: opens every saved website marked to launch at start (or,
-    // while windows are restored, that was visible at quit) that has no window yet and shows the
-    // hidden ones. Runs once.
+    // --- Session recovery (window_session.cpp) -------------------------------------------------
+
+    // The start of the window manager, once: brings back the saved session's windows and tabs
+    // while windows are restored (else deletes the saved session), then opens every saved website
+    // marked to launch at start (or, while windows are restored, that was visible at quit) that has
+    // no window yet and shows the hidden ones. An unreadable session file is left untouched and
+    // stops every later snapshot until the saved session is removed.
     void restoreSession();
-    // Ends the window manager at termination: saves every window's frame, tears every window down,
-    // empties the snapshot and saves the websites.
+    // Writes the snapshot kSnapshotDelay after the last call; nothing before the restore, during
+    // shutdown or a website-data reset, or while windows are not restored.
+    void scheduleSnapshot();
+    // Records every window on a persistent store; `immediately` writes on this thread (the final
+    // snapshot), else the writer thread takes it. Failures go to continuityError().
+    void writeSnapshot(bool immediately = false);
+    // The record of one window; nothing for a window on a non-persistent store.
+    std::optional<RestorableWindow> restorableWindow(BrowserWindowController& controller);
+    // Deletes the session file and its backup, after any write in flight; a success (true) makes
+    // the session writable again.
+    bool removeSavedSession();
+    // Closes every window and deletes the saved session (website-data reset); nothing is scheduled
+    // until the caller clears isResettingWebsiteData.
+    void closeAllAndForgetSession();
+    bool sessionWritable() const { return sessionWritable_; }
+    // Whether a snapshot handed to the writer thread has not been told finished yet.
+    bool snapshotWriting() const { return sessionWriter_.busy(); }
+    // Ends the window manager at termination: writes the final snapshot at once, saves every
+    // window's frame, tears every window down, empties the snapshot and saves the websites.
     void shutdown();
 
     // --- Routing: which window and tab come forward (window_routing.cpp) ---------------------
@@ -242,7 +273,8 @@ private:
     void profilesChanged();
     void preferencesChanged();
     void syncWindowsWithProfiles();
-    void scheduleSnapshot();
+    void setContinuityError(std::optional<std::string> message);
+    void restoreWindow(const RestorableWindow& saved);
     void armSleepTimer();
     // Window callbacks (window_callbacks.cpp).
     void wireCallbacks(BrowserWindowController& controller, const WebAppProfile& websiteCopy);
@@ -282,6 +314,9 @@ private:
     std::optional<std::string> continuityError_;
     bool didRestore_ = false;
     bool shuttingDown_ = false;
+    bool sessionWritable_ = true;
+    SessionWriter sessionWriter_;
+    ScheduledTask snapshotTask_;
     ScheduledTask sleepTimer_;
     ScheduledTask firstDelivery_;
     // Closed windows wait here for the next idle turn: a window may be closed from inside one of

@@ -44,6 +44,7 @@ public:
     std::optional<PendingReadingPosition> pendingReadingPosition;
     bool isSleeping = false;
     std::string sleepingTitle;  // title shown while asleep
+    std::string sleepingSession;  // the page's serialised history while asleep; empty otherwise
     Date lastUsed;
     bool sleepCheckInFlight = false;
 

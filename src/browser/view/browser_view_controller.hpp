@@ -147,7 +147,15 @@ public:
     void openExternal();
     void toggleTabSleep(const Uuid& id);
     void toggleTabMedia(const Uuid& id);
-    void sleepIdleTabs();
+    // The automatic pass: while `backgroundSleepMinutes` is positive, every tab idle longer than
+    // that (except the active tab of a presented window) is tried, one after the other; not in
+    // private windows or for a website kept awake. `done` runs once the pass is over.
+    void sleepIdleTabs(std::function<void()> done = {});
+    // Tries to put a tab to sleep: refused (false) while it loads, is a popup, has a question or a
+    // download open, carries credentials, or its page has input, a frame, filled fields or active
+    // media; a manual attempt refused by the page says so. On success the tab's page and web view
+    // are released, its history kept for the wake-up. `done` runs once with the outcome.
+    void sleepTab(const Uuid& id, bool automatic, std::function<void(bool)> done = {});
 
     // Keeps a reading position (0 to 1) for `address` in the active tab and scrolls there once that
     // page is shown; a missing, non-finite or out-of-range fraction is ignored.
@@ -205,7 +213,13 @@ private:
     void applyPendingReadingPosition(BrowserTab& tab);
     // The engine's page events and requests (browser_view_controller_page_events.cpp).
     friend struct PageEventHandlers;
-    void sleepTab(const Uuid& id);
+    bool hasActiveDownload() const;
+    bool isShownActiveTab(const BrowserTab& tab) const;
+    // The checks of a sleep attempt that do not ask the page.
+    bool mayTrySleep(const BrowserTab& tab, bool automatic) const;
+    void replaceBySleepingTab(BrowserTab& awake, const std::string& address, std::optional<double> fraction);
+    // Loads a sleeping tab's kept history again; false when there is none to use.
+    bool resumeSleepingSession(BrowserTab& tab);
     void defer(std::function<void()> work);
     BrowserTab* tabShowing(WebKitWebView* webView) const;
 

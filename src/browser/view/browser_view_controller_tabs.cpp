@@ -118,7 +118,7 @@ void BrowserViewController::wake(const Uuid& id) {
     tab->isSleeping = false;
     tab->lastUsed = clock_.now();
     tab->error.reset();
-    loadInWebView(tab->webView(), *tab->lastURL);
+    if (!resumeSleepingSession(*tab)) loadInWebView(tab->webView(), *tab->lastURL);
     tabStrip_.invalidate();
     refreshChrome();
 }

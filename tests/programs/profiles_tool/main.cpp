@@ -2,6 +2,7 @@
 //   profiles_tool write FILE --website NAME ADDRESS [OPTION VALUE]... [--website ...]
 //     options (for the website before them): --launch 0|1, --above 0|1, --all-workspaces 0|1,
 //     --opacity F, --frame X,Y,W,H[,DISPLAY], --id UUID, --shortcut KEYCODE,MODIFIERS
+//   profiles_tool restore-windows SETTINGS-FILE 0|1
 //   profiles_tool frames FILE
 //     one line per website: "NAME X Y W H DISPLAY" ("-" without display), or "NAME none"
 // Exits non-zero when the file cannot be written or read.
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "model/preferences_store.hpp"
 #include "model/profile_persistence.hpp"
 
 namespace {
@@ -107,6 +109,11 @@ int frames(const std::string& file) {
 int main(int argc, char** argv) {
     if (argc >= 3 && std::string(argv[1]) == "write") return write(argv[2], argc, argv, 3);
     if (argc == 3 && std::string(argv[1]) == "frames") return frames(argv[2]);
+    if (argc == 4 && std::string(argv[1]) == "restore-windows") {
+        PreferencesStore preferences(argv[2]);
+        preferences.update([&](AppPreferences& value) { value.restoreWindows = std::string(argv[3]) == "1"; });
+        return 0;
+    }
     std::cerr << "usage: profiles_tool write FILE --website NAME ADDRESS [OPTION VALUE]... | frames FILE\n";
     return 2;
 }

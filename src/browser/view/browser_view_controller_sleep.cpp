@@ -1,0 +1,192 @@
+// Tab sleeping of the browser view: the automatic pass over idle background tabs, the guarded
+// three-stage attempt that replaces a tab by a sleeping one, and the wake-up from the kept session.
+
+#include <webkit2/webkit2.h>
+
+#include "browser/engine/script_evaluation.hpp"
+#include "browser/engine/tab_sleep_guard.hpp"
+#include "browser/page/download_manager.hpp"
+#include "browser/page/navigation_policy.hpp"
+#include "browser/view/browser_view_controller.hpp"
+#include "model/address.hpp"
+#include "model/localization.hpp"
+#include "model/preferences_store.hpp"
+#include "ui/alert.hpp"
+
+namespace quenlith {
+
+namespace {
+
+constexpr const char* kSleepScrollFractionScript =
+    "(() => { const s = document.scrollingElement; if (!s) return null; const max = s.scrollHeight - "
+    "s.clientHeight; return max > 0 ? Math.min(1, Math.max(0, s.scrollTop / max)) : 0; })()";
+
+// Whether the page plays, films or records: a muted capture counts too.
+bool pageIsActive(WebKitWebView* view) {
+    return webkit_web_view_is_playing_audio(view) ||
+           webkit_web_view_get_camera_capture_state(view) != WEBKIT_MEDIA_CAPTURE_STATE_NONE ||
+           webkit_web_view_get_microphone_capture_state(view) != WEBKIT_MEDIA_CAPTURE_STATE_NONE;
+}
+
+}  // namespace
+
+void BrowserViewController::toggleTabSleep(const Uuid& id) {
+    BrowserTab* tab = this->tab(id);
+    if (!tab) return;
+    if (tab->isSleeping) {
+        wake(id);
+        return;
+    }
+    sleepTab(id, false);
+}
+
+bool BrowserViewController::hasActiveDownload() const {
+    if (!downloads_) return false;
+    for (const auto& entry : downloads_->entries())
+        if (entry.isActive) return true;
+    return false;
+}
+
+bool BrowserViewController::isShownActiveTab(const BrowserTab& tab) const {
+    return isPresented_ && activeTab() == &tab;
+}
+
+bool BrowserViewController::mayTrySleep(const BrowserTab& tab, bool automatic) const {
+    if (tab.isLoading() || tab.isPopup) return false;
+    if (questions_.openCount() > 0 || hasActiveDownload()) return false;
+    if (automatic && (profile_.keepAwakeEnabled.value_or(false) || !isPersistent() || isShownActiveTab(tab)))
+        return false;
+    return true;
+}
+
+void BrowserViewController::sleepTab(const Uuid& id, bool automatic, std::function<void(bool)> done) {
+    auto refuse = [done] {
+        if (done) done(false);
+    };
+    BrowserTab* tab = this->tab(id);
+    if (!tab || tornDown_ || tab->isSleeping || tab->showsStartPage || tab->sleepCheckInFlight) return refuse();
+    if (!mayTrySleep(*tab, automatic)) return refuse();
+    const std::optional<std::string> address = tab->address();
+    // Sign-in pages and addresses carrying tokens never sleep.
+    if (!address || !isCredentialFreeURL(*address)) return refuse();
+
+    tab->sleepCheckInFlight = true;
+    const Date used = tab->lastUsed;
+    WebKitWebView* view = tab->webView();
+    std::weak_ptr<int> alive = alive_;
+    // The same tab with the same page, looked up again after every wait; nothing once it went.
+    auto still = [this, alive, id, view]() -> BrowserTab* {
+        if (alive.expired()) return nullptr;
+        BrowserTab* current = this->tab(id);
+        return current && current->webView() == view ? current : nullptr;
+    };
+    auto giveUp = [still, done] {
+        if (BrowserTab* current = still()) current->sleepCheckInFlight = false;
+        if (done) done(false);
+    };
+
+    isProtected(view, [=, this](bool firstAnswer) {
+        BrowserTab* current = still();
+        if (!current) return giveUp();
+        if (firstAnswer || pageIsActive(view)) {
+            if (!automatic && window())
+                presentAlert(localizedString("Tab kept awake"),
+                             localizedString("This page may contain unsaved input, an embedded frame or active media. "
+                                             "Reload or finish that activity before sleeping it."),
+                             window());
+            return giveUp();
+        }
+        evaluateScript(view, kSleepScrollFractionScript, nullptr, [=, this](WebKitWebView*, JSCValue* value) {
+            std::optional<double> fraction;
+            if (value && jsc_value_is_number(value)) fraction = jsc_value_to_double(value);
+            if (!still()) return giveUp();
+            isProtected(view, [=, this](bool secondAnswer) {
+                BrowserTab* current = still();
+                // The page may have changed during the waits: everything is checked again.
+                if (!current || secondAnswer || current->lastUsed != used || current->address() != address ||
+                    !mayTrySleep(*current, automatic))
+                    return giveUp();
+                replaceBySleepingTab(*current, *address, fraction);
+                if (done) done(true);
+            });
+        });
+    });
+}
+
+void BrowserViewController::replaceBySleepingTab(BrowserTab& awake, const std::string& address,
+                                                 std::optional<double> fraction) {
+    auto index = tabs_.indexOf(awake.id);
+    if (!index) return;
+    auto sleeping = std::make_unique<BrowserTab>(
+        WebViewFactory::makeWebView(websiteDataStore_, std::nullopt, profile_.customUserAgent), awake.id,
+        awake.lastUsed);
+    sleeping->lastURL = address;
+    sleeping->sleepingTitle = awake.displayTitle();
+    sleeping->isSleeping = true;
+    sleeping->mediaPaused = false;
+    if (fraction && isUsableReadingPosition(fraction))
+        sleeping->pendingReadingPosition = PendingReadingPosition{address, *fraction};
+    // The history of the tab goes with it; the page and its web process are let go.
+    if (WebKitWebViewSessionState* state = webkit_web_view_get_session_state(awake.webView())) {
+        if (GBytes* bytes = webkit_web_view_session_state_serialize(state)) {
+            gsize size = 0;
+            auto data = static_cast<const char*>(g_bytes_get_data(bytes, &size));
+            sleeping->sleepingSession.assign(data ? data : "", size);
+            g_bytes_unref(bytes);
+        }
+        webkit_web_view_session_state_unref(state);
+    }
+    BrowserTab& added = *sleeping;
+    const bool wasActive = *index == tabs_.activeIndex();
+    auto old = tabs_.replace(*index, std::move(sleeping));
+    old->sleepCheckInFlight = false;
+    retireTab(std::move(old));
+    attachTab(added);
+    if (wasActive) selectTab(*index, false, false);
+    tabStrip_.invalidate();
+    refreshChrome();
+}
+
+bool BrowserViewController::resumeSleepingSession(BrowserTab& tab) {
+    if (tab.sleepingSession.empty() || !tab.lastURL) return false;
+    std::string kept = std::move(tab.sleepingSession);
+    tab.sleepingSession.clear();
+    GBytes* bytes = g_bytes_new(kept.data(), kept.size());
+    WebKitWebViewSessionState* state = webkit_web_view_session_state_new(bytes);
+    g_bytes_unref(bytes);
+    if (!state) return false;
+    WebKitWebView* view = tab.webView();
+    webkit_web_view_restore_session_state(view, state);
+    webkit_web_view_session_state_unref(state);
+    // The page comes back with its history: the current entry is loaded again, one request.
+    WebKitBackForwardListItem* current = webkit_back_forward_list_get_current_item(webkit_web_view_get_back_forward_list(view));
+    if (!current || *tab.lastURL != webkit_back_forward_list_item_get_uri(current)) return false;
+    webkit_web_view_go_to_back_forward_list_item(view, current);
+    return true;
+}
+
+void BrowserViewController::sleepIdleTabs(std::function<void()> done) {
+    const auto minutes = preferences_.value().backgroundSleepMinutes;
+    if (!minutes || *minutes <= 0 || profile_.keepAwakeEnabled.value_or(false) || !isPersistent() || tornDown_) {
+        if (done) done();
+        return;
+    }
+    const Date cutoff = clock_.now().adding(-60.0 * static_cast<double>(*minutes));
+    auto candidates = std::make_shared<std::vector<Uuid>>();
+    for (const auto& tab : tabs_.items())
+        if (tab->lastUsed < cutoff && !isShownActiveTab(*tab)) candidates->push_back(tab->id);
+    // One tab after the other, never two attempts at once.
+    auto next = std::make_shared<std::function<void(std::size_t)>>();
+    std::weak_ptr<int> alive = alive_;
+    *next = [this, alive, candidates, done, weakNext = std::weak_ptr(next)](std::size_t position) {
+        auto self = weakNext.lock();
+        if (alive.expired() || position >= candidates->size() || !self) {
+            if (done) done();
+            return;
+        }
+        sleepTab((*candidates)[position], true, [self, position](bool) { (*self)(position + 1); });
+    };
+    (*next)(0);
+}
+
+}  // namespace quenlith

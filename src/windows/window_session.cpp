@@ -1,0 +1,193 @@
+// Session recovery of the window manager: the launch restore, the debounced and the final
+// snapshot, and the removal of the saved session.
+
+#include <algorithm>
+
+#include "browser/engine/website_sessions.hpp"
+#include "browser/view/browser_tab.hpp"
+#include "browser/view/browser_view_controller.hpp"
+#include "model/localization.hpp"
+#include "model/logging.hpp"
+#include "model/preferences_store.hpp"
+#include "model/web_app_store.hpp"
+#include "windows/browser_window_controller.hpp"
+#include "windows/browser_window_manager.hpp"
+#include "windows/floating_browser_panel.hpp"
+
+namespace quenlith {
+
+void BrowserWindowManager::setContinuityError(std::optional<std::string> message) {
+    if (message == continuityError_) return;
+    continuityError_ = std::move(message);
+    if (continuityError_) logError(LogCategory::lifecycle, "Session recovery: " + *continuityError_);
+    changed_.emit();
+}
+
+void BrowserWindowManager::restoreSession() {
+    if (didRestore_) return;
+    const bool restoreWindows = preferences.value().restoreWindows;
+    if (!restoreWindows) {
+        removeSavedSession();
+    } else if (auto loaded = sessionPersistence.load(); !loaded) {
+        // The file stays as it is until the user resets session recovery.
+        sessionWritable_ = false;
+        setContinuityError(localizedString("The saved session could not be read. Existing website settings are intact."));
+    } else if (const auto& document = loaded.value()) {
+        for (const auto& saved : document->windows) restoreWindow(saved);
+        lastActiveID = document->activeWindow;
+    }
+
+    const std::vector<WebAppProfile> websites = store.profiles();
+    for (const auto& website : websites) {
+        if (!website.launchAtStartup && !(restoreWindows && website.wasVisible)) continue;
+        if (auto target = linkTarget(website)) {
+            if (auto controller = window(target->windowID)) {
+                // A website reached only through its visibility at quit stays as the restore left it.
+                if (website.launchAtStartup && !controller->isOnScreen()) controller->present(false, false, true);
+                continue;
+            }
+        }
+        makeWindowController(WindowRequest::ownWindow(website)).present(false, false, true);
+    }
+    publishState();
+    didRestore_ = true;
+    scheduleSnapshot();
+}
+
+void BrowserWindowManager::restoreWindow(const RestorableWindow& saved) {
+    std::optional<WebAppProfile> record;
+    if (saved.savedProfileID) {
+        record = store.profile(*saved.savedProfileID);
+    } else if (saved.temporaryProfile) {
+        record = *saved.temporaryProfile;
+        browsingProfiles[record->id] = *record;
+    }
+    if (!record) return;  // its website was deleted
+    if (saved.isMainBrowser) browserID = saved.id;
+    if (window(saved.id)) return;
+
+    WindowRequest request;
+    request.profile = *record;
+    request.id = saved.id;
+    request.dormant = true;
+    BrowserWindowController& controller = makeWindowController(std::move(request));
+    BrowserViewController& browser = controller.browser();
+    browser.restoreTabs(saved.tabs, saved.selected);
+
+    if (saved.websiteLinks) {
+        const auto& tabs = browser.tabs();
+        for (const auto& link : *saved.websiteLinks) {
+            auto website = store.profile(link.profileID);
+            if (!website || link.tabIndex < 0 || link.tabIndex >= static_cast<std::int64_t>(tabs.size())) continue;
+            if (sessions.dataStore(*website) != browser.websiteDataStore()) continue;
+            websiteLinks.targets[website->id] = WebsiteWindowTarget{controller.id, tabs[link.tabIndex]->id};
+        }
+    }
+
+    controller.panel().applyFrame(saved.frame, kRestoredWidth, kRestoredHeight);
+    if (saved.visible) {
+        bool selectedWasAsleep = false;
+        if (!saved.tabs.empty()) {
+            auto last = static_cast<std::int64_t>(saved.tabs.size()) - 1;
+            selectedWasAsleep = saved.tabs[std::clamp<std::int64_t>(saved.selected, 0, last)].sleeping;
+        }
+        controller.present(false, false, !selectedWasAsleep);
+    } else if (saved.minimized) {
+        // Mapped iconic: the window manager shows it in its minimised place only.
+        controller.panel().iconify();
+        controller.panel().set_focus_on_map(false);
+        controller.panel().show();
+        controller.panel().set_focus_on_map(true);
+    }
+}
+
+void BrowserWindowManager::scheduleSnapshot() {
+    if (!didRestore_ || shuttingDown_ || isResettingWebsiteData || !preferences.value().restoreWindows) return;
+    // The task belongs to the manager: destroying the manager cancels it.
+    snapshotTask_ = timers_.schedule(kSnapshotDelay, [this] { writeSnapshot(); });
+}
+
+std::optional<RestorableWindow> BrowserWindowManager::restorableWindow(BrowserWindowController& controller) {
+    BrowserViewController& browser = controller.browser();
+    // Private windows, and every other window on a store that keeps nothing, are never saved.
+    if (!browser.isPersistent()) return std::nullopt;
+    RestorableWindow result;
+    result.id = controller.id;
+    if (store.profile(controller.profileID))
+        result.savedProfileID = controller.profileID;
+    else
+        result.temporaryProfile = browser.profile();
+    result.tabs = browser.restorableTabs();
+    result.selected = static_cast<std::int64_t>(browser.activeIndex());
+    result.frame = controller.panel().savedFrame();
+    result.visible = controller.isOnScreen();
+    result.minimized = controller.isMinimized();
+    result.isMainBrowser = controller.id == browserID;
+    std::vector<Uuid> tabIDs;
+    for (const auto& tab : browser.tabs()) tabIDs.push_back(tab->id);
+    auto links = websiteLinks.restorableLinks(controller.id, tabIDs);
+    if (!links.empty()) result.websiteLinks = std::move(links);
+    return result;
+}
+
+void BrowserWindowManager::writeSnapshot(bool immediately) {
+    snapshotTask_.cancel();
+    if (!preferences.value().restoreWindows || !sessionWritable_) return;
+    std::vector<BrowserWindowController*> ordered;
+    for (auto& [id, controller] : windows_) ordered.push_back(controller.get());
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [](const auto* a, const auto* b) { return a->sequence < b->sequence; });
+    BrowserSessionDocument document;
+    for (auto* controller : ordered)
+        if (auto record = restorableWindow(*controller)) document.windows.push_back(std::move(*record));
+    document.activeWindow = lastActiveID;
+    if (!immediately) {
+        sessionWriter_.writeLater(std::move(document));
+        return;
+    }
+    Status result = sessionWriter_.exclusive(
+        [&document](const BrowserSessionPersistence& persistence) { return persistence.save(document); });
+    setContinuityError(snapshotMessage(result));
+}
+
+bool BrowserWindowManager::removeSavedSession() {
+    snapshotTask_.cancel();
+    // A write in flight finishes first, so it cannot bring the file back afterwards.
+    Status removed = sessionWriter_.exclusive(
+        [](const BrowserSessionPersistence& persistence) { return persistence.removeFiles(); });
+    if (removed) {
+        sessionWritable_ = true;
+        setContinuityError(std::nullopt);
+    } else {
+        setContinuityError(localizedString("The saved session could not be removed. Check folder permissions."));
+    }
+    return static_cast<bool>(removed);
+}
+
+void BrowserWindowManager::closeAllAndForgetSession() {
+    isResettingWebsiteData = true;
+    snapshotTask_.cancel();
+    hideAll();
+    std::vector<Uuid> ids;
+    for (const auto& [id, controller] : windows_) ids.push_back(id);
+    for (const Uuid& id : ids) close(id);
+    removeSavedSession();
+}
+
+void BrowserWindowManager::shutdown() {
+    if (shuttingDown_) return;
+    // The final snapshot, at once and while every window still exists.
+    writeSnapshot(true);
+    shuttingDown_ = true;
+    sleepTimer_.cancel();
+    firstDelivery_.cancel();
+    for (auto& [id, controller] : windows_) {
+        controller->saveFrame();
+        controller->tearDown();
+    }
+    windows_.clear();
+    runtime_.update({});
+    store.save();
+}
+
+}  // namespace quenlith

@@ -1,0 +1,96 @@
+// Session recovery of the window manager: the debounced snapshot with its backup, the removal
+// when restoring is off, and an unreadable session file left untouched. The restore itself is
+// checked end to end by tests/wm/session_checks.sh.
+#include <gtest/gtest.h>
+
+#include "model/file_store.hpp"
+#include "model/localization.hpp"
+#include "windows/window_manager_fixture.hpp"
+
+namespace quenlith {
+namespace {
+
+using test::spinUntil;
+using namespace std::chrono_literals;
+
+class SessionSnapshotTest : public test::WindowManagerFixture {
+protected:
+    std::string path() const { return manager->sessionPersistence.fileURL(); }
+    std::string contents(const std::string& file) const {
+        auto bytes = files::readWholeFile(file, 1 << 24);
+        return bytes ? *bytes : "";
+    }
+    // Advances the manager's time, then waits until the writer thread has told its result.
+    void advance(std::chrono::milliseconds time) {
+        timers.advance(time);
+        ASSERT_TRUE(spinUntil([&] { return !manager->snapshotWriting(); }));
+    }
+    WebAppProfile launched(const std::string& name) {
+        auto profile = website(name, "/" + name);
+        profile.launchAtStartup = true;
+        return profile;
+    }
+};
+
+TEST_F(SessionSnapshotTest, TwoChangesHalfASecondApartGiveOneWriteAfterTheSecondAndKeepTheBackup) {
+    auto alpha = launched("alpha");
+    preferences->update([](AppPreferences& p) { p.restoreWindows = true; });
+    start({alpha});
+    manager->restoreSession();
+    advance(5s);  // the websites' visibility flags are saved and announced meanwhile
+    const std::string first = contents(path());
+    ASSERT_NE(first.find(alpha.id.string()), std::string::npos);
+
+    manager->openPrivateWindow();
+    advance(500ms);
+    manager->window(alpha.id)->browser().addTab(server.url("/alpha"));
+    manager->publishState();
+    advance(699ms);
+    EXPECT_EQ(contents(path()), first) << "nothing is written before 0.7 s of quiet";
+    advance(1ms);
+    auto saved = manager->sessionPersistence.load();
+    ASSERT_TRUE(saved && *saved);
+    ASSERT_EQ((*saved)->windows.size(), 1u) << "the private window is never saved";
+    EXPECT_EQ((*saved)->windows[0].tabs.size(), 2u);
+    EXPECT_EQ(contents(files::backupPath(path())), first) << "one write: the backup is the first snapshot";
+}
+
+TEST_F(SessionSnapshotTest, RestoringOffDeletesBothFilesAndOpensOnlyLaunchAtStartWebsites) {
+    auto alpha = launched("alpha");
+    auto shown = website("Shown", "/shown");
+    shown.wasVisible = true;
+    start({alpha, shown});
+    RestorableWindow saved{.id = shown.id, .savedProfileID = shown.id, .tabs = {{server.url("/shown"), "S"}},
+                           .frame = {0, 0, 400, 400, std::nullopt}};
+    for (int write = 0; write < 2; ++write) ASSERT_TRUE(manager->sessionPersistence.save({1, {saved}, {}}));
+
+    manager->restoreSession();
+    EXPECT_FALSE(files::pathExists(path()));
+    EXPECT_FALSE(files::pathExists(files::backupPath(path())));
+    EXPECT_EQ(manager->windows().size(), 1u);
+    EXPECT_NE(manager->window(alpha.id), nullptr);
+}
+
+TEST_F(SessionSnapshotTest, AnUnreadableSessionIsNeverOverwrittenUntilRemoved) {
+    auto alpha = launched("alpha");
+    preferences->update([](AppPreferences& p) { p.restoreWindows = true; });
+    start({alpha});
+    ASSERT_TRUE(files::writeFileAtomically(path(), "{\"version\": 1, \"windows\": ["));
+    manager->restoreSession();
+    EXPECT_EQ(manager->continuityError(),
+              localizedString("The saved session could not be read. Existing website settings are intact."));
+    EXPECT_NE(manager->window(alpha.id), nullptr) << "launch-at-start websites still open";
+    manager->publishState();
+    advance(5s);
+    manager->writeSnapshot(true);
+    EXPECT_EQ(contents(path()), "{\"version\": 1, \"windows\": [");
+
+    manager->removeSavedSession();
+    EXPECT_EQ(manager->continuityError(), std::nullopt);
+    manager->publishState();
+    advance(1s);
+    EXPECT_NE(contents(path()).find(alpha.id.string()), std::string::npos) << "writable again";
+}
+
+}  // namespace
+}  // namespace quenlith

@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# Session recovery under openbox: SIGTERM right after a tab opened keeps the tab and the last frame;
+# a crash loop of SIGKILLs at random moments while tabs open and windows minimise leaves parseable
+# files, and each checked start restores the last snapshot written, as its first snapshot shows.
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+build=$(cd "$1" && pwd)
+if [ -z "${QUENLITH_CHECKS_BUS:-}" ]; then
+  export QUENLITH_CHECKS_BUS=1
+  exec dbus-run-session --config-file="$root/tests/support/session-bus.conf" -- "$0" "$@"
+fi
+app=$build/quenlith
+server=$build/tests/programs/page_server/page_server
+tool=$build/tests/programs/profiles_tool/profiles_tool
+source "$here/lib.sh"
+kills=${QUENLITH_CRASH_RUNS:-50}
+
+work=$(mktemp -d /tmp/quenlith-session-wm.XXXXXX)
+openbox_pid="" server_pid="" app_pid=""
+trap 'for pid in $app_pid $server_pid $openbox_pid; do kill -KILL $pid && wait $pid; done 2>/dev/null; [ -n "${QUENLITH_KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
+
+export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_CACHE_HOME=$work/cache
+export XDG_RUNTIME_DIR=$work/runtime GDK_BACKEND=x11 NO_AT_BRIDGE=1 WEBKIT_DISABLE_COMPOSITING_MODE=1
+data=$XDG_DATA_HOME/com.quenlith.Quenlith
+mkdir -p "$HOME" "$XDG_CONFIG_HOME/com.quenlith.Quenlith" "$data" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+session=$data/session-v1.json profiles=$data/profiles.json settings=$XDG_CONFIG_HOME/com.quenlith.Quenlith/settings.json
+start_openbox 0 0 0 0 || { fail "openbox did not start"; exit 1; }
+
+"$server" /alpha /first $(seq -f /t%g 1 "$kills") >"$work/server.log" 2>&1 &
+server_pid=$!
+port() { grep -m1 '^port ' "$work/server.log" | awk '{print $2}'; }
+wait_for 10 eval '[ -n "$(port)" ]' || { fail "the page server did not start"; exit 1; }
+address="http://127.0.0.1:$(port)"
+"$tool" write "$profiles" --website Alpha "$address/alpha" --launch 1 --frame 100,80,500,400 &&
+  "$tool" restore-windows "$settings" 1 || { fail "the websites and settings are written"; exit 1; }
+
+# The restorable part of a session file, one line per window and tab; fails when it does not parse.
+restorable() {
+  jq -er '.windows[] | "\(.id) \(.selected) \(.visible) \(.minimized) \(.frame | [.x, .y, .width, .height])",
+    (.tabs[] | "  \(.address // "start page")")' "$1"
+}
+start_app() { "$app" "$@" >>"$work/app.log" 2>&1 & app_pid=$!; }
+requested() { grep -q "^request $1\$" "$work/server.log"; }
+send() { exec "$app" "quenlith://open?url=${address//:/%3A}$1" >>"$work/send.log" 2>&1; }
+browser_window() { xdotool search --all --onlyvisible --pid "$app_pid" --name '^Quenlith — ' 2>/dev/null | head -1; }
+
+# --- SIGTERM right after a tab opened ------------------------------------------------------------
+start_app
+alpha=""
+wait_for 20 eval 'alpha=$(xdotool search --all --onlyvisible --pid "$app_pid" --name "^Alpha" | head -1); [ -n "$alpha" ]' ||
+  { fail "Alpha opens"; cat "$work/app.log"; exit 1; }
+xdotool windowmove "$alpha" 200 150
+wait_for 5 geometry_is "$alpha" "200 150 500 400" || fail "Alpha moves"
+send /first &
+wait_for 20 requested /first || fail "the link opens a tab"
+kill -TERM "$app_pid"; wait "$app_pid"; status=$?; app_pid=""
+check "SIGTERM right after a tab opened ends cleanly (status $status)" [ "$status" = 0 ]
+check "the tab is in session-v1.json" eval 'restorable "$session" | grep -q "/first$"'
+check "profiles.json holds Alpha's last frame" eval '"$tool" frames "$profiles" | grep -q "^Alpha 200 150 500 400 "'
+
+# --- Crash loop ----------------------------------------------------------------------------------
+files_parse() {
+  jq -e . "$settings" >/dev/null && "$tool" frames "$profiles" >/dev/null && restorable "$session" >/dev/null &&
+    { [ ! -e "$session.backup" ] || restorable "$session.backup" >/dev/null; }
+}
+touch "$work/mark"
+written_since_start() { [ "$session" -nt "$work/mark" ]; }
+mismatches=0 unparsable=0 verified=0 sender=""
+begin=$(date +%s)
+for run in $(seq 1 "$kills"); do
+  expected=$(restorable "$session")
+  touch -d '-1 second' "$work/mark"
+  start_app
+  # Every other start is killed during its start and restore.
+  if [ $((run % 2)) -eq 0 ] && wait_for 20 written_since_start; then
+    verified=$((verified + 1))
+    if [ "$(restorable "$session")" != "$expected" ]; then
+      mismatches=$((mismatches + 1))
+      echo "run $run restored differently:"; diff <(echo "$expected") <(restorable "$session")
+    fi
+    case $((run % 6)) in
+      0) xdotool windowminimize "$(browser_window)" 2>/dev/null ;;
+      [24]) xdotool windowmove "$(browser_window)" $((RANDOM % 400)) $((RANDOM % 200)) 2>/dev/null ;;
+      *) send "/t$run" & sender=$! ;;
+    esac
+  fi
+  sleep "0.$((RANDOM % 9))$((RANDOM % 10))"  # a random moment, not a wait for something
+  kill -KILL "$app_pid" 2>/dev/null || { wait "$app_pid"; echo "run $run: the application had ended by itself (status $?)"; }
+  wait "$app_pid" 2>/dev/null; app_pid=""
+  # A link sent as the application died starts an instance of its own: it dies too.
+  [ -n "$sender" ] && { kill -KILL "$sender"; wait "$sender"; } 2>/dev/null; sender=""
+  files_parse || { unparsable=$((unparsable + 1)); echo "run $run left a file that does not parse"; }
+done
+check "$kills SIGKILLs leave every file parseable" [ "$unparsable" -eq 0 ]
+check "each of $verified checked starts restores the last snapshot written" eval '[ "$mismatches" -eq 0 ] && [ "$verified" -gt 0 ]'
+echo "crash loop: $kills kills in $(($(date +%s) - begin)) s"
+
+if [ $failures -eq 0 ]; then echo "session checks: all passed"; else echo "session checks: $failures failed"; fi
+[ $failures -eq 0 ]
