@@ -5,6 +5,7 @@
 set -uo pipefail
 build=$1
 app=$build/quenlith
+profiles_tool=$build/tests/programs/profiles_tool/profiles_tool
 source "$(dirname "$0")/lib.sh"
 begin_checks hostile bus -- "$@"
 owned="app_pid"
@@ -25,6 +26,12 @@ for kind in fifo zero deep; do
              "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
     chmod 700 "$XDG_RUNTIME_DIR"
     target=$case_dir/${file%%/*}/com.quenlith.Quenlith/${file#*/}
+    # With window restoring off the session files are deleted at start by design; with it on, an
+    # unreadable one must be kept.
+    if [ "$file" = data/session-v1.json ]; then
+      "$profiles_tool" restore-windows "$XDG_CONFIG_HOME/com.quenlith.Quenlith/settings.json" 1 ||
+        fail "settings written"
+    fi
     case $kind in
       fifo) mkfifo "$target" ;;
       zero) ln -s /dev/zero "$target" ;;
