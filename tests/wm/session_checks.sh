@@ -82,7 +82,8 @@ for run in $(seq 1 "$kills"); do
     fi
     case $((run % 6)) in
       0) xdotool windowminimize "$(browser_window)" 2>/dev/null ;;
-      [24]) xdotool windowmove "$(browser_window)" $((RANDOM % 400)) $((RANDOM % 200)) 2>/dev/null ;;
+      # Within the work area (800 high, the window 720): a frame off it is brought back on restore.
+      [24]) xdotool windowmove "$(browser_window)" $((RANDOM % 400)) $((RANDOM % 80)) 2>/dev/null ;;
       *) send "/t$run" & sender=$! ;;
     esac
   fi
