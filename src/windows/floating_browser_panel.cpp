@@ -70,8 +70,6 @@ FloatingBrowserPanel::FloatingBrowserPanel(bool followAcrossSpaces) {
     signal_unmap_event().connect(
         [this](GdkEventAny*) {
             mappedOnScreen_ = false;
-            requestedFrame_.reset();
-            requestExpiry_.disconnect();
             return false;
         },
         false);
@@ -93,7 +91,6 @@ FloatingBrowserPanel::FloatingBrowserPanel(bool followAcrossSpaces) {
 FloatingBrowserPanel::~FloatingBrowserPanel() {
     frameCheck_.disconnect();
     compactRestore_.disconnect();
-    requestExpiry_.disconnect();
 }
 
 void FloatingBrowserPanel::apply(const WebAppProfile& profile) {
@@ -141,9 +138,6 @@ void FloatingBrowserPanel::clampToScreen() {
 }
 
 Rect FloatingBrowserPanel::frame() const {
-    // Until the window manager has carried out a request, the screen still shows where it put the
-    // window first; that frame must not be saved (a snapshot or crash then would drift).
-    if (mappedOnScreen_ && requestedFrame_) return *requestedFrame_;
     if (mappedOnScreen_)
         if (auto current = placement()) return visibleFrame(*current);
     return lastFrame_.value_or(Rect{0, 0, double(kInitialWidth), double(kInitialHeight)});
@@ -212,17 +206,6 @@ void FloatingBrowserPanel::requestFrame(const Rect& frame) {
     auto current = placement();
     if (!current) return;
     Rect request = clientRequestForFrame(frame, *current);
-    requestedFrame_ = frame;
-    // A window manager that places the window elsewhere (clamping it, say) never shows the request:
-    // after a while what is on screen counts again.
-    requestExpiry_.disconnect();
-    requestExpiry_ = Glib::signal_timeout().connect(
-        [this] {
-            requestedFrame_.reset();
-            scheduleFrameCheck();
-            return false;
-        },
-        1000);
     get_window()->move_resize(static_cast<int>(std::lround(request.x)),
                               static_cast<int>(std::lround(request.y)), roundedLength(request.width),
                               roundedLength(request.height));
@@ -261,11 +244,6 @@ void FloatingBrowserPanel::scheduleFrameCheck() {
         if (mappedOnScreen_ && !pendingFrame_) {
             if (auto current = placement()) {
                 Rect now = visibleFrame(*current);
-                if (requestedFrame_) {
-                    if (now != *requestedFrame_) return false;  // the request is still on its way
-                    requestedFrame_.reset();
-                    requestExpiry_.disconnect();
-                }
                 lastFrame_ = now;
                 // Only a normal frame is the one to remember; a maximised one is reported but not kept.
                 if (!isMaximizedOrFullscreen()) normalFrame_ = now;

@@ -81,14 +81,12 @@ private:
     bool ignoresMouseEvents_ = false;
     std::optional<Rect> lastFrame_;      // last frame known or asked for
     std::optional<Rect> pendingFrame_;   // to be applied exactly once the window is on screen
-    std::optional<Rect> requestedFrame_; // asked of the window manager, not yet seen on screen
     std::optional<Rect> reportedFrame_;  // last frame signal_frame_changed announced
     std::optional<Rect> normalFrame_;    // last frame seen while neither maximised nor full screen
     bool mappedOnScreen_ = false;
     sigc::signal<void()> frameChanged_;
     sigc::connection frameCheck_;
     sigc::connection compactRestore_;
-    sigc::connection requestExpiry_;
 };
 
 }  // namespace quenlith
