@@ -4,32 +4,10 @@
 
 #include <glib.h>
 
+#include "model/context_post.hpp"
 #include "model/file_store.hpp"
 
 namespace quenlith {
-
-namespace {
-
-struct Delivery {
-    std::function<void()> work;
-};
-
-gboolean runDelivery(gpointer data) {
-    static_cast<Delivery*>(data)->work();
-    return G_SOURCE_REMOVE;
-}
-
-// An idle source rather than g_main_context_invoke, which may run the work on the calling thread.
-void postTo(GMainContext* context, std::function<void()> work) {
-    GSource* source = g_idle_source_new();
-    g_source_set_priority(source, G_PRIORITY_DEFAULT);
-    g_source_set_callback(source, runDelivery, new Delivery{std::move(work)},
-                          [](gpointer data) { delete static_cast<Delivery*>(data); });
-    g_source_attach(source, context);
-    g_source_unref(source);
-}
-
-}  // namespace
 
 SessionWriter::SessionWriter(BrowserSessionPersistence persistence, Completion completion)
     : persistence_(std::move(persistence)), context_(g_main_context_ref_thread_default()),
