@@ -7,6 +7,7 @@
 
 #include "launcher/launcher_style.hpp"
 #include "launcher/menu_bar_view.hpp"
+#include "launcher/website_start_page.hpp"
 
 namespace quenlith {
 
@@ -56,6 +57,7 @@ void LauncherWindow::showAt(int x, int y) {
     applyFrame(launcherFrame(workAreaAt(display, x, y), x, y));
     show();
     present();
+    focusSearch();
 }
 
 void LauncherWindow::showAsWindow() {
@@ -69,6 +71,12 @@ void LauncherWindow::showAsWindow() {
     applyFrame(frame);
     show();
     present();
+    focusSearch();
+}
+
+void LauncherWindow::focusSearch() {
+    // Typing right away goes to the search field, not to the first button of the header.
+    if (WebsiteStartPage* page = view_->startPage()) page->searchField().grab_focus();
 }
 
 void LauncherWindow::toggleAt(int x, int y) {

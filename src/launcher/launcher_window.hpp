@@ -41,6 +41,7 @@ protected:
     bool on_delete_event(GdkEventAny* event) override;
 
 private:
+    void focusSearch();
     void applyFrame(const LauncherRect& frame);
 
     MenuBarView* view_;

@@ -158,6 +158,7 @@ TEST_F(LauncherGuiTest, TileOpensTheWebsiteAndTheRunningListFollowsIt) {
     LauncherWindow& launcher = controller->launcher();
     launcher.showAt(100, 0);
     MenuBarView& view = launcher.view();
+    EXPECT_TRUE(view.startPage()->searchField().is_focus()) << "typing goes to the search field at once";
     auto labels = [&] {
         std::string text;
         for (const auto& entry : view.moreMenuEntries()) text += entry.title + "|";
