@@ -42,7 +42,13 @@ renice -n 10 -p "$background" >/dev/null 2>&1 || true
 
 # The tests below run with a throw-away HOME and XDG folders, a virtual display and a private bus.
 scratch=$(mktemp -d /tmp/quenlith-tests.XXXXXX)
-trap 'kill "$background" 2>/dev/null; rm -rf "$scratch" "$background_log"' EXIT
+# Under set -e a failing command in this trap would turn a passing run into a failing one.
+cleanup() {
+  kill "$background" 2>/dev/null || true
+  chmod -R u+rwX "$scratch" 2>/dev/null || true
+  rm -rf "$scratch" "$background_log" || true
+}
+trap cleanup EXIT
 export HOME="$scratch/home" XDG_DATA_HOME="$scratch/data" XDG_CONFIG_HOME="$scratch/config" \
        XDG_CACHE_HOME="$scratch/cache" XDG_RUNTIME_DIR="$scratch/runtime"
 mkdir -p "$HOME" "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
