@@ -7,6 +7,7 @@
 
 #include <glib-unix.h>
 
+#include "browser/engine/acceleration_probe.hpp"
 #include "model/app_paths.hpp"
 #include "model/address_text.hpp"
 #include "model/localization.hpp"
@@ -44,6 +45,8 @@ void useInstalledResources() {
 
 Glib::RefPtr<QuenlithApplication> QuenlithApplication::create() {
     useInstalledResources();
+    // How web pages are drawn is found out while the rest starts, before any thread runs.
+    AccelerationProbe::start();
     return Glib::RefPtr<QuenlithApplication>(new QuenlithApplication());
 }
 
