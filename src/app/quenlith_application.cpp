@@ -45,8 +45,6 @@ void useInstalledResources() {
 
 Glib::RefPtr<QuenlithApplication> QuenlithApplication::create() {
     useInstalledResources();
-    // How web pages are drawn is found out while the rest starts, before any thread runs.
-    AccelerationProbe::start();
     return Glib::RefPtr<QuenlithApplication>(new QuenlithApplication());
 }
 
@@ -56,6 +54,8 @@ QuenlithApplication::~QuenlithApplication() { removeSignalSources(); }
 
 void QuenlithApplication::on_startup() {
     Gtk::Application::on_startup();
+    // The display is open: how its web pages are drawn is found out while the rest starts.
+    AccelerationProbe::start();
     signal_shutdown().connect(sigc::mem_fun(*this, &QuenlithApplication::shutdown));
     // "Quit" in any menu ends the application like a signal does.
     delegate_.onQuit = [this] { quit(); };

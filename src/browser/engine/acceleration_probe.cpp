@@ -2,8 +2,6 @@
 
 #include <dlfcn.h>
 
-#include <glib.h>
-
 #include <future>
 #include <optional>
 #include <string>
@@ -13,7 +11,7 @@
 // Last: the X headers define macros (None, Status, Bool) that other headers use as names.
 #define EGL_NO_PLATFORM_SPECIFIC_TYPES
 #include <EGL/egl.h>
-#include <X11/Xlib.h>
+#include <gdk/gdkx.h>
 
 namespace quenlith {
 
@@ -32,17 +30,15 @@ ProbeState& state() {
 }
 
 // Whether the X server lets clients render on a GPU: Mesa drivers need DRI3 or DRI2, the NVIDIA
-// driver brings its own GLX. Xvfb, Xvnc and forwarded displays offer none of them. Asked on a
-// connection of its own, before the toolkit has opened the display.
+// driver brings its own GLX. Xvfb, Xvnc and forwarded displays offer none of them.
 bool hasDirectRendering() {
-    Display* x = XOpenDisplay(nullptr);
-    if (!x) return false;
-    bool direct = false;
+    GdkDisplay* display = gdk_display_get_default();
+    if (!display || !GDK_IS_X11_DISPLAY(display)) return false;
+    Display* x = gdk_x11_display_get_xdisplay(display);
     int opcode = 0, event = 0, error = 0;
     for (const char* extension : {"DRI3", "DRI2", "NV-GLX"})
-        if (XQueryExtension(x, extension, &opcode, &event, &error)) direct = true;
-    XCloseDisplay(x);
-    return direct;
+        if (XQueryExtension(x, extension, &opcode, &event, &error)) return true;
+    return false;
 }
 
 // The GL renderer string of the default display, or empty. EGL is loaded here only, so a display
@@ -91,13 +87,7 @@ void AccelerationProbe::start() {
     if (probe.started) return;
     probe.started = true;
     probe.directRendering = hasDirectRendering();
-    if (probe.directRendering) {
-        probe.renderer = std::async(std::launch::async, askRenderer);
-        return;
-    }
-    // Pages drawn without GL share nothing with the interface through GPU buffers; without this the
-    // engine sets up GL in this process before it starts the first web process.
-    g_setenv("WEBKIT_DISABLE_DMABUF_RENDERER", "1", FALSE);
+    if (probe.directRendering) probe.renderer = std::async(std::launch::async, askRenderer);
 }
 
 AccelerationPolicy AccelerationProbe::policy() {

@@ -8,10 +8,9 @@ namespace quenlith {
 // machine offers (chooseAcceleration). Main thread only.
 class AccelerationProbe {
 public:
-    // Starts finding out, first thing in the process (it may set the engine's environment, so no
-    // other thread may run yet): the display's extensions are read at once; only a display with
-    // direct rendering has its GL renderer asked, on a worker thread, so the start does not wait
-    // for a GL driver to load. Later calls do nothing.
+    // Starts finding out, once the display is open: the display's extensions are read at once;
+    // only a display with direct rendering has its GL renderer asked, on a worker thread, so the
+    // start does not wait for a GL driver to load. Later calls do nothing.
     static void start();
     // The policy for new web views. The first call after start() waits for the worker and logs
     // the choice; without start() the engine keeps its default.
