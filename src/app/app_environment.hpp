@@ -23,6 +23,7 @@ namespace quenlith {
 
 class AuxiliaryWindows;
 class BackupTransfer;
+class BrowserSheets;
 class BrowserViewController;
 class BrowserWindowManager;
 class FaviconLoader;
@@ -63,6 +64,8 @@ public:
     // Backup export and import and restoring the previous files, with their dialogs on the library
     // window.
     BackupTransfer& backups() { return *backups_; }
+    // The sheets of the browser windows' "more" menus.
+    BrowserSheets& browserSheets() { return *browserSheets_; }
     // Expires when the environment goes; closures kept for later hold this.
     std::weak_ptr<AppEnvironment*> weakSelf() const { return self_; }
 
@@ -116,6 +119,7 @@ private:
     std::unique_ptr<WebsiteEditorPresenter> websiteEditor_;
     std::unique_ptr<AuxiliaryWindows> auxiliaryWindows_;
     std::unique_ptr<BackupTransfer> backups_;
+    std::unique_ptr<BrowserSheets> browserSheets_;
     std::vector<sigc::connection> connections_;
     ScheduledTask firstDelivery_;
     ScheduledTask hotKeyUpdate_;

@@ -122,6 +122,9 @@ public:
     // The window commands this manager does not carry out itself (tuck).
     std::function<void(BrowserWindowController&, BrowserCommand)> onWindowCommand;
 
+    // Presents a sheet of a browser window's "more" menu on that window (the application's views).
+    std::function<void(BrowserWindowController&, BrowserSheet)> onSheet;
+
     // Called once for every window built and registered (the shell adds its menu and accelerators).
     std::function<void(BrowserWindowController&)> onWindowBuilt;
 

@@ -52,9 +52,6 @@ BrowserToolbar::BrowserToolbar()
     end_.show();
 
     placeIn(nullptr);
-    // The "more" menu does not exist yet: a button that does nothing is not shown.
-    more.hide();
-    more.set_no_show_all(true);
 }
 
 BrowserToolbar::~BrowserToolbar() {
