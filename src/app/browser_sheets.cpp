@@ -23,6 +23,7 @@ BrowserSheets::BrowserSheets(BrowserWindowManager& windows, PreferencesStore& pr
 
 BrowserSheets::~BrowserSheets() {
     alive_.reset();
+    for (const auto& [id, watch] : windowWatches_) g_signal_handler_disconnect(watch.first, watch.second);
     retireTask_.disconnect();
 }
 
@@ -31,17 +32,44 @@ Gtk::Dialog* BrowserSheets::sheet(const Uuid& windowID) const {
     return found == sheets_.end() ? nullptr : found->second.get();
 }
 
+namespace {
+
+// Held by the window's "destroy" handler: the presenter and the window's id.
+struct WindowGone {
+    std::weak_ptr<BrowserSheets*> sheets;
+    Uuid windowID;
+};
+
+void windowDestroyed(GtkWidget*, gpointer data) {
+    // Copied out first: closing disconnects this handler, which frees `data`.
+    const WindowGone gone = *static_cast<WindowGone*>(data);
+    if (auto sheets = gone.sheets.lock()) (*sheets)->close(gone.windowID);
+}
+
+}  // namespace
+
 void BrowserSheets::present(BrowserWindowController& controller, BrowserSheet which) {
     if (sheet(controller.id)) return;
     auto made = makeSheet(controller, which);
     if (!made) return;
     made->show();
+    // A sheet goes with its window: nothing would be left for it to act on.
+    GtkWidget* window = GTK_WIDGET(controller.panel().gobj());
+    const gulong handler = g_signal_connect_data(
+        window, "destroy", G_CALLBACK(windowDestroyed), new WindowGone{alive_, controller.id},
+        [](gpointer data, GClosure*) { delete static_cast<WindowGone*>(data); }, GConnectFlags(0));
+    windowWatches_[controller.id] = {window, handler};
     sheets_[controller.id] = std::move(made);
 }
 
 void BrowserSheets::close(const Uuid& windowID) {
     auto found = sheets_.find(windowID);
     if (found == sheets_.end()) return;
+    // The window is still there: it would have closed the sheet first when it went.
+    if (auto watch = windowWatches_.find(windowID); watch != windowWatches_.end()) {
+        g_signal_handler_disconnect(watch->second.first, watch->second.second);
+        windowWatches_.erase(watch);
+    }
     found->second->hide();
     retired_.push_back(std::move(found->second));
     sheets_.erase(found);

@@ -3,12 +3,15 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include <sigc++/connection.h>
 
 #include "browser/view/browser_command.hpp"
 #include "model/uuid.hpp"
+
+typedef struct _GtkWidget GtkWidget;
 
 namespace Gtk {
 class Dialog;
@@ -57,6 +60,8 @@ private:
     // Closed sheets wait for an idle turn: a sheet is closed from inside its own handlers.
     std::vector<std::unique_ptr<Gtk::Dialog>> retired_;
     sigc::connection retireTask_;
+    // The "destroy" handler on each window that shows a sheet.
+    std::map<Uuid, std::pair<GtkWidget*, unsigned long>> windowWatches_;
     std::shared_ptr<BrowserSheets*> alive_;
 };
 

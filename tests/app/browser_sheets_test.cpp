@@ -126,6 +126,13 @@ TEST_F(BrowserSheetsTest, WindowSettingsApplyOnSaveAndAreSavedToTheWebsite) {
     browser.showWindowSettingsSheet();
     sheet<BrowserWindowSettingsView>(window)->response(Gtk::RESPONSE_OK);
     EXPECT_TRUE(window.panel().ignoresMouseEvents());
+
+    // A sheet goes with its window.
+    ASSERT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(window) == nullptr; }));
+    browser.showUserAgentSheet();
+    const Uuid id = window.id;
+    environment->windows().close(id);
+    EXPECT_TRUE(spinUntil([&] { return !environment->browserSheets().sheet(id) && !environment->windows().window(id); }));
 }
 
 TEST_F(BrowserSheetsTest, UserAgentPresetReachesTheServerAndBlankMeansTheDefault) {
@@ -260,6 +267,41 @@ TEST_F(BrowserSheetsTest, AllowingAdsOnAWebsiteLetsAListedHostsScriptLoadUntilSw
     EXPECT_EQ(sheet<Gtk::Dialog>(window), nullptr) << "reloading closes the sheet";
     spinUntil([&] { return title() == "blocked" + std::to_string(served) && served >= 4; }, std::chrono::seconds(30));
     EXPECT_EQ(title(), "blocked4");
+}
+
+}  // namespace
+}  // namespace quenlith
+
+namespace quenlith {
+namespace {
+
+TEST(AdFilteringPaneTest, ListsEditInOrderAndAFailedPreparationOffersTryAgain) {
+    test::TemporaryEnvironment home;
+    PreferencesStore preferences;
+    // A store folder that cannot be made: every compilation fails.
+    AdBlocking blocker(std::make_unique<WebKitContentRuleCompiler>("/proc/quenlith-no-store"), {"ads.example"});
+    AdFilteringPane pane(preferences, blocker);
+    auto& exceptions = pane.exceptionsList();
+    for (const char* typed : {"B.example", "https://a.example/page", "not a domain"}) {
+        exceptions.field().set_text(typed);
+        exceptions.field().activate();
+    }
+    EXPECT_EQ(exceptions.shownEntries(), (std::vector<std::string>{"a.example", "b.example"}));
+    EXPECT_EQ(preferences.value().adFilterSettings().allowedSites, exceptions.shownEntries());
+    EXPECT_EQ(exceptions.field().get_text(), "not a domain");
+    exceptions.remove("a.example");
+    EXPECT_EQ(exceptions.errorText(), AdFilterDomainEditor::refusalMessage()) << "removing keeps the refusal";
+    EXPECT_FALSE(pane.placeholderToggle().get_sensitive());
+
+    pane.blockToggle().set_active(true);
+    EXPECT_TRUE(pane.placeholderToggle().get_sensitive());
+    ASSERT_TRUE(spinUntil([&] { return pane.errorRow().get_visible(); }));
+    EXPECT_EQ(blocker.errorMessage(), "Ad filtering is unavailable. Retry or turn it off.");
+    const int runs = pane.preparationCount();
+    pane.retryButton().clicked();
+    EXPECT_EQ(pane.preparationCount(), runs + 1) << "Try Again prepares the same settings again";
+    pane.blockToggle().set_active(false);
+    EXPECT_TRUE(spinUntil([&] { return !pane.errorRow().get_visible(); }));
 }
 
 }  // namespace
