@@ -25,7 +25,8 @@ void ActionCheckMenuItem::invoke() {
 }
 
 void ActionCheckMenuItem::on_activate() {
-    if (!ready_) return;
+    // While the first state is set, activating is how the check mark changes.
+    if (!ready_) return Gtk::CheckMenuItem::on_activate();
     invoke();
 }
 

@@ -4,6 +4,7 @@
 // through and blocks it again.
 #include <gtest/gtest.h>
 
+#include <gtkmm/checkmenuitem.h>
 #include <gtkmm/menu.h>
 #include <webkit2/webkit2.h>
 
@@ -253,6 +254,8 @@ TEST_F(BrowserSheetsTest, AllowingAdsOnAWebsiteLetsAListedHostsScriptLoadUntilSw
     menuItem(*menu, "Allow Ads on This Website")->activate();
     ASSERT_TRUE(spinUntil([&] { return applied(true); }, std::chrono::seconds(60)));
     EXPECT_EQ(reloadAndRead(), "loaded");
+    auto reopened = browser.makeMoreMenu();
+    EXPECT_TRUE(dynamic_cast<Gtk::CheckMenuItem&>(*menuItem(*reopened, "Allow Ads on This Website")).get_active());
 
     // The sheet's page shows the exception; switching it off there blocks the host again.
     browser.showAdFilterSheet();
