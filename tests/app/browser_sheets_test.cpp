@@ -94,6 +94,14 @@ TEST_F(BrowserSheetsTest, WindowSettingsApplyOnSaveAndAreSavedToTheWebsite) {
     server.page("/page", "<title>Page</title>");
     BrowserWindowController& window = open("/page");
     BrowserViewController& browser = window.browser();
+    EXPECT_TRUE(browser.toolbar.more.get_mapped());
+    browser.toolbar.more.clicked();  // the title bar's button shows the menu
+    EXPECT_TRUE(spinUntil([] {
+        for (Gtk::Window* shown : Gtk::Window::list_toplevels())
+            if (auto* menu = dynamic_cast<Gtk::Menu*>(shown->get_child()); menu && shown->get_mapped())
+                return menu->popdown(), true;
+        return false;
+    }));
     browser.showWebsiteSettings();  // a saved website: the editor, not the sheet
     EXPECT_NE(environment->websiteEditor().editorWindow(), nullptr);
     EXPECT_EQ(sheet<Gtk::Dialog>(window), nullptr);

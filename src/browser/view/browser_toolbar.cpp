@@ -100,7 +100,7 @@ void BrowserToolbar::placeIn(Gtk::HeaderBar* bar) {
         bar->set_custom_title(titleStack_);
     }
     for (Gtk::Widget* child : std::initializer_list<Gtk::Widget*>{&back, &forward, &reload, &startPage,
-                                                                  &address, &saveWebsite, &pin})
+                                                                  &address, &saveWebsite, &pin, &more})
         child->show();
     if (hadFocus) focusAddress();
     showTitleOrField();

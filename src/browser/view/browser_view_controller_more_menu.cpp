@@ -24,7 +24,10 @@ std::optional<std::string> BrowserViewController::adFilterHost() const {
 
 void BrowserViewController::showMoreMenu() {
     moreMenu_ = makeMoreMenu();
-    moreMenu_->popup_at_widget(&toolbar.more, Gdk::GRAVITY_SOUTH_WEST, Gdk::GRAVITY_NORTH_WEST, nullptr);
+    // Placed under the button; the click that asked for it, when there is one, lets it take the pointer.
+    GdkEvent* trigger = gtk_get_current_event();
+    moreMenu_->popup_at_widget(&toolbar.more, Gdk::GRAVITY_SOUTH_WEST, Gdk::GRAVITY_NORTH_WEST, trigger);
+    if (trigger) gdk_event_free(trigger);
 }
 
 std::unique_ptr<Gtk::Menu> BrowserViewController::makeMoreMenu() {
