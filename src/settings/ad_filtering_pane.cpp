@@ -3,6 +3,7 @@
 #include <gtkmm/frame.h>
 #include <gtkmm/image.h>
 #include <gtkmm/separator.h>
+#include <pangomm/attrlist.h>
 #include <webkit2/webkit2.h>
 
 #include "browser/blocking/ad_blocking.hpp"
@@ -85,7 +86,10 @@ AdFilteringPane::AdFilteringPane(PreferencesStore& preferences, AdBlocking& bloc
         host_.set_text(*currentHost_);
         host_.set_xalign(0);
         host_.set_selectable(true);
-        host_.get_style_context()->add_class("quenlith-headline");
+        Pango::AttrList headline;
+        auto weight = Pango::Attribute::create_attr_weight(Pango::WEIGHT_SEMIBOLD);
+        headline.insert(weight);
+        host_.set_attributes(headline);
         current->pack_start(host_, Gtk::PACK_SHRINK);
         current->pack_start(allowHost_, Gtk::PACK_SHRINK);
         parentNote_.set_xalign(0);
@@ -167,7 +171,7 @@ void AdFilteringPane::write(const std::function<void(AdFilterSettings&)>& change
 }
 
 void AdFilteringPane::retry() {
-    ++retry_count_;
+    ++retryCount_;
     prepareRules();
 }
 
@@ -207,7 +211,7 @@ void AdFilteringPane::prepareRules() {
     // Prepared again exactly when the settings on screen or the retry counter change.
     const AdFilterSettings shown = settings();
     const std::string identifier =
-        std::to_string(std::hash<AdFilterSettings>{}(shown)) + "-" + std::to_string(retry_count_);
+        std::to_string(std::hash<AdFilterSettings>{}(shown)) + "-" + std::to_string(retryCount_);
     if (identifier == preparedIdentifier_) return;
     preparedIdentifier_ = identifier;
     ++preparations_;

@@ -63,7 +63,7 @@ private:
     AdBlocking& blocker_;
     const std::optional<std::string> currentHost_;
     const std::function<void()> onReload_;
-    int retry_count_ = 0;
+    int retryCount_ = 0;
     int preparations_ = 0;
     std::string preparedIdentifier_;
     bool updating_ = false;
