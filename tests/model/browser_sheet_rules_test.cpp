@@ -144,6 +144,7 @@ TEST(WindowSheetSavesTest, WindowSettingsCheckTheUserAgentThenTheIntervalText) {
     WebAppProfile draft;
     draft.name = "Site";
     draft.autoReloadInterval = 60;
+    draft.zoomLevel = 9;  // accepted records come back normalised
     struct Case {
         std::optional<std::string> userAgent;
         std::optional<std::string> intervalText;
@@ -161,7 +162,7 @@ TEST(WindowSheetSavesTest, WindowSettingsCheckTheUserAgentThenTheIntervalText) {
         edited.customUserAgent = c.userAgent;
         auto checked = checkWindowSettings(edited, c.intervalText);
         ASSERT_EQ(checked.ok(), c.stored.has_value()) << *c.intervalText;
-        if (checked) EXPECT_EQ(checked->autoReloadInterval, c.stored);
+        if (checked) EXPECT_TRUE(checked->autoReloadInterval == c.stored && checked->zoomLevel == kMaximumZoomLevel);
         else EXPECT_EQ(checked.error().message, c.message);
     }
     EXPECT_EQ(userAgentToStore(std::string(" \t\n ")), std::nullopt);
@@ -181,6 +182,7 @@ TEST(WindowSheetSavesTest, ProxySaveKeepsReplacesOrRollsBackTheCredential) {
     website.homeURL = "https://site.example";
     website.setIsolatedAccount(true);
     website.siteProxy = test::authenticatedProxy("OLD");
+    website.opacity = 0.1;  // handed over normalised
     struct Case {
         std::optional<BrowserProxySettings> proxy;
         std::string password;
@@ -191,12 +193,14 @@ TEST(WindowSheetSavesTest, ProxySaveKeepsReplacesOrRollsBackTheCredential) {
         std::vector<std::string> removed;
         std::string error;
     };
-    BrowserProxySettings moved = test::authenticatedProxy("OLD");
+    BrowserProxySettings moved = test::authenticatedProxy("OLD"), spaced = moved;
     moved.host = "  other.example ";
+    spaced.host = " proxy.example ";
     for (const Case& c : std::vector<Case>{
              {test::authenticatedProxy("OLD"), "", "3128", true, "OLD", {}, {}, ""},
              {std::nullopt, "", "", true, std::nullopt, {"OLD"}, {}, ""},
-             {test::authenticatedProxy("OLD"), "new", "3128", true, "NEW-1", {"OLD"}, {}, ""},
+             {spaced, "new", "3128", true, "NEW-1", {"OLD"}, {}, ""},
+             {std::nullopt, "", "", false, std::nullopt, {}, {}, "Could not save website"},
              {test::authenticatedProxy("OLD"), "new", "3128", false, "NEW-1", {}, {"NEW-1"}, "Could not save website"},
              {moved, "", "3128", true, std::nullopt, {}, {}, "Enter the proxy password for this endpoint and username."},
              {test::authenticatedProxy("OLD"), "", "31 28", true, std::nullopt, {}, {}, "Proxy port must be between 1 and 65535."},
@@ -217,6 +221,7 @@ TEST(WindowSheetSavesTest, ProxySaveKeepsReplacesOrRollsBackTheCredential) {
         if (!run.saved.empty()) {
             auto proxy = run.saved.back().siteProxy;
             EXPECT_EQ(proxy ? proxy->credentialID : std::nullopt, c.storedCredential);
+            EXPECT_TRUE(run.saved.back().opacity == kMinimumOpacity && (!proxy || proxy->host == "proxy.example"));
         }
         EXPECT_EQ(run.discarded, c.discarded);
         EXPECT_EQ(vault.removed, c.removed);
