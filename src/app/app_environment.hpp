@@ -14,6 +14,7 @@
 #include "model/link_suggestions.hpp"
 #include "model/pasted_links.hpp"
 #include "model/preferences_store.hpp"
+#include "model/saved_pages_section.hpp"
 #include "model/scheduler.hpp"
 #include "model/web_app_store.hpp"
 #include "windows/key_grabber.hpp"
@@ -51,6 +52,8 @@ public:
     PreferencesStore preferences;
     DownloadManager downloads;
     LibraryStore library;
+    // The library window's section, kept for the whole process.
+    SavedPagesNavigation savedPagesNavigation;
     BrowserWindowManager& windows() { return *windows_; }
     // The global shortcuts: kept in step with the websites and the preferences.
     HotKeyManager& hotKeys() { return *hotKeys_; }
@@ -84,6 +87,11 @@ public:
     // Shows the application's windows in the taskbar or not, and applies the theme.
     void applyPreferences(const AppPreferences& preferences);
 
+    // Shows "Saved Pages & Groups", on `section` when one is given (else on the last one shown).
+    void showLibrary(std::optional<SavedPagesSection> section = std::nullopt);
+    // Opens a saved page in its website and session, at its reading position.
+    void openSavedPage(const PageClip& clip);
+
     // Saves the page of `browser` (else of the active window) to Read Later with its reading
     // position, or tells why it cannot: private pages, start pages and sign-in links are refused.
     void readLater(BrowserViewController* browser);
@@ -107,6 +115,8 @@ public:
 
 private:
     void wireWindowManager();
+    // Gives the auxiliary windows the library window and the save-page window.
+    void registerLibraryWindows();
     void scheduleHotKeyUpdate();
 
     Scheduler& scheduler_;
