@@ -32,10 +32,7 @@ void AppEnvironment::showLibrary(std::optional<SavedPagesSection> section) {
     auxiliaryWindows_->showLibrary();
 }
 
-void AppEnvironment::openSavedPage(const PageClip& clip) {
-    BrowserViewController* browser = windows_->open(clip.address);
-    if (browser) browser->restoreReadingPosition(clip.readingPosition, clip.address);
-}
+void AppEnvironment::openSavedPage(const PageClip& clip) { windows_->openSavedPage(clip); }
 
 void AppEnvironment::registerLibraryWindows() {
     auto weak = weakSelf();

@@ -1,7 +1,6 @@
 #include "model/page_group_text.hpp"
 
-#include <unicode/unistr.h>
-
+#include "model/library_query.hpp"
 #include "model/library_text.hpp"
 #include "model/localization.hpp"
 #include "model/text_limits.hpp"
@@ -32,20 +31,12 @@ std::string sceneCountsText(const BrowserScene& scene) {
 
 std::string sceneLink(const Uuid& id) { return "quenlith://workspace?id=" + id.string(); }
 
-bool containsIgnoringCase(std::string_view text, std::string_view query) {
-    auto folded = [](std::string_view value) {
-        icu::UnicodeString unicode = icu::UnicodeString::fromUTF8(icu::StringPiece(value.data(), value.size()));
-        unicode.foldCase();
-        return unicode;
-    };
-    return folded(text).indexOf(folded(query)) >= 0;
-}
-
 std::vector<BrowserScene> filteredScenes(const std::vector<BrowserScene>& scenes, std::string_view query) {
-    if (query.empty()) return scenes;
+    const LibraryQuery search(query);
+    if (search.empty()) return scenes;
     std::vector<BrowserScene> shown;
     for (const auto& scene : scenes)
-        if (containsIgnoringCase(scene.name, query)) shown.push_back(scene);
+        if (search.isContainedIn(scene.name)) shown.push_back(scene);
     return shown;
 }
 

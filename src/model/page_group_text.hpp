@@ -34,8 +34,6 @@ std::string sceneCountsText(const BrowserScene& scene);
 // "quenlith://workspace?id=" with the id in upper case: the link that opens the group.
 std::string sceneLink(const Uuid& id);
 
-// Whether `text` contains `query`, ignoring case (Unicode case folding).
-bool containsIgnoringCase(std::string_view text, std::string_view query);
 // The groups in stored order; with a query, only those whose name contains it, ignoring case.
 std::vector<BrowserScene> filteredScenes(const std::vector<BrowserScene>& scenes, std::string_view query);
 
