@@ -1,6 +1,5 @@
-// The Page Groups pane and its sheet on live windows: saving what is on screen as a named group in
-// library.json (or the notice when nothing qualifies), the name rules of "Save", a full library,
-// the list with its search, the group link, the focus banner and deleting after the question.
+// Page groups through the library's pane on live windows, the server counting the requests; saved
+// pages of one session sharing a window.
 #include <gtest/gtest.h>
 #include <gtkmm/clipboard.h>
 
@@ -17,112 +16,143 @@
 namespace quenlith {
 namespace {
 
+using test::spinUntil;
+
 class PageGroupsPaneTest : public test::WindowManagerFixture {
 protected:
-    void SetUp() override {
-        start();
+    void startPane(const std::vector<WebAppProfile>& websites) {
+        start(websites);
+        timers.runDue();
         context = std::make_unique<LibraryPaneContext>(library, *store, *preferences, *manager, navigation);
         context->setNotice = [this](const std::string& text) { notice = text; };
         context->clearNotice = [this] { notice.reset(); };
-        context->ask = [this](const std::string& text, std::function<void()> action) {
-            question = text;
-            pendingAction = std::move(action);
-        };
+        context->ask = [this](const std::string&, std::function<void()> action) { action(); };
         context->showSceneSheet = [this](const BrowserScene& draft) {
-            sheet = context->makeSceneSheet(draft, [this] { sheetOpen = false; });
-            sheetOpen = true;
+            sheet = context->makeSceneSheet(draft, [this] { closed = std::move(sheet); });
         };
         pane = std::make_unique<PageGroupsPane>(*context);
     }
-    PageGroupSheet& groupSheet() { return dynamic_cast<PageGroupSheet&>(*sheet); }
-    LibraryDocument savedDocument() { return nlohmann::json::parse(test::readFile(defaultLibraryFilePath())); }
+    std::vector<std::vector<std::string>> onScreen() {
+        std::vector<std::vector<std::string>> list;
+        for (const auto& [id, window] : manager->windows()) {
+            if (!window->isOnScreen()) continue;
+            list.emplace_back();
+            for (const auto& tab : window->browser().tabs()) list.back().push_back(tab->address().value_or(""));
+            list.back().push_back(std::to_string(window->browser().activeIndex()));
+        }
+        std::sort(list.begin(), list.end());
+        return list;
+    }
+    int requests() { return server.requestCount("/a") + server.requestCount("/b") + server.requestCount("/c"); }
 
     LibraryStore library{std::nullopt, timers};
     SavedPagesNavigation navigation;
     std::unique_ptr<LibraryPaneContext> context;
     std::unique_ptr<PageGroupsPane> pane;
-    std::unique_ptr<Gtk::Widget> sheet;
-    bool sheetOpen = false;
-    std::optional<std::string> notice, question;
-    std::function<void()> pendingAction;
+    std::unique_ptr<Gtk::Widget> sheet, closed;
+    std::optional<std::string> notice;
 };
 
-TEST_F(PageGroupsPaneTest, SavingTheWindowsOnScreenNamesTheGroupAndListsIt) {
+TEST_F(PageGroupsPaneTest, ASavedGroupReopensOnceFocusesAndSkipsADeletedWebsite) {
+    auto own = website("Own", "/a");
+    own.setIsolatedAccount(true);
+    auto shared = website("Shared", "/c");
+    server.page("/b", test::titledPage("B"));
+    startPane({own, shared});
     pane->saveOpenWindowsAsGroup();
     EXPECT_EQ(notice, "Open at least one regular webpage in a visible Quenlith window first.");
-    EXPECT_FALSE(sheetOpen);
 
-    std::vector<BrowserWindowController*> windows;
-    for (const char* path : {"/a", "/b", "/c"}) {
-        windows.push_back(&openOwn(website(path, path)));
-        ASSERT_TRUE(test::spinUntil([&] { return windows.back()->browser().activeTab()->address().has_value(); }));
-    }
-    windows[1]->browser().addTab(server.url("/b2"));
-    ASSERT_TRUE(test::spinUntil([&] { return server.requestCount("/b2") == 1; }));
+    // Own session: /a, a start page, /b (selected) and a sign-in link; the main window; a private one.
+    auto& ownWindow = openOwn(own);
+    ownWindow.browser().addTab(std::nullopt);
+    ownWindow.browser().addTab(server.url("/b"));
+    ownWindow.browser().addTab(server.url("/a?access_token=secret"));
+    ownWindow.browser().selectTab(2, false, false);
+    manager->open(server.url("/b"));
+    openOwn(shared);
+    manager->openPrivateWindow();
+    manager->window(*manager->lastActiveID)->browser().load(server.url("/a"));
+    ASSERT_TRUE(spinUntil([&] { return server.requestCount("/b") == 2 && server.requestCount("/c") == 1; }));
+    const int loaded = requests();
     pane->saveOpenWindowsAsGroup();
-    EXPECT_FALSE(notice) << "a capture clears the notice first";
-    ASSERT_TRUE(sheetOpen);
-
-    // "Save" waits for a name of 1 to 100 characters; the name is saved trimmed.
-    PageGroupSheet& form = groupSheet();
-    for (const auto& [typed, enabled] : std::vector<std::pair<std::string, bool>>{
-             {"", false}, {"   ", false}, {std::string(101, 'w'), false}, {std::string(100, 'w'), true}}) {
-        form.nameField().set_text(typed);
-        EXPECT_EQ(form.saveButton().get_sensitive(), enabled) << '"' << typed << '"';
-    }
+    EXPECT_FALSE(notice);
+    auto& form = dynamic_cast<PageGroupSheet&>(*sheet);
+    form.nameField().set_text(std::string(101, 'w'));
+    EXPECT_FALSE(form.saveButton().get_sensitive());
     form.nameField().set_text("  Work  ");
     form.saveButton().clicked();
-    EXPECT_FALSE(sheetOpen);
-    ASSERT_EQ(savedDocument().scenes.size(), 1u);
-    const BrowserScene saved = savedDocument().scenes[0];
-    EXPECT_EQ(saved.name, "Work");
-    ASSERT_EQ(saved.windows.size(), 3u);
-    EXPECT_EQ(saved.windows[1].urls, (std::vector<std::string>{server.url("/b"), server.url("/b2")}));
-    EXPECT_EQ(saved.windows[1].selected, 1);
-    EXPECT_EQ(saved.windows[2].frame, windows[2]->panel().savedFrame());
+    EXPECT_FALSE(sheet);
+    const LibraryDocument saved = nlohmann::json::parse(test::readFile(defaultLibraryFilePath()));
+    ASSERT_EQ(saved.scenes.size(), 1u);
+    const BrowserScene group = saved.scenes[0];
+    EXPECT_EQ(group.name, "Work");
+    ASSERT_EQ(group.windows.size(), 3u) << "the private window stays out";
+    EXPECT_EQ(group.windows[0].urls, (std::vector<std::string>{server.url("/a"), server.url("/b")}));
+    EXPECT_EQ(group.windows[0].selected, 1);
 
-    // The list, its search (names only, case ignored) and the counts.
-    pane->refresh();
-    ASSERT_EQ(pane->shownScenes().size(), 1u);
-    context->query = "WOR";
-    pane->refresh();
-    EXPECT_EQ(pane->shownScenes().size(), 1u);
-    context->query = "/b";
-    pane->refresh();
-    EXPECT_TRUE(pane->shownScenes().empty());
+    // Closed and opened again: the same pages in the same tabs, each loaded once; opening twice
+    // brings the same windows forward.
+    std::vector<Uuid> ids;
+    for (const auto& [id, window] : manager->windows()) ids.push_back(id);
+    for (const Uuid& id : ids) manager->close(id);
+    pane->openGroup(group);
+    ASSERT_TRUE(spinUntil([&] { return requests() == loaded + 4; }));
+    pane->openGroup(group);
+    test::spinFor(std::chrono::milliseconds(300));
+    EXPECT_EQ(requests(), loaded + 4);
+    std::vector<std::vector<std::string>> expected = {
+        {server.url("/a"), server.url("/b"), "1"}, {server.url("/b"), "0"}, {server.url("/c"), "0"}};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(onScreen(), expected);
+    for (const auto& [id, window] : manager->windows())
+        if (window->profileID == own.id)
+            EXPECT_EQ(window->browser().websiteDataStore()->identifier(), own.sessionIdentifier);
 
-    pane->copyGroupLink(saved.id);
-    EXPECT_EQ(Gtk::Clipboard::get()->wait_for_text(), "quenlith://workspace?id=" + saved.id.string());
-
-    // The banner follows the focus, also when it ends elsewhere.
-    EXPECT_FALSE(pane->showsFocusBanner());
-    pane->focusGroup(saved);
+    // Focus: the main window goes away while the group is shown, and comes back at the end; the
+    // group's windows that were not on screen before go away again.
+    manager->hideScene(group.id);
+    manager->showBrowser();
+    pane->focusGroup(group);
     EXPECT_TRUE(pane->showsFocusBanner());
+    EXPECT_EQ(onScreen().size(), 3u);
+    EXPECT_FALSE(manager->window(manager->browserID)->isOnScreen());
     manager->endSceneFocus();
     EXPECT_FALSE(pane->showsFocusBanner());
+    EXPECT_EQ(onScreen().size(), 1u);
+    EXPECT_TRUE(manager->window(manager->browserID)->isOnScreen());
 
-    // A full library refuses the next group: the sheet stays open with the message in red.
-    library.update([&](LibraryDocument& document) {
-        while (document.scenes.size() < kMaximumScenes) {
-            BrowserScene copy = saved;
-            copy.id = Uuid::random();
-            document.scenes.push_back(copy);
-        }
-    });
-    pane->saveOpenWindowsAsGroup();
-    groupSheet().nameField().set_text("More");
-    groupSheet().saveButton().clicked();
-    EXPECT_TRUE(sheetOpen);
-    EXPECT_TRUE(groupSheet().errorLine().get_visible());
-    EXPECT_EQ(groupSheet().errorLine().get_text(), *library.errorMessage());
+    // A deleted website: its group window is skipped and said so; a saved page of it opens nothing.
+    ASSERT_TRUE(manager->deleteWebsite(own.id));
+    pane->openGroup(group);
+    EXPECT_EQ(notice, removedAccountMessage());
+    PageClip clip;
+    clip.address = server.url("/b");
+    clip.profileID = own.id;
+    const std::size_t count = manager->windows().size();
+    manager->openSavedPage(clip);
+    test::spinFor(std::chrono::milliseconds(200));
+    EXPECT_EQ(manager->windows().size(), count);
+    EXPECT_EQ(requests(), loaded + 4);
 
-    // Deleting asks first and leaves the windows open.
-    pane->confirmDeleteGroup(saved);
-    EXPECT_EQ(question, "Delete this workspace? Its open windows will stay open.");
-    EXPECT_EQ(savedDocument().scenes.size(), kMaximumScenes);
-    pendingAction();
-    EXPECT_EQ(savedDocument().scenes.size(), kMaximumScenes - 1);
-    EXPECT_EQ(manager->windows().size(), 3u + 3u);
+    pane->copyGroupLink(group.id);
+    EXPECT_EQ(Gtk::Clipboard::get()->wait_for_text(), "quenlith://workspace?id=" + group.id.string());
+    pane->confirmDeleteGroup(group);
+    EXPECT_TRUE(library.document().scenes.empty());
+    EXPECT_EQ(manager->windows().size(), count);
+}
+
+TEST_F(PageGroupsPaneTest, SavedPagesOfOneSessionShareAWindowAndReuseTheirTab) {
+    server.page("/a", test::titledPage("A"));
+    server.page("/b", test::titledPage("B"));
+    startPane({});
+    PageClip clip;
+    clip.windowSession = WindowSessionReference{Uuid::random(), std::nullopt};
+    for (const std::string& path : {"/a", "/b", "/a"}) {
+        clip.address = "HTTP://127.0.0.1:" + std::to_string(server.port()) + path;
+        manager->openSavedPage(clip);
+    }
+    ASSERT_TRUE(spinUntil([&] { return requests() == 2; }));
+    EXPECT_EQ(onScreen(), (std::vector<std::vector<std::string>>{{server.url("/a"), server.url("/b"), "0"}}));
 }
 
 }  // namespace
