@@ -26,12 +26,17 @@ Gtk::Label* textLabel(const std::string& text, Pango::Attribute attribute) {
 }  // namespace
 
 PageGroupSheet::PageGroupSheet(LibraryPaneContext& context, BrowserScene draft, std::function<void()> done)
-    : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 16), context_(context), draft_(std::move(draft)), done_(std::move(done)),
-      cancel_(localizedString("Cancel")), save_(localizedString("Save")) {
+    : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 16),
+      context_(context),
+      draft_(std::move(draft)),
+      done_(std::move(done)),
+      cancel_(localizedString("Cancel")),
+      save_(localizedString("Save")) {
     property_margin() = 24;
     set_size_request(430, -1);
 
-    auto* title = textLabel(localizedString("Save Page Group"), Pango::Attribute::create_attr_weight(Pango::WEIGHT_SEMIBOLD));
+    auto* title = textLabel(localizedString("Save Page Group"),
+                            Pango::Attribute::create_attr_weight(Pango::WEIGHT_SEMIBOLD));
     Pango::AttrList titleStyle = title->get_attributes();
     auto scale = Pango::Attribute::create_attr_scale(1.35);
     titleStyle.insert(scale);
@@ -44,10 +49,11 @@ PageGroupSheet::PageGroupSheet(LibraryPaneContext& context, BrowserScene draft, 
     auto* counts = textLabel(sceneCountsText(draft_), Pango::Attribute::create_attr_scale(1.0));
     counts->get_style_context()->add_class("dim-label");
     pack_start(*counts, Gtk::PACK_SHRINK);
-    auto* explanation = textLabel(localizedString("Saves visible windows, tab URLs and positions. Private pages and "
-                                                  "sign-in links are excluded. Page contents and unsent drafts "
-                                                  "cannot be restored after quitting."),
-                                  Pango::Attribute::create_attr_scale(0.92));
+    auto* explanation =
+        textLabel(localizedString("Saves visible windows, tab URLs and positions. Private pages and "
+                                  "sign-in links are excluded. Page contents and unsent drafts "
+                                  "cannot be restored after quitting."),
+                  Pango::Attribute::create_attr_scale(0.92));
     explanation->set_max_width_chars(50);
     explanation->get_style_context()->add_class("dim-label");
     pack_start(*explanation, Gtk::PACK_SHRINK);
@@ -84,7 +90,9 @@ PageGroupSheet::PageGroupSheet(LibraryPaneContext& context, BrowserScene draft, 
     refreshError();
 }
 
-PageGroupSheet::~PageGroupSheet() { libraryChanged_.disconnect(); }
+PageGroupSheet::~PageGroupSheet() {
+    libraryChanged_.disconnect();
+}
 
 void PageGroupSheet::refreshError() {
     const auto& message = context_.library.errorMessage();
@@ -97,7 +105,8 @@ void PageGroupSheet::save() {
     if (!canSaveSceneName(typed)) return;
     BrowserScene scene = draft_;
     scene.name = trimmedWhitespaceAndNewlines(typed);
-    const bool saved = context_.library.update([&](LibraryDocument& document) { document.scenes.push_back(scene); });
+    const bool saved =
+        context_.library.update([&](LibraryDocument& document) { document.scenes.push_back(scene); });
     refreshError();
     if (saved && done_) done_();
 }

@@ -51,7 +51,8 @@ PageGroupsPane::PageGroupsPane(LibraryPaneContext& context)
     : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 12), context_(context) {
     property_margin() = 20;
     context_.makeSceneSheet = [&context](const BrowserScene& draft, std::function<void()> done) {
-        return std::unique_ptr<Gtk::Widget>(std::make_unique<PageGroupSheet>(context, draft, std::move(done)));
+        return std::unique_ptr<Gtk::Widget>(
+            std::make_unique<PageGroupSheet>(context, draft, std::move(done)));
     };
 
     auto* header = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 8));
@@ -71,16 +72,17 @@ PageGroupsPane::PageGroupsPane(LibraryPaneContext& context)
     auto* focused = Gtk::manage(new Gtk::Label(localizedString("Page Group Focus is active")));
     focused->get_style_context()->add_class("accent");
     focusBanner_.pack_start(*focused, Gtk::PACK_SHRINK);
-    focusBanner_.pack_end(*button(localizedString("Return to Previous Windows"),
-                                  [this] { context_.windows.endSceneFocus(); }),
-                          Gtk::PACK_SHRINK);
+    focusBanner_.pack_end(
+        *button(localizedString("Return to Previous Windows"), [this] { context_.windows.endSceneFocus(); }),
+        Gtk::PACK_SHRINK);
     focusBanner_.show_all();
     focusBanner_.set_no_show_all(true);
     pack_start(focusBanner_, Gtk::PACK_SHRINK);
 
-    pack_start(*captionLabel(localizedString("Open reuses this workspace’s live windows, preserving drafts. Other "
-                                             "windows stay as they are. Use Hide to put the workspace away.")),
-               Gtk::PACK_SHRINK);
+    pack_start(
+        *captionLabel(localizedString("Open reuses this workspace’s live windows, preserving drafts. Other "
+                                      "windows stay as they are. Use Hide to put the workspace away.")),
+        Gtk::PACK_SHRINK);
 
     list_.set_selection_mode(Gtk::SELECTION_NONE);
     scroll_.set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
@@ -100,7 +102,9 @@ PageGroupsPane::~PageGroupsPane() {
     context_.makeSceneSheet = nullptr;
 }
 
-void PageGroupsPane::refreshFocusBanner() { focusBanner_.set_visible(context_.windows.focusedScene().has_value()); }
+void PageGroupsPane::refreshFocusBanner() {
+    focusBanner_.set_visible(context_.windows.focusedScene().has_value());
+}
 
 void PageGroupsPane::refresh() {
     refreshFocusBanner();
@@ -110,10 +114,11 @@ void PageGroupsPane::refresh() {
     for (Gtk::Widget* old : emptyHolder_.get_children()) emptyHolder_.remove(*old);
     // A search that matches nothing shows an empty list; only an empty library says so.
     if (scenes.empty()) {
-        emptyHolder_.pack_start(*makeEmptyState("rectangle.3.group", "No Page Groups Yet",
-                                                "Open the sites for a task, arrange the windows, then save them "
-                                                "together."),
-                                Gtk::PACK_EXPAND_WIDGET);
+        emptyHolder_.pack_start(
+            *makeEmptyState("rectangle.3.group", "No Page Groups Yet",
+                            "Open the sites for a task, arrange the windows, then save them "
+                            "together."),
+            Gtk::PACK_EXPAND_WIDGET);
         emptyHolder_.show_all();
         content_.set_visible_child(emptyHolder_);
         return;
@@ -142,7 +147,8 @@ Gtk::Widget* PageGroupsPane::makeRow(const BrowserScene& scene) {
     row->pack_start(*texts, Gtk::PACK_EXPAND_WIDGET);
 
     row->pack_start(*button(localizedString("Open"), [this, scene] { openGroup(scene); }), Gtk::PACK_SHRINK);
-    row->pack_start(*button(localizedString("Focus"), [this, scene] { focusGroup(scene); }), Gtk::PACK_SHRINK);
+    row->pack_start(*button(localizedString("Focus"), [this, scene] { focusGroup(scene); }),
+                    Gtk::PACK_SHRINK);
     row->pack_start(*button(localizedString("Hide"), [this, scene] { hideGroup(scene); }), Gtk::PACK_SHRINK);
 
     auto* more = Gtk::manage(new Gtk::MenuButton());
@@ -168,7 +174,8 @@ void PageGroupsPane::saveOpenWindowsAsGroup() {
     context_.clearNotice();
     auto draft = context_.windows.captureScene(localizedString("Page Group"));
     if (!draft) {
-        context_.setNotice(localizedString("Open at least one regular webpage in a visible Quenlith window first."));
+        context_.setNotice(
+            localizedString("Open at least one regular webpage in a visible Quenlith window first."));
         return;
     }
     context_.showSceneSheet(*draft);
@@ -193,7 +200,9 @@ void PageGroupsPane::focusGroup(const BrowserScene& scene) {
     reportRemovedAccounts(scene);
 }
 
-void PageGroupsPane::hideGroup(const BrowserScene& scene) { context_.windows.hideScene(scene.id); }
+void PageGroupsPane::hideGroup(const BrowserScene& scene) {
+    context_.windows.hideScene(scene.id);
+}
 
 void PageGroupsPane::copyGroupLink(const Uuid& sceneID) {
     auto clipboard = Gtk::Clipboard::get();

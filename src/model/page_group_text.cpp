@@ -29,7 +29,9 @@ std::string sceneCountsText(const BrowserScene& scene) {
     return localizedFormat("%ld windows · %ld pages", {counts.windows, counts.pages});
 }
 
-std::string sceneLink(const Uuid& id) { return "quenlith://workspace?id=" + id.string(); }
+std::string sceneLink(const Uuid& id) {
+    return "quenlith://workspace?id=" + id.string();
+}
 
 std::vector<BrowserScene> filteredScenes(const std::vector<BrowserScene>& scenes, std::string_view query) {
     const LibraryQuery search(query);

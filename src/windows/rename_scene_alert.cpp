@@ -22,8 +22,8 @@ Gtk::Window* activeWindow() {
 
 }  // namespace
 
-void presentRenameAlert(const BrowserScene& scene, std::function<void(const Uuid&, const std::string&)> rename,
-                        Gtk::Window* keyWindow) {
+void presentRenameAlert(const BrowserScene& scene,
+                        std::function<void(const Uuid&, const std::string&)> rename, Gtk::Window* keyWindow) {
     Gtk::Window* window = keyWindow ? keyWindow : activeWindow();
     if (!window || !window->get_visible() || hasAttachedSheet(*window)) return;
     // Attached: lives until answered, then deletes itself.

@@ -16,7 +16,8 @@ namespace quenlith {
 // trimming, `rename` gets the group's id and the trimmed name; anything else changes nothing and
 // says nothing. Not shown without a key window or while that window already shows a question.
 // `rename` is kept until the answer: it must find its target again.
-void presentRenameAlert(const BrowserScene& scene, std::function<void(const Uuid&, const std::string&)> rename,
+void presentRenameAlert(const BrowserScene& scene,
+                        std::function<void(const Uuid&, const std::string&)> rename,
                         Gtk::Window* keyWindow = nullptr);
 
 }  // namespace quenlith

@@ -1,9 +1,9 @@
 // Opening a library entry again in the window it belongs to: its saved website's window, a window
 // of the data-store session it was saved in, or the shared session's routing.
 
+#include "browser/engine/website_sessions.hpp"
 #include "browser/view/browser_tab.hpp"
 #include "browser/view/browser_view_controller.hpp"
-#include "browser/engine/website_sessions.hpp"
 #include "model/address.hpp"
 #include "model/localization.hpp"
 #include "model/preferences_store.hpp"
@@ -18,7 +18,8 @@ std::string removedAccountMessage() {
         "The account for this saved page or group was removed. Choose an existing website account.");
 }
 
-void BrowserWindowManager::showInTab(BrowserViewController& browser, const std::string& url, bool skipStartPages) {
+void BrowserWindowManager::showInTab(BrowserViewController& browser, const std::string& url,
+                                     bool skipStartPages) {
     const std::string& wanted = comparisonForms_.form(url);
     const auto& tabs = browser.tabs();
     for (std::size_t i = 0; i < tabs.size(); ++i) {

@@ -62,7 +62,8 @@ void BrowserWindowManager::openScene(const BrowserScene& scene) {
     if (isResettingWebsiteData) return;
     for (const SceneWindow& saved : scene.windows) {
         BrowserWindowController* controller = nullptr;
-        if (auto opened = pageGroups_.openedWindow(scene.id, saved.id, registeredIDs())) controller = window(*opened);
+        if (auto opened = pageGroups_.openedWindow(scene.id, saved.id, registeredIDs()))
+            controller = window(*opened);
         if (!controller) {
             std::optional<WebAppProfile> website;
             if (saved.profileID) {

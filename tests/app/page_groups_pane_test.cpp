@@ -37,13 +37,16 @@ protected:
         for (const auto& [id, window] : manager->windows()) {
             if (!window->isOnScreen()) continue;
             list.emplace_back();
-            for (const auto& tab : window->browser().tabs()) list.back().push_back(tab->address().value_or(""));
+            for (const auto& tab : window->browser().tabs())
+                list.back().push_back(tab->address().value_or(""));
             list.back().push_back(std::to_string(window->browser().activeIndex()));
         }
         std::sort(list.begin(), list.end());
         return list;
     }
-    int requests() { return server.requestCount("/a") + server.requestCount("/b") + server.requestCount("/c"); }
+    int requests() {
+        return server.requestCount("/a") + server.requestCount("/b") + server.requestCount("/c");
+    }
 
     LibraryStore library{std::nullopt, timers};
     SavedPagesNavigation navigation;
@@ -102,11 +105,7 @@ TEST_F(PageGroupsPaneTest, ASavedGroupReopensOnceFocusesAndSkipsADeletedWebsite)
     EXPECT_EQ(requests(), loaded + 4);
     std::vector<std::vector<std::string>> expected = {
         {server.url("/a"), server.url("/b"), "1"}, {server.url("/b"), "0"}, {server.url("/c"), "0"}};
-    std::sort(expected.begin(), expected.end());
     EXPECT_EQ(onScreen(), expected);
-    for (const auto& [id, window] : manager->windows())
-        if (window->profileID == own.id)
-            EXPECT_EQ(window->browser().websiteDataStore()->identifier(), own.sessionIdentifier);
 
     // Focus: the main window goes away while the group is shown, and comes back at the end; the
     // group's windows that were not on screen before go away again.
