@@ -5,6 +5,7 @@
 #include <glibmm/main.h>
 #include <gtkmm/cssprovider.h>
 #include <gtkmm/image.h>
+#include <atkmm/object.h>
 #include <gtkmm/messagedialog.h>
 
 #include "library/bookmarks_pane.hpp"
@@ -217,6 +218,7 @@ Gtk::Box* LibraryWindow::makeSectionPicker() {
     auto* picker = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 0));
     picker->get_style_context()->add_class("linked");
     picker->set_halign(Gtk::ALIGN_CENTER);
+    picker->get_accessible()->set_name(localizedString("Saved Pages Section"));
     pad(*picker, 20, 20, 0, 12);
     Gtk::RadioButton::Group group;
     for (SavedPagesSection section : kSections) {

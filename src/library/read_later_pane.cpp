@@ -1,5 +1,6 @@
 #include "library/read_later_pane.hpp"
 
+#include <atkmm/object.h>
 #include <glibmm/markup.h>
 #include <gtkmm/menuitem.h>
 
@@ -64,6 +65,7 @@ ReadLaterPane::ReadLaterPane(LibraryPaneContext& context, std::function<void()> 
     auto* picker = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 0));
     picker->get_style_context()->add_class("linked");
     picker->set_size_request(230, -1);
+    picker->get_accessible()->set_name(localizedString("Reading Status"));
     finished_.join_group(unread_);
     for (Gtk::RadioButton* option : {&unread_, &finished_}) {
         option->set_mode(false);

@@ -224,9 +224,14 @@ TEST_F(LibraryWindowTest, HistorySwitchRemoveAndClear) {
         environment->recordVisit(std::string("https://") + page + ".example.com/", page);
     settle();
     ASSERT_EQ(pane.shownPositions().size(), 3u);
+    // Two visits with one id (as a hand-edited file may hold): the clicked row goes, not the first.
+    ASSERT_TRUE(environment->library.update(
+        [](LibraryDocument& document) { document.history[1].id = document.history[0].id; }));
+    settle();
     pane.removeVisit(1);
     settle();
     ASSERT_EQ(environment->library.document().history.size(), 2u);
+    EXPECT_EQ(environment->library.document().history[0].title, "c");
     EXPECT_EQ(environment->library.document().history[1].title, "a");
 
     pane.confirmClearHistory();
@@ -238,6 +243,28 @@ TEST_F(LibraryWindowTest, HistorySwitchRemoveAndClear) {
     settle();
     EXPECT_TRUE(environment->library.document().history.empty());
     EXPECT_FALSE(pane.clearButton().get_sensitive());
+}
+
+TEST_F(LibraryWindowTest, AReadOnlyLibraryShowsWhyAndTheSheetStaysOpen) {
+    environment.reset();
+    test::writeFile(folders.path("library.json"), "{ not a library");
+    environment = std::make_unique<AppEnvironment>(sessions);
+    ASSERT_TRUE(environment->library.errorMessage());
+    LibraryWindow& window = showLibrary(SavedPagesSection::bookmarks);
+    EXPECT_TRUE(window.errorLine().get_visible());
+    EXPECT_EQ(window.errorLine().get_text(), *environment->library.errorMessage());
+
+    window.bookmarksPane().addBookmark();
+    ClipEditor* editor = window.clipSheet();
+    ASSERT_TRUE(editor);
+    EXPECT_FALSE(editor->saveButton().get_sensitive()) << "no address yet";
+    editor->addressField().set_text("example.com/page");
+    ASSERT_TRUE(editor->saveButton().get_sensitive());
+    editor->save();
+    EXPECT_EQ(window.clipSheet(), editor) << "a refused save keeps the sheet";
+    EXPECT_TRUE(editor->errorLine().get_visible());
+    EXPECT_EQ(editor->draft().address, "example.com/page");
+    EXPECT_EQ(test::readFile(folders.path("library.json")), "{ not a library");
 }
 
 }  // namespace
