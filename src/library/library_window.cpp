@@ -5,6 +5,7 @@
 #include <glibmm/main.h>
 #include <gtkmm/cssprovider.h>
 #include <gtkmm/image.h>
+#include <atkmm/object.h>
 #include <gtkmm/messagedialog.h>
 
 #include "library/bookmarks_pane.hpp"
@@ -99,7 +100,10 @@ LibraryWindow::LibraryWindow(LibraryStore& library, WebAppStore& websites, Prefe
     context_.window = [this]() -> Gtk::Window* { return this; };
 
     const ContentSize size = libraryContentSize(mainWorkArea());
-    content_.set_size_request(size.width, size.height);
+    frame_.set_policy(Gtk::POLICY_EXTERNAL, Gtk::POLICY_EXTERNAL);
+    frame_.set_min_content_width(size.width);
+    frame_.set_min_content_height(size.height);
+    frame_.set_shadow_type(Gtk::SHADOW_NONE);
 
     content_.pack_start(*makeHeader(), Gtk::PACK_SHRINK);
     content_.pack_start(*makeSectionPicker(), Gtk::PACK_SHRINK);
@@ -131,8 +135,9 @@ LibraryWindow::LibraryWindow(LibraryStore& library, WebAppStore& websites, Prefe
     panes_.add(*history_, paneName(SavedPagesSection::history));
     panes_.set_vexpand(true);
     content_.pack_start(panes_, Gtk::PACK_EXPAND_WIDGET);
-    add(content_);
-    content_.show_all();
+    frame_.add(content_);
+    add(frame_);
+    frame_.show_all();
 
     search_.signal_changed().connect([this] {
         context_.query = search_.get_text();
@@ -217,6 +222,7 @@ Gtk::Box* LibraryWindow::makeSectionPicker() {
     auto* picker = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 0));
     picker->get_style_context()->add_class("linked");
     picker->set_halign(Gtk::ALIGN_CENTER);
+    picker->get_accessible()->set_name(localizedString("Saved Pages Section"));
     pad(*picker, 20, 20, 0, 12);
     Gtk::RadioButton::Group group;
     for (SavedPagesSection section : kSections) {

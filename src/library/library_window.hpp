@@ -13,6 +13,7 @@
 #include <gtkmm/menubutton.h>
 #include <gtkmm/menuitem.h>
 #include <gtkmm/radiobutton.h>
+#include <gtkmm/scrolledwindow.h>
 #include <gtkmm/separator.h>
 #include <gtkmm/separatormenuitem.h>
 #include <gtkmm/stack.h>
@@ -105,6 +106,8 @@ private:
     PendingConfirmation confirmation_;
     std::optional<std::string> noticeText_;
 
+    // Holds the content at the window's fixed size, whatever its texts would like.
+    Gtk::ScrolledWindow frame_;
     Gtk::Box content_{Gtk::ORIENTATION_VERTICAL};
     Gtk::MenuButton backupButton_;
     Gtk::Menu backupMenu_;

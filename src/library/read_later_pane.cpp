@@ -1,7 +1,7 @@
 #include "library/read_later_pane.hpp"
 
-#include <gtkmm/menu.h>
-#include <gtkmm/menubutton.h>
+#include <atkmm/object.h>
+#include <glibmm/markup.h>
 #include <gtkmm/menuitem.h>
 
 #include "library/empty_state.hpp"
@@ -11,7 +11,7 @@
 #include "model/library_presentation.hpp"
 #include "model/library_store.hpp"
 #include "model/localization.hpp"
-#include "ui/action_button.hpp"
+#include "ui/icon_names.hpp"
 
 namespace quenlith {
 
@@ -65,6 +65,7 @@ ReadLaterPane::ReadLaterPane(LibraryPaneContext& context, std::function<void()> 
     auto* picker = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 0));
     picker->get_style_context()->add_class("linked");
     picker->set_size_request(230, -1);
+    picker->get_accessible()->set_name(localizedString("Reading Status"));
     finished_.join_group(unread_);
     for (Gtk::RadioButton* option : {&unread_, &finished_}) {
         option->set_mode(false);
@@ -79,7 +80,60 @@ ReadLaterPane::ReadLaterPane(LibraryPaneContext& context, std::function<void()> 
     filterRow->pack_end(*add, Gtk::PACK_SHRINK);
     pack_start(*filterRow, Gtk::PACK_SHRINK);
 
-    list_.set_selection_mode(Gtk::SELECTION_NONE);
+    model_ = Gtk::ListStore::create(columns_);
+    list_.set_model(model_);
+    list_.set_headers_visible(false);
+    list_.set_activate_on_single_click(true);
+    list_.get_selection()->set_mode(Gtk::SELECTION_NONE);
+    auto iconColumn = [this](const Gtk::TreeModelColumn<Glib::ustring>& column) {
+        auto* cell = Gtk::manage(new Gtk::CellRendererPixbuf());
+        cell->property_xpad() = 6;
+        auto* made = Gtk::manage(new Gtk::TreeViewColumn());
+        made->pack_start(*cell, false);
+        made->add_attribute(cell->property_icon_name(), column);
+        return made;
+    };
+    stateColumn_ = iconColumn(columns_.stateIcon);
+    list_.append_column(*stateColumn_);
+    auto* text = Gtk::manage(new Gtk::CellRendererText());
+    text->property_ellipsize() = Pango::ELLIPSIZE_END;
+    text->property_ypad() = 10;
+    auto* textColumn = Gtk::manage(new Gtk::TreeViewColumn());
+    textColumn->pack_start(*text, true);
+    textColumn->add_attribute(text->property_markup(), columns_.markup);
+    textColumn->set_expand(true);
+    list_.append_column(*textColumn);
+    auto* action = Gtk::manage(new Gtk::CellRendererText());
+    action->property_underline() = Pango::UNDERLINE_SINGLE;
+    action->property_xpad() = 8;
+    actionColumn_ = Gtk::manage(new Gtk::TreeViewColumn());
+    actionColumn_->pack_start(*action, false);
+    actionColumn_->add_attribute(action->property_text(), columns_.action);
+    list_.append_column(*actionColumn_);
+    moreColumn_ = iconColumn(columns_.moreIcon);
+    list_.append_column(*moreColumn_);
+    list_.set_has_tooltip(true);
+    list_.signal_query_tooltip().connect([this](int x, int y, bool keyboard, const Glib::RefPtr<Gtk::Tooltip>& tip) {
+        Gtk::TreeModel::Path path;
+        Gtk::TreeViewColumn* column = nullptr;
+        int bx = 0, by = 0, cx = 0, cy = 0;
+        if (keyboard) return false;
+        list_.convert_widget_to_bin_window_coords(x, y, bx, by);
+        if (!list_.get_path_at_pos(bx, by, path, column, cx, cy) || column != stateColumn_) return false;
+        tip->set_text(toggleText());
+        return true;
+    });
+    list_.signal_row_activated().connect([this](const Gtk::TreeModel::Path& path, Gtk::TreeViewColumn* column) {
+        const auto row = static_cast<std::size_t>(path[0]);
+        if (row >= shown_.size()) return;
+        const PageClip clip = shown_[row];
+        if (column == stateColumn_)
+            toggleReadingState(clip);
+        else if (column == actionColumn_)
+            continueReading(clip);
+        else if (column == moreColumn_)
+            showMenu(row);
+    });
     scroll_.set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
     scroll_.add(list_);
     content_.add(emptyHolder_, "empty");
@@ -105,7 +159,6 @@ void ReadLaterPane::refresh() {
     for (const PageClip* clip : readLaterClips(context_.library.document().clips, filter_, LibraryQuery(context_.query)))
         shown_.push_back(*clip);
 
-    for (Gtk::Widget* row : list_.get_children()) list_.remove(*row);
     for (Gtk::Widget* old : emptyHolder_.get_children()) emptyHolder_.remove(*old);
     if (shown_.empty()) {
         emptyHolder_.pack_start(
@@ -117,67 +170,47 @@ void ReadLaterPane::refresh() {
         content_.set_visible_child(emptyHolder_);
         return;
     }
-    for (const auto& clip : shown_) list_.append(*makeRow(clip));
-    list_.show_all();
+    const bool unread = filter_ == ReadingState::unread;
+    const std::string stateIcon = iconNameForSymbol(unread ? "circle" : "checkmark.circle.fill");
+    const std::string moreIcon = iconNameForSymbol("ellipsis");
+    const std::string action = localizedString("Continue Reading");
+    list_.unset_model();
+    model_->clear();
+    for (const auto& clip : shown_) {
+        std::string detail = Glib::Markup::escape_text(hostText(clip.address));
+        if (auto percent = savedPercent(clip.readingPosition))
+            detail += "  " + Glib::Markup::escape_text(
+                                 localizedFormat("Saved at %ld%%", {static_cast<std::int64_t>(*percent)}));
+        auto row = *model_->append();
+        row[columns_.stateIcon] = stateIcon;
+        row[columns_.markup] = "<span weight=\"500\">" + Glib::Markup::escape_text(clip.title) +
+                               "</span>\n<small>" + detail + "</small>";
+        row[columns_.action] = action;
+        row[columns_.moreIcon] = moreIcon;
+    }
+    list_.set_model(model_);
     content_.set_visible_child(scroll_);
 }
 
-Gtk::Widget* ReadLaterPane::makeRow(const PageClip& clip) {
-    auto* row = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 14));
-    row->set_margin_top(10);
-    row->set_margin_bottom(10);
-    const bool unread = filter_ == ReadingState::unread;
-    const std::string toggleText = localizedString(unread ? "Mark Finished" : "Mark Unread");
+std::string ReadLaterPane::toggleText() const {
+    return localizedString(filter_ == ReadingState::unread ? "Mark Finished" : "Mark Unread");
+}
 
-    auto* state = Gtk::manage(new ActionButton(unread ? "circle" : "checkmark.circle.fill", toggleText,
-                                               [this, clip] { toggleReadingState(clip); }));
-    state->set_valign(Gtk::ALIGN_CENTER);
-    row->pack_start(*state, Gtk::PACK_SHRINK);
-
-    auto* texts = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 5));
-    auto* title = Gtk::manage(new Gtk::Label(clip.title));
-    title->set_xalign(0);
-    title->set_line_wrap(true);
-    title->set_lines(2);
-    title->set_ellipsize(Pango::ELLIPSIZE_END);
-    Pango::AttrList medium;
-    auto weight = Pango::Attribute::create_attr_weight(Pango::WEIGHT_MEDIUM);
-    medium.insert(weight);
-    title->set_attributes(medium);
-    texts->pack_start(*title, Gtk::PACK_SHRINK);
-    auto* detail = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 8));
-    auto* host = captionLabel(hostText(clip.address));
-    host->set_line_wrap(false);
-    host->set_ellipsize(Pango::ELLIPSIZE_END);
-    detail->pack_start(*host, Gtk::PACK_SHRINK);
-    if (auto percent = savedPercent(clip.readingPosition))
-        detail->pack_start(*captionLabel(localizedFormat("Saved at %ld%%", {static_cast<std::int64_t>(*percent)})),
-                           Gtk::PACK_SHRINK);
-    texts->pack_start(*detail, Gtk::PACK_SHRINK);
-    row->pack_start(*texts, Gtk::PACK_EXPAND_WIDGET);
-
-    auto* open = Gtk::manage(new Gtk::Button(localizedString("Continue Reading")));
-    open->set_valign(Gtk::ALIGN_CENTER);
-    open->signal_clicked().connect([this, clip] { continueReading(clip); });
-    row->pack_start(*open, Gtk::PACK_SHRINK);
-
-    auto* more = Gtk::manage(new Gtk::MenuButton());
-    more->set_relief(Gtk::RELIEF_NONE);
-    more->set_valign(Gtk::ALIGN_CENTER);
-    more->set_image_from_icon_name("view-more-horizontal-symbolic");
-    auto* menu = Gtk::manage(new Gtk::Menu());
-    auto addItem = [menu](const std::string& text, std::function<void()> action) {
+void ReadLaterPane::showMenu(std::size_t row) {
+    if (row >= shown_.size()) return;
+    const PageClip clip = shown_[row];
+    menu_ = std::make_unique<Gtk::Menu>();
+    auto addItem = [this](const std::string& text, std::function<void()> action) {
         auto* item = Gtk::manage(new Gtk::MenuItem(text));
         item->signal_activate().connect(std::move(action));
-        menu->append(*item);
+        menu_->append(*item);
     };
-    addItem(toggleText, [this, clip] { toggleReadingState(clip); });
+    addItem(toggleText(), [this, clip] { toggleReadingState(clip); });
     addItem(localizedString("Edit"), [this, clip] { context_.editClip(clip); });
     addItem(localizedString("Remove from Read Later"), [this, clip] { removeFromReadLater(clip); });
-    menu->show_all();
-    more->set_popup(*menu);
-    row->pack_start(*more, Gtk::PACK_SHRINK);
-    return row;
+    menu_->show_all();
+    menu_->attach_to_widget(list_);
+    menu_->popup_at_pointer(nullptr);
 }
 
 void ReadLaterPane::toggleReadingState(const PageClip& clip) {

@@ -1,15 +1,19 @@
 #pragma once
 
 #include <functional>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include <gtkmm/box.h>
 #include <gtkmm/button.h>
 #include <gtkmm/label.h>
-#include <gtkmm/listbox.h>
+#include <gtkmm/liststore.h>
+#include <gtkmm/menu.h>
 #include <gtkmm/radiobutton.h>
 #include <gtkmm/scrolledwindow.h>
 #include <gtkmm/stack.h>
+#include <gtkmm/treeview.h>
 
 #include "model/page_clip.hpp"
 
@@ -36,8 +40,24 @@ public:
     // The clips shown now, in order.
     const std::vector<PageClip>& shownClips() const { return shown_; }
 
+    // The row's menu: toggle, "Edit", "Remove from Read Later".
+    void showMenu(std::size_t row);
+
 private:
-    Gtk::Widget* makeRow(const PageClip& clip);
+    struct Columns : Gtk::TreeModelColumnRecord {
+        Gtk::TreeModelColumn<Glib::ustring> stateIcon;
+        Gtk::TreeModelColumn<Glib::ustring> markup;
+        Gtk::TreeModelColumn<Glib::ustring> action;
+        Gtk::TreeModelColumn<Glib::ustring> moreIcon;
+        Columns() {
+            add(stateIcon);
+            add(markup);
+            add(action);
+            add(moreIcon);
+        }
+    };
+
+    std::string toggleText() const;
 
     LibraryPaneContext& context_;
     std::function<void()> onSaveLater_;
@@ -49,7 +69,14 @@ private:
     Gtk::Stack content_;
     Gtk::Box emptyHolder_{Gtk::ORIENTATION_VERTICAL};
     Gtk::ScrolledWindow scroll_;
-    Gtk::ListBox list_;
+    // A tree view rather than a box of widgets per row: thousands of entries fill it at once.
+    Columns columns_;
+    Glib::RefPtr<Gtk::ListStore> model_;
+    Gtk::TreeView list_;
+    Gtk::TreeViewColumn* stateColumn_ = nullptr;
+    Gtk::TreeViewColumn* actionColumn_ = nullptr;
+    Gtk::TreeViewColumn* moreColumn_ = nullptr;
+    std::unique_ptr<Gtk::Menu> menu_;
     Gtk::Label footnote_;
 };
 
