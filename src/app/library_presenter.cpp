@@ -32,7 +32,13 @@ void AppEnvironment::showLibrary(std::optional<SavedPagesSection> section) {
     auxiliaryWindows_->showLibrary();
 }
 
-void AppEnvironment::openSavedPage(const PageClip& clip) { windows_->openSavedPage(clip); }
+void AppEnvironment::openSavedPage(const PageClip& clip) {
+    windows_->openSavedPage(clip);
+    // The library window, where the entry was chosen, says why nothing opened.
+    if (clip.profileID && !store.profile(*clip.profileID))
+        if (auto* window = dynamic_cast<LibraryWindow*>(auxiliaryWindows_->window(AuxiliaryWindows::Kind::library)))
+            window->context().setNotice(removedAccountMessage());
+}
 
 void AppEnvironment::registerLibraryWindows() {
     auto weak = weakSelf();
