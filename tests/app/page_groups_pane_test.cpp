@@ -86,8 +86,7 @@ TEST_F(PageGroupsPaneTest, ASavedGroupReopensOnceFocusesAndSkipsADeletedWebsite)
     form.saveButton().clicked();
     EXPECT_FALSE(sheet);
     const LibraryDocument saved = nlohmann::json::parse(test::readFile(defaultLibraryFilePath()));
-    ASSERT_EQ(saved.scenes.size(), 1u);
-    const BrowserScene group = saved.scenes[0];
+    const BrowserScene group = saved.scenes.at(0);
     EXPECT_EQ(group.name, "Work");
     ASSERT_EQ(group.windows.size(), 3u) << "the private window stays out";
     EXPECT_EQ(group.windows[0].urls, (std::vector<std::string>{server.url("/a"), server.url("/b")}));
