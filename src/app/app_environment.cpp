@@ -81,6 +81,7 @@ AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler, 
                                                 }));
     browserSheets_ = std::make_unique<BrowserSheets>(*windows_, preferences, AdBlocking::shared());
     wireWindowManager();
+    registerLibraryWindows();
 
     // The shortcuts follow the websites and the preferences, from a later turn of the main loop.
     std::weak_ptr<AppEnvironment*> weak = self_;
@@ -176,6 +177,9 @@ void AppEnvironment::wireWindowManager() {
     auxiliaryWindows_->dismissLauncher = [weak] {
         if (auto environment = weak.lock(); environment && (*environment)->dismissLauncher)
             (*environment)->dismissLauncher();
+    };
+    openScene = [weak](const BrowserScene& scene) {
+        if (auto environment = weak.lock()) (*environment)->windows().openScene(scene);
     };
     windows_->onPinSuggestion = [weak](const SuggestedWebsite& suggestion) {
         if (auto environment = weak.lock())
