@@ -171,6 +171,9 @@ void AppEnvironment::wireWindowManager() {
         if (auto environment = weak.lock(); environment && (*environment)->dismissLauncher)
             (*environment)->dismissLauncher();
     };
+    openScene = [weak](const BrowserScene& scene) {
+        if (auto environment = weak.lock()) (*environment)->windows().openScene(scene);
+    };
     windows_->onPinSuggestion = [weak](const SuggestedWebsite& suggestion) {
         if (auto environment = weak.lock())
             (*environment)->store.add(suggestion, (*environment)->preferences.value());

@@ -72,7 +72,7 @@ public:
     // Set by the launcher when it exists.
     std::function<void()> toggleLauncher;
     std::function<void()> dismissLauncher;
-    // Opens a page group's windows; set once page groups can be opened.
+    // Opens a page group's windows (the "quenlith://workspace?id=" links).
     std::function<void(const BrowserScene&)> openScene;
 
     // Records a finished page visit in the history when the history is on and the address may be

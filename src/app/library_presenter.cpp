@@ -33,8 +33,11 @@ void AppEnvironment::showLibrary(std::optional<SavedPagesSection> section) {
 }
 
 void AppEnvironment::openSavedPage(const PageClip& clip) {
-    BrowserViewController* browser = windows_->open(clip.address);
-    if (browser) browser->restoreReadingPosition(clip.readingPosition, clip.address);
+    windows_->openSavedPage(clip);
+    // The library window, where the entry was chosen, says why nothing opened.
+    if (clip.profileID && !store.profile(*clip.profileID))
+        if (auto* window = dynamic_cast<LibraryWindow*>(auxiliaryWindows_->window(AuxiliaryWindows::Kind::library)))
+            window->context().setNotice(removedAccountMessage());
 }
 
 void AppEnvironment::registerLibraryWindows() {
