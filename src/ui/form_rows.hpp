@@ -9,7 +9,7 @@
 
 namespace quenlith {
 
-// Small pieces the editor's forms are built of.
+// Small pieces the forms of the editor and the settings are built of.
 
 // An explanation under a control: secondary colour, smaller, wrapping.
 void styleCaption(Gtk::Label& label);
