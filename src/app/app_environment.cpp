@@ -60,7 +60,7 @@ AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler, 
     // its network and is configured when it arrives, so the start does not wait for the keyring.
     hotKeys_ = std::make_unique<HotKeyManager>(grabber ? std::move(grabber) : std::make_unique<XKeyGrabber>(),
                                                scheduler);
-    ProxyRuntime::shared().load(preferences.value().proxy.value_or(systemProxySettings()));
+    sessions.globalRuntime().load(preferences.value().proxy.value_or(systemProxySettings()));
     for (const auto& website : store.profiles()) sessions.dataStore(website);
 
     WebsiteSessions* websiteSessions = &sessions;
@@ -78,6 +78,7 @@ AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler, 
                                                     return auxiliary->window(AuxiliaryWindows::Kind::library);
                                                 }));
     wireWindowManager();
+    registerSettingsWindows();
 
     // The shortcuts follow the websites and the preferences, from a later turn of the main loop.
     std::weak_ptr<AppEnvironment*> weak = self_;

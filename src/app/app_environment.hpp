@@ -107,6 +107,8 @@ public:
 
 private:
     void wireWindowManager();
+    // Hands the auxiliary windows the builders of the settings and downloads windows.
+    void registerSettingsWindows();
     void scheduleHotKeyUpdate();
 
     Scheduler& scheduler_;
