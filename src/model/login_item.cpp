@@ -73,7 +73,9 @@ LoginItem::LoginItem(std::string path, std::string executable)
     : path_(std::move(path)), executable_(std::move(executable)) {}
 
 bool LoginItem::enabled() const {
-    return files::pathExists(path_);
+    // A place that cannot be looked at holds no entry a desktop could start.
+    auto present = files::probePath(path_);
+    return present && *present;
 }
 
 Status LoginItem::setEnabled(bool on) {

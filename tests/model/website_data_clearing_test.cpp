@@ -46,5 +46,11 @@ TEST(WebsiteDataClearing, RunsInOrderAndSucceedsOnlyWhenEveryStepDid) {
     }
 }
 
+TEST(WebsiteDataClearing, OnlyAFullClearSaysCleared) {
+    EXPECT_EQ(clearingStatusMessage({true, std::nullopt}), "Selected website data cleared.");
+    EXPECT_EQ(clearingStatusMessage({false, "Not cleared: website data."}),
+              "Some website data could not be cleared. Not cleared: website data.");
+}
+
 }  // namespace
 }  // namespace quenlith
