@@ -60,7 +60,7 @@ AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler, 
     // its network and is configured when it arrives, so the start does not wait for the keyring.
     hotKeys_ = std::make_unique<HotKeyManager>(grabber ? std::move(grabber) : std::make_unique<XKeyGrabber>(),
                                                scheduler);
-    sessions.globalRuntime().load(preferences.value().proxy.value_or(systemProxySettings()));
+    ProxyRuntime::shared().load(preferences.value().proxy.value_or(systemProxySettings()));
     for (const auto& website : store.profiles()) sessions.dataStore(website);
 
     WebsiteSessions* websiteSessions = &sessions;

@@ -5,7 +5,7 @@
 #include "app/app_environment.hpp"
 #include "app/auxiliary_windows.hpp"
 #include "app/website_editor_presenter.hpp"
-#include "browser/engine/website_sessions.hpp"
+#include "browser/engine/proxy_runtime.hpp"
 #include "editor/keyring_password_vault.hpp"
 #include "settings/downloads_window.hpp"
 #include "settings/settings_window.hpp"
@@ -38,7 +38,7 @@ void AppEnvironment::registerSettingsWindows() {
             if (auto environment = weak.lock()) (*environment)->windows().discardProxyCredential(credentialID);
         };
         return std::make_unique<SettingsWindow>(preferences, store, windows(), hotKeys(),
-                                                windows().sessions.globalRuntime(), std::move(services));
+                                                ProxyRuntime::shared(), std::move(services));
     };
     auxiliaryWindows_->builders[AuxiliaryWindows::Kind::downloads] = [this]() -> std::unique_ptr<Gtk::Window> {
         return std::make_unique<DownloadsWindow>(downloads);

@@ -117,10 +117,6 @@ void WebsiteSessions::clearWebsiteData(const std::vector<std::string>& types, st
     });
 }
 
-ProxyRuntime& WebsiteSessions::globalRuntime() {
-    return globalRuntime_;
-}
-
 const ProxyRuntime* WebsiteSessions::route(const std::shared_ptr<WebsiteDataStore>& store) const {
     auto it = routes_.find(store.get());
     return it == routes_.end() ? nullptr : it->second.get();

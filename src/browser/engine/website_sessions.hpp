@@ -57,8 +57,6 @@ public:
     // routes are not changed.
     void clearWebsiteData(const std::vector<std::string>& types, std::function<void(Status)> completion);
 
-    // The runtime of the global proxy of this launch.
-    ProxyRuntime& globalRuntime();
     // The runtime of an own store, or nothing (inspection for tests and the proxy sheet).
     const ProxyRuntime* route(const std::shared_ptr<WebsiteDataStore>& store) const;
 
