@@ -85,8 +85,12 @@ SettingsWindow::SettingsWindow(PreferencesStore& preferences, WebAppStore& store
     content_.pack_start(status_, Gtk::PACK_SHRINK);
     add(content_);
     content_.show_all();
-    // A login item changed elsewhere shows the next time the window comes up.
-    signal_map().connect([this] { general_->refreshLoginItem(); });
+    // A login item changed elsewhere shows the next time the window comes up, and the Network
+    // page drops a draft left when the window was closed.
+    signal_map().connect([this] {
+        general_->refreshLoginItem();
+        if (selectedTab() == network) network_->appeared();
+    });
 }
 
 SettingsWindow::~SettingsWindow() {
