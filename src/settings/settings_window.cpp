@@ -64,6 +64,8 @@ SettingsWindow::SettingsWindow(PreferencesStore& preferences, WebAppStore& store
                                                                      : placeholderAdFilteringPage();
 
     tabs_.set_border_width(16);
+    // Seven tabs are wider than the window: the strip scrolls instead of widening it.
+    tabs_.set_scrollable(true);
     tabs_.append_page(*general_, *tabLabel(localizedString("General"), iconNameForSymbol("gearshape")));
     tabs_.append_page(*appearance_, *tabLabel(localizedString("Appearance"), iconNameForSymbol("paintbrush")));
     tabs_.append_page(*websites_, *tabLabel(localizedString("Websites"), iconNameForSymbol("square.grid.2x2")));
