@@ -1,5 +1,7 @@
 #include "settings/websites_pane.hpp"
 
+#include <glibmm/main.h>
+
 #include "model/localization.hpp"
 #include "model/web_app_store.hpp"
 #include "ui/action_button.hpp"
@@ -77,6 +79,10 @@ void WebsitesPane::rebuild() {
         row.menuBar->signal_toggled().connect([this, id, box = row.menuBar] {
             context_.store.setMenuBarIcon(box->get_active(), id);
             context_.store.save();
+            // A store that took nothing (read-only) announces nothing: the row shows it again.
+            auto stored = context_.store.profile(id);
+            if (!stored || stored->menuBarIconEnabled.value_or(false) != box->get_active())
+                Glib::signal_idle().connect_once(sigc::mem_fun(*this, &WebsitesPane::rebuild));
         });
         row.up = Gtk::manage(new ActionButton("arrow.up", localizedString("Move up"),
                                               [this, id] { context_.store.reposition(id, -1); }));
