@@ -57,6 +57,8 @@ TEST_F(GlobalProxyFormTest, BadEndpointsAreRefusedAndChangeNothing) {
         EXPECT_EQ(preferences->value().proxy, test::authenticatedProxy());
         EXPECT_EQ(vault->created, 0);
     }
+    form->discard();
+    EXPECT_TRUE(!form->message() && form->password.empty() && form->draft == test::authenticatedProxy());
 }
 
 TEST_F(GlobalProxyFormTest, ASavedProxyIsReadBackAndReplacesTheOldPassword) {

@@ -59,6 +59,9 @@ TEST(LoginItem, SwitchingOnWritesTheEntryAndOffDeletesIt) {
     ASSERT_FALSE(failed.ok());
     EXPECT_EQ(failed.error().message.rfind("Login item could not be updated: ", 0), 0u) << failed.error().message;
     EXPECT_FALSE(item.enabled());
+    test::removeTree(std::string(g_get_user_config_dir()) + "/autostart");
+    EXPECT_FALSE(LoginItem(path, "/opt/\xff/quenlith").setEnabled(true).ok()) << "not text: no entry can name it";
+    EXPECT_FALSE(LoginItem(path, "").setEnabled(true).ok());
 }
 
 }  // namespace
