@@ -79,6 +79,7 @@ AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler, 
                                                 }));
     wireWindowManager();
     registerSettingsWindows();
+    registerLibraryWindows();
 
     // The shortcuts follow the websites and the preferences, from a later turn of the main loop.
     std::weak_ptr<AppEnvironment*> weak = self_;
@@ -170,6 +171,9 @@ void AppEnvironment::wireWindowManager() {
     auxiliaryWindows_->dismissLauncher = [weak] {
         if (auto environment = weak.lock(); environment && (*environment)->dismissLauncher)
             (*environment)->dismissLauncher();
+    };
+    openScene = [weak](const BrowserScene& scene) {
+        if (auto environment = weak.lock()) (*environment)->windows().openScene(scene);
     };
     windows_->onPinSuggestion = [weak](const SuggestedWebsite& suggestion) {
         if (auto environment = weak.lock())
