@@ -30,6 +30,7 @@ void EdgeTuckController::tuck(std::optional<DockEdge> requested) {
     edge_ = requested ? *requested : (frame.midX() >= visible->midX() ? DockEdge::right : DockEdge::left);
     handleFrame_ = edgeHandleFrame(*edge_, frame, *visible);
     outsideSince_.reset();
+    revealed_ = false;
 
     owner_->orderOut();
     owner_->showHandle(*handleFrame_, localizedFormat("Expand %@", {owner_->displayTitle()}));
@@ -39,9 +40,9 @@ void EdgeTuckController::tuck(std::optional<DockEdge> requested) {
 }
 
 void EdgeTuckController::reveal() {
-    if (!owner_ || !edge_) return;
-    owner_->hideHandle();
-    handleVisible_ = false;
+    if (!owner_ || !edge_ || revealed_) return;
+    // The handle stays, so that a click on it can still bring the window back for good.
+    revealed_ = true;
     outsideSince_.reset();
     owner_->present(false, true, true);
     if (owner_) owner_->visibilityChanged();
@@ -58,6 +59,7 @@ void EdgeTuckController::reset() {
     timer_.cancel();
     if (handleVisible_ && owner_) owner_->hideHandle();
     handleVisible_ = false;
+    revealed_ = false;
     edge_.reset();
     outsideSince_.reset();
 }
@@ -95,11 +97,12 @@ void EdgeTuckController::startTimer() {
 void EdgeTuckController::tick() {
     if (!owner_ || !edge_) return;
     const ScreenPoint mouse = owner_->mouseLocation();
-    if (handleVisible_) {
-        if (handleFrame_ && contains(*handleFrame_, mouse)) reveal();
+    const bool onHandle = handleFrame_ && contains(*handleFrame_, mouse);
+    if (!revealed_) {
+        if (onHandle) reveal();
         return;
     }
-    if (owner_->isKey() || owner_->hasSheet() || contains(grown(owner_->frame(), kRevealMargin), mouse)) {
+    if (owner_->isKey() || owner_->hasSheet() || onHandle || contains(grown(owner_->frame(), kRevealMargin), mouse)) {
         outsideSince_.reset();
         return;
     }

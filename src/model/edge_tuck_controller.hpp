@@ -70,6 +70,7 @@ public:
     // goes right). Nothing without a screen or with a dialog attached.
     void tuck(std::optional<DockEdge> edge = std::nullopt);
     // Shows the tucked window without activating; it stays tucked and goes away again by itself.
+    // The handle stays on screen meanwhile, for a click.
     void reveal();
     // The handle was clicked or pressed: the tuck ends and the window comes to the front, active.
     void click();
@@ -81,13 +82,14 @@ public:
     // on, the window tucks once it rests next to an edge for kSettleTime with no button pressed.
     void windowMoved();
     // The poll: hover over the handle shows the window; the mouse more than kRevealMargin away from
-    // a shown window that is not key for more than kOutsideSeconds tucks it again.
+    // a shown window that is not key (and off its handle) for more than kOutsideSeconds tucks it
+    // again.
     void tick();
 
     // The edge the window is tucked at (also while it is shown by hovering); none when not tucked.
     const std::optional<DockEdge>& edge() const { return edge_; }
-    // Tucked with its handle on screen (not shown by hovering).
-    bool isTuckedAway() const { return edge_ && handleVisible_; }
+    // Tucked with the window off the screen (not shown by hovering).
+    bool isTuckedAway() const { return edge_ && !revealed_; }
     // Whether the poll runs; it runs only while the window is tucked or shown by hovering.
     bool isPolling() const { return timer_.pending(); }
 
@@ -104,6 +106,7 @@ private:
     std::optional<DockEdge> edge_;
     std::optional<Rect> handleFrame_;
     bool handleVisible_ = false;
+    bool revealed_ = false;
 };
 
 }  // namespace quenlith

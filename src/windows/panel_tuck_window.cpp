@@ -33,7 +33,10 @@ bool PanelTuckWindow::isKey() const { return owner_.panel().property_is_active()
 bool PanelTuckWindow::hasSheet() const {
     const Gtk::Window* panel = &owner_.panel();
     for (Gtk::Window* window : Gtk::Window::list_toplevels())
-        if (window != panel && window->get_transient_for() == panel && window->get_visible()) return true;
+        // Dialogs only: tooltips and menus are transient for the window as well.
+        if (window != panel && window->get_window_type() == Gtk::WINDOW_TOPLEVEL && window->get_transient_for() == panel &&
+            window->get_visible())
+            return true;
     return false;
 }
 

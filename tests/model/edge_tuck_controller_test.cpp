@@ -121,8 +121,10 @@ TEST_F(EdgeTuck, HoverShowsTheWindowAndLeavingItTucksItAgain) {
     EXPECT_EQ(window.presents, std::vector<std::string>{"inactive"});
     EXPECT_TRUE(tuck.edge());
     EXPECT_FALSE(tuck.isTuckedAway());
+    EXPECT_EQ(window.handle, handle);  // still there, for a click
 
-    // Within 8 of the window counts as inside, however long.
+    // On the handle or within 8 of the window counts as inside, however long.
+    timers.advance(milliseconds(2000));
     window.mouse = {window.windowFrame.maxX() + 8, window.windowFrame.y};
     timers.advance(milliseconds(2000));
     EXPECT_TRUE(window.shown);
@@ -133,6 +135,7 @@ TEST_F(EdgeTuck, HoverShowsTheWindowAndLeavingItTucksItAgain) {
     timers.advance(milliseconds(200));
     EXPECT_FALSE(window.shown);
     EXPECT_TRUE(tuck.isTuckedAway());
+    EXPECT_EQ(window.presents.size(), 1u);
 
     // A key window stays while it is key.
     window.mouse = {handle.x + 1, handle.y + 1};
