@@ -6,7 +6,6 @@
 namespace quenlith {
 namespace {
 
-using std::chrono::milliseconds;
 using Application = std::optional<std::string>;
 
 TEST(ApplicationLinkFollower, AppliesTheLastApplicationAfterItStayedInFront) {
@@ -15,15 +14,14 @@ TEST(ApplicationLinkFollower, AppliesTheLastApplicationAfterItStayedInFront) {
     ApplicationLinkFollower follower("own.desktop", [&](const Application& a) { applied.push_back(a); }, timers);
     const Uuid dismissed = Uuid::random();
 
-    // Each step: the application that comes to the front, the time it stays there, what has been
-    // applied by then, and whether the websites put away are still kept away.
+    // Each step: the application in front, how long it stays, what is applied by then, and whether
+    // the websites put away are still kept away.
     struct Step {
         Application application;
         int staysMs;
         std::vector<Application> applied;
         bool stillDismissed;
-    };
-    const Step steps[] = {
+    } const steps[] = {
         {"a.desktop", 299, {}, false},
         {"b.desktop", 300, {"b.desktop"}, false},  // a within 0.3 s of b: never applied
         {"own.desktop", 1000, {"b.desktop"}, true},  // this application: nothing changes
@@ -36,14 +34,14 @@ TEST(ApplicationLinkFollower, AppliesTheLastApplicationAfterItStayedInFront) {
         SCOPED_TRACE(step.application.value_or("none"));
         follower.dismissedLinks.insert(dismissed);
         follower.applicationDidActivate(step.application);
-        timers.advance(milliseconds(step.staysMs));
+        timers.advance(std::chrono::milliseconds(step.staysMs));
         EXPECT_EQ(applied, step.applied);
         EXPECT_EQ(follower.dismissedLinks.contains(dismissed), step.stillDismissed);
     }
     EXPECT_EQ(follower.lastApplication(), "a.desktop");
     follower.applicationDidActivate("c.desktop");
     follower.cancel();
-    timers.advance(milliseconds(1000));
+    timers.advance(std::chrono::milliseconds(1000));
     EXPECT_EQ(applied.size(), 5u);
 }
 
@@ -54,11 +52,7 @@ TEST(DesktopApplicationID, FindsTheDesktopEntryOfAWindow) {
         {"quenlith-test-alpha.desktop", std::nullopt},
         {"viewer.desktop", "photo-viewer"},
     };
-    struct Case {
-        WindowApplicationIdentity window;
-        Application expected;
-    };
-    const Case cases[] = {
+    const std::pair<WindowApplicationIdentity, Application> cases[] = {
         {{"org.gnome.Calculator", "gnome-calculator", "Gnome-calculator"}, "org.gnome.Calculator.desktop"},
         {{std::nullopt, "xterm", "XTerm"}, "terminal.desktop"},
         {{std::nullopt, "photo-viewer", "Viewer2"}, "viewer.desktop"},
@@ -66,10 +60,9 @@ TEST(DesktopApplicationID, FindsTheDesktopEntryOfAWindow) {
         {{std::nullopt, "editor", "EDITOR"}, "org.example.Editor.desktop"},
         {{std::nullopt, "unknown", "Unknown"}, "Unknown"},
         {{"", "", std::nullopt}, std::nullopt},
-        {{std::nullopt, std::nullopt, std::nullopt}, std::nullopt},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(desktopApplicationID(c.window, installed), c.expected) << c.window.instanceName.value_or("-");
+    for (const auto& [window, expected] : cases)
+        EXPECT_EQ(desktopApplicationID(window, installed), expected) << window.instanceName.value_or("-");
 }
 
 }  // namespace

@@ -2,8 +2,8 @@
 //   profiles_tool write FILE --website NAME ADDRESS [OPTION VALUE]... [--website ...]
 //     options (for the website before them): --launch 0|1, --above 0|1, --all-workspaces 0|1,
 //     --opacity F, --frame X,Y,W,H[,DISPLAY], --id UUID, --shortcut KEYCODE,MODIFIERS, --tuck 0|1,
-//     --link DESKTOP-ID (links the website to that application)
-//   profiles_tool restore-windows|application-links SETTINGS-FILE 0|1
+//     --link DESKTOP-ID
+//   profiles_tool restore-windows SETTINGS-FILE 0|1
 //   profiles_tool frames FILE
 //     one line per website: "NAME X Y W H DISPLAY" ("-" without display), or "NAME none"
 // Exits non-zero when the file cannot be written or read.
@@ -115,15 +115,9 @@ int frames(const std::string& file) {
 int main(int argc, char** argv) {
     if (argc >= 3 && std::string(argv[1]) == "write") return write(argv[2], argc, argv, 3);
     if (argc == 3 && std::string(argv[1]) == "frames") return frames(argv[2]);
-    if (argc == 4 && (std::string(argv[1]) == "restore-windows" || std::string(argv[1]) == "application-links")) {
+    if (argc == 4 && std::string(argv[1]) == "restore-windows") {
         PreferencesStore preferences(argv[2]);
-        const bool on = std::string(argv[3]) == "1";
-        preferences.update([&](AppPreferences& value) {
-            if (std::string(argv[1]) == "restore-windows")
-                value.restoreWindows = on;
-            else
-                value.applicationLinksEnabled = on;
-        });
+        preferences.update([&](AppPreferences& value) { value.restoreWindows = std::string(argv[3]) == "1"; });
         return 0;
     }
     std::cerr << "usage: profiles_tool write FILE --website NAME ADDRESS [OPTION VALUE]... | frames FILE\n";
