@@ -121,8 +121,6 @@ public:
     HotKeyManager* hotKeys = nullptr;
     // Deletes a stored proxy password by its credential id (the keyring).
     std::function<void(const std::string& credentialID)> removeProxyPassword;
-    // The window commands this manager does not carry out itself (tuck).
-    std::function<void(BrowserWindowController&, BrowserCommand)> onWindowCommand;
 
     // Called once for every window built and registered (the shell adds its menu and accelerators).
     std::function<void(BrowserWindowController&)> onWindowBuilt;
