@@ -11,8 +11,8 @@
 #include "model/localization.hpp"
 #include "model/preferences_store.hpp"
 #include "model/web_app_store.hpp"
-#include "windows/browser_window_controller.hpp"
 #include "windows/active_application_watcher.hpp"
+#include "windows/browser_window_controller.hpp"
 #include "windows/floating_browser_panel.hpp"
 
 namespace quenlith {

@@ -6,14 +6,14 @@
 #include "browser/engine/website_sessions.hpp"
 #include "browser/view/browser_tab.hpp"
 #include "browser/view/browser_view_controller.hpp"
-#include "model/localization.hpp"
 #include "model/edge_tuck_controller.hpp"
+#include "model/localization.hpp"
 #include "model/logging.hpp"
 #include "model/preferences_store.hpp"
 #include "model/web_app_store.hpp"
+#include "windows/active_application_watcher.hpp"
 #include "windows/browser_window_controller.hpp"
 #include "windows/browser_window_manager.hpp"
-#include "windows/active_application_watcher.hpp"
 #include "windows/floating_browser_panel.hpp"
 
 namespace quenlith {
