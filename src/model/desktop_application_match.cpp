@@ -16,7 +16,7 @@ std::string lowered(std::string_view text) {
 }
 
 std::string stem(const std::string& id) {
-    if (id.size() > kSuffix.size() && id.ends_with(kSuffix)) return id.substr(0, id.size() - kSuffix.size());
+    if (id.ends_with(kSuffix)) return id.substr(0, id.size() - kSuffix.size());
     return id;
 }
 

@@ -34,7 +34,6 @@ void EdgeTuckController::tuck(std::optional<DockEdge> requested) {
 
     owner_->orderOut();
     owner_->showHandle(*handleFrame_, localizedFormat("Expand %@", {owner_->displayTitle()}));
-    handleVisible_ = true;
     owner_->visibilityChanged();
     startTimer();
 }
@@ -43,7 +42,6 @@ void EdgeTuckController::reveal() {
     if (!owner_ || !edge_ || revealed_) return;
     // The handle stays, so that a click on it can still bring the window back for good.
     revealed_ = true;
-    outsideSince_.reset();
     owner_->present(false, true, true);
     if (owner_) owner_->visibilityChanged();
 }
@@ -57,11 +55,8 @@ void EdgeTuckController::click() {
 void EdgeTuckController::reset() {
     moveTask_.cancel();
     timer_.cancel();
-    if (handleVisible_ && owner_) owner_->hideHandle();
-    handleVisible_ = false;
-    revealed_ = false;
+    if (owner_) owner_->hideHandle();
     edge_.reset();
-    outsideSince_.reset();
 }
 
 void EdgeTuckController::tearDown() {
@@ -111,7 +106,6 @@ void EdgeTuckController::tick() {
         outsideSince_ = now;
     } else if (now.secondsSince(*outsideSince_) > kOutsideSeconds) {
         tuck(*edge_);
-        outsideSince_.reset();
     }
 }
 

@@ -105,7 +105,6 @@ private:
     std::optional<Date> outsideSince_;
     std::optional<DockEdge> edge_;
     std::optional<Rect> handleFrame_;
-    bool handleVisible_ = false;
     bool revealed_ = false;
 };
 

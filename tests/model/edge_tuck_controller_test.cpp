@@ -39,7 +39,8 @@ struct FakeWindow final : EdgeTuckWindow {
         shown = true;
         presents.push_back(activate);
     }
-    void visibilityChanged() override {}
+    void visibilityChanged() override { ++visibility; }
+    int visibility = 0;
 };
 
 struct EdgeTuck : ::testing::Test {
@@ -106,7 +107,8 @@ TEST_F(EdgeTuck, HoverShowsTheWindowLeavingItTucksItAndThePollRunsOnlyMeanwhile)
     const Rect handle = *window.handle;
     window.key = false, window.mouse = {handle.x + 8, handle.y + 10};
     timers.advance(milliseconds(200));
-    EXPECT_TRUE(window.shown && tuck.edge() && !tuck.isTuckedAway() && tuck.isPolling());
+    tuck.reveal();  // the handle entered again: nothing more
+    EXPECT_TRUE(window.shown && tuck.edge() && !tuck.isTuckedAway() && tuck.isPolling() && window.visibility == 2);
     EXPECT_EQ(window.presents, std::vector<bool>{false});
     EXPECT_EQ(window.handle, handle);  // still there, for a click
 
@@ -123,7 +125,7 @@ TEST_F(EdgeTuck, HoverShowsTheWindowLeavingItTucksItAndThePollRunsOnlyMeanwhile)
     EXPECT_TRUE(!window.shown && tuck.isTuckedAway() && window.presents.size() == 1);
 
     // A key window stays while it is key; dragging it ends the tuck.
-    window.mouse = {handle.x + 1, handle.y + 1};
+    window.mouse = {handle.x, handle.y};
     timers.advance(milliseconds(200));
     window.key = true, window.mouse = {900, 700};
     timers.advance(milliseconds(3000));
