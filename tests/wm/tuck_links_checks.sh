@@ -45,8 +45,8 @@ drag_to() {  # drag_to X: drags Alpha by its title bar so that its left side end
 # Test clients: the linked one's desktop entry is found by its window's instance name.
 for name in linked other; do xmessage -name quenlith-test-$name -geometry +700+500 $name >/dev/null 2>&1 & client_pids="$client_pids $!"; done
 client() { xdotool search --all --classname "^quenlith-test-$1\$" 2>/dev/null | head -1; }
-wait_for 10 eval '[ -n "$(client linked)" ] && [ -n "$(client other)" ]' || { fail "the test clients start"; exit 1; }
-linked=$(client linked) other=$(client other)
+wait_for 10 eval 'linked=$(client linked) other=$(client other); [ -n "$linked" ] && [ -n "$other" ]' ||
+  { fail "the test clients start"; exit 1; }
 
 start_app; alpha=""
 wait_for 20 eval 'alpha=$(find_visible "^Alpha"); [ -n "$alpha" ]' || { fail "Alpha opens"; cat "$work/app.log"; exit 1; }
@@ -69,8 +69,7 @@ check "and it stays" eval '! wait_for 2 eval "! mapped $alpha"'
 drag_to $((wa_x + 19))
 check "dragged to 19 px, it does not tuck" eval '! wait_for 2 eval "! mapped $alpha"'
 
-# --- Application links --------------------------------------------------------------------------
-linked_shown() { [ -n "$(find_visible '^Linked')" ]; }
+linked_shown() { [ -n "$(find_visible '^Linked')" ]; }  # application links from here
 xdotool windowactivate --sync "$other" windowactivate --sync "$linked"
 check "activating the linked client shows the linked website" wait_for 10 linked_shown
 check "while the client stays active" eval '! wait_for 1 eval "! is_active $linked"'
