@@ -78,6 +78,7 @@ AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler, 
                                                     return auxiliary->window(AuxiliaryWindows::Kind::library);
                                                 }));
     wireWindowManager();
+    wireAuxiliaryWindows();
 
     // The shortcuts follow the websites and the preferences, from a later turn of the main loop.
     std::weak_ptr<AppEnvironment*> weak = self_;

@@ -14,6 +14,7 @@
 #include "model/link_suggestions.hpp"
 #include "model/pasted_links.hpp"
 #include "model/preferences_store.hpp"
+#include "model/quick_open.hpp"
 #include "model/scheduler.hpp"
 #include "model/web_app_store.hpp"
 #include "windows/key_grabber.hpp"
@@ -71,6 +72,11 @@ public:
     std::function<void()> dismissLauncher;
     // Opens a page group's windows; set once page groups can be opened.
     std::function<void(const BrowserScene&)> openScene;
+    // Opens a saved page in its website and session; set once saved pages can be opened so.
+    // Until then a saved page opens its address in the browser window.
+    std::function<void(const PageClip&)> openSavedPage;
+    // Turns the library window to its Page Groups section; set by the library window.
+    std::function<void()> showLibraryPageGroups;
 
     // Records a finished page visit in the history when the history is on and the address may be
     // kept.
@@ -93,6 +99,11 @@ public:
     // the library. Answers the text to show in the window when the group could not be kept.
     std::optional<std::string> performBatchLinks(BatchAction action, const std::vector<std::string>& urls,
                                                  const std::string& name);
+    // Quick Open's rows for the query, from the live stores.
+    std::vector<QuickOpenItem> quickOpenItems(const std::string& query);
+    // A chosen Quick Open row: closes Quick Open and opens the tab, website, saved page, page group
+    // or address; a saved page or group deleted meanwhile opens nothing.
+    void openQuickOpenTarget(const QuickOpenTarget& target);
     // Quick Open's search: closes Quick Open and opens the text as an address or a search.
     void searchFromQuickOpen(const std::string& text);
     // Clears the named kinds of website data (closing every window and forgetting the session)
@@ -107,6 +118,7 @@ public:
 
 private:
     void wireWindowManager();
+    void wireAuxiliaryWindows();
     void scheduleHotKeyUpdate();
 
     Scheduler& scheduler_;
