@@ -1,7 +1,6 @@
 #include "model/quick_open.hpp"
 
 #include <algorithm>
-#include <numeric>
 #include <unordered_map>
 
 #include "model/address.hpp"
