@@ -52,24 +52,20 @@ TEST(BatchLinkParseTest, BoundsTheInputTheLinesAndTheList) {
     EXPECT_EQ(parseBatchLinks(atLimit).urls, std::vector<std::string>{atLimit});
     EXPECT_EQ(parseBatchLinks(atLimit + "x").invalidLines, std::vector<std::int64_t>{1});
 
-    BatchLinkParse many = parseBatchLinks(lines(25) + "site1.example\nbad line");
-    EXPECT_EQ(many.urls.size(), 20u);
-    EXPECT_EQ(many.urls.back(), "https://site20.example");
-    EXPECT_TRUE(many.tooMany);
-    EXPECT_EQ(many.duplicateCount, 1) << "repeats after the twentieth still count";
-    EXPECT_EQ(many.invalidLines, std::vector<std::int64_t>{27});
-    BatchLinkParse twenty = parseBatchLinks(lines(20) + "site1.example");
-    EXPECT_FALSE(twenty.tooMany);
-    EXPECT_EQ(twenty.duplicateCount, 1);
+    // Repeats and invalid lines after the twentieth address still count.
+    const std::vector<std::string> first20 = parseBatchLinks(lines(20)).urls;
+    EXPECT_EQ(first20.back(), "https://site20.example");
+    EXPECT_EQ(parseBatchLinks(lines(25) + "site1.example\nbad line"), (BatchLinkParse{first20, {27}, 1, true, false}));
+    EXPECT_EQ(parseBatchLinks(lines(20) + "site1.example"), (BatchLinkParse{first20, {}, 1, false, false}));
 }
 
 TEST(BatchLinkParseTest, DecidesWhatTheSheetMayDo) {
     const auto plain = parseBatchLinks("a.example\nb.example");
     const auto signIn = parseBatchLinks("a.example\naccounts.google.com/signin");
     const auto tooMany = parseBatchLinks(lines(21));
-    EXPECT_FALSE(parseBatchLinks("").canSaveAsPageGroup());
-    EXPECT_FALSE(signIn.canSaveAsPageGroup());
-    EXPECT_FALSE(tooMany.canSaveAsPageGroup());
+    const auto empty = parseBatchLinks("");
+    for (const auto* parse : {&signIn, &tooMany, &empty})
+        EXPECT_FALSE(parse->canSaveAsPageGroup());
     const struct {
         const BatchLinkParse* parse;
         BatchAction action;
@@ -91,7 +87,7 @@ TEST(BatchLinkParseTest, DecidesWhatTheSheetMayDo) {
 
     const LinkSuggestion suggestion{"", "https://b.example/"};
     EXPECT_TRUE(isSuggestionListed(plain, suggestion));
-    EXPECT_FALSE(isSuggestionListed(parseBatchLinks(""), suggestion));
+    EXPECT_FALSE(isSuggestionListed(empty, suggestion));
     EXPECT_EQ(appendingSuggestion("", suggestion), "https://b.example/");
     EXPECT_EQ(appendingSuggestion("a", suggestion), "a\nhttps://b.example/");
     EXPECT_EQ(appendingSuggestion("a\n", suggestion), "a\nhttps://b.example/");
