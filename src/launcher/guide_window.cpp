@@ -1,5 +1,7 @@
 #include "launcher/guide_window.hpp"
 
+#include <glibmm/main.h>
+#include <gtkmm/adjustment.h>
 #include <gtkmm/box.h>
 #include <gtkmm/scrolledwindow.h>
 
@@ -114,6 +116,19 @@ GuideWindow::GuideWindow() {
     scroller->add(*content);
     add(*scroller);
     scroller->show_all();
+    // GTK focuses the first focusable widget when the window appears: the shortcut list, which
+    // then selects all its text and scrolls the page to its end. The guide opens at its top.
+    signal_map().connect([this, scroller] {
+        openedAtTop_.disconnect();
+        openedAtTop_ = Glib::signal_idle().connect([this, scroller] {
+            unset_focus();
+            shortcuts_->select_region(0, 0);
+            scroller->get_vadjustment()->set_value(0);
+            return false;
+        });
+    });
 }
+
+GuideWindow::~GuideWindow() { openedAtTop_.disconnect(); }
 
 }  // namespace quenlith

@@ -17,10 +17,12 @@ const std::vector<std::pair<const char*, const char*>>& guideSections();
 class GuideWindow : public Gtk::Window {
 public:
     GuideWindow();
+    ~GuideWindow() override;
     Gtk::Label& shortcutList() { return *shortcuts_; }
 
 private:
     Gtk::Label* shortcuts_ = nullptr;
+    sigc::connection openedAtTop_;
 };
 
 }  // namespace quenlith
