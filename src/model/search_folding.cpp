@@ -27,13 +27,12 @@ std::vector<std::string> searchWords(std::string_view query) {
     return words;
 }
 
-bool localeFoldsTurkic() {
-    const char* language = uloc_getDefault();
+bool localeFoldsTurkic(const char* language) {
     return language && (std::strncmp(language, "tr", 2) == 0 || std::strncmp(language, "az", 2) == 0) &&
            (language[2] == '\0' || language[2] == '_');
 }
 
-CaseFolder::CaseFolder() : CaseFolder(localeFoldsTurkic()) {}
+CaseFolder::CaseFolder() : CaseFolder(localeFoldsTurkic(uloc_getDefault())) {}
 
 CaseFolder::CaseFolder(bool turkic) : turkic_(turkic) {}
 

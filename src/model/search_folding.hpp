@@ -18,6 +18,7 @@ std::vector<std::string> searchWords(std::string_view query);
 // Azerbaijani locales. Keeps one buffer, so folding a text allocates only when it outgrows it.
 class CaseFolder {
 public:
+    // Folds by the process locale.
     CaseFolder();
     explicit CaseFolder(bool turkic);
     ~CaseFolder();
@@ -37,7 +38,7 @@ private:
     std::string buffer_;
 };
 
-// Whether the process locale is one whose case folding treats the letter i specially.
-bool localeFoldsTurkic();
+// Whether the locale ("tr_TR") is one whose case folding treats the letter i specially.
+bool localeFoldsTurkic(const char* locale);
 
 }  // namespace quenlith

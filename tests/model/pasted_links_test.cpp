@@ -26,7 +26,7 @@ TEST(BatchLinkParseTest, ParsesLinesByTheRules) {
         {"\n   \na.example\nb .example", {"https://a.example"}, {4}, 0},
         {"a.example\r\nb.example", {"https://a.example", "https://b.example"}, {}, 0},
         {"a.example\rb.example\r\r\nx y", {"https://a.example", "https://b.example"}, {4}, 0},
-        {"a.example\u2028x y\u2029x y\u0085b.example", {"https://a.example", "https://b.example"}, {2, 3}, 0},
+        {"a.example\u2028b.example\u2029x y\u0085c.example", {"https://a.example", "https://b.example", "https://c.example"}, {3}, 0},
         {"https://A.example\na.example/\nHTTPS://a.EXAMPLE", {"https://A.example"}, {}, 2},
         {"http://a.example\nhttps://a.example/P\nhttps://a.example/p?q#f\nhttps://a.example/p",
          {"http://a.example", "https://a.example/P", "https://a.example/p?q#f", "https://a.example/p"}, {}, 0},
@@ -47,9 +47,10 @@ TEST(BatchLinkParseTest, BoundsTheInputTheLinesAndTheList) {
     while (wide.size() <= kBatchLinkInputByteLimit) wide += "\u00E9";
     EXPECT_TRUE(parseBatchLinks(wide).inputTooLarge);
 
-    std::string padded = "https://a.example/";
-    const std::string atLimit = padded + std::string(kBatchLinkLineCharacterLimit - padded.size(), 'x');
-    EXPECT_EQ(parseBatchLinks(atLimit).urls, std::vector<std::string>{atLimit});
+    // Characters, not bytes, count: two-byte ones fill a line of 8,192 characters.
+    std::string atLimit = "https://a.example/";
+    for (std::size_t i = atLimit.size(); i < kBatchLinkLineCharacterLimit; ++i) atLimit += "\u00E9";
+    EXPECT_EQ(parseBatchLinks(atLimit).urls.size(), 1u);
     EXPECT_EQ(parseBatchLinks(atLimit + "x").invalidLines, std::vector<std::int64_t>{1});
 
     // Repeats and invalid lines after the twentieth address still count.
@@ -87,6 +88,7 @@ TEST(BatchLinkParseTest, DecidesWhatTheSheetMayDo) {
 
     const LinkSuggestion suggestion{"", "https://b.example/"};
     EXPECT_TRUE(isSuggestionListed(plain, suggestion));
+    EXPECT_FALSE(isSuggestionListed(plain, {"", "https://c.example/"}));
     EXPECT_FALSE(isSuggestionListed(empty, suggestion));
     EXPECT_EQ(appendingSuggestion("", suggestion), "https://b.example/");
     EXPECT_EQ(appendingSuggestion("a", suggestion), "a\nhttps://b.example/");

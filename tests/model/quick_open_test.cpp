@@ -105,6 +105,8 @@ TEST(QuickOpenResultsTest, KeepsRowsHoldingEveryWordInAnyField) {
     };
     for (const auto& c : cases) EXPECT_EQ(titles(sources.search(c.query)), c.titles) << c.query;
     EXPECT_TRUE(sources.search("history", false).empty());
+    for (auto [locale, turkic] : {std::pair{"tr_TR", true}, {"az", true}, {"en_US", false}, {"tru", false}})
+        EXPECT_EQ(localeFoldsTurkic(locale), turkic) << locale;
     CaseFolder plain(false), turkic(true);
     EXPECT_EQ(plain.folded("ISTANBUL İ"), "istanbul i\u0307");
     EXPECT_EQ(turkic.folded("ISTANBUL İ"), "\u0131stanbul i");
