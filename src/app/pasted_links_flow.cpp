@@ -22,8 +22,7 @@ std::optional<std::string> AppEnvironment::performBatchLinks(BatchAction action,
     if (!library.update([&](LibraryDocument& document) { document.scenes.push_back(group); }))
         return library.errorMessage().value_or(localizedString("Please try again."));
     auxiliaryWindows_->closeBatchLinks();
-    if (showLibraryPageGroups) showLibraryPageGroups();
-    auxiliaryWindows_->showLibrary();
+    showLibrary(SavedPagesSection::groups);
     return std::nullopt;
 }
 

@@ -28,17 +28,13 @@ void AppEnvironment::openQuickOpenTarget(const QuickOpenTarget& target) {
             auto clip = std::find_if(document.clips.begin(), document.clips.end(),
                                      [&](const PageClip& candidate) { return candidate.id == target.id; });
             // A saved page deleted while its row was shown opens nothing.
-            if (clip == document.clips.end()) break;
-            if (openSavedPage)
-                openSavedPage(*clip);
-            else
-                windows_->open(clip->address);
+            if (clip != document.clips.end()) windows_->openSavedPage(*clip);
             break;
         }
         case QuickOpenTarget::Kind::scene: {
             auto scene = std::find_if(document.scenes.begin(), document.scenes.end(),
                                       [&](const BrowserScene& candidate) { return candidate.id == target.id; });
-            if (scene != document.scenes.end() && openScene) openScene(*scene);
+            if (scene != document.scenes.end()) windows_->openScene(*scene);
             break;
         }
         case QuickOpenTarget::Kind::address: windows_->open(target.address); break;

@@ -105,7 +105,7 @@ protected:
 };
 
 TEST_F(QuickOpenFlowTest, KeysOpenEveryKindOfRowAndEscapeCloses) {
-    for (const char* path : {"/a", "/b", "/site", "/clip", "/visited"})
+    for (const char* path : {"/a", "/b", "/site", "/clip", "/visited", "/g"})
         server.page(path, std::string("<!doctype html><title>Page ") + (path + 1) + "</title>");
     environment->windows().open(server.url("/a"));
     environment->windows().open(server.url("/b"));
@@ -118,7 +118,7 @@ TEST_F(QuickOpenFlowTest, KeysOpenEveryKindOfRowAndEscapeCloses) {
     }));
 
     ASSERT_TRUE(environment->store.upsert({.id = Uuid::random(), .name = "Local Site", .homeURL = server.url("/site")}));
-    BrowserScene group = pastedLinksGroup({server.url("/a")}, "Reading group", Date{1});
+    BrowserScene group = pastedLinksGroup({server.url("/g")}, "Reading group", Date{1});
     const PageClip clip{Uuid::random(), "Kept clip", server.url("/clip")};
     ASSERT_TRUE(environment->library.update([&](LibraryDocument& document) {
         document.clips.push_back(clip);
@@ -127,8 +127,6 @@ TEST_F(QuickOpenFlowTest, KeysOpenEveryKindOfRowAndEscapeCloses) {
             HistoryVisit{Uuid::random(), server.url("/visited"), "Visited once", systemClock().now()});
     }));
     environment->preferences.update([](AppPreferences& value) { value.historyEnabled = true; });
-    std::vector<Uuid> openedGroups;
-    environment->openScene = [&](const BrowserScene& scene) { openedGroups.push_back(scene.id); };
 
     // Both tabs, then the search row; Up stops at the first row.
     ASSERT_NO_FATAL_FAILURE(quickOpen("page 127.0.0.1", {"Down", "Down", "Up", "Up", "Up"}));
@@ -138,7 +136,7 @@ TEST_F(QuickOpenFlowTest, KeysOpenEveryKindOfRowAndEscapeCloses) {
     ASSERT_NO_FATAL_FAILURE(quickOpen("kept"));
     EXPECT_TRUE(spinUntil([&] { return server.requestCount("/clip") > 0; }));
     ASSERT_NO_FATAL_FAILURE(quickOpen("page group reading"));
-    EXPECT_EQ(openedGroups, std::vector<Uuid>{group.id});
+    EXPECT_TRUE(spinUntil([&] { return server.requestCount("/g") > 0; }));
     ASSERT_NO_FATAL_FAILURE(quickOpen("visited history"));
     EXPECT_TRUE(spinUntil([&] { return server.requestCount("/visited") > 0; }));
 
@@ -181,8 +179,6 @@ TEST_F(QuickOpenFlowTest, PastedLinksOpenAsTabsOrAreKeptAsAGroup) {
         const RuntimeTab& first = environment->windows().runtime().windows().at(0).tabs.at(0);
         return first.title == "Link 1" && first.url == server.url("/n1");
     }));
-    bool pageGroupsShown = false;
-    environment->showLibraryPageGroups = [&] { pageGroupsShown = true; };
     environment->auxiliaryWindows().showBatchLinks(BatchAction::group, "a.example\nb.example\n");
     sheet = shown<BatchLinksWindow>(Kind::batchLinks);
     ASSERT_TRUE(sheet);
@@ -197,7 +193,7 @@ TEST_F(QuickOpenFlowTest, PastedLinksOpenAsTabsOrAreKeptAsAGroup) {
     EXPECT_EQ(groups[0].windows[0].urls,
               (std::vector<std::string>{"https://a.example", "https://b.example", server.url("/n1")}));
     EXPECT_EQ(groups[0].windows[0].frame, (CodableRect{80, 80, 600, 700, std::nullopt}));
-    EXPECT_TRUE(pageGroupsShown);
+    EXPECT_EQ(environment->savedPagesNavigation.section(), SavedPagesSection::groups);
     EXPECT_TRUE(environment->auxiliaryWindows().window(Kind::library)->get_visible());
 }
 
