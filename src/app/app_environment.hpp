@@ -124,7 +124,10 @@ public:
 
 private:
     void wireWindowManager();
+    // Hands the auxiliary windows the builders of Quick Open, "Open Multiple Links" and the guide.
     void wireAuxiliaryWindows();
+    // Hands the auxiliary windows the builders of the settings and downloads windows.
+    void registerSettingsWindows();
     // Gives the auxiliary windows the library window and the save-page window.
     void registerLibraryWindows();
     void scheduleHotKeyUpdate();

@@ -2,13 +2,9 @@
 
 #include <optional>
 
-namespace quenlith {
+#include "model/content_size.hpp"
 
-struct ContentSize {
-    int width = 0;
-    int height = 0;
-    bool operator==(const ContentSize&) const = default;
-};
+namespace quenlith {
 
 // Content sizes of the auxiliary windows for the work area of the main screen (none when there is
 // no screen). A work area too small for the margins still gives at least 1 × 1.
