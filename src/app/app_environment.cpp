@@ -81,6 +81,7 @@ AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler, 
                                                 }));
     browserSheets_ = std::make_unique<BrowserSheets>(*windows_, preferences, AdBlocking::shared());
     wireWindowManager();
+    wireAuxiliaryWindows();
     registerSettingsWindows();
     registerLibraryWindows();
 
