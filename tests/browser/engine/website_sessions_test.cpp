@@ -97,12 +97,20 @@ TEST_F(WebsiteSessionsTest, AnOwnStoreTakesItsWebsitesProxyOrTheGlobalSettings) 
 
     // An icon asked for before the website opened makes no store; the store made later keeps the
     // proxy runtime the icon's session was made with.
-    auto later = website(Uuid::random(), proxy(BrowserProxyKind::socks5, 1081));
-    EXPECT_TRUE(sessions.urlSession(later));
-    EXPECT_FALSE(files::pathExists(applicationDataDirectory() + "/WebsiteData/" + later.sessionIdentifier->string()));
-    auto laterStore = sessions.dataStore(later);
-    EXPECT_EQ(laterStore->proxyAddress(), "socks5://127.0.0.1:1081");
-    EXPECT_EQ(sessions.proxyOverride(laterStore), later.siteProxy);
+    auto iconFirst = website(Uuid::random(), proxy(BrowserProxyKind::socks5, 1081));
+    EXPECT_TRUE(sessions.urlSession(iconFirst));
+    EXPECT_FALSE(files::pathExists(applicationDataDirectory() + "/WebsiteData/" + iconFirst.sessionIdentifier->string()));
+    auto iconFirstStore = sessions.dataStore(iconFirst);
+    EXPECT_EQ(iconFirstStore->proxyAddress(), "socks5://127.0.0.1:1081");
+    EXPECT_EQ(sessions.proxyOverride(iconFirstStore), iconFirst.siteProxy);
+
+    // The global password was replaced in the keyring since the launch: a store made now goes on
+    // with the one read at launch, without reading the keyring again.
+    credentials.passwords.clear();
+    const auto asked = credentials.asked.size();
+    auto later = sessions.dataStore(website(Uuid::random(), std::nullopt, true));
+    EXPECT_EQ(later->proxyAddress(), "socks5://user:pw@127.0.0.1:1080");
+    EXPECT_EQ(credentials.asked.size(), asked);
 }
 
 TEST_F(WebsiteSessionsTest, ARemovedWebsiteProxyLeavesAStoreStillInUseOnTheDesktopProxy) {
