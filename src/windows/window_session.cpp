@@ -66,6 +66,8 @@ void BrowserWindowManager::restoreSession() {
 
 void BrowserWindowManager::requestStartPages() {
     if (didRestore_ || loadedSession_) return;
+    // The icon databases of the stores made here open once every page below has been asked for.
+    WebsiteDataStore::IconDatabaseDeferral deferIcons;
     const bool restoreWindows = preferences.value().restoreWindows;
     bool restoresWindows = false;
     if (restoreWindows) {

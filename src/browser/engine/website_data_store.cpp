@@ -29,6 +29,17 @@ std::map<std::string, std::weak_ptr<WebsiteDataStore>>& liveStores() {
     return stores;
 }
 
+int& iconDeferrals() {
+    static int deferrals = 0;
+    return deferrals;
+}
+
+// Persistent stores made while their icon databases wait.
+std::vector<std::weak_ptr<WebsiteDataStore>>& storesWithoutIcons() {
+    static std::vector<std::weak_ptr<WebsiteDataStore>> stores;
+    return stores;
+}
+
 }  // namespace
 
 WebsiteDataStore::WebsiteDataStore(std::optional<Uuid> identifier, bool persistent, const std::string& name)
@@ -55,14 +66,25 @@ WebsiteDataStore::WebsiteDataStore(std::optional<Uuid> identifier, bool persiste
         manager_ = GObjectPtr<WebKitWebsiteDataManager>::adopt(webkit_website_data_manager_new_ephemeral());
     }
     context_ = GObjectPtr<WebKitWebContext>::adopt(webkit_web_context_new_with_website_data_manager(manager_.get()));
-    // Tabs show their site's icon, kept with the store's own data (a private store keeps none).
-    if (persistent_) {
-        const std::string icons = dataDirectory_ + "/Favicons";
-        webkit_web_context_set_favicon_database_directory(context_.get(), icons.c_str());
-    }
 }
 
 WebsiteDataStore::~WebsiteDataStore() = default;
+
+void WebsiteDataStore::openIconDatabase() {
+    // Tabs show their site's icon, kept with the store's own data (a private store keeps none).
+    const std::string icons = dataDirectory_ + "/Favicons";
+    webkit_web_context_set_favicon_database_directory(context_.get(), icons.c_str());
+}
+
+WebsiteDataStore::IconDatabaseDeferral::IconDatabaseDeferral() { ++iconDeferrals(); }
+
+WebsiteDataStore::IconDatabaseDeferral::~IconDatabaseDeferral() {
+    if (--iconDeferrals() > 0) return;
+    auto waiting = std::move(storesWithoutIcons());
+    storesWithoutIcons().clear();
+    for (const auto& weak : waiting)
+        if (auto store = weak.lock()) store->openIconDatabase();
+}
 
 std::shared_ptr<WebsiteDataStore> WebsiteDataStore::persistentStore(std::optional<Uuid> identifier,
                                                                    const std::string& name) {
@@ -73,6 +95,10 @@ std::shared_ptr<WebsiteDataStore> WebsiteDataStore::persistentStore(std::optiona
     }
     std::shared_ptr<WebsiteDataStore> store(new WebsiteDataStore(std::move(identifier), true, name));
     stores[folder] = store;
+    if (iconDeferrals() > 0)
+        storesWithoutIcons().push_back(store);
+    else
+        store->openIconDatabase();
     return store;
 }
 

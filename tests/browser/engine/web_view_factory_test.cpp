@@ -44,6 +44,20 @@ TEST_F(WebViewFactoryTest, AViewTakesItsStoreAndThatStoresProxy) {
     EXPECT_EQ(own->proxyAddress(), "http://127.0.0.1:8080");
 }
 
+TEST_F(WebViewFactoryTest, AStoreMadeWhileIconDatabasesWaitStillRecordsItsFirstPagesIcon) {
+    const char gif[] = "GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\xff\xff\x00\x00\x00!\xf9\x04\x01\x00\x00\x00\x00,"
+                       "\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02" "D\x01\x00;";
+    server.page("/favicon.ico", std::string(gif, sizeof gif - 1));
+    server.page("/", "<title>Icon</title>");
+    std::optional<WebsiteDataStore::IconDatabaseDeferral> deferral(std::in_place);
+    { WebsiteDataStore::IconDatabaseDeferral inner; }
+    auto view = WebViewFactory::makeWebView(WebsiteDataStore::forIdentifier(Uuid::random()), std::nullopt, std::nullopt, &sessions);
+    webkit_web_view_load_uri(view.get(), server.url("/").c_str());
+    EXPECT_FALSE(webkit_web_context_get_favicon_database_directory(webkit_web_view_get_context(view.get())));
+    deferral.reset();
+    EXPECT_TRUE(test::spinUntil([&] { return webkit_web_view_get_favicon(view.get()) != nullptr; }));
+}
+
 TEST_F(WebViewFactoryTest, TheUserAgentReachesTheServer) {
     server.page("/", "<html><body>ua</body></html>");
     const std::string agent = "QuenlithTest/1.0 (custom)";
