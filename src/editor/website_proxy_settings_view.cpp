@@ -6,6 +6,7 @@
 #include "editor/form_rows.hpp"
 #include "model/localization.hpp"
 #include "model/window_sheet_saves.hpp"
+#include "ui/wheel_guard.hpp"
 
 namespace quenlith {
 
@@ -31,6 +32,7 @@ WebsiteProxySettingsView::WebsiteProxySettingsView(Gtk::Window& parent, const We
     scroller->set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
     session_.set_border_width(16);
     scroller->add(session_);
+    leaveWheelToScrolling(*scroller);
     errorLabel_.set_xalign(0);
     errorLabel_.set_line_wrap(true);
     errorLabel_.override_color(Gdk::RGBA("#c01c28"));
