@@ -13,26 +13,19 @@ bool takesWheel(GtkWidget* widget) {
     return GTK_IS_COMBO_BOX(widget) || GTK_IS_RANGE(widget) || GTK_IS_SPIN_BUTTON(widget);
 }
 
-// A control changes with the wheel only while it, or a part of it, holds the keyboard focus.
-bool wheelChangesControl(GtkWidget* control) {
-    GtkWidget* top = gtk_widget_get_toplevel(control);
-    GtkWidget* focus = GTK_IS_WINDOW(top) ? gtk_window_get_focus(GTK_WINDOW(top)) : nullptr;
-    return focus && (focus == control || gtk_widget_is_ancestor(focus, control));
-}
-
-gboolean onControlScroll(GtkWidget* control, GdkEvent*, gpointer) {
+gboolean passWheelOn(GtkWidget* control, GdkEvent*, gpointer) {
     // Stopping the emission keeps the control's own handler out; returning FALSE lets the event
     // travel on to the enclosing scrolled window.
-    if (!wheelChangesControl(control)) g_signal_stop_emission_by_name(control, "scroll-event");
+    g_signal_stop_emission_by_name(control, "scroll-event");
     return FALSE;
 }
 
 void guard(GtkWidget* widget, gpointer) {
     if (takesWheel(widget) && !g_object_get_data(G_OBJECT(widget), kGuardedKey)) {
         g_object_set_data(G_OBJECT(widget), kGuardedKey, GINT_TO_POINTER(1));
-        g_signal_connect(widget, "scroll-event", G_CALLBACK(onControlScroll), nullptr);
+        g_signal_connect(widget, "scroll-event", G_CALLBACK(passWheelOn), nullptr);
     }
-    // A combo box's own button and menu need no guard; its entry (with an entry) takes no wheel.
+    // A combo box's own button and menu need no guard of their own.
     if (GTK_IS_CONTAINER(widget) && !GTK_IS_COMBO_BOX(widget)) gtk_container_forall(GTK_CONTAINER(widget), guard, nullptr);
 }
 
