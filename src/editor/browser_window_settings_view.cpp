@@ -101,6 +101,7 @@ BrowserWindowSettingsView::BrowserWindowSettingsView(Gtk::Window& parent, WebApp
     get_content_area()->pack_start(errorLabel_, Gtk::PACK_SHRINK);
     add_button(localizedString("Cancel"), Gtk::RESPONSE_CANCEL);
     add_button(localizedString("Save"), Gtk::RESPONSE_OK)->get_style_context()->add_class("suggested-action");
+    set_default_response(Gtk::RESPONSE_OK);
     refresh();
     show_all_children();
 }

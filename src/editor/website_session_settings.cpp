@@ -50,6 +50,8 @@ WebsiteSessionSettings::WebsiteSessionSettings(std::function<WebAppProfile&()> d
     port_.set_input_purpose(Gtk::INPUT_PURPOSE_DIGITS);
     passwordField_.set_visibility(false);
     passwordField_.set_input_purpose(Gtk::INPUT_PURPOSE_PASSWORD);
+    // Return in a field presses the sheet's default button (Save), as in the other sheets.
+    for (Gtk::Entry* field : {&account_, &host_, &port_, &username_, &passwordField_}) field->set_activates_default(true);
     styleCaption(macNetwork_);
     credentials_.pack_start(*makeLabeledRow(localizedString("Proxy Username"), username_), Gtk::PACK_SHRINK);
     credentials_.pack_start(*makeLabeledRow(localizedString("Proxy Password"), passwordField_),
