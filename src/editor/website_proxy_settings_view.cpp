@@ -12,7 +12,7 @@ namespace quenlith {
 
 WebsiteProxySettingsView::WebsiteProxySettingsView(Gtk::Window& parent, const WebAppProfile& website,
                                                    std::shared_ptr<ProxyPasswordVault> vault)
-    : Gtk::Dialog(localizedString("Proxy\u2026"), parent, /*modal=*/true),
+    : Gtk::Dialog(localizedString("Proxy"), parent, /*modal=*/true),
       draft_(website),
       previous_(website),
       vault_(std::move(vault)),
