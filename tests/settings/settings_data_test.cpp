@@ -40,8 +40,13 @@ protected:
         const int before = server.requestCount(path);
         environment->windows().close(site.id);
         EXPECT_TRUE(spinUntil([&] { return environment->windows().window(site.id) == nullptr; }));
-        environment->windows().showProfile(site.id);
+        BrowserWindowController* window = environment->windows().showProfile(site.id);
         EXPECT_TRUE(spinUntil([&] { return server.requestCount(path) > before; })) << path;
+        // The cookie is the engine's once the page has loaded; closing earlier may drop the response.
+        EXPECT_TRUE(window && spinUntil([&] {
+            BrowserTab* tab = window->browser().activeTab();
+            return tab && !tab->isLoading();
+        })) << path;
         for (auto it = server.requests().rbegin(); it != server.requests().rend(); ++it)
             if (it->path == path) return it->headers.count("Cookie") > 0;
         return false;
