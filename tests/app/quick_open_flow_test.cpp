@@ -23,7 +23,9 @@ class QuickOpenFlowTest : public test::AppFixture {
 protected:
     // The search engine's address goes to a local port where nothing listens; the local server's
     // pages bypass the proxy.
-    QuickOpenFlowTest() : AppFixture(BrowserProxySettings{.kind = BrowserProxyKind::httpConnect, .host = "127.0.0.1", .port = 9}) {}
+    QuickOpenFlowTest()
+        : AppFixture(
+              BrowserProxySettings{.kind = BrowserProxyKind::httpConnect, .host = "127.0.0.1", .port = 9}) {}
     void SetUp() override { startWithMenu(); }
 
     BrowserWindowController& browserWindow() { return *environment->windows().window(environment->windows().browserID); }
