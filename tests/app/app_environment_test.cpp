@@ -5,7 +5,9 @@
 
 #include "app/app_delegate.hpp"
 #include "app/app_fixture.hpp"
+#include "browser/view/browser_view_controller.hpp"
 #include "model/app_paths.hpp"
+#include "model/file_store.hpp"
 #include "model/library_file.hpp"
 #include "model/profile_persistence.hpp"
 
@@ -53,8 +55,11 @@ protected:
 
 TEST_F(AppEnvironmentTest, LoadsTheStoresAndHandsThemToTheWindowManager) {
     auto alpha = website("Alpha", "/alpha");
-    start({alpha});
-    ASSERT_EQ(environment->store.profiles().size(), 1u);
+    auto later = website("Later", "/later");
+    later.sessionIdentifier = Uuid::random();
+    later.siteProxy = BrowserProxySettings{BrowserProxyKind::socks5, "127.0.0.1", 1080, "", std::nullopt, false};
+    start({alpha, later});
+    ASSERT_EQ(environment->store.profiles().size(), 2u);
     EXPECT_EQ(environment->store.profiles()[0].id, alpha.id);
     EXPECT_TRUE(environment->store.writable());
     EXPECT_TRUE(environment->library.writable());
@@ -64,6 +69,19 @@ TEST_F(AppEnvironmentTest, LoadsTheStoresAndHandsThemToTheWindowManager) {
     EXPECT_EQ(&windows.downloads, &environment->downloads);
     EXPECT_EQ(windows.sessionPersistence.fileURL(), applicationDataDirectory() + "/session-v1.json");
     EXPECT_TRUE(windows.windows().empty()) << "no window before the application starts the manager";
+
+    // A website that does not open at start gets its own store, behind its proxy, when it opens.
+    const std::string folder = applicationDataDirectory() + "/WebsiteData/" + later.sessionIdentifier->string();
+    windows.restoreSession();
+    EXPECT_FALSE(files::pathExists(folder));
+    auto* opened = windows.showProfile(later.id);
+    ASSERT_NE(opened, nullptr);
+    auto store = opened->browser().websiteDataStore();
+    EXPECT_TRUE(files::pathExists(folder));
+    EXPECT_EQ(store->identifier(), later.sessionIdentifier);
+    EXPECT_EQ(sessions.proxyOverride(store), later.siteProxy);
+    ASSERT_NE(sessions.route(store), nullptr);
+    EXPECT_EQ(sessions.route(store)->settings(), *later.siteProxy);
 }
 
 TEST_F(AppEnvironmentTest, AnUnreadableWebsitesFileMakesTheStoreReadOnly) {
