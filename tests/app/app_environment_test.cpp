@@ -1,34 +1,20 @@
 // The object graph: what it loads, the window manager's callbacks it answers (history visits,
 // proxy credentials still in use, pinned suggestions), the appearance it applies, and the start
 // and ordered stop of the application around it.
-#include <gtest/gtest.h>
 #include <gtk/gtk.h>
 
 #include "app/app_delegate.hpp"
-#include "app/app_environment.hpp"
-#include "browser/engine/proxy_runtime.hpp"
-#include "browser/engine/website_sessions.hpp"
+#include "app/app_fixture.hpp"
 #include "browser/view/browser_view_controller.hpp"
 #include "model/app_paths.hpp"
 #include "model/file_store.hpp"
 #include "model/library_file.hpp"
 #include "model/profile_persistence.hpp"
-#include "support/main_loop.hpp"
-#include "support/temp_environment.hpp"
-#include "support/test_http_server.hpp"
-#include "windows/browser_window_controller.hpp"
-#include "windows/browser_window_manager.hpp"
-#include "windows/floating_browser_panel.hpp"
 
 namespace quenlith {
 namespace {
 
 using test::spinUntil;
-
-SecretCall noPassword(const std::string&, SecretStore::ReadDone done) {
-    done(Error{"test.noPassword", "no password"});
-    return {};
-}
 
 BrowserProxySettings proxyWithCredential(const std::string& credentialID) {
     BrowserProxySettings proxy;
@@ -47,7 +33,7 @@ bool prefersDarkTheme() {
     return dark;
 }
 
-class AppEnvironmentTest : public testing::Test {
+class AppEnvironmentTest : public test::AppFixture {
 protected:
     WebAppProfile website(const std::string& name, const std::string& path) {
         server.page(path, "<!doctype html><title>" + name + "</title>");
@@ -64,12 +50,7 @@ protected:
         environment = std::make_unique<AppEnvironment>(sessions, timers);
     }
 
-    test::TemporaryEnvironment folders;
-    test::TestHttpServer server;
     ManualScheduler timers;
-    ProxyRuntime proxy{noPassword};
-    WebsiteSessions sessions{proxy, noPassword};
-    std::unique_ptr<AppEnvironment> environment;
 };
 
 TEST_F(AppEnvironmentTest, LoadsTheStoresAndHandsThemToTheWindowManager) {
