@@ -9,6 +9,10 @@ function(quenlith_layer name)
     target_link_libraries(quenlith_${name} PUBLIC ${ARG_DEPENDS})
     target_compile_definitions(quenlith_${name} PUBLIC
       QUENLITH_RESOURCE_DIR="${QUENLITH_RESOURCE_OUTPUT_DIR}")
+    # The user-interface layer needs no WebKit; every layer from the browser up shares one set.
+    if(NOT name STREQUAL "model" AND NOT name STREQUAL "ui")
+      quenlith_pch(quenlith_${name} gui)
+    endif()
   else()
     add_library(quenlith_${name} INTERFACE)
     target_include_directories(quenlith_${name} INTERFACE ${CMAKE_SOURCE_DIR}/src)

@@ -3,5 +3,21 @@
 cache_args=()
 if command -v ccache >/dev/null; then
   export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}" CCACHE_NOHASHDIR=1
+  # Precompiled headers are included with -include and rebuilt in each tree: without these the
+  # cache would miss on every file that uses one.
+  export CCACHE_SLOPPINESS="${CCACHE_SLOPPINESS:-pch_defines,time_macros,include_file_mtime,include_file_ctime}"
   cache_args=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
+
+# configure DIR ARGS...: configures DIR quietly with the cache arguments, with Ninja where it is
+# installed (it starts a target's files before the libraries below it are linked) unless DIR was
+# set up with another generator.
+configure() {
+  local dir=$1
+  shift
+  local generator=()
+  if [ ! -f "$dir/CMakeCache.txt" ] && command -v ninja >/dev/null; then
+    generator=(-G Ninja)
+  fi
+  cmake -S . -B "$dir" "${generator[@]}" "${cache_args[@]}" "$@" >/dev/null
+}
