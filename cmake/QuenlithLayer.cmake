@@ -20,6 +20,10 @@ function(quenlith_layer name)
   endif()
 endfunction()
 
+# Test code is compiled without optimisation: it is half of the build's work, and nothing it checks
+# depends on it. The code under test keeps the flags of the build type.
+set(QUENLITH_TEST_CODE_OPTIONS -O0)
+
 # quenlith_test_binary(NAME LAYER_DIR LIBS... [LABEL label] [MAIN file]): one GoogleTest binary from
 # tests/LAYER_DIR/*.cpp, its cases discovered when CTest runs (GUI binaries need the display then).
 function(quenlith_test_binary name dir)
@@ -30,6 +34,7 @@ function(quenlith_test_binary name dir)
   endif()
   add_executable(${name} ${sources} ${ARG_MAIN})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+  target_compile_options(${name} PRIVATE ${QUENLITH_TEST_CODE_OPTIONS})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/src)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
