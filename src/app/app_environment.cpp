@@ -5,6 +5,8 @@
 #include "app/auxiliary_windows.hpp"
 #include "app/backup_dialogs.hpp"
 #include "app/backup_transfer.hpp"
+#include "app/browser_sheets.hpp"
+#include "browser/blocking/ad_blocking.hpp"
 #include "app/website_editor_presenter.hpp"
 #include "browser/engine/favicon_loader.hpp"
 #include "browser/engine/proxy_runtime.hpp"
@@ -77,7 +79,9 @@ AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler, 
     backups_ = std::make_unique<BackupTransfer>(store, library, makeBackupDialogs([auxiliary] {
                                                     return auxiliary->window(AuxiliaryWindows::Kind::library);
                                                 }));
+    browserSheets_ = std::make_unique<BrowserSheets>(*windows_, preferences, AdBlocking::shared());
     wireWindowManager();
+    registerLibraryWindows();
 
     // The shortcuts follow the websites and the preferences, from a later turn of the main loop.
     std::weak_ptr<AppEnvironment*> weak = self_;
@@ -101,6 +105,7 @@ AppEnvironment::~AppEnvironment() {
     firstDelivery_.cancel();
     hotKeyUpdate_.cancel();
     backups_.reset();
+    browserSheets_.reset();
     auxiliaryWindows_.reset();
     websiteEditor_.reset();
     windows_.reset();
@@ -130,6 +135,9 @@ void AppEnvironment::wireWindowManager() {
                     {.pageURL = address, .title = title, .openAfterSave = false, .source = source});
     };
     windows_->hotKeys = hotKeys_.get();
+    windows_->onSheet = [weak](BrowserWindowController& controller, BrowserSheet sheet) {
+        if (auto environment = weak.lock()) (*environment)->browserSheets().present(controller, sheet);
+    };
     windows_->removeProxyPassword = [](const std::string& credentialID) {
         KeyringPasswordVault().remove(credentialID);
     };
@@ -169,6 +177,9 @@ void AppEnvironment::wireWindowManager() {
     auxiliaryWindows_->dismissLauncher = [weak] {
         if (auto environment = weak.lock(); environment && (*environment)->dismissLauncher)
             (*environment)->dismissLauncher();
+    };
+    openScene = [weak](const BrowserScene& scene) {
+        if (auto environment = weak.lock()) (*environment)->windows().openScene(scene);
     };
     windows_->onPinSuggestion = [weak](const SuggestedWebsite& suggestion) {
         if (auto environment = weak.lock())

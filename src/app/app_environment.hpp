@@ -14,6 +14,7 @@
 #include "model/link_suggestions.hpp"
 #include "model/pasted_links.hpp"
 #include "model/preferences_store.hpp"
+#include "model/saved_pages_section.hpp"
 #include "model/scheduler.hpp"
 #include "model/web_app_store.hpp"
 #include "windows/key_grabber.hpp"
@@ -23,6 +24,7 @@ namespace quenlith {
 
 class AuxiliaryWindows;
 class BackupTransfer;
+class BrowserSheets;
 class BrowserViewController;
 class BrowserWindowManager;
 class FaviconLoader;
@@ -51,6 +53,8 @@ public:
     PreferencesStore preferences;
     DownloadManager downloads;
     LibraryStore library;
+    // The library window's section, kept for the whole process.
+    SavedPagesNavigation savedPagesNavigation;
     BrowserWindowManager& windows() { return *windows_; }
     // The global shortcuts: kept in step with the websites and the preferences.
     HotKeyManager& hotKeys() { return *hotKeys_; }
@@ -63,13 +67,15 @@ public:
     // Backup export and import and restoring the previous files, with their dialogs on the library
     // window.
     BackupTransfer& backups() { return *backups_; }
+    // The sheets of the browser windows' "more" menus.
+    BrowserSheets& browserSheets() { return *browserSheets_; }
     // Expires when the environment goes; closures kept for later hold this.
     std::weak_ptr<AppEnvironment*> weakSelf() const { return self_; }
 
     // Set by the launcher when it exists.
     std::function<void()> toggleLauncher;
     std::function<void()> dismissLauncher;
-    // Opens a page group's windows; set once page groups can be opened.
+    // Opens a page group's windows (the "quenlith://workspace?id=" links).
     std::function<void(const BrowserScene&)> openScene;
 
     // Records a finished page visit in the history when the history is on and the address may be
@@ -83,6 +89,11 @@ public:
     void updateHotKeys(const std::vector<WebAppProfile>& profiles, const AppPreferences& preferences);
     // Shows the application's windows in the taskbar or not, and applies the theme.
     void applyPreferences(const AppPreferences& preferences);
+
+    // Shows "Saved Pages & Groups", on `section` when one is given (else on the last one shown).
+    void showLibrary(std::optional<SavedPagesSection> section = std::nullopt);
+    // Opens a saved page in its website and session, at its reading position.
+    void openSavedPage(const PageClip& clip);
 
     // Saves the page of `browser` (else of the active window) to Read Later with its reading
     // position, or tells why it cannot: private pages, start pages and sign-in links are refused.
@@ -107,6 +118,8 @@ public:
 
 private:
     void wireWindowManager();
+    // Gives the auxiliary windows the library window and the save-page window.
+    void registerLibraryWindows();
     void scheduleHotKeyUpdate();
 
     Scheduler& scheduler_;
@@ -116,6 +129,7 @@ private:
     std::unique_ptr<WebsiteEditorPresenter> websiteEditor_;
     std::unique_ptr<AuxiliaryWindows> auxiliaryWindows_;
     std::unique_ptr<BackupTransfer> backups_;
+    std::unique_ptr<BrowserSheets> browserSheets_;
     std::vector<sigc::connection> connections_;
     ScheduledTask firstDelivery_;
     ScheduledTask hotKeyUpdate_;

@@ -22,7 +22,7 @@ std::optional<std::string> AppEnvironment::performBatchLinks(BatchAction action,
     if (!library.update([&](LibraryDocument& document) { document.scenes.push_back(group); }))
         return library.errorMessage().value_or(localizedString("Please try again."));
     auxiliaryWindows_->closeBatchLinks();
-    auxiliaryWindows_->showLibrary();
+    showLibrary(SavedPagesSection::groups);
     return std::nullopt;
 }
 

@@ -22,6 +22,8 @@ void bindWindowCommands(LauncherCommands& commands, BrowserWindowManager& manage
     commands.closeTab = [m](const Uuid& windowID, const Uuid& tabID) { m->closeTab(windowID, tabID); };
     commands.hideWindow = [m](const Uuid& windowID) { m->hideWindow(windowID); };
     commands.closeWindow = [m](const Uuid& windowID) { m->close(windowID); };
+    commands.returnToPreviousWindows = [m] { m->endSceneFocus(); };
+    commands.hasFocusedScene = [m] { return m->focusedScene().has_value(); };
 }
 
 }  // namespace quenlith

@@ -41,6 +41,15 @@ void LibraryDocument::removeVisit(const Uuid& visitID) {
     std::erase_if(history, [&](const HistoryVisit& visit) { return visit.id == visitID; });
 }
 
+void LibraryDocument::removeScene(const Uuid& sceneID) {
+    std::erase_if(scenes, [&](const BrowserScene& scene) { return scene.id == sceneID; });
+}
+
+void LibraryDocument::renameScene(const Uuid& sceneID, const std::string& name) {
+    for (auto& scene : scenes)
+        if (scene.id == sceneID) scene.name = name;
+}
+
 void LibraryDocument::pruneExpiredHistory(const Clock& clock) {
     std::erase_if(history, [&](const HistoryVisit& visit) {
         return clock.now().secondsSince(visit.date) > kHistoryLifetimeSeconds;

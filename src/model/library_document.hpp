@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -40,6 +41,11 @@ struct LibraryDocument {
     // its modification time.
     void setReadingState(std::optional<ReadingState> state, const Uuid& clipID, const Clock& clock = systemClock());
     void removeVisit(const Uuid& visitID);
+    // Removes every page group with that id; the others keep their order.
+    void removeScene(const Uuid& sceneID);
+    // Names the page group with that id (its place and modification date stay); nothing when
+    // there is none.
+    void renameScene(const Uuid& sceneID, const std::string& name);
     // Removes visits more than 30 days old; visits dated in the future stay.
     void pruneExpiredHistory(const Clock& clock = systemClock());
     // True when some visit is more than 30 days older than `now`.

@@ -140,3 +140,9 @@ std::string localizedFormat(std::string_view englishFormat, const std::vector<Fo
 }
 
 }  // namespace quenlith
+
+namespace quenlith {
+
+std::string interfaceLanguageCode() { return localization()->languageCode; }
+
+}  // namespace quenlith

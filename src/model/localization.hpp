@@ -20,4 +20,8 @@ std::string localizedString(std::string_view english);
 // placeholders do not match the English format falls back to the English format.
 std::string localizedFormat(std::string_view englishFormat, const std::vector<FormatArgument>& arguments);
 
+// The BCP 47 tag of the interface language of this launch ("en" or "zh-Hans"), for formatting
+// dates and numbers in it.
+std::string interfaceLanguageCode();
+
 }  // namespace quenlith

@@ -14,4 +14,20 @@ void ActionMenuItem::on_activate() {
     invoke();
 }
 
+ActionCheckMenuItem::ActionCheckMenuItem(const std::string& title, bool checked, std::function<void()> handler)
+    : Gtk::CheckMenuItem(title, /*mnemonic=*/false), handler_(std::move(handler)) {
+    set_active(checked);
+    ready_ = true;
+}
+
+void ActionCheckMenuItem::invoke() {
+    if (handler_) handler_();
+}
+
+void ActionCheckMenuItem::on_activate() {
+    // While the first state is set, activating is how the check mark changes.
+    if (!ready_) return Gtk::CheckMenuItem::on_activate();
+    invoke();
+}
+
 }  // namespace quenlith

@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 
+#include <gtkmm/checkmenuitem.h>
 #include <gtkmm/menuitem.h>
 
 namespace quenlith {
@@ -21,6 +22,22 @@ protected:
 
 private:
     const std::function<void()> handler_;
+};
+
+// The same with a check mark showing a state read when the menu was made; choosing it runs the
+// closure and leaves the state to it.
+class ActionCheckMenuItem : public Gtk::CheckMenuItem {
+public:
+    ActionCheckMenuItem(const std::string& title, bool checked, std::function<void()> handler);
+
+    void invoke();
+
+protected:
+    void on_activate() override;
+
+private:
+    const std::function<void()> handler_;
+    bool ready_ = false;  // setting the first state activates the item too
 };
 
 }  // namespace quenlith

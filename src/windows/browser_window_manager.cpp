@@ -130,7 +130,9 @@ void BrowserWindowManager::syncWindowsWithProfiles() {
         record->copyLiveSettings(controller->browser().profile());
         auto before = old.find(profileID);
         auto after = current.find(profileID);
-        if (before != old.end() && after != current.end()) record->mergeLiveSettings(before->second, after->second);
+        // A page-group window keeps the group's settings whatever the website's become.
+        if (before != old.end() && after != current.end() && !isSceneWindow(windowID))
+            record->mergeLiveSettings(before->second, after->second);
 
         // A store-side change of a website shown in this window through a link reaches it when both
         // use the same data store.

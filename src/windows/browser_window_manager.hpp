@@ -15,7 +15,10 @@
 
 #include "model/browser_runtime_store.hpp"
 #include "model/address_routing.hpp"
+#include "model/browser_scene.hpp"
 #include "model/browser_session.hpp"
+#include "model/page_clip.hpp"
+#include "model/page_group_state.hpp"
 #include "model/runtime_website_links.hpp"
 #include "model/runtime_window.hpp"
 #include "model/scheduler.hpp"
@@ -49,6 +52,8 @@ struct WebViewConfiguration;
 // What a finished snapshot write tells the user: nothing on success, the size limit's own text,
 // else the general one.
 std::optional<std::string> snapshotMessage(const Status& result);
+// What opening a saved page or a page group says when its website was deleted.
+std::string removedAccountMessage();
 
 class BrowserWindowManager {
 public:
@@ -121,6 +126,9 @@ public:
     std::function<void(const std::string& credentialID)> removeProxyPassword;
     // The window commands this manager does not carry out itself (tuck).
     std::function<void(BrowserWindowController&, BrowserCommand)> onWindowCommand;
+
+    // Presents a sheet of a browser window's "more" menu on that window (the application's views).
+    std::function<void(BrowserWindowController&, BrowserSheet)> onSheet;
 
     // Called once for every window built and registered (the shell adds its menu and accelerators).
     std::function<void(BrowserWindowController&)> onWindowBuilt;
@@ -219,6 +227,34 @@ public:
     // A short notice at the bottom of the window for 3 seconds; the next one replaces it at once.
     void showToast(const std::string& message, BrowserWindowController& controller);
 
+    // --- Saved pages (window_saved_pages.cpp) -----------------------------------------------------
+
+    // Opens a library entry again: in its saved website's window, in a window of the session it was
+    // saved in, or (shared session) like any address; a tab already showing the page is selected,
+    // else the page is loaded into a start-page tab or a new tab. A Read Later entry's reading
+    // position is applied once the page has loaded. A deleted website sets continuityError().
+    void openSavedPage(const PageClip& clip);
+
+    // --- Page groups (window_scenes.cpp) -----------------------------------------------------------
+
+    // The windows on screen (visible, persistent, with a keepable tab) as a new group; none when no
+    // window qualifies. Changes nothing.
+    std::optional<BrowserScene> captureScene(const std::string& name);
+    std::optional<SceneWindow> sceneWindow(BrowserWindowController& controller);
+    // Opens every window of the group, or brings forward (with its saved frame, tabs as they are)
+    // the window this group opened before. Group windows keep the group's opacity, on-top and
+    // compact settings to themselves.
+    void openScene(const BrowserScene& scene);
+    // Opens the group and puts every other window away.
+    void focusScene(const BrowserScene& scene);
+    // Brings back the windows on screen before the focus began and puts the group's others away.
+    void endSceneFocus();
+    // Puts the windows of a group away.
+    void hideScene(const Uuid& sceneID);
+    const std::optional<Uuid>& focusedScene() const { return pageGroups_.focusedScene(); }
+    // Whether the window was opened for a page group.
+    bool isSceneWindow(const Uuid& windowID) const { return sceneWindows_.count(windowID) > 0; }
+
     // --- Per-window services (window_services.cpp) -----------------------------------------------
 
     // Click-through of one window on or off. It is refused with an alert while Ctrl+Alt+P is not
@@ -280,7 +316,7 @@ private:
     void wireCallbacks(BrowserWindowController& controller, const WebAppProfile& websiteCopy);
     void stateChanged();
     void profileChanged(BrowserWindowController& controller, const WebAppProfile& changed);
-    void urlChanged(const Uuid& websiteID, const std::string& address);
+    void urlChanged(const Uuid& windowID, const Uuid& websiteID, const std::string& address);
     void metadataArrived(const Uuid& websiteID, const std::optional<std::string>& iconAddress);
     void runCommand(BrowserWindowController& controller, BrowserCommand command, const Uuid& websiteID);
     void saveWebsite(BrowserWindowController& controller);
@@ -298,6 +334,11 @@ private:
     // Hides one window: its links are dismissed, it is ordered out and no longer presented.
     void hideOne(BrowserWindowController& controller);
     void pushSnapshot();
+    // Takes a window off the screen without touching the website links (page groups).
+    void putAway(BrowserWindowController& controller);
+    // Selects the tab showing `url`, else loads it into a start-page tab or a new tab.
+    void showInTab(BrowserViewController& browser, const std::string& url, bool skipStartPages);
+    std::set<Uuid> registeredIDs() const;
 
     Scheduler& timers_;
     // The X time of the key press being answered, for the window it brings forward.
@@ -311,6 +352,9 @@ private:
     std::map<Uuid, WebAppProfile> observedProfiles_;
     std::set<Uuid> linkedWindows_;
     std::set<Uuid> dismissedLinks_;
+    PageGroupState pageGroups_;
+    // Windows opened for page groups: what changes in them stays in them.
+    std::set<Uuid> sceneWindows_;
     std::optional<std::string> continuityError_;
     bool didRestore_ = false;
     bool shuttingDown_ = false;

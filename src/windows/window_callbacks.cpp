@@ -39,8 +39,8 @@ void BrowserWindowManager::wireCallbacks(BrowserWindowController& controller, co
         if (!manager) return;
         if (auto controller = (*manager)->window(windowID)) (*manager)->profileChanged(*controller, changed);
     };
-    services.onURLChange = [weak, websiteID](const std::string& address) {
-        if (auto manager = weak.lock()) (*manager)->urlChanged(websiteID, address);
+    services.onURLChange = [weak, windowID, websiteID](const std::string& address) {
+        if (auto manager = weak.lock()) (*manager)->urlChanged(windowID, websiteID, address);
     };
     services.onMetadata = [weak, websiteID](const std::string&, const std::optional<std::string>& icon) {
         if (auto manager = weak.lock()) (*manager)->metadataArrived(websiteID, icon);
@@ -83,6 +83,13 @@ void BrowserWindowManager::profileChanged(BrowserWindowController& controller, c
     // differ from a website's own on purpose (a linked or page-group window has its own opacity).
     const WebAppProfile applied = controller.appliedProfile();
     BrowserViewController& browser = controller.browser();
+    if (isSceneWindow(controller.id)) {
+        // A page-group window's settings are the group's, for this window only.
+        if (auto browsing = browsingProfiles.find(changed.id); browsing != browsingProfiles.end())
+            browsing->second = changed;
+        controller.applyProfile(changed);
+        return;
+    }
 
     if (const BrowserTab* active = browser.activeTab()) {
         std::vector<Uuid> linked;
@@ -115,7 +122,9 @@ void BrowserWindowManager::profileChanged(BrowserWindowController& controller, c
     }
 }
 
-void BrowserWindowManager::urlChanged(const Uuid& websiteID, const std::string& address) {
+void BrowserWindowManager::urlChanged(const Uuid& windowID, const Uuid& websiteID, const std::string& address) {
+    // A page-group window never remembers its address for the website.
+    if (isSceneWindow(windowID)) return;
     auto website = store.profile(websiteID);
     if (!website || !isCredentialFreeURL(address)) return;
     auto home = normalizedWebsiteURL(website->homeURL);

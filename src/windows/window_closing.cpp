@@ -71,6 +71,7 @@ void BrowserWindowManager::close(const Uuid& windowID) {
     linkedWindows_.erase(controller->profileID);
     dismissedLinks_.insert(controller->profileID);
     websiteLinks.removeWindow(windowID);
+    sceneWindows_.erase(windowID);
     controller->tearDown();
     const Uuid profileID = controller->profileID;
     // The window may be closing from inside one of its own signal handlers: it is released on the

@@ -40,6 +40,11 @@ void BrowserWindowManager::wireServices(BrowserWindowController& controller, con
     services.discardProxyCredential = [weak](const std::string& credentialID) {
         if (auto manager = weak.lock()) (*manager)->discardProxyCredential(credentialID);
     };
+    services.onSheet = [weak, windowID](BrowserSheet sheet) {
+        auto manager = weak.lock();
+        if (!manager || !(*manager)->onSheet) return;
+        if (auto controller = (*manager)->window(windowID)) (*manager)->onSheet(*controller, sheet);
+    };
 }
 
 // ---- Click-through ---------------------------------------------------------------------------

@@ -86,7 +86,8 @@ XML
   openbox --sm-disable --config-file "$work/rc.xml" >"$work/openbox.log" 2>&1 &
   openbox_pid=$!
   workarea_known() { xprop -root _NET_WORKAREA 2>/dev/null | grep -q '='; }
-  wait_for 10 workarea_known || return 1
+  # A loaded machine (parallel builds) can take several seconds to bring openbox up.
+  wait_for 30 workarea_known || { sed 's/^/openbox: /' "$work/openbox.log"; return 1; }
   read -r wa_x wa_y wa_w wa_h < <(xprop -root _NET_WORKAREA | sed 's/.*= //; s/,//g' | awk '{print $1, $2, $3, $4}')
   echo "work area: $wa_x,$wa_y ${wa_w}x$wa_h"
 }

@@ -19,6 +19,14 @@ enum class BrowserCommand {
     arrangeCenter,
 };
 
+// The sheets a browser window's "more" menu opens on the window; the application builds them.
+enum class BrowserSheet {
+    windowSettings,  // "Website Settings" of a window without a saved website
+    userAgent,       // "User agent"
+    proxy,           // "Proxy…": the saved website's session and proxy, else the global proxy
+    adFiltering,     // "Ad Filtering"
+};
+
 // The case's name, for logs and test output.
 std::string_view browserCommandName(BrowserCommand command);
 

@@ -52,9 +52,6 @@ BrowserToolbar::BrowserToolbar()
     end_.show();
 
     placeIn(nullptr);
-    // The "more" menu does not exist yet: a button that does nothing is not shown.
-    more.hide();
-    more.set_no_show_all(true);
 }
 
 BrowserToolbar::~BrowserToolbar() {
@@ -103,7 +100,7 @@ void BrowserToolbar::placeIn(Gtk::HeaderBar* bar) {
         bar->set_custom_title(titleStack_);
     }
     for (Gtk::Widget* child : std::initializer_list<Gtk::Widget*>{&back, &forward, &reload, &startPage,
-                                                                  &address, &saveWebsite, &pin})
+                                                                  &address, &saveWebsite, &pin, &more})
         child->show();
     if (hadFocus) focusAddress();
     showTitleOrField();

@@ -141,8 +141,28 @@ public:
     void togglePin();
     void navigate(const std::string& text);
 
-    // Hooks of the page events, tab sleeping and the "more" menu, which live in their own files.
+    // The "more" menu and the sheets it opens (browser_view_controller_more_menu.cpp). The menu is
+    // made anew at each opening, with the state of that moment. A sheet command does nothing while
+    // the view has no window or the window already shows a sheet.
     void showMoreMenu();
+    std::unique_ptr<Gtk::Menu> makeMoreMenu();
+    // The active page's host as ad filtering names it; nothing on the start page or without a tab.
+    std::optional<std::string> adFilterHost() const;
+    // The per-site ad exception: allows the host, or removes every entry covering it (a parent
+    // domain included); stored in the preferences, which every window follows.
+    void toggleAdsAllowed(const std::string& host, bool wasAllowed);
+    // A saved website opens the website editor; any other window its own settings sheet.
+    void showWebsiteSettings();
+    void showWindowSettingsSheet();
+    void showUserAgentSheet();
+    void showProxySheet();
+    void showAdFilterSheet();
+    // What the sheets' Saves give back: the edited record is applied and reported; a click-through
+    // flag that differs from the window's asks the window manager to switch it.
+    void saveWindowSettings(WebAppProfile edited, bool clickThrough);
+    void saveUserAgent(std::optional<std::string> userAgent);
+
+    // Hooks of the page events and tab sleeping, which live in their own files.
     void retryLoading();
     void openExternal();
     void toggleTabSleep(const Uuid& id);
@@ -195,6 +215,7 @@ private:
     void applyPrivateStyle();
     void layoutChrome();
     void placeToolbar();
+    void requestSheet(BrowserSheet sheet);
     void scheduleAutoReload();
     void revealCompactChrome(bool hovering);
     void scheduleRefresh();
@@ -277,6 +298,7 @@ private:
     Gtk::Widget* startPage_ = nullptr;  // owned by content_
     Toast toast_;
     sigc::connection downloadEnded_;
+    std::unique_ptr<Gtk::Menu> moreMenu_;  // the menu on screen
 
     // After the tabs, so they end first: no question or script answer outlives the pages.
     FindSession find_;

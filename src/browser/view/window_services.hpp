@@ -42,6 +42,8 @@ struct BrowserWindowServices {
     std::function<void(const std::string& address)> onURLChange;
     // Title and icon address of a loaded page of the website.
     std::function<void(const std::string& title, const std::optional<std::string>& iconAddress)> onMetadata;
+    // Presents a sheet on the window (which shows no sheet yet).
+    std::function<void(BrowserSheet)> onSheet;
     // A window command for the window manager.
     std::function<void(BrowserCommand)> onCommand;
     // A page asks for a new window: opens one and returns its first tab's web view (owned by that

@@ -1,0 +1,170 @@
+#include "editor/browser_window_settings_view.hpp"
+
+#include <cmath>
+
+#include "editor/form_rows.hpp"
+#include "model/form_numbers.hpp"
+#include "model/localization.hpp"
+#include "model/window_sheet_saves.hpp"
+#include "ui/icon_names.hpp"
+
+namespace quenlith {
+
+namespace {
+constexpr double kDefaultAutoReloadInterval = 60;
+}
+
+BrowserWindowSettingsView::BrowserWindowSettingsView(Gtk::Window& parent, WebAppProfile profile, bool clickThrough)
+    : Gtk::Dialog(localizedString("Website Settings"), parent, /*modal=*/true),
+      profile_(std::move(profile)),
+      clickThroughValue_(clickThrough),
+      opacity_(localizedString("Window Opacity")),
+      clickThrough_(localizedString("Click-through (Ctrl+Alt+P to recover)")),
+      autoReload_(localizedString("Auto reload while visible")) {
+    set_default_size(480, 560);
+    set_resizable(false);
+
+    opacity_.onChange = [this](double value) {
+        profile_.opacity = value;
+        refresh();
+    };
+    form_.pack_start(opacity_, Gtk::PACK_SHRINK);
+
+    sessionRow_.pack_start(sessionIcon_, Gtk::PACK_SHRINK);
+    sessionRow_.pack_start(sessionLabel_, Gtk::PACK_SHRINK);
+    session_.pack_start(sessionRow_, Gtk::PACK_SHRINK);
+    session_.pack_start(*makeCaption(localizedString(
+                            "Use New Shared Window or New Independent Window in the \u2026 menu to open this page "
+                            "with a different session.")),
+                        Gtk::PACK_SHRINK);
+    form_.pack_start(*makeSection(localizedString("Login Session"), session_), Gtk::PACK_SHRINK);
+
+    addSwitch(window_, localizedString("Always on top"), [this]() -> bool& { return profile_.alwaysOnTop; });
+    addSwitch(window_, localizedString("Follow across Spaces"),
+              [this]() -> bool& { return profile_.followAcrossSpaces; });
+    addOptionalSwitch(window_, localizedString("Tuck when dragged to an edge"),
+                      [this]() -> std::optional<bool>& { return profile_.edgeTuckEnabled; });
+    addOptionalSwitch(window_, localizedString("Keep this website awake"),
+                      [this]() -> std::optional<bool>& { return profile_.keepAwakeEnabled; });
+    clickThrough_.set_active(clickThroughValue_);
+    clickThrough_.signal_toggled().connect([this] { clickThroughValue_ = clickThrough_.get_active(); });
+    window_.pack_start(clickThrough_, Gtk::PACK_SHRINK);
+    zoom_.set_range(kMinimumZoomLevel, kMaximumZoomLevel);
+    zoom_.set_increments(0.1, 0.1);
+    zoom_.set_draw_value(false);
+    zoom_.signal_value_changed().connect([this] {
+        if (updating_) return;
+        profile_.zoomLevel = std::round(zoom_.get_value() * 10.0) / 10.0;
+        refresh();
+    });
+    zoomPercent_.set_size_request(42, -1);
+    auto* zoomRow = makeLabeledRow(localizedString("Page zoom"), zoom_);
+    zoomRow->pack_end(zoomPercent_, Gtk::PACK_SHRINK);
+    window_.pack_start(*zoomRow, Gtk::PACK_SHRINK);
+    form_.pack_start(*makeSection(localizedString("Window"), window_), Gtk::PACK_SHRINK);
+
+    userAgent_.setValue(profile_.customUserAgent);
+    userAgent_.onChange = [this](const std::optional<std::string>& value) { profile_.customUserAgent = value; };
+    form_.pack_start(*makeSection(localizedString("User agent"), userAgent_), Gtk::PACK_SHRINK);
+
+    autoReload_.signal_toggled().connect([this] {
+        if (updating_) return;
+        if (autoReload_.get_active()) {
+            profile_.autoReloadInterval = kDefaultAutoReloadInterval;
+            interval_.set_text(decimalText(kDefaultAutoReloadInterval));
+        } else {
+            profile_.autoReloadInterval.reset();
+        }
+        refresh();
+    });
+    // The field's text is read on Save, so text that is no number is refused there.
+    advanced_.pack_start(autoReload_, Gtk::PACK_SHRINK);
+    intervalRow_.pack_start(*makeLabeledRow(localizedString("Interval in seconds (10 or more)"), interval_),
+                            Gtk::PACK_EXPAND_WIDGET);
+    intervalRow_.set_no_show_all(true);
+    advanced_.pack_start(intervalRow_, Gtk::PACK_SHRINK);
+    form_.pack_start(*makeSection(localizedString("Advanced"), advanced_), Gtk::PACK_SHRINK);
+    if (profile_.autoReloadInterval) interval_.set_text(decimalText(*profile_.autoReloadInterval));
+
+    form_.set_border_width(16);
+    scroller_.set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
+    scroller_.add(form_);
+    get_content_area()->pack_start(scroller_, Gtk::PACK_EXPAND_WIDGET);
+    errorLabel_.set_xalign(0);
+    errorLabel_.set_line_wrap(true);
+    errorLabel_.override_color(Gdk::RGBA("#c01c28"));
+    errorLabel_.set_margin_start(16);
+    errorLabel_.set_margin_end(16);
+    errorLabel_.set_no_show_all(true);
+    get_content_area()->pack_start(errorLabel_, Gtk::PACK_SHRINK);
+    add_button(localizedString("Cancel"), Gtk::RESPONSE_CANCEL);
+    add_button(localizedString("Save"), Gtk::RESPONSE_OK)->get_style_context()->add_class("suggested-action");
+    refresh();
+    show_all_children();
+}
+
+Gtk::CheckButton* BrowserWindowSettingsView::addSwitch(Gtk::Box& box, const std::string& label,
+                                                       std::function<bool&()> field) {
+    auto* toggle = makeSwitch(label);
+    toggle->signal_toggled().connect([this, toggle, field] {
+        if (!updating_) field() = toggle->get_active();
+    });
+    refreshers_.push_back([toggle, field] { toggle->set_active(field()); });
+    box.pack_start(*toggle, Gtk::PACK_SHRINK);
+    return toggle;
+}
+
+Gtk::CheckButton* BrowserWindowSettingsView::addOptionalSwitch(Gtk::Box& box, const std::string& label,
+                                                               std::function<std::optional<bool>&()> field) {
+    auto* toggle = makeSwitch(label);
+    // Absent reads as off; once switched, a definite on or off is stored.
+    toggle->signal_toggled().connect([this, toggle, field] {
+        if (!updating_) field() = toggle->get_active();
+    });
+    refreshers_.push_back([toggle, field] { toggle->set_active(field().value_or(false)); });
+    box.pack_start(*toggle, Gtk::PACK_SHRINK);
+    return toggle;
+}
+
+void BrowserWindowSettingsView::refresh() {
+    updating_ = true;
+    for (const auto& refresher : refreshers_) refresher();
+    opacity_.setValue(profile_.opacity);
+    const bool own = profile_.dataStoreIdentifier().has_value();
+    sessionLabel_.set_text(own ? localizedString("Independent Session") : localizedString("Shared Session"));
+    sessionIcon_.set_from_icon_name(iconNameForSymbol(own ? "person.crop.rectangle" : "person.2"),
+                                    Gtk::ICON_SIZE_BUTTON);
+    zoom_.set_value(profile_.zoomLevel);
+    zoomPercent_.set_text(percentText(truncatedPercent(profile_.zoomLevel)));
+    autoReload_.set_active(profile_.autoReloadInterval.has_value());
+    showWhen(intervalRow_, profile_.autoReloadInterval.has_value());
+    errorLabel_.set_text(error_.value_or(""));
+    showWhen(errorLabel_, error_.has_value());
+    updating_ = false;
+}
+
+void BrowserWindowSettingsView::save() {
+    std::optional<std::string> intervalText;
+    if (profile_.autoReloadInterval) intervalText = std::string(interval_.get_text());
+    auto checked = checkWindowSettings(profile_, intervalText);
+    if (!checked) {
+        error_ = checked.error().message;
+        refresh();
+        return;
+    }
+    profile_ = std::move(*checked);
+    if (onSave) onSave(profile_, clickThroughValue_);
+}
+
+void BrowserWindowSettingsView::cancel() {
+    if (onCancel) onCancel();
+}
+
+void BrowserWindowSettingsView::on_response(int response) {
+    if (response == Gtk::RESPONSE_OK)
+        save();
+    else
+        cancel();
+}
+
+}  // namespace quenlith

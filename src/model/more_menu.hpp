@@ -1,0 +1,68 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/ad_filter_settings.hpp"
+
+namespace quenlith {
+
+// The items of a browser window's "more" menu, in menu order.
+enum class MoreMenuItem {
+    showInMenuBar,
+    websiteSettings,
+    userAgent,
+    proxy,
+    adFiltering,
+    allowAds,
+    separator,
+    find,
+    print,
+    reopenClosedTab,
+    sleepOrWake,
+    compactMode,
+    hideControls,
+    clickThrough,
+    tuck,
+    duplicate,
+    otherSessionWindow,
+    openInBrowser,
+    downloads,
+    closeWindow,
+};
+
+// What the menu reads from the window and its active tab at the moment it opens.
+struct MoreMenuFacts {
+    bool hasActiveTab = false;
+    bool onPage = false;  // an active tab that does not show the start page
+    bool activeTabSleeping = false;
+    bool hasShareableURL = false;
+    bool inMenuBar = false;
+    // The page's host reduced for ad filtering; nothing on the start page or without a tab.
+    std::optional<std::string> pageHost;
+    // The effective, normalised ad-filter settings.
+    AdFilterSettings adSettings;
+    bool hasRecentlyClosed = false;
+    bool compactMode = false;
+    bool compactRevealed = false;
+    bool clickThrough = false;
+    bool persistentStore = true;
+    bool ownSession = false;  // the window's data store has an identifier of its own
+    bool hasSiteProxy = false;
+};
+
+struct MoreMenuEntry {
+    MoreMenuItem item = MoreMenuItem::separator;
+    std::string title;  // looked up; empty for separators
+    bool checked = false;
+    bool enabled = true;
+    std::optional<std::string> tooltip;
+    bool operator==(const MoreMenuEntry&) const = default;
+};
+
+// The menu's entries with their titles, check marks and enabled states; items that are not
+// present at this moment are left out.
+std::vector<MoreMenuEntry> moreMenuEntries(const MoreMenuFacts& facts);
+
+}  // namespace quenlith

@@ -1,0 +1,319 @@
+// A browser window's "more" menu and its sheets in the running application: the window settings
+// and user agent reach the window, the page and the server; the proxy sheet moves a website onto
+// a local authenticated proxy and back; the per-site ad exception lets a listed host's script
+// through and blocks it again.
+#include <gtest/gtest.h>
+
+#include <gtkmm/checkmenuitem.h>
+#include <gtkmm/menu.h>
+#include <webkit2/webkit2.h>
+
+#include "app/app_environment.hpp"
+#include "app/browser_sheets.hpp"
+#include "app/website_editor_presenter.hpp"
+#include "browser/blocking/ad_blocking.hpp"
+#include "browser/engine/proxy_passwords.hpp"
+#include "browser/engine/proxy_runtime.hpp"
+#include "browser/engine/website_sessions.hpp"
+#include "browser/view/browser_view_controller.hpp"
+#include "editor/browser_window_settings_view.hpp"
+#include "editor/user_agent_settings_view.hpp"
+#include "editor/website_proxy_settings_view.hpp"
+#include "model/user_agent.hpp"
+#include "settings/ad_filtering_pane.hpp"
+#include "support/child_process_test.hpp"
+#include "support/keyring_daemon.hpp"
+#include "support/main_loop.hpp"
+#include "support/proxy_servers.hpp"
+#include "support/temp_environment.hpp"
+#include "support/test_http_server.hpp"
+#include "windows/browser_window_controller.hpp"
+#include "windows/browser_window_manager.hpp"
+#include "windows/floating_browser_panel.hpp"
+
+#include <gdk/gdkx.h>  // after gtkmm: Xlib defines macros gtkmm uses as names
+
+namespace quenlith {
+namespace {
+
+using test::spinUntil;
+
+// The window's _NET_WM_WINDOW_OPACITY as xprop reads it from the X server.
+std::string opacityByXprop(Gtk::Window& window) {
+    const std::string id = std::to_string(gdk_x11_window_get_xid(window.get_window()->gobj()));
+    std::string command = "xprop -id " + id + " _NET_WM_WINDOW_OPACITY", output;
+    gchar* out = nullptr;
+    if (g_spawn_command_line_sync(command.c_str(), &out, nullptr, nullptr, nullptr) && out) output = out;
+    g_free(out);
+    auto equals = output.find("= ");
+    return equals == std::string::npos ? output : output.substr(equals + 2, output.find('\n') - equals - 2);
+}
+
+class BrowserSheetsTest : public testing::Test {
+protected:
+    test::TemporaryEnvironment home;
+    test::TestHttpServer server;
+    ProxyRuntime proxy{readProxyPassword};
+    std::unique_ptr<WebsiteSessions> sessions = std::make_unique<WebsiteSessions>(proxy, readProxyPassword);
+    std::unique_ptr<AppEnvironment> environment;
+
+    // A new launch on the same files: the websites' sessions are made anew.
+    void restart() {
+        environment.reset();
+        sessions = std::make_unique<WebsiteSessions>(proxy, readProxyPassword);
+        environment = std::make_unique<AppEnvironment>(*sessions);
+    }
+
+    // Opens a saved website on `path` and waits for its page.
+    BrowserWindowController& open(const std::string& path) {
+        if (!environment) environment = std::make_unique<AppEnvironment>(*sessions);
+        WebAppProfile website;
+        website.name = "Site";
+        website.homeURL = server.url(path);
+        EXPECT_TRUE(environment->store.upsert(website));
+        BrowserWindowController* window = environment->windows().showProfile(website.id);
+        EXPECT_TRUE(spinUntil([&] { return loaded(*window); }));
+        return *window;
+    }
+    bool loaded(BrowserWindowController& window) {
+        BrowserTab* tab = window.browser().activeTab();
+        return tab && webkit_web_view_get_uri(tab->webView()) && !tab->isLoading() && window.panel().get_mapped();
+    }
+    template <typename Sheet>
+    Sheet* sheet(BrowserWindowController& window) {
+        return dynamic_cast<Sheet*>(environment->browserSheets().sheet(window.id));
+    }
+    std::string lastHeader(const std::string& path, const std::string& name) {
+        for (auto it = server.requests().rbegin(); it != server.requests().rend(); ++it)
+            if (it->path == path) return it->headers.count(name) ? it->headers.at(name) : "";
+        return "";
+    }
+};
+
+TEST_F(BrowserSheetsTest, WindowSettingsApplyOnSaveAndAreSavedToTheWebsite) {
+    server.page("/page", "<title>Page</title>");
+    BrowserWindowController& window = open("/page");
+    BrowserViewController& browser = window.browser();
+    EXPECT_TRUE(browser.toolbar.more.get_mapped());
+    browser.toolbar.more.clicked();  // the title bar's button shows the menu
+    EXPECT_TRUE(spinUntil([] {
+        for (Gtk::Window* shown : Gtk::Window::list_toplevels())
+            if (auto* menu = dynamic_cast<Gtk::Menu*>(shown->get_child()); menu && shown->get_mapped())
+                return menu->popdown(), true;
+        return false;
+    }));
+    browser.showWebsiteSettings();  // a saved website: the editor, not the sheet
+    EXPECT_NE(environment->websiteEditor().editorWindow(), nullptr);
+    EXPECT_EQ(sheet<Gtk::Dialog>(window), nullptr);
+
+    browser.showWindowSettingsSheet();
+    auto* settings = sheet<BrowserWindowSettingsView>(window);
+    ASSERT_NE(settings, nullptr);
+    browser.showUserAgentSheet();  // one sheet at a time
+    EXPECT_EQ(sheet<BrowserWindowSettingsView>(window), settings);
+    settings->opacityControl().setValue(0.5);
+    settings->opacityControl().onChange(0.5);
+    settings->zoomSlider().set_value(1.5);
+    settings->clickThroughToggle().set_active(true);
+    EXPECT_FALSE(window.panel().ignoresMouseEvents()) << "click-through waits for Save";
+    EXPECT_EQ(settings->zoomText(), "150%");
+    settings->response(Gtk::RESPONSE_OK);
+
+    EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(browser.activeTab()->webView()), 1.5);
+    EXPECT_TRUE(window.panel().ignoresMouseEvents());
+    EXPECT_TRUE(spinUntil([&] { return opacityByXprop(window.panel()) == "2147483647"; })) << opacityByXprop(window.panel());
+    auto saved = environment->store.profile(window.profileID);
+    EXPECT_TRUE(saved && saved->zoomLevel == 1.5 && saved->opacity == 0.5);
+    ASSERT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(window) == nullptr; }));
+
+    // Cancel leaves click-through as it is; an unchanged flag on Save sends no command.
+    browser.showWindowSettingsSheet();
+    sheet<BrowserWindowSettingsView>(window)->clickThroughToggle().set_active(false);
+    sheet<BrowserWindowSettingsView>(window)->response(Gtk::RESPONSE_CANCEL);
+    EXPECT_TRUE(window.panel().ignoresMouseEvents());
+    ASSERT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(window) == nullptr; }));
+    browser.showWindowSettingsSheet();
+    sheet<BrowserWindowSettingsView>(window)->response(Gtk::RESPONSE_OK);
+    EXPECT_TRUE(window.panel().ignoresMouseEvents());
+
+    // A sheet goes with its window.
+    ASSERT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(window) == nullptr; }));
+    browser.showUserAgentSheet();
+    const Uuid id = window.id;
+    environment->windows().close(id);
+    EXPECT_TRUE(spinUntil([&] { return !environment->browserSheets().sheet(id) && !environment->windows().window(id); }));
+}
+
+TEST_F(BrowserSheetsTest, UserAgentPresetReachesTheServerAndBlankMeansTheDefault) {
+    server.page("/agent", "<title>Agent</title>");
+    BrowserWindowController& window = open("/agent");
+    BrowserViewController& browser = window.browser();
+    const std::string engineDefault = lastHeader("/agent", "User-Agent");
+
+    browser.showUserAgentSheet();
+    sheet<UserAgentSettingsView>(window)->picker().presetPicker().set_active(2);  // iPhone
+    sheet<UserAgentSettingsView>(window)->response(Gtk::RESPONSE_OK);
+    browser.reloadActiveTab();
+    ASSERT_TRUE(spinUntil([&] { return server.requestCount("/agent") == 2; }));
+    EXPECT_EQ(lastHeader("/agent", "User-Agent"), *userAgentText(UserAgentPreset::iphone));
+    EXPECT_EQ(environment->store.profile(window.profileID)->customUserAgent, *userAgentText(UserAgentPreset::iphone));
+
+    ASSERT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(window) == nullptr; }));
+    browser.showUserAgentSheet();
+    auto& picker = sheet<UserAgentSettingsView>(window)->picker();
+    picker.presetPicker().set_active(4);  // Custom
+    picker.customField().set_text("   ");
+    sheet<UserAgentSettingsView>(window)->response(Gtk::RESPONSE_OK);
+    EXPECT_EQ(environment->store.profile(window.profileID)->customUserAgent, std::nullopt);
+    browser.reloadActiveTab();
+    ASSERT_TRUE(spinUntil([&] { return server.requestCount("/agent") == 3; }));
+    EXPECT_EQ(lastHeader("/agent", "User-Agent"), engineDefault);
+}
+
+TEST_F(BrowserSheetsTest, ProxySheetMovesTheWebsiteOntoAnAuthenticatedProxyAndBack) {
+    if (!test::runInChildProcess(test::ChildProcessOptions().withPrivateBus())) return;
+    test::KeyringDaemon keyring;
+    test::TinyproxyServer tinyproxy("ann", "secret1");
+    server.page("/proxied", "<title>Proxied</title>");
+    const std::string target = "127.0.0.1:" + std::to_string(server.port());
+    BrowserWindowController* window = &open("/proxied");
+    const Uuid websiteID = window->profileID;
+    EXPECT_FALSE(tinyproxy.sawRequestFor(target));
+
+    window->browser().showProxySheet();
+    auto* proxySheet = sheet<WebsiteProxySettingsView>(*window);
+    ASSERT_NE(proxySheet, nullptr);
+    auto& session = proxySheet->sessionSettings();
+    session.proxyToggle().set_active(true);
+    session.kindPicker().set_active(1);  // HTTP CONNECT
+    session.hostField().set_text("127.0.0.1");
+    session.portField().set_text(std::to_string(tinyproxy.port()));
+    session.authenticationToggle().set_active(true);
+    session.usernameField().set_text("ann");
+    session.passwordField().set_text("secret1");
+    proxySheet->response(Gtk::RESPONSE_OK);
+    ASSERT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(*window) == nullptr; })) << proxySheet->error().value_or("");
+    const auto stored = environment->store.profile(websiteID)->siteProxy;
+    ASSERT_TRUE(stored && stored->credentialID);
+
+    // The next launch takes the website's new route.
+    restart();
+    window = environment->windows().showProfile(websiteID);
+    ASSERT_TRUE(spinUntil([&] { return server.requestCount("/proxied") == 2; }));
+    EXPECT_TRUE(tinyproxy.sawRequestFor(target)) << tinyproxy.log();
+
+    window->browser().showProxySheet();
+    sheet<WebsiteProxySettingsView>(*window)->sessionSettings().proxyToggle().set_active(false);
+    sheet<WebsiteProxySettingsView>(*window)->response(Gtk::RESPONSE_OK);
+    ASSERT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(*window) == nullptr; }));
+    EXPECT_EQ(environment->store.profile(websiteID)->siteProxy, std::nullopt);
+    std::optional<bool> readable;
+    auto call = readProxyPassword(*stored->credentialID, [&](Result<std::string> read) { readable = read.ok(); });
+    ASSERT_TRUE(spinUntil([&] { return readable.has_value(); }));
+    EXPECT_FALSE(*readable) << "the password no website uses is gone from the keyring";
+}
+
+// Items of a "more" menu by title.
+Gtk::MenuItem* menuItem(Gtk::Menu& menu, const std::string& prefix) {
+    for (Gtk::Widget* child : menu.get_children())
+        if (auto* item = dynamic_cast<Gtk::MenuItem*>(child); item && item->get_label().rfind(prefix, 0) == 0)
+            return item;
+    return nullptr;
+}
+
+TEST_F(BrowserSheetsTest, AllowingAdsOnAWebsiteLetsAListedHostsScriptLoadUntilSwitchedOff) {
+    // The shared blocker keeps the cache folder of its first use: a process of its own.
+    if (!test::runInChildProcess(test::ChildProcessOptions())) return;
+    test::TestHttpServer adHost("127.0.0.2");
+    adHost.route("/ad.js", [](const test::TestRequest&) {
+        return test::TestResponse{200, "application/javascript", "0;", {{"Cache-Control", "no-store"}}};
+    });
+    int served = 0;
+    server.route("/news", [&](const test::TestRequest&) {
+        const std::string n = std::to_string(++served);
+        return test::TestResponse{200, "text/html", "<script src=\"" + adHost.url("/ad.js") +
+                                                        "\" onload=\"document.title='loaded" + n +
+                                                        "'\" onerror=\"document.title='blocked" + n + "'\"></script>", {}};
+    });
+    environment = std::make_unique<AppEnvironment>(*sessions);
+    environment->preferences.update([](AppPreferences& p) { p.adFilter = AdFilterSettings{.enabled = true, .hidePlaceholders = true, .allowedSites = {}, .blockedDomains = {"127.0.0.2"}}; });
+    BrowserWindowController& window = open("/news");
+    BrowserViewController& browser = window.browser();
+    auto title = [&] {
+        const char* text = webkit_web_view_get_title(browser.activeTab()->webView());
+        return std::string(text ? text : "");
+    };
+    WebKitUserContentManager* manager = webkit_web_view_get_user_content_manager(browser.activeTab()->webView());
+    auto applied = [&](bool allowed) {
+        auto state = AdBlocking::shared().entryState(manager);
+        return state && state->installedSettings && state->installedSettings->allowedSites.empty() != allowed;
+    };
+    auto reloadAndRead = [&] {
+        const int before = served;
+        browser.reloadActiveTab();
+        spinUntil([&] { return served > before && title().ends_with(std::to_string(served)); }, std::chrono::seconds(30));
+        return title().substr(0, title().size() - std::to_string(served).size());
+    };
+    ASSERT_TRUE(spinUntil([&] { return applied(false); }, std::chrono::seconds(60)));
+    EXPECT_EQ(reloadAndRead(), "blocked");
+
+    auto menu = browser.makeMoreMenu();
+    ASSERT_NE(menuItem(*menu, "Allow Ads on This Website"), nullptr);
+    menuItem(*menu, "Allow Ads on This Website")->activate();
+    ASSERT_TRUE(spinUntil([&] { return applied(true); }, std::chrono::seconds(60)));
+    EXPECT_EQ(reloadAndRead(), "loaded");
+    auto reopened = browser.makeMoreMenu();
+    EXPECT_TRUE(dynamic_cast<Gtk::CheckMenuItem&>(*menuItem(*reopened, "Allow Ads on This Website")).get_active());
+
+    // The sheet's page shows the exception; switching it off there blocks the host again.
+    browser.showAdFilterSheet();
+    auto* pane = dynamic_cast<AdFilteringPane*>(
+        environment->browserSheets().sheet(window.id)->get_content_area()->get_children().front());
+    ASSERT_NE(pane, nullptr);
+    EXPECT_EQ(pane->footerText(), std::to_string(AdBlocking::defaultDomains().size()) + " built-in domains \u00b7 2025-10-31");
+    EXPECT_TRUE(pane->allowCurrentHostToggle().get_active());
+    pane->allowCurrentHostToggle().set_active(false);
+    ASSERT_TRUE(spinUntil([&] { return applied(false); }, std::chrono::seconds(60)));
+    pane->reloadButton().clicked();
+    EXPECT_EQ(sheet<Gtk::Dialog>(window), nullptr) << "reloading closes the sheet";
+    spinUntil([&] { return title() == "blocked" + std::to_string(served) && served >= 4; }, std::chrono::seconds(30));
+    EXPECT_EQ(title(), "blocked4");
+}
+
+}  // namespace
+}  // namespace quenlith
+
+namespace quenlith {
+namespace {
+
+TEST(AdFilteringPaneTest, ListsEditInOrderAndAFailedPreparationOffersTryAgain) {
+    test::TemporaryEnvironment home;
+    PreferencesStore preferences;
+    // A store folder that cannot be made: every compilation fails.
+    AdBlocking blocker(std::make_unique<WebKitContentRuleCompiler>("/proc/quenlith-no-store"), {"ads.example"});
+    AdFilteringPane pane(preferences, blocker);
+    auto& exceptions = pane.exceptionsList();
+    for (const char* typed : {"B.example", "https://a.example/page", "not a domain"}) {
+        exceptions.field().set_text(typed);
+        exceptions.field().activate();
+    }
+    EXPECT_EQ(exceptions.shownEntries(), (std::vector<std::string>{"a.example", "b.example"}));
+    EXPECT_EQ(preferences.value().adFilterSettings().allowedSites, exceptions.shownEntries());
+    EXPECT_EQ(exceptions.field().get_text(), "not a domain");
+    exceptions.remove("a.example");
+    EXPECT_EQ(exceptions.errorText(), AdFilterDomainEditor::refusalMessage()) << "removing keeps the refusal";
+    EXPECT_FALSE(pane.placeholderToggle().get_sensitive());
+
+    pane.blockToggle().set_active(true);
+    EXPECT_TRUE(pane.placeholderToggle().get_sensitive());
+    ASSERT_TRUE(spinUntil([&] { return pane.errorRow().get_visible(); }));
+    EXPECT_EQ(blocker.errorMessage(), "Ad filtering is unavailable. Retry or turn it off.");
+    const int runs = pane.preparationCount();
+    pane.retryButton().clicked();
+    EXPECT_EQ(pane.preparationCount(), runs + 1) << "Try Again prepares the same settings again";
+    pane.blockToggle().set_active(false);
+    EXPECT_TRUE(spinUntil([&] { return !pane.errorRow().get_visible(); }));
+}
+
+}  // namespace
+}  // namespace quenlith

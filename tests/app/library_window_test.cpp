@@ -1,0 +1,271 @@
+// The library window and the save-page window on real windows, stores and pages: the flows a
+// person goes through, end to end.
+#include <cmath>
+
+#include <gtest/gtest.h>
+#include <gtkmm/messagedialog.h>
+#include <webkit2/webkit2.h>
+
+#include "app/app_environment.hpp"
+#include "app/auxiliary_windows.hpp"
+#include "browser/engine/proxy_runtime.hpp"
+#include "browser/engine/website_sessions.hpp"
+#include "browser/view/browser_view_controller.hpp"
+#include "library/bookmarks_pane.hpp"
+#include "library/clip_editor.hpp"
+#include "library/history_pane.hpp"
+#include "library/library_window.hpp"
+#include "library/read_later_pane.hpp"
+#include "model/app_paths.hpp"
+#include "support/main_loop.hpp"
+#include "support/temp_environment.hpp"
+#include "support/test_http_server.hpp"
+#include "windows/browser_window_controller.hpp"
+#include "windows/browser_window_manager.hpp"
+
+namespace quenlith {
+namespace {
+
+using test::spinUntil;
+
+SecretCall noPassword(const std::string&, SecretStore::ReadDone done) {
+    done(Error{"test.noPassword", "no password"});
+    return {};
+}
+
+class LibraryWindowTest : public testing::Test {
+protected:
+    void SetUp() override { environment = std::make_unique<AppEnvironment>(sessions); }
+    void TearDown() override { environment.reset(); }
+
+    LibraryWindow& showLibrary(std::optional<SavedPagesSection> section = std::nullopt) {
+        environment->showLibrary(section);
+        return dynamic_cast<LibraryWindow&>(*environment->auxiliaryWindows().window(AuxiliaryWindows::Kind::library));
+    }
+    // Saves a page through the store, as the sheet does.
+    PageClip addClip(const std::string& title, const std::string& address, std::optional<ReadingState> state = {}) {
+        PageClip clip;
+        clip.id = Uuid::random();
+        clip.title = title;
+        clip.address = address;
+        clip.readingState = state;
+        EXPECT_TRUE(environment->library.save(clip));
+        return clip;
+    }
+    const PageClip* stored(const Uuid& id) {
+        for (const auto& clip : environment->library.document().clips)
+            if (clip.id == id) return &clip;
+        return nullptr;
+    }
+    // Runs what is waiting on the main loop, so the stores' idle announcements reach the window.
+    static void settle() {
+        for (int turn = 0; turn < 1000 && g_main_context_iteration(nullptr, FALSE); ++turn) {
+        }
+    }
+
+    test::TemporaryEnvironment folders;
+    test::TestHttpServer server;
+    ProxyRuntime proxy{noPassword};
+    WebsiteSessions sessions{proxy, noPassword};
+    std::unique_ptr<AppEnvironment> environment;
+};
+
+TEST_F(LibraryWindowTest, OpensOnTheChosenSectionAndKeepsItsState) {
+    addClip("One", "https://one.example.com", ReadingState::unread);
+    addClip("Two", "https://two.example.com", ReadingState::unread);
+    addClip("Done", "https://done.example.com", ReadingState::finished);
+    LibraryWindow& window = showLibrary(SavedPagesSection::bookmarks);
+    settle();
+    EXPECT_EQ(window.sectionLabel(SavedPagesSection::later), "Read Later (2)");
+    // The restore items follow the backup files each time the menu opens.
+    const std::string backup = environment->library.fileURL() + ".backup";
+    EXPECT_TRUE(window.backupMenuItems()[2]->get_sensitive()) << "saving kept the previous library";
+    test::removeTree(backup);
+    EXPECT_FALSE(window.backupMenuItems()[2]->get_sensitive());
+    EXPECT_FALSE(window.backupMenuItems()[3]->get_sensitive());
+    window.searchField().set_text("two");
+    EXPECT_EQ(window.bookmarksPane().shownClips().size(), 1u);
+    window.hide();
+
+    LibraryWindow& again = showLibrary();
+    EXPECT_EQ(&again, &window) << "the window is reused";
+    EXPECT_EQ(environment->savedPagesNavigation.section(), SavedPagesSection::bookmarks);
+    EXPECT_EQ(again.searchField().get_text(), "two") << "with its search";
+    showLibrary(SavedPagesSection::history);
+    EXPECT_EQ(environment->savedPagesNavigation.section(), SavedPagesSection::history);
+}
+
+TEST_F(LibraryWindowTest, SavePageTakesTheSelectionAndWritesTheLibrary) {
+    server.page("/article", "<!doctype html><title>Article</title><p id=p>Quoted passage</p><p>rest</p>"
+                            "<script>getSelection().selectAllChildren(document.getElementById('p'))</script>");
+    BrowserViewController* browser = environment->windows().open(server.url("/article"));
+    ASSERT_TRUE(browser);
+    ASSERT_TRUE(spinUntil([&] {
+        BrowserTab* tab = browser->activeTab();
+        return tab && tab->webView() && !webkit_web_view_is_loading(tab->webView());
+    }));
+    browser->captureSelection([this](PageClip draft) { environment->auxiliaryWindows().showClip(draft); });
+    Gtk::Window* clipWindow = nullptr;
+    ASSERT_TRUE(spinUntil([&] {
+        clipWindow = environment->auxiliaryWindows().window(AuxiliaryWindows::Kind::clip);
+        return clipWindow != nullptr;
+    }));
+    auto* editor = dynamic_cast<ClipEditor*>(clipWindow->get_child());
+    ASSERT_TRUE(editor);
+    EXPECT_EQ(editor->draft().text, "Quoted passage");
+    EXPECT_FALSE(editor->addressField().get_sensitive()) << "an excerpt keeps its source";
+    editor->collectionField().set_text("Quotes");
+    editor->save();
+    ASSERT_TRUE(spinUntil([&] { return test::readFile(folders.path("library.json")).find("Quoted passage") != std::string::npos; }));
+    EXPECT_NE(test::readFile(folders.path("library.json")).find("Quotes"), std::string::npos);
+    EXPECT_FALSE(clipWindow->get_visible()) << "a successful save closes the window";
+}
+
+TEST_F(LibraryWindowTest, ContinueReadingRestoresThePosition) {
+    server.page("/long", "<!doctype html><title>Long</title><div style='height:20000px'>top</div>");
+    PageClip clip = addClip("Long read", server.url("/long"), ReadingState::unread);
+    ASSERT_TRUE(environment->library.update([&](LibraryDocument& document) {
+        document.clips.front().readingPosition = 0.6;
+    }));
+    clip.readingPosition = 0.6;
+    LibraryWindow& window = showLibrary(SavedPagesSection::later);
+    settle();
+    ASSERT_EQ(window.readLaterPane().shownClips().size(), 1u);
+    window.readLaterPane().continueReading(window.readLaterPane().shownClips().front());
+
+    BrowserViewController& browser =
+        environment->windows().window(environment->windows().browserID)->browser();
+    // Asks the page again after each answer until the position is there.
+    std::optional<double> fraction;
+    bool asking = false;
+    ASSERT_TRUE(spinUntil([&] {
+        if (fraction && std::fabs(*fraction - 0.6) <= 0.02) return true;
+        if (!asking) {
+            asking = true;
+            browser.readingPosition([&](const std::string&, const std::string&, std::optional<double> read) {
+                fraction = read;
+                asking = false;
+            });
+        }
+        return false;
+    })) << (fraction ? *fraction : -1);
+}
+
+TEST_F(LibraryWindowTest, ReadLaterMovesBetweenListsAndLeaves) {
+    PageClip first = addClip("First", "https://first.example.com", ReadingState::unread);
+    PageClip second = addClip("Second", "https://second.example.com", ReadingState::finished);
+    LibraryWindow& window = showLibrary(SavedPagesSection::later);
+    ReadLaterPane& pane = window.readLaterPane();
+    pane.toggleReadingState(first);
+    pane.setFilter(ReadingState::finished);
+    settle();
+    ASSERT_EQ(pane.shownClips().size(), 2u);
+    EXPECT_EQ(pane.shownClips().front().id, first.id) << "marked finished, it leads the Finished list";
+    EXPECT_EQ(window.sectionLabel(SavedPagesSection::later), "Read Later (0)");
+
+    ASSERT_TRUE(environment->library.update(
+        [&](LibraryDocument& document) { document.clips.back().readingPosition = 0.3; }));
+    pane.removeFromReadLater(second);
+    settle();
+    ASSERT_TRUE(stored(second.id));
+    EXPECT_FALSE(stored(second.id)->readingState);
+    EXPECT_FALSE(stored(second.id)->readingPosition);
+    EXPECT_EQ(pane.shownClips().size(), 1u);
+}
+
+TEST_F(LibraryWindowTest, BookmarksDeleteAsksOnceAndExportShowsWhatIsShown) {
+    std::vector<PageClip> exported;
+    LibraryWindowLinks links;
+    links.onExportNotes = [&](const std::vector<PageClip>& clips) { exported = clips; };
+    LibraryWindow window(environment->library, environment->store, environment->preferences,
+                         environment->windows(), environment->savedPagesNavigation, links);
+    window.show();
+    PageClip keep = addClip("Keep", "https://keep.example.com");
+    PageClip work = addClip("Work page", "https://work.example.com");
+    ASSERT_TRUE(environment->library.update([&](LibraryDocument& document) {
+        for (auto& clip : document.clips) clip.collection = clip.id == work.id ? "Work" : "work";
+    }));
+    window.chooseSection(SavedPagesSection::bookmarks);
+    BookmarksPane& pane = window.bookmarksPane();
+    settle();
+    pane.setFolder("Work");
+    ASSERT_EQ(pane.shownClips().size(), 1u);
+    pane.exportMarkdown();
+    ASSERT_EQ(exported.size(), 1u);
+    EXPECT_EQ(exported.front().id, work.id);
+
+    pane.setFolder("");
+    pane.select(keep.id);
+    ASSERT_TRUE(pane.selectedClip());
+    pane.confirmDeleteBookmark(*pane.selectedClip());
+    ASSERT_TRUE(window.question());
+    EXPECT_TRUE(stored(keep.id)) << "nothing goes before the answer";
+    Gtk::MessageDialog* question = window.question();
+    question->response(Gtk::RESPONSE_ACCEPT);
+    question->response(Gtk::RESPONSE_ACCEPT);
+    settle();
+    EXPECT_FALSE(stored(keep.id));
+    EXPECT_TRUE(stored(work.id)) << "removed once, and only the one asked about";
+    EXPECT_FALSE(pane.selected());
+}
+
+TEST_F(LibraryWindowTest, HistorySwitchRemoveAndClear) {
+    LibraryWindow& window = showLibrary(SavedPagesSection::history);
+    HistoryPane& pane = window.historyPane();
+    environment->recordVisit("https://off.example.com/", "Off");
+    EXPECT_TRUE(environment->library.document().history.empty()) << "history is off until switched on";
+
+    pane.historySwitch().set_active(true);
+    ASSERT_TRUE(spinUntil([&] {
+        return test::readFile(settingsFilePath()).find("\"historyEnabled\": true") != std::string::npos ||
+               test::readFile(settingsFilePath()).find("\"historyEnabled\":true") != std::string::npos;
+    }));
+    for (const char* page : {"a", "b", "c"})
+        environment->recordVisit(std::string("https://") + page + ".example.com/", page);
+    settle();
+    ASSERT_EQ(pane.shownPositions().size(), 3u);
+    // Two visits with one id (as a hand-edited file may hold): the clicked row goes, not the first.
+    ASSERT_TRUE(environment->library.update(
+        [](LibraryDocument& document) { document.history[1].id = document.history[0].id; }));
+    settle();
+    pane.removeVisit(1);
+    settle();
+    ASSERT_EQ(environment->library.document().history.size(), 2u);
+    EXPECT_EQ(environment->library.document().history[0].title, "c");
+    EXPECT_EQ(environment->library.document().history[1].title, "a");
+
+    pane.confirmClearHistory();
+    ASSERT_TRUE(window.question());
+    window.question()->response(Gtk::RESPONSE_CANCEL);
+    EXPECT_EQ(environment->library.document().history.size(), 2u);
+    pane.confirmClearHistory();
+    window.question()->response(Gtk::RESPONSE_ACCEPT);
+    settle();
+    EXPECT_TRUE(environment->library.document().history.empty());
+    EXPECT_FALSE(pane.clearButton().get_sensitive());
+}
+
+TEST_F(LibraryWindowTest, AReadOnlyLibraryShowsWhyAndTheSheetStaysOpen) {
+    environment.reset();
+    test::writeFile(folders.path("library.json"), "{ not a library");
+    environment = std::make_unique<AppEnvironment>(sessions);
+    ASSERT_TRUE(environment->library.errorMessage());
+    LibraryWindow& window = showLibrary(SavedPagesSection::bookmarks);
+    EXPECT_TRUE(window.errorLine().get_visible());
+    EXPECT_EQ(window.errorLine().get_text(), *environment->library.errorMessage());
+
+    window.bookmarksPane().addBookmark();
+    ClipEditor* editor = window.clipSheet();
+    ASSERT_TRUE(editor);
+    EXPECT_FALSE(editor->saveButton().get_sensitive()) << "no address yet";
+    editor->addressField().set_text("example.com/page");
+    ASSERT_TRUE(editor->saveButton().get_sensitive());
+    editor->save();
+    EXPECT_EQ(window.clipSheet(), editor) << "a refused save keeps the sheet";
+    EXPECT_TRUE(editor->errorLine().get_visible());
+    EXPECT_EQ(editor->draft().address, "example.com/page");
+    EXPECT_EQ(test::readFile(folders.path("library.json")), "{ not a library");
+}
+
+}  // namespace
+}  // namespace quenlith
