@@ -1,6 +1,7 @@
 # Precompiled headers: the GTK, WebKit, JSON and GoogleTest headers are most of what each
 # translation unit parses. One header set per kind of target, compiled once and reused by every
 # target of that kind in the same build tree (the compile flags there are alike).
+# Off where a compiler cache shares objects between clones (scripts/compiler-cache.sh decides).
 option(QUENLITH_PCH "Precompile the heavy library headers" ON)
 
 set(QUENLITH_PCH_STD <algorithm> <array> <cstdint> <functional> <map> <memory> <optional> <set>
