@@ -81,6 +81,8 @@ AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler, 
                                                 }));
     browserSheets_ = std::make_unique<BrowserSheets>(*windows_, preferences, AdBlocking::shared());
     wireWindowManager();
+    wireAuxiliaryWindows();
+    registerSettingsWindows();
     registerLibraryWindows();
 
     // The shortcuts follow the websites and the preferences, from a later turn of the main loop.

@@ -14,6 +14,7 @@
 #include "model/link_suggestions.hpp"
 #include "model/pasted_links.hpp"
 #include "model/preferences_store.hpp"
+#include "model/quick_open.hpp"
 #include "model/saved_pages_section.hpp"
 #include "model/scheduler.hpp"
 #include "model/web_app_store.hpp"
@@ -104,6 +105,11 @@ public:
     // the library. Answers the text to show in the window when the group could not be kept.
     std::optional<std::string> performBatchLinks(BatchAction action, const std::vector<std::string>& urls,
                                                  const std::string& name);
+    // Quick Open's rows for the query, from the live stores.
+    std::vector<QuickOpenItem> quickOpenItems(const std::string& query);
+    // A chosen Quick Open row: closes Quick Open and opens the tab, website, saved page, page group
+    // or address; a saved page or group deleted meanwhile opens nothing.
+    void openQuickOpenTarget(const QuickOpenTarget& target);
     // Quick Open's search: closes Quick Open and opens the text as an address or a search.
     void searchFromQuickOpen(const std::string& text);
     // Clears the named kinds of website data (closing every window and forgetting the session)
@@ -118,6 +124,10 @@ public:
 
 private:
     void wireWindowManager();
+    // Hands the auxiliary windows the builders of Quick Open, "Open Multiple Links" and the guide.
+    void wireAuxiliaryWindows();
+    // Hands the auxiliary windows the builders of the settings and downloads windows.
+    void registerSettingsWindows();
     // Gives the auxiliary windows the library window and the save-page window.
     void registerLibraryWindows();
     void scheduleHotKeyUpdate();

@@ -68,6 +68,12 @@ void AuxiliaryWindows::showClip(const PageClip& draft) {
     show(Kind::clip);
 }
 
+void AuxiliaryWindows::showBatchLinks(BatchAction action, const std::string& text) {
+    // A visible window keeps what the user has typed; the request applies to a new one.
+    if (Gtk::Window* held = window(Kind::batchLinks); !held || !held->get_visible()) batchRequest_ = {action, text};
+    show(Kind::batchLinks);
+}
+
 void AuxiliaryWindows::show(Kind kind) {
     if (dismissLauncher) dismissLauncher();
     if (Gtk::Window* held = window(kind); held && (reusedWhileHeld(kind) || held->get_visible())) {
@@ -110,7 +116,7 @@ void AuxiliaryWindows::close(Kind kind) {
 
 std::unique_ptr<Gtk::Window> AuxiliaryWindows::build(Kind kind) {
     if (auto builder = builders.find(kind); builder != builders.end() && builder->second)
-        return builder->second();
+        if (auto built = builder->second()) return built;
     return placeholderWindow(title(kind));
 }
 

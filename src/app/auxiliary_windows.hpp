@@ -9,6 +9,7 @@
 #include <sigc++/connection.h>
 
 #include "model/page_clip.hpp"
+#include "model/pasted_links.hpp"
 
 namespace Gtk {
 class Window;
@@ -43,7 +44,9 @@ public:
     void showLibrary() { show(Kind::library); }
     void showGuide() { show(Kind::guide); }
     void showQuickOpen() { show(Kind::quickOpen); }
-    void showBatchLinks() { show(Kind::batchLinks); }
+    void showBatchLinks() { showBatchLinks(BatchAction::tabs, ""); }
+    // The library's request: its action and text, used only when the window is built anew.
+    void showBatchLinks(BatchAction action, const std::string& text);
     void showClip(const PageClip& draft);
     void closeQuickOpen() { close(Kind::quickOpen); }
     void closeBatchLinks() { close(Kind::batchLinks); }
@@ -52,6 +55,11 @@ public:
     // The window in a slot, or nullptr.
     Gtk::Window* window(Kind kind) const;
     const PageClip& clipDraft() const { return clipDraft_; }
+    struct BatchRequest {
+        BatchAction action = BatchAction::tabs;
+        std::string text;
+    };
+    const BatchRequest& batchRequest() const { return batchRequest_; }
 
     // Whether a held window is brought back even after it was closed.
     static bool reusedWhileHeld(Kind kind);
@@ -69,6 +77,7 @@ private:
     std::vector<std::unique_ptr<Gtk::Window>> retired_;
     sigc::connection retireIdle_;
     PageClip clipDraft_;
+    BatchRequest batchRequest_;
 };
 
 }  // namespace quenlith

@@ -50,7 +50,9 @@ void AppEnvironment::registerLibraryWindows() {
             weak, [](AppEnvironment& e, const std::vector<PageClip>& clips) { e.backups().exportBookmarks(clips); });
         links.onSaveLater = withEnvironment<>(weak, [](AppEnvironment& e) { e.readLater(nullptr); });
         links.onBatch = withEnvironment<BatchAction, const std::string&>(
-            weak, [](AppEnvironment& e, BatchAction, const std::string&) { e.auxiliaryWindows().showBatchLinks(); });
+            weak, [](AppEnvironment& e, BatchAction action, const std::string& text) {
+                e.auxiliaryWindows().showBatchLinks(action, text);
+            });
         links.openSavedPage = withEnvironment<const PageClip&>(
             weak, [](AppEnvironment& e, const PageClip& clip) { e.openSavedPage(clip); });
         links.canRestorePreviousLibrary = [weak] {

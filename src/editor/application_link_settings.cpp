@@ -3,7 +3,7 @@
 #include <glibmm/main.h>
 #include <gtkmm/label.h>
 
-#include "editor/form_rows.hpp"
+#include "ui/form_rows.hpp"
 #include "model/linked_application_choice.hpp"
 #include "model/localization.hpp"
 #include "ui/action_button.hpp"

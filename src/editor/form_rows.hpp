@@ -1,35 +1,4 @@
 #pragma once
 
-#include <string>
-
-#include <gtkmm/box.h>
-#include <gtkmm/checkbutton.h>
-#include <gtkmm/frame.h>
-#include <gtkmm/label.h>
-
-namespace quenlith {
-
-// Small pieces the editor's forms are built of.
-
-// An explanation under a control: secondary colour, smaller, wrapping.
-void styleCaption(Gtk::Label& label);
-void styleHeadline(Gtk::Label& label);
-// A managed caption label with `text` shown as given.
-Gtk::Label* makeCaption(const std::string& text);
-// A titled section: the title as the frame's label, the content with a margin.
-Gtk::Frame* makeSection(const std::string& title, Gtk::Widget& content);
-// A switch row: a managed check button with the label, reading and writing a Boolean.
-Gtk::CheckButton* makeSwitch(const std::string& label);
-
-}  // namespace quenlith
-
-namespace quenlith {
-// A managed row of a label and a control that takes the rest of the width.
-Gtk::Box* makeLabeledRow(const std::string& label, Gtk::Widget& control);
-}  // namespace quenlith
-
-namespace quenlith {
-// Shows a widget kept out of show_all() (no-show-all) together with its own children, or hides
-// it. Its children that are kept out themselves stay as they are.
-void showWhen(Gtk::Widget& widget, bool visible);
-}  // namespace quenlith
+// These widgets are shared with the settings now and live with the other shared widgets.
+#include "ui/form_rows.hpp"

@@ -1,6 +1,6 @@
 #include "editor/user_agent_picker.hpp"
 
-#include "editor/form_rows.hpp"
+#include "ui/form_rows.hpp"
 #include "model/localization.hpp"
 
 namespace quenlith {

@@ -4,7 +4,7 @@
 #include <gtkmm/image.h>
 #include <gtkmm/separator.h>
 
-#include "editor/form_rows.hpp"
+#include "ui/form_rows.hpp"
 #include "editor/keyring_password_vault.hpp"
 #include "model/form_numbers.hpp"
 #include "model/localization.hpp"

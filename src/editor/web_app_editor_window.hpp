@@ -17,10 +17,10 @@
 #include <gtkmm/window.h>
 
 #include "editor/application_link_settings.hpp"
-#include "editor/shortcut_picker.hpp"
+#include "ui/shortcut_picker.hpp"
 #include "editor/user_agent_picker.hpp"
 #include "editor/website_session_settings.hpp"
-#include "editor/window_opacity_control.hpp"
+#include "ui/window_opacity_control.hpp"
 #include "model/scheduler.hpp"
 #include "model/website_details_lookup.hpp"
 #include "model/website_editor_save.hpp"

@@ -2,7 +2,7 @@
 
 #include <gtkmm/frame.h>
 
-#include "editor/form_rows.hpp"
+#include "ui/form_rows.hpp"
 #include "model/form_numbers.hpp"
 #include "model/localization.hpp"
 

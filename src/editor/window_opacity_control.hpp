@@ -1,43 +1,4 @@
 #pragma once
 
-#include <functional>
-#include <string>
-
-#include <gtkmm/box.h>
-#include <gtkmm/button.h>
-#include <gtkmm/label.h>
-#include <gtkmm/scale.h>
-
-namespace quenlith {
-
-// A window opacity as a fraction 0.35...1.0: the title with the rounded percentage, a slider in
-// steps of 0.01, "Reset to 100%", and the two ends of the scale named. Every change goes to
-// `onChange` at once; the owner keeps the value.
-class WindowOpacityControl : public Gtk::Box {
-public:
-    explicit WindowOpacityControl(const std::string& title);
-
-    std::function<void(double)> onChange;
-
-    void setValue(double value);
-    double value() const { return value_; }
-    std::string percentText() const { return percent_.get_text(); }
-    void reset();
-
-private:
-    void showValue();
-
-    double value_ = 1.0;
-    bool updating_ = false;
-    Gtk::Box titleRow_{Gtk::ORIENTATION_HORIZONTAL, 6};
-    Gtk::Label title_;
-    Gtk::Label percent_;
-    Gtk::Box sliderRow_{Gtk::ORIENTATION_HORIZONTAL, 12};
-    Gtk::Scale slider_{Gtk::ORIENTATION_HORIZONTAL};
-    Gtk::Button reset_;
-    Gtk::Box captionRow_{Gtk::ORIENTATION_HORIZONTAL, 0};
-    Gtk::Label moreTransparent_;
-    Gtk::Label fullyOpaque_;
-};
-
-}  // namespace quenlith
+// These widgets are shared with the settings now and live with the other shared widgets.
+#include "ui/window_opacity_control.hpp"

@@ -26,6 +26,8 @@ constexpr const char* kStyleSheet = R"(
 .quenlith-warning { color: #e66100; }
 .quenlith-error { color: #c01c28; }
 .quenlith-row { background: none; border: none; box-shadow: none; padding: 0; }
+row:selected .quenlith-accent { color: inherit; }
+.quenlith-guide-number { color: #3584e4; background-color: rgba(53, 132, 228, 0.1); border-radius: 15px; }
 )";
 
 }  // namespace

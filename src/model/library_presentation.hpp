@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "model/content_size.hpp"
 #include "model/page_clip.hpp"
 
 namespace quenlith {
@@ -24,12 +25,6 @@ std::string bookmarkSubtitle(const PageClip& clip);
 
 // A visit's date as a medium date of the interface language ("7 Dec 2026", "2026年12月7日").
 std::string visitDateText(Date date);
-
-struct ContentSize {
-    int width = 0;
-    int height = 0;
-    bool operator==(const ContentSize&) const = default;
-};
 
 // The window's content for a monitor work area (none without a monitor): 60 narrower and 80
 // lower than the work area, at most 780 x 610, and never below 1 x 1.

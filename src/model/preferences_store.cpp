@@ -1,6 +1,7 @@
 #include "model/preferences_store.hpp"
 
 #include "model/json_text.hpp"
+#include "model/localization.hpp"
 #include "model/logging.hpp"
 #include "model/uuid.hpp"
 
@@ -34,16 +35,16 @@ PreferencesStore::~PreferencesStore() {
     if (announcementSource_) g_source_remove(announcementSource_);
 }
 
-void PreferencesStore::setValue(AppPreferences value) {
+Status PreferencesStore::setValue(AppPreferences value) {
     value_ = std::move(value);
     scheduleAnnouncement();
-    save();
+    return save();
 }
 
-void PreferencesStore::update(const std::function<void(AppPreferences&)>& change) {
+Status PreferencesStore::update(const std::function<void(AppPreferences&)>& change) {
     AppPreferences changed = value_;
     change(changed);
-    setValue(std::move(changed));
+    return setValue(std::move(changed));
 }
 
 void PreferencesStore::setLanguage(InterfaceLanguage language) {
@@ -51,11 +52,11 @@ void PreferencesStore::setLanguage(InterfaceLanguage language) {
     scheduleAnnouncement();
 }
 
-void PreferencesStore::save() {
+Status PreferencesStore::save() {
     Json encoded = value_;
     if (!isJsonFinite(encoded)) {
         logError(LogCategory::lifecycle, "Preferences hold a value that cannot be written; kept the stored ones");
-        return;
+        return Error{"preferences.encoding", localizedString("The settings hold a value that cannot be written.")};
     }
     std::optional<std::string> asideKey;
     auto written = file_.update([&](Json& object) {
@@ -68,19 +69,21 @@ void PreferencesStore::save() {
     });
     if (!written) {
         logError(LogCategory::lifecycle, "Could not save preferences: " + written.error().message);
-        return;
+        return written;
     }
     if (asideKey) {
         logError(LogCategory::lifecycle, "Unreadable stored preferences were replaced; the old value is kept under \"" +
                                              *asideKey + "\" in " + file_.path());
         unreadablePreferences_.reset();
     }
+    return success();
 }
 
-void PreferencesStore::saveLanguage() {
+Status PreferencesStore::saveLanguage() {
     std::string raw(rawValue(language_));
     auto written = file_.update([&](Json& object) { object[kLanguageKey] = raw; });
     if (!written) logError(LogCategory::lifecycle, "Could not save the interface language: " + written.error().message);
+    return written;
 }
 
 void PreferencesStore::scheduleAnnouncement() {

@@ -11,6 +11,7 @@
 #include "model/app_preferences.hpp"
 #include "model/interface_language.hpp"
 #include "model/json_coding.hpp"
+#include "model/result.hpp"
 #include "model/settings_file.hpp"
 
 namespace quenlith {
@@ -34,10 +35,11 @@ public:
     PreferencesStore& operator=(const PreferencesStore&) = delete;
 
     const AppPreferences& value() const { return value_; }
-    // Stores the new value, announces it and writes it to the settings file.
-    void setValue(AppPreferences value);
+    // Stores the new value, announces it and writes it to the settings file; answers whether the
+    // write succeeded (the value is kept in memory either way).
+    Status setValue(AppPreferences value);
     // Changes one or more fields of the value, as setValue does.
-    void update(const std::function<void(AppPreferences&)>& change);
+    Status update(const std::function<void(AppPreferences&)>& change);
 
     // The language chosen in the settings; it takes effect at the next launch.
     InterfaceLanguage language() const { return language_; }
@@ -45,9 +47,9 @@ public:
     void setLanguage(InterfaceLanguage language);
 
     // Writes the preferences under "preferences.v1"; a value that cannot be encoded is not written.
-    void save();
+    Status save();
     // Writes the language's raw value under "interfaceLanguage".
-    void saveLanguage();
+    Status saveLanguage();
 
     // Emitted on the main loop after the value or the language changed (one emission for a burst
     // of changes, none when they cancel out).

@@ -37,3 +37,21 @@ void clearWebsiteData(const WebsiteDataClearingSteps& steps, const std::vector<s
 }
 
 }  // namespace quenlith
+
+namespace quenlith {
+
+WebsiteDataClearingRequest clearingRequest(PrivacyAction action) {
+    switch (action) {
+        case PrivacyAction::cookies: return {{"cookies"}, false};
+        case PrivacyAction::cache: return {{"memory-cache", "disk-cache", "dom-cache"}, false};
+        case PrivacyAction::all: return {{"all"}, true};
+    }
+    return {{"all"}, false};
+}
+
+std::string clearingStatusMessage(const WebsiteDataClearingResult& result) {
+    if (result.succeeded) return localizedString("Selected website data cleared.");
+    return localizedFormat("Some website data could not be cleared. %@", {result.message.value_or("")});
+}
+
+}  // namespace quenlith

@@ -40,3 +40,24 @@ void clearWebsiteData(const WebsiteDataClearingSteps& steps, const std::vector<s
                       bool everything, std::function<void(WebsiteDataClearingResult)> done);
 
 }  // namespace quenlith
+
+namespace quenlith {
+
+// What the settings' Privacy pane asks to clear.
+enum class PrivacyAction { cookies, cache, all };
+
+struct WebsiteDataClearingRequest {
+    std::vector<std::string> types;  // the engine's names of the kinds of website data
+    bool everything = false;         // history and the websites' last addresses too
+    bool operator==(const WebsiteDataClearingRequest&) const = default;
+};
+
+// Cookies alone; the memory, disk and fetch caches alone; or every kind with history and last
+// addresses.
+WebsiteDataClearingRequest clearingRequest(PrivacyAction action);
+
+// The settings' status line after a clear: "Selected website data cleared." only when every store
+// was cleared, else that some data could not be cleared and what.
+std::string clearingStatusMessage(const WebsiteDataClearingResult& result);
+
+}  // namespace quenlith

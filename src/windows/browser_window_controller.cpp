@@ -5,9 +5,11 @@
 #include <gtkmm/label.h>
 
 #include "browser/view/browser_view_controller.hpp"
+#include "model/edge_tuck_controller.hpp"
 #include "model/preferences_store.hpp"
 #include "model/web_app_store.hpp"
 #include "windows/floating_browser_panel.hpp"
+#include "windows/panel_tuck_window.hpp"
 
 namespace quenlith {
 
@@ -35,6 +37,7 @@ BrowserWindowController::BrowserWindowController(const Uuid& windowID, const Web
 
 BrowserWindowController::~BrowserWindowController() {
     disconnectWindow();
+    if (edgeTuck_) edgeTuck_->tearDown();
     removeToast();
     if (!tornDown_) {
         browser_->tearDown();
@@ -62,6 +65,17 @@ void BrowserWindowController::becomeDelegate() {
 
 bool BrowserWindowController::isOnScreen() const { return panel_->get_visible() && !minimized_; }
 
+EdgeTuckController& BrowserWindowController::edgeTuck() {
+    if (!edgeTuck_) {
+        tuckWindow_ = std::make_unique<PanelTuckWindow>(*this);
+        edgeTuck_ = std::make_unique<EdgeTuckController>(*tuckWindow_);
+        tuckWindow_->controller = edgeTuck_.get();
+    }
+    return *edgeTuck_;
+}
+
+bool BrowserWindowController::isTuckedAway() const { return edgeTuck_ && edgeTuck_->isTuckedAway(); }
+
 bool BrowserWindowController::deleteRequested(GdkEventAny*) {
     if (onClose) onClose();
     return true;
@@ -77,6 +91,7 @@ void BrowserWindowController::frameChanged() {
     if (!moved && !resized) return;
     saveFrame();
     // The edge-tuck check follows moves only, not resizes.
+    if (moved) edgeTuck().windowMoved();
     if (onVisibility) onVisibility();
 }
 
@@ -92,6 +107,7 @@ bool BrowserWindowController::windowStateChanged(GdkEventWindowState* event) {
         return false;
     }
     if (iconified) {
+        edgeTuck().reset();
         browser_->setPresented(false, true);
     } else {
         // Back from the taskbar: presented again, and a sleeping active tab wakes.
@@ -105,7 +121,8 @@ void BrowserWindowController::activeChanged() {
     if (panel_->property_is_active().get_value() && onActive) onActive();
 }
 
-void BrowserWindowController::present(bool activate, bool /*keepTuck*/, bool wake, std::uint32_t eventTime) {
+void BrowserWindowController::present(bool activate, bool keepTuck, bool wake, std::uint32_t eventTime) {
+    if (!keepTuck) edgeTuck().reset();
     // Showing a window always ends click-through.
     browser_->clickThroughEnabled = false;
     panel_->setIgnoresMouseEvents(false);
@@ -131,11 +148,19 @@ void BrowserWindowController::present(bool activate, bool /*keepTuck*/, bool wak
 }
 
 void BrowserWindowController::applyProfile(const WebAppProfile& profile) {
+    const bool tuckWasOn = browser_->profile().edgeTuckEnabled.value_or(false);
     appliedProfile_ = profile;
     restoring = true;
     panel_->apply(profile);
     browser_->applyProfile(profile);
     restoring = false;
+    if (!tuckWasOn || profile.edgeTuckEnabled.value_or(false)) return;
+    // Edge tucking switched off: a window tucked away comes back, without taking the focus.
+    const bool wasAway = isTuckedAway();
+    edgeTuck().reset();
+    if (!wasAway) return;
+    present(false, false, true);
+    if (onVisibility) onVisibility();
 }
 
 void BrowserWindowController::saveFrame() {
@@ -151,6 +176,7 @@ void BrowserWindowController::tearDown() {
     if (tornDown_) return;
     tornDown_ = true;
     disconnectWindow();
+    if (edgeTuck_) edgeTuck_->tearDown();
     onClose = nullptr;
     onVisibility = nullptr;
     onActive = nullptr;

@@ -22,7 +22,9 @@ typedef struct _GdkEventAny GdkEventAny;
 namespace quenlith {
 
 class BrowserViewController;
+class EdgeTuckController;
 class FloatingBrowserPanel;
+class PanelTuckWindow;
 class PreferencesStore;
 class WebAppStore;
 
@@ -97,6 +99,11 @@ public:
     // Visible and not minimised.
     bool isOnScreen() const;
 
+    // Tucking the window at a screen edge; made on first use and kept for the window's life.
+    EdgeTuckController& edgeTuck();
+    // Tucked at an edge with its handle on screen.
+    bool isTuckedAway() const;
+
     // Ends the window: no more reports, the browser view torn down, the window hidden and emptied.
     void tearDown();
 
@@ -111,6 +118,9 @@ private:
 
     std::unique_ptr<BrowserViewController> browser_;
     std::unique_ptr<FloatingBrowserPanel> panel_;
+    // Declared after the panel: the tuck controller goes first, then the window it tucks.
+    std::unique_ptr<PanelTuckWindow> tuckWindow_;
+    std::unique_ptr<EdgeTuckController> edgeTuck_;
     // The window's content: the browser view, with notices laid over it.
     Gtk::Overlay content_;
     std::unique_ptr<Gtk::Widget> toast_;

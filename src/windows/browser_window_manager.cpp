@@ -7,9 +7,11 @@
 #include "browser/view/browser_tab.hpp"
 #include "browser/view/browser_view_controller.hpp"
 #include "browser/engine/website_sessions.hpp"
+#include "model/edge_tuck_controller.hpp"
 #include "model/localization.hpp"
 #include "model/preferences_store.hpp"
 #include "model/web_app_store.hpp"
+#include "windows/active_application_watcher.hpp"
 #include "windows/browser_window_controller.hpp"
 #include "windows/floating_browser_panel.hpp"
 
@@ -64,10 +66,14 @@ BrowserWindowManager::BrowserWindowManager(WebAppStore& websiteStore, Preference
         connections_.push_back(screen->signal_size_changed().connect([this] { screenParametersChanged(); }));
     }
     armSleepTimer();
+    activeApplications_ = ActiveApplicationWatcher::create(
+        kOwnApplication, [this](const std::optional<std::string>& application) { applicationDidActivate(application); });
 }
 
 BrowserWindowManager::~BrowserWindowManager() {
     self_.reset();
+    activeApplications_.reset();
+    linkFollower_.cancel();
     for (auto& connection : connections_) connection.disconnect();
     sleepTimer_.cancel();
     firstDelivery_.cancel();
@@ -95,6 +101,7 @@ void BrowserWindowManager::profilesChanged() {
     syncWindowsWithProfiles();
     pushSnapshot();
     scheduleSnapshot();
+    applyApplicationLinks(linkFollower_.lastApplication());
 }
 
 void BrowserWindowManager::preferencesChanged() {
@@ -104,6 +111,7 @@ void BrowserWindowManager::preferencesChanged() {
         scheduleSnapshot();
     else
         removeSavedSession();
+    applyApplicationLinks(linkFollower_.lastApplication());
 }
 
 void BrowserWindowManager::syncWindowsWithProfiles() {
@@ -184,7 +192,9 @@ RuntimeWindow BrowserWindowManager::runtimeWindow(BrowserWindowController& contr
         result.title = localizedString("Browser");
     else
         result.title = browser.profile().displayTitle();
-    if (controller.isMinimized())
+    if (controller.isTuckedAway())
+        result.state = BrowserWindowState::tucked;
+    else if (controller.isMinimized())
         result.state = BrowserWindowState::minimized;
     else if (controller.panel().get_visible())
         result.state = BrowserWindowState::visible;
@@ -269,7 +279,11 @@ void BrowserWindowManager::sleepIdleWindows() {
 }
 
 void BrowserWindowManager::screenParametersChanged() {
-    for (auto& [id, controller] : windows_) controller->panel().clampToScreen();
+    for (auto& [id, controller] : windows_) {
+        controller->panel().clampToScreen();
+        // A tucked window is tucked again, so its handle follows the new screen geometry.
+        if (auto edge = controller->edgeTuck().edge()) controller->edgeTuck().tuck(*edge);
+    }
 }
 
 }  // namespace quenlith

@@ -15,6 +15,7 @@
 
 #include "model/browser_runtime_store.hpp"
 #include "model/address_routing.hpp"
+#include "model/application_link_follower.hpp"
 #include "model/browser_scene.hpp"
 #include "model/browser_session.hpp"
 #include "model/page_clip.hpp"
@@ -36,6 +37,7 @@ typedef struct _WebKitWebView WebKitWebView;
 
 namespace quenlith {
 
+class ActiveApplicationWatcher;
 class BrowserTab;
 class BrowserViewController;
 class BrowserWindowController;
@@ -124,8 +126,6 @@ public:
     HotKeyManager* hotKeys = nullptr;
     // Deletes a stored proxy password by its credential id (the keyring).
     std::function<void(const std::string& credentialID)> removeProxyPassword;
-    // The window commands this manager does not carry out itself (tuck).
-    std::function<void(BrowserWindowController&, BrowserCommand)> onWindowCommand;
 
     // Presents a sheet of a browser window's "more" menu on that window (the application's views).
     std::function<void(BrowserWindowController&, BrowserSheet)> onSheet;
@@ -300,6 +300,18 @@ public:
     const std::set<Uuid>& linkedWindows() const { return linkedWindows_; }
     const std::set<Uuid>& dismissedLinks() const { return dismissedLinks_; }
 
+    // --- Application links (application_links.cpp) --------------------------------------------
+    // This application's desktop-file id.
+    static constexpr const char* kOwnApplication = "com.quenlith.Quenlith.desktop";
+    // Another application came to the front (its desktop-file id; none when it has none): its
+    // links apply once it stayed in front for 0.3 s.
+    void applicationDidActivate(const std::optional<std::string>& application);
+    // Shows, without taking the focus, the windows of the websites linked to `application` and
+    // puts away those links showed for another one. Nothing before the restore, during shutdown or
+    // a website-data reset.
+    void applyApplicationLinks(const std::optional<std::string>& application);
+    const std::optional<std::string>& lastApplication() const { return linkFollower_.lastApplication(); }
+
     // The pass of the sleep timer: every window's browser view puts its idle tabs to sleep.
     void sleepIdleWindows();
     // After a change of monitors: every window is clamped into a work area.
@@ -351,7 +363,11 @@ private:
     std::map<Uuid, std::unique_ptr<BrowserWindowController>> windows_;
     std::map<Uuid, WebAppProfile> observedProfiles_;
     std::set<Uuid> linkedWindows_;
-    std::set<Uuid> dismissedLinks_;
+    ApplicationLinkFollower linkFollower_{
+        kOwnApplication, [this](const std::optional<std::string>& application) { applyApplicationLinks(application); },
+        timers_};
+    std::set<Uuid>& dismissedLinks_ = linkFollower_.dismissedLinks;
+    std::unique_ptr<ActiveApplicationWatcher> activeApplications_;
     PageGroupState pageGroups_;
     // Windows opened for page groups: what changes in them stays in them.
     std::set<Uuid> sceneWindows_;

@@ -7,6 +7,7 @@
 #include "browser/engine/website_sessions.hpp"
 #include "browser/view/browser_view_controller.hpp"
 #include "model/address.hpp"
+#include "model/edge_tuck_controller.hpp"
 #include "model/localization.hpp"
 #include "model/suggested_website.hpp"
 #include "model/uri_components.hpp"
@@ -162,10 +163,7 @@ void BrowserWindowManager::runCommand(BrowserWindowController& controller, Brows
         duplicateWindow(controller.id, !controller.browser().profile().dataStoreIdentifier().has_value(), true);
         break;
     case BrowserCommand::clickThrough: toggleClickThrough(controller); break;
-    case BrowserCommand::tuck:
-        // Answered by edge tucking when it exists.
-        if (onWindowCommand) onWindowCommand(controller, command);
-        break;
+    case BrowserCommand::tuck: controller.edgeTuck().tuck(); break;
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include "browser/engine/website_sessions.hpp"
 #include "browser/view/browser_view_controller.hpp"
+#include "model/edge_tuck_controller.hpp"
 #include "model/preferences_store.hpp"
 #include "model/web_app_store.hpp"
 #include "model/window_close_policy.hpp"
@@ -23,6 +24,7 @@ void BrowserWindowManager::hideOne(BrowserWindowController& controller) {
     }
     linkedWindows_.erase(controller.profileID);
     dismissedLinks_.insert(controller.profileID);
+    controller.edgeTuck().reset();
     controller.panel().hide();
     controller.browser().setPresented(false, true);
 }
@@ -111,7 +113,7 @@ bool BrowserWindowManager::isWebsiteVisible(const Uuid& profileID) const {
     if (!website) return false;
     auto target = const_cast<BrowserWindowManager*>(this)->linkTarget(*website);
     BrowserWindowController* controller = target ? window(target->windowID) : nullptr;
-    return controller && controller->isOnScreen();
+    return controller && (controller->isOnScreen() || controller->isTuckedAway());
 }
 
 }  // namespace quenlith

@@ -7,6 +7,7 @@
 #include "browser/engine/website_sessions.hpp"
 #include "browser/view/browser_view_controller.hpp"
 #include "model/address.hpp"
+#include "model/edge_tuck_controller.hpp"
 #include "model/localization.hpp"
 #include "model/preferences_store.hpp"
 #include "model/web_app_store.hpp"
@@ -215,6 +216,7 @@ void BrowserWindowManager::hideAll() {
     for (const auto& website : store.profiles()) dismissedLinks_.insert(website.id);
     linkedWindows_.clear();
     for (auto& [id, controller] : windows_) {
+        controller->edgeTuck().reset();
         controller->panel().hide();
         controller->browser().setPresented(false, false);
     }
@@ -252,8 +254,9 @@ BrowserWindowController* BrowserWindowManager::activeWindowController() const {
 }
 
 bool BrowserWindowManager::hasVisibleWindows() const {
-    return std::any_of(windows_.begin(), windows_.end(),
-                       [](const auto& entry) { return entry.second->isOnScreen(); });
+    return std::any_of(windows_.begin(), windows_.end(), [](const auto& entry) {
+        return entry.second->isOnScreen() || entry.second->isTuckedAway();
+    });
 }
 
 bool BrowserWindowManager::isCredentialInUse(const std::string& credentialID) const {

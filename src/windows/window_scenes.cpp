@@ -5,6 +5,7 @@
 
 #include "browser/view/browser_tab.hpp"
 #include "browser/view/browser_view_controller.hpp"
+#include "model/edge_tuck_controller.hpp"
 #include "model/preferences_store.hpp"
 #include "model/scene_windows.hpp"
 #include "model/web_app_store.hpp"
@@ -21,6 +22,7 @@ std::set<Uuid> BrowserWindowManager::registeredIDs() const {
 }
 
 void BrowserWindowManager::putAway(BrowserWindowController& controller) {
+    controller.edgeTuck().reset();  // a tucked window's handle goes too
     controller.panel().hide();
     // No longer presented: the auto-reload timer stops and the active tab counts as used now.
     controller.browser().setPresented(false, false);

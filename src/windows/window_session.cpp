@@ -6,10 +6,12 @@
 #include "browser/engine/website_sessions.hpp"
 #include "browser/view/browser_tab.hpp"
 #include "browser/view/browser_view_controller.hpp"
+#include "model/edge_tuck_controller.hpp"
 #include "model/localization.hpp"
 #include "model/logging.hpp"
 #include "model/preferences_store.hpp"
 #include "model/web_app_store.hpp"
+#include "windows/active_application_watcher.hpp"
 #include "windows/browser_window_controller.hpp"
 #include "windows/browser_window_manager.hpp"
 #include "windows/floating_browser_panel.hpp"
@@ -43,7 +45,8 @@ void BrowserWindowManager::restoreSession() {
         if (auto target = linkTarget(website)) {
             if (auto controller = window(target->windowID)) {
                 // A website reached only through its visibility at quit stays as the restore left it.
-                if (website.launchAtStartup && !controller->isOnScreen()) controller->present(false, false, true);
+                if (website.launchAtStartup && !controller->isOnScreen() && !controller->isTuckedAway())
+                    controller->present(false, false, true);
                 continue;
             }
         }
@@ -52,6 +55,8 @@ void BrowserWindowManager::restoreSession() {
     publishState();
     didRestore_ = true;
     scheduleSnapshot();
+    // Links apply from launch, for the application in front now.
+    if (activeApplications_) linkFollower_.applicationDidActivate(activeApplications_->current());
 }
 
 void BrowserWindowManager::restoreWindow(const RestorableWindow& saved) {
@@ -85,7 +90,9 @@ void BrowserWindowManager::restoreWindow(const RestorableWindow& saved) {
     }
 
     controller.panel().applyFrame(saved.frame, kRestoredWidth, kRestoredHeight);
-    if (saved.visible) {
+    if (saved.edge) {
+        controller.edgeTuck().tuck(*saved.edge);
+    } else if (saved.visible) {
         bool selectedWasAsleep = false;
         if (!saved.tabs.empty()) {
             auto last = static_cast<std::int64_t>(saved.tabs.size()) - 1;
@@ -122,6 +129,7 @@ std::optional<RestorableWindow> BrowserWindowManager::restorableWindow(BrowserWi
     result.frame = controller.panel().savedFrame();
     result.visible = controller.isOnScreen();
     result.minimized = controller.isMinimized();
+    result.edge = controller.edgeTuck().edge();
     result.isMainBrowser = controller.id == browserID;
     std::vector<Uuid> tabIDs;
     for (const auto& tab : browser.tabs()) tabIDs.push_back(tab->id);
@@ -167,6 +175,7 @@ bool BrowserWindowManager::removeSavedSession() {
 void BrowserWindowManager::closeAllAndForgetSession() {
     isResettingWebsiteData = true;
     snapshotTask_.cancel();
+    linkFollower_.cancel();
     hideAll();
     std::vector<Uuid> ids;
     for (const auto& [id, controller] : windows_) ids.push_back(id);
@@ -179,6 +188,7 @@ void BrowserWindowManager::shutdown() {
     // The final snapshot, at once and while every window still exists.
     writeSnapshot(true);
     shuttingDown_ = true;
+    linkFollower_.cancel();
     sleepTimer_.cancel();
     firstDelivery_.cancel();
     for (auto& [id, controller] : windows_) {

@@ -46,5 +46,13 @@ TEST(WebsiteDataClearing, RunsInOrderAndSucceedsOnlyWhenEveryStepDid) {
     }
 }
 
+TEST(WebsiteDataClearing, OnlyAFullClearSaysClearedAndOnlyEverythingTakesTheHistory) {
+    EXPECT_FALSE(clearingRequest(PrivacyAction::cookies).everything || clearingRequest(PrivacyAction::cache).everything);
+    EXPECT_TRUE(clearingRequest(PrivacyAction::all).everything);
+    EXPECT_EQ(clearingStatusMessage({true, std::nullopt}), "Selected website data cleared.");
+    EXPECT_EQ(clearingStatusMessage({false, "Not cleared: website data."}),
+              "Some website data could not be cleared. Not cleared: website data.");
+}
+
 }  // namespace
 }  // namespace quenlith

@@ -97,6 +97,16 @@ void ProxyRuntime::load(const BrowserProxySettings& settings) {
     if (reading_) *reading_ = std::move(call);
 }
 
+void ProxyRuntime::loadFrom(const ProxyRuntime& source) {
+    if (source.pending()) return load(source.settings_);
+    settings_ = source.settings_;
+    errorMessage_ = source.errorMessage_;
+    reading_.reset();
+    password_ = source.password_;
+    if (password_) return passwordRead(*password_);
+    passwordRead(Error{});
+}
+
 void ProxyRuntime::passwordRead(Result<std::string> password) {
     bool authenticates = settings_.kind != BrowserProxyKind::system && !errorMessage_ && settings_.usesAuthentication;
     if (authenticates && !password)

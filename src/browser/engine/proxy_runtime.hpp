@@ -58,6 +58,10 @@ public:
 
     // Takes the settings: validates them and starts reading the password when they authenticate.
     void load(const BrowserProxySettings& settings);
+    // Takes the settings of `source` together with the password it already read, so a runtime made
+    // later in the launch does not depend on a keyring item that may have been replaced since.
+    // While `source` is still reading, the password is read again.
+    void loadFrom(const ProxyRuntime& source);
     // Whether the password is still being read.
     bool pending() const { return static_cast<bool>(reading_); }
     // Applies the proxy to the store, once per store: later calls for the same store do nothing.

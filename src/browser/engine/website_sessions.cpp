@@ -39,7 +39,10 @@ std::shared_ptr<WebsiteDataStore> WebsiteSessions::dataStore(const WebAppProfile
             proxyOverrides_.erase(store.get());
         auto runtime = std::make_unique<ProxyRuntime>(readCredential_);
         // An independent account without a proxy of its own goes through the global proxy of this launch.
-        runtime->load(profile.siteProxy ? *profile.siteProxy : globalRuntime_.settings());
+        if (profile.siteProxy)
+            runtime->load(*profile.siteProxy);
+        else
+            runtime->loadFrom(globalRuntime_);
         runtime->configure(store);
         routes_[store.get()] = std::move(runtime);
     }

@@ -23,9 +23,10 @@ BrowserToolbar::BrowserToolbar()
     address.set_placeholder_text(localizedString("Search or enter website"));
     address.get_accessible()->set_name(localizedString("Address and search"));
     address.set_hexpand(true);
-    // The field gives way before the buttons, down to 80 pixels.
+    // The field gives way before the buttons, down to 64 pixels, so that the title bar of the
+    // default 480-pixel window still fits every button.
     address.set_width_chars(1);
-    address.set_size_request(80, -1);
+    address.set_size_request(64, -1);
     address.signal_activate().connect([this] { navigate(); });
     // In the title bar the field gives the place back to the title once it is left.
     address.signal_focus_out_event().connect([this](GdkEventFocus*) {

@@ -92,6 +92,14 @@ TEST_F(WebsiteSessionsTest, AnOwnStoreTakesItsWebsitesProxyOrTheGlobalSettings) 
     EXPECT_TRUE(brokenStore->networkBlocked());
     EXPECT_FALSE(sessions.urlSession(broken));
     EXPECT_EQ(sessions.errorMessage(store), std::nullopt);
+
+    // The global password was replaced in the keyring since the launch: a store made now goes on
+    // with the one read at launch, without reading the keyring again.
+    credentials.passwords.clear();
+    const auto asked = credentials.asked.size();
+    auto later = sessions.dataStore(website(Uuid::random(), std::nullopt, true));
+    EXPECT_EQ(later->proxyAddress(), "socks5://user:pw@127.0.0.1:1080");
+    EXPECT_EQ(credentials.asked.size(), asked);
 }
 
 TEST_F(WebsiteSessionsTest, ARemovedWebsiteProxyLeavesAStoreStillInUseOnTheDesktopProxy) {

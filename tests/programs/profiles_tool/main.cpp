@@ -1,7 +1,8 @@
 // Writes and reads the websites file for the window-manager checks.
 //   profiles_tool write FILE --website NAME ADDRESS [OPTION VALUE]... [--website ...]
 //     options (for the website before them): --launch 0|1, --above 0|1, --all-workspaces 0|1,
-//     --opacity F, --frame X,Y,W,H[,DISPLAY], --id UUID, --shortcut KEYCODE,MODIFIERS
+//     --opacity F, --frame X,Y,W,H[,DISPLAY], --id UUID, --shortcut KEYCODE,MODIFIERS, --tuck 0|1,
+//     --link DESKTOP-ID
 //   profiles_tool restore-windows SETTINGS-FILE 0|1
 //   profiles_tool frames FILE
 //     one line per website: "NAME X Y W H DISPLAY" ("-" without display), or "NAME none"
@@ -60,6 +61,11 @@ int write(const std::string& file, int argc, char** argv, int first) {
             website.followAcrossSpaces = value == "1";
         } else if (option == "--opacity") {
             website.opacity = std::strtod(value.c_str(), nullptr);
+        } else if (option == "--tuck") {
+            website.edgeTuckEnabled = value == "1";
+        } else if (option == "--link") {
+            website.applicationLinkEnabled = true;
+            website.linkedApplications = std::vector<LinkedApplication>{{value, value}};
         } else if (option == "--id" && Uuid::parse(value)) {
             website.id = *Uuid::parse(value);
         } else if (option == "--shortcut") {

@@ -1,6 +1,6 @@
-#include "editor/shortcut_picker.hpp"
+#include "ui/shortcut_picker.hpp"
 
-#include "editor/form_rows.hpp"
+#include "ui/form_rows.hpp"
 #include "model/localization.hpp"
 #include "model/shortcut_picker_rules.hpp"
 

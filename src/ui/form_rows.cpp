@@ -1,4 +1,4 @@
-#include "editor/form_rows.hpp"
+#include "ui/form_rows.hpp"
 
 #include <pangomm/attrlist.h>
 

@@ -1,10 +1,10 @@
-#include "editor/window_opacity_control.hpp"
+#include "ui/window_opacity_control.hpp"
 
 #include <cmath>
 
 #include <atkmm/object.h>
 
-#include "editor/form_rows.hpp"
+#include "ui/form_rows.hpp"
 #include "model/form_numbers.hpp"
 #include "model/localization.hpp"
 #include "model/web_app_profile.hpp"

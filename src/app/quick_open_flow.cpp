@@ -1,0 +1,94 @@
+// Quick Open, "Open Multiple Links" and the guide: their windows, and what a chosen row opens.
+#include <algorithm>
+
+#include "app/app_environment.hpp"
+#include "app/auxiliary_windows.hpp"
+#include "launcher/batch_links_window.hpp"
+#include "launcher/guide_window.hpp"
+#include "launcher/quick_open_window.hpp"
+#include "windows/browser_window_manager.hpp"
+
+namespace quenlith {
+
+std::vector<QuickOpenItem> AppEnvironment::quickOpenItems(const std::string& query) {
+    const LibraryDocument& document = library.document();
+    return quickOpenResults(query, windows_->runtime().windows(), store.profiles(), document.clips, document.scenes,
+                            document.history, preferences.value().readsHistoryEnabled());
+}
+
+void AppEnvironment::openQuickOpenTarget(const QuickOpenTarget& target) {
+    auxiliaryWindows_->closeQuickOpen();
+    const LibraryDocument& document = library.document();
+    switch (target.kind) {
+        case QuickOpenTarget::Kind::tab:
+            if (target.tab) windows_->focus(target.id, *target.tab);
+            break;
+        case QuickOpenTarget::Kind::website: windows_->showProfile(target.id); break;
+        case QuickOpenTarget::Kind::bookmark: {
+            auto clip = std::find_if(document.clips.begin(), document.clips.end(),
+                                     [&](const PageClip& candidate) { return candidate.id == target.id; });
+            // A saved page deleted while its row was shown opens nothing.
+            if (clip != document.clips.end()) windows_->openSavedPage(*clip);
+            break;
+        }
+        case QuickOpenTarget::Kind::scene: {
+            auto scene = std::find_if(document.scenes.begin(), document.scenes.end(),
+                                      [&](const BrowserScene& candidate) { return candidate.id == target.id; });
+            if (scene != document.scenes.end()) windows_->openScene(*scene);
+            break;
+        }
+        case QuickOpenTarget::Kind::address: windows_->open(target.address); break;
+    }
+}
+
+void AppEnvironment::wireAuxiliaryWindows() {
+    std::weak_ptr<AppEnvironment*> weak = self_;
+    using Kind = AuxiliaryWindows::Kind;
+    auxiliaryWindows_->builders[Kind::quickOpen] = [weak] {
+        QuickOpenWindow::Links links;
+        links.results = [weak](const std::string& query) {
+            auto environment = weak.lock();
+            return environment ? (*environment)->quickOpenItems(query) : std::vector<QuickOpenItem>{};
+        };
+        links.onChoose = [weak](const QuickOpenTarget& target) {
+            if (auto environment = weak.lock()) (*environment)->openQuickOpenTarget(target);
+        };
+        links.onSearch = [weak](const std::string& text) {
+            if (auto environment = weak.lock()) (*environment)->searchFromQuickOpen(text);
+        };
+        links.onCancel = [weak] {
+            if (auto environment = weak.lock()) (*environment)->auxiliaryWindows().closeQuickOpen();
+        };
+        auto window = std::make_unique<QuickOpenWindow>(std::move(links));
+        // Any store change redraws the results; the connections end with the window.
+        if (auto environment = weak.lock()) {
+            AppEnvironment& self = **environment;
+            auto refresh = sigc::mem_fun(*window, &QuickOpenWindow::refresh);
+            self.windows_->runtime().signal_changed().connect(refresh);
+            self.store.signal_changed().connect(refresh);
+            self.library.signal_changed().connect(refresh);
+            self.preferences.signal_changed().connect(refresh);
+        }
+        return std::unique_ptr<Gtk::Window>(std::move(window));
+    };
+    auxiliaryWindows_->builders[Kind::batchLinks] = [weak]() -> std::unique_ptr<Gtk::Window> {
+        auto environment = weak.lock();
+        if (!environment) return nullptr;
+        BatchLinksWindow::Links links;
+        links.suggestions = (*environment)->batchLinkSuggestions();
+        links.onPerform = [weak](BatchAction action, const std::vector<std::string>& urls,
+                                 const std::string& name) -> std::optional<std::string> {
+            auto alive = weak.lock();
+            if (!alive) return std::nullopt;
+            return (*alive)->performBatchLinks(action, urls, name);
+        };
+        links.onCancel = [weak] {
+            if (auto alive = weak.lock()) (*alive)->auxiliaryWindows().closeBatchLinks();
+        };
+        const AuxiliaryWindows::BatchRequest& request = (*environment)->auxiliaryWindows().batchRequest();
+        return std::make_unique<BatchLinksWindow>(request.text, request.action, std::move(links));
+    };
+    auxiliaryWindows_->builders[Kind::guide] = [] { return std::unique_ptr<Gtk::Window>(new GuideWindow()); };
+}
+
+}  // namespace quenlith

@@ -1,0 +1,243 @@
+#include "launcher/quick_open_window.hpp"
+
+#include <gdk/gdkkeysyms.h>
+#include <glibmm/main.h>
+#include <gtkmm/image.h>
+#include <gtkmm/separator.h>
+
+#include "launcher/launcher_style.hpp"
+#include "launcher/main_work_area.hpp"
+#include "model/localization.hpp"
+#include "ui/icon_names.hpp"
+
+namespace quenlith {
+
+namespace {
+
+QuickOpenKey keyOf(guint keyval) {
+    switch (keyval) {
+        case GDK_KEY_Down:
+        case GDK_KEY_KP_Down: return QuickOpenKey::down;
+        case GDK_KEY_Up:
+        case GDK_KEY_KP_Up: return QuickOpenKey::up;
+        case GDK_KEY_Return:
+        case GDK_KEY_KP_Enter:
+        case GDK_KEY_ISO_Enter: return QuickOpenKey::returnKey;
+        case GDK_KEY_Escape: return QuickOpenKey::escape;
+        default: return QuickOpenKey::other;
+    }
+}
+
+Gtk::Image* symbolImage(std::string_view symbol, int pixels) {
+    auto* image = Gtk::manage(new Gtk::Image());
+    installApplicationIcons();
+    image->set_from_icon_name(iconNameForSymbol(symbol), Gtk::ICON_SIZE_LARGE_TOOLBAR);
+    image->set_pixel_size(pixels);
+    return image;
+}
+
+Gtk::Label* oneLine(Gtk::Label* label) {
+    label->set_ellipsize(Pango::ELLIPSIZE_END);
+    label->set_xalign(0);
+    return label;
+}
+
+Gtk::Widget* itemRow(const QuickOpenItem& item) {
+    auto* row = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 12));
+    row->set_margin_top(6);
+    row->set_margin_bottom(6);
+    row->set_margin_start(14);
+    row->set_margin_end(14);
+    auto* icon = symbolImage(item.icon, 20);
+    icon->set_size_request(26, -1);
+    icon->get_style_context()->add_class("quenlith-accent");
+    row->pack_start(*icon, Gtk::PACK_SHRINK);
+    auto* texts = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 4));
+    texts->pack_start(*oneLine(makeLabel(item.title, 14, 500)), Gtk::PACK_SHRINK);
+    texts->pack_start(*oneLine(makeLabel(item.detail, 11, 400, "quenlith-secondary")), Gtk::PACK_SHRINK);
+    row->pack_start(*texts, Gtk::PACK_EXPAND_WIDGET);
+    row->pack_end(*makeLabel(item.category, 11, 400, "quenlith-secondary"), Gtk::PACK_SHRINK);
+    return row;
+}
+
+void preeditChanged(GtkEntry*, const char* preedit, gpointer text) {
+    *static_cast<std::string*>(text) = preedit ? preedit : "";
+}
+
+}  // namespace
+
+QuickOpenWindow::QuickOpenWindow(Links links) : links_(std::move(links)) {
+    installLauncherStyle();
+    set_resizable(false);
+    const ContentSize size = quickOpenContentSize(mainWorkArea());
+    content_.set_size_request(size.width, size.height);
+
+    searchRow_.set_border_width(20);
+    searchRow_.pack_start(*symbolImage("magnifyingglass", 20), Gtk::PACK_SHRINK);
+    field_.set_placeholder_text(localizedString("Find tabs, websites, bookmarks or page groups…"));
+    field_.get_accessible()->set_name(localizedString("Quick Open"));
+    Pango::FontDescription font = field_.get_pango_context()->get_font_description();
+    font.set_size(16 * PANGO_SCALE);
+    field_.override_font(font);
+    searchRow_.pack_start(field_, Gtk::PACK_EXPAND_WIDGET);
+    cancel_.set_label(localizedString("Cancel"));
+    cancel_.set_relief(Gtk::RELIEF_NONE);
+    cancel_.signal_clicked().connect([this] {
+        if (links_.onCancel) links_.onCancel();
+    });
+    searchRow_.pack_start(cancel_, Gtk::PACK_SHRINK);
+    content_.pack_start(searchRow_, Gtk::PACK_SHRINK);
+    content_.pack_start(*Gtk::manage(new Gtk::Separator()), Gtk::PACK_SHRINK);
+
+    list_.set_activate_on_single_click(true);
+    list_.set_selection_mode(Gtk::SELECTION_SINGLE);
+    auto* empty = makeLabel(
+        localizedString("Open a website or save a bookmark to find it here. You can also type a URL or search query."),
+        13, 400, "quenlith-secondary");
+    empty->set_line_wrap(true);
+    empty->set_margin_top(16);
+    empty->set_margin_bottom(16);
+    empty->show();
+    list_.set_placeholder(*empty);
+    list_.signal_row_activated().connect([this](Gtk::ListBoxRow* row) {
+        if (row && row->get_index() >= 0 && static_cast<std::size_t>(row->get_index()) < rowIDs_.size())
+            choose(rowIDs_[row->get_index()]);
+    });
+    list_.signal_row_selected().connect([this](Gtk::ListBoxRow* row) {
+        if (selecting_ || !row || row->get_index() < 0) return;
+        palette_.select(rowIDs_[static_cast<std::size_t>(row->get_index())]);
+    });
+    scroller_.set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
+    scroller_.add(list_);
+    content_.pack_start(scroller_, Gtk::PACK_EXPAND_WIDGET);
+    content_.pack_start(*Gtk::manage(new Gtk::Separator()), Gtk::PACK_SHRINK);
+
+    auto* footer = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 8));
+    footer->set_border_width(14);
+    footer->pack_start(*makeLabel(localizedString("↑ ↓ Choose · Return Open · Esc Close"), 11, 400,
+                                  "quenlith-secondary"),
+                       Gtk::PACK_SHRINK);
+    footer->pack_end(*makeLabel(localizedString("Private tabs are not listed"), 11, 400, "quenlith-secondary"),
+                     Gtk::PACK_SHRINK);
+    content_.pack_start(*footer, Gtk::PACK_SHRINK);
+    add(content_);
+    content_.show_all();
+
+    field_.signal_changed().connect([this] { queryChanged(); });
+    field_.signal_key_press_event().connect(sigc::mem_fun(*this, &QuickOpenWindow::keyPressed), false);
+    g_signal_connect(field_.gobj(), "preedit-changed", G_CALLBACK(preeditChanged), &preedit_);
+    // Escape anywhere in the window cancels, as the Cancel button's key.
+    signal_key_press_event().connect(
+        [this](GdkEventKey* event) {
+            if (event->keyval != GDK_KEY_Escape || !preedit_.empty()) return false;
+            if (links_.onCancel) links_.onCancel();
+            return true;
+        },
+        false);
+    queryChanged();
+    field_.grab_focus();
+}
+
+QuickOpenWindow::~QuickOpenWindow() {
+    g_signal_handlers_disconnect_by_data(field_.gobj(), &preedit_);
+    pendingRefresh_.disconnect();
+    scrollRequest_.disconnect();
+}
+
+bool QuickOpenWindow::keyPressed(GdkEventKey* event) {
+    auto command = quickOpenCommand(keyOf(event->keyval), !preedit_.empty());
+    if (!command) return false;
+    switch (*command) {
+        case QuickOpenCommand::moveDown:
+        case QuickOpenCommand::moveUp:
+            palette_.moveSelection(*command == QuickOpenCommand::moveDown ? 1 : -1);
+            showSelection();
+            break;
+        case QuickOpenCommand::submit: submit(); break;
+        case QuickOpenCommand::cancel:
+            if (links_.onCancel) links_.onCancel();
+            break;
+    }
+    return true;
+}
+
+void QuickOpenWindow::queryChanged() {
+    std::string query = field_.get_text();
+    auto items = links_.results ? links_.results(query) : std::vector<QuickOpenItem>{};
+    palette_.setQuery(std::move(query), std::move(items));
+    rebuildRows();
+    showSelection();
+}
+
+void QuickOpenWindow::refresh() {
+    if (pendingRefresh_.connected()) return;
+    pendingRefresh_ = Glib::signal_idle().connect([this] {
+        palette_.setItems(links_.results ? links_.results(palette_.query()) : std::vector<QuickOpenItem>{});
+        rebuildRows();
+        showSelection();
+        return false;
+    });
+}
+
+void QuickOpenWindow::rebuildRows() {
+    selecting_ = true;
+    for (Gtk::Widget* child : list_.get_children()) gtk_widget_destroy(child->gobj());
+    selecting_ = false;
+    rowIDs_.clear();
+    for (const auto& item : palette_.items()) {
+        list_.append(*itemRow(item));
+        rowIDs_.push_back(item.id);
+    }
+    if (palette_.hasQuery()) {
+        auto* row = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 12));
+        row->set_margin_top(10);
+        row->set_margin_bottom(10);
+        row->set_margin_start(14);
+        row->set_margin_end(14);
+        row->pack_start(*symbolImage("arrow.up.right", 16), Gtk::PACK_SHRINK);
+        row->pack_start(*oneLine(makeLabel(localizedFormat("Open or search: %@", {palette_.query()}), 14)),
+                        Gtk::PACK_EXPAND_WIDGET);
+        list_.append(*row);
+        rowIDs_.emplace_back(kQuickOpenSearchRowID);
+    }
+    list_.show_all();
+}
+
+void QuickOpenWindow::showSelection() {
+    Gtk::ListBoxRow* row = nullptr;
+    if (const auto& selected = palette_.selected())
+        for (std::size_t i = 0; i < rowIDs_.size(); ++i)
+            if (rowIDs_[i] == *selected) row = list_.get_row_at_index(static_cast<int>(i));
+    selecting_ = true;
+    if (row)
+        list_.select_row(*row);
+    else
+        list_.unselect_all();
+    selecting_ = false;
+    if (!row) return;
+    // Rows just built have no place yet: scroll once they are laid out.
+    scrollRequest_.disconnect();
+    scrollRequest_ = Glib::signal_idle().connect([this, index = row->get_index()] {
+        if (Gtk::ListBoxRow* shown = list_.get_row_at_index(index)) {
+            Gtk::Allocation place = shown->get_allocation();
+            scroller_.get_vadjustment()->clamp_page(place.get_y(), place.get_y() + place.get_height());
+        }
+        return false;
+    });
+}
+
+void QuickOpenWindow::submit() {
+    auto submission = palette_.submit();
+    using Kind = QuickOpenPalette::Submission::Kind;
+    if (submission.kind == Kind::choose && links_.onChoose)
+        links_.onChoose(submission.target);
+    else if (submission.kind == Kind::search && links_.onSearch)
+        links_.onSearch(submission.text);
+}
+
+void QuickOpenWindow::choose(const std::string& id) {
+    palette_.select(id);
+    submit();
+}
+
+}  // namespace quenlith

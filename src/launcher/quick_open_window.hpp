@@ -1,0 +1,66 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtkmm/box.h>
+#include <gtkmm/button.h>
+#include <gtkmm/label.h>
+#include <gtkmm/listbox.h>
+#include <gtkmm/scrolledwindow.h>
+#include <gtkmm/searchentry.h>
+#include <gtkmm/window.h>
+#include <sigc++/connection.h>
+
+#include "model/quick_open_palette.hpp"
+
+namespace quenlith {
+
+// The Quick Open palette: a search field, the results as a keyboard-driven list, the row that
+// opens or searches the typed text, and a footer of key hints. It opens nothing itself: a chosen
+// row or the typed text goes to its owner's closures. Main thread only.
+class QuickOpenWindow : public Gtk::Window {
+public:
+    struct Links {
+        // The results for a query, computed anew from the live stores.
+        std::function<std::vector<QuickOpenItem>(const std::string& query)> results;
+        std::function<void(const QuickOpenTarget&)> onChoose;
+        std::function<void(const std::string& text)> onSearch;
+        std::function<void()> onCancel;
+    };
+
+    explicit QuickOpenWindow(Links links);
+    ~QuickOpenWindow() override;
+
+    // A store changed: the results are computed again on the next idle turn, for the same query.
+    void refresh();
+
+    Gtk::SearchEntry& searchField() { return field_; }
+    const QuickOpenPalette& palette() const { return palette_; }
+    // Runs what Return runs.
+    void submit();
+
+private:
+    bool keyPressed(GdkEventKey* event);
+    void queryChanged();
+    void rebuildRows();
+    void showSelection();
+    void choose(const std::string& id);
+
+    Links links_;
+    QuickOpenPalette palette_;
+    std::string preedit_;
+    Gtk::Box content_{Gtk::ORIENTATION_VERTICAL};
+    Gtk::Box searchRow_{Gtk::ORIENTATION_HORIZONTAL, 12};
+    Gtk::SearchEntry field_;
+    Gtk::Button cancel_;
+    Gtk::ScrolledWindow scroller_;
+    Gtk::ListBox list_;
+    std::vector<std::string> rowIDs_;  // the id of each row of the list, in order
+    bool selecting_ = false;
+    sigc::connection pendingRefresh_;
+    sigc::connection scrollRequest_;
+};
+
+}  // namespace quenlith

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <set>
+#include <string>
+
+#include "model/scheduler.hpp"
+#include "model/uuid.hpp"
+
+namespace quenlith {
+
+// Follows the application in front for application links: each activation of another application
+// applies the links of that application once it has stayed in front for kDebounce, so rapid
+// switching applies only the last one. Activating this application itself changes nothing.
+// Websites the user put away stay away until a different application has come to the front.
+class ApplicationLinkFollower {
+public:
+    static constexpr std::chrono::milliseconds kDebounce{300};
+
+    // `ownApplication` is this application's desktop-file id; `apply` applies the links of an
+    // application (none: an application without an id, which matches nothing).
+    ApplicationLinkFollower(std::string ownApplication,
+                            std::function<void(const std::optional<std::string>&)> apply,
+                            Scheduler& timers = mainLoopScheduler());
+
+    void applicationDidActivate(const std::optional<std::string>& application);
+    // Drops a pending application of links (shutdown, website-data reset).
+    void cancel() { linkTask_.cancel(); }
+
+    // The last other application that came to the front.
+    const std::optional<std::string>& lastApplication() const { return lastApplication_; }
+    const std::string& ownApplication() const { return ownApplication_; }
+    // Websites links must not bring forward while the same application stays in front.
+    std::set<Uuid> dismissedLinks;
+
+private:
+    std::string ownApplication_;
+    std::function<void(const std::optional<std::string>&)> apply_;
+    Scheduler& timers_;
+    std::optional<std::string> lastApplication_;
+    ScheduledTask linkTask_;
+};
+
+}  // namespace quenlith

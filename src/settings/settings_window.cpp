@@ -1,0 +1,170 @@
+#include "settings/settings_window.hpp"
+
+#include <glibmm/main.h>
+#include <gtkmm/image.h>
+
+#include "model/localization.hpp"
+#include "model/preferences_store.hpp"
+#include "settings/appearance_pane.hpp"
+#include "settings/general_pane.hpp"
+#include "settings/network_settings_page.hpp"
+#include "settings/privacy_pane.hpp"
+#include "settings/shortcuts_pane.hpp"
+#include "settings/websites_pane.hpp"
+#include "ui/form_rows.hpp"
+#include "ui/icon_names.hpp"
+#include "windows/browser_window_manager.hpp"
+
+namespace quenlith {
+
+namespace {
+
+Gtk::Widget* tabLabel(const std::string& title, const std::string& icon) {
+    auto* box = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 6));
+    box->pack_start(*Gtk::manage(new Gtk::Image(icon, Gtk::ICON_SIZE_MENU)), Gtk::PACK_SHRINK);
+    box->pack_start(*Gtk::manage(new Gtk::Label(title)), Gtk::PACK_SHRINK);
+    box->show_all();
+    return box;
+}
+
+// Stands in for the ad filtering page until one is handed in.
+Gtk::Widget* placeholderAdFilteringPage() {
+    auto* label = Gtk::manage(new Gtk::Label(localizedString("Ad Filtering")));
+    label->set_margin_top(40);
+    return label;
+}
+
+}  // namespace
+
+SettingsWindow::SettingsWindow(PreferencesStore& preferences, WebAppStore& store, BrowserWindowManager& windows,
+                               HotKeyManager& hotKeys, const ProxyRuntime& activeProxy, SettingsServices services,
+                               LoginItem loginItem)
+    : context_{preferences, store, windows, hotKeys, activeProxy, std::move(services), std::move(loginItem),
+               {}, {}, {}, {}},
+      alive_(std::make_shared<SettingsWindow*>(this)) {
+    set_title(localizedString("Quenlith Settings"));
+    set_default_size(700, 590);
+    set_resizable(false);
+    context_.write = [this](const std::function<void(AppPreferences&)>& change) {
+        Status saved = context_.preferences.update(change);
+        if (!saved)
+            showStatus(localizedFormat("Could not save settings: %@", {saved.error().message}));
+    };
+    context_.showStatus = [this](const std::optional<std::string>& text) { showStatus(text); };
+    context_.requestClear = [this](PrivacyAction action) { requestClear(action); };
+    context_.requestDeletion = [this](const WebAppProfile& website) { requestDeletion(website); };
+
+    general_ = std::make_unique<GeneralPane>(context_);
+    appearance_ = std::make_unique<AppearancePane>(context_);
+    websites_ = std::make_unique<WebsitesPane>(context_);
+    shortcuts_ = std::make_unique<ShortcutsPane>(context_);
+    network_ = std::make_unique<NetworkSettingsPage>(context_);
+    privacy_ = std::make_unique<PrivacyPane>(context_);
+    Gtk::Widget* adFiltering = context_.services.makeAdFilteringPage ? context_.services.makeAdFilteringPage()
+                                                                     : placeholderAdFilteringPage();
+
+    tabs_.set_border_width(16);
+    // Seven tabs are wider than the window: the strip scrolls instead of widening it.
+    tabs_.set_scrollable(true);
+    tabs_.append_page(*general_, *tabLabel(localizedString("General"), iconNameForSymbol("gearshape")));
+    tabs_.append_page(*appearance_, *tabLabel(localizedString("Appearance"), iconNameForSymbol("paintbrush")));
+    tabs_.append_page(*websites_, *tabLabel(localizedString("Websites"), iconNameForSymbol("square.grid.2x2")));
+    tabs_.append_page(*shortcuts_, *tabLabel(localizedString("Shortcuts"), "input-keyboard-symbolic"));
+    tabs_.append_page(*network_, *tabLabel(localizedString("Network"), "network-workgroup-symbolic"));
+    tabs_.append_page(*adFiltering, *tabLabel(localizedString("Ad Filtering"), iconNameForSymbol("shield.lefthalf.filled")));
+    tabs_.append_page(*privacy_, *tabLabel(localizedString("Privacy"), iconNameForSymbol("hand.raised")));
+    // The Network page holds its draft only while it is shown.
+    tabs_.signal_switch_page().connect([this](Gtk::Widget* page, guint) {
+        if (page == network_.get()) network_->appeared();
+    });
+
+    styleCaption(status_);
+    status_.set_margin_start(20);
+    status_.set_margin_end(20);
+    status_.set_margin_bottom(12);
+    status_.set_no_show_all(true);
+    content_.pack_start(tabs_, Gtk::PACK_EXPAND_WIDGET);
+    content_.pack_start(status_, Gtk::PACK_SHRINK);
+    add(content_);
+    content_.show_all();
+    // A login item changed elsewhere shows the next time the window comes up, and the Network
+    // page drops a draft left when the window was closed.
+    signal_map().connect([this] {
+        general_->refreshLoginItem();
+        if (selectedTab() == network) network_->appeared();
+    });
+}
+
+SettingsWindow::~SettingsWindow() {
+    alive_.reset();
+    closeAlert();
+}
+
+void SettingsWindow::showStatus(const std::optional<std::string>& text) {
+    status_.set_text(text.value_or(""));
+    status_.set_visible(text.has_value());
+}
+
+void SettingsWindow::closeAlert() {
+    if (!alert_) return;
+    alert_->hide();
+    // Freed on a later turn: the alert may be closing from inside its own handler.
+    Glib::signal_idle().connect_once([alert = std::shared_ptr<Gtk::MessageDialog>(std::move(alert_))] {});
+}
+
+void SettingsWindow::requestClear(PrivacyAction action) {
+    if (alert_ || clearing_) return;
+    alert_ = std::make_unique<Gtk::MessageDialog>(*this, localizedString("Clear website data?"), false,
+                                                  Gtk::MESSAGE_WARNING, Gtk::BUTTONS_NONE, true);
+    alert_->set_secondary_text(localizedString(
+        "All Quenlith browser windows will close. Clearing cookies or all data signs you out of websites. This "
+        "cannot be undone."));
+    alert_->add_button(localizedString("Cancel"), Gtk::RESPONSE_CANCEL);
+    alert_->add_button(localizedString("Clear"), Gtk::RESPONSE_ACCEPT)
+        ->get_style_context()
+        ->add_class("destructive-action");
+    alert_->set_default_response(Gtk::RESPONSE_CANCEL);
+    alert_->signal_response().connect([this, action](int response) {
+        closeAlert();
+        if (response == Gtk::RESPONSE_ACCEPT) startClearing(action);
+    });
+    alert_->show();
+}
+
+void SettingsWindow::startClearing(PrivacyAction action) {
+    if (!context_.services.onClearData) return;
+    clearing_ = true;
+    privacy_->setClearing(true);
+    std::weak_ptr<SettingsWindow*> weak = alive_;
+    context_.services.onClearData(clearingRequest(action), [weak](WebsiteDataClearingResult result) {
+        auto self = weak.lock();
+        if (!self) return;
+        (*self)->clearing_ = false;
+        (*self)->privacy_->setClearing(false);
+        (*self)->showStatus(clearingStatusMessage(result));
+    });
+}
+
+void SettingsWindow::requestDeletion(const WebAppProfile& website) {
+    if (alert_) return;
+    deletion_ = website;
+    alert_ = std::make_unique<Gtk::MessageDialog>(*this, localizedString("Delete website?"), false,
+                                                  Gtk::MESSAGE_WARNING, Gtk::BUTTONS_NONE, true);
+    alert_->set_secondary_text(localizedString(
+        "Its configuration and windows will be removed. Website data is kept until you clear it in Privacy "
+        "settings."));
+    alert_->add_button(localizedString("Cancel"), Gtk::RESPONSE_CANCEL);
+    alert_->add_button(localizedString("Delete"), Gtk::RESPONSE_ACCEPT)
+        ->get_style_context()
+        ->add_class("destructive-action");
+    alert_->set_default_response(Gtk::RESPONSE_CANCEL);
+    alert_->signal_response().connect([this](int response) {
+        std::optional<WebAppProfile> website = std::move(deletion_);
+        deletion_.reset();
+        closeAlert();
+        if (response == Gtk::RESPONSE_ACCEPT && website) context_.windows.deleteWebsite(website->id);
+    });
+    alert_->show();
+}
+
+}  // namespace quenlith

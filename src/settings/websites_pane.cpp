@@ -1,0 +1,114 @@
+#include "settings/websites_pane.hpp"
+
+#include <glibmm/main.h>
+
+#include "model/localization.hpp"
+#include "model/web_app_store.hpp"
+#include "ui/action_button.hpp"
+#include "ui/form_rows.hpp"
+
+namespace quenlith {
+
+WebsitesPane::WebsitesPane(SettingsContext& context)
+    : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 6),
+      context_(context),
+      title_(localizedString("Websites")),
+      add_(localizedString("Add Website")),
+      empty_(localizedString("Add your first website to get started.")) {
+    styleHeadline(title_);
+    add_.get_style_context()->add_class("suggested-action");
+    add_.signal_clicked().connect([this] {
+        if (context_.services.onAdd) context_.services.onAdd();
+    });
+    header_.set_border_width(12);
+    header_.pack_start(title_, Gtk::PACK_SHRINK);
+    header_.pack_end(add_, Gtk::PACK_SHRINK);
+    pack_start(header_, Gtk::PACK_SHRINK);
+    error_.get_style_context()->add_class("error");
+    error_.set_line_wrap(true);
+    error_.set_xalign(0);
+    error_.set_margin_start(12);
+    error_.set_margin_end(12);
+    error_.set_no_show_all(true);
+    pack_start(error_, Gtk::PACK_SHRINK);
+    empty_.get_style_context()->add_class("dim-label");
+    empty_.set_no_show_all(true);
+    pack_start(empty_, Gtk::PACK_EXPAND_WIDGET);
+    list_.set_selection_mode(Gtk::SELECTION_NONE);
+    scroller_.set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
+    scroller_.add(list_);
+    scroller_.set_no_show_all(true);
+    pack_start(scroller_, Gtk::PACK_EXPAND_WIDGET);
+    context_.store.signal_changed().connect(sigc::mem_fun(*this, &WebsitesPane::rebuild));
+    rebuild();
+}
+
+void WebsitesPane::rebuild() {
+    for (Gtk::Widget* child : list_.get_children()) {
+        list_.remove(*child);
+        delete child;
+    }
+    rows_.clear();
+    const auto& error = context_.store.errorMessage();
+    error_.set_text(error.value_or(""));
+    error_.set_visible(error.has_value());
+    const auto& websites = context_.store.profiles();
+    empty_.set_visible(websites.empty());
+    showWhen(scroller_, !websites.empty());
+
+    for (const auto& website : websites) {
+        Row row{.id = website.id};
+        const Uuid id = website.id;
+        auto* line = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 6));
+        line->set_margin_top(4);
+        line->set_margin_bottom(4);
+        auto* titles = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 2));
+        auto* name = Gtk::manage(new Gtk::Label(website.displayTitle()));
+        name->set_xalign(0);
+        name->set_ellipsize(Pango::ELLIPSIZE_END);
+        styleHeadline(*name);
+        auto* address = makeCaption(website.homeURL);
+        address->set_line_wrap(false);
+        address->set_ellipsize(Pango::ELLIPSIZE_END);
+        titles->pack_start(*name, Gtk::PACK_SHRINK);
+        titles->pack_start(*address, Gtk::PACK_SHRINK);
+        line->pack_start(*titles, Gtk::PACK_EXPAND_WIDGET);
+
+        row.menuBar = Gtk::manage(new Gtk::CheckButton(localizedString("Menu Bar")));
+        row.menuBar->set_active(website.menuBarIconEnabled.value_or(false));
+        row.menuBar->signal_toggled().connect([this, id, box = row.menuBar] {
+            context_.store.setMenuBarIcon(box->get_active(), id);
+            context_.store.save();
+            // A store that took nothing (read-only) announces nothing: the row shows it again.
+            auto stored = context_.store.profile(id);
+            if (!stored || stored->menuBarIconEnabled.value_or(false) != box->get_active())
+                Glib::signal_idle().connect_once(sigc::mem_fun(*this, &WebsitesPane::rebuild));
+        });
+        row.up = Gtk::manage(new ActionButton("arrow.up", localizedString("Move up"),
+                                              [this, id] { context_.store.reposition(id, -1); }));
+        row.down = Gtk::manage(new ActionButton("arrow.down", localizedString("Move down"),
+                                                [this, id] { context_.store.reposition(id, 1); }));
+        row.edit = Gtk::manage(new Gtk::Button(localizedString("Edit")));
+        row.edit->signal_clicked().connect([this, id] {
+            if (context_.services.onEdit) context_.services.onEdit(id);
+        });
+        row.newAccount = Gtk::manage(new ActionButton("person.badge.plus", localizedString("Add Independent Account"),
+                                                      [this, id] {
+                                                          if (context_.services.onNewAccount)
+                                                              context_.services.onNewAccount(id);
+                                                      }));
+        row.remove = Gtk::manage(new ActionButton("trash", localizedString("Delete website"),
+                                                  [this, id] {
+                                                      if (auto website = context_.store.profile(id))
+                                                          context_.requestDeletion(*website);
+                                                  }));
+        for (Gtk::Widget* control : std::initializer_list<Gtk::Widget*>{row.menuBar, row.up, row.down, row.edit,
+                                                                         row.newAccount, row.remove})
+            line->pack_start(*control, Gtk::PACK_SHRINK);
+        list_.append(*line);
+        rows_.push_back(row);
+    }
+    list_.show_all();
+}
+
+}  // namespace quenlith

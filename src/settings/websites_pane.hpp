@@ -1,0 +1,53 @@
+#pragma once
+
+#include <vector>
+
+#include <gtkmm/box.h>
+#include <gtkmm/button.h>
+#include <gtkmm/checkbutton.h>
+#include <gtkmm/label.h>
+#include <gtkmm/listbox.h>
+#include <gtkmm/scrolledwindow.h>
+
+#include "model/uuid.hpp"
+#include "settings/settings_context.hpp"
+
+namespace quenlith {
+
+class ActionButton;
+
+// The Websites tab: the saved websites in their order, each with its menu-bar checkbox, move up
+// and down, Edit, a new independent account and delete (after the window's confirmation).
+class WebsitesPane : public Gtk::Box {
+public:
+    explicit WebsitesPane(SettingsContext& context);
+
+    // The controls of one row, by position (tests and keyboard handling).
+    struct Row {
+        Uuid id;
+        Gtk::CheckButton* menuBar = nullptr;
+        ActionButton* up = nullptr;
+        ActionButton* down = nullptr;
+        Gtk::Button* edit = nullptr;
+        ActionButton* newAccount = nullptr;
+        ActionButton* remove = nullptr;
+    };
+    const std::vector<Row>& rows() const { return rows_; }
+    Gtk::Button& addButton() { return add_; }
+    bool showsEmptyHint() const { return empty_.get_visible(); }
+
+private:
+    void rebuild();
+
+    SettingsContext& context_;
+    Gtk::Box header_{Gtk::ORIENTATION_HORIZONTAL, 8};
+    Gtk::Label title_;
+    Gtk::Button add_;
+    Gtk::Label error_;
+    Gtk::Label empty_;
+    Gtk::ScrolledWindow scroller_;
+    Gtk::ListBox list_;
+    std::vector<Row> rows_;
+};
+
+}  // namespace quenlith

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+#include <gtkmm/box.h>
+#include <gtkmm/checkbutton.h>
+#include <gtkmm/comboboxtext.h>
+#include <gtkmm/label.h>
+#include <gtkmm/togglebutton.h>
+
+#include "model/shortcut_configuration.hpp"
+
+namespace quenlith {
+
+// Edits one optional global shortcut: "Enable shortcut", and while one is set a toggle per
+// modifier, the key list and the shortcut written out ("Ctrl+Alt+K"). It checks nothing; every
+// change goes to `onChange` at once and the embedding form validates on its Save.
+class ShortcutPicker : public Gtk::Box {
+public:
+    explicit ShortcutPicker(std::uint32_t defaultKey);
+
+    std::function<void(const std::optional<ShortcutConfiguration>&)> onChange;
+
+    void setValue(const std::optional<ShortcutConfiguration>& value);
+    const std::optional<ShortcutConfiguration>& value() const { return value_; }
+
+    // The controls, for the form's keyboard handling and tests.
+    Gtk::CheckButton& enableToggle() { return enable_; }
+    Gtk::ToggleButton& modifierToggle(std::size_t index) { return modifiers_[index]; }
+    Gtk::ComboBoxText& keyPicker() { return keys_; }
+    std::string text() const { return text_.get_text(); }
+
+private:
+    void write(const std::optional<ShortcutConfiguration>& value);
+    void showValue();
+
+    std::uint32_t defaultKey_;
+    std::optional<ShortcutConfiguration> value_;
+    bool updating_ = false;
+    Gtk::CheckButton enable_;
+    Gtk::Box row_{Gtk::ORIENTATION_HORIZONTAL, 10};
+    std::array<Gtk::ToggleButton, 4> modifiers_;
+    Gtk::ComboBoxText keys_;
+    Gtk::Label text_;
+};
+
+}  // namespace quenlith

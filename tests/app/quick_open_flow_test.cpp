@@ -1,0 +1,226 @@
+// Quick Open, "Open Multiple Links" and the guide, driven by keys and their own controls on real
+// windows against a local server, which is also the only proxy the web views may use.
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+#include <gtkmm/application.h>
+#include <gtkmm/clipboard.h>
+#include <webkit2/webkit2.h>
+
+#include "app/app_environment.hpp"
+#include "app/auxiliary_windows.hpp"
+#include "app/main_menu.hpp"
+#include "browser/engine/proxy_runtime.hpp"
+#include "browser/engine/website_sessions.hpp"
+#include "browser/view/browser_view_controller.hpp"
+#include "launcher/batch_links_window.hpp"
+#include "launcher/guide_window.hpp"
+#include "launcher/quick_open_window.hpp"
+#include "model/localization.hpp"
+#include "support/main_loop.hpp"
+#include "support/temp_environment.hpp"
+#include "support/test_http_server.hpp"
+#include "windows/browser_window_controller.hpp"
+#include "windows/browser_window_manager.hpp"
+#include "windows/floating_browser_panel.hpp"
+
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"  // records built from the fields that matter
+
+namespace quenlith {
+namespace {
+
+using test::spinUntil;
+using Kind = AuxiliaryWindows::Kind;
+
+SecretCall noPassword(const std::string&, SecretStore::ReadDone done) {
+    done(Error{"test.noPassword", "no password"});
+    return {};
+}
+
+// A key press as a window gets it from the display, through GTK's own event dispatch.
+void pressKey(Gtk::Window& window, const char* name, unsigned modifiers = 0) {
+    GdkDisplay* display = gdk_display_get_default();
+    GdkKeymapKey* keys = nullptr;
+    gint count = 0;
+    const guint keyval = gdk_keyval_from_name(name);
+    ASSERT_TRUE(gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(display), keyval, &keys, &count));
+    GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
+    event->key.window = GDK_WINDOW(g_object_ref(window.get_window()->gobj()));
+    event->key.state = modifiers;
+    event->key.keyval = keyval;
+    event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
+    g_free(keys);
+    gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(display)));
+    gtk_main_do_event(event);
+    gdk_event_free(event);
+}
+
+class QuickOpenFlowTest : public testing::Test {
+protected:
+    void SetUp() override {
+        // One application object per process: the one an earlier suite registered, else a new one.
+        static Glib::RefPtr<Gtk::Application> shared = [] {
+            if (GApplication* existing = g_application_get_default())
+                return Glib::wrap(GTK_APPLICATION(existing), true);
+            auto made = Gtk::Application::create("com.quenlith.QuickOpenTest", Gio::APPLICATION_NON_UNIQUE);
+            made->register_application();
+            return made;
+        }();
+        application = shared;
+        environment = std::make_unique<AppEnvironment>(sessions);
+        menu = std::make_unique<MainMenu>(*application.operator->(), *environment, MainMenu::Links{});
+        environment->windows().onWindowBuilt = [this](BrowserWindowController& c) { menu->attach(c.panel()); };
+        environment->auxiliaryWindows().onWindowBuilt = [this](Gtk::Window& window) { menu->attach(window); };
+    }
+
+    BrowserWindowController& browserWindow() { return *environment->windows().window(environment->windows().browserID); }
+
+    template <typename View>
+    View* shown(Kind kind) {
+        Gtk::Window* window = environment->auxiliaryWindows().window(kind);
+        return window && window->get_visible() ? dynamic_cast<View*>(window) : nullptr;
+    }
+
+    // Ctrl+K on the key browser window, the query typed, the arrows, then Return; Escape alone for no query.
+    void quickOpen(const std::string& query, std::vector<const char*> arrows = {}) {
+        QuickOpenWindow* palette = nullptr;
+        pressKey(browserWindow().panel(), "k", GDK_CONTROL_MASK);
+        ASSERT_TRUE(spinUntil([&] { return (palette = shown<QuickOpenWindow>(Kind::quickOpen)) != nullptr; }));
+        if (query.empty()) arrows = {"Escape"};
+        palette->searchField().set_text(query);
+        for (const char* arrow : arrows) pressKey(*palette, arrow);
+        if (!query.empty()) pressKey(*palette, "Return");
+        EXPECT_EQ(environment->auxiliaryWindows().window(Kind::quickOpen), nullptr) << query;
+    }
+
+    test::TemporaryEnvironment folders;
+    test::TestHttpServer server;
+    ProxyRuntime proxy{noPassword};
+    // The search engine's address goes to a local port where nothing listens; the local server's
+    // pages bypass the proxy.
+    bool proxied = (proxy.load({.kind = BrowserProxyKind::httpConnect, .host = "127.0.0.1", .port = 9}), true);
+    WebsiteSessions sessions{proxy, noPassword};
+    Glib::RefPtr<Gtk::Application> application;
+    std::unique_ptr<AppEnvironment> environment;
+    std::unique_ptr<MainMenu> menu;
+};
+
+TEST_F(QuickOpenFlowTest, KeysOpenEveryKindOfRowAndEscapeCloses) {
+    for (const char* path : {"/a", "/b", "/site", "/clip", "/visited", "/g"})
+        server.page(path, std::string("<!doctype html><title>Page ") + (path + 1) + "</title>");
+    environment->windows().open(server.url("/a"));
+    environment->windows().open(server.url("/b"));
+    BrowserViewController& browser = browserWindow().browser();
+    browserWindow().panel().present();
+    ASSERT_TRUE(spinUntil([&] {
+        const auto& windows = environment->windows().runtime().windows();
+        return windows.size() == 1 && windows[0].tabs.size() == 2 && windows[0].tabs[0].title == "Page a" &&
+               browser.activeIndex() == 1;
+    }));
+
+    ASSERT_TRUE(environment->store.upsert({.id = Uuid::random(), .name = "Local Site", .homeURL = server.url("/site")}));
+    BrowserScene group = pastedLinksGroup({server.url("/g")}, "Reading group", Date{1});
+    const PageClip clip{Uuid::random(), "Kept clip", server.url("/clip")};
+    ASSERT_TRUE(environment->library.update([&](LibraryDocument& document) {
+        document.clips.push_back(clip);
+        document.scenes.push_back(group);
+        document.history.push_back(
+            HistoryVisit{Uuid::random(), server.url("/visited"), "Visited once", systemClock().now()});
+    }));
+    environment->preferences.update([](AppPreferences& value) { value.historyEnabled = true; });
+
+    // Both tabs, then the search row; Up stops at the first row.
+    ASSERT_NO_FATAL_FAILURE(quickOpen("page 127.0.0.1", {"Down", "Down", "Up", "Up", "Up"}));
+    EXPECT_TRUE(spinUntil([&] { return browser.activeIndex() == 0; })) << "the first tab is brought forward";
+    ASSERT_NO_FATAL_FAILURE(quickOpen("local SITE"));
+    EXPECT_TRUE(spinUntil([&] { return server.requestCount("/site") > 0; }));
+    ASSERT_NO_FATAL_FAILURE(quickOpen("kept"));
+    EXPECT_TRUE(spinUntil([&] { return server.requestCount("/clip") > 0; }));
+    ASSERT_NO_FATAL_FAILURE(quickOpen("page group reading"));
+    EXPECT_TRUE(spinUntil([&] { return server.requestCount("/g") > 0; }));
+    ASSERT_NO_FATAL_FAILURE(quickOpen("visited history"));
+    EXPECT_TRUE(spinUntil([&] { return server.requestCount("/visited") > 0; }));
+
+    ASSERT_NO_FATAL_FAILURE(quickOpen("quenlith nowhere"));
+    const std::string search = *searchURL(SearchEngine::google, "quenlith nowhere");
+    EXPECT_TRUE(spinUntil([&] {
+        BrowserTab* tab = browserWindow().browser().activeTab();
+        return tab && tab->webView() && webkit_web_view_get_uri(tab->webView()) == search;
+    }));
+
+    quickOpen("");  // Escape closes
+}
+
+TEST_F(QuickOpenFlowTest, PastedLinksOpenAsTabsOrAreKeptAsAGroup) {
+    std::string text;
+    for (int i = 1; i <= 25; ++i) {
+        server.page("/n" + std::to_string(i), "<!doctype html><title>Link " + std::to_string(i) + "</title>");
+        text += server.url("/n" + std::to_string(i)) + "\n";
+    }
+    environment->auxiliaryWindows().showBatchLinks();
+    BatchLinksWindow* sheet = shown<BatchLinksWindow>(Kind::batchLinks);
+    ASSERT_TRUE(sheet);
+    sheet->setInput(text);
+    const auto texts = sheet->shownTexts();
+    EXPECT_EQ(texts.front(), "20 links ready · 0 duplicates removed");
+    EXPECT_EQ(texts[20], server.url("/n20"));
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "Too many links. Reduce the input to at most 20 unique websites."),
+              texts.end());
+    EXPECT_FALSE(sheet->performButton().get_sensitive());
+
+    sheet->setInput(text.substr(0, text.find(server.url("/n21"))));
+    sheet->performButton().clicked();
+    EXPECT_EQ(environment->auxiliaryWindows().window(Kind::batchLinks), nullptr);
+    EXPECT_TRUE(spinUntil([&] {
+        return browserWindow().browser().tabs().size() == 20 && server.requestCount("/n20") && server.requestCount("/n1");
+    }));
+
+    // The first tab is offered once the window has published its address and title.
+    ASSERT_TRUE(spinUntil([&] {
+        const RuntimeTab& first = environment->windows().runtime().windows().at(0).tabs.at(0);
+        return first.title == "Link 1" && first.url == server.url("/n1");
+    }));
+    environment->auxiliaryWindows().showBatchLinks(BatchAction::group, "a.example\nb.example\n");
+    sheet = shown<BatchLinksWindow>(Kind::batchLinks);
+    ASSERT_TRUE(sheet);
+    ASSERT_FALSE(sheet->performButton().get_sensitive()) << "a group needs a name";
+    for (Gtk::MenuItem* item : sheet->suggestionItems())
+        if (item->get_label() == "Link 1") item->activate();
+    sheet->nameField().set_text(" Reading ");
+    sheet->performButton().clicked();
+    const auto& groups = environment->library.document().scenes;
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(groups[0].name, "Reading");
+    EXPECT_EQ(groups[0].windows[0].urls,
+              (std::vector<std::string>{"https://a.example", "https://b.example", server.url("/n1")}));
+    EXPECT_EQ(groups[0].windows[0].frame, (CodableRect{80, 80, 600, 700, std::nullopt}));
+    EXPECT_EQ(environment->savedPagesNavigation.section(), SavedPagesSection::groups);
+    EXPECT_TRUE(environment->auxiliaryWindows().window(Kind::library)->get_visible());
+}
+
+TEST_F(QuickOpenFlowTest, GuideShowsEverySectionAndItsShortcutsCanBeCopied) {
+    environment->auxiliaryWindows().showGuide();
+    GuideWindow* guide = shown<GuideWindow>(Kind::guide);
+    ASSERT_TRUE(guide);
+    std::vector<std::string> texts;
+    std::function<void(Gtk::Widget&)> collect = [&](Gtk::Widget& widget) {
+        if (auto* label = dynamic_cast<Gtk::Label*>(&widget); label && label->get_is_drawable())
+            texts.push_back(label->get_text());
+        if (auto* container = dynamic_cast<Gtk::Container*>(&widget))
+            for (Gtk::Widget* child : container->get_children()) collect(*child);
+    };
+    ASSERT_TRUE(spinUntil([&] { return guide->get_mapped(); }));
+    collect(*guide);
+    for (const auto& [title, text] : guideSections())
+        for (const char* shown : {title, text})
+            EXPECT_NE(std::find(texts.begin(), texts.end(), localizedString(shown)), texts.end()) << shown;
+
+    Gtk::Label& shortcuts = guide->shortcutList();
+    shortcuts.select_region(0, -1);
+    g_signal_emit_by_name(shortcuts.gobj(), "copy-clipboard");
+    auto clipboard = Gtk::Clipboard::get();
+    EXPECT_TRUE(spinUntil([&] { return clipboard->wait_for_text() == shortcuts.get_text(); }));
+}
+
+}  // namespace
+}  // namespace quenlith
+

@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include "model/application_link_follower.hpp"
+#include "model/desktop_application_match.hpp"
+
+namespace quenlith {
+namespace {
+
+using Application = std::optional<std::string>;
+
+TEST(ApplicationLinkFollower, AppliesTheLastApplicationAfterItStayedInFront) {
+    ManualScheduler timers;
+    std::vector<Application> applied;
+    ApplicationLinkFollower follower("own.desktop", [&](const Application& a) { applied.push_back(a); }, timers);
+    const Uuid dismissed = Uuid::random();
+
+    // Each step: the application in front, how long it stays, what is applied by then, and whether
+    // the websites put away are still kept away.
+    struct Step {
+        Application application;
+        int staysMs;
+        std::vector<Application> applied;
+        bool stillDismissed;
+    } const steps[] = {
+        {"a.desktop", 299, {}, false},
+        {"b.desktop", 300, {"b.desktop"}, false},  // a within 0.3 s of b: never applied
+        {"own.desktop", 1000, {"b.desktop"}, true},  // this application: nothing changes
+        {"b.desktop", 300, {"b.desktop", "b.desktop"}, true},  // the same one again: still dismissed
+        {std::nullopt, 300, {"b.desktop", "b.desktop", std::nullopt}, false},
+        {std::nullopt, 300, {"b.desktop", "b.desktop", std::nullopt, std::nullopt}, true},
+        {"a.desktop", 300, {"b.desktop", "b.desktop", std::nullopt, std::nullopt, "a.desktop"}, false},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.application.value_or("none"));
+        follower.dismissedLinks.insert(dismissed);
+        follower.applicationDidActivate(step.application);
+        timers.advance(std::chrono::milliseconds(step.staysMs));
+        EXPECT_EQ(applied, step.applied);
+        EXPECT_EQ(follower.dismissedLinks.contains(dismissed), step.stillDismissed);
+    }
+    follower.applicationDidActivate("c.desktop");
+    follower.cancel();
+    timers.advance(std::chrono::milliseconds(1000));
+    EXPECT_EQ(applied.size(), 5u);
+}
+
+TEST(DesktopApplicationID, FindsTheDesktopEntryOfAWindow) {
+    const std::vector<DesktopApplication> installed = {
+        {"org.example.Editor.desktop", std::nullopt},
+        {"terminal.desktop", "XTerm"},
+        {"quenlith-test-alpha.desktop", std::nullopt},
+        {"viewer.desktop", "photo-viewer"},
+    };
+    const std::pair<WindowApplicationIdentity, Application> cases[] = {
+        {{"org.gnome.Calculator", "gnome-calculator", "Gnome-calculator"}, "org.gnome.Calculator.desktop"},
+        {{std::nullopt, "xterm", "XTerm"}, "terminal.desktop"},
+        {{std::nullopt, "photo-viewer", "Viewer2"}, "viewer.desktop"},
+        {{std::nullopt, "quenlith-test-alpha", "Xmessage"}, "quenlith-test-alpha.desktop"},
+        {{std::nullopt, "editor", "EDITOR"}, "org.example.Editor.desktop"},
+        {{std::nullopt, "unknown", "Unknown"}, "Unknown"},
+        {{"", "", std::nullopt}, std::nullopt},
+    };
+    for (const auto& [window, expected] : cases)
+        EXPECT_EQ(desktopApplicationID(window, installed), expected) << window.instanceName.value_or("-");
+}
+
+}  // namespace
+}  // namespace quenlith

@@ -1,0 +1,165 @@
+// The settings window against the real stores: every live control writes the settings file at
+// once, the windows follow, and the Websites and Shortcuts tabs reach the store and the shortcuts.
+#include <gtk/gtk.h>
+
+#include "app/status_bar_controller.hpp"
+#include "browser/view/browser_view_controller.hpp"
+#include "model/login_item.hpp"
+#include "settings/appearance_pane.hpp"
+#include "settings/general_pane.hpp"
+#include "settings/settings_fixture.hpp"
+#include "settings/shortcuts_pane.hpp"
+#include "settings/websites_pane.hpp"
+#include "ui/action_button.hpp"
+#include "windows/browser_window_controller.hpp"
+#include "windows/floating_browser_panel.hpp"
+#include "windows/hot_key_manager.hpp"
+
+namespace quenlith {
+namespace {
+
+using test::spinUntil;
+
+bool prefersDarkTheme() {
+    gboolean dark = FALSE;
+    g_object_get(gtk_settings_get_default(), "gtk-application-prefer-dark-theme", &dark, nullptr);
+    return dark;
+}
+
+class SettingsWindowTest : public test::SettingsFixture {};
+
+TEST_F(SettingsWindowTest, EveryLiveControlWritesTheSettingsFileAtOnceAndTheWindowsFollow) {
+    auto site = website("Site", "/site");
+    start({site});
+    BrowserWindowController* existing = environment->windows().showProfile(site.id);
+    ASSERT_NE(existing, nullptr);
+    auto& general = settings->generalPane();
+    auto& appearance = settings->appearancePane();
+    struct Step {
+        const char* name;
+        std::function<void()> act;
+        std::function<bool(const AppPreferences&)> written;
+    } steps[] = {
+        {"opacity", [&] { general.opacityControl().onChange(0.6); },
+         [](const AppPreferences& p) { return p.defaultOpacity == 0.6; }},
+        {"isolation", [&] { general.isolationSwitch().set_active(false); },
+         [](const AppPreferences& p) { return p.isolateNewWindows == false; }},
+        {"dock", [&] { general.dockSwitch().set_active(true); }, [](const AppPreferences& p) { return p.showDockIcon; }},
+        {"restore", [&] { general.restoreSwitch().set_active(true); },
+         [](const AppPreferences& p) { return p.restoreWindows; }},
+        {"sleep", [&] { general.sleepPicker().set_active(2); },
+         [](const AppPreferences& p) { return p.backgroundSleepMinutes == 10; }},
+        {"links", [&] { general.applicationLinksSwitch().set_active(true); },
+         [](const AppPreferences& p) { return p.applicationLinksEnabled == true; }},
+        {"search", [&] { general.searchEnginePicker().set_active(1); },
+         [](const AppPreferences& p) { return p.searchEngine == SearchEngine::duckDuckGo; }},
+        {"new links", [&] { general.linkBehaviorPicker().set_active(2); },
+         [](const AppPreferences& p) { return p.linkBehavior == LinkBehavior::external; }},
+        {"close", [&] { general.closeBehaviorPicker().set_active(1); },
+         [](const AppPreferences& p) { return p.closeBehavior == CloseBehavior::release; }},
+        {"theme", [&] { appearance.themePicker().set_active(1); },
+         [](const AppPreferences& p) { return p.theme == AppTheme::dark; }},
+        {"width", [&] { appearance.widthStepper().spin(Gtk::SPIN_STEP_FORWARD, 20); },
+         [](const AppPreferences& p) { return p.defaultWidth == 500; }},
+        {"height at its bound", [&] { appearance.heightStepper().spin(Gtk::SPIN_END, 0); },
+         [](const AppPreferences& p) { return p.defaultHeight == 1400; }},
+        {"compact", [&] { appearance.compactSwitch().set_active(true); },
+         [](const AppPreferences& p) { return p.defaultCompact; }},
+    };
+    for (const auto& step : steps) {
+        step.act();
+        EXPECT_TRUE(step.written(stored())) << step.name << " is in the file before the main loop runs";
+    }
+    general.languagePicker().set_active(2);
+    EXPECT_EQ(PreferencesStore().language(), InterfaceLanguage::simplifiedChinese);
+    EXPECT_EQ(settings->status(), "") << "nothing failed";
+
+    // The application follows: the dark theme, the taskbar entry of open windows, the opacity
+    // and size of a new window.
+    EXPECT_TRUE(spinUntil([&] { return prefersDarkTheme() && !existing->panel().get_skip_taskbar_hint(); }));
+    environment->windows().openAddress(server.url("/other"));
+    BrowserWindowController* opened = nullptr;
+    ASSERT_TRUE(spinUntil([&] {
+        for (const auto& [id, window] : environment->windows().windows())
+            if (window.get() != existing) opened = window.get();
+        return opened != nullptr;
+    }));
+    EXPECT_DOUBLE_EQ(opened->browser().profile().opacity, 0.6);
+    EXPECT_FALSE(opened->panel().get_skip_taskbar_hint());
+    EXPECT_TRUE(spinUntil([&] { return appearance.widthText() == "Width: 500 pt"; })) << "labels follow";
+}
+
+TEST_F(SettingsWindowTest, TheLoginSwitchWritesAndDeletesTheAutostartEntry) {
+    start();
+    auto& login = settings->generalPane().loginSwitch();
+    login.set_active(true);
+    const std::string entry = test::readFile(autostartEntryPath());
+    EXPECT_NE(entry.find("Exec=" + execLineArgument(currentExecutablePath()) + "\n"), std::string::npos) << entry;
+    login.set_active(false);
+    EXPECT_FALSE(test::fileExists(autostartEntryPath()));
+    EXPECT_FALSE(login.get_active());
+}
+
+TEST_F(SettingsWindowTest, WebsitesReorderWithinTheListToggleTheirStatusItemAndAreDeletedAfterAsking) {
+    auto a = website("A", "/a"), b = website("B", "/b"), c = website("C", "/c");
+    start({a, b, c});
+    GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+    ASSERT_NE(bus, nullptr);
+    StatusBarController statusBar(*environment, bus);
+    auto& pane = settings->websitesPane();
+    auto order = [] {
+        std::vector<std::string> names;
+        for (const auto& website : storedWebsites()) names.push_back(website.name + std::to_string(website.sortOrder));
+        return names;
+    };
+    const std::string before = test::readFile(defaultProfilesFilePath());
+    pane.rows().front().up->invoke();
+    pane.rows().back().down->invoke();
+    EXPECT_EQ(test::readFile(defaultProfilesFilePath()), before) << "the ends do not move";
+    pane.rows()[1].up->invoke();
+    EXPECT_EQ(order(), (std::vector<std::string>{"B0", "A1", "C2"}));
+    ASSERT_TRUE(spinUntil([&] { return pane.rows().front().id == b.id; }));
+
+    pane.rows().front().menuBar->set_active(true);
+    EXPECT_EQ(storedWebsites()[0].menuBarIconEnabled, true) << "saved at once";
+    EXPECT_TRUE(spinUntil([&] { return statusBar.websiteItems().count(b.id) == 1; }));
+    pane.rows().front().menuBar->set_active(false);
+    EXPECT_TRUE(spinUntil([&] { return statusBar.websiteItems().empty(); }));
+
+    pane.rows().back().remove->invoke();
+    ASSERT_NE(settings->alert(), nullptr);
+    settings->alert()->response(Gtk::RESPONSE_CANCEL);
+    EXPECT_EQ(storedWebsites().size(), 3u);
+    pane.rows().back().remove->invoke();
+    settings->alert()->response(Gtk::RESPONSE_ACCEPT);
+    EXPECT_EQ(order(), (std::vector<std::string>{"B0", "A1"}));
+    statusBar.teardown();
+    g_object_unref(bus);
+}
+
+TEST_F(SettingsWindowTest, ShortcutsAreStoredEvenWhenRefusedAndErrorsShowUnderTheirRow) {
+    auto site = website("Site", "/site");
+    site.globalShortcut = ShortcutConfiguration{40, kCommandModifier | kOptionModifier};
+    auto grabber = std::make_unique<test::RefusingKeyGrabber>();
+    grabber->heldByOthers = {40, 34};  // K and I
+    start({site, website("Plain", "/plain")}, std::move(grabber));
+    auto& pane = settings->shortcutsPane();
+    EXPECT_EQ(pane.websiteShortcutTexts(), (std::vector<std::string>{"Ctrl+Alt+K", "Not set"}));
+
+    pane.picker("launcher").enableToggle().set_active(true);
+    EXPECT_EQ(stored().launcherShortcut, (ShortcutConfiguration{11, kCommandModifier | kOptionModifier}));
+    EXPECT_EQ(pane.validationText(), "");
+    // Ctrl+Alt+K belongs to the website already: stored all the same, and said to be taken.
+    pane.picker("compact").enableToggle().set_active(true);
+    EXPECT_EQ(stored().compactShortcut, site.globalShortcut);
+    EXPECT_NE(pane.validationText(), "");
+    pane.picker("pin").enableToggle().set_active(true);  // Ctrl+Alt+I, held by another client
+    EXPECT_TRUE(stored().pinShortcut.has_value());
+    EXPECT_TRUE(spinUntil([&] { return pane.errorText("pin") != "" && pane.errorText(site.id.string()) != ""; }));
+    EXPECT_EQ(pane.errorText("launcher"), "");
+    pane.picker("launcher").enableToggle().set_active(false);
+    EXPECT_EQ(stored().launcherShortcut, std::nullopt);
+}
+
+}  // namespace
+}  // namespace quenlith
