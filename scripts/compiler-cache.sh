@@ -2,13 +2,10 @@
 # relative to the checkout, so every clone and build folder on the machine shares one cache.
 # A precompiled header holds the paths of its build tree, so every file compiled with one misses
 # the cache in any other clone: with a cache the headers are parsed each time (and the objects
-# shared); without one (a new machine, CCACHE_DISABLE=1) they are precompiled.
+# shared); without one (no ccache, or CCACHE_DISABLE=1) they are precompiled.
 cache_args=(-DQUENLITH_PCH=ON)
 if command -v ccache >/dev/null && [ -z "${CCACHE_DISABLE:-}" ]; then
   export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}" CCACHE_NOHASHDIR=1
-  # Precompiled headers are included with -include and rebuilt in each tree: without these the
-  # cache would miss on every file that uses one.
-  export CCACHE_SLOPPINESS="${CCACHE_SLOPPINESS:-pch_defines,time_macros,include_file_mtime,include_file_ctime}"
   cache_args=(-DQUENLITH_PCH=OFF -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 
