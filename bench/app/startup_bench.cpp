@@ -1,10 +1,13 @@
 // Start-up of the application: from starting the process to the first website window's page
 // having finished loading (its load event reports back to the local server), against the smallest
-// WebKitGTK program that shows the same page, measured alternately in the same run, each start in
-// fresh folders. Reported: both means in seconds and their ratio.
+// WebKitGTK program that shows the same page, measured alternately in the same run (the one that
+// starts first alternating), each start in fresh folders. Both run with the engine's own choice
+// of hardware acceleration, as they would on the desktop. Reported: both means in seconds and the
+// median of the paired ratios, as the side-by-side start measurement reports it.
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <optional>
@@ -107,7 +110,7 @@ std::optional<double> timeToFirstPage(PageServer& pages, const std::vector<std::
 }
 
 void BM_StartToFirstWebsitePage(benchmark::State& state) {
-    setenv("WEBKIT_DISABLE_COMPOSITING_MODE", "1", 0);
+    unsetenv("WEBKIT_DISABLE_COMPOSITING_MODE");
     setenv("NO_AT_BRIDGE", "1", 0);
     setenv("GDK_BACKEND", "x11", 1);
     const std::string build = buildDirectory();
@@ -115,15 +118,16 @@ void BM_StartToFirstWebsitePage(benchmark::State& state) {
     const std::string baseline = build + "/tests/programs/minimal_web_view/minimal_web_view";
     PageServer pages;
     double applicationTotal = 0, baselineTotal = 0;
+    std::vector<double> ratios;
     std::string failure;
 
     for (auto _ : state) {
         std::optional<double> base, app;
-        {
+        auto startBaseline = [&] {
             test::TemporaryEnvironment folders;
             base = timeToFirstPage(pages, {baseline, pages.server.url("/page")}, failure);
-        }
-        {
+        };
+        auto startApplication = [&] {
             test::TemporaryEnvironment folders;
             WebAppProfile website;
             website.name = "Start";
@@ -131,6 +135,13 @@ void BM_StartToFirstWebsitePage(benchmark::State& state) {
             website.launchAtStartup = true;
             if (!ProfilePersistence(defaultProfilesFilePath()).save({website})) failure = "profiles.json not written";
             if (failure.empty()) app = timeToFirstPage(pages, {application}, failure);
+        };
+        if (ratios.size() % 2 == 0) {
+            startBaseline();
+            startApplication();
+        } else {
+            startApplication();
+            startBaseline();
         }
         if (!base || !app) {
             state.SkipWithError(failure.c_str());
@@ -139,13 +150,16 @@ void BM_StartToFirstWebsitePage(benchmark::State& state) {
         state.SetIterationTime(*app);
         applicationTotal += *app;
         baselineTotal += *base;
+        ratios.push_back(*app / *base);
     }
     double n = static_cast<double>(state.iterations());
     state.counters["application_s"] = applicationTotal / n;
     state.counters["baseline_s"] = baselineTotal / n;
-    state.counters["ratio"] = applicationTotal / baselineTotal;
+    std::sort(ratios.begin(), ratios.end());
+    const std::size_t middle = ratios.size() / 2;
+    state.counters["ratio"] = ratios.size() % 2 ? ratios[middle] : (ratios[middle - 1] + ratios[middle]) / 2;
 }
-BENCHMARK(BM_StartToFirstWebsitePage)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(8);
+BENCHMARK(BM_StartToFirstWebsitePage)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
 
 }  // namespace
 }  // namespace quenlith

@@ -36,10 +36,11 @@ AppDelegate::~AppDelegate() {
 
 void AppDelegate::finishLaunching() {
     if (environment) return;
+    environment = std::make_unique<AppEnvironment>();
     // Light until the preferences say otherwise (the environment applies them on the next turn).
+    // Set once the first pages are asked for: it loads the theme, which no page waits for.
     if (GtkSettings* settings = gtk_settings_get_default())
         g_object_set(settings, "gtk-application-prefer-dark-theme", FALSE, nullptr);
-    environment = std::make_unique<AppEnvironment>();
     buildMainMenu();
     environment->windows().restoreSession();
     GApplication* application = g_application_get_default();

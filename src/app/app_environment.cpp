@@ -57,21 +57,22 @@ AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler, 
     if (auto message = store.errorMessage()) logError(LogCategory::lifecycle, *message);
     if (auto message = library.errorMessage()) logError(LogCategory::lifecycle, *message);
 
-    // The process-wide proxy and every website's data store are set up before any window opens.
-    // Their passwords are read from the keyring meanwhile: a store still waiting for one holds
-    // its network and is configured when it arrives, so the start does not wait for the keyring.
-    hotKeys_ = std::make_unique<HotKeyManager>(grabber ? std::move(grabber) : std::make_unique<XKeyGrabber>(),
-                                               scheduler);
+    // The process-wide proxy is set up before any page is asked for. The pages that open at start
+    // are asked for next, before anything else is built, so their web processes start meanwhile;
+    // every other website gets its data store (and its proxy) the first time it is used. Proxy
+    // passwords are read from the keyring meanwhile: a store still waiting for one holds its
+    // network and is configured when it arrives, so the start does not wait for the keyring.
     ProxyRuntime::shared().load(preferences.value().proxy.value_or(systemProxySettings()));
-    for (const auto& website : store.profiles()) sessions.dataStore(website);
-
-    WebsiteSessions* websiteSessions = &sessions;
-    icons_ = std::make_unique<FaviconLoader>(
-        [websiteSessions](const WebAppProfile& profile) { return websiteSessions->urlSession(profile); });
-
     BrowserSessionPersistence sessionPersistence(applicationDataDirectory() + "/session-v1.json");
     windows_ = std::make_unique<BrowserWindowManager>(store, preferences, downloads,
                                                       std::move(sessionPersistence), sessions, scheduler);
+    windows_->requestStartPages();
+
+    hotKeys_ = std::make_unique<HotKeyManager>(grabber ? std::move(grabber) : std::make_unique<XKeyGrabber>(),
+                                               scheduler);
+    WebsiteSessions* websiteSessions = &sessions;
+    icons_ = std::make_unique<FaviconLoader>(
+        [websiteSessions](const WebAppProfile& profile) { return websiteSessions->urlSession(profile); });
     websiteEditor_ = std::make_unique<WebsiteEditorPresenter>(store, preferences, scheduler);
     auxiliaryWindows_ = std::make_unique<AuxiliaryWindows>();
     // The backup dialogs belong to the library window while it is there.

@@ -34,8 +34,9 @@ class WebsiteEditorPresenter;
 class WebsiteSessions;
 
 // The object graph of the running application: the stores, the downloads and the window manager,
-// made in that order once the process has started, with the process-wide proxy and the websites'
-// data stores set up (their keyring reads started) before any window exists. It answers the window manager's
+// made in that order once the process has started, with the process-wide proxy set up and the
+// pages that open at start asked for before anything else; a website's data store is made the
+// first time the website is used. It answers the window manager's
 // callbacks and keeps the window appearance in step with the preferences. Main thread only.
 class AppEnvironment {
 public:

@@ -142,7 +142,8 @@ std::unique_ptr<Gtk::Dialog> BrowserSheets::makeSheet(BrowserWindowController& c
         page->pack_start(*headline, Gtk::PACK_SHRINK);
         if (makeGlobalProxyPage)
             if (Gtk::Widget* settings = makeGlobalProxyPage()) page->pack_start(*settings, Gtk::PACK_EXPAND_WIDGET);
-        return makeDoneSheet(controller, localizedString("Proxy\u2026"), *page, 520, 610, false);
+        // A window's title names it; the menu item's ellipsis only promises more to come.
+        return makeDoneSheet(controller, localizedString("Proxy"), *page, 520, 610, false);
     }
     case BrowserSheet::adFiltering: {
         // "Reload Current Page" closes the sheet, then reloads the window's page.

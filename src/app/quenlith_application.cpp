@@ -7,6 +7,7 @@
 
 #include <glib-unix.h>
 
+#include "browser/engine/acceleration_probe.hpp"
 #include "model/app_paths.hpp"
 #include "model/address_text.hpp"
 #include "model/localization.hpp"
@@ -53,6 +54,8 @@ QuenlithApplication::~QuenlithApplication() { removeSignalSources(); }
 
 void QuenlithApplication::on_startup() {
     Gtk::Application::on_startup();
+    // The display is open: how its web pages are drawn is found out while the rest starts.
+    AccelerationProbe::start();
     signal_shutdown().connect(sigc::mem_fun(*this, &QuenlithApplication::shutdown));
     // "Quit" in any menu ends the application like a signal does.
     delegate_.onQuit = [this] { quit(); };

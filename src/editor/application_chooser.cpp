@@ -18,7 +18,7 @@ std::vector<LinkedApplication> installedDesktopApplications() {
 
 ApplicationChooser::ApplicationChooser(Gtk::Window& parent,
                                        const std::vector<LinkedApplication>& applications)
-    : Gtk::Dialog(localizedString("Choose Application…"), parent, true), applications_(applications) {
+    : Gtk::Dialog(localizedString("Choose Application"), parent, true), applications_(applications) {
     set_default_size(420, 460);
     add_button(localizedString("Cancel"), Gtk::RESPONSE_CANCEL);
     add_button(localizedString("Add"), Gtk::RESPONSE_OK);

@@ -7,6 +7,7 @@
 #include "model/localization.hpp"
 #include "model/window_sheet_saves.hpp"
 #include "ui/icon_names.hpp"
+#include "ui/wheel_guard.hpp"
 
 namespace quenlith {
 
@@ -89,6 +90,7 @@ BrowserWindowSettingsView::BrowserWindowSettingsView(Gtk::Window& parent, WebApp
     form_.set_border_width(16);
     scroller_.set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
     scroller_.add(form_);
+    leaveWheelToScrolling(scroller_);
     get_content_area()->pack_start(scroller_, Gtk::PACK_EXPAND_WIDGET);
     errorLabel_.set_xalign(0);
     errorLabel_.set_line_wrap(true);
@@ -99,6 +101,7 @@ BrowserWindowSettingsView::BrowserWindowSettingsView(Gtk::Window& parent, WebApp
     get_content_area()->pack_start(errorLabel_, Gtk::PACK_SHRINK);
     add_button(localizedString("Cancel"), Gtk::RESPONSE_CANCEL);
     add_button(localizedString("Save"), Gtk::RESPONSE_OK)->get_style_context()->add_class("suggested-action");
+    set_default_response(Gtk::RESPONSE_OK);
     refresh();
     show_all_children();
 }

@@ -13,6 +13,7 @@ UserAgentPicker::UserAgentPicker() : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 10) {
         if (!updating_ && row >= 0) select(kAllUserAgentPresets[static_cast<std::size_t>(row)]);
     });
     custom_.set_placeholder_text(localizedString("User agent string"));
+    custom_.set_activates_default(true);  // Return saves, as in the other sheets' fields
     custom_.signal_changed().connect([this] {
         // An emptied field stores the empty text, not the default.
         if (!updating_) write(std::string(custom_.get_text()));

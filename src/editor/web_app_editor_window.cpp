@@ -8,6 +8,7 @@
 #include "editor/keyring_password_vault.hpp"
 #include "model/form_numbers.hpp"
 #include "model/localization.hpp"
+#include "ui/wheel_guard.hpp"
 
 namespace quenlith {
 
@@ -196,6 +197,7 @@ void WebAppEditorWindow::buildForm() {
     form_.set_border_width(16);
     scroller_.set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
     scroller_.add(form_);
+    leaveWheelToScrolling(scroller_);
 
     error_label_.set_xalign(0);
     error_label_.set_line_wrap(true);

@@ -6,12 +6,13 @@
 #include "editor/form_rows.hpp"
 #include "model/localization.hpp"
 #include "model/window_sheet_saves.hpp"
+#include "ui/wheel_guard.hpp"
 
 namespace quenlith {
 
 WebsiteProxySettingsView::WebsiteProxySettingsView(Gtk::Window& parent, const WebAppProfile& website,
                                                    std::shared_ptr<ProxyPasswordVault> vault)
-    : Gtk::Dialog(localizedString("Proxy\u2026"), parent, /*modal=*/true),
+    : Gtk::Dialog(localizedString("Proxy"), parent, /*modal=*/true),
       draft_(website),
       previous_(website),
       vault_(std::move(vault)),
@@ -31,6 +32,7 @@ WebsiteProxySettingsView::WebsiteProxySettingsView(Gtk::Window& parent, const We
     scroller->set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
     session_.set_border_width(16);
     scroller->add(session_);
+    leaveWheelToScrolling(*scroller);
     errorLabel_.set_xalign(0);
     errorLabel_.set_line_wrap(true);
     errorLabel_.override_color(Gdk::RGBA("#c01c28"));

@@ -31,7 +31,7 @@ WebsiteSessionSettings::WebsiteSessionSettings(std::function<WebAppProfile&()> d
       shared_(localizedString("Shared windows use the same cookies and login accounts.")),
       authentication_(localizedString("Proxy requires authentication")),
       macNetwork_(localizedString(
-          "Uses the Mac network without Quenlith’s global proxy. A system proxy or VPN still applies.")) {
+          "Uses the system network without Quenlith’s global proxy. A system proxy or VPN still applies.")) {
     labelToggle(session_, localizedString("Independent Session"),
                 localizedString("Keep cookies and logins separate from other windows."));
     account_.set_placeholder_text(localizedString("Account label (optional)"));
@@ -43,12 +43,15 @@ WebsiteSessionSettings::WebsiteSessionSettings(std::function<WebAppProfile&()> d
     labelToggle(
         override_, localizedString("Override the global proxy"),
         localizedString("Off uses the global proxy. A website proxy requires an independent session."));
-    kind_.append(localizedString("Use Mac Network (ignore Quenlith proxy)"));
+    // The row names the computer's own network, which the system proxy or a VPN may still route.
+    kind_.append(localizedString("Use System Network (ignore Quenlith proxy)"));
     for (std::size_t index = 1; index < kAllBrowserProxyKinds.size(); ++index)
         kind_.append(title(kAllBrowserProxyKinds[index]));
     port_.set_input_purpose(Gtk::INPUT_PURPOSE_DIGITS);
     passwordField_.set_visibility(false);
     passwordField_.set_input_purpose(Gtk::INPUT_PURPOSE_PASSWORD);
+    // Return in a field presses the sheet's default button (Save), as in the other sheets.
+    for (Gtk::Entry* field : {&account_, &host_, &port_, &username_, &passwordField_}) field->set_activates_default(true);
     styleCaption(macNetwork_);
     credentials_.pack_start(*makeLabeledRow(localizedString("Proxy Username"), username_), Gtk::PACK_SHRINK);
     credentials_.pack_start(*makeLabeledRow(localizedString("Proxy Password"), passwordField_),

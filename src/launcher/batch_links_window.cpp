@@ -13,9 +13,16 @@ namespace quenlith {
 
 namespace {
 
+// A wrapping text asks for no more width than the window's own: a long line, as some
+// translations have, wraps instead of widening the window.
+void wrapWithinWindow(Gtk::Label& label) {
+    label.set_line_wrap(true);
+    label.set_max_width_chars(1);
+}
+
 void styleNote(Gtk::Label& label, const char* styleClass) {
     label.set_xalign(0);
-    label.set_line_wrap(true);
+    wrapWithinWindow(label);
     label.set_no_show_all(true);
     label.get_style_context()->add_class(styleClass);
     Pango::AttrList attributes;
@@ -50,7 +57,7 @@ BatchLinksWindow::BatchLinksWindow(const std::string& input, BatchAction action,
         localizedString("Paste one website per line. Preview first, then open together or save for next time."), 13,
         400, "quenlith-secondary");
     intro->set_xalign(0);
-    intro->set_line_wrap(true);
+    wrapWithinWindow(*intro);
     content_.pack_start(*intro, Gtk::PACK_SHRINK);
 
     // The action picker: two linked toggles, one per action in case order.

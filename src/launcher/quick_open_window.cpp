@@ -74,6 +74,8 @@ QuickOpenWindow::QuickOpenWindow(Links links) : links_(std::move(links)) {
 
     searchRow_.set_border_width(20);
     searchRow_.pack_start(*symbolImage("magnifyingglass", 20), Gtk::PACK_SHRINK);
+    // The row's own magnifying glass leads it; the search field's built-in one would repeat it.
+    gtk_entry_set_icon_from_icon_name(GTK_ENTRY(field_.gobj()), GTK_ENTRY_ICON_PRIMARY, nullptr);
     field_.set_placeholder_text(localizedString("Find tabs, websites, bookmarks or page groups…"));
     field_.get_accessible()->set_name(localizedString("Quick Open"));
     Pango::FontDescription font = field_.get_pango_context()->get_font_description();

@@ -174,6 +174,8 @@ void ClipEditor::rebuildCollections() {
         chooseMenu_.append(*item);
     }
     chooseMenu_.show_all();
+    // With no collection yet the menu would open empty: the button offers nothing to choose.
+    choose_.set_sensitive(!collections_.empty());
 }
 
 void ClipEditor::refresh() {

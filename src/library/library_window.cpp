@@ -347,6 +347,7 @@ void LibraryWindow::showSceneSheet(const BrowserScene& draft) {
     if (!context_.makeSceneSheet) return;
     if (sceneSheet_) retire(std::move(sceneSheet_));
     auto sheet = std::make_unique<Gtk::Window>();
+    sheet->set_title(localizedString("Save Page Group"));
     sheet->set_transient_for(*this);
     sheet->set_modal(true);
     sheet->set_type_hint(Gdk::WINDOW_TYPE_HINT_DIALOG);

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "ui/form_rows.hpp"
+#include "ui/wheel_guard.hpp"
 
 namespace quenlith {
 
@@ -10,6 +11,7 @@ SettingsForm::SettingsForm() {
     set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
     page_.set_border_width(12);
     add(page_);
+    leaveWheelToScrolling(*this);
 }
 
 Gtk::Box& SettingsForm::addSection(const std::string& title) {

@@ -19,8 +19,10 @@ namespace quenlith {
 
 namespace {
 
+// The icon stands above its title: side by side, the seven tabs are wider than the window and the
+// last ones hide behind the strip's scroll arrows.
 Gtk::Widget* tabLabel(const std::string& title, const std::string& icon) {
-    auto* box = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 6));
+    auto* box = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 2));
     box->pack_start(*Gtk::manage(new Gtk::Image(icon, Gtk::ICON_SIZE_MENU)), Gtk::PACK_SHRINK);
     box->pack_start(*Gtk::manage(new Gtk::Label(title)), Gtk::PACK_SHRINK);
     box->show_all();
@@ -64,7 +66,7 @@ SettingsWindow::SettingsWindow(PreferencesStore& preferences, WebAppStore& store
                                                                      : placeholderAdFilteringPage();
 
     tabs_.set_border_width(16);
-    // Seven tabs are wider than the window: the strip scrolls instead of widening it.
+    // Should a translation make the tabs wider than the window, the strip scrolls instead of widening it.
     tabs_.set_scrollable(true);
     tabs_.append_page(*general_, *tabLabel(localizedString("General"), iconNameForSymbol("gearshape")));
     tabs_.append_page(*appearance_, *tabLabel(localizedString("Appearance"), iconNameForSymbol("paintbrush")));

@@ -222,19 +222,17 @@ void BrowserWindowManager::pushSnapshot() {
 
 std::optional<WebsiteWindowTarget> BrowserWindowManager::linkTarget(
     const WebAppProfile& website, const std::optional<std::vector<RuntimeWindow>>& list) {
-    auto dataStore = sessions.dataStore(website);
-    if (!dataStore->isPersistent()) return std::nullopt;
-    if (list) return websiteLinks.target(website, dataStore->identifier(), *list);
-    return websiteLinks.target(website, dataStore->identifier(), runtimeWindows());
+    // Website stores are always persistent; one not made yet shows no window.
+    const auto identifier = sessions.storeIdentifier(website);
+    if (list) return websiteLinks.target(website, identifier, *list);
+    return websiteLinks.target(website, identifier, runtimeWindows());
 }
 
 void BrowserWindowManager::publishState() {
     auto list = runtimeWindows();
     std::set<Uuid> visible;
     for (const auto& website : store.profiles()) {
-        auto dataStore = sessions.dataStore(website);
-        if (!dataStore->isPersistent()) continue;
-        auto target = websiteLinks.target(website, dataStore->identifier(), list);
+        auto target = websiteLinks.target(website, sessions.storeIdentifier(website), list);
         if (!target) continue;
         if (auto controller = window(target->windowID); controller && controller->isOnScreen())
             visible.insert(website.id);

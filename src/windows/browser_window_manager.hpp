@@ -27,6 +27,7 @@
 #include "model/suggested_website.hpp"
 #include "model/uuid.hpp"
 #include "model/web_app_profile.hpp"
+#include "browser/engine/gobject_ptr.hpp"
 #include "browser/view/browser_command.hpp"
 #include "windows/window_factory.hpp"
 
@@ -45,6 +46,7 @@ class DownloadManager;
 class HotKeyManager;
 class PreferencesStore;
 class WebAppStore;
+class WebsiteDataStore;
 class WebsiteSessions;
 struct WebViewConfiguration;
 
@@ -161,6 +163,12 @@ public:
     // no window yet and shows the hidden ones. An unreadable session file is left untouched and
     // stops every later snapshot until the saved session is removed.
     void restoreSession();
+    // Asks for the pages that restoreSession will show, before anything else of the application is
+    // built: the selected page of every shown window of the saved session and, when no window is
+    // restored, the page of every website that opens at start. Their web views are made on their
+    // websites' stores and start loading now; the windows restoreSession builds take them over.
+    // Once, before restoreSession; a page no window takes is dropped by restoreSession.
+    void requestStartPages();
     // Writes the snapshot kSnapshotDelay after the last call; nothing before the restore, during
     // shutdown or a website-data reset, or while windows are not restored.
     void scheduleSnapshot();
@@ -373,6 +381,15 @@ private:
     std::set<Uuid> sceneWindows_;
     std::optional<std::string> continuityError_;
     bool didRestore_ = false;
+    // What requestStartPages read and asked for, by the id of the window that will take it.
+    std::optional<Result<std::optional<BrowserSessionDocument>>> loadedSession_;
+    struct StartPage {
+        std::string address;
+        std::shared_ptr<WebsiteDataStore> dataStore;
+        GObjectPtr<WebKitWebView> webView;
+    };
+    std::map<Uuid, StartPage> startPages_;
+    void requestStartPage(const Uuid& windowID, const WebAppProfile& website, const std::string& address);
     bool shuttingDown_ = false;
     bool sessionWritable_ = true;
     SessionWriter sessionWriter_;

@@ -35,6 +35,11 @@ BrowserWindowController& BrowserWindowManager::makeWindowController(WindowReques
 
     auto browser = std::make_unique<BrowserViewController>(websiteCopy, preferences, &downloads, request.configuration,
                                                            request.url, dataStore, request.dormant);
+    // The page asked for at start for this window is taken over while it loads.
+    if (auto early = startPages_.find(request.id); early != startPages_.end() && early->second.dataStore == dataStore) {
+        browser->adoptLoadingPage(early->second.address, std::move(early->second.webView));
+        startPages_.erase(early);
+    }
     browser->isSavedWebsite = store.profile(websiteCopy.id).has_value();
     // A private window's empty tab explains the private session instead of offering websites.
     if (dataStore->isPersistent())

@@ -3,9 +3,11 @@
 
 #include <algorithm>
 
+#include "browser/engine/web_view_factory.hpp"
 #include "browser/engine/website_sessions.hpp"
 #include "browser/view/browser_tab.hpp"
 #include "browser/view/browser_view_controller.hpp"
+#include "browser/view/tab_restore.hpp"
 #include "model/edge_tuck_controller.hpp"
 #include "model/localization.hpp"
 #include "model/logging.hpp"
@@ -30,7 +32,7 @@ void BrowserWindowManager::restoreSession() {
     const bool restoreWindows = preferences.value().restoreWindows;
     if (!restoreWindows) {
         removeSavedSession();
-    } else if (auto loaded = sessionPersistence.load(); !loaded) {
+    } else if (auto loaded = loadedSession_ ? std::move(*loadedSession_) : sessionPersistence.load(); !loaded) {
         // The file stays as it is until the user resets session recovery.
         sessionWritable_ = false;
         setContinuityError(localizedString("The saved session could not be read. Existing website settings are intact."));
@@ -52,11 +54,61 @@ void BrowserWindowManager::restoreSession() {
         }
         makeWindowController(WindowRequest::ownWindow(website)).present(false, false, true);
     }
+    // A page asked for early that no window took (its website went meanwhile) stops loading.
+    startPages_.clear();
+    loadedSession_.reset();
     publishState();
     didRestore_ = true;
     scheduleSnapshot();
     // Links apply from launch, for the application in front now.
     if (activeApplications_) linkFollower_.applicationDidActivate(activeApplications_->current());
+}
+
+void BrowserWindowManager::requestStartPages() {
+    if (didRestore_ || loadedSession_) return;
+    const bool restoreWindows = preferences.value().restoreWindows;
+    bool restoresWindows = false;
+    if (restoreWindows) {
+        loadedSession_ = sessionPersistence.load();
+        const auto& loaded = *loadedSession_;
+        // The same choices as restoreWindow: a shown window wakes its selected tab unless it slept.
+        for (const auto& saved : loaded && *loaded ? (*loaded)->windows : std::vector<RestorableWindow>{}) {
+            auto record = saved.savedProfileID ? store.profile(*saved.savedProfileID) : saved.temporaryProfile;
+            if (!record) continue;
+            restoresWindows = true;
+            const auto plans = restoredTabPlans(saved.tabs);
+            if (!saved.visible || plans.empty() || startPages_.contains(saved.id)) continue;
+            auto last = static_cast<std::int64_t>(saved.tabs.size()) - 1;
+            if (saved.tabs[std::clamp<std::int64_t>(saved.selected, 0, last)].sleeping) continue;
+            const auto& plan = plans[restoredSelection(saved.selected, plans.size())];
+            if (!plan.showsStartPage && plan.lastURL) requestStartPage(saved.id, *record, *plan.lastURL);
+        }
+    }
+    // Which websites still need a window of their own is known only once restored windows exist.
+    if (restoresWindows) return;
+    std::vector<RuntimeWindow> opened;
+    for (const auto& website : store.profiles()) {
+        if (!website.launchAtStartup && !(restoreWindows && website.wasVisible)) continue;
+        auto address = initialTabAddress(website, false, false, std::nullopt);
+        if (!address) continue;
+        // A website shown by the window of one before it (same store, same site) gets no window.
+        const auto identifier = sessions.storeIdentifier(website);
+        if (websiteLinks.target(website, identifier, opened)) continue;
+        RuntimeWindow window{.id = website.id, .sequence = static_cast<int>(opened.size()) + 1};
+        window.tabs.push_back(RuntimeTab{.id = Uuid::random(), .url = address, .isSelected = true});
+        window.profileID = website.id;
+        window.sessionIdentifier = identifier;
+        opened.push_back(std::move(window));
+        requestStartPage(website.id, website, *address);
+    }
+}
+
+void BrowserWindowManager::requestStartPage(const Uuid& windowID, const WebAppProfile& website,
+                                            const std::string& address) {
+    auto dataStore = sessions.dataStore(website);
+    auto webView = WebViewFactory::makeWebView(dataStore, std::nullopt, website.customUserAgent, &sessions);
+    webkit_web_view_load_uri(webView.get(), address.c_str());
+    startPages_[windowID] = StartPage{address, std::move(dataStore), std::move(webView)};
 }
 
 void BrowserWindowManager::restoreWindow(const RestorableWindow& saved) {

@@ -1,32 +1,20 @@
 // The object graph: what it loads, the window manager's callbacks it answers (history visits,
 // proxy credentials still in use, pinned suggestions), the appearance it applies, and the start
 // and ordered stop of the application around it.
-#include <gtest/gtest.h>
 #include <gtk/gtk.h>
 
 #include "app/app_delegate.hpp"
-#include "app/app_environment.hpp"
-#include "browser/engine/proxy_runtime.hpp"
-#include "browser/engine/website_sessions.hpp"
+#include "app/app_fixture.hpp"
+#include "browser/view/browser_view_controller.hpp"
 #include "model/app_paths.hpp"
+#include "model/file_store.hpp"
 #include "model/library_file.hpp"
 #include "model/profile_persistence.hpp"
-#include "support/main_loop.hpp"
-#include "support/temp_environment.hpp"
-#include "support/test_http_server.hpp"
-#include "windows/browser_window_controller.hpp"
-#include "windows/browser_window_manager.hpp"
-#include "windows/floating_browser_panel.hpp"
 
 namespace quenlith {
 namespace {
 
 using test::spinUntil;
-
-SecretCall noPassword(const std::string&, SecretStore::ReadDone done) {
-    done(Error{"test.noPassword", "no password"});
-    return {};
-}
 
 BrowserProxySettings proxyWithCredential(const std::string& credentialID) {
     BrowserProxySettings proxy;
@@ -45,7 +33,7 @@ bool prefersDarkTheme() {
     return dark;
 }
 
-class AppEnvironmentTest : public testing::Test {
+class AppEnvironmentTest : public test::AppFixture {
 protected:
     WebAppProfile website(const std::string& name, const std::string& path) {
         server.page(path, "<!doctype html><title>" + name + "</title>");
@@ -62,18 +50,16 @@ protected:
         environment = std::make_unique<AppEnvironment>(sessions, timers);
     }
 
-    test::TemporaryEnvironment folders;
-    test::TestHttpServer server;
     ManualScheduler timers;
-    ProxyRuntime proxy{noPassword};
-    WebsiteSessions sessions{proxy, noPassword};
-    std::unique_ptr<AppEnvironment> environment;
 };
 
 TEST_F(AppEnvironmentTest, LoadsTheStoresAndHandsThemToTheWindowManager) {
     auto alpha = website("Alpha", "/alpha");
-    start({alpha});
-    ASSERT_EQ(environment->store.profiles().size(), 1u);
+    auto later = website("Later", "/later");
+    later.sessionIdentifier = Uuid::random();
+    later.siteProxy = BrowserProxySettings{BrowserProxyKind::socks5, "127.0.0.1", 1080, "", std::nullopt, false};
+    start({alpha, later});
+    ASSERT_EQ(environment->store.profiles().size(), 2u);
     EXPECT_EQ(environment->store.profiles()[0].id, alpha.id);
     EXPECT_TRUE(environment->store.writable());
     EXPECT_TRUE(environment->library.writable());
@@ -83,6 +69,19 @@ TEST_F(AppEnvironmentTest, LoadsTheStoresAndHandsThemToTheWindowManager) {
     EXPECT_EQ(&windows.downloads, &environment->downloads);
     EXPECT_EQ(windows.sessionPersistence.fileURL(), applicationDataDirectory() + "/session-v1.json");
     EXPECT_TRUE(windows.windows().empty()) << "no window before the application starts the manager";
+
+    // A website that does not open at start gets its own store, behind its proxy, when it opens.
+    const std::string folder = applicationDataDirectory() + "/WebsiteData/" + later.sessionIdentifier->string();
+    windows.restoreSession();
+    EXPECT_FALSE(files::pathExists(folder));
+    auto* opened = windows.showProfile(later.id);
+    ASSERT_NE(opened, nullptr);
+    auto store = opened->browser().websiteDataStore();
+    EXPECT_TRUE(files::pathExists(folder));
+    EXPECT_EQ(store->identifier(), later.sessionIdentifier);
+    EXPECT_EQ(sessions.proxyOverride(store), later.siteProxy);
+    ASSERT_NE(sessions.route(store), nullptr);
+    EXPECT_EQ(sessions.route(store)->settings(), *later.siteProxy);
 }
 
 TEST_F(AppEnvironmentTest, AnUnreadableWebsitesFileMakesTheStoreReadOnly) {

@@ -59,7 +59,7 @@ protected:
     std::unique_ptr<AppEnvironment> environment;
 
     // A new launch on the same files: the websites' sessions are made anew.
-    void restart() {
+    void launch() {
         environment.reset();
         sessions = std::make_unique<WebsiteSessions>(proxy, readProxyPassword);
         environment = std::make_unique<AppEnvironment>(*sessions, mainLoopScheduler(), std::make_unique<test::GrantingKeyGrabber>());
@@ -67,7 +67,7 @@ protected:
 
     // Opens a saved website on `path` and waits for its page.
     BrowserWindowController& open(const std::string& path) {
-        if (!environment) environment = std::make_unique<AppEnvironment>(*sessions, mainLoopScheduler(), std::make_unique<test::GrantingKeyGrabber>());
+        if (!environment) launch();
         WebAppProfile website;
         website.name = "Site";
         website.homeURL = server.url(path);
@@ -200,7 +200,7 @@ TEST_F(BrowserSheetsTest, ProxySheetMovesTheWebsiteOntoAnAuthenticatedProxyAndBa
     ASSERT_TRUE(stored && stored->credentialID);
 
     // The next launch takes the website's new route.
-    restart();
+    launch();
     window = environment->windows().showProfile(websiteID);
     ASSERT_TRUE(spinUntil([&] { return server.requestCount("/proxied") == 2; }));
     EXPECT_TRUE(tinyproxy.sawRequestFor(target)) << tinyproxy.log();
@@ -238,7 +238,7 @@ TEST_F(BrowserSheetsTest, AllowingAdsOnAWebsiteLetsAListedHostsScriptLoadUntilSw
                                                         "\" onload=\"document.title='loaded" + n +
                                                         "'\" onerror=\"document.title='blocked" + n + "'\"></script>", {}};
     });
-    environment = std::make_unique<AppEnvironment>(*sessions, mainLoopScheduler(), std::make_unique<test::GrantingKeyGrabber>());
+    launch();
     environment->preferences.update([](AppPreferences& p) { p.adFilter = AdFilterSettings{.enabled = true, .hidePlaceholders = true, .allowedSites = {}, .blockedDomains = {"127.0.0.2"}}; });
     BrowserWindowController& window = open("/news");
     BrowserViewController& browser = window.browser();

@@ -2,14 +2,10 @@
 // person goes through, end to end.
 #include <cmath>
 
-#include <gtest/gtest.h>
 #include <gtkmm/messagedialog.h>
 #include <webkit2/webkit2.h>
 
-#include "app/app_environment.hpp"
-#include "app/auxiliary_windows.hpp"
-#include "browser/engine/proxy_runtime.hpp"
-#include "browser/engine/website_sessions.hpp"
+#include "app/app_fixture.hpp"
 #include "browser/view/browser_view_controller.hpp"
 #include "library/bookmarks_pane.hpp"
 #include "library/clip_editor.hpp"
@@ -17,26 +13,15 @@
 #include "library/library_window.hpp"
 #include "library/read_later_pane.hpp"
 #include "model/app_paths.hpp"
-#include "support/main_loop.hpp"
-#include "support/temp_environment.hpp"
-#include "support/test_http_server.hpp"
-#include "windows/browser_window_controller.hpp"
-#include "windows/browser_window_manager.hpp"
 
 namespace quenlith {
 namespace {
 
 using test::spinUntil;
 
-SecretCall noPassword(const std::string&, SecretStore::ReadDone done) {
-    done(Error{"test.noPassword", "no password"});
-    return {};
-}
-
-class LibraryWindowTest : public testing::Test {
+class LibraryWindowTest : public test::AppFixture {
 protected:
     void SetUp() override { environment = std::make_unique<AppEnvironment>(sessions); }
-    void TearDown() override { environment.reset(); }
 
     LibraryWindow& showLibrary(std::optional<SavedPagesSection> section = std::nullopt) {
         environment->showLibrary(section);
@@ -63,11 +48,6 @@ protected:
         }
     }
 
-    test::TemporaryEnvironment folders;
-    test::TestHttpServer server;
-    ProxyRuntime proxy{noPassword};
-    WebsiteSessions sessions{proxy, noPassword};
-    std::unique_ptr<AppEnvironment> environment;
 };
 
 TEST_F(LibraryWindowTest, OpensOnTheChosenSectionAndKeepsItsState) {

@@ -1,80 +1,24 @@
 // The main menu's keys and commands on real windows, the auxiliary windows' reuse and the page flows.
 #include <cmath>
 
-#include <gtest/gtest.h>
-#include <gtk/gtk.h>
-#include <gtkmm/application.h>
 #include <webkit2/webkit2.h>
 
-#include "app/app_environment.hpp"
-#include "app/auxiliary_windows.hpp"
-#include "app/main_menu.hpp"
-#include "browser/engine/proxy_runtime.hpp"
-#include "browser/engine/website_sessions.hpp"
+#include "app/app_fixture.hpp"
 #include "browser/view/browser_view_controller.hpp"
-#include "support/main_loop.hpp"
-#include "support/temp_environment.hpp"
-#include "support/test_http_server.hpp"
 #include "ui/alert.hpp"
-#include "windows/browser_window_controller.hpp"
-#include "windows/browser_window_manager.hpp"
-#include "windows/floating_browser_panel.hpp"
 
 namespace quenlith {
 namespace {
 
+using test::pressKey;
 using test::spinUntil;
-
-SecretCall noPassword(const std::string&, SecretStore::ReadDone done) {
-    done(Error{"test.noPassword", "no password"});
-    return {};
-}
-
-// A key press as the window gets it from the display, through GTK's own event dispatch.
-void pressKey(Gtk::Window& window, const char* name, unsigned modifiers) {
-    GdkDisplay* display = gdk_display_get_default();
-    const guint keyval = gdk_keyval_from_name(name);
-    GdkKeymapKey* keys = nullptr;
-    gint count = 0;
-    ASSERT_TRUE(
-        gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(display), keyval, &keys, &count));
-    GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
-    event->key.window = GDK_WINDOW(g_object_ref(window.get_window()->gobj()));
-    event->key.state = modifiers;
-    event->key.keyval = keyval;
-    event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
-    event->key.group = static_cast<guint8>(keys[0].group);
-    g_free(keys);
-    gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(display)));
-    gtk_main_do_event(event);
-    gdk_event_free(event);
-}
 
 constexpr unsigned kCtrl = GDK_CONTROL_MASK;
 constexpr unsigned kShift = GDK_SHIFT_MASK;
 
-class MainMenuTest : public testing::Test {
+class MainMenuTest : public test::AppFixture {
 protected:
-    void SetUp() override {
-        // One application object per process, as in the running application.
-        static Glib::RefPtr<Gtk::Application> shared = [] {
-            auto made = Gtk::Application::create("com.quenlith.MenuTest", Gio::APPLICATION_NON_UNIQUE);
-            made->register_application();
-            return made;
-        }();
-        application = shared;
-        ASSERT_TRUE(application->is_registered());
-        environment = std::make_unique<AppEnvironment>(sessions);
-        menu = std::make_unique<MainMenu>(*application.operator->(), *environment, MainMenu::Links{});
-        environment->windows().onWindowBuilt = [this](BrowserWindowController& controller) {
-            menu->attach(controller.panel());
-        };
-        environment->auxiliaryWindows().onWindowBuilt = [this](Gtk::Window& window) { menu->attach(window); };
-    }
-    void TearDown() override {
-        menu.reset();
-        environment.reset();
-    }
+    void SetUp() override { startWithMenu(); }
 
     // Opens the page in the main browser window, makes it the key window and waits for the page.
     BrowserWindowController& openKeyWindow(const std::string& path) {
@@ -90,14 +34,6 @@ protected:
         return controller;
     }
     bool actionEnabled(const char* name) { return application->lookup_action(name)->get_enabled(); }
-
-    test::TemporaryEnvironment folders;
-    test::TestHttpServer server;
-    ProxyRuntime proxy{noPassword};
-    WebsiteSessions sessions{proxy, noPassword};
-    Glib::RefPtr<Gtk::Application> application;
-    std::unique_ptr<AppEnvironment> environment;
-    std::unique_ptr<MainMenu> menu;
 };
 
 TEST_F(MainMenuTest, AcceleratorsActOnTheKeyBrowserWindow) {
@@ -123,6 +59,7 @@ TEST_F(MainMenuTest, AcceleratorsActOnTheKeyBrowserWindow) {
     pressKey(panel, "0", kCtrl);
     EXPECT_TRUE(spinUntil([&] { return browser.profile().zoomLevel == 1.0; }));
 
+    menu->perform(MenuAction::launcher);  // no launcher linked: the item does nothing
     // Nothing to go back to: the item is disabled, so its key runs nothing.
     pressKey(panel, "bracketleft", kCtrl);
     EXPECT_FALSE(actionEnabled("back"));
@@ -187,6 +124,7 @@ TEST_F(MainMenuTest, ReadLaterKeepsTheReadingPositionOfAScrolledPage) {
     ASSERT_TRUE(spinUntil([&] { return clips.size() == 1; }));
     EXPECT_NEAR(clips[0].readingPosition.value_or(-1), 0.6, 0.01);
     EXPECT_EQ(clips[0].title, "Scrolled");
+    EXPECT_TRUE(clips[0].windowSession) << "a browser window's page reopens in the window's session";
     EXPECT_EQ(window.toastText(), "Saved to Read Later · reading position updated");
 
     int changes = 0;

@@ -1,76 +1,32 @@
 // Quick Open, "Open Multiple Links" and the guide, driven by keys and their own controls on real
 // windows against a local server, which is also the only proxy the web views may use.
-#include <gtest/gtest.h>
-#include <gtk/gtk.h>
-#include <gtkmm/application.h>
 #include <gtkmm/clipboard.h>
 #include <webkit2/webkit2.h>
 
-#include "app/app_environment.hpp"
-#include "app/auxiliary_windows.hpp"
-#include "app/main_menu.hpp"
-#include "browser/engine/proxy_runtime.hpp"
-#include "browser/engine/website_sessions.hpp"
+#include "app/app_fixture.hpp"
 #include "browser/view/browser_view_controller.hpp"
 #include "launcher/batch_links_window.hpp"
 #include "launcher/guide_window.hpp"
 #include "launcher/quick_open_window.hpp"
 #include "model/localization.hpp"
-#include "support/main_loop.hpp"
-#include "support/temp_environment.hpp"
-#include "support/test_http_server.hpp"
-#include "windows/browser_window_controller.hpp"
-#include "windows/browser_window_manager.hpp"
-#include "windows/floating_browser_panel.hpp"
 
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"  // records built from the fields that matter
 
 namespace quenlith {
 namespace {
 
+using test::pressKey;
 using test::spinUntil;
 using Kind = AuxiliaryWindows::Kind;
 
-SecretCall noPassword(const std::string&, SecretStore::ReadDone done) {
-    done(Error{"test.noPassword", "no password"});
-    return {};
-}
-
-// A key press as a window gets it from the display, through GTK's own event dispatch.
-void pressKey(Gtk::Window& window, const char* name, unsigned modifiers = 0) {
-    GdkDisplay* display = gdk_display_get_default();
-    GdkKeymapKey* keys = nullptr;
-    gint count = 0;
-    const guint keyval = gdk_keyval_from_name(name);
-    ASSERT_TRUE(gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(display), keyval, &keys, &count));
-    GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
-    event->key.window = GDK_WINDOW(g_object_ref(window.get_window()->gobj()));
-    event->key.state = modifiers;
-    event->key.keyval = keyval;
-    event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
-    g_free(keys);
-    gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(display)));
-    gtk_main_do_event(event);
-    gdk_event_free(event);
-}
-
-class QuickOpenFlowTest : public testing::Test {
+class QuickOpenFlowTest : public test::AppFixture {
 protected:
-    void SetUp() override {
-        // One application object per process: the one an earlier suite registered, else a new one.
-        static Glib::RefPtr<Gtk::Application> shared = [] {
-            if (GApplication* existing = g_application_get_default())
-                return Glib::wrap(GTK_APPLICATION(existing), true);
-            auto made = Gtk::Application::create("com.quenlith.QuickOpenTest", Gio::APPLICATION_NON_UNIQUE);
-            made->register_application();
-            return made;
-        }();
-        application = shared;
-        environment = std::make_unique<AppEnvironment>(sessions);
-        menu = std::make_unique<MainMenu>(*application.operator->(), *environment, MainMenu::Links{});
-        environment->windows().onWindowBuilt = [this](BrowserWindowController& c) { menu->attach(c.panel()); };
-        environment->auxiliaryWindows().onWindowBuilt = [this](Gtk::Window& window) { menu->attach(window); };
-    }
+    // The search engine's address goes to a local port where nothing listens; the local server's
+    // pages bypass the proxy.
+    QuickOpenFlowTest()
+        : AppFixture(
+              BrowserProxySettings{.kind = BrowserProxyKind::httpConnect, .host = "127.0.0.1", .port = 9}) {}
+    void SetUp() override { startWithMenu(); }
 
     BrowserWindowController& browserWindow() { return *environment->windows().window(environment->windows().browserID); }
 
@@ -91,17 +47,6 @@ protected:
         if (!query.empty()) pressKey(*palette, "Return");
         EXPECT_EQ(environment->auxiliaryWindows().window(Kind::quickOpen), nullptr) << query;
     }
-
-    test::TemporaryEnvironment folders;
-    test::TestHttpServer server;
-    ProxyRuntime proxy{noPassword};
-    // The search engine's address goes to a local port where nothing listens; the local server's
-    // pages bypass the proxy.
-    bool proxied = (proxy.load({.kind = BrowserProxyKind::httpConnect, .host = "127.0.0.1", .port = 9}), true);
-    WebsiteSessions sessions{proxy, noPassword};
-    Glib::RefPtr<Gtk::Application> application;
-    std::unique_ptr<AppEnvironment> environment;
-    std::unique_ptr<MainMenu> menu;
 };
 
 TEST_F(QuickOpenFlowTest, KeysOpenEveryKindOfRowAndEscapeCloses) {

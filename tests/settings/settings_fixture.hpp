@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/app_environment.hpp"
+#include "app/app_fixture.hpp"
 #include "app/auxiliary_windows.hpp"
 #include "browser/engine/proxy_runtime.hpp"
 #include "browser/engine/website_sessions.hpp"
@@ -21,11 +21,6 @@
 #include "windows/browser_window_manager.hpp"
 
 namespace quenlith::test {
-
-inline SecretCall noPassword(const std::string&, SecretStore::ReadDone done) {
-    done(Error{"test.noPassword", "no password"});
-    return {};
-}
 
 // Takes every combination but the ones another client is said to hold.
 struct RefusingKeyGrabber final : KeyGrabber {

@@ -1,6 +1,7 @@
 #include <atkmm/object.h>
 #include <glibmm/main.h>
 #include <gtest/gtest.h>
+#include <gtkmm/comboboxtext.h>
 #include <gtkmm/menu.h>
 #include <gtkmm/messagedialog.h>
 #include <gtkmm/window.h>
@@ -10,6 +11,7 @@
 #include "ui/action_menu_item.hpp"
 #include "ui/alert.hpp"
 #include "ui/icon_names.hpp"
+#include "ui/wheel_guard.hpp"
 
 namespace quenlith {
 namespace {
@@ -76,23 +78,18 @@ TEST(ActionButton, AnotherSymbolBringsItsOwnDescriptionEverywhere) {
     }
 }
 
-TEST(ActionMenuItem, ActivatingRunsTheHandlerAndCarriesNoShortcut) {
+TEST(ActionMenuItem, ActivatingRunsTheHandlerAndTheTitleIsPlainText) {
     int runs = 0;
     Gtk::Menu menu;
-    auto* item = Gtk::manage(new ActionMenuItem("Duplicate Tab", [&] { ++runs; }));
+    auto* item = Gtk::manage(new ActionMenuItem("<b>_Tab</b>", [&] { ++runs; }));
     menu.append(*item);
-    EXPECT_EQ(item->get_label(), "Duplicate Tab");
+    EXPECT_EQ(item->get_label(), "<b>_Tab</b>");
+    EXPECT_FALSE(item->get_use_underline());
     EXPECT_EQ(item->get_accel_path(), "");
     item->activate();
     EXPECT_EQ(runs, 1);
     item->invoke();
     EXPECT_EQ(runs, 2);
-}
-
-TEST(ActionMenuItem, TitleIsPlainText) {
-    ActionMenuItem item("<b>_Tab</b>", [] {});
-    EXPECT_EQ(item.get_label(), "<b>_Tab</b>");
-    EXPECT_FALSE(item.get_use_underline());
 }
 
 TEST(PresentAlert, AttachesToAVisibleWindowAndReturnsAtOnce) {
@@ -164,6 +161,26 @@ TEST(PresentAlert, HiddenWindowGetsAFreeStandingAlert) {
     ModalAnswerer answerer("Hidden");
     presentAlert("Hidden", "", &window);
     EXPECT_TRUE(answerer.freeStanding);
+}
+
+// A wheel turn over a picker in a scrolled form scrolls the form, focused or not; the picker keeps its row.
+TEST(WheelGuard, APickerInAFormKeepsItsRowUnderTheWheel) {
+    Gtk::Window window;
+    Gtk::ScrolledWindow form;
+    Gtk::ComboBoxText picker;
+    for (const char* row : {"first", "second"}) picker.append(row);
+    picker.set_active(0);
+    form.add(picker);
+    window.add(form);
+    leaveWheelToScrolling(form);
+    window.show_all();
+    picker.grab_focus();
+    GdkEvent* event = gdk_event_new(GDK_SCROLL);
+    event->scroll.window = GDK_WINDOW(g_object_ref(window.get_window()->gobj()));
+    event->scroll.direction = GDK_SCROLL_DOWN;
+    gtk_propagate_event(GTK_WIDGET(picker.gobj()), event);
+    gdk_event_free(event);
+    EXPECT_EQ(picker.get_active_row_number(), 0);
 }
 
 }  // namespace

@@ -97,7 +97,7 @@ TEST_F(PanelTest, OpacityReachesTheServerOnlyAfterMapping) {
 }
 
 TEST_F(PanelTest, TakesItsRememberedFrameAndSavesItBackUnchanged) {
-    auto profile = website(true, true, 1.0);
+    auto profile = website(true, true, 0.8);
     panel = makePanel(profile);
     panel->add(content);
     CodableRect remembered{137, 91, 517, 433, std::nullopt};
@@ -116,9 +116,18 @@ TEST_F(PanelTest, TakesItsRememberedFrameAndSavesItBackUnchanged) {
     second->applyFrame(saved, 480, 720);
     ASSERT_TRUE(showAndWait(*second));
     EXPECT_TRUE(settlesAt(*second, Rect{137, 91, 517, 433})) << testing::PrintToString(second->frame());
+
+    // Hidden and shown again, it comes back to its frame with its opacity.
+    panel->hide();
+    ASSERT_TRUE(spinUntil([&] { return !panel->get_mapped(); }));
+    EXPECT_EQ(panel->frame(), (Rect{137, 91, 517, 433}));
+    ASSERT_TRUE(showAndWait(*panel));
+    EXPECT_TRUE(settlesAt(*panel, Rect{137, 91, 517, 433})) << testing::PrintToString(panel->frame());
+    ASSERT_TRUE(spinUntil([&] { return opacityProperty(*panel).has_value(); }));
+    EXPECT_NEAR(double(*opacityProperty(*panel)) / 0xFFFFFFFFu, 0.8, 1e-6);
 }
 
-TEST_F(PanelTest, MovingReportsTheNewFrameAndClampingBringsItBack) {
+TEST_F(PanelTest, MovingReportsTheFrameClampingBringsItBackAndCompactModeKeepsIt) {
     panel = makePanel(website(true, true, 1.0));
     panel->add(content);
     panel->applyFrame(CodableRect{50, 60, 400, 300, std::nullopt}, 480, 720);
@@ -132,45 +141,22 @@ TEST_F(PanelTest, MovingReportsTheNewFrameAndClampingBringsItBack) {
     panel->setFrame(Rect{visible.maxX() - 100, 60, 400, 300});
     ASSERT_TRUE(settlesAt(*panel, Rect{visible.maxX() - 100, 60, 400, 300}));
     panel->clampToScreen();
-    EXPECT_TRUE(settlesAt(*panel, Rect{visible.maxX() - 400, 60, 400, 300}))
-        << testing::PrintToString(panel->frame());
+    const Rect clamped{visible.maxX() - 400, 60, 400, 300};
+    EXPECT_TRUE(settlesAt(*panel, clamped)) << testing::PrintToString(panel->frame());
     EXPECT_TRUE(spinUntil([&] { return changes >= 1; }));
-}
 
-TEST_F(PanelTest, CompactModeDropsTheTitleBarAndKeepsTheFrame) {
-    panel = makePanel(website(true, true, 1.0));
-    panel->add(content);
-    panel->applyFrame(CodableRect{210, 130, 500, 400, std::nullopt}, 480, 720);
-    ASSERT_TRUE(showAndWait(*panel));
-    ASSERT_TRUE(settlesAt(*panel, Rect{210, 130, 500, 400}));
+    // Compact mode drops the title bar and keeps the frame, both ways.
     EXPECT_TRUE(panel->headerBar().get_mapped());
-
     panel->apply(website(true, true, 1.0, true));
     EXPECT_TRUE(panel->isCompact());
     EXPECT_FALSE(panel->get_decorated());
     ASSERT_TRUE(spinUntil([&] { return !panel->headerBar().get_mapped(); }));
     test::spinFor(std::chrono::milliseconds(200));  // let any resize from the change arrive
-    EXPECT_TRUE(settlesAt(*panel, Rect{210, 130, 500, 400})) << testing::PrintToString(panel->frame());
-
+    EXPECT_TRUE(settlesAt(*panel, clamped)) << testing::PrintToString(panel->frame());
     panel->apply(website(true, true, 1.0, false));
     ASSERT_TRUE(spinUntil([&] { return panel->headerBar().get_mapped(); }));
     test::spinFor(std::chrono::milliseconds(200));
-    EXPECT_TRUE(settlesAt(*panel, Rect{210, 130, 500, 400})) << testing::PrintToString(panel->frame());
-}
-
-TEST_F(PanelTest, HiddenAndShownAgainComesBackToItsFrame) {
-    panel = makePanel(website(true, true, 0.8));
-    panel->add(content);
-    panel->applyFrame(CodableRect{300, 200, 450, 350, std::nullopt}, 480, 720);
-    ASSERT_TRUE(showAndWait(*panel));
-    ASSERT_TRUE(settlesAt(*panel, Rect{300, 200, 450, 350}));
-    panel->hide();
-    ASSERT_TRUE(spinUntil([&] { return !panel->get_mapped(); }));
-    EXPECT_EQ(panel->frame(), (Rect{300, 200, 450, 350}));
-    ASSERT_TRUE(showAndWait(*panel));
-    EXPECT_TRUE(settlesAt(*panel, Rect{300, 200, 450, 350})) << testing::PrintToString(panel->frame());
-    ASSERT_TRUE(spinUntil([&] { return opacityProperty(*panel).has_value(); }));
-    EXPECT_NEAR(double(*opacityProperty(*panel)) / 0xFFFFFFFFu, 0.8, 1e-6);
+    EXPECT_TRUE(settlesAt(*panel, clamped)) << testing::PrintToString(panel->frame());
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <gtk/gtk.h>
 
+#include "browser/engine/acceleration_probe.hpp"
 #include "browser/engine/tab_sleep_guard.hpp"
 #include "browser/engine/user_scripts.hpp"
 #include "browser/engine/website_sessions.hpp"
@@ -86,6 +87,9 @@ WebViewConfiguration newConfiguration(std::shared_ptr<WebsiteDataStore> dataStor
         GObjectPtr<WebKitUserContentManager>::adopt(webkit_user_content_manager_new());
     configuration.preferences = GObjectPtr<WebKitSettings>::adopt(webkit_settings_new());
     webkit_settings_set_javascript_can_open_windows_automatically(configuration.preferences.get(), FALSE);
+    if (AccelerationProbe::policy() == AccelerationPolicy::never)
+        webkit_settings_set_hardware_acceleration_policy(configuration.preferences.get(),
+                                                         WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
     return configuration;
 }
 

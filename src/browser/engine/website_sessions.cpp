@@ -33,20 +33,39 @@ std::shared_ptr<WebsiteDataStore> WebsiteSessions::dataStore(const WebAppProfile
     profileStores_[profile.id] = store;
 
     if (!routes_.contains(store.get())) {
-        if (profile.siteProxy)
-            proxyOverrides_[store.get()] = *profile.siteProxy;
+        std::unique_ptr<ProxyRuntime> runtime;
+        std::optional<BrowserProxySettings> siteProxy = profile.siteProxy;
+        // A website's icon may have asked first: that runtime (its password maybe read) decides.
+        if (auto waiting = waitingRoutes_.find(*identifier); waiting != waitingRoutes_.end()) {
+            runtime = std::move(waiting->second.first);
+            siteProxy = waiting->second.second;
+            waitingRoutes_.erase(waiting);
+        } else {
+            runtime = makeRoute(profile);
+        }
+        if (siteProxy)
+            proxyOverrides_[store.get()] = *siteProxy;
         else
             proxyOverrides_.erase(store.get());
-        auto runtime = std::make_unique<ProxyRuntime>(readCredential_);
-        // An independent account without a proxy of its own goes through the global proxy of this launch.
-        if (profile.siteProxy)
-            runtime->load(*profile.siteProxy);
-        else
-            runtime->loadFrom(globalRuntime_);
         runtime->configure(store);
         routes_[store.get()] = std::move(runtime);
     }
     return store;
+}
+
+std::unique_ptr<ProxyRuntime> WebsiteSessions::makeRoute(const WebAppProfile& profile) const {
+    auto runtime = std::make_unique<ProxyRuntime>(readCredential_);
+    // An independent account without a proxy of its own goes through the global proxy of this launch.
+    if (profile.siteProxy)
+        runtime->load(*profile.siteProxy);
+    else
+        runtime->loadFrom(globalRuntime_);
+    return runtime;
+}
+
+std::optional<Uuid> WebsiteSessions::storeIdentifier(const WebAppProfile& profile) const {
+    if (auto it = profileStores_.find(profile.id); it != profileStores_.end()) return it->second->identifier();
+    return profile.dataStoreIdentifier();
 }
 
 std::optional<std::string> WebsiteSessions::errorMessage(const std::shared_ptr<WebsiteDataStore>& store) const {
@@ -68,7 +87,16 @@ void WebsiteSessions::applyProxy(const std::shared_ptr<WebsiteDataStore>& store)
 }
 
 GObjectPtr<SoupSession> WebsiteSessions::urlSession(const WebAppProfile& profile) {
-    auto store = dataStore(profile);
+    if (auto it = profileStores_.find(profile.id); it != profileStores_.end()) return storeSession(it->second);
+    auto identifier = profile.dataStoreIdentifier();
+    if (!identifier) return globalRuntime_.errorMessage() ? GObjectPtr<SoupSession>() : globalRuntime_.makeSession();
+    if (auto it = stores_.find(*identifier); it != stores_.end()) return storeSession(it->second);
+    auto& waiting = waitingRoutes_[*identifier];
+    if (!waiting.first) waiting = {makeRoute(profile), profile.siteProxy};
+    return waiting.first->errorMessage() ? GObjectPtr<SoupSession>() : waiting.first->makeSession();
+}
+
+GObjectPtr<SoupSession> WebsiteSessions::storeSession(const std::shared_ptr<WebsiteDataStore>& store) const {
     if (errorMessage(store)) return {};
     if (auto it = routes_.find(store.get()); it != routes_.end()) return it->second->makeSession();
     return globalRuntime_.makeSession();
@@ -123,9 +151,7 @@ const ProxyRuntime* WebsiteSessions::route(const std::shared_ptr<WebsiteDataStor
 }
 
 WebsiteActivity activityFor(const BrowserRuntimeStore& runtime, const WebAppProfile& profile, WebsiteSessions& sessions) {
-    auto store = sessions.dataStore(profile);
-    if (!store->isPersistent()) return WebsiteActivity::closed;
-    const auto& identifier = store->identifier();
+    const auto identifier = sessions.storeIdentifier(profile);
     return runtime.activity(profile.homeURL, std::nullopt, !identifier.has_value(), identifier);
 }
 

@@ -39,6 +39,10 @@ public:
     // The store the website's windows use. A website keeps the store it was first given until
     // forgetSession; the first website to ask for a shared own store decides that store's proxy.
     std::shared_ptr<WebsiteDataStore> dataStore(const WebAppProfile& profile);
+    // The identifier of the store the website's windows use, without making the store: the store
+    // it was given, else the one its settings name (nothing: the shared store). Website stores are
+    // always persistent.
+    std::optional<Uuid> storeIdentifier(const WebAppProfile& profile) const;
     // The text to show instead of loading pages in the store (its proxy cannot be used, or its
     // folders could not be made), or nothing.
     std::optional<std::string> errorMessage(const std::shared_ptr<WebsiteDataStore>& store) const;
@@ -47,7 +51,8 @@ public:
     // Has the store's own runtime, else the global one, configure the store (once per store).
     void applyProxy(const std::shared_ptr<WebsiteDataStore>& store);
     // A session whose requests take the same proxy as the website's pages; nothing when the
-    // website's store has an error message.
+    // website's store has an error message. A website whose store is not made yet keeps it so:
+    // the proxy runtime its store will get is made now and handed to the store when it is made.
     GObjectPtr<SoupSession> urlSession(const WebAppProfile& profile);
     // Drops what was kept for the website; the store's route goes with the last website using it.
     void forgetSession(const Uuid& profileID);
@@ -68,11 +73,17 @@ private:
     // Keyed by store identity; entries exist only for stores held in profileStores_.
     std::map<const WebsiteDataStore*, std::unique_ptr<ProxyRuntime>> routes_;
     std::map<const WebsiteDataStore*, BrowserProxySettings> proxyOverrides_;
+    // Runtimes made for stores not made yet, by session identifier, with the website proxy each
+    // was set up with.
+    std::unordered_map<Uuid, std::pair<std::unique_ptr<ProxyRuntime>, std::optional<BrowserProxySettings>>>
+        waitingRoutes_;
+    std::unique_ptr<ProxyRuntime> makeRoute(const WebAppProfile& profile) const;
+    GObjectPtr<SoupSession> storeSession(const std::shared_ptr<WebsiteDataStore>& store) const;
 };
 
 // What a saved website is doing in the open windows (the runtime store's activity(for:)): found
 // by its home address among the windows of its own data store, or of the shared store when it has
-// none; `closed` when its store is not persistent.
+// none. The website's store is not made for this.
 WebsiteActivity activityFor(const BrowserRuntimeStore& runtime, const WebAppProfile& profile,
                             WebsiteSessions& sessions = WebsiteSessions::shared());
 

@@ -131,6 +131,10 @@ public:
     void wake(const Uuid& id);
     void wakeActiveTab();
     void restoreTabs(const std::vector<RestorableTab>& entries, std::int64_t selectedIndex);
+    // A web view already loading `address`, made by the factory on this view's store before the
+    // window was built (the start asks for its first pages early): the first tab, or the selected
+    // restored tab, that opens `address` takes it instead of making and loading its own.
+    void adoptLoadingPage(std::string address, GObjectPtr<WebKitWebView> webView);
     std::vector<RestorableTab> restorableTabs() const;
     BrowserTab* tab(const Uuid& id) const;
     // The menu the tab strip shows for a tab on a right click.
@@ -256,6 +260,8 @@ private:
     std::optional<WebViewConfiguration> initialConfiguration_;
     std::optional<std::string> initialURL_;
     std::shared_ptr<WebsiteDataStore> websiteDataStore_;
+    std::optional<std::pair<std::string, GObjectPtr<WebKitWebView>>> loadingPage_;
+    GObjectPtr<WebKitWebView> takeLoadingPage(const std::optional<std::string>& address);
     bool startsDormant_;
     Clock& clock_;
     Scheduler& timers_;

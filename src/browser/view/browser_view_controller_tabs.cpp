@@ -17,7 +17,10 @@ WebKitWebView* BrowserViewController::addTab(const std::optional<std::string>& a
                                              const std::optional<WebViewConfiguration>& configuration) {
     // A window that has ended its browsing makes no new pages.
     if (tornDown_) return nullptr;
-    auto webView = WebViewFactory::makeWebView(websiteDataStore_, configuration, profile_.customUserAgent);
+    auto adopted = configuration ? GObjectPtr<WebKitWebView>() : takeLoadingPage(address);
+    const bool loading = static_cast<bool>(adopted);
+    auto webView = loading ? std::move(adopted)
+                           : WebViewFactory::makeWebView(websiteDataStore_, configuration, profile_.customUserAgent);
     auto tab = std::make_unique<BrowserTab>(std::move(webView), Uuid::random(), clock_.now());
     tab->isPopup = configuration.has_value();
     tab->showsStartPage = !address && !configuration;
@@ -27,7 +30,7 @@ WebKitWebView* BrowserViewController::addTab(const std::optional<std::string>& a
     selectTab(index, true, true);
     if (address) {
         added.lastURL = address;
-        loadInWebView(added.webView(), *address);
+        if (!loading) loadInWebView(added.webView(), *address);
     }
     refreshChrome();
     return added.webView();
@@ -131,13 +134,20 @@ void BrowserViewController::restoreTabs(const std::vector<RestorableTab>& entrie
                                         std::int64_t selectedIndex) {
     if (tornDown_) return;
     for (auto& tab : tabs_.takeAll()) retireTab(std::move(tab));
-    for (const auto& plan : restoredTabPlans(entries)) {
+    const auto plans = restoredTabPlans(entries);
+    const std::size_t selected = restoredSelection(selectedIndex, plans.size());
+    for (const auto& plan : plans) {
+        // The selected page may already be loading: it is awake then, as waking would have made it.
+        auto adopted = &plan == &plans[selected] && !plan.showsStartPage ? takeLoadingPage(plan.lastURL)
+                                                                         : GObjectPtr<WebKitWebView>();
+        const bool loading = static_cast<bool>(adopted);
         auto tab = std::make_unique<BrowserTab>(
-            WebViewFactory::makeWebView(websiteDataStore_, std::nullopt, profile_.customUserAgent),
+            loading ? std::move(adopted)
+                    : WebViewFactory::makeWebView(websiteDataStore_, std::nullopt, profile_.customUserAgent),
             Uuid::random(), clock_.now());
         tab->lastURL = plan.lastURL;
         tab->showsStartPage = plan.showsStartPage;
-        tab->isSleeping = plan.isSleeping;
+        tab->isSleeping = plan.isSleeping && !loading;
         tab->sleepingTitle = plan.sleepingTitle;
         tab->pendingReadingPosition = plan.pendingReadingPosition;
         attachTab(*tab);
@@ -145,6 +155,17 @@ void BrowserViewController::restoreTabs(const std::vector<RestorableTab>& entrie
     }
     if (tabs_.empty()) addTab(std::nullopt);
     selectTab(restoredSelection(selectedIndex, tabs_.count()), false, false);
+}
+
+void BrowserViewController::adoptLoadingPage(std::string address, GObjectPtr<WebKitWebView> webView) {
+    loadingPage_.emplace(std::move(address), std::move(webView));
+}
+
+GObjectPtr<WebKitWebView> BrowserViewController::takeLoadingPage(const std::optional<std::string>& address) {
+    if (!loadingPage_ || !address || loadingPage_->first != *address) return {};
+    auto webView = std::move(loadingPage_->second);
+    loadingPage_.reset();
+    return webView;
 }
 
 std::vector<RestorableTab> BrowserViewController::restorableTabs() const {

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "browser/engine/proxy_fixture.hpp"
+#include "model/app_paths.hpp"
 #include "model/browser_runtime_store.hpp"
+#include "model/file_store.hpp"
 #include "support/temp_environment.hpp"
 
 namespace quenlith {
@@ -92,6 +94,15 @@ TEST_F(WebsiteSessionsTest, AnOwnStoreTakesItsWebsitesProxyOrTheGlobalSettings) 
     EXPECT_TRUE(brokenStore->networkBlocked());
     EXPECT_FALSE(sessions.urlSession(broken));
     EXPECT_EQ(sessions.errorMessage(store), std::nullopt);
+
+    // An icon asked for before the website opened makes no store; the store made later keeps the
+    // proxy runtime the icon's session was made with.
+    auto iconFirst = website(Uuid::random(), proxy(BrowserProxyKind::socks5, 1081));
+    EXPECT_TRUE(sessions.urlSession(iconFirst));
+    EXPECT_FALSE(files::pathExists(applicationDataDirectory() + "/WebsiteData/" + iconFirst.sessionIdentifier->string()));
+    auto iconFirstStore = sessions.dataStore(iconFirst);
+    EXPECT_EQ(iconFirstStore->proxyAddress(), "socks5://127.0.0.1:1081");
+    EXPECT_EQ(sessions.proxyOverride(iconFirstStore), iconFirst.siteProxy);
 
     // The global password was replaced in the keyring since the launch: a store made now goes on
     // with the one read at launch, without reading the keyring again.

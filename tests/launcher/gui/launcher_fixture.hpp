@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/app_environment.hpp"
+#include "app/app_fixture.hpp"
 #include "app/status_bar_controller.hpp"
 #include "browser/engine/proxy_runtime.hpp"
 #include "browser/engine/website_sessions.hpp"
@@ -21,11 +21,6 @@
 #include "windows/browser_window_manager.hpp"
 
 namespace quenlith::test {
-
-inline SecretCall noPassword(const std::string&, SecretStore::ReadDone done) {
-    done(Error{"test.noPassword", "no password"});
-    return {};
-}
 
 class LauncherFixture : public testing::Test {
 protected:

@@ -1,9 +1,10 @@
 // Shows the page at the address given on the command line in a plain window with one web view,
-// and nothing else. Ends on SIGTERM or SIGINT.
+// and nothing else: the bare gtkmm and WebKitGTK program the start is measured against, asking for
+// the page before it shows its window. Ends on SIGTERM or SIGINT.
 #include <csignal>
 
 #include <glib-unix.h>
-#include <gtk/gtk.h>
+#include <gtkmm/main.h>
 #include <webkit2/webkit2.h>
 
 namespace {
@@ -16,7 +17,7 @@ gboolean quit(gpointer) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    gtk_init(&argc, &argv);
+    Gtk::Main toolkit(argc, argv);
     if (argc < 2) return 2;
     GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_default_size(GTK_WINDOW(window), 480, 720);
