@@ -9,12 +9,20 @@ function(quenlith_layer name)
     target_link_libraries(quenlith_${name} PUBLIC ${ARG_DEPENDS})
     target_compile_definitions(quenlith_${name} PUBLIC
       QUENLITH_RESOURCE_DIR="${QUENLITH_RESOURCE_OUTPUT_DIR}")
+    # The user-interface layer needs no WebKit; every layer from the browser up shares one set.
+    if(NOT name STREQUAL "model" AND NOT name STREQUAL "ui")
+      quenlith_pch(quenlith_${name} gui)
+    endif()
   else()
     add_library(quenlith_${name} INTERFACE)
     target_include_directories(quenlith_${name} INTERFACE ${CMAKE_SOURCE_DIR}/src)
     target_link_libraries(quenlith_${name} INTERFACE ${ARG_DEPENDS})
   endif()
 endfunction()
+
+# Test code is compiled without optimisation: it is half of the build's work, and nothing it checks
+# depends on it. The code under test keeps the flags of the build type.
+set(QUENLITH_TEST_CODE_OPTIONS -O0)
 
 # quenlith_test_binary(NAME LAYER_DIR LIBS... [LABEL label] [MAIN file]): one GoogleTest binary from
 # tests/LAYER_DIR/*.cpp, its cases discovered when CTest runs (GUI binaries need the display then).
@@ -26,6 +34,7 @@ function(quenlith_test_binary name dir)
   endif()
   add_executable(${name} ${sources} ${ARG_MAIN})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+  target_compile_options(${name} PRIVATE ${QUENLITH_TEST_CODE_OPTIONS})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/src)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST

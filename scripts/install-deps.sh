@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   # build
-  build-essential cmake pkg-config gettext ccache
+  build-essential cmake ninja-build mold pkg-config gettext ccache
   libgtkmm-3.0-dev libwebkit2gtk-4.1-dev libsoup-3.0-dev
   nlohmann-json3-dev libicu-dev libsigc++-2.0-dev libsecret-1-dev libdbusmenu-gtk3-dev libx11-dev
   # tests and benchmarks

@@ -3,7 +3,7 @@
 #   1. the display-free model tests,
 #   2. the same model tests built with AddressSanitizer and UndefinedBehaviorSanitizer, and every
 #      decoder of files and links fuzzed for 20 seconds (scripts/fuzz.sh runs them longer), both
-#      beside step 3,
+#      beside steps 1 and 3,
 #   3. the GUI and web tests under Xvfb and a private D-Bus session,
 #   4. the lifetime scenarios of the GUI tests built with AddressSanitizer,
 #   5. the window-manager checks under Xvfb with openbox.
@@ -13,42 +13,49 @@ cd "$(dirname "$0")/.."
 
 jobs=$(nproc)
 source scripts/compiler-cache.sh
-# The benchmarks are built and run by scripts/bench.sh.
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUENLITH_BENCH=OFF "${cache_args[@]}" >/dev/null
-cmake --build build -j "$jobs"
-
-echo "== model tests"
-ctest --test-dir build -L model --output-on-failure -j "$jobs"
-
-# The sanitizer and fuzzing builds run beside the GUI tests, which mostly wait on web processes;
-# their output is shown once they end.
-background_log=$(mktemp /tmp/quenlith-background.XXXXXX)
-(
-  set -euo pipefail
-  echo "== model tests with sanitizers"
-  cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DQUENLITH_MODEL_ONLY=ON -DQUENLITH_SANITIZE=ON \
-    "${cache_args[@]}" >/dev/null
-  cmake --build build-sanitize -j "$jobs" --target model_tests
-  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-    ctest --test-dir build-sanitize -L model --output-on-failure -j "$jobs"
-  echo "== fuzzing"
-  ./scripts/fuzz.sh 20
-  echo "== building the lifetime scenarios with sanitizers"
-  cmake -S . -B build-gui-sanitize -DCMAKE_BUILD_TYPE=Debug -DQUENLITH_SANITIZE=ON "${cache_args[@]}" >/dev/null
-  cmake --build build-gui-sanitize -j "$jobs" --target lifetime_scenarios
-) >"$background_log" 2>&1 &
-background=$!
-renice -n 10 -p "$background" >/dev/null 2>&1 || true
+started=$SECONDS
+step() { echo "== $1 ($((SECONDS - started)) s)"; }
+# Line tables are enough for the reports of failures and sanitizers, and far cheaper than full
+# debug information to compile and link.
+lines_only=(-DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG"
+            -DCMAKE_CXX_FLAGS_DEBUG="-g1" -DCMAKE_C_FLAGS_DEBUG="-g1")
 
 # The tests below run with a throw-away HOME and XDG folders, a virtual display and a private bus.
 scratch=$(mktemp -d /tmp/quenlith-tests.XXXXXX)
 # Under set -e a failing command in this trap would turn a passing run into a failing one.
 cleanup() {
-  kill "$background" 2>/dev/null || true
+  [ -n "${background:-}" ] && kill "$background" 2>/dev/null || true
   chmod -R u+rwX "$scratch" 2>/dev/null || true
-  rm -rf "$scratch" "$background_log" || true
+  rm -rf "$scratch" "${background_log:-}" || true
 }
 trap cleanup EXIT
+# The sanitizer and fuzzing builds run from the start beside everything else, at a lower priority,
+# so they take the cores the main build and the GUI tests leave idle; their output is shown once
+# they end. One sanitizer tree serves the model tests and the lifetime scenarios, and only the
+# targets those need are built in it.
+background_log=$(mktemp /tmp/quenlith-background.XXXXXX)
+(
+  set -euo pipefail
+  configure build-sanitize -DCMAKE_BUILD_TYPE=Debug -DQUENLITH_MODEL_ONLY=OFF -DQUENLITH_SANITIZE=ON \
+    -DQUENLITH_BENCH=OFF "${lines_only[@]}"
+  cmake --build build-sanitize -j "$jobs" --target model_tests lifetime_scenarios
+  step "model tests with sanitizers"
+  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --test-dir build-sanitize -L model -E '^(layers|app)[.]' --output-on-failure -j "$jobs"
+  step "fuzzing"
+  ./scripts/fuzz.sh 20
+  step "sanitizer and fuzzing builds done"
+) >"$background_log" 2>&1 &
+background=$!
+renice -n 10 -p "$background" >/dev/null 2>&1 || true
+
+# The benchmarks are built and run by scripts/bench.sh.
+configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUENLITH_BENCH=OFF "${lines_only[@]}"
+cmake --build build -j "$jobs"
+
+step "model tests"
+ctest --test-dir build -L model --output-on-failure -j "$jobs"
+
 export HOME="$scratch/home" XDG_DATA_HOME="$scratch/data" XDG_CONFIG_HOME="$scratch/config" \
        XDG_CACHE_HOME="$scratch/cache" XDG_RUNTIME_DIR="$scratch/runtime"
 mkdir -p "$HOME" "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
@@ -57,13 +64,17 @@ export NO_AT_BRIDGE=1 GDK_CORE_DEVICE_EVENTS=1 WEBKIT_DISABLE_COMPOSITING_MODE=1
 
 gui_tests=$(ctest --test-dir build -N -L gui | grep -c "Test *#" || true)
 if [ "$gui_tests" -gt 0 ]; then
-  echo "== GUI and web tests"
+  step "GUI and web tests"
   # Web processes are heavy: fewer in parallel than for the model tests.
   xvfb-run -a -s "-screen 0 1280x800x24" \
     dbus-run-session --config-file="$PWD/tests/support/session-bus.conf" -- \
     ctest --test-dir build -L gui --output-on-failure -j "$(( jobs > 4 ? 4 : jobs ))"
 fi
 
+# Nothing else runs now: the sanitizer and fuzzing step gets its full share of the machine.
+descendants() { local child; for child in $(pgrep -P "$1" 2>/dev/null); do echo "$child"; descendants "$child"; done; }
+renice -n 0 -p "$background" $(descendants "$background") >/dev/null 2>&1 || true
+step "waiting for the sanitizer and fuzzing step"
 if ! wait "$background"; then
   cat "$background_log"
   echo "the sanitizer or fuzzing step failed" >&2
@@ -75,20 +86,23 @@ fuzz_targets=$(grep -c '^PASS: fuzz ' "$background_log" || true)
 # Lifetime scenarios under AddressSanitizer: views, tabs, windows and managers destroyed while work
 # for them is in flight. The engine and GLib keep caches for the life of the process, so leaks are
 # not reported here; every other finding fails the run.
-echo "== lifetime scenarios with sanitizers"
+step "lifetime scenarios with sanitizers"
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
   xvfb-run -a -s "-screen 0 1280x800x24" \
     dbus-run-session --config-file="$PWD/tests/support/session-bus.conf" -- \
-    ctest --test-dir build-gui-sanitize -L lifetime --output-on-failure
-lifetime_binaries=$(ctest --test-dir build-gui-sanitize -N -L lifetime | grep -c "Test *#" || true)
+    ctest --test-dir build-sanitize -L lifetime --output-on-failure
+lifetime_binaries=$(ctest --test-dir build-sanitize -N -L lifetime | grep -c "Test *#" || true)
 
+# Last, as before: whether they can run beside the sanitizer step is not settled yet.
 wm_checks=0
 if [ -x tests/wm/run.sh ]; then
-  echo "== window-manager checks"
+  step "window-manager checks"
   tests/wm/run.sh build | tee "$scratch/wm.log"
   wm_checks=$(grep -c '^PASS: ' "$scratch/wm.log" || true)
 fi
 
 # Reaching this line means every step passed.
 model_tests=$(ctest --test-dir build -N -L model | grep -c "Test *#" || true)
-echo "total: $((2 * model_tests + fuzz_targets + gui_tests + lifetime_binaries + wm_checks)) passed, 0 failed"
+sanitized_tests=$(ctest --test-dir build-sanitize -N -L model -E '^(layers|app)[.]' | grep -c "Test *#" || true)
+step "done"
+echo "total: $((model_tests + sanitized_tests + fuzz_targets + gui_tests + lifetime_binaries + wm_checks)) passed, 0 failed"

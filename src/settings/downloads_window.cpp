@@ -4,6 +4,7 @@
 
 #include "browser/page/download_manager.hpp"
 #include "model/localization.hpp"
+#include "ui/alert.hpp"
 #include "ui/form_rows.hpp"
 #include "ui/icon_names.hpp"
 
@@ -92,7 +93,11 @@ void DownloadsWindow::refresh() {
                 if (current->isActive)
                     manager_.cancel(id);
                 else
-                    manager_.reveal(id);
+                    manager_.reveal(id, [weak = std::weak_ptr<DownloadsWindow*>(alive_)](const std::string& reason) {
+                        auto self = weak.lock();
+                        if (!self) return;
+                        presentAlert(localizedString("The file manager could not be opened."), reason, *self);
+                    });
             });
             line->pack_start(row->icon, Gtk::PACK_SHRINK);
             line->pack_start(*texts, Gtk::PACK_EXPAND_WIDGET);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <vector>
 
 #include <gtkmm/box.h>
@@ -57,6 +58,8 @@ private:
     Gtk::ListBox list_;
     std::vector<Uuid> order_;
     std::map<Uuid, std::unique_ptr<Row>> rows_;
+    // The file manager answers later; the window may be gone by then.
+    std::shared_ptr<DownloadsWindow*> alive_ = std::make_shared<DownloadsWindow*>(this);
 };
 
 }  // namespace quenlith

@@ -7,7 +7,6 @@
 #include <limits>
 #include <map>
 #include <memory>
-#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -123,23 +122,6 @@ TEST(MoCatalog, RefusesMalformedFiles) {
     for (std::size_t length = 0; length < valid.size(); ++length)
         EXPECT_FALSE(parseExact(std::string_view(valid).substr(0, length))) << length;
     EXPECT_TRUE(parseExact(valid));
-}
-
-TEST(MoCatalog, SurvivesRandomCorruption) {
-    std::string valid = buildCatalog({{"Close", "关闭"}, {"Open", "打开"}, {"Save", "保存"}});
-    std::mt19937 random(20240521);
-    for (int round = 0; round < 5000; ++round) {
-        std::string bytes = valid;
-        int flips = 1 + static_cast<int>(random() % 4);
-        for (int i = 0; i < flips; ++i) bytes[random() % bytes.size()] = static_cast<char>(random());
-        auto catalog = parseExact(bytes);
-        if (!catalog) continue;
-        for (const char* key : {"Close", "Open", "Save"}) {
-            if (const std::string* text = catalog->lookup(key)) {
-                EXPECT_TRUE(g_utf8_validate(text->data(), static_cast<gssize>(text->size()), nullptr));
-            }
-        }
-    }
 }
 
 TEST(MoCatalog, SkipsTranslationsThatAreNotUtf8) {

@@ -4,12 +4,14 @@
 #include <filesystem>
 
 #include <gtest/gtest.h>
+#include <gtkmm/messagedialog.h>
 #include <webkit2/webkit2.h>
 
 #include "browser/page/download_manager.hpp"
 #include "browser/scripted_location_chooser.hpp"
 #include "browser/streaming_server.hpp"
 #include "settings/downloads_window.hpp"
+#include "ui/alert.hpp"
 #include "support/main_loop.hpp"
 #include "support/temp_environment.hpp"
 #include "support/test_http_server.hpp"
@@ -36,10 +38,14 @@ TEST(DownloadsWindowTest, ProgressCancelAndClearFinished) {
     auto chooser = std::make_unique<test::ScriptedLocationChooser>();
     auto* questions = chooser.get();
     std::vector<std::string> revealed;
-    DownloadManager manager(std::move(chooser), partial, [&](const std::string& path) { revealed.push_back(path); });
+    DownloadManager manager(std::move(chooser), partial, [&](const std::string& path, LaunchFailed failed) {
+        revealed.push_back(path);
+        failed("No file manager");  // as when neither a file manager nor a folder viewer answers
+    });
     WebKitWebContext* context = webkit_web_context_new_ephemeral();
     manager.observe(context);
     DownloadsWindow window(manager);
+    window.show();
     EXPECT_TRUE(window.showsEmptyText());
 
     auto download = [&](const std::string& url, const std::string& name) {
@@ -55,6 +61,10 @@ TEST(DownloadsWindowTest, ProgressCancelAndClearFinished) {
     EXPECT_EQ(window.row(small)->status.get_text(), "Complete");
     window.row(small)->button.clicked();
     EXPECT_EQ(revealed, std::vector<std::string>{saved + "/small.txt"});
+    auto* alert = dynamic_cast<Gtk::MessageDialog*>(attachedSheet(window));
+    ASSERT_NE(alert, nullptr) << "a reveal that failed is told";
+    EXPECT_EQ(alert->property_secondary_text().get_value(), "No file manager");
+    alert->response(Gtk::RESPONSE_OK);
 
     const Uuid large = download(streaming.url("/large.bin"), "large.bin");
     DownloadsWindow::Row& row = *window.row(large);

@@ -12,16 +12,10 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$1
 app=$build/quenlith
-server=$build/tests/programs/page_server/page_server
 profiles_tool=$build/tests/programs/profiles_tool/profiles_tool
 source "$here/lib.sh"
 begin_checks app-wm bus -- "$@"
-owned="app_pid server_pid openbox_pid"
-server_pid=""
-app_pid=""
-for program in "$app" "$server" "$profiles_tool"; do
-  [ -x "$program" ] || { fail "not built: $program"; exit 1; }
-done
+need_programs "$app" "$build/tests/programs/page_server/page_server" "$profiles_tool"
 export G_MESSAGES_DEBUG=com.quenlith.Quenlith
 mkdir -p "$XDG_DATA_HOME/com.quenlith.Quenlith"
 profiles=$XDG_DATA_HOME/com.quenlith.Quenlith/profiles.json
@@ -30,16 +24,8 @@ profiles=$XDG_DATA_HOME/com.quenlith.Quenlith/profiles.json
 start_openbox 40 60 30 0 || { fail "openbox did not start"; exit 1; }
 
 # Each website on a host of its own: websites on one host would count as shown in one window.
-servers=()
-for host in 1 2 3; do
-  "$server" --address "127.0.0.$host" "/site$host" >"$work/server.$host.log" 2>&1 &
-  servers+=($!)
-done
-server_pid="${servers[*]}"
-server_port() { grep -m1 '^port ' "$work/server.$1.log" | awk '{print $2}'; }
-servers_ready() { [ -n "$(server_port 1)" ] && [ -n "$(server_port 2)" ] && [ -n "$(server_port 3)" ]; }
-wait_for 10 servers_ready || { fail "the page servers did not start"; exit 1; }
-address_of() { echo "http://127.0.0.$1:$(server_port "$1")/site$1"; }
+for host in 1 2 3; do start_page_server "$work/server.$host.log" --address "127.0.0.$host" "/site$host"; done
+address_of() { echo "http://127.0.0.$1:$(port_of "$work/server.$1.log")/site$1"; }
 
 # Alpha: above, all workspaces, 0.8, remembered frame. Beta: neither, 0.6, no frame. Gamma: not at start.
 "$profiles_tool" write "$profiles" \

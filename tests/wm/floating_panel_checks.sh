@@ -8,9 +8,9 @@ probe=$build/tests/programs/floating_panel_probe/floating_panel_probe
 source "$(dirname "$0")/lib.sh"
 
 begin_checks wm
-owned="probe_pid openbox_pid"
+owned="$owned probe_pid"
 probe_pid=""
-[ -x "$probe" ] || { fail "probe not built: $probe"; exit 1; }
+need_programs "$probe"
 
 # Margins make the work area smaller than the screen, as panels and docks do.
 start_openbox 40 20 30 0 || { fail "openbox did not start"; exit 1; }

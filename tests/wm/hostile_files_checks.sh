@@ -8,9 +8,7 @@ app=$build/quenlith
 profiles_tool=$build/tests/programs/profiles_tool/profiles_tool
 source "$(dirname "$0")/lib.sh"
 begin_checks hostile bus -- "$@"
-owned="app_pid"
-app_pid=""
-[ -x "$app" ] || { fail "not built: $app"; exit 1; }
+need_programs "$app"
 export G_MESSAGES_DEBUG=com.quenlith.Quenlith
 
 gone() { [ ! -e "/proc/$1" ] || grep -q '^[0-9]* ([^)]*) Z' "/proc/$1/stat" 2>/dev/null; }

@@ -5,8 +5,9 @@ failures=0
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
 # The start of every check script: with "bus", runs the script again on a private session bus
-# (once); then makes $work holding HOME and the XDG folders, removed at exit after the processes
-# whose ids are in the variables named in $owned have been killed (the checks are over by then).
+# (once); then makes $work holding HOME and the XDG folders, removed at exit (kept when
+# QUENLITH_KEEP_WORK is set) after the processes whose ids are in the variables named in $owned
+# ($app_pid, $server_pid, $openbox_pid and what a script adds) have been killed.
 begin_checks() {  # begin_checks name [bus] -- "$@"
   local name=$1
   shift
@@ -16,8 +17,8 @@ begin_checks() {  # begin_checks name [bus] -- "$@"
     exec dbus-run-session --config-file="$root/tests/support/session-bus.conf" -- "$0" "$@"
   fi
   work=$(mktemp -d "/tmp/quenlith-$name.XXXXXX")
-  owned="openbox_pid"
-  openbox_pid=""
+  owned="app_pid server_pid openbox_pid"
+  app_pid="" server_pid="" openbox_pid=""
   trap end_checks_processes EXIT
   export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_CACHE_HOME=$work/cache
   export XDG_RUNTIME_DIR=$work/runtime GDK_BACKEND=x11 NO_AT_BRIDGE=1 GDK_CORE_DEVICE_EVENTS=1
@@ -30,7 +31,11 @@ end_checks_processes() {
   for variable in $owned; do
     for pid in ${!variable}; do kill -KILL "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
   done
-  rm -rf "$work"
+  [ -n "${QUENLITH_KEEP_WORK:-}" ] || rm -rf "$work"
+}
+need_programs() {  # need_programs path...: stops the script unless each is built
+  local program
+  for program; do [ -x "$program" ] || { fail "not built: $program"; exit 1; }; done
 }
 # The last line of every check script: the summary and the exit status.
 end_checks() {  # end_checks "what"
@@ -57,6 +62,17 @@ wait_for_ms() {
   done
 }
 wait_for() { wait_for_ms $(($1 * 1000)) "${@:2}"; }
+
+# start_page_server LOG ARGS...: one more tests/programs/page_server (its id added to $server_pid)
+# writing to LOG; returns once it listens. port_of LOG prints its port.
+port_of() { grep -m1 '^port ' "$1" | awk '{print $2}'; }
+start_page_server() {
+  local log=$1
+  shift
+  "$build/tests/programs/page_server/page_server" "$@" >"$log" 2>&1 &
+  server_pid="$server_pid $!"
+  wait_for 10 eval '[ -n "$(port_of "$log")" ]' || { fail "the page server did not start"; exit 1; }
+}
 
 # Starts openbox with the given margins (top bottom left right) so that the work area is smaller
 # than the screen, as panels and docks make it; sets openbox_pid and wa_x wa_y wa_w wa_h.

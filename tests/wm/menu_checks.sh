@@ -5,22 +5,14 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$1
 app=$build/quenlith
-server=$build/tests/programs/page_server/page_server
 profiles_tool=$build/tests/programs/profiles_tool/profiles_tool
 source "$here/lib.sh"
 begin_checks menu-wm bus -- "$@"
-owned="app_pid server_pid openbox_pid"
-app_pid=""
-server_pid=""
-for program in "$app" "$server" "$profiles_tool"; do
-  [ -x "$program" ] || { fail "not built: $program"; exit 1; }
-done
+need_programs "$app" "$build/tests/programs/page_server/page_server" "$profiles_tool"
 mkdir -p "$XDG_DATA_HOME/com.quenlith.Quenlith"
 start_openbox 0 0 0 0 || { fail "openbox did not start"; exit 1; }
-"$server" --address 127.0.0.1 /page >"$work/server.log" 2>&1 &
-server_pid=$!
-port() { grep -m1 '^port ' "$work/server.log" | awk '{print $2}'; }
-wait_for 10 eval '[ -n "$(port)" ]' || { fail "the page server did not start"; exit 1; }
+start_page_server "$work/server.log" --address 127.0.0.1 /page
+port() { port_of "$work/server.log"; }
 "$profiles_tool" write "$XDG_DATA_HOME/com.quenlith.Quenlith/profiles.json" \
   --website Alpha "http://127.0.0.1:$(port)/page" --launch 1 || { fail "profiles.json written"; exit 1; }
 

@@ -6,20 +6,14 @@
 set -uo pipefail
 build=$(cd "$1" && pwd)
 app=$build/quenlith
-server=$build/tests/programs/page_server/page_server
 profiles_tool=$build/tests/programs/profiles_tool/profiles_tool
 source "$(dirname "$0")/lib.sh"
 begin_checks page-group-wm bus -- "$@"
-owned="app_pid server_pid openbox_pid"
-server_pid="" app_pid=""
-for program in "$app" "$server" "$profiles_tool"; do [ -x "$program" ] || { fail "not built: $program"; exit 1; }; done
+need_programs "$app" "$build/tests/programs/page_server/page_server" "$profiles_tool"
 start_openbox 0 0 0 0 || { fail "openbox did not start"; exit 1; }
 
-"$server" /own /a /b /c /d >"$work/server.log" 2>&1 &
-server_pid=$!
-port() { grep -m1 '^port ' "$work/server.log" | awk '{print $2}'; }
-wait_for 10 eval '[ -n "$(port)" ]' || { fail "the page server did not start"; exit 1; }
-base="http://127.0.0.1:$(port)"
+start_page_server "$work/server.log" /own /a /b /c /d
+base="http://127.0.0.1:$(port_of "$work/server.log")"
 requests() { grep -c "^request $1\$" "$work/server.log"; }
 all_requests() { grep -c '^request /[a-z]*$' "$work/server.log"; }
 

@@ -9,18 +9,13 @@
 set -uo pipefail
 build=$(cd "$1" && pwd)
 app=$build/quenlith
-server=$build/tests/programs/page_server/page_server
 source "$(dirname "$0")/lib.sh"
 begin_checks routing-wm bus -- "$@"
-owned="app_pid server_pid openbox_pid"
-server_pid="" app_pid=""
-for program in "$app" "$server"; do [ -x "$program" ] || { fail "not built: $program"; exit 1; }; done
+need_programs "$app" "$build/tests/programs/page_server/page_server"
 start_openbox 0 0 0 0 || { fail "openbox did not start"; exit 1; }
 
-"$server" /first /a /same /m /n /g >"$work/server.log" 2>&1 &
-server_pid=$!
-port() { grep -m1 '^port ' "$work/server.log" | awk '{print $2}'; }
-wait_for 10 eval '[ -n "$(port)" ]' || { fail "the page server did not start"; exit 1; }
+start_page_server "$work/server.log" /first /a /same /m /n /g
+port() { port_of "$work/server.log"; }
 base="http%3A%2F%2F127.0.0.1%3A$(port)"
 requests() { grep -c "^request $1\$" "$work/server.log"; }
 requested_once() { [ "$(requests "$1")" -eq 1 ]; }

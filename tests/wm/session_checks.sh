@@ -4,35 +4,20 @@
 # files, and each checked start restores the last snapshot written, as its first snapshot shows.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
 build=$(cd "$1" && pwd)
-if [ -z "${QUENLITH_CHECKS_BUS:-}" ]; then
-  export QUENLITH_CHECKS_BUS=1
-  exec dbus-run-session --config-file="$root/tests/support/session-bus.conf" -- "$0" "$@"
-fi
 app=$build/quenlith
-server=$build/tests/programs/page_server/page_server
 tool=$build/tests/programs/profiles_tool/profiles_tool
 source "$here/lib.sh"
+begin_checks session-wm bus -- "$@"
+need_programs "$app" "$build/tests/programs/page_server/page_server" "$tool"
 kills=${QUENLITH_CRASH_RUNS:-50}
-
-work=$(mktemp -d /tmp/quenlith-session-wm.XXXXXX)
-openbox_pid="" server_pid="" app_pid=""
-trap 'for pid in $app_pid $server_pid $openbox_pid; do kill -KILL $pid && wait $pid; done 2>/dev/null; [ -n "${QUENLITH_KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
-
-export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_CACHE_HOME=$work/cache
-export XDG_RUNTIME_DIR=$work/runtime GDK_BACKEND=x11 NO_AT_BRIDGE=1 WEBKIT_DISABLE_COMPOSITING_MODE=1
 data=$XDG_DATA_HOME/com.quenlith.Quenlith
-mkdir -p "$HOME" "$XDG_CONFIG_HOME/com.quenlith.Quenlith" "$data" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
+mkdir -p "$XDG_CONFIG_HOME/com.quenlith.Quenlith" "$data"
 session=$data/session-v1.json profiles=$data/profiles.json settings=$XDG_CONFIG_HOME/com.quenlith.Quenlith/settings.json
 start_openbox 0 0 0 0 || { fail "openbox did not start"; exit 1; }
 
-"$server" /alpha /first $(seq -f /t%g 1 "$kills") >"$work/server.log" 2>&1 &
-server_pid=$!
-port() { grep -m1 '^port ' "$work/server.log" | awk '{print $2}'; }
-wait_for 10 eval '[ -n "$(port)" ]' || { fail "the page server did not start"; exit 1; }
-address="http://127.0.0.1:$(port)"
+start_page_server "$work/server.log" /alpha /first $(seq -f /t%g 1 "$kills")
+address="http://127.0.0.1:$(port_of "$work/server.log")"
 "$tool" write "$profiles" --website Alpha "$address/alpha" --launch 1 --frame 100,80,500,400 &&
   "$tool" restore-windows "$settings" 1 || { fail "the websites and settings are written"; exit 1; }
 
@@ -98,5 +83,4 @@ check "$kills SIGKILLs leave every file parseable" [ "$unparsable" -eq 0 ]
 check "each of $verified checked starts restores the last snapshot written" eval '[ "$mismatches" -eq 0 ] && [ "$verified" -gt 0 ]'
 echo "crash loop: $kills kills in $(($(date +%s) - begin)) s"
 
-if [ $failures -eq 0 ]; then echo "session checks: all passed"; else echo "session checks: $failures failed"; fi
-[ $failures -eq 0 ]
+end_checks session

@@ -7,7 +7,7 @@ build=$1
 tests=$build/tests/windows_tests
 source "$(dirname "$0")/lib.sh"
 begin_checks state-wm bus -- "$@"
-[ -x "$tests" ] || { fail "not built: $tests"; exit 1; }
+need_programs "$tests"
 
 start_openbox 40 60 30 0 || { fail "openbox did not start"; exit 1; }
 

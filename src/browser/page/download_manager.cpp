@@ -37,7 +37,7 @@ GtkWindow* windowOfView(WebKitWebView* view) {
     return GTK_WINDOW(toplevel);
 }
 
-void openFolderOf(const std::string& path, const OpenFolder& open) {
+void openFolderOf(const std::string& path, const OpenFolder& open, LaunchFailed failed) {
     GFile* file = g_file_new_for_path(path.c_str());
     GFile* folder = g_file_get_parent(file);
     if (folder) {
@@ -45,7 +45,7 @@ void openFolderOf(const std::string& path, const OpenFolder& open) {
         if (open)
             open(uri);
         else
-            openWithDefaultApplication(uri);
+            openWithDefaultApplication(uri, std::move(failed));
         g_free(uri);
         g_object_unref(folder);
     }
@@ -85,12 +85,12 @@ struct DownloadManager::MoveCall {
     std::string temporary;
 };
 
-void revealInFileManager(const std::string& path, OpenFolder openFolder) {
+void revealInFileManager(const std::string& path, OpenFolder openFolder, LaunchFailed failed) {
     GError* error = nullptr;
     GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
     if (!bus) {
         g_clear_error(&error);
-        openFolderOf(path, openFolder);
+        openFolderOf(path, openFolder, std::move(failed));
         return;
     }
     char* uri = g_filename_to_uri(path.c_str(), nullptr, nullptr);
@@ -105,6 +105,7 @@ void revealInFileManager(const std::string& path, OpenFolder openFolder) {
     struct Reveal {
         std::string path;
         OpenFolder openFolder;
+        LaunchFailed failed;
     };
     g_dbus_connection_call(
         bus, "org.freedesktop.FileManager1", "/org/freedesktop/FileManager1", "org.freedesktop.FileManager1",
@@ -118,15 +119,17 @@ void revealInFileManager(const std::string& path, OpenFolder openFolder) {
                 return;
             }
             g_clear_error(&error);
-            openFolderOf(reveal->path, reveal->openFolder);
+            openFolderOf(reveal->path, reveal->openFolder, std::move(reveal->failed));
         },
-        new Reveal{path, std::move(openFolder)});
+        new Reveal{path, std::move(openFolder), std::move(failed)});
     g_object_unref(bus);
 }
 
 DownloadManager::DownloadManager()
     : DownloadManager(std::make_unique<SaveDialogLocationChooser>(), applicationCacheDirectory() + "/Downloads",
-                      [](const std::string& path) { revealInFileManager(path); }) {}
+                      [](const std::string& path, LaunchFailed failed) {
+                          revealInFileManager(path, {}, std::move(failed));
+                      }) {}
 
 DownloadManager::DownloadManager(std::unique_ptr<DownloadLocationChooser> chooser, std::string temporaryDirectory,
                                  RevealFile reveal)
@@ -401,10 +404,10 @@ void DownloadManager::cancelAll() {
     for (const Uuid& id : running) cancel(id);
 }
 
-void DownloadManager::reveal(const Uuid& id) {
+void DownloadManager::reveal(const Uuid& id, LaunchFailed failed) {
     const DownloadEntry* found = entry(id);
     if (!found || !found->destination || !reveal_) return;
-    reveal_(*found->destination);
+    reveal_(*found->destination, std::move(failed));
 }
 
 void DownloadManager::clearFinished() {

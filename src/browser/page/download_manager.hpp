@@ -12,6 +12,7 @@
 #include <sigc++/signal.h>
 
 #include "browser/page/download_entry.hpp"
+#include "browser/page/external_launch.hpp"
 #include "browser/page/download_location_chooser.hpp"
 #include "browser/engine/gobject_ptr.hpp"
 
@@ -22,15 +23,15 @@ typedef struct _GAsyncResult GAsyncResult;
 
 namespace quenlith {
 
-// Shows a saved file in the file manager.
-using RevealFile = std::function<void(const std::string& path)>;
+// Shows a saved file in the file manager; `failed` hears why when nothing could show it.
+using RevealFile = std::function<void(const std::string& path, LaunchFailed failed)>;
 // Opens a folder's file:// address in another application.
 using OpenFolder = std::function<void(const std::string& uri)>;
 
 // Selects the file in the desktop's file manager (org.freedesktop.FileManager1.ShowItems on the
 // session bus); when no file manager answers, hands the folder that holds it to `openFolder`
-// (by default the desktop's default application for it).
-void revealInFileManager(const std::string& path, OpenFolder openFolder = {});
+// (by default the desktop's default application for it, whose failure goes to `failed`).
+void revealInFileManager(const std::string& path, OpenFolder openFolder = {}, LaunchFailed failed = {});
 
 // What the window that started a download tells when it ends: "“name” downloaded", the failure, or
 // nothing for a download the user cancelled.
@@ -47,7 +48,9 @@ public:
     // Replaceable pieces (tests): the location question, the private folder for the temporary
     // files (made 0700 when a download needs it) and the file-manager call.
     DownloadManager(std::unique_ptr<DownloadLocationChooser> chooser, std::string temporaryDirectory,
-                    RevealFile reveal = [](const std::string& path) { revealInFileManager(path); });
+                    RevealFile reveal = [](const std::string& path, LaunchFailed failed) {
+                        revealInFileManager(path, {}, std::move(failed));
+                    });
     ~DownloadManager();
     DownloadManager(const DownloadManager&) = delete;
     DownloadManager& operator=(const DownloadManager&) = delete;
@@ -71,7 +74,8 @@ public:
     void cancel(const Uuid& id);
     // Cancels every running download; no engine report about them reaches the manager afterwards.
     void cancelAll();
-    void reveal(const Uuid& id);
+    // Shows the download's file in the file manager; `failed` hears why when that was impossible.
+    void reveal(const Uuid& id, LaunchFailed failed = {});
     // Removes every entry that is no longer active; files are not touched.
     void clearFinished();
 

@@ -59,7 +59,7 @@ protected:
         auto scripted = std::make_unique<test::ScriptedLocationChooser>();
         chooser = scripted.get();
         auto made = std::make_unique<DownloadManager>(std::move(scripted), folder,
-                                                      [this](const std::string& path) { revealed.push_back(path); });
+                                                      [this](const std::string& path, LaunchFailed) { revealed.push_back(path); });
         made->observe(context);
         return made;
     }
