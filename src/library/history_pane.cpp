@@ -4,6 +4,7 @@
 #include <gtkmm/label.h>
 
 #include "library/empty_state.hpp"
+#include "library/row_list.hpp"
 #include "library/library_pane_context.hpp"
 #include "model/address.hpp"
 #include "model/library_filters.hpp"
@@ -58,9 +59,7 @@ HistoryPane::HistoryPane(LibraryPaneContext& context)
 
     model_ = Gtk::ListStore::create(columns_);
     list_.set_model(model_);
-    list_.set_headers_visible(false);
-    list_.set_activate_on_single_click(true);
-    list_.get_selection()->set_mode(Gtk::SELECTION_NONE);
+    prepareRowList(list_);
     auto* text = Gtk::manage(new Gtk::CellRendererText());
     text->property_ellipsize() = Pango::ELLIPSIZE_END;
     text->property_ypad() = 5;
@@ -81,17 +80,7 @@ HistoryPane::HistoryPane(LibraryPaneContext& context)
     removeColumn_->pack_start(*icon, false);
     removeColumn_->add_attribute(icon->property_icon_name(), columns_.icon);
     list_.append_column(*removeColumn_);
-    list_.set_has_tooltip(true);
-    list_.signal_query_tooltip().connect([this](int x, int y, bool keyboard, const Glib::RefPtr<Gtk::Tooltip>& tip) {
-        Gtk::TreeModel::Path path;
-        Gtk::TreeViewColumn* column = nullptr;
-        int bx = 0, by = 0, cx = 0, cy = 0;
-        if (keyboard) return false;
-        list_.convert_widget_to_bin_window_coords(x, y, bx, by);
-        if (!list_.get_path_at_pos(bx, by, path, column, cx, cy) || column != removeColumn_) return false;
-        tip->set_text(localizedString("Remove from History"));
-        return true;
-    });
+    setColumnTooltip(list_, removeColumn_, [] { return localizedString("Remove from History"); });
     list_.signal_row_activated().connect([this](const Gtk::TreeModel::Path& path, Gtk::TreeViewColumn* column) {
         const auto row = static_cast<std::size_t>(path[0]);
         if (column == removeColumn_)

@@ -5,6 +5,7 @@
 #include <gtkmm/menuitem.h>
 
 #include "library/empty_state.hpp"
+#include "library/row_list.hpp"
 #include "library/library_pane_context.hpp"
 #include "model/clip_draft.hpp"
 #include "model/library_filters.hpp"
@@ -82,9 +83,7 @@ ReadLaterPane::ReadLaterPane(LibraryPaneContext& context, std::function<void()> 
 
     model_ = Gtk::ListStore::create(columns_);
     list_.set_model(model_);
-    list_.set_headers_visible(false);
-    list_.set_activate_on_single_click(true);
-    list_.get_selection()->set_mode(Gtk::SELECTION_NONE);
+    prepareRowList(list_);
     auto iconColumn = [this](const Gtk::TreeModelColumn<Glib::ustring>& column) {
         auto* cell = Gtk::manage(new Gtk::CellRendererPixbuf());
         cell->property_xpad() = 6;
@@ -112,17 +111,7 @@ ReadLaterPane::ReadLaterPane(LibraryPaneContext& context, std::function<void()> 
     list_.append_column(*actionColumn_);
     moreColumn_ = iconColumn(columns_.moreIcon);
     list_.append_column(*moreColumn_);
-    list_.set_has_tooltip(true);
-    list_.signal_query_tooltip().connect([this](int x, int y, bool keyboard, const Glib::RefPtr<Gtk::Tooltip>& tip) {
-        Gtk::TreeModel::Path path;
-        Gtk::TreeViewColumn* column = nullptr;
-        int bx = 0, by = 0, cx = 0, cy = 0;
-        if (keyboard) return false;
-        list_.convert_widget_to_bin_window_coords(x, y, bx, by);
-        if (!list_.get_path_at_pos(bx, by, path, column, cx, cy) || column != stateColumn_) return false;
-        tip->set_text(toggleText());
-        return true;
-    });
+    setColumnTooltip(list_, stateColumn_, [this] { return toggleText(); });
     list_.signal_row_activated().connect([this](const Gtk::TreeModel::Path& path, Gtk::TreeViewColumn* column) {
         const auto row = static_cast<std::size_t>(path[0]);
         if (row >= shown_.size()) return;
