@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include <dirent.h>
 #include <gtk/gtk.h>
 #include <gtkmm/main.h>
 #include <gtkmm/window.h>
@@ -22,6 +21,7 @@
 #include "model/app_paths.hpp"
 #include "model/preferences_store.hpp"
 #include "support/main_loop.hpp"
+#include "process_tree.hpp"
 #include "support/temp_environment.hpp"
 #include "support/test_http_server.hpp"
 
@@ -30,34 +30,8 @@ namespace {
 
 // PSS of `root` and all its descendants, in bytes.
 double treePss(pid_t root) {
-    std::vector<std::pair<pid_t, pid_t>> parents;
-    if (DIR* proc = opendir("/proc")) {
-        while (dirent* entry = readdir(proc)) {
-            pid_t pid = std::atoi(entry->d_name);
-            if (pid <= 0) continue;
-            std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-            std::string line;
-            std::getline(stat, line);
-            auto close = line.rfind(')');
-            if (close == std::string::npos) continue;
-            std::istringstream rest(line.substr(close + 2));
-            std::string state;
-            pid_t parent = 0;
-            rest >> state >> parent;
-            parents.emplace_back(pid, parent);
-        }
-        closedir(proc);
-    }
-    std::vector<pid_t> found{root};
-    for (std::size_t i = 0; i < found.size(); ++i)
-        for (const auto& [pid, parent] : parents)
-            if (parent == found[i]) found.push_back(pid);
     double total = 0;
-    for (pid_t pid : found) {
-        std::ifstream rollup("/proc/" + std::to_string(pid) + "/smaps_rollup");
-        for (std::string line; std::getline(rollup, line);)
-            if (line.rfind("Pss:", 0) == 0) total += std::atof(line.c_str() + 4) * 1024;
-    }
+    for (pid_t pid : bench::descendants(root)) total += bench::pssOf(pid);
     return total;
 }
 

@@ -16,11 +16,11 @@
 #include <string>
 #include <vector>
 
-#include <dirent.h>
 #include <gtk/gtk.h>
 #include <unistd.h>
 
 #include "browser/engine/web_view_factory.hpp"
+#include "process_tree.hpp"
 #include "browser/engine/website_sessions.hpp"
 #include "support/main_loop.hpp"
 #include "support/temp_environment.hpp"
@@ -88,32 +88,6 @@ double firstLoadSeconds(GObjectPtr<WebKitWebView> (*make)(), int count) {
     return total / count;
 }
 
-std::vector<pid_t> descendants(pid_t root) {
-    std::vector<std::pair<pid_t, pid_t>> parents;  // (pid, parent)
-    if (DIR* proc = opendir("/proc")) {
-        while (dirent* entry = readdir(proc)) {
-            pid_t pid = std::atoi(entry->d_name);
-            if (pid <= 0) continue;
-            std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-            std::string line;
-            std::getline(stat, line);
-            auto close = line.rfind(')');
-            if (close == std::string::npos) continue;
-            std::istringstream rest(line.substr(close + 2));
-            std::string state;
-            pid_t parent = 0;
-            rest >> state >> parent;
-            parents.emplace_back(pid, parent);
-        }
-        closedir(proc);
-    }
-    std::vector<pid_t> found{root};
-    for (size_t i = 0; i < found.size(); ++i)
-        for (const auto& [pid, parent] : parents)
-            if (parent == found[i]) found.push_back(pid);
-    return found;
-}
-
 std::string programOf(pid_t pid) {
     std::ifstream cmdline("/proc/" + std::to_string(pid) + "/cmdline");
     std::string program;
@@ -123,17 +97,11 @@ std::string programOf(pid_t pid) {
 
 std::vector<pid_t> processesNamed(const std::string& name) {
     std::vector<pid_t> found;
-    for (pid_t pid : descendants(getpid()))
+    for (pid_t pid : bench::descendants(getpid()))
         if (programOf(pid) == name) found.push_back(pid);
     return found;
 }
 
-double pssOf(pid_t pid) {
-    std::ifstream rollup("/proc/" + std::to_string(pid) + "/smaps_rollup");
-    for (std::string line; std::getline(rollup, line);)
-        if (line.rfind("Pss:", 0) == 0) return std::atof(line.c_str() + 4) * 1024;
-    return 0;
-}
 
 bool contains(const std::vector<pid_t>& pids, pid_t pid) { return std::find(pids.begin(), pids.end(), pid) != pids.end(); }
 
@@ -162,12 +130,12 @@ struct ViewKind {
             views.push_back(make());
             loadAndWait(views.back().get(), fixture().server->url("/"));
         }
-        double pss = pssOf(getpid());
-        for (pid_t pid : networkProcesses) pss += pssOf(pid);
+        double pss = bench::pssOf(getpid());
+        for (pid_t pid : networkProcesses) pss += bench::pssOf(pid);
         std::vector<pid_t> added;
         for (pid_t pid : processesNamed("WebKitWebProcess"))
             if (!contains(before, pid)) added.push_back(pid);
-        for (pid_t pid : added) pss += pssOf(pid);
+        for (pid_t pid : added) pss += bench::pssOf(pid);
         views.clear();
         test::spinUntil([&] {
             for (pid_t pid : processesNamed("WebKitWebProcess"))

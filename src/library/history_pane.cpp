@@ -60,14 +60,7 @@ HistoryPane::HistoryPane(LibraryPaneContext& context)
     model_ = Gtk::ListStore::create(columns_);
     list_.set_model(model_);
     prepareRowList(list_);
-    auto* text = Gtk::manage(new Gtk::CellRendererText());
-    text->property_ellipsize() = Pango::ELLIPSIZE_END;
-    text->property_ypad() = 5;
-    auto* main = Gtk::manage(new Gtk::TreeViewColumn());
-    main->pack_start(*text, true);
-    main->add_attribute(text->property_markup(), columns_.markup);
-    main->set_expand(true);
-    list_.append_column(*main);
+    appendMarkupColumn(list_, columns_.markup, 5);
     auto* date = Gtk::manage(new Gtk::CellRendererText());
     date->property_foreground() = "#8a8a8a";
     date->property_scale() = 0.85;

@@ -94,14 +94,7 @@ ReadLaterPane::ReadLaterPane(LibraryPaneContext& context, std::function<void()> 
     };
     stateColumn_ = iconColumn(columns_.stateIcon);
     list_.append_column(*stateColumn_);
-    auto* text = Gtk::manage(new Gtk::CellRendererText());
-    text->property_ellipsize() = Pango::ELLIPSIZE_END;
-    text->property_ypad() = 10;
-    auto* textColumn = Gtk::manage(new Gtk::TreeViewColumn());
-    textColumn->pack_start(*text, true);
-    textColumn->add_attribute(text->property_markup(), columns_.markup);
-    textColumn->set_expand(true);
-    list_.append_column(*textColumn);
+    appendMarkupColumn(list_, columns_.markup, 10);
     auto* action = Gtk::manage(new Gtk::CellRendererText());
     action->property_underline() = Pango::UNDERLINE_SINGLE;
     action->property_xpad() = 8;

@@ -1,5 +1,6 @@
 #include "library/row_list.hpp"
 
+#include <gtkmm/cellrenderertext.h>
 #include <gtkmm/tooltip.h>
 #include <gtkmm/treeview.h>
 
@@ -9,6 +10,19 @@ void prepareRowList(Gtk::TreeView& list) {
     list.set_headers_visible(false);
     list.set_activate_on_single_click(true);
     list.get_selection()->set_mode(Gtk::SELECTION_NONE);
+}
+
+Gtk::TreeViewColumn* appendMarkupColumn(Gtk::TreeView& list, const Gtk::TreeModelColumn<Glib::ustring>& markup,
+                                        int padding) {
+    auto* cell = Gtk::manage(new Gtk::CellRendererText());
+    cell->property_ellipsize() = Pango::ELLIPSIZE_END;
+    cell->property_ypad() = padding;
+    auto* column = Gtk::manage(new Gtk::TreeViewColumn());
+    column->pack_start(*cell, true);
+    column->add_attribute(cell->property_markup(), markup);
+    column->set_expand(true);
+    list.append_column(*column);
+    return column;
 }
 
 void setColumnTooltip(Gtk::TreeView& list, const Gtk::TreeViewColumn* column, std::function<std::string()> text) {
