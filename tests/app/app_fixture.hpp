@@ -1,20 +1,29 @@
 #pragma once
 
-// The application's object graph on fresh folders with a local web server, and what the menu
-// scenarios add: the one application object of the process and key presses through GTK's dispatch.
+// The application's object graph on fresh folders with a local web server, what the menu
+// scenarios add (the one application object of the process, key presses through GTK's dispatch),
+// and the checks the windows' scenarios share.
 
+#include <algorithm>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 #include <gtkmm/application.h>
+#include <gtkmm/label.h>
 
 #include "app/app_environment.hpp"
 #include "app/auxiliary_windows.hpp"
 #include "app/main_menu.hpp"
+#include "browser/engine/proxy_passwords.hpp"
 #include "browser/engine/proxy_runtime.hpp"
 #include "browser/engine/website_sessions.hpp"
+#include "editor/website_session_settings.hpp"
+#include "model/app_paths.hpp"
+#include "model/profile_persistence.hpp"
 #include "support/main_loop.hpp"
 #include "support/temp_environment.hpp"
 #include "support/test_http_server.hpp"
@@ -22,11 +31,62 @@
 #include "windows/browser_window_manager.hpp"
 #include "windows/floating_browser_panel.hpp"
 
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"  // records name the fields that matter
+
 namespace quenlith::test {
 
 inline SecretCall noPassword(const std::string&, SecretStore::ReadDone done) {
     done(Error{"test.noPassword", "no password"});
     return {};
+}
+
+// Whether the desktop keyring still gives out the password `credentialID`.
+inline bool keyringHolds(const std::string& credentialID) {
+    std::optional<bool> readable;
+    auto call = readProxyPassword(credentialID, [&](Result<std::string> read) { readable = read.ok(); });
+    EXPECT_TRUE(spinUntil([&] { return readable.has_value(); }));
+    return readable.value_or(true);
+}
+
+// A website's proxy form filled in: switched on, the kind's row, 127.0.0.1, a user and password.
+inline void fillProxy(WebsiteSessionSettings& form, int kindRow, const std::string& port,
+                      const std::string& user, const std::string& password) {
+    form.proxyToggle().set_active(true);
+    form.kindPicker().set_active(kindRow);
+    form.hostField().set_text("127.0.0.1");
+    if (!port.empty()) form.portField().set_text(port);
+    form.authenticationToggle().set_active(true);
+    form.usernameField().set_text(user);
+    form.passwordField().set_text(password);
+}
+
+// The header `name` of the last request for `path`, "" without one.
+inline std::string lastHeader(const TestHttpServer& server, const std::string& path,
+                              const std::string& name) {
+    for (auto it = server.requests().rbegin(); it != server.requests().rend(); ++it)
+        if (it->path == path) return it->headers.count(name) ? it->headers.at(name) : "";
+    return "";
+}
+
+inline bool prefersDarkTheme() {
+    gboolean dark = FALSE;
+    g_object_get(gtk_settings_get_default(), "gtk-application-prefer-dark-theme", &dark, nullptr);
+    return dark;
+}
+
+// The texts of the labels drawn under `widget`.
+inline std::vector<std::string> drawnTexts(Gtk::Widget& widget) {
+    std::vector<std::string> texts;
+    if (auto* label = dynamic_cast<Gtk::Label*>(&widget); label && label->get_is_drawable())
+        texts.push_back(label->get_text());
+    if (auto* container = dynamic_cast<Gtk::Container*>(&widget))
+        for (Gtk::Widget* child : container->get_children())
+            for (std::string& text : drawnTexts(*child)) texts.push_back(std::move(text));
+    return texts;
+}
+
+inline bool contains(const std::vector<std::string>& texts, const std::string& text) {
+    return std::find(texts.begin(), texts.end(), text) != texts.end();
 }
 
 // A key press as a window gets it from the display, through GTK's own event dispatch.
@@ -51,11 +111,32 @@ inline void pressKey(Gtk::Window& window, const char* name, unsigned modifiers =
 class AppFixture : public testing::Test {
 protected:
     // With `globalProxy`, the only proxy every web view may use, set before the sessions exist.
-    explicit AppFixture(std::optional<BrowserProxySettings> globalProxy = std::nullopt)
-        : proxied(((globalProxy ? proxy.load(*globalProxy) : void()), true)) {}
+    explicit AppFixture(std::optional<BrowserProxySettings> globalProxy = std::nullopt,
+                        ProxyRuntime::CredentialReader passwords = noPassword)
+        : proxy(passwords),
+          proxied(((globalProxy ? proxy.load(*globalProxy) : void()), true)),
+          sessions(proxy, passwords) {}
     void TearDown() override {
         menu.reset();
+        if (environment) environment->windows().shutdown();
         environment.reset();
+    }
+
+    // A website on a page of the local server that shows its name.
+    WebAppProfile website(const std::string& name, const std::string& path) {
+        server.page(path, "<!doctype html><meta charset='utf-8'><title>" + name + "</title>" + name);
+        WebAppProfile profile;
+        profile.name = name;
+        profile.homeURL = server.url(path);
+        profile.rememberLastURL = false;
+        return profile;
+    }
+    static void saveWebsites(const std::vector<WebAppProfile>& websites) {
+        if (websites.empty()) return;
+        ASSERT_TRUE(ProfilePersistence(defaultProfilesFilePath()).save(websites));
+    }
+    static std::vector<WebAppProfile> storedWebsites() {
+        return ProfilePersistence(defaultProfilesFilePath()).load().value();
     }
 
     // The graph with its main menu attached to every window it builds, on the one application
@@ -76,9 +157,9 @@ protected:
 
     TemporaryEnvironment folders;
     TestHttpServer server;
-    ProxyRuntime proxy{noPassword};
+    ProxyRuntime proxy;
     bool proxied;
-    WebsiteSessions sessions{proxy, noPassword};
+    WebsiteSessions sessions;
     Glib::RefPtr<Gtk::Application> application;
     std::unique_ptr<AppEnvironment> environment;
     std::unique_ptr<MainMenu> menu;

@@ -12,15 +12,10 @@
 #include "model/web_app_store.hpp"
 #include "support/main_loop.hpp"
 
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"  // records name the fields that matter
+
 namespace quenlith {
 namespace {
-
-WebAppProfile website(const std::string& name, const std::string& home) {
-    WebAppProfile profile;
-    profile.name = name;
-    profile.homeURL = home;
-    return profile;
-}
 
 // One installation's stores in a folder of its own, and backup commands that save where they
 // are offered to, open Quenlith-backup.json, agree, and write down what they were told.
@@ -49,12 +44,12 @@ TEST(BackupTransferTest, ExportThenImportIntoAnEmptyProfileGivesTheSameWebsitesA
     test::TemporaryDataHome home;
     ManualScheduler scheduler;
     Installation source(home, "source", scheduler);
-    WebAppProfile plain = website("Example", "https://example.com");
+    WebAppProfile plain{.name = "Example", .homeURL = "https://example.com"};
     plain.lastURL = "https://example.com/inbox";
     plain.globalShortcut = ShortcutConfiguration{12, 256};
     plain.applicationLinkEnabled = plain.menuBarIconEnabled = plain.launchAtStartup = true;
     plain.linkedApplications = std::vector<LinkedApplication>{{"org.example.Editor", "Editor"}};
-    WebAppProfile proxied = website("Proxied", "https://example.com");
+    WebAppProfile proxied{.name = "Proxied", .homeURL = "https://example.com"};
     proxied.siteProxy =
         BrowserProxySettings{BrowserProxyKind::socks5, "proxy.example", 1080, "me", "credential", true};
     ASSERT_TRUE(source.websites.replaceProfiles({plain, proxied}));
@@ -111,13 +106,14 @@ TEST(BackupTransferTest, FailedImportLeavesTheWebsitesAsTheyWere) {
     ManualScheduler scheduler;
     TransferDocument backup;  // websites no installation has
     for (int i = 0; i < 20; ++i)
-        backup.websites.push_back(website("New", "https://" + std::to_string(i) + ".example"));
+        backup.websites.push_back({.name = "New", .homeURL = "https://" + std::to_string(i) + ".example"});
     test::writeBytes(home.path("Quenlith-backup.json"), *encodeTransferDocument(backup));
     for (bool libraryDamaged : {false, true}) {
         std::string folder = libraryDamaged ? "damaged" : "full";
         if (libraryDamaged) test::writeBytes(home.path(folder + "/library.json"), "not a library");
         Installation installation(home, folder, scheduler);
-        ASSERT_TRUE(installation.websites.replaceProfiles({website("Own", "https://own.example")}));
+        const WebAppProfile own{.name = "Own", .homeURL = "https://own.example"};
+        ASSERT_TRUE(installation.websites.replaceProfiles({own}));
         installation.websites.setWindowFrame(CodableRect{10, 20, 800, 600, 1u},
                                              installation.websites.profiles()[0].id);
         auto previous = installation.websites.profiles();

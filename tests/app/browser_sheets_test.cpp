@@ -1,20 +1,13 @@
-// A browser window's "more" menu and its sheets in the running application: the window settings
-// and user agent reach the window, the page and the server; the proxy sheet moves a website onto
-// a local authenticated proxy and back; the per-site ad exception lets a listed host's script
-// through and blocks it again.
-#include <gtest/gtest.h>
-
+// A browser window's "more" menu and its sheets in the running application, against a local
+// server, an authenticated proxy and the ad blocker.
 #include <gtkmm/checkmenuitem.h>
 #include <gtkmm/menu.h>
 #include <webkit2/webkit2.h>
 
-#include "app/app_environment.hpp"
+#include "app/app_fixture.hpp"
 #include "app/browser_sheets.hpp"
 #include "app/website_editor_presenter.hpp"
 #include "browser/blocking/ad_blocking.hpp"
-#include "browser/engine/proxy_passwords.hpp"
-#include "browser/engine/proxy_runtime.hpp"
-#include "browser/engine/website_sessions.hpp"
 #include "browser/view/browser_view_controller.hpp"
 #include "editor/browser_window_settings_view.hpp"
 #include "editor/user_agent_settings_view.hpp"
@@ -24,13 +17,7 @@
 #include "support/child_process_test.hpp"
 #include "support/granting_key_grabber.hpp"
 #include "support/keyring_daemon.hpp"
-#include "support/main_loop.hpp"
 #include "support/proxy_servers.hpp"
-#include "support/temp_environment.hpp"
-#include "support/test_http_server.hpp"
-#include "windows/browser_window_controller.hpp"
-#include "windows/browser_window_manager.hpp"
-#include "windows/floating_browser_panel.hpp"
 
 #include <gdk/gdkx.h>  // after gtkmm: Xlib defines macros gtkmm uses as names
 
@@ -50,51 +37,43 @@ std::string opacityByXprop(Gtk::Window& window) {
     return equals == std::string::npos ? output : output.substr(equals + 2, output.find('\n') - equals - 2);
 }
 
-class BrowserSheetsTest : public testing::Test {
+class BrowserSheetsTest : public test::AppFixture {
 protected:
-    test::TemporaryEnvironment home;
-    test::TestHttpServer server;
-    ProxyRuntime proxy{readProxyPassword};
-    std::unique_ptr<WebsiteSessions> sessions = std::make_unique<WebsiteSessions>(proxy, readProxyPassword);
-    std::unique_ptr<AppEnvironment> environment;
-
+    BrowserSheetsTest() : AppFixture(std::nullopt, readProxyPassword) {}
     // A new launch on the same files: the websites' sessions are made anew.
     void launch() {
         environment.reset();
-        sessions = std::make_unique<WebsiteSessions>(proxy, readProxyPassword);
-        environment = std::make_unique<AppEnvironment>(*sessions, mainLoopScheduler(), std::make_unique<test::GrantingKeyGrabber>());
+        launched = std::make_unique<WebsiteSessions>(proxy, readProxyPassword);
+        environment = std::make_unique<AppEnvironment>(*launched, mainLoopScheduler(),
+                                                       std::make_unique<test::GrantingKeyGrabber>());
     }
+    std::unique_ptr<WebsiteSessions> launched;
 
     // Opens a saved website on `path` and waits for its page.
     BrowserWindowController& open(const std::string& path) {
         if (!environment) launch();
-        WebAppProfile website;
-        website.name = "Site";
-        website.homeURL = server.url(path);
+        WebAppProfile website{.name = "Site", .homeURL = server.url(path)};
         EXPECT_TRUE(environment->store.upsert(website));
-        BrowserWindowController* window = environment->windows().showProfile(website.id);
-        EXPECT_TRUE(spinUntil([&] { return loaded(*window); }));
-        return *window;
-    }
-    bool loaded(BrowserWindowController& window) {
-        BrowserTab* tab = window.browser().activeTab();
-        return tab && webkit_web_view_get_uri(tab->webView()) && !tab->isLoading() && window.panel().get_mapped();
+        BrowserWindowController& window = *environment->windows().showProfile(website.id);
+        EXPECT_TRUE(spinUntil([&] {
+            BrowserTab* tab = window.browser().activeTab();
+            return tab && webkit_web_view_get_uri(tab->webView()) && !tab->isLoading() &&
+                   window.panel().get_mapped();
+        }));
+        return window;
     }
     template <typename Sheet>
     Sheet* sheet(BrowserWindowController& window) {
         return dynamic_cast<Sheet*>(environment->browserSheets().sheet(window.id));
     }
-    std::string lastHeader(const std::string& path, const std::string& name) {
-        for (auto it = server.requests().rbegin(); it != server.requests().rend(); ++it)
-            if (it->path == path) return it->headers.count(name) ? it->headers.at(name) : "";
-        return "";
-    }
+    std::string lastAgent() { return test::lastHeader(server, "/agent", "User-Agent"); }
 };
 
-TEST_F(BrowserSheetsTest, WindowSettingsApplyOnSaveAndAreSavedToTheWebsite) {
-    server.page("/page", "<title>Page</title>");
-    BrowserWindowController& window = open("/page");
+TEST_F(BrowserSheetsTest, WindowSettingsAndUserAgentApplyOnSaveAndAreSavedToTheWebsite) {
+    server.page("/agent", "<title>Agent</title>");
+    BrowserWindowController& window = open("/agent");
     BrowserViewController& browser = window.browser();
+    const std::string engineDefault = lastAgent();
     EXPECT_TRUE(browser.toolbar.more.get_mapped());
     // The title bar's button builds the menu and pops it up. Whether it maps depends on a pointer
     // grab, which another test process on the same display may hold, so only the menu is checked.
@@ -139,28 +118,15 @@ TEST_F(BrowserSheetsTest, WindowSettingsApplyOnSaveAndAreSavedToTheWebsite) {
     sheet<BrowserWindowSettingsView>(window)->response(Gtk::RESPONSE_OK);
     EXPECT_TRUE(window.panel().ignoresMouseEvents());
 
-    // A sheet goes with its window.
+    // A preset reaches the server; a blank custom text means the engine's default.
     ASSERT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(window) == nullptr; }));
-    browser.showUserAgentSheet();
-    const Uuid id = window.id;
-    environment->windows().close(id);
-    EXPECT_TRUE(spinUntil([&] { return !environment->browserSheets().sheet(id) && !environment->windows().window(id); }));
-}
-
-TEST_F(BrowserSheetsTest, UserAgentPresetReachesTheServerAndBlankMeansTheDefault) {
-    server.page("/agent", "<title>Agent</title>");
-    BrowserWindowController& window = open("/agent");
-    BrowserViewController& browser = window.browser();
-    const std::string engineDefault = lastHeader("/agent", "User-Agent");
-
     browser.showUserAgentSheet();
     sheet<UserAgentSettingsView>(window)->picker().presetPicker().set_active(2);  // iPhone
     sheet<UserAgentSettingsView>(window)->response(Gtk::RESPONSE_OK);
     browser.reloadActiveTab();
     ASSERT_TRUE(spinUntil([&] { return server.requestCount("/agent") == 2; }));
-    EXPECT_EQ(lastHeader("/agent", "User-Agent"), *userAgentText(UserAgentPreset::iphone));
+    EXPECT_EQ(lastAgent(), *userAgentText(UserAgentPreset::iphone));
     EXPECT_EQ(environment->store.profile(window.profileID)->customUserAgent, *userAgentText(UserAgentPreset::iphone));
-
     ASSERT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(window) == nullptr; }));
     browser.showUserAgentSheet();
     auto& picker = sheet<UserAgentSettingsView>(window)->picker();
@@ -170,7 +136,14 @@ TEST_F(BrowserSheetsTest, UserAgentPresetReachesTheServerAndBlankMeansTheDefault
     EXPECT_EQ(environment->store.profile(window.profileID)->customUserAgent, std::nullopt);
     browser.reloadActiveTab();
     ASSERT_TRUE(spinUntil([&] { return server.requestCount("/agent") == 3; }));
-    EXPECT_EQ(lastHeader("/agent", "User-Agent"), engineDefault);
+    EXPECT_EQ(lastAgent(), engineDefault);
+
+    // A sheet goes with its window.
+    ASSERT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(window) == nullptr; }));
+    browser.showUserAgentSheet();
+    const Uuid id = window.id;
+    environment->windows().close(id);
+    EXPECT_TRUE(spinUntil([&] { return !environment->browserSheets().sheet(id) && !environment->windows().window(id); }));
 }
 
 TEST_F(BrowserSheetsTest, ProxySheetMovesTheWebsiteOntoAnAuthenticatedProxyAndBack) {
@@ -186,14 +159,7 @@ TEST_F(BrowserSheetsTest, ProxySheetMovesTheWebsiteOntoAnAuthenticatedProxyAndBa
     window->browser().showProxySheet();
     auto* proxySheet = sheet<WebsiteProxySettingsView>(*window);
     ASSERT_NE(proxySheet, nullptr);
-    auto& session = proxySheet->sessionSettings();
-    session.proxyToggle().set_active(true);
-    session.kindPicker().set_active(1);  // HTTP CONNECT
-    session.hostField().set_text("127.0.0.1");
-    session.portField().set_text(std::to_string(tinyproxy.port()));
-    session.authenticationToggle().set_active(true);
-    session.usernameField().set_text("ann");
-    session.passwordField().set_text("secret1");
+    test::fillProxy(proxySheet->sessionSettings(), 1, std::to_string(tinyproxy.port()), "ann", "secret1");
     proxySheet->response(Gtk::RESPONSE_OK);
     ASSERT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(*window) == nullptr; })) << proxySheet->error().value_or("");
     const auto stored = environment->store.profile(websiteID)->siteProxy;
@@ -210,10 +176,7 @@ TEST_F(BrowserSheetsTest, ProxySheetMovesTheWebsiteOntoAnAuthenticatedProxyAndBa
     sheet<WebsiteProxySettingsView>(*window)->response(Gtk::RESPONSE_OK);
     ASSERT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(*window) == nullptr; }));
     EXPECT_EQ(environment->store.profile(websiteID)->siteProxy, std::nullopt);
-    std::optional<bool> readable;
-    auto call = readProxyPassword(*stored->credentialID, [&](Result<std::string> read) { readable = read.ok(); });
-    ASSERT_TRUE(spinUntil([&] { return readable.has_value(); }));
-    EXPECT_FALSE(*readable) << "the password no website uses is gone from the keyring";
+    EXPECT_FALSE(test::keyringHolds(*stored->credentialID)) << "the password no website uses is gone";
 }
 
 // Items of a "more" menu by title.
@@ -242,10 +205,7 @@ TEST_F(BrowserSheetsTest, AllowingAdsOnAWebsiteLetsAListedHostsScriptLoadUntilSw
     environment->preferences.update([](AppPreferences& p) { p.adFilter = AdFilterSettings{.enabled = true, .hidePlaceholders = true, .allowedSites = {}, .blockedDomains = {"127.0.0.2"}}; });
     BrowserWindowController& window = open("/news");
     BrowserViewController& browser = window.browser();
-    auto title = [&] {
-        const char* text = webkit_web_view_get_title(browser.activeTab()->webView());
-        return std::string(text ? text : "");
-    };
+    auto title = [&] { return browser.activeTab()->pageTitle(); };
     WebKitUserContentManager* manager = webkit_web_view_get_user_content_manager(browser.activeTab()->webView());
     auto applied = [&](bool allowed) {
         auto state = AdBlocking::shared().entryState(manager);
@@ -282,12 +242,6 @@ TEST_F(BrowserSheetsTest, AllowingAdsOnAWebsiteLetsAListedHostsScriptLoadUntilSw
     spinUntil([&] { return title() == "blocked" + std::to_string(served) && served >= 4; }, std::chrono::seconds(30));
     EXPECT_EQ(title(), "blocked4");
 }
-
-}  // namespace
-}  // namespace quenlith
-
-namespace quenlith {
-namespace {
 
 TEST(AdFilteringPaneTest, ListsEditInOrderAndAFailedPreparationOffersTryAgain) {
     test::TemporaryEnvironment home;

@@ -1,9 +1,6 @@
 // Page groups through the library's pane on live windows, the server counting the requests; saved
 // pages of one session sharing a window.
-#include <gtest/gtest.h>
 #include <gtkmm/clipboard.h>
-
-#include <nlohmann/json.hpp>
 
 #include "library/library_pane_context.hpp"
 #include "library/page_group_sheet.hpp"
@@ -12,6 +9,8 @@
 #include "model/library_store.hpp"
 #include "model/saved_pages_section.hpp"
 #include "windows/window_manager_fixture.hpp"
+
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"  // records name the fields that matter
 
 namespace quenlith {
 namespace {
@@ -85,7 +84,7 @@ TEST_F(PageGroupsPaneTest, ASavedGroupReopensOnceFocusesAndSkipsADeletedWebsite)
     form.nameField().set_text("  Work  ");
     form.saveButton().clicked();
     EXPECT_FALSE(sheet);
-    const LibraryDocument saved = nlohmann::json::parse(test::readFile(defaultLibraryFilePath()));
+    const LibraryDocument saved = readLibraryFile(defaultLibraryFilePath()).value();
     const BrowserScene group = saved.scenes.at(0);
     EXPECT_EQ(group.name, "Work");
     ASSERT_EQ(group.windows.size(), 3u) << "the private window stays out";
@@ -123,9 +122,7 @@ TEST_F(PageGroupsPaneTest, ASavedGroupReopensOnceFocusesAndSkipsADeletedWebsite)
     ASSERT_TRUE(manager->deleteWebsite(own.id));
     pane->openGroup(group);
     EXPECT_EQ(notice, removedAccountMessage());
-    PageClip clip;
-    clip.address = server.url("/b");
-    clip.profileID = own.id;
+    const PageClip clip{.address = server.url("/b"), .profileID = own.id};
     const std::size_t count = manager->windows().size();
     manager->openSavedPage(clip);
     test::spinFor(std::chrono::milliseconds(200));
@@ -143,9 +140,8 @@ TEST_F(PageGroupsPaneTest, SavedPagesOfOneSessionShareAWindowAndReuseTheirTab) {
     server.page("/a", test::titledPage("A"));
     server.page("/b", test::titledPage("B"));
     startPane({});
-    PageClip clip;
-    clip.windowSession = WindowSessionReference{Uuid::random(), std::nullopt};
-    for (const std::string& path : {"/a", "/b", "/a"}) {
+    PageClip clip{.windowSession = WindowSessionReference{Uuid::random(), std::nullopt}};
+    for (const char* path : {"/a", "/b", "/a"}) {
         clip.address = "HTTP://127.0.0.1:" + std::to_string(server.port()) + path;
         manager->openSavedPage(clip);
     }

@@ -10,8 +10,6 @@
 #include "launcher/quick_open_window.hpp"
 #include "model/localization.hpp"
 
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"  // records built from the fields that matter
-
 namespace quenlith {
 namespace {
 
@@ -64,7 +62,7 @@ TEST_F(QuickOpenFlowTest, KeysOpenEveryKindOfRowAndEscapeCloses) {
 
     ASSERT_TRUE(environment->store.upsert({.id = Uuid::random(), .name = "Local Site", .homeURL = server.url("/site")}));
     BrowserScene group = pastedLinksGroup({server.url("/g")}, "Reading group", Date{1});
-    const PageClip clip{Uuid::random(), "Kept clip", server.url("/clip")};
+    const PageClip clip{.id = Uuid::random(), .title = "Kept clip", .address = server.url("/clip")};
     ASSERT_TRUE(environment->library.update([&](LibraryDocument& document) {
         document.clips.push_back(clip);
         document.scenes.push_back(group);
@@ -76,14 +74,11 @@ TEST_F(QuickOpenFlowTest, KeysOpenEveryKindOfRowAndEscapeCloses) {
     // Both tabs, then the search row; Up stops at the first row.
     ASSERT_NO_FATAL_FAILURE(quickOpen("page 127.0.0.1", {"Down", "Down", "Up", "Up", "Up"}));
     EXPECT_TRUE(spinUntil([&] { return browser.activeIndex() == 0; })) << "the first tab is brought forward";
-    ASSERT_NO_FATAL_FAILURE(quickOpen("local SITE"));
-    EXPECT_TRUE(spinUntil([&] { return server.requestCount("/site") > 0; }));
-    ASSERT_NO_FATAL_FAILURE(quickOpen("kept"));
-    EXPECT_TRUE(spinUntil([&] { return server.requestCount("/clip") > 0; }));
-    ASSERT_NO_FATAL_FAILURE(quickOpen("page group reading"));
-    EXPECT_TRUE(spinUntil([&] { return server.requestCount("/g") > 0; }));
-    ASSERT_NO_FATAL_FAILURE(quickOpen("visited history"));
-    EXPECT_TRUE(spinUntil([&] { return server.requestCount("/visited") > 0; }));
+    for (const auto& [query, path] : {std::pair{"local SITE", "/site"}, {"kept", "/clip"},
+                                      {"page group reading", "/g"}, {"visited history", "/visited"}}) {
+        ASSERT_NO_FATAL_FAILURE(quickOpen(query));
+        EXPECT_TRUE(spinUntil([&] { return server.requestCount(path) > 0; })) << query;
+    }
 
     ASSERT_NO_FATAL_FAILURE(quickOpen("quenlith nowhere"));
     const std::string search = *searchURL(SearchEngine::google, "quenlith nowhere");
@@ -108,8 +103,7 @@ TEST_F(QuickOpenFlowTest, PastedLinksOpenAsTabsOrAreKeptAsAGroup) {
     const auto texts = sheet->shownTexts();
     EXPECT_EQ(texts.front(), "20 links ready · 0 duplicates removed");
     EXPECT_EQ(texts[20], server.url("/n20"));
-    EXPECT_NE(std::find(texts.begin(), texts.end(), "Too many links. Reduce the input to at most 20 unique websites."),
-              texts.end());
+    EXPECT_TRUE(test::contains(texts, "Too many links. Reduce the input to at most 20 unique websites."));
     EXPECT_FALSE(sheet->performButton().get_sensitive());
 
     sheet->setInput(text.substr(0, text.find(server.url("/n21"))));
@@ -146,18 +140,11 @@ TEST_F(QuickOpenFlowTest, GuideShowsEverySectionAndItsShortcutsCanBeCopied) {
     environment->auxiliaryWindows().showGuide();
     GuideWindow* guide = shown<GuideWindow>(Kind::guide);
     ASSERT_TRUE(guide);
-    std::vector<std::string> texts;
-    std::function<void(Gtk::Widget&)> collect = [&](Gtk::Widget& widget) {
-        if (auto* label = dynamic_cast<Gtk::Label*>(&widget); label && label->get_is_drawable())
-            texts.push_back(label->get_text());
-        if (auto* container = dynamic_cast<Gtk::Container*>(&widget))
-            for (Gtk::Widget* child : container->get_children()) collect(*child);
-    };
     ASSERT_TRUE(spinUntil([&] { return guide->get_mapped(); }));
-    collect(*guide);
+    const auto texts = test::drawnTexts(*guide);
     for (const auto& [title, text] : guideSections())
         for (const char* shown : {title, text})
-            EXPECT_NE(std::find(texts.begin(), texts.end(), localizedString(shown)), texts.end()) << shown;
+            EXPECT_TRUE(test::contains(texts, localizedString(shown))) << shown;
 
     Gtk::Label& shortcuts = guide->shortcutList();
     shortcuts.select_region(0, -1);

@@ -1,6 +1,5 @@
-// The downloads window over the real download manager: a large download held open by the local
-// server shows its progress, Cancel ends it with no partial file left, and "Clear Finished"
-// empties what is over.
+// The downloads window over the real download manager and a local server that holds a large
+// download open.
 #include <filesystem>
 
 #include <gtest/gtest.h>

@@ -1,7 +1,5 @@
 // The settings window against the real stores: every live control writes the settings file at
 // once, the windows follow, and the Websites and Shortcuts tabs reach the store and the shortcuts.
-#include <gtk/gtk.h>
-
 #include "app/status_bar_controller.hpp"
 #include "browser/view/browser_view_controller.hpp"
 #include "model/login_item.hpp"
@@ -11,24 +9,17 @@
 #include "settings/shortcuts_pane.hpp"
 #include "settings/websites_pane.hpp"
 #include "ui/action_button.hpp"
-#include "windows/browser_window_controller.hpp"
-#include "windows/floating_browser_panel.hpp"
 #include "windows/hot_key_manager.hpp"
 
 namespace quenlith {
 namespace {
 
+using test::prefersDarkTheme;
 using test::spinUntil;
-
-bool prefersDarkTheme() {
-    gboolean dark = FALSE;
-    g_object_get(gtk_settings_get_default(), "gtk-application-prefer-dark-theme", &dark, nullptr);
-    return dark;
-}
 
 class SettingsWindowTest : public test::SettingsFixture {};
 
-TEST_F(SettingsWindowTest, EveryLiveControlWritesTheSettingsFileAtOnceAndTheWindowsFollow) {
+TEST_F(SettingsWindowTest, EveryLiveControlWritesItsFileAtOnceAndTheWindowsFollow) {
     auto site = website("Site", "/site");
     start({site});
     BrowserWindowController* existing = environment->windows().showProfile(site.id);
@@ -41,30 +32,30 @@ TEST_F(SettingsWindowTest, EveryLiveControlWritesTheSettingsFileAtOnceAndTheWind
         std::function<bool(const AppPreferences&)> written;
     } steps[] = {
         {"opacity", [&] { general.opacityControl().onChange(0.6); },
-         [](const AppPreferences& p) { return p.defaultOpacity == 0.6; }},
+         [](auto& p) { return p.defaultOpacity == 0.6; }},
         {"isolation", [&] { general.isolationSwitch().set_active(false); },
-         [](const AppPreferences& p) { return p.isolateNewWindows == false; }},
-        {"dock", [&] { general.dockSwitch().set_active(true); }, [](const AppPreferences& p) { return p.showDockIcon; }},
+         [](auto& p) { return p.isolateNewWindows == false; }},
+        {"dock", [&] { general.dockSwitch().set_active(true); }, [](auto& p) { return p.showDockIcon; }},
         {"restore", [&] { general.restoreSwitch().set_active(true); },
-         [](const AppPreferences& p) { return p.restoreWindows; }},
+         [](auto& p) { return p.restoreWindows; }},
         {"sleep", [&] { general.sleepPicker().set_active(2); },
-         [](const AppPreferences& p) { return p.backgroundSleepMinutes == 10; }},
+         [](auto& p) { return p.backgroundSleepMinutes == 10; }},
         {"links", [&] { general.applicationLinksSwitch().set_active(true); },
-         [](const AppPreferences& p) { return p.applicationLinksEnabled == true; }},
+         [](auto& p) { return p.applicationLinksEnabled == true; }},
         {"search", [&] { general.searchEnginePicker().set_active(1); },
-         [](const AppPreferences& p) { return p.searchEngine == SearchEngine::duckDuckGo; }},
+         [](auto& p) { return p.searchEngine == SearchEngine::duckDuckGo; }},
         {"new links", [&] { general.linkBehaviorPicker().set_active(2); },
-         [](const AppPreferences& p) { return p.linkBehavior == LinkBehavior::external; }},
+         [](auto& p) { return p.linkBehavior == LinkBehavior::external; }},
         {"close", [&] { general.closeBehaviorPicker().set_active(1); },
-         [](const AppPreferences& p) { return p.closeBehavior == CloseBehavior::release; }},
+         [](auto& p) { return p.closeBehavior == CloseBehavior::release; }},
         {"theme", [&] { appearance.themePicker().set_active(1); },
-         [](const AppPreferences& p) { return p.theme == AppTheme::dark; }},
+         [](auto& p) { return p.theme == AppTheme::dark; }},
         {"width", [&] { appearance.widthStepper().spin(Gtk::SPIN_STEP_FORWARD, 20); },
-         [](const AppPreferences& p) { return p.defaultWidth == 500; }},
+         [](auto& p) { return p.defaultWidth == 500; }},
         {"height at its bound", [&] { appearance.heightStepper().spin(Gtk::SPIN_END, 0); },
-         [](const AppPreferences& p) { return p.defaultHeight == 1400; }},
+         [](auto& p) { return p.defaultHeight == 1400; }},
         {"compact", [&] { appearance.compactSwitch().set_active(true); },
-         [](const AppPreferences& p) { return p.defaultCompact; }},
+         [](auto& p) { return p.defaultCompact; }},
     };
     for (const auto& step : steps) {
         step.act();
@@ -87,11 +78,11 @@ TEST_F(SettingsWindowTest, EveryLiveControlWritesTheSettingsFileAtOnceAndTheWind
     EXPECT_DOUBLE_EQ(opened->browser().profile().opacity, 0.6);
     EXPECT_FALSE(opened->panel().get_skip_taskbar_hint());
     EXPECT_TRUE(spinUntil([&] { return appearance.widthText() == "Width: 500 pt"; })) << "labels follow";
-}
+    general.dockSwitch().set_active(false);
+    EXPECT_TRUE(spinUntil([&] { return existing->panel().get_skip_taskbar_hint(); })) << "and back";
 
-TEST_F(SettingsWindowTest, TheLoginSwitchWritesAndDeletesTheAutostartEntry) {
-    start();
-    auto& login = settings->generalPane().loginSwitch();
+    // The login switch writes and deletes the autostart entry.
+    auto& login = general.loginSwitch();
     login.set_active(true);
     const std::string entry = test::readFile(autostartEntryPath());
     EXPECT_NE(entry.find("Exec=" + execLineArgument(currentExecutablePath()) + "\n"), std::string::npos) << entry;

@@ -39,8 +39,8 @@ TEST(IconNames, EverySymbolHasADrawableIcon) {
     EXPECT_EQ(iconNameForSymbol("pin.fill"), "quenlith-pin-symbolic") << "our own icon";
 }
 
-TEST(ActionButton, StaysSquareAndASymbolWithoutIconKeepsTheText) {
-    ActionButton button("chevron.left", "Back (Ctrl+[)");
+TEST(ActionButton, StaysSquareRunsTheCurrentClosureAndASymbolBringsItsDescription) {
+    ActionButton button("arrow.clockwise", "Reload (Ctrl+R)");
     // The theme's padding does not make it larger.
     button.show();
     int minimum = 0, natural = 0;
@@ -50,11 +50,8 @@ TEST(ActionButton, StaysSquareAndASymbolWithoutIconKeepsTheText) {
     EXPECT_EQ(minimum, 28);
     ActionButton mystery("no.such.symbol", "Mystery");
     EXPECT_FALSE(mystery.hasImage());
-    EXPECT_EQ(mystery.get_accessible()->get_name(), "Mystery");
-}
+    EXPECT_EQ(mystery.get_accessible()->get_name(), "Mystery") << "without an icon the text stays";
 
-TEST(ActionButton, ClickRunsTheCurrentClosure) {
-    ActionButton button("plus", "New Tab");
     button.clicked();  // no closure: nothing happens
     int first = 0, second = 0;
     button.onAction = [&] { ++first; };
@@ -62,12 +59,7 @@ TEST(ActionButton, ClickRunsTheCurrentClosure) {
     button.onAction = [&] { ++second; };
     button.clicked();
     button.clicked();
-    EXPECT_EQ(first, 1);
-    EXPECT_EQ(second, 2);
-}
-
-TEST(ActionButton, AnotherSymbolBringsItsOwnDescriptionEverywhere) {
-    ActionButton button("arrow.clockwise", "Reload (Ctrl+R)");
+    EXPECT_EQ(std::pair(first, second), std::pair(1, 2));
     for (const auto& [symbol, text] :
          {std::pair{"xmark", "Stop loading"}, {"arrow.clockwise", "Reload (Ctrl+R)"}}) {
         button.setSymbol(symbol, text);
@@ -92,7 +84,30 @@ TEST(ActionMenuItem, ActivatingRunsTheHandlerAndTheTitleIsPlainText) {
     EXPECT_EQ(runs, 2);
 }
 
-TEST(PresentAlert, AttachesToAVisibleWindowAndReturnsAtOnce) {
+// Answers the first free-standing alert with `title` from inside its modal loop.
+struct ModalAnswerer {
+    std::string title;
+    bool freeStanding = false;
+    sigc::connection timer;
+    explicit ModalAnswerer(std::string t) : title(std::move(t)) {
+        timer = Glib::signal_timeout().connect(
+            [this] {
+                for (auto* dialog : dialogsTitled(title)) {
+                    if (dialog->get_transient_for() != nullptr) continue;
+                    freeStanding = true;
+                    dialog->response(Gtk::RESPONSE_OK);
+                    return false;
+                }
+                return true;
+            },
+            20);
+    }
+    ~ModalAnswerer() { timer.disconnect(); }
+};
+
+// Attached to a shown window without a dialog, returning at once; else free-standing and modal,
+// returning once answered.
+TEST(PresentAlert, AttachesToAFreeVisibleWindowElseRunsModally) {
     Gtk::Window window;
     window.show();
     presentAlert("<i>Tab kept awake</i>", "Body text & more", &window);
@@ -105,62 +120,17 @@ TEST(PresentAlert, AttachesToAVisibleWindowAndReturnsAtOnce) {
     EXPECT_EQ(sheet->property_secondary_text().get_value(), "Body text & more");
     EXPECT_EQ(attachedSheet(window), sheet);
 
+    Gtk::Window hidden;  // never shown
+    for (Gtk::Window* busyOrNone : {&window, &hidden, static_cast<Gtk::Window*>(nullptr)}) {
+        ModalAnswerer answerer("Free");
+        presentAlert("Free", "", busyOrNone);
+        EXPECT_TRUE(answerer.freeStanding);
+    }
+    EXPECT_EQ(attachedSheet(window), sheet) << "no second dialog attached to the window";
+
     sheet->response(Gtk::RESPONSE_OK);
     EXPECT_TRUE(test::spinUntil([&] { return dialogsTitled("<i>Tab kept awake</i>").empty(); }));
     EXPECT_FALSE(hasAttachedSheet(window));
-}
-
-// Answers the first free-standing alert with `title` from inside its modal loop and records
-// whether it was free-standing.
-struct ModalAnswerer {
-    std::string title;
-    bool answered = false;
-    bool freeStanding = false;
-    sigc::connection timer;
-    explicit ModalAnswerer(std::string t) : title(std::move(t)) {
-        timer = Glib::signal_timeout().connect(
-            [this] {
-                for (auto* dialog : dialogsTitled(title)) {
-                    if (dialog->get_transient_for() != nullptr) continue;
-                    freeStanding = true;
-                    answered = true;
-                    dialog->response(Gtk::RESPONSE_OK);
-                    return false;
-                }
-                return true;
-            },
-            20);
-    }
-    ~ModalAnswerer() { timer.disconnect(); }
-};
-
-TEST(PresentAlert, RunsModallyWithoutAWindow) {
-    ModalAnswerer answerer("No window");
-    presentAlert("No window", "", nullptr);  // returns once answered
-    EXPECT_TRUE(answerer.answered);
-    EXPECT_TRUE(answerer.freeStanding);
-}
-
-TEST(PresentAlert, RunsModallyWhenTheWindowAlreadyShowsADialog) {
-    Gtk::Window window;
-    window.show();
-    presentAlert("First", "", &window);
-    ASSERT_EQ(dialogsTitled("First").size(), 1u);
-
-    ModalAnswerer answerer("Second");
-    presentAlert("Second", "", &window);
-    EXPECT_TRUE(answerer.answered);
-    EXPECT_TRUE(answerer.freeStanding) << "no second dialog attached to the window";
-    EXPECT_EQ(attachedSheet(window), dialogsTitled("First").front());
-    dialogsTitled("First").front()->response(Gtk::RESPONSE_OK);
-    EXPECT_TRUE(test::spinUntil([&] { return !hasAttachedSheet(window); }));
-}
-
-TEST(PresentAlert, HiddenWindowGetsAFreeStandingAlert) {
-    Gtk::Window window;  // never shown
-    ModalAnswerer answerer("Hidden");
-    presentAlert("Hidden", "", &window);
-    EXPECT_TRUE(answerer.freeStanding);
 }
 
 // A wheel turn over a picker in a scrolled form scrolls the form, focused or not; the picker keeps its row.

@@ -3,28 +3,24 @@
 #include <set>
 
 #include <cairomm/context.h>
-#include <cairomm/surface.h>
 #include <gdkmm/pixbuf.h>
-#include <gtkmm/window.h>
 
+#include "app/app_fixture.hpp"
+#include "app/status_bar_controller.hpp"
 #include "app/status_website_item.hpp"
 #include "browser/engine/favicon_loader.hpp"
 #include "browser/engine/website_details.hpp"
+#include "browser/view/browser_view_controller.hpp"
 #include "launcher/launcher_window.hpp"
 #include "launcher/menu_bar_view.hpp"
 #include "launcher/running_websites_view.hpp"
 #include "launcher/site_icon.hpp"
 #include "launcher/website_start_page.hpp"
 #include "launcher/website_tile.hpp"
-#include "launcher_fixture.hpp"
 #include "model/localization.hpp"
 #include "model/localization_testing.hpp"
 #include "support/background_process.hpp"
 #include "support/proxy_servers.hpp"
-#include "browser/view/browser_view_controller.hpp"
-#include "windows/browser_window_controller.hpp"
-#include "windows/browser_window_manager.hpp"
-#include "windows/floating_browser_panel.hpp"
 
 namespace quenlith {
 namespace {
@@ -39,69 +35,56 @@ void callItem(GDBusConnection* bus, const std::string& path, const char* method,
 
 // A property of our own item, read over the bus (asynchronously: the item answers on this loop).
 std::string itemProperty(GDBusConnection* bus, const std::string& path, const char* name) {
-    struct Reply {
-        bool done = false;
-        std::string text;
-    } reply;
+    std::optional<std::string> reply;
     g_dbus_connection_call(
         bus, g_dbus_connection_get_unique_name(bus), path.c_str(), "org.freedesktop.DBus.Properties", "Get",
         g_variant_new("(ss)", "org.kde.StatusNotifierItem", name), nullptr, G_DBUS_CALL_FLAGS_NONE, 5000, nullptr,
         [](GObject* source, GAsyncResult* result, gpointer data) {
-            auto* reply = static_cast<Reply*>(data);
-            if (GVariant* value = g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, nullptr)) {
-                gchar* text = g_variant_print(value, FALSE);
-                reply->text = text;
-                g_free(text);
-                g_variant_unref(value);
-            }
-            reply->done = true;
+            GVariant* value = g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, nullptr);
+            gchar* text = value ? g_variant_print(value, FALSE) : nullptr;
+            *static_cast<std::optional<std::string>*>(data) = text ? text : "";
+            g_free(text);
+            if (value) g_variant_unref(value);
         },
         &reply);
-    spinUntil([&] { return reply.done; });
-    return reply.text;
+    spinUntil([&] { return reply.has_value(); });
+    return reply.value_or("");
 }
 
-std::string pngIcon() {
-    auto pixbuf = Gdk::Pixbuf::create(Gdk::COLORSPACE_RGB, true, 8, 16, 16);
-    pixbuf->fill(0xCC3300FF);
-    gchar* buffer = nullptr;
-    gsize size = 0;
-    pixbuf->save_to_buffer(buffer, size, "png");
-    std::string bytes(buffer, size);
-    g_free(buffer);
-    return bytes;
-}
-
-// Tray tests run on a bus of their own: tests running side by side would otherwise share one
-// watcher name, and the test without a tray would see another test's.
-class LauncherGuiTest : public test::LauncherFixture {
+// The graph and the tray's launcher on top of it. Tray tests run on a bus of their own: tests
+// running side by side would otherwise share one watcher name, and the test without a tray would
+// see another test's.
+class LauncherGuiTest : public test::AppFixture {
 protected:
+    // Starts the graph on the websites and, with `connection`, the tray items.
+    void start(const std::vector<WebAppProfile>& websites, GDBusConnection* connection = nullptr) {
+        saveWebsites(websites);
+        environment = std::make_unique<AppEnvironment>(sessions);
+        controller = std::make_unique<StatusBarController>(*environment, connection);
+    }
     GDBusConnection* privateBus() {
         daemon = std::make_unique<test::BackgroundProcess>(
             std::vector<std::string>{"dbus-daemon", "--nofork", "--print-address=1",
                                      std::string("--config-file=") + QUENLITH_TEST_BUS_CONFIG},
             folder.file("bus.log"));
         std::string address;
-        spinUntil([&] {
-            address = daemon->output();
-            return address.find('\n') != std::string::npos;
-        });
-        address = address.substr(0, address.find('\n'));
-        busAddress = address;
+        spinUntil([&] { return (address = daemon->output()).find('\n') != std::string::npos; });
+        busAddress = address.substr(0, address.find('\n'));
         auto flags = static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
                                                        G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION);
-        bus = g_dbus_connection_new_for_address_sync(address.c_str(), flags, nullptr, nullptr, nullptr);
+        bus = g_dbus_connection_new_for_address_sync(busAddress.c_str(), flags, nullptr, nullptr, nullptr);
         return bus;
     }
     void startWatcher() {
-        watcher = std::make_unique<test::BackgroundProcess>(std::vector<std::string>{QUENLITH_STATUS_WATCHER},
-                                                            folder.file("watcher.log"),
-                                                            std::map<std::string, std::string>{
-                                                                {"DBUS_SESSION_BUS_ADDRESS", busAddress}});
+        watcher = std::make_unique<test::BackgroundProcess>(
+            std::vector<std::string>{QUENLITH_STATUS_WATCHER}, folder.file("watcher.log"),
+            std::map<std::string, std::string>{{"DBUS_SESSION_BUS_ADDRESS", busAddress}});
         ASSERT_TRUE(spinUntil([&] { return watcher->output().find("watching") != std::string::npos; }));
     }
     void TearDown() override {
-        test::LauncherFixture::TearDown();
+        if (controller) controller->teardown();
+        controller.reset();
+        test::AppFixture::TearDown();
         watcher.reset();
         if (bus) g_object_unref(bus);
         daemon.reset();
@@ -111,6 +94,7 @@ protected:
     std::unique_ptr<test::BackgroundProcess> watcher;
     std::string busAddress;
     GDBusConnection* bus = nullptr;
+    std::unique_ptr<StatusBarController> controller;
 };
 
 TEST_F(LauncherGuiTest, TrayItemRegistersOnceAndActivateTogglesTheLauncher) {
@@ -212,22 +196,24 @@ TEST_F(LauncherGuiTest, WebsiteTrayItemShowsItsStateAndLeavesTheTray) {
         if (auto* menuItem = dynamic_cast<Gtk::MenuItem*>(entry); menuItem && menuItem->get_label() == "Remove from Menu Bar")
             menuItem->activate();
     ASSERT_TRUE(spinUntil([&] { return controller->websiteItems().empty(); }));
-    auto saved = ProfilePersistence(defaultProfilesFilePath()).load();
-    ASSERT_TRUE(saved.ok());
-    EXPECT_EQ(saved.value().front().menuBarIconEnabled, std::optional<bool>(false));
+    EXPECT_EQ(storedWebsites().front().menuBarIconEnabled, std::optional<bool>(false));
 }
 
 TEST_F(LauncherGuiTest, IconsLoadOncePerKeyThroughTheWebsitesProxy) {
-    const std::string png = pngIcon();
+    auto pixbuf = Gdk::Pixbuf::create(Gdk::COLORSPACE_RGB, true, 8, 16, 16);
+    pixbuf->fill(0xCC3300FF);
+    gchar* buffer = nullptr;
+    gsize size = 0;
+    pixbuf->save_to_buffer(buffer, size, "png");
+    const std::string png(buffer, size);
+    g_free(buffer);
     server.route("/favicon.ico", [&](const test::TestRequest&) { return test::TestResponse{200, "image/png", png, {}}; });
     // An error page is no icon, even when its body is a picture.
     server.route("/missing.ico", [&](const test::TestRequest&) { return test::TestResponse{404, "image/png", png, {}}; });
     test::TinyproxyServer tinyproxy;
     WebAppProfile direct = website("Direct", "/direct");
     WebAppProfile proxied = website("Proxied", "/proxied");
-    proxied.siteProxy = BrowserProxySettings{};
-    proxied.siteProxy->kind = BrowserProxyKind::httpConnect;
-    proxied.siteProxy->port = tinyproxy.port();
+    proxied.siteProxy = BrowserProxySettings{.kind = BrowserProxyKind::httpConnect, .port = tinyproxy.port()};
     proxied.sessionIdentifier = Uuid::random();
     WebAppProfile missing = direct;
     missing.id = Uuid::random();
@@ -256,16 +242,7 @@ TEST_F(LauncherGuiTest, NewTabShowsTheStartPageWithItsHeading) {
     auto* page = dynamic_cast<WebsiteStartPage*>(controller.browser().startPageView());
     ASSERT_TRUE(page);
     ASSERT_TRUE(spinUntil([&] { return page->get_mapped() && page->savedTiles().size() == 1; }));
-    std::vector<Gtk::Widget*> pending = {page};
-    bool heading = false;
-    while (!pending.empty() && !heading) {
-        Gtk::Widget* widget = pending.back();
-        pending.pop_back();
-        if (auto* label = dynamic_cast<Gtk::Label*>(widget)) heading = label->get_text() == "Start Page";
-        if (auto* container = dynamic_cast<Gtk::Container*>(widget))
-            for (Gtk::Widget* child : container->get_children()) pending.push_back(child);
-    }
-    EXPECT_TRUE(heading);
+    EXPECT_TRUE(test::contains(test::drawnTexts(*page), "Start Page"));
 }
 
 TEST_F(LauncherGuiTest, WithoutATrayTheLauncherOpensAsAWindow) {

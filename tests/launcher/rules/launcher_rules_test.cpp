@@ -11,15 +11,13 @@
 #include "launcher/running_websites_view.hpp"
 #include "launcher/site_icon.hpp"
 
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"  // records name the fields that matter
+
 namespace quenlith {
 namespace {
 
 TEST(LauncherRules, FrameFitsTheWorkAreaAtThePoint) {
-    struct Case {
-        LauncherRect area;
-        int x, y;
-        LauncherRect frame;
-    } cases[] = {
+    const std::tuple<LauncherRect, int, int, LauncherRect> cases[] = {  // work area, point, frame
         {{0, 0, 1440, 900}, 1400, 0, {1020, 0, 420, 590}},     // tray at the top right
         {{0, 25, 1440, 875}, 700, 25, {490, 25, 420, 590}},
         {{0, 0, 1440, 900}, 720, 900, {510, 310, 420, 590}},   // tray at the bottom: opens above
@@ -29,21 +27,17 @@ TEST(LauncherRules, FrameFitsTheWorkAreaAtThePoint) {
         {{0, 0, 10, 20}, 50, 0, {9, 0, 1, 1}},
         {{1440, 0, 1280, 800}, 100, 5000, {1440, 210, 420, 590}},  // a point outside is clamped first
     };
-    for (const auto& c : cases) EXPECT_EQ(launcherFrame(c.area, c.x, c.y), c.frame) << c.x << "," << c.y;
+    for (const auto& [area, x, y, frame] : cases)
+        EXPECT_EQ(launcherFrame(area, x, y), frame) << x << "," << y;
 }
 
 TEST(LauncherRules, IconKeysFollowSessionAddressAndProxy) {
-    WebAppProfile shared;
-    shared.homeURL = "https://Example.com/home";
+    const WebAppProfile shared{.homeURL = "https://Example.com/home"};
     WebAppProfile account = shared;
     account.setIsolatedAccount(true);
     WebAppProfile proxied = account;
-    proxied.siteProxy = BrowserProxySettings{};
-    proxied.siteProxy->kind = BrowserProxyKind::socks5;
-    proxied.siteProxy->host = "127.0.0.1";
-    proxied.siteProxy->port = 1080;
-    WebAppProfile withIcon = shared;
-    withIcon.iconURL = "https://cdn.example.com/i.png";
+    proxied.siteProxy = BrowserProxySettings{.kind = BrowserProxyKind::socks5, .port = 1080};
+    const WebAppProfile withIcon{.homeURL = shared.homeURL, .iconURL = "https://cdn.example.com/i.png"};
 
     EXPECT_EQ(FaviconLoader::key(shared), "shared|https://Example.com/home");
     EXPECT_EQ(FaviconLoader::key(withIcon), "shared|https://cdn.example.com/i.png");
@@ -67,12 +61,8 @@ TEST(LauncherRules, IconKeysFollowSessionAddressAndProxy) {
         {"https://example.com/x", "not an address", "https://example.com/favicon.ico"},
         {"has spaces inside", "https://cdn.example.com/i.png", std::nullopt},
     };
-    for (const auto& c : cases) {
-        WebAppProfile profile;
-        profile.homeURL = c.home;
-        profile.iconURL = c.icon;
-        EXPECT_EQ(FaviconLoader::iconAddress(profile), c.address) << c.home;
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(FaviconLoader::iconAddress({.homeURL = c.home, .iconURL = c.icon}), c.address) << c.home;
 }
 
 TEST(LauncherRules, LetterIsTheFirstCharacterUpperCased) {
@@ -108,17 +98,10 @@ TEST(LauncherRules, PageTitleIsReadLikeTheDetailsLookup) {
 
 TEST(LauncherRules, RunningTabTextsFollowTheFirstRuleThatApplies) {
     RuntimeWindow window;
-    RuntimeWindow privateWindow;
-    privateWindow.isPrivate = true;
+    const RuntimeWindow privateWindow{.isPrivate = true};
     auto tab = [](std::optional<std::string> url, bool start, bool selected, bool loading, bool error, bool sleeping) {
-        RuntimeTab t;
-        t.url = std::move(url);
-        t.isStartPage = start;
-        t.isSelected = selected;
-        t.isLoading = loading;
-        t.hasError = error;
-        t.isSleeping = sleeping;
-        return t;
+        return RuntimeTab{.url = std::move(url), .isSelected = selected, .isStartPage = start,
+                          .isLoading = loading, .hasError = error, .isSleeping = sleeping};
     };
     struct Case {
         const RuntimeWindow& window;
@@ -135,12 +118,6 @@ TEST(LauncherRules, RunningTabTextsFollowTheFirstRuleThatApplies) {
     };
     for (const auto& c : cases) EXPECT_EQ(runningTabTexts(c.window, c.tab), c.texts) << c.texts.address;
 }
-
-}  // namespace
-}  // namespace quenlith
-
-namespace quenlith {
-namespace {
 
 // The dot of a website's tray icon: green in view, orange for any other open state, none closed.
 TEST(LauncherRules, TrayIconDotFollowsTheActivity) {

@@ -4,16 +4,10 @@
 
 #include "launcher/start_page_search.hpp"
 
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"  // records name the fields that matter
+
 namespace quenlith {
 namespace {
-
-WebAppProfile site(const std::string& name, const std::string& home, bool favorite) {
-    WebAppProfile profile;
-    profile.name = name;
-    profile.homeURL = home;
-    profile.isFavorite = favorite;
-    return profile;
-}
 
 std::vector<std::string> names(const std::vector<WebAppProfile>& profiles) {
     std::vector<std::string> result;
@@ -28,10 +22,10 @@ std::vector<std::string> ids(const std::vector<SuggestedWebsite>& suggestions) {
 }
 
 const std::vector<WebAppProfile> kSaved = {
-    site("Mail Desk", "https://desk.example.com", false),
-    site("Straße Karte", "https://karte.example.org/map", false),
-    site("Desk Favourite", "https://other.example.net", true),
-    site("Broken", "not an address at all", false),
+    {.name = "Mail Desk", .homeURL = "https://desk.example.com", .isFavorite = false},
+    {.name = "Straße Karte", .homeURL = "https://karte.example.org/map", .isFavorite = false},
+    {.name = "Desk Favourite", .homeURL = "https://other.example.net", .isFavorite = true},
+    {.name = "Broken", .homeURL = "not an address at all", .isFavorite = false},
 };
 
 const std::vector<SuggestedWebsite> kTable = {
@@ -41,10 +35,7 @@ const std::vector<SuggestedWebsite> kTable = {
 };
 
 TEST(StartPageRules, FilteringKeepsMatchesInOrderWithFavouritesFirst) {
-    struct Case {
-        std::string search;
-        std::vector<std::string> saved;
-    } cases[] = {
+    const std::pair<std::string, std::vector<std::string>> cases[] = {  // search, saved shown
         {"", {"Desk Favourite", "Mail Desk", "Straße Karte", "Broken"}},
         {"   \n", {"Desk Favourite", "Mail Desk", "Straße Karte", "Broken"}},
         {"  desk ", {"Desk Favourite", "Mail Desk"}},
@@ -53,14 +44,12 @@ TEST(StartPageRules, FilteringKeepsMatchesInOrderWithFavouritesFirst) {
         {"/map", {"Straße Karte"}},
         {"nothing like it", {}},
     };
-    for (const auto& c : cases) EXPECT_EQ(names(filteredSaved(kSaved, c.search)), c.saved) << "'" << c.search << "'";
+    for (const auto& [search, saved] : cases)
+        EXPECT_EQ(names(filteredSaved(kSaved, search)), saved) << "'" << search << "'";
 }
 
 TEST(StartPageRules, SuggestionsHideWhatASavedWebsiteCovers) {
-    struct Case {
-        std::string savedHome;
-        std::vector<std::string> shown;
-    } cases[] = {
+    const std::pair<std::string, std::vector<std::string>> cases[] = {  // saved home, suggestions shown
         {"https://ONE.example", {"two", "three"}},            // host case and a leading "www."
         {"one.example/", {"two", "three"}},                   // typed text, "/" path against none
         {"http://www.one.example", {"one", "two", "three"}},  // another scheme
@@ -69,19 +58,18 @@ TEST(StartPageRules, SuggestionsHideWhatASavedWebsiteCovers) {
         {"https://three.example", {"one", "two", "three"}},   // another port
         {"spaces inside are no address", {"one", "two", "three"}},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(ids(filteredSuggestions(kTable, {site("Saved", c.savedHome, false)}, "")), c.shown) << c.savedHome;
+    for (const auto& [home, shown] : cases) {
+        const WebAppProfile saved{.name = "Saved", .homeURL = home};
+        EXPECT_EQ(ids(filteredSuggestions(kTable, {saved}, "")), shown) << home;
+    }
     EXPECT_EQ(ids(filteredSuggestions(kTable, {}, " desk ")), std::vector<std::string>{"two"});
     EXPECT_EQ(ids(filteredSuggestions(kTable, {}, "8443")), std::vector<std::string>{"three"});
 }
 
 TEST(StartPageRules, ReturnOpensAddressThenSavedThenSuggestionThenSearches) {
     using Kind = SearchSubmission::Kind;
-    struct Case {
-        std::string search;
-        Kind kind;
-        std::string target;  // address, website name or search text
-    } cases[] = {
+    // The search, what it opens, and the address, website name or search text opened.
+    const std::tuple<std::string, Kind, std::string> cases[] = {
         {"", Kind::nothing, ""},
         {"  \t", Kind::nothing, ""},
         {"desk.example.com", Kind::openURL, "https://desk.example.com"},  // an address wins over a name
@@ -91,13 +79,13 @@ TEST(StartPageRules, ReturnOpensAddressThenSavedThenSuggestionThenSearches) {
         {"three", Kind::openURL, "https://three.example:8443"},
         {" no such thing ", Kind::search, " no such thing "},            // as typed
     };
-    for (const auto& c : cases) {
-        auto submission = submitSearch(c.search, kSaved, kTable);
-        EXPECT_EQ(submission.kind, c.kind) << c.search;
-        std::string target = submission.kind == Kind::openSaved ? submission.saved->name
-                             : submission.kind == Kind::search  ? submission.text
-                                                                : submission.url;
-        EXPECT_EQ(target, c.target) << c.search;
+    for (const auto& [search, kind, target] : cases) {
+        auto submission = submitSearch(search, kSaved, kTable);
+        EXPECT_EQ(submission.kind, kind) << search;
+        const std::string opened = submission.kind == Kind::openSaved ? submission.saved->name
+                                   : submission.kind == Kind::search  ? submission.text
+                                                                      : submission.url;
+        EXPECT_EQ(opened, target) << search;
     }
 }
 
