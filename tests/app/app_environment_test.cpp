@@ -13,11 +13,6 @@ namespace {
 using test::prefersDarkTheme;
 using test::spinUntil;
 
-std::optional<WindowSessionReference> sessionWithCredential(const std::string& credentialID) {
-    const BrowserProxySettings proxy{BrowserProxyKind::socks5, "127.0.0.1", 1080, "user", credentialID, true};
-    return WindowSessionReference{Uuid::random(), proxy};
-}
-
 class AppEnvironmentTest : public test::AppFixture {
 protected:
     void start(const std::vector<WebAppProfile>& websites = {}) {
@@ -86,10 +81,12 @@ TEST_F(AppEnvironmentTest, AnswersTheWindowManagersCallbacks) {
             << address;
     }
 
+    BrowserProxySettings proxy{BrowserProxyKind::socks5, "127.0.0.1", 1080, "user", "clip-credential", true};
     PageClip clip = test::makeClip();
-    clip.windowSession = sessionWithCredential("clip-credential");
+    clip.windowSession = WindowSessionReference{Uuid::random(), proxy};
+    proxy.credentialID = "scene-credential";
     BrowserScene scene = test::makeScene();
-    scene.windows[0].windowSession = sessionWithCredential("scene-credential");
+    scene.windows[0].windowSession = WindowSessionReference{Uuid::random(), proxy};
     ASSERT_TRUE(environment->library.update([&](LibraryDocument& document) {
         document.clips.push_back(clip);
         document.scenes.push_back(scene);

@@ -4,12 +4,12 @@
 // scenarios add (the one application object of the process, key presses through GTK's dispatch),
 // and the checks the windows' scenarios share.
 
-#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 #include <gtkmm/application.h>
@@ -83,10 +83,6 @@ inline std::vector<std::string> drawnTexts(Gtk::Widget& widget) {
         for (Gtk::Widget* child : container->get_children())
             for (std::string& text : drawnTexts(*child)) texts.push_back(std::move(text));
     return texts;
-}
-
-inline bool contains(const std::vector<std::string>& texts, const std::string& text) {
-    return std::find(texts.begin(), texts.end(), text) != texts.end();
 }
 
 // A key press as a window gets it from the display, through GTK's own event dispatch.

@@ -50,8 +50,7 @@ protected:
 TEST_F(QuickOpenFlowTest, KeysOpenEveryKindOfRowAndEscapeCloses) {
     for (const char* path : {"/a", "/b", "/site", "/clip", "/visited", "/g"})
         server.page(path, std::string("<!doctype html><title>Page ") + (path + 1) + "</title>");
-    environment->windows().open(server.url("/a"));
-    environment->windows().open(server.url("/b"));
+    for (const char* path : {"/a", "/b"}) environment->windows().open(server.url(path));
     BrowserViewController& browser = browserWindow().browser();
     browserWindow().panel().present();
     ASSERT_TRUE(spinUntil([&] {
@@ -103,7 +102,7 @@ TEST_F(QuickOpenFlowTest, PastedLinksOpenAsTabsOrAreKeptAsAGroup) {
     const auto texts = sheet->shownTexts();
     EXPECT_EQ(texts.front(), "20 links ready · 0 duplicates removed");
     EXPECT_EQ(texts[20], server.url("/n20"));
-    EXPECT_TRUE(test::contains(texts, "Too many links. Reduce the input to at most 20 unique websites."));
+    EXPECT_THAT(texts, testing::Contains("Too many links. Reduce the input to at most 20 unique websites."));
     EXPECT_FALSE(sheet->performButton().get_sensitive());
 
     sheet->setInput(text.substr(0, text.find(server.url("/n21"))));
@@ -144,7 +143,7 @@ TEST_F(QuickOpenFlowTest, GuideShowsEverySectionAndItsShortcutsCanBeCopied) {
     const auto texts = test::drawnTexts(*guide);
     for (const auto& [title, text] : guideSections())
         for (const char* shown : {title, text})
-            EXPECT_TRUE(test::contains(texts, localizedString(shown))) << shown;
+            EXPECT_THAT(texts, testing::Contains(localizedString(shown)));
 
     Gtk::Label& shortcuts = guide->shortcutList();
     shortcuts.select_region(0, -1);

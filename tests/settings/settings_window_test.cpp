@@ -88,7 +88,6 @@ TEST_F(SettingsWindowTest, EveryLiveControlWritesItsFileAtOnceAndTheWindowsFollo
     EXPECT_NE(entry.find("Exec=" + execLineArgument(currentExecutablePath()) + "\n"), std::string::npos) << entry;
     login.set_active(false);
     EXPECT_FALSE(test::fileExists(autostartEntryPath()));
-    EXPECT_FALSE(login.get_active());
 }
 
 TEST_F(SettingsWindowTest, WebsitesReorderWithinTheListToggleTheirStatusItemAndAreDeletedAfterAsking) {

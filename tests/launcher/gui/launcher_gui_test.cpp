@@ -131,7 +131,6 @@ TEST_F(LauncherGuiTest, TrayItemRegistersOnceAndActivateTogglesTheLauncher) {
             dialog->response(Gtk::RESPONSE_CANCEL);
     Gtk::Window other;
     other.set_default_size(200, 200);
-    other.show();
     other.present();
     EXPECT_TRUE(spinUntil([&] { return !launcher.get_visible(); }));
 }
@@ -242,7 +241,7 @@ TEST_F(LauncherGuiTest, NewTabShowsTheStartPageWithItsHeading) {
     auto* page = dynamic_cast<WebsiteStartPage*>(controller.browser().startPageView());
     ASSERT_TRUE(page);
     ASSERT_TRUE(spinUntil([&] { return page->get_mapped() && page->savedTiles().size() == 1; }));
-    EXPECT_TRUE(test::contains(test::drawnTexts(*page), "Start Page"));
+    EXPECT_THAT(test::drawnTexts(*page), testing::Contains("Start Page"));
 }
 
 TEST_F(LauncherGuiTest, WithoutATrayTheLauncherOpensAsAWindow) {

@@ -121,8 +121,7 @@ TEST(LauncherRules, RunningTabTextsFollowTheFirstRuleThatApplies) {
 
 // The dot of a website's tray icon: green in view, orange for any other open state, none closed.
 TEST(LauncherRules, TrayIconDotFollowsTheActivity) {
-    StatusIconSource source;
-    source.letter = "M";
+    const StatusIconSource source{.letter = "M"};
     auto dot = [&](WebsiteActivity activity) {
         StatusIconPixmap pixmap = drawStatusIcon(source, activity, 40);
         std::size_t at = (33 * 40 + 33) * 4;  // the dot's centre, in ARGB order
