@@ -47,8 +47,7 @@ TEST_F(WebsiteEditorTest, ShortcutRoundTripsThroughTheFile) {
     auto& picker = editor().shortcutPicker();
     picker.enableToggle().set_active(true);
     EXPECT_TRUE(picker.modifierToggle(0).get_visible() && picker.keyPicker().get_visible());
-    picker.modifierToggle(2).set_active(true);  // Shift
-    picker.modifierToggle(3).set_active(true);  // Super
+    for (int modifier : {2, 3}) picker.modifierToggle(modifier).set_active(true);  // Shift, Super
     picker.keyPicker().set_active(40);          // F5
     EXPECT_EQ(picker.text(), "Ctrl+Alt+Shift+Super+F5");
     editor().saveButton().clicked();

@@ -24,6 +24,7 @@ TEST_F(SettingsWindowTest, EveryLiveControlWritesItsFileAtOnceAndTheWindowsFollo
     start({site});
     BrowserWindowController* existing = environment->windows().showProfile(site.id);
     ASSERT_NE(existing, nullptr);
+    EXPECT_TRUE(existing->panel().get_skip_taskbar_hint()) << "no taskbar entry unless asked for";
     auto& general = settings->generalPane();
     auto& appearance = settings->appearancePane();
     struct Step {
