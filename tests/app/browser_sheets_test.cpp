@@ -233,6 +233,7 @@ TEST_F(BrowserSheetsTest, AllowingAdsOnAWebsiteLetsAListedHostsScriptLoadUntilSw
     auto* pane = dynamic_cast<AdFilteringPane*>(
         environment->browserSheets().sheet(window.id)->get_content_area()->get_children().front());
     ASSERT_NE(pane, nullptr);
+    EXPECT_TRUE(pane->placeholderToggle().get_active()) << "the stored choice is shown";
     EXPECT_EQ(pane->footerText(), std::to_string(AdBlocking::defaultDomains().size()) + " built-in domains \u00b7 2025-10-31");
     EXPECT_TRUE(pane->allowCurrentHostToggle().get_active());
     pane->allowCurrentHostToggle().set_active(false);

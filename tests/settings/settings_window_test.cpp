@@ -14,7 +14,6 @@
 namespace quenlith {
 namespace {
 
-using test::prefersDarkTheme;
 using test::spinUntil;
 
 class SettingsWindowTest : public test::SettingsFixture {};
@@ -68,7 +67,7 @@ TEST_F(SettingsWindowTest, EveryLiveControlWritesItsFileAtOnceAndTheWindowsFollo
 
     // The application follows: the dark theme, the taskbar entry of open windows, the opacity
     // and size of a new window.
-    EXPECT_TRUE(spinUntil([&] { return prefersDarkTheme() && !existing->panel().get_skip_taskbar_hint(); }));
+    EXPECT_TRUE(spinUntil([&] { return test::prefersDarkTheme() && !existing->panel().get_skip_taskbar_hint(); }));
     environment->windows().openAddress(server.url("/other"));
     BrowserWindowController* opened = nullptr;
     ASSERT_TRUE(spinUntil([&] {

@@ -16,8 +16,6 @@
 namespace quenlith {
 namespace {
 
-using namespace std::chrono_literals;
-
 // The visible message dialogs whose primary text is `title`.
 std::vector<Gtk::MessageDialog*> dialogsTitled(const std::string& title) {
     std::vector<Gtk::MessageDialog*> found;
