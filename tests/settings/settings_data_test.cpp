@@ -97,7 +97,7 @@ TEST(SettingsProxyTest, AGlobalProxySavedWithAPasswordCarriesPagesAfterARestart)
         auto* settings =
             dynamic_cast<SettingsWindow*>(environment.auxiliaryWindows().window(AuxiliaryWindows::Kind::settings));
         settings->selectTab(SettingsWindow::network);
-        EXPECT_EQ(settings->selectedTab(), SettingsWindow::network);
+        EXPECT_TRUE(spinUntil([&] { return settings->networkPage().get_mapped(); })) << "the Network tab is shown";
         body(environment, settings->networkPage());
         environment.windows().shutdown();
     };
