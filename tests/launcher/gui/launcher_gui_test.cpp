@@ -131,6 +131,7 @@ TEST_F(LauncherGuiTest, TrayItemRegistersOnceAndActivateTogglesTheLauncher) {
             dialog->response(Gtk::RESPONSE_CANCEL);
     Gtk::Window other;
     other.set_default_size(200, 200);
+    other.show();
     other.present();
     EXPECT_TRUE(spinUntil([&] { return !launcher.get_visible(); }));
 }
