@@ -50,6 +50,23 @@ using P = WebAppProfile&;
 using C = NormalizationCase;
 const std::string kFamily = "\U0001F468\u200D\U0001F469\u200D\U0001F467";
 
+// Sets `count` linked applications.
+std::function<void(P)> linkedApplications(int count) {
+    return [count](P p) {
+        p.linkedApplications.emplace();
+        for (int i = 0; i < count; ++i)
+            p.linkedApplications->push_back({std::to_string(i) + ".desktop", "A"});
+    };
+}
+
+// Values that other checks judge (addresses, sort order), odd on purpose.
+void checkedElsewhere(P p) {
+    p.homeURL = "  not a url ";
+    p.lastURL = "";
+    p.iconURL = " x ";
+    p.sortOrder = -1;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Cases, WebAppProfileNormalization,
     testing::Values(
@@ -87,30 +104,10 @@ INSTANTIATE_TEST_SUITE_P(
         C{"user agent kept untrimmed", [](P p) { p.customUserAgent = " Agent/1 "; },
                           [](P p) { p.customUserAgent = " Agent/1 "; }},
         C{"user agent too long", [](P p) { p.customUserAgent = std::string(4097, 'a'); }, [](P) {}},
-        C{"twenty-five linked applications",
-                          [](P p) {
-                              p.linkedApplications.emplace();
-                              for (int i = 0; i < 25; ++i) p.linkedApplications->push_back({std::to_string(i) + ".desktop", "A"});
-                          },
-                          [](P p) {
-                              p.linkedApplications.emplace();
-                              for (int i = 0; i < 20; ++i) p.linkedApplications->push_back({std::to_string(i) + ".desktop", "A"});
-                          }},
+        C{"twenty-five linked applications", linkedApplications(25), linkedApplications(20)},
         C{"shared website gets no identifier", [](P p) { p.isolatedAccount = false; },
                           [](P p) { p.isolatedAccount = false; }},
-        C{"fields checked elsewhere are untouched",
-                          [](P p) {
-                              p.homeURL = "  not a url ";
-                              p.lastURL = "";
-                              p.iconURL = " x ";
-                              p.sortOrder = -1;
-                          },
-                          [](P p) {
-                              p.homeURL = "  not a url ";
-                              p.lastURL = "";
-                              p.iconURL = " x ";
-                              p.sortOrder = -1;
-                          }}));
+        C{"fields checked elsewhere are untouched", checkedElsewhere, checkedElsewhere}));
 
 TEST(WebAppProfile, ProxyGivesItsOwnStoreAndNormalizeKeepsIdentifiers) {
     WebAppProfile proxied;

@@ -24,6 +24,13 @@ std::vector<std::string> names(const std::vector<WebAppProfile>& profiles) {
     return out;
 }
 
+// `profile` with its own data store `session`, which other websites may share.
+WebAppProfile inStore(WebAppProfile profile, Uuid session) {
+    profile.isolatedAccount = true;
+    profile.sessionIdentifier = session;
+    return profile;
+}
+
 class WebAppStoreTest : public testing::Test {
 protected:
     std::string path() const { return home.path("profiles.json"); }
@@ -70,27 +77,25 @@ TEST_F(WebAppStoreTest, SetterBurstGivesOneDelayedSave) {
     EXPECT_FALSE(store->hasPendingSave());
 }
 
-TEST_F(WebAppStoreTest, DirectSaveCancelsTheDelayedOne) {
+TEST_F(WebAppStoreTest, DelayedSaveEndsWithADirectSaveOrTheStore) {
     auto a = website("A", "https://a.example");
     auto store = storeWith({a});
+    auto before = store->profiles();
+    store->setMenuBarIcon(true, Uuid::random());
+    store->toggleFavorite(Uuid::random());
+    EXPECT_FALSE(store->hasPendingSave()) << "unknown ids change nothing";
+    EXPECT_EQ(store->profiles(), before);
+
     store->toggleFavorite(a.id);
     ASSERT_TRUE(store->hasPendingSave());
     ASSERT_TRUE(store->save());
     EXPECT_FALSE(store->hasPendingSave());
     EXPECT_FALSE(onDisk()[0].isFavorite);
     std::string bytes = readBytes(path());
+    store->setWasVisible(true, a.id);
+    store.reset();
     scheduler.advance(1s);
-    EXPECT_EQ(readBytes(path()), bytes);
-}
-
-TEST_F(WebAppStoreTest, SettersChangeNothingForUnknownIds) {
-    auto a = website("A", "https://a.example");
-    auto store = storeWith({a});
-    auto before = store->profiles();
-    store->setMenuBarIcon(true, Uuid::random());
-    store->toggleFavorite(Uuid::random());
-    EXPECT_FALSE(store->hasPendingSave());
-    EXPECT_EQ(store->profiles(), before);
+    EXPECT_EQ(readBytes(path()), bytes) << "a destroyed store runs no delayed save";
 }
 
 TEST_F(WebAppStoreTest, SetterRulesAndNormalisation) {
@@ -160,18 +165,12 @@ TEST_F(WebAppStoreTest, UpsertAppendsOrReplacesInPlace) {
 
 TEST_F(WebAppStoreTest, SharedDataStoreKeepsOneProxy) {
     Uuid session = Uuid::random();
-    auto a = website("A", "https://a.example"), b = website("B", "https://b.example");
+    auto a = inStore(website("A", "https://a.example"), session);
+    auto b = inStore(website("B", "https://b.example"), session);
     auto shared = website("Shared", "https://s.example");
-    for (auto* p : {&a, &b}) {
-        p->isolatedAccount = true;
-        p->sessionIdentifier = session;
-    }
     auto store = storeWith({a, b, shared});
 
-    BrowserProxySettings proxy;
-    proxy.kind = BrowserProxyKind::socks5;
-    proxy.host = "127.0.0.1";
-    proxy.port = 1080;
+    auto proxy = test::socksProxy();
     a.siteProxy = proxy;
     ASSERT_TRUE(store->upsert(a));
     EXPECT_EQ(store->profile(b.id)->siteProxy, proxy);
@@ -189,9 +188,7 @@ TEST_F(WebAppStoreTest, SharedDataStoreKeepsOneProxy) {
     EXPECT_EQ(onDisk()[0].siteProxy, std::nullopt);
 
     // Joining a data store copies nothing to the websites already there.
-    auto joining = *store->profile(shared.id);
-    joining.isolatedAccount = true;
-    joining.sessionIdentifier = session;
+    auto joining = inStore(*store->profile(shared.id), session);
     joining.siteProxy = proxy;
     ASSERT_TRUE(store->upsert(joining));
     EXPECT_FALSE(store->profile(a.id)->siteProxy);
@@ -199,12 +196,8 @@ TEST_F(WebAppStoreTest, SharedDataStoreKeepsOneProxy) {
 
 TEST_F(WebAppStoreTest, ProfileMatchingPrefersTheWindowsOwnWebsite) {
     Uuid session = Uuid::random();
-    auto own = website("Own", "https://www.mail.example/inbox");
-    auto exact = website("Exact", "https://mail.example/settings");
-    for (auto* p : {&own, &exact}) {
-        p->isolatedAccount = true;
-        p->sessionIdentifier = session;
-    }
+    auto own = inStore(website("Own", "https://www.mail.example/inbox"), session);
+    auto exact = inStore(website("Exact", "https://mail.example/settings"), session);
     auto sharedRoot = website("Shared root", "https://news.example/");
     auto sharedOwn = website("Shared own", "https://news.example/world");
     auto store = storeWith({own, exact, sharedRoot, sharedOwn});
@@ -287,9 +280,7 @@ TEST_F(WebAppStoreTest, ProfileForOpening) {
     EXPECT_EQ(store->profiles()[2].name, "GitHub");
 
     // The window's own record gives its live settings and data store.
-    auto windowRecord = website("Window", "https://private.example");
-    windowRecord.isolatedAccount = true;
-    windowRecord.sessionIdentifier = Uuid::random();
+    auto windowRecord = inStore(website("Window", "https://private.example"), Uuid::random());
     windowRecord.accountName = "Me";
     windowRecord.zoomLevel = 1.5;
     ASSERT_TRUE(store->profileForOpening(true, "https://shop.example/", "Shop", std::nullopt, preferences, windowRecord));
@@ -395,16 +386,6 @@ TEST_F(WebAppStoreTest, ClearLastURLsReachesBothFiles) {
 
     auto fresh = WebAppStore(home.path("fresh/profiles.json"), scheduler);
     EXPECT_TRUE(fresh.clearLastURLs()) << "without a backup";
-}
-
-TEST_F(WebAppStoreTest, DestroyedStoreRunsNoDelayedSave) {
-    auto a = website("A", "https://a.example");
-    auto store = storeWith({a});
-    std::string bytes = readBytes(path());
-    store->setWasVisible(true, a.id);
-    store.reset();
-    scheduler.advance(1s);
-    EXPECT_EQ(readBytes(path()), bytes);
 }
 
 }  // namespace
