@@ -10,13 +10,7 @@ namespace {
 using test::tab;
 using test::window;
 
-WebAppProfile website(std::string home) {
-    WebAppProfile profile;
-    profile.id = Uuid::random();
-    profile.name = "Site";
-    profile.homeURL = std::move(home);
-    return profile;
-}
+WebAppProfile website(std::string home) { return test::website("Site", std::move(home)); }
 
 TEST(WebsiteWindowLinks, TabChoicePrefersTheGivenTabThenTheSelectedThenTheFirst) {
     auto w = window(1, {tab("https://a.test/"), tab("https://b.test/", true), tab("https://c.test/")});
@@ -89,43 +83,34 @@ TEST(WebsiteWindowLinks, LowestSequenceWinsAndAnExactMatchBeatsAnEarlierHostMatc
               (WebsiteWindowTarget{hostOnly.id, hostOnly.tabs[0].id}));
 }
 
-struct HostCase {
-    const char* home;
-    const char* tab;
-    bool matches;
-};
-
-class WebsiteWindowLinksHost : public testing::TestWithParam<HostCase> {};
-
-TEST_P(WebsiteWindowLinksHost, MatchesTheHostAndItsSubdomainsWithTheSameSchemeAndPort) {
-    const auto& c = GetParam();
-    auto site = website(c.home);
-    auto w = window(1, {tab(c.tab, true)});
-    WebsiteWindowLinks links;
-    auto found = links.target(site, std::nullopt, {w});
-    EXPECT_EQ(found.has_value(), c.matches) << c.home << " vs " << c.tab;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, WebsiteWindowLinksHost,
-    testing::Values(HostCase{"https://www.example.com", "https://example.com/a", true},
-                    HostCase{"https://www.example.com", "https://docs.example.com/", true},
-                    HostCase{"https://www.example.com", "https://DOCS.EXAMPLE.COM/x", true},
-                    HostCase{"www.example.com", "https://example.com/", true},  // typed without scheme
-                    HostCase{"https://www.example.com", "https://myexample.com/", false},
-                    HostCase{"https://www.example.com", "http://example.com/", false},
-                    HostCase{"https://example.com", "https://example.com:8443/", false},
-                    HostCase{"https://example.com:8443", "https://example.com:8443/x", true},
-                    HostCase{"https://docs.example.com", "https://example.com/", false},
-                    HostCase{"not a website", "https://example.com/", false},
-                    HostCase{"https://example.com", "about:blank", false}));
-
-TEST(WebsiteWindowLinks, StartPagesAndTabsWithoutAddressAreNeverMatched) {
-    auto site = website("https://example.com");
+TEST(WebsiteWindowLinks, MatchesTheHostAndItsSubdomainsWithTheSameSchemeAndPort) {
+    const struct {
+        const char* home;
+        const char* tab;
+        bool matches;
+    } cases[] = {
+        {"https://www.example.com", "https://example.com/a", true},
+        {"https://www.example.com", "https://docs.example.com/", true},
+        {"https://www.example.com", "https://DOCS.EXAMPLE.COM/x", true},
+        {"www.example.com", "https://example.com/", true},  // typed without scheme
+        {"https://www.example.com", "https://myexample.com/", false},
+        {"https://www.example.com", "http://example.com/", false},
+        {"https://example.com", "https://example.com:8443/", false},
+        {"https://example.com:8443", "https://example.com:8443/x", true},
+        {"https://docs.example.com", "https://example.com/", false},
+        {"not a website", "https://example.com/", false},
+        {"https://example.com", "about:blank", false},
+    };
+    const WebsiteWindowLinks links;
+    for (const auto& c : cases) {
+        auto found = links.target(website(c.home), std::nullopt, {window(1, {tab(c.tab, true)})});
+        EXPECT_EQ(found.has_value(), c.matches) << c.home << " vs " << c.tab;
+    }
+    // Start pages and tabs without an address are never matched.
     auto start = tab("https://example.com/", true);
     start.isStartPage = true;
     auto w = window(1, {start, tab(std::nullopt)});
-    EXPECT_EQ(WebsiteWindowLinks{}.target(site, std::nullopt, {w}), std::nullopt);
+    EXPECT_EQ(links.target(website("https://example.com"), std::nullopt, {w}), std::nullopt);
 }
 
 TEST(WebsiteWindowLinks, UpdateFollowsTabsAndDropsClosedWindows) {
