@@ -65,8 +65,7 @@ TEST(BatchLinkParseTest, DecidesWhatTheSheetMayDo) {
     const auto signIn = parseBatchLinks("a.example\naccounts.google.com/signin");
     const auto tooMany = parseBatchLinks(lines(21));
     const auto empty = parseBatchLinks("");
-    for (const auto* parse : {&signIn, &tooMany, &empty})
-        EXPECT_FALSE(parse->canSaveAsPageGroup());
+    for (const auto* parse : {&signIn, &tooMany, &empty}) EXPECT_FALSE(parse->canSaveAsPageGroup());
     const struct {
         const BatchLinkParse* parse;
         BatchAction action;

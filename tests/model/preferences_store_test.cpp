@@ -67,7 +67,7 @@ TEST_F(PreferencesStoreTest, StartsWithDefaultsWhenNothingIsStored) {
     EXPECT_FALSE(fileExists(settingsFilePath())) << "reading writes nothing";
 }
 
-TEST_F(PreferencesStoreTest, ReadsStoredPreferencesAndLanguage) {
+TEST_F(PreferencesStoreTest, ReadsStoredPreferencesAndLanguages) {
     AppPreferences stored = storedPreferences();
     stored.backgroundSleepMinutes = -5;
     writeSettings({{"preferences.v1", stored}, {"interfaceLanguage", "zh-Hans"}});
@@ -78,9 +78,8 @@ TEST_F(PreferencesStoreTest, ReadsStoredPreferencesAndLanguage) {
     // Another field changes; the stored -5 is written back as it is.
     store.update([](AppPreferences& p) { p.showDockIcon = true; });
     EXPECT_EQ(readSettings()["preferences.v1"]["backgroundSleepMinutes"], -5);
-}
 
-TEST_F(PreferencesStoreTest, UnknownLanguageTextsMeanSystem) {
+    // Unknown language texts mean the system's.
     for (const Json& language : {Json("fr"), Json("system"), Json("EN"), Json(3), Json(nullptr)}) {
         writeSettings({{"interfaceLanguage", language}});
         EXPECT_EQ(PreferencesStore().language(), InterfaceLanguage::system) << language.dump();

@@ -53,10 +53,11 @@ protected:
 
     test::TemporaryDataHome home;
     ManualScheduler scheduler;
+    WebAppProfile a = website("A", "https://a.example"), b = website("B", "https://b.example");
+    WebAppProfile c = website("C", "https://c.example"), d = website("D", "https://d.example");
 };
 
 TEST_F(WebAppStoreTest, SetterBurstGivesOneDelayedSave) {
-    auto a = website("A", "https://a.example");
     auto store = storeWith({a});
     std::string original = readBytes(path());
 
@@ -78,7 +79,6 @@ TEST_F(WebAppStoreTest, SetterBurstGivesOneDelayedSave) {
 }
 
 TEST_F(WebAppStoreTest, DelayedSaveEndsWithADirectSaveOrTheStore) {
-    auto a = website("A", "https://a.example");
     auto store = storeWith({a});
     auto before = store->profiles();
     store->setMenuBarIcon(true, Uuid::random());
@@ -99,7 +99,6 @@ TEST_F(WebAppStoreTest, DelayedSaveEndsWithADirectSaveOrTheStore) {
 }
 
 TEST_F(WebAppStoreTest, SetterRulesAndNormalisation) {
-    auto a = website("A", "https://a.example");
     auto store = storeWith({a});
     store->toggleMenuBarIcon(a.id);
     EXPECT_EQ(store->profile(a.id)->menuBarIconEnabled, true) << "absent counts as off";
@@ -115,7 +114,7 @@ TEST_F(WebAppStoreTest, SetterRulesAndNormalisation) {
 }
 
 TEST_F(WebAppStoreTest, UnchangedSaveTouchesNoFile) {
-    auto store = storeWith({website("A", "https://a.example")});
+    auto store = storeWith({a});
     std::string bytes = readBytes(path());
     EXPECT_TRUE(store->save());
     EXPECT_EQ(readBytes(path()), bytes);
@@ -132,13 +131,12 @@ TEST_F(WebAppStoreTest, UnchangedSaveTouchesNoFile) {
 
 // The file contract (both files kept, message, retry) is checked for every store elsewhere.
 TEST_F(WebAppStoreTest, FailedSaveRollsBackPendingChangesToo) {
-    auto a = website("A", "https://a.example");
     auto store = storeWith({a});
     auto saved = store->profiles();
     store->toggleFavorite(a.id);  // pending change, undone by the rollback as well
     {
         test::FileSizeLimit limit(32);
-        EXPECT_FALSE(store->upsert(website("C", "https://c.example")));
+        EXPECT_FALSE(store->upsert(c));
     }
     EXPECT_EQ(store->profiles(), saved);
     EXPECT_EQ(store->errorMessage()->rfind("Could not save your websites: ", 0), 0u) << *store->errorMessage();
@@ -147,9 +145,8 @@ TEST_F(WebAppStoreTest, FailedSaveRollsBackPendingChangesToo) {
 }
 
 TEST_F(WebAppStoreTest, UpsertAppendsOrReplacesInPlace) {
-    auto a = website("A", "https://a.example"), b = website("B", "https://b.example");
     auto store = storeWith({a, b});
-    auto c = website("  C  ", "https://c.example");
+    c.name = "  C  ";
     c.sortOrder = 42;
     ASSERT_TRUE(store->upsert(c));
     EXPECT_EQ(store->profiles()[2].sortOrder, 2) << "appended with the previous count";
@@ -165,8 +162,8 @@ TEST_F(WebAppStoreTest, UpsertAppendsOrReplacesInPlace) {
 
 TEST_F(WebAppStoreTest, SharedDataStoreKeepsOneProxy) {
     Uuid session = Uuid::random();
-    auto a = inStore(website("A", "https://a.example"), session);
-    auto b = inStore(website("B", "https://b.example"), session);
+    a = inStore(a, session);
+    b = inStore(b, session);
     auto shared = website("Shared", "https://s.example");
     auto store = storeWith({a, b, shared});
 
@@ -254,7 +251,6 @@ TEST_F(WebAppStoreTest, AddSuggestionReusesAnExistingWebsite) {
 }
 
 TEST_F(WebAppStoreTest, ProfileForOpening) {
-    auto a = website("A", "https://a.example");
     auto store = storeWith({a});
     std::string bytes = readBytes(path());
     AppPreferences preferences;
@@ -297,7 +293,6 @@ TEST_F(WebAppStoreTest, ProfileForOpening) {
 }
 
 TEST_F(WebAppStoreTest, DeleteRenumbers) {
-    auto a = website("A", "https://a.example"), b = website("B", "https://b.example"), c = website("C", "https://c.example");
     auto store = storeWith({a, b, c});
     store->update(c.id, [](WebAppProfile& p) { p.sortOrder = 17; });
     EXPECT_TRUE(store->deleteProfile(Uuid::random()));
@@ -324,8 +319,6 @@ TEST_F(WebAppStoreTest, MoveStaysWithinTheFavouriteGroup) {
 }
 
 TEST_F(WebAppStoreTest, RepositionOverTheWholeList) {
-    auto a = website("A", "https://a.example"), b = website("B", "https://b.example");
-    auto c = website("C", "https://c.example"), d = website("D", "https://d.example");
     auto store = storeWith({a, b, c, d});
     store->reposition(b.id, 10);
     EXPECT_EQ(names(store->profiles()), (std::vector<std::string>{"A", "C", "D", "B"}));
@@ -335,13 +328,12 @@ TEST_F(WebAppStoreTest, RepositionOverTheWholeList) {
 }
 
 TEST_F(WebAppStoreTest, ReadOnlyStoreRefusesEveryEdit) {
-    auto a = website("A", "https://a.example");
     storeWith({a});
     test::writeBytes(path(), "{ damaged");
     auto store = openStore();
     ASSERT_FALSE(store->writable());
     AppPreferences preferences;
-    EXPECT_FALSE(store->upsert(website("B", "https://b.example")));
+    EXPECT_FALSE(store->upsert(b));
     EXPECT_FALSE(store->deleteProfile(a.id));
     EXPECT_FALSE(store->clearLastURLs());
     EXPECT_FALSE(store->save());
@@ -367,9 +359,7 @@ TEST_F(WebAppStoreTest, AnUnreadableRecordIsNamedAndNoMissingBackupIsPromised) {
 }
 
 TEST_F(WebAppStoreTest, ClearLastURLsReachesBothFiles) {
-    auto a = website("A", "https://a.example");
     a.lastURL = "https://a.example/secret-page";
-    auto b = website("B", "https://b.example");
     b.lastURL = "https://b.example/other";
     auto store = storeWith({a, b});
     store->update(a.id, [](WebAppProfile& p) { p.lastURL = "https://a.example/newer"; });
