@@ -14,11 +14,10 @@
 namespace quenlith {
 namespace {
 
-WebAppProfile website(const std::string& name, const std::string& home, bool ownAccount = false) {
-    WebAppProfile profile;
-    profile.name = name;
-    profile.homeURL = home;
-    if (ownAccount) profile.setIsolatedAccount(true);
+using test::website;
+
+WebAppProfile ownAccount(WebAppProfile profile) {
+    profile.setIsolatedAccount(true);
     return profile;
 }
 
@@ -72,12 +71,12 @@ TEST(TransferDocumentTest, MergingAddsOnlyWhatIsNew) {
     TransferDocument backup;
     backup.websites = {sameID,
                        website("Same address", "https://www.example.com/"),
-                       website("Example account", "https://example.com", true),
+                       ownAccount(website("Example account", "https://example.com")),
                        proxied,
                        website("Mail shared", "https://mail.example.com"),
                        website("News", "https://news.example.org"),
                        website("News twice", "https://NEWS.example.org/")};
-    WebAppProfile ownMail = website("Mail", "https://mail.example.com", true);
+    WebAppProfile ownMail = ownAccount(website("Mail", "https://mail.example.com"));
     std::vector<std::string> names;
     for (const auto& record : backup.mergeWebsites({shared, ownMail})) names.push_back(record.name);
     EXPECT_EQ(names, (std::vector<std::string>{"Example", "Mail", "Example account", "Example proxied",

@@ -133,24 +133,27 @@ TEST(WebAppProfile, ProxyOrIsolationGivesItsOwnStoreAndIdentifiersAreKept) {
     EXPECT_EQ(fresh.dataStoreIdentifier(), std::nullopt);
     fresh.setIsolatedAccount(true);
     EXPECT_EQ(fresh.dataStoreIdentifier(), first);
-}
 
-TEST(WebAppProfile, DisplayTitleShowsTheAccountOnlyWithItsOwnStore) {
-    WebAppProfile profile;
-    profile.name = "Mail";
-    profile.accountName = "Work";
-    EXPECT_EQ(profile.displayTitle(), "Mail") << "account name without own data store";
-    profile.isolatedAccount = true;
-    EXPECT_EQ(profile.displayTitle(), "Mail") << "isolated but not yet normalised: no identifier";
-    profile.normalize();
-    EXPECT_EQ(profile.displayTitle(), "Mail \u00B7 Work");
-    profile.accountName = "   ";
-    profile.normalize();
-    EXPECT_EQ(profile.displayTitle(), "Mail");
-    profile.accountName = "Home";
-    profile.isolatedAccount = false;
-    profile.siteProxy = socksProxy();
-    EXPECT_EQ(profile.displayTitle(), "Mail \u00B7 Home") << "a proxy gives its own store too";
+    // The account name shows, and a page group refers to the store, only with a store of its own.
+    WebAppProfile mail;
+    mail.name = "Mail";
+    mail.accountName = "Work";
+    EXPECT_EQ(mail.displayTitle(), "Mail") << "account name without own data store";
+    mail.isolatedAccount = true;
+    EXPECT_EQ(mail.displayTitle(), "Mail") << "isolated but not yet normalised: no identifier";
+    EXPECT_EQ(WindowSessionReference::from(mail), std::nullopt);
+    mail.normalize();
+    EXPECT_EQ(mail.displayTitle(), "Mail \u00B7 Work");
+    mail.accountName = "   ";
+    mail.normalize();
+    EXPECT_EQ(mail.displayTitle(), "Mail");
+    mail.accountName = "Home";
+    mail.isolatedAccount = false;
+    EXPECT_EQ(WindowSessionReference::from(mail), std::nullopt) << "an identifier alone";
+    mail.siteProxy = socksProxy();
+    EXPECT_EQ(mail.displayTitle(), "Mail \u00B7 Home") << "a proxy gives its own store too";
+    EXPECT_EQ(WindowSessionReference::from(mail),
+              (WindowSessionReference{*mail.sessionIdentifier, mail.siteProxy}));
 }
 
 TEST(WebAppProfile, NewAccountCopy) {
@@ -261,17 +264,6 @@ TEST(WebAppProfile, CopyAndMergeOfLiveSettings) {
     WebAppProfile expected = running;
     expected.customUserAgent = "";
     EXPECT_EQ(merged, expected);
-}
-
-TEST(WindowSessionReference, MadeOnlyForWebsitesWithTheirOwnStore) {
-    WebAppProfile shared;
-    shared.sessionIdentifier = Uuid::random();
-    EXPECT_EQ(WindowSessionReference::from(shared), std::nullopt);
-    WebAppProfile isolatedUnnormalised;
-    isolatedUnnormalised.isolatedAccount = true;
-    EXPECT_EQ(WindowSessionReference::from(isolatedUnnormalised), std::nullopt);
-    WebAppProfile proxied = fullProfile();
-    EXPECT_EQ(WindowSessionReference::from(proxied), (WindowSessionReference{*proxied.sessionIdentifier, proxied.siteProxy}));
 }
 
 }  // namespace

@@ -327,11 +327,17 @@ TEST_F(WebAppStoreTest, RepositionOverTheWholeList) {
     EXPECT_EQ(names(onDisk()), names(store->profiles()));
 }
 
-TEST_F(WebAppStoreTest, ReadOnlyStoreRefusesEveryEdit) {
-    storeWith({a});
-    test::writeBytes(path(), "{ damaged");
+TEST_F(WebAppStoreTest, ReadOnlyStoreNamesTheUnreadableRecordAndRefusesEveryEdit) {
+    Json record = Json(website("Mail", "https://mail.example"));
+    record.erase("homeURL");
+    const std::string damaged = Json{{"version", 1}, {"profiles", {record}}}.dump();
+    test::writeBytes(path(), damaged);
     auto store = openStore();
     ASSERT_FALSE(store->writable());
+    EXPECT_EQ(store->errorMessage(),
+              "Your saved websites could not be read. The original file is preserved. Restore a valid "
+              "profiles.json before making changes.\n\nWebsite 1 (\u201cMail\u201d) has no valid \u201chomeURL\u201d.")
+        << "no missing backup is promised";
     AppPreferences preferences;
     EXPECT_FALSE(store->upsert(b));
     EXPECT_FALSE(store->deleteProfile(a.id));
@@ -344,18 +350,7 @@ TEST_F(WebAppStoreTest, ReadOnlyStoreRefusesEveryEdit) {
     store->setWasVisible(true, a.id);
     EXPECT_FALSE(store->hasPendingSave());
     scheduler.advance(1s);
-    EXPECT_EQ(readBytes(path()), "{ damaged");
-}
-
-TEST_F(WebAppStoreTest, AnUnreadableRecordIsNamedAndNoMissingBackupIsPromised) {
-    Json record = Json(website("Mail", "https://mail.example"));
-    record.erase("homeURL");
-    test::writeBytes(path(), Json{{"version", 1}, {"profiles", {record}}}.dump());
-    auto store = openStore();
-    EXPECT_FALSE(store->writable());
-    EXPECT_EQ(store->errorMessage(),
-              "Your saved websites could not be read. The original file is preserved. Restore a valid "
-              "profiles.json before making changes.\n\nWebsite 1 (\u201cMail\u201d) has no valid \u201chomeURL\u201d.");
+    EXPECT_EQ(readBytes(path()), damaged);
 }
 
 TEST_F(WebAppStoreTest, ClearLastURLsReachesBothFiles) {
