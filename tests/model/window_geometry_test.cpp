@@ -49,15 +49,6 @@ TEST(DockEdge, WithinToleranceOfTheLeftOrRightEdge) {
     EXPECT_EQ(dockEdge({2000, 100, 400, 300}, visible, 18), std::nullopt);  // outside its screen
 }
 
-TEST(Fnv1a, KnownValues) {
-    EXPECT_EQ(fnv1a32(""), 0x811c9dc5u);
-    EXPECT_EQ(fnv1a32("a"), 0xe40c292cu);
-    EXPECT_EQ(fnv1a32("foobar"), 0xbf9cf968u);
-    EXPECT_EQ(displayNumber("HDMI-1"), fnv1a32("HDMI-1"));
-    EXPECT_NE(displayNumber("HDMI-1"), displayNumber("HDMI-2"));
-    EXPECT_EQ(displayNumber(""), std::nullopt);
-}
-
 ScreenLayout oneScreen() {
     return ScreenLayout{{ScreenArea{{0, 0, 1280, 800}, {0, 30, 1280, 770}, 7}}, 0};
 }
@@ -90,9 +81,7 @@ TEST(ClampedFrame, LandsInsideAWorkArea) {
         {"not finite", one, {std::nan(""), 10, HUGE_VAL, 300}, {0, 30, 360, 300}},
     };
     for (const auto& c : cases) EXPECT_EQ(clampedFrame(c.frame, c.layout), c.expected) << c.name;
-}
-
-TEST(ClampedFrameWithoutScreens, IsNothing) {
+    // Without screens there is nothing to land on.
     EXPECT_EQ(clampedFrame({0, 0, 400, 300}, ScreenLayout{}), std::nullopt);
     // A main-screen index past the last screen names no screen.
     ScreenLayout pastTheEnd = oneScreen();
@@ -101,23 +90,20 @@ TEST(ClampedFrameWithoutScreens, IsNothing) {
     EXPECT_EQ(initialFrame(std::nullopt, 480, 720, pastTheEnd), (Rect{0, 30, 480, 720})) << "clamped to the screen it meets";
 }
 
-TEST(InitialFrame, DefaultSizeIsCentredOnTheMainScreenThenClamped) {
+TEST(InitialFrame, NewOrDisplacedFramesAreCentredOnTheMainScreenAndClamped) {
     EXPECT_EQ(initialFrame(std::nullopt, 480, 720, twoScreens()), (Rect{1744, 200, 480, 720}));
     // A default larger than the work area is cut to it.
     EXPECT_EQ(initialFrame(std::nullopt, 2000, 600, oneScreen()), (Rect{0, 115, 1280, 600}));
     EXPECT_EQ(initialFrame(std::nullopt, 480, 900, oneScreen()), (Rect{400, 30, 480, 770}));
-}
 
-TEST(InitialFrame, RememberedFrameOnAConnectedDisplayStays) {
+    // A remembered frame on a connected display stays.
     CodableRect saved{100, 200, 500, 400, 1};
     EXPECT_EQ(initialFrame(saved, 480, 720, twoScreens()), (Rect{100, 200, 500, 400}));
     // A display number that belongs to the other monitor changes nothing either: the frame decides.
     saved.displayID = 2;
     EXPECT_EQ(initialFrame(saved, 480, 720, twoScreens()), (Rect{100, 200, 500, 400}));
-}
-
-TEST(InitialFrame, RememberedFrameOnAGoneDisplayIsCentredOnTheMainScreen) {
-    CodableRect saved{100, 200, 500, 400, 99};
+    // On a gone display it is centred on the main screen.
+    saved.displayID = 99;
     EXPECT_EQ(initialFrame(saved, 480, 720, twoScreens()), (Rect{1734, 360, 500, 400}));
     // Without a display number it is only clamped.
     saved.displayID.reset();
@@ -126,6 +112,13 @@ TEST(InitialFrame, RememberedFrameOnAGoneDisplayIsCentredOnTheMainScreen) {
 }
 
 TEST(SavedFrame, CarriesTheDisplayOfTheMonitorHoldingMostOfTheWindow) {
+    // Display numbers are the FNV-1a hash of the connector name.
+    EXPECT_EQ(fnv1a32(""), 0x811c9dc5u);
+    EXPECT_EQ(fnv1a32("a"), 0xe40c292cu);
+    EXPECT_EQ(fnv1a32("foobar"), 0xbf9cf968u);
+    EXPECT_EQ(displayNumber("HDMI-1"), fnv1a32("HDMI-1"));
+    EXPECT_NE(displayNumber("HDMI-1"), displayNumber("HDMI-2"));
+    EXPECT_EQ(displayNumber(""), std::nullopt);
     EXPECT_EQ(codableRect({100, 100, 400, 300}, twoScreens()), (CodableRect{100, 100, 400, 300, 1}));
     EXPECT_EQ(codableRect({1000, 100, 400, 300}, twoScreens()), (CodableRect{1000, 100, 400, 300, 2}));
     EXPECT_EQ(codableRect({9000, 100, 400, 300}, twoScreens()).displayID, std::nullopt);
