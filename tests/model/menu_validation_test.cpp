@@ -59,25 +59,22 @@ std::vector<ValidationCase> validationCases() {
     // clang-format on
 }
 
-class MenuValidationTest : public testing::TestWithParam<ValidationCase> {};
-
-TEST_P(MenuValidationTest, EnablesAndChecksByTheKeyWindowsState) {
-    const ValidationCase& c = GetParam();
-    for (A action : c.enabled)
-        EXPECT_TRUE(validateMenuAction(action, c.context).enabled) << menuActionName(action);
-    for (A action : c.disabled)
-        EXPECT_FALSE(validateMenuAction(action, c.context).enabled) << menuActionName(action);
-    for (A action : allMenuActions()) {
-        const auto state = validateMenuAction(action, c.context).checked;
-        if (auto expected = c.checked.find(action); expected != c.checked.end())
-            EXPECT_EQ(state, std::optional<bool>(expected->second)) << menuActionName(action);
-        else if (action != A::pin && action != A::compact && action != A::menuBarIcon)
-            EXPECT_FALSE(state) << menuActionName(action) << " carries no check mark";
+TEST(MenuValidation, EnablesAndChecksByTheKeyWindowsState) {
+    for (const ValidationCase& c : validationCases()) {
+        SCOPED_TRACE(c.name);
+        for (A action : c.enabled)
+            EXPECT_TRUE(validateMenuAction(action, c.context).enabled) << menuActionName(action);
+        for (A action : c.disabled)
+            EXPECT_FALSE(validateMenuAction(action, c.context).enabled) << menuActionName(action);
+        for (A action : allMenuActions()) {
+            const auto state = validateMenuAction(action, c.context).checked;
+            if (auto expected = c.checked.find(action); expected != c.checked.end())
+                EXPECT_EQ(state, std::optional<bool>(expected->second)) << menuActionName(action);
+            else if (action != A::pin && action != A::compact && action != A::menuBarIcon)
+                EXPECT_FALSE(state) << menuActionName(action) << " carries no check mark";
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(States, MenuValidationTest, testing::ValuesIn(validationCases()),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(MenuWebsiteSettings, ZoomStaysWithinItsLimitsAndTogglesInvert) {
     WebAppProfile website;
