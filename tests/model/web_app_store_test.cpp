@@ -278,6 +278,7 @@ TEST_F(WebAppStoreTest, ProfileForOpening) {
     // The window's own record gives its live settings and data store.
     auto windowRecord = inStore(website("Window", "https://private.example"), Uuid::random());
     windowRecord.accountName = "Me";
+    windowRecord.siteProxy = test::socksProxy();
     windowRecord.zoomLevel = 1.5;
     ASSERT_TRUE(store->profileForOpening(true, "https://shop.example/", "Shop", std::nullopt, preferences, windowRecord));
     WebAppProfile expected = windowRecord;
