@@ -293,16 +293,6 @@ TEST_F(WebAppStoreTest, ProfileForOpening) {
     EXPECT_EQ(store->profiles().back().menuBarIconEnabled, false);
 }
 
-TEST_F(WebAppStoreTest, DeleteRenumbers) {
-    auto store = storeWith({a, b, c});
-    store->update(c.id, [](WebAppProfile& p) { p.sortOrder = 17; });
-    EXPECT_TRUE(store->deleteProfile(Uuid::random()));
-    EXPECT_EQ(store->profiles()[2].sortOrder, 2);
-    ASSERT_TRUE(store->deleteProfile(a.id));
-    EXPECT_EQ(names(onDisk()), (std::vector<std::string>{"B", "C"}));
-    EXPECT_EQ(onDisk()[1].sortOrder, 1);
-}
-
 TEST_F(WebAppStoreTest, MoveStaysWithinTheFavouriteGroup) {
     auto f1 = website("F1", "https://f1.example"), n1 = website("N1", "https://n1.example", false);
     auto f2 = website("F2", "https://f2.example"), n2 = website("N2", "https://n2.example", false);
@@ -319,13 +309,20 @@ TEST_F(WebAppStoreTest, MoveStaysWithinTheFavouriteGroup) {
         EXPECT_EQ(store->profiles()[i].sortOrder, static_cast<std::int64_t>(i));
 }
 
-TEST_F(WebAppStoreTest, RepositionOverTheWholeList) {
+TEST_F(WebAppStoreTest, RepositionOverTheWholeListAndDeleteRenumber) {
     auto store = storeWith({a, b, c, d});
     store->reposition(b.id, 10);
     EXPECT_EQ(names(store->profiles()), (std::vector<std::string>{"A", "C", "D", "B"}));
     store->reposition(d.id, -10);
     EXPECT_EQ(names(store->profiles()), (std::vector<std::string>{"D", "A", "C", "B"}));
     EXPECT_EQ(names(onDisk()), names(store->profiles()));
+
+    store->update(c.id, [](WebAppProfile& p) { p.sortOrder = 17; });
+    EXPECT_TRUE(store->deleteProfile(Uuid::random()));
+    EXPECT_EQ(store->profiles()[2].sortOrder, 2);
+    ASSERT_TRUE(store->deleteProfile(a.id));
+    EXPECT_EQ(names(onDisk()), (std::vector<std::string>{"D", "C", "B"}));
+    EXPECT_EQ(onDisk()[1].sortOrder, 1);
 }
 
 TEST_F(WebAppStoreTest, ReadOnlyStoreNamesTheUnreadableRecordAndRefusesEveryEdit) {
