@@ -16,11 +16,8 @@ namespace {
 using A = MenuAction;
 
 MenuContext::Browser pageBrowser() {
-    MenuContext::Browser browser;
-    browser.persistent = true;
-    browser.hasShareableURL = true;
-    browser.activeTab = MenuContext::Tab{false, true, true, false, false};
-    return browser;
+    return {.persistent = true, .hasShareableURL = true,
+            .activeTab = MenuContext::Tab{.hasURL = true, .credentialFreeURL = true}};
 }
 
 struct ValidationCase {
@@ -102,7 +99,7 @@ TEST(ReadLaterEntry, ClampsThePositionAndCutsALongTitle) {
     for (int i = 0; i < 800; ++i) longTitle += "\u00E9";
     PageClip entry = readLaterEntry({}, url, longTitle, 0.5, {}, {}, Date{1});
     PageClip expected{entry.id, prefixCharacters(longTitle, 500), url, "", "", Date{1},
-                      ReadingState::unread, 0.5};
+                      ReadingState::unread, 0.5, std::nullopt, std::nullopt};
     EXPECT_EQ(entry, expected);
 }
 
