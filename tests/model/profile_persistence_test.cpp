@@ -44,7 +44,8 @@ TEST_F(ProfilePersistenceTest, RefusesOtherVersionsAndDocumentsWithOneBadRecord)
         writeFile(Json{{"version", version}, {"profiles", Json::array()}});
         EXPECT_EQ(persistence.load().error().code, files::kUnknownRead) << version;
     }
-    for (const Json& document : {Json{{"version", 1}}, Json{{"version", "1"}, {"profiles", Json::array()}}}) {
+    for (const Json& document : {Json{{"version", 1}}, Json{{"version", 1}, {"profiles", "x"}},
+                                 Json{{"version", "1"}, {"profiles", Json::array()}}}) {
         writeFile(document);
         EXPECT_FALSE(persistence.load().ok()) << document.dump();
     }

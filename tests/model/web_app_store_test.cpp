@@ -197,7 +197,7 @@ TEST_F(WebAppStoreTest, ProfileMatchingPrefersTheWindowsOwnWebsite) {
     auto exact = inStore(website("Exact", "https://mail.example/settings"), session);
     auto sharedRoot = website("Shared root", "https://news.example/");
     auto sharedOwn = website("Shared own", "https://news.example/world");
-    auto store = storeWith({own, exact, sharedRoot, sharedOwn});
+    auto store = storeWith({own, exact, sharedRoot, sharedOwn, website("Broken", "not a website")});
 
     struct Case {
         const char* url;
