@@ -197,7 +197,8 @@ TEST_F(WebAppStoreTest, ProfileMatchingPrefersTheWindowsOwnWebsite) {
     auto exact = inStore(website("Exact", "https://mail.example/settings"), session);
     auto sharedRoot = website("Shared root", "https://news.example/");
     auto sharedOwn = website("Shared own", "https://news.example/world");
-    auto store = storeWith({own, exact, sharedRoot, sharedOwn, website("Broken", "not a website")});
+    auto broken = website("Broken", "not a website");
+    auto store = storeWith({own, exact, sharedRoot, sharedOwn, broken});
 
     struct Case {
         const char* url;
@@ -210,6 +211,7 @@ TEST_F(WebAppStoreTest, ProfileMatchingPrefersTheWindowsOwnWebsite) {
         {"https://news.example", sharedOwn.id, std::nullopt, sharedRoot.id},  // shared: an exact address first
         {"https://news.example/sport", sharedOwn.id, std::nullopt, sharedOwn.id},  // then the window's own
         {"https://news.example/sport", std::nullopt, std::nullopt, sharedRoot.id},  // then a root-path website
+        {"https://news.example/sport", broken.id, std::nullopt, sharedRoot.id},  // bad own home
         {"https://mail.example/", std::nullopt, std::nullopt, std::nullopt},  // other stores are not looked at
         {"http://news.example/sport", std::nullopt, std::nullopt, std::nullopt},  // another scheme, another site
         {"https://news.example:8443/", std::nullopt, std::nullopt, std::nullopt},
