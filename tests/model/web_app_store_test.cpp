@@ -311,7 +311,7 @@ TEST_F(WebAppStoreTest, MoveStaysWithinTheFavouriteGroup) {
         EXPECT_EQ(store->profiles()[i].sortOrder, static_cast<std::int64_t>(i));
 }
 
-TEST_F(WebAppStoreTest, RepositionOverTheWholeListAndDeleteRenumber) {
+TEST_F(WebAppStoreTest, RepositionOverTheWholeListDeleteAndReplaceRenumber) {
     auto store = storeWith({a, b, c, d});
     store->reposition(b.id, 10);
     EXPECT_EQ(names(store->profiles()), (std::vector<std::string>{"A", "C", "D", "B"}));
@@ -325,6 +325,10 @@ TEST_F(WebAppStoreTest, RepositionOverTheWholeListAndDeleteRenumber) {
     ASSERT_TRUE(store->deleteProfile(a.id));
     EXPECT_EQ(names(onDisk()), (std::vector<std::string>{"D", "C", "B"}));
     EXPECT_EQ(onDisk()[1].sortOrder, 1);
+
+    c.sortOrder = a.sortOrder = 9;
+    ASSERT_TRUE(store->replaceProfiles({c, a}));
+    EXPECT_EQ(onDisk()[1].sortOrder, 1) << "a whole new list is renumbered too";
 }
 
 TEST_F(WebAppStoreTest, ReadOnlyStoreNamesTheUnreadableRecordAndRefusesEveryEdit) {
