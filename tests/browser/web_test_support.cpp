@@ -87,27 +87,25 @@ std::string toneWav(double seconds, int frequency) {
     const std::uint32_t samples = static_cast<std::uint32_t>(seconds * rate);
     const std::uint32_t dataBytes = samples * 2;
     std::string wav;
-    auto put32 = [&](std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) wav.push_back(static_cast<char>(v >> (8 * i)));
-    };
-    auto put16 = [&](std::uint16_t v) {
-        for (int i = 0; i < 2; ++i) wav.push_back(static_cast<char>(v >> (8 * i)));
+    auto put = [&](std::uint32_t v, int bytes) {  // little-endian
+        for (int i = 0; i < bytes; ++i) wav.push_back(static_cast<char>(v >> (8 * i)));
     };
     wav += "RIFF";
-    put32(36 + dataBytes);
+    put(36 + dataBytes, 4);
     wav += "WAVEfmt ";
-    put32(16);
-    put16(1);  // PCM
-    put16(1);  // mono
-    put32(rate);
-    put32(rate * 2);  // bytes per second
-    put16(2);         // block size
-    put16(16);        // bits per sample
+    put(16, 4);
+    put(1, 2);  // PCM
+    put(1, 2);  // mono
+    put(rate, 4);
+    put(rate * 2, 4);  // bytes per second
+    put(2, 2);         // block size
+    put(16, 2);        // bits per sample
     wav += "data";
-    put32(dataBytes);
-    for (std::uint32_t i = 0; i < samples; ++i)
-        put16(static_cast<std::uint16_t>(
-            static_cast<std::int16_t>(8000 * std::sin(2 * M_PI * frequency * i / rate))));
+    put(dataBytes, 4);
+    for (std::uint32_t i = 0; i < samples; ++i) {
+        const double level = 8000 * std::sin(2 * M_PI * frequency * i / rate);
+        put(static_cast<std::uint16_t>(static_cast<std::int16_t>(level)), 2);
+    }
     return wav;
 }
 

@@ -176,8 +176,8 @@ TEST_F(BrowserView, OnlyASavedWindowSharesItsCredentialFreeAddress) {
     ASSERT_TRUE(waitForTitle("Home"));
     EXPECT_EQ(view.shareableURL(), std::nullopt);
     view.toggleMenuBarIcon();
-    view.toolbar.address.set_text(server.url("/home?q=1"));  // typed into the address field
-    view.toolbar.navigate();
+    view.toolbar.address.set_text(server.url("/home?q=1"));  // typed, then Return
+    view.toolbar.address.activate();
     ASSERT_TRUE(
         spinUntil([&] { return active().pageURL() == server.url("/home?q=1") && !active().isLoading(); }));
     view.toggleMenuBarIcon();

@@ -38,26 +38,22 @@ TEST(TabTitle, HostOfAnAddress) {
 }
 
 TEST(TabStrip, SignatureChangesWithEveryShownPropertyButNotWithMedia) {
-    const Uuid a = Uuid::random(), b = Uuid::random();
-    std::vector<TabStripEntry> entries = {{a, false, false, "One", "https://a.test/"},
-                                          {b, false, false, "Two", ""}};
+    using Entries = std::vector<TabStripEntry>;
+    const Entries entries = {{Uuid::random(), false, false, "One", "https://a.test/"},
+                             {Uuid::random(), false, false, "Two", ""}};
     const std::string base = tabStripSignature(0, entries);
     EXPECT_NE(tabStripSignature(1, entries), base);
-    auto changed = entries;
-    changed[1].isSleeping = true;
-    EXPECT_NE(tabStripSignature(0, changed), base);
-    changed = entries;
-    changed[0].displayTitle = "Uno";
-    EXPECT_NE(tabStripSignature(0, changed), base);
-    changed = entries;
-    changed[1].pageURL = "https://b.test/";
-    EXPECT_NE(tabStripSignature(0, changed), base);
-    changed = entries;
-    changed[0].mediaPaused = true;
-    EXPECT_EQ(tabStripSignature(0, changed), base);
-    changed = entries;
-    std::swap(changed[0], changed[1]);
-    EXPECT_NE(tabStripSignature(0, changed), base);
+    const std::pair<void (*)(Entries&), bool> changes[] = {
+        {[](Entries& e) { e[1].isSleeping = true; }, true},
+        {[](Entries& e) { e[0].displayTitle = "Uno"; }, true},
+        {[](Entries& e) { e[1].pageURL = "https://b.test/"; }, true},
+        {[](Entries& e) { std::swap(e[0], e[1]); }, true},
+        {[](Entries& e) { e[0].mediaPaused = true; }, false}};
+    for (const auto& [change, shown] : changes) {
+        auto changed = entries;
+        change(changed);
+        EXPECT_EQ(tabStripSignature(0, changed) != base, shown);
+    }
 }
 
 TEST(TabStrip, ButtonTitlePrefixes) {
