@@ -64,24 +64,7 @@ TEST_F(TabSleepGuardTest, AnIdlePageMaySleepUntilClickedOrWithAFrame) {
     EXPECT_EQ(test::guardProtects(view.get()), true);
 }
 
-TEST_F(TabSleepGuardTest, TypingKeepsThePageAwakeUntilItIsReloaded) {
-    load("/form");
-    page("document.getElementById('text').focus()");
-    webkit_web_view_execute_editing_command_with_argument(view.get(), "InsertText", "draft");
-    ASSERT_TRUE(test::spinUntil([&] { return page("document.getElementById('text').value") == "\"draft\""; }));
-    EXPECT_EQ(test::guardProtects(view.get()), true);
-
-    // Clearing the field does not make the page safe to sleep: the edit stays remembered.
-    page("document.getElementById('text').value = ''");
-    test::evaluate(view.get(), "Date.now = () => 4102444800000", kScriptWorld);  // long after the typing
-    EXPECT_EQ(test::guardProtects(view.get()), true);
-
-    auto reloaded = test::reloadAndWait(view.get());
-    ASSERT_TRUE(reloaded.finished && !reloaded.failed);
-    EXPECT_EQ(test::guardProtects(view.get()), false);
-}
-
-TEST_F(TabSleepGuardTest, FilledFieldsProtect) {
+TEST_F(TabSleepGuardTest, FilledFieldsProtectAndTypingUntilTheReload) {
     // Each script fills one field of /form without any input event.
     const std::vector<std::pair<const char*, bool>> cases{
         {"document.getElementById('text').value = 'x'", true},
@@ -100,6 +83,19 @@ TEST_F(TabSleepGuardTest, FilledFieldsProtect) {
         page(script);
         EXPECT_EQ(test::guardProtects(view.get()), protects) << script;
     }
+
+    load("/form");
+    page("document.getElementById('text').focus()");
+    webkit_web_view_execute_editing_command_with_argument(view.get(), "InsertText", "draft");
+    ASSERT_TRUE(test::spinUntil([&] { return page("document.getElementById('text').value") == "\"draft\""; }));
+    EXPECT_EQ(test::guardProtects(view.get()), true);
+    // Clearing the field does not make the page safe to sleep: the edit stays remembered.
+    page("document.getElementById('text').value = ''");
+    test::evaluate(view.get(), "Date.now = () => 4102444800000", kScriptWorld);  // long after the typing
+    EXPECT_EQ(test::guardProtects(view.get()), true);
+    auto reloaded = test::reloadAndWait(view.get());
+    ASSERT_TRUE(reloaded.finished && !reloaded.failed);
+    EXPECT_EQ(test::guardProtects(view.get()), false);
 }
 
 TEST_F(TabSleepGuardTest, PlayingMediaProtects) {

@@ -235,36 +235,29 @@ TEST_F(PageEvents, ScriptDialogsCameraAndFilesAreOurOwnQuestions) {
     EXPECT_TRUE(openQuestions().empty());
 }
 
-TEST_F(PageEvents, MediaPausingAndReadingPositionsActOnTheTabsPage) {
-    server.page("/long", htmlPage("Long", "<div style='height: 10000px'>tall</div>"));
-    open(website("/long"));
-    ASSERT_TRUE(waitForTitle("Long"));
-    const Uuid id = active().id;
-    controller->toggleTabMedia(id);
-    ASSERT_TRUE(spinUntil([&] { return active().mediaPaused; }));
-    controller->toggleTabMedia(id);
-    ASSERT_TRUE(spinUntil([&] { return !active().mediaPaused; }));
-
-    controller->restoreReadingPosition(1.2, server.url("/long"));
-    controller->restoreReadingPosition(std::nan(""), server.url("/long"));
-    EXPECT_FALSE(active().pendingReadingPosition.has_value());
-    controller->restoreReadingPosition(0.5, server.url("/long"));
-    EXPECT_FALSE(active().pendingReadingPosition.has_value());  // applied at once, used up
-    EXPECT_TRUE(spinUntil([&] {
-        auto top = evaluate(active().webView(), "document.scrollingElement.scrollTop");
-        return top && std::stod(*top) > 4000;
-    }));
-}
-
-TEST_F(PageEvents, TryAgainLoadsOnceTheServerIsBackAndRebuildsAKilledTabWithItsCookies) {
+TEST_F(PageEvents, TabMediaReadingPositionsAndTryAgainActOnTheTabsPageAndRebuildAKilledTab) {
     int port = 0;
     {
         TestHttpServer gone;
         port = gone.port();
     }
-    server.page("/before", htmlPage("Before"));
+    server.page("/before", htmlPage("Before", "<div style='height: 10000px'>tall</div>"));
     open(website("/before"));
     ASSERT_TRUE(waitForTitle("Before"));
+    controller->toggleTabMedia(active().id);
+    ASSERT_TRUE(spinUntil([&] { return active().mediaPaused; }));
+    controller->toggleTabMedia(active().id);
+    ASSERT_TRUE(spinUntil([&] { return !active().mediaPaused; }));
+    controller->restoreReadingPosition(1.2, server.url("/before"));
+    controller->restoreReadingPosition(std::nan(""), server.url("/before"));
+    EXPECT_FALSE(active().pendingReadingPosition.has_value());
+    controller->restoreReadingPosition(0.5, server.url("/before"));
+    EXPECT_FALSE(active().pendingReadingPosition.has_value());  // applied at once, used up
+    EXPECT_TRUE(spinUntil([&] {
+        auto top = evaluate(active().webView(), "document.scrollingElement.scrollTop");
+        return top && std::stod(*top) > 4000;
+    }));
+
     WebKitWebView* first = active().webView();
     const std::string failing = "http://127.0.0.1:" + std::to_string(port) + "/home";
     controller->load(failing);

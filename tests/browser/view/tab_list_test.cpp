@@ -16,39 +16,28 @@ TabList<Uuid> makeTabs(std::size_t count, std::size_t active, std::vector<Uuid>*
     return tabs;
 }
 
-struct CloseCase {
-    std::size_t count, active, closed;
-    std::size_t expectedSelection;
-    std::size_t expectedSelectedOriginal;  // index of the selected tab before the close
-};
-
-class TabCloseSelection : public testing::TestWithParam<CloseCase> {};
-
-TEST_P(TabCloseSelection, SelectsTheNeighbourThatTookThePlace) {
-    const auto& c = GetParam();
-    std::vector<Uuid> ids;
-    auto tabs = makeTabs(c.count, c.active, &ids);
-    auto [removed, next] = tabs.close(c.closed);
-    EXPECT_EQ(removed, ids[c.closed]);
-    EXPECT_EQ(tabs.count(), c.count - 1);
-    EXPECT_EQ(next, c.expectedSelection);
-    EXPECT_EQ(tabs.at(next), ids[c.expectedSelectedOriginal]);
+TEST(TabList, ACloseSelectsTheNeighbourThatTookThePlace) {
+    struct Case {
+        std::size_t count, active, closed;
+        std::size_t selection, selectedBefore;  // the index selected after, and that tab's index before
+    };
+    const Case cases[] = {
+        {5, 3, 2, 2, 3},  // third of five closed while the fourth is active: the former fourth
+        {5, 4, 4, 3, 3},  // the active last tab closed: the new last tab
+        {5, 2, 2, 2, 3},  // the active middle tab closed: the tab that took its place
+        {5, 1, 3, 1, 1},  // a tab after the active one closed: selection unchanged
+        {3, 0, 0, 0, 1},  // the first tab closed while it is active
+        {2, 1, 0, 0, 1},  // two tabs, the second active, the first closed
+    };
+    for (const auto& c : cases) {
+        std::vector<Uuid> ids;
+        auto tabs = makeTabs(c.count, c.active, &ids);
+        auto [removed, next] = tabs.close(c.closed);
+        EXPECT_EQ(std::make_tuple(removed, tabs.count(), next, tabs.at(next)),
+                  std::make_tuple(ids[c.closed], c.count - 1, c.selection, ids[c.selectedBefore]))
+            << c.count << " tabs, active " << c.active << ", closed " << c.closed;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, TabCloseSelection,
-                         testing::Values(
-                             // third of five closed while the fourth is active: the former fourth
-                             CloseCase{5, 3, 2, 2, 3},
-                             // the active last tab closed: the new last tab
-                             CloseCase{5, 4, 4, 3, 3},
-                             // the active middle tab closed: the tab that took its place
-                             CloseCase{5, 2, 2, 2, 3},
-                             // a tab after the active one closed: selection unchanged
-                             CloseCase{5, 1, 3, 1, 1},
-                             // the first tab closed while it is active
-                             CloseCase{3, 0, 0, 0, 1},
-                             // two tabs, the second active, the first closed
-                             CloseCase{2, 1, 0, 0, 1}));
 
 TEST(TabList, AfterACloseTheActiveTabIsStillTheOneThatWasActive) {
     std::vector<Uuid> ids;
