@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <functional>
 #include <memory>
 
 #include "browser/engine/script_evaluation.hpp"
@@ -21,10 +20,7 @@ std::vector<GtkWidget*> visibleToplevels(GType type) {
     return found;
 }
 
-namespace {
-
-LoadResult waitForLoad(WebKitWebView* view, const std::function<void()>& start,
-                       std::chrono::milliseconds timeout) {
+LoadResult loadAndWait(WebKitWebView* view, const std::string& uri, std::chrono::milliseconds timeout) {
     LoadResult result;
     auto changed = +[](WebKitWebView*, WebKitLoadEvent event, LoadResult* out) {
         out->finished |= event == WEBKIT_LOAD_FINISHED;
@@ -36,22 +32,10 @@ LoadResult waitForLoad(WebKitWebView* view, const std::function<void()>& start,
     };
     const gulong handlers[] = {g_signal_connect(view, "load-changed", G_CALLBACK(changed), &result),
                                g_signal_connect(view, "load-failed", G_CALLBACK(failed), &result)};
-    start();
+    webkit_web_view_load_uri(view, uri.c_str());
     spinUntil([&] { return result.finished; }, timeout);
     for (gulong handler : handlers) g_signal_handler_disconnect(view, handler);
     return result;
-}
-
-}  // namespace
-
-LoadResult loadAndWait(WebKitWebView* view, const std::string& uri, std::chrono::milliseconds timeout) {
-    return waitForLoad(
-        view, [&] { webkit_web_view_load_uri(view, uri.c_str()); }, timeout);
-}
-
-LoadResult reloadAndWait(WebKitWebView* view, std::chrono::milliseconds timeout) {
-    return waitForLoad(
-        view, [&] { webkit_web_view_reload(view); }, timeout);
 }
 
 std::optional<std::string> evaluate(WebKitWebView* view, const std::string& script, const char* world) {

@@ -2,10 +2,7 @@
 
 #include <algorithm>
 #include <map>
-#include <memory>
 #include <set>
-#include <string>
-#include <vector>
 
 #include <glibmm/main.h>
 
@@ -377,11 +374,15 @@ protected:
         ASSERT_TRUE(spinUntil([&] { return outcome.has_value(); }, std::chrono::seconds(30)));
         ASSERT_TRUE(outcome->ok()) << outcome->error().message;
     }
-    // Loads `url` and returns what its page found (a string, without its quotes).
+    // Loads `url` and returns what its page found (a string, without its quotes), once it has.
     std::string load(const std::string& url) {
         auto loaded = test::loadAndWait(view, url);
         if (!loaded.finished || loaded.failed) return "(not loaded) " + loaded.error;
-        const std::string result = test::evaluate(view, "result").value_or("");
+        std::string result;
+        spinUntil([&] {
+            result = test::evaluate(view, "window.result").value_or("");
+            return result.starts_with('"');
+        });
         return result.size() > 2 ? result.substr(1, result.size() - 2) : "(no result) " + result;
     }
 };

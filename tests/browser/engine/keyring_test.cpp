@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "browser/engine/proxy_fixture.hpp"
-#include "model/scheduler.hpp"
-#include "model/uuid.hpp"
 #include "support/child_process_test.hpp"
 #include "support/keyring_daemon.hpp"
 

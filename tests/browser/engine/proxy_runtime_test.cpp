@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "browser/engine/proxy_fixture.hpp"
-#include "support/temp_environment.hpp"
 
 namespace quenlith {
 namespace {

@@ -10,7 +10,6 @@
 #include "support/child_process_test.hpp"
 #include "support/keyring_daemon.hpp"
 #include "support/proxy_servers.hpp"
-#include "support/temp_environment.hpp"
 #include "support/test_http_server.hpp"
 
 namespace quenlith {

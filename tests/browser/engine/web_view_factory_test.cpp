@@ -7,8 +7,6 @@
 #include "browser/web_test_support.hpp"
 #include "browser/engine/proxy_fixture.hpp"
 #include "browser/engine/website_sessions.hpp"
-#include "support/main_loop.hpp"
-#include "support/temp_environment.hpp"
 #include "support/test_http_server.hpp"
 
 namespace quenlith {

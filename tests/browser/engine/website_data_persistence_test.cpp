@@ -5,6 +5,7 @@
 #include "browser/web_test_support.hpp"
 #include "browser/engine/web_view_factory.hpp"
 #include "browser/engine/website_sessions.hpp"
+#include "model/web_app_profile.hpp"
 #include "support/child_process_test.hpp"
 #include "support/main_loop.hpp"
 #include "support/temp_environment.hpp"

@@ -6,7 +6,6 @@
 #include "model/app_paths.hpp"
 #include "model/browser_runtime_store.hpp"
 #include "model/file_store.hpp"
-#include "support/temp_environment.hpp"
 
 namespace quenlith {
 namespace {

@@ -185,6 +185,8 @@ TEST_F(BrowserView, OnlyASavedWindowSharesItsCredentialFreeAddressAndReloadStops
     EXPECT_EQ(server.requestCount("/home"), homeLoads) << "stopping is no reload";
     view.toolbar.reload.clicked();  // not loading now: reloads
     EXPECT_TRUE(spinUntil([&] { return view.toolbar.reload.symbol() == "xmark"; }));
+    ASSERT_TRUE(waitForTitle("Home"));
+    EXPECT_EQ(server.requestCount("/home"), homeLoads + 1);
     view.load(server.url("/home?access_token=secret"));
     ASSERT_TRUE(waitForTitle("Home"));
     EXPECT_EQ(view.shareableURL(), std::nullopt);

@@ -14,19 +14,28 @@
 namespace quenlith {
 namespace {
 
-// Delivers a synthetic key press to a realised widget, as the window would.
-bool sendKey(Gtk::Widget& widget, guint keyval, guint state = 0) {
-    GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
+// Delivers a synthetic key press or pointer crossing to a realised widget, as the window would.
+bool send(Gtk::Widget& widget, GdkEventType type, guint keyval = 0, guint state = 0) {
+    GdkEvent* event = gdk_event_new(type);
+    GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
     event->any.window = GDK_WINDOW(g_object_ref(widget.get_window()->gobj()));
     event->any.send_event = TRUE;
-    event->key.keyval = keyval;
-    event->key.state = state;
-    event->key.time = GDK_CURRENT_TIME;
-    GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
-    gdk_event_set_device(event, gdk_seat_get_keyboard(seat));
+    if (type == GDK_KEY_PRESS) {
+        event->key.keyval = keyval;
+        event->key.state = state;
+        event->key.time = GDK_CURRENT_TIME;
+    } else {
+        event->crossing.mode = GDK_CROSSING_NORMAL;
+        event->crossing.detail = GDK_NOTIFY_NONLINEAR;
+    }
+    gdk_event_set_device(event,
+                         type == GDK_KEY_PRESS ? gdk_seat_get_keyboard(seat) : gdk_seat_get_pointer(seat));
     const bool handled = gtk_widget_event(widget.gobj(), event);
     gdk_event_free(event);
     return handled;
+}
+bool sendKey(Gtk::Widget& widget, guint keyval, guint state = 0) {
+    return send(widget, GDK_KEY_PRESS, keyval, state);
 }
 
 TEST(BrowserFindBar, EditsAndReturnSearchShiftSearchesBackwardsEscapeCloses) {
@@ -51,6 +60,20 @@ TEST(BrowserFindBar, EditsAndReturnSearchShiftSearchesBackwardsEscapeCloses) {
     EXPECT_EQ(bar.input.get_text(), "needle") << "Escape closes the bar, it does not clear the field";
 }
 
+TEST(CompactRevealView, ReportsEnteringAndLeaving) {
+    Gtk::Window window;
+    CompactRevealView reveal;
+    reveal.set_size_request(200, 7);
+    window.add(reveal);
+    window.show_all();
+    send(reveal, GDK_ENTER_NOTIFY);  // nothing set: nothing happens
+    std::vector<bool> hovers;
+    reveal.onHover = [&](bool inside) { hovers.push_back(inside); };
+    send(reveal, GDK_ENTER_NOTIFY);
+    send(reveal, GDK_LEAVE_NOTIFY);
+    EXPECT_EQ(hovers, (std::vector<bool>{true, false}));
+}
+
 TEST(ChromeTexts, ShowInSimplifiedChinese) {
     test::TemporaryEnvironment environment;
     environment.set("LANGUAGE", "zh_CN");
@@ -70,13 +93,11 @@ bool xdotool(const std::string& arguments) {
            status == 0;
 }
 
-TEST(CompactRevealView, ReportsEnteringAndLeavingAndPressingAndDraggingMovesTheWindow) {
+TEST(CompactRevealView, PressingAndDraggingMovesTheWindow) {
     Gtk::Window window;
     window.set_decorated(false);
     window.set_default_size(300, 7);
     CompactRevealView reveal;
-    std::vector<bool> hovers;
-    reveal.onHover = [&](bool inside) { hovers.push_back(inside); };
     window.add(reveal);
     window.move(900, 600);  // away from the other tests' windows in the corner
     window.show_all();
@@ -99,9 +120,6 @@ TEST(CompactRevealView, ReportsEnteringAndLeavingAndPressingAndDraggingMovesTheW
     });
     xdotool("mouseup 1");
     EXPECT_TRUE(moved) << "window at " << x << "," << y;
-    ASSERT_TRUE(xdotool("mousemove 10 10"));
-    EXPECT_TRUE(test::spinUntil([&] { return hovers.size() >= 2 && !hovers.back(); }));
-    EXPECT_TRUE(!hovers.empty() && hovers.front()) << "entering came first";
 }
 
 }  // namespace

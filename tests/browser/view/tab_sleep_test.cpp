@@ -2,7 +2,7 @@
 // asleep and loads once on selection, at its scroll position; a busy page (what makes one busy is
 // the sleep guard's to tell) never sleeps automatically.
 #include "browser/browser_view_fixture.hpp"
-#include "browser/engine/script_evaluation.hpp"
+#include "browser/web_test_support.hpp"
 
 namespace quenlith {
 namespace {
@@ -19,8 +19,9 @@ protected:
         preferences->update([](AppPreferences& p) { p.backgroundSleepMinutes = 1; });
         open(website("/page"));
         EXPECT_TRUE(waitForTitle("Page"));
-        if (!script.empty()) run(script);
-        g_object_add_weak_pointer(G_OBJECT(active().webView()), reinterpret_cast<gpointer*>(&firstView));
+        if (!script.empty()) test::evaluate(active().webView(), script);
+        firstView = active().webView();
+        g_object_add_weak_pointer(G_OBJECT(firstView), reinterpret_cast<gpointer*>(&firstView));
         controller->addTab(server.url("/front"));
         controller->setPresented(true, false);
         clock.advance(61);
@@ -28,14 +29,6 @@ protected:
         controller->sleepIdleTabs([&] { finished = true; });
         EXPECT_TRUE(spinUntil([&] { return finished; }));
         return controller->tabs()[0]->isSleeping;
-    }
-    double run(const std::string& script) {
-        std::optional<double> answer;
-        evaluateScript(active().webView(), script, nullptr, [&](WebKitWebView*, JSCValue* value) {
-            answer = value && jsc_value_is_number(value) ? jsc_value_to_double(value) : -1;
-        });
-        EXPECT_TRUE(spinUntil([&] { return answer.has_value(); }));
-        return answer.value_or(-1);
     }
     void TearDown() override {
         if (firstView) g_object_remove_weak_pointer(G_OBJECT(firstView), reinterpret_cast<gpointer*>(&firstView));
@@ -54,8 +47,9 @@ TEST_F(TabSleepTest, AnIdleBackgroundTabSleepsAndWakesWithOneRequestAtItsScrollP
     ASSERT_TRUE(waitForTitle("Page"));
     EXPECT_EQ(server.requestCount("/page"), 2) << "one request on wake";
     EXPECT_TRUE(spinUntil([&] {
-        return run("(() => { const s = document.scrollingElement; return s.scrollTop / (s.scrollHeight - "
-                   "s.clientHeight); })()") > 0.99;
+        auto fraction = test::evaluate(active().webView(),
+                                       "scrollY / (document.scrollingElement.scrollHeight - innerHeight)");
+        return fraction && std::stod(*fraction) > 0.99;
     }));
 }
 

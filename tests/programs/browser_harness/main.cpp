@@ -10,9 +10,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <iostream>
 #include <optional>
-#include <string>
 
 #include <glibmm/main.h>
 #include <glibmm/shell.h>
@@ -114,8 +114,6 @@ int main(int argc, char** argv) {
 
     // Ready once every tab has loaded and the page has painted (two animation frames in the page,
     // then a few frames of the window): then the screen is photographed.
-    enum class Stage { loading, painting, settling, done };
-    Stage stage = Stage::loading;
     int framesLeft = 3;
     auto photograph = [&] {
         // From the top of the title bar down to the page.
@@ -130,33 +128,27 @@ int main(int argc, char** argv) {
         std::cout << "screenshot " << (status == 0 ? "taken" : "failed") << std::endl;
         window.hide();
     };
+    using Step = std::function<void()>;
+    Step painted = [&] {
+        controller.refreshChrome();
+        window.add_tick_callback([&](const Glib::RefPtr<Gdk::FrameClock>&) {
+            window.queue_draw();
+            if (--framesLeft > 0) return true;
+            photograph();
+            return false;
+        });
+        window.queue_draw();
+    };
     Glib::signal_timeout().connect(
         [&] {
-            if (stage == Stage::loading) {
-                for (const auto& tab : controller.tabs())
-                    if (tab->isLoading() || tab->pageTitle().empty()) return true;
-                stage = Stage::painting;
-                webkit_web_view_call_async_javascript_function(
-                    controller.activeTab()->webView(),
-                    "await new Promise(r => requestAnimationFrame(() => requestAnimationFrame(r)));",
-                    -1, nullptr, nullptr, nullptr, nullptr,
-                    [](GObject*, GAsyncResult*, gpointer data) {
-                        *static_cast<Stage*>(data) = Stage::settling;
-                    },
-                    &stage);
-            }
-            if (stage != Stage::settling) return true;
-            stage = Stage::done;
-            controller.refreshChrome();
-            window.add_tick_callback([&](const Glib::RefPtr<Gdk::FrameClock>&) {
-                if (--framesLeft > 0) {
-                    window.queue_draw();
-                    return true;
-                }
-                photograph();
-                return false;
-            });
-            window.queue_draw();
+            for (const auto& tab : controller.tabs())
+                if (tab->isLoading() || tab->pageTitle().empty()) return true;
+            webkit_web_view_call_async_javascript_function(
+                controller.activeTab()->webView(),
+                "await new Promise(r => requestAnimationFrame(() => requestAnimationFrame(r)));", -1, nullptr,
+                nullptr, nullptr, nullptr,
+                [](GObject*, GAsyncResult*, gpointer done) { (*static_cast<Step*>(done))(); },
+                &painted);
             return false;
         },
         50);
