@@ -267,7 +267,7 @@ std::vector<std::string> storedIdentifiers(WebKitContentRuleCompiler& compiler) 
     return spinUntil([&] { return identifiers.has_value(); }) ? *identifiers : std::vector<std::string>{"(no answer)"};
 }
 
-TEST(AdBlockingRealStore, CompilesInstallsKeepsOnlyTheListInUseAndLoadsItNextLaunch) {
+TEST(AdBlockingRealStore, CompilesInstallsKeepsOnlyTheListInUseLoadsItNextLaunchAndFailsClearly) {
     test::TemporaryEnvironment environment;
     EXPECT_EQ(AdBlocking::storeDirectory(), applicationCacheDirectory() + "/ContentFilters");
     const std::vector<std::string> domains{"ads.example"};
@@ -293,10 +293,8 @@ TEST(AdBlockingRealStore, CompilesInstallsKeepsOnlyTheListInUseAndLoadsItNextLau
         const std::vector<std::string> onlyB{AdBlocking::identifierFor(*b.contentRuleListJSON(domains))};
         EXPECT_TRUE(spinUntil([&] { return storedIdentifiers(store) == onlyB; }));
     }
-}
 
-TEST(AdBlockingRealStore, InvalidRulesAndAnUnusableFolderFailWithAClearError) {
-    test::TemporaryEnvironment environment;
+    // Invalid rules, and an unusable folder, fail with a clear error.
     test::writeFile(environment.root() + "/file", "not a folder");
     const std::string unusable = environment.root() + "/file/ContentFilters";
     for (const std::string& directory : {AdBlocking::storeDirectory(), unusable}) {

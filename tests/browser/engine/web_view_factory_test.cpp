@@ -56,19 +56,6 @@ TEST_F(WebViewFactoryTest, AStoreMadeWhileIconDatabasesWaitStillRecordsItsFirstP
     EXPECT_TRUE(test::spinUntil([&] { return webkit_web_view_get_favicon(view.get()) != nullptr; }));
 }
 
-TEST_F(WebViewFactoryTest, TheUserAgentReachesTheServer) {
-    server.page("/", "<html><body>ua</body></html>");
-    const std::string agent = "QuenlithTest/1.0 (custom)";
-    auto custom = WebViewFactory::makeWebView(WebsiteDataStore::nonPersistent(), std::nullopt, agent, &sessions);
-    ASSERT_TRUE(test::loadAndWait(custom.get(), server.url("/")).finished);
-    auto plain = WebViewFactory::makeWebView(WebsiteDataStore::nonPersistent(), std::nullopt, std::nullopt, &sessions);
-    ASSERT_TRUE(test::loadAndWait(plain.get(), server.url("/")).finished);
-    ASSERT_EQ(server.requests().size(), 2u);
-    EXPECT_EQ(server.requests()[0].headers.at("User-Agent"), agent);
-    EXPECT_EQ(server.requests()[1].headers.at("User-Agent"),
-              webkit_settings_get_user_agent(GObjectPtr<WebKitSettings>::adopt(webkit_settings_new()).get()));
-}
-
 TEST_F(WebViewFactoryTest, AHandedInConfigurationIsUsedUnchanged) {
     // The test server answers as the proxy too.
     server.page("/", "");

@@ -107,7 +107,7 @@ TEST(PagePoliciesTest, NewWindowRequestsAreRouted) {
         EXPECT_EQ(popupRoute(persistent, behavior, uri), route) << persistent << rawValue(behavior) << uri.value_or("-");
 }
 
-TEST(PagePoliciesTest, OnlyRealFailuresOfALoadAreShownAndLogged) {
+TEST(PagePoliciesTest, OnlyRealFailuresOfALoadAreShownAndLoggedNamingTheAddress) {
     const std::tuple<GQuark, int, bool> cases[] = {
         // A load replaced by a newer one or stopped, and a navigation that became a download.
         {WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED, true},
@@ -129,10 +129,8 @@ TEST(PagePoliciesTest, OnlyRealFailuresOfALoadAreShownAndLogged) {
     }
     EXPECT_EQ(pageErrorText(webProcessEndedFailure()), "The page stopped responding. Try again to reconnect.");
     EXPECT_FALSE(isRoutinePageFailure(webProcessEndedFailure())) << "logged as an error";
-}
 
-// The log names the address and what happened; the error box names the host with its port.
-TEST(PageErrorTest, TextAndLogNameTheAddressWithItsPort) {
+    // The log names the address and what happened; the error box names the host with its port.
     const PageFailure failure{"WebKitNetworkError", 300, "Could not connect to 127.0.0.1: Connection refused"};
     EXPECT_TRUE(isRoutinePageFailure(failure));
     EXPECT_EQ(pageFailureLogLine(failure, "http://127.0.0.1:8123/a"),
