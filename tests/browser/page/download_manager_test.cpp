@@ -226,6 +226,9 @@ TEST_F(DownloadManagerTest, TheQuestionIsAttachedOnlyToAWindowStillShownAndOffer
     WebKitDownload* download = webkit_web_context_download_uri(unobserved, streaming.url("/slow.bin").c_str());
     started.push_back(download);
     manager->registerDownload(download, nullptr);
+    const auto registered = manager->entries().size();
+    manager->registerDownload(download, nullptr);  // a second time changes nothing
+    EXPECT_EQ(manager->entries().size(), registered);
     gboolean handled = FALSE;
     int changes = 0;
     manager->signal_changed().connect([&] { ++changes; });

@@ -13,11 +13,12 @@ class TabSleepTest : public test::BrowserViewFixture {
 protected:
     // Opens the page as a background tab idle for more than a minute and runs the automatic pass;
     // `script` runs in the page before.
-    bool sleepsAutomatically(const std::string& body, const std::string& script = "") {
+    bool sleepsAutomatically(const std::string& body, const std::string& script = "",
+                             test::ViewOptions options = {}) {
         server.page("/page", test::htmlPage("Page", body));
         server.page("/front", test::htmlPage("Front"));
         preferences->update([](AppPreferences& p) { p.backgroundSleepMinutes = 1; });
-        open(website("/page"));
+        open(website("/page"), options);
         EXPECT_TRUE(waitForTitle("Page"));
         if (!script.empty()) test::evaluate(active().webView(), script);
         firstView = active().webView();
@@ -53,10 +54,11 @@ TEST_F(TabSleepTest, AnIdleBackgroundTabSleepsAndWakesWithOneRequestAtItsScrollP
     }));
 }
 
-TEST_F(TabSleepTest, ABusyPageNeverSleepsAutomatically) {
+TEST_F(TabSleepTest, ABusyPageOrAPrivateWindowNeverSleepsAutomatically) {
     EXPECT_FALSE(sleepsAutomatically("<iframe srcdoc='hi'></iframe>"));
     EXPECT_FALSE(controller->tabs()[0]->sleepCheckInFlight);
     EXPECT_NE(firstView, nullptr);
+    EXPECT_FALSE(sleepsAutomatically("idle", "", {.privateWindow = true}));
 }
 
 }  // namespace
