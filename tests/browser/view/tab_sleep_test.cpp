@@ -12,9 +12,9 @@ using test::spinUntil;
 class TabSleepTest : public test::BrowserViewFixture {
 protected:
     // Opens the page as a background tab idle for more than a minute and runs the automatic pass;
-    // `script` runs in the page before.
+    // `script` runs in the page before, `meanwhile` while the pass waits for the page.
     bool sleepsAutomatically(const std::string& body, const std::string& script = "",
-                             test::ViewOptions options = {}) {
+                             test::ViewOptions options = {}, std::function<void()> meanwhile = {}) {
         server.page("/page", test::htmlPage("Page", body));
         server.page("/front", test::htmlPage("Front"));
         preferences->update([](AppPreferences& p) { p.backgroundSleepMinutes = 1; });
@@ -28,6 +28,7 @@ protected:
         clock.advance(61);
         bool finished = false;
         controller->sleepIdleTabs([&] { finished = true; });
+        if (meanwhile) meanwhile();
         EXPECT_TRUE(spinUntil([&] { return finished; }));
         return controller->tabs()[0]->isSleeping;
     }
@@ -54,11 +55,17 @@ TEST_F(TabSleepTest, AnIdleBackgroundTabSleepsAndWakesWithOneRequestAtItsScrollP
     }));
 }
 
-TEST_F(TabSleepTest, ABusyPageOrAPrivateWindowNeverSleepsAutomatically) {
+TEST_F(TabSleepTest, ABusyPageAPrivateWindowOrAWebsiteKeptAwakeNeverSleepsAutomatically) {
     EXPECT_FALSE(sleepsAutomatically("<iframe srcdoc='hi'></iframe>"));
     EXPECT_FALSE(controller->tabs()[0]->sleepCheckInFlight);
     EXPECT_NE(firstView, nullptr);
     EXPECT_FALSE(sleepsAutomatically("idle", "", {.privateWindow = true}));
+    // Nor does a tab whose website is kept awake while its check is under way.
+    EXPECT_FALSE(sleepsAutomatically("idle", "", {}, [&] {
+        auto awake = controller->profile();
+        awake.keepAwakeEnabled = true;
+        controller->applyProfile(awake);
+    }));
 }
 
 }  // namespace
