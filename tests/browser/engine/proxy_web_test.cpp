@@ -113,9 +113,12 @@ TEST_F(ProxyWebTest, TheProxyChallengeIsAnsweredOncePerLoad) {
     int before = proxy.requestCount("/");
     EXPECT_EQ(fetchStatus(session.get(), origin.url("/")), 407u);
     EXPECT_EQ(proxy.requestCount("/"), before + 2);
-    EXPECT_EQ(proxy.requests().back().headers.count("Proxy-Authorization"), 1u);
+    // The last request for the page (the view may still ask for the refusal page's icon meanwhile).
+    const auto& requests = proxy.requests();
+    auto last = std::find_if(requests.rbegin(), requests.rend(), [](const auto& r) { return r.path == "/"; });
+    ASSERT_NE(last, requests.rend());
+    EXPECT_EQ(last->headers.count("Proxy-Authorization"), 1u);
     EXPECT_EQ(origin.requestCount("/"), 0);
-
 }
 
 TEST_F(ProxyWebTest, NothingIsSentBeforeThePasswordArrivesThenThePageTakesTheProxy) {
