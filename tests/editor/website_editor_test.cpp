@@ -107,9 +107,8 @@ TEST_F(WebsiteEditorTest, ApplicationChooserListsDesktopEntriesWithoutItselfOrDu
     std::string dataDirectories = first.path() + ":" + second.path() + ":/usr/local/share:/usr/share";
     if (!test::runInChildProcess(test::ChildProcessOptions().withVariable("XDG_DATA_DIRS", dataDirectories)))
         return;
-    auto installed = installedDesktopApplications();
     std::vector<LinkedApplication> ours;
-    for (const auto& app : installed)
+    for (const auto& app : installedDesktopApplications())
         if (app.id.rfind("app", 0) == 0 || app.id.rfind("com.quenlith", 0) == 0) ours.push_back(app);
     ASSERT_EQ(ours.size(), 25u);
     EXPECT_EQ(ours[0], (LinkedApplication{"app100.desktop", "App 100"}));

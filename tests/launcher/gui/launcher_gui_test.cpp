@@ -56,7 +56,6 @@ std::string itemProperty(GDBusConnection* bus, const std::string& path, const ch
 // see another test's.
 class LauncherGuiTest : public test::AppFixture {
 protected:
-    // Starts the graph on the websites and, with `connection`, the tray items.
     void start(const std::vector<WebAppProfile>& websites, GDBusConnection* connection = nullptr) {
         saveWebsites(websites);
         environment = std::make_unique<AppEnvironment>(sessions);

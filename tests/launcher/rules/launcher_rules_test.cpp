@@ -46,9 +46,7 @@ TEST(LauncherRules, IconKeysFollowSessionAddressAndProxy) {
     EXPECT_NE(FaviconLoader::key(proxied), FaviconLoader::key(account));
     proxied.siteProxy->port = 1081;
     EXPECT_NE(FaviconLoader::key(proxied), FaviconLoader::key(account));
-    WebAppProfile renamed = shared;
-    renamed.name = "Another name";
-    EXPECT_EQ(FaviconLoader::key(renamed), FaviconLoader::key(shared));
+    EXPECT_EQ(FaviconLoader::key({.name = "Renamed", .homeURL = shared.homeURL}), FaviconLoader::key(shared));
 
     struct Case {
         std::string home;
