@@ -38,13 +38,7 @@ std::string buildCatalog(const Entries& entries, bool bigEndian = false) {
     auto count = static_cast<std::uint32_t>(entries.size());
     std::uint32_t originals = 28, translations = 28 + 8 * count;
     std::uint32_t offset = translations + 8 * count;
-    word(0x950412de);
-    word(0);
-    word(count);
-    word(originals);
-    word(translations);
-    word(0);
-    word(0);
+    for (std::uint32_t value : {0x950412deu, 0u, count, originals, translations, 0u, 0u}) word(value);
     std::string strings;
     std::vector<std::uint32_t> table;
     for (bool translated : {false, true})
@@ -144,47 +138,31 @@ TEST(MoCatalog, LoadsTheShippedCatalog) {
 
 // --- Language resolution ---
 
-struct ResolutionCase {
-    const char* name;
-    std::optional<std::string> stored;
-    std::vector<std::string> preferred;
-    const char* expected;
-};
-
-class LanguageResolution : public ::testing::TestWithParam<ResolutionCase> {};
-
-TEST_P(LanguageResolution, ChoosesTheServingLocalization) {
-    const auto& c = GetParam();
-    EXPECT_EQ(localization_testing::resolveLanguageCode(c.stored, c.preferred), c.expected) << c.name;
+TEST(LanguageResolution, ChoosesTheServingLocalization) {
+    const std::optional<std::string> none;
+    const std::tuple<std::optional<std::string>, std::vector<std::string>, const char*> cases[] = {
+        {"en", {"zh_CN.UTF-8"}, "en"},            // stored English beats Chinese preference
+        {"zh-Hans", {"en_US.UTF-8"}, "zh-Hans"},  // and the other way round
+        {"system", {"zh_CN.UTF-8"}, "zh-Hans"},
+        {"klingon", {"zh_CN"}, "zh-Hans"},  // unknown stored text is system
+        {"zh-hans", {"fr"}, "en"},          // stored codes are case-sensitive
+        {none, {"zh_CN", "en"}, "zh-Hans"},
+        {none, {"fr_FR", "en_GB"}, "en"},
+        {none, {"fr_FR", "zh_SG"}, "zh-Hans"},
+        {none, {"fr_FR.UTF-8"}, "en"},
+        {none, {}, "en"},
+        {none, {"C.UTF-8", "C"}, "en"},
+        {none, {"zh"}, "zh-Hans"},
+        {none, {"zh-Hans"}, "zh-Hans"},
+        {none, {"zh_Hans_HK"}, "zh-Hans"},
+        {none, {"zh_TW.UTF-8", "en"}, "en"},  // Taiwan and Hong Kong are Traditional
+        {none, {"zh_HK"}, "en"},
+        {none, {"zh-Hant", "zh_CN"}, "zh-Hans"},
+        {none, {"", "@", "..", "zh_CN"}, "zh-Hans"}};
+    for (const auto& [stored, preferred, expected] : cases)
+        EXPECT_EQ(localization_testing::resolveLanguageCode(stored, preferred), expected)
+            << stored.value_or("-") << " " << (preferred.empty() ? "" : preferred.front());
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, LanguageResolution,
-    ::testing::Values(
-        ResolutionCase{"stored English beats Chinese preference", "en", {"zh_CN.UTF-8"}, "en"},
-        ResolutionCase{"stored Chinese beats English preference", "zh-Hans", {"en_US.UTF-8"}, "zh-Hans"},
-        ResolutionCase{"system follows preference", "system", {"zh_CN.UTF-8"}, "zh-Hans"},
-        ResolutionCase{"unknown stored text is system", "klingon", {"zh_CN"}, "zh-Hans"},
-        ResolutionCase{"stored code is case-sensitive", "zh-hans", {"fr"}, "en"},
-        ResolutionCase{"no entry, Chinese first", std::nullopt, {"zh_CN", "en"}, "zh-Hans"},
-        ResolutionCase{"French then English", std::nullopt, {"fr_FR", "en_GB"}, "en"},
-        ResolutionCase{"French then Chinese", std::nullopt, {"fr_FR", "zh_SG"}, "zh-Hans"},
-        ResolutionCase{"only French", std::nullopt, {"fr_FR.UTF-8"}, "en"},
-        ResolutionCase{"nothing preferred", std::nullopt, {}, "en"},
-        ResolutionCase{"C locale", std::nullopt, {"C.UTF-8", "C"}, "en"},
-        ResolutionCase{"bare zh", std::nullopt, {"zh"}, "zh-Hans"},
-        ResolutionCase{"script tag", std::nullopt, {"zh-Hans"}, "zh-Hans"},
-        ResolutionCase{"script with region", std::nullopt, {"zh_Hans_HK"}, "zh-Hans"},
-        ResolutionCase{"Taiwan is Traditional", std::nullopt, {"zh_TW.UTF-8", "en"}, "en"},
-        ResolutionCase{"Hong Kong is Traditional", std::nullopt, {"zh_HK"}, "en"},
-        ResolutionCase{"Traditional, then Simplified", std::nullopt, {"zh-Hant", "zh_CN"}, "zh-Hans"},
-        ResolutionCase{"garbage entries", std::nullopt, {"", "@", "..", "zh_CN"}, "zh-Hans"}),
-    [](const auto& info) {
-        std::string name = info.param.name;
-        for (char& c : name)
-            if (!g_ascii_isalnum(c)) c = '_';
-        return name;
-    });
 
 TEST(PreferredLanguages, KeepsTheEnvironmentsEntriesInOrder) {
     test::LanguageEnvironment environment;
@@ -212,45 +190,28 @@ TEST(TextLookup, StoredChineseShowsChineseUnderTheCLocale) {
     EXPECT_EQ(localizedString("A text nobody translated"), "A text nobody translated");
 }
 
-struct LookupCase {
-    const char* name;
-    const char* settings;  // nullptr: no settings file
-    const char* language;  // LANGUAGE
-    const char* expectedOk;
-};
-
-void PrintTo(const LookupCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
-class TextLookupByEnvironment : public ::testing::TestWithParam<LookupCase> {};
-
-TEST_P(TextLookupByEnvironment, FollowsSettingsThenPreferences) {
-    const auto& c = GetParam();
-    ScopedEnvironment environment;
-    if (c.settings) environment.storeSettings(c.settings);
-    if (c.language) environment.set("LANGUAGE", c.language);
-    EXPECT_EQ(localizedString("OK"), c.expectedOk);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, TextLookupByEnvironment,
-    ::testing::Values(LookupCase{"ChineseFirst", nullptr, "zh_CN:en", "好"},
-                      LookupCase{"FrenchThenEnglish", nullptr, "fr:en", "OK"},
-                      LookupCase{"OnlyFrench", nullptr, "fr", "OK"},
-                      LookupCase{"EnglishChosenChinesePreferred", R"({"interfaceLanguage":"en"})", "zh_CN",
-                                 "OK"},
-                      LookupCase{"SystemChosen", R"({"interfaceLanguage":"system"})", "zh_CN", "好"},
-                      LookupCase{"UnknownChoiceIsSystem", R"({"interfaceLanguage":"de"})", "zh_CN", "好"},
-                      LookupCase{"ChoiceOfWrongType", R"({"interfaceLanguage":1})", "zh_CN", "好"},
-                      LookupCase{"MalformedSettingsFile", "{not json", "zh_CN", "好"},
-                      LookupCase{"SettingsNotAnObject", "[\"en\"]", "zh_CN", "好"},
-                      LookupCase{"TraditionalOnly", nullptr, "zh_TW", "OK"}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(TextLookup, PreferencesComeFromLangWhenNothingElseIsSet) {
-    test::LanguageEnvironment environment("zh_CN.UTF-8");
-    EXPECT_EQ(localizedString("OK"), "好");
+TEST(TextLookup, FollowsSettingsThenPreferences) {
+    const char* none = nullptr;
+    // The settings file (none: no file), LANGUAGE and LANG, and the text shown for "OK".
+    const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
+        {none, "zh_CN:en", "C.UTF-8", "好"},
+        {none, "fr:en", "C.UTF-8", "OK"},
+        {none, "fr", "C.UTF-8", "OK"},
+        {none, "zh_TW", "C.UTF-8", "OK"},
+        {none, none, "zh_CN.UTF-8", "好"},  // LANG when nothing else is set
+        {R"({"interfaceLanguage":"en"})", "zh_CN", "C.UTF-8", "OK"},
+        {R"({"interfaceLanguage":"system"})", "zh_CN", "C.UTF-8", "好"},
+        {R"({"interfaceLanguage":"de"})", "zh_CN", "C.UTF-8", "好"},
+        {R"({"interfaceLanguage":1})", "zh_CN", "C.UTF-8", "好"},
+        {"{not json", "zh_CN", "C.UTF-8", "好"},
+        {"[\"en\"]", "zh_CN", "C.UTF-8", "好"}};
+    for (const auto& [settings, language, lang, expected] : cases) {
+        test::LanguageEnvironment environment(lang);
+        if (settings) test::writeFile(settingsFilePath(), settings);
+        if (language) environment.set("LANGUAGE", language);
+        EXPECT_EQ(localizedString("OK"), expected)
+            << (settings ? settings : "-") << " " << (language ? language : "-");
+    }
 }
 
 // A settings file larger than the cap is not read: exactly the cap is, one byte more is not.
@@ -336,48 +297,30 @@ TEST(PlaceholderKinds, ListsArgumentPositionsAndKinds) {
     EXPECT_EQ(placeholderKinds("%s %x %5d %0$@ %llld"), Kinds{});  // not placeholders of ours
 }
 
-struct FormatCase {
-    const char* format;
-    std::vector<FormatArgument> arguments;
-    const char* expected;
-};
-
-void PrintTo(const FormatCase& c, std::ostream* out) {
-    *out << '"' << c.format << '"';
-}
-
-class TextFormatting : public ::testing::TestWithParam<FormatCase> {};
-
-TEST_P(TextFormatting, FillsPlaceholdersSafely) {
-    const auto& c = GetParam();
+TEST(TextFormatting, FillsPlaceholdersSafely) {
+    const std::tuple<const char*, std::vector<FormatArgument>, const char*> cases[] = {
+        {"Could not save: %@", {std::string("disk full")}, "Could not save: disk full"},
+        {"%d/%ld/%lld", {std::int64_t{1}, std::int64_t{-2}, std::int64_t{9007199254740993}},
+         "1/-2/9007199254740993"},
+        {"%2$@ %1$ld", {std::int64_t{1234567}, std::string("tabs:")}, "tabs: 1234567"},
+        {"%% %@%%", {std::string("50")}, "% 50%"},
+        {"trailing %", {}, "trailing %"},
+        {"ends %1", {std::string("a")}, "ends %1"},  // each form cut off at the end
+        {"ends %1$", {std::string("a")}, "ends %1$"},
+        {"ends %ll", {std::int64_t{1}}, "ends %ll"},
+        {"ends %2$l", {std::int64_t{1}}, "ends %2$l"},
+        {"%s and %x stay", {std::string("unused")}, "%s and %x stay"},
+        {"%@ and %@", {std::string("one")}, "one and %@"},  // too few arguments
+        {"%3$@ %1$@", {std::string("a")}, "%3$@ a"},        // position beyond the arguments
+        {"%ld items", {std::string("many")}, "many items"},  // text for a number
+        {"Tab %@", {std::int64_t{42}}, "Tab 42"},            // number for text
+        {"%@", {std::string("%ld %@ %%")}, "%ld %@ %%"},     // arguments are not formats
+        {"%ld", {std::numeric_limits<std::int64_t>::min()}, "-9223372036854775808"},
+        {"", {std::string("x")}, ""}};
     TextFormatter formatter("en");
-    EXPECT_EQ(formatter.format(c.format, c.arguments), c.expected);
+    for (const auto& [format, arguments, expected] : cases)
+        EXPECT_EQ(formatter.format(format, arguments), expected) << '"' << format << '"';
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, TextFormatting,
-    ::testing::Values(FormatCase{"Could not save your websites: %@",
-                                 {std::string("disk full")},
-                                 "Could not save your websites: disk full"},
-                      FormatCase{"%d/%ld/%lld",
-                                 {std::int64_t{1}, std::int64_t{-2}, std::int64_t{9007199254740993}},
-                                 "1/-2/9007199254740993"},
-                      FormatCase{
-                          "%2$@ %1$ld", {std::int64_t{1234567}, std::string("tabs:")}, "tabs: 1234567"},
-                      FormatCase{"%% %@%%", {std::string("50")}, "% 50%"},
-                      FormatCase{"trailing %", {}, "trailing %"},
-                      FormatCase{"ends %1", {std::string("a")}, "ends %1"},  // each form cut off at the end
-                      FormatCase{"ends %1$", {std::string("a")}, "ends %1$"},
-                      FormatCase{"ends %ll", {std::int64_t{1}}, "ends %ll"},
-                      FormatCase{"ends %2$l", {std::int64_t{1}}, "ends %2$l"},
-                      FormatCase{"%s and %x stay", {std::string("unused")}, "%s and %x stay"},
-                      FormatCase{"%@ and %@", {std::string("one")}, "one and %@"},  // too few arguments
-                      FormatCase{"%3$@ %1$@", {std::string("a")}, "%3$@ a"},  // position beyond the arguments
-                      FormatCase{"%ld items", {std::string("many")}, "many items"},  // text for a number
-                      FormatCase{"Tab %@", {std::int64_t{42}}, "Tab 42"},            // number for text
-                      FormatCase{"%@", {std::string("%ld %@ %%")}, "%ld %@ %%"},  // arguments are not formats
-                      FormatCase{"%ld", {std::numeric_limits<std::int64_t>::min()}, "-9223372036854775808"},
-                      FormatCase{"", {std::string("x")}, ""}));
 
 TEST(TextFormatting, WritesNumbersInTheLocalesDigitsWithoutGrouping) {
     EXPECT_EQ(TextFormatter("en").formatInteger(1234567), "1234567");
