@@ -14,13 +14,11 @@
 namespace quenlith {
 namespace {
 
-using test::readBytes;
-
+using test::makeSession;
 using test::makeWindow;
+using test::readBytes;
 using test::startTab;
 using test::webTab;
-
-BrowserSessionDocument makeDocument(std::size_t windows, std::size_t tabs) { return test::makeSession(windows, tabs); }
 
 std::string encode(const BrowserSessionDocument& document) { return *encodeJsonText(Json(document), JsonStyle::compact); }
 
@@ -105,9 +103,8 @@ TEST(RestorableWindowSanitizing, UsesTheFirstHundredKeptTabs) {
 
 TEST(RestorableWindowSanitizing, CleansTitlesPositionsAndTemporaryWebsites) {
     RestorableWindow window = makeWindow(0);
-    std::string longTitle;
-    for (int i = 0; i < 250; ++i) longTitle += "\u00e9";
-    window.tabs = {webTab("https://a.example/", longTitle), webTab("https://b.example/"), webTab("https://c.example/")};
+    window.tabs = {webTab("https://a.example/", test::repeated("\u00e9", 250)), webTab("https://b.example/"),
+                   webTab("https://c.example/")};
     window.tabs[0].readingPosition = 1.5;
     window.tabs[1].readingPosition = std::nan("");
     window.tabs[2].readingPosition = 1.0;
@@ -126,9 +123,7 @@ TEST(RestorableWindowSanitizing, CleansTitlesPositionsAndTemporaryWebsites) {
 
     auto cleaned = window.sanitized();
     ASSERT_TRUE(cleaned);
-    std::string expectedTitle;
-    for (int i = 0; i < 200; ++i) expectedTitle += "\u00e9";
-    EXPECT_EQ(cleaned->tabs[0].title, expectedTitle);
+    EXPECT_EQ(cleaned->tabs[0].title, test::repeated("\u00e9", 200));
     EXPECT_FALSE(cleaned->tabs[0].readingPosition);
     EXPECT_FALSE(cleaned->tabs[1].readingPosition);
     EXPECT_EQ(cleaned->tabs[2].readingPosition, 1.0);
@@ -147,7 +142,7 @@ TEST(RestorableWindowSanitizing, CleansTitlesPositionsAndTemporaryWebsites) {
 }
 
 TEST(BrowserSessionDocumentNormalizing, ConsidersOnlyTheFirstThirtyWindows) {
-    auto document = makeDocument(35, 1);
+    auto document = makeSession(35, 1);
     document.version = 7;
     document.windows[0].frame.width = 10;  // dropped, but still counts among the first 30
     auto normalized = document.normalized();
@@ -169,7 +164,7 @@ protected:
 
 TEST_F(BrowserSessionFileTest, SavesTheNormalisedSnapshotCompactly) {
     EXPECT_EQ(persistence.fileURL(), filePath());
-    auto document = makeDocument(2, 3);
+    auto document = makeSession(2, 3);
     document.windows[1].tabs[0] = webTab("https://example.com/?password=x");
     ASSERT_TRUE(persistence.save(document).ok());
     std::string bytes = readBytes(filePath());
@@ -180,18 +175,18 @@ TEST_F(BrowserSessionFileTest, SavesTheNormalisedSnapshotCompactly) {
     ASSERT_TRUE(*loaded);
     EXPECT_EQ(**loaded, document.normalized());
 
-    ASSERT_TRUE(persistence.save(makeDocument(1, 1)).ok());
+    ASSERT_TRUE(persistence.save(makeSession(1, 1)).ok());
     EXPECT_EQ(readBytes(backupPath()), bytes) << "the replaced snapshot becomes the backup";
 }
 
 TEST_F(BrowserSessionFileTest, WindowAndTabCapsAreExactAndChangeNoFile) {
-    ASSERT_TRUE(persistence.save(makeDocument(1, 1)).ok());
-    ASSERT_TRUE(persistence.save(makeDocument(2, 1)).ok());
+    ASSERT_TRUE(persistence.save(makeSession(1, 1)).ok());
+    ASSERT_TRUE(persistence.save(makeSession(2, 1)).ok());
     std::string fileBytes = readBytes(filePath());
     std::string backupBytes = readBytes(backupPath());
 
-    auto tooManyWindows = makeDocument(31, 1);
-    auto tooManyTabs = makeDocument(30, 100);
+    auto tooManyWindows = makeSession(31, 1);
+    auto tooManyTabs = makeSession(30, 100);
     tooManyTabs.windows[29].tabs.push_back(startTab());
     for (const auto* document : {&tooManyWindows, &tooManyTabs}) {
         auto status = persistence.save(*document);
@@ -204,22 +199,22 @@ TEST_F(BrowserSessionFileTest, WindowAndTabCapsAreExactAndChangeNoFile) {
         EXPECT_EQ(readBytes(backupPath()), backupBytes);
     }
     // Tabs that the clean-up would drop still count: the limit is on the document as given.
-    auto droppedTabs = makeDocument(1, 0);
+    auto droppedTabs = makeSession(1, 0);
     for (int i = 0; i < 101; ++i) droppedTabs.windows[0].tabs.push_back(webTab("ftp://example.com/"));
     droppedTabs.windows[0].tabs.push_back(startTab());
     EXPECT_EQ(persistence.save(droppedTabs).error().code, kSessionTooLarge);
 
-    ASSERT_TRUE(persistence.save(makeDocument(30, 100)).ok());
+    ASSERT_TRUE(persistence.save(makeSession(30, 100)).ok());
     EXPECT_EQ(readBytes(backupPath()), fileBytes);
 }
 
 TEST_F(BrowserSessionFileTest, WriteCapIsExact) {
-    ASSERT_TRUE(persistence.save(makeDocument(1, 1)).ok());
-    ASSERT_TRUE(persistence.save(makeDocument(1, 2)).ok());
+    ASSERT_TRUE(persistence.save(makeSession(1, 1)).ok());
+    ASSERT_TRUE(persistence.save(makeSession(1, 2)).ok());
     std::string fileBytes = readBytes(filePath());
 
     // 30 windows of 100 tabs whose addresses grow until the encoding is exactly 8,000,000 bytes.
-    auto document = makeDocument(30, 100);
+    auto document = makeSession(30, 100);
     for (auto& window : document.windows)
         for (auto& tab : window.tabs) tab.address = "https://example.com/" + std::string(2500, 'p');
     std::size_t missing = kSessionFileSizeCap - encode(document.normalized()).size();
@@ -242,12 +237,12 @@ TEST_F(BrowserSessionFileTest, WriteCapIsExact) {
 }
 
 TEST_F(BrowserSessionFileTest, BackupIsRefreshedOnlyFromReadableSnapshots) {
-    ASSERT_TRUE(persistence.save(makeDocument(1, 1)).ok());
-    ASSERT_TRUE(persistence.save(makeDocument(1, 2)).ok());
+    ASSERT_TRUE(persistence.save(makeSession(1, 1)).ok());
+    ASSERT_TRUE(persistence.save(makeSession(1, 2)).ok());
     std::string backupBytes = readBytes(backupPath());
 
     test::writeBytes(filePath(), "not a snapshot");
-    auto replacement = makeDocument(1, 3);
+    auto replacement = makeSession(1, 3);
     ASSERT_TRUE(persistence.save(replacement).ok());
     EXPECT_EQ(readBytes(backupPath()), backupBytes);
     EXPECT_EQ(readBytes(filePath()), encode(replacement.normalized()));
@@ -258,12 +253,12 @@ TEST_F(BrowserSessionFileTest, BackupIsRefreshedOnlyFromReadableSnapshots) {
 
     std::string otherVersion = R"({"version":2,"windows":[]})";
     test::writeBytes(filePath(), otherVersion);
-    ASSERT_TRUE(persistence.save(makeDocument(1, 3)).ok());
+    ASSERT_TRUE(persistence.save(makeSession(1, 3)).ok());
     EXPECT_EQ(readBytes(backupPath()), otherVersion) << "any version that decodes is kept";
 }
 
 TEST_F(BrowserSessionFileTest, LoadFallsBackToTheBackup) {
-    auto older = makeDocument(1, 1);
+    auto older = makeSession(1, 1);
     test::writeBytes(backupPath(), encode(older));
     auto fromBackup = persistence.load();
     ASSERT_TRUE(fromBackup.ok());
@@ -291,35 +286,28 @@ TEST_F(BrowserSessionFileTest, LoadFallsBackToTheBackup) {
     EXPECT_FALSE(*none) << "file missing, backup unusable: nothing, no error";
 }
 
-TEST_F(BrowserSessionFileTest, ReadingCapIsExact) {
-    auto older = makeDocument(1, 1);
-    auto current = makeDocument(2, 1);
+TEST_F(BrowserSessionFileTest, ReadingCapIsExactAndWhatIsReadIsNormalised) {
+    auto older = makeSession(1, 1);
+    auto current = makeSession(35, 1);
+    current.windows[3].frame.width = 319.9;
     test::writeBytes(backupPath(), encode(older));
     std::string text = encode(current);
     std::string atCap = text + std::string(kSessionFileSizeCap - text.size(), ' ');
     test::writeBytes(filePath(), atCap);
     auto loaded = persistence.load();
     ASSERT_TRUE(loaded.ok() && *loaded);
-    EXPECT_EQ(**loaded, current) << "8,000,000 bytes are read";
+    EXPECT_EQ(**loaded, current.normalized()) << "8,000,000 bytes are read";
+    EXPECT_EQ((*loaded)->windows.size(), 29u) << "of the first 30 windows, one unusable";
     test::writeBytes(filePath(), atCap + " ");
     loaded = persistence.load();
     ASSERT_TRUE(loaded.ok() && *loaded);
     EXPECT_EQ(**loaded, older) << "8,000,001 bytes are skipped for the backup";
 }
 
-TEST_F(BrowserSessionFileTest, LoadNormalisesAndConsidersThirtyWindows) {
-    auto document = makeDocument(35, 2);
-    document.windows[3].frame.width = 319.9;
-    test::writeBytes(filePath(), encode(document));
-    auto loaded = persistence.load();
-    ASSERT_TRUE(loaded.ok() && *loaded);
-    EXPECT_EQ((*loaded)->windows.size(), 29u);
-}
-
 TEST_F(BrowserSessionFileTest, RemoveFilesDeletesBoth) {
     EXPECT_TRUE(persistence.removeFiles().ok()) << "nothing to remove is fine";
-    ASSERT_TRUE(persistence.save(makeDocument(1, 1)).ok());
-    ASSERT_TRUE(persistence.save(makeDocument(1, 1)).ok());
+    ASSERT_TRUE(persistence.save(makeSession(1, 1)).ok());
+    ASSERT_TRUE(persistence.save(makeSession(1, 1)).ok());
     ASSERT_TRUE(test::exists(backupPath()));
     ASSERT_TRUE(persistence.removeFiles().ok());
     EXPECT_FALSE(test::exists(filePath()));

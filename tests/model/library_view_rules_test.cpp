@@ -2,6 +2,7 @@
 // the save-page sheet, the percentages and sizes it shows, and the one-shot confirmation.
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include "model/library_presentation.hpp"
 #include "model/pending_confirmation.hpp"
 #include "model/saved_pages_section.hpp"
+#include "model/sample_records.hpp"
 
 namespace quenlith {
 namespace {
@@ -33,34 +35,17 @@ std::vector<std::string> titles(const std::vector<const PageClip*>& clips) {
     return result;
 }
 
-std::string repeated(const std::string& piece, std::size_t count) {
-    std::string text;
-    for (std::size_t i = 0; i < count; ++i) text += piece;
-    return text;
-}
-
 TEST(LibraryQueryTest, MatchesAsTypedIgnoringCase) {
-    struct Case {
-        const char* query;
-        const char* text;
-        bool matches;
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        {"", "anything", true},          {"", "", true},
+        {" ", "no-space-here", false},   {" ", "two words", true},
+        {"news", "Daily News", true},    {"NEWS", "https://example.com/news", true},
+        {"STRASSE", "Hauptstraße 5", true}, {"straße", "HAUPTSTRASSE", true},
+        {"café", "CAFÉ am Markt", true}, {"é", "plain ascii text", false},
+        {"longer than the text", "short", false}, {"ab", "a b", false},
     };
-    const Case cases[] = {
-        {"", "anything", true},
-        {"", "", true},
-        {" ", "no-space-here", false},
-        {" ", "two words", true},
-        {"news", "Daily News", true},
-        {"NEWS", "https://example.com/news", true},
-        {"STRASSE", "Hauptstraße 5", true},
-        {"straße", "HAUPTSTRASSE", true},
-        {"café", "CAFÉ am Markt", true},
-        {"é", "plain ascii text", false},
-        {"longer than the text", "short", false},
-        {"ab", "a b", false},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(LibraryQuery(c.query).isContainedIn(c.text), c.matches) << '"' << c.query << "\" in \"" << c.text << '"';
+    for (const auto& [query, text, matches] : cases)
+        EXPECT_EQ(LibraryQuery(query).isContainedIn(text), matches) << query << " in " << text;
 }
 
 TEST(LibraryFiltersTest, BookmarksFilterByExactCollectionAndEveryText) {
@@ -71,12 +56,7 @@ TEST(LibraryFiltersTest, BookmarksFilterByExactCollectionAndEveryText) {
         clip("Same time first", "https://d.example.com/tulip", 20, {}, "work"),
         clip("Later", "https://e.example.com", 40, ReadingState::finished),
     };
-    struct Case {
-        const char* folder;
-        const char* query;
-        std::vector<std::string> expected;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, const char*, std::vector<std::string>> cases[] = {
         {"", "", {"Later", "Upper Work", "Excerpt only", "Same time first", "Old work"}},
         {"work", "", {"Same time first", "Old work"}},
         {"Work", "", {"Upper Work"}},
@@ -84,9 +64,9 @@ TEST(LibraryFiltersTest, BookmarksFilterByExactCollectionAndEveryText) {
         {"work", "tulip", {"Same time first"}},
         {"gone", "", {}},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(titles(filteredClips(clips, c.folder, LibraryQuery(c.query))), c.expected)
-            << "folder \"" << c.folder << "\", query \"" << c.query << '"';
+    for (const auto& [folder, query, expected] : cases)
+        EXPECT_EQ(titles(filteredClips(clips, folder, LibraryQuery(query))), expected)
+            << "folder \"" << folder << "\", query \"" << query << '"';
 }
 
 TEST(LibraryFiltersTest, ReadLaterListsOneStateAndSkipsTheExcerpt) {
@@ -169,9 +149,7 @@ TEST(SavedPagesSectionTest, RawValuesOutsideZeroToThreeAreNoSection) {
     for (int raw = -1; raw <= 4; ++raw) {
         auto section = savedPagesSection(raw);
         ASSERT_EQ(section.has_value(), raw >= 0 && raw <= 3) << raw;
-        if (section) {
-            EXPECT_EQ(rawValue(*section), raw);
-        }
+        if (section) EXPECT_EQ(rawValue(*section), raw);
     }
     SavedPagesNavigation navigation;
     int told = 0;
@@ -208,12 +186,7 @@ TEST(PendingConfirmationTest, ContinueRunsTheLatestActionExactlyOnce) {
 
 TEST(ClipDraftTest, SaveRuleCountsCharactersAsTypedAndGuardsReadLater) {
     const std::string thumb = "\U0001F44D\U0001F3FD";  // one character, two scalars
-    struct Case {
-        const char* name;
-        std::function<void(PageClip&)> change;
-        bool canSave;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, std::function<void(PageClip&)>, bool> cases[] = {
         {"plain bookmark", [](PageClip&) {}, true},
         {"empty title", [](PageClip& d) { d.title.clear(); }, true},
         {"host without scheme", [](PageClip& d) { d.address = "docs.example.com/a"; }, true},
@@ -234,17 +207,17 @@ TEST(ClipDraftTest, SaveRuleCountsCharactersAsTypedAndGuardsReadLater) {
              d.readingState = ReadingState::finished;
          },
          false},
-        {"500 title", [&](PageClip& d) { d.title = repeated(thumb, 500); }, true},
-        {"501 title", [&](PageClip& d) { d.title = repeated(thumb, 501); }, false},
+        {"500 title", [&](PageClip& d) { d.title = test::repeated(thumb, 500); }, true},
+        {"501 title", [&](PageClip& d) { d.title = test::repeated(thumb, 501); }, false},
         {"200000 excerpt", [](PageClip& d) { d.text = std::string(200'000, 'x'); }, true},
         {"200001 excerpt", [](PageClip& d) { d.text = std::string(200'001, 'x'); }, false},
         {"100 collection with spaces", [](PageClip& d) { d.collection = " " + std::string(98, 'c') + " "; }, true},
         {"101 collection with spaces", [](PageClip& d) { d.collection = " " + std::string(99, 'c') + " "; }, false},
     };
-    for (const auto& c : cases) {
+    for (const auto& [name, change, canSave] : cases) {
         PageClip draft = clip("Title", "https://example.com/page", 0);
-        c.change(draft);
-        EXPECT_EQ(canSaveClip(draft), c.canSave) << c.name;
+        change(draft);
+        EXPECT_EQ(canSaveClip(draft), canSave) << name;
     }
     EXPECT_TRUE(canQueueForReadLater("example.com/a"));
     EXPECT_FALSE(canQueueForReadLater("https://example.com/?code=1"));
