@@ -169,13 +169,6 @@ TEST(WindowSheetSavesTest, WindowSettingsCheckTheUserAgentThenTheIntervalText) {
     EXPECT_EQ(userAgentToStore(std::string(" Agent ")), " Agent ");
 }
 
-struct ProxySaveRun {
-    test::FakeProxyVault* vault;
-    std::vector<WebAppProfile> saved;
-    std::vector<std::string> discarded;
-    std::optional<Result<WebAppProfile>> outcome;
-};
-
 TEST(WindowSheetSavesTest, ProxySaveKeepsReplacesOrRollsBackTheCredential) {
     WebAppProfile website;
     website.name = "Proxied";
@@ -205,26 +198,27 @@ TEST(WindowSheetSavesTest, ProxySaveKeepsReplacesOrRollsBackTheCredential) {
              {moved, "", "3128", true, std::nullopt, {}, {}, "Enter the proxy password for this endpoint and username."},
              {test::authenticatedProxy("OLD"), "", "31 28", true, std::nullopt, {}, {}, "Proxy port must be between 1 and 65535."},
          }) {
-        test::FakeProxyVault vault;
-        vault.items["OLD"] = "secret";
-        auto shared = std::shared_ptr<test::FakeProxyVault>(&vault, [](auto*) {});
-        ProxySaveRun run{&vault, {}, {}, std::nullopt};
+        auto vault = std::make_shared<test::FakeProxyVault>();
+        vault->items["OLD"] = "secret";
+        std::vector<WebAppProfile> saved;
+        std::vector<std::string> discarded;
+        std::optional<Result<WebAppProfile>> outcome;
         WebAppProfile draft = website;
         draft.siteProxy = c.proxy;
         runWebsiteProxySave(draft, website, c.password, c.portText,
-                            {shared, [&](const WebAppProfile& edited) { run.saved.push_back(edited); return c.ownerStores; },
-                             [&](const std::string& id) { run.discarded.push_back(id); }},
-                            [&](Result<WebAppProfile> outcome) { run.outcome = std::move(outcome); });
-        vault.answerAll();
-        ASSERT_TRUE(run.outcome.has_value());
-        EXPECT_EQ(run.outcome->ok() ? "" : run.outcome->error().message, c.error) << c.password << c.portText;
-        if (!run.saved.empty()) {
-            auto proxy = run.saved.back().siteProxy;
+                            {vault, [&](const WebAppProfile& edited) { saved.push_back(edited); return c.ownerStores; },
+                             [&](const std::string& id) { discarded.push_back(id); }},
+                            [&](Result<WebAppProfile> result) { outcome = std::move(result); });
+        vault->answerAll();
+        ASSERT_TRUE(outcome.has_value());
+        EXPECT_EQ(outcome->ok() ? "" : outcome->error().message, c.error) << c.password << c.portText;
+        if (!saved.empty()) {
+            auto proxy = saved.back().siteProxy;
             EXPECT_EQ(proxy ? proxy->credentialID : std::nullopt, c.storedCredential);
-            EXPECT_TRUE(run.saved.back().opacity == kMinimumOpacity && (!proxy || proxy->host == "proxy.example"));
+            EXPECT_TRUE(saved.back().opacity == kMinimumOpacity && (!proxy || proxy->host == "proxy.example"));
         }
-        EXPECT_EQ(run.discarded, c.discarded);
-        EXPECT_EQ(vault.removed, c.removed);
+        EXPECT_EQ(discarded, c.discarded);
+        EXPECT_EQ(vault->removed, c.removed);
     }
 }
 

@@ -10,26 +10,18 @@
 namespace quenlith {
 namespace {
 
-TEST(Uuid, WritesUpperCaseAndReadsEitherCase) {
+TEST(Uuid, WritesUpperCaseReadsEitherCaseAndRefusesMalformedText) {
     auto lower = Uuid::parse("e621e1f8-c36c-495a-93fc-0c247a3e6e5f");
-    auto upper = Uuid::parse("E621E1F8-C36C-495A-93FC-0C247A3E6E5F");
-    ASSERT_TRUE(lower && upper);
-    EXPECT_EQ(*lower, *upper);
+    ASSERT_TRUE(lower);
+    EXPECT_EQ(lower, Uuid::parse("E621E1F8-C36C-495A-93FC-0C247A3E6E5F"));
     EXPECT_EQ(lower->string(), "E621E1F8-C36C-495A-93FC-0C247A3E6E5F");
-}
-
-TEST(Uuid, RefusesMalformedText) {
     for (const char* text : {"", "E621E1F8C36C495A93FC0C247A3E6E5F", "E621E1F8-C36C-495A-93FC-0C247A3E6E5G",
                              "E621E1F8-C36C-495A-93FC-0C247A3E6E5F0", "{E621E1F8-C36C-495A-93FC-0C247A3E6E}"})
         EXPECT_FALSE(Uuid::parse(text)) << text;
-}
-
-TEST(Uuid, RandomIdentifiersDifferAndRoundTrip) {
     Uuid a = Uuid::random(), b = Uuid::random();
     EXPECT_NE(a, b);
     EXPECT_EQ(Uuid::parse(a.string()), a);
-    EXPECT_FALSE(a.isNil());
-    EXPECT_TRUE(Uuid().isNil());
+    EXPECT_TRUE(!a.isNil() && Uuid().isNil());
 }
 
 TEST(JsonCoding, IntegersAreCheckedForTypeAndRange) {
@@ -80,8 +72,7 @@ TEST(JsonText, RefusesNonFiniteNumbersAndSortsKeys) {
 TEST(JsonText, RefusesInvalidUtf8AndMalformedText) {
     EXPECT_FALSE(encodeJsonText(Json(std::string("\xff\xfe")), JsonStyle::compact));
     std::string error;
-    EXPECT_FALSE(parseJsonText("{\"a\":", &error));
-    EXPECT_FALSE(error.empty());
+    EXPECT_TRUE(!parseJsonText("{\"a\":", &error) && !error.empty());
     EXPECT_TRUE(parseJsonText("{\"a\":1}"));
 }
 
@@ -90,14 +81,11 @@ TEST(JsonText, NumbersOutOfRangeAreMalformedText) {
     for (const char* text : {"{\"a\": 1e999}", "[-1e400]", "{\"opacity\": 1.5e309, \"b\": true}",
                              "{\"a\":[0, 123456789e999]}"}) {
         std::string error;
-        EXPECT_FALSE(parseJsonText(text, &error)) << text;
-        EXPECT_FALSE(error.empty()) << text;
+        EXPECT_TRUE(!parseJsonText(text, &error) && !error.empty()) << text;
     }
     // Large integers still parse (as unsigned or as a finite double); an underflow reads as zero.
     EXPECT_TRUE(parseJsonText("[18446744073709551615, 1e308]"));
-    auto tiny = parseJsonText("[1e-400]");
-    ASSERT_TRUE(tiny);
-    EXPECT_EQ((*tiny)[0].get<double>(), 0.0);
+    EXPECT_EQ(parseJsonText("[1e-400]"), Json::parse("[0.0]"));
 }
 
 }  // namespace
