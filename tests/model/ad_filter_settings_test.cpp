@@ -52,7 +52,8 @@ TEST(AdFilterSettingsDomain, LabelRules) {
     using Labels = std::vector<std::string>;
     for (const std::string& good : Labels{"a", "0", "a-b", "abc123", "x--y", std::string(63, 'a')})
         EXPECT_TRUE(AdFilterSettings::isValidLabel(good)) << good;
-    for (const std::string& bad : Labels{"", "-a", "a-", "-", "A", "a_b", "a.b", "\xc3\xa9", std::string(64, 'a')})
+    for (const std::string& bad :
+         Labels{"", "-a", "a-", "-", "A", "a_b", "a.b", "\xc3\xa9", std::string(64, 'a')})
         EXPECT_FALSE(AdFilterSettings::isValidLabel(bad)) << bad;
 }
 

@@ -284,6 +284,13 @@ TEST_F(BrowserSessionFileTest, LoadFallsBackToTheBackup) {
     auto none = persistence.load();
     ASSERT_TRUE(none.ok());
     EXPECT_FALSE(*none) << "file missing, backup unusable: nothing, no error";
+
+    ASSERT_TRUE(persistence.removeFiles().ok());
+    EXPECT_FALSE(test::exists(backupPath()));
+    EXPECT_TRUE(persistence.removeFiles().ok()) << "nothing to remove is fine";
+    ASSERT_TRUE(persistence.save(makeSession(1, 1)).ok());
+    ASSERT_TRUE(persistence.removeFiles().ok());
+    EXPECT_FALSE(test::exists(filePath()));
 }
 
 TEST_F(BrowserSessionFileTest, ReadingCapIsExactAndWhatIsReadIsNormalised) {
@@ -302,19 +309,6 @@ TEST_F(BrowserSessionFileTest, ReadingCapIsExactAndWhatIsReadIsNormalised) {
     loaded = persistence.load();
     ASSERT_TRUE(loaded.ok() && *loaded);
     EXPECT_EQ(**loaded, older) << "8,000,001 bytes are skipped for the backup";
-}
-
-TEST_F(BrowserSessionFileTest, RemoveFilesDeletesBoth) {
-    EXPECT_TRUE(persistence.removeFiles().ok()) << "nothing to remove is fine";
-    ASSERT_TRUE(persistence.save(makeSession(1, 1)).ok());
-    ASSERT_TRUE(persistence.save(makeSession(1, 1)).ok());
-    ASSERT_TRUE(test::exists(backupPath()));
-    ASSERT_TRUE(persistence.removeFiles().ok());
-    EXPECT_FALSE(test::exists(filePath()));
-    EXPECT_FALSE(test::exists(backupPath()));
-    auto none = persistence.load();
-    ASSERT_TRUE(none.ok());
-    EXPECT_FALSE(*none);
 }
 
 }  // namespace

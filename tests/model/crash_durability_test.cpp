@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <sstream>
 #include <string>
@@ -143,25 +144,23 @@ int drainProgress(int fd, std::chrono::steady_clock::time_point deadline) {
 
 // Nothing or a whole, loadable file; returns a failure description otherwise.
 std::string checkFiles(const std::string& directory) {
-    std::string profilesPath = directory + "/profiles.json";
-    for (const auto& path : {profilesPath, profilesPath + ".backup"}) {
-        if (!test::exists(path)) continue;
-        auto loaded = ProfilePersistence(path).load();
-        if (!loaded.ok() || loaded->empty()) return path + " is damaged";
-    }
-    std::string libraryPath = directory + "/library.json";
-    for (const auto& path : {libraryPath, libraryPath + ".backup"}) {
-        if (!test::exists(path)) continue;
-        auto loaded = readLibraryFile(path);
-        if (!loaded.ok()) return path + " is damaged: " + loaded.error().message;
-    }
-    std::string sessionPath = directory + "/session-v1.json";
-    for (const auto& path : {sessionPath, sessionPath + ".backup"}) {
-        if (!test::exists(path)) continue;
-        // The file itself must decode; loading would fall back to the backup.
-        auto json = parseJsonText(test::readBytes(path));
-        if (!json || !decodeJson<BrowserSessionDocument>(*json)) return path + " is damaged";
-    }
+    const std::pair<const char*, std::function<bool(const std::string&)>> readers[] = {
+        {"/profiles.json",
+         [](const std::string& path) {
+             auto loaded = ProfilePersistence(path).load();
+             return loaded.ok() && !loaded->empty();
+         }},
+        {"/library.json", [](const std::string& path) { return readLibraryFile(path).ok(); }},
+        // The session file itself must decode; loading would fall back to the backup.
+        {"/session-v1.json",
+         [](const std::string& path) {
+             auto json = parseJsonText(test::readBytes(path));
+             return json && decodeJson<BrowserSessionDocument>(*json);
+         }},
+    };
+    for (const auto& [name, loads] : readers)
+        for (const std::string& path : {directory + name, directory + name + ".backup"})
+            if (test::exists(path) && !loads(path)) return path + " is damaged";
     return {};
 }
 
@@ -204,9 +203,6 @@ TEST(CrashDurability, FilesAreWholeOrAbsentAfterEverySigkill) {
     std::size_t leftovers = 0;
     for (const auto& name : entries)
         if (name.find(".json.") != std::string::npos && name.find(".backup") == std::string::npos) ++leftovers;
-    RecordProperty("kills", kills);
-    RecordProperty("saves", totalProgress);
-    RecordProperty("interrupted_writes", static_cast<int>(leftovers));
     std::cout << kills << " kills after " << totalProgress << " completed saves; " << leftovers
               << " writes were interrupted midway\n";
 }

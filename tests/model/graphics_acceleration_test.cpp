@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "model/graphics_acceleration.hpp"
 
 namespace quenlith {
@@ -7,12 +9,7 @@ namespace {
 
 // Renderer strings as GL drivers report them, and the policy each display gets.
 TEST(GraphicsAcceleration, SoftwareGLNeverAcceleratesARealGPUKeepsTheEngineDefault) {
-    struct Case {
-        bool directRendering;
-        const char* renderer;
-        AccelerationPolicy expected;
-    };
-    const Case cases[] = {
+    const std::tuple<bool, const char*, AccelerationPolicy> cases[] = {
         {false, "", AccelerationPolicy::never},  // Xvfb, Xvnc, a forwarded display
         {false, "Mesa Intel(R) UHD Graphics 620 (KBL GT2)", AccelerationPolicy::never},
         {true, "llvmpipe (LLVM 15.0.6, 256 bits)", AccelerationPolicy::never},
@@ -26,9 +23,8 @@ TEST(GraphicsAcceleration, SoftwareGLNeverAcceleratesARealGPUKeepsTheEngineDefau
         {true, "virgl (Intel(R) Iris(R) Xe Graphics)", AccelerationPolicy::engineDefault},
         {true, "", AccelerationPolicy::engineDefault},  // a GPU whose renderer could not be asked
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(chooseAcceleration({c.directRendering, c.renderer}).policy, c.expected)
-            << c.directRendering << " " << c.renderer;
+    for (const auto& [direct, renderer, expected] : cases)
+        EXPECT_EQ(chooseAcceleration({direct, renderer}).policy, expected) << direct << " " << renderer;
 }
 
 }  // namespace

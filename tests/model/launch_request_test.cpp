@@ -13,11 +13,7 @@ TEST(LaunchRequest, ParsesOnlyTheTwoExactLinkForms) {
     const auto website = [](const char* url) { return std::optional(LaunchRequest::website(url)); };
     const auto group = std::optional(LaunchRequest::workspace(*Uuid::parse(kGroup)));
     const std::optional<LaunchRequest> none;
-    struct Case {
-        std::string link;
-        std::optional<LaunchRequest> expected;
-    };
-    const std::vector<Case> cases = {
+    const std::vector<std::pair<std::string, std::optional<LaunchRequest>>> cases = {
         {"quenlith://open?url=https%3A%2F%2Fexample.com%2Fa%3Fq%3D1", website("https://example.com/a?q=1")},
         {"QUENLITH://open/?url=http%3A%2F%2F127.0.0.1%3A8080%2Fa%3Fq%3D1", website("http://127.0.0.1:8080/a?q=1")},
         {"QuEnLiTh://open?url=https://example.com/x+y", website("https://example.com/x+y")},
@@ -43,7 +39,7 @@ TEST(LaunchRequest, ParsesOnlyTheTwoExactLinkForms) {
         {"quenlith://workspace?ID=E621E1F8-C36C-495A-93FC-0C247A3E6E5F", none},
         {"quenlith://Workspace?id=E621E1F8-C36C-495A-93FC-0C247A3E6E5F", none},
     };
-    for (const auto& c : cases) EXPECT_EQ(LaunchRequest::parse(c.link), c.expected) << c.link;
+    for (const auto& [link, expected] : cases) EXPECT_EQ(LaunchRequest::parse(link), expected) << link;
 }
 
 std::vector<std::string> links(int first, int count) {
