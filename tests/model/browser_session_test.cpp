@@ -46,18 +46,14 @@ TEST(RestorableWindowSanitizing, KeepsStartPagesAndKeepableAddressesOnly) {
     window.tabs.back().readingPosition = 0.5;
     auto cleaned = window.sanitized();
     ASSERT_TRUE(cleaned);
-    ASSERT_EQ(cleaned->tabs.size(), 1u);
-    EXPECT_TRUE(cleaned->tabs[0].startPage);
-    EXPECT_FALSE(cleaned->tabs[0].address) << "start pages keep no address";
-    EXPECT_FALSE(cleaned->tabs[0].readingPosition);
+    EXPECT_EQ(cleaned->tabs, std::vector{startTab()}) << "start pages keep no address or position";
     EXPECT_EQ(cleaned->selected, 0);
 
     RestorableWindow plain = makeWindow(0);
     plain.tabs = {webTab("example.com/page"), RestorableTab{std::nullopt, "No address", false, false, std::nullopt}};
     cleaned = plain.sanitized();
     ASSERT_TRUE(cleaned);
-    ASSERT_EQ(cleaned->tabs.size(), 1u);
-    EXPECT_EQ(cleaned->tabs[0].address, "example.com/page") << "kept exactly as stored";
+    EXPECT_EQ(cleaned->tabs, std::vector{webTab("example.com/page")}) << "kept exactly as stored";
 }
 
 TEST(RestorableWindowSanitizing, RenumbersSelectionAndLinks) {
@@ -115,30 +111,23 @@ TEST(RestorableWindowSanitizing, CleansTitlesPositionsAndTemporaryWebsites) {
     temporary.lastURL = "https://private.example/inbox";
     temporary.iconURL = "https://private.example/icon.png";
     temporary.linkedApplications = std::vector<LinkedApplication>{};
-    temporary.applicationLinkEnabled = true;
+    temporary.applicationLinkEnabled = temporary.launchAtStartup = true;
     temporary.globalShortcut = ShortcutConfiguration{0, 0x100};
-    temporary.launchAtStartup = true;
     temporary.opacity = 0.1;
     window.temporaryProfile = temporary;
 
-    auto cleaned = window.sanitized();
-    ASSERT_TRUE(cleaned);
-    EXPECT_EQ(cleaned->tabs[0].title, test::repeated("\u00e9", 200));
-    EXPECT_FALSE(cleaned->tabs[0].readingPosition);
-    EXPECT_FALSE(cleaned->tabs[1].readingPosition);
-    EXPECT_EQ(cleaned->tabs[2].readingPosition, 1.0);
-    EXPECT_TRUE(cleaned->tabs[2].sleeping);
-
-    WebAppProfile expected = temporary;  // a temporary website keeps nothing of where it was
-    expected.homeURL = "";
-    expected.lastURL = expected.iconURL = std::nullopt;
-    expected.linkedApplications.reset();
-    expected.applicationLinkEnabled.reset();
-    expected.globalShortcut.reset();
-    expected.launchAtStartup = false;
-    expected.opacity = 0.35;
-    EXPECT_EQ(cleaned->temporaryProfile, expected);
-    EXPECT_EQ(cleaned->frame, window.frame);
+    RestorableWindow expected = window;
+    expected.tabs[0].title = test::repeated("\u00e9", 200);
+    expected.tabs[0].readingPosition = expected.tabs[1].readingPosition = std::nullopt;
+    WebAppProfile& profile = *expected.temporaryProfile;  // a temporary website keeps nothing of where it was
+    profile.homeURL = "";
+    profile.lastURL = profile.iconURL = std::nullopt;
+    profile.linkedApplications.reset();
+    profile.applicationLinkEnabled.reset();
+    profile.globalShortcut.reset();
+    profile.launchAtStartup = false;
+    profile.opacity = 0.35;
+    EXPECT_EQ(window.sanitized(), expected);
 }
 
 TEST(BrowserSessionDocumentNormalizing, ConsidersOnlyTheFirstThirtyWindows) {

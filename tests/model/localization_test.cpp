@@ -1,13 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <glib.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -53,9 +52,11 @@ std::string buildCatalog(const Entries& entries, bool bigEndian = false) {
     return out + strings;
 }
 
-// A language environment that can also hold a settings file and a catalog of its own.
-class ScopedEnvironment : public test::LanguageEnvironment {
+// A language environment under the C locale whose settings file chooses Simplified Chinese, and
+// that can also hold a catalog of its own.
+class ChineseChosen : public test::LanguageEnvironment {
 public:
+    ChineseChosen() { storeSettings(R"({"interfaceLanguage":"zh-Hans"})"); }
     void storeSettings(const std::string& text) { test::writeFile(settingsFilePath(), text); }
     // Points the resources at a folder holding only the given catalog bytes.
     void useCatalog(const std::string& bytes) {
@@ -180,7 +181,7 @@ TEST(PreferredLanguages, KeepsTheEnvironmentsEntriesInOrder) {
 // --- Lookup in one process, resolved again per case ---
 
 TEST(TextLookup, StoredChineseShowsChineseUnderTheCLocale) {
-    ScopedEnvironment environment;
+    ChineseChosen environment;
     environment.storeSettings(R"({"interfaceLanguage": "zh-Hans", "preferences.v1": {}})");
     EXPECT_EQ(localization_testing::effectiveLanguageCode(), "zh-Hans");
     EXPECT_EQ(localizedString("OK"), "好");
@@ -219,15 +220,14 @@ TEST(TextLookup, SettingsFileCapIsExact) {
     const std::string chosen = R"({"interfaceLanguage":"zh-Hans"})";
     const std::size_t cap = kSettingsFileSizeCap;
     for (std::size_t size : {cap, cap + 1}) {
-        ScopedEnvironment environment;
+        ChineseChosen environment;
         environment.storeSettings(chosen + std::string(size - chosen.size(), ' '));
         EXPECT_EQ(localizedString("OK"), size == cap ? "好" : "OK") << size;
     }
 }
 
 TEST(TextLookup, LanguageIsFixedUntilResolvedAgain) {
-    ScopedEnvironment environment;
-    environment.storeSettings(R"({"interfaceLanguage":"zh-Hans"})");
+    ChineseChosen environment;
     EXPECT_EQ(localizedString("OK"), "好");
     environment.storeSettings(R"({"interfaceLanguage":"en"})");
     EXPECT_EQ(localizedString("OK"), "好");  // a saved change waits for the next launch
@@ -241,21 +241,18 @@ TEST(TextLookup, CorruptOrMissingCatalogFallsBackToEnglish) {
     corrupt[28] = '\xFF';  // the first key's length now runs past the end
     for (const std::string& bytes :
          {corrupt, std::string("not a catalog"), valid.substr(0, valid.size() - 1)}) {
-        ScopedEnvironment environment;
-        environment.storeSettings(R"({"interfaceLanguage":"zh-Hans"})");
+        ChineseChosen environment;
         environment.useCatalog(bytes);
         EXPECT_EQ(localizedString("OK"), "OK");
         EXPECT_EQ(localizedFormat("%ld items", {std::int64_t{3}}), "3 items");
     }
-    ScopedEnvironment environment;
-    environment.storeSettings(R"({"interfaceLanguage":"zh-Hans"})");
+    ChineseChosen environment;
     environment.set("QUENLITH_RESOURCE_DIR", "/nonexistent-quenlith-resources");
     EXPECT_EQ(localizedString("OK"), "OK");
 }
 
 TEST(TextLookup, FormatsWithTheTranslationOnlyWhenItsPlaceholdersMatch) {
-    ScopedEnvironment environment;
-    environment.storeSettings(R"({"interfaceLanguage":"zh-Hans"})");
+    ChineseChosen environment;
     environment.useCatalog(buildCatalog({
         {"%@ has %ld tabs", "%1$@ 有 %2$ld 个标签页"},
         {"Move %@ to %@", "将 %2$@ 移到 %1$@ 之前"},  // reordered: still the same arguments
@@ -265,12 +262,7 @@ TEST(TextLookup, FormatsWithTheTranslationOnlyWhenItsPlaceholdersMatch) {
         {"Only text", "仅文字 %ld"},                  // a placeholder the English lacks
         {"100%% done", "完成 100%%"},
     }));
-    struct Case {
-        const char* format;
-        std::vector<FormatArgument> arguments;
-        const char* expected;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, std::vector<FormatArgument>, const char*> cases[] = {
         {"%@ has %ld tabs", {std::string("Mail"), std::int64_t{12345}}, "Mail 有 12345 个标签页"},
         {"Move %@ to %@", {std::string("A"), std::string("B")}, "将 B 移到 A 之前"},
         {"Closed %ld windows", {std::int64_t{2}}, "Closed 2 windows"},
@@ -280,7 +272,8 @@ TEST(TextLookup, FormatsWithTheTranslationOnlyWhenItsPlaceholdersMatch) {
         {"100%% done", {}, "完成 100%"},
         {"Not in the catalog: %lld", {std::int64_t{-7}}, "Not in the catalog: -7"},
     };
-    for (const auto& c : cases) EXPECT_EQ(localizedFormat(c.format, c.arguments), c.expected) << c.format;
+    for (const auto& [format, arguments, expected] : cases)
+        EXPECT_EQ(localizedFormat(format, arguments), expected) << format;
 }
 
 // --- Formatting ---
