@@ -2,8 +2,6 @@
 // domain editor, the per-site exception, the menu's items and states, and the sheets' Saves.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "model/ad_filter_domain_editor.hpp"
 #include "model/more_menu.hpp"
 #include "model/proxy_vault_fake.hpp"

@@ -14,7 +14,6 @@
 #include <fstream>
 #include <functional>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 

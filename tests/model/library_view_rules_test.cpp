@@ -1,6 +1,5 @@
 // The library window's display-free rules: search, filters, counts, collections, the save rule of
 // the save-page sheet, the percentages and sizes it shows, and the one-shot confirmation.
-#include <cmath>
 #include <limits>
 #include <tuple>
 
