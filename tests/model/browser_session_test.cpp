@@ -228,22 +228,17 @@ TEST_F(BrowserSessionFileTest, WriteCapIsExact) {
 TEST_F(BrowserSessionFileTest, BackupIsRefreshedOnlyFromReadableSnapshots) {
     ASSERT_TRUE(persistence.save(makeSession(1, 1)).ok());
     ASSERT_TRUE(persistence.save(makeSession(1, 2)).ok());
-    std::string backupBytes = readBytes(backupPath());
-
-    test::writeBytes(filePath(), "not a snapshot");
+    const std::string backup = readBytes(backupPath()), otherVersion = R"({"version":2,"windows":[]})";
     auto replacement = makeSession(1, 3);
-    ASSERT_TRUE(persistence.save(replacement).ok());
-    EXPECT_EQ(readBytes(backupPath()), backupBytes);
-    EXPECT_EQ(readBytes(filePath()), encode(replacement.normalized()));
-
-    test::writeBytes(filePath(), R"({"version":1,"windows":[],"extra":1e400})");
-    ASSERT_TRUE(persistence.save(replacement).ok());
-    EXPECT_EQ(readBytes(backupPath()), backupBytes) << "a number out of range is damage too";
-
-    std::string otherVersion = R"({"version":2,"windows":[]})";
-    test::writeBytes(filePath(), otherVersion);
-    ASSERT_TRUE(persistence.save(makeSession(1, 3)).ok());
-    EXPECT_EQ(readBytes(backupPath()), otherVersion) << "any version that decodes is kept";
+    // A number out of range is damage too; any version that decodes is kept.
+    for (const auto& [onDisk, backupAfter] : {std::pair<std::string, std::string>{"not a snapshot", backup},
+                                              {R"({"version":1,"windows":[],"extra":1e400})", backup},
+                                              {otherVersion, otherVersion}}) {
+        test::writeBytes(filePath(), onDisk);
+        ASSERT_TRUE(persistence.save(replacement).ok());
+        EXPECT_EQ(readBytes(backupPath()), backupAfter) << onDisk;
+        EXPECT_EQ(readBytes(filePath()), encode(replacement.normalized()));
+    }
 }
 
 TEST_F(BrowserSessionFileTest, LoadFallsBackToTheBackup) {
