@@ -20,18 +20,13 @@ TEST(AdFilterSettingsDomain, GivesTheLowerCaseHostOrNothing) {
     const std::string label63(63, 'a'), host253 = hostOfLength(253);
     const std::pair<std::string, std::string> accepted[] = {
         {"  WWW.Example.COM/Path/To?q=1&x=Y  ", "www.example.com"},
-        {"http://Example.com:8080/", "example.com"},
-        {"HTTPS://Sub.Example.org", "sub.example.org"},
-        {"example.com.", "example.com"},
-        {"https://example.com./page", "example.com"},
-        {"\n\texample.net\r\n", "example.net"},
-        {"example.com#fragment", "example.com"},
-        {"127.0.0.2", "127.0.0.2"},
-        {"xn--bcher-kva.example", "xn--bcher-kva.example"},
+        {"http://Example.com:8080/", "example.com"}, {"HTTPS://Sub.Example.org", "sub.example.org"},
+        {"example.com.", "example.com"}, {"https://example.com./page", "example.com"},
+        {"\n\texample.net\r\n", "example.net"}, {"example.com#fragment", "example.com"},
+        {"127.0.0.2", "127.0.0.2"}, {"xn--bcher-kva.example", "xn--bcher-kva.example"},
         {"https://B\xc3\x9c" "CHER.example/x", "xn--bcher-kva.example"},  // international names in ASCII form
         {"example.org\xc2\xa0", "example.org"},                            // a no-break space is trimmed too
-        {"a-b.c-d.example", "a-b.c-d.example"},
-        {host253, host253},
+        {"a-b.c-d.example", "a-b.c-d.example"}, {host253, host253},
         {host253 + ".", host253},  // the final dot is removed before the length is checked
         {label63 + ".example", label63 + ".example"}};
     for (const auto& [input, expected] : accepted)

@@ -30,7 +30,9 @@ TEST(FileStore, FoldersArePrivateAndFilesOwnerOnly) {
     ASSERT_TRUE(files::writeFileAtomically(folder + "/profiles.json", "[]").ok());
     EXPECT_EQ(modeOf(folder + "/profiles.json"), 0600u);
     EXPECT_EQ(test::readBytes(folder + "/profiles.json"), "[]");
-    EXPECT_TRUE(files::createFolder(folder).ok()) << "an existing folder is fine";
+    ::chmod(folder.c_str(), 0755);
+    ASSERT_TRUE(files::createFolder(folder).ok()) << "an existing folder is fine";
+    EXPECT_EQ(modeOf(folder), 0700u) << "and made private";
 }
 
 // The bytes read, or the error's code.

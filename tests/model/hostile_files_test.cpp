@@ -142,15 +142,5 @@ TEST(HostileFiles, AValueQuotedIntoALogIsCutToAPrefixOfWholeCharacters) {
     EXPECT_LT(decodeError.size(), 200u) << "the decoder's message quotes only a prefix";
 }
 
-TEST(HostileFiles, AnExistingDataFolderIsMadePrivate) {
-    TemporaryDataHome home;
-    std::string folder = home.root() + "/open-folder";
-    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
-    ASSERT_TRUE(files::createFolder(folder).ok());
-    struct stat info {};
-    ASSERT_EQ(::stat(folder.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0700u);
-}
-
 }  // namespace
 }  // namespace quenlith

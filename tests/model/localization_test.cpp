@@ -147,18 +147,12 @@ TEST(LanguageResolution, ChoosesTheServingLocalization) {
         {"system", {"zh_CN.UTF-8"}, "zh-Hans"},
         {"klingon", {"zh_CN"}, "zh-Hans"},  // unknown stored text is system
         {"zh-hans", {"fr"}, "en"},          // stored codes are case-sensitive
-        {none, {"zh_CN", "en"}, "zh-Hans"},
-        {none, {"fr_FR", "en_GB"}, "en"},
-        {none, {"fr_FR", "zh_SG"}, "zh-Hans"},
-        {none, {"fr_FR.UTF-8"}, "en"},
-        {none, {}, "en"},
-        {none, {"C.UTF-8", "C"}, "en"},
-        {none, {"zh"}, "zh-Hans"},
-        {none, {"zh-Hans"}, "zh-Hans"},
+        {none, {"zh_CN", "en"}, "zh-Hans"}, {none, {"fr_FR", "en_GB"}, "en"},
+        {none, {"fr_FR", "zh_SG"}, "zh-Hans"}, {none, {"fr_FR.UTF-8"}, "en"}, {none, {}, "en"},
+        {none, {"C.UTF-8", "C"}, "en"}, {none, {"zh"}, "zh-Hans"}, {none, {"zh-Hans"}, "zh-Hans"},
         {none, {"zh_Hans_HK"}, "zh-Hans"},
         {none, {"zh_TW.UTF-8", "en"}, "en"},  // Taiwan and Hong Kong are Traditional
-        {none, {"zh_HK"}, "en"},
-        {none, {"zh-Hant", "zh_CN"}, "zh-Hans"},
+        {none, {"zh_HK"}, "en"}, {none, {"zh-Hant", "zh_CN"}, "zh-Hans"},
         {none, {"", "@", "..", "zh_CN"}, "zh-Hans"}};
     for (const auto& [stored, preferred, expected] : cases)
         EXPECT_EQ(localization_testing::resolveLanguageCode(stored, preferred), expected)
@@ -195,16 +189,13 @@ TEST(TextLookup, FollowsSettingsThenPreferences) {
     const char* none = nullptr;
     // The settings file (none: no file), LANGUAGE and LANG, and the text shown for "OK".
     const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
-        {none, "zh_CN:en", "C.UTF-8", "好"},
-        {none, "fr:en", "C.UTF-8", "OK"},
-        {none, "fr", "C.UTF-8", "OK"},
+        {none, "zh_CN:en", "C.UTF-8", "好"}, {none, "fr:en", "C.UTF-8", "OK"}, {none, "fr", "C.UTF-8", "OK"},
         {none, "zh_TW", "C.UTF-8", "OK"},
         {none, none, "zh_CN.UTF-8", "好"},  // LANG when nothing else is set
         {R"({"interfaceLanguage":"en"})", "zh_CN", "C.UTF-8", "OK"},
         {R"({"interfaceLanguage":"system"})", "zh_CN", "C.UTF-8", "好"},
         {R"({"interfaceLanguage":"de"})", "zh_CN", "C.UTF-8", "好"},
-        {R"({"interfaceLanguage":1})", "zh_CN", "C.UTF-8", "好"},
-        {"{not json", "zh_CN", "C.UTF-8", "好"},
+        {R"({"interfaceLanguage":1})", "zh_CN", "C.UTF-8", "好"}, {"{not json", "zh_CN", "C.UTF-8", "好"},
         {"[\"en\"]", "zh_CN", "C.UTF-8", "好"}};
     for (const auto& [settings, language, lang, expected] : cases) {
         test::LanguageEnvironment environment(lang);
