@@ -74,17 +74,9 @@ TEST(AdSiteExceptionTest, ParentDomainsCoverAndAreRemovedWithTheHost) {
     EXPECT_EQ(adSiteException(settings, "www.site1000.example"), (AdSiteException{true, true, "site1000.example"}));
 }
 
-// The menu as a list of item, title, check mark and enabled state.
-struct Shown {
-    MoreMenuItem item;
-    std::string title;
-    bool checked;
-    bool enabled;
-};
-
-std::optional<Shown> find(const std::vector<MoreMenuEntry>& entries, MoreMenuItem item) {
+std::optional<MoreMenuEntry> find(const std::vector<MoreMenuEntry>& entries, MoreMenuItem item) {
     for (const auto& entry : entries)
-        if (entry.item == item) return Shown{entry.item, entry.title, entry.checked, entry.enabled};
+        if (entry.item == item) return entry;
     return std::nullopt;
 }
 
