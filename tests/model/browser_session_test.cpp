@@ -134,18 +134,22 @@ TEST(BrowserSessionDocumentNormalizing, ConsidersOnlyTheFirstThirtyWindows) {
     auto document = makeSession(35, 1);
     document.version = 7;
     document.windows[0].frame.width = 10;  // dropped, but still counts among the first 30
-    auto normalized = document.normalized();
-    EXPECT_EQ(normalized.version, 1);
-    ASSERT_EQ(normalized.windows.size(), 29u);
-    EXPECT_EQ(normalized.windows[0].id, document.windows[1].id);
-    EXPECT_EQ(normalized.windows.back().id, document.windows[29].id);
-    EXPECT_EQ(normalized.activeWindow, document.activeWindow) << "kept as it is";
+    auto expected = document;
+    expected.version = 1;
+    expected.windows.assign(document.windows.begin() + 1, document.windows.begin() + 30);
+    EXPECT_EQ(document.normalized(), expected) << "the active window is kept as it is";
 }
 
 class BrowserSessionFileTest : public testing::Test {
 protected:
     std::string filePath() const { return home.path("session-v1.json"); }
     std::string backupPath() const { return filePath() + ".backup"; }
+    // What loading gives: a document or nothing; a failure fails the test.
+    std::optional<BrowserSessionDocument> loaded() const {
+        auto result = persistence.load();
+        EXPECT_TRUE(result.ok()) << (result.ok() ? "" : result.error().message);
+        return result.ok() ? *result : std::nullopt;
+    }
 
     test::TemporaryDataHome home;
     BrowserSessionPersistence persistence;
@@ -159,10 +163,7 @@ TEST_F(BrowserSessionFileTest, SavesTheNormalisedSnapshotCompactly) {
     std::string bytes = readBytes(filePath());
     EXPECT_EQ(bytes, encode(document.normalized()));
     EXPECT_FALSE(test::exists(backupPath())) << "no previous file, no backup";
-    auto loaded = persistence.load();
-    ASSERT_TRUE(loaded.ok());
-    ASSERT_TRUE(*loaded);
-    EXPECT_EQ(**loaded, document.normalized());
+    EXPECT_EQ(loaded(), document.normalized());
 
     ASSERT_TRUE(persistence.save(makeSession(1, 1)).ok());
     EXPECT_EQ(readBytes(backupPath()), bytes) << "the replaced snapshot becomes the backup";
@@ -244,19 +245,13 @@ TEST_F(BrowserSessionFileTest, BackupIsRefreshedOnlyFromReadableSnapshots) {
 TEST_F(BrowserSessionFileTest, LoadFallsBackToTheBackup) {
     auto older = makeSession(1, 1);
     test::writeBytes(backupPath(), encode(older));
-    auto fromBackup = persistence.load();
-    ASSERT_TRUE(fromBackup.ok());
-    ASSERT_TRUE(*fromBackup) << "file missing, backup usable";
-    EXPECT_EQ(**fromBackup, older);
+    EXPECT_EQ(loaded(), older) << "file missing, backup usable";
 
     for (const std::string& unusable : {std::string(R"({"version":2,"windows":[]})"), std::string("{"),
                                         std::string(R"({"windows":[]})"),
                                         std::string(R"({"version":1,"windows":[],"extra":1e400})")}) {
         test::writeBytes(filePath(), unusable);
-        auto loaded = persistence.load();
-        ASSERT_TRUE(loaded.ok()) << unusable;
-        ASSERT_TRUE(*loaded);
-        EXPECT_EQ(**loaded, older) << unusable;
+        EXPECT_EQ(loaded(), older) << unusable;
     }
 
     test::writeBytes(backupPath(), "garbage");
@@ -265,9 +260,7 @@ TEST_F(BrowserSessionFileTest, LoadFallsBackToTheBackup) {
     EXPECT_EQ(corrupt.error().code, files::kCorruptFile);
 
     ASSERT_TRUE(files::removeFileIfPresent(filePath()).ok());
-    auto none = persistence.load();
-    ASSERT_TRUE(none.ok());
-    EXPECT_FALSE(*none) << "file missing, backup unusable: nothing, no error";
+    EXPECT_EQ(loaded(), std::nullopt) << "file missing, backup unusable: nothing, no error";
 
     ASSERT_TRUE(persistence.removeFiles().ok());
     EXPECT_FALSE(test::exists(backupPath()));
@@ -285,14 +278,11 @@ TEST_F(BrowserSessionFileTest, ReadingCapIsExactAndWhatIsReadIsNormalised) {
     std::string text = encode(current);
     std::string atCap = text + std::string(kSessionFileSizeCap - text.size(), ' ');
     test::writeBytes(filePath(), atCap);
-    auto loaded = persistence.load();
-    ASSERT_TRUE(loaded.ok() && *loaded);
-    EXPECT_EQ(**loaded, current.normalized()) << "8,000,000 bytes are read";
-    EXPECT_EQ((*loaded)->windows.size(), 29u) << "of the first 30 windows, one unusable";
+    auto read = loaded();
+    EXPECT_EQ(read, current.normalized()) << "8,000,000 bytes are read";
+    EXPECT_EQ(read.value_or(older).windows.size(), 29u) << "of the first 30 windows, one unusable";
     test::writeBytes(filePath(), atCap + " ");
-    loaded = persistence.load();
-    ASSERT_TRUE(loaded.ok() && *loaded);
-    EXPECT_EQ(**loaded, older) << "8,000,001 bytes are skipped for the backup";
+    EXPECT_EQ(loaded(), older) << "8,000,001 bytes are skipped for the backup";
 }
 
 }  // namespace

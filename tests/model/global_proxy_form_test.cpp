@@ -39,11 +39,8 @@ TEST_F(GlobalProxyFormTest, BadEndpointsAreRefusedAndChangeNothing) {
     struct Case {
         std::string host, port, message;
     } cases[] = {
-        {"proxy.example", "0", "Proxy port must be between 1 and 65535."},
-        {"proxy.example", "65536", "Proxy port must be between 1 and 65535."},
+        // The endpoint rules have their own tables; here the form's handling of a refusal.
         {"proxy.example", "80a", "Proxy port must be between 1 and 65535."},
-        {"proxy.example", "", "Proxy port must be between 1 and 65535."},
-        {"bad host", "8080", "Enter a proxy hostname or IP address without a scheme, path or port."},
         {"http://proxy.example", "8080", "Enter a proxy hostname or IP address without a scheme, path or port."},
     };
     for (const auto& c : cases) {

@@ -185,6 +185,12 @@ TEST(PendingConfirmationTest, ContinueRunsTheLatestActionExactlyOnce) {
 
 TEST(ClipDraftTest, SaveRuleCountsCharactersAsTypedAndGuardsReadLater) {
     const std::string thumb = "\U0001F44D\U0001F3FD";  // one character, two scalars
+    const auto readLater = [](std::string address, ReadingState state) {
+        return [=](PageClip& d) {
+            d.address = address;
+            d.readingState = state;
+        };
+    };
     const std::tuple<const char*, std::function<void(PageClip&)>, bool> cases[] = {
         {"plain bookmark", [](PageClip&) {}, true},
         {"empty title", [](PageClip& d) { d.title.clear(); }, true},
@@ -194,18 +200,8 @@ TEST(ClipDraftTest, SaveRuleCountsCharactersAsTypedAndGuardsReadLater) {
         {"space inside", [](PageClip& d) { d.address = "exa mple.com"; }, false},
         {"ftp", [](PageClip& d) { d.address = "ftp://example.com/file"; }, false},
         {"token bookmark", [](PageClip& d) { d.address = "https://example.com/?access_token=x"; }, true},
-        {"token in Read Later",
-         [](PageClip& d) {
-             d.address = "https://example.com/?access_token=x";
-             d.readingState = ReadingState::unread;
-         },
-         false},
-        {"sign-in in Read Later",
-         [](PageClip& d) {
-             d.address = "https://accounts.google.com/signin";
-             d.readingState = ReadingState::finished;
-         },
-         false},
+        {"token in Read Later", readLater("https://example.com/?access_token=x", ReadingState::unread), false},
+        {"sign-in in Read Later", readLater("https://accounts.google.com/signin", ReadingState::finished), false},
         {"500 title", [&](PageClip& d) { d.title = test::repeated(thumb, 500); }, true},
         {"501 title", [&](PageClip& d) { d.title = test::repeated(thumb, 501); }, false},
         {"200000 excerpt", [](PageClip& d) { d.text = std::string(200'000, 'x'); }, true},
