@@ -50,24 +50,20 @@ TEST(AdFilterSettingsDomain, LabelRules) {
         EXPECT_FALSE(AdFilterSettings::isValidLabel(bad)) << bad;
 }
 
-TEST(AdFilterSettingsNormalized, CleansBothListsAndKeepsFlags) {
+TEST(AdFilterSettingsNormalized, CleansBothListsKeepsFlagsAndAHundredEntries) {
     const AdFilterSettings settings{true, false, {"Example.com", "example.com", "not a host", "b.example",
                                                   "https://a.example/x"},
                                     {"Ads.Test", "ads.test", "ftp://x.test"}};
     const AdFilterSettings expected{true, false, {"a.example", "b.example", "example.com"}, {"ads.test"}};
     EXPECT_EQ(settings.normalized(), expected);
     EXPECT_EQ(expected.normalized(), expected);
-}
 
-TEST(AdFilterSettingsNormalized, KeepsTheFirstHundredInSortedOrder) {
-    AdFilterSettings settings;
-    for (int i = 149; i >= 0; --i) settings.blockedDomains.push_back("host" + std::to_string(i) + ".example");
-    auto expected = settings.blockedDomains;
-    std::sort(expected.begin(), expected.end());
-    expected.resize(100);
-    AdFilterSettings result = settings.normalized();
-    EXPECT_EQ(result.blockedDomains, expected);
-    EXPECT_TRUE(result.allowedSites.empty());
+    AdFilterSettings many;  // the first hundred in sorted order are kept
+    for (int i = 149; i >= 0; --i) many.blockedDomains.push_back("host" + std::to_string(i) + ".example");
+    auto firstHundred = many.blockedDomains;
+    std::sort(firstHundred.begin(), firstHundred.end());
+    firstHundred.resize(100);
+    EXPECT_EQ(many.normalized(), (AdFilterSettings{false, true, {}, firstHundred}));
 }
 
 TEST(AdFilterSettingsExceptions, CoveringEntryNeedsADotBoundary) {
@@ -81,7 +77,7 @@ TEST(AdFilterSettingsExceptions, CoveringEntryNeedsADotBoundary) {
     EXPECT_EQ(AdFilterSettings::coveringEntry("example.com", {}), std::nullopt);
 }
 
-TEST(AdFilterSettingsExceptions, AllowingAndStopping) {
+TEST(AdFilterSettingsExceptions, AllowingAndStoppingUpToAFullList) {
     AdFilterSettings settings;
     settings.setAllowed(true, "https://News.Example.com/article");
     EXPECT_EQ(settings.allowedSites, (std::vector<std::string>{"news.example.com"}));
@@ -90,8 +86,7 @@ TEST(AdFilterSettingsExceptions, AllowingAndStopping) {
     EXPECT_EQ(settings.allowedSites, (std::vector<std::string>{"alpha.test", "example.com", "news.example.com"}));
 
     // A subdomain of an allowed site is already covered.
-    AdFilterSettings covered;
-    covered.allowedSites = {"example.com"};
+    AdFilterSettings covered{false, true, {"example.com"}, {}};
     covered.setAllowed(true, "shop.example.com");
     EXPECT_EQ(covered.allowedSites, (std::vector<std::string>{"example.com"}));
 
@@ -99,8 +94,7 @@ TEST(AdFilterSettingsExceptions, AllowingAndStopping) {
     settings.setAllowed(false, "news.example.com");
     EXPECT_EQ(settings.allowedSites, (std::vector<std::string>{"alpha.test"}));
     // Stopping on a parent leaves its subdomains' entries alone.
-    AdFilterSettings parent;
-    parent.allowedSites = {"example.com", "shop.example.com"};
+    AdFilterSettings parent{false, true, {"example.com", "shop.example.com"}, {}};
     parent.setAllowed(false, "example.com");
     EXPECT_EQ(parent.allowedSites, (std::vector<std::string>{"shop.example.com"}));
 
@@ -108,42 +102,35 @@ TEST(AdFilterSettingsExceptions, AllowingAndStopping) {
     settings.setAllowed(true, "not a host");
     settings.setAllowed(false, "ftp://alpha.test");
     EXPECT_EQ(settings.allowedSites, (std::vector<std::string>{"alpha.test"}));
-}
 
-TEST(AdFilterSettingsExceptions, FullListRefusesNewHostsButStillRemoves) {
-    AdFilterSettings settings;
-    for (int i = 0; i < 100; ++i) settings.allowedSites.push_back("site" + std::to_string(i) + ".example");
-    std::sort(settings.allowedSites.begin(), settings.allowedSites.end());
-    auto before = settings.allowedSites;
-    settings.setAllowed(true, "another.example");
-    EXPECT_EQ(settings.allowedSites, before);
-    settings.setAllowed(false, "site5.example");
-    EXPECT_EQ(settings.allowedSites.size(), 99u);
-    settings.setAllowed(true, "another.example");
-    EXPECT_EQ(settings.allowedSites.size(), 100u);
-    EXPECT_TRUE(std::is_sorted(settings.allowedSites.begin(), settings.allowedSites.end()));
+    // A full list refuses new hosts but still removes.
+    AdFilterSettings full;
+    for (int i = 0; i < 100; ++i) full.allowedSites.push_back("site" + std::to_string(i) + ".example");
+    std::sort(full.allowedSites.begin(), full.allowedSites.end());
+    auto before = full.allowedSites;
+    full.setAllowed(true, "another.example");
+    EXPECT_EQ(full.allowedSites, before);
+    full.setAllowed(false, "site5.example");
+    EXPECT_EQ(full.allowedSites.size(), 99u);
+    full.setAllowed(true, "another.example");
+    EXPECT_EQ(full.allowedSites.size(), 100u);
+    EXPECT_TRUE(std::is_sorted(full.allowedSites.begin(), full.allowedSites.end()));
 }
 
 constexpr const char* kPlaceholderRuleText =
     R"json({"action":{"selector":"ins.adsbygoogle,[id^='google_ads_iframe_'],[id^='div-gpt-ad'],[data-ad-slot],[data-ad-client],.advertisement,.ad-container,.ad-banner,.ad-slot,.ad-wrapper,#ad-banner,#ad-container","type":"css-display-none"},"trigger":{"url-filter":"^https?:\/\/"}})json";
 
 TEST(AdFilterSettingsRules, NothingToBlockGivesAnEmptyArrayOrThePlaceholderRule) {
-    AdFilterSettings disabled;
-    disabled.allowedSites = {"example.com"};
-    disabled.blockedDomains = {"ads.test"};
+    const AdFilterSettings disabled{false, true, {"example.com"}, {"ads.test"}};
     EXPECT_EQ(*disabled.contentRuleListJSON({"tracker.test"}), "[]") << "disabled, whatever the lists";
-    AdFilterSettings placeholders;
-    placeholders.enabled = true;
+    AdFilterSettings placeholders{true, true, {}, {}};
     EXPECT_EQ(*placeholders.contentRuleListJSON({}), std::string("[") + kPlaceholderRuleText + "]");
     placeholders.hidePlaceholders = false;
     EXPECT_EQ(*placeholders.contentRuleListJSON({}), "[]");
 }
 
 TEST(AdFilterSettingsRules, BlockRulesAreThirdPartyEscapedAndSorted) {
-    AdFilterSettings settings;
-    settings.enabled = true;
-    settings.hidePlaceholders = false;
-    settings.blockedDomains = {"Zeta.Test", "ads.example"};
+    const AdFilterSettings settings{true, false, {}, {"Zeta.Test", "ads.example"}};
     auto text = settings.contentRuleListJSON({"ads.example", "beta.test"});
     ASSERT_TRUE(text.ok());
     EXPECT_EQ(*text,
@@ -153,9 +140,7 @@ TEST(AdFilterSettingsRules, BlockRulesAreThirdPartyEscapedAndSorted) {
 }
 
 TEST(AdFilterSettingsRules, EveryRuleCarriesTheSameUnlessList) {
-    AdFilterSettings settings;
-    settings.enabled = true;
-    settings.allowedSites = {"News.Example.com"};
+    const AdFilterSettings settings{true, true, {"News.Example.com"}, {}};
     auto text = settings.contentRuleListJSON({"ads.test"});
     ASSERT_TRUE(text.ok());
     const std::string unless = R"json("unless-top-url":["^https?:\/\/([a-z0-9-]+\\.)*news\\.example\\.com\\.?(:[0-9]+)?\/"])json";
@@ -166,18 +151,14 @@ TEST(AdFilterSettingsRules, EveryRuleCarriesTheSameUnlessList) {
 }
 
 TEST(AdFilterSettingsRules, SameSettingsGiveTheSameTextAndInvalidTextFails) {
-    AdFilterSettings a;
-    a.enabled = true;
-    a.allowedSites = {"b.example", "A.example"};
-    AdFilterSettings b = a;
-    b.allowedSites = {"a.example", "b.example", "a.example"};
+    const AdFilterSettings a{true, true, {"b.example", "A.example"}, {}};
+    const AdFilterSettings b{true, true, {"a.example", "b.example", "a.example"}, {}};
     EXPECT_EQ(*a.contentRuleListJSON({"h.test"}), *b.contentRuleListJSON({"h.test"}));
     EXPECT_FALSE(a.contentRuleListJSON({std::string("bad\xff.test")}).ok());
 }
 
 TEST(AdFilterSettingsValue, HashFollowsTheValue) {
-    AdFilterSettings changed;
-    changed.blockedDomains = {"a.example"};
+    const AdFilterSettings changed{false, true, {}, {"a.example"}};
     EXPECT_NE(std::hash<AdFilterSettings>()(changed), std::hash<AdFilterSettings>()(AdFilterSettings()));
     EXPECT_EQ(std::hash<AdFilterSettings>()(changed), std::hash<AdFilterSettings>()(AdFilterSettings(changed)));
 }

@@ -71,11 +71,16 @@ TEST(BrowserProxySettings, ValidationGivesTheFirstFailingMessage) {
         EXPECT_EQ(settings.validationMessage(), message) << settings.host << " " << settings.username;
 }
 
-TEST(BrowserProxySettings, NormalizedHostRemovesOnePairOfBrackets) {
+TEST(BrowserProxySettings, NormalizedHostRemovesOnePairOfBracketsAndTheSummaryDoesNot) {
     EXPECT_EQ(proxy(BrowserProxyKind::socks5, " [::1] ", 1).normalizedHost(), "::1");
     EXPECT_EQ(proxy(BrowserProxyKind::socks5, "\t[ ::1 ]\n", 1).normalizedHost(), " ::1 ");
     EXPECT_EQ(proxy(BrowserProxyKind::socks5, "[[::1]]", 1).normalizedHost(), "[::1]");
     EXPECT_EQ(proxy(BrowserProxyKind::socks5, "[::1", 1).normalizedHost(), "[::1");
+    // The summary shows the host as stored.
+    EXPECT_EQ(proxy(BrowserProxyKind::system, "ignored", 1).summary(), "Use System Proxy");
+    EXPECT_EQ(proxy(BrowserProxyKind::httpConnect, " [::1] ", 8080).summary(), "HTTP CONNECT \u00B7  [::1] :8080");
+    EXPECT_EQ(proxy(BrowserProxyKind::httpsConnect, "p", 443).summary(), "HTTPS CONNECT (TLS) \u00B7 p:443");
+    EXPECT_EQ(proxy(BrowserProxyKind::socks5, "p", 1080).summary(), "SOCKS5 \u00B7 p:1080");
 }
 
 TEST(BrowserProxySettings, CredentialReuse) {
@@ -100,13 +105,6 @@ TEST(BrowserProxySettings, CredentialReuse) {
         change(edit, old);
         EXPECT_FALSE(edit.canReuseCredential(old)) << label;
     }
-}
-
-TEST(BrowserProxySettings, SummaryShowsStoredHost) {
-    EXPECT_EQ(proxy(BrowserProxyKind::system, "ignored", 1).summary(), "Use System Proxy");
-    EXPECT_EQ(proxy(BrowserProxyKind::httpConnect, " [::1] ", 8080).summary(), "HTTP CONNECT \u00B7  [::1] :8080");
-    EXPECT_EQ(proxy(BrowserProxyKind::httpsConnect, "p", 443).summary(), "HTTPS CONNECT (TLS) \u00B7 p:443");
-    EXPECT_EQ(proxy(BrowserProxyKind::socks5, "p", 1080).summary(), "SOCKS5 \u00B7 p:1080");
 }
 
 }  // namespace

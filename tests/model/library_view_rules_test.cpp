@@ -113,7 +113,8 @@ TEST(LibraryFiltersTest, HistoryRowsArePositionsSoSharedIdsStayApart) {
     EXPECT_TRUE(filteredHistory(history, LibraryQuery("nothing")).empty());
 }
 
-TEST(LibraryPresentationTest, SavedPercentTruncatesWithoutBinaryError) {
+TEST(LibraryPresentationTest, PercentsHostsSubtitlesAndWindowSize) {
+    // The saved percentage truncates without binary error.
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const std::pair<std::optional<double>, std::optional<long>> cases[] = {
         {std::nullopt, std::nullopt}, {0.0, std::nullopt}, {-0.2, std::nullopt}, {nan, std::nullopt},
@@ -122,9 +123,7 @@ TEST(LibraryPresentationTest, SavedPercentTruncatesWithoutBinaryError) {
     };
     for (const auto& [position, percent] : cases)
         EXPECT_EQ(savedPercent(position), percent) << (position ? std::to_string(*position) : "none");
-}
 
-TEST(LibraryPresentationTest, HostsSubtitlesAndWindowSize) {
     EXPECT_EQ(hostText("https://Docs.Example.com/x?y=1"), "Docs.Example.com");
     EXPECT_EQ(hostText("example.com/page"), "example.com/page") << "no host as written";
     EXPECT_EQ(hostText("not an address"), "not an address");
