@@ -60,7 +60,7 @@ TEST(FileStore, ReadsUpToTheCapExactlyAndTellsFailuresApart) {
     EXPECT_EQ(readResult(home.root(), 10), files::kReadFailed);
 }
 
-TEST(FileStore, FailedWriteLeavesTheOldFileWhole) {
+TEST(FileStore, FailedWriteLeavesTheOldFileWholeAndTheNextLoadSweepsLeftovers) {
     TemporaryDataHome home;
     std::string path = home.root() + "/file.json";
     test::writeBytes(path, "old content");
@@ -79,11 +79,8 @@ TEST(FileStore, FailedWriteLeavesTheOldFileWhole) {
     ASSERT_TRUE(files::createFolder(blocked).ok());
     EXPECT_FALSE(files::writeFileAtomically(blocked, "x").ok());
     EXPECT_TRUE(test::isDirectory(blocked));
-}
 
-TEST(FileStore, LoadingSweepsTheTemporaryFilesOfAnInterruptedWrite) {
-    TemporaryDataHome home;
-    std::string path = home.root() + "/profiles.json";
+    path = home.root() + "/profiles.json";
     // What a write of the file or of its backup killed midway leaves, and neighbours that must
     // stay, the user's own look-alikes among them.
     const std::vector<std::string> stale = {"profiles.json.quenlith-partial-Ab3dE9",

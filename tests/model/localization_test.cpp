@@ -74,7 +74,7 @@ std::optional<MoCatalog> parseExact(std::string_view bytes) {
 
 // --- Compiled catalogs ---
 
-TEST(MoCatalog, ReadsBothByteOrdersAndOnlyUsableTranslations) {
+TEST(MoCatalog, ReadsBothByteOrdersOnlyUsableTranslationsAndTheShippedCatalog) {
     Entries entries = {{"", "Content-Type: text/plain; charset=UTF-8\n"},
                        {"Close", "关闭"},
                        {"menu\x04Open", "打开（菜单）"},
@@ -94,6 +94,15 @@ TEST(MoCatalog, ReadsBothByteOrdersAndOnlyUsableTranslations) {
         EXPECT_EQ(catalog->lookup("Not UTF-8"), nullptr);     // nor is text that is not UTF-8
         EXPECT_EQ(catalog->lookup("close"), nullptr);
     }
+    // The shipped catalog.
+    auto catalog = MoCatalog::load(resourcePath("locale/zh_Hans.mo"));
+    ASSERT_TRUE(catalog);
+    ASSERT_NE(catalog->lookup("OK"), nullptr);
+    EXPECT_EQ(*catalog->lookup("OK"), "好");
+    EXPECT_FALSE(MoCatalog::load(resourcePath("locale/missing.mo")));
+    // The texts of the model's own tables are all translated.
+    for (const auto& row : SuggestedWebsite::all()) EXPECT_NE(catalog->lookup(row.name), nullptr) << row.name;
+    EXPECT_NE(catalog->lookup("System Default"), nullptr);
 }
 
 TEST(MoCatalog, RefusesMalformedFiles) {
@@ -119,17 +128,6 @@ TEST(MoCatalog, RefusesMalformedFiles) {
     for (std::size_t length = 0; length < valid.size(); ++length)
         EXPECT_FALSE(parseExact(std::string_view(valid).substr(0, length))) << length;
     EXPECT_TRUE(parseExact(valid));
-}
-
-TEST(MoCatalog, LoadsTheShippedCatalog) {
-    auto catalog = MoCatalog::load(resourcePath("locale/zh_Hans.mo"));
-    ASSERT_TRUE(catalog);
-    ASSERT_NE(catalog->lookup("OK"), nullptr);
-    EXPECT_EQ(*catalog->lookup("OK"), "好");
-    EXPECT_FALSE(MoCatalog::load(resourcePath("locale/missing.mo")));
-    // The texts of the model's own tables are all translated.
-    for (const auto& row : SuggestedWebsite::all()) EXPECT_NE(catalog->lookup(row.name), nullptr) << row.name;
-    EXPECT_NE(catalog->lookup("System Default"), nullptr);
 }
 
 // --- Language resolution ---
@@ -169,7 +167,7 @@ TEST(PreferredLanguages, KeepsTheEnvironmentsEntriesInOrder) {
 
 // --- Lookup in one process, resolved again per case ---
 
-TEST(TextLookup, StoredChineseShowsChineseUnderTheCLocale) {
+TEST(TextLookup, StoredChineseShowsChineseUnderTheCLocaleUntilResolvedAgain) {
     ChineseChosen environment;
     environment.storeSettings(R"({"interfaceLanguage": "zh-Hans", "preferences.v1": {}})");
     EXPECT_EQ(localization_testing::effectiveLanguageCode(), "zh-Hans");
@@ -178,6 +176,10 @@ TEST(TextLookup, StoredChineseShowsChineseUnderTheCLocale) {
     EXPECT_EQ(displayName(InterfaceLanguage::system), "跟随系统");
     EXPECT_EQ(displayName(InterfaceLanguage::english), "English");
     EXPECT_EQ(localizedString("A text nobody translated"), "A text nobody translated");
+    environment.storeSettings(R"({"interfaceLanguage":"en"})");
+    EXPECT_EQ(localizedString("OK"), "好");  // a saved change waits for the next launch
+    localization_testing::reset();
+    EXPECT_EQ(localizedString("OK"), "OK");
 }
 
 TEST(TextLookup, FollowsSettingsThenPreferences) {
@@ -204,15 +206,6 @@ TEST(TextLookup, FollowsSettingsThenPreferences) {
         EXPECT_EQ(localizedString("OK"), expected)
             << settings.value_or("-").substr(0, 40) << " " << (language ? language : "-");
     }
-}
-
-TEST(TextLookup, LanguageIsFixedUntilResolvedAgain) {
-    ChineseChosen environment;
-    EXPECT_EQ(localizedString("OK"), "好");
-    environment.storeSettings(R"({"interfaceLanguage":"en"})");
-    EXPECT_EQ(localizedString("OK"), "好");  // a saved change waits for the next launch
-    localization_testing::reset();
-    EXPECT_EQ(localizedString("OK"), "OK");
 }
 
 TEST(TextLookup, CorruptOrMissingCatalogFallsBackToEnglish) {
