@@ -120,15 +120,13 @@ INSTANTIATE_TEST_SUITE_P(Kinds, HostileFiles,
                          testing::Values(Hostile::fifo, Hostile::deviceLink, Hostile::deepNesting, Hostile::overCap,
                                          Hostile::unsearchableFolder));
 
-TEST(HostileFiles, NestingIsCountedOnTheTextAndRefusedPastTheLimit) {
+TEST(HostileFiles, NestingIsRefusedPastTheLimitAndAQuotedValueIsCutToWholeCharacters) {
     EXPECT_EQ(jsonNestingDepth(R"({"a":["[{", {"b":"\"}]"}]})"), 3u) << "brackets in strings do not count";
     EXPECT_TRUE(parseJsonText(nested(kMaximumJsonNesting - 1, "{\"x\":")).has_value());
     std::string error;
     EXPECT_FALSE(parseJsonText(nested(kMaximumJsonNesting, "{\"x\":"), &error).has_value());
     EXPECT_NE(error.find("nested"), std::string::npos);
-}
 
-TEST(HostileFiles, AValueQuotedIntoALogIsCutToAPrefixOfWholeCharacters) {
     std::string huge = std::string(63, 'a') + "中" + std::string(1'000'000, 'b');
     std::string quoted = quotedForLog(huge);
     EXPECT_LT(quoted.size(), 100u);

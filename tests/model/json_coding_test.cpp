@@ -24,7 +24,7 @@ TEST(Uuid, WritesUpperCaseReadsEitherCaseAndRefusesMalformedText) {
     EXPECT_TRUE(!a.isNil() && Uuid().isNil());
 }
 
-TEST(JsonCoding, IntegersAreCheckedForTypeAndRange) {
+TEST(JsonCoding, IntegersAreCheckedForTypeAndRangeAndKeysForPresence) {
     struct Case {
         Json json;
         std::optional<std::uint32_t> expected;
@@ -41,9 +41,7 @@ TEST(JsonCoding, IntegersAreCheckedForTypeAndRange) {
     EXPECT_EQ(decodeJson<std::int32_t>(Json(-2147483648ll)), -2147483648ll);
     EXPECT_EQ(decodeJson<std::int32_t>(Json(-2147483648.0)), -2147483648ll) << "the lowest value written with a fraction";
     EXPECT_FALSE(decodeJson<std::int32_t>(Json(-2147483649ll)));
-}
 
-TEST(JsonCoding, RequiredAndOptionalKeys) {
     Json object = {{"name", "A"}, {"opacity", "x"}, {"nothing", nullptr}};
     std::string name;
     readRequired(object, "name", name);

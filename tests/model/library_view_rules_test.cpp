@@ -91,16 +91,15 @@ TEST(LibraryFiltersTest, ReadLaterListsOneStateAndSkipsTheExcerpt) {
     EXPECT_EQ(unreadCount(clips), 3u);
 }
 
-TEST(LibraryFiltersTest, CollectionsAreDistinctInCodePointOrder) {
+TEST(LibraryFiltersTest, CollectionsAreDistinctInCodePointOrderAndHistoryRowsArePositions) {
     const std::vector<PageClip> clips = {
         clip("1", "https://a.example.com", 1, {}, "ärger"), clip("2", "https://a.example.com", 1, {}, "b"),
         clip("3", "https://a.example.com", 1, {}, ""),      clip("4", "https://a.example.com", 1, {}, "Zoo"),
         clip("5", "https://a.example.com", 1, {}, "b"),     clip("6", "https://a.example.com", 1, {}, "B"),
     };
     EXPECT_EQ(collectionNames(clips), (std::vector<std::string>{"B", "Zoo", "b", "ärger"}));
-}
 
-TEST(LibraryFiltersTest, HistoryRowsArePositionsSoSharedIdsStayApart) {
+    // History rows are positions, so shared ids stay apart.
     const Uuid shared = Uuid::random();
     const std::vector<HistoryVisit> history = {
         {shared, "https://news.example.com/a", "Front page", Date{3}},
