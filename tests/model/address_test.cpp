@@ -190,7 +190,8 @@ TEST(SuggestedWebsite, HostMatchesIsOneDirectional) {
         {"https://notexample.com", "https://example.com", false},
         {"https://example.com.evil.net", "https://example.com", false},
         {"https://example.com", "not an address", false}, {"https://example.com", "", false},
-        {"", "https://example.com", false},
+        {"", "https://example.com", false}, {"about:blank", "https://example.com", false},
+        {"https://example.com/", "http://example.com:8080/path", true},  // the host alone names a website
     };
     for (const auto& [page, website, expected] : cases)
         EXPECT_EQ(SuggestedWebsite::hostMatches(page, website), expected) << page << " on " << website;

@@ -86,26 +86,14 @@ TEST(BrowserRuntimeStore, PageCountSkipsStartPagesButCountsPrivateTabsThatNeverC
 
 TEST(BrowserRuntimeStore, ActivityComparesHostsWithoutCaseAndLeadingWww) {
     const std::tuple<const char*, const char*, bool> cases[] = {
-        {"https://www.example.com", "https://example.com/a", true},
-        {"https://www.example.com", "https://www.example.com/", true},
-        {"https://example.com", "https://WWW.Example.COM/x", true},
-        {"https://www.example.com", "https://mail.example.com/", true},
-        {"https://example.com", "https://a.b.example.com/", true},
-        {"https://example.com", "https://notexample.com/", false},
-        {"https://example.com", "https://example.com.evil.test/", false},
-        {"https://mail.example.com", "https://example.com/", false},
-        {"https://mail.example.com", "https://www.mail.example.com/", true},
-        {"https://example.com", "about:blank", false},
-        // Website addresses are typed text: the scheme may be missing, spaces around it.
+        // Website addresses are typed text: the scheme may be missing, spaces around it. The host
+        // rule itself has its own table; here the store's use of it.
         {"example.com", "https://example.com/", true},
         {"  www.example.com\n", "https://m.example.com/", true},
-        {"https://example.com", "not an address", false},
-        // The port and scheme play no part: the host alone names the website.
-        {"http://example.com:8080/path", "https://example.com/", true},
+        {"https://mail.example.com", "https://example.com/", false},  // one direction only
         // An unusable website address matches nothing.
-        {"", "https://example.com/", false}, {"   ", "https://example.com/", false},
-        {"https://", "https://example.com/", false}, {"http://exa mple.com", "https://exa mple.com/", false},
-        {"ftp://example.com", "https://example.com/", false}, {"example", "https://example/", false}};
+        {"", "https://example.com/", false}, {"ftp://example.com", "https://example.com/", false},
+        {"example", "https://example/", false}};
     EXPECT_EQ(BrowserRuntimeStore().activity("https://example.com", std::nullopt, false, std::nullopt),
               WebsiteActivity::closed);
     for (const auto& [website, tabAddress, matches] : cases) {
