@@ -16,7 +16,7 @@ std::string hostOfLength(std::size_t bytes) {
     return host + std::string(bytes - host.size(), 'b');
 }
 
-TEST(AdFilterSettingsDomain, GivesTheLowerCaseHostOrNothing) {
+TEST(AdFilterSettingsDomain, GivesTheLowerCaseHostOrNothingByTheLabelRules) {
     const std::string label63(63, 'a'), host253 = hostOfLength(253);
     const std::pair<std::string, std::string> accepted[] = {
         {"  WWW.Example.COM/Path/To?q=1&x=Y  ", "www.example.com"},
@@ -39,9 +39,7 @@ TEST(AdFilterSettingsDomain, GivesTheLowerCaseHostOrNothing) {
         "https://[::1]/", "exa\xff" "mple.com", hostOfLength(254), label63 + "a.example"};
     for (const auto& input : refused)
         EXPECT_EQ(AdFilterSettings::normalizedDomain(input), std::nullopt) << input;
-}
 
-TEST(AdFilterSettingsDomain, LabelRules) {
     using Labels = std::vector<std::string>;
     for (const std::string& good : Labels{"a", "0", "a-b", "abc123", "x--y", std::string(63, 'a')})
         EXPECT_TRUE(AdFilterSettings::isValidLabel(good)) << good;

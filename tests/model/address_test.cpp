@@ -75,7 +75,6 @@ TEST(ResolveInput, OpensAddressesAndSearchesEverythingElse) {
         {"  c++ & q  ", SearchEngine::duckDuckGo, "https://duckduckgo.com/?q=c%2B%2B%20%26%20q"},
         {"ftp://files.example.com", SearchEngine::bing,
          "https://www.bing.com/search?q=ftp%3A%2F%2Ffiles.example.com"},
-        {"file:///tmp/a", SearchEngine::google, "https://www.google.com/search?q=file%3A%2F%2F%2Ftmp%2Fa"},
         {"me@example.com", SearchEngine::google, "https://www.google.com/search?q=me%40example.com"},
         {"how to 1+1=2 #math", SearchEngine::google,
          "https://www.google.com/search?q=how%20to%201%2B1%3D2%20%23math"},

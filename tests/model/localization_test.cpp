@@ -132,7 +132,7 @@ TEST(MoCatalog, RefusesMalformedFiles) {
 
 // --- Language resolution ---
 
-TEST(LanguageResolution, ChoosesTheServingLocalization) {
+TEST(LanguageResolution, ChoosesTheServingLocalizationFromTheEnvironmentsEntriesInOrder) {
     const std::optional<std::string> none;
     const std::tuple<std::optional<std::string>, std::vector<std::string>, const char*> cases[] = {
         {"en", {"zh_CN.UTF-8"}, "en"},            // stored English beats Chinese preference
@@ -150,9 +150,8 @@ TEST(LanguageResolution, ChoosesTheServingLocalization) {
     for (const auto& [stored, preferred, expected] : cases)
         EXPECT_EQ(localization_testing::resolveLanguageCode(stored, preferred), expected)
             << stored.value_or("-") << " " << (preferred.empty() ? "" : preferred.front());
-}
 
-TEST(PreferredLanguages, KeepsTheEnvironmentsEntriesInOrder) {
+    // The preferred languages keep the environment's entries in order.
     test::LanguageEnvironment environment;
     environment.set("LANGUAGE", "zh_TW:fr:en");
     EXPECT_EQ(localization_testing::preferredLanguagesFromEnvironment(),
