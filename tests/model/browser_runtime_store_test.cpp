@@ -15,7 +15,7 @@ namespace {
 using test::tab;
 using test::window;
 
-TEST(BrowserRuntimeStore, UpdateSortsBySequenceAndPublishesOnlyChanges) {
+TEST(BrowserRuntimeStore, UpdateSortsBySequenceReusesClosedNumbersAndPublishesOnlyChanges) {
     BrowserRuntimeStore store;
     int changes = 0;
     store.signal_changed().connect([&] { ++changes; });
@@ -52,20 +52,15 @@ TEST(BrowserRuntimeStore, UpdateSortsBySequenceAndPublishesOnlyChanges) {
     EXPECT_TRUE(store.windows().empty());
     store.update({});
     EXPECT_EQ(changes, 5);
-}
 
-TEST(BrowserRuntimeStore, AClosedWindowsNumberIsReusedInItsPlace) {
+    // A closed window's number is reused in its place.
     EXPECT_EQ(lowestFreeSequence({}), 1);
     EXPECT_EQ(lowestFreeSequence({2, 3}), 1);
     EXPECT_EQ(lowestFreeSequence({1, 2, 3}), 4);
     EXPECT_EQ(lowestFreeSequence({-1, 0, 1, 3}), 2);
-
     // Windows 1, 2, 3 with window 2 closed: the next window is 2 and listed between 1 and 3.
-    auto one = window(1, {});
-    auto three = window(3, {});
     auto next = window(lowestFreeSequence({one.sequence, three.sequence}), {});
     auto alsoTwo = window(2, {});  // equal numbers keep their given order
-    BrowserRuntimeStore store;
     store.update({one, three, next, alsoTwo});
     EXPECT_EQ(store.windows(), (std::vector<RuntimeWindow>{one, next, alsoTwo, three}));
 }

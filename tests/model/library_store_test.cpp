@@ -45,9 +45,7 @@ protected:
 
 // The file contract shared with the other stores is checked for every store elsewhere.
 TEST_F(LibraryStoreTest, BackupFollowsClipsAndGroupsButNotHistory) {
-    LibraryDocument initial;
-    initial.clips = {makeClip()};
-    initial.history = {makeVisit("https://example.com/h", clock.now())};
+    const LibraryDocument initial{1, {makeClip()}, {}, {makeVisit("https://example.com/h", clock.now())}};
     writeDocument(libraryPath(), initial);
     auto store = openStore();
     ASSERT_TRUE(store->writable());
@@ -105,8 +103,7 @@ TEST_F(LibraryStoreTest, SaveCleansTheClipOrRefusesItWhole) {
 }
 
 TEST_F(LibraryStoreTest, FailedHistoryOnlyWriteLeavesTheBackupAlone) {
-    LibraryDocument initial;
-    initial.clips = {makeClip()};
+    const LibraryDocument initial{1, {makeClip()}, {}, {}};
     writeDocument(libraryPath(), initial);
     writeDocument(backupPath(), LibraryDocument{});
     auto store = openStore();
@@ -138,9 +135,7 @@ TEST_F(LibraryStoreTest, ReadOnlyStoreRefusesEveryEdit) {
 TEST_F(LibraryStoreTest, RestoreRefusesABackupThatBreaksTheRules) {
     auto store = openStore();
     ASSERT_TRUE(store->save(makeClip()));
-    LibraryDocument invalid;
-    invalid.scenes = {makeScene("  ")};
-    writeDocument(backupPath(), invalid);
+    writeDocument(backupPath(), LibraryDocument{1, {}, {makeScene("  ")}, {}});
     EXPECT_FALSE(store->restorePrevious());
     EXPECT_EQ(store->errorMessage(), kInvalidMessage);
     EXPECT_EQ(store->document().clips.size(), 1u);
@@ -150,8 +145,7 @@ TEST_F(LibraryStoreTest, RestoreRefusesABackupThatBreaksTheRules) {
 // broken JSON at the cap is parsed and fails as a decoding error. A file over the cap at start
 // makes the store read-only like any unreadable file.
 TEST_F(LibraryStoreTest, SizeCapIsCheckedBeforeParsing) {
-    LibraryDocument document;
-    document.clips = {makeClip()};
+    const LibraryDocument document{1, {makeClip()}, {}, {}};
     std::string text = *encodeLibraryDocument(document);
     std::string atCap = text + std::string(kLibraryFileSizeCap - text.size(), ' ');
     ASSERT_EQ(atCap.size(), 20'000'000u);
@@ -184,8 +178,8 @@ TEST_F(LibraryStoreTest, OversizedDocumentIsRefusedOnWriting) {
 }
 
 TEST_F(LibraryStoreTest, ExpiredHistoryIsPrunedAtStartOnly) {
-    LibraryDocument recent;
-    recent.history = {makeVisit("https://example.com/", clock.now().adding(-29 * 86400))};
+    const Date now = clock.now();
+    const LibraryDocument recent{1, {}, {}, {makeVisit("https://example.com/", now.adding(-29 * 86400))}};
     writeDocument(libraryPath(), recent);
     std::string bytes = readBytes(libraryPath());
     {
@@ -193,9 +187,7 @@ TEST_F(LibraryStoreTest, ExpiredHistoryIsPrunedAtStartOnly) {
         EXPECT_EQ(store->document(), recent);
         EXPECT_EQ(readBytes(libraryPath()), bytes) << "29 days: not rewritten";
     }
-    LibraryDocument old;
-    old.history = {makeVisit("https://example.com/", clock.now().adding(-31 * 86400))};
-    writeDocument(libraryPath(), old);
+    writeDocument(libraryPath(), {1, {}, {}, {makeVisit("https://example.com/", now.adding(-31 * 86400))}});
     auto store = openStore();
     EXPECT_TRUE(store->document().history.empty());
     EXPECT_TRUE(documentAt(libraryPath()).history.empty());
@@ -205,10 +197,8 @@ TEST_F(LibraryStoreTest, ExpiredHistoryIsPrunedAtStartOnly) {
 TEST_F(LibraryStoreTest, ReplaceContentsSwapsTheWholeDocument) {
     auto store = openStore();
     ASSERT_TRUE(store->save(makeClip()));
-    LibraryDocument imported;
-    imported.clips = {makeClip("https://imported.example/")};
-    imported.scenes = {makeScene()};
-    imported.history = {makeVisit("https://imported.example/", clock.now())};
+    LibraryDocument imported{1, {makeClip("https://imported.example/")}, {makeScene()},
+                             {makeVisit("https://imported.example/", clock.now())}};
     ASSERT_TRUE(store->replaceContents(imported));
     EXPECT_EQ(store->document(), imported);
     EXPECT_EQ(documentAt(libraryPath()), imported);
