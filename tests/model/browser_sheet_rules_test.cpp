@@ -134,24 +134,23 @@ TEST(WindowSheetSavesTest, WindowSettingsCheckTheUserAgentThenTheIntervalText) {
     draft.name = "Site";
     draft.autoReloadInterval = 60;
     draft.zoomLevel = 9;  // accepted records come back normalised
-    struct Case {
-        std::optional<std::string> userAgent;
-        std::optional<std::string> intervalText;
-        std::optional<double> stored;  // nothing: refused
-        std::string message;
-    };
     const std::string uaMessage = "User-Agent must be one line, without control characters, and at most 4096 bytes.";
-    for (const Case& c : std::vector<Case>{{std::nullopt, "10", 10.0, ""},
-                                           {std::nullopt, "9.5", std::nullopt, "Auto reload must be at least 10 seconds."},
-                                           {std::nullopt, "inf", std::nullopt, "Auto reload must be at least 10 seconds."},
-                                           {std::string(4097, 'a'), "5", std::nullopt, uaMessage},
-                                           {"Agent/1", " 12.5 ", 12.5, ""}}) {
+    const std::string reloadMessage = "Auto reload must be at least 10 seconds.";
+    // The user agent, the interval text, the interval stored (nothing: refused) and the message.
+    const std::tuple<std::optional<std::string>, std::string, std::optional<double>, std::string> cases[] = {
+        {std::nullopt, "10", 10.0, ""}, {std::nullopt, "9.5", std::nullopt, reloadMessage},
+        {std::nullopt, "inf", std::nullopt, reloadMessage},
+        {std::string(4097, 'a'), "5", std::nullopt, uaMessage},
+        {"Agent/1", " 12.5 ", 12.5, ""}};
+    for (const auto& [userAgent, intervalText, stored, message] : cases) {
         WebAppProfile edited = draft;
-        edited.customUserAgent = c.userAgent;
-        auto checked = checkWindowSettings(edited, c.intervalText);
-        ASSERT_EQ(checked.ok(), c.stored.has_value()) << *c.intervalText;
-        if (checked) EXPECT_TRUE(checked->autoReloadInterval == c.stored && checked->zoomLevel == kMaximumZoomLevel);
-        else EXPECT_EQ(checked.error().message, c.message);
+        edited.customUserAgent = userAgent;
+        auto checked = checkWindowSettings(edited, intervalText);
+        ASSERT_EQ(checked.ok(), stored.has_value()) << intervalText;
+        if (checked)
+            EXPECT_TRUE(checked->autoReloadInterval == stored && checked->zoomLevel == kMaximumZoomLevel);
+        else
+            EXPECT_EQ(checked.error().message, message);
     }
     EXPECT_EQ(userAgentToStore(std::string(" \t\n ")), std::nullopt);
     EXPECT_EQ(userAgentToStore(std::string(" Agent ")), " Agent ");

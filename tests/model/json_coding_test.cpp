@@ -25,15 +25,12 @@ TEST(Uuid, WritesUpperCaseReadsEitherCaseAndRefusesMalformedText) {
 }
 
 TEST(JsonCoding, IntegersAreCheckedForTypeAndRangeAndKeysForPresence) {
-    struct Case {
-        Json json;
-        std::optional<std::uint32_t> expected;
-    };
-    const Case cases[] = {{4294967295u, 4294967295u}, {4294967296ull, std::nullopt}, {-1, std::nullopt},
-                          {"1", std::nullopt},        {1.5, std::nullopt},           {3.0, 3u},
-                          {0.0, 0u},                  {-0.0, 0u},                    {-1.0, std::nullopt},
-                          {4294967295.0, 4294967295u}, {4294967296.0, std::nullopt}, {true, std::nullopt}};
-    for (const auto& c : cases) EXPECT_EQ(decodeJson<std::uint32_t>(c.json), c.expected) << c.json.dump();
+    const std::pair<Json, std::optional<std::uint32_t>> cases[] = {
+        {4294967295u, 4294967295u}, {4294967296ull, std::nullopt}, {-1, std::nullopt}, {"1", std::nullopt},
+        {1.5, std::nullopt}, {3.0, 3u}, {0.0, 0u}, {-0.0, 0u}, {-1.0, std::nullopt},
+        {4294967295.0, 4294967295u}, {4294967296.0, std::nullopt}, {true, std::nullopt}};
+    for (const auto& [json, expected] : cases)
+        EXPECT_EQ(decodeJson<std::uint32_t>(json), expected) << json.dump();
     EXPECT_EQ(decodeJson<std::int64_t>(Json(-9007199254740991ll)), -9007199254740991ll);
     EXPECT_EQ(decodeJson<std::int64_t>(Json(-3.0)), -3);
     EXPECT_FALSE(decodeJson<std::int64_t>(Json(1e300)));

@@ -120,10 +120,7 @@ TEST(LibraryValidation, AppliesEachRule) {
         {"VisitSignIn", [](Doc& d) { d.history[0].address = "https://example.com/OAuth/authorize"; }, false},
         {"VisitLongTitleAllowed", [](Doc& d) { d.history[0].title = std::string(900, 't'); }, true}};
     for (const auto& [name, change, valid] : cases) {
-        Doc document;
-        document.clips = {makeClip()};
-        document.scenes = {makeScene()};
-        document.history = {makeVisit("https://example.com/a", Date{1})};
+        Doc document{1, {makeClip()}, {makeScene()}, {makeVisit("https://example.com/a", Date{1})}};
         ASSERT_TRUE(isValid(document));
         change(document);
         auto result = LibraryStore::validate(document);
@@ -137,10 +134,8 @@ TEST(LibraryValidation, AppliesEachRule) {
 
 // Keys and strictness of the records are checked with every other record's; here the text.
 TEST(LibraryJson, CompactTextKeepsDatesExactlyAndReencodesIdentically) {
-    LibraryDocument document;
-    document.clips = {makeClip()};
+    LibraryDocument document{1, {makeClip()}, {}, {makeVisit("https://example.com/", Date{-5.5})}};
     document.clips[0].modified = Date{123456789.123456789};
-    document.history = {makeVisit("https://example.com/", Date{-5.5})};
     auto text = encodeLibraryDocument(document);
     ASSERT_TRUE(text);
     EXPECT_EQ(text->find('\n'), std::string::npos) << "compact";
