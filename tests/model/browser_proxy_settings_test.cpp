@@ -16,18 +16,11 @@ const std::string kUsernameMessage = "Enter the proxy username.";
 const std::string kSocksMessage = "SOCKS5 credentials must be at most 255 UTF-8 bytes each.";
 
 BrowserProxySettings proxy(BrowserProxyKind kind, std::string host, std::int64_t port) {
-    BrowserProxySettings settings;
-    settings.kind = kind;
-    settings.host = std::move(host);
-    settings.port = port;
-    return settings;
+    return {kind, std::move(host), port, "", std::nullopt, false};
 }
 
 BrowserProxySettings authenticated(BrowserProxyKind kind, std::string username) {
-    BrowserProxySettings settings = proxy(kind, "proxy.example", 1080);
-    settings.usesAuthentication = true;
-    settings.username = std::move(username);
-    return settings;
+    return {kind, "proxy.example", 1080, std::move(username), std::nullopt, true};
 }
 
 // The first failing message, or none; a proxy without authentication needs no user.
