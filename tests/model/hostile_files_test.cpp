@@ -28,8 +28,6 @@
 namespace quenlith {
 namespace {
 
-using test::TemporaryDataHome;
-
 enum class Hostile { fifo, deviceLink, deepNesting, overCap, unsearchableFolder };
 
 struct Reader {
@@ -71,7 +69,7 @@ std::string describe(const std::string& path) {
 
 class HostileFiles : public testing::TestWithParam<Hostile> {
 protected:
-    TemporaryDataHome home;
+    test::TemporaryDataHome home;
     ManualScheduler scheduler;
     ManualClock clock{Date{800000000}};
 

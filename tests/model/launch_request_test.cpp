@@ -12,6 +12,7 @@ constexpr const char* kGroup = "E621E1F8-C36C-495A-93FC-0C247A3E6E5F";
 TEST(LaunchRequest, ParsesOnlyTheTwoExactLinkForms) {
     const auto website = [](const char* url) { return std::optional(LaunchRequest::website(url)); };
     const auto group = std::optional(LaunchRequest::workspace(*Uuid::parse(kGroup)));
+    ASSERT_EQ(group->id, Uuid::parse(kGroup)) << "the expected request itself carries the id";
     const std::optional<LaunchRequest> none;
     const std::vector<std::pair<std::string, std::optional<LaunchRequest>>> cases = {
         {"quenlith://open?url=https%3A%2F%2Fexample.com%2Fa%3Fq%3D1", website("https://example.com/a?q=1")},

@@ -18,7 +18,6 @@ namespace {
 
 using test::makeClip;
 using test::makeScene;
-using test::makeSceneWindow;
 using test::makeVisit;
 using test::repeated;
 
@@ -46,7 +45,7 @@ TEST(LibraryValidation, AppliesEachRule) {
         for (int i = 0; i < n; ++i) d.scenes.push_back(makeScene());
     };
     const auto addWindows = [](Doc& d, int n) {
-        for (int i = 0; i < n; ++i) d.scenes[0].windows.push_back(makeSceneWindow());
+        for (int i = 0; i < n; ++i) d.scenes[0].windows.push_back(test::makeSceneWindow());
     };
     const auto window = [](Doc& d) -> SceneWindow& { return d.scenes[0].windows[0]; };
     const HistoryVisit visit = makeVisit("https://example.com/", Date{0});

@@ -13,7 +13,6 @@ namespace quenlith {
 namespace {
 
 using test::makeClip;
-using test::makeScene;
 using test::makeVisit;
 using test::readBytes;
 
@@ -62,7 +61,7 @@ TEST_F(LibraryStoreTest, BackupFollowsClipsAndGroupsButNotHistory) {
     EXPECT_EQ(readBytes(backupPath()), backupBytes) << "history changes leave the backup alone";
 
     auto beforeScene = store->document();
-    ASSERT_TRUE(store->update([](LibraryDocument& d) { d.scenes.push_back(makeScene()); }));
+    ASSERT_TRUE(store->update([](LibraryDocument& d) { d.scenes.push_back(test::makeScene()); }));
     EXPECT_EQ(documentAt(backupPath()), beforeScene) << "a new group refreshes the backup";
     EXPECT_EQ(documentAt(libraryPath()), store->document());
 }
@@ -135,7 +134,7 @@ TEST_F(LibraryStoreTest, ReadOnlyStoreRefusesEveryEdit) {
 TEST_F(LibraryStoreTest, RestoreRefusesABackupThatBreaksTheRules) {
     auto store = openStore();
     ASSERT_TRUE(store->save(makeClip()));
-    writeDocument(backupPath(), LibraryDocument{1, {}, {makeScene("  ")}, {}});
+    writeDocument(backupPath(), LibraryDocument{1, {}, {test::makeScene("  ")}, {}});
     EXPECT_FALSE(store->restorePrevious());
     EXPECT_EQ(store->errorMessage(), kInvalidMessage);
     EXPECT_EQ(store->document().clips.size(), 1u);
@@ -197,7 +196,7 @@ TEST_F(LibraryStoreTest, ExpiredHistoryIsPrunedAtStartOnly) {
 TEST_F(LibraryStoreTest, ReplaceContentsSwapsTheWholeDocument) {
     auto store = openStore();
     ASSERT_TRUE(store->save(makeClip()));
-    LibraryDocument imported{1, {makeClip("https://imported.example/")}, {makeScene()},
+    LibraryDocument imported{1, {makeClip("https://imported.example/")}, {test::makeScene()},
                              {makeVisit("https://imported.example/", clock.now())}};
     ASSERT_TRUE(store->replaceContents(imported));
     EXPECT_EQ(store->document(), imported);
