@@ -1,9 +1,8 @@
 // A stand-in tray for the tests: owns org.kde.StatusNotifierWatcher on the session bus, accepts
 // item registrations (a bus name or an object path of the caller), lists them in
-// RegisteredStatusNotifierItems, forgets those whose owner leaves the bus, and prints one line per
-// registration ("registered <service>") so a test can follow along.
+// RegisteredStatusNotifierItems, and prints one line per registration ("registered <service>") so
+// a test can follow along.
 #include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -24,28 +23,7 @@ constexpr const char* kXml = R"(<node>
   </interface>
 </node>)";
 
-struct Watcher {
-    GDBusConnection* connection = nullptr;
-    std::vector<std::string> items;  // "<bus name><object path>"
-    std::map<std::string, unsigned> watches;
-};
-
-Watcher watcher;
-
-void ownerVanished(GDBusConnection* connection, const char* name, gpointer) {
-    std::vector<std::string> kept;
-    for (const auto& item : watcher.items) {
-        if (item.rfind(name, 0) == 0) {
-            g_dbus_connection_emit_signal(connection, nullptr, "/StatusNotifierWatcher", "org.kde.StatusNotifierWatcher",
-                                          "StatusNotifierItemUnregistered", g_variant_new("(s)", item.c_str()), nullptr);
-            std::printf("unregistered %s\n", item.c_str());
-        } else {
-            kept.push_back(item);
-        }
-    }
-    watcher.items = kept;
-    std::fflush(stdout);
-}
+std::vector<std::string> items;  // "<bus name><object path>"
 
 void methodCall(GDBusConnection* connection, const char* sender, const char*, const char*, const char* method,
                 GVariant* parameters, GDBusMethodInvocation* invocation, gpointer) {
@@ -53,10 +31,7 @@ void methodCall(GDBusConnection* connection, const char* sender, const char*, co
     g_variant_get(parameters, "(&s)", &service);
     if (std::string(method) == "RegisterStatusNotifierItem") {
         std::string item = service[0] == '/' ? std::string(sender) + service : std::string(service) + "/StatusNotifierItem";
-        watcher.items.push_back(item);
-        if (!watcher.watches.count(sender))
-            watcher.watches[sender] = g_bus_watch_name_on_connection(connection, sender, G_BUS_NAME_WATCHER_FLAGS_NONE,
-                                                                     nullptr, ownerVanished, nullptr, nullptr);
+        items.push_back(item);
         g_dbus_connection_emit_signal(connection, nullptr, "/StatusNotifierWatcher", "org.kde.StatusNotifierWatcher",
                                       "StatusNotifierItemRegistered", g_variant_new("(s)", item.c_str()), nullptr);
         std::printf("registered %s\n", item.c_str());
@@ -71,7 +46,7 @@ GVariant* getProperty(GDBusConnection*, const char*, const char*, const char*, c
     if (property == "ProtocolVersion") return g_variant_new_int32(0);
     GVariantBuilder builder;
     g_variant_builder_init(&builder, G_VARIANT_TYPE("as"));
-    for (const auto& item : watcher.items) g_variant_builder_add(&builder, "s", item.c_str());
+    for (const auto& item : items) g_variant_builder_add(&builder, "s", item.c_str());
     return g_variant_builder_end(&builder);
 }
 
@@ -81,16 +56,16 @@ const GDBusInterfaceVTable kVTable = {methodCall, getProperty, nullptr, {}};
 
 int main() {
     GError* error = nullptr;
-    watcher.connection = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
-    if (!watcher.connection) {
+    GDBusConnection* connection = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
+    if (!connection) {
         std::fprintf(stderr, "no session bus: %s\n", error->message);
         return 1;
     }
     GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(kXml, nullptr);
-    g_dbus_connection_register_object(watcher.connection, "/StatusNotifierWatcher", node->interfaces[0], &kVTable,
+    g_dbus_connection_register_object(connection, "/StatusNotifierWatcher", node->interfaces[0], &kVTable,
                                       nullptr, nullptr, nullptr);
     g_bus_own_name_on_connection(
-        watcher.connection, "org.kde.StatusNotifierWatcher", G_BUS_NAME_OWNER_FLAGS_NONE,
+        connection, "org.kde.StatusNotifierWatcher", G_BUS_NAME_OWNER_FLAGS_NONE,
         [](GDBusConnection*, const char*, gpointer) {
             std::printf("watching\n");
             std::fflush(stdout);
