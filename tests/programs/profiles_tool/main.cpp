@@ -2,7 +2,7 @@
 //   profiles_tool write FILE --website NAME ADDRESS [OPTION VALUE]... [--website ...]
 //     options (for the website before them): --launch 0|1, --above 0|1, --all-workspaces 0|1,
 //     --opacity F, --frame X,Y,W,H[,DISPLAY], --id UUID, --shortcut KEYCODE,MODIFIERS, --tuck 0|1,
-//     --link DESKTOP-ID
+//     --compact 0|1, --link DESKTOP-ID
 //   profiles_tool restore-windows SETTINGS-FILE 0|1
 //   profiles_tool frames FILE
 //     one line per website: "NAME X Y W H DISPLAY" ("-" without display), or "NAME none"
@@ -26,12 +26,6 @@ std::vector<double> numbers(const std::string& text) {
     std::string part;
     while (std::getline(stream, part, ',')) values.push_back(std::strtod(part.c_str(), nullptr));
     return values;
-}
-
-std::string number(double value) {
-    std::ostringstream text;
-    text << value;
-    return text.str();
 }
 
 int write(const std::string& file, int argc, char** argv, int first) {
@@ -63,6 +57,8 @@ int write(const std::string& file, int argc, char** argv, int first) {
             website.opacity = std::strtod(value.c_str(), nullptr);
         } else if (option == "--tuck") {
             website.edgeTuckEnabled = value == "1";
+        } else if (option == "--compact") {
+            website.compactMode = value == "1";
         } else if (option == "--link") {
             website.applicationLinkEnabled = true;
             website.linkedApplications = std::vector<LinkedApplication>{{value, value}};
@@ -98,14 +94,12 @@ int frames(const std::string& file) {
         return 1;
     }
     for (const auto& website : *loaded) {
-        if (!website.windowFrame) {
-            std::cout << website.name << " none\n";
-            continue;
-        }
-        const CodableRect& frame = *website.windowFrame;
-        std::cout << website.name << ' ' << number(frame.x) << ' ' << number(frame.y) << ' ' << number(frame.width)
-                  << ' ' << number(frame.height) << ' '
-                  << (frame.displayID ? std::to_string(*frame.displayID) : std::string("-")) << '\n';
+        std::cout << website.name;
+        if (const auto& frame = website.windowFrame)
+            std::cout << ' ' << frame->x << ' ' << frame->y << ' ' << frame->width << ' ' << frame->height
+                      << ' ' << (frame->displayID ? std::to_string(*frame->displayID) : "-") << '\n';
+        else
+            std::cout << " none\n";
     }
     return 0;
 }
