@@ -63,24 +63,7 @@ struct PanelTest : testing::Test {
     }
 };
 
-TEST_F(PanelTest, OpacityReachesTheServerOnlyAfterMapping) {
-    panel = makePanel(website(false, false, 0.6));
-    panel->add(content);
-    EXPECT_FALSE(panel->isAlwaysOnTop());
-    EXPECT_FALSE(panel->isOnAllWorkspaces());
-    ASSERT_TRUE(showAndWait(*panel));
-    ASSERT_TRUE(spinUntil([&] { return serverOpacity(*panel).has_value(); }));
-    EXPECT_NEAR(*serverOpacity(*panel), 0.6, 1e-6);
-
-    // A change while shown applies at once; an out-of-range value is kept within 0.35 to 1.
-    panel->apply(website(true, true, 0.1));
-    EXPECT_TRUE(panel->isAlwaysOnTop());
-    EXPECT_TRUE(panel->isOnAllWorkspaces());
-    EXPECT_DOUBLE_EQ(panel->panelOpacity(), 0.35);
-    ASSERT_TRUE(spinUntil([&] { return std::abs(serverOpacity(*panel).value_or(0) - 0.35) < 1e-6; }));
-}
-
-TEST_F(PanelTest, TakesItsRememberedFrameSavesItBackUnchangedAndKeepsItOnTheScreen) {
+TEST_F(PanelTest, TakesItsFrameAndOpacitySavesTheFrameBackUnchangedAndKeepsItOnTheScreen) {
     auto profile = website(true, true, 0.8);
     panel = makePanel(profile);
     panel->add(content);
@@ -93,13 +76,24 @@ TEST_F(PanelTest, TakesItsRememberedFrameSavesItBackUnchangedAndKeepsItOnTheScre
     CodableRect saved = panel->savedFrame();
     EXPECT_EQ(saved, (CodableRect{137, 91, 517, 433, panel->screens().screens.at(0).displayID}));
 
-    // Reopened from the saved frame, a second window lands on the very same frame.
-    auto second = makePanel(profile);
+    // Reopened from the saved frame, a second window lands on the very same frame. Its opacity
+    // reaches the server once it is mapped; a change while shown applies at once, an out-of-range
+    // opacity kept within 0.35 to 1.
+    auto second = makePanel(website(false, false, 0.6));
     Gtk::Label other{"other"};
     second->add(other);
     second->applyFrame(saved, 480, 720);
+    EXPECT_FALSE(second->isAlwaysOnTop());
+    EXPECT_FALSE(second->isOnAllWorkspaces());
     ASSERT_TRUE(showAndWait(*second));
     EXPECT_TRUE(settlesAt(*second, Rect{137, 91, 517, 433})) << testing::PrintToString(second->frame());
+    ASSERT_TRUE(spinUntil([&] { return serverOpacity(*second).has_value(); }));
+    EXPECT_NEAR(*serverOpacity(*second), 0.6, 1e-6);
+    second->apply(website(true, true, 0.1));
+    EXPECT_TRUE(second->isAlwaysOnTop());
+    EXPECT_TRUE(second->isOnAllWorkspaces());
+    EXPECT_DOUBLE_EQ(second->panelOpacity(), 0.35);
+    ASSERT_TRUE(spinUntil([&] { return std::abs(serverOpacity(*second).value_or(0) - 0.35) < 1e-6; }));
 
     // Hidden and shown again, it comes back to its frame with its opacity.
     panel->hide();
