@@ -1,10 +1,9 @@
 // A stand-in tray for the tests: owns org.kde.StatusNotifierWatcher on the session bus, accepts
-// item registrations (a bus name or an object path of the caller), lists them in
-// RegisteredStatusNotifierItems, and prints one line per registration ("registered <service>") so
-// a test can follow along.
+// item registrations (a bus name or an object path of the caller), the one call the application
+// makes of it, and prints one line per registration ("registered <service>") so a test can follow
+// along.
 #include <cstdio>
 #include <string>
-#include <vector>
 
 #include <gio/gio.h>
 
@@ -13,44 +12,20 @@ namespace {
 constexpr const char* kXml = R"(<node>
   <interface name="org.kde.StatusNotifierWatcher">
     <method name="RegisterStatusNotifierItem"><arg name="service" type="s" direction="in"/></method>
-    <method name="RegisterStatusNotifierHost"><arg name="service" type="s" direction="in"/></method>
-    <property name="RegisteredStatusNotifierItems" type="as" access="read"/>
-    <property name="IsStatusNotifierHostRegistered" type="b" access="read"/>
-    <property name="ProtocolVersion" type="i" access="read"/>
-    <signal name="StatusNotifierItemRegistered"><arg type="s"/></signal>
-    <signal name="StatusNotifierItemUnregistered"><arg type="s"/></signal>
-    <signal name="StatusNotifierHostRegistered"/>
   </interface>
 </node>)";
 
-std::vector<std::string> items;  // "<bus name><object path>"
-
-void methodCall(GDBusConnection* connection, const char* sender, const char*, const char*, const char* method,
-                GVariant* parameters, GDBusMethodInvocation* invocation, gpointer) {
+void methodCall(GDBusConnection*, const char* sender, const char*, const char*, const char*, GVariant* parameters,
+                GDBusMethodInvocation* invocation, gpointer) {
     const char* service = nullptr;
     g_variant_get(parameters, "(&s)", &service);
-    if (std::string(method) == "RegisterStatusNotifierItem") {
-        std::string item = service[0] == '/' ? std::string(sender) + service : std::string(service) + "/StatusNotifierItem";
-        items.push_back(item);
-        g_dbus_connection_emit_signal(connection, nullptr, "/StatusNotifierWatcher", "org.kde.StatusNotifierWatcher",
-                                      "StatusNotifierItemRegistered", g_variant_new("(s)", item.c_str()), nullptr);
-        std::printf("registered %s\n", item.c_str());
-        std::fflush(stdout);
-    }
+    std::string item = service[0] == '/' ? std::string(sender) + service : std::string(service) + "/StatusNotifierItem";
+    std::printf("registered %s\n", item.c_str());
+    std::fflush(stdout);
     g_dbus_method_invocation_return_value(invocation, nullptr);
 }
 
-GVariant* getProperty(GDBusConnection*, const char*, const char*, const char*, const char* name, GError**, gpointer) {
-    std::string property = name;
-    if (property == "IsStatusNotifierHostRegistered") return g_variant_new_boolean(TRUE);
-    if (property == "ProtocolVersion") return g_variant_new_int32(0);
-    GVariantBuilder builder;
-    g_variant_builder_init(&builder, G_VARIANT_TYPE("as"));
-    for (const auto& item : items) g_variant_builder_add(&builder, "s", item.c_str());
-    return g_variant_builder_end(&builder);
-}
-
-const GDBusInterfaceVTable kVTable = {methodCall, getProperty, nullptr, {}};
+const GDBusInterfaceVTable kVTable = {methodCall, nullptr, nullptr, {}};
 
 }  // namespace
 
