@@ -1,14 +1,12 @@
 #!/usr/bin/env bash
 # The application under openbox: started with websites marked to launch at start, it shows each in
-# its own floating window (keep above, all workspaces and opacity as the websites say, out of the
-# taskbar, with no window-manager frame around the header bar or a compact window, at the
-# remembered frame or the default size clamped to the work area) and loads their pages from a local
-# server; a second start only activates the running one; a moved window is saved within a second;
-# SIGTERM (or SIGINT, SIGHUP) saves the last frames, also one moved a moment before, and exits
-# cleanly; starting again restores them without drift; an unreadable websites file opens nothing
-# and is left byte for byte as it was.
-# Runs on the display xvfb-run gives it, with a private session bus; starts and stops its own
-# openbox and page server.
+# its own floating window (keep above, all workspaces, opacity as the websites say; out of the
+# taskbar; no window-manager frame around a header bar or a compact window; at the remembered frame
+# or the default size clamped to the work area) and loads their pages; a second start only
+# activates the running one; a move is saved within a second; SIGTERM, SIGINT or SIGHUP saves the
+# last frames, even of a move a moment before, and exits cleanly; a restart brings them back
+# without drift; an unreadable websites file opens nothing and stays byte for byte as it was.
+# Runs on xvfb-run's display with a private session bus, its own openbox and page servers.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$1

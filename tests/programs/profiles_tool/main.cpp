@@ -7,9 +7,9 @@
 //   profiles_tool frames FILE
 //     one line per website: "NAME X Y W H DISPLAY" ("-" without display), or "NAME none"
 // Exits non-zero when the file cannot be written or read.
+#include <cstdio>
 #include <cstdlib>
 #include <iostream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,14 +19,6 @@
 namespace {
 
 using namespace quenlith;
-
-std::vector<double> numbers(const std::string& text) {
-    std::vector<double> values;
-    std::stringstream stream(text);
-    std::string part;
-    while (std::getline(stream, part, ',')) values.push_back(std::strtod(part.c_str(), nullptr));
-    return values;
-}
 
 int write(const std::string& file, int argc, char** argv, int first) {
     std::vector<WebAppProfile> websites;
@@ -65,15 +57,16 @@ int write(const std::string& file, int argc, char** argv, int first) {
         } else if (option == "--id" && Uuid::parse(value)) {
             website.id = *Uuid::parse(value);
         } else if (option == "--shortcut") {
-            auto values = numbers(value);
-            if (values.size() != 2) return 2;
-            website.globalShortcut = ShortcutConfiguration{static_cast<std::uint32_t>(values[0]),
-                                                           static_cast<std::uint32_t>(values[1])};
+            ShortcutConfiguration shortcut;
+            if (std::sscanf(value.c_str(), "%u,%u", &shortcut.keyCode, &shortcut.modifiers) != 2) return 2;
+            website.globalShortcut = shortcut;
         } else if (option == "--frame") {
-            auto values = numbers(value);
-            if (values.size() < 4) return 2;
-            CodableRect frame{values[0], values[1], values[2], values[3], std::nullopt};
-            if (values.size() > 4) frame.displayID = static_cast<std::uint32_t>(values[4]);
+            CodableRect frame{};
+            std::uint32_t display = 0;
+            const int count = std::sscanf(value.c_str(), "%lf,%lf,%lf,%lf,%u", &frame.x, &frame.y, &frame.width,
+                                          &frame.height, &display);
+            if (count < 4) return 2;
+            if (count == 5) frame.displayID = display;
             website.windowFrame = frame;
         } else {
             std::cerr << "profiles_tool: unknown option " << option << "\n";
