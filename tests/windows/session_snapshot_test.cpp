@@ -87,6 +87,11 @@ TEST_F(SessionSnapshotTest, AnUnreadableSessionIsNeverOverwrittenUntilRemoved) {
     manager->publishState();
     advance(1s);
     EXPECT_NE(readFile(path()).find(alpha.id.string()), std::string::npos) << "writable again";
+
+    // Resetting website data closes every window and forgets the session.
+    manager->closeAllAndForgetSession();
+    EXPECT_TRUE(manager->windows().empty());
+    EXPECT_FALSE(files::pathExists(path()));
 }
 
 }  // namespace
