@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <functional>
 #include <memory>
 
 #include "browser/engine/script_evaluation.hpp"
@@ -21,10 +20,7 @@ std::vector<GtkWidget*> visibleToplevels(GType type) {
     return found;
 }
 
-namespace {
-
-LoadResult waitForLoad(WebKitWebView* view, const std::function<void()>& start,
-                       std::chrono::milliseconds timeout) {
+LoadResult loadAndWait(WebKitWebView* view, const std::string& uri, std::chrono::milliseconds timeout) {
     LoadResult result;
     auto changed = +[](WebKitWebView*, WebKitLoadEvent event, LoadResult* out) {
         out->finished |= event == WEBKIT_LOAD_FINISHED;
@@ -36,22 +32,10 @@ LoadResult waitForLoad(WebKitWebView* view, const std::function<void()>& start,
     };
     const gulong handlers[] = {g_signal_connect(view, "load-changed", G_CALLBACK(changed), &result),
                                g_signal_connect(view, "load-failed", G_CALLBACK(failed), &result)};
-    start();
+    webkit_web_view_load_uri(view, uri.c_str());
     spinUntil([&] { return result.finished; }, timeout);
     for (gulong handler : handlers) g_signal_handler_disconnect(view, handler);
     return result;
-}
-
-}  // namespace
-
-LoadResult loadAndWait(WebKitWebView* view, const std::string& uri, std::chrono::milliseconds timeout) {
-    return waitForLoad(
-        view, [&] { webkit_web_view_load_uri(view, uri.c_str()); }, timeout);
-}
-
-LoadResult reloadAndWait(WebKitWebView* view, std::chrono::milliseconds timeout) {
-    return waitForLoad(
-        view, [&] { webkit_web_view_reload(view); }, timeout);
 }
 
 std::optional<std::string> evaluate(WebKitWebView* view, const std::string& script, const char* world) {
@@ -87,27 +71,25 @@ std::string toneWav(double seconds, int frequency) {
     const std::uint32_t samples = static_cast<std::uint32_t>(seconds * rate);
     const std::uint32_t dataBytes = samples * 2;
     std::string wav;
-    auto put32 = [&](std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) wav.push_back(static_cast<char>(v >> (8 * i)));
-    };
-    auto put16 = [&](std::uint16_t v) {
-        for (int i = 0; i < 2; ++i) wav.push_back(static_cast<char>(v >> (8 * i)));
+    auto put = [&](std::uint32_t v, int bytes) {  // little-endian
+        for (int i = 0; i < bytes; ++i) wav.push_back(static_cast<char>(v >> (8 * i)));
     };
     wav += "RIFF";
-    put32(36 + dataBytes);
+    put(36 + dataBytes, 4);
     wav += "WAVEfmt ";
-    put32(16);
-    put16(1);  // PCM
-    put16(1);  // mono
-    put32(rate);
-    put32(rate * 2);  // bytes per second
-    put16(2);         // block size
-    put16(16);        // bits per sample
+    put(16, 4);
+    put(1, 2);  // PCM
+    put(1, 2);  // mono
+    put(rate, 4);
+    put(rate * 2, 4);  // bytes per second
+    put(2, 2);         // block size
+    put(16, 2);        // bits per sample
     wav += "data";
-    put32(dataBytes);
-    for (std::uint32_t i = 0; i < samples; ++i)
-        put16(static_cast<std::uint16_t>(
-            static_cast<std::int16_t>(8000 * std::sin(2 * M_PI * frequency * i / rate))));
+    put(dataBytes, 4);
+    for (std::uint32_t i = 0; i < samples; ++i) {
+        const double level = 8000 * std::sin(2 * M_PI * frequency * i / rate);
+        put(static_cast<std::uint16_t>(static_cast<std::int16_t>(level)), 2);
+    }
     return wav;
 }
 

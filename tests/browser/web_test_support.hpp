@@ -27,8 +27,6 @@ struct LoadResult {
 // Loads the address and spins the main loop until the load ends or the timeout passes.
 LoadResult loadAndWait(WebKitWebView* view, const std::string& uri,
                        std::chrono::milliseconds timeout = std::chrono::seconds(20));
-// Reloads and waits likewise.
-LoadResult reloadAndWait(WebKitWebView* view, std::chrono::milliseconds timeout = std::chrono::seconds(20));
 
 // Evaluates a script in the page's world (or the named one) and returns its result as JSON text;
 // nothing when the evaluation failed.

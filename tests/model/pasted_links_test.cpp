@@ -31,6 +31,7 @@ TEST(BatchLinkParseTest, ParsesLinesByTheRules) {
         {"http://a.example\nhttps://a.example/P\nhttps://a.example/p?q#f\nhttps://a.example/p",
          {"http://a.example", "https://a.example/P", "https://a.example/p?q#f", "https://a.example/p"}, {}, 0},
         {"ftp://a.example\nftp://a.example", {}, {1, 2}, 0},
+        {"x\U00010028y z", {}, {1}, 0},  // a four-byte character holding a separator's last bytes
     };
     for (const auto& c : cases) {
         BatchLinkParse parse = parseBatchLinks(c.text);
@@ -65,8 +66,7 @@ TEST(BatchLinkParseTest, DecidesWhatTheSheetMayDo) {
     const auto signIn = parseBatchLinks("a.example\naccounts.google.com/signin");
     const auto tooMany = parseBatchLinks(lines(21));
     const auto empty = parseBatchLinks("");
-    for (const auto* parse : {&signIn, &tooMany, &empty})
-        EXPECT_FALSE(parse->canSaveAsPageGroup());
+    for (const auto* parse : {&signIn, &tooMany, &empty}) EXPECT_FALSE(parse->canSaveAsPageGroup());
     const struct {
         const BatchLinkParse* parse;
         BatchAction action;

@@ -105,35 +105,25 @@ TEST_P(RecordJson, WritesItsKeysAndReadsEachBack) {
     }
 }
 
+// Every field away from its default.
 RestorableWindow fullWindow() {
-    RestorableWindow window = makeWindow(2);
-    window.tabs[1] = startTab();
-    window.tabs[0].readingPosition = 0.25;
-    window.savedProfileID = Uuid::random();
-    window.temporaryProfile = fullProfile();
-    window.selected = 1;
-    window.visible = window.minimized = window.isMainBrowser = true;
-    window.edge = DockEdge::right;
-    window.websiteLinks = std::vector<RestorableWebsiteLink>{{Uuid::random(), 1}};
-    return window;
+    RestorableTab reading = webTab("https://example.com/0");
+    reading.readingPosition = 0.25;
+    return {Uuid::random(), Uuid::random(), fullProfile(), {reading, startTab()}, 1,
+            CodableRect{0, 0, 800, 600, 7u}, true, true, DockEdge::right, true,
+            std::vector<RestorableWebsiteLink>{{Uuid::random(), 1}}};
 }
 
 PageClip fullClip() {
-    PageClip clip = makeClip();
-    clip.collection = "Reading";
-    clip.readingState = ReadingState::finished;
-    clip.readingPosition = 0.4375;
-    clip.profileID = Uuid::random();
-    clip.windowSession = WindowSessionReference{Uuid::random(), socksProxy()};
-    return clip;
+    return {Uuid::random(), "Article", "https://example.com/article", "excerpt", "Reading",
+            Date{700000000.25}, ReadingState::finished, 0.4375, Uuid::random(),
+            WindowSessionReference{Uuid::random(), socksProxy()}};
 }
 
 SceneWindow fullSceneWindow() {
-    SceneWindow window = makeSceneWindow();
-    window.compact = true;
-    window.profileID = Uuid::random();
-    window.windowSession = WindowSessionReference{Uuid::random(), std::nullopt};
-    return window;
+    return {Uuid::random(), "Window", {"https://example.com/", "https://example.org/page"}, 1,
+            CodableRect{10, 20, 800, 600, 1u}, 0.9, false, true, Uuid::random(),
+            WindowSessionReference{Uuid::random(), std::nullopt}};
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -10,7 +10,6 @@
 #include "model/file_store.hpp"
 #include "model/file_test_support.hpp"
 #include "model/library_document.hpp"
-#include "model/interface_language.hpp"
 #include "model/localization.hpp"
 #include "model/localization_testing.hpp"
 #include "model/user_agent.hpp"
@@ -54,13 +53,10 @@ TEST_F(RecordTextsInChinese, MessagesAndTitlesAreTranslated) {
     EXPECT_EQ(title(AppTheme::system), "跟随系统");
     EXPECT_EQ(localizedString(rawValue(UserAgentPreset::system)), "默认");
     EXPECT_EQ(localizedString(rawValue(UserAgentPreset::custom)), "自定义");
-    EXPECT_EQ(displayName(InterfaceLanguage::system), "跟随系统");
     EXPECT_EQ(localizedString("Language changes take effect after restarting Quenlith."),
               "语言更改将在重新启动 Quenlith 后生效。");
-}
 
-// The messages of the files and stores, placeholders filled.
-TEST_F(RecordTextsInChinese, FileMessagesAreTranslatedWithTheirPlaceholders) {
+    // The messages of the files and stores, placeholders filled.
     EXPECT_EQ(libraryError(LibraryError::readOnly).message, "无法读取数据文件。请先恢复上一个备份，再进行编辑。");
     EXPECT_EQ(libraryError(LibraryError::invalidDocument).message, "此备份无效、过大，或来自不受支持的版本。");
     EXPECT_EQ(browserSessionError(BrowserSessionError::encodingTooLarge).message,
@@ -69,7 +65,6 @@ TEST_F(RecordTextsInChinese, FileMessagesAreTranslatedWithTheirPlaceholders) {
     EXPECT_EQ(localizedFormat("Could not save your websites: %@", {std::string("磁盘已满")}), "无法保存你的网站：磁盘已满");
     auto missing = files::readWholeFile(environment.root() + "/folder-that-is-not-there/library.json", 10);
     EXPECT_EQ(missing.error().message, "文件“library.json”不存在。");
-
 }
 
 }  // namespace

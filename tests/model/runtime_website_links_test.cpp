@@ -10,53 +10,46 @@ namespace {
 using test::tab;
 using test::window;
 
-WebAppProfile website(std::string home) {
-    WebAppProfile profile;
-    profile.id = Uuid::random();
-    profile.name = "Site";
-    profile.homeURL = std::move(home);
-    return profile;
+WebAppProfile website(std::string home) { return test::website("Site", std::move(home)); }
+
+// The tab at `index` of `window` as a target.
+WebsiteWindowTarget at(const RuntimeWindow& window, std::size_t index) {
+    return {window.id, window.tabs[index].id};
 }
 
 TEST(WebsiteWindowLinks, TabChoicePrefersTheGivenTabThenTheSelectedThenTheFirst) {
     auto w = window(1, {tab("https://a.test/"), tab("https://b.test/", true), tab("https://c.test/")});
-    EXPECT_EQ(WebsiteWindowLinks::target(w, w.tabs[2].id), (WebsiteWindowTarget{w.id, w.tabs[2].id}));
-    EXPECT_EQ(WebsiteWindowLinks::target(w, Uuid::random()), (WebsiteWindowTarget{w.id, w.tabs[1].id}));
-    EXPECT_EQ(WebsiteWindowLinks::target(w, std::nullopt), (WebsiteWindowTarget{w.id, w.tabs[1].id}));
+    EXPECT_EQ(WebsiteWindowLinks::target(w, w.tabs[2].id), at(w, 2));
+    EXPECT_EQ(WebsiteWindowLinks::target(w, Uuid::random()), at(w, 1));
+    EXPECT_EQ(WebsiteWindowLinks::target(w, std::nullopt), at(w, 1));
     w.tabs[1].isSelected = false;
-    EXPECT_EQ(WebsiteWindowLinks::target(w, std::nullopt), (WebsiteWindowTarget{w.id, w.tabs[0].id}));
+    EXPECT_EQ(WebsiteWindowLinks::target(w, std::nullopt), at(w, 0));
     EXPECT_EQ(WebsiteWindowLinks::target(window(2, {}), std::nullopt), std::nullopt);
 }
 
-TEST(WebsiteWindowLinks, RecordedTargetWinsWhileItsWindowIsACandidate) {
+TEST(WebsiteWindowLinks, RecordedTargetWinsWhileItsWindowIsACandidateThenTheOwnWindow) {
     auto site = website("https://example.com");
     auto own = window(1, {tab("https://example.com/", true)});
     own.id = site.id;
     auto other = window(2, {tab("https://x.test/", true), tab("https://y.test/")});
     WebsiteWindowLinks links;
     links.targets[site.id] = {other.id, other.tabs[1].id};
-    EXPECT_EQ(links.target(site, std::nullopt, {own, other}),
-              (WebsiteWindowTarget{other.id, other.tabs[1].id}));
+    EXPECT_EQ(links.target(site, std::nullopt, {own, other}), at(other, 1));
     // Its tab closed: the window's selected tab.
     links.targets[site.id].tabID = Uuid::random();
-    EXPECT_EQ(links.target(site, std::nullopt, {own, other}),
-              (WebsiteWindowTarget{other.id, other.tabs[0].id}));
+    EXPECT_EQ(links.target(site, std::nullopt, {own, other}), at(other, 0));
     // Its window now private (or gone): resolved afresh, here to the website's own window.
     other.isPrivate = true;
-    EXPECT_EQ(links.target(site, std::nullopt, {own, other}), (WebsiteWindowTarget{own.id, own.tabs[0].id}));
-}
+    EXPECT_EQ(links.target(site, std::nullopt, {own, other}), at(own, 0));
 
-TEST(WebsiteWindowLinks, OwnWindowByWindowIdThenByWebsiteId) {
-    auto site = website("https://example.com");
-    auto byProfile = window(1, {tab("https://example.com/", true)});
+    // The own window: by window id, then by website id.
+    auto byProfile = window(3, {tab("https://example.com/", true)});
     byProfile.profileID = site.id;
-    auto byId = window(2, {tab("https://elsewhere.test/", true)});
+    auto byId = window(4, {tab("https://elsewhere.test/", true)});
     byId.id = site.id;
-    WebsiteWindowLinks links;
-    EXPECT_EQ(links.target(site, std::nullopt, {byProfile, byId}),
-              (WebsiteWindowTarget{byId.id, byId.tabs[0].id}));
-    EXPECT_EQ(links.target(site, std::nullopt, {byProfile}),
-              (WebsiteWindowTarget{byProfile.id, byProfile.tabs[0].id}));
+    links.targets.clear();
+    EXPECT_EQ(links.target(site, std::nullopt, {byProfile, byId}), at(byId, 0));
+    EXPECT_EQ(links.target(site, std::nullopt, {byProfile}), at(byProfile, 0));
 }
 
 TEST(WebsiteWindowLinks, OnlyNonPrivateWindowsOfTheSameDataStoreCount) {
@@ -69,8 +62,8 @@ TEST(WebsiteWindowLinks, OnlyNonPrivateWindowsOfTheSameDataStoreCount) {
     auto foreign = window(4, {tab("https://example.com/", true)}, BrowserWindowState::visible, Uuid::random());
     WebsiteWindowLinks links;
     std::vector<RuntimeWindow> all = {privateWindow, shared, own, foreign};
-    EXPECT_EQ(links.target(site, std::nullopt, all), (WebsiteWindowTarget{shared.id, shared.tabs[0].id}));
-    EXPECT_EQ(links.target(site, store, all), (WebsiteWindowTarget{own.id, own.tabs[0].id}));
+    EXPECT_EQ(links.target(site, std::nullopt, all), at(shared, 0));
+    EXPECT_EQ(links.target(site, store, all), at(own, 0));
     EXPECT_EQ(links.target(site, Uuid::random(), all), std::nullopt);
 }
 
@@ -82,50 +75,39 @@ TEST(WebsiteWindowLinks, LowestSequenceWinsAndAnExactMatchBeatsAnEarlierHostMatc
     WebsiteWindowLinks links;
     // Given out of order: windows are searched by sequence.
     EXPECT_EQ(links.target(site, std::nullopt, {exactLater, hostOnly, exactEarlier}),
-              (WebsiteWindowTarget{exactEarlier.id, exactEarlier.tabs[0].id}));
-    EXPECT_EQ(links.target(site, std::nullopt, {exactLater, hostOnly}),
-              (WebsiteWindowTarget{exactLater.id, exactLater.tabs[1].id}));
-    EXPECT_EQ(links.target(site, std::nullopt, {hostOnly}),
-              (WebsiteWindowTarget{hostOnly.id, hostOnly.tabs[0].id}));
+              at(exactEarlier, 0));
+    EXPECT_EQ(links.target(site, std::nullopt, {exactLater, hostOnly}), at(exactLater, 1));
+    EXPECT_EQ(links.target(site, std::nullopt, {hostOnly}), at(hostOnly, 0));
 }
 
-struct HostCase {
-    const char* home;
-    const char* tab;
-    bool matches;
-};
-
-class WebsiteWindowLinksHost : public testing::TestWithParam<HostCase> {};
-
-TEST_P(WebsiteWindowLinksHost, MatchesTheHostAndItsSubdomainsWithTheSameSchemeAndPort) {
-    const auto& c = GetParam();
-    auto site = website(c.home);
-    auto w = window(1, {tab(c.tab, true)});
-    WebsiteWindowLinks links;
-    auto found = links.target(site, std::nullopt, {w});
-    EXPECT_EQ(found.has_value(), c.matches) << c.home << " vs " << c.tab;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, WebsiteWindowLinksHost,
-    testing::Values(HostCase{"https://www.example.com", "https://example.com/a", true},
-                    HostCase{"https://www.example.com", "https://docs.example.com/", true},
-                    HostCase{"https://www.example.com", "https://DOCS.EXAMPLE.COM/x", true},
-                    HostCase{"www.example.com", "https://example.com/", true},  // typed without scheme
-                    HostCase{"https://www.example.com", "https://myexample.com/", false},
-                    HostCase{"https://www.example.com", "http://example.com/", false},
-                    HostCase{"https://example.com", "https://example.com:8443/", false},
-                    HostCase{"https://example.com:8443", "https://example.com:8443/x", true},
-                    HostCase{"https://docs.example.com", "https://example.com/", false},
-                    HostCase{"not a website", "https://example.com/", false},
-                    HostCase{"https://example.com", "about:blank", false}));
-
-TEST(WebsiteWindowLinks, StartPagesAndTabsWithoutAddressAreNeverMatched) {
-    auto site = website("https://example.com");
+TEST(WebsiteWindowLinks, MatchesTheHostAndItsSubdomainsWithTheSameSchemeAndPort) {
+    const struct {
+        const char* home;
+        const char* tab;
+        bool matches;
+    } cases[] = {
+        {"https://www.example.com", "https://example.com/a", true},
+        {"https://www.example.com", "https://docs.example.com/", true},
+        {"https://www.example.com", "https://DOCS.EXAMPLE.COM/x", true},
+        {"www.example.com", "https://example.com/", true},  // typed without scheme
+        {"https://www.example.com", "https://myexample.com/", false},
+        {"https://www.example.com", "http://example.com/", false},
+        {"https://example.com", "https://example.com:8443/", false},
+        {"https://example.com:8443", "https://example.com:8443/x", true},
+        {"https://docs.example.com", "https://example.com/", false},
+        {"not a website", "https://example.com/", false},
+        {"https://example.com", "about:blank", false},
+    };
+    const WebsiteWindowLinks links;
+    for (const auto& c : cases) {
+        auto found = links.target(website(c.home), std::nullopt, {window(1, {tab(c.tab, true)})});
+        EXPECT_EQ(found.has_value(), c.matches) << c.home << " vs " << c.tab;
+    }
+    // Start pages and tabs without an address are never matched.
     auto start = tab("https://example.com/", true);
     start.isStartPage = true;
     auto w = window(1, {start, tab(std::nullopt)});
-    EXPECT_EQ(WebsiteWindowLinks{}.target(site, std::nullopt, {w}), std::nullopt);
+    EXPECT_EQ(links.target(website("https://example.com"), std::nullopt, {w}), std::nullopt);
 }
 
 TEST(WebsiteWindowLinks, UpdateFollowsTabsAndDropsClosedWindows) {

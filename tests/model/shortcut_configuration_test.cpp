@@ -42,7 +42,7 @@ TEST(ShortcutConfiguration, DisplayStringUsesDesktopNamesInFixedOrder) {
     EXPECT_EQ((ShortcutConfiguration{0x12, 0x0001}.displayString()), "1");
 }
 
-TEST(ShortcutConfiguration, KeyTableHasFortyEightDistinctKeys) {
+TEST(ShortcutConfiguration, KeyTableHasFortyEightDistinctKeysAndHashingTakesBothFields) {
     std::set<std::uint32_t> codes;
     std::set<std::string_view> names;
     for (const auto& key : shortcutKeyTable()) {
@@ -52,11 +52,6 @@ TEST(ShortcutConfiguration, KeyTableHasFortyEightDistinctKeys) {
     }
     EXPECT_EQ(codes.size(), 48u);
     EXPECT_EQ(names.size(), 48u);
-    EXPECT_EQ(shortcutKeyTable().front().name, "A");
-    EXPECT_EQ(shortcutKeyTable().back().name, "F12");
-}
-
-TEST(ShortcutConfiguration, HashesAndComparesBothFields) {
     std::unordered_set<ShortcutConfiguration> set{{0x00, kCommandModifier}, {0x00, kOptionModifier},
                                                   {0x0B, kCommandModifier}, {0x00, kCommandModifier}};
     EXPECT_EQ(set.size(), 3u);

@@ -14,11 +14,10 @@
 namespace quenlith {
 namespace {
 
-WebAppProfile website(const std::string& name, const std::string& home, bool ownAccount = false) {
-    WebAppProfile profile;
-    profile.name = name;
-    profile.homeURL = home;
-    if (ownAccount) profile.setIsolatedAccount(true);
+using test::website;
+
+WebAppProfile ownAccount(WebAppProfile profile) {
+    profile.setIsolatedAccount(true);
     return profile;
 }
 
@@ -69,19 +68,27 @@ TEST(TransferDocumentTest, MergingAddsOnlyWhatIsNew) {
     sameID.id = shared.id;
     WebAppProfile proxied = website("Example proxied", "https://example.com");
     proxied.siteProxy = BrowserProxySettings{};
+    WebAppProfile news = website("News", "https://news.example.org");
+    news.applicationLinkEnabled = news.menuBarIconEnabled = news.launchAtStartup = true;
+    news.sortOrder = 40;
     TransferDocument backup;
     backup.websites = {sameID,
                        website("Same address", "https://www.example.com/"),
-                       website("Example account", "https://example.com", true),
+                       ownAccount(website("Example account", "https://example.com")),
                        proxied,
                        website("Mail shared", "https://mail.example.com"),
-                       website("News", "https://news.example.org"),
+                       news,
                        website("News twice", "https://NEWS.example.org/")};
-    WebAppProfile ownMail = website("Mail", "https://mail.example.com", true);
+    WebAppProfile ownMail = ownAccount(website("Mail", "https://mail.example.com"));
     std::vector<std::string> names;
-    for (const auto& record : backup.mergeWebsites({shared, ownMail})) names.push_back(record.name);
+    auto merged = backup.mergeWebsites({shared, ownMail});
+    for (const auto& record : merged) names.push_back(record.name);
     EXPECT_EQ(names, (std::vector<std::string>{"Example", "Mail", "Example account", "Example proxied",
                                                "Mail shared", "News"}));
+    // None of this device's choices come along.
+    news.applicationLinkEnabled = news.menuBarIconEnabled = news.launchAtStartup = false;
+    news.sortOrder = 5;
+    EXPECT_EQ(merged.back(), news);
     // The one-pair rule the merge applies: a website on its own store, or with an unusable
     // address, never hides an import.
     EXPECT_EQ(

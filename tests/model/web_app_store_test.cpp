@@ -24,6 +24,13 @@ std::vector<std::string> names(const std::vector<WebAppProfile>& profiles) {
     return out;
 }
 
+// `profile` with its own data store `session`, which other websites may share.
+WebAppProfile inStore(WebAppProfile profile, Uuid session) {
+    profile.isolatedAccount = true;
+    profile.sessionIdentifier = session;
+    return profile;
+}
+
 class WebAppStoreTest : public testing::Test {
 protected:
     std::string path() const { return home.path("profiles.json"); }
@@ -46,10 +53,11 @@ protected:
 
     test::TemporaryDataHome home;
     ManualScheduler scheduler;
+    WebAppProfile a = website("A", "https://a.example"), b = website("B", "https://b.example");
+    WebAppProfile c = website("C", "https://c.example"), d = website("D", "https://d.example");
 };
 
 TEST_F(WebAppStoreTest, SetterBurstGivesOneDelayedSave) {
-    auto a = website("A", "https://a.example");
     auto store = storeWith({a});
     std::string original = readBytes(path());
 
@@ -70,31 +78,27 @@ TEST_F(WebAppStoreTest, SetterBurstGivesOneDelayedSave) {
     EXPECT_FALSE(store->hasPendingSave());
 }
 
-TEST_F(WebAppStoreTest, DirectSaveCancelsTheDelayedOne) {
-    auto a = website("A", "https://a.example");
+TEST_F(WebAppStoreTest, DelayedSaveEndsWithADirectSaveOrTheStore) {
     auto store = storeWith({a});
+    auto before = store->profiles();
+    store->setMenuBarIcon(true, Uuid::random());
+    store->toggleFavorite(Uuid::random());
+    EXPECT_FALSE(store->hasPendingSave()) << "unknown ids change nothing";
+    EXPECT_EQ(store->profiles(), before);
+
     store->toggleFavorite(a.id);
     ASSERT_TRUE(store->hasPendingSave());
     ASSERT_TRUE(store->save());
     EXPECT_FALSE(store->hasPendingSave());
     EXPECT_FALSE(onDisk()[0].isFavorite);
     std::string bytes = readBytes(path());
+    store->setWasVisible(true, a.id);
+    store.reset();
     scheduler.advance(1s);
-    EXPECT_EQ(readBytes(path()), bytes);
-}
-
-TEST_F(WebAppStoreTest, SettersChangeNothingForUnknownIds) {
-    auto a = website("A", "https://a.example");
-    auto store = storeWith({a});
-    auto before = store->profiles();
-    store->setMenuBarIcon(true, Uuid::random());
-    store->toggleFavorite(Uuid::random());
-    EXPECT_FALSE(store->hasPendingSave());
-    EXPECT_EQ(store->profiles(), before);
+    EXPECT_EQ(readBytes(path()), bytes) << "a destroyed store runs no delayed save";
 }
 
 TEST_F(WebAppStoreTest, SetterRulesAndNormalisation) {
-    auto a = website("A", "https://a.example");
     auto store = storeWith({a});
     store->toggleMenuBarIcon(a.id);
     EXPECT_EQ(store->profile(a.id)->menuBarIconEnabled, true) << "absent counts as off";
@@ -110,7 +114,7 @@ TEST_F(WebAppStoreTest, SetterRulesAndNormalisation) {
 }
 
 TEST_F(WebAppStoreTest, UnchangedSaveTouchesNoFile) {
-    auto store = storeWith({website("A", "https://a.example")});
+    auto store = storeWith({a});
     std::string bytes = readBytes(path());
     EXPECT_TRUE(store->save());
     EXPECT_EQ(readBytes(path()), bytes);
@@ -127,13 +131,12 @@ TEST_F(WebAppStoreTest, UnchangedSaveTouchesNoFile) {
 
 // The file contract (both files kept, message, retry) is checked for every store elsewhere.
 TEST_F(WebAppStoreTest, FailedSaveRollsBackPendingChangesToo) {
-    auto a = website("A", "https://a.example");
     auto store = storeWith({a});
     auto saved = store->profiles();
     store->toggleFavorite(a.id);  // pending change, undone by the rollback as well
     {
         test::FileSizeLimit limit(32);
-        EXPECT_FALSE(store->upsert(website("C", "https://c.example")));
+        EXPECT_FALSE(store->upsert(c));
     }
     EXPECT_EQ(store->profiles(), saved);
     EXPECT_EQ(store->errorMessage()->rfind("Could not save your websites: ", 0), 0u) << *store->errorMessage();
@@ -142,9 +145,8 @@ TEST_F(WebAppStoreTest, FailedSaveRollsBackPendingChangesToo) {
 }
 
 TEST_F(WebAppStoreTest, UpsertAppendsOrReplacesInPlace) {
-    auto a = website("A", "https://a.example"), b = website("B", "https://b.example");
     auto store = storeWith({a, b});
-    auto c = website("  C  ", "https://c.example");
+    c.name = "  C  ";
     c.sortOrder = 42;
     ASSERT_TRUE(store->upsert(c));
     EXPECT_EQ(store->profiles()[2].sortOrder, 2) << "appended with the previous count";
@@ -160,18 +162,12 @@ TEST_F(WebAppStoreTest, UpsertAppendsOrReplacesInPlace) {
 
 TEST_F(WebAppStoreTest, SharedDataStoreKeepsOneProxy) {
     Uuid session = Uuid::random();
-    auto a = website("A", "https://a.example"), b = website("B", "https://b.example");
+    a = inStore(a, session);
+    b = inStore(b, session);
     auto shared = website("Shared", "https://s.example");
-    for (auto* p : {&a, &b}) {
-        p->isolatedAccount = true;
-        p->sessionIdentifier = session;
-    }
     auto store = storeWith({a, b, shared});
 
-    BrowserProxySettings proxy;
-    proxy.kind = BrowserProxyKind::socks5;
-    proxy.host = "127.0.0.1";
-    proxy.port = 1080;
+    auto proxy = test::socksProxy();
     a.siteProxy = proxy;
     ASSERT_TRUE(store->upsert(a));
     EXPECT_EQ(store->profile(b.id)->siteProxy, proxy);
@@ -189,9 +185,7 @@ TEST_F(WebAppStoreTest, SharedDataStoreKeepsOneProxy) {
     EXPECT_EQ(onDisk()[0].siteProxy, std::nullopt);
 
     // Joining a data store copies nothing to the websites already there.
-    auto joining = *store->profile(shared.id);
-    joining.isolatedAccount = true;
-    joining.sessionIdentifier = session;
+    auto joining = inStore(*store->profile(shared.id), session);
     joining.siteProxy = proxy;
     ASSERT_TRUE(store->upsert(joining));
     EXPECT_FALSE(store->profile(a.id)->siteProxy);
@@ -199,15 +193,12 @@ TEST_F(WebAppStoreTest, SharedDataStoreKeepsOneProxy) {
 
 TEST_F(WebAppStoreTest, ProfileMatchingPrefersTheWindowsOwnWebsite) {
     Uuid session = Uuid::random();
-    auto own = website("Own", "https://www.mail.example/inbox");
-    auto exact = website("Exact", "https://mail.example/settings");
-    for (auto* p : {&own, &exact}) {
-        p->isolatedAccount = true;
-        p->sessionIdentifier = session;
-    }
+    auto own = inStore(website("Own", "https://www.mail.example/inbox"), session);
+    auto exact = inStore(website("Exact", "https://mail.example/settings"), session);
     auto sharedRoot = website("Shared root", "https://news.example/");
     auto sharedOwn = website("Shared own", "https://news.example/world");
-    auto store = storeWith({own, exact, sharedRoot, sharedOwn});
+    auto broken = website("Broken", "not a website");
+    auto store = storeWith({own, exact, sharedRoot, sharedOwn, broken});
 
     struct Case {
         const char* url;
@@ -220,6 +211,7 @@ TEST_F(WebAppStoreTest, ProfileMatchingPrefersTheWindowsOwnWebsite) {
         {"https://news.example", sharedOwn.id, std::nullopt, sharedRoot.id},  // shared: an exact address first
         {"https://news.example/sport", sharedOwn.id, std::nullopt, sharedOwn.id},  // then the window's own
         {"https://news.example/sport", std::nullopt, std::nullopt, sharedRoot.id},  // then a root-path website
+        {"https://news.example/sport", broken.id, std::nullopt, sharedRoot.id},  // bad own home
         {"https://mail.example/", std::nullopt, std::nullopt, std::nullopt},  // other stores are not looked at
         {"http://news.example/sport", std::nullopt, std::nullopt, std::nullopt},  // another scheme, another site
         {"https://news.example:8443/", std::nullopt, std::nullopt, std::nullopt},
@@ -261,7 +253,6 @@ TEST_F(WebAppStoreTest, AddSuggestionReusesAnExistingWebsite) {
 }
 
 TEST_F(WebAppStoreTest, ProfileForOpening) {
-    auto a = website("A", "https://a.example");
     auto store = storeWith({a});
     std::string bytes = readBytes(path());
     AppPreferences preferences;
@@ -287,10 +278,9 @@ TEST_F(WebAppStoreTest, ProfileForOpening) {
     EXPECT_EQ(store->profiles()[2].name, "GitHub");
 
     // The window's own record gives its live settings and data store.
-    auto windowRecord = website("Window", "https://private.example");
-    windowRecord.isolatedAccount = true;
-    windowRecord.sessionIdentifier = Uuid::random();
+    auto windowRecord = inStore(website("Window", "https://private.example"), Uuid::random());
     windowRecord.accountName = "Me";
+    windowRecord.siteProxy = test::socksProxy();
     windowRecord.zoomLevel = 1.5;
     ASSERT_TRUE(store->profileForOpening(true, "https://shop.example/", "Shop", std::nullopt, preferences, windowRecord));
     WebAppProfile expected = windowRecord;
@@ -303,17 +293,6 @@ TEST_F(WebAppStoreTest, ProfileForOpening) {
     EXPECT_EQ(store->profiles().back(), expected);
     ASSERT_TRUE(store->profileForOpening(false, "https://shop.example/", "Shop", std::nullopt, preferences, windowRecord));
     EXPECT_EQ(store->profiles().back().menuBarIconEnabled, false);
-}
-
-TEST_F(WebAppStoreTest, DeleteRenumbers) {
-    auto a = website("A", "https://a.example"), b = website("B", "https://b.example"), c = website("C", "https://c.example");
-    auto store = storeWith({a, b, c});
-    store->update(c.id, [](WebAppProfile& p) { p.sortOrder = 17; });
-    EXPECT_TRUE(store->deleteProfile(Uuid::random()));
-    EXPECT_EQ(store->profiles()[2].sortOrder, 2);
-    ASSERT_TRUE(store->deleteProfile(a.id));
-    EXPECT_EQ(names(onDisk()), (std::vector<std::string>{"B", "C"}));
-    EXPECT_EQ(onDisk()[1].sortOrder, 1);
 }
 
 TEST_F(WebAppStoreTest, MoveStaysWithinTheFavouriteGroup) {
@@ -332,25 +311,39 @@ TEST_F(WebAppStoreTest, MoveStaysWithinTheFavouriteGroup) {
         EXPECT_EQ(store->profiles()[i].sortOrder, static_cast<std::int64_t>(i));
 }
 
-TEST_F(WebAppStoreTest, RepositionOverTheWholeList) {
-    auto a = website("A", "https://a.example"), b = website("B", "https://b.example");
-    auto c = website("C", "https://c.example"), d = website("D", "https://d.example");
+TEST_F(WebAppStoreTest, RepositionOverTheWholeListDeleteAndReplaceRenumber) {
     auto store = storeWith({a, b, c, d});
     store->reposition(b.id, 10);
     EXPECT_EQ(names(store->profiles()), (std::vector<std::string>{"A", "C", "D", "B"}));
     store->reposition(d.id, -10);
     EXPECT_EQ(names(store->profiles()), (std::vector<std::string>{"D", "A", "C", "B"}));
     EXPECT_EQ(names(onDisk()), names(store->profiles()));
+
+    store->update(c.id, [](WebAppProfile& p) { p.sortOrder = 17; });
+    EXPECT_TRUE(store->deleteProfile(Uuid::random()));
+    EXPECT_EQ(store->profiles()[2].sortOrder, 2);
+    ASSERT_TRUE(store->deleteProfile(a.id));
+    EXPECT_EQ(names(onDisk()), (std::vector<std::string>{"D", "C", "B"}));
+    EXPECT_EQ(onDisk()[1].sortOrder, 1);
+
+    c.sortOrder = a.sortOrder = 9;
+    ASSERT_TRUE(store->replaceProfiles({c, a}));
+    EXPECT_EQ(onDisk()[1].sortOrder, 1) << "a whole new list is renumbered too";
 }
 
-TEST_F(WebAppStoreTest, ReadOnlyStoreRefusesEveryEdit) {
-    auto a = website("A", "https://a.example");
-    storeWith({a});
-    test::writeBytes(path(), "{ damaged");
+TEST_F(WebAppStoreTest, ReadOnlyStoreNamesTheUnreadableRecordAndRefusesEveryEdit) {
+    Json record = Json(website("Mail", "https://mail.example"));
+    record.erase("homeURL");
+    const std::string damaged = Json{{"version", 1}, {"profiles", {record}}}.dump();
+    test::writeBytes(path(), damaged);
     auto store = openStore();
     ASSERT_FALSE(store->writable());
+    EXPECT_EQ(store->errorMessage(),
+              "Your saved websites could not be read. The original file is preserved. Restore a valid "
+              "profiles.json before making changes.\n\nWebsite 1 (\u201cMail\u201d) has no valid \u201chomeURL\u201d.")
+        << "no missing backup is promised";
     AppPreferences preferences;
-    EXPECT_FALSE(store->upsert(website("B", "https://b.example")));
+    EXPECT_FALSE(store->upsert(b));
     EXPECT_FALSE(store->deleteProfile(a.id));
     EXPECT_FALSE(store->clearLastURLs());
     EXPECT_FALSE(store->save());
@@ -361,24 +354,11 @@ TEST_F(WebAppStoreTest, ReadOnlyStoreRefusesEveryEdit) {
     store->setWasVisible(true, a.id);
     EXPECT_FALSE(store->hasPendingSave());
     scheduler.advance(1s);
-    EXPECT_EQ(readBytes(path()), "{ damaged");
-}
-
-TEST_F(WebAppStoreTest, AnUnreadableRecordIsNamedAndNoMissingBackupIsPromised) {
-    Json record = Json(website("Mail", "https://mail.example"));
-    record.erase("homeURL");
-    test::writeBytes(path(), Json{{"version", 1}, {"profiles", {record}}}.dump());
-    auto store = openStore();
-    EXPECT_FALSE(store->writable());
-    EXPECT_EQ(store->errorMessage(),
-              "Your saved websites could not be read. The original file is preserved. Restore a valid "
-              "profiles.json before making changes.\n\nWebsite 1 (\u201cMail\u201d) has no valid \u201chomeURL\u201d.");
+    EXPECT_EQ(readBytes(path()), damaged);
 }
 
 TEST_F(WebAppStoreTest, ClearLastURLsReachesBothFiles) {
-    auto a = website("A", "https://a.example");
     a.lastURL = "https://a.example/secret-page";
-    auto b = website("B", "https://b.example");
     b.lastURL = "https://b.example/other";
     auto store = storeWith({a, b});
     store->update(a.id, [](WebAppProfile& p) { p.lastURL = "https://a.example/newer"; });
@@ -395,16 +375,6 @@ TEST_F(WebAppStoreTest, ClearLastURLsReachesBothFiles) {
 
     auto fresh = WebAppStore(home.path("fresh/profiles.json"), scheduler);
     EXPECT_TRUE(fresh.clearLastURLs()) << "without a backup";
-}
-
-TEST_F(WebAppStoreTest, DestroyedStoreRunsNoDelayedSave) {
-    auto a = website("A", "https://a.example");
-    auto store = storeWith({a});
-    std::string bytes = readBytes(path());
-    store->setWasVisible(true, a.id);
-    store.reset();
-    scheduler.advance(1s);
-    EXPECT_EQ(readBytes(path()), bytes);
 }
 
 }  // namespace

@@ -44,9 +44,7 @@ TEST(WebsiteDataClearing, RunsInOrderAndSucceedsOnlyWhenEveryStepDid) {
         EXPECT_EQ(result->succeeded, c.message == nullptr);
         EXPECT_EQ(result->message, c.message ? std::optional<std::string>(c.message) : std::nullopt);
     }
-}
-
-TEST(WebsiteDataClearing, OnlyAFullClearSaysClearedAndOnlyEverythingTakesTheHistory) {
+    // Only everything takes the history, and only a full clear says cleared.
     EXPECT_FALSE(clearingRequest(PrivacyAction::cookies).everything || clearingRequest(PrivacyAction::cache).everything);
     EXPECT_TRUE(clearingRequest(PrivacyAction::all).everything);
     EXPECT_EQ(clearingStatusMessage({true, std::nullopt}), "Selected website data cleared.");

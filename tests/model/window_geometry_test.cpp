@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
 
 #include "model/window_geometry.hpp"
 
@@ -50,22 +49,6 @@ TEST(DockEdge, WithinToleranceOfTheLeftOrRightEdge) {
     EXPECT_EQ(dockEdge({2000, 100, 400, 300}, visible, 18), std::nullopt);  // outside its screen
 }
 
-TEST(Fnv1a, KnownValues) {
-    EXPECT_EQ(fnv1a32(""), 0x811c9dc5u);
-    EXPECT_EQ(fnv1a32("a"), 0xe40c292cu);
-    EXPECT_EQ(fnv1a32("foobar"), 0xbf9cf968u);
-    EXPECT_EQ(displayNumber("HDMI-1"), fnv1a32("HDMI-1"));
-    EXPECT_NE(displayNumber("HDMI-1"), displayNumber("HDMI-2"));
-    EXPECT_EQ(displayNumber(""), std::nullopt);
-}
-
-template <typename Case>
-std::string nameOf(const testing::TestParamInfo<Case>& info) {
-    std::string name;
-    for (char ch : std::string(info.param.name)) name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
-    return name;
-}
-
 ScreenLayout oneScreen() {
     return ScreenLayout{{ScreenArea{{0, 0, 1280, 800}, {0, 30, 1280, 770}, 7}}, 0};
 }
@@ -77,53 +60,28 @@ ScreenLayout twoScreens() {
                         1};
 }
 
-struct ClampCase {
-    const char* name;
-    ScreenLayout layout;
-    Rect frame;
-    Rect expected;
-};
-
-class ClampedFrame : public testing::TestWithParam<ClampCase> {};
-
-TEST_P(ClampedFrame, LandsInsideAWorkArea) {
-    const auto& c = GetParam();
-    auto clamped = clampedFrame(c.frame, c.layout);
-    ASSERT_TRUE(clamped) << c.name;
-    EXPECT_EQ(*clamped, c.expected) << c.name << ": got " << testing::PrintToString(*clamped);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, ClampedFrame,
-    testing::Values(
-        ClampCase{"inside stays", oneScreen(), {100, 100, 400, 500}, {100, 100, 400, 500}},
-        ClampCase{"under the panel moves down", oneScreen(), {100, 0, 400, 500}, {100, 30, 400, 500}},
-        ClampCase{"past the right edge moves in", oneScreen(), {1100, 100, 400, 500}, {880, 100, 400, 500}},
-        ClampCase{"too small grows", oneScreen(), {100, 100, 200, 100}, {100, 100, 360, 280}},
-        ClampCase{
-            "too large shrinks to the work area", oneScreen(), {-50, -50, 3000, 2000}, {0, 30, 1280, 770}},
-        ClampCase{"off every screen goes to the main one, nearest edge",
-                  twoScreens(),
-                  {5000, 500, 400, 300},
-                  {2544, 500, 400, 300}},
-        ClampCase{"above every screen", twoScreens(), {1200, -900, 400, 300}, {1200, 40, 400, 300}},
-        ClampCase{"half on two screens goes to the larger part",
-                  twoScreens(),
-                  {924, 100, 400, 300},
-                  {1024, 100, 400, 300}},
-        ClampCase{"mostly on the left screen", twoScreens(), {800, 100, 400, 300}, {624, 100, 400, 300}},
-        ClampCase{"a small screen wins over the minimum size",
-                  ScreenLayout{{ScreenArea{{0, 0, 300, 200}, {0, 0, 300, 200}, 1}}, 0},
-                  {0, 0, 100, 100},
-                  {0, 0, 300, 200}},
-        ClampCase{
-            "not finite",
-            oneScreen(),
-            {std::numeric_limits<double>::quiet_NaN(), 10, std::numeric_limits<double>::infinity(), 300},
-            {0, 30, 360, 300}}),
-    nameOf<ClampCase>);
-
-TEST(ClampedFrameWithoutScreens, IsNothing) {
+TEST(ClampedFrame, LandsInsideAWorkArea) {
+    const ScreenLayout one = oneScreen(), two = twoScreens();
+    const ScreenLayout tiny{{ScreenArea{{0, 0, 300, 200}, {0, 0, 300, 200}, 1}}, 0};
+    const struct {
+        const char* name;
+        const ScreenLayout& layout;
+        Rect frame, expected;
+    } cases[] = {
+        {"inside stays", one, {100, 100, 400, 500}, {100, 100, 400, 500}},
+        {"under the panel moves down", one, {100, 0, 400, 500}, {100, 30, 400, 500}},
+        {"past the right edge moves in", one, {1100, 100, 400, 500}, {880, 100, 400, 500}},
+        {"too small grows", one, {100, 100, 200, 100}, {100, 100, 360, 280}},
+        {"too large shrinks to the work area", one, {-50, -50, 3000, 2000}, {0, 30, 1280, 770}},
+        {"off every screen: the main one", two, {5000, 500, 400, 300}, {2544, 500, 400, 300}},
+        {"above every screen", two, {1200, -900, 400, 300}, {1200, 40, 400, 300}},
+        {"half on two screens: the larger part", two, {924, 100, 400, 300}, {1024, 100, 400, 300}},
+        {"mostly on the left screen", two, {800, 100, 400, 300}, {624, 100, 400, 300}},
+        {"a small screen beats the minimum size", tiny, {0, 0, 100, 100}, {0, 0, 300, 200}},
+        {"not finite", one, {std::nan(""), 10, HUGE_VAL, 300}, {0, 30, 360, 300}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(clampedFrame(c.frame, c.layout), c.expected) << c.name;
+    // Without screens there is nothing to land on.
     EXPECT_EQ(clampedFrame({0, 0, 400, 300}, ScreenLayout{}), std::nullopt);
     // A main-screen index past the last screen names no screen.
     ScreenLayout pastTheEnd = oneScreen();
@@ -132,23 +90,20 @@ TEST(ClampedFrameWithoutScreens, IsNothing) {
     EXPECT_EQ(initialFrame(std::nullopt, 480, 720, pastTheEnd), (Rect{0, 30, 480, 720})) << "clamped to the screen it meets";
 }
 
-TEST(InitialFrame, DefaultSizeIsCentredOnTheMainScreenThenClamped) {
+TEST(InitialFrame, NewOrDisplacedFramesAreCentredOnTheMainScreenAndClamped) {
     EXPECT_EQ(initialFrame(std::nullopt, 480, 720, twoScreens()), (Rect{1744, 200, 480, 720}));
     // A default larger than the work area is cut to it.
     EXPECT_EQ(initialFrame(std::nullopt, 2000, 600, oneScreen()), (Rect{0, 115, 1280, 600}));
     EXPECT_EQ(initialFrame(std::nullopt, 480, 900, oneScreen()), (Rect{400, 30, 480, 770}));
-}
 
-TEST(InitialFrame, RememberedFrameOnAConnectedDisplayStays) {
+    // A remembered frame on a connected display stays.
     CodableRect saved{100, 200, 500, 400, 1};
     EXPECT_EQ(initialFrame(saved, 480, 720, twoScreens()), (Rect{100, 200, 500, 400}));
     // A display number that belongs to the other monitor changes nothing either: the frame decides.
     saved.displayID = 2;
     EXPECT_EQ(initialFrame(saved, 480, 720, twoScreens()), (Rect{100, 200, 500, 400}));
-}
-
-TEST(InitialFrame, RememberedFrameOnAGoneDisplayIsCentredOnTheMainScreen) {
-    CodableRect saved{100, 200, 500, 400, 99};
+    // On a gone display it is centred on the main screen.
+    saved.displayID = 99;
     EXPECT_EQ(initialFrame(saved, 480, 720, twoScreens()), (Rect{1734, 360, 500, 400}));
     // Without a display number it is only clamped.
     saved.displayID.reset();
@@ -157,6 +112,13 @@ TEST(InitialFrame, RememberedFrameOnAGoneDisplayIsCentredOnTheMainScreen) {
 }
 
 TEST(SavedFrame, CarriesTheDisplayOfTheMonitorHoldingMostOfTheWindow) {
+    // Display numbers are the FNV-1a hash of the connector name.
+    EXPECT_EQ(fnv1a32(""), 0x811c9dc5u);
+    EXPECT_EQ(fnv1a32("a"), 0xe40c292cu);
+    EXPECT_EQ(fnv1a32("foobar"), 0xbf9cf968u);
+    EXPECT_EQ(displayNumber("HDMI-1"), fnv1a32("HDMI-1"));
+    EXPECT_NE(displayNumber("HDMI-1"), displayNumber("HDMI-2"));
+    EXPECT_EQ(displayNumber(""), std::nullopt);
     EXPECT_EQ(codableRect({100, 100, 400, 300}, twoScreens()), (CodableRect{100, 100, 400, 300, 1}));
     EXPECT_EQ(codableRect({1000, 100, 400, 300}, twoScreens()), (CodableRect{1000, 100, 400, 300, 2}));
     EXPECT_EQ(codableRect({9000, 100, 400, 300}, twoScreens()).displayID, std::nullopt);
@@ -168,60 +130,45 @@ TEST(SavedFrame, CarriesTheDisplayOfTheMonitorHoldingMostOfTheWindow) {
     EXPECT_EQ(initialFrame(codableRect(frame, twoScreens()), 480, 720, twoScreens()), frame);
 }
 
-struct PlacementCase {
-    const char* name;
-    WindowPlacement placement;
-    Rect visible;
-};
-
-class FramePlacement : public testing::TestWithParam<PlacementCase> {};
-
 // Requesting the visible frame of a window back must leave the window where it is, whatever
 // decoration surrounds it; moving it elsewhere keeps the decoration's offsets.
-TEST_P(FramePlacement, RoundTripsWithoutDrift) {
-    const auto& c = GetParam();
-    EXPECT_EQ(visibleFrame(c.placement), c.visible) << c.name;
-    Rect request = clientRequestForFrame(c.visible, c.placement);
-
-    // What a window manager does with a request: places the outer frame's top-left corner (north-
-    // west gravity) at the requested position around a client of the requested size.
-    auto placeAt = [&](const Rect& req) {
-        const auto& p = c.placement;
-        double decorationLeft = p.client.x - p.outer.x, decorationTop = p.client.y - p.outer.y;
-        double decorationRight = p.outer.maxX() - p.client.maxX(),
-               decorationBottom = p.outer.maxY() - p.client.maxY();
-        bool serverDecorated = decorationLeft > 0 || decorationTop > 0;
-        WindowPlacement next;
-        next.shadow = p.shadow;
-        if (serverDecorated) {
-            next.outer = {req.x, req.y, req.width + decorationLeft + decorationRight,
-                          req.height + decorationTop + decorationBottom};
-            next.client = {req.x + decorationLeft, req.y + decorationTop, req.width, req.height};
-        } else {
-            next.client = req;
-            next.outer = req;
-        }
-        return next;
-    };
-    EXPECT_EQ(visibleFrame(placeAt(request)), c.visible) << c.name;
-
-    Rect elsewhere{c.visible.x + 123, c.visible.y + 45, c.visible.width + 10, c.visible.height - 20};
-    EXPECT_EQ(visibleFrame(placeAt(clientRequestForFrame(elsewhere, c.placement))), elsewhere) << c.name;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, FramePlacement,
-    testing::Values(
+TEST(FramePlacement, RoundTripsWithoutDrift) {
+    const struct {
+        const char* name;
+        WindowPlacement placement;
+        Rect visible;
+    } cases[] = {
         // Client-side decoration without compositing: no shadow, the X window is the frame.
-        PlacementCase{"plain", {{200, 120, 500, 400}, {200, 120, 500, 400}, {}}, {200, 120, 500, 400}},
+        {"plain", {{200, 120, 500, 400}, {200, 120, 500, 400}, {}}, {200, 120, 500, 400}},
         // Client-side decoration with a shadow declared inside the X window.
-        PlacementCase{"shadow",
-                      {{177, 100, 546, 453}, {177, 100, 546, 453}, Margins{23, 23, 20, 33}},
-                      {200, 120, 500, 400}},
+        {"shadow", {{177, 100, 546, 453}, {177, 100, 546, 453}, {23, 23, 20, 33}},
+         {200, 120, 500, 400}},
         // A window manager that draws its own title bar and border around the client anyway.
-        PlacementCase{
-            "server decoration", {{200, 120, 502, 425}, {201, 144, 500, 400}, {}}, {200, 120, 502, 425}}),
-    nameOf<PlacementCase>);
+        {"server-side", {{200, 120, 502, 425}, {201, 144, 500, 400}, {}}, {200, 120, 502, 425}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Rect& shown = c.visible;
+        EXPECT_EQ(visibleFrame(c.placement), shown);
+        // What a window manager does with a request: places the outer frame's top-left corner
+        // (north-west gravity) at the requested position around a client of the requested size.
+        auto placeAt = [&](const Rect& req) {
+            const auto& p = c.placement;
+            double left = p.client.x - p.outer.x, top = p.client.y - p.outer.y;
+            double right = p.outer.maxX() - p.client.maxX();
+            double bottom = p.outer.maxY() - p.client.maxY();
+            WindowPlacement next{req, req, p.shadow};
+            if (left > 0 || top > 0) {  // decorated by the server
+                next.outer = {req.x, req.y, req.width + left + right, req.height + top + bottom};
+                next.client = {req.x + left, req.y + top, req.width, req.height};
+            }
+            return next;
+        };
+        EXPECT_EQ(visibleFrame(placeAt(clientRequestForFrame(shown, c.placement))), shown);
+        Rect elsewhere{shown.x + 123, shown.y + 45, shown.width + 10, shown.height - 20};
+        EXPECT_EQ(visibleFrame(placeAt(clientRequestForFrame(elsewhere, c.placement))), elsewhere);
+    }
+}
 
 }  // namespace
 }  // namespace quenlith

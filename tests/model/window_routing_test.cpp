@@ -56,6 +56,8 @@ TEST(WindowArrangement, HalvesAndCentreOfTheWorkAreaOfTheWindowsScreen) {
     ScreenLayout two{{one.screens[0], ScreenArea{{1440, 0, 1000, 700}, {1470, 40, 970, 600}, std::nullopt}}, 0};
     EXPECT_EQ(arrangedFrame(WindowArrangement::right, Rect{1400, 50, 400, 300}, two), (Rect{1959, 48, 473, 584}));
     EXPECT_EQ(arrangedFrame(WindowArrangement::left, frame, ScreenLayout{}), std::nullopt);
+    two.mainScreen = 2;  // past the last screen: names none
+    EXPECT_EQ(arrangedFrame(WindowArrangement::left, Rect{9000, 0, 400, 300}, two), std::nullopt);
 }
 
 }  // namespace

@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "browser/engine/proxy_fixture.hpp"
-#include "model/scheduler.hpp"
-#include "model/uuid.hpp"
 #include "support/child_process_test.hpp"
 #include "support/keyring_daemon.hpp"
 
@@ -16,7 +14,7 @@ using namespace test;
 
 std::string codeOf(const Error& error) { return error.code.substr(error.code.find(':') + 1); }
 
-TEST(KeyringTest, PasswordsAreSavedReadAndRemovedWithoutEverUnlocking) {
+TEST(KeyringTest, PasswordsAreSavedReadAndRemovedNeverUnlockingAndFailWithoutTheService) {
     if (!runInChildProcess(ChildProcessOptions().withPrivateBus())) return;
     KeyringDaemon keyring;
     for (const std::string& password :
@@ -52,18 +50,11 @@ TEST(KeyringTest, PasswordsAreSavedReadAndRemovedWithoutEverUnlocking) {
     // unanswered until the time limit, which fails as unavailable instead.
     keyring.lockDefaultCollection();
     EXPECT_EQ(readPassword(*second).error(), (Error{"keychain:secret.locked", kKeyringText}));
-}
 
-TEST(KeyringTest, WithoutASecretServiceEveryCallReportsItsFailure) {
-    if (!runInChildProcess(ChildProcessOptions().withPrivateBus())) return;
-    std::string id;
-    {
-        KeyringDaemon keyring;
-        id = savePassword("secret").value();
-    }
-    EXPECT_EQ(readPassword(id).error(), (Error{"keychain:secret.unavailable", kKeyringText}));
+    keyring.stop();  // no Secret Service any more
+    EXPECT_EQ(readPassword(*second).error(), (Error{"keychain:secret.unavailable", kKeyringText}));
     EXPECT_EQ(savePassword("another").error(), (Error{"keychain:secret.unavailable", kKeyringText}));
-    EXPECT_EQ(deletePassword(id).error(), (Error{"keychain:secret.unavailable", kKeyringText}));
+    EXPECT_EQ(deletePassword(*second).error(), (Error{"keychain:secret.unavailable", kKeyringText}));
 }
 
 TEST(KeyringTest, AServiceThatNeverAnswersIsGivenUpOnAfterTheLimit) {

@@ -45,47 +45,26 @@ protected:
     std::unique_ptr<test::ViewHost> host;
 };
 
-TEST_F(TabSleepGuardTest, AnIdlePageMaySleep) {
+TEST_F(TabSleepGuardTest, AnIdlePageMaySleepUntilClickedOrWithAFrame) {
     load("/idle");
     EXPECT_EQ(test::guardProtects(view.get()), false);
     // The guard lives in the application's world: the page neither sees nor replaces it.
     EXPECT_EQ(page("typeof globalThis.__quenlithSleepGuard"), "\"undefined\"");
     page("globalThis.__quenlithSleepGuard = () => true");
     EXPECT_EQ(test::guardProtects(view.get()), false);
+    // A click protects for a minute, by the clock of the guard's own world: just before and past it.
+    page("document.body.dispatchEvent(new PointerEvent('pointerdown', {bubbles: true}))");
+    EXPECT_EQ(test::guardProtects(view.get()), true);
+    test::evaluate(view.get(), "globalThis.realNow = Date.now; Date.now = () => realNow() + 59000", kScriptWorld);
+    EXPECT_EQ(test::guardProtects(view.get()), true);
+    test::evaluate(view.get(), "Date.now = () => realNow() + 61000", kScriptWorld);
+    EXPECT_EQ(test::guardProtects(view.get()), false);
     // Any embedded frame protects.
     load("/frame");
     EXPECT_EQ(test::guardProtects(view.get()), true);
 }
 
-TEST_F(TabSleepGuardTest, TypingKeepsThePageAwakeUntilItIsReloaded) {
-    load("/form");
-    page("document.getElementById('text').focus()");
-    webkit_web_view_execute_editing_command_with_argument(view.get(), "InsertText", "draft");
-    ASSERT_TRUE(test::spinUntil([&] { return page("document.getElementById('text').value") == "\"draft\""; }));
-    EXPECT_EQ(test::guardProtects(view.get()), true);
-
-    // Clearing the field does not make the page safe to sleep: the edit stays remembered.
-    page("document.getElementById('text').value = ''");
-    test::evaluate(view.get(), "Date.now = () => 4102444800000", kScriptWorld);  // long after the typing
-    EXPECT_EQ(test::guardProtects(view.get()), true);
-
-    auto reloaded = test::reloadAndWait(view.get());
-    ASSERT_TRUE(reloaded.finished && !reloaded.failed);
-    EXPECT_EQ(test::guardProtects(view.get()), false);
-}
-
-TEST_F(TabSleepGuardTest, AClickProtectsForSixtySeconds) {
-    load("/idle");
-    page("document.body.dispatchEvent(new PointerEvent('pointerdown', {bubbles: true}))");
-    EXPECT_EQ(test::guardProtects(view.get()), true);
-    // The guard reads the clock of its own world; move it past the minute and just before.
-    test::evaluate(view.get(), "globalThis.realNow = Date.now; Date.now = () => realNow() + 59000", kScriptWorld);
-    EXPECT_EQ(test::guardProtects(view.get()), true);
-    test::evaluate(view.get(), "Date.now = () => realNow() + 61000", kScriptWorld);
-    EXPECT_EQ(test::guardProtects(view.get()), false);
-}
-
-TEST_F(TabSleepGuardTest, FilledFieldsProtect) {
+TEST_F(TabSleepGuardTest, FilledFieldsProtectAndTypingUntilTheReload) {
     // Each script fills one field of /form without any input event.
     const std::vector<std::pair<const char*, bool>> cases{
         {"document.getElementById('text').value = 'x'", true},
@@ -104,6 +83,18 @@ TEST_F(TabSleepGuardTest, FilledFieldsProtect) {
         page(script);
         EXPECT_EQ(test::guardProtects(view.get()), protects) << script;
     }
+
+    load("/form");
+    page("document.getElementById('text').focus()");
+    webkit_web_view_execute_editing_command_with_argument(view.get(), "InsertText", "draft");
+    ASSERT_TRUE(test::spinUntil([&] { return page("document.getElementById('text').value") == "\"draft\""; }));
+    EXPECT_EQ(test::guardProtects(view.get()), true);
+    // Clearing the field does not make the page safe to sleep: the edit stays remembered.
+    page("document.getElementById('text').value = ''");
+    test::evaluate(view.get(), "Date.now = () => 4102444800000", kScriptWorld);  // long after the typing
+    EXPECT_EQ(test::guardProtects(view.get()), true);
+    load("/form");  // loaded again
+    EXPECT_EQ(test::guardProtects(view.get()), false);
 }
 
 TEST_F(TabSleepGuardTest, PlayingMediaProtects) {

@@ -7,9 +7,6 @@
 #include "browser/web_test_support.hpp"
 #include "browser/engine/proxy_fixture.hpp"
 #include "browser/engine/website_sessions.hpp"
-#include "model/web_app_profile.hpp"
-#include "support/main_loop.hpp"
-#include "support/temp_environment.hpp"
 #include "support/test_http_server.hpp"
 
 namespace quenlith {
@@ -33,15 +30,16 @@ TEST_F(WebViewFactoryTest, AViewTakesItsStoreAndThatStoresProxy) {
     EXPECT_EQ(WebsiteDataStore::of(view.get()), store);
     EXPECT_EQ(webkit_web_view_get_context(view.get()), store->webContext());
     EXPECT_EQ(store->proxyAddress(), "http://127.0.0.1:3128");
+    // Each script once: it is there, and installing it again adds nothing.
     WebKitUserContentManager* scripts = webkit_web_view_get_user_content_manager(view.get());
-    EXPECT_TRUE(hasUserScript(scripts, TabSleepGuard::source()));
-    EXPECT_TRUE(hasUserScript(scripts, siteStyleFixSource(kSiteStyleFixHost)));
-
-    // A website's own store takes its own proxy.
-    auto own = sessions.dataStore(test::websiteBehind(httpProxy(8080)));
-    auto ownView = WebViewFactory::makeWebView(own, std::nullopt, std::nullopt, &sessions);
-    EXPECT_EQ(webkit_web_view_get_context(ownView.get()), own->webContext());
-    EXPECT_EQ(own->proxyAddress(), "http://127.0.0.1:8080");
+    const std::string sources[] = {siteStyleFixSource(kSiteStyleFixHost), TabSleepGuard::source()};
+    for (const auto& source : sources) EXPECT_TRUE(hasUserScript(scripts, source));
+    WebViewFactory::installSiteStyleFix(scripts);
+    TabSleepGuard::install(scripts);
+    for (const auto& source : sources)
+        EXPECT_FALSE(addUserScriptOnce(scripts, source, WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+                                       WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START));
+    EXPECT_EQ(siteStyleFixSource("a\"b").find("a\"b"), std::string::npos) << "the host is quoted";
 }
 
 TEST_F(WebViewFactoryTest, AStoreMadeWhileIconDatabasesWaitStillRecordsItsFirstPagesIcon) {
@@ -56,19 +54,6 @@ TEST_F(WebViewFactoryTest, AStoreMadeWhileIconDatabasesWaitStillRecordsItsFirstP
     EXPECT_FALSE(webkit_web_context_get_favicon_database_directory(webkit_web_view_get_context(view.get())));
     deferral.reset();
     EXPECT_TRUE(test::spinUntil([&] { return webkit_web_view_get_favicon(view.get()) != nullptr; }));
-}
-
-TEST_F(WebViewFactoryTest, TheUserAgentReachesTheServer) {
-    server.page("/", "<html><body>ua</body></html>");
-    const std::string agent = "QuenlithTest/1.0 (custom)";
-    auto custom = WebViewFactory::makeWebView(WebsiteDataStore::nonPersistent(), std::nullopt, agent, &sessions);
-    ASSERT_TRUE(test::loadAndWait(custom.get(), server.url("/")).finished);
-    auto plain = WebViewFactory::makeWebView(WebsiteDataStore::nonPersistent(), std::nullopt, std::nullopt, &sessions);
-    ASSERT_TRUE(test::loadAndWait(plain.get(), server.url("/")).finished);
-    ASSERT_EQ(server.requests().size(), 2u);
-    EXPECT_EQ(server.requests()[0].headers.at("User-Agent"), agent);
-    EXPECT_EQ(server.requests()[1].headers.at("User-Agent"),
-              webkit_settings_get_user_agent(GObjectPtr<WebKitSettings>::adopt(webkit_settings_new()).get()));
 }
 
 TEST_F(WebViewFactoryTest, AHandedInConfigurationIsUsedUnchanged) {
@@ -99,18 +84,14 @@ TEST_F(WebViewFactoryTest, AHandedInConfigurationIsUsedUnchanged) {
                                    WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES, WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START));
     ASSERT_TRUE(test::loadAndWait(second.get(), "http://site.test/").finished);
     EXPECT_EQ(server.requests().back().host, "site.test") << "the second view takes the store's proxy";
-}
 
-TEST_F(WebViewFactoryTest, APopupSharesTheOpenersStoreAndScripts) {
-    auto opener = WebViewFactory::makeWebView(WebsiteDataStore::nonPersistent(), std::nullopt, std::nullopt, &sessions);
-    WebViewConfiguration popup;
-    popup.websiteDataStore = WebsiteDataStore::of(opener.get());
-    popup.userContentController = GObjectPtr<WebKitUserContentManager>::retain(webkit_web_view_get_user_content_manager(opener.get()));
-    popup.relatedView = opener;
-    auto view = WebViewFactory::makeWebView(nullptr, popup, std::nullopt, &sessions);
-    EXPECT_EQ(webkit_web_view_get_context(view.get()), webkit_web_view_get_context(opener.get()));
-    EXPECT_EQ(WebsiteDataStore::of(view.get()), WebsiteDataStore::of(opener.get()));
-    EXPECT_EQ(webkit_web_view_get_user_content_manager(view.get()), webkit_web_view_get_user_content_manager(opener.get()));
+    // A popup takes its opener as related view, and shares its store and scripts.
+    configuration.relatedView = first;
+    auto popup = WebViewFactory::makeWebView(nullptr, configuration, std::nullopt, &sessions);
+    EXPECT_EQ(webkit_web_view_get_context(popup.get()), webkit_web_view_get_context(first.get()));
+    EXPECT_EQ(WebsiteDataStore::of(popup.get()), WebsiteDataStore::of(first.get()));
+    EXPECT_EQ(webkit_web_view_get_user_content_manager(popup.get()),
+              configuration.userContentController.get());
 }
 
 // The style fix, seen on its own host and on others: an HTTP proxy (the test server) answers for
@@ -133,16 +114,6 @@ TEST_F(WebViewFactoryTest, TheSiteStyleFixSizesTheFooterOnItsHostOnly) {
     ASSERT_TRUE(test::loadAndWait(view.get(), "http://127.0.0.1/").finished);
     EXPECT_EQ(page("document.querySelectorAll('#quenlith-footer-sizing').length"), "0");
     EXPECT_EQ(page("getComputedStyle(document.getElementById('footer')).height"), "\"10px\"");
-}
-
-TEST(UserScriptsTest, EachScriptIsInstalledOnce) {
-    auto manager = GObjectPtr<WebKitUserContentManager>::adopt(webkit_user_content_manager_new());
-    WebViewFactory::installSiteStyleFix(manager.get());
-    TabSleepGuard::install(manager.get());
-    for (const auto& source : {siteStyleFixSource(kSiteStyleFixHost), TabSleepGuard::source()})
-        EXPECT_FALSE(addUserScriptOnce(manager.get(), source, WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
-                                       WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START));
-    EXPECT_EQ(siteStyleFixSource("a\"b").find("a\"b"), std::string::npos) << "the host is quoted";
 }
 
 }  // namespace

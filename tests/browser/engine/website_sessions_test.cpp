@@ -6,7 +6,6 @@
 #include "model/app_paths.hpp"
 #include "model/browser_runtime_store.hpp"
 #include "model/file_store.hpp"
-#include "support/temp_environment.hpp"
 
 namespace quenlith {
 namespace {
@@ -144,17 +143,6 @@ TEST_F(WebsiteSessionsTest, ARemovedWebsiteProxyLeavesAStoreStillInUseOnTheDeskt
     EXPECT_EQ(sessions.dataStore(proxied)->proxyAddress(), "socks5://127.0.0.1:1080");
 }
 
-TEST(WebsiteDataStoreTest, OneStoreObjectPerFolder) {
-    test::TemporaryEnvironment environment;
-    const Uuid identifier = Uuid::random();
-    auto first = WebsiteDataStore::forIdentifier(identifier);
-    auto second = WebsiteDataStore::forIdentifier(identifier);
-    EXPECT_EQ(first, second);
-    EXPECT_EQ(first->dataDirectory(), environment.dataDirectory() + "/WebsiteData/" + identifier.string());
-    EXPECT_TRUE(test::fileExists(first->dataDirectory()));
-    EXPECT_EQ(first->errorMessage(), std::nullopt);
-}
-
 TEST_F(WebsiteSessionsTest, AStoreWhoseFolderCannotBeMadeSaysSo) {
     // A file stands where the stores' folders should be.
     test::writeFile(environment.dataDirectory() + "/WebsiteData", "not a folder");
@@ -185,10 +173,14 @@ TEST(WebsiteDataStoreTest, AStoreBeingClearedStaysTheOneStoreOfItsFolder) {
     EXPECT_TRUE(clearing.expired());
 }
 
-TEST(WebsiteDataStoreTest, ListsTheIdentifiersOnDisk) {
+TEST(WebsiteDataStoreTest, OneStoreObjectPerFolderAndTheIdentifiersOnDisk) {
     test::TemporaryEnvironment environment;
     const Uuid a = Uuid::random(), b = Uuid::random();
-    WebsiteDataStore::forIdentifier(a);
+    auto first = WebsiteDataStore::forIdentifier(a);
+    EXPECT_EQ(WebsiteDataStore::forIdentifier(a), first);
+    EXPECT_EQ(first->dataDirectory(), environment.dataDirectory() + "/WebsiteData/" + a.string());
+    EXPECT_TRUE(test::fileExists(first->dataDirectory()));
+    EXPECT_EQ(first->errorMessage(), std::nullopt);
     WebsiteDataStore::defaultDataStore();
     // Only folders named by an identifier in its own (upper-case) spelling count; files do not.
     std::string lower = Uuid::random().string();

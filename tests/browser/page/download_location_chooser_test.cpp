@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <gtk/gtk.h>
 
 #include "browser/page/download_location_chooser.hpp"
 #include "browser/web_test_support.hpp"

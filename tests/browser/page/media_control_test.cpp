@@ -1,6 +1,4 @@
 #include <gtest/gtest.h>
-#include <gtk/gtk.h>
-#include <webkit2/webkit2.h>
 
 #include "browser/page/media_control.hpp"
 #include "browser/web_test_support.hpp"

@@ -1,6 +1,13 @@
+#include "browser/view/auto_reload.hpp"
 #include "browser/view/browser_layout.hpp"
 
+#include <cmath>
+#include <limits>
+
 #include <gtest/gtest.h>
+
+// The cases name only the facts they set.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 namespace quenlith {
 namespace {
@@ -28,72 +35,82 @@ TEST(ChromeLayout, ContentOffsetsInNormalAndCompactMode) {
     for (const auto& c : cases) EXPECT_EQ(chromeLayout(c.input), c.expected) << c.name;
 }
 
-TEST(ChromeState, StartPageDisablesPageControls) {
-    ActiveTabFacts tab;
-    tab.showsStartPage = true;
-    tab.address = "https://a.test/";
-    tab.error = "failed";
-    auto state = chromeState(tab);
-    EXPECT_TRUE(state.startPageVisible);
-    EXPECT_FALSE(state.reloadEnabled);
-    EXPECT_FALSE(state.saveWebsiteEnabled);
-    EXPECT_EQ(state.addressText, "");
-    EXPECT_FALSE(state.errorBoxVisible) << "no error box over the start page";
-    EXPECT_FALSE(state.webViewVisible);
+// The whole state in one line: the flags that are on, then the texts and the progress.
+std::string summary(const ChromeState& s) {
+    const std::pair<bool, const char*> flags[] = {
+        {s.sleepBoxVisible, "sleep"}, {s.startPageVisible, "start"}, {s.webViewVisible, "web"},
+        {s.errorBoxVisible, "error"}, {s.reloadEnabled, "reload"},   {s.saveWebsiteEnabled, "save"},
+        {s.backEnabled, "back"},      {s.forwardEnabled, "forward"}, {s.progressVisible, "progress"},
+        {s.authBarVisible, "auth"}};
+    std::string out;
+    for (const auto& [on, name] : flags)
+        if (on) out += std::string(name) + " ";
+    return out + "'" + s.errorText + "' '" + s.addressText + "' " + s.reloadSymbol + " " +
+           s.reloadDescription + " " + std::to_string(s.progress);
 }
 
-TEST(ChromeState, SaveWebsiteNeedsAPersistentSessionAndAnAddress) {
-    ActiveTabFacts tab;
-    tab.address = "https://a.test/x";
-    EXPECT_TRUE(chromeState(tab).saveWebsiteEnabled);
-    EXPECT_EQ(chromeState(tab).addressText, "https://a.test/x");
-    tab.persistentStore = false;
-    EXPECT_FALSE(chromeState(tab).saveWebsiteEnabled);
-    tab.persistentStore = true;
-    tab.address.reset();
-    EXPECT_FALSE(chromeState(tab).saveWebsiteEnabled);
-    EXPECT_EQ(chromeState(tab).addressText, "");
-}
-
-TEST(ChromeState, LoadingErrorAndSleepingBoxes) {
-    ActiveTabFacts tab;
-    tab.address = "https://a.test/";
-    tab.isLoading = true;
-    tab.estimatedProgress = 0.4;
-    auto state = chromeState(tab);
-    EXPECT_EQ(state.reloadSymbol, "xmark");
-    EXPECT_EQ(state.reloadDescription, "Stop loading");
-    EXPECT_TRUE(state.progressVisible);
-    EXPECT_DOUBLE_EQ(state.progress, 0.4);
-    EXPECT_TRUE(state.webViewVisible);
-
-    tab.error = "Could not connect";
-    state = chromeState(tab);
-    EXPECT_FALSE(state.progressVisible) << "no progress over an error";
-    EXPECT_TRUE(state.errorBoxVisible);
-    EXPECT_EQ(state.errorText, "Could not connect");
-    EXPECT_FALSE(state.webViewVisible);
-
-    tab.error.reset();
-    tab.isLoading = false;
-    tab.isSleeping = true;
-    state = chromeState(tab);
-    EXPECT_EQ(state.reloadSymbol, "arrow.clockwise");
-    EXPECT_EQ(state.reloadDescription, "Reload (Ctrl+R)");
-    EXPECT_TRUE(state.sleepBoxVisible);
-    EXPECT_FALSE(state.webViewVisible);
-    EXPECT_TRUE(state.reloadEnabled);
-
-    ActiveTabFacts signIn;
-    signIn.canGoBack = true;
-    signIn.pageIsSignIn = true;
-    state = chromeState(signIn);
-    EXPECT_TRUE(state.backEnabled && !state.forwardEnabled && state.authBarVisible);
+TEST(ChromeState, FollowsTheActiveTab) {
+    const std::string reload = " arrow.clockwise Reload (Ctrl+R) 0.000000";
+    const std::string stop = " xmark Stop loading 0.400000";
+    const std::pair<ActiveTabFacts, std::string> cases[] = {
+        // No error box, page controls or address over the start page.
+        {{.showsStartPage = true, .error = "failed", .address = "a.test"}, "start 'failed' ''" + reload},
+        {{.address = "a.test/x"}, "web reload save '' 'a.test/x'" + reload},
+        // Saving needs a persistent session and an address.
+        {{.address = "a.test/x", .persistentStore = false}, "web reload '' 'a.test/x'" + reload},
+        {{.canGoForward = true}, "web reload forward '' ''" + reload},
+        {{.address = "a.test", .isLoading = true, .estimatedProgress = 0.4},
+         "web reload save progress '' 'a.test'" + stop},
+        // No progress over an error.
+        {{.error = "No connection", .address = "a.test", .isLoading = true, .estimatedProgress = 0.4},
+         "error reload save 'No connection' 'a.test'" + stop},
+        {{.isSleeping = true, .address = "a.test"}, "sleep reload save '' 'a.test'" + reload},
+        {{.canGoBack = true, .pageIsSignIn = true}, "web reload back auth '' ''" + reload}};
+    for (const auto& [facts, expected] : cases) EXPECT_EQ(summary(chromeState(facts)), expected);
 }
 
 TEST(WindowTitle, PrivateWindowsNameNoWebsite) {
     EXPECT_EQ(browserWindowTitle("Mail", true, "Inbox"), "Mail \u2014 Inbox");
     EXPECT_EQ(browserWindowTitle("Mail", false, "Inbox"), "Private Window \u2014 Inbox");
+}
+
+TEST(AutoReload, ToleranceIsATenthCappedAtFiveSeconds) {
+    EXPECT_DOUBLE_EQ(autoReloadTolerance(30), 3);
+    EXPECT_DOUBLE_EQ(autoReloadTolerance(120), 5);
+    EXPECT_DOUBLE_EQ(autoReloadTolerance(50), 5);
+    EXPECT_DOUBLE_EQ(autoReloadTolerance(10), 1);
+}
+
+TEST(AutoReload, OnlyAnIntervalChangeReplacesARunningTimer) {
+    EXPECT_FALSE(autoReloadNeedsRescheduling(30.0, 30.0, true)) << "a zoom change keeps the timer";
+    EXPECT_TRUE(autoReloadNeedsRescheduling(30.0, 60.0, true));
+    EXPECT_TRUE(autoReloadNeedsRescheduling(std::nullopt, 60.0, true));
+    EXPECT_TRUE(autoReloadNeedsRescheduling(30.0, std::nullopt, true));
+    EXPECT_TRUE(autoReloadNeedsRescheduling(30.0, 30.0, false)) << "no timer yet";
+    EXPECT_TRUE(autoReloadNeedsRescheduling(std::nullopt, std::nullopt, false));
+}
+
+TEST(AutoReload, RunsOnlyForAPresentedWindowWithAUsableInterval) {
+    EXPECT_TRUE(autoReloadShouldRun(30.0, true));
+    EXPECT_FALSE(autoReloadShouldRun(30.0, false)) << "a hidden window has no timer";
+    EXPECT_FALSE(autoReloadShouldRun(std::nullopt, true));
+    EXPECT_FALSE(autoReloadShouldRun(0.0, true));
+    EXPECT_FALSE(autoReloadShouldRun(std::numeric_limits<double>::quiet_NaN(), true));
+}
+
+TEST(AutoReload, TickReloadsOnlyAnUndisturbedVisibleWindow) {
+    const AutoReloadTickFacts ready{true, true, false, false, true, false, false};
+    EXPECT_TRUE(autoReloadTickReloads(ready));
+    // Each row turns one fact of the ready window the other way.
+    for (bool AutoReloadTickFacts::*fact :
+         {&AutoReloadTickFacts::presented, &AutoReloadTickFacts::windowVisible,
+          &AutoReloadTickFacts::windowMinimized, &AutoReloadTickFacts::sheetAttached,
+          &AutoReloadTickFacts::hasActiveTab, &AutoReloadTickFacts::activeTabSleeping,
+          &AutoReloadTickFacts::activeTabLoading}) {
+        auto facts = ready;
+        facts.*fact = !(facts.*fact);
+        EXPECT_FALSE(autoReloadTickReloads(facts));
+    }
 }
 
 }  // namespace

@@ -157,7 +157,9 @@ TEST_F(BrowserView, ProfileChangesReachEveryTabButTheWindowKeepsItsStore) {
     Gtk::Settings::get_default()->property_gtk_application_prefer_dark_theme() = false;
 }
 
-TEST_F(BrowserView, OnlyASavedWindowSharesItsCredentialFreeAddress) {
+TEST_F(BrowserView, OnlyASavedWindowSharesItsCredentialFreeAddressAndReloadStopsALoadingPage) {
+    StreamingServer slow;
+    slow.stream("/slow", "text/html", "<title>Slow</title>");
     server.page("/home", htmlPage("Home"));
     auto& secret = open(website("/home"), {.privateWindow = true});
     ASSERT_TRUE(waitForTitle("Home"));
@@ -172,12 +174,25 @@ TEST_F(BrowserView, OnlyASavedWindowSharesItsCredentialFreeAddress) {
     auto& view = open(website("/home"));
     ASSERT_TRUE(waitForTitle("Home"));
     EXPECT_TRUE(spinUntil([&] { return view.toolbar.saveWebsite.get_sensitive(); }));
+    view.load(slow.url("/slow"));
+    ASSERT_TRUE(spinUntil([&] { return slow.openCount() == 1 && view.toolbar.reload.symbol() == "xmark"; }));
+    EXPECT_EQ(view.toolbar.reload.get_tooltip_text(), "Stop loading");
+    const int homeLoads = server.requestCount("/home");
+    view.toolbar.reload.clicked();
+    EXPECT_TRUE(spinUntil([&] { return !active().isLoading(); }));
+    EXPECT_TRUE(spinUntil([&] { return view.toolbar.reload.symbol() == "arrow.clockwise"; }));
+    EXPECT_EQ(view.toolbar.reload.get_tooltip_text(), "Reload (Ctrl+R)");
+    EXPECT_EQ(server.requestCount("/home"), homeLoads) << "stopping is no reload";
+    view.toolbar.reload.clicked();  // not loading now: reloads
+    EXPECT_TRUE(spinUntil([&] { return view.toolbar.reload.symbol() == "xmark"; }));
+    ASSERT_TRUE(waitForTitle("Home"));
+    EXPECT_EQ(server.requestCount("/home"), homeLoads + 1);
     view.load(server.url("/home?access_token=secret"));
     ASSERT_TRUE(waitForTitle("Home"));
     EXPECT_EQ(view.shareableURL(), std::nullopt);
     view.toggleMenuBarIcon();
-    view.toolbar.address.set_text(server.url("/home?q=1"));  // typed into the address field
-    view.toolbar.navigate();
+    view.toolbar.address.set_text(server.url("/home?q=1"));  // typed, then Return
+    view.toolbar.address.activate();
     ASSERT_TRUE(
         spinUntil([&] { return active().pageURL() == server.url("/home?q=1") && !active().isLoading(); }));
     view.toggleMenuBarIcon();
@@ -186,25 +201,7 @@ TEST_F(BrowserView, OnlyASavedWindowSharesItsCredentialFreeAddress) {
     EXPECT_EQ(active().lastURL, server.url("/home?q=1")) << "text that resolves to nothing is ignored";
     view.navigate("two words");
     EXPECT_EQ(active().lastURL.value_or("").rfind("https://www.google.com/search?q=two%20words", 0), 0u);
-}
 
-TEST_F(BrowserView, TheReloadButtonStopsALoadingPageAndSaysSo) {
-    StreamingServer slow;
-    slow.stream("/slow", "text/html", "<title>Slow</title>");
-    server.page("/home", htmlPage("Home"));
-    auto& view = open(website("/home"));
-    ASSERT_TRUE(waitForTitle("Home"));
-    view.load(slow.url("/slow"));
-    ASSERT_TRUE(spinUntil([&] { return slow.openCount() == 1 && view.toolbar.reload.symbol() == "xmark"; }));
-    EXPECT_EQ(view.toolbar.reload.get_tooltip_text(), "Stop loading");
-    view.toolbar.reload.clicked();
-    EXPECT_TRUE(spinUntil([&] { return !active().isLoading(); }));
-    EXPECT_TRUE(spinUntil([&] { return view.toolbar.reload.symbol() == "arrow.clockwise"; }));
-    EXPECT_EQ(view.toolbar.reload.get_tooltip_text(), "Reload (Ctrl+R)");
-    EXPECT_EQ(server.requestCount("/home"), 1) << "stopping is no reload";
-
-    view.toolbar.reload.clicked();  // not loading now: reloads
-    EXPECT_TRUE(spinUntil([&] { return view.toolbar.reload.symbol() == "xmark"; }));
 }
 
 TEST_F(BrowserView, FindMarksTheTextAndDropsAnswersToReplacedSearches) {

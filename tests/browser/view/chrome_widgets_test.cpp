@@ -38,33 +38,15 @@ bool sendKey(Gtk::Widget& widget, guint keyval, guint state = 0) {
     return send(widget, GDK_KEY_PRESS, keyval, state);
 }
 
-TEST(BrowserToolbar, ReturnInTheAddressFieldNavigatesWithItsText) {
-    BrowserToolbar toolbar;
-    toolbar.address.set_text("example.com");
-    toolbar.address.activate();  // nothing set: nothing happens
-    std::vector<std::string> typed;
-    toolbar.onNavigate = [&](const std::string& text) { typed.push_back(text); };
-    toolbar.address.activate();
-    toolbar.address.set_text("two words");
-    toolbar.navigate();
-    EXPECT_EQ(typed, (std::vector<std::string>{"example.com", "two words"}));
-}
-
-class FindBarTest : public testing::Test {
-protected:
-    void SetUp() override {
-        window.add(bar);
-        window.show_all();
-        bar.onFind = [this](const std::string& text, bool backwards) { finds.emplace_back(text, backwards); };
-        bar.onClose = [this] { ++closes; };
-    }
+TEST(BrowserFindBar, EditsAndReturnSearchShiftSearchesBackwardsEscapeCloses) {
     Gtk::Window window;
     BrowserFindBar bar;
+    window.add(bar);
+    window.show_all();
     std::vector<std::pair<std::string, bool>> finds;
     int closes = 0;
-};
-
-TEST_F(FindBarTest, EditsAndReturnSearchShiftSearchesBackwardsEscapeCloses) {
+    bar.onFind = [&](const std::string& text, bool backwards) { finds.emplace_back(text, backwards); };
+    bar.onClose = [&] { ++closes; };
     bar.input.set_text("a");
     bar.input.set_text("needle");
     EXPECT_TRUE(sendKey(bar.input, GDK_KEY_Return));
@@ -94,22 +76,14 @@ TEST(CompactRevealView, ReportsEnteringAndLeaving) {
 
 TEST(ChromeTexts, ShowInSimplifiedChinese) {
     test::TemporaryEnvironment environment;
-    const char* previous = g_getenv("LANGUAGE");
-    const std::string saved = previous ? previous : "";
-    g_setenv("LANGUAGE", "zh_CN", TRUE);
+    environment.set("LANGUAGE", "zh_CN");
     localization_testing::reset();
-    ASSERT_EQ(localization_testing::effectiveLanguageCode(), "zh-Hans");
-    {
-        BrowserToolbar toolbar;
-        EXPECT_EQ(toolbar.back.get_tooltip_text(), "后退 (Ctrl+[)");
-        EXPECT_EQ(findResultText(true, "x"), "找到匹配项");
-        EXPECT_EQ(tabDisplayTitle({false, "", true, "", std::nullopt, std::nullopt}), "起始页");
-    }
-    if (previous)
-        g_setenv("LANGUAGE", saved.c_str(), TRUE);
-    else
-        g_unsetenv("LANGUAGE");
-    localization_testing::reset();
+    EXPECT_EQ(localization_testing::effectiveLanguageCode(), "zh-Hans");
+    BrowserToolbar toolbar;
+    EXPECT_EQ(toolbar.back.get_tooltip_text(), "后退 (Ctrl+[)");
+    EXPECT_EQ(findResultText(true, "x"), "找到匹配项");
+    EXPECT_EQ(tabDisplayTitle({false, "", true, "", std::nullopt, std::nullopt}), "起始页");
+    localization_testing::reset();  // the next lookup resolves in the restored environment
 }
 
 // Runs xdotool with the arguments and waits for it.

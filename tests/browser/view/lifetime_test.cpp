@@ -3,6 +3,8 @@
 
 #include "browser/browser_view_fixture.hpp"
 #include "browser/engine/script_evaluation.hpp"
+#include "browser/page/download_manager.hpp"
+#include "browser/scripted_location_chooser.hpp"
 #include "browser/view/outside_link_gate.hpp"
 #include "browser/web_test_support.hpp"
 
@@ -62,6 +64,25 @@ TEST_F(Lifetimes, ATabAViewAndAWindowThatGoAwayTakeTheirQuestionsAndScriptAnswer
         ASSERT_TRUE(allFinalised());
         EXPECT_EQ(answers, 0);
     }
+}
+
+TEST_F(Lifetimes, ADownloadOutlivesTheViewAndTheWindowItStartedIn) {
+    server.page("/link", htmlPage("Link", "<a id=file href='/data.bin'>data</a>"));
+    server.route("/data.bin", [](const TestRequest&) {
+        return TestResponse{200, "application/octet-stream", std::string(20000, 'd')};
+    });
+    auto scripted = std::make_unique<ScriptedLocationChooser>();
+    ScriptedLocationChooser* chooser = scripted.get();
+    DownloadManager downloads(std::move(scripted), environment.root() + "/partial");
+    open(website("/link"), {.downloads = &downloads});
+    ASSERT_TRUE(waitForTitle("Link"));
+    evaluateScript(active().webView(), "document.getElementById('file').click()", nullptr, {});
+    ASSERT_TRUE(spinUntil([&] { return chooser->questions.size() == 1; }));
+    controller.reset();
+    window.reset();
+    chooser->answer(0, environment.root() + "/data.bin");
+    ASSERT_TRUE(spinUntil([&] { return !downloads.entries().front().isActive; }));
+    EXPECT_EQ(readFile(environment.root() + "/data.bin"), std::string(20000, 'd'));
 }
 
 TEST(OutsideLinkGate, AsksOnlyForClickedMainFrameLinksOneQuestionPerTabAtATime) {

@@ -1,4 +1,5 @@
 #include "browser/view/tab_list.hpp"
+#include "browser/view/tab_title.hpp"
 
 #include <gtest/gtest.h>
 
@@ -16,39 +17,28 @@ TabList<Uuid> makeTabs(std::size_t count, std::size_t active, std::vector<Uuid>*
     return tabs;
 }
 
-struct CloseCase {
-    std::size_t count, active, closed;
-    std::size_t expectedSelection;
-    std::size_t expectedSelectedOriginal;  // index of the selected tab before the close
-};
-
-class TabCloseSelection : public testing::TestWithParam<CloseCase> {};
-
-TEST_P(TabCloseSelection, SelectsTheNeighbourThatTookThePlace) {
-    const auto& c = GetParam();
-    std::vector<Uuid> ids;
-    auto tabs = makeTabs(c.count, c.active, &ids);
-    auto [removed, next] = tabs.close(c.closed);
-    EXPECT_EQ(removed, ids[c.closed]);
-    EXPECT_EQ(tabs.count(), c.count - 1);
-    EXPECT_EQ(next, c.expectedSelection);
-    EXPECT_EQ(tabs.at(next), ids[c.expectedSelectedOriginal]);
+TEST(TabList, ACloseSelectsTheNeighbourThatTookThePlace) {
+    struct Case {
+        std::size_t count, active, closed;
+        std::size_t selection, selectedBefore;  // the index selected after, and that tab's index before
+    };
+    const Case cases[] = {
+        {5, 3, 2, 2, 3},  // third of five closed while the fourth is active: the former fourth
+        {5, 4, 4, 3, 3},  // the active last tab closed: the new last tab
+        {5, 2, 2, 2, 3},  // the active middle tab closed: the tab that took its place
+        {5, 1, 3, 1, 1},  // a tab after the active one closed: selection unchanged
+        {3, 0, 0, 0, 1},  // the first tab closed while it is active
+        {2, 1, 0, 0, 1},  // two tabs, the second active, the first closed
+    };
+    for (const auto& c : cases) {
+        std::vector<Uuid> ids;
+        auto tabs = makeTabs(c.count, c.active, &ids);
+        auto [removed, next] = tabs.close(c.closed);
+        EXPECT_EQ(std::make_tuple(removed, tabs.count(), next, tabs.at(next)),
+                  std::make_tuple(ids[c.closed], c.count - 1, c.selection, ids[c.selectedBefore]))
+            << c.count << " tabs, active " << c.active << ", closed " << c.closed;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, TabCloseSelection,
-                         testing::Values(
-                             // third of five closed while the fourth is active: the former fourth
-                             CloseCase{5, 3, 2, 2, 3},
-                             // the active last tab closed: the new last tab
-                             CloseCase{5, 4, 4, 3, 3},
-                             // the active middle tab closed: the tab that took its place
-                             CloseCase{5, 2, 2, 2, 3},
-                             // a tab after the active one closed: selection unchanged
-                             CloseCase{5, 1, 3, 1, 1},
-                             // the first tab closed while it is active
-                             CloseCase{3, 0, 0, 0, 1},
-                             // two tabs, the second active, the first closed
-                             CloseCase{2, 1, 0, 0, 1}));
 
 TEST(TabList, AfterACloseTheActiveTabIsStillTheOneThatWasActive) {
     std::vector<Uuid> ids;
@@ -122,6 +112,59 @@ TEST(ClosedTabStack, KeepsTheNewestTwentyAndReopensThemNewestFirst) {
     for (int i = 21; i >= 2; --i) EXPECT_EQ(stack.pop(), "https://example.com/" + std::to_string(i));
     EXPECT_EQ(stack.pop(), std::nullopt) << "the 21st reopen does nothing";
     EXPECT_TRUE(stack.empty());
+}
+
+struct TitleCase {
+    const char* name;
+    TabTitleFacts facts;
+    std::string expected;
+};
+
+TEST(TabTitle, FollowsSleepStartPageTitleAndHostOrder) {
+    const TitleCase cases[] = {
+        {"sleeping with kept title",
+         {true, "Inbox", false, "Ignored", "https://a.test/", "https://b.test/"},
+         "Inbox"},
+        {"sleeping without title",
+         {true, "", false, "Ignored", "https://a.test/", "https://b.test/x"},
+         "b.test"},
+        {"sleeping without anything", {true, "", false, "", std::nullopt, std::nullopt}, "New Tab"},
+        {"start page", {false, "Kept", true, "Page", "https://a.test/", std::nullopt}, "Start Page"},
+        {"page title", {false, "", false, "Page", "https://a.test/", "https://b.test/"}, "Page"},
+        {"page host", {false, "", false, "", "https://user@A.test:8443/x", "https://b.test/"}, "A.test"},
+        {"last host", {false, "", false, "", std::nullopt, "http://127.0.0.1:9/"}, "127.0.0.1"},
+        {"page without host", {false, "", false, "", "about:blank", "https://b.test/"}, "b.test"},
+        {"no title and no host", {false, "", false, "", "about:blank", std::nullopt}, "New Tab"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(tabDisplayTitle(c.facts), c.expected) << c.name;
+}
+
+TEST(TabStrip, SignatureChangesWithEveryShownPropertyButNotWithMedia) {
+    using Entries = std::vector<TabStripEntry>;
+    const Entries entries = {{Uuid::random(), false, false, "One", "https://a.test/"},
+                             {Uuid::random(), false, false, "Two", ""}};
+    const std::string base = tabStripSignature(0, entries);
+    EXPECT_NE(tabStripSignature(1, entries), base);
+    const std::pair<void (*)(Entries&), bool> changes[] = {
+        {[](Entries& e) { e[1].isSleeping = true; }, true},
+        {[](Entries& e) { e[0].displayTitle = "Uno"; }, true},
+        {[](Entries& e) { e[1].pageURL = "https://b.test/"; }, true},
+        {[](Entries& e) { std::swap(e[0], e[1]); }, true},
+        {[](Entries& e) { e[0].mediaPaused = true; }, false}};
+    for (const auto& [change, shown] : changes) {
+        auto changed = entries;
+        change(changed);
+        EXPECT_EQ(tabStripSignature(0, changed) != base, shown);
+    }
+}
+
+TEST(TabStrip, ButtonTitlePrefixes) {
+    TabStripEntry entry{Uuid::random(), false, false, "Mail", ""};
+    EXPECT_EQ(tabButtonTitle(entry), "Mail");
+    entry.mediaPaused = true;
+    EXPECT_EQ(tabButtonTitle(entry), "\u2161 Mail");
+    entry.isSleeping = true;  // sleeping wins over paused
+    EXPECT_EQ(tabButtonTitle(entry), "\u23FE Mail");
 }
 
 }  // namespace
