@@ -18,7 +18,7 @@ WebAppProfile website(std::vector<std::string> applications, std::optional<bool>
     return profile;
 }
 
-TEST(LinkedWebsiteIDs, MatchesWebsitesLinkedToTheApplicationExactly) {
+TEST(LinkedWebsiteIDs, MatchesWebsitesLinkedToTheApplicationExactlyAndPutsTheRestAway) {
     auto editor = website({"org.gnome.TextEditor.desktop"});
     auto both = website({"code.desktop", "org.gnome.TextEditor.desktop"});
     auto switchedOff = website({"org.gnome.TextEditor.desktop"}, false);
@@ -35,18 +35,17 @@ TEST(LinkedWebsiteIDs, MatchesWebsitesLinkedToTheApplicationExactly) {
     // Websites the caller does not want brought forward (already visible, dismissed) stay put.
     plan = linkedWebsiteIDs("org.gnome.TextEditor.desktop", all, {}, {editor.id}, true, {});
     EXPECT_EQ(plan.toShow, (std::set<Uuid>{both.id}));
-}
 
-TEST(LinkedWebsiteIDs, LinksOffOrNoApplicationPutEverythingAway) {
+    // Links off, or no application in front: everything shown is put away.
     auto a = website({"a.desktop"});
     auto b = website({"b.desktop"});
     std::set<Uuid> shown = {a.id, b.id};
     for (bool enabled : {false, true}) {
         std::optional<std::string> application;
         if (!enabled) application = "a.desktop";
-        auto plan = linkedWebsiteIDs(application, {a, b}, shown, {}, enabled, {});
-        EXPECT_TRUE(plan.toShow.empty());
-        EXPECT_EQ(plan.toHide, shown);
+        auto away = linkedWebsiteIDs(application, {a, b}, shown, {}, enabled, {});
+        EXPECT_TRUE(away.toShow.empty());
+        EXPECT_EQ(away.toHide, shown);
     }
 }
 

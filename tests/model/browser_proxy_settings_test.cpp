@@ -5,6 +5,7 @@
 
 #include "model/browser_proxy_settings.hpp"
 #include "model/json_coding.hpp"
+#include "model/sample_records.hpp"
 
 namespace quenlith {
 namespace {
@@ -15,83 +16,64 @@ const std::string kUsernameMessage = "Enter the proxy username.";
 const std::string kSocksMessage = "SOCKS5 credentials must be at most 255 UTF-8 bytes each.";
 
 BrowserProxySettings proxy(BrowserProxyKind kind, std::string host, std::int64_t port) {
-    BrowserProxySettings settings;
-    settings.kind = kind;
-    settings.host = std::move(host);
-    settings.port = port;
-    return settings;
+    return {kind, std::move(host), port, "", std::nullopt, false};
 }
 
 BrowserProxySettings authenticated(BrowserProxyKind kind, std::string username) {
-    BrowserProxySettings settings = proxy(kind, "proxy.example", 1080);
-    settings.usesAuthentication = true;
-    settings.username = std::move(username);
-    return settings;
+    return {kind, "proxy.example", 1080, std::move(username), std::nullopt, true};
 }
 
-struct ValidationCase {
-    const char* label;
-    BrowserProxySettings settings;
-    std::optional<std::string> message;
-};
-
-class ProxyValidation : public testing::TestWithParam<ValidationCase> {};
-
-TEST_P(ProxyValidation, GivesTheFirstFailingMessage) {
-    EXPECT_EQ(GetParam().settings.validationMessage(), GetParam().message) << GetParam().label;
+// The first failing message, or none; a proxy without authentication needs no user.
+TEST(BrowserProxySettings, ValidationGivesTheFirstFailingMessage) {
+    using K = BrowserProxyKind;
+    const std::optional<std::string> valid;
+    const std::pair<BrowserProxySettings, std::optional<std::string>> cases[] = {
+        {proxy(K::system, "", 0), valid},  // system ignores everything else
+        {proxy(K::socks5, " [::1] ", 1080), valid},
+        {proxy(K::socks5, "::1", 1080), valid},
+        {proxy(K::httpConnect, "127.0.0.1", 7890), valid},
+        {proxy(K::httpConnect, "代理.例子", 80), valid},
+        {proxy(K::httpConnect, "proxy.example:8080", 8080), kHostMessage},
+        {proxy(K::httpConnect, "http://proxy.example", 80), kHostMessage},
+        {proxy(K::httpConnect, "proxy example", 80), kHostMessage},
+        {proxy(K::httpConnect, "proxy\u00A0example", 80), kHostMessage},
+        {proxy(K::httpsConnect, "   ", 80), kHostMessage},
+        {proxy(K::httpsConnect, "[]", 80), kHostMessage},
+        {proxy(K::httpConnect, "user@proxy", 80), kHostMessage},
+        {proxy(K::httpConnect, "fe80::1%eth0", 80), kHostMessage},
+        {proxy(K::httpConnect, "my_proxy", 80), kHostMessage},
+        {proxy(K::httpConnect, "a:b:c", 80), kHostMessage},
+        {proxy(K::httpConnect, "[[::1]]", 80), kHostMessage},
+        {proxy(K::httpConnect, std::string(253, 'a'), 80), valid},
+        {proxy(K::httpConnect, std::string(254, 'a'), 80), kHostMessage},
+        {proxy(K::httpConnect, "proxy.example", 0), kPortMessage},
+        {proxy(K::httpConnect, "proxy.example", 65536), kPortMessage},
+        {proxy(K::httpConnect, "proxy.example", -1), kPortMessage},
+        {proxy(K::httpConnect, "proxy.example", 65535), valid},
+        {proxy(K::httpConnect, "a b", 0), kHostMessage},  // the host is checked first
+        {authenticated(K::httpConnect, ""), kUsernameMessage},
+        {authenticated(K::httpConnect, "a\nb"), kUsernameMessage},
+        {authenticated(K::httpConnect, "a\u2028b"), kUsernameMessage},
+        {authenticated(K::httpConnect, "a\u0085b"), kUsernameMessage},
+        {authenticated(K::httpConnect, "   "), valid},
+        {authenticated(K::socks5, std::string(255, 'u')), valid},
+        {authenticated(K::socks5, std::string(256, 'u')), kSocksMessage},
+        {authenticated(K::socks5, test::repeated("é", 128)), kSocksMessage},  // counted in bytes
+        {authenticated(K::httpConnect, std::string(256, 'u')), valid}};
+    for (const auto& [settings, message] : cases)
+        EXPECT_EQ(settings.validationMessage(), message) << settings.host << " " << settings.username;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ProxyValidation,
-    testing::Values(
-        ValidationCase{"system ignores everything else", proxy(BrowserProxyKind::system, "", 0), std::nullopt},
-        ValidationCase{"bracketed IPv6 with spaces", proxy(BrowserProxyKind::socks5, " [::1] ", 1080), std::nullopt},
-        ValidationCase{"bare IPv6", proxy(BrowserProxyKind::socks5, "::1", 1080), std::nullopt},
-        ValidationCase{"IPv4", proxy(BrowserProxyKind::httpConnect, "127.0.0.1", 7890), std::nullopt},
-        ValidationCase{"letters of other scripts", proxy(BrowserProxyKind::httpConnect, "代理.例子", 80), std::nullopt},
-        ValidationCase{"host with port", proxy(BrowserProxyKind::httpConnect, "proxy.example:8080", 8080), kHostMessage},
-        ValidationCase{"host with scheme", proxy(BrowserProxyKind::httpConnect, "http://proxy.example", 80), kHostMessage},
-        ValidationCase{"space inside", proxy(BrowserProxyKind::httpConnect, "proxy example", 80), kHostMessage},
-        ValidationCase{"no-break space inside", proxy(BrowserProxyKind::httpConnect, "proxy\u00A0example", 80), kHostMessage},
-        ValidationCase{"empty", proxy(BrowserProxyKind::httpsConnect, "   ", 80), kHostMessage},
-        ValidationCase{"empty brackets", proxy(BrowserProxyKind::httpsConnect, "[]", 80), kHostMessage},
-        ValidationCase{"user info", proxy(BrowserProxyKind::httpConnect, "user@proxy", 80), kHostMessage},
-        ValidationCase{"percent", proxy(BrowserProxyKind::httpConnect, "fe80::1%eth0", 80), kHostMessage},
-        ValidationCase{"underscore", proxy(BrowserProxyKind::httpConnect, "my_proxy", 80), kHostMessage},
-        ValidationCase{"malformed IPv6", proxy(BrowserProxyKind::httpConnect, "a:b:c", 80), kHostMessage},
-        ValidationCase{"two bracket pairs", proxy(BrowserProxyKind::httpConnect, "[[::1]]", 80), kHostMessage},
-        ValidationCase{"253 bytes", proxy(BrowserProxyKind::httpConnect, std::string(253, 'a'), 80), std::nullopt},
-        ValidationCase{"254 bytes", proxy(BrowserProxyKind::httpConnect, std::string(254, 'a'), 80), kHostMessage},
-        ValidationCase{"port 0", proxy(BrowserProxyKind::httpConnect, "proxy.example", 0), kPortMessage},
-        ValidationCase{"port 65536", proxy(BrowserProxyKind::httpConnect, "proxy.example", 65536), kPortMessage},
-        ValidationCase{"negative port", proxy(BrowserProxyKind::httpConnect, "proxy.example", -1), kPortMessage},
-        ValidationCase{"port 65535", proxy(BrowserProxyKind::httpConnect, "proxy.example", 65535), std::nullopt},
-        ValidationCase{"bad host and bad port", proxy(BrowserProxyKind::httpConnect, "a b", 0), kHostMessage},
-        ValidationCase{"authentication without user", authenticated(BrowserProxyKind::httpConnect, ""), kUsernameMessage},
-        ValidationCase{"user with line feed", authenticated(BrowserProxyKind::httpConnect, "a\nb"), kUsernameMessage},
-        ValidationCase{"user with line separator", authenticated(BrowserProxyKind::httpConnect, "a\u2028b"), kUsernameMessage},
-        ValidationCase{"user with next line", authenticated(BrowserProxyKind::httpConnect, "a\u0085b"), kUsernameMessage},
-        ValidationCase{"user of spaces", authenticated(BrowserProxyKind::httpConnect, "   "), std::nullopt},
-        ValidationCase{"SOCKS5 user of 255 bytes", authenticated(BrowserProxyKind::socks5, std::string(255, 'u')), std::nullopt},
-        ValidationCase{"SOCKS5 user of 256 bytes", authenticated(BrowserProxyKind::socks5, std::string(256, 'u')), kSocksMessage},
-        ValidationCase{"SOCKS5 user counted in bytes", authenticated(BrowserProxyKind::socks5, [] {
-                           std::string text;
-                           for (int i = 0; i < 128; ++i) text += "é";
-                           return text;
-                       }()), kSocksMessage},
-        ValidationCase{"HTTP user of 256 bytes", authenticated(BrowserProxyKind::httpConnect, std::string(256, 'u')), std::nullopt}));
-
-TEST(BrowserProxySettings, EmptyUserIsFineWithoutAuthentication) {
-    BrowserProxySettings settings = authenticated(BrowserProxyKind::httpConnect, "");
-    settings.usesAuthentication = false;
-    EXPECT_EQ(settings.validationMessage(), std::nullopt);
-}
-
-TEST(BrowserProxySettings, NormalizedHostRemovesOnePairOfBrackets) {
+TEST(BrowserProxySettings, NormalizedHostRemovesOnePairOfBracketsAndTheSummaryDoesNot) {
     EXPECT_EQ(proxy(BrowserProxyKind::socks5, " [::1] ", 1).normalizedHost(), "::1");
     EXPECT_EQ(proxy(BrowserProxyKind::socks5, "\t[ ::1 ]\n", 1).normalizedHost(), " ::1 ");
     EXPECT_EQ(proxy(BrowserProxyKind::socks5, "[[::1]]", 1).normalizedHost(), "[::1]");
     EXPECT_EQ(proxy(BrowserProxyKind::socks5, "[::1", 1).normalizedHost(), "[::1");
+    // The summary shows the host as stored.
+    EXPECT_EQ(proxy(BrowserProxyKind::system, "ignored", 1).summary(), "Use System Proxy");
+    EXPECT_EQ(proxy(BrowserProxyKind::httpConnect, " [::1] ", 8080).summary(), "HTTP CONNECT \u00B7  [::1] :8080");
+    EXPECT_EQ(proxy(BrowserProxyKind::httpsConnect, "p", 443).summary(), "HTTPS CONNECT (TLS) \u00B7 p:443");
+    EXPECT_EQ(proxy(BrowserProxyKind::socks5, "p", 1080).summary(), "SOCKS5 \u00B7 p:1080");
 }
 
 TEST(BrowserProxySettings, CredentialReuse) {
@@ -116,13 +98,6 @@ TEST(BrowserProxySettings, CredentialReuse) {
         change(edit, old);
         EXPECT_FALSE(edit.canReuseCredential(old)) << label;
     }
-}
-
-TEST(BrowserProxySettings, SummaryShowsStoredHost) {
-    EXPECT_EQ(proxy(BrowserProxyKind::system, "ignored", 1).summary(), "Use System Proxy");
-    EXPECT_EQ(proxy(BrowserProxyKind::httpConnect, " [::1] ", 8080).summary(), "HTTP CONNECT \u00B7  [::1] :8080");
-    EXPECT_EQ(proxy(BrowserProxyKind::httpsConnect, "p", 443).summary(), "HTTPS CONNECT (TLS) \u00B7 p:443");
-    EXPECT_EQ(proxy(BrowserProxyKind::socks5, "p", 1080).summary(), "SOCKS5 \u00B7 p:1080");
 }
 
 }  // namespace

@@ -1,15 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <glib.h>
-
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "model/browser_runtime_store.hpp"
-#include "model/localization.hpp"
 #include "model/file_test_support.hpp"
-#include "model/localization_testing.hpp"
-
+#include "model/localization.hpp"
 #include "model/runtime_test_records.hpp"
 
 namespace quenlith {
@@ -18,132 +15,90 @@ namespace {
 using test::tab;
 using test::window;
 
-struct Counter {
-    int count = 0;
-    explicit Counter(BrowserRuntimeStore& store) {
-        store.signal_changed().connect([this] { ++count; });
-    }
-};
-
-TEST(BrowserRuntimeStore, UpdateSortsBySequenceAndPublishesOnlyChanges) {
+TEST(BrowserRuntimeStore, UpdateSortsBySequenceReusesClosedNumbersAndPublishesOnlyChanges) {
     BrowserRuntimeStore store;
-    Counter changes(store);
+    int changes = 0;
+    store.signal_changed().connect([&] { ++changes; });
     auto one = window(1, {tab("https://a.example/", true)});
     auto two = window(2, {tab("https://b.example/", true)});
     auto three = window(3, {tab("https://c.example/", true)});
 
     store.update({three, one, two});
-    ASSERT_EQ(changes.count, 1);
+    ASSERT_EQ(changes, 1);
     EXPECT_EQ(store.windows(), (std::vector<RuntimeWindow>{one, two, three}));
 
     // The same picture in another order is no change.
     store.update({two, three, one});
-    EXPECT_EQ(changes.count, 1);
+    EXPECT_EQ(changes, 1);
 
     // One tab starting to load is.
     two.tabs[0].isLoading = true;
     store.update({one, two, three});
-    EXPECT_EQ(changes.count, 2);
+    EXPECT_EQ(changes, 2);
     EXPECT_TRUE(store.windows()[1].tabs[0].isLoading);
 
     // Every field takes part in the comparison.
     auto retitled = three;
     retitled.tabs[0].title = "Other";
     store.update({one, two, retitled});
-    EXPECT_EQ(changes.count, 3);
+    EXPECT_EQ(changes, 3);
     auto moved = retitled;
     moved.sessionIdentifier = Uuid::random();
     store.update({one, two, moved});
-    EXPECT_EQ(changes.count, 4);
+    EXPECT_EQ(changes, 4);
 
     store.update({});
-    EXPECT_EQ(changes.count, 5);
+    EXPECT_EQ(changes, 5);
     EXPECT_TRUE(store.windows().empty());
     store.update({});
-    EXPECT_EQ(changes.count, 5);
-}
+    EXPECT_EQ(changes, 5);
 
-TEST(BrowserRuntimeStore, EqualSequencesKeepTheirGivenOrder) {
-    BrowserRuntimeStore store;
-    auto first = window(2, {});
-    auto second = window(2, {});
-    auto early = window(1, {});
-    store.update({first, second, early});
-    EXPECT_EQ(store.windows(), (std::vector<RuntimeWindow>{early, first, second}));
-}
-
-TEST(BrowserRuntimeStore, AClosedWindowsNumberIsReusedInItsPlace) {
+    // A closed window's number is reused in its place.
     EXPECT_EQ(lowestFreeSequence({}), 1);
     EXPECT_EQ(lowestFreeSequence({2, 3}), 1);
     EXPECT_EQ(lowestFreeSequence({1, 2, 3}), 4);
     EXPECT_EQ(lowestFreeSequence({-1, 0, 1, 3}), 2);
-
     // Windows 1, 2, 3 with window 2 closed: the next window is 2 and listed between 1 and 3.
-    auto one = window(1, {});
-    auto three = window(3, {});
     auto next = window(lowestFreeSequence({one.sequence, three.sequence}), {});
-    BrowserRuntimeStore store;
-    store.update({one, three, next});
-    EXPECT_EQ(store.windows(), (std::vector<RuntimeWindow>{one, next, three}));
+    auto alsoTwo = window(2, {});  // equal numbers keep their given order
+    store.update({one, three, next, alsoTwo});
+    EXPECT_EQ(store.windows(), (std::vector<RuntimeWindow>{one, next, alsoTwo, three}));
 }
 
-TEST(BrowserRuntimeStore, PageCountSkipsStartPagesButCountsPrivateTabs) {
+TEST(BrowserRuntimeStore, PageCountSkipsStartPagesButCountsPrivateTabsThatNeverCountForActivity) {
     BrowserRuntimeStore store;
     EXPECT_EQ(store.pageCount(), 0);
     auto start = tab(std::nullopt, true);
     start.isStartPage = true;
     auto normal = window(1, {start, tab("https://a.example/"), tab("https://b.example/")});
-    auto privateWindow = window(2, {tab(std::nullopt, true)});
+    auto privateWindow = window(2, {tab("https://example.com/", true)});
     privateWindow.isPrivate = true;
     store.update({normal, privateWindow});
     EXPECT_EQ(store.pageCount(), 3);
-}
-
-TEST(BrowserRuntimeStore, NoWindowsOrUnusableAddressIsNotOpen) {
-    BrowserRuntimeStore store;
     EXPECT_EQ(store.activity("https://example.com", std::nullopt, false, std::nullopt),
               WebsiteActivity::closed);
-    store.update({window(1, {tab("https://example.com/", true)})});
-    for (const char* address : {"", "   ", "https://", "http://exa mple.com", "ftp://example.com", "example"})
-        EXPECT_EQ(store.activity(address, std::nullopt, false, std::nullopt), WebsiteActivity::closed)
-            << address;
 }
 
-struct HostCase {
-    const char* website;
-    const char* tabAddress;
-    bool matches;
-};
-
-class ActivityHostMatching : public testing::TestWithParam<HostCase> {};
-
-TEST_P(ActivityHostMatching, ComparesHostsWithoutCaseAndLeadingWww) {
-    const auto& c = GetParam();
-    BrowserRuntimeStore store;
-    store.update({window(1, {tab(c.tabAddress, true)})});
-    auto expected = c.matches ? WebsiteActivity::visible : WebsiteActivity::closed;
-    EXPECT_EQ(store.activity(c.website, std::nullopt, false, std::nullopt), expected)
-        << c.website << " vs " << c.tabAddress;
+TEST(BrowserRuntimeStore, ActivityComparesHostsWithoutCaseAndLeadingWww) {
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        // Website addresses are typed text: the scheme may be missing, spaces around it. The host
+        // rule itself has its own table; here the store's use of it.
+        {"example.com", "https://example.com/", true},
+        {"  www.example.com\n", "https://m.example.com/", true},
+        {"https://mail.example.com", "https://example.com/", false},  // one direction only
+        // An unusable website address matches nothing.
+        {"", "https://example.com/", false}, {"ftp://example.com", "https://example.com/", false},
+        {"example", "https://example/", false}};
+    EXPECT_EQ(BrowserRuntimeStore().activity("https://example.com", std::nullopt, false, std::nullopt),
+              WebsiteActivity::closed);
+    for (const auto& [website, tabAddress, matches] : cases) {
+        BrowserRuntimeStore store;
+        store.update({window(1, {tab(tabAddress, true)})});
+        EXPECT_EQ(store.activity(website, std::nullopt, false, std::nullopt),
+                  matches ? WebsiteActivity::visible : WebsiteActivity::closed)
+            << website << " vs " << tabAddress;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, ActivityHostMatching,
-    testing::Values(HostCase{"https://www.example.com", "https://example.com/a", true},
-                    HostCase{"https://www.example.com", "https://www.example.com/", true},
-                    HostCase{"https://example.com", "https://WWW.Example.COM/x", true},
-                    HostCase{"https://www.example.com", "https://mail.example.com/", true},
-                    HostCase{"https://example.com", "https://a.b.example.com/", true},
-                    HostCase{"https://example.com", "https://notexample.com/", false},
-                    HostCase{"https://example.com", "https://example.com.evil.test/", false},
-                    HostCase{"https://mail.example.com", "https://example.com/", false},
-                    HostCase{"https://mail.example.com", "https://www.mail.example.com/", true},
-                    HostCase{"https://example.com", "about:blank", false},
-                    // Website addresses are typed text: the scheme may be missing, spaces around it.
-                    HostCase{"example.com", "https://example.com/", true},
-                    HostCase{"  www.example.com\n", "https://m.example.com/", true},
-                    HostCase{"https://example.com", "not an address", false},
-                    // The port and scheme play no part: the host alone names the website.
-                    HostCase{"http://example.com:8080/path", "https://example.com/", true}));
 
 TEST(BrowserRuntimeStore, ActivityTakesTheMostPresentState) {
     const std::string site = "https://example.com";
@@ -182,16 +137,6 @@ TEST(BrowserRuntimeStore, ActivityTakesTheMostPresentState) {
     EXPECT_EQ(activityOf({window(1, {start, tab(std::nullopt)})}), WebsiteActivity::closed);
 }
 
-TEST(BrowserRuntimeStore, PrivateWindowsNeverCountForActivity) {
-    BrowserRuntimeStore store;
-    auto privateWindow = window(1, {tab("https://example.com/", true)});
-    privateWindow.isPrivate = true;
-    store.update({privateWindow});
-    EXPECT_EQ(store.activity("https://example.com", std::nullopt, false, std::nullopt),
-              WebsiteActivity::closed);
-    EXPECT_EQ(store.pageCount(), 1);
-}
-
 TEST(BrowserRuntimeStore, DataStoreAndWebsiteFiltersChooseTheWindows) {
     const std::string site = "https://example.com";
     const Uuid session = Uuid::random();
@@ -225,7 +170,6 @@ TEST(RuntimeTexts, TitlesAreTranslated) {
         EXPECT_EQ(title(WebsiteActivity::visible), "正在查看");
         for (auto state : kAllBrowserWindowStates) EXPECT_NE(title(state), rawValue(state)) << rawValue(state);
         for (auto activity : kAllWebsiteActivities) EXPECT_NE(title(activity), rawValue(activity)) << rawValue(activity);
-
     }
     EXPECT_EQ(title(WebsiteActivity::closed), localizedString("Not Open"));
 }

@@ -2,8 +2,6 @@
 // domain editor, the per-site exception, the menu's items and states, and the sheets' Saves.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "model/ad_filter_domain_editor.hpp"
 #include "model/more_menu.hpp"
 #include "model/proxy_vault_fake.hpp"
@@ -39,7 +37,6 @@ TEST(AdFilterDomainEditorTest, AddNormalisesRefusesCapsAndInsertsInOrder) {
              {{"a.example", "c.example"}, "B.example", "old", List{"a.example", "b.example", "c.example"}, "", std::nullopt},
              {{"example.com"}, "Example.com", refusal, std::nullopt, "", std::nullopt},
              {{"a.example"}, "two words.example", std::nullopt, std::nullopt, "two words.example", refusal},
-             {{}, "ftp://files.example", std::nullopt, std::nullopt, "ftp://files.example", refusal},
              {{}, "", std::nullopt, std::nullopt, "", refusal},
              {full, "new.example", "kept", std::nullopt, "new.example", "kept"},
              {full, "not valid", std::nullopt, std::nullopt, "not valid", refusal},
@@ -76,17 +73,9 @@ TEST(AdSiteExceptionTest, ParentDomainsCoverAndAreRemovedWithTheHost) {
     EXPECT_EQ(adSiteException(settings, "www.site1000.example"), (AdSiteException{true, true, "site1000.example"}));
 }
 
-// The menu as a list of item, title, check mark and enabled state.
-struct Shown {
-    MoreMenuItem item;
-    std::string title;
-    bool checked;
-    bool enabled;
-};
-
-std::optional<Shown> find(const std::vector<MoreMenuEntry>& entries, MoreMenuItem item) {
+std::optional<MoreMenuEntry> find(const std::vector<MoreMenuEntry>& entries, MoreMenuItem item) {
     for (const auto& entry : entries)
-        if (entry.item == item) return Shown{entry.item, entry.title, entry.checked, entry.enabled};
+        if (entry.item == item) return entry;
     return std::nullopt;
 }
 
@@ -145,36 +134,27 @@ TEST(WindowSheetSavesTest, WindowSettingsCheckTheUserAgentThenTheIntervalText) {
     draft.name = "Site";
     draft.autoReloadInterval = 60;
     draft.zoomLevel = 9;  // accepted records come back normalised
-    struct Case {
-        std::optional<std::string> userAgent;
-        std::optional<std::string> intervalText;
-        std::optional<double> stored;  // nothing: refused
-        std::string message;
-    };
     const std::string uaMessage = "User-Agent must be one line, without control characters, and at most 4096 bytes.";
-    for (const Case& c : std::vector<Case>{{std::nullopt, "10", 10.0, ""},
-                                           {std::nullopt, "9.5", std::nullopt, "Auto reload must be at least 10 seconds."},
-                                           {std::nullopt, "ten", std::nullopt, "Auto reload must be at least 10 seconds."},
-                                           {std::nullopt, "inf", std::nullopt, "Auto reload must be at least 10 seconds."},
-                                           {std::string(4097, 'a'), "5", std::nullopt, uaMessage},
-                                           {"Agent/1", " 12.5 ", 12.5, ""}}) {
+    const std::string reloadMessage = "Auto reload must be at least 10 seconds.";
+    // The user agent, the interval text, the interval stored (nothing: refused) and the message.
+    const std::tuple<std::optional<std::string>, std::string, std::optional<double>, std::string> cases[] = {
+        {std::nullopt, "10", 10.0, ""}, {std::nullopt, "9.5", std::nullopt, reloadMessage},
+        {std::nullopt, "inf", std::nullopt, reloadMessage},
+        {std::string(4097, 'a'), "5", std::nullopt, uaMessage},
+        {"Agent/1", " 12.5 ", 12.5, ""}};
+    for (const auto& [userAgent, intervalText, stored, message] : cases) {
         WebAppProfile edited = draft;
-        edited.customUserAgent = c.userAgent;
-        auto checked = checkWindowSettings(edited, c.intervalText);
-        ASSERT_EQ(checked.ok(), c.stored.has_value()) << *c.intervalText;
-        if (checked) EXPECT_TRUE(checked->autoReloadInterval == c.stored && checked->zoomLevel == kMaximumZoomLevel);
-        else EXPECT_EQ(checked.error().message, c.message);
+        edited.customUserAgent = userAgent;
+        auto checked = checkWindowSettings(edited, intervalText);
+        ASSERT_EQ(checked.ok(), stored.has_value()) << intervalText;
+        if (checked)
+            EXPECT_TRUE(checked->autoReloadInterval == stored && checked->zoomLevel == kMaximumZoomLevel);
+        else
+            EXPECT_EQ(checked.error().message, message);
     }
     EXPECT_EQ(userAgentToStore(std::string(" \t\n ")), std::nullopt);
     EXPECT_EQ(userAgentToStore(std::string(" Agent ")), " Agent ");
 }
-
-struct ProxySaveRun {
-    test::FakeProxyVault* vault;
-    std::vector<WebAppProfile> saved;
-    std::vector<std::string> discarded;
-    std::optional<Result<WebAppProfile>> outcome;
-};
 
 TEST(WindowSheetSavesTest, ProxySaveKeepsReplacesOrRollsBackTheCredential) {
     WebAppProfile website;
@@ -205,26 +185,27 @@ TEST(WindowSheetSavesTest, ProxySaveKeepsReplacesOrRollsBackTheCredential) {
              {moved, "", "3128", true, std::nullopt, {}, {}, "Enter the proxy password for this endpoint and username."},
              {test::authenticatedProxy("OLD"), "", "31 28", true, std::nullopt, {}, {}, "Proxy port must be between 1 and 65535."},
          }) {
-        test::FakeProxyVault vault;
-        vault.items["OLD"] = "secret";
-        auto shared = std::shared_ptr<test::FakeProxyVault>(&vault, [](auto*) {});
-        ProxySaveRun run{&vault, {}, {}, std::nullopt};
+        auto vault = std::make_shared<test::FakeProxyVault>();
+        vault->items["OLD"] = "secret";
+        std::vector<WebAppProfile> saved;
+        std::vector<std::string> discarded;
+        std::optional<Result<WebAppProfile>> outcome;
         WebAppProfile draft = website;
         draft.siteProxy = c.proxy;
         runWebsiteProxySave(draft, website, c.password, c.portText,
-                            {shared, [&](const WebAppProfile& edited) { run.saved.push_back(edited); return c.ownerStores; },
-                             [&](const std::string& id) { run.discarded.push_back(id); }},
-                            [&](Result<WebAppProfile> outcome) { run.outcome = std::move(outcome); });
-        vault.answerAll();
-        ASSERT_TRUE(run.outcome.has_value());
-        EXPECT_EQ(run.outcome->ok() ? "" : run.outcome->error().message, c.error) << c.password << c.portText;
-        if (!run.saved.empty()) {
-            auto proxy = run.saved.back().siteProxy;
+                            {vault, [&](const WebAppProfile& edited) { saved.push_back(edited); return c.ownerStores; },
+                             [&](const std::string& id) { discarded.push_back(id); }},
+                            [&](Result<WebAppProfile> result) { outcome = std::move(result); });
+        vault->answerAll();
+        ASSERT_TRUE(outcome.has_value());
+        EXPECT_EQ(outcome->ok() ? "" : outcome->error().message, c.error) << c.password << c.portText;
+        if (!saved.empty()) {
+            auto proxy = saved.back().siteProxy;
             EXPECT_EQ(proxy ? proxy->credentialID : std::nullopt, c.storedCredential);
-            EXPECT_TRUE(run.saved.back().opacity == kMinimumOpacity && (!proxy || proxy->host == "proxy.example"));
+            EXPECT_TRUE(saved.back().opacity == kMinimumOpacity && (!proxy || proxy->host == "proxy.example"));
         }
-        EXPECT_EQ(run.discarded, c.discarded);
-        EXPECT_EQ(vault.removed, c.removed);
+        EXPECT_EQ(discarded, c.discarded);
+        EXPECT_EQ(vault->removed, c.removed);
     }
 }
 

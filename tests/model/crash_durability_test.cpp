@@ -9,11 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -107,16 +108,16 @@ const bool kChildHook = [] {
 // --- the test ---------------------------------------------------------------------------------
 
 pid_t startChild(const std::string& directory, int& progressRead) {
+    constexpr int kTarget = 100;
+    std::string childArgument = std::string(kChildFlag) + directory;
+    std::string progressArgument = std::string(kProgressFlag) + std::to_string(kTarget);
+    char* const argv[] = {const_cast<char*>("model_tests"), childArgument.data(), progressArgument.data(), nullptr};
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) return -1;
     pid_t pid = ::fork();
     if (pid == 0) {
-        // Only async-signal-safe calls until exec.
-        int target = 100;
-        if (::dup2(fds[1], target) < 0) ::_exit(2);
-        std::string childArgument = std::string(kChildFlag) + directory;
-        std::string progressArgument = std::string(kProgressFlag) + std::to_string(target);
-        char* const argv[] = {const_cast<char*>("model_tests"), childArgument.data(), progressArgument.data(), nullptr};
+        // Only async-signal-safe calls until exec: everything the child needs is made before the fork.
+        if (::dup2(fds[1], kTarget) < 0) ::_exit(2);
         ::execv("/proc/self/exe", argv);
         ::_exit(2);
     }
@@ -143,25 +144,23 @@ int drainProgress(int fd, std::chrono::steady_clock::time_point deadline) {
 
 // Nothing or a whole, loadable file; returns a failure description otherwise.
 std::string checkFiles(const std::string& directory) {
-    std::string profilesPath = directory + "/profiles.json";
-    for (const auto& path : {profilesPath, profilesPath + ".backup"}) {
-        if (!test::exists(path)) continue;
-        auto loaded = ProfilePersistence(path).load();
-        if (!loaded.ok() || loaded->empty()) return path + " is damaged";
-    }
-    std::string libraryPath = directory + "/library.json";
-    for (const auto& path : {libraryPath, libraryPath + ".backup"}) {
-        if (!test::exists(path)) continue;
-        auto loaded = readLibraryFile(path);
-        if (!loaded.ok()) return path + " is damaged: " + loaded.error().message;
-    }
-    std::string sessionPath = directory + "/session-v1.json";
-    for (const auto& path : {sessionPath, sessionPath + ".backup"}) {
-        if (!test::exists(path)) continue;
-        // The file itself must decode; loading would fall back to the backup.
-        auto json = parseJsonText(test::readBytes(path));
-        if (!json || !decodeJson<BrowserSessionDocument>(*json)) return path + " is damaged";
-    }
+    const std::pair<const char*, std::function<bool(const std::string&)>> readers[] = {
+        {"/profiles.json",
+         [](const std::string& path) {
+             auto loaded = ProfilePersistence(path).load();
+             return loaded.ok() && !loaded->empty();
+         }},
+        {"/library.json", [](const std::string& path) { return readLibraryFile(path).ok(); }},
+        // The session file itself must decode; loading would fall back to the backup.
+        {"/session-v1.json",
+         [](const std::string& path) {
+             auto json = parseJsonText(test::readBytes(path));
+             return json && decodeJson<BrowserSessionDocument>(*json);
+         }},
+    };
+    for (const auto& [name, loads] : readers)
+        for (const std::string& path : {directory + name, directory + name + ".backup"})
+            if (test::exists(path) && !loads(path)) return path + " is damaged";
     return {};
 }
 
@@ -180,10 +179,9 @@ TEST(CrashDurability, FilesAreWholeOrAbsentAfterEverySigkill) {
         pid_t pid = startChild(directory, progress);
         ASSERT_GT(pid, 0);
         // Let the child get going (its first save), then kill it after a random stretch of work.
-        int first = drainProgress(progress, std::chrono::steady_clock::now() + std::chrono::milliseconds(1));
-        while (first == 0 && std::chrono::steady_clock::now() < overallDeadline) {
+        int first = 0;
+        while (first == 0 && std::chrono::steady_clock::now() < overallDeadline)
             first = drainProgress(progress, std::chrono::steady_clock::now() + std::chrono::milliseconds(5));
-        }
         ASSERT_GT(first, 0) << "the saving child did not start";
         auto delay = std::chrono::microseconds(std::uniform_int_distribution<int>(0, 60'000)(random));
         int more = drainProgress(progress, std::chrono::steady_clock::now() + delay);
@@ -201,12 +199,9 @@ TEST(CrashDurability, FilesAreWholeOrAbsentAfterEverySigkill) {
     EXPECT_GE(kills, 50) << "the time bound ran out first";
     // Leftover temporary files show that kills landed in the middle of writes.
     auto entries = test::entriesStartingWith(directory, "");
-    std::size_t leftovers = 0;
-    for (const auto& name : entries)
-        if (name.find(".json.") != std::string::npos && name.find(".backup") == std::string::npos) ++leftovers;
-    RecordProperty("kills", kills);
-    RecordProperty("saves", totalProgress);
-    RecordProperty("interrupted_writes", static_cast<int>(leftovers));
+    auto leftovers = std::count_if(entries.begin(), entries.end(), [](const std::string& name) {
+        return name.find(".json.") != std::string::npos && name.find(".backup") == std::string::npos;
+    });
     std::cout << kills << " kills after " << totalProgress << " completed saves; " << leftovers
               << " writes were interrupted midway\n";
 }

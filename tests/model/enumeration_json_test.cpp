@@ -24,7 +24,7 @@ void expectCoding(const std::vector<std::pair<E, const char*>>& values, const st
     for (const auto& json : refused) EXPECT_FALSE(decodeJson<E>(json)) << json.dump();
 }
 
-TEST(EnumerationJson, EachValueHasItsOneText) {
+TEST(EnumerationJson, EachValueHasItsOneTextAndTitle) {
     using L = LinkBehavior;
     using K = BrowserProxyKind;
     expectCoding<SearchEngine>({{SearchEngine::google, "Google"}, {SearchEngine::duckDuckGo, "DuckDuckGo"},
@@ -46,9 +46,6 @@ TEST(EnumerationJson, EachValueHasItsOneText) {
     expectCoding<ReadingState>({{ReadingState::unread, "unread"}, {ReadingState::finished, "finished"}}, {"later", true});
     EXPECT_EQ(interfaceLanguageFromRawValue("zh-Hans"), InterfaceLanguage::simplifiedChinese);
     EXPECT_FALSE(interfaceLanguageFromRawValue("zh_Hans"));
-}
-
-TEST(EnumerationJson, TitlesOfTheChoices) {
     EXPECT_EQ(title(LinkBehavior::external), "Default Browser");
     EXPECT_EQ(displayName(InterfaceLanguage::english), "English");
     EXPECT_EQ(displayName(InterfaceLanguage::simplifiedChinese), "简体中文") << "each language in its own";

@@ -30,46 +30,37 @@ TEST(FileStore, FoldersArePrivateAndFilesOwnerOnly) {
     ASSERT_TRUE(files::writeFileAtomically(folder + "/profiles.json", "[]").ok());
     EXPECT_EQ(modeOf(folder + "/profiles.json"), 0600u);
     EXPECT_EQ(test::readBytes(folder + "/profiles.json"), "[]");
-    EXPECT_TRUE(files::createFolder(folder).ok()) << "an existing folder is fine";
+    ::chmod(folder.c_str(), 0755);
+    ASSERT_TRUE(files::createFolder(folder).ok()) << "an existing folder is fine";
+    EXPECT_EQ(modeOf(folder), 0700u) << "and made private";
 }
 
-TEST(FileStore, CapIsEnforcedAtExactlyTheLimit) {
+// The bytes read, or the error's code.
+std::string readResult(const std::string& path, std::uint64_t cap) {
+    auto read = files::readWholeFile(path, cap);
+    return read.ok() ? *read : read.error().code;
+}
+
+TEST(FileStore, ReadsUpToTheCapExactlyAndTellsFailuresApart) {
     TemporaryDataHome home;
     std::string path = home.root() + "/blob";
     test::writeBytes(path, std::string(1000, 'x'));
-    auto atLimit = files::readWholeFile(path, 1000);
-    ASSERT_TRUE(atLimit.ok());
-    EXPECT_EQ(atLimit->size(), 1000u);
-    auto overLimit = files::readWholeFile(path, 999);
-    ASSERT_FALSE(overLimit.ok());
-    EXPECT_EQ(overLimit.error().code, files::kTooLarge);
-}
+    EXPECT_EQ(readResult(path, 1000), std::string(1000, 'x'));
+    EXPECT_EQ(readResult(path, 999), files::kTooLarge);
+    // A /proc file reports a size of 0 but has content: the cap still holds, exactly, while reading.
+    std::string whole = readResult("/proc/self/cmdline", 1u << 20);
+    ASSERT_GT(whole.size(), 20u);
+    EXPECT_EQ(readResult("/proc/self/cmdline", whole.size()), whole);
+    EXPECT_EQ(readResult("/proc/self/cmdline", whole.size() - 1), files::kTooLarge);
 
-// A /proc file reports a size of 0 but has content: the cap still holds, exactly, while reading.
-TEST(FileStore, CapHoldsForFilesThatReportNoSize) {
-    auto whole = files::readWholeFile("/proc/self/cmdline", 1u << 20);
-    ASSERT_TRUE(whole.ok());
-    ASSERT_GT(whole->size(), 10u);
-    auto atCap = files::readWholeFile("/proc/self/cmdline", whole->size());
-    ASSERT_TRUE(atCap.ok());
-    EXPECT_EQ(*atCap, *whole);
-    auto over = files::readWholeFile("/proc/self/cmdline", whole->size() - 1);
-    ASSERT_FALSE(over.ok());
-    EXPECT_EQ(over.error().code, files::kTooLarge);
-}
-
-TEST(FileStore, ReadFailuresAreDistinguished) {
-    TemporaryDataHome home;
     auto missing = files::readWholeFile(home.root() + "/nothing", 10);
     ASSERT_FALSE(missing.ok());
     EXPECT_EQ(missing.error().code, files::kNoSuchFile);
     EXPECT_NE(missing.error().message.find("nothing"), std::string::npos);
-    auto folder = files::readWholeFile(home.root(), 10);
-    ASSERT_FALSE(folder.ok());
-    EXPECT_EQ(folder.error().code, files::kReadFailed);
+    EXPECT_EQ(readResult(home.root(), 10), files::kReadFailed);
 }
 
-TEST(FileStore, FailedWriteLeavesTheOldFileWhole) {
+TEST(FileStore, FailedWriteLeavesTheOldFileWholeAndTheNextLoadSweepsLeftovers) {
     TemporaryDataHome home;
     std::string path = home.root() + "/file.json";
     test::writeBytes(path, "old content");
@@ -88,11 +79,8 @@ TEST(FileStore, FailedWriteLeavesTheOldFileWhole) {
     ASSERT_TRUE(files::createFolder(blocked).ok());
     EXPECT_FALSE(files::writeFileAtomically(blocked, "x").ok());
     EXPECT_TRUE(test::isDirectory(blocked));
-}
 
-TEST(FileStore, LoadingSweepsTheTemporaryFilesOfAnInterruptedWrite) {
-    TemporaryDataHome home;
-    std::string path = home.root() + "/profiles.json";
+    path = home.root() + "/profiles.json";
     // What a write of the file or of its backup killed midway leaves, and neighbours that must
     // stay, the user's own look-alikes among them.
     const std::vector<std::string> stale = {"profiles.json.quenlith-partial-Ab3dE9",

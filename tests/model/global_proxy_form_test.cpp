@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "model/global_proxy_form.hpp"
 #include "model/preferences_store.hpp"
@@ -36,22 +37,17 @@ protected:
 };
 
 TEST_F(GlobalProxyFormTest, BadEndpointsAreRefusedAndChangeNothing) {
-    struct Case {
-        std::string host, port, message;
-    } cases[] = {
-        {"proxy.example", "0", "Proxy port must be between 1 and 65535."},
-        {"proxy.example", "65536", "Proxy port must be between 1 and 65535."},
+    // The endpoint rules have their own tables; here the form's handling of a refusal.
+    const std::tuple<std::string, std::string, std::string> cases[] = {
         {"proxy.example", "80a", "Proxy port must be between 1 and 65535."},
-        {"proxy.example", "", "Proxy port must be between 1 and 65535."},
-        {"bad host", "8080", "Enter a proxy hostname or IP address without a scheme, path or port."},
         {"http://proxy.example", "8080", "Enter a proxy hostname or IP address without a scheme, path or port."},
     };
-    for (const auto& c : cases) {
-        form->draft.host = c.host;
-        form->port = c.port;
+    for (const auto& [host, port, message] : cases) {
+        form->draft.host = host;
+        form->port = port;
         form->password = "typed";
         save();
-        EXPECT_EQ(form->message(), c.message) << c.host << " " << c.port;
+        EXPECT_EQ(form->message(), message) << host << " " << port;
         EXPECT_TRUE(form->failed());
         EXPECT_EQ(form->password, "typed") << "the typed password stays";
         EXPECT_EQ(preferences->value().proxy, test::authenticatedProxy());

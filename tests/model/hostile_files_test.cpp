@@ -28,8 +28,6 @@
 namespace quenlith {
 namespace {
 
-using test::TemporaryDataHome;
-
 enum class Hostile { fifo, deviceLink, deepNesting, overCap, unsearchableFolder };
 
 struct Reader {
@@ -71,7 +69,7 @@ std::string describe(const std::string& path) {
 
 class HostileFiles : public testing::TestWithParam<Hostile> {
 protected:
-    TemporaryDataHome home;
+    test::TemporaryDataHome home;
     ManualScheduler scheduler;
     ManualClock clock{Date{800000000}};
 
@@ -120,15 +118,13 @@ INSTANTIATE_TEST_SUITE_P(Kinds, HostileFiles,
                          testing::Values(Hostile::fifo, Hostile::deviceLink, Hostile::deepNesting, Hostile::overCap,
                                          Hostile::unsearchableFolder));
 
-TEST(HostileFiles, NestingIsCountedOnTheTextAndRefusedPastTheLimit) {
+TEST(HostileFiles, NestingIsRefusedPastTheLimitAndAQuotedValueIsCutToWholeCharacters) {
     EXPECT_EQ(jsonNestingDepth(R"({"a":["[{", {"b":"\"}]"}]})"), 3u) << "brackets in strings do not count";
     EXPECT_TRUE(parseJsonText(nested(kMaximumJsonNesting - 1, "{\"x\":")).has_value());
     std::string error;
     EXPECT_FALSE(parseJsonText(nested(kMaximumJsonNesting, "{\"x\":"), &error).has_value());
     EXPECT_NE(error.find("nested"), std::string::npos);
-}
 
-TEST(HostileFiles, AValueQuotedIntoALogIsCutToAPrefixOfWholeCharacters) {
     std::string huge = std::string(63, 'a') + "中" + std::string(1'000'000, 'b');
     std::string quoted = quotedForLog(huge);
     EXPECT_LT(quoted.size(), 100u);
@@ -140,16 +136,6 @@ TEST(HostileFiles, AValueQuotedIntoALogIsCutToAPrefixOfWholeCharacters) {
     Json settings = {{"theme", huge}};
     EXPECT_FALSE(decodeJson<AppPreferences>(settings, &decodeError).has_value());
     EXPECT_LT(decodeError.size(), 200u) << "the decoder's message quotes only a prefix";
-}
-
-TEST(HostileFiles, AnExistingDataFolderIsMadePrivate) {
-    TemporaryDataHome home;
-    std::string folder = home.root() + "/open-folder";
-    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
-    ASSERT_TRUE(files::createFolder(folder).ok());
-    struct stat info {};
-    ASSERT_EQ(::stat(folder.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0700u);
 }
 
 }  // namespace

@@ -10,38 +10,27 @@
 namespace quenlith {
 namespace {
 
-TEST(Uuid, WritesUpperCaseAndReadsEitherCase) {
+TEST(Uuid, WritesUpperCaseReadsEitherCaseAndRefusesMalformedText) {
     auto lower = Uuid::parse("e621e1f8-c36c-495a-93fc-0c247a3e6e5f");
-    auto upper = Uuid::parse("E621E1F8-C36C-495A-93FC-0C247A3E6E5F");
-    ASSERT_TRUE(lower && upper);
-    EXPECT_EQ(*lower, *upper);
+    ASSERT_TRUE(lower);
+    EXPECT_EQ(lower, Uuid::parse("E621E1F8-C36C-495A-93FC-0C247A3E6E5F"));
     EXPECT_EQ(lower->string(), "E621E1F8-C36C-495A-93FC-0C247A3E6E5F");
-}
-
-TEST(Uuid, RefusesMalformedText) {
     for (const char* text : {"", "E621E1F8C36C495A93FC0C247A3E6E5F", "E621E1F8-C36C-495A-93FC-0C247A3E6E5G",
                              "E621E1F8-C36C-495A-93FC-0C247A3E6E5F0", "{E621E1F8-C36C-495A-93FC-0C247A3E6E}"})
         EXPECT_FALSE(Uuid::parse(text)) << text;
-}
-
-TEST(Uuid, RandomIdentifiersDifferAndRoundTrip) {
     Uuid a = Uuid::random(), b = Uuid::random();
     EXPECT_NE(a, b);
     EXPECT_EQ(Uuid::parse(a.string()), a);
-    EXPECT_FALSE(a.isNil());
-    EXPECT_TRUE(Uuid().isNil());
+    EXPECT_TRUE(!a.isNil() && Uuid().isNil());
 }
 
-TEST(JsonCoding, IntegersAreCheckedForTypeAndRange) {
-    struct Case {
-        Json json;
-        std::optional<std::uint32_t> expected;
-    };
-    const Case cases[] = {{4294967295u, 4294967295u}, {4294967296ull, std::nullopt}, {-1, std::nullopt},
-                          {"1", std::nullopt},        {1.5, std::nullopt},           {3.0, 3u},
-                          {0.0, 0u},                  {-0.0, 0u},                    {-1.0, std::nullopt},
-                          {4294967295.0, 4294967295u}, {4294967296.0, std::nullopt}, {true, std::nullopt}};
-    for (const auto& c : cases) EXPECT_EQ(decodeJson<std::uint32_t>(c.json), c.expected) << c.json.dump();
+TEST(JsonCoding, IntegersAreCheckedForTypeAndRangeAndKeysForPresence) {
+    const std::pair<Json, std::optional<std::uint32_t>> cases[] = {
+        {4294967295u, 4294967295u}, {4294967296ull, std::nullopt}, {-1, std::nullopt}, {"1", std::nullopt},
+        {1.5, std::nullopt}, {3.0, 3u}, {0.0, 0u}, {-0.0, 0u}, {-1.0, std::nullopt},
+        {4294967295.0, 4294967295u}, {4294967296.0, std::nullopt}, {true, std::nullopt}};
+    for (const auto& [json, expected] : cases)
+        EXPECT_EQ(decodeJson<std::uint32_t>(json), expected) << json.dump();
     EXPECT_EQ(decodeJson<std::int64_t>(Json(-9007199254740991ll)), -9007199254740991ll);
     EXPECT_EQ(decodeJson<std::int64_t>(Json(-3.0)), -3);
     EXPECT_FALSE(decodeJson<std::int64_t>(Json(1e300)));
@@ -49,9 +38,7 @@ TEST(JsonCoding, IntegersAreCheckedForTypeAndRange) {
     EXPECT_EQ(decodeJson<std::int32_t>(Json(-2147483648ll)), -2147483648ll);
     EXPECT_EQ(decodeJson<std::int32_t>(Json(-2147483648.0)), -2147483648ll) << "the lowest value written with a fraction";
     EXPECT_FALSE(decodeJson<std::int32_t>(Json(-2147483649ll)));
-}
 
-TEST(JsonCoding, RequiredAndOptionalKeys) {
     Json object = {{"name", "A"}, {"opacity", "x"}, {"nothing", nullptr}};
     std::string name;
     readRequired(object, "name", name);
@@ -68,20 +55,16 @@ TEST(JsonCoding, RequiredAndOptionalKeys) {
     EXPECT_THROW(readOptional(object, "name", wrong), JsonDecodingError);
 }
 
-TEST(JsonText, RefusesNonFiniteNumbersAndSortsKeys) {
+TEST(JsonText, SortsKeysAndRefusesNonFiniteNumbersInvalidUtf8AndMalformedText) {
     Json object = {{"b", 1}, {"a", {1.5, 2}}};
     EXPECT_EQ(encodeJsonText(object, JsonStyle::compact), R"({"a":[1.5,2],"b":1})");
     object["c"] = std::numeric_limits<double>::infinity();
     EXPECT_FALSE(encodeJsonText(object, JsonStyle::pretty));
     object["c"] = std::nan("");
     EXPECT_FALSE(encodeJsonText(object, JsonStyle::compact));
-}
-
-TEST(JsonText, RefusesInvalidUtf8AndMalformedText) {
     EXPECT_FALSE(encodeJsonText(Json(std::string("\xff\xfe")), JsonStyle::compact));
     std::string error;
-    EXPECT_FALSE(parseJsonText("{\"a\":", &error));
-    EXPECT_FALSE(error.empty());
+    EXPECT_TRUE(!parseJsonText("{\"a\":", &error) && !error.empty());
     EXPECT_TRUE(parseJsonText("{\"a\":1}"));
 }
 
@@ -90,14 +73,11 @@ TEST(JsonText, NumbersOutOfRangeAreMalformedText) {
     for (const char* text : {"{\"a\": 1e999}", "[-1e400]", "{\"opacity\": 1.5e309, \"b\": true}",
                              "{\"a\":[0, 123456789e999]}"}) {
         std::string error;
-        EXPECT_FALSE(parseJsonText(text, &error)) << text;
-        EXPECT_FALSE(error.empty()) << text;
+        EXPECT_TRUE(!parseJsonText(text, &error) && !error.empty()) << text;
     }
     // Large integers still parse (as unsigned or as a finite double); an underflow reads as zero.
     EXPECT_TRUE(parseJsonText("[18446744073709551615, 1e308]"));
-    auto tiny = parseJsonText("[1e-400]");
-    ASSERT_TRUE(tiny);
-    EXPECT_EQ((*tiny)[0].get<double>(), 0.0);
+    EXPECT_EQ(parseJsonText("[1e-400]"), Json::parse("[0.0]"));
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // The library window's display-free rules: search, filters, counts, collections, the save rule of
 // the save-page sheet, the percentages and sizes it shows, and the one-shot confirmation.
-#include <cmath>
 #include <limits>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -10,6 +10,7 @@
 #include "model/library_presentation.hpp"
 #include "model/pending_confirmation.hpp"
 #include "model/saved_pages_section.hpp"
+#include "model/sample_records.hpp"
 
 namespace quenlith {
 namespace {
@@ -33,34 +34,17 @@ std::vector<std::string> titles(const std::vector<const PageClip*>& clips) {
     return result;
 }
 
-std::string repeated(const std::string& piece, std::size_t count) {
-    std::string text;
-    for (std::size_t i = 0; i < count; ++i) text += piece;
-    return text;
-}
-
 TEST(LibraryQueryTest, MatchesAsTypedIgnoringCase) {
-    struct Case {
-        const char* query;
-        const char* text;
-        bool matches;
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        {"", "anything", true},          {"", "", true},
+        {" ", "no-space-here", false},   {" ", "two words", true},
+        {"news", "Daily News", true},    {"NEWS", "https://example.com/news", true},
+        {"STRASSE", "Hauptstraße 5", true}, {"straße", "HAUPTSTRASSE", true},
+        {"café", "CAFÉ am Markt", true}, {"é", "plain ascii text", false},
+        {"longer than the text", "short", false}, {"ab", "a b", false},
     };
-    const Case cases[] = {
-        {"", "anything", true},
-        {"", "", true},
-        {" ", "no-space-here", false},
-        {" ", "two words", true},
-        {"news", "Daily News", true},
-        {"NEWS", "https://example.com/news", true},
-        {"STRASSE", "Hauptstraße 5", true},
-        {"straße", "HAUPTSTRASSE", true},
-        {"café", "CAFÉ am Markt", true},
-        {"é", "plain ascii text", false},
-        {"longer than the text", "short", false},
-        {"ab", "a b", false},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(LibraryQuery(c.query).isContainedIn(c.text), c.matches) << '"' << c.query << "\" in \"" << c.text << '"';
+    for (const auto& [query, text, matches] : cases)
+        EXPECT_EQ(LibraryQuery(query).isContainedIn(text), matches) << query << " in " << text;
 }
 
 TEST(LibraryFiltersTest, BookmarksFilterByExactCollectionAndEveryText) {
@@ -71,12 +55,7 @@ TEST(LibraryFiltersTest, BookmarksFilterByExactCollectionAndEveryText) {
         clip("Same time first", "https://d.example.com/tulip", 20, {}, "work"),
         clip("Later", "https://e.example.com", 40, ReadingState::finished),
     };
-    struct Case {
-        const char* folder;
-        const char* query;
-        std::vector<std::string> expected;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, const char*, std::vector<std::string>> cases[] = {
         {"", "", {"Later", "Upper Work", "Excerpt only", "Same time first", "Old work"}},
         {"work", "", {"Same time first", "Old work"}},
         {"Work", "", {"Upper Work"}},
@@ -84,9 +63,9 @@ TEST(LibraryFiltersTest, BookmarksFilterByExactCollectionAndEveryText) {
         {"work", "tulip", {"Same time first"}},
         {"gone", "", {}},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(titles(filteredClips(clips, c.folder, LibraryQuery(c.query))), c.expected)
-            << "folder \"" << c.folder << "\", query \"" << c.query << '"';
+    for (const auto& [folder, query, expected] : cases)
+        EXPECT_EQ(titles(filteredClips(clips, folder, LibraryQuery(query))), expected)
+            << "folder \"" << folder << "\", query \"" << query << '"';
 }
 
 TEST(LibraryFiltersTest, ReadLaterListsOneStateAndSkipsTheExcerpt) {
@@ -112,16 +91,15 @@ TEST(LibraryFiltersTest, ReadLaterListsOneStateAndSkipsTheExcerpt) {
     EXPECT_EQ(unreadCount(clips), 3u);
 }
 
-TEST(LibraryFiltersTest, CollectionsAreDistinctInCodePointOrder) {
+TEST(LibraryFiltersTest, CollectionsAreDistinctInCodePointOrderAndHistoryRowsArePositions) {
     const std::vector<PageClip> clips = {
         clip("1", "https://a.example.com", 1, {}, "ärger"), clip("2", "https://a.example.com", 1, {}, "b"),
         clip("3", "https://a.example.com", 1, {}, ""),      clip("4", "https://a.example.com", 1, {}, "Zoo"),
         clip("5", "https://a.example.com", 1, {}, "b"),     clip("6", "https://a.example.com", 1, {}, "B"),
     };
     EXPECT_EQ(collectionNames(clips), (std::vector<std::string>{"B", "Zoo", "b", "ärger"}));
-}
 
-TEST(LibraryFiltersTest, HistoryRowsArePositionsSoSharedIdsStayApart) {
+    // History rows are positions, so shared ids stay apart.
     const Uuid shared = Uuid::random();
     const std::vector<HistoryVisit> history = {
         {shared, "https://news.example.com/a", "Front page", Date{3}},
@@ -134,7 +112,8 @@ TEST(LibraryFiltersTest, HistoryRowsArePositionsSoSharedIdsStayApart) {
     EXPECT_TRUE(filteredHistory(history, LibraryQuery("nothing")).empty());
 }
 
-TEST(LibraryPresentationTest, SavedPercentTruncatesWithoutBinaryError) {
+TEST(LibraryPresentationTest, PercentsHostsSubtitlesAndWindowSize) {
+    // The saved percentage truncates without binary error.
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const std::pair<std::optional<double>, std::optional<long>> cases[] = {
         {std::nullopt, std::nullopt}, {0.0, std::nullopt}, {-0.2, std::nullopt}, {nan, std::nullopt},
@@ -143,9 +122,7 @@ TEST(LibraryPresentationTest, SavedPercentTruncatesWithoutBinaryError) {
     };
     for (const auto& [position, percent] : cases)
         EXPECT_EQ(savedPercent(position), percent) << (position ? std::to_string(*position) : "none");
-}
 
-TEST(LibraryPresentationTest, HostsSubtitlesAndWindowSize) {
     EXPECT_EQ(hostText("https://Docs.Example.com/x?y=1"), "Docs.Example.com");
     EXPECT_EQ(hostText("example.com/page"), "example.com/page") << "no host as written";
     EXPECT_EQ(hostText("not an address"), "not an address");
@@ -169,9 +146,8 @@ TEST(SavedPagesSectionTest, RawValuesOutsideZeroToThreeAreNoSection) {
     for (int raw = -1; raw <= 4; ++raw) {
         auto section = savedPagesSection(raw);
         ASSERT_EQ(section.has_value(), raw >= 0 && raw <= 3) << raw;
-        if (section) {
-            EXPECT_EQ(rawValue(*section), raw);
-        }
+        if (!section) continue;
+        EXPECT_EQ(rawValue(*section), raw);
     }
     SavedPagesNavigation navigation;
     int told = 0;
@@ -189,8 +165,7 @@ TEST(PendingConfirmationTest, ContinueRunsTheLatestActionExactlyOnce) {
     confirmation.ask("Second?", [&] { ++second; });
     EXPECT_TRUE(confirmation.confirm());
     EXPECT_FALSE(confirmation.confirm()) << "a second answer finds nothing waiting";
-    EXPECT_EQ(first, 0);
-    EXPECT_EQ(second, 1);
+    EXPECT_EQ(std::pair(first, second), std::pair(0, 1)) << "only the latest action runs";
     EXPECT_EQ(confirmation.text(), "Second?") << "the text stays after the answer";
 
     confirmation.ask("Cancel me?", [&] { ++first; });
@@ -206,52 +181,40 @@ TEST(PendingConfirmationTest, ContinueRunsTheLatestActionExactlyOnce) {
     EXPECT_EQ(first, 1);
 }
 
-TEST(ClipDraftTest, SaveRuleCountsCharactersAsTypedAndGuardsReadLater) {
+TEST(ClipDraftTest, SaveRuleCountsCharactersAsTypedAndEditsDropThePosition) {
     const std::string thumb = "\U0001F44D\U0001F3FD";  // one character, two scalars
-    struct Case {
-        const char* name;
-        std::function<void(PageClip&)> change;
-        bool canSave;
+    const auto readLater = [](std::string address, ReadingState state) {
+        return [=](PageClip& d) {
+            d.address = address;
+            d.readingState = state;
+        };
     };
-    const Case cases[] = {
+    const std::tuple<const char*, std::function<void(PageClip&)>, bool> cases[] = {
         {"plain bookmark", [](PageClip&) {}, true},
         {"empty title", [](PageClip& d) { d.title.clear(); }, true},
+        // The address rule has its own table; here a typed address is accepted and a refused one refused.
         {"host without scheme", [](PageClip& d) { d.address = "docs.example.com/a"; }, true},
-        {"localhost", [](PageClip& d) { d.address = "localhost"; }, true},
-        {"empty address", [](PageClip& d) { d.address.clear(); }, false},
-        {"space inside", [](PageClip& d) { d.address = "exa mple.com"; }, false},
         {"ftp", [](PageClip& d) { d.address = "ftp://example.com/file"; }, false},
         {"token bookmark", [](PageClip& d) { d.address = "https://example.com/?access_token=x"; }, true},
-        {"token in Read Later",
-         [](PageClip& d) {
-             d.address = "https://example.com/?access_token=x";
-             d.readingState = ReadingState::unread;
-         },
-         false},
-        {"sign-in in Read Later",
-         [](PageClip& d) {
-             d.address = "https://accounts.google.com/signin";
-             d.readingState = ReadingState::finished;
-         },
-         false},
-        {"500 title", [&](PageClip& d) { d.title = repeated(thumb, 500); }, true},
-        {"501 title", [&](PageClip& d) { d.title = repeated(thumb, 501); }, false},
+        {"token in Read Later", readLater("https://example.com/?access_token=x", ReadingState::unread), false},
+        {"sign-in in Read Later", readLater("https://accounts.google.com/signin", ReadingState::finished), false},
+        {"500 title", [&](PageClip& d) { d.title = test::repeated(thumb, 500); }, true},
+        {"501 title", [&](PageClip& d) { d.title = test::repeated(thumb, 501); }, false},
         {"200000 excerpt", [](PageClip& d) { d.text = std::string(200'000, 'x'); }, true},
         {"200001 excerpt", [](PageClip& d) { d.text = std::string(200'001, 'x'); }, false},
         {"100 collection with spaces", [](PageClip& d) { d.collection = " " + std::string(98, 'c') + " "; }, true},
         {"101 collection with spaces", [](PageClip& d) { d.collection = " " + std::string(99, 'c') + " "; }, false},
     };
-    for (const auto& c : cases) {
+    for (const auto& [name, change, canSave] : cases) {
         PageClip draft = clip("Title", "https://example.com/page", 0);
-        c.change(draft);
-        EXPECT_EQ(canSaveClip(draft), c.canSave) << c.name;
+        change(draft);
+        EXPECT_EQ(canSaveClip(draft), canSave) << name;
     }
     EXPECT_TRUE(canQueueForReadLater("example.com/a"));
     EXPECT_FALSE(canQueueForReadLater("https://example.com/?code=1"));
     EXPECT_FALSE(canQueueForReadLater("not an address"));
-}
 
-TEST(ClipDraftTest, AddressAndReadLaterEditsDropThePosition) {
+    // Address and Read Later edits drop the reading position.
     PageClip draft = clip("T", "https://example.com/a", 0, ReadingState::finished);
     draft.readingPosition = 0.4;
     setDraftReadLater(draft, true);

@@ -1,13 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <glib.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -38,13 +37,7 @@ std::string buildCatalog(const Entries& entries, bool bigEndian = false) {
     auto count = static_cast<std::uint32_t>(entries.size());
     std::uint32_t originals = 28, translations = 28 + 8 * count;
     std::uint32_t offset = translations + 8 * count;
-    word(0x950412de);
-    word(0);
-    word(count);
-    word(originals);
-    word(translations);
-    word(0);
-    word(0);
+    for (std::uint32_t value : {0x950412deu, 0u, count, originals, translations, 0u, 0u}) word(value);
     std::string strings;
     std::vector<std::uint32_t> table;
     for (bool translated : {false, true})
@@ -59,9 +52,11 @@ std::string buildCatalog(const Entries& entries, bool bigEndian = false) {
     return out + strings;
 }
 
-// A language environment that can also hold a settings file and a catalog of its own.
-class ScopedEnvironment : public test::LanguageEnvironment {
+// A language environment under the C locale whose settings file chooses Simplified Chinese, and
+// that can also hold a catalog of its own.
+class ChineseChosen : public test::LanguageEnvironment {
 public:
+    ChineseChosen() { storeSettings(R"({"interfaceLanguage":"zh-Hans"})"); }
     void storeSettings(const std::string& text) { test::writeFile(settingsFilePath(), text); }
     // Points the resources at a folder holding only the given catalog bytes.
     void useCatalog(const std::string& bytes) {
@@ -79,12 +74,13 @@ std::optional<MoCatalog> parseExact(std::string_view bytes) {
 
 // --- Compiled catalogs ---
 
-TEST(MoCatalog, ReadsBothByteOrders) {
+TEST(MoCatalog, ReadsBothByteOrdersOnlyUsableTranslationsAndTheShippedCatalog) {
     Entries entries = {{"", "Content-Type: text/plain; charset=UTF-8\n"},
                        {"Close", "关闭"},
                        {"menu\x04Open", "打开（菜单）"},
                        {std::string("File\0Files", 10), std::string("文件\0文件们", 17)},
-                       {"Untranslated", ""}};
+                       {"Untranslated", ""},
+                       {"Not UTF-8", "\xFF\xFE"}};
     for (bool bigEndian : {false, true}) {
         auto catalog = MoCatalog::parse(buildCatalog(entries, bigEndian));
         ASSERT_TRUE(catalog) << bigEndian;
@@ -95,8 +91,18 @@ TEST(MoCatalog, ReadsBothByteOrders) {
         EXPECT_EQ(catalog->lookup(""), nullptr);              // the header is no translation
         EXPECT_EQ(catalog->lookup("Open"), nullptr);          // context entries are not ours
         EXPECT_EQ(catalog->lookup("Untranslated"), nullptr);  // an empty translation falls back
+        EXPECT_EQ(catalog->lookup("Not UTF-8"), nullptr);     // nor is text that is not UTF-8
         EXPECT_EQ(catalog->lookup("close"), nullptr);
     }
+    // The shipped catalog.
+    auto catalog = MoCatalog::load(resourcePath("locale/zh_Hans.mo"));
+    ASSERT_TRUE(catalog);
+    ASSERT_NE(catalog->lookup("OK"), nullptr);
+    EXPECT_EQ(*catalog->lookup("OK"), "好");
+    EXPECT_FALSE(MoCatalog::load(resourcePath("locale/missing.mo")));
+    // The texts of the model's own tables are all translated.
+    for (const auto& row : SuggestedWebsite::all()) EXPECT_NE(catalog->lookup(row.name), nullptr) << row.name;
+    EXPECT_NE(catalog->lookup("System Default"), nullptr);
 }
 
 TEST(MoCatalog, RefusesMalformedFiles) {
@@ -124,69 +130,28 @@ TEST(MoCatalog, RefusesMalformedFiles) {
     EXPECT_TRUE(parseExact(valid));
 }
 
-TEST(MoCatalog, SkipsTranslationsThatAreNotUtf8) {
-    auto catalog = MoCatalog::parse(buildCatalog({{"Close", "\xFF\xFE"}, {"Open", "打开"}}));
-    ASSERT_TRUE(catalog);
-    EXPECT_EQ(catalog->lookup("Close"), nullptr);
-    EXPECT_NE(catalog->lookup("Open"), nullptr);
-}
-
-TEST(MoCatalog, LoadsTheShippedCatalog) {
-    auto catalog = MoCatalog::load(resourcePath("locale/zh_Hans.mo"));
-    ASSERT_TRUE(catalog);
-    ASSERT_NE(catalog->lookup("OK"), nullptr);
-    EXPECT_EQ(*catalog->lookup("OK"), "好");
-    EXPECT_FALSE(MoCatalog::load(resourcePath("locale/missing.mo")));
-    // The texts of the model's own tables are all translated.
-    for (const auto& row : SuggestedWebsite::all()) EXPECT_NE(catalog->lookup(row.name), nullptr) << row.name;
-    EXPECT_NE(catalog->lookup("System Default"), nullptr);
-}
-
 // --- Language resolution ---
 
-struct ResolutionCase {
-    const char* name;
-    std::optional<std::string> stored;
-    std::vector<std::string> preferred;
-    const char* expected;
-};
+TEST(LanguageResolution, ChoosesTheServingLocalizationFromTheEnvironmentsEntriesInOrder) {
+    const std::optional<std::string> none;
+    const std::tuple<std::optional<std::string>, std::vector<std::string>, const char*> cases[] = {
+        {"en", {"zh_CN.UTF-8"}, "en"},            // stored English beats Chinese preference
+        {"zh-Hans", {"en_US.UTF-8"}, "zh-Hans"},  // and the other way round
+        {"system", {"zh_CN.UTF-8"}, "zh-Hans"},
+        {"klingon", {"zh_CN"}, "zh-Hans"},  // unknown stored text is system
+        {"zh-hans", {"fr"}, "en"},          // stored codes are case-sensitive
+        {none, {"zh_CN", "en"}, "zh-Hans"}, {none, {"fr_FR", "en_GB"}, "en"},
+        {none, {"fr_FR", "zh_SG"}, "zh-Hans"}, {none, {"fr_FR.UTF-8"}, "en"}, {none, {}, "en"},
+        {none, {"C.UTF-8", "C"}, "en"}, {none, {"zh"}, "zh-Hans"}, {none, {"zh-Hans"}, "zh-Hans"},
+        {none, {"zh_Hans_HK"}, "zh-Hans"},
+        {none, {"zh_TW.UTF-8", "en"}, "en"},  // Taiwan and Hong Kong are Traditional
+        {none, {"zh_HK"}, "en"}, {none, {"zh-Hant", "zh_CN"}, "zh-Hans"},
+        {none, {"", "@", "..", "zh_CN"}, "zh-Hans"}};
+    for (const auto& [stored, preferred, expected] : cases)
+        EXPECT_EQ(localization_testing::resolveLanguageCode(stored, preferred), expected)
+            << stored.value_or("-") << " " << (preferred.empty() ? "" : preferred.front());
 
-class LanguageResolution : public ::testing::TestWithParam<ResolutionCase> {};
-
-TEST_P(LanguageResolution, ChoosesTheServingLocalization) {
-    const auto& c = GetParam();
-    EXPECT_EQ(localization_testing::resolveLanguageCode(c.stored, c.preferred), c.expected) << c.name;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, LanguageResolution,
-    ::testing::Values(
-        ResolutionCase{"stored English beats Chinese preference", "en", {"zh_CN.UTF-8"}, "en"},
-        ResolutionCase{"stored Chinese beats English preference", "zh-Hans", {"en_US.UTF-8"}, "zh-Hans"},
-        ResolutionCase{"system follows preference", "system", {"zh_CN.UTF-8"}, "zh-Hans"},
-        ResolutionCase{"unknown stored text is system", "klingon", {"zh_CN"}, "zh-Hans"},
-        ResolutionCase{"stored code is case-sensitive", "zh-hans", {"fr"}, "en"},
-        ResolutionCase{"no entry, Chinese first", std::nullopt, {"zh_CN", "en"}, "zh-Hans"},
-        ResolutionCase{"French then English", std::nullopt, {"fr_FR", "en_GB"}, "en"},
-        ResolutionCase{"French then Chinese", std::nullopt, {"fr_FR", "zh_SG"}, "zh-Hans"},
-        ResolutionCase{"only French", std::nullopt, {"fr_FR.UTF-8"}, "en"},
-        ResolutionCase{"nothing preferred", std::nullopt, {}, "en"},
-        ResolutionCase{"C locale", std::nullopt, {"C.UTF-8", "C"}, "en"},
-        ResolutionCase{"bare zh", std::nullopt, {"zh"}, "zh-Hans"},
-        ResolutionCase{"script tag", std::nullopt, {"zh-Hans"}, "zh-Hans"},
-        ResolutionCase{"script with region", std::nullopt, {"zh_Hans_HK"}, "zh-Hans"},
-        ResolutionCase{"Taiwan is Traditional", std::nullopt, {"zh_TW.UTF-8", "en"}, "en"},
-        ResolutionCase{"Hong Kong is Traditional", std::nullopt, {"zh_HK"}, "en"},
-        ResolutionCase{"Traditional, then Simplified", std::nullopt, {"zh-Hant", "zh_CN"}, "zh-Hans"},
-        ResolutionCase{"garbage entries", std::nullopt, {"", "@", "..", "zh_CN"}, "zh-Hans"}),
-    [](const auto& info) {
-        std::string name = info.param.name;
-        for (char& c : name)
-            if (!g_ascii_isalnum(c)) c = '_';
-        return name;
-    });
-
-TEST(PreferredLanguages, KeepsTheEnvironmentsEntriesInOrder) {
+    // The preferred languages keep the environment's entries in order.
     test::LanguageEnvironment environment;
     environment.set("LANGUAGE", "zh_TW:fr:en");
     EXPECT_EQ(localization_testing::preferredLanguagesFromEnvironment(),
@@ -201,8 +166,8 @@ TEST(PreferredLanguages, KeepsTheEnvironmentsEntriesInOrder) {
 
 // --- Lookup in one process, resolved again per case ---
 
-TEST(TextLookup, StoredChineseShowsChineseUnderTheCLocale) {
-    ScopedEnvironment environment;
+TEST(TextLookup, StoredChineseShowsChineseUnderTheCLocaleUntilResolvedAgain) {
+    ChineseChosen environment;
     environment.storeSettings(R"({"interfaceLanguage": "zh-Hans", "preferences.v1": {}})");
     EXPECT_EQ(localization_testing::effectiveLanguageCode(), "zh-Hans");
     EXPECT_EQ(localizedString("OK"), "好");
@@ -210,68 +175,36 @@ TEST(TextLookup, StoredChineseShowsChineseUnderTheCLocale) {
     EXPECT_EQ(displayName(InterfaceLanguage::system), "跟随系统");
     EXPECT_EQ(displayName(InterfaceLanguage::english), "English");
     EXPECT_EQ(localizedString("A text nobody translated"), "A text nobody translated");
-}
-
-struct LookupCase {
-    const char* name;
-    const char* settings;  // nullptr: no settings file
-    const char* language;  // LANGUAGE
-    const char* expectedOk;
-};
-
-void PrintTo(const LookupCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
-class TextLookupByEnvironment : public ::testing::TestWithParam<LookupCase> {};
-
-TEST_P(TextLookupByEnvironment, FollowsSettingsThenPreferences) {
-    const auto& c = GetParam();
-    ScopedEnvironment environment;
-    if (c.settings) environment.storeSettings(c.settings);
-    if (c.language) environment.set("LANGUAGE", c.language);
-    EXPECT_EQ(localizedString("OK"), c.expectedOk);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, TextLookupByEnvironment,
-    ::testing::Values(LookupCase{"ChineseFirst", nullptr, "zh_CN:en", "好"},
-                      LookupCase{"FrenchThenEnglish", nullptr, "fr:en", "OK"},
-                      LookupCase{"OnlyFrench", nullptr, "fr", "OK"},
-                      LookupCase{"EnglishChosenChinesePreferred", R"({"interfaceLanguage":"en"})", "zh_CN",
-                                 "OK"},
-                      LookupCase{"SystemChosen", R"({"interfaceLanguage":"system"})", "zh_CN", "好"},
-                      LookupCase{"UnknownChoiceIsSystem", R"({"interfaceLanguage":"de"})", "zh_CN", "好"},
-                      LookupCase{"ChoiceOfWrongType", R"({"interfaceLanguage":1})", "zh_CN", "好"},
-                      LookupCase{"MalformedSettingsFile", "{not json", "zh_CN", "好"},
-                      LookupCase{"SettingsNotAnObject", "[\"en\"]", "zh_CN", "好"},
-                      LookupCase{"TraditionalOnly", nullptr, "zh_TW", "OK"}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(TextLookup, PreferencesComeFromLangWhenNothingElseIsSet) {
-    test::LanguageEnvironment environment("zh_CN.UTF-8");
-    EXPECT_EQ(localizedString("OK"), "好");
-}
-
-// A settings file larger than the cap is not read: exactly the cap is, one byte more is not.
-TEST(TextLookup, SettingsFileCapIsExact) {
-    const std::string chosen = R"({"interfaceLanguage":"zh-Hans"})";
-    const std::size_t cap = kSettingsFileSizeCap;
-    for (std::size_t size : {cap, cap + 1}) {
-        ScopedEnvironment environment;
-        environment.storeSettings(chosen + std::string(size - chosen.size(), ' '));
-        EXPECT_EQ(localizedString("OK"), size == cap ? "好" : "OK") << size;
-    }
-}
-
-TEST(TextLookup, LanguageIsFixedUntilResolvedAgain) {
-    ScopedEnvironment environment;
-    environment.storeSettings(R"({"interfaceLanguage":"zh-Hans"})");
-    EXPECT_EQ(localizedString("OK"), "好");
     environment.storeSettings(R"({"interfaceLanguage":"en"})");
     EXPECT_EQ(localizedString("OK"), "好");  // a saved change waits for the next launch
     localization_testing::reset();
     EXPECT_EQ(localizedString("OK"), "OK");
+}
+
+TEST(TextLookup, FollowsSettingsThenPreferences) {
+    const std::optional<std::string> noFile;
+    const char* none = nullptr;
+    // A settings file larger than the cap is not read: exactly the cap is, one byte more is not.
+    const std::string chosen = R"({"interfaceLanguage":"zh-Hans"})";
+    const std::string atCap = chosen + std::string(kSettingsFileSizeCap - chosen.size(), ' ');
+    // The settings file, LANGUAGE and LANG, and the text shown for "OK".
+    const std::tuple<std::optional<std::string>, const char*, const char*, const char*> cases[] = {
+        {noFile, "zh_CN:en", "C.UTF-8", "好"}, {noFile, "fr:en", "C.UTF-8", "OK"},
+        {noFile, "fr", "C.UTF-8", "OK"}, {noFile, "zh_TW", "C.UTF-8", "OK"},
+        {noFile, none, "zh_CN.UTF-8", "好"},  // LANG when nothing else is set
+        {R"({"interfaceLanguage":"en"})", "zh_CN", "C.UTF-8", "OK"},
+        {R"({"interfaceLanguage":"system"})", "zh_CN", "C.UTF-8", "好"},
+        {R"({"interfaceLanguage":"de"})", "zh_CN", "C.UTF-8", "好"},
+        {R"({"interfaceLanguage":1})", "zh_CN", "C.UTF-8", "好"}, {"{not json", "zh_CN", "C.UTF-8", "好"},
+        {"[\"en\"]", "zh_CN", "C.UTF-8", "好"},
+        {atCap, none, "C.UTF-8", "好"}, {atCap + " ", none, "C.UTF-8", "OK"}};
+    for (const auto& [settings, language, lang, expected] : cases) {
+        test::LanguageEnvironment environment(lang);
+        if (settings) test::writeFile(settingsFilePath(), *settings);
+        if (language) environment.set("LANGUAGE", language);
+        EXPECT_EQ(localizedString("OK"), expected)
+            << settings.value_or("-").substr(0, 40) << " " << (language ? language : "-");
+    }
 }
 
 TEST(TextLookup, CorruptOrMissingCatalogFallsBackToEnglish) {
@@ -280,21 +213,18 @@ TEST(TextLookup, CorruptOrMissingCatalogFallsBackToEnglish) {
     corrupt[28] = '\xFF';  // the first key's length now runs past the end
     for (const std::string& bytes :
          {corrupt, std::string("not a catalog"), valid.substr(0, valid.size() - 1)}) {
-        ScopedEnvironment environment;
-        environment.storeSettings(R"({"interfaceLanguage":"zh-Hans"})");
+        ChineseChosen environment;
         environment.useCatalog(bytes);
         EXPECT_EQ(localizedString("OK"), "OK");
         EXPECT_EQ(localizedFormat("%ld items", {std::int64_t{3}}), "3 items");
     }
-    ScopedEnvironment environment;
-    environment.storeSettings(R"({"interfaceLanguage":"zh-Hans"})");
+    ChineseChosen environment;
     environment.set("QUENLITH_RESOURCE_DIR", "/nonexistent-quenlith-resources");
     EXPECT_EQ(localizedString("OK"), "OK");
 }
 
 TEST(TextLookup, FormatsWithTheTranslationOnlyWhenItsPlaceholdersMatch) {
-    ScopedEnvironment environment;
-    environment.storeSettings(R"({"interfaceLanguage":"zh-Hans"})");
+    ChineseChosen environment;
     environment.useCatalog(buildCatalog({
         {"%@ has %ld tabs", "%1$@ 有 %2$ld 个标签页"},
         {"Move %@ to %@", "将 %2$@ 移到 %1$@ 之前"},  // reordered: still the same arguments
@@ -304,12 +234,7 @@ TEST(TextLookup, FormatsWithTheTranslationOnlyWhenItsPlaceholdersMatch) {
         {"Only text", "仅文字 %ld"},                  // a placeholder the English lacks
         {"100%% done", "完成 100%%"},
     }));
-    struct Case {
-        const char* format;
-        std::vector<FormatArgument> arguments;
-        const char* expected;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, std::vector<FormatArgument>, const char*> cases[] = {
         {"%@ has %ld tabs", {std::string("Mail"), std::int64_t{12345}}, "Mail 有 12345 个标签页"},
         {"Move %@ to %@", {std::string("A"), std::string("B")}, "将 B 移到 A 之前"},
         {"Closed %ld windows", {std::int64_t{2}}, "Closed 2 windows"},
@@ -319,7 +244,8 @@ TEST(TextLookup, FormatsWithTheTranslationOnlyWhenItsPlaceholdersMatch) {
         {"100%% done", {}, "完成 100%"},
         {"Not in the catalog: %lld", {std::int64_t{-7}}, "Not in the catalog: -7"},
     };
-    for (const auto& c : cases) EXPECT_EQ(localizedFormat(c.format, c.arguments), c.expected) << c.format;
+    for (const auto& [format, arguments, expected] : cases)
+        EXPECT_EQ(localizedFormat(format, arguments), expected) << format;
 }
 
 // --- Formatting ---
@@ -336,48 +262,30 @@ TEST(PlaceholderKinds, ListsArgumentPositionsAndKinds) {
     EXPECT_EQ(placeholderKinds("%s %x %5d %0$@ %llld"), Kinds{});  // not placeholders of ours
 }
 
-struct FormatCase {
-    const char* format;
-    std::vector<FormatArgument> arguments;
-    const char* expected;
-};
-
-void PrintTo(const FormatCase& c, std::ostream* out) {
-    *out << '"' << c.format << '"';
-}
-
-class TextFormatting : public ::testing::TestWithParam<FormatCase> {};
-
-TEST_P(TextFormatting, FillsPlaceholdersSafely) {
-    const auto& c = GetParam();
+TEST(TextFormatting, FillsPlaceholdersSafely) {
+    const std::tuple<const char*, std::vector<FormatArgument>, const char*> cases[] = {
+        {"Could not save: %@", {std::string("disk full")}, "Could not save: disk full"},
+        {"%d/%ld/%lld", {std::int64_t{1}, std::int64_t{-2}, std::int64_t{9007199254740993}},
+         "1/-2/9007199254740993"},
+        {"%2$@ %1$ld", {std::int64_t{1234567}, std::string("tabs:")}, "tabs: 1234567"},
+        {"%% %@%%", {std::string("50")}, "% 50%"},
+        {"trailing %", {}, "trailing %"},
+        {"ends %1", {std::string("a")}, "ends %1"},  // each form cut off at the end
+        {"ends %1$", {std::string("a")}, "ends %1$"},
+        {"ends %ll", {std::int64_t{1}}, "ends %ll"},
+        {"ends %2$l", {std::int64_t{1}}, "ends %2$l"},
+        {"%s and %x stay", {std::string("unused")}, "%s and %x stay"},
+        {"%@ and %@", {std::string("one")}, "one and %@"},  // too few arguments
+        {"%3$@ %1$@", {std::string("a")}, "%3$@ a"},        // position beyond the arguments
+        {"%ld items", {std::string("many")}, "many items"},  // text for a number
+        {"Tab %@", {std::int64_t{42}}, "Tab 42"},            // number for text
+        {"%@", {std::string("%ld %@ %%")}, "%ld %@ %%"},     // arguments are not formats
+        {"%ld", {std::numeric_limits<std::int64_t>::min()}, "-9223372036854775808"},
+        {"", {std::string("x")}, ""}};
     TextFormatter formatter("en");
-    EXPECT_EQ(formatter.format(c.format, c.arguments), c.expected);
+    for (const auto& [format, arguments, expected] : cases)
+        EXPECT_EQ(formatter.format(format, arguments), expected) << '"' << format << '"';
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, TextFormatting,
-    ::testing::Values(FormatCase{"Could not save your websites: %@",
-                                 {std::string("disk full")},
-                                 "Could not save your websites: disk full"},
-                      FormatCase{"%d/%ld/%lld",
-                                 {std::int64_t{1}, std::int64_t{-2}, std::int64_t{9007199254740993}},
-                                 "1/-2/9007199254740993"},
-                      FormatCase{
-                          "%2$@ %1$ld", {std::int64_t{1234567}, std::string("tabs:")}, "tabs: 1234567"},
-                      FormatCase{"%% %@%%", {std::string("50")}, "% 50%"},
-                      FormatCase{"trailing %", {}, "trailing %"},
-                      FormatCase{"ends %1", {std::string("a")}, "ends %1"},  // each form cut off at the end
-                      FormatCase{"ends %1$", {std::string("a")}, "ends %1$"},
-                      FormatCase{"ends %ll", {std::int64_t{1}}, "ends %ll"},
-                      FormatCase{"ends %2$l", {std::int64_t{1}}, "ends %2$l"},
-                      FormatCase{"%s and %x stay", {std::string("unused")}, "%s and %x stay"},
-                      FormatCase{"%@ and %@", {std::string("one")}, "one and %@"},  // too few arguments
-                      FormatCase{"%3$@ %1$@", {std::string("a")}, "%3$@ a"},  // position beyond the arguments
-                      FormatCase{"%ld items", {std::string("many")}, "many items"},  // text for a number
-                      FormatCase{"Tab %@", {std::int64_t{42}}, "Tab 42"},            // number for text
-                      FormatCase{"%@", {std::string("%ld %@ %%")}, "%ld %@ %%"},  // arguments are not formats
-                      FormatCase{"%ld", {std::numeric_limits<std::int64_t>::min()}, "-9223372036854775808"},
-                      FormatCase{"", {std::string("x")}, ""}));
 
 TEST(TextFormatting, WritesNumbersInTheLocalesDigitsWithoutGrouping) {
     EXPECT_EQ(TextFormatter("en").formatInteger(1234567), "1234567");

@@ -31,15 +31,12 @@ std::vector<std::string> launchedArguments(const std::string& entry) {
     return arguments;
 }
 
-TEST(LoginItem, TheExecLineStartsExactlyTheProgramWhateverItsPathHolds) {
+TEST(LoginItem, SwitchingOnWritesAnEntryThatStartsExactlyTheProgramAndOffDeletesIt) {
     for (std::string path : {"/usr/bin/quenlith", "/opt/My Apps/quenlith", "/home/a\"b/q", "/x/back\\slash/q",
-                             "/x/$HOME/`id`/q", "/x/100%/%U", "/x/new\nline/q", "/x/tab\there/it's;&|<>(q)*?#~"}) {
+                             "/x/$HOME/`id`/q", "/x/100%/%U", "/x/new\nline/q", "/x/tab\there/it's;&|<>(q)*?#~"})
         EXPECT_EQ(launchedArguments(autostartEntryContents(path)), std::vector<std::string>{path}) << path;
-    }
     EXPECT_EQ(execLineArgument("/usr/bin/quenlith"), "/usr/bin/quenlith") << "a plain path stays unquoted";
-}
 
-TEST(LoginItem, SwitchingOnWritesTheEntryAndOffDeletesIt) {
     test::TemporaryEnvironment home;
     const std::string path = autostartEntryPath();
     EXPECT_EQ(path, std::string(g_get_user_config_dir()) + "/autostart/com.quenlith.Quenlith.desktop");

@@ -5,6 +5,7 @@
 
 #include <ostream>
 #include <string>
+#include <string_view>
 
 #include "model/app_preferences.hpp"
 #include "model/json_coding.hpp"
@@ -25,6 +26,12 @@ inline void PrintTo(const BrowserSessionDocument& v, std::ostream* out) { *out <
 }  // namespace quenlith
 
 namespace quenlith::test {
+
+inline std::string repeated(std::string_view unit, std::size_t count) {
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i) text += unit;
+    return text;
+}
 
 inline BrowserProxySettings socksProxy() {
     BrowserProxySettings proxy;

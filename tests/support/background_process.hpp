@@ -25,7 +25,6 @@ public:
     BackgroundProcess(const BackgroundProcess&) = delete;
     BackgroundProcess& operator=(const BackgroundProcess&) = delete;
 
-    pid_t pid() const { return pid_; }
     bool running();
     // Its standard output and error so far.
     std::string output() const;

@@ -2,6 +2,7 @@
 // with the saved websites, the published state and snapshot, frames saved from moves, launch at
 // start, closing, the sleep pass and the shutdown. Window-manager behaviour is checked by
 // tests/wm/app_checks.sh under openbox.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "browser/view/browser_tab.hpp"
@@ -16,7 +17,7 @@ using test::spinUntil;
 
 class BrowserWindowManagerTest : public test::WindowManagerFixture {};
 
-TEST_F(BrowserWindowManagerTest, RegistersABuiltWindowHiddenUntilPresented) {
+TEST_F(BrowserWindowManagerTest, RegistersWindowsHiddenUntilPresentedNeverReplacedAndNumbered) {
     auto alpha = website("Alpha", "/alpha");
     start({alpha});
     auto& controller = manager->makeWindowController(WindowRequest::ownWindow(alpha));
@@ -34,19 +35,26 @@ TEST_F(BrowserWindowManagerTest, RegistersABuiltWindowHiddenUntilPresented) {
     EXPECT_EQ(manager->visibleProfiles(), std::set<Uuid>{alpha.id});
     EXPECT_EQ(manager->runtime().windows()[0].state, BrowserWindowState::visible);
     EXPECT_TRUE(store->profile(alpha.id)->wasVisible);
-}
 
-TEST_F(BrowserWindowManagerTest, NeverReplacesALiveWindowRegisteredUnderTheSameID) {
-    auto alpha = website("Alpha", "/alpha");
-    auto other = website("Other", "/other");
-    start({alpha, other});
-    auto& first = manager->makeWindowController(WindowRequest::ownWindow(alpha));
+    // A live window is never replaced by one registered under the same id.
     WindowRequest again;
-    again.profile = other;
+    again.profile = website("Other", "/other");
     again.id = alpha.id;
-    EXPECT_EQ(&manager->makeWindowController(std::move(again)), &first);
-    EXPECT_EQ(first.browser().profile().name, "Alpha");
+    EXPECT_EQ(&manager->makeWindowController(std::move(again)), &controller);
+    EXPECT_EQ(controller.browser().profile().name, "Alpha");
     EXPECT_EQ(manager->windows().size(), 1u);
+
+    // Further windows take the lowest free sequence; the own window holds 1.
+    const Uuid two = openOther(alpha).id, three = openOther(alpha).id;
+    openOther(alpha);
+    manager->close(three);
+    EXPECT_EQ(openOther(alpha).sequence, 3);
+    manager->close(two);
+    EXPECT_EQ(openOther(alpha).sequence, 2);
+    manager->publishState();
+    std::vector<int> listed;
+    for (const auto& window : manager->runtime().windows()) listed.push_back(window.sequence);
+    EXPECT_EQ(listed, (std::vector<int>{1, 2, 3, 4}));
 }
 
 TEST_F(BrowserWindowManagerTest, TheWindowsCopyOfAWebsiteNamesTheDataStoreItUses) {
@@ -78,41 +86,13 @@ TEST_F(BrowserWindowManagerTest, TheWindowsCopyOfAWebsiteNamesTheDataStoreItUses
     EXPECT_FALSE(privateWindow.browser().isSavedWebsite);
 }
 
-TEST_F(BrowserWindowManagerTest, NumbersWindowsWithTheLowestFreeSequence) {
+TEST_F(BrowserWindowManagerTest, OnlyAMovedOwnWindowOfAWebsiteThatRemembersSavesItsFrame) {
     auto alpha = website("Alpha", "/alpha");
-    start({alpha});
-    const Uuid one = openOther(alpha).id, two = openOther(alpha).id;
-    openOther(alpha);
-    manager->close(two);
-    EXPECT_EQ(openOther(alpha).sequence, 2);
-    manager->close(one);
-    EXPECT_EQ(openOther(alpha).sequence, 1);
-    manager->publishState();
-    std::vector<int> listed;
-    for (const auto& window : manager->runtime().windows()) listed.push_back(window.sequence);
-    EXPECT_EQ(listed, (std::vector<int>{1, 2, 3}));
-}
-
-TEST_F(BrowserWindowManagerTest, OnlyTheOwnWindowTakesTheRememberedFrame) {
-    auto alpha = website("Alpha", "/alpha");
-    alpha.windowFrame = CodableRect{120, 90, 520, 430, std::nullopt};
-    start({alpha});
-    auto& own = openOwn(alpha);
-    auto& other = openOther(alpha);
-    other.present(false, false, true);
-    ASSERT_TRUE(mapped(own));
-    ASSERT_TRUE(mapped(other));
-
-    EXPECT_TRUE(spinUntil([&] { return own.panel().frame() == Rect{120, 90, 520, 430}; }))
-        << own.panel().frame().x << "," << own.panel().frame().y;
-    const auto& defaults = preferences->value();
-    Rect expected = initialFrame(std::nullopt, defaults.defaultWidth, defaults.defaultHeight, other.panel().screens());
-    EXPECT_TRUE(spinUntil([&] { return other.panel().frame() == expected; }));
-}
-
-TEST_F(BrowserWindowManagerTest, SavesAMovedOwnWindowsFrameToTheWebsite) {
-    auto alpha = website("Alpha", "/alpha");
-    start({alpha});
+    auto forgets = website("Forgets", "/forgets");
+    forgets.rememberWindowFrame = false;
+    auto browsing = website("Browsing", "/browsing");  // a record the store does not hold
+    start({alpha, forgets});
+    manager->browsingProfiles[browsing.id] = browsing;
     auto& own = openOwn(alpha);
     ASSERT_TRUE(mapped(own));
     ASSERT_TRUE(spinUntil([&] { return own.panel().frame().width == preferences->value().defaultWidth; }));
@@ -138,22 +118,13 @@ TEST_F(BrowserWindowManagerTest, SavesAMovedOwnWindowsFrameToTheWebsite) {
     // Saving the frame the website already holds writes nothing.
     own.saveFrame();
     EXPECT_FALSE(store->hasPendingSave());
-}
-
-TEST_F(BrowserWindowManagerTest, WindowsThatDoNotRememberTheirFrameNeverWriteOne) {
-    auto remembers = website("Remembers", "/remembers");
-    auto forgets = website("Forgets", "/forgets");
-    forgets.rememberWindowFrame = false;
-    auto browsing = website("Browsing", "/browsing");  // a record the store does not hold
-    start({remembers, forgets});
-    manager->browsingProfiles[browsing.id] = browsing;
 
     struct Case {
         const char* what;
         BrowserWindowController* window;
     };
     std::vector<Case> cases = {
-        {"a further window of a saved website", &openOther(remembers, true)},
+        {"a further window of a saved website", &openOther(alpha, true)},
         {"the own window of a website that forgets its frame", &openOwn(forgets)},
         {"the own window of a record the store does not hold", &openOwn(browsing)},
     };
@@ -161,43 +132,32 @@ TEST_F(BrowserWindowManagerTest, WindowsThatDoNotRememberTheirFrameNeverWriteOne
     double x = 100;
     for (const auto& c : cases) {
         ASSERT_TRUE(mapped(*c.window)) << c.what;
-        Rect moved{x, 120, 500, 400};
+        const Rect to{x, 120, 500, 400};
         x += 40;
-        c.window->panel().setFrame(moved);
-        EXPECT_TRUE(spinUntil([&] { return c.window->panel().frame() == moved; })) << c.what;
+        c.window->panel().setFrame(to);
+        EXPECT_TRUE(spinUntil([&] { return c.window->panel().frame() == to; })) << c.what;
     }
     spinFor(std::chrono::milliseconds(200));
-    for (const auto& website : store->profiles()) EXPECT_FALSE(website.windowFrame) << website.name;
+    EXPECT_EQ(rect(*store->profile(alpha.id)->windowFrame), moved);
+    EXPECT_FALSE(store->profile(forgets.id)->windowFrame);
+
+    // The close button only asks the manager, which hides the window.
+    GdkEvent* event = gdk_event_new(GDK_DELETE);
+    event->any.window = GDK_WINDOW(g_object_ref(own.panel().get_window()->gobj()));
+    gtk_main_do_event(event);
+    gdk_event_free(event);
+    EXPECT_EQ(manager->window(alpha.id), &own);
+    EXPECT_FALSE(own.panel().get_visible()) << "hidden by the manager, not destroyed";
 }
 
-TEST_F(BrowserWindowManagerTest, StoreChangesReachWindowsOnTheNextDeliveryOnly) {
+TEST_F(BrowserWindowManagerTest, StoreChangesReachWindowsOnTheNextDeliveryOverTheirLiveSettings) {
     auto alpha = website("Alpha", "/alpha");
+    alpha.opacity = 1.0;
     auto beta = website("Beta", "/beta");
     start({alpha, beta});
     timers.runDue();
-    auto& alphaWindow = openOwn(alpha);
-    openOwn(beta);
-    const Uuid betaID = beta.id;
-
-    ASSERT_TRUE(store->deleteProfile(betaID));
-    EXPECT_NE(manager->window(betaID), nullptr) << "never from inside the store's change";
-    timers.runDue();
-    EXPECT_EQ(manager->window(betaID), nullptr);
-    EXPECT_EQ(manager->window(alpha.id), &alphaWindow);
-
-    // A window of an ad-hoc record under the same id outlives the store's deletion.
-    manager->browsingProfiles[alpha.id] = alpha;
-    ASSERT_TRUE(store->deleteProfile(alpha.id));
-    timers.runDue();
-    EXPECT_EQ(manager->window(alpha.id), &alphaWindow);
-}
-
-TEST_F(BrowserWindowManagerTest, WindowsKeepTheirOwnLiveSettingsUntilTheStoreChangesThem) {
-    auto alpha = website("Alpha", "/alpha");
-    alpha.opacity = 1.0;
-    start({alpha});
-    timers.runDue();
     auto& window = openOwn(alpha);
+    openOwn(beta);
 
     // The user changes the opacity in the window only.
     WebAppProfile inWindow = window.browser().profile();
@@ -218,29 +178,38 @@ TEST_F(BrowserWindowManagerTest, WindowsKeepTheirOwnLiveSettingsUntilTheStoreCha
     store->update(alpha.id, [](WebAppProfile& p) { p.alwaysOnTop = false; });
     timers.runDue();
     EXPECT_FALSE(window.panel().isAlwaysOnTop());
+
+    ASSERT_TRUE(store->deleteProfile(beta.id));
+    EXPECT_NE(manager->window(beta.id), nullptr) << "never from inside the store's change";
+    timers.runDue();
+    EXPECT_EQ(manager->window(beta.id), nullptr);
+    EXPECT_EQ(manager->window(alpha.id), &window);
+
+    // A window of an ad-hoc record under the same id outlives the store's deletion.
+    manager->browsingProfiles[alpha.id] = alpha;
+    ASSERT_TRUE(store->deleteProfile(alpha.id));
+    timers.runDue();
+    EXPECT_EQ(manager->window(alpha.id), &window);
 }
 
-TEST_F(BrowserWindowManagerTest, TheSnapshotFollowsTheLoadedPage) {
-    auto alpha = website("Alpha", "/alpha");
-    start({alpha});
-    openOwn(alpha);
-    ASSERT_TRUE(spinUntil([&] {
-        const auto& windows = manager->runtime().windows();
-        return windows.size() == 1 && windows[0].tabs.size() == 1 && windows[0].tabs[0].title == "Alpha" &&
-               !windows[0].tabs[0].isLoading;
-    }));
-    const RuntimeWindow& window = manager->runtime().windows()[0];
-    EXPECT_EQ(window.title, "Alpha");
-    EXPECT_EQ(window.tabs[0].url, server.url("/alpha"));
-    EXPECT_EQ(server.requestCount("/alpha"), 1);
-}
-
-TEST_F(BrowserWindowManagerTest, TitlesBrowserAndPrivateWindowsButASavedQuenlithByItsName) {
+TEST_F(BrowserWindowManagerTest, TheSnapshotFollowsTheLoadedPageAndTitlesEveryKindOfWindow) {
     auto named = website("Quenlith", "/named");
     start({named});
     manager->showBrowser();
     manager->openPrivateWindow();
     openOwn(named);
+    const RuntimeWindow* own = nullptr;
+    ASSERT_TRUE(spinUntil([&] {
+        own = nullptr;
+        for (const auto& window : manager->runtime().windows())
+            if (window.id == named.id) own = &window;
+        return own && own->tabs.size() == 1 && own->tabs[0].title == "Quenlith" &&
+               !own->tabs[0].isLoading;
+    }));
+    EXPECT_EQ(own->tabs[0].url, server.url("/named"));
+    EXPECT_EQ(server.requestCount("/named"), 1);
+
+    // A saved website named Quenlith keeps its name.
     manager->publishState();
     std::map<std::string, bool> titles;  // title -> private
     for (const auto& window : manager->runtime().windows()) {
@@ -302,19 +271,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, LaunchAtStartTest,
                                          LaunchCase{"LaunchAtStartOfAHiddenWindow", true, false, false, true, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(BrowserWindowManagerTest, TheCloseButtonOnlyAsksTheManager) {
-    auto alpha = website("Alpha", "/alpha");
-    start({alpha});
-    auto& own = openOwn(alpha);
-    ASSERT_TRUE(mapped(own));
-    GdkEvent* event = gdk_event_new(GDK_DELETE);
-    event->any.window = GDK_WINDOW(g_object_ref(own.panel().get_window()->gobj()));
-    gtk_main_do_event(event);
-    gdk_event_free(event);
-    EXPECT_EQ(manager->window(alpha.id), &own);
-    EXPECT_FALSE(own.panel().get_visible()) << "hidden by the manager, not destroyed";
-}
-
 TEST_F(BrowserWindowManagerTest, TheSleepPassAsksEveryWindowEveryThirtySeconds) {
     auto alpha = website("Alpha", "/alpha");
     start({alpha});
@@ -326,9 +282,7 @@ TEST_F(BrowserWindowManagerTest, TheSleepPassAsksEveryWindowEveryThirtySeconds) 
     timers.advance(std::chrono::seconds(29));
     EXPECT_TRUE(asked.empty());
     timers.advance(std::chrono::seconds(1));
-    EXPECT_EQ(asked.size(), 2u);
-    EXPECT_NE(std::find(asked.begin(), asked.end(), &own.browser()), asked.end());
-    EXPECT_NE(std::find(asked.begin(), asked.end(), &hidden.browser()), asked.end());
+    EXPECT_THAT(asked, testing::UnorderedElementsAre(&own.browser(), &hidden.browser()));
     timers.advance(std::chrono::seconds(30));
     EXPECT_EQ(asked.size(), 4u);
 
@@ -337,16 +291,21 @@ TEST_F(BrowserWindowManagerTest, TheSleepPassAsksEveryWindowEveryThirtySeconds) 
     EXPECT_EQ(asked.size(), 4u);
 }
 
-TEST_F(BrowserWindowManagerTest, ShutdownSavesEveryOwnFrameAndTheWebsites) {
+TEST_F(BrowserWindowManagerTest, OnlyTheOwnWindowTakesTheRememberedFrameAndShutdownSavesIt) {
     auto alpha = website("Alpha", "/alpha");
     auto beta = website("Beta", "/beta");
     beta.windowFrame = CodableRect{300, 200, 500, 400, std::nullopt};
     start({alpha, beta});
     auto& alphaWindow = openOwn(alpha);
     auto& betaWindow = openOwn(beta);
-    ASSERT_TRUE(mapped(alphaWindow));
-    ASSERT_TRUE(mapped(betaWindow));
+    auto& other = openOther(beta);
+    other.present(false, false, true);
+    for (auto* window : {&alphaWindow, &betaWindow, &other}) ASSERT_TRUE(mapped(*window));
     ASSERT_TRUE(spinUntil([&] { return betaWindow.panel().frame() == Rect{300, 200, 500, 400}; }));
+    const auto& defaults = preferences->value();
+    const Rect expected =
+        initialFrame(std::nullopt, defaults.defaultWidth, defaults.defaultHeight, other.panel().screens());
+    EXPECT_TRUE(spinUntil([&] { return other.panel().frame() == expected; }));
     Rect alphaShown = alphaWindow.panel().frame();
 
     manager->shutdown();

@@ -1,6 +1,6 @@
 // The floating window on a bare X server (no window manager): what the window asks of the X server
-// and where it puts itself. Window-manager behaviour (keep above, all workspaces) is checked by
-// tests/wm/run.sh under openbox.
+// and where it puts itself. Window-manager behaviour (keep above, all workspaces, no frame) is
+// checked by tests/wm/app_checks.sh under openbox.
 #include <gtest/gtest.h>
 
 #include <gtkmm/label.h>
@@ -9,8 +9,7 @@
 #include "windows/floating_browser_panel.hpp"
 #include "windows/screen_layout.hpp"
 
-#include <X11/Xatom.h>
-#include <gdk/gdkx.h>
+#include "windows/x_window_property.hpp"
 
 namespace quenlith {
 
@@ -33,22 +32,10 @@ WebAppProfile website(bool onTop, bool allWorkspaces, double opacity, bool compa
     return profile;
 }
 
-// _NET_WM_WINDOW_OPACITY as the X server holds it, none when unset.
-std::optional<unsigned long> opacityProperty(Gtk::Window& window) {
-    GdkWindow* gdkWindow = window.get_window()->gobj();
-    Display* display = GDK_WINDOW_XDISPLAY(gdkWindow);
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, remaining = 0;
-    unsigned char* data = nullptr;
-    std::optional<unsigned long> value;
-    if (XGetWindowProperty(display, GDK_WINDOW_XID(gdkWindow),
-                           XInternAtom(display, "_NET_WM_WINDOW_OPACITY", False), 0, 1, False, XA_CARDINAL,
-                           &type, &format, &count, &remaining, &data) == Success &&
-        count == 1 && data)
-        value = *reinterpret_cast<unsigned long*>(data) & 0xFFFFFFFFul;  // format 32 arrives as a long
-    if (data) XFree(data);
-    return value;
+// _NET_WM_WINDOW_OPACITY as the X server holds it, as a fraction; none when unset.
+std::optional<double> serverOpacity(Gtk::Window& window) {
+    auto value = test::windowProperty(window, "_NET_WM_WINDOW_OPACITY", "CARDINAL");
+    return value ? std::optional(double(*value) / 0xFFFFFFFFu) : std::nullopt;
 }
 
 struct PanelTest : testing::Test {
@@ -76,27 +63,7 @@ struct PanelTest : testing::Test {
     }
 };
 
-TEST_F(PanelTest, OpacityReachesTheServerOnlyAfterMapping) {
-    panel = makePanel(website(false, false, 0.6));
-    panel->add(content);
-    EXPECT_FALSE(panel->isAlwaysOnTop());
-    EXPECT_FALSE(panel->isOnAllWorkspaces());
-    ASSERT_TRUE(showAndWait(*panel));
-    ASSERT_TRUE(spinUntil([&] { return opacityProperty(*panel).has_value(); }));
-    EXPECT_NEAR(double(*opacityProperty(*panel)) / 0xFFFFFFFFu, 0.6, 1e-6);
-
-    // A change while shown applies at once; an out-of-range value is kept within 0.35 to 1.
-    panel->apply(website(true, true, 0.1));
-    EXPECT_TRUE(panel->isAlwaysOnTop());
-    EXPECT_TRUE(panel->isOnAllWorkspaces());
-    EXPECT_DOUBLE_EQ(panel->panelOpacity(), 0.35);
-    ASSERT_TRUE(spinUntil([&] {
-        auto value = opacityProperty(*panel);
-        return value && std::abs(double(*value) / 0xFFFFFFFFu - 0.35) < 1e-6;
-    }));
-}
-
-TEST_F(PanelTest, TakesItsRememberedFrameAndSavesItBackUnchanged) {
+TEST_F(PanelTest, TakesItsFrameAndOpacitySavesTheFrameBackUnchangedAndKeepsItOnTheScreen) {
     auto profile = website(true, true, 0.8);
     panel = makePanel(profile);
     panel->add(content);
@@ -109,13 +76,24 @@ TEST_F(PanelTest, TakesItsRememberedFrameAndSavesItBackUnchanged) {
     CodableRect saved = panel->savedFrame();
     EXPECT_EQ(saved, (CodableRect{137, 91, 517, 433, panel->screens().screens.at(0).displayID}));
 
-    // Reopened from the saved frame, a second window lands on the very same frame.
-    auto second = makePanel(profile);
+    // Reopened from the saved frame, a second window lands on the very same frame. Its opacity
+    // reaches the server once it is mapped; a change while shown applies at once, an out-of-range
+    // opacity kept within 0.35 to 1.
+    auto second = makePanel(website(false, false, 0.6));
     Gtk::Label other{"other"};
     second->add(other);
     second->applyFrame(saved, 480, 720);
+    EXPECT_FALSE(second->isAlwaysOnTop());
+    EXPECT_FALSE(second->isOnAllWorkspaces());
     ASSERT_TRUE(showAndWait(*second));
     EXPECT_TRUE(settlesAt(*second, Rect{137, 91, 517, 433})) << testing::PrintToString(second->frame());
+    ASSERT_TRUE(spinUntil([&] { return serverOpacity(*second).has_value(); }));
+    EXPECT_NEAR(*serverOpacity(*second), 0.6, 1e-6);
+    second->apply(website(true, true, 0.1));
+    EXPECT_TRUE(second->isAlwaysOnTop());
+    EXPECT_TRUE(second->isOnAllWorkspaces());
+    EXPECT_DOUBLE_EQ(second->panelOpacity(), 0.35);
+    ASSERT_TRUE(spinUntil([&] { return std::abs(serverOpacity(*second).value_or(0) - 0.35) < 1e-6; }));
 
     // Hidden and shown again, it comes back to its frame with its opacity.
     panel->hide();
@@ -123,17 +101,10 @@ TEST_F(PanelTest, TakesItsRememberedFrameAndSavesItBackUnchanged) {
     EXPECT_EQ(panel->frame(), (Rect{137, 91, 517, 433}));
     ASSERT_TRUE(showAndWait(*panel));
     EXPECT_TRUE(settlesAt(*panel, Rect{137, 91, 517, 433})) << testing::PrintToString(panel->frame());
-    ASSERT_TRUE(spinUntil([&] { return opacityProperty(*panel).has_value(); }));
-    EXPECT_NEAR(double(*opacityProperty(*panel)) / 0xFFFFFFFFu, 0.8, 1e-6);
-}
+    ASSERT_TRUE(spinUntil([&] { return serverOpacity(*panel).has_value(); }));
+    EXPECT_NEAR(*serverOpacity(*panel), 0.8, 1e-6);
 
-TEST_F(PanelTest, MovingReportsTheFrameClampingBringsItBackAndCompactModeKeepsIt) {
-    panel = makePanel(website(true, true, 1.0));
-    panel->add(content);
-    panel->applyFrame(CodableRect{50, 60, 400, 300, std::nullopt}, 480, 720);
-    ASSERT_TRUE(showAndWait(*panel));
-    ASSERT_TRUE(settlesAt(*panel, Rect{50, 60, 400, 300}));
-
+    // Moving reports the frame, clamping brings it back on the screen, compact mode keeps it.
     int changes = 0;
     panel->signal_frame_changed().connect([&] { ++changes; });
     auto layout = panel->screens();
@@ -147,13 +118,13 @@ TEST_F(PanelTest, MovingReportsTheFrameClampingBringsItBackAndCompactModeKeepsIt
 
     // Compact mode drops the title bar and keeps the frame, both ways.
     EXPECT_TRUE(panel->headerBar().get_mapped());
-    panel->apply(website(true, true, 1.0, true));
+    panel->apply(website(true, true, 0.8, true));
     EXPECT_TRUE(panel->isCompact());
     EXPECT_FALSE(panel->get_decorated());
     ASSERT_TRUE(spinUntil([&] { return !panel->headerBar().get_mapped(); }));
     test::spinFor(std::chrono::milliseconds(200));  // let any resize from the change arrive
     EXPECT_TRUE(settlesAt(*panel, clamped)) << testing::PrintToString(panel->frame());
-    panel->apply(website(true, true, 1.0, false));
+    panel->apply(profile);
     ASSERT_TRUE(spinUntil([&] { return panel->headerBar().get_mapped(); }));
     test::spinFor(std::chrono::milliseconds(200));
     EXPECT_TRUE(settlesAt(*panel, clamped)) << testing::PrintToString(panel->frame());

@@ -10,16 +10,13 @@
 namespace quenlith {
 namespace {
 
+using test::readFile;
 using test::spinUntil;
 using namespace std::chrono_literals;
 
 class SessionSnapshotTest : public test::WindowManagerFixture {
 protected:
     std::string path() const { return manager->sessionPersistence.fileURL(); }
-    std::string contents(const std::string& file) const {
-        auto bytes = files::readWholeFile(file, 1 << 24);
-        return bytes ? *bytes : "";
-    }
     // Advances the manager's time, then waits until the writer thread has told its result.
     void advance(std::chrono::milliseconds time) {
         timers.advance(time);
@@ -38,7 +35,7 @@ TEST_F(SessionSnapshotTest, TwoChangesHalfASecondApartGiveOneWriteAfterTheSecond
     start({alpha});
     manager->restoreSession();
     advance(5s);  // the websites' visibility flags are saved and announced meanwhile
-    const std::string first = contents(path());
+    const std::string first = readFile(path());
     ASSERT_NE(first.find(alpha.id.string()), std::string::npos);
 
     manager->openPrivateWindow();
@@ -46,13 +43,13 @@ TEST_F(SessionSnapshotTest, TwoChangesHalfASecondApartGiveOneWriteAfterTheSecond
     manager->window(alpha.id)->browser().addTab(server.url("/alpha"));
     manager->publishState();
     advance(699ms);
-    EXPECT_EQ(contents(path()), first) << "nothing is written before 0.7 s of quiet";
+    EXPECT_EQ(readFile(path()), first) << "nothing is written before 0.7 s of quiet";
     advance(1ms);
     auto saved = manager->sessionPersistence.load();
     ASSERT_TRUE(saved && *saved);
     ASSERT_EQ((*saved)->windows.size(), 1u) << "the private window is never saved";
     EXPECT_EQ((*saved)->windows[0].tabs.size(), 2u);
-    EXPECT_EQ(contents(files::backupPath(path())), first) << "one write: the backup is the first snapshot";
+    EXPECT_EQ(readFile(files::backupPath(path())), first) << "one write: the backup is the first snapshot";
 }
 
 TEST_F(SessionSnapshotTest, RestoringOffDeletesBothFilesAndOpensOnlyLaunchAtStartWebsites) {
@@ -83,13 +80,18 @@ TEST_F(SessionSnapshotTest, AnUnreadableSessionIsNeverOverwrittenUntilRemoved) {
     manager->publishState();
     advance(5s);
     manager->writeSnapshot(true);
-    EXPECT_EQ(contents(path()), "{\"version\": 1, \"windows\": [");
+    EXPECT_EQ(readFile(path()), "{\"version\": 1, \"windows\": [");
 
     manager->removeSavedSession();
     EXPECT_EQ(manager->continuityError(), std::nullopt);
     manager->publishState();
     advance(1s);
-    EXPECT_NE(contents(path()).find(alpha.id.string()), std::string::npos) << "writable again";
+    EXPECT_NE(readFile(path()).find(alpha.id.string()), std::string::npos) << "writable again";
+
+    // Resetting website data closes every window and forgets the session.
+    manager->closeAllAndForgetSession();
+    EXPECT_TRUE(manager->windows().empty());
+    EXPECT_FALSE(files::pathExists(path()));
 }
 
 }  // namespace

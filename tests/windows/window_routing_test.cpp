@@ -123,6 +123,7 @@ TEST_F(WindowRoutingTest, ShowingTogglingHidingAndClosingKeepTheWindowUntilItIsR
     preferences->update([](AppPreferences& p) { p.closeBehavior = CloseBehavior::release; });
     manager->requestClose(alpha.id);
     EXPECT_EQ(manager->window(alpha.id), nullptr);
+    EXPECT_EQ(manager->lastActiveID, std::nullopt) << "the last active window is gone";
 
     // The last tab closes its window; deleting the website closes its window and the record.
     window = manager->showProfile(alpha.id);

@@ -1,13 +1,12 @@
 #!/usr/bin/env bash
 # The application under openbox: started with websites marked to launch at start, it shows each in
-# its own floating window (keep above, all workspaces and opacity as the websites say, at the
-# remembered frame or the default size clamped to the work area) and loads their pages from a local
-# server; a second start only activates the running one; a moved window is saved within a second;
-# SIGTERM (or SIGINT, SIGHUP) saves the last frames, also one moved a moment before, and exits
-# cleanly; starting again restores them without drift; an unreadable websites file opens nothing
-# and is left byte for byte as it was.
-# Runs on the display xvfb-run gives it, with a private session bus; starts and stops its own
-# openbox and page server.
+# its own floating window (keep above, all workspaces, opacity as the websites say; out of the
+# taskbar; no window-manager frame around a header bar or a compact window; at the remembered frame
+# or the default size clamped to the work area) and loads their pages; a second start only
+# activates the running one; a move is saved within a second; SIGTERM, SIGINT or SIGHUP saves the
+# last frames, even of a move a moment before, and exits cleanly; a restart brings them back
+# without drift; an unreadable websites file opens nothing and stays byte for byte as it was.
+# Runs on xvfb-run's display with a private session bus, its own openbox and page servers.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$1
@@ -27,50 +26,26 @@ start_openbox 40 60 30 0 || { fail "openbox did not start"; exit 1; }
 for host in 1 2 3; do start_page_server "$work/server.$host.log" --address "127.0.0.$host" "/site$host"; done
 address_of() { echo "http://127.0.0.$1:$(port_of "$work/server.$1.log")/site$1"; }
 
-# Alpha: above, all workspaces, 0.8, remembered frame. Beta: neither, 0.6, no frame. Gamma: not at start.
+# Alpha: above, all workspaces, 0.8, remembered frame. Beta: neither, 0.6, compact, no frame.
+# Gamma: not at start.
 "$profiles_tool" write "$profiles" \
   --website Alpha "$(address_of 1)" --launch 1 --above 1 --all-workspaces 1 --opacity 0.8 --frame 150,120,520,430 \
   --website Beta "$(address_of 2)" --launch 1 --above 0 --all-workspaces 0 --opacity 0.6 \
+  --compact 1 \
   --website Gamma "$(address_of 3)" --launch 0 || { fail "profiles.json written"; exit 1; }
 
 run=0
-start_app() {
-  run=$((run + 1))
-  app_log=$work/app.$run.log
-  "$app" >"$app_log" 2>&1 &
-  app_pid=$!
-}
-gone() { [ ! -e "/proc/$1" ] || grep -q '^[0-9]* ([^)]*) Z' "/proc/$1/stat" 2>/dev/null; }
-# Sends the signal (TERM when none is given) and waits for the exit; its status is left in
-# $app_status.
-stop_app() {
-  kill "-${1:-TERM}" "$app_pid" 2>/dev/null
-  if wait_for 20 gone "$app_pid"; then
-    wait "$app_pid"
-    app_status=$?
-  else
-    kill -KILL "$app_pid" 2>/dev/null
-    wait "$app_pid" 2>/dev/null
-    app_status=timeout
-  fi
-  app_pid=""
-}
-window_of() { xdotool search --all --onlyvisible --pid "$app_pid" --name "^$1" 2>/dev/null | head -1; }
-window_count() { xdotool search --all --onlyvisible --pid "$app_pid" --name '.' 2>/dev/null | wc -l; }
+next_log() { run=$((run + 1)) && app_log=$work/app.$run.log; }
+window_of() { app_window "^$1"; }
+window_count() { app_windows | wc -l; }
 has_window() { [ -n "$(window_of "$1")" ]; }
 saved_frame() { "$profiles_tool" frames "$profiles" | awk -v n="$1" '$1 == n {print $2, $3, $4, $5}'; }
 saved_frame_is() { [ "$(saved_frame "$1")" = "$2" ]; }
 requested() { grep -q "^request /site$1\$" "$work/server.$1.log"; }
-check_frame() {  # name id expected
-  if wait_for 5 geometry_is "$2" "$3"; then
-    pass "$1 is at $3"
-  else
-    fail "$1 is at $3: got $(geometry_of "$2")"
-  fi
-}
+undecorated() { xprop -id "$1" _NET_FRAME_EXTENTS | grep -q '= 0, 0, 0, 0$'; }
 
 # --- First start --------------------------------------------------------------------------------
-start_app
+next_log && start_app
 if ! wait_for 20 eval 'has_window Alpha && has_window Beta'; then
   fail "both websites open in windows"; cat "$app_log"; exit 1
 fi
@@ -82,6 +57,10 @@ check "Alpha is kept above" has_state "$alpha" _NET_WM_STATE_ABOVE
 check "Alpha is on all workspaces" on_all_desktops "$alpha"
 check "Beta is not kept above" eval '! has_state "$beta" _NET_WM_STATE_ABOVE'
 check "Beta is on one workspace only" eval '! on_all_desktops "$beta"'
+check "Alpha and Beta stay out of the taskbar" \
+  eval 'has_state $alpha _NET_WM_STATE_SKIP_TASKBAR && has_state $beta _NET_WM_STATE_SKIP_TASKBAR'
+check "Alpha (header bar) and Beta (compact) have no window-manager frame" \
+  eval 'undecorated $alpha && undecorated $beta'
 check_opacity Alpha "$alpha" 0.8
 check_opacity Beta "$beta" 0.6
 check_frame "Alpha (remembered frame)" "$alpha" "150 120 520 430"
@@ -96,29 +75,15 @@ check "Gamma has no window" eval '! has_window Gamma'
 
 # A second start finds the running application and ends; with no tray on the bus it opens the
 # launcher as a window.
-"$app" >"$work/second.log" 2>&1 &
-second=$!
-if wait_for 10 gone "$second"; then
-  wait "$second"
-  check "a second start ends at once, successfully" [ $? -eq 0 ]
-else
-  kill -KILL "$second" 2>/dev/null
-  fail "a second start ends at once"
-fi
+send
+check "a second start ends at once, successfully" [ $? -eq 0 ]
 check "a second start without a tray opens the launcher" wait_for 10 eval 'has_window Quenlith && [ "$(window_count)" -eq 3 ]'
 
 # --- A move by the user is saved within a second ------------------------------------------------
 xdotool windowmove "$alpha" 400 300
 moved="400 300 520 430"
-if wait_for 5 geometry_is "$alpha" "$moved"; then
-  if wait_for_ms 1000 saved_frame_is Alpha "$moved"; then
-    pass "the moved frame is saved within a second ($moved)"
-  else
-    fail "the moved frame is saved within a second: profiles.json holds '$(saved_frame Alpha)'"
-  fi
-else
-  fail "Alpha moves to $moved: got $(geometry_of "$alpha")"
-fi
+check_frame "Alpha (moved)" "$alpha" "$moved"
+check "the moved frame is saved within a second ($moved)" wait_for_ms 1000 saved_frame_is Alpha "$moved"
 beta_shown=$(geometry_of "$beta")
 
 stop_app
@@ -131,7 +96,7 @@ check "profiles.json holds Beta's last frame ($beta_shown)" saved_frame_is Beta 
 round=0
 for signal in INT HUP; do
   round=$((round + 1))
-  start_app
+  next_log && start_app
   if ! wait_for 20 eval 'has_window Alpha && has_window Beta'; then
     fail "restart $round: windows appear"; break
   fi
@@ -151,13 +116,9 @@ done
 printf '{"version": 1, "profiles": [' >"$profiles"
 printf 'an earlier copy\n' >"$profiles.backup"
 before=$(sha256sum "$profiles" "$profiles.backup")
-start_app
-started() { grep -q 'Quenlith started' "$app_log"; }
-if wait_for 20 started; then
-  pass "the application starts with an unreadable profiles.json"
-else
-  fail "the application starts with an unreadable profiles.json"; cat "$app_log"
-fi
+next_log && start_app
+check "the application starts with an unreadable profiles.json" \
+  wait_for 20 grep -q 'Quenlith started' "$app_log" || cat "$app_log"
 check "the store's message is logged" grep -q 'Your saved websites could not be read' "$app_log"
 # No website opens; with no tray to click, the launcher opens as a window instead of nothing.
 check "only the launcher opens" wait_for 10 eval 'has_window Quenlith && [ "$(window_count)" -eq 1 ]'

@@ -11,8 +11,7 @@ begin_checks hostile bus -- "$@"
 need_programs "$app"
 export G_MESSAGES_DEBUG=com.quenlith.Quenlith
 
-gone() { [ ! -e "/proc/$1" ] || grep -q '^[0-9]* ([^)]*) Z' "/proc/$1/stat" 2>/dev/null; }
-started() { grep -q 'Quenlith started' "$work/app.log"; }
+started() { grep -q 'Quenlith started' "$app_log"; }
 describe() { if [ -p "$1" ]; then echo fifo; elif [ -L "$1" ]; then readlink "$1"; else sha256sum <"$1"; fi; }
 
 for kind in fifo zero deep; do
@@ -36,23 +35,14 @@ for kind in fifo zero deep; do
       deep) python3 -c 'import sys; sys.stdout.write("{\"version\":1,\"x\":" + "[" * 100000 + "]" * 100000 + "}")' >"$target" ;;
     esac
     before=$(describe "$target")
-    "$app" >"$work/app.log" 2>&1 &
-    app_pid=$!
+    app_log=$case_dir/app.log && start_app
     what="with a $kind as $(basename "$file")"
-    if ! wait_for 20 started; then
-      fail "the application starts $what"; tail -5 "$work/app.log"
-      kill -KILL "$app_pid" 2>/dev/null; wait "$app_pid" 2>/dev/null; app_pid=""
-      continue
+    if ! check "the application starts $what" wait_for 20 started; then
+      tail -5 "$app_log"; stop_app KILL; continue
     fi
     kill -TERM "$app_pid"
-    if wait_for_ms 1000 gone "$app_pid"; then
-      wait "$app_pid" 2>/dev/null
-      pass "the application starts and ends within a second of SIGTERM $what"
-    else
-      fail "the application ends within a second of SIGTERM $what"
-      kill -KILL "$app_pid" 2>/dev/null; wait "$app_pid" 2>/dev/null
-    fi
-    app_pid=""
+    check "it ends within a second of SIGTERM $what" wait_for_ms 1000 gone "$app_pid"
+    stop_app KILL
     check "the $kind in place of $(basename "$file") is left as it was" [ "$(describe "$target")" = "$before" ]
   done
 done

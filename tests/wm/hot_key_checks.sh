@@ -1,16 +1,11 @@
 #!/usr/bin/env bash
 # Global shortcuts and click-through under openbox; hot_key_probe is the application, key_holder another client.
 set -uo pipefail
-here=$(cd "$(dirname "$0")" && pwd) build=$(cd "$1" && pwd)
-[ -n "${QUENLITH_CHECKS_BUS:-}" ] ||
-  QUENLITH_CHECKS_BUS=1 exec dbus-run-session --config-file="$here/../support/session-bus.conf" -- "$0" "$@"
-source "$here/lib.sh" && programs=$build/tests/programs
-work=$(mktemp -d /tmp/quenlith-hotkeys-wm.XXXXXX) openbox_pid="" probe_pid="" holders=""
+source "$(dirname "$0")/lib.sh" && programs=$(cd "$1" && pwd)/tests/programs
+begin_checks hotkeys-wm bus -- "$@"
+owned="$owned probe_pid holders" probe_pid="" holders=""
 stop() { exec 3>&-; for pid in $probe_pid $holders; do kill $pid && wait $pid; done 2>/dev/null; probe_pid="" holders=""; }
-trap 'stop; kill $openbox_pid; rm -rf "$work"' EXIT
-export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_CACHE_HOME=$work/cache
-export XDG_RUNTIME_DIR=$work/runtime GDK_BACKEND=x11 NO_AT_BRIDGE=1 WEBKIT_DISABLE_COMPOSITING_MODE=1
-mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME/com.quenlith.Quenlith" "$XDG_CACHE_HOME" -m 700 "$XDG_RUNTIME_DIR"
+mkdir -p "$XDG_DATA_HOME/com.quenlith.Quenlith"
 start_openbox 0 0 0 0 || { fail "openbox did not start"; exit 1; }
 
 first=0A4E2C2B-2A36-4F4F-8D6B-3F1F6D0C5E11 second=F7C0B4E1-8B0B-4E4C-9E0F-2D6C1A5B7E22
@@ -68,4 +63,4 @@ check "the menu-bar icon switch saves an unsaved window's page" ask "menubar htt
 check "a duplicate window gets a session of its own" ask duplicate own
 check "the other-session window of that one is in the shared session" ask other shared
 check "a private window's duplicate is private too" eval 'ask private private && ask duplicate private'
-echo "hot key checks: $failures failed" && [ $failures -eq 0 ]
+end_checks "hot key"

@@ -1,5 +1,6 @@
 # Shared helpers of the window-manager checks; sourced by tests/wm/*_checks.sh.
-# Each check prints one PASS or FAIL line; $failures counts the failures.
+# Each check prints one PASS or FAIL line (and fails as a command when it failed); $failures counts
+# the failures.
 
 failures=0
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
@@ -48,7 +49,7 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 check() {  # check "what" command...
   local what=$1
   shift
-  if "$@"; then pass "$what"; else fail "$what"; fi
+  if "$@"; then pass "$what"; else fail "$what"; return 1; fi
 }
 
 # Waits (polling) until the command given after the limit succeeds; the limit is in milliseconds.
@@ -62,6 +63,34 @@ wait_for_ms() {
   done
 }
 wait_for() { wait_for_ms $(($1 * 1000)) "${@:2}"; }
+
+# The application under test ($app): one instance at a time, its id in $app_pid, its output
+# appended to $app_log ($work/app.log unless set).
+gone() { [ ! -e "/proc/$1" ] || grep -q '^[0-9]* ([^)]*) Z' "/proc/$1/stat" 2>/dev/null; }
+start_app() { "$app" "$@" >>"${app_log:=$work/app.log}" 2>&1 & app_pid=$!; }
+# Sends the signal (TERM when none is given) and waits for the exit; its status is left in
+# $app_status ("timeout" when it had to be killed after 20 s).
+stop_app() {
+  kill "-${1:-TERM}" "$app_pid" 2>/dev/null
+  if wait_for 20 gone "$app_pid"; then
+    wait "$app_pid"
+    app_status=$?
+  else
+    kill -KILL "$app_pid" 2>/dev/null
+    wait "$app_pid" 2>/dev/null
+    app_status=timeout
+  fi
+  app_pid=""
+}
+send() {  # a later start with these arguments; it must end at once
+  "$app" "$@" >>"$work/send.log" 2>&1 &
+  local pid=$!
+  wait_for 10 gone $pid || kill -KILL $pid
+  wait $pid
+}
+# The visible windows of the running instance whose title matches (any title when none is given).
+app_windows() { xdotool search --all --onlyvisible --pid "$app_pid" --name "${1:-.}" 2>/dev/null; }
+app_window() { app_windows "$1" | head -1; }
 
 # start_page_server LOG ARGS...: one more tests/programs/page_server (its id added to $server_pid)
 # writing to LOG; returns once it listens. port_of LOG prints its port.
@@ -95,8 +124,8 @@ XML
 # The window's visible frame "X Y W H": its X window without any declared client-side shadow.
 geometry_of() {
   local id=$1 x y w h
-  read -r x y < <(xdotool getwindowgeometry "$id" | awk '/Position:/ {split($2, p, ","); print p[1], p[2]}')
-  read -r w h < <(xdotool getwindowgeometry "$id" | awk '/Geometry:/ {split($2, s, "x"); print s[1], s[2]}')
+  read -r x y w h < <(xdotool getwindowgeometry "$id" |
+    awk '/Position:/ {split($2, p, ",")} /Geometry:/ {split($2, s, "x")} END {print p[1], p[2], s[1], s[2]}')
   local shadow
   shadow=$(xprop -id "$id" _GTK_FRAME_EXTENTS 2>/dev/null | grep '=' | sed 's/.*= //; s/,//g')
   if [ -n "$shadow" ]; then
@@ -106,16 +135,20 @@ geometry_of() {
   echo "$x $y $w $h"
 }
 geometry_is() { [ "$(geometry_of "$1")" = "$2" ]; }
+check_frame() {  # check_frame what id "X Y W H": within 5 s
+  if wait_for 5 geometry_is "$2" "$3"; then
+    pass "$1 is at $3"
+  else
+    fail "$1 is at $3: got $(geometry_of "$2")"
+  fi
+}
 has_state() { xprop -id "$1" _NET_WM_STATE | grep -q "$2"; }
 on_all_desktops() { xprop -id "$1" _NET_WM_DESKTOP | grep -q '= 4294967295$' || has_state "$1" _NET_WM_STATE_STICKY; }
 opacity_of() { xprop -id "$1" _NET_WM_WINDOW_OPACITY | sed -n 's/.*= //p'; }
-check_opacity() {  # name id expected-fraction
+check_opacity() {  # name id expected-fraction: within one step of 2^32 - 1
   local actual expected
   actual=$(opacity_of "$2")
   expected=$(awk -v f="$3" 'BEGIN { printf "%.0f", int(f * 4294967295) }')
-  if [ -n "$actual" ] && [ $((actual - expected)) -ge -1 ] && [ $((actual - expected)) -le 1 ]; then
-    pass "$1 has opacity $3 ($actual)"
-  else
-    fail "$1 has opacity $3: expected $expected, got '${actual:-unset}'"
-  fi
+  check "$1 has opacity $3 (expected $expected, got ${actual:-unset})" \
+    [ "${actual:-0}" -ge $((expected - 1)) -a "${actual:-0}" -le $((expected + 1)) ]
 }

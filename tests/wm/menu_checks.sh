@@ -16,20 +16,17 @@ port() { port_of "$work/server.log"; }
 "$profiles_tool" write "$XDG_DATA_HOME/com.quenlith.Quenlith/profiles.json" \
   --website Alpha "http://127.0.0.1:$(port)/page" --launch 1 || { fail "profiles.json written"; exit 1; }
 
-"$app" >"$work/app.log" 2>&1 &
-app_pid=$!
-windows_named() { xdotool search --all --onlyvisible --pid "$app_pid" --name "$1" 2>/dev/null; }
-window_count() { windows_named '.' | wc -l; }
-wait_for 20 eval '[ -n "$(windows_named ^Alpha)" ]' || { fail "Alpha opens"; cat "$work/app.log"; exit 1; }
-alpha=$(windows_named ^Alpha | head -1)
+start_app
+wait_for 20 eval '[ -n "$(app_window ^Alpha)" ]' || { fail "Alpha opens"; cat "$work/app.log"; exit 1; }
+alpha=$(app_window ^Alpha)
 xdotool windowactivate --sync "$alpha" 2>/dev/null
 wait_for 5 eval '[ "$(xdotool getactivewindow)" = "$alpha" ]' || fail "Alpha becomes the active window"
 
-before=$(window_count)
+before=$(app_windows | wc -l)
 xdotool key --clearmodifiers ctrl+alt+shift+n
-check "Ctrl+Alt+Shift+N opens a private window" wait_for 10 eval '[ "$(window_count)" -gt "$before" ]'
+check "Ctrl+Alt+Shift+N opens a private window" wait_for 10 eval '[ "$(app_windows | wc -l)" -gt "$before" ]'
 
 xdotool windowactivate --sync "$alpha" 2>/dev/null
 xdotool key --clearmodifiers ctrl+comma
-check "Ctrl+, opens the settings window" wait_for 10 eval '[ -n "$(windows_named "Quenlith Settings")" ]'
+check "Ctrl+, opens the settings window" wait_for 10 eval '[ -n "$(app_window "Quenlith Settings")" ]'
 end_checks "menu"

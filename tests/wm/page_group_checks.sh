@@ -36,17 +36,9 @@ cat >"$data/library.json" <<JSON
 JSON
 
 link="quenlith://workspace?id=$group"
-windows() { xdotool search --all --onlyvisible --pid "$app_pid" --name '.' 2>/dev/null; }
-window_at() { local id; for id in $(windows); do geometry_is "$id" "$1" && echo "$id" && return; done; }
-send() {  # a later start with these arguments; it must end at once
-  "$app" "$@" >>"$work/send.log" 2>&1 &
-  local pid=$!
-  wait_for 10 eval '[ ! -e /proc/'$pid' ] || grep -q "^[0-9]* ([^)]*) Z" /proc/'$pid'/stat' || kill -KILL $pid
-  wait $pid
-}
+window_at() { local id; for id in $(app_windows); do geometry_is "$id" "$1" && echo "$id" && return; done; }
 
-"$app" "$link" >"$work/app.log" 2>&1 &
-app_pid=$!
+start_app "$link"
 check "the group's pages and the website's own page are loaded once" \
   wait_for 20 eval '[ "$(requests /a)$(requests /b)$(requests /c)$(requests /own)" = 1111 ]'
 check "the window of a deleted website is skipped" eval '[ "$(requests /d)" -eq 0 ]'
@@ -58,7 +50,7 @@ wait_for 5 eval '[ -n "$(window_at "700 450 500 300")" ]'; own=$(window_at "700 
 requested=$(all_requests)
 send "$link"
 check "the group link again brings the windows forward and loads nothing" \
-  eval '! wait_for 2 eval "[ \$(all_requests) -ne $requested ] || [ \$(windows | wc -l) -ne 3 ]"'
+  eval '! wait_for 2 eval "[ \$(all_requests) -ne $requested ] || [ \$(app_windows | wc -l) -ne 3 ]"'
 
 saved=$(cat "$data/profiles.json")
 zoom() { xdotool windowactivate --sync "$1" && xdotool key --clearmodifiers ctrl+plus; }

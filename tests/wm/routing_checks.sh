@@ -19,20 +19,13 @@ port() { port_of "$work/server.log"; }
 base="http%3A%2F%2F127.0.0.1%3A$(port)"
 requests() { grep -c "^request $1\$" "$work/server.log"; }
 requested_once() { [ "$(requests "$1")" -eq 1 ]; }
-windows() { xdotool search --all --onlyvisible --pid "$app_pid" --name '.' 2>/dev/null | wc -l; }
-send() {  # a later start with these arguments; it must end at once
-  "$app" "$@" >>"$work/send.log" 2>&1 &
-  local pid=$!
-  wait_for 10 eval '[ ! -e /proc/'$pid' ] || grep -q "^[0-9]* ([^)]*) Z" /proc/'$pid'/stat' || kill -KILL $pid
-  wait $pid
-}
+windows() { app_windows | wc -l; }
 
 # --- First start with a link, then links from later starts --------------------------------------
-"$app" "quenlith://open?url=$base%2Ffirst" >"$work/app.log" 2>&1 &
-app_pid=$!
+start_app "quenlith://open?url=$base%2Ffirst"
 check "a link of the first start opens once launched" wait_for 20 requested_once /first
 check "it opens in one browser window" wait_for 5 eval '[ $(windows) -eq 1 ]'
-window=$(xdotool search --all --onlyvisible --pid "$app_pid" --name '.' | head -1)
+window=$(app_window .)
 check "the window's class is the desktop entry's StartupWMClass" \
   eval 'xprop -id "$window" WM_CLASS | grep -q "\"$(sed -n "s/^StartupWMClass=//p" "$root/resources/desktop/com.quenlith.Quenlith.desktop")\"$"'
 

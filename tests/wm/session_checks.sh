@@ -26,22 +26,22 @@ restorable() {
   jq -er '.windows[] | "\(.id) \(.selected) \(.visible) \(.minimized) \(.frame | [.x, .y, .width, .height])",
     (.tabs[] | "  \(.address // "start page")")' "$1"
 }
-start_app() { "$app" "$@" >>"$work/app.log" 2>&1 & app_pid=$!; }
 requested() { grep -q "^request $1\$" "$work/server.log"; }
-send() { exec "$app" "quenlith://open?url=${address//:/%3A}$1" >>"$work/send.log" 2>&1; }
-browser_window() { xdotool search --all --onlyvisible --pid "$app_pid" --name '^Quenlith — ' 2>/dev/null | head -1; }
+# A later start handing over a link; run in the background, its id is the instance's own.
+open_link() { exec "$app" "quenlith://open?url=${address//:/%3A}$1" >>"$work/send.log" 2>&1; }
+browser_window() { app_window '^Quenlith — '; }
 
 # --- SIGTERM right after a tab opened ------------------------------------------------------------
 start_app
 alpha=""
-wait_for 20 eval 'alpha=$(xdotool search --all --onlyvisible --pid "$app_pid" --name "^Alpha" | head -1); [ -n "$alpha" ]' ||
+wait_for 20 eval 'alpha=$(app_window ^Alpha); [ -n "$alpha" ]' ||
   { fail "Alpha opens"; cat "$work/app.log"; exit 1; }
 xdotool windowmove "$alpha" 200 150
 wait_for 5 geometry_is "$alpha" "200 150 500 400" || fail "Alpha moves"
-send /first &
+open_link /first &
 wait_for 20 requested /first || fail "the link opens a tab"
-kill -TERM "$app_pid"; wait "$app_pid"; status=$?; app_pid=""
-check "SIGTERM right after a tab opened ends cleanly (status $status)" [ "$status" = 0 ]
+stop_app
+check "SIGTERM right after a tab opened ends cleanly (status $app_status)" [ "$app_status" = 0 ]
 check "the tab is in session-v1.json" eval 'restorable "$session" | grep -q "/first$"'
 check "profiles.json holds Alpha's last frame" eval '"$tool" frames "$profiles" | grep -q "^Alpha 200 150 500 400 "'
 
@@ -69,7 +69,7 @@ for run in $(seq 1 "$kills"); do
       0) xdotool windowminimize "$(browser_window)" 2>/dev/null ;;
       # Within the work area (800 high, the window 720): a frame off it is brought back on restore.
       [24]) xdotool windowmove "$(browser_window)" $((RANDOM % 400)) $((RANDOM % 80)) 2>/dev/null ;;
-      *) send "/t$run" & sender=$! ;;
+      *) open_link "/t$run" & sender=$! ;;
     esac
   fi
   sleep "0.$((RANDOM % 9))$((RANDOM % 10))"  # a random moment, not a wait for something

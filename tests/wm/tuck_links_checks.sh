@@ -11,16 +11,14 @@ server=$build/tests/programs/page_server/page_server
 tool=$build/tests/programs/profiles_tool/profiles_tool
 source "$here/lib.sh"
 begin_checks tuck-wm bus -- "$@"
-owned="app_pid client_pids server_pid openbox_pid"
-server_pid="" app_pid="" client_pids=""
-[ -x "$app" ] && [ -x "$server" ] && [ -x "$tool" ] && command -v xmessage >/dev/null || { fail "not built"; exit 1; }
+owned="$owned client_pids" client_pids=""
+need_programs "$app" "$server" "$tool" "$(command -v xmessage)"
 data=$XDG_DATA_HOME/com.quenlith.Quenlith settings=$XDG_CONFIG_HOME/com.quenlith.Quenlith/settings.json
 mkdir -p "$data" "$XDG_CONFIG_HOME/com.quenlith.Quenlith" "$XDG_DATA_HOME/applications"
 start_openbox 40 0 30 0 || { fail "openbox did not start"; exit 1; }
 
-for host in 1 2; do "$server" --address 127.0.0.$host / >"$work/server.$host.log" 2>&1 & server_pid="$server_pid $!"; done
-port() { grep -m1 '^port ' "$work/server.$1.log" | awk '{print $2}'; }
-wait_for 10 eval '[ -n "$(port 1)" ] && [ -n "$(port 2)" ]' || { fail "the page servers did not start"; exit 1; }
+for host in 1 2; do start_page_server "$work/server.$host.log" --address 127.0.0.$host /; done
+port() { port_of "$work/server.$1.log"; }
 printf '[Desktop Entry]\nType=Application\nName=Linked\nExec=xmessage\n' >"$XDG_DATA_HOME/applications/quenlith-test-linked.desktop"
 "$tool" write "$data/profiles.json" \
   --website Alpha "http://127.0.0.1:$(port 1)/" --launch 1 --tuck 1 --frame 300,200,500,400 \
@@ -28,12 +26,10 @@ printf '[Desktop Entry]\nType=Application\nName=Linked\nExec=xmessage\n' >"$XDG_
   "$tool" restore-windows "$settings" 1 && sed -i 's/"restoreWindows": true/&, "applicationLinksEnabled": true/' "$settings" ||
   { fail "the websites and settings are written"; exit 1; }
 
-start_app() { "$app" >>"$work/app.log" 2>&1 & app_pid=$!; }
-find_visible() { xdotool search --all --onlyvisible --pid "$app_pid" --name "$1" 2>/dev/null | head -1; }
 mapped() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
 active() { xprop -root _NET_ACTIVE_WINDOW | sed 's/.*# //'; }
 is_active() { [ $(($(active))) -eq $(($1)) ]; }
-handle_geometry() { xdotool getwindowgeometry "$(find_visible '^Expand Alpha$')" 2>/dev/null | awk -F'[ ,]+' '/Position|Geometry/ {print $3, $4}'; }
+handle_geometry() { xdotool getwindowgeometry "$(app_window '^Expand Alpha$')" 2>/dev/null | awk -F'[ ,]+' '/Position|Geometry/ {print $3, $4}'; }
 handle_at() { handle_geometry | tr '\n' ' ' | grep -q "^$1 [0-9]* 16x72 "; }  # on screen, left side at $1
 tucked() { ! mapped "$alpha" && handle_at "$wa_x"; }
 point_at_handle() { local x y; read -r x y < <(handle_geometry | head -1); xdotool mousemove $((x + 8)) $((y + 36)); }
@@ -49,7 +45,7 @@ wait_for 10 eval 'linked=$(client linked) other=$(client other); [ -n "$linked" 
   { fail "the test clients start"; exit 1; }
 
 start_app; alpha=""
-wait_for 20 eval 'alpha=$(find_visible "^Alpha"); [ -n "$alpha" ]' || { fail "Alpha opens"; cat "$work/app.log"; exit 1; }
+wait_for 20 eval 'alpha=$(app_window "^Alpha"); [ -n "$alpha" ]' || { fail "Alpha opens"; cat "$work/app.log"; exit 1; }
 
 # --- Tucking by dragging ------------------------------------------------------------------------
 xdotool windowactivate --sync "$alpha"
@@ -69,7 +65,7 @@ check "and it stays" eval '! wait_for 2 eval "! mapped $alpha"'
 drag_to $((wa_x + 19))
 check "dragged to 19 px, it does not tuck" eval '! wait_for 2 eval "! mapped $alpha"'
 
-linked_shown() { [ -n "$(find_visible '^Linked')" ]; }  # application links from here
+linked_shown() { [ -n "$(app_window '^Linked')" ]; }  # application links from here
 xdotool windowactivate --sync "$other" windowactivate --sync "$linked"
 check "activating the linked client shows the linked website" wait_for 10 linked_shown
 check "while the client stays active" eval '! wait_for 1 eval "! is_active $linked"'
@@ -81,9 +77,9 @@ check "the linked client and another within 0.3 s never show it" eval '! wait_fo
 xdotool windowactivate --sync "$alpha"  # tucked again, for session recovery
 drag_to $((wa_x + 18))
 wait_for 5 tucked || fail "Alpha tucks again"
-kill -TERM "$app_pid"; wait "$app_pid"; app_pid=""
+stop_app
 start_app
 check "after a restart Alpha comes back tucked" wait_for 20 eval 'handle_at $wa_x'
-check "its window stays off the screen" eval '[ -z "$(find_visible "^Alpha")" ]'
+check "its window stays off the screen" eval '[ -z "$(app_window "^Alpha")" ]'
 
 end_checks tuck-links

@@ -16,11 +16,7 @@ status=$?
 # Every test must have run: a skip here means the window manager was not seen.
 ran=$(grep -o '^\[==========\] [0-9]* tests\? from' "$work/tests.log" | awk '{print $2}' | head -1)
 skipped=$(grep -c '^\[  SKIPPED \]' "$work/tests.log")
-if [ $status -eq 0 ] && [ "${ran:-0}" -gt 0 ] && [ "$skipped" -eq 0 ]; then
-  pass "window-state tests under openbox"
-else
-  fail "window-state tests under openbox (status $status, ${ran:-0} run, $skipped skipped)"
-  cat "$work/tests.log"
-fi
+check "window-state tests under openbox (status $status, ${ran:-0} run, $skipped skipped)" \
+  eval '[ $status -eq 0 ] && [ "${ran:-0}" -gt 0 ] && [ "$skipped" -eq 0 ]' || cat "$work/tests.log"
 
 end_checks window-state

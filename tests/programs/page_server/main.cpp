@@ -2,7 +2,6 @@
 // address given with --address first) and a free port, and reports on stdout, one line each:
 //   port N            once listening
 //   request PATH      when a page is requested (with its query as requested)
-//   loaded PATH       when that page has finished loading in a browser (its load event reports back)
 // Ends on SIGTERM or SIGINT.
 #include <iostream>
 #include <string>
@@ -20,8 +19,7 @@ void say(const std::string& line) {
 
 std::string pageFor(const std::string& path) {
     return "<!doctype html><html><head><meta charset=\"utf-8\"><title>Page " + path + "</title></head><body>" +
-           path + "<script>addEventListener('load', () => fetch('/loaded?" + path +
-           "'));</script></body></html>";
+           path + "</body></html>";
 }
 
 gboolean quit(gpointer loop) {
@@ -48,14 +46,6 @@ int main(int argc, char** argv) {
             return response;
         });
     }
-    server.route("/loaded", [](const quenlith::test::TestRequest& request) {
-        auto query = request.path.find('?');
-        say("loaded " + (query == std::string::npos ? std::string() : request.path.substr(query + 1)));
-        quenlith::test::TestResponse response;
-        response.contentType = "text/plain";
-        response.body = "ok";
-        return response;
-    });
     say("port " + std::to_string(server.port()));
 
     GMainLoop* loop = g_main_loop_new(nullptr, FALSE);

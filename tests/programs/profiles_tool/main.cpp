@@ -2,14 +2,14 @@
 //   profiles_tool write FILE --website NAME ADDRESS [OPTION VALUE]... [--website ...]
 //     options (for the website before them): --launch 0|1, --above 0|1, --all-workspaces 0|1,
 //     --opacity F, --frame X,Y,W,H[,DISPLAY], --id UUID, --shortcut KEYCODE,MODIFIERS, --tuck 0|1,
-//     --link DESKTOP-ID
+//     --compact 0|1, --link DESKTOP-ID
 //   profiles_tool restore-windows SETTINGS-FILE 0|1
 //   profiles_tool frames FILE
 //     one line per website: "NAME X Y W H DISPLAY" ("-" without display), or "NAME none"
 // Exits non-zero when the file cannot be written or read.
+#include <cstdio>
 #include <cstdlib>
 #include <iostream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,20 +19,6 @@
 namespace {
 
 using namespace quenlith;
-
-std::vector<double> numbers(const std::string& text) {
-    std::vector<double> values;
-    std::stringstream stream(text);
-    std::string part;
-    while (std::getline(stream, part, ',')) values.push_back(std::strtod(part.c_str(), nullptr));
-    return values;
-}
-
-std::string number(double value) {
-    std::ostringstream text;
-    text << value;
-    return text.str();
-}
 
 int write(const std::string& file, int argc, char** argv, int first) {
     std::vector<WebAppProfile> websites;
@@ -63,21 +49,24 @@ int write(const std::string& file, int argc, char** argv, int first) {
             website.opacity = std::strtod(value.c_str(), nullptr);
         } else if (option == "--tuck") {
             website.edgeTuckEnabled = value == "1";
+        } else if (option == "--compact") {
+            website.compactMode = value == "1";
         } else if (option == "--link") {
             website.applicationLinkEnabled = true;
             website.linkedApplications = std::vector<LinkedApplication>{{value, value}};
         } else if (option == "--id" && Uuid::parse(value)) {
             website.id = *Uuid::parse(value);
         } else if (option == "--shortcut") {
-            auto values = numbers(value);
-            if (values.size() != 2) return 2;
-            website.globalShortcut = ShortcutConfiguration{static_cast<std::uint32_t>(values[0]),
-                                                           static_cast<std::uint32_t>(values[1])};
+            ShortcutConfiguration shortcut;
+            if (std::sscanf(value.c_str(), "%u,%u", &shortcut.keyCode, &shortcut.modifiers) != 2) return 2;
+            website.globalShortcut = shortcut;
         } else if (option == "--frame") {
-            auto values = numbers(value);
-            if (values.size() < 4) return 2;
-            CodableRect frame{values[0], values[1], values[2], values[3], std::nullopt};
-            if (values.size() > 4) frame.displayID = static_cast<std::uint32_t>(values[4]);
+            CodableRect frame{};
+            std::uint32_t display = 0;
+            const int count = std::sscanf(value.c_str(), "%lf,%lf,%lf,%lf,%u", &frame.x, &frame.y, &frame.width,
+                                          &frame.height, &display);
+            if (count < 4) return 2;
+            if (count == 5) frame.displayID = display;
             website.windowFrame = frame;
         } else {
             std::cerr << "profiles_tool: unknown option " << option << "\n";
@@ -98,14 +87,12 @@ int frames(const std::string& file) {
         return 1;
     }
     for (const auto& website : *loaded) {
-        if (!website.windowFrame) {
-            std::cout << website.name << " none\n";
-            continue;
-        }
-        const CodableRect& frame = *website.windowFrame;
-        std::cout << website.name << ' ' << number(frame.x) << ' ' << number(frame.y) << ' ' << number(frame.width)
-                  << ' ' << number(frame.height) << ' '
-                  << (frame.displayID ? std::to_string(*frame.displayID) : std::string("-")) << '\n';
+        std::cout << website.name;
+        if (const auto& frame = website.windowFrame)
+            std::cout << ' ' << frame->x << ' ' << frame->y << ' ' << frame->width << ' ' << frame->height
+                      << ' ' << (frame->displayID ? std::to_string(*frame->displayID) : "-") << '\n';
+        else
+            std::cout << " none\n";
     }
     return 0;
 }

@@ -1,11 +1,9 @@
 // A stand-in tray for the tests: owns org.kde.StatusNotifierWatcher on the session bus, accepts
-// item registrations (a bus name or an object path of the caller), lists them in
-// RegisteredStatusNotifierItems, forgets those whose owner leaves the bus, and prints one line per
-// registration ("registered <service>") so a test can follow along.
+// item registrations (a bus name or an object path of the caller), the one call the application
+// makes of it, and prints one line per registration ("registered <service>") so a test can follow
+// along.
 #include <cstdio>
-#include <map>
 #include <string>
-#include <vector>
 
 #include <gio/gio.h>
 
@@ -14,83 +12,35 @@ namespace {
 constexpr const char* kXml = R"(<node>
   <interface name="org.kde.StatusNotifierWatcher">
     <method name="RegisterStatusNotifierItem"><arg name="service" type="s" direction="in"/></method>
-    <method name="RegisterStatusNotifierHost"><arg name="service" type="s" direction="in"/></method>
-    <property name="RegisteredStatusNotifierItems" type="as" access="read"/>
-    <property name="IsStatusNotifierHostRegistered" type="b" access="read"/>
-    <property name="ProtocolVersion" type="i" access="read"/>
-    <signal name="StatusNotifierItemRegistered"><arg type="s"/></signal>
-    <signal name="StatusNotifierItemUnregistered"><arg type="s"/></signal>
-    <signal name="StatusNotifierHostRegistered"/>
   </interface>
 </node>)";
 
-struct Watcher {
-    GDBusConnection* connection = nullptr;
-    std::vector<std::string> items;  // "<bus name><object path>"
-    std::map<std::string, unsigned> watches;
-};
-
-Watcher watcher;
-
-void ownerVanished(GDBusConnection* connection, const char* name, gpointer) {
-    std::vector<std::string> kept;
-    for (const auto& item : watcher.items) {
-        if (item.rfind(name, 0) == 0) {
-            g_dbus_connection_emit_signal(connection, nullptr, "/StatusNotifierWatcher", "org.kde.StatusNotifierWatcher",
-                                          "StatusNotifierItemUnregistered", g_variant_new("(s)", item.c_str()), nullptr);
-            std::printf("unregistered %s\n", item.c_str());
-        } else {
-            kept.push_back(item);
-        }
-    }
-    watcher.items = kept;
-    std::fflush(stdout);
-}
-
-void methodCall(GDBusConnection* connection, const char* sender, const char*, const char*, const char* method,
-                GVariant* parameters, GDBusMethodInvocation* invocation, gpointer) {
+void methodCall(GDBusConnection*, const char* sender, const char*, const char*, const char*, GVariant* parameters,
+                GDBusMethodInvocation* invocation, gpointer) {
     const char* service = nullptr;
     g_variant_get(parameters, "(&s)", &service);
-    if (std::string(method) == "RegisterStatusNotifierItem") {
-        std::string item = service[0] == '/' ? std::string(sender) + service : std::string(service) + "/StatusNotifierItem";
-        watcher.items.push_back(item);
-        if (!watcher.watches.count(sender))
-            watcher.watches[sender] = g_bus_watch_name_on_connection(connection, sender, G_BUS_NAME_WATCHER_FLAGS_NONE,
-                                                                     nullptr, ownerVanished, nullptr, nullptr);
-        g_dbus_connection_emit_signal(connection, nullptr, "/StatusNotifierWatcher", "org.kde.StatusNotifierWatcher",
-                                      "StatusNotifierItemRegistered", g_variant_new("(s)", item.c_str()), nullptr);
-        std::printf("registered %s\n", item.c_str());
-        std::fflush(stdout);
-    }
+    std::string item = service[0] == '/' ? std::string(sender) + service : std::string(service) + "/StatusNotifierItem";
+    std::printf("registered %s\n", item.c_str());
+    std::fflush(stdout);
     g_dbus_method_invocation_return_value(invocation, nullptr);
 }
 
-GVariant* getProperty(GDBusConnection*, const char*, const char*, const char*, const char* name, GError**, gpointer) {
-    std::string property = name;
-    if (property == "IsStatusNotifierHostRegistered") return g_variant_new_boolean(TRUE);
-    if (property == "ProtocolVersion") return g_variant_new_int32(0);
-    GVariantBuilder builder;
-    g_variant_builder_init(&builder, G_VARIANT_TYPE("as"));
-    for (const auto& item : watcher.items) g_variant_builder_add(&builder, "s", item.c_str());
-    return g_variant_builder_end(&builder);
-}
-
-const GDBusInterfaceVTable kVTable = {methodCall, getProperty, nullptr, {}};
+const GDBusInterfaceVTable kVTable = {methodCall, nullptr, nullptr, {}};
 
 }  // namespace
 
 int main() {
     GError* error = nullptr;
-    watcher.connection = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
-    if (!watcher.connection) {
+    GDBusConnection* connection = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
+    if (!connection) {
         std::fprintf(stderr, "no session bus: %s\n", error->message);
         return 1;
     }
     GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(kXml, nullptr);
-    g_dbus_connection_register_object(watcher.connection, "/StatusNotifierWatcher", node->interfaces[0], &kVTable,
+    g_dbus_connection_register_object(connection, "/StatusNotifierWatcher", node->interfaces[0], &kVTable,
                                       nullptr, nullptr, nullptr);
     g_bus_own_name_on_connection(
-        watcher.connection, "org.kde.StatusNotifierWatcher", G_BUS_NAME_OWNER_FLAGS_NONE,
+        connection, "org.kde.StatusNotifierWatcher", G_BUS_NAME_OWNER_FLAGS_NONE,
         [](GDBusConnection*, const char*, gpointer) {
             std::printf("watching\n");
             std::fflush(stdout);
