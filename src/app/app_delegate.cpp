@@ -43,7 +43,7 @@ void AppDelegate::finishLaunching() {
 void AppDelegate::completeLaunch() {
     // The environment applied the appearance of the preferences on the turn before this one.
     buildMainMenu();
-    environment->windows().restoreSession();
+    environment->windows().restoreSession(true);
     GApplication* application = g_application_get_default();
     statusBar = std::make_unique<StatusBarController>(
         *environment, application ? g_application_get_dbus_connection(application) : nullptr);
