@@ -42,7 +42,9 @@ public:
     // main loop, so the engine can talk to the pages' web processes meanwhile. Runs once; later
     // calls do nothing.
     void finishLaunching();
-    // True once everything finishLaunching started is built.
+    // True once the second step has run: the menu, the first window of the last session, the
+    // websites that open at start and the tray items exist (the session's other windows follow,
+    // one per idle turn).
     bool hasLaunched() const { return launched_; }
     // The application was started again while running: opens the launcher.
     void reopen();
