@@ -37,12 +37,13 @@ AppDelegate::~AppDelegate() {
 void AppDelegate::finishLaunching() {
     if (environment) return;
     environment = std::make_unique<AppEnvironment>();
-    // Light until the preferences say otherwise (the environment applies them on the next turn).
-    // Set once the first pages are asked for: it loads the theme, which no page waits for.
-    if (GtkSettings* settings = gtk_settings_get_default())
-        g_object_set(settings, "gtk-application-prefer-dark-theme", FALSE, nullptr);
+    launchStep_ = mainLoopScheduler().scheduleIdle([this] { completeLaunch(); });
+}
+
+void AppDelegate::completeLaunch() {
+    // The environment applied the appearance of the preferences on the turn before this one.
     buildMainMenu();
-    environment->windows().restoreSession();
+    environment->windows().restoreSession(true);
     GApplication* application = g_application_get_default();
     statusBar = std::make_unique<StatusBarController>(
         *environment, application ? g_application_get_dbus_connection(application) : nullptr);
@@ -61,7 +62,9 @@ void AppDelegate::finishLaunching() {
                 {.pageURL = suggestion.address, .title = localizedString(suggestion.name)});
     };
     wireLauncherCommands();
+    launched_ = true;
     links_.launchFinished([this](const std::vector<std::string>& links) { route(links); });
+    if (reopenWhenLaunched_) statusBar->reopen();
     logInfo(LogCategory::lifecycle, "Quenlith started");
 }
 
@@ -85,6 +88,9 @@ void AppDelegate::buildMainMenu() {
         mainMenu->attach(controller.panel());
         controller.panel().headerBar().pack_end(*mainMenu->makeMenuButton());
     };
+    // A window a shortcut opened while launching gets its menu now.
+    for (const auto& [id, controller] : environment->windows().windows())
+        environment->windows().onWindowBuilt(*controller);
     environment->auxiliaryWindows().onWindowBuilt = [this](Gtk::Window& window) {
         if (mainMenu) mainMenu->attach(window);
     };
@@ -135,12 +141,16 @@ void AppDelegate::route(const std::vector<std::string>& links) {
 }
 
 void AppDelegate::reopen() {
-    if (statusBar) statusBar->reopen();
+    if (statusBar)
+        statusBar->reopen();
+    else
+        reopenWhenLaunched_ = true;
 }
 
 void AppDelegate::terminate() {
     if (terminated_) return;
     terminated_ = true;
+    launchStep_.cancel();
     if (!environment) return;
     if (statusBar) statusBar->teardown();
     // The shortcuts go first: a press during the shutdown would open windows being torn down.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/launch_link_queue.hpp"
+#include "model/scheduler.hpp"
 
 namespace Gtk {
 class AboutDialog;
@@ -36,9 +37,15 @@ public:
     // What "Quit" in a menu does: the application's ordered shutdown.
     std::function<void()> onQuit;
 
-    // Builds the graph, starts the window manager (which opens the websites marked to launch at
-    // start) and logs the start. Runs once; later calls do nothing.
+    // Builds the graph and asks for the first pages; the menu, the windows of the last session,
+    // the websites marked to launch at start and the tray items follow on the next turn of the
+    // main loop, so the engine can talk to the pages' web processes meanwhile. Runs once; later
+    // calls do nothing.
     void finishLaunching();
+    // True once the second step has run: the menu, the first window of the last session, the
+    // websites that open at start and the tray items exist (the session's other windows follow,
+    // one per idle turn).
+    bool hasLaunched() const { return launched_; }
     // The application was started again while running: opens the launcher.
     void reopen();
     // The About window (one, brought forward again when open).
@@ -55,12 +62,17 @@ public:
     void terminate();
 
 private:
+    void completeLaunch();
     void route(const std::vector<std::string>& links);
     void buildMainMenu();
     void wireLauncherCommands();
 
     LaunchLinkQueue links_;
     bool terminated_ = false;
+    bool launched_ = false;
+    // A second start while launching opens the launcher once it exists.
+    bool reopenWhenLaunched_ = false;
+    ScheduledTask launchStep_;
     std::unique_ptr<Gtk::AboutDialog> about_;
 };
 

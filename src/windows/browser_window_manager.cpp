@@ -105,6 +105,10 @@ void BrowserWindowManager::profilesChanged() {
 }
 
 void BrowserWindowManager::preferencesChanged() {
+    if (restoring_) {
+        preferencesWhileRestoring_ = true;
+        return;
+    }
     if (!didRestore_) return;
     // Every delivery while windows are not restored deletes the saved session again.
     if (preferences.value().restoreWindows)
@@ -215,6 +219,8 @@ std::vector<RuntimeWindow> BrowserWindowManager::runtimeWindows() {
 }
 
 void BrowserWindowManager::pushSnapshot() {
+    // Windows still owed by the restore would read as gone (the launcher's list, the links).
+    if (restoring_) return;
     auto list = runtimeWindows();
     websiteLinks.update(list);
     runtime_.update(std::move(list));
@@ -229,6 +235,8 @@ std::optional<WebsiteWindowTarget> BrowserWindowManager::linkTarget(
 }
 
 void BrowserWindowManager::publishState() {
+    // Part of the restored windows would clear the visibility flags of the websites still to come.
+    if (restoring_) return;
     auto list = runtimeWindows();
     std::set<Uuid> visible;
     for (const auto& website : store.profiles()) {

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -161,8 +162,13 @@ public:
     // while windows are restored (else deletes the saved session), then opens every saved website
     // marked to launch at start (or, while windows are restored, that was visible at quit) that has
     // no window yet and shows the hidden ones. An unreadable session file is left untouched and
-    // stops every later snapshot until the saved session is removed.
-    void restoreSession();
+    // stops every later snapshot until the saved session is removed. `incremental` builds the first
+    // window at once and one more per idle turn of the main loop, below the web processes' messages,
+    // so their first loads are not held up; the state, the snapshot and the links wait for the last.
+    void restoreSession(bool incremental = false);
+    // Builds what an incremental restore still owes at once and ends it; every request that shows,
+    // opens, hides or saves windows calls it first, so it acts on the whole session.
+    void finishRestore();
     // Asks for the pages that restoreSession will show, before anything else of the application is
     // built: the selected page of every shown window of the saved session and, when no window is
     // restored, the page of every website that opens at start. Their web views are made on their
@@ -381,6 +387,12 @@ private:
     std::set<Uuid> sceneWindows_;
     std::optional<std::string> continuityError_;
     bool didRestore_ = false;
+    // The windows an incremental restore has not built yet, in saved order.
+    std::deque<RestorableWindow> pendingWindows_;
+    bool restoring_ = false;
+    bool preferencesWhileRestoring_ = false;
+    unsigned int restoreSource_ = 0;
+    bool restoreTurn();
     // What requestStartPages read and asked for, by the id of the window that will take it.
     std::optional<Result<std::optional<BrowserSessionDocument>>> loadedSession_;
     struct StartPage {

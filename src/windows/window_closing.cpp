@@ -98,6 +98,7 @@ void BrowserWindowManager::closeTab(const Uuid& windowID, const Uuid& tabID) {
 }
 
 bool BrowserWindowManager::deleteWebsite(const Uuid& profileID) {
+    finishRestore();
     if (!store.profile(profileID) || !store.deleteProfile(profileID)) return false;
     websiteLinks.remove(profileID);
     std::vector<Uuid> ids;

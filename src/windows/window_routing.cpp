@@ -72,6 +72,7 @@ std::vector<RoutingWindow> BrowserWindowManager::routingWindows() const {
 // ---- Opening addresses ----------------------------------------------------------------------------
 
 BrowserViewController* BrowserWindowManager::open(const std::string& address) {
+    finishRestore();
     if (isResettingWebsiteData) return nullptr;
     // An address already open in a shared-session tab comes forward there, keeping what the user
     // typed into the page; a private window or a website's own session is never reused.
@@ -98,6 +99,7 @@ void BrowserWindowManager::openAddress(const std::string& text) {
 }
 
 void BrowserWindowManager::openURLs(const std::vector<std::string>& addresses) {
+    finishRestore();
     const std::size_t count = std::min(addresses.size(), kOpenURLsLimit);
     for (std::size_t i = 0; i < count; ++i) open(addresses[i]);
 }
@@ -122,6 +124,7 @@ WebAppProfile BrowserWindowManager::browserProfile() const {
 }
 
 void BrowserWindowManager::showBrowser() {
+    finishRestore();
     if (isResettingWebsiteData) return;
     BrowserWindowController* controller = window(browserID);
     if (!controller) {
@@ -136,6 +139,7 @@ void BrowserWindowManager::showBrowser() {
 }
 
 void BrowserWindowManager::openPrivateWindow() {
+    finishRestore();
     if (isResettingWebsiteData) return;
     WebAppProfile profile;
     profile.name = localizedString("Private Window");
@@ -156,6 +160,7 @@ void BrowserWindowManager::openPrivateWindow() {
 // ---- Saved websites --------------------------------------------------------------------------
 
 BrowserWindowController* BrowserWindowManager::showProfile(const Uuid& profileID) {
+    finishRestore();
     if (isResettingWebsiteData) return nullptr;
     auto website = store.profile(profileID);
     if (!website) return nullptr;
@@ -175,6 +180,7 @@ BrowserWindowController* BrowserWindowManager::showProfile(const Uuid& profileID
 }
 
 void BrowserWindowManager::toggle(const Uuid& profileID, std::uint32_t eventTime) {
+    finishRestore();
     eventTime_ = eventTime;
     struct Reset {
         std::uint32_t& time;
@@ -191,6 +197,7 @@ void BrowserWindowManager::toggle(const Uuid& profileID, std::uint32_t eventTime
 }
 
 void BrowserWindowManager::focus(const Uuid& windowID, const Uuid& tabID) {
+    finishRestore();
     BrowserWindowController* controller = window(windowID);
     if (!controller || !tabIndex(controller->browser(), tabID)) return;
     bringForward(*controller, tabID);
@@ -199,6 +206,7 @@ void BrowserWindowManager::focus(const Uuid& windowID, const Uuid& tabID) {
 // ---- All windows -----------------------------------------------------------------------------
 
 void BrowserWindowManager::showAll() {
+    finishRestore();
     std::vector<Uuid> away;
     for (const auto& [id, controller] : windows_)
         if (!controller->isOnScreen()) away.push_back(id);
@@ -213,6 +221,7 @@ void BrowserWindowManager::showAll() {
 }
 
 void BrowserWindowManager::hideAll() {
+    finishRestore();
     for (const auto& website : store.profiles()) dismissedLinks_.insert(website.id);
     linkedWindows_.clear();
     for (auto& [id, controller] : windows_) {
@@ -225,6 +234,7 @@ void BrowserWindowManager::hideAll() {
 
 void BrowserWindowManager::linkWindow(const WebAppProfile& website, const WebAppProfile& source,
                                       const std::string& url) {
+    finishRestore();
     BrowserWindowController* found = nullptr;
     for (const auto& [id, controller] : windows_) {
         if (controller->profileID == source.id && controller->browser().isPersistent()) {

@@ -38,6 +38,7 @@ void BrowserWindowManager::showInTab(BrowserViewController& browser, const std::
 }
 
 void BrowserWindowManager::openSavedPage(const PageClip& clip) {
+    finishRestore();
     if (isResettingWebsiteData) return;
     auto url = normalizedWebsiteURL(clip.address);
     if (!url) return;

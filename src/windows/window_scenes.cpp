@@ -44,6 +44,7 @@ std::optional<SceneWindow> BrowserWindowManager::sceneWindow(BrowserWindowContro
 }
 
 std::optional<BrowserScene> BrowserWindowManager::captureScene(const std::string& name) {
+    finishRestore();
     std::vector<BrowserWindowController*> ordered;
     for (auto& [id, controller] : windows_) ordered.push_back(controller.get());
     std::stable_sort(ordered.begin(), ordered.end(),
@@ -61,6 +62,7 @@ std::optional<BrowserScene> BrowserWindowManager::captureScene(const std::string
 // ---- Opening -------------------------------------------------------------------------------------
 
 void BrowserWindowManager::openScene(const BrowserScene& scene) {
+    finishRestore();
     if (isResettingWebsiteData) return;
     for (const SceneWindow& saved : scene.windows) {
         BrowserWindowController* controller = nullptr;
@@ -112,6 +114,7 @@ void BrowserWindowManager::openScene(const BrowserScene& scene) {
 // ---- Focus and hiding ----------------------------------------------------------------------------
 
 void BrowserWindowManager::focusScene(const BrowserScene& scene) {
+    finishRestore();
     if (isResettingWebsiteData) return;
     std::set<Uuid> onScreen;
     for (const auto& [id, controller] : windows_)
@@ -134,6 +137,7 @@ void BrowserWindowManager::endSceneFocus() {
 }
 
 void BrowserWindowManager::hideScene(const Uuid& sceneID) {
+    finishRestore();
     for (const Uuid& id : pageGroups_.windowsOf(sceneID))
         if (BrowserWindowController* controller = window(id)) putAway(*controller);
     publishState();

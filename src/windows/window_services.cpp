@@ -77,6 +77,7 @@ void BrowserWindowManager::restoreMouseControl() {
 
 BrowserWindowController* BrowserWindowManager::duplicateWindow(const Uuid& windowID,
                                                                std::optional<bool> isolated, bool show) {
+    finishRestore();
     BrowserWindowController* source = window(windowID);
     if (isResettingWebsiteData || !source) return nullptr;
     BrowserViewController& browser = source->browser();

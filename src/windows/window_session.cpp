@@ -2,6 +2,9 @@
 // snapshot, and the removal of the saved session.
 
 #include <algorithm>
+#include <utility>
+
+#include <glib.h>
 
 #include "browser/engine/web_view_factory.hpp"
 #include "browser/engine/website_sessions.hpp"
@@ -27,20 +30,68 @@ void BrowserWindowManager::setContinuityError(std::optional<std::string> message
     changed_.emit();
 }
 
-void BrowserWindowManager::restoreSession() {
-    if (didRestore_) return;
-    const bool restoreWindows = preferences.value().restoreWindows;
-    if (!restoreWindows) {
+void BrowserWindowManager::restoreSession(bool incremental) {
+    if (didRestore_ || restoring_) {
+        finishRestore();
+        return;
+    }
+    if (!preferences.value().restoreWindows) {
         removeSavedSession();
     } else if (auto loaded = loadedSession_ ? std::move(*loadedSession_) : sessionPersistence.load(); !loaded) {
         // The file stays as it is until the user resets session recovery.
         sessionWritable_ = false;
         setContinuityError(localizedString("The saved session could not be read. Existing website settings are intact."));
     } else if (const auto& document = loaded.value()) {
-        for (const auto& saved : document->windows) restoreWindow(saved);
+        pendingWindows_.assign(document->windows.begin(), document->windows.end());
         lastActiveID = document->activeWindow;
     }
+    restoring_ = true;
+    if (!pendingWindows_.empty()) {
+        RestorableWindow first = std::move(pendingWindows_.front());
+        pendingWindows_.pop_front();
+        restoreWindow(first);
+    }
+    if (!incremental || pendingWindows_.empty()) {
+        finishRestore();
+        return;
+    }
+    // Below the web processes' messages and the first window's drawing; the callback holds the
+    // manager weakly.
+    restoreSource_ = g_idle_add_full(
+        G_PRIORITY_DEFAULT_IDLE,
+        [](gpointer data) -> gboolean {
+            auto manager = static_cast<std::weak_ptr<BrowserWindowManager*>*>(data)->lock();
+            return manager && (*manager)->restoreTurn() ? G_SOURCE_CONTINUE : G_SOURCE_REMOVE;
+        },
+        new std::weak_ptr<BrowserWindowManager*>(self_),
+        [](gpointer data) { delete static_cast<std::weak_ptr<BrowserWindowManager*>*>(data); });
+}
 
+bool BrowserWindowManager::restoreTurn() {
+    if (restoring_ && !pendingWindows_.empty()) {
+        RestorableWindow next = std::move(pendingWindows_.front());
+        pendingWindows_.pop_front();
+        restoreWindow(next);
+    }
+    if (restoring_ && !pendingWindows_.empty()) return true;
+    restoreSource_ = 0;
+    finishRestore();
+    return false;
+}
+
+void BrowserWindowManager::finishRestore() {
+    if (!restoring_) return;
+    if (restoreSource_ != 0) g_source_remove(std::exchange(restoreSource_, 0));
+    // A request made while a window is being built finds the rest built by this loop.
+    while (!pendingWindows_.empty()) {
+        RestorableWindow next = std::move(pendingWindows_.front());
+        pendingWindows_.pop_front();
+        restoreWindow(next);
+    }
+    if (!restoring_) return;
+    restoring_ = false;
+
+    const bool restoreWindows = preferences.value().restoreWindows;
     const std::vector<WebAppProfile> websites = store.profiles();
     for (const auto& website : websites) {
         if (!website.launchAtStartup && !(restoreWindows && website.wasVisible)) continue;
@@ -62,6 +113,8 @@ void BrowserWindowManager::restoreSession() {
     scheduleSnapshot();
     // Links apply from launch, for the application in front now.
     if (activeApplications_) linkFollower_.applicationDidActivate(activeApplications_->current());
+    // A change of the preferences delivered meanwhile (windows no longer restored) applies now.
+    if (std::exchange(preferencesWhileRestoring_, false)) preferencesChanged();
 }
 
 void BrowserWindowManager::requestStartPages() {
@@ -227,6 +280,7 @@ bool BrowserWindowManager::removeSavedSession() {
 }
 
 void BrowserWindowManager::closeAllAndForgetSession() {
+    finishRestore();
     isResettingWebsiteData = true;
     snapshotTask_.cancel();
     linkFollower_.cancel();
@@ -238,6 +292,7 @@ void BrowserWindowManager::closeAllAndForgetSession() {
 }
 
 void BrowserWindowManager::shutdown() {
+    finishRestore();
     if (shuttingDown_) return;
     // The final snapshot, at once and while every window still exists.
     writeSnapshot(true);

@@ -134,6 +134,8 @@ TEST(AppDelegateTest, StartsTheWindowManagerAndStopsInOrder) {
     launched.finishLaunching();
     EXPECT_EQ(launched.environment.get(), first) << "launching runs once";
     BrowserWindowManager& windows = launched.environment->windows();
+    EXPECT_EQ(windows.window(alpha.id), nullptr) << "windows are built once the main loop has turned";
+    ASSERT_TRUE(spinUntil([&] { return launched.hasLaunched(); }));
     auto* window = windows.window(alpha.id);
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->panel().get_visible());

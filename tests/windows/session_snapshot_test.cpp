@@ -94,5 +94,32 @@ TEST_F(SessionSnapshotTest, AnUnreadableSessionIsNeverOverwrittenUntilRemoved) {
     EXPECT_FALSE(files::pathExists(path()));
 }
 
+TEST_F(SessionSnapshotTest, AnIncrementalRestoreBuildsEveryWindowOnIdleTurnsOrAtOnceWhenShutDownMidway) {
+    preferences->update([](AppPreferences& p) { p.restoreWindows = true; });
+    const std::vector<WebAppProfile> sites{website("a", "/a"), website("b", "/b"), website("c", "/c")};
+    BrowserSessionDocument document{1, {}, {}};
+    for (const auto& site : sites)
+        document.windows.push_back({.id = site.id, .savedProfileID = site.id, .tabs = {{server.url("/" + site.name), "T"}},
+                                    .frame = {0, 0, 400, 400, std::nullopt}});
+    for (bool shutDownMidway : {false, true}) {
+        manager.reset();
+        start(sites);
+        ASSERT_TRUE(manager->sessionPersistence.save(document));
+        manager->restoreSession(true);
+        EXPECT_EQ(manager->windows().size(), 1u) << "the first window at once";
+        EXPECT_FALSE(manager->didRestore());
+        if (shutDownMidway) {
+            manager->shutdown();
+            auto saved = manager->sessionPersistence.load();
+            ASSERT_TRUE(saved && *saved);
+            EXPECT_EQ((*saved)->windows.size(), 3u) << "nothing of the session is lost";
+        } else {
+            ASSERT_TRUE(spinUntil([&] { return manager->didRestore(); }));
+            EXPECT_EQ(manager->windows().size(), 3u);
+            EXPECT_EQ(manager->visibleWindowCount(), 3);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace quenlith
