@@ -190,19 +190,19 @@ Gtk::MenuItem* menuItem(Gtk::Menu& menu, const std::string& prefix) {
 TEST_F(BrowserSheetsTest, AllowingAdsOnAWebsiteLetsAListedHostsScriptLoadUntilSwitchedOff) {
     // The shared blocker keeps the cache folder of its first use: a process of its own.
     if (!test::runInChildProcess(test::ChildProcessOptions())) return;
-    test::TestHttpServer adHost("127.0.0.2");
+    test::TestHttpServer adHost;
     adHost.route("/ad.js", [](const test::TestRequest&) {
         return test::TestResponse{200, "application/javascript", "0;", {{"Cache-Control", "no-store"}}};
     });
     int served = 0;
     server.route("/news", [&](const test::TestRequest&) {
         const std::string n = std::to_string(++served);
-        return test::TestResponse{200, "text/html", "<script src=\"" + adHost.url("/ad.js") +
+        return test::TestResponse{200, "text/html", "<script src=\"" + adHost.url("/ad.js", "ads.localhost") +
                                                         "\" onload=\"document.title='loaded" + n +
                                                         "'\" onerror=\"document.title='blocked" + n + "'\"></script>", {}};
     });
     launch();
-    environment->preferences.update([](AppPreferences& p) { p.adFilter = AdFilterSettings{.enabled = true, .hidePlaceholders = true, .allowedSites = {}, .blockedDomains = {"127.0.0.2"}}; });
+    environment->preferences.update([](AppPreferences& p) { p.adFilter = AdFilterSettings{.enabled = true, .hidePlaceholders = true, .allowedSites = {}, .blockedDomains = {"ads.localhost"}}; });
     BrowserWindowController& window = open("/news");
     BrowserViewController& browser = window.browser();
     auto title = [&] { return browser.activeTab()->pageTitle(); };

@@ -9,7 +9,6 @@ namespace quenlith::test {
 
 struct TestHttpServer::Impl {
     SoupServer* server = nullptr;
-    std::string address;
     int port = 0;
     std::map<std::string, Handler> handlers;
     std::vector<TestRequest> requests;
@@ -47,11 +46,10 @@ struct TestHttpServer::Impl {
     }
 };
 
-TestHttpServer::TestHttpServer(const std::string& address, int port) : impl_(std::make_unique<Impl>()) {
-    impl_->address = address;
+TestHttpServer::TestHttpServer(int port) : impl_(std::make_unique<Impl>()) {
     impl_->server = soup_server_new("server-header", "QuenlithTest", nullptr);
     soup_server_add_handler(impl_->server, nullptr, &Impl::handle, impl_.get(), nullptr);
-    GInetAddress* inet = g_inet_address_new_from_string(address.c_str());
+    GInetAddress* inet = g_inet_address_new_from_string("127.0.0.1");
     GSocketAddress* socketAddress = g_inet_socket_address_new(inet, static_cast<guint16>(port));
     GError* error = nullptr;
     gboolean listening = soup_server_listen(impl_->server, socketAddress, static_cast<SoupServerListenOptions>(0), &error);
@@ -84,8 +82,8 @@ void TestHttpServer::page(const std::string& path, const std::string& html) {
 
 int TestHttpServer::port() const { return impl_->port; }
 
-std::string TestHttpServer::url(const std::string& path) const {
-    return "http://" + impl_->address + ":" + std::to_string(impl_->port) + path;
+std::string TestHttpServer::url(const std::string& path, const std::string& host) const {
+    return "http://" + host + ":" + std::to_string(impl_->port) + path;
 }
 
 const std::vector<TestRequest>& TestHttpServer::requests() const { return impl_->requests; }

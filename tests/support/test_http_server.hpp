@@ -24,14 +24,15 @@ struct TestRequest {
     std::map<std::string, std::string> headers;
 };
 
-// A libsoup HTTP server on 127.0.0.1 (or another loopback address) and a free port, served from
-// the default main context. Paths without a handler answer 404.
+// A libsoup HTTP server on 127.0.0.1 and a free port, served from the default main context. Paths
+// without a handler answer 404. A test that needs a second host names the server by a name under
+// "localhost", which the resolver maps to the loopback addresses.
 class TestHttpServer {
 public:
     using Handler = std::function<TestResponse(const TestRequest&)>;
 
     // Port 0 takes a free port; a given port lets a test bring a server back where one was.
-    explicit TestHttpServer(const std::string& address = "127.0.0.1", int port = 0);
+    explicit TestHttpServer(int port = 0);
     ~TestHttpServer();
     TestHttpServer(const TestHttpServer&) = delete;
     TestHttpServer& operator=(const TestHttpServer&) = delete;
@@ -40,7 +41,8 @@ public:
     void page(const std::string& path, const std::string& html);
 
     int port() const;
-    std::string url(const std::string& path = "/") const;  // "http://127.0.0.1:PORT/path"
+    // "http://HOST:PORT/path"
+    std::string url(const std::string& path = "/", const std::string& host = "127.0.0.1") const;
     const std::vector<TestRequest>& requests() const;
     int requestCount(const std::string& path) const;
 

@@ -23,8 +23,10 @@ profiles=$XDG_DATA_HOME/com.quenlith.Quenlith/profiles.json
 start_openbox 40 60 30 0 || { fail "openbox did not start"; exit 1; }
 
 # Each website on a host of its own: websites on one host would count as shown in one window.
-for host in 1 2 3; do start_page_server "$work/server.$host.log" --address "127.0.0.$host" "/site$host"; done
-address_of() { echo "http://127.0.0.$1:$(port_of "$work/server.$1.log")/site$1"; }
+# Names under "localhost" reach the servers on 127.0.0.1.
+hosts=(127.0.0.1 beta.localhost gamma.localhost)
+for site in 1 2 3; do start_page_server "$work/server.$site.log" "/site$site"; done
+address_of() { echo "http://${hosts[$1 - 1]}:$(port_of "$work/server.$1.log")/site$1"; }
 
 # Alpha: above, all workspaces, 0.8, remembered frame. Beta: neither, 0.6, compact, no frame.
 # Gamma: not at start.

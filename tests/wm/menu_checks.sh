@@ -11,7 +11,7 @@ begin_checks menu-wm bus -- "$@"
 need_programs "$app" "$build/tests/programs/page_server/page_server" "$profiles_tool"
 mkdir -p "$XDG_DATA_HOME/com.quenlith.Quenlith"
 start_openbox 0 0 0 0 || { fail "openbox did not start"; exit 1; }
-start_page_server "$work/server.log" --address 127.0.0.1 /page
+start_page_server "$work/server.log" /page
 port() { port_of "$work/server.log"; }
 "$profiles_tool" write "$XDG_DATA_HOME/com.quenlith.Quenlith/profiles.json" \
   --website Alpha "http://127.0.0.1:$(port)/page" --launch 1 || { fail "profiles.json written"; exit 1; }

@@ -17,12 +17,12 @@ data=$XDG_DATA_HOME/com.quenlith.Quenlith settings=$XDG_CONFIG_HOME/com.quenlith
 mkdir -p "$data" "$XDG_CONFIG_HOME/com.quenlith.Quenlith" "$XDG_DATA_HOME/applications"
 start_openbox 40 0 30 0 || { fail "openbox did not start"; exit 1; }
 
-for host in 1 2; do start_page_server "$work/server.$host.log" --address 127.0.0.$host /; done
+for site in 1 2; do start_page_server "$work/server.$site.log" /; done
 port() { port_of "$work/server.$1.log"; }
 printf '[Desktop Entry]\nType=Application\nName=Linked\nExec=xmessage\n' >"$XDG_DATA_HOME/applications/quenlith-test-linked.desktop"
 "$tool" write "$data/profiles.json" \
   --website Alpha "http://127.0.0.1:$(port 1)/" --launch 1 --tuck 1 --frame 300,200,500,400 \
-  --website Linked "http://127.0.0.2:$(port 2)/" --link quenlith-test-linked.desktop &&
+  --website Linked "http://linked.localhost:$(port 2)/" --link quenlith-test-linked.desktop &&
   "$tool" restore-windows "$settings" 1 && sed -i 's/"restoreWindows": true/&, "applicationLinksEnabled": true/' "$settings" ||
   { fail "the websites and settings are written"; exit 1; }
 

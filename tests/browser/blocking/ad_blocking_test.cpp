@@ -328,8 +328,8 @@ TEST(AdBlockingBuiltInList, IsSortedUniqueLowerCaseHosts) {
         EXPECT_TRUE(std::binary_search(domains.begin(), domains.end(), std::string(known))) << known;
 }
 
-// Content blocking in a real web view: pages on 127.0.0.1 load resources from a listed host on
-// 127.0.0.2. A page's script tells whether it loaded; its placeholders tell their display.
+// Content blocking in a real web view: pages on 127.0.0.1 load resources from a listed host,
+// "ads.localhost". A page's script tells whether it loaded; its placeholders tell their display.
 std::string pageLoading(const std::string& script) {
     return "<html><head><script src=\"" + script + "\" onload=\"result = 'loaded'\" "
            "onerror=\"result = 'blocked'\"></script></head><body>text</body></html>";
@@ -338,9 +338,9 @@ std::string pageLoading(const std::string& script) {
 class AdBlockingWebTest : public ::testing::Test {
 protected:
     test::TemporaryEnvironment environment;
-    test::TestHttpServer site{"127.0.0.1"};
-    test::TestHttpServer adHost{"127.0.0.2"};
-    AdBlocking blocker{std::make_unique<WebKitContentRuleCompiler>(AdBlocking::storeDirectory()), {"127.0.0.2"}};
+    test::TestHttpServer site;
+    test::TestHttpServer adHost;
+    AdBlocking blocker{std::make_unique<WebKitContentRuleCompiler>(AdBlocking::storeDirectory()), {"ads.localhost"}};
     ManagerPtr manager = newManager();
     GtkWidget* window = gtk_offscreen_window_new();
     WebKitWebView* view = nullptr;
@@ -350,7 +350,7 @@ protected:
             adHost.route(path, [](const test::TestRequest&) {
                 return test::TestResponse{200, "application/javascript", "0;", {{"Cache-Control", "no-store"}}};
             });
-        site.page("/page.html", pageLoading(adHost.url("/ad.js")));
+        site.page("/page.html", pageLoading(adHost.url("/ad.js", "ads.localhost")));
         adHost.page("/own.html", pageLoading("/own.js"));
         site.page("/placeholders.html", R"(<html><body><div id="banner" class="ad-banner">ad</div>
             <ins id="google" class="adsbygoogle" style="display:block">ad</ins>
@@ -396,7 +396,7 @@ TEST_F(AdBlockingWebTest, BlocksListedHostsAndHidesPlaceholdersAsTheSettingsSay)
     };
     for (const Step& step : std::vector<Step>{{enabled, site.url("/page.html"), "blocked"},
                                               // A listed host still serves its own pages.
-                                              {enabled, adHost.url("/own.html"), "loaded"},
+                                              {enabled, adHost.url("/own.html", "ads.localhost"), "loaded"},
                                               {enabled, site.url("/placeholders.html"), "none,none,block"},
                                               {shown, site.url("/placeholders.html"), "block,block,block"},
                                               {allowed, site.url("/page.html"), "loaded"},

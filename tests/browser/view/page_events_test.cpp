@@ -91,7 +91,7 @@ TEST_F(PageEvents, FailuresShowTheErrorBoxButReplacedLoadsAndDownloadsDoNot) {
 TEST_F(PageEvents, SavedWindowsReportVisitsAndTheWebsitesTitleAndIcon) {
     server.page("/home", htmlPage("Home", "<link rel='shortcut icon' href='/favicon.png'>"));
     server.page("/untitled", "<!doctype html><p>no title</p>");
-    TestHttpServer other("127.0.0.2");
+    TestHttpServer other;
     other.page("/elsewhere", htmlPage("Elsewhere", "<link rel=icon href='/other.png'>"));
     open(website("/home"));
     ASSERT_TRUE(spinUntil([&] { return recorder.metadata.size() == 1; }));
@@ -99,12 +99,12 @@ TEST_F(PageEvents, SavedWindowsReportVisitsAndTheWebsitesTitleAndIcon) {
               std::make_pair(std::string("Home"), std::optional(server.url("/favicon.png"))));
     controller->load(server.url("/untitled"));
     ASSERT_TRUE(spinUntil([&] { return recorder.visits.size() == 2 && recorder.metadata.size() == 2; }));
-    controller->load(other.url("/elsewhere"));
+    controller->load(other.url("/elsewhere", "other.localhost"));
     ASSERT_TRUE(spinUntil([&] { return recorder.visits.size() == 3; }));
     EXPECT_EQ(recorder.visits,
               (std::vector<std::pair<std::string, std::string>>{{server.url("/home"), "Home"},
                                                                 {server.url("/untitled"), "127.0.0.1"},
-                                                                {other.url("/elsewhere"), "Elsewhere"}}));
+                                                                {other.url("/elsewhere", "other.localhost"), "Elsewhere"}}));
     spinFor(200ms);
     EXPECT_EQ(recorder.metadata.size(), 2u) << "a page on another host asks for nothing";
 
@@ -267,7 +267,7 @@ TEST_F(PageEvents, TabMediaReadingPositionsAndTryAgainActOnTheTabsPageAndRebuild
     EXPECT_EQ(answer(GTK_RESPONSE_OK).rfind("No application could open this address. | ", 0), 0u);
 
     // Trying again asks for the failed address in the same view, which keeps its history.
-    TestHttpServer back("127.0.0.1", port);
+    TestHttpServer back(port);
     back.page("/home", htmlPage("Home", "<script>document.cookie = 'kept=yes; max-age=600';</script>"));
     back.page("/check", "<title>check</title><script>document.title = 'cookie ' + document.cookie;</script>");
     controller->retryLoading();

@@ -1,5 +1,5 @@
-// Serves one small page under each path given on the command line, on 127.0.0.1 (or the loopback
-// address given with --address first) and a free port, and reports on stdout, one line each:
+// Serves one small page under each path given on the command line, on 127.0.0.1 and a free port,
+// and reports on stdout, one line each:
 //   port N            once listening
 //   request PATH      when a page is requested (with its query as requested)
 // Ends on SIGTERM or SIGINT.
@@ -30,14 +30,8 @@ gboolean quit(gpointer loop) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    int first = 1;
-    std::string address = "127.0.0.1";
-    if (argc > 2 && std::string(argv[1]) == "--address") {
-        address = argv[2];
-        first = 3;
-    }
-    quenlith::test::TestHttpServer server(address);
-    for (int i = first; i < argc; ++i) {
+    quenlith::test::TestHttpServer server;
+    for (int i = 1; i < argc; ++i) {
         std::string path = argv[i];
         server.route(path, [path](const quenlith::test::TestRequest& request) {
             say("request " + request.path);
