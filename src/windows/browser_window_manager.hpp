@@ -393,6 +393,18 @@ private:
     bool preferencesWhileRestoring_ = false;
     unsigned int restoreSource_ = 0;
     bool restoreTurn();
+    // The pages asked for at start that have not begun loading: the windows after the first wait
+    // for them (or for a short while), as building windows holds up the main loop, which the
+    // pages' web processes need before they send their first requests.
+    struct AwaitedPage {
+        GObjectPtr<WebKitWebView> view;
+        std::vector<gulong> handlers;
+    };
+    std::vector<AwaitedPage> awaitedPages_;
+    ScheduledTask awaitLimit_;
+    void awaitStartPages();
+    void pageBegan(WebKitWebView* view);
+    void startRestoreTurns();
     // What requestStartPages read and asked for, by the id of the window that will take it.
     std::optional<Result<std::optional<BrowserSessionDocument>>> loadedSession_;
     struct StartPage {

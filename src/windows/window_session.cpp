@@ -46,6 +46,7 @@ void BrowserWindowManager::restoreSession(bool incremental) {
         lastActiveID = document->activeWindow;
     }
     restoring_ = true;
+    if (incremental && pendingWindows_.size() > 1) awaitStartPages();
     if (!pendingWindows_.empty()) {
         RestorableWindow first = std::move(pendingWindows_.front());
         pendingWindows_.pop_front();
@@ -55,6 +56,47 @@ void BrowserWindowManager::restoreSession(bool incremental) {
         finishRestore();
         return;
     }
+    if (awaitedPages_.empty()) startRestoreTurns();
+}
+
+void BrowserWindowManager::awaitStartPages() {
+    // The callbacks hold the manager weakly, and are disconnected before their views go.
+    using Weak = std::weak_ptr<BrowserWindowManager*>;
+    auto release = [](gpointer data, GClosure*) { delete static_cast<Weak*>(data); };
+    auto began = [](WebKitWebView* view, WebKitLoadEvent, gpointer data) {
+        if (auto manager = static_cast<Weak*>(data)->lock()) (*manager)->pageBegan(view);
+    };
+    auto failed = [](WebKitWebView* view, WebKitLoadEvent, gchar*, GError*, gpointer data) -> gboolean {
+        if (auto manager = static_cast<Weak*>(data)->lock()) (*manager)->pageBegan(view);
+        return FALSE;
+    };
+    for (const auto& [id, page] : startPages_) {
+        AwaitedPage awaited{page.webView, {}};
+        awaited.handlers.push_back(g_signal_connect_data(page.webView.get(), "load-changed", G_CALLBACK(+began),
+                                                         new Weak(self_), release, G_CONNECT_DEFAULT));
+        awaited.handlers.push_back(g_signal_connect_data(page.webView.get(), "load-failed", G_CALLBACK(+failed),
+                                                         new Weak(self_), release, G_CONNECT_DEFAULT));
+        awaitedPages_.push_back(std::move(awaited));
+    }
+    if (awaitedPages_.empty()) return;
+    awaitLimit_ = timers_.schedule(std::chrono::milliseconds(400), [this] { startRestoreTurns(); });
+}
+
+void BrowserWindowManager::pageBegan(WebKitWebView* view) {
+    std::erase_if(awaitedPages_, [view](AwaitedPage& page) {
+        if (page.view.get() != view) return false;
+        for (gulong handler : page.handlers) g_signal_handler_disconnect(view, handler);
+        return true;
+    });
+    if (awaitedPages_.empty()) startRestoreTurns();
+}
+
+void BrowserWindowManager::startRestoreTurns() {
+    awaitLimit_.cancel();
+    for (auto& page : awaitedPages_)
+        for (gulong handler : page.handlers) g_signal_handler_disconnect(page.view.get(), handler);
+    awaitedPages_.clear();
+    if (!restoring_ || pendingWindows_.empty() || restoreSource_ != 0) return;
     // Below the web processes' messages and the first window's drawing; the callback holds the
     // manager weakly.
     restoreSource_ = g_idle_add_full(
@@ -81,6 +123,7 @@ bool BrowserWindowManager::restoreTurn() {
 
 void BrowserWindowManager::finishRestore() {
     if (!restoring_) return;
+    startRestoreTurns();
     if (restoreSource_ != 0) g_source_remove(std::exchange(restoreSource_, 0));
     // A request made while a window is being built finds the rest built by this loop.
     while (!pendingWindows_.empty()) {
