@@ -101,10 +101,14 @@ TEST_F(SessionSnapshotTest, AnIncrementalRestoreBuildsEveryWindowOnIdleTurnsOrAt
     for (const auto& site : sites)
         document.windows.push_back({.id = site.id, .savedProfileID = site.id, .tabs = {{server.url("/" + site.name), "T"}},
                                     .frame = {0, 0, 400, 400, std::nullopt}});
-    for (bool shutDownMidway : {false, true}) {
+    for (int mode : {0, 1, 2}) {
+        const bool shutDownMidway = mode == 1, pagesAskedFirst = mode == 2;
+        const int requestsBefore = server.requestCount("/c");
         manager.reset();
         start(sites);
         ASSERT_TRUE(manager->sessionPersistence.save(document));
+        // The pages asked for first hold the other windows back until they begin loading.
+        if (pagesAskedFirst) manager->requestStartPages();
         manager->restoreSession(true);
         EXPECT_EQ(manager->windows().size(), 1u) << "the first window at once";
         EXPECT_FALSE(manager->didRestore());
@@ -117,6 +121,9 @@ TEST_F(SessionSnapshotTest, AnIncrementalRestoreBuildsEveryWindowOnIdleTurnsOrAt
             ASSERT_TRUE(spinUntil([&] { return manager->didRestore(); }));
             EXPECT_EQ(manager->windows().size(), 3u);
             EXPECT_EQ(manager->visibleWindowCount(), 3);
+            EXPECT_TRUE(spinUntil([&] { return server.requestCount("/c") > requestsBefore; }));
+            test::spinFor(std::chrono::milliseconds(200));
+            EXPECT_EQ(server.requestCount("/c"), requestsBefore + 1) << "the page asked for first loads once";
         }
     }
 }
