@@ -3,10 +3,10 @@
 #   1. the display-free model tests,
 #   2. the same model tests built with AddressSanitizer and UndefinedBehaviorSanitizer, and every
 #      decoder of files and links fuzzed for 20 seconds (scripts/fuzz.sh runs them longer), both
-#      beside steps 1 and 3,
+#      beside steps 1, 3 and 4,
 #   3. the GUI and web tests under Xvfb and a private D-Bus session,
-#   4. the lifetime scenarios of the GUI tests built with AddressSanitizer,
-#   5. the window-manager checks under Xvfb with openbox.
+#   4. the window-manager checks under Xvfb with openbox, side by side,
+#   5. the lifetime scenarios of the GUI tests built with AddressSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
@@ -71,6 +71,15 @@ if [ "$gui_tests" -gt 0 ]; then
     ctest --test-dir build -L gui --output-on-failure -j "$(( jobs > 4 ? 4 : jobs ))"
 fi
 
+# The window-manager checks run while the sanitizer and fuzzing step still builds at its lower
+# priority, so their timing is not squeezed by it.
+wm_checks=0
+if [ -x tests/wm/run.sh ]; then
+  step "window-manager checks"
+  tests/wm/run.sh build | tee "$scratch/wm.log"
+  wm_checks=$(grep -c '^PASS: ' "$scratch/wm.log" || true)
+fi
+
 # Nothing else runs now: the sanitizer and fuzzing step gets its full share of the machine.
 descendants() { local child; for child in $(pgrep -P "$1" 2>/dev/null); do echo "$child"; descendants "$child"; done; }
 renice -n 0 -p "$background" $(descendants "$background") >/dev/null 2>&1 || true
@@ -92,14 +101,6 @@ ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
     dbus-run-session --config-file="$PWD/tests/support/session-bus.conf" -- \
     ctest --test-dir build-sanitize -L lifetime --output-on-failure
 lifetime_binaries=$(ctest --test-dir build-sanitize -N -L lifetime | grep -c "Test *#" || true)
-
-# Last, as before: whether they can run beside the sanitizer step is not settled yet.
-wm_checks=0
-if [ -x tests/wm/run.sh ]; then
-  step "window-manager checks"
-  tests/wm/run.sh build | tee "$scratch/wm.log"
-  wm_checks=$(grep -c '^PASS: ' "$scratch/wm.log" || true)
-fi
 
 # Reaching this line means every step passed.
 model_tests=$(ctest --test-dir build -N -L model | grep -c "Test *#" || true)

@@ -10,9 +10,21 @@ for tool in xvfb-run openbox xdotool xprop dbus-run-session; do
   command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed (scripts/install-deps.sh)"; exit 1; }
 done
 
+# The scripts run side by side, each on a virtual display of its own (numbers chosen here: xvfb-run
+# -a races when several start at once); their reports are printed in order once all have ended.
+logs=$(mktemp -d /tmp/quenlith-wm.XXXXXX)
+trap 'rm -rf "$logs"' EXIT
+scripts=("$here"/*_checks.sh) pids=() display=99
+for checks in "${scripts[@]}"; do
+  display=$((display + 1))
+  while [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ]; do display=$((display + 1)); done
+  xvfb-run -n "$display" -s "-screen 0 1280x800x24" "$checks" "$build" >"$logs/$(basename "$checks").log" 2>&1 &
+  pids+=($!)
+done
 status=0
-for checks in "$here"/*_checks.sh; do
-  echo "-- $(basename "$checks")"
-  xvfb-run -a -s "-screen 0 1280x800x24" "$checks" "$build" || status=1
+for i in "${!scripts[@]}"; do
+  wait "${pids[$i]}" || status=1
+  echo "-- $(basename "${scripts[$i]}")"
+  cat "$logs/$(basename "${scripts[$i]}").log"
 done
 exit $status
