@@ -24,10 +24,12 @@ endfunction()
 # depends on it. The code under test keeps the flags of the build type.
 set(QUENLITH_TEST_CODE_OPTIONS -O0)
 
-# quenlith_test_binary(NAME LAYER_DIR LIBS... [LABEL label] [MAIN file]): one GoogleTest binary from
-# tests/LAYER_DIR/*.cpp, its cases discovered when CTest runs (GUI binaries need the display then).
+# quenlith_test_binary(NAME LAYER_DIR LIBS... [LABEL label] [MAIN file] [FOCUS]): one GoogleTest
+# binary from tests/LAYER_DIR/*.cpp, its cases discovered when CTest runs (GUI binaries need the
+# display then). The cases of FOCUS binaries wait for the keyboard focus of the display, which
+# parallel test processes share: they run one at a time among themselves.
 function(quenlith_test_binary name dir)
-  cmake_parse_arguments(ARG "" "LABEL;MAIN" "LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "FOCUS" "LABEL;MAIN" "LIBS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${dir}/*.cpp)
   if(NOT sources)
     return()
@@ -36,9 +38,13 @@ function(quenlith_test_binary name dir)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS})
   target_compile_options(${name} PRIVATE ${QUENLITH_TEST_CODE_OPTIONS})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/src)
+  set(lock)
+  if(ARG_FOCUS)
+    set(lock RESOURCE_LOCK display_focus)
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     NO_PRETTY_VALUES NO_PRETTY_TYPES
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS ${ARG_LABEL} TIMEOUT 300)
+    PROPERTIES LABELS ${ARG_LABEL} TIMEOUT 300 ${lock})
 endfunction()
