@@ -9,19 +9,11 @@
 #include <pango/pangocairo.h>
 
 #include "ui/icon_names.hpp"
+#include "ui/rounded_rectangle.hpp"
 
 namespace quenlith {
 
 namespace {
-
-void roundedRectangle(const Cairo::RefPtr<Cairo::Context>& cr, double x, double y, double size, double radius) {
-    cr->begin_new_sub_path();
-    cr->arc(x + size - radius, y + radius, radius, -M_PI / 2, 0);
-    cr->arc(x + size - radius, y + size - radius, radius, 0, M_PI / 2);
-    cr->arc(x + radius, y + size - radius, radius, M_PI / 2, M_PI);
-    cr->arc(x + radius, y + radius, radius, M_PI, 3 * M_PI / 2);
-    cr->close_path();
-}
 
 Glib::RefPtr<Gdk::Pixbuf> symbolPicture(const SuggestedWebsite& site, int pixels) {
     installApplicationIcons();
@@ -48,7 +40,7 @@ StatusIconPixmap drawStatusIcon(const StatusIconSource& source, WebsiteActivity 
 
     // The tile: 17 points at the top left, leaving room for the dot.
     const double tile = 17 * unit;
-    roundedRectangle(cr, 1 * unit, 1 * unit, tile, 4 * unit * 17 / 18);
+    roundedRectangle(cr, 1 * unit, 1 * unit, tile, tile, 4 * unit * 17 / 18);
     cr->set_source_rgb(1, 1, 1);
     cr->fill();
     const double inset = 2 * unit * 17 / 18;

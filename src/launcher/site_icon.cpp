@@ -12,6 +12,7 @@
 #include "model/address.hpp"
 #include "model/text_limits.hpp"
 #include "ui/icon_names.hpp"
+#include "ui/rounded_rectangle.hpp"
 
 namespace quenlith {
 
@@ -19,16 +20,6 @@ namespace {
 
 // The accent of the launcher (the Adwaita selection blue).
 constexpr double kAccent[3] = {0.208, 0.518, 0.894};
-
-void roundedRectangle(const Cairo::RefPtr<Cairo::Context>& cr, double x, double y, double width, double height,
-                      double radius) {
-    cr->begin_new_sub_path();
-    cr->arc(x + width - radius, y + radius, radius, -M_PI / 2, 0);
-    cr->arc(x + width - radius, y + height - radius, radius, 0, M_PI / 2);
-    cr->arc(x + radius, y + height - radius, radius, M_PI / 2, M_PI);
-    cr->arc(x + radius, y + radius, radius, M_PI, 3 * M_PI / 2);
-    cr->close_path();
-}
 
 std::optional<SuggestedWebsite> suggestionFor(const WebAppProfile& profile) {
     auto home = normalizedWebsiteURL(profile.homeURL);
