@@ -12,7 +12,7 @@ for bench in build-bench/bench/*_bench; do
   echo "== $(basename "$bench")"
   case "$(basename "$bench")" in
     model_bench) "$bench" "$@" ;;
-    *) xvfb-run -a -s "-screen 0 1280x800x24" \
+    *) xvfb-run -a -s "-screen 0 1280x800x24 -noreset" \
          dbus-run-session --config-file="$PWD/tests/support/session-bus.conf" -- "$bench" "$@" ;;
   esac
 done

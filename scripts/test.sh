@@ -65,8 +65,9 @@ export NO_AT_BRIDGE=1 GDK_CORE_DEVICE_EVENTS=1 WEBKIT_DISABLE_COMPOSITING_MODE=1
 gui_tests=$(ctest --test-dir build -N -L gui | grep -c "Test *#" || true)
 if [ "$gui_tests" -gt 0 ]; then
   step "GUI and web tests"
-  # Web processes are heavy: fewer in parallel than for the model tests.
-  xvfb-run -a -s "-screen 0 1280x800x24" \
+  # Web processes are heavy: fewer in parallel than for the model tests. -noreset: a server resets
+  # when its last client leaves, and a test connecting meanwhile is refused.
+  xvfb-run -a -s "-screen 0 1280x800x24 -noreset" \
     dbus-run-session --config-file="$PWD/tests/support/session-bus.conf" -- \
     ctest --test-dir build -L gui --output-on-failure -j "$(( jobs > 4 ? 4 : jobs ))"
 fi
@@ -97,7 +98,7 @@ fuzz_targets=$(grep -c '^PASS: fuzz ' "$background_log" || true)
 # not reported here; every other finding fails the run.
 step "lifetime scenarios with sanitizers"
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
-  xvfb-run -a -s "-screen 0 1280x800x24" \
+  xvfb-run -a -s "-screen 0 1280x800x24 -noreset" \
     dbus-run-session --config-file="$PWD/tests/support/session-bus.conf" -- \
     ctest --test-dir build-sanitize -L lifetime --output-on-failure
 lifetime_binaries=$(ctest --test-dir build-sanitize -N -L lifetime | grep -c "Test *#" || true)

@@ -12,13 +12,15 @@ done
 
 # The scripts run side by side, each on a virtual display of its own (numbers chosen here: xvfb-run
 # -a races when several start at once); their reports are printed in order once all have ended.
+# -noreset: a server resets when its last client leaves, and a client connecting meanwhile (openbox
+# while a poll's xprop exits) is refused.
 logs=$(mktemp -d /tmp/quenlith-wm.XXXXXX)
 trap 'rm -rf "$logs"' EXIT
 scripts=("$here"/*_checks.sh) pids=() display=99
 for checks in "${scripts[@]}"; do
   display=$((display + 1))
   while [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ]; do display=$((display + 1)); done
-  xvfb-run -n "$display" -s "-screen 0 1280x800x24" "$checks" "$build" >"$logs/$(basename "$checks").log" 2>&1 &
+  xvfb-run -n "$display" -s "-screen 0 1280x800x24 -noreset" "$checks" "$build" >"$logs/$(basename "$checks").log" 2>&1 &
   pids+=($!)
 done
 status=0
