@@ -143,6 +143,8 @@ private:
     std::unique_ptr<BrowserSheets> browserSheets_;
     std::vector<sigc::connection> connections_;
     ScheduledTask firstDelivery_;
+    // Whether the theme variant was set over the desktop's own.
+    bool themeOverridden_ = false;
     ScheduledTask hotKeyUpdate_;
     // Callbacks handed out hold this weakly and do nothing once the environment is gone.
     std::shared_ptr<AppEnvironment*> self_;
