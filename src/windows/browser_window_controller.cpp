@@ -30,6 +30,9 @@ BrowserWindowController::BrowserWindowController(const Uuid& windowID, const Web
     browser_->view().show();
     content_.show();
     panel_->add(content_);
+    // The window's title follows the page from now on, and a page taken over from the start may
+    // have told its title already.
+    browser_->refreshChrome();
     // The platform never closes a browser window: the close button only asks the manager.
     connections_.push_back(
         panel_->signal_delete_event().connect(sigc::mem_fun(*this, &BrowserWindowController::deleteRequested), false));

@@ -387,15 +387,23 @@ private:
     std::set<Uuid> sceneWindows_;
     std::optional<std::string> continuityError_;
     bool didRestore_ = false;
-    // The windows an incremental restore has not built yet, in saved order.
+    // The windows an incremental restore has not built yet: the saved ones in saved order, then
+    // the websites that open at start (whether one still needs a window is known only when its
+    // turn comes).
     std::deque<RestorableWindow> pendingWindows_;
+    std::deque<Uuid> pendingWebsites_;
+    bool owesWindows() const;
+    // Builds the next window owed; false when none was left.
+    bool buildNextWindow();
+    // Opens the website's own window unless one of its windows shows it already; whether it did.
+    bool openAtLaunch(const Uuid& websiteID);
     bool restoring_ = false;
     bool preferencesWhileRestoring_ = false;
     unsigned int restoreSource_ = 0;
     bool restoreTurn();
-    // The pages asked for at start that have not begun loading: the windows after the first wait
-    // for them (or for a short while), as building windows holds up the main loop, which the
-    // pages' web processes need before they send their first requests.
+    // The pages asked for at start that have not finished loading: the windows after the first
+    // wait for them (or for a short while), as building windows holds up the main loop, which the
+    // pages' web processes need for their first requests and the first pages to be shown.
     struct AwaitedPage {
         GObjectPtr<WebKitWebView> view;
         std::vector<gulong> handlers;
@@ -403,7 +411,10 @@ private:
     std::vector<AwaitedPage> awaitedPages_;
     ScheduledTask awaitLimit_;
     void awaitStartPages();
-    void pageBegan(WebKitWebView* view);
+    void startPageChanged(WebKitWebView* view, bool finished);
+    // Holds back the icon databases of the stores made for the start pages (an icon database
+    // deferral) until the first of them begins loading.
+    std::shared_ptr<void> startIcons_;
     void startRestoreTurns();
     // What requestStartPages read and asked for, by the id of the window that will take it.
     std::optional<Result<std::optional<BrowserSessionDocument>>> loadedSession_;
@@ -413,6 +424,7 @@ private:
         GObjectPtr<WebKitWebView> webView;
     };
     std::map<Uuid, StartPage> startPages_;
+    void askForStartPages();
     void requestStartPage(const Uuid& windowID, const WebAppProfile& website, const std::string& address);
     bool shuttingDown_ = false;
     bool sessionWritable_ = true;

@@ -7,6 +7,7 @@
 #include <glib.h>
 
 #include "browser/engine/web_view_factory.hpp"
+#include "browser/engine/website_data_store.hpp"
 #include "browser/engine/website_sessions.hpp"
 #include "browser/view/browser_tab.hpp"
 #include "browser/view/browser_view_controller.hpp"
@@ -46,43 +47,79 @@ void BrowserWindowManager::restoreSession(bool incremental) {
         lastActiveID = document->activeWindow;
     }
     restoring_ = true;
-    if (incremental && pendingWindows_.size() > 1) awaitStartPages();
-    if (!pendingWindows_.empty()) {
-        RestorableWindow first = std::move(pendingWindows_.front());
-        pendingWindows_.pop_front();
-        restoreWindow(first);
-    }
-    if (!incremental || pendingWindows_.empty()) {
+    const bool restoreWindows = preferences.value().restoreWindows;
+    for (const auto& website : store.profiles())
+        if (website.launchAtStartup || (restoreWindows && website.wasVisible)) pendingWebsites_.push_back(website.id);
+    buildNextWindow();
+    if (!incremental || !owesWindows()) {
         finishRestore();
         return;
     }
     if (awaitedPages_.empty()) startRestoreTurns();
 }
 
+bool BrowserWindowManager::owesWindows() const { return !pendingWindows_.empty() || !pendingWebsites_.empty(); }
+
+bool BrowserWindowManager::buildNextWindow() {
+    if (!pendingWindows_.empty()) {
+        RestorableWindow next = std::move(pendingWindows_.front());
+        pendingWindows_.pop_front();
+        restoreWindow(next);
+        return true;
+    }
+    while (!pendingWebsites_.empty()) {
+        const Uuid id = pendingWebsites_.front();
+        pendingWebsites_.pop_front();
+        if (openAtLaunch(id)) return true;
+    }
+    return false;
+}
+
+bool BrowserWindowManager::openAtLaunch(const Uuid& websiteID) {
+    auto website = store.profile(websiteID);
+    if (!website) return false;  // deleted meanwhile
+    if (auto target = linkTarget(*website)) {
+        if (auto controller = window(target->windowID)) {
+            // A website reached only through its visibility at quit stays as the restore left it.
+            if (website->launchAtStartup && !controller->isOnScreen() && !controller->isTuckedAway())
+                controller->present(false, false, true);
+            return false;
+        }
+    }
+    makeWindowController(WindowRequest::ownWindow(*website)).present(false, false, true);
+    return true;
+}
+
 void BrowserWindowManager::awaitStartPages() {
     // The callbacks hold the manager weakly, and are disconnected before their views go.
     using Weak = std::weak_ptr<BrowserWindowManager*>;
     auto release = [](gpointer data, GClosure*) { delete static_cast<Weak*>(data); };
-    auto began = [](WebKitWebView* view, WebKitLoadEvent, gpointer data) {
-        if (auto manager = static_cast<Weak*>(data)->lock()) (*manager)->pageBegan(view);
+    auto changed = [](WebKitWebView* view, WebKitLoadEvent event, gpointer data) {
+        if (auto manager = static_cast<Weak*>(data)->lock()) (*manager)->startPageChanged(view, event == WEBKIT_LOAD_FINISHED);
     };
     auto failed = [](WebKitWebView* view, WebKitLoadEvent, gchar*, GError*, gpointer data) -> gboolean {
-        if (auto manager = static_cast<Weak*>(data)->lock()) (*manager)->pageBegan(view);
+        if (auto manager = static_cast<Weak*>(data)->lock()) (*manager)->startPageChanged(view, true);
         return FALSE;
     };
     for (const auto& [id, page] : startPages_) {
         AwaitedPage awaited{page.webView, {}};
-        awaited.handlers.push_back(g_signal_connect_data(page.webView.get(), "load-changed", G_CALLBACK(+began),
+        awaited.handlers.push_back(g_signal_connect_data(page.webView.get(), "load-changed", G_CALLBACK(+changed),
                                                          new Weak(self_), release, G_CONNECT_DEFAULT));
         awaited.handlers.push_back(g_signal_connect_data(page.webView.get(), "load-failed", G_CALLBACK(+failed),
                                                          new Weak(self_), release, G_CONNECT_DEFAULT));
         awaitedPages_.push_back(std::move(awaited));
     }
-    if (awaitedPages_.empty()) return;
+    if (awaitedPages_.empty()) {
+        startIcons_.reset();
+        return;
+    }
     awaitLimit_ = timers_.schedule(std::chrono::milliseconds(400), [this] { startRestoreTurns(); });
 }
 
-void BrowserWindowManager::pageBegan(WebKitWebView* view) {
+void BrowserWindowManager::startPageChanged(WebKitWebView* view, bool finished) {
+    // A page that has begun loading has no icon yet: the databases open before any can come.
+    startIcons_.reset();
+    if (!finished) return;
     std::erase_if(awaitedPages_, [view](AwaitedPage& page) {
         if (page.view.get() != view) return false;
         for (gulong handler : page.handlers) g_signal_handler_disconnect(view, handler);
@@ -93,10 +130,11 @@ void BrowserWindowManager::pageBegan(WebKitWebView* view) {
 
 void BrowserWindowManager::startRestoreTurns() {
     awaitLimit_.cancel();
+    startIcons_.reset();
     for (auto& page : awaitedPages_)
         for (gulong handler : page.handlers) g_signal_handler_disconnect(page.view.get(), handler);
     awaitedPages_.clear();
-    if (!restoring_ || pendingWindows_.empty() || restoreSource_ != 0) return;
+    if (!restoring_ || !owesWindows() || restoreSource_ != 0) return;
     // Below the web processes' messages and the first window's drawing; the callback holds the
     // manager weakly.
     restoreSource_ = g_idle_add_full(
@@ -110,12 +148,8 @@ void BrowserWindowManager::startRestoreTurns() {
 }
 
 bool BrowserWindowManager::restoreTurn() {
-    if (restoring_ && !pendingWindows_.empty()) {
-        RestorableWindow next = std::move(pendingWindows_.front());
-        pendingWindows_.pop_front();
-        restoreWindow(next);
-    }
-    if (restoring_ && !pendingWindows_.empty()) return true;
+    if (restoring_) buildNextWindow();
+    if (restoring_ && owesWindows()) return true;
     restoreSource_ = 0;
     finishRestore();
     return false;
@@ -123,31 +157,12 @@ bool BrowserWindowManager::restoreTurn() {
 
 void BrowserWindowManager::finishRestore() {
     if (!restoring_) return;
-    startRestoreTurns();
     if (restoreSource_ != 0) g_source_remove(std::exchange(restoreSource_, 0));
     // A request made while a window is being built finds the rest built by this loop.
-    while (!pendingWindows_.empty()) {
-        RestorableWindow next = std::move(pendingWindows_.front());
-        pendingWindows_.pop_front();
-        restoreWindow(next);
+    while (buildNextWindow()) {
     }
     if (!restoring_) return;
     restoring_ = false;
-
-    const bool restoreWindows = preferences.value().restoreWindows;
-    const std::vector<WebAppProfile> websites = store.profiles();
-    for (const auto& website : websites) {
-        if (!website.launchAtStartup && !(restoreWindows && website.wasVisible)) continue;
-        if (auto target = linkTarget(website)) {
-            if (auto controller = window(target->windowID)) {
-                // A website reached only through its visibility at quit stays as the restore left it.
-                if (website.launchAtStartup && !controller->isOnScreen() && !controller->isTuckedAway())
-                    controller->present(false, false, true);
-                continue;
-            }
-        }
-        makeWindowController(WindowRequest::ownWindow(website)).present(false, false, true);
-    }
     // A page asked for early that no window took (its website went meanwhile) stops loading.
     startPages_.clear();
     loadedSession_.reset();
@@ -162,8 +177,14 @@ void BrowserWindowManager::finishRestore() {
 
 void BrowserWindowManager::requestStartPages() {
     if (didRestore_ || loadedSession_) return;
-    // The icon databases of the stores made here open once every page below has been asked for.
-    WebsiteDataStore::IconDatabaseDeferral deferIcons;
+    // The icon databases of the stores made now open once the first page has begun loading:
+    // opening them holds up the main loop that the pages' web processes wait for.
+    startIcons_ = std::make_shared<WebsiteDataStore::IconDatabaseDeferral>();
+    askForStartPages();
+    awaitStartPages();
+}
+
+void BrowserWindowManager::askForStartPages() {
     const bool restoreWindows = preferences.value().restoreWindows;
     bool restoresWindows = false;
     if (restoreWindows) {
@@ -336,6 +357,7 @@ void BrowserWindowManager::closeAllAndForgetSession() {
 
 void BrowserWindowManager::shutdown() {
     finishRestore();
+    startRestoreTurns();  // stops waiting for the start pages
     if (shuttingDown_) return;
     // The final snapshot, at once and while every window still exists.
     writeSnapshot(true);

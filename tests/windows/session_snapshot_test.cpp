@@ -96,22 +96,32 @@ TEST_F(SessionSnapshotTest, AnUnreadableSessionIsNeverOverwrittenUntilRemoved) {
 
 TEST_F(SessionSnapshotTest, AnIncrementalRestoreBuildsEveryWindowOnIdleTurnsOrAtOnceWhenShutDownMidway) {
     preferences->update([](AppPreferences& p) { p.restoreWindows = true; });
-    const std::vector<WebAppProfile> sites{website("a", "/a"), website("b", "/b"), website("c", "/c")};
+    // Three sites: one window would show them all.
+    std::vector<WebAppProfile> sites{website("a", "/a"), website("b", "/b"), website("c", "/c")};
+    sites[1].homeURL = server.url("/b", "beta.localhost");
+    sites[2].homeURL = server.url("/c", "gamma.localhost");
     BrowserSessionDocument document{1, {}, {}};
     for (const auto& site : sites)
-        document.windows.push_back({.id = site.id, .savedProfileID = site.id, .tabs = {{server.url("/" + site.name), "T"}},
+        document.windows.push_back({.id = site.id, .savedProfileID = site.id, .tabs = {{site.homeURL, "T"}},
                                     .frame = {0, 0, 400, 400, std::nullopt}});
-    for (int mode : {0, 1, 2}) {
-        const bool shutDownMidway = mode == 1, pagesAskedFirst = mode == 2;
+    // The last mode has no saved windows: the websites that open at start come one per turn too.
+    for (int mode : {2, 3, 0, 1}) {
+        const bool shutDownMidway = mode == 1, pagesAskedFirst = mode >= 2, launchAtStart = mode == 3;
+        SCOPED_TRACE(mode);
         const int requestsBefore = server.requestCount("/c");
         manager.reset();
-        start(sites);
-        ASSERT_TRUE(manager->sessionPersistence.save(document));
-        // The pages asked for first hold the other windows back until they begin loading.
+        auto websites = sites;
+        for (auto& site : websites) site.launchAtStartup = launchAtStart;
+        start(websites);
+        ASSERT_TRUE(manager->sessionPersistence.save(launchAtStart ? BrowserSessionDocument{1, {}, {}} : document));
+        // The pages asked for first hold the other windows back until they have loaded, and the
+        // icon databases of the stores made for them (the first run's) until one has begun.
         if (pagesAskedFirst) manager->requestStartPages();
         manager->restoreSession(true);
         EXPECT_EQ(manager->windows().size(), 1u) << "the first window at once";
         EXPECT_FALSE(manager->didRestore());
+        WebKitWebContext* first = manager->window(sites[0].id)->browser().websiteDataStore()->webContext();
+        EXPECT_EQ(webkit_web_context_get_favicon_database_directory(first) == nullptr, mode == 2);
         if (shutDownMidway) {
             manager->shutdown();
             auto saved = manager->sessionPersistence.load();
@@ -119,8 +129,11 @@ TEST_F(SessionSnapshotTest, AnIncrementalRestoreBuildsEveryWindowOnIdleTurnsOrAt
             EXPECT_EQ((*saved)->windows.size(), 3u) << "nothing of the session is lost";
         } else {
             ASSERT_TRUE(spinUntil([&] { return manager->didRestore(); }));
+            EXPECT_NE(webkit_web_context_get_favicon_database_directory(first), nullptr);
             EXPECT_EQ(manager->windows().size(), 3u);
             EXPECT_EQ(manager->visibleWindowCount(), 3);
+            // A window built after its page had loaded still shows the page's title.
+            EXPECT_TRUE(spinUntil([&] { return manager->window(sites[2].id)->panel().get_title().find("— c") != std::string::npos; }));
             EXPECT_TRUE(spinUntil([&] { return server.requestCount("/c") > requestsBefore; }));
             test::spinFor(std::chrono::milliseconds(200));
             EXPECT_EQ(server.requestCount("/c"), requestsBefore + 1) << "the page asked for first loads once";
