@@ -49,7 +49,8 @@ void BrowserWindowManager::restoreSession(bool incremental) {
     restoring_ = true;
     const bool restoreWindows = preferences.value().restoreWindows;
     for (const auto& website : store.profiles())
-        if (website.launchAtStartup || (restoreWindows && website.wasVisible)) pendingWebsites_.push_back(website.id);
+        if (website.launchAtStartup || (restoreWindows && website.wasVisible))
+            pendingWebsites_.push_back(website.id);
     buildNextWindow();
     if (!incremental || !owesWindows()) {
         finishRestore();
@@ -58,7 +59,9 @@ void BrowserWindowManager::restoreSession(bool incremental) {
     if (awaitedPages_.empty()) startRestoreTurns();
 }
 
-bool BrowserWindowManager::owesWindows() const { return !pendingWindows_.empty() || !pendingWebsites_.empty(); }
+bool BrowserWindowManager::owesWindows() const {
+    return !pendingWindows_.empty() || !pendingWebsites_.empty();
+}
 
 bool BrowserWindowManager::buildNextWindow() {
     if (!pendingWindows_.empty()) {
@@ -95,7 +98,8 @@ void BrowserWindowManager::awaitStartPages() {
     using Weak = std::weak_ptr<BrowserWindowManager*>;
     auto release = [](gpointer data, GClosure*) { delete static_cast<Weak*>(data); };
     auto changed = [](WebKitWebView* view, WebKitLoadEvent event, gpointer data) {
-        if (auto manager = static_cast<Weak*>(data)->lock()) (*manager)->startPageChanged(view, event == WEBKIT_LOAD_FINISHED);
+        if (auto manager = static_cast<Weak*>(data)->lock())
+            (*manager)->startPageChanged(view, event == WEBKIT_LOAD_FINISHED);
     };
     auto failed = [](WebKitWebView* view, WebKitLoadEvent, gchar*, GError*, gpointer data) -> gboolean {
         if (auto manager = static_cast<Weak*>(data)->lock()) (*manager)->startPageChanged(view, true);
@@ -103,8 +107,9 @@ void BrowserWindowManager::awaitStartPages() {
     };
     for (const auto& [id, page] : startPages_) {
         AwaitedPage awaited{page.webView, {}};
-        awaited.handlers.push_back(g_signal_connect_data(page.webView.get(), "load-changed", G_CALLBACK(+changed),
-                                                         new Weak(self_), release, G_CONNECT_DEFAULT));
+        awaited.handlers.push_back(g_signal_connect_data(page.webView.get(), "load-changed",
+                                                         G_CALLBACK(+changed), new Weak(self_), release,
+                                                         G_CONNECT_DEFAULT));
         awaited.handlers.push_back(g_signal_connect_data(page.webView.get(), "load-failed", G_CALLBACK(+failed),
                                                          new Weak(self_), release, G_CONNECT_DEFAULT));
         awaitedPages_.push_back(std::move(awaited));

@@ -118,8 +118,9 @@ TEST_F(AppEnvironmentTest, AppliesTheThemeFromTheCurrentAndEveryLaterPreferences
     EXPECT_FALSE(prefersDarkTheme()) << "the desktop's own setting again";
     // Setting the value in force reloads the theme: the same value is not set again.
     int notifications = 0;
-    gulong handler = g_signal_connect_swapped(gtk_settings_get_default(), "notify::gtk-application-prefer-dark-theme",
-                                              G_CALLBACK(+[](int* count) { ++*count; }), &notifications);
+    gulong handler =
+        g_signal_connect_swapped(gtk_settings_get_default(), "notify::gtk-application-prefer-dark-theme",
+                                 G_CALLBACK(+[](int* count) { ++*count; }), &notifications);
     for (AppTheme theme : {AppTheme::system, AppTheme::light, AppTheme::light, AppTheme::system})
         environment->applyPreferences(AppPreferences{.theme = theme});
     g_signal_handler_disconnect(gtk_settings_get_default(), handler);

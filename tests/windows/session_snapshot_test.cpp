@@ -102,7 +102,9 @@ TEST_F(SessionSnapshotTest, AnIncrementalRestoreBuildsEveryWindowOnIdleTurnsOrAt
     sites[2].homeURL = server.url("/c", "gamma.localhost");
     BrowserSessionDocument document{1, {}, {}};
     for (const auto& site : sites)
-        document.windows.push_back({.id = site.id, .savedProfileID = site.id, .tabs = {{site.homeURL, "T"}},
+        document.windows.push_back({.id = site.id,
+                                    .savedProfileID = site.id,
+                                    .tabs = {{site.homeURL, "T"}},
                                     .frame = {0, 0, 400, 400, std::nullopt}});
     // The last mode has no saved windows: the websites that open at start come one per turn too.
     for (int mode : {2, 3, 0, 1}) {
@@ -113,7 +115,8 @@ TEST_F(SessionSnapshotTest, AnIncrementalRestoreBuildsEveryWindowOnIdleTurnsOrAt
         auto websites = sites;
         for (auto& site : websites) site.launchAtStartup = launchAtStart;
         start(websites);
-        ASSERT_TRUE(manager->sessionPersistence.save(launchAtStart ? BrowserSessionDocument{1, {}, {}} : document));
+        ASSERT_TRUE(
+            manager->sessionPersistence.save(launchAtStart ? BrowserSessionDocument{1, {}, {}} : document));
         // The pages asked for first hold the other windows back until they have loaded, and the
         // icon databases of the stores made for them (the first run's) until one has begun.
         if (pagesAskedFirst) manager->requestStartPages();
@@ -133,7 +136,9 @@ TEST_F(SessionSnapshotTest, AnIncrementalRestoreBuildsEveryWindowOnIdleTurnsOrAt
             EXPECT_EQ(manager->windows().size(), 3u);
             EXPECT_EQ(manager->visibleWindowCount(), 3);
             // A window built after its page had loaded still shows the page's title.
-            EXPECT_TRUE(spinUntil([&] { return manager->window(sites[2].id)->panel().get_title().find("— c") != std::string::npos; }));
+            EXPECT_TRUE(spinUntil([&] {
+                return manager->window(sites[2].id)->panel().get_title().find("— c") != std::string::npos;
+            }));
             EXPECT_TRUE(spinUntil([&] { return server.requestCount("/c") > requestsBefore; }));
             test::spinFor(std::chrono::milliseconds(200));
             EXPECT_EQ(server.requestCount("/c"), requestsBefore + 1) << "the page asked for first loads once";
