@@ -54,9 +54,11 @@ TEST_F(SessionSnapshotTest, TwoChangesHalfASecondApartGiveOneWriteAfterTheSecond
 
 TEST_F(SessionSnapshotTest, RestoringOffDeletesBothFilesAndOpensOnlyLaunchAtStartWebsites) {
     auto alpha = launched("alpha");
+    auto beta = launched("beta");
+    beta.homeURL = server.url("/beta", "beta.localhost");
     auto shown = website("Shown", "/shown");
     shown.wasVisible = true;
-    start({alpha, shown});
+    start({alpha, shown, beta});
     RestorableWindow saved{.id = shown.id, .savedProfileID = shown.id, .tabs = {{server.url("/shown"), "S"}},
                            .frame = {0, 0, 400, 400, std::nullopt}};
     for (int write = 0; write < 2; ++write) ASSERT_TRUE(manager->sessionPersistence.save({1, {saved}, {}}));
@@ -64,8 +66,10 @@ TEST_F(SessionSnapshotTest, RestoringOffDeletesBothFilesAndOpensOnlyLaunchAtStar
     manager->restoreSession();
     EXPECT_FALSE(files::pathExists(path()));
     EXPECT_FALSE(files::pathExists(files::backupPath(path())));
-    EXPECT_EQ(manager->windows().size(), 1u);
+    // All at once: only a restore asked to be incremental spreads its windows over turns.
+    EXPECT_EQ(manager->windows().size(), 2u);
     EXPECT_NE(manager->window(alpha.id), nullptr);
+    EXPECT_NE(manager->window(beta.id), nullptr);
 }
 
 TEST_F(SessionSnapshotTest, AnUnreadableSessionIsNeverOverwrittenUntilRemoved) {
