@@ -54,7 +54,8 @@ TEST_F(WindowStateUnderWindowManager, MinimisingHidingAndShowing) {
     ASSERT_TRUE(spinUntil([&] { return !own.isMinimized(); }));
     EXPECT_TRUE(own.browser().isPresented());
     EXPECT_TRUE(spinUntil([&] { return !iconicOnServer(own.panel()); }));
-    EXPECT_EQ(manager->visibleWindowCount(), 1);
+    // A busy window manager may still report the minimising it was asked for first.
+    EXPECT_TRUE(spinUntil([&] { return manager->visibleWindowCount() == 1; }));
 
     // A minimised window that is hidden stays hidden, and comes back shown.
     own.panel().iconify();
