@@ -34,7 +34,8 @@ browser_window() { app_window '^Quenlith — '; }
 # --- SIGTERM right after a tab opened ------------------------------------------------------------
 start_app
 alpha=""
-wait_for 20 eval 'alpha=$(app_window ^Alpha); [ -n "$alpha" ]' ||
+# Found by its page's title: the window is in place by then, as the move below needs.
+wait_for 20 eval 'alpha=$(app_window "^Alpha — Page "); [ -n "$alpha" ]' ||
   { fail "Alpha opens"; cat "$work/app.log"; exit 1; }
 xdotool windowmove "$alpha" 200 150
 wait_for 5 geometry_is "$alpha" "200 150 500 400" || fail "Alpha moves"

@@ -45,7 +45,8 @@ wait_for 10 eval 'linked=$(client linked) other=$(client other); [ -n "$linked" 
   { fail "the test clients start"; exit 1; }
 
 start_app; alpha=""
-wait_for 20 eval 'alpha=$(app_window "^Alpha"); [ -n "$alpha" ]' || { fail "Alpha opens"; cat "$work/app.log"; exit 1; }
+# Found by its page's title: the window is in place by then, as the drags below need.
+wait_for 20 eval 'alpha=$(app_window "^Alpha — Page "); [ -n "$alpha" ]' || { fail "Alpha opens"; cat "$work/app.log"; exit 1; }
 
 # --- Tucking by dragging ------------------------------------------------------------------------
 xdotool windowactivate --sync "$alpha"
