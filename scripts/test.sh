@@ -3,9 +3,9 @@
 #   1. the display-free model tests,
 #   2. the same model tests built with AddressSanitizer and UndefinedBehaviorSanitizer, and every
 #      decoder of files and links fuzzed for 20 seconds (scripts/fuzz.sh runs them longer), both
-#      beside steps 1 and 3,
+#      beside steps 1, 3 and 4,
 #   3. the GUI and web tests under Xvfb and a private D-Bus session,
-#   4. the window-manager checks under Xvfb with openbox, side by side, once step 2 has ended,
+#   4. the window-manager checks under Xvfb with openbox, side by side,
 #   5. the lifetime scenarios of the GUI tests built with AddressSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -72,6 +72,15 @@ if [ "$gui_tests" -gt 0 ]; then
     ctest --test-dir build -L gui --output-on-failure -j "$(( jobs > 4 ? 4 : jobs ))"
 fi
 
+# The window-manager checks run while the sanitizer and fuzzing step still builds at its lower
+# priority, so their timing is not squeezed by it.
+wm_checks=0
+if [ -x tests/wm/run.sh ]; then
+  step "window-manager checks"
+  tests/wm/run.sh build | tee "$scratch/wm.log"
+  wm_checks=$(grep -c '^PASS: ' "$scratch/wm.log" || true)
+fi
+
 # Nothing else runs now: the sanitizer and fuzzing step gets its full share of the machine.
 descendants() { local child; for child in $(pgrep -P "$1" 2>/dev/null); do echo "$child"; descendants "$child"; done; }
 renice -n 0 -p "$background" $(descendants "$background") >/dev/null 2>&1 || true
@@ -83,15 +92,6 @@ if ! wait "$background"; then
 fi
 cat "$background_log"
 fuzz_targets=$(grep -c '^PASS: fuzz ' "$background_log" || true)
-
-# The window-manager checks wait for the sanitizer and fuzzing step: they time what the window
-# manager does with the windows, and a machine busy with that step made them fail now and then.
-wm_checks=0
-if [ -x tests/wm/run.sh ]; then
-  step "window-manager checks"
-  tests/wm/run.sh build | tee "$scratch/wm.log"
-  wm_checks=$(grep -c '^PASS: ' "$scratch/wm.log" || true)
-fi
 
 # Lifetime scenarios under AddressSanitizer: views, tabs, windows and managers destroyed while work
 # for them is in flight. The engine and GLib keep caches for the life of the process, so leaks are
