@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 
+#include "model/kept_call.hpp"
 #include "model/suggested_website.hpp"
 #include "model/uuid.hpp"
 #include "model/web_app_profile.hpp"
@@ -53,10 +54,11 @@ struct LauncherCommands {
     bool has(WindowCommand command) const { return provides ? provides(command) : static_cast<bool>(this->*command); }
 };
 
-// Calls `command` with the arguments when it is set.
+// Calls `command` with the arguments when it is set, through a copy: a command may end the view
+// that holds it (deleting a website from the start page in a tab of its own window).
 template <typename Command, typename... Arguments>
 void run(const Command& command, Arguments&&... arguments) {
-    if (command) command(std::forward<Arguments>(arguments)...);
+    callKept(command, std::forward<Arguments>(arguments)...);
 }
 
 // Fills the window-manager members from the manager's operations. Each closure looks the manager

@@ -1,6 +1,7 @@
 #include "launcher/website_tile.hpp"
 
 #include "launcher/launcher_style.hpp"
+#include "model/kept_call.hpp"
 #include "ui/action_menu_item.hpp"
 
 #include <gtkmm/separatormenuitem.h>
@@ -36,7 +37,7 @@ WebsiteTile::WebsiteTile(Gtk::Widget* icon, const std::string& title, const std:
 WebsiteTile::~WebsiteTile() = default;
 
 void WebsiteTile::on_clicked() {
-    if (onOpen) onOpen();
+    callKept(onOpen);
 }
 
 bool WebsiteTile::on_button_press_event(GdkEventButton* event) {

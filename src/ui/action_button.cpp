@@ -3,6 +3,7 @@
 #include <atkmm/object.h>
 #include <gtkmm/cssprovider.h>
 
+#include "model/kept_call.hpp"
 #include "ui/icon_names.hpp"
 
 namespace quenlith {
@@ -27,7 +28,8 @@ ActionButton::ActionButton(std::string_view symbol, const std::string& toolTip,
 }
 
 void ActionButton::invoke() {
-    if (onAction) onAction();
+    // The action may end the button (a tab's close button closing its window): it runs from a copy.
+    callKept(onAction);
 }
 
 void ActionButton::on_clicked() {

@@ -1,12 +1,16 @@
 #include "ui/action_menu_item.hpp"
 
+#include "model/kept_call.hpp"
+
 namespace quenlith {
 
 ActionMenuItem::ActionMenuItem(const std::string& title, std::function<void()> handler)
     : Gtk::MenuItem(title, /*mnemonic=*/false), handler_(std::move(handler)) {}
 
 void ActionMenuItem::invoke() {
-    if (handler_) handler_();
+    // The handler may end the menu holding this item (a list rebuilt, a window closed): it runs from
+    // a copy.
+    callKept(handler_);
 }
 
 void ActionMenuItem::on_activate() {
@@ -21,7 +25,7 @@ ActionCheckMenuItem::ActionCheckMenuItem(const std::string& title, bool checked,
 }
 
 void ActionCheckMenuItem::invoke() {
-    if (handler_) handler_();
+    callKept(handler_);
 }
 
 void ActionCheckMenuItem::on_activate() {

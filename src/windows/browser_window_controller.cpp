@@ -6,6 +6,7 @@
 
 #include "browser/view/browser_view_controller.hpp"
 #include "model/edge_tuck_controller.hpp"
+#include "model/kept_call.hpp"
 #include "model/preferences_store.hpp"
 #include "model/web_app_store.hpp"
 #include "windows/floating_browser_panel.hpp"
@@ -80,7 +81,8 @@ EdgeTuckController& BrowserWindowController::edgeTuck() {
 bool BrowserWindowController::isTuckedAway() const { return edgeTuck_ && edgeTuck_->isTuckedAway(); }
 
 bool BrowserWindowController::deleteRequested(GdkEventAny*) {
-    if (onClose) onClose();
+    // The close request may end this window, and tearDown() resets the closure while it runs.
+    callKept(onClose);
     return true;
 }
 
@@ -95,7 +97,7 @@ void BrowserWindowController::frameChanged() {
     saveFrame();
     // The edge-tuck check follows moves only, not resizes.
     if (moved) edgeTuck().windowMoved();
-    if (onVisibility) onVisibility();
+    callKept(onVisibility);
 }
 
 bool BrowserWindowController::windowStateChanged(GdkEventWindowState* event) {
@@ -106,7 +108,7 @@ bool BrowserWindowController::windowStateChanged(GdkEventWindowState* event) {
     if (!iconified && (event->new_window_state & GDK_WINDOW_STATE_WITHDRAWN)) {
         // A minimised window that was hidden leaves the minimised state without coming back: it
         // stays hidden and not presented until it is shown.
-        if (onVisibility) onVisibility();
+        callKept(onVisibility);
         return false;
     }
     if (iconified) {
@@ -116,12 +118,12 @@ bool BrowserWindowController::windowStateChanged(GdkEventWindowState* event) {
         // Back from the taskbar: presented again, and a sleeping active tab wakes.
         browser_->setPresented(true, true);
     }
-    if (onVisibility) onVisibility();
+    callKept(onVisibility);
     return false;
 }
 
 void BrowserWindowController::activeChanged() {
-    if (panel_->property_is_active().get_value() && onActive) onActive();
+    if (panel_->property_is_active().get_value()) callKept(onActive);
 }
 
 void BrowserWindowController::present(bool activate, bool keepTuck, bool wake, std::uint32_t eventTime) {
@@ -163,7 +165,7 @@ void BrowserWindowController::applyProfile(const WebAppProfile& profile) {
     edgeTuck().reset();
     if (!wasAway) return;
     present(false, false, true);
-    if (onVisibility) onVisibility();
+    callKept(onVisibility);
 }
 
 void BrowserWindowController::saveFrame() {

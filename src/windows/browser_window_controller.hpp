@@ -61,7 +61,8 @@ public:
     // resizes are then neither saved nor reported.
     bool restoring = true;
 
-    // The user asks to close the window.
+    // The user asks to close the window. The reports below run through copies (callKept): what
+    // they call may end the window, and tearDown() resets them.
     std::function<void()> onClose;
     // The window moved, was resized, minimised or brought back.
     std::function<void()> onVisibility;

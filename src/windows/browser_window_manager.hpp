@@ -292,21 +292,23 @@ public:
     void discardProxyCredential(const std::string& credentialID);
 
     // --- Hiding and closing (window_closing.cpp) -----------------------------------------------
+    // The operations that can end a window take their ids by value: the caller's id may live in a
+    // closure of the window being ended (its close handler, a button of its tab strip).
 
     // The close button or the "close" command: a website's own window on a persistent store is
     // hidden while the close behaviour is "Hide Window"; every other window is closed.
-    void requestClose(const Uuid& windowID);
+    void requestClose(Uuid windowID);
     // Closes and releases one window; the ad-hoc record of its last window goes with it.
-    void close(const Uuid& windowID);
+    void close(Uuid windowID);
     // Hides every window of a saved website (its own windows and the one showing it).
     void hide(const Uuid& profileID);
     // Hides one window.
     void hideWindow(const Uuid& windowID);
     // Closes one tab, or the window when it is the only one.
-    void closeTab(const Uuid& windowID, const Uuid& tabID);
+    void closeTab(Uuid windowID, Uuid tabID);
     // Deletes a saved website and closes its windows; false (nothing closed) when the store
     // refuses.
-    bool deleteWebsite(const Uuid& profileID);
+    bool deleteWebsite(Uuid profileID);
     // Whether a saved website's window is on screen.
     bool isWebsiteVisible(const Uuid& profileID) const;
 

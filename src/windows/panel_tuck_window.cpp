@@ -4,6 +4,7 @@
 #include <gdkmm/seat.h>
 
 #include "browser/view/browser_view_controller.hpp"
+#include "model/kept_call.hpp"
 #include "windows/browser_window_controller.hpp"
 #include "windows/edge_handle_view.hpp"
 #include "windows/floating_browser_panel.hpp"
@@ -90,7 +91,7 @@ void PanelTuckWindow::hideHandle() {
 void PanelTuckWindow::present(bool activate, bool keepTuck, bool wake) { owner_.present(activate, keepTuck, wake); }
 
 void PanelTuckWindow::visibilityChanged() {
-    if (owner_.onVisibility) owner_.onVisibility();
+    callKept(owner_.onVisibility);
 }
 
 }  // namespace quenlith

@@ -47,7 +47,7 @@ void BrowserWindowManager::hideWindow(const Uuid& windowID) {
     publishState();
 }
 
-void BrowserWindowManager::requestClose(const Uuid& windowID) {
+void BrowserWindowManager::requestClose(Uuid windowID) {
     BrowserWindowController* controller = window(windowID);
     if (!controller) return;
     const CloseAction action = closeAction(preferences.value().closeBehavior, controller->id == controller->profileID,
@@ -60,7 +60,7 @@ void BrowserWindowManager::requestClose(const Uuid& windowID) {
     close(windowID);
 }
 
-void BrowserWindowManager::close(const Uuid& windowID) {
+void BrowserWindowManager::close(Uuid windowID) {
     auto found = windows_.find(windowID);
     if (found == windows_.end()) return;
     std::unique_ptr<BrowserWindowController> controller = std::move(found->second);
@@ -88,7 +88,7 @@ void BrowserWindowManager::close(const Uuid& windowID) {
     publishState();
 }
 
-void BrowserWindowManager::closeTab(const Uuid& windowID, const Uuid& tabID) {
+void BrowserWindowManager::closeTab(Uuid windowID, Uuid tabID) {
     BrowserWindowController* controller = window(windowID);
     if (!controller || !controller->browser().tab(tabID)) return;
     if (controller->browser().tabs().size() > 1)
@@ -97,7 +97,7 @@ void BrowserWindowManager::closeTab(const Uuid& windowID, const Uuid& tabID) {
         close(windowID);
 }
 
-bool BrowserWindowManager::deleteWebsite(const Uuid& profileID) {
+bool BrowserWindowManager::deleteWebsite(Uuid profileID) {
     finishRestore();
     if (!store.profile(profileID) || !store.deleteProfile(profileID)) return false;
     websiteLinks.remove(profileID);

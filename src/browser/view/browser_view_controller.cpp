@@ -16,6 +16,7 @@
 #include "browser/view/tab_restore.hpp"
 #include "browser/view/tab_title.hpp"
 #include "model/address.hpp"
+#include "model/kept_call.hpp"
 #include "model/localization.hpp"
 #include "model/preferences_store.hpp"
 #include "ui/alert.hpp"
@@ -310,9 +311,7 @@ void BrowserViewController::wireActions() {
     };
     toolbar.reload.onAction = [this] { reloadOrStop(); };
     toolbar.startPage.onAction = [this] { showStartPage(); };
-    toolbar.saveWebsite.onAction = [this] {
-        if (services.onCommand) services.onCommand(BrowserCommand::saveWebsite);
-    };
+    toolbar.saveWebsite.onAction = [this] { callKept(services.onCommand, BrowserCommand::saveWebsite); };
     toolbar.pin.onAction = [this] { togglePin(); };
     toolbar.more.onAction = [this] { showMoreMenu(); };
     toolbar.onNavigate = [this](const std::string& text) { navigate(text); };
@@ -384,7 +383,8 @@ void BrowserViewController::refreshChrome() {
                            shown->pageURL().value_or(""), webkit_web_view_get_favicon(shown->webView())});
     tabStrip_.show(tabs_.activeIndex(), entries);
     layoutChrome();
-    if (services.onStateChange) services.onStateChange();
+    // Through a copy: tearDown() resets it.
+    callKept(services.onStateChange);
 }
 
 void BrowserViewController::revealCompactChrome(bool hovering) {

@@ -123,7 +123,9 @@ public:
                           const std::optional<WebViewConfiguration>& configuration = std::nullopt);
     void selectTab(std::size_t index, bool wake, bool focus);
     void selectAdjacentTab(int offset);
-    void closeTab(const std::optional<Uuid>& id = std::nullopt);
+    // Closes the tab (none: the active one); the last tab asks the window to close instead. The id
+    // is taken by value: closing the window ends the closures a caller's id may live in.
+    void closeTab(std::optional<Uuid> id = std::nullopt);
     void reopenClosedTab();
     void moveTab(const Uuid& id, int offset);
     void duplicateTab(const Uuid& id);

@@ -7,6 +7,7 @@
 #include "browser/engine/website_data_store.hpp"
 #include "browser/view/browser_view_controller.hpp"
 #include "model/ad_filter_domain_editor.hpp"
+#include "model/kept_call.hpp"
 #include "model/more_menu.hpp"
 #include "model/preferences_store.hpp"
 #include "ui/action_menu_item.hpp"
@@ -57,7 +58,8 @@ std::unique_ptr<Gtk::Menu> BrowserViewController::makeMoreMenu() {
     };
     auto command = [&](BrowserCommand which) {
         return run([which](BrowserViewController& self) {
-            if (self.services.onCommand) self.services.onCommand(which);
+            // "Close Window" ends the window whose view holds the command.
+            callKept(self.services.onCommand, which);
         });
     };
     auto menu = std::make_unique<Gtk::Menu>();
@@ -139,7 +141,7 @@ void BrowserViewController::requestSheet(BrowserSheet sheet) {
 
 void BrowserViewController::showWebsiteSettings() {
     if (isSavedWebsite) {
-        if (services.onCommand) services.onCommand(BrowserCommand::edit);
+        callKept(services.onCommand, BrowserCommand::edit);
         return;
     }
     showWindowSettingsSheet();
@@ -154,7 +156,7 @@ void BrowserViewController::saveWindowSettings(WebAppProfile edited, bool clickT
     edited.normalize();
     applyProfile(std::move(edited));
     if (services.onProfileChange) services.onProfileChange(profile_);
-    if (clickThrough != clickThroughEnabled && services.onCommand) services.onCommand(BrowserCommand::clickThrough);
+    if (clickThrough != clickThroughEnabled) callKept(services.onCommand, BrowserCommand::clickThrough);
 }
 
 void BrowserViewController::saveUserAgent(std::optional<std::string> userAgent) {

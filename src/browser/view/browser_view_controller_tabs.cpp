@@ -8,6 +8,7 @@
 #include "browser/view/tab_restore.hpp"
 #include "browser/view/tab_title.hpp"
 #include "model/address.hpp"
+#include "model/kept_call.hpp"
 #include "model/localization.hpp"
 #include "ui/action_menu_item.hpp"
 
@@ -75,12 +76,12 @@ void BrowserViewController::selectAdjacentTab(int offset) {
     if (auto index = tabs_.adjacentIndex(offset)) selectTab(*index, true, true);
 }
 
-void BrowserViewController::closeTab(const std::optional<Uuid>& id) {
+void BrowserViewController::closeTab(std::optional<Uuid> id) {
     auto index = tabs_.indexToClose(id);
     if (!index) return;
     if (tabs_.count() == 1) {
-        // The last tab stays: the window itself closes.
-        if (services.onCommand) services.onCommand(BrowserCommand::close);
+        // The last tab stays: the window itself closes, tearing this view down on the way.
+        callKept(services.onCommand, BrowserCommand::close);
         return;
     }
     if (isPersistent()) {

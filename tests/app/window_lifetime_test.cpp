@@ -1,0 +1,109 @@
+// Every kind of window the application makes, closed with the close behaviour "Close Window" the
+// three ways a person closes it: the window manager's close request, the title bar's close button
+// and Ctrl+W on its last tab. Each closing runs inside an event of the window it ends; under
+// AddressSanitizer (the lifetime lane) any touch of what is gone stops the test.
+#include <set>
+
+#include <webkit2/webkit2.h>
+
+#include "app/app_fixture.hpp"
+#include "browser/view/browser_view_controller.hpp"
+
+#include "support/close_requests.hpp"
+
+namespace quenlith {
+namespace {
+
+using test::spinUntil;
+
+enum class WindowKind { browser, savedWebsite, privateWindow, duplicate, popup };
+enum class CloseWay { windowManager, closeButton, closeKey };
+
+class WindowLifetime : public test::AppFixture {
+protected:
+    std::set<Uuid> windowIDs() {
+        std::set<Uuid> ids;
+        for (const auto& [id, window] : environment->windows().windows()) ids.insert(id);
+        return ids;
+    }
+
+    // Opens a window of the kind as the application's commands do and answers its id.
+    std::optional<Uuid> open(WindowKind kind, const WebAppProfile& saved) {
+        BrowserWindowManager& windows = environment->windows();
+        switch (kind) {
+            case WindowKind::browser: windows.showBrowser(); return windows.browserID;
+            case WindowKind::savedWebsite: windows.showProfile(saved.id); return saved.id;
+            case WindowKind::privateWindow: windows.openPrivateWindow(); return windows.lastActiveID;
+            case WindowKind::duplicate:
+            case WindowKind::popup: break;
+        }
+        // Both come from a page in a browser window.
+        BrowserViewController* opener = windows.open(server.url("/opener"));
+        if (!opener || !spinUntil([&] { return !opener->activeTab()->isLoading(); })) return std::nullopt;
+        const std::set<Uuid> before = windowIDs();
+        auto added = [&]() -> std::optional<Uuid> {
+            for (const Uuid& id : windowIDs())
+                if (!before.count(id)) return id;
+            return std::nullopt;
+        };
+        if (kind == WindowKind::duplicate) {
+            opener->services.onCommand(BrowserCommand::duplicate);
+        } else {
+            webkit_web_view_evaluate_javascript(opener->activeTab()->webView(), "window.open('/popup')", -1,
+                                                nullptr, nullptr, nullptr, nullptr, nullptr);
+            spinUntil([&] { return added().has_value(); });
+        }
+        return added();
+    }
+};
+
+TEST_F(WindowLifetime, EveryKindOfWindowClosesFromTheWindowManagerItsCloseButtonAndItsCloseKey) {
+    WebAppProfile saved = website("Saved", "/saved");
+    server.page("/opener", "<!doctype html><title>Opener</title>");
+    server.page("/popup", "<!doctype html><title>Popup</title>");
+    saveWebsites({saved});
+    startWithMenu();
+    environment->preferences.update([](AppPreferences& p) {
+        p.closeBehavior = CloseBehavior::release;
+        p.linkBehavior = LinkBehavior::newWindow;
+    });
+    BrowserWindowManager& windows = environment->windows();
+
+    for (WindowKind kind : {WindowKind::browser, WindowKind::savedWebsite, WindowKind::privateWindow,
+                            WindowKind::duplicate, WindowKind::popup}) {
+        for (CloseWay way : {CloseWay::windowManager, CloseWay::closeButton, CloseWay::closeKey}) {
+            SCOPED_TRACE(testing::Message()
+                         << "kind " << static_cast<int>(kind) << ", way " << static_cast<int>(way));
+            const std::optional<Uuid> id = open(kind, saved);
+            ASSERT_TRUE(id);
+            BrowserWindowController* window = windows.window(*id);
+            ASSERT_NE(window, nullptr);
+            FloatingBrowserPanel& panel = window->panel();
+            ASSERT_TRUE(spinUntil([&] { return panel.get_mapped(); }));
+            switch (way) {
+                case CloseWay::windowManager: test::sendWindowManagerClose(panel); break;
+                case CloseWay::closeButton:
+                    ASSERT_TRUE(spinUntil([&] { return test::pressTitleBarCloseButton(panel); }));
+                    break;
+                case CloseWay::closeKey:
+                    // The key acts on the key window: asked again until it is.
+                    ASSERT_TRUE(spinUntil([&] {
+                        if (!panel.is_active()) panel.present();
+                        return menu->activeBrowser() == &window->browser();
+                    }));
+                    ASSERT_EQ(window->browser().tabs().size(), 1u);
+                    test::pressKey(panel, "w", GDK_CONTROL_MASK);
+                    break;
+            }
+            ASSERT_TRUE(spinUntil([&] { return windows.window(*id) == nullptr; }));
+            EXPECT_NE(windows.lastActiveID, id);
+        }
+    }
+    // The pop-ups and duplicates came from a page of the browser window.
+    windows.close(windows.browserID);
+    EXPECT_TRUE(windowIDs().empty());
+    EXPECT_EQ(windows.visibleWindowCount(), 0);
+}
+
+}  // namespace
+}  // namespace quenlith
