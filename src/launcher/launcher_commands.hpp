@@ -55,7 +55,7 @@ struct LauncherCommands {
 };
 
 // Calls `command` with the arguments when it is set, through a copy: a command may end the view
-// that holds it (deleting a website from the start page in a tab of its own window).
+// that holds it (a website deleted from the start page in a tab of its own window).
 template <typename Command, typename... Arguments>
 void run(const Command& command, Arguments&&... arguments) {
     callKept(command, std::forward<Arguments>(arguments)...);

@@ -28,7 +28,7 @@ ActionButton::ActionButton(std::string_view symbol, const std::string& toolTip,
 }
 
 void ActionButton::invoke() {
-    // The action may end the button (a tab's close button closing its window): it runs from a copy.
+    // The action may end what holds the button (the window or list it sits in): it runs from a copy.
     callKept(onAction);
 }
 

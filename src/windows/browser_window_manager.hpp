@@ -293,7 +293,7 @@ public:
 
     // --- Hiding and closing (window_closing.cpp) -----------------------------------------------
     // The operations that can end a window take their ids by value: the caller's id may live in a
-    // closure of the window being ended (its close handler, a button of its tab strip).
+    // closure the ending frees (the window's own close handler).
 
     // The close button or the "close" command: a website's own window on a persistent store is
     // hidden while the close behaviour is "Hide Window"; every other window is closed.

@@ -18,6 +18,8 @@ using test::spinUntil;
 
 enum class WindowKind { browser, savedWebsite, privateWindow, duplicate, popup };
 enum class CloseWay { windowManager, closeButton, closeKey };
+constexpr const char* kKindNames[] = {"browser", "saved website", "private", "duplicate", "pop-up"};
+constexpr const char* kWayNames[] = {"window manager", "close button", "Ctrl+W"};
 
 class WindowLifetime : public test::AppFixture {
 protected:
@@ -73,7 +75,7 @@ TEST_F(WindowLifetime, EveryKindOfWindowClosesFromTheWindowManagerItsCloseButton
                             WindowKind::duplicate, WindowKind::popup}) {
         for (CloseWay way : {CloseWay::windowManager, CloseWay::closeButton, CloseWay::closeKey}) {
             SCOPED_TRACE(testing::Message()
-                         << "kind " << static_cast<int>(kind) << ", way " << static_cast<int>(way));
+                         << kKindNames[static_cast<int>(kind)] << ", " << kWayNames[static_cast<int>(way)]);
             const std::optional<Uuid> id = open(kind, saved);
             ASSERT_TRUE(id);
             BrowserWindowController* window = windows.window(*id);
