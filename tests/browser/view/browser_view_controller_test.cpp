@@ -5,6 +5,7 @@
 #include "browser/browser_view_fixture.hpp"
 #include "browser/streaming_server.hpp"
 #include "browser/web_test_support.hpp"
+#include "support/toolkit_warnings.hpp"
 
 #include <gtkmm/headerbar.h>
 #include <gtkmm/settings.h>
@@ -85,6 +86,31 @@ TEST_F(BrowserView, TheAddressFieldFollowsThePageUntilThePersonTypesInIt) {
     view.focusActiveContent();  // once left, the field follows the page again
     ASSERT_TRUE(goTo("/home", "Home"));
     EXPECT_TRUE(spinUntil([&] { return field.get_text() == server.url("/home"); })) << field.get_text();
+}
+
+TEST_F(BrowserView, TakingTheChromeApartWithTheAddressFocusedWarnsOfNothing) {
+    server.page("/home", htmlPage("Home"));
+    auto& view = open(website("/home"));
+    ASSERT_TRUE(waitForTitle("Home"));
+    const int warnings = test::toolkitWarningCount();
+    for (bool closeWindow : {false, true}) {
+        auto* bar = Gtk::manage(new Gtk::HeaderBar());
+        window->hide();  // a title bar is set before the window is shown
+        gtk_widget_unrealize(GTK_WIDGET(window->gobj()));
+        window->set_titlebar(*bar);
+        window->show();
+        bar->show();
+        view.useHeaderBar(bar);
+        view.focusAddressField();
+        if (closeWindow) {
+            view.tearDown();
+            window.reset();
+        } else {
+            view.useHeaderBar(nullptr);
+        }
+        test::spinFor(std::chrono::milliseconds(20));
+    }
+    EXPECT_EQ(test::toolkitWarningCount(), warnings);
 }
 
 TEST_F(BrowserView, ContentStartsBelowTheVisibleBarsAndCompactModeRevealsThemOnEntering) {
