@@ -291,6 +291,8 @@ TEST_F(LauncherGuiTest, WithoutATrayTheLauncherOpensAsAWindow) {
     launcher.dismiss();
     controller->reopen();  // a second start
     EXPECT_TRUE(launcher.get_visible() && !launcher.isPopover());
+    controller->reopen();  // a third one closes it again
+    EXPECT_FALSE(launcher.get_visible());
 }
 
 TEST_F(LauncherGuiTest, DetailsLookupReadsTitleAndProposesTheIcon) {
