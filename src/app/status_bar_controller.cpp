@@ -174,6 +174,11 @@ void StatusBarController::showLauncherAsWindow() {
 
 void StatusBarController::reopen() {
     if (tornDown_) return;
+    // Starting the application again toggles the launcher, as its tray icon does.
+    if (launcher_->isShown()) {
+        launcher_->dismiss();
+        return;
+    }
     if (trayAvailable()) {
         launcher_->showAt(0, 0);
         return;

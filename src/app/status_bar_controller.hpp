@@ -37,8 +37,8 @@ public:
     void dismissLauncher();
     // Opens the launcher as an ordinary window (no tray to open it from).
     void showLauncherAsWindow();
-    // What a second start of the application does: the launcher at the pointer with a tray, else as
-    // a window (said once in the log).
+    // What a second start of the application does: closes the launcher when it is shown, else opens
+    // it at the pointer with a tray, or as a window without one (said once in the log).
     void reopen();
     // Brings the website items in line with the saved websites.
     void syncWebsiteItems();

@@ -1,5 +1,6 @@
 #include "app/status_website_item.hpp"
 
+#include <glibmm/main.h>
 #include <gtkmm/separatormenuitem.h>
 
 #include "app/app_environment.hpp"
@@ -11,6 +12,7 @@
 #include "model/address.hpp"
 #include "model/localization.hpp"
 #include "ui/action_menu_item.hpp"
+#include "ui/alert.hpp"
 #include "windows/browser_window_manager.hpp"
 
 namespace quenlith {
@@ -94,8 +96,14 @@ void WebsiteStatusItem::buildMenu(const std::string& name, const std::string& la
     })));
     menu->append(*Gtk::manage(new Gtk::SeparatorMenuItem()));
     menu->append(*Gtk::manage(new ActionMenuItem(localizedString("Remove from Menu Bar"), [environment, id] {
-        environment->store.hideMenuBarIcon(id);
-        environment->store.save();
+        WebAppStore& store = environment->store;
+        store.hideMenuBarIcon(id);
+        if (store.save()) return;
+        // The store took the change back, so the item stays. The alert waits for the menu to
+        // close: this item may be rebuilt while it is shown.
+        const std::string reason = store.errorMessage().value_or(localizedString("Please try again."));
+        Glib::signal_idle().connect_once(
+            [reason] { presentAlert(localizedString("Could not save website"), reason, nullptr); });
     })));
     menu->show_all();
     item_.setMenu(GTK_WIDGET(menu->gobj()));

@@ -8,6 +8,8 @@
 #include <gtk/gtk.h>
 #include <gtkmm/main.h>
 
+#include "support/toolkit_warnings.hpp"
+
 int main(int argc, char** argv) {
     // Synthetic input is dropped without core device events; the accessibility bridge is noise.
     setenv("GDK_CORE_DEVICE_EVENTS", "1", 0);
@@ -17,6 +19,7 @@ int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     // Listing the tests (CTest's discovery) needs no display.
     if (testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
+    quenlith::test::countToolkitWarnings();
     // A busy virtual display now and then refuses a new connection; a test process retries
     // briefly rather than failing a test that never started.
     bool opened = false;

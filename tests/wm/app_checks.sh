@@ -76,10 +76,12 @@ check "Gamma, not marked to launch at start, is not requested" eval '! requested
 check "Gamma has no window" eval '! has_window Gamma'
 
 # A second start finds the running application and ends; with no tray on the bus it opens the
-# launcher as a window.
+# launcher as a window, and the next start closes it, as the tray icon does.
 send
 check "a second start ends at once, successfully" [ $? -eq 0 ]
 check "a second start without a tray opens the launcher" wait_for 10 eval 'has_window Quenlith && [ "$(window_count)" -eq 3 ]'
+send
+check "a third start closes it again" wait_for 10 eval '! has_window Quenlith && [ "$(window_count)" -eq 2 ]'
 
 # --- A move by the user is saved within a second ------------------------------------------------
 xdotool windowmove "$alpha" 400 300

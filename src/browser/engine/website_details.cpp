@@ -45,9 +45,10 @@ std::optional<std::string> pageTitleFromHTML(const std::string& html) {
     std::size_t end = lower.find("</title>", start + 1);
     if (end == std::string::npos) return std::nullopt;
     std::string text = html.substr(start + 1, end - start - 1);
-    replaceAll(text, "&amp;", "&");
+    // "&amp;" goes last, so an escaped entity ("&amp;quot;") is decoded once, not twice.
     replaceAll(text, "&quot;", "\"");
     replaceAll(text, "&#39;", "'");
+    replaceAll(text, "&amp;", "&");
     return prefixCharacters(trimmedWhitespaceAndNewlines(text), kTitleCharacters);
 }
 

@@ -28,8 +28,12 @@ BrowserToolbar::BrowserToolbar()
     address.set_width_chars(1);
     address.set_size_request(64, -1);
     address.signal_activate().connect([this] { navigate(); });
+    addressChanged_ = address.signal_changed().connect([this] {
+        if (!showingAddress_) addressEdited_ = true;
+    });
     // In the title bar the field gives the place back to the title once it is left.
-    address.signal_focus_out_event().connect([this](GdkEventFocus*) {
+    addressFocusOut_ = address.signal_focus_out_event().connect([this](GdkEventFocus*) {
+        addressEdited_ = false;
         showTitleOrField();
         return false;
     });
@@ -56,14 +60,28 @@ BrowserToolbar::BrowserToolbar()
 }
 
 BrowserToolbar::~BrowserToolbar() {
+    addressChanged_.disconnect();
+    addressFocusOut_.disconnect();
     unpack();
 }
 
 void BrowserToolbar::navigate() {
+    // What was typed is handed on: the field shows the page's address from now on.
+    addressEdited_ = false;
     if (onNavigate) onNavigate(address.get_text());
 }
 
+void BrowserToolbar::showAddress(const std::string& text) {
+    if (address.get_text() == text) return;
+    showingAddress_ = true;
+    address.set_text(text);
+    showingAddress_ = false;
+}
+
 void BrowserToolbar::unpack() {
+    // Taking the focused field out moves the focus away: its handler must not switch the title
+    // stack that is being taken apart.
+    addressFocusOut_.block();
     for (Gtk::Widget* child : std::initializer_list<Gtk::Widget*>{&back, &forward, &reload, &startPage,
                                                                   &address, &saveWebsite, &pin, &more})
         if (Gtk::Container* parent = child->get_parent()) parent->remove(*child);
@@ -73,6 +91,7 @@ void BrowserToolbar::unpack() {
         if (headerBar_->get_custom_title() == &titleStack_)
             gtk_header_bar_set_custom_title(headerBar_->gobj(), nullptr);
     }
+    addressFocusOut_.unblock();
 }
 
 void BrowserToolbar::placeIn(Gtk::HeaderBar* bar) {

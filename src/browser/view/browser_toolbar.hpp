@@ -41,8 +41,11 @@ public:
     // The address field's action.
     void navigate();
 
-    // The field is being edited (its text must not be replaced under the user's hands).
-    bool isEditingAddress() const { return address.is_focus(); }
+    // The person has typed in the focused field: its text must not be replaced under their hands.
+    // A field that only has the focus (as a new window gives it) still follows the page.
+    bool isEditingAddress() const { return address.is_focus() && addressEdited_; }
+    // Puts the page's address in the field; not an edit of the person's.
+    void showAddress(const std::string& text);
 
     // Moves the controls into `bar`, or back into this box when it is null.
     void placeIn(Gtk::HeaderBar* bar);
@@ -61,6 +64,10 @@ private:
     void unpack();
 
     Gtk::HeaderBar* headerBar_ = nullptr;
+    bool addressEdited_ = false;
+    bool showingAddress_ = false;
+    sigc::connection addressChanged_;
+    sigc::connection addressFocusOut_;
     Gtk::Box start_;
     Gtk::Box end_;
     Gtk::Stack titleStack_;

@@ -361,8 +361,7 @@ void BrowserViewController::refreshChrome() {
     if (startPage_) startPage_->set_visible(state.startPageVisible);
     toolbar.reload.set_sensitive(state.reloadEnabled);
     toolbar.saveWebsite.set_sensitive(state.saveWebsiteEnabled);
-    if (!toolbar.isEditingAddress() && toolbar.address.get_text() != state.addressText)
-        toolbar.address.set_text(state.addressText);
+    if (!toolbar.isEditingAddress()) toolbar.showAddress(state.addressText);
     toolbar.back.set_sensitive(state.backEnabled);
     toolbar.forward.set_sensitive(state.forwardEnabled);
     if (toolbar.reload.symbol() != state.reloadSymbol)

@@ -37,7 +37,7 @@ std::string tabStripSignature(std::size_t activeIndex, const std::vector<TabStri
 }
 
 std::string tabButtonTitle(const TabStripEntry& entry) {
-    if (entry.isSleeping) return "\u23FE " + entry.displayTitle;
+    if (entry.isSleeping) return "\u263E " + entry.displayTitle;
     if (entry.mediaPaused) return "\u2161 " + entry.displayTitle;
     return entry.displayTitle;
 }

@@ -43,7 +43,8 @@ struct TabStripEntry {
 // media state is not part of it (who changes that clears the kept signature).
 std::string tabStripSignature(std::size_t activeIndex, const std::vector<TabStripEntry>& entries);
 
-// The tab button's text: "⏾ " before a sleeping tab's title, "Ⅱ " before a paused one's.
+// The tab button's text: "☾ " (a moon the interface font has) before a sleeping tab's title, "Ⅱ " before a
+// paused one's.
 std::string tabButtonTitle(const TabStripEntry& entry);
 
 }  // namespace quenlith

@@ -5,6 +5,7 @@
 #include "browser/browser_view_fixture.hpp"
 #include "browser/streaming_server.hpp"
 #include "browser/web_test_support.hpp"
+#include "support/toolkit_warnings.hpp"
 
 #include <gtkmm/headerbar.h>
 #include <gtkmm/settings.h>
@@ -57,6 +58,59 @@ TEST_F(BrowserView, TheFirstPageIsTheRequestedTheRememberedOrTheHomePage) {
               configuration.userContentController.get());
     spinFor(std::chrono::milliseconds(100));
     EXPECT_EQ(pageRequests(), requests);
+}
+
+TEST_F(BrowserView, TheAddressFieldFollowsThePageUntilThePersonTypesInIt) {
+    server.page("/home", htmlPage("Home"));
+    server.page("/next", htmlPage("Next"));
+    server.page("/last", htmlPage("Last"));
+    auto& view = open(website("/home"));
+    Gtk::Entry& field = view.toolbar.address;
+    ASSERT_TRUE(waitForTitle("Home"));
+    auto goTo = [&](const std::string& path, const std::string& title) {  // the page moves on by itself
+        evaluate(view.activeTab()->webView(), "location.href = '" + path + "'; 0");
+        return waitForTitle(title);
+    };
+    field.grab_focus();  // as the window gives it when it is built: focused, not edited
+    ASSERT_TRUE(goTo("/next", "Next"));
+    EXPECT_TRUE(spinUntil([&] { return field.get_text() == server.url("/next"); })) << field.get_text();
+    view.focusAddressField();
+    int start = 0, end = 0;
+    EXPECT_TRUE(field.get_selection_bounds(start, end));
+    EXPECT_EQ(std::pair(start, end), std::pair(0, static_cast<int>(field.get_text_length())));
+
+    field.set_text("half typ");  // what the person types stays while the page changes
+    ASSERT_TRUE(goTo("/last", "Last"));
+    test::spinFor(std::chrono::milliseconds(50));
+    EXPECT_EQ(field.get_text(), "half typ");
+    view.focusActiveContent();  // once left, the field follows the page again
+    ASSERT_TRUE(goTo("/home", "Home"));
+    EXPECT_TRUE(spinUntil([&] { return field.get_text() == server.url("/home"); })) << field.get_text();
+}
+
+TEST_F(BrowserView, TakingTheChromeApartWithTheAddressFocusedWarnsOfNothing) {
+    server.page("/home", htmlPage("Home"));
+    auto& view = open(website("/home"));
+    ASSERT_TRUE(waitForTitle("Home"));
+    const int warnings = test::toolkitWarningCount();
+    for (bool closeWindow : {false, true}) {
+        auto* bar = Gtk::manage(new Gtk::HeaderBar());
+        window->hide();  // a title bar is set before the window is shown
+        gtk_widget_unrealize(GTK_WIDGET(window->gobj()));
+        window->set_titlebar(*bar);
+        window->show();
+        bar->show();
+        view.useHeaderBar(bar);
+        view.focusAddressField();
+        if (closeWindow) {
+            view.tearDown();
+            window.reset();
+        } else {
+            view.useHeaderBar(nullptr);
+        }
+        test::spinFor(std::chrono::milliseconds(20));
+    }
+    EXPECT_EQ(test::toolkitWarningCount(), warnings);
 }
 
 TEST_F(BrowserView, ContentStartsBelowTheVisibleBarsAndCompactModeRevealsThemOnEntering) {

@@ -2,6 +2,7 @@
 #include "browser/view/tab_title.hpp"
 
 #include <gtest/gtest.h>
+#include <gtkmm/label.h>
 
 namespace quenlith {
 namespace {
@@ -164,7 +165,19 @@ TEST(TabStrip, ButtonTitlePrefixes) {
     entry.mediaPaused = true;
     EXPECT_EQ(tabButtonTitle(entry), "\u2161 Mail");
     entry.isSleeping = true;  // sleeping wins over paused
-    EXPECT_EQ(tabButtonTitle(entry), "\u23FE Mail");
+    EXPECT_EQ(tabButtonTitle(entry), "\u263E Mail");
+}
+
+TEST(TabStrip, ButtonTitlePrefixesHaveGlyphsInTheInterfaceFont) {
+    // A sign no installed font has is drawn as a box.
+    TabStripEntry entry{Uuid::random(), false, false, "Mail", ""};
+    for (auto [sleeping, paused] : {std::pair{true, false}, std::pair{false, true}}) {
+        entry.isSleeping = sleeping;
+        entry.mediaPaused = paused;
+        Gtk::Label label(tabButtonTitle(entry));
+        EXPECT_EQ(pango_layout_get_unknown_glyphs_count(label.get_layout()->gobj()), 0)
+            << tabButtonTitle(entry);
+    }
 }
 
 }  // namespace

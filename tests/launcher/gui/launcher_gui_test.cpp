@@ -4,6 +4,8 @@
 
 #include <cairomm/context.h>
 #include <gdkmm/pixbuf.h>
+#include <glibmm/main.h>
+#include <gtkmm/messagedialog.h>
 
 #include "app/app_fixture.hpp"
 #include "app/status_bar_controller.hpp"
@@ -17,6 +19,7 @@
 #include "launcher/site_icon.hpp"
 #include "launcher/website_start_page.hpp"
 #include "launcher/website_tile.hpp"
+#include "model/file_test_support.hpp"
 #include "model/localization.hpp"
 #include "model/localization_testing.hpp"
 #include "support/background_process.hpp"
@@ -194,9 +197,41 @@ TEST_F(LauncherGuiTest, WebsiteTrayItemShowsItsStateAndLeavesTheTray) {
     ASSERT_TRUE(spinUntil([&] { return item.activity() == WebsiteActivity::visible; }, std::chrono::seconds(20)));
     EXPECT_NE(item.item().appearance().toolTip.find("Pinned \u00B7 Viewing"), std::string::npos);
 
-    for (Gtk::Widget* entry : item.menu().get_children())
-        if (auto* menuItem = dynamic_cast<Gtk::MenuItem*>(entry); menuItem && menuItem->get_label() == "Remove from Menu Bar")
-            menuItem->activate();
+    auto removeFromTray = [&] {
+        for (Gtk::Widget* entry : controller->websiteItems().begin()->second->menu().get_children())
+            if (auto* menuItem = dynamic_cast<Gtk::MenuItem*>(entry);
+                menuItem && menuItem->get_label() == "Remove from Menu Bar")
+                menuItem->activate();
+    };
+    {
+        // A store that cannot be written keeps the item and says why.
+        std::string reason;
+        sigc::connection answerer = Glib::signal_timeout().connect(
+            [&] {
+                for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
+                    auto* alert = dynamic_cast<Gtk::MessageDialog*>(window);
+                    if (!alert || !alert->get_visible() ||
+                        alert->property_text().get_value() != "Could not save website")
+                        continue;
+                    reason = alert->property_secondary_text().get_value();
+                    alert->response(Gtk::RESPONSE_OK);
+                    return false;
+                }
+                return true;
+            },
+            20);
+        {
+            test::FileSizeLimit full(1);
+            removeFromTray();
+        }
+        EXPECT_TRUE(spinUntil([&] { return !reason.empty(); })) << "no alert";
+        answerer.disconnect();
+        EXPECT_NE(reason.find("Could not save your websites"), std::string::npos) << reason;
+        test::spinFor(std::chrono::milliseconds(100));
+        EXPECT_EQ(controller->websiteItems().size(), 1u);
+        EXPECT_EQ(storedWebsites().front().menuBarIconEnabled, std::optional<bool>(true));
+    }
+    removeFromTray();
     ASSERT_TRUE(spinUntil([&] { return controller->websiteItems().empty(); }));
     EXPECT_EQ(storedWebsites().front().menuBarIconEnabled, std::optional<bool>(false));
 }
@@ -256,6 +291,8 @@ TEST_F(LauncherGuiTest, WithoutATrayTheLauncherOpensAsAWindow) {
     launcher.dismiss();
     controller->reopen();  // a second start
     EXPECT_TRUE(launcher.get_visible() && !launcher.isPopover());
+    controller->reopen();  // a third one closes it again
+    EXPECT_FALSE(launcher.get_visible());
 }
 
 TEST_F(LauncherGuiTest, DetailsLookupReadsTitleAndProposesTheIcon) {

@@ -79,6 +79,9 @@ TEST(LauncherRules, PageTitleIsReadLikeTheDetailsLookup) {
         {"<title>unterminated", std::nullopt},
         {"<title>" + std::string(150, 'x') + "</title>", std::string(100, 'x')},
         {"<title>first</title><title>second</title>", "first"},
+        // Each entity is decoded once: an escaped entity stays an entity.
+        {"<TITLE lang=x>A &amp;quot; B</TITLE>", "A &quot; B"},
+        {"<title>&amp;#39;&amp;amp;</title>", "&#39;&amp;"},
     };
     for (const auto& [html, title] : cases) EXPECT_EQ(pageTitleFromHTML(html), title) << html.substr(0, 40);
 
