@@ -45,16 +45,21 @@ void installLauncherStyle() {
 
 Gtk::Label* makeLabel(const std::string& text, double size, int weight, const std::string& styleClass) {
     auto* label = Gtk::manage(new Gtk::Label());
-    label->set_text(text);
-    label->set_use_markup(false);
+    styleLabel(*label, text, size, weight, styleClass);
+    return label;
+}
+
+void styleLabel(Gtk::Label& label, const std::string& text, double size, int weight,
+                const std::string& styleClass) {
+    label.set_text(text);
+    label.set_use_markup(false);
     Pango::AttrList attributes;
     auto font = Pango::Attribute::create_attr_size_absolute(static_cast<int>(size * PANGO_SCALE));
     attributes.insert(font);
     auto bold = Pango::Attribute::create_attr_weight(static_cast<Pango::Weight>(weight));
     attributes.insert(bold);
-    label->set_attributes(attributes);
-    if (!styleClass.empty()) label->get_style_context()->add_class(styleClass);
-    return label;
+    label.set_attributes(attributes);
+    if (!styleClass.empty()) label.get_style_context()->add_class(styleClass);
 }
 
 void LauncherHold::track(Gtk::Widget& popup) {

@@ -4,6 +4,7 @@
 
 #include <cairomm/context.h>
 #include <gdkmm/pixbuf.h>
+#include <gtkmm/menubutton.h>
 
 #include "app/app_fixture.hpp"
 #include "app/status_bar_controller.hpp"
@@ -274,6 +275,60 @@ TEST_F(LauncherGuiTest, DetailsLookupReadsTitleAndProposesTheIcon) {
     std::set<std::optional<std::string>> titles = {results[0].title, results[1].title};
     EXPECT_EQ(titles, (std::set<std::optional<std::string>>{std::string("A & B"), std::nullopt}));
     EXPECT_EQ(results[0].iconURL, server.url("/favicon.ico"));
+}
+
+// Every button and label of `area` (the launcher's header, switch or footer) shown whole inside
+// `width` pixels of the window: none reaches past its edge, none is squeezed below its own size,
+// and no text is drawn shortened. A text that gave way entirely is not drawn at all.
+void expectWhole(Gtk::Widget& area, int width) {
+    auto* container = dynamic_cast<Gtk::Container*>(&area);
+    if (!container || !area.get_is_drawable()) return;
+    for (Gtk::Widget* child : container->get_children()) {
+        if (!child->get_is_drawable()) continue;
+        int x = 0, y = 0;
+        child->translate_coordinates(*child->get_toplevel(), 0, 0, x, y);
+        int minimum = 0, natural = 0;
+        child->get_preferred_width(minimum, natural);
+        const int shown = child->get_allocated_width();
+        if (auto* label = dynamic_cast<Gtk::Label*>(child)) {
+            EXPECT_GE(shown, natural) << "\"" << label->get_text() << "\" is shortened";
+        }
+        EXPECT_GE(shown, minimum) << G_OBJECT_TYPE_NAME(child->gobj()) << " squeezed";
+        EXPECT_TRUE(x >= 0 && x + shown <= width)
+            << G_OBJECT_TYPE_NAME(child->gobj()) << " at " << x << "+" << shown;
+        expectWhole(*child, width);
+    }
+}
+
+// The launcher as the application builds it (every optional button there, and a menu button in
+// the header) in the frame of a 300 x 500 screen and in its widest frame.
+TEST_F(LauncherGuiTest, EveryControlIsWholeInTheFrameOfTheScreen) {
+    start({website("Local Page", "/local")});
+    for (auto command :
+         {&LauncherCommands::onLibrary, &LauncherCommands::onSettings, &LauncherCommands::onQuickOpen})
+        controller->commands().*command = [] {};
+    LauncherWindow& launcher = controller->launcher();
+    auto* menuButton = Gtk::manage(new Gtk::MenuButton());
+    menuButton->set_image_from_icon_name("open-menu-symbolic");
+    launcher.view().addMenuButton(*menuButton);
+    menuButton->show();
+    launcher.showAt(640, 0);
+    ASSERT_TRUE(spinUntil([&] { return launcher.get_mapped() && launcher.get_allocated_width() == 420; }));
+    EXPECT_THAT(test::drawnTexts(launcher.view()),
+                testing::IsSupersetOf({"Quenlith", "Saved Pages", "Windows"}));
+
+    for (const LauncherRect& frame :
+         {launcherFrame({0, 0, 300, 500}, 150, 0), LauncherRect{0, 0, 420, 590}}) {
+        SCOPED_TRACE(frame.width);
+        launcher.applyFrame(frame);
+        ASSERT_TRUE(spinUntil([&] { return launcher.get_allocated_width() == frame.width; }))
+            << launcher.get_allocated_width();
+        test::spinFor(std::chrono::milliseconds(50));
+        std::vector<Gtk::Widget*> areas = launcher.view().get_children();
+        for (Gtk::Widget* area : {areas.front(), areas[1], areas.back()}) expectWhole(*area, frame.width);
+        // The title and the library's text give way first; the library keeps its symbol and name.
+        EXPECT_THAT(test::drawnTexts(launcher.view()), testing::IsSupersetOf({"Open Browser", "Windows"}));
+    }
 }
 
 // The number of colours in a picture of the window, drawn by the window itself (a grab of the
