@@ -38,6 +38,13 @@ protected:
             if (clip.id == id) return &clip;
         return nullptr;
     }
+    // The question on screen, if any.
+    static Gtk::MessageDialog* shownQuestion() {
+        for (Gtk::Window* window : Gtk::Window::list_toplevels())
+            if (auto* dialog = dynamic_cast<Gtk::MessageDialog*>(window); dialog && dialog->get_visible())
+                return dialog;
+        return nullptr;
+    }
     // Runs what is waiting on the main loop, so the stores' idle announcements reach the window.
     static void settle() {
         for (int turn = 0; turn < 1000 && g_main_context_iteration(nullptr, FALSE); ++turn) {
@@ -54,6 +61,14 @@ TEST_F(LibraryWindowTest, OpensOnTheChosenSectionAndKeepsItsState) {
     EXPECT_EQ(window.sectionLabel(SavedPagesSection::later), "Read Later (2)");
     // The restore items follow the backup files each time the menu opens.
     EXPECT_TRUE(window.backupMenuItems()[2]->get_sensitive()) << "saving kept the previous library";
+    // Restoring replaces the current data: its question shows "Continue" as destructive.
+    window.backupMenuItems()[2]->activate();
+    Gtk::MessageDialog* question = nullptr;
+    ASSERT_TRUE(spinUntil([&] { return (question = shownQuestion()); }));
+    auto* proceed = question->get_widget_for_response(Gtk::RESPONSE_ACCEPT);
+    ASSERT_TRUE(proceed);
+    EXPECT_TRUE(proceed->get_style_context()->has_class("destructive-action"));
+    question->response(Gtk::RESPONSE_CANCEL);
     test::removeTree(environment->library.fileURL() + ".backup");
     EXPECT_FALSE(window.backupMenuItems()[2]->get_sensitive());
     EXPECT_FALSE(window.backupMenuItems()[3]->get_sensitive());
