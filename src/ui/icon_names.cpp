@@ -32,7 +32,8 @@ const std::vector<std::pair<std::string_view, std::string_view>>& symbolIconTabl
             {"ellipsis.circle", "view-more-horizontal-symbolic"},
             {"externaldrive", "drive-harddisk-symbolic"},
             {"gearshape", "emblem-system-symbolic"},
-            {"globe", "web-browser-symbolic"},
+            // A neutral page: the theme's web-browser globe is the mark of a suggested website.
+            {"globe", "quenlith-web-page-symbolic"},
             {"hand.raised", "quenlith-hand-raised-symbolic"},
             {"hand.raised.fill", "quenlith-hand-raised-symbolic"},
             {"link.badge.plus", "insert-link-symbolic"},
