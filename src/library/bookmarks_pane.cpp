@@ -9,6 +9,7 @@
 
 #include "library/empty_state.hpp"
 #include "library/library_pane_context.hpp"
+#include "library/row_list.hpp"
 #include "model/address.hpp"
 #include "model/clip_draft.hpp"
 #include "model/library_filters.hpp"
@@ -137,7 +138,7 @@ void BookmarksPane::refresh() {
         const PageClip& clip = shown_[i];
         auto row = *model_->append();
         row[columns_.markup] = "<span weight=\"500\">" + Glib::Markup::escape_text(firstLine(clip.title)) +
-                               "</span>\n<small>" + Glib::Markup::escape_text(bookmarkSubtitle(clip)) + "</small>";
+                               "</span>\n" + secondaryLineMarkup(bookmarkSubtitle(clip));
         row[columns_.index] = static_cast<int>(i);
     }
     list_.set_model(model_);

@@ -19,6 +19,86 @@ namespace {
 
 using test::spinUntil;
 
+// The first list under `widget`.
+Gtk::TreeView* listIn(Gtk::Widget& widget) {
+    if (auto* list = dynamic_cast<Gtk::TreeView*>(&widget)) return list;
+    if (auto* container = dynamic_cast<Gtk::Container*>(&widget))
+        for (Gtk::Widget* child : container->get_children())
+            if (Gtk::TreeView* list = listIn(*child)) return list;
+    return nullptr;
+}
+
+// How strongly the second line of the first row of `pane`'s list is drawn, read from the row's
+// markup: 65535 is the full text colour.
+int secondLineAlpha(Gtk::Widget& pane) {
+    Gtk::TreeView* list = listIn(pane);
+    if (!list || !list->get_model() || list->get_model()->children().empty()) return -1;
+    GtkTreeModel* model = list->get_model()->gobj();
+    GtkTreeIter row;
+    gtk_tree_model_get_iter_first(model, &row);
+    for (int column = 0; column < gtk_tree_model_get_n_columns(model); ++column) {
+        if (gtk_tree_model_get_column_type(model, column) != G_TYPE_STRING) continue;
+        gchar* markup = nullptr;
+        gtk_tree_model_get(model, &row, column, &markup, -1);
+        PangoAttrList* attributes = nullptr;
+        gchar* text = nullptr;
+        const bool parsed = markup && pango_parse_markup(markup, -1, 0, &attributes, &text, nullptr, nullptr);
+        g_free(markup);
+        if (!parsed) continue;
+        const char* lineBreak = strchr(text, '\n');
+        int alpha = 65535;
+        if (lineBreak) {
+            const auto secondLine = static_cast<guint>(lineBreak - text + 1);
+            GSList* all = pango_attr_list_get_attributes(attributes);
+            for (GSList* item = all; item; item = item->next) {
+                auto* attribute = static_cast<PangoAttribute*>(item->data);
+                if (attribute->klass->type == PANGO_ATTR_FOREGROUND_ALPHA &&
+                    attribute->start_index <= secondLine && secondLine < attribute->end_index)
+                    alpha = reinterpret_cast<PangoAttrInt*>(attribute)->value;
+            }
+            g_slist_free_full(all, reinterpret_cast<GDestroyNotify>(pango_attribute_destroy));
+        }
+        g_free(text);
+        pango_attr_list_unref(attributes);
+        if (lineBreak) return alpha;
+    }
+    return -1;
+}
+
+// The colour of the strongest pixel of the first picture in the first row of `pane`'s list.
+std::optional<Gdk::RGBA> rowMarkColour(Gtk::Widget& pane) {
+    Gtk::TreeView* list = listIn(pane);
+    if (!list || !list->get_model() || list->get_model()->children().empty()) return std::nullopt;
+    GtkTreeModel* model = list->get_model()->gobj();
+    GtkTreeIter row;
+    gtk_tree_model_get_iter_first(model, &row);
+    for (int column = 0; column < gtk_tree_model_get_n_columns(model); ++column) {
+        if (gtk_tree_model_get_column_type(model, column) != GDK_TYPE_PIXBUF) continue;
+        GdkPixbuf* picture = nullptr;
+        gtk_tree_model_get(model, &row, column, &picture, -1);
+        if (!picture) return std::nullopt;
+        auto pixbuf = Glib::wrap(picture);
+        const guint8* pixels = pixbuf->get_pixels();
+        const int channels = pixbuf->get_n_channels();
+        const guint8* strongest = pixels;
+        for (int y = 0; y < pixbuf->get_height(); ++y)
+            for (int x = 0; x < pixbuf->get_width(); ++x) {
+                const guint8* pixel = pixels + y * pixbuf->get_rowstride() + x * channels;
+                if (channels == 4 && pixel[3] > strongest[3]) strongest = pixel;
+            }
+        Gdk::RGBA colour;
+        colour.set_rgba_u(strongest[0] * 257, strongest[1] * 257, strongest[2] * 257);
+        return colour;
+    }
+    return std::nullopt;
+}
+
+// Whether two colours are the same to the eye (within a rounding step of 8 bits).
+bool sameColour(const Gdk::RGBA& a, const Gdk::RGBA& b) {
+    return std::fabs(a.get_red() - b.get_red()) < 0.01 && std::fabs(a.get_green() - b.get_green()) < 0.01 &&
+           std::fabs(a.get_blue() - b.get_blue()) < 0.01;
+}
+
 class LibraryWindowTest : public test::AppFixture {
 protected:
     void SetUp() override { environment = std::make_unique<AppEnvironment>(sessions); }
@@ -147,6 +227,21 @@ TEST_F(LibraryWindowTest, ReadLaterMovesBetweenListsAndLeaves) {
     settle();
     ASSERT_EQ(pane.shownClips().size(), 2u);
     EXPECT_EQ(pane.shownClips().front().id, first.id) << "marked finished, it leads the Finished list";
+    // Second lines are dimmed; the state mark has the theme's accent, in the light and the dark theme.
+    EXPECT_LT(secondLineAlpha(pane), 65535);
+    for (bool dark : {false, true}) {
+        g_object_set(gtk_settings_get_default(), "gtk-application-prefer-dark-theme", dark ? TRUE : FALSE,
+                     nullptr);
+        pane.setFilter(dark ? ReadingState::finished : ReadingState::unread);
+        settle();
+        Gdk::RGBA accent;
+        ASSERT_TRUE(listIn(pane)->get_style_context()->lookup_color("theme_selected_bg_color", accent));
+        auto mark = rowMarkColour(pane);
+        ASSERT_TRUE(mark) << dark;
+        EXPECT_TRUE(sameColour(*mark, accent)) << mark->to_string() << " " << accent.to_string();
+    }
+    g_object_set(gtk_settings_get_default(), "gtk-application-prefer-dark-theme", FALSE, nullptr);
+    pane.setFilter(ReadingState::finished);
     EXPECT_EQ(window.sectionLabel(SavedPagesSection::later), "Read Later (0)");
 
     ASSERT_TRUE(environment->library.update(
@@ -175,6 +270,7 @@ TEST_F(LibraryWindowTest, BookmarksDeleteAsksOnceAndExportShowsWhatIsShown) {
     settle();
     pane.setFolder("Work");
     ASSERT_EQ(pane.shownClips().size(), 1u);
+    EXPECT_LT(secondLineAlpha(pane), 65535) << "the collection under the title is dimmed";
     pane.exportMarkdown();
     ASSERT_EQ(exported.size(), 1u);
     EXPECT_EQ(exported.front().id, work.id);
@@ -207,6 +303,7 @@ TEST_F(LibraryWindowTest, HistorySwitchRemoveAndClear) {
         environment->recordVisit(std::string("https://") + page + ".example.com/", page);
     settle();
     ASSERT_EQ(pane.shownPositions().size(), 3u);
+    EXPECT_LT(secondLineAlpha(pane), 65535) << "the address under the title is dimmed";
     // Two visits with one id (as a hand-edited file may hold): the clicked row goes, not the first.
     ASSERT_TRUE(environment->library.update(
         [](LibraryDocument& document) { document.history[1].id = document.history[0].id; }));
