@@ -23,6 +23,9 @@ namespace quenlith {
 
 namespace {
 
+constexpr int kListMinimumWidth = 210;
+constexpr int kListMaximumWidth = 310;
+
 // One line of a title: a title with line breaks shows its first line.
 std::string firstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
 
@@ -71,9 +74,14 @@ BookmarksPane::BookmarksPane(LibraryPaneContext& context,
         showDetail();
     });
     listScroll_.set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
-    listScroll_.set_size_request(240, -1);
+    // The list starts 240 pixels wide; the person drags the split between 210 and 310.
+    listScroll_.set_size_request(kListMinimumWidth, -1);
     listScroll_.add(list_);
     split_.pack1(listScroll_, false, false);
+    split_.set_position(240);
+    split_.property_position().signal_changed().connect([this] {
+        if (split_.get_position() > kListMaximumWidth) split_.set_position(kListMaximumWidth);
+    });
     split_.pack2(detail_, true, false);
     content_.add(emptyHolder_, "empty");
     content_.add(split_, "list");

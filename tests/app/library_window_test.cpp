@@ -271,6 +271,16 @@ TEST_F(LibraryWindowTest, BookmarksDeleteAsksOnceAndExportShowsWhatIsShown) {
     pane.setFolder("Work");
     ASSERT_EQ(pane.shownClips().size(), 1u);
     EXPECT_LT(secondLineAlpha(pane), 65535) << "the collection under the title is dimmed";
+    // The list starts 240 wide and is dragged between 210 and 310.
+    Gtk::Paned& split = pane.split();
+    ASSERT_TRUE(
+        spinUntil([&] { return split.get_mapped() && split.get_child1()->get_allocated_width() > 1; }));
+    EXPECT_EQ(split.get_position(), 240);
+    for (const auto& [asked, shown] : {std::pair{400, 310}, {100, 210}, {260, 260}}) {
+        split.set_position(asked);
+        EXPECT_TRUE(spinUntil([&] { return split.get_child1()->get_allocated_width() == shown; }))
+            << asked << ": " << split.get_child1()->get_allocated_width();
+    }
     pane.exportMarkdown();
     ASSERT_EQ(exported.size(), 1u);
     EXPECT_EQ(exported.front().id, work.id);
