@@ -248,6 +248,47 @@ TEST_F(LauncherGuiTest, NewTabShowsTheStartPageWithItsHeading) {
     EXPECT_THAT(test::drawnTexts(*page), testing::Contains("Start Page"));
 }
 
+// Whether every widget drawn under `widget` lies between the left edge of its window and `width`.
+bool insideWidth(Gtk::Widget& widget, int width) {
+    auto* container = dynamic_cast<Gtk::Container*>(&widget);
+    if (!container) return true;
+    for (Gtk::Widget* child : container->get_children()) {
+        if (!child->get_is_drawable()) continue;
+        int x = 0, y = 0;
+        child->translate_coordinates(*child->get_toplevel(), 0, 0, x, y);
+        if (x < 0 || x + child->get_allocated_width() > width || !insideWidth(*child, width)) {
+            ADD_FAILURE() << G_OBJECT_TYPE_NAME(child->gobj()) << " at " << x << "+"
+                          << child->get_allocated_width();
+            return false;
+        }
+    }
+    return true;
+}
+
+// In a tab the start page is a centred column of at most 640 pixels, and narrower tabs show it whole.
+TEST_F(LauncherGuiTest, StartPageColumnIsAtMost640AndNarrowTabsShowItWhole) {
+    start({website("Local Page", "/local")});
+    for (int width : {360, 480, 1024}) {
+        SCOPED_TRACE(width);
+        Gtk::Window tab;
+        auto* page = Gtk::manage(new WebsiteStartPage(environment->store, environment->icons(),
+                                                      environment->windows().runtime(), sessions, true, {}));
+        tab.add(*page);
+        tab.set_default_size(width, 700);
+        tab.show_all();
+        ASSERT_TRUE(spinUntil([&] { return page->get_mapped() && page->savedTiles().size() == 1; }));
+        EXPECT_TRUE(spinUntil([&] { return tab.get_allocated_width() == width; }))
+            << tab.get_allocated_width();
+        Gtk::Widget* column = page->get_children().front();
+        const int columnWidth = std::min(width, 640);
+        EXPECT_EQ(column->get_allocated_width(), columnWidth);
+        int x = 0, y = 0;
+        column->translate_coordinates(tab, 0, 0, x, y);
+        EXPECT_EQ(x, (width - columnWidth) / 2);
+        EXPECT_TRUE(insideWidth(*page, width));
+    }
+}
+
 TEST_F(LauncherGuiTest, WithoutATrayTheLauncherOpensAsAWindow) {
     start({}, privateBus());
     LauncherWindow& launcher = controller->launcher();
