@@ -235,6 +235,58 @@ TEST_F(LauncherGuiTest, IconsLoadOncePerKeyThroughTheWebsitesProxy) {
     EXPECT_EQ(server.requestCount("/favicon.ico"), 2);  // once directly, once through the proxy
 }
 
+// The colour of the pixel at (x, y) of `icon` as it draws itself, and whether it is opaque there.
+std::pair<Gdk::RGBA, bool> drawnPixel(Gtk::Widget& icon, int x, int y) {
+    auto surface = Cairo::ImageSurface::create(Cairo::FORMAT_ARGB32, icon.get_allocated_width(),
+                                               icon.get_allocated_height());
+    auto context = Cairo::Context::create(surface);
+    gtk_widget_draw(GTK_WIDGET(icon.gobj()), context->cobj());
+    surface->flush();
+    const auto pixel =
+        *reinterpret_cast<const std::uint32_t*>(surface->get_data() + y * surface->get_stride() + x * 4);
+    Gdk::RGBA colour;
+    colour.set_rgba_u(((pixel >> 16) & 0xFF) * 257, ((pixel >> 8) & 0xFF) * 257, (pixel & 0xFF) * 257);
+    return {colour, (pixel >> 24) == 0xFF};
+}
+
+// The strongest of `icon`'s accent-coloured letter: the opaque pixel nearest its centre row.
+std::optional<Gdk::RGBA> letterColour(Gtk::Widget& icon) {
+    for (int x = 0; x < icon.get_allocated_width(); ++x)
+        for (int y = icon.get_allocated_height() / 2 - 4; y <= icon.get_allocated_height() / 2 + 4; ++y)
+            if (auto [colour, opaque] = drawnPixel(icon, x, y); opaque) return colour;
+    return std::nullopt;
+}
+
+// Suggestion icons lie on the theme's control background and letters are in the theme's accent,
+// in the light and in the dark theme.
+TEST_F(LauncherGuiTest, IconsTakeTheirColoursFromTheTheme) {
+    start({});
+    WebAppProfile lettered = website("Lettered", "/lettered");
+    for (bool dark : {false, true}) {
+        SCOPED_TRACE(dark);
+        g_object_set(gtk_settings_get_default(), "gtk-application-prefer-dark-theme", dark ? TRUE : FALSE,
+                     nullptr);
+        Gtk::Window window;
+        Gtk::Box box;
+        SuggestedSiteIcon suggestion(SuggestedWebsite::all().front(), 52);
+        SiteIcon letter(lettered, environment->icons(), 52);
+        box.pack_start(suggestion, Gtk::PACK_SHRINK);
+        box.pack_start(letter, Gtk::PACK_SHRINK);
+        window.add(box);
+        window.show_all();
+        ASSERT_TRUE(spinUntil([&] { return letter.get_mapped() && suggestion.get_allocated_width() == 52; }));
+        Gdk::RGBA base, accent;
+        ASSERT_TRUE(suggestion.get_style_context()->lookup_color("theme_base_color", base));
+        ASSERT_TRUE(letter.get_style_context()->lookup_color("theme_selected_bg_color", accent));
+        // Just inside the border at the top, where the symbol is not.
+        EXPECT_EQ(drawnPixel(suggestion, 26, 3).first.to_string().raw(), base.to_string().raw());
+        auto drawnLetter = letterColour(letter);
+        ASSERT_TRUE(drawnLetter);
+        EXPECT_EQ(drawnLetter->to_string().raw(), accent.to_string().raw());
+    }
+    g_object_set(gtk_settings_get_default(), "gtk-application-prefer-dark-theme", FALSE, nullptr);
+}
+
 TEST_F(LauncherGuiTest, NewTabShowsTheStartPageWithItsHeading) {
     WebAppProfile local = website("Local Page", "/local");
     start({local});
