@@ -25,7 +25,8 @@ const std::vector<std::pair<std::string_view, std::string_view>>& symbolIconTabl
             {"chevron.right", "go-next-symbolic"},
             {"chevron.up", "go-up-symbolic"},
             {"circle.lefthalf.filled", "quenlith-half-circle-symbolic"},
-            {"circle", "radio-symbolic"},
+            // Drawn at full strength: the theme's radio outline is faint.
+            {"circle", "quenlith-circle-symbolic"},
             {"clock", "document-open-recent-symbolic"},
             {"doc.text", "text-x-generic-symbolic"},
             {"ellipsis", "view-more-horizontal-symbolic"},
