@@ -27,6 +27,10 @@ Gdk::RGBA themeColour(Gtk::Widget& widget, const char* name) {
     return colour;
 }
 
+double luminance(const Gdk::RGBA& colour) {
+    return 0.2126 * colour.get_red() + 0.7152 * colour.get_green() + 0.0722 * colour.get_blue();
+}
+
 std::optional<SuggestedWebsite> suggestionFor(const WebAppProfile& profile) {
     auto home = normalizedWebsiteURL(profile.homeURL);
     if (!home) return std::nullopt;
@@ -40,7 +44,8 @@ void drawSuggestion(const Cairo::RefPtr<Cairo::Context>& cr, Gtk::Widget& widget
     const double blue = (site.color & 0xFF) / 255.0;
     roundedRectangle(cr, 0.5, 0.5, size - 1, size - 1, size * 0.24);
     // The control background: the base colour of the theme's entries and lists.
-    Gdk::Cairo::set_source_rgba(cr, themeColour(widget, "theme_base_color"));
+    const Gdk::RGBA background = themeColour(widget, "theme_base_color");
+    Gdk::Cairo::set_source_rgba(cr, background);
     cr->fill_preserve();
     cr->set_source_rgba(red, green, blue, 0.16);
     cr->set_line_width(1);
@@ -53,6 +58,10 @@ void drawSuggestion(const Cairo::RefPtr<Cairo::Context>& cr, Gtk::Widget& widget
     if (!info) return;
     Gdk::RGBA color;
     color.set_rgba(red, green, blue, 1.0);
+    // A dark mark on the dark theme's background (or a light one on a light theme) would vanish:
+    // it takes the theme's text colour instead.
+    if (std::fabs(luminance(color) - luminance(background)) < 0.25)
+        color = themeColour(widget, "theme_fg_color");
     bool wasSymbolic = false;
     Glib::RefPtr<Gdk::Pixbuf> pixbuf;
     try {

@@ -257,8 +257,8 @@ std::optional<Gdk::RGBA> letterColour(Gtk::Widget& icon) {
     return std::nullopt;
 }
 
-// Suggestion icons lie on the theme's control background and letters are in the theme's accent,
-// in the light and in the dark theme.
+// Suggestion icons lie on the theme's control background, their marks stand out from it, and
+// letters are in the theme's accent, in the light and in the dark theme.
 TEST_F(LauncherGuiTest, IconsTakeTheirColoursFromTheTheme) {
     start({});
     WebAppProfile lettered = website("Lettered", "/lettered");
@@ -269,6 +269,12 @@ TEST_F(LauncherGuiTest, IconsTakeTheirColoursFromTheTheme) {
         Gtk::Window window;
         Gtk::Box box;
         SuggestedSiteIcon suggestion(SuggestedWebsite::all().front(), 52);
+        const auto blackest =
+            std::find_if(SuggestedWebsite::all().begin(), SuggestedWebsite::all().end(),
+                         [](const SuggestedWebsite& site) { return site.color == 0x191919; });
+        ASSERT_NE(blackest, SuggestedWebsite::all().end());
+        SuggestedSiteIcon darkMark(*blackest, 52);
+        box.pack_start(darkMark, Gtk::PACK_SHRINK);
         SiteIcon letter(lettered, environment->icons(), 52);
         box.pack_start(suggestion, Gtk::PACK_SHRINK);
         box.pack_start(letter, Gtk::PACK_SHRINK);
@@ -280,6 +286,16 @@ TEST_F(LauncherGuiTest, IconsTakeTheirColoursFromTheTheme) {
         ASSERT_TRUE(letter.get_style_context()->lookup_color("theme_selected_bg_color", accent));
         // Just inside the border at the top, where the symbol is not.
         EXPECT_EQ(drawnPixel(suggestion, 26, 3).first.to_string().raw(), base.to_string().raw());
+        // The mark's strongest difference from the background, in the middle of the tile.
+        auto luminance = [](const Gdk::RGBA& c) {
+            return 0.2126 * c.get_red() + 0.7152 * c.get_green() + 0.0722 * c.get_blue();
+        };
+        double contrast = 0;
+        for (int x = 16; x < 36; x += 2)
+            for (int y = 16; y < 36; y += 2)
+                contrast = std::max(contrast,
+                                    std::fabs(luminance(drawnPixel(darkMark, x, y).first) - luminance(base)));
+        EXPECT_GT(contrast, 0.25);
         auto drawnLetter = letterColour(letter);
         ASSERT_TRUE(drawnLetter);
         EXPECT_EQ(drawnLetter->to_string().raw(), accent.to_string().raw());
