@@ -27,8 +27,18 @@ Gdk::RGBA themeColour(Gtk::Widget& widget, const char* name) {
     return colour;
 }
 
-double luminance(const Gdk::RGBA& colour) {
-    return 0.2126 * colour.get_red() + 0.7152 * colour.get_green() + 0.0722 * colour.get_blue();
+// The contrast ratio of two colours as readers of text perceive it (1 for equal colours, 21 for
+// black on white).
+double contrast(const Gdk::RGBA& one, const Gdk::RGBA& other) {
+    auto luminance = [](const Gdk::RGBA& colour) {
+        auto linear = [](double channel) {
+            return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(colour.get_red()) + 0.7152 * linear(colour.get_green()) +
+               0.0722 * linear(colour.get_blue());
+    };
+    const double a = luminance(one) + 0.05, b = luminance(other) + 0.05;
+    return std::max(a, b) / std::min(a, b);
 }
 
 std::optional<SuggestedWebsite> suggestionFor(const WebAppProfile& profile) {
@@ -60,8 +70,7 @@ void drawSuggestion(const Cairo::RefPtr<Cairo::Context>& cr, Gtk::Widget& widget
     color.set_rgba(red, green, blue, 1.0);
     // A dark mark on the dark theme's background (or a light one on a light theme) would vanish:
     // it takes the theme's text colour instead.
-    if (std::fabs(luminance(color) - luminance(background)) < 0.25)
-        color = themeColour(widget, "theme_fg_color");
+    if (contrast(color, background) < 2) color = themeColour(widget, "theme_fg_color");
     bool wasSymbolic = false;
     Glib::RefPtr<Gdk::Pixbuf> pixbuf;
     try {

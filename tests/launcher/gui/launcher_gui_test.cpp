@@ -275,6 +275,11 @@ TEST_F(LauncherGuiTest, IconsTakeTheirColoursFromTheTheme) {
         ASSERT_NE(blackest, SuggestedWebsite::all().end());
         SuggestedSiteIcon darkMark(*blackest, 52);
         box.pack_start(darkMark, Gtk::PACK_SHRINK);
+        const auto red = std::find_if(SuggestedWebsite::all().begin(), SuggestedWebsite::all().end(),
+                                      [](const SuggestedWebsite& site) { return site.color == 0xFF0000; });
+        ASSERT_NE(red, SuggestedWebsite::all().end());
+        SuggestedSiteIcon redMark(*red, 52);
+        box.pack_start(redMark, Gtk::PACK_SHRINK);
         SiteIcon letter(lettered, environment->icons(), 52);
         box.pack_start(suggestion, Gtk::PACK_SHRINK);
         box.pack_start(letter, Gtk::PACK_SHRINK);
@@ -296,6 +301,12 @@ TEST_F(LauncherGuiTest, IconsTakeTheirColoursFromTheTheme) {
                 contrast = std::max(contrast,
                                     std::fabs(luminance(drawnPixel(darkMark, x, y).first) - luminance(base)));
         EXPECT_GT(contrast, 0.25);
+        // A mark that stands out keeps its own colour.
+        bool ownColour = false;
+        for (int x = 16; x < 36 && !ownColour; ++x)
+            for (int y = 16; y < 36 && !ownColour; ++y)
+                ownColour = drawnPixel(redMark, x, y).first.to_string() == "rgb(255,0,0)";
+        EXPECT_TRUE(ownColour);
         auto drawnLetter = letterColour(letter);
         ASSERT_TRUE(drawnLetter);
         EXPECT_EQ(drawnLetter->to_string().raw(), accent.to_string().raw());
