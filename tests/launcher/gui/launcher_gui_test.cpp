@@ -443,11 +443,16 @@ TEST_F(LauncherGuiTest, EveryControlIsWholeInTheFrameOfTheScreen) {
         launcher.applyFrame(frame);
         ASSERT_TRUE(spinUntil([&] { return launcher.get_allocated_width() == frame.width; }))
             << launcher.get_allocated_width();
-        test::spinFor(std::chrono::milliseconds(50));
         std::vector<Gtk::Widget*> areas = launcher.view().get_children();
         for (Gtk::Widget* area : {areas.front(), areas[1], areas.back()}) expectWhole(*area, frame.width);
         // The title and the library's text give way first; the library keeps its symbol and name.
         EXPECT_THAT(test::drawnTexts(launcher.view()), testing::IsSupersetOf({"Open Browser", "Windows"}));
+        // The running list fits the same frame.
+        launcher.view().setShowRunning(true);
+        int minimum = 0, natural = 0;
+        launcher.view().get_preferred_width(minimum, natural);
+        EXPECT_LE(minimum, frame.width);
+        launcher.view().setShowRunning(false);
     }
 }
 
