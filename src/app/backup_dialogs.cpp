@@ -77,7 +77,7 @@ BackupDialogs makeBackupDialogs(std::function<Gtk::Window*()> parent) {
         runChooser(chooser, visibleWindow(parent), std::move(chosen));
     };
     dialogs.ask = [parent](const std::string& title, const std::string& message, const std::string& confirm,
-                           std::function<void(bool)> answer) {
+                           bool destructive, std::function<void(bool)> answer) {
         Gtk::Window* window = visibleWindow(parent);
         if (window && hasAttachedSheet(*window)) window = nullptr;
         // Never run nested: the answer arrives through the response, the dialog deletes itself.
@@ -87,7 +87,8 @@ BackupDialogs makeBackupDialogs(std::function<Gtk::Window*()> parent) {
                    : new Gtk::MessageDialog(title, false, Gtk::MESSAGE_QUESTION, Gtk::BUTTONS_NONE, true);
         dialog->set_secondary_text(message, /*use_markup=*/false);
         dialog->add_button(localizedString("Cancel"), Gtk::RESPONSE_CANCEL);
-        dialog->add_button(confirm, Gtk::RESPONSE_ACCEPT);
+        Gtk::Button* confirmButton = dialog->add_button(confirm, Gtk::RESPONSE_ACCEPT);
+        if (destructive) confirmButton->get_style_context()->add_class("destructive-action");
         dialog->signal_response().connect([dialog, answer = std::move(answer)](int response) {
             dialog->hide();
             Glib::signal_idle().connect_once([dialog] { delete dialog; });

@@ -128,7 +128,7 @@ void BackupTransfer::askToImport(Result<TransferDocument> document) {
          added(mergedLibrary.scenes.size(), library_.document().scenes.size())});
     // Only the document waits for the answer; the stores are read again when it comes.
     auto held = std::make_shared<TransferDocument>(std::move(*document));
-    dialogs_.ask(localizedString("Import Backup"), message, localizedString("Import"),
+    dialogs_.ask(localizedString("Import Backup"), message, localizedString("Import"), false,
                  [weak = std::weak_ptr<BackupTransfer*>(self_), held](bool confirmed) {
                      if (auto self = weak.lock()) (*self)->completeImport(confirmed, *held);
                  });
@@ -192,7 +192,7 @@ void BackupTransfer::restorePreviousLibrary() {
 
 void BackupTransfer::confirmRestore(const std::string& title, const std::string& question,
                                     std::function<std::optional<std::string>(BackupTransfer&)> restore) {
-    dialogs_.ask(localizedString("Confirm Change"), question, localizedString("Continue"),
+    dialogs_.ask(localizedString("Confirm Change"), question, localizedString("Continue"), true,
                  [weak = std::weak_ptr<BackupTransfer*>(self_), title, restore](bool confirmed) {
                      auto self = weak.lock();
                      if (!self || !confirmed) return;

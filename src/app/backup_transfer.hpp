@@ -26,9 +26,10 @@ struct BackupDialogs {
     std::function<void(const std::string& suggestedName, FileType type, Chosen chosen)> chooseSaveFile;
     // One backup file to open; nothing when cancelled.
     std::function<void(Chosen chosen)> chooseBackupFile;
-    // `message` under `title`, answered true by the `confirm` button and false by "Cancel".
+    // `message` under `title`, answered true by the `confirm` button and false by "Cancel"; a
+    // `destructive` confirmation replaces data and is shown as such.
     std::function<void(const std::string& title, const std::string& message, const std::string& confirm,
-                       std::function<void(bool)> answer)>
+                       bool destructive, std::function<void(bool)> answer)>
         ask;
     std::function<void(const std::string& title, const std::string& message)> alert;
 };

@@ -108,11 +108,6 @@ GuideWindow::GuideWindow() {
     shortcuts_->set_selectable(true);
     box->pack_start(*shortcuts_, Gtk::PACK_SHRINK);
     content->pack_start(*box, Gtk::PACK_SHRINK);
-    content->pack_start(*wrapped(makeLabel(localizedString("This build is locally signed for development. "
-                                                           "Distribution signing and notarization are separate "
-                                                           "release steps."),
-                                           11, 400, "quenlith-secondary")),
-                        Gtk::PACK_SHRINK);
     scroller->add(*content);
     add(*scroller);
     scroller->show_all();

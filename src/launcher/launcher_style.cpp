@@ -16,18 +16,19 @@ constexpr const char* kStyleSheet = R"(
 .quenlith-tile { background-image: none; background-color: transparent; border: none; box-shadow: none;
                  border-radius: 12px; padding: 5px 0; }
 .quenlith-tile:hover { background-color: transparent; }
-.quenlith-tile:active { background-color: rgba(53, 132, 228, 0.12); }
+.quenlith-tile:active { background-color: alpha(@theme_selected_bg_color, 0.12); }
 .quenlith-search { background-color: @theme_base_color; border-radius: 10px; padding: 10px; }
 .quenlith-search entry { border: none; background: none; box-shadow: none; }
 .quenlith-card { background-color: @theme_base_color; border-radius: 12px;
-                 border: 1px solid rgba(0, 0, 0, 0.06); }
+                 border: 1px solid alpha(@theme_fg_color, 0.06); }
 .quenlith-secondary { color: alpha(@theme_fg_color, 0.6); }
-.quenlith-accent { color: #3584e4; }
-.quenlith-warning { color: #e66100; }
-.quenlith-error { color: #c01c28; }
+.quenlith-accent { color: @theme_selected_bg_color; }
+.quenlith-warning { color: @warning_color; }
+.quenlith-error { color: @error_color; }
 .quenlith-row { background: none; border: none; box-shadow: none; padding: 0; }
 row:selected .quenlith-accent { color: inherit; }
-.quenlith-guide-number { color: #3584e4; background-color: rgba(53, 132, 228, 0.1); border-radius: 15px; }
+.quenlith-guide-number { color: @theme_selected_bg_color; background-color: alpha(@theme_selected_bg_color, 0.1);
+                         border-radius: 15px; }
 )";
 
 }  // namespace
@@ -45,16 +46,21 @@ void installLauncherStyle() {
 
 Gtk::Label* makeLabel(const std::string& text, double size, int weight, const std::string& styleClass) {
     auto* label = Gtk::manage(new Gtk::Label());
-    label->set_text(text);
-    label->set_use_markup(false);
+    styleLabel(*label, text, size, weight, styleClass);
+    return label;
+}
+
+void styleLabel(Gtk::Label& label, const std::string& text, double size, int weight,
+                const std::string& styleClass) {
+    label.set_text(text);
+    label.set_use_markup(false);
     Pango::AttrList attributes;
     auto font = Pango::Attribute::create_attr_size_absolute(static_cast<int>(size * PANGO_SCALE));
     attributes.insert(font);
     auto bold = Pango::Attribute::create_attr_weight(static_cast<Pango::Weight>(weight));
     attributes.insert(bold);
-    label->set_attributes(attributes);
-    if (!styleClass.empty()) label->get_style_context()->add_class(styleClass);
-    return label;
+    label.set_attributes(attributes);
+    if (!styleClass.empty()) label.get_style_context()->add_class(styleClass);
 }
 
 void LauncherHold::track(Gtk::Widget& popup) {

@@ -12,7 +12,10 @@ namespace quenlith {
 // Installs the launcher's style sheet on the default screen once.
 void installLauncherStyle();
 
-// A label of plain text (never markup) of `size` pixels with the given weight and style classes.
+// Gives `label` plain text (never markup) of `size` pixels with the given weight and style class.
+void styleLabel(Gtk::Label& label, const std::string& text, double size, int weight = 400,
+                const std::string& styleClass = "");
+// A new label styled so.
 Gtk::Label* makeLabel(const std::string& text, double size, int weight = 400, const std::string& styleClass = "");
 
 // Counts the launcher's open menus and questions: while one is open, losing the focus does not

@@ -34,6 +34,8 @@ public:
     bool isPopover() const { return popover_; }
     // The frame asked for at the last opening.
     const LauncherRect& frame() const { return frame_; }
+    // Takes `frame` (root coordinates) as its size and place.
+    void applyFrame(const LauncherRect& frame);
 
 protected:
     bool on_focus_out_event(GdkEventFocus* event) override;
@@ -42,7 +44,6 @@ protected:
 
 private:
     void focusSearch();
-    void applyFrame(const LauncherRect& frame);
 
     MenuBarView* view_;
     bool popover_ = false;

@@ -3,6 +3,7 @@
 #include <gtkmm/image.h>
 #include <gtkmm/separator.h>
 
+#include "launcher/fitting_label.hpp"
 #include "launcher/launcher_style.hpp"
 #include "launcher/running_websites_view.hpp"
 #include "launcher/website_start_page.hpp"
@@ -16,13 +17,16 @@ namespace quenlith {
 
 namespace {
 
-Gtk::Box* symbolAndText(std::string_view symbol, const std::string& text) {
+// A button's symbol and text; a text that gives way leaves the symbol alone on a narrow screen.
+Gtk::Box* symbolAndText(std::string_view symbol, const std::string& text, bool givesWay = false) {
     installApplicationIcons();
     auto* box = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 6));
     auto* image = Gtk::manage(new Gtk::Image());
     image->set_from_icon_name(iconNameForSymbol(symbol), Gtk::ICON_SIZE_BUTTON);
     box->pack_start(*image, Gtk::PACK_SHRINK);
-    if (!text.empty()) box->pack_start(*Gtk::manage(new Gtk::Label(text)), Gtk::PACK_SHRINK);
+    if (!text.empty())
+        box->pack_start(*Gtk::manage(givesWay ? new FittingLabel(text) : new Gtk::Label(text)),
+                        Gtk::PACK_EXPAND_WIDGET);
     return box;
 }
 
@@ -36,7 +40,11 @@ MenuBarView::MenuBarView(WebAppStore& store, FaviconLoader& icons, BrowserWindow
     get_style_context()->add_class("quenlith-launcher");
 
     header_.set_border_width(20);
-    header_.pack_start(*makeLabel("Quenlith", 17, 600), Gtk::PACK_SHRINK);
+    // On a narrow screen the title gives way to the header's buttons.
+    auto* title = Gtk::manage(new FittingLabel());
+    styleLabel(*title, "Quenlith", 17, 600);
+    title->set_xalign(0);
+    header_.pack_start(*title, Gtk::PACK_EXPAND_WIDGET);
     auto* quickOpen = Gtk::manage(new ActionButton("magnifyingglass", localizedString("Quick Open \u00B7 Ctrl+K"),
                                                    [this] { run(commands_.onQuickOpen); }));
     quickOpen->get_accessible()->set_name(localizedString("Quick Open"));
@@ -108,14 +116,20 @@ MenuBarView::MenuBarView(WebAppStore& store, FaviconLoader& icons, BrowserWindow
     footer_.pack_end(*settings, Gtk::PACK_SHRINK);
     settingsButton_ = settings;
     auto* library = Gtk::manage(new Gtk::Button());
-    library->add(*symbolAndText("square.stack.3d.up", localizedString("Saved Pages")));
+    library->add(*symbolAndText("square.stack.3d.up", localizedString("Saved Pages"), true));
+    library->get_accessible()->set_name(localizedString("Saved Pages"));
     library->set_relief(Gtk::RELIEF_NONE);
     library->set_tooltip_text(localizedString("Saved Pages & Groups"));
     library->signal_clicked().connect([this] { run(commands_.onLibrary); });
     footer_.pack_end(*library, Gtk::PACK_SHRINK);
     libraryButton_ = library;
     pack_start(footer_, Gtk::PACK_SHRINK);
-    for (Gtk::Widget* optional : {quickOpenButton_, settingsButton_, libraryButton_}) optional->set_no_show_all(true);
+    // Shown or hidden by the commands the shell gives; their contents are shown here once, since
+    // show_all no longer reaches inside them.
+    for (Gtk::Widget* optional : {quickOpenButton_, settingsButton_, libraryButton_}) {
+        optional->set_no_show_all(true);
+        if (Gtk::Widget* content = static_cast<Gtk::Bin*>(optional)->get_child()) content->show_all();
+    }
     updateOptionalControls();
     signal_map().connect([this] { updateOptionalControls(); });
 

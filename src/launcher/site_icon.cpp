@@ -4,6 +4,7 @@
 
 #include <gdkmm/general.h>
 #include <gtkmm/icontheme.h>
+#include <gtkmm/stylecontext.h>
 #include <pangomm/layout.h>
 #include <unicode/locid.h>
 #include <unicode/unistr.h>
@@ -18,8 +19,27 @@ namespace quenlith {
 
 namespace {
 
-// The accent of the launcher (the Adwaita selection blue).
-constexpr double kAccent[3] = {0.208, 0.518, 0.894};
+// A colour the theme names, as the widget's style resolves it (light or dark).
+Gdk::RGBA themeColour(Gtk::Widget& widget, const char* name) {
+    Gdk::RGBA colour;
+    if (!widget.get_style_context()->lookup_color(name, colour))
+        colour = widget.get_style_context()->get_color(Gtk::STATE_FLAG_NORMAL);
+    return colour;
+}
+
+// The contrast ratio of two colours as readers of text perceive it (1 for equal colours, 21 for
+// black on white).
+double contrast(const Gdk::RGBA& one, const Gdk::RGBA& other) {
+    auto luminance = [](const Gdk::RGBA& colour) {
+        auto linear = [](double channel) {
+            return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(colour.get_red()) + 0.7152 * linear(colour.get_green()) +
+               0.0722 * linear(colour.get_blue());
+    };
+    const double a = luminance(one) + 0.05, b = luminance(other) + 0.05;
+    return std::max(a, b) / std::min(a, b);
+}
 
 std::optional<SuggestedWebsite> suggestionFor(const WebAppProfile& profile) {
     auto home = normalizedWebsiteURL(profile.homeURL);
@@ -33,7 +53,9 @@ void drawSuggestion(const Cairo::RefPtr<Cairo::Context>& cr, Gtk::Widget& widget
     const double green = ((site.color >> 8) & 0xFF) / 255.0;
     const double blue = (site.color & 0xFF) / 255.0;
     roundedRectangle(cr, 0.5, 0.5, size - 1, size - 1, size * 0.24);
-    cr->set_source_rgb(1, 1, 1);
+    // The control background: the base colour of the theme's entries and lists.
+    const Gdk::RGBA background = themeColour(widget, "theme_base_color");
+    Gdk::Cairo::set_source_rgba(cr, background);
     cr->fill_preserve();
     cr->set_source_rgba(red, green, blue, 0.16);
     cr->set_line_width(1);
@@ -46,6 +68,9 @@ void drawSuggestion(const Cairo::RefPtr<Cairo::Context>& cr, Gtk::Widget& widget
     if (!info) return;
     Gdk::RGBA color;
     color.set_rgba(red, green, blue, 1.0);
+    // A dark mark on the dark theme's background (or a light one on a light theme) would vanish:
+    // it takes the theme's text colour instead.
+    if (contrast(color, background) < 2) color = themeColour(widget, "theme_fg_color");
     bool wasSymbolic = false;
     Glib::RefPtr<Gdk::Pixbuf> pixbuf;
     try {
@@ -111,8 +136,9 @@ bool SiteIcon::on_draw(const Cairo::RefPtr<Cairo::Context>& cr) {
         drawSuggestion(cr, *this, *suggestion, size_);
         return true;
     }
+    const Gdk::RGBA accent = themeColour(*this, "theme_selected_bg_color");
     roundedRectangle(cr, 0, 0, size_, size_, size_ * 0.24);
-    cr->set_source_rgba(kAccent[0], kAccent[1], kAccent[2], 0.08);
+    cr->set_source_rgba(accent.get_red(), accent.get_green(), accent.get_blue(), 0.08);
     cr->fill();
 
     if (auto image = loader_.image(FaviconLoader::key(profile_))) {
@@ -137,7 +163,7 @@ bool SiteIcon::on_draw(const Cairo::RefPtr<Cairo::Context>& cr) {
     layout->set_font_description(font);
     int width = 0, height = 0;
     layout->get_pixel_size(width, height);
-    cr->set_source_rgb(kAccent[0], kAccent[1], kAccent[2]);
+    Gdk::Cairo::set_source_rgba(cr, accent);
     cr->move_to((size_ - width) / 2.0, (size_ - height) / 2.0);
     layout->show_in_cairo_context(cr);
     return true;

@@ -1,5 +1,7 @@
 #include "launcher/website_start_page.hpp"
 
+#include <algorithm>
+
 #include <glibmm/main.h>
 #include <gtkmm/image.h>
 #include <gtkmm/window.h>
@@ -48,6 +50,22 @@ void setupGrid(Gtk::FlowBox& grid) {
     grid.set_activate_on_single_click(false);
 }
 
+// The page's column in a browser tab: 640 pixels wide where the tab has room, narrower where it
+// has not (it asks for 640 as its natural width, and a centred child gets no more than that).
+class PageColumn : public Gtk::Box {
+public:
+    PageColumn() : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 0) {}
+
+protected:
+    void get_preferred_width_vfunc(int& minimum, int& natural) const override {
+        Gtk::Box::get_preferred_width_vfunc(minimum, natural);
+        natural = std::max(minimum, kColumnWidth);
+    }
+
+private:
+    static constexpr int kColumnWidth = 640;
+};
+
 Gtk::Label* sectionTitle(const std::string& text) {
     auto* label = makeLabel(text, 12, 600, "quenlith-secondary");
     label->set_xalign(0);
@@ -69,8 +87,7 @@ WebsiteStartPage::WebsiteStartPage(WebAppStore& store, FaviconLoader& icons, Bro
     Gtk::Box* body = this;
     if (isBrowserPage_) {
         // In a tab the page is a centred column of at most 640 pixels.
-        auto* centre = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 0));
-        centre->set_size_request(640, -1);
+        auto* centre = Gtk::manage(new PageColumn());
         centre->set_halign(Gtk::ALIGN_CENTER);
         centre->set_hexpand(true);
         pack_start(*centre, Gtk::PACK_EXPAND_WIDGET);

@@ -9,6 +9,7 @@
 
 #include "library/empty_state.hpp"
 #include "library/library_pane_context.hpp"
+#include "library/row_list.hpp"
 #include "model/address.hpp"
 #include "model/clip_draft.hpp"
 #include "model/library_filters.hpp"
@@ -21,6 +22,9 @@
 namespace quenlith {
 
 namespace {
+
+constexpr int kListMinimumWidth = 210;
+constexpr int kListMaximumWidth = 310;
 
 // One line of a title: a title with line breaks shows its first line.
 std::string firstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
@@ -70,9 +74,14 @@ BookmarksPane::BookmarksPane(LibraryPaneContext& context,
         showDetail();
     });
     listScroll_.set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
-    listScroll_.set_size_request(240, -1);
+    // The list starts 240 pixels wide; the person drags the split between 210 and 310.
+    listScroll_.set_size_request(kListMinimumWidth, -1);
     listScroll_.add(list_);
     split_.pack1(listScroll_, false, false);
+    split_.set_position(240);
+    split_.property_position().signal_changed().connect([this] {
+        if (split_.get_position() > kListMaximumWidth) split_.set_position(kListMaximumWidth);
+    });
     split_.pack2(detail_, true, false);
     content_.add(emptyHolder_, "empty");
     content_.add(split_, "list");
@@ -137,7 +146,7 @@ void BookmarksPane::refresh() {
         const PageClip& clip = shown_[i];
         auto row = *model_->append();
         row[columns_.markup] = "<span weight=\"500\">" + Glib::Markup::escape_text(firstLine(clip.title)) +
-                               "</span>\n<small>" + Glib::Markup::escape_text(bookmarkSubtitle(clip)) + "</small>";
+                               "</span>\n" + secondaryLineMarkup(bookmarkSubtitle(clip));
         row[columns_.index] = static_cast<int>(i);
     }
     list_.set_model(model_);

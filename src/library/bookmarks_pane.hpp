@@ -46,6 +46,8 @@ public:
     void confirmDeleteBookmark(const PageClip& clip);
     // Whether the detail's "Read Later" may be chosen for the clip.
     static bool canQueue(const PageClip& clip);
+    // The split between the list and the detail.
+    Gtk::Paned& split() { return split_; }
 
 private:
     struct Columns : Gtk::TreeModelColumnRecord {

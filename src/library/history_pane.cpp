@@ -62,11 +62,9 @@ HistoryPane::HistoryPane(LibraryPaneContext& context)
     prepareRowList(list_);
     appendMarkupColumn(list_, columns_.markup, 5);
     auto* date = Gtk::manage(new Gtk::CellRendererText());
-    date->property_foreground() = "#8a8a8a";
-    date->property_scale() = 0.85;
     auto* dateColumn = Gtk::manage(new Gtk::TreeViewColumn());
     dateColumn->pack_start(*date, false);
-    dateColumn->add_attribute(date->property_text(), columns_.date);
+    dateColumn->add_attribute(date->property_markup(), columns_.date);
     list_.append_column(*dateColumn);
     auto* icon = Gtk::manage(new Gtk::CellRendererPixbuf());
     removeColumn_ = Gtk::manage(new Gtk::TreeViewColumn());
@@ -116,9 +114,9 @@ void HistoryPane::refresh() {
         const HistoryVisit& visit = history[position];
         shownVisits_.push_back(visit);
         auto row = *model_->append();
-        row[columns_.markup] = Glib::Markup::escape_text(oneLine(visit.title)) + "\n<small>" +
-                               Glib::Markup::escape_text(oneLine(visit.address)) + "</small>";
-        row[columns_.date] = visitDateText(visit.date);
+        row[columns_.markup] = Glib::Markup::escape_text(oneLine(visit.title)) + "\n" +
+                               secondaryLineMarkup(oneLine(visit.address));
+        row[columns_.date] = secondaryLineMarkup(visitDateText(visit.date));
         row[columns_.icon] = removeIcon;
     }
     list_.set_model(model_);

@@ -92,8 +92,16 @@ ReadLaterPane::ReadLaterPane(LibraryPaneContext& context, std::function<void()> 
         made->add_attribute(cell->property_icon_name(), column);
         return made;
     };
-    stateColumn_ = iconColumn(columns_.stateIcon);
+    // The state mark is drawn in the theme's accent, which a cell cannot take from style classes.
+    auto* stateCell = Gtk::manage(new Gtk::CellRendererPixbuf());
+    stateCell->property_xpad() = 6;
+    stateColumn_ = Gtk::manage(new Gtk::TreeViewColumn());
+    stateColumn_->pack_start(*stateCell, false);
+    stateColumn_->add_attribute(stateCell->property_pixbuf(), columns_.stateIcon);
     list_.append_column(*stateColumn_);
+    list_.signal_style_updated().connect([this] {
+        if (!shown_.empty()) refresh();
+    });
     appendMarkupColumn(list_, columns_.markup, 10);
     auto* action = Gtk::manage(new Gtk::CellRendererText());
     action->property_underline() = Pango::UNDERLINE_SINGLE;
@@ -153,20 +161,19 @@ void ReadLaterPane::refresh() {
         return;
     }
     const bool unread = filter_ == ReadingState::unread;
-    const std::string stateIcon = iconNameForSymbol(unread ? "circle" : "checkmark.circle.fill");
+    const auto stateIcon = accentSymbol(list_, unread ? "circle" : "checkmark.circle.fill", 20);
     const std::string moreIcon = iconNameForSymbol("ellipsis");
     const std::string action = localizedString("Continue Reading");
     list_.unset_model();
     model_->clear();
     for (const auto& clip : shown_) {
-        std::string detail = Glib::Markup::escape_text(hostText(clip.address));
+        std::string detail = hostText(clip.address);
         if (auto percent = savedPercent(clip.readingPosition))
-            detail += "  " + Glib::Markup::escape_text(
-                                 localizedFormat("Saved at %ld%%", {static_cast<std::int64_t>(*percent)}));
+            detail += "  " + localizedFormat("Saved at %ld%%", {static_cast<std::int64_t>(*percent)});
         auto row = *model_->append();
         row[columns_.stateIcon] = stateIcon;
-        row[columns_.markup] = "<span weight=\"500\">" + Glib::Markup::escape_text(clip.title) +
-                               "</span>\n<small>" + detail + "</small>";
+        row[columns_.markup] = "<span weight=\"500\">" + Glib::Markup::escape_text(clip.title) + "</span>\n" +
+                               secondaryLineMarkup(detail);
         row[columns_.action] = action;
         row[columns_.moreIcon] = moreIcon;
     }

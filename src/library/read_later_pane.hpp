@@ -45,7 +45,7 @@ public:
 
 private:
     struct Columns : Gtk::TreeModelColumnRecord {
-        Gtk::TreeModelColumn<Glib::ustring> stateIcon;
+        Gtk::TreeModelColumn<Glib::RefPtr<Gdk::Pixbuf>> stateIcon;
         Gtk::TreeModelColumn<Glib::ustring> markup;
         Gtk::TreeModelColumn<Glib::ustring> action;
         Gtk::TreeModelColumn<Glib::ustring> moreIcon;

@@ -1,8 +1,12 @@
 #include "library/row_list.hpp"
 
+#include <glibmm/markup.h>
 #include <gtkmm/cellrenderertext.h>
+#include <gtkmm/icontheme.h>
 #include <gtkmm/tooltip.h>
 #include <gtkmm/treeview.h>
+
+#include "ui/icon_names.hpp"
 
 namespace quenlith {
 
@@ -23,6 +27,27 @@ Gtk::TreeViewColumn* appendMarkupColumn(Gtk::TreeView& list, const Gtk::TreeMode
     column->set_expand(true);
     list.append_column(*column);
     return column;
+}
+
+std::string secondaryLineMarkup(const std::string& text) {
+    // The opacity of the theme's dim-label class.
+    return "<span size=\"small\" alpha=\"55%\">" + Glib::Markup::escape_text(text) + "</span>";
+}
+
+Glib::RefPtr<Gdk::Pixbuf> accentSymbol(Gtk::Widget& widget, std::string_view symbol, int size) {
+    installApplicationIcons();
+    Gdk::RGBA accent;
+    if (!widget.get_style_context()->lookup_color("theme_selected_bg_color", accent))
+        accent = widget.get_style_context()->get_color(Gtk::STATE_FLAG_NORMAL);
+    auto theme = Gtk::IconTheme::get_for_screen(widget.get_screen());
+    auto info = theme->lookup_icon(iconNameForSymbol(symbol), size, Gtk::ICON_LOOKUP_FORCE_SIZE);
+    if (!info) return {};
+    bool wasSymbolic = false;
+    try {
+        return info.load_symbolic(accent, accent, accent, accent, wasSymbolic);
+    } catch (const Glib::Error&) {
+        return {};
+    }
 }
 
 void setColumnTooltip(Gtk::TreeView& list, const Gtk::TreeViewColumn* column, std::function<std::string()> text) {

@@ -37,13 +37,17 @@ std::string bookmarkSubtitle(const PageClip& clip) {
 }
 
 std::string visitDateText(Date date) {
-    // Made once: the interface language is fixed for the launch, and a history holds many rows.
-    thread_local std::unique_ptr<icu::DateFormat> format = [] {
+    // Made once per interface language, since a history holds many rows. The long style spells
+    // the month out ("December 7, 2026", "2026年12月7日").
+    thread_local std::string language;
+    thread_local std::unique_ptr<icu::DateFormat> format;
+    if (!format || language != interfaceLanguageCode()) {
+        language = interfaceLanguageCode();
         UErrorCode status = U_ZERO_ERROR;
-        icu::Locale locale = icu::Locale::forLanguageTag(interfaceLanguageCode(), status);
+        icu::Locale locale = icu::Locale::forLanguageTag(language, status);
         if (U_FAILURE(status)) locale = icu::Locale::getRoot();
-        return std::unique_ptr<icu::DateFormat>(icu::DateFormat::createDateInstance(icu::DateFormat::kMedium, locale));
-    }();
+        format.reset(icu::DateFormat::createDateInstance(icu::DateFormat::kLong, locale));
+    }
     if (!format) return {};
     icu::UnicodeString text;
     format->format(date.unixSeconds() * 1000.0, text);

@@ -25,14 +25,16 @@ const std::vector<std::pair<std::string_view, std::string_view>>& symbolIconTabl
             {"chevron.right", "go-next-symbolic"},
             {"chevron.up", "go-up-symbolic"},
             {"circle.lefthalf.filled", "quenlith-half-circle-symbolic"},
-            {"circle", "radio-symbolic"},
+            // Drawn at full strength: the theme's radio outline is faint.
+            {"circle", "quenlith-circle-symbolic"},
             {"clock", "document-open-recent-symbolic"},
             {"doc.text", "text-x-generic-symbolic"},
             {"ellipsis", "view-more-horizontal-symbolic"},
             {"ellipsis.circle", "view-more-horizontal-symbolic"},
             {"externaldrive", "drive-harddisk-symbolic"},
             {"gearshape", "emblem-system-symbolic"},
-            {"globe", "web-browser-symbolic"},
+            // A neutral page: the theme's web-browser globe is the mark of a suggested website.
+            {"globe", "quenlith-web-page-symbolic"},
             {"hand.raised", "quenlith-hand-raised-symbolic"},
             {"hand.raised.fill", "quenlith-hand-raised-symbolic"},
             {"link.badge.plus", "insert-link-symbolic"},

@@ -26,7 +26,7 @@ struct Installation {
           backups(websites, library,
                   {[&home](const std::string& name, auto, auto chosen) { chosen(home.path(name)); },
                    [&home](auto chosen) { chosen(home.path("Quenlith-backup.json")); },
-                   [this](auto&, const std::string& question, auto&, auto answer) {
+                   [this](auto&, const std::string& question, auto&, bool, auto answer) {
                        questions.push_back(question);
                        answer(true);
                    },

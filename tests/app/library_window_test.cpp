@@ -19,6 +19,71 @@ namespace {
 
 using test::spinUntil;
 
+// The first list under `widget`.
+Gtk::TreeView* listIn(Gtk::Widget& widget) {
+    if (auto* list = dynamic_cast<Gtk::TreeView*>(&widget)) return list;
+    if (auto* container = dynamic_cast<Gtk::Container*>(&widget))
+        for (Gtk::Widget* child : container->get_children())
+            if (Gtk::TreeView* list = listIn(*child)) return list;
+    return nullptr;
+}
+
+// Whether the second line of the first row of `pane`'s list is drawn fainter than the text colour,
+// read from the row's markup.
+bool secondLineDimmed(Gtk::Widget& pane) {
+    GtkTreeModel* model = listIn(pane)->get_model()->gobj();
+    GtkTreeIter row;
+    if (!gtk_tree_model_get_iter_first(model, &row)) return false;
+    for (int column = 0; column < gtk_tree_model_get_n_columns(model); ++column) {
+        if (gtk_tree_model_get_column_type(model, column) != G_TYPE_STRING) continue;
+        gchar* markup = nullptr;
+        gtk_tree_model_get(model, &row, column, &markup, -1);
+        PangoAttrList* attributes = nullptr;
+        gchar* text = nullptr;
+        bool dimmed = false;
+        if (markup && pango_parse_markup(markup, -1, 0, &attributes, &text, nullptr, nullptr)) {
+            if (const char* lineBreak = strchr(text, '\n')) {
+                PangoAttrIterator* at = pango_attr_list_get_iterator(attributes);
+                while (pango_attr_iterator_next(at)) {
+                    gint start = 0, end = 0;
+                    pango_attr_iterator_range(at, &start, &end);
+                    auto* alpha = pango_attr_iterator_get(at, PANGO_ATTR_FOREGROUND_ALPHA);
+                    if (start == lineBreak - text + 1 && alpha)
+                        dimmed = reinterpret_cast<PangoAttrInt*>(alpha)->value < 0xFFFF;
+                }
+                pango_attr_iterator_destroy(at);
+            }
+            g_free(text);
+            pango_attr_list_unref(attributes);
+        }
+        g_free(markup);
+        if (dimmed) return true;
+    }
+    return false;
+}
+
+// The colour of the mark beside the first row of `pane`'s list ("rgb(…)"), where it is drawn at
+// full strength; empty when the row has no mark or it is faint.
+std::string rowMarkColour(Gtk::Widget& pane) {
+    GtkTreeModel* model = listIn(pane)->get_model()->gobj();
+    GtkTreeIter row;
+    if (!gtk_tree_model_get_iter_first(model, &row)) return "";
+    for (int column = 0; column < gtk_tree_model_get_n_columns(model); ++column) {
+        if (gtk_tree_model_get_column_type(model, column) != GDK_TYPE_PIXBUF) continue;
+        GdkPixbuf* picture = nullptr;
+        gtk_tree_model_get(model, &row, column, &picture, -1);
+        if (!picture || gdk_pixbuf_get_n_channels(picture) != 4) return "";
+        auto pixbuf = Glib::wrap(picture);
+        for (int y = 0; y < pixbuf->get_height(); ++y)
+            for (int x = 0; x < pixbuf->get_width(); ++x)
+                if (const guint8* pixel = pixbuf->get_pixels() + y * pixbuf->get_rowstride() + x * 4;
+                    pixel[3] == 0xFF)
+                    return "rgb(" + std::to_string(pixel[0]) + "," + std::to_string(pixel[1]) + "," +
+                           std::to_string(pixel[2]) + ")";
+    }
+    return "";
+}
+
 class LibraryWindowTest : public test::AppFixture {
 protected:
     void SetUp() override { environment = std::make_unique<AppEnvironment>(sessions); }
@@ -38,6 +103,13 @@ protected:
             if (clip.id == id) return &clip;
         return nullptr;
     }
+    // The question on screen, if any.
+    static Gtk::MessageDialog* shownQuestion() {
+        for (Gtk::Window* window : Gtk::Window::list_toplevels())
+            if (auto* dialog = dynamic_cast<Gtk::MessageDialog*>(window); dialog && dialog->get_visible())
+                return dialog;
+        return nullptr;
+    }
     // Runs what is waiting on the main loop, so the stores' idle announcements reach the window.
     static void settle() {
         for (int turn = 0; turn < 1000 && g_main_context_iteration(nullptr, FALSE); ++turn) {
@@ -54,6 +126,14 @@ TEST_F(LibraryWindowTest, OpensOnTheChosenSectionAndKeepsItsState) {
     EXPECT_EQ(window.sectionLabel(SavedPagesSection::later), "Read Later (2)");
     // The restore items follow the backup files each time the menu opens.
     EXPECT_TRUE(window.backupMenuItems()[2]->get_sensitive()) << "saving kept the previous library";
+    // Restoring replaces the current data: its question shows "Continue" as destructive.
+    window.backupMenuItems()[2]->activate();
+    Gtk::MessageDialog* question = nullptr;
+    ASSERT_TRUE(spinUntil([&] { return (question = shownQuestion()); }));
+    auto* proceed = question->get_widget_for_response(Gtk::RESPONSE_ACCEPT);
+    ASSERT_TRUE(proceed);
+    EXPECT_TRUE(proceed->get_style_context()->has_class("destructive-action"));
+    question->response(Gtk::RESPONSE_CANCEL);
     test::removeTree(environment->library.fileURL() + ".backup");
     EXPECT_FALSE(window.backupMenuItems()[2]->get_sensitive());
     EXPECT_FALSE(window.backupMenuItems()[3]->get_sensitive());
@@ -127,6 +207,22 @@ TEST_F(LibraryWindowTest, ReadLaterMovesBetweenListsAndLeaves) {
     PageClip second = addClip("Second", "https://second.example.com", ReadingState::finished);
     LibraryWindow& window = showLibrary(SavedPagesSection::later);
     ReadLaterPane& pane = window.readLaterPane();
+    // Second lines are dimmed; the unread and finished marks have the theme's accent at full
+    // strength, in the light and the dark theme.
+    for (bool dark : {false, true}) {
+        g_object_set(gtk_settings_get_default(), "gtk-application-prefer-dark-theme", dark ? TRUE : FALSE,
+                     nullptr);
+        pane.setFilter(dark ? ReadingState::finished : ReadingState::unread);
+        settle();
+        ASSERT_EQ(pane.shownClips().size(), 1u);
+        EXPECT_TRUE(secondLineDimmed(pane));
+        Gdk::RGBA accent;
+        ASSERT_TRUE(listIn(pane)->get_style_context()->lookup_color("theme_selected_bg_color", accent));
+        EXPECT_EQ(rowMarkColour(pane), accent.to_string().raw());
+    }
+    g_object_set(gtk_settings_get_default(), "gtk-application-prefer-dark-theme", FALSE, nullptr);
+
+    pane.setFilter(ReadingState::unread);
     pane.toggleReadingState(first);
     pane.setFilter(ReadingState::finished);
     settle();
@@ -160,6 +256,17 @@ TEST_F(LibraryWindowTest, BookmarksDeleteAsksOnceAndExportShowsWhatIsShown) {
     settle();
     pane.setFolder("Work");
     ASSERT_EQ(pane.shownClips().size(), 1u);
+    EXPECT_TRUE(secondLineDimmed(pane)) << "the collection under the title";
+    // The list starts 240 wide and is dragged between 210 and 310.
+    Gtk::Paned& split = pane.split();
+    ASSERT_TRUE(
+        spinUntil([&] { return split.get_mapped() && split.get_child1()->get_allocated_width() > 1; }));
+    EXPECT_EQ(split.get_position(), 240);
+    for (const auto& [asked, shown] : {std::pair{400, 310}, {100, 210}, {260, 260}}) {
+        split.set_position(asked);
+        EXPECT_TRUE(spinUntil([&] { return split.get_child1()->get_allocated_width() == shown; }))
+            << asked << ": " << split.get_child1()->get_allocated_width();
+    }
     pane.exportMarkdown();
     ASSERT_EQ(exported.size(), 1u);
     EXPECT_EQ(exported.front().id, work.id);
@@ -192,6 +299,7 @@ TEST_F(LibraryWindowTest, HistorySwitchRemoveAndClear) {
         environment->recordVisit(std::string("https://") + page + ".example.com/", page);
     settle();
     ASSERT_EQ(pane.shownPositions().size(), 3u);
+    EXPECT_TRUE(secondLineDimmed(pane)) << "the address under the title";
     // Two visits with one id (as a hand-edited file may hold): the clicked row goes, not the first.
     ASSERT_TRUE(environment->library.update(
         [](LibraryDocument& document) { document.history[1].id = document.history[0].id; }));

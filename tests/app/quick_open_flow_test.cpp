@@ -146,6 +146,7 @@ TEST_F(QuickOpenFlowTest, GuideShowsEverySectionAndItsShortcutsCanBeCopied) {
             EXPECT_THAT(texts, testing::Contains(localizedString(shown)));
 
     Gtk::Label& shortcuts = guide->shortcutList();
+    EXPECT_EQ(texts.back(), shortcuts.get_text()) << "the guide ends with its shortcuts";
     shortcuts.select_region(0, -1);
     g_signal_emit_by_name(shortcuts.gobj(), "copy-clipboard");
     auto clipboard = Gtk::Clipboard::get();

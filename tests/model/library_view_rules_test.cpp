@@ -6,11 +6,12 @@
 #include <gtest/gtest.h>
 
 #include "model/clip_draft.hpp"
+#include "model/file_test_support.hpp"
 #include "model/library_filters.hpp"
 #include "model/library_presentation.hpp"
 #include "model/pending_confirmation.hpp"
-#include "model/saved_pages_section.hpp"
 #include "model/sample_records.hpp"
+#include "model/saved_pages_section.hpp"
 
 namespace quenlith {
 namespace {
@@ -138,8 +139,13 @@ TEST(LibraryPresentationTest, PercentsHostsSubtitlesAndWindowSize) {
         {ContentSize{61, 81}, {1, 1}}, {ContentSize{0, 0}, {1, 1}},         {ContentSize{-50, 20}, {1, 1}},
     };
     for (const auto& [area, expected] : sizes) EXPECT_EQ(libraryContentSize(area), expected);
-    // Noon, so the day is the same in every time zone; the tests run in English.
-    EXPECT_EQ(visitDateText(Date::fromUnixSeconds(1796644800)), "Dec 7, 2026");
+    // Noon, so the day is the same in every time zone; the month is spelled out in English.
+    EXPECT_EQ(visitDateText(Date::fromUnixSeconds(1796644800)), "December 7, 2026");
+    {
+        test::LanguageEnvironment chinese("zh_CN.UTF-8");
+        EXPECT_EQ(visitDateText(Date::fromUnixSeconds(1796644800)), "2026年12月7日");
+    }
+    EXPECT_EQ(visitDateText(Date::fromUnixSeconds(1796644800)), "December 7, 2026");
 }
 
 TEST(SavedPagesSectionTest, RawValuesOutsideZeroToThreeAreNoSection) {

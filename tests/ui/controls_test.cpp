@@ -6,6 +6,7 @@
 #include <gtkmm/messagedialog.h>
 #include <gtkmm/window.h>
 
+#include "model/suggested_website.hpp"
 #include "support/main_loop.hpp"
 #include "ui/action_button.hpp"
 #include "ui/action_menu_item.hpp"
@@ -35,6 +36,9 @@ TEST(IconNames, EverySymbolHasADrawableIcon) {
     EXPECT_FALSE(iconIsAvailable("quenlith-no-such-icon-symbolic"));
     EXPECT_EQ(iconNameForSymbol("no.such.symbol"), "");
     EXPECT_EQ(iconNameForSymbol("pin.fill"), "quenlith-pin-symbolic") << "our own icon";
+    // A tab or website without an icon of its own never shows the mark of a suggested website.
+    for (const auto& site : SuggestedWebsite::all())
+        EXPECT_NE(iconNameForSymbol("globe"), site.symbol) << site.id;
 }
 
 TEST(ActionButton, StaysSquareRunsTheCurrentClosureAndASymbolBringsItsDescription) {

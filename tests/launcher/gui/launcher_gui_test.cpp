@@ -5,6 +5,7 @@
 #include <cairomm/context.h>
 #include <gdkmm/pixbuf.h>
 #include <glibmm/main.h>
+#include <gtkmm/menubutton.h>
 #include <gtkmm/messagedialog.h>
 
 #include "app/app_fixture.hpp"
@@ -269,6 +270,60 @@ TEST_F(LauncherGuiTest, IconsLoadOncePerKeyThroughTheWebsitesProxy) {
     EXPECT_EQ(server.requestCount("/favicon.ico"), 2);  // once directly, once through the proxy
 }
 
+// The colours of the opaque pixels in the middle of `icon` as it draws itself.
+std::set<std::string> middleColours(Gtk::Widget& icon) {
+    auto surface = Cairo::ImageSurface::create(Cairo::FORMAT_ARGB32, icon.get_allocated_width(),
+                                               icon.get_allocated_height());
+    auto context = Cairo::Context::create(surface);
+    gtk_widget_draw(GTK_WIDGET(icon.gobj()), context->cobj());
+    surface->flush();
+    std::set<std::string> colours;
+    for (int y = 16; y < 36; ++y)
+        for (int x = 16; x < 36; ++x) {
+            const auto pixel = *reinterpret_cast<const std::uint32_t*>(surface->get_data() +
+                                                                       y * surface->get_stride() + x * 4);
+            Gdk::RGBA colour;
+            colour.set_rgba_u(((pixel >> 16) & 0xFF) * 257, ((pixel >> 8) & 0xFF) * 257,
+                              (pixel & 0xFF) * 257);
+            if ((pixel >> 24) == 0xFF) colours.insert(colour.to_string());
+        }
+    return colours;
+}
+
+// Suggestion icons lie on the theme's control background, letters are in the theme's accent, and
+// a mark that would vanish into its tile takes the theme's text colour; light and dark.
+TEST_F(LauncherGuiTest, IconsTakeTheirColoursFromTheTheme) {
+    start({});
+    auto suggestion = [](std::uint32_t colour) {
+        return *std::find_if(SuggestedWebsite::all().begin(), SuggestedWebsite::all().end(),
+                             [&](const SuggestedWebsite& site) { return site.color == colour; });
+    };
+    for (bool dark : {false, true}) {
+        SCOPED_TRACE(dark);
+        g_object_set(gtk_settings_get_default(), "gtk-application-prefer-dark-theme", dark, nullptr);
+        Gtk::Window window;
+        Gtk::Box box;
+        SuggestedSiteIcon red(suggestion(0xFF0000), 52), black(suggestion(0x191919), 52);
+        SiteIcon letter(website("Lettered", "/lettered"), environment->icons(), 52);
+        for (Gtk::Widget* icon : std::initializer_list<Gtk::Widget*>{&red, &black, &letter})
+            box.pack_start(*icon, Gtk::PACK_SHRINK);
+        window.add(box);
+        window.show_all();
+        ASSERT_TRUE(spinUntil([&] { return letter.get_mapped() && letter.get_allocated_width() == 52; }));
+        auto named = [&](const char* name) {
+            Gdk::RGBA colour;
+            EXPECT_TRUE(red.get_style_context()->lookup_color(name, colour)) << name;
+            return colour.to_string().raw();
+        };
+        EXPECT_THAT(middleColours(red),
+                    testing::IsSupersetOf({named("theme_base_color"), std::string("rgb(255,0,0)")}));
+        EXPECT_THAT(middleColours(black),
+                    testing::Contains(dark ? named("theme_fg_color") : std::string("rgb(25,25,25)")));
+        EXPECT_THAT(middleColours(letter), testing::Contains(named("theme_selected_bg_color")));
+    }
+    g_object_set(gtk_settings_get_default(), "gtk-application-prefer-dark-theme", FALSE, nullptr);
+}
+
 TEST_F(LauncherGuiTest, NewTabShowsTheStartPageWithItsHeading) {
     WebAppProfile local = website("Local Page", "/local");
     start({local});
@@ -280,6 +335,47 @@ TEST_F(LauncherGuiTest, NewTabShowsTheStartPageWithItsHeading) {
     ASSERT_TRUE(page);
     ASSERT_TRUE(spinUntil([&] { return page->get_mapped() && page->savedTiles().size() == 1; }));
     EXPECT_THAT(test::drawnTexts(*page), testing::Contains("Start Page"));
+}
+
+// Whether every widget drawn under `widget` lies between the left edge of its window and `width`.
+bool insideWidth(Gtk::Widget& widget, int width) {
+    auto* container = dynamic_cast<Gtk::Container*>(&widget);
+    if (!container) return true;
+    for (Gtk::Widget* child : container->get_children()) {
+        if (!child->get_is_drawable()) continue;
+        int x = 0, y = 0;
+        child->translate_coordinates(*child->get_toplevel(), 0, 0, x, y);
+        if (x < 0 || x + child->get_allocated_width() > width || !insideWidth(*child, width)) {
+            ADD_FAILURE() << G_OBJECT_TYPE_NAME(child->gobj()) << " at " << x << "+"
+                          << child->get_allocated_width();
+            return false;
+        }
+    }
+    return true;
+}
+
+// In a tab the start page is a centred column of at most 640 pixels, and narrower tabs show it whole.
+TEST_F(LauncherGuiTest, StartPageColumnIsAtMost640AndNarrowTabsShowItWhole) {
+    start({website("Local Page", "/local")});
+    for (int width : {360, 480, 1024}) {
+        SCOPED_TRACE(width);
+        Gtk::Window tab;
+        auto* page = Gtk::manage(new WebsiteStartPage(environment->store, environment->icons(),
+                                                      environment->windows().runtime(), sessions, true, {}));
+        tab.add(*page);
+        tab.set_default_size(width, 700);
+        tab.show_all();
+        ASSERT_TRUE(spinUntil([&] { return page->get_mapped() && page->savedTiles().size() == 1; }));
+        EXPECT_TRUE(spinUntil([&] { return tab.get_allocated_width() == width; }))
+            << tab.get_allocated_width();
+        Gtk::Widget* column = page->get_children().front();
+        const int columnWidth = std::min(width, 640);
+        EXPECT_EQ(column->get_allocated_width(), columnWidth);
+        int x = 0, y = 0;
+        column->translate_coordinates(tab, 0, 0, x, y);
+        EXPECT_EQ(x, (width - columnWidth) / 2);
+        EXPECT_TRUE(insideWidth(*page, width));
+    }
 }
 
 TEST_F(LauncherGuiTest, WithoutATrayTheLauncherOpensAsAWindow) {
@@ -311,6 +407,65 @@ TEST_F(LauncherGuiTest, DetailsLookupReadsTitleAndProposesTheIcon) {
     std::set<std::optional<std::string>> titles = {results[0].title, results[1].title};
     EXPECT_EQ(titles, (std::set<std::optional<std::string>>{std::string("A & B"), std::nullopt}));
     EXPECT_EQ(results[0].iconURL, server.url("/favicon.ico"));
+}
+
+// Every button and label of `area` (the launcher's header, switch or footer) shown whole inside
+// `width` pixels of the window: none reaches past its edge, none is squeezed below its own size,
+// and no text is drawn shortened. A text that gave way entirely is not drawn at all.
+void expectWhole(Gtk::Widget& area, int width) {
+    auto* container = dynamic_cast<Gtk::Container*>(&area);
+    if (!container || !area.get_is_drawable()) return;
+    for (Gtk::Widget* child : container->get_children()) {
+        if (!child->get_is_drawable()) continue;
+        int x = 0, y = 0;
+        child->translate_coordinates(*child->get_toplevel(), 0, 0, x, y);
+        int minimum = 0, natural = 0;
+        child->get_preferred_width(minimum, natural);
+        const int shown = child->get_allocated_width();
+        if (auto* label = dynamic_cast<Gtk::Label*>(child)) {
+            EXPECT_GE(shown, natural) << "\"" << label->get_text() << "\" is shortened";
+        }
+        EXPECT_GE(shown, minimum) << G_OBJECT_TYPE_NAME(child->gobj()) << " squeezed";
+        EXPECT_TRUE(x >= 0 && x + shown <= width)
+            << G_OBJECT_TYPE_NAME(child->gobj()) << " at " << x << "+" << shown;
+        expectWhole(*child, width);
+    }
+}
+
+// The launcher as the application builds it (every optional button there, and a menu button in
+// the header) in the frame of a 300 x 500 screen and in its widest frame.
+TEST_F(LauncherGuiTest, EveryControlIsWholeInTheFrameOfTheScreen) {
+    start({website("Local Page", "/local")});
+    for (auto command :
+         {&LauncherCommands::onLibrary, &LauncherCommands::onSettings, &LauncherCommands::onQuickOpen})
+        controller->commands().*command = [] {};
+    LauncherWindow& launcher = controller->launcher();
+    auto* menuButton = Gtk::manage(new Gtk::MenuButton());
+    menuButton->set_image_from_icon_name("open-menu-symbolic");
+    launcher.view().addMenuButton(*menuButton);
+    menuButton->show();
+    launcher.showAt(640, 0);
+    ASSERT_TRUE(spinUntil([&] { return launcher.get_mapped() && launcher.get_allocated_width() == 420; }));
+    EXPECT_THAT(test::drawnTexts(launcher.view()),
+                testing::IsSupersetOf({"Quenlith", "Saved Pages", "Windows"}));
+
+    for (const LauncherRect& frame :
+         {launcherFrame({0, 0, 300, 500}, 150, 0), LauncherRect{0, 0, 420, 590}}) {
+        SCOPED_TRACE(frame.width);
+        launcher.applyFrame(frame);
+        ASSERT_TRUE(spinUntil([&] { return launcher.get_allocated_width() == frame.width; }))
+            << launcher.get_allocated_width();
+        std::vector<Gtk::Widget*> areas = launcher.view().get_children();
+        for (Gtk::Widget* area : {areas.front(), areas[1], areas.back()}) expectWhole(*area, frame.width);
+        // The title and the library's text give way first; the library keeps its symbol and name.
+        EXPECT_THAT(test::drawnTexts(launcher.view()), testing::IsSupersetOf({"Open Browser", "Windows"}));
+        // The running list fits the same frame.
+        launcher.view().setShowRunning(true);
+        int minimum = 0, natural = 0;
+        launcher.view().get_preferred_width(minimum, natural);
+        EXPECT_LE(minimum, frame.width);
+        launcher.view().setShowRunning(false);
+    }
 }
 
 // The number of colours in a picture of the window, drawn by the window itself (a grab of the
