@@ -63,12 +63,13 @@ void AppEnvironment::registerSettingsWindows() {
     // whose context lives as long as the page.
     browserSheets_->makeGlobalProxyPage = [this, weak]() -> Gtk::Widget* {
         auto* context = new SettingsContext{preferences, store, windows(), hotKeys(), ProxyRuntime::shared(),
-                                            settingsServices(weak, preferences), LoginItem(), {}, {}, {}, {}};
+                                            settingsServices(weak, preferences), LoginItem(), {}, {}, {}, {}, {}};
         context->write = [context](const std::function<void(AppPreferences&)>& change) {
             context->preferences.update(change);
         };
         // The page shows its own result line; the sheet has no status line of its own.
-        context->showStatus = [](const std::optional<std::string>&) {};
+        context->showStatus = [](const std::optional<std::string>&, bool) {};
+        context->reportSave = [](const std::optional<std::string>&) {};
         auto* page = Gtk::manage(new NetworkSettingsPage(*context));
         g_object_set_data_full(G_OBJECT(page->gobj()), "quenlith-settings-context", context,
                                [](gpointer data) { delete static_cast<SettingsContext*>(data); });

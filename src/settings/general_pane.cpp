@@ -60,8 +60,10 @@ GeneralPane::GeneralPane(SettingsContext& context)
         int row = language_->get_active_row_number();
         if (updating_ || row < 0) return;
         context_.preferences.setLanguage(kAllInterfaceLanguages[static_cast<std::size_t>(row)]);
-        if (Status saved = context_.preferences.saveLanguage(); !saved)
-            context_.showStatus(localizedFormat("Could not save settings: %@", {saved.error().message}));
+        Status saved = context_.preferences.saveLanguage();
+        context_.reportSave(
+            saved ? std::nullopt
+                  : std::optional(localizedFormat("Could not save settings: %@", {saved.error().message})));
     });
 
     auto& session = addSection(localizedString("Login Session"));
@@ -196,7 +198,8 @@ void GeneralPane::setLoginItem(bool on) {
     Status changed = context_.loginItem.setEnabled(on);
     // The toggle shows what is on disk now, whatever was asked.
     refreshLoginItem();
-    context_.showStatus(changed ? std::nullopt : std::optional<std::string>(changed.error().message));
+    context_.showStatus(changed ? std::nullopt : std::optional<std::string>(changed.error().message),
+                        !changed);
 }
 
 }  // namespace quenlith

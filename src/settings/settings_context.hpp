@@ -54,8 +54,11 @@ struct SettingsContext {
 
     // Writes one change of the preferences at once; a failed save shows in the status line.
     std::function<void(const std::function<void(AppPreferences&)>&)> write;
-    // Shows a text in the status line (none hides it).
-    std::function<void(const std::optional<std::string>&)> showStatus;
+    // Shows a text in the status line (none hides it), as an error when `failed`.
+    std::function<void(const std::optional<std::string>& text, bool failed)> showStatus;
+    // How a save of the settings went: a failure's text shows as an error, and a later success
+    // takes it away again (none).
+    std::function<void(const std::optional<std::string>& failure)> reportSave;
     // Raises the confirmation alerts.
     std::function<void(PrivacyAction)> requestClear;
     std::function<void(const WebAppProfile&)> requestDeletion;
