@@ -90,6 +90,18 @@ TEST_F(SettingsWindowTest, EveryLiveControlWritesItsFileAtOnceAndTheWindowsFollo
     EXPECT_FALSE(test::fileExists(autostartEntryPath()));
 }
 
+TEST_F(SettingsWindowTest, AStoredSleepTimeThatIsNotOfferedIsShownUntilAnotherIsChosen) {
+    ASSERT_TRUE(PreferencesStore().update([](AppPreferences& p) { p.backgroundSleepMinutes = 1; }));
+    start();
+    auto& picker = settings->generalPane().sleepPicker();
+    EXPECT_EQ(picker.get_active_text(), "1 minute");
+    picker.set_active(0);
+    EXPECT_EQ(stored().backgroundSleepMinutes, 0);
+    ASSERT_TRUE(spinUntil([&] { return picker.get_active_text() == "Off"; }));
+    picker.set_active(static_cast<int>(picker.get_model()->children().size()) - 1);
+    EXPECT_EQ(stored().backgroundSleepMinutes, 60) << "the rows offered, without the one no longer stored";
+}
+
 TEST_F(SettingsWindowTest, WebsitesReorderWithinTheListToggleTheirStatusItemAndAreDeletedAfterAsking) {
     auto a = website("A", "/a"), b = website("B", "/b"), c = website("C", "/c");
     start({a, b, c});
