@@ -161,6 +161,19 @@ TEST_F(SettingsWindowTest, ShortcutsAreStoredEvenWhenRefusedAndErrorsShowUnderTh
     EXPECT_EQ(pane.errorText("launcher"), "");
     pane.picker("launcher").enableToggle().set_active(false);
     EXPECT_EQ(stored().launcherShortcut, std::nullopt);
+
+    // Shortcuts the desktop is not even asked for are explained as the website editor does.
+    auto& launcher = pane.picker("launcher");
+    launcher.enableToggle().set_active(true);
+    launcher.modifierToggle(2).set_active(true);  // Shift
+    for (int modifier : {0, 1}) launcher.modifierToggle(modifier).set_active(false);
+    EXPECT_EQ(stored().launcherShortcut, (ShortcutConfiguration{11, kShiftModifier}));
+    const std::string invalid = "Include Ctrl, Alt or Super in a global shortcut.";
+    EXPECT_TRUE(spinUntil([&] { return pane.errorText("launcher") == invalid; }))
+        << pane.errorText("launcher");
+    EXPECT_EQ(
+        pane.errorText(site.id.string()),
+        "This shortcut is already assigned in Quenlith. Ctrl+Alt+P is reserved for mouse control recovery.");
 }
 
 }  // namespace
