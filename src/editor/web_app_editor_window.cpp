@@ -200,7 +200,7 @@ void WebAppEditorWindow::buildForm() {
     leaveWheelToScrolling(scroller_);
 
     error_label_.set_xalign(0);
-    error_label_.set_line_wrap(true);
+    wrapWithinWidth(error_label_);
     error_label_.override_color(Gdk::RGBA("#c01c28"));
     error_label_.set_margin_start(20);
     error_label_.set_margin_end(20);

@@ -85,6 +85,7 @@ SettingsWindow::SettingsWindow(PreferencesStore& preferences, WebAppStore& store
     });
 
     styleCaption(status_);
+    wrapWithinWidth(status_);
     status_.set_margin_start(20);
     status_.set_margin_end(20);
     status_.set_margin_bottom(12);

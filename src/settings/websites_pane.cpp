@@ -25,7 +25,7 @@ WebsitesPane::WebsitesPane(SettingsContext& context)
     header_.pack_end(add_, Gtk::PACK_SHRINK);
     pack_start(header_, Gtk::PACK_SHRINK);
     error_.get_style_context()->add_class("error");
-    error_.set_line_wrap(true);
+    wrapWithinWidth(error_);
     error_.set_xalign(0);
     error_.set_margin_start(12);
     error_.set_margin_end(12);

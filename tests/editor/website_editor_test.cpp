@@ -94,6 +94,26 @@ TEST_F(WebsiteEditorTest, BadPortOrIntervalTextIsRefusedNotKept) {
     EXPECT_TRUE(store->profiles().empty());
 }
 
+TEST_F(WebsiteEditorTest, ALongMessageWrapsWithinTheEditorsWidth) {
+    open();
+    presenter->showAddWebsite();
+    auto width = [&] {
+        int minimum = 0, natural = 0;
+        editor().get_preferred_width(minimum, natural);
+        return natural;
+    };
+    EXPECT_LE(width(), 560);
+    editor().nameField().set_text("Site");
+    editor().addressField().set_text("site.example");
+    auto& picker = editor().shortcutPicker();
+    picker.enableToggle().set_active(true);
+    picker.keyPicker().set_active(15);  // P: Ctrl+Alt+P, the recovery shortcut
+    editor().saveButton().clicked();
+    ASSERT_TRUE(editor().error().has_value());
+    EXPECT_GT(editor().error()->size(), 80u) << "a message longer than a line";
+    EXPECT_LE(width(), 560);
+}
+
 TEST_F(WebsiteEditorTest, ApplicationChooserListsDesktopEntriesWithoutItselfOrDuplicatesAndStopsAtTwenty) {
     test::TemporaryFolder first("quenlith-apps"), second("quenlith-apps");
     auto entry = [](const std::string& folder, const std::string& id, const std::string& name) {

@@ -90,6 +90,14 @@ TEST_F(SettingsWindowTest, EveryLiveControlWritesItsFileAtOnceAndTheWindowsFollo
     EXPECT_FALSE(test::fileExists(autostartEntryPath()));
 }
 
+TEST_F(SettingsWindowTest, ALongMessageWrapsWithinTheWindowsWidthOnEveryTab) {
+    test::writeFile(defaultProfilesFilePath(), "{ not a list of websites");
+    start();
+    int minimum = 0, natural = 0;
+    settings->get_preferred_width(minimum, natural);
+    EXPECT_LE(natural, 700) << "the websites file's error: " << settings->websitesPane().errorText();
+}
+
 TEST_F(SettingsWindowTest, AStoredSleepTimeThatIsNotOfferedIsShownUntilAnotherIsChosen) {
     ASSERT_TRUE(PreferencesStore().update([](AppPreferences& p) { p.backgroundSleepMinutes = 1; }));
     start();
