@@ -81,7 +81,16 @@ TEST_F(WebsiteEditorTest, BadPortOrIntervalTextIsRefusedNotKept) {
     editor().nameField().set_text("Site");
     editor().addressField().set_text("site.example");
     editor().autoReloadToggle().set_active(true);
-    editor().intervalField().set_text("ten");
+    // The field keeps what is typed: emptied, and typed over after selecting all.
+    auto& interval = editor().intervalField();
+    interval.set_text("");
+    EXPECT_EQ(interval.get_text(), "");
+    interval.set_text("60");
+    interval.select_region(0, -1);
+    interval.delete_selection();
+    int position = 0;
+    interval.insert_text("ten", 3, position);
+    EXPECT_EQ(interval.get_text(), "ten");
     editor().saveButton().clicked();
     EXPECT_EQ(editor().error(), "Auto reload must be at least 10 seconds.");
     editor().intervalField().set_text("15");
