@@ -7,6 +7,7 @@
 #include "app/browser_sheets.hpp"
 #include "app/website_editor_presenter.hpp"
 #include "browser/blocking/ad_blocking.hpp"
+#include "browser/engine/favicon_loader.hpp"
 #include "browser/engine/proxy_runtime.hpp"
 #include "editor/keyring_password_vault.hpp"
 #include "settings/ad_filtering_pane.hpp"
@@ -53,8 +54,10 @@ void AppEnvironment::registerSettingsWindows() {
     std::weak_ptr<AppEnvironment*> weak = self_;
     // The builders belong to the auxiliary windows, which the environment owns.
     auxiliaryWindows_->builders[AuxiliaryWindows::Kind::settings] = [this, weak]() -> std::unique_ptr<Gtk::Window> {
+        SettingsServices services = settingsServices(weak, preferences);
+        services.icons = &icons();
         return std::make_unique<SettingsWindow>(preferences, store, windows(), hotKeys(), ProxyRuntime::shared(),
-                                                settingsServices(weak, preferences));
+                                                std::move(services));
     };
     auxiliaryWindows_->builders[AuxiliaryWindows::Kind::downloads] = [this]() -> std::unique_ptr<Gtk::Window> {
         return std::make_unique<DownloadsWindow>(downloads);

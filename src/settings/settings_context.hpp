@@ -21,6 +21,7 @@ class HotKeyManager;
 class PreferencesStore;
 class ProxyPasswordVault;
 class ProxyRuntime;
+class SiteIconLoader;
 class WebAppStore;
 struct AppPreferences;
 struct WebAppProfile;
@@ -39,6 +40,8 @@ struct SettingsServices {
     std::function<void(const std::string&)> discardCredential;
     // The Ad filtering tab's content; a placeholder page when unset.
     std::function<Gtk::Widget*()> makeAdFilteringPage;
+    // The shared website icons the website rows show; rows without icons when unset.
+    SiteIconLoader* icons = nullptr;
 };
 
 // The stores and registries every pane reads, and the window's own requests.

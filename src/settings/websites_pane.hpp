@@ -15,6 +15,7 @@
 namespace quenlith {
 
 class ActionButton;
+class SiteIcon;
 
 // The Websites tab: the saved websites in their order, each with its menu-bar checkbox, move up
 // and down, Edit, a new independent account and delete (after the window's confirmation).
@@ -25,6 +26,7 @@ public:
     // The controls of one row, by position (tests and keyboard handling).
     struct Row {
         Uuid id;
+        SiteIcon* icon = nullptr;
         Gtk::CheckButton* menuBar = nullptr;
         ActionButton* up = nullptr;
         ActionButton* down = nullptr;

@@ -9,6 +9,7 @@
 #include "settings/shortcuts_pane.hpp"
 #include "settings/websites_pane.hpp"
 #include "ui/action_button.hpp"
+#include "ui/site_icon.hpp"
 #include "windows/hot_key_manager.hpp"
 
 namespace quenlith {
@@ -117,6 +118,21 @@ TEST_F(SettingsWindowTest, WebsitesReorderWithinTheListToggleTheirStatusItemAndA
     ASSERT_NE(bus, nullptr);
     StatusBarController statusBar(*environment, bus);
     auto& pane = settings->websitesPane();
+    // Each row starts with the website's icon, asked for when the tab shows.
+    auto pixbuf = Gdk::Pixbuf::create(Gdk::COLORSPACE_RGB, true, 8, 16, 16);
+    pixbuf->fill(0xCC3300FF);
+    gchar* png = nullptr;
+    gsize size = 0;
+    pixbuf->save_to_buffer(png, size, "png");
+    server.route("/favicon.ico", [bytes = std::string(png, size)](const test::TestRequest&) {
+        return test::TestResponse{200, "image/png", bytes, {}};
+    });
+    g_free(png);
+    ASSERT_EQ(pane.rows().size(), 3u);
+    for (const auto& row : pane.rows()) ASSERT_NE(row.icon, nullptr);
+    EXPECT_EQ(pane.rows().front().icon->content(), SiteIcon::Content::letter);
+    settings->selectTab(SettingsWindow::websites);
+    EXPECT_TRUE(spinUntil([&] { return pane.rows().front().icon->content() == SiteIcon::Content::favicon; }));
     auto order = [] {
         std::vector<std::string> names;
         for (const auto& website : storedWebsites()) names.push_back(website.name + std::to_string(website.sortOrder));
