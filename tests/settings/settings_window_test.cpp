@@ -5,6 +5,7 @@
 #include "model/login_item.hpp"
 #include "settings/appearance_pane.hpp"
 #include "settings/general_pane.hpp"
+#include "settings/network_settings_page.hpp"
 #include "settings/settings_fixture.hpp"
 #include "settings/shortcuts_pane.hpp"
 #include "settings/websites_pane.hpp"
@@ -97,6 +98,26 @@ TEST_F(SettingsWindowTest, ALongMessageWrapsWithinTheWindowsWidthOnEveryTab) {
     int minimum = 0, natural = 0;
     settings->get_preferred_width(minimum, natural);
     EXPECT_LE(natural, 700) << "the websites file's error: " << settings->websitesPane().errorText();
+}
+
+TEST_F(SettingsWindowTest, TheNetworkPagesResultLineIsScrolledIntoViewAfterSave) {
+    start();
+    settings->selectTab(SettingsWindow::network);
+    auto& page = settings->networkPage();
+    ASSERT_TRUE(spinUntil([&] { return page.get_mapped(); }));
+    page.kindPicker().set_active(1);  // HTTP CONNECT
+    page.portField().set_text("70000");
+    page.authenticationToggle().set_active(true);
+    page.saveButton().clicked();
+    ASSERT_TRUE(spinUntil([&] { return !page.saving(); }));
+    EXPECT_EQ(page.messageText(), "Proxy port must be between 1 and 65535.");
+    auto inView = [&] {
+        int x = 0, y = 0;
+        Gtk::Label& line = page.messageLabel();
+        return line.get_mapped() && line.translate_coordinates(page, 0, 0, x, y) && y >= 0 &&
+               y + line.get_allocated_height() <= page.get_allocated_height();
+    };
+    EXPECT_TRUE(spinUntil(inView));
 }
 
 TEST_F(SettingsWindowTest, AStoredSleepTimeThatIsNotOfferedIsShownUntilAnotherIsChosen) {
