@@ -12,6 +12,7 @@
 #include "editor/website_proxy_settings_view.hpp"
 #include "model/localization.hpp"
 #include "settings/ad_filtering_pane.hpp"
+#include "ui/alert.hpp"
 #include "windows/browser_window_controller.hpp"
 #include "windows/browser_window_manager.hpp"
 #include "windows/floating_browser_panel.hpp"
@@ -52,6 +53,7 @@ void BrowserSheets::present(BrowserWindowController& controller, BrowserSheet wh
     if (sheet(controller.id)) return;
     auto made = makeSheet(controller, which);
     if (!made) return;
+    placeSheet(*made, controller.panel());
     made->show();
     // A sheet goes with its window: nothing would be left for it to act on.
     GtkWidget* window = GTK_WIDGET(controller.panel().gobj());

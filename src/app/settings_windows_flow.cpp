@@ -7,6 +7,7 @@
 #include "app/browser_sheets.hpp"
 #include "app/website_editor_presenter.hpp"
 #include "browser/blocking/ad_blocking.hpp"
+#include "browser/engine/favicon_loader.hpp"
 #include "browser/engine/proxy_runtime.hpp"
 #include "editor/keyring_password_vault.hpp"
 #include "settings/ad_filtering_pane.hpp"
@@ -53,8 +54,10 @@ void AppEnvironment::registerSettingsWindows() {
     std::weak_ptr<AppEnvironment*> weak = self_;
     // The builders belong to the auxiliary windows, which the environment owns.
     auxiliaryWindows_->builders[AuxiliaryWindows::Kind::settings] = [this, weak]() -> std::unique_ptr<Gtk::Window> {
+        SettingsServices services = settingsServices(weak, preferences);
+        services.icons = &icons();
         return std::make_unique<SettingsWindow>(preferences, store, windows(), hotKeys(), ProxyRuntime::shared(),
-                                                settingsServices(weak, preferences));
+                                                std::move(services));
     };
     auxiliaryWindows_->builders[AuxiliaryWindows::Kind::downloads] = [this]() -> std::unique_ptr<Gtk::Window> {
         return std::make_unique<DownloadsWindow>(downloads);
@@ -63,12 +66,13 @@ void AppEnvironment::registerSettingsWindows() {
     // whose context lives as long as the page.
     browserSheets_->makeGlobalProxyPage = [this, weak]() -> Gtk::Widget* {
         auto* context = new SettingsContext{preferences, store, windows(), hotKeys(), ProxyRuntime::shared(),
-                                            settingsServices(weak, preferences), LoginItem(), {}, {}, {}, {}};
+                                            settingsServices(weak, preferences), LoginItem(), {}, {}, {}, {}, {}};
         context->write = [context](const std::function<void(AppPreferences&)>& change) {
             context->preferences.update(change);
         };
         // The page shows its own result line; the sheet has no status line of its own.
-        context->showStatus = [](const std::optional<std::string>&) {};
+        context->showStatus = [](const std::optional<std::string>&, bool) {};
+        context->reportSave = [](const std::optional<std::string>&) {};
         auto* page = Gtk::manage(new NetworkSettingsPage(*context));
         g_object_set_data_full(G_OBJECT(page->gobj()), "quenlith-settings-context", context,
                                [](gpointer data) { delete static_cast<SettingsContext*>(data); });

@@ -8,11 +8,11 @@
 #include "browser/engine/favicon_loader.hpp"
 #include "browser/engine/website_sessions.hpp"
 #include "launcher/launcher_commands.hpp"
-#include "launcher/site_icon.hpp"
 #include "model/address.hpp"
 #include "model/localization.hpp"
 #include "ui/action_menu_item.hpp"
 #include "ui/alert.hpp"
+#include "ui/site_icon.hpp"
 #include "windows/browser_window_manager.hpp"
 
 namespace quenlith {

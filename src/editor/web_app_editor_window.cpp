@@ -55,6 +55,7 @@ WebAppEditorWindow::WebAppEditorWindow(WebAppProfile draft, bool isNew, bool ope
     // The proxy as it stood when the editor opened: the credential a blank password may keep.
     originalProxy_ = draft_.siteProxy;
     buildForm();
+    if (draft_.autoReloadInterval) interval_.set_text(decimalText(*draft_.autoReloadInterval));
     refresh();
     show_all_children();
     lookup_.draftChanged();
@@ -200,7 +201,7 @@ void WebAppEditorWindow::buildForm() {
     leaveWheelToScrolling(scroller_);
 
     error_label_.set_xalign(0);
-    error_label_.set_line_wrap(true);
+    wrapWithinWidth(error_label_);
     error_label_.override_color(Gdk::RGBA("#c01c28"));
     error_label_.set_margin_start(20);
     error_label_.set_margin_end(20);
@@ -271,11 +272,9 @@ void WebAppEditorWindow::refresh() {
     shortcut_.setValue(draft_.globalShortcut);
     autoReload_.set_active(draft_.autoReloadInterval.has_value());
     showWhen(intervalBox_, draft_.autoReloadInterval.has_value());
-    if (draft_.autoReloadInterval) {
-        if (interval_.get_text().empty()) interval_.set_text(decimalText(*draft_.autoReloadInterval));
-    } else {
-        interval_.set_text(decimalText(kDefaultAutoReloadInterval));
-    }
+    // The field keeps what is typed, even empty or no number, for Save to refuse; it shows 60
+    // again only while it is hidden.
+    if (!draft_.autoReloadInterval) interval_.set_text(decimalText(kDefaultAutoReloadInterval));
     session_.refresh();
     applicationLinks_.refresh();
     error_label_.set_text(error_.value_or(""));

@@ -34,7 +34,7 @@ WebsiteProxySettingsView::WebsiteProxySettingsView(Gtk::Window& parent, const We
     scroller->add(session_);
     leaveWheelToScrolling(*scroller);
     errorLabel_.set_xalign(0);
-    errorLabel_.set_line_wrap(true);
+    wrapWithinWidth(errorLabel_);
     errorLabel_.override_color(Gdk::RGBA("#c01c28"));
     errorLabel_.set_margin_start(20);
     errorLabel_.set_margin_end(20);

@@ -9,13 +9,13 @@
 
 #include "launcher/launcher_commands.hpp"
 #include "launcher/launcher_style.hpp"
-#include "launcher/site_icon.hpp"
 #include "model/browser_runtime_store.hpp"
 #include "model/localization.hpp"
 #include "model/uri_components.hpp"
 #include "ui/action_button.hpp"
 #include "ui/action_menu_item.hpp"
 #include "ui/icon_names.hpp"
+#include "ui/site_icon.hpp"
 
 namespace quenlith {
 

@@ -10,7 +10,6 @@
 #include "browser/engine/website_sessions.hpp"
 #include "launcher/launcher_commands.hpp"
 #include "launcher/launcher_style.hpp"
-#include "launcher/site_icon.hpp"
 #include "launcher/start_page_search.hpp"
 #include "launcher/website_tile.hpp"
 #include "model/browser_runtime_store.hpp"
@@ -18,6 +17,7 @@
 #include "model/text_limits.hpp"
 #include "model/web_app_store.hpp"
 #include "ui/icon_names.hpp"
+#include "ui/site_icon.hpp"
 
 namespace quenlith {
 

@@ -15,6 +15,7 @@ void clearWebsiteData(const WebsiteDataClearingSteps& steps, const std::vector<s
         if (!removed) missed.push_back(localizedString("website data"));
         if (!steps.removeSessionFiles || !steps.removeSessionFiles())
             missed.push_back(localizedString("saved session"));
+        const bool sessionCleared = missed.empty();
         if (everything) {
             // Both are tried whatever the other answers.
             const bool history = steps.clearHistory && steps.clearHistory();
@@ -25,6 +26,7 @@ void clearWebsiteData(const WebsiteDataClearingSteps& steps, const std::vector<s
         if (steps.endReset) steps.endReset();
         WebsiteDataClearingResult result;
         result.succeeded = missed.empty();
+        result.sessionCleared = sessionCleared;
         if (!missed.empty()) {
             std::string list;
             for (const auto& part : missed) list += (list.empty() ? "" : ", ") + part;
@@ -51,6 +53,10 @@ WebsiteDataClearingRequest clearingRequest(PrivacyAction action) {
 
 std::string clearingStatusMessage(const WebsiteDataClearingResult& result) {
     if (result.succeeded) return localizedString("Selected website data cleared.");
+    if (result.sessionCleared)
+        return localizedString(
+            "Website session cleared, but saved browsing records could not be removed. Check the data error "
+            "and try again.");
     return localizedFormat("Some website data could not be cleared. %@", {result.message.value_or("")});
 }
 

@@ -29,6 +29,8 @@ struct WebsiteDataClearingResult {
     bool succeeded = false;
     // What was not cleared, as a sentence for the user; none on success.
     std::optional<std::string> message;
+    // The website data and the saved session are gone, whatever became of the browsing records.
+    bool sessionCleared = false;
 };
 
 // Clears the website data: downloads cancelled, windows closed and the session forgotten, the
@@ -56,8 +58,9 @@ struct WebsiteDataClearingRequest {
 // addresses.
 WebsiteDataClearingRequest clearingRequest(PrivacyAction action);
 
-// The settings' status line after a clear: "Selected website data cleared." only when every store
-// was cleared, else that some data could not be cleared and what.
+// The settings' status line after a clear: "Selected website data cleared." only when everything
+// was cleared; when only the browsing records (history, last addresses) stayed, that the session
+// was cleared without them; else that some data could not be cleared and what.
 std::string clearingStatusMessage(const WebsiteDataClearingResult& result);
 
 }  // namespace quenlith

@@ -1,5 +1,6 @@
 #include "settings/general_pane.hpp"
 
+#include <algorithm>
 #include <array>
 
 #include "model/app_preferences.hpp"
@@ -14,6 +15,20 @@ namespace quenlith {
 namespace {
 
 constexpr std::array<std::int64_t, 5> kSleepMinutes = {0, 5, 10, 30, 60};
+
+// The offered sleep times, and a stored one that is not among them in its place, so the picker
+// shows what is stored.
+std::vector<std::int64_t> sleepChoices(std::int64_t stored) {
+    std::vector<std::int64_t> choices(kSleepMinutes.begin(), kSleepMinutes.end());
+    if (std::find(choices.begin(), choices.end(), stored) == choices.end())
+        choices.insert(std::upper_bound(choices.begin(), choices.end(), stored), stored);
+    return choices;
+}
+
+std::string sleepTitle(std::int64_t minutes) {
+    if (minutes == 0) return localizedString("Off");
+    return localizedFormat(minutes == 1 ? "%ld minute" : "%ld minutes", {minutes});
+}
 
 template <typename Cases>
 std::vector<std::string> titles(const Cases& cases) {
@@ -60,8 +75,10 @@ GeneralPane::GeneralPane(SettingsContext& context)
         int row = language_->get_active_row_number();
         if (updating_ || row < 0) return;
         context_.preferences.setLanguage(kAllInterfaceLanguages[static_cast<std::size_t>(row)]);
-        if (Status saved = context_.preferences.saveLanguage(); !saved)
-            context_.showStatus(localizedFormat("Could not save settings: %@", {saved.error().message}));
+        Status saved = context_.preferences.saveLanguage();
+        context_.reportSave(
+            saved ? std::nullopt
+                  : std::optional(localizedFormat("Could not save settings: %@", {saved.error().message})));
     });
 
     auto& session = addSection(localizedString("Login Session"));
@@ -112,10 +129,7 @@ GeneralPane::GeneralPane(SettingsContext& context)
     startup.pack_start(*resetSession_, Gtk::PACK_SHRINK);
 
     auto& background = addSection(localizedString("Background & Automation"));
-    std::vector<std::string> sleepRows = {localizedString("Off")};
-    for (std::size_t i = 1; i < kSleepMinutes.size(); ++i)
-        sleepRows.push_back(localizedFormat("%ld minutes", {kSleepMinutes[i]}));
-    sleep_ = makePicker(sleepRows);
+    sleep_ = makePicker({});
     background.pack_start(*makeLabeledRow(localizedString("Sleep inactive tabs after"), *sleep_), Gtk::PACK_SHRINK);
     background.pack_start(*makeNote(localizedString(
                               "Sleeping unloads the page and reloads it on wake. Input, media, embedded frames and "
@@ -124,7 +138,7 @@ GeneralPane::GeneralPane(SettingsContext& context)
     sleep_->signal_changed().connect([this] {
         int row = sleep_->get_active_row_number();
         if (updating_ || row < 0) return;
-        std::int64_t minutes = kSleepMinutes[static_cast<std::size_t>(row)];
+        std::int64_t minutes = sleepChoices_[static_cast<std::size_t>(row)];
         context_.write([minutes](AppPreferences& p) { p.backgroundSleepMinutes = minutes; });
     });
     applicationLinks_ = makeSwitch(localizedString("Enable application links"));
@@ -175,7 +189,13 @@ void GeneralPane::refresh() {
     isolate_->set_active(value.readsIsolateNewWindows());
     dock_->set_active(value.showDockIcon);
     restore_->set_active(value.restoreWindows);
-    sleep_->set_active(rowOf(kSleepMinutes, value.readsBackgroundSleepMinutes()));
+    const std::int64_t sleepMinutes = value.readsBackgroundSleepMinutes();
+    if (auto choices = sleepChoices(sleepMinutes); choices != sleepChoices_) {
+        sleepChoices_ = std::move(choices);
+        sleep_->remove_all();
+        for (std::int64_t minutes : sleepChoices_) sleep_->append(sleepTitle(minutes));
+    }
+    sleep_->set_active(rowOf(sleepChoices_, sleepMinutes));
     applicationLinks_->set_active(value.readsApplicationLinksEnabled());
     searchEngine_->set_active(rowOf(kAllSearchEngines, value.searchEngine));
     linkBehavior_->set_active(rowOf(kAllLinkBehaviors, value.linkBehavior));
@@ -196,7 +216,8 @@ void GeneralPane::setLoginItem(bool on) {
     Status changed = context_.loginItem.setEnabled(on);
     // The toggle shows what is on disk now, whatever was asked.
     refreshLoginItem();
-    context_.showStatus(changed ? std::nullopt : std::optional<std::string>(changed.error().message));
+    context_.showStatus(changed ? std::nullopt : std::optional<std::string>(changed.error().message),
+                        !changed);
 }
 
 }  // namespace quenlith

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include <gtkmm/button.h>
 #include <gtkmm/checkbutton.h>
 #include <gtkmm/comboboxtext.h>
@@ -51,6 +54,7 @@ private:
     Gtk::Label* continuityError_ = nullptr;
     Gtk::Button* resetSession_ = nullptr;
     Gtk::ComboBoxText* sleep_ = nullptr;
+    std::vector<std::int64_t> sleepChoices_;  // the sleep picker's rows, in minutes
     Gtk::CheckButton* applicationLinks_ = nullptr;
     Gtk::ComboBoxText* searchEngine_ = nullptr;
     Gtk::ComboBoxText* linkBehavior_ = nullptr;

@@ -134,8 +134,13 @@ void NetworkSettingsPage::save() {
         NetworkSettingsPage& page = **self;
         page.save_->set_sensitive(true);
         page.showForm();
-        // A settings file that could not be written is the window's news as well.
-        if (page.form_.storeFailed()) page.context_.showStatus(page.form_.message());
+        // The result line is under the buttons, often below the visible part of the page.
+        if (page.message_->get_visible()) page.scrollIntoView(*page.message_);
+        // A settings file that could not be written is the window's news as well, until a save works.
+        if (page.form_.storeFailed())
+            page.context_.reportSave(page.form_.message());
+        else if (!page.form_.failed())
+            page.context_.reportSave(std::nullopt);
     });
 }
 

@@ -34,6 +34,7 @@ public:
     std::string messageText() const { return form_.message().value_or(""); }
     bool messageFailed() const { return form_.failed(); }
     bool saving() const { return form_.saving(); }
+    Gtk::Label& messageLabel() { return *message_; }
 
 private:
     void showForm();

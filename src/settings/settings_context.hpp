@@ -21,6 +21,7 @@ class HotKeyManager;
 class PreferencesStore;
 class ProxyPasswordVault;
 class ProxyRuntime;
+class SiteIconLoader;
 class WebAppStore;
 struct AppPreferences;
 struct WebAppProfile;
@@ -39,6 +40,8 @@ struct SettingsServices {
     std::function<void(const std::string&)> discardCredential;
     // The Ad filtering tab's content; a placeholder page when unset.
     std::function<Gtk::Widget*()> makeAdFilteringPage;
+    // The shared website icons the website rows show; rows without icons when unset.
+    SiteIconLoader* icons = nullptr;
 };
 
 // The stores and registries every pane reads, and the window's own requests.
@@ -54,8 +57,11 @@ struct SettingsContext {
 
     // Writes one change of the preferences at once; a failed save shows in the status line.
     std::function<void(const std::function<void(AppPreferences&)>&)> write;
-    // Shows a text in the status line (none hides it).
-    std::function<void(const std::optional<std::string>&)> showStatus;
+    // Shows a text in the status line (none hides it), as an error when `failed`.
+    std::function<void(const std::optional<std::string>& text, bool failed)> showStatus;
+    // How a save of the settings went: a failure's text shows as an error, and a later success
+    // takes it away again (none).
+    std::function<void(const std::optional<std::string>& failure)> reportSave;
     // Raises the confirmation alerts.
     std::function<void(PrivacyAction)> requestClear;
     std::function<void(const WebAppProfile&)> requestDeletion;

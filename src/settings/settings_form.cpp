@@ -1,6 +1,9 @@
 #include "settings/settings_form.hpp"
 
+#include <algorithm>
 #include <optional>
+
+#include <glibmm/main.h>
 
 #include "ui/form_rows.hpp"
 #include "ui/wheel_guard.hpp"
@@ -12,6 +15,37 @@ SettingsForm::SettingsForm() {
     page_.set_border_width(12);
     add(page_);
     leaveWheelToScrolling(*this);
+}
+
+SettingsForm::~SettingsForm() {
+    revealAllocated_.disconnect();
+    revealIdle_.disconnect();
+}
+
+void SettingsForm::scrollIntoView(Gtk::Widget& widget) {
+    revealAllocated_.disconnect();
+    revealIdle_.disconnect();
+    // Its place is known once the page is laid out again; scrolling waits for the layout to end.
+    revealAllocated_ = widget.signal_size_allocate().connect([this, &widget](Gtk::Allocation&) {
+        revealAllocated_.disconnect();
+        revealIdle_ = Glib::signal_idle().connect([this, &widget] {
+            reveal(widget);
+            return false;
+        });
+    });
+    widget.queue_resize();
+}
+
+void SettingsForm::reveal(Gtk::Widget& widget) {
+    int x = 0, y = 0;
+    if (!widget.translate_coordinates(page_, 0, 0, x, y)) return;
+    auto scroll = get_vadjustment();
+    const double top = y, bottom = y + widget.get_allocated_height() + page_.get_border_width();
+    const double visible = scroll->get_page_size();
+    if (bottom > scroll->get_value() + visible)
+        scroll->set_value(std::min(bottom - visible, scroll->get_upper() - visible));
+    else if (top < scroll->get_value())
+        scroll->set_value(top);
 }
 
 Gtk::Box& SettingsForm::addSection(const std::string& title) {

@@ -15,6 +15,7 @@ namespace quenlith {
 class SettingsForm : public Gtk::ScrolledWindow {
 public:
     SettingsForm();
+    ~SettingsForm() override;
 
 protected:
     // A new section under the previous ones; titled when `title` is not empty.
@@ -23,8 +24,17 @@ protected:
     static Gtk::Label* makeErrorLabel();
     // A managed picker with one row per text, in order.
     static Gtk::ComboBoxText* makePicker(const std::vector<std::string>& rows);
+    // Scrolls the page so `widget`, a row of it that may just have appeared, is wholly visible
+    // once it is laid out.
+    void scrollIntoView(Gtk::Widget& widget);
 
     Gtk::Box page_{Gtk::ORIENTATION_VERTICAL, 14};
+
+private:
+    void reveal(Gtk::Widget& widget);
+
+    sigc::connection revealAllocated_;
+    sigc::connection revealIdle_;
 };
 
 // Sets a label's text and shows it, or hides it for none.

@@ -42,17 +42,21 @@ SettingsWindow::SettingsWindow(PreferencesStore& preferences, WebAppStore& store
                                HotKeyManager& hotKeys, const ProxyRuntime& activeProxy, SettingsServices services,
                                LoginItem loginItem)
     : context_{preferences, store, windows, hotKeys, activeProxy, std::move(services), std::move(loginItem),
-               {}, {}, {}, {}},
+               {}, {}, {}, {}, {}},
       alive_(std::make_shared<SettingsWindow*>(this)) {
     set_title(localizedString("Quenlith Settings"));
     set_default_size(700, 590);
     set_resizable(false);
     context_.write = [this](const std::function<void(AppPreferences&)>& change) {
         Status saved = context_.preferences.update(change);
-        if (!saved)
-            showStatus(localizedFormat("Could not save settings: %@", {saved.error().message}));
+        reportSave(
+            saved ? std::nullopt
+                  : std::optional(localizedFormat("Could not save settings: %@", {saved.error().message})));
     };
-    context_.showStatus = [this](const std::optional<std::string>& text) { showStatus(text); };
+    context_.showStatus = [this](const std::optional<std::string>& text, bool failed) {
+        showStatus(text, failed);
+    };
+    context_.reportSave = [this](const std::optional<std::string>& failure) { reportSave(failure); };
     context_.requestClear = [this](PrivacyAction action) { requestClear(action); };
     context_.requestDeletion = [this](const WebAppProfile& website) { requestDeletion(website); };
 
@@ -81,6 +85,7 @@ SettingsWindow::SettingsWindow(PreferencesStore& preferences, WebAppStore& store
     });
 
     styleCaption(status_);
+    wrapWithinWidth(status_);
     status_.set_margin_start(20);
     status_.set_margin_end(20);
     status_.set_margin_bottom(12);
@@ -102,9 +107,24 @@ SettingsWindow::~SettingsWindow() {
     closeAlert();
 }
 
-void SettingsWindow::showStatus(const std::optional<std::string>& text) {
+void SettingsWindow::showStatus(const std::optional<std::string>& text, bool failed) {
     status_.set_text(text.value_or(""));
     status_.set_visible(text.has_value());
+    auto style = status_.get_style_context();
+    if (failed)
+        style->remove_class("dim-label"), style->add_class("error");
+    else
+        style->remove_class("error"), style->add_class("dim-label");
+    statusIsSaveFailure_ = false;
+}
+
+void SettingsWindow::reportSave(const std::optional<std::string>& failure) {
+    if (failure) {
+        showStatus(failure, true);
+        statusIsSaveFailure_ = true;
+    } else if (statusIsSaveFailure_) {
+        showStatus(std::nullopt);
+    }
 }
 
 void SettingsWindow::closeAlert() {
@@ -143,7 +163,7 @@ void SettingsWindow::startClearing(PrivacyAction action) {
         if (!self) return;
         (*self)->clearing_ = false;
         (*self)->privacy_->setClearing(false);
-        (*self)->showStatus(clearingStatusMessage(result));
+        (*self)->showStatus(clearingStatusMessage(result), !result.succeeded);
     });
 }
 

@@ -39,6 +39,10 @@ public:
     Tab selectedTab() const { return static_cast<Tab>(tabs_.get_current_page()); }
     // The status line's text; empty while hidden.
     std::string status() const { return status_.get_visible() ? std::string(status_.get_text()) : std::string(); }
+    // Whether the status line shows a failure (in the error style).
+    bool statusFailed() const {
+        return status_.get_visible() && status_.get_style_context()->has_class("error");
+    }
     // The open confirmation, or nullptr.
     Gtk::MessageDialog* alert() { return alert_.get(); }
     bool clearing() const { return clearing_; }
@@ -51,7 +55,8 @@ public:
     PrivacyPane& privacyPane() { return *privacy_; }
 
 private:
-    void showStatus(const std::optional<std::string>& text);
+    void showStatus(const std::optional<std::string>& text, bool failed = false);
+    void reportSave(const std::optional<std::string>& failure);
     void requestClear(PrivacyAction action);
     void requestDeletion(const WebAppProfile& website);
     void startClearing(PrivacyAction action);
@@ -70,6 +75,8 @@ private:
     std::unique_ptr<Gtk::MessageDialog> alert_;
     std::optional<WebAppProfile> deletion_;
     bool clearing_ = false;
+    // The status line holds a failed save, which the next successful one takes away.
+    bool statusIsSaveFailure_ = false;
     // Answers that arrive after the window is gone find this expired.
     std::shared_ptr<SettingsWindow*> alive_;
 };

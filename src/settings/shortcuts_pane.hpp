@@ -33,6 +33,7 @@ private:
     void write(const std::string& binding, const std::optional<ShortcutConfiguration>& shortcut);
     void refresh();
     void rebuildWebsites();
+    std::optional<std::string> explainedError(const std::string& binding) const;
 
     SettingsContext& context_;
     bool updating_ = false;

@@ -6,6 +6,7 @@
 #include "model/web_app_store.hpp"
 #include "ui/action_button.hpp"
 #include "ui/form_rows.hpp"
+#include "ui/site_icon.hpp"
 
 namespace quenlith {
 
@@ -25,7 +26,7 @@ WebsitesPane::WebsitesPane(SettingsContext& context)
     header_.pack_end(add_, Gtk::PACK_SHRINK);
     pack_start(header_, Gtk::PACK_SHRINK);
     error_.get_style_context()->add_class("error");
-    error_.set_line_wrap(true);
+    wrapWithinWidth(error_);
     error_.set_xalign(0);
     error_.set_margin_start(12);
     error_.set_margin_end(12);
@@ -62,6 +63,11 @@ void WebsitesPane::rebuild() {
         auto* line = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 6));
         line->set_margin_top(4);
         line->set_margin_bottom(4);
+        if (context_.services.icons) {
+            row.icon = Gtk::manage(new SiteIcon(website, *context_.services.icons, 34));
+            row.icon->set_valign(Gtk::ALIGN_CENTER);
+            line->pack_start(*row.icon, Gtk::PACK_SHRINK);
+        }
         auto* titles = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 2));
         auto* name = Gtk::manage(new Gtk::Label(website.displayTitle()));
         name->set_xalign(0);

@@ -15,6 +15,7 @@
 namespace quenlith {
 
 class ActionButton;
+class SiteIcon;
 
 // The Websites tab: the saved websites in their order, each with its menu-bar checkbox, move up
 // and down, Edit, a new independent account and delete (after the window's confirmation).
@@ -25,6 +26,7 @@ public:
     // The controls of one row, by position (tests and keyboard handling).
     struct Row {
         Uuid id;
+        SiteIcon* icon = nullptr;
         Gtk::CheckButton* menuBar = nullptr;
         ActionButton* up = nullptr;
         ActionButton* down = nullptr;
@@ -35,6 +37,9 @@ public:
     const std::vector<Row>& rows() const { return rows_; }
     Gtk::Button& addButton() { return add_; }
     bool showsEmptyHint() const { return empty_.get_visible(); }
+    std::string errorText() const {
+        return error_.get_visible() ? std::string(error_.get_text()) : std::string();
+    }
 
 private:
     void rebuild();

@@ -1,5 +1,8 @@
 #include "ui/alert.hpp"
 
+#include <algorithm>
+
+#include <gdkmm/monitor.h>
 #include <glibmm/main.h>
 #include <gtkmm/messagedialog.h>
 #include <gtkmm/window.h>
@@ -35,6 +38,30 @@ void presentAlert(const std::string& title, const std::string& message, Gtk::Win
     dialog.set_secondary_text(message, /*use_markup=*/false);
     dialog.add_button(localizedString("OK"), Gtk::RESPONSE_OK);
     dialog.run();
+}
+
+void placeSheet(Gtk::Window& sheet, Gtk::Window& window) {
+    auto gdkWindow = window.get_window();
+    if (!gdkWindow) return;
+    auto monitor = window.get_display()->get_monitor_at_window(gdkWindow);
+    if (!monitor) return;
+    Gdk::Rectangle area, frame;
+    monitor->get_workarea(area);
+    gdkWindow->get_frame_extents(frame);
+    // The size it will come up with: its default size, or more where its content needs more.
+    int width = 0, height = 0;
+    sheet.get_default_size(width, height);
+    Gtk::Requisition minimum, natural;
+    sheet.get_preferred_size(minimum, natural);
+    width = std::max(width, minimum.width);
+    height = std::max(height, minimum.height);
+    auto within = [](int start, int size, int areaStart, int areaSize) {
+        return std::max(areaStart, std::min(start, areaStart + areaSize - size));
+    };
+    sheet.set_position(Gtk::WIN_POS_NONE);
+    sheet.move(
+        within(frame.get_x() + (frame.get_width() - width) / 2, width, area.get_x(), area.get_width()),
+        within(frame.get_y() + (frame.get_height() - height) / 2, height, area.get_y(), area.get_height()));
 }
 
 }  // namespace quenlith

@@ -21,4 +21,8 @@ inline bool hasAttachedSheet(const Gtk::Window& window) {
 // returns when it is dismissed.
 void presentAlert(const std::string& title, const std::string& message, Gtk::Window* window);
 
+// Places a sheet about to be shown centred over its window and wholly on that window's work
+// area, also when the window is low on the screen or larger sheets would reach past an edge.
+void placeSheet(Gtk::Window& sheet, Gtk::Window& window);
+
 }  // namespace quenlith

@@ -22,6 +22,13 @@ void styleHeadline(Gtk::Label& label) {
     label.set_attributes(attributes);
 }
 
+void wrapWithinWidth(Gtk::Label& label) {
+    label.set_line_wrap(true);
+    label.set_line_wrap_mode(Pango::WRAP_WORD_CHAR);
+    // Only what the label asks for: it is given the window's width and wraps within it.
+    label.set_max_width_chars(40);
+}
+
 Gtk::Label* makeCaption(const std::string& text) {
     auto* label = Gtk::manage(new Gtk::Label(text));
     styleCaption(*label);

@@ -14,6 +14,9 @@ namespace quenlith {
 // An explanation under a control: secondary colour, smaller, wrapping.
 void styleCaption(Gtk::Label& label);
 void styleHeadline(Gtk::Label& label);
+// A message that wraps within the width its window gives it, breaking a word longer than a line,
+// instead of widening a window of fixed size.
+void wrapWithinWidth(Gtk::Label& label);
 // A managed caption label with `text` shown as given.
 Gtk::Label* makeCaption(const std::string& text);
 // A titled section: the title as the frame's label, the content with a margin.

@@ -5,6 +5,7 @@
 
 #include <gtkmm/box.h>
 #include <gtkmm/button.h>
+#include <gtkmm/image.h>
 #include <gtkmm/label.h>
 #include <gtkmm/scale.h>
 
@@ -24,16 +25,27 @@ public:
     std::string percentText() const { return percent_.get_text(); }
     void reset();
 
+    Gtk::Scale& slider() { return slider_; }
+    // The icon name of the symbol beside the title.
+    std::string titleSymbol() const { return symbol_.get_icon_name(); }
+
 private:
+    // A slider whose accessible value reads as the percentage text, as the title row shows it.
+    class Slider : public Gtk::Scale {
+    public:
+        Slider();
+    };
+
     void showValue();
 
     double value_ = 1.0;
     bool updating_ = false;
     Gtk::Box titleRow_{Gtk::ORIENTATION_HORIZONTAL, 6};
+    Gtk::Image symbol_;
     Gtk::Label title_;
     Gtk::Label percent_;
     Gtk::Box sliderRow_{Gtk::ORIENTATION_HORIZONTAL, 12};
-    Gtk::Scale slider_{Gtk::ORIENTATION_HORIZONTAL};
+    Slider slider_;
     Gtk::Button reset_;
     Gtk::Box captionRow_{Gtk::ORIENTATION_HORIZONTAL, 0};
     Gtk::Label moreTransparent_;

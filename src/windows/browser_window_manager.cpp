@@ -100,7 +100,9 @@ void BrowserWindowManager::profilesChanged() {
     if (shuttingDown_) return;
     syncWindowsWithProfiles();
     pushSnapshot();
-    scheduleSnapshot();
+    // With no window open a website change alters no snapshot: after website data were cleared,
+    // the websites' cleared last addresses must not write the forgotten session again.
+    if (!windows_.empty()) scheduleSnapshot();
     applyApplicationLinks(linkFollower_.lastApplication());
 }
 

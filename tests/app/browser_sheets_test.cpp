@@ -1,5 +1,6 @@
 // A browser window's "more" menu and its sheets in the running application, against a local
 // server, an authenticated proxy and the ad blocker.
+#include <gdkmm/monitor.h>
 #include <gtkmm/checkmenuitem.h>
 #include <gtkmm/menu.h>
 #include <webkit2/webkit2.h>
@@ -177,6 +178,29 @@ TEST_F(BrowserSheetsTest, ProxySheetMovesTheWebsiteOntoAnAuthenticatedProxyAndBa
     ASSERT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(*window) == nullptr; }));
     EXPECT_EQ(environment->store.profile(websiteID)->siteProxy, std::nullopt);
     EXPECT_FALSE(test::keyringHolds(*stored->credentialID)) << "the password no website uses is gone";
+}
+
+TEST_F(BrowserSheetsTest, ASheetOfAWindowLowOnTheScreenOpensOnTheWorkArea) {
+    server.page("/low", "<title>Low</title>");
+    BrowserWindowController& window = open("/low");
+    Gdk::Rectangle area;
+    window.panel().get_display()->get_monitor_at_window(window.panel().get_window())->get_workarea(area);
+    const Rect low{double(area.get_x() + 400), double(area.get_y() + area.get_height() - 200), 400, 180};
+    window.panel().setFrame(low);
+    ASSERT_TRUE(spinUntil([&] { return window.panel().frame() == low; }));
+    window.browser().showProxySheet();
+    auto* proxySheet = sheet<WebsiteProxySettingsView>(window);
+    ASSERT_NE(proxySheet, nullptr);
+    ASSERT_TRUE(spinUntil([&] { return proxySheet->get_mapped(); }));
+    Gdk::Rectangle frame;
+    ASSERT_TRUE(spinUntil([&] {
+        proxySheet->get_window()->get_frame_extents(frame);
+        return frame.get_height() >= 580;
+    }));
+    EXPECT_NEAR(frame.get_x() + frame.get_width() / 2.0, low.x + low.width / 2, 1)
+        << "centred over its window";
+    EXPECT_GE(frame.get_y(), area.get_y());
+    EXPECT_LE(frame.get_y() + frame.get_height(), area.get_y() + area.get_height());
 }
 
 // Items of a "more" menu by title.

@@ -171,5 +171,22 @@ TEST_F(MainMenuTest, ClearingWebsiteDataClosesEveryWindowAndRemovesTheSessionFil
     EXPECT_FALSE(environment->windows().isResettingWebsiteData);
 }
 
+TEST_F(MainMenuTest, ClearingEverythingLeavesNoSessionFileBehind) {
+    ASSERT_TRUE(environment->preferences.update([](AppPreferences& p) { p.restoreWindows = true; }));
+    environment->windows().restoreSession();
+    server.page("/page", "<!doctype html><title>Page</title>");
+    openKeyWindow("/page");
+    const std::string session = environment->windows().sessionPersistence.fileURL();
+    ASSERT_TRUE(spinUntil([&] { return test::fileExists(session); })) << "the snapshot of the open window";
+
+    std::optional<WebsiteDataClearingResult> result;
+    environment->clearWebsiteData({"all"}, true, [&](auto cleared) { result = cleared; });
+    ASSERT_TRUE(spinUntil([&] { return result.has_value(); }, std::chrono::seconds(30)));
+    EXPECT_TRUE(result->succeeded) << result->message.value_or("");
+    // Longer than a snapshot waits after the last change: none comes after the clearing.
+    EXPECT_FALSE(spinUntil([&] { return test::fileExists(session); },
+                           BrowserWindowManager::kSnapshotDelay + std::chrono::seconds(1)));
+}
+
 }  // namespace
 }  // namespace quenlith

@@ -81,7 +81,16 @@ TEST_F(WebsiteEditorTest, BadPortOrIntervalTextIsRefusedNotKept) {
     editor().nameField().set_text("Site");
     editor().addressField().set_text("site.example");
     editor().autoReloadToggle().set_active(true);
-    editor().intervalField().set_text("ten");
+    // The field keeps what is typed: emptied, and typed over after selecting all.
+    auto& interval = editor().intervalField();
+    interval.set_text("");
+    EXPECT_EQ(interval.get_text(), "");
+    interval.set_text("60");
+    interval.select_region(0, -1);
+    interval.delete_selection();
+    int position = 0;
+    interval.insert_text("ten", 3, position);
+    EXPECT_EQ(interval.get_text(), "ten");
     editor().saveButton().clicked();
     EXPECT_EQ(editor().error(), "Auto reload must be at least 10 seconds.");
     editor().intervalField().set_text("15");
@@ -92,6 +101,26 @@ TEST_F(WebsiteEditorTest, BadPortOrIntervalTextIsRefusedNotKept) {
     editor().saveButton().clicked();
     EXPECT_EQ(editor().error(), "Proxy port must be between 1 and 65535.");
     EXPECT_TRUE(store->profiles().empty());
+}
+
+TEST_F(WebsiteEditorTest, ALongMessageWrapsWithinTheEditorsWidth) {
+    open();
+    presenter->showAddWebsite();
+    auto width = [&] {
+        int minimum = 0, natural = 0;
+        editor().get_preferred_width(minimum, natural);
+        return natural;
+    };
+    EXPECT_LE(width(), 560);
+    editor().nameField().set_text("Site");
+    editor().addressField().set_text("site.example");
+    auto& picker = editor().shortcutPicker();
+    picker.enableToggle().set_active(true);
+    picker.keyPicker().set_active(15);  // P: Ctrl+Alt+P, the recovery shortcut
+    editor().saveButton().clicked();
+    ASSERT_TRUE(editor().error().has_value());
+    EXPECT_GT(editor().error()->size(), 80u) << "a message longer than a line";
+    EXPECT_LE(width(), 560);
 }
 
 TEST_F(WebsiteEditorTest, ApplicationChooserListsDesktopEntriesWithoutItselfOrDuplicatesAndStopsAtTwenty) {

@@ -1,8 +1,11 @@
 // What the Privacy and Network tabs do to real data: cookies of every store, and a global proxy
 // saved with its password carrying pages after a restart.
+#include <limits>
+
 #include <webkit2/webkit2.h>
 
 #include "browser/view/browser_view_controller.hpp"
+#include "settings/general_pane.hpp"
 #include "settings/network_settings_page.hpp"
 #include "settings/privacy_pane.hpp"
 #include "settings/settings_fixture.hpp"
@@ -75,6 +78,28 @@ TEST_F(SettingsDataTest, ClearingCookiesReachesEveryStoreAndClearingCachesKeepsT
     clear(privacy.clearCookiesButton());
     ASSERT_TRUE(environment->store.upsert(orphan));
     for (const auto* site : {&shared, &own, &orphan}) EXPECT_FALSE(sendsCookie(*site)) << site->name << " after cookies";
+}
+
+TEST_F(SettingsDataTest, ClearingThatKeepsTheBrowsingRecordsSaysSoAsAnErrorAndSavesClearTheirOwnFailure) {
+    test::writeFile(folders.path("library.json"), "{ not a library");  // the history cannot be cleared
+    start({cookieSite("/site", false)});
+    settings->privacyPane().clearAllButton().clicked();
+    settings->alert()->response(Gtk::RESPONSE_ACCEPT);
+    ASSERT_TRUE(spinUntil([&] { return !settings->clearing(); }, std::chrono::seconds(30)));
+    EXPECT_EQ(
+        settings->status(),
+        "Website session cleared, but saved browsing records could not be removed. Check the data error and "
+        "try again.");
+    EXPECT_TRUE(settings->statusFailed());
+
+    // A settings file that cannot be written is reported until a later save works.
+    auto& opacity = settings->generalPane().opacityControl();
+    opacity.onChange(std::numeric_limits<double>::quiet_NaN());
+    EXPECT_EQ(settings->status(),
+              "Could not save settings: The settings hold a value that cannot be written.");
+    EXPECT_TRUE(settings->statusFailed());
+    opacity.onChange(0.6);
+    EXPECT_EQ(settings->status(), "");
 }
 
 TEST(SettingsProxyTest, AGlobalProxySavedWithAPasswordCarriesPagesAfterARestart) {

@@ -5,10 +5,12 @@
 #include "model/login_item.hpp"
 #include "settings/appearance_pane.hpp"
 #include "settings/general_pane.hpp"
+#include "settings/network_settings_page.hpp"
 #include "settings/settings_fixture.hpp"
 #include "settings/shortcuts_pane.hpp"
 #include "settings/websites_pane.hpp"
 #include "ui/action_button.hpp"
+#include "ui/site_icon.hpp"
 #include "windows/hot_key_manager.hpp"
 
 namespace quenlith {
@@ -90,6 +92,46 @@ TEST_F(SettingsWindowTest, EveryLiveControlWritesItsFileAtOnceAndTheWindowsFollo
     EXPECT_FALSE(test::fileExists(autostartEntryPath()));
 }
 
+TEST_F(SettingsWindowTest, ALongMessageWrapsWithinTheWindowsWidthOnEveryTab) {
+    test::writeFile(defaultProfilesFilePath(), "{ not a list of websites");
+    start();
+    int minimum = 0, natural = 0;
+    settings->get_preferred_width(minimum, natural);
+    EXPECT_LE(natural, 700) << "the websites file's error: " << settings->websitesPane().errorText();
+}
+
+TEST_F(SettingsWindowTest, TheNetworkPagesResultLineIsScrolledIntoViewAfterSave) {
+    start();
+    settings->selectTab(SettingsWindow::network);
+    auto& page = settings->networkPage();
+    ASSERT_TRUE(spinUntil([&] { return page.get_mapped(); }));
+    page.kindPicker().set_active(1);  // HTTP CONNECT
+    page.portField().set_text("70000");
+    page.authenticationToggle().set_active(true);
+    page.saveButton().clicked();
+    ASSERT_TRUE(spinUntil([&] { return !page.saving(); }));
+    EXPECT_EQ(page.messageText(), "Proxy port must be between 1 and 65535.");
+    auto inView = [&] {
+        int x = 0, y = 0;
+        Gtk::Label& line = page.messageLabel();
+        return line.get_mapped() && line.translate_coordinates(page, 0, 0, x, y) && y >= 0 &&
+               y + line.get_allocated_height() <= page.get_allocated_height();
+    };
+    EXPECT_TRUE(spinUntil(inView));
+}
+
+TEST_F(SettingsWindowTest, AStoredSleepTimeThatIsNotOfferedIsShownUntilAnotherIsChosen) {
+    ASSERT_TRUE(PreferencesStore().update([](AppPreferences& p) { p.backgroundSleepMinutes = 1; }));
+    start();
+    auto& picker = settings->generalPane().sleepPicker();
+    EXPECT_EQ(picker.get_active_text(), "1 minute");
+    picker.set_active(0);
+    EXPECT_EQ(stored().backgroundSleepMinutes, 0);
+    ASSERT_TRUE(spinUntil([&] { return picker.get_active_text() == "Off"; }));
+    picker.set_active(static_cast<int>(picker.get_model()->children().size()) - 1);
+    EXPECT_EQ(stored().backgroundSleepMinutes, 60) << "the rows offered, without the one no longer stored";
+}
+
 TEST_F(SettingsWindowTest, WebsitesReorderWithinTheListToggleTheirStatusItemAndAreDeletedAfterAsking) {
     auto a = website("A", "/a"), b = website("B", "/b"), c = website("C", "/c");
     start({a, b, c});
@@ -97,6 +139,21 @@ TEST_F(SettingsWindowTest, WebsitesReorderWithinTheListToggleTheirStatusItemAndA
     ASSERT_NE(bus, nullptr);
     StatusBarController statusBar(*environment, bus);
     auto& pane = settings->websitesPane();
+    // Each row starts with the website's icon, asked for when the tab shows.
+    auto pixbuf = Gdk::Pixbuf::create(Gdk::COLORSPACE_RGB, true, 8, 16, 16);
+    pixbuf->fill(0xCC3300FF);
+    gchar* png = nullptr;
+    gsize size = 0;
+    pixbuf->save_to_buffer(png, size, "png");
+    server.route("/favicon.ico", [bytes = std::string(png, size)](const test::TestRequest&) {
+        return test::TestResponse{200, "image/png", bytes, {}};
+    });
+    g_free(png);
+    ASSERT_EQ(pane.rows().size(), 3u);
+    for (const auto& row : pane.rows()) ASSERT_NE(row.icon, nullptr);
+    EXPECT_EQ(pane.rows().front().icon->content(), SiteIcon::Content::letter);
+    settings->selectTab(SettingsWindow::websites);
+    EXPECT_TRUE(spinUntil([&] { return pane.rows().front().icon->content() == SiteIcon::Content::favicon; }));
     auto order = [] {
         std::vector<std::string> names;
         for (const auto& website : storedWebsites()) names.push_back(website.name + std::to_string(website.sortOrder));
@@ -149,6 +206,19 @@ TEST_F(SettingsWindowTest, ShortcutsAreStoredEvenWhenRefusedAndErrorsShowUnderTh
     EXPECT_EQ(pane.errorText("launcher"), "");
     pane.picker("launcher").enableToggle().set_active(false);
     EXPECT_EQ(stored().launcherShortcut, std::nullopt);
+
+    // Shortcuts the desktop is not even asked for are explained as the website editor does.
+    auto& launcher = pane.picker("launcher");
+    launcher.enableToggle().set_active(true);
+    launcher.modifierToggle(2).set_active(true);  // Shift
+    for (int modifier : {0, 1}) launcher.modifierToggle(modifier).set_active(false);
+    EXPECT_EQ(stored().launcherShortcut, (ShortcutConfiguration{11, kShiftModifier}));
+    const std::string invalid = "Include Ctrl, Alt or Super in a global shortcut.";
+    EXPECT_TRUE(spinUntil([&] { return pane.errorText("launcher") == invalid; }))
+        << pane.errorText("launcher");
+    EXPECT_EQ(
+        pane.errorText(site.id.string()),
+        "This shortcut is already assigned in Quenlith. Ctrl+Alt+P is reserved for mouse control recovery.");
 }
 
 }  // namespace

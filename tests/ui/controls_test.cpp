@@ -13,6 +13,7 @@
 #include "ui/alert.hpp"
 #include "ui/icon_names.hpp"
 #include "ui/wheel_guard.hpp"
+#include "ui/window_opacity_control.hpp"
 
 namespace quenlith {
 namespace {
@@ -135,6 +136,25 @@ TEST(PresentAlert, AttachesToAFreeVisibleWindowElseRunsModally) {
 }
 
 // A wheel turn over a picker in a scrolled form scrolls the form, focused or not; the picker keeps its row.
+TEST(WindowOpacityControl, TheSlidersAccessibleValueReadsAsThePercentageBesideTheTitlesSymbol) {
+    WindowOpacityControl control("Window Opacity");
+    EXPECT_EQ(control.titleSymbol(), iconNameForSymbol("circle.lefthalf.filled"));
+    EXPECT_TRUE(iconIsAvailable(control.titleSymbol()));
+    auto accessible = control.slider().get_accessible();
+    EXPECT_EQ(accessible->get_name(), "Window Opacity");
+    for (double value : {0.854, 1.0}) {
+        control.setValue(value);
+        gdouble read = 0;
+        gchar* text = nullptr;
+        atk_value_get_value_and_text(ATK_VALUE(accessible->gobj()), &read, &text);
+        ASSERT_NE(text, nullptr);
+        EXPECT_EQ(std::string(text), control.percentText());
+        EXPECT_EQ(control.percentText(), value == 1.0 ? "100%" : "85%");
+        EXPECT_DOUBLE_EQ(read, value);
+        g_free(text);
+    }
+}
+
 TEST(WheelGuard, APickerInAFormKeepsItsRowUnderTheWheel) {
     Gtk::Window window;
     Gtk::ScrolledWindow form;

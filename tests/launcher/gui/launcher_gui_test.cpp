@@ -17,7 +17,6 @@
 #include "launcher/launcher_window.hpp"
 #include "launcher/menu_bar_view.hpp"
 #include "launcher/running_websites_view.hpp"
-#include "launcher/site_icon.hpp"
 #include "launcher/website_start_page.hpp"
 #include "launcher/website_tile.hpp"
 #include "model/file_test_support.hpp"
@@ -25,6 +24,7 @@
 #include "model/localization_testing.hpp"
 #include "support/background_process.hpp"
 #include "support/proxy_servers.hpp"
+#include "ui/site_icon.hpp"
 
 namespace quenlith {
 namespace {

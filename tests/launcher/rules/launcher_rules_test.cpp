@@ -9,7 +9,7 @@
 #include "browser/engine/website_details.hpp"
 #include "launcher/launcher_geometry.hpp"
 #include "launcher/running_websites_view.hpp"
-#include "launcher/site_icon.hpp"
+#include "ui/site_icon.hpp"
 
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"  // records name the fields that matter
 

@@ -8,10 +8,9 @@
 
 #include "model/suggested_website.hpp"
 #include "model/web_app_profile.hpp"
+#include "ui/site_icon_loader.hpp"
 
 namespace quenlith {
-
-class FaviconLoader;
 
 // The letter a website without an icon shows: the first user-perceived character of its shown
 // name, upper-cased without regard to the locale; empty for an empty name.
@@ -36,7 +35,7 @@ private:
 // icon when shown and whenever its key changes.
 class SiteIcon : public Gtk::DrawingArea {
 public:
-    SiteIcon(const WebAppProfile& profile, FaviconLoader& loader, int size);
+    SiteIcon(const WebAppProfile& profile, SiteIconLoader& loader, int size);
     ~SiteIcon() override;
 
     // Takes a new copy of the website: a new key loads again, a new name only redraws.
@@ -51,7 +50,7 @@ protected:
 
 private:
     WebAppProfile profile_;
-    FaviconLoader& loader_;
+    SiteIconLoader& loader_;
     int size_;
     std::string requestedKey_;
     sigc::connection loaderChanged_;

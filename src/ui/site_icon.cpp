@@ -1,4 +1,4 @@
-#include "launcher/site_icon.hpp"
+#include "ui/site_icon.hpp"
 
 #include <cmath>
 
@@ -9,7 +9,6 @@
 #include <unicode/locid.h>
 #include <unicode/unistr.h>
 
-#include "browser/engine/favicon_loader.hpp"
 #include "model/address.hpp"
 #include "model/text_limits.hpp"
 #include "ui/icon_names.hpp"
@@ -104,7 +103,7 @@ bool SuggestedSiteIcon::on_draw(const Cairo::RefPtr<Cairo::Context>& cr) {
     return true;
 }
 
-SiteIcon::SiteIcon(const WebAppProfile& profile, FaviconLoader& loader, int size)
+SiteIcon::SiteIcon(const WebAppProfile& profile, SiteIconLoader& loader, int size)
     : profile_(profile), loader_(loader), size_(size) {
     set_size_request(size, size);
     set_halign(Gtk::ALIGN_CENTER);
@@ -115,20 +114,20 @@ SiteIcon::~SiteIcon() { loaderChanged_.disconnect(); }
 
 void SiteIcon::setProfile(const WebAppProfile& profile) {
     profile_ = profile;
-    if (get_mapped() && FaviconLoader::key(profile_) != requestedKey_) on_map();
+    if (get_mapped() && loader_.iconKey(profile_) != requestedKey_) on_map();
     queue_draw();
 }
 
 void SiteIcon::on_map() {
     Gtk::DrawingArea::on_map();
     if (suggestionFor(profile_)) return;
-    requestedKey_ = FaviconLoader::key(profile_);
+    requestedKey_ = loader_.iconKey(profile_);
     loader_.load(profile_);
 }
 
 SiteIcon::Content SiteIcon::content() const {
     if (suggestionFor(profile_)) return Content::suggestion;
-    return loader_.image(FaviconLoader::key(profile_)) ? Content::favicon : Content::letter;
+    return loader_.image(loader_.iconKey(profile_)) ? Content::favicon : Content::letter;
 }
 
 bool SiteIcon::on_draw(const Cairo::RefPtr<Cairo::Context>& cr) {
@@ -141,7 +140,7 @@ bool SiteIcon::on_draw(const Cairo::RefPtr<Cairo::Context>& cr) {
     cr->set_source_rgba(accent.get_red(), accent.get_green(), accent.get_blue(), 0.08);
     cr->fill();
 
-    if (auto image = loader_.image(FaviconLoader::key(profile_))) {
+    if (auto image = loader_.image(loader_.iconKey(profile_))) {
         const double box = size_ - 2 * size_ * 0.18;
         const double scale = std::min(box / image->get_width(), box / image->get_height());
         const int width = std::max(1, static_cast<int>(std::lround(image->get_width() * scale)));
