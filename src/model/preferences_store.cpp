@@ -10,6 +10,7 @@ namespace quenlith {
 PreferencesStore::PreferencesStore(std::string path) : file_(std::move(path)) {
     auto contents = file_.read();
     if (!contents) {
+        valueIsKnown_ = false;
         logError(LogCategory::lifecycle, "Could not read settings from " + file_.path() + ": " +
                                              contents.error().message + "; using default preferences");
     } else {
@@ -22,6 +23,7 @@ PreferencesStore::PreferencesStore(std::string path) : file_(std::move(path)) {
                 value_ = std::move(*decoded);
             } else {
                 unreadablePreferences_ = *it;
+                valueIsKnown_ = false;
                 logError(LogCategory::lifecycle, std::string("Stored preferences could not be read (") + error +
                                                      "); using the defaults until they are changed");
             }
@@ -37,6 +39,7 @@ PreferencesStore::~PreferencesStore() {
 
 Status PreferencesStore::setValue(AppPreferences value) {
     value_ = std::move(value);
+    valueIsKnown_ = true;
     scheduleAnnouncement();
     return save();
 }

@@ -112,10 +112,11 @@ void BrowserWindowManager::preferencesChanged() {
         return;
     }
     if (!didRestore_) return;
-    // Every delivery while windows are not restored deletes the saved session again.
+    // Every delivery while windows are not restored deletes the saved session again, unless the
+    // value is still the defaults standing in for unreadable preferences.
     if (preferences.value().restoreWindows)
         scheduleSnapshot();
-    else
+    else if (preferences.valueIsKnown())
         removeSavedSession();
     applyApplicationLinks(linkFollower_.lastApplication());
 }

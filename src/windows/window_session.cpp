@@ -37,7 +37,9 @@ void BrowserWindowManager::restoreSession(bool incremental) {
         return;
     }
     if (!preferences.value().restoreWindows) {
-        removeSavedSession();
+        // Only the person's own choice deletes it: defaults standing in for unreadable
+        // preferences leave the session as it is.
+        if (preferences.valueIsKnown()) removeSavedSession();
     } else if (auto loaded = loadedSession_ ? std::move(*loadedSession_) : sessionPersistence.load(); !loaded) {
         // The file stays as it is until the user resets session recovery.
         sessionWritable_ = false;

@@ -127,6 +127,38 @@ TEST_F(AppEnvironmentTest, AppliesTheThemeFromTheCurrentAndEveryLaterPreferences
     EXPECT_EQ(notifications, 0);
 }
 
+// Restoring windows off in the person's own preferences deletes the saved session; the defaults
+// standing in for settings that could not be read never do, at the start or when delivered again.
+// (Each kind of damage is a row of the whole application's hostile-files checks.)
+TEST_F(AppEnvironmentTest, DefaultsStandingInForUnreadableSettingsKeepTheSavedSession) {
+    const std::string session = applicationDataDirectory() + "/session-v1.json";
+    const std::string backup = files::backupPath(session);
+    BrowserSessionPersistence persistence(session);
+    for (int snapshot = 0; snapshot < 2; ++snapshot)  // the second moves the first to the backup
+        ASSERT_TRUE(persistence.save(BrowserSessionDocument{.activeWindow = Uuid::random()}));
+    const std::string sessionBytes = test::readFile(session), backupBytes = test::readFile(backup);
+    const std::string settings = R"({"preferences.v1": {"restoreWindows": fal)";
+    test::writeFile(settingsFilePath(), settings);
+    start();
+    environment->windows().restoreSession();
+    bool announced = false;
+    sigc::connection heard = environment->preferences.signal_changed().connect([&] { announced = true; });
+    environment->preferences.setLanguage(InterfaceLanguage::english);
+    ASSERT_TRUE(spinUntil([&] { return announced; }));
+    EXPECT_EQ(test::readFile(session), sessionBytes);
+    EXPECT_EQ(test::readFile(backup), backupBytes);
+    EXPECT_EQ(test::readFile(settingsFilePath()), settings) << "a start rewrites no settings";
+
+    // Restoring turned on and off again in the settings is the person's own choice.
+    for (bool restoring : {true, false}) {
+        announced = false;
+        environment->preferences.update([&](AppPreferences& value) { value.restoreWindows = restoring; });
+        ASSERT_TRUE(spinUntil([&] { return announced; }));
+    }
+    heard.disconnect();
+    EXPECT_FALSE(test::fileExists(session) || test::fileExists(backup));
+}
+
 TEST(AppDelegateTest, StartsTheWindowManagerAndStopsInOrder) {
     test::TemporaryEnvironment folders;
     test::TestHttpServer server;

@@ -83,12 +83,13 @@ protected:
              [&](const std::string& path) { return !BrowserSessionPersistence(path).load().ok(); }},
             {"settings", "settings.json", kSettingsFileSizeCap,
              [&](const std::string& path) {
-                 // Defaults are used, and the first change must not lose what was there: an
+                 // Defaults are used, never taken for the person's choice (they would delete the
+                 // saved session), and the first change must not lose what was there: an
                  // unreadable file is kept aside before it is replaced, anything else stays.
                  localization_testing::reset();  // the language is read from settings.json first
                  (void)localizedString("Quit");
                  PreferencesStore store(path);
-                 bool defaults = !store.value().restoreWindows;
+                 bool defaults = !store.value().restoreWindows && !store.valueIsKnown();
                  store.update([](AppPreferences& value) { value.restoreWindows = true; });
                  return defaults;
              },

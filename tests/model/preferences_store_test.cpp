@@ -63,6 +63,7 @@ protected:
 TEST_F(PreferencesStoreTest, StartsWithDefaultsWhenNothingIsStored) {
     PreferencesStore store;
     EXPECT_EQ(store.value(), AppPreferences());  // what they are is checked with the record
+    EXPECT_TRUE(store.valueIsKnown()) << "a first start: the defaults are the preferences";
     EXPECT_EQ(store.language(), InterfaceLanguage::system);
     EXPECT_FALSE(fileExists(settingsFilePath())) << "reading writes nothing";
 }
@@ -73,6 +74,7 @@ TEST_F(PreferencesStoreTest, ReadsStoredPreferencesAndLanguages) {
     writeSettings({{"preferences.v1", stored}, {"interfaceLanguage", "zh-Hans"}});
     PreferencesStore store;
     EXPECT_EQ(store.value(), stored);
+    EXPECT_TRUE(store.valueIsKnown());
     EXPECT_EQ(store.language(), InterfaceLanguage::simplifiedChinese);
 
     // Another field changes; the stored -5 is written back as it is.
@@ -86,6 +88,7 @@ TEST_F(PreferencesStoreTest, ReadsStoredPreferencesAndLanguages) {
     }
     writeSettings({{"interfaceLanguage", "en"}});
     EXPECT_EQ(PreferencesStore().language(), InterfaceLanguage::english);
+    EXPECT_TRUE(PreferencesStore().valueIsKnown()) << "preferences never stored are the defaults";
 }
 
 TEST_F(PreferencesStoreTest, UndecodablePreferencesFallBackAndAreKeptAside) {
@@ -103,9 +106,11 @@ TEST_F(PreferencesStoreTest, UndecodablePreferencesFallBackAndAreKeptAside) {
         {
             PreferencesStore store;
             EXPECT_EQ(store.value(), AppPreferences()) << label;
+            EXPECT_FALSE(store.valueIsKnown()) << label;
             EXPECT_EQ(readSettings()["preferences.v1"], stored) << label << ": untouched until a save";
 
             store.update([](AppPreferences& p) { p.restoreWindows = true; });
+            EXPECT_TRUE(store.valueIsKnown()) << label << ": the person's own change";
             Json settings = readSettings();
             auto aside = keysWithPrefix(settings, PreferencesStore::kUnreadablePreferencesPrefix);
             ASSERT_EQ(aside.size(), 1u) << label;
@@ -164,8 +169,10 @@ TEST_F(PreferencesStoreTest, ValueThatCannotBeStoredIsStillHeld) {
     std::filesystem::remove_all(applicationConfigDirectory());
     writeFile(applicationConfigDirectory(), "not a folder");
     PreferencesStore blocked;
+    EXPECT_FALSE(blocked.valueIsKnown());
     blocked.update([](AppPreferences& p) { p.restoreWindows = true; });
     EXPECT_TRUE(blocked.value().restoreWindows);
+    EXPECT_TRUE(blocked.valueIsKnown()) << "chosen, though it could not be stored";
     EXPECT_EQ(readFile(applicationConfigDirectory()), "not a folder");
 }
 
@@ -176,6 +183,7 @@ TEST_F(PreferencesStoreTest, UnreadableSettingsFileIsKeptBesideTheNewOne) {
         {
             PreferencesStore store;
             EXPECT_EQ(store.value(), AppPreferences());
+            EXPECT_FALSE(store.valueIsKnown());
             EXPECT_EQ(store.language(), InterfaceLanguage::system);
             store.update([](AppPreferences& p) { p.showDockIcon = true; });
         }
