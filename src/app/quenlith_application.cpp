@@ -6,11 +6,13 @@
 #include <vector>
 
 #include <glib-unix.h>
+#include <gtkmm/messagedialog.h>
 
 #include "browser/engine/acceleration_probe.hpp"
 #include "model/app_paths.hpp"
 #include "model/address_text.hpp"
 #include "model/localization.hpp"
+#include "model/logging.hpp"
 
 namespace quenlith {
 
@@ -23,6 +25,16 @@ bool isApplicationLink(const char* argument) {
     const bool ours = scheme && asciiLowercased(scheme) == "quenlith";
     g_free(scheme);
     return ours;
+}
+
+// Links this start could not hand to an instance, one per line on standard output, after a line on
+// standard error saying so: nothing the person asked to open is lost.
+void printLinksNotOpened(const std::vector<std::string>& links) {
+    if (links.empty()) return;
+    std::fprintf(stderr, "%s\n", localizedString("These links were not opened:").c_str());
+    std::fflush(stderr);
+    for (const auto& link : links) std::fprintf(stdout, "%s\n", link.c_str());
+    std::fflush(stdout);
 }
 
 // An installed binary (PREFIX/bin/quenlith) reads the resources installed beside it in
@@ -54,20 +66,53 @@ QuenlithApplication::~QuenlithApplication() { removeSignalSources(); }
 
 void QuenlithApplication::on_startup() {
     Gtk::Application::on_startup();
-    // The display is open: how its web pages are drawn is found out while the rest starts.
-    AccelerationProbe::start();
     signal_shutdown().connect(sigc::mem_fun(*this, &QuenlithApplication::shutdown));
-    // "Quit" in any menu ends the application like a signal does.
-    delegate_.onQuit = [this] { quit(); };
-    // Closing the last window never quits: the application lives on without windows.
-    hold();
     // A signal ends the application the way quitting does, so the last frames and websites are
     // saved before the process exits.
     for (int signal : {SIGTERM, SIGINT, SIGHUP})
         signalSources_.push_back(g_unix_signal_add(signal, &QuenlithApplication::onTerminationSignal, this));
+    // One instance per data folder, decided before anything reads or writes it: without a session
+    // bus (or on a bus of another session) every start becomes an instance of its own.
+    auto lock = DataFolderLock::acquire(applicationDataDirectory());
+    if (!lock && lock.error().code == kDataFolderInUse) {
+        refuseStart(lock.error().message);
+        return;
+    }
+    if (lock)
+        dataFolderLock_.emplace(std::move(*lock));
+    else
+        logError(LogCategory::lifecycle, "The data folder cannot be locked (" + lock.error().message +
+                                             "); starting without the lock");
+    // The display is open: how its web pages are drawn is found out while the rest starts.
+    AccelerationProbe::start();
+    // "Quit" in any menu ends the application like a signal does.
+    delegate_.onQuit = [this] { quit(); };
+    // Closing the last window never quits: the application lives on without windows.
+    hold();
+}
+
+void QuenlithApplication::refuseStart(const std::string& message) {
+    refused_ = true;
+    logError(LogCategory::lifecycle, "Another process holds the data folder; this start ends");
+    std::fprintf(stderr, "%s\n", message.c_str());
+    std::fflush(stderr);
+    // The alert alone keeps the application running; answering it (or a signal) ends it.
+    refusal_ =
+        std::make_unique<Gtk::MessageDialog>(localizedString("Quenlith is already running"),
+                                             /*use_markup=*/false, Gtk::MESSAGE_WARNING, Gtk::BUTTONS_NONE);
+    refusal_->set_secondary_text(message, /*use_markup=*/false);
+    refusal_->set_position(Gtk::WIN_POS_CENTER);
+    refusal_->add_button(localizedString("OK"), Gtk::RESPONSE_OK);
+    refusal_->signal_response().connect([this](int) { quit(); });
+    add_window(*refusal_);
+    refusal_->show();
 }
 
 void QuenlithApplication::on_activate() {
+    if (refused_) {
+        if (refusal_) refusal_->present();
+        return;
+    }
     // The first activation starts the application; activating it again (a second start) opens
     // the launcher.
     if (delegate_.environment) {
@@ -81,6 +126,10 @@ void QuenlithApplication::on_open(const type_vec_files& files, const Glib::ustri
     std::vector<std::string> links;
     for (const auto& file : files)
         if (file) links.push_back(file->get_uri());
+    if (refused_) {
+        printLinksNotOpened(links);
+        return;
+    }
     // Links of the first start wait in the delegate until launching has finished.
     delegate_.open(links);
     delegate_.finishLaunching();

@@ -1,24 +1,36 @@
 #pragma once
 
+#include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include <glibmm/refptr.h>
 #include <gtkmm/application.h>
 
 #include "app/app_delegate.hpp"
+#include "model/data_folder_lock.hpp"
+
+namespace Gtk {
+class MessageDialog;
+}
 
 namespace quenlith {
 
 // The application object: one instance per user session ("com.quenlith.Quenlith" on the session
 // bus; starting it again only activates the running one, handing it the quenlith:// links of its
-// command line). It keeps running without windows, and quitting it, or SIGTERM, SIGINT or SIGHUP,
-// runs the same ordered shutdown.
+// command line) and one per data folder (a start that becomes an instance of its own while another
+// holds the folder shows why and ends, writing nothing). It keeps running without windows, and
+// quitting it, or SIGTERM, SIGINT or SIGHUP, runs the same ordered shutdown.
 class QuenlithApplication : public Gtk::Application {
 public:
     static Glib::RefPtr<QuenlithApplication> create();
     ~QuenlithApplication() override;
 
     AppDelegate& delegate() { return delegate_; }
+    // Whether this start became an instance while another held the data folder, and so ended
+    // without opening anything: the process then exits with a failure.
+    bool startRefused() const { return refused_; }
 
 protected:
     QuenlithApplication();
@@ -33,9 +45,16 @@ private:
     static int onTerminationSignal(void* self);
     void removeSignalSources();
     void shutdown();
+    // Another instance holds the data folder: says so on standard error and in an alert, which
+    // ends the application when answered; nothing in the data folder is read or written.
+    void refuseStart(const std::string& message);
 
     AppDelegate delegate_;
     std::vector<unsigned> signalSources_;
+    // Held from the start until the process ends; empty when refused, or when the folder allows no lock.
+    std::optional<DataFolderLock> dataFolderLock_;
+    bool refused_ = false;
+    std::unique_ptr<Gtk::MessageDialog> refusal_;
 };
 
 }  // namespace quenlith

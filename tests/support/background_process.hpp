@@ -26,6 +26,8 @@ public:
     BackgroundProcess& operator=(const BackgroundProcess&) = delete;
 
     bool running();
+    // Its process id, for signals a test sends it (SIGSTOP freezes it).
+    pid_t pid() const { return pid_; }
     // Its standard output and error so far.
     std::string output() const;
     // Spins the main loop until the program ends by itself or the timeout passes; returns whether

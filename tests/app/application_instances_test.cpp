@@ -1,0 +1,102 @@
+// The application as separate processes: one instance per data folder.
+#include <filesystem>
+#include <map>
+#include <string>
+#include <utility>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+
+#include "model/app_paths.hpp"
+#include "model/data_folder_lock.hpp"
+#include "model/profile_persistence.hpp"
+#include "support/background_process.hpp"
+#include "support/main_loop.hpp"
+#include "support/temp_environment.hpp"
+
+namespace quenlith {
+namespace {
+
+using test::BackgroundProcess;
+using test::spinUntil;
+
+bool exitedWith(const BackgroundProcess& process, int code) {
+    return WIFEXITED(process.status()) && WEXITSTATUS(process.status()) == code;
+}
+
+bool says(const BackgroundProcess& process, const std::string& text) {
+    return process.output().find(text) != std::string::npos;
+}
+
+// Every file directly in the data folder, by name: which file it is (a replacing write makes a new
+// one) and its bytes.
+std::map<std::string, std::pair<ino_t, std::string>> dataFiles() {
+    std::map<std::string, std::pair<ino_t, std::string>> files;
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(applicationDataDirectory(), ignored)) {
+        struct stat info {};
+        if (::lstat(entry.path().c_str(), &info) == 0 && S_ISREG(info.st_mode))
+            files[entry.path().filename()] = {info.st_ino, test::readFile(entry.path())};
+    }
+    return files;
+}
+
+class ApplicationInstances : public testing::Test {
+protected:
+    // A start of the application with `arguments`, its output in a file of its own.
+    std::unique_ptr<BackgroundProcess> start(const std::vector<std::string>& arguments,
+                                             std::map<std::string, std::string> environment = {}) {
+        std::vector<std::string> argv{QUENLITH_EXECUTABLE};
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
+        environment["G_MESSAGES_DEBUG"] = kApplicationIdentifier;
+        return std::make_unique<BackgroundProcess>(
+            argv, folders.root() + "/start-" + std::to_string(++starts) + ".log", environment);
+    }
+    static bool started(BackgroundProcess& process) {
+        return spinUntil([&] { return says(process, "Quenlith started") || !process.running(); },
+                         std::chrono::seconds(60)) &&
+               process.running();
+    }
+
+    test::TemporaryEnvironment folders;
+    int starts = 0;
+};
+
+// Without a session bus every start becomes an instance of its own: the second one on the same
+// data folder says why it ends (and shows an alert), prints its links and writes nothing.
+TEST_F(ApplicationInstances, ASecondInstanceOnTheSameDataFolderRefusesAndWritesNothing) {
+    const std::map<std::string, std::string> noBus{
+        {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + folders.root() + "/no-bus"}};
+    ASSERT_TRUE(ProfilePersistence(defaultProfilesFilePath())
+                    .save({WebAppProfile{.name = "Alpha", .homeURL = "http://127.0.0.1:9/"}}));
+    auto first = start({}, noBus);
+    ASSERT_TRUE(started(*first)) << first->output();
+    auto held = DataFolderLock::acquire(applicationDataDirectory());
+    ASSERT_FALSE(held.ok()) << "the first instance holds the data folder";
+    const std::string refusal = held.error().message;
+    const auto before = dataFiles();
+    ASSERT_TRUE(before.contains("profiles.json"));
+
+    const std::string link = "quenlith://open?url=http://127.0.0.1:9/second";
+    auto second = start({link}, noBus);
+    // The link it could not open is printed after the reason.
+    ASSERT_TRUE(spinUntil([&] { return says(*second, "\n" + link + "\n") || !second->running(); },
+                          std::chrono::seconds(20)))
+        << second->output();
+    EXPECT_TRUE(says(*second, refusal)) << second->output();
+    EXPECT_EQ(dataFiles(), before);
+    // Its alert keeps it until answered; ending it writes nothing either.
+    EXPECT_TRUE(second->running());
+    second->stop();
+    EXPECT_TRUE(exitedWith(*second, 1)) << second->status();
+    EXPECT_EQ(dataFiles(), before);
+
+    EXPECT_TRUE(first->running());
+    first->stop();
+    EXPECT_TRUE(exitedWith(*first, 0)) << first->output();
+}
+
+}  // namespace
+}  // namespace quenlith
