@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include <gio/gio.h>
 #include <glib-unix.h>
 #include <gtkmm/messagedialog.h>
 
@@ -25,6 +26,32 @@ bool isApplicationLink(const char* argument) {
     const bool ours = scheme && asciiLowercased(scheme) == "quenlith";
     g_free(scheme);
     return ours;
+}
+
+// How long a start waits for a running instance to answer before giving up on it.
+constexpr int kAnswerLimitMilliseconds = 3000;
+
+// Whether another process owns the application's name on the session bus but does not answer a
+// ping in time (frozen, or stopped). Registering would wait 25 s for it and then fail, losing the
+// links. No bus, no owner or any other failure counts as "not silent": registering decides then.
+// Runs before any window exists, bounded by the limit above.
+bool runningInstanceIsSilent() {
+    g_autoptr(GError) error = nullptr;
+    g_autoptr(GDBusConnection) bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
+    if (!bus) return false;
+    g_autoptr(GVariant) owner = g_dbus_connection_call_sync(
+        bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "GetNameOwner",
+        g_variant_new("(s)", kApplicationIdentifier), G_VARIANT_TYPE("(s)"), G_DBUS_CALL_FLAGS_NONE,
+        kAnswerLimitMilliseconds, nullptr, nullptr);
+    if (!owner) return false;
+    const char* uniqueName = nullptr;
+    g_variant_get(owner, "(&s)", &uniqueName);
+    // GDBus answers a ping on its own connection thread: only a process that runs no code at all
+    // stays silent, never one whose main loop is merely busy starting.
+    g_autoptr(GVariant) pong = g_dbus_connection_call_sync(
+        bus, uniqueName, "/com/quenlith/Quenlith", "org.freedesktop.DBus.Peer", "Ping", nullptr, nullptr,
+        G_DBUS_CALL_FLAGS_NO_AUTO_START, kAnswerLimitMilliseconds, nullptr, &error);
+    return !pong && g_error_matches(error, G_IO_ERROR, G_IO_ERROR_TIMED_OUT);
 }
 
 // Links this start could not hand to an instance, one per line on standard output, after a line on
@@ -136,10 +163,16 @@ void QuenlithApplication::on_open(const type_vec_files& files, const Glib::ustri
 }
 
 bool QuenlithApplication::local_command_line_vfunc(char**& arguments, int& exit_status) {
+    std::vector<std::string> links;
+    bool hasOptions = false;
     if (arguments && arguments[0]) {
         char** kept = arguments + 1;
         for (char** argument = arguments + 1; *argument; ++argument) {
             if (**argument == '-' || isApplicationLink(*argument)) {
+                if (**argument == '-')
+                    hasOptions = true;
+                else
+                    links.emplace_back(*argument);
                 *kept++ = *argument;
                 continue;
             }
@@ -148,6 +181,14 @@ bool QuenlithApplication::local_command_line_vfunc(char**& arguments, int& exit_
             g_free(*argument);
         }
         *kept = nullptr;
+    }
+    // Options (help, an unknown one) are answered here without any instance.
+    if (!hasOptions && runningInstanceIsSilent()) {
+        std::fprintf(stderr, "%s\n",
+                     localizedString("Quenlith is running but does not answer; it may be frozen.").c_str());
+        printLinksNotOpened(links);
+        exit_status = 1;
+        return true;
     }
     return Gtk::Application::local_command_line_vfunc(arguments, exit_status);
 }

@@ -38,7 +38,8 @@ protected:
     void on_activate() override;
     void on_open(const type_vec_files& files, const Glib::ustring& hint) override;
     // In the starting process: arguments that are no quenlith:// links are refused on standard
-    // error before anything reaches the running instance.
+    // error before anything reaches the running instance; a running instance that does not answer
+    // (frozen) ends this start within seconds, its links printed on standard output.
     bool local_command_line_vfunc(char**& arguments, int& exit_status) override;
 
 private:

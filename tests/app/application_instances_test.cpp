@@ -1,4 +1,6 @@
-// The application as separate processes: one instance per data folder.
+// The application as separate processes: one instance per data folder, and a start that hands its
+// links to a running instance, or gives up on one that does not answer within seconds.
+#include <csignal>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -11,10 +13,13 @@
 
 #include "model/app_paths.hpp"
 #include "model/data_folder_lock.hpp"
+#include "model/localization.hpp"
 #include "model/profile_persistence.hpp"
 #include "support/background_process.hpp"
+#include "support/child_process_test.hpp"
 #include "support/main_loop.hpp"
 #include "support/temp_environment.hpp"
+#include "support/test_http_server.hpp"
 
 namespace quenlith {
 namespace {
@@ -94,6 +99,44 @@ TEST_F(ApplicationInstances, ASecondInstanceOnTheSameDataFolderRefusesAndWritesN
     EXPECT_EQ(dataFiles(), before);
 
     EXPECT_TRUE(first->running());
+    first->stop();
+    EXPECT_TRUE(exitedWith(*first, 0)) << first->output();
+}
+
+// A running instance takes the links of a second start. Frozen (stopped), it would keep a second
+// start waiting 25 s for registering to fail and lose the links: the start gives up within
+// seconds, says so and prints the links.
+TEST_F(ApplicationInstances, ASecondStartHandsItsLinksOnOrGivesUpOnAFrozenInstanceWithinSeconds) {
+    // The application's name on a bus of this test's own.
+    if (!test::runInChildProcess(test::ChildProcessOptions().withPrivateBus())) return;
+    test::TestHttpServer server;
+    server.page("/handed", "<!doctype html><title>Handed</title>");
+    auto first = start({});
+    ASSERT_TRUE(started(*first)) << first->output();
+
+    auto handOff = start({"quenlith://open?url=" + server.url("/handed")});
+    ASSERT_TRUE(handOff->waitForExit(std::chrono::seconds(30))) << handOff->output();
+    EXPECT_TRUE(exitedWith(*handOff, 0)) << handOff->output();
+    EXPECT_TRUE(spinUntil([&] { return server.requestCount("/handed") == 1; }, std::chrono::seconds(30)))
+        << "the running instance opens the link";
+
+    ASSERT_EQ(::kill(first->pid(), SIGSTOP), 0);
+    const std::vector<std::string> links{"quenlith://open?url=http://127.0.0.1:9/a",
+                                         "quenlith://open?url=http://127.0.0.1:9/b"};
+    const auto began = std::chrono::steady_clock::now();
+    auto second = start(links);
+    // Registering would fail only after 25 s.
+    const bool ended = second->waitForExit(std::chrono::seconds(20));
+    const auto waited =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - began);
+    ::kill(first->pid(), SIGCONT);
+    ASSERT_TRUE(ended) << "still waiting for the frozen instance after " << waited.count() << " ms:\n"
+                       << second->output();
+    EXPECT_TRUE(exitedWith(*second, 1)) << second->output();
+    EXPECT_TRUE(says(*second, localizedString("Quenlith is running but does not answer; it may be frozen.")))
+        << second->output();
+    EXPECT_TRUE(says(*second, "\n" + links[0] + "\n" + links[1] + "\n")) << second->output();
+
     first->stop();
     EXPECT_TRUE(exitedWith(*first, 0)) << first->output();
 }
