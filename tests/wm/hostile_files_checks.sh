@@ -1,49 +1,94 @@
 #!/usr/bin/env bash
 # The whole application with something hostile in place of each data file (a FIFO, a link to
 # /dev/zero, a tree nested 100,000 levels deep): it starts, reaches its main loop, ends within a
-# second of SIGTERM, and leaves the thing exactly as it was.
+# second of SIGTERM, and leaves the thing exactly as it was. Settings that cannot be read (those,
+# and damaged JSON, wrong types, a file of mode 000, a folder, an oversized file) leave the saved
+# session and its backup byte for byte as they were: only the person's own preferences delete them.
 set -uo pipefail
 build=$1
 app=$build/quenlith
 profiles_tool=$build/tests/programs/profiles_tool/profiles_tool
 source "$(dirname "$0")/lib.sh"
 begin_checks hostile bus -- "$@"
-need_programs "$app"
+need_programs "$app" "$profiles_tool"
 export G_MESSAGES_DEBUG=com.quenlith.Quenlith
+real_app=$app
 
 started() { grep -q 'Quenlith started' "$app_log"; }
-describe() { if [ -p "$1" ]; then echo fifo; elif [ -L "$1" ]; then readlink "$1"; else sha256sum <"$1"; fi; }
+describe() {
+  if [ -p "$1" ]; then echo fifo; elif [ -L "$1" ]; then readlink "$1"; elif [ -d "$1" ]; then echo folder
+  elif [ -e "$1" ]; then sha256sum <"$1"; else echo absent; fi
+}
+# Sound settings with window restoring off: read, they would delete the saved session.
+sound_settings() { "$profiles_tool" restore-windows "$1" 0; }
+
+# start_case KIND FILE: a start with the KIND in place of FILE; the session and its backup are
+# checked with every settings case ("kept", or "deleted" where the settings are the person's own).
+start_case() {
+  local kind=$1 file=$2
+  case_dir=$work/$kind-${file//\//-}
+  export HOME=$case_dir/home XDG_CONFIG_HOME=$case_dir/config XDG_DATA_HOME=$case_dir/data \
+         XDG_CACHE_HOME=$case_dir/cache XDG_RUNTIME_DIR=$case_dir/runtime
+  mkdir -p "$HOME" "$XDG_CONFIG_HOME/com.quenlith.Quenlith" "$XDG_DATA_HOME/com.quenlith.Quenlith" \
+           "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
+  chmod 700 "$XDG_RUNTIME_DIR"
+  local target=$case_dir/${file%%/*}/com.quenlith.Quenlith/${file#*/}
+  local session=$XDG_DATA_HOME/com.quenlith.Quenlith/session-v1.json
+  # With window restoring off the session files are deleted at start by design; with it on, an
+  # unreadable one must be kept.
+  if [ "$file" = data/session-v1.json ]; then
+    "$profiles_tool" restore-windows "$XDG_CONFIG_HOME/com.quenlith.Quenlith/settings.json" 1 ||
+      fail "settings written"
+  fi
+  if [ "$file" = config/settings.json ]; then
+    printf '{"version":1,"windows":[],"activeWindow":"%s"}' "$case_dir" >"$session"
+    printf '{"version":1,"windows":[]}' >"$session.backup"
+  fi
+  app=$real_app
+  case $kind in
+    fifo) mkfifo "$target" ;;
+    zero) ln -s /dev/zero "$target" ;;
+    deep) python3 -c 'import sys; sys.stdout.write("{\"version\":1,\"x\":" + "[" * 100000 + "]" * 100000 + "}")' >"$target" ;;
+    sound) sound_settings "$target" ;;
+    damaged) sound_settings "$target" && head -c 40 "$target" >"$target.cut" && mv "$target.cut" "$target" ;;
+    mistyped) sound_settings "$target" && sed -i 's/"restoreWindows": false/"restoreWindows": "no"/' "$target" ;;
+    mode-000)
+      sound_settings "$target" && chmod 000 "$target"
+      # Root reads any file: the application runs without that override, as any user does.
+      if [ "$(id -u)" = 0 ]; then
+        app=$case_dir/as-user
+        printf '#!/bin/sh\nexec setpriv --bounding-set -dac_override,-dac_read_search "%s" "$@"\n' "$real_app" >"$app"
+        chmod +x "$app"
+      fi ;;
+    folder) mkdir "$target" ;;
+    huge) sound_settings "$target" && head -c 1000001 /dev/zero | tr '\0' ' ' >>"$target" ;;
+  esac
+  local before session_before backup_before
+  before=$(describe "$target") session_before=$(describe "$session") backup_before=$(describe "$session.backup")
+  app_log=$case_dir/app.log && start_app
+  local what="with a $kind $(basename "$file")"
+  if ! check "the application starts $what" wait_for 20 started; then
+    tail -5 "$app_log"; stop_app KILL; return
+  fi
+  kill -TERM "$app_pid"
+  check "it ends within a second of SIGTERM $what" wait_for_ms 1000 gone "$app_pid"
+  stop_app KILL
+  check "the $kind $(basename "$file") is left as it was" [ "$(describe "$target")" = "$before" ]
+  if [ "$file" = config/settings.json ]; then
+    if [ "$kind" = sound ]; then
+      check "the person's own settings delete the saved session" \
+        [ "$(describe "$session")$(describe "$session.backup")" = absentabsent ]
+    else
+      check "the saved session and its backup are kept $what" \
+        [ "$(describe "$session")" = "$session_before" -a "$(describe "$session.backup")" = "$backup_before" ]
+    fi
+  fi
+}
 
 for kind in fifo zero deep; do
   for file in data/profiles.json data/library.json data/session-v1.json config/settings.json; do
-    case_dir=$work/$kind-${file//\//-}
-    export HOME=$case_dir/home XDG_CONFIG_HOME=$case_dir/config XDG_DATA_HOME=$case_dir/data \
-           XDG_CACHE_HOME=$case_dir/cache XDG_RUNTIME_DIR=$case_dir/runtime
-    mkdir -p "$HOME" "$XDG_CONFIG_HOME/com.quenlith.Quenlith" "$XDG_DATA_HOME/com.quenlith.Quenlith" \
-             "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
-    chmod 700 "$XDG_RUNTIME_DIR"
-    target=$case_dir/${file%%/*}/com.quenlith.Quenlith/${file#*/}
-    # With window restoring off the session files are deleted at start by design; with it on, an
-    # unreadable one must be kept.
-    if [ "$file" = data/session-v1.json ]; then
-      "$profiles_tool" restore-windows "$XDG_CONFIG_HOME/com.quenlith.Quenlith/settings.json" 1 ||
-        fail "settings written"
-    fi
-    case $kind in
-      fifo) mkfifo "$target" ;;
-      zero) ln -s /dev/zero "$target" ;;
-      deep) python3 -c 'import sys; sys.stdout.write("{\"version\":1,\"x\":" + "[" * 100000 + "]" * 100000 + "}")' >"$target" ;;
-    esac
-    before=$(describe "$target")
-    app_log=$case_dir/app.log && start_app
-    what="with a $kind as $(basename "$file")"
-    if ! check "the application starts $what" wait_for 20 started; then
-      tail -5 "$app_log"; stop_app KILL; continue
-    fi
-    kill -TERM "$app_pid"
-    check "it ends within a second of SIGTERM $what" wait_for_ms 1000 gone "$app_pid"
-    stop_app KILL
-    check "the $kind in place of $(basename "$file") is left as it was" [ "$(describe "$target")" = "$before" ]
+    start_case "$kind" "$file"
   done
 done
+for kind in sound damaged mistyped mode-000 folder huge; do start_case "$kind" config/settings.json; done
 end_checks "hostile file"
