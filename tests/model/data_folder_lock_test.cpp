@@ -20,18 +20,14 @@ extern char** environ;
 namespace quenlith {
 namespace {
 
-mode_t permissions(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 0777 : 0;
-}
-
 TEST(DataFolderLockTest, HoldsTheFolderForOneHolderUntilItGoes) {
     test::TemporaryEnvironment folders;
     const std::string folder = applicationDataDirectory();
     auto first = DataFolderLock::acquire(folder);
     ASSERT_TRUE(first.ok()) << first.error().message;
-    EXPECT_EQ(permissions(folder), 0700u);
-    EXPECT_EQ(permissions(folder + "/" + DataFolderLock::kFileName), 0600u);
+    struct stat info {};
+    ASSERT_EQ(::stat((folder + "/" + DataFolderLock::kFileName).c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
 
     auto second = DataFolderLock::acquire(folder);
     ASSERT_FALSE(second.ok());
@@ -39,12 +35,31 @@ TEST(DataFolderLockTest, HoldsTheFolderForOneHolderUntilItGoes) {
     EXPECT_NE(second.error().message.find(folder), std::string::npos) << second.error().message;
     {
         DataFolderLock moved = std::move(*first);
-        first = DataFolderLock::acquire(folder + "/../" + kApplicationIdentifier);
-        ASSERT_FALSE(first.ok())
-            << "the hold moves with the object; another spelling of the folder is the same folder";
-        EXPECT_EQ(first.error().code, kDataFolderInUse);
+        second = DataFolderLock::acquire(folder + "/../" + kApplicationIdentifier);
+        ASSERT_FALSE(second.ok()) << "the hold moves with the object; another spelling is the same folder";
+        EXPECT_EQ(second.error().code, kDataFolderInUse);
     }
     EXPECT_TRUE(DataFolderLock::acquire(folder).ok()) << "released when its holder goes";
+
+    // A hold assigned over another lets the other go and keeps its own.
+    const std::string elsewhere = folders.root() + "/elsewhere";
+    auto mine = DataFolderLock::acquire(folder);
+    ASSERT_TRUE(mine.ok());
+    {
+        auto theirs = DataFolderLock::acquire(elsewhere);
+        ASSERT_TRUE(theirs.ok());
+        *mine = std::move(*theirs);
+    }
+    EXPECT_TRUE(DataFolderLock::acquire(folder).ok());
+    EXPECT_FALSE(DataFolderLock::acquire(elsewhere).ok());
+
+    // Something else in the lock file's place gives no hold, but is no other instance either: the
+    // start goes on.
+    const std::string blocked = folders.root() + "/blocked";
+    std::filesystem::create_directories(blocked + "/" + DataFolderLock::kFileName);
+    auto none = DataFolderLock::acquire(blocked);
+    ASSERT_FALSE(none.ok());
+    EXPECT_EQ(none.error().code, kDataFolderLockFailed) << none.error().message;
 }
 
 // A program started meanwhile (a web process) must not keep the folder held after the
@@ -69,30 +84,10 @@ TEST(DataFolderLockTest, AProgramStartedWhileHeldDoesNotKeepTheHold) {
     ::close(input[0]);
 
     lock.reset();
-    auto again = DataFolderLock::acquire(folder);
-    EXPECT_TRUE(again.ok()) << "the child holds it: " << (again.ok() ? "" : again.error().code);
+    EXPECT_TRUE(DataFolderLock::acquire(folder).ok()) << "the program holds it";
     ::close(input[1]);
     int status = 0;
     ::waitpid(child, &status, 0);
-}
-
-// Something else where the lock file belongs gives no hold, but is not taken for another
-// instance: the start goes on (with the reason logged) and the thing stays as it was.
-TEST(DataFolderLockTest, SomethingElseInThePlaceOfTheLockFileIsNoInstance) {
-    test::TemporaryEnvironment folders;
-    const std::string folder = applicationDataDirectory();
-    const std::string place = folder + "/" + DataFolderLock::kFileName;
-    for (const auto& plant :
-         {+[](const std::string& path) { std::filesystem::create_directories(path); },
-          +[](const std::string& path) { std::filesystem::create_symlink("/dev/null", path); }}) {
-        std::filesystem::create_directories(folder);
-        plant(place);
-        auto lock = DataFolderLock::acquire(folder);
-        ASSERT_FALSE(lock.ok());
-        EXPECT_EQ(lock.error().code, kDataFolderLockFailed) << lock.error().message;
-        EXPECT_TRUE(std::filesystem::is_directory(place) || std::filesystem::is_symlink(place));
-        std::filesystem::remove(place);
-    }
 }
 
 }  // namespace
