@@ -60,6 +60,24 @@ std::optional<std::string> uriHost(std::string_view address) {
     return parts->host;
 }
 
+std::string withoutCredentials(std::string_view address) {
+    auto parts = splitUri(address);
+    if (!parts || !parts->userinfo || !parts->scheme) return std::string(address);
+    // The user information stands as written between "scheme://" and "@": cut out there, the rest
+    // keeps its letter case and escapes.
+    const std::size_t start = parts->scheme->size() + 3;
+    const std::string& userinfo = *parts->userinfo;
+    if (address.substr(parts->scheme->size(), 3) == "://" &&
+        address.substr(start, userinfo.size()) == userinfo &&
+        address.substr(start + userinfo.size(), 1) == "@") {
+        std::string result(address);
+        result.erase(start, userinfo.size() + 1);
+        return result;
+    }
+    parts->userinfo.reset();
+    return joinUri(*parts).value_or(std::string());
+}
+
 std::optional<std::string> joinUri(const UriComponents& parts) {
     return adopt(g_uri_join(kUriFlags, cString(parts.scheme), cString(parts.userinfo), cString(parts.host),
                             parts.port, parts.path.c_str(), cString(parts.query), cString(parts.fragment)));

@@ -633,8 +633,10 @@ void BrowserViewController::togglePin() {
 
 void BrowserViewController::navigate(const std::string& text) {
     auto address = resolveAddressInput(text, preferences_.value().searchEngine);
-    if (!address) return;
-    load(*address);
+    if (address)
+        load(*address);
+    else if (!address.error().message.empty())
+        toast_.show(address.error().message);
 }
 
 // ---- Ad filter ------------------------------------------------------------------------------
