@@ -78,6 +78,22 @@ std::string withoutCredentials(std::string_view address) {
     return joinUri(*parts).value_or(std::string());
 }
 
+std::optional<UriCredentials> uriCredentials(std::string_view address) {
+    auto parts = splitUri(address);
+    if (!parts || !parts->userinfo || parts->userinfo->empty() || !parts->host || parts->host->empty())
+        return std::nullopt;
+    const std::string& userinfo = *parts->userinfo;
+    const std::size_t colon = userinfo.find(':');
+    auto decoded = [](const std::string& text) {
+        return adopt(g_uri_unescape_string(text.c_str(), nullptr)).value_or(text);
+    };
+    UriCredentials credentials;
+    credentials.user = decoded(userinfo.substr(0, colon));
+    if (colon != std::string::npos) credentials.password = decoded(userinfo.substr(colon + 1));
+    credentials.host = *parts->host;
+    return credentials;
+}
+
 std::optional<std::string> joinUri(const UriComponents& parts) {
     return adopt(g_uri_join(kUriFlags, cString(parts.scheme), cString(parts.userinfo), cString(parts.host),
                             parts.port, parts.path.c_str(), cString(parts.query), cString(parts.fragment)));

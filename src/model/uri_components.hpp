@@ -33,4 +33,14 @@ std::optional<std::string> joinUri(const UriComponents& components);
 // through this before it is kept, so no credential is stored with it.
 std::string withoutCredentials(std::string_view address);
 
+// The user name and password an address carries, decoded, and the host they are for.
+struct UriCredentials {
+    std::string user;
+    std::string password;
+    std::string host;
+    bool operator==(const UriCredentials&) const = default;
+};
+// Nothing when the address carries neither (or has no host).
+std::optional<UriCredentials> uriCredentials(std::string_view address);
+
 }  // namespace quenlith

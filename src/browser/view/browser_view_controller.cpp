@@ -500,7 +500,7 @@ void BrowserViewController::load(const std::string& address) {
     tab->pendingReadingPosition.reset();
     tab->showsStartPage = false;
     tab->error.reset();
-    tab->lastURL = address;
+    tab->lastURL = withoutCredentials(address);
     loadInWebView(tab->webView(), address);
     refreshChrome();
     gtk_widget_grab_focus(GTK_WIDGET(tab->webView()));
