@@ -7,6 +7,8 @@
 #include <unicode/uchar.h>
 
 #include "model/address_text.hpp"
+#include "model/localization.hpp"
+#include "model/text_limits.hpp"
 #include "model/uri_components.hpp"
 #include "model/uri_flags.hpp"
 
@@ -65,6 +67,55 @@ bool carriesCredentialParameter(std::string_view parameters) {
     return found;
 }
 
+// Schemes that make text an address without "//" after them ("file:/etc/hosts", "about:blank").
+// Other text before a colon is no scheme: "user:pass@host" is an address without one, and
+// "define:word" a search.
+constexpr std::array<std::string_view, 9> kSchemesWithoutSlashes = {
+    "about", "blob", "data", "file", "http", "https", "javascript", "mailto", "view-source"};
+
+// The scheme, in lower case, of a word written as an address with one; empty for any other word.
+std::string typedScheme(std::string_view word) {
+    const std::size_t colon = word.find(':');
+    if (colon == std::string_view::npos || colon == 0 || !g_ascii_isalpha(word[0])) return {};
+    for (std::size_t i = 1; i < colon; ++i)
+        if (!g_ascii_isalnum(word[i]) && std::strchr("+-.", word[i]) == nullptr) return {};
+    std::string scheme = asciiLowercased(word.substr(0, colon));
+    if (word.substr(colon + 1, 2) == "//") return scheme;
+    for (auto bare : kSchemesWithoutSlashes)
+        if (scheme == bare) return scheme;
+    return {};
+}
+
+// A typed word as the address it names: escaped, with "https://" in front when it has no scheme.
+std::string typedAddress(std::string_view word) {
+    return escapeForAddress(typedScheme(word).empty() ? "https://" + std::string(word) : std::string(word));
+}
+
+// Whether a typed word is an address carrying credentials. A word with a scheme carries them with
+// any user name; without one it needs a password, or something after its host, since "me@example.com"
+// alone is an e-mail address. Among other words only a password counts (a search may well name
+// an e-mail address).
+bool carriesCredentials(std::string_view word, bool onlyWord) {
+    auto parts = splitUri(typedAddress(word));
+    if (!parts || !parts->userinfo || parts->userinfo->empty() || !parts->host) return false;
+    const bool password = parts->userinfo->find(':') != std::string::npos;
+    if (!onlyWord) return password;
+    const bool beyondHost = parts->port >= 0 || !parts->path.empty() || parts->query || parts->fragment;
+    return password || beyondHost || !typedScheme(word).empty();
+}
+
+// The address a refusal names: without credentials, and not longer than a line or two.
+std::string shownAddress(const std::string& address) {
+    constexpr std::size_t kShownCharacters = 120;
+    std::string shown = withoutCredentials(address);
+    if (characterCount(shown) <= kShownCharacters) return shown;
+    return prefixCharacters(shown, kShownCharacters) + "\u2026";
+}
+
+Error refusal(std::string_view code, std::string_view format, const std::string& address) {
+    return Error{std::string(code), localizedFormat(format, {shownAddress(address)})};
+}
+
 }  // namespace
 
 std::optional<std::string> normalizedWebsiteURL(std::string_view text) {
@@ -111,12 +162,29 @@ std::optional<std::string> normalizedWebsiteURL(std::string_view text) {
     return result;
 }
 
-std::optional<std::string> resolveAddressInput(std::string_view text, SearchEngine engine) {
-    if (!g_utf8_validate_len(text.data(), static_cast<gssize>(text.size()), nullptr)) return std::nullopt;
+Result<std::string> resolveAddressInput(std::string_view text, SearchEngine engine) {
+    const Error empty{std::string(kEmptyAddressInput), ""};
+    if (!g_utf8_validate_len(text.data(), static_cast<gssize>(text.size()), nullptr)) return empty;
     std::string_view trimmed = trimmedText(text);
-    if (trimmed.empty()) return std::nullopt;
-    if (auto address = normalizedWebsiteURL(trimmed)) return address;
-    return searchURL(engine, trimmed);
+    if (trimmed.empty()) return empty;
+    if (auto address = normalizedWebsiteURL(trimmed)) return *address;
+
+    // A search would hand the credentials to the search engine.
+    const auto words = whiteSpaceSeparatedWords(trimmed);
+    for (std::string_view word : words)
+        if (carriesCredentials(word, words.size() == 1))
+            return refusal(kAddressWithCredentials,
+                           "Addresses with a user name or password are not opened: %@", typedAddress(word));
+    if (words.size() == 1) {
+        const std::string scheme = typedScheme(trimmed);
+        if (!scheme.empty() && scheme != "http" && scheme != "https")
+            return refusal(kAddressOfOtherScheme, "Only http and https addresses are opened: %@",
+                           std::string(trimmed));
+        if (!scheme.empty())
+            return refusal(kUnusableAddress, "This address cannot be opened: %@", std::string(trimmed));
+    }
+    if (auto search = searchURL(engine, trimmed)) return *search;
+    return empty;
 }
 
 bool isSignInURL(std::string_view address) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "model/result.hpp"
 #include "model/search_engine.hpp"
 
 namespace quenlith {
@@ -19,9 +20,21 @@ namespace quenlith {
 // port, path, query and fragment are kept.
 std::optional<std::string> normalizedWebsiteURL(std::string_view text);
 
-// The address for the text of an address or search field: the website address when the trimmed
-// text is one, else the engine's search address for it; nothing for empty text.
-std::optional<std::string> resolveAddressInput(std::string_view text, SearchEngine engine);
+// Why typed text is not opened (the codes of resolveAddressInput's errors).
+inline constexpr std::string_view kEmptyAddressInput = "addressInput.empty";
+inline constexpr std::string_view kAddressWithCredentials = "addressInput.credentials";
+inline constexpr std::string_view kAddressOfOtherScheme = "addressInput.scheme";
+inline constexpr std::string_view kUnusableAddress = "addressInput.unusable";
+
+// What the text of an address or search field opens: the website address when the trimmed text is
+// one, else the engine's search address for it. Text written as an address is never searched for:
+// one that carries a user name or password, has a scheme other than http and https ("file:///…",
+// "ftp://…", "javascript:…") or is no usable website address ("https://intranet") is refused, and
+// so is text any word of which is an address with a password. Without a scheme, "user:pass@host"
+// is an address and a plain "me@example.com" an e-mail address to search for. The error carries
+// the code and the message to show, which names the address without its credentials; empty text
+// is refused with kEmptyAddressInput and no message.
+Result<std::string> resolveAddressInput(std::string_view text, SearchEngine engine);
 
 // True when the address may be saved, recorded in history or restored: a website address that is
 // not a sign-in page and carries none of the credential parameters in its query or fragment.

@@ -64,6 +64,20 @@ bool containsWhiteSpace(std::string_view text) {
     return found;
 }
 
+std::vector<std::string_view> whiteSpaceSeparatedWords(std::string_view text) {
+    std::vector<std::string_view> words;
+    std::size_t start = 0;
+    forEachCharacter(text, [&](std::size_t offset, std::size_t length, bool space) {
+        if (space) {
+            if (offset > start) words.push_back(text.substr(start, offset - start));
+            start = offset + length;
+        }
+        return true;
+    });
+    if (start < text.size()) words.push_back(text.substr(start));
+    return words;
+}
+
 std::string asciiLowercased(std::string_view text) {
     std::string out(text);
     for (char& c : out) c = g_ascii_tolower(c);

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quenlith {
 
@@ -13,6 +14,8 @@ std::string_view trimmedText(std::string_view text);
 // True when any character of the UTF-8 text is Unicode white space (line breaks and no-break
 // spaces included).
 bool containsWhiteSpace(std::string_view text);
+// The runs of the UTF-8 text between white space, in order.
+std::vector<std::string_view> whiteSpaceSeparatedWords(std::string_view text);
 
 // ASCII letters in lower case (scheme and host names).
 std::string asciiLowercased(std::string_view text);

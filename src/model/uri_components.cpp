@@ -60,6 +60,40 @@ std::optional<std::string> uriHost(std::string_view address) {
     return parts->host;
 }
 
+std::string withoutCredentials(std::string_view address) {
+    auto parts = splitUri(address);
+    if (!parts || !parts->userinfo || !parts->scheme) return std::string(address);
+    // The user information stands as written between "scheme://" and "@": cut out there, the rest
+    // keeps its letter case and escapes.
+    const std::size_t start = parts->scheme->size() + 3;
+    const std::string& userinfo = *parts->userinfo;
+    if (address.substr(parts->scheme->size(), 3) == "://" &&
+        address.substr(start, userinfo.size()) == userinfo &&
+        address.substr(start + userinfo.size(), 1) == "@") {
+        std::string result(address);
+        result.erase(start, userinfo.size() + 1);
+        return result;
+    }
+    parts->userinfo.reset();
+    return joinUri(*parts).value_or(std::string());
+}
+
+std::optional<UriCredentials> uriCredentials(std::string_view address) {
+    auto parts = splitUri(address);
+    if (!parts || !parts->userinfo || parts->userinfo->empty() || !parts->host || parts->host->empty())
+        return std::nullopt;
+    const std::string& userinfo = *parts->userinfo;
+    const std::size_t colon = userinfo.find(':');
+    auto decoded = [](const std::string& text) {
+        return adopt(g_uri_unescape_string(text.c_str(), nullptr)).value_or(text);
+    };
+    UriCredentials credentials;
+    credentials.user = decoded(userinfo.substr(0, colon));
+    if (colon != std::string::npos) credentials.password = decoded(userinfo.substr(colon + 1));
+    credentials.host = *parts->host;
+    return credentials;
+}
+
 std::optional<std::string> joinUri(const UriComponents& parts) {
     return adopt(g_uri_join(kUriFlags, cString(parts.scheme), cString(parts.userinfo), cString(parts.host),
                             parts.port, parts.path.c_str(), cString(parts.query), cString(parts.fragment)));

@@ -28,5 +28,19 @@ std::optional<UriComponents> parseUri(std::string_view address);
 std::optional<std::string> uriHost(std::string_view address);
 // The text the components form; nothing when they form none.
 std::optional<std::string> joinUri(const UriComponents& components);
+// The address without its user name and password, the rest as written; text without them, or
+// that is no address, comes back unchanged. Every address a page or the user hands over goes
+// through this before it is kept, so no credential is stored with it.
+std::string withoutCredentials(std::string_view address);
+
+// The user name and password an address carries, decoded, and the host they are for.
+struct UriCredentials {
+    std::string user;
+    std::string password;
+    std::string host;
+    bool operator==(const UriCredentials&) const = default;
+};
+// Nothing when the address carries neither (or has no host).
+std::optional<UriCredentials> uriCredentials(std::string_view address);
 
 }  // namespace quenlith

@@ -95,7 +95,16 @@ BrowserViewController* BrowserWindowManager::open(const std::string& address) {
 }
 
 void BrowserWindowManager::openAddress(const std::string& text) {
-    if (auto address = resolveAddressInput(text, preferences.value().searchEngine)) open(*address);
+    auto address = resolveAddressInput(text, preferences.value().searchEngine);
+    if (address) {
+        open(*address);
+        return;
+    }
+    if (address.error().message.empty()) return;
+    // The refusal is told in the window the address would have opened in.
+    showBrowser();
+    if (BrowserWindowController* controller = window(browserID))
+        showToast(address.error().message, *controller);
 }
 
 void BrowserWindowManager::openURLs(const std::vector<std::string>& addresses) {

@@ -152,6 +152,7 @@ GObjectPtr<WebKitWebView> WebViewFactory::makeWebView(std::shared_ptr<WebsiteDat
 
     auto view = GObjectPtr<WebKitWebView>::adopt(WEBKIT_WEB_VIEW(g_object_ref_sink(createView(configuration))));
     WebsiteDataStore::attach(view.get(), configuration.websiteDataStore);
+    configuration.websiteDataStore->governNamePrefetch(webkit_web_view_get_settings(view.get()));
 
     auto* liveness = new std::shared_ptr<int>(std::make_shared<int>(0));
     g_object_set_data_full(G_OBJECT(view.get()), "quenlith-view-liveness", liveness,

@@ -34,6 +34,22 @@ int& iconDeferrals() {
     return deferrals;
 }
 
+// The engine's switch for <link rel=dns-prefetch> (the setting "enable-dns-prefetching" no longer
+// does anything); none in an engine without it.
+WebKitFeature* namePrefetchFeature() {
+    static WebKitFeature* const feature = [] {
+        // Kept for the life of the process, with the feature in it.
+        WebKitFeatureList* features = webkit_settings_get_all_features();
+        for (gsize i = 0; i < webkit_feature_list_get_length(features); ++i) {
+            WebKitFeature* candidate = webkit_feature_list_get(features, i);
+            if (g_strcmp0(webkit_feature_get_identifier(candidate), "LinkDNSPrefetch") == 0) return candidate;
+        }
+        logError(LogCategory::browser, "The web engine has no switch for DNS prefetching.");
+        return static_cast<WebKitFeature*>(nullptr);
+    }();
+    return feature;
+}
+
 // Persistent stores made while their icon databases wait.
 std::vector<std::weak_ptr<WebsiteDataStore>>& storesWithoutIcons() {
     static std::vector<std::weak_ptr<WebsiteDataStore>> stores;
@@ -68,7 +84,37 @@ WebsiteDataStore::WebsiteDataStore(std::optional<Uuid> identifier, bool persiste
     context_ = GObjectPtr<WebKitWebContext>::adopt(webkit_web_context_new_with_website_data_manager(manager_.get()));
 }
 
+struct WebsiteDataStore::WeakSettings {
+    explicit WeakSettings(WebKitSettings* settings) { g_weak_ref_init(&ref, settings); }
+    ~WeakSettings() { g_weak_ref_clear(&ref); }
+    WeakSettings(const WeakSettings&) = delete;
+    WeakSettings& operator=(const WeakSettings&) = delete;
+    GObjectPtr<WebKitSettings> get() {
+        return GObjectPtr<WebKitSettings>::adopt(static_cast<WebKitSettings*>(g_weak_ref_get(&ref)));
+    }
+    GWeakRef ref;
+};
+
 WebsiteDataStore::~WebsiteDataStore() = default;
+
+void WebsiteDataStore::governNamePrefetch(WebKitSettings* settings) {
+    // Settings of views gone are forgotten; a popup shares its opener's settings.
+    std::erase_if(governedSettings_, [](const auto& weak) { return !weak->get(); });
+    bool known = std::any_of(governedSettings_.begin(), governedSettings_.end(),
+                             [&](const auto& weak) { return weak->get().get() == settings; });
+    if (!known) governedSettings_.push_back(std::make_unique<WeakSettings>(settings));
+    if (WebKitFeature* feature = namePrefetchFeature())
+        webkit_settings_set_feature_enabled(settings, feature, allowsNamePrefetch());
+}
+
+void WebsiteDataStore::applyNamePrefetch() {
+    WebKitFeature* feature = namePrefetchFeature();
+    std::erase_if(governedSettings_, [](const auto& weak) { return !weak->get(); });
+    if (!feature) return;
+    for (const auto& weak : governedSettings_)
+        if (auto settings = weak->get())
+            webkit_settings_set_feature_enabled(settings.get(), feature, allowsNamePrefetch());
+}
 
 void WebsiteDataStore::openIconDatabase() {
     // Tabs show their site's icon, kept with the store's own data (a private store keeps none).
@@ -177,6 +223,7 @@ void WebsiteDataStore::useProxy(const ProxyConfiguration& configuration) {
     challengeCredential_ = configuration.challengeCredential();
     networkBlocked_ = false;
     proxyAddress_ = uri;
+    applyNamePrefetch();
     releaseNetwork();
 }
 
@@ -198,6 +245,7 @@ void WebsiteDataStore::useUnreachableProxy() {
     challengeCredential_.reset();
     networkBlocked_ = true;
     proxyAddress_ = kUnreachableProxy;
+    applyNamePrefetch();
 }
 
 void WebsiteDataStore::useSystemProxy() {
@@ -208,6 +256,7 @@ void WebsiteDataStore::useSystemProxy() {
     challengeCredential_.reset();
     networkBlocked_ = false;
     proxyAddress_.reset();
+    applyNamePrefetch();
     releaseNetwork();
 }
 

@@ -101,6 +101,14 @@ public:
     // What its views answer to a proxy's challenge (HTTP CONNECT proxies with authentication).
     const std::optional<ProxyCredential>& proxyChallengeCredential() const { return challengeCredential_; }
 
+    // Whether its pages may have host names looked up ahead of their loads (<link rel=dns-prefetch>).
+    // The engine asks the system resolver for them and heeds only the desktop's proxy settings, so a
+    // lookup would go past a proxy of the store's own: only while the desktop's settings apply.
+    bool allowsNamePrefetch() const { return !proxyAddress_; }
+    // Keeps the name prefetching of a view's settings in step with allowsNamePrefetch(), now and
+    // whenever the store's proxy changes. The settings are held weakly.
+    void governNamePrefetch(WebKitSettings* settings);
+
 private:
     WebsiteDataStore(std::optional<Uuid> identifier, bool persistent, const std::string& name);
     static std::shared_ptr<WebsiteDataStore> persistentStore(std::optional<Uuid> identifier, const std::string& name);
@@ -116,8 +124,11 @@ private:
     bool networkHeld_ = false;
     std::vector<std::function<void()>> networkWaiters_;
     std::optional<std::string> errorMessage_;
+    struct WeakSettings;
+    std::vector<std::unique_ptr<WeakSettings>> governedSettings_;
 
     void useUnreachableProxy();
+    void applyNamePrefetch();
     void releaseNetwork();
     void openIconDatabase();
 };

@@ -27,7 +27,8 @@ void BrowserTab::dropObservations() {
 std::optional<std::string> BrowserTab::pageURL() const {
     const char* uri = webView_ ? webkit_web_view_get_uri(webView_.get()) : nullptr;
     if (!uri || !*uri) return std::nullopt;
-    return std::string(uri);
+    // Everything the window keeps or reports of its pages comes from here.
+    return withoutCredentials(uri);
 }
 
 std::string BrowserTab::pageTitle() const {

@@ -8,6 +8,7 @@
 
 #include "browser/engine/gobject_ptr.hpp"
 #include "model/clock.hpp"
+#include "model/uri_components.hpp"
 #include "model/uuid.hpp"
 
 typedef struct _WebKitWebView WebKitWebView;
@@ -47,6 +48,9 @@ public:
     std::string sleepingSession;  // the page's serialised history while asleep; empty otherwise
     Date lastUsed;
     bool sleepCheckInFlight = false;
+    // The user name and password of the address being loaded, kept to answer its host's challenge
+    // once: the engine is given the address without them.
+    std::optional<UriCredentials> addressCredentials;
 
     // Signal handlers watching the web view (or objects it owns) for the window; disconnected by
     // dropObservations() and when the tab goes away.
@@ -54,7 +58,7 @@ public:
     void dropObservations();
     bool hasObservations() const { return !observations_.empty(); }
 
-    // The web view's address; nothing when it has none.
+    // The web view's address without user name and password; nothing when it has none.
     std::optional<std::string> pageURL() const;
     // The page's address when it has one, else the last known address.
     std::optional<std::string> address() const { return pageURL() ? pageURL() : lastURL; }

@@ -499,7 +499,7 @@ void BrowserViewController::load(const std::string& address) {
     tab->pendingReadingPosition.reset();
     tab->showsStartPage = false;
     tab->error.reset();
-    tab->lastURL = address;
+    tab->lastURL = withoutCredentials(address);
     loadInWebView(tab->webView(), address);
     refreshChrome();
     gtk_widget_grab_focus(GTK_WIDGET(tab->webView()));
@@ -632,8 +632,10 @@ void BrowserViewController::togglePin() {
 
 void BrowserViewController::navigate(const std::string& text) {
     auto address = resolveAddressInput(text, preferences_.value().searchEngine);
-    if (!address) return;
-    load(*address);
+    if (address)
+        load(*address);
+    else if (!address.error().message.empty())
+        toast_.show(address.error().message);
 }
 
 // ---- Ad filter ------------------------------------------------------------------------------

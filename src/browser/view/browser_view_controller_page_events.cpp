@@ -90,6 +90,7 @@ struct PageEventHandlers {
         BrowserTab* tab = tabOf(controller, view);
         if (!tab) return;
         tab->error.reset();
+        tab->addressCredentials.reset();
         const auto url = tab->pageURL();
         tab->lastURL = url;
         controller.applyPendingReadingPosition(*tab);
@@ -154,11 +155,13 @@ struct PageEventHandlers {
     }
 
     static void failed(Controller& controller, WebKitWebView* view, const PageFailure& failure,
-                       const std::string& address) {
+                       const std::string& failingAddress) {
+        const std::string address = withoutCredentials(failingAddress);
         auto text = pageErrorText(failure, address);
         if (!text) return;  // a cancelled load, or one that became a download
         BrowserTab* tab = tabOf(controller, view);
         if (tab) {
+            tab->addressCredentials.reset();
             tab->error = *text;
             if (!address.empty()) tab->failedURL = address;
             tab->webProcessEnded = failure == webProcessEndedFailure();
@@ -217,10 +220,45 @@ struct PageEventHandlers {
             webkit_policy_decision_use(decision);
             return;
         }
+        // The engine would keep a user name and password with the page's address (in its icon
+        // database and disk cache): the page is loaded without them, and they answer the site's
+        // challenge instead.
+        if (auto credentials = uriCredentials(uri)) {
+            webkit_policy_decision_ignore(decision);
+            BrowserTab* tab = tabOf(controller, view);
+            if (!tab) return;
+            controller.defer([&controller, id = tab->id, address = withoutCredentials(uri), credentials] {
+                if (BrowserTab* shown = controller.tab(id)) {
+                    shown->addressCredentials = credentials;
+                    controller.loadInWebView(shown->webView(), address);
+                }
+            });
+            return;
+        }
         // The page's first request must already meet the current ad filter.
         applyAdFilterThenUse(
             controller, GObjectPtr<WebKitPolicyDecision>::retain(decision),
             GObjectPtr<WebKitUserContentManager>::retain(webkit_web_view_get_user_content_manager(view)));
+    }
+
+    // A site's challenge after its address came with credentials is answered once with them, for
+    // the engine's session only; any other is the engine's to ask (the proxy's is answered where
+    // the view is made).
+    static gboolean onAuthenticate(WebKitWebView* view, WebKitAuthenticationRequest* request, gpointer self) {
+        if (webkit_authentication_request_is_for_proxy(request)) return FALSE;
+        BrowserTab* tab = tabOf(*static_cast<Controller*>(self), view);
+        if (!tab || !tab->addressCredentials) return FALSE;
+        const UriCredentials credentials = std::move(*tab->addressCredentials);
+        tab->addressCredentials.reset();
+        if (g_ascii_strcasecmp(credentials.host.c_str(), webkit_authentication_request_get_host(request)) !=
+            0)
+            return FALSE;
+        WebKitCredential* answer =
+            webkit_credential_new(credentials.user.c_str(), credentials.password.c_str(),
+                                  WEBKIT_CREDENTIAL_PERSISTENCE_FOR_SESSION);
+        webkit_authentication_request_authenticate(request, answer);
+        webkit_credential_free(answer);
+        return TRUE;
     }
 
     static void applyAdFilterThenUse(Controller& controller, GObjectPtr<WebKitPolicyDecision> decision,
@@ -371,6 +409,7 @@ void BrowserViewController::connectPageEvents(BrowserTab& tab) {
         {"load-failed", G_CALLBACK(H::onLoadFailed)},
         {"web-process-terminated", G_CALLBACK(H::onWebProcessTerminated)},
         {"decide-policy", G_CALLBACK(H::onDecidePolicy)},
+        {"authenticate", G_CALLBACK(H::onAuthenticate)},
         {"create", G_CALLBACK(H::onCreate)},
         {"close", G_CALLBACK(H::onClose)},
         {"run-file-chooser", G_CALLBACK(H::onRunFileChooser)},

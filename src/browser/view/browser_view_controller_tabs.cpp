@@ -30,7 +30,7 @@ WebKitWebView* BrowserViewController::addTab(const std::optional<std::string>& a
     const std::size_t index = tabs_.append(std::move(tab));
     selectTab(index, true, true);
     if (address) {
-        added.lastURL = address;
+        added.lastURL = withoutCredentials(*address);
         if (!loading) loadInWebView(added.webView(), *address);
     }
     refreshChrome();

@@ -3,6 +3,9 @@
 // front of tinyproxy (HTTPS CONNECT).
 #include <gtest/gtest.h>
 
+#include <set>
+#include <sstream>
+
 #include "browser/engine/proxy_fixture.hpp"
 #include "browser/web_test_support.hpp"
 #include "browser/engine/web_view_factory.hpp"
@@ -235,6 +238,95 @@ TEST(ProxyWebKeyringTest, ASilentKeyringHoldsOnlyTheStoresThatNeedIt) {
     auto result = test::loadAndWait(view.get(), origin.url("/"));
     ASSERT_TRUE(result.finished && !result.failed) << result.error;
     EXPECT_TRUE(proxy.sawRequestFor("GET " + origin.url("/"))) << proxy.log();
+}
+
+// The host names the watched processes asked a resolver for (see tests/programs/resolver_watch),
+// leaving out the proxy's own lookups: it resolves what it is asked to connect to.
+std::set<std::string> lookedUpNames(const std::string& log) {
+    std::set<std::string> names;
+    std::istringstream lines(test::readFile(log));
+    std::string program, host;
+    while (lines >> program >> host)
+        if (program != "microsocks") names.insert(host);
+    return names;
+}
+
+// The engine looks host names up ahead of a load (<link rel=dns-prefetch>) with the system
+// resolver, past any proxy but the desktop's. A library preloaded into the engine's processes
+// writes down every name they ask a resolver for: without a proxy it sees the page's names, behind
+// the store's own proxy (set while the view is open, or before it is made) it sees none.
+TEST(ProxyResolverTest, NoNameIsLookedUpAheadOfALoadBehindAProxy) {
+    if (!test::insideChildProcess()) {
+        test::TemporaryFolder folder("quenlith-resolver");
+        // Under the address sanitizer the watch comes before its runtime, which it allows when told.
+        const char* sanitizer = g_getenv("ASAN_OPTIONS");
+        test::runInChildProcess(
+            test::ChildProcessOptions()
+                .withVariable("LD_PRELOAD", QUENLITH_RESOLVER_WATCH)
+                .withVariable("QUENLITH_RESOLVER_LOG", folder.file("lookups.txt"))
+                .withVariable("ASAN_OPTIONS",
+                              (sanitizer ? sanitizer + std::string(":") : "") + "verify_asan_link_order=0"));
+        return;
+    }
+    const std::string log = g_getenv("QUENLITH_RESOLVER_LOG");
+    gchar** desktopProxies =
+        g_proxy_resolver_lookup(g_proxy_resolver_get_default(), "http://example.com/", nullptr, nullptr);
+    const bool direct = desktopProxies && g_strcmp0(desktopProxies[0], "direct://") == 0;
+    g_strfreev(desktopProxies);
+    if (!direct) GTEST_SKIP() << "a desktop proxy is set: the engine looks nothing up ahead of a load";
+    test::TemporaryEnvironment environment;
+    test::TestHttpServer origin;
+    // Page n names hosts under "localhost" for prefetching and in a link; its image is asked for
+    // after the prefetch, on the same connection to the network process.
+    origin.route("/probe", [](const test::TestRequest& request) {
+        const std::string n = request.path.substr(request.path.find('=') + 1);
+        test::TestResponse response;
+        response.body = "<html><head><link rel=dns-prefetch href='//prefetch-" + n +
+                        ".localhost'></head><body><a href='http://link-" + n +
+                        ".localhost/'>link</a><img src='/image?n=" + n + "'></body></html>";
+        return response;
+    });
+    origin.page("/image", "");
+    auto probe = [&](WebKitWebView* view, int n) {
+        auto result = test::loadAndWait(view, origin.url("/probe?n=" + std::to_string(n)));
+        EXPECT_TRUE(result.finished && !result.failed) << result.error;
+        return std::vector<std::string>{"prefetch-" + std::to_string(n) + ".localhost",
+                                        "link-" + std::to_string(n) + ".localhost"};
+    };
+
+    ProxyRuntime global(nullptr);
+    WebsiteSessions sessions(global, nullptr);
+    auto store = WebsiteDataStore::nonPersistent();
+    auto view = WebViewFactory::makeWebView(store, std::nullopt, std::nullopt, &sessions);
+    ASSERT_EQ(store->proxyAddress(), std::nullopt);
+    // The engine prefetches only once it has found no desktop proxy, after its first request.
+    int n = 0;
+    ASSERT_TRUE(test::spinUntil(
+        [&] {
+            const std::string prefetched = probe(view.get(), ++n).front();
+            return lookedUpNames(log).count(prefetched) > 0;
+        },
+        std::chrono::seconds(30)))
+        << "the watch saw no prefetching without a proxy:\n"
+        << test::readFile(log);
+
+    test::SocksProxyServer proxy;
+    ProxyConfiguration socks;
+    socks.kind = BrowserProxyKind::socks5;
+    socks.host = "127.0.0.1";
+    socks.port = static_cast<std::uint16_t>(proxy.port());
+    store->useProxy(socks);
+    auto second = WebViewFactory::makeWebView(store, std::nullopt, std::nullopt, &sessions);
+    std::vector<std::string> proxied;
+    for (WebKitWebView* shown : {view.get(), view.get(), second.get()})
+        for (auto& name : probe(shown, ++n)) proxied.push_back(std::move(name));
+    const auto requests = proxy.requests();
+    EXPECT_TRUE(std::any_of(requests.begin(), requests.end(), [&](const auto& r) {
+        return r.port == origin.port();
+    })) << "the pages did not take the proxy";
+    const auto names = lookedUpNames(log);
+    for (const auto& name : proxied)
+        EXPECT_EQ(names.count(name), 0u) << name << " was looked up past the proxy";
 }
 
 }  // namespace
