@@ -262,6 +262,11 @@ TEST_F(BrowserView, OnlyASavedWindowSharesItsCredentialFreeAddressAndReloadStops
     EXPECT_EQ(view.toast().text(), "Only http and https addresses are opened: file:///etc/hosts");
     EXPECT_EQ(active().lastURL, server.url("/home?q=1"));
     EXPECT_FALSE(active().isLoading());
+    // Through a proxy on this machine that takes no connection, the search leaves the machine nowhere.
+    WebKitNetworkProxySettings* nowhere = webkit_network_proxy_settings_new("http://127.0.0.1:9", nullptr);
+    webkit_website_data_manager_set_network_proxy_settings(view.websiteDataStore()->dataManager(),
+                                                           WEBKIT_NETWORK_PROXY_MODE_CUSTOM, nowhere);
+    webkit_network_proxy_settings_free(nowhere);
     view.navigate("two words");
     EXPECT_EQ(active().lastURL.value_or("").rfind("https://www.google.com/search?q=two%20words", 0), 0u);
 
