@@ -1,7 +1,7 @@
 // The per-site ad exception of a browser window: the time from "Allow Ads on This Website" (and
 // switching it off again) until the window's page carries the changed rules, as a ratio to a
 // reload of the same page without rule changes, measured first in the same process. The window
-// blocks a script of 127.0.0.2 on a page of 127.0.0.1 with the built-in list.
+// blocks a script of ads.localhost on a page of 127.0.0.1 with the built-in list.
 //
 // Run under a display: xvfb-run -a ./build/bench/browser_bench --benchmark_filter=Exception
 
@@ -36,15 +36,15 @@ struct Window {
         g_setenv("GDK_BACKEND", "x11", TRUE);
         static Gtk::Main kit;
         environment = std::make_unique<test::TemporaryEnvironment>();
-        adHost = std::make_unique<test::TestHttpServer>("127.0.0.2");
+        adHost = std::make_unique<test::TestHttpServer>();
         adHost->route("/ad.js", [](const test::TestRequest&) {
             return test::TestResponse{200, "application/javascript", "0;", {{"Cache-Control", "no-store"}}};
         });
         site = std::make_unique<test::TestHttpServer>();
-        site->page("/page", "<title>Page</title><script src=\"" + adHost->url("/ad.js") + "\"></script><p>text</p>");
+        site->page("/page", "<title>Page</title><script src=\"" + adHost->url("/ad.js", "ads.localhost") + "\"></script><p>text</p>");
         preferences = std::make_unique<PreferencesStore>();
         preferences->update([](AppPreferences& value) {
-            value.adFilter = AdFilterSettings{true, true, {}, {"127.0.0.2"}};
+            value.adFilter = AdFilterSettings{true, true, {}, {"ads.localhost"}};
         });
         WebAppProfile website;
         website.name = "Page";

@@ -55,6 +55,25 @@ std::optional<bool> guardProtects(WebKitWebView* view) {
     return *answer;
 }
 
+void WidgetTreeWatch::watch(GtkWidget* widget) {
+    ++watched_;
+    g_object_weak_ref(
+        G_OBJECT(widget),
+        [](gpointer count, GObject*) {
+            std::unique_ptr<std::shared_ptr<int>> held(static_cast<std::shared_ptr<int>*>(count));
+            ++**held;
+        },
+        new std::shared_ptr<int>(ended_));
+    if (GTK_IS_CONTAINER(widget))
+        gtk_container_forall(
+            GTK_CONTAINER(widget),
+            [](GtkWidget* child, gpointer self) { static_cast<WidgetTreeWatch*>(self)->watch(child); }, this);
+}
+
+bool WidgetTreeWatch::allEnded(std::chrono::milliseconds timeout) const {
+    return spinUntil([&] { return *ended_ == watched_; }, timeout);
+}
+
 ViewHost::ViewHost(WebKitWebView* view) {
     window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_default_size(GTK_WINDOW(window_), 800, 600);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -47,6 +48,22 @@ public:
 
 private:
     GtkWidget* window_ = nullptr;
+};
+
+// Counts which of the watched widgets, and of every widget inside them (the toolkit's and the
+// engine's internal ones included), have ended: what a view that goes leaves behind. The counts
+// outlive the watch, so a widget that ends after it does no harm.
+class WidgetTreeWatch {
+public:
+    void watch(GtkWidget* widget);
+    int watched() const { return watched_; }
+    int ended() const { return *ended_; }
+    // Spins the main loop until every watched widget has ended or the timeout passes.
+    bool allEnded(std::chrono::milliseconds timeout = std::chrono::seconds(10)) const;
+
+private:
+    int watched_ = 0;
+    std::shared_ptr<int> ended_ = std::make_shared<int>(0);
 };
 
 // A mono 16-bit WAV file of a sine tone.

@@ -94,6 +94,39 @@ TEST_F(WebViewFactoryTest, AHandedInConfigurationIsUsedUnchanged) {
               configuration.userContentController.get());
 }
 
+// However a view ends, nothing that was inside it stays behind: the engine's own widgets included,
+// which it does not end itself.
+TEST_F(WebViewFactoryTest, AViewThatEndsLeavesNoWidgetOfItsOwnBehind) {
+    server.page("/", "<title>Page</title><input autofocus>");
+    enum class End { dropped, takenOutOfItsWindow, destroyedWithItsWindow };
+    const std::pair<const char*, End> cases[] = {
+        {"never shown, its reference dropped", End::dropped},
+        {"taken out of its window, then dropped", End::takenOutOfItsWindow},
+        {"destroyed with its window", End::destroyedWithItsWindow}};
+    for (const auto& [name, end] : cases) {
+        SCOPED_TRACE(name);
+        test::WidgetTreeWatch watch;
+        auto view = WebViewFactory::makeWebView(nullptr, std::nullopt, std::nullopt, &sessions);
+        watch.watch(GTK_WIDGET(view.get()));
+        ASSERT_GT(watch.watched(), 1) << "the engine puts a widget of its own into every view";
+        if (end == End::takenOutOfItsWindow) {
+            GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+            gtk_container_add(GTK_CONTAINER(window), GTK_WIDGET(view.get()));
+            gtk_widget_show_all(window);
+            ASSERT_TRUE(test::loadAndWait(view.get(), server.url("/")).finished);
+            // As a closing tab does: out of the window, then the last reference goes.
+            gtk_container_remove(GTK_CONTAINER(window), GTK_WIDGET(view.get()));
+            gtk_widget_destroy(window);
+        } else if (end == End::destroyedWithItsWindow) {
+            test::ViewHost host(view.get());
+            ASSERT_TRUE(test::loadAndWait(view.get(), server.url("/")).finished);
+        }
+        view.reset();
+        EXPECT_TRUE(watch.allEnded())
+            << watch.watched() - watch.ended() << " of " << watch.watched() << " left";
+    }
+}
+
 // The style fix, seen on its own host and on others: an HTTP proxy (the test server) answers for
 // every host.
 TEST_F(WebViewFactoryTest, TheSiteStyleFixSizesTheFooterOnItsHostOnly) {

@@ -23,17 +23,10 @@ protected:
                        "setTimeout(() => { document.title = 'answer ' + confirm('Sure?'); })", nullptr, {});
         ASSERT_TRUE(spinUntil([&] { return visibleToplevel(GTK_TYPE_MESSAGE_DIALOG) != nullptr; }));
     }
-    // Waits until every web view the test watched is finalised.
-    bool allFinalised() {
-        return spinUntil([&] { return finalised == watched; }, 10s);
-    }
-    void watch(WebKitWebView* view) {
-        ++watched;
-        g_object_weak_ref(
-            G_OBJECT(view), [](gpointer count, GObject*) { ++*static_cast<int*>(count); }, &finalised);
-    }
-    int watched = 0;
-    int finalised = 0;
+    // Waits until every web view the test watched, and every widget inside it, is finalised.
+    bool allFinalised() { return pages.allEnded(); }
+    void watch(WebKitWebView* view) { pages.watch(GTK_WIDGET(view)); }
+    WidgetTreeWatch pages;
 };
 
 TEST_F(Lifetimes, ATabAViewAndAWindowThatGoAwayTakeTheirQuestionsAndScriptAnswersAlong) {
