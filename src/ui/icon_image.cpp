@@ -39,7 +39,7 @@ void onSizePrepared(GdkPixbufLoader* loader, int width, int height, gpointer dat
         return;
     }
     auto [keptWidth, keptHeight] = fitted(width, height, decoding.keptSide);
-    if (keptWidth != width || keptHeight != height) gdk_pixbuf_loader_set_size(loader, keptWidth, keptHeight);
+    gdk_pixbuf_loader_set_size(loader, keptWidth, keptHeight);
 }
 
 }  // namespace
@@ -58,14 +58,11 @@ Glib::RefPtr<Gdk::Pixbuf> decodeIconImage(std::string_view bytes, int keptSide) 
                                      nullptr);
     }
     ok = gdk_pixbuf_loader_close(loader, nullptr) && ok;
+    // The loader gives the size asked for in size-prepared (scaling while it decodes where the
+    // format allows). A loader that asks for the size only once it holds the pixels is refused too.
     Glib::RefPtr<Gdk::Pixbuf> image;
-    GdkPixbuf* pixbuf = ok && !decoding.refused ? gdk_pixbuf_loader_get_pixbuf(loader) : nullptr;
-    if (pixbuf && withinLimit(gdk_pixbuf_get_width(pixbuf), gdk_pixbuf_get_height(pixbuf))) {
-        image = Glib::wrap(pixbuf, true);
-        auto [width, height] = fitted(image->get_width(), image->get_height(), keptSide);
-        if (width != image->get_width() || height != image->get_height())
-            image = image->scale_simple(width, height, Gdk::INTERP_BILINEAR);
-    }
+    if (ok && !decoding.refused)
+        if (GdkPixbuf* pixbuf = gdk_pixbuf_loader_get_pixbuf(loader)) image = Glib::wrap(pixbuf, true);
     g_object_unref(loader);
     return image;
 }
@@ -81,7 +78,7 @@ Glib::RefPtr<Gdk::Pixbuf> iconImageFromSurface(cairo_surface_t* surface, int sid
     cairo_t* cr = cairo_create(kept);
     cairo_scale(cr, static_cast<double>(keptWidth) / width, static_cast<double>(keptHeight) / height);
     cairo_set_source_surface(cr, surface, 0, 0);
-    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+    cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);  // edges stay opaque
     cairo_paint(cr);
     cairo_destroy(cr);
     GdkPixbuf* pixbuf = gdk_pixbuf_get_from_surface(kept, 0, 0, keptWidth, keptHeight);
