@@ -20,6 +20,23 @@ std::vector<GtkWidget*> visibleToplevels(GType type) {
     return found;
 }
 
+void clickAsUser(GtkWidget* button) {
+    GdkWindow* target = gtk_button_get_event_window(GTK_BUTTON(button));
+    GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(gtk_widget_get_display(button)));
+    for (GdkEventType type : {GDK_BUTTON_PRESS, GDK_BUTTON_RELEASE}) {
+        GdkEvent* event = gdk_event_new(type);
+        event->button.window = GDK_WINDOW(g_object_ref(target));
+        event->button.time = GDK_CURRENT_TIME;
+        event->button.x = gdk_window_get_width(target) / 2.0;
+        event->button.y = gdk_window_get_height(target) / 2.0;
+        event->button.button = 1;
+        event->button.state = type == GDK_BUTTON_RELEASE ? GDK_BUTTON1_MASK : 0;
+        gdk_event_set_device(event, pointer);
+        gtk_main_do_event(event);
+        gdk_event_free(event);
+    }
+}
+
 LoadResult loadAndWait(WebKitWebView* view, const std::string& uri, std::chrono::milliseconds timeout) {
     LoadResult result;
     auto changed = +[](WebKitWebView*, WebKitLoadEvent event, LoadResult* out) {

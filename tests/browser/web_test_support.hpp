@@ -18,6 +18,10 @@ inline GtkWidget* visibleToplevel(GType type) {
     return all.empty() ? nullptr : all.back();
 }
 
+// Presses and releases the first mouse button on the button as the display would deliver it, so
+// a grab held by another window (a modal dialog) takes the click as it would take the user's.
+void clickAsUser(GtkWidget* button);
+
 // How one load of a web view ended.
 struct LoadResult {
     bool finished = false;  // the load ended (after a failure too)

@@ -5,6 +5,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <gtkmm/messagedialog.h>
+
 #include "browser/view/browser_tab.hpp"
 #include "model/localization.hpp"
 #include "windows/window_manager_fixture.hpp"
@@ -325,6 +327,56 @@ TEST_F(BrowserWindowManagerTest, OnlyTheOwnWindowTakesTheRememberedFrameAndShutd
     store->update(alpha.id, [](WebAppProfile& p) { p.name = "Late"; });
     timers.runDue();
     EXPECT_TRUE(manager->windows().empty());
+}
+
+// A page asking in a loop: the window manager's close still hides the window with its dialog (the
+// page waits for an answer until the window is back), and with "Close Window" releases the window,
+// its dialog and its page.
+TEST_F(BrowserWindowManagerTest, TheCloseOfAWindowWhosePageKeepsAskingAlwaysWorks) {
+    auto looping = website("Looping", "/looping");
+    server.page("/looping", test::titledPage("Looping") +
+                                "<script>function tight() { for (;;) alert('again'); }</script>");
+    start({looping});
+    auto& window = openOwn(looping);
+    ASSERT_TRUE(mapped(window));
+    ASSERT_TRUE(spinUntil([&] {
+        BrowserTab* tab = window.browser().activeTab();
+        return tab && tab->pageTitle() == "Looping" && !tab->isLoading();
+    }));
+    WebKitWebView* page = window.browser().activeTab()->webView();
+    bool finalised = false;
+    g_object_weak_ref(
+        G_OBJECT(page), [](gpointer done, GObject*) { *static_cast<bool*>(done) = true; }, &finalised);
+    webkit_web_view_evaluate_javascript(page, "setTimeout(tight)", -1, nullptr, nullptr, nullptr, nullptr,
+                                        nullptr);
+    auto dialogShown = [] {
+        bool shown = false;
+        for (Gtk::Window* candidate : Gtk::Window::list_toplevels())
+            shown |= dynamic_cast<Gtk::MessageDialog*>(candidate) && candidate->get_visible();
+        return shown;
+    };
+    auto closeAsWindowManager = [&] {
+        GdkEvent* event = gdk_event_new(GDK_DELETE);
+        event->any.window = GDK_WINDOW(g_object_ref(window.panel().get_window()->gobj()));
+        gtk_main_do_event(event);
+        gdk_event_free(event);
+    };
+    ASSERT_TRUE(spinUntil(dialogShown));
+
+    closeAsWindowManager();
+    EXPECT_FALSE(window.panel().get_visible());
+    EXPECT_FALSE(dialogShown()) << "the dialog goes with its window";
+    EXPECT_EQ(manager->showProfile(looping.id), &window);
+    EXPECT_TRUE(spinUntil(dialogShown)) << "and comes back with it";
+
+    preferences->update([](AppPreferences& p) { p.closeBehavior = CloseBehavior::release; });
+    closeAsWindowManager();
+    EXPECT_EQ(manager->window(looping.id), nullptr);
+    EXPECT_FALSE(dialogShown());
+    EXPECT_TRUE(spinUntil([&] {
+        timers.runDue();
+        return finalised;
+    })) << "the page went with its window";
 }
 
 }  // namespace

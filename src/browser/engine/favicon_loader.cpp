@@ -1,28 +1,13 @@
 #include "browser/engine/favicon_loader.hpp"
 
-#include <gdk-pixbuf/gdk-pixbuf.h>
 #include <glibmm/main.h>
 
 #include "browser/engine/bounded_fetch.hpp"
 #include "model/address.hpp"
 #include "model/uri_components.hpp"
+#include "ui/icon_image.hpp"
 
 namespace quenlith {
-
-namespace {
-
-Glib::RefPtr<Gdk::Pixbuf> decodedImage(const std::string& bytes) {
-    GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
-    bool ok = gdk_pixbuf_loader_write(loader, reinterpret_cast<const guchar*>(bytes.data()), bytes.size(), nullptr);
-    ok = gdk_pixbuf_loader_close(loader, nullptr) && ok;
-    Glib::RefPtr<Gdk::Pixbuf> image;
-    if (ok)
-        if (GdkPixbuf* pixbuf = gdk_pixbuf_loader_get_pixbuf(loader)) image = Glib::wrap(pixbuf, true);
-    g_object_unref(loader);
-    return image;
-}
-
-}  // namespace
 
 FaviconLoader::FaviconLoader(SessionProvider sessions)
     : sessions_(std::move(sessions)), self_(std::make_shared<FaviconLoader*>(this)) {}
@@ -77,7 +62,8 @@ void FaviconLoader::finished(const std::string& cacheKey, bool ok, unsigned stat
         Glib::signal_idle().connect_once([handle] {});
     }
     if (!ok || status != 200 || overLimit) return;
-    auto image = decodedImage(body);
+    // A picture past the pixel limit is refused unseen; the rest is kept at the largest size shown.
+    auto image = decodeIconImage(body);
     if (!image) return;
     images_[cacheKey] = image;
     changed_.emit();

@@ -22,7 +22,8 @@ class BoundedFetch;
 
 // The shared website-icon loader and cache of the tiles, the status items and the settings lists.
 // Each key is loaded at most once per run, whatever the outcome, through the website's own proxy;
-// nothing is written to disk. Main thread only.
+// nothing is written to disk. Icons are decoded through decodeIconImage, so each is at most
+// kIconKeptSide pixels on a side. Main thread only.
 class FaviconLoader final : public SiteIconLoader {
 public:
     // The session whose requests take the website's proxy; none while that proxy is unusable.

@@ -21,6 +21,10 @@ ScriptDialogContent scriptDialogContent(ScriptDialogKind kind, std::string_view 
     return content;
 }
 
+std::string scriptDialogStopOffer() {
+    return localizedString("Don't show more dialogs from this page");
+}
+
 bool isScriptDialogShown(ScriptDialogKind kind) { return kind != ScriptDialogKind::beforeUnload; }
 
 ScriptDialogAnswer scriptDialogAnswer(ScriptDialogKind kind, std::optional<std::size_t> button,

@@ -25,6 +25,10 @@ struct ScriptDialogContent {
 ScriptDialogContent scriptDialogContent(ScriptDialogKind kind, std::string_view pageURI, std::string_view message,
                                         std::string_view defaultText = {});
 
+// The check box of a dialog from a page that keeps asking: ticked, the page's later dialogs are
+// answered at once without being shown.
+std::string scriptDialogStopOffer();
+
 // Whether the page asks at all: a "leave this page?" question never reaches the user (the page is
 // left, as it would be without any answer).
 bool isScriptDialogShown(ScriptDialogKind kind);

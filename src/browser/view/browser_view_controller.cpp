@@ -508,6 +508,8 @@ void BrowserViewController::load(const std::string& address) {
 void BrowserViewController::reloadActiveTab() {
     BrowserTab* tab = activeTab();
     if (!tab) return;
+    // The user's reload lets the page's dialogs show again.
+    if (auto guard = dialogGuards_.find(tab->id); guard != dialogGuards_.end()) guard->second.reloaded();
     // Waking and retrying load the page themselves; a reload on top would cancel that load.
     if (tab->isSleeping) {
         wake(tab->id);

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -35,6 +36,7 @@
 #include "model/page_clip.hpp"
 #include "model/restorable_window.hpp"
 #include "model/scheduler.hpp"
+#include "model/script_dialog_guard.hpp"
 #include "model/web_app_profile.hpp"
 
 namespace Gtk {
@@ -312,6 +314,9 @@ private:
     FindSession find_;
     PageScripts scripts_;
     OutsideLinkGate outsideLinks_;
+    // Each tab's script dialogs, counted to offer stopping a page that keeps asking (by tab id;
+    // before the questions, whose answers still reach them).
+    std::map<Uuid, ScriptDialogGuard> dialogGuards_;
     PageQuestions questions_;
 };
 

@@ -65,6 +65,8 @@ struct PageEventHandlers {
         if (event == WEBKIT_LOAD_STARTED) {
             g_object_set_data(G_OBJECT(view), kLoadFailedKey, nullptr);
             started(controller, view);
+        } else if (event == WEBKIT_LOAD_COMMITTED) {
+            committed(controller, view);
         } else if (event == WEBKIT_LOAD_FINISHED) {
             // A failed load is reported as finished too; its failure was handled already.
             if (g_object_get_data(G_OBJECT(view), kLoadFailedKey)) {
@@ -84,6 +86,14 @@ struct PageEventHandlers {
         tab->webProcessEnded = false;
         if (auto url = tab->pageURL()) tab->lastURL = url;
         controller.refreshChrome();
+    }
+
+    // Another page in the tab lets its dialogs show again; the page reloading itself does not.
+    static void committed(Controller& controller, WebKitWebView* view) {
+        BrowserTab* tab = tabOf(controller, view);
+        if (!tab) return;
+        if (auto guard = controller.dialogGuards_.find(tab->id); guard != controller.dialogGuards_.end())
+            guard->second.committed(tab->pageURL().value_or(""));
     }
 
     static void finished(Controller& controller, WebKitWebView* view) {
@@ -287,9 +297,9 @@ struct PageEventHandlers {
         controller.questions_.ask(
             tab->id, *window,
             {question.message, question.information, {question.openButton, question.cancelButton}, {}},
-            [&controller, id = tab->id, uri](std::optional<int> button, const std::string&) {
+            [&controller, id = tab->id, uri](const PageQuestions::Reply& reply) {
                 controller.outsideLinks_.answered(id);
-                if (button == 0)
+                if (reply.button == 0)
                     openOutside(uri, controller.alive_, [&controller] { return questionWindow(controller); });
             });
     }
@@ -364,8 +374,8 @@ struct PageEventHandlers {
         auto held = GObjectPtr<WebKitPermissionRequest>::retain(request);
         controller.questions_.ask(tab->id, *window,
                                   {question->message, "", {question->allowButton, question->denyButton}, {}},
-                                  [held](std::optional<int> button, const std::string&) {
-                                      if (button == 0)
+                                  [held](const PageQuestions::Reply& reply) {
+                                      if (reply.button == 0)
                                           webkit_permission_request_allow(held.get());
                                       else
                                           webkit_permission_request_deny(held.get());
@@ -378,23 +388,38 @@ struct PageEventHandlers {
         const ScriptDialogKind kind = scriptDialogKind(dialog);
         BrowserTab* tab = tabOf(controller, view);
         Gtk::Window* window = questionWindow(controller);
-        if (!isScriptDialogShown(kind) || !tab || !window) {
+        ScriptDialogGuard* guard =
+            tab ? &controller.dialogGuards_.try_emplace(tab->id, controller.clock_).first->second : nullptr;
+        // A page whose dialogs the user stopped gets the answer of a dismissed dialog at once.
+        if (!isScriptDialogShown(kind) || !tab || !window || guard->isStopped()) {
             answerScriptDialog(dialog, scriptDialogAnswer(kind, std::nullopt));
             return TRUE;
         }
         const char* page = webkit_web_view_get_uri(view);
-        ScriptDialogContent content = scriptDialogContent(dialog, page ? page : "");
-        webkit_script_dialog_ref(dialog);
+        const std::string pageURI = page ? page : "";
+        ScriptDialogContent content = scriptDialogContent(dialog, pageURI);
         std::optional<std::string> field;
         if (content.hasTextField) field = content.defaultText;
-        controller.questions_.ask(tab->id, *window, {content.title, content.message, content.buttons, field},
-                                  [dialog, kind](std::optional<int> button, const std::string& text) {
-                                      std::optional<std::size_t> chosen;
-                                      if (button) chosen = static_cast<std::size_t>(*button);
-                                      answerScriptDialog(dialog, scriptDialogAnswer(kind, chosen, text));
-                                      webkit_script_dialog_close(dialog);
-                                      webkit_script_dialog_unref(dialog);
-                                  });
+        PageQuestions::Question question{content.title, content.message, content.buttons, field};
+        if (guard->opening()) question.stopOffer = scriptDialogStopOffer();
+        webkit_script_dialog_ref(dialog);
+        controller.questions_.ask(
+            tab->id, *window, std::move(question),
+            [&controller, id = tab->id, dialog, kind, pageURI](const PageQuestions::Reply& reply) {
+                std::optional<std::size_t> chosen;
+                if (reply.button) chosen = static_cast<std::size_t>(*reply.button);
+                answerScriptDialog(dialog, scriptDialogAnswer(kind, chosen, reply.text));
+                webkit_script_dialog_close(dialog);
+                webkit_script_dialog_unref(dialog);
+                auto guard = controller.dialogGuards_.find(id);
+                if (guard == controller.dialogGuards_.end()) return;
+                guard->second.closed();
+                if (!reply.stopChosen) return;
+                guard->second.stop(pageURI);
+                // The tab may have gone on to another page while the dialog was open.
+                if (BrowserTab* shown = controller.tab(id))
+                    guard->second.committed(shown->pageURL().value_or(""));
+            });
         return TRUE;
     }
 };

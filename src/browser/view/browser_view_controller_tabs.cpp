@@ -208,6 +208,8 @@ std::unique_ptr<Gtk::Menu> BrowserViewController::makeTabContextMenu(const Uuid&
 void BrowserViewController::retireTab(std::unique_ptr<BrowserTab> tab) {
     // Its questions go with it, before its page does.
     questions_.dismiss(tab->id);
+    // A tab put to sleep or rebuilt keeps its id, and its page's stopped dialogs.
+    if (!this->tab(tab->id)) dialogGuards_.erase(tab->id);
     tab->detach();
 }
 
@@ -219,6 +221,7 @@ void BrowserViewController::tearDown() {
     placeToolbar();
     // The pages' questions end first, while the pages they answer are still there.
     questions_.dismissAll();
+    dialogGuards_.clear();
     stopAutoReload();
     refreshTask_.cancel();
     deferredTasks_.clear();

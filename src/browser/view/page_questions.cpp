@@ -1,5 +1,6 @@
 #include "browser/view/page_questions.hpp"
 
+#include <gtkmm/checkbutton.h>
 #include <gtkmm/entry.h>
 #include <gtkmm/filechoosernative.h>
 #include <gtkmm/messagedialog.h>
@@ -16,6 +17,8 @@ struct PageQuestions::Open {
     std::shared_ptr<Gtk::Dialog> dialog;
     Glib::RefPtr<Gtk::FileChooserNative> chooser;
     std::function<void(std::optional<int> response)> answer;
+    // The dialog following its window's hiding and showing.
+    std::vector<sigc::connection> windowConnections = {};
 };
 
 PageQuestions::PageQuestions(Scheduler& scheduler) : scheduler_(scheduler) {}
@@ -26,10 +29,11 @@ PageQuestions::~PageQuestions() {
 
 void PageQuestions::ask(const Uuid& tab, Gtk::Window& window, Question question, Answer answer) {
     const int key = nextKey_++;
+    // Not modal: a modal dialog holds the whole window, its close button and the window manager's
+    // close included, and a page asking again and again would never let it go.
     auto dialog = std::make_shared<Gtk::MessageDialog>(question.title, false, Gtk::MESSAGE_QUESTION,
-                                                       Gtk::BUTTONS_NONE, true);
+                                                       Gtk::BUTTONS_NONE, /*modal=*/false);
     if (!question.message.empty()) dialog->set_secondary_text(question.message, false);
-    if (canAttachDialog(window.gobj())) dialog->set_transient_for(window);
     // The confirming button sits last, where this desktop puts it.
     for (std::size_t i = question.buttons.size(); i-- > 0;)
         dialog->add_button(question.buttons[i], static_cast<int>(i));
@@ -43,15 +47,30 @@ void PageQuestions::ask(const Uuid& tab, Gtk::Window& window, Question question,
         dialog->get_message_area()->pack_start(*entry, false, false);
         entry->show();
     }
+    Gtk::CheckButton* stop = nullptr;
+    if (!question.stopOffer.empty()) {
+        stop = Gtk::manage(new Gtk::CheckButton(question.stopOffer));
+        dialog->get_message_area()->pack_start(*stop, false, false);
+        stop->show();
+    }
     dialog->signal_response().connect(
         [this, key](int response) { end(key, response >= 0 ? std::optional<int>(response) : std::nullopt); });
     auto open = std::make_unique<Open>(Open{tab, dialog, {}, {}});
-    // The entry belongs to the dialog, which is kept until after the answer.
-    open->answer = [entry, answer = std::move(answer)](std::optional<int> button) {
-        if (answer) answer(button, entry ? entry->get_text().raw() : std::string());
+    // The entry and the check box belong to the dialog, which is kept until after the answer.
+    open->answer = [entry, stop, answer = std::move(answer)](std::optional<int> button) {
+        if (answer)
+            answer({button, entry ? entry->get_text().raw() : std::string(), stop && stop->get_active()});
     };
+    // A hidden window's question waits for the window; an attached one goes and comes back with it.
+    const bool waits = !window.get_visible() && !gtk_widget_in_destruction(GTK_WIDGET(window.gobj()));
+    if (waits || canAttachDialog(window.gobj())) {
+        dialog->set_transient_for(window);
+        Gtk::MessageDialog* shown = dialog.get();
+        open->windowConnections.push_back(window.signal_hide().connect([shown] { shown->hide(); }));
+        open->windowConnections.push_back(window.signal_show().connect([shown] { shown->show(); }));
+    }
     open_[key] = std::move(open);
-    dialog->show();
+    if (!waits) dialog->show();
 }
 
 void PageQuestions::chooseFiles(const Uuid& tab, Gtk::Window& window, WebKitFileChooserRequest* request) {
@@ -77,7 +96,7 @@ void PageQuestions::chooseFiles(const Uuid& tab, Gtk::Window& window, WebKitFile
         names.push_back(nullptr);
         webkit_file_chooser_request_select_files(held.get(), names.data());
     };
-    open_[key] = std::make_unique<Open>(Open{tab, nullptr, chooser, std::move(answer)});
+    open_[key] = std::make_unique<Open>(Open{tab, nullptr, chooser, std::move(answer), {}});
     chooser->show();
 }
 
@@ -86,6 +105,7 @@ void PageQuestions::end(int key, std::optional<int> response) {
     if (found == open_.end()) return;
     std::shared_ptr<Open> ended = std::move(found->second);
     open_.erase(found);
+    for (auto& connection : ended->windowConnections) connection.disconnect();
     if (ended->dialog) ended->dialog->hide();
     if (ended->chooser) ended->chooser->hide();
     std::erase_if(releases_, [](const ScheduledTask& task) { return !task.pending(); });

@@ -20,18 +20,23 @@ namespace quenlith {
 // The questions the pages of one window put to the user: links to other applications, camera and
 // microphone, script dialogs and file choosers. Each belongs to the tab whose page asked and is
 // answered exactly once: by the user, or negatively when its tab closes or the window's browsing
-// ends. None outlives its tab. Main thread only.
+// ends. None outlives its tab. A question never holds its window: the tab and the window can be
+// closed while it is open, and it is hidden and shown again with the window. Main thread only.
 class PageQuestions {
 public:
-    // The chosen button's index, or nothing when the question was closed otherwise or dismissed;
-    // with the text of the question's field.
-    using Answer = std::function<void(std::optional<int> button, const std::string& text)>;
+    struct Reply {
+        std::optional<int> button;  // the chosen button's index; nothing when closed otherwise or dismissed
+        std::string text;           // the text of the question's field
+        bool stopChosen = false;    // the stop offer's check box was ticked
+    };
+    using Answer = std::function<void(const Reply& reply)>;
 
     struct Question {
         std::string title;
         std::string message;
         std::vector<std::string> buttons;  // the first one confirms
         std::optional<std::string> field;  // a text field holding this text
+        std::string stopOffer = {};        // when set, a check box with this text under the message
     };
 
     explicit PageQuestions(Scheduler& scheduler);
@@ -39,7 +44,8 @@ public:
     PageQuestions(const PageQuestions&) = delete;
     PageQuestions& operator=(const PageQuestions&) = delete;
 
-    // Shows the question, attached to `window` when it can take a dialog, free-standing otherwise.
+    // Shows the question, attached to `window` when it can take a dialog, free-standing otherwise;
+    // a question for a hidden window waits for it to be shown.
     void ask(const Uuid& tab, Gtk::Window& window, Question question, Answer answer);
     // Lets the user pick files for the page's file input; cancelled when dismissed.
     void chooseFiles(const Uuid& tab, Gtk::Window& window, WebKitFileChooserRequest* request);

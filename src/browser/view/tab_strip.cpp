@@ -2,12 +2,11 @@
 
 #include <algorithm>
 
-#include <cairo.h>
-#include <gdk/gdk.h>
 #include <gtkmm/adjustment.h>
 
 #include "browser/view/browser_layout.hpp"
 #include "model/localization.hpp"
+#include "ui/icon_image.hpp"
 #include "ui/icon_names.hpp"
 
 namespace quenlith {
@@ -18,19 +17,10 @@ constexpr int kIconSize = 16;
 
 // The site's icon at the strip's size, else the generic page symbol.
 void showIcon(Gtk::Image& image, const void* icon) {
-    auto* surface = static_cast<cairo_surface_t*>(const_cast<void*>(icon));
-    if (surface && cairo_surface_get_type(surface) == CAIRO_SURFACE_TYPE_IMAGE) {
-        const int width = cairo_image_surface_get_width(surface), height = cairo_image_surface_get_height(surface);
-        if (GdkPixbuf* pixbuf = width > 0 && height > 0 ? gdk_pixbuf_get_from_surface(surface, 0, 0, width, height)
-                                                        : nullptr) {
-            GdkPixbuf* scaled = gdk_pixbuf_scale_simple(pixbuf, kIconSize, kIconSize, GDK_INTERP_BILINEAR);
-            g_object_unref(pixbuf);
-            if (scaled) {
-                gtk_image_set_from_pixbuf(image.gobj(), scaled);
-                g_object_unref(scaled);
-                return;
-            }
-        }
+    if (auto fitted =
+            iconImageFromSurface(static_cast<cairo_surface_t*>(const_cast<void*>(icon)), kIconSize)) {
+        image.set(fitted);
+        return;
     }
     image.set_from_icon_name(iconNameForSymbol("globe"), Gtk::ICON_SIZE_MENU);
     image.set_pixel_size(kIconSize);

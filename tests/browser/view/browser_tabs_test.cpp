@@ -1,6 +1,10 @@
+#include <gtkmm/image.h>
 #include <gtkmm/menu.h>
 
 #include "browser/browser_view_fixture.hpp"
+#include "support/test_images.hpp"
+#include "ui/icon_image.hpp"
+#include "ui/icon_names.hpp"
 
 namespace quenlith::test {
 namespace {
@@ -187,6 +191,34 @@ TEST_F(BrowserTabs, ARestoredSessionSleepsUntilWoken) {
     view.restoreTabs({{"javascript:alert(1)", "x", false, false, std::nullopt}}, 7);
     ASSERT_EQ(view.tabs().size(), 1u);
     EXPECT_TRUE(active().showsStartPage) << "nothing usable leaves one start page";
+}
+
+TEST_F(BrowserTabs, TabIconsAreTheEnginesIconFittedAndOneTooLargeShowsThePageSymbol) {
+    const std::string small = blackPng(64, 32), large = blackPng(kIconSideLimit * 2, kIconSideLimit * 2);
+    for (const auto& [path, picture] :
+         {std::pair{std::string("/small"), &small}, {std::string("/large"), &large}}) {
+        server.page(path, "<head><title>Icon</title><link rel=icon href='" + path + ".png'></head>");
+        server.route(path + ".png", [picture](const TestRequest&) {
+            return TestResponse{200, "image/png", *picture};
+        });
+    }
+    auto& view = open(website("/small"));
+    view.addTab(server.url("/large"));
+    ASSERT_TRUE(spinUntil([&] {
+        return view.tabs().size() == 2 && webkit_web_view_get_favicon(view.tabs()[0]->webView()) &&
+               webkit_web_view_get_favicon(view.tabs()[1]->webView());
+    }));
+    auto shownIcon = [&](std::size_t row) {
+        view.refreshChrome();
+        auto* face = dynamic_cast<Gtk::Box*>(dynamic_cast<Gtk::Button*>(stripChild(row, 0))->get_child());
+        auto* image = dynamic_cast<Gtk::Image*>(face->get_children().front());
+        if (image->get_storage_type() != Gtk::IMAGE_PIXBUF)
+            return image->property_icon_name().get_value().raw();
+        return std::to_string(image->get_pixbuf()->get_width()) + "x" +
+               std::to_string(image->get_pixbuf()->get_height());
+    };
+    EXPECT_EQ(shownIcon(0), "16x8");
+    EXPECT_EQ(shownIcon(1), iconNameForSymbol("globe")) << "never copied at its full size";
 }
 
 TEST_F(BrowserTabs, TearDownEndsTheWindowsBrowsing) {

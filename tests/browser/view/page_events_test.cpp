@@ -279,6 +279,81 @@ TEST_F(PageEvents, ScriptDialogsCameraAndFilesAreOurOwnQuestions) {
     EXPECT_TRUE(openQuestions().empty());
 }
 
+TEST_F(PageEvents, ADialogLoopIsOfferedToStopAndNeverHoldsItsTab) {
+    server.page("/loop", htmlPage("Loop",
+                                  "<script>let n = 0, halt = false;"
+                                  "function next() { if (halt) return; alert('loop ' + ++n);"
+                                  "  document.title = 'after ' + n; setTimeout(next); }"
+                                  "function tight() { for (;;) alert('again'); }</script>"));
+    // The stop offer of a dialog: its check box, or nothing.
+    auto stopOffer = [](GtkWidget* dialog) -> GtkToggleButton* {
+        GList* children = gtk_container_get_children(
+            GTK_CONTAINER(gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(dialog))));
+        GtkToggleButton* found = nullptr;
+        for (GList* child = children; child; child = child->next)
+            if (GTK_IS_CHECK_BUTTON(child->data)) found = GTK_TOGGLE_BUTTON(child->data);
+        g_list_free(children);
+        return found;
+    };
+    auto count = [&] {
+        const std::string title = active().pageTitle();
+        return title.rfind("after ", 0) == 0 ? std::stoi(title.substr(6)) : 0;
+    };
+    auto& view = open(website("/loop"));
+    ASSERT_TRUE(waitForTitle("Loop"));
+    runInPage("setTimeout(next)");
+    // Each dialog opens as the last one closes: the third offers to stop them.
+    for (int shown = 1; shown <= 3; ++shown) {
+        ASSERT_TRUE(spinUntil([&] { return openQuestions().size() == 1; })) << shown;
+        GtkWidget* dialog = openQuestions().front();
+        GtkToggleButton* offer = stopOffer(dialog);
+        ASSERT_EQ(offer != nullptr, shown == 3) << shown;
+        if (offer) {
+            EXPECT_STREQ(gtk_button_get_label(GTK_BUTTON(offer)), "Don't show more dialogs from this page");
+            gtk_toggle_button_set_active(offer, TRUE);
+        }
+        gtk_dialog_response(GTK_DIALOG(dialog), 0);
+    }
+    // The loop goes on without a dialog on the screen.
+    bool anyShown = false;
+    EXPECT_TRUE(spinUntil([&] {
+        anyShown |= !openQuestions().empty();
+        return count() >= 100;
+    }));
+    EXPECT_FALSE(anyShown);
+    runInPage("halt = true");
+    runInPage(
+        "setTimeout(() => { document.title = 'confirm ' + confirm('?') + ', prompt ' + prompt('?', 'x') })");
+    EXPECT_TRUE(waitForTitle("confirm false, prompt null"));
+    // The page reloading itself stays stopped; the user's reload lets it ask again.
+    runInPage("location.reload()");
+    ASSERT_TRUE(spinUntil([&] { return active().pageTitle() == "Loop" && !active().isLoading(); }));
+    runInPage("setTimeout(() => { document.title = 'still ' + confirm('?') })");
+    EXPECT_TRUE(waitForTitle("still false"));
+    EXPECT_TRUE(openQuestions().empty());
+    view.reloadActiveTab();
+    ASSERT_TRUE(waitForTitle("Loop"));
+    runInPage("setTimeout(() => { document.title = 'asked ' + confirm('?') })");
+    EXPECT_EQ(answer(0), "127.0.0.1 | ?");
+    EXPECT_TRUE(waitForTitle("asked true"));
+
+    // A page that never stops asking: the user closes its tab with the close button as a dialog is
+    // open, and the tab, its dialog and its page go.
+    view.addTab(server.url("/loop"));
+    ASSERT_TRUE(waitForTitle("Loop"));
+    int finalised = 0;
+    g_object_weak_ref(
+        G_OBJECT(active().webView()), [](gpointer count, GObject*) { ++*static_cast<int*>(count); },
+        &finalised);
+    runInPage("setTimeout(tight)");
+    ASSERT_TRUE(spinUntil([&] { return openQuestions().size() == 1; }));
+    auto* row = dynamic_cast<Gtk::Box*>(view.tabStrip().box().get_children()[1]);
+    clickAsUser(GTK_WIDGET(row->get_children()[1]->gobj()));
+    EXPECT_TRUE(spinUntil([&] { return view.tabs().size() == 1; })) << "the click reached the tab";
+    EXPECT_TRUE(spinUntil([&] { return openQuestions().empty() && finalised == 1; }));
+    EXPECT_EQ(view.pageQuestions().openCount(), 0u);
+}
+
 TEST_F(PageEvents, TabMediaReadingPositionsAndTryAgainActOnTheTabsPageAndRebuildAKilledTab) {
     int port = 0;
     {

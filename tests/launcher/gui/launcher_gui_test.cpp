@@ -24,6 +24,8 @@
 #include "model/localization_testing.hpp"
 #include "support/background_process.hpp"
 #include "support/proxy_servers.hpp"
+#include "support/test_images.hpp"
+#include "ui/icon_image.hpp"
 #include "ui/site_icon.hpp"
 
 namespace quenlith {
@@ -257,13 +259,29 @@ TEST_F(LauncherGuiTest, IconsLoadOncePerKeyThroughTheWebsitesProxy) {
     missing.id = Uuid::random();
     missing.homeURL = server.url("/direct-two");
     missing.iconURL = server.url("/missing.ico");
+    // A picture far past the pixel limit in a small file is refused; a large one is kept small.
+    const std::string bomb = test::blackPng(16000, 16000), large = test::blackPng(600, 300);
+    server.route("/bomb.png", [&](const test::TestRequest&) {
+        return test::TestResponse{200, "image/png", bomb, {}};
+    });
+    server.route("/large.png", [&](const test::TestRequest&) {
+        return test::TestResponse{200, "image/png", large, {}};
+    });
+    WebAppProfile bombing = missing, largeIcon = missing;
+    bombing.iconURL = server.url("/bomb.png");
+    largeIcon.iconURL = server.url("/large.png");
     start({direct, proxied, missing});
 
     FaviconLoader& icons = environment->icons();
     SiteIcon icon(direct, icons, 52);
     EXPECT_EQ(icon.content(), SiteIcon::Content::letter);
-    for (const auto& profile : {direct, direct, proxied, missing, missing}) icons.load(profile);
-    ASSERT_TRUE(spinUntil([&] { return icons.pendingCount() == 0 && icons.images().size() == 2; }));
+    for (const auto& profile : {direct, direct, proxied, missing, missing, bombing, largeIcon})
+        icons.load(profile);
+    ASSERT_TRUE(spinUntil([&] { return icons.pendingCount() == 0; }));
+    EXPECT_EQ(icons.images().size(), 3u);
+    EXPECT_FALSE(icons.image(FaviconLoader::key(bombing)));
+    ASSERT_TRUE(icons.image(FaviconLoader::key(largeIcon)));
+    EXPECT_EQ(icons.image(FaviconLoader::key(largeIcon))->get_width(), kIconKeptSide);
     EXPECT_EQ(icon.content(), SiteIcon::Content::favicon);
     EXPECT_EQ(server.requestCount("/missing.ico"), 1);
     EXPECT_TRUE(tinyproxy.sawRequestFor("/favicon.ico"));
