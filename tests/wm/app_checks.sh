@@ -38,7 +38,7 @@ address_of() { echo "http://${hosts[$1 - 1]}:$(port_of "$work/server.$1.log")/si
 
 run=0
 next_log() { run=$((run + 1)) && app_log=$work/app.$run.log; }
-window_of() { app_window "^$1"; }
+window_of() { app_window "^$(named "$1")"; }
 window_count() { app_windows | wc -l; }
 has_window() { [ -n "$(window_of "$1")" ]; }
 saved_frame() { "$profiles_tool" frames "$profiles" | awk -v n="$1" '$1 == n {print $2, $3, $4, $5}'; }
