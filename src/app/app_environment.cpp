@@ -18,7 +18,9 @@
 #include "model/address.hpp"
 #include "model/app_paths.hpp"
 #include "model/file_store.hpp"
+#include "model/localization.hpp"
 #include "model/logging.hpp"
+#include "ui/alert.hpp"
 #include "windows/browser_window_controller.hpp"
 #include "windows/browser_window_manager.hpp"
 #include "windows/floating_browser_panel.hpp"
@@ -94,6 +96,8 @@ AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler, 
         if (auto environment = weak.lock()) (*environment)->handleHotKey(name, time);
     };
     connections_.push_back(store.signal_changed().connect([this] { scheduleHotKeyUpdate(); }));
+    connections_.push_back(library.signal_saveFailed().connect(
+        [this](const std::string& message) { tellHistoryNotSaved(message); }));
     connections_.push_back(preferences.signal_changed().connect([this] { scheduleHotKeyUpdate(); }));
     scheduleHotKeyUpdate();
 
@@ -241,6 +245,18 @@ void AppEnvironment::recordVisit(const std::string& address, const std::string& 
     if (!isCredentialFreeURL(address)) return;
     // Published now, written after a quiet period off the main thread: a load never waits for the disk.
     library.recordVisit(address, title, now);
+}
+
+void AppEnvironment::tellHistoryNotSaved(const std::string& message) {
+    Gtk::Window* libraryWindow = auxiliaryWindows_->window(AuxiliaryWindows::Kind::library);
+    if (libraryWindow && libraryWindow->get_visible()) return;
+    BrowserWindowController* active = windows_->activeWindowController();
+    // Never waits: the failure arrives from a finished background write, in the middle of browsing.
+    showAlert(localizedString("Could not save history"),
+              message + "\n\n" +
+                  localizedString("The visits stay in Quenlith and are saved with the next change or when "
+                                  "Quenlith quits."),
+              active ? &active->panel() : nullptr);
 }
 
 bool AppEnvironment::isCredentialUsedByLibrary(const std::string& credentialID) const {

@@ -132,6 +132,9 @@ private:
     // Gives the auxiliary windows the library window and the save-page window.
     void registerLibraryWindows();
     void scheduleHotKeyUpdate();
+    // A background write of the history failed: the library window's message line says so while
+    // it is open, else an alert on the active window (or on its own).
+    void tellHistoryNotSaved(const std::string& message);
 
     Scheduler& scheduler_;
     std::unique_ptr<HotKeyManager> hotKeys_;

@@ -9,6 +9,7 @@
 #include "browser/engine/website_sessions.hpp"
 #include "launcher/launcher_commands.hpp"
 #include "model/address.hpp"
+#include "model/isolated_text.hpp"
 #include "model/localization.hpp"
 #include "ui/action_menu_item.hpp"
 #include "ui/alert.hpp"
@@ -52,6 +53,7 @@ void WebsiteStatusItem::update(const WebAppProfile& profile) {
     activity_ = activityFor(windows.runtime(), profile_, windows.sessions);
     const std::string label = title(activity_);
     const std::string name = profile_.displayTitle();
+    const std::string shownName = isolatedText(name);
 
     StatusIconSource source;
     if (auto home = normalizedWebsiteURL(profile_.homeURL)) source.suggestion = SuggestedWebsite::matching(*home);
@@ -62,11 +64,12 @@ void WebsiteStatusItem::update(const WebAppProfile& profile) {
     source.letter = siteLetter(name);
 
     StatusItemAppearance appearance;
-    appearance.title = name;
-    appearance.toolTip = localizedFormat("%@ \u00B7 %@ \u2014 click to open, right-click for options", {name, label});
+    appearance.title = shownName;
+    appearance.toolTip =
+        localizedFormat("%@ \u00B7 %@ \u2014 click to open, right-click for options", {shownName, label});
     appearance.pixmaps = {drawStatusIcon(source, activity_, 20), drawStatusIcon(source, activity_, 40)};
     item_.setAppearance(appearance);
-    buildMenu(name, label);
+    buildMenu(shownName, label);
 }
 
 void WebsiteStatusItem::buildMenu(const std::string& name, const std::string& label) {

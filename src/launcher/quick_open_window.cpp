@@ -7,6 +7,7 @@
 
 #include "launcher/launcher_style.hpp"
 #include "launcher/main_work_area.hpp"
+#include "model/isolated_text.hpp"
 #include "model/localization.hpp"
 #include "ui/icon_names.hpp"
 
@@ -53,7 +54,7 @@ Gtk::Widget* itemRow(const QuickOpenItem& item) {
     icon->get_style_context()->add_class("quenlith-accent");
     row->pack_start(*icon, Gtk::PACK_SHRINK);
     auto* texts = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 4));
-    texts->pack_start(*oneLine(makeLabel(item.title, 14, 500)), Gtk::PACK_SHRINK);
+    texts->pack_start(*oneLine(makeLabel(isolatedText(item.title), 14, 500)), Gtk::PACK_SHRINK);
     texts->pack_start(*oneLine(makeLabel(item.detail, 11, 400, "quenlith-secondary")), Gtk::PACK_SHRINK);
     row->pack_start(*texts, Gtk::PACK_EXPAND_WIDGET);
     row->pack_end(*makeLabel(item.category, 11, 400, "quenlith-secondary"), Gtk::PACK_SHRINK);

@@ -10,6 +10,7 @@
 #include "launcher/launcher_commands.hpp"
 #include "launcher/launcher_style.hpp"
 #include "model/browser_runtime_store.hpp"
+#include "model/isolated_text.hpp"
 #include "model/localization.hpp"
 #include "model/uri_components.hpp"
 #include "ui/action_button.hpp"
@@ -141,8 +142,10 @@ Gtk::Widget* RunningWebsitesView::makeCard(const RuntimeWindow& window) {
     auto* header = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 8));
     header->set_border_width(12);
     auto* titles = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 3));
-    auto* name = makeLabel(localizedFormat("Window %ld \u00B7 %@", {static_cast<std::int64_t>(window.sequence), window.title}),
-                           12, 600);
+    auto* name =
+        makeLabel(localizedFormat("Window %ld \u00B7 %@",
+                                  {static_cast<std::int64_t>(window.sequence), isolatedText(window.title)}),
+                  12, 600);
     name->set_ellipsize(Pango::ELLIPSIZE_END);
     name->set_xalign(0);
     titles->pack_start(*name, Gtk::PACK_SHRINK);
@@ -194,7 +197,7 @@ Gtk::Widget* RunningWebsitesView::makeRow(const RuntimeWindow& window, const Run
     auto* label = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 10));
     label->pack_start(*tabIcon(tab), Gtk::PACK_SHRINK);
     auto* lines = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 3));
-    auto* titleLine = makeLabel(tab.title, 12, tab.isSelected ? 600 : 400);
+    auto* titleLine = makeLabel(isolatedText(tab.title), 12, tab.isSelected ? 600 : 400);
     titleLine->set_ellipsize(Pango::ELLIPSIZE_END);
     titleLine->set_xalign(0);
     lines->pack_start(*titleLine, Gtk::PACK_SHRINK);

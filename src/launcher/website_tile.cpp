@@ -1,6 +1,7 @@
 #include "launcher/website_tile.hpp"
 
 #include "launcher/launcher_style.hpp"
+#include "model/isolated_text.hpp"
 #include "model/kept_call.hpp"
 #include "ui/action_menu_item.hpp"
 
@@ -17,7 +18,7 @@ WebsiteTile::WebsiteTile(Gtk::Widget* icon, const std::string& title, const std:
     set_hexpand(true);
 
     content_.pack_start(*Gtk::manage(icon), Gtk::PACK_SHRINK);
-    auto* name = makeLabel(title, 11, 500);
+    auto* name = makeLabel(isolatedText(title), 11, 500);
     name->set_lines(2);
     name->set_line_wrap(true);
     name->set_line_wrap_mode(Pango::WRAP_WORD_CHAR);

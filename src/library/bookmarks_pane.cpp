@@ -12,6 +12,7 @@
 #include "library/row_list.hpp"
 #include "model/address.hpp"
 #include "model/clip_draft.hpp"
+#include "model/isolated_text.hpp"
 #include "model/library_filters.hpp"
 #include "model/library_presentation.hpp"
 #include "model/library_store.hpp"
@@ -145,8 +146,9 @@ void BookmarksPane::refresh() {
     for (std::size_t i = 0; i < shown_.size(); ++i) {
         const PageClip& clip = shown_[i];
         auto row = *model_->append();
-        row[columns_.markup] = "<span weight=\"500\">" + Glib::Markup::escape_text(firstLine(clip.title)) +
-                               "</span>\n" + secondaryLineMarkup(bookmarkSubtitle(clip));
+        row[columns_.markup] = "<span weight=\"500\">" +
+                               Glib::Markup::escape_text(isolatedText(firstLine(clip.title))) + "</span>\n" +
+                               secondaryLineMarkup(bookmarkSubtitle(clip));
         row[columns_.index] = static_cast<int>(i);
     }
     list_.set_model(model_);
@@ -176,7 +178,7 @@ void BookmarksPane::showDetail() {
     auto* box = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 12));
     box->property_margin() = 20;
 
-    auto* title = Gtk::manage(new Gtk::Label(clip.title));
+    auto* title = Gtk::manage(new Gtk::Label(isolatedText(clip.title)));
     title->set_xalign(0);
     title->set_line_wrap(true);
     title->set_selectable(true);

@@ -7,6 +7,7 @@
 #include "library/row_list.hpp"
 #include "library/library_pane_context.hpp"
 #include "model/address.hpp"
+#include "model/isolated_text.hpp"
 #include "model/library_filters.hpp"
 #include "model/library_presentation.hpp"
 #include "model/library_store.hpp"
@@ -114,7 +115,7 @@ void HistoryPane::refresh() {
         const HistoryVisit& visit = history[position];
         shownVisits_.push_back(visit);
         auto row = *model_->append();
-        row[columns_.markup] = Glib::Markup::escape_text(oneLine(visit.title)) + "\n" +
+        row[columns_.markup] = Glib::Markup::escape_text(isolatedText(oneLine(visit.title))) + "\n" +
                                secondaryLineMarkup(oneLine(visit.address));
         row[columns_.date] = secondaryLineMarkup(visitDateText(visit.date));
         row[columns_.icon] = removeIcon;

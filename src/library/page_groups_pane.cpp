@@ -10,6 +10,7 @@
 #include "library/empty_state.hpp"
 #include "library/library_pane_context.hpp"
 #include "library/page_group_sheet.hpp"
+#include "model/isolated_text.hpp"
 #include "model/library_store.hpp"
 #include "model/localization.hpp"
 #include "model/page_group_text.hpp"
@@ -139,7 +140,8 @@ Gtk::Widget* PageGroupsPane::makeRow(const BrowserScene& scene) {
     row->pack_start(*symbol, Gtk::PACK_SHRINK);
 
     auto* texts = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 4));
-    auto* name = styledLabel(scene.name, Pango::Attribute::create_attr_weight(Pango::WEIGHT_SEMIBOLD));
+    auto* name =
+        styledLabel(isolatedText(scene.name), Pango::Attribute::create_attr_weight(Pango::WEIGHT_SEMIBOLD));
     name->set_ellipsize(Pango::ELLIPSIZE_END);
     texts->pack_start(*name, Gtk::PACK_SHRINK);
     texts->pack_start(*captionLabel(sceneCountsText(scene)), Gtk::PACK_SHRINK);

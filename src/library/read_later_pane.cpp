@@ -8,6 +8,7 @@
 #include "library/row_list.hpp"
 #include "library/library_pane_context.hpp"
 #include "model/clip_draft.hpp"
+#include "model/isolated_text.hpp"
 #include "model/library_filters.hpp"
 #include "model/library_presentation.hpp"
 #include "model/library_store.hpp"
@@ -172,8 +173,8 @@ void ReadLaterPane::refresh() {
             detail += "  " + localizedFormat("Saved at %ld%%", {static_cast<std::int64_t>(*percent)});
         auto row = *model_->append();
         row[columns_.stateIcon] = stateIcon;
-        row[columns_.markup] = "<span weight=\"500\">" + Glib::Markup::escape_text(clip.title) + "</span>\n" +
-                               secondaryLineMarkup(detail);
+        row[columns_.markup] = "<span weight=\"500\">" + Glib::Markup::escape_text(isolatedText(clip.title)) +
+                               "</span>\n" + secondaryLineMarkup(detail);
         row[columns_.action] = action;
         row[columns_.moreIcon] = moreIcon;
     }

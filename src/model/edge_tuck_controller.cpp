@@ -1,5 +1,6 @@
 #include "model/edge_tuck_controller.hpp"
 
+#include "model/isolated_text.hpp"
 #include "model/localization.hpp"
 
 namespace quenlith {
@@ -33,7 +34,7 @@ void EdgeTuckController::tuck(std::optional<DockEdge> requested) {
     revealed_ = false;
 
     owner_->orderOut();
-    owner_->showHandle(*handleFrame_, localizedFormat("Expand %@", {owner_->displayTitle()}));
+    owner_->showHandle(*handleFrame_, localizedFormat("Expand %@", {isolatedText(owner_->displayTitle())}));
     owner_->visibilityChanged();
     startTimer();
 }

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <vector>
 
@@ -74,13 +75,64 @@ bool pathExists(const std::string& path) {
 
 std::string temporaryPathPattern(const std::string& path) { return path + kTemporarySuffix + "XXXXXX"; }
 
+namespace {
+
+std::string folderOf(const std::string& path) {
+    char* folder = g_path_get_dirname(path.c_str());
+    std::string text = folder;
+    g_free(folder);
+    return text;
+}
+
+struct WriteTarget {
+    std::string path;
+    int systemError = 0;
+    bool notRegular = false;
+};
+
+// Where a write of `path` lands: `path` itself, or the file at the end of its chain of symbolic
+// links, each relative hop read from the folder of the link that holds it (as the system reads
+// it). A missing end is fine: the write creates it. Through a link only a regular file is
+// replaced: a link to a device or a pipe must not turn it into a file.
+WriteTarget writeTarget(const std::string& path) {
+    // The system's own limit on the links followed in one lookup.
+    constexpr int kMaximumHops = 40;
+    std::string current = path;
+    for (int hop = 0; hop <= kMaximumHops; ++hop) {
+        struct stat info {};
+        if (::lstat(current.c_str(), &info) != 0) {
+            if (errno == ENOENT) return {current};
+            return {current, errno};
+        }
+        if (!S_ISLNK(info.st_mode)) {
+            bool linked = hop > 0;
+            return {current, 0, linked && !S_ISREG(info.st_mode)};
+        }
+        std::vector<char> text(PATH_MAX + 1);
+        ssize_t length = ::readlink(current.c_str(), text.data(), text.size());
+        if (length < 0) return {current, errno};
+        if (length == 0 || static_cast<std::size_t>(length) >= text.size()) return {current, ENAMETOOLONG};
+        std::string next(text.data(), static_cast<std::size_t>(length));
+        current = g_path_is_absolute(next.c_str()) ? next : folderOf(current) + "/" + next;
+    }
+    return {path, ELOOP};
+}
+
+}  // namespace
+
 Status writeFileAtomically(const std::string& path, std::string_view bytes) {
-    std::string pattern = temporaryPathPattern(path);
-    int fd = g_mkstemp_full(pattern.data(), O_WRONLY | O_CLOEXEC, 0600);
     auto failure = [&](int saved) -> Error {
         return Error{kWriteFailed, localizedFormat("The file “%@” could not be written: %@",
                                                    {displayName(path), systemErrorMessage(saved)})};
     };
+    // The new file takes the target's place in the target's folder; the links on the way stay.
+    const WriteTarget target = writeTarget(path);
+    if (target.systemError != 0) return failure(target.systemError);
+    if (target.notRegular)
+        return Error{kNotRegularFile,
+                     localizedFormat("The file “%@” is not a regular file.", {displayName(path)})};
+    std::string pattern = temporaryPathPattern(target.path);
+    int fd = g_mkstemp_full(pattern.data(), O_WRONLY | O_CLOEXEC, 0600);
     if (fd < 0) return failure(errno);
     auto abandon = [&](int saved) -> Error {
         ::close(fd);
@@ -101,16 +153,14 @@ Status writeFileAtomically(const std::string& path, std::string_view bytes) {
         ::unlink(pattern.c_str());
         return failure(saved);
     }
-    if (::rename(pattern.c_str(), path.c_str()) != 0) {
+    if (::rename(pattern.c_str(), target.path.c_str()) != 0) {
         int saved = errno;
         ::unlink(pattern.c_str());
         if (saved == ENOENT) return noSuchFileError(path);
         return failure(saved);
     }
     // The rename itself reaches the disk only with its folder.
-    char* folder = g_path_get_dirname(path.c_str());
-    int folderFd = ::open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    g_free(folder);
+    int folderFd = ::open(folderOf(target.path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folderFd >= 0) {
         ::fsync(folderFd);
         ::close(folderFd);
@@ -190,12 +240,10 @@ Status removeFileIfPresent(const std::string& path) {
     return success();
 }
 
-void removeStaleTemporaryFiles(const std::string& path) {
-    gchar* folderText = g_path_get_dirname(path.c_str());
-    gchar* baseText = g_path_get_basename(path.c_str());
-    const std::string folder = folderText, base = baseText;
-    g_free(folderText);
-    g_free(baseText);
+namespace {
+
+// Removes our temporary files of `base` and of its backup from `folder`.
+void removeStaleTemporaryFilesIn(const std::string& folder, const std::string& base) {
     // Only names of our own shape: the file's or its backup's name, our suffix, six characters.
     const std::string own = base + kTemporarySuffix, backup = base + ".backup" + kTemporarySuffix;
     auto isOurs = [&](std::string_view entry) {
@@ -216,6 +264,22 @@ void removeStaleTemporaryFiles(const std::string& path) {
     for (const auto& file : stale) {
         struct stat info {};
         if (::lstat(file.c_str(), &info) == 0 && S_ISREG(info.st_mode)) g_remove(file.c_str());
+    }
+}
+
+}  // namespace
+
+void removeStaleTemporaryFiles(const std::string& path) {
+    gchar* baseText = g_path_get_basename(path.c_str());
+    const std::string base = baseText;
+    g_free(baseText);
+    removeStaleTemporaryFilesIn(folderOf(path), base);
+    // A file written through a link leaves its leftovers beside the link's target.
+    const WriteTarget target = writeTarget(path);
+    if (target.systemError == 0 && target.path != path) {
+        gchar* targetBase = g_path_get_basename(target.path.c_str());
+        removeStaleTemporaryFilesIn(folderOf(target.path), targetBase);
+        g_free(targetBase);
     }
 }
 

@@ -48,8 +48,11 @@ Result<bool> probePath(const std::string& path);
 bool pathExists(const std::string& path);
 
 // Replaces `path` with `bytes` in one step: a temporary file beside it (kTemporarySuffix),
-// flushed to disk, then renamed over the target, mode 0600. Either the old or the new content is there afterwards,
-// never a mixture, even when the process dies midway.
+// flushed to disk, then renamed over the target, mode 0600. Either the old or the new content is
+// there afterwards, never a mixture, even when the process dies midway. When `path` is a symbolic
+// link (or a chain of them), the file at its end is replaced in that file's own folder (and
+// created when missing) while the links stay; a loop fails, and so does an end that is not a
+// regular file.
 Status writeFileAtomically(const std::string& path, std::string_view bytes);
 
 // Reads a whole regular file of at most `cap` bytes; a larger one fails with kTooLarge, decided
@@ -74,8 +77,8 @@ Status copyFileAtomically(const std::string& source, const std::string& destinat
 Status removeFileIfPresent(const std::string& path);
 
 // Removes the temporary files that an atomic write of `path` or of its backup leaves beside it
-// when the process dies midway (our own shape only). Called when a file is loaded, before
-// anything writes it again in this process.
+// (or beside the target of the link at `path`) when the process dies midway (our own shape only).
+// Called when a file is loaded, before anything writes it again in this process.
 void removeStaleTemporaryFiles(const std::string& path);
 
 // Errors of our own for conditions the system does not describe, with localised messages.

@@ -94,6 +94,7 @@ bool LibraryStore::update(const std::function<void(LibraryDocument&)>& mutation)
     }
     pendingSave_.cancel();
     generation_ = savedGeneration_ = generation;
+    saveFailing_ = false;
     publishDocument(*copy);
     setError(std::nullopt);
     return true;
@@ -143,9 +144,14 @@ void LibraryStore::written(std::uint64_t generation, const Status& result) {
         // The visits stay published and unsaved: the next change or the final flush writes them.
         logError(LogCategory::lifecycle, "Library data could not be saved: " + result.error().message);
         setError(result.error().message);
+        if (!saveFailing_) {
+            saveFailing_ = true;
+            saveFailed_.emit(result.error().message);
+        }
         return;
     }
     savedGeneration_ = std::max(savedGeneration_, generation);
+    saveFailing_ = false;
     setError(std::nullopt);
 }
 
@@ -166,6 +172,7 @@ bool LibraryStore::flush() {
         return false;
     }
     savedGeneration_ = generation;
+    saveFailing_ = false;
     setError(std::nullopt);
     return true;
 }
@@ -218,6 +225,7 @@ bool LibraryStore::restorePrevious() {
     // Visits still waiting for their write go with the document they were added to.
     pendingSave_.cancel();
     generation_ = savedGeneration_ = generation;
+    saveFailing_ = false;
     publishDocument(*restored);
     writable_ = true;
     setError(std::nullopt);

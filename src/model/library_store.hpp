@@ -77,6 +77,10 @@ public:
     // Emitted on the main loop after `document` or `errorMessage` changed (never inside an
     // operation); several changes in one turn are told once.
     sigc::signal<void()>& signal_changed() { return changed_; }
+    // Emitted on the main loop with the message when a background write of recorded visits fails,
+    // once until a write succeeds again: nobody waits for that write, so the person is told
+    // through this. The visits stay and go with the next change's write and the final save.
+    sigc::signal<void(const std::string&)>& signal_saveFailed() { return saveFailed_; }
 
 private:
     void load();
@@ -95,6 +99,9 @@ private:
     std::optional<std::string> errorMessage_;
     bool writable_ = true;
     sigc::signal<void()> changed_;
+    sigc::signal<void(const std::string&)> saveFailed_;
+    // Whether the last write of unsaved changes failed and was told.
+    bool saveFailing_ = false;
     ScheduledTask notification_;
     ScheduledTask pendingSave_;
     // Every published change counts one generation; the file holds `savedGeneration_`.

@@ -1,6 +1,7 @@
 #include "settings/shortcuts_pane.hpp"
 
 #include "model/app_preferences.hpp"
+#include "model/isolated_text.hpp"
 #include "model/localization.hpp"
 #include "model/preferences_store.hpp"
 #include "model/web_app_store.hpp"
@@ -140,7 +141,7 @@ void ShortcutsPane::rebuildWebsites() {
     std::erase_if(errors_, [](const auto& entry) { return Uuid::parse(entry.first).has_value(); });
     for (const auto& website : context_.store.profiles()) {
         auto* row = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 8));
-        auto* name = Gtk::manage(new Gtk::Label(website.name));
+        auto* name = Gtk::manage(new Gtk::Label(isolatedText(website.name)));
         name->set_xalign(0);
         name->set_ellipsize(Pango::ELLIPSIZE_END);
         auto* shortcut = Gtk::manage(new Gtk::Label(website.globalShortcut ? website.globalShortcut->displayString()

@@ -2,6 +2,7 @@
 
 #include <glibmm/main.h>
 
+#include "model/isolated_text.hpp"
 #include "model/localization.hpp"
 #include "model/web_app_store.hpp"
 #include "ui/action_button.hpp"
@@ -69,7 +70,7 @@ void WebsitesPane::rebuild() {
             line->pack_start(*row.icon, Gtk::PACK_SHRINK);
         }
         auto* titles = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 2));
-        auto* name = Gtk::manage(new Gtk::Label(website.displayTitle()));
+        auto* name = Gtk::manage(new Gtk::Label(isolatedText(website.displayTitle())));
         name->set_xalign(0);
         name->set_ellipsize(Pango::ELLIPSIZE_END);
         styleHeadline(*name);

@@ -19,20 +19,25 @@ Gtk::Window* attachedSheet(const Gtk::Window& window) {
     return nullptr;
 }
 
+void showAlert(const std::string& title, const std::string& message, Gtk::Window* window) {
+    const bool attached = window && window->get_visible() && !hasAttachedSheet(*window);
+    // Lives until answered, then deletes itself. On its own it holds no other window up.
+    auto* sheet = attached ? new Gtk::MessageDialog(*window, title, /*use_markup=*/false, Gtk::MESSAGE_INFO,
+                                                    Gtk::BUTTONS_NONE, /*modal=*/true)
+                           : new Gtk::MessageDialog(title, /*use_markup=*/false, Gtk::MESSAGE_INFO,
+                                                    Gtk::BUTTONS_NONE, /*modal=*/false);
+    sheet->set_secondary_text(message, /*use_markup=*/false);
+    sheet->add_button(localizedString("OK"), Gtk::RESPONSE_OK);
+    sheet->signal_response().connect([sheet](int) {
+        sheet->hide();
+        Glib::signal_idle().connect_once([sheet] { delete sheet; });
+    });
+    sheet->show();
+}
+
 void presentAlert(const std::string& title, const std::string& message, Gtk::Window* window) {
-    if (window && window->get_visible() && !hasAttachedSheet(*window)) {
-        // Attached: lives until answered, then deletes itself.
-        auto* sheet = new Gtk::MessageDialog(*window, title, /*use_markup=*/false, Gtk::MESSAGE_INFO,
-                                             Gtk::BUTTONS_NONE, /*modal=*/true);
-        sheet->set_secondary_text(message, /*use_markup=*/false);
-        sheet->add_button(localizedString("OK"), Gtk::RESPONSE_OK);
-        sheet->signal_response().connect([sheet](int) {
-            sheet->hide();
-            Glib::signal_idle().connect_once([sheet] { delete sheet; });
-        });
-        sheet->show();
-        return;
-    }
+    if (window && window->get_visible() && !hasAttachedSheet(*window))
+        return showAlert(title, message, window);
     Gtk::MessageDialog dialog(title, /*use_markup=*/false, Gtk::MESSAGE_INFO, Gtk::BUTTONS_NONE,
                               /*modal=*/true);
     dialog.set_secondary_text(message, /*use_markup=*/false);

@@ -20,6 +20,9 @@ inline bool hasAttachedSheet(const Gtk::Window& window) {
 // no dialog yet, and then returns at once; otherwise runs as a free-standing modal dialog and
 // returns when it is dismissed.
 void presentAlert(const std::string& title, const std::string& message, Gtk::Window* window);
+// The same message for news nobody asked for (a background save failed): it never waits. Without
+// a window to attach to, the dialog stands on its own and is not modal; either goes when answered.
+void showAlert(const std::string& title, const std::string& message, Gtk::Window* window);
 
 // Places a sheet about to be shown centred over its window and wholly on that window's work
 // area, also when the window is low on the screen or larger sheets would reach past an edge.

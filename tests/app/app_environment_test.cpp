@@ -1,9 +1,13 @@
 // The object graph: what it loads, the callbacks it answers, the appearance it applies, and the
 // start and ordered stop of the application around it.
+#include <gtkmm/messagedialog.h>
+
 #include "app/app_delegate.hpp"
 #include "app/app_fixture.hpp"
 #include "browser/view/browser_view_controller.hpp"
+#include "library/library_window.hpp"
 #include "model/file_store.hpp"
+#include "model/file_test_support.hpp"
 #include "model/library_file.hpp"
 #include "model/sample_records.hpp"
 
@@ -157,6 +161,53 @@ TEST_F(AppEnvironmentTest, DefaultsStandingInForUnreadableSettingsKeepTheSavedSe
     }
     heard.disconnect();
     EXPECT_FALSE(test::fileExists(session) || test::fileExists(backup));
+}
+
+// The message dialogs on screen.
+std::vector<Gtk::MessageDialog*> shownAlerts() {
+    std::vector<Gtk::MessageDialog*> alerts;
+    for (Gtk::Window* window : Gtk::Window::list_toplevels())
+        if (auto* dialog = dynamic_cast<Gtk::MessageDialog*>(window); dialog && dialog->get_visible())
+            alerts.push_back(dialog);
+    return alerts;
+}
+
+// A history write that fails (a full disk) is told once: in an alert, or in the library window's
+// message line while that is open. The visits stay and go with the next write.
+TEST_F(AppEnvironmentTest, AFailedHistoryWriteIsToldAndTheVisitsGoWithTheNextWrite) {
+    start();
+    environment->preferences.update([](AppPreferences& p) { p.historyEnabled = true; });
+    LibraryStore& library = environment->library;
+    auto visit = [&](const std::string& page, bool diskFull) {
+        std::optional<test::FileSizeLimit> full;
+        if (diskFull) full.emplace(16);
+        environment->windows().onVisit("https://example.com/" + page, page);
+        timers.advance(LibraryStore::kSaveDelay);
+        ASSERT_TRUE(spinUntil([&] { return !library.hasPendingSave(); }));
+        timers.runDue();  // the store's announcement
+    };
+    visit("a", true);
+    visit("b", true);
+    auto alerts = shownAlerts();
+    ASSERT_EQ(alerts.size(), 1u) << "told once, not at every retry";
+    ASSERT_TRUE(library.errorMessage());
+    EXPECT_EQ(alerts[0]->property_secondary_text().get_value().rfind(*library.errorMessage(), 0), 0u);
+    alerts[0]->response(Gtk::RESPONSE_OK);
+    ASSERT_TRUE(spinUntil([] { return shownAlerts().empty(); }));
+
+    visit("c", false);
+    auto written = readLibraryFile(defaultLibraryFilePath());
+    ASSERT_TRUE(written.ok());
+    EXPECT_EQ(written->history, library.document().history) << "the next write carries every visit";
+    EXPECT_EQ(written->history.size(), 3u);
+
+    environment->showLibrary();
+    auto& window = dynamic_cast<LibraryWindow&>(
+        *environment->auxiliaryWindows().window(AuxiliaryWindows::Kind::library));
+    visit("d", true);
+    EXPECT_TRUE(shownAlerts().empty()) << "the open library window says it";
+    EXPECT_TRUE(window.errorLine().get_visible());
+    EXPECT_EQ(window.errorLine().get_text(), library.errorMessage().value_or("none"));
 }
 
 TEST(AppDelegateTest, StartsTheWindowManagerAndStopsInOrder) {

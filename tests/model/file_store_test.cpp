@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "model/file_store.hpp"
 #include "model/file_test_support.hpp"
@@ -97,6 +103,93 @@ TEST(FileStore, FailedWriteLeavesTheOldFileWholeAndTheNextLoadSweepsLeftovers) {
     files::removeStaleTemporaryFiles(path);
     for (const auto& name : stale) EXPECT_FALSE(test::exists(home.root() + "/" + name)) << name;
     for (const auto& name : kept) EXPECT_TRUE(test::exists(home.root() + "/" + name)) << name;
+}
+
+std::string octal(unsigned mode) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%o", mode);
+    return text;
+}
+
+// Every entry under `root` with what it is: a link's text, a file's bytes and mode, a FIFO.
+std::map<std::string, std::string> snapshot(const std::string& root) {
+    std::map<std::string, std::string> entries;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+        std::string path = entry.path().string(), name = path.substr(root.size() + 1);
+        struct stat info {};
+        ::lstat(path.c_str(), &info);
+        if (S_ISLNK(info.st_mode))
+            entries[name] = "link:" + std::filesystem::read_symlink(path).string();
+        else if (S_ISREG(info.st_mode))
+            entries[name] = "file " + octal(info.st_mode & 0777) + ": " + test::readBytes(path);
+        else
+            entries[name] = S_ISDIR(info.st_mode) ? "folder" : "other";
+    }
+    return entries;
+}
+
+// A data file may be a symbolic link (into a synced folder, say): the write replaces the file at
+// the end of the chain, in that file's own folder, and every link stays as it was.
+TEST(FileStore, WritesGoThroughLinksAndLeaveThemInPlace) {
+    struct Case {
+        const char* name;
+        std::vector<std::pair<std::string, std::string>> links;  // path → text; "/" starts at the root
+        std::string lands;                                       // where the bytes go; "" = refused
+    };
+    const std::vector<Case> cases = {
+        {"absolute link", {{"data/f.json", "/elsewhere/real.json"}}, "elsewhere/real.json"},
+        {"relative link, read from the link's folder",
+         {{"data/f.json", "../elsewhere/real.json"}},
+         "elsewhere/real.json"},
+        {"chain, each hop from its own folder",
+         {{"data/f.json", "/hop/one.json"},
+          {"hop/one.json", "two.json"},
+          {"hop/two.json", "../elsewhere/real.json"}},
+         "elsewhere/real.json"},
+        {"dangling link creates its target",
+         {{"data/f.json", "../elsewhere/new.json"}},
+         "elsewhere/new.json"},
+        {"target in a read-only folder", {{"data/f.json", "../locked/real.json"}}, ""},
+        {"loop", {{"data/f.json", "g.json"}, {"data/g.json", "f.json"}}, ""},
+        {"target is no regular file", {{"data/f.json", "../elsewhere/pipe"}}, ""},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.name);
+        test::TemporaryFolder folder;
+        const std::string root = folder.path();
+        for (const char* name : {"data", "elsewhere", "hop", "locked"})
+            ASSERT_TRUE(files::createFolder(root + "/" + name).ok());
+        test::writeBytes(root + "/elsewhere/real.json", "old");
+        test::writeBytes(root + "/locked/real.json", "old");
+        ASSERT_EQ(::mkfifo((root + "/elsewhere/pipe").c_str(), 0600), 0);
+        for (const auto& [path, text] : row.links) {
+            std::string target = text[0] == '/' ? root + text : text;
+            ASSERT_EQ(::symlink(target.c_str(), (root + "/" + path).c_str()), 0);
+        }
+        ::chmod((root + "/locked").c_str(), 0500);
+        auto expected = snapshot(root);
+        if (!row.lands.empty()) expected[row.lands] = "file 600: new";
+
+        Status written = success();
+        {
+            test::PermissionsEnforced permissions;
+            written = files::writeFileAtomically(root + "/data/f.json", "new");
+        }
+        EXPECT_EQ(written.ok(), !row.lands.empty());
+        EXPECT_EQ(snapshot(root), expected)
+            << "only the target changes; no link and no temporary file is left";
+        ::chmod((root + "/locked").c_str(), 0700);
+    }
+
+    // Leftovers of an interrupted write through a link are beside its target, and swept from there.
+    test::TemporaryFolder folder;
+    test::writeBytes(folder.file("elsewhere/real.json"), "old");
+    test::writeBytes(folder.file("elsewhere/real.json.quenlith-partial-Ab3dE9"), "{");
+    ASSERT_TRUE(files::createFolder(folder.file("data")).ok());
+    ASSERT_EQ(::symlink("../elsewhere/real.json", folder.file("data/f.json").c_str()), 0);
+    files::removeStaleTemporaryFiles(folder.file("data/f.json"));
+    EXPECT_EQ(test::entriesStartingWith(folder.file("elsewhere"), "real.json"),
+              std::vector<std::string>{"real.json"});
 }
 
 }  // namespace

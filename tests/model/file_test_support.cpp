@@ -5,6 +5,10 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include "model/localization_testing.hpp"
 
 
@@ -45,6 +49,34 @@ FileSizeLimit::FileSizeLimit(std::uint64_t bytes) {
 FileSizeLimit::~FileSizeLimit() {
     ::setrlimit(RLIMIT_FSIZE, &saved_);
     std::signal(SIGXFSZ, savedHandler_);
+}
+
+namespace {
+
+// Capabilities are per thread: the raw calls read and change the calling thread's sets only.
+bool capabilities(__user_cap_data_struct (&data)[2], bool set) {
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    return (set ? ::syscall(SYS_capset, &header, data) : ::syscall(SYS_capget, &header, data)) == 0;
+}
+
+}  // namespace
+
+PermissionsEnforced::PermissionsEnforced() {
+    __user_cap_data_struct data[2] = {};
+    if (!capabilities(data, false)) throw std::runtime_error("cannot read the thread's capabilities");
+    for (int i = 0; i < 2; ++i) savedEffective_[i] = data[i].effective;
+    // Only the effective set shrinks: the permitted set keeps them, so the destructor can take
+    // them back.
+    for (int capability : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER})
+        data[capability / 32].effective &= ~(1u << (capability % 32));
+    if (!capabilities(data, true)) throw std::runtime_error("cannot drop the thread's capabilities");
+}
+
+PermissionsEnforced::~PermissionsEnforced() {
+    __user_cap_data_struct data[2] = {};
+    if (!capabilities(data, false)) return;
+    for (int i = 0; i < 2; ++i) data[i].effective = savedEffective_[i];
+    capabilities(data, true);
 }
 
 }  // namespace quenlith::test

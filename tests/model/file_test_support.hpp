@@ -46,4 +46,17 @@ private:
     void (*savedHandler_)(int) = nullptr;
 };
 
+// While alive, the calling thread obeys file permissions even as root: a folder without write
+// permission refuses new files, as it does for the person running the application.
+class PermissionsEnforced {
+public:
+    PermissionsEnforced();
+    ~PermissionsEnforced();
+    PermissionsEnforced(const PermissionsEnforced&) = delete;
+    PermissionsEnforced& operator=(const PermissionsEnforced&) = delete;
+
+private:
+    std::uint32_t savedEffective_[2] = {};
+};
+
 }  // namespace quenlith::test

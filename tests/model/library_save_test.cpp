@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "model/file_test_support.hpp"
 #include "model/library_file.hpp"
@@ -84,19 +85,38 @@ TEST_F(LibrarySaveTest, OverlappingWritesKeepTheNewestDocument) {
     EXPECT_EQ(onDisk(), small);
 }
 
-TEST_F(LibrarySaveTest, FailedWriteIsReportedAndTheVisitsGoWithTheNextWrite) {
+TEST_F(LibrarySaveTest, FailedWritesAreReportedOnceAndTheVisitsGoWithTheNextWrite) {
     test::writeBytes(home.path("library.json"), *encodeLibraryDocument(LibraryDocument{}));
     LibraryStore store(std::nullopt, scheduler, clock);
-    {
-        test::FileSizeLimit full(16);
-        ASSERT_TRUE(visit(store, "a"));
+    std::vector<std::string> reports;
+    store.signal_saveFailed().connect([&](const std::string& message) { reports.push_back(message); });
+    auto visitAndSave = [&](const char* path) {
+        ASSERT_TRUE(visit(store, path));
         scheduler.advance(LibraryStore::kSaveDelay);
         settle(store);
+    };
+    {
+        test::FileSizeLimit full(16);  // a full disk
+        visitAndSave("a");
+        visitAndSave("b");
     }
-    EXPECT_TRUE(store.errorMessage());
+    ASSERT_EQ(reports.size(), 1u) << "told when saving starts failing, not at every retry";
+    EXPECT_EQ(store.errorMessage(), reports[0]);
+    EXPECT_EQ(store.document().history.size(), 2u) << "the visits stay in memory";
     EXPECT_EQ(onDisk(), LibraryDocument{}) << "the file stays as it was";
+
+    visitAndSave("c");
+    EXPECT_EQ(onDisk(), store.document()) << "the next change's write carries every visit";
+    EXPECT_EQ(onDisk().history.size(), 3u);
+    EXPECT_FALSE(store.errorMessage());
+
+    {
+        test::FileSizeLimit full(16);
+        visitAndSave("d");
+    }
+    EXPECT_EQ(reports.size(), 2u) << "failing again after a write succeeded is told again";
     EXPECT_TRUE(store.flush());
-    EXPECT_EQ(onDisk().history.size(), 1u) << "the visit was kept for the next write";
+    EXPECT_EQ(onDisk().history.size(), 4u) << "the final save writes what is still unsaved";
     EXPECT_FALSE(store.errorMessage());
 }
 

@@ -141,7 +141,8 @@ TEST_F(SessionSnapshotTest, AnIncrementalRestoreBuildsEveryWindowOnIdleTurnsOrAt
             EXPECT_EQ(manager->visibleWindowCount(), 3);
             // A window built after its page had loaded still shows the page's title.
             EXPECT_TRUE(spinUntil([&] {
-                return manager->window(sites[2].id)->panel().get_title().find("— c") != std::string::npos;
+                return manager->window(sites[2].id)->panel().get_title().find("— \u2068c\u2069") !=
+                       std::string::npos;
             }));
             EXPECT_TRUE(spinUntil([&] { return server.requestCount("/c") > requestsBefore; }));
             test::spinFor(std::chrono::milliseconds(200));

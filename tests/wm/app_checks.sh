@@ -38,9 +38,10 @@ address_of() { echo "http://${hosts[$1 - 1]}:$(port_of "$work/server.$1.log")/si
 
 run=0
 next_log() { run=$((run + 1)) && app_log=$work/app.$run.log; }
-window_of() { app_window "^$1"; }
+window_of() { app_window "^$(named "$1")"; }
 window_count() { app_windows | wc -l; }
 has_window() { [ -n "$(window_of "$1")" ]; }
+launcher_shown() { [ -n "$(app_window '^Quenlith$')" ]; }  # titled by the application, not a website
 saved_frame() { "$profiles_tool" frames "$profiles" | awk -v n="$1" '$1 == n {print $2, $3, $4, $5}'; }
 saved_frame_is() { [ "$(saved_frame "$1")" = "$2" ]; }
 requested() { grep -q "^request /site$1\$" "$work/server.$1.log"; }
@@ -79,9 +80,9 @@ check "Gamma has no window" eval '! has_window Gamma'
 # launcher as a window, and the next start closes it, as the tray icon does.
 send
 check "a second start ends at once, successfully" [ $? -eq 0 ]
-check "a second start without a tray opens the launcher" wait_for 10 eval 'has_window Quenlith && [ "$(window_count)" -eq 3 ]'
+check "a second start without a tray opens the launcher" wait_for 10 eval 'launcher_shown && [ "$(window_count)" -eq 3 ]'
 send
-check "a third start closes it again" wait_for 10 eval '! has_window Quenlith && [ "$(window_count)" -eq 2 ]'
+check "a third start closes it again" wait_for 10 eval '! launcher_shown && [ "$(window_count)" -eq 2 ]'
 
 # --- A move by the user is saved within a second ------------------------------------------------
 xdotool windowmove "$alpha" 400 300
@@ -125,7 +126,7 @@ check "the application starts with an unreadable profiles.json" \
   wait_for 20 grep -q 'Quenlith started' "$app_log" || cat "$app_log"
 check "the store's message is logged" grep -q 'Your saved websites could not be read' "$app_log"
 # No website opens; with no tray to click, the launcher opens as a window instead of nothing.
-check "only the launcher opens" wait_for 10 eval 'has_window Quenlith && [ "$(window_count)" -eq 1 ]'
+check "only the launcher opens" wait_for 10 eval 'launcher_shown && [ "$(window_count)" -eq 1 ]'
 stop_app
 check "clean exit (status $app_status)" [ "$app_status" = 0 ]
 check "profiles.json and its backup are byte for byte as before" [ "$(sha256sum "$profiles" "$profiles.backup")" = "$before" ]

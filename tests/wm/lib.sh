@@ -88,6 +88,10 @@ send() {  # a later start with these arguments; it must end at once
   wait_for 10 gone $pid || kill -KILL $pid
   wait $pid
 }
+# A website's or page's name as a window title shows it: isolated (U+2068 … U+2069), so that
+# a pattern can anchor on it, as in "^$(named Alpha) — ".
+fsi=$(printf '\342\201\250') pdi=$(printf '\342\201\251')
+named() { printf '%s%s%s' "$fsi" "$1" "$pdi"; }
 # The visible windows of the running instance whose title matches (any title when none is given).
 app_windows() { xdotool search --all --onlyvisible --pid "$app_pid" --name "${1:-.}" 2>/dev/null; }
 app_window() { app_windows "$1" | head -1; }

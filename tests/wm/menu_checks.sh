@@ -17,8 +17,8 @@ port() { port_of "$work/server.log"; }
   --website Alpha "http://127.0.0.1:$(port)/page" --launch 1 || { fail "profiles.json written"; exit 1; }
 
 start_app
-wait_for 20 eval '[ -n "$(app_window ^Alpha)" ]' || { fail "Alpha opens"; cat "$work/app.log"; exit 1; }
-alpha=$(app_window ^Alpha)
+wait_for 20 eval '[ -n "$(app_window "^$(named Alpha)")" ]' || { fail "Alpha opens"; cat "$work/app.log"; exit 1; }
+alpha=$(app_window "^$(named Alpha)")
 xdotool windowactivate --sync "$alpha" 2>/dev/null
 wait_for 5 eval '[ "$(xdotool getactivewindow)" = "$alpha" ]' || fail "Alpha becomes the active window"
 

@@ -29,13 +29,13 @@ restorable() {
 requested() { grep -q "^request $1\$" "$work/server.log"; }
 # A later start handing over a link; run in the background, its id is the instance's own.
 open_link() { exec "$app" "quenlith://open?url=${address//:/%3A}$1" >>"$work/send.log" 2>&1; }
-browser_window() { app_window '^Quenlith — '; }
+browser_window() { app_window "^$(named Quenlith) — "; }
 
 # --- SIGTERM right after a tab opened ------------------------------------------------------------
 start_app
 alpha=""
 # Found by its page's title: the window is in place by then, as the move below needs.
-wait_for 20 eval 'alpha=$(app_window "^Alpha — Page "); [ -n "$alpha" ]' ||
+wait_for 20 eval 'alpha=$(app_window "^$(named Alpha) — ${fsi}Page "); [ -n "$alpha" ]' ||
   { fail "Alpha opens"; cat "$work/app.log"; exit 1; }
 xdotool windowmove "$alpha" 200 150
 wait_for 5 geometry_is "$alpha" "200 150 500 400" || fail "Alpha moves"

@@ -29,7 +29,7 @@ printf '[Desktop Entry]\nType=Application\nName=Linked\nExec=xmessage\n' >"$XDG_
 mapped() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
 active() { xprop -root _NET_ACTIVE_WINDOW | sed 's/.*# //'; }
 is_active() { [ $(($(active))) -eq $(($1)) ]; }
-handle_geometry() { xdotool getwindowgeometry "$(app_window '^Expand Alpha$')" 2>/dev/null | awk -F'[ ,]+' '/Position|Geometry/ {print $3, $4}'; }
+handle_geometry() { xdotool getwindowgeometry "$(app_window "^Expand $(named Alpha)\$")" 2>/dev/null | awk -F'[ ,]+' '/Position|Geometry/ {print $3, $4}'; }
 handle_at() { handle_geometry | tr '\n' ' ' | grep -q "^$1 [0-9]* 16x72 "; }  # on screen, left side at $1
 tucked() { ! mapped "$alpha" && handle_at "$wa_x"; }
 point_at_handle() { local x y; read -r x y < <(handle_geometry | head -1); xdotool mousemove $((x + 8)) $((y + 36)); }
@@ -46,7 +46,7 @@ wait_for 10 eval 'linked=$(client linked) other=$(client other); [ -n "$linked" 
 
 start_app; alpha=""
 # Found by its page's title: the window is in place by then, as the drags below need.
-wait_for 20 eval 'alpha=$(app_window "^Alpha — Page "); [ -n "$alpha" ]' || { fail "Alpha opens"; cat "$work/app.log"; exit 1; }
+wait_for 20 eval 'alpha=$(app_window "^$(named Alpha) — ${fsi}Page "); [ -n "$alpha" ]' || { fail "Alpha opens"; cat "$work/app.log"; exit 1; }
 
 # --- Tucking by dragging ------------------------------------------------------------------------
 xdotool windowactivate --sync "$alpha"
@@ -66,7 +66,7 @@ check "and it stays" eval '! wait_for 2 eval "! mapped $alpha"'
 drag_to $((wa_x + 19))
 check "dragged to 19 px, it does not tuck" eval '! wait_for 2 eval "! mapped $alpha"'
 
-linked_shown() { [ -n "$(app_window '^Linked')" ]; }  # application links from here
+linked_shown() { [ -n "$(app_window "^$(named Linked)")" ]; }  # application links from here
 xdotool windowactivate --sync "$other" windowactivate --sync "$linked"
 check "activating the linked client shows the linked website" wait_for 10 linked_shown
 check "while the client stays active" eval '! wait_for 1 eval "! is_active $linked"'
@@ -81,6 +81,6 @@ wait_for 5 tucked || fail "Alpha tucks again"
 stop_app
 start_app
 check "after a restart Alpha comes back tucked" wait_for 20 eval 'handle_at $wa_x'
-check "its window stays off the screen" eval '[ -z "$(app_window "^Alpha")" ]'
+check "its window stays off the screen" eval '[ -z "$(app_window "^$(named Alpha)")" ]'
 
 end_checks tuck-links

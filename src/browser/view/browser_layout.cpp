@@ -1,5 +1,6 @@
 #include "browser/view/browser_layout.hpp"
 
+#include "model/isolated_text.hpp"
 #include "model/localization.hpp"
 
 namespace quenlith {
@@ -44,8 +45,9 @@ ChromeState chromeState(const ActiveTabFacts& tab) {
 
 std::string browserWindowTitle(const std::string& websiteTitle, bool persistentStore,
                                const std::string& tabTitle) {
-    const std::string head = persistentStore ? websiteTitle : localizedString("Private Window");
-    return head + " \u2014 " + tabTitle;
+    // Both names are the website's and the page's own: isolated, neither can reorder the other.
+    const std::string head = persistentStore ? isolatedText(websiteTitle) : localizedString("Private Window");
+    return head + " \u2014 " + isolatedText(tabTitle);
 }
 
 }  // namespace quenlith

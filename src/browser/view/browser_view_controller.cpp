@@ -16,6 +16,7 @@
 #include "browser/view/tab_restore.hpp"
 #include "browser/view/tab_title.hpp"
 #include "model/address.hpp"
+#include "model/isolated_text.hpp"
 #include "model/kept_call.hpp"
 #include "model/localization.hpp"
 #include "model/preferences_store.hpp"
@@ -374,7 +375,7 @@ void BrowserViewController::refreshChrome() {
     if (Gtk::Window* window = this->window())
         window->set_title(browserWindowTitle(profile_.displayTitle(), isPersistent(), tab->displayTitle()));
     authBar_.set_visible(state.authBarVisible);
-    toolbar.setTitle(state.startPageVisible ? std::string() : tab->displayTitle());
+    toolbar.setTitle(state.startPageVisible ? std::string() : isolatedText(tab->displayTitle()));
 
     std::vector<TabStripEntry> entries;
     for (const auto& shown : tabs_.items())

@@ -5,6 +5,7 @@
 #include <gtkmm/adjustment.h>
 
 #include "browser/view/browser_layout.hpp"
+#include "model/isolated_text.hpp"
 #include "model/localization.hpp"
 #include "ui/icon_image.hpp"
 #include "ui/icon_names.hpp"
@@ -117,7 +118,7 @@ void TabStrip::show(std::size_t activeIndex, const std::vector<TabStripEntry>& e
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const TabStripEntry& entry = entries[i];
         const Uuid id = entry.id;
-        auto item = std::make_unique<Item>(localizedFormat("Close %@", {entry.displayTitle}));
+        auto item = std::make_unique<Item>(localizedFormat("Close %@", {isolatedText(entry.displayTitle)}));
         showIcon(item->icon, entry.icon);
         item->label.set_text(tabButtonTitle(entry));
         item->label.set_ellipsize(Pango::ELLIPSIZE_END);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "model/isolated_text.hpp"
 #include "model/localization.hpp"
 #include "model/uri_components.hpp"
 
@@ -37,9 +38,10 @@ std::string tabStripSignature(std::size_t activeIndex, const std::vector<TabStri
 }
 
 std::string tabButtonTitle(const TabStripEntry& entry) {
-    if (entry.isSleeping) return "\u263E " + entry.displayTitle;
-    if (entry.mediaPaused) return "\u2161 " + entry.displayTitle;
-    return entry.displayTitle;
+    const std::string title = isolatedText(entry.displayTitle);
+    if (entry.isSleeping) return "\u263E " + title;
+    if (entry.mediaPaused) return "\u2161 " + title;
+    return title;
 }
 
 }  // namespace quenlith

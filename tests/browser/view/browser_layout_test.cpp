@@ -70,8 +70,11 @@ TEST(ChromeState, FollowsTheActiveTab) {
 }
 
 TEST(WindowTitle, PrivateWindowsNameNoWebsite) {
-    EXPECT_EQ(browserWindowTitle("Mail", true, "Inbox"), "Mail \u2014 Inbox");
-    EXPECT_EQ(browserWindowTitle("Mail", false, "Inbox"), "Private Window \u2014 Inbox");
+    EXPECT_EQ(browserWindowTitle("Mail", true, "Inbox"), "\u2068Mail\u2069 \u2014 \u2068Inbox\u2069");
+    EXPECT_EQ(browserWindowTitle("Mail", false, "Inbox"), "Private Window \u2014 \u2068Inbox\u2069");
+    // A right-to-left override in either name stays inside it.
+    EXPECT_EQ(browserWindowTitle("\u202EMail", true, "In\u2069box\u202E"),
+              "\u2068\u202EMail\u202C\u2069 \u2014 \u2068Inbox\u202E\u202C\u2069");
 }
 
 TEST(AutoReload, ToleranceIsATenthCappedAtFiveSeconds) {

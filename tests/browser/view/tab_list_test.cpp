@@ -160,12 +160,13 @@ TEST(TabStrip, SignatureChangesWithEveryShownPropertyButNotWithMedia) {
 }
 
 TEST(TabStrip, ButtonTitlePrefixes) {
-    TabStripEntry entry{Uuid::random(), false, false, "Mail", ""};
-    EXPECT_EQ(tabButtonTitle(entry), "Mail");
+    // The page's title is isolated: an override in it cannot reach the mark before it.
+    TabStripEntry entry{Uuid::random(), false, false, "\u202EMail", ""};
+    EXPECT_EQ(tabButtonTitle(entry), "\u2068\u202EMail\u202C\u2069");
     entry.mediaPaused = true;
-    EXPECT_EQ(tabButtonTitle(entry), "\u2161 Mail");
+    EXPECT_EQ(tabButtonTitle(entry), "\u2161 \u2068\u202EMail\u202C\u2069");
     entry.isSleeping = true;  // sleeping wins over paused
-    EXPECT_EQ(tabButtonTitle(entry), "\u263E Mail");
+    EXPECT_EQ(tabButtonTitle(entry), "\u263E \u2068\u202EMail\u202C\u2069");
 }
 
 TEST(TabStrip, ButtonTitlePrefixesHaveGlyphsInTheInterfaceFont) {

@@ -146,10 +146,17 @@ TEST_F(LauncherGuiTest, TrayItemRegistersOnceAndActivateTogglesTheLauncher) {
 
 TEST_F(LauncherGuiTest, TileOpensTheWebsiteAndTheRunningListFollowsIt) {
     WebAppProfile local = website("Local <Page> & co", "/local");
-    start({local, website("Other", "/other")});
+    start({local, website("\u202Erehto", "/other")});
     LauncherWindow& launcher = controller->launcher();
     launcher.showAt(100, 0);
     MenuBarView& view = launcher.view();
+    // A name is drawn isolated: an override in it cannot reorder what is around it.
+    ASSERT_TRUE(spinUntil([&] { return view.startPage()->savedTiles().size() == 2; }));
+    WebsiteTile& spoofed = *view.startPage()->savedTiles().back();
+    EXPECT_EQ(spoofed.title(), "\u202Erehto");
+    EXPECT_TRUE(spinUntil([&] {
+        return testing::Value(test::drawnTexts(spoofed), testing::Contains("\u2068\u202Erehto\u202C\u2069"));
+    }));
     EXPECT_TRUE(view.startPage()->searchField().is_focus()) << "typing goes to the search field at once";
     auto labels = [&] {
         std::string text;
@@ -194,11 +201,13 @@ TEST_F(LauncherGuiTest, WebsiteTrayItemShowsItsStateAndLeavesTheTray) {
     const std::string path = item.item().objectPath();
     ASSERT_TRUE(spinUntil([&] { return item.item().registered(); }));
     EXPECT_EQ(itemProperty(bus, path, "Id"), "(<'Quenlith.website." + pinned.id.string() + "'>,)");
-    EXPECT_NE(itemProperty(bus, path, "ToolTip").find("Pinned \u00B7 Not Open"), std::string::npos);
+    // The name is isolated (printed as escapes) beside the state.
+    EXPECT_NE(itemProperty(bus, path, "ToolTip").find("\\u2068Pinned\\u2069 \u00B7 Not Open"),
+              std::string::npos);
 
     callItem(bus, path, "Activate", g_variant_new("(ii)", 0, 0));
     ASSERT_TRUE(spinUntil([&] { return item.activity() == WebsiteActivity::visible; }, std::chrono::seconds(20)));
-    EXPECT_NE(item.item().appearance().toolTip.find("Pinned \u00B7 Viewing"), std::string::npos);
+    EXPECT_NE(item.item().appearance().toolTip.find("\u2068Pinned\u2069 \u00B7 Viewing"), std::string::npos);
 
     auto removeFromTray = [&] {
         for (Gtk::Widget* entry : controller->websiteItems().begin()->second->menu().get_children())

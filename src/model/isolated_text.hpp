@@ -1,0 +1,20 @@
+#pragma once
+
+// Names that pages and people choose (page titles, website names, saved pages, page groups) are
+// shown beside other text. Wrapped in a bidirectional isolate, a right-to-left override inside a
+// name cannot reorder the text around it. For display only: files and comparisons keep the name.
+
+#include <string>
+#include <string_view>
+
+namespace quenlith {
+
+// `text` between U+2068 FIRST STRONG ISOLATE and U+2069 POP DIRECTIONAL ISOLATE, with the
+// embedding, override and isolate controls inside it balanced: a closer without its opener is
+// dropped (so nothing inside closes the isolate early), openers still open at the end are closed
+// there, and nesting stops at a depth far below the bidirectional algorithm's limit. Each
+// paragraph of a text with line breaks is isolated on its own, as the algorithm ends every
+// isolate at a paragraph's end. Empty text stays empty.
+std::string isolatedText(std::string_view text);
+
+}  // namespace quenlith
