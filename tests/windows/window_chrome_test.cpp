@@ -94,14 +94,18 @@ TEST_F(WindowChromeTest, ASavedNarrowFrameOpensAsSavedAndTheChromeGivesWayDownTo
     alpha.windowFrame = narrow;
     start({alpha});
     auto& window = openOwn(alpha);
+    int reported = 0;
+    sigc::connection counting = window.panel().signal_frame_changed().connect([&] { ++reported; });
     window.browser().toolbar.setMainMenuButton(*Gtk::manage(new Gtk::MenuButton()), nullptr);
     ASSERT_TRUE(mapped(window));
     EXPECT_TRUE(settlesAt(window, Rect{100, 100, 400, 300})) << "at " << window.panel().frame().width;
+    ASSERT_TRUE(spinUntil([&] { return reported > 0; })) << "the window reports where it opened";
     int minimum = 0, natural = 0;
     window.panel().get_preferred_width(minimum, natural);
     EXPECT_LE(minimum, static_cast<int>(kPanelMinimumWidth));
     timers.runDue();
     EXPECT_EQ(store->profile(alpha.id)->windowFrame, narrow) << "nobody moved the window";
+    counting.disconnect();
 
     // Down to the minimum, and no further.
     window.panel().setFrame(Rect{100, 100, kPanelMinimumWidth, kPanelMinimumHeight});
