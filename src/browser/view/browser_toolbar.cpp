@@ -128,7 +128,6 @@ void BrowserToolbar::navigate() {
 }
 
 void BrowserToolbar::showAddress(const std::string& text) {
-    subtitle_.set_text(titleBarAddress(text));
     if (address.get_text() == text) return;
     showingAddress_ = true;
     address.set_text(text);
@@ -200,7 +199,10 @@ void BrowserToolbar::mainMenuOpening() const {
     if (mainMenuOpen_) mainMenuOpen_();
 }
 
-void BrowserToolbar::setTitle(const std::string& title) {
+void BrowserToolbar::setTitle(const std::string& title, const std::string& pageAddress) {
+    // The line under the title follows the page even while the field is being edited.
+    const std::string shown = titleBarAddress(pageAddress);
+    if (subtitle_.get_text() != shown) subtitle_.set_text(shown);
     if (title_.get_text() == title) return;
     title_.set_text(title);
     showTitleOrField();

@@ -64,8 +64,9 @@ public:
     void placeIn(Gtk::HeaderBar* bar);
     Gtk::HeaderBar* headerBar() const { return headerBar_; }
 
-    // The active page's title; an empty one (start page, no page yet) shows the address field.
-    void setTitle(const std::string& title);
+    // The active page's title, shown over its address; an empty title (start page, no page yet)
+    // shows the address field.
+    void setTitle(const std::string& title, const std::string& pageAddress = {});
     const Gtk::Widget& titleArea() const { return titleArea_; }
     std::string shownAddress() const { return subtitle_.get_text(); }
     // Shows the address field (in the header bar it stands in for the title), focused, its text

@@ -374,7 +374,7 @@ void BrowserViewController::refreshChrome() {
     if (Gtk::Window* window = this->window())
         window->set_title(browserWindowTitle(profile_.displayTitle(), isPersistent(), tab->displayTitle()));
     authBar_.set_visible(state.authBarVisible);
-    toolbar.setTitle(state.startPageVisible ? std::string() : tab->displayTitle());
+    toolbar.setTitle(state.startPageVisible ? std::string() : tab->displayTitle(), state.addressText);
 
     std::vector<TabStripEntry> entries;
     for (const auto& shown : tabs_.items())
