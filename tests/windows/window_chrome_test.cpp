@@ -7,6 +7,8 @@
 
 #include "windows/window_manager_fixture.hpp"
 
+#include <gdk/gdkx.h>
+
 namespace quenlith::test {
 namespace {
 
@@ -111,6 +113,45 @@ TEST_F(WindowChromeTest, ASavedNarrowFrameOpensAsSavedAndTheChromeGivesWayDownTo
     window.panel().setFrame(Rect{100, 100, kPanelMinimumWidth, kPanelMinimumHeight});
     EXPECT_TRUE(settlesAt(window, Rect{100, 100, kPanelMinimumWidth, kPanelMinimumHeight}));
     EXPECT_TRUE(spinUntil([&] { return window.browser().toolbar.lesserButtonsInMenu(); }));
+}
+
+// Through a real window manager: tests/wm/narrow_frame_checks.sh runs these under openbox and xfwm4.
+class WindowChromeUnderWindowManager : public WindowChromeTest {
+protected:
+    void SetUp() override {
+        GdkDisplay* display = gdk_display_get_default();
+        if (!GDK_IS_X11_DISPLAY(display) ||
+            !gdk_x11_screen_supports_net_wm_hint(
+                gdk_display_get_default_screen(display),
+                gdk_atom_intern_static_string("_NET_WM_STATE_MAXIMIZED_HORZ")))
+            GTEST_SKIP() << "needs a window manager (tests/wm/narrow_frame_checks.sh)";
+    }
+};
+
+TEST_F(WindowChromeUnderWindowManager, DoubleClickingTheTitleBarBesideTheTitleMaximises) {
+    auto alpha = website("Alpha", "/alpha");
+    alpha.windowFrame = CodableRect{100, 40, 480, 720, std::nullopt};
+    start({alpha});
+    auto& window = openOwn(alpha);
+    ASSERT_TRUE(mapped(window));
+    ASSERT_TRUE(spinUntil([&] { return window.browser().toolbar.showsTitle(); }));
+    ASSERT_TRUE(settlesAt(window, Rect{100, 40, 480, 720}));
+    // Just inside the title area, left of the centred title.
+    const Gtk::Allocation area = window.browser().toolbar.titleArea().get_allocation();
+    int x = 0, y = 0;
+    window.panel().get_window()->get_root_coords(area.get_x() + 3, area.get_y() + area.get_height() / 2, x,
+                                                 y);
+    const std::string command = "xdotool mousemove --sync " + std::to_string(x) + " " + std::to_string(y) +
+                                " click --repeat 2 --delay 60 1";
+    int status = 1;
+    ASSERT_TRUE(g_spawn_command_line_sync(command.c_str(), nullptr, nullptr, &status, nullptr) &&
+                status == 0);
+    auto maximized = [&] {
+        return (window.panel().get_window()->get_state() & Gdk::WINDOW_STATE_MAXIMIZED) != 0;
+    };
+    ASSERT_TRUE(spinUntil([&] { return maximized() && window.panel().frame().width > 480; },
+                          std::chrono::seconds(5)));
+    EXPECT_FALSE(window.browser().toolbar.address.has_focus()) << "the title did not take the clicks";
 }
 
 }  // namespace

@@ -11,7 +11,7 @@ app=$build/quenlith
 tool=$build/tests/programs/profiles_tool/profiles_tool
 source "$here/lib.sh"
 begin_checks narrow-frame-wm bus -- "$@"
-need_programs "$app" "$build/tests/programs/page_server/page_server" "$tool"
+need_programs "$app" "$build/tests/programs/page_server/page_server" "$tool" "$build/tests/windows_tests"
 data=$XDG_DATA_HOME/com.quenlith.Quenlith
 profiles=$data/profiles.json
 mkdir -p "$data"
@@ -56,6 +56,15 @@ for wm in openbox openbox xfwm4; do
   else
     check "under $wm profiles.json is unchanged byte for byte" eval '[ "$(sha256sum <"$profiles")" = "$written" ]' ||
       "$tool" frames "$profiles"
+  fi
+  if [ "$wm" != "${tested_wm:-}" ]; then
+    tested_wm=$wm
+    # The title bar without a maximise button: a double click beside the title maximises.
+    "$build/tests/windows_tests" --gtest_filter='WindowChromeUnderWindowManager.*' --gtest_brief=1 >"$work/tests.log" 2>&1
+    status=$?
+    skipped=$(grep -c '^\[  SKIPPED \]' "$work/tests.log")
+    check "under $wm the title bar tests (status $status, $skipped skipped)" eval '[ $status -eq 0 ] && [ "$skipped" -eq 0 ]' ||
+      cat "$work/tests.log"
   fi
   stop_window_manager
 done

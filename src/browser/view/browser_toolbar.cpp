@@ -92,7 +92,9 @@ BrowserToolbar::BrowserToolbar()
     titleButton_.add(titleLines_);
     titleButton_.set_relief(Gtk::RELIEF_NONE);
     titleButton_.set_focus_on_click(false);
-    titleButton_.set_hexpand(true);
+    // As wide as the title: the title bar beside it still moves the window and maximises it on a
+    // double click (there is no maximise button).
+    titleButton_.set_halign(Gtk::ALIGN_CENTER);
     titleButton_.set_tooltip_text(localizedString("Search or enter website"));
     titleButton_.get_style_context()->add_class("quenlith-title-button");
     titleButton_.signal_clicked().connect([this] { focusAddress(); });
