@@ -22,6 +22,7 @@
 #include "model/logging.hpp"
 #include "launcher/launcher_window.hpp"
 #include "launcher/menu_bar_view.hpp"
+#include "browser/view/browser_view_controller.hpp"
 #include "windows/browser_window_controller.hpp"
 #include "windows/browser_window_manager.hpp"
 #include "windows/floating_browser_panel.hpp"
@@ -86,7 +87,10 @@ void AppDelegate::buildMainMenu() {
     environment->windows().onWindowBuilt = [this](BrowserWindowController& controller) {
         if (!mainMenu) return;
         mainMenu->attach(controller.panel());
-        controller.panel().headerBar().pack_end(*mainMenu->makeMenuButton());
+        // Among the toolbar's lesser buttons: a narrow title bar moves it into the More menu.
+        controller.browser().toolbar.setMainMenuButton(*mainMenu->makeMenuButton(), [this] {
+            if (mainMenu) mainMenu->refresh();
+        });
     };
     // A window a shortcut opened while launching gets its menu now.
     for (const auto& [id, controller] : environment->windows().windows())

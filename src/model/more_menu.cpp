@@ -12,6 +12,12 @@ std::vector<MoreMenuEntry> moreMenuEntries(const MoreMenuFacts& facts) {
     };
     auto separator = [&] { entries.push_back({}); };
 
+    if (facts.mainMenuInMenu) add(MoreMenuItem::mainMenu, "Main Menu");
+    if (facts.narrowToolbar) {
+        add(MoreMenuItem::startPage, "Start Page");
+        add(MoreMenuItem::saveWebsite, "Save Website\u2026", facts.saveWebsiteEnabled);
+    }
+    if (facts.mainMenuInMenu || facts.narrowToolbar) separator();
     add(MoreMenuItem::showInMenuBar, "Show in Menu Bar", facts.hasShareableURL, facts.inMenuBar);
     add(MoreMenuItem::websiteSettings, "Website Settings\u2026");
     add(MoreMenuItem::userAgent, "User-Agent\u2026");

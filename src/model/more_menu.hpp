@@ -10,6 +10,9 @@ namespace quenlith {
 
 // The items of a browser window's "more" menu, in menu order.
 enum class MoreMenuItem {
+    mainMenu,
+    startPage,
+    saveWebsite,
     showInMenuBar,
     websiteSettings,
     userAgent,
@@ -50,6 +53,10 @@ struct MoreMenuFacts {
     bool persistentStore = true;
     bool ownSession = false;  // the window's data store has an identifier of its own
     bool hasSiteProxy = false;
+    // Toolbar buttons the title bar has no room for: the menu offers them first.
+    bool narrowToolbar = false;  // start page and save
+    bool saveWebsiteEnabled = false;
+    bool mainMenuInMenu = false;  // the main-menu button is out of sight
 };
 
 struct MoreMenuEntry {

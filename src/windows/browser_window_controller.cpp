@@ -173,7 +173,9 @@ void BrowserWindowController::saveFrame() {
     auto website = store.profile(profileID);
     if (!website || !website->rememberWindowFrame) return;
     CodableRect frame = panel_->savedFrame();
-    if (website->windowFrame && *website->windowFrame == frame) return;
+    // The same place is no change, even when the saved frame does not name its display yet: the
+    // file is rewritten only when the person (or the window manager) moved or resized the window.
+    if (website->windowFrame && rect(*website->windowFrame) == rect(frame)) return;
     store.setWindowFrame(frame, profileID);
 }
 

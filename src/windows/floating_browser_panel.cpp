@@ -54,7 +54,8 @@ FloatingBrowserPanel::FloatingBrowserPanel(bool followAcrossSpaces) {
     set_title("Quenlith");
     headerBar_.set_title("Quenlith");
     headerBar_.set_show_close_button(true);
-    headerBar_.set_decoration_layout(":minimize,maximize,close");
+    // No maximise button: its room goes to the address (double-clicking the title bar maximises).
+    headerBar_.set_decoration_layout(":minimize,close");
     headerBar_.show();
     set_titlebar(headerBar_);
     set_default_size(kInitialWidth, kInitialHeight);

@@ -68,6 +68,7 @@ struct ViewOptions {
     bool startsDormant = false;
     bool privateWindow = false;
     DownloadManager* downloads = nullptr;
+    std::shared_ptr<WebsiteDataStore> store;  // else the shared store, or a private one
 };
 
 class BrowserViewFixture : public testing::Test {
@@ -82,8 +83,9 @@ protected:
     }
 
     BrowserViewController& open(WebAppProfile profile, ViewOptions options = {}) {
-        auto store =
-            options.privateWindow ? WebsiteDataStore::nonPersistent() : WebsiteDataStore::defaultDataStore();
+        auto store = options.store           ? options.store
+                     : options.privateWindow ? WebsiteDataStore::nonPersistent()
+                                             : WebsiteDataStore::defaultDataStore();
         controller = std::make_unique<BrowserViewController>(
             std::move(profile), *preferences, options.downloads, std::move(options.configuration),
             options.initialURL, std::move(store), options.startsDormant, clock, timers);

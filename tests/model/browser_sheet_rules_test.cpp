@@ -129,6 +129,36 @@ TEST(MoreMenuTest, ItemsFollowThePageTheSessionAndTheAdSettings) {
     EXPECT_TRUE(ads && ads->enabled && ads->checked);
 }
 
+// Buttons a narrow title bar has no room for lead the menu, followed by a separator.
+TEST(MoreMenuTest, ButtonsOutOfTheTitleBarLeadTheMenu) {
+    auto leading = [](MoreMenuFacts facts) {
+        std::string out;
+        for (const auto& entry : moreMenuEntries(facts)) {
+            if (entry.item == MoreMenuItem::showInMenuBar) break;
+            out += (entry.title.empty() ? "|" : entry.title) + (entry.enabled ? "" : "(off)") + ";";
+        }
+        return out;
+    };
+    MoreMenuFacts wide;
+    wide.saveWebsiteEnabled = true;
+    MoreMenuFacts narrow = wide;
+    narrow.narrowToolbar = true;
+    MoreMenuFacts narrowOnStartPage = narrow;
+    narrowOnStartPage.saveWebsiteEnabled = false;
+    MoreMenuFacts everything = narrow;
+    everything.mainMenuInMenu = true;
+    MoreMenuFacts row = wide;  // the compact row has no main-menu button
+    row.mainMenuInMenu = true;
+    const std::pair<MoreMenuFacts, std::string> cases[] = {
+        {wide, ""},
+        {narrow, "Start Page;Save Website\u2026;|;"},
+        {narrowOnStartPage, "Start Page;Save Website\u2026(off);|;"},
+        {everything, "Main Menu;Start Page;Save Website\u2026;|;"},
+        {row, "Main Menu;|;"},
+    };
+    for (const auto& [facts, expected] : cases) EXPECT_EQ(leading(facts), expected);
+}
+
 TEST(WindowSheetSavesTest, WindowSettingsCheckTheUserAgentThenTheIntervalText) {
     WebAppProfile draft;
     draft.name = "Site";

@@ -20,7 +20,7 @@ void requireReady(int port, BackgroundProcess& process, const std::string& name)
 }
 }  // namespace
 
-TinyproxyServer::TinyproxyServer(const std::string& username, const std::string& password) {
+TinyproxyServer::TinyproxyServer(const std::string& username, const std::string& password, int connectPort) {
     port_ = freeTcpPort();
     std::ostringstream config;
     config << "Port " << port_ << "\n"
@@ -32,6 +32,7 @@ TinyproxyServer::TinyproxyServer(const std::string& username, const std::string&
            << "LogLevel Info\n"
            << "DisableViaHeader Yes\n";
     if (!username.empty()) config << "BasicAuth " << username << " " << password << "\n";
+    if (connectPort > 0) config << "ConnectPort " << connectPort << "\n";
     writeFile(folder_.file("tinyproxy.conf"), config.str());
     process_ = std::make_unique<BackgroundProcess>(
         std::vector<std::string>{"tinyproxy", "-d", "-c", folder_.file("tinyproxy.conf")}, folder_.file("output.txt"));

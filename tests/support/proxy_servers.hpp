@@ -11,10 +11,12 @@ namespace quenlith::test {
 
 // tinyproxy on 127.0.0.1 and a free port, in the foreground as the current user, with a
 // temporary configuration and log. With a user name it demands Basic authentication (tinyproxy
-// accepts only letters, digits, "-", ".", "_" in its configured credentials).
+// accepts only letters, digits, "-", ".", "_" in its configured credentials). With `connectPort`
+// it refuses a CONNECT to any other port (403), as proxies that tunnel only to 443 do.
 class TinyproxyServer {
 public:
-    explicit TinyproxyServer(const std::string& username = "", const std::string& password = "");
+    explicit TinyproxyServer(const std::string& username = "", const std::string& password = "",
+                             int connectPort = 0);
     ~TinyproxyServer();
 
     int port() const { return port_; }

@@ -22,6 +22,32 @@ PageFailure webProcessEndedFailure() {
     return {"Quenlith", 1, localizedString("The page stopped responding. Try again to reconnect.")};
 }
 
+namespace {
+
+// "host:port" of an address, or nothing.
+std::optional<std::string> hostAndPort(std::string_view address) {
+    auto parts = parseUri(address);
+    if (!parts || !parts->host || parts->host->empty()) return std::nullopt;
+    std::string host = *parts->host;
+    if (host.find(':') != std::string::npos) host = "[" + host + "]";
+    int port = parts->port;
+    if (port <= 0 && parts->scheme)
+        port = *parts->scheme == "https" ? 443 : *parts->scheme == "http" ? 80 : -1;
+    return port > 0 ? host + ":" + std::to_string(port) : host;
+}
+
+}  // namespace
+
+PageFailure proxyRefusalFailure(const std::optional<std::string>& proxyAddress, std::string_view pageAddress,
+                                unsigned statusCode) {
+    const std::string website = hostAndPort(pageAddress).value_or(std::string(pageAddress));
+    const std::optional<std::string> proxy = proxyAddress ? hostAndPort(*proxyAddress) : std::nullopt;
+    std::string text = proxy
+                           ? localizedFormat("The proxy %@ refused the connection to %@.", {*proxy, website})
+                           : localizedFormat("A proxy refused the connection to %@.", {website});
+    return {"Proxy", statusCode, std::move(text)};
+}
+
 bool isSilentPageFailure(const PageFailure& failure) {
     auto is = [&](GQuark domain, int code) { return failure.domain == g_quark_to_string(domain) && failure.code == code; };
     return is(WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED) ||

@@ -26,6 +26,12 @@ PageFailure pageFailure(const GError& error);
 // again to reconnect."
 PageFailure webProcessEndedFailure();
 
+// A proxy's refusal to tunnel to the page (see isTunnelRefusal): names the proxy (its host and
+// port from the address given to the engine, never its credentials; "A proxy" when it is not
+// known) and the website's host and port.
+PageFailure proxyRefusalFailure(const std::optional<std::string>& proxyAddress, std::string_view pageAddress,
+                                unsigned statusCode);
+
 // Failures that are no failure for the user: a load cancelled (by a newer navigation or by
 // stopping), and a navigation that became a download. They show nothing and log nothing; the page
 // stays as it is.

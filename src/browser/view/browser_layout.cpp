@@ -1,7 +1,9 @@
 #include "browser/view/browser_layout.hpp"
 
+#include "model/address_text.hpp"
 #include "model/isolated_text.hpp"
 #include "model/localization.hpp"
+#include "model/uri_components.hpp"
 
 namespace quenlith {
 
@@ -41,6 +43,18 @@ ChromeState chromeState(const ActiveTabFacts& tab) {
     state.progressVisible = tab.isLoading && !tab.error;
     state.authBarVisible = tab.pageIsSignIn;
     return state;
+}
+
+std::string titleBarAddress(const std::string& address) {
+    auto parts = parseUri(address);
+    if (!parts || !parts->scheme || !parts->host || parts->host->empty()) return address;
+    const std::string scheme = asciiLowercased(*parts->scheme);
+    if ((scheme != "http" && scheme != "https") || address.compare(scheme.size(), 3, "://") != 0)
+        return address;
+    std::string shown = address.substr(scheme.size() + 3);
+    if (parts->path == "/" && !parts->query && !parts->fragment && !shown.empty() && shown.back() == '/')
+        shown.pop_back();
+    return shown;
 }
 
 std::string browserWindowTitle(const std::string& websiteTitle, bool persistentStore,

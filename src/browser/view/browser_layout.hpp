@@ -75,6 +75,10 @@ struct ChromeState {
 
 ChromeState chromeState(const ActiveTabFacts& tab);
 
+// The address as the title bar shows it under the page title: without "http://" or "https://",
+// and without the lone "/" of a site's root, so that the host comes first.
+std::string titleBarAddress(const std::string& address);
+
 // "<website> — <tab>": the website's display title, or "Private Window" for a private session.
 std::string browserWindowTitle(const std::string& websiteTitle, bool persistentStore,
                                const std::string& tabTitle);

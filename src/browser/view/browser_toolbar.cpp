@@ -7,6 +7,43 @@
 
 namespace quenlith {
 
+namespace {
+
+// The title keeps at least this width beside the lesser buttons; with less room they go into the
+// More menu (in the 480-pixel default window the title then has about 210 pixels).
+constexpr int kTitleRoom = 240;
+
+}  // namespace
+
+BrowserToolbar::TitleArea::TitleArea(BrowserToolbar& owner)
+    : Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 2), owner_(owner) {}
+
+void BrowserToolbar::TitleArea::get_preferred_width_vfunc(int& minimum, int& natural) const {
+    Gtk::Box::get_preferred_width_vfunc(minimum, natural);
+    int stackNatural = 0;
+    owner_.titleStack_.get_preferred_width(minimum, stackNatural);
+}
+
+void BrowserToolbar::TitleArea::get_preferred_width_for_height_vfunc(int height, int& minimum,
+                                                                     int& natural) const {
+    Gtk::Box::get_preferred_width_for_height_vfunc(height, minimum, natural);
+    int stackNatural = 0;
+    owner_.titleStack_.get_preferred_width_for_height(height, minimum, stackNatural);
+}
+
+void BrowserToolbar::TitleArea::on_size_allocate(Gtk::Allocation& allocation) {
+    // The header bar gives the title all the room between its sides, whatever it asks for: the
+    // choice below changes nothing of that width, so it cannot swing back and forth.
+    int lesserMinimum = 0, lesserNatural = 0;
+    owner_.lesser_.get_preferred_width(lesserMinimum, lesserNatural);
+    const bool hide = allocation.get_width() - lesserNatural - get_spacing() < kTitleRoom;
+    if (hide != owner_.lesserHidden_) {
+        owner_.lesserHidden_ = hide;
+        owner_.lesser_.set_visible(!hide);
+    }
+    Gtk::Box::on_size_allocate(allocation);
+}
+
 BrowserToolbar::BrowserToolbar()
     : Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 3),
       back("chevron.left", localizedString("Back (Ctrl+[)")),
@@ -17,14 +54,17 @@ BrowserToolbar::BrowserToolbar()
       more("ellipsis.circle", localizedString("More options")),
       saveWebsite("bookmark", localizedString("Save Website…")),
       start_(Gtk::ORIENTATION_HORIZONTAL, 2),
-      end_(Gtk::ORIENTATION_HORIZONTAL, 2) {
+      end_(Gtk::ORIENTATION_HORIZONTAL, 2),
+      lesser_(Gtk::ORIENTATION_HORIZONTAL, 2),
+      titleArea_(*this),
+      titleLines_(Gtk::ORIENTATION_VERTICAL, 0) {
     get_style_context()->add_class("quenlith-toolbar");
 
     address.set_placeholder_text(localizedString("Search or enter website"));
     address.get_accessible()->set_name(localizedString("Address and search"));
     address.set_hexpand(true);
     // The field gives way before the buttons, down to 64 pixels, so that the title bar of the
-    // default 480-pixel window still fits every button.
+    // narrowest window still fits every button it keeps.
     address.set_width_chars(1);
     address.set_size_request(64, -1);
     address.signal_activate().connect([this] { navigate(); });
@@ -38,13 +78,23 @@ BrowserToolbar::BrowserToolbar()
         return false;
     });
 
+    // Title over address, as a title bar's title and subtitle: the host is readable without a click.
     title_.set_ellipsize(Pango::ELLIPSIZE_END);
     title_.set_width_chars(1);
     title_.get_style_context()->add_class("title");
-    titleButton_.add(title_);
+    subtitle_.set_ellipsize(Pango::ELLIPSIZE_END);
+    subtitle_.set_width_chars(1);
+    subtitle_.get_style_context()->add_class("subtitle");
+    subtitle_.get_style_context()->add_class("dim-label");
+    titleLines_.pack_start(title_, false, false);
+    titleLines_.pack_start(subtitle_, false, false);
+    titleLines_.set_valign(Gtk::ALIGN_CENTER);
+    titleButton_.add(titleLines_);
     titleButton_.set_relief(Gtk::RELIEF_NONE);
     titleButton_.set_focus_on_click(false);
-    titleButton_.set_hexpand(true);
+    // As wide as the title: the title bar beside it still moves the window and maximises it on a
+    // double click (there is no maximise button).
+    titleButton_.set_halign(Gtk::ALIGN_CENTER);
     titleButton_.set_tooltip_text(localizedString("Search or enter website"));
     titleButton_.get_style_context()->add_class("quenlith-title-button");
     titleButton_.signal_clicked().connect([this] { focusAddress(); });
@@ -53,8 +103,13 @@ BrowserToolbar::BrowserToolbar()
     titleStack_.add(titleButton_, "title");
     titleStack_.set_transition_type(Gtk::STACK_TRANSITION_TYPE_NONE);
     titleStack_.show_all();
+    titleArea_.pack_start(titleStack_, true, true);
+    titleArea_.pack_start(lesser_, false, false);
+    titleArea_.set_hexpand(true);
+    titleArea_.show();
     start_.show();
     end_.show();
+    lesser_.show();
 
     placeIn(nullptr);
 }
@@ -63,6 +118,9 @@ BrowserToolbar::~BrowserToolbar() {
     addressChanged_.disconnect();
     addressFocusOut_.disconnect();
     unpack();
+    // The title area asks the stack for its size: they part before either goes.
+    titleArea_.remove(titleStack_);
+    titleArea_.remove(lesser_);
 }
 
 void BrowserToolbar::navigate() {
@@ -88,7 +146,7 @@ void BrowserToolbar::unpack() {
     if (headerBar_) {
         if (start_.get_parent()) headerBar_->remove(start_);
         if (end_.get_parent()) headerBar_->remove(end_);
-        if (headerBar_->get_custom_title() == &titleStack_)
+        if (headerBar_->get_custom_title() == &titleArea_)
             gtk_header_bar_set_custom_title(headerBar_->gobj(), nullptr);
     }
     addressFocusOut_.unblock();
@@ -112,12 +170,15 @@ void BrowserToolbar::placeIn(Gtk::HeaderBar* bar) {
         more.set_margin_end(0);
         for (Gtk::Widget* child : std::initializer_list<Gtk::Widget*>{&back, &forward, &reload})
             start_.pack_start(*child, false, false);
-        for (Gtk::Widget* child : std::initializer_list<Gtk::Widget*>{&startPage, &saveWebsite, &pin, &more})
+        // The main-menu button, packed first, stays first.
+        for (Gtk::Widget* child : std::initializer_list<Gtk::Widget*>{&startPage, &saveWebsite})
+            lesser_.pack_start(*child, false, false);
+        for (Gtk::Widget* child : std::initializer_list<Gtk::Widget*>{&pin, &more})
             end_.pack_start(*child, false, false);
         titleStack_.add(address, "address");
         bar->pack_start(start_);
         bar->pack_end(end_);
-        bar->set_custom_title(titleStack_);
+        bar->set_custom_title(titleArea_);
     }
     for (Gtk::Widget* child : std::initializer_list<Gtk::Widget*>{&back, &forward, &reload, &startPage,
                                                                   &address, &saveWebsite, &pin, &more})
@@ -126,7 +187,24 @@ void BrowserToolbar::placeIn(Gtk::HeaderBar* bar) {
     showTitleOrField();
 }
 
-void BrowserToolbar::setTitle(const std::string& title) {
+void BrowserToolbar::setMainMenuButton(Gtk::MenuButton& button, std::function<void()> onOpen) {
+    if (mainMenuButton_) lesser_.remove(*mainMenuButton_);
+    mainMenuButton_ = &button;
+    mainMenuOpen_ = std::move(onOpen);
+    lesser_.pack_start(button, false, false);
+    lesser_.reorder_child(button, 0);
+    button.set_valign(Gtk::ALIGN_CENTER);
+    button.show();
+}
+
+void BrowserToolbar::mainMenuOpening() const {
+    if (mainMenuOpen_) mainMenuOpen_();
+}
+
+void BrowserToolbar::setTitle(const std::string& title, const std::string& pageAddress) {
+    // The line under the title follows the page even while the field is being edited.
+    const std::string shown = titleBarAddress(pageAddress);
+    if (subtitle_.get_text() != shown) subtitle_.set_text(shown);
     if (title_.get_text() == title) return;
     title_.set_text(title);
     showTitleOrField();

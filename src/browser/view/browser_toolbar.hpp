@@ -8,6 +8,7 @@
 #include <gtkmm/entry.h>
 #include <gtkmm/headerbar.h>
 #include <gtkmm/label.h>
+#include <gtkmm/menubutton.h>
 #include <gtkmm/stack.h>
 
 #include "ui/action_button.hpp"
@@ -18,9 +19,11 @@ namespace quenlith {
 // actions; the browser view assigns them.
 //
 // They sit in the window's header bar when it has one (back, forward and reload at the start;
-// start page, save and pin at the end; between them the page title, which turns into the address
-// field when clicked or when an address is to be typed), else in this box as one row (compact
-// windows, whose title bar is hidden).
+// pin and more at the end; between them the page title over its address, which turns into the
+// address field when clicked or when an address is to be typed, followed by the lesser buttons:
+// main menu, start page and save), else in this box as one row (compact windows, whose title bar
+// is hidden; the main menu has no place there). A title bar too narrow to leave the title its room
+// beside the lesser buttons leaves them out: the More menu offers them instead.
 class BrowserToolbar : public Gtk::Box {
 public:
     BrowserToolbar();
@@ -47,12 +50,25 @@ public:
     // Puts the page's address in the field; not an edit of the person's.
     void showAddress(const std::string& text);
 
+    // The application's main-menu button, among the lesser buttons; `onOpen` runs before its menu
+    // is shown from the More menu.
+    void setMainMenuButton(Gtk::MenuButton& button, std::function<void()> onOpen);
+    Gtk::MenuButton* mainMenuButton() const { return mainMenuButton_; }
+    void mainMenuOpening() const;
+    // Whether start page and save are out of the title bar for want of room.
+    bool lesserButtonsInMenu() const { return headerBar_ && lesserHidden_; }
+    // Whether the main-menu button is out of sight (a narrow title bar, or the row).
+    bool mainMenuInMenu() const { return mainMenuButton_ && (!headerBar_ || lesserHidden_); }
+
     // Moves the controls into `bar`, or back into this box when it is null.
     void placeIn(Gtk::HeaderBar* bar);
     Gtk::HeaderBar* headerBar() const { return headerBar_; }
 
-    // The active page's title; an empty one (start page, no page yet) shows the address field.
-    void setTitle(const std::string& title);
+    // The active page's title, shown over its address; an empty title (start page, no page yet)
+    // shows the address field.
+    void setTitle(const std::string& title, const std::string& pageAddress = {});
+    const Gtk::Widget& titleArea() const { return titleArea_; }
+    std::string shownAddress() const { return subtitle_.get_text(); }
     // Shows the address field (in the header bar it stands in for the title), focused, its text
     // selected.
     void focusAddress();
@@ -60,6 +76,22 @@ public:
     bool showsTitle() const { return headerBar_ && titleStack_.get_visible_child_name() == "title"; }
 
 private:
+    // The header bar's custom title: the title (or field) with the lesser buttons after it. Its
+    // minimum leaves the lesser buttons out, so they never make the window wider; they show only
+    // when the title keeps its room beside them.
+    class TitleArea : public Gtk::Box {
+    public:
+        explicit TitleArea(BrowserToolbar& owner);
+
+    protected:
+        void get_preferred_width_vfunc(int& minimum, int& natural) const override;
+        void get_preferred_width_for_height_vfunc(int height, int& minimum, int& natural) const override;
+        void on_size_allocate(Gtk::Allocation& allocation) override;
+
+    private:
+        BrowserToolbar& owner_;
+    };
+
     void showTitleOrField();
     void unpack();
 
@@ -68,11 +100,18 @@ private:
     bool showingAddress_ = false;
     sigc::connection addressChanged_;
     sigc::connection addressFocusOut_;
+    bool lesserHidden_ = false;
+    Gtk::MenuButton* mainMenuButton_ = nullptr;  // held by lesser_
+    std::function<void()> mainMenuOpen_;
     Gtk::Box start_;
     Gtk::Box end_;
+    Gtk::Box lesser_;
+    TitleArea titleArea_;
     Gtk::Stack titleStack_;
     Gtk::Button titleButton_;
+    Gtk::Box titleLines_;
     Gtk::Label title_;
+    Gtk::Label subtitle_;
 };
 
 }  // namespace quenlith

@@ -375,7 +375,8 @@ void BrowserViewController::refreshChrome() {
     if (Gtk::Window* window = this->window())
         window->set_title(browserWindowTitle(profile_.displayTitle(), isPersistent(), tab->displayTitle()));
     authBar_.set_visible(state.authBarVisible);
-    toolbar.setTitle(state.startPageVisible ? std::string() : isolatedText(tab->displayTitle()));
+    toolbar.setTitle(state.startPageVisible ? std::string() : isolatedText(tab->displayTitle()),
+                     state.addressText);
 
     std::vector<TabStripEntry> entries;
     for (const auto& shown : tabs_.items())

@@ -49,6 +49,9 @@ std::unique_ptr<Gtk::Menu> BrowserViewController::makeMoreMenu() {
     facts.persistentStore = isPersistent();
     facts.ownSession = websiteDataStore_->identifier().has_value();
     facts.hasSiteProxy = profile_.siteProxy.has_value();
+    facts.narrowToolbar = toolbar.lesserButtonsInMenu();
+    facts.saveWebsiteEnabled = toolbar.saveWebsite.get_sensitive();
+    facts.mainMenuInMenu = toolbar.mainMenuInMenu();
 
     // Every action finds the controller through the liveness token: the menu may outlive it.
     auto run = [alive = std::weak_ptr<int>(alive_), this](std::function<void(BrowserViewController&)> action) {
@@ -67,6 +70,15 @@ std::unique_ptr<Gtk::Menu> BrowserViewController::makeMoreMenu() {
         std::function<void()> action;
         switch (entry.item) {
         case MoreMenuItem::separator: menu->append(*Gtk::manage(new Gtk::SeparatorMenuItem())); continue;
+        case MoreMenuItem::mainMenu: {
+            toolbar.mainMenuOpening();
+            auto* item = Gtk::manage(new Gtk::MenuItem(entry.title));
+            item->set_submenu(*Gtk::manage(new Gtk::Menu(toolbar.mainMenuButton()->get_menu_model())));
+            menu->append(*item);
+            continue;
+        }
+        case MoreMenuItem::startPage: action = run([](auto& self) { self.showStartPage(); }); break;
+        case MoreMenuItem::saveWebsite: action = command(BrowserCommand::saveWebsite); break;
         case MoreMenuItem::showInMenuBar: action = run([](auto& self) { self.toggleMenuBarIcon(); }); break;
         case MoreMenuItem::websiteSettings: action = run([](auto& self) { self.showWebsiteSettings(); }); break;
         case MoreMenuItem::userAgent: action = run([](auto& self) { self.showUserAgentSheet(); }); break;
@@ -122,6 +134,8 @@ std::unique_ptr<Gtk::Menu> BrowserViewController::makeMoreMenu() {
         menu->append(*Gtk::manage(item));
     }
     menu->show_all();
+    // Attached, so that the main menu's application actions resolve through the window.
+    menu->attach_to_widget(toolbar.more);
     return menu;
 }
 

@@ -189,10 +189,27 @@ struct PageEventHandlers {
                                    WebKitPolicyDecisionType type, gpointer self) {
         auto& controller = *static_cast<Controller*>(self);
         if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) {
-            if (responseVerdict(WEBKIT_RESPONSE_POLICY_DECISION(decision)) == ResponseVerdict::download)
-                webkit_policy_decision_download(decision);
-            else
-                webkit_policy_decision_use(decision);
+            auto* response = WEBKIT_RESPONSE_POLICY_DECISION(decision);
+            switch (responseVerdict(response)) {
+                case ResponseVerdict::download: webkit_policy_decision_download(decision); break;
+                case ResponseVerdict::show: webkit_policy_decision_use(decision); break;
+                case ResponseVerdict::proxyRefusal: {
+                    // Ignoring ends the load as interrupted, which shows nothing: the refusal is the failure.
+                    WebKitURIResponse* refusal = webkit_response_policy_decision_get_response(response);
+                    const char* uri = webkit_uri_response_get_uri(refusal);
+                    const std::string address = uri ? uri : "";
+                    const unsigned status = webkit_uri_response_get_status_code(refusal);
+                    const bool mainFrame =
+                        webkit_response_policy_decision_is_main_frame_main_resource(response);
+                    webkit_policy_decision_ignore(decision);
+                    if (mainFrame)
+                        failed(controller, view,
+                               proxyRefusalFailure(controller.websiteDataStore_->proxyAddress(), address,
+                                                   status),
+                               address);
+                    break;
+                }
+            }
             return TRUE;
         }
         // The engine asks the main frame's and the subframes' navigations alike as navigation actions;

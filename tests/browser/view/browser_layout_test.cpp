@@ -69,6 +69,19 @@ TEST(ChromeState, FollowsTheActiveTab) {
     for (const auto& [facts, expected] : cases) EXPECT_EQ(summary(chromeState(facts)), expected);
 }
 
+TEST(WindowTitle, TheAddressUnderThePageTitleStartsWithTheHost) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"https://example.com/", "example.com"},
+        {"http://127.0.0.1:8080/alpine?x=1#top", "127.0.0.1:8080/alpine?x=1#top"},
+        {"HTTPS://Mail.Example.com/inbox", "Mail.Example.com/inbox"},
+        {"https://example.com/?q=1", "example.com/?q=1"},
+        {"file:///home/a.html", "file:///home/a.html"},
+        {"about:blank", "about:blank"},
+        {"", ""},
+    };
+    for (const auto& [address, shown] : cases) EXPECT_EQ(titleBarAddress(address), shown) << address;
+}
+
 TEST(WindowTitle, PrivateWindowsNameNoWebsite) {
     EXPECT_EQ(browserWindowTitle("Mail", true, "Inbox"), "\u2068Mail\u2069 \u2014 \u2068Inbox\u2069");
     EXPECT_EQ(browserWindowTitle("Mail", false, "Inbox"), "Private Window \u2014 \u2068Inbox\u2069");

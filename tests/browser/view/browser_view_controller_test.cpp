@@ -84,6 +84,8 @@ TEST_F(BrowserView, TheAddressFieldFollowsThePageUntilThePersonTypesInIt) {
     ASSERT_TRUE(goTo("/last", "Last"));
     test::spinFor(std::chrono::milliseconds(50));
     EXPECT_EQ(field.get_text(), "half typ");
+    EXPECT_EQ(view.toolbar.shownAddress(), "127.0.0.1:" + std::to_string(server.port()) + "/last")
+        << "the line under the title does";
     view.focusActiveContent();  // once left, the field follows the page again
     ASSERT_TRUE(goTo("/home", "Home"));
     EXPECT_TRUE(spinUntil([&] { return field.get_text() == server.url("/home"); })) << field.get_text();

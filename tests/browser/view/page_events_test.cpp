@@ -3,10 +3,12 @@
 
 #include "browser/browser_view_fixture.hpp"
 #include "browser/engine/script_evaluation.hpp"
+#include "browser/engine/website_sessions.hpp"
 #include "browser/page/download_manager.hpp"
 #include "browser/scripted_location_chooser.hpp"
 #include "browser/streaming_server.hpp"
 #include "browser/web_test_support.hpp"
+#include "support/proxy_servers.hpp"
 
 namespace quenlith::test {
 namespace {
@@ -86,6 +88,51 @@ TEST_F(PageEvents, FailuresShowTheErrorBoxButReplacedLoadsAndDownloadsDoNot) {
     chooser->answer(1, environment.root() + "/notes.txt");
     ASSERT_TRUE(spinUntil([&] { return !downloads.entries().front().isActive; }));
     EXPECT_EQ(readFile(environment.root() + "/notes.txt"), "remember");
+    controller.reset();
+}
+
+TEST_F(PageEvents, AProxysRefusalToTunnelIsALoadFailureNamingTheProxyNotADownload) {
+    // The proxy tunnels only to 443: an https page on any other port is refused before any TLS.
+    TinyproxyServer proxy("", "", 443);
+    auto scripted = std::make_unique<ScriptedLocationChooser>();
+    ScriptedLocationChooser* chooser = scripted.get();
+    DownloadManager downloads(std::move(scripted), environment.root() + "/partial");
+    WebAppProfile profile = website("/home");
+    profile.siteProxy = BrowserProxySettings{
+        BrowserProxyKind::httpConnect, "127.0.0.1", proxy.port(), "", std::nullopt, false};
+    profile.normalize();
+    auto store = WebsiteSessions::shared().dataStore(profile);
+    const std::string page = "https://127.0.0.1:" + std::to_string(server.port()) + "/secure";
+    open(profile, {.initialURL = page, .downloads = &downloads, .store = store});
+    ASSERT_TRUE(
+        spinUntil([&] { return proxy.sawRequestFor("CONNECT 127.0.0.1:" + std::to_string(server.port())); }));
+    EXPECT_TRUE(spinUntil([&] { return active().error.has_value(); }));
+    const std::string named = "127.0.0.1:" + std::to_string(proxy.port());
+    EXPECT_NE(active().error.value_or("").find(named), std::string::npos)
+        << active().error.value_or("(no error)");
+    EXPECT_TRUE(errorBoxShows(active().error.value_or("")));
+    EXPECT_TRUE(chooser->questions.empty()) << "no Save Download question";
+    EXPECT_TRUE(downloads.entries().empty());
+    EXPECT_FALSE(controller->toast().get_visible());
+    controller.reset();
+    WebsiteSessions::shared().forgetSession(profile.id);
+
+    // A window on the global proxy: its store is given the proxy as the global route gives it.
+    server.page("/home", htmlPage("Home"));
+    auto privateStore = WebsiteDataStore::nonPersistent();
+    open(website("/home"), {.downloads = &downloads, .store = privateStore});
+    ASSERT_TRUE(waitForTitle("Home"));
+    ProxyConfiguration global;
+    global.host = "127.0.0.1";
+    global.port = static_cast<std::uint16_t>(proxy.port());
+    privateStore->useProxy(global);
+    controller->load(page);
+    ASSERT_TRUE(spinUntil([&] { return active().error.has_value(); }));
+    EXPECT_EQ(*active().error, "The proxy " + named + " refused the connection to 127.0.0.1:" +
+                                   std::to_string(server.port()) + ".");
+    EXPECT_TRUE(chooser->questions.empty());
+    EXPECT_TRUE(downloads.entries().empty());
+    EXPECT_FALSE(controller->toast().get_visible()) << "no download notice";
     controller.reset();
 }
 
