@@ -272,7 +272,7 @@ bool AppEnvironment::isCredentialUsedByLibrary(const std::string& credentialID) 
 void AppEnvironment::applyPreferences(const AppPreferences& value) {
     // Without a taskbar entry the application keeps to its floating windows and the menu bar.
     for (const auto& [id, controller] : windows_->windows())
-        controller->panel().set_skip_taskbar_hint(!value.showDockIcon);
+        controller->panel().setSkipsTaskbar(!value.showDockIcon);
 
     GtkSettings* settings = gtk_settings_get_default();
     if (!settings) return;

@@ -1,6 +1,7 @@
 #include "app/auxiliary_windows.hpp"
 
 #include <glibmm/main.h>
+#include <gtk/gtk.h>
 #include <gtkmm/label.h>
 #include <gtkmm/window.h>
 
@@ -89,6 +90,17 @@ void AuxiliaryWindows::show(Kind kind) {
         return true;
     });
     if (kind == Kind::quickOpen) built->set_keep_above(true);
+    // Escape closes the windows that have no Cancel of their own, once the focused control has
+    // passed on the key (a search field clears itself first).
+    if (reusedWhileHeld(kind))
+        built->signal_key_press_event().connect(
+            [window = built.get()](GdkEventKey* event) {
+                if (event->keyval != GDK_KEY_Escape || (event->state & gtk_accelerator_get_default_mod_mask()))
+                    return false;
+                window->close();
+                return true;
+            },
+            true);
     if (onWindowBuilt) onWindowBuilt(*built);
     built->present();
     if (auto& slot = slots_[kind]) retired_.push_back(std::move(slot));

@@ -2,6 +2,7 @@
 
 #include <gtk/gtk.h>
 #include <gtkmm/application.h>
+#include <gtkmm/gesturemultipress.h>
 #include <gtkmm/menubutton.h>
 #include <gtkmm/window.h>
 #include <webkit2/webkit2.h>
@@ -26,7 +27,9 @@ struct Item {
     std::vector<Glib::ustring> accels;
 };
 
-// The accelerators: Ctrl stands for Command, Alt for Option.
+// The accelerators: Ctrl stands for Command, Alt for Option. After each item's own keys come the
+// keys every browser of this desktop has (Alt+Left, Ctrl+Tab, Ctrl+Page Down, F5); the menu shows
+// the first.
 const std::vector<std::pair<const char*, std::vector<Item>>>& menuTable() {
     static const std::vector<std::pair<const char*, std::vector<Item>>> table{
         {"File",
@@ -51,10 +54,10 @@ const std::vector<std::pair<const char*, std::vector<Item>>>& menuTable() {
           {MenuAction::previousMatch, "Previous Match", {"<Shift><Primary>g"}}}},
         {"View",
          {{MenuAction::address, "Focus Address Bar", {"<Primary>l"}},
-          {MenuAction::reload, "Reload Page", {"<Primary>r"}},
+          {MenuAction::reload, "Reload Page", {"<Primary>r", "F5"}},
           {MenuAction::stop, "Stop Loading", {"<Primary>period"}},
-          {MenuAction::back, "Back", {"<Primary>bracketleft"}},
-          {MenuAction::forward, "Forward", {"<Primary>bracketright"}},
+          {MenuAction::back, "Back", {"<Primary>bracketleft", "<Alt>Left"}},
+          {MenuAction::forward, "Forward", {"<Primary>bracketright", "<Alt>Right"}},
           // "+" and "=" share one key on most layouts; both zoom in, as does the keypad's plus.
           {MenuAction::zoomIn, "Zoom In", {"<Primary>plus", "<Primary>equal", "<Primary>KP_Add"}},
           {MenuAction::zoomOut, "Zoom Out", {"<Primary>minus", "<Primary>KP_Subtract"}},
@@ -63,8 +66,12 @@ const std::vector<std::pair<const char*, std::vector<Item>>>& menuTable() {
         {"Window",
          {{MenuAction::previousTab,
            "Previous Tab",
-           {"<Shift><Primary>bracketleft", "<Shift><Primary>braceleft"}},
-          {MenuAction::nextTab, "Next Tab", {"<Shift><Primary>bracketright", "<Shift><Primary>braceright"}},
+           // Shift+Tab arrives as ISO_Left_Tab.
+           {"<Shift><Primary>bracketleft", "<Shift><Primary>braceleft", "<Shift><Primary>Tab",
+            "<Shift><Primary>ISO_Left_Tab", "<Primary>Page_Up"}},
+          {MenuAction::nextTab,
+           "Next Tab",
+           {"<Shift><Primary>bracketright", "<Shift><Primary>braceright", "<Primary>Tab", "<Primary>Page_Down"}},
           {MenuAction::arrangeLeft, "Left Half", {}},
           {MenuAction::arrangeRight, "Right Half", {}},
           {MenuAction::arrangeCenter, "Center", {}},
@@ -218,13 +225,20 @@ BrowserViewController* MainMenu::activeBrowser() const {
     return nullptr;
 }
 
-MenuContext MainMenu::context() const {
+BrowserViewController* MainMenu::browserOf(const Gtk::Window& window) const {
+    for (const auto& [id, controller] : environment_.windows().windows())
+        if (&controller->panel() == &window) return &controller->browser();
+    return nullptr;
+}
+
+MenuContext MainMenu::context() const { return contextOf(activeBrowser()); }
+
+MenuContext MainMenu::contextOf(BrowserViewController* browser) const {
     MenuContext context;
     BrowserWindowManager& windows = environment_.windows();
     context.hasEnvironment = true;
     context.hiddenWindowCount = windows.hiddenWindowCount();
     context.hasVisibleWindows = windows.hasVisibleWindows();
-    BrowserViewController* browser = activeBrowser();
     if (!browser) return context;
     MenuContext::Browser state;
     state.persistent = browser->isPersistent();
@@ -263,12 +277,13 @@ void MainMenu::refresh() {
     }
 }
 
-void MainMenu::perform(MenuAction action) {
-    const MenuContext now = context();
+void MainMenu::perform(MenuAction action) { performOn(action, activeBrowser()); }
+
+void MainMenu::performOn(MenuAction action, BrowserViewController* browser) {
+    const MenuContext now = contextOf(browser);
     if (!validateMenuAction(action, now).enabled) return;
     AppEnvironment& environment = environment_;
     BrowserWindowManager& windows = environment.windows();
-    BrowserViewController* browser = activeBrowser();
     BrowserTab* tab = browser ? browser->activeTab() : nullptr;
     WebKitWebView* view = tab ? tab->webView() : nullptr;
     auto dismissLauncher = [&] {
@@ -382,6 +397,27 @@ void MainMenu::attach(Gtk::Window& window) {
             return false;
         },
         false);
+    // The mouse's back and forward buttons act on the browser window they are pressed in, whether
+    // or not it is the key window. They are taken before the page sees them: a web view takes every
+    // button and does nothing with these two.
+    for (const auto& [button, action] : {std::pair{8u, MenuAction::back}, std::pair{9u, MenuAction::forward}}) {
+        auto gesture = Gtk::GestureMultiPress::create(window);
+        gesture->set_button(button);
+        gesture->set_propagation_phase(Gtk::PHASE_CAPTURE);
+        gesture->signal_pressed().connect(
+            [weak = std::weak_ptr<MainMenu*>(self_), &window, held = gesture.operator->(), action](int, double, double) {
+                auto menu = weak.lock();
+                BrowserViewController* browser = menu ? (*menu)->browserOf(window) : nullptr;
+                if (!browser) return;
+                held->set_state(Gtk::EVENT_SEQUENCE_CLAIMED);
+                (*menu)->performOn(action, browser);
+            });
+        // The window keeps its gestures: GTK 3 leaves a gesture's lifetime to its creator.
+        g_object_set_data_full(G_OBJECT(window.gobj()), button == 8 ? "quenlith-back-button" : "quenlith-forward-button",
+                               new Glib::RefPtr<Gtk::GestureMultiPress>(gesture), [](gpointer data) {
+                                   delete static_cast<Glib::RefPtr<Gtk::GestureMultiPress>*>(data);
+                               });
+    }
 }
 
 Gtk::MenuButton* MainMenu::makeMenuButton() {

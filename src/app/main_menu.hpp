@@ -53,14 +53,20 @@ public:
     void refresh();
     // Runs a command as its menu item or accelerator does.
     void perform(MenuAction action);
+    // Runs a command on the given browser (none: as if no browser window were key), after its rule.
+    void performOn(MenuAction action, BrowserViewController* browser);
 
     // Makes the window take the application's accelerators and actions; its key presses refresh
-    // the states first, so an accelerator is judged on the window's state of that moment.
+    // the states first, so an accelerator is judged on the window's state of that moment. In a
+    // browser window the mouse's back and forward buttons go back and forward.
     void attach(Gtk::Window& window);
     // A menu button that shows the main menu (a managed widget).
     Gtk::MenuButton* makeMenuButton();
 
 private:
+    // The browser shown in the window, or none.
+    BrowserViewController* browserOf(const Gtk::Window& window) const;
+    MenuContext contextOf(BrowserViewController* browser) const;
     void addAction(MenuAction action, bool checkable);
     void addEditingActions();
     void buildModel();

@@ -2,11 +2,13 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include <gio/gio.h>
 #include <glib-unix.h>
+#include <gtk/gtk.h>
 #include <gtkmm/messagedialog.h>
 
 #include "browser/engine/acceleration_probe.hpp"
@@ -84,6 +86,18 @@ void useInstalledResources() {
 
 Glib::RefPtr<QuenlithApplication> QuenlithApplication::create() {
     useInstalledResources();
+    // The toolkit opens the display as the application object is made, and without one it ends the
+    // process with a bare "cannot open display": say first what Quenlith needs. Only the X11
+    // backend is allowed, so a Wayland session needs XWayland.
+    if (!gtk_init_check(nullptr, nullptr)) {
+        std::fprintf(
+            stderr, "%s\n",
+            localizedString("Quenlith needs an X11 display: on Wayland it runs through XWayland. No X "
+                            "display could be opened (DISPLAY is not set or cannot be reached).")
+                .c_str());
+        std::fflush(stderr);
+        std::exit(EXIT_FAILURE);
+    }
     return Glib::RefPtr<QuenlithApplication>(new QuenlithApplication());
 }
 

@@ -9,6 +9,7 @@
 #include "launcher/launcher_window.hpp"
 #include "launcher/menu_bar_view.hpp"
 #include "launcher/website_start_page.hpp"
+#include "model/app_paths.hpp"
 #include "model/localization.hpp"
 #include "model/logging.hpp"
 #include "ui/action_menu_item.hpp"
@@ -84,7 +85,10 @@ StatusBarController::StatusBarController(AppEnvironment& environment, GDBusConne
         item_ = std::make_unique<StatusNotifierItem>(connection_, "Quenlith", StatusNotifierItem::kMainPath);
         StatusItemAppearance appearance;
         appearance.title = "Quenlith";
-        appearance.iconName = iconNameForSymbol("macwindow.on.rectangle");
+        // The application's own symbolic icon, installed beside the desktop entry; the tray also
+        // finds it among the application's resources when it runs uninstalled.
+        appearance.iconName = kApplicationSymbolicIcon;
+        appearance.iconThemePath = resourcePath("icons");
         appearance.toolTip = localizedString("Quenlith \u2014 your websites");
         item_->setAppearance(appearance);
         item_->onActivate = [weak](int x, int y) {

@@ -156,8 +156,8 @@ GVariant* StatusNotifierItem::property(const char* name) {
     if (key == "Title") return g_variant_new_string(appearance_.title.c_str());
     if (key == "Status") return g_variant_new_string("Active");
     if (key == "WindowId") return g_variant_new_int32(0);
-    if (key == "IconThemePath" || key == "OverlayIconName" || key == "AttentionIconName")
-        return g_variant_new_string("");
+    if (key == "IconThemePath") return g_variant_new_string(appearance_.iconThemePath.c_str());
+    if (key == "OverlayIconName" || key == "AttentionIconName") return g_variant_new_string("");
     if (key == "IconName") return g_variant_new_string(appearance_.pixmaps.empty() ? appearance_.iconName.c_str() : "");
     if (key == "IconPixmap") return pixmapArray(appearance_.pixmaps);
     if (key == "OverlayIconPixmap" || key == "AttentionIconPixmap") return pixmapArray({});

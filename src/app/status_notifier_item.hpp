@@ -25,6 +25,7 @@ struct StatusIconPixmap {
 struct StatusItemAppearance {
     std::string title;
     std::string iconName;                   // a themed icon, used when there are no pixmaps
+    std::string iconThemePath;              // a folder the tray also looks in for iconName
     std::vector<StatusIconPixmap> pixmaps;  // drawn pictures, preferred by the tray
     std::string toolTip;
     bool operator==(const StatusItemAppearance&) const = default;

@@ -4,15 +4,13 @@
 #include "model/localization.hpp"
 #include "model/logging.hpp"
 #include "model/preferences_store.hpp"
+#include "model/shortcut_picker_rules.hpp"
 #include "model/web_app_store.hpp"
 #include "ui/alert.hpp"
 
 namespace quenlith {
 
 namespace {
-
-// The fixed shortcut that restores mouse control: Ctrl+Alt+P.
-constexpr ShortcutConfiguration kRescueShortcut{35, kOptionModifier | kCommandModifier};
 
 bool usesCredential(const std::optional<BrowserProxySettings>& proxy, const std::string& credentialID) {
     return proxy && proxy->credentialID == credentialID;
@@ -67,6 +65,11 @@ void WebsiteEditorPresenter::showWebsiteEditor(const WebsiteEditorRequest& reque
                   auto self = weak.lock();
                   return self ? (*self)->checkShortcut(shortcut, name) : std::nullopt;
               };
+    services.heldShortcuts = [weak](const std::string& name) {
+        auto self = weak.lock();
+        return self ? shortcutsHeldElsewhere((*self)->store_.profiles(), (*self)->preferences_.value(), name)
+                    : std::vector<ShortcutConfiguration>{};
+    };
     services.fetchWebsiteDetails = links.fetchWebsiteDetails;
     services.vault = links.vault ? links.vault : std::make_shared<KeyringPasswordVault>();
     services.installedApplications = links.installedApplications;
@@ -116,7 +119,7 @@ std::optional<std::string> WebsiteEditorPresenter::checkShortcut(
     const std::optional<ShortcutConfiguration>& shortcut, const std::string& bindingName) const {
     if (!shortcut) return std::nullopt;
     if (!shortcut->isValid()) return localizedString("Include Ctrl, Alt or Super in a global shortcut.");
-    bool taken = *shortcut == kRescueShortcut;
+    bool taken = *shortcut == kMouseRecoveryShortcut;
     for (const auto& website : store_.profiles())
         taken = taken || (website.id.string() != bindingName && website.globalShortcut == shortcut);
     const AppPreferences& preferences = preferences_.value();

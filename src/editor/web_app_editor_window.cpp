@@ -14,7 +14,6 @@ namespace quenlith {
 
 namespace {
 
-constexpr std::uint32_t kDefaultWebsiteShortcutKey = 40;  // K
 constexpr double kDefaultAutoReloadInterval = 60;
 
 std::string saveLabel(bool isNew, bool openAfterSave) {
@@ -35,7 +34,6 @@ WebAppEditorWindow::WebAppEditorWindow(WebAppProfile draft, bool isNew, bool ope
       session_([this]() -> WebAppProfile& { return draft_; }, isNew && !reusesSession, [this] { changed(); }),
       windowGroup_(localizedString("Window")),
       shortcutGroup_(localizedString("Global shortcut")),
-      shortcut_(kDefaultWebsiteShortcutKey),
       userAgentGroup_(localizedString("User agent")),
       applicationLinks_([this]() -> WebAppProfile& { return draft_; }, [this] { changed(); },
                         services_.installedApplications ? services_.installedApplications
@@ -142,6 +140,10 @@ void WebAppEditorWindow::buildForm() {
     windowGroup_.add(windowBox_);
     form_.pack_start(windowGroup_, Gtk::PACK_SHRINK);
 
+    shortcut_.heldElsewhere = [this] {
+        return services_.heldShortcuts ? services_.heldShortcuts(draft_.id.string())
+                                       : std::vector<ShortcutConfiguration>{};
+    };
     shortcut_.onChange = [this](const std::optional<ShortcutConfiguration>& value) {
         draft_.globalShortcut = value;
         changed();

@@ -38,6 +38,8 @@ struct WebAppEditorServices {
     // Checks a global shortcut under a binding name; nothing when it may be used.
     std::function<std::optional<std::string>(const std::optional<ShortcutConfiguration>&, const std::string&)>
         validateShortcut;
+    // The global shortcuts of the application's bindings other than the named one.
+    std::function<std::vector<ShortcutConfiguration>(const std::string&)> heldShortcuts;
     // The title and icon lookup of a new website's address; none means no lookup.
     FetchWebsiteDetails fetchWebsiteDetails;
     // The secret store of proxy passwords; the desktop's when none is given.

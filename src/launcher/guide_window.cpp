@@ -63,6 +63,10 @@ constexpr const char* kShortcutList =
     "Ctrl+L Address \u00B7 Ctrl+T New tab \u00B7 Ctrl+Shift+T Reopen tab\n"
     "Ctrl+F Find \u00B7 Ctrl+P Print / PDF \u00B7 Ctrl+Alt+L Saved Pages\n"
     "Ctrl+Alt+Shift+N Private window \u00B7 Ctrl+Alt+P Recover mouse control";
+// The keys every browser of this desktop has, beside the ones above; also one lookup key.
+constexpr const char* kBrowserKeyList =
+    "Alt+Left / Alt+Right Back / Forward (also the mouse\u2019s side buttons) \u00B7 F5 Reload\n"
+    "Ctrl+Tab / Ctrl+Page Down Next tab \u00B7 Ctrl+Shift+Tab / Ctrl+Page Up Previous tab \u00B7 Esc Close window";
 
 Gtk::Label* wrapped(Gtk::Label* label) {
     label->set_xalign(0);
@@ -104,7 +108,7 @@ GuideWindow::GuideWindow() {
 
     auto* box = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 10));
     box->pack_start(*wrapped(makeLabel(localizedString("Useful Shortcuts"), 14, 700)), Gtk::PACK_SHRINK);
-    shortcuts_ = wrapped(makeLabel(localizedString(kShortcutList), 13));
+    shortcuts_ = wrapped(makeLabel(localizedString(kShortcutList) + "\n" + localizedString(kBrowserKeyList), 13));
     shortcuts_->set_selectable(true);
     box->pack_start(*shortcuts_, Gtk::PACK_SHRINK);
     content->pack_start(*box, Gtk::PACK_SHRINK);

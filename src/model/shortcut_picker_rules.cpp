@@ -1,5 +1,11 @@
 #include "model/shortcut_picker_rules.hpp"
 
+#include <algorithm>
+#include <utility>
+
+#include "model/app_preferences.hpp"
+#include "model/web_app_profile.hpp"
+
 namespace quenlith {
 
 const std::array<ShortcutModifierToggle, 4>& shortcutModifierToggles() {
@@ -12,9 +18,37 @@ const std::array<ShortcutModifierToggle, 4>& shortcutModifierToggles() {
     return toggles;
 }
 
-std::optional<ShortcutConfiguration> shortcutEnabled(bool on, std::uint32_t defaultKey) {
+ShortcutConfiguration offeredShortcut(const std::vector<ShortcutConfiguration>& held) {
+    const auto& table = shortcutKeyTable();
+    for (const auto& key : table) {
+        const ShortcutConfiguration candidate{key.keyCode, kDefaultShortcutModifiers};
+        if (candidate != kMouseRecoveryShortcut &&
+            std::find(held.begin(), held.end(), candidate) == held.end())
+            return candidate;
+    }
+    return {table.front().keyCode, kDefaultShortcutModifiers};
+}
+
+std::vector<ShortcutConfiguration> shortcutsHeldElsewhere(const std::vector<WebAppProfile>& websites,
+                                                          const AppPreferences& preferences,
+                                                          const std::string& bindingName) {
+    std::vector<ShortcutConfiguration> held;
+    for (const auto& website : websites)
+        if (website.globalShortcut && website.id.string() != bindingName)
+            held.push_back(*website.globalShortcut);
+    const std::pair<const char*, const std::optional<ShortcutConfiguration>*> own[] = {
+        {"launcher", &preferences.launcherShortcut},
+        {"pin", &preferences.pinShortcut},
+        {"compact", &preferences.compactShortcut}};
+    for (const auto& [name, shortcut] : own)
+        if (*shortcut && bindingName != name) held.push_back(**shortcut);
+    return held;
+}
+
+std::optional<ShortcutConfiguration> shortcutEnabled(bool on,
+                                                     const std::vector<ShortcutConfiguration>& held) {
     if (!on) return std::nullopt;
-    return ShortcutConfiguration{defaultKey, kDefaultShortcutModifiers};
+    return offeredShortcut(held);
 }
 
 std::optional<ShortcutConfiguration> shortcutWithModifier(std::optional<ShortcutConfiguration> value,

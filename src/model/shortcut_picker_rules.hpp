@@ -3,11 +3,16 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "model/shortcut_configuration.hpp"
 
 namespace quenlith {
+
+struct AppPreferences;
+struct WebAppProfile;
 
 // What the shortcut picker writes into its optional shortcut. The picker checks nothing: the
 // form that embeds it validates the shortcut when it stores it.
@@ -25,8 +30,20 @@ struct ShortcutModifierToggle {
 // The toggles in the order the shortcut's text names them: Ctrl, Alt, Shift, Super.
 const std::array<ShortcutModifierToggle, 4>& shortcutModifierToggles();
 
-// Switched on: always a fresh shortcut of `defaultKey` with Alt+Ctrl; switched off: none.
-std::optional<ShortcutConfiguration> shortcutEnabled(bool on, std::uint32_t defaultKey);
+// The fixed shortcut that restores mouse control (Ctrl+Alt+P): never offered to a picker.
+inline constexpr ShortcutConfiguration kMouseRecoveryShortcut{35, kOptionModifier | kCommandModifier};
+
+// What a picker offers when it is switched on: Alt+Ctrl with the first key of the table whose
+// combination none of `held` (the application's other bindings) takes and that is not the mouse
+// recovery shortcut; the table's first key when every one is taken (Save then says why).
+ShortcutConfiguration offeredShortcut(const std::vector<ShortcutConfiguration>& held);
+// The global shortcuts of the application's bindings other than `bindingName` ("launcher", "pin",
+// "compact", or a website's id text): the ones a picker of that binding must not offer.
+std::vector<ShortcutConfiguration> shortcutsHeldElsewhere(const std::vector<WebAppProfile>& websites,
+                                                          const AppPreferences& preferences,
+                                                          const std::string& bindingName);
+// Switched on: always a fresh offered shortcut; switched off: none.
+std::optional<ShortcutConfiguration> shortcutEnabled(bool on, const std::vector<ShortcutConfiguration>& held);
 // Adds or removes one modifier; no shortcut stays none.
 std::optional<ShortcutConfiguration> shortcutWithModifier(std::optional<ShortcutConfiguration> value,
                                                           std::uint32_t mask, bool on);

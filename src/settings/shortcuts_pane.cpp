@@ -4,6 +4,7 @@
 #include "model/isolated_text.hpp"
 #include "model/localization.hpp"
 #include "model/preferences_store.hpp"
+#include "model/shortcut_picker_rules.hpp"
 #include "model/web_app_store.hpp"
 #include "ui/form_rows.hpp"
 #include "windows/browser_window_manager.hpp"
@@ -13,10 +14,6 @@ namespace quenlith {
 
 namespace {
 
-constexpr std::uint32_t kLauncherKey = 11;  // B
-constexpr std::uint32_t kPinKey = 34;       // I
-constexpr std::uint32_t kCompactKey = 40;   // K
-
 std::optional<ShortcutConfiguration> AppPreferences::*fieldOf(const std::string& binding) {
     if (binding == "pin") return &AppPreferences::pinShortcut;
     if (binding == "compact") return &AppPreferences::compactShortcut;
@@ -25,8 +22,7 @@ std::optional<ShortcutConfiguration> AppPreferences::*fieldOf(const std::string&
 
 }  // namespace
 
-ShortcutsPane::ShortcutsPane(SettingsContext& context)
-    : context_(context), launcher_(kLauncherKey), pin_(kPinKey), compact_(kCompactKey) {
+ShortcutsPane::ShortcutsPane(SettingsContext& context) : context_(context) {
     auto errorLabel = [this](const std::string& binding, bool caption) {
         Gtk::Label* label = makeErrorLabel();
         if (caption) styleCaption(*label), label->get_style_context()->remove_class("dim-label");
@@ -75,6 +71,9 @@ ShortcutsPane::ShortcutsPane(SettingsContext& context)
                                    std::pair{"compact", &compact_}}) {
         picker->onChange = [this, binding = std::string(binding)](const std::optional<ShortcutConfiguration>& value) {
             if (!updating_) write(binding, value);
+        };
+        picker->heldElsewhere = [this, binding = std::string(binding)] {
+            return shortcutsHeldElsewhere(context_.store.profiles(), context_.preferences.value(), binding);
         };
     }
     context_.preferences.signal_changed().connect(sigc::mem_fun(*this, &ShortcutsPane::refresh));

@@ -38,9 +38,10 @@ const std::vector<std::pair<std::string_view, std::string_view>>& symbolIconTabl
             {"hand.raised", "quenlith-hand-raised-symbolic"},
             {"hand.raised.fill", "quenlith-hand-raised-symbolic"},
             {"link.badge.plus", "insert-link-symbolic"},
-            {"macwindow", "window-restore-symbolic"},
+            // The theme's window-restore glyph is drawn at half the size of the other symbols.
+            {"macwindow", "quenlith-window-symbolic"},
             {"macwindow.badge.plus", "window-new-symbolic"},
-            {"macwindow.on.rectangle", "window-restore-symbolic"},
+            {"macwindow.on.rectangle", "quenlith-windows-symbolic"},
             {"magnifyingglass", "edit-find-symbolic"},
             {"minus.circle", "list-remove-symbolic"},
             {"paintbrush", "applications-graphics-symbolic"},

@@ -13,6 +13,10 @@ namespace quenlith {
 // Empty for a symbol without an icon.
 std::string iconNameForSymbol(std::string_view symbol);
 
+// The application's own symbolic icon (the tray's item), installed with the desktop entry into
+// the hicolor theme and shipped in resources/icons.
+inline constexpr const char* kApplicationSymbolicIcon = "com.quenlith.Quenlith-symbolic";
+
 // Every known symbol with its icon name, for checking that each one can be drawn.
 const std::vector<std::pair<std::string_view, std::string_view>>& symbolIconTable();
 

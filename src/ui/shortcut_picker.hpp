@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include <gtkmm/box.h>
 #include <gtkmm/checkbutton.h>
@@ -20,9 +21,12 @@ namespace quenlith {
 // change goes to `onChange` at once and the embedding form validates on its Save.
 class ShortcutPicker : public Gtk::Box {
 public:
-    explicit ShortcutPicker(std::uint32_t defaultKey);
+    ShortcutPicker();
 
     std::function<void(const std::optional<ShortcutConfiguration>&)> onChange;
+    // The shortcuts the application's other bindings hold, read when the picker is switched on so
+    // that it offers a free one.
+    std::function<std::vector<ShortcutConfiguration>()> heldElsewhere;
 
     void setValue(const std::optional<ShortcutConfiguration>& value);
     const std::optional<ShortcutConfiguration>& value() const { return value_; }
@@ -37,7 +41,6 @@ private:
     void write(const std::optional<ShortcutConfiguration>& value);
     void showValue();
 
-    std::uint32_t defaultKey_;
     std::optional<ShortcutConfiguration> value_;
     bool updating_ = false;
     Gtk::CheckButton enable_;

@@ -76,7 +76,11 @@ FloatingBrowserPanel::FloatingBrowserPanel(bool followAcrossSpaces) {
         false);
     signal_configure_event().connect(sigc::mem_fun(*this, &FloatingBrowserPanel::onConfigureEvent), false);
     signal_window_state_event().connect(
-        [this](GdkEventWindowState*) {
+        [this](GdkEventWindowState* event) {
+            if (event->changed_mask & GDK_WINDOW_STATE_ICONIFIED) {
+                minimized_ = (event->new_window_state & GDK_WINDOW_STATE_ICONIFIED) != 0;
+                showTaskbarHint();
+            }
             scheduleFrameCheck();
             return false;
         },
@@ -92,6 +96,18 @@ FloatingBrowserPanel::FloatingBrowserPanel(bool followAcrossSpaces) {
 FloatingBrowserPanel::~FloatingBrowserPanel() {
     frameCheck_.disconnect();
     compactRestore_.disconnect();
+}
+
+void FloatingBrowserPanel::setSkipsTaskbar(bool skips) {
+    skipsTaskbar_ = skips;
+    showTaskbarHint();
+}
+
+void FloatingBrowserPanel::showTaskbarHint() {
+    // A minimised window stays in the taskbar (and Alt+Tab) until restored: otherwise nothing but
+    // the launcher could bring it back.
+    const bool skip = skipsTaskbar_ && !minimized_;
+    if (get_skip_taskbar_hint() != skip) set_skip_taskbar_hint(skip);
 }
 
 void FloatingBrowserPanel::apply(const WebAppProfile& profile) {

@@ -48,6 +48,10 @@ public:
     // The monitors as the window sees them now.
     ScreenLayout screens() const;
 
+    // Whether the window keeps out of the taskbar while it is not minimised (a minimised window is
+    // always listed, so it can be restored).
+    void setSkipsTaskbar(bool skips);
+
     bool isAlwaysOnTop() const { return alwaysOnTop_; }
     // GDK cannot read "on all workspaces" back reliably, so the window keeps what it asked for.
     bool isOnAllWorkspaces() const { return onAllWorkspaces_; }
@@ -72,6 +76,7 @@ private:
     bool onMapEvent(GdkEventAny* event);
     bool onConfigureEvent(GdkEventConfigure* event);
     void scheduleFrameCheck();
+    void showTaskbarHint();
 
     Gtk::HeaderBar headerBar_;
     bool alwaysOnTop_ = false;
@@ -79,6 +84,8 @@ private:
     bool compact_ = false;
     double opacity_ = 1.0;
     bool ignoresMouseEvents_ = false;
+    bool skipsTaskbar_ = true;
+    bool minimized_ = false;
     std::optional<Rect> lastFrame_;      // last frame known or asked for
     std::optional<Rect> pendingFrame_;   // to be applied exactly once the window is on screen
     std::optional<Rect> reportedFrame_;  // last frame signal_frame_changed announced

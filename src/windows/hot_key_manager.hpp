@@ -12,6 +12,7 @@
 
 #include "model/scheduler.hpp"
 #include "model/shortcut_configuration.hpp"
+#include "model/shortcut_picker_rules.hpp"
 #include "windows/key_grabber.hpp"
 
 namespace quenlith {
@@ -24,7 +25,7 @@ namespace quenlith {
 class HotKeyManager {
 public:
     static constexpr const char* kRescueName = "rescue";
-    static constexpr ShortcutConfiguration kRescueShortcut{35, kCommandModifier | kOptionModifier};
+    static constexpr ShortcutConfiguration kRescueShortcut = kMouseRecoveryShortcut;
 
     explicit HotKeyManager(std::unique_ptr<KeyGrabber> grabber, Scheduler& scheduler = mainLoopScheduler());
     // Releases every combination it holds; presses still queued are dropped.

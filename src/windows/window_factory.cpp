@@ -48,7 +48,7 @@ BrowserWindowController& BrowserWindowManager::makeWindowController(WindowReques
         browser->services.makeStartPage = makePrivatePage;
 
     auto panel = std::make_unique<FloatingBrowserPanel>(websiteCopy.followAcrossSpaces);
-    panel->set_skip_taskbar_hint(!preferences.value().showDockIcon);
+    panel->setSkipsTaskbar(!preferences.value().showDockIcon);
     FloatingBrowserPanel& window = *panel;
     auto controller = std::make_unique<BrowserWindowController>(request.id, websiteCopy, std::move(browser),
                                                                 std::move(panel), preferences, store);

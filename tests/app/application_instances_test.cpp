@@ -103,6 +103,21 @@ TEST_F(ApplicationInstances, ASecondInstanceOnTheSameDataFolderRefusesAndWritesN
     EXPECT_TRUE(exitedWith(*first, 0)) << first->output();
 }
 
+// Quenlith draws only through X11: a start with no X display, or told to use Wayland itself, ends
+// saying that it needs X11 or XWayland.
+TEST_F(ApplicationInstances, AStartWithoutAnXDisplaySaysItNeedsX11OrXWayland) {
+    const std::string noBus = "unix:path=" + folders.root() + "/no-bus";
+    for (const auto& [variable, value] : {std::pair{"DISPLAY", ""}, std::pair{"GDK_BACKEND", "wayland"}}) {
+        auto start = this->start({}, {{"DBUS_SESSION_BUS_ADDRESS", noBus}, {variable, value}});
+        ASSERT_TRUE(start->waitForExit(std::chrono::seconds(30))) << variable;
+        EXPECT_TRUE(exitedWith(*start, 1)) << variable << " " << start->status();
+        EXPECT_TRUE(says(*start, localizedString("Quenlith needs an X11 display: on Wayland it runs through "
+                                                 "XWayland. No X display could be opened (DISPLAY is not "
+                                                 "set or cannot be reached).")))
+            << variable << ": " << start->output();
+    }
+}
+
 // A running instance takes the links of a second start. Frozen (stopped), it would keep a second
 // start waiting 25 s for registering to fail and lose the links: the start gives up within
 // seconds, says so and prints the links.

@@ -10,4 +10,5 @@ desktop-file-validate "$1/resources/desktop/com.quenlith.Quenlith.desktop" &&
   cmake --install "$2" --prefix "$prefix" >/dev/null &&
   grep -qx 'x-scheme-handler/quenlith=com.quenlith.Quenlith.desktop;' "$prefix/share/applications/mimeinfo.cache" &&
   ls "$prefix"/share/{metainfo/com.quenlith.Quenlith.metainfo.xml,quenlith/locale/zh_Hans.mo} \
-     "$prefix/share/icons/hicolor/scalable/apps/com.quenlith.Quenlith.svg" >/dev/null
+     "$prefix/share/icons/hicolor/scalable/apps/com.quenlith.Quenlith.svg" \
+     "$prefix/share/icons/hicolor/symbolic/apps/com.quenlith.Quenlith-symbolic.svg" >/dev/null

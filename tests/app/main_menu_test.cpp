@@ -1,5 +1,6 @@
 // The main menu's keys and commands on real windows, the auxiliary windows' reuse and the page flows.
 #include <cmath>
+#include <tuple>
 
 #include <webkit2/webkit2.h>
 
@@ -71,6 +72,83 @@ TEST_F(MainMenuTest, AcceleratorsActOnTheKeyBrowserWindow) {
     bool checked = pinned;
     application->lookup_action("pin")->get_state(checked);
     EXPECT_EQ(checked, !pinned);
+}
+
+// A press of the mouse's button `button` on the view, as the display gives it, through GTK's dispatch.
+void pressMouseButton(GtkWidget* view, guint button) {
+    GdkDisplay* display = gdk_display_get_default();
+    GdkEvent* event = gdk_event_new(GDK_BUTTON_PRESS);
+    event->button.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(view)));
+    event->button.button = button;
+    event->button.x = event->button.y = 20;
+    event->button.time = GDK_CURRENT_TIME;
+    GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(display));
+    gdk_event_set_device(event, pointer);
+    gdk_event_set_source_device(event, pointer);
+    gtk_main_do_event(event);
+    gdk_event_free(event);
+}
+
+TEST_F(MainMenuTest, TheKeysAndButtonsOfEveryBrowserWork) {
+    server.page("/first", "<!doctype html><title>First</title><a href='/second'>next</a>");
+    server.page("/second", "<!doctype html><title>Second</title>");
+    BrowserWindowController& window = openKeyWindow("/first");
+    BrowserViewController& browser = window.browser();
+    FloatingBrowserPanel& panel = window.panel();
+    WebKitWebView* view = browser.activeTab()->webView();
+    auto shows = [&](const std::string& path) {
+        return spinUntil([&] {
+            const gchar* uri = webkit_web_view_get_uri(view);
+            return uri && uri == server.url(path) && !webkit_web_view_is_loading(view);
+        });
+    };
+    webkit_web_view_evaluate_javascript(view, "document.querySelector('a').click()", -1, nullptr, nullptr, nullptr,
+                                        nullptr, nullptr);
+    ASSERT_TRUE(shows("/second")) << "the link is followed";
+
+    constexpr unsigned kAlt = GDK_MOD1_MASK;
+    pressKey(panel, "Left", kAlt);
+    EXPECT_TRUE(shows("/first")) << "Alt+Left goes back";
+    pressKey(panel, "Right", kAlt);
+    EXPECT_TRUE(shows("/second")) << "Alt+Right goes forward";
+    pressMouseButton(GTK_WIDGET(view), 8);
+    EXPECT_TRUE(shows("/first")) << "the mouse's back button";
+    pressMouseButton(GTK_WIDGET(view), 9);
+    EXPECT_TRUE(shows("/second")) << "the mouse's forward button";
+
+    const int loads = server.requestCount("/second");
+    pressKey(panel, "F5");
+    EXPECT_TRUE(spinUntil([&] { return server.requestCount("/second") > loads; })) << "F5 reloads";
+    ASSERT_TRUE(shows("/second"));
+
+    pressKey(panel, "t", kCtrl);
+    ASSERT_TRUE(spinUntil([&] { return browser.tabs().size() == 2 && browser.activeIndex() == 1; }));
+    const std::tuple<const char*, unsigned, std::size_t> tabKeys[] = {
+        {"Page_Up", kCtrl, 0},   {"Page_Down", kCtrl, 1}, {"ISO_Left_Tab", kCtrl | kShift, 0},
+        {"Tab", kCtrl, 1},       {"Tab", kCtrl | kShift, 0},
+    };
+    for (const auto& [key, modifiers, selected] : tabKeys) {
+        pressKey(panel, key, modifiers);
+        EXPECT_TRUE(spinUntil([&, selected = selected] { return browser.activeIndex() == selected; }))
+            << key << " with modifiers " << modifiers;
+    }
+}
+
+TEST_F(MainMenuTest, EscapeClosesTheAuxiliaryWindowsWithoutCancel) {
+    using Kind = AuxiliaryWindows::Kind;
+    AuxiliaryWindows& windows = environment->auxiliaryWindows();
+    using Show = void (AuxiliaryWindows::*)();
+    const std::pair<Kind, Show> presenters[] = {{Kind::settings, &AuxiliaryWindows::showSettings},
+                                                {Kind::downloads, &AuxiliaryWindows::showDownloads},
+                                                {Kind::library, &AuxiliaryWindows::showLibrary},
+                                                {Kind::guide, &AuxiliaryWindows::showGuide}};
+    for (const auto& [kind, present] : presenters) {
+        (windows.*present)();
+        Gtk::Window* shown = windows.window(kind);
+        ASSERT_TRUE(shown && spinUntil([&] { return shown->get_mapped(); }));
+        pressKey(*shown, "Escape");
+        EXPECT_TRUE(spinUntil([&] { return !shown->get_visible(); })) << AuxiliaryWindows::title(kind);
+    }
 }
 
 TEST_F(MainMenuTest, CloseClosesTheKeyWindowThatIsNoBrowserWindow) {

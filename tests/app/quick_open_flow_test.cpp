@@ -147,6 +147,8 @@ TEST_F(QuickOpenFlowTest, GuideShowsEverySectionAndItsShortcutsCanBeCopied) {
 
     Gtk::Label& shortcuts = guide->shortcutList();
     EXPECT_EQ(texts.back(), shortcuts.get_text()) << "the guide ends with its shortcuts";
+    for (const char* key : {"Alt+Left", "Ctrl+Tab", "Ctrl+Page Down", "F5", "Esc"})
+        EXPECT_THAT(shortcuts.get_text(), testing::HasSubstr(key));
     shortcuts.select_region(0, -1);
     g_signal_emit_by_name(shortcuts.gobj(), "copy-clipboard");
     auto clipboard = Gtk::Clipboard::get();

@@ -43,9 +43,13 @@ TEST_F(WebsiteEditorTest, ShortcutRoundTripsThroughTheFile) {
     open();
     const WebAppProfile website{.name = "Mail", .homeURL = "https://mail.example"};
     ASSERT_TRUE(store->upsert(website));
+    WebAppProfile other{.name = "News", .homeURL = "https://news.example"};
+    other.globalShortcut = ShortcutConfiguration{0, kCommandModifier | kOptionModifier};
+    ASSERT_TRUE(store->upsert(other));
     presenter->showEditWebsite(website.id);
     auto& picker = editor().shortcutPicker();
     picker.enableToggle().set_active(true);
+    EXPECT_EQ(picker.text(), "Ctrl+Alt+B") << "Ctrl+Alt+A is the other website's";
     EXPECT_TRUE(picker.modifierToggle(0).get_visible() && picker.keyPicker().get_visible());
     for (int modifier : {2, 3}) picker.modifierToggle(modifier).set_active(true);  // Shift, Super
     picker.keyPicker().set_active(40);          // F5

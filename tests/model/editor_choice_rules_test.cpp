@@ -4,17 +4,19 @@
 #include <string>
 #include <vector>
 
+#include "model/app_preferences.hpp"
 #include "model/linked_application_choice.hpp"
 #include "model/shortcut_picker_rules.hpp"
+#include "model/web_app_profile.hpp"
 
 namespace quenlith {
 namespace {
 
 TEST(ShortcutPickerRules, EditsFollowTheToggleModifiersAndKey) {
-    auto enabled = shortcutEnabled(true, 40);
-    EXPECT_EQ(enabled, (ShortcutConfiguration{40, 0x900}));
-    EXPECT_EQ(enabled->displayString(), "Ctrl+Alt+K");
-    EXPECT_EQ(shortcutEnabled(false, 40), std::nullopt);
+    auto enabled = shortcutEnabled(true, {});
+    EXPECT_EQ(enabled, (ShortcutConfiguration{0, 0x900}));
+    EXPECT_EQ(enabled->displayString(), "Ctrl+Alt+A");
+    EXPECT_EQ(shortcutEnabled(false, {}), std::nullopt);
 
     auto edited = shortcutWithKey(
         shortcutWithModifier(shortcutWithModifier(enabled, kControlModifier, true), kOptionModifier, false),
@@ -33,6 +35,58 @@ TEST(ShortcutPickerRules, EditsFollowTheToggleModifiersAndKey) {
     ShortcutConfiguration unknown{200, 0x100};
     EXPECT_EQ(shortcutKeyRow(unknown), std::nullopt);
     EXPECT_EQ(unknown.displayString(), "Ctrl+?");
+}
+
+TEST(ShortcutPickerRules, SwitchedOnOffersTheFirstKeyNoOtherBindingHolds) {
+    auto ctrlAlt = [](const char* key) {
+        for (const auto& row : shortcutKeyTable())
+            if (row.name == key)
+                return ShortcutConfiguration{row.keyCode, kCommandModifier | kOptionModifier};
+        ADD_FAILURE() << key;
+        return ShortcutConfiguration{};
+    };
+    std::vector<ShortcutConfiguration> upToO;  // A to O: the next is the reserved Ctrl+Alt+P
+    for (const char* key : {"A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K", "L", "M", "N", "O"})
+        upToO.push_back(ctrlAlt(key));
+    std::vector<ShortcutConfiguration> everyKey;
+    for (const auto& row : shortcutKeyTable())
+        everyKey.push_back({row.keyCode, kCommandModifier | kOptionModifier});
+    const struct {
+        std::vector<ShortcutConfiguration> held;
+        const char* offered;
+    } cases[] = {
+        {{}, "Ctrl+Alt+A"},
+        {{ctrlAlt("A")}, "Ctrl+Alt+B"},
+        {{ctrlAlt("B"), ctrlAlt("A"), ctrlAlt("D")}, "Ctrl+Alt+C"},
+        // Only the same combination is taken: other modifiers on the key leave it free.
+        {{{0, kCommandModifier | kOptionModifier | kShiftModifier}, {0, kCommandModifier}}, "Ctrl+Alt+A"},
+        {upToO, "Ctrl+Alt+Q"},
+        {everyKey, "Ctrl+Alt+A"},
+    };
+    for (const auto& row : cases) EXPECT_EQ(offeredShortcut(row.held).displayString(), row.offered);
+
+    // Which bindings hold a shortcut, seen from each binding: never its own.
+    WebAppProfile mail{.name = "Mail"}, news{.name = "News"}, plain{.name = "Plain"};
+    mail.globalShortcut = ctrlAlt("A");
+    news.globalShortcut = ctrlAlt("B");
+    AppPreferences preferences;
+    preferences.compactShortcut = ctrlAlt("K");
+    preferences.launcherShortcut = ctrlAlt("L");
+    const std::vector<WebAppProfile> websites{mail, news, plain};
+    const struct {
+        std::string binding;
+        std::vector<ShortcutConfiguration> held;
+    } views[] = {
+        {plain.id.string(), {ctrlAlt("A"), ctrlAlt("B"), ctrlAlt("L"), ctrlAlt("K")}},
+        {mail.id.string(), {ctrlAlt("B"), ctrlAlt("L"), ctrlAlt("K")}},
+        {"compact", {ctrlAlt("A"), ctrlAlt("B"), ctrlAlt("L")}},
+        {"launcher", {ctrlAlt("A"), ctrlAlt("B"), ctrlAlt("K")}},
+    };
+    for (const auto& view : views)
+        EXPECT_EQ(shortcutsHeldElsewhere(websites, preferences, view.binding), view.held) << view.binding;
+    // A third website switched on is offered a key none of the others holds.
+    EXPECT_EQ(shortcutEnabled(true, shortcutsHeldElsewhere(websites, preferences, plain.id.string())),
+              ctrlAlt("C"));
 }
 
 std::vector<LinkedApplication> apps(std::initializer_list<const char*> ids) {

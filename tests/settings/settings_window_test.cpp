@@ -193,14 +193,18 @@ TEST_F(SettingsWindowTest, ShortcutsAreStoredEvenWhenRefusedAndErrorsShowUnderTh
     auto& pane = settings->shortcutsPane();
     EXPECT_EQ(pane.websiteShortcutTexts(), (std::vector<std::string>{"Ctrl+Alt+K", "Not set"}));
 
+    // Switched on, each picker offers the first key no other binding holds.
     pane.picker("launcher").enableToggle().set_active(true);
-    EXPECT_EQ(stored().launcherShortcut, (ShortcutConfiguration{11, kCommandModifier | kOptionModifier}));
+    EXPECT_EQ(stored().launcherShortcut, (ShortcutConfiguration{0, kCommandModifier | kOptionModifier}));
+    pane.picker("compact").enableToggle().set_active(true);
+    EXPECT_EQ(pane.picker("compact").text(), "Ctrl+Alt+B") << "A is the launcher's, K the website's";
     EXPECT_EQ(pane.validationText(), "");
     // Ctrl+Alt+K belongs to the website already: stored all the same, and said to be taken.
-    pane.picker("compact").enableToggle().set_active(true);
+    pane.picker("compact").keyPicker().set_active(10);
     EXPECT_EQ(stored().compactShortcut, site.globalShortcut);
     EXPECT_NE(pane.validationText(), "");
-    pane.picker("pin").enableToggle().set_active(true);  // Ctrl+Alt+I, held by another client
+    pane.picker("pin").enableToggle().set_active(true);
+    pane.picker("pin").keyPicker().set_active(8);  // Ctrl+Alt+I, held by another client
     EXPECT_TRUE(stored().pinShortcut.has_value());
     EXPECT_TRUE(spinUntil([&] { return pane.errorText("pin") != "" && pane.errorText(site.id.string()) != ""; }));
     EXPECT_EQ(pane.errorText("launcher"), "");
@@ -212,7 +216,7 @@ TEST_F(SettingsWindowTest, ShortcutsAreStoredEvenWhenRefusedAndErrorsShowUnderTh
     launcher.enableToggle().set_active(true);
     launcher.modifierToggle(2).set_active(true);  // Shift
     for (int modifier : {0, 1}) launcher.modifierToggle(modifier).set_active(false);
-    EXPECT_EQ(stored().launcherShortcut, (ShortcutConfiguration{11, kShiftModifier}));
+    EXPECT_EQ(stored().launcherShortcut, (ShortcutConfiguration{0, kShiftModifier}));
     const std::string invalid = "Include Ctrl, Alt or Super in a global shortcut.";
     EXPECT_TRUE(spinUntil([&] { return pane.errorText("launcher") == invalid; }))
         << pane.errorText("launcher");

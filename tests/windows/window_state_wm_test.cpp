@@ -78,6 +78,34 @@ TEST_F(WindowStateUnderWindowManager, MinimisingHidingAndShowing) {
     EXPECT_EQ(manager->visibleWindowCount(), 1);
 }
 
+TEST_F(WindowStateUnderWindowManager, AMinimisedWindowIsInTheTaskbarUntilRestored) {
+    auto alpha = website("Alpha", "/alpha");
+    start({alpha});
+    auto& own = openOwn(alpha);
+    ASSERT_TRUE(mapped(own));
+    FloatingBrowserPanel& panel = own.panel();
+    // Without the taskbar switch a floating window keeps out of the taskbar.
+    ASSERT_TRUE(spinUntil([&] { return !test::listedInTaskbar(panel); }));
+
+    for (int round = 0; round < 2; ++round) {
+        panel.iconify();
+        EXPECT_TRUE(spinUntil([&] { return own.isMinimized() && test::listedInTaskbar(panel); }))
+            << "minimised, it can be found in the taskbar and Alt+Tab (round " << round << ")";
+        own.present(false, false, true);
+        EXPECT_TRUE(spinUntil([&] { return !own.isMinimized() && !test::listedInTaskbar(panel); }))
+            << "restored, it leaves them again (round " << round << ")";
+    }
+
+    // With the switch on it stays listed either way.
+    panel.setSkipsTaskbar(false);
+    EXPECT_TRUE(spinUntil([&] { return test::listedInTaskbar(panel); }));
+    panel.iconify();
+    ASSERT_TRUE(spinUntil([&] { return own.isMinimized(); }));
+    own.present(false, false, true);
+    ASSERT_TRUE(spinUntil([&] { return !own.isMinimized(); }));
+    EXPECT_TRUE(test::listedInTaskbar(panel));
+}
+
 TEST_F(WindowStateUnderWindowManager, ArrangingPutsTheWindowOnAHalfOfTheWorkArea) {
     auto alpha = website("Alpha", "/alpha");
     start({alpha});

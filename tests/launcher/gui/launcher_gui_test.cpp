@@ -5,6 +5,8 @@
 #include <cairomm/context.h>
 #include <gdkmm/pixbuf.h>
 #include <glibmm/main.h>
+#include <gtkmm/icontheme.h>
+#include <gtkmm/image.h>
 #include <gtkmm/menubutton.h>
 #include <gtkmm/messagedialog.h>
 
@@ -112,6 +114,13 @@ TEST_F(LauncherGuiTest, TrayItemRegistersOnceAndActivateTogglesTheLauncher) {
               std::string::npos);
     EXPECT_EQ(controller->item()->registrationCount(), 1);
     EXPECT_EQ(itemProperty(bus, path, "Id"), "(<'Quenlith'>,)");
+    // The application's own symbolic icon, which a tray finds in the folder the item names.
+    EXPECT_EQ(itemProperty(bus, path, "IconName"), "(<'com.quenlith.Quenlith-symbolic'>,)");
+    const std::string iconFolder = controller->item()->appearance().iconThemePath;
+    EXPECT_EQ(itemProperty(bus, path, "IconThemePath"), "(<'" + iconFolder + "'>,)");
+    auto trayTheme = Gtk::IconTheme::create();
+    trayTheme->set_search_path({iconFolder});
+    EXPECT_TRUE(trayTheme->lookup_icon("com.quenlith.Quenlith-symbolic", 22, Gtk::IconLookupFlags(0)));
 
     LauncherWindow& launcher = controller->launcher();
     callItem(bus, path, "Activate", g_variant_new("(ii)", 1200, 0));
@@ -459,6 +468,36 @@ void expectWhole(Gtk::Widget& area, int width) {
     }
 }
 
+// The images drawn under `widget`.
+std::vector<Gtk::Image*> drawnImages(Gtk::Widget& widget) {
+    std::vector<Gtk::Image*> images;
+    if (auto* image = dynamic_cast<Gtk::Image*>(&widget); image && image->get_is_drawable())
+        images.push_back(image);
+    if (auto* container = dynamic_cast<Gtk::Container*>(&widget))
+        for (Gtk::Widget* child : container->get_children())
+            for (Gtk::Image* image : drawnImages(*child)) images.push_back(image);
+    return images;
+}
+
+// The longer side of the box around the pixels the image inks, as it draws itself.
+int inkedSide(Gtk::Image& image) {
+    auto surface = Cairo::ImageSurface::create(Cairo::FORMAT_ARGB32, image.get_allocated_width(),
+                                               image.get_allocated_height());
+    auto context = Cairo::Context::create(surface);
+    gtk_widget_draw(GTK_WIDGET(image.gobj()), context->cobj());
+    surface->flush();
+    int left = surface->get_width(), right = -1, top = surface->get_height(), bottom = -1;
+    for (int y = 0; y < surface->get_height(); ++y)
+        for (int x = 0; x < surface->get_width(); ++x)
+            if ((*reinterpret_cast<const std::uint32_t*>(surface->get_data() + y * surface->get_stride() +
+                                                         x * 4) >>
+                 24) > 0x40) {
+                left = std::min(left, x), right = std::max(right, x);
+                top = std::min(top, y), bottom = std::max(bottom, y);
+            }
+    return std::max(right - left + 1, bottom - top + 1);
+}
+
 // The launcher as the application builds it (every optional button there, and a menu button in
 // the header) in the frame of a 300 x 500 screen and in its widest frame.
 TEST_F(LauncherGuiTest, EveryControlIsWholeInTheFrameOfTheScreen) {
@@ -484,6 +523,14 @@ TEST_F(LauncherGuiTest, EveryControlIsWholeInTheFrameOfTheScreen) {
             << launcher.get_allocated_width();
         std::vector<Gtk::Widget*> areas = launcher.view().get_children();
         for (Gtk::Widget* area : {areas.front(), areas[1], areas.back()}) expectWhole(*area, frame.width);
+        // The symbols of the header and footer are drawn at one size: none is a small glyph
+        // within its 16 pixels.
+        for (Gtk::Widget* area : {areas.front(), areas.back()})
+            for (Gtk::Image* image : drawnImages(*area)) {
+                const char* name = nullptr;
+                gtk_image_get_icon_name(image->gobj(), &name, nullptr);
+                EXPECT_GE(inkedSide(*image), 12) << (name ? name : "?");
+            }
         // The title and the library's text give way first; the library keeps its symbol and name.
         EXPECT_THAT(test::drawnTexts(launcher.view()), testing::IsSupersetOf({"Open Browser", "Windows"}));
         // The running list fits the same frame.
