@@ -29,11 +29,6 @@ std::map<std::string, std::weak_ptr<WebsiteDataStore>>& liveStores() {
     return stores;
 }
 
-int& iconDeferrals() {
-    static int deferrals = 0;
-    return deferrals;
-}
-
 // The engine's switch for <link rel=dns-prefetch> (the setting "enable-dns-prefetching" no longer
 // does anything); none in an engine without it.
 WebKitFeature* namePrefetchFeature() {
@@ -48,12 +43,6 @@ WebKitFeature* namePrefetchFeature() {
         return static_cast<WebKitFeature*>(nullptr);
     }();
     return feature;
-}
-
-// Persistent stores made while their icon databases wait.
-std::vector<std::weak_ptr<WebsiteDataStore>>& storesWithoutIcons() {
-    static std::vector<std::weak_ptr<WebsiteDataStore>> stores;
-    return stores;
 }
 
 }  // namespace
@@ -116,22 +105,6 @@ void WebsiteDataStore::applyNamePrefetch() {
             webkit_settings_set_feature_enabled(settings.get(), feature, allowsNamePrefetch());
 }
 
-void WebsiteDataStore::openIconDatabase() {
-    // Tabs show their site's icon, kept with the store's own data (a private store keeps none).
-    const std::string icons = dataDirectory_ + "/Favicons";
-    webkit_web_context_set_favicon_database_directory(context_.get(), icons.c_str());
-}
-
-WebsiteDataStore::IconDatabaseDeferral::IconDatabaseDeferral() { ++iconDeferrals(); }
-
-WebsiteDataStore::IconDatabaseDeferral::~IconDatabaseDeferral() {
-    if (--iconDeferrals() > 0) return;
-    auto waiting = std::move(storesWithoutIcons());
-    storesWithoutIcons().clear();
-    for (const auto& weak : waiting)
-        if (auto store = weak.lock()) store->openIconDatabase();
-}
-
 std::shared_ptr<WebsiteDataStore> WebsiteDataStore::persistentStore(std::optional<Uuid> identifier,
                                                                    const std::string& name) {
     std::string folder = websiteDataFolder(applicationDataDirectory(), name);
@@ -141,10 +114,6 @@ std::shared_ptr<WebsiteDataStore> WebsiteDataStore::persistentStore(std::optiona
     }
     std::shared_ptr<WebsiteDataStore> store(new WebsiteDataStore(std::move(identifier), true, name));
     stores[folder] = store;
-    if (iconDeferrals() > 0)
-        storesWithoutIcons().push_back(store);
-    else
-        store->openIconDatabase();
     return store;
 }
 
