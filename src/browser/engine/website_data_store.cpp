@@ -1,6 +1,7 @@
 #include "browser/engine/website_data_store.hpp"
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
 
 #include <glib/gstdio.h>
@@ -43,6 +44,21 @@ WebKitFeature* namePrefetchFeature() {
         return static_cast<WebKitFeature*>(nullptr);
     }();
     return feature;
+}
+
+// The engine's icon database, which earlier runs kept in the store's folder: no longer opened,
+// and removed on a worker thread so the icons it holds (whatever their size) are not kept. A
+// link in its place is removed, not what it points to.
+void removeEngineIconDatabase(const std::string& dataDirectory) {
+    const std::string folder = dataDirectory + "/Favicons";
+    if (!g_file_test(folder.c_str(), G_FILE_TEST_EXISTS)) return;
+    GTask* task = g_task_new(nullptr, nullptr, nullptr, nullptr);
+    g_task_set_task_data(task, g_strdup(folder.c_str()), g_free);
+    g_task_run_in_thread(task, [](GTask*, gpointer, gpointer data, GCancellable*) {
+        std::error_code error;
+        std::filesystem::remove_all(static_cast<const char*>(data), error);
+    });
+    g_object_unref(task);
 }
 
 }  // namespace
@@ -114,6 +130,7 @@ std::shared_ptr<WebsiteDataStore> WebsiteDataStore::persistentStore(std::optiona
     }
     std::shared_ptr<WebsiteDataStore> store(new WebsiteDataStore(std::move(identifier), true, name));
     stores[folder] = store;
+    removeEngineIconDatabase(store->dataDirectory());
     return store;
 }
 

@@ -1,6 +1,7 @@
 #include "browser/engine/web_view_factory.hpp"
 
 #include <filesystem>
+#include <fstream>
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 #include "browser/web_test_support.hpp"
 #include "browser/engine/proxy_fixture.hpp"
 #include "browser/engine/website_sessions.hpp"
+#include "model/app_paths.hpp"
 #include "support/test_http_server.hpp"
 
 namespace quenlith {
@@ -50,7 +52,14 @@ TEST_F(WebViewFactoryTest, NoStoreOpensTheEnginesIconDatabase) {
                        "\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02" "D\x01\x00;";
     server.page("/favicon.ico", std::string(gif, sizeof gif - 1));
     server.page("/", "<title>Icon</title>");
-    auto store = WebsiteDataStore::forIdentifier(Uuid::random());
+    // One an earlier run left behind goes, with the icons in it.
+    const Uuid identifier = Uuid::random();
+    const std::filesystem::path left =
+        std::filesystem::path(applicationDataDirectory()) / "WebsiteData" / identifier.string() / "Favicons";
+    std::filesystem::create_directories(left);
+    std::ofstream(left / "WebpageIcons.db") << "icons";
+    auto store = WebsiteDataStore::forIdentifier(identifier);
+    ASSERT_EQ(store->dataDirectory() + "/Favicons", left.string());
     auto view = WebViewFactory::makeWebView(store, std::nullopt, std::nullopt, &sessions);
     webkit_web_view_load_uri(view.get(), server.url("/").c_str());
     ASSERT_TRUE(test::spinUntil([&] {
@@ -58,7 +67,7 @@ TEST_F(WebViewFactoryTest, NoStoreOpensTheEnginesIconDatabase) {
                !webkit_web_view_is_loading(view.get());
     }));
     EXPECT_FALSE(webkit_web_context_get_favicon_database_directory(webkit_web_view_get_context(view.get())));
-    EXPECT_FALSE(std::filesystem::exists(store->dataDirectory() + "/Favicons"));
+    EXPECT_TRUE(test::spinUntil([&] { return !std::filesystem::exists(left); }));
     EXPECT_EQ(webkit_web_view_get_favicon(view.get()), nullptr);
 }
 
