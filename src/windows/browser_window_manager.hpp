@@ -414,9 +414,6 @@ private:
     ScheduledTask awaitLimit_;
     void awaitStartPages();
     void startPageChanged(WebKitWebView* view, bool finished);
-    // Holds back the icon databases of the stores made for the start pages (an icon database
-    // deferral) until the first of them begins loading.
-    std::shared_ptr<void> startIcons_;
     void startRestoreTurns();
     // What requestStartPages read and asked for, by the id of the window that will take it.
     std::optional<Result<std::optional<BrowserSessionDocument>>> loadedSession_;

@@ -7,7 +7,6 @@
 #include <glib.h>
 
 #include "browser/engine/web_view_factory.hpp"
-#include "browser/engine/website_data_store.hpp"
 #include "browser/engine/website_sessions.hpp"
 #include "browser/view/browser_tab.hpp"
 #include "browser/view/browser_view_controller.hpp"
@@ -116,16 +115,11 @@ void BrowserWindowManager::awaitStartPages() {
                                                          new Weak(self_), release, G_CONNECT_DEFAULT));
         awaitedPages_.push_back(std::move(awaited));
     }
-    if (awaitedPages_.empty()) {
-        startIcons_.reset();
-        return;
-    }
+    if (awaitedPages_.empty()) return;
     awaitLimit_ = timers_.schedule(std::chrono::milliseconds(400), [this] { startRestoreTurns(); });
 }
 
 void BrowserWindowManager::startPageChanged(WebKitWebView* view, bool finished) {
-    // A page that has begun loading has no icon yet: the databases open before any can come.
-    startIcons_.reset();
     if (!finished) return;
     std::erase_if(awaitedPages_, [view](AwaitedPage& page) {
         if (page.view.get() != view) return false;
@@ -137,7 +131,6 @@ void BrowserWindowManager::startPageChanged(WebKitWebView* view, bool finished) 
 
 void BrowserWindowManager::startRestoreTurns() {
     awaitLimit_.cancel();
-    startIcons_.reset();
     for (auto& page : awaitedPages_)
         for (gulong handler : page.handlers) g_signal_handler_disconnect(page.view.get(), handler);
     awaitedPages_.clear();
@@ -184,9 +177,6 @@ void BrowserWindowManager::finishRestore() {
 
 void BrowserWindowManager::requestStartPages() {
     if (didRestore_ || loadedSession_) return;
-    // The icon databases of the stores made now open once the first page has begun loading:
-    // opening them holds up the main loop that the pages' web processes wait for.
-    startIcons_ = std::make_shared<WebsiteDataStore::IconDatabaseDeferral>();
     askForStartPages();
     awaitStartPages();
 }

@@ -1,6 +1,7 @@
 #include "browser/engine/website_data_store.hpp"
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
 
 #include <glib/gstdio.h>
@@ -29,11 +30,6 @@ std::map<std::string, std::weak_ptr<WebsiteDataStore>>& liveStores() {
     return stores;
 }
 
-int& iconDeferrals() {
-    static int deferrals = 0;
-    return deferrals;
-}
-
 // The engine's switch for <link rel=dns-prefetch> (the setting "enable-dns-prefetching" no longer
 // does anything); none in an engine without it.
 WebKitFeature* namePrefetchFeature() {
@@ -50,10 +46,19 @@ WebKitFeature* namePrefetchFeature() {
     return feature;
 }
 
-// Persistent stores made while their icon databases wait.
-std::vector<std::weak_ptr<WebsiteDataStore>>& storesWithoutIcons() {
-    static std::vector<std::weak_ptr<WebsiteDataStore>> stores;
-    return stores;
+// The engine's icon database, which earlier runs kept in the store's folder: no longer opened,
+// and removed on a worker thread so the icons it holds (whatever their size) are not kept. A
+// link in its place is removed, not what it points to.
+void removeEngineIconDatabase(const std::string& dataDirectory) {
+    const std::string folder = dataDirectory + "/Favicons";
+    if (!g_file_test(folder.c_str(), G_FILE_TEST_EXISTS)) return;
+    GTask* task = g_task_new(nullptr, nullptr, nullptr, nullptr);
+    g_task_set_task_data(task, g_strdup(folder.c_str()), g_free);
+    g_task_run_in_thread(task, [](GTask*, gpointer, gpointer data, GCancellable*) {
+        std::error_code error;
+        std::filesystem::remove_all(static_cast<const char*>(data), error);
+    });
+    g_object_unref(task);
 }
 
 }  // namespace
@@ -116,22 +121,6 @@ void WebsiteDataStore::applyNamePrefetch() {
             webkit_settings_set_feature_enabled(settings.get(), feature, allowsNamePrefetch());
 }
 
-void WebsiteDataStore::openIconDatabase() {
-    // Tabs show their site's icon, kept with the store's own data (a private store keeps none).
-    const std::string icons = dataDirectory_ + "/Favicons";
-    webkit_web_context_set_favicon_database_directory(context_.get(), icons.c_str());
-}
-
-WebsiteDataStore::IconDatabaseDeferral::IconDatabaseDeferral() { ++iconDeferrals(); }
-
-WebsiteDataStore::IconDatabaseDeferral::~IconDatabaseDeferral() {
-    if (--iconDeferrals() > 0) return;
-    auto waiting = std::move(storesWithoutIcons());
-    storesWithoutIcons().clear();
-    for (const auto& weak : waiting)
-        if (auto store = weak.lock()) store->openIconDatabase();
-}
-
 std::shared_ptr<WebsiteDataStore> WebsiteDataStore::persistentStore(std::optional<Uuid> identifier,
                                                                    const std::string& name) {
     std::string folder = websiteDataFolder(applicationDataDirectory(), name);
@@ -141,10 +130,7 @@ std::shared_ptr<WebsiteDataStore> WebsiteDataStore::persistentStore(std::optiona
     }
     std::shared_ptr<WebsiteDataStore> store(new WebsiteDataStore(std::move(identifier), true, name));
     stores[folder] = store;
-    if (iconDeferrals() > 0)
-        storesWithoutIcons().push_back(store);
-    else
-        store->openIconDatabase();
+    removeEngineIconDatabase(store->dataDirectory());
     return store;
 }
 

@@ -47,18 +47,6 @@ public:
     // Records the store of a web view; the view keeps the store alive.
     static void attach(WebKitWebView* view, const std::shared_ptr<WebsiteDataStore>& store);
 
-    // Opening a store's icon database waits for the engine to open (or create) it on disk, tens of
-    // milliseconds that the first page need not wait for. While one of these lives, persistent
-    // stores made meanwhile open it only when the last one ends. Nothing loads before then: the
-    // engine contacts its web processes only once the main loop runs again.
-    class IconDatabaseDeferral {
-    public:
-        IconDatabaseDeferral();
-        ~IconDatabaseDeferral();
-        IconDatabaseDeferral(const IconDatabaseDeferral&) = delete;
-        IconDatabaseDeferral& operator=(const IconDatabaseDeferral&) = delete;
-    };
-
     ~WebsiteDataStore();
     WebsiteDataStore(const WebsiteDataStore&) = delete;
     WebsiteDataStore& operator=(const WebsiteDataStore&) = delete;
@@ -130,7 +118,6 @@ private:
     void useUnreachableProxy();
     void applyNamePrefetch();
     void releaseNetwork();
-    void openIconDatabase();
 };
 
 // The website-data types named by their texts: the engine's own names of its types

@@ -54,6 +54,9 @@ public:
     // website's store has an error message. A website whose store is not made yet keeps it so:
     // the proxy runtime its store will get is made now and handed to the store when it is made.
     GObjectPtr<SoupSession> urlSession(const WebAppProfile& profile);
+    // A session whose requests take the same proxy as the store's pages (see applyProxy); nothing
+    // when the store has an error message.
+    GObjectPtr<SoupSession> storeSession(const std::shared_ptr<WebsiteDataStore>& store) const;
     // Drops what was kept for the website; the store's route goes with the last website using it.
     void forgetSession(const Uuid& profileID);
     // Removes the named kinds of website data (the engine's names, see websiteDataTypes) from the
@@ -78,7 +81,6 @@ private:
     std::unordered_map<Uuid, std::pair<std::unique_ptr<ProxyRuntime>, std::optional<BrowserProxySettings>>>
         waitingRoutes_;
     std::unique_ptr<ProxyRuntime> makeRoute(const WebAppProfile& profile) const;
-    GObjectPtr<SoupSession> storeSession(const std::shared_ptr<WebsiteDataStore>& store) const;
 };
 
 // What a saved website is doing in the open windows (the runtime store's activity(for:)): found

@@ -12,6 +12,7 @@
 #include "model/uuid.hpp"
 
 typedef struct _WebKitWebView WebKitWebView;
+typedef struct _GdkPixbuf GdkPixbuf;
 
 namespace quenlith {
 
@@ -51,6 +52,10 @@ public:
     // The user name and password of the address being loaded, kept to answer its host's challenge
     // once: the engine is given the address without them.
     std::optional<UriCredentials> addressCredentials;
+    // The site's icon as the window loaded it (see PageIcons), and the page it was found for;
+    // none until a page of the tab has one.
+    GObjectPtr<GdkPixbuf> icon;
+    std::string iconPage;
 
     // Signal handlers watching the web view (or objects it owns) for the window; disconnected by
     // dropObservations() and when the tab goes away.

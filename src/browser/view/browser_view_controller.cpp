@@ -381,7 +381,7 @@ void BrowserViewController::refreshChrome() {
     std::vector<TabStripEntry> entries;
     for (const auto& shown : tabs_.items())
         entries.push_back({shown->id, shown->isSleeping, shown->mediaPaused, shown->displayTitle(),
-                           shown->pageURL().value_or(""), webkit_web_view_get_favicon(shown->webView())});
+                           shown->pageURL().value_or(""), shown->icon.get()});
     tabStrip_.show(tabs_.activeIndex(), entries);
     layoutChrome();
     // Through a copy: tearDown() resets it.
@@ -680,8 +680,7 @@ void BrowserViewController::attachTab(BrowserTab& tab) {
     webkit_web_view_set_zoom_level(webView, profile_.zoomLevel);
     tab.dropObservations();
     for (const char* signal :
-         {"notify::estimated-load-progress", "notify::is-loading", "notify::title", "notify::uri",
-          "notify::favicon"})
+         {"notify::estimated-load-progress", "notify::is-loading", "notify::title", "notify::uri"})
         tab.addObservation(webView,
                            g_signal_connect(webView, signal, G_CALLBACK(onViewPropertyChanged), this));
     WebKitBackForwardList* history = webkit_web_view_get_back_forward_list(webView);

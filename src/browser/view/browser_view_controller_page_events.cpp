@@ -6,7 +6,9 @@
 #include <webkit2/webkit2.h>
 
 #include "browser/blocking/ad_blocking.hpp"
+#include "browser/engine/page_icons.hpp"
 #include "browser/engine/script_evaluation.hpp"
+#include "browser/engine/user_scripts.hpp"
 #include "browser/engine/website_sessions.hpp"
 #include "browser/page/download_manager.hpp"
 #include "browser/page/external_launch.hpp"
@@ -18,6 +20,7 @@
 #include "browser/page/popup_routing.hpp"
 #include "browser/page/response_policy.hpp"
 #include "browser/view/browser_view_controller.hpp"
+#include "model/address.hpp"
 #include "model/localization.hpp"
 #include "model/logging.hpp"
 #include "model/preferences_store.hpp"
@@ -94,6 +97,12 @@ struct PageEventHandlers {
         if (!tab) return;
         if (auto guard = controller.dialogGuards_.find(tab->id); guard != controller.dialogGuards_.end())
             guard->second.committed(tab->pageURL().value_or(""));
+        // An icon stays while the tab is on the same site (no flicker); another site has none yet.
+        if (tab->icon && rootFaviconURL(tab->pageURL().value_or("")) != rootFaviconURL(tab->iconPage)) {
+            tab->icon = {};
+            tab->iconPage.clear();
+            controller.scheduleRefresh();
+        }
     }
 
     static void finished(Controller& controller, WebKitWebView* view) {
@@ -111,7 +120,7 @@ struct PageEventHandlers {
             controller.refreshChrome();
             return;
         }
-        if (isSameWebsiteHost(*url, controller.profile_.homeURL)) requestMetadata(controller, view, *url);
+        requestIcon(controller, view, *url);
         controller.refreshChrome();
     }
 
@@ -130,24 +139,57 @@ struct PageEventHandlers {
                                 });
     }
 
-    static void requestMetadata(Controller& controller, WebKitWebView* view, const std::string& url) {
+    // The page's declared icon, read in the application's own script world (the page cannot
+    // answer for it there), is loaded for the tab; a page of the website also reports it.
+    static void requestIcon(Controller& controller, WebKitWebView* view, const std::string& url) {
         controller.scripts_.run(
-            view, kFaviconLinkScript, url, [&controller, url](WebKitWebView* shown, JSCValue* value) {
-                if (!isSameWebsiteHost(url, controller.profile_.homeURL) || !controller.services.onMetadata)
-                    return;
+            view, kFaviconLinkScript, url,
+            [&controller, url](WebKitWebView* shown, JSCValue* value) {
                 std::optional<std::string> icon = scriptText(value);
-                const std::string title = tabOf(controller, shown)->pageTitle();
-                if (!title.empty()) {
-                    controller.services.onMetadata(title, icon);
-                    return;
-                }
-                // The engine often has no title yet at this point: the page's own is read.
-                controller.scripts_.run(
-                    shown, "document.title", url, [&controller, icon](WebKitWebView*, JSCValue* text) {
-                        if (controller.services.onMetadata)
-                            controller.services.onMetadata(scriptText(text).value_or(""), icon);
-                    });
-            });
+                loadIcon(controller, shown, url, icon);
+                if (isSameWebsiteHost(url, controller.profile_.homeURL))
+                    reportMetadata(controller, shown, url, icon);
+            },
+            kScriptWorld);
+    }
+
+    // Through the tab's own proxy: without a usable one the tab shows no icon.
+    static void loadIcon(Controller& controller, WebKitWebView* view, const std::string& url,
+                         const std::optional<std::string>& declared) {
+        BrowserTab* tab = tabOf(controller, view);
+        if (!tab) return;
+        auto address = PageIcons::iconAddress(url, declared);
+        if (!address) return;
+        auto store = WebsiteDataStore::of(view);
+        auto session = WebsiteSessions::shared().storeSession(store ? store : controller.websiteDataStore_);
+        PageIcons::shared().request(*address, std::move(session),
+                                    [&controller, alive = std::weak_ptr<int>(controller.alive_), id = tab->id,
+                                     url](Glib::RefPtr<Gdk::Pixbuf> image) {
+                                        if (alive.expired()) return;
+                                        BrowserTab* shown = controller.tab(id);
+                                        if (!shown || shown->pageURL() != url) return;
+                                        shown->icon =
+                                            GObjectPtr<GdkPixbuf>::retain(image ? image->gobj() : nullptr);
+                                        shown->iconPage = url;
+                                        controller.scheduleRefresh();
+                                    });
+    }
+
+    static void reportMetadata(Controller& controller, WebKitWebView* view, const std::string& url,
+                               const std::optional<std::string>& icon) {
+        BrowserTab* tab = tabOf(controller, view);
+        if (!tab || !controller.services.onMetadata) return;
+        const std::string title = tab->pageTitle();
+        if (!title.empty()) {
+            controller.services.onMetadata(title, icon);
+            return;
+        }
+        // The engine often has no title yet at this point: the page's own is read.
+        controller.scripts_.run(view, "document.title", url,
+                                [&controller, icon](WebKitWebView*, JSCValue* text) {
+                                    if (controller.services.onMetadata)
+                                        controller.services.onMetadata(scriptText(text).value_or(""), icon);
+                                });
     }
 
     static gboolean onLoadFailed(WebKitWebView* view, WebKitLoadEvent, char* failingURI, GError* error,

@@ -11,9 +11,9 @@ namespace quenlith {
 PageScripts::PageScripts(std::function<bool(WebKitWebView*)> isShown) : isShown_(std::move(isShown)) {}
 
 void PageScripts::run(WebKitWebView* view, std::string_view script, std::optional<std::string> forPage,
-                      Answer done) {
+                      Answer done, const char* world) {
     evaluateScript(
-        view, script, nullptr,
+        view, script, world,
         [this, alive = std::weak_ptr<int>(alive_), forPage = std::move(forPage), done = std::move(done)](
             WebKitWebView* answered, JSCValue* value) {
             if (alive.expired()) return;

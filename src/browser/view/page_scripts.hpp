@@ -21,9 +21,10 @@ public:
 
     explicit PageScripts(std::function<bool(WebKitWebView*)> isShown);
 
-    // Runs `script` in the page's own world; `forPage` names the page the answer is about
-    // (nothing: any page of any view).
-    void run(WebKitWebView* view, std::string_view script, std::optional<std::string> forPage, Answer done);
+    // Runs `script` in `world` (nullptr: the page's own); `forPage` names the page the answer is
+    // about (nothing: any page of any view).
+    void run(WebKitWebView* view, std::string_view script, std::optional<std::string> forPage, Answer done,
+             const char* world = nullptr);
     // Scrolls the page to a fraction (0 to 1) of its height.
     void scrollTo(WebKitWebView* view, double fraction);
 

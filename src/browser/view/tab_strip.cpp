@@ -1,13 +1,13 @@
 #include "browser/view/tab_strip.hpp"
 
 #include <algorithm>
+#include <cmath>
 
 #include <gtkmm/adjustment.h>
 
 #include "browser/view/browser_layout.hpp"
 #include "model/isolated_text.hpp"
 #include "model/localization.hpp"
-#include "ui/icon_image.hpp"
 #include "ui/icon_names.hpp"
 
 namespace quenlith {
@@ -18,9 +18,13 @@ constexpr int kIconSize = 16;
 
 // The site's icon at the strip's size, else the generic page symbol.
 void showIcon(Gtk::Image& image, const void* icon) {
-    if (auto fitted =
-            iconImageFromSurface(static_cast<cairo_surface_t*>(const_cast<void*>(icon)), kIconSize)) {
-        image.set(fitted);
+    if (auto* pixbuf = static_cast<GdkPixbuf*>(const_cast<void*>(icon))) {
+        const int width = gdk_pixbuf_get_width(pixbuf), height = gdk_pixbuf_get_height(pixbuf);
+        const double scale = std::min(1.0, static_cast<double>(kIconSize) / std::max(width, height));
+        image.set(Glib::wrap(pixbuf, true)
+                      ->scale_simple(std::max(1, static_cast<int>(std::lround(width * scale))),
+                                     std::max(1, static_cast<int>(std::lround(height * scale))),
+                                     Gdk::INTERP_BILINEAR));
         return;
     }
     image.set_from_icon_name(iconNameForSymbol("globe"), Gtk::ICON_SIZE_MENU);

@@ -34,7 +34,7 @@ struct TabStripEntry {
     bool mediaPaused = false;
     std::string displayTitle;
     std::string pageURL;  // the web view's address; empty when none
-    // The site's icon as the engine keeps it (a cairo surface owned by the web view); none until
+    // The site's icon (a GdkPixbuf the tab owns, at most kIconKeptSide pixels a side); none until
     // the page has one.
     const void* icon = nullptr;
 };

@@ -1,5 +1,8 @@
 #include "browser/engine/web_view_factory.hpp"
 
+#include <filesystem>
+#include <fstream>
+
 #include <gtest/gtest.h>
 
 #include "browser/engine/tab_sleep_guard.hpp"
@@ -7,6 +10,7 @@
 #include "browser/web_test_support.hpp"
 #include "browser/engine/proxy_fixture.hpp"
 #include "browser/engine/website_sessions.hpp"
+#include "model/app_paths.hpp"
 #include "support/test_http_server.hpp"
 
 namespace quenlith {
@@ -42,18 +46,29 @@ TEST_F(WebViewFactoryTest, AViewTakesItsStoreAndThatStoresProxy) {
     EXPECT_EQ(siteStyleFixSource("a\"b").find("a\"b"), std::string::npos) << "the host is quoted";
 }
 
-TEST_F(WebViewFactoryTest, AStoreMadeWhileIconDatabasesWaitStillRecordsItsFirstPagesIcon) {
+TEST_F(WebViewFactoryTest, NoStoreOpensTheEnginesIconDatabase) {
+    // The engine would decode every icon at its full size with no bound, and keep it on disk.
     const char gif[] = "GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\xff\xff\x00\x00\x00!\xf9\x04\x01\x00\x00\x00\x00,"
                        "\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02" "D\x01\x00;";
     server.page("/favicon.ico", std::string(gif, sizeof gif - 1));
     server.page("/", "<title>Icon</title>");
-    std::optional<WebsiteDataStore::IconDatabaseDeferral> deferral(std::in_place);
-    { WebsiteDataStore::IconDatabaseDeferral inner; }
-    auto view = WebViewFactory::makeWebView(WebsiteDataStore::forIdentifier(Uuid::random()), std::nullopt, std::nullopt, &sessions);
+    // One an earlier run left behind goes, with the icons in it.
+    const Uuid identifier = Uuid::random();
+    const std::filesystem::path left =
+        std::filesystem::path(applicationDataDirectory()) / "WebsiteData" / identifier.string() / "Favicons";
+    std::filesystem::create_directories(left);
+    std::ofstream(left / "WebpageIcons.db") << "icons";
+    auto store = WebsiteDataStore::forIdentifier(identifier);
+    ASSERT_EQ(store->dataDirectory() + "/Favicons", left.string());
+    auto view = WebViewFactory::makeWebView(store, std::nullopt, std::nullopt, &sessions);
     webkit_web_view_load_uri(view.get(), server.url("/").c_str());
+    ASSERT_TRUE(test::spinUntil([&] {
+        return g_strcmp0(webkit_web_view_get_title(view.get()), "Icon") == 0 &&
+               !webkit_web_view_is_loading(view.get());
+    }));
     EXPECT_FALSE(webkit_web_context_get_favicon_database_directory(webkit_web_view_get_context(view.get())));
-    deferral.reset();
-    EXPECT_TRUE(test::spinUntil([&] { return webkit_web_view_get_favicon(view.get()) != nullptr; }));
+    EXPECT_TRUE(test::spinUntil([&] { return !std::filesystem::exists(left); }));
+    EXPECT_EQ(webkit_web_view_get_favicon(view.get()), nullptr);
 }
 
 TEST_F(WebViewFactoryTest, AHandedInConfigurationIsUsedUnchanged) {

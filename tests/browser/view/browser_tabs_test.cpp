@@ -1,8 +1,14 @@
+#include <filesystem>
+#include <fstream>
+
 #include <gtkmm/image.h>
 #include <gtkmm/menu.h>
 
 #include "browser/browser_view_fixture.hpp"
+#include "browser/engine/page_icons.hpp"
+#include "browser/engine/website_sessions.hpp"
 #include "model/isolated_text.hpp"
+#include "support/proxy_servers.hpp"
 #include "support/test_images.hpp"
 #include "ui/icon_image.hpp"
 #include "ui/icon_names.hpp"
@@ -13,6 +19,7 @@ namespace {
 class BrowserTabs : public BrowserViewFixture {
 protected:
     void SetUp() override {
+        PageIcons::shared().clear();
         for (int i = 0; i < 5; ++i)
             server.page("/p" + std::to_string(i), htmlPage("Page " + std::to_string(i)));
         server.page("/markup", htmlPage("&lt;b&gt;Bold&lt;/b&gt;"));
@@ -39,6 +46,32 @@ protected:
             texts.push_back(box->get_style_context()->has_class("quenlith-tab-active") ? "[" + text + "]" : text);
         }
         return texts;
+    }
+    // The tab's icon in the strip: its width and height, or the symbol shown instead.
+    std::string shownIcon(std::size_t row) {
+        controller->refreshChrome();
+        if (row >= controller->tabs().size()) return "";
+        auto* face = dynamic_cast<Gtk::Box*>(dynamic_cast<Gtk::Button*>(stripChild(row, 0))->get_child());
+        auto* image = dynamic_cast<Gtk::Image*>(face->get_children().front());
+        if (image->get_storage_type() != Gtk::IMAGE_PIXBUF)
+            return image->property_icon_name().get_value().raw();
+        return std::to_string(image->get_pixbuf()->get_width()) + "x" +
+               std::to_string(image->get_pixbuf()->get_height());
+    }
+    // The files and folders under the test's folders whose name holds `name`.
+    std::vector<std::string> pathsNamed(const std::string& name) const {
+        std::vector<std::string> found;
+        std::error_code error;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(environment.root(), error))
+            if (entry.path().filename().string().find(name) != std::string::npos)
+                found.push_back(entry.path());
+        return found;
+    }
+    static long long residentMemoryBytes() {
+        std::ifstream status("/proc/self/status");
+        for (std::string line; std::getline(status, line);)
+            if (line.starts_with("VmRSS:")) return std::stoll(line.substr(6)) * 1024;
+        return 0;
     }
     Gtk::Widget* stripChild(std::size_t row, std::size_t child) {
         return dynamic_cast<Gtk::Box*>(controller->tabStrip().box().get_children()[row])
@@ -197,32 +230,103 @@ TEST_F(BrowserTabs, ARestoredSessionSleepsUntilWoken) {
     EXPECT_TRUE(active().showsStartPage) << "nothing usable leaves one start page";
 }
 
-TEST_F(BrowserTabs, TabIconsAreTheEnginesIconFittedAndOneTooLargeShowsThePageSymbol) {
-    const std::string small = blackPng(64, 32), large = blackPng(kIconSideLimit * 2, kIconSideLimit * 2);
-    for (const auto& [path, picture] :
-         {std::pair{std::string("/small"), &small}, {std::string("/large"), &large}}) {
-        server.page(path, "<head><title>Icon</title><link rel=icon href='" + path + ".png'></head>");
-        server.route(path + ".png", [picture](const TestRequest&) {
+TEST_F(BrowserTabs, TabIconsAreThePagesOwnFittedAndLoadedOnceAndOneTooLargeShowsThePageSymbol) {
+    const std::string small = blackPng(64, 32), large = blackPng(kIconSideLimit * 2, kIconSideLimit * 2),
+                      root = blackPng(20, 20), real = blackPng(8, 4), fake = blackPng(4, 8);
+    for (const auto& [path, picture] : {std::pair{std::string("/small.png"), &small},
+                                        {"/large.png", &large},
+                                        {"/favicon.ico", &root},
+                                        {"/real.png", &real},
+                                        {"/fake.png", &fake}})
+        server.route(path, [picture](const TestRequest&) {
             return TestResponse{200, "image/png", *picture};
         });
-    }
-    auto& view = open(website("/small"));
-    view.addTab(server.url("/large"));
-    ASSERT_TRUE(spinUntil([&] {
-        return view.tabs().size() == 2 && webkit_web_view_get_favicon(view.tabs()[0]->webView()) &&
-               webkit_web_view_get_favicon(view.tabs()[1]->webView());
-    }));
-    auto shownIcon = [&](std::size_t row) {
-        view.refreshChrome();
-        auto* face = dynamic_cast<Gtk::Box*>(dynamic_cast<Gtk::Button*>(stripChild(row, 0))->get_child());
-        auto* image = dynamic_cast<Gtk::Image*>(face->get_children().front());
-        if (image->get_storage_type() != Gtk::IMAGE_PIXBUF)
-            return image->property_icon_name().get_value().raw();
-        return std::to_string(image->get_pixbuf()->get_width()) + "x" +
-               std::to_string(image->get_pixbuf()->get_height());
+    for (const std::string path : {"/small", "/large"})
+        server.page(path, "<head><title>Icon</title><link rel=icon href='" + path + ".png'></head>");
+    server.page("/plain", htmlPage("Plain"));
+    // The page's own script cannot answer for its icon: it is read in the window's script world.
+    server.page("/spoofed",
+                "<head><title>Spoofed</title><link rel='shortcut icon' href='/real.png'><script>"
+                "Document.prototype.querySelector = () => ({href: location.origin + '/fake.png'});"
+                "</script></head>");
+    struct Case {
+        std::string page, shown;
     };
-    EXPECT_EQ(shownIcon(0), "16x8");
-    EXPECT_EQ(shownIcon(1), iconNameForSymbol("globe")) << "never copied at its full size";
+    const std::vector<Case> cases = {{"/small", "16x8"},
+                                     {"/large", iconNameForSymbol("globe")},
+                                     {"/plain", "16x16"},
+                                     {"/spoofed", "8x4"},
+                                     {"/small", "16x8"}};
+    auto& view = open(website(cases[0].page));
+    for (std::size_t i = 1; i < cases.size(); ++i) view.addTab(server.url(cases[i].page));
+    auto shownIcons = [&] {
+        std::vector<std::string> shown;
+        for (std::size_t row = 0; row < cases.size(); ++row) shown.push_back(shownIcon(row));
+        return shown;
+    };
+    std::vector<std::string> expected;
+    for (const auto& entry : cases) expected.push_back(entry.shown);
+    ASSERT_TRUE(spinUntil([&] {
+        return view.tabs().size() == cases.size() && server.requestCount("/large.png") == 1 &&
+               PageIcons::shared().pendingCount() == 0 && shownIcons() == expected;
+    })) << testing::PrintToString(shownIcons());
+    EXPECT_EQ(server.requestCount("/small.png"), 1) << "kept for the run by its address";
+    EXPECT_EQ(server.requestCount("/fake.png"), 0);
+    for (const auto& tab : view.tabs())
+        EXPECT_EQ(webkit_web_view_get_favicon(tab->webView()), nullptr) << "the engine decodes no icon";
+}
+
+TEST_F(BrowserTabs, AnIconThatIsADecompressionBombTakesNoMemoryAndShowsThePageSymbol) {
+    const std::string bomb = blackPng(16000, 16000);
+    server.route("/bomb.png", [&](const TestRequest&) { return TestResponse{200, "image/png", bomb}; });
+    server.page("/bombed", "<head><title>Bombed</title><link rel=icon href='/bomb.png'></head>");
+    // The window and its first page are made before the peak is taken.
+    auto& view = open(website("/p0"));
+    ASSERT_TRUE(waitForTitle("Page 0"));
+    if (!resetPeakMemory()) GTEST_SKIP() << "the peak memory cannot be reset here";
+    const long long before = peakMemoryBytes();
+    for (int load = 1; load <= 2; ++load) {
+        view.load(server.url("/bombed"));
+        ASSERT_TRUE(waitForTitle("Bombed"));
+        ASSERT_TRUE(spinUntil([&] {
+            return server.requestCount("/bomb.png") == 1 && PageIcons::shared().pendingCount() == 0;
+        }));
+        EXPECT_EQ(shownIcon(0), iconNameForSymbol("globe")) << load;
+    }
+    const long long growth = peakMemoryBytes() - before;
+    RecordProperty("peakGrowthBytes", std::to_string(growth));
+    RecordProperty("residentBytes", std::to_string(residentMemoryBytes()));
+    EXPECT_LT(growth, 64ll << 20) << "the picture's 768 MB of pixels were allocated";
+    EXPECT_EQ(server.requestCount("/bomb.png"), 1) << "a refused icon is not fetched again this run";
+}
+
+TEST_F(BrowserTabs, AWebsiteOnItsOwnProxyFetchesItsTabIconsThroughItAndKeepsNoneOnDisk) {
+    TinyproxyServer proxy;
+    const std::string icon = blackPng(32, 32);
+    server.route("/proxied.png", [&](const TestRequest&) { return TestResponse{200, "image/png", icon}; });
+    server.page("/proxied", "<head><title>Proxied</title><link rel=icon href='/proxied.png'></head>");
+    WebAppProfile profile = website("/proxied");
+    profile.siteProxy = BrowserProxySettings{.kind = BrowserProxyKind::httpConnect, .port = proxy.port()};
+    profile.sessionIdentifier = Uuid::random();
+    open(profile, {.store = WebsiteSessions::shared().dataStore(profile)});
+    ASSERT_TRUE(waitForTitle("Proxied"));
+    EXPECT_TRUE(spinUntil([&] { return shownIcon(0) == "16x16"; })) << shownIcon(0);
+    EXPECT_TRUE(proxy.sawRequestFor(server.url("/proxied.png"))) << proxy.log();
+    EXPECT_EQ(server.requestCount("/proxied.png"), 1) << "never around the proxy";
+    EXPECT_EQ(pathsNamed("Favicons"), std::vector<std::string>());
+    controller.reset();
+    WebsiteSessions::shared().forgetSession(profile.id);
+}
+
+TEST_F(BrowserTabs, APrivateWindowShowsItsTabIconsAndWritesNoIconAnywhere) {
+    const std::string icon = blackPng(24, 24);
+    server.route("/private.png", [&](const TestRequest&) { return TestResponse{200, "image/png", icon}; });
+    server.page("/private", "<head><title>Private</title><link rel=icon href='/private.png'></head>");
+    open(website("/private"), {.privateWindow = true});
+    ASSERT_TRUE(waitForTitle("Private"));
+    EXPECT_TRUE(spinUntil([&] { return shownIcon(0) == "16x16"; })) << shownIcon(0);
+    EXPECT_EQ(pathsNamed("Favicons"), std::vector<std::string>());
+    EXPECT_EQ(pathsNamed("WebsiteData"), std::vector<std::string>()) << "nothing of the private store";
 }
 
 TEST_F(BrowserTabs, TearDownEndsTheWindowsBrowsing) {

@@ -201,8 +201,8 @@ TEST_F(PageEvents, AnAddressWithCredentialsLoadsWithoutThemAndTheyAnswerTheSites
     EXPECT_EQ(active().lastURL, page);
     EXPECT_TRUE(spinUntil([&] { return !recorder.visits.empty() && recorder.visits.back().first == page; }));
 
-    // The engine's icon database records the page, and no file anywhere holds the password.
-    ASSERT_TRUE(spinUntil([&] { return webkit_web_view_get_favicon(active().webView()) != nullptr; }));
+    // The page's icon is loaded for it, and no file anywhere holds the password.
+    ASSERT_TRUE(spinUntil([&] { return active().icon.get() != nullptr; }));
     ASSERT_TRUE(spinUntil(
         [&] { return !filesContaining(environment.root(), "127.0.0.1:" + port + "/signed-in").empty(); }));
     EXPECT_EQ(filesContaining(environment.root(), "s3cr3t"), std::vector<std::string>());
