@@ -73,6 +73,7 @@ TEST_F(WebsiteEditorTest, RefusedSaveKeepsTheEditsAndRemovesThePasswordItMade) {
     ASSERT_NE(presenter->editorWindow(), nullptr);
     EXPECT_EQ(editor().draft().name, "Proxied");
     EXPECT_EQ(editor().draft().siteProxy->credentialID, std::nullopt);
+    alert->response(Gtk::RESPONSE_OK);  // a modal alert left open takes the keys of later tests
 }
 
 TEST_F(WebsiteEditorTest, BadPortOrIntervalTextIsRefusedNotKept) {
@@ -169,6 +170,69 @@ TEST_F(WebsiteEditorTest, LateSaveOfAClosedEditorStoresNothingAndLeavesTheOpenOn
     EXPECT_TRUE(presenter->editorWindow() == second && second->get_visible());
     EXPECT_TRUE(store->profiles().empty());
     EXPECT_EQ(vault->removed, std::vector<std::string>{"NEW-1"});
+}
+
+// Spins until the window has drawn its next frame (a layout that a move of the focus queued
+// is done by then, as it is before a person's next key).
+void waitForFrame(Gtk::Window& window) {
+    GdkFrameClock* clock = gdk_window_get_frame_clock(window.get_window()->gobj());
+    bool painted = false;
+    gulong handler = g_signal_connect_swapped(clock, "after-paint",
+                                              G_CALLBACK(+[](bool* done) { *done = true; }), &painted);
+    gdk_frame_clock_request_phase(clock, GDK_FRAME_CLOCK_PHASE_AFTER_PAINT);
+    EXPECT_TRUE(test::spinUntil([&] { return painted; }));
+    g_signal_handler_disconnect(clock, handler);
+}
+
+// The widgets Tab stops at, in order, from the focused one until the focus comes back to it.
+std::vector<Gtk::Widget*> tabStops(Gtk::Window& window) {
+    std::vector<Gtk::Widget*> stops{window.get_focus()};
+    for (int presses = 0; presses < 100; ++presses) {
+        test::pressKey(window, "Tab");
+        waitForFrame(window);
+        if (window.get_focus() == stops.front()) break;
+        stops.push_back(window.get_focus());
+    }
+    return stops;
+}
+
+template <typename Widget>
+Widget* findLabelled(Gtk::Widget& root, const std::string& label) {
+    if (auto* found = dynamic_cast<Widget*>(&root); found && found->get_label() == label) return found;
+    if (auto* container = dynamic_cast<Gtk::Container*>(&root))
+        for (Gtk::Widget* child : container->get_children())
+            if (auto* found = findLabelled<Widget>(*child, label)) return found;
+    return nullptr;
+}
+
+TEST_F(WebsiteEditorTest, OpensOnTheNameAndTabStopsOnlyAtControlsInSight) {
+    open();
+    presenter->showAddWebsite();
+    ASSERT_TRUE(test::spinUntil([&] { return editor().get_mapped(); }));
+    EXPECT_TRUE(editor().nameField().is_focus()) << "the editor opens on the Name field";
+    Gtk::CheckButton* onTop = findLabelled<Gtk::CheckButton>(editor(), "Always on top");
+    ASSERT_TRUE(onTop);
+    auto walk = [&] {
+        auto stops = tabStops(editor());
+        for (Gtk::Widget* stop : stops) {
+            EXPECT_TRUE(stop && stop->get_is_drawable() && stop->get_allocated_width() > 1 &&
+                        stop->get_allocated_height() > 1)
+                << (stop ? G_OBJECT_TYPE_NAME(stop->gobj()) : "no focus") << " "
+                << (stop && stop->get_accessible() ? stop->get_accessible()->get_name() : "");
+        }
+        return stops;
+    };
+    auto collapsed = walk();
+    EXPECT_THAT(collapsed, testing::Not(testing::Contains(onTop))) << "collapsed content takes no focus";
+    EXPECT_THAT(collapsed, testing::Contains(&editor().saveButton()));
+
+    Gtk::Expander* windowGroup = findLabelled<Gtk::Expander>(editor(), "Window");
+    ASSERT_TRUE(windowGroup);
+    windowGroup->set_expanded(true);
+    ASSERT_TRUE(test::spinUntil([&] { return onTop->get_allocated_height() > 1; }));
+    EXPECT_THAT(walk(), testing::Contains(onTop)) << "expanded, its switches are reached";
+    windowGroup->set_expanded(false);
+    EXPECT_THAT(walk(), testing::Not(testing::Contains(onTop))) << "collapsed again";
 }
 
 // The editor in the running application, its passwords in the desktop keyring.
