@@ -1,6 +1,7 @@
 #include <gtkmm/messagedialog.h>
 
 #include "app/app_fixture.hpp"
+#include "app/focus_walk.hpp"
 #include "app/website_editor_presenter.hpp"
 #include "browser/view/browser_view_controller.hpp"
 #include "model/preferences_store.hpp"
@@ -172,48 +173,15 @@ TEST_F(WebsiteEditorTest, LateSaveOfAClosedEditorStoresNothingAndLeavesTheOpenOn
     EXPECT_EQ(vault->removed, std::vector<std::string>{"NEW-1"});
 }
 
-// Spins until the window has drawn its next frame (a layout that a move of the focus queued
-// is done by then, as it is before a person's next key).
-void waitForFrame(Gtk::Window& window) {
-    GdkFrameClock* clock = gdk_window_get_frame_clock(window.get_window()->gobj());
-    bool painted = false;
-    gulong handler = g_signal_connect_swapped(clock, "after-paint",
-                                              G_CALLBACK(+[](bool* done) { *done = true; }), &painted);
-    gdk_frame_clock_request_phase(clock, GDK_FRAME_CLOCK_PHASE_AFTER_PAINT);
-    EXPECT_TRUE(test::spinUntil([&] { return painted; }));
-    g_signal_handler_disconnect(clock, handler);
-}
-
-// The widgets Tab stops at, in order, from the focused one until the focus comes back to it.
-std::vector<Gtk::Widget*> tabStops(Gtk::Window& window) {
-    std::vector<Gtk::Widget*> stops{window.get_focus()};
-    for (int presses = 0; presses < 100; ++presses) {
-        test::pressKey(window, "Tab");
-        waitForFrame(window);
-        if (window.get_focus() == stops.front()) break;
-        stops.push_back(window.get_focus());
-    }
-    return stops;
-}
-
-template <typename Widget>
-Widget* findLabelled(Gtk::Widget& root, const std::string& label) {
-    if (auto* found = dynamic_cast<Widget*>(&root); found && found->get_label() == label) return found;
-    if (auto* container = dynamic_cast<Gtk::Container*>(&root))
-        for (Gtk::Widget* child : container->get_children())
-            if (auto* found = findLabelled<Widget>(*child, label)) return found;
-    return nullptr;
-}
-
 TEST_F(WebsiteEditorTest, OpensOnTheNameAndTabStopsOnlyAtControlsInSight) {
     open();
     presenter->showAddWebsite();
     ASSERT_TRUE(test::spinUntil([&] { return editor().get_mapped(); }));
     EXPECT_TRUE(editor().nameField().is_focus()) << "the editor opens on the Name field";
-    Gtk::CheckButton* onTop = findLabelled<Gtk::CheckButton>(editor(), "Always on top");
+    Gtk::CheckButton* onTop = test::findLabelled<Gtk::CheckButton>(editor(), "Always on top");
     ASSERT_TRUE(onTop);
     auto walk = [&] {
-        auto stops = tabStops(editor());
+        auto stops = test::tabStops(editor());
         for (Gtk::Widget* stop : stops) {
             EXPECT_TRUE(stop && stop->get_is_drawable() && stop->get_allocated_width() > 1 &&
                         stop->get_allocated_height() > 1)
@@ -226,7 +194,7 @@ TEST_F(WebsiteEditorTest, OpensOnTheNameAndTabStopsOnlyAtControlsInSight) {
     EXPECT_THAT(collapsed, testing::Not(testing::Contains(onTop))) << "collapsed content takes no focus";
     EXPECT_THAT(collapsed, testing::Contains(&editor().saveButton()));
 
-    Gtk::Expander* windowGroup = findLabelled<Gtk::Expander>(editor(), "Window");
+    Gtk::Expander* windowGroup = test::findLabelled<Gtk::Expander>(editor(), "Window");
     ASSERT_TRUE(windowGroup);
     windowGroup->set_expanded(true);
     ASSERT_TRUE(test::spinUntil([&] { return onTop->get_allocated_height() > 1; }));
