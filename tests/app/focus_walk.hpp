@@ -32,6 +32,7 @@ inline void pressAndDraw(Gtk::Window& window, const char* key, unsigned modifier
 // The widgets Tab stops at, in order, from the focused one until the focus reaches `until` or
 // comes back to where it started (at most 100 stops).
 inline std::vector<Gtk::Widget*> tabStops(Gtk::Window& window, const Gtk::Widget* until = nullptr) {
+    waitForFrame(window);
     std::vector<Gtk::Widget*> stops{window.get_focus()};
     for (int presses = 0; presses < 100 && stops.back() != until; ++presses) {
         pressAndDraw(window, "Tab");
