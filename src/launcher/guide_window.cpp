@@ -1,6 +1,7 @@
 #include "launcher/guide_window.hpp"
 
 #include <gdk/gdkkeysyms.h>
+#include <gtkmm/adjustment.h>
 #include <gtkmm/box.h>
 #include <gtkmm/scrolledwindow.h>
 #include <gtkmm/separator.h>
@@ -126,6 +127,11 @@ GuideWindow::GuideWindow() {
     add(*layout);
     layout->show_all();
     close_.grab_focus();
+    // Each opening starts at the top of the page, with the focus on Close.
+    signal_map().connect([this, scroller] {
+        scroller->get_vadjustment()->set_value(0);
+        close_.grab_focus();
+    });
 }
 
 GuideWindow::~GuideWindow() = default;
