@@ -90,7 +90,8 @@ GuideWindow::GuideWindow() {
     installLauncherStyle();
     set_resizable(false);
     const ContentSize size = guideContentSize(mainWorkArea());
-    auto* scroller = Gtk::manage(new Gtk::ScrolledWindow());
+    auto* scroller = page_ = Gtk::manage(new Gtk::ScrolledWindow());
+    scroller->set_can_focus(false);
     scroller->set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
     scroller->set_size_request(size.width, size.height);
     auto* content = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 24));
@@ -139,6 +140,22 @@ GuideWindow::~GuideWindow() = default;
 bool GuideWindow::on_key_press_event(GdkEventKey* event) {
     if (event->keyval == GDK_KEY_Escape) {
         close();
+        return true;
+    }
+    // The page scrolls with the keys while Close keeps the focus: a focused page would show no
+    // focus ring.
+    static const std::pair<guint, GtkScrollType> kScrollKeys[] = {
+        {GDK_KEY_Down, GTK_SCROLL_STEP_FORWARD},
+        {GDK_KEY_Up, GTK_SCROLL_STEP_BACKWARD},
+        {GDK_KEY_Page_Down, GTK_SCROLL_PAGE_FORWARD},
+        {GDK_KEY_Page_Up, GTK_SCROLL_PAGE_BACKWARD},
+        {GDK_KEY_Home, GTK_SCROLL_START},
+        {GDK_KEY_End, GTK_SCROLL_END}};
+    const auto modifiers = event->state & gtk_accelerator_get_default_mod_mask();
+    for (const auto& [key, scroll] : kScrollKeys) {
+        if (event->keyval != key || modifiers) continue;
+        gboolean handled = FALSE;
+        g_signal_emit_by_name(page_->gobj(), "scroll-child", scroll, FALSE, &handled);
         return true;
     }
     return Gtk::Window::on_key_press_event(event);

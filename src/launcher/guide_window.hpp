@@ -6,6 +6,7 @@
 
 #include <gtkmm/button.h>
 #include <gtkmm/label.h>
+#include <gtkmm/scrolledwindow.h>
 #include <gtkmm/window.h>
 
 namespace quenlith {
@@ -27,6 +28,7 @@ protected:
     bool on_key_press_event(GdkEventKey* event) override;
 
 private:
+    Gtk::ScrolledWindow* page_ = nullptr;
     Gtk::Label* shortcuts_ = nullptr;
     Gtk::Button close_;
 };
