@@ -21,6 +21,17 @@ std::string saveLabel(bool isNew, bool openAfterSave) {
     return openAfterSave ? localizedString("Add & Open") : localizedString("Save Website");
 }
 
+// A collapsed expander still maps its child at 1 x 1 pixels, where Tab reaches its controls
+// unseen (and Space flips them): the content is hidden while collapsed. Its own contents were
+// shown already; show_all from above leaves it as the expander says.
+void hideContentWhileCollapsed(Gtk::Expander& expander) {
+    Gtk::Widget* content = expander.get_child();
+    content->set_no_show_all(true);
+    content->set_visible(expander.get_expanded());
+    expander.property_expanded().signal_changed().connect(
+        [&expander, content] { content->set_visible(expander.get_expanded()); });
+}
+
 }  // namespace
 
 WebAppEditorWindow::WebAppEditorWindow(WebAppProfile draft, bool isNew, bool openAfterSave,
@@ -56,6 +67,10 @@ WebAppEditorWindow::WebAppEditorWindow(WebAppProfile draft, bool isNew, bool ope
     if (draft_.autoReloadInterval) interval_.set_text(decimalText(*draft_.autoReloadInterval));
     refresh();
     show_all_children();
+    for (Gtk::Expander* group : {&windowGroup_, &shortcutGroup_, &userAgentGroup_,
+                                 static_cast<Gtk::Expander*>(&applicationLinks_), &advancedGroup_})
+        hideContentWhileCollapsed(*group);
+    name_.grab_focus();
     lookup_.draftChanged();
 }
 

@@ -1,9 +1,10 @@
 #include "launcher/guide_window.hpp"
 
-#include <glibmm/main.h>
+#include <gdk/gdkkeysyms.h>
 #include <gtkmm/adjustment.h>
 #include <gtkmm/box.h>
 #include <gtkmm/scrolledwindow.h>
+#include <gtkmm/separator.h>
 
 #include "launcher/launcher_style.hpp"
 #include "launcher/main_work_area.hpp"
@@ -93,7 +94,8 @@ GuideWindow::GuideWindow() {
     installLauncherStyle();
     set_resizable(false);
     const ContentSize size = guideContentSize(mainWorkArea());
-    auto* scroller = Gtk::manage(new Gtk::ScrolledWindow());
+    auto* scroller = page_ = Gtk::manage(new Gtk::ScrolledWindow());
+    scroller->set_can_focus(false);
     scroller->set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
     scroller->set_size_request(size.width, size.height);
     auto* content = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 24));
@@ -109,25 +111,58 @@ GuideWindow::GuideWindow() {
     auto* box = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 10));
     box->pack_start(*wrapped(makeLabel(localizedString("Useful Shortcuts"), 14, 700)), Gtk::PACK_SHRINK);
     shortcuts_ = wrapped(makeLabel(localizedString(kShortcutList) + "\n" + localizedString(kBrowserKeyList), 13));
+    // Selected and copied with the pointer; as a keyboard stop it would select all its text and
+    // scroll the page to its end.
     shortcuts_->set_selectable(true);
+    shortcuts_->set_can_focus(false);
     box->pack_start(*shortcuts_, Gtk::PACK_SHRINK);
     content->pack_start(*box, Gtk::PACK_SHRINK);
     scroller->add(*content);
-    add(*scroller);
-    scroller->show_all();
-    // GTK focuses the first focusable widget when the window appears: the shortcut list, which
-    // then selects all its text and scrolls the page to its end. The guide opens at its top.
+
+    // The one keyboard stop, focused when the guide opens; Escape does the same.
+    close_.set_label(localizedString("Close"));
+    close_.signal_clicked().connect([this] { close(); });
+    auto* footer = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 0));
+    footer->set_border_width(12);
+    footer->pack_end(close_, Gtk::PACK_SHRINK);
+    auto* layout = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 0));
+    layout->pack_start(*scroller, Gtk::PACK_EXPAND_WIDGET);
+    layout->pack_start(*Gtk::manage(new Gtk::Separator()), Gtk::PACK_SHRINK);
+    layout->pack_start(*footer, Gtk::PACK_SHRINK);
+    add(*layout);
+    layout->show_all();
+    close_.grab_focus();
+    // Each opening starts at the top of the page, with the focus on Close.
     signal_map().connect([this, scroller] {
-        openedAtTop_.disconnect();
-        openedAtTop_ = Glib::signal_idle().connect([this, scroller] {
-            unset_focus();
-            shortcuts_->select_region(0, 0);
-            scroller->get_vadjustment()->set_value(0);
-            return false;
-        });
+        scroller->get_vadjustment()->set_value(0);
+        close_.grab_focus();
     });
 }
 
-GuideWindow::~GuideWindow() { openedAtTop_.disconnect(); }
+GuideWindow::~GuideWindow() = default;
+
+bool GuideWindow::on_key_press_event(GdkEventKey* event) {
+    if (event->keyval == GDK_KEY_Escape) {
+        close();
+        return true;
+    }
+    // The page scrolls with the keys while Close keeps the focus: a focused page would show no
+    // focus ring.
+    static const std::pair<guint, GtkScrollType> kScrollKeys[] = {
+        {GDK_KEY_Down, GTK_SCROLL_STEP_FORWARD},
+        {GDK_KEY_Up, GTK_SCROLL_STEP_BACKWARD},
+        {GDK_KEY_Page_Down, GTK_SCROLL_PAGE_FORWARD},
+        {GDK_KEY_Page_Up, GTK_SCROLL_PAGE_BACKWARD},
+        {GDK_KEY_Home, GTK_SCROLL_START},
+        {GDK_KEY_End, GTK_SCROLL_END}};
+    const auto modifiers = event->state & gtk_accelerator_get_default_mod_mask();
+    for (const auto& [key, scroll] : kScrollKeys) {
+        if (event->keyval != key || modifiers) continue;
+        gboolean handled = FALSE;
+        g_signal_emit_by_name(page_->gobj(), "scroll-child", scroll, FALSE, &handled);
+        return true;
+    }
+    return Gtk::Window::on_key_press_event(event);
+}
 
 }  // namespace quenlith

@@ -4,7 +4,9 @@
 #include <utility>
 #include <vector>
 
+#include <gtkmm/button.h>
 #include <gtkmm/label.h>
+#include <gtkmm/scrolledwindow.h>
 #include <gtkmm/window.h>
 
 namespace quenlith {
@@ -13,16 +15,22 @@ namespace quenlith {
 const std::vector<std::pair<const char*, const char*>>& guideSections();
 
 // The in-app guide: one scrolling page of numbered sections and the list of useful shortcuts,
-// whose text can be selected and copied. Static: it reads no store and keeps no state.
+// whose text can be selected and copied, and a Close button. Static: it reads no store and keeps
+// no state.
 class GuideWindow : public Gtk::Window {
 public:
     GuideWindow();
     ~GuideWindow() override;
     Gtk::Label& shortcutList() { return *shortcuts_; }
+    Gtk::Button& closeButton() { return close_; }
+
+protected:
+    bool on_key_press_event(GdkEventKey* event) override;
 
 private:
+    Gtk::ScrolledWindow* page_ = nullptr;
     Gtk::Label* shortcuts_ = nullptr;
-    sigc::connection openedAtTop_;
+    Gtk::Button close_;
 };
 
 }  // namespace quenlith

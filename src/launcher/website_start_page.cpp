@@ -48,6 +48,7 @@ void setupGrid(Gtk::FlowBox& grid) {
     grid.set_max_children_per_line(30);
     grid.set_valign(Gtk::ALIGN_START);
     grid.set_activate_on_single_click(false);
+    WebsiteTile::openFromGrid(grid);
 }
 
 // The page's column in a browser tab: 640 pixels wide where the tab has room, narrower where it
@@ -269,6 +270,7 @@ void WebsiteStartPage::fill() {
             return entries;
         };
         savedGrid_.add(*tile);
+        tile->joinGrid();
         savedTiles_.push_back(tile);
     }
     savedSection_.set_visible(!saved.empty());
@@ -288,6 +290,7 @@ void WebsiteStartPage::fill() {
                 {localizedString("Add to Menu Bar"), [this, suggestion] { run(actions_.onPinSuggestion, suggestion); }}};
         };
         suggestedGrid_.add(*tile);
+        tile->joinGrid();
         suggestionTiles_.push_back(tile);
     }
     suggestedSection_.set_visible(!suggestions.empty());

@@ -16,6 +16,8 @@ WebsiteTile::WebsiteTile(Gtk::Widget* icon, const std::string& title, const std:
     set_relief(Gtk::RELIEF_NONE);
     set_tooltip_text(toolTip);
     set_hexpand(true);
+    // The grid's cell holding the tile is its one keyboard stop (see joinGrid).
+    set_can_focus(false);
 
     content_.pack_start(*Gtk::manage(icon), Gtk::PACK_SHRINK);
     auto* name = makeLabel(isolatedText(title), 11, 500);
@@ -49,6 +51,26 @@ bool WebsiteTile::on_button_press_event(GdkEventButton* event) {
     return Gtk::Button::on_button_press_event(event);
 }
 
+void WebsiteTile::joinGrid() {
+    auto* cell = dynamic_cast<Gtk::FlowBoxChild*>(get_parent());
+    if (!cell) return;
+    cell->get_accessible()->set_name(title_);
+    // The menu key and Shift+F10 on the focused cell show the tile's menu.
+    cell->signal_popup_menu().connect(
+        [this] {
+            showMenu();
+            return true;
+        },
+        false);
+}
+
+void WebsiteTile::openFromGrid(Gtk::FlowBox& grid) {
+    // Return and Space on a focused cell activate it; the tile inside opens.
+    grid.signal_child_activated().connect([](Gtk::FlowBoxChild* cell) {
+        if (auto* tile = dynamic_cast<WebsiteTile*>(cell->get_child())) tile->clicked();
+    });
+}
+
 std::unique_ptr<Gtk::Menu> buildMenu(const std::vector<TileMenuEntry>& entries) {
     auto menu = std::make_unique<Gtk::Menu>();
     LauncherHold::track(*menu);
@@ -73,6 +95,9 @@ void popupMenu(Gtk::Menu& menu, Gtk::Widget& anchor) {
         menu.popup_at_pointer(event);
     } else {
         menu.popup_at_widget(&anchor, Gdk::GRAVITY_SOUTH_WEST, Gdk::GRAVITY_NORTH_WEST, event);
+        // Opened from the keyboard: the first item is highlighted, so the arrows and Return work
+        // at once.
+        menu.select_first(true);
     }
     if (event) gdk_event_free(event);
 }

@@ -7,6 +7,7 @@
 
 #include <gtkmm/box.h>
 #include <gtkmm/button.h>
+#include <gtkmm/flowbox.h>
 #include <gtkmm/label.h>
 #include <gtkmm/menu.h>
 
@@ -22,7 +23,8 @@ struct TileMenuEntry {
 
 // A menu of the entries, owned by the caller; counted as open by LauncherHold while shown.
 std::unique_ptr<Gtk::Menu> buildMenu(const std::vector<TileMenuEntry>& entries);
-// Shows the menu under the pointer of the current event, else below `anchor`.
+// Shows the menu under the pointer of the current event, else (opened from the keyboard) below
+// `anchor` with its first item highlighted.
 void popupMenu(Gtk::Menu& menu, Gtk::Widget& anchor);
 
 // A start-page tile: a square icon, the title in at most two lines and the activity line. A click
@@ -41,6 +43,11 @@ public:
     Gtk::Widget& icon() { return *icon_; }
     // Builds and shows the context menu under the pointer (or under the tile without one).
     Gtk::Menu& showMenu();
+    // Once added to a grid: the grid's cell is the tile's one keyboard stop, named by its title,
+    // with the arrow keys moving between cells and the menu key showing the tile's menu.
+    void joinGrid();
+    // Return and Space on a cell of `grid` open its tile.
+    static void openFromGrid(Gtk::FlowBox& grid);
 
 protected:
     void on_clicked() override;

@@ -76,13 +76,18 @@ TEST_F(BrowserSheetsTest, WindowSettingsAndUserAgentApplyOnSaveAndAreSavedToTheW
     BrowserViewController& browser = window.browser();
     const std::string engineDefault = lastAgent();
     EXPECT_TRUE(browser.toolbar.more.get_mapped());
-    // The title bar's button builds the menu and pops it up. Whether it maps depends on a pointer
-    // grab, which another test process on the same display may hold, so only the menu is checked.
-    browser.toolbar.more.clicked();
+    // The title bar's button builds the menu and pops it up, from the keyboard with its first item
+    // highlighted. Whether it maps depends on a pointer grab, which another test process on the
+    // same display may hold, so only the menu is checked.
+    browser.toolbar.more.grab_focus();
+    test::pressKey(window.panel(), "Return");
     EXPECT_TRUE(spinUntil([] {
         for (Gtk::Window* shown : Gtk::Window::list_toplevels())
-            if (auto* menu = dynamic_cast<Gtk::Menu*>(shown->get_child()); menu && !menu->get_children().empty())
+            if (auto* menu = dynamic_cast<Gtk::Menu*>(shown->get_child());
+                menu && !menu->get_children().empty()) {
+                EXPECT_NE(gtk_menu_shell_get_selected_item(GTK_MENU_SHELL(menu->gobj())), nullptr);
                 return menu->popdown(), true;
+            }
         return false;
     }));
     browser.showWebsiteSettings();  // a saved website: the editor, not the sheet

@@ -4,6 +4,7 @@
 #include <webkit2/webkit2.h>
 
 #include "app/app_fixture.hpp"
+#include "app/focus_walk.hpp"
 #include "browser/view/browser_view_controller.hpp"
 #include "launcher/batch_links_window.hpp"
 #include "launcher/guide_window.hpp"
@@ -146,13 +147,36 @@ TEST_F(QuickOpenFlowTest, GuideShowsEverySectionAndItsShortcutsCanBeCopied) {
             EXPECT_THAT(texts, testing::Contains(localizedString(shown)));
 
     Gtk::Label& shortcuts = guide->shortcutList();
-    EXPECT_EQ(texts.back(), shortcuts.get_text()) << "the guide ends with its shortcuts";
+    EXPECT_EQ(texts.end()[-2], shortcuts.get_text()) << "the guide ends with its shortcuts";
+    EXPECT_EQ(texts.back(), "Close");
     for (const char* key : {"Alt+Left", "Ctrl+Tab", "Ctrl+Page Down", "F5", "Esc"})
         EXPECT_THAT(shortcuts.get_text(), testing::HasSubstr(key));
     shortcuts.select_region(0, -1);
     g_signal_emit_by_name(shortcuts.gobj(), "copy-clipboard");
     auto clipboard = Gtk::Clipboard::get();
     EXPECT_TRUE(spinUntil([&] { return clipboard->wait_for_text() == shortcuts.get_text(); }));
+}
+
+TEST_F(QuickOpenFlowTest, GuideKeepsTheFocusOnCloseScrollsWithKeysAndClosesWithEitherKey) {
+    for (const char* key : {"Escape", "Return"}) {
+        SCOPED_TRACE(key);
+        environment->auxiliaryWindows().showGuide();
+        GuideWindow* guide = shown<GuideWindow>(Kind::guide);
+        ASSERT_TRUE(guide);
+        ASSERT_TRUE(spinUntil([&] { return guide->get_mapped(); }));
+        EXPECT_EQ(test::tabStops(*guide), std::vector<Gtk::Widget*>{&guide->closeButton()})
+            << "Close is the one stop; no text takes the focus";
+        int start = 0, end = 0;
+        EXPECT_FALSE(guide->shortcutList().get_selection_bounds(start, end)) << "no text is selected";
+        auto* page =
+            dynamic_cast<Gtk::ScrolledWindow*>(guide->shortcutList().get_ancestor(GTK_TYPE_SCROLLED_WINDOW));
+        ASSERT_TRUE(page);
+        EXPECT_EQ(page->get_vadjustment()->get_value(), 0) << "each opening starts at the top";
+        test::pressAndDraw(*guide, "Page_Down");
+        EXPECT_GT(page->get_vadjustment()->get_value(), 0) << "the page scrolls with the keys";
+        pressKey(*guide, key);  // Return presses the focused Close button
+        EXPECT_TRUE(spinUntil([&] { return !guide->get_visible(); }));
+    }
 }
 
 }  // namespace

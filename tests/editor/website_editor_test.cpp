@@ -1,6 +1,7 @@
 #include <gtkmm/messagedialog.h>
 
 #include "app/app_fixture.hpp"
+#include "app/focus_walk.hpp"
 #include "app/website_editor_presenter.hpp"
 #include "browser/view/browser_view_controller.hpp"
 #include "model/preferences_store.hpp"
@@ -77,6 +78,7 @@ TEST_F(WebsiteEditorTest, RefusedSaveKeepsTheEditsAndRemovesThePasswordItMade) {
     ASSERT_NE(presenter->editorWindow(), nullptr);
     EXPECT_EQ(editor().draft().name, "Proxied");
     EXPECT_EQ(editor().draft().siteProxy->credentialID, std::nullopt);
+    alert->response(Gtk::RESPONSE_OK);  // a modal alert left open takes the keys of later tests
 }
 
 TEST_F(WebsiteEditorTest, BadPortOrIntervalTextIsRefusedNotKept) {
@@ -173,6 +175,36 @@ TEST_F(WebsiteEditorTest, LateSaveOfAClosedEditorStoresNothingAndLeavesTheOpenOn
     EXPECT_TRUE(presenter->editorWindow() == second && second->get_visible());
     EXPECT_TRUE(store->profiles().empty());
     EXPECT_EQ(vault->removed, std::vector<std::string>{"NEW-1"});
+}
+
+TEST_F(WebsiteEditorTest, OpensOnTheNameAndTabStopsOnlyAtControlsInSight) {
+    open();
+    presenter->showAddWebsite();
+    ASSERT_TRUE(test::spinUntil([&] { return editor().get_mapped(); }));
+    EXPECT_TRUE(editor().nameField().is_focus()) << "the editor opens on the Name field";
+    Gtk::CheckButton* onTop = test::findLabelled<Gtk::CheckButton>(editor(), "Always on top");
+    ASSERT_TRUE(onTop);
+    auto walk = [&] {
+        auto stops = test::tabStops(editor());
+        for (Gtk::Widget* stop : stops) {
+            EXPECT_TRUE(stop && stop->get_is_drawable() && stop->get_allocated_width() > 1 &&
+                        stop->get_allocated_height() > 1)
+                << (stop ? G_OBJECT_TYPE_NAME(stop->gobj()) : "no focus") << " "
+                << (stop && stop->get_accessible() ? stop->get_accessible()->get_name() : "");
+        }
+        return stops;
+    };
+    auto collapsed = walk();
+    EXPECT_THAT(collapsed, testing::Not(testing::Contains(onTop))) << "collapsed content takes no focus";
+    EXPECT_THAT(collapsed, testing::Contains(&editor().saveButton()));
+
+    Gtk::Expander* windowGroup = test::findLabelled<Gtk::Expander>(editor(), "Window");
+    ASSERT_TRUE(windowGroup);
+    windowGroup->set_expanded(true);
+    ASSERT_TRUE(test::spinUntil([&] { return onTop->get_allocated_height() > 1; }));
+    EXPECT_THAT(walk(), testing::Contains(onTop)) << "expanded, its switches are reached";
+    windowGroup->set_expanded(false);
+    EXPECT_THAT(walk(), testing::Not(testing::Contains(onTop))) << "collapsed again";
 }
 
 // The editor in the running application, its passwords in the desktop keyring.

@@ -27,7 +27,11 @@ void BrowserViewController::showMoreMenu() {
     moreMenu_ = makeMoreMenu();
     // Placed under the button; the click that asked for it, when there is one, lets it take the pointer.
     GdkEvent* trigger = gtk_get_current_event();
+    const bool byPointer =
+        trigger && (trigger->type == GDK_BUTTON_PRESS || trigger->type == GDK_BUTTON_RELEASE);
     moreMenu_->popup_at_widget(&toolbar.more, Gdk::GRAVITY_SOUTH_WEST, Gdk::GRAVITY_NORTH_WEST, trigger);
+    // Opened from the keyboard: the first item is highlighted, so the arrows and Return work at once.
+    if (!byPointer) moreMenu_->select_first(true);
     if (trigger) gdk_event_free(trigger);
 }
 

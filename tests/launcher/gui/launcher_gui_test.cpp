@@ -11,6 +11,7 @@
 #include <gtkmm/messagedialog.h>
 
 #include "app/app_fixture.hpp"
+#include "app/focus_walk.hpp"
 #include "app/status_bar_controller.hpp"
 #include "app/status_website_item.hpp"
 #include "browser/engine/favicon_loader.hpp"
@@ -197,6 +198,80 @@ TEST_F(LauncherGuiTest, TileOpensTheWebsiteAndTheRunningListFollowsIt) {
     ASSERT_TRUE(spinUntil([&] { return windows.runtime().windows()[0].state == BrowserWindowState::hidden; }));
     view.commands().closeTab(shown.id, shown.tabs[0].id);
     ASSERT_TRUE(spinUntil([&] { return windows.runtime().windows().empty() && view.runningLabel() == "Running (0)"; }));
+}
+
+// The label of the highlighted item of the menu shown from `anchor` ("" for none); nothing while
+// no menu shows.
+std::optional<std::string> shownMenuSelection(Gtk::Widget& anchor) {
+    for (GList* menus = gtk_menu_get_for_attach_widget(anchor.gobj()); menus; menus = menus->next) {
+        if (!gtk_widget_get_visible(GTK_WIDGET(menus->data))) continue;
+        GtkWidget* item = gtk_menu_shell_get_selected_item(GTK_MENU_SHELL(menus->data));
+        return item ? gtk_menu_item_get_label(GTK_MENU_ITEM(item)) : "";
+    }
+    return std::nullopt;
+}
+
+void closeMenus(Gtk::Widget& anchor) {
+    for (GList* menus = gtk_menu_get_for_attach_widget(anchor.gobj()); menus; menus = menus->next)
+        gtk_menu_shell_cancel(GTK_MENU_SHELL(menus->data));
+}
+
+Gtk::Widget* withTooltip(Gtk::Widget& root, const std::string& tooltip) {
+    if (root.get_tooltip_text() == tooltip) return &root;
+    if (auto* container = dynamic_cast<Gtk::Container*>(&root))
+        for (Gtk::Widget* child : container->get_children())
+            if (Gtk::Widget* found = withTooltip(*child, tooltip)) return found;
+    return nullptr;
+}
+
+TEST_F(LauncherGuiTest, KeysStopOncePerTileMoveWithArrowsAndOpenMenusOnTheirFirstItem) {
+    start({website("One", "/1"), website("Two", "/2"), website("Three", "/3")});
+    LauncherWindow& launcher = controller->launcher();
+    launcher.showAt(100, 0);
+    ASSERT_TRUE(spinUntil([&] { return launcher.get_mapped() && launcher.get_allocated_height() == 590; }));
+    WebsiteStartPage& page = *launcher.view().startPage();
+    ASSERT_TRUE(page.searchField().is_focus());
+    std::vector<Gtk::Widget*> cells;
+    std::vector<std::string> titles;
+    for (const auto* tiles : {&page.savedTiles(), &page.suggestionTiles()})
+        for (WebsiteTile* tile : *tiles) {
+            cells.push_back(tile->get_parent());
+            titles.push_back(tile->title());
+        }
+    ASSERT_EQ(page.savedTiles().size(), 3u);
+    auto* addWebsite = test::findLabelled<Gtk::Label>(page, "Add Website")->get_parent()->get_parent();
+
+    auto stops = test::tabStops(launcher, addWebsite);
+    ASSERT_EQ(stops.back(), addWebsite);
+    const std::vector<Gtk::Widget*> tileStops(stops.begin() + 1, stops.end() - 1);
+    EXPECT_EQ(tileStops, cells) << "one stop per tile, in order";
+    std::vector<std::string> names;
+    for (Gtk::Widget* stop : tileStops) names.push_back(stop->get_accessible()->get_name());
+    EXPECT_EQ(names, titles) << "each stop is named by its website";
+
+    cells[0]->grab_focus();
+    test::pressAndDraw(launcher, "Right");
+    EXPECT_TRUE(cells[1]->is_focus()) << "Right moves to the next tile";
+    test::pressAndDraw(launcher, "Left");
+    EXPECT_TRUE(cells[0]->is_focus());
+    test::pressKey(launcher, "Menu");
+    ASSERT_TRUE(spinUntil([&] { return shownMenuSelection(*page.savedTiles()[0]).has_value(); }));
+    EXPECT_EQ(shownMenuSelection(*page.savedTiles()[0]), "Open") << "the menu key shows the tile's menu";
+    closeMenus(*page.savedTiles()[0]);
+
+    Gtk::Widget* more = withTooltip(launcher.view(), "More options");
+    ASSERT_TRUE(more);
+    more->grab_focus();
+    test::pressKey(launcher, "Return");
+    ASSERT_TRUE(spinUntil([&] { return shownMenuSelection(*more).has_value(); }));
+    EXPECT_EQ(shownMenuSelection(*more), "Private Window")
+        << "opened by keyboard, its first item is highlighted";
+    closeMenus(*more);
+
+    cells[1]->grab_focus();
+    test::pressKey(launcher, "Return");
+    EXPECT_TRUE(spinUntil([&] { return !launcher.get_visible(); }))
+        << "Return opens the focused tile's website";
 }
 
 TEST_F(LauncherGuiTest, WebsiteTrayItemShowsItsStateAndLeavesTheTray) {
