@@ -139,6 +139,54 @@ std::string localizedFormat(std::string_view englishFormat, const std::vector<Fo
     return state->formatter.format(format, arguments);
 }
 
+std::string localizedPlural(std::string_view singularFormat, std::string_view pluralFormat,
+                            std::int64_t count) {
+    return localizedPlural(singularFormat, pluralFormat, count, {count});
+}
+
+std::string localizedPlural(std::string_view singularFormat, std::string_view pluralFormat,
+                            std::int64_t count, const std::vector<FormatArgument>& arguments) {
+    auto state = localization();
+    std::string_view english = count == 1 ? singularFormat : pluralFormat;
+    std::string_view format = english;
+    if (state->catalog) {
+        if (const auto* forms = state->catalog->lookupPlural(singularFormat, pluralFormat)) {
+            // One form serves every count (Chinese); two follow the English rule.
+            const std::string& translated = (*forms)[forms->size() == 1 || count == 1 ? 0 : 1];
+            auto expected = placeholderKinds(english);
+            if (expected && placeholderKinds(translated) == expected) format = translated;
+        }
+    }
+    return state->formatter.format(format, arguments);
+}
+
+std::string localizedList(const std::vector<std::string>& items) {
+    const char* separator = localization()->languageCode == kSimplifiedChinese ? "\u3001" : ", ";
+    std::string list;
+    for (const auto& item : items) list += (list.empty() ? "" : separator) + item;
+    return list;
+}
+
+std::string withUnbreakableQuotes(std::string_view text) {
+    static constexpr std::string_view open = "\u201C", close = "\u201D", joiner = "\u2060";
+    std::string result;
+    result.reserve(text.size());
+    bool quoted = false;
+    while (!text.empty()) {
+        if (text.substr(0, open.size()) == open) quoted = true;
+        if (text.substr(0, close.size()) == close) quoted = false;
+        // One whole UTF-8 character: a lead byte and its continuation bytes.
+        std::size_t length = 1;
+        while (length < text.size() && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) ++length;
+        const bool insideBeforeNext = quoted && text.substr(0, open.size()) != open && length < text.size() &&
+                                      text.substr(length, close.size()) != close;
+        result.append(text.substr(0, length));
+        if (insideBeforeNext) result.append(joiner);
+        text.remove_prefix(length);
+    }
+    return result;
+}
+
 }  // namespace quenlith
 
 namespace quenlith {

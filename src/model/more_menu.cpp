@@ -12,7 +12,7 @@ std::vector<MoreMenuEntry> moreMenuEntries(const MoreMenuFacts& facts) {
     };
     auto separator = [&] { entries.push_back({}); };
 
-    add(MoreMenuItem::showInMenuBar, "Show in Menu Bar", facts.hasShareableURL, facts.inMenuBar);
+    add(MoreMenuItem::showInMenuBar, "Show in Tray", facts.hasShareableURL, facts.inMenuBar);
     add(MoreMenuItem::websiteSettings, "Website Settings\u2026");
     add(MoreMenuItem::userAgent, "User-Agent\u2026");
     add(MoreMenuItem::proxy, "Proxy\u2026");

@@ -1,5 +1,6 @@
 // The main menu's keys and commands on real windows, the auxiliary windows' reuse and the page flows.
 #include <cmath>
+#include <set>
 
 #include <webkit2/webkit2.h>
 
@@ -71,6 +72,39 @@ TEST_F(MainMenuTest, AcceleratorsActOnTheKeyBrowserWindow) {
     bool checked = pinned;
     application->lookup_action("pin")->get_state(checked);
     EXPECT_EQ(checked, !pinned);
+}
+
+// The menu button holds one menu of sections, as GNOME applications do: no File / Edit / View bar,
+// and every command keeps its item and shows the key the application binds to it.
+TEST_F(MainMenuTest, IsOneMenuOfSectionsWithEveryCommandAndItsKey) {
+    auto model = menu->model();
+    std::set<std::string> shown;
+    for (int index = 0; index < model->get_n_items(); ++index) {
+        EXPECT_FALSE(model->get_item_link(index, Gio::MENU_LINK_SUBMENU)) << "no submenu at " << index;
+        auto section = model->get_item_link(index, Gio::MENU_LINK_SECTION);
+        ASSERT_TRUE(section) << "only sections at the top, item " << index;
+        for (int item = 0; item < section->get_n_items(); ++item) {
+            EXPECT_FALSE(section->get_item_link(item, Gio::MENU_LINK_SUBMENU));
+            Glib::VariantBase action, accel;
+            ASSERT_TRUE(section->get_item_attribute(item, "action", Glib::VARIANT_TYPE_STRING, action));
+            const std::string name =
+                Glib::VariantBase::cast_dynamic<Glib::Variant<Glib::ustring>>(action).get();
+            shown.insert(name);
+            auto accels = application->get_accels_for_action(name);
+            if (section->get_item_attribute(item, "accel", Glib::VARIANT_TYPE_STRING, accel)) {
+                ASSERT_FALSE(accels.empty()) << name;
+                EXPECT_EQ(Glib::VariantBase::cast_dynamic<Glib::Variant<Glib::ustring>>(accel).get(),
+                          accels.front())
+                    << name;
+            } else {
+                EXPECT_TRUE(accels.empty()) << name << " has a key the menu does not show";
+            }
+        }
+    }
+    for (MenuAction action : allMenuActions())
+        EXPECT_EQ(shown.count("app." + std::string(menuActionName(action))), 1u) << menuActionName(action);
+    for (const char* name : {"app.undo", "app.copy", "app.paste", "app.quit"})
+        EXPECT_EQ(shown.count(name), 1u) << name;
 }
 
 TEST_F(MainMenuTest, CloseClosesTheKeyWindowThatIsNoBrowserWindow) {

@@ -203,7 +203,7 @@ TEST_F(LauncherGuiTest, WebsiteTrayItemShowsItsStateAndLeavesTheTray) {
     auto removeFromTray = [&] {
         for (Gtk::Widget* entry : controller->websiteItems().begin()->second->menu().get_children())
             if (auto* menuItem = dynamic_cast<Gtk::MenuItem*>(entry);
-                menuItem && menuItem->get_label() == "Remove from Menu Bar")
+                menuItem && menuItem->get_label() == "Remove from Tray")
                 menuItem->activate();
     };
     {
