@@ -84,6 +84,9 @@ void useInstalledResources() {
 
 Glib::RefPtr<QuenlithApplication> QuenlithApplication::create() {
     useInstalledResources();
+    // Before GTK reads its locale, with the resources settled: GTK's own texts follow the
+    // language chosen in Quenlith.
+    useInterfaceLanguageForToolkitTexts();
     return Glib::RefPtr<QuenlithApplication>(new QuenlithApplication());
 }
 

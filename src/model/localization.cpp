@@ -1,5 +1,7 @@
 #include "model/localization.hpp"
 
+#include <locale.h>
+
 #include <memory>
 #include <mutex>
 
@@ -107,6 +109,23 @@ std::vector<std::string> preferredLanguagesFromEnvironment() {
     return preferred;
 }
 
+std::vector<std::pair<std::string, std::string>> toolkitLanguageVariables(
+    const std::string& languageCode, const std::function<std::optional<std::string>(const char*)>& current,
+    const std::function<bool(const std::string&)>& localeExists) {
+    if (languageCode != kSimplifiedChinese) return {{"LANGUAGE", "en"}};
+    std::vector<std::pair<std::string, std::string>> variables{{"LANGUAGE", "zh_CN"}};
+    // The messages locale is the first of these that is set and not empty.
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        auto value = current(name);
+        if (!value || value->empty()) continue;
+        if (*value == "C" || *value == "POSIX" || !localeExists(*value))
+            variables.emplace_back(std::string(name) == "LC_ALL" ? "LC_ALL" : "LC_MESSAGES", "C.UTF-8");
+        return variables;
+    }
+    variables.emplace_back("LC_MESSAGES", "C.UTF-8");
+    return variables;
+}
+
 void reset() {
     std::lock_guard lock(mutex);
     current.reset();
@@ -158,6 +177,22 @@ std::string localizedPlural(std::string_view singularFormat, std::string_view pl
         }
     }
     return state->formatter.format(format, arguments);
+}
+
+void useInterfaceLanguageForToolkitTexts() {
+    auto variables = localization_testing::toolkitLanguageVariables(
+        localization()->languageCode,
+        [](const char* name) -> std::optional<std::string> {
+            const gchar* value = g_getenv(name);
+            if (!value) return std::nullopt;
+            return std::string(value);
+        },
+        [](const std::string& name) {
+            locale_t locale = newlocale(LC_MESSAGES_MASK, name.c_str(), nullptr);
+            if (locale) freelocale(locale);
+            return locale != nullptr;
+        });
+    for (const auto& [name, value] : variables) g_setenv(name.c_str(), value.c_str(), TRUE);
 }
 
 std::string localizedList(const std::vector<std::string>& items) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <glib.h>
+#include <libintl.h>
+#include <locale.h>
 
 #include <algorithm>
 #include <cctype>
@@ -306,6 +308,49 @@ TEST(TextLayout, QuotedRunsHoldTogetherWithWordJoiners) {
         {"“open", "“o" + joiner + "p" + joiner + "e" + joiner + "n"},
         {"", ""}};
     for (const auto& [text, expected] : cases) EXPECT_EQ(withUnbreakableQuotes(text), expected) << text;
+}
+
+TEST(ToolkitTexts, GettextServesTheInterfaceLanguageToGtk) {
+    using Variables = std::vector<std::pair<std::string, std::string>>;
+    using Current = std::map<std::string, std::string>;
+    const std::tuple<const char*, Current, Variables> cases[] = {
+        {"zh-Hans", {{"LANG", "C"}}, {{"LANGUAGE", "zh_CN"}, {"LC_MESSAGES", "C.UTF-8"}}},
+        {"zh-Hans", {}, {{"LANGUAGE", "zh_CN"}, {"LC_MESSAGES", "C.UTF-8"}}},
+        {"zh-Hans", {{"LANG", "C.UTF-8"}}, {{"LANGUAGE", "zh_CN"}}},
+        {"zh-Hans", {{"LANG", "fr_FR.UTF-8"}}, {{"LANGUAGE", "zh_CN"}}},
+        {"zh-Hans",
+         {{"LANG", "xx_YY.UTF-8"}},
+         {{"LANGUAGE", "zh_CN"}, {"LC_MESSAGES", "C.UTF-8"}}},  // missing
+        {"zh-Hans",
+         {{"LC_ALL", "POSIX"}, {"LANG", "C.UTF-8"}},
+         {{"LANGUAGE", "zh_CN"}, {"LC_ALL", "C.UTF-8"}}},
+        {"zh-Hans",
+         {{"LC_ALL", ""}, {"LC_MESSAGES", "C"}},
+         {{"LANGUAGE", "zh_CN"}, {"LC_MESSAGES", "C.UTF-8"}}},
+        {"en", {{"LANG", "zh_CN.UTF-8"}}, {{"LANGUAGE", "en"}}},
+        {"en", {{"LANG", "C"}}, {{"LANGUAGE", "en"}}}};
+    for (const auto& [code, current, expected] : cases) {
+        auto variables = localization_testing::toolkitLanguageVariables(
+            code,
+            [&current = current](const char* name) -> std::optional<std::string> {
+                auto it = current.find(name);
+                if (it == current.end()) return std::nullopt;
+                return it->second;
+            },
+            [](const std::string& name) { return name != "xx_YY.UTF-8"; });
+        EXPECT_EQ(variables, expected) << code << " " << (current.empty() ? "" : current.rbegin()->second);
+    }
+
+    // GTK's own catalog, read through gettext as GTK does, once the variables are set.
+    if (!g_file_test("/usr/share/locale/zh_CN/LC_MESSAGES/gtk30.mo", G_FILE_TEST_EXISTS))
+        GTEST_SKIP() << "GTK's Chinese catalog is not installed";
+    ChineseChosen environment;
+    environment.set("LANG", "C");
+    useInterfaceLanguageForToolkitTexts();
+    ASSERT_TRUE(setlocale(LC_ALL, ""));
+    bind_textdomain_codeset("gtk30", "UTF-8");
+    EXPECT_STREQ(dgettext("gtk30", "_Cancel"), "\u53D6\u6D88(_C)");
+    setlocale(LC_ALL, "C");
 }
 
 // --- Formatting ---
