@@ -85,17 +85,26 @@ TEST_F(MainMenuTest, IsOneMenuOfSectionsWithEveryCommandAndItsKey) {
         ASSERT_TRUE(section) << "only sections at the top, item " << index;
         for (int item = 0; item < section->get_n_items(); ++item) {
             EXPECT_FALSE(section->get_item_link(item, Gio::MENU_LINK_SUBMENU));
-            Glib::VariantBase action, accel;
-            ASSERT_TRUE(section->get_item_attribute(item, "action", Glib::VARIANT_TYPE_STRING, action));
-            const std::string name =
-                Glib::VariantBase::cast_dynamic<Glib::Variant<Glib::ustring>>(action).get();
+            gchar* action = nullptr;
+            ASSERT_TRUE(g_menu_model_get_item_attribute(section->gobj(), item, "action", "s", &action));
+            const std::string name = action;
+            g_free(action);
             shown.insert(name);
+            // The editing commands only show their keys: the focused entry or page handles them.
+            static const std::set<std::string> editing = {"app.undo", "app.redo",  "app.cut",
+                                                          "app.copy", "app.paste", "app.selectAll"};
+            if (editing.count(name)) continue;
             auto accels = application->get_accels_for_action(name);
-            if (section->get_item_attribute(item, "accel", Glib::VARIANT_TYPE_STRING, accel)) {
+            gchar* accel = nullptr;
+            if (g_menu_model_get_item_attribute(section->gobj(), item, "accel", "s", &accel)) {
                 ASSERT_FALSE(accels.empty()) << name;
-                EXPECT_EQ(Glib::VariantBase::cast_dynamic<Glib::Variant<Glib::ustring>>(accel).get(),
-                          accels.front())
-                    << name;
+                // The same key and modifiers, whichever order the texts write them in.
+                guint shownKey = 0, boundKey = 0;
+                GdkModifierType shownMods{}, boundMods{};
+                gtk_accelerator_parse(accel, &shownKey, &shownMods);
+                gtk_accelerator_parse(accels.front().c_str(), &boundKey, &boundMods);
+                EXPECT_TRUE(shownKey == boundKey && shownMods == boundMods) << name << ": " << accel;
+                g_free(accel);
             } else {
                 EXPECT_TRUE(accels.empty()) << name << " has a key the menu does not show";
             }

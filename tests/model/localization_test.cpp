@@ -517,7 +517,8 @@ std::vector<std::pair<std::string, ScannedSource>> scannedSources() {
 
 // Words of another desktop that no English text shows.
 std::optional<std::string> foreignDesktopWord(const std::string& text) {
-    static const std::regex words(R"(\b(Menu Bar|menu bar|Spaces|Dock)\b| pt\b|[Nn]otari[sz])");
+    static const std::regex words(
+        R"(\b(Menu Bar|menu bar|Spaces|Dock|Keychain|Finder)\b| pt\b|[Nn]otari[sz]|[Ll]ogin [Ii]tem)");
     std::smatch match;
     if (std::regex_search(text, match, words)) return match.str();
     return std::nullopt;
