@@ -176,7 +176,7 @@ TEST_F(LauncherGuiTest, TileOpensTheWebsiteAndTheRunningListFollowsIt) {
     ASSERT_TRUE(spinUntil([&] { return view.runningLabel() == "Running (1)"; }));
 
     view.setShowRunning(true);
-    EXPECT_EQ(view.runningView()->summary(), "1 pages \u00B7 1 windows");
+    EXPECT_EQ(view.runningView()->summary(), "1 page \u00B7 1 window");
     const RuntimeWindow shown = windows.runtime().windows()[0];
     view.commands().hideWindow(shown.id);
     ASSERT_TRUE(spinUntil([&] { return windows.runtime().windows()[0].state == BrowserWindowState::hidden; }));
