@@ -110,9 +110,11 @@ std::vector<std::string> preferredLanguagesFromEnvironment() {
 }
 
 std::vector<std::pair<std::string, std::string>> toolkitLanguageVariables(
-    const std::string& languageCode, const std::function<std::optional<std::string>(const char*)>& current,
+    const std::optional<std::string>& storedChoice,
+    const std::function<std::optional<std::string>(const char*)>& current,
     const std::function<bool(const std::string&)>& localeExists) {
-    if (languageCode != kSimplifiedChinese) return {{"LANGUAGE", "en"}};
+    if (storedChoice == kEnglish) return {{"LANGUAGE", "en"}};
+    if (storedChoice != kSimplifiedChinese) return {};
     std::vector<std::pair<std::string, std::string>> variables{{"LANGUAGE", "zh_CN"}};
     // The messages locale is the first of these that is set and not empty.
     for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
@@ -181,7 +183,7 @@ std::string localizedPlural(std::string_view singularFormat, std::string_view pl
 
 void useInterfaceLanguageForToolkitTexts() {
     auto variables = localization_testing::toolkitLanguageVariables(
-        localization()->languageCode,
+        storedLanguageChoice(),
         [](const char* name) -> std::optional<std::string> {
             const gchar* value = g_getenv(name);
             if (!value) return std::nullopt;

@@ -39,8 +39,9 @@ std::string localizedList(const std::vector<std::string>& items);
 std::string withUnbreakableQuotes(std::string_view text);
 
 // Points the gettext catalogs of GTK and WebKit (their dialog buttons, file choosers and text
-// field menus) at the interface language of this launch, so they speak it too when it was chosen
-// in Quenlith rather than by the system. Call before GTK starts; it changes the environment.
+// field menus) at the interface language chosen in Quenlith, so they speak it too; with the
+// system's language (the default) nothing changes. Call before GTK starts; it changes the
+// environment.
 void useInterfaceLanguageForToolkitTexts();
 
 // The BCP 47 tag of the interface language of this launch ("en" or "zh-Hans"), for formatting

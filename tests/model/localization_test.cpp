@@ -313,7 +313,8 @@ TEST(TextLayout, QuotedRunsHoldTogetherWithWordJoiners) {
 TEST(ToolkitTexts, GettextServesTheInterfaceLanguageToGtk) {
     using Variables = std::vector<std::pair<std::string, std::string>>;
     using Current = std::map<std::string, std::string>;
-    const std::tuple<const char*, Current, Variables> cases[] = {
+    const std::optional<std::string> system;
+    const std::tuple<std::optional<std::string>, Current, Variables> cases[] = {
         {"zh-Hans", {{"LANG", "C"}}, {{"LANGUAGE", "zh_CN"}, {"LC_MESSAGES", "C.UTF-8"}}},
         {"zh-Hans", {}, {{"LANGUAGE", "zh_CN"}, {"LC_MESSAGES", "C.UTF-8"}}},
         {"zh-Hans", {{"LANG", "C.UTF-8"}}, {{"LANGUAGE", "zh_CN"}}},
@@ -328,17 +329,22 @@ TEST(ToolkitTexts, GettextServesTheInterfaceLanguageToGtk) {
          {{"LC_ALL", ""}, {"LC_MESSAGES", "C"}},
          {{"LANGUAGE", "zh_CN"}, {"LC_MESSAGES", "C.UTF-8"}}},
         {"en", {{"LANG", "zh_CN.UTF-8"}}, {{"LANGUAGE", "en"}}},
-        {"en", {{"LANG", "C"}}, {{"LANGUAGE", "en"}}}};
-    for (const auto& [code, current, expected] : cases) {
+        {"en", {{"LANG", "C"}}, {{"LANGUAGE", "en"}}},
+        // The system's language: GTK and the web pages keep the system's languages.
+        {"system", {{"LANG", "C"}}, {}},
+        {system, {{"LANG", "fr_FR.UTF-8"}}, {}},
+        {"klingon", {}, {}}};
+    for (const auto& [stored, current, expected] : cases) {
         auto variables = localization_testing::toolkitLanguageVariables(
-            code,
+            stored,
             [&current = current](const char* name) -> std::optional<std::string> {
                 auto it = current.find(name);
                 if (it == current.end()) return std::nullopt;
                 return it->second;
             },
             [](const std::string& name) { return name != "xx_YY.UTF-8"; });
-        EXPECT_EQ(variables, expected) << code << " " << (current.empty() ? "" : current.rbegin()->second);
+        EXPECT_EQ(variables, expected)
+            << stored.value_or("-") << " " << (current.empty() ? "" : current.rbegin()->second);
     }
 
     // GTK's own catalog, read through gettext as GTK does, once the variables are set.
