@@ -120,12 +120,16 @@ void BackupTransfer::askToImport(Result<TransferDocument> document) {
     auto added = [](std::size_t merged, std::size_t current) {
         return static_cast<std::int64_t>(merged - current);
     };
+    const std::int64_t websites = added(mergedWebsites.size(), websites_.profiles().size());
+    const std::int64_t bookmarks = added(mergedLibrary.clips.size(), library_.document().clips.size());
+    const std::int64_t groups = added(mergedLibrary.scenes.size(), library_.document().scenes.size());
     std::string message = localizedFormat(
-        "Add %ld websites, %ld bookmarks and %ld workspaces. Existing entries are kept. Imported shortcuts, "
-        "startup actions and menu bar icons stay off. Cookies and browsing history are not imported.",
-        {added(mergedWebsites.size(), websites_.profiles().size()),
-         added(mergedLibrary.clips.size(), library_.document().clips.size()),
-         added(mergedLibrary.scenes.size(), library_.document().scenes.size())});
+        "Add %@, %@ and %@. Existing entries are kept. Imported shortcuts, startup actions and tray icons "
+        "stay "
+        "off. Cookies and browsing history are not imported.",
+        {localizedPlural("%ld website", "%ld websites", websites),
+         localizedPlural("%ld bookmark", "%ld bookmarks", bookmarks),
+         localizedPlural("%ld workspace", "%ld workspaces", groups)});
     // Only the document waits for the answer; the stores are read again when it comes.
     auto held = std::make_shared<TransferDocument>(std::move(*document));
     dialogs_.ask(localizedString("Import Backup"), message, localizedString("Import"), false,

@@ -39,7 +39,7 @@ const std::vector<std::pair<const char*, std::vector<Item>>>& menuTable() {
           {MenuAction::quickOpen, "Quick Open…", {"<Primary>k"}},
           {MenuAction::batchLinks, "Open Multiple Links…", {"<Shift><Primary>o"}},
           {MenuAction::readLater, "Read Later · Save Position", {"<Shift><Primary>d"}},
-          {MenuAction::menuBarIcon, "Show in Menu Bar", {}},
+          {MenuAction::menuBarIcon, "Show in Tray", {}},
           {MenuAction::privateWindow, "Private Window", {"<Alt><Shift><Primary>n"}},
           {MenuAction::library, "Saved Pages & Groups…", {"<Alt><Primary>l"}},
           {MenuAction::clip, "Save Page / Selection…", {"<Alt><Primary>s"}},
@@ -187,36 +187,33 @@ void MainMenu::buildModel() {
         if (accel) entry->set_attribute_value("accel", Glib::Variant<Glib::ustring>::create(accel));
         return entry;
     };
-    // The application menu's title is the product name in every language.
-    auto application = Gio::Menu::create();
-    auto top = Gio::Menu::create();
-    top->append_item(item(localizedString("About Quenlith"), "app.about", nullptr));
-    top->append_item(item(localizedString("Settings…"), "app.settings", "<Primary>comma"));
-    application->append_section(top);
-    auto bottom = Gio::Menu::create();
-    bottom->append_item(item(localizedString("Quit Quenlith"), "app.quit", "<Primary>q"));
-    application->append_section(bottom);
-    model_->append_submenu("Quenlith", application);
-    application_.set_accels_for_action("app.settings", {"<Primary>comma"});
-
-    for (const auto& [menuTitle, items] : menuTable()) {
-        auto submenu = Gio::Menu::create();
-        if (std::string_view(menuTitle) == "Edit")
+    // One menu of sections, as a GNOME application's primary menu: the groups of the table in
+    // order (the editing commands open the Edit group, the zoom commands have their own), then
+    // the application's own commands at the end.
+    auto newSection = [this] {
+        auto section = Gio::Menu::create();
+        model_->append_section(section);
+        return section;
+    };
+    for (const auto& [group, items] : menuTable()) {
+        if (std::string_view(group) == "Edit") {
+            auto editing = newSection();
             for (std::size_t index = 0; index < std::size(kEditingNames); ++index)
-                submenu->append_item(item(localizedString(kEditingTitles[index]),
+                editing->append_item(item(localizedString(kEditingTitles[index]),
                                           detailed(kEditingNames[index]), kEditingAccels[index]));
-        auto section = submenu;
+        }
+        auto section = newSection();
         for (const Item& entry : items) {
-            // The one separator of the View menu comes before the zoom commands.
-            if (entry.action == MenuAction::zoomIn) {
-                section = Gio::Menu::create();
-                submenu->append_section(section);
-            }
+            if (entry.action == MenuAction::zoomIn) section = newSection();
             section->append_item(item(localizedString(entry.title), detailed(menuActionName(entry.action)),
                                       entry.accels.empty() ? nullptr : entry.accels.front().c_str()));
         }
-        model_->append_submenu(localizedString(menuTitle), submenu);
     }
+    auto application = newSection();
+    application->append_item(item(localizedString("Settings…"), "app.settings", "<Primary>comma"));
+    application->append_item(item(localizedString("About Quenlith"), "app.about", nullptr));
+    application->append_item(item(localizedString("Quit Quenlith"), "app.quit", "<Primary>q"));
+    application_.set_accels_for_action("app.settings", {"<Primary>comma"});
 }
 
 BrowserViewController* MainMenu::activeBrowser() const {

@@ -86,6 +86,9 @@ void useInstalledResources() {
 
 Glib::RefPtr<QuenlithApplication> QuenlithApplication::create() {
     useInstalledResources();
+    // Before GTK reads its locale, with the resources settled: GTK's own texts follow the
+    // language chosen in Quenlith.
+    useInterfaceLanguageForToolkitTexts();
     // The toolkit opens the display as the application object is made, and without one it ends the
     // process with a bare "cannot open display": say first what Quenlith needs. Only the X11
     // backend is allowed, so a Wayland session needs XWayland.

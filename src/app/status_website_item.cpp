@@ -98,7 +98,7 @@ void WebsiteStatusItem::buildMenu(const std::string& name, const std::string& la
         run(commands->onEdit, id);
     })));
     menu->append(*Gtk::manage(new Gtk::SeparatorMenuItem()));
-    menu->append(*Gtk::manage(new ActionMenuItem(localizedString("Remove from Menu Bar"), [environment, id] {
+    menu->append(*Gtk::manage(new ActionMenuItem(localizedString("Remove from Tray"), [environment, id] {
         WebAppStore& store = environment->store;
         store.hideMenuBarIcon(id);
         if (store.save()) return;

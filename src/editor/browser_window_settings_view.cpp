@@ -41,7 +41,7 @@ BrowserWindowSettingsView::BrowserWindowSettingsView(Gtk::Window& parent, WebApp
     form_.pack_start(*makeSection(localizedString("Login Session"), session_), Gtk::PACK_SHRINK);
 
     addSwitch(window_, localizedString("Always on top"), [this]() -> bool& { return profile_.alwaysOnTop; });
-    addSwitch(window_, localizedString("Follow across Spaces"),
+    addSwitch(window_, localizedString("Show on All Workspaces"),
               [this]() -> bool& { return profile_.followAcrossSpaces; });
     addOptionalSwitch(window_, localizedString("Tuck when dragged to an edge"),
                       [this]() -> std::optional<bool>& { return profile_.edgeTuckEnabled; });

@@ -116,7 +116,7 @@ void WebAppEditorWindow::buildForm() {
     website_.pack_start(fetching_, Gtk::PACK_SHRINK);
     addSwitch(website_, localizedString("Favorite in launcher"),
               [](WebAppProfile& p) -> bool& { return p.isFavorite; });
-    addOptionalSwitch(website_, localizedString("Show in Menu Bar"),
+    addOptionalSwitch(website_, localizedString("Show in Tray"),
                       [](WebAppProfile& p) -> std::optional<bool>& { return p.menuBarIconEnabled; });
     addSwitch(website_, localizedString("Remember last page"),
               [](WebAppProfile& p) -> bool& { return p.rememberLastURL; });
@@ -134,7 +134,7 @@ void WebAppEditorWindow::buildForm() {
         Gtk::PACK_SHRINK);
     addSwitch(windowBox_, localizedString("Always on top"),
               [](WebAppProfile& p) -> bool& { return p.alwaysOnTop; });
-    addSwitch(windowBox_, localizedString("Follow across Spaces"),
+    addSwitch(windowBox_, localizedString("Show on All Workspaces"),
               [](WebAppProfile& p) -> bool& { return p.followAcrossSpaces; });
     addSwitch(windowBox_, localizedString("Remember position and size"),
               [](WebAppProfile& p) -> bool& { return p.rememberWindowFrame; });

@@ -176,8 +176,9 @@ void BatchLinksWindow::setAction(BatchAction action) {
 
 void BatchLinksWindow::update() {
     const BatchLinkParse parse = parseBatchLinks(input());
-    summary_.set_text(localizedFormat("%ld links ready · %ld duplicates removed",
-                                      {static_cast<std::int64_t>(parse.urls.size()), parse.duplicateCount}));
+    summary_.set_text(
+        localizedPlural("%ld link ready", "%ld links ready", static_cast<std::int64_t>(parse.urls.size())) +
+        " · " + localizedPlural("%ld duplicate removed", "%ld duplicates removed", parse.duplicateCount));
     for (Gtk::Widget* row : preview_.get_children()) gtk_widget_destroy(row->gobj());
     for (std::size_t i = 0; i < parse.urls.size(); ++i) {
         auto* row = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 6));

@@ -14,13 +14,13 @@ namespace quenlith {
 
 const std::vector<std::pair<const char*, const char*>>& guideSections() {
     static const std::vector<std::pair<const char*, const char*>> sections{
-        {"Websites and Menu Bar",
-         "Open a website, then choose Show in Menu Bar at the top of the browser options menu. A checkmark means "
+        {"Websites and Tray",
+         "Open a website, then choose Show in Tray at the top of the browser options menu. A checkmark means "
          "this shortcut is enabled. Choose it again to remove the icon while keeping the website saved. You can "
          "also manage icons in Settings > Websites."},
         {"Running and Hidden",
-         "Running lists the actual open tabs. Hide keeps a page alive, including drafts and audio. Close Completely "
-         "releases it. A menu bar icon is a shortcut, not proof that the site is running."},
+         "Running lists the actual open tabs. Hide keeps a page alive, including drafts and audio. Close Tab "
+         "Completely releases it. A tray icon is a shortcut, not proof that the site is running."},
         {"Page Groups",
          "Save open windows as a named page group, or paste links to create one. Open restores the group; Hide puts "
          "it away. Across restarts, URLs and layout return, so save website drafts before quitting."},

@@ -124,8 +124,9 @@ void RunningWebsitesView::redraw() {
 
 void RunningWebsitesView::fill() {
     const auto& windows = runtime_.windows();
-    summary_.set_text(localizedFormat("%ld pages \u00B7 %ld windows", {static_cast<std::int64_t>(runtime_.pageCount()),
-                                                                       static_cast<std::int64_t>(windows.size())}));
+    summary_.set_text(
+        localizedPlural("%ld page", "%ld pages", static_cast<std::int64_t>(runtime_.pageCount())) +
+        " \u00B7 " + localizedPlural("%ld window", "%ld windows", static_cast<std::int64_t>(windows.size())));
     for (Gtk::Widget* child : cards_.get_children()) gtk_widget_destroy(child->gobj());
     menus_.clear();
     for (const auto& window : windows) cards_.pack_start(*makeCard(window), Gtk::PACK_SHRINK);

@@ -257,7 +257,7 @@ void WebsiteStartPage::fill() {
             entries.push_back({localizedString("Open"), [this, shown] { run(actions_.onOpenSaved, shown); }});
             entries.push_back({localizedString("Edit Website\u2026"), [this, id] { run(actions_.onEdit, id); }});
             bool onMenuBar = shown.menuBarIconEnabled.value_or(false);
-            entries.push_back({localizedString(onMenuBar ? "Remove from Menu Bar" : "Add to Menu Bar"), [this, id] {
+            entries.push_back({localizedString(onMenuBar ? "Remove from Tray" : "Add to Tray"), [this, id] {
                                    store_.toggleMenuBarIcon(id);
                                    store_.save();
                                }});
@@ -285,9 +285,12 @@ void WebsiteStartPage::fill() {
         tile->onOpen = [this, suggestion] { run(actions_.onOpenURL, suggestion.address); };
         tile->menuEntries = [this, suggestion] {
             return std::vector<TileMenuEntry>{
-                {localizedString("Open"), [this, suggestion] { run(actions_.onOpenURL, suggestion.address); }},
-                {localizedString("Save Website\u2026"), [this, suggestion] { run(actions_.onSaveSuggestion, suggestion); }},
-                {localizedString("Add to Menu Bar"), [this, suggestion] { run(actions_.onPinSuggestion, suggestion); }}};
+                {localizedString("Open"),
+                 [this, suggestion] { run(actions_.onOpenURL, suggestion.address); }},
+                {localizedString("Save Website\u2026"),
+                 [this, suggestion] { run(actions_.onSaveSuggestion, suggestion); }},
+                {localizedString("Add to Tray"),
+                 [this, suggestion] { run(actions_.onPinSuggestion, suggestion); }}};
         };
         suggestedGrid_.add(*tile);
         tile->joinGrid();

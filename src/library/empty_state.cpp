@@ -28,7 +28,7 @@ Gtk::Box* makeEmptyState(std::string_view symbol, const std::string& title, cons
     auto weight = Pango::Attribute::create_attr_weight(Pango::WEIGHT_BOLD);
     bold.insert(weight);
     heading->set_attributes(bold);
-    auto* text = Gtk::manage(new Gtk::Label(localizedString(message)));
+    auto* text = Gtk::manage(new Gtk::Label(withUnbreakableQuotes(localizedString(message))));
     text->set_justify(Gtk::JUSTIFY_CENTER);
     text->set_line_wrap(true);
     text->set_max_width_chars(52);

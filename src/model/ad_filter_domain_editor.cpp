@@ -41,8 +41,8 @@ std::string AdFilterDomainEditor::refusalMessage() {
 }
 
 std::string AdFilterDomainEditor::limitHint() {
-    return localizedFormat("Up to %ld domains per list.",
-                           {static_cast<std::int64_t>(AdFilterSettings::maximumEntries)});
+    const auto limit = static_cast<std::int64_t>(AdFilterSettings::maximumEntries);
+    return localizedPlural("Up to %ld domain per list.", "Up to %ld domains per list.", limit);
 }
 
 AdSiteException adSiteException(const AdFilterSettings& settings, const std::string& host) {

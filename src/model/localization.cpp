@@ -1,5 +1,7 @@
 #include "model/localization.hpp"
 
+#include <locale.h>
+
 #include <memory>
 #include <mutex>
 
@@ -107,6 +109,25 @@ std::vector<std::string> preferredLanguagesFromEnvironment() {
     return preferred;
 }
 
+std::vector<std::pair<std::string, std::string>> toolkitLanguageVariables(
+    const std::optional<std::string>& storedChoice,
+    const std::function<std::optional<std::string>(const char*)>& current,
+    const std::function<bool(const std::string&)>& localeExists) {
+    if (storedChoice == kEnglish) return {{"LANGUAGE", "en"}};
+    if (storedChoice != kSimplifiedChinese) return {};
+    std::vector<std::pair<std::string, std::string>> variables{{"LANGUAGE", "zh_CN"}};
+    // The messages locale is the first of these that is set and not empty.
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        auto value = current(name);
+        if (!value || value->empty()) continue;
+        if (*value == "C" || *value == "POSIX" || !localeExists(*value))
+            variables.emplace_back(std::string(name) == "LC_ALL" ? "LC_ALL" : "LC_MESSAGES", "C.UTF-8");
+        return variables;
+    }
+    variables.emplace_back("LC_MESSAGES", "C.UTF-8");
+    return variables;
+}
+
 void reset() {
     std::lock_guard lock(mutex);
     current.reset();
@@ -137,6 +158,70 @@ std::string localizedFormat(std::string_view englishFormat, const std::vector<Fo
         }
     }
     return state->formatter.format(format, arguments);
+}
+
+std::string localizedPlural(std::string_view singularFormat, std::string_view pluralFormat,
+                            std::int64_t count) {
+    return localizedPlural(singularFormat, pluralFormat, count, {count});
+}
+
+std::string localizedPlural(std::string_view singularFormat, std::string_view pluralFormat,
+                            std::int64_t count, const std::vector<FormatArgument>& arguments) {
+    auto state = localization();
+    std::string_view english = count == 1 ? singularFormat : pluralFormat;
+    std::string_view format = english;
+    if (state->catalog) {
+        if (const auto* forms = state->catalog->lookupPlural(singularFormat, pluralFormat)) {
+            // One form serves every count (Chinese); two follow the English rule.
+            const std::string& translated = (*forms)[forms->size() == 1 || count == 1 ? 0 : 1];
+            auto expected = placeholderKinds(english);
+            if (expected && placeholderKinds(translated) == expected) format = translated;
+        }
+    }
+    return state->formatter.format(format, arguments);
+}
+
+void useInterfaceLanguageForToolkitTexts() {
+    auto variables = localization_testing::toolkitLanguageVariables(
+        storedLanguageChoice(),
+        [](const char* name) -> std::optional<std::string> {
+            const gchar* value = g_getenv(name);
+            if (!value) return std::nullopt;
+            return std::string(value);
+        },
+        [](const std::string& name) {
+            locale_t locale = newlocale(LC_MESSAGES_MASK, name.c_str(), nullptr);
+            if (locale) freelocale(locale);
+            return locale != nullptr;
+        });
+    for (const auto& [name, value] : variables) g_setenv(name.c_str(), value.c_str(), TRUE);
+}
+
+std::string localizedList(const std::vector<std::string>& items) {
+    const char* separator = localization()->languageCode == kSimplifiedChinese ? "\u3001" : ", ";
+    std::string list;
+    for (const auto& item : items) list += (list.empty() ? "" : separator) + item;
+    return list;
+}
+
+std::string withUnbreakableQuotes(std::string_view text) {
+    static constexpr std::string_view open = "\u201C", close = "\u201D", joiner = "\u2060";
+    std::string result;
+    result.reserve(text.size());
+    bool quoted = false;
+    while (!text.empty()) {
+        if (text.substr(0, open.size()) == open) quoted = true;
+        if (text.substr(0, close.size()) == close) quoted = false;
+        // One whole UTF-8 character: a lead byte and its continuation bytes.
+        std::size_t length = 1;
+        while (length < text.size() && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) ++length;
+        const bool insideBeforeNext = quoted && text.substr(0, open.size()) != open && length < text.size() &&
+                                      text.substr(length, close.size()) != close;
+        result.append(text.substr(0, length));
+        if (insideBeforeNext) result.append(joiner);
+        text.remove_prefix(length);
+    }
+    return result;
 }
 
 }  // namespace quenlith

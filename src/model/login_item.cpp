@@ -18,7 +18,7 @@ constexpr std::string_view kReserved = " \t\n\"'\\><~|&;$*?#()`";
 constexpr std::string_view kEscapedInQuotes = "\"`$\\";
 
 Error loginItemError(const std::string& reason) {
-    return Error{"loginItem.io", localizedFormat("Login item could not be updated: %@", {reason})};
+    return Error{"loginItem.io", localizedFormat("The autostart entry could not be updated: %@", {reason})};
 }
 
 }  // namespace

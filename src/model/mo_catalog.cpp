@@ -1,5 +1,6 @@
 #include "model/mo_catalog.hpp"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -91,6 +92,21 @@ std::optional<MoCatalog> MoCatalog::parse(std::string_view bytes) {
         if (text.empty()) continue;
         if (!g_utf8_validate_len(text.data(), static_cast<gssize>(text.size()), nullptr)) continue;
         catalog.translations_.emplace(std::string(key), std::string(text));
+        if (key.size() == original->size()) continue;
+        std::vector<std::string> forms;
+        for (std::string_view rest = *translation;;) {
+            std::size_t end = rest.find('\0');
+            forms.emplace_back(rest.substr(0, end));
+            if (end == std::string_view::npos) break;
+            rest.remove_prefix(end + 1);
+        }
+        // A form left empty or not UTF-8 would show nothing usable: the English forms serve instead.
+        if (std::any_of(forms.begin(), forms.end(), [](const std::string& form) {
+                return form.empty() ||
+                       !g_utf8_validate_len(form.data(), static_cast<gssize>(form.size()), nullptr);
+            }))
+            continue;
+        catalog.plurals_.emplace(std::string(*original), std::move(forms));
     }
     return catalog;
 }
@@ -98,6 +114,16 @@ std::optional<MoCatalog> MoCatalog::parse(std::string_view bytes) {
 const std::string* MoCatalog::lookup(std::string_view english) const {
     auto it = translations_.find(english);
     return it == translations_.end() ? nullptr : &it->second;
+}
+
+const std::vector<std::string>* MoCatalog::lookupPlural(std::string_view singular,
+                                                        std::string_view plural) const {
+    std::string key;
+    key.reserve(singular.size() + plural.size() + 1);
+    key.append(singular).push_back('\0');
+    key.append(plural);
+    auto it = plurals_.find(key);
+    return it == plurals_.end() ? nullptr : &it->second;
 }
 
 }  // namespace quenlith

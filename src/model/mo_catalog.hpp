@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 namespace quenlith {
 
@@ -20,6 +21,9 @@ public:
     // The translation of an English text, or nothing. Entries with a context, the header entry,
     // empty translations and translations that are not valid UTF-8 are left out.
     const std::string* lookup(std::string_view english) const;
+    // The forms of a plural entry whose English singular and plural both match, in the catalog's
+    // order (one form for Chinese), or nothing.
+    const std::vector<std::string>* lookupPlural(std::string_view singular, std::string_view plural) const;
     std::size_t size() const { return translations_.size(); }
 
 private:
@@ -28,6 +32,8 @@ private:
         std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
     };
     std::unordered_map<std::string, std::string, Hash, std::equal_to<>> translations_;
+    // Keyed by "singular\0plural", as the file holds them.
+    std::unordered_map<std::string, std::vector<std::string>, Hash, std::equal_to<>> plurals_;
 };
 
 }  // namespace quenlith

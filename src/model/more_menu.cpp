@@ -18,7 +18,7 @@ std::vector<MoreMenuEntry> moreMenuEntries(const MoreMenuFacts& facts) {
         add(MoreMenuItem::saveWebsite, "Save Website\u2026", facts.saveWebsiteEnabled);
     }
     if (facts.mainMenuInMenu || facts.narrowToolbar) separator();
-    add(MoreMenuItem::showInMenuBar, "Show in Menu Bar", facts.hasShareableURL, facts.inMenuBar);
+    add(MoreMenuItem::showInMenuBar, "Show in Tray", facts.hasShareableURL, facts.inMenuBar);
     add(MoreMenuItem::websiteSettings, "Website Settings\u2026");
     add(MoreMenuItem::userAgent, "User-Agent\u2026");
     add(MoreMenuItem::proxy, "Proxy\u2026");

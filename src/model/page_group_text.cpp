@@ -26,7 +26,8 @@ SceneCounts sceneCounts(const BrowserScene& scene) {
 
 std::string sceneCountsText(const BrowserScene& scene) {
     SceneCounts counts = sceneCounts(scene);
-    return localizedFormat("%ld windows · %ld pages", {counts.windows, counts.pages});
+    return localizedPlural("%ld window", "%ld windows", counts.windows) + " · " +
+           localizedPlural("%ld page", "%ld pages", counts.pages);
 }
 
 std::string sceneLink(const Uuid& id) {

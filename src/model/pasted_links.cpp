@@ -4,6 +4,7 @@
 
 #include "model/address.hpp"
 #include "model/deduplication.hpp"
+#include "model/localization.hpp"
 #include "model/text_limits.hpp"
 #include "model/uri_components.hpp"
 
@@ -119,12 +120,10 @@ std::string suggestionLabel(const LinkSuggestion& suggestion) {
 }
 
 std::string shownInvalidLines(const std::vector<std::int64_t>& lines) {
-    std::string shown;
-    for (std::size_t i = 0; i < lines.size() && i < kShownInvalidLineLimit; ++i) {
-        if (i > 0) shown += ", ";
-        shown += std::to_string(lines[i]);
-    }
-    return shown;
+    std::vector<std::string> shown;
+    for (std::size_t i = 0; i < lines.size() && i < kShownInvalidLineLimit; ++i)
+        shown.push_back(std::to_string(lines[i]));
+    return localizedList(shown);
 }
 
 BrowserScene pastedLinksGroup(const std::vector<std::string>& urls, const std::string& name, Date now) {

@@ -28,9 +28,7 @@ void clearWebsiteData(const WebsiteDataClearingSteps& steps, const std::vector<s
         result.succeeded = missed.empty();
         result.sessionCleared = sessionCleared;
         if (!missed.empty()) {
-            std::string list;
-            for (const auto& part : missed) list += (list.empty() ? "" : ", ") + part;
-            result.message = localizedFormat("Not cleared: %@.", {list});
+            result.message = localizedFormat("Not cleared: %@.", {localizedList(missed)});
         }
         if (done) done(std::move(result));
     };

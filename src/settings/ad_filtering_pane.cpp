@@ -131,9 +131,9 @@ AdFilteringPane::AdFilteringPane(PreferencesStore& preferences, AdBlocking& bloc
     }
     refreshing->pack_start(*Gtk::manage(new Gtk::Separator()), Gtk::PACK_SHRINK);
     // The count and date of the list that ships, not of any list this page was written for.
-    footer_.set_text(localizedFormat("%ld built-in domains \u00b7 %@",
-                                     {static_cast<std::int64_t>(AdBlocking::defaultDomains().size()),
-                                      std::string(AdBlocking::builtInListDate)}));
+    const auto domains = static_cast<std::int64_t>(AdBlocking::defaultDomains().size());
+    footer_.set_text(localizedPlural("%ld built-in domain \u00b7 %@", "%ld built-in domains \u00b7 %@",
+                                     domains, {domains, std::string(AdBlocking::builtInListDate)}));
     footer_.set_xalign(0);
     footer_.get_style_context()->add_class("dim-label");
     refreshing->pack_start(footer_, Gtk::PACK_SHRINK);

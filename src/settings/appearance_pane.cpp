@@ -81,9 +81,10 @@ void AppearancePane::refresh() {
     // A stored fraction is shown cut to whole points; the stepper moves from the stored value.
     width_->set_value(value.defaultWidth);
     height_->set_value(value.defaultHeight);
-    widthLabel_->set_text(localizedFormat("Width: %ld pt", {static_cast<std::int64_t>(std::trunc(value.defaultWidth))}));
+    widthLabel_->set_text(
+        localizedFormat("Width: %ld px", {static_cast<std::int64_t>(std::trunc(value.defaultWidth))}));
     heightLabel_->set_text(
-        localizedFormat("Height: %ld pt", {static_cast<std::int64_t>(std::trunc(value.defaultHeight))}));
+        localizedFormat("Height: %ld px", {static_cast<std::int64_t>(std::trunc(value.defaultHeight))}));
     compact_->set_active(value.defaultCompact);
     updating_ = false;
 }

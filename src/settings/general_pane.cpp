@@ -27,7 +27,7 @@ std::vector<std::int64_t> sleepChoices(std::int64_t stored) {
 
 std::string sleepTitle(std::int64_t minutes) {
     if (minutes == 0) return localizedString("Off");
-    return localizedFormat(minutes == 1 ? "%ld minute" : "%ld minutes", {minutes});
+    return localizedPlural("%ld minute", "%ld minutes", minutes);
 }
 
 template <typename Cases>
@@ -99,7 +99,7 @@ GeneralPane::GeneralPane(SettingsContext& context)
     login_->signal_toggled().connect([this] {
         if (!updating_) setLoginItem(login_->get_active());
     });
-    dock_ = makeSwitch(localizedString("Show Quenlith in Dock"));
+    dock_ = makeSwitch(localizedString("Show Website Windows in the Taskbar"));
     startup.pack_start(*dock_, Gtk::PACK_SHRINK);
     startup.pack_start(*makeNote(localizedString(
                            "On Linux this lists the floating browser windows in the taskbar and window switcher; "

@@ -13,10 +13,11 @@ PrivacyPane::PrivacyPane(SettingsContext& context) {
     intro->set_xalign(0);
     intro->set_line_wrap(true);
     local.pack_start(*intro, Gtk::PACK_SHRINK);
-    local.pack_start(*makeCaption(localizedString(
-                         "Optional browsing history is managed in Library & Workspaces. Private windows are excluded. "
-                         "Remember Last Page only affects saved websites.")),
-                     Gtk::PACK_SHRINK);
+    local.pack_start(
+        *makeCaption(localizedString(
+            "Optional browsing history is managed in Saved Pages & Groups. Private windows are excluded. "
+            "Remember Last Page only affects saved websites.")),
+        Gtk::PACK_SHRINK);
 
     sessions_ = &addSection(localizedString("Website sessions"));
     sessions_->pack_start(*makeCaption(localizedString(

@@ -81,7 +81,7 @@ void WebsitesPane::rebuild() {
         titles->pack_start(*address, Gtk::PACK_SHRINK);
         line->pack_start(*titles, Gtk::PACK_EXPAND_WIDGET);
 
-        row.menuBar = Gtk::manage(new Gtk::CheckButton(localizedString("Menu Bar")));
+        row.menuBar = Gtk::manage(new Gtk::CheckButton(localizedString("Tray")));
         row.menuBar->set_active(website.menuBarIconEnabled.value_or(false));
         row.menuBar->signal_toggled().connect([this, id, box = row.menuBar] {
             context_.store.setMenuBarIcon(box->get_active(), id);

@@ -148,7 +148,7 @@ void BrowserWindowManager::toggleMenuBarIcon(const Uuid& windowID, const Uuid& r
         return;
     }
     if (wasOn) {
-        showToast(localizedString("Removed from Menu Bar"), *controller);
+        showToast(localizedString("Removed from Tray"), *controller);
         return;
     }
     auto website = store.profileMatching(address, recordID, browser.profile());
@@ -159,7 +159,7 @@ void BrowserWindowManager::toggleMenuBarIcon(const Uuid& windowID, const Uuid& r
         linkedWindows_.erase(controller->profileID);
         publishState();
     }
-    showToast(localizedString("Added to Menu Bar"), *controller);
+    showToast(localizedString("Added to Tray"), *controller);
 }
 
 // ---- Network sheet -----------------------------------------------------------------------------

@@ -76,7 +76,7 @@ TEST(BackupTransferTest, ExportThenImportIntoAnEmptyProfileGivesTheSameWebsitesA
     ASSERT_TRUE(test::spinUntil([&] { return !target.alerts.empty(); }));
     EXPECT_EQ(target.alerts, std::vector<std::string>{
                                  "Import Complete: Your websites, bookmarks and workspaces are ready."});
-    EXPECT_EQ(target.questions.at(0).rfind("Add 2 websites, 1 bookmarks and 1 workspaces.", 0), 0u);
+    EXPECT_EQ(target.questions.at(0).rfind("Add 2 websites, 1 bookmark and 1 workspace.", 0), 0u);
     // What stays on this device, and what an import switches off, is gone; the rest arrived.
     std::vector<WebAppProfile> expected = source.websites.profiles();
     for (auto& record : expected) {

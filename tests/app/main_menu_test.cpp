@@ -1,5 +1,6 @@
 // The main menu's keys and commands on real windows, the auxiliary windows' reuse and the page flows.
 #include <cmath>
+#include <set>
 #include <tuple>
 
 #include <webkit2/webkit2.h>
@@ -149,6 +150,48 @@ TEST_F(MainMenuTest, EscapeClosesTheAuxiliaryWindowsWithoutCancel) {
         pressKey(*shown, "Escape");
         EXPECT_TRUE(spinUntil([&] { return !shown->get_visible(); })) << AuxiliaryWindows::title(kind);
     }
+}
+
+// The menu button holds one menu of sections, as GNOME applications do: no File / Edit / View bar,
+// and every command keeps its item and shows the key the application binds to it.
+TEST_F(MainMenuTest, IsOneMenuOfSectionsWithEveryCommandAndItsKey) {
+    auto model = menu->model();
+    std::set<std::string> shown;
+    for (int index = 0; index < model->get_n_items(); ++index) {
+        EXPECT_FALSE(model->get_item_link(index, Gio::MENU_LINK_SUBMENU)) << "no submenu at " << index;
+        auto section = model->get_item_link(index, Gio::MENU_LINK_SECTION);
+        ASSERT_TRUE(section) << "only sections at the top, item " << index;
+        for (int item = 0; item < section->get_n_items(); ++item) {
+            EXPECT_FALSE(section->get_item_link(item, Gio::MENU_LINK_SUBMENU));
+            gchar* action = nullptr;
+            ASSERT_TRUE(g_menu_model_get_item_attribute(section->gobj(), item, "action", "s", &action));
+            const std::string name = action;
+            g_free(action);
+            shown.insert(name);
+            // The editing commands only show their keys: the focused entry or page handles them.
+            static const std::set<std::string> editing = {"app.undo", "app.redo",  "app.cut",
+                                                          "app.copy", "app.paste", "app.selectAll"};
+            if (editing.count(name)) continue;
+            auto accels = application->get_accels_for_action(name);
+            gchar* accel = nullptr;
+            if (g_menu_model_get_item_attribute(section->gobj(), item, "accel", "s", &accel)) {
+                ASSERT_FALSE(accels.empty()) << name;
+                // The same key and modifiers, whichever order the texts write them in.
+                guint shownKey = 0, boundKey = 0;
+                GdkModifierType shownMods{}, boundMods{};
+                gtk_accelerator_parse(accel, &shownKey, &shownMods);
+                gtk_accelerator_parse(accels.front().c_str(), &boundKey, &boundMods);
+                EXPECT_TRUE(shownKey == boundKey && shownMods == boundMods) << name << ": " << accel;
+                g_free(accel);
+            } else {
+                EXPECT_TRUE(accels.empty()) << name << " has a key the menu does not show";
+            }
+        }
+    }
+    for (MenuAction action : allMenuActions())
+        EXPECT_EQ(shown.count("app." + std::string(menuActionName(action))), 1u) << menuActionName(action);
+    for (const char* name : {"app.undo", "app.copy", "app.paste", "app.quit"})
+        EXPECT_EQ(shown.count(name), 1u) << name;
 }
 
 TEST_F(MainMenuTest, CloseClosesTheKeyWindowThatIsNoBrowserWindow) {

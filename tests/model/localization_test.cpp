@@ -1,10 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <glib.h>
+#include <libintl.h>
+#include <locale.h>
+
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <limits>
 #include <map>
 #include <memory>
+#include <regex>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -78,7 +87,8 @@ TEST(MoCatalog, ReadsBothByteOrdersOnlyUsableTranslationsAndTheShippedCatalog) {
     Entries entries = {{"", "Content-Type: text/plain; charset=UTF-8\n"},
                        {"Close", "关闭"},
                        {"menu\x04Open", "打开（菜单）"},
-                       {std::string("File\0Files", 10), std::string("文件\0文件们", 17)},
+                       {std::string("File\0Files", 10), std::string("文件\0文件们", 16)},
+                       {std::string("Tab\0Tabs", 8), std::string("标签\0", 7)},
                        {"Untranslated", ""},
                        {"Not UTF-8", "\xFF\xFE"}};
     for (bool bigEndian : {false, true}) {
@@ -88,6 +98,11 @@ TEST(MoCatalog, ReadsBothByteOrdersOnlyUsableTranslationsAndTheShippedCatalog) {
         EXPECT_EQ(*catalog->lookup("Close"), "关闭");
         ASSERT_NE(catalog->lookup("File"), nullptr);
         EXPECT_EQ(*catalog->lookup("File"), "文件");
+        ASSERT_NE(catalog->lookupPlural("File", "Files"), nullptr);
+        EXPECT_EQ(*catalog->lookupPlural("File", "Files"), (std::vector<std::string>{"文件", "文件们"}));
+        EXPECT_EQ(catalog->lookupPlural("File", "Filez"), nullptr);  // both English forms are the key
+        EXPECT_EQ(catalog->lookupPlural("Close", ""), nullptr);      // a plain entry is no plural one
+        EXPECT_EQ(catalog->lookupPlural(std::string_view("Tab"), "Tabs"), nullptr);  // a form left empty
         EXPECT_EQ(catalog->lookup(""), nullptr);              // the header is no translation
         EXPECT_EQ(catalog->lookup("Open"), nullptr);          // context entries are not ours
         EXPECT_EQ(catalog->lookup("Untranslated"), nullptr);  // an empty translation falls back
@@ -98,7 +113,7 @@ TEST(MoCatalog, ReadsBothByteOrdersOnlyUsableTranslationsAndTheShippedCatalog) {
     auto catalog = MoCatalog::load(resourcePath("locale/zh_Hans.mo"));
     ASSERT_TRUE(catalog);
     ASSERT_NE(catalog->lookup("OK"), nullptr);
-    EXPECT_EQ(*catalog->lookup("OK"), "好");
+    EXPECT_EQ(*catalog->lookup("OK"), "确定");
     EXPECT_FALSE(MoCatalog::load(resourcePath("locale/missing.mo")));
     // The texts of the model's own tables are all translated.
     for (const auto& row : SuggestedWebsite::all()) EXPECT_NE(catalog->lookup(row.name), nullptr) << row.name;
@@ -170,13 +185,13 @@ TEST(TextLookup, StoredChineseShowsChineseUnderTheCLocaleUntilResolvedAgain) {
     ChineseChosen environment;
     environment.storeSettings(R"({"interfaceLanguage": "zh-Hans", "preferences.v1": {}})");
     EXPECT_EQ(localization_testing::effectiveLanguageCode(), "zh-Hans");
-    EXPECT_EQ(localizedString("OK"), "好");
+    EXPECT_EQ(localizedString("OK"), "确定");
     EXPECT_EQ(localizedString("System Default"), "跟随系统");
     EXPECT_EQ(displayName(InterfaceLanguage::system), "跟随系统");
     EXPECT_EQ(displayName(InterfaceLanguage::english), "English");
     EXPECT_EQ(localizedString("A text nobody translated"), "A text nobody translated");
     environment.storeSettings(R"({"interfaceLanguage":"en"})");
-    EXPECT_EQ(localizedString("OK"), "好");  // a saved change waits for the next launch
+    EXPECT_EQ(localizedString("OK"), "确定");  // a saved change waits for the next launch
     localization_testing::reset();
     EXPECT_EQ(localizedString("OK"), "OK");
 }
@@ -189,15 +204,19 @@ TEST(TextLookup, FollowsSettingsThenPreferences) {
     const std::string atCap = chosen + std::string(kSettingsFileSizeCap - chosen.size(), ' ');
     // The settings file, LANGUAGE and LANG, and the text shown for "OK".
     const std::tuple<std::optional<std::string>, const char*, const char*, const char*> cases[] = {
-        {noFile, "zh_CN:en", "C.UTF-8", "好"}, {noFile, "fr:en", "C.UTF-8", "OK"},
-        {noFile, "fr", "C.UTF-8", "OK"}, {noFile, "zh_TW", "C.UTF-8", "OK"},
-        {noFile, none, "zh_CN.UTF-8", "好"},  // LANG when nothing else is set
+        {noFile, "zh_CN:en", "C.UTF-8", "确定"},
+        {noFile, "fr:en", "C.UTF-8", "OK"},
+        {noFile, "fr", "C.UTF-8", "OK"},
+        {noFile, "zh_TW", "C.UTF-8", "OK"},
+        {noFile, none, "zh_CN.UTF-8", "确定"},  // LANG when nothing else is set
         {R"({"interfaceLanguage":"en"})", "zh_CN", "C.UTF-8", "OK"},
-        {R"({"interfaceLanguage":"system"})", "zh_CN", "C.UTF-8", "好"},
-        {R"({"interfaceLanguage":"de"})", "zh_CN", "C.UTF-8", "好"},
-        {R"({"interfaceLanguage":1})", "zh_CN", "C.UTF-8", "好"}, {"{not json", "zh_CN", "C.UTF-8", "好"},
-        {"[\"en\"]", "zh_CN", "C.UTF-8", "好"},
-        {atCap, none, "C.UTF-8", "好"}, {atCap + " ", none, "C.UTF-8", "OK"}};
+        {R"({"interfaceLanguage":"system"})", "zh_CN", "C.UTF-8", "确定"},
+        {R"({"interfaceLanguage":"de"})", "zh_CN", "C.UTF-8", "确定"},
+        {R"({"interfaceLanguage":1})", "zh_CN", "C.UTF-8", "确定"},
+        {"{not json", "zh_CN", "C.UTF-8", "确定"},
+        {"[\"en\"]", "zh_CN", "C.UTF-8", "确定"},
+        {atCap, none, "C.UTF-8", "确定"},
+        {atCap + " ", none, "C.UTF-8", "OK"}};
     for (const auto& [settings, language, lang, expected] : cases) {
         test::LanguageEnvironment environment(lang);
         if (settings) test::writeFile(settingsFilePath(), *settings);
@@ -248,6 +267,98 @@ TEST(TextLookup, FormatsWithTheTranslationOnlyWhenItsPlaceholdersMatch) {
         EXPECT_EQ(localizedFormat(format, arguments), expected) << format;
 }
 
+TEST(TextLookup, CountsReadInTheirPluralForm) {
+    const std::string window = std::string("%ld window\0%ld windows", 22);
+    const std::string catalog =
+        buildCatalog({{window, "%ld 个窗口"},
+                      {std::string("%ld tab\0%ld tabs", 16), "%@ 个标签页"},  // wrong kind
+                      {std::string("%ld of %@\0%ld of %@", 19), "%2$@ 中的 %1$ld 个"}});
+    // Count, then the text in English (no catalog) and in Chinese.
+    const std::tuple<std::int64_t, const char*, const char*> windows[] = {{1, "1 window", "1 个窗口"},
+                                                                          {2, "2 windows", "2 个窗口"},
+                                                                          {0, "0 windows", "0 个窗口"},
+                                                                          {-1, "-1 windows", "-1 个窗口"},
+                                                                          {21, "21 windows", "21 个窗口"}};
+    for (const bool chinese : {false, true}) {
+        ChineseChosen environment;
+        environment.useCatalog(catalog);
+        if (!chinese) environment.storeSettings(R"({"interfaceLanguage":"en"})");
+        for (const auto& [count, english, translated] : windows)
+            EXPECT_EQ(localizedPlural("%ld window", "%ld windows", count), chinese ? translated : english)
+                << count;
+        EXPECT_EQ(localizedPlural("%ld tab", "%ld tabs", 1), "1 tab");  // the English forms serve
+        EXPECT_EQ(localizedPlural("%ld tab", "%ld tabs", 3), "3 tabs");
+        EXPECT_EQ(localizedPlural("%ld of %@", "%ld of %@", 4, {std::int64_t{4}, std::string("X")}),
+                  chinese ? "X 中的 4 个" : "4 of X");
+        EXPECT_EQ(localizedPlural("%ld line", "%ld lines", 1), "1 line");  // not in the catalog
+        EXPECT_EQ(localizedList({"a", "b", "c"}), chinese ? "a\u3001b\u3001c" : "a, b, c");
+        EXPECT_EQ(localizedList({"a"}), "a");
+        EXPECT_EQ(localizedList({}), "");
+    }
+}
+
+TEST(TextLayout, QuotedRunsHoldTogetherWithWordJoiners) {
+    const std::string joiner = "\u2060";
+    const std::pair<std::string, std::string> cases[] = {
+        {"保存在“书签”中。", "保存在“书" + joiner + "签”中。"},
+        {"“稍后阅读”与“书签”", "“稍" + joiner + "后" + joiner + "阅" + joiner + "读”与“书" + joiner + "签”"},
+        {"“a b”", "“a" + joiner + " " + joiner + "b”"},
+        {"“书”", "“书”"},                      // one character: nothing to join
+        {"no quotes here", "no quotes here"},  // text outside quotes is left alone
+        {"“open", "“o" + joiner + "p" + joiner + "e" + joiner + "n"},
+        {"", ""}};
+    for (const auto& [text, expected] : cases) EXPECT_EQ(withUnbreakableQuotes(text), expected) << text;
+}
+
+TEST(ToolkitTexts, GettextServesTheInterfaceLanguageToGtk) {
+    using Variables = std::vector<std::pair<std::string, std::string>>;
+    using Current = std::map<std::string, std::string>;
+    const std::optional<std::string> system;
+    const std::tuple<std::optional<std::string>, Current, Variables> cases[] = {
+        {"zh-Hans", {{"LANG", "C"}}, {{"LANGUAGE", "zh_CN"}, {"LC_MESSAGES", "C.UTF-8"}}},
+        {"zh-Hans", {}, {{"LANGUAGE", "zh_CN"}, {"LC_MESSAGES", "C.UTF-8"}}},
+        {"zh-Hans", {{"LANG", "C.UTF-8"}}, {{"LANGUAGE", "zh_CN"}}},
+        {"zh-Hans", {{"LANG", "fr_FR.UTF-8"}}, {{"LANGUAGE", "zh_CN"}}},
+        {"zh-Hans",
+         {{"LANG", "xx_YY.UTF-8"}},
+         {{"LANGUAGE", "zh_CN"}, {"LC_MESSAGES", "C.UTF-8"}}},  // missing
+        {"zh-Hans",
+         {{"LC_ALL", "POSIX"}, {"LANG", "C.UTF-8"}},
+         {{"LANGUAGE", "zh_CN"}, {"LC_ALL", "C.UTF-8"}}},
+        {"zh-Hans",
+         {{"LC_ALL", ""}, {"LC_MESSAGES", "C"}},
+         {{"LANGUAGE", "zh_CN"}, {"LC_MESSAGES", "C.UTF-8"}}},
+        {"en", {{"LANG", "zh_CN.UTF-8"}}, {{"LANGUAGE", "en"}}},
+        {"en", {{"LANG", "C"}}, {{"LANGUAGE", "en"}}},
+        // The system's language: GTK and the web pages keep the system's languages.
+        {"system", {{"LANG", "C"}}, {}},
+        {system, {{"LANG", "fr_FR.UTF-8"}}, {}},
+        {"klingon", {}, {}}};
+    for (const auto& [stored, current, expected] : cases) {
+        auto variables = localization_testing::toolkitLanguageVariables(
+            stored,
+            [&current = current](const char* name) -> std::optional<std::string> {
+                auto it = current.find(name);
+                if (it == current.end()) return std::nullopt;
+                return it->second;
+            },
+            [](const std::string& name) { return name != "xx_YY.UTF-8"; });
+        EXPECT_EQ(variables, expected)
+            << stored.value_or("-") << " " << (current.empty() ? "" : current.rbegin()->second);
+    }
+
+    // GTK's own catalog, read through gettext as GTK does, once the variables are set.
+    if (!g_file_test("/usr/share/locale/zh_CN/LC_MESSAGES/gtk30.mo", G_FILE_TEST_EXISTS))
+        GTEST_SKIP() << "GTK's Chinese catalog is not installed";
+    ChineseChosen environment;
+    environment.set("LANG", "C");
+    useInterfaceLanguageForToolkitTexts();
+    ASSERT_TRUE(setlocale(LC_ALL, ""));
+    bind_textdomain_codeset("gtk30", "UTF-8");
+    EXPECT_STREQ(dgettext("gtk30", "_Cancel"), "\u53D6\u6D88(_C)");
+    setlocale(LC_ALL, "C");
+}
+
 // --- Formatting ---
 
 TEST(PlaceholderKinds, ListsArgumentPositionsAndKinds) {
@@ -292,6 +403,231 @@ TEST(TextFormatting, WritesNumbersInTheLocalesDigitsWithoutGrouping) {
     EXPECT_EQ(TextFormatter("zh-Hans").formatInteger(-1234567), "-1234567");
     // A locale with its own digits shows that the locale, not the C library, writes the number.
     EXPECT_EQ(TextFormatter("ar-EG").formatInteger(12), "\u0661\u0662");
+}
+
+// --- The shipped catalog against the sources ---
+
+// One source file with its comments left out and each string literal replaced by '\1'; the
+// literals, decoded, in order.
+struct ScannedSource {
+    std::string code;
+    std::vector<std::string> literals;
+};
+
+ScannedSource scanSource(std::string_view text) {
+    ScannedSource scanned;
+    auto identifierChar = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; };
+    for (std::size_t at = 0; at < text.size();) {
+        const char c = text[at];
+        if (text.substr(at, 2) == "//") {
+            at = std::min(text.find('\n', at), text.size());
+        } else if (text.substr(at, 2) == "/*") {
+            at = std::min(text.find("*/", at) + 2, text.size());
+        } else if (c == 'R' && text.substr(at + 1, 1) == "\"" && (at == 0 || !identifierChar(text[at - 1]))) {
+            const std::size_t open = text.find('(', at);
+            const std::string close = ")" + std::string(text.substr(at + 2, open - at - 2)) + "\"";
+            const std::size_t end = text.find(close, open);
+            scanned.literals.emplace_back(text.substr(open + 1, end - open - 1));
+            scanned.code.push_back('\1');
+            at = end + close.size();
+        } else if (c == '"') {
+            std::string value;
+            for (++at; at < text.size() && text[at] != '"'; ++at) {
+                if (text[at] != '\\') {
+                    value.push_back(text[at]);
+                    continue;
+                }
+                const char escape = text[++at];
+                if (escape == 'n') {
+                    value.push_back('\n');
+                } else if (escape == 'u') {
+                    auto unicode =
+                        static_cast<gunichar>(std::stoul(std::string(text.substr(at + 1, 4)), nullptr, 16));
+                    char utf8[6];
+                    value.append(utf8, static_cast<std::size_t>(g_unichar_to_utf8(unicode, utf8)));
+                    at += 4;
+                } else {
+                    value.push_back(escape);  // \" \\ \' and the like
+                }
+            }
+            ++at;
+            scanned.literals.push_back(std::move(value));
+            scanned.code.push_back('\1');
+        } else if (c == '\'' && (at == 0 || !std::isxdigit(static_cast<unsigned char>(text[at - 1])))) {
+            // A character literal ('"', '\''); a quote after a digit separates digits (200'000).
+            at = text.find('\'', at + (text[at + 1] == '\\' ? 3 : 2)) + 1;
+            scanned.code.push_back('0');
+        } else {
+            scanned.code.push_back(c);
+            ++at;
+        }
+    }
+    return scanned;
+}
+
+// One lookup call of the sources and the string literals among its arguments (adjacent literals
+// joined; both branches of a conditional are there).
+struct LookupCall {
+    bool plural = false;
+    std::vector<std::string> literals;
+    std::string where;
+};
+
+std::vector<LookupCall> lookupCalls(const std::string& path, const ScannedSource& source) {
+    static const std::regex call(R"(\blocalized(String|Format|Plural)\s*\()");
+    const std::string& code = source.code;
+    // Each literal belongs to the innermost call around it (a count's plural form inside a format's
+    // arguments is the plural call's); -1 for a literal that continues the previous one.
+    std::vector<std::pair<std::size_t, bool>> owner(source.literals.size(), {SIZE_MAX, false});
+    std::vector<LookupCall> calls;
+    for (auto it = std::sregex_iterator(code.begin(), code.end(), call); it != std::sregex_iterator(); ++it) {
+        calls.push_back({(*it)[1] == "Plural", {}, path});
+        auto at = static_cast<std::size_t>(it->position() + it->length());
+        auto literal =
+            static_cast<std::size_t>(std::count(code.begin(), code.begin() + static_cast<long>(at), '\1'));
+        bool joining = false;  // the last token was a literal: a literal right after continues it
+        for (int depth = 1; at < code.size() && depth > 0; ++at) {
+            const char c = code[at];
+            if (c == '\1') {
+                owner[literal++] = {calls.size() - 1, joining};
+                joining = true;
+            } else if (!std::isspace(static_cast<unsigned char>(c))) {
+                joining = false;
+                depth += c == '(' ? 1 : c == ')' ? -1 : 0;
+            }
+        }
+    }
+    for (std::size_t literal = 0; literal < owner.size(); ++literal) {
+        const auto [index, continues] = owner[literal];
+        if (index == SIZE_MAX) continue;
+        auto& literals = calls[index].literals;
+        if (continues)
+            literals.back() += source.literals[literal];
+        else
+            literals.push_back(source.literals[literal]);
+    }
+    return calls;
+}
+
+std::vector<std::pair<std::string, ScannedSource>> scannedSources() {
+    std::vector<std::pair<std::string, ScannedSource>> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(QUENLITH_SOURCE_DIR "/src")) {
+        const auto extension = entry.path().extension();
+        if (extension != ".cpp" && extension != ".hpp") continue;
+        std::ifstream in(entry.path());
+        const std::string text{std::istreambuf_iterator<char>(in), {}};
+        files.emplace_back(entry.path().string(), scanSource(text));
+    }
+    return files;
+}
+
+// Words of another desktop that no English text shows.
+std::optional<std::string> foreignDesktopWord(const std::string& text) {
+    static const std::regex words(
+        R"(\b(Menu Bar|menu bar|Spaces|Dock|Keychain|Finder)\b| pt\b|[Nn]otari[sz]|[Ll]ogin [Ii]tem)");
+    std::smatch match;
+    if (std::regex_search(text, match, words)) return match.str();
+    return std::nullopt;
+}
+
+TEST(ShippedCatalog, TranslatesEveryTextTheSourcesLookUpInThisDesktopsWords) {
+    auto catalog = MoCatalog::load(resourcePath("locale/zh_Hans.mo"));
+    ASSERT_TRUE(catalog);
+    // A count in a text that is no plural form: "%ld windows" would read "1 windows".
+    static const std::regex count(R"(%(\d\$)?l{0,2}d [a-z]+s\b)");
+    std::size_t texts = 0, plurals = 0, literals = 0;
+    for (const auto& [path, source] : scannedSources()) {
+        // Texts kept in tables and looked up later: every literal of the sources is free of the
+        // other desktop's words, whatever reads it.
+        for (const std::string& literal : source.literals) {
+            ++literals;
+            EXPECT_FALSE(foreignDesktopWord(literal)) << literal << " in " << path;
+        }
+        if (path.find("/model/localization.") != std::string::npos) continue;  // the lookups themselves
+        for (const LookupCall& call : lookupCalls(path, source)) {
+            if (call.plural) {
+                ASSERT_GE(call.literals.size(), 2u) << call.where;
+                ++plurals;
+                const auto* forms = catalog->lookupPlural(call.literals[0], call.literals[1]);
+                EXPECT_TRUE(forms && forms->size() == 1)
+                    << "no plural entry: " << call.literals[0] << " in " << call.where;
+                continue;
+            }
+            for (const std::string& english : call.literals) {
+                if (english.empty()) continue;  // an argument's fallback, such as value_or("")
+                ++texts;
+                EXPECT_TRUE(catalog->lookup(english))
+                    << "untranslated: \"" << english << "\" in " << call.where;
+                EXPECT_FALSE(std::regex_search(english, count)) << "a count needs plural forms: " << english;
+            }
+        }
+    }
+    // The scan found the lookups (a broken pattern would pass with nothing found).
+    EXPECT_GT(texts, 500u);
+    EXPECT_GE(plurals, 10u);
+    EXPECT_GT(literals, texts);
+}
+
+bool hasHan(const std::string& text) {
+    for (const char* at = text.c_str(); *at; at = g_utf8_next_char(at))
+        if (g_unichar_get_script(g_utf8_get_char(at)) == G_UNICODE_SCRIPT_HAN) return true;
+    return false;
+}
+
+// The glossary at the head of the catalog names, per concept, the Chinese names it rejected; no
+// translation uses them. Brackets beside Chinese are full-width.
+TEST(ShippedCatalog, UsesOneChineseNamePerConceptOfItsGlossary) {
+    struct Rule {
+        std::vector<std::string> rejected;
+        std::string exceptIn;
+    };
+    std::vector<Rule> rules;
+    std::vector<std::pair<std::string, std::string>> entries;  // English, Chinese
+    std::ifstream in(QUENLITH_SOURCE_DIR "/resources/po/zh_Hans.po");
+    std::string field;
+    auto quoted = [](const std::string& line) {
+        return line.substr(line.find('"') + 1, line.rfind('"') - line.find('"') - 1);
+    };
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("#   ", 0) == 0 && line.find("| not: ") != std::string::npos) {
+            Rule rule;
+            std::string names = line.substr(line.find("| not: ") + 7);
+            if (auto except = names.find(" | except: "); except != std::string::npos) {
+                rule.exceptIn = names.substr(except + 11);
+                names.resize(except);
+            }
+            for (std::size_t start = 0; start < names.size();) {
+                const std::size_t end = std::min(names.find(", ", start), names.size());
+                rule.rejected.push_back(names.substr(start, end - start));
+                start = end + 2;
+            }
+            rules.push_back(std::move(rule));
+        } else if (line.rfind("msgid ", 0) == 0) {
+            entries.emplace_back(quoted(line), "");
+            field = "msgid";
+        } else if (line.rfind("msgid_plural ", 0) == 0) {
+            field = "plural";
+        } else if (line.rfind("msgstr", 0) == 0) {
+            entries.back().second = quoted(line);
+            field = "msgstr";
+        } else if (line.rfind('"', 0) == 0 && !entries.empty()) {
+            if (field == "msgid") entries.back().first += quoted(line);
+            if (field == "msgstr") entries.back().second += quoted(line);
+        }
+    }
+    ASSERT_GE(rules.size(), 12u) << "the glossary lists the concepts";
+    ASSERT_GT(entries.size(), 500u);
+    for (const auto& [english, chinese] : entries) {
+        if (english.empty()) continue;  // the header
+        for (const Rule& rule : rules) {
+            if (!rule.exceptIn.empty() && english.find(rule.exceptIn) != std::string::npos) continue;
+            for (const std::string& name : rule.rejected)
+                EXPECT_EQ(chinese.find(name), std::string::npos) << name << " in " << chinese;
+        }
+        if (hasHan(chinese)) {
+            EXPECT_EQ(chinese.find_first_of("()"), std::string::npos) << "half-width brackets: " << chinese;
+        }
+    }
 }
 
 }  // namespace

@@ -54,7 +54,8 @@ TEST(LoginItem, SwitchingOnWritesAnEntryThatStartsExactlyTheProgramAndOffDeletes
     test::writeFile(std::string(g_get_user_config_dir()) + "/autostart", "a file");
     auto failed = item.setEnabled(true);
     ASSERT_FALSE(failed.ok());
-    EXPECT_EQ(failed.error().message.rfind("Login item could not be updated: ", 0), 0u) << failed.error().message;
+    EXPECT_EQ(failed.error().message.rfind("The autostart entry could not be updated: ", 0), 0u)
+        << failed.error().message;
     EXPECT_FALSE(item.enabled());
     test::removeTree(std::string(g_get_user_config_dir()) + "/autostart");
     EXPECT_FALSE(LoginItem(path, "/opt/\xff/quenlith").setEnabled(true).ok()) << "not text: no entry can name it";

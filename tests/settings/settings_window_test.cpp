@@ -79,7 +79,7 @@ TEST_F(SettingsWindowTest, EveryLiveControlWritesItsFileAtOnceAndTheWindowsFollo
     }));
     EXPECT_DOUBLE_EQ(opened->browser().profile().opacity, 0.6);
     EXPECT_FALSE(opened->panel().get_skip_taskbar_hint());
-    EXPECT_TRUE(spinUntil([&] { return appearance.widthText() == "Width: 500 pt"; })) << "labels follow";
+    EXPECT_TRUE(spinUntil([&] { return appearance.widthText() == "Width: 500 px"; })) << "labels follow";
     general.dockSwitch().set_active(false);
     EXPECT_TRUE(spinUntil([&] { return existing->panel().get_skip_taskbar_hint(); })) << "and back";
 

@@ -7,6 +7,7 @@
 #include <glibmm/main.h>
 #include <gtkmm/icontheme.h>
 #include <gtkmm/image.h>
+#include <gtkmm/menu.h>
 #include <gtkmm/menubutton.h>
 #include <gtkmm/messagedialog.h>
 
@@ -192,7 +193,7 @@ TEST_F(LauncherGuiTest, TileOpensTheWebsiteAndTheRunningListFollowsIt) {
     ASSERT_TRUE(spinUntil([&] { return view.runningLabel() == "Running (1)"; }));
 
     view.setShowRunning(true);
-    EXPECT_EQ(view.runningView()->summary(), "1 pages \u00B7 1 windows");
+    EXPECT_EQ(view.runningView()->summary(), "1 page \u00B7 1 window");
     const RuntimeWindow shown = windows.runtime().windows()[0];
     view.commands().hideWindow(shown.id);
     ASSERT_TRUE(spinUntil([&] { return windows.runtime().windows()[0].state == BrowserWindowState::hidden; }));
@@ -296,7 +297,7 @@ TEST_F(LauncherGuiTest, WebsiteTrayItemShowsItsStateAndLeavesTheTray) {
     auto removeFromTray = [&] {
         for (Gtk::Widget* entry : controller->websiteItems().begin()->second->menu().get_children())
             if (auto* menuItem = dynamic_cast<Gtk::MenuItem*>(entry);
-                menuItem && menuItem->get_label() == "Remove from Menu Bar")
+                menuItem && menuItem->get_label() == "Remove from Tray")
                 menuItem->activate();
     };
     {
@@ -619,7 +620,7 @@ TEST_F(LauncherGuiTest, EveryControlIsWholeInTheFrameOfTheScreen) {
 
 // The number of colours in a picture of the window, drawn by the window itself (a grab of the
 // screen would show whatever another test's window puts on top): a launcher that drew nothing is flat.
-std::size_t colourCount(LauncherWindow& launcher, const std::string& keepAs) {
+std::size_t colourCount(Gtk::Widget& launcher, const std::string& keepAs) {
     auto surface = Cairo::ImageSurface::create(Cairo::FORMAT_RGB24, launcher.get_allocated_width(),
                                                launcher.get_allocated_height());
     auto context = Cairo::Context::create(surface);
@@ -658,6 +659,60 @@ TEST_F(LauncherGuiTest, ScreenshotsInEnglishAndChinese) {
     captureLauncher(controller->launcher(), "launcher-zh.png");
     controller.reset();
     if (language) g_setenv("LANGUAGE", saved.c_str(), TRUE); else g_unsetenv("LANGUAGE");
+    localization_testing::reset();
+}
+
+// The tray menu of a website, the launcher (its footer included) and the General settings, in
+// each language: the texts of this desktop, kept as pictures for review.
+TEST_F(LauncherGuiTest, TrayMenuLauncherAndGeneralSettingsPicturedInEnglishAndChinese) {
+    privateBus();
+    startWatcher();
+    WebAppProfile pinned = website("Pinned", "/pinned");
+    pinned.menuBarIconEnabled = true;
+    const char* language = g_getenv("LANGUAGE");
+    const std::string saved = language ? language : "";
+    for (const std::string suffix : {"en", "zh"}) {
+        SCOPED_TRACE(suffix);
+        if (suffix == "zh") {
+            controller->teardown();
+            controller.reset();
+            environment.reset();
+            g_setenv("LANGUAGE", "zh_CN.UTF-8", TRUE);
+            localization_testing::reset();
+        }
+        start({pinned}, bus);
+        ASSERT_TRUE(spinUntil([&] { return controller->websiteItems().size() == 1; }));
+        LauncherWindow& launcher = controller->launcher();
+        captureLauncher(launcher, "launcher-footer-" + suffix + ".png");
+
+        launcher.showAt(640, 0);
+        ASSERT_TRUE(spinUntil([&] { return launcher.get_mapped(); }));
+        Gtk::Menu& menu = controller->websiteItems().begin()->second->menu();
+        std::vector<std::string> labels;
+        for (Gtk::Widget* entry : menu.get_children())
+            if (auto* item = dynamic_cast<Gtk::MenuItem*>(entry); item && !item->get_label().empty())
+                labels.push_back(item->get_label());
+        EXPECT_EQ(labels.back(), suffix == "en" ? "Remove from Tray" : "\u4ECE\u6258\u76D8\u79FB\u9664");
+        menu.popup_at_widget(&launcher, Gdk::GRAVITY_NORTH_WEST, Gdk::GRAVITY_NORTH_WEST, nullptr);
+        ASSERT_TRUE(spinUntil([&] { return menu.get_mapped() && menu.get_allocated_height() > 60; }));
+        EXPECT_TRUE(
+            spinUntil([&] { return colourCount(*menu.get_toplevel(), "tray-menu-" + suffix + ".png") > 3; }));
+        menu.popdown();
+        launcher.dismiss();
+
+        environment->auxiliaryWindows().showSettings();
+        Gtk::Window* settings = environment->auxiliaryWindows().window(AuxiliaryWindows::Kind::settings);
+        ASSERT_TRUE(settings);
+        ASSERT_TRUE(
+            spinUntil([&] { return settings->get_mapped() && settings->get_allocated_height() > 200; }));
+        EXPECT_TRUE(
+            spinUntil([&] { return colourCount(*settings, "settings-general-" + suffix + ".png") > 20; }));
+        settings->hide();
+    }
+    if (language)
+        g_setenv("LANGUAGE", saved.c_str(), TRUE);
+    else
+        g_unsetenv("LANGUAGE");
     localization_testing::reset();
 }
 
