@@ -365,7 +365,7 @@ private:
     // Takes a window off the screen without touching the website links (page groups).
     void putAway(BrowserWindowController& controller);
     // Selects the tab showing `url`, else loads it into a start-page tab or a new tab.
-    void showInTab(BrowserViewController& browser, const std::string& url, bool skipStartPages);
+    void showInTab(BrowserViewController& browser, const std::string& url);
     std::set<Uuid> registeredIDs() const;
 
     Scheduler& timers_;
