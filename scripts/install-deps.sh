@@ -11,7 +11,7 @@ PACKAGES=(
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth openbox xdotool x11-utils imagemagick jq
+  xvfb xauth openbox xfwm4 xdotool x11-utils imagemagick jq
   dbus dbus-x11 gnome-keyring libsecret-tools
   tinyproxy microsocks stunnel4 openssl ca-certificates
   desktop-file-utils appstream

@@ -131,6 +131,8 @@ private:
     bool minimized_ = false;
     bool tornDown_ = false;
     std::vector<sigc::connection> connections_;
+    // Asks for the focus once the window presented with a time is mapped.
+    sigc::connection focusOnMap_;
 };
 
 }  // namespace quenlith
