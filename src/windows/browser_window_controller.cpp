@@ -118,6 +118,7 @@ bool BrowserWindowController::windowStateChanged(GdkEventWindowState* event) {
     if (iconified) {
         edgeTuck().reset();
         browser_->setPresented(false, true);
+        callKept(onMinimize);
     } else {
         // Back from the taskbar: presented again, and a sleeping active tab wakes.
         browser_->setPresented(true, true);
@@ -204,6 +205,7 @@ void BrowserWindowController::tearDown() {
     onClose = nullptr;
     onVisibility = nullptr;
     onActive = nullptr;
+    onMinimize = nullptr;
     removeToast();
     browser_->tearDown();
     panel_->hide();

@@ -68,6 +68,8 @@ public:
     std::function<void()> onVisibility;
     // The window became the active one.
     std::function<void()> onActive;
+    // The window was minimised (by the person or the window manager, not hidden).
+    std::function<void()> onMinimize;
 
     // Starts following the window's moves, resizes, state and focus; ends `restoring`.
     void becomeDelegate();
