@@ -147,6 +147,11 @@ void BrowserWindowController::present(bool activate, bool keepTuck, bool wake, s
                                    : GDK_IS_X11_DISPLAY(display) ? gdk_x11_display_get_user_time(display)
                                                                  : GDK_CURRENT_TIME;
         const bool wasMapped = panel_->get_mapped();
+        // A window that had the focus before carries the user time of its last input, older than
+        // this request's: some window managers weigh the request by the window's own user time.
+        if (auto window = panel_->get_window();
+            window && time != GDK_CURRENT_TIME && GDK_IS_X11_WINDOW(window->gobj()))
+            gdk_x11_window_set_user_time(window->gobj(), time);
         panel_->present(time);
         // A window shown again is mapped with that time, and some window managers still keep the
         // focus where it is: once it is mapped, the focus is asked for again with the same time.
