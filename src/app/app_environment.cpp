@@ -235,8 +235,9 @@ void AppEnvironment::handleHotKey(const std::string& name, std::uint32_t time) {
 }
 
 void AppEnvironment::searchFromQuickOpen(const std::string& text) {
-    auxiliaryWindows_->closeQuickOpen();
+    // Closed after the page's window has asked for the focus, as for a chosen row.
     windows_->openAddress(text);
+    auxiliaryWindows_->closeQuickOpen();
 }
 
 void AppEnvironment::recordVisit(const std::string& address, const std::string& title) {

@@ -17,7 +17,12 @@ std::vector<QuickOpenItem> AppEnvironment::quickOpenItems(const std::string& que
 }
 
 void AppEnvironment::openQuickOpenTarget(const QuickOpenTarget& target) {
-    auxiliaryWindows_->closeQuickOpen();
+    // Quick Open closes after the chosen window has asked for the focus: closed first, it hands the
+    // focus back to a window of another client under some window managers before the request.
+    struct CloseQuickOpen {
+        AuxiliaryWindows& windows;
+        ~CloseQuickOpen() { windows.closeQuickOpen(); }
+    } close{*auxiliaryWindows_};
     const LibraryDocument& document = library.document();
     switch (target.kind) {
         case QuickOpenTarget::Kind::tab:

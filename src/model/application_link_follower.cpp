@@ -11,6 +11,10 @@ void ApplicationLinkFollower::applicationDidActivate(const std::optional<std::st
     if (application == ownApplication_) return;
     if (lastApplication_ != application) dismissedLinks.clear();
     lastApplication_ = application;
+    if (application && application != lastNamedApplication_) {
+        minimisedLinks.clear();
+        lastNamedApplication_ = application;
+    }
     // The task belongs to this object: destroying it cancels the pending application.
     linkTask_ = timers_.schedule(kDebounce, [this, application] {
         if (apply_) apply_(application);

@@ -34,12 +34,19 @@ public:
     const std::string& ownApplication() const { return ownApplication_; }
     // Websites links must not bring forward while the same application stays in front.
     std::set<Uuid> dismissedLinks;
+    // Websites whose window the person minimised: links leave them minimised until an application
+    // other than the one in front then has come to the front (no application in front, as while
+    // the focus moves on from the minimised window, does not count), so that theirs brings them
+    // back when it comes again.
+    std::set<Uuid> minimisedLinks;
 
 private:
     std::string ownApplication_;
     std::function<void(const std::optional<std::string>&)> apply_;
     Scheduler& timers_;
     std::optional<std::string> lastApplication_;
+    // The last application that came to the front, never none.
+    std::optional<std::string> lastNamedApplication_;
     ScheduledTask linkTask_;
 };
 

@@ -48,8 +48,8 @@ void BrowserWindowManager::applyApplicationLinks(const std::optional<std::string
     }
 
     for (const Uuid& id : plan.toShow) {
-        // Put away by the user while this application stayed in front.
-        if (dismissedLinks_.contains(id)) continue;
+        // Put away or minimised by the user while this application stayed in front.
+        if (dismissedLinks_.contains(id) || linkFollower_.minimisedLinks.contains(id)) continue;
         auto website = store.profile(id);
         if (!website) continue;
         BrowserWindowController* controller = nullptr;
@@ -73,6 +73,19 @@ void BrowserWindowManager::applyApplicationLinks(const std::optional<std::string
 
     if (plan.toHide.empty() && plan.toShow.empty()) return;
     publishState();
+}
+
+void BrowserWindowManager::windowMinimized(const Uuid& windowID) {
+    // Minimised, a window counts as not shown: the links applied again on the change would bring
+    // it straight back.
+    BrowserWindowController* controller = window(windowID);
+    if (!controller) return;
+    for (const Uuid& id : websiteLinks.profileIDs(windowID)) {
+        linkedWindows_.erase(id);
+        linkFollower_.minimisedLinks.insert(id);
+    }
+    linkedWindows_.erase(controller->profileID);
+    linkFollower_.minimisedLinks.insert(controller->profileID);
 }
 
 }  // namespace quenlith

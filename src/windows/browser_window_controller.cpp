@@ -12,6 +12,9 @@
 #include "windows/floating_browser_panel.hpp"
 #include "windows/panel_tuck_window.hpp"
 
+// Last: Xlib defines macros (Status, None) that clash with ordinary names.
+#include <gdk/gdkx.h>
+
 namespace quenlith {
 
 BrowserWindowController::BrowserWindowController(const Uuid& windowID, const WebAppProfile& profile,
@@ -52,6 +55,7 @@ BrowserWindowController::~BrowserWindowController() {
 }
 
 void BrowserWindowController::disconnectWindow() {
+    focusOnMap_.disconnect();
     for (auto& connection : connections_) connection.disconnect();
     connections_.clear();
 }
@@ -114,6 +118,7 @@ bool BrowserWindowController::windowStateChanged(GdkEventWindowState* event) {
     if (iconified) {
         edgeTuck().reset();
         browser_->setPresented(false, true);
+        callKept(onMinimize);
     } else {
         // Back from the taskbar: presented again, and a sleeping active tab wakes.
         browser_->setPresented(true, true);
@@ -135,10 +140,30 @@ void BrowserWindowController::present(bool activate, bool keepTuck, bool wake, s
     if (minimized_ || !panel_->get_visible()) panel_->deiconify();
     panel_->clampToScreen();
     if (activate) {
-        if (eventTime)
-            panel_->present(eventTime);
-        else
-            panel_->present();
+        // A request without the time of the input that caused it loses against the user time of
+        // a window that had the focus before: the last input GDK saw stands in for it.
+        GdkDisplay* display = panel_->get_display()->gobj();
+        const std::uint32_t time = eventTime                     ? eventTime
+                                   : GDK_IS_X11_DISPLAY(display) ? gdk_x11_display_get_user_time(display)
+                                                                 : GDK_CURRENT_TIME;
+        const bool wasMapped = panel_->get_mapped();
+        // A window that had the focus before carries the user time of its last input, older than
+        // this request's: some window managers weigh the request by the window's own user time.
+        if (auto window = panel_->get_window();
+            window && time != GDK_CURRENT_TIME && GDK_IS_X11_WINDOW(window->gobj()))
+            gdk_x11_window_set_user_time(window->gobj(), time);
+        panel_->present(time);
+        // A window shown again is mapped with that time, and some window managers still keep the
+        // focus where it is: once it is mapped, the focus is asked for again with the same time.
+        focusOnMap_.disconnect();
+        if (!wasMapped && time != GDK_CURRENT_TIME)
+            focusOnMap_ = panel_->signal_map_event().connect(
+                [this, time](GdkEventAny*) {
+                    focusOnMap_.disconnect();
+                    if (auto window = panel_->get_window()) window->focus(time);
+                    return false;
+                },
+                true);
         browser_->focusActiveContent();
     } else {
         if (!panel_->get_visible()) {
@@ -187,6 +212,7 @@ void BrowserWindowController::tearDown() {
     onClose = nullptr;
     onVisibility = nullptr;
     onActive = nullptr;
+    onMinimize = nullptr;
     removeToast();
     browser_->tearDown();
     panel_->hide();

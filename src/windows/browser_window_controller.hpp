@@ -68,6 +68,8 @@ public:
     std::function<void()> onVisibility;
     // The window became the active one.
     std::function<void()> onActive;
+    // The window was minimised (by the person or the window manager, not hidden).
+    std::function<void()> onMinimize;
 
     // Starts following the window's moves, resizes, state and focus; ends `restoring`.
     void becomeDelegate();
@@ -131,6 +133,8 @@ private:
     bool minimized_ = false;
     bool tornDown_ = false;
     std::vector<sigc::connection> connections_;
+    // Asks for the focus once the window presented with a time is mapped.
+    sigc::connection focusOnMap_;
 };
 
 }  // namespace quenlith

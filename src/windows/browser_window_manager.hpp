@@ -326,6 +326,9 @@ public:
     // puts away those links showed for another one. Nothing before the restore, during shutdown or
     // a website-data reset.
     void applyApplicationLinks(const std::optional<std::string>& application);
+    // The window was minimised: links leave its websites minimised as if the person had put them
+    // away, until another application has come to the front.
+    void windowMinimized(const Uuid& windowID);
     const std::optional<std::string>& lastApplication() const { return linkFollower_.lastApplication(); }
 
     // The pass of the sleep timer: every window's browser view puts its idle tabs to sleep.
@@ -365,7 +368,7 @@ private:
     // Takes a window off the screen without touching the website links (page groups).
     void putAway(BrowserWindowController& controller);
     // Selects the tab showing `url`, else loads it into a start-page tab or a new tab.
-    void showInTab(BrowserViewController& browser, const std::string& url, bool skipStartPages);
+    void showInTab(BrowserViewController& browser, const std::string& url);
     std::set<Uuid> registeredIDs() const;
 
     Scheduler& timers_;

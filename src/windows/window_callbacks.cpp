@@ -65,6 +65,9 @@ void BrowserWindowManager::wireCallbacks(BrowserWindowController& controller, co
     controller.onVisibility = [weak] {
         if (auto manager = weak.lock()) (*manager)->publishState();
     };
+    controller.onMinimize = [weak, windowID] {
+        if (auto manager = weak.lock()) (*manager)->windowMinimized(windowID);
+    };
     controller.onActive = [weak, windowID] {
         auto manager = weak.lock();
         if (!manager) return;

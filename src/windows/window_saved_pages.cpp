@@ -18,23 +18,28 @@ std::string removedAccountMessage() {
         "The account for this saved page or group was removed. Choose an existing website account.");
 }
 
-void BrowserWindowManager::showInTab(BrowserViewController& browser, const std::string& url,
-                                     bool skipStartPages) {
+void BrowserWindowManager::showInTab(BrowserViewController& browser, const std::string& url) {
     const std::string& wanted = comparisonForms_.form(url);
     const auto& tabs = browser.tabs();
+    // A start page is never selected for the page, whatever address it kept from before: it is
+    // an empty tab, which takes the page instead (the selected one first).
+    std::optional<std::size_t> startPage;
     for (std::size_t i = 0; i < tabs.size(); ++i) {
-        if (skipStartPages && tabs[i]->showsStartPage) continue;
+        if (tabs[i]->showsStartPage) {
+            if (!startPage || tabs[i].get() == browser.activeTab()) startPage = i;
+            continue;
+        }
         auto address = tabs[i]->address();
         if (!address || comparisonForms_.form(*address) != wanted) continue;
         browser.selectTab(i, true, true);
         return;
     }
-    // A start page is never selected for the page: it takes the page instead.
-    const BrowserTab* active = browser.activeTab();
-    if (active && active->showsStartPage)
-        browser.load(url);
-    else
+    if (!startPage) {
         browser.addTab(url);
+        return;
+    }
+    if (browser.activeTab() != tabs[*startPage].get()) browser.selectTab(*startPage, false, false);
+    browser.load(url);
 }
 
 void BrowserWindowManager::openSavedPage(const PageClip& clip) {
@@ -52,7 +57,7 @@ void BrowserWindowManager::openSavedPage(const PageClip& clip) {
         }
         BrowserWindowController* controller = showProfile(*clip.profileID);
         if (!controller) return;
-        showInTab(controller->browser(), *url, false);
+        showInTab(controller->browser(), *url);
         controller->browser().restoreReadingPosition(position, *url);
         return;
     }
@@ -92,7 +97,7 @@ void BrowserWindowManager::openSavedPage(const PageClip& clip) {
         // A window already registered under the session's id is the answer: it is used as it is.
         controller = &makeWindowController(std::move(request));
     }
-    showInTab(controller->browser(), *url, true);
+    showInTab(controller->browser(), *url);
     controller->browser().restoreReadingPosition(position, *url);
     releaseLinks(*controller);
     controller->present(true, false, true);

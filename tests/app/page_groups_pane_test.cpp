@@ -1,5 +1,5 @@
 // Page groups through the library's pane on live windows, the server counting the requests; saved
-// pages of one session sharing a window.
+// pages of one session sharing a window, and taking a window's start-page tab.
 #include <gtkmm/clipboard.h>
 
 #include "library/library_pane_context.hpp"
@@ -147,6 +147,21 @@ TEST_F(PageGroupsPaneTest, SavedPagesOfOneSessionShareAWindowAndReuseTheirTab) {
     }
     ASSERT_TRUE(spinUntil([&] { return requests() == 2; }));
     EXPECT_EQ(onScreen(), (std::vector<std::vector<std::string>>{{server.url("/a"), server.url("/b"), "0"}}));
+}
+
+TEST_F(PageGroupsPaneTest, ASavedPageOfAWebsiteTakesItsWindowsStartPageTabWhateverAddressItKept) {
+    auto site = website("Site", "/c");
+    server.page("/a", test::titledPage("A"));
+    startPane({site});
+    // The website's window, brought back with a start page that kept /a from before and a page.
+    auto& window = openOwn(site);
+    window.browser().restoreTabs(
+        {{.address = server.url("/a"), .startPage = true}, {.address = server.url("/c")}}, 1);
+    manager->openSavedPage(PageClip{.address = server.url("/a"), .profileID = site.id});
+    EXPECT_TRUE(spinUntil([&] { return server.requestCount("/a") == 1; }))
+        << "the page is shown, not the start page";
+    EXPECT_FALSE(window.browser().activeTab()->showsStartPage);
+    EXPECT_EQ(onScreen(), (std::vector<std::vector<std::string>>{{server.url("/a"), server.url("/c"), "0"}}));
 }
 
 }  // namespace

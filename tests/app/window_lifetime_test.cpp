@@ -1,13 +1,16 @@
 // Every kind of window the application makes, closed with the close behaviour "Close Window" the
 // three ways a person closes it: the window manager's close request, the title bar's close button
-// and Ctrl+W on its last tab. Each closing runs inside an event of the window it ends; under
-// AddressSanitizer (the lifetime lane) any touch of what is gone stops the test.
+// and Ctrl+W on its last tab, with the address field focused. Each closing runs inside an event of
+// the window it ends; under AddressSanitizer (the lifetime lane) any touch of what is gone stops the
+// test, and neither opening nor closing may make the toolkit warn.
 #include <set>
 
 #include <webkit2/webkit2.h>
 
 #include "app/app_fixture.hpp"
 #include "browser/view/browser_view_controller.hpp"
+
+#include "support/toolkit_warnings.hpp"
 
 #include "support/close_requests.hpp"
 
@@ -76,12 +79,20 @@ TEST_F(WindowLifetime, EveryKindOfWindowClosesFromTheWindowManagerItsCloseButton
         for (CloseWay way : {CloseWay::windowManager, CloseWay::closeButton, CloseWay::closeKey}) {
             SCOPED_TRACE(testing::Message()
                          << kKindNames[static_cast<int>(kind)] << ", " << kWayNames[static_cast<int>(way)]);
+            const int warningsBefore = test::toolkitWarningCount();
             const std::optional<Uuid> id = open(kind, saved);
             ASSERT_TRUE(id);
             BrowserWindowController* window = windows.window(*id);
             ASSERT_NE(window, nullptr);
             FloatingBrowserPanel& panel = window->panel();
             ASSERT_TRUE(spinUntil([&] { return panel.get_mapped(); }));
+            // The person is in the window's address field when it closes: the focus leaves the
+            // field while the title bar is taken apart.
+            ASSERT_TRUE(spinUntil([&] {
+                if (!panel.is_active()) panel.present();
+                return panel.is_active();
+            }));
+            window->browser().focusAddressField();
             switch (way) {
                 case CloseWay::windowManager: test::sendWindowManagerClose(panel); break;
                 case CloseWay::closeButton:
@@ -99,6 +110,7 @@ TEST_F(WindowLifetime, EveryKindOfWindowClosesFromTheWindowManagerItsCloseButton
             }
             ASSERT_TRUE(spinUntil([&] { return windows.window(*id) == nullptr; }));
             EXPECT_NE(windows.lastActiveID, id);
+            EXPECT_EQ(test::toolkitWarningCount(), warningsBefore) << "opening and closing warned";
         }
     }
     // The pop-ups and duplicates came from a page of the browser window.

@@ -44,6 +44,28 @@ TEST(ApplicationLinkFollower, AppliesTheLastApplicationAfterItStayedInFront) {
     EXPECT_EQ(applied.size(), 5u);
 }
 
+TEST(ApplicationLinkFollower, KeepsAMinimisedWebsiteUntilAnotherApplicationHasBeenInFront) {
+    ManualScheduler timers;
+    ApplicationLinkFollower follower(
+        "own.desktop", [](const Application&) {}, timers);
+    const Uuid minimised = Uuid::random();
+    follower.applicationDidActivate("a.desktop");
+    follower.minimisedLinks.insert(minimised);
+    // Each step: the application in front, and whether links still leave the website minimised.
+    const std::pair<Application, bool> steps[] = {
+        {std::nullopt, true},  // the focus passing through no window on its way on
+        {"a.desktop", true},   // the application that was in front, back again
+        {"own.desktop", true},
+        {"b.desktop", false},  // another one: from now on "a" brings it back
+    };
+    for (const auto& [application, stillMinimised] : steps) {
+        SCOPED_TRACE(application.value_or("none"));
+        follower.applicationDidActivate(application);
+        timers.advance(ApplicationLinkFollower::kDebounce);
+        EXPECT_EQ(follower.minimisedLinks.contains(minimised), stillMinimised);
+    }
+}
+
 TEST(DesktopApplicationID, FindsTheDesktopEntryOfAWindow) {
     const std::vector<DesktopApplication> installed = {
         {"org.example.Editor.desktop", std::nullopt},

@@ -2,7 +2,8 @@
 # Edge tucking under openbox: dragging to the work area's edge tucks (18 px, not 19), hovering the
 # handle shows the window without focus, leaving tucks it again, a click untucks, a restart keeps
 # it tucked. Application links: activating a test client whose desktop entry a website is linked
-# to shows its window beside it, another client puts it away, both within 0.3 s never shows it.
+# to shows its window beside it, minimised it stays so until the client comes to the front again,
+# another client puts it away, both within 0.3 s never shows it.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$1" && pwd)
@@ -70,6 +71,13 @@ linked_shown() { [ -n "$(app_window "^$(named Linked)")" ]; }  # application lin
 xdotool windowactivate --sync "$other" windowactivate --sync "$linked"
 check "activating the linked client shows the linked website" wait_for 10 linked_shown
 check "while the client stays active" eval '! wait_for 1 eval "! is_active $linked"'
+shown=$(app_window '^Linked')
+iconic() { xprop -id "$1" WM_STATE 2>/dev/null | grep -q 'Iconic'; }
+xdotool windowminimize "$shown"
+check "the linked website minimised stays minimised" \
+  eval 'wait_for 5 iconic "$shown" && ! wait_for 2 eval "! iconic $shown"'
+xdotool windowactivate --sync "$other" windowactivate --sync "$linked"
+check "until the linked client comes to the front again" wait_for 10 linked_shown
 xdotool windowactivate --sync "$other"
 check "activating another client puts it away" wait_for 5 eval '! linked_shown'
 xdotool windowactivate "$linked" windowactivate "$other"

@@ -1,5 +1,7 @@
 #include "browser/view/browser_toolbar.hpp"
 
+#include <algorithm>
+
 #include <atkmm/object.h>
 
 #include "browser/view/browser_layout.hpp"
@@ -210,14 +212,22 @@ void BrowserToolbar::setTitle(const std::string& title, const std::string& pageA
     showTitleOrField();
 }
 
+bool BrowserToolbar::titleBarHoldsField() const {
+    // The field may be on its way into or out of the title bar: a stack that takes a child out
+    // forgets it before it lets go of it, and the focus leaves the field in between.
+    if (!headerBar_ || address.get_parent() != &titleStack_) return false;
+    const auto children = const_cast<Gtk::Stack&>(titleStack_).get_children();
+    return std::find(children.begin(), children.end(), &address) != children.end();
+}
+
 void BrowserToolbar::showTitleOrField() {
-    if (!headerBar_ || address.is_focus()) return;
+    if (!titleBarHoldsField() || address.is_focus()) return;
     titleStack_.set_visible_child(title_.get_text().empty() ? static_cast<Gtk::Widget&>(address)
                                                               : static_cast<Gtk::Widget&>(titleButton_));
 }
 
 void BrowserToolbar::focusAddress() {
-    if (headerBar_) titleStack_.set_visible_child(address);
+    if (titleBarHoldsField()) titleStack_.set_visible_child(address);
     address.grab_focus();
     address.select_region(0, -1);
 }

@@ -93,6 +93,8 @@ private:
     };
 
     void showTitleOrField();
+    // Whether the field is one of the title stack's children now.
+    bool titleBarHoldsField() const;
     void unpack();
 
     Gtk::HeaderBar* headerBar_ = nullptr;

@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# Windows brought forward by a global shortcut or by Quick Open take the keyboard focus, under
+# openbox and under xfwm4: a new window, a window hidden after it had the focus (its user time is
+# older than the key press) and a window chosen in Quick Open become the active window. A website
+# that an application link showed stays minimised when minimised, until its client comes again.
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=$(cd "$1" && pwd)
+app=$build/quenlith
+tool=$build/tests/programs/profiles_tool/profiles_tool
+source "$here/lib.sh"
+begin_checks focus-links-wm bus -- "$@"
+owned="$owned client_pids" client_pids=""
+need_programs "$app" "$tool" "$(command -v xmessage)" "$(command -v xfwm4)"
+data=$XDG_DATA_HOME/com.quenlith.Quenlith settings=$XDG_CONFIG_HOME/com.quenlith.Quenlith/settings.json
+mkdir -p "$data" "$XDG_CONFIG_HOME/com.quenlith.Quenlith" "$XDG_DATA_HOME/applications"
+printf '[Desktop Entry]\nType=Application\nName=Linked\nExec=xmessage\n' >"$XDG_DATA_HOME/applications/quenlith-test-linked.desktop"
+start_page_server "$work/server.log" /a /b
+
+active() { xprop -root _NET_ACTIVE_WINDOW | sed 's/.*# //; s/,.*//'; }
+is_active() { [ -n "$1" ] && [ $(($(active))) -eq $(($1)) ]; }
+found() { eval "$1=\$(app_window '$2')"; [ -n "${!1}" ]; }
+gone_from_screen() { [ -z "$(app_window "$1")" ]; }
+wm_ready() { xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW; }
+start_xfwm4() {
+  xfwm4 --compositor=off --sm-client-disable >"$work/xfwm4.log" 2>&1 &
+  openbox_pid=$!
+  wait_for 30 wm_ready || { sed 's/^/xfwm4: /' "$work/xfwm4.log"; return 1; }
+}
+
+# Test clients: the linked one's desktop entry is found by its window's instance name.
+for name in other linked; do
+  xmessage -name quenlith-test-$name -geometry +900+600 $name >/dev/null 2>&1 & client_pids="$client_pids $!"
+done
+client() { xdotool search --all --classname "^quenlith-test-$1\$" 2>/dev/null | head -1; }
+wait_for 10 eval 'other=$(client other) linked=$(client linked); [ -n "$other" ] && [ -n "$linked" ]' ||
+  { fail "the test clients start"; exit 1; }
+iconic() { xprop -id "$1" WM_STATE 2>/dev/null | grep -q 'Iconic'; }
+
+for wm in openbox xfwm4; do
+  if [ $wm = openbox ]; then start_openbox 0 0 0 0; else start_xfwm4; fi || { fail "$wm starts"; continue; }
+  # Alpha comes with Ctrl+Alt+1, Beta with Ctrl+Alt+2.
+  "$tool" write "$data/profiles.json" --website Alpha "http://alpha.localhost:$(port_of "$work/server.log")/a" \
+    --shortcut 18,2304 --website Beta "http://beta.localhost:$(port_of "$work/server.log")/b" --shortcut 19,2304 \
+    --website Linked "http://linked.localhost:$(port_of "$work/server.log")/a" --link quenlith-test-linked.desktop &&
+    "$tool" restore-windows "$settings" 0 && sed -i 's/"restoreWindows": false/&, "applicationLinksEnabled": true/' "$settings" ||
+    { fail "the websites and settings are written"; exit 1; }
+  start_app
+  alpha="" beta="" quick=""
+  # The shortcuts are taken on an idle turn after start: pressed again until one is seen, each
+  # press given time enough on a loaded machine.
+  press_until() { xdotool key "$1" && wait_for 8 found "$2" "$3"; }
+  xdotool windowactivate --sync "$other" key a
+  check "$wm: Ctrl+Alt+2 opens Beta" wait_for 30 press_until ctrl+alt+2 beta '^Beta'
+  check "$wm: and gives it the focus" wait_for 5 is_active "$beta"
+  xdotool windowactivate --sync "$other" key a
+  check "$wm: Ctrl+Alt+1 opens Alpha" press_until ctrl+alt+1 alpha '^Alpha'
+  check "$wm: and gives it the focus" wait_for 5 is_active "$alpha"
+
+  # Typed into, Alpha carries the user time of that key; the other client is used after it.
+  xdotool windowactivate --sync "$alpha" key x
+  xdotool windowactivate --sync "$other" key a
+  xdotool key ctrl+alt+1
+  wait_for 5 gone_from_screen '^Alpha' || fail "$wm: a second press hides Alpha"
+  xdotool key ctrl+alt+1
+  check "$wm: a third press shows Alpha again" wait_for 10 found alpha '^Alpha'
+  check "$wm: with the focus" wait_for 5 is_active "$alpha"
+
+  xdotool windowactivate --sync "$beta" key ctrl+k
+  if wait_for 10 found quick '^Quick Open$' && wait_for 5 is_active "$quick"; then
+    xdotool type Alpha
+    xdotool key Return
+    check "$wm: Alpha chosen in Quick Open takes the focus" \
+      wait_for 5 eval 'gone_from_screen "^Quick Open$" && is_active "$alpha"'
+  else
+    fail "$wm: Ctrl+K opens Quick Open with the focus"
+  fi
+
+  shown=""
+  xdotool windowactivate --sync "$other" windowactivate --sync "$linked"
+  check "$wm: activating the linked client shows the linked website" wait_for 10 found shown '^Linked'
+  xdotool windowminimize "$shown"
+  check "$wm: minimised, it stays minimised" eval 'wait_for 5 iconic "$shown" && ! wait_for 2 eval "! iconic $shown"'
+  xdotool windowactivate --sync "$other" windowactivate --sync "$linked"
+  check "$wm: until the linked client comes to the front again" wait_for 10 found shown '^Linked'
+
+  stop_app
+  kill "$openbox_pid" 2>/dev/null
+  wait_for 10 gone "$openbox_pid" || fail "$wm ends"
+  wait "$openbox_pid" 2>/dev/null
+  openbox_pid=""
+  # What it announced stays on the root window: the next one is known by announcing it again.
+  xprop -root -remove _NET_SUPPORTED -remove _NET_SUPPORTING_WM_CHECK
+done
+
+end_checks "focus and links"
