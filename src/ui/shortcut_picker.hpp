@@ -24,6 +24,10 @@ public:
 
     std::function<void(const std::optional<ShortcutConfiguration>&)> onChange;
 
+    // Names the controls by the shortcut they set ("Enable shortcut, Open Launcher"), for a form
+    // that shows several pickers.
+    void setTitle(const std::string& title);
+
     void setValue(const std::optional<ShortcutConfiguration>& value);
     const std::optional<ShortcutConfiguration>& value() const { return value_; }
 
