@@ -504,14 +504,16 @@ std::unique_ptr<QuickOpenWindow> showQuickOpen() {
 }
 
 Gtk::Label* labelWithText(Gtk::Widget& widget, const std::string& text) {
-    if (auto* label = dynamic_cast<Gtk::Label*>(&widget); label && label->get_text() == text) return label;
+    // Titles may come wrapped in direction isolates.
+    if (auto* label = dynamic_cast<Gtk::Label*>(&widget); label && label->get_text().find(text) != Glib::ustring::npos)
+        return label;
     if (auto* container = dynamic_cast<Gtk::Container*>(&widget))
         for (Gtk::Widget* child : container->get_children())
             if (Gtk::Label* found = labelWithText(*child, text)) return found;
     return nullptr;
 }
 
-// The pixel height of the text of the label showing `text` under `widget`.
+// The pixel height of the text of the first label showing `text` under `widget`.
 int textHeight(Gtk::Widget& widget, const std::string& text) {
     Gtk::Label* label = labelWithText(widget, text);
     if (!label) return 0;
