@@ -42,11 +42,13 @@ void collect(AtkObject* object, std::vector<Control>& controls) {
     if (!shown) return;
     const AtkRole role = atk_object_get_role(object);
     const bool comboBox = role == ATK_ROLE_COMBO_BOX;
-    // Labels with selectable text take the focus too, and read their text; lists, tab lists and
-    // scrolled panes pass the focus on to their items, which carry the names.
+    // Labels with selectable text take the focus too, and read their text, as a table's cells read
+    // theirs; lists, tab lists, split and scrolled panes pass the focus on to their items, which
+    // carry the names.
     const bool container = role == ATK_ROLE_SCROLL_PANE || role == ATK_ROLE_PAGE_TAB_LIST ||
                            role == ATK_ROLE_LIST || role == ATK_ROLE_LIST_BOX || role == ATK_ROLE_PANEL ||
-                           role == ATK_ROLE_FILLER;
+                           role == ATK_ROLE_FILLER || role == ATK_ROLE_SPLIT_PANE ||
+                           role == ATK_ROLE_TABLE_CELL;
     if ((focusable || comboBox) && role != ATK_ROLE_LABEL && !container) {
         Control control{nameOf(object),
                         std::string(atk_role_get_name(role)) + " (" +
