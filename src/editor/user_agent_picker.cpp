@@ -8,11 +8,14 @@ namespace quenlith {
 UserAgentPicker::UserAgentPicker() : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 10) {
     for (auto preset : kAllUserAgentPresets) presets_.append(localizedString(rawValue(preset)));
     presets_.set_tooltip_text(localizedString("User agent"));
+    // The section around it is "User agent" already.
+    nameControl(presets_, localizedString("User agent preset"));
     presets_.signal_changed().connect([this] {
         int row = presets_.get_active_row_number();
         if (!updating_ && row >= 0) select(kAllUserAgentPresets[static_cast<std::size_t>(row)]);
     });
     custom_.set_placeholder_text(localizedString("User agent string"));
+    nameControl(custom_, localizedString("User agent string"));
     custom_.set_activates_default(true);  // Return saves, as in the other sheets' fields
     custom_.signal_changed().connect([this] {
         // An emptied field stores the empty text, not the default.

@@ -35,6 +35,7 @@ WebsiteSessionSettings::WebsiteSessionSettings(std::function<WebAppProfile&()> d
     labelToggle(session_, localizedString("Independent Session"),
                 localizedString("Keep cookies and logins separate from other windows."));
     account_.set_placeholder_text(localizedString("Account label (optional)"));
+    nameControl(account_, localizedString("Account label (optional)"));
     styleCaption(shared_);
     sessionBox_.pack_start(session_, Gtk::PACK_SHRINK);
     sessionBox_.pack_start(account_, Gtk::PACK_SHRINK);

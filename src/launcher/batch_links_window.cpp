@@ -26,7 +26,7 @@ void styleNote(Gtk::Label& label, const char* styleClass) {
     label.set_no_show_all(true);
     label.get_style_context()->add_class(styleClass);
     Pango::AttrList attributes;
-    auto size = Pango::Attribute::create_attr_size_absolute(11 * PANGO_SCALE);
+    auto size = Pango::Attribute::create_attr_size(static_cast<int>(11 * kPointsPerPixel * PANGO_SCALE));
     attributes.insert(size);
     label.set_attributes(attributes);
 }

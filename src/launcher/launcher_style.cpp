@@ -17,16 +17,21 @@ constexpr const char* kStyleSheet = R"(
                  border-radius: 12px; padding: 5px 0; }
 .quenlith-tile:hover { background-color: transparent; }
 .quenlith-tile:active { background-color: alpha(@theme_selected_bg_color, 0.12); }
-.quenlith-search { background-color: @theme_base_color; border-radius: 10px; padding: 10px; }
+.quenlith-search { background-color: @theme_base_color; border-radius: 10px; padding: 10px;
+                   border: 1px solid @borders; }
 .quenlith-search entry { border: none; background: none; box-shadow: none; }
 .quenlith-card { background-color: @theme_base_color; border-radius: 12px;
                  border: 1px solid alpha(@theme_fg_color, 0.06); }
-.quenlith-secondary { color: alpha(@theme_fg_color, 0.6); }
+.quenlith-secondary { color: alpha(@theme_fg_color, 0.8); }
 .quenlith-accent { color: @theme_selected_bg_color; }
 .quenlith-warning { color: @warning_color; }
 .quenlith-error { color: @error_color; }
 .quenlith-row { background: none; border: none; box-shadow: none; padding: 0; }
 row:selected .quenlith-accent { color: inherit; }
+.quenlith-launcher button.suggested-action, .quenlith-launcher button.suggested-action:hover {
+    background-image: none; background-color: shade(@theme_selected_bg_color, 0.85); }
+.quenlith-launcher button.suggested-action:active { background-color: shade(@theme_selected_bg_color, 0.75); }
+.quenlith-palette row:selected { background-color: alpha(@theme_selected_bg_color, 0.2); color: @theme_fg_color; }
 .quenlith-guide-number { color: @theme_selected_bg_color; background-color: alpha(@theme_selected_bg_color, 0.1);
                          border-radius: 15px; }
 )";
@@ -55,7 +60,8 @@ void styleLabel(Gtk::Label& label, const std::string& text, double size, int wei
     label.set_text(text);
     label.set_use_markup(false);
     Pango::AttrList attributes;
-    auto font = Pango::Attribute::create_attr_size_absolute(static_cast<int>(size * PANGO_SCALE));
+    // Points, not pixels: the text follows the desktop's text scale (96 dots per inch shows `size` pixels).
+    auto font = Pango::Attribute::create_attr_size(static_cast<int>(size * kPointsPerPixel * PANGO_SCALE));
     attributes.insert(font);
     auto bold = Pango::Attribute::create_attr_weight(static_cast<Pango::Weight>(weight));
     attributes.insert(bold);

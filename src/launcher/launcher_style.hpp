@@ -12,7 +12,12 @@ namespace quenlith {
 // Installs the launcher's style sheet on the default screen once.
 void installLauncherStyle();
 
-// Gives `label` plain text (never markup) of `size` pixels with the given weight and style class.
+// Text sizes are given in pixels at the desktop's standard 96 dots per inch and set in points, so
+// they grow with the desktop's text scale.
+inline constexpr double kPointsPerPixel = 72.0 / 96.0;
+
+// Gives `label` plain text (never markup) of `size` pixels (at a text scale of 1) with the given
+// weight and style class.
 void styleLabel(Gtk::Label& label, const std::string& text, double size, int weight = 400,
                 const std::string& styleClass = "");
 // A new label styled so.

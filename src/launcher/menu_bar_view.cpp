@@ -106,6 +106,7 @@ MenuBarView::MenuBarView(WebAppStore& store, FaviconLoader& icons, BrowserWindow
     moreButton_.add(*symbolAndText("ellipsis.circle", ""));
     moreButton_.set_relief(Gtk::RELIEF_NONE);
     moreButton_.set_tooltip_text(localizedString("More options"));
+    moreButton_.get_accessible()->set_name(localizedString("More options"));
     moreButton_.signal_clicked().connect([this] {
         menu_ = buildMenu(moreMenuEntries());
         popupMenu(*menu_, moreButton_);

@@ -9,6 +9,7 @@
 #include "launcher/main_work_area.hpp"
 #include "model/isolated_text.hpp"
 #include "model/localization.hpp"
+#include "ui/form_rows.hpp"
 #include "ui/icon_names.hpp"
 
 namespace quenlith {
@@ -92,6 +93,8 @@ QuickOpenWindow::QuickOpenWindow(Links links) : links_(std::move(links)) {
     content_.pack_start(searchRow_, Gtk::PACK_SHRINK);
     content_.pack_start(*Gtk::manage(new Gtk::Separator()), Gtk::PACK_SHRINK);
 
+    // A selected row is tinted and keeps the text's own colours, which read on it in every theme.
+    list_.get_style_context()->add_class("quenlith-palette");
     list_.set_activate_on_single_click(true);
     list_.set_selection_mode(Gtk::SELECTION_SINGLE);
     auto* empty = makeLabel(
@@ -189,6 +192,8 @@ void QuickOpenWindow::rebuildRows() {
     rowIDs_.clear();
     for (const auto& item : palette_.items()) {
         list_.append(*itemRow(item));
+        // A row reads as what it opens and what kind of thing that is ("Mail, Website").
+        nameInRow(*list_.get_children().back(), item.title, item.category);
         rowIDs_.push_back(item.id);
     }
     if (palette_.hasQuery()) {
@@ -201,6 +206,7 @@ void QuickOpenWindow::rebuildRows() {
         row->pack_start(*oneLine(makeLabel(localizedFormat("Open or search: %@", {palette_.query()}), 14)),
                         Gtk::PACK_EXPAND_WIDGET);
         list_.append(*row);
+        nameControl(*list_.get_children().back(), localizedFormat("Open or search: %@", {palette_.query()}));
         rowIDs_.emplace_back(kQuickOpenSearchRowID);
     }
     list_.show_all();

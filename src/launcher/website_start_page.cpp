@@ -16,6 +16,7 @@
 #include "model/localization.hpp"
 #include "model/text_limits.hpp"
 #include "model/web_app_store.hpp"
+#include "ui/form_rows.hpp"
 #include "ui/icon_names.hpp"
 #include "ui/site_icon.hpp"
 
@@ -109,12 +110,14 @@ WebsiteStartPage::WebsiteStartPage(WebAppStore& store, FaviconLoader& icons, Bro
     searchBar_.set_margin_bottom(12);
     searchBar_.pack_start(*symbolImage("magnifyingglass", 16), Gtk::PACK_SHRINK);
     entry_.set_placeholder_text(localizedString("Search or enter website"));
+    nameControl(entry_, localizedString("Search or enter website"));
     entry_.set_has_frame(false);
     entry_.set_hexpand(true);
     searchBar_.pack_start(entry_, Gtk::PACK_EXPAND_WIDGET);
     clearButton_.set_image(*symbolImage("xmark.circle.fill", 14));
     clearButton_.set_relief(Gtk::RELIEF_NONE);
     clearButton_.set_tooltip_text(localizedString("Clear Search"));
+    nameControl(clearButton_, localizedString("Clear Search"));
     clearButton_.set_no_show_all(true);
     clearButton_.signal_clicked().connect([this] { setSearch(""); });
     searchBar_.pack_start(clearButton_, Gtk::PACK_SHRINK);

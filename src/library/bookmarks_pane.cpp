@@ -18,6 +18,7 @@
 #include "model/library_store.hpp"
 #include "model/localization.hpp"
 #include "model/uri_components.hpp"
+#include "ui/form_rows.hpp"
 #include "ui/icon_names.hpp"
 
 namespace quenlith {
@@ -41,6 +42,7 @@ BookmarksPane::BookmarksPane(LibraryPaneContext& context,
     auto* collectionLabel = Gtk::manage(new Gtk::Label(localizedString("Collection")));
     toolbar->pack_start(*collectionLabel, Gtk::PACK_SHRINK);
     collection_.set_size_request(200, -1);
+    nameControl(collection_, localizedString("Collection"));
     toolbar->pack_start(collection_, Gtk::PACK_SHRINK);
     collection_.signal_changed().connect([this] {
         if (updating_) return;
@@ -57,6 +59,7 @@ BookmarksPane::BookmarksPane(LibraryPaneContext& context,
 
     model_ = Gtk::ListStore::create(columns_);
     list_.set_model(model_);
+    nameControl(list_, localizedString("Bookmark list"));
     list_.set_headers_visible(false);
     auto* cell = Gtk::manage(new Gtk::CellRendererText());
     cell->property_ellipsize() = Pango::ELLIPSIZE_END;

@@ -4,8 +4,8 @@
 #include <gtkmm/label.h>
 
 #include "library/empty_state.hpp"
-#include "library/row_list.hpp"
 #include "library/library_pane_context.hpp"
+#include "library/row_list.hpp"
 #include "model/address.hpp"
 #include "model/isolated_text.hpp"
 #include "model/library_filters.hpp"
@@ -13,6 +13,7 @@
 #include "model/library_store.hpp"
 #include "model/localization.hpp"
 #include "model/preferences_store.hpp"
+#include "ui/form_rows.hpp"
 #include "ui/icon_names.hpp"
 #include "windows/browser_window_manager.hpp"
 
@@ -35,6 +36,7 @@ HistoryPane::HistoryPane(LibraryPaneContext& context)
 
     auto* toggleRow = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 10));
     auto* toggleLabel = Gtk::manage(new Gtk::Label(localizedString("Remember browsing history")));
+    labelControl(*toggleLabel, switch_);
     toggleRow->pack_start(switch_, Gtk::PACK_SHRINK);
     toggleRow->pack_start(*toggleLabel, Gtk::PACK_SHRINK);
     pack_start(*toggleRow, Gtk::PACK_SHRINK);
@@ -60,6 +62,7 @@ HistoryPane::HistoryPane(LibraryPaneContext& context)
 
     model_ = Gtk::ListStore::create(columns_);
     list_.set_model(model_);
+    nameControl(list_, localizedString("History list"));
     prepareRowList(list_);
     appendMarkupColumn(list_, columns_.markup, 5);
     auto* date = Gtk::manage(new Gtk::CellRendererText());

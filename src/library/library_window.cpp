@@ -19,6 +19,7 @@
 #include "model/localization.hpp"
 #include "model/preferences_store.hpp"
 #include "model/web_app_store.hpp"
+#include "ui/form_rows.hpp"
 #include "ui/icon_names.hpp"
 
 namespace quenlith {
@@ -108,6 +109,7 @@ LibraryWindow::LibraryWindow(LibraryStore& library, WebAppStore& websites, Prefe
     content_.pack_start(*makeHeader(), Gtk::PACK_SHRINK);
     content_.pack_start(*makeSectionPicker(), Gtk::PACK_SHRINK);
     search_.set_placeholder_text(localizedString("Search saved pages and groups…"));
+    nameControl(search_, localizedString("Search saved pages and groups"));
     pad(search_, 20, 20, 0, 12);
     content_.pack_start(search_, Gtk::PACK_SHRINK);
     for (Gtk::Label* line : {&error_, &notice_}) {

@@ -5,14 +5,15 @@
 #include <gtkmm/menuitem.h>
 
 #include "library/empty_state.hpp"
-#include "library/row_list.hpp"
 #include "library/library_pane_context.hpp"
+#include "library/row_list.hpp"
 #include "model/clip_draft.hpp"
 #include "model/isolated_text.hpp"
 #include "model/library_filters.hpp"
 #include "model/library_presentation.hpp"
 #include "model/library_store.hpp"
 #include "model/localization.hpp"
+#include "ui/form_rows.hpp"
 #include "ui/icon_names.hpp"
 
 namespace quenlith {
@@ -84,6 +85,7 @@ ReadLaterPane::ReadLaterPane(LibraryPaneContext& context, std::function<void()> 
 
     model_ = Gtk::ListStore::create(columns_);
     list_.set_model(model_);
+    nameControl(list_, localizedString("Read Later list"));
     prepareRowList(list_);
     auto iconColumn = [this](const Gtk::TreeModelColumn<Glib::ustring>& column) {
         auto* cell = Gtk::manage(new Gtk::CellRendererPixbuf());

@@ -4,6 +4,7 @@
 #include <gtkmm/image.h>
 
 #include "model/localization.hpp"
+#include "ui/form_rows.hpp"
 #include "ui/icon_names.hpp"
 
 namespace quenlith {
@@ -59,6 +60,15 @@ AdFilterDomainList::AdFilterDomainList(std::string emptyText, std::function<std:
 
 AdFilterDomainList::~AdFilterDomainList() { retireTask_.disconnect(); }
 
+void AdFilterDomainList::setTitle(const std::string& title) {
+    title_ = title;
+    nameInRow(field_, localizedString("Domain or website URL"), title);
+    nameInRow(add_, localizedString("Add"), title);
+    // The entries' remove buttons are named as they are made.
+    rowWidgets_.clear();
+    refresh();
+}
+
 void AdFilterDomainList::add() {
     auto changed = editor_.add(read_());
     if (changed && write_) write_(std::move(*changed));
@@ -109,6 +119,7 @@ void AdFilterDomainList::refresh() {
             button->set_image_from_icon_name(iconNameForSymbol("minus.circle"), Gtk::ICON_SIZE_BUTTON);
             button->set_relief(Gtk::RELIEF_NONE);
             button->set_tooltip_text(localizedFormat("Remove %@", {entry}));
+            nameInRow(*button, localizedFormat("Remove %@", {entry}), title_);
             button->signal_clicked().connect([this, entry] { remove(entry); });
             row->pack_start(*text, Gtk::PACK_EXPAND_WIDGET);
             row->pack_end(*button, Gtk::PACK_SHRINK);

@@ -23,6 +23,9 @@ public:
                        std::function<void(std::vector<std::string>)> write);
     ~AdFilterDomainList() override;
 
+    // Names the field and the buttons by the list they change ("Add, Website exceptions"): the
+    // page shows two lists of the same controls.
+    void setTitle(const std::string& title);
     // Runs the field's text through the rules (also what Return in the field does).
     void add();
     void remove(const std::string& entry);
@@ -39,6 +42,7 @@ public:
 
 private:
     const std::string emptyText_;
+    std::string title_;
     std::function<std::vector<std::string>()> read_;
     std::function<void(std::vector<std::string>)> write_;
     AdFilterDomainEditor editor_;

@@ -104,11 +104,13 @@ AdFilteringPane::AdFilteringPane(PreferencesStore& preferences, AdBlocking& bloc
     }
 
     Gtk::Box* exceptions = section(page_, localizedString("Website exceptions"), 8);
+    exceptions_.setTitle(localizedString("Website exceptions"));
     exceptions->pack_start(exceptions_, Gtk::PACK_SHRINK);
     exceptions->pack_start(*note(localizedString("Ads are allowed on these websites and their subdomains, across "
                                                  "all Quenlith sessions.")),
                            Gtk::PACK_SHRINK);
     Gtk::Box* blocked = section(page_, localizedString("Additional blocked domains"), 8);
+    blocked_.setTitle(localizedString("Additional blocked domains"));
     blocked->pack_start(blocked_, Gtk::PACK_SHRINK);
     blocked->pack_start(*note(localizedString("Block third-party resources from these domains. Website exceptions "
                                               "take priority.")),

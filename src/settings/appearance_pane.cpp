@@ -19,10 +19,13 @@ Gtk::SpinButton* makeStepper(double lower, double upper) {
     return stepper;
 }
 
-Gtk::Box* stepperRow(Gtk::Label*& label, Gtk::SpinButton& stepper) {
+// The label shows the value too; the stepper is named by what it sets, and reports its value itself.
+Gtk::Box* stepperRow(Gtk::Label*& label, Gtk::SpinButton& stepper, const std::string& name) {
     auto* row = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 8));
     label = Gtk::manage(new Gtk::Label());
     label->set_xalign(0);
+    label->set_mnemonic_widget(stepper);
+    nameControl(stepper, name);
     row->pack_start(*label, Gtk::PACK_EXPAND_WIDGET);
     row->pack_start(stepper, Gtk::PACK_SHRINK);
     return row;
@@ -48,8 +51,8 @@ AppearancePane::AppearancePane(SettingsContext& context) : context_(context) {
     auto& defaults = addSection(localizedString("Defaults for new websites"));
     width_ = makeStepper(360, 1600);
     height_ = makeStepper(280, 1400);
-    defaults.pack_start(*stepperRow(widthLabel_, *width_), Gtk::PACK_SHRINK);
-    defaults.pack_start(*stepperRow(heightLabel_, *height_), Gtk::PACK_SHRINK);
+    defaults.pack_start(*stepperRow(widthLabel_, *width_, localizedString("Width")), Gtk::PACK_SHRINK);
+    defaults.pack_start(*stepperRow(heightLabel_, *height_, localizedString("Height")), Gtk::PACK_SHRINK);
     compact_ = makeSwitch(localizedString("Compact mode"));
     defaults.pack_start(*compact_, Gtk::PACK_SHRINK);
     defaults.pack_start(*makeCaption(localizedString(

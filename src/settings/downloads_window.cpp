@@ -119,6 +119,9 @@ void DownloadsWindow::showEntry(Row& row, const DownloadEntry& entry) {
                                 Gtk::ICON_SIZE_DND);
     row.name.set_text(entry.name);
     row.name.show();
+    // The list's row reads as its file; its button says which file it acts on.
+    if (GtkWidget* listRow = gtk_widget_get_ancestor(GTK_WIDGET(row.name.gobj()), GTK_TYPE_LIST_BOX_ROW))
+        nameControl(*Glib::wrap(listRow), entry.name);
     // Status texts are kept in English and shown in the interface language; a failure's own
     // description is shown as it came.
     row.status.set_text(localizedString(entry.status));
@@ -132,9 +135,11 @@ void DownloadsWindow::showEntry(Row& row, const DownloadEntry& entry) {
     if (running) row.bytes.set_text(downloadByteText(entry.received, entry.expected));
     if (entry.isActive) {
         row.button.set_label(localizedString("Cancel"));
+        nameInRow(row.button, localizedString("Cancel"), entry.name);
         row.button.show();
     } else if (entry.status == download_status::complete) {
         row.button.set_label(localizedString("Show in Files"));
+        nameInRow(row.button, localizedString("Show in Files"), entry.name);
         row.button.show();
     } else {
         row.button.hide();

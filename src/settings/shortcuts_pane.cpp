@@ -31,6 +31,7 @@ ShortcutsPane::ShortcutsPane(SettingsContext& context) : context_(context) {
     };
 
     auto& launcher = addSection(localizedString("Open Launcher"));
+    launcher_.setTitle(localizedString("Open Launcher"));
     launcher.pack_start(launcher_, Gtk::PACK_SHRINK);
     launcher.pack_start(*errorLabel("launcher", false), Gtk::PACK_SHRINK);
 
@@ -51,6 +52,7 @@ ShortcutsPane::ShortcutsPane(SettingsContext& context) : context_(context) {
         heading->set_xalign(0);
         styleHeadline(*heading);
         active.pack_start(*heading, Gtk::PACK_SHRINK);
+        picker->setTitle(localizedString(title));
         active.pack_start(*picker, Gtk::PACK_SHRINK);
     }
     validation_ = makeErrorLabel();
@@ -147,6 +149,7 @@ void ShortcutsPane::rebuildWebsites() {
                                                                            : localizedString("Not set")));
         shortcut->get_style_context()->add_class("dim-label");
         auto* edit = Gtk::manage(new Gtk::Button(localizedString("Edit")));
+        nameInRow(*edit, localizedString("Edit"), website.name);
         edit->signal_clicked().connect([this, id = website.id] {
             if (context_.services.onEdit) context_.services.onEdit(id);
         });

@@ -109,10 +109,17 @@ void WebsitesPane::rebuild() {
                                                       if (auto website = context_.store.profile(id))
                                                           context_.requestDeletion(*website);
                                                   }));
-        for (Gtk::Widget* control : std::initializer_list<Gtk::Widget*>{row.menuBar, row.up, row.down, row.edit,
-                                                                         row.newAccount, row.remove})
+        for (Gtk::Button* control : std::initializer_list<Gtk::Button*>{
+                 row.menuBar, row.up, row.down, row.edit, row.newAccount, row.remove}) {
+            // Every row has the same controls: each names the website it acts on.
+            const Glib::ustring action =
+                control->get_label().empty() ? control->get_tooltip_text() : control->get_label();
+            nameInRow(*control, action, website.displayTitle());
             line->pack_start(*control, Gtk::PACK_SHRINK);
+        }
         list_.append(*line);
+        // The row takes the focus on its own way through the list: it reads as its website.
+        if (Gtk::Widget* listRow = line->get_parent()) nameControl(*listRow, website.displayTitle());
         rows_.push_back(row);
     }
     list_.show_all();

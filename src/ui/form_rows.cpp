@@ -1,6 +1,9 @@
 #include "ui/form_rows.hpp"
 
+#include <atkmm/object.h>
 #include <pangomm/attrlist.h>
+
+#include "model/localization.hpp"
 
 namespace quenlith {
 
@@ -58,10 +61,23 @@ Gtk::Box* makeLabeledRow(const std::string& label, Gtk::Widget& control) {
     auto* text = Gtk::manage(new Gtk::Label(label));
     text->set_xalign(0);
     text->set_size_request(110, -1);
-    text->set_mnemonic_widget(control);
+    labelControl(*text, control);
     row->pack_start(*text, Gtk::PACK_SHRINK);
     row->pack_start(control, Gtk::PACK_EXPAND_WIDGET);
     return row;
+}
+
+void labelControl(Gtk::Label& label, Gtk::Widget& control) {
+    label.set_mnemonic_widget(control);
+    nameControl(control, label.get_text());
+}
+
+void nameControl(Gtk::Widget& control, const std::string& name) {
+    if (auto accessible = control.get_accessible()) accessible->set_name(name);
+}
+
+void nameInRow(Gtk::Widget& control, const std::string& action, const std::string& row) {
+    nameControl(control, localizedFormat("%@, %@", {action, row}));
 }
 }  // namespace quenlith
 

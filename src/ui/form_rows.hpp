@@ -27,8 +27,19 @@ Gtk::CheckButton* makeSwitch(const std::string& label);
 }  // namespace quenlith
 
 namespace quenlith {
-// A managed row of a label and a control that takes the rest of the width.
+// A managed row of a label and a control that takes the rest of the width, the control named by
+// the label for assistive technologies.
 Gtk::Box* makeLabeledRow(const std::string& label, Gtk::Widget& control);
+// Names `control` by the visible `label` beside it: a labelled-by relation (the label's mnemonic
+// widget) and the label's text as its accessible name, so a screen reader reads the label, and a
+// drop-down is not named by the value it shows.
+void labelControl(Gtk::Label& label, Gtk::Widget& control);
+// Names a control that has no label of its own (a search field by what it searches, a repeated
+// button by its row).
+void nameControl(Gtk::Widget& control, const std::string& name);
+// Names a control that repeats on every row (or section) by what it does and which row it acts
+// on ("Edit, Example"), so the repeated controls of one window differ.
+void nameInRow(Gtk::Widget& control, const std::string& action, const std::string& row);
 }  // namespace quenlith
 
 namespace quenlith {

@@ -27,6 +27,8 @@ ShortcutPicker::ShortcutPicker()
     for (const auto& key : shortcutKeyTable()) keys_.append(std::string(key.name));
     keys_.set_size_request(105, -1);
     keys_.set_tooltip_text(localizedString("Key"));
+    // Named by what it picks, not by the key it shows.
+    nameControl(keys_, localizedString("Key"));
     keys_.signal_changed().connect([this] {
         int row = keys_.get_active_row_number();
         if (updating_ || row < 0) return;
@@ -40,6 +42,12 @@ ShortcutPicker::ShortcutPicker()
     pack_start(row_, Gtk::PACK_SHRINK);
     row_.set_no_show_all(true);
     showValue();
+}
+
+void ShortcutPicker::setTitle(const std::string& title) {
+    nameInRow(enable_, enable_.get_label(), title);
+    for (auto& toggle : modifiers_) nameInRow(toggle, toggle.get_label(), title);
+    nameInRow(keys_, localizedString("Key"), title);
 }
 
 void ShortcutPicker::setValue(const std::optional<ShortcutConfiguration>& value) {

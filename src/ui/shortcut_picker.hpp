@@ -28,6 +28,10 @@ public:
     // that it offers a free one.
     std::function<std::vector<ShortcutConfiguration>()> heldElsewhere;
 
+    // Names the controls by the shortcut they set ("Enable shortcut, Open Launcher"), for a form
+    // that shows several pickers.
+    void setTitle(const std::string& title);
+
     void setValue(const std::optional<ShortcutConfiguration>& value);
     const std::optional<ShortcutConfiguration>& value() const { return value_; }
 

@@ -15,6 +15,7 @@
 #include "editor/website_proxy_settings_view.hpp"
 #include "model/user_agent.hpp"
 #include "settings/ad_filtering_pane.hpp"
+#include "support/accessibility_walk.hpp"
 #include "support/child_process_test.hpp"
 #include "support/granting_key_grabber.hpp"
 #include "support/keyring_daemon.hpp"
@@ -150,6 +151,27 @@ TEST_F(BrowserSheetsTest, WindowSettingsAndUserAgentApplyOnSaveAndAreSavedToTheW
     const Uuid id = window.id;
     environment->windows().close(id);
     EXPECT_TRUE(spinUntil([&] { return !environment->browserSheets().sheet(id) && !environment->windows().window(id); }));
+}
+
+// A screen reader's walk of a website's window and of each of its sheets (the proxy sheet with its
+// fields shown): every control named, no drop-down named by its value, no two controls of one name.
+TEST_F(BrowserSheetsTest, TheWindowAndItsSheetsReadWithANameForEveryControl) {
+    server.page("/page", "<title>Page</title>");
+    BrowserWindowController& window = open("/page");
+    EXPECT_THAT(test::accessibilityProblems(window.panel()), testing::IsEmpty());
+    BrowserViewController& browser = window.browser();
+    for (auto show : {&BrowserViewController::showWindowSettingsSheet, &BrowserViewController::showUserAgentSheet,
+                      &BrowserViewController::showProxySheet}) {
+        (browser.*show)();
+        Gtk::Dialog* shown = sheet<Gtk::Dialog>(window);
+        ASSERT_NE(shown, nullptr);
+        if (auto* proxySheet = dynamic_cast<WebsiteProxySettingsView*>(shown))
+            test::fillProxy(proxySheet->sessionSettings(), 1, "3128", "ann", "secret");
+        ASSERT_TRUE(spinUntil([&] { return shown->get_mapped(); }));
+        EXPECT_THAT(test::accessibilityProblems(*shown), testing::IsEmpty()) << G_OBJECT_TYPE_NAME(shown->gobj());
+        shown->response(Gtk::RESPONSE_CANCEL);
+        ASSERT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(window) == nullptr; }));
+    }
 }
 
 TEST_F(BrowserSheetsTest, ProxySheetMovesTheWebsiteOntoAnAuthenticatedProxyAndBack) {

@@ -13,6 +13,7 @@
 #include "library/library_window.hpp"
 #include "library/read_later_pane.hpp"
 #include "model/preferences_store.hpp"
+#include "support/accessibility_walk.hpp"
 
 namespace quenlith {
 namespace {
@@ -147,6 +148,22 @@ TEST_F(LibraryWindowTest, OpensOnTheChosenSectionAndKeepsItsState) {
     EXPECT_EQ(again.searchField().get_text(), "two") << "with its search";
     showLibrary(SavedPagesSection::history);
     EXPECT_EQ(environment->savedPagesNavigation.section(), SavedPagesSection::history);
+}
+
+// A screen reader's walk of every section with two saved pages: every control named (the search
+// field by what it searches), no drop-down named by its value, no two controls of one name.
+TEST_F(LibraryWindowTest, EverySectionReadsWithANameForEveryControl) {
+    addClip("One", "https://one.example.com", ReadingState::unread);
+    addClip("Two", "https://two.example.com", ReadingState::unread);
+    for (auto section : {SavedPagesSection::later, SavedPagesSection::bookmarks, SavedPagesSection::groups,
+                         SavedPagesSection::history}) {
+        SCOPED_TRACE(static_cast<int>(section));
+        LibraryWindow& window = showLibrary(section);
+        ASSERT_TRUE(spinUntil([&] { return window.get_mapped(); }));
+        settle();
+        EXPECT_THAT(test::accessibleControlNames(window), testing::Contains("Search saved pages and groups"));
+        EXPECT_THAT(test::accessibilityProblems(window), testing::IsEmpty());
+    }
 }
 
 TEST_F(LibraryWindowTest, SavePageTakesTheSelectionAndWritesTheLibrary) {

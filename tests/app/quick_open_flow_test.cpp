@@ -10,6 +10,7 @@
 #include "launcher/guide_window.hpp"
 #include "launcher/quick_open_window.hpp"
 #include "model/localization.hpp"
+#include "support/accessibility_walk.hpp"
 
 namespace quenlith {
 namespace {
@@ -141,6 +142,7 @@ TEST_F(QuickOpenFlowTest, GuideShowsEverySectionAndItsShortcutsCanBeCopied) {
     GuideWindow* guide = shown<GuideWindow>(Kind::guide);
     ASSERT_TRUE(guide);
     ASSERT_TRUE(spinUntil([&] { return guide->get_mapped(); }));
+    EXPECT_THAT(test::accessibilityProblems(*guide), testing::IsEmpty());
     const auto texts = test::drawnTexts(*guide);
     for (const auto& [title, text] : guideSections())
         for (const char* shown : {title, text})

@@ -1,3 +1,4 @@
+#include <gtkmm/expander.h>
 #include <gtkmm/messagedialog.h>
 
 #include "app/app_fixture.hpp"
@@ -8,6 +9,7 @@
 #include "model/proxy_vault_fake.hpp"
 #include "model/user_agent.hpp"
 #include "model/web_app_store.hpp"
+#include "support/accessibility_walk.hpp"
 #include "support/child_process_test.hpp"
 #include "support/keyring_daemon.hpp"
 #include "support/proxy_servers.hpp"
@@ -62,6 +64,28 @@ TEST_F(WebsiteEditorTest, ShortcutRoundTripsThroughTheFile) {
     presenter->showEditWebsite(website.id);
     EXPECT_EQ(editor().draft().globalShortcut, (ShortcutConfiguration{96, 0x1B00}));
     EXPECT_EQ(editor().shortcutPicker().text(), "Ctrl+Alt+Shift+Super+F5");
+}
+
+void expandAll(Gtk::Widget& widget) {
+    if (auto* expander = dynamic_cast<Gtk::Expander*>(&widget)) expander->set_expanded(true);
+    if (auto* container = dynamic_cast<Gtk::Container*>(&widget))
+        for (Gtk::Widget* child : container->get_children()) expandAll(*child);
+}
+
+// A screen reader's walk of the editor with every section open and the website proxy on: every
+// field is named by its label (the account field by its placeholder), no drop-down by its value.
+TEST_F(WebsiteEditorTest, EveryControlReadsWithTheNameOfItsLabel) {
+    open();
+    presenter->showAddWebsite();
+    test::fillProxy(editor().sessionSettings(), 1, "3128", "ann", "secret");
+    expandAll(editor());
+    ASSERT_TRUE(test::spinUntil(
+        [&] { return editor().get_mapped() && editor().sessionSettings().hostField().get_mapped(); }));
+    EXPECT_THAT(
+        test::accessibleControlNames(editor()),
+        testing::IsSupersetOf({"Name", "Website URL", "Page zoom", "Account label (optional)", "Proxy type",
+                               "Proxy Host", "Proxy Port", "Proxy Username", "Proxy Password"}));
+    EXPECT_THAT(test::accessibilityProblems(editor()), testing::IsEmpty());
 }
 
 TEST_F(WebsiteEditorTest, RefusedSaveKeepsTheEditsAndRemovesThePasswordItMade) {

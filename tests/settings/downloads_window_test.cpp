@@ -2,6 +2,7 @@
 // download open.
 #include <filesystem>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <gtkmm/messagedialog.h>
 #include <webkit2/webkit2.h>
@@ -10,10 +11,11 @@
 #include "browser/scripted_location_chooser.hpp"
 #include "browser/streaming_server.hpp"
 #include "settings/downloads_window.hpp"
-#include "ui/alert.hpp"
+#include "support/accessibility_walk.hpp"
 #include "support/main_loop.hpp"
 #include "support/temp_environment.hpp"
 #include "support/test_http_server.hpp"
+#include "ui/alert.hpp"
 
 namespace quenlith {
 namespace {
@@ -68,6 +70,7 @@ TEST(DownloadsWindowTest, ProgressCancelAndClearFinished) {
     const Uuid large = download(streaming.url("/large.bin"), "large.bin");
     DownloadsWindow::Row& row = *window.row(large);
     ASSERT_TRUE(spinUntil([&] { return row.progress.get_visible() && row.progress.get_fraction() > 0.05; }));
+    EXPECT_THAT(test::accessibilityProblems(window), testing::IsEmpty()) << "a screen reader's walk";
     EXPECT_EQ(row.bytes.get_text(), downloadByteText(manager.entry(large)->received, kTenMegabytes));
     EXPECT_NE(row.bytes.get_text().find(" / 10.0\u00a0MB"), std::string::npos) << row.bytes.get_text();
     EXPECT_LT(row.progress.get_fraction(), 0.5);

@@ -9,6 +9,7 @@
 #include "settings/settings_fixture.hpp"
 #include "settings/shortcuts_pane.hpp"
 #include "settings/websites_pane.hpp"
+#include "support/accessibility_walk.hpp"
 #include "ui/action_button.hpp"
 #include "ui/site_icon.hpp"
 #include "windows/hot_key_manager.hpp"
@@ -19,6 +20,10 @@ namespace {
 using test::spinUntil;
 
 class SettingsWindowTest : public test::SettingsFixture {};
+
+bool accessibleControlNamesEmpty(Gtk::Widget& root) {
+    return test::accessibleControlNames(root).empty();
+}
 
 TEST_F(SettingsWindowTest, EveryLiveControlWritesItsFileAtOnceAndTheWindowsFollow) {
     auto site = website("Site", "/site");
@@ -98,6 +103,25 @@ TEST_F(SettingsWindowTest, ALongMessageWrapsWithinTheWindowsWidthOnEveryTab) {
     int minimum = 0, natural = 0;
     settings->get_preferred_width(minimum, natural);
     EXPECT_LE(natural, 700) << "the websites file's error: " << settings->websitesPane().errorText();
+}
+
+// A screen reader's walk of every tab: every control has a name, no drop-down is named by the value
+// it shows, and the controls every website row (and every domain list) repeats say which row.
+TEST_F(SettingsWindowTest, EveryTabReadsWithANameForEveryControl) {
+    start({website("Mail", "/mail"), website("News", "/news")});
+    ASSERT_TRUE(spinUntil([&] { return settings->get_mapped(); }));
+    for (auto tab : {SettingsWindow::general, SettingsWindow::appearance, SettingsWindow::websites,
+                     SettingsWindow::shortcuts, SettingsWindow::network, SettingsWindow::adFiltering,
+                     SettingsWindow::privacy}) {
+        SCOPED_TRACE(tab);
+        settings->selectTab(tab);
+        ASSERT_TRUE(spinUntil([&] { return !accessibleControlNamesEmpty(*settings); }));
+        EXPECT_THAT(test::accessibilityProblems(*settings), testing::IsEmpty());
+    }
+    settings->selectTab(SettingsWindow::websites);
+    EXPECT_THAT(test::accessibleControlNames(*settings), testing::IsSupersetOf({"Edit, Mail", "Edit, News"}));
+    settings->selectTab(SettingsWindow::appearance);
+    EXPECT_THAT(test::accessibleControlNames(*settings), testing::IsSupersetOf({"Theme", "Width", "Height"}));
 }
 
 TEST_F(SettingsWindowTest, TheNetworkPagesResultLineIsScrolledIntoViewAfterSave) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include <atkmm/object.h>
+#include <gtk/gtk-a11y.h>
 #include <gtkmm/adjustment.h>
 
 #include "browser/view/browser_layout.hpp"
@@ -31,14 +33,64 @@ void showIcon(Gtk::Image& image, const void* icon) {
     image.set_pixel_size(kIconSize);
 }
 
+// Assistive technologies see the strip as a page-tab list and each tab as a page tab that says
+// whether it is the selected one; a plain button reports neither. The tab's button is a GtkButton
+// subclass whose accessible adds the role and the state.
+constexpr const char* kSelectedKey = "quenlith-tab-selected";
+AtkObjectClass* tabAccessibleParent = nullptr;
+
+GType tabAccessibleType() {
+    static const GType type = [] {
+        GTypeQuery query;
+        g_type_query(GTK_TYPE_BUTTON_ACCESSIBLE, &query);
+        auto classInit = [](gpointer klass, gpointer) {
+            tabAccessibleParent = ATK_OBJECT_CLASS(g_type_class_peek_parent(klass));
+            ATK_OBJECT_CLASS(klass)->initialize = [](AtkObject* object, gpointer data) {
+                tabAccessibleParent->initialize(object, data);
+                object->role = ATK_ROLE_PAGE_TAB;
+            };
+            ATK_OBJECT_CLASS(klass)->ref_state_set = [](AtkObject* object) {
+                AtkStateSet* states = tabAccessibleParent->ref_state_set(object);
+                GtkWidget* widget = gtk_accessible_get_widget(GTK_ACCESSIBLE(object));
+                if (!widget) return states;
+                atk_state_set_add_state(states, ATK_STATE_SELECTABLE);
+                if (g_object_get_data(G_OBJECT(widget), kSelectedKey))
+                    atk_state_set_add_state(states, ATK_STATE_SELECTED);
+                return states;
+            };
+        };
+        return g_type_register_static_simple(GTK_TYPE_BUTTON_ACCESSIBLE, "QuenlithTabAccessible",
+                                             query.class_size, classInit, query.instance_size, nullptr,
+                                             GTypeFlags(0));
+    }();
+    return type;
+}
+
+GType tabButtonType() {
+    static const GType type = [] {
+        GTypeQuery query;
+        g_type_query(GTK_TYPE_BUTTON, &query);
+        auto classInit = [](gpointer klass, gpointer) {
+            gtk_widget_class_set_accessible_type(GTK_WIDGET_CLASS(klass), tabAccessibleType());
+        };
+        return g_type_register_static_simple(GTK_TYPE_BUTTON, "QuenlithTabButton", query.class_size,
+                                             classInit, query.instance_size, nullptr, GTypeFlags(0));
+    }();
+    return type;
+}
+
 }  // namespace
 
 // One tab: the select button (icon and title) and the close button, drawn as one tab.
 struct TabStrip::Item {
     explicit Item(const std::string& closeText)
-        : row(Gtk::ORIENTATION_HORIZONTAL, 0), face(Gtk::ORIENTATION_HORIZONTAL, 6), close("xmark", closeText) {}
+        : row(Gtk::ORIENTATION_HORIZONTAL, 0),
+          button(*Gtk::manage(Glib::wrap(GTK_BUTTON(g_object_new(tabButtonType(), nullptr))))),
+          face(Gtk::ORIENTATION_HORIZONTAL, 6),
+          close("xmark", closeText) {}
     Gtk::Box row;
-    Gtk::Button button;
+    // Managed: the row it is packed into ends it.
+    Gtk::Button& button;
     Gtk::Box face;
     Gtk::Image icon;
     Gtk::Label label;
@@ -50,6 +102,8 @@ TabStrip::TabStrip(Scheduler& scheduler)
       box_(Gtk::ORIENTATION_HORIZONTAL, 4),
       newTab_("plus", localizedString("New Tab (Ctrl+T)")) {
     box_.get_style_context()->add_class("quenlith-tab-strip");
+    box_.get_accessible()->set_role(Atk::ROLE_PAGE_TAB_LIST);
+    box_.get_accessible()->set_name(localizedString("Tabs"));
     box_.set_margin_top(3);
     box_.set_margin_bottom(3);
     box_.set_margin_start(6);
@@ -138,7 +192,11 @@ void TabStrip::show(std::size_t activeIndex, const std::vector<TabStripEntry>& e
         item->button.set_tooltip_text(entry.pageURL.empty() ? localizedString("New Tab") : entry.pageURL);
         item->row.get_style_context()->add_class("quenlith-tab");
         item->row.set_size_request(96, -1);
-        if (i == activeIndex) item->row.get_style_context()->add_class("quenlith-tab-active");
+        item->button.get_accessible()->set_name(entry.displayTitle);
+        if (i == activeIndex) {
+            item->row.get_style_context()->add_class("quenlith-tab-active");
+            g_object_set_data(G_OBJECT(item->button.gobj()), kSelectedKey, GINT_TO_POINTER(1));
+        }
         item->button.signal_clicked().connect([this, id] {
             if (onSelect) onSelect(id);
         });

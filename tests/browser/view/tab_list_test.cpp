@@ -1,8 +1,12 @@
 #include "browser/view/tab_list.hpp"
+#include "browser/view/tab_strip.hpp"
 #include "browser/view/tab_title.hpp"
 
 #include <gtest/gtest.h>
 #include <gtkmm/label.h>
+#include <gtkmm/window.h>
+
+#include "model/scheduler.hpp"
 
 namespace quenlith {
 namespace {
@@ -178,6 +182,43 @@ TEST(TabStrip, ButtonTitlePrefixesHaveGlyphsInTheInterfaceFont) {
         Gtk::Label label(tabButtonTitle(entry));
         EXPECT_EQ(pango_layout_get_unknown_glyphs_count(label.get_layout()->gobj()), 0)
             << tabButtonTitle(entry);
+    }
+}
+
+// The page tabs under an accessible object, by name, with whether each reports itself selected.
+void collectPageTabs(AtkObject* object, std::vector<std::pair<std::string, bool>>& tabs) {
+    if (atk_object_get_role(object) == ATK_ROLE_PAGE_TAB) {
+        AtkStateSet* states = atk_object_ref_state_set(object);
+        const char* name = atk_object_get_name(object);
+        tabs.emplace_back(name ? name : "", atk_state_set_contains_state(states, ATK_STATE_SELECTED));
+        g_object_unref(states);
+    }
+    for (int index = 0; index < atk_object_get_n_accessible_children(object); ++index) {
+        AtkObject* child = atk_object_ref_accessible_child(object, index);
+        collectPageTabs(child, tabs);
+        g_object_unref(child);
+    }
+}
+
+// A screen reader sees the strip as a page-tab list whose selected tab says so, and follows the
+// selection.
+TEST(TabStrip, TheSelectedTabReportsItselfSelectedInAPageTabList) {
+    ManualScheduler scheduler;
+    TabStrip strip(scheduler);
+    Gtk::Window window;
+    window.add(strip.view());
+    window.show_all();
+    const std::vector<TabStripEntry> entries{{Uuid::random(), false, false, "Mail", ""},
+                                             {Uuid::random(), false, false, "News", ""}};
+    using Tabs = std::vector<std::pair<std::string, bool>>;
+    for (auto [active, expected] : {std::pair{0, Tabs{{"Mail", true}, {"News", false}}},
+                                    std::pair{1, Tabs{{"Mail", false}, {"News", true}}}}) {
+        strip.show(active, entries);
+        AtkObject* list = gtk_widget_get_accessible(GTK_WIDGET(strip.box().gobj()));
+        EXPECT_EQ(atk_object_get_role(list), ATK_ROLE_PAGE_TAB_LIST);
+        Tabs tabs;
+        collectPageTabs(list, tabs);
+        EXPECT_EQ(tabs, expected) << "tab " << active << " selected";
     }
 }
 

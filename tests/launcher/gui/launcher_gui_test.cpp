@@ -10,6 +10,7 @@
 #include <gtkmm/menu.h>
 #include <gtkmm/menubutton.h>
 #include <gtkmm/messagedialog.h>
+#include <gtkmm/settings.h>
 
 #include "app/app_fixture.hpp"
 #include "app/focus_walk.hpp"
@@ -20,12 +21,14 @@
 #include "browser/view/browser_view_controller.hpp"
 #include "launcher/launcher_window.hpp"
 #include "launcher/menu_bar_view.hpp"
+#include "launcher/quick_open_window.hpp"
 #include "launcher/running_websites_view.hpp"
 #include "launcher/website_start_page.hpp"
 #include "launcher/website_tile.hpp"
 #include "model/file_test_support.hpp"
 #include "model/localization.hpp"
 #include "model/localization_testing.hpp"
+#include "support/accessibility_walk.hpp"
 #include "support/background_process.hpp"
 #include "support/proxy_servers.hpp"
 #include "support/test_images.hpp"
@@ -616,6 +619,108 @@ TEST_F(LauncherGuiTest, EveryControlIsWholeInTheFrameOfTheScreen) {
         EXPECT_LE(minimum, frame.width);
         launcher.view().setShowRunning(false);
     }
+}
+
+// Quick Open with a tab and a website of one title, for the walks, contrasts and text sizes below.
+std::unique_ptr<QuickOpenWindow> showQuickOpen() {
+    QuickOpenWindow::Links links;
+    links.results = [](const std::string&) {
+        return std::vector<QuickOpenItem>{
+            {"tab", "Mail", "https://mail.localhost/", "Tab", "globe", {}},
+            {"site", "Mail", "https://mail.localhost/", "Website", "globe", {}}};
+    };
+    auto palette = std::make_unique<QuickOpenWindow>(links);
+    palette->show();
+    EXPECT_TRUE(spinUntil([&] { return palette->get_mapped() && !test::drawnTexts(*palette).empty(); }));
+    return palette;
+}
+
+Gtk::Label* labelWithText(Gtk::Widget& widget, const std::string& text) {
+    // Titles may come wrapped in direction isolates.
+    if (auto* label = dynamic_cast<Gtk::Label*>(&widget); label && label->get_text().find(text) != Glib::ustring::npos)
+        return label;
+    if (auto* container = dynamic_cast<Gtk::Container*>(&widget))
+        for (Gtk::Widget* child : container->get_children())
+            if (Gtk::Label* found = labelWithText(*child, text)) return found;
+    return nullptr;
+}
+
+// The pixel height of the text of the first label showing `text` under `widget`.
+int textHeight(Gtk::Widget& widget, const std::string& text) {
+    Gtk::Label* label = labelWithText(widget, text);
+    if (!label) return 0;
+    int width = 0, height = 0;
+    label->get_layout()->get_pixel_size(width, height);
+    return height;
+}
+
+// A screen reader's walk of the launcher and of Quick Open: every control named, the search
+// fields by what they search, the rows that repeat a title by their kind.
+TEST_F(LauncherGuiTest, TheLauncherAndQuickOpenReadWithANameForEveryControl) {
+    start({website("Local Page", "/local"), website("Other Page", "/other")});
+    LauncherWindow& launcher = controller->launcher();
+    launcher.showAt(640, 0);
+    ASSERT_TRUE(
+        spinUntil([&] { return launcher.get_mapped() && !test::accessibleControlNames(launcher).empty(); }));
+    EXPECT_THAT(test::accessibleControlNames(launcher),
+                testing::IsSupersetOf({"Search or enter website", "More options"}));
+    EXPECT_THAT(test::accessibilityProblems(launcher), testing::IsEmpty());
+
+    auto palette = showQuickOpen();
+    EXPECT_THAT(test::accessibleControlNames(*palette),
+                testing::IsSupersetOf({"Mail, Tab", "Mail, Website"}));
+    EXPECT_THAT(test::accessibilityProblems(*palette), testing::IsEmpty());
+}
+
+// The text of Quick Open's rows (and every launcher label styled alike) grows with the desktop's
+// text scale.
+TEST_F(LauncherGuiTest, QuickOpenTextFollowsTheDesktopTextScale) {
+    auto settings = Gtk::Settings::get_default();
+    const int saved = settings->property_gtk_xft_dpi();
+    settings->property_gtk_xft_dpi() = 96 * 1024;
+    const int plain = textHeight(*showQuickOpen(), "Mail");
+    settings->property_gtk_xft_dpi() = 96 * 1024 * 3 / 2;
+    const int scaled = textHeight(*showQuickOpen(), "Mail");
+    settings->property_gtk_xft_dpi() = saved;
+    ASSERT_GT(plain, 0);
+    EXPECT_NEAR(static_cast<double>(scaled) / plain, 1.5, 0.15) << plain << " px, then " << scaled << " px";
+}
+
+// Every label of Quick Open, a selected row's among them, and of the launcher's search bar reads at
+// 4.5:1 or more in the default and the high-contrast theme, and the search bar keeps a border.
+TEST_F(LauncherGuiTest, TextContrastIsAtLeastFourAndAHalfInTheDefaultAndHighContrastThemes) {
+    start({website("Local Page", "/local")});
+    auto settings = Gtk::Settings::get_default();
+    const Glib::ustring savedTheme = settings->property_gtk_theme_name();
+    for (const char* theme : {"Adwaita", "HighContrast"}) {
+        SCOPED_TRACE(theme);
+        settings->property_gtk_theme_name() = theme;
+        // Windows built after the change, styled from the start by the theme.
+        controller.reset();
+        controller = std::make_unique<StatusBarController>(*environment, nullptr);
+        auto palette = showQuickOpen();
+        LauncherWindow& launcher = controller->launcher();
+        launcher.showAt(640, 0);
+        ASSERT_TRUE(spinUntil([&] { return launcher.get_mapped(); }));
+        for (Gtk::Widget* window : std::initializer_list<Gtk::Widget*>{palette.get(), &launcher})
+            for (const test::TextContrast& text : test::labelContrasts(*window))
+                EXPECT_GE(text.ratio, 4.5) << "\"" << text.text << "\"";
+        ASSERT_NE(launcher.view().startPage(), nullptr);
+        GtkWidget* bar = gtk_widget_get_parent(GTK_WIDGET(launcher.view().startPage()->searchField().gobj()));
+        GtkStyleContext* style = gtk_widget_get_style_context(bar);
+        GtkBorder border;
+        gtk_style_context_get_border(style, gtk_style_context_get_state(style), &border);
+        GdkRGBA* line = nullptr;
+        GdkRGBA* field = nullptr;
+        gtk_style_context_get(style, gtk_style_context_get_state(style), "border-top-color", &line,
+                              "background-color", &field, nullptr);
+        EXPECT_GE(border.top, 1);
+        EXPECT_GE(test::contrastRatio(Gdk::RGBA(line), Gdk::RGBA(field)), 1.3) << "the search field's border";
+        gdk_rgba_free(line);
+        gdk_rgba_free(field);
+        launcher.dismiss();
+    }
+    settings->property_gtk_theme_name() = savedTheme;
 }
 
 // The number of colours in a picture of the window, drawn by the window itself (a grab of the

@@ -1,0 +1,34 @@
+#pragma once
+
+// Reads a window as a screen reader does, through the accessible objects GTK gives its widgets,
+// and its text colours as the theme gives them.
+
+#include <string>
+#include <vector>
+
+#include <gdkmm/rgba.h>
+#include <gtkmm/widget.h>
+
+namespace quenlith::test {
+
+// What a walk of the accessible objects under `root` finds wrong, one line each: a showing control
+// that takes the focus (or a drop-down) without a name, a drop-down named by the value it shows,
+// two controls with one name.
+std::vector<std::string> accessibilityProblems(Gtk::Widget& root);
+
+// The accessible names of the showing controls under `root`, in tree order.
+std::vector<std::string> accessibleControlNames(Gtk::Widget& root);
+
+// The contrast ratio of two opaque colours, 1 to 21.
+double contrastRatio(const Gdk::RGBA& one, const Gdk::RGBA& other);
+
+struct TextContrast {
+    std::string text;
+    double ratio = 0;
+};
+// The contrast of every drawn label of a control that is on under `root` against the backgrounds behind it,
+// from the colours, background colours and opacities the style gives each widget on the way down from the
+// window.
+std::vector<TextContrast> labelContrasts(Gtk::Widget& root);
+
+}  // namespace quenlith::test
