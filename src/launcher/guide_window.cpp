@@ -16,40 +16,58 @@ const std::vector<std::pair<const char*, const char*>>& guideSections() {
     static const std::vector<std::pair<const char*, const char*>> sections{
         {"Websites and Tray",
          "Open a website, then choose Show in Tray at the top of the browser options menu. A checkmark means "
-         "this shortcut is enabled. Choose it again to remove the icon while keeping the website saved. You can "
+         "this shortcut is enabled. Choose it again to remove the icon while keeping the website saved. You "
+         "can "
          "also manage icons in Settings > Websites."},
         {"Running and Hidden",
          "Running lists the actual open tabs. Hide keeps a page alive, including drafts and audio. Close Tab "
          "Completely releases it. A tray icon is a shortcut, not proof that the site is running."},
         {"Page Groups",
-         "Save open windows as a named page group, or paste links to create one. Open restores the group; Hide puts "
+         "Save open windows as a named page group, or paste links to create one. Open restores the group; "
+         "Hide puts "
          "it away. Across restarts, URLs and layout return, so save website drafts before quitting."},
         {"Bookmarks",
-         "Read Later keeps pages with a saved scroll position. Save with Ctrl+Shift+D, continue from Saved Pages, "
+         "Read Later keeps pages with a saved scroll position. Save with Ctrl+Shift+D, continue from Saved "
+         "Pages, "
          "then mark finished. Bookmarks keeps your source links and excerpts."},
         {"Quick Open",
-         "Press Ctrl+K while Quenlith is active to find an open tab, website, bookmark or page group. Arrow keys "
+         "Press Ctrl+K while Quenlith is active to find an open tab, website, bookmark or page group. Arrow "
+         "keys "
          "choose a result and Return opens it. Matching open tabs are reused, including hidden windows."},
         {"Open Multiple Links",
-         "Press Ctrl+Shift+O and paste one link per line. Preview and deduplicate them, then open as tabs or save as "
+         "Press Ctrl+Shift+O and paste one link per line. Preview and deduplicate them, then open as tabs or "
+         "save as "
          "a page group for later. You can also pick from open and saved pages."},
         {"Privacy and Backups",
-         "Private Window has a separate temporary cookie session and closes completely. History is opt-in. Backups "
-         "include websites, bookmarks, excerpts and workspaces, but exclude cookies and browsing history. Keep "
+         "Private Window has a separate temporary cookie session and closes completely. History is opt-in. "
+         "Backups "
+         "include websites, bookmarks, excerpts and workspaces, but exclude cookies and browsing history. "
+         "Keep "
          "exports somewhere you trust."},
         {"Compatibility",
-         "Quenlith uses the system WebKit engine. Some sites or sign-in providers may restrict embedded browsers. "
-         "Try Again recreates a failed tab; Open in Default Browser is available when a site still refuses access. "
+         "Quenlith uses the system WebKit engine. Some sites or sign-in providers may restrict embedded "
+         "browsers. "
+         "Try Again recreates a failed tab; Open in Default Browser is available when a site still refuses "
+         "access. "
          "Changing User-Agent changes the advertised device, not the browser engine."},
         {"Accounts and Website Proxies",
-         "New and duplicated windows have independent logins by default. Change the default in General settings, "
-         "or use New Shared Window in the browser\u2019s \u2026 menu. Existing website sessions are kept; session "
+         "New and duplicated windows have independent logins by default. Change the default in General "
+         "settings, "
+         "or use New Shared Window in the browser\u2019s \u2026 menu. Existing website sessions are kept; "
+         "session "
          "and proxy edits apply after restart."},
         {"Recovery and Sleep",
-         "Enable full session recovery and choose an idle sleep interval in General settings. Sleeping pages reload "
+         "Enable full session recovery and choose an idle sleep interval in General settings. Sleeping pages "
+         "reload "
          "when opened. Input and active media prevent sleep. Exempt a website in its Advanced settings."},
+        {"Compact Mode",
+         "Compact mode hides the title bar and the toolbar. Move the pointer onto the thin strip along the "
+         "top "
+         "of the window to bring them back, or press Ctrl+L to type an address; Hide Controls in the More "
+         "options menu puts them away again. Drag the strip to move the window."},
         {"Edge Handles and Application Links",
-         "Choose Tuck to Screen Edge, or enable automatic tucking in Window settings and drag to an edge. Hover "
+         "Choose Tuck to Screen Edge, or enable automatic tucking in Window settings and drag to an edge. "
+         "Hover "
          "reveals without taking focus. To link a website to an app, choose apps in its settings and enable "
          "application links in General."},
     };

@@ -10,6 +10,7 @@
 #include "launcher/guide_window.hpp"
 #include "launcher/quick_open_window.hpp"
 #include "model/localization.hpp"
+#include "model/more_menu.hpp"
 #include "support/accessibility_walk.hpp"
 
 namespace quenlith {
@@ -147,6 +148,18 @@ TEST_F(QuickOpenFlowTest, GuideShowsEverySectionAndItsShortcutsCanBeCopied) {
     for (const auto& [title, text] : guideSections())
         for (const char* shown : {title, text})
             EXPECT_THAT(texts, testing::Contains(localizedString(shown)));
+    // A compact window's hidden controls: the guide says how they come back, naming the item that
+    // puts them away as the More menu shows it.
+    MoreMenuFacts compact;
+    compact.compactMode = compact.compactRevealed = true;
+    std::string hideControls;
+    for (const MoreMenuEntry& entry : moreMenuEntries(compact))
+        if (entry.item == MoreMenuItem::hideControls) hideControls = entry.title;
+    ASSERT_FALSE(hideControls.empty());
+    EXPECT_TRUE(std::any_of(guideSections().begin(), guideSections().end(), [&](const auto& section) {
+        const std::string text = section.second;
+        return text.find("Compact mode") != std::string::npos && text.find(hideControls) != std::string::npos;
+    })) << "no section tells how compact mode's controls come back";
 
     Gtk::Label& shortcuts = guide->shortcutList();
     EXPECT_EQ(texts.end()[-2], shortcuts.get_text()) << "the guide ends with its shortcuts";
