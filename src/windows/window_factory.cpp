@@ -42,8 +42,13 @@ BrowserWindowController& BrowserWindowManager::makeWindowController(WindowReques
     }
     browser->isSavedWebsite = store.profile(websiteCopy.id).has_value();
     // A private window's empty tab explains the private session instead of offering websites.
+    // The application hands the maker over once it has built its launcher, maybe after this window.
     if (dataStore->isPersistent())
-        browser->services.makeStartPage = makeStartPage;
+        browser->services.makeStartPage =
+            [weak = std::weak_ptr<BrowserWindowManager*>(self_)]() -> Gtk::Widget* {
+            auto manager = weak.lock();
+            return manager && (*manager)->makeStartPage ? (*manager)->makeStartPage() : nullptr;
+        };
     else
         browser->services.makeStartPage = makePrivatePage;
 

@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <gtkmm/label.h>
 #include <gtkmm/messagedialog.h>
 
 #include "browser/view/browser_tab.hpp"
@@ -57,6 +58,22 @@ TEST_F(BrowserWindowManagerTest, RegistersWindowsHiddenUntilPresentedNeverReplac
     std::vector<int> listed;
     for (const auto& window : manager->runtime().windows()) listed.push_back(window.sequence);
     EXPECT_EQ(listed, (std::vector<int>{1, 2, 3, 4}));
+}
+
+TEST_F(BrowserWindowManagerTest, AWindowBuiltBeforeStartPagesCanBeMadeShowsOneOnceTheyCan) {
+    // The windows a start opens are built before the application hands over its start-page maker.
+    auto alpha = website("Alpha", "/alpha");
+    start({alpha});
+    manager->makeStartPage = nullptr;
+    auto& controller = manager->makeWindowController(WindowRequest::ownWindow(alpha));
+    controller.present(false, false, true);
+    EXPECT_EQ(controller.browser().startPageView(), nullptr);
+    Gtk::Label* made = nullptr;
+    manager->makeStartPage = [&]() -> Gtk::Widget* { return made = Gtk::manage(new Gtk::Label("Start")); };
+    controller.browser().showStartPage();
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(controller.browser().startPageView(), made);
+    EXPECT_TRUE(spinUntil([&] { return made->get_mapped(); }));
 }
 
 TEST_F(BrowserWindowManagerTest, TheWindowsCopyOfAWebsiteNamesTheDataStoreItUses) {

@@ -252,15 +252,7 @@ void BrowserViewController::buildViewTree() {
     sleepBox_.show_all_children();
     sleepBox_.set_no_show_all(true);
 
-    if (services.makeStartPage) startPage_ = services.makeStartPage();
-    if (startPage_) {
-        startPage_->set_halign(Gtk::ALIGN_FILL);
-        startPage_->set_valign(Gtk::ALIGN_FILL);
-        content_.add_overlay(*startPage_);
-        startPage_->show_all();
-        startPage_->hide();
-        startPage_->set_no_show_all(true);
-    }
+    installStartPage();
     content_.add_overlay(errorBox_);
     content_.add_overlay(sleepBox_);
     content_.add_overlay(toast_);
@@ -338,6 +330,20 @@ void BrowserViewController::layoutChrome() {
     content_.set_margin_top(layout.contentTop);
 }
 
+void BrowserViewController::installStartPage() {
+    if (startPage_ || tornDown_ || !services.makeStartPage) return;
+    startPage_ = services.makeStartPage();
+    if (!startPage_) return;
+    startPage_->set_halign(Gtk::ALIGN_FILL);
+    startPage_->set_valign(Gtk::ALIGN_FILL);
+    content_.add_overlay(*startPage_);
+    // Below the error, sleep and message boxes, also when it comes after them.
+    gtk_overlay_reorder_overlay(content_.gobj(), startPage_->gobj(), 0);
+    startPage_->show_all();
+    startPage_->hide();
+    startPage_->set_no_show_all(true);
+}
+
 void BrowserViewController::refreshChrome() {
     if (!viewLoaded_ || tornDown_) return;
     BrowserTab* tab = activeTab();
@@ -359,6 +365,8 @@ void BrowserViewController::refreshChrome() {
     const ChromeState state = chromeState(facts);
 
     sleepBox_.set_visible(state.sleepBoxVisible);
+    // A window built before the application could make start pages gets its own when it first shows one.
+    if (state.startPageVisible) installStartPage();
     if (startPage_) startPage_->set_visible(state.startPageVisible);
     toolbar.reload.set_sensitive(state.reloadEnabled);
     toolbar.saveWebsite.set_sensitive(state.saveWebsiteEnabled);

@@ -275,6 +275,8 @@ private:
     ClosedTabStack recentlyClosed_;
     bool viewLoaded_ = false;
     bool tornDown_ = false;
+    // Makes the start page with services.makeStartPage once there is a maker.
+    void installStartPage();
     bool isPresented_ = false;
     bool compactRevealed_ = false;
     std::optional<AutoReloadTimer> autoReload_;
