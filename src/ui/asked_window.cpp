@@ -17,6 +17,9 @@ std::uint32_t lastRequestTime = 0;
 // Where the focus of an asked window goes back to; held on the window itself.
 struct FocusReturn {
     GWeakRef origin;
+    // The origin was hidden by the request itself (the launcher): shown again on return. A window
+    // hidden later by the person stays hidden.
+    bool reshow = false;
 };
 
 constexpr const char* kFocusReturnKey = "quenlith-focus-return";
@@ -67,6 +70,7 @@ void presentAskedWindow(Gtk::Window& window, Gtk::Window* origin, bool attach) {
         g_object_set_data_full(G_OBJECT(window.gobj()), kFocusReturnKey, record, freeFocusReturn);
     }
     g_weak_ref_set(&record->origin, origin ? origin->gobj() : nullptr);
+    record->reshow = origin && !origin->get_visible();
     const std::uint32_t time = askingInputTime(window);
     // A window shown again carries the user time of its last input, older than this request's.
     if (GdkWindow* own = gtk_widget_get_window(GTK_WIDGET(window.gobj()));
@@ -82,15 +86,16 @@ void hideAskedWindow(Gtk::Window& window) {
     // the last input.
     auto* record = static_cast<FocusReturn*>(g_object_get_data(G_OBJECT(window.gobj()), kFocusReturnKey));
     const std::uint32_t time = askingInputTime(window);
-    if (record && window.get_visible() && window.is_active() && !(time && time == lastRequestTime))
-        if (auto* origin = static_cast<GtkWindow*>(g_weak_ref_get(&record->origin))) {
-            // Its own user time is older than the input that closed the window.
-            if (GdkWindow* own = gtk_widget_get_window(GTK_WIDGET(origin));
-                own && time && GDK_IS_X11_WINDOW(own))
-                gdk_x11_window_set_user_time(own, time);
-            gtk_window_present_with_time(origin, time ? time : GDK_CURRENT_TIME);
-            g_object_unref(origin);
-        }
+    auto* origin = record && window.get_visible() && window.is_active() && !(time && time == lastRequestTime)
+                       ? static_cast<GtkWindow*>(g_weak_ref_get(&record->origin))
+                       : nullptr;
+    if (origin && (gtk_widget_get_visible(GTK_WIDGET(origin)) || record->reshow)) {
+        // Its own user time is older than the input that closed the window.
+        if (GdkWindow* own = gtk_widget_get_window(GTK_WIDGET(origin)); own && time && GDK_IS_X11_WINDOW(own))
+            gdk_x11_window_set_user_time(own, time);
+        gtk_window_present_with_time(origin, time ? time : GDK_CURRENT_TIME);
+    }
+    if (origin) g_object_unref(origin);
     window.hide();
 }
 
