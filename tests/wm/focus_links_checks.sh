@@ -92,7 +92,8 @@ for wm in openbox xfwm4; do
   # Each window asked for from Alpha (kept above) comes above it with the focus; Escape closes it
   # and gives the focus back to Alpha.
   for asked in "settings:ctrl+comma:^Quenlith Settings$" "library:ctrl+alt+l:^Saved Pages & Groups$" \
-    "downloads:ctrl+alt+j:^Downloads$" "editor:ctrl+shift+n:^Add Website$"; do
+    "downloads:ctrl+alt+j:^Downloads$" "guide:ctrl+question:^Quenlith Guide$" "editor:ctrl+shift+n:^Add Website$" \
+    "save-page window:ctrl+alt+s:^Save Page / Selection$"; do
     IFS=: read -r what key title <<<"$asked"
     opened=""
     xdotool windowactivate --sync "$alpha"
