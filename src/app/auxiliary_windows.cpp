@@ -6,6 +6,7 @@
 #include <gtkmm/window.h>
 
 #include "model/localization.hpp"
+#include "ui/asked_window.hpp"
 
 namespace quenlith {
 
@@ -76,9 +77,15 @@ void AuxiliaryWindows::showBatchLinks(BatchAction action, const std::string& tex
 }
 
 void AuxiliaryWindows::show(Kind kind) {
+    // The window the person asked from, taken before the launcher hides: the focus returns there.
+    Gtk::Window* origin = focusedApplicationWindow();
     if (dismissLauncher) dismissLauncher();
+    // The save-page window is a dialog of its page's window; the others stay above it while shown.
+    const bool attach = kind == Kind::clip;
     if (Gtk::Window* held = window(kind); held && (reusedWhileHeld(kind) || held->get_visible())) {
-        held->present();
+        if (held->get_visible() && origin == held) return;
+        if (!held->get_visible()) held->set_keep_above(kind == Kind::quickOpen);
+        presentAskedWindow(*held, origin, attach);
         return;
     }
     auto built = build(kind);
@@ -86,7 +93,7 @@ void AuxiliaryWindows::show(Kind kind) {
     built->set_position(Gtk::WIN_POS_CENTER);
     // Closing only hides the window: the slot decides whether it comes back.
     built->signal_delete_event().connect([window = built.get()](GdkEventAny*) {
-        window->hide();
+        hideAskedWindow(*window);
         return true;
     });
     if (kind == Kind::quickOpen) built->set_keep_above(true);
@@ -102,7 +109,7 @@ void AuxiliaryWindows::show(Kind kind) {
             },
             true);
     if (onWindowBuilt) onWindowBuilt(*built);
-    built->present();
+    presentAskedWindow(*built, origin, attach);
     if (auto& slot = slots_[kind]) retired_.push_back(std::move(slot));
     slots_[kind] = std::move(built);
     scheduleRetire();
@@ -120,7 +127,7 @@ void AuxiliaryWindows::scheduleRetire() {
 void AuxiliaryWindows::close(Kind kind) {
     auto found = slots_.find(kind);
     if (found == slots_.end() || !found->second) return;
-    found->second->hide();
+    hideAskedWindow(*found->second);
     retired_.push_back(std::move(found->second));
     slots_.erase(found);
     scheduleRetire();

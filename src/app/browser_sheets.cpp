@@ -13,6 +13,7 @@
 #include "model/localization.hpp"
 #include "settings/ad_filtering_pane.hpp"
 #include "ui/alert.hpp"
+#include "ui/asked_window.hpp"
 #include "windows/browser_window_controller.hpp"
 #include "windows/browser_window_manager.hpp"
 #include "windows/floating_browser_panel.hpp"
@@ -54,7 +55,8 @@ void BrowserSheets::present(BrowserWindowController& controller, BrowserSheet wh
     auto made = makeSheet(controller, which);
     if (!made) return;
     placeSheet(*made, controller.panel());
-    made->show();
+    // Attached to its window, so it comes in front of a window kept above; Escape gives the focus back.
+    presentAskedWindow(*made, &controller.panel(), true);
     // A sheet goes with its window: nothing would be left for it to act on.
     GtkWidget* window = GTK_WIDGET(controller.panel().gobj());
     const gulong handler = g_signal_connect_data(
@@ -72,7 +74,7 @@ void BrowserSheets::close(const Uuid& windowID) {
         g_signal_handler_disconnect(watch->second.first, watch->second.second);
         windowWatches_.erase(watch);
     }
-    found->second->hide();
+    hideAskedWindow(*found->second);
     retired_.push_back(std::move(found->second));
     sheets_.erase(found);
     if (!retireTask_.connected())

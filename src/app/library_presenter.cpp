@@ -27,7 +27,7 @@ std::function<void(Arguments...)> withEnvironment(
 }  // namespace
 
 void AppEnvironment::showLibrary(std::optional<SavedPagesSection> section) {
-    if (dismissLauncher) dismissLauncher();
+    // The library's window hides the launcher itself, once it knows where the focus came from.
     if (section) savedPagesNavigation.setSection(*section);
     auxiliaryWindows_->showLibrary();
 }

@@ -7,6 +7,7 @@
 #include "model/shortcut_picker_rules.hpp"
 #include "model/web_app_store.hpp"
 #include "ui/alert.hpp"
+#include "ui/asked_window.hpp"
 
 namespace quenlith {
 
@@ -33,9 +34,11 @@ WebsiteEditorPresenter::~WebsiteEditorPresenter() {
 }
 
 void WebsiteEditorPresenter::showWebsiteEditor(const WebsiteEditorRequest& request) {
+    // The window the person asked from, taken before the launcher hides: the focus returns there.
+    Gtk::Window* origin = focusedApplicationWindow();
     if (links.dismissLauncher) links.dismissLauncher();
     if (editor_ && editor_->get_visible()) {
-        editor_->present();
+        presentAskedWindow(*editor_, origin == editor_.get() ? nullptr : origin, true);
         return;
     }
     if (editor_) closeEditor();
@@ -76,12 +79,12 @@ void WebsiteEditorPresenter::showWebsiteEditor(const WebsiteEditorRequest& reque
     services.scheduler = links.scheduler;
     editor_ = std::make_unique<WebAppEditorWindow>(std::move(decided.draft), isNew, request.openAfterSave,
                                                    decided.reusesSession, std::move(services));
-    editor_->present();
+    presentAskedWindow(*editor_, origin, true);
 }
 
 void WebsiteEditorPresenter::closeEditor() {
     if (!editor_) return;
-    editor_->hide();
+    hideAskedWindow(*editor_);
     // The editor may be inside one of its own handlers: release it on a later turn.
     retired_.push_back(std::move(editor_));
     std::weak_ptr<WebsiteEditorPresenter*> weak = self_;
@@ -99,7 +102,12 @@ bool WebsiteEditorPresenter::saveWebsite(const WebAppProfile& website, const Web
         presentAlert(localizedString("Could not save website"), reason, editor_.get());
         return false;
     }
-    closeEditor();
+    // The editor closes after the website's window has asked for the focus: closed first, it hands
+    // the focus to another client under some window managers before the request.
+    struct CloseEditor {
+        WebsiteEditorPresenter& presenter;
+        ~CloseEditor() { presenter.closeEditor(); }
+    } close{*this};
     if (context.source && context.pageURL && links.linkWindow)
         links.linkWindow(website, *context.source, *context.pageURL);
     if (isNew && context.openAfterSave && links.showWebsite) links.showWebsite(website.id);

@@ -9,6 +9,7 @@
 #include "model/kept_call.hpp"
 #include "model/preferences_store.hpp"
 #include "model/web_app_store.hpp"
+#include "ui/asked_window.hpp"
 #include "windows/floating_browser_panel.hpp"
 #include "windows/panel_tuck_window.hpp"
 
@@ -147,6 +148,8 @@ void BrowserWindowController::present(bool activate, bool keepTuck, bool wake, s
                                    : GDK_IS_X11_DISPLAY(display) ? gdk_x11_display_get_user_time(display)
                                                                  : GDK_CURRENT_TIME;
         const bool wasMapped = panel_->get_mapped();
+        // A window closed by the same input (the editor after "Add & Open") leaves the focus here.
+        noteFocusRequested(time);
         // A window that had the focus before carries the user time of its last input, older than
         // this request's: some window managers weigh the request by the window's own user time.
         if (auto window = panel_->get_window();

@@ -3,6 +3,9 @@
 # openbox and under xfwm4: a new window, a window hidden after it had the focus (its user time is
 # older than the key press) and a window chosen in Quick Open become the active window. A website
 # that an application link showed stays minimised when minimised, until its client comes again.
+# Windows asked for from a website window kept above (settings, library, downloads, the editor, a
+# sheet) come above it with the focus, and closed with Escape give the focus back to it; "Add &
+# Open" in the editor focuses the website it opens.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$1" && pwd)
@@ -35,13 +38,23 @@ done
 client() { xdotool search --all --classname "^quenlith-test-$1\$" 2>/dev/null | head -1; }
 wait_for 10 eval 'other=$(client other) linked=$(client linked); [ -n "$other" ] && [ -n "$linked" ]' ||
   { fail "the test clients start"; exit 1; }
+# Whether the first window is above the second in the window manager's stacking order.
+stacked_above() {
+  local position=0 upper=0 lower=0 id
+  for id in $(xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# //; s/,/ /g'); do
+    position=$((position + 1))
+    [ $((id)) -eq $(($1)) ] && upper=$position
+    [ $((id)) -eq $(($2)) ] && lower=$position
+  done
+  [ $upper -gt 0 ] && [ $lower -gt 0 ] && [ $upper -gt $lower ]
+}
 iconic() { xprop -id "$1" WM_STATE 2>/dev/null | grep -q 'Iconic'; }
 
 for wm in openbox xfwm4; do
   if [ $wm = openbox ]; then start_openbox 0 0 0 0; else start_xfwm4; fi || { fail "$wm starts"; continue; }
   # Alpha comes with Ctrl+Alt+1, Beta with Ctrl+Alt+2.
   "$tool" write "$data/profiles.json" --website Alpha "http://alpha.localhost:$(port_of "$work/server.log")/a" \
-    --shortcut 18,2304 --website Beta "http://beta.localhost:$(port_of "$work/server.log")/b" --shortcut 19,2304 \
+    --shortcut 18,2304 --above 1 --website Beta "http://beta.localhost:$(port_of "$work/server.log")/b" --shortcut 19,2304 \
     --website Linked "http://linked.localhost:$(port_of "$work/server.log")/a" --link quenlith-test-linked.desktop &&
     "$tool" restore-windows "$settings" 0 && sed -i 's/"restoreWindows": false/&, "applicationLinksEnabled": true/' "$settings" ||
     { fail "the websites and settings are written"; exit 1; }
@@ -51,19 +64,19 @@ for wm in openbox xfwm4; do
   # press given time enough on a loaded machine.
   press_until() { xdotool key "$1" && wait_for 8 found "$2" "$3"; }
   xdotool windowactivate --sync "$other" key a
-  check "$wm: Ctrl+Alt+2 opens Beta" wait_for 30 press_until ctrl+alt+2 beta '^Beta'
+  check "$wm: Ctrl+Alt+2 opens Beta" wait_for 30 press_until ctrl+alt+2 beta "^$(named Beta)"
   check "$wm: and gives it the focus" wait_for 5 is_active "$beta"
   xdotool windowactivate --sync "$other" key a
-  check "$wm: Ctrl+Alt+1 opens Alpha" press_until ctrl+alt+1 alpha '^Alpha'
+  check "$wm: Ctrl+Alt+1 opens Alpha" press_until ctrl+alt+1 alpha "^$(named Alpha)"
   check "$wm: and gives it the focus" wait_for 5 is_active "$alpha"
 
   # Typed into, Alpha carries the user time of that key; the other client is used after it.
   xdotool windowactivate --sync "$alpha" key x
   xdotool windowactivate --sync "$other" key a
   xdotool key ctrl+alt+1
-  wait_for 5 gone_from_screen '^Alpha' || fail "$wm: a second press hides Alpha"
+  wait_for 5 gone_from_screen "^$(named Alpha)" || fail "$wm: a second press hides Alpha"
   xdotool key ctrl+alt+1
-  check "$wm: a third press shows Alpha again" wait_for 10 found alpha '^Alpha'
+  check "$wm: a third press shows Alpha again" wait_for 10 found alpha "^$(named Alpha)"
   check "$wm: with the focus" wait_for 5 is_active "$alpha"
 
   xdotool windowactivate --sync "$beta" key ctrl+k
@@ -76,13 +89,46 @@ for wm in openbox xfwm4; do
     fail "$wm: Ctrl+K opens Quick Open with the focus"
   fi
 
+  # Each window asked for from Alpha (kept above) comes above it with the focus; Escape closes it
+  # and gives the focus back to Alpha.
+  for asked in "settings:ctrl+comma:^Quenlith Settings$" "library:ctrl+alt+l:^Saved Pages & Groups$" \
+    "downloads:ctrl+alt+j:^Downloads$" "guide:ctrl+question:^Quenlith Guide$" "editor:ctrl+shift+n:^Add Website$" \
+    "save-page window:ctrl+alt+s:^Save Page / Selection$"; do
+    IFS=: read -r what key title <<<"$asked"
+    opened=""
+    xdotool windowactivate --sync "$alpha"
+    wait_for 5 is_active "$alpha" || { fail "$wm: Alpha takes the focus before the $what"; continue; }
+    xdotool key "$key"
+    if ! check "$wm: $key in Alpha opens the $what" wait_for 10 found opened "$title"; then continue; fi
+    check "$wm: the $what is above Alpha" wait_for 5 stacked_above "$opened" "$alpha"
+    check "$wm: the $what has the focus" wait_for 5 is_active "$opened"
+    xdotool key Escape
+    check "$wm: Escape closes the $what and gives the focus back to Alpha" \
+      wait_for 5 eval 'gone_from_screen "$title" && is_active "$alpha"'
+  done
+
+  added=""
+
+  # "Add & Open" in the editor: the website it opens has the focus.
+  xdotool windowactivate --sync "$alpha" key ctrl+shift+n
+  if wait_for 10 found opened '^Add Website$' && wait_for 5 is_active "$opened"; then
+    xdotool type --delay 20 Gamma
+    xdotool key Tab
+    xdotool type --delay 20 "http://gamma.localhost:$(port_of "$work/server.log")/a"
+    xdotool key Return
+    check "$wm: Add & Open focuses the website it opens" \
+      wait_for 15 eval 'gone_from_screen "^Add Website$" && found added "^$(named Gamma)" && is_active "$added"'
+  else
+    fail "$wm: the editor opens with the focus for Add & Open"
+  fi
+
   shown=""
   xdotool windowactivate --sync "$other" windowactivate --sync "$linked"
-  check "$wm: activating the linked client shows the linked website" wait_for 10 found shown '^Linked'
+  check "$wm: activating the linked client shows the linked website" wait_for 10 found shown "^$(named Linked)"
   xdotool windowminimize "$shown"
   check "$wm: minimised, it stays minimised" eval 'wait_for 5 iconic "$shown" && ! wait_for 2 eval "! iconic $shown"'
   xdotool windowactivate --sync "$other" windowactivate --sync "$linked"
-  check "$wm: until the linked client comes to the front again" wait_for 10 found shown '^Linked'
+  check "$wm: until the linked client comes to the front again" wait_for 10 found shown "^$(named Linked)"
 
   stop_app
   kill "$openbox_pid" 2>/dev/null

@@ -1,0 +1,102 @@
+#include "ui/asked_window.hpp"
+
+#include <gtk/gtk.h>
+#include <gtkmm/window.h>
+
+// Last: Xlib defines macros (Status, None) that clash with ordinary names.
+#include <gdk/gdkx.h>
+
+namespace quenlith {
+
+namespace {
+
+// The input time of the last request for the focus: a window closed by the same input (Quick Open
+// after its choice, the editor after "Add & Open") leaves the focus to the window it asked for.
+std::uint32_t lastRequestTime = 0;
+
+// Where the focus of an asked window goes back to; held on the window itself.
+struct FocusReturn {
+    GWeakRef origin;
+    // The origin was hidden by the request itself (the launcher): shown again on return. A window
+    // hidden later by the person stays hidden.
+    bool reshow = false;
+};
+
+constexpr const char* kFocusReturnKey = "quenlith-focus-return";
+
+void freeFocusReturn(gpointer data) {
+    auto* record = static_cast<FocusReturn*>(data);
+    g_weak_ref_clear(&record->origin);
+    delete record;
+}
+
+}  // namespace
+
+Gtk::Window* focusedApplicationWindow() {
+    Gtk::Window* found = nullptr;
+    GList* toplevels = gtk_window_list_toplevels();
+    for (GList* item = toplevels; item && !found; item = item->next)
+        if (gtk_window_is_active(GTK_WINDOW(item->data)) && gtk_widget_get_visible(GTK_WIDGET(item->data)))
+            found = Glib::wrap(GTK_WINDOW(item->data));
+    g_list_free(toplevels);
+    return found;
+}
+
+std::uint32_t askingInputTime(const Gtk::Window& window) {
+    if (const std::uint32_t time = gtk_get_current_event_time()) return time;
+    GdkDisplay* display = gtk_widget_get_display(GTK_WIDGET(window.gobj()));
+    return GDK_IS_X11_DISPLAY(display) ? gdk_x11_display_get_user_time(display) : 0;
+}
+
+void noteFocusRequested(std::uint32_t time) {
+    lastRequestTime = time;
+}
+
+void presentAskedWindow(Gtk::Window& window, Gtk::Window* origin, bool attach) {
+    if (origin == &window) origin = nullptr;
+    if (origin) {
+        GdkWindow* originWindow = gtk_widget_get_window(GTK_WIDGET(origin->gobj()));
+        const bool originAbove = origin->get_visible() && originWindow &&
+                                 (gdk_window_get_state(originWindow) & GDK_WINDOW_STATE_ABOVE) != 0;
+        if (attach && origin->get_visible())
+            window.set_transient_for(*origin);
+        else if (originAbove)
+            window.set_keep_above(true);
+    }
+    auto* record = static_cast<FocusReturn*>(g_object_get_data(G_OBJECT(window.gobj()), kFocusReturnKey));
+    if (!record) {
+        record = new FocusReturn;
+        g_weak_ref_init(&record->origin, nullptr);
+        g_object_set_data_full(G_OBJECT(window.gobj()), kFocusReturnKey, record, freeFocusReturn);
+    }
+    g_weak_ref_set(&record->origin, origin ? origin->gobj() : nullptr);
+    record->reshow = origin && !origin->get_visible();
+    const std::uint32_t time = askingInputTime(window);
+    // A window shown again carries the user time of its last input, older than this request's.
+    if (GdkWindow* own = gtk_widget_get_window(GTK_WIDGET(window.gobj()));
+        own && time && GDK_IS_X11_WINDOW(own))
+        gdk_x11_window_set_user_time(own, time);
+    noteFocusRequested(time);
+    window.present(time ? time : GDK_CURRENT_TIME);
+}
+
+void hideAskedWindow(Gtk::Window& window) {
+    // Asked for before the window is withdrawn, while a window of this client has the focus: asked
+    // for after, xfwm4 has given the focus to another client and refuses a request no newer than
+    // the last input.
+    auto* record = static_cast<FocusReturn*>(g_object_get_data(G_OBJECT(window.gobj()), kFocusReturnKey));
+    const std::uint32_t time = askingInputTime(window);
+    auto* origin = record && window.get_visible() && window.is_active() && !(time && time == lastRequestTime)
+                       ? static_cast<GtkWindow*>(g_weak_ref_get(&record->origin))
+                       : nullptr;
+    if (origin && (gtk_widget_get_visible(GTK_WIDGET(origin)) || record->reshow)) {
+        // Its own user time is older than the input that closed the window.
+        if (GdkWindow* own = gtk_widget_get_window(GTK_WIDGET(origin)); own && time && GDK_IS_X11_WINDOW(own))
+            gdk_x11_window_set_user_time(own, time);
+        gtk_window_present_with_time(origin, time ? time : GDK_CURRENT_TIME);
+    }
+    if (origin) g_object_unref(origin);
+    window.hide();
+}
+
+}  // namespace quenlith

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+
+namespace Gtk {
+class Window;
+}
+
+namespace quenlith {
+
+// A window the person asked for comes in front of the window they asked from and takes the focus;
+// when it is hidden while it has the focus, the focus goes back to that window (shown again if it
+// was hidden meanwhile, as the launcher is). Main thread only.
+
+// The window of this application that has the focus now, or nullptr.
+Gtk::Window* focusedApplicationWindow();
+
+// The X time of the input being handled, else the last input GDK saw (0 when neither is known).
+std::uint32_t askingInputTime(const Gtk::Window& window);
+
+// Presents `window` with the asking input's time. `attach` makes it transient for `origin`
+// (dialogs and sheets); otherwise it is kept above while `origin` is.
+void presentAskedWindow(Gtk::Window& window, Gtk::Window* origin, bool attach);
+
+// Hides a window presented by `presentAskedWindow`; when it had the focus, the focus returns to its
+// origin, unless the input that closed it asked for another window.
+void hideAskedWindow(Gtk::Window& window);
+
+// Called when a window asks for the focus with the time of the input that asked: a window closed by
+// the same input leaves the focus to it.
+void noteFocusRequested(std::uint32_t time);
+
+}  // namespace quenlith
