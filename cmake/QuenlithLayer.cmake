@@ -24,13 +24,12 @@ endfunction()
 # depends on it. The code under test keeps the flags of the build type.
 set(QUENLITH_TEST_CODE_OPTIONS -O0)
 
-# quenlith_test_binary(NAME LAYER_DIR LIBS... [LABEL label] [MAIN file] [FOCUS] [SERIAL]): one
-# GoogleTest binary from tests/LAYER_DIR/*.cpp, its cases discovered when CTest runs (GUI binaries
-# need the display then). The cases of FOCUS binaries wait for the keyboard focus of the display,
-# which parallel test processes share: they run one at a time among themselves. SERIAL cases run
-# with no other test beside them.
+# quenlith_test_binary(NAME LAYER_DIR LIBS... [LABEL label] [MAIN file] [FOCUS]): one GoogleTest
+# binary from tests/LAYER_DIR/*.cpp, its cases discovered when CTest runs (GUI binaries need the
+# display then). The cases of FOCUS binaries wait for the keyboard focus of the display, which
+# parallel test processes share: they run one at a time among themselves.
 function(quenlith_test_binary name dir)
-  cmake_parse_arguments(ARG "FOCUS;SERIAL" "LABEL;MAIN" "LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "FOCUS" "LABEL;MAIN" "LIBS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${dir}/*.cpp)
   if(NOT sources)
     return()
@@ -42,9 +41,6 @@ function(quenlith_test_binary name dir)
   set(lock)
   if(ARG_FOCUS)
     set(lock RESOURCE_LOCK display_focus)
-  endif()
-  if(ARG_SERIAL)
-    list(APPEND lock RUN_SERIAL TRUE)
   endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST

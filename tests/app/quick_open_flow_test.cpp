@@ -188,7 +188,8 @@ TEST_F(QuickOpenFlowTest, GuideKeepsTheFocusOnCloseScrollsWithKeysAndClosesWithE
         ASSERT_TRUE(page);
         EXPECT_EQ(page->get_vadjustment()->get_value(), 0) << "each opening starts at the top";
         test::pressAndDraw(*guide, "Page_Down");
-        EXPECT_GT(page->get_vadjustment()->get_value(), 0) << "the page scrolls with the keys";
+        EXPECT_TRUE(spinUntil([&] { return page->get_vadjustment()->get_value() > 0; }))
+            << "the page scrolls with the keys";
         pressKey(*guide, key);  // Return presses the focused Close button
         EXPECT_TRUE(spinUntil([&] { return !guide->get_visible(); }));
     }
