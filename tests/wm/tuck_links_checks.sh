@@ -71,7 +71,7 @@ linked_shown() { [ -n "$(app_window "^$(named Linked)")" ]; }  # application lin
 xdotool windowactivate --sync "$other" windowactivate --sync "$linked"
 check "activating the linked client shows the linked website" wait_for 10 linked_shown
 check "while the client stays active" eval '! wait_for 1 eval "! is_active $linked"'
-shown=$(app_window '^Linked')
+shown=$(app_window "^$(named Linked)")
 iconic() { xprop -id "$1" WM_STATE 2>/dev/null | grep -q 'Iconic'; }
 xdotool windowminimize "$shown"
 check "the linked website minimised stays minimised" \

@@ -34,7 +34,11 @@ int main(int argc, char** argv) {
                    "websites " + std::to_string(environment.store.profiles().size());
         if (command == "clickthrough" || command == "count")
             return "clickthrough " + std::to_string(windows.clickThroughCount());
-        if (BrowserWindowController* active = windows.activeWindowController(); active && command != "delete")
+        // The window a command just made: the window manager may not have given it the focus yet
+        // (the probe's commands come with no input of the person).
+        BrowserWindowController* made = windows.lastActiveID ? windows.window(*windows.lastActiveID) : nullptr;
+        if (BrowserWindowController* active = made ? made : windows.activeWindowController();
+            active && command != "delete")
             return !active->browser().isPersistent()                   ? "private"
                    : active->browser().profile().dataStoreIdentifier() ? "own"
                                                                        : "shared";
