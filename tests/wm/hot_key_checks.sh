@@ -52,9 +52,13 @@ read -r x y w h < <(geometry_of "$window")
 hold below 12 8 "$x" "$y" "$w" "$h"
 click() { xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 1; }
 check "click-through switches on" ask "clickthrough Alpha" "clickthrough 1"
-click && check "with click-through the click reaches the window below" wait_for 10 eval '! clicks_stay 0'
+# The empty input shape may take a moment on a busy machine: click until the window below has one.
+below_clicks() { grep -c click "$work/below.log"; }
+check "with click-through the click reaches the window below" wait_for 10 eval 'click && [ "$(below_clicks)" -gt 0 ]'
+reached=$(below_clicks)
+until clicks_stay "$reached"; do reached=$(below_clicks); done
 xdotool key ctrl+alt+p && wait_for 5 ask count "clickthrough 0"
-click && check "Ctrl+Alt+P (Restore Mouse Control) gives the window its clicks back" clicks_stay 1
+click && check "Ctrl+Alt+P (Restore Mouse Control) gives the window its clicks back" clicks_stay "$reached"
 
 ask "delete Alpha" deleted && xdotool key ctrl+alt+1
 check "once the first website is deleted, the second one's shortcut works" wait_for 20 shows Beta
