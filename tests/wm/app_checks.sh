@@ -84,11 +84,12 @@ check "a second start without a tray opens the launcher" wait_for 10 eval 'launc
 send
 check "a third start closes it again" wait_for 10 eval '! launcher_shown && [ "$(window_count)" -eq 2 ]'
 
-# --- A move by the user is saved within a second ------------------------------------------------
+# --- A move by the user is saved soon after ----------------------------------------------------
 xdotool windowmove "$alpha" 400 300
 moved="400 300 520 430"
 check_frame "Alpha (moved)" "$alpha" "$moved"
-check "the moved frame is saved within a second ($moved)" wait_for_ms 1000 saved_frame_is Alpha "$moved"
+# The store saves a second after the move; a busy machine (the checks run side by side) may add to it.
+check "the moved frame is saved soon after the move ($moved)" wait_for 5 saved_frame_is Alpha "$moved"
 beta_shown=$(geometry_of "$beta")
 
 stop_app
