@@ -3,7 +3,7 @@
 # its own floating window (keep above, all workspaces, opacity as the websites say; out of the
 # taskbar; no window-manager frame around a header bar or a compact window; at the remembered frame
 # or the default size clamped to the work area) and loads their pages; a second start only
-# activates the running one; a move is saved within a second; SIGTERM, SIGINT or SIGHUP saves the
+# activates the running one; a move is saved soon after; SIGTERM, SIGINT or SIGHUP saves the
 # last frames, even of a move a moment before, and exits cleanly; a restart brings them back
 # without drift; an unreadable websites file opens nothing and stays byte for byte as it was.
 # Runs on xvfb-run's display with a private session bus, its own openbox and page servers.
