@@ -75,9 +75,12 @@ BrowserToolbar::BrowserToolbar()
     });
     // In the title bar the field gives the place back to the title once it is left.
     addressFocusOut_ = address.signal_focus_out_event().connect([this](GdkEventFocus*) {
-        addressEdited_ = false;
         showTitleOrField();
         return false;
+    });
+    // Only leaving the field ends an edit: the window losing the focus to another one keeps it.
+    addressLeft_ = address.property_is_focus().signal_changed().connect([this] {
+        if (!address.is_focus()) addressEdited_ = false;
     });
 
     // Title over address, as a title bar's title and subtitle: the host is readable without a click.
@@ -119,6 +122,7 @@ BrowserToolbar::BrowserToolbar()
 BrowserToolbar::~BrowserToolbar() {
     addressChanged_.disconnect();
     addressFocusOut_.disconnect();
+    addressLeft_.disconnect();
     unpack();
     // The title area asks the stack for its size: they part before either goes.
     titleArea_.remove(titleStack_);

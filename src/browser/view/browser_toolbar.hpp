@@ -102,6 +102,7 @@ private:
     bool showingAddress_ = false;
     sigc::connection addressChanged_;
     sigc::connection addressFocusOut_;
+    sigc::connection addressLeft_;
     bool lesserHidden_ = false;
     Gtk::MenuButton* mainMenuButton_ = nullptr;  // held by lesser_
     std::function<void()> mainMenuOpen_;

@@ -81,6 +81,12 @@ TEST_F(BrowserView, TheAddressFieldFollowsThePageUntilThePersonTypesInIt) {
     EXPECT_EQ(std::pair(start, end), std::pair(0, static_cast<int>(field.get_text_length())));
 
     field.set_text("half typ");  // what the person types stays while the page changes
+    // and while another window has the focus meanwhile
+    GdkEvent* away = gdk_event_new(GDK_FOCUS_CHANGE);
+    away->focus_change.window = GDK_WINDOW(g_object_ref(window->get_window()->gobj()));
+    away->focus_change.in = FALSE;
+    gtk_widget_send_focus_change(GTK_WIDGET(window->gobj()), away);
+    gdk_event_free(away);
     ASSERT_TRUE(goTo("/last", "Last"));
     test::spinFor(std::chrono::milliseconds(50));
     EXPECT_EQ(field.get_text(), "half typ");
