@@ -1,6 +1,7 @@
 // The main menu's keys and commands on real windows, the auxiliary windows' reuse and the page flows.
 #include <cmath>
 #include <set>
+#include <span>
 #include <tuple>
 
 #include <webkit2/webkit2.h>
@@ -17,6 +18,16 @@ using test::spinUntil;
 
 constexpr unsigned kCtrl = GDK_CONTROL_MASK;
 constexpr unsigned kShift = GDK_SHIFT_MASK;
+
+// The auxiliary windows and how each is shown; the first four close with Escape.
+using Show = void (AuxiliaryWindows::*)();
+const std::pair<AuxiliaryWindows::Kind, Show> kAuxiliaryWindows[] = {
+    {AuxiliaryWindows::Kind::settings, &AuxiliaryWindows::showSettings},
+    {AuxiliaryWindows::Kind::downloads, &AuxiliaryWindows::showDownloads},
+    {AuxiliaryWindows::Kind::library, &AuxiliaryWindows::showLibrary},
+    {AuxiliaryWindows::Kind::guide, &AuxiliaryWindows::showGuide},
+    {AuxiliaryWindows::Kind::quickOpen, &AuxiliaryWindows::showQuickOpen},
+    {AuxiliaryWindows::Kind::batchLinks, &AuxiliaryWindows::showBatchLinks}};
 
 class MainMenuTest : public test::AppFixture {
 protected:
@@ -136,14 +147,8 @@ TEST_F(MainMenuTest, TheKeysAndButtonsOfEveryBrowserWork) {
 }
 
 TEST_F(MainMenuTest, EscapeClosesTheAuxiliaryWindowsWithoutCancel) {
-    using Kind = AuxiliaryWindows::Kind;
     AuxiliaryWindows& windows = environment->auxiliaryWindows();
-    using Show = void (AuxiliaryWindows::*)();
-    const std::pair<Kind, Show> presenters[] = {{Kind::settings, &AuxiliaryWindows::showSettings},
-                                                {Kind::downloads, &AuxiliaryWindows::showDownloads},
-                                                {Kind::library, &AuxiliaryWindows::showLibrary},
-                                                {Kind::guide, &AuxiliaryWindows::showGuide}};
-    for (const auto& [kind, present] : presenters) {
+    for (const auto& [kind, present] : std::span(kAuxiliaryWindows).first(4)) {
         (windows.*present)();
         Gtk::Window* shown = windows.window(kind);
         ASSERT_TRUE(shown && spinUntil([&] { return shown->get_mapped(); }));
@@ -208,14 +213,7 @@ TEST_F(MainMenuTest, CloseClosesTheKeyWindowThatIsNoBrowserWindow) {
 TEST_F(MainMenuTest, AuxiliaryWindowsAreReusedByTheirRules) {
     using Kind = AuxiliaryWindows::Kind;
     AuxiliaryWindows& windows = environment->auxiliaryWindows();
-    using Show = void (AuxiliaryWindows::*)();
-    const std::pair<Kind, Show> presenters[] = {{Kind::settings, &AuxiliaryWindows::showSettings},
-                                                {Kind::downloads, &AuxiliaryWindows::showDownloads},
-                                                {Kind::library, &AuxiliaryWindows::showLibrary},
-                                                {Kind::guide, &AuxiliaryWindows::showGuide},
-                                                {Kind::quickOpen, &AuxiliaryWindows::showQuickOpen},
-                                                {Kind::batchLinks, &AuxiliaryWindows::showBatchLinks}};
-    for (const auto& [kind, present] : presenters) {
+    for (const auto& [kind, present] : kAuxiliaryWindows) {
         auto show = [&, present = present] { (windows.*present)(); };
         show();
         Gtk::Window* first = windows.window(kind);
