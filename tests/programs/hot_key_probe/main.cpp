@@ -20,8 +20,12 @@ int main(int argc, char** argv) {
     auto answer = [&](const std::string& command, const std::string& name) -> std::string {
         Uuid id;
         for (const auto& website : environment.store.profiles()) id = website.name == name ? website.id : id;
+        // Without a name: the window the last command made (the window manager may not have
+        // focused it yet), else the active one.
+        BrowserWindowController* latest =
+            windows.lastActiveID ? windows.window(*windows.lastActiveID) : nullptr;
         BrowserWindowController* controller =
-            name.empty() ? windows.activeWindowController() : windows.window(id);
+            name.empty() ? (latest ? latest : windows.activeWindowController()) : windows.window(id);
         const std::map<std::string, BrowserCommand> commands{{"clickthrough", BrowserCommand::clickThrough},
                                                              {"duplicate", BrowserCommand::duplicate},
                                                              {"other", BrowserCommand::otherSessionWindow}};
