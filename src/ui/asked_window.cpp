@@ -30,9 +30,36 @@ void freeFocusReturn(gpointer data) {
     delete record;
 }
 
+// The window of the control that took the input being handled. An item of a menu counts for the
+// window the menu was opened from: by the time the item acts, its menu has gone and that window has
+// not had the keyboard back yet, so no window of ours is active.
+GtkWindow* windowOfCurrentInput() {
+    GdkEvent* event = gtk_get_current_event();
+    if (!event) return nullptr;
+    const GdkEventType type = event->type;
+    GtkWidget* widget = gtk_get_event_widget(event);
+    gdk_event_free(event);
+    if (type != GDK_KEY_PRESS && type != GDK_KEY_RELEASE && type != GDK_BUTTON_PRESS &&
+        type != GDK_BUTTON_RELEASE)
+        return nullptr;
+    for (int depth = 0; widget && depth < 8; ++depth) {
+        GtkWidget* top = gtk_widget_get_toplevel(widget);
+        if (!GTK_IS_WINDOW(top)) return nullptr;
+        if (GtkWidget* child = gtk_bin_get_child(GTK_BIN(top)); child && GTK_IS_MENU(child)) {
+            widget = gtk_menu_get_attach_widget(GTK_MENU(child));
+            continue;
+        }
+        const bool asked =
+            gtk_widget_get_visible(top) && gtk_window_get_window_type(GTK_WINDOW(top)) == GTK_WINDOW_TOPLEVEL;
+        return asked ? GTK_WINDOW(top) : nullptr;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 Gtk::Window* focusedApplicationWindow() {
+    if (GtkWindow* asking = windowOfCurrentInput()) return Glib::wrap(asking);
     Gtk::Window* found = nullptr;
     GList* toplevels = gtk_window_list_toplevels();
     for (GList* item = toplevels; item && !found; item = item->next)
@@ -89,14 +116,25 @@ void hideAskedWindow(Gtk::Window& window) {
     auto* origin = record && window.get_visible() && window.is_active() && !(time && time == lastRequestTime)
                        ? static_cast<GtkWindow*>(g_weak_ref_get(&record->origin))
                        : nullptr;
-    if (origin && (gtk_widget_get_visible(GTK_WIDGET(origin)) || record->reshow)) {
+    const bool returning = origin && (gtk_widget_get_visible(GTK_WIDGET(origin)) || record->reshow);
+    auto giveBack = [&] {
         // Its own user time is older than the input that closed the window.
         if (GdkWindow* own = gtk_widget_get_window(GTK_WIDGET(origin)); own && time && GDK_IS_X11_WINDOW(own))
             gdk_x11_window_set_user_time(own, time);
         gtk_window_present_with_time(origin, time ? time : GDK_CURRENT_TIME);
+    };
+    // A window manager hands the focus asked for a window on to its modal dialog, which takes the
+    // focus away as it goes. xfwm4 lets go once the dialog is no longer modal; openbox holds on
+    // until it has gone, so the focus is asked for again then.
+    const bool modal = returning && window.get_modal();
+    if (modal) window.set_modal(false);
+    if (returning) giveBack();
+    window.hide();
+    if (modal) {
+        giveBack();
+        window.set_modal(true);
     }
     if (origin) g_object_unref(origin);
-    window.hide();
 }
 
 }  // namespace quenlith
