@@ -7,16 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "browser/engine/gobject_ptr.hpp"
 #include "model/browser_session.hpp"
 #include "model/result.hpp"
 #include "model/scheduler.hpp"
 #include "model/session_writer.hpp"
 #include "model/uuid.hpp"
 #include "model/web_app_profile.hpp"
-
-typedef struct _WebKitWebView WebKitWebView;
-typedef unsigned long gulong;
+#include "windows/start_page_wait.hpp"
 
 namespace quenlith {
 
@@ -113,8 +110,6 @@ private:
     // Opens the website's own window unless one of its windows shows it already; whether it did.
     bool openAtLaunch(const Uuid& websiteID);
     bool restoreTurn();
-    void awaitStartPages();
-    void startPageChanged(WebKitWebView* view, bool finished);
     void startRestoreTurns();
     void askForStartPages();
     void requestStartPage(const Uuid& windowID, const WebAppProfile& website, const std::string& address);
@@ -139,15 +134,8 @@ private:
     bool restoring_ = false;
     bool preferencesWhileRestoring_ = false;
     unsigned int restoreSource_ = 0;
-    // The pages asked for at start that have not finished loading: the windows after the first
-    // wait for them (or for a short while), as building windows holds up the main loop, which the
-    // pages' web processes need for their first requests and the first pages to be shown.
-    struct AwaitedPage {
-        GObjectPtr<WebKitWebView> view;
-        std::vector<gulong> handlers;
-    };
-    std::vector<AwaitedPage> awaitedPages_;
-    ScheduledTask awaitLimit_;
+    // The windows after the first wait for the pages asked for at start.
+    StartPageWait startPageWait_;
     // What requestStartPages read.
     std::optional<Result<std::optional<BrowserSessionDocument>>> loadedSession_;
     bool shuttingDown_ = false;

@@ -51,6 +51,7 @@ SessionRestore::SessionRestore(WindowRegistry& registry, RuntimePublisher& publi
       sessions_(sessions),
       persistence_(std::move(persistence)),
       timers_(timers),
+      startPageWait_(factory, timers),
       writer_(persistence_,
               [this](const Status& result) { publisher_.setContinuityError(snapshotMessage(result)); }),
       self_(std::make_shared<SessionRestore*>(this)) {}
@@ -58,7 +59,6 @@ SessionRestore::SessionRestore(WindowRegistry& registry, RuntimePublisher& publi
 SessionRestore::~SessionRestore() {
     self_.reset();
     snapshotTask_.cancel();
-    awaitLimit_.cancel();
     if (restoreSource_ != 0) g_source_remove(std::exchange(restoreSource_, 0));
 }
 
@@ -105,7 +105,7 @@ void SessionRestore::restoreSession(bool incremental) {
         finishRestore();
         return;
     }
-    if (awaitedPages_.empty()) startRestoreTurns();
+    if (!startPageWait_.waiting()) startRestoreTurns();
 }
 
 bool SessionRestore::owesWindows() const {
@@ -142,46 +142,8 @@ bool SessionRestore::openAtLaunch(const Uuid& websiteID) {
     return true;
 }
 
-void SessionRestore::awaitStartPages() {
-    // The callbacks hold the restore weakly, and are disconnected before their views go.
-    using Weak = std::weak_ptr<SessionRestore*>;
-    auto release = [](gpointer data, GClosure*) { delete static_cast<Weak*>(data); };
-    auto changed = [](WebKitWebView* view, WebKitLoadEvent event, gpointer data) {
-        if (auto restore = static_cast<Weak*>(data)->lock())
-            (*restore)->startPageChanged(view, event == WEBKIT_LOAD_FINISHED);
-    };
-    auto failed = [](WebKitWebView* view, WebKitLoadEvent, gchar*, GError*, gpointer data) -> gboolean {
-        if (auto restore = static_cast<Weak*>(data)->lock()) (*restore)->startPageChanged(view, true);
-        return FALSE;
-    };
-    for (const auto& [id, page] : factory_.startPages()) {
-        AwaitedPage awaited{page.webView, {}};
-        awaited.handlers.push_back(g_signal_connect_data(page.webView.get(), "load-changed",
-                                                         G_CALLBACK(+changed), new Weak(self_), release,
-                                                         G_CONNECT_DEFAULT));
-        awaited.handlers.push_back(g_signal_connect_data(page.webView.get(), "load-failed", G_CALLBACK(+failed),
-                                                         new Weak(self_), release, G_CONNECT_DEFAULT));
-        awaitedPages_.push_back(std::move(awaited));
-    }
-    if (awaitedPages_.empty()) return;
-    awaitLimit_ = timers_.schedule(std::chrono::milliseconds(400), [this] { startRestoreTurns(); });
-}
-
-void SessionRestore::startPageChanged(WebKitWebView* view, bool finished) {
-    if (!finished) return;
-    std::erase_if(awaitedPages_, [view](AwaitedPage& page) {
-        if (page.view.get() != view) return false;
-        for (gulong handler : page.handlers) g_signal_handler_disconnect(view, handler);
-        return true;
-    });
-    if (awaitedPages_.empty()) startRestoreTurns();
-}
-
 void SessionRestore::startRestoreTurns() {
-    awaitLimit_.cancel();
-    for (auto& page : awaitedPages_)
-        for (gulong handler : page.handlers) g_signal_handler_disconnect(page.view.get(), handler);
-    awaitedPages_.clear();
+    startPageWait_.end();
     if (!restoring_ || !owesWindows() || restoreSource_ != 0) return;
     // Below the web processes' messages and the first window's drawing; the callback holds the
     // restore weakly.
@@ -226,7 +188,7 @@ void SessionRestore::finishRestore() {
 void SessionRestore::requestStartPages() {
     if (didRestore_ || loadedSession_) return;
     askForStartPages();
-    awaitStartPages();
+    startPageWait_.begin([this] { startRestoreTurns(); });
 }
 
 void SessionRestore::askForStartPages() {
