@@ -76,9 +76,13 @@ bool BrowserWindowController::isOnScreen() const { return panel_->get_visible() 
 
 EdgeTuckController& BrowserWindowController::edgeTuck() {
     if (!edgeTuck_) {
-        tuckWindow_ = std::make_unique<PanelTuckWindow>(*this);
+        tuckWindow_ = std::make_unique<PanelTuckWindow>(
+            *panel_, *browser_,
+            TuckedWindowActions{
+                [this](bool activate, bool keepTuck, bool wake) { present(activate, keepTuck, wake); },
+                [this] { callKept(onVisibility); }});
         edgeTuck_ = std::make_unique<EdgeTuckController>(*tuckWindow_);
-        tuckWindow_->controller = edgeTuck_.get();
+        tuckWindow_->setController(*edgeTuck_);
     }
     return *edgeTuck_;
 }
