@@ -46,7 +46,7 @@ RuntimeWindow RuntimePublisher::runtimeWindow(BrowserWindowController& controlle
     bool persistent = browser.isPersistent();
     RuntimeWindow result;
     result.id = controller.id;
-    result.sequence = controller.sequence;
+    result.sequence = controller.sequence();
     if (!persistent)
         result.title = localizedString("Private Window");
     else if (controller.id == registry_.browserID())

@@ -89,21 +89,23 @@ void WindowCallbacks::wire(BrowserWindowController& controller, const WebAppProf
 
     services_.wire(controller, websiteID);
 
-    controller.onClose = [weak, windowID] {
+    WindowReports reports;
+    reports.onClose = [weak, windowID] {
         if (auto self = weak.lock()) (*self)->closing_.requestClose(windowID);
     };
-    controller.onVisibility = [weak] {
+    reports.onVisibility = [weak] {
         if (auto self = weak.lock()) (*self)->publisher_.publishState();
     };
-    controller.onMinimize = [weak, windowID] {
+    reports.onMinimize = [weak, windowID] {
         if (auto self = weak.lock()) (*self)->links_.windowMinimized(windowID);
     };
-    controller.onActive = [weak, windowID] {
+    reports.onActive = [weak, windowID] {
         auto self = weak.lock();
         if (!self) return;
         (*self)->registry_.setLastActiveID(windowID);
         (*self)->session_.scheduleSnapshot();
     };
+    controller.setReports(std::move(reports));
 }
 
 void WindowCallbacks::stateChanged() {

@@ -37,19 +37,19 @@ std::vector<BrowserWindowController*> WindowRegistry::inSequence() const {
     std::vector<BrowserWindowController*> ordered;
     for (const auto& [id, controller] : windows_) ordered.push_back(controller.get());
     std::stable_sort(ordered.begin(), ordered.end(),
-                     [](const auto* a, const auto* b) { return a->sequence < b->sequence; });
+                     [](const auto* a, const auto* b) { return a->sequence() < b->sequence(); });
     return ordered;
 }
 
 std::vector<int> WindowRegistry::windowSequences() const {
     std::vector<int> sequences;
-    for (const auto& [id, controller] : windows_) sequences.push_back(controller->sequence);
+    for (const auto& [id, controller] : windows_) sequences.push_back(controller->sequence());
     return sequences;
 }
 
 BrowserWindowController& WindowRegistry::add(std::unique_ptr<BrowserWindowController> controller) {
     const std::vector<int> sequences = windowSequences();
-    controller->sequence = lowestFreeSequence(std::set<int>(sequences.begin(), sequences.end()));
+    controller->setSequence(lowestFreeSequence(std::set<int>(sequences.begin(), sequences.end())));
     BrowserWindowController& registered = *controller;
     windows_[registered.id] = std::move(controller);
     return registered;

@@ -76,7 +76,7 @@ std::vector<RoutingWindow> WindowRouter::routingWindows() const {
     for (const auto& [id, controller] : registry_.windows()) {
         RoutingWindow window;
         window.id = id;
-        window.sequence = controller->sequence;
+        window.sequence = controller->sequence();
         window.sharedSession = isSharedSession(*controller);
         if (window.sharedSession)
             for (const auto& tab : controller->browser().tabs())

@@ -59,9 +59,9 @@ TEST_F(BrowserWindowManagerTest, RegistersWindowsHiddenUntilPresentedNeverReplac
     const Uuid two = openOther(alpha).id, three = openOther(alpha).id;
     openOther(alpha);
     manager->closing().close(three);
-    EXPECT_EQ(openOther(alpha).sequence, 3);
+    EXPECT_EQ(openOther(alpha).sequence(), 3);
     manager->closing().close(two);
-    EXPECT_EQ(openOther(alpha).sequence, 2);
+    EXPECT_EQ(openOther(alpha).sequence(), 2);
     manager->publisher().publishState();
     std::vector<int> listed;
     for (const auto& window : manager->publisher().runtime().windows()) listed.push_back(window.sequence);
