@@ -98,9 +98,9 @@ AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler, 
 
     // The shortcuts follow the websites and the preferences, from a later turn of the main loop.
     std::weak_ptr<AppEnvironment*> weak = self_;
-    hotKeys_->onTrigger = [weak](const std::string& name, std::uint32_t time) {
+    hotKeys_->setOnTrigger([weak](const std::string& name, std::uint32_t time) {
         if (auto environment = weak.lock()) (*environment)->handleHotKey(name, time);
-    };
+    });
     connections_.push_back(store.signal_changed().connect([this] { scheduleHotKeyUpdate(); }));
     connections_.push_back(library.signal_saveFailed().connect(
         [this](const std::string& message) { tellHistoryNotSaved(message); }));

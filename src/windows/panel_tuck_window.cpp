@@ -81,14 +81,14 @@ void PanelTuckWindow::orderOut() {
 
 void PanelTuckWindow::showHandle(const Rect& frame, const std::string& label) {
     if (!handle_) {
-        handle_ = std::make_unique<EdgeHandleView>();
         // The handle lives inside this object, which the window's controller owns: both go together.
-        handle_->onEnter = [this] {
-            if (controller_) controller_->reveal();
-        };
-        handle_->onClick = [this] {
-            if (controller_) controller_->click();
-        };
+        handle_ = std::make_unique<EdgeHandleView>(
+            [this] {
+                if (controller_) controller_->reveal();
+            },
+            [this] {
+                if (controller_) controller_->click();
+            });
     }
     handle_->place(frame, label);
 }
