@@ -39,11 +39,11 @@ BrowserWindowManager::BrowserWindowManager(WebAppStore& store, PreferencesStore&
     : store_(store), preferences_(preferences), sessions_(sessions), timers_(timers) {
     registry_ = std::make_unique<WindowRegistry>(timers);
     publisher_ = std::make_unique<RuntimePublisher>(*registry_, store, sessions, *this);
-    // The callbacks are built last; a window is built only after the constructor.
+    // The callbacks are built last and go first: a window built without them reports nothing.
     factory_ = std::make_unique<WindowFactory>(
         *registry_, store, preferences, downloads, sessions, hooks_,
         [this](BrowserWindowController& controller, const WebAppProfile& websiteCopy) {
-            callbacks_->wire(controller, websiteCopy);
+            if (callbacks_) callbacks_->wire(controller, websiteCopy);
         });
     links_ = std::make_unique<ApplicationLinks>(*registry_, *publisher_, *factory_, store, preferences,
                                                 timers, *this);
