@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Counts the members (methods and fields, constructors and deleted ones included) of each class or
-struct declared in the given headers, from the declarations at the top level of its body. Usage:
-scripts/class_members.py src/windows/*.hpp (largest first)."""
-import re, sys
+struct declared in the given headers (or the headers under the given folders), from the
+declarations at the top level of its body, largest first. With --max N it prints only the classes
+above N and fails when there is one. Usage: scripts/class_members.py [--max N] PATH..."""
+import os, re, sys
 
 def strip(text):
     text = re.sub(r'//[^\n]*', '', text)
@@ -51,10 +52,24 @@ def members(body):
         i += 1
     return methods, fields
 
+args = sys.argv[1:]
+limit = None
+if args[:1] == ['--max']:
+    limit, args = int(args[1]), args[2:]
+paths = []
+for arg in args:
+    if os.path.isdir(arg):
+        paths += sorted(os.path.join(d, f) for d, _, fs in os.walk(arg) for f in fs if f.endswith('.hpp'))
+    else:
+        paths.append(arg)
 rows = []
-for path in sys.argv[1:]:
+for path in paths:
     for kind, name, body in classes(strip(open(path).read())):
         m, f = members(body)
         rows.append((m + f, m, f, name, path))
-for total, m, f, name, path in sorted(rows, reverse=True):
+over = [row for row in rows if limit is None or row[0] > limit]
+for total, m, f, name, path in sorted(over, reverse=True):
     print(f"{total:4d} {m:4d} {f:4d}  {name}  ({path})")
+if limit is not None:
+    print(f"{len(over)} classes above {limit} members")
+    sys.exit(1 if over else 0)
