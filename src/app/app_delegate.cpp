@@ -26,6 +26,10 @@
 #include "windows/browser_window_controller.hpp"
 #include "windows/browser_window_manager.hpp"
 #include "windows/floating_browser_panel.hpp"
+#include "windows/session_restore.hpp"
+#include "windows/window_registry.hpp"
+#include "windows/window_router.hpp"
+#include "windows/window_shell_hooks.hpp"
 
 namespace quenlith {
 
@@ -44,7 +48,7 @@ void AppDelegate::finishLaunching() {
 void AppDelegate::completeLaunch() {
     // The environment applied the appearance of the preferences on the turn before this one.
     buildMainMenu();
-    environment->windows().restoreSession(true);
+    environment->windows().session().restoreSession(true);
     GApplication* application = g_application_get_default();
     statusBar = std::make_unique<StatusBarController>(
         *environment, application ? g_application_get_dbus_connection(application) : nullptr);
@@ -84,7 +88,8 @@ void AppDelegate::buildMainMenu() {
     mainMenu = std::make_unique<MainMenu>(*application.operator->(), *environment, std::move(links));
     // Every browser window and auxiliary window takes the accelerators; browser windows also
     // show the menu from their title bar.
-    environment->windows().onWindowBuilt = [this](BrowserWindowController& controller) {
+    WindowShellHooks hooks = environment->windows().hooks();
+    hooks.onWindowBuilt = [this](BrowserWindowController& controller) {
         if (!mainMenu) return;
         mainMenu->attach(controller.panel());
         // Among the toolbar's lesser buttons: a narrow title bar moves it into the More menu.
@@ -92,9 +97,10 @@ void AppDelegate::buildMainMenu() {
             if (mainMenu) mainMenu->refresh();
         });
     };
+    environment->windows().setHooks(std::move(hooks));
     // A window a shortcut opened while launching gets its menu now.
-    for (const auto& [id, controller] : environment->windows().windows())
-        environment->windows().onWindowBuilt(*controller);
+    for (const auto& [id, controller] : environment->windows().registry().windows())
+        environment->windows().hooks().onWindowBuilt(*controller);
     environment->auxiliaryWindows().onWindowBuilt = [this](Gtk::Window& window) {
         if (mainMenu) mainMenu->attach(window);
     };
@@ -133,7 +139,7 @@ void AppDelegate::route(const std::vector<std::string>& links) {
         if (!request) continue;
         if (request->kind == LaunchRequest::Kind::website) {
             if (environment->dismissLauncher) environment->dismissLauncher();
-            environment->windows().open(request->url);
+            environment->windows().routing().open(request->url);
             continue;
         }
         const auto& scenes = environment->library.document().scenes;

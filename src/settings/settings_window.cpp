@@ -14,6 +14,7 @@
 #include "ui/form_rows.hpp"
 #include "ui/icon_names.hpp"
 #include "windows/browser_window_manager.hpp"
+#include "windows/window_closing.hpp"
 
 namespace quenlith {
 
@@ -184,7 +185,8 @@ void SettingsWindow::requestDeletion(const WebAppProfile& website) {
         std::optional<WebAppProfile> website = std::move(deletion_);
         deletion_.reset();
         closeAlert();
-        if (response == Gtk::RESPONSE_ACCEPT && website) context_.windows.deleteWebsite(website->id);
+        if (response == Gtk::RESPONSE_ACCEPT && website)
+            context_.windows.closing().deleteWebsite(website->id);
     });
     alert_->show();
 }

@@ -9,6 +9,7 @@
 #include "ui/form_rows.hpp"
 #include "windows/browser_window_manager.hpp"
 #include "windows/hot_key_manager.hpp"
+#include "windows/window_services.hpp"
 
 namespace quenlith {
 
@@ -43,7 +44,7 @@ ShortcutsPane::ShortcutsPane(SettingsContext& context) : context_(context) {
     rescue.pack_start(*errorLabel(HotKeyManager::kRescueName, false), Gtk::PACK_SHRINK);
     restore_ = Gtk::manage(new Gtk::Button(localizedString("Restore Mouse Control Now")));
     restore_->set_halign(Gtk::ALIGN_START);
-    restore_->signal_clicked().connect([this] { context_.windows.restoreMouseControl(); });
+    restore_->signal_clicked().connect([this] { context_.windows.services().restoreMouseControl(); });
     rescue.pack_start(*restore_, Gtk::PACK_SHRINK);
 
     auto& active = addSection(localizedString("Active browser window"));

@@ -21,6 +21,9 @@
 #include "support/granting_key_grabber.hpp"
 #include "support/keyring_daemon.hpp"
 #include "support/proxy_servers.hpp"
+#include "windows/window_closing.hpp"
+#include "windows/window_registry.hpp"
+#include "windows/window_router.hpp"
 
 #include <gdk/gdkx.h>  // after gtkmm: Xlib defines macros gtkmm uses as names
 
@@ -57,7 +60,7 @@ protected:
         if (!environment) launch();
         WebAppProfile website{.name = "Site", .homeURL = server.url(path)};
         EXPECT_TRUE(environment->store.upsert(website));
-        BrowserWindowController& window = *environment->windows().showProfile(website.id);
+        BrowserWindowController& window = *environment->windows().routing().showProfile(website.id);
         EXPECT_TRUE(spinUntil([&] {
             BrowserTab* tab = window.browser().activeTab();
             return tab && webkit_web_view_get_uri(tab->webView()) && !tab->isLoading() &&
@@ -160,8 +163,10 @@ TEST_F(BrowserSheetsTest, WindowSettingsAndUserAgentApplyOnSaveAndAreSavedToTheW
     ASSERT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(window) == nullptr; }));
     browser.showUserAgentSheet();
     const Uuid id = window.id;
-    environment->windows().close(id);
-    EXPECT_TRUE(spinUntil([&] { return !environment->browserSheets().sheet(id) && !environment->windows().window(id); }));
+    environment->windows().closing().close(id);
+    EXPECT_TRUE(spinUntil([&] {
+        return !environment->browserSheets().sheet(id) && !environment->windows().registry().window(id);
+    }));
 }
 
 // A screen reader's walk of a website's window and of each of its sheets (the proxy sheet with its
@@ -206,7 +211,7 @@ TEST_F(BrowserSheetsTest, ProxySheetMovesTheWebsiteOntoAnAuthenticatedProxyAndBa
 
     // The next launch takes the website's new route.
     launch();
-    window = environment->windows().showProfile(websiteID);
+    window = environment->windows().routing().showProfile(websiteID);
     ASSERT_TRUE(spinUntil([&] { return server.requestCount("/proxied") == 2; }));
     EXPECT_TRUE(tinyproxy.sawRequestFor(target)) << tinyproxy.log();
 

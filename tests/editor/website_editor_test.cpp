@@ -14,6 +14,7 @@
 #include "support/keyring_daemon.hpp"
 #include "support/proxy_servers.hpp"
 #include "ui/alert.hpp"
+#include "windows/window_registry.hpp"
 
 namespace quenlith {
 namespace {
@@ -247,7 +248,7 @@ TEST_F(WebsiteEditorApplicationTest, TypedAddressIsLookedUpOnceAndAddAndOpenShow
     const auto saved = storedWebsites();
     ASSERT_EQ(saved.size(), 1u);
     EXPECT_EQ(saved[0].name, "Local Page");
-    ASSERT_NE(environment->windows().window(saved[0].id), nullptr);
+    ASSERT_NE(environment->windows().registry().window(saved[0].id), nullptr);
     EXPECT_TRUE(test::spinUntil([&] { return server.requestCount("/page") == 2; }))
         << "the window loads the page";
 }
@@ -287,8 +288,8 @@ TEST_F(WebsiteEditorApplicationTest, AProxiedWebsiteLoadsThroughItsProxyAndKeeps
     EXPECT_NE(storedWebsites()[0].siteProxy->credentialID, oldCredential);
     EXPECT_FALSE(test::keyringHolds(oldCredential)) << "the replaced password goes with the new record";
 
-    ASSERT_NE(environment->windows().window(website.id), nullptr);
-    environment->windows().window(website.id)->browser().reloadActiveTab();
+    ASSERT_NE(environment->windows().registry().window(website.id), nullptr);
+    environment->windows().registry().window(website.id)->browser().reloadActiveTab();
     // The open window keeps its session's route until the session is made anew (a restart).
     EXPECT_TRUE(test::spinUntil([&] { return server.requestCount("/page") == 2; }))
         << "the page keeps working after the edit";

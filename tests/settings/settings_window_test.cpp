@@ -13,6 +13,8 @@
 #include "ui/action_button.hpp"
 #include "ui/site_icon.hpp"
 #include "windows/hot_key_manager.hpp"
+#include "windows/window_registry.hpp"
+#include "windows/window_router.hpp"
 
 namespace quenlith {
 namespace {
@@ -28,7 +30,7 @@ bool accessibleControlNamesEmpty(Gtk::Widget& root) {
 TEST_F(SettingsWindowTest, EveryLiveControlWritesItsFileAtOnceAndTheWindowsFollow) {
     auto site = website("Site", "/site");
     start({site});
-    BrowserWindowController* existing = environment->windows().showProfile(site.id);
+    BrowserWindowController* existing = environment->windows().routing().showProfile(site.id);
     ASSERT_NE(existing, nullptr);
     EXPECT_TRUE(existing->panel().get_skip_taskbar_hint()) << "no taskbar entry unless asked for";
     auto& general = settings->generalPane();
@@ -75,10 +77,10 @@ TEST_F(SettingsWindowTest, EveryLiveControlWritesItsFileAtOnceAndTheWindowsFollo
     // The application follows: the dark theme, the taskbar entry of open windows, the opacity
     // and size of a new window.
     EXPECT_TRUE(spinUntil([&] { return test::prefersDarkTheme() && !existing->panel().get_skip_taskbar_hint(); }));
-    environment->windows().openAddress(server.url("/other"));
+    environment->windows().routing().openAddress(server.url("/other"));
     BrowserWindowController* opened = nullptr;
     ASSERT_TRUE(spinUntil([&] {
-        for (const auto& [id, window] : environment->windows().windows())
+        for (const auto& [id, window] : environment->windows().registry().windows())
             if (window.get() != existing) opened = window.get();
         return opened != nullptr;
     }));

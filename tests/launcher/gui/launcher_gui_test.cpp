@@ -34,6 +34,8 @@
 #include "support/test_images.hpp"
 #include "ui/icon_image.hpp"
 #include "ui/site_icon.hpp"
+#include "windows/runtime_publisher.hpp"
+#include "windows/window_factory.hpp"
 
 namespace quenlith {
 namespace {
@@ -189,19 +191,25 @@ TEST_F(LauncherGuiTest, TileOpensTheWebsiteAndTheRunningListFollowsIt) {
     EXPECT_FALSE(launcher.get_visible());
 
     auto& windows = environment->windows();
-    ASSERT_TRUE(spinUntil([&] {
-        const auto& snapshot = windows.runtime().windows();
-        return snapshot.size() == 1 && snapshot[0].tabs.size() == 1 && snapshot[0].tabs[0].title == local.name;
-    }, std::chrono::seconds(20)));
+    ASSERT_TRUE(spinUntil(
+        [&] {
+            const auto& snapshot = windows.publisher().runtime().windows();
+            return snapshot.size() == 1 && snapshot[0].tabs.size() == 1 &&
+                   snapshot[0].tabs[0].title == local.name;
+        },
+        std::chrono::seconds(20)));
     ASSERT_TRUE(spinUntil([&] { return view.runningLabel() == "Running (1)"; }));
 
     view.setShowRunning(true);
     EXPECT_EQ(view.runningView()->summary(), "1 page \u00B7 1 window");
-    const RuntimeWindow shown = windows.runtime().windows()[0];
+    const RuntimeWindow shown = windows.publisher().runtime().windows()[0];
     view.commands().hideWindow(shown.id);
-    ASSERT_TRUE(spinUntil([&] { return windows.runtime().windows()[0].state == BrowserWindowState::hidden; }));
+    ASSERT_TRUE(spinUntil(
+        [&] { return windows.publisher().runtime().windows()[0].state == BrowserWindowState::hidden; }));
     view.commands().closeTab(shown.id, shown.tabs[0].id);
-    ASSERT_TRUE(spinUntil([&] { return windows.runtime().windows().empty() && view.runningLabel() == "Running (0)"; }));
+    ASSERT_TRUE(spinUntil([&] {
+        return windows.publisher().runtime().windows().empty() && view.runningLabel() == "Running (0)";
+    }));
 }
 
 // The label of the highlighted item of the menu shown from `anchor` ("" for none); nothing while
@@ -476,7 +484,8 @@ TEST_F(LauncherGuiTest, StartPageColumnIsAtMost640AndNarrowTabsShowItWhole) {
         SCOPED_TRACE(width);
         Gtk::Window tab;
         auto* page = Gtk::manage(new WebsiteStartPage(environment->store, environment->icons(),
-                                                      environment->windows().runtime(), sessions, true, {}));
+                                                      environment->windows().publisher().runtime(), sessions,
+                                                      true, {}));
         tab.add(*page);
         tab.set_default_size(width, 700);
         tab.show_all();
