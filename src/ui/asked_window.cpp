@@ -56,6 +56,40 @@ GtkWindow* windowOfCurrentInput() {
     return nullptr;
 }
 
+// A window shown (again) asks for the focus once it is mapped, with the time of the input that
+// asked: presenting a hidden window only maps it, and only a window manager that focuses new
+// windows would give it the focus then.
+void focusWhenMapped(GtkWindow* window, std::uint32_t time) {
+    struct Request {
+        std::uint32_t time;
+        gulong handler = 0;
+    };
+    auto* request = new Request{time};
+    request->handler = g_signal_connect_data(
+        window, "map-event", G_CALLBACK(+[](GtkWidget* widget, GdkEvent*, gpointer data) -> gboolean {
+            auto* asked = static_cast<Request*>(data);
+            const std::uint32_t time = asked->time;
+            g_signal_handler_disconnect(widget, asked->handler);  // frees `asked`
+            // A window hidden again before its map arrived stays hidden.
+            if (!gtk_widget_get_visible(widget)) return FALSE;
+            // Without a window manager the server orders focus changes by time, and the focus of a
+            // window withdrawn meanwhile fell back with a time newer than the asking input's: the
+            // request takes the server's time, and GDK's user time moves with it, so that later
+            // requests stay newer.
+            GdkWindow* own = gtk_widget_get_window(widget);
+            std::uint32_t when = time;
+            if (own && GDK_IS_X11_WINDOW(own) &&
+                !gdk_x11_screen_supports_net_wm_hint(gdk_window_get_screen(own),
+                                                     gdk_atom_intern_static_string("_NET_ACTIVE_WINDOW"))) {
+                when = gdk_x11_get_server_time(own);
+                gdk_x11_window_set_user_time(own, when);
+            }
+            gtk_window_present_with_time(GTK_WINDOW(widget), when ? when : GDK_CURRENT_TIME);
+            return FALSE;
+        }),
+        request, [](gpointer data, GClosure*) { delete static_cast<Request*>(data); }, GConnectFlags(0));
+}
+
 }  // namespace
 
 Gtk::Window* focusedApplicationWindow() {
@@ -104,6 +138,7 @@ void presentAskedWindow(Gtk::Window& window, Gtk::Window* origin, bool attach) {
         own && time && GDK_IS_X11_WINDOW(own))
         gdk_x11_window_set_user_time(own, time);
     noteFocusRequested(time);
+    if (!window.get_visible()) focusWhenMapped(window.gobj(), time);
     window.present(time ? time : GDK_CURRENT_TIME);
 }
 
@@ -121,6 +156,7 @@ void hideAskedWindow(Gtk::Window& window) {
         // Its own user time is older than the input that closed the window.
         if (GdkWindow* own = gtk_widget_get_window(GTK_WIDGET(origin)); own && time && GDK_IS_X11_WINDOW(own))
             gdk_x11_window_set_user_time(own, time);
+        if (!gtk_widget_get_visible(GTK_WIDGET(origin))) focusWhenMapped(origin, time);
         gtk_window_present_with_time(origin, time ? time : GDK_CURRENT_TIME);
     };
     // A window manager hands the focus asked for a window on to its modal dialog, which takes the

@@ -4,6 +4,7 @@
 // scenarios add (the one application object of the process, key presses through GTK's dispatch),
 // and the checks the windows' scenarios share.
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -95,8 +96,10 @@ inline std::vector<std::string> drawnTexts(Gtk::Widget& widget) {
     return texts;
 }
 
-// A key press as a window gets it from the display, through GTK's own event dispatch.
-inline void pressKey(Gtk::Window& window, const char* name, unsigned modifiers = 0) {
+// A key press as a window gets it from the display, through GTK's own event dispatch; `time` is the
+// press's X time (a person's key carries the server's time, newer than any earlier input).
+inline void pressKey(Gtk::Window& window, const char* name, unsigned modifiers = 0,
+                     std::uint32_t time = GDK_CURRENT_TIME) {
     GdkDisplay* display = gdk_display_get_default();
     const guint keyval = gdk_keyval_from_name(name);
     GdkKeymapKey* keys = nullptr;
@@ -106,6 +109,7 @@ inline void pressKey(Gtk::Window& window, const char* name, unsigned modifiers =
     event->key.window = GDK_WINDOW(g_object_ref(window.get_window()->gobj()));
     event->key.state = modifiers;
     event->key.keyval = keyval;
+    event->key.time = time;
     event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
     event->key.group = static_cast<guint8>(keys[0].group);
     g_free(keys);

@@ -21,6 +21,7 @@
 #include "support/granting_key_grabber.hpp"
 #include "support/keyring_daemon.hpp"
 #include "support/proxy_servers.hpp"
+#include "support/user_input_time.hpp"
 #include "windows/window_closing.hpp"
 #include "windows/window_registry.hpp"
 #include "windows/window_router.hpp"
@@ -187,6 +188,28 @@ TEST_F(BrowserSheetsTest, TheWindowAndItsSheetsReadWithANameForEveryControl) {
         EXPECT_THAT(test::accessibilityProblems(*shown), testing::IsEmpty()) << G_OBJECT_TYPE_NAME(shown->gobj());
         shown->response(Gtk::RESPONSE_CANCEL);
         ASSERT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(window) == nullptr; }));
+    }
+}
+
+// A sheet opened from a website's window and closed with Escape gives the focus back to that window,
+// where the next key goes.
+TEST_F(BrowserSheetsTest, EscapeClosesASheetAndGivesTheFocusBackToItsWindow) {
+    server.page("/page", "<title>Page</title>");
+    BrowserWindowController& window = open("/page");
+    FloatingBrowserPanel& panel = window.panel();
+    for (auto show : {&BrowserViewController::showUserAgentSheet, &BrowserViewController::showProxySheet}) {
+        // Tests running beside this one on the same display may take the focus: ask again until held.
+        ASSERT_TRUE(spinUntil([&] {
+            if (!panel.is_active()) panel.present();
+            return panel.is_active();
+        }));
+        (window.browser().*show)();
+        Gtk::Dialog* shown = sheet<Gtk::Dialog>(window);
+        ASSERT_NE(shown, nullptr);
+        ASSERT_TRUE(spinUntil([&] { return shown->is_active(); }));
+        test::pressKey(*shown, "Escape", 0, test::userInputNow(*shown));
+        EXPECT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(window) == nullptr && panel.is_active(); }))
+            << G_OBJECT_TYPE_NAME(shown->gobj());
     }
 }
 

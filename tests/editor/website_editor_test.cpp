@@ -1,5 +1,6 @@
 #include <gtkmm/expander.h>
 #include <gtkmm/messagedialog.h>
+#include <gtkmm/settings.h>
 
 #include "app/app_fixture.hpp"
 #include "app/focus_walk.hpp"
@@ -87,6 +88,32 @@ TEST_F(WebsiteEditorTest, EveryControlReadsWithTheNameOfItsLabel) {
         testing::IsSupersetOf({"Name", "Website URL", "Page zoom", "Account label (optional)", "Proxy type",
                                "Proxy Host", "Proxy Port", "Proxy Username", "Proxy Password"}));
     EXPECT_THAT(test::accessibilityProblems(editor()), testing::IsEmpty());
+}
+
+// Every label of the editor with every section open, the captions under the controls among them,
+// reads at 4.5:1 or more in the default theme, light and dark, and in the high-contrast theme.
+TEST_F(WebsiteEditorTest, TextContrastIsAtLeastFourAndAHalfInEachTheme) {
+    open();
+    auto settings = Gtk::Settings::get_default();
+    const Glib::ustring savedTheme = settings->property_gtk_theme_name();
+    const bool savedDark = settings->property_gtk_application_prefer_dark_theme();
+    const std::pair<const char*, bool> themes[] = {
+        {"Adwaita", false}, {"Adwaita", true}, {"HighContrast", false}};
+    for (const auto& [theme, dark] : themes) {
+        SCOPED_TRACE(std::string(theme) + (dark ? " dark" : ""));
+        settings->property_gtk_theme_name() = theme;
+        settings->property_gtk_application_prefer_dark_theme() = dark;
+        presenter->showAddWebsite();
+        test::fillProxy(editor().sessionSettings(), 1, "3128", "ann", "secret");
+        expandAll(editor());
+        ASSERT_TRUE(test::spinUntil(
+            [&] { return editor().get_mapped() && !test::labelContrasts(editor()).empty(); }));
+        for (const test::TextContrast& text : test::labelContrasts(editor()))
+            EXPECT_GE(text.ratio, 4.5) << "\"" << text.text << "\"";
+        presenter->closeEditor();
+    }
+    settings->property_gtk_theme_name() = savedTheme;
+    settings->property_gtk_application_prefer_dark_theme() = savedDark;
 }
 
 TEST_F(WebsiteEditorTest, RefusedSaveKeepsTheEditsAndRemovesThePasswordItMade) {

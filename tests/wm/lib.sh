@@ -6,16 +6,17 @@ failures=0
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
 # The start of every check script: with "bus", runs the script again on a private session bus
-# (once); then makes $work holding HOME and the XDG folders, removed at exit (kept when
-# QUENLITH_KEEP_WORK is set) after the processes whose ids are in the variables named in $owned
-# ($app_pid, $server_pid, $openbox_pid and what a script adds) have been killed.
+# (once; configured by $checks_bus_config when set); then makes $work holding HOME and the XDG
+# folders, removed at exit (kept when QUENLITH_KEEP_WORK is set) after the processes whose ids are
+# in the variables named in $owned ($app_pid, $server_pid, $openbox_pid and what a script adds)
+# have been killed.
 begin_checks() {  # begin_checks name [bus] -- "$@"
   local name=$1
   shift
   if [ "${1:-}" = bus ] && [ -z "${QUENLITH_CHECKS_BUS:-}" ]; then
     export QUENLITH_CHECKS_BUS=1
     shift 2
-    exec dbus-run-session --config-file="$root/tests/support/session-bus.conf" -- "$0" "$@"
+    exec dbus-run-session --config-file="${checks_bus_config:-$root/tests/support/session-bus.conf}" -- "$0" "$@"
   fi
   work=$(mktemp -d "/tmp/quenlith-$name.XXXXXX")
   owned="app_pid server_pid openbox_pid"

@@ -695,6 +695,36 @@ TEST_F(LauncherGuiTest, QuickOpenTextFollowsTheDesktopTextScale) {
     EXPECT_NEAR(static_cast<double>(scaled) / plain, 1.5, 0.15) << plain << " px, then " << scaled << " px";
 }
 
+// The launcher's texts, a tile's name and state, a section's title and the window's title among
+// them, grow with the desktop's text scale as Quick Open's do.
+TEST_F(LauncherGuiTest, LauncherTextFollowsTheDesktopTextScale) {
+    start({website("Local", "/local")});
+    auto settings = Gtk::Settings::get_default();
+    const int saved = settings->property_gtk_xft_dpi();
+    const char* const texts[] = {"Local", "Not Open", "Saved Websites", "Quenlith"};
+    auto heightsAt = [&](int dpi) {
+        settings->property_gtk_xft_dpi() = dpi;
+        // A launcher built after the change.
+        controller.reset();
+        controller = std::make_unique<StatusBarController>(*environment, nullptr);
+        LauncherWindow& launcher = controller->launcher();
+        launcher.showAt(640, 0);
+        EXPECT_TRUE(spinUntil([&] { return launcher.get_mapped() && textHeight(launcher, "Local") > 0; }));
+        std::vector<int> heights;
+        for (const char* text : texts) heights.push_back(textHeight(launcher, text));
+        launcher.dismiss();
+        return heights;
+    };
+    const std::vector<int> plain = heightsAt(96 * 1024);
+    const std::vector<int> scaled = heightsAt(96 * 1024 * 3 / 2);
+    settings->property_gtk_xft_dpi() = saved;
+    for (std::size_t index = 0; index < std::size(texts); ++index) {
+        ASSERT_GT(plain[index], 0) << texts[index];
+        EXPECT_NEAR(static_cast<double>(scaled[index]) / plain[index], 1.5, 0.15)
+            << texts[index] << ": " << plain[index] << " px, then " << scaled[index] << " px";
+    }
+}
+
 // Every label of Quick Open, a selected row's among them, and of the launcher's search bar reads at
 // 4.5:1 or more in the default and the high-contrast theme, and the search bar keeps a border.
 TEST_F(LauncherGuiTest, TextContrastIsAtLeastFourAndAHalfInTheDefaultAndHighContrastThemes) {
