@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include <gtkmm/box.h>
@@ -23,6 +24,7 @@ namespace quenlith {
 
 class BrowserRuntimeStore;
 class FaviconLoader;
+class SiteIcon;
 class WebAppStore;
 class WebsiteSessions;
 class WebsiteTile;
@@ -60,7 +62,7 @@ public:
     // Asks whether to delete the website (what the tile's "Delete…" does).
     void askToDelete(const WebAppProfile& profile);
 
-    // The tiles as drawn now, for the host's tests.
+    // The tiles the search keeps, in their order, for the host's tests.
     const std::vector<WebsiteTile*>& savedTiles() const { return savedTiles_; }
     const std::vector<WebsiteTile*>& suggestionTiles() const { return suggestionTiles_; }
     Gtk::Entry& searchField() { return entry_; }
@@ -71,8 +73,34 @@ protected:
     void on_map() override;
 
 private:
-    void scheduleRedraw();
+    // A tile kept from one change of the websites to the next, with what it shows.
+    struct SavedSlot {
+        WebAppProfile profile;
+        std::string activity;
+        bool activityIsAccent = false;
+        WebsiteTile* tile = nullptr;
+        SiteIcon* icon = nullptr;
+    };
+    struct SuggestionSlot {
+        SuggestedWebsite suggestion;
+        WebsiteTile* tile = nullptr;
+    };
+
+    // `tilesChanged`: a store changed, so the tiles are brought in step before the search is applied.
+    void scheduleRedraw(bool tilesChanged);
     void fill();
+    // Builds tiles only for websites new to the page, updates changed ones in place and removes
+    // those gone; a keystroke does none of this.
+    void syncSavedTiles();
+    void syncSuggestionTiles();
+    // Shows the tiles the search keeps and hides the others (a hidden cell is no keyboard stop).
+    void applySearch();
+    void makeSavedTile(SavedSlot& slot);
+    void setOpenAction(const SavedSlot& slot);
+    WebsiteTile* makeSuggestionTile(const SuggestedWebsite& suggestion, const std::string& activity,
+                                    bool accent);
+    // Notes each tile's place for its grid's order; answers whether a kept tile moved.
+    bool notePlaces(const std::vector<WebsiteTile*>& tiles);
     void answerDeletion(int response);
 
     WebAppStore& store_;
@@ -101,6 +129,10 @@ private:
     Gtk::FlowBox suggestedGrid_;
     Gtk::Label emptyNotice_;
     Gtk::Button addButton_;
+    std::vector<SavedSlot> saved_;                                // every saved website, favourites first
+    std::vector<SuggestionSlot> suggested_;                       // the suggestions not saved, in table order
+    std::unordered_map<const Gtk::Widget*, std::size_t> places_;  // each tile's place in its grid
+    bool tilesStale_ = true;
     std::vector<WebsiteTile*> savedTiles_;
     std::vector<WebsiteTile*> suggestionTiles_;
     std::vector<sigc::connection> connections_;

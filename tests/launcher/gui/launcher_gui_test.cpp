@@ -11,6 +11,7 @@
 #include <gtkmm/menubutton.h>
 #include <gtkmm/messagedialog.h>
 #include <gtkmm/settings.h>
+#include <gtkmm/viewport.h>
 
 #include "app/app_fixture.hpp"
 #include "app/focus_walk.hpp"
@@ -23,6 +24,7 @@
 #include "launcher/menu_bar_view.hpp"
 #include "launcher/quick_open_window.hpp"
 #include "launcher/running_websites_view.hpp"
+#include "launcher/start_page_search.hpp"
 #include "launcher/website_start_page.hpp"
 #include "launcher/website_tile.hpp"
 #include "model/file_test_support.hpp"
@@ -334,6 +336,126 @@ TEST_F(LauncherGuiTest, WebsiteTrayItemShowsItsStateAndLeavesTheTray) {
     removeFromTray();
     ASSERT_TRUE(spinUntil([&] { return controller->websiteItems().empty(); }));
     EXPECT_EQ(storedWebsites().front().menuBarIconEnabled, std::optional<bool>(false));
+}
+
+// Scrolls the start page holding `tile` so that the tile shows.
+void scrollIntoView(Gtk::Widget& tile) {
+    Gtk::Widget* viewport = tile.get_parent();
+    while (viewport && !dynamic_cast<Gtk::Viewport*>(viewport)) viewport = viewport->get_parent();
+    ASSERT_TRUE(viewport);
+    int x = 0, y = 0;
+    ASSERT_TRUE(tile.translate_coordinates(*static_cast<Gtk::Bin*>(viewport)->get_child(), 0, 0, x, y));
+    static_cast<Gtk::Viewport*>(viewport)->get_vadjustment()->clamp_page(y, y + tile.get_allocated_height());
+}
+
+std::vector<std::string> shownTitles(WebsiteStartPage& page) {
+    std::vector<std::string> titles;
+    for (WebsiteTile* tile : page.savedTiles()) titles.push_back(tile->title());
+    return titles;
+}
+
+// The page keeps its tiles from one change of the websites to the next and filters by hiding them;
+// what is shown still follows every change, made while the launcher is open and searching or while
+// it is hidden, and a hidden tile is no keyboard stop.
+TEST_F(LauncherGuiTest, TilesAreKeptAcrossKeystrokesAndFollowChangesMadeWhileOpenOrHidden) {
+    WebAppProfile alpha = website("Alpha", "/alpha"), beta = website("Beta", "/beta");
+    WebAppProfile gamma = website("Gamma", "/gamma");
+    start({alpha, beta, gamma});
+    WebAppStore& store = environment->store;
+    LauncherWindow& launcher = controller->launcher();
+    launcher.showAt(100, 0);
+    WebsiteStartPage& page = *launcher.view().startPage();
+    // What the search rule keeps of the stored websites, in its order.
+    auto inStep = [&] {
+        std::vector<std::string> expected;
+        for (const auto& profile : filteredSaved(store.profiles(), page.search()))
+            expected.push_back(profile.displayTitle());
+        return shownTitles(page) == expected;
+    };
+    ASSERT_TRUE(spinUntil([&] { return launcher.get_mapped() && page.savedTiles().size() == 3; }));
+
+    const char* const kBuiltFirst = "quenlith-built-first";
+    for (WebsiteTile* tile : page.savedTiles()) g_object_set_data(G_OBJECT(tile->gobj()), kBuiltFirst, tile);
+    page.searchField().set_text("ALP");
+    ASSERT_TRUE(spinUntil([&] { return shownTitles(page) == std::vector<std::string>{"Alpha"}; }));
+    page.searchField().set_text("");
+    ASSERT_TRUE(spinUntil([&] { return page.savedTiles().size() == 3; }));
+    for (WebsiteTile* tile : page.savedTiles())
+        EXPECT_TRUE(g_object_get_data(G_OBJECT(tile->gobj()), kBuiltFirst))
+            << tile->title() << " was built again";
+
+    // While open and searching: renamed into the search, added, deleted.
+    page.searchField().set_text("e");
+    store.update(alpha.id, [](WebAppProfile& profile) { profile.name = "Delta"; });
+    ASSERT_TRUE(store.upsert(website("Echo", "/echo")));
+    ASSERT_TRUE(store.deleteProfile(beta.id));
+    ASSERT_TRUE(spinUntil([&] {
+        return inStep() && shownTitles(page) == std::vector<std::string>{"Delta", "Echo"};
+    }));
+    auto* addWebsite = test::findLabelled<Gtk::Label>(page, "Add Website")->get_parent()->get_parent();
+    std::vector<Gtk::Widget*> cells;
+    std::vector<std::string> names;
+    for (const auto* tiles : {&page.savedTiles(), &page.suggestionTiles()})
+        for (WebsiteTile* tile : *tiles) {
+            cells.push_back(tile->get_parent());
+            names.push_back(tile->title());
+        }
+    page.searchField().grab_focus();
+    auto stops = test::tabStops(launcher, addWebsite);
+    ASSERT_EQ(stops.back(), addWebsite);
+    std::vector<Gtk::Widget*> cellStops;
+    for (Gtk::Widget* stop : stops)
+        if (dynamic_cast<Gtk::FlowBoxChild*>(stop)) cellStops.push_back(stop);
+    EXPECT_EQ(cellStops, cells) << "one stop per tile the search keeps, none for the hidden ones";
+    std::vector<std::string> stopNames;
+    for (Gtk::Widget* cell : cells) stopNames.push_back(cell->get_accessible()->get_name());
+    EXPECT_EQ(stopNames, names) << "a renamed tile's stop reads its new name";
+
+    // While hidden: a favourite that stops being one (saved websites start as favourites) moves
+    // behind the others, a rename, a deletion and a new icon address.
+    launcher.dismiss();
+    ASSERT_TRUE(store.profile(gamma.id)->isFavorite);
+    store.toggleFavorite(gamma.id);
+    const Uuid echo =
+        std::find_if(store.profiles().begin(), store.profiles().end(), [](const WebAppProfile& profile) {
+            return profile.name == "Echo";
+        })->id;
+    store.update(echo, [](WebAppProfile& profile) { profile.name = "Foxtrot"; });
+    ASSERT_TRUE(store.deleteProfile(alpha.id));
+    store.setIconURL(server.url("/gamma.png"), gamma.id);
+    launcher.showAt(100, 0);
+    ASSERT_TRUE(spinUntil([&] {
+        return launcher.get_mapped() && inStep() && shownTitles(page) == std::vector<std::string>{"Foxtrot"};
+    })) << "the search stays, and Foxtrot's address still holds an e";
+    page.searchField().set_text("");
+    ASSERT_TRUE(spinUntil([&] {
+        return inStep() && shownTitles(page) == std::vector<std::string>{"Foxtrot", "Gamma"};
+    })) << "Gamma left the favourites, so it follows the favourite Foxtrot";
+    scrollIntoView(*page.savedTiles().back());
+    EXPECT_TRUE(spinUntil([&] {
+        return environment->icons().attempted(FaviconLoader::key(*store.profile(gamma.id)));
+    })) << "the new icon address is asked for once the tile shows";
+}
+
+// Icons are asked for as their tiles come into view: a long grid does not load every icon when
+// the launcher opens.
+TEST_F(LauncherGuiTest, IconsLoadAsTheirTilesScrollIntoView) {
+    std::vector<WebAppProfile> websites;
+    for (int i = 0; i < 80; ++i)
+        websites.push_back(website("Site " + std::to_string(i), "/site" + std::to_string(i)));
+    start(websites);
+    LauncherWindow& launcher = controller->launcher();
+    launcher.showAt(100, 0);
+    FaviconLoader& icons = environment->icons();
+    auto attempted = [&](const WebAppProfile& profile) {
+        return icons.attempted(FaviconLoader::key(profile));
+    };
+    ASSERT_TRUE(spinUntil([&] { return launcher.get_mapped() && attempted(websites.front()); }));
+    test::waitForFrame(launcher);
+    EXPECT_FALSE(attempted(websites.back())) << "the last tile is out of view";
+
+    scrollIntoView(*launcher.view().startPage()->savedTiles().back());
+    EXPECT_TRUE(spinUntil([&] { return attempted(websites.back()); })) << "scrolled into view, it loads";
 }
 
 TEST_F(LauncherGuiTest, IconsLoadOncePerKeyThroughTheWebsitesProxy) {
