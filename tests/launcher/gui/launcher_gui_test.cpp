@@ -7,6 +7,7 @@
 #include <glibmm/main.h>
 #include <gtkmm/icontheme.h>
 #include <gtkmm/image.h>
+#include <gtkmm/listbox.h>
 #include <gtkmm/menu.h>
 #include <gtkmm/menubutton.h>
 #include <gtkmm/messagedialog.h>
@@ -755,6 +756,65 @@ std::unique_ptr<QuickOpenWindow> showQuickOpen() {
     palette->show();
     EXPECT_TRUE(spinUntil([&] { return palette->get_mapped() && !test::drawnTexts(*palette).empty(); }));
     return palette;
+}
+
+// The rows of the palette's result list, in order.
+std::vector<Gtk::Widget*> paletteRows(Gtk::Widget& widget) {
+    if (auto* list = dynamic_cast<Gtk::ListBox*>(&widget)) return list->get_children();
+    if (auto* container = dynamic_cast<Gtk::Container*>(&widget))
+        for (Gtk::Widget* child : container->get_children())
+            if (auto rows = paletteRows(*child); !rows.empty()) return rows;
+    return {};
+}
+
+// Quick Open gives its rows the new results rather than building rows on every keystroke; each
+// row then reads, shows and opens as the result it now holds, and the search row stays last.
+TEST_F(LauncherGuiTest, QuickOpenKeepsItsRowsAcrossKeystrokesAndShowsEachQuerysResults) {
+    auto item = [](const std::string& title, const char* category, const char* icon) {
+        const std::string address = "https://" + title + ".localhost/";
+        return QuickOpenItem{"id-" + title, title, address,
+                             category,      icon,  QuickOpenTarget::openAddress(address)};
+    };
+    const std::vector<QuickOpenItem> all{item("alpha", "Website", "globe"),
+                                         item("beta", "Bookmark", "bookmark"),
+                                         item("gamma", "History", "clock")};
+    QuickOpenWindow::Links links;
+    links.results = [&](const std::string& query) {
+        std::vector<QuickOpenItem> kept;
+        for (const auto& candidate : all)
+            if (candidate.title.find(query) != std::string::npos) kept.push_back(candidate);
+        return kept;
+    };
+    std::optional<QuickOpenTarget> chosen;
+    links.onChoose = [&](const QuickOpenTarget& target) { chosen = target; };
+    QuickOpenWindow palette(links);
+    palette.show();
+    ASSERT_TRUE(spinUntil([&] { return palette.get_mapped() && paletteRows(palette).size() == 3; }));
+    const char* const kFirstBuilt = "quenlith-first-built";
+    for (Gtk::Widget* row : paletteRows(palette)) g_object_set_data(G_OBJECT(row->gobj()), kFirstBuilt, row);
+    auto names = [&] {
+        std::vector<std::string> read;
+        for (Gtk::Widget* row : paletteRows(palette)) read.push_back(row->get_accessible()->get_name());
+        return read;
+    };
+
+    palette.searchField().set_text("ta");
+    ASSERT_EQ(names(), (std::vector<std::string>{"beta, Bookmark", "Open or search: ta"}));
+    Gtk::Widget* first = paletteRows(palette).front();
+    EXPECT_TRUE(g_object_get_data(G_OBJECT(first->gobj()), kFirstBuilt)) << "the row was built again";
+    EXPECT_TRUE(spinUntil([&] {
+        return testing::Value(
+            test::drawnTexts(*first),
+            testing::ElementsAre(testing::HasSubstr("beta"), "https://beta.localhost/", "Bookmark"));
+    })) << testing::PrintToString(test::drawnTexts(*first));
+
+    palette.searchField().set_text("a");
+    ASSERT_EQ(names(), (std::vector<std::string>{"alpha, Website", "beta, Bookmark", "gamma, History",
+                                                 "Open or search: a"}));
+    palette.searchField().set_text("gam");
+    ASSERT_EQ(names(), (std::vector<std::string>{"gamma, History", "Open or search: gam"}));
+    palette.submit();
+    EXPECT_EQ(chosen, all[2].target) << "Return opens the highlighted first row's result";
 }
 
 Gtk::Label* labelWithText(Gtk::Widget& widget, const std::string& text) {
