@@ -26,6 +26,9 @@ namespace {
 
 constexpr int kIconSize = 52;
 constexpr int kTileMinimumWidth = 78;
+// Enough tiles for the first screenfuls of the launcher and of a tab's start page.
+constexpr std::size_t kFirstShownTiles = 60;
+constexpr std::size_t kCellsPerTurn = 100;
 
 void discard(WebsiteTile& tile) {
     // Destroyed rather than removed, so no tile outlives the grid's contents.
@@ -218,6 +221,7 @@ WebsiteStartPage::WebsiteStartPage(WebAppStore& store, FaviconLoader& icons, Bro
 WebsiteStartPage::~WebsiteStartPage() {
     for (auto& connection : connections_) connection.disconnect();
     pendingRedraw_.disconnect();
+    revealing_.disconnect();
     if (deletionDialog_) deletionDialog_->hide();
 }
 
@@ -259,6 +263,9 @@ void WebsiteStartPage::redraw() {
 void WebsiteStartPage::fill() {
     if (hasOwner_ && owner_.expired()) return;
     stale_ = false;
+    // The cells still waiting for their turn may be of tiles about to go.
+    revealing_.disconnect();
+    pendingCells_.clear();
     if (tilesStale_) {
         tilesStale_ = false;
         syncSavedTiles();
@@ -382,21 +389,49 @@ void WebsiteStartPage::applySearch() {
     searchRowLabel_.set_text(localizedFormat("Search the web for \u201C%@\u201D", {search_}));
     searchRow_.set_visible(hasQuery);
 
+    // Every cell with what the search makes of it, in the order they are drawn.
+    std::vector<std::pair<WebsiteTile*, bool>> cells;
+    cells.reserve(saved_.size() + suggested_.size());
     savedTiles_.clear();
     for (const auto& slot : saved_) {
         const bool shown = savedWebsiteMatches(query, slot.profile);
-        showCell(*slot.tile, shown);
+        cells.emplace_back(slot.tile, shown);
         if (shown) savedTiles_.push_back(slot.tile);
     }
     suggestionTiles_.clear();
     for (const auto& slot : suggested_) {
         const bool shown = suggestionMatches(query, slot.suggestion);
-        showCell(*slot.tile, shown);
+        cells.emplace_back(slot.tile, shown);
         if (shown) suggestionTiles_.push_back(slot.tile);
     }
     savedSection_.set_visible(!savedTiles_.empty());
     suggestedSection_.set_visible(!suggestionTiles_.empty());
     emptyNotice_.set_visible(savedTiles_.empty() && suggestionTiles_.empty());
+
+    // Showing or hiding a cell costs about as much as a frame's worth of others: the cells up to
+    // the first screenfuls of kept tiles change now, those below them a batch per idle turn.
+    revealing_.disconnect();
+    std::size_t next = 0, kept = 0;
+    for (; next < cells.size() && kept < kFirstShownTiles; ++next) {
+        showCell(*cells[next].first, cells[next].second);
+        kept += cells[next].second;
+    }
+    pendingCells_.assign(cells.begin() + static_cast<std::ptrdiff_t>(next), cells.end());
+    if (pendingCells_.empty()) return;
+    revealing_ = Glib::signal_idle().connect([this] {
+        std::size_t changed = 0;
+        while (!pendingCells_.empty() && changed < kCellsPerTurn) {
+            auto [tile, shown] = pendingCells_.back();
+            pendingCells_.pop_back();
+            Gtk::Widget* cell = tile->get_parent();
+            if (!cell || cell->get_visible() == shown) continue;
+            cell->set_visible(shown);
+            ++changed;
+        }
+        return !pendingCells_.empty();
+    });
+    // Taken from the end: reversed, the nearest come first.
+    std::reverse(pendingCells_.begin(), pendingCells_.end());
 }
 
 void WebsiteStartPage::makeSavedTile(SavedSlot& slot) {

@@ -135,6 +135,9 @@ private:
     bool tilesStale_ = true;
     std::vector<WebsiteTile*> savedTiles_;
     std::vector<WebsiteTile*> suggestionTiles_;
+    // Cells still to be shown or hidden below the first screenfuls, the nearest last.
+    std::vector<std::pair<WebsiteTile*, bool>> pendingCells_;
+    sigc::connection revealing_;
     std::vector<sigc::connection> connections_;
     sigc::connection pendingRedraw_;
     // A change arrived while the page was off screen: it is drawn when the page shows again.

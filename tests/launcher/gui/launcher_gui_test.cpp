@@ -5,6 +5,7 @@
 #include <cairomm/context.h>
 #include <gdkmm/pixbuf.h>
 #include <glibmm/main.h>
+#include <gtkmm/flowbox.h>
 #include <gtkmm/icontheme.h>
 #include <gtkmm/image.h>
 #include <gtkmm/listbox.h>
@@ -436,6 +437,52 @@ TEST_F(LauncherGuiTest, TilesAreKeptAcrossKeystrokesAndFollowChangesMadeWhileOpe
     EXPECT_TRUE(spinUntil([&] {
         return environment->icons().attempted(FaviconLoader::key(*store.profile(gamma.id)));
     })) << "the new icon address is asked for once the tile shows";
+}
+
+// Cells below the first screenfuls are shown and hidden a batch per turn: whatever comes between
+// (another keystroke, a change of the websites), every cell ends as the last search says.
+TEST_F(LauncherGuiTest, EveryCellOfALongGridEndsAsTheLastSearchSays) {
+    std::vector<WebAppProfile> websites;
+    for (int i = 0; i < 240; ++i)
+        websites.push_back(
+            website((i % 3 == 0 ? "Kiwi " : "Plum ") + std::to_string(i), "/site" + std::to_string(i)));
+    start(websites);
+    LauncherWindow& launcher = controller->launcher();
+    launcher.showAt(100, 0);
+    WebsiteStartPage& page = *launcher.view().startPage();
+    ASSERT_TRUE(
+        spinUntil([&] { return launcher.get_mapped() && page.savedTiles().size() == websites.size(); }));
+    Gtk::FlowBox* grid = nullptr;
+    std::function<void(Gtk::Widget&)> find = [&](Gtk::Widget& widget) {
+        if (!grid) grid = dynamic_cast<Gtk::FlowBox*>(&widget);
+        if (auto* container = dynamic_cast<Gtk::Container*>(&widget); container && !grid)
+            for (Gtk::Widget* child : container->get_children()) find(*child);
+    };
+    find(page);
+    ASSERT_TRUE(grid);
+    // Whether each cell shows exactly when the search keeps its tile, and the rule keeps those.
+    auto settled = [&] {
+        std::vector<std::string> expected;
+        for (const auto& profile : filteredSaved(environment->store.profiles(), page.search()))
+            expected.push_back(profile.displayTitle());
+        if (shownTitles(page) != expected) return false;
+        std::set<Gtk::Widget*> kept(page.savedTiles().begin(), page.savedTiles().end());
+        for (Gtk::Widget* cell : grid->get_children())
+            if (cell->get_visible() != (kept.count(static_cast<Gtk::Bin*>(cell)->get_child()) > 0))
+                return false;
+        return true;
+    };
+
+    page.searchField().set_text("kiwi");
+    ASSERT_TRUE(spinUntil([&] { return page.savedTiles().size() == websites.size() / 3; }));
+    page.searchField().set_text("");
+    page.searchField().set_text("plum");
+    environment->store.update(environment->store.profiles().back().id,
+                              [](WebAppProfile& profile) { profile.name = "Kiwi at last"; });
+    EXPECT_TRUE(spinUntil(settled));
+    page.searchField().set_text("");
+    EXPECT_TRUE(spinUntil(settled));
+    EXPECT_EQ(page.savedTiles().size(), websites.size());
 }
 
 // Icons are asked for as their tiles come into view: a long grid does not load every icon when
