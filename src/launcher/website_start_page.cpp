@@ -29,6 +29,7 @@ constexpr int kTileMinimumWidth = 78;
 // Enough tiles for the first screenfuls of the launcher and of a tab's start page.
 constexpr std::size_t kFirstShownTiles = 60;
 constexpr std::size_t kCellsPerTurn = 100;
+constexpr std::size_t kTilesPerTurn = 30;
 
 void discard(WebsiteTile& tile) {
     // Destroyed rather than removed, so no tile outlives the grid's contents.
@@ -222,6 +223,7 @@ WebsiteStartPage::~WebsiteStartPage() {
     for (auto& connection : connections_) connection.disconnect();
     pendingRedraw_.disconnect();
     revealing_.disconnect();
+    building_.disconnect();
     if (deletionDialog_) deletionDialog_->hide();
 }
 
@@ -251,7 +253,20 @@ void WebsiteStartPage::on_map() {
     if (stale_) {
         pendingRedraw_.disconnect();
         fill();
+    } else {
+        scheduleBuilding();
     }
+}
+
+void WebsiteStartPage::scheduleBuilding() {
+    // Off screen (a launcher built at start, then hidden) the rest waits until the page shows.
+    if (building_.connected() || !get_mapped() || !hasUnbuiltTiles()) return;
+    building_ = Glib::signal_idle().connect([this] {
+        if (!get_mapped()) return false;
+        buildTiles(kTilesPerTurn);
+        applySearch();
+        return hasUnbuiltTiles();
+    });
 }
 
 void WebsiteStartPage::redraw() {
@@ -266,11 +281,16 @@ void WebsiteStartPage::fill() {
     // The cells still waiting for their turn may be of tiles about to go.
     revealing_.disconnect();
     pendingCells_.clear();
+    building_.disconnect();
     if (tilesStale_) {
         tilesStale_ = false;
         syncSavedTiles();
         syncSuggestionTiles();
     }
+    // The tiles of the first screenfuls the search keeps are built now, the others a batch per
+    // idle turn while the page shows.
+    buildFirstScreenfuls();
+    scheduleBuilding();
     clearButton_.set_visible(!search_.empty());
     if (store_.errorMessage()) errorLine_.set_text(*store_.errorMessage());
     errorLine_.set_visible(store_.errorMessage().has_value());
@@ -282,54 +302,81 @@ void WebsiteStartPage::syncSavedTiles() {
     auto ordered = filteredSaved(store_.profiles(), "");
     std::unordered_map<Uuid, std::size_t> previous;
     for (std::size_t i = 0; i < saved_.size(); ++i) previous.emplace(saved_[i].profile.id, i);
+    std::vector<bool> taken(saved_.size(), false);
 
     std::vector<SavedSlot> next;
     next.reserve(ordered.size());
-    std::vector<WebsiteTile*> added;
     for (auto& profile : ordered) {
         const WebsiteActivity activity = activityFor(runtime_, profile, sessions_);
         std::string activityText = title(activity);
         const bool accent = activity == WebsiteActivity::visible;
         auto found = previous.find(profile.id);
-        // A second record with one id (a damaged file) gets a tile of its own.
-        if (found == previous.end() || !saved_[found->second].tile) {
-            SavedSlot slot{std::move(profile), std::move(activityText), accent};
-            makeSavedTile(slot);
-            added.push_back(slot.tile);
-            next.push_back(std::move(slot));
+        // A new website's tile is built by buildTiles; a second record with one id (a damaged
+        // file) gets a tile of its own.
+        if (found == previous.end() || taken[found->second]) {
+            next.push_back({std::move(profile), std::move(activityText), accent});
             continue;
         }
+        taken[found->second] = true;
         SavedSlot slot = std::move(saved_[found->second]);
-        saved_[found->second].tile = nullptr;
-        if (slot.activity != activityText || slot.activityIsAccent != accent) {
+        if (slot.tile && (slot.activity != activityText || slot.activityIsAccent != accent))
             slot.tile->setActivity(activityText, accent);
-            slot.activity = std::move(activityText);
-            slot.activityIsAccent = accent;
-        }
-        if (slot.profile != profile) {
+        slot.activity = std::move(activityText);
+        slot.activityIsAccent = accent;
+        if (slot.tile && slot.profile != profile) {
             slot.tile->setTitle(profile.displayTitle());
             if (slot.profile.homeURL != profile.homeURL) slot.tile->set_tooltip_text(profile.homeURL);
             slot.icon->setProfile(profile);
             slot.profile = std::move(profile);
             setOpenAction(slot);
+        } else {
+            slot.profile = std::move(profile);
         }
         next.push_back(std::move(slot));
     }
-    for (const auto& gone : saved_)
-        if (gone.tile) {
-            places_.erase(gone.tile);
-            discard(*gone.tile);
+    for (std::size_t i = 0; i < saved_.size(); ++i)
+        if (!taken[i] && saved_[i].tile) {
+            places_.erase(saved_[i].tile);
+            discard(*saved_[i].tile);
         }
     saved_ = std::move(next);
 
     std::vector<WebsiteTile*> tiles;
     for (const auto& slot : saved_) tiles.push_back(slot.tile);
     if (notePlaces(tiles)) savedGrid_.invalidate_sort();
-    for (WebsiteTile* tile : added) {
-        tile->show_all();
-        savedGrid_.add(*tile);
-        tile->joinGrid();
+}
+
+void WebsiteStartPage::buildTile(std::size_t index) {
+    SavedSlot& slot = saved_[index];
+    makeSavedTile(slot);
+    // Its place first: the grid sorts the new cell in.
+    places_[slot.tile] = index;
+    slot.tile->show_all();
+    savedGrid_.add(*slot.tile);
+    slot.tile->joinGrid();
+}
+
+void WebsiteStartPage::buildFirstScreenfuls() {
+    FoldedQuery query(trimmedWhitespaceAndNewlines(search_));
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < saved_.size() && kept < kFirstShownTiles; ++i) {
+        if (!savedWebsiteMatches(query, saved_[i].profile)) continue;
+        ++kept;
+        if (!saved_[i].tile) buildTile(i);
     }
+}
+
+void WebsiteStartPage::buildTiles(std::size_t most) {
+    std::size_t built = 0;
+    for (std::size_t i = 0; i < saved_.size() && built < most; ++i)
+        if (!saved_[i].tile) {
+            buildTile(i);
+            ++built;
+        }
+}
+
+bool WebsiteStartPage::hasUnbuiltTiles() const {
+    return std::any_of(saved_.begin(), saved_.end(), [](const SavedSlot& slot) { return !slot.tile; });
 }
 
 void WebsiteStartPage::syncSuggestionTiles() {
@@ -374,6 +421,7 @@ void WebsiteStartPage::syncSuggestionTiles() {
 bool WebsiteStartPage::notePlaces(const std::vector<WebsiteTile*>& tiles) {
     bool moved = false;
     for (std::size_t i = 0; i < tiles.size(); ++i) {
+        if (!tiles[i]) continue;
         auto [place, added] = places_.try_emplace(tiles[i], i);
         if (!added && place->second != i) {
             place->second = i;
@@ -394,6 +442,7 @@ void WebsiteStartPage::applySearch() {
     cells.reserve(saved_.size() + suggested_.size());
     savedTiles_.clear();
     for (const auto& slot : saved_) {
+        if (!slot.tile) continue;
         const bool shown = savedWebsiteMatches(query, slot.profile);
         cells.emplace_back(slot.tile, shown);
         if (shown) savedTiles_.push_back(slot.tile);

@@ -89,9 +89,16 @@ private:
     // `tilesChanged`: a store changed, so the tiles are brought in step before the search is applied.
     void scheduleRedraw(bool tilesChanged);
     void fill();
-    // Builds tiles only for websites new to the page, updates changed ones in place and removes
-    // those gone; a keystroke does none of this.
+    // Takes the websites' order, updates the tiles of changed ones in place and removes those
+    // gone; new websites get their tiles from buildTiles. A keystroke does none of this.
     void syncSavedTiles();
+    void buildTile(std::size_t index);
+    // Builds the missing tiles among the first screenfuls of those the search keeps.
+    void buildFirstScreenfuls();
+    // Builds at most `most` of the tiles not built yet, in the grid's order.
+    void buildTiles(std::size_t most);
+    bool hasUnbuiltTiles() const;
+    void scheduleBuilding();
     void syncSuggestionTiles();
     // Shows the tiles the search keeps and hides the others (a hidden cell is no keyboard stop).
     void applySearch();
@@ -138,6 +145,7 @@ private:
     // Cells still to be shown or hidden below the first screenfuls, the nearest last.
     std::vector<std::pair<WebsiteTile*, bool>> pendingCells_;
     sigc::connection revealing_;
+    sigc::connection building_;
     std::vector<sigc::connection> connections_;
     sigc::connection pendingRedraw_;
     // A change arrived while the page was off screen: it is drawn when the page shows again.

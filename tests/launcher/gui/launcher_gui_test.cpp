@@ -439,8 +439,9 @@ TEST_F(LauncherGuiTest, TilesAreKeptAcrossKeystrokesAndFollowChangesMadeWhileOpe
     })) << "the new icon address is asked for once the tile shows";
 }
 
-// Cells below the first screenfuls are shown and hidden a batch per turn: whatever comes between
-// (another keystroke, a change of the websites), every cell ends as the last search says.
+// Tiles below the first screenfuls are built, and cells there shown and hidden, a batch per turn
+// while the launcher shows: whatever comes between (another keystroke, a change of the websites),
+// every cell ends as the last search says.
 TEST_F(LauncherGuiTest, EveryCellOfALongGridEndsAsTheLastSearchSays) {
     std::vector<WebAppProfile> websites;
     for (int i = 0; i < 240; ++i)
@@ -448,8 +449,11 @@ TEST_F(LauncherGuiTest, EveryCellOfALongGridEndsAsTheLastSearchSays) {
             website((i % 3 == 0 ? "Kiwi " : "Plum ") + std::to_string(i), "/site" + std::to_string(i)));
     start(websites);
     LauncherWindow& launcher = controller->launcher();
-    launcher.showAt(100, 0);
     WebsiteStartPage& page = *launcher.view().startPage();
+    test::spinFor(std::chrono::milliseconds(100));
+    EXPECT_LT(page.savedTiles().size(), websites.size())
+        << "a launcher not shown yet builds no more than its first screenfuls of tiles";
+    launcher.showAt(100, 0);
     ASSERT_TRUE(
         spinUntil([&] { return launcher.get_mapped() && page.savedTiles().size() == websites.size(); }));
     Gtk::FlowBox* grid = nullptr;
@@ -498,7 +502,10 @@ TEST_F(LauncherGuiTest, IconsLoadAsTheirTilesScrollIntoView) {
     auto attempted = [&](const WebAppProfile& profile) {
         return icons.attempted(FaviconLoader::key(profile));
     };
-    ASSERT_TRUE(spinUntil([&] { return launcher.get_mapped() && attempted(websites.front()); }));
+    ASSERT_TRUE(spinUntil([&] {
+        return launcher.get_mapped() && launcher.view().startPage()->savedTiles().size() == websites.size() &&
+               attempted(websites.front());
+    }));
     test::waitForFrame(launcher);
     EXPECT_FALSE(attempted(websites.back())) << "the last tile is out of view";
 
