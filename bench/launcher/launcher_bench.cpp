@@ -111,9 +111,18 @@ public:
 
     AppEnvironment& environment() { return *environment_; }
 
+    // Replaces the websites and shows the launcher until it has drawn them all, as after a change
+    // of the websites and a first look at them.
     void setWebsites(int count) {
         environment_->store.replaceProfiles(websites(count, server_.url("/", "localhost")));
-        test::spinUntil([&] { return !g_main_context_pending(nullptr); });
+        const bool shown = controller_->launcher().get_mapped();
+        showLauncher(true);
+        test::spinUntil([&] {
+            return controller_->launcher().view().startPage()->savedTiles().size() ==
+                       static_cast<std::size_t>(count) &&
+                   !g_main_context_pending(nullptr);
+        });
+        showLauncher(shown);
     }
     void setLibrary(const LibraryDocument& document) {
         environment_->library.replaceContents(document);
