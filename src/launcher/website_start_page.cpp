@@ -211,6 +211,8 @@ WebsiteStartPage::WebsiteStartPage(WebAppStore& store, FaviconLoader& icons, Bro
 
     entry_.signal_changed().connect([this] {
         search_ = entry_.get_text();
+        // The last search's cells still waiting would only delay this one's.
+        revealing_.disconnect();
         scheduleRedraw(false);
     });
     entry_.signal_activate().connect([this] { submitSearch(); });
