@@ -459,8 +459,8 @@ void WebsiteStartPage::applySearch() {
     suggestedSection_.set_visible(!suggestionTiles_.empty());
     emptyNotice_.set_visible(savedTiles_.empty() && suggestionTiles_.empty());
 
-    // Showing or hiding a cell costs about as much as a frame's worth of others: the cells up to
-    // the first screenfuls of kept tiles change now, those below them a batch per idle turn.
+    // Every cell shown or hidden makes the grid place all its cells again: the cells up to the
+    // first screenfuls of kept tiles change now, those below them a batch per idle turn.
     revealing_.disconnect();
     std::size_t next = 0, kept = 0;
     for (; next < cells.size() && kept < kFirstShownTiles; ++next) {

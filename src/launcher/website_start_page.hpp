@@ -62,7 +62,7 @@ public:
     // Asks whether to delete the website (what the tile's "Delete…" does).
     void askToDelete(const WebAppProfile& profile);
 
-    // The tiles the search keeps, in their order, for the host's tests.
+    // The tiles built so far that the search keeps, in their order, for the host's tests.
     const std::vector<WebsiteTile*>& savedTiles() const { return savedTiles_; }
     const std::vector<WebsiteTile*>& suggestionTiles() const { return suggestionTiles_; }
     Gtk::Entry& searchField() { return entry_; }
