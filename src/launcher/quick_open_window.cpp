@@ -44,24 +44,6 @@ Gtk::Label* oneLine(Gtk::Label* label) {
     return label;
 }
 
-Gtk::Widget* itemRow(const QuickOpenItem& item) {
-    auto* row = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 12));
-    row->set_margin_top(6);
-    row->set_margin_bottom(6);
-    row->set_margin_start(14);
-    row->set_margin_end(14);
-    auto* icon = symbolImage(item.icon, 20);
-    icon->set_size_request(26, -1);
-    icon->get_style_context()->add_class("quenlith-accent");
-    row->pack_start(*icon, Gtk::PACK_SHRINK);
-    auto* texts = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 4));
-    texts->pack_start(*oneLine(makeLabel(isolatedText(item.title), 14, 500)), Gtk::PACK_SHRINK);
-    texts->pack_start(*oneLine(makeLabel(item.detail, 11, 400, "quenlith-secondary")), Gtk::PACK_SHRINK);
-    row->pack_start(*texts, Gtk::PACK_EXPAND_WIDGET);
-    row->pack_end(*makeLabel(item.category, 11, 400, "quenlith-secondary"), Gtk::PACK_SHRINK);
-    return row;
-}
-
 void preeditChanged(GtkEntry*, const char* preedit, gpointer text) {
     *static_cast<std::string*>(text) = preedit ? preedit : "";
 }
@@ -109,6 +91,17 @@ QuickOpenWindow::QuickOpenWindow(Links links) : links_(std::move(links)) {
         if (row && row->get_index() >= 0 && static_cast<std::size_t>(row->get_index()) < rowIDs_.size())
             choose(rowIDs_[row->get_index()]);
     });
+    // The search row is built once and moved behind the results whenever they change.
+    auto* searchContent = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 12));
+    searchContent->set_margin_top(10);
+    searchContent->set_margin_bottom(10);
+    searchContent->set_margin_start(14);
+    searchContent->set_margin_end(14);
+    searchContent->pack_start(*symbolImage("arrow.up.right", 16), Gtk::PACK_SHRINK);
+    styleLabel(openOrSearchLabel_, "", 14);
+    searchContent->pack_start(*oneLine(&openOrSearchLabel_), Gtk::PACK_EXPAND_WIDGET);
+    openOrSearchRow_.add(*searchContent);
+    openOrSearchRow_.show_all();
     list_.signal_row_selected().connect([this](Gtk::ListBoxRow* row) {
         if (selecting_ || !row || row->get_index() < 0) return;
         palette_.select(rowIDs_[static_cast<std::size_t>(row->get_index())]);
@@ -185,31 +178,75 @@ void QuickOpenWindow::refresh() {
     });
 }
 
+QuickOpenWindow::ItemRow QuickOpenWindow::makeItemRow() {
+    ItemRow made;
+    auto* content = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 12));
+    content->set_margin_top(6);
+    content->set_margin_bottom(6);
+    content->set_margin_start(14);
+    content->set_margin_end(14);
+    made.icon = Gtk::manage(new Gtk::Image());
+    made.icon->set_pixel_size(20);
+    made.icon->set_size_request(26, -1);
+    made.icon->get_style_context()->add_class("quenlith-accent");
+    content->pack_start(*made.icon, Gtk::PACK_SHRINK);
+    auto* texts = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 4));
+    made.title = oneLine(makeLabel("", 14, 500));
+    made.detail = oneLine(makeLabel("", 11, 400, "quenlith-secondary"));
+    texts->pack_start(*made.title, Gtk::PACK_SHRINK);
+    texts->pack_start(*made.detail, Gtk::PACK_SHRINK);
+    content->pack_start(*texts, Gtk::PACK_EXPAND_WIDGET);
+    made.category = makeLabel("", 11, 400, "quenlith-secondary");
+    content->pack_end(*made.category, Gtk::PACK_SHRINK);
+    made.row = Gtk::manage(new Gtk::ListBoxRow());
+    made.row->add(*content);
+    made.row->show_all();
+    return made;
+}
+
+void QuickOpenWindow::showItem(ItemRow& row, const QuickOpenItem& item) {
+    // Only what differs is set: an unchanged label keeps its measured size.
+    auto setText = [](Gtk::Label& label, const std::string& text) {
+        if (label.get_text() != text) label.set_text(text);
+    };
+    if (row.symbol != item.icon) {
+        installApplicationIcons();
+        row.icon->set_from_icon_name(iconNameForSymbol(item.icon), Gtk::ICON_SIZE_LARGE_TOOLBAR);
+        row.icon->set_pixel_size(20);
+        row.symbol = item.icon;
+    }
+    setText(*row.title, isolatedText(item.title));
+    setText(*row.detail, item.detail);
+    setText(*row.category, item.category);
+    // A row reads as what it opens and what kind of thing that is ("Mail, Website").
+    nameInRow(*row.row, item.title, item.category);
+}
+
 void QuickOpenWindow::rebuildRows() {
     selecting_ = true;
-    for (Gtk::Widget* child : list_.get_children()) gtk_widget_destroy(child->gobj());
+    const auto& items = palette_.items();
+    if (openOrSearchRow_.get_parent()) list_.remove(openOrSearchRow_);
+    while (itemRows_.size() > items.size()) {
+        gtk_widget_destroy(GTK_WIDGET(itemRows_.back().row->gobj()));
+        itemRows_.pop_back();
+    }
+    while (itemRows_.size() < items.size()) {
+        itemRows_.push_back(makeItemRow());
+        list_.append(*itemRows_.back().row);
+    }
     selecting_ = false;
     rowIDs_.clear();
-    for (const auto& item : palette_.items()) {
-        list_.append(*itemRow(item));
-        // A row reads as what it opens and what kind of thing that is ("Mail, Website").
-        nameInRow(*list_.get_children().back(), item.title, item.category);
-        rowIDs_.push_back(item.id);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        showItem(itemRows_[i], items[i]);
+        rowIDs_.push_back(items[i].id);
     }
     if (palette_.hasQuery()) {
-        auto* row = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 12));
-        row->set_margin_top(10);
-        row->set_margin_bottom(10);
-        row->set_margin_start(14);
-        row->set_margin_end(14);
-        row->pack_start(*symbolImage("arrow.up.right", 16), Gtk::PACK_SHRINK);
-        row->pack_start(*oneLine(makeLabel(localizedFormat("Open or search: %@", {palette_.query()}), 14)),
-                        Gtk::PACK_EXPAND_WIDGET);
-        list_.append(*row);
-        nameControl(*list_.get_children().back(), localizedFormat("Open or search: %@", {palette_.query()}));
+        const std::string text = localizedFormat("Open or search: %@", {palette_.query()});
+        openOrSearchLabel_.set_text(text);
+        nameControl(openOrSearchRow_, text);
+        list_.append(openOrSearchRow_);
         rowIDs_.emplace_back(kQuickOpenSearchRowID);
     }
-    list_.show_all();
 }
 
 void QuickOpenWindow::showSelection() {

@@ -6,8 +6,10 @@
 
 #include <gtkmm/box.h>
 #include <gtkmm/button.h>
+#include <gtkmm/image.h>
 #include <gtkmm/label.h>
 #include <gtkmm/listbox.h>
+#include <gtkmm/listboxrow.h>
 #include <gtkmm/scrolledwindow.h>
 #include <gtkmm/searchentry.h>
 #include <gtkmm/window.h>
@@ -42,7 +44,20 @@ public:
     void submit();
 
 private:
+    // A result row's widgets, kept from one query to the next and given the next results' texts:
+    // a keystroke changes texts rather than building rows.
+    struct ItemRow {
+        Gtk::ListBoxRow* row = nullptr;
+        Gtk::Image* icon = nullptr;
+        Gtk::Label* title = nullptr;
+        Gtk::Label* detail = nullptr;
+        Gtk::Label* category = nullptr;
+        std::string symbol;
+    };
+
     bool keyPressed(GdkEventKey* event);
+    ItemRow makeItemRow();
+    void showItem(ItemRow& row, const QuickOpenItem& item);
     void queryChanged();
     void rebuildRows();
     void showSelection();
@@ -57,6 +72,9 @@ private:
     Gtk::Button cancel_;
     Gtk::ScrolledWindow scroller_;
     Gtk::ListBox list_;
+    std::vector<ItemRow> itemRows_;    // the rows of the results, in order
+    Gtk::ListBoxRow openOrSearchRow_;  // "Open or search: …", last while there is a query
+    Gtk::Label openOrSearchLabel_;
     std::vector<std::string> rowIDs_;  // the id of each row of the list, in order
     bool selecting_ = false;
     sigc::connection pendingRefresh_;

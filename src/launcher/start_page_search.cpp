@@ -35,12 +35,20 @@ bool FoldedQuery::isContainedIn(std::string_view text) const {
     return folded(text).find(folded_) != std::u16string::npos;
 }
 
+bool savedWebsiteMatches(const FoldedQuery& query, const WebAppProfile& profile) {
+    return query.empty() || query.isContainedIn(profile.name) || query.isContainedIn(profile.homeURL);
+}
+
+bool suggestionMatches(const FoldedQuery& query, const SuggestedWebsite& suggestion) {
+    return query.empty() || query.isContainedIn(localizedString(suggestion.name)) ||
+           query.isContainedIn(suggestion.address);
+}
+
 std::vector<WebAppProfile> filteredSaved(const std::vector<WebAppProfile>& profiles, std::string_view search) {
     FoldedQuery query(trimmedWhitespaceAndNewlines(search));
     std::vector<WebAppProfile> kept;
     for (const auto& profile : profiles)
-        if (query.empty() || query.isContainedIn(profile.name) || query.isContainedIn(profile.homeURL))
-            kept.push_back(profile);
+        if (savedWebsiteMatches(query, profile)) kept.push_back(profile);
     std::stable_partition(kept.begin(), kept.end(), [](const WebAppProfile& profile) { return profile.isFavorite; });
     return kept;
 }
@@ -54,9 +62,7 @@ std::vector<SuggestedWebsite> filteredSuggestions(const std::vector<SuggestedWeb
 
     std::vector<SuggestedWebsite> kept;
     for (const auto& suggestion : table) {
-        bool candidate = query.empty() || query.isContainedIn(localizedString(suggestion.name)) ||
-                         query.isContainedIn(suggestion.address);
-        if (!candidate) continue;
+        if (!suggestionMatches(query, suggestion)) continue;
         std::string key = SuggestedWebsite::canonicalAddress(suggestion.address);
         if (std::find(savedKeys.begin(), savedKeys.end(), key) != savedKeys.end()) continue;
         kept.push_back(suggestion);

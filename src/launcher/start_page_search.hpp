@@ -24,6 +24,11 @@ private:
     std::u16string folded_;
 };
 
+// Whether a saved website's name or home address contains the query (an empty one keeps all).
+bool savedWebsiteMatches(const FoldedQuery& query, const WebAppProfile& profile);
+// Whether a suggestion's name in the interface language or its address contains the query.
+bool suggestionMatches(const FoldedQuery& query, const SuggestedWebsite& suggestion);
+
 // The saved websites whose name or home address contains the trimmed search (all of them for an
 // empty one), favourites first, each group in the store's order.
 std::vector<WebAppProfile> filteredSaved(const std::vector<WebAppProfile>& profiles, std::string_view search);

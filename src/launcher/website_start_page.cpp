@@ -26,10 +26,20 @@ namespace {
 
 constexpr int kIconSize = 52;
 constexpr int kTileMinimumWidth = 78;
+// Enough tiles for the first screenfuls of the launcher and of a tab's start page.
+constexpr std::size_t kFirstShownTiles = 60;
+constexpr std::size_t kCellsPerTurn = 100;
+constexpr std::size_t kTilesPerTurn = 30;
 
-void clear(Gtk::FlowBox& grid) {
+void discard(WebsiteTile& tile) {
     // Destroyed rather than removed, so no tile outlives the grid's contents.
-    for (Gtk::Widget* child : grid.get_children()) gtk_widget_destroy(child->gobj());
+    Gtk::Widget* cell = tile.get_parent();
+    gtk_widget_destroy(cell ? cell->gobj() : tile.Gtk::Widget::gobj());
+}
+
+void showCell(WebsiteTile& tile, bool shown) {
+    Gtk::Widget* cell = tile.get_parent();
+    if (cell && cell->get_visible() != shown) cell->set_visible(shown);
 }
 
 Gtk::Image* symbolImage(std::string_view symbol, int pixels) {
@@ -161,6 +171,10 @@ WebsiteStartPage::WebsiteStartPage(WebAppStore& store, FaviconLoader& icons, Bro
     suggestedSection_.pack_start(suggestedGrid_, Gtk::PACK_SHRINK);
     suggestedSection_.set_no_show_all(true);
     column_.pack_start(suggestedSection_, Gtk::PACK_SHRINK);
+    // The sections keep out of their parents' show_all (the search shows and hides them and their
+    // cells), so their titles and grids are shown here.
+    for (Gtk::Box* section : {&savedSection_, &suggestedSection_})
+        for (Gtk::Widget* child : section->get_children()) child->show();
 
     emptyNotice_.set_text(localizedString("No matching websites. Press Return to search the web."));
     emptyNotice_.get_style_context()->add_class("quenlith-secondary");
@@ -184,29 +198,46 @@ WebsiteStartPage::WebsiteStartPage(WebAppStore& store, FaviconLoader& icons, Bro
     scroller_.add(column_);
     body->pack_start(scroller_, Gtk::PACK_EXPAND_WIDGET);
 
+    // Each grid keeps its cells in the order of the page's slots.
+    for (Gtk::FlowBox* grid : {&savedGrid_, &suggestedGrid_})
+        grid->set_sort_func([this](Gtk::FlowBoxChild* one, Gtk::FlowBoxChild* other) {
+            auto place = [this](Gtk::FlowBoxChild* cell) {
+                auto found = places_.find(cell->get_child());
+                return found == places_.end() ? std::size_t{0} : found->second;
+            };
+            const std::size_t a = place(one), b = place(other);
+            return a < b ? -1 : a > b ? 1 : 0;
+        });
+
     entry_.signal_changed().connect([this] {
         search_ = entry_.get_text();
-        scheduleRedraw();
+        // The last search's cells still waiting would only delay this one's.
+        revealing_.disconnect();
+        scheduleRedraw(false);
     });
     entry_.signal_activate().connect([this] { submitSearch(); });
-    connections_.push_back(store_.signal_changed().connect([this] { scheduleRedraw(); }));
-    connections_.push_back(runtime_.signal_changed().connect([this] { scheduleRedraw(); }));
+    connections_.push_back(store_.signal_changed().connect([this] { scheduleRedraw(true); }));
+    connections_.push_back(runtime_.signal_changed().connect([this] { scheduleRedraw(true); }));
     fill();
 }
 
 WebsiteStartPage::~WebsiteStartPage() {
     for (auto& connection : connections_) connection.disconnect();
     pendingRedraw_.disconnect();
+    revealing_.disconnect();
+    building_.disconnect();
     if (deletionDialog_) deletionDialog_->hide();
 }
 
 void WebsiteStartPage::setSearch(const std::string& text) {
     if (entry_.get_text() != text) entry_.set_text(text);
     search_ = text;
-    redraw();
+    pendingRedraw_.disconnect();
+    fill();
 }
 
-void WebsiteStartPage::scheduleRedraw() {
+void WebsiteStartPage::scheduleRedraw(bool tilesChanged) {
+    tilesStale_ = tilesStale_ || tilesChanged;
     // Stores publish from inside their changes; the page redraws on the next turn, once.
     if (pendingRedraw_.connected() || (hasOwner_ && owner_.expired())) return;
     pendingRedraw_ = Glib::signal_idle().connect([this] {
@@ -221,10 +252,27 @@ void WebsiteStartPage::scheduleRedraw() {
 
 void WebsiteStartPage::on_map() {
     Gtk::Box::on_map();
-    if (stale_) redraw();
+    if (stale_) {
+        pendingRedraw_.disconnect();
+        fill();
+    } else {
+        scheduleBuilding();
+    }
+}
+
+void WebsiteStartPage::scheduleBuilding() {
+    // Off screen (a launcher built at start, then hidden) the rest waits until the page shows.
+    if (building_.connected() || !get_mapped() || !hasUnbuiltTiles()) return;
+    building_ = Glib::signal_idle().connect([this] {
+        if (!get_mapped()) return false;
+        buildTiles(kTilesPerTurn);
+        applySearch();
+        return hasUnbuiltTiles();
+    });
 }
 
 void WebsiteStartPage::redraw() {
+    tilesStale_ = true;
     pendingRedraw_.disconnect();
     fill();
 }
@@ -232,79 +280,263 @@ void WebsiteStartPage::redraw() {
 void WebsiteStartPage::fill() {
     if (hasOwner_ && owner_.expired()) return;
     stale_ = false;
-    const auto& profiles = store_.profiles();
-    auto saved = filteredSaved(profiles, search_);
-    auto suggestions = filteredSuggestions(SuggestedWebsite::all(), profiles, search_);
-    const bool hasQuery = !trimmedWhitespaceAndNewlines(search_).empty();
-
+    // The cells still waiting for their turn may be of tiles about to go.
+    revealing_.disconnect();
+    pendingCells_.clear();
+    building_.disconnect();
+    if (tilesStale_) {
+        tilesStale_ = false;
+        syncSavedTiles();
+        syncSuggestionTiles();
+    }
+    // The tiles of the first screenfuls the search keeps are built now, the others a batch per
+    // idle turn while the page shows.
+    buildFirstScreenfuls();
+    scheduleBuilding();
     clearButton_.set_visible(!search_.empty());
     if (store_.errorMessage()) errorLine_.set_text(*store_.errorMessage());
     errorLine_.set_visible(store_.errorMessage().has_value());
+    applySearch();
+}
+
+void WebsiteStartPage::syncSavedTiles() {
+    // Every saved website in the grid's order: the search only hides tiles.
+    auto ordered = filteredSaved(store_.profiles(), "");
+    std::unordered_map<Uuid, std::size_t> previous;
+    for (std::size_t i = 0; i < saved_.size(); ++i) previous.emplace(saved_[i].profile.id, i);
+    std::vector<bool> taken(saved_.size(), false);
+
+    std::vector<SavedSlot> next;
+    next.reserve(ordered.size());
+    for (auto& profile : ordered) {
+        const WebsiteActivity activity = activityFor(runtime_, profile, sessions_);
+        std::string activityText = title(activity);
+        const bool accent = activity == WebsiteActivity::visible;
+        auto found = previous.find(profile.id);
+        // A new website's tile is built by buildTiles; a second record with one id (a damaged
+        // file) gets a tile of its own.
+        if (found == previous.end() || taken[found->second]) {
+            next.push_back({std::move(profile), std::move(activityText), accent});
+            continue;
+        }
+        taken[found->second] = true;
+        SavedSlot slot = std::move(saved_[found->second]);
+        if (slot.tile && (slot.activity != activityText || slot.activityIsAccent != accent))
+            slot.tile->setActivity(activityText, accent);
+        slot.activity = std::move(activityText);
+        slot.activityIsAccent = accent;
+        if (slot.tile && slot.profile != profile) {
+            slot.tile->setTitle(profile.displayTitle());
+            if (slot.profile.homeURL != profile.homeURL) slot.tile->set_tooltip_text(profile.homeURL);
+            slot.icon->setProfile(profile);
+            slot.profile = std::move(profile);
+            setOpenAction(slot);
+        } else {
+            slot.profile = std::move(profile);
+        }
+        next.push_back(std::move(slot));
+    }
+    for (std::size_t i = 0; i < saved_.size(); ++i)
+        if (!taken[i] && saved_[i].tile) {
+            places_.erase(saved_[i].tile);
+            discard(*saved_[i].tile);
+        }
+    saved_ = std::move(next);
+
+    std::vector<WebsiteTile*> tiles;
+    for (const auto& slot : saved_) tiles.push_back(slot.tile);
+    if (notePlaces(tiles)) savedGrid_.invalidate_sort();
+}
+
+void WebsiteStartPage::buildTile(std::size_t index) {
+    SavedSlot& slot = saved_[index];
+    makeSavedTile(slot);
+    // Its place first: the grid sorts the new cell in.
+    places_[slot.tile] = index;
+    slot.tile->show_all();
+    savedGrid_.add(*slot.tile);
+    slot.tile->joinGrid();
+}
+
+void WebsiteStartPage::buildFirstScreenfuls() {
+    FoldedQuery query(trimmedWhitespaceAndNewlines(search_));
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < saved_.size() && kept < kFirstShownTiles; ++i) {
+        if (!savedWebsiteMatches(query, saved_[i].profile)) continue;
+        ++kept;
+        if (!saved_[i].tile) buildTile(i);
+    }
+}
+
+void WebsiteStartPage::buildTiles(std::size_t most) {
+    std::size_t built = 0;
+    for (std::size_t i = 0; i < saved_.size() && built < most; ++i)
+        if (!saved_[i].tile) {
+            buildTile(i);
+            ++built;
+        }
+}
+
+bool WebsiteStartPage::hasUnbuiltTiles() const {
+    return std::any_of(saved_.begin(), saved_.end(), [](const SavedSlot& slot) { return !slot.tile; });
+}
+
+void WebsiteStartPage::syncSuggestionTiles() {
+    // The suggestions change only with the saved websites; their activity with the windows.
+    auto unsaved = filteredSuggestions(SuggestedWebsite::all(), store_.profiles(), "");
+    std::vector<SuggestionSlot> next;
+    std::vector<WebsiteTile*> added;
+    for (auto& suggestion : unsaved) {
+        const WebsiteActivity activity =
+            runtime_.activity(suggestion.address, std::nullopt, false, std::nullopt);
+        const bool accent = activity == WebsiteActivity::visible;
+        auto found = std::find_if(suggested_.begin(), suggested_.end(), [&](const SuggestionSlot& slot) {
+            return slot.tile && slot.suggestion == suggestion;
+        });
+        if (found == suggested_.end()) {
+            WebsiteTile* tile = makeSuggestionTile(suggestion, title(activity), accent);
+            added.push_back(tile);
+            next.push_back({std::move(suggestion), tile});
+            continue;
+        }
+        found->tile->setActivity(title(activity), accent);
+        next.push_back(std::move(*found));
+        found->tile = nullptr;
+    }
+    for (const auto& gone : suggested_)
+        if (gone.tile) {
+            places_.erase(gone.tile);
+            discard(*gone.tile);
+        }
+    suggested_ = std::move(next);
+
+    std::vector<WebsiteTile*> tiles;
+    for (const auto& slot : suggested_) tiles.push_back(slot.tile);
+    if (notePlaces(tiles)) suggestedGrid_.invalidate_sort();
+    for (WebsiteTile* tile : added) {
+        tile->show_all();
+        suggestedGrid_.add(*tile);
+        tile->joinGrid();
+    }
+}
+
+bool WebsiteStartPage::notePlaces(const std::vector<WebsiteTile*>& tiles) {
+    bool moved = false;
+    for (std::size_t i = 0; i < tiles.size(); ++i) {
+        if (!tiles[i]) continue;
+        auto [place, added] = places_.try_emplace(tiles[i], i);
+        if (!added && place->second != i) {
+            place->second = i;
+            moved = true;
+        }
+    }
+    return moved;
+}
+
+void WebsiteStartPage::applySearch() {
+    FoldedQuery query(trimmedWhitespaceAndNewlines(search_));
+    const bool hasQuery = !query.empty();
     searchRowLabel_.set_text(localizedFormat("Search the web for \u201C%@\u201D", {search_}));
     searchRow_.set_visible(hasQuery);
 
-    clear(savedGrid_);
+    // Every cell with what the search makes of it, in the order they are drawn.
+    std::vector<std::pair<WebsiteTile*, bool>> cells;
+    cells.reserve(saved_.size() + suggested_.size());
     savedTiles_.clear();
-    for (const auto& profile : saved) {
-        WebsiteActivity activity = activityFor(runtime_, profile, sessions_);
-        auto* tile = Gtk::manage(new WebsiteTile(new SiteIcon(profile, icons_, kIconSize), profile.displayTitle(), profile.homeURL,
-                                     title(activity), activity == WebsiteActivity::visible));
-        tile->set_size_request(kTileMinimumWidth, -1);
-        Uuid id = profile.id;
-        tile->onOpen = [this, profile] { run(actions_.onOpenSaved, profile); };
-        tile->menuEntries = [this, id] {
-            std::vector<TileMenuEntry> entries;
-            auto current = store_.profile(id);
-            if (!current) return entries;
-            WebAppProfile shown = *current;
-            entries.push_back({localizedString("Open"), [this, shown] { run(actions_.onOpenSaved, shown); }});
-            entries.push_back({localizedString("Edit Website\u2026"), [this, id] { run(actions_.onEdit, id); }});
-            bool onMenuBar = shown.menuBarIconEnabled.value_or(false);
-            entries.push_back({localizedString(onMenuBar ? "Remove from Tray" : "Add to Tray"), [this, id] {
-                                   store_.toggleMenuBarIcon(id);
-                                   store_.save();
-                               }});
-            entries.push_back({localizedString(shown.isFavorite ? "Remove from Favorites" : "Add to Favorites"),
-                               [this, id] { store_.toggleFavorite(id); }});
-            entries.push_back({localizedString("Move Earlier"), [this, id] { store_.move(id, -1); }});
-            entries.push_back({localizedString("Move Later"), [this, id] { store_.move(id, 1); }});
-            entries.push_back({"", {}});
-            entries.push_back({localizedString("Delete\u2026"), [this, shown] { askToDelete(shown); }, true});
-            return entries;
-        };
-        savedGrid_.add(*tile);
-        tile->joinGrid();
-        savedTiles_.push_back(tile);
+    for (const auto& slot : saved_) {
+        if (!slot.tile) continue;
+        const bool shown = savedWebsiteMatches(query, slot.profile);
+        cells.emplace_back(slot.tile, shown);
+        if (shown) savedTiles_.push_back(slot.tile);
     }
-    savedSection_.set_visible(!saved.empty());
-
-    clear(suggestedGrid_);
     suggestionTiles_.clear();
-    for (const auto& suggestion : suggestions) {
-        WebsiteActivity activity = runtime_.activity(suggestion.address, std::nullopt, false, std::nullopt);
-        auto* tile = Gtk::manage(new WebsiteTile(new SuggestedSiteIcon(suggestion, kIconSize), localizedString(suggestion.name),
-                                     suggestion.address, title(activity), activity == WebsiteActivity::visible));
-        tile->set_size_request(kTileMinimumWidth, -1);
-        tile->onOpen = [this, suggestion] { run(actions_.onOpenURL, suggestion.address); };
-        tile->menuEntries = [this, suggestion] {
-            return std::vector<TileMenuEntry>{
-                {localizedString("Open"),
-                 [this, suggestion] { run(actions_.onOpenURL, suggestion.address); }},
-                {localizedString("Save Website\u2026"),
-                 [this, suggestion] { run(actions_.onSaveSuggestion, suggestion); }},
-                {localizedString("Add to Tray"),
-                 [this, suggestion] { run(actions_.onPinSuggestion, suggestion); }}};
-        };
-        suggestedGrid_.add(*tile);
-        tile->joinGrid();
-        suggestionTiles_.push_back(tile);
+    for (const auto& slot : suggested_) {
+        const bool shown = suggestionMatches(query, slot.suggestion);
+        cells.emplace_back(slot.tile, shown);
+        if (shown) suggestionTiles_.push_back(slot.tile);
     }
-    suggestedSection_.set_visible(!suggestions.empty());
-    emptyNotice_.set_visible(saved.empty() && suggestions.empty());
+    savedSection_.set_visible(!savedTiles_.empty());
+    suggestedSection_.set_visible(!suggestionTiles_.empty());
+    emptyNotice_.set_visible(savedTiles_.empty() && suggestionTiles_.empty());
 
-    // The sections keep out of their parents' show_all, so their contents are shown here.
-    for (Gtk::Box* section : {&savedSection_, &suggestedSection_})
-        for (Gtk::Widget* child : section->get_children()) child->show_all();
+    // Every cell shown or hidden makes the grid place all its cells again: the cells up to the
+    // first screenfuls of kept tiles change now, those below them a batch per idle turn.
+    revealing_.disconnect();
+    std::size_t next = 0, kept = 0;
+    for (; next < cells.size() && kept < kFirstShownTiles; ++next) {
+        showCell(*cells[next].first, cells[next].second);
+        kept += cells[next].second;
+    }
+    pendingCells_.assign(cells.begin() + static_cast<std::ptrdiff_t>(next), cells.end());
+    if (pendingCells_.empty()) return;
+    revealing_ = Glib::signal_idle().connect([this] {
+        std::size_t changed = 0;
+        while (!pendingCells_.empty() && changed < kCellsPerTurn) {
+            auto [tile, shown] = pendingCells_.back();
+            pendingCells_.pop_back();
+            Gtk::Widget* cell = tile->get_parent();
+            if (!cell || cell->get_visible() == shown) continue;
+            cell->set_visible(shown);
+            ++changed;
+        }
+        return !pendingCells_.empty();
+    });
+    // Taken from the end: reversed, the nearest come first.
+    std::reverse(pendingCells_.begin(), pendingCells_.end());
+}
+
+void WebsiteStartPage::makeSavedTile(SavedSlot& slot) {
+    const WebAppProfile& profile = slot.profile;
+    slot.icon = new SiteIcon(profile, icons_, kIconSize);
+    auto* tile = Gtk::manage(new WebsiteTile(slot.icon, profile.displayTitle(), profile.homeURL,
+                                             slot.activity, slot.activityIsAccent));
+    tile->set_size_request(kTileMinimumWidth, -1);
+    slot.tile = tile;
+    setOpenAction(slot);
+    Uuid id = profile.id;
+    tile->menuEntries = [this, id] {
+        std::vector<TileMenuEntry> entries;
+        auto current = store_.profile(id);
+        if (!current) return entries;
+        WebAppProfile shown = *current;
+        entries.push_back({localizedString("Open"), [this, shown] { run(actions_.onOpenSaved, shown); }});
+        entries.push_back({localizedString("Edit Website\u2026"), [this, id] { run(actions_.onEdit, id); }});
+        bool onMenuBar = shown.menuBarIconEnabled.value_or(false);
+        entries.push_back({localizedString(onMenuBar ? "Remove from Tray" : "Add to Tray"), [this, id] {
+                               store_.toggleMenuBarIcon(id);
+                               store_.save();
+                           }});
+        entries.push_back({localizedString(shown.isFavorite ? "Remove from Favorites" : "Add to Favorites"),
+                           [this, id] { store_.toggleFavorite(id); }});
+        entries.push_back({localizedString("Move Earlier"), [this, id] { store_.move(id, -1); }});
+        entries.push_back({localizedString("Move Later"), [this, id] { store_.move(id, 1); }});
+        entries.push_back({"", {}});
+        entries.push_back({localizedString("Delete\u2026"), [this, shown] { askToDelete(shown); }, true});
+        return entries;
+    };
+}
+
+void WebsiteStartPage::setOpenAction(const SavedSlot& slot) {
+    // Opens the website as its tile shows it.
+    slot.tile->onOpen = [this, profile = slot.profile] { run(actions_.onOpenSaved, profile); };
+}
+
+WebsiteTile* WebsiteStartPage::makeSuggestionTile(const SuggestedWebsite& suggestion,
+                                                  const std::string& activity, bool accent) {
+    auto* tile =
+        Gtk::manage(new WebsiteTile(new SuggestedSiteIcon(suggestion, kIconSize),
+                                    localizedString(suggestion.name), suggestion.address, activity, accent));
+    tile->set_size_request(kTileMinimumWidth, -1);
+    tile->onOpen = [this, suggestion] { run(actions_.onOpenURL, suggestion.address); };
+    tile->menuEntries = [this, suggestion] {
+        return std::vector<TileMenuEntry>{
+            {localizedString("Open"), [this, suggestion] { run(actions_.onOpenURL, suggestion.address); }},
+            {localizedString("Save Website\u2026"),
+             [this, suggestion] { run(actions_.onSaveSuggestion, suggestion); }},
+            {localizedString("Add to Tray"),
+             [this, suggestion] { run(actions_.onPinSuggestion, suggestion); }}};
+    };
+    return tile;
 }
 
 void WebsiteStartPage::submitSearch() {

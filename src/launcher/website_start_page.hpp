@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include <gtkmm/box.h>
@@ -23,6 +24,7 @@ namespace quenlith {
 
 class BrowserRuntimeStore;
 class FaviconLoader;
+class SiteIcon;
 class WebAppStore;
 class WebsiteSessions;
 class WebsiteTile;
@@ -60,7 +62,7 @@ public:
     // Asks whether to delete the website (what the tile's "Delete…" does).
     void askToDelete(const WebAppProfile& profile);
 
-    // The tiles as drawn now, for the host's tests.
+    // The tiles built so far that the search keeps, in their order, for the host's tests.
     const std::vector<WebsiteTile*>& savedTiles() const { return savedTiles_; }
     const std::vector<WebsiteTile*>& suggestionTiles() const { return suggestionTiles_; }
     Gtk::Entry& searchField() { return entry_; }
@@ -71,8 +73,41 @@ protected:
     void on_map() override;
 
 private:
-    void scheduleRedraw();
+    // A tile kept from one change of the websites to the next, with what it shows.
+    struct SavedSlot {
+        WebAppProfile profile;
+        std::string activity;
+        bool activityIsAccent = false;
+        WebsiteTile* tile = nullptr;
+        SiteIcon* icon = nullptr;
+    };
+    struct SuggestionSlot {
+        SuggestedWebsite suggestion;
+        WebsiteTile* tile = nullptr;
+    };
+
+    // `tilesChanged`: a store changed, so the tiles are brought in step before the search is applied.
+    void scheduleRedraw(bool tilesChanged);
     void fill();
+    // Takes the websites' order, updates the tiles of changed ones in place and removes those
+    // gone; new websites get their tiles from buildTiles. A keystroke does none of this.
+    void syncSavedTiles();
+    void buildTile(std::size_t index);
+    // Builds the missing tiles among the first screenfuls of those the search keeps.
+    void buildFirstScreenfuls();
+    // Builds at most `most` of the tiles not built yet, in the grid's order.
+    void buildTiles(std::size_t most);
+    bool hasUnbuiltTiles() const;
+    void scheduleBuilding();
+    void syncSuggestionTiles();
+    // Shows the tiles the search keeps and hides the others (a hidden cell is no keyboard stop).
+    void applySearch();
+    void makeSavedTile(SavedSlot& slot);
+    void setOpenAction(const SavedSlot& slot);
+    WebsiteTile* makeSuggestionTile(const SuggestedWebsite& suggestion, const std::string& activity,
+                                    bool accent);
+    // Notes each tile's place for its grid's order; answers whether a kept tile moved.
+    bool notePlaces(const std::vector<WebsiteTile*>& tiles);
     void answerDeletion(int response);
 
     WebAppStore& store_;
@@ -101,8 +136,16 @@ private:
     Gtk::FlowBox suggestedGrid_;
     Gtk::Label emptyNotice_;
     Gtk::Button addButton_;
+    std::vector<SavedSlot> saved_;                                // every saved website, favourites first
+    std::vector<SuggestionSlot> suggested_;                       // the suggestions not saved, in table order
+    std::unordered_map<const Gtk::Widget*, std::size_t> places_;  // each tile's place in its grid
+    bool tilesStale_ = true;
     std::vector<WebsiteTile*> savedTiles_;
     std::vector<WebsiteTile*> suggestionTiles_;
+    // Cells still to be shown or hidden below the first screenfuls, the nearest last.
+    std::vector<std::pair<WebsiteTile*, bool>> pendingCells_;
+    sigc::connection revealing_;
+    sigc::connection building_;
     std::vector<sigc::connection> connections_;
     sigc::connection pendingRedraw_;
     // A change arrived while the page was off screen: it is drawn when the page shows again.

@@ -20,21 +20,36 @@ WebsiteTile::WebsiteTile(Gtk::Widget* icon, const std::string& title, const std:
     set_can_focus(false);
 
     content_.pack_start(*Gtk::manage(icon), Gtk::PACK_SHRINK);
-    auto* name = makeLabel(isolatedText(title), 11, 500);
-    name->set_lines(2);
-    name->set_line_wrap(true);
-    name->set_line_wrap_mode(Pango::WRAP_WORD_CHAR);
-    name->set_ellipsize(Pango::ELLIPSIZE_END);
-    name->set_justify(Gtk::JUSTIFY_CENTER);
-    name->set_max_width_chars(8);
-    name->set_valign(Gtk::ALIGN_START);
-    name->set_size_request(-1, 28);
-    content_.pack_start(*name, Gtk::PACK_SHRINK);
-    auto* state = makeLabel(activity, 10, 400, activityIsAccent ? "quenlith-accent" : "quenlith-secondary");
-    state->set_ellipsize(Pango::ELLIPSIZE_END);
-    state->set_max_width_chars(8);
-    content_.pack_start(*state, Gtk::PACK_SHRINK);
+    name_ = makeLabel(isolatedText(title), 11, 500);
+    name_->set_lines(2);
+    name_->set_line_wrap(true);
+    name_->set_line_wrap_mode(Pango::WRAP_WORD_CHAR);
+    name_->set_ellipsize(Pango::ELLIPSIZE_END);
+    name_->set_justify(Gtk::JUSTIFY_CENTER);
+    name_->set_max_width_chars(8);
+    name_->set_valign(Gtk::ALIGN_START);
+    name_->set_size_request(-1, 28);
+    content_.pack_start(*name_, Gtk::PACK_SHRINK);
+    activity_ = makeLabel(activity, 10, 400, activityIsAccent ? "quenlith-accent" : "quenlith-secondary");
+    activity_->set_ellipsize(Pango::ELLIPSIZE_END);
+    activity_->set_max_width_chars(8);
+    content_.pack_start(*activity_, Gtk::PACK_SHRINK);
     add(content_);
+}
+
+void WebsiteTile::setTitle(const std::string& title) {
+    if (title == title_) return;
+    title_ = title;
+    name_->set_text(isolatedText(title));
+    if (auto* cell = dynamic_cast<Gtk::FlowBoxChild*>(get_parent())) cell->get_accessible()->set_name(title_);
+}
+
+void WebsiteTile::setActivity(const std::string& activity, bool activityIsAccent) {
+    if (activity_->get_text() != activity) activity_->set_text(activity);
+    auto style = activity_->get_style_context();
+    if (style->has_class("quenlith-accent") == activityIsAccent) return;
+    style->remove_class(activityIsAccent ? "quenlith-secondary" : "quenlith-accent");
+    style->add_class(activityIsAccent ? "quenlith-accent" : "quenlith-secondary");
 }
 
 WebsiteTile::~WebsiteTile() = default;

@@ -41,6 +41,10 @@ public:
 
     const std::string& title() const { return title_; }
     Gtk::Widget& icon() { return *icon_; }
+    // Changes what the tile shows in place (a page keeps its tiles from one change to the next);
+    // the title also names the tile's grid cell.
+    void setTitle(const std::string& title);
+    void setActivity(const std::string& activity, bool activityIsAccent);
     // Builds and shows the context menu under the pointer (or under the tile without one).
     Gtk::Menu& showMenu();
     // Once added to a grid: the grid's cell is the tile's one keyboard stop, named by its title,
@@ -56,6 +60,8 @@ protected:
 private:
     std::string title_;
     Gtk::Widget* icon_;
+    Gtk::Label* name_;
+    Gtk::Label* activity_;
     Gtk::Box content_{Gtk::ORIENTATION_VERTICAL, 7};
     std::unique_ptr<Gtk::Menu> menu_;
 };

@@ -114,14 +114,15 @@ SiteIcon::~SiteIcon() { loaderChanged_.disconnect(); }
 
 void SiteIcon::setProfile(const WebAppProfile& profile) {
     profile_ = profile;
-    if (get_mapped() && loader_.iconKey(profile_) != requestedKey_) on_map();
     queue_draw();
 }
 
-void SiteIcon::on_map() {
-    Gtk::DrawingArea::on_map();
-    if (suggestionFor(profile_)) return;
-    requestedKey_ = loader_.iconKey(profile_);
+void SiteIcon::requestIcon() {
+    // Asked for when first drawn, not when mapped: of a long grid in a scrolled window only the
+    // icons in view are drawn, so the others load when they scroll into view.
+    std::string key = loader_.iconKey(profile_);
+    if (key == requestedKey_) return;
+    requestedKey_ = std::move(key);
     loader_.load(profile_);
 }
 
@@ -135,6 +136,7 @@ bool SiteIcon::on_draw(const Cairo::RefPtr<Cairo::Context>& cr) {
         drawSuggestion(cr, *this, *suggestion, size_);
         return true;
     }
+    requestIcon();
     const Gdk::RGBA accent = themeColour(*this, "theme_selected_bg_color");
     roundedRectangle(cr, 0, 0, size_, size_, size_ * 0.24);
     cr->set_source_rgba(accent.get_red(), accent.get_green(), accent.get_blue(), 0.08);

@@ -32,7 +32,7 @@ private:
 
 // The square icon of a saved website: the suggestion's icon when its home address belongs to a
 // built-in suggestion, else its favicon from the loader, else its letter. Asks the loader for the
-// icon when shown and whenever its key changes.
+// icon when drawn (so only once it is in view) and again whenever its key changes.
 class SiteIcon : public Gtk::DrawingArea {
 public:
     SiteIcon(const WebAppProfile& profile, SiteIconLoader& loader, int size);
@@ -46,9 +46,10 @@ public:
 
 protected:
     bool on_draw(const Cairo::RefPtr<Cairo::Context>& cr) override;
-    void on_map() override;
 
 private:
+    void requestIcon();
+
     WebAppProfile profile_;
     SiteIconLoader& loader_;
     int size_;

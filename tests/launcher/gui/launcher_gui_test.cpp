@@ -5,12 +5,15 @@
 #include <cairomm/context.h>
 #include <gdkmm/pixbuf.h>
 #include <glibmm/main.h>
+#include <gtkmm/flowbox.h>
 #include <gtkmm/icontheme.h>
 #include <gtkmm/image.h>
+#include <gtkmm/listbox.h>
 #include <gtkmm/menu.h>
 #include <gtkmm/menubutton.h>
 #include <gtkmm/messagedialog.h>
 #include <gtkmm/settings.h>
+#include <gtkmm/viewport.h>
 
 #include "app/app_fixture.hpp"
 #include "app/focus_walk.hpp"
@@ -23,6 +26,7 @@
 #include "launcher/menu_bar_view.hpp"
 #include "launcher/quick_open_window.hpp"
 #include "launcher/running_websites_view.hpp"
+#include "launcher/start_page_search.hpp"
 #include "launcher/website_start_page.hpp"
 #include "launcher/website_tile.hpp"
 #include "model/file_test_support.hpp"
@@ -344,6 +348,179 @@ TEST_F(LauncherGuiTest, WebsiteTrayItemShowsItsStateAndLeavesTheTray) {
     EXPECT_EQ(storedWebsites().front().menuBarIconEnabled, std::optional<bool>(false));
 }
 
+// Scrolls the start page holding `tile` so that the tile shows.
+void scrollIntoView(Gtk::Widget& tile) {
+    Gtk::Widget* viewport = tile.get_parent();
+    while (viewport && !dynamic_cast<Gtk::Viewport*>(viewport)) viewport = viewport->get_parent();
+    ASSERT_TRUE(viewport);
+    int x = 0, y = 0;
+    ASSERT_TRUE(tile.translate_coordinates(*static_cast<Gtk::Bin*>(viewport)->get_child(), 0, 0, x, y));
+    static_cast<Gtk::Viewport*>(viewport)->get_vadjustment()->clamp_page(y, y + tile.get_allocated_height());
+}
+
+std::vector<std::string> shownTitles(WebsiteStartPage& page) {
+    std::vector<std::string> titles;
+    for (WebsiteTile* tile : page.savedTiles()) titles.push_back(tile->title());
+    return titles;
+}
+
+// The page keeps its tiles from one change of the websites to the next and filters by hiding them;
+// what is shown still follows every change, made while the launcher is open and searching or while
+// it is hidden, and a hidden tile is no keyboard stop.
+TEST_F(LauncherGuiTest, TilesAreKeptAcrossKeystrokesAndFollowChangesMadeWhileOpenOrHidden) {
+    WebAppProfile alpha = website("Alpha", "/alpha"), beta = website("Beta", "/beta");
+    WebAppProfile gamma = website("Gamma", "/gamma");
+    start({alpha, beta, gamma});
+    WebAppStore& store = environment->store;
+    LauncherWindow& launcher = controller->launcher();
+    launcher.showAt(100, 0);
+    WebsiteStartPage& page = *launcher.view().startPage();
+    // What the search rule keeps of the stored websites, in its order.
+    auto inStep = [&] {
+        std::vector<std::string> expected;
+        for (const auto& profile : filteredSaved(store.profiles(), page.search()))
+            expected.push_back(profile.displayTitle());
+        return shownTitles(page) == expected;
+    };
+    ASSERT_TRUE(spinUntil([&] { return launcher.get_mapped() && page.savedTiles().size() == 3; }));
+
+    const char* const kBuiltFirst = "quenlith-built-first";
+    for (WebsiteTile* tile : page.savedTiles()) g_object_set_data(G_OBJECT(tile->gobj()), kBuiltFirst, tile);
+    page.searchField().set_text("ALP");
+    ASSERT_TRUE(spinUntil([&] { return shownTitles(page) == std::vector<std::string>{"Alpha"}; }));
+    page.searchField().set_text("");
+    ASSERT_TRUE(spinUntil([&] { return page.savedTiles().size() == 3; }));
+    for (WebsiteTile* tile : page.savedTiles())
+        EXPECT_TRUE(g_object_get_data(G_OBJECT(tile->gobj()), kBuiltFirst))
+            << tile->title() << " was built again";
+
+    // While open and searching: renamed into the search, added, deleted.
+    page.searchField().set_text("e");
+    store.update(alpha.id, [](WebAppProfile& profile) { profile.name = "Delta"; });
+    ASSERT_TRUE(store.upsert(website("Echo", "/echo")));
+    ASSERT_TRUE(store.deleteProfile(beta.id));
+    ASSERT_TRUE(spinUntil([&] {
+        return inStep() && shownTitles(page) == std::vector<std::string>{"Delta", "Echo"};
+    }));
+    auto* addWebsite = test::findLabelled<Gtk::Label>(page, "Add Website")->get_parent()->get_parent();
+    std::vector<Gtk::Widget*> cells;
+    std::vector<std::string> names;
+    for (const auto* tiles : {&page.savedTiles(), &page.suggestionTiles()})
+        for (WebsiteTile* tile : *tiles) {
+            cells.push_back(tile->get_parent());
+            names.push_back(tile->title());
+        }
+    page.searchField().grab_focus();
+    auto stops = test::tabStops(launcher, addWebsite);
+    ASSERT_EQ(stops.back(), addWebsite);
+    std::vector<Gtk::Widget*> cellStops;
+    for (Gtk::Widget* stop : stops)
+        if (dynamic_cast<Gtk::FlowBoxChild*>(stop)) cellStops.push_back(stop);
+    EXPECT_EQ(cellStops, cells) << "one stop per tile the search keeps, none for the hidden ones";
+    std::vector<std::string> stopNames;
+    for (Gtk::Widget* cell : cells) stopNames.push_back(cell->get_accessible()->get_name());
+    EXPECT_EQ(stopNames, names) << "a renamed tile's stop reads its new name";
+
+    // While hidden: a favourite that stops being one (saved websites start as favourites) moves
+    // behind the others, a rename, a deletion and a new icon address.
+    launcher.dismiss();
+    ASSERT_TRUE(store.profile(gamma.id)->isFavorite);
+    store.toggleFavorite(gamma.id);
+    const Uuid echo =
+        std::find_if(store.profiles().begin(), store.profiles().end(), [](const WebAppProfile& profile) {
+            return profile.name == "Echo";
+        })->id;
+    store.update(echo, [](WebAppProfile& profile) { profile.name = "Foxtrot"; });
+    ASSERT_TRUE(store.deleteProfile(alpha.id));
+    store.setIconURL(server.url("/gamma.png"), gamma.id);
+    launcher.showAt(100, 0);
+    ASSERT_TRUE(spinUntil([&] {
+        return launcher.get_mapped() && inStep() && shownTitles(page) == std::vector<std::string>{"Foxtrot"};
+    })) << "the search stays, and Foxtrot's address still holds an e";
+    page.searchField().set_text("");
+    ASSERT_TRUE(spinUntil([&] {
+        return inStep() && shownTitles(page) == std::vector<std::string>{"Foxtrot", "Gamma"};
+    })) << "Gamma left the favourites, so it follows the favourite Foxtrot";
+    scrollIntoView(*page.savedTiles().back());
+    EXPECT_TRUE(spinUntil([&] {
+        return environment->icons().attempted(FaviconLoader::key(*store.profile(gamma.id)));
+    })) << "the new icon address is asked for once the tile shows";
+}
+
+// Tiles below the first screenfuls are built, and cells there shown and hidden, a batch per turn
+// while the launcher shows: whatever comes between (another keystroke, a change of the websites),
+// every cell ends as the last search says.
+TEST_F(LauncherGuiTest, EveryCellOfALongGridEndsAsTheLastSearchSays) {
+    std::vector<WebAppProfile> websites;
+    for (int i = 0; i < 240; ++i)
+        websites.push_back(
+            website((i % 3 == 0 ? "Kiwi " : "Plum ") + std::to_string(i), "/site" + std::to_string(i)));
+    start(websites);
+    LauncherWindow& launcher = controller->launcher();
+    WebsiteStartPage& page = *launcher.view().startPage();
+    test::spinFor(std::chrono::milliseconds(100));
+    EXPECT_LT(page.savedTiles().size(), websites.size())
+        << "a launcher not shown yet builds no more than its first screenfuls of tiles";
+    launcher.showAt(100, 0);
+    ASSERT_TRUE(
+        spinUntil([&] { return launcher.get_mapped() && page.savedTiles().size() == websites.size(); }));
+    Gtk::FlowBox* grid = nullptr;
+    std::function<void(Gtk::Widget&)> find = [&](Gtk::Widget& widget) {
+        if (!grid) grid = dynamic_cast<Gtk::FlowBox*>(&widget);
+        if (auto* container = dynamic_cast<Gtk::Container*>(&widget); container && !grid)
+            for (Gtk::Widget* child : container->get_children()) find(*child);
+    };
+    find(page);
+    ASSERT_TRUE(grid);
+    // Whether each cell shows exactly when the search keeps its tile, and the rule keeps those.
+    auto settled = [&] {
+        std::vector<std::string> expected;
+        for (const auto& profile : filteredSaved(environment->store.profiles(), page.search()))
+            expected.push_back(profile.displayTitle());
+        if (shownTitles(page) != expected) return false;
+        std::set<Gtk::Widget*> kept(page.savedTiles().begin(), page.savedTiles().end());
+        for (Gtk::Widget* cell : grid->get_children())
+            if (cell->get_visible() != (kept.count(static_cast<Gtk::Bin*>(cell)->get_child()) > 0))
+                return false;
+        return true;
+    };
+
+    page.searchField().set_text("kiwi");
+    ASSERT_TRUE(spinUntil([&] { return page.savedTiles().size() == websites.size() / 3; }));
+    page.searchField().set_text("");
+    page.searchField().set_text("plum");
+    environment->store.update(environment->store.profiles().back().id,
+                              [](WebAppProfile& profile) { profile.name = "Kiwi at last"; });
+    EXPECT_TRUE(spinUntil(settled));
+    page.searchField().set_text("");
+    EXPECT_TRUE(spinUntil(settled));
+    EXPECT_EQ(page.savedTiles().size(), websites.size());
+}
+
+// Icons are asked for as their tiles come into view: a long grid does not load every icon when
+// the launcher opens.
+TEST_F(LauncherGuiTest, IconsLoadAsTheirTilesScrollIntoView) {
+    std::vector<WebAppProfile> websites;
+    for (int i = 0; i < 80; ++i)
+        websites.push_back(website("Site " + std::to_string(i), "/site" + std::to_string(i)));
+    start(websites);
+    LauncherWindow& launcher = controller->launcher();
+    launcher.showAt(100, 0);
+    FaviconLoader& icons = environment->icons();
+    auto attempted = [&](const WebAppProfile& profile) {
+        return icons.attempted(FaviconLoader::key(profile));
+    };
+    ASSERT_TRUE(spinUntil([&] {
+        return launcher.get_mapped() && launcher.view().startPage()->savedTiles().size() == websites.size() &&
+               attempted(websites.front());
+    }));
+    test::waitForFrame(launcher);
+    EXPECT_FALSE(attempted(websites.back())) << "the last tile is out of view";
+
+    scrollIntoView(*launcher.view().startPage()->savedTiles().back());
+    EXPECT_TRUE(spinUntil([&] { return attempted(websites.back()); })) << "scrolled into view, it loads";
+}
+
 TEST_F(LauncherGuiTest, IconsLoadOncePerKeyThroughTheWebsitesProxy) {
     auto pixbuf = Gdk::Pixbuf::create(Gdk::COLORSPACE_RGB, true, 8, 16, 16);
     pixbuf->fill(0xCC3300FF);
@@ -642,6 +819,65 @@ std::unique_ptr<QuickOpenWindow> showQuickOpen() {
     palette->show();
     EXPECT_TRUE(spinUntil([&] { return palette->get_mapped() && !test::drawnTexts(*palette).empty(); }));
     return palette;
+}
+
+// The rows of the palette's result list, in order.
+std::vector<Gtk::Widget*> paletteRows(Gtk::Widget& widget) {
+    if (auto* list = dynamic_cast<Gtk::ListBox*>(&widget)) return list->get_children();
+    if (auto* container = dynamic_cast<Gtk::Container*>(&widget))
+        for (Gtk::Widget* child : container->get_children())
+            if (auto rows = paletteRows(*child); !rows.empty()) return rows;
+    return {};
+}
+
+// Quick Open gives its rows the new results rather than building rows on every keystroke; each
+// row then reads, shows and opens as the result it now holds, and the search row stays last.
+TEST_F(LauncherGuiTest, QuickOpenKeepsItsRowsAcrossKeystrokesAndShowsEachQuerysResults) {
+    auto item = [](const std::string& title, const char* category, const char* icon) {
+        const std::string address = "https://" + title + ".localhost/";
+        return QuickOpenItem{"id-" + title, title, address,
+                             category,      icon,  QuickOpenTarget::openAddress(address)};
+    };
+    const std::vector<QuickOpenItem> all{item("alpha", "Website", "globe"),
+                                         item("beta", "Bookmark", "bookmark"),
+                                         item("gamma", "History", "clock")};
+    QuickOpenWindow::Links links;
+    links.results = [&](const std::string& query) {
+        std::vector<QuickOpenItem> kept;
+        for (const auto& candidate : all)
+            if (candidate.title.find(query) != std::string::npos) kept.push_back(candidate);
+        return kept;
+    };
+    std::optional<QuickOpenTarget> chosen;
+    links.onChoose = [&](const QuickOpenTarget& target) { chosen = target; };
+    QuickOpenWindow palette(links);
+    palette.show();
+    ASSERT_TRUE(spinUntil([&] { return palette.get_mapped() && paletteRows(palette).size() == 3; }));
+    const char* const kFirstBuilt = "quenlith-first-built";
+    for (Gtk::Widget* row : paletteRows(palette)) g_object_set_data(G_OBJECT(row->gobj()), kFirstBuilt, row);
+    auto names = [&] {
+        std::vector<std::string> read;
+        for (Gtk::Widget* row : paletteRows(palette)) read.push_back(row->get_accessible()->get_name());
+        return read;
+    };
+
+    palette.searchField().set_text("ta");
+    ASSERT_EQ(names(), (std::vector<std::string>{"beta, Bookmark", "Open or search: ta"}));
+    Gtk::Widget* first = paletteRows(palette).front();
+    EXPECT_TRUE(g_object_get_data(G_OBJECT(first->gobj()), kFirstBuilt)) << "the row was built again";
+    EXPECT_TRUE(spinUntil([&] {
+        return testing::Value(
+            test::drawnTexts(*first),
+            testing::ElementsAre(testing::HasSubstr("beta"), "https://beta.localhost/", "Bookmark"));
+    })) << testing::PrintToString(test::drawnTexts(*first));
+
+    palette.searchField().set_text("a");
+    ASSERT_EQ(names(), (std::vector<std::string>{"alpha, Website", "beta, Bookmark", "gamma, History",
+                                                 "Open or search: a"}));
+    palette.searchField().set_text("gam");
+    ASSERT_EQ(names(), (std::vector<std::string>{"gamma, History", "Open or search: gam"}));
+    palette.submit();
+    EXPECT_EQ(chosen, all[2].target) << "Return opens the highlighted first row's result";
 }
 
 Gtk::Label* labelWithText(Gtk::Widget& widget, const std::string& text) {
