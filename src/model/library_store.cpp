@@ -7,7 +7,7 @@
 #include "model/address.hpp"
 #include "model/file_store.hpp"
 #include "model/library_file.hpp"
-#include "model/library_writer.hpp"
+#include "model/file_writer.hpp"
 #include "model/localization.hpp"
 #include "model/logging.hpp"
 #include "model/text_limits.hpp"
@@ -15,13 +15,13 @@
 
 namespace quenlith {
 
-LibraryStore::LibraryStore(std::optional<std::string> filePath, Scheduler& scheduler, const Clock& clock)
-    : fileURL_(filePath ? *filePath : defaultLibraryFilePath()), scheduler_(scheduler), clock_(clock) {
+LibraryStore::LibraryStore(std::optional<std::string> filePath, Scheduler& scheduler, const Clock& clock,
+                           FileWriter& writer)
+    : fileURL_(filePath ? *filePath : defaultLibraryFilePath()), scheduler_(scheduler), clock_(clock),
+      writer_(writer), self_(std::make_shared<LibraryStore*>(this)) {
     load();
-    // The writer starts from what the file holds: the loaded document, or nothing.
-    writer_ = std::make_unique<LibraryWriter>(
-        fileURL_, LibraryWriter::Written{std::make_shared<const LibraryDocument>(document_), 0},
-        [this](std::uint64_t generation, const Status& result) { written(generation, result); });
+    // Writes start from what the file holds: the loaded document, or nothing.
+    onDisk_ = std::make_shared<OnDisk>(OnDisk{std::make_shared<const LibraryDocument>(document_), 0});
     if (writable_ && document_.hasExpiredHistory(clock_.now()))
         update([this](LibraryDocument& document) { document.pruneExpiredHistory(clock_); });
 }
@@ -82,9 +82,9 @@ bool LibraryStore::update(const std::function<void(LibraryDocument&)>& mutation)
     std::uint64_t generation = generation_ + 1;
     // After the write in flight, so the file never goes back to an older document; the copy
     // carries every visit still waiting for its write.
-    auto written = writer_->writeNow([&](LibraryWriter::Written& onDisk) -> Status {
-        auto status = writeLibraryFile(*copy, *onDisk.document, fileURL_);
-        if (status) onDisk = {copy, generation};
+    auto written = writer_.writeAndWait(fileURL_, [&, onDisk = onDisk_]() -> Status {
+        auto status = writeLibraryFile(*copy, *onDisk->document, fileURL_);
+        if (status) *onDisk = {copy, generation};
         return status;
     });
     if (!written) {
@@ -136,7 +136,22 @@ void LibraryStore::saveInBackground() {
     if (savedGeneration_ >= generation_) return;
     // Only visits wait for this write, so the history is all it needs: the saved pages and groups
     // are those last written. Copying the rest, encoding and the disk are the worker's.
-    writer_->writeLater(document_.history, generation_);
+    auto history = std::make_shared<std::vector<HistoryVisit>>(document_.history);
+    const std::uint64_t generation = generation_;
+    writer_.write(
+        fileURL_,
+        [path = fileURL_, onDisk = onDisk_, history, generation]() -> Status {
+            const LibraryDocument& base = *onDisk->document;
+            auto next = std::make_shared<const LibraryDocument>(
+                LibraryDocument{base.version, base.clips, base.scenes, std::move(*history)});
+            auto result = writeLibraryFile(*next, base, path);
+            // The replaced document is released here, off the main thread.
+            if (result) *onDisk = {std::move(next), generation};
+            return result;
+        },
+        [weak = std::weak_ptr<LibraryStore*>(self_), generation](const Status& result) {
+            if (auto self = weak.lock()) (*self)->written(generation, result);
+        });
 }
 
 void LibraryStore::written(std::uint64_t generation, const Status& result) {
@@ -157,13 +172,13 @@ void LibraryStore::written(std::uint64_t generation, const Status& result) {
 
 bool LibraryStore::flush() {
     pendingSave_.cancel();
-    if (savedGeneration_ >= generation_ && !writer_->busy()) return true;
+    if (savedGeneration_ >= generation_ && !writer_.busy(fileURL_)) return true;
     std::uint64_t generation = generation_;
-    auto written = writer_->writeNow([&](LibraryWriter::Written& onDisk) -> Status {
-        if (onDisk.tag >= generation) return success();
+    auto written = writer_.writeAndWait(fileURL_, [&, onDisk = onDisk_]() -> Status {
+        if (onDisk->generation >= generation) return success();
         auto snapshot = std::make_shared<const LibraryDocument>(document_);
-        auto status = writeLibraryFile(*snapshot, *onDisk.document, fileURL_);
-        if (status) onDisk = {std::move(snapshot), generation};
+        auto status = writeLibraryFile(*snapshot, *onDisk->document, fileURL_);
+        if (status) *onDisk = {std::move(snapshot), generation};
         return status;
     });
     if (!written) {
@@ -177,7 +192,7 @@ bool LibraryStore::flush() {
     return true;
 }
 
-bool LibraryStore::hasPendingSave() const { return pendingSave_.pending() || writer_->busy(); }
+bool LibraryStore::hasPendingSave() const { return pendingSave_.pending() || writer_.busy(fileURL_); }
 
 bool LibraryStore::save(PageClip clip) {
     clip.modified = clock_.now();
@@ -203,7 +218,7 @@ bool LibraryStore::restorePrevious() {
     std::shared_ptr<const LibraryDocument> restored;
     std::uint64_t generation = generation_ + 1;
     // After the write in flight: it may still refresh the backup or replace the file.
-    auto done = writer_->writeNow([&](LibraryWriter::Written& onDisk) -> Status {
+    auto done = writer_.writeAndWait(fileURL_, [&, onDisk = onDisk_]() -> Status {
         auto read = readLibraryFile(files::backupPath(fileURL_));
         if (!read) return read.error();
         if (files::pathExists(fileURL_)) {
@@ -214,7 +229,7 @@ bool LibraryStore::restorePrevious() {
         if (!encoded) return libraryError(LibraryError::invalidDocument);
         if (auto written = files::writeFileAtomically(fileURL_, *encoded); !written) return written;
         restored = std::make_shared<const LibraryDocument>(std::move(*read));
-        onDisk = {restored, generation};
+        *onDisk = {restored, generation};
         return success();
     });
     if (!done) {

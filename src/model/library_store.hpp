@@ -18,7 +18,8 @@
 
 namespace quenlith {
 
-class LibraryWriter;
+class FileWriter;
+FileWriter& applicationFileWriter();
 
 // The one owner of the library while the application runs. Every change is a transaction: the
 // mutation is applied to a copy, the copy is validated and written to library.json, and only then
@@ -32,9 +33,11 @@ public:
     static constexpr std::chrono::milliseconds kSaveDelay{400};
 
     // Loads `filePath` (default: library.json in the application folder). Observers are told of
-    // changes through `scheduler` at its next idle turn; "now" comes from `clock`.
+    // changes through `scheduler` at its next idle turn; "now" comes from `clock`; the file is
+    // written through `writer`.
     explicit LibraryStore(std::optional<std::string> filePath = std::nullopt,
-                          Scheduler& scheduler = mainLoopScheduler(), const Clock& clock = systemClock());
+                          Scheduler& scheduler = mainLoopScheduler(), const Clock& clock = systemClock(),
+                          FileWriter& writer = applicationFileWriter());
     // Writes what is still unsaved before it goes.
     ~LibraryStore();
     LibraryStore(const LibraryStore&) = delete;
@@ -92,6 +95,14 @@ private:
     void written(std::uint64_t generation, const Status& result);
     void rescheduleUnsaved();
 
+    // The document in library.json as far as this process knows, with the generation it holds:
+    // the held document of the backup rule and the base of every background write. Read and
+    // replaced only by writes on the writer's worker.
+    struct OnDisk {
+        std::shared_ptr<const LibraryDocument> document;
+        std::uint64_t generation = 0;
+    };
+
     std::string fileURL_;
     Scheduler& scheduler_;
     const Clock& clock_;
@@ -107,7 +118,10 @@ private:
     // Every published change counts one generation; the file holds `savedGeneration_`.
     std::uint64_t generation_ = 0;
     std::uint64_t savedGeneration_ = 0;
-    std::unique_ptr<LibraryWriter> writer_;
+    FileWriter& writer_;
+    std::shared_ptr<OnDisk> onDisk_;
+    // Completions of background writes hold it weakly: they do nothing once the store is gone.
+    std::shared_ptr<LibraryStore*> self_;
 };
 
 }  // namespace quenlith

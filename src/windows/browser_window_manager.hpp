@@ -24,7 +24,7 @@
 #include "model/runtime_website_links.hpp"
 #include "model/runtime_window.hpp"
 #include "model/scheduler.hpp"
-#include "model/session_writer.hpp"
+#include "model/session_saver.hpp"
 #include "model/suggested_website.hpp"
 #include "model/uuid.hpp"
 #include "model/web_app_profile.hpp"
@@ -430,7 +430,7 @@ private:
     void requestStartPage(const Uuid& windowID, const WebAppProfile& website, const std::string& address);
     bool shuttingDown_ = false;
     bool sessionWritable_ = true;
-    SessionWriter sessionWriter_;
+    SessionSaver sessionWriter_;
     ScheduledTask snapshotTask_;
     ScheduledTask sleepTimer_;
     ScheduledTask firstDelivery_;
