@@ -6,8 +6,8 @@
 
 #include "model/address.hpp"
 #include "model/file_store.hpp"
-#include "model/library_file.hpp"
 #include "model/file_writer.hpp"
+#include "model/library_file.hpp"
 #include "model/localization.hpp"
 #include "model/logging.hpp"
 #include "model/text_limits.hpp"
@@ -17,8 +17,11 @@ namespace quenlith {
 
 LibraryStore::LibraryStore(std::optional<std::string> filePath, Scheduler& scheduler, const Clock& clock,
                            FileWriter& writer)
-    : fileURL_(filePath ? *filePath : defaultLibraryFilePath()), scheduler_(scheduler), clock_(clock),
-      writer_(writer), self_(std::make_shared<LibraryStore*>(this)) {
+    : fileURL_(filePath ? *filePath : defaultLibraryFilePath()),
+      scheduler_(scheduler),
+      clock_(clock),
+      writer_(writer),
+      self_(std::make_shared<LibraryStore*>(this)) {
     load();
     // Writes start from what the file holds: the loaded document, or nothing.
     onDisk_ = std::make_shared<OnDisk>(OnDisk{std::make_shared<const LibraryDocument>(document_), 0});
@@ -192,7 +195,9 @@ bool LibraryStore::flush() {
     return true;
 }
 
-bool LibraryStore::hasPendingSave() const { return pendingSave_.pending() || writer_.busy(fileURL_); }
+bool LibraryStore::hasPendingSave() const {
+    return pendingSave_.pending() || writer_.busy(fileURL_);
+}
 
 bool LibraryStore::save(PageClip clip) {
     clip.modified = clock_.now();

@@ -3,10 +3,13 @@
 namespace quenlith {
 
 SessionSaver::SessionSaver(BrowserSessionPersistence persistence, Completion completion, FileWriter& writer)
-    : persistence_(std::move(persistence)), writer_(writer),
+    : persistence_(std::move(persistence)),
+      writer_(writer),
       completion_(std::make_shared<Completion>(std::move(completion))) {}
 
-SessionSaver::~SessionSaver() { writer_.flush(persistence_.fileURL()); }
+SessionSaver::~SessionSaver() {
+    writer_.flush(persistence_.fileURL());
+}
 
 void SessionSaver::writeLater(BrowserSessionDocument document) {
     auto held = std::make_shared<const BrowserSessionDocument>(std::move(document));

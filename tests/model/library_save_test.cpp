@@ -7,8 +7,8 @@
 #include "model/file_test_support.hpp"
 #include "model/file_writer.hpp"
 #include "model/library_file.hpp"
-#include "model/sample_records.hpp"
 #include "model/library_store.hpp"
+#include "model/sample_records.hpp"
 #include "support/main_loop.hpp"
 
 namespace quenlith {
@@ -74,7 +74,8 @@ TEST_F(LibrarySaveTest, OverlappingWritesKeepTheNewestDocument) {
         FileWriter::Hold hold(writer);
         ASSERT_TRUE(visit(store, "a"));
         scheduler.advance(LibraryStore::kSaveDelay);
-        ASSERT_EQ(hold.waitForHeldWrite(), home.path("library.json")) << "the first visits' write is in flight";
+        ASSERT_EQ(hold.waitForHeldWrite(), home.path("library.json"))
+            << "the first visits' write is in flight";
         ASSERT_TRUE(visit(store, "b"));
         scheduler.advance(LibraryStore::kSaveDelay);  // and the next one waits behind it
         std::thread releaser([&] {
