@@ -14,11 +14,9 @@
 #include <sigc++/connection.h>
 #include <sigc++/signal.h>
 
-#include "browser/engine/gobject_ptr.hpp"
-#include "browser/view/browser_command.hpp"
+#include "model/browser_runtime_store.hpp"
 #include "model/address_routing.hpp"
 #include "model/application_link_follower.hpp"
-#include "model/browser_runtime_store.hpp"
 #include "model/browser_scene.hpp"
 #include "model/browser_session.hpp"
 #include "model/page_clip.hpp"
@@ -30,6 +28,8 @@
 #include "model/suggested_website.hpp"
 #include "model/uuid.hpp"
 #include "model/web_app_profile.hpp"
+#include "browser/engine/gobject_ptr.hpp"
+#include "browser/view/browser_command.hpp"
 #include "windows/window_factory.hpp"
 
 namespace Gtk {
