@@ -10,6 +10,7 @@
 
 #include <nlohmann/json_fwd.hpp>
 
+#include "model/app_paths.hpp"
 #include "model/json_coding.hpp"
 #include "model/result.hpp"
 
@@ -17,9 +18,6 @@ namespace quenlith {
 
 class FileWriter;
 FileWriter& applicationFileWriter();
-
-// Far more than any settings the application writes; a larger file is refused unread.
-inline constexpr std::uint64_t kSettingsFileSizeCap = 1'000'000;
 
 class SettingsFile {
 public:
