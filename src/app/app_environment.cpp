@@ -8,16 +8,18 @@
 #include "app/backup_dialogs.hpp"
 #include "app/backup_transfer.hpp"
 #include "app/browser_sheets.hpp"
-#include "browser/blocking/ad_blocking.hpp"
 #include "app/website_editor_presenter.hpp"
+#include "browser/blocking/ad_blocking.hpp"
 #include "browser/engine/favicon_loader.hpp"
 #include "browser/engine/proxy_runtime.hpp"
 #include "browser/engine/website_details.hpp"
 #include "browser/engine/website_sessions.hpp"
 #include "browser/view/browser_view_controller.hpp"
+#include "editor/keyring_password_vault.hpp"
 #include "model/address.hpp"
 #include "model/app_paths.hpp"
 #include "model/file_store.hpp"
+#include "model/file_writer.hpp"
 #include "model/localization.hpp"
 #include "model/logging.hpp"
 #include "ui/alert.hpp"
@@ -26,7 +28,6 @@
 #include "windows/floating_browser_panel.hpp"
 #include "windows/hot_key_manager.hpp"
 #include "windows/x_key_grabber.hpp"
-#include "editor/keyring_password_vault.hpp"
 
 namespace quenlith {
 
@@ -52,14 +53,16 @@ bool usesCredential(const std::optional<WindowSessionReference>& session, const 
 
 AppEnvironment::AppEnvironment() : AppEnvironment(WebsiteSessions::shared()) {}
 
-AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler, std::unique_ptr<KeyGrabber> grabber)
-    : store(std::nullopt, scheduler), library(std::nullopt, scheduler), scheduler_(scheduler),
+AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler,
+                               std::unique_ptr<KeyGrabber> grabber)
+    : store(std::nullopt, scheduler),
+      library(std::nullopt, scheduler, systemClock(), applicationFileWriter(), LibraryStore::Loading::later),
+      scheduler_(scheduler),
       self_(std::make_shared<AppEnvironment*>(this)) {
     // A data folder left readable by others (made by hand or by an old version) is made private.
     if (auto folder = files::createFolder(applicationDataDirectory()); !folder)
         logError(LogCategory::lifecycle, folder.error().message);
     if (auto message = store.errorMessage()) logError(LogCategory::lifecycle, *message);
-    if (auto message = library.errorMessage()) logError(LogCategory::lifecycle, *message);
 
     // The process-wide proxy is set up before any page is asked for. The pages that open at start
     // are asked for next, before anything else is built, so their web processes start meanwhile;
@@ -71,6 +74,8 @@ AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler, 
     windows_ = std::make_unique<BrowserWindowManager>(store, preferences, downloads,
                                                       std::move(sessionPersistence), sessions, scheduler);
     windows_->requestStartPages();
+    // The first window does not need the library: it is read and decoded meanwhile, off this thread.
+    library.startLoading();
 
     hotKeys_ = std::make_unique<HotKeyManager>(grabber ? std::move(grabber) : std::make_unique<XKeyGrabber>(),
                                                scheduler);

@@ -1,10 +1,12 @@
 #include "model/library_store.hpp"
 
 #include <algorithm>
+#include <thread>
 
 #include <glib.h>
 
 #include "model/address.hpp"
+#include "model/context_post.hpp"
 #include "model/file_store.hpp"
 #include "model/file_writer.hpp"
 #include "model/library_file.hpp"
@@ -15,39 +17,90 @@
 
 namespace quenlith {
 
+struct LibraryStore::Loader {
+    std::thread worker;
+    StartRead read;
+};
+
 LibraryStore::LibraryStore(std::optional<std::string> filePath, Scheduler& scheduler, const Clock& clock,
-                           FileWriter& writer)
+                           FileWriter& writer, Loading loading)
     : fileURL_(filePath ? *filePath : defaultLibraryFilePath()),
       scheduler_(scheduler),
       clock_(clock),
       writer_(writer),
       self_(std::make_shared<LibraryStore*>(this)) {
-    load();
     // Writes start from what the file holds: the loaded document, or nothing.
-    onDisk_ = std::make_shared<OnDisk>(OnDisk{std::make_shared<const LibraryDocument>(document_), 0});
+    onDisk_ = std::make_shared<OnDisk>(OnDisk{std::make_shared<const LibraryDocument>(), 0});
+    if (loading == Loading::later) return;
+    loadStarted_ = true;
+    load(readAtStart(fileURL_));
     if (writable_ && document_.hasExpiredHistory(clock_.now()))
         update([this](LibraryDocument& document) { document.pruneExpiredHistory(clock_); });
 }
 
-void LibraryStore::load() {
-    if (!files::pathExists(fileURL_)) {
-        if (files::pathExists(files::backupPath(fileURL_)))
+LibraryStore::StartRead LibraryStore::readAtStart(const std::string& path) {
+    if (!files::pathExists(path)) {
+        if (files::pathExists(files::backupPath(path)))
             logError(LogCategory::lifecycle,
                      "library.json is missing but its backup exists; starting with an empty library");
-        return;
+        return std::nullopt;
     }
-    files::removeStaleTemporaryFiles(fileURL_);
-    auto read = readLibraryFile(fileURL_);
-    if (!read) {
-        writable_ = false;
-        errorMessage_ = libraryError(LibraryError::readOnly).message;
-        logError(LogCategory::lifecycle, "Library data could not be read: " + read.error().message);
-        return;
-    }
-    document_ = std::move(*read);
+    files::removeStaleTemporaryFiles(path);
+    return readLibraryFile(path);
 }
 
-LibraryStore::~LibraryStore() { flush(); }
+void LibraryStore::load(StartRead read) {
+    if (!read) return;
+    if (!*read) {
+        writable_ = false;
+        errorMessage_ = libraryError(LibraryError::readOnly).message;
+        logError(LogCategory::lifecycle, "Library data could not be read: " + read->error().message);
+        return;
+    }
+    document_ = std::move(**read);
+    onDisk_ = std::make_shared<OnDisk>(OnDisk{std::make_shared<const LibraryDocument>(document_), 0});
+}
+
+void LibraryStore::startLoading() {
+    if (loadStarted_) return;
+    loadStarted_ = true;
+    loader_ = std::make_unique<Loader>();
+    GMainContext* context = g_main_context_ref_thread_default();
+    loader_->worker = std::thread(
+        [loader = loader_.get(), path = fileURL_, context, weak = std::weak_ptr<LibraryStore*>(self_)] {
+            loader->read = readAtStart(path);
+            // The loader lives until its thread is joined, which only the main thread does.
+            postTo(context, [weak] {
+                if (auto self = weak.lock()) (*self)->finishLoading();
+            });
+            g_main_context_unref(context);
+        });
+}
+
+void LibraryStore::finishLoading() const {
+    if (!loader_) return;
+    // The const accessors wait for the document as if it had been there all along.
+    auto* self = const_cast<LibraryStore*>(this);
+    std::unique_ptr<Loader> loader = std::move(self->loader_);
+    loader->worker.join();
+    self->load(std::move(loader->read));
+    self->notifyObservers();
+    self->pruneExpiredHistoryLater();
+}
+
+void LibraryStore::pruneExpiredHistoryLater() {
+    if (!writable_ || !document_.hasExpiredHistory(clock_.now())) return;
+    // Only the history changes: the background write carries it, on the writer, after the quiet
+    // period, so the start never waits for it.
+    document_.pruneExpiredHistory(clock_);
+    ++generation_;
+    scheduleSave();
+}
+
+LibraryStore::~LibraryStore() {
+    finishLoading();
+    flush();
+}
 
 void LibraryStore::clearErrorMessage() { setError(std::nullopt); }
 
@@ -68,6 +121,7 @@ void LibraryStore::notifyObservers() {
 }
 
 bool LibraryStore::update(const std::function<void(LibraryDocument&)>& mutation) {
+    finishLoading();
     if (!writable_) {
         setError(libraryError(LibraryError::readOnly).message);
         return false;
@@ -104,6 +158,7 @@ bool LibraryStore::update(const std::function<void(LibraryDocument&)>& mutation)
 }
 
 bool LibraryStore::recordVisit(std::string_view url, std::string_view title, Date date) {
+    finishLoading();
     if (!writable_) {
         setError(libraryError(LibraryError::readOnly).message);
         return false;
@@ -174,6 +229,7 @@ void LibraryStore::written(std::uint64_t generation, const Status& result) {
 }
 
 bool LibraryStore::flush() {
+    finishLoading();
     pendingSave_.cancel();
     if (savedGeneration_ >= generation_ && !writer_.busy(fileURL_)) return true;
     std::uint64_t generation = generation_;
@@ -196,6 +252,7 @@ bool LibraryStore::flush() {
 }
 
 bool LibraryStore::hasPendingSave() const {
+    finishLoading();
     return pendingSave_.pending() || writer_.busy(fileURL_);
 }
 
@@ -220,6 +277,7 @@ bool LibraryStore::replaceContents(const LibraryDocument& contents) {
 }
 
 bool LibraryStore::restorePrevious() {
+    finishLoading();
     std::shared_ptr<const LibraryDocument> restored;
     std::uint64_t generation = generation_ + 1;
     // After the write in flight: it may still refresh the backup or replace the file.
