@@ -80,6 +80,7 @@ TEST_F(FileWriterTest, AWaitedWriteComesAfterTheWriteInFlightAndSilencesEarlierC
     Status result = writer.writeAndWait("a", recording("a", 3));
     releaser.join();
     EXPECT_TRUE(result.ok());
+    writer.flush();
     EXPECT_EQ(ran, (std::vector<std::string>{"a:1", "a:3"}));
     test::spinFor(std::chrono::milliseconds(50));
     EXPECT_TRUE(told.empty()) << "what the waited write overtook is no longer news";
