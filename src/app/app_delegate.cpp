@@ -14,18 +14,19 @@
 #include "app/app_environment.hpp"
 #include "app/auxiliary_windows.hpp"
 #include "app/main_menu.hpp"
-#include "windows/hot_key_manager.hpp"
 #include "app/status_bar_controller.hpp"
 #include "app/website_editor_presenter.hpp"
+#include "browser/view/browser_view_controller.hpp"
+#include "launcher/launcher_window.hpp"
+#include "launcher/menu_bar_view.hpp"
+#include "model/file_writer.hpp"
 #include "model/launch_request.hpp"
 #include "model/localization.hpp"
 #include "model/logging.hpp"
-#include "launcher/launcher_window.hpp"
-#include "launcher/menu_bar_view.hpp"
-#include "browser/view/browser_view_controller.hpp"
 #include "windows/browser_window_controller.hpp"
 #include "windows/browser_window_manager.hpp"
 #include "windows/floating_browser_panel.hpp"
+#include "windows/hot_key_manager.hpp"
 
 namespace quenlith {
 
@@ -164,6 +165,8 @@ void AppDelegate::terminate() {
     environment->store.save();
     // Visits still waiting for their write reach the disk before the process exits.
     environment->library.flush();
+    // So does everything else handed to the file writer (session snapshots, exports).
+    applicationFileWriter().flush();
 }
 
 }  // namespace quenlith
