@@ -27,7 +27,9 @@ public:
     SessionSaver(const SessionSaver&) = delete;
     SessionSaver& operator=(const SessionSaver&) = delete;
 
-    // Hands the snapshot to the writer; never waits for the disk.
+    // Hands the snapshot to the writer; never waits for the disk. A snapshot equal to the one
+    // handed over last is not written again (the file and its backup stay as they are) unless
+    // that write failed.
     void writeLater(BrowserSessionDocument document);
     // Runs `work` on the writer after the write in flight, dropping the waiting one, and waits
     // for it: the final snapshot and the removal of the files.
@@ -38,8 +40,13 @@ public:
 private:
     const BrowserSessionPersistence persistence_;
     FileWriter& writer_;
+    struct Shared {
+        Completion completion;
+        // The snapshot handed over last; forgotten when its write fails.
+        std::shared_ptr<const BrowserSessionDocument> handed;
+    };
     // Completions hold it weakly: they do nothing once this is gone.
-    std::shared_ptr<Completion> completion_;
+    std::shared_ptr<Shared> shared_;
 };
 
 }  // namespace quenlith
