@@ -13,6 +13,8 @@ PACKAGES=(
   clang libclang-rt-14-dev
   xvfb xauth openbox xfwm4 xdotool x11-utils imagemagick jq
   dbus dbus-x11 gnome-keyring libsecret-tools
+  # the accessibility bus and a screen reader's library, for reading the windows from outside
+  at-spi2-core libatspi2.0-dev
   tinyproxy microsocks stunnel4 openssl ca-certificates
   desktop-file-utils appstream
   # runtime: Chinese text needs a CJK font

@@ -23,6 +23,9 @@
 #include "windows/browser_window_controller.hpp"
 #include "windows/browser_window_manager.hpp"
 #include "windows/floating_browser_panel.hpp"
+#include "windows/session_restore.hpp"
+#include "windows/window_factory.hpp"
+#include "windows/window_registry.hpp"
 
 namespace quenlith {
 namespace {
@@ -73,14 +76,16 @@ double secondsToMapped(Setup& setup, Open&& open) {
                                  setup.sessions);
     auto started = Clock::now();
     open(manager);
-    test::spinUntil([&] {
-        if (manager.windows().size() != 10) return false;
-        for (const auto& [id, controller] : manager.windows())
-            if (!controller->panel().get_mapped()) return false;
-        return true;
-    }, std::chrono::seconds(60));
+    test::spinUntil(
+        [&] {
+            if (manager.registry().windows().size() != 10) return false;
+            for (const auto& [id, controller] : manager.registry().windows())
+                if (!controller->panel().get_mapped()) return false;
+            return true;
+        },
+        std::chrono::seconds(60));
     double seconds = std::chrono::duration<double>(Clock::now() - started).count();
-    for (const auto& [id, controller] : manager.windows()) controller->tearDown();
+    for (const auto& [id, controller] : manager.registry().windows()) controller->tearDown();
     return seconds;
 }
 
@@ -94,7 +99,8 @@ void BM_Restore10Windows5TabsAgainstOpening10Fresh(benchmark::State& state) {
                 manager.makeWindowController(WindowRequest::ownWindow(website)).present(false, false, true);
         });
         BrowserSessionPersistence(applicationDataDirectory() + "/session-v1.json").save(setup.document);
-        restore += secondsToMapped(setup, [](BrowserWindowManager& manager) { manager.restoreSession(); });
+        restore +=
+            secondsToMapped(setup, [](BrowserWindowManager& manager) { manager.session().restoreSession(); });
     }
     state.counters["restore_ms"] = restore * 1000 / state.iterations();
     state.counters["fresh_ms"] = fresh * 1000 / state.iterations();

@@ -14,19 +14,23 @@
 #include "app/app_environment.hpp"
 #include "app/auxiliary_windows.hpp"
 #include "app/main_menu.hpp"
+#include "windows/hot_key_manager.hpp"
 #include "app/status_bar_controller.hpp"
 #include "app/website_editor_presenter.hpp"
-#include "browser/view/browser_view_controller.hpp"
-#include "launcher/launcher_window.hpp"
-#include "launcher/menu_bar_view.hpp"
 #include "model/file_writer.hpp"
 #include "model/launch_request.hpp"
 #include "model/localization.hpp"
 #include "model/logging.hpp"
+#include "launcher/launcher_window.hpp"
+#include "launcher/menu_bar_view.hpp"
+#include "browser/view/browser_view_controller.hpp"
 #include "windows/browser_window_controller.hpp"
 #include "windows/browser_window_manager.hpp"
 #include "windows/floating_browser_panel.hpp"
-#include "windows/hot_key_manager.hpp"
+#include "windows/session_restore.hpp"
+#include "windows/window_registry.hpp"
+#include "windows/window_router.hpp"
+#include "windows/window_shell_hooks.hpp"
 
 namespace quenlith {
 
@@ -45,7 +49,7 @@ void AppDelegate::finishLaunching() {
 void AppDelegate::completeLaunch() {
     // The environment applied the appearance of the preferences on the turn before this one.
     buildMainMenu();
-    environment->windows().restoreSession(true);
+    environment->windows().session().restoreSession(true);
     GApplication* application = g_application_get_default();
     statusBar = std::make_unique<StatusBarController>(
         *environment, application ? g_application_get_dbus_connection(application) : nullptr);
@@ -85,7 +89,8 @@ void AppDelegate::buildMainMenu() {
     mainMenu = std::make_unique<MainMenu>(*application.operator->(), *environment, std::move(links));
     // Every browser window and auxiliary window takes the accelerators; browser windows also
     // show the menu from their title bar.
-    environment->windows().onWindowBuilt = [this](BrowserWindowController& controller) {
+    WindowShellHooks hooks = environment->windows().hooks();
+    hooks.onWindowBuilt = [this](BrowserWindowController& controller) {
         if (!mainMenu) return;
         mainMenu->attach(controller.panel());
         // Among the toolbar's lesser buttons: a narrow title bar moves it into the More menu.
@@ -93,9 +98,10 @@ void AppDelegate::buildMainMenu() {
             if (mainMenu) mainMenu->refresh();
         });
     };
+    environment->windows().setHooks(std::move(hooks));
     // A window a shortcut opened while launching gets its menu now.
-    for (const auto& [id, controller] : environment->windows().windows())
-        environment->windows().onWindowBuilt(*controller);
+    for (const auto& [id, controller] : environment->windows().registry().windows())
+        environment->windows().hooks().onWindowBuilt(*controller);
     environment->auxiliaryWindows().onWindowBuilt = [this](Gtk::Window& window) {
         if (mainMenu) mainMenu->attach(window);
     };
@@ -134,7 +140,7 @@ void AppDelegate::route(const std::vector<std::string>& links) {
         if (!request) continue;
         if (request->kind == LaunchRequest::Kind::website) {
             if (environment->dismissLauncher) environment->dismissLauncher();
-            environment->windows().open(request->url);
+            environment->windows().routing().open(request->url);
             continue;
         }
         const auto& scenes = environment->library.document().scenes;

@@ -8,14 +8,13 @@
 #include "app/backup_dialogs.hpp"
 #include "app/backup_transfer.hpp"
 #include "app/browser_sheets.hpp"
-#include "app/website_editor_presenter.hpp"
 #include "browser/blocking/ad_blocking.hpp"
+#include "app/website_editor_presenter.hpp"
 #include "browser/engine/favicon_loader.hpp"
 #include "browser/engine/proxy_runtime.hpp"
 #include "browser/engine/website_details.hpp"
 #include "browser/engine/website_sessions.hpp"
 #include "browser/view/browser_view_controller.hpp"
-#include "editor/keyring_password_vault.hpp"
 #include "model/address.hpp"
 #include "model/app_paths.hpp"
 #include "model/file_store.hpp"
@@ -27,7 +26,14 @@
 #include "windows/browser_window_manager.hpp"
 #include "windows/floating_browser_panel.hpp"
 #include "windows/hot_key_manager.hpp"
+#include "windows/page_group_windows.hpp"
+#include "windows/session_restore.hpp"
+#include "windows/window_registry.hpp"
+#include "windows/window_router.hpp"
+#include "windows/window_services.hpp"
+#include "windows/window_shell_hooks.hpp"
 #include "windows/x_key_grabber.hpp"
+#include "editor/keyring_password_vault.hpp"
 
 namespace quenlith {
 
@@ -53,8 +59,7 @@ bool usesCredential(const std::optional<WindowSessionReference>& session, const 
 
 AppEnvironment::AppEnvironment() : AppEnvironment(WebsiteSessions::shared()) {}
 
-AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler,
-                               std::unique_ptr<KeyGrabber> grabber)
+AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler, std::unique_ptr<KeyGrabber> grabber)
     : store(std::nullopt, scheduler),
       library(std::nullopt, scheduler, systemClock(), applicationFileWriter(), LibraryStore::Loading::later),
       scheduler_(scheduler),
@@ -73,7 +78,7 @@ AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler,
     BrowserSessionPersistence sessionPersistence(applicationDataDirectory() + "/session-v1.json");
     windows_ = std::make_unique<BrowserWindowManager>(store, preferences, downloads,
                                                       std::move(sessionPersistence), sessions, scheduler);
-    windows_->requestStartPages();
+    windows_->session().requestStartPages();
     // The first window does not need the library: it is read and decoded meanwhile, off this thread.
     library.startLoading();
 
@@ -97,9 +102,9 @@ AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler,
 
     // The shortcuts follow the websites and the preferences, from a later turn of the main loop.
     std::weak_ptr<AppEnvironment*> weak = self_;
-    hotKeys_->onTrigger = [weak](const std::string& name, std::uint32_t time) {
+    hotKeys_->setOnTrigger([weak](const std::string& name, std::uint32_t time) {
         if (auto environment = weak.lock()) (*environment)->handleHotKey(name, time);
-    };
+    });
     connections_.push_back(store.signal_changed().connect([this] { scheduleHotKeyUpdate(); }));
     connections_.push_back(library.signal_saveFailed().connect(
         [this](const std::string& message) { tellHistoryNotSaved(message); }));
@@ -129,30 +134,31 @@ AppEnvironment::~AppEnvironment() {
 
 void AppEnvironment::wireWindowManager() {
     std::weak_ptr<AppEnvironment*> weak = self_;
-    windows_->onVisit = [weak](const std::string& address, const std::string& title) {
+    WindowShellHooks hooks = windows_->hooks();
+    hooks.onVisit = [weak](const std::string& address, const std::string& title) {
         if (auto environment = weak.lock()) (*environment)->recordVisit(address, title);
     };
-    windows_->additionalCredentialUsage = [weak](const std::string& credentialID) {
+    hooks.additionalCredentialUsage = [weak](const std::string& credentialID) {
         auto environment = weak.lock();
         return environment && (*environment)->isCredentialUsedByLibrary(credentialID);
     };
-    windows_->onEdit = [weak](const Uuid& websiteID) {
+    hooks.onEdit = [weak](const Uuid& websiteID) {
         if (auto environment = weak.lock()) (*environment)->websiteEditor().showEditWebsite(websiteID);
     };
-    windows_->onSaveWebsite = [weak](const std::optional<std::string>& address,
-                                     const std::optional<std::string>& title,
-                                     const std::optional<WebAppProfile>& source) {
+    hooks.onSaveWebsite = [weak](const std::optional<std::string>& address,
+                                 const std::optional<std::string>& title,
+                                 const std::optional<WebAppProfile>& source) {
         if (auto environment = weak.lock())
             (*environment)
                 ->websiteEditor()
                 .showWebsiteEditor(
                     {.pageURL = address, .title = title, .openAfterSave = false, .source = source});
     };
-    windows_->hotKeys = hotKeys_.get();
-    windows_->onSheet = [weak](BrowserWindowController& controller, BrowserSheet sheet) {
+    hooks.hotKeys = hotKeys_.get();
+    hooks.onSheet = [weak](BrowserWindowController& controller, BrowserSheet sheet) {
         if (auto environment = weak.lock()) (*environment)->browserSheets().present(controller, sheet);
     };
-    windows_->removeProxyPassword = [](const std::string& credentialID) {
+    hooks.removeProxyPassword = [](const std::string& credentialID) {
         KeyringPasswordVault().remove(credentialID);
     };
     websiteEditor_->links.validateShortcut = [weak](const std::optional<ShortcutConfiguration>& shortcut,
@@ -165,15 +171,16 @@ void AppEnvironment::wireWindowManager() {
             (*environment)->dismissLauncher();
     };
     websiteEditor_->links.showWebsite = [weak](const Uuid& websiteID) {
-        if (auto environment = weak.lock()) (*environment)->windows().showProfile(websiteID);
+        if (auto environment = weak.lock()) (*environment)->windows().routing().showProfile(websiteID);
     };
     websiteEditor_->links.linkWindow = [weak](const WebAppProfile& website, const WebAppProfile& source,
                                               const std::string& url) {
-        if (auto environment = weak.lock()) (*environment)->windows().linkWindow(website, source, url);
+        if (auto environment = weak.lock())
+            (*environment)->windows().routing().linkWindow(website, source, url);
     };
     websiteEditor_->links.credentialInUse = [weak](const std::string& credentialID) {
         auto environment = weak.lock();
-        return !environment || (*environment)->windows().isCredentialInUse(credentialID);
+        return !environment || (*environment)->windows().services().isCredentialInUse(credentialID);
     };
     // The lookup reads through the global proxy; its handle lives until it has answered.
     websiteEditor_->links.fetchWebsiteDetails = [](const std::string& address,
@@ -185,7 +192,7 @@ void AppEnvironment::wireWindowManager() {
                                           handle->reset();
                                       });
     };
-    windows_->onDownloads = [weak] {
+    hooks.onDownloads = [weak] {
         if (auto environment = weak.lock()) (*environment)->auxiliaryWindows().showDownloads();
     };
     auxiliaryWindows_->dismissLauncher = [weak] {
@@ -193,12 +200,13 @@ void AppEnvironment::wireWindowManager() {
             (*environment)->dismissLauncher();
     };
     openScene = [weak](const BrowserScene& scene) {
-        if (auto environment = weak.lock()) (*environment)->windows().openScene(scene);
+        if (auto environment = weak.lock()) (*environment)->windows().pageGroups().openScene(scene);
     };
-    windows_->onPinSuggestion = [weak](const SuggestedWebsite& suggestion) {
+    hooks.onPinSuggestion = [weak](const SuggestedWebsite& suggestion) {
         if (auto environment = weak.lock())
             (*environment)->store.add(suggestion, (*environment)->preferences.value());
     };
+    windows_->setHooks(std::move(hooks));
 }
 
 void AppEnvironment::scheduleHotKeyUpdate() {
@@ -220,9 +228,9 @@ void AppEnvironment::handleHotKey(const std::string& name, std::uint32_t time) {
     if (name == "launcher") {
         if (toggleLauncher) toggleLauncher();
     } else if (name == HotKeyManager::kRescueName) {
-        windows_->restoreMouseControl();
+        windows_->services().restoreMouseControl();
     } else if (name == "pin" || name == "compact") {
-        BrowserWindowController* controller = windows_->activeWindowController();
+        BrowserWindowController* controller = windows_->registry().activeWindowController();
         if (!controller) return;
         BrowserViewController& browser = controller->browser();
         WebAppProfile changed = browser.profile();
@@ -235,13 +243,13 @@ void AppEnvironment::handleHotKey(const std::string& name, std::uint32_t time) {
         if (browser.services.onProfileChange) browser.services.onProfileChange(browser.profile());
     } else if (auto id = Uuid::parse(name)) {
         if (dismissLauncher) dismissLauncher();
-        windows_->toggle(*id, time);
+        windows_->routing().toggle(*id, time);
     }
 }
 
 void AppEnvironment::searchFromQuickOpen(const std::string& text) {
     // Closed after the page's window has asked for the focus, as for a chosen row.
-    windows_->openAddress(text);
+    windows_->routing().openAddress(text);
     auxiliaryWindows_->closeQuickOpen();
 }
 
@@ -256,7 +264,7 @@ void AppEnvironment::recordVisit(const std::string& address, const std::string& 
 void AppEnvironment::tellHistoryNotSaved(const std::string& message) {
     Gtk::Window* libraryWindow = auxiliaryWindows_->window(AuxiliaryWindows::Kind::library);
     if (libraryWindow && libraryWindow->get_visible()) return;
-    BrowserWindowController* active = windows_->activeWindowController();
+    BrowserWindowController* active = windows_->registry().activeWindowController();
     // Never waits: the failure arrives from a finished background write, in the middle of browsing.
     showAlert(localizedString("Could not save history"),
               message + "\n\n" +
@@ -277,7 +285,7 @@ bool AppEnvironment::isCredentialUsedByLibrary(const std::string& credentialID) 
 
 void AppEnvironment::applyPreferences(const AppPreferences& value) {
     // Without a taskbar entry the application keeps to its floating windows and the menu bar.
-    for (const auto& [id, controller] : windows_->windows())
+    for (const auto& [id, controller] : windows_->registry().windows())
         controller->panel().setSkipsTaskbar(!value.showDockIcon);
 
     GtkSettings* settings = gtk_settings_get_default();

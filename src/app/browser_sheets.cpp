@@ -17,6 +17,7 @@
 #include "windows/browser_window_controller.hpp"
 #include "windows/browser_window_manager.hpp"
 #include "windows/floating_browser_panel.hpp"
+#include "windows/window_registry.hpp"
 
 namespace quenlith {
 
@@ -91,7 +92,7 @@ std::unique_ptr<Gtk::Dialog> BrowserSheets::makeSheet(BrowserWindowController& c
     auto browserOf = [weak, windowID]() -> BrowserViewController* {
         auto self = weak.lock();
         if (!self) return nullptr;
-        BrowserWindowController* found = (*self)->windows_.window(windowID);
+        BrowserWindowController* found = (*self)->windows_.registry().window(windowID);
         return found ? &found->browser() : nullptr;
     };
     auto closeSheet = [weak, windowID] {

@@ -10,6 +10,7 @@
 #include "library/clip_editor.hpp"
 #include "library/library_window.hpp"
 #include "windows/browser_window_manager.hpp"
+#include "windows/page_group_windows.hpp"
 
 namespace quenlith {
 
@@ -33,7 +34,7 @@ void AppEnvironment::showLibrary(std::optional<SavedPagesSection> section) {
 }
 
 void AppEnvironment::openSavedPage(const PageClip& clip) {
-    windows_->openSavedPage(clip);
+    windows_->pageGroups().openSavedPage(clip);
     // The library window, where the entry was chosen, says why nothing opened.
     if (clip.profileID && !store.profile(*clip.profileID))
         if (auto* window = dynamic_cast<LibraryWindow*>(auxiliaryWindows_->window(AuxiliaryWindows::Kind::library)))

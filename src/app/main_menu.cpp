@@ -16,6 +16,9 @@
 #include "windows/browser_window_controller.hpp"
 #include "windows/browser_window_manager.hpp"
 #include "windows/floating_browser_panel.hpp"
+#include "windows/runtime_publisher.hpp"
+#include "windows/window_registry.hpp"
+#include "windows/window_router.hpp"
 
 namespace quenlith {
 
@@ -143,8 +146,8 @@ MainMenu::MainMenu(Gtk::Application& application, AppEnvironment& environment, L
     buildModel();
 
     BrowserWindowManager& windows = environment_.windows();
-    connections_.push_back(windows.signal_changed().connect([this] { refresh(); }));
-    connections_.push_back(windows.runtime().signal_changed().connect([this] { refresh(); }));
+    connections_.push_back(windows.publisher().signal_changed().connect([this] { refresh(); }));
+    connections_.push_back(windows.publisher().runtime().signal_changed().connect([this] { refresh(); }));
     refresh();
 }
 
@@ -217,13 +220,13 @@ void MainMenu::buildModel() {
 }
 
 BrowserViewController* MainMenu::activeBrowser() const {
-    for (const auto& [id, controller] : environment_.windows().windows())
+    for (const auto& [id, controller] : environment_.windows().registry().windows())
         if (controller->panel().is_active()) return &controller->browser();
     return nullptr;
 }
 
 BrowserViewController* MainMenu::browserOf(const Gtk::Window& window) const {
-    for (const auto& [id, controller] : environment_.windows().windows())
+    for (const auto& [id, controller] : environment_.windows().registry().windows())
         if (&controller->panel() == &window) return &controller->browser();
     return nullptr;
 }
@@ -234,8 +237,8 @@ MenuContext MainMenu::contextOf(BrowserViewController* browser) const {
     MenuContext context;
     BrowserWindowManager& windows = environment_.windows();
     context.hasEnvironment = true;
-    context.hiddenWindowCount = windows.hiddenWindowCount();
-    context.hasVisibleWindows = windows.hasVisibleWindows();
+    context.hiddenWindowCount = windows.publisher().hiddenWindowCount();
+    context.hasVisibleWindows = windows.registry().hasVisibleWindows();
     if (!browser) return context;
     MenuContext::Browser state;
     state.persistent = browser->isPersistent();
@@ -293,7 +296,7 @@ void MainMenu::performOn(MenuAction action, BrowserViewController* browser) {
         case MenuAction::settings: environment.auxiliaryWindows().showSettings(); break;
         case MenuAction::openBrowser:
             dismissLauncher();
-            windows.showBrowser();
+            windows.routing().showBrowser();
             break;
         case MenuAction::add: environment.websiteEditor().showAddWebsite(); break;
         case MenuAction::launcher:
@@ -305,7 +308,7 @@ void MainMenu::performOn(MenuAction action, BrowserViewController* browser) {
         case MenuAction::menuBarIcon: browser->toggleMenuBarIcon(); break;
         case MenuAction::privateWindow:
             dismissLauncher();
-            windows.openPrivateWindow();
+            windows.routing().openPrivateWindow();
             break;
         case MenuAction::library: environment.auxiliaryWindows().showLibrary(); break;
         case MenuAction::clip:
@@ -358,15 +361,15 @@ void MainMenu::performOn(MenuAction action, BrowserViewController* browser) {
                                                 : BrowserCommand::arrangeCenter);
             break;
         case MenuAction::recoverMouse:
-            for (const auto& [id, controller] : windows.windows()) {
+            for (const auto& [id, controller] : windows.registry().windows()) {
                 if (auto window = controller->panel().get_window())
                     gdk_window_input_shape_combine_region(window->gobj(), nullptr, 0, 0);
                 controller->browser().clickThroughEnabled = false;
             }
-            windows.publishState();
+            windows.publisher().publishState();
             break;
-        case MenuAction::showAll: windows.showAll(); break;
-        case MenuAction::hideAll: windows.hideAll(); break;
+        case MenuAction::showAll: windows.routing().showAll(); break;
+        case MenuAction::hideAll: windows.routing().hideAll(); break;
         case MenuAction::guide: environment.auxiliaryWindows().showGuide(); break;
     }
     refresh();

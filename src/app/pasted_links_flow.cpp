@@ -3,11 +3,14 @@
 #include "app/auxiliary_windows.hpp"
 #include "model/localization.hpp"
 #include "windows/browser_window_manager.hpp"
+#include "windows/runtime_publisher.hpp"
+#include "windows/window_router.hpp"
 
 namespace quenlith {
 
 std::vector<LinkSuggestion> AppEnvironment::batchLinkSuggestions() {
-    return linkSuggestions(windows_->runtime().windows(), store.profiles(), library.document().clips);
+    return linkSuggestions(windows_->publisher().runtime().windows(), store.profiles(),
+                           library.document().clips);
 }
 
 std::optional<std::string> AppEnvironment::performBatchLinks(BatchAction action,
@@ -15,7 +18,7 @@ std::optional<std::string> AppEnvironment::performBatchLinks(BatchAction action,
                                                              const std::string& name) {
     if (action == BatchAction::tabs) {
         auxiliaryWindows_->closeBatchLinks();
-        windows_->openURLs(urls);
+        windows_->routing().openURLs(urls);
         return std::nullopt;
     }
     BrowserScene group = pastedLinksGroup(urls, name, systemClock().now());

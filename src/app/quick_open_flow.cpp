@@ -7,13 +7,17 @@
 #include "launcher/guide_window.hpp"
 #include "launcher/quick_open_window.hpp"
 #include "windows/browser_window_manager.hpp"
+#include "windows/page_group_windows.hpp"
+#include "windows/runtime_publisher.hpp"
+#include "windows/window_router.hpp"
 
 namespace quenlith {
 
 std::vector<QuickOpenItem> AppEnvironment::quickOpenItems(const std::string& query) {
     const LibraryDocument& document = library.document();
-    return quickOpenResults(query, windows_->runtime().windows(), store.profiles(), document.clips, document.scenes,
-                            document.history, preferences.value().readsHistoryEnabled());
+    return quickOpenResults(query, windows_->publisher().runtime().windows(), store.profiles(),
+                            document.clips, document.scenes, document.history,
+                            preferences.value().readsHistoryEnabled());
 }
 
 void AppEnvironment::openQuickOpenTarget(const QuickOpenTarget& target) {
@@ -26,23 +30,23 @@ void AppEnvironment::openQuickOpenTarget(const QuickOpenTarget& target) {
     const LibraryDocument& document = library.document();
     switch (target.kind) {
         case QuickOpenTarget::Kind::tab:
-            if (target.tab) windows_->focus(target.id, *target.tab);
+            if (target.tab) windows_->routing().focus(target.id, *target.tab);
             break;
-        case QuickOpenTarget::Kind::website: windows_->showProfile(target.id); break;
+        case QuickOpenTarget::Kind::website: windows_->routing().showProfile(target.id); break;
         case QuickOpenTarget::Kind::bookmark: {
             auto clip = std::find_if(document.clips.begin(), document.clips.end(),
                                      [&](const PageClip& candidate) { return candidate.id == target.id; });
             // A saved page deleted while its row was shown opens nothing.
-            if (clip != document.clips.end()) windows_->openSavedPage(*clip);
+            if (clip != document.clips.end()) windows_->pageGroups().openSavedPage(*clip);
             break;
         }
         case QuickOpenTarget::Kind::scene: {
             auto scene = std::find_if(document.scenes.begin(), document.scenes.end(),
                                       [&](const BrowserScene& candidate) { return candidate.id == target.id; });
-            if (scene != document.scenes.end()) windows_->openScene(*scene);
+            if (scene != document.scenes.end()) windows_->pageGroups().openScene(*scene);
             break;
         }
-        case QuickOpenTarget::Kind::address: windows_->open(target.address); break;
+        case QuickOpenTarget::Kind::address: windows_->routing().open(target.address); break;
     }
 }
 
@@ -69,7 +73,7 @@ void AppEnvironment::wireAuxiliaryWindows() {
         if (auto environment = weak.lock()) {
             AppEnvironment& self = **environment;
             auto refresh = sigc::mem_fun(*window, &QuickOpenWindow::refresh);
-            self.windows_->runtime().signal_changed().connect(refresh);
+            self.windows_->publisher().runtime().signal_changed().connect(refresh);
             self.store.signal_changed().connect(refresh);
             self.library.signal_changed().connect(refresh);
             self.preferences.signal_changed().connect(refresh);

@@ -11,13 +11,15 @@
 #include "windows/browser_window_controller.hpp"
 #include "windows/browser_window_manager.hpp"
 #include "windows/floating_browser_panel.hpp"
+#include "windows/window_registry.hpp"
+#include "windows/window_router.hpp"
 
 namespace quenlith {
 
 namespace {
 
 BrowserWindowController* controllerOf(BrowserWindowManager& windows, const BrowserViewController* browser) {
-    for (const auto& [id, controller] : windows.windows())
+    for (const auto& [id, controller] : windows.registry().windows())
         if (&controller->browser() == browser) return controller.get();
     return nullptr;
 }
@@ -33,7 +35,7 @@ bool acceptsPage(const BrowserViewController& browser) {
 
 void AppEnvironment::readLater(BrowserViewController* browser) {
     if (!browser)
-        if (BrowserWindowController* active = windows_->activeWindowController())
+        if (BrowserWindowController* active = windows_->registry().activeWindowController())
             browser = &active->browser();
     BrowserWindowController* controller = browser ? controllerOf(*windows_, browser) : nullptr;
     if (!browser || !controller || !acceptsPage(*browser)) {
@@ -53,7 +55,7 @@ void AppEnvironment::readLater(BrowserViewController* browser) {
 
 void AppEnvironment::saveReadLater(const std::string& url, const std::string& title,
                                    std::optional<double> position, const std::optional<Uuid>& windowID) {
-    BrowserWindowController* controller = windowID ? windows_->window(*windowID) : nullptr;
+    BrowserWindowController* controller = windowID ? windows_->registry().window(*windowID) : nullptr;
     const BrowserViewController* browser = controller ? &controller->browser() : nullptr;
     std::optional<Uuid> profileID;
     std::optional<WindowSessionReference> windowSession;
@@ -71,7 +73,8 @@ void AppEnvironment::saveReadLater(const std::string& url, const std::string& ti
                                     systemClock().now());
     if (!library.save(entry)) return failed();
     if (controller)
-        windows_->showToast(localizedString("Saved to Read Later · reading position updated"), *controller);
+        windows_->routing().showToast(localizedString("Saved to Read Later · reading position updated"),
+                                      *controller);
 }
 
 }  // namespace quenlith

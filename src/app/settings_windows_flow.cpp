@@ -15,6 +15,7 @@
 #include "settings/network_settings_page.hpp"
 #include "settings/settings_window.hpp"
 #include "windows/browser_window_manager.hpp"
+#include "windows/window_services.hpp"
 
 namespace quenlith {
 
@@ -40,7 +41,8 @@ SettingsServices settingsServices(const std::weak_ptr<AppEnvironment*>& weak, Pr
     };
     services.vault = std::make_shared<KeyringPasswordVault>();
     services.discardCredential = [weak](const std::string& credentialID) {
-        if (auto environment = weak.lock()) (*environment)->windows().discardProxyCredential(credentialID);
+        if (auto environment = weak.lock())
+            (*environment)->windows().services().discardProxyCredential(credentialID);
     };
     services.makeAdFilteringPage = [&preferences]() -> Gtk::Widget* {
         return Gtk::manage(new AdFilteringPane(preferences, AdBlocking::shared()));

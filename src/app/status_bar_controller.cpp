@@ -15,6 +15,9 @@
 #include "ui/action_menu_item.hpp"
 #include "ui/icon_names.hpp"
 #include "windows/browser_window_manager.hpp"
+#include "windows/runtime_publisher.hpp"
+#include "windows/window_registry.hpp"
+#include "windows/window_shell_hooks.hpp"
 
 namespace quenlith {
 
@@ -110,17 +113,19 @@ StatusBarController::StatusBarController(AppEnvironment& environment, GDBusConne
     }
 
     // Start-page tabs show the same start page, with its heading, acting through the same commands.
-    environment_.windows().makeStartPage = [weak]() -> Gtk::Widget* {
+    WindowShellHooks hooks = environment_.windows().hooks();
+    hooks.makeStartPage = [weak]() -> Gtk::Widget* {
         auto self = weak.lock();
         return self ? (*self)->makeBrowserStartPage() : nullptr;
     };
+    environment_.windows().setHooks(std::move(hooks));
 
     auto sync = [weak] {
         if (auto self = weak.lock()) (*self)->scheduleSync();
     };
     connections_.push_back(environment_.store.signal_changed().connect(sync));
     connections_.push_back(environment_.icons().signal_changed().connect(sync));
-    connections_.push_back(environment_.windows().runtime().signal_changed().connect(sync));
+    connections_.push_back(environment_.windows().publisher().runtime().signal_changed().connect(sync));
     scheduleSync();
 }
 
@@ -135,7 +140,7 @@ void StatusBarController::watcherChanged(bool available) {
         loggedNoTray_ = true;
         logInfo(LogCategory::lifecycle, "No StatusNotifierWatcher on the session bus: the launcher opens as a window");
     }
-    if (environment_.windows().windows().empty()) showLauncherAsWindow();
+    if (environment_.windows().registry().windows().empty()) showLauncherAsWindow();
 }
 
 Gtk::Widget* StatusBarController::makeBrowserStartPage() {
@@ -158,8 +163,9 @@ Gtk::Widget* StatusBarController::makeBrowserStartPage() {
     actions.onPinSuggestion = command(&LauncherCommands::onPinSuggestion);
     actions.onRemove = command(&LauncherCommands::deleteWebsite);
     auto& windows = environment_.windows();
-    return Gtk::manage(new WebsiteStartPage(environment_.store, environment_.icons(), windows.runtime(),
-                                            windows.sessions, true, std::move(actions), self_));
+    return Gtk::manage(new WebsiteStartPage(environment_.store, environment_.icons(),
+                                            windows.publisher().runtime(), windows.sessions(), true,
+                                            std::move(actions), self_));
 }
 
 void StatusBarController::toggle(int x, int y) {
@@ -229,7 +235,9 @@ void StatusBarController::teardown() {
     item_.reset();
     if (environment_.toggleLauncher) environment_.toggleLauncher = nullptr;
     environment_.dismissLauncher = nullptr;
-    environment_.windows().makeStartPage = nullptr;
+    WindowShellHooks hooks = environment_.windows().hooks();
+    hooks.makeStartPage = nullptr;
+    environment_.windows().setHooks(std::move(hooks));
     // Start pages still shown in tabs go quiet with this.
     self_.reset();
 }

@@ -15,6 +15,8 @@
 #include "ui/alert.hpp"
 #include "ui/site_icon.hpp"
 #include "windows/browser_window_manager.hpp"
+#include "windows/runtime_publisher.hpp"
+#include "windows/window_closing.hpp"
 
 namespace quenlith {
 
@@ -50,7 +52,7 @@ WebsiteStatusItem::~WebsiteStatusItem() = default;
 void WebsiteStatusItem::update(const WebAppProfile& profile) {
     profile_ = profile;
     auto& windows = environment_.windows();
-    activity_ = activityFor(windows.runtime(), profile_, windows.sessions);
+    activity_ = activityFor(windows.publisher().runtime(), profile_, windows.sessions());
     const std::string label = title(activity_);
     const std::string name = profile_.displayTitle();
     const std::string shownName = isolatedText(name);
@@ -89,10 +91,9 @@ void WebsiteStatusItem::buildMenu(const std::string& name, const std::string& la
         run(commands->onDismiss);
         run(commands->showProfile, id);
     })));
-    auto* hide = Gtk::manage(new ActionMenuItem(localizedString("Hide Window"), [environment, id] {
-        environment->windows().hide(id);
-    }));
-    hide->set_sensitive(environment_.windows().isWebsiteVisible(id));
+    auto* hide = Gtk::manage(new ActionMenuItem(
+        localizedString("Hide Window"), [environment, id] { environment->windows().closing().hide(id); }));
+    hide->set_sensitive(environment_.windows().publisher().isWebsiteVisible(id));
     menu->append(*hide);
     menu->append(*Gtk::manage(new ActionMenuItem(localizedString("Edit Website\u2026"), [commands, id] {
         run(commands->onEdit, id);

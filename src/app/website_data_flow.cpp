@@ -3,6 +3,7 @@
 #include "app/app_environment.hpp"
 #include "browser/engine/website_sessions.hpp"
 #include "windows/browser_window_manager.hpp"
+#include "windows/session_restore.hpp"
 
 namespace quenlith {
 
@@ -23,21 +24,21 @@ void AppEnvironment::clearWebsiteData(const std::vector<std::string>& types, boo
         auto environment = weak.lock();
         if (!environment) return;
         // Through the manager: a snapshot waiting or being written must not bring the file back.
-        (*environment)->windows().closeAllAndForgetSession();
+        (*environment)->windows().session().closeAllAndForgetSession();
     };
     steps.removeData = [weak](const std::vector<std::string>& kinds, std::function<void(Status)> removed) {
         auto environment = weak.lock();
         if (!environment) return removed(Error{"clearing.gone", "the application is ending"});
-        (*environment)->windows().sessions.clearWebsiteData(kinds, std::move(removed));
+        (*environment)->windows().sessions().clearWebsiteData(kinds, std::move(removed));
     };
-    steps.removeSessionFiles = with([](AppEnvironment& environment) {
-        return environment.windows().removeSavedSession();
-    });
+    steps.removeSessionFiles = with(
+        [](AppEnvironment& environment) { return environment.windows().session().removeSavedSession(); });
     steps.clearHistory = with([](AppEnvironment& environment) { return environment.library.clearHistory(); });
     steps.clearLastAddresses =
         with([](AppEnvironment& environment) { return environment.store.clearLastURLs(); });
     steps.endReset = [weak] {
-        if (auto environment = weak.lock()) (*environment)->windows().isResettingWebsiteData = false;
+        if (auto environment = weak.lock())
+            (*environment)->windows().session().setResettingWebsiteData(false);
     };
     quenlith::clearWebsiteData(steps, types, everything,
                                [weak, done = std::move(done)](WebsiteDataClearingResult result) {

@@ -6,6 +6,7 @@
 #include "model/form_numbers.hpp"
 #include "model/localization.hpp"
 #include "model/window_sheet_saves.hpp"
+#include "ui/form_rows.hpp"
 #include "ui/icon_names.hpp"
 #include "ui/wheel_guard.hpp"
 
@@ -100,7 +101,7 @@ BrowserWindowSettingsView::BrowserWindowSettingsView(Gtk::Window& parent, WebApp
     errorLabel_.set_no_show_all(true);
     get_content_area()->pack_start(errorLabel_, Gtk::PACK_SHRINK);
     add_button(localizedString("Cancel"), Gtk::RESPONSE_CANCEL);
-    add_button(localizedString("Save"), Gtk::RESPONSE_OK)->get_style_context()->add_class("suggested-action");
+    styleSuggestedAction(*add_button(localizedString("Save"), Gtk::RESPONSE_OK));
     set_default_response(Gtk::RESPONSE_OK);
     refresh();
     show_all_children();

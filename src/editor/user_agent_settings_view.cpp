@@ -4,6 +4,7 @@
 #include "model/localization.hpp"
 #include "model/user_agent.hpp"
 #include "model/window_sheet_saves.hpp"
+#include "ui/form_rows.hpp"
 
 namespace quenlith {
 
@@ -27,7 +28,7 @@ UserAgentSettingsView::UserAgentSettingsView(Gtk::Window& parent, const std::opt
     content->pack_start(picker_, Gtk::PACK_SHRINK);
     add_button(localizedString("Cancel"), Gtk::RESPONSE_CANCEL);
     save_ = add_button(localizedString("Save"), Gtk::RESPONSE_OK);
-    save_->get_style_context()->add_class("suggested-action");
+    styleSuggestedAction(*save_);
     set_default_response(Gtk::RESPONSE_OK);
     refresh();
     show_all_children();

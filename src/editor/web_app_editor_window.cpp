@@ -230,7 +230,7 @@ void WebAppEditorWindow::buildForm() {
     buttons->set_border_width(16);
     buttons->pack_end(save_, Gtk::PACK_SHRINK);
     buttons->pack_end(cancel_, Gtk::PACK_SHRINK);
-    save_.get_style_context()->add_class("suggested-action");
+    styleSuggestedAction(save_);
     save_.set_can_default(true);
     cancel_.signal_clicked().connect([this] { cancel(); });
     save_.signal_clicked().connect([this] { save(); });

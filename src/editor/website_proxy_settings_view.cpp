@@ -6,6 +6,7 @@
 #include "editor/form_rows.hpp"
 #include "model/localization.hpp"
 #include "model/window_sheet_saves.hpp"
+#include "ui/form_rows.hpp"
 #include "ui/wheel_guard.hpp"
 
 namespace quenlith {
@@ -46,7 +47,7 @@ WebsiteProxySettingsView::WebsiteProxySettingsView(Gtk::Window& parent, const We
     content->pack_start(*Gtk::manage(new Gtk::Separator()), Gtk::PACK_SHRINK);
     content->pack_start(errorLabel_, Gtk::PACK_SHRINK);
     add_button(localizedString("Cancel"), Gtk::RESPONSE_CANCEL);
-    add_button(localizedString("Save"), Gtk::RESPONSE_OK)->get_style_context()->add_class("suggested-action");
+    styleSuggestedAction(*add_button(localizedString("Save"), Gtk::RESPONSE_OK));
     set_default_response(Gtk::RESPONSE_OK);
     session_.refresh();
     show_all_children();

@@ -12,6 +12,8 @@
 #include "ui/action_button.hpp"
 #include "ui/icon_names.hpp"
 #include "windows/browser_window_manager.hpp"
+#include "windows/runtime_publisher.hpp"
+#include "windows/window_registry.hpp"
 
 namespace quenlith {
 
@@ -135,8 +137,8 @@ MenuBarView::MenuBarView(WebAppStore& store, FaviconLoader& icons, BrowserWindow
     signal_map().connect([this] { updateOptionalControls(); });
 
     updateCount();
-    runtimeChanged_ = windows_.runtime().signal_changed().connect([this] { updateCount(); });
-    managerChanged_ = windows_.signal_changed().connect([this] { updateContinuity(); });
+    runtimeChanged_ = windows_.publisher().runtime().signal_changed().connect([this] { updateCount(); });
+    managerChanged_ = windows_.publisher().signal_changed().connect([this] { updateContinuity(); });
     updateContinuity();
     showMiddle();
 }
@@ -147,14 +149,14 @@ MenuBarView::~MenuBarView() {
 }
 
 void MenuBarView::updateContinuity() {
-    const auto& message = windows_.continuityError();
+    const auto& message = windows_.publisher().continuityError();
     continuity_.set_text(message.value_or(""));
     continuity_.set_visible(message.has_value());
 }
 
 void MenuBarView::updateCount() {
-    runningSwitch_.set_label(
-        localizedFormat("Running (%ld)", {static_cast<std::int64_t>(windows_.runtime().pageCount())}));
+    runningSwitch_.set_label(localizedFormat(
+        "Running (%ld)", {static_cast<std::int64_t>(windows_.publisher().runtime().pageCount())}));
 }
 
 void MenuBarView::setShowRunning(bool running) {
@@ -170,7 +172,7 @@ void MenuBarView::showMiddle() {
     startPage_ = nullptr;
     runningView_ = nullptr;
     if (showRunning_) {
-        runningView_ = Gtk::manage(new RunningWebsitesView(windows_.runtime(), commands_));
+        runningView_ = Gtk::manage(new RunningWebsitesView(windows_.publisher().runtime(), commands_));
         middle_.pack_start(*runningView_, Gtk::PACK_EXPAND_WIDGET);
         runningView_->show_all();
         return;
@@ -193,8 +195,8 @@ void MenuBarView::showMiddle() {
     actions.onSaveSuggestion = [this](const SuggestedWebsite& site) { run(commands_.onSaveSuggestion, site); };
     actions.onPinSuggestion = [this](const SuggestedWebsite& site) { run(commands_.onPinSuggestion, site); };
     actions.onRemove = [this](const Uuid& id) { run(commands_.deleteWebsite, id); };
-    startPage_ = Gtk::manage(
-        new WebsiteStartPage(store_, icons_, windows_.runtime(), windows_.sessions, false, std::move(actions)));
+    startPage_ = Gtk::manage(new WebsiteStartPage(store_, icons_, windows_.publisher().runtime(),
+                                                  windows_.sessions(), false, std::move(actions)));
     middle_.pack_start(*startPage_, Gtk::PACK_EXPAND_WIDGET);
     startPage_->show_all();
 }
@@ -210,12 +212,12 @@ std::vector<TileMenuEntry> MenuBarView::windowMenuEntries() {
                               run(commands_.onDismiss);
                               run(commands_.restoreHiddenWindows);
                           }};
-    restore.enabled = windows_.hiddenWindowCount() > 0;
+    restore.enabled = windows_.publisher().hiddenWindowCount() > 0;
     entries.push_back(restore);
     TileMenuEntry hide{localizedString("Hide All Windows"), [this] { run(commands_.hideAll); }};
-    hide.enabled = windows_.hasVisibleWindows();
+    hide.enabled = windows_.registry().hasVisibleWindows();
     entries.push_back(hide);
-    if (windows_.clickThroughCount() >= 1)
+    if (windows_.publisher().clickThroughCount() >= 1)
         entries.push_back({localizedString("Restore Mouse Control (Ctrl+Alt+P)"),
                            [this] { run(commands_.restoreMouseControl); }});
     return entries;

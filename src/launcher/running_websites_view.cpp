@@ -15,6 +15,7 @@
 #include "model/uri_components.hpp"
 #include "ui/action_button.hpp"
 #include "ui/action_menu_item.hpp"
+#include "ui/form_rows.hpp"
 #include "ui/icon_names.hpp"
 #include "ui/site_icon.hpp"
 
@@ -143,10 +144,9 @@ Gtk::Widget* RunningWebsitesView::makeCard(const RuntimeWindow& window) {
     auto* header = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 8));
     header->set_border_width(12);
     auto* titles = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 3));
-    auto* name =
-        makeLabel(localizedFormat("Window %ld \u00B7 %@",
-                                  {static_cast<std::int64_t>(window.sequence), isolatedText(window.title)}),
-                  12, 600);
+    const std::string cardTitle = localizedFormat(
+        "Window %ld \u00B7 %@", {static_cast<std::int64_t>(window.sequence), isolatedText(window.title)});
+    auto* name = makeLabel(cardTitle, 12, 600);
     name->set_ellipsize(Pango::ELLIPSIZE_END);
     name->set_xalign(0);
     titles->pack_start(*name, Gtk::PACK_SHRINK);
@@ -174,6 +174,8 @@ Gtk::Widget* RunningWebsitesView::makeCard(const RuntimeWindow& window) {
     options->set_image(*symbolImage("ellipsis.circle", 16));
     options->set_relief(Gtk::RELIEF_NONE);
     options->set_tooltip_text(localizedString("Window options"));
+    // Every card has one: a screen reader says which window's it is.
+    nameInRow(*options, localizedString("Window options"), cardTitle);
     options->set_popup(*menu);
     options->set_valign(Gtk::ALIGN_CENTER);
     menus_.push_back(std::move(menu));

@@ -16,6 +16,7 @@
 #include "ui/form_rows.hpp"
 #include "ui/icon_names.hpp"
 #include "windows/browser_window_manager.hpp"
+#include "windows/window_router.hpp"
 
 namespace quenlith {
 
@@ -130,7 +131,8 @@ void HistoryPane::refresh() {
 void HistoryPane::openVisit(std::size_t row) {
     if (row >= shownVisits_.size()) return;
     // An address the normaliser rejects opens nothing.
-    if (auto address = normalizedWebsiteURL(shownVisits_[row].address)) context_.windows.open(*address);
+    if (auto address = normalizedWebsiteURL(shownVisits_[row].address))
+        context_.windows.routing().open(*address);
 }
 
 void HistoryPane::removeVisit(std::size_t row) {

@@ -17,7 +17,9 @@
 #include "model/web_app_store.hpp"
 #include "ui/icon_names.hpp"
 #include "windows/browser_window_manager.hpp"
+#include "windows/page_group_windows.hpp"
 #include "windows/rename_scene_alert.hpp"
+#include "windows/runtime_publisher.hpp"
 
 namespace quenlith {
 
@@ -73,9 +75,9 @@ PageGroupsPane::PageGroupsPane(LibraryPaneContext& context)
     auto* focused = Gtk::manage(new Gtk::Label(localizedString("Page Group Focus is active")));
     focused->get_style_context()->add_class("accent");
     focusBanner_.pack_start(*focused, Gtk::PACK_SHRINK);
-    focusBanner_.pack_end(
-        *button(localizedString("Return to Previous Windows"), [this] { context_.windows.endSceneFocus(); }),
-        Gtk::PACK_SHRINK);
+    focusBanner_.pack_end(*button(localizedString("Return to Previous Windows"),
+                                  [this] { context_.windows.pageGroups().endSceneFocus(); }),
+                          Gtk::PACK_SHRINK);
     focusBanner_.show_all();
     focusBanner_.set_no_show_all(true);
     pack_start(focusBanner_, Gtk::PACK_SHRINK);
@@ -94,7 +96,7 @@ PageGroupsPane::PageGroupsPane(LibraryPaneContext& context)
     pack_start(content_, Gtk::PACK_EXPAND_WIDGET);
 
     // The banner follows the focus, wherever it was started or ended.
-    windowsChanged_ = context_.windows.signal_changed().connect([this] { refreshFocusBanner(); });
+    windowsChanged_ = context_.windows.publisher().signal_changed().connect([this] { refreshFocusBanner(); });
     refreshFocusBanner();
 }
 
@@ -104,7 +106,7 @@ PageGroupsPane::~PageGroupsPane() {
 }
 
 void PageGroupsPane::refreshFocusBanner() {
-    focusBanner_.set_visible(context_.windows.focusedScene().has_value());
+    focusBanner_.set_visible(context_.windows.pageGroups().focusedScene().has_value());
 }
 
 void PageGroupsPane::refresh() {
@@ -174,7 +176,7 @@ Gtk::Widget* PageGroupsPane::makeRow(const BrowserScene& scene) {
 
 void PageGroupsPane::saveOpenWindowsAsGroup() {
     context_.clearNotice();
-    auto draft = context_.windows.captureScene(localizedString("Page Group"));
+    auto draft = context_.windows.pageGroups().captureScene(localizedString("Page Group"));
     if (!draft) {
         context_.setNotice(
             localizedString("Open at least one regular webpage in a visible Quenlith window first."));
@@ -193,17 +195,17 @@ void PageGroupsPane::reportRemovedAccounts(const BrowserScene& scene) {
 }
 
 void PageGroupsPane::openGroup(const BrowserScene& scene) {
-    context_.windows.openScene(scene);
+    context_.windows.pageGroups().openScene(scene);
     reportRemovedAccounts(scene);
 }
 
 void PageGroupsPane::focusGroup(const BrowserScene& scene) {
-    context_.windows.focusScene(scene);
+    context_.windows.pageGroups().focusScene(scene);
     reportRemovedAccounts(scene);
 }
 
 void PageGroupsPane::hideGroup(const BrowserScene& scene) {
-    context_.windows.hideScene(scene.id);
+    context_.windows.pageGroups().hideScene(scene.id);
 }
 
 void PageGroupsPane::copyGroupLink(const Uuid& sceneID) {

@@ -14,7 +14,7 @@ namespace {
 void styleNote(Gtk::Label& label) {
     label.set_xalign(0);
     label.set_line_wrap(true);
-    label.get_style_context()->add_class("dim-label");
+    styleSecondaryText(label);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "model/ad_filter_domain_editor.hpp"
 #include "model/localization.hpp"
 #include "model/preferences_store.hpp"
+#include "ui/form_rows.hpp"
 #include "ui/icon_names.hpp"
 
 namespace quenlith {
@@ -20,7 +21,7 @@ Gtk::Label* note(const std::string& text) {
     auto* label = Gtk::manage(new Gtk::Label(text));
     label->set_xalign(0);
     label->set_line_wrap(true);
-    label->get_style_context()->add_class("dim-label");
+    styleSecondaryText(*label);
     return label;
 }
 
@@ -94,7 +95,7 @@ AdFilteringPane::AdFilteringPane(PreferencesStore& preferences, AdBlocking& bloc
         current->pack_start(allowHost_, Gtk::PACK_SHRINK);
         parentNote_.set_xalign(0);
         parentNote_.set_line_wrap(true);
-        parentNote_.get_style_context()->add_class("dim-label");
+        styleSecondaryText(parentNote_);
         current->pack_start(parentNote_, Gtk::PACK_SHRINK);
         allowHost_.signal_toggled().connect([this] {
             if (updating_) return;
@@ -137,9 +138,10 @@ AdFilteringPane::AdFilteringPane(PreferencesStore& preferences, AdBlocking& bloc
     footer_.set_text(localizedPlural("%ld built-in domain \u00b7 %@", "%ld built-in domains \u00b7 %@",
                                      domains, {domains, std::string(AdBlocking::builtInListDate)}));
     footer_.set_xalign(0);
-    footer_.get_style_context()->add_class("dim-label");
+    styleSecondaryText(footer_);
     refreshing->pack_start(footer_, Gtk::PACK_SHRINK);
     source_.set_halign(Gtk::ALIGN_START);
+    styleLink(source_);
     refreshing->pack_start(source_, Gtk::PACK_SHRINK);
     refreshing->pack_start(*note(localizedString("Rules are bundled with Quenlith and updated with app releases. "
                                                  "Filtering runs on your computer.")),

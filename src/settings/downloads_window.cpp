@@ -39,7 +39,7 @@ DownloadsWindow::DownloadsWindow(DownloadManager& manager)
     header_.pack_end(clear_, Gtk::PACK_SHRINK);
     clear_.signal_clicked().connect([this] { manager_.clearFinished(); });
     content_.pack_start(header_, Gtk::PACK_SHRINK);
-    empty_.get_style_context()->add_class("dim-label");
+    styleSecondaryText(empty_);
     empty_.set_no_show_all(true);
     content_.pack_start(empty_, Gtk::PACK_EXPAND_WIDGET);
     list_.set_selection_mode(Gtk::SELECTION_NONE);

@@ -9,6 +9,8 @@
 #include "model/preferences_store.hpp"
 #include "ui/form_rows.hpp"
 #include "windows/browser_window_manager.hpp"
+#include "windows/runtime_publisher.hpp"
+#include "windows/session_restore.hpp"
 
 namespace quenlith {
 
@@ -125,7 +127,7 @@ GeneralPane::GeneralPane(SettingsContext& context)
     resetSession_ = Gtk::manage(new Gtk::Button(localizedString("Reset Session Recovery")));
     resetSession_->set_halign(Gtk::ALIGN_START);
     resetSession_->set_no_show_all(true);
-    resetSession_->signal_clicked().connect([this] { context_.windows.removeSavedSession(); });
+    resetSession_->signal_clicked().connect([this] { context_.windows.session().removeSavedSession(); });
     startup.pack_start(*resetSession_, Gtk::PACK_SHRINK);
 
     auto& background = addSection(localizedString("Background & Automation"));
@@ -176,7 +178,7 @@ GeneralPane::GeneralPane(SettingsContext& context)
     choose(closeBehavior_, kAllCloseBehaviors, [](AppPreferences& p, CloseBehavior v) { p.closeBehavior = v; });
 
     context_.preferences.signal_changed().connect(sigc::mem_fun(*this, &GeneralPane::refresh));
-    context_.windows.signal_changed().connect(sigc::mem_fun(*this, &GeneralPane::refresh));
+    context_.windows.publisher().signal_changed().connect(sigc::mem_fun(*this, &GeneralPane::refresh));
     refresh();
     refreshLoginItem();
 }
@@ -201,7 +203,7 @@ void GeneralPane::refresh() {
     linkBehavior_->set_active(rowOf(kAllLinkBehaviors, value.linkBehavior));
     closeBehavior_->set_active(rowOf(kAllCloseBehaviors, value.closeBehavior));
     updating_ = false;
-    const auto& continuity = context_.windows.continuityError();
+    const auto& continuity = context_.windows.publisher().continuityError();
     showMessage(*continuityError_, continuity);
     resetSession_->set_visible(continuity.has_value());
 }

@@ -77,7 +77,7 @@ NetworkSettingsPage::NetworkSettingsPage(SettingsContext& context)
     auto* buttons = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 8));
     discard_ = Gtk::manage(new Gtk::Button(localizedString("Discard Changes")));
     save_ = Gtk::manage(new Gtk::Button(localizedString("Save Proxy Settings")));
-    save_->get_style_context()->add_class("suggested-action");
+    styleSuggestedAction(*save_);
     buttons->pack_start(*discard_, Gtk::PACK_SHRINK);
     buttons->pack_start(*save_, Gtk::PACK_SHRINK);
     actions.pack_start(*buttons, Gtk::PACK_SHRINK);
@@ -160,9 +160,9 @@ void NetworkSettingsPage::showForm() {
     showMessage(*message_, form_.message());
     auto style = message_->get_style_context();
     if (form_.failed())
-        style->add_class("error"), style->remove_class("dim-label");
+        style->add_class("error"), style->remove_class(kSecondaryTextClass);
     else
-        style->add_class("dim-label"), style->remove_class("error");
+        styleSecondaryText(*message_), style->remove_class("error");
 }
 
 }  // namespace quenlith

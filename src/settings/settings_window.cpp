@@ -14,6 +14,7 @@
 #include "ui/form_rows.hpp"
 #include "ui/icon_names.hpp"
 #include "windows/browser_window_manager.hpp"
+#include "windows/window_closing.hpp"
 
 namespace quenlith {
 
@@ -112,9 +113,9 @@ void SettingsWindow::showStatus(const std::optional<std::string>& text, bool fai
     status_.set_visible(text.has_value());
     auto style = status_.get_style_context();
     if (failed)
-        style->remove_class("dim-label"), style->add_class("error");
+        style->remove_class(kSecondaryTextClass), style->add_class("error");
     else
-        style->remove_class("error"), style->add_class("dim-label");
+        style->remove_class("error"), styleSecondaryText(status_);
     statusIsSaveFailure_ = false;
 }
 
@@ -184,7 +185,8 @@ void SettingsWindow::requestDeletion(const WebAppProfile& website) {
         std::optional<WebAppProfile> website = std::move(deletion_);
         deletion_.reset();
         closeAlert();
-        if (response == Gtk::RESPONSE_ACCEPT && website) context_.windows.deleteWebsite(website->id);
+        if (response == Gtk::RESPONSE_ACCEPT && website)
+            context_.windows.closing().deleteWebsite(website->id);
     });
     alert_->show();
 }

@@ -9,6 +9,7 @@
 #include "ui/form_rows.hpp"
 #include "windows/browser_window_manager.hpp"
 #include "windows/hot_key_manager.hpp"
+#include "windows/window_services.hpp"
 
 namespace quenlith {
 
@@ -25,7 +26,7 @@ std::optional<ShortcutConfiguration> AppPreferences::*fieldOf(const std::string&
 ShortcutsPane::ShortcutsPane(SettingsContext& context) : context_(context) {
     auto errorLabel = [this](const std::string& binding, bool caption) {
         Gtk::Label* label = makeErrorLabel();
-        if (caption) styleCaption(*label), label->get_style_context()->remove_class("dim-label");
+        if (caption) styleCaption(*label), label->get_style_context()->remove_class(kSecondaryTextClass);
         errors_[binding] = label;
         return label;
     };
@@ -43,7 +44,7 @@ ShortcutsPane::ShortcutsPane(SettingsContext& context) : context_(context) {
     rescue.pack_start(*errorLabel(HotKeyManager::kRescueName, false), Gtk::PACK_SHRINK);
     restore_ = Gtk::manage(new Gtk::Button(localizedString("Restore Mouse Control Now")));
     restore_->set_halign(Gtk::ALIGN_START);
-    restore_->signal_clicked().connect([this] { context_.windows.restoreMouseControl(); });
+    restore_->signal_clicked().connect([this] { context_.windows.services().restoreMouseControl(); });
     rescue.pack_start(*restore_, Gtk::PACK_SHRINK);
 
     auto& active = addSection(localizedString("Active browser window"));
@@ -147,7 +148,7 @@ void ShortcutsPane::rebuildWebsites() {
         name->set_ellipsize(Pango::ELLIPSIZE_END);
         auto* shortcut = Gtk::manage(new Gtk::Label(website.globalShortcut ? website.globalShortcut->displayString()
                                                                            : localizedString("Not set")));
-        shortcut->get_style_context()->add_class("dim-label");
+        styleSecondaryText(*shortcut);
         auto* edit = Gtk::manage(new Gtk::Button(localizedString("Edit")));
         nameInRow(*edit, localizedString("Edit"), website.name);
         edit->signal_clicked().connect([this, id = website.id] {
@@ -159,7 +160,7 @@ void ShortcutsPane::rebuildWebsites() {
         websites_->pack_start(*row, Gtk::PACK_SHRINK);
         Gtk::Label* error = makeErrorLabel();
         styleCaption(*error);
-        error->get_style_context()->remove_class("dim-label");
+        error->get_style_context()->remove_class(kSecondaryTextClass);
         errors_[website.id.string()] = error;
         websites_->pack_start(*error, Gtk::PACK_SHRINK);
         websiteShortcuts_.push_back(shortcut);

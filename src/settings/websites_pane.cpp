@@ -18,7 +18,7 @@ WebsitesPane::WebsitesPane(SettingsContext& context)
       add_(localizedString("Add Website")),
       empty_(localizedString("Add your first website to get started.")) {
     styleHeadline(title_);
-    add_.get_style_context()->add_class("suggested-action");
+    styleSuggestedAction(add_);
     add_.signal_clicked().connect([this] {
         if (context_.services.onAdd) context_.services.onAdd();
     });
@@ -33,7 +33,7 @@ WebsitesPane::WebsitesPane(SettingsContext& context)
     error_.set_margin_end(12);
     error_.set_no_show_all(true);
     pack_start(error_, Gtk::PACK_SHRINK);
-    empty_.get_style_context()->add_class("dim-label");
+    styleSecondaryText(empty_);
     empty_.set_no_show_all(true);
     pack_start(empty_, Gtk::PACK_EXPAND_WIDGET);
     list_.set_selection_mode(Gtk::SELECTION_NONE);

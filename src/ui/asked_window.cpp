@@ -30,9 +30,70 @@ void freeFocusReturn(gpointer data) {
     delete record;
 }
 
+// The window of the control that took the input being handled. An item of a menu counts for the
+// window the menu was opened from: by the time the item acts, its menu has gone and that window has
+// not had the keyboard back yet, so no window of ours is active.
+GtkWindow* windowOfCurrentInput() {
+    GdkEvent* event = gtk_get_current_event();
+    if (!event) return nullptr;
+    const GdkEventType type = event->type;
+    GtkWidget* widget = gtk_get_event_widget(event);
+    gdk_event_free(event);
+    if (type != GDK_KEY_PRESS && type != GDK_KEY_RELEASE && type != GDK_BUTTON_PRESS &&
+        type != GDK_BUTTON_RELEASE)
+        return nullptr;
+    for (int depth = 0; widget && depth < 8; ++depth) {
+        GtkWidget* top = gtk_widget_get_toplevel(widget);
+        if (!GTK_IS_WINDOW(top)) return nullptr;
+        if (GtkWidget* child = gtk_bin_get_child(GTK_BIN(top)); child && GTK_IS_MENU(child)) {
+            widget = gtk_menu_get_attach_widget(GTK_MENU(child));
+            continue;
+        }
+        const bool asked =
+            gtk_widget_get_visible(top) && gtk_window_get_window_type(GTK_WINDOW(top)) == GTK_WINDOW_TOPLEVEL;
+        return asked ? GTK_WINDOW(top) : nullptr;
+    }
+    return nullptr;
+}
+
+// A window shown (again) asks for the focus once it is mapped, with the time of the input that
+// asked: presenting a hidden window only maps it, and only a window manager that focuses new
+// windows would give it the focus then.
+void focusWhenMapped(GtkWindow* window, std::uint32_t time) {
+    struct Request {
+        std::uint32_t time;
+        gulong handler = 0;
+    };
+    auto* request = new Request{time};
+    request->handler = g_signal_connect_data(
+        window, "map-event", G_CALLBACK(+[](GtkWidget* widget, GdkEvent*, gpointer data) -> gboolean {
+            auto* asked = static_cast<Request*>(data);
+            const std::uint32_t time = asked->time;
+            g_signal_handler_disconnect(widget, asked->handler);  // frees `asked`
+            // A window hidden again before its map arrived stays hidden.
+            if (!gtk_widget_get_visible(widget)) return FALSE;
+            // Without a window manager the server orders focus changes by time, and the focus of a
+            // window withdrawn meanwhile fell back with a time newer than the asking input's: the
+            // request takes the server's time, and GDK's user time moves with it, so that later
+            // requests stay newer.
+            GdkWindow* own = gtk_widget_get_window(widget);
+            std::uint32_t when = time;
+            if (own && GDK_IS_X11_WINDOW(own) &&
+                !gdk_x11_screen_supports_net_wm_hint(gdk_window_get_screen(own),
+                                                     gdk_atom_intern_static_string("_NET_ACTIVE_WINDOW"))) {
+                when = gdk_x11_get_server_time(own);
+                gdk_x11_window_set_user_time(own, when);
+            }
+            gtk_window_present_with_time(GTK_WINDOW(widget), when ? when : GDK_CURRENT_TIME);
+            return FALSE;
+        }),
+        request, [](gpointer data, GClosure*) { delete static_cast<Request*>(data); }, GConnectFlags(0));
+}
+
 }  // namespace
 
 Gtk::Window* focusedApplicationWindow() {
+    if (GtkWindow* asking = windowOfCurrentInput()) return Glib::wrap(asking);
     Gtk::Window* found = nullptr;
     GList* toplevels = gtk_window_list_toplevels();
     for (GList* item = toplevels; item && !found; item = item->next)
@@ -77,6 +138,7 @@ void presentAskedWindow(Gtk::Window& window, Gtk::Window* origin, bool attach) {
         own && time && GDK_IS_X11_WINDOW(own))
         gdk_x11_window_set_user_time(own, time);
     noteFocusRequested(time);
+    if (!window.get_visible()) focusWhenMapped(window.gobj(), time);
     window.present(time ? time : GDK_CURRENT_TIME);
 }
 
@@ -89,14 +151,26 @@ void hideAskedWindow(Gtk::Window& window) {
     auto* origin = record && window.get_visible() && window.is_active() && !(time && time == lastRequestTime)
                        ? static_cast<GtkWindow*>(g_weak_ref_get(&record->origin))
                        : nullptr;
-    if (origin && (gtk_widget_get_visible(GTK_WIDGET(origin)) || record->reshow)) {
+    const bool returning = origin && (gtk_widget_get_visible(GTK_WIDGET(origin)) || record->reshow);
+    auto giveBack = [&] {
         // Its own user time is older than the input that closed the window.
         if (GdkWindow* own = gtk_widget_get_window(GTK_WIDGET(origin)); own && time && GDK_IS_X11_WINDOW(own))
             gdk_x11_window_set_user_time(own, time);
+        if (!gtk_widget_get_visible(GTK_WIDGET(origin))) focusWhenMapped(origin, time);
         gtk_window_present_with_time(origin, time ? time : GDK_CURRENT_TIME);
+    };
+    // A window manager hands the focus asked for a window on to its modal dialog, which takes the
+    // focus away as it goes. xfwm4 lets go once the dialog is no longer modal; openbox holds on
+    // until it has gone, so the focus is asked for again then.
+    const bool modal = returning && window.get_modal();
+    if (modal) window.set_modal(false);
+    if (returning) giveBack();
+    window.hide();
+    if (modal) {
+        giveBack();
+        window.set_modal(true);
     }
     if (origin) g_object_unref(origin);
-    window.hide();
 }
 
 }  // namespace quenlith

@@ -12,7 +12,8 @@ namespace quenlith {
 // when it is hidden while it has the focus, the focus goes back to that window (shown again if it
 // was hidden meanwhile, as the launcher is). Main thread only.
 
-// The window of this application that has the focus now, or nullptr.
+// The window of this application that took the input being handled (for an item of a menu, the
+// window the menu was opened from), else the one that has the focus now, or nullptr.
 Gtk::Window* focusedApplicationWindow();
 
 // The X time of the input being handled, else the last input GDK saw (0 when neither is known).

@@ -13,6 +13,14 @@ namespace quenlith {
 
 // An explanation under a control: secondary colour, smaller, wrapping.
 void styleCaption(Gtk::Label& label);
+// Secondary text: the theme's text colour, lighter, still readable at 4.5:1. The class it adds may
+// be taken away and given back (an error shown in its place).
+inline constexpr const char* kSecondaryTextClass = "quenlith-caption";
+void styleSecondaryText(Gtk::Widget& widget);
+// The button of a form's main action, its label readable at 4.5:1 on the theme's colour.
+void styleSuggestedAction(Gtk::Widget& button);
+// A link button whose text reads at 4.5:1 in light and dark themes.
+void styleLink(Gtk::Widget& link);
 void styleHeadline(Gtk::Label& label);
 // A message that wraps within the width its window gives it, breaking a word longer than a line,
 // instead of widening a window of fixed size.

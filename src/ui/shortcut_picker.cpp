@@ -34,7 +34,7 @@ ShortcutPicker::ShortcutPicker()
         if (updating_ || row < 0) return;
         write(shortcutWithKey(value_, shortcutKeyTable()[static_cast<std::size_t>(row)].keyCode));
     });
-    text_.get_style_context()->add_class("dim-label");
+    styleSecondaryText(text_);
     text_.set_selectable(true);
     row_.pack_start(keys_, Gtk::PACK_SHRINK);
     row_.pack_start(text_, Gtk::PACK_SHRINK);

@@ -2,44 +2,103 @@
 // front come forward beside it without taking the focus, and go away again when an unrelated
 // application comes to the front.
 
+#include "windows/application_links.hpp"
+
 #include "browser/view/browser_tab.hpp"
 #include "browser/view/browser_view_controller.hpp"
 #include "model/application_link.hpp"
 #include "model/edge_tuck_controller.hpp"
 #include "model/preferences_store.hpp"
 #include "model/web_app_store.hpp"
+#include "windows/active_application_watcher.hpp"
 #include "windows/browser_window_controller.hpp"
-#include "windows/browser_window_manager.hpp"
 #include "windows/floating_browser_panel.hpp"
+#include "windows/runtime_publisher.hpp"
+#include "windows/window_factory.hpp"
+#include "windows/window_host.hpp"
+#include "windows/window_registry.hpp"
 
 namespace quenlith {
 
-void BrowserWindowManager::applicationDidActivate(const std::optional<std::string>& application) {
-    linkFollower_.applicationDidActivate(application);
+ApplicationLinks::ApplicationLinks(WindowRegistry& registry, RuntimePublisher& publisher,
+                                   WindowFactory& factory, WebAppStore& store, PreferencesStore& preferences,
+                                   Scheduler& timers, WindowHost& host)
+    : registry_(registry),
+      publisher_(publisher),
+      factory_(factory),
+      store_(store),
+      preferences_(preferences),
+      host_(host),
+      follower_(
+          kOwnApplication,
+          [this](const std::optional<std::string>& application) { applyApplicationLinks(application); },
+          timers) {
+    activeApplications_ = ActiveApplicationWatcher::create(
+        kOwnApplication,
+        [this](const std::optional<std::string>& application) { applicationDidActivate(application); });
 }
 
-void BrowserWindowManager::applyApplicationLinks(const std::optional<std::string>& application) {
-    if (!didRestore_ || shuttingDown_ || isResettingWebsiteData) return;
-    const std::vector<WebAppProfile> websites = store.profiles();
-    const std::vector<RuntimeWindow> list = runtimeWindows();
+ApplicationLinks::~ApplicationLinks() {
+    activeApplications_.reset();
+    follower_.cancel();
+}
+
+void ApplicationLinks::applicationDidActivate(const std::optional<std::string>& application) {
+    follower_.applicationDidActivate(application);
+}
+
+void ApplicationLinks::followFrontApplication() {
+    if (activeApplications_) follower_.applicationDidActivate(activeApplications_->current());
+}
+
+void ApplicationLinks::release(const BrowserWindowController& controller) {
+    if (linkedWindows_.empty()) return;
+    for (const Uuid& id : publisher_.websiteLinks().profileIDs(controller.id)) linkedWindows_.erase(id);
+    linkedWindows_.erase(controller.profileID);
+}
+
+void ApplicationLinks::dismiss(const BrowserWindowController& controller) {
+    for (const Uuid& id : publisher_.websiteLinks().profileIDs(controller.id)) {
+        linkedWindows_.erase(id);
+        follower_.dismissedLinks.insert(id);
+    }
+    linkedWindows_.erase(controller.profileID);
+    follower_.dismissedLinks.insert(controller.profileID);
+}
+
+void ApplicationLinks::dismissWebsite(const Uuid& websiteID) {
+    follower_.dismissedLinks.insert(websiteID);
+    linkedWindows_.erase(websiteID);
+}
+
+void ApplicationLinks::dismissAll() {
+    for (const auto& website : store_.profiles()) follower_.dismissedLinks.insert(website.id);
+    linkedWindows_.clear();
+}
+
+void ApplicationLinks::applyApplicationLinks(const std::optional<std::string>& application) {
+    if (!host_.linksMayApply()) return;
+    const std::vector<WebAppProfile> websites = store_.profiles();
+    const std::vector<RuntimeWindow> list = publisher_.runtimeWindows();
 
     // Where each website is shown now, and which of them are on screen (a tucked one counts).
     std::set<Uuid> visible;
     std::map<Uuid, Uuid> windowOf;
     for (const auto& website : websites) {
-        auto target = linkTarget(website, list);
+        auto target = publisher_.linkTarget(website, list);
         if (!target) continue;
         windowOf[website.id] = target->windowID;
-        BrowserWindowController* controller = window(target->windowID);
+        BrowserWindowController* controller = registry_.window(target->windowID);
         if (controller && (controller->isOnScreen() || controller->isTuckedAway())) visible.insert(website.id);
     }
-    const LinkedWebsitePlan plan = linkedWebsiteIDs(application, websites, linkedWindows_, visible,
-                                                    preferences.value().readsApplicationLinksEnabled(), windowOf);
+    const LinkedWebsitePlan plan =
+        linkedWebsiteIDs(application, websites, linkedWindows_, visible,
+                         preferences_.value().readsApplicationLinksEnabled(), windowOf);
 
     for (const Uuid& id : plan.toHide) {
-        auto website = store.profile(id);
-        auto target = website ? linkTarget(*website) : std::nullopt;
-        if (BrowserWindowController* controller = target ? window(target->windowID) : nullptr) {
+        auto website = store_.profile(id);
+        auto target = website ? publisher_.linkTarget(*website) : std::nullopt;
+        if (BrowserWindowController* controller = target ? registry_.window(target->windowID) : nullptr) {
             controller->edgeTuck().reset();
             controller->panel().hide();
             controller->browser().setPresented(false, true);
@@ -49,14 +108,14 @@ void BrowserWindowManager::applyApplicationLinks(const std::optional<std::string
 
     for (const Uuid& id : plan.toShow) {
         // Put away or minimised by the user while this application stayed in front.
-        if (dismissedLinks_.contains(id) || linkFollower_.minimisedLinks.contains(id)) continue;
-        auto website = store.profile(id);
+        if (follower_.dismissedLinks.contains(id) || follower_.minimisedLinks.contains(id)) continue;
+        auto website = store_.profile(id);
         if (!website) continue;
         BrowserWindowController* controller = nullptr;
-        if (auto target = linkTarget(*website)) {
-            controller = window(target->windowID);
+        if (auto target = publisher_.linkTarget(*website)) {
+            controller = registry_.window(target->windowID);
             if (controller) {
-                websiteLinks.targets[id] = *target;
+                publisher_.websiteLinks().targets[id] = *target;
                 const auto& tabs = controller->browser().tabs();
                 for (std::size_t i = 0; i < tabs.size(); ++i) {
                     if (tabs[i]->id != target->tabID) continue;
@@ -66,26 +125,34 @@ void BrowserWindowManager::applyApplicationLinks(const std::optional<std::string
             }
         }
         // A window already registered under the website's id is answered instead of a new one.
-        if (!controller) controller = &makeWindowController(WindowRequest::ownWindow(*website));
+        if (!controller) controller = &factory_.make(WindowRequest::ownWindow(*website));
         controller->present(false, false, true);
         linkedWindows_.insert(id);
     }
 
     if (plan.toHide.empty() && plan.toShow.empty()) return;
-    publishState();
+    publisher_.publishState();
 }
 
-void BrowserWindowManager::windowMinimized(const Uuid& windowID) {
+void ApplicationLinks::windowMinimized(const Uuid& windowID) {
     // Minimised, a window counts as not shown: the links applied again on the change would bring
     // it straight back.
-    BrowserWindowController* controller = window(windowID);
+    BrowserWindowController* controller = registry_.window(windowID);
     if (!controller) return;
-    for (const Uuid& id : websiteLinks.profileIDs(windowID)) {
+    for (const Uuid& id : publisher_.websiteLinks().profileIDs(windowID)) {
         linkedWindows_.erase(id);
-        linkFollower_.minimisedLinks.insert(id);
+        follower_.minimisedLinks.insert(id);
     }
     linkedWindows_.erase(controller->profileID);
-    linkFollower_.minimisedLinks.insert(controller->profileID);
+    follower_.minimisedLinks.insert(controller->profileID);
+}
+
+void ApplicationLinks::screenParametersChanged() {
+    for (auto& [id, controller] : registry_.windows()) {
+        controller->panel().clampToScreen();
+        // A tucked window is tucked again, so its handle follows the new screen geometry.
+        if (auto edge = controller->edgeTuck().edge()) controller->edgeTuck().tuck(*edge);
+    }
 }
 
 }  // namespace quenlith

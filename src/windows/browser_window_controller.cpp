@@ -21,11 +21,12 @@ namespace quenlith {
 BrowserWindowController::BrowserWindowController(const Uuid& windowID, const WebAppProfile& profile,
                                                  std::unique_ptr<BrowserViewController> browser,
                                                  std::unique_ptr<FloatingBrowserPanel> panel,
-                                                 PreferencesStore& preferencesStore, WebAppStore& websiteStore)
+                                                 PreferencesStore& preferencesStore,
+                                                 WebAppStore& websiteStore)
     : id(windowID),
       profileID(profile.id),
-      preferences(preferencesStore),
-      store(websiteStore),
+      preferences_(preferencesStore),
+      store_(websiteStore),
       browser_(std::move(browser)),
       panel_(std::move(panel)),
       appliedProfile_(profile) {
@@ -69,16 +70,20 @@ void BrowserWindowController::becomeDelegate() {
         sigc::mem_fun(*this, &BrowserWindowController::windowStateChanged), false));
     connections_.push_back(
         panel_->property_is_active().signal_changed().connect(sigc::mem_fun(*this, &BrowserWindowController::activeChanged)));
-    restoring = false;
+    restoring_ = false;
 }
 
 bool BrowserWindowController::isOnScreen() const { return panel_->get_visible() && !minimized_; }
 
 EdgeTuckController& BrowserWindowController::edgeTuck() {
     if (!edgeTuck_) {
-        tuckWindow_ = std::make_unique<PanelTuckWindow>(*this);
+        tuckWindow_ = std::make_unique<PanelTuckWindow>(
+            *panel_, *browser_,
+            TuckedWindowActions{
+                [this](bool activate, bool keepTuck, bool wake) { present(activate, keepTuck, wake); },
+                [this] { callKept(reports_.onVisibility); }});
         edgeTuck_ = std::make_unique<EdgeTuckController>(*tuckWindow_);
-        tuckWindow_->controller = edgeTuck_.get();
+        tuckWindow_->setController(*edgeTuck_);
     }
     return *edgeTuck_;
 }
@@ -87,7 +92,7 @@ bool BrowserWindowController::isTuckedAway() const { return edgeTuck_ && edgeTuc
 
 bool BrowserWindowController::deleteRequested(GdkEventAny*) {
     // The close request may end this window, and tearDown() resets the closure while it runs.
-    callKept(onClose);
+    callKept(reports_.onClose);
     return true;
 }
 
@@ -95,14 +100,14 @@ void BrowserWindowController::frameChanged() {
     Rect now = panel_->frame();
     std::optional<Rect> before = knownFrame_;
     knownFrame_ = now;
-    if (restoring || !before) return;
+    if (restoring_ || !before) return;
     bool moved = now.x != before->x || now.y != before->y;
     bool resized = now.width != before->width || now.height != before->height;
     if (!moved && !resized) return;
     saveFrame();
     // The edge-tuck check follows moves only, not resizes.
     if (moved) edgeTuck().windowMoved();
-    callKept(onVisibility);
+    callKept(reports_.onVisibility);
 }
 
 bool BrowserWindowController::windowStateChanged(GdkEventWindowState* event) {
@@ -113,23 +118,23 @@ bool BrowserWindowController::windowStateChanged(GdkEventWindowState* event) {
     if (!iconified && (event->new_window_state & GDK_WINDOW_STATE_WITHDRAWN)) {
         // A minimised window that was hidden leaves the minimised state without coming back: it
         // stays hidden and not presented until it is shown.
-        callKept(onVisibility);
+        callKept(reports_.onVisibility);
         return false;
     }
     if (iconified) {
         edgeTuck().reset();
         browser_->setPresented(false, true);
-        callKept(onMinimize);
+        callKept(reports_.onMinimize);
     } else {
         // Back from the taskbar: presented again, and a sleeping active tab wakes.
         browser_->setPresented(true, true);
     }
-    callKept(onVisibility);
+    callKept(reports_.onVisibility);
     return false;
 }
 
 void BrowserWindowController::activeChanged() {
-    if (panel_->property_is_active().get_value()) callKept(onActive);
+    if (panel_->property_is_active().get_value()) callKept(reports_.onActive);
 }
 
 void BrowserWindowController::present(bool activate, bool keepTuck, bool wake, std::uint32_t eventTime) {
@@ -183,28 +188,28 @@ void BrowserWindowController::present(bool activate, bool keepTuck, bool wake, s
 void BrowserWindowController::applyProfile(const WebAppProfile& profile) {
     const bool tuckWasOn = browser_->profile().edgeTuckEnabled.value_or(false);
     appliedProfile_ = profile;
-    restoring = true;
+    restoring_ = true;
     panel_->apply(profile);
     browser_->applyProfile(profile);
-    restoring = false;
+    restoring_ = false;
     if (!tuckWasOn || profile.edgeTuckEnabled.value_or(false)) return;
     // Edge tucking switched off: a window tucked away comes back, without taking the focus.
     const bool wasAway = isTuckedAway();
     edgeTuck().reset();
     if (!wasAway) return;
     present(false, false, true);
-    callKept(onVisibility);
+    callKept(reports_.onVisibility);
 }
 
 void BrowserWindowController::saveFrame() {
-    if (restoring || id != profileID) return;
-    auto website = store.profile(profileID);
+    if (restoring_ || id != profileID) return;
+    auto website = store_.profile(profileID);
     if (!website || !website->rememberWindowFrame) return;
     CodableRect frame = panel_->savedFrame();
     // The same place is no change, even when the saved frame does not name its display yet: the
     // file is rewritten only when the person (or the window manager) moved or resized the window.
     if (website->windowFrame && rect(*website->windowFrame) == rect(frame)) return;
-    store.setWindowFrame(frame, profileID);
+    store_.setWindowFrame(frame, profileID);
 }
 
 void BrowserWindowController::tearDown() {
@@ -212,10 +217,7 @@ void BrowserWindowController::tearDown() {
     tornDown_ = true;
     disconnectWindow();
     if (edgeTuck_) edgeTuck_->tearDown();
-    onClose = nullptr;
-    onVisibility = nullptr;
-    onActive = nullptr;
-    onMinimize = nullptr;
+    reports_ = {};
     removeToast();
     browser_->tearDown();
     panel_->hide();

@@ -28,10 +28,23 @@ class PanelTuckWindow;
 class PreferencesStore;
 class WebAppStore;
 
+// What a browser window reports to the window manager. Each runs through a copy (callKept): what
+// it calls may end the window, and tearDown() drops them.
+struct WindowReports {
+    // The user asks to close the window.
+    std::function<void()> onClose;
+    // The window moved, was resized, minimised or brought back.
+    std::function<void()> onVisibility;
+    // The window became the active one.
+    std::function<void()> onActive;
+    // The window was minimised (by the person or the window manager, not hidden).
+    std::function<void()> onMinimize;
+};
+
 // One browser window: its floating window and the browser view inside it. The window manager
 // builds it (makeWindowController), owns it and shows, hides and closes it. The window's close
-// button only asks the manager (onClose); moves and resizes of a website's own window are saved
-// to the website's remembered frame. Main thread only.
+// button only asks the manager (WindowReports::onClose); moves and resizes of a website's own window are
+// saved to the website's remembered frame. Main thread only.
 class BrowserWindowController {
 public:
     // Takes the finished browser view and the window made for it; the view goes into the window.
@@ -44,8 +57,9 @@ public:
     BrowserWindowController(const BrowserWindowController&) = delete;
     BrowserWindowController& operator=(const BrowserWindowController&) = delete;
 
-    // The window's number in the live snapshot; set by the manager when it registers the window.
-    int sequence = 0;
+    // The window's number in the live snapshot; set by the registry when it registers the window.
+    int sequence() const { return sequence_; }
+    void setSequence(int sequence) { sequence_ = sequence; }
     const Uuid id;
     // The website record the window shows (saved website or ad-hoc record of the manager).
     const Uuid profileID;
@@ -54,22 +68,8 @@ public:
     const FloatingBrowserPanel& panel() const { return *panel_; }
     BrowserViewController& browser() { return *browser_; }
     const BrowserViewController& browser() const { return *browser_; }
-    PreferencesStore& preferences;
-    WebAppStore& store;
-
-    // True while the window is being built or the website's settings are applied again: moves and
-    // resizes are then neither saved nor reported.
-    bool restoring = true;
-
-    // The user asks to close the window. The reports below run through copies (callKept): what
-    // they call may end the window, and tearDown() resets them.
-    std::function<void()> onClose;
-    // The window moved, was resized, minimised or brought back.
-    std::function<void()> onVisibility;
-    // The window became the active one.
-    std::function<void()> onActive;
-    // The window was minimised (by the person or the window manager, not hidden).
-    std::function<void()> onMinimize;
+    // Where the window's reports go; set once by the window manager.
+    void setReports(WindowReports reports) { reports_ = std::move(reports); }
 
     // Starts following the window's moves, resizes, state and focus; ends `restoring`.
     void becomeDelegate();
@@ -111,6 +111,14 @@ public:
     void tearDown();
 
 private:
+    PreferencesStore& preferences_;
+    WebAppStore& store_;
+    int sequence_ = 0;
+    // True while the window is being built or the website's settings are applied again: moves and
+    // resizes are then neither saved nor reported.
+    bool restoring_ = true;
+    WindowReports reports_;
+
     void frameChanged();
     bool windowStateChanged(GdkEventWindowState* event);
     bool deleteRequested(GdkEventAny* event);

@@ -4,29 +4,24 @@
 
 #include <gdkmm/screen.h>
 
-#include "browser/view/browser_tab.hpp"
-#include "browser/view/browser_view_controller.hpp"
 #include "browser/engine/website_sessions.hpp"
-#include "model/edge_tuck_controller.hpp"
-#include "model/localization.hpp"
+#include "browser/view/browser_view_controller.hpp"
 #include "model/preferences_store.hpp"
 #include "model/web_app_store.hpp"
-#include "windows/active_application_watcher.hpp"
+#include "windows/application_links.hpp"
 #include "windows/browser_window_controller.hpp"
-#include "windows/floating_browser_panel.hpp"
+#include "windows/page_group_windows.hpp"
+#include "windows/runtime_publisher.hpp"
+#include "windows/session_restore.hpp"
+#include "windows/tab_sleep_scheduler.hpp"
+#include "windows/window_callbacks.hpp"
+#include "windows/window_closing.hpp"
+#include "windows/window_factory.hpp"
+#include "windows/window_registry.hpp"
+#include "windows/window_router.hpp"
+#include "windows/window_services.hpp"
 
 namespace quenlith {
-
-namespace {
-
-}  // namespace
-
-std::optional<std::string> snapshotMessage(const Status& result) {
-    if (result) return std::nullopt;
-    const std::string& code = result.error().code;
-    if (code == kSessionTooLarge || code == kSessionEncodingTooLarge) return result.error().message;
-    return localizedString("Session recovery could not be saved. Check available disk space and folder permissions.");
-}
 
 namespace {
 
@@ -38,107 +33,119 @@ std::map<Uuid, WebAppProfile> keyedByID(const std::vector<WebAppProfile>& profil
 
 }  // namespace
 
-BrowserWindowManager::BrowserWindowManager(WebAppStore& websiteStore, PreferencesStore& preferencesStore,
-                                           DownloadManager& downloadManager,
-                                           BrowserSessionPersistence persistence, WebsiteSessions& websiteSessions,
-                                           Scheduler& timers)
-    : store(websiteStore),
-      preferences(preferencesStore),
-      downloads(downloadManager),
-      sessions(websiteSessions),
-      sessionPersistence(std::move(persistence)),
-      timers_(timers),
-      sessionWriter_(sessionPersistence, [this](const Status& result) { setContinuityError(snapshotMessage(result)); }),
-      self_(std::make_shared<BrowserWindowManager*>(this)) {
-    sleepTabs = [](BrowserViewController& browser) { browser.sleepIdleTabs(); };
-    observedProfiles_ = keyedByID(store.profiles());
+BrowserWindowManager::BrowserWindowManager(WebAppStore& store, PreferencesStore& preferences,
+                                           DownloadManager& downloads, BrowserSessionPersistence persistence,
+                                           WebsiteSessions& sessions, Scheduler& timers)
+    : store_(store), preferences_(preferences), sessions_(sessions), timers_(timers) {
+    registry_ = std::make_unique<WindowRegistry>(timers);
+    publisher_ = std::make_unique<RuntimePublisher>(*registry_, store, sessions, *this);
+    // The callbacks are built last and go first: a window built without them reports nothing.
+    factory_ = std::make_unique<WindowFactory>(
+        *registry_, store, preferences, downloads, sessions, hooks_,
+        [this](BrowserWindowController& controller, const WebAppProfile& websiteCopy) {
+            if (callbacks_) callbacks_->wire(controller, websiteCopy);
+        });
+    links_ = std::make_unique<ApplicationLinks>(*registry_, *publisher_, *factory_, store, preferences,
+                                                timers, *this);
+    tabSleep_ = std::make_unique<TabSleepScheduler>(*registry_, timers);
+    closing_ = std::make_unique<WindowClosing>(*registry_, *publisher_, *links_, store, preferences, sessions,
+                                               *this);
+    router_ = std::make_unique<WindowRouter>(*registry_, *publisher_, *factory_, *links_, *closing_, store,
+                                             preferences, sessions, timers, *this);
+    pageGroups_ = std::make_unique<PageGroupWindows>(*registry_, *publisher_, *factory_, *links_, *router_,
+                                                     store, preferences, *this);
+    services_ = std::make_unique<WindowServices>(*registry_, *publisher_, *factory_, *links_, store,
+                                                 preferences, sessions, hooks_, timers, *this);
+    session_ =
+        std::make_unique<SessionRestore>(*registry_, *publisher_, *factory_, *links_, *router_, *closing_,
+                                         store, preferences, sessions, std::move(persistence), timers);
+    callbacks_ = std::make_unique<WindowCallbacks>(*registry_, *publisher_, *factory_, *links_, *session_,
+                                                   *closing_, *services_, store, sessions, hooks_);
+    observedProfiles_ = keyedByID(store_.profiles());
 
     // Both stores announce their changes on a later turn of the main loop, never from inside a
     // change; their current values are delivered once the same way.
-    connections_.push_back(store.signal_changed().connect([this] { profilesChanged(); }));
-    connections_.push_back(preferences.signal_changed().connect([this] { preferencesChanged(); }));
+    connections_.push_back(store_.signal_changed().connect([this] { profilesChanged(); }));
+    connections_.push_back(preferences_.signal_changed().connect([this] { session_->preferencesChanged(); }));
     firstDelivery_ = timers_.scheduleIdle([this] {
         profilesChanged();
-        preferencesChanged();
+        session_->preferencesChanged();
     });
     if (auto screen = Gdk::Screen::get_default()) {
-        connections_.push_back(screen->signal_monitors_changed().connect([this] { screenParametersChanged(); }));
-        connections_.push_back(screen->signal_size_changed().connect([this] { screenParametersChanged(); }));
+        connections_.push_back(
+            screen->signal_monitors_changed().connect([this] { links_->screenParametersChanged(); }));
+        connections_.push_back(
+            screen->signal_size_changed().connect([this] { links_->screenParametersChanged(); }));
     }
-    armSleepTimer();
-    activeApplications_ = ActiveApplicationWatcher::create(
-        kOwnApplication, [this](const std::optional<std::string>& application) { applicationDidActivate(application); });
 }
 
 BrowserWindowManager::~BrowserWindowManager() {
-    self_.reset();
-    activeApplications_.reset();
-    linkFollower_.cancel();
+    // What windows report while they are torn down reaches nothing: the parts handing out closures
+    // go first.
+    callbacks_.reset();
+    services_.reset();
+    links_->cancel();
     for (auto& connection : connections_) connection.disconnect();
-    sleepTimer_.cancel();
+    tabSleep_->stop();
     firstDelivery_.cancel();
-    retireTask_.cancel();
-    for (auto& [id, controller] : windows_) controller->tearDown();
-    windows_.clear();
-    retired_.clear();
+    session_.reset();
+    registry_->tearDownAll(false);
 }
 
-BrowserWindowController* BrowserWindowManager::window(const Uuid& id) const {
-    auto found = windows_.find(id);
-    return found == windows_.end() ? nullptr : found->second.get();
+BrowserWindowController& BrowserWindowManager::makeWindowController(WindowRequest request) {
+    return factory_->make(std::move(request));
 }
 
-std::vector<int> BrowserWindowManager::windowSequences() const {
-    std::vector<int> sequences;
-    for (const auto& [id, controller] : windows_) sequences.push_back(controller->sequence);
-    return sequences;
+// The session restore goes before the windows while the manager is destroyed: the parts asking
+// then find no restore under way and nothing to schedule.
+void BrowserWindowManager::finishRestore() {
+    if (session_) session_->finishRestore();
+}
+
+bool BrowserWindowManager::isRestoring() const {
+    return session_ && session_->isRestoring();
+}
+
+void BrowserWindowManager::scheduleSnapshot() {
+    if (session_) session_->scheduleSnapshot();
+}
+
+bool BrowserWindowManager::isResettingWebsiteData() const {
+    return session_ && session_->isResettingWebsiteData();
+}
+
+bool BrowserWindowManager::linksMayApply() const {
+    return session_ && session_->didRestore() && !session_->shuttingDown() &&
+           !session_->isResettingWebsiteData();
 }
 
 // --- store deliveries ------------------------------------------------------------------------
 
 void BrowserWindowManager::profilesChanged() {
-    if (shuttingDown_) return;
+    if (session_->shuttingDown()) return;
     syncWindowsWithProfiles();
-    pushSnapshot();
+    publisher_->pushSnapshot();
     // With no window open a website change alters no snapshot: after website data were cleared,
     // the websites' cleared last addresses must not write the forgotten session again.
-    if (!windows_.empty()) scheduleSnapshot();
-    applyApplicationLinks(linkFollower_.lastApplication());
-}
-
-void BrowserWindowManager::preferencesChanged() {
-    if (restoring_) {
-        preferencesWhileRestoring_ = true;
-        return;
-    }
-    if (!didRestore_) return;
-    // Every delivery while windows are not restored deletes the saved session again, unless the
-    // value is still the defaults standing in for unreadable preferences.
-    if (preferences.value().restoreWindows)
-        scheduleSnapshot();
-    else if (preferences.valueIsKnown())
-        removeSavedSession();
-    applyApplicationLinks(linkFollower_.lastApplication());
+    if (!registry_->windows().empty()) session_->scheduleSnapshot();
+    links_->reapply();
 }
 
 void BrowserWindowManager::syncWindowsWithProfiles() {
     std::map<Uuid, WebAppProfile> old = std::move(observedProfiles_);
-    observedProfiles_ = keyedByID(store.profiles());
+    observedProfiles_ = keyedByID(store_.profiles());
     const auto& current = observedProfiles_;
 
-    std::vector<Uuid> ids;
-    for (const auto& [id, controller] : windows_) ids.push_back(id);
-    for (const Uuid& windowID : ids) {
-        BrowserWindowController* controller = window(windowID);
+    for (const Uuid& windowID : registry_->ids()) {
+        BrowserWindowController* controller = registry_->window(windowID);
         if (!controller) continue;
         const Uuid profileID = controller->profileID;
-        std::optional<WebAppProfile> record = store.profile(profileID);
+        std::optional<WebAppProfile> record = store_.profile(profileID);
         if (!record) {
-            if (auto browsing = browsingProfiles.find(profileID); browsing != browsingProfiles.end())
-                record = browsing->second;
+            if (const WebAppProfile* browsing = registry_->browsingProfile(profileID)) record = *browsing;
         }
         if (!record) {
-            close(windowID);
+            closing_->close(windowID);
             continue;
         }
         // The window keeps what the user changed in it; a change made in the store wins.
@@ -146,13 +153,13 @@ void BrowserWindowManager::syncWindowsWithProfiles() {
         auto before = old.find(profileID);
         auto after = current.find(profileID);
         // A page-group window keeps the group's settings whatever the website's become.
-        if (before != old.end() && after != current.end() && !isSceneWindow(windowID))
+        if (before != old.end() && after != current.end() && !registry_->isSceneWindow(windowID))
             record->mergeLiveSettings(before->second, after->second);
 
         // A store-side change of a website shown in this window through a link reaches it when both
         // use the same data store.
         std::vector<Uuid> linked;
-        for (const Uuid& id : websiteLinks.profileIDs(windowID))
+        for (const Uuid& id : publisher_->websiteLinks().profileIDs(windowID))
             if (id != profileID) linked.push_back(id);
         std::sort(linked.begin(), linked.end(),
                   [](const Uuid& a, const Uuid& b) { return a.string() < b.string(); });
@@ -160,139 +167,26 @@ void BrowserWindowManager::syncWindowsWithProfiles() {
             auto linkedBefore = old.find(id);
             auto linkedAfter = current.find(id);
             if (linkedBefore == old.end() || linkedAfter == current.end()) continue;
-            if (sessions.dataStore(linkedAfter->second) != controller->browser().websiteDataStore()) continue;
+            if (sessions_.dataStore(linkedAfter->second) != controller->browser().websiteDataStore())
+                continue;
             record->mergeLiveSettings(linkedBefore->second, linkedAfter->second);
         }
 
-        if (auto browsing = browsingProfiles.find(profileID); browsing != browsingProfiles.end())
-            browsing->second = *record;
+        if (registry_->browsingProfile(profileID)) registry_->setBrowsingProfile(*record);
         controller->applyProfile(*record);
     }
 }
 
-// --- published state -------------------------------------------------------------------------
+// --- stop ------------------------------------------------------------------------------------
 
-RuntimeTab BrowserWindowManager::runtimeTab(const BrowserTab& tab, BrowserWindowController& controller) {
-    const BrowserViewController& browser = controller.browser();
-    bool persistent = browser.isPersistent();
-    RuntimeTab result;
-    result.id = tab.id;
-    result.title = persistent ? tab.displayTitle() : localizedString("Private Tab");
-    if (persistent) result.url = tab.address();
-    result.isSelected = browser.activeTab() == &tab;
-    result.isStartPage = tab.showsStartPage;
-    result.isLoading = tab.isLoading();
-    result.hasError = tab.error.has_value();
-    result.isSleeping = tab.isSleeping;
-    return result;
-}
-
-RuntimeWindow BrowserWindowManager::runtimeWindow(BrowserWindowController& controller) {
-    const BrowserViewController& browser = controller.browser();
-    bool persistent = browser.isPersistent();
-    RuntimeWindow result;
-    result.id = controller.id;
-    result.sequence = controller.sequence;
-    if (!persistent)
-        result.title = localizedString("Private Window");
-    else if (controller.id == browserID)
-        result.title = localizedString("Browser");
-    else
-        result.title = browser.profile().displayTitle();
-    if (controller.isTuckedAway())
-        result.state = BrowserWindowState::tucked;
-    else if (controller.isMinimized())
-        result.state = BrowserWindowState::minimized;
-    else if (controller.panel().get_visible())
-        result.state = BrowserWindowState::visible;
-    else
-        result.state = BrowserWindowState::hidden;
-    for (const auto& tab : browser.tabs()) result.tabs.push_back(runtimeTab(*tab, controller));
-    result.isPrivate = !persistent;
-    result.profileID = controller.profileID;
-    result.sessionIdentifier = browser.websiteDataStore()->identifier();
-    return result;
-}
-
-std::vector<RuntimeWindow> BrowserWindowManager::runtimeWindows() {
-    std::vector<RuntimeWindow> result;
-    result.reserve(windows_.size());
-    for (auto& [id, controller] : windows_) result.push_back(runtimeWindow(*controller));
-    return result;
-}
-
-void BrowserWindowManager::pushSnapshot() {
-    // Windows still owed by the restore would read as gone (the launcher's list, the links).
-    if (restoring_) return;
-    auto list = runtimeWindows();
-    websiteLinks.update(list);
-    runtime_.update(std::move(list));
-}
-
-std::optional<WebsiteWindowTarget> BrowserWindowManager::linkTarget(
-    const WebAppProfile& website, const std::optional<std::vector<RuntimeWindow>>& list) {
-    // Website stores are always persistent; one not made yet shows no window.
-    const auto identifier = sessions.storeIdentifier(website);
-    if (list) return websiteLinks.target(website, identifier, *list);
-    return websiteLinks.target(website, identifier, runtimeWindows());
-}
-
-void BrowserWindowManager::publishState() {
-    // Part of the restored windows would clear the visibility flags of the websites still to come.
-    if (restoring_) return;
-    auto list = runtimeWindows();
-    std::set<Uuid> visible;
-    for (const auto& website : store.profiles()) {
-        auto target = websiteLinks.target(website, sessions.storeIdentifier(website), list);
-        if (!target) continue;
-        if (auto controller = window(target->windowID); controller && controller->isOnScreen())
-            visible.insert(website.id);
-    }
-    visibleProfiles_ = std::move(visible);
-    visibleWindowCount_ = static_cast<int>(
-        std::count_if(windows_.begin(), windows_.end(), [](const auto& entry) { return entry.second->isOnScreen(); }));
-    hiddenWindowCount_ = static_cast<int>(windows_.size()) - visibleWindowCount_;
-    clickThroughCount_ = static_cast<int>(std::count_if(windows_.begin(), windows_.end(), [](const auto& entry) {
-        return entry.second->browser().clickThroughEnabled;
-    }));
-
-    // Only changed flags are written, so the steady state causes no saves.
-    std::vector<std::pair<Uuid, bool>> flags;
-    for (const auto& website : store.profiles()) {
-        bool isVisible = visibleProfiles_.count(website.id) > 0;
-        if (isVisible != website.wasVisible) flags.emplace_back(website.id, isVisible);
-    }
-    for (const auto& [id, isVisible] : flags) store.setWasVisible(isVisible, id);
-
-    pushSnapshot();
-    scheduleSnapshot();
-    changed_.emit();
-}
-
-// --- start, timers, stop ---------------------------------------------------------------------
-
-void BrowserWindowManager::armSleepTimer() {
-    sleepTimer_ = timers_.schedule(std::chrono::duration_cast<std::chrono::milliseconds>(kSleepInterval), [this] {
-        armSleepTimer();
-        sleepIdleWindows();
-    });
-}
-
-void BrowserWindowManager::sleepIdleWindows() {
-    if (shuttingDown_ || !sleepTabs) return;
-    std::vector<Uuid> ids;
-    for (const auto& [id, controller] : windows_) ids.push_back(id);
-    // Each window is looked up again: a pass may close windows on the way.
-    for (const Uuid& id : ids)
-        if (auto controller = window(id)) sleepTabs(controller->browser());
-}
-
-void BrowserWindowManager::screenParametersChanged() {
-    for (auto& [id, controller] : windows_) {
-        controller->panel().clampToScreen();
-        // A tucked window is tucked again, so its handle follows the new screen geometry.
-        if (auto edge = controller->edgeTuck().edge()) controller->edgeTuck().tuck(*edge);
-    }
+void BrowserWindowManager::shutdown() {
+    if (!session_->beginShutdown()) return;
+    links_->cancel();
+    tabSleep_->stop();
+    firstDelivery_.cancel();
+    registry_->tearDownAll(true);
+    publisher_->runtime().update({});
+    store_.save();
 }
 
 }  // namespace quenlith

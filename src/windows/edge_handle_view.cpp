@@ -10,7 +10,8 @@
 
 namespace quenlith {
 
-EdgeHandleView::EdgeHandleView() : Gtk::Window(Gtk::WINDOW_POPUP) {
+EdgeHandleView::EdgeHandleView(std::function<void()> onEnter, std::function<void()> onClick)
+    : Gtk::Window(Gtk::WINDOW_POPUP), onEnter_(std::move(onEnter)), onClick_(std::move(onClick)) {
     set_app_paintable(true);
     // Transparent corners where a compositor can show them.
     if (auto visual = get_screen()->get_rgba_visual()) gtk_widget_set_visual(GTK_WIDGET(gobj()), visual->gobj());
@@ -29,28 +30,28 @@ EdgeHandleView::EdgeHandleView() : Gtk::Window(Gtk::WINDOW_POPUP) {
     button_.signal_draw().connect(sigc::mem_fun(*this, &EdgeHandleView::draw), false);
     button_.signal_enter_notify_event().connect(
         [this](GdkEventCrossing*) {
-            if (onEnter) onEnter();
+            if (onEnter_) onEnter_();
             return false;
         },
         false);
     // The press itself acts, as the handle is a grip rather than a push button.
     button_.signal_button_press_event().connect(
         [this](GdkEventButton* event) {
-            if (event->button == 1 && onClick) onClick();
+            if (event->button == 1 && onClick_) onClick_();
             return true;
         },
         false);
     // Accessibility tools and the keyboard press the button.
     button_.signal_clicked().connect([this] {
-        if (onClick) onClick();
+        if (onClick_) onClick_();
     });
     button_.show();
     add(button_);
 }
 
 EdgeHandleView::~EdgeHandleView() {
-    onEnter = nullptr;
-    onClick = nullptr;
+    onEnter_ = nullptr;
+    onClick_ = nullptr;
 }
 
 void EdgeHandleView::place(const Rect& frame, const std::string& label) {

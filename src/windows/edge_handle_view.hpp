@@ -16,16 +16,16 @@ namespace quenlith {
 // action calls onClick.
 class EdgeHandleView : public Gtk::Window {
 public:
-    EdgeHandleView();
+    EdgeHandleView(std::function<void()> onEnter, std::function<void()> onClick);
     ~EdgeHandleView() override;
 
     // Moves the handle to `frame` (root coordinates), names it and shows it.
     void place(const Rect& frame, const std::string& label);
 
-    std::function<void()> onEnter;
-    std::function<void()> onClick;
-
 private:
+    std::function<void()> onEnter_;
+    std::function<void()> onClick_;
+
     bool draw(const Cairo::RefPtr<Cairo::Context>& cr);
 
     Gtk::Button button_;

@@ -24,18 +24,16 @@ std::string takenMessage() {
 
 HotKeyManager::HotKeyManager(std::unique_ptr<KeyGrabber> grabber, Scheduler& scheduler)
     : grabber_(std::move(grabber)), scheduler_(scheduler), self_(std::make_shared<HotKeyManager*>(this)) {
-    grabber_->onPress = [this](const ShortcutConfiguration& shortcut, std::uint32_t time) {
-        pressed(shortcut, time);
-    };
-    grabber_->onMappingChange = [this] { mappingChanged(); };
+    grabber_->setReports(
+        [this](const ShortcutConfiguration& shortcut, std::uint32_t time) { pressed(shortcut, time); },
+        [this] { mappingChanged(); });
 }
 
 HotKeyManager::~HotKeyManager() {
     self_.reset();
     queued_.clear();
     for (const auto& [id, shortcut] : references_) grabber_->ungrab(shortcut);
-    grabber_->onPress = nullptr;
-    grabber_->onMappingChange = nullptr;
+    grabber_->setReports(nullptr, nullptr);
 }
 
 void HotKeyManager::registerBindings(std::map<std::string, ShortcutConfiguration> bindings) {
@@ -123,10 +121,10 @@ void HotKeyManager::pressed(const ShortcutConfiguration& shortcut, std::uint32_t
 
 void HotKeyManager::trigger(std::uint32_t id, std::uint32_t time) {
     auto name = names_.find(id);
-    if (name == names_.end() || !onTrigger) return;
+    if (name == names_.end() || !onTrigger_) return;
     // A copy: the closure may register the bindings again.
     const std::string binding = name->second;
-    onTrigger(binding, time);
+    onTrigger_(binding, time);
 }
 
 void HotKeyManager::mappingChanged() {

@@ -37,9 +37,10 @@ public:
     const std::map<std::string, std::string>& errors() const { return errors_; }
     sigc::signal<void()>& signal_errors_changed() { return errorsChanged_; }
 
-    // A press of a registered shortcut: its binding name and the X time of the key press (for
-    // presenting a window past focus-stealing prevention).
-    std::function<void(const std::string& name, std::uint32_t time)> onTrigger;
+    using Trigger = std::function<void(const std::string& name, std::uint32_t time)>;
+    // Where a press of a registered shortcut goes: its binding name and the X time of the key
+    // press (for presenting a window past focus-stealing prevention).
+    void setOnTrigger(Trigger onTrigger) { onTrigger_ = std::move(onTrigger); }
 
     // Replaces the registered shortcuts by these plus "rescue". Names are taken in order, "rescue"
     // first and then by ordinary text comparison, so of two bindings with one shortcut the first
@@ -59,6 +60,7 @@ public:
     const std::map<std::string, ShortcutConfiguration>& bindings() const { return bindings_; }
 
 private:
+    Trigger onTrigger_;
     void grabAll();
     void pressed(const ShortcutConfiguration& shortcut, std::uint32_t time);
     void trigger(std::uint32_t id, std::uint32_t time);

@@ -22,11 +22,27 @@ public:
     // Whether this grabber holds a combination that the shortcut's keys produce now.
     virtual bool holds(const ShortcutConfiguration& shortcut) const = 0;
 
-    // Every press of a held combination, with the X server time of the press.
-    std::function<void(const ShortcutConfiguration& shortcut, std::uint32_t time)> onPress;
-    // The keyboard mapping changed: the same shortcuts may now be other keys, so every
-    // combination must be taken again.
-    std::function<void()> onMappingChange;
+    using PressReport = std::function<void(const ShortcutConfiguration& shortcut, std::uint32_t time)>;
+    // Where the grabber reports: every press of a held combination, with the X server time of the
+    // press; and a change of the keyboard mapping, after which the same shortcuts may be other keys,
+    // so every combination must be taken again. Empty reports go nowhere.
+    void setReports(PressReport onPress, std::function<void()> onMappingChange) {
+        onPress_ = std::move(onPress);
+        onMappingChange_ = std::move(onMappingChange);
+    }
+
+protected:
+    // For the grabber: tells of a press or of a new keyboard mapping.
+    void reportPress(const ShortcutConfiguration& shortcut, std::uint32_t time) const {
+        if (onPress_) onPress_(shortcut, time);
+    }
+    void reportMappingChange() const {
+        if (onMappingChange_) onMappingChange_();
+    }
+
+private:
+    PressReport onPress_;
+    std::function<void()> onMappingChange_;
 };
 
 // The X modifier bits (Mod1 to Mod5) that carry Alt, Super and Num Lock on this keyboard.

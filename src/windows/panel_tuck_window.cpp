@@ -5,22 +5,25 @@
 
 #include "browser/view/browser_view_controller.hpp"
 #include "model/kept_call.hpp"
-#include "windows/browser_window_controller.hpp"
 #include "windows/edge_handle_view.hpp"
 #include "windows/floating_browser_panel.hpp"
 
 namespace quenlith {
 
-PanelTuckWindow::PanelTuckWindow(BrowserWindowController& owner) : owner_(owner) {}
+PanelTuckWindow::PanelTuckWindow(FloatingBrowserPanel& panel, BrowserViewController& browser,
+                                 TuckedWindowActions actions)
+    : panel_(panel), browser_(browser), actions_(std::move(actions)) {}
 
 PanelTuckWindow::~PanelTuckWindow() {
     if (handle_) handle_->hide();
 }
 
-Rect PanelTuckWindow::frame() const { return owner_.panel().frame(); }
+Rect PanelTuckWindow::frame() const {
+    return panel_.frame();
+}
 
 std::optional<Rect> PanelTuckWindow::visibleFrame() const {
-    const ScreenLayout layout = owner_.panel().screens();
+    const ScreenLayout layout = panel_.screens();
     std::vector<Rect> frames;
     for (const auto& screen : layout.screens) frames.push_back(screen.frame);
     auto index = bestScreenIndex(frame(), frames);
@@ -29,10 +32,12 @@ std::optional<Rect> PanelTuckWindow::visibleFrame() const {
     return layout.screens[*index].visibleFrame;
 }
 
-bool PanelTuckWindow::isKey() const { return owner_.panel().property_is_active().get_value(); }
+bool PanelTuckWindow::isKey() const {
+    return panel_.property_is_active().get_value();
+}
 
 bool PanelTuckWindow::hasSheet() const {
-    const Gtk::Window* panel = &owner_.panel();
+    const Gtk::Window* panel = &panel_;
     for (Gtk::Window* window : Gtk::Window::list_toplevels())
         // Dialogs only: tooltips and menus are transient for the window as well.
         if (window != panel && window->get_window_type() == Gtk::WINDOW_TOPLEVEL && window->get_transient_for() == panel &&
@@ -41,9 +46,13 @@ bool PanelTuckWindow::hasSheet() const {
     return false;
 }
 
-bool PanelTuckWindow::edgeTuckEnabled() const { return owner_.browser().profile().edgeTuckEnabled.value_or(false); }
+bool PanelTuckWindow::edgeTuckEnabled() const {
+    return browser_.profile().edgeTuckEnabled.value_or(false);
+}
 
-std::string PanelTuckWindow::displayTitle() const { return owner_.browser().profile().displayTitle(); }
+std::string PanelTuckWindow::displayTitle() const {
+    return browser_.profile().displayTitle();
+}
 
 ScreenPoint PanelTuckWindow::mouseLocation() const {
     auto display = Gdk::Display::get_default();
@@ -66,20 +75,20 @@ bool PanelTuckWindow::mouseButtonPressed() const {
 }
 
 void PanelTuckWindow::orderOut() {
-    owner_.panel().hide();
-    owner_.browser().setPresented(false, false);
+    panel_.hide();
+    browser_.setPresented(false, false);
 }
 
 void PanelTuckWindow::showHandle(const Rect& frame, const std::string& label) {
     if (!handle_) {
-        handle_ = std::make_unique<EdgeHandleView>();
         // The handle lives inside this object, which the window's controller owns: both go together.
-        handle_->onEnter = [this] {
-            if (controller) controller->reveal();
-        };
-        handle_->onClick = [this] {
-            if (controller) controller->click();
-        };
+        handle_ = std::make_unique<EdgeHandleView>(
+            [this] {
+                if (controller_) controller_->reveal();
+            },
+            [this] {
+                if (controller_) controller_->click();
+            });
     }
     handle_->place(frame, label);
 }
@@ -88,10 +97,12 @@ void PanelTuckWindow::hideHandle() {
     if (handle_) handle_->hide();
 }
 
-void PanelTuckWindow::present(bool activate, bool keepTuck, bool wake) { owner_.present(activate, keepTuck, wake); }
+void PanelTuckWindow::present(bool activate, bool keepTuck, bool wake) {
+    callKept(actions_.present, activate, keepTuck, wake);
+}
 
 void PanelTuckWindow::visibilityChanged() {
-    callKept(owner_.onVisibility);
+    callKept(actions_.visibilityChanged);
 }
 
 }  // namespace quenlith

@@ -15,171 +15,204 @@
 #include "model/window_arrangement.hpp"
 #include "ui/alert.hpp"
 #include "windows/browser_window_controller.hpp"
-#include "windows/browser_window_manager.hpp"
 #include "windows/floating_browser_panel.hpp"
+#include "windows/application_links.hpp"
+#include "windows/runtime_publisher.hpp"
+#include "windows/session_restore.hpp"
+#include "windows/window_callbacks.hpp"
+#include "windows/window_closing.hpp"
+#include "windows/window_factory.hpp"
+#include "windows/window_registry.hpp"
+#include "windows/window_services.hpp"
+#include "windows/window_shell_hooks.hpp"
 
 namespace quenlith {
 
-void BrowserWindowManager::wireCallbacks(BrowserWindowController& controller, const WebAppProfile& websiteCopy) {
-    // Every closure finds the manager and the window again by id: either may be gone by the time
+WindowCallbacks::WindowCallbacks(WindowRegistry& registry, RuntimePublisher& publisher,
+                                 WindowFactory& factory, ApplicationLinks& links, SessionRestore& session,
+                                 WindowClosing& closing, WindowServices& services, WebAppStore& store,
+                                 WebsiteSessions& sessions, const WindowShellHooks& hooks)
+    : registry_(registry),
+      publisher_(publisher),
+      factory_(factory),
+      links_(links),
+      session_(session),
+      closing_(closing),
+      services_(services),
+      store_(store),
+      sessions_(sessions),
+      hooks_(hooks),
+      self_(std::make_shared<WindowCallbacks*>(this)) {}
+
+WindowCallbacks::~WindowCallbacks() {
+    self_.reset();
+}
+
+void WindowCallbacks::wire(BrowserWindowController& controller, const WebAppProfile& websiteCopy) {
+    // Every closure finds this and the window again by id: either may be gone by the time
     // the view reports.
-    std::weak_ptr<BrowserWindowManager*> weak = self_;
+    std::weak_ptr<WindowCallbacks*> weak = self_;
     const Uuid windowID = controller.id;
     const Uuid websiteID = websiteCopy.id;
     auto& services = controller.browser().services;
 
     services.onVisit = [weak](const std::string& address, const std::string& title) {
-        auto manager = weak.lock();
-        if (manager && (*manager)->onVisit) (*manager)->onVisit(address, title);
+        auto self = weak.lock();
+        if (self && (*self)->hooks_.onVisit) (*self)->hooks_.onVisit(address, title);
     };
     services.onStateChange = [weak] {
-        if (auto manager = weak.lock()) (*manager)->stateChanged();
+        if (auto self = weak.lock()) (*self)->stateChanged();
     };
     services.onProfileChange = [weak, windowID](const WebAppProfile& changed) {
-        auto manager = weak.lock();
-        if (!manager) return;
-        if (auto controller = (*manager)->window(windowID)) (*manager)->profileChanged(*controller, changed);
+        auto self = weak.lock();
+        if (!self) return;
+        if (auto controller = (*self)->registry_.window(windowID))
+            (*self)->profileChanged(*controller, changed);
     };
     services.onURLChange = [weak, windowID, websiteID](const std::string& address) {
-        if (auto manager = weak.lock()) (*manager)->urlChanged(windowID, websiteID, address);
+        if (auto self = weak.lock()) (*self)->urlChanged(windowID, websiteID, address);
     };
     services.onMetadata = [weak, websiteID](const std::string&, const std::optional<std::string>& icon) {
-        if (auto manager = weak.lock()) (*manager)->metadataArrived(websiteID, icon);
+        if (auto self = weak.lock()) (*self)->metadataArrived(websiteID, icon);
     };
     services.onCommand = [weak, windowID, websiteID](BrowserCommand command) {
-        auto manager = weak.lock();
-        if (!manager) return;
-        if (auto controller = (*manager)->window(windowID)) (*manager)->runCommand(*controller, command, websiteID);
+        auto self = weak.lock();
+        if (!self) return;
+        if (auto controller = (*self)->registry_.window(windowID))
+            (*self)->runCommand(*controller, command, websiteID);
     };
     services.onPopup = [weak, websiteID](const WebViewConfiguration& configuration,
                                          const std::optional<std::string>& address) -> WebKitWebView* {
-        auto manager = weak.lock();
-        return manager ? (*manager)->openPopup(websiteID, configuration, address) : nullptr;
+        auto self = weak.lock();
+        return self ? (*self)->openPopup(websiteID, configuration, address) : nullptr;
     };
 
-    wireServices(controller, websiteID);
+    services_.wire(controller, websiteID);
 
-    controller.onClose = [weak, windowID] {
-        if (auto manager = weak.lock()) (*manager)->requestClose(windowID);
+    WindowReports reports;
+    reports.onClose = [weak, windowID] {
+        if (auto self = weak.lock()) (*self)->closing_.requestClose(windowID);
     };
-    controller.onVisibility = [weak] {
-        if (auto manager = weak.lock()) (*manager)->publishState();
+    reports.onVisibility = [weak] {
+        if (auto self = weak.lock()) (*self)->publisher_.publishState();
     };
-    controller.onMinimize = [weak, windowID] {
-        if (auto manager = weak.lock()) (*manager)->windowMinimized(windowID);
+    reports.onMinimize = [weak, windowID] {
+        if (auto self = weak.lock()) (*self)->links_.windowMinimized(windowID);
     };
-    controller.onActive = [weak, windowID] {
-        auto manager = weak.lock();
-        if (!manager) return;
-        (*manager)->lastActiveID = windowID;
-        (*manager)->scheduleSnapshot();
+    reports.onActive = [weak, windowID] {
+        auto self = weak.lock();
+        if (!self) return;
+        (*self)->registry_.setLastActiveID(windowID);
+        (*self)->session_.scheduleSnapshot();
     };
+    controller.setReports(std::move(reports));
 }
 
-void BrowserWindowManager::stateChanged() {
+void WindowCallbacks::stateChanged() {
     // The counts follow visibility changes only (publishState); tab changes refresh the snapshot.
-    pushSnapshot();
-    scheduleSnapshot();
+    publisher_.pushSnapshot();
+    session_.scheduleSnapshot();
 }
 
-void BrowserWindowManager::profileChanged(BrowserWindowController& controller, const WebAppProfile& changed) {
+void WindowCallbacks::profileChanged(BrowserWindowController& controller, const WebAppProfile& changed) {
     // Only what the user changed in the window is written: the rest of the window's record may
     // differ from a website's own on purpose (a linked or page-group window has its own opacity).
     const WebAppProfile applied = controller.appliedProfile();
     BrowserViewController& browser = controller.browser();
-    if (isSceneWindow(controller.id)) {
+    if (registry_.isSceneWindow(controller.id)) {
         // A page-group window's settings are the group's, for this window only.
-        if (auto browsing = browsingProfiles.find(changed.id); browsing != browsingProfiles.end())
-            browsing->second = changed;
+        if (registry_.browsingProfile(changed.id)) registry_.setBrowsingProfile(changed);
         controller.applyProfile(changed);
         return;
     }
 
     if (const BrowserTab* active = browser.activeTab()) {
         std::vector<Uuid> linked;
-        for (const auto& [id, target] : websiteLinks.targets)
+        for (const auto& [id, target] : publisher_.websiteLinks().targets)
             if (target.windowID == controller.id && target.tabID == active->id && id != controller.profileID)
                 linked.push_back(id);
         for (const Uuid& id : linked) {
-            auto website = store.profile(id);
-            if (!website || sessions.dataStore(*website) != browser.websiteDataStore()) continue;
+            auto website = store_.profile(id);
+            if (!website || sessions_.dataStore(*website) != browser.websiteDataStore()) continue;
             WebAppProfile updated = *website;
             updated.mergeLiveSettings(applied, changed);
-            if (updated == *website || store.upsert(updated)) continue;
+            if (updated == *website || store_.upsert(updated)) continue;
             presentAlert(localizedString("Could not save website"),
-                         store.errorMessage().value_or(localizedString("Please try again.")), &controller.panel());
+                         store_.errorMessage().value_or(localizedString("Please try again.")),
+                         &controller.panel());
         }
     }
 
-    if (auto browsing = browsingProfiles.find(changed.id); browsing != browsingProfiles.end()) {
-        browsing->second = changed;
+    if (registry_.browsingProfile(changed.id)) {
+        registry_.setBrowsingProfile(changed);
         controller.applyProfile(changed);
         return;
     }
-    WebAppProfile record = store.profile(changed.id).value_or(changed);
+    WebAppProfile record = store_.profile(changed.id).value_or(changed);
     record.mergeLiveSettings(applied, changed);
-    if (store.upsert(record)) {
+    if (store_.upsert(record)) {
         controller.applyProfile(record);
-    } else if (auto saved = store.profile(changed.id)) {
+    } else if (auto saved = store_.profile(changed.id)) {
         // The window shows what is saved.
         controller.applyProfile(*saved);
     }
 }
 
-void BrowserWindowManager::urlChanged(const Uuid& windowID, const Uuid& websiteID, const std::string& address) {
+void WindowCallbacks::urlChanged(const Uuid& windowID, const Uuid& websiteID, const std::string& address) {
     // A page-group window never remembers its address for the website.
-    if (isSceneWindow(windowID)) return;
-    auto website = store.profile(websiteID);
+    if (registry_.isSceneWindow(windowID)) return;
+    auto website = store_.profile(websiteID);
     if (!website || !isCredentialFreeURL(address)) return;
     auto home = normalizedWebsiteURL(website->homeURL);
     if (!home || !SuggestedWebsite::hostMatches(address, *home)) return;
     std::optional<std::string> lastURL;
     if (website->rememberLastURL) lastURL = address;
     if (website->lastURL == lastURL) return;
-    store.update(websiteID, [&](WebAppProfile& profile) { profile.lastURL = lastURL; });
+    store_.update(websiteID, [&](WebAppProfile& profile) { profile.lastURL = lastURL; });
 }
 
-void BrowserWindowManager::metadataArrived(const Uuid& websiteID, const std::optional<std::string>& icon) {
+void WindowCallbacks::metadataArrived(const Uuid& websiteID, const std::optional<std::string>& icon) {
     if (!icon || !normalizedWebsiteURL(*icon)) return;
-    auto website = store.profile(websiteID);
+    auto website = store_.profile(websiteID);
     if (!website || website->iconURL == icon) return;
-    store.setIconURL(icon, websiteID);
+    store_.setIconURL(icon, websiteID);
 }
 
-void BrowserWindowManager::runCommand(BrowserWindowController& controller, BrowserCommand command,
-                                      const Uuid& websiteID) {
+void WindowCallbacks::runCommand(BrowserWindowController& controller, BrowserCommand command,
+                                 const Uuid& websiteID) {
     switch (command) {
     case BrowserCommand::edit:
-        if (onEdit) onEdit(websiteID);
+        if (hooks_.onEdit) hooks_.onEdit(websiteID);
         break;
-    case BrowserCommand::close: requestClose(controller.id); break;
+    case BrowserCommand::close: closing_.requestClose(controller.id); break;
     case BrowserCommand::downloads:
-        if (onDownloads) onDownloads();
+        if (hooks_.onDownloads) hooks_.onDownloads();
         break;
     case BrowserCommand::saveWebsite: saveWebsite(controller); break;
     case BrowserCommand::arrangeLeft:
     case BrowserCommand::arrangeRight:
     case BrowserCommand::arrangeCenter: arrange(controller, command); break;
-    case BrowserCommand::duplicate: duplicateWindow(controller.id, std::nullopt, true); break;
+    case BrowserCommand::duplicate: services_.duplicateWindow(controller.id, std::nullopt, true); break;
     case BrowserCommand::otherSessionWindow:
         // The other session: an own one for a window in the shared session, and back.
-        duplicateWindow(controller.id, !controller.browser().profile().dataStoreIdentifier().has_value(), true);
+        services_.duplicateWindow(controller.id,
+                                  !controller.browser().profile().dataStoreIdentifier().has_value(), true);
         break;
-    case BrowserCommand::clickThrough: toggleClickThrough(controller); break;
+    case BrowserCommand::clickThrough: services_.toggleClickThrough(controller); break;
     case BrowserCommand::tuck: controller.edgeTuck().tuck(); break;
     }
 }
 
-void BrowserWindowManager::saveWebsite(BrowserWindowController& controller) {
+void WindowCallbacks::saveWebsite(BrowserWindowController& controller) {
     BrowserViewController& browser = controller.browser();
     const BrowserTab* tab = browser.activeTab();
     if (!tab) return;
     std::optional<std::string> address = tab->address();
     if (!address || !normalizedWebsiteURL(*address)) return;
 
-    if (browser.profile().dataStoreIdentifier() && store.profile(controller.profileID)) {
+    if (browser.profile().dataStoreIdentifier() && store_.profile(controller.profileID)) {
         // A window with its own account saves nothing new: its website is edited instead.
-        if (onEdit) onEdit(controller.profileID);
+        if (hooks_.onEdit) hooks_.onEdit(controller.profileID);
         return;
     }
     std::optional<std::string> title;
@@ -187,10 +220,10 @@ void BrowserWindowManager::saveWebsite(BrowserWindowController& controller) {
         title = pageTitle;
     else
         title = uriHost(*address);
-    if (onSaveWebsite) onSaveWebsite(address, title, browser.profile());
+    if (hooks_.onSaveWebsite) hooks_.onSaveWebsite(address, title, browser.profile());
 }
 
-void BrowserWindowManager::arrange(BrowserWindowController& controller, BrowserCommand command) {
+void WindowCallbacks::arrange(BrowserWindowController& controller, BrowserCommand command) {
     const WindowArrangement arrangement = command == BrowserCommand::arrangeLeft    ? WindowArrangement::left
                                           : command == BrowserCommand::arrangeRight ? WindowArrangement::right
                                                                                     : WindowArrangement::center;
@@ -201,23 +234,23 @@ void BrowserWindowManager::arrange(BrowserWindowController& controller, BrowserC
     panel.clampToScreen();
 }
 
-WebKitWebView* BrowserWindowManager::openPopup(const Uuid& websiteID, const WebViewConfiguration& configuration,
-                                               const std::optional<std::string>& address) {
-    if (isResettingWebsiteData) return nullptr;
-    std::optional<WebAppProfile> website = store.profile(websiteID);
+WebKitWebView* WindowCallbacks::openPopup(const Uuid& websiteID, const WebViewConfiguration& configuration,
+                                          const std::optional<std::string>& address) {
+    if (session_.isResettingWebsiteData()) return nullptr;
+    std::optional<WebAppProfile> website = store_.profile(websiteID);
     if (!website) {
-        auto browsing = browsingProfiles.find(websiteID);
-        if (browsing == browsingProfiles.end()) return nullptr;
-        website = browsing->second;
+        const WebAppProfile* browsing = registry_.browsingProfile(websiteID);
+        if (!browsing) return nullptr;
+        website = *browsing;
     }
     WindowRequest request;
     request.profile = *website;
     request.id = Uuid::random();
     request.configuration = configuration;
     request.url = address;
-    BrowserWindowController& popup = makeWindowController(std::move(request));
+    BrowserWindowController& popup = factory_.make(std::move(request));
     popup.present(true, false, true);
-    publishState();
+    publisher_.publishState();
     const BrowserTab* tab = popup.browser().activeTab();
     return tab ? tab->webView() : nullptr;
 }

@@ -1,21 +1,37 @@
 #include "windows/window_factory.hpp"
 
-#include <set>
-
-#include "browser/view/browser_view_controller.hpp"
 #include "browser/engine/website_sessions.hpp"
+#include "browser/view/browser_view_controller.hpp"
 #include "model/preferences_store.hpp"
 #include "model/web_app_store.hpp"
 #include "windows/browser_window_controller.hpp"
-#include "windows/browser_window_manager.hpp"
 #include "windows/floating_browser_panel.hpp"
 #include "windows/private_page.hpp"
+#include "windows/window_registry.hpp"
+#include "windows/window_shell_hooks.hpp"
 
 namespace quenlith {
 
-BrowserWindowController& BrowserWindowManager::makeWindowController(WindowRequest request) {
+WindowFactory::WindowFactory(WindowRegistry& registry, WebAppStore& store, PreferencesStore& preferences,
+                             DownloadManager& downloads, WebsiteSessions& sessions,
+                             const WindowShellHooks& hooks,
+                             std::function<void(BrowserWindowController&, const WebAppProfile&)> wire)
+    : registry_(registry),
+      store_(store),
+      preferences_(preferences),
+      downloads_(downloads),
+      sessions_(sessions),
+      hooks_(hooks),
+      wire_(std::move(wire)),
+      self_(std::make_shared<WindowFactory*>(this)) {}
+
+WindowFactory::~WindowFactory() {
+    self_.reset();
+}
+
+BrowserWindowController& WindowFactory::make(WindowRequest request) {
     // Registering under a live window's id would orphan that window: it stays, and is the answer.
-    if (auto existing = window(request.id)) return *existing;
+    if (auto existing = registry_.window(request.id)) return *existing;
 
     std::shared_ptr<WebsiteDataStore> dataStore;
     if (request.configuration && request.configuration->websiteDataStore)
@@ -23,55 +39,52 @@ BrowserWindowController& BrowserWindowManager::makeWindowController(WindowReques
     else if (request.dataStore)
         dataStore = request.dataStore;
     else
-        dataStore = sessions.dataStore(request.profile);
+        dataStore = sessions_.dataStore(request.profile);
 
     // The window's copy of the website names the store it really uses.
     WebAppProfile websiteCopy = request.profile;
     if (dataStore->isPersistent()) {
         websiteCopy.sessionIdentifier = dataStore->identifier();
         websiteCopy.isolatedAccount = dataStore->identifier().has_value();
-        websiteCopy.siteProxy = sessions.proxyOverride(dataStore);
+        websiteCopy.siteProxy = sessions_.proxyOverride(dataStore);
     }
 
-    auto browser = std::make_unique<BrowserViewController>(websiteCopy, preferences, &downloads, request.configuration,
-                                                           request.url, dataStore, request.dormant);
+    auto browser =
+        std::make_unique<BrowserViewController>(websiteCopy, preferences_, &downloads_, request.configuration,
+                                                request.url, dataStore, request.dormant);
     // The page asked for at start for this window is taken over while it loads.
     if (auto early = startPages_.find(request.id); early != startPages_.end() && early->second.dataStore == dataStore) {
         browser->adoptLoadingPage(early->second.address, std::move(early->second.webView));
         startPages_.erase(early);
     }
-    browser->isSavedWebsite = store.profile(websiteCopy.id).has_value();
+    browser->isSavedWebsite = store_.profile(websiteCopy.id).has_value();
     // A private window's empty tab explains the private session instead of offering websites.
     // The application hands the maker over once it has built its launcher, maybe after this window.
     if (dataStore->isPersistent())
-        browser->services.makeStartPage =
-            [weak = std::weak_ptr<BrowserWindowManager*>(self_)]() -> Gtk::Widget* {
-            auto manager = weak.lock();
-            return manager && (*manager)->makeStartPage ? (*manager)->makeStartPage() : nullptr;
+        browser->services.makeStartPage = [weak = std::weak_ptr<WindowFactory*>(self_)]() -> Gtk::Widget* {
+            auto factory = weak.lock();
+            return factory && (*factory)->hooks_.makeStartPage ? (*factory)->hooks_.makeStartPage() : nullptr;
         };
     else
         browser->services.makeStartPage = makePrivatePage;
 
     auto panel = std::make_unique<FloatingBrowserPanel>(websiteCopy.followAcrossSpaces);
-    panel->setSkipsTaskbar(!preferences.value().showDockIcon);
+    panel->setSkipsTaskbar(!preferences_.value().showDockIcon);
     FloatingBrowserPanel& window = *panel;
     auto controller = std::make_unique<BrowserWindowController>(request.id, websiteCopy, std::move(browser),
-                                                                std::move(panel), preferences, store);
+                                                                std::move(panel), preferences_, store_);
     window.apply(websiteCopy);
 
     // Only the website's own window takes its remembered frame.
     std::optional<CodableRect> remembered;
     if (websiteCopy.rememberWindowFrame && request.id == websiteCopy.id) remembered = websiteCopy.windowFrame;
-    window.applyFrame(remembered, preferences.value().defaultWidth, preferences.value().defaultHeight);
+    window.applyFrame(remembered, preferences_.value().defaultWidth, preferences_.value().defaultHeight);
 
     controller->becomeDelegate();
-    const std::vector<int> sequences = windowSequences();
-    controller->sequence = lowestFreeSequence(std::set<int>(sequences.begin(), sequences.end()));
-    BrowserWindowController& registered = *controller;
-    windows_[request.id] = std::move(controller);
+    BrowserWindowController& registered = registry_.add(std::move(controller));
     // Wired last: nothing the view reported while it was being built reaches the manager.
-    wireCallbacks(registered, websiteCopy);
-    if (onWindowBuilt) onWindowBuilt(registered);
+    if (wire_) wire_(registered, websiteCopy);
+    if (hooks_.onWindowBuilt) hooks_.onWindowBuilt(registered);
     return registered;
 }
 

@@ -10,47 +10,54 @@
 #include "model/scene_windows.hpp"
 #include "model/web_app_store.hpp"
 #include "windows/browser_window_controller.hpp"
-#include "windows/browser_window_manager.hpp"
 #include "windows/floating_browser_panel.hpp"
+#include "windows/application_links.hpp"
+#include "windows/page_group_windows.hpp"
+#include "windows/runtime_publisher.hpp"
+#include "windows/window_factory.hpp"
+#include "windows/window_host.hpp"
+#include "windows/window_registry.hpp"
 
 namespace quenlith {
 
-std::set<Uuid> BrowserWindowManager::registeredIDs() const {
-    std::set<Uuid> ids;
-    for (const auto& [id, controller] : windows_) ids.insert(id);
-    return ids;
-}
-
-void BrowserWindowManager::putAway(BrowserWindowController& controller) {
+void PageGroupWindows::putAway(BrowserWindowController& controller) {
     controller.edgeTuck().reset();  // a tucked window's handle goes too
     controller.panel().hide();
     // No longer presented: the auto-reload timer stops and the active tab counts as used now.
     controller.browser().setPresented(false, false);
 }
 
+PageGroupWindows::PageGroupWindows(WindowRegistry& registry, RuntimePublisher& publisher,
+                                   WindowFactory& factory, ApplicationLinks& links, WindowRouter& router,
+                                   WebAppStore& store, PreferencesStore& preferences, WindowHost& host)
+    : registry_(registry),
+      publisher_(publisher),
+      factory_(factory),
+      links_(links),
+      router_(router),
+      store_(store),
+      preferences_(preferences),
+      host_(host) {}
+
 // ---- Capture -------------------------------------------------------------------------------------
 
-std::optional<SceneWindow> BrowserWindowManager::sceneWindow(BrowserWindowController& controller) {
+std::optional<SceneWindow> PageGroupWindows::sceneWindow(BrowserWindowController& controller) {
     const BrowserViewController& browser = controller.browser();
     // Tucked, hidden, minimised and private windows are not part of what is on screen.
     if (!controller.isOnScreen() || !browser.isPersistent()) return std::nullopt;
     CapturedWindow captured;
     captured.record = browser.profile();
-    captured.isSavedWebsite = store.profile(controller.profileID).has_value();
+    captured.isSavedWebsite = store_.profile(controller.profileID).has_value();
     for (const auto& tab : browser.tabs()) captured.tabs.push_back({tab->address(), tab->showsStartPage});
     captured.activeIndex = browser.activeIndex();
     captured.frame = controller.panel().savedFrame();
     return capturedSceneWindow(captured);
 }
 
-std::optional<BrowserScene> BrowserWindowManager::captureScene(const std::string& name) {
-    finishRestore();
-    std::vector<BrowserWindowController*> ordered;
-    for (auto& [id, controller] : windows_) ordered.push_back(controller.get());
-    std::stable_sort(ordered.begin(), ordered.end(),
-                     [](const auto* a, const auto* b) { return a->sequence < b->sequence; });
+std::optional<BrowserScene> PageGroupWindows::captureScene(const std::string& name) {
+    host_.finishRestore();
     BrowserScene scene;
-    for (auto* controller : ordered)
+    for (auto* controller : registry_.inSequence())
         if (auto window = sceneWindow(*controller)) scene.windows.push_back(std::move(*window));
     if (scene.windows.empty()) return std::nullopt;
     scene.id = Uuid::random();
@@ -61,32 +68,32 @@ std::optional<BrowserScene> BrowserWindowManager::captureScene(const std::string
 
 // ---- Opening -------------------------------------------------------------------------------------
 
-void BrowserWindowManager::openScene(const BrowserScene& scene) {
-    finishRestore();
-    if (isResettingWebsiteData) return;
+void PageGroupWindows::openScene(const BrowserScene& scene) {
+    host_.finishRestore();
+    if (host_.isResettingWebsiteData()) return;
     for (const SceneWindow& saved : scene.windows) {
         BrowserWindowController* controller = nullptr;
-        if (auto opened = pageGroups_.openedWindow(scene.id, saved.id, registeredIDs()))
-            controller = window(*opened);
+        if (auto opened = pageGroups_.openedWindow(scene.id, saved.id, registry_.idSet()))
+            controller = registry_.window(*opened);
         if (!controller) {
             std::optional<WebAppProfile> website;
             if (saved.profileID) {
-                website = store.profile(*saved.profileID);
+                website = store_.profile(*saved.profileID);
                 if (!website) {
                     // Set again for every such window; the others still open.
-                    setContinuityError(removedAccountMessage());
+                    publisher_.setContinuityError(removedAccountMessage());
                     continue;
                 }
             }
             WebAppProfile record =
-                sceneWindowRecord(saved, website, preferences.value().readsIsolateNewWindows());
-            if (!website) browsingProfiles[record.id] = record;
+                sceneWindowRecord(saved, website, preferences_.value().readsIsolateNewWindows());
+            if (!website) registry_.setBrowsingProfile(record);
             WindowRequest request;
             request.profile = record;
             request.id = Uuid::random();
             request.dormant = true;
-            controller = &makeWindowController(std::move(request));
-            sceneWindows_.insert(controller->id);
+            controller = &factory_.make(std::move(request));
+            registry_.markSceneWindow(controller->id);
 
             const SceneTabPlan plan = sceneTabPlan(saved);
             BrowserViewController& browser = controller->browser();
@@ -104,43 +111,44 @@ void BrowserWindowManager::openScene(const BrowserScene& scene) {
         FloatingBrowserPanel& panel = controller->panel();
         const Rect current = panel.frame();
         panel.applyFrame(saved.frame, current.width, current.height);
-        releaseLinks(*controller);
+        links_.release(*controller);
         controller->present(true, false, true);
-        lastActiveID = controller->id;
+        registry_.setLastActiveID(controller->id);
     }
-    publishState();
+    publisher_.publishState();
 }
 
 // ---- Focus and hiding ----------------------------------------------------------------------------
 
-void BrowserWindowManager::focusScene(const BrowserScene& scene) {
-    finishRestore();
-    if (isResettingWebsiteData) return;
+void PageGroupWindows::focusScene(const BrowserScene& scene) {
+    host_.finishRestore();
+    if (host_.isResettingWebsiteData()) return;
     std::set<Uuid> onScreen;
-    for (const auto& [id, controller] : windows_)
+    for (const auto& [id, controller] : registry_.windows())
         if (controller->isOnScreen()) onScreen.insert(id);
     pageGroups_.focusBegins(onScreen);
     openScene(scene);
-    for (const Uuid& id : pageGroups_.focusOn(scene.id, registeredIDs()))
-        if (BrowserWindowController* controller = window(id)) putAway(*controller);
-    publishState();
+    for (const Uuid& id : pageGroups_.focusOn(scene.id, registry_.idSet()))
+        if (BrowserWindowController* controller = registry_.window(id)) putAway(*controller);
+    publisher_.publishState();
 }
 
-void BrowserWindowManager::endSceneFocus() {
-    auto end = pageGroups_.endFocus(registeredIDs());
+void PageGroupWindows::endSceneFocus() {
+    auto end = pageGroups_.endFocus(registry_.idSet());
     if (!end) return;
     for (const Uuid& id : end->putAway)
-        if (BrowserWindowController* controller = window(id)) putAway(*controller);
+        if (BrowserWindowController* controller = registry_.window(id)) putAway(*controller);
     for (const Uuid& id : end->present)
-        if (BrowserWindowController* controller = window(id)) controller->present(true, false, true);
-    publishState();
+        if (BrowserWindowController* controller = registry_.window(id))
+            controller->present(true, false, true);
+    publisher_.publishState();
 }
 
-void BrowserWindowManager::hideScene(const Uuid& sceneID) {
-    finishRestore();
+void PageGroupWindows::hideScene(const Uuid& sceneID) {
+    host_.finishRestore();
     for (const Uuid& id : pageGroups_.windowsOf(sceneID))
-        if (BrowserWindowController* controller = window(id)) putAway(*controller);
-    publishState();
+        if (BrowserWindowController* controller = registry_.window(id)) putAway(*controller);
+    publisher_.publishState();
 }
 
 }  // namespace quenlith

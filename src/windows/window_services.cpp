@@ -3,6 +3,8 @@
 
 #include <webkit2/webkit2.h>
 
+#include <algorithm>
+
 #include "browser/engine/website_data_store.hpp"
 #include "browser/engine/website_sessions.hpp"
 #include "browser/view/browser_view_controller.hpp"
@@ -12,46 +14,73 @@
 #include "model/web_app_store.hpp"
 #include "ui/alert.hpp"
 #include "windows/browser_window_controller.hpp"
-#include "windows/browser_window_manager.hpp"
 #include "windows/floating_browser_panel.hpp"
 #include "windows/hot_key_manager.hpp"
+#include "windows/application_links.hpp"
+#include "windows/runtime_publisher.hpp"
+#include "windows/window_factory.hpp"
+#include "windows/window_host.hpp"
+#include "windows/window_registry.hpp"
+#include "windows/window_services.hpp"
+#include "windows/window_shell_hooks.hpp"
 
 namespace quenlith {
 
-void BrowserWindowManager::wireServices(BrowserWindowController& controller, const Uuid& recordID) {
-    std::weak_ptr<BrowserWindowManager*> weak = self_;
+void WindowServices::wire(BrowserWindowController& controller, const Uuid& recordID) {
+    std::weak_ptr<WindowServices*> weak = self_;
     const Uuid windowID = controller.id;
-    auto& services = controller.browser().services;
-    services.menuBarIconState = [weak, windowID, recordID](const std::string& address) {
-        auto manager = weak.lock();
-        return manager && (*manager)->menuBarIconState(windowID, recordID, address);
+    auto& view = controller.browser().services;
+    view.menuBarIconState = [weak, windowID, recordID](const std::string& address) {
+        auto services = weak.lock();
+        return services && (*services)->menuBarIconState(windowID, recordID, address);
     };
-    services.onToggleMenuBarIcon = [weak, windowID, recordID](const std::string& address) {
-        if (auto manager = weak.lock()) (*manager)->toggleMenuBarIcon(windowID, recordID, address);
+    view.onToggleMenuBarIcon = [weak, windowID, recordID](const std::string& address) {
+        if (auto services = weak.lock()) (*services)->toggleMenuBarIcon(windowID, recordID, address);
     };
-    services.networkProfile = [weak, windowID, recordID]() -> std::optional<WebAppProfile> {
-        auto manager = weak.lock();
-        return manager ? (*manager)->networkProfile(windowID, recordID) : std::nullopt;
+    view.networkProfile = [weak, windowID, recordID]() -> std::optional<WebAppProfile> {
+        auto services = weak.lock();
+        return services ? (*services)->networkProfile(windowID, recordID) : std::nullopt;
     };
-    services.onSaveNetwork = [weak](const WebAppProfile& edited) {
-        auto manager = weak.lock();
-        return manager && (*manager)->saveNetwork(edited);
+    view.onSaveNetwork = [weak](const WebAppProfile& edited) {
+        auto services = weak.lock();
+        return services && (*services)->saveNetwork(edited);
     };
-    services.discardProxyCredential = [weak](const std::string& credentialID) {
-        if (auto manager = weak.lock()) (*manager)->discardProxyCredential(credentialID);
+    view.discardProxyCredential = [weak](const std::string& credentialID) {
+        if (auto services = weak.lock()) (*services)->discardProxyCredential(credentialID);
     };
-    services.onSheet = [weak, windowID](BrowserSheet sheet) {
-        auto manager = weak.lock();
-        if (!manager || !(*manager)->onSheet) return;
-        if (auto controller = (*manager)->window(windowID)) (*manager)->onSheet(*controller, sheet);
+    view.onSheet = [weak, windowID](BrowserSheet sheet) {
+        auto self = weak.lock();
+        if (!self || !(*self)->hooks_.onSheet) return;
+        if (auto controller = (*self)->registry_.window(windowID))
+            (*self)->hooks_.onSheet(*controller, sheet);
     };
+}
+
+WindowServices::WindowServices(WindowRegistry& registry, RuntimePublisher& publisher, WindowFactory& factory,
+                               ApplicationLinks& links, WebAppStore& store, PreferencesStore& preferences,
+                               WebsiteSessions& sessions, const WindowShellHooks& hooks, Scheduler& timers,
+                               WindowHost& host)
+    : registry_(registry),
+      publisher_(publisher),
+      factory_(factory),
+      links_(links),
+      store_(store),
+      preferences_(preferences),
+      sessions_(sessions),
+      hooks_(hooks),
+      timers_(timers),
+      host_(host),
+      self_(std::make_shared<WindowServices*>(this)) {}
+
+WindowServices::~WindowServices() {
+    self_.reset();
 }
 
 // ---- Click-through ---------------------------------------------------------------------------
 
-void BrowserWindowManager::toggleClickThrough(BrowserWindowController& controller) {
+void WindowServices::toggleClickThrough(BrowserWindowController& controller) {
     FloatingBrowserPanel& panel = controller.panel();
-    if (!panel.ignoresMouseEvents() && !(hotKeys && hotKeys->isRescueAvailable())) {
+    if (!panel.ignoresMouseEvents() && !(hooks_.hotKeys && hooks_.hotKeys->isRescueAvailable())) {
         presentAlert(localizedString("Click-through unavailable"),
                      localizedString("The recovery shortcut Ctrl+Alt+P could not be registered. Change the "
                                      "conflicting shortcut in the other application first."),
@@ -61,37 +90,38 @@ void BrowserWindowManager::toggleClickThrough(BrowserWindowController& controlle
     const bool ignores = !panel.ignoresMouseEvents();
     panel.setIgnoresMouseEvents(ignores);
     controller.browser().clickThroughEnabled = ignores;
-    if (ignores) showToast(localizedString("Click-through enabled · Ctrl+Alt+P to recover"), controller);
-    publishState();
+    if (ignores)
+        controller.showToast(localizedString("Click-through enabled · Ctrl+Alt+P to recover"), timers_);
+    publisher_.publishState();
 }
 
-void BrowserWindowManager::restoreMouseControl() {
-    for (const auto& [id, controller] : windows_) {
+void WindowServices::restoreMouseControl() {
+    for (const auto& [id, controller] : registry_.windows()) {
         controller->panel().setIgnoresMouseEvents(false);
         controller->browser().clickThroughEnabled = false;
     }
-    publishState();
+    publisher_.publishState();
 }
 
 // ---- Duplicate and other-session windows -------------------------------------------------------
 
-BrowserWindowController* BrowserWindowManager::duplicateWindow(const Uuid& windowID,
-                                                               std::optional<bool> isolated, bool show) {
-    finishRestore();
-    BrowserWindowController* source = window(windowID);
-    if (isResettingWebsiteData || !source) return nullptr;
+BrowserWindowController* WindowServices::duplicateWindow(const Uuid& windowID, std::optional<bool> isolated,
+                                                         bool show) {
+    host_.finishRestore();
+    BrowserWindowController* source = registry_.window(windowID);
+    if (host_.isResettingWebsiteData() || !source) return nullptr;
     BrowserViewController& browser = source->browser();
     const WebAppProfile& record = browser.profile();
     // A window behind a website proxy cannot open in the shared session.
     if (isolated == false && record.siteProxy) return nullptr;
 
-    WebAppProfile copy = record.duplicate(preferences.value(), isolated);
+    WebAppProfile copy = record.duplicate(preferences_.value(), isolated);
     const BrowserTab* active = browser.activeTab();
     if (active && active->showsStartPage) {
         copy.homeURL = "";
         copy.lastURL = std::nullopt;
     }
-    browsingProfiles[copy.id] = copy;
+    registry_.setBrowsingProfile(copy);
 
     WindowRequest request;
     request.profile = copy;
@@ -99,12 +129,12 @@ BrowserWindowController* BrowserWindowManager::duplicateWindow(const Uuid& windo
     if (active && !active->showsStartPage) request.url = active->address();
     // A private window's duplicate is private again, in a temporary session of its own.
     if (!browser.isPersistent()) request.dataStore = WebsiteDataStore::nonPersistent();
-    BrowserWindowController& duplicate = makeWindowController(std::move(request));
+    BrowserWindowController& duplicate = factory_.make(std::move(request));
     if (show) {
         duplicate.present(true, false, true);
-        lastActiveID = duplicate.id;
+        registry_.setLastActiveID(duplicate.id);
     }
-    publishState();
+    publisher_.publishState();
     return &duplicate;
 }
 
@@ -119,15 +149,15 @@ std::optional<WebAppProfile> windowRecord(const BrowserWindowController* control
 
 }  // namespace
 
-bool BrowserWindowManager::menuBarIconState(const Uuid& windowID, const Uuid& recordID,
-                                            const std::string& address) const {
-    auto website = store.profileMatching(address, recordID, windowRecord(window(windowID)));
+bool WindowServices::menuBarIconState(const Uuid& windowID, const Uuid& recordID,
+                                      const std::string& address) const {
+    auto website = store_.profileMatching(address, recordID, windowRecord(registry_.window(windowID)));
     return website && website->menuBarIconEnabled.value_or(false);
 }
 
-void BrowserWindowManager::toggleMenuBarIcon(const Uuid& windowID, const Uuid& recordID,
-                                             const std::string& address) {
-    BrowserWindowController* controller = window(windowID);
+void WindowServices::toggleMenuBarIcon(const Uuid& windowID, const Uuid& recordID,
+                                       const std::string& address) {
+    BrowserWindowController* controller = registry_.window(windowID);
     if (!controller || !controller->browser().isPersistent()) return;
     BrowserViewController& browser = controller->browser();
     const bool wasOn = menuBarIconState(windowID, recordID, address);
@@ -141,55 +171,66 @@ void BrowserWindowManager::toggleMenuBarIcon(const Uuid& windowID, const Uuid& r
     else if (auto host = uriHost(address))
         title = *host;
 
-    if (!store.profileForOpening(!wasOn, address, title, recordID, preferences.value(), browser.profile())) {
+    if (!store_.profileForOpening(!wasOn, address, title, recordID, preferences_.value(),
+                                  browser.profile())) {
         presentAlert(localizedString("Could not save website"),
-                     store.errorMessage().value_or(localizedString("Please try again.")),
+                     store_.errorMessage().value_or(localizedString("Please try again.")),
                      &controller->panel());
         return;
     }
     if (wasOn) {
-        showToast(localizedString("Removed from Tray"), *controller);
+        controller->showToast(localizedString("Removed from Tray"), timers_);
         return;
     }
-    auto website = store.profileMatching(address, recordID, browser.profile());
-    if (website && active && sessions.dataStore(*website) == browser.websiteDataStore()) {
+    auto website = store_.profileMatching(address, recordID, browser.profile());
+    if (website && active && sessions_.dataStore(*website) == browser.websiteDataStore()) {
         // The tab now shows the saved website: its icon brings this tab forward.
-        websiteLinks.targets[website->id] = WebsiteWindowTarget{controller->id, active->id};
-        for (const Uuid& id : websiteLinks.profileIDs(controller->id)) linkedWindows_.erase(id);
-        linkedWindows_.erase(controller->profileID);
-        publishState();
+        publisher_.websiteLinks().targets[website->id] = WebsiteWindowTarget{controller->id, active->id};
+        links_.release(*controller);
+        publisher_.publishState();
     }
-    showToast(localizedString("Added to Tray"), *controller);
+    controller->showToast(localizedString("Added to Tray"), timers_);
 }
 
-// ---- Network sheet -----------------------------------------------------------------------------
+// ---- Network sheet and proxy passwords
+// -----------------------------------------------------------------------------
 
-std::optional<WebAppProfile> BrowserWindowManager::networkProfile(const Uuid& windowID,
-                                                                  const Uuid& recordID) const {
-    BrowserWindowController* controller = window(windowID);
+std::optional<WebAppProfile> WindowServices::networkProfile(const Uuid& windowID,
+                                                            const Uuid& recordID) const {
+    BrowserWindowController* controller = registry_.window(windowID);
     if (!controller) return std::nullopt;
-    if (auto website = store.profile(recordID)) return website;
+    if (auto website = store_.profile(recordID)) return website;
     const BrowserTab* active = controller->browser().activeTab();
     std::optional<std::string> address = active ? active->address() : std::nullopt;
     if (!address) return std::nullopt;
-    return store.profileMatching(*address, recordID, controller->browser().profile());
+    return store_.profileMatching(*address, recordID, controller->browser().profile());
 }
 
-bool BrowserWindowManager::saveNetwork(const WebAppProfile& edited) {
-    auto website = store.profile(edited.id);
+bool WindowServices::saveNetwork(const WebAppProfile& edited) {
+    auto website = store_.profile(edited.id);
     if (!website) return false;
     website->siteProxy = edited.siteProxy;
     website->sessionIdentifier = edited.sessionIdentifier;
     website->isolatedAccount = edited.isolatedAccount;
     website->accountName = edited.accountName;
-    return store.upsert(*website);
+    return store_.upsert(*website);
 }
 
-void BrowserWindowManager::discardProxyCredential(const std::string& credentialID) {
+bool WindowServices::isCredentialInUse(const std::string& credentialID) const {
+    auto uses = [&](const WebAppProfile& profile) {
+        return profile.siteProxy && profile.siteProxy->credentialID == credentialID;
+    };
+    if (std::any_of(store_.profiles().begin(), store_.profiles().end(), uses)) return true;
+    for (const auto& [id, profile] : registry_.browsingProfiles())
+        if (uses(profile)) return true;
+    return hooks_.additionalCredentialUsage && hooks_.additionalCredentialUsage(credentialID);
+}
+
+void WindowServices::discardProxyCredential(const std::string& credentialID) {
     if (isCredentialInUse(credentialID)) return;
-    const auto& proxy = preferences.value().proxy;
+    const auto& proxy = preferences_.value().proxy;
     if (proxy && proxy->credentialID == credentialID) return;
-    if (removeProxyPassword) removeProxyPassword(credentialID);
+    if (hooks_.removeProxyPassword) hooks_.removeProxyPassword(credentialID);
 }
 
 }  // namespace quenlith

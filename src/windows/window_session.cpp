@@ -16,40 +16,88 @@
 #include "model/logging.hpp"
 #include "model/preferences_store.hpp"
 #include "model/web_app_store.hpp"
-#include "windows/active_application_watcher.hpp"
 #include "windows/browser_window_controller.hpp"
-#include "windows/browser_window_manager.hpp"
 #include "windows/floating_browser_panel.hpp"
+#include "windows/application_links.hpp"
+#include "windows/runtime_publisher.hpp"
+#include "windows/session_restore.hpp"
+#include "windows/window_closing.hpp"
+#include "windows/window_factory.hpp"
+#include "windows/window_registry.hpp"
+#include "windows/window_router.hpp"
 
 namespace quenlith {
 
-void BrowserWindowManager::setContinuityError(std::optional<std::string> message) {
-    if (message == continuityError_) return;
-    continuityError_ = std::move(message);
-    if (continuityError_) logError(LogCategory::lifecycle, "Session recovery: " + *continuityError_);
-    changed_.emit();
+std::optional<std::string> snapshotMessage(const Status& result) {
+    if (result) return std::nullopt;
+    const std::string& code = result.error().code;
+    if (code == kSessionTooLarge || code == kSessionEncodingTooLarge) return result.error().message;
+    return localizedString(
+        "Session recovery could not be saved. Check available disk space and folder permissions.");
 }
 
-void BrowserWindowManager::restoreSession(bool incremental) {
+SessionRestore::SessionRestore(WindowRegistry& registry, RuntimePublisher& publisher, WindowFactory& factory,
+                               ApplicationLinks& links, WindowRouter& router, WindowClosing& closing,
+                               WebAppStore& store, PreferencesStore& preferences, WebsiteSessions& sessions,
+                               BrowserSessionPersistence persistence, Scheduler& timers)
+    : registry_(registry),
+      publisher_(publisher),
+      factory_(factory),
+      links_(links),
+      router_(router),
+      closing_(closing),
+      store_(store),
+      preferences_(preferences),
+      sessions_(sessions),
+      persistence_(std::move(persistence)),
+      timers_(timers),
+      startPageWait_(factory, timers),
+      writer_(persistence_,
+              [this](const Status& result) { publisher_.setContinuityError(snapshotMessage(result)); }),
+      self_(std::make_shared<SessionRestore*>(this)) {}
+
+SessionRestore::~SessionRestore() {
+    self_.reset();
+    snapshotTask_.cancel();
+    if (restoreSource_ != 0) g_source_remove(std::exchange(restoreSource_, 0));
+}
+
+void SessionRestore::preferencesChanged() {
+    if (restoring_) {
+        preferencesWhileRestoring_ = true;
+        return;
+    }
+    if (!didRestore_) return;
+    // Every delivery while windows are not restored deletes the saved session again, unless the
+    // value is still the defaults standing in for unreadable preferences.
+    if (preferences_.value().restoreWindows)
+        scheduleSnapshot();
+    else if (preferences_.valueIsKnown())
+        removeSavedSession();
+    links_.reapply();
+}
+
+void SessionRestore::restoreSession(bool incremental) {
     if (didRestore_ || restoring_) {
         finishRestore();
         return;
     }
-    if (!preferences.value().restoreWindows) {
+    if (!preferences_.value().restoreWindows) {
         // Only the person's own choice deletes it: defaults standing in for unreadable
         // preferences leave the session as it is.
-        if (preferences.valueIsKnown()) removeSavedSession();
-    } else if (auto loaded = loadedSession_ ? std::move(*loadedSession_) : sessionPersistence.load(); !loaded) {
+        if (preferences_.valueIsKnown()) removeSavedSession();
+    } else if (auto loaded = loadedSession_ ? std::move(*loadedSession_) : persistence_.load(); !loaded) {
         // The file stays as it is until the user resets session recovery.
         sessionWritable_ = false;
-        setContinuityError(localizedString("The saved session could not be read. Existing website settings are intact."));
+        publisher_.setContinuityError(
+            localizedString("The saved session could not be read. Existing website settings are intact."));
     } else if (const auto& document = loaded.value()) {
         pendingWindows_.assign(document->windows.begin(), document->windows.end());
-        lastActiveID = document->activeWindow;
+        registry_.setLastActiveID(document->activeWindow);
     }
     restoring_ = true;
-    const bool restoreWindows = preferences.value().restoreWindows;
-    for (const auto& website : store.profiles())
+    const bool restoreWindows = preferences_.value().restoreWindows;
+    for (const auto& website : store_.profiles())
         if (website.launchAtStartup || (restoreWindows && website.wasVisible))
             pendingWebsites_.push_back(website.id);
     buildNextWindow();
@@ -57,14 +105,14 @@ void BrowserWindowManager::restoreSession(bool incremental) {
         finishRestore();
         return;
     }
-    if (awaitedPages_.empty()) startRestoreTurns();
+    if (!startPageWait_.waiting()) startRestoreTurns();
 }
 
-bool BrowserWindowManager::owesWindows() const {
+bool SessionRestore::owesWindows() const {
     return !pendingWindows_.empty() || !pendingWebsites_.empty();
 }
 
-bool BrowserWindowManager::buildNextWindow() {
+bool SessionRestore::buildNextWindow() {
     if (!pendingWindows_.empty()) {
         RestorableWindow next = std::move(pendingWindows_.front());
         pendingWindows_.pop_front();
@@ -79,75 +127,37 @@ bool BrowserWindowManager::buildNextWindow() {
     return false;
 }
 
-bool BrowserWindowManager::openAtLaunch(const Uuid& websiteID) {
-    auto website = store.profile(websiteID);
+bool SessionRestore::openAtLaunch(const Uuid& websiteID) {
+    auto website = store_.profile(websiteID);
     if (!website) return false;  // deleted meanwhile
-    if (auto target = linkTarget(*website)) {
-        if (auto controller = window(target->windowID)) {
+    if (auto target = publisher_.linkTarget(*website)) {
+        if (auto controller = registry_.window(target->windowID)) {
             // A website reached only through its visibility at quit stays as the restore left it.
             if (website->launchAtStartup && !controller->isOnScreen() && !controller->isTuckedAway())
                 controller->present(false, false, true);
             return false;
         }
     }
-    makeWindowController(WindowRequest::ownWindow(*website)).present(false, false, true);
+    factory_.make(WindowRequest::ownWindow(*website)).present(false, false, true);
     return true;
 }
 
-void BrowserWindowManager::awaitStartPages() {
-    // The callbacks hold the manager weakly, and are disconnected before their views go.
-    using Weak = std::weak_ptr<BrowserWindowManager*>;
-    auto release = [](gpointer data, GClosure*) { delete static_cast<Weak*>(data); };
-    auto changed = [](WebKitWebView* view, WebKitLoadEvent event, gpointer data) {
-        if (auto manager = static_cast<Weak*>(data)->lock())
-            (*manager)->startPageChanged(view, event == WEBKIT_LOAD_FINISHED);
-    };
-    auto failed = [](WebKitWebView* view, WebKitLoadEvent, gchar*, GError*, gpointer data) -> gboolean {
-        if (auto manager = static_cast<Weak*>(data)->lock()) (*manager)->startPageChanged(view, true);
-        return FALSE;
-    };
-    for (const auto& [id, page] : startPages_) {
-        AwaitedPage awaited{page.webView, {}};
-        awaited.handlers.push_back(g_signal_connect_data(page.webView.get(), "load-changed",
-                                                         G_CALLBACK(+changed), new Weak(self_), release,
-                                                         G_CONNECT_DEFAULT));
-        awaited.handlers.push_back(g_signal_connect_data(page.webView.get(), "load-failed", G_CALLBACK(+failed),
-                                                         new Weak(self_), release, G_CONNECT_DEFAULT));
-        awaitedPages_.push_back(std::move(awaited));
-    }
-    if (awaitedPages_.empty()) return;
-    awaitLimit_ = timers_.schedule(std::chrono::milliseconds(400), [this] { startRestoreTurns(); });
-}
-
-void BrowserWindowManager::startPageChanged(WebKitWebView* view, bool finished) {
-    if (!finished) return;
-    std::erase_if(awaitedPages_, [view](AwaitedPage& page) {
-        if (page.view.get() != view) return false;
-        for (gulong handler : page.handlers) g_signal_handler_disconnect(view, handler);
-        return true;
-    });
-    if (awaitedPages_.empty()) startRestoreTurns();
-}
-
-void BrowserWindowManager::startRestoreTurns() {
-    awaitLimit_.cancel();
-    for (auto& page : awaitedPages_)
-        for (gulong handler : page.handlers) g_signal_handler_disconnect(page.view.get(), handler);
-    awaitedPages_.clear();
+void SessionRestore::startRestoreTurns() {
+    startPageWait_.end();
     if (!restoring_ || !owesWindows() || restoreSource_ != 0) return;
     // Below the web processes' messages and the first window's drawing; the callback holds the
-    // manager weakly.
+    // restore weakly.
     restoreSource_ = g_idle_add_full(
         G_PRIORITY_DEFAULT_IDLE,
         [](gpointer data) -> gboolean {
-            auto manager = static_cast<std::weak_ptr<BrowserWindowManager*>*>(data)->lock();
-            return manager && (*manager)->restoreTurn() ? G_SOURCE_CONTINUE : G_SOURCE_REMOVE;
+            auto restore = static_cast<std::weak_ptr<SessionRestore*>*>(data)->lock();
+            return restore && (*restore)->restoreTurn() ? G_SOURCE_CONTINUE : G_SOURCE_REMOVE;
         },
-        new std::weak_ptr<BrowserWindowManager*>(self_),
-        [](gpointer data) { delete static_cast<std::weak_ptr<BrowserWindowManager*>*>(data); });
+        new std::weak_ptr<SessionRestore*>(self_),
+        [](gpointer data) { delete static_cast<std::weak_ptr<SessionRestore*>*>(data); });
 }
 
-bool BrowserWindowManager::restoreTurn() {
+bool SessionRestore::restoreTurn() {
     if (restoring_) buildNextWindow();
     if (restoring_ && owesWindows()) return true;
     restoreSource_ = 0;
@@ -155,7 +165,7 @@ bool BrowserWindowManager::restoreTurn() {
     return false;
 }
 
-void BrowserWindowManager::finishRestore() {
+void SessionRestore::finishRestore() {
     if (!restoring_) return;
     if (restoreSource_ != 0) g_source_remove(std::exchange(restoreSource_, 0));
     // A request made while a window is being built finds the rest built by this loop.
@@ -164,36 +174,37 @@ void BrowserWindowManager::finishRestore() {
     if (!restoring_) return;
     restoring_ = false;
     // A page asked for early that no window took (its website went meanwhile) stops loading.
-    startPages_.clear();
+    factory_.dropStartPages();
     loadedSession_.reset();
-    publishState();
+    publisher_.publishState();
     didRestore_ = true;
     scheduleSnapshot();
     // Links apply from launch, for the application in front now.
-    if (activeApplications_) linkFollower_.applicationDidActivate(activeApplications_->current());
+    links_.followFrontApplication();
     // A change of the preferences delivered meanwhile (windows no longer restored) applies now.
     if (std::exchange(preferencesWhileRestoring_, false)) preferencesChanged();
 }
 
-void BrowserWindowManager::requestStartPages() {
+void SessionRestore::requestStartPages() {
     if (didRestore_ || loadedSession_) return;
     askForStartPages();
-    awaitStartPages();
+    startPageWait_.begin([this] { startRestoreTurns(); });
 }
 
-void BrowserWindowManager::askForStartPages() {
-    const bool restoreWindows = preferences.value().restoreWindows;
+void SessionRestore::askForStartPages() {
+    const bool restoreWindows = preferences_.value().restoreWindows;
     bool restoresWindows = false;
     if (restoreWindows) {
-        loadedSession_ = sessionPersistence.load();
+        loadedSession_ = persistence_.load();
         const auto& loaded = *loadedSession_;
         // The same choices as restoreWindow: a shown window wakes its selected tab unless it slept.
         for (const auto& saved : loaded && *loaded ? (*loaded)->windows : std::vector<RestorableWindow>{}) {
-            auto record = saved.savedProfileID ? store.profile(*saved.savedProfileID) : saved.temporaryProfile;
+            auto record =
+                saved.savedProfileID ? store_.profile(*saved.savedProfileID) : saved.temporaryProfile;
             if (!record) continue;
             restoresWindows = true;
             const auto plans = restoredTabPlans(saved.tabs);
-            if (!saved.visible || plans.empty() || startPages_.contains(saved.id)) continue;
+            if (!saved.visible || plans.empty() || factory_.startPages().contains(saved.id)) continue;
             auto last = static_cast<std::int64_t>(saved.tabs.size()) - 1;
             if (saved.tabs[std::clamp<std::int64_t>(saved.selected, 0, last)].sleeping) continue;
             const auto& plan = plans[restoredSelection(saved.selected, plans.size())];
@@ -203,13 +214,13 @@ void BrowserWindowManager::askForStartPages() {
     // Which websites still need a window of their own is known only once restored windows exist.
     if (restoresWindows) return;
     std::vector<RuntimeWindow> opened;
-    for (const auto& website : store.profiles()) {
+    for (const auto& website : store_.profiles()) {
         if (!website.launchAtStartup && !(restoreWindows && website.wasVisible)) continue;
         auto address = initialTabAddress(website, false, false, std::nullopt);
         if (!address) continue;
         // A website shown by the window of one before it (same store, same site) gets no window.
-        const auto identifier = sessions.storeIdentifier(website);
-        if (websiteLinks.target(website, identifier, opened)) continue;
+        const auto identifier = sessions_.storeIdentifier(website);
+        if (publisher_.websiteLinks().target(website, identifier, opened)) continue;
         RuntimeWindow window{.id = website.id, .sequence = static_cast<int>(opened.size()) + 1};
         window.tabs.push_back(RuntimeTab{.id = Uuid::random(), .url = address, .isSelected = true});
         window.profileID = website.id;
@@ -219,41 +230,42 @@ void BrowserWindowManager::askForStartPages() {
     }
 }
 
-void BrowserWindowManager::requestStartPage(const Uuid& windowID, const WebAppProfile& website,
-                                            const std::string& address) {
-    auto dataStore = sessions.dataStore(website);
-    auto webView = WebViewFactory::makeWebView(dataStore, std::nullopt, website.customUserAgent, &sessions);
+void SessionRestore::requestStartPage(const Uuid& windowID, const WebAppProfile& website,
+                                      const std::string& address) {
+    auto dataStore = sessions_.dataStore(website);
+    auto webView = WebViewFactory::makeWebView(dataStore, std::nullopt, website.customUserAgent, &sessions_);
     webkit_web_view_load_uri(webView.get(), address.c_str());
-    startPages_[windowID] = StartPage{address, std::move(dataStore), std::move(webView)};
+    factory_.keepStartPage(windowID, StartPage{address, std::move(dataStore), std::move(webView)});
 }
 
-void BrowserWindowManager::restoreWindow(const RestorableWindow& saved) {
+void SessionRestore::restoreWindow(const RestorableWindow& saved) {
     std::optional<WebAppProfile> record;
     if (saved.savedProfileID) {
-        record = store.profile(*saved.savedProfileID);
+        record = store_.profile(*saved.savedProfileID);
     } else if (saved.temporaryProfile) {
         record = *saved.temporaryProfile;
-        browsingProfiles[record->id] = *record;
+        registry_.setBrowsingProfile(*record);
     }
     if (!record) return;  // its website was deleted
-    if (saved.isMainBrowser) browserID = saved.id;
-    if (window(saved.id)) return;
+    if (saved.isMainBrowser) registry_.setBrowserID(saved.id);
+    if (registry_.window(saved.id)) return;
 
     WindowRequest request;
     request.profile = *record;
     request.id = saved.id;
     request.dormant = true;
-    BrowserWindowController& controller = makeWindowController(std::move(request));
+    BrowserWindowController& controller = factory_.make(std::move(request));
     BrowserViewController& browser = controller.browser();
     browser.restoreTabs(saved.tabs, saved.selected);
 
     if (saved.websiteLinks) {
         const auto& tabs = browser.tabs();
         for (const auto& link : *saved.websiteLinks) {
-            auto website = store.profile(link.profileID);
+            auto website = store_.profile(link.profileID);
             if (!website || link.tabIndex < 0 || link.tabIndex >= static_cast<std::int64_t>(tabs.size())) continue;
-            if (sessions.dataStore(*website) != browser.websiteDataStore()) continue;
-            websiteLinks.targets[website->id] = WebsiteWindowTarget{controller.id, tabs[link.tabIndex]->id};
+            if (sessions_.dataStore(*website) != browser.websiteDataStore()) continue;
+            publisher_.websiteLinks().targets[website->id] =
+                WebsiteWindowTarget{controller.id, tabs[link.tabIndex]->id};
         }
     }
 
@@ -276,19 +288,20 @@ void BrowserWindowManager::restoreWindow(const RestorableWindow& saved) {
     }
 }
 
-void BrowserWindowManager::scheduleSnapshot() {
-    if (!didRestore_ || shuttingDown_ || isResettingWebsiteData || !preferences.value().restoreWindows) return;
-    // The task belongs to the manager: destroying the manager cancels it.
+void SessionRestore::scheduleSnapshot() {
+    if (!didRestore_ || shuttingDown_ || resettingWebsiteData_ || !preferences_.value().restoreWindows)
+        return;
+    // The task belongs to the restore: destroying it cancels the task.
     snapshotTask_ = timers_.schedule(kSnapshotDelay, [this] { writeSnapshot(); });
 }
 
-std::optional<RestorableWindow> BrowserWindowManager::restorableWindow(BrowserWindowController& controller) {
+std::optional<RestorableWindow> SessionRestore::restorableWindow(BrowserWindowController& controller) {
     BrowserViewController& browser = controller.browser();
     // Private windows, and every other window on a store that keeps nothing, are never saved.
     if (!browser.isPersistent()) return std::nullopt;
     RestorableWindow result;
     result.id = controller.id;
-    if (store.profile(controller.profileID))
+    if (store_.profile(controller.profileID))
         result.savedProfileID = controller.profileID;
     else
         result.temporaryProfile = browser.profile();
@@ -298,77 +311,63 @@ std::optional<RestorableWindow> BrowserWindowManager::restorableWindow(BrowserWi
     result.visible = controller.isOnScreen();
     result.minimized = controller.isMinimized();
     result.edge = controller.edgeTuck().edge();
-    result.isMainBrowser = controller.id == browserID;
+    result.isMainBrowser = controller.id == registry_.browserID();
     std::vector<Uuid> tabIDs;
     for (const auto& tab : browser.tabs()) tabIDs.push_back(tab->id);
-    auto links = websiteLinks.restorableLinks(controller.id, tabIDs);
+    auto links = publisher_.websiteLinks().restorableLinks(controller.id, tabIDs);
     if (!links.empty()) result.websiteLinks = std::move(links);
     return result;
 }
 
-void BrowserWindowManager::writeSnapshot(bool immediately) {
+void SessionRestore::writeSnapshot(bool immediately) {
     snapshotTask_.cancel();
-    if (!preferences.value().restoreWindows || !sessionWritable_) return;
-    std::vector<BrowserWindowController*> ordered;
-    for (auto& [id, controller] : windows_) ordered.push_back(controller.get());
-    std::stable_sort(ordered.begin(), ordered.end(),
-                     [](const auto* a, const auto* b) { return a->sequence < b->sequence; });
+    if (!preferences_.value().restoreWindows || !sessionWritable_) return;
     BrowserSessionDocument document;
-    for (auto* controller : ordered)
+    for (auto* controller : registry_.inSequence())
         if (auto record = restorableWindow(*controller)) document.windows.push_back(std::move(*record));
-    document.activeWindow = lastActiveID;
+    document.activeWindow = registry_.lastActiveID();
     if (!immediately) {
-        sessionWriter_.writeLater(std::move(document));
+        writer_.writeLater(std::move(document));
         return;
     }
-    Status result = sessionWriter_.exclusive(
+    Status result = writer_.exclusive(
         [&document](const BrowserSessionPersistence& persistence) { return persistence.save(document); });
-    setContinuityError(snapshotMessage(result));
+    publisher_.setContinuityError(snapshotMessage(result));
 }
 
-bool BrowserWindowManager::removeSavedSession() {
+bool SessionRestore::removeSavedSession() {
     snapshotTask_.cancel();
     // A write in flight finishes first, so it cannot bring the file back afterwards.
-    Status removed = sessionWriter_.exclusive(
+    Status removed = writer_.exclusive(
         [](const BrowserSessionPersistence& persistence) { return persistence.removeFiles(); });
     if (removed) {
         sessionWritable_ = true;
-        setContinuityError(std::nullopt);
+        publisher_.setContinuityError(std::nullopt);
     } else {
-        setContinuityError(localizedString("The saved session could not be removed. Check folder permissions."));
+        publisher_.setContinuityError(
+            localizedString("The saved session could not be removed. Check folder permissions."));
     }
     return static_cast<bool>(removed);
 }
 
-void BrowserWindowManager::closeAllAndForgetSession() {
+void SessionRestore::closeAllAndForgetSession() {
     finishRestore();
-    isResettingWebsiteData = true;
+    resettingWebsiteData_ = true;
     snapshotTask_.cancel();
-    linkFollower_.cancel();
-    hideAll();
-    std::vector<Uuid> ids;
-    for (const auto& [id, controller] : windows_) ids.push_back(id);
-    for (const Uuid& id : ids) close(id);
+    links_.cancel();
+    router_.hideAll();
+    for (const Uuid& id : registry_.ids()) closing_.close(id);
     removeSavedSession();
 }
 
-void BrowserWindowManager::shutdown() {
+bool SessionRestore::beginShutdown() {
     finishRestore();
     startRestoreTurns();  // stops waiting for the start pages
-    if (shuttingDown_) return;
+    if (shuttingDown_) return false;
     // The final snapshot, at once and while every window still exists.
     writeSnapshot(true);
     shuttingDown_ = true;
-    linkFollower_.cancel();
-    sleepTimer_.cancel();
-    firstDelivery_.cancel();
-    for (auto& [id, controller] : windows_) {
-        controller->saveFrame();
-        controller->tearDown();
-    }
-    windows_.clear();
-    runtime_.update({});
-    store.save();
+    return true;
 }
 
 }  // namespace quenlith

@@ -143,17 +143,16 @@ int XKeyGrabber::filter(GdkXEvent* xevent, GdkEvent*, void* data) {
                              [&](const auto& entry) { return entry.second == pressed; });
     if (held == self->held_.end()) return GDK_FILTER_CONTINUE;
     if (std::exchange(self->keyDown_, keycode) == keycode) return GDK_FILTER_REMOVE;  // a repeat
-    if (self->onPress) {
-        const ShortcutConfiguration shortcut = held->first;
-        self->onPress(shortcut, static_cast<std::uint32_t>(event->xkey.time));
-    }
+    // A copy: the press may release the combination.
+    const ShortcutConfiguration shortcut = held->first;
+    self->reportPress(shortcut, static_cast<std::uint32_t>(event->xkey.time));
     return GDK_FILTER_REMOVE;
 }
 
 void XKeyGrabber::keysChanged(GdkKeymap*, void* data) {
     auto* self = static_cast<XKeyGrabber*>(data);
     self->readModifierRoles();
-    if (self->onMappingChange) self->onMappingChange();
+    self->reportMappingChange();
 }
 
 }  // namespace quenlith

@@ -17,7 +17,7 @@ namespace quenlith {
 // Key grabs on the X root window of GDK's default display. Each combination is grabbed with its
 // four lock states; a refusal (another client holds it) is caught with GDK's X error trap.
 // Presses come through a GDK event filter and never reach GDK. When the keyboard mapping changes,
-// the modifier roles are read again and onMappingChange asks for the grabs to be made again.
+// the modifier roles are read again and the mapping-change report asks for the grabs to be made again.
 // Releases every grab and removes its filter when destroyed. Main thread only.
 class XKeyGrabber final : public KeyGrabber {
 public:

@@ -14,6 +14,9 @@
 #include "model/json_coding.hpp"
 #include "model/library_file.hpp"
 #include "model/sample_records.hpp"
+#include "windows/session_restore.hpp"
+#include "windows/window_registry.hpp"
+#include "windows/window_router.hpp"
 
 namespace quenlith {
 namespace {
@@ -42,14 +45,15 @@ TEST_F(AppEnvironmentTest, LoadsTheStoresAndHandsThemToTheWindowManager) {
     EXPECT_TRUE(environment->store.writable());
     EXPECT_TRUE(environment->library.writable());
     BrowserWindowManager& windows = environment->windows();
-    EXPECT_EQ(windows.sessionPersistence.fileURL(), applicationDataDirectory() + "/session-v1.json");
-    EXPECT_TRUE(windows.windows().empty()) << "no window before the application starts the manager";
+    EXPECT_EQ(windows.session().persistence().fileURL(), applicationDataDirectory() + "/session-v1.json");
+    EXPECT_TRUE(windows.registry().windows().empty())
+        << "no window before the application starts the manager";
 
     // A website that does not open at start gets its own store, behind its proxy, when it opens.
     const std::string folder = applicationDataDirectory() + "/WebsiteData/" + later.sessionIdentifier->string();
-    windows.restoreSession();
+    windows.session().restoreSession();
     EXPECT_FALSE(files::pathExists(folder));
-    auto* opened = windows.showProfile(later.id);
+    auto* opened = windows.routing().showProfile(later.id);
     ASSERT_NE(opened, nullptr);
     auto store = opened->browser().websiteDataStore();
     EXPECT_TRUE(files::pathExists(folder));
@@ -64,8 +68,8 @@ TEST_F(AppEnvironmentTest, AnUnreadableWebsitesFileMakesTheStoreReadOnly) {
     start();
     EXPECT_FALSE(environment->store.writable());
     ASSERT_TRUE(environment->store.errorMessage());
-    environment->windows().restoreSession();
-    EXPECT_TRUE(environment->windows().windows().empty());
+    environment->windows().session().restoreSession();
+    EXPECT_TRUE(environment->windows().registry().windows().empty());
 }
 
 // History visits only with history on and never for sign-in addresses, proxy credentials the
@@ -73,7 +77,8 @@ TEST_F(AppEnvironmentTest, AnUnreadableWebsitesFileMakesTheStoreReadOnly) {
 TEST_F(AppEnvironmentTest, AnswersTheWindowManagersCallbacks) {
     start();
     BrowserWindowManager& windows = environment->windows();
-    ASSERT_TRUE(windows.onVisit && windows.additionalCredentialUsage && windows.onPinSuggestion);
+    ASSERT_TRUE(windows.hooks().onVisit && windows.hooks().additionalCredentialUsage &&
+                windows.hooks().onPinSuggestion);
     const auto& history = environment->library.document().history;
     const std::tuple<std::optional<bool>, std::string, bool> cases[] = {  // history on, address, kept
         {false, "https://example.com/off", false},
@@ -84,7 +89,7 @@ TEST_F(AppEnvironmentTest, AnswersTheWindowManagersCallbacks) {
     };
     for (const auto& [enabled, address, recorded] : cases) {
         environment->preferences.update([&](AppPreferences& p) { p.historyEnabled = enabled; });
-        windows.onVisit(address, "A page");
+        windows.hooks().onVisit(address, "A page");
         EXPECT_EQ(!history.empty() && history[0].address == address && history[0].title == "A page", recorded)
             << address;
     }
@@ -99,12 +104,12 @@ TEST_F(AppEnvironmentTest, AnswersTheWindowManagersCallbacks) {
         document.clips.push_back(clip);
         document.scenes.push_back(scene);
     })) << environment->library.errorMessage().value_or("");
-    EXPECT_TRUE(windows.additionalCredentialUsage("clip-credential"));
-    EXPECT_TRUE(windows.additionalCredentialUsage("scene-credential"));
-    EXPECT_FALSE(windows.additionalCredentialUsage("unused-credential"));
+    EXPECT_TRUE(windows.hooks().additionalCredentialUsage("clip-credential"));
+    EXPECT_TRUE(windows.hooks().additionalCredentialUsage("scene-credential"));
+    EXPECT_FALSE(windows.hooks().additionalCredentialUsage("unused-credential"));
 
     const SuggestedWebsite& suggestion = SuggestedWebsite::all().front();
-    windows.onPinSuggestion(suggestion);
+    windows.hooks().onPinSuggestion(suggestion);
     ASSERT_EQ(environment->store.profiles().size(), 1u);
     EXPECT_TRUE(WebAppStore::sharesHomeSite(environment->store.profiles()[0], suggestion.address));
 }
@@ -148,7 +153,7 @@ TEST_F(AppEnvironmentTest, DefaultsStandingInForUnreadableSettingsKeepTheSavedSe
     const std::string settings = R"({"preferences.v1": {"restoreWindows": fal)";
     test::writeFile(settingsFilePath(), settings);
     start();
-    environment->windows().restoreSession();
+    environment->windows().session().restoreSession();
     bool announced = false;
     sigc::connection heard = environment->preferences.signal_changed().connect([&] { announced = true; });
     environment->preferences.setLanguage(InterfaceLanguage::english);
@@ -185,7 +190,7 @@ TEST_F(AppEnvironmentTest, AFailedHistoryWriteIsToldAndTheVisitsGoWithTheNextWri
     auto visit = [&](const std::string& page, bool diskFull) {
         std::optional<test::FileSizeLimit> full;
         if (diskFull) full.emplace(16);
-        environment->windows().onVisit("https://example.com/" + page, page);
+        environment->windows().hooks().onVisit("https://example.com/" + page, page);
         timers.advance(LibraryStore::kSaveDelay);
         ASSERT_TRUE(spinUntil([&] { return !library.hasPendingSave(); }));
         timers.runDue();  // the store's announcement
@@ -230,9 +235,10 @@ TEST(AppDelegateTest, StartsTheWindowManagerAndStopsInOrder) {
     launched.finishLaunching();
     EXPECT_EQ(launched.environment.get(), first) << "launching runs once";
     BrowserWindowManager& windows = launched.environment->windows();
-    EXPECT_EQ(windows.window(alpha.id), nullptr) << "windows are built once the main loop has turned";
+    EXPECT_EQ(windows.registry().window(alpha.id), nullptr)
+        << "windows are built once the main loop has turned";
     ASSERT_TRUE(spinUntil([&] { return launched.hasLaunched(); }));
-    auto* window = windows.window(alpha.id);
+    auto* window = windows.registry().window(alpha.id);
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->panel().get_visible());
     EXPECT_TRUE(spinUntil([&] { return server.requestCount("/alpha") == 1; }));
@@ -245,8 +251,8 @@ TEST(AppDelegateTest, StartsTheWindowManagerAndStopsInOrder) {
     auto library = readLibraryFile(defaultLibraryFilePath());
     ASSERT_TRUE(library.ok() && !library->history.empty()) << "the waiting visit is written at termination";
     EXPECT_EQ(library->history[0].address, "https://example.com/last");
-    EXPECT_TRUE(windows.shuttingDown());
-    EXPECT_TRUE(windows.windows().empty());
+    EXPECT_TRUE(windows.session().shuttingDown());
+    EXPECT_TRUE(windows.registry().windows().empty());
     const auto saved = ProfilePersistence(defaultProfilesFilePath()).load().value();
     ASSERT_TRUE(saved.size() == 1 && saved[0].windowFrame) << "the last frame is saved at termination";
     EXPECT_EQ(rect(*saved[0].windowFrame), shown);

@@ -4,6 +4,7 @@
 // scenarios add (the one application object of the process, key presses through GTK's dispatch),
 // and the checks the windows' scenarios share.
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -27,9 +28,19 @@
 #include "support/main_loop.hpp"
 #include "support/temp_environment.hpp"
 #include "support/test_http_server.hpp"
+#include "windows/application_links.hpp"
 #include "windows/browser_window_controller.hpp"
 #include "windows/browser_window_manager.hpp"
 #include "windows/floating_browser_panel.hpp"
+#include "windows/page_group_windows.hpp"
+#include "windows/runtime_publisher.hpp"
+#include "windows/session_restore.hpp"
+#include "windows/tab_sleep_scheduler.hpp"
+#include "windows/window_closing.hpp"
+#include "windows/window_factory.hpp"
+#include "windows/window_registry.hpp"
+#include "windows/window_router.hpp"
+#include "windows/window_services.hpp"
 
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"  // records name the fields that matter
 
@@ -85,8 +96,10 @@ inline std::vector<std::string> drawnTexts(Gtk::Widget& widget) {
     return texts;
 }
 
-// A key press as a window gets it from the display, through GTK's own event dispatch.
-inline void pressKey(Gtk::Window& window, const char* name, unsigned modifiers = 0) {
+// A key press as a window gets it from the display, through GTK's own event dispatch; `time` is the
+// press's X time (a person's key carries the server's time, newer than any earlier input).
+inline void pressKey(Gtk::Window& window, const char* name, unsigned modifiers = 0,
+                     std::uint32_t time = GDK_CURRENT_TIME) {
     GdkDisplay* display = gdk_display_get_default();
     const guint keyval = gdk_keyval_from_name(name);
     GdkKeymapKey* keys = nullptr;
@@ -96,6 +109,7 @@ inline void pressKey(Gtk::Window& window, const char* name, unsigned modifiers =
     event->key.window = GDK_WINDOW(g_object_ref(window.get_window()->gobj()));
     event->key.state = modifiers;
     event->key.keyval = keyval;
+    event->key.time = time;
     event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
     event->key.group = static_cast<guint8>(keys[0].group);
     g_free(keys);
@@ -147,7 +161,9 @@ protected:
         ASSERT_TRUE(application->is_registered());
         environment = std::make_unique<AppEnvironment>(sessions);
         menu = std::make_unique<MainMenu>(*application.operator->(), *environment, MainMenu::Links{});
-        environment->windows().onWindowBuilt = [this](BrowserWindowController& c) { menu->attach(c.panel()); };
+        WindowShellHooks hooks = environment->windows().hooks();
+        hooks.onWindowBuilt = [this](BrowserWindowController& c) { menu->attach(c.panel()); };
+        environment->windows().setHooks(std::move(hooks));
         environment->auxiliaryWindows().onWindowBuilt = [this](Gtk::Window& window) { menu->attach(window); };
     }
 

@@ -3,6 +3,7 @@
 #include <gdkmm/monitor.h>
 #include <gtkmm/checkmenuitem.h>
 #include <gtkmm/menu.h>
+#include <gtkmm/menubutton.h>
 #include <webkit2/webkit2.h>
 
 #include "app/app_fixture.hpp"
@@ -20,6 +21,10 @@
 #include "support/granting_key_grabber.hpp"
 #include "support/keyring_daemon.hpp"
 #include "support/proxy_servers.hpp"
+#include "support/user_input_time.hpp"
+#include "windows/window_closing.hpp"
+#include "windows/window_registry.hpp"
+#include "windows/window_router.hpp"
 
 #include <gdk/gdkx.h>  // after gtkmm: Xlib defines macros gtkmm uses as names
 
@@ -56,7 +61,7 @@ protected:
         if (!environment) launch();
         WebAppProfile website{.name = "Site", .homeURL = server.url(path)};
         EXPECT_TRUE(environment->store.upsert(website));
-        BrowserWindowController& window = *environment->windows().showProfile(website.id);
+        BrowserWindowController& window = *environment->windows().routing().showProfile(website.id);
         EXPECT_TRUE(spinUntil([&] {
             BrowserTab* tab = window.browser().activeTab();
             return tab && webkit_web_view_get_uri(tab->webView()) && !tab->isLoading() &&
@@ -78,15 +83,25 @@ TEST_F(BrowserSheetsTest, WindowSettingsAndUserAgentApplyOnSaveAndAreSavedToTheW
     const std::string engineDefault = lastAgent();
     EXPECT_TRUE(browser.toolbar.more.get_mapped());
     // The title bar's button builds the menu and pops it up, from the keyboard with its first item
-    // highlighted. Whether it maps depends on a pointer grab, which another test process on the
-    // same display may hold, so only the menu is checked.
+    // that acts highlighted: not the main menu's, whose submenu would take the arrows. Whether it
+    // maps depends on a pointer grab, which another test process on the same display may hold, so
+    // only the menu is checked.
+    // With the main menu's button, as the application gives it; in the narrow window its item leads.
+    auto mainMenu = Gio::Menu::create();
+    mainMenu->append("Settings", "app.settings");
+    auto* mainMenuButton = Gtk::manage(new Gtk::MenuButton());
+    mainMenuButton->set_menu_model(mainMenu);
+    browser.toolbar.setMainMenuButton(*mainMenuButton, {});
+    ASSERT_TRUE(spinUntil([&] { return browser.toolbar.mainMenuInMenu(); }));
     browser.toolbar.more.grab_focus();
     test::pressKey(window.panel(), "Return");
     EXPECT_TRUE(spinUntil([] {
         for (Gtk::Window* shown : Gtk::Window::list_toplevels())
             if (auto* menu = dynamic_cast<Gtk::Menu*>(shown->get_child());
                 menu && !menu->get_children().empty()) {
-                EXPECT_NE(gtk_menu_shell_get_selected_item(GTK_MENU_SHELL(menu->gobj())), nullptr);
+                GtkWidget* selected = gtk_menu_shell_get_selected_item(GTK_MENU_SHELL(menu->gobj()));
+                EXPECT_NE(selected, nullptr);
+                if (selected) EXPECT_EQ(gtk_menu_item_get_submenu(GTK_MENU_ITEM(selected)), nullptr);
                 return menu->popdown(), true;
             }
         return false;
@@ -149,8 +164,10 @@ TEST_F(BrowserSheetsTest, WindowSettingsAndUserAgentApplyOnSaveAndAreSavedToTheW
     ASSERT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(window) == nullptr; }));
     browser.showUserAgentSheet();
     const Uuid id = window.id;
-    environment->windows().close(id);
-    EXPECT_TRUE(spinUntil([&] { return !environment->browserSheets().sheet(id) && !environment->windows().window(id); }));
+    environment->windows().closing().close(id);
+    EXPECT_TRUE(spinUntil([&] {
+        return !environment->browserSheets().sheet(id) && !environment->windows().registry().window(id);
+    }));
 }
 
 // A screen reader's walk of a website's window and of each of its sheets (the proxy sheet with its
@@ -171,6 +188,28 @@ TEST_F(BrowserSheetsTest, TheWindowAndItsSheetsReadWithANameForEveryControl) {
         EXPECT_THAT(test::accessibilityProblems(*shown), testing::IsEmpty()) << G_OBJECT_TYPE_NAME(shown->gobj());
         shown->response(Gtk::RESPONSE_CANCEL);
         ASSERT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(window) == nullptr; }));
+    }
+}
+
+// A sheet opened from a website's window and closed with Escape gives the focus back to that window,
+// where the next key goes.
+TEST_F(BrowserSheetsTest, EscapeClosesASheetAndGivesTheFocusBackToItsWindow) {
+    server.page("/page", "<title>Page</title>");
+    BrowserWindowController& window = open("/page");
+    FloatingBrowserPanel& panel = window.panel();
+    for (auto show : {&BrowserViewController::showUserAgentSheet, &BrowserViewController::showProxySheet}) {
+        // Tests running beside this one on the same display may take the focus: ask again until held.
+        ASSERT_TRUE(spinUntil([&] {
+            if (!panel.is_active()) panel.present();
+            return panel.is_active();
+        }));
+        (window.browser().*show)();
+        Gtk::Dialog* shown = sheet<Gtk::Dialog>(window);
+        ASSERT_NE(shown, nullptr);
+        ASSERT_TRUE(spinUntil([&] { return shown->is_active(); }));
+        test::pressKey(*shown, "Escape", 0, test::userInputNow(*shown));
+        EXPECT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(window) == nullptr && panel.is_active(); }))
+            << G_OBJECT_TYPE_NAME(shown->gobj());
     }
 }
 
@@ -195,7 +234,7 @@ TEST_F(BrowserSheetsTest, ProxySheetMovesTheWebsiteOntoAnAuthenticatedProxyAndBa
 
     // The next launch takes the website's new route.
     launch();
-    window = environment->windows().showProfile(websiteID);
+    window = environment->windows().routing().showProfile(websiteID);
     ASSERT_TRUE(spinUntil([&] { return server.requestCount("/proxied") == 2; }));
     EXPECT_TRUE(tinyproxy.sawRequestFor(target)) << tinyproxy.log();
 

@@ -14,6 +14,8 @@
 #include "library/read_later_pane.hpp"
 #include "model/preferences_store.hpp"
 #include "support/accessibility_walk.hpp"
+#include "windows/window_registry.hpp"
+#include "windows/window_router.hpp"
 
 namespace quenlith {
 namespace {
@@ -169,7 +171,7 @@ TEST_F(LibraryWindowTest, EverySectionReadsWithANameForEveryControl) {
 TEST_F(LibraryWindowTest, SavePageTakesTheSelectionAndWritesTheLibrary) {
     server.page("/article", "<!doctype html><title>Article</title><p id=p>Quoted passage</p><p>rest</p>"
                             "<script>getSelection().selectAllChildren(document.getElementById('p'))</script>");
-    BrowserViewController* browser = environment->windows().open(server.url("/article"));
+    BrowserViewController* browser = environment->windows().routing().open(server.url("/article"));
     ASSERT_TRUE(browser);
     ASSERT_TRUE(spinUntil([&] {
         BrowserTab* tab = browser->activeTab();
@@ -202,7 +204,7 @@ TEST_F(LibraryWindowTest, ContinueReadingRestoresThePosition) {
     window.readLaterPane().continueReading(window.readLaterPane().shownClips().front());
 
     BrowserViewController& browser =
-        environment->windows().window(environment->windows().browserID)->browser();
+        environment->windows().registry().window(environment->windows().registry().browserID())->browser();
     // Asks the page again after each answer until the position is there.
     std::optional<double> fraction;
     bool asking = false;

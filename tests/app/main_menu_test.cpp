@@ -9,6 +9,9 @@
 #include "app/app_fixture.hpp"
 #include "browser/view/browser_view_controller.hpp"
 #include "ui/alert.hpp"
+#include "windows/session_restore.hpp"
+#include "windows/window_registry.hpp"
+#include "windows/window_router.hpp"
 
 namespace quenlith {
 namespace {
@@ -35,9 +38,9 @@ protected:
 
     // Opens the page in the main browser window, makes it the key window and waits for the page.
     BrowserWindowController& openKeyWindow(const std::string& path) {
-        environment->windows().open(server.url(path));
+        environment->windows().routing().open(server.url(path));
         BrowserWindowController& controller =
-            *environment->windows().window(environment->windows().browserID);
+            *environment->windows().registry().window(environment->windows().registry().browserID());
         // Tests running beside this one on the same display may take the focus: ask again until held.
         EXPECT_TRUE(spinUntil([&] {
             if (!controller.panel().is_active()) controller.panel().present();
@@ -258,9 +261,9 @@ TEST_F(MainMenuTest, ReadLaterKeepsTheReadingPositionOfAScrolledPage) {
 
     // A private page is refused, said on the library window.
     environment->auxiliaryWindows().showLibrary();
-    environment->windows().openPrivateWindow();
+    environment->windows().routing().openPrivateWindow();
     BrowserWindowController* privateWindow =
-        environment->windows().window(*environment->windows().lastActiveID);
+        environment->windows().registry().window(*environment->windows().registry().lastActiveID());
     ASSERT_TRUE(privateWindow && !privateWindow->browser().isPersistent());
     environment->readLater(&privateWindow->browser());
     Gtk::Window* sheet =
@@ -274,28 +277,29 @@ TEST_F(MainMenuTest, ClearingWebsiteDataClosesEveryWindowAndRemovesTheSessionFil
     server.page("/page", "<!doctype html><title>Page</title>");
     openKeyWindow("/page");
     environment->library.recordVisit(server.url("/page"), "Page", Date{1});
-    const std::string session = environment->windows().sessionPersistence.fileURL();
+    const std::string session = environment->windows().session().persistence().fileURL();
     for (const std::string& path : {session, session + ".backup"}) test::writeFile(path, "{}");
 
     std::optional<WebsiteDataClearingResult> result;
     environment->clearWebsiteData({"cookies", "local-storage"}, false,
                                   [&](auto cleared) { result = cleared; });
-    EXPECT_TRUE(environment->windows().windows().empty());
-    EXPECT_EQ(environment->windows().open(server.url("/page")), nullptr) << "nothing opens while clearing";
+    EXPECT_TRUE(environment->windows().registry().windows().empty());
+    EXPECT_EQ(environment->windows().routing().open(server.url("/page")), nullptr)
+        << "nothing opens while clearing";
     ASSERT_TRUE(spinUntil([&] { return result.has_value(); }));
     EXPECT_TRUE(result->succeeded) << result->message.value_or("");
     for (const std::string& path : {session, session + ".backup"})
         EXPECT_FALSE(test::fileExists(path)) << path;
     EXPECT_EQ(environment->library.document().history.size(), 1u) << "history is kept when not chosen";
-    EXPECT_FALSE(environment->windows().isResettingWebsiteData);
+    EXPECT_FALSE(environment->windows().session().isResettingWebsiteData());
 }
 
 TEST_F(MainMenuTest, ClearingEverythingLeavesNoSessionFileBehind) {
     ASSERT_TRUE(environment->preferences.update([](AppPreferences& p) { p.restoreWindows = true; }));
-    environment->windows().restoreSession();
+    environment->windows().session().restoreSession();
     server.page("/page", "<!doctype html><title>Page</title>");
     openKeyWindow("/page");
-    const std::string session = environment->windows().sessionPersistence.fileURL();
+    const std::string session = environment->windows().session().persistence().fileURL();
     ASSERT_TRUE(spinUntil([&] { return test::fileExists(session); })) << "the snapshot of the open window";
 
     std::optional<WebsiteDataClearingResult> result;
@@ -304,7 +308,7 @@ TEST_F(MainMenuTest, ClearingEverythingLeavesNoSessionFileBehind) {
     EXPECT_TRUE(result->succeeded) << result->message.value_or("");
     // Longer than a snapshot waits after the last change: none comes after the clearing.
     EXPECT_FALSE(spinUntil([&] { return test::fileExists(session); },
-                           BrowserWindowManager::kSnapshotDelay + std::chrono::seconds(1)));
+                           SessionRestore::kSnapshotDelay + std::chrono::seconds(1)));
 }
 
 }  // namespace

@@ -8,7 +8,11 @@
 #include "model/library_file.hpp"
 #include "model/library_store.hpp"
 #include "model/saved_pages_section.hpp"
+#include "windows/page_group_windows.hpp"
+#include "windows/window_closing.hpp"
 #include "windows/window_manager_fixture.hpp"
+#include "windows/window_registry.hpp"
+#include "windows/window_router.hpp"
 
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"  // records name the fields that matter
 
@@ -33,7 +37,7 @@ protected:
     }
     std::vector<std::vector<std::string>> onScreen() {
         std::vector<std::vector<std::string>> list;
-        for (const auto& [id, window] : manager->windows()) {
+        for (const auto& [id, window] : manager->registry().windows()) {
             if (!window->isOnScreen()) continue;
             list.emplace_back();
             for (const auto& tab : window->browser().tabs())
@@ -70,10 +74,10 @@ TEST_F(PageGroupsPaneTest, ASavedGroupReopensOnceFocusesAndSkipsADeletedWebsite)
     ownWindow.browser().addTab(server.url("/b"));
     ownWindow.browser().addTab(server.url("/a?access_token=secret"));
     ownWindow.browser().selectTab(2, false, false);
-    manager->open(server.url("/b"));
+    manager->routing().open(server.url("/b"));
     openOwn(shared);
-    manager->openPrivateWindow();
-    manager->window(*manager->lastActiveID)->browser().load(server.url("/a"));
+    manager->routing().openPrivateWindow();
+    manager->registry().window(*manager->registry().lastActiveID())->browser().load(server.url("/a"));
     // Every page asked for so far (two of /a: the own window's and the private one's; the sign-in
     // link is not loaded) has arrived before the count the reopening is measured against.
     ASSERT_TRUE(spinUntil([&] {
@@ -98,8 +102,8 @@ TEST_F(PageGroupsPaneTest, ASavedGroupReopensOnceFocusesAndSkipsADeletedWebsite)
     // Closed and opened again: the same pages in the same tabs, each loaded once; opening twice
     // brings the same windows forward.
     std::vector<Uuid> ids;
-    for (const auto& [id, window] : manager->windows()) ids.push_back(id);
-    for (const Uuid& id : ids) manager->close(id);
+    for (const auto& [id, window] : manager->registry().windows()) ids.push_back(id);
+    for (const Uuid& id : ids) manager->closing().close(id);
     pane->openGroup(group);
     ASSERT_TRUE(spinUntil([&] { return requests() == loaded + 4; }));
     pane->openGroup(group);
@@ -111,33 +115,33 @@ TEST_F(PageGroupsPaneTest, ASavedGroupReopensOnceFocusesAndSkipsADeletedWebsite)
 
     // Focus: the main window goes away while the group is shown, and comes back at the end; the
     // group's windows that were not on screen before go away again.
-    manager->hideScene(group.id);
-    manager->showBrowser();
+    manager->pageGroups().hideScene(group.id);
+    manager->routing().showBrowser();
     pane->focusGroup(group);
     EXPECT_TRUE(pane->showsFocusBanner());
     EXPECT_EQ(onScreen().size(), 3u);
-    EXPECT_FALSE(manager->window(manager->browserID)->isOnScreen());
-    manager->endSceneFocus();
+    EXPECT_FALSE(manager->registry().window(manager->registry().browserID())->isOnScreen());
+    manager->pageGroups().endSceneFocus();
     EXPECT_FALSE(pane->showsFocusBanner());
     EXPECT_EQ(onScreen().size(), 1u);
-    EXPECT_TRUE(manager->window(manager->browserID)->isOnScreen());
+    EXPECT_TRUE(manager->registry().window(manager->registry().browserID())->isOnScreen());
 
     // A deleted website: its group window is skipped and said so; a saved page of it opens nothing.
-    ASSERT_TRUE(manager->deleteWebsite(own.id));
+    ASSERT_TRUE(manager->closing().deleteWebsite(own.id));
     pane->openGroup(group);
     EXPECT_EQ(notice, removedAccountMessage());
     const PageClip clip{.address = server.url("/b"), .profileID = own.id};
-    const std::size_t count = manager->windows().size();
-    manager->openSavedPage(clip);
+    const std::size_t count = manager->registry().windows().size();
+    manager->pageGroups().openSavedPage(clip);
     test::spinFor(std::chrono::milliseconds(200));
-    EXPECT_EQ(manager->windows().size(), count);
+    EXPECT_EQ(manager->registry().windows().size(), count);
     EXPECT_EQ(requests(), loaded + 4);
 
     pane->copyGroupLink(group.id);
     EXPECT_EQ(Gtk::Clipboard::get()->wait_for_text(), "quenlith://workspace?id=" + group.id.string());
     pane->confirmDeleteGroup(group);
     EXPECT_TRUE(library.document().scenes.empty());
-    EXPECT_EQ(manager->windows().size(), count);
+    EXPECT_EQ(manager->registry().windows().size(), count);
 }
 
 TEST_F(PageGroupsPaneTest, SavedPagesOfOneSessionShareAWindowAndReuseTheirTab) {
@@ -147,7 +151,7 @@ TEST_F(PageGroupsPaneTest, SavedPagesOfOneSessionShareAWindowAndReuseTheirTab) {
     PageClip clip{.windowSession = WindowSessionReference{Uuid::random(), std::nullopt}};
     for (const char* path : {"/a", "/b", "/a"}) {
         clip.address = "HTTP://127.0.0.1:" + std::to_string(server.port()) + path;
-        manager->openSavedPage(clip);
+        manager->pageGroups().openSavedPage(clip);
     }
     ASSERT_TRUE(spinUntil([&] { return requests() == 2; }));
     EXPECT_EQ(onScreen(), (std::vector<std::vector<std::string>>{{server.url("/a"), server.url("/b"), "0"}}));
@@ -161,7 +165,7 @@ TEST_F(PageGroupsPaneTest, ASavedPageOfAWebsiteTakesItsWindowsStartPageTabWhatev
     auto& window = openOwn(site);
     window.browser().restoreTabs(
         {{.address = server.url("/a"), .startPage = true}, {.address = server.url("/c")}}, 1);
-    manager->openSavedPage(PageClip{.address = server.url("/a"), .profileID = site.id});
+    manager->pageGroups().openSavedPage(PageClip{.address = server.url("/a"), .profileID = site.id});
     EXPECT_TRUE(spinUntil([&] { return server.requestCount("/a") == 1; }))
         << "the page is shown, not the start page";
     EXPECT_FALSE(window.browser().activeTab()->showsStartPage);

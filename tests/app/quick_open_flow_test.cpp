@@ -12,6 +12,9 @@
 #include "model/localization.hpp"
 #include "model/more_menu.hpp"
 #include "support/accessibility_walk.hpp"
+#include "windows/runtime_publisher.hpp"
+#include "windows/window_registry.hpp"
+#include "windows/window_router.hpp"
 
 namespace quenlith {
 namespace {
@@ -29,7 +32,9 @@ protected:
               BrowserProxySettings{.kind = BrowserProxyKind::httpConnect, .host = "127.0.0.1", .port = 9}) {}
     void SetUp() override { startWithMenu(); }
 
-    BrowserWindowController& browserWindow() { return *environment->windows().window(environment->windows().browserID); }
+    BrowserWindowController& browserWindow() {
+        return *environment->windows().registry().window(environment->windows().registry().browserID());
+    }
 
     template <typename View>
     View* shown(Kind kind) {
@@ -53,11 +58,11 @@ protected:
 TEST_F(QuickOpenFlowTest, KeysOpenEveryKindOfRowAndEscapeCloses) {
     for (const char* path : {"/a", "/b", "/site", "/clip", "/visited", "/g"})
         server.page(path, std::string("<!doctype html><title>Page ") + (path + 1) + "</title>");
-    for (const char* path : {"/a", "/b"}) environment->windows().open(server.url(path));
+    for (const char* path : {"/a", "/b"}) environment->windows().routing().open(server.url(path));
     BrowserViewController& browser = browserWindow().browser();
     browserWindow().panel().present();
     ASSERT_TRUE(spinUntil([&] {
-        const auto& windows = environment->windows().runtime().windows();
+        const auto& windows = environment->windows().publisher().runtime().windows();
         return windows.size() == 1 && windows[0].tabs.size() == 2 && windows[0].tabs[0].title == "Page a" &&
                browser.activeIndex() == 1;
     }));
@@ -117,7 +122,7 @@ TEST_F(QuickOpenFlowTest, PastedLinksOpenAsTabsOrAreKeptAsAGroup) {
 
     // The first tab is offered once the window has published its address and title.
     ASSERT_TRUE(spinUntil([&] {
-        const RuntimeTab& first = environment->windows().runtime().windows().at(0).tabs.at(0);
+        const RuntimeTab& first = environment->windows().publisher().runtime().windows().at(0).tabs.at(0);
         return first.title == "Link 1" && first.url == server.url("/n1");
     }));
     environment->auxiliaryWindows().showBatchLinks(BatchAction::group, "a.example\nb.example\n");

@@ -13,6 +13,10 @@
 #include "support/toolkit_warnings.hpp"
 
 #include "support/close_requests.hpp"
+#include "windows/runtime_publisher.hpp"
+#include "windows/window_closing.hpp"
+#include "windows/window_registry.hpp"
+#include "windows/window_router.hpp"
 
 namespace quenlith {
 namespace {
@@ -28,7 +32,7 @@ class WindowLifetime : public test::AppFixture {
 protected:
     std::set<Uuid> windowIDs() {
         std::set<Uuid> ids;
-        for (const auto& [id, window] : environment->windows().windows()) ids.insert(id);
+        for (const auto& [id, window] : environment->windows().registry().windows()) ids.insert(id);
         return ids;
     }
 
@@ -36,14 +40,16 @@ protected:
     std::optional<Uuid> open(WindowKind kind, const WebAppProfile& saved) {
         BrowserWindowManager& windows = environment->windows();
         switch (kind) {
-            case WindowKind::browser: windows.showBrowser(); return windows.browserID;
-            case WindowKind::savedWebsite: windows.showProfile(saved.id); return saved.id;
-            case WindowKind::privateWindow: windows.openPrivateWindow(); return windows.lastActiveID;
+            case WindowKind::browser: windows.routing().showBrowser(); return windows.registry().browserID();
+            case WindowKind::savedWebsite: windows.routing().showProfile(saved.id); return saved.id;
+            case WindowKind::privateWindow:
+                windows.routing().openPrivateWindow();
+                return windows.registry().lastActiveID();
             case WindowKind::duplicate:
             case WindowKind::popup: break;
         }
         // Both come from a page in a browser window.
-        BrowserViewController* opener = windows.open(server.url("/opener"));
+        BrowserViewController* opener = windows.routing().open(server.url("/opener"));
         if (!opener || !spinUntil([&] { return !opener->activeTab()->isLoading(); })) return std::nullopt;
         const std::set<Uuid> before = windowIDs();
         auto added = [&]() -> std::optional<Uuid> {
@@ -82,7 +88,7 @@ TEST_F(WindowLifetime, EveryKindOfWindowClosesFromTheWindowManagerItsCloseButton
             const int warningsBefore = test::toolkitWarningCount();
             const std::optional<Uuid> id = open(kind, saved);
             ASSERT_TRUE(id);
-            BrowserWindowController* window = windows.window(*id);
+            BrowserWindowController* window = windows.registry().window(*id);
             ASSERT_NE(window, nullptr);
             FloatingBrowserPanel& panel = window->panel();
             ASSERT_TRUE(spinUntil([&] { return panel.get_mapped(); }));
@@ -108,15 +114,15 @@ TEST_F(WindowLifetime, EveryKindOfWindowClosesFromTheWindowManagerItsCloseButton
                     test::pressKey(panel, "w", GDK_CONTROL_MASK);
                     break;
             }
-            ASSERT_TRUE(spinUntil([&] { return windows.window(*id) == nullptr; }));
-            EXPECT_NE(windows.lastActiveID, id);
+            ASSERT_TRUE(spinUntil([&] { return windows.registry().window(*id) == nullptr; }));
+            EXPECT_NE(windows.registry().lastActiveID(), id);
             EXPECT_EQ(test::toolkitWarningCount(), warningsBefore) << "opening and closing warned";
         }
     }
     // The pop-ups and duplicates came from a page of the browser window.
-    windows.close(windows.browserID);
+    windows.closing().close(windows.registry().browserID());
     EXPECT_TRUE(windowIDs().empty());
-    EXPECT_EQ(windows.visibleWindowCount(), 0);
+    EXPECT_EQ(windows.publisher().visibleWindowCount(), 0);
 }
 
 }  // namespace

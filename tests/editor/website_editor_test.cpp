@@ -1,5 +1,6 @@
 #include <gtkmm/expander.h>
 #include <gtkmm/messagedialog.h>
+#include <gtkmm/settings.h>
 
 #include "app/app_fixture.hpp"
 #include "app/focus_walk.hpp"
@@ -14,6 +15,7 @@
 #include "support/keyring_daemon.hpp"
 #include "support/proxy_servers.hpp"
 #include "ui/alert.hpp"
+#include "windows/window_registry.hpp"
 
 namespace quenlith {
 namespace {
@@ -86,6 +88,32 @@ TEST_F(WebsiteEditorTest, EveryControlReadsWithTheNameOfItsLabel) {
         testing::IsSupersetOf({"Name", "Website URL", "Page zoom", "Account label (optional)", "Proxy type",
                                "Proxy Host", "Proxy Port", "Proxy Username", "Proxy Password"}));
     EXPECT_THAT(test::accessibilityProblems(editor()), testing::IsEmpty());
+}
+
+// Every label of the editor with every section open, the captions under the controls among them,
+// reads at 4.5:1 or more in the default theme, light and dark, and in the high-contrast theme.
+TEST_F(WebsiteEditorTest, TextContrastIsAtLeastFourAndAHalfInEachTheme) {
+    open();
+    auto settings = Gtk::Settings::get_default();
+    const Glib::ustring savedTheme = settings->property_gtk_theme_name();
+    const bool savedDark = settings->property_gtk_application_prefer_dark_theme();
+    const std::pair<const char*, bool> themes[] = {
+        {"Adwaita", false}, {"Adwaita", true}, {"HighContrast", false}};
+    for (const auto& [theme, dark] : themes) {
+        SCOPED_TRACE(std::string(theme) + (dark ? " dark" : ""));
+        settings->property_gtk_theme_name() = theme;
+        settings->property_gtk_application_prefer_dark_theme() = dark;
+        presenter->showAddWebsite();
+        test::fillProxy(editor().sessionSettings(), 1, "3128", "ann", "secret");
+        expandAll(editor());
+        ASSERT_TRUE(test::spinUntil(
+            [&] { return editor().get_mapped() && !test::labelContrasts(editor()).empty(); }));
+        for (const test::TextContrast& text : test::labelContrasts(editor()))
+            EXPECT_GE(text.ratio, 4.5) << "\"" << text.text << "\"";
+        presenter->closeEditor();
+    }
+    settings->property_gtk_theme_name() = savedTheme;
+    settings->property_gtk_application_prefer_dark_theme() = savedDark;
 }
 
 TEST_F(WebsiteEditorTest, RefusedSaveKeepsTheEditsAndRemovesThePasswordItMade) {
@@ -247,7 +275,7 @@ TEST_F(WebsiteEditorApplicationTest, TypedAddressIsLookedUpOnceAndAddAndOpenShow
     const auto saved = storedWebsites();
     ASSERT_EQ(saved.size(), 1u);
     EXPECT_EQ(saved[0].name, "Local Page");
-    ASSERT_NE(environment->windows().window(saved[0].id), nullptr);
+    ASSERT_NE(environment->windows().registry().window(saved[0].id), nullptr);
     EXPECT_TRUE(test::spinUntil([&] { return server.requestCount("/page") == 2; }))
         << "the window loads the page";
 }
@@ -287,8 +315,8 @@ TEST_F(WebsiteEditorApplicationTest, AProxiedWebsiteLoadsThroughItsProxyAndKeeps
     EXPECT_NE(storedWebsites()[0].siteProxy->credentialID, oldCredential);
     EXPECT_FALSE(test::keyringHolds(oldCredential)) << "the replaced password goes with the new record";
 
-    ASSERT_NE(environment->windows().window(website.id), nullptr);
-    environment->windows().window(website.id)->browser().reloadActiveTab();
+    ASSERT_NE(environment->windows().registry().window(website.id), nullptr);
+    environment->windows().registry().window(website.id)->browser().reloadActiveTab();
     // The open window keeps its session's route until the session is made anew (a restart).
     EXPECT_TRUE(test::spinUntil([&] { return server.requestCount("/page") == 2; }))
         << "the page keeps working after the edit";

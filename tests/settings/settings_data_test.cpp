@@ -12,6 +12,9 @@
 #include "support/child_process_test.hpp"
 #include "support/keyring_daemon.hpp"
 #include "support/proxy_servers.hpp"
+#include "windows/window_closing.hpp"
+#include "windows/window_registry.hpp"
+#include "windows/window_router.hpp"
 
 namespace quenlith {
 namespace {
@@ -35,9 +38,9 @@ protected:
     bool sendsCookie(const WebAppProfile& site) {
         const std::string path = site.homeURL.substr(site.homeURL.rfind('/'));
         const int before = server.requestCount(path);
-        environment->windows().close(site.id);
-        EXPECT_TRUE(spinUntil([&] { return environment->windows().window(site.id) == nullptr; }));
-        BrowserWindowController* window = environment->windows().showProfile(site.id);
+        environment->windows().closing().close(site.id);
+        EXPECT_TRUE(spinUntil([&] { return environment->windows().registry().window(site.id) == nullptr; }));
+        BrowserWindowController* window = environment->windows().routing().showProfile(site.id);
         EXPECT_TRUE(spinUntil([&] { return server.requestCount(path) > before; })) << path;
         // The cookie is the engine's once the page has loaded; closing earlier may drop the response.
         EXPECT_TRUE(window && spinUntil([&] {
@@ -65,8 +68,9 @@ TEST_F(SettingsDataTest, ClearingCookiesReachesEveryStoreAndClearingCachesKeepsT
     }
     // A removed website leaves its store behind; the same session brought back still has its cookie.
     auto orphanStore = [&] {
-        environment->windows().deleteWebsite(orphan.id);
-        ASSERT_TRUE(spinUntil([&] { return environment->windows().window(orphan.id) == nullptr; }));
+        environment->windows().closing().deleteWebsite(orphan.id);
+        ASSERT_TRUE(
+            spinUntil([&] { return environment->windows().registry().window(orphan.id) == nullptr; }));
     };
     orphanStore();
     auto& privacy = settings->privacyPane();
@@ -153,7 +157,7 @@ TEST(SettingsProxyTest, AGlobalProxySavedWithAPasswordCarriesPagesAfterARestart)
 
     launch([&](AppEnvironment& environment, NetworkSettingsPage& page) {
         EXPECT_EQ(page.activeSummary(), "HTTP CONNECT · 127.0.0.1:" + port);
-        environment.windows().showProfile(site.id);
+        environment.windows().routing().showProfile(site.id);
         ASSERT_TRUE(spinUntil([&] { return server.requestCount("/page") == 1; }, std::chrono::seconds(20)));
         EXPECT_TRUE(tinyproxy.sawRequestFor("127.0.0.1:" + std::to_string(server.port())));
 
@@ -164,7 +168,7 @@ TEST(SettingsProxyTest, AGlobalProxySavedWithAPasswordCarriesPagesAfterARestart)
         WebAppProfile account{.name = "Account", .homeURL = server.url("/account")};
         account.setIsolatedAccount(true);
         ASSERT_TRUE(environment.store.upsert(account));
-        environment.windows().showProfile(account.id);
+        environment.windows().routing().showProfile(account.id);
         EXPECT_TRUE(spinUntil([&] { return server.requestCount("/account") == 1; }, std::chrono::seconds(20)));
     });
 }

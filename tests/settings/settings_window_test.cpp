@@ -1,8 +1,13 @@
 // The settings window against the real stores: every live control writes the settings file at
 // once, the windows follow, and the Websites and Shortcuts tabs reach the store and the shortcuts.
+#include <gdkmm/display.h>
+#include <gdkmm/seat.h>
+#include <gtkmm/settings.h>
+
 #include "app/status_bar_controller.hpp"
 #include "browser/view/browser_view_controller.hpp"
 #include "model/login_item.hpp"
+#include "model/preferences_store.hpp"
 #include "settings/appearance_pane.hpp"
 #include "settings/general_pane.hpp"
 #include "settings/network_settings_page.hpp"
@@ -13,6 +18,8 @@
 #include "ui/action_button.hpp"
 #include "ui/site_icon.hpp"
 #include "windows/hot_key_manager.hpp"
+#include "windows/window_registry.hpp"
+#include "windows/window_router.hpp"
 
 namespace quenlith {
 namespace {
@@ -28,7 +35,7 @@ bool accessibleControlNamesEmpty(Gtk::Widget& root) {
 TEST_F(SettingsWindowTest, EveryLiveControlWritesItsFileAtOnceAndTheWindowsFollow) {
     auto site = website("Site", "/site");
     start({site});
-    BrowserWindowController* existing = environment->windows().showProfile(site.id);
+    BrowserWindowController* existing = environment->windows().routing().showProfile(site.id);
     ASSERT_NE(existing, nullptr);
     EXPECT_TRUE(existing->panel().get_skip_taskbar_hint()) << "no taskbar entry unless asked for";
     auto& general = settings->generalPane();
@@ -75,10 +82,10 @@ TEST_F(SettingsWindowTest, EveryLiveControlWritesItsFileAtOnceAndTheWindowsFollo
     // The application follows: the dark theme, the taskbar entry of open windows, the opacity
     // and size of a new window.
     EXPECT_TRUE(spinUntil([&] { return test::prefersDarkTheme() && !existing->panel().get_skip_taskbar_hint(); }));
-    environment->windows().openAddress(server.url("/other"));
+    environment->windows().routing().openAddress(server.url("/other"));
     BrowserWindowController* opened = nullptr;
     ASSERT_TRUE(spinUntil([&] {
-        for (const auto& [id, window] : environment->windows().windows())
+        for (const auto& [id, window] : environment->windows().registry().windows())
             if (window.get() != existing) opened = window.get();
         return opened != nullptr;
     }));
@@ -122,6 +129,41 @@ TEST_F(SettingsWindowTest, EveryTabReadsWithANameForEveryControl) {
     EXPECT_THAT(test::accessibleControlNames(*settings), testing::IsSupersetOf({"Edit, Mail", "Edit, News"}));
     settings->selectTab(SettingsWindow::appearance);
     EXPECT_THAT(test::accessibleControlNames(*settings), testing::IsSupersetOf({"Theme", "Width", "Height"}));
+}
+
+// Every label of every tab, the captions under the controls among them, reads at 4.5:1 or more in
+// the default theme, light and dark, and in the high-contrast theme.
+TEST_F(SettingsWindowTest, TextContrastIsAtLeastFourAndAHalfOnEveryTabInEachTheme) {
+    auto gtkSettings = Gtk::Settings::get_default();
+    const Glib::ustring savedTheme = gtkSettings->property_gtk_theme_name();
+    const std::pair<const char*, AppTheme> themes[] = {
+        {"Adwaita", AppTheme::light}, {"Adwaita", AppTheme::dark}, {"HighContrast", AppTheme::light}};
+    for (const auto& [theme, appearance] : themes) {
+        SCOPED_TRACE(std::string(theme) + (appearance == AppTheme::dark ? " dark" : ""));
+        gtkSettings->property_gtk_theme_name() = theme;
+        PreferencesStore().update(
+            [appearance = appearance](AppPreferences& value) { value.theme = appearance; });
+        // A window built after the change, styled from the start by the theme.
+        if (environment) environment->windows().shutdown();
+        environment.reset();
+        start({website("Mail", "/mail")});
+        ASSERT_TRUE(spinUntil([&] {
+            return settings->get_mapped() && test::prefersDarkTheme() == (appearance == AppTheme::dark);
+        }));
+        // Read as it shows at rest: the pointer away from the window, hovering over no link.
+        auto pointer = Gdk::Display::get_default()->get_default_seat()->get_pointer();
+        pointer->warp(Gdk::Screen::get_default(), 0, 0);
+        for (auto tab : {SettingsWindow::general, SettingsWindow::appearance, SettingsWindow::websites,
+                         SettingsWindow::shortcuts, SettingsWindow::network, SettingsWindow::adFiltering,
+                         SettingsWindow::privacy}) {
+            SCOPED_TRACE(tab);
+            settings->selectTab(tab);
+            ASSERT_TRUE(spinUntil([&] { return !test::labelContrasts(*settings).empty(); }));
+            for (const test::TextContrast& text : test::labelContrasts(*settings))
+                EXPECT_GE(text.ratio, 4.5) << "\"" << text.text << "\"";
+        }
+    }
+    gtkSettings->property_gtk_theme_name() = savedTheme;
 }
 
 TEST_F(SettingsWindowTest, TheNetworkPagesResultLineIsScrolledIntoViewAfterSave) {

@@ -176,6 +176,10 @@ std::vector<TextContrast> labelContrasts(Gtk::Widget& root) {
             int x = 0, y = 0;
             gtk_widget_translate_coordinates(shown, widget, gtk_widget_get_allocated_width(shown) / 2,
                                              gtk_widget_get_allocated_height(shown) / 2, &x, &y);
+            // A label scrolled out of sight lies outside the viewports above it: read their
+            // backgrounds at their nearest edge, where they are drawn the same.
+            x = std::clamp(x, 0, std::max(0, gtk_widget_get_allocated_width(widget) - 1));
+            y = std::clamp(y, 0, std::max(0, gtk_widget_get_allocated_height(widget) - 1));
             cairo_surface_t* pixel = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1);
             cairo_t* cr = cairo_create(pixel);
             cairo_set_source_rgb(cr, behind.get_red(), behind.get_green(), behind.get_blue());

@@ -10,7 +10,15 @@
 
 #include "browser/view/browser_tab.hpp"
 #include "model/localization.hpp"
+#include "windows/runtime_publisher.hpp"
+#include "windows/session_restore.hpp"
+#include "windows/tab_sleep_scheduler.hpp"
+#include "windows/window_closing.hpp"
+#include "windows/window_factory.hpp"
 #include "windows/window_manager_fixture.hpp"
+#include "windows/window_registry.hpp"
+#include "windows/window_router.hpp"
+#include "windows/window_shell_hooks.hpp"
 
 namespace quenlith {
 namespace {
@@ -24,19 +32,19 @@ TEST_F(BrowserWindowManagerTest, RegistersWindowsHiddenUntilPresentedNeverReplac
     auto alpha = website("Alpha", "/alpha");
     start({alpha});
     auto& controller = manager->makeWindowController(WindowRequest::ownWindow(alpha));
-    EXPECT_EQ(manager->window(alpha.id), &controller);
+    EXPECT_EQ(manager->registry().window(alpha.id), &controller);
     EXPECT_TRUE(controller.browser().isSavedWebsite);
-    manager->publishState();
-    EXPECT_EQ(manager->hiddenWindowCount(), 1);
-    EXPECT_EQ(manager->runtime().windows().at(0).state, BrowserWindowState::hidden);
+    manager->publisher().publishState();
+    EXPECT_EQ(manager->publisher().hiddenWindowCount(), 1);
+    EXPECT_EQ(manager->publisher().runtime().windows().at(0).state, BrowserWindowState::hidden);
     EXPECT_FALSE(store->hasPendingSave()) << "unchanged visibility flags cause no save";
 
     controller.present(false, false, true);
-    manager->publishState();
+    manager->publisher().publishState();
     EXPECT_TRUE(controller.browser().isPresented());
-    EXPECT_EQ(manager->visibleWindowCount(), 1);
-    EXPECT_EQ(manager->visibleProfiles(), std::set<Uuid>{alpha.id});
-    EXPECT_EQ(manager->runtime().windows()[0].state, BrowserWindowState::visible);
+    EXPECT_EQ(manager->publisher().visibleWindowCount(), 1);
+    EXPECT_EQ(manager->publisher().visibleProfiles(), std::set<Uuid>{alpha.id});
+    EXPECT_EQ(manager->publisher().runtime().windows()[0].state, BrowserWindowState::visible);
     EXPECT_TRUE(store->profile(alpha.id)->wasVisible);
 
     // A live window is never replaced by one registered under the same id.
@@ -45,18 +53,18 @@ TEST_F(BrowserWindowManagerTest, RegistersWindowsHiddenUntilPresentedNeverReplac
     again.id = alpha.id;
     EXPECT_EQ(&manager->makeWindowController(std::move(again)), &controller);
     EXPECT_EQ(controller.browser().profile().name, "Alpha");
-    EXPECT_EQ(manager->windows().size(), 1u);
+    EXPECT_EQ(manager->registry().windows().size(), 1u);
 
     // Further windows take the lowest free sequence; the own window holds 1.
     const Uuid two = openOther(alpha).id, three = openOther(alpha).id;
     openOther(alpha);
-    manager->close(three);
-    EXPECT_EQ(openOther(alpha).sequence, 3);
-    manager->close(two);
-    EXPECT_EQ(openOther(alpha).sequence, 2);
-    manager->publishState();
+    manager->closing().close(three);
+    EXPECT_EQ(openOther(alpha).sequence(), 3);
+    manager->closing().close(two);
+    EXPECT_EQ(openOther(alpha).sequence(), 2);
+    manager->publisher().publishState();
     std::vector<int> listed;
-    for (const auto& window : manager->runtime().windows()) listed.push_back(window.sequence);
+    for (const auto& window : manager->publisher().runtime().windows()) listed.push_back(window.sequence);
     EXPECT_EQ(listed, (std::vector<int>{1, 2, 3, 4}));
 }
 
@@ -64,12 +72,15 @@ TEST_F(BrowserWindowManagerTest, AWindowBuiltBeforeStartPagesCanBeMadeShowsOneOn
     // The windows a start opens are built before the application hands over its start-page maker.
     auto alpha = website("Alpha", "/alpha");
     start({alpha});
-    manager->makeStartPage = nullptr;
+    WindowShellHooks hooks = manager->hooks();
+    hooks.makeStartPage = nullptr;
+    manager->setHooks(hooks);
     auto& controller = manager->makeWindowController(WindowRequest::ownWindow(alpha));
     controller.present(false, false, true);
     EXPECT_EQ(controller.browser().startPageView(), nullptr);
     Gtk::Label* made = nullptr;
-    manager->makeStartPage = [&]() -> Gtk::Widget* { return made = Gtk::manage(new Gtk::Label("Start")); };
+    hooks.makeStartPage = [&]() -> Gtk::Widget* { return made = Gtk::manage(new Gtk::Label("Start")); };
+    manager->setHooks(hooks);
     controller.browser().showStartPage();
     ASSERT_NE(made, nullptr);
     EXPECT_EQ(controller.browser().startPageView(), made);
@@ -85,7 +96,7 @@ TEST_F(BrowserWindowManagerTest, TheWindowsCopyOfAWebsiteNamesTheDataStoreItUses
     auto secret = website("Secret", "/secret");
     secret.sessionIdentifier = Uuid::random();
     start({shared, own});
-    manager->browsingProfiles[secret.id] = secret;
+    manager->registry().setBrowsingProfile(secret);
 
     WebAppProfile sharedCopy = shared;
     sharedCopy.sessionIdentifier.reset();
@@ -95,7 +106,7 @@ TEST_F(BrowserWindowManagerTest, TheWindowsCopyOfAWebsiteNamesTheDataStoreItUses
     auto& ownWindow = openOther(own);
     EXPECT_EQ(ownWindow.browser().profile(), own);
     EXPECT_EQ(ownWindow.browser().websiteDataStore(), sessions.dataStore(own));
-    EXPECT_EQ(manager->runtimeWindow(ownWindow).sessionIdentifier, own.sessionIdentifier);
+    EXPECT_EQ(manager->publisher().runtimeWindow(ownWindow).sessionIdentifier, own.sessionIdentifier);
 
     // A private window's copy keeps the record's own values.
     WindowRequest privately = WindowRequest::ownWindow(secret);
@@ -111,7 +122,7 @@ TEST_F(BrowserWindowManagerTest, OnlyAMovedOwnWindowOfAWebsiteThatRemembersSaves
     forgets.rememberWindowFrame = false;
     auto browsing = website("Browsing", "/browsing");  // a record the store does not hold
     start({alpha, forgets});
-    manager->browsingProfiles[browsing.id] = browsing;
+    manager->registry().setBrowsingProfile(browsing);
     auto& own = openOwn(alpha);
     ASSERT_TRUE(mapped(own));
     ASSERT_TRUE(spinUntil([&] { return own.panel().frame().width == preferences->value().defaultWidth; }));
@@ -166,7 +177,7 @@ TEST_F(BrowserWindowManagerTest, OnlyAMovedOwnWindowOfAWebsiteThatRemembersSaves
     event->any.window = GDK_WINDOW(g_object_ref(own.panel().get_window()->gobj()));
     gtk_main_do_event(event);
     gdk_event_free(event);
-    EXPECT_EQ(manager->window(alpha.id), &own);
+    EXPECT_EQ(manager->registry().window(alpha.id), &own);
     EXPECT_FALSE(own.panel().get_visible()) << "hidden by the manager, not destroyed";
 }
 
@@ -200,28 +211,28 @@ TEST_F(BrowserWindowManagerTest, StoreChangesReachWindowsOnTheNextDeliveryOverTh
     EXPECT_FALSE(window.panel().isAlwaysOnTop());
 
     ASSERT_TRUE(store->deleteProfile(beta.id));
-    EXPECT_NE(manager->window(beta.id), nullptr) << "never from inside the store's change";
+    EXPECT_NE(manager->registry().window(beta.id), nullptr) << "never from inside the store's change";
     timers.runDue();
-    EXPECT_EQ(manager->window(beta.id), nullptr);
-    EXPECT_EQ(manager->window(alpha.id), &window);
+    EXPECT_EQ(manager->registry().window(beta.id), nullptr);
+    EXPECT_EQ(manager->registry().window(alpha.id), &window);
 
     // A window of an ad-hoc record under the same id outlives the store's deletion.
-    manager->browsingProfiles[alpha.id] = alpha;
+    manager->registry().setBrowsingProfile(alpha);
     ASSERT_TRUE(store->deleteProfile(alpha.id));
     timers.runDue();
-    EXPECT_EQ(manager->window(alpha.id), &window);
+    EXPECT_EQ(manager->registry().window(alpha.id), &window);
 }
 
 TEST_F(BrowserWindowManagerTest, TheSnapshotFollowsTheLoadedPageAndTitlesEveryKindOfWindow) {
     auto named = website("Quenlith", "/named");
     start({named});
-    manager->showBrowser();
-    manager->openPrivateWindow();
+    manager->routing().showBrowser();
+    manager->routing().openPrivateWindow();
     openOwn(named);
     const RuntimeWindow* own = nullptr;
     ASSERT_TRUE(spinUntil([&] {
         own = nullptr;
-        for (const auto& window : manager->runtime().windows())
+        for (const auto& window : manager->publisher().runtime().windows())
             if (window.id == named.id) own = &window;
         return own && own->tabs.size() == 1 && own->tabs[0].title == "Quenlith" &&
                !own->tabs[0].isLoading;
@@ -230,9 +241,9 @@ TEST_F(BrowserWindowManagerTest, TheSnapshotFollowsTheLoadedPageAndTitlesEveryKi
     EXPECT_EQ(server.requestCount("/named"), 1);
 
     // A saved website named Quenlith keeps its name.
-    manager->publishState();
+    manager->publisher().publishState();
     std::map<std::string, bool> titles;  // title -> private
-    for (const auto& window : manager->runtime().windows()) {
+    for (const auto& window : manager->publisher().runtime().windows()) {
         titles[window.title] = window.isPrivate;
         if (window.isPrivate)
             for (const auto& tab : window.tabs) {
@@ -266,21 +277,21 @@ TEST_P(LaunchAtStartTest, OpensTheWebsitesMarkedToOpenAtStart) {
     BrowserWindowController* hidden =
         c.builtHidden ? &manager->makeWindowController(WindowRequest::ownWindow(marked)) : nullptr;
 
-    manager->restoreSession();
-    EXPECT_TRUE(manager->didRestore());
-    EXPECT_EQ(manager->window(quiet.id), nullptr);
-    auto* window = manager->window(marked.id);
+    manager->session().restoreSession();
+    EXPECT_TRUE(manager->session().didRestore());
+    EXPECT_EQ(manager->registry().window(quiet.id), nullptr);
+    auto* window = manager->registry().window(marked.id);
     ASSERT_EQ(window != nullptr, c.opens);
     if (!c.opens) return;
     if (hidden) EXPECT_EQ(window, hidden) << "shown instead of a second window";
     EXPECT_TRUE(window->panel().get_visible());
-    EXPECT_EQ(manager->visibleWindowCount(), 1);
+    EXPECT_EQ(manager->publisher().visibleWindowCount(), 1);
     EXPECT_TRUE(spinUntil([&] { return server.requestCount("/marked") == 1; }));
     EXPECT_EQ(server.requestCount("/quiet"), 0);
 
     // Once per process.
-    manager->restoreSession();
-    EXPECT_EQ(manager->windows().size(), 1u);
+    manager->session().restoreSession();
+    EXPECT_EQ(manager->registry().windows().size(), 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, LaunchAtStartTest,
@@ -295,7 +306,7 @@ TEST_F(BrowserWindowManagerTest, TheSleepPassAsksEveryWindowEveryThirtySeconds) 
     auto alpha = website("Alpha", "/alpha");
     start({alpha});
     std::vector<const BrowserViewController*> asked;
-    manager->sleepTabs = [&](BrowserViewController& browser) { asked.push_back(&browser); };
+    manager->tabSleep().setSleepTabs([&](BrowserViewController& browser) { asked.push_back(&browser); });
     auto& own = openOwn(alpha);
     auto& hidden = openOther(alpha);
 
@@ -329,9 +340,9 @@ TEST_F(BrowserWindowManagerTest, OnlyTheOwnWindowTakesTheRememberedFrameAndShutd
     Rect alphaShown = alphaWindow.panel().frame();
 
     manager->shutdown();
-    EXPECT_TRUE(manager->shuttingDown());
-    EXPECT_TRUE(manager->windows().empty());
-    EXPECT_TRUE(manager->runtime().windows().empty());
+    EXPECT_TRUE(manager->session().shuttingDown());
+    EXPECT_TRUE(manager->registry().windows().empty());
+    EXPECT_TRUE(manager->publisher().runtime().windows().empty());
     EXPECT_FALSE(store->hasPendingSave());
     auto saved = ProfilePersistence(defaultProfilesFilePath()).load();
     ASSERT_TRUE(saved);
@@ -344,7 +355,7 @@ TEST_F(BrowserWindowManagerTest, OnlyTheOwnWindowTakesTheRememberedFrameAndShutd
     // Deliveries after the shutdown change nothing.
     store->update(alpha.id, [](WebAppProfile& p) { p.name = "Late"; });
     timers.runDue();
-    EXPECT_TRUE(manager->windows().empty());
+    EXPECT_TRUE(manager->registry().windows().empty());
 }
 
 // A page asking in a loop: the window manager's close still hides the window with its dialog (the
@@ -384,12 +395,12 @@ TEST_F(BrowserWindowManagerTest, TheCloseOfAWindowWhosePageKeepsAskingAlwaysWork
     closeAsWindowManager();
     EXPECT_FALSE(window.panel().get_visible());
     EXPECT_FALSE(dialogShown()) << "the dialog goes with its window";
-    EXPECT_EQ(manager->showProfile(looping.id), &window);
+    EXPECT_EQ(manager->routing().showProfile(looping.id), &window);
     EXPECT_TRUE(spinUntil(dialogShown)) << "and comes back with it";
 
     preferences->update([](AppPreferences& p) { p.closeBehavior = CloseBehavior::release; });
     closeAsWindowManager();
-    EXPECT_EQ(manager->window(looping.id), nullptr);
+    EXPECT_EQ(manager->registry().window(looping.id), nullptr);
     EXPECT_FALSE(dialogShown());
     EXPECT_TRUE(spinUntil([&] {
         timers.runDue();

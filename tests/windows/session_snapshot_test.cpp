@@ -5,7 +5,11 @@
 
 #include "model/file_store.hpp"
 #include "model/localization.hpp"
+#include "windows/runtime_publisher.hpp"
+#include "windows/session_restore.hpp"
 #include "windows/window_manager_fixture.hpp"
+#include "windows/window_registry.hpp"
+#include "windows/window_router.hpp"
 
 namespace quenlith {
 namespace {
@@ -16,11 +20,11 @@ using namespace std::chrono_literals;
 
 class SessionSnapshotTest : public test::WindowManagerFixture {
 protected:
-    std::string path() const { return manager->sessionPersistence.fileURL(); }
+    std::string path() const { return manager->session().persistence().fileURL(); }
     // Advances the manager's time, then waits until the writer thread has told its result.
     void advance(std::chrono::milliseconds time) {
         timers.advance(time);
-        ASSERT_TRUE(spinUntil([&] { return !manager->snapshotWriting(); }));
+        ASSERT_TRUE(spinUntil([&] { return !manager->session().snapshotWriting(); }));
     }
     WebAppProfile launched(const std::string& name) {
         auto profile = website(name, "/" + name);
@@ -33,19 +37,19 @@ TEST_F(SessionSnapshotTest, TwoChangesHalfASecondApartGiveOneWriteAfterTheSecond
     auto alpha = launched("alpha");
     preferences->update([](AppPreferences& p) { p.restoreWindows = true; });
     start({alpha});
-    manager->restoreSession();
+    manager->session().restoreSession();
     advance(5s);  // the websites' visibility flags are saved and announced meanwhile
     const std::string first = readFile(path());
     ASSERT_NE(first.find(alpha.id.string()), std::string::npos);
 
-    manager->openPrivateWindow();
+    manager->routing().openPrivateWindow();
     advance(500ms);
-    manager->window(alpha.id)->browser().addTab(server.url("/alpha"));
-    manager->publishState();
+    manager->registry().window(alpha.id)->browser().addTab(server.url("/alpha"));
+    manager->publisher().publishState();
     advance(699ms);
     EXPECT_EQ(readFile(path()), first) << "nothing is written before 0.7 s of quiet";
     advance(1ms);
-    auto saved = manager->sessionPersistence.load();
+    auto saved = manager->session().persistence().load();
     ASSERT_TRUE(saved && *saved);
     ASSERT_EQ((*saved)->windows.size(), 1u) << "the private window is never saved";
     EXPECT_EQ((*saved)->windows[0].tabs.size(), 2u);
@@ -61,15 +65,16 @@ TEST_F(SessionSnapshotTest, RestoringOffDeletesBothFilesAndOpensOnlyLaunchAtStar
     start({alpha, shown, beta});
     RestorableWindow saved{.id = shown.id, .savedProfileID = shown.id, .tabs = {{server.url("/shown"), "S"}},
                            .frame = {0, 0, 400, 400, std::nullopt}};
-    for (int write = 0; write < 2; ++write) ASSERT_TRUE(manager->sessionPersistence.save({1, {saved}, {}}));
+    for (int write = 0; write < 2; ++write)
+        ASSERT_TRUE(manager->session().persistence().save({1, {saved}, {}}));
 
-    manager->restoreSession();
+    manager->session().restoreSession();
     EXPECT_FALSE(files::pathExists(path()));
     EXPECT_FALSE(files::pathExists(files::backupPath(path())));
     // All at once: only a restore asked to be incremental spreads its windows over turns.
-    EXPECT_EQ(manager->windows().size(), 2u);
-    EXPECT_NE(manager->window(alpha.id), nullptr);
-    EXPECT_NE(manager->window(beta.id), nullptr);
+    EXPECT_EQ(manager->registry().windows().size(), 2u);
+    EXPECT_NE(manager->registry().window(alpha.id), nullptr);
+    EXPECT_NE(manager->registry().window(beta.id), nullptr);
 }
 
 TEST_F(SessionSnapshotTest, AnUnreadableSessionIsNeverOverwrittenUntilRemoved) {
@@ -77,24 +82,24 @@ TEST_F(SessionSnapshotTest, AnUnreadableSessionIsNeverOverwrittenUntilRemoved) {
     preferences->update([](AppPreferences& p) { p.restoreWindows = true; });
     start({alpha});
     ASSERT_TRUE(files::writeFileAtomically(path(), "{\"version\": 1, \"windows\": ["));
-    manager->restoreSession();
-    EXPECT_EQ(manager->continuityError(),
+    manager->session().restoreSession();
+    EXPECT_EQ(manager->publisher().continuityError(),
               localizedString("The saved session could not be read. Existing website settings are intact."));
-    EXPECT_NE(manager->window(alpha.id), nullptr) << "launch-at-start websites still open";
-    manager->publishState();
+    EXPECT_NE(manager->registry().window(alpha.id), nullptr) << "launch-at-start websites still open";
+    manager->publisher().publishState();
     advance(5s);
-    manager->writeSnapshot(true);
+    manager->session().writeSnapshot(true);
     EXPECT_EQ(readFile(path()), "{\"version\": 1, \"windows\": [");
 
-    manager->removeSavedSession();
-    EXPECT_EQ(manager->continuityError(), std::nullopt);
-    manager->publishState();
+    manager->session().removeSavedSession();
+    EXPECT_EQ(manager->publisher().continuityError(), std::nullopt);
+    manager->publisher().publishState();
     advance(1s);
     EXPECT_NE(readFile(path()).find(alpha.id.string()), std::string::npos) << "writable again";
 
     // Resetting website data closes every window and forgets the session.
-    manager->closeAllAndForgetSession();
-    EXPECT_TRUE(manager->windows().empty());
+    manager->session().closeAllAndForgetSession();
+    EXPECT_TRUE(manager->registry().windows().empty());
     EXPECT_FALSE(files::pathExists(path()));
 }
 
@@ -119,29 +124,30 @@ TEST_F(SessionSnapshotTest, AnIncrementalRestoreBuildsEveryWindowOnIdleTurnsOrAt
         auto websites = sites;
         for (auto& site : websites) site.launchAtStartup = launchAtStart;
         start(websites);
-        ASSERT_TRUE(
-            manager->sessionPersistence.save(launchAtStart ? BrowserSessionDocument{1, {}, {}} : document));
+        ASSERT_TRUE(manager->session().persistence().save(launchAtStart ? BrowserSessionDocument{1, {}, {}}
+                                                                        : document));
         // The pages asked for first hold the other windows back until they have loaded. No store
         // opens the engine's icon database, then or later.
-        if (pagesAskedFirst) manager->requestStartPages();
-        manager->restoreSession(true);
-        EXPECT_EQ(manager->windows().size(), 1u) << "the first window at once";
-        EXPECT_FALSE(manager->didRestore());
-        WebKitWebContext* first = manager->window(sites[0].id)->browser().websiteDataStore()->webContext();
+        if (pagesAskedFirst) manager->session().requestStartPages();
+        manager->session().restoreSession(true);
+        EXPECT_EQ(manager->registry().windows().size(), 1u) << "the first window at once";
+        EXPECT_FALSE(manager->session().didRestore());
+        WebKitWebContext* first =
+            manager->registry().window(sites[0].id)->browser().websiteDataStore()->webContext();
         EXPECT_EQ(webkit_web_context_get_favicon_database_directory(first), nullptr);
         if (shutDownMidway) {
             manager->shutdown();
-            auto saved = manager->sessionPersistence.load();
+            auto saved = manager->session().persistence().load();
             ASSERT_TRUE(saved && *saved);
             EXPECT_EQ((*saved)->windows.size(), 3u) << "nothing of the session is lost";
         } else {
-            ASSERT_TRUE(spinUntil([&] { return manager->didRestore(); }));
+            ASSERT_TRUE(spinUntil([&] { return manager->session().didRestore(); }));
             EXPECT_EQ(webkit_web_context_get_favicon_database_directory(first), nullptr);
-            EXPECT_EQ(manager->windows().size(), 3u);
-            EXPECT_EQ(manager->visibleWindowCount(), 3);
+            EXPECT_EQ(manager->registry().windows().size(), 3u);
+            EXPECT_EQ(manager->publisher().visibleWindowCount(), 3);
             // A window built after its page had loaded still shows the page's title.
             EXPECT_TRUE(spinUntil([&] {
-                return manager->window(sites[2].id)->panel().get_title().find("— \u2068c\u2069") !=
+                return manager->registry().window(sites[2].id)->panel().get_title().find("— \u2068c\u2069") !=
                        std::string::npos;
             }));
             EXPECT_TRUE(spinUntil([&] { return server.requestCount("/c") > requestsBefore; }));

@@ -6,6 +6,7 @@
 #include <gtkmm/menubutton.h>
 
 #include "windows/window_manager_fixture.hpp"
+#include "windows/window_shell_hooks.hpp"
 
 #include <gdk/gdkx.h>
 
@@ -32,8 +33,10 @@ TEST_F(WindowChromeTest, AtTheDefaultWidthTheTitleBarShowsTheHostAndTheMoreMenuT
     alpha.windowFrame = CodableRect{100, 40, 480, 720, std::nullopt};
     start({alpha});
     std::vector<std::optional<std::string>> saved;
-    manager->onSaveWebsite = [&](const std::optional<std::string>& address, const std::optional<std::string>&,
-                                 const std::optional<WebAppProfile>&) { saved.push_back(address); };
+    WindowShellHooks hooks = manager->hooks();
+    hooks.onSaveWebsite = [&](const std::optional<std::string>& address, const std::optional<std::string>&,
+                              const std::optional<WebAppProfile>&) { saved.push_back(address); };
+    manager->setHooks(hooks);
     auto& window = openOwn(alpha);
     // A main menu as the application hands it over, its action on the window.
     auto menuModel = Gio::Menu::create();

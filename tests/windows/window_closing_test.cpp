@@ -9,6 +9,8 @@
 #include <webkit2/webkit2.h>
 
 #include "windows/window_manager_fixture.hpp"
+#include "windows/window_registry.hpp"
+#include "windows/window_router.hpp"
 
 #include "support/close_requests.hpp"
 
@@ -34,7 +36,7 @@ class WindowClosingLifetime : public test::WindowManagerFixture {
 protected:
     std::set<Uuid> windowIDs() const {
         std::set<Uuid> ids;
-        for (const auto& [id, window] : manager->windows()) ids.insert(id);
+        for (const auto& [id, window] : manager->registry().windows()) ids.insert(id);
         return ids;
     }
     // The one window registered since `before`.
@@ -48,7 +50,7 @@ protected:
     std::optional<Uuid> open(WindowKind kind, BrowserWindowController& opener, const WebAppProfile& saved) {
         const std::set<Uuid> before = windowIDs();
         switch (kind) {
-            case WindowKind::privateWindow: manager->openPrivateWindow(); break;
+            case WindowKind::privateWindow: manager->routing().openPrivateWindow(); break;
             case WindowKind::popup:
                 webkit_web_view_evaluate_javascript(opener.browser().activeTab()->webView(),
                                                     "window.open('/popup')", -1, nullptr, nullptr, nullptr,
@@ -56,7 +58,7 @@ protected:
                 spinUntil([&] { return newWindow(before).has_value(); });
                 break;
             case WindowKind::duplicate: opener.browser().services.onCommand(BrowserCommand::duplicate); break;
-            case WindowKind::savedWebsite: manager->showProfile(saved.id); return saved.id;
+            case WindowKind::savedWebsite: manager->routing().showProfile(saved.id); return saved.id;
         }
         return newWindow(before);
     }
@@ -69,9 +71,9 @@ TEST_F(WindowClosingLifetime, EveryKindOfWindowClosesFromTheWindowManagerAndItsC
     preferences->update([](AppPreferences& p) { p.linkBehavior = LinkBehavior::newWindow; });
     start({saved});
     timers.runDue();
-    BrowserViewController* openerView = manager->open(server.url("/opener"));
+    BrowserViewController* openerView = manager->routing().open(server.url("/opener"));
     ASSERT_NE(openerView, nullptr);
-    BrowserWindowController& opener = *manager->window(manager->browserID);
+    BrowserWindowController& opener = *manager->registry().window(manager->registry().browserID());
     ASSERT_TRUE(spinUntil(
         [&] { return server.requestCount("/opener") > 0 && !openerView->activeTab()->isLoading(); }));
 
@@ -88,11 +90,11 @@ TEST_F(WindowClosingLifetime, EveryKindOfWindowClosesFromTheWindowManagerAndItsC
                              << (behavior == CloseBehavior::hide ? ", Hide Window" : ", Close Window"));
                 const std::optional<Uuid> id = open(kind, opener, saved);
                 ASSERT_TRUE(id);
-                BrowserWindowController* window = manager->window(*id);
+                BrowserWindowController* window = manager->registry().window(*id);
                 ASSERT_NE(window, nullptr);
                 // The person is in the window they close: it is the last one brought forward.
-                manager->focus(*id, window->browser().activeTab()->id);
-                ASSERT_EQ(manager->lastActiveID, id);
+                manager->routing().focus(*id, window->browser().activeTab()->id);
+                ASSERT_EQ(manager->registry().lastActiveID(), id);
                 ASSERT_TRUE(mapped(*window));
 
                 if (way == CloseWay::windowManager)
@@ -103,18 +105,19 @@ TEST_F(WindowClosingLifetime, EveryKindOfWindowClosesFromTheWindowManagerAndItsC
                 // "Hide Window" hides a saved website's own window and releases the others.
                 if (behavior == CloseBehavior::hide && kind == WindowKind::savedWebsite) {
                     ASSERT_TRUE(spinUntil([&] { return !window->panel().get_visible(); }));
-                    EXPECT_EQ(manager->window(*id), window) << "hidden, kept with its page";
+                    EXPECT_EQ(manager->registry().window(*id), window) << "hidden, kept with its page";
                     continue;
                 }
-                ASSERT_TRUE(spinUntil([&] { return manager->window(*id) == nullptr; }));
-                EXPECT_EQ(manager->lastActiveID, std::nullopt);
-                EXPECT_FALSE(manager->browsingProfiles.count(*id)) << "its own record goes with it";
+                ASSERT_TRUE(spinUntil([&] { return manager->registry().window(*id) == nullptr; }));
+                EXPECT_EQ(manager->registry().lastActiveID(), std::nullopt);
+                EXPECT_FALSE(manager->registry().browsingProfiles().count(*id))
+                    << "its own record goes with it";
                 // The closed window is released on the next idle turn, after its handler returned.
                 timers.runDue();
             }
         }
     }
-    EXPECT_EQ(windowIDs(), std::set<Uuid>{manager->browserID});
+    EXPECT_EQ(windowIDs(), std::set<Uuid>{manager->registry().browserID()});
 }
 
 }  // namespace

@@ -20,9 +20,19 @@
 #include "support/main_loop.hpp"
 #include "support/temp_environment.hpp"
 #include "support/test_http_server.hpp"
+#include "windows/application_links.hpp"
 #include "windows/browser_window_controller.hpp"
 #include "windows/browser_window_manager.hpp"
 #include "windows/floating_browser_panel.hpp"
+#include "windows/page_group_windows.hpp"
+#include "windows/runtime_publisher.hpp"
+#include "windows/session_restore.hpp"
+#include "windows/tab_sleep_scheduler.hpp"
+#include "windows/window_closing.hpp"
+#include "windows/window_factory.hpp"
+#include "windows/window_registry.hpp"
+#include "windows/window_router.hpp"
+#include "windows/window_services.hpp"
 
 namespace quenlith::test {
 

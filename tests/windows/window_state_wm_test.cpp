@@ -3,6 +3,8 @@
 // runs them under openbox.
 #include <gtest/gtest.h>
 
+#include "windows/runtime_publisher.hpp"
+#include "windows/window_closing.hpp"
 #include "windows/window_manager_fixture.hpp"
 
 #include "windows/x_window_property.hpp"
@@ -41,41 +43,41 @@ TEST_F(WindowStateUnderWindowManager, MinimisingHidingAndShowing) {
     start({alpha});
     auto& own = openOwn(alpha);
     ASSERT_TRUE(mapped(own));
-    manager->publishState();
-    ASSERT_EQ(manager->visibleWindowCount(), 1);
+    manager->publisher().publishState();
+    ASSERT_EQ(manager->publisher().visibleWindowCount(), 1);
 
     own.panel().iconify();
     ASSERT_TRUE(spinUntil([&] { return own.isMinimized(); }));
     EXPECT_FALSE(own.browser().isPresented());
-    EXPECT_EQ(manager->visibleWindowCount(), 0) << "the window reports its change itself";
-    EXPECT_EQ(manager->runtime().windows().at(0).state, BrowserWindowState::minimized);
+    EXPECT_EQ(manager->publisher().visibleWindowCount(), 0) << "the window reports its change itself";
+    EXPECT_EQ(manager->publisher().runtime().windows().at(0).state, BrowserWindowState::minimized);
 
     own.present(false, false, true);
     ASSERT_TRUE(spinUntil([&] { return !own.isMinimized(); }));
     EXPECT_TRUE(own.browser().isPresented());
     EXPECT_TRUE(spinUntil([&] { return !iconicOnServer(own.panel()); }));
     // A busy window manager may still report the minimising it was asked for first.
-    EXPECT_TRUE(spinUntil([&] { return manager->visibleWindowCount() == 1; }));
+    EXPECT_TRUE(spinUntil([&] { return manager->publisher().visibleWindowCount() == 1; }));
 
     // A minimised window that is hidden stays hidden, and comes back shown.
     own.panel().iconify();
     ASSERT_TRUE(spinUntil([&] { return own.isMinimized(); }));
-    manager->requestClose(own.id);  // "Hide Window"
+    manager->closing().requestClose(own.id);  // "Hide Window"
     ASSERT_TRUE(spinUntil([&] { return !own.panel().get_mapped(); }));
     spinFor(std::chrono::milliseconds(300));  // whatever the window manager says of a withdrawn window
     EXPECT_FALSE(own.browser().isPresented()) << "a hidden window is not presented";
     EXPECT_FALSE(own.isOnScreen());
 
     own.present(false, false, true);
-    manager->publishState();
+    manager->publisher().publishState();
     ASSERT_TRUE(spinUntil([&] { return own.panel().get_mapped() && own.isOnScreen(); }))
         << "minimised " << own.isMinimized();
     spinFor(std::chrono::milliseconds(300));
     EXPECT_TRUE(own.isOnScreen());
     EXPECT_FALSE(iconicOnServer(own.panel())) << "shown, not minimised again";
     EXPECT_TRUE(own.browser().isPresented());
-    manager->publishState();
-    EXPECT_EQ(manager->visibleWindowCount(), 1);
+    manager->publisher().publishState();
+    EXPECT_EQ(manager->publisher().visibleWindowCount(), 1);
 }
 
 TEST_F(WindowStateUnderWindowManager, AMinimisedWindowIsInTheTaskbarUntilRestored) {

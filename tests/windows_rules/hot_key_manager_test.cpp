@@ -27,6 +27,8 @@ struct FakeGrabber : KeyGrabber {
     }
     void ungrab(const ShortcutConfiguration& s) override { d->held.erase(s); }
     bool holds(const ShortcutConfiguration& s) const override { return d->held.contains(s); }
+    void onMappingChange() const { reportMappingChange(); }
+    void onPress(const ShortcutConfiguration& s, std::uint32_t time) const { reportPress(s, time); }
 };
 
 struct HotKeyManagerTest : ::testing::Test {
@@ -68,9 +70,8 @@ TEST_F(HotKeyManagerTest, RegistersInOrderExplainsRefusalsDeliversPressesAndRele
     EXPECT_EQ(desktop->held, (std::unordered_set{kRescue, kNine}));
     // Presses arrive by name on a later turn, and not once the manager is gone.
     std::vector<std::pair<std::string, std::uint32_t>> presses;
-    manager->onTrigger = [&](const std::string& name, std::uint32_t time) {
-        presses.emplace_back(name, time);
-    };
+    manager->setOnTrigger(
+        [&](const std::string& name, std::uint32_t time) { presses.emplace_back(name, time); });
     grabber->onPress(kNine, 4242), grabber->onPress(kOne, 1);
     EXPECT_TRUE(presses.empty());
     scheduler.runDue();

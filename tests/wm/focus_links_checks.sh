@@ -20,16 +20,6 @@ mkdir -p "$data" "$XDG_CONFIG_HOME/com.quenlith.Quenlith" "$XDG_DATA_HOME/applic
 printf '[Desktop Entry]\nType=Application\nName=Linked\nExec=xmessage\n' >"$XDG_DATA_HOME/applications/quenlith-test-linked.desktop"
 start_page_server "$work/server.log" /a /b
 
-active() { xprop -root _NET_ACTIVE_WINDOW | sed 's/.*# //; s/,.*//'; }
-is_active() { [ -n "$1" ] && [ $(($(active))) -eq $(($1)) ]; }
-found() { eval "$1=\$(app_window '$2')"; [ -n "${!1}" ]; }
-gone_from_screen() { [ -z "$(app_window "$1")" ]; }
-wm_ready() { xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW; }
-start_xfwm4() {
-  xfwm4 --compositor=off --sm-client-disable >"$work/xfwm4.log" 2>&1 &
-  openbox_pid=$!
-  wait_for 30 wm_ready || { sed 's/^/xfwm4: /' "$work/xfwm4.log"; return 1; }
-}
 
 # Test clients: the linked one's desktop entry is found by its window's instance name.
 for name in other linked; do
@@ -38,20 +28,10 @@ done
 client() { xdotool search --all --classname "^quenlith-test-$1\$" 2>/dev/null | head -1; }
 wait_for 10 eval 'other=$(client other) linked=$(client linked); [ -n "$other" ] && [ -n "$linked" ]' ||
   { fail "the test clients start"; exit 1; }
-# Whether the first window is above the second in the window manager's stacking order.
-stacked_above() {
-  local position=0 upper=0 lower=0 id
-  for id in $(xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# //; s/,/ /g'); do
-    position=$((position + 1))
-    [ $((id)) -eq $(($1)) ] && upper=$position
-    [ $((id)) -eq $(($2)) ] && lower=$position
-  done
-  [ $upper -gt 0 ] && [ $lower -gt 0 ] && [ $upper -gt $lower ]
-}
 iconic() { xprop -id "$1" WM_STATE 2>/dev/null | grep -q 'Iconic'; }
 
 for wm in openbox xfwm4; do
-  if [ $wm = openbox ]; then start_openbox 0 0 0 0; else start_xfwm4; fi || { fail "$wm starts"; continue; }
+  start_wm $wm || { fail "$wm starts"; continue; }
   # Alpha comes with Ctrl+Alt+1, Beta with Ctrl+Alt+2.
   "$tool" write "$data/profiles.json" --website Alpha "http://alpha.localhost:$(port_of "$work/server.log")/a" \
     --shortcut 18,2304 --above 1 --website Beta "http://beta.localhost:$(port_of "$work/server.log")/b" --shortcut 19,2304 \
@@ -91,14 +71,25 @@ for wm in openbox xfwm4; do
 
   # Each window asked for from Alpha (kept above) comes above it with the focus; Escape closes it
   # and gives the focus back to Alpha.
+  # The More menu (narrow window: its main menu's item, then the highlighted Start Page, Save
+  # Website…, Show in Tray, Website Settings…, User-Agent…, Proxy…; at its end Downloads…, Close
+  # Window) is walked with the arrows.
   for asked in "settings:ctrl+comma:^Quenlith Settings$" "library:ctrl+alt+l:^Saved Pages & Groups$" \
     "downloads:ctrl+alt+j:^Downloads$" "guide:ctrl+question:^Quenlith Guide$" "editor:ctrl+shift+n:^Add Website$" \
-    "save-page window:ctrl+alt+s:^Save Page / Selection$"; do
+    "save-page window:ctrl+alt+s:^Save Page / Selection$" "website's editor:Website Settings…:^Edit Website$" \
+    "user-agent sheet:User-Agent…:^User agent$" "proxy sheet:Proxy…:^Proxy$" \
+    "downloads from the More menu:Downloads…:^Downloads$"; do
     IFS=: read -r what key title <<<"$asked"
     opened=""
     xdotool windowactivate --sync "$alpha"
     wait_for 5 is_active "$alpha" || { fail "$wm: Alpha takes the focus before the $what"; continue; }
-    xdotool key "$key"
+    case $key in
+      "Website Settings…") choose_in_more_menu 3 ;;
+      "User-Agent…") choose_in_more_menu 4 ;;
+      "Proxy…") choose_in_more_menu 5 ;;
+      "Downloads…") xdotool key ctrl+l Tab Tab Return && wait_for 5 menu_shown && xdotool key End Up Return ;;
+      *) xdotool key "$key" ;;
+    esac
     if ! check "$wm: $key in Alpha opens the $what" wait_for 10 found opened "$title"; then continue; fi
     check "$wm: the $what is above Alpha" wait_for 5 stacked_above "$opened" "$alpha"
     check "$wm: the $what has the focus" wait_for 5 is_active "$opened"
@@ -131,12 +122,7 @@ for wm in openbox xfwm4; do
   check "$wm: until the linked client comes to the front again" wait_for 10 found shown "^$(named Linked)"
 
   stop_app
-  kill "$openbox_pid" 2>/dev/null
-  wait_for 10 gone "$openbox_pid" || fail "$wm ends"
-  wait "$openbox_pid" 2>/dev/null
-  openbox_pid=""
-  # What it announced stays on the root window: the next one is known by announcing it again.
-  xprop -root -remove _NET_SUPPORTED -remove _NET_SUPPORTING_WM_CHECK
+  stop_wm
 done
 
 end_checks "focus and links"

@@ -6,16 +6,17 @@ failures=0
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
 # The start of every check script: with "bus", runs the script again on a private session bus
-# (once); then makes $work holding HOME and the XDG folders, removed at exit (kept when
-# QUENLITH_KEEP_WORK is set) after the processes whose ids are in the variables named in $owned
-# ($app_pid, $server_pid, $openbox_pid and what a script adds) have been killed.
+# (once; configured by $checks_bus_config when set); then makes $work holding HOME and the XDG
+# folders, removed at exit (kept when QUENLITH_KEEP_WORK is set) after the processes whose ids are
+# in the variables named in $owned ($app_pid, $server_pid, $openbox_pid and what a script adds)
+# have been killed.
 begin_checks() {  # begin_checks name [bus] -- "$@"
   local name=$1
   shift
   if [ "${1:-}" = bus ] && [ -z "${QUENLITH_CHECKS_BUS:-}" ]; then
     export QUENLITH_CHECKS_BUS=1
     shift 2
-    exec dbus-run-session --config-file="$root/tests/support/session-bus.conf" -- "$0" "$@"
+    exec dbus-run-session --config-file="${checks_bus_config:-$root/tests/support/session-bus.conf}" -- "$0" "$@"
   fi
   work=$(mktemp -d "/tmp/quenlith-$name.XXXXXX")
   owned="app_pid server_pid openbox_pid"
@@ -123,6 +124,60 @@ XML
   wait_for 30 workarea_known || { sed 's/^/openbox: /' "$work/openbox.log"; return 1; }
   read -r wa_x wa_y wa_w wa_h < <(xprop -root _NET_WORKAREA | sed 's/.*= //; s/,//g' | awk '{print $1, $2, $3, $4}')
   echo "work area: $wa_x,$wa_y ${wa_w}x$wa_h"
+}
+
+# Starts xfwm4 (without its compositor) instead; its id, too, is kept in openbox_pid.
+wm_ready() { xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW; }
+start_xfwm4() {
+  xfwm4 --compositor=off --sm-client-disable >"$work/xfwm4.log" 2>&1 &
+  openbox_pid=$!
+  wait_for 30 wm_ready || { sed 's/^/xfwm4: /' "$work/xfwm4.log"; return 1; }
+}
+start_wm() {  # start_wm openbox|xfwm4: openbox without margins
+  if [ "$1" = openbox ]; then start_openbox 0 0 0 0; else start_xfwm4; fi
+}
+# Ends the window manager, so that another one can start on the display.
+stop_wm() {
+  kill "$openbox_pid" 2>/dev/null
+  wait_for 10 gone "$openbox_pid" || fail "the window manager ends"
+  wait "$openbox_pid" 2>/dev/null
+  openbox_pid=""
+  # What it announced stays on the root window: the next one is known by announcing it again.
+  xprop -root -remove _NET_SUPPORTED -remove _NET_SUPPORTING_WM_CHECK
+}
+
+# The window manager's active window, and whether it is the given one.
+active() { xprop -root _NET_ACTIVE_WINDOW | sed 's/.*# //; s/,.*//'; }
+is_active() { [ -n "$1" ] && [ $(($(active))) -eq $(($1)) ]; }
+# found VARIABLE PATTERN: sets the variable to the running instance's visible window of that title.
+found() { eval "$1=\$(app_window '$2')"; [ -n "${!1}" ]; }
+gone_from_screen() { [ -z "$(app_window "$1")" ]; }
+# Whether the first window is above the second in the window manager's stacking order.
+stacked_above() {
+  local position=0 upper=0 lower=0 id
+  for id in $(xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# //; s/,/ /g'); do
+    position=$((position + 1))
+    [ $((id)) -eq $(($1)) ] && upper=$position
+    [ $((id)) -eq $(($2)) ] && lower=$position
+  done
+  [ $upper -gt 0 ] && [ $lower -gt 0 ] && [ $upper -gt $lower ]
+}
+
+# A menu of the running instance is on the screen (menus are override-redirect windows).
+menu_shown() {
+  local id
+  for id in $(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null); do
+    xwininfo -id "$id" 2>/dev/null | grep -q 'Override Redirect State: yes' && return 0
+  done
+  return 1
+}
+# From the keyboard, in the focused website window: to the address field, on to the More menu's
+# button, Return; once the menu is on the screen, N times Down from its highlighted item and Return.
+choose_in_more_menu() {  # choose_in_more_menu N
+  xdotool key ctrl+l Tab Tab Return
+  wait_for 5 menu_shown || return 1
+  # shellcheck disable=SC2046
+  xdotool key $(printf 'Down %.0s' $(seq "$1")) Return
 }
 
 # The window's visible frame "X Y W H": its X window without any declared client-side shadow.

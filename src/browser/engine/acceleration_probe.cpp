@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include <chrono>
 #include <future>
 #include <optional>
 #include <string>
@@ -94,6 +95,11 @@ AccelerationPolicy AccelerationProbe::policy() {
     ProbeState& probe = state();
     if (!probe.started) return AccelerationPolicy::engineDefault;
     if (!probe.chosen) {
+        // The first web process does not wait for a GL driver to load: until the renderer is known
+        // views keep the engine's default (what a real GPU gets anyway).
+        if (probe.renderer.valid() &&
+            probe.renderer.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+            return AccelerationPolicy::engineDefault;
         GraphicsCapability capability{probe.directRendering, probe.renderer.valid() ? probe.renderer.get() : ""};
         AccelerationChoice choice = chooseAcceleration(capability);
         probe.chosen = choice.policy;

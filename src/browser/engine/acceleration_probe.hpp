@@ -12,8 +12,8 @@ public:
     // only a display with direct rendering has its GL renderer asked, on a worker thread, so the
     // start does not wait for a GL driver to load. Later calls do nothing.
     static void start();
-    // The policy for new web views. The first call after start() waits for the worker and logs
-    // the choice; without start() the engine keeps its default.
+    // The policy for new web views: the engine's default until the worker has answered, then the
+    // choice (logged once); without start() the engine keeps its default.
     static AccelerationPolicy policy();
 };
 

@@ -30,8 +30,16 @@ void BrowserViewController::showMoreMenu() {
     const bool byPointer =
         trigger && (trigger->type == GDK_BUTTON_PRESS || trigger->type == GDK_BUTTON_RELEASE);
     moreMenu_->popup_at_widget(&toolbar.more, Gdk::GRAVITY_SOUTH_WEST, Gdk::GRAVITY_NORTH_WEST, trigger);
-    // Opened from the keyboard: the first item is highlighted, so the arrows and Return work at once.
-    if (!byPointer) moreMenu_->select_first(true);
+    // Opened from the keyboard: the first item that acts is highlighted, so the arrows and Return
+    // work at once. Not the main menu's item: highlighted, it opens its submenu, which takes the keys.
+    if (!byPointer)
+        for (Gtk::Widget* child : moreMenu_->get_children())
+            if (auto* item = dynamic_cast<Gtk::MenuItem*>(child);
+                item && !dynamic_cast<Gtk::SeparatorMenuItem*>(item) && item->is_sensitive() &&
+                !item->has_submenu()) {
+                moreMenu_->select_item(*item);
+                break;
+            }
     if (trigger) gdk_event_free(trigger);
 }
 

@@ -34,6 +34,8 @@
 #include "support/test_images.hpp"
 #include "ui/icon_image.hpp"
 #include "ui/site_icon.hpp"
+#include "windows/runtime_publisher.hpp"
+#include "windows/window_factory.hpp"
 
 namespace quenlith {
 namespace {
@@ -189,19 +191,25 @@ TEST_F(LauncherGuiTest, TileOpensTheWebsiteAndTheRunningListFollowsIt) {
     EXPECT_FALSE(launcher.get_visible());
 
     auto& windows = environment->windows();
-    ASSERT_TRUE(spinUntil([&] {
-        const auto& snapshot = windows.runtime().windows();
-        return snapshot.size() == 1 && snapshot[0].tabs.size() == 1 && snapshot[0].tabs[0].title == local.name;
-    }, std::chrono::seconds(20)));
+    ASSERT_TRUE(spinUntil(
+        [&] {
+            const auto& snapshot = windows.publisher().runtime().windows();
+            return snapshot.size() == 1 && snapshot[0].tabs.size() == 1 &&
+                   snapshot[0].tabs[0].title == local.name;
+        },
+        std::chrono::seconds(20)));
     ASSERT_TRUE(spinUntil([&] { return view.runningLabel() == "Running (1)"; }));
 
     view.setShowRunning(true);
     EXPECT_EQ(view.runningView()->summary(), "1 page \u00B7 1 window");
-    const RuntimeWindow shown = windows.runtime().windows()[0];
+    const RuntimeWindow shown = windows.publisher().runtime().windows()[0];
     view.commands().hideWindow(shown.id);
-    ASSERT_TRUE(spinUntil([&] { return windows.runtime().windows()[0].state == BrowserWindowState::hidden; }));
+    ASSERT_TRUE(spinUntil(
+        [&] { return windows.publisher().runtime().windows()[0].state == BrowserWindowState::hidden; }));
     view.commands().closeTab(shown.id, shown.tabs[0].id);
-    ASSERT_TRUE(spinUntil([&] { return windows.runtime().windows().empty() && view.runningLabel() == "Running (0)"; }));
+    ASSERT_TRUE(spinUntil([&] {
+        return windows.publisher().runtime().windows().empty() && view.runningLabel() == "Running (0)";
+    }));
 }
 
 // The label of the highlighted item of the menu shown from `anchor` ("" for none); nothing while
@@ -476,7 +484,8 @@ TEST_F(LauncherGuiTest, StartPageColumnIsAtMost640AndNarrowTabsShowItWhole) {
         SCOPED_TRACE(width);
         Gtk::Window tab;
         auto* page = Gtk::manage(new WebsiteStartPage(environment->store, environment->icons(),
-                                                      environment->windows().runtime(), sessions, true, {}));
+                                                      environment->windows().publisher().runtime(), sessions,
+                                                      true, {}));
         tab.add(*page);
         tab.set_default_size(width, 700);
         tab.show_all();
@@ -684,6 +693,36 @@ TEST_F(LauncherGuiTest, QuickOpenTextFollowsTheDesktopTextScale) {
     settings->property_gtk_xft_dpi() = saved;
     ASSERT_GT(plain, 0);
     EXPECT_NEAR(static_cast<double>(scaled) / plain, 1.5, 0.15) << plain << " px, then " << scaled << " px";
+}
+
+// The launcher's texts, a tile's name and state, a section's title and the window's title among
+// them, grow with the desktop's text scale as Quick Open's do.
+TEST_F(LauncherGuiTest, LauncherTextFollowsTheDesktopTextScale) {
+    start({website("Local", "/local")});
+    auto settings = Gtk::Settings::get_default();
+    const int saved = settings->property_gtk_xft_dpi();
+    const char* const texts[] = {"Local", "Not Open", "Saved Websites", "Quenlith"};
+    auto heightsAt = [&](int dpi) {
+        settings->property_gtk_xft_dpi() = dpi;
+        // A launcher built after the change.
+        controller.reset();
+        controller = std::make_unique<StatusBarController>(*environment, nullptr);
+        LauncherWindow& launcher = controller->launcher();
+        launcher.showAt(640, 0);
+        EXPECT_TRUE(spinUntil([&] { return launcher.get_mapped() && textHeight(launcher, "Local") > 0; }));
+        std::vector<int> heights;
+        for (const char* text : texts) heights.push_back(textHeight(launcher, text));
+        launcher.dismiss();
+        return heights;
+    };
+    const std::vector<int> plain = heightsAt(96 * 1024);
+    const std::vector<int> scaled = heightsAt(96 * 1024 * 3 / 2);
+    settings->property_gtk_xft_dpi() = saved;
+    for (std::size_t index = 0; index < std::size(texts); ++index) {
+        ASSERT_GT(plain[index], 0) << texts[index];
+        EXPECT_NEAR(static_cast<double>(scaled[index]) / plain[index], 1.5, 0.15)
+            << texts[index] << ": " << plain[index] << " px, then " << scaled[index] << " px";
+    }
 }
 
 // Every label of Quick Open, a selected row's among them, and of the launcher's search bar reads at

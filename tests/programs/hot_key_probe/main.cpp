@@ -10,38 +10,47 @@
 #include "windows/browser_window_controller.hpp"
 #include "windows/browser_window_manager.hpp"
 #include "windows/hot_key_manager.hpp"
+#include "windows/runtime_publisher.hpp"
+#include "windows/session_restore.hpp"
+#include "windows/window_closing.hpp"
+#include "windows/window_registry.hpp"
+#include "windows/window_router.hpp"
 
 int main(int argc, char** argv) {
     using namespace quenlith;
     Gtk::Main kit(argc, argv);
     AppEnvironment environment;
     BrowserWindowManager& windows = environment.windows();
-    windows.restoreSession();
+    windows.session().restoreSession();
     auto answer = [&](const std::string& command, const std::string& name) -> std::string {
         Uuid id;
         for (const auto& website : environment.store.profiles()) id = website.name == name ? website.id : id;
         // Without a name: the window the last command made (the window manager may not have
         // focused it yet), else the active one.
-        BrowserWindowController* latest =
-            windows.lastActiveID ? windows.window(*windows.lastActiveID) : nullptr;
+        BrowserWindowController* latest = windows.registry().lastActiveID()
+                                              ? windows.registry().window(*windows.registry().lastActiveID())
+                                              : nullptr;
         BrowserWindowController* controller =
-            name.empty() ? (latest ? latest : windows.activeWindowController()) : windows.window(id);
+            name.empty() ? (latest ? latest : windows.registry().activeWindowController())
+                         : windows.registry().window(id);
         const std::map<std::string, BrowserCommand> commands{{"clickthrough", BrowserCommand::clickThrough},
                                                              {"duplicate", BrowserCommand::duplicate},
                                                              {"other", BrowserCommand::otherSessionWindow}};
         if (commands.contains(command) && controller)
             controller->browser().services.onCommand(commands.at(command));
-        if (command == "private") windows.openPrivateWindow();
-        if (command == "delete") windows.deleteWebsite(id);
-        if (auto* browser = command == "menubar" ? windows.open(name) : nullptr)
+        if (command == "private") windows.routing().openPrivateWindow();
+        if (command == "delete") windows.closing().deleteWebsite(id);
+        if (auto* browser = command == "menubar" ? windows.routing().open(name) : nullptr)
             return browser->services.onToggleMenuBarIcon(name),
                    "websites " + std::to_string(environment.store.profiles().size());
         if (command == "clickthrough" || command == "count")
-            return "clickthrough " + std::to_string(windows.clickThroughCount());
+            return "clickthrough " + std::to_string(windows.publisher().clickThroughCount());
         // The window a command just made: the window manager may not have given it the focus yet
         // (the probe's commands come with no input of the person).
-        BrowserWindowController* made = windows.lastActiveID ? windows.window(*windows.lastActiveID) : nullptr;
-        if (BrowserWindowController* active = made ? made : windows.activeWindowController();
+        BrowserWindowController* made = windows.registry().lastActiveID()
+                                            ? windows.registry().window(*windows.registry().lastActiveID())
+                                            : nullptr;
+        if (BrowserWindowController* active = made ? made : windows.registry().activeWindowController();
             active && command != "delete")
             return !active->browser().isPersistent()                   ? "private"
                    : active->browser().profile().dataStoreIdentifier() ? "own"

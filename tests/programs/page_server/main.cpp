@@ -1,5 +1,6 @@
-// Serves one small page under each path given on the command line, on 127.0.0.1 and a free port,
-// and reports on stdout, one line each:
+// Serves one small page under each path given on the command line, on 127.0.0.1 and a free port
+// ("PATH+field": a page whose text field has the focus and whose title becomes "typed TEXT" as it is
+// typed into), and reports on stdout, one line each:
 //   port N            once listening
 //   request PATH      when a page is requested (with its query as requested)
 // Ends on SIGTERM or SIGINT.
@@ -17,9 +18,11 @@ void say(const std::string& line) {
     std::cout << line << std::endl;  // flushed: the checking script reads as we go
 }
 
-std::string pageFor(const std::string& path) {
-    return "<!doctype html><html><head><meta charset=\"utf-8\"><title>Page " + path + "</title></head><body>" +
-           path + "</body></html>";
+std::string pageFor(const std::string& path, bool field) {
+    const std::string input =
+        field ? "<input autofocus oninput=\"document.title = 'typed ' + this.value\">" : std::string();
+    return "<!doctype html><html><head><meta charset=\"utf-8\"><title>Page " + path +
+           "</title></head><body>" + path + input + "</body></html>";
 }
 
 gboolean quit(gpointer loop) {
@@ -33,10 +36,12 @@ int main(int argc, char** argv) {
     quenlith::test::TestHttpServer server;
     for (int i = 1; i < argc; ++i) {
         std::string path = argv[i];
-        server.route(path, [path](const quenlith::test::TestRequest& request) {
+        const bool field = path.ends_with("+field");
+        if (field) path.resize(path.size() - 6);
+        server.route(path, [path, field](const quenlith::test::TestRequest& request) {
             say("request " + request.path);
             quenlith::test::TestResponse response;
-            response.body = pageFor(path);
+            response.body = pageFor(path, field);
             return response;
         });
     }

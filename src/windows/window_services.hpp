@@ -1,0 +1,78 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "model/scheduler.hpp"
+#include "model/uuid.hpp"
+#include "model/web_app_profile.hpp"
+
+namespace quenlith {
+
+class ApplicationLinks;
+class BrowserWindowController;
+class PreferencesStore;
+class RuntimePublisher;
+class WebAppStore;
+class WebsiteSessions;
+class WindowFactory;
+class WindowHost;
+class WindowRegistry;
+struct WindowShellHooks;
+
+// The answers and actions only the window manager can give a window: click-through with its
+// safeguard, duplicate and other-session windows, the page's tray icon, the network sheet and the
+// proxy passwords still in use. Main thread only.
+class WindowServices {
+public:
+    WindowServices(WindowRegistry& registry, RuntimePublisher& publisher, WindowFactory& factory,
+                   ApplicationLinks& links, WebAppStore& store, PreferencesStore& preferences,
+                   WebsiteSessions& sessions, const WindowShellHooks& hooks, Scheduler& timers,
+                   WindowHost& host);
+    ~WindowServices();
+    WindowServices(const WindowServices&) = delete;
+    WindowServices& operator=(const WindowServices&) = delete;
+
+    // Hands the window's browser view the services above; they hold this weakly.
+    void wire(BrowserWindowController& controller, const Uuid& recordID);
+
+    // Click-through of one window on or off. It is refused with an alert while Ctrl+Alt+P is not
+    // ours: nothing would bring the mouse back.
+    void toggleClickThrough(BrowserWindowController& controller);
+    // Ctrl+Alt+P and "Restore Mouse Control": every window takes the mouse again.
+    void restoreMouseControl();
+    // A new window on the same page: in its own session when `isolated` (none: the preferences
+    // decide); a private window's duplicate is private again. Nothing while website data is reset,
+    // for an unknown window, or for the shared session of a window behind a website proxy.
+    BrowserWindowController* duplicateWindow(const Uuid& windowID, std::optional<bool> isolated, bool show);
+    // The saved website whose tray icon the page's address has, seen from the window.
+    bool menuBarIconState(const Uuid& windowID, const Uuid& recordID, const std::string& address) const;
+    // Switches that icon; creates the saved website when switched on for a page none matches.
+    void toggleMenuBarIcon(const Uuid& windowID, const Uuid& recordID, const std::string& address);
+    // The saved website whose session and proxy the window's network sheet edits.
+    std::optional<WebAppProfile> networkProfile(const Uuid& windowID, const Uuid& recordID) const;
+    // Saves the sheet: exactly the proxy, session identifier, own-session flag and account name.
+    bool saveNetwork(const WebAppProfile& edited);
+    // Whether a proxy credential id is used by a saved website, a window's ad-hoc record or (asked
+    // through the application) anything else.
+    bool isCredentialInUse(const std::string& credentialID) const;
+    // Deletes the proxy password unless a website, a window or the global proxy still uses it.
+    void discardProxyCredential(const std::string& credentialID);
+
+private:
+    WindowRegistry& registry_;
+    RuntimePublisher& publisher_;
+    WindowFactory& factory_;
+    ApplicationLinks& links_;
+    WebAppStore& store_;
+    PreferencesStore& preferences_;
+    WebsiteSessions& sessions_;
+    const WindowShellHooks& hooks_;
+    Scheduler& timers_;
+    WindowHost& host_;
+    // The services handed to windows hold this weakly: they find it expired once it is gone.
+    std::shared_ptr<WindowServices*> self_;
+};
+
+}  // namespace quenlith

@@ -1,0 +1,430 @@
+// Reads the running application's windows as a screen reader does: from another process, over the
+// accessibility bus, with the names, descriptions, roles and states the toolkit's bridge sends.
+//   atspi_walk PID STEP...
+//     press=NAME  performs the first action of the first showing control named NAME, in any window
+//                 (a name ending in "*": beginning so)
+//     focus=NAME  gives that control the keyboard focus
+//     key=KEYSYM  presses and releases the key (a menu opens only from an input event)
+//     menu=NAME   performs the action of the item named NAME of the menu highlighted last (a popped-up
+//                 menu is reached through the events of its highlight, as a screen reader reaches it)
+//     walk=TITLE  reads the showing window titled TITLE (a title ending in "*": beginning so), and
+//                 each page of every tab list in it
+//     list        prints the titles of the showing windows
+//     dump=DEPTH  prints the application's accessible tree to that depth, with the states read
+// Each step waits up to 20 s for its control or window. A walk prints one line per problem,
+// "TITLE: problem": a control that takes the focus (or a drop-down) without a name, two controls of
+// the window with one name and no description that tells them apart, a drop-down named by the value
+// it shows. Exits 1 when a step found a problem or did not find what it waited for. With
+// ATSPI_WALK_VERBOSE set, every control read is printed too.
+#include <atspi/atspi.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <set>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr auto kStepLimit = std::chrono::seconds(20);
+
+// An owned reference to an accessible object (or to an interface of one).
+template <typename T>
+struct Ref {
+    T* object = nullptr;
+    Ref() = default;
+    explicit Ref(T* taken) : object(taken) {}
+    Ref(const Ref&) = delete;
+    Ref& operator=(const Ref&) = delete;
+    Ref(Ref&& other) noexcept : object(other.object) { other.object = nullptr; }
+    Ref& operator=(Ref&& other) noexcept {
+        std::swap(object, other.object);
+        return *this;
+    }
+    ~Ref() {
+        if (object) g_object_unref(object);
+    }
+    T* get() const { return object; }
+    explicit operator bool() const { return object != nullptr; }
+};
+using Accessible = Ref<AtspiAccessible>;
+
+std::string taken(gchar* text) {
+    std::string result = text ? text : "";
+    g_free(text);
+    return result;
+}
+
+std::string nameOf(AtspiAccessible* object) {
+    std::string name = taken(atspi_accessible_get_name(object, nullptr));
+    return name.find_first_not_of(" \t\n") == std::string::npos ? std::string() : name;
+}
+
+std::string describe(AtspiAccessible* object) {
+    return taken(atspi_accessible_get_role_name(object, nullptr));
+}
+
+struct States {
+    // Shown, or scrolled out of sight: a screen reader reads both. Collapsed and hidden content is
+    // hidden; the pages of a tab list that are not selected are left out by the walk.
+    bool visible = false;
+    bool showing = false, focusable = false, selected = false, collapsed = false;
+};
+
+States statesOf(AtspiAccessible* object) {
+    States result;
+    AtspiStateSet* states = atspi_accessible_get_state_set(object);
+    if (!states) return result;
+    result.visible = atspi_state_set_contains(states, ATSPI_STATE_VISIBLE);
+    result.showing = result.visible && atspi_state_set_contains(states, ATSPI_STATE_SHOWING);
+    result.focusable = atspi_state_set_contains(states, ATSPI_STATE_FOCUSABLE);
+    result.selected = atspi_state_set_contains(states, ATSPI_STATE_SELECTED);
+    result.collapsed = atspi_state_set_contains(states, ATSPI_STATE_EXPANDABLE) &&
+                       !atspi_state_set_contains(states, ATSPI_STATE_EXPANDED);
+    g_object_unref(states);
+    return result;
+}
+
+// Whether the object belongs to the application read, not to a process it embeds (a web page's).
+bool ours(AtspiAccessible* object, AtspiAccessible* application) {
+    const AtspiObject* own = ATSPI_OBJECT(object);
+    const AtspiObject* app = ATSPI_OBJECT(application);
+    return own->app && app->app && std::strcmp(own->app->bus_name, app->app->bus_name) == 0;
+}
+
+std::vector<Accessible> childrenOf(AtspiAccessible* object) {
+    std::vector<Accessible> children;
+    const int count = atspi_accessible_get_child_count(object, nullptr);
+    for (int index = 0; index < count; ++index)
+        if (AtspiAccessible* child = atspi_accessible_get_child_at_index(object, index, nullptr))
+            children.emplace_back(child);
+    return children;
+}
+
+// The text a drop-down shows: the name of its selected item.
+std::string shownValue(AtspiAccessible* comboBox) {
+    Ref<AtspiSelection> selection(atspi_accessible_get_selection_iface(comboBox));
+    if (!selection) return {};
+    Accessible item(atspi_selection_get_selected_child(selection.get(), 0, nullptr));
+    return item ? nameOf(item.get()) : std::string();
+}
+
+struct Control {
+    std::string name, description, role, value;
+    bool comboBox = false;
+};
+
+struct Walk {
+    AtspiAccessible* application = nullptr;
+    std::vector<Control> controls;
+    std::vector<Accessible> tabLists;
+};
+
+// The controls under `object` that a screen reader reads, in tree order, scrolled out of sight or not;
+// lists, panes and fillers pass the focus to their items, which carry the names. Hidden content (a
+// collapsed section) and the pages of a tab list that are not selected are not read.
+void collect(Walk& walk, AtspiAccessible* object) {
+    if (!ours(object, walk.application)) return;
+    const States states = statesOf(object);
+    if (!states.visible) return;
+    const AtspiRole role = atspi_accessible_get_role(object, nullptr);
+    if (role == ATSPI_ROLE_PAGE_TAB && !states.selected) return;
+    const bool comboBox = role == ATSPI_ROLE_COMBO_BOX;
+    const bool container =
+        role == ATSPI_ROLE_SCROLL_PANE || role == ATSPI_ROLE_PAGE_TAB_LIST || role == ATSPI_ROLE_LIST ||
+        role == ATSPI_ROLE_LIST_BOX || role == ATSPI_ROLE_PANEL || role == ATSPI_ROLE_FILLER ||
+        role == ATSPI_ROLE_SPLIT_PANE || role == ATSPI_ROLE_TABLE_CELL || role == ATSPI_ROLE_VIEWPORT;
+    if (role == ATSPI_ROLE_PAGE_TAB_LIST) walk.tabLists.emplace_back(ATSPI_ACCESSIBLE(g_object_ref(object)));
+    if ((states.focusable || comboBox) && role != ATSPI_ROLE_LABEL && !container) {
+        Control control{nameOf(object), taken(atspi_accessible_get_description(object, nullptr)),
+                        describe(object), "", comboBox};
+        if (comboBox) {
+            control.value = shownValue(object);
+            walk.controls.push_back(std::move(control));
+            return;  // its menu is not on screen
+        }
+        walk.controls.push_back(std::move(control));
+    }
+    for (Accessible& child : childrenOf(object)) collect(walk, child.get());
+}
+
+std::vector<std::string> problemsOf(const std::vector<Control>& controls) {
+    std::vector<std::string> problems;
+    std::map<std::pair<std::string, std::string>, int> uses;
+    for (const Control& control : controls) {
+        if (control.name.empty()) {
+            problems.push_back(
+                "a " + control.role + " without a name" +
+                (control.description.empty() ? "" : " (described \"" + control.description + "\")"));
+            continue;
+        }
+        if (control.comboBox && control.name == control.value)
+            problems.push_back("a drop-down named by its value \"" + control.name + "\"");
+        ++uses[{control.name, control.description}];
+    }
+    for (const auto& [key, count] : uses)
+        if (count > 1)
+            problems.push_back(std::to_string(count) + " controls named \"" + key.first + "\"" +
+                               (key.second.empty() ? "" : " described \"" + key.second + "\""));
+    return problems;
+}
+
+// Runs the main context (where the bridge's replies and events arrive) for a moment.
+void settle() {
+    const auto until = Clock::now() + std::chrono::milliseconds(100);
+    while (Clock::now() < until) {
+        while (g_main_context_iteration(nullptr, FALSE)) {
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+// The menu item highlighted last, from the events a menu sends as the highlight moves.
+Accessible lastMenuItem;
+
+void noteHighlight(const AtspiEvent* event) {
+    if (!event->detail1 || !event->source) return;
+    const AtspiRole role = atspi_accessible_get_role(event->source, nullptr);
+    // An item that opens a submenu reads as a menu.
+    if (role == ATSPI_ROLE_MENU_ITEM || role == ATSPI_ROLE_CHECK_MENU_ITEM || role == ATSPI_ROLE_MENU)
+        lastMenuItem = Accessible(ATSPI_ACCESSIBLE(g_object_ref(event->source)));
+}
+
+bool pressMenuItem(const std::string& name) {
+    const auto deadline = Clock::now() + kStepLimit;
+    while (Clock::now() < deadline) {
+        if (lastMenuItem) {
+            Accessible menu(atspi_accessible_get_parent(lastMenuItem.get(), nullptr));
+            for (Accessible& item : menu ? childrenOf(menu.get()) : std::vector<Accessible>{})
+                if (nameOf(item.get()) == name) {
+                    Ref<AtspiAction> action(atspi_accessible_get_action_iface(item.get()));
+                    return action && atspi_action_do_action(action.get(), 0, nullptr);
+                }
+        }
+        settle();
+    }
+    std::printf("no focused menu with an item named \"%s\"\n", name.c_str());
+    return false;
+}
+
+Accessible findApplication(unsigned pid) {
+    Accessible desktop(atspi_get_desktop(0));
+    atspi_accessible_clear_cache(desktop.get());
+    for (Accessible& application : childrenOf(desktop.get()))
+        if (atspi_accessible_get_process_id(application.get(), nullptr) == pid) return std::move(application);
+    return {};
+}
+
+// The first showing object under `object` that `wanted` accepts, in tree order; with `read`, the
+// first of those a walk reads (scrolled out of sight or not).
+template <typename Predicate>
+Accessible findShowing(AtspiAccessible* application, AtspiAccessible* object, const Predicate& wanted,
+                       bool read = false) {
+    if (!ours(object, application)) return {};
+    const States states = statesOf(object);
+    if (read ? !states.visible ||
+                   (atspi_accessible_get_role(object, nullptr) == ATSPI_ROLE_PAGE_TAB && !states.selected)
+             : !states.showing)
+        return {};
+    if (wanted(object)) return Accessible(ATSPI_ACCESSIBLE(g_object_ref(object)));
+    for (Accessible& child : childrenOf(object))
+        if (Accessible found = findShowing(application, child.get(), wanted, read)) return found;
+    return {};
+}
+
+template <typename Predicate>
+Accessible waitForShowing(AtspiAccessible* application, const Predicate& wanted) {
+    const auto deadline = Clock::now() + kStepLimit;
+    while (Clock::now() < deadline) {
+        atspi_accessible_clear_cache(application);
+        for (Accessible& window : childrenOf(application))
+            if (Accessible found = findShowing(application, window.get(), wanted)) return found;
+        settle();
+    }
+    return {};
+}
+
+// Whether `name` is `pattern`, or begins with it when the pattern ends in "*".
+bool matches(const std::string& name, const std::string& pattern) {
+    return pattern.ends_with('*') ? name.starts_with(pattern.substr(0, pattern.size() - 1)) : name == pattern;
+}
+
+Accessible control(AtspiAccessible* application, const std::string& name) {
+    Accessible found = waitForShowing(application, [&](AtspiAccessible* object) {
+        if (!matches(nameOf(object), name)) return false;
+        Ref<AtspiAction> action(atspi_accessible_get_action_iface(object));
+        return action && atspi_action_get_n_actions(action.get(), nullptr) > 0;
+    });
+    if (!found) std::printf("no showing control named \"%s\" with an action\n", name.c_str());
+    return found;
+}
+
+bool focus(AtspiAccessible* application, const std::string& name) {
+    Accessible control = ::control(application, name);
+    Ref<AtspiComponent> component(control ? atspi_accessible_get_component_iface(control.get()) : nullptr);
+    return component && atspi_component_grab_focus(component.get(), nullptr);
+}
+
+bool press(AtspiAccessible* application, const std::string& name) {
+    Accessible control = ::control(application, name);
+    if (!control) return false;
+    Ref<AtspiAction> action(atspi_accessible_get_action_iface(control.get()));
+    GError* error = nullptr;
+    if (!atspi_action_do_action(action.get(), 0, &error)) {
+        std::printf("press: \"%s\" refused: %s\n", name.c_str(), error ? error->message : "?");
+        g_clear_error(&error);
+        return false;
+    }
+    return true;
+}
+
+void dump(AtspiAccessible* object, int depth, int limit) {
+    const States states = statesOf(object);
+    std::printf("%*s%s \"%s\"%s%s\n", depth * 2, "", describe(object).c_str(), nameOf(object).c_str(),
+                states.showing ? " showing" : "", states.focusable ? " focusable" : "");
+    if (depth < limit)
+        for (Accessible& child : childrenOf(object)) dump(child.get(), depth + 1, limit);
+}
+
+// Opens every collapsed section of the window, as a person reading all of it does (a drop-down
+// expands too, but into its menu: those are left alone).
+void expandSections(AtspiAccessible* application, AtspiAccessible* window) {
+    std::set<std::string> opened;
+    for (int round = 0; round < 20; ++round) {
+        atspi_accessible_clear_cache(application);
+        Accessible section = findShowing(
+            application, window,
+            [&](AtspiAccessible* object) {
+                return statesOf(object).collapsed &&
+                       atspi_accessible_get_role(object, nullptr) != ATSPI_ROLE_COMBO_BOX &&
+                       !opened.count(ATSPI_OBJECT(object)->path);
+            },
+            true);
+        if (!section) return;
+        opened.insert(ATSPI_OBJECT(section.get())->path);
+        Ref<AtspiAction> action(atspi_accessible_get_action_iface(section.get()));
+        if (action) atspi_action_do_action(action.get(), 0, nullptr);
+        settle();
+    }
+}
+
+Walk walkOnce(AtspiAccessible* application, AtspiAccessible* window) {
+    expandSections(application, window);
+    atspi_accessible_clear_cache(application);
+    Walk walk;
+    walk.application = application;
+    collect(walk, window);
+    if (g_getenv("ATSPI_WALK_VERBOSE")) {
+        std::printf("-- %s\n", nameOf(window).c_str());
+        for (const Control& control : walk.controls)
+            std::printf("  %s \"%s\" \"%s\" [%s]\n", control.role.c_str(), control.name.c_str(),
+                        control.description.c_str(), control.value.c_str());
+    }
+    return walk;
+}
+
+// Reads the window, then each page of its first tab lists: the tab selected, its page read once it shows.
+bool walkWindow(AtspiAccessible* application, const std::string& title) {
+    Accessible window = waitForShowing(application, [&](AtspiAccessible* object) {
+        const AtspiRole role = atspi_accessible_get_role(object, nullptr);
+        if (role != ATSPI_ROLE_FRAME && role != ATSPI_ROLE_DIALOG && role != ATSPI_ROLE_WINDOW) return false;
+        return matches(nameOf(object), title);
+    });
+    if (!window) {
+        std::printf("%s: no such window is showing\n", title.c_str());
+        return false;
+    }
+    std::set<std::string> problems;
+    std::size_t controls = 0, pages = 1;
+    Walk first = walkOnce(application, window.get());
+    controls = first.controls.size();
+    for (std::string& problem : problemsOf(first.controls)) problems.insert(std::move(problem));
+    for (Accessible& tabList : first.tabLists) {
+        Ref<AtspiSelection> selection(atspi_accessible_get_selection_iface(tabList.get()));
+        if (!selection) continue;
+        const int tabs = atspi_accessible_get_child_count(tabList.get(), nullptr);
+        for (int index = 0; index < tabs; ++index) {
+            Accessible tab(atspi_accessible_get_child_at_index(tabList.get(), index, nullptr));
+            if (!tab || statesOf(tab.get()).selected) continue;
+            const std::string tabName = nameOf(tab.get());
+            atspi_selection_select_child(selection.get(), index, nullptr);
+            const auto deadline = Clock::now() + kStepLimit;
+            while (Clock::now() < deadline &&
+                   !(atspi_accessible_clear_cache(tab.get()), statesOf(tab.get()).selected))
+                settle();
+            settle();
+            Walk page = walkOnce(application, window.get());
+            ++pages;
+            controls += page.controls.size();
+            for (std::string& problem : problemsOf(page.controls))
+                problems.insert("(" + tabName + ") " + problem);
+        }
+    }
+    std::printf("%s: %zu controls on %zu pages read\n", title.c_str(), controls, pages);
+
+    for (const std::string& problem : problems) std::printf("%s: %s\n", title.c_str(), problem.c_str());
+    return problems.empty();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr,
+                     "usage: atspi_walk PID "
+                     "press=NAME|focus=NAME|key=KEYSYM|menu=NAME|walk=TITLE|list|dump=DEPTH...\n");
+        return 2;
+    }
+    const unsigned pid = static_cast<unsigned>(std::strtoul(argv[1], nullptr, 10));
+    if (atspi_init() < 0) {
+        std::printf("no accessibility bus\n");
+        return 1;
+    }
+    atspi_set_timeout(10000, 20000);
+    AtspiEventListener* highlights = atspi_event_listener_new_simple(noteHighlight, nullptr);
+    atspi_event_listener_register(highlights, "object:state-changed:selected", nullptr);
+    atspi_event_listener_register(highlights, "object:state-changed:focused", nullptr);
+    Accessible application;
+    const auto deadline = Clock::now() + kStepLimit;
+    while (!(application = findApplication(pid)) && Clock::now() < deadline) settle();
+    if (!application) {
+        std::printf("process %u is not on the accessibility bus\n", pid);
+        return 1;
+    }
+    bool passed = true;
+    for (int index = 2; index < argc; ++index) {
+        const std::string step = argv[index];
+        if (step.rfind("press=", 0) == 0) {
+            if (!press(application.get(), step.substr(6))) return 1;
+        } else if (step.rfind("focus=", 0) == 0) {
+            if (!focus(application.get(), step.substr(6))) return 1;
+        } else if (step.rfind("key=", 0) == 0) {
+            const guint keysym = static_cast<guint>(std::strtoul(step.c_str() + 4, nullptr, 0));
+            if (!atspi_generate_keyboard_event(keysym, nullptr, ATSPI_KEY_SYM, nullptr)) return 1;
+        } else if (step.rfind("menu=", 0) == 0) {
+            if (!pressMenuItem(step.substr(5))) return 1;
+        } else if (step == "list") {
+            atspi_accessible_clear_cache(application.get());
+            for (Accessible& window : childrenOf(application.get()))
+                if (statesOf(window.get()).showing)
+                    std::printf("window \"%s\" (%s)\n", nameOf(window.get()).c_str(),
+                                describe(window.get()).c_str());
+        } else if (step.rfind("dump=", 0) == 0) {
+            atspi_accessible_clear_cache(application.get());
+            dump(application.get(), 0, std::atoi(step.c_str() + 5));
+        } else if (step.rfind("walk=", 0) == 0) {
+            passed = walkWindow(application.get(), step.substr(5)) && passed;
+        } else {
+            std::fprintf(stderr, "atspi_walk: unknown step %s\n", step.c_str());
+            return 2;
+        }
+        std::fflush(stdout);
+    }
+    return passed ? 0 : 1;
+}

@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Every window of the running application read from another process over the accessibility bus, as
+# a screen reader reads it: the browser window, its User-Agent and Proxy sheets (opened from its
+# "more" menu by the keyboard), the launcher with each of its lists, the editor with every section
+# open, the settings with each tab, the library, downloads, the guide and Quick Open. No control that
+# takes the focus is without a name, no two controls of a window share a name without a description
+# that tells them apart, no drop-down is named by the value it shows.
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=$(cd "$1" && pwd)
+app=$build/quenlith
+tool=$build/tests/programs/profiles_tool/profiles_tool
+walker=$build/tests/programs/atspi_walk/atspi_walk
+source "$here/lib.sh"
+# The bus starts the accessibility bus's launcher when the toolkit's bridge asks for it.
+checks_bus_config=$root/tests/support/accessibility-bus.conf
+begin_checks accessibility-wm bus -- "$@"
+need_programs "$app" "$tool" "$walker" "$build/tests/programs/page_server/page_server" "$(command -v gdbus)"
+# The application speaks to the accessibility bus, as it does on a desktop.
+unset NO_AT_BRIDGE
+data=$XDG_DATA_HOME/com.quenlith.Quenlith
+mkdir -p "$data"
+start_openbox 0 0 0 0 || { fail "openbox starts"; exit 1; }
+start_page_server "$work/server.log" /a /b
+port=$(port_of "$work/server.log")
+"$tool" write "$data/profiles.json" --website Alpha "http://127.0.0.1:$port/a" --launch 1 \
+  --website Beta "http://127.0.0.1:$port/b" || { fail "the websites are written"; exit 1; }
+
+start_app
+alpha=""
+wait_for 30 eval 'alpha=$(app_window "^$(named Alpha)"); [ -n "$alpha" ]' || { fail "Alpha opens"; cat "$work/app.log"; exit 1; }
+
+# Runs the walker's steps; its report is kept in $work/walk.log and shown when a step failed.
+walk() {
+  local output status
+  output=$("$walker" "$app_pid" "$@" 2>&1)
+  status=$?
+  printf '%s\n' "$output" >>"$work/walk.log"
+  [ $status -eq 0 ] || printf '%s\n' "$output" | sed 's/^/  /'
+  return $status
+}
+# Runs a command of the application's menu, as its menu item does.
+command_of_menu() {
+  gdbus call --session --dest com.quenlith.Quenlith --object-path /com/quenlith/Quenlith \
+    --method org.gtk.Actions.Activate "$1" "[]" "{}" >/dev/null
+}
+space=0x20 escape=0xff1b
+
+check "the browser window reads with a name for every control" walk "walk=$(named Alpha)*"
+for sheet in "User-Agent…:User agent" "Proxy…:Proxy"; do
+  IFS=: read -r item title <<<"$sheet"
+  xdotool windowactivate --sync "$alpha" 2>/dev/null
+  check "the $title sheet, opened from the more menu by the keyboard, reads with a name for every control" \
+    walk "focus=More options" "key=$space" "menu=$item" "walk=$title"
+  walk "key=$escape" >/dev/null
+  wait_for 10 eval '[ -z "$(app_window "^$title\$")" ]' || fail "Escape closes the $title sheet"
+done
+
+# A second window, so that the launcher's running list shows two rows of the same controls.
+command_of_menu openBrowser
+wait_for 10 eval '[ "$(app_windows | wc -l)" -ge 2 ]' || fail "a browser window opens beside Alpha"
+command_of_menu launcher
+check "the launcher reads with a name for every control, on each of its lists" \
+  walk "walk=Quenlith" "press=Running*" "walk=Quenlith"
+for window in "add:Add Website" "settings:Quenlith Settings" "downloads:Downloads" "guide:Quenlith Guide" \
+  "quickOpen:Quick Open"; do
+  IFS=: read -r action title <<<"$window"
+  command_of_menu "$action"
+  check "the $title window reads with a name for every control" walk "walk=$title"
+done
+command_of_menu library
+library="walk=Saved Pages & Groups"
+check "the library reads with a name for every control, on each of its lists" \
+  walk "$library" "press=Bookmarks" "$library" "press=Page Groups" "$library" "press=History" "$library"
+
+stop_app
+end_checks "accessibility"
