@@ -17,6 +17,7 @@
 #include "windows/hot_key_manager.hpp"
 #include "app/status_bar_controller.hpp"
 #include "app/website_editor_presenter.hpp"
+#include "model/file_writer.hpp"
 #include "model/launch_request.hpp"
 #include "model/localization.hpp"
 #include "model/logging.hpp"
@@ -170,6 +171,8 @@ void AppDelegate::terminate() {
     environment->store.save();
     // Visits still waiting for their write reach the disk before the process exits.
     environment->library.flush();
+    // So does everything else handed to the file writer (session snapshots, exports).
+    applicationFileWriter().flush();
 }
 
 }  // namespace quenlith

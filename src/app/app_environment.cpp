@@ -18,6 +18,7 @@
 #include "model/address.hpp"
 #include "model/app_paths.hpp"
 #include "model/file_store.hpp"
+#include "model/file_writer.hpp"
 #include "model/localization.hpp"
 #include "model/logging.hpp"
 #include "ui/alert.hpp"
@@ -59,13 +60,14 @@ bool usesCredential(const std::optional<WindowSessionReference>& session, const 
 AppEnvironment::AppEnvironment() : AppEnvironment(WebsiteSessions::shared()) {}
 
 AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler, std::unique_ptr<KeyGrabber> grabber)
-    : store(std::nullopt, scheduler), library(std::nullopt, scheduler), scheduler_(scheduler),
+    : store(std::nullopt, scheduler),
+      library(std::nullopt, scheduler, systemClock(), applicationFileWriter(), LibraryStore::Loading::later),
+      scheduler_(scheduler),
       self_(std::make_shared<AppEnvironment*>(this)) {
     // A data folder left readable by others (made by hand or by an old version) is made private.
     if (auto folder = files::createFolder(applicationDataDirectory()); !folder)
         logError(LogCategory::lifecycle, folder.error().message);
     if (auto message = store.errorMessage()) logError(LogCategory::lifecycle, *message);
-    if (auto message = library.errorMessage()) logError(LogCategory::lifecycle, *message);
 
     // The process-wide proxy is set up before any page is asked for. The pages that open at start
     // are asked for next, before anything else is built, so their web processes start meanwhile;
@@ -77,6 +79,8 @@ AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler, 
     windows_ = std::make_unique<BrowserWindowManager>(store, preferences, downloads,
                                                       std::move(sessionPersistence), sessions, scheduler);
     windows_->session().requestStartPages();
+    // The first window does not need the library: it is read and decoded meanwhile, off this thread.
+    library.startLoading();
 
     hotKeys_ = std::make_unique<HotKeyManager>(grabber ? std::move(grabber) : std::make_unique<XKeyGrabber>(),
                                                scheduler);

@@ -3,6 +3,7 @@
 #include <gio/gio.h>
 
 #include "model/file_store.hpp"
+#include "model/file_writer.hpp"
 #include "model/library_store.hpp"
 #include "model/localization.hpp"
 #include "model/logging.hpp"
@@ -49,8 +50,9 @@ void runOnWorker(std::function<T()> work, std::function<void(T)> done) {
 
 void writeExportInBackground(const std::string& path, std::string bytes, std::function<void(Status)> done) {
     // Temporary file, flush and rename, like every file of ours: a crash never leaves half a backup.
-    auto held = std::make_shared<std::string>(std::move(bytes));
-    runOnWorker<Status>([path, held] { return files::writeFileAtomically(path, *held); }, std::move(done));
+    applicationFileWriter().write(
+        path, [path, bytes = std::move(bytes)] { return files::writeFileAtomically(path, bytes); },
+        [done = std::move(done)](const Status& result) { done(result); });
 }
 
 BackupTransfer::BackupTransfer(WebAppStore& websites, LibraryStore& library, BackupDialogs dialogs,

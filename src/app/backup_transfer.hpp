@@ -37,7 +37,7 @@ struct BackupDialogs {
 // Writes `bytes` to `path` in one step without holding up the main loop, then reports on it.
 using ExportWriter =
     std::function<void(const std::string& path, std::string bytes, std::function<void(Status)> done)>;
-// The application's writer: the atomic write of our own files, on a GLib worker thread.
+// The application's writer: the atomic write of our own files, on the application's file writer.
 void writeExportInBackground(const std::string& path, std::string bytes, std::function<void(Status)> done);
 
 // The backup commands of the library window and the application menu: export of the backup and

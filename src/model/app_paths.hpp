@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace quenlith {
@@ -13,6 +14,8 @@ std::string applicationDataDirectory();
 // $XDG_CONFIG_HOME/com.quenlith.Quenlith: settings.json (preferences, interface language).
 std::string applicationConfigDirectory();
 std::string settingsFilePath();
+// Far more than any settings the application writes; a larger settings file is refused unread.
+inline constexpr std::uint64_t kSettingsFileSizeCap = 1'000'000;
 // $XDG_CACHE_HOME/com.quenlith.Quenlith: compiled content filters and other rebuildable data.
 std::string applicationCacheDirectory();
 

@@ -13,23 +13,9 @@
 #include <glib.h>
 #include <glib/gstdio.h>
 
-#include "model/localization.hpp"
 #include "model/uuid.hpp"
 
 namespace quenlith::files {
-
-namespace {
-
-std::string displayName(const std::string& path) {
-    char* base = g_path_get_basename(path.c_str());
-    std::string name = base ? base : path;
-    g_free(base);
-    return name;
-}
-
-std::string systemErrorMessage(int error) { return g_strerror(error); }
-
-}  // namespace
 
 std::string backupPath(const std::string& path) { return path + ".backup"; }
 
@@ -39,8 +25,7 @@ Status createFolder(const std::string& directory) {
     if (directory.empty()) return success();
     if (g_mkdir_with_parents(directory.c_str(), 0700) != 0) {
         int saved = errno;
-        return Error{kFolderFailed, localizedFormat("The folder “%@” could not be created: %@",
-                                                    {displayName(directory), systemErrorMessage(saved)})};
+        return folderError(directory, saved);
     }
     // A folder made earlier (or by hand) with wider rights is narrowed: the files in it are private.
     struct stat info {};
@@ -64,8 +49,7 @@ Result<bool> probePath(const std::string& path) {
     if (saved == ENOENT) return false;
     // Anything but "no such file" (no search permission, an I/O error) must not pass for absence:
     // a store that took it for an empty file would start editable and overwrite the real one.
-    return Error{kReadFailed, localizedFormat("The file “%@” could not be read: %@",
-                                              {displayName(path), systemErrorMessage(saved)})};
+    return readError(path, saved);
 }
 
 bool pathExists(const std::string& path) {
@@ -121,16 +105,11 @@ WriteTarget writeTarget(const std::string& path) {
 }  // namespace
 
 Status writeFileAtomically(const std::string& path, std::string_view bytes) {
-    auto failure = [&](int saved) -> Error {
-        return Error{kWriteFailed, localizedFormat("The file “%@” could not be written: %@",
-                                                   {displayName(path), systemErrorMessage(saved)})};
-    };
+    auto failure = [&](int saved) -> Error { return writeError(path, saved); };
     // The new file takes the target's place in the target's folder; the links on the way stay.
     const WriteTarget target = writeTarget(path);
     if (target.systemError != 0) return failure(target.systemError);
-    if (target.notRegular)
-        return Error{kNotRegularFile,
-                     localizedFormat("The file “%@” is not a regular file.", {displayName(path)})};
+    if (target.notRegular) return notRegularFileError(path);
     std::string pattern = temporaryPathPattern(target.path);
     int fd = g_mkstemp_full(pattern.data(), O_WRONLY | O_CLOEXEC, 0600);
     if (fd < 0) return failure(errno);
@@ -168,60 +147,16 @@ Status writeFileAtomically(const std::string& path, std::string_view bytes) {
     return success();
 }
 
-RawRead readRegularFile(const std::string& path, std::uint64_t cap) {
-    RawRead result;
-    auto fail = [&](RawRead::Failure failure, int error = 0) {
-        result.failure = failure;
-        result.systemError = error;
-        result.bytes.clear();
-        return result;
-    };
-    // Non-blocking, so a FIFO put in a file's place cannot hold start-up; only regular files are read.
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) return fail(errno == ENOENT ? RawRead::noSuchFile : RawRead::system, errno);
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) return fail(RawRead::system, errno);
-    if (S_ISDIR(info.st_mode)) return fail(RawRead::system, EISDIR);
-    if (!S_ISREG(info.st_mode)) return fail(RawRead::notRegular);
-    auto size = static_cast<std::uint64_t>(std::max<off_t>(info.st_size, 0));
-    if (size > cap) return fail(RawRead::tooLarge);
-    result.bytes.reserve(static_cast<std::size_t>(size));
-    // Read until the end, but never more than one byte past the cap: a file that grows while it is
-    // read is still refused without being held whole.
-    std::vector<char> buffer(1 << 16);
-    for (;;) {
-        std::uint64_t room = cap + 1 - std::min<std::uint64_t>(result.bytes.size(), cap + 1);
-        if (room == 0) return fail(RawRead::tooLarge);
-        auto want = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), room));
-        ssize_t count = ::read(fd, buffer.data(), want);
-        if (count < 0) {
-            if (errno == EINTR) continue;
-            return fail(RawRead::system, errno);
-        }
-        if (count == 0) break;
-        result.bytes.append(buffer.data(), static_cast<std::size_t>(count));
-        if (result.bytes.size() > cap) return fail(RawRead::tooLarge);
-    }
-    return result;
-}
-
 Result<std::string> readWholeFile(const std::string& path, std::uint64_t cap) {
     RawRead read = readRegularFile(path, cap);
     switch (read.failure) {
     case RawRead::none: return std::move(read.bytes);
     case RawRead::noSuchFile: return noSuchFileError(path);
-    case RawRead::tooLarge:
-        return Error{kTooLarge, localizedFormat("The file “%@” is too large.", {displayName(path)})};
-    case RawRead::notRegular:
-        return Error{kNotRegularFile, localizedFormat("The file “%@” is not a regular file.", {displayName(path)})};
+    case RawRead::tooLarge: return tooLargeError(path);
+    case RawRead::notRegular: return notRegularFileError(path);
     case RawRead::system: break;
     }
-    return Error{kReadFailed, localizedFormat("The file “%@” could not be read: %@",
-                                              {displayName(path), systemErrorMessage(read.systemError)})};
+    return readError(path, read.systemError);
 }
 
 Status copyFileAtomically(const std::string& source, const std::string& destination, std::uint64_t cap) {
@@ -234,8 +169,7 @@ Status removeFileIfPresent(const std::string& path) {
     if (g_remove(path.c_str()) != 0) {
         int saved = errno;
         if (saved == ENOENT) return success();
-        return Error{kRemoveFailed, localizedFormat("The file “%@” could not be removed: %@",
-                                                    {displayName(path), systemErrorMessage(saved)})};
+        return removeError(path, saved);
     }
     return success();
 }
@@ -281,26 +215,6 @@ void removeStaleTemporaryFiles(const std::string& path) {
         removeStaleTemporaryFilesIn(folderOf(target.path), targetBase);
         g_free(targetBase);
     }
-}
-
-Error noSuchFileError(const std::string& path) {
-    return Error{kNoSuchFile, localizedFormat("The file “%@” does not exist.", {displayName(path)})};
-}
-
-Error corruptFileError(const std::string& path) {
-    return Error{kCorruptFile,
-                 localizedFormat("The file “%@” could not be opened because it is damaged or not in the correct format.",
-                                 {displayName(path)})};
-}
-
-Error unknownReadError(const std::string& path) {
-    return Error{kUnknownRead, localizedFormat("The file “%@” could not be opened because its version is not supported.",
-                                               {displayName(path)})};
-}
-
-Error encodingError(const std::string& path) {
-    return Error{kEncodingFailed, localizedFormat("The data for “%@” could not be written because it contains values that cannot be stored.",
-                                                  {displayName(path)})};
 }
 
 }  // namespace quenlith::files

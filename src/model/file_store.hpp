@@ -9,21 +9,11 @@
 #include <string>
 #include <string_view>
 
+#include "model/file_errors.hpp"
+#include "model/raw_file.hpp"
 #include "model/result.hpp"
 
 namespace quenlith::files {
-
-// Stable error codes of the failures below.
-inline constexpr const char* kNoSuchFile = "file.noSuchFile";
-inline constexpr const char* kTooLarge = "file.tooLarge";
-inline constexpr const char* kReadFailed = "file.read";
-inline constexpr const char* kWriteFailed = "file.write";
-inline constexpr const char* kFolderFailed = "file.folder";
-inline constexpr const char* kRemoveFailed = "file.remove";
-inline constexpr const char* kCorruptFile = "file.corrupt";
-inline constexpr const char* kUnknownRead = "file.unknownRead";
-inline constexpr const char* kEncodingFailed = "file.encoding";
-inline constexpr const char* kNotRegularFile = "file.notRegular";
 
 // Our temporary files are "<name>.quenlith-partial-XXXXXX": a shape no user file is likely to
 // have, so clearing the leftovers of an interrupted write never touches anything else.
@@ -61,15 +51,6 @@ Status writeFileAtomically(const std::string& path, std::string_view bytes);
 // blocking.
 Result<std::string> readWholeFile(const std::string& path, std::uint64_t cap);
 
-// The same read without messages, for callers that run before texts can be looked up.
-struct RawRead {
-    enum Failure { none, noSuchFile, notRegular, tooLarge, system };
-    std::string bytes;
-    Failure failure = none;
-    int systemError = 0;
-};
-RawRead readRegularFile(const std::string& path, std::uint64_t cap);
-
 // Reads `source` (at most `cap` bytes) and writes its bytes atomically to `destination`.
 Status copyFileAtomically(const std::string& source, const std::string& destination, std::uint64_t cap);
 
@@ -80,12 +61,5 @@ Status removeFileIfPresent(const std::string& path);
 // (or beside the target of the link at `path`) when the process dies midway (our own shape only).
 // Called when a file is loaded, before anything writes it again in this process.
 void removeStaleTemporaryFiles(const std::string& path);
-
-// Errors of our own for conditions the system does not describe, with localised messages.
-Error noSuchFileError(const std::string& path);
-Error corruptFileError(const std::string& path);
-Error unknownReadError(const std::string& path);
-// Content that cannot be written as JSON (a non-finite number, text that is not UTF-8).
-Error encodingError(const std::string& path);
 
 }  // namespace quenlith::files

@@ -1,13 +1,15 @@
 #include "model/library_store.hpp"
 
 #include <algorithm>
+#include <thread>
 
 #include <glib.h>
 
 #include "model/address.hpp"
+#include "model/context_post.hpp"
 #include "model/file_store.hpp"
+#include "model/file_writer.hpp"
 #include "model/library_file.hpp"
-#include "model/library_writer.hpp"
 #include "model/localization.hpp"
 #include "model/logging.hpp"
 #include "model/text_limits.hpp"
@@ -15,36 +17,90 @@
 
 namespace quenlith {
 
-LibraryStore::LibraryStore(std::optional<std::string> filePath, Scheduler& scheduler, const Clock& clock)
-    : fileURL_(filePath ? *filePath : defaultLibraryFilePath()), scheduler_(scheduler), clock_(clock) {
-    load();
-    // The writer starts from what the file holds: the loaded document, or nothing.
-    writer_ = std::make_unique<LibraryWriter>(
-        fileURL_, LibraryWriter::Written{std::make_shared<const LibraryDocument>(document_), 0},
-        [this](std::uint64_t generation, const Status& result) { written(generation, result); });
+struct LibraryStore::Loader {
+    std::thread worker;
+    StartRead read;
+};
+
+LibraryStore::LibraryStore(std::optional<std::string> filePath, Scheduler& scheduler, const Clock& clock,
+                           FileWriter& writer, Loading loading)
+    : fileURL_(filePath ? *filePath : defaultLibraryFilePath()),
+      scheduler_(scheduler),
+      clock_(clock),
+      writer_(writer),
+      self_(std::make_shared<LibraryStore*>(this)) {
+    // Writes start from what the file holds: the loaded document, or nothing.
+    onDisk_ = std::make_shared<OnDisk>(OnDisk{std::make_shared<const LibraryDocument>(), 0});
+    if (loading == Loading::later) return;
+    loadStarted_ = true;
+    load(readAtStart(fileURL_));
     if (writable_ && document_.hasExpiredHistory(clock_.now()))
         update([this](LibraryDocument& document) { document.pruneExpiredHistory(clock_); });
 }
 
-void LibraryStore::load() {
-    if (!files::pathExists(fileURL_)) {
-        if (files::pathExists(files::backupPath(fileURL_)))
+LibraryStore::StartRead LibraryStore::readAtStart(const std::string& path) {
+    if (!files::pathExists(path)) {
+        if (files::pathExists(files::backupPath(path)))
             logError(LogCategory::lifecycle,
                      "library.json is missing but its backup exists; starting with an empty library");
-        return;
+        return std::nullopt;
     }
-    files::removeStaleTemporaryFiles(fileURL_);
-    auto read = readLibraryFile(fileURL_);
-    if (!read) {
-        writable_ = false;
-        errorMessage_ = libraryError(LibraryError::readOnly).message;
-        logError(LogCategory::lifecycle, "Library data could not be read: " + read.error().message);
-        return;
-    }
-    document_ = std::move(*read);
+    files::removeStaleTemporaryFiles(path);
+    return readLibraryFile(path);
 }
 
-LibraryStore::~LibraryStore() { flush(); }
+void LibraryStore::load(StartRead read) {
+    if (!read) return;
+    if (!*read) {
+        writable_ = false;
+        errorMessage_ = libraryError(LibraryError::readOnly).message;
+        logError(LogCategory::lifecycle, "Library data could not be read: " + read->error().message);
+        return;
+    }
+    document_ = std::move(**read);
+    onDisk_ = std::make_shared<OnDisk>(OnDisk{std::make_shared<const LibraryDocument>(document_), 0});
+}
+
+void LibraryStore::startLoading() {
+    if (loadStarted_) return;
+    loadStarted_ = true;
+    loader_ = std::make_unique<Loader>();
+    GMainContext* context = g_main_context_ref_thread_default();
+    loader_->worker = std::thread(
+        [loader = loader_.get(), path = fileURL_, context, weak = std::weak_ptr<LibraryStore*>(self_)] {
+            loader->read = readAtStart(path);
+            // The loader lives until its thread is joined, which only the main thread does.
+            postTo(context, [weak] {
+                if (auto self = weak.lock()) (*self)->finishLoading();
+            });
+            g_main_context_unref(context);
+        });
+}
+
+void LibraryStore::finishLoading() const {
+    if (!loader_) return;
+    // The const accessors wait for the document as if it had been there all along.
+    auto* self = const_cast<LibraryStore*>(this);
+    std::unique_ptr<Loader> loader = std::move(self->loader_);
+    loader->worker.join();
+    self->load(std::move(loader->read));
+    self->notifyObservers();
+    self->pruneExpiredHistoryLater();
+}
+
+void LibraryStore::pruneExpiredHistoryLater() {
+    if (!writable_ || !document_.hasExpiredHistory(clock_.now())) return;
+    // Only the history changes: the background write carries it, on the writer, after the quiet
+    // period, so the start never waits for it.
+    document_.pruneExpiredHistory(clock_);
+    ++generation_;
+    scheduleSave();
+}
+
+LibraryStore::~LibraryStore() {
+    finishLoading();
+    flush();
+}
 
 void LibraryStore::clearErrorMessage() { setError(std::nullopt); }
 
@@ -65,6 +121,7 @@ void LibraryStore::notifyObservers() {
 }
 
 bool LibraryStore::update(const std::function<void(LibraryDocument&)>& mutation) {
+    finishLoading();
     if (!writable_) {
         setError(libraryError(LibraryError::readOnly).message);
         return false;
@@ -82,9 +139,9 @@ bool LibraryStore::update(const std::function<void(LibraryDocument&)>& mutation)
     std::uint64_t generation = generation_ + 1;
     // After the write in flight, so the file never goes back to an older document; the copy
     // carries every visit still waiting for its write.
-    auto written = writer_->writeNow([&](LibraryWriter::Written& onDisk) -> Status {
-        auto status = writeLibraryFile(*copy, *onDisk.document, fileURL_);
-        if (status) onDisk = {copy, generation};
+    auto written = writer_.writeAndWait(fileURL_, [&, onDisk = onDisk_]() -> Status {
+        auto status = writeLibraryFile(*copy, *onDisk->document, fileURL_);
+        if (status) *onDisk = {copy, generation};
         return status;
     });
     if (!written) {
@@ -101,6 +158,7 @@ bool LibraryStore::update(const std::function<void(LibraryDocument&)>& mutation)
 }
 
 bool LibraryStore::recordVisit(std::string_view url, std::string_view title, Date date) {
+    finishLoading();
     if (!writable_) {
         setError(libraryError(LibraryError::readOnly).message);
         return false;
@@ -136,7 +194,22 @@ void LibraryStore::saveInBackground() {
     if (savedGeneration_ >= generation_) return;
     // Only visits wait for this write, so the history is all it needs: the saved pages and groups
     // are those last written. Copying the rest, encoding and the disk are the worker's.
-    writer_->writeLater(document_.history, generation_);
+    auto history = std::make_shared<std::vector<HistoryVisit>>(document_.history);
+    const std::uint64_t generation = generation_;
+    writer_.write(
+        fileURL_,
+        [path = fileURL_, onDisk = onDisk_, history, generation]() -> Status {
+            const LibraryDocument& base = *onDisk->document;
+            auto next = std::make_shared<const LibraryDocument>(
+                LibraryDocument{base.version, base.clips, base.scenes, std::move(*history)});
+            auto result = writeLibraryFile(*next, base, path);
+            // The replaced document is released here, off the main thread.
+            if (result) *onDisk = {std::move(next), generation};
+            return result;
+        },
+        [weak = std::weak_ptr<LibraryStore*>(self_), generation](const Status& result) {
+            if (auto self = weak.lock()) (*self)->written(generation, result);
+        });
 }
 
 void LibraryStore::written(std::uint64_t generation, const Status& result) {
@@ -156,14 +229,15 @@ void LibraryStore::written(std::uint64_t generation, const Status& result) {
 }
 
 bool LibraryStore::flush() {
+    finishLoading();
     pendingSave_.cancel();
-    if (savedGeneration_ >= generation_ && !writer_->busy()) return true;
+    if (savedGeneration_ >= generation_ && !writer_.busy(fileURL_)) return true;
     std::uint64_t generation = generation_;
-    auto written = writer_->writeNow([&](LibraryWriter::Written& onDisk) -> Status {
-        if (onDisk.tag >= generation) return success();
+    auto written = writer_.writeAndWait(fileURL_, [&, onDisk = onDisk_]() -> Status {
+        if (onDisk->generation >= generation) return success();
         auto snapshot = std::make_shared<const LibraryDocument>(document_);
-        auto status = writeLibraryFile(*snapshot, *onDisk.document, fileURL_);
-        if (status) onDisk = {std::move(snapshot), generation};
+        auto status = writeLibraryFile(*snapshot, *onDisk->document, fileURL_);
+        if (status) *onDisk = {std::move(snapshot), generation};
         return status;
     });
     if (!written) {
@@ -177,7 +251,10 @@ bool LibraryStore::flush() {
     return true;
 }
 
-bool LibraryStore::hasPendingSave() const { return pendingSave_.pending() || writer_->busy(); }
+bool LibraryStore::hasPendingSave() const {
+    finishLoading();
+    return pendingSave_.pending() || writer_.busy(fileURL_);
+}
 
 bool LibraryStore::save(PageClip clip) {
     clip.modified = clock_.now();
@@ -200,10 +277,11 @@ bool LibraryStore::replaceContents(const LibraryDocument& contents) {
 }
 
 bool LibraryStore::restorePrevious() {
+    finishLoading();
     std::shared_ptr<const LibraryDocument> restored;
     std::uint64_t generation = generation_ + 1;
     // After the write in flight: it may still refresh the backup or replace the file.
-    auto done = writer_->writeNow([&](LibraryWriter::Written& onDisk) -> Status {
+    auto done = writer_.writeAndWait(fileURL_, [&, onDisk = onDisk_]() -> Status {
         auto read = readLibraryFile(files::backupPath(fileURL_));
         if (!read) return read.error();
         if (files::pathExists(fileURL_)) {
@@ -214,7 +292,7 @@ bool LibraryStore::restorePrevious() {
         if (!encoded) return libraryError(LibraryError::invalidDocument);
         if (auto written = files::writeFileAtomically(fileURL_, *encoded); !written) return written;
         restored = std::make_shared<const LibraryDocument>(std::move(*read));
-        onDisk = {restored, generation};
+        *onDisk = {restored, generation};
         return success();
     });
     if (!done) {

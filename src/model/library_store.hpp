@@ -18,7 +18,8 @@
 
 namespace quenlith {
 
-class LibraryWriter;
+class FileWriter;
+FileWriter& applicationFileWriter();
 
 // The one owner of the library while the application runs. Every change is a transaction: the
 // mutation is applied to a copy, the copy is validated and written to library.json, and only then
@@ -32,17 +33,39 @@ public:
     static constexpr std::chrono::milliseconds kSaveDelay{400};
 
     // Loads `filePath` (default: library.json in the application folder). Observers are told of
-    // changes through `scheduler` at its next idle turn; "now" comes from `clock`.
+    // changes through `scheduler` at its next idle turn; "now" comes from `clock`; the file is
+    // written through `writer`.
+    // With `Loading::later` the store starts empty and reads nothing until startLoading(); a store
+    // loaded at once ignores startLoading().
+    enum class Loading { now, later };
     explicit LibraryStore(std::optional<std::string> filePath = std::nullopt,
-                          Scheduler& scheduler = mainLoopScheduler(), const Clock& clock = systemClock());
+                          Scheduler& scheduler = mainLoopScheduler(), const Clock& clock = systemClock(),
+                          FileWriter& writer = applicationFileWriter(), Loading loading = Loading::now);
     // Writes what is still unsaved before it goes.
     ~LibraryStore();
     LibraryStore(const LibraryStore&) = delete;
     LibraryStore& operator=(const LibraryStore&) = delete;
 
-    const LibraryDocument& document() const { return document_; }
-    const std::optional<std::string>& errorMessage() const { return errorMessage_; }
-    bool writable() const { return writable_; }
+    // Reads and decodes the file on a worker thread and hands the document to the main loop: the
+    // first window does not wait for a large library. Expired visits are then dropped and written
+    // on the file writer; a file whose content stays is never rewritten.
+    void startLoading();
+    // True from startLoading() until the document arrives. Every call below that needs the
+    // document waits for it, so the store never answers from the empty stand-in.
+    bool loading() const { return loader_ != nullptr; }
+
+    const LibraryDocument& document() const {
+        finishLoading();
+        return document_;
+    }
+    const std::optional<std::string>& errorMessage() const {
+        finishLoading();
+        return errorMessage_;
+    }
+    bool writable() const {
+        finishLoading();
+        return writable_;
+    }
     const std::string& fileURL() const { return fileURL_; }
     // Views that have shown the message may dismiss it.
     void clearErrorMessage();
@@ -83,7 +106,15 @@ public:
     sigc::signal<void(const std::string&)>& signal_saveFailed() { return saveFailed_; }
 
 private:
-    void load();
+    struct Loader;
+    // What reading the file at start gave: nothing (no file), the document, or the failure.
+    using StartRead = std::optional<Result<LibraryDocument>>;
+    static StartRead readAtStart(const std::string& path);
+    void load(StartRead read);
+    // Waits for the loader and takes its document; nothing when no load runs. Answers of the
+    // const accessors depend on it, so it counts as part of reading them.
+    void finishLoading() const;
+    void pruneExpiredHistoryLater();
     void setError(std::optional<std::string> message);
     void publishDocument(LibraryDocument document);
     void notifyObservers();
@@ -91,6 +122,14 @@ private:
     void saveInBackground();
     void written(std::uint64_t generation, const Status& result);
     void rescheduleUnsaved();
+
+    // The document in library.json as far as this process knows, with the generation it holds:
+    // the held document of the backup rule and the base of every background write. Read and
+    // replaced only by writes on the writer's worker.
+    struct OnDisk {
+        std::shared_ptr<const LibraryDocument> document;
+        std::uint64_t generation = 0;
+    };
 
     std::string fileURL_;
     Scheduler& scheduler_;
@@ -107,7 +146,12 @@ private:
     // Every published change counts one generation; the file holds `savedGeneration_`.
     std::uint64_t generation_ = 0;
     std::uint64_t savedGeneration_ = 0;
-    std::unique_ptr<LibraryWriter> writer_;
+    FileWriter& writer_;
+    std::shared_ptr<OnDisk> onDisk_;
+    // Completions of background writes hold it weakly: they do nothing once the store is gone.
+    std::shared_ptr<LibraryStore*> self_;
+    std::unique_ptr<Loader> loader_;
+    bool loadStarted_ = false;
 };
 
 }  // namespace quenlith

@@ -9,11 +9,10 @@
 #include <unicode/locid.h>
 
 #include "model/app_paths.hpp"
-#include "model/file_store.hpp"
 #include "model/json_text.hpp"
 #include "model/localization_testing.hpp"
 #include "model/mo_catalog.hpp"
-#include "model/settings_file.hpp"
+#include "model/raw_file.hpp"
 #include "model/text_format.hpp"
 
 namespace quenlith {

@@ -6,10 +6,9 @@
 #include <variant>
 #include <vector>
 
-namespace quenlith {
+#include "model/format_argument.hpp"
 
-// One argument of a formatted text: %@ takes text, %d / %ld / %lld take integers.
-using FormatArgument = std::variant<std::string, std::int64_t>;
+namespace quenlith {
 
 // The English text is the key and the fallback. The interface language is fixed at the first
 // lookup of a launch.

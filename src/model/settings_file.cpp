@@ -1,13 +1,14 @@
 #include "model/settings_file.hpp"
 
 #include "model/file_store.hpp"
+#include "model/file_writer.hpp"
 #include "model/json_text.hpp"
 #include "model/logging.hpp"
 #include "model/uuid.hpp"
 
 namespace quenlith {
 
-SettingsFile::SettingsFile(std::string path) : path_(std::move(path)) {}
+SettingsFile::SettingsFile(std::string path, FileWriter& writer) : path_(std::move(path)), writer_(&writer) {}
 
 Result<Json> SettingsFile::read() const {
     auto bytes = files::readWholeFile(path_, kSettingsFileSizeCap);
@@ -23,6 +24,12 @@ Result<Json> SettingsFile::read() const {
 }
 
 Status SettingsFile::update(const std::function<void(Json&)>& change) {
+    // Read, changed and written in one step of the writer, so another write of the file can come
+    // neither between the read and the write nor after a later one.
+    return writer_->writeAndWait(path_, [&] { return updateOnWorker(change); });
+}
+
+Status SettingsFile::updateOnWorker(const std::function<void(Json&)>& change) const {
     auto current = read();
     Json object = Json::object();
     if (current) {

@@ -10,17 +10,19 @@
 
 #include <nlohmann/json_fwd.hpp>
 
+#include "model/app_paths.hpp"
 #include "model/json_coding.hpp"
 #include "model/result.hpp"
 
 namespace quenlith {
 
-// Far more than any settings the application writes; a larger file is refused unread.
-inline constexpr std::uint64_t kSettingsFileSizeCap = 1'000'000;
+class FileWriter;
+FileWriter& applicationFileWriter();
 
 class SettingsFile {
 public:
-    explicit SettingsFile(std::string path);
+    // Writes go through `writer`.
+    explicit SettingsFile(std::string path, FileWriter& writer = applicationFileWriter());
 
     const std::string& path() const { return path_; }
 
@@ -30,13 +32,17 @@ public:
     Result<Json> read() const;
 
     // Applies `change` to the current object and writes it back atomically and durably (folder
-    // 0700, file 0600). A file that holds no JSON object is first kept beside it as
+    // 0700, file 0600), all on the writer's worker after the writes before it; waits for it. A file that
+    // holds no JSON object is first kept beside it as
     // "<name>.unreadable-<UUID>", so its contents are never lost. Fails without writing when the
     // file cannot be read or the result cannot be encoded (for example a non-finite number).
     Status update(const std::function<void(Json&)>& change);
 
 private:
+    Status updateOnWorker(const std::function<void(Json&)>& change) const;
+
     std::string path_;
+    FileWriter* writer_;
 };
 
 }  // namespace quenlith

@@ -5,8 +5,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "model/localization.hpp"
+#include "model/format_argument.hpp"
 
 namespace quenlith {
 

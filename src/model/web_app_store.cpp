@@ -7,6 +7,7 @@
 #include "model/address.hpp"
 #include "model/address_text.hpp"
 #include "model/file_store.hpp"
+#include "model/file_writer.hpp"
 #include "model/localization.hpp"
 #include "model/logging.hpp"
 #include "model/profile_document.hpp"
@@ -34,8 +35,11 @@ const char* const kReadFailureWithoutBackupMessage =
 
 }  // namespace
 
-WebAppStore::WebAppStore(std::optional<std::string> fileURL, Scheduler& scheduler)
-    : persistence_(fileURL ? *fileURL : defaultProfilesFilePath()), scheduler_(scheduler) {
+WebAppStore::WebAppStore(std::optional<std::string> fileURL, Scheduler& scheduler, FileWriter& writer)
+    : persistence_(fileURL ? *fileURL : defaultProfilesFilePath()),
+      scheduler_(scheduler),
+      writer_(writer),
+      self_(std::make_shared<WebAppStore*>(this)) {
     const std::string& path = persistence_.fileURL();
     if (!files::pathExists(path) && files::pathExists(files::backupPath(path)))
         logError(LogCategory::lifecycle, "profiles.json is missing but its backup exists; starting with no websites");
@@ -53,6 +57,10 @@ WebAppStore::WebAppStore(std::optional<std::string> fileURL, Scheduler& schedule
     }
     profiles_ = std::move(*loaded);
     savedProfiles_ = profiles_;
+}
+
+WebAppStore::~WebAppStore() {
+    writer_.flush(persistence_.fileURL());
 }
 
 void WebAppStore::clearErrorMessage() { setError(std::nullopt); }
@@ -78,23 +86,72 @@ WebAppProfile* WebAppStore::findProfile(const Uuid& id) {
 void WebAppStore::scheduleSave() {
     pendingSave_.cancel();
     // The task dies with the store (its handle cancels it), so it never reaches a destroyed one.
-    pendingSave_ = scheduler_.schedule(kSaveDelay, [this] { save(); });
+    pendingSave_ = scheduler_.schedule(kSaveDelay, [this] { saveInBackground(); });
+}
+
+bool WebAppStore::hasPendingSave() const {
+    return pendingSave_.pending() || writer_.busy(persistence_.fileURL());
+}
+
+void WebAppStore::saveFailed(const Error& error) {
+    profiles_ = savedProfiles_;
+    notifyObservers();
+    setError(localizedFormat("Could not save your websites: %@", {error.message}));
+    logError(LogCategory::lifecycle, "Profile data could not be saved");
 }
 
 bool WebAppStore::save() {
     pendingSave_.cancel();
     if (!writable_) return false;
-    if (profiles_ == savedProfiles_ && files::pathExists(persistence_.fileURL())) return true;
-    if (auto saved = persistence_.save(profiles_); !saved) {
-        profiles_ = savedProfiles_;
-        notifyObservers();
-        setError(localizedFormat("Could not save your websites: %@", {saved.error().message}));
-        logError(LogCategory::lifecycle, "Profile data could not be saved");
+    if (profiles_ == savedProfiles_ && !writer_.busy(persistence_.fileURL()) &&
+        files::pathExists(persistence_.fileURL()))
+        return true;
+    // After the write in flight; it overtakes a delayed save still waiting, whose changes it carries.
+    auto saved =
+        writer_.writeAndWait(persistence_.fileURL(), [this] { return persistence_.save(profiles_); });
+    if (!saved) {
+        saveFailed(saved.error());
         return false;
     }
     savedProfiles_ = profiles_;
     setError(std::nullopt);
     return true;
+}
+
+void WebAppStore::saveInBackground() {
+    if (!writable_) return;
+    if (profiles_ == savedProfiles_ && !writer_.busy(persistence_.fileURL()) &&
+        files::pathExists(persistence_.fileURL()))
+        return;
+    auto list = std::make_shared<const std::vector<WebAppProfile>>(profiles_);
+    auto encoded = encodeProfileDocument(*list, JsonStyle::pretty);
+    if (!encoded) {
+        saveFailed(files::encodingError(persistence_.fileURL()));
+        return;
+    }
+    const std::uint64_t number = ++backgroundSaves_;
+    writer_.write(
+        persistence_.fileURL(),
+        [path = persistence_.fileURL(), bytes = std::move(*encoded)] {
+            return replaceKeepingBackup(path, bytes, kProfilesFileSizeCap);
+        },
+        [weak = std::weak_ptr<WebAppStore*>(self_), number, list](const Status& result) {
+            if (auto self = weak.lock()) (*self)->backgroundSaveFinished(number, list, result);
+        });
+}
+
+void WebAppStore::backgroundSaveFinished(std::uint64_t number,
+                                         const std::shared_ptr<const std::vector<WebAppProfile>>& list,
+                                         const Status& result) {
+    if (result) {
+        savedProfiles_ = *list;
+        setError(std::nullopt);
+        return;
+    }
+    // A newer save is on its way with every change; only the last one decides what stays.
+    if (number != backgroundSaves_) return;
+    pendingSave_.cancel();
+    saveFailed(result.error());
 }
 
 // --- lookups ----------------------------------------------------------------------------------
@@ -317,7 +374,9 @@ bool WebAppStore::clearLastURLs() {
         setError(files::encodingError(backup).message);
         return false;
     }
-    if (auto written = files::writeFileAtomically(backup, *encoded); !written) {
+    if (auto written =
+            writer_.writeAndWait(backup, [&] { return files::writeFileAtomically(backup, *encoded); });
+        !written) {
         setError(written.error().message);
         return false;
     }
@@ -332,16 +391,24 @@ bool WebAppStore::restorePrevious() {
         setError(error.message);
         return false;
     };
-    if (!files::pathExists(backup)) return fail(files::noSuchFileError(backup));
-    auto records = ProfilePersistence(backup).load();
-    if (!records) return fail(records.error());
-    if (files::pathExists(path)) {
-        if (auto copied = files::copyFileAtomically(path, files::newRecoveryPath(path), kProfilesFileSizeCap); !copied)
-            return fail(copied.error());
-    }
-    auto encoded = encodeProfileDocument(*records, JsonStyle::compact);
-    if (!encoded) return fail(files::encodingError(path));
-    if (auto written = files::writeFileAtomically(path, *encoded); !written) return fail(written.error());
+    // On the writer, after the write in flight: it may still refresh the backup, and the recovery
+    // copy keeps what it wrote.
+    Result<std::vector<WebAppProfile>> records = std::vector<WebAppProfile>{};
+    auto written = writer_.writeAndWait(path, [&]() -> Status {
+        if (!files::pathExists(backup)) return files::noSuchFileError(backup);
+        records = ProfilePersistence(backup).load();
+        if (!records) return records.error();
+        if (files::pathExists(path)) {
+            if (auto copied =
+                    files::copyFileAtomically(path, files::newRecoveryPath(path), kProfilesFileSizeCap);
+                !copied)
+                return copied;
+        }
+        auto encoded = encodeProfileDocument(*records, JsonStyle::compact);
+        if (!encoded) return files::encodingError(path);
+        return files::writeFileAtomically(path, *encoded);
+    });
+    if (!written) return fail(written.error());
 
     profiles_ = std::move(*records);
     savedProfiles_ = profiles_;

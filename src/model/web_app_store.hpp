@@ -17,6 +17,9 @@
 
 namespace quenlith {
 
+class FileWriter;
+FileWriter& applicationFileWriter();
+
 // The one owner of the saved websites while the application runs. Loads profiles.json once,
 // applies every change, saves at once or after a short quiet period, rolls a failed save back,
 // and becomes read-only (refusing every edit) when the file cannot be read, until a restore from
@@ -27,8 +30,12 @@ public:
     static constexpr std::chrono::milliseconds kSaveDelay{400};
 
     // Loads `fileURL` (default: profiles.json in the application folder). Delayed saves and
-    // observer notifications run through `scheduler`.
-    explicit WebAppStore(std::optional<std::string> fileURL = std::nullopt, Scheduler& scheduler = mainLoopScheduler());
+    // observer notifications run through `scheduler`; the file is written through `writer`.
+    explicit WebAppStore(std::optional<std::string> fileURL = std::nullopt,
+                         Scheduler& scheduler = mainLoopScheduler(),
+                         FileWriter& writer = applicationFileWriter());
+    // Waits for the writes still handed over.
+    ~WebAppStore();
     WebAppStore(const WebAppStore&) = delete;
     WebAppStore& operator=(const WebAppStore&) = delete;
 
@@ -39,11 +46,11 @@ public:
     void clearErrorMessage();
     bool writable() const { return writable_; }
     const ProfilePersistence& persistence() const { return persistence_; }
-    // True while setter changes wait for their delayed save.
-    bool hasPendingSave() const { return pendingSave_.pending(); }
+    // True while setter changes wait for their delayed save or its write has not reported back.
+    bool hasPendingSave() const;
 
-    // Writes the websites when they differ from the file (or no file exists); cancels a pending
-    // delayed save. On failure the list goes back to the last saved one.
+    // Writes the websites when they differ from the file (or no file exists) and waits for the
+    // writer; cancels a pending delayed save. On failure the list goes back to the last saved one.
     bool save();
 
     // A copy of the first website with the id.
@@ -100,6 +107,12 @@ public:
 
 private:
     void scheduleSave();
+    // The delayed save: encoded here, written by the writer; a failure told later rolls back.
+    void saveInBackground();
+    void backgroundSaveFinished(std::uint64_t number,
+                                const std::shared_ptr<const std::vector<WebAppProfile>>& list,
+                                const Status& result);
+    void saveFailed(const Error& error);
     void setError(std::optional<std::string> message);
     void notifyObservers();
     WebAppProfile* findProfile(const Uuid& id);
@@ -113,6 +126,11 @@ private:
     sigc::signal<void()> changed_;
     ScheduledTask notification_;
     ScheduledTask pendingSave_;
+    FileWriter& writer_;
+    // Background saves handed over; a failure rolls back only when no newer one follows it.
+    std::uint64_t backgroundSaves_ = 0;
+    // Completions of background saves hold it weakly: they do nothing once the store is gone.
+    std::shared_ptr<WebAppStore*> self_;
 };
 
 }  // namespace quenlith

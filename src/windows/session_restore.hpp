@@ -10,7 +10,7 @@
 #include "model/browser_session.hpp"
 #include "model/result.hpp"
 #include "model/scheduler.hpp"
-#include "model/session_writer.hpp"
+#include "model/session_saver.hpp"
 #include "model/uuid.hpp"
 #include "model/web_app_profile.hpp"
 #include "windows/start_page_wait.hpp"
@@ -141,7 +141,7 @@ private:
     bool shuttingDown_ = false;
     bool sessionWritable_ = true;
     bool resettingWebsiteData_ = false;
-    SessionWriter writer_;
+    SessionSaver writer_;
     ScheduledTask snapshotTask_;
     // Callbacks handed to GLib and WebKit hold this weakly: they find it expired once it is gone.
     std::shared_ptr<SessionRestore*> self_;

@@ -1,5 +1,7 @@
 // The object graph: what it loads, the callbacks it answers, the appearance it applies, and the
 // start and ordered stop of the application around it.
+#include <sys/stat.h>
+
 #include <gtkmm/messagedialog.h>
 
 #include "app/app_delegate.hpp"
@@ -8,6 +10,8 @@
 #include "library/library_window.hpp"
 #include "model/file_store.hpp"
 #include "model/file_test_support.hpp"
+#include "model/file_writer.hpp"
+#include "model/json_coding.hpp"
 #include "model/library_file.hpp"
 #include "model/sample_records.hpp"
 #include "windows/session_restore.hpp"
@@ -253,6 +257,64 @@ TEST(AppDelegateTest, StartsTheWindowManagerAndStopsInOrder) {
     ASSERT_TRUE(saved.size() == 1 && saved[0].windowFrame) << "the last frame is saved at termination";
     EXPECT_EQ(rect(*saved[0].windowFrame), shown);
     EXPECT_TRUE(saved[0].wasVisible);
+}
+
+// A start that changes nothing leaves every file as it was: not rewritten (same inode, same
+// modification time), no backup made, however large the library.
+TEST(AppDelegateTest, AStartThatChangesNothingRewritesNoFile) {
+    test::TemporaryEnvironment folders;
+    test::TestHttpServer server;
+    server.page("/alpha", "<!doctype html><title>Alpha</title>");
+    std::vector<WebAppProfile> websites;
+    for (int i = 0; i < 200; ++i)
+        websites.push_back({.name = "Site " + std::to_string(i),
+                            .homeURL = "https://site" + std::to_string(i) + ".example/",
+                            .sortOrder = i});
+    // The state the start leaves: the start page open and remembered.
+    websites[0] = {.name = "Alpha", .homeURL = server.url("/alpha"), .launchAtStartup = true, .sortOrder = 0};
+    websites[0].lastURL = server.url("/alpha");
+    websites[0].wasVisible = true;
+    ASSERT_TRUE(ProfilePersistence(defaultProfilesFilePath()).save(websites));
+    LibraryDocument library;
+    for (int i = 0; i < 2000; ++i) library.clips.push_back(test::makeClip());
+    for (int i = 0; i < 500; ++i)
+        library.history.push_back(
+            test::makeVisit("https://example.com/" + std::to_string(i), systemClock().now().adding(-i)));
+    // Pretty-printed, so not in the application's own encoding: reading it must not rewrite it.
+    test::writeFile(defaultLibraryFilePath(), Json(library).dump(2));
+    struct Kept {
+        std::string path, bytes;
+        struct stat info {};
+    };
+    std::vector<Kept> kept;
+    for (const auto& path : {defaultProfilesFilePath(), defaultLibraryFilePath()}) {
+        Kept file{path, test::readFile(path)};
+        ASSERT_EQ(::stat(path.c_str(), &file.info), 0);
+        kept.push_back(file);
+    }
+
+    AppDelegate launched;
+    launched.finishLaunching();
+    ASSERT_TRUE(launched.environment);
+    EXPECT_TRUE(launched.environment->library.loading())
+        << "the start pages are asked for before the library is read";
+    ASSERT_TRUE(spinUntil([&] { return launched.hasLaunched(); }));
+    EXPECT_TRUE(spinUntil([&] { return server.requestCount("/alpha") == 1; }));
+    ASSERT_TRUE(spinUntil([&] { return !launched.environment->library.loading(); }));
+    EXPECT_EQ(launched.environment->library.document().clips.size(), 2000u);
+    test::spinFor(std::chrono::milliseconds(WebAppStore::kSaveDelay * 2));
+    applicationFileWriter().flush();
+    for (const auto& file : kept) {
+        struct stat now {};
+        ASSERT_EQ(::stat(file.path.c_str(), &now), 0);
+        EXPECT_EQ(test::readFile(file.path), file.bytes) << file.path;
+        EXPECT_EQ(now.st_ino, file.info.st_ino) << file.path << " was replaced";
+        EXPECT_EQ(now.st_mtim.tv_sec, file.info.st_mtim.tv_sec) << file.path;
+        EXPECT_EQ(now.st_mtim.tv_nsec, file.info.st_mtim.tv_nsec) << file.path;
+        EXPECT_FALSE(test::fileExists(files::backupPath(file.path)))
+            << "a backup of " << file.path << " was made";
+    }
+    launched.terminate();
 }
 
 }  // namespace

@@ -130,6 +130,7 @@ TEST(BackupTransferTest, FailedImportLeavesTheWebsitesAsTheyWere) {
                   std::vector<std::string>{"Import failed: " + failing.value_or("none")});
         EXPECT_EQ(installation.websites.profiles(), previous);
         scheduler.advance(WebAppStore::kSaveDelay);
+        ASSERT_TRUE(test::spinUntil([&] { return !installation.websites.hasPendingSave(); }));
         EXPECT_EQ(installation.websitesOnDisk(), previous);
     }
 }

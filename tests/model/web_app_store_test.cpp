@@ -5,10 +5,12 @@
 
 #include "model/file_store.hpp"
 #include "model/file_test_support.hpp"
+#include "model/file_writer.hpp"
 #include "model/json_coding.hpp"
 #include "model/profile_persistence.hpp"
 #include "model/sample_records.hpp"
 #include "model/web_app_store.hpp"
+#include "support/main_loop.hpp"
 
 namespace quenlith {
 namespace {
@@ -36,7 +38,9 @@ protected:
     std::string path() const { return home.path("profiles.json"); }
     std::string backup() const { return path() + ".backup"; }
 
-    std::unique_ptr<WebAppStore> openStore() { return std::make_unique<WebAppStore>(std::nullopt, scheduler); }
+    std::unique_ptr<WebAppStore> openStore() {
+        return std::make_unique<WebAppStore>(std::nullopt, scheduler, writer);
+    }
 
     // A store holding the given websites, saved once (so profiles.json exists, without backup).
     std::unique_ptr<WebAppStore> storeWith(std::vector<WebAppProfile> profiles) {
@@ -53,6 +57,7 @@ protected:
 
     test::TemporaryDataHome home;
     ManualScheduler scheduler;
+    FileWriter writer;
     WebAppProfile a = website("A", "https://a.example"), b = website("B", "https://b.example");
     WebAppProfile c = website("C", "https://c.example"), d = website("D", "https://d.example");
 };
@@ -69,7 +74,14 @@ TEST_F(WebAppStoreTest, SetterBurstGivesOneDelayedSave) {
     EXPECT_EQ(scheduler.pendingCount(), 1u + 1u) << "one delayed save plus the idle notification";
     scheduler.advance(399ms);
     EXPECT_EQ(readBytes(path()), original) << "nothing written before the quiet period ends";
-    scheduler.advance(1ms);
+    {
+        FileWriter::Hold hold(writer);
+        scheduler.advance(1ms);
+        EXPECT_EQ(hold.waitForHeldWrite(), path()) << "the save is handed to the writer";
+        EXPECT_EQ(readBytes(path()), original) << "the main thread does not write the file itself";
+        EXPECT_TRUE(store->hasPendingSave());
+    }
+    ASSERT_TRUE(test::spinUntil([&] { return !store->hasPendingSave(); }));
     a.wasVisible = true;
     a.windowFrame = CodableRect{1, 2, 500, 400, 3u};
     a.iconURL = "https://a.example/icon.png";
@@ -142,6 +154,22 @@ TEST_F(WebAppStoreTest, FailedSaveRollsBackPendingChangesToo) {
     EXPECT_EQ(store->errorMessage()->rfind("Could not save your websites: ", 0), 0u) << *store->errorMessage();
     EXPECT_GT(store->errorMessage()->size(), std::string("Could not save your websites: ").size());
     EXPECT_FALSE(store->hasPendingSave());
+}
+
+TEST_F(WebAppStoreTest, AFailedDelayedSaveRollsBackWhenItsWriteReportsBack) {
+    auto store = storeWith({a});
+    auto saved = store->profiles();
+    std::string bytes = readBytes(path());
+    store->toggleFavorite(a.id);
+    {
+        test::FileSizeLimit limit(32);
+        scheduler.advance(WebAppStore::kSaveDelay);
+        writer.flush();
+    }
+    ASSERT_TRUE(test::spinUntil([&] { return !store->hasPendingSave(); }));
+    EXPECT_EQ(store->profiles(), saved);
+    EXPECT_EQ(store->errorMessage().value_or("").rfind("Could not save your websites: ", 0), 0u);
+    EXPECT_EQ(readBytes(path()), bytes);
 }
 
 TEST_F(WebAppStoreTest, UpsertAppendsOrReplacesInPlace) {

@@ -140,6 +140,7 @@ TEST_F(BrowserWindowManagerTest, OnlyAMovedOwnWindowOfAWebsiteThatRemembersSaves
     // Written to profiles.json after the store's quiet period.
     EXPECT_TRUE(store->hasPendingSave());
     timers.advance(WebAppStore::kSaveDelay);
+    ASSERT_TRUE(spinUntil([&] { return !store->hasPendingSave(); })) << "written by the file writer";
     auto saved = ProfilePersistence(defaultProfilesFilePath()).load();
     ASSERT_TRUE(saved);
     ASSERT_TRUE((*saved)[0].windowFrame);
