@@ -31,8 +31,6 @@
 #include "windows/browser_window_manager.hpp"
 #include "windows/floating_browser_panel.hpp"
 
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"  // records name the fields that matter
-
 namespace quenlith::test {
 
 inline SecretCall noPassword(const std::string&, SecretStore::ReadDone done) {

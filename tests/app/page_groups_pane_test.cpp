@@ -10,8 +10,6 @@
 #include "model/saved_pages_section.hpp"
 #include "windows/window_manager_fixture.hpp"
 
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"  // records name the fields that matter
-
 namespace quenlith {
 namespace {
 
