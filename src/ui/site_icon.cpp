@@ -112,6 +112,12 @@ SiteIcon::SiteIcon(const WebAppProfile& profile, SiteIconLoader& loader, int siz
 
 SiteIcon::~SiteIcon() { loaderChanged_.disconnect(); }
 
+void SiteIcon::setProfile(const WebAppProfile& profile) {
+    profile_ = profile;
+    if (get_mapped() && loader_.iconKey(profile_) != requestedKey_) on_map();
+    queue_draw();
+}
+
 void SiteIcon::on_map() {
     Gtk::DrawingArea::on_map();
     if (suggestionFor(profile_)) return;

@@ -38,6 +38,8 @@ public:
     SiteIcon(const WebAppProfile& profile, SiteIconLoader& loader, int size);
     ~SiteIcon() override;
 
+    // Takes a new copy of the website: a new key loads again, a new name only redraws.
+    void setProfile(const WebAppProfile& profile);
     // What the icon draws now.
     enum class Content { suggestion, favicon, letter };
     Content content() const;
