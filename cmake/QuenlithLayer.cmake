@@ -1,8 +1,12 @@
-# quenlith_layer(NAME DEPENDS deps...): the static library quenlith_NAME from src/NAME/*.cpp.
-# A layer without sources yet is an interface library, so the layers above still link.
+# quenlith_layer(NAME [FOLDER folder] DEPENDS deps...): the static library quenlith_NAME from
+# src/FOLDER/*.cpp (FOLDER defaults to NAME). A layer without sources yet is an interface library,
+# so the layers above still link. Each library with sources also gets a link check (see below).
 function(quenlith_layer name)
-  cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
-  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/${name}/*.cpp)
+  cmake_parse_arguments(ARG "" "FOLDER" "DEPENDS" ${ARGN})
+  if(NOT ARG_FOLDER)
+    set(ARG_FOLDER ${name})
+  endif()
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/${ARG_FOLDER}/*.cpp)
   if(sources)
     add_library(quenlith_${name} STATIC ${sources})
     target_include_directories(quenlith_${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
@@ -13,11 +17,24 @@ function(quenlith_layer name)
     if(NOT name STREQUAL "model" AND NOT name STREQUAL "ui")
       quenlith_pch(quenlith_${name} gui)
     endif()
+    quenlith_layer_link_check(quenlith_${name})
   else()
     add_library(quenlith_${name} INTERFACE)
     target_include_directories(quenlith_${name} INTERFACE ${CMAKE_SOURCE_DIR}/src)
     target_link_libraries(quenlith_${name} INTERFACE ${ARG_DEPENDS})
   endif()
+endfunction()
+
+# The linker's side of the layer rule: every object of the library, linked with only the libraries
+# it declares, must find every symbol it uses. A static library alone never fails on a missing
+# symbol, so a reference to a layer (or room) above, which those libraries do not hold, would
+# otherwise pass unseen until some program linked both. Built with everything else.
+add_custom_target(layer_link_checks ALL)
+set(QUENLITH_LAYER_CHECK_MAIN ${CMAKE_CURRENT_LIST_DIR}/layer_link_check.cpp)
+function(quenlith_layer_link_check library)
+  add_executable(${library}_link_check EXCLUDE_FROM_ALL ${QUENLITH_LAYER_CHECK_MAIN})
+  target_link_libraries(${library}_link_check PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,${library}>")
+  add_dependencies(layer_link_checks ${library}_link_check)
 endfunction()
 
 # Test code is compiled without optimisation: it is half of the build's work, and nothing it checks

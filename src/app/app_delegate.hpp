@@ -50,7 +50,6 @@ public:
     void reopen();
     // The About window (one, brought forward again when open).
     void showAboutPanel();
-    Gtk::AboutDialog* aboutWindow() const { return about_.get(); }
     // Links handed to the application (its command line, a second start, a desktop's scheme
     // handler): at most the first 20 of one hand-off; those that arrive before launching has
     // finished wait and are opened after the windows of the last session and the launch-time

@@ -8,9 +8,10 @@
 #include "app/backup_dialogs.hpp"
 #include "app/backup_transfer.hpp"
 #include "app/browser_sheets.hpp"
-#include "browser/blocking/ad_blocking.hpp"
 #include "app/website_editor_presenter.hpp"
+#include "browser/blocking/ad_blocking.hpp"
 #include "browser/engine/favicon_loader.hpp"
+#include "browser/engine/keyring_password_vault.hpp"
 #include "browser/engine/proxy_runtime.hpp"
 #include "browser/engine/website_details.hpp"
 #include "browser/engine/website_sessions.hpp"
@@ -33,7 +34,6 @@
 #include "windows/window_services.hpp"
 #include "windows/window_shell_hooks.hpp"
 #include "windows/x_key_grabber.hpp"
-#include "editor/keyring_password_vault.hpp"
 
 namespace quenlith {
 

@@ -5,9 +5,9 @@
 #include <gtkmm/label.h>
 #include <gtkmm/separator.h>
 
+#include "browser/engine/keyring_password_vault.hpp"
 #include "browser/view/browser_view_controller.hpp"
 #include "editor/browser_window_settings_view.hpp"
-#include "editor/keyring_password_vault.hpp"
 #include "editor/user_agent_settings_view.hpp"
 #include "editor/website_proxy_settings_view.hpp"
 #include "model/localization.hpp"

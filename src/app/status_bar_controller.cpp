@@ -5,6 +5,7 @@
 
 #include "app/app_environment.hpp"
 #include "app/status_website_item.hpp"
+#include "app/window_commands.hpp"
 #include "browser/engine/favicon_loader.hpp"
 #include "launcher/launcher_window.hpp"
 #include "launcher/menu_bar_view.hpp"

@@ -1,6 +1,6 @@
 #include "app/website_editor_presenter.hpp"
 
-#include "editor/keyring_password_vault.hpp"
+#include "browser/engine/keyring_password_vault.hpp"
 #include "model/localization.hpp"
 #include "model/logging.hpp"
 #include "model/preferences_store.hpp"

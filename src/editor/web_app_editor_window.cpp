@@ -4,10 +4,10 @@
 #include <gtkmm/image.h>
 #include <gtkmm/separator.h>
 
-#include "ui/form_rows.hpp"
-#include "editor/keyring_password_vault.hpp"
+#include "browser/engine/keyring_password_vault.hpp"
 #include "model/form_numbers.hpp"
 #include "model/localization.hpp"
+#include "ui/form_rows.hpp"
 #include "ui/wheel_guard.hpp"
 
 namespace quenlith {

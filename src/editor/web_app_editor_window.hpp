@@ -62,7 +62,6 @@ public:
     const WebAppProfile& draft() const { return draft_; }
     bool isNew() const { return isNew_; }
     const std::optional<std::string>& error() const { return error_; }
-    bool fetchingMetadata() const { return lookup_.fetching(); }
     // True from pressing Save until it ended (the secret store may answer later).
     bool saving() const { return saving_; }
 

@@ -148,11 +148,6 @@ WebsiteSessionSettings::WebsiteSessionSettings(std::function<WebAppProfile&()> d
     refresh();
 }
 
-void WebsiteSessionSettings::setPassword(const std::string& password) {
-    password_ = password;
-    passwordField_.set_text(password);
-}
-
 std::optional<std::string> WebsiteSessionSettings::portText() const {
     const auto& proxy = draft_().siteProxy;
     if (!proxy || proxy->kind == BrowserProxyKind::system) return std::nullopt;

@@ -27,7 +27,6 @@ public:
     // Shows the draft again (after it changed elsewhere).
     void refresh();
     const std::string& password() const { return password_; }
-    void setPassword(const std::string& password);
     // The port text while the proxy has an endpoint; nothing otherwise.
     std::optional<std::string> portText() const;
 

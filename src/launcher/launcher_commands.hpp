@@ -10,10 +10,9 @@
 
 namespace quenlith {
 
-class BrowserWindowManager;
-
-// Everything the launcher asks of its owner and of the window manager. A member left empty turns
-// its command into nothing.
+// Everything the launcher asks of its owner and of the window manager; the application fills the
+// window-manager members (app/window_commands.hpp), so the launcher never reaches a window itself.
+// A member left empty turns its command into nothing.
 struct LauncherCommands {
     // Window manager.
     std::function<void()> openBrowser;
@@ -60,9 +59,5 @@ template <typename Command, typename... Arguments>
 void run(const Command& command, Arguments&&... arguments) {
     callKept(command, std::forward<Arguments>(arguments)...);
 }
-
-// Fills the window-manager members from the manager's operations. Each closure looks the manager
-// up through `manager` at call time, so it must outlive the commands.
-void bindWindowCommands(LauncherCommands& commands, BrowserWindowManager& manager);
 
 }  // namespace quenlith

@@ -158,8 +158,6 @@ void ClipEditor::cancel() {
     if (onDone_) onDone_();
 }
 
-std::vector<std::string> ClipEditor::offeredCollections() const { return collections_; }
-
 void ClipEditor::chooseCollection(const std::string& name) {
     collection_.set_text(name);  // the change handler copies it into the draft
 }

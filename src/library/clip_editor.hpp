@@ -50,8 +50,6 @@ public:
     Gtk::Entry& collectionField() { return collection_; }
     const Gtk::Label& errorLine() const { return error_; }
     Gtk::Button& saveButton() { return save_; }
-    // The names "Choose" offers now.
-    std::vector<std::string> offeredCollections() const;
     void chooseCollection(const std::string& name);
 
 private:

@@ -50,10 +50,6 @@ std::string_view rawValue(AppTheme theme) {
     return "Light";
 }
 
-std::optional<LinkBehavior> linkBehaviorFromRawValue(std::string_view raw) { return fromRawValue(kAllLinkBehaviors, raw); }
-std::optional<CloseBehavior> closeBehaviorFromRawValue(std::string_view raw) { return fromRawValue(kAllCloseBehaviors, raw); }
-std::optional<AppTheme> appThemeFromRawValue(std::string_view raw) { return fromRawValue(kAllAppThemes, raw); }
-
 std::string title(LinkBehavior behavior) { return localizedString(rawValue(behavior)); }
 std::string title(CloseBehavior behavior) { return localizedString(rawValue(behavior)); }
 std::string title(AppTheme theme) { return localizedString(rawValue(theme)); }

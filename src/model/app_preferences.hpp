@@ -34,9 +34,6 @@ std::string_view rawValue(LinkBehavior behavior);
 std::string_view rawValue(CloseBehavior behavior);
 // "Light", "Dark", "System".
 std::string_view rawValue(AppTheme theme);
-std::optional<LinkBehavior> linkBehaviorFromRawValue(std::string_view raw);
-std::optional<CloseBehavior> closeBehaviorFromRawValue(std::string_view raw);
-std::optional<AppTheme> appThemeFromRawValue(std::string_view raw);
 // The picker text: the raw value in the interface language.
 std::string title(LinkBehavior behavior);
 std::string title(CloseBehavior behavior);

@@ -21,7 +21,6 @@ public:
     void launchFinished(std::function<void(const std::vector<std::string>&)> route);
 
     const std::vector<std::string>& pending() const { return pending_; }
-    bool isLaunched() const { return static_cast<bool>(route_); }
 
 private:
     std::vector<std::string> pending_;

@@ -37,7 +37,6 @@ public:
     const AdFilterDomainEditor& editor() const { return editor_; }
     // The texts shown now: the refusal, the hint, the empty text or the entries.
     std::string errorText() const { return error_.get_visible() ? std::string(error_.get_text()) : ""; }
-    bool showsLimitHint() const { return hint_.get_visible(); }
     std::vector<std::string> shownEntries() const;
 
 private:

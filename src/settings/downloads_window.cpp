@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "browser/page/download_manager.hpp"
 #include "model/localization.hpp"
 #include "ui/alert.hpp"
 #include "ui/form_rows.hpp"
@@ -26,8 +25,8 @@ std::string downloadByteText(std::int64_t received, std::int64_t expected) {
     return byteCount(received) + " / " + byteCount(expected);
 }
 
-DownloadsWindow::DownloadsWindow(DownloadManager& manager)
-    : manager_(manager),
+DownloadsWindow::DownloadsWindow(DownloadList& downloads)
+    : downloads_(downloads),
       title_(localizedString("Downloads")),
       clear_(localizedString("Clear Finished")),
       empty_(localizedString("Downloads appear here after you choose where to save them.")) {
@@ -37,7 +36,7 @@ DownloadsWindow::DownloadsWindow(DownloadManager& manager)
     styleHeadline(title_);
     header_.pack_start(title_, Gtk::PACK_SHRINK);
     header_.pack_end(clear_, Gtk::PACK_SHRINK);
-    clear_.signal_clicked().connect([this] { manager_.clearFinished(); });
+    clear_.signal_clicked().connect([this] { downloads_.clearFinished(); });
     content_.pack_start(header_, Gtk::PACK_SHRINK);
     styleSecondaryText(empty_);
     empty_.set_no_show_all(true);
@@ -49,7 +48,7 @@ DownloadsWindow::DownloadsWindow(DownloadManager& manager)
     content_.pack_start(scroller_, Gtk::PACK_EXPAND_WIDGET);
     add(content_);
     content_.show_all();
-    manager_.signal_changed().connect(sigc::mem_fun(*this, &DownloadsWindow::refresh));
+    downloads_.signal_changed().connect(sigc::mem_fun(*this, &DownloadsWindow::refresh));
     refresh();
 }
 
@@ -59,7 +58,7 @@ DownloadsWindow::Row* DownloadsWindow::row(const Uuid& id) {
 }
 
 void DownloadsWindow::refresh() {
-    const auto& entries = manager_.entries();
+    const auto& entries = downloads_.entries();
     std::vector<Uuid> order;
     for (const auto& entry : entries) order.push_back(entry.id);
     // Progress reports only update rows; a new or cleared entry lays the list out again.
@@ -88,12 +87,13 @@ void DownloadsWindow::refresh() {
             row->button.set_no_show_all(true);
             row->button.set_valign(Gtk::ALIGN_CENTER);
             row->button.signal_clicked().connect([this, id] {
-                const DownloadEntry* current = manager_.entry(id);
+                const DownloadEntry* current = downloads_.entry(id);
                 if (!current) return;
                 if (current->isActive)
-                    manager_.cancel(id);
+                    downloads_.cancel(id);
                 else
-                    manager_.reveal(id, [weak = std::weak_ptr<DownloadsWindow*>(alive_)](const std::string& reason) {
+                    downloads_.reveal(id, [weak = std::weak_ptr<DownloadsWindow*>(alive_)](
+                                              const std::string& reason) {
                         auto self = weak.lock();
                         if (!self) return;
                         presentAlert(localizedString("The file manager could not be opened."), reason, *self);

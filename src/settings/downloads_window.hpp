@@ -13,11 +13,9 @@
 #include <gtkmm/scrolledwindow.h>
 #include <gtkmm/window.h>
 
-#include "browser/page/download_entry.hpp"
+#include "model/download_list.hpp"
 
 namespace quenlith {
-
-class DownloadManager;
 
 // The byte text of a running download: "1.0 MB", or "1.0 MB / 10.5 MB" when the size is known.
 std::string downloadByteText(std::int64_t received, std::int64_t expected);
@@ -27,7 +25,7 @@ std::string downloadByteText(std::int64_t received, std::int64_t expected);
 // the manager's entries and calls its operations; it keeps nothing itself. Main thread only.
 class DownloadsWindow : public Gtk::Window {
 public:
-    explicit DownloadsWindow(DownloadManager& manager);
+    explicit DownloadsWindow(DownloadList& downloads);
 
     // The widgets of one entry's row.
     struct Row {
@@ -48,7 +46,7 @@ private:
     void refresh();
     void showEntry(Row& row, const DownloadEntry& entry);
 
-    DownloadManager& manager_;
+    DownloadList& downloads_;
     Gtk::Box content_{Gtk::ORIENTATION_VERTICAL, 12};
     Gtk::Box header_{Gtk::ORIENTATION_HORIZONTAL, 8};
     Gtk::Label title_;

@@ -36,7 +36,6 @@ public:
     };
     const std::vector<Row>& rows() const { return rows_; }
     Gtk::Button& addButton() { return add_; }
-    bool showsEmptyHint() const { return empty_.get_visible(); }
     std::string errorText() const {
         return error_.get_visible() ? std::string(error_.get_text()) : std::string();
     }

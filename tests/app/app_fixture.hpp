@@ -42,8 +42,6 @@
 #include "windows/window_router.hpp"
 #include "windows/window_services.hpp"
 
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"  // records name the fields that matter
-
 namespace quenlith::test {
 
 inline SecretCall noPassword(const std::string&, SecretStore::ReadDone done) {

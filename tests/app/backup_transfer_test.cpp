@@ -12,8 +12,6 @@
 #include "model/web_app_store.hpp"
 #include "support/main_loop.hpp"
 
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"  // records name the fields that matter
-
 namespace quenlith {
 namespace {
 

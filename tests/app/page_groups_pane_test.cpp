@@ -14,8 +14,6 @@
 #include "windows/window_registry.hpp"
 #include "windows/window_router.hpp"
 
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"  // records name the fields that matter
-
 namespace quenlith {
 namespace {
 

@@ -16,9 +16,6 @@
 #include "support/temp_environment.hpp"
 #include "support/test_http_server.hpp"
 
-// Tests name only the options they set.
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-
 namespace quenlith::test {
 
 inline std::string htmlPage(const std::string& title, const std::string& body = "") {

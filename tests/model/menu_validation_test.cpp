@@ -65,10 +65,11 @@ TEST(MenuValidation, EnablesAndChecksByTheKeyWindowsState) {
             EXPECT_FALSE(validateMenuAction(action, c.context).enabled) << menuActionName(action);
         for (A action : allMenuActions()) {
             const auto state = validateMenuAction(action, c.context).checked;
-            if (auto expected = c.checked.find(action); expected != c.checked.end())
+            if (auto expected = c.checked.find(action); expected != c.checked.end()) {
                 EXPECT_EQ(state, std::optional<bool>(expected->second)) << menuActionName(action);
-            else if (action != A::pin && action != A::compact && action != A::menuBarIcon)
+            } else if (action != A::pin && action != A::compact && action != A::menuBarIcon) {
                 EXPECT_FALSE(state) << menuActionName(action) << " carries no check mark";
+            }
         }
     }
 }

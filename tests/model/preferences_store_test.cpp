@@ -177,8 +177,9 @@ TEST_F(PreferencesStoreTest, ValueThatCannotBeStoredIsStillHeld) {
 }
 
 TEST_F(PreferencesStoreTest, UnreadableSettingsFileIsKeptBesideTheNewOne) {
-    for (const std::string stored : {std::string(R"({"preferences.v1": {"theme": "Dark")"),  // cut off mid-write
-                                     std::string(R"({"interfaceLanguage": "en", "preferences.v1": {"defaultOpacity": 1e999}})")}) {
+    for (const std::string& stored :
+         {std::string(R"({"preferences.v1": {"theme": "Dark")"),  // cut off mid-write
+          std::string(R"({"interfaceLanguage": "en", "preferences.v1": {"defaultOpacity": 1e999}})")}) {
         writeFile(settingsFilePath(), stored);
         {
             PreferencesStore store;

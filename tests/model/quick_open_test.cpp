@@ -7,8 +7,6 @@
 #include "model/search_folding.hpp"
 #include "model/runtime_test_records.hpp"
 
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"  // records built from the fields that matter
-
 namespace quenlith {
 namespace {
 

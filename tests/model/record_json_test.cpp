@@ -101,7 +101,9 @@ TEST_P(RecordJson, WritesItsKeysAndReadsEachBack) {
         else if (value.is_string()) changed[at] = value.get<std::string>() + "x";
         else continue;
         auto back = c.roundTrip(changed);
-        if (back) EXPECT_EQ(*back, changed) << at.to_string();
+        if (back) {
+            EXPECT_EQ(*back, changed) << at.to_string();
+        }
     }
 }
 

@@ -190,7 +190,9 @@ TEST(WebAppProfile, DuplicateDecidesIndependence) {
         WebAppProfile copy = original.duplicate(c.isolateNewWindows, c.isolated);
         EXPECT_NE(copy.id, original.id);
         EXPECT_EQ(copy.dataStoreIdentifier().has_value(), c.independent) << &c - cases;
-        if (c.independent) EXPECT_NE(copy.sessionIdentifier, original.sessionIdentifier);
+        if (c.independent) {
+            EXPECT_NE(copy.sessionIdentifier, original.sessionIdentifier);
+        }
 
         WebAppProfile expected = original;
         expected.id = copy.id;

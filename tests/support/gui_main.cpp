@@ -8,6 +8,7 @@
 #include <gtk/gtk.h>
 #include <gtkmm/main.h>
 
+#include "support/default_browser.hpp"
 #include "support/toolkit_warnings.hpp"
 
 int main(int argc, char** argv) {
@@ -20,6 +21,8 @@ int main(int argc, char** argv) {
     // Listing the tests (CTest's discovery) needs no display.
     if (testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
     quenlith::test::countToolkitWarnings();
+    // Before the toolkit reads the XDG folders, which it does once.
+    quenlith::test::installStandInBrowser();
     // A busy virtual display now and then refuses a new connection; a test process retries
     // briefly rather than failing a test that never started.
     bool opened = false;

@@ -283,7 +283,9 @@ TEST_P(LaunchAtStartTest, OpensTheWebsitesMarkedToOpenAtStart) {
     auto* window = manager->registry().window(marked.id);
     ASSERT_EQ(window != nullptr, c.opens);
     if (!c.opens) return;
-    if (hidden) EXPECT_EQ(window, hidden) << "shown instead of a second window";
+    if (hidden) {
+        EXPECT_EQ(window, hidden) << "shown instead of a second window";
+    }
     EXPECT_TRUE(window->panel().get_visible());
     EXPECT_EQ(manager->publisher().visibleWindowCount(), 1);
     EXPECT_TRUE(spinUntil([&] { return server.requestCount("/marked") == 1; }));

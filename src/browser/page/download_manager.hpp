@@ -11,10 +11,10 @@
 
 #include <sigc++/signal.h>
 
-#include "browser/page/download_entry.hpp"
-#include "browser/page/external_launch.hpp"
-#include "browser/page/download_location_chooser.hpp"
 #include "browser/engine/gobject_ptr.hpp"
+#include "browser/page/download_location_chooser.hpp"
+#include "browser/page/external_launch.hpp"
+#include "model/download_list.hpp"
 
 typedef struct _WebKitDownload WebKitDownload;
 typedef struct _WebKitWebContext WebKitWebContext;
@@ -41,7 +41,7 @@ std::optional<std::string> downloadNotice(const DownloadEntry& entry);
 // temporary file of our own in a private folder (0700: other users cannot read a partial file),
 // moves the finished file into place off the main thread and keeps one entry per download (newest
 // first) for the downloads window. One manager serves the whole process; main thread only.
-class DownloadManager {
+class DownloadManager final : public DownloadList {
 public:
     // The save dialog, $XDG_CACHE_HOME/com.quenlith.Quenlith/Downloads and the desktop's file manager.
     DownloadManager();
@@ -55,10 +55,10 @@ public:
     DownloadManager(const DownloadManager&) = delete;
     DownloadManager& operator=(const DownloadManager&) = delete;
 
-    const std::vector<DownloadEntry>& entries() const { return entries_; }
-    const DownloadEntry* entry(const Uuid& id) const;
+    const std::vector<DownloadEntry>& entries() const override { return entries_; }
+    const DownloadEntry* entry(const Uuid& id) const override;
     // Emitted after every change of the entries.
-    sigc::signal<void()>& signal_changed() { return changed_; }
+    sigc::signal<void()>& signal_changed() override { return changed_; }
     // Emitted when a download ended, with its final entry and the window it started in (or none).
     sigc::signal<void(const DownloadEntry&, GtkWindow*)>& signal_ended() { return ended_; }
 
@@ -71,13 +71,13 @@ public:
 
     // A download whose data is complete and is being moved into place is no longer cancelled: its
     // file is about to land.
-    void cancel(const Uuid& id);
+    void cancel(const Uuid& id) override;
     // Cancels every running download; no engine report about them reaches the manager afterwards.
     void cancelAll();
     // Shows the download's file in the file manager; `failed` hears why when that was impossible.
-    void reveal(const Uuid& id, LaunchFailed failed = {});
+    void reveal(const Uuid& id, LaunchFailed failed = {}) override;
     // Removes every entry that is no longer active; files are not touched.
-    void clearFinished();
+    void clearFinished() override;
 
     std::size_t runningCount() const { return downloads_.size(); }
     const std::string& temporaryDirectory() const { return temporaryDirectory_; }

@@ -27,7 +27,4 @@ enum class BrowserSheet {
     adFiltering,     // "Ad Filtering"
 };
 
-// The case's name, for logs and test output.
-std::string_view browserCommandName(BrowserCommand command);
-
 }  // namespace quenlith

@@ -61,7 +61,6 @@ public:
     // dropObservations() and when the tab goes away.
     void addObservation(gpointer instance, gulong handlerID);
     void dropObservations();
-    bool hasObservations() const { return !observations_.empty(); }
 
     // The web view's address without user name and password; nothing when it has none.
     std::optional<std::string> pageURL() const;

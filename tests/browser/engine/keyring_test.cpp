@@ -3,6 +3,7 @@
 // a private D-Bus session of its own.
 #include <gtest/gtest.h>
 
+#include "browser/engine/keyring_password_vault.hpp"
 #include "browser/engine/proxy_fixture.hpp"
 #include "support/child_process_test.hpp"
 #include "support/keyring_daemon.hpp"
@@ -55,6 +56,29 @@ TEST(KeyringTest, PasswordsAreSavedReadAndRemovedNeverUnlockingAndFailWithoutThe
     EXPECT_EQ(readPassword(*second).error(), (Error{"keychain:secret.unavailable", kKeyringText}));
     EXPECT_EQ(savePassword("another").error(), (Error{"keychain:secret.unavailable", kKeyringText}));
     EXPECT_EQ(deletePassword(*second).error(), (Error{"keychain:secret.unavailable", kKeyringText}));
+}
+
+// The proxy forms' vault stores, checks and removes through the same items.
+TEST(KeyringTest, ThePasswordVaultOfTheProxyFormsKeepsItsPasswordsInTheKeyring) {
+    if (!runInChildProcess(ChildProcessOptions().withPrivateBus())) return;
+    KeyringDaemon keyring;
+    KeyringPasswordVault vault;
+    auto verify = [&](const std::string& id) {
+        return awaitAnswer<Done>([&](auto done) {
+            vault.verify(id, done);
+            return SecretCall();
+        });
+    };
+    auto id = awaitAnswer<std::string>([&](auto done) {
+        vault.store("vaulted", done);
+        return SecretCall();
+    });
+    ASSERT_TRUE(id) << id.error().message;
+    EXPECT_EQ(readPassword(*id).value(), "vaulted");
+    EXPECT_TRUE(verify(*id));
+    vault.remove(*id);
+    EXPECT_TRUE(spinUntil([&] { return !readPassword(*id); }));
+    EXPECT_EQ(verify(*id).error(), (Error{"keychain:secret.missing", kKeyringText}));
 }
 
 TEST(KeyringTest, AServiceThatNeverAnswersIsGivenUpOnAfterTheLimit) {

@@ -43,7 +43,9 @@ TEST(PageIconsTest, EachAddressIsFetchedOnceForItsWaitersAndTheKeptCountIsBounde
     // A few at a time: the test server takes a few connections at once.
     for (std::size_t i = 0; i < PageIcons::kCapacity; ++i) {
         icons.request(server.url("/none/" + std::to_string(i)), directSession(), [](Glib::RefPtr<Gdk::Pixbuf>) {});
-        if (i % 8 == 7) ASSERT_TRUE(test::spinUntil([&] { return icons.pendingCount() == 0; }));
+        if (i % 8 == 7) {
+            ASSERT_TRUE(test::spinUntil([&] { return icons.pendingCount() == 0; }));
+        }
     }
     EXPECT_EQ(icons.size(), PageIcons::kCapacity);
     icons.request(server.url("/icon.png"), directSession(), [&](Glib::RefPtr<Gdk::Pixbuf>) {});
@@ -53,7 +55,7 @@ TEST(PageIconsTest, EachAddressIsFetchedOnceForItsWaitersAndTheKeptCountIsBounde
 TEST(PageIconsTest, ThePagesDeclaredWebsiteIconElseTheOriginsFavicon) {
     const std::string page = "http://127.0.0.1:8080/a/b?c";
     EXPECT_EQ(PageIcons::iconAddress(page, "http://127.0.0.1:8080/i.png"), "http://127.0.0.1:8080/i.png");
-    for (const std::optional<std::string> declared :
+    for (const std::optional<std::string>& declared :
          {std::optional<std::string>(), std::optional<std::string>("data:image/png;base64,AAAA"),
           std::optional<std::string>("file:///etc/icon.png"),
           std::optional<std::string>("http://user:pw@127.0.0.1:8080/i.png")})

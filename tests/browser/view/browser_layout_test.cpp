@@ -6,9 +6,6 @@
 
 #include <gtest/gtest.h>
 
-// The cases name only the facts they set.
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-
 namespace quenlith {
 namespace {
 

@@ -8,6 +8,7 @@
 #include "browser/scripted_location_chooser.hpp"
 #include "browser/streaming_server.hpp"
 #include "browser/web_test_support.hpp"
+#include "support/default_browser.hpp"
 #include "support/proxy_servers.hpp"
 
 namespace quenlith::test {
@@ -431,7 +432,17 @@ TEST_F(PageEvents, TabMediaReadingPositionsAndTryAgainActOnTheTabsPageAndRebuild
         spinUntil([&] { return active().error.has_value() && controller->errorBoxView().get_visible(); }));
     EXPECT_NE(controller->errorLabel().get_text().find("127.0.0.1:" + std::to_string(port)), std::string::npos);
 
-    // No browser is registered in the test's session: the window says so.
+    // The desktop's default browser gets the view's address (the page the failed load did not
+    // replace); when no browser can start, the window says so.
+    {
+        StandInBrowser browser;
+        ASSERT_TRUE(spinUntil([&] { return browser.ready(); }));
+        controller->openExternal();
+        const std::vector<std::string> handed{server.url("/before")};
+        EXPECT_TRUE(spinUntil([&] { return browser.addresses() == handed; }))
+            << testing::PrintToString(browser.addresses());
+        EXPECT_TRUE(openQuestions().empty());
+    }
     controller->openExternal();
     EXPECT_EQ(answer(GTK_RESPONSE_OK).rfind("No application could open this address. | ", 0), 0u);
 

@@ -3,6 +3,8 @@
 #include <set>
 
 #include <cairomm/context.h>
+#include <gdkmm/display.h>
+#include <gdkmm/monitor.h>
 #include <gdkmm/pixbuf.h>
 #include <glibmm/main.h>
 #include <gtkmm/flowbox.h>
@@ -22,6 +24,7 @@
 #include "browser/engine/favicon_loader.hpp"
 #include "browser/engine/website_details.hpp"
 #include "browser/view/browser_view_controller.hpp"
+#include "launcher/launcher_geometry.hpp"
 #include "launcher/launcher_window.hpp"
 #include "launcher/menu_bar_view.hpp"
 #include "launcher/quick_open_window.hpp"
@@ -133,20 +136,29 @@ TEST_F(LauncherGuiTest, TrayItemRegistersOnceAndActivateTogglesTheLauncher) {
     trayTheme->set_search_path({iconFolder});
     EXPECT_TRUE(trayTheme->lookup_icon("com.quenlith.Quenlith-symbolic", 22, Gtk::IconLookupFlags(0)));
 
+    // A click near the right end of this display's top edge, whatever its size.
+    Gdk::Rectangle workArea;
+    Gdk::Display::get_default()->get_monitor_at_point(0, 0)->get_workarea(workArea);
+    const int right = workArea.get_x() + workArea.get_width();
+    const int clickX = right - 80, clickY = workArea.get_y();
+    const LauncherRect frame = launcherFrame(
+        {workArea.get_x(), workArea.get_y(), workArea.get_width(), workArea.get_height()}, clickX, clickY);
     LauncherWindow& launcher = controller->launcher();
-    callItem(bus, path, "Activate", g_variant_new("(ii)", 1200, 0));
-    ASSERT_TRUE(spinUntil([&] { return launcher.get_mapped() && launcher.get_allocated_height() == 590; }));
-    EXPECT_EQ(launcher.get_allocated_width(), 420);
+    callItem(bus, path, "Activate", g_variant_new("(ii)", clickX, clickY));
+    ASSERT_TRUE(
+        spinUntil([&] { return launcher.get_mapped() && launcher.get_allocated_height() == frame.height; }));
+    EXPECT_EQ(launcher.get_allocated_width(), frame.width);
     int x = 0, y = 0;
     launcher.get_window()->get_root_origin(x, y);
-    EXPECT_EQ(x, 1280 - 420);  // centred on the point, then kept on the screen
+    EXPECT_EQ(x, right - frame.width);  // centred on the point, then kept on the screen
     EXPECT_TRUE(launcher.isPopover());
 
-    callItem(bus, path, "Activate", g_variant_new("(ii)", 1200, 0));
+    callItem(bus, path, "Activate", g_variant_new("(ii)", clickX, clickY));
     ASSERT_TRUE(spinUntil([&] { return !launcher.get_visible(); }));
 
     // Another window taking the focus closes the launcher; its own question does not.
-    callItem(bus, path, "Activate", g_variant_new("(ii)", 600, 0));
+    callItem(bus, path, "Activate",
+             g_variant_new("(ii)", workArea.get_x() + workArea.get_width() / 2, clickY));
     ASSERT_TRUE(spinUntil([&] { return launcher.get_mapped() && launcher.has_toplevel_focus(); }));
     launcher.view().startPage()->askToDelete(WebAppProfile{});
     test::spinFor(std::chrono::milliseconds(300));

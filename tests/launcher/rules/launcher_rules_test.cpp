@@ -11,8 +11,6 @@
 #include "launcher/running_websites_view.hpp"
 #include "ui/site_icon.hpp"
 
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"  // records name the fields that matter
-
 namespace quenlith {
 namespace {
 

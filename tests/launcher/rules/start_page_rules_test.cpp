@@ -4,8 +4,6 @@
 
 #include "launcher/start_page_search.hpp"
 
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"  // records name the fields that matter
-
 namespace quenlith {
 namespace {
 

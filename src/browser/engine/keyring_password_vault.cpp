@@ -1,4 +1,4 @@
-#include "editor/keyring_password_vault.hpp"
+#include "browser/engine/keyring_password_vault.hpp"
 
 #include "browser/engine/proxy_passwords.hpp"
 

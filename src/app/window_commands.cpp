@@ -1,3 +1,4 @@
+#include "app/window_commands.hpp"
 #include "browser/view/browser_view_controller.hpp"
 #include "launcher/launcher_commands.hpp"
 #include "windows/browser_window_controller.hpp"
