@@ -101,7 +101,9 @@ TEST_F(BrowserSheetsTest, WindowSettingsAndUserAgentApplyOnSaveAndAreSavedToTheW
                 menu && !menu->get_children().empty()) {
                 GtkWidget* selected = gtk_menu_shell_get_selected_item(GTK_MENU_SHELL(menu->gobj()));
                 EXPECT_NE(selected, nullptr);
-                if (selected) EXPECT_EQ(gtk_menu_item_get_submenu(GTK_MENU_ITEM(selected)), nullptr);
+                if (selected) {
+                    EXPECT_EQ(gtk_menu_item_get_submenu(GTK_MENU_ITEM(selected)), nullptr);
+                }
                 return menu->popdown(), true;
             }
         return false;
