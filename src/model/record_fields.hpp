@@ -1,0 +1,97 @@
+#pragma once
+
+// A record's fields, declared once: each names its JSON key, its member and the sets it belongs
+// to. The one table reads and writes the record by the strict rules of json_coding.hpp (a plain
+// member is required; an std::optional one is left out when absent and reads null as absent) and
+// lets the record copy or compare the fields of a set without listing them again.
+
+#include <optional>
+#include <tuple>
+#include <type_traits>
+
+#include "model/json_coding.hpp"
+
+namespace quenlith {
+
+// Sets a field may belong to besides being stored; a field may be in several.
+enum class FieldSet : unsigned {
+    none = 0,
+    // Adjusted in an open window and carried between the window and the saved record.
+    live = 1u << 0,
+};
+
+constexpr FieldSet operator|(FieldSet a, FieldSet b) {
+    return static_cast<FieldSet>(static_cast<unsigned>(a) | static_cast<unsigned>(b));
+}
+constexpr bool contains(FieldSet sets, FieldSet set) {
+    return (static_cast<unsigned>(sets) & static_cast<unsigned>(set)) != 0;
+}
+
+template <typename Record, typename Member>
+struct RecordField {
+    const char* key;
+    Member Record::*member;
+    FieldSet sets = FieldSet::none;
+};
+
+template <typename Record, typename Member>
+constexpr RecordField<Record, Member> field(const char* key, Member Record::*member,
+                                            FieldSet sets = FieldSet::none) {
+    return {key, member, sets};
+}
+
+namespace json_detail {
+
+template <typename T>
+struct IsOptional : std::false_type {};
+template <typename T>
+struct IsOptional<std::optional<T>> : std::true_type {};
+
+}  // namespace json_detail
+
+template <typename Record, typename... Members>
+class RecordFields {
+public:
+    constexpr explicit RecordFields(RecordField<Record, Members>... fields) : fields_(fields...) {}
+
+    // Calls `visit(field)` for every field, in the order declared.
+    template <typename Visit>
+    constexpr void forEach(Visit&& visit) const {
+        std::apply([&](const auto&... field) { (visit(field), ...); }, fields_);
+    }
+
+    // Calls `visit(member)` with the member pointer of every field of `set`.
+    template <typename Visit>
+    constexpr void forEachIn(FieldSet set, Visit&& visit) const {
+        forEach([&](const auto& field) {
+            if (contains(field.sets, set)) visit(field.member);
+        });
+    }
+
+    void write(Json& json, const Record& record) const {
+        json = Json::object();
+        forEach([&](const auto& field) {
+            const auto& value = record.*field.member;
+            if constexpr (json_detail::IsOptional<std::decay_t<decltype(value)>>::value)
+                writeOptional(json, field.key, value);
+            else
+                json[field.key] = value;
+        });
+    }
+
+    void read(const Json& json, Record& record) const {
+        requireObject(json);
+        forEach([&](const auto& field) {
+            auto& value = record.*field.member;
+            if constexpr (json_detail::IsOptional<std::decay_t<decltype(value)>>::value)
+                readOptional(json, field.key, value);
+            else
+                readRequired(json, field.key, value);
+        });
+    }
+
+private:
+    std::tuple<RecordField<Record, Members>...> fields_;
+};
+
+}  // namespace quenlith
