@@ -6,6 +6,7 @@
 #include "model/app_preferences.hpp"
 #include "model/json_coding.hpp"
 #include "model/localization.hpp"
+#include "model/record_fields.hpp"
 #include "model/text_limits.hpp"
 #include "model/user_agent.hpp"
 
@@ -25,6 +26,52 @@ bool isUsableWindowFrame(const CodableRect& frame) {
 }
 
 bool readsTrue(const std::optional<bool>& flag) { return flag.value_or(false); }
+
+// The value a live setting carries: an optional switch as a definite on or off, absent reading as off.
+template <typename T>
+const T& liveValue(const T& value) {
+    return value;
+}
+std::optional<bool> liveValue(const std::optional<bool>& flag) {
+    return readsTrue(flag);
+}
+
+constexpr FieldSet live = FieldSet::live;
+
+// Every stored field; those marked live are adjusted in an open window and carried between the
+// window and the saved record.
+constexpr RecordFields kFields{
+    field("id", &WebAppProfile::id),
+    field("name", &WebAppProfile::name),
+    field("homeURL", &WebAppProfile::homeURL),
+    field("iconURL", &WebAppProfile::iconURL),
+    field("alwaysOnTop", &WebAppProfile::alwaysOnTop, live),
+    field("followAcrossSpaces", &WebAppProfile::followAcrossSpaces, live),
+    field("opacity", &WebAppProfile::opacity, live),
+    field("zoomLevel", &WebAppProfile::zoomLevel, live),
+    field("compactMode", &WebAppProfile::compactMode, live),
+    field("rememberLastURL", &WebAppProfile::rememberLastURL),
+    field("lastURL", &WebAppProfile::lastURL),
+    field("customUserAgent", &WebAppProfile::customUserAgent, live),
+    field("autoReloadInterval", &WebAppProfile::autoReloadInterval, live),
+    field("globalShortcut", &WebAppProfile::globalShortcut),
+    field("windowFrame", &WebAppProfile::windowFrame),
+    field("launchAtStartup", &WebAppProfile::launchAtStartup),
+    field("sortOrder", &WebAppProfile::sortOrder),
+    field("rememberWindowFrame", &WebAppProfile::rememberWindowFrame),
+    field("isFavorite", &WebAppProfile::isFavorite),
+    field("wasVisible", &WebAppProfile::wasVisible),
+    field("menuBarIconEnabled", &WebAppProfile::menuBarIconEnabled),
+    field("trackerBlockingEnabled", &WebAppProfile::trackerBlockingEnabled, live),
+    field("sessionIdentifier", &WebAppProfile::sessionIdentifier),
+    field("isolatedAccount", &WebAppProfile::isolatedAccount),
+    field("accountName", &WebAppProfile::accountName),
+    field("siteProxy", &WebAppProfile::siteProxy),
+    field("edgeTuckEnabled", &WebAppProfile::edgeTuckEnabled, live),
+    field("keepAwakeEnabled", &WebAppProfile::keepAwakeEnabled, live),
+    field("linkedApplications", &WebAppProfile::linkedApplications),
+    field("applicationLinkEnabled", &WebAppProfile::applicationLinkEnabled),
+};
 
 }  // namespace
 
@@ -102,103 +149,21 @@ WebAppProfile WebAppProfile::duplicate(std::optional<bool> isolateNewWindows, st
 }
 
 void WebAppProfile::copyLiveSettings(const WebAppProfile& source) {
-    alwaysOnTop = source.alwaysOnTop;
-    followAcrossSpaces = source.followAcrossSpaces;
-    opacity = source.opacity;
-    zoomLevel = source.zoomLevel;
-    compactMode = source.compactMode;
-    customUserAgent = source.customUserAgent;
-    autoReloadInterval = source.autoReloadInterval;
-    trackerBlockingEnabled = readsTrue(source.trackerBlockingEnabled);
-    edgeTuckEnabled = readsTrue(source.edgeTuckEnabled);
-    keepAwakeEnabled = readsTrue(source.keepAwakeEnabled);
+    kFields.forEachIn(FieldSet::live, [&](auto member) { this->*member = liveValue(source.*member); });
 }
 
 void WebAppProfile::mergeLiveSettings(const WebAppProfile& old, const WebAppProfile& updated) {
-    auto take = [](auto& field, const auto& before, const auto& after) {
-        if (before != after) field = after;
-    };
-    auto takeFlag = [](std::optional<bool>& field, const std::optional<bool>& before, const std::optional<bool>& after) {
-        if (readsTrue(before) != readsTrue(after)) field = readsTrue(after);
-    };
-    take(alwaysOnTop, old.alwaysOnTop, updated.alwaysOnTop);
-    take(followAcrossSpaces, old.followAcrossSpaces, updated.followAcrossSpaces);
-    take(opacity, old.opacity, updated.opacity);
-    take(zoomLevel, old.zoomLevel, updated.zoomLevel);
-    take(compactMode, old.compactMode, updated.compactMode);
-    take(customUserAgent, old.customUserAgent, updated.customUserAgent);
-    take(autoReloadInterval, old.autoReloadInterval, updated.autoReloadInterval);
-    takeFlag(trackerBlockingEnabled, old.trackerBlockingEnabled, updated.trackerBlockingEnabled);
-    takeFlag(edgeTuckEnabled, old.edgeTuckEnabled, updated.edgeTuckEnabled);
-    takeFlag(keepAwakeEnabled, old.keepAwakeEnabled, updated.keepAwakeEnabled);
+    kFields.forEachIn(FieldSet::live, [&](auto member) {
+        if (liveValue(old.*member) != liveValue(updated.*member)) this->*member = liveValue(updated.*member);
+    });
 }
 
 void to_json(nlohmann::json& json, const WebAppProfile& profile) {
-    json = nlohmann::json::object();
-    json["id"] = profile.id;
-    json["name"] = profile.name;
-    json["homeURL"] = profile.homeURL;
-    writeOptional(json, "iconURL", profile.iconURL);
-    json["alwaysOnTop"] = profile.alwaysOnTop;
-    json["followAcrossSpaces"] = profile.followAcrossSpaces;
-    json["opacity"] = profile.opacity;
-    json["zoomLevel"] = profile.zoomLevel;
-    json["compactMode"] = profile.compactMode;
-    json["rememberLastURL"] = profile.rememberLastURL;
-    writeOptional(json, "lastURL", profile.lastURL);
-    writeOptional(json, "customUserAgent", profile.customUserAgent);
-    writeOptional(json, "autoReloadInterval", profile.autoReloadInterval);
-    writeOptional(json, "globalShortcut", profile.globalShortcut);
-    writeOptional(json, "windowFrame", profile.windowFrame);
-    json["launchAtStartup"] = profile.launchAtStartup;
-    json["sortOrder"] = profile.sortOrder;
-    json["rememberWindowFrame"] = profile.rememberWindowFrame;
-    json["isFavorite"] = profile.isFavorite;
-    json["wasVisible"] = profile.wasVisible;
-    writeOptional(json, "menuBarIconEnabled", profile.menuBarIconEnabled);
-    writeOptional(json, "trackerBlockingEnabled", profile.trackerBlockingEnabled);
-    writeOptional(json, "sessionIdentifier", profile.sessionIdentifier);
-    writeOptional(json, "isolatedAccount", profile.isolatedAccount);
-    writeOptional(json, "accountName", profile.accountName);
-    writeOptional(json, "siteProxy", profile.siteProxy);
-    writeOptional(json, "edgeTuckEnabled", profile.edgeTuckEnabled);
-    writeOptional(json, "keepAwakeEnabled", profile.keepAwakeEnabled);
-    writeOptional(json, "linkedApplications", profile.linkedApplications);
-    writeOptional(json, "applicationLinkEnabled", profile.applicationLinkEnabled);
+    kFields.write(json, profile);
 }
 
 void from_json(const nlohmann::json& json, WebAppProfile& profile) {
-    requireObject(json);
-    readRequired(json, "id", profile.id);
-    readRequired(json, "name", profile.name);
-    readRequired(json, "homeURL", profile.homeURL);
-    readOptional(json, "iconURL", profile.iconURL);
-    readRequired(json, "alwaysOnTop", profile.alwaysOnTop);
-    readRequired(json, "followAcrossSpaces", profile.followAcrossSpaces);
-    readRequired(json, "opacity", profile.opacity);
-    readRequired(json, "zoomLevel", profile.zoomLevel);
-    readRequired(json, "compactMode", profile.compactMode);
-    readRequired(json, "rememberLastURL", profile.rememberLastURL);
-    readOptional(json, "lastURL", profile.lastURL);
-    readOptional(json, "customUserAgent", profile.customUserAgent);
-    readOptional(json, "autoReloadInterval", profile.autoReloadInterval);
-    readOptional(json, "globalShortcut", profile.globalShortcut);
-    readOptional(json, "windowFrame", profile.windowFrame);
-    readRequired(json, "launchAtStartup", profile.launchAtStartup);
-    readRequired(json, "sortOrder", profile.sortOrder);
-    readRequired(json, "rememberWindowFrame", profile.rememberWindowFrame);
-    readRequired(json, "isFavorite", profile.isFavorite);
-    readRequired(json, "wasVisible", profile.wasVisible);
-    readOptional(json, "menuBarIconEnabled", profile.menuBarIconEnabled);
-    readOptional(json, "trackerBlockingEnabled", profile.trackerBlockingEnabled);
-    readOptional(json, "sessionIdentifier", profile.sessionIdentifier);
-    readOptional(json, "isolatedAccount", profile.isolatedAccount);
-    readOptional(json, "accountName", profile.accountName);
-    readOptional(json, "siteProxy", profile.siteProxy);
-    readOptional(json, "edgeTuckEnabled", profile.edgeTuckEnabled);
-    readOptional(json, "keepAwakeEnabled", profile.keepAwakeEnabled);
-    readOptional(json, "linkedApplications", profile.linkedApplications);
-    readOptional(json, "applicationLinkEnabled", profile.applicationLinkEnabled);
+    kFields.read(json, profile);
 }
 
 }  // namespace quenlith
