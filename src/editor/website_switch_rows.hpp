@@ -25,7 +25,7 @@ public:
 
 private:
     struct Row {
-        WebsiteSwitch setting;
+        const WebsiteSwitch* setting;
         Gtk::CheckButton* toggle;
     };
 

@@ -49,6 +49,24 @@ struct IsOptional<std::optional<T>> : std::true_type {};
 
 }  // namespace json_detail
 
+// Writes one field by its rule: a plain value always, an optional one only when present.
+template <typename T>
+void writeField(Json& json, const char* key, const T& value) {
+    if constexpr (json_detail::IsOptional<T>::value)
+        writeOptional(json, key, value);
+    else
+        json[key] = value;
+}
+
+// Reads one field by its rule: a plain value is required, an optional one may be absent or null.
+template <typename T>
+void readField(const Json& json, const char* key, T& value) {
+    if constexpr (json_detail::IsOptional<T>::value)
+        readOptional(json, key, value);
+    else
+        readRequired(json, key, value);
+}
+
 template <typename Record, typename... Members>
 class RecordFields {
 public:
@@ -60,34 +78,14 @@ public:
         std::apply([&](const auto&... field) { (visit(field), ...); }, fields_);
     }
 
-    // Calls `visit(member)` with the member pointer of every field of `set`.
-    template <typename Visit>
-    constexpr void forEachIn(FieldSet set, Visit&& visit) const {
-        forEach([&](const auto& field) {
-            if (contains(field.sets, set)) visit(field.member);
-        });
-    }
-
     void write(Json& json, const Record& record) const {
         json = Json::object();
-        forEach([&](const auto& field) {
-            const auto& value = record.*field.member;
-            if constexpr (json_detail::IsOptional<std::decay_t<decltype(value)>>::value)
-                writeOptional(json, field.key, value);
-            else
-                json[field.key] = value;
-        });
+        forEach([&](const auto& field) { writeField(json, field.key, record.*field.member); });
     }
 
     void read(const Json& json, Record& record) const {
         requireObject(json);
-        forEach([&](const auto& field) {
-            auto& value = record.*field.member;
-            if constexpr (json_detail::IsOptional<std::decay_t<decltype(value)>>::value)
-                readOptional(json, field.key, value);
-            else
-                readRequired(json, field.key, value);
-        });
+        forEach([&](const auto& field) { readField(json, field.key, record.*field.member); });
     }
 
 private:

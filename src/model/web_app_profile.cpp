@@ -9,6 +9,7 @@
 #include "model/record_fields.hpp"
 #include "model/text_limits.hpp"
 #include "model/user_agent.hpp"
+#include "model/website_switches.hpp"
 
 namespace quenlith {
 
@@ -38,40 +39,45 @@ std::optional<bool> liveValue(const std::optional<bool>& flag) {
 
 constexpr FieldSet live = FieldSet::live;
 
-// Every stored field; those marked live are adjusted in an open window and carried between the
-// window and the saved record.
+// Every stored field but the on/off settings, which website_switches.cpp declares; those marked
+// live are adjusted in an open window and carried between the window and the saved record.
 constexpr RecordFields kFields{
     field("id", &WebAppProfile::id),
     field("name", &WebAppProfile::name),
     field("homeURL", &WebAppProfile::homeURL),
     field("iconURL", &WebAppProfile::iconURL),
-    field("alwaysOnTop", &WebAppProfile::alwaysOnTop, live),
-    field("followAcrossSpaces", &WebAppProfile::followAcrossSpaces, live),
     field("opacity", &WebAppProfile::opacity, live),
     field("zoomLevel", &WebAppProfile::zoomLevel, live),
-    field("compactMode", &WebAppProfile::compactMode, live),
-    field("rememberLastURL", &WebAppProfile::rememberLastURL),
     field("lastURL", &WebAppProfile::lastURL),
     field("customUserAgent", &WebAppProfile::customUserAgent, live),
     field("autoReloadInterval", &WebAppProfile::autoReloadInterval, live),
     field("globalShortcut", &WebAppProfile::globalShortcut),
     field("windowFrame", &WebAppProfile::windowFrame),
-    field("launchAtStartup", &WebAppProfile::launchAtStartup),
     field("sortOrder", &WebAppProfile::sortOrder),
-    field("rememberWindowFrame", &WebAppProfile::rememberWindowFrame),
-    field("isFavorite", &WebAppProfile::isFavorite),
     field("wasVisible", &WebAppProfile::wasVisible),
-    field("menuBarIconEnabled", &WebAppProfile::menuBarIconEnabled),
     field("trackerBlockingEnabled", &WebAppProfile::trackerBlockingEnabled, live),
     field("sessionIdentifier", &WebAppProfile::sessionIdentifier),
     field("isolatedAccount", &WebAppProfile::isolatedAccount),
     field("accountName", &WebAppProfile::accountName),
     field("siteProxy", &WebAppProfile::siteProxy),
-    field("edgeTuckEnabled", &WebAppProfile::edgeTuckEnabled, live),
-    field("keepAwakeEnabled", &WebAppProfile::keepAwakeEnabled, live),
     field("linkedApplications", &WebAppProfile::linkedApplications),
     field("applicationLinkEnabled", &WebAppProfile::applicationLinkEnabled),
 };
+
+// Calls `visit(key, member, sets)` for every field: the table above, then the on/off settings.
+template <typename Visit>
+void forEachField(Visit&& visit) {
+    kFields.forEach([&](const auto& field) { visit(field.key, field.member, field.sets); });
+    for (const auto& setting : websiteSwitches())
+        std::visit([&](auto member) { visit(setting.key, member, setting.sets); }, setting.member);
+}
+
+template <typename Visit>
+void forEachLiveField(Visit&& visit) {
+    forEachField([&](const char*, auto member, FieldSet sets) {
+        if (contains(sets, FieldSet::live)) visit(member);
+    });
+}
 
 }  // namespace
 
@@ -149,21 +155,23 @@ WebAppProfile WebAppProfile::duplicate(std::optional<bool> isolateNewWindows, st
 }
 
 void WebAppProfile::copyLiveSettings(const WebAppProfile& source) {
-    kFields.forEachIn(FieldSet::live, [&](auto member) { this->*member = liveValue(source.*member); });
+    forEachLiveField([&](auto member) { this->*member = liveValue(source.*member); });
 }
 
 void WebAppProfile::mergeLiveSettings(const WebAppProfile& old, const WebAppProfile& updated) {
-    kFields.forEachIn(FieldSet::live, [&](auto member) {
+    forEachLiveField([&](auto member) {
         if (liveValue(old.*member) != liveValue(updated.*member)) this->*member = liveValue(updated.*member);
     });
 }
 
 void to_json(nlohmann::json& json, const WebAppProfile& profile) {
-    kFields.write(json, profile);
+    json = nlohmann::json::object();
+    forEachField([&](const char* key, auto member, FieldSet) { writeField(json, key, profile.*member); });
 }
 
 void from_json(const nlohmann::json& json, WebAppProfile& profile) {
-    kFields.read(json, profile);
+    requireObject(json);
+    forEachField([&](const char* key, auto member, FieldSet) { readField(json, key, profile.*member); });
 }
 
 }  // namespace quenlith

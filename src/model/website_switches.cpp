@@ -1,8 +1,40 @@
 #include "model/website_switches.hpp"
 
-#include "model/localization.hpp"
+#include <array>
 
 namespace quenlith {
+
+namespace {
+
+using Group = WebsiteSwitchGroup;
+constexpr FieldSet live = FieldSet::live, stored = FieldSet::none;
+
+// A new on/off setting of a website is a line here, its member, its consumer and its translation.
+constexpr std::array kSwitches{
+    WebsiteSwitch{"isFavorite", &WebAppProfile::isFavorite, stored, "Favorite in launcher", "",
+                  Group::website, false},
+    WebsiteSwitch{"menuBarIconEnabled", &WebAppProfile::menuBarIconEnabled, stored, "Show in Tray", "",
+                  Group::website, false},
+    WebsiteSwitch{"rememberLastURL", &WebAppProfile::rememberLastURL, stored, "Remember last page", "",
+                  Group::website, false},
+    WebsiteSwitch{"launchAtStartup", &WebAppProfile::launchAtStartup, stored, "Open when Quenlith starts", "",
+                  Group::website, false},
+    WebsiteSwitch{
+        "edgeTuckEnabled", &WebAppProfile::edgeTuckEnabled, live, "Tuck when dragged to an edge",
+        "Drag the window to the left or right screen edge to leave a small handle. Hover to reveal without "
+        "changing keyboard focus; click to keep it open.",
+        Group::window, true},
+    WebsiteSwitch{"alwaysOnTop", &WebAppProfile::alwaysOnTop, live, "Always on top", "", Group::window, true},
+    WebsiteSwitch{"followAcrossSpaces", &WebAppProfile::followAcrossSpaces, live, "Show on All Workspaces",
+                  "", Group::window, true},
+    WebsiteSwitch{"rememberWindowFrame", &WebAppProfile::rememberWindowFrame, stored,
+                  "Remember position and size", "", Group::window, false},
+    WebsiteSwitch{"compactMode", &WebAppProfile::compactMode, live, "Compact mode", "", Group::window, false},
+    WebsiteSwitch{"keepAwakeEnabled", &WebAppProfile::keepAwakeEnabled, live, "Keep this website awake", "",
+                  Group::advanced, true},
+};
+
+}  // namespace
 
 bool WebsiteSwitch::isOn(const WebAppProfile& profile) const {
     return std::visit(
@@ -20,28 +52,8 @@ void WebsiteSwitch::set(WebAppProfile& profile, bool on) const {
     std::visit([&](auto pointer) { profile.*pointer = on; }, member);
 }
 
-std::vector<WebsiteSwitch> websiteSwitches() {
-    using Group = WebsiteSwitchGroup;
-    // Built on each call: the texts follow the interface language.
-    return {
-        {localizedString("Favorite in launcher"), "", &WebAppProfile::isFavorite, Group::website, false},
-        {localizedString("Show in Tray"), "", &WebAppProfile::menuBarIconEnabled, Group::website, false},
-        {localizedString("Remember last page"), "", &WebAppProfile::rememberLastURL, Group::website, false},
-        {localizedString("Open when Quenlith starts"), "", &WebAppProfile::launchAtStartup, Group::website,
-         false},
-        {localizedString("Tuck when dragged to an edge"),
-         localizedString("Drag the window to the left or right screen edge to leave a small handle. Hover to "
-                         "reveal without changing keyboard focus; click to keep it open."),
-         &WebAppProfile::edgeTuckEnabled, Group::window, true},
-        {localizedString("Always on top"), "", &WebAppProfile::alwaysOnTop, Group::window, true},
-        {localizedString("Show on All Workspaces"), "", &WebAppProfile::followAcrossSpaces, Group::window,
-         true},
-        {localizedString("Remember position and size"), "", &WebAppProfile::rememberWindowFrame,
-         Group::window, false},
-        {localizedString("Compact mode"), "", &WebAppProfile::compactMode, Group::window, false},
-        {localizedString("Keep this website awake"), "", &WebAppProfile::keepAwakeEnabled, Group::advanced,
-         true},
-    };
+std::span<const WebsiteSwitch> websiteSwitches() {
+    return kSwitches;
 }
 
 }  // namespace quenlith

@@ -6,6 +6,7 @@
 #include "app/website_editor_presenter.hpp"
 #include "browser/view/browser_view_controller.hpp"
 #include "editor/browser_window_settings_view.hpp"
+#include "model/localization.hpp"
 #include "model/preferences_store.hpp"
 #include "model/proxy_vault_fake.hpp"
 #include "model/user_agent.hpp"
@@ -242,7 +243,7 @@ TEST_F(WebsiteEditorTest, EverySwitchOfBothScreensShowsAndEditsItsOwnSetting) {
                               {sheet, [&]() -> const WebAppProfile& { return sheet.profile(); }}};
     for (const auto& setting : websiteSwitches()) {
         for (const auto& screen : screens) {
-            auto* toggle = test::findLabelled<Gtk::CheckButton>(screen.root, setting.label);
+            auto* toggle = test::findLabelled<Gtk::CheckButton>(screen.root, localizedString(setting.label));
             if (&screen.root == &sheet && !setting.inWindowSheet) {
                 EXPECT_FALSE(toggle) << setting.label << " is not the sheet's";
                 continue;

@@ -283,6 +283,7 @@ TEST(WebsiteSwitches, EachReadsAndWritesItsOwnSettingOnly) {
                 continue;
             }
             const std::string key = patch[0]["path"].get<std::string>().substr(1);
+            EXPECT_EQ(key, setting.key) << setting.label << " is stored under its own key";
             EXPECT_EQ(Json(changed)[key], on) << setting.label << " stores a definite value";
             if (!before.contains(key)) {
                 EXPECT_FALSE(setting.isOn(fresh)) << key << " absent reads as off";
