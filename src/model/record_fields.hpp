@@ -18,6 +18,9 @@ enum class FieldSet : unsigned {
     none = 0,
     // Adjusted in an open window and carried between the window and the saved record.
     live = 1u << 0,
+    // Belongs to the window of this record alone: a new account or a duplicated window starts
+    // without it.
+    notCopied = 1u << 1,
 };
 
 constexpr FieldSet operator|(FieldSet a, FieldSet b) {

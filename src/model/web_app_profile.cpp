@@ -37,10 +37,22 @@ std::optional<bool> liveValue(const std::optional<bool>& flag) {
     return readsTrue(flag);
 }
 
-constexpr FieldSet live = FieldSet::live;
+constexpr FieldSet live = FieldSet::live, notCopied = FieldSet::notCopied;
 
-// Every stored field but the on/off settings, which website_switches.cpp declares; those marked
-// live are adjusted in an open window and carried between the window and the saved record.
+// What a field not carried into a copy is there: off, or absent.
+template <typename T>
+void clearInCopy(std::optional<T>& value) {
+    value.reset();
+}
+void clearInCopy(std::optional<bool>& flag) {
+    flag = false;
+}
+void clearInCopy(bool& flag) {
+    flag = false;
+}
+
+// Every stored field but the on/off settings, which website_switches.cpp declares; live ones are
+// carried between an open window and the saved record, notCopied ones left out of copies.
 constexpr RecordFields kFields{
     field("id", &WebAppProfile::id),
     field("name", &WebAppProfile::name),
@@ -48,20 +60,20 @@ constexpr RecordFields kFields{
     field("iconURL", &WebAppProfile::iconURL),
     field("opacity", &WebAppProfile::opacity, live),
     field("zoomLevel", &WebAppProfile::zoomLevel, live),
-    field("lastURL", &WebAppProfile::lastURL),
+    field("lastURL", &WebAppProfile::lastURL, notCopied),
     field("customUserAgent", &WebAppProfile::customUserAgent, live),
     field("autoReloadInterval", &WebAppProfile::autoReloadInterval, live),
-    field("globalShortcut", &WebAppProfile::globalShortcut),
-    field("windowFrame", &WebAppProfile::windowFrame),
+    field("globalShortcut", &WebAppProfile::globalShortcut, notCopied),
+    field("windowFrame", &WebAppProfile::windowFrame, notCopied),
     field("sortOrder", &WebAppProfile::sortOrder),
-    field("wasVisible", &WebAppProfile::wasVisible),
+    field("wasVisible", &WebAppProfile::wasVisible, notCopied),
     field("trackerBlockingEnabled", &WebAppProfile::trackerBlockingEnabled, live),
     field("sessionIdentifier", &WebAppProfile::sessionIdentifier),
     field("isolatedAccount", &WebAppProfile::isolatedAccount),
     field("accountName", &WebAppProfile::accountName),
     field("siteProxy", &WebAppProfile::siteProxy),
     field("linkedApplications", &WebAppProfile::linkedApplications),
-    field("applicationLinkEnabled", &WebAppProfile::applicationLinkEnabled),
+    field("applicationLinkEnabled", &WebAppProfile::applicationLinkEnabled, notCopied),
 };
 
 // Calls `visit(key, member, sets)` for every field: the table above, then the on/off settings.
@@ -76,6 +88,13 @@ template <typename Visit>
 void forEachLiveField(Visit&& visit) {
     forEachField([&](const char*, auto member, FieldSet sets) {
         if (contains(sets, FieldSet::live)) visit(member);
+    });
+}
+
+void clearFieldsNotCopied(WebAppProfile& copy) {
+    forEachField([&](const char*, auto member, FieldSet sets) {
+        if constexpr (requires { clearInCopy(copy.*member); })
+            if (contains(sets, FieldSet::notCopied)) clearInCopy(copy.*member);
     });
 }
 
@@ -119,13 +138,7 @@ WebAppProfile WebAppProfile::newAccountCopy() const {
     copy.sessionIdentifier = Uuid::random();
     copy.isolatedAccount = true;
     copy.accountName = localizedString("New Account");
-    copy.lastURL.reset();
-    copy.windowFrame.reset();
-    copy.globalShortcut.reset();
-    copy.wasVisible = false;
-    copy.launchAtStartup = false;
-    copy.menuBarIconEnabled = false;
-    copy.applicationLinkEnabled = false;
+    clearFieldsNotCopied(copy);
     // The new account never shares the stored proxy password of its source.
     if (copy.siteProxy) copy.siteProxy->credentialID.reset();
     return copy;
@@ -142,14 +155,8 @@ WebAppProfile WebAppProfile::duplicate(std::optional<bool> isolateNewWindows, st
     bool independent = siteProxy ? true : isolated.value_or(isolateNewWindows.value_or(true));
     copy.setIsolatedAccount(independent);
     copy.accountName.reset();
-    copy.lastURL.reset();
-    copy.windowFrame.reset();
-    copy.globalShortcut.reset();
-    copy.wasVisible = false;
-    copy.launchAtStartup = false;
+    clearFieldsNotCopied(copy);
     copy.rememberWindowFrame = false;
-    copy.menuBarIconEnabled = false;
-    copy.applicationLinkEnabled = false;
     copy.normalize();
     return copy;
 }

@@ -7,18 +7,18 @@ namespace quenlith {
 namespace {
 
 using Group = WebsiteSwitchGroup;
-constexpr FieldSet live = FieldSet::live, stored = FieldSet::none;
+constexpr FieldSet live = FieldSet::live, stored = FieldSet::none, notCopied = FieldSet::notCopied;
 
 // A new on/off setting of a website is a line here, its member, its consumer and its translation.
 constexpr std::array kSwitches{
     WebsiteSwitch{"isFavorite", &WebAppProfile::isFavorite, stored, "Favorite in launcher", "",
                   Group::website, false},
-    WebsiteSwitch{"menuBarIconEnabled", &WebAppProfile::menuBarIconEnabled, stored, "Show in Tray", "",
+    WebsiteSwitch{"menuBarIconEnabled", &WebAppProfile::menuBarIconEnabled, notCopied, "Show in Tray", "",
                   Group::website, false},
     WebsiteSwitch{"rememberLastURL", &WebAppProfile::rememberLastURL, stored, "Remember last page", "",
                   Group::website, false},
-    WebsiteSwitch{"launchAtStartup", &WebAppProfile::launchAtStartup, stored, "Open when Quenlith starts", "",
-                  Group::website, false},
+    WebsiteSwitch{"launchAtStartup", &WebAppProfile::launchAtStartup, notCopied, "Open when Quenlith starts",
+                  "", Group::website, false},
     WebsiteSwitch{
         "edgeTuckEnabled", &WebAppProfile::edgeTuckEnabled, live, "Tuck when dragged to an edge",
         "Drag the window to the left or right screen edge to leave a small handle. Hover to reveal without "
