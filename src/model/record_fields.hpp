@@ -13,7 +13,7 @@
 
 namespace quenlith {
 
-// Sets a field may belong to besides being stored; a field may be in several.
+// Sets a field may belong to besides being stored.
 enum class FieldSet : unsigned {
     none = 0,
     // Adjusted in an open window and carried between the window and the saved record.
@@ -23,9 +23,6 @@ enum class FieldSet : unsigned {
     notCopied = 1u << 1,
 };
 
-constexpr FieldSet operator|(FieldSet a, FieldSet b) {
-    return static_cast<FieldSet>(static_cast<unsigned>(a) | static_cast<unsigned>(b));
-}
 constexpr bool contains(FieldSet sets, FieldSet set) {
     return (static_cast<unsigned>(sets) & static_cast<unsigned>(set)) != 0;
 }
