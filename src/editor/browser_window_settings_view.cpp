@@ -21,6 +21,8 @@ BrowserWindowSettingsView::BrowserWindowSettingsView(Gtk::Window& parent, WebApp
       profile_(std::move(profile)),
       clickThroughValue_(clickThrough),
       opacity_(localizedString("Window Opacity")),
+      switches_([](const WebsiteSwitch& setting) { return setting.inWindowSheet; },
+                [this]() -> WebAppProfile& { return profile_; }, nullptr),
       clickThrough_(localizedString("Click-through (Ctrl+Alt+P to recover)")),
       autoReload_(localizedString("Auto reload while visible")) {
     set_default_size(480, 560);
@@ -41,13 +43,7 @@ BrowserWindowSettingsView::BrowserWindowSettingsView(Gtk::Window& parent, WebApp
                         Gtk::PACK_SHRINK);
     form_.pack_start(*makeSection(localizedString("Login Session"), session_), Gtk::PACK_SHRINK);
 
-    addSwitch(window_, localizedString("Always on top"), [this]() -> bool& { return profile_.alwaysOnTop; });
-    addSwitch(window_, localizedString("Show on All Workspaces"),
-              [this]() -> bool& { return profile_.followAcrossSpaces; });
-    addOptionalSwitch(window_, localizedString("Tuck when dragged to an edge"),
-                      [this]() -> std::optional<bool>& { return profile_.edgeTuckEnabled; });
-    addOptionalSwitch(window_, localizedString("Keep this website awake"),
-                      [this]() -> std::optional<bool>& { return profile_.keepAwakeEnabled; });
+    window_.pack_start(switches_, Gtk::PACK_SHRINK);
     clickThrough_.set_active(clickThroughValue_);
     clickThrough_.signal_toggled().connect([this] { clickThroughValue_ = clickThrough_.get_active(); });
     window_.pack_start(clickThrough_, Gtk::PACK_SHRINK);
@@ -107,32 +103,9 @@ BrowserWindowSettingsView::BrowserWindowSettingsView(Gtk::Window& parent, WebApp
     show_all_children();
 }
 
-Gtk::CheckButton* BrowserWindowSettingsView::addSwitch(Gtk::Box& box, const std::string& label,
-                                                       std::function<bool&()> field) {
-    auto* toggle = makeSwitch(label);
-    toggle->signal_toggled().connect([this, toggle, field] {
-        if (!updating_) field() = toggle->get_active();
-    });
-    refreshers_.push_back([toggle, field] { toggle->set_active(field()); });
-    box.pack_start(*toggle, Gtk::PACK_SHRINK);
-    return toggle;
-}
-
-Gtk::CheckButton* BrowserWindowSettingsView::addOptionalSwitch(Gtk::Box& box, const std::string& label,
-                                                               std::function<std::optional<bool>&()> field) {
-    auto* toggle = makeSwitch(label);
-    // Absent reads as off; once switched, a definite on or off is stored.
-    toggle->signal_toggled().connect([this, toggle, field] {
-        if (!updating_) field() = toggle->get_active();
-    });
-    refreshers_.push_back([toggle, field] { toggle->set_active(field().value_or(false)); });
-    box.pack_start(*toggle, Gtk::PACK_SHRINK);
-    return toggle;
-}
-
 void BrowserWindowSettingsView::refresh() {
     updating_ = true;
-    for (const auto& refresher : refreshers_) refresher();
+    switches_.refresh();
     opacity_.setValue(profile_.opacity);
     const bool own = profile_.dataStoreIdentifier().has_value();
     sessionLabel_.set_text(own ? localizedString("Independent Session") : localizedString("Shared Session"));

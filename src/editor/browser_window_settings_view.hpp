@@ -15,6 +15,7 @@
 #include <gtkmm/scrolledwindow.h>
 
 #include "editor/user_agent_picker.hpp"
+#include "editor/website_switch_rows.hpp"
 #include "editor/window_opacity_control.hpp"
 #include "model/web_app_profile.hpp"
 
@@ -49,16 +50,12 @@ protected:
     void on_response(int response) override;
 
 private:
-    Gtk::CheckButton* addSwitch(Gtk::Box& box, const std::string& label, std::function<bool&()> field);
-    Gtk::CheckButton* addOptionalSwitch(Gtk::Box& box, const std::string& label,
-                                        std::function<std::optional<bool>&()> field);
     void refresh();
 
     WebAppProfile profile_;
     bool clickThroughValue_;
     std::optional<std::string> error_;
     bool updating_ = false;
-    std::vector<std::function<void()>> refreshers_;
 
     Gtk::ScrolledWindow scroller_;
     Gtk::Box form_{Gtk::ORIENTATION_VERTICAL, 12};
@@ -68,6 +65,7 @@ private:
     Gtk::Image sessionIcon_;
     Gtk::Label sessionLabel_;
     Gtk::Box window_{Gtk::ORIENTATION_VERTICAL, 8};
+    WebsiteSwitchRows switches_;
     Gtk::CheckButton clickThrough_;
     Gtk::Scale zoom_{Gtk::ORIENTATION_HORIZONTAL};
     Gtk::Label zoomPercent_;

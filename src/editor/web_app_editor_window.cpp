@@ -32,6 +32,10 @@ void hideContentWhileCollapsed(Gtk::Expander& expander) {
         [&expander, content] { content->set_visible(expander.get_expanded()); });
 }
 
+std::function<bool(const WebsiteSwitch&)> inGroup(WebsiteSwitchGroup group) {
+    return [group](const WebsiteSwitch& setting) { return setting.group == group; };
+}
+
 }  // namespace
 
 WebAppEditorWindow::WebAppEditorWindow(WebAppProfile draft, bool isNew, bool openAfterSave,
@@ -43,6 +47,15 @@ WebAppEditorWindow::WebAppEditorWindow(WebAppProfile draft, bool isNew, bool ope
       opacity_(localizedString("Window Opacity")),
       fetching_(localizedString("Getting website details…")),
       session_([this]() -> WebAppProfile& { return draft_; }, isNew && !reusesSession, [this] { changed(); }),
+      websiteSwitches_(
+          inGroup(WebsiteSwitchGroup::website), [this]() -> WebAppProfile& { return draft_; },
+          [this] { changed(); }),
+      windowSwitches_(
+          inGroup(WebsiteSwitchGroup::window), [this]() -> WebAppProfile& { return draft_; },
+          [this] { changed(); }),
+      advancedSwitches_(
+          inGroup(WebsiteSwitchGroup::advanced), [this]() -> WebAppProfile& { return draft_; },
+          [this] { changed(); }),
       windowGroup_(localizedString("Window")),
       shortcutGroup_(localizedString("Global shortcut")),
       userAgentGroup_(localizedString("User agent")),
@@ -114,32 +127,11 @@ void WebAppEditorWindow::buildForm() {
     styleCaption(fetching_);
     fetching_.set_no_show_all(true);
     website_.pack_start(fetching_, Gtk::PACK_SHRINK);
-    addSwitch(website_, localizedString("Favorite in launcher"),
-              [](WebAppProfile& p) -> bool& { return p.isFavorite; });
-    addOptionalSwitch(website_, localizedString("Show in Tray"),
-                      [](WebAppProfile& p) -> std::optional<bool>& { return p.menuBarIconEnabled; });
-    addSwitch(website_, localizedString("Remember last page"),
-              [](WebAppProfile& p) -> bool& { return p.rememberLastURL; });
-    addSwitch(website_, localizedString("Open when Quenlith starts"),
-              [](WebAppProfile& p) -> bool& { return p.launchAtStartup; });
+    website_.pack_start(websiteSwitches_, Gtk::PACK_SHRINK);
     form_.pack_start(*makeSection(localizedString("Website"), website_), Gtk::PACK_SHRINK);
     form_.pack_start(session_, Gtk::PACK_SHRINK);
 
-    addOptionalSwitch(windowBox_, localizedString("Tuck when dragged to an edge"),
-                      [](WebAppProfile& p) -> std::optional<bool>& { return p.edgeTuckEnabled; });
-    windowBox_.pack_start(
-        *makeCaption(localizedString(
-            "Drag the window to the left or right screen edge to leave a small handle. Hover to "
-            "reveal without changing keyboard focus; click to keep it open.")),
-        Gtk::PACK_SHRINK);
-    addSwitch(windowBox_, localizedString("Always on top"),
-              [](WebAppProfile& p) -> bool& { return p.alwaysOnTop; });
-    addSwitch(windowBox_, localizedString("Show on All Workspaces"),
-              [](WebAppProfile& p) -> bool& { return p.followAcrossSpaces; });
-    addSwitch(windowBox_, localizedString("Remember position and size"),
-              [](WebAppProfile& p) -> bool& { return p.rememberWindowFrame; });
-    addSwitch(windowBox_, localizedString("Compact mode"),
-              [](WebAppProfile& p) -> bool& { return p.compactMode; });
+    windowBox_.pack_start(windowSwitches_, Gtk::PACK_SHRINK);
     zoom_.set_range(kMinimumZoomLevel, kMaximumZoomLevel);
     zoom_.set_increments(0.1, 0.1);
     zoom_.set_draw_value(false);
@@ -181,8 +173,7 @@ void WebAppEditorWindow::buildForm() {
     form_.pack_start(userAgentGroup_, Gtk::PACK_SHRINK);
     form_.pack_start(applicationLinks_, Gtk::PACK_SHRINK);
 
-    addOptionalSwitch(advancedBox_, localizedString("Keep this website awake"),
-                      [](WebAppProfile& p) -> std::optional<bool>& { return p.keepAwakeEnabled; });
+    advancedBox_.pack_start(advancedSwitches_, Gtk::PACK_SHRINK);
     autoReload_.signal_toggled().connect([this] {
         if (updating_) return;
         if (autoReload_.get_active()) {
@@ -245,33 +236,6 @@ void WebAppEditorWindow::buildForm() {
     set_default(save_);
 }
 
-Gtk::CheckButton* WebAppEditorWindow::addSwitch(Gtk::Box& box, const std::string& label,
-                                                std::function<bool&(WebAppProfile&)> field) {
-    auto* toggle = makeSwitch(label);
-    toggle->signal_toggled().connect([this, toggle, field] {
-        if (updating_) return;
-        field(draft_) = toggle->get_active();
-        changed();
-    });
-    refreshers_.push_back([this, toggle, field] { toggle->set_active(field(draft_)); });
-    box.pack_start(*toggle, Gtk::PACK_SHRINK);
-    return toggle;
-}
-
-Gtk::CheckButton* WebAppEditorWindow::addOptionalSwitch(
-    Gtk::Box& box, const std::string& label, std::function<std::optional<bool>&(WebAppProfile&)> field) {
-    auto* toggle = makeSwitch(label);
-    // Absent reads as off; once switched, a definite on or off is stored.
-    toggle->signal_toggled().connect([this, toggle, field] {
-        if (updating_) return;
-        field(draft_) = toggle->get_active();
-        changed();
-    });
-    refreshers_.push_back([this, toggle, field] { toggle->set_active(field(draft_).value_or(false)); });
-    box.pack_start(*toggle, Gtk::PACK_SHRINK);
-    return toggle;
-}
-
 void WebAppEditorWindow::changed() {
     refresh();
     lookup_.draftChanged();
@@ -282,7 +246,7 @@ void WebAppEditorWindow::refresh() {
     if (name_.get_text() != draft_.name) name_.set_text(draft_.name);
     if (address_.get_text() != draft_.homeURL) address_.set_text(draft_.homeURL);
     showWhen(fetching_, lookup_.fetching());
-    for (const auto& refresher : refreshers_) refresher();
+    for (auto* switches : {&websiteSwitches_, &windowSwitches_, &advancedSwitches_}) switches->refresh();
     opacity_.setValue(draft_.opacity);
     zoom_.set_value(draft_.zoomLevel);
     zoomPercent_.set_text(percentText(truncatedPercent(draft_.zoomLevel)));

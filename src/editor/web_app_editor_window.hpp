@@ -20,6 +20,7 @@
 #include "ui/shortcut_picker.hpp"
 #include "editor/user_agent_picker.hpp"
 #include "editor/website_session_settings.hpp"
+#include "editor/website_switch_rows.hpp"
 #include "ui/window_opacity_control.hpp"
 #include "model/scheduler.hpp"
 #include "model/website_details_lookup.hpp"
@@ -86,10 +87,6 @@ protected:
 
 private:
     void buildForm();
-    Gtk::CheckButton* addSwitch(Gtk::Box& box, const std::string& label,
-                                std::function<bool&(WebAppProfile&)> field);
-    Gtk::CheckButton* addOptionalSwitch(Gtk::Box& box, const std::string& label,
-                                        std::function<std::optional<bool>&(WebAppProfile&)> field);
     void changed();
     void refresh();
     void finishSave(WebsiteEditorSaveOutcome outcome);
@@ -101,7 +98,6 @@ private:
     std::optional<std::string> error_;
     bool saving_ = false;
     bool updating_ = false;
-    std::vector<std::function<void()>> refreshers_;
     // Answers that outlive the window find this expired.
     std::shared_ptr<WebAppEditorWindow*> alive_;
 
@@ -114,6 +110,9 @@ private:
     Gtk::Entry address_;
     Gtk::Label fetching_;
     WebsiteSessionSettings session_;
+    WebsiteSwitchRows websiteSwitches_;
+    WebsiteSwitchRows windowSwitches_;
+    WebsiteSwitchRows advancedSwitches_;
     Gtk::Expander windowGroup_;
     Gtk::Box windowBox_{Gtk::ORIENTATION_VERTICAL, 8};
     Gtk::Scale zoom_{Gtk::ORIENTATION_HORIZONTAL};

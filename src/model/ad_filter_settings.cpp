@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include "model/json_coding.hpp"
+#include "model/record_fields.hpp"
 
 namespace quenlith {
 namespace {
@@ -254,20 +255,23 @@ Result<std::string> AdFilterSettings::contentRuleListJSON(const std::vector<std:
     return out;
 }
 
+namespace {
+
+constexpr RecordFields kFields{
+    field("enabled", &AdFilterSettings::enabled),
+    field("hidePlaceholders", &AdFilterSettings::hidePlaceholders),
+    field("allowedSites", &AdFilterSettings::allowedSites),
+    field("blockedDomains", &AdFilterSettings::blockedDomains),
+};
+
+}  // namespace
+
 void to_json(nlohmann::json& json, const AdFilterSettings& settings) {
-    json = nlohmann::json::object();
-    json["enabled"] = settings.enabled;
-    json["hidePlaceholders"] = settings.hidePlaceholders;
-    json["allowedSites"] = settings.allowedSites;
-    json["blockedDomains"] = settings.blockedDomains;
+    kFields.write(json, settings);
 }
 
 void from_json(const nlohmann::json& json, AdFilterSettings& settings) {
-    requireObject(json);
-    readRequired(json, "enabled", settings.enabled);
-    readRequired(json, "hidePlaceholders", settings.hidePlaceholders);
-    readRequired(json, "allowedSites", settings.allowedSites);
-    readRequired(json, "blockedDomains", settings.blockedDomains);
+    kFields.read(json, settings);
 }
 
 }  // namespace quenlith

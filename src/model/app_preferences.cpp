@@ -5,6 +5,7 @@
 #include "model/logging.hpp"
 #include "model/json_coding.hpp"
 #include "model/localization.hpp"
+#include "model/record_fields.hpp"
 
 namespace quenlith {
 
@@ -25,6 +26,28 @@ void decodeRawValue(const nlohmann::json& json, const std::array<Enum, N>& all, 
     if (!parsed) throw JsonDecodingError(std::string("unknown ") + typeName + " " + quotedForLog(raw));
     out = *parsed;
 }
+
+constexpr RecordFields kFields{
+    field("showDockIcon", &AppPreferences::showDockIcon),
+    field("searchEngine", &AppPreferences::searchEngine),
+    field("linkBehavior", &AppPreferences::linkBehavior),
+    field("restoreWindows", &AppPreferences::restoreWindows),
+    field("closeBehavior", &AppPreferences::closeBehavior),
+    field("theme", &AppPreferences::theme),
+    field("defaultOpacity", &AppPreferences::defaultOpacity),
+    field("defaultWidth", &AppPreferences::defaultWidth),
+    field("defaultHeight", &AppPreferences::defaultHeight),
+    field("defaultCompact", &AppPreferences::defaultCompact),
+    field("pinShortcut", &AppPreferences::pinShortcut),
+    field("compactShortcut", &AppPreferences::compactShortcut),
+    field("launcherShortcut", &AppPreferences::launcherShortcut),
+    field("proxy", &AppPreferences::proxy),
+    field("historyEnabled", &AppPreferences::historyEnabled),
+    field("backgroundSleepMinutes", &AppPreferences::backgroundSleepMinutes),
+    field("applicationLinksEnabled", &AppPreferences::applicationLinksEnabled),
+    field("isolateNewWindows", &AppPreferences::isolateNewWindows),
+    field("adFilter", &AppPreferences::adFilter),
+};
 
 }  // namespace
 
@@ -76,49 +99,11 @@ AdFilterSettings AppPreferences::adFilterSettings() const {
 void AppPreferences::setAdFilterSettings(const AdFilterSettings& settings) { adFilter = settings.normalized(); }
 
 void to_json(nlohmann::json& json, const AppPreferences& preferences) {
-    json = nlohmann::json::object();
-    json["showDockIcon"] = preferences.showDockIcon;
-    json["searchEngine"] = preferences.searchEngine;
-    json["linkBehavior"] = preferences.linkBehavior;
-    json["restoreWindows"] = preferences.restoreWindows;
-    json["closeBehavior"] = preferences.closeBehavior;
-    json["theme"] = preferences.theme;
-    json["defaultOpacity"] = preferences.defaultOpacity;
-    json["defaultWidth"] = preferences.defaultWidth;
-    json["defaultHeight"] = preferences.defaultHeight;
-    json["defaultCompact"] = preferences.defaultCompact;
-    writeOptional(json, "pinShortcut", preferences.pinShortcut);
-    writeOptional(json, "compactShortcut", preferences.compactShortcut);
-    writeOptional(json, "launcherShortcut", preferences.launcherShortcut);
-    writeOptional(json, "proxy", preferences.proxy);
-    writeOptional(json, "historyEnabled", preferences.historyEnabled);
-    writeOptional(json, "backgroundSleepMinutes", preferences.backgroundSleepMinutes);
-    writeOptional(json, "applicationLinksEnabled", preferences.applicationLinksEnabled);
-    writeOptional(json, "isolateNewWindows", preferences.isolateNewWindows);
-    writeOptional(json, "adFilter", preferences.adFilter);
+    kFields.write(json, preferences);
 }
 
 void from_json(const nlohmann::json& json, AppPreferences& preferences) {
-    requireObject(json);
-    readRequired(json, "showDockIcon", preferences.showDockIcon);
-    readRequired(json, "searchEngine", preferences.searchEngine);
-    readRequired(json, "linkBehavior", preferences.linkBehavior);
-    readRequired(json, "restoreWindows", preferences.restoreWindows);
-    readRequired(json, "closeBehavior", preferences.closeBehavior);
-    readRequired(json, "theme", preferences.theme);
-    readRequired(json, "defaultOpacity", preferences.defaultOpacity);
-    readRequired(json, "defaultWidth", preferences.defaultWidth);
-    readRequired(json, "defaultHeight", preferences.defaultHeight);
-    readRequired(json, "defaultCompact", preferences.defaultCompact);
-    readOptional(json, "pinShortcut", preferences.pinShortcut);
-    readOptional(json, "compactShortcut", preferences.compactShortcut);
-    readOptional(json, "launcherShortcut", preferences.launcherShortcut);
-    readOptional(json, "proxy", preferences.proxy);
-    readOptional(json, "historyEnabled", preferences.historyEnabled);
-    readOptional(json, "backgroundSleepMinutes", preferences.backgroundSleepMinutes);
-    readOptional(json, "applicationLinksEnabled", preferences.applicationLinksEnabled);
-    readOptional(json, "isolateNewWindows", preferences.isolateNewWindows);
-    readOptional(json, "adFilter", preferences.adFilter);
+    kFields.read(json, preferences);
 }
 
 }  // namespace quenlith

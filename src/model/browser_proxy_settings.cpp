@@ -8,6 +8,7 @@
 #include "model/logging.hpp"
 #include "model/json_coding.hpp"
 #include "model/localization.hpp"
+#include "model/record_fields.hpp"
 #include "model/text_limits.hpp"
 #include "model/uri_flags.hpp"
 
@@ -129,24 +130,25 @@ std::string BrowserProxySettings::summary() const {
     return title(kind) + " \u00B7 " + host + ":" + std::to_string(port);
 }
 
+namespace {
+
+constexpr RecordFields kFields{
+    field("kind", &BrowserProxySettings::kind),
+    field("host", &BrowserProxySettings::host),
+    field("port", &BrowserProxySettings::port),
+    field("username", &BrowserProxySettings::username),
+    field("credentialID", &BrowserProxySettings::credentialID),
+    field("usesAuthentication", &BrowserProxySettings::usesAuthentication),
+};
+
+}  // namespace
+
 void to_json(nlohmann::json& json, const BrowserProxySettings& settings) {
-    json = nlohmann::json::object();
-    json["kind"] = settings.kind;
-    json["host"] = settings.host;
-    json["port"] = settings.port;
-    json["username"] = settings.username;
-    writeOptional(json, "credentialID", settings.credentialID);
-    json["usesAuthentication"] = settings.usesAuthentication;
+    kFields.write(json, settings);
 }
 
 void from_json(const nlohmann::json& json, BrowserProxySettings& settings) {
-    requireObject(json);
-    readRequired(json, "kind", settings.kind);
-    readRequired(json, "host", settings.host);
-    readRequired(json, "port", settings.port);
-    readRequired(json, "username", settings.username);
-    readOptional(json, "credentialID", settings.credentialID);
-    readRequired(json, "usesAuthentication", settings.usesAuthentication);
+    kFields.read(json, settings);
 }
 
 }  // namespace quenlith

@@ -1,51 +1,48 @@
 #include "model/browser_scene.hpp"
 
 #include "model/json_coding.hpp"
+#include "model/record_fields.hpp"
 
 namespace quenlith {
 
+namespace {
+
+constexpr RecordFields kWindowFields{
+    field("id", &SceneWindow::id),
+    field("name", &SceneWindow::name),
+    field("urls", &SceneWindow::urls),
+    field("selected", &SceneWindow::selected),
+    field("frame", &SceneWindow::frame),
+    field("opacity", &SceneWindow::opacity),
+    field("onTop", &SceneWindow::onTop),
+    field("compact", &SceneWindow::compact),
+    field("profileID", &SceneWindow::profileID),
+    field("windowSession", &SceneWindow::windowSession),
+};
+
+constexpr RecordFields kSceneFields{
+    field("id", &BrowserScene::id),
+    field("name", &BrowserScene::name),
+    field("windows", &BrowserScene::windows),
+    field("modified", &BrowserScene::modified),
+};
+
+}  // namespace
+
 void to_json(Json& json, const SceneWindow& window) {
-    json = Json::object();
-    json["id"] = window.id;
-    json["name"] = window.name;
-    json["urls"] = window.urls;
-    json["selected"] = window.selected;
-    json["frame"] = window.frame;
-    json["opacity"] = window.opacity;
-    json["onTop"] = window.onTop;
-    json["compact"] = window.compact;
-    writeOptional(json, "profileID", window.profileID);
-    writeOptional(json, "windowSession", window.windowSession);
+    kWindowFields.write(json, window);
 }
 
 void from_json(const Json& json, SceneWindow& window) {
-    requireObject(json);
-    readRequired(json, "id", window.id);
-    readRequired(json, "name", window.name);
-    readRequired(json, "urls", window.urls);
-    readRequired(json, "selected", window.selected);
-    readRequired(json, "frame", window.frame);
-    readRequired(json, "opacity", window.opacity);
-    readRequired(json, "onTop", window.onTop);
-    readRequired(json, "compact", window.compact);
-    readOptional(json, "profileID", window.profileID);
-    readOptional(json, "windowSession", window.windowSession);
+    kWindowFields.read(json, window);
 }
 
 void to_json(Json& json, const BrowserScene& scene) {
-    json = Json::object();
-    json["id"] = scene.id;
-    json["name"] = scene.name;
-    json["windows"] = scene.windows;
-    json["modified"] = scene.modified;
+    kSceneFields.write(json, scene);
 }
 
 void from_json(const Json& json, BrowserScene& scene) {
-    requireObject(json);
-    readRequired(json, "id", scene.id);
-    readRequired(json, "name", scene.name);
-    readRequired(json, "windows", scene.windows);
-    readRequired(json, "modified", scene.modified);
+    kSceneFields.read(json, scene);
 }
 
 }  // namespace quenlith

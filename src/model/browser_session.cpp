@@ -6,6 +6,7 @@
 #include "model/json_text.hpp"
 #include "model/localization.hpp"
 #include "model/logging.hpp"
+#include "model/record_fields.hpp"
 
 namespace quenlith {
 
@@ -19,18 +20,22 @@ BrowserSessionDocument BrowserSessionDocument::normalized() const {
     return result;
 }
 
+namespace {
+
+constexpr RecordFields kFields{
+    field("version", &BrowserSessionDocument::version),
+    field("windows", &BrowserSessionDocument::windows),
+    field("activeWindow", &BrowserSessionDocument::activeWindow),
+};
+
+}  // namespace
+
 void to_json(Json& json, const BrowserSessionDocument& document) {
-    json = Json::object();
-    json["version"] = document.version;
-    json["windows"] = document.windows;
-    writeOptional(json, "activeWindow", document.activeWindow);
+    kFields.write(json, document);
 }
 
 void from_json(const Json& json, BrowserSessionDocument& document) {
-    requireObject(json);
-    readRequired(json, "version", document.version);
-    readRequired(json, "windows", document.windows);
-    readOptional(json, "activeWindow", document.activeWindow);
+    kFields.read(json, document);
 }
 
 Error browserSessionError(BrowserSessionError error) {

@@ -1,21 +1,28 @@
 #include "model/codable_rect.hpp"
 
 #include "model/json_coding.hpp"
+#include "model/record_fields.hpp"
 
 namespace quenlith {
 
+namespace {
+
+constexpr RecordFields kFields{
+    field("x", &CodableRect::x),
+    field("y", &CodableRect::y),
+    field("width", &CodableRect::width),
+    field("height", &CodableRect::height),
+    field("displayID", &CodableRect::displayID),
+};
+
+}  // namespace
+
 void to_json(nlohmann::json& json, const CodableRect& rect) {
-    json = nlohmann::json{{"x", rect.x}, {"y", rect.y}, {"width", rect.width}, {"height", rect.height}};
-    writeOptional(json, "displayID", rect.displayID);
+    kFields.write(json, rect);
 }
 
 void from_json(const nlohmann::json& json, CodableRect& rect) {
-    requireObject(json);
-    readRequired(json, "x", rect.x);
-    readRequired(json, "y", rect.y);
-    readRequired(json, "width", rect.width);
-    readRequired(json, "height", rect.height);
-    readOptional(json, "displayID", rect.displayID);
+    kFields.read(json, rect);
 }
 
 }  // namespace quenlith

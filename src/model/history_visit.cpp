@@ -1,23 +1,27 @@
 #include "model/history_visit.hpp"
 
 #include "model/json_coding.hpp"
+#include "model/record_fields.hpp"
 
 namespace quenlith {
 
+namespace {
+
+constexpr RecordFields kFields{
+    field("id", &HistoryVisit::id),
+    field("address", &HistoryVisit::address),
+    field("title", &HistoryVisit::title),
+    field("date", &HistoryVisit::date),
+};
+
+}  // namespace
+
 void to_json(Json& json, const HistoryVisit& visit) {
-    json = Json::object();
-    json["id"] = visit.id;
-    json["address"] = visit.address;
-    json["title"] = visit.title;
-    json["date"] = visit.date;
+    kFields.write(json, visit);
 }
 
 void from_json(const Json& json, HistoryVisit& visit) {
-    requireObject(json);
-    readRequired(json, "id", visit.id);
-    readRequired(json, "address", visit.address);
-    readRequired(json, "title", visit.title);
-    readRequired(json, "date", visit.date);
+    kFields.read(json, visit);
 }
 
 }  // namespace quenlith

@@ -8,6 +8,7 @@
 #include "model/json_coding.hpp"
 #include "model/library_text.hpp"
 #include "model/localization.hpp"
+#include "model/record_fields.hpp"
 #include "model/text_limits.hpp"
 
 namespace quenlith {
@@ -62,20 +63,23 @@ bool LibraryDocument::hasExpiredHistory(Date now) const {
     });
 }
 
+namespace {
+
+constexpr RecordFields kFields{
+    field("version", &LibraryDocument::version),
+    field("clips", &LibraryDocument::clips),
+    field("scenes", &LibraryDocument::scenes),
+    field("history", &LibraryDocument::history),
+};
+
+}  // namespace
+
 void to_json(Json& json, const LibraryDocument& document) {
-    json = Json::object();
-    json["version"] = document.version;
-    json["clips"] = document.clips;
-    json["scenes"] = document.scenes;
-    json["history"] = document.history;
+    kFields.write(json, document);
 }
 
 void from_json(const Json& json, LibraryDocument& document) {
-    requireObject(json);
-    readRequired(json, "version", document.version);
-    readRequired(json, "clips", document.clips);
-    readRequired(json, "scenes", document.scenes);
-    readRequired(json, "history", document.history);
+    kFields.read(json, document);
 }
 
 Error libraryError(LibraryError error) {

@@ -1,17 +1,25 @@
 #include "model/linked_application.hpp"
 
 #include "model/json_coding.hpp"
+#include "model/record_fields.hpp"
 
 namespace quenlith {
 
+namespace {
+
+constexpr RecordFields kFields{
+    field("id", &LinkedApplication::id),
+    field("name", &LinkedApplication::name),
+};
+
+}  // namespace
+
 void to_json(nlohmann::json& json, const LinkedApplication& application) {
-    json = nlohmann::json{{"id", application.id}, {"name", application.name}};
+    kFields.write(json, application);
 }
 
 void from_json(const nlohmann::json& json, LinkedApplication& application) {
-    requireObject(json);
-    readRequired(json, "id", application.id);
-    readRequired(json, "name", application.name);
+    kFields.read(json, application);
 }
 
 }  // namespace quenlith

@@ -4,6 +4,7 @@
 #include "model/address.hpp"
 #include "model/deduplication.hpp"
 #include "model/json_coding.hpp"
+#include "model/record_fields.hpp"
 
 namespace quenlith {
 
@@ -30,32 +31,29 @@ void from_json(const Json& json, ReadingState& state) {
         throw JsonDecodingError("unknown reading state " + quotedForLog(text));
 }
 
+namespace {
+
+constexpr RecordFields kFields{
+    field("id", &PageClip::id),
+    field("title", &PageClip::title),
+    field("address", &PageClip::address),
+    field("text", &PageClip::text),
+    field("collection", &PageClip::collection),
+    field("modified", &PageClip::modified),
+    field("readingState", &PageClip::readingState),
+    field("readingPosition", &PageClip::readingPosition),
+    field("profileID", &PageClip::profileID),
+    field("windowSession", &PageClip::windowSession),
+};
+
+}  // namespace
+
 void to_json(Json& json, const PageClip& clip) {
-    json = Json::object();
-    json["id"] = clip.id;
-    json["title"] = clip.title;
-    json["address"] = clip.address;
-    json["text"] = clip.text;
-    json["collection"] = clip.collection;
-    json["modified"] = clip.modified;
-    writeOptional(json, "readingState", clip.readingState);
-    writeOptional(json, "readingPosition", clip.readingPosition);
-    writeOptional(json, "profileID", clip.profileID);
-    writeOptional(json, "windowSession", clip.windowSession);
+    kFields.write(json, clip);
 }
 
 void from_json(const Json& json, PageClip& clip) {
-    requireObject(json);
-    readRequired(json, "id", clip.id);
-    readRequired(json, "title", clip.title);
-    readRequired(json, "address", clip.address);
-    readRequired(json, "text", clip.text);
-    readRequired(json, "collection", clip.collection);
-    readRequired(json, "modified", clip.modified);
-    readOptional(json, "readingState", clip.readingState);
-    readOptional(json, "readingPosition", clip.readingPosition);
-    readOptional(json, "profileID", clip.profileID);
-    readOptional(json, "windowSession", clip.windowSession);
+    kFields.read(json, clip);
 }
 
 bool PageClip::matches(std::string_view url, const std::optional<Uuid>& otherProfileID,

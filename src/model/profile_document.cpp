@@ -1,19 +1,25 @@
 #include "model/profile_document.hpp"
 
 #include "model/json_coding.hpp"
+#include "model/record_fields.hpp"
 
 namespace quenlith {
 
+namespace {
+
+constexpr RecordFields kFields{
+    field("version", &ProfileDocument::version),
+    field("profiles", &ProfileDocument::profiles),
+};
+
+}  // namespace
+
 void to_json(Json& json, const ProfileDocument& document) {
-    json = Json::object();
-    json["version"] = document.version;
-    json["profiles"] = document.profiles;
+    kFields.write(json, document);
 }
 
 void from_json(const Json& json, ProfileDocument& document) {
-    requireObject(json);
-    readRequired(json, "version", document.version);
-    readRequired(json, "profiles", document.profiles);
+    kFields.read(json, document);
 }
 
 std::optional<std::string> encodeProfileDocument(const std::vector<WebAppProfile>& profiles, JsonStyle style) {

@@ -5,68 +5,64 @@
 
 #include "model/address.hpp"
 #include "model/json_coding.hpp"
+#include "model/record_fields.hpp"
 #include "model/text_limits.hpp"
 
 namespace quenlith {
 
+namespace {
+
+constexpr RecordFields kTabFields{
+    field("address", &RestorableTab::address),
+    field("title", &RestorableTab::title),
+    field("startPage", &RestorableTab::startPage),
+    field("sleeping", &RestorableTab::sleeping),
+    field("readingPosition", &RestorableTab::readingPosition),
+};
+
+constexpr RecordFields kWebsiteLinkFields{
+    field("profileID", &RestorableWebsiteLink::profileID),
+    field("tabIndex", &RestorableWebsiteLink::tabIndex),
+};
+
+constexpr RecordFields kWindowFields{
+    field("id", &RestorableWindow::id),
+    field("savedProfileID", &RestorableWindow::savedProfileID),
+    field("temporaryProfile", &RestorableWindow::temporaryProfile),
+    field("tabs", &RestorableWindow::tabs),
+    field("selected", &RestorableWindow::selected),
+    field("frame", &RestorableWindow::frame),
+    field("visible", &RestorableWindow::visible),
+    field("minimized", &RestorableWindow::minimized),
+    field("edge", &RestorableWindow::edge),
+    field("isMainBrowser", &RestorableWindow::isMainBrowser),
+    field("websiteLinks", &RestorableWindow::websiteLinks),
+};
+
+}  // namespace
+
 void to_json(Json& json, const RestorableTab& tab) {
-    json = Json::object();
-    writeOptional(json, "address", tab.address);
-    json["title"] = tab.title;
-    json["startPage"] = tab.startPage;
-    json["sleeping"] = tab.sleeping;
-    writeOptional(json, "readingPosition", tab.readingPosition);
+    kTabFields.write(json, tab);
 }
 
 void from_json(const Json& json, RestorableTab& tab) {
-    requireObject(json);
-    readOptional(json, "address", tab.address);
-    readRequired(json, "title", tab.title);
-    readRequired(json, "startPage", tab.startPage);
-    readRequired(json, "sleeping", tab.sleeping);
-    readOptional(json, "readingPosition", tab.readingPosition);
+    kTabFields.read(json, tab);
 }
 
 void to_json(Json& json, const RestorableWebsiteLink& link) {
-    json = Json::object();
-    json["profileID"] = link.profileID;
-    json["tabIndex"] = link.tabIndex;
+    kWebsiteLinkFields.write(json, link);
 }
 
 void from_json(const Json& json, RestorableWebsiteLink& link) {
-    requireObject(json);
-    readRequired(json, "profileID", link.profileID);
-    readRequired(json, "tabIndex", link.tabIndex);
+    kWebsiteLinkFields.read(json, link);
 }
 
 void to_json(Json& json, const RestorableWindow& window) {
-    json = Json::object();
-    json["id"] = window.id;
-    writeOptional(json, "savedProfileID", window.savedProfileID);
-    writeOptional(json, "temporaryProfile", window.temporaryProfile);
-    json["tabs"] = window.tabs;
-    json["selected"] = window.selected;
-    json["frame"] = window.frame;
-    json["visible"] = window.visible;
-    json["minimized"] = window.minimized;
-    writeOptional(json, "edge", window.edge);
-    json["isMainBrowser"] = window.isMainBrowser;
-    writeOptional(json, "websiteLinks", window.websiteLinks);
+    kWindowFields.write(json, window);
 }
 
 void from_json(const Json& json, RestorableWindow& window) {
-    requireObject(json);
-    readRequired(json, "id", window.id);
-    readOptional(json, "savedProfileID", window.savedProfileID);
-    readOptional(json, "temporaryProfile", window.temporaryProfile);
-    readRequired(json, "tabs", window.tabs);
-    readRequired(json, "selected", window.selected);
-    readRequired(json, "frame", window.frame);
-    readRequired(json, "visible", window.visible);
-    readRequired(json, "minimized", window.minimized);
-    readOptional(json, "edge", window.edge);
-    readRequired(json, "isMainBrowser", window.isMainBrowser);
-    readOptional(json, "websiteLinks", window.websiteLinks);
+    kWindowFields.read(json, window);
 }
 
 namespace {

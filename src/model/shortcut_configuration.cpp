@@ -1,6 +1,7 @@
 #include "model/shortcut_configuration.hpp"
 
 #include "model/json_coding.hpp"
+#include "model/record_fields.hpp"
 
 namespace quenlith {
 
@@ -42,14 +43,21 @@ std::string ShortcutConfiguration::displayString() const {
     return text;
 }
 
+namespace {
+
+constexpr RecordFields kFields{
+    field("keyCode", &ShortcutConfiguration::keyCode),
+    field("modifiers", &ShortcutConfiguration::modifiers),
+};
+
+}  // namespace
+
 void to_json(nlohmann::json& json, const ShortcutConfiguration& shortcut) {
-    json = nlohmann::json{{"keyCode", shortcut.keyCode}, {"modifiers", shortcut.modifiers}};
+    kFields.write(json, shortcut);
 }
 
 void from_json(const nlohmann::json& json, ShortcutConfiguration& shortcut) {
-    requireObject(json);
-    readRequired(json, "keyCode", shortcut.keyCode);
-    readRequired(json, "modifiers", shortcut.modifiers);
+    kFields.read(json, shortcut);
 }
 
 }  // namespace quenlith

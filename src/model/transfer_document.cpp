@@ -7,6 +7,7 @@
 #include "model/file_store.hpp"
 #include "model/json_coding.hpp"
 #include "model/json_text.hpp"
+#include "model/record_fields.hpp"
 #include "model/suggested_website.hpp"
 
 namespace quenlith {
@@ -132,20 +133,23 @@ LibraryDocument TransferDocument::mergeLibrary(const LibraryDocument& existing) 
     return result;
 }
 
+namespace {
+
+constexpr RecordFields kFields{
+    field("format", &TransferDocument::format),
+    field("version", &TransferDocument::version),
+    field("websites", &TransferDocument::websites),
+    field("library", &TransferDocument::library),
+};
+
+}  // namespace
+
 void to_json(Json& json, const TransferDocument& document) {
-    json = Json::object();
-    json["format"] = document.format;
-    json["version"] = document.version;
-    json["websites"] = document.websites;
-    json["library"] = document.library;
+    kFields.write(json, document);
 }
 
 void from_json(const Json& json, TransferDocument& document) {
-    requireObject(json);
-    readRequired(json, "format", document.format);
-    readRequired(json, "version", document.version);
-    readRequired(json, "websites", document.websites);
-    readRequired(json, "library", document.library);
+    kFields.read(json, document);
 }
 
 std::optional<std::string> encodeTransferDocument(const TransferDocument& document) {

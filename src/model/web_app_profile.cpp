@@ -6,8 +6,10 @@
 #include "model/app_preferences.hpp"
 #include "model/json_coding.hpp"
 #include "model/localization.hpp"
+#include "model/record_fields.hpp"
 #include "model/text_limits.hpp"
 #include "model/user_agent.hpp"
+#include "model/website_switches.hpp"
 
 namespace quenlith {
 
@@ -25,6 +27,76 @@ bool isUsableWindowFrame(const CodableRect& frame) {
 }
 
 bool readsTrue(const std::optional<bool>& flag) { return flag.value_or(false); }
+
+// The value a live setting carries: an optional switch as a definite on or off, absent reading as off.
+template <typename T>
+const T& liveValue(const T& value) {
+    return value;
+}
+std::optional<bool> liveValue(const std::optional<bool>& flag) {
+    return readsTrue(flag);
+}
+
+constexpr FieldSet live = FieldSet::live, notCopied = FieldSet::notCopied;
+
+// What a field not carried into a copy is there: off, or absent.
+template <typename T>
+void clearInCopy(std::optional<T>& value) {
+    value.reset();
+}
+void clearInCopy(std::optional<bool>& flag) {
+    flag = false;
+}
+void clearInCopy(bool& flag) {
+    flag = false;
+}
+
+// Every stored field but the on/off settings, which website_switches.cpp declares; live ones are
+// carried between an open window and the saved record, notCopied ones left out of copies.
+constexpr RecordFields kFields{
+    field("id", &WebAppProfile::id),
+    field("name", &WebAppProfile::name),
+    field("homeURL", &WebAppProfile::homeURL),
+    field("iconURL", &WebAppProfile::iconURL),
+    field("opacity", &WebAppProfile::opacity, live),
+    field("zoomLevel", &WebAppProfile::zoomLevel, live),
+    field("lastURL", &WebAppProfile::lastURL, notCopied),
+    field("customUserAgent", &WebAppProfile::customUserAgent, live),
+    field("autoReloadInterval", &WebAppProfile::autoReloadInterval, live),
+    field("globalShortcut", &WebAppProfile::globalShortcut, notCopied),
+    field("windowFrame", &WebAppProfile::windowFrame, notCopied),
+    field("sortOrder", &WebAppProfile::sortOrder),
+    field("wasVisible", &WebAppProfile::wasVisible, notCopied),
+    field("trackerBlockingEnabled", &WebAppProfile::trackerBlockingEnabled, live),
+    field("sessionIdentifier", &WebAppProfile::sessionIdentifier),
+    field("isolatedAccount", &WebAppProfile::isolatedAccount),
+    field("accountName", &WebAppProfile::accountName),
+    field("siteProxy", &WebAppProfile::siteProxy),
+    field("linkedApplications", &WebAppProfile::linkedApplications),
+    field("applicationLinkEnabled", &WebAppProfile::applicationLinkEnabled, notCopied),
+};
+
+// Calls `visit(key, member, sets)` for every field: the table above, then the on/off settings.
+template <typename Visit>
+void forEachField(Visit&& visit) {
+    kFields.forEach([&](const auto& field) { visit(field.key, field.member, field.sets); });
+    for (const auto& setting : websiteSwitches())
+        std::visit([&](auto member) { visit(setting.key, member, setting.sets); }, setting.member);
+}
+
+template <typename Visit>
+void forEachLiveField(Visit&& visit) {
+    forEachField([&](const char*, auto member, FieldSet sets) {
+        if (contains(sets, FieldSet::live)) visit(member);
+    });
+}
+
+void clearFieldsNotCopied(WebAppProfile& copy) {
+    forEachField([&](const char*, auto member, FieldSet sets) {
+        if constexpr (requires { clearInCopy(copy.*member); })
+            if (contains(sets, FieldSet::notCopied)) clearInCopy(copy.*member);
+    });
+}
 
 }  // namespace
 
@@ -66,13 +138,7 @@ WebAppProfile WebAppProfile::newAccountCopy() const {
     copy.sessionIdentifier = Uuid::random();
     copy.isolatedAccount = true;
     copy.accountName = localizedString("New Account");
-    copy.lastURL.reset();
-    copy.windowFrame.reset();
-    copy.globalShortcut.reset();
-    copy.wasVisible = false;
-    copy.launchAtStartup = false;
-    copy.menuBarIconEnabled = false;
-    copy.applicationLinkEnabled = false;
+    clearFieldsNotCopied(copy);
     // The new account never shares the stored proxy password of its source.
     if (copy.siteProxy) copy.siteProxy->credentialID.reset();
     return copy;
@@ -89,116 +155,30 @@ WebAppProfile WebAppProfile::duplicate(std::optional<bool> isolateNewWindows, st
     bool independent = siteProxy ? true : isolated.value_or(isolateNewWindows.value_or(true));
     copy.setIsolatedAccount(independent);
     copy.accountName.reset();
-    copy.lastURL.reset();
-    copy.windowFrame.reset();
-    copy.globalShortcut.reset();
-    copy.wasVisible = false;
-    copy.launchAtStartup = false;
+    clearFieldsNotCopied(copy);
     copy.rememberWindowFrame = false;
-    copy.menuBarIconEnabled = false;
-    copy.applicationLinkEnabled = false;
     copy.normalize();
     return copy;
 }
 
 void WebAppProfile::copyLiveSettings(const WebAppProfile& source) {
-    alwaysOnTop = source.alwaysOnTop;
-    followAcrossSpaces = source.followAcrossSpaces;
-    opacity = source.opacity;
-    zoomLevel = source.zoomLevel;
-    compactMode = source.compactMode;
-    customUserAgent = source.customUserAgent;
-    autoReloadInterval = source.autoReloadInterval;
-    trackerBlockingEnabled = readsTrue(source.trackerBlockingEnabled);
-    edgeTuckEnabled = readsTrue(source.edgeTuckEnabled);
-    keepAwakeEnabled = readsTrue(source.keepAwakeEnabled);
+    forEachLiveField([&](auto member) { this->*member = liveValue(source.*member); });
 }
 
 void WebAppProfile::mergeLiveSettings(const WebAppProfile& old, const WebAppProfile& updated) {
-    auto take = [](auto& field, const auto& before, const auto& after) {
-        if (before != after) field = after;
-    };
-    auto takeFlag = [](std::optional<bool>& field, const std::optional<bool>& before, const std::optional<bool>& after) {
-        if (readsTrue(before) != readsTrue(after)) field = readsTrue(after);
-    };
-    take(alwaysOnTop, old.alwaysOnTop, updated.alwaysOnTop);
-    take(followAcrossSpaces, old.followAcrossSpaces, updated.followAcrossSpaces);
-    take(opacity, old.opacity, updated.opacity);
-    take(zoomLevel, old.zoomLevel, updated.zoomLevel);
-    take(compactMode, old.compactMode, updated.compactMode);
-    take(customUserAgent, old.customUserAgent, updated.customUserAgent);
-    take(autoReloadInterval, old.autoReloadInterval, updated.autoReloadInterval);
-    takeFlag(trackerBlockingEnabled, old.trackerBlockingEnabled, updated.trackerBlockingEnabled);
-    takeFlag(edgeTuckEnabled, old.edgeTuckEnabled, updated.edgeTuckEnabled);
-    takeFlag(keepAwakeEnabled, old.keepAwakeEnabled, updated.keepAwakeEnabled);
+    forEachLiveField([&](auto member) {
+        if (liveValue(old.*member) != liveValue(updated.*member)) this->*member = liveValue(updated.*member);
+    });
 }
 
 void to_json(nlohmann::json& json, const WebAppProfile& profile) {
     json = nlohmann::json::object();
-    json["id"] = profile.id;
-    json["name"] = profile.name;
-    json["homeURL"] = profile.homeURL;
-    writeOptional(json, "iconURL", profile.iconURL);
-    json["alwaysOnTop"] = profile.alwaysOnTop;
-    json["followAcrossSpaces"] = profile.followAcrossSpaces;
-    json["opacity"] = profile.opacity;
-    json["zoomLevel"] = profile.zoomLevel;
-    json["compactMode"] = profile.compactMode;
-    json["rememberLastURL"] = profile.rememberLastURL;
-    writeOptional(json, "lastURL", profile.lastURL);
-    writeOptional(json, "customUserAgent", profile.customUserAgent);
-    writeOptional(json, "autoReloadInterval", profile.autoReloadInterval);
-    writeOptional(json, "globalShortcut", profile.globalShortcut);
-    writeOptional(json, "windowFrame", profile.windowFrame);
-    json["launchAtStartup"] = profile.launchAtStartup;
-    json["sortOrder"] = profile.sortOrder;
-    json["rememberWindowFrame"] = profile.rememberWindowFrame;
-    json["isFavorite"] = profile.isFavorite;
-    json["wasVisible"] = profile.wasVisible;
-    writeOptional(json, "menuBarIconEnabled", profile.menuBarIconEnabled);
-    writeOptional(json, "trackerBlockingEnabled", profile.trackerBlockingEnabled);
-    writeOptional(json, "sessionIdentifier", profile.sessionIdentifier);
-    writeOptional(json, "isolatedAccount", profile.isolatedAccount);
-    writeOptional(json, "accountName", profile.accountName);
-    writeOptional(json, "siteProxy", profile.siteProxy);
-    writeOptional(json, "edgeTuckEnabled", profile.edgeTuckEnabled);
-    writeOptional(json, "keepAwakeEnabled", profile.keepAwakeEnabled);
-    writeOptional(json, "linkedApplications", profile.linkedApplications);
-    writeOptional(json, "applicationLinkEnabled", profile.applicationLinkEnabled);
+    forEachField([&](const char* key, auto member, FieldSet) { writeField(json, key, profile.*member); });
 }
 
 void from_json(const nlohmann::json& json, WebAppProfile& profile) {
     requireObject(json);
-    readRequired(json, "id", profile.id);
-    readRequired(json, "name", profile.name);
-    readRequired(json, "homeURL", profile.homeURL);
-    readOptional(json, "iconURL", profile.iconURL);
-    readRequired(json, "alwaysOnTop", profile.alwaysOnTop);
-    readRequired(json, "followAcrossSpaces", profile.followAcrossSpaces);
-    readRequired(json, "opacity", profile.opacity);
-    readRequired(json, "zoomLevel", profile.zoomLevel);
-    readRequired(json, "compactMode", profile.compactMode);
-    readRequired(json, "rememberLastURL", profile.rememberLastURL);
-    readOptional(json, "lastURL", profile.lastURL);
-    readOptional(json, "customUserAgent", profile.customUserAgent);
-    readOptional(json, "autoReloadInterval", profile.autoReloadInterval);
-    readOptional(json, "globalShortcut", profile.globalShortcut);
-    readOptional(json, "windowFrame", profile.windowFrame);
-    readRequired(json, "launchAtStartup", profile.launchAtStartup);
-    readRequired(json, "sortOrder", profile.sortOrder);
-    readRequired(json, "rememberWindowFrame", profile.rememberWindowFrame);
-    readRequired(json, "isFavorite", profile.isFavorite);
-    readRequired(json, "wasVisible", profile.wasVisible);
-    readOptional(json, "menuBarIconEnabled", profile.menuBarIconEnabled);
-    readOptional(json, "trackerBlockingEnabled", profile.trackerBlockingEnabled);
-    readOptional(json, "sessionIdentifier", profile.sessionIdentifier);
-    readOptional(json, "isolatedAccount", profile.isolatedAccount);
-    readOptional(json, "accountName", profile.accountName);
-    readOptional(json, "siteProxy", profile.siteProxy);
-    readOptional(json, "edgeTuckEnabled", profile.edgeTuckEnabled);
-    readOptional(json, "keepAwakeEnabled", profile.keepAwakeEnabled);
-    readOptional(json, "linkedApplications", profile.linkedApplications);
-    readOptional(json, "applicationLinkEnabled", profile.applicationLinkEnabled);
+    forEachField([&](const char* key, auto member, FieldSet) { readField(json, key, profile.*member); });
 }
 
 }  // namespace quenlith

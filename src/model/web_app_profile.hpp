@@ -30,7 +30,9 @@ inline constexpr std::size_t kMaximumLinkedApplications = 20;
 
 // One saved website: what it opens, how its floating window behaves, which data store and proxy
 // it uses and how the user reaches it. Its JSON keys are the field names; optional fields are
-// left out when absent, and an absent optional Boolean reads as false.
+// left out when absent, and an absent optional Boolean reads as false. Each field is declared once
+// more, with its key and sets: the on/off settings in website_switches.cpp, the others in the
+// table of web_app_profile.cpp.
 struct WebAppProfile {
     Uuid id = Uuid::random();
     std::string name;

@@ -1,6 +1,7 @@
 #include "model/window_session_reference.hpp"
 
 #include "model/json_coding.hpp"
+#include "model/record_fields.hpp"
 #include "model/web_app_profile.hpp"
 
 namespace quenlith {
@@ -11,15 +12,21 @@ std::optional<WindowSessionReference> WindowSessionReference::from(const WebAppP
     return WindowSessionReference{*identifier, profile.siteProxy};
 }
 
+namespace {
+
+constexpr RecordFields kFields{
+    field("identifier", &WindowSessionReference::identifier),
+    field("proxy", &WindowSessionReference::proxy),
+};
+
+}  // namespace
+
 void to_json(nlohmann::json& json, const WindowSessionReference& reference) {
-    json = nlohmann::json{{"identifier", reference.identifier}};
-    writeOptional(json, "proxy", reference.proxy);
+    kFields.write(json, reference);
 }
 
 void from_json(const nlohmann::json& json, WindowSessionReference& reference) {
-    requireObject(json);
-    readRequired(json, "identifier", reference.identifier);
-    readOptional(json, "proxy", reference.proxy);
+    kFields.read(json, reference);
 }
 
 }  // namespace quenlith

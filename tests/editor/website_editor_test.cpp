@@ -6,10 +6,13 @@
 #include "app/focus_walk.hpp"
 #include "app/website_editor_presenter.hpp"
 #include "browser/view/browser_view_controller.hpp"
+#include "editor/browser_window_settings_view.hpp"
+#include "model/localization.hpp"
 #include "model/preferences_store.hpp"
 #include "model/proxy_vault_fake.hpp"
 #include "model/user_agent.hpp"
 #include "model/web_app_store.hpp"
+#include "model/website_switches.hpp"
 #include "support/accessibility_walk.hpp"
 #include "support/child_process_test.hpp"
 #include "support/keyring_daemon.hpp"
@@ -247,6 +250,41 @@ TEST_F(WebsiteEditorTest, OpensOnTheNameAndTabStopsOnlyAtControlsInSight) {
     windowGroup->set_expanded(false);
     EXPECT_TRUE(test::spinUntil([&] { return !onTop->get_mapped(); })) << "collapsed again";
     EXPECT_FALSE(onTop->is_focus());
+}
+
+// The editor and a window's settings sheet show the on/off settings of one table: each switch
+// shows its setting, flipping it edits that setting alone, and the sheet shows only its own.
+TEST_F(WebsiteEditorTest, EverySwitchOfBothScreensShowsAndEditsItsOwnSetting) {
+    open();
+    WebAppProfile website{.name = "Mail", .homeURL = "https://mail.example"};
+    website.edgeTuckEnabled = true;
+    website.alwaysOnTop = false;
+    ASSERT_TRUE(store->upsert(website));
+    presenter->showEditWebsite(website.id);
+    Gtk::Window parent;
+    BrowserWindowSettingsView sheet(parent, website, false);
+    struct Screen {
+        Gtk::Widget& root;
+        std::function<const WebAppProfile&()> record;
+    };
+    const Screen screens[] = {{editor(), [&]() -> const WebAppProfile& { return editor().draft(); }},
+                              {sheet, [&]() -> const WebAppProfile& { return sheet.profile(); }}};
+    for (const auto& setting : websiteSwitches()) {
+        for (const auto& screen : screens) {
+            auto* toggle = test::findLabelled<Gtk::CheckButton>(screen.root, localizedString(setting.label));
+            if (&screen.root == &sheet && !setting.inWindowSheet) {
+                EXPECT_FALSE(toggle) << setting.label << " is not the sheet's";
+                continue;
+            }
+            ASSERT_TRUE(toggle) << setting.label;
+            const bool was = toggle->get_active();
+            EXPECT_EQ(was, setting.isOn(screen.record())) << setting.label;
+            WebAppProfile expected = screen.record();
+            setting.set(expected, !was);
+            toggle->set_active(!was);
+            EXPECT_EQ(screen.record(), expected) << setting.label;
+        }
+    }
 }
 
 // The editor in the running application, its passwords in the desktop keyring.

@@ -5,6 +5,7 @@
 
 #include "model/json_coding.hpp"
 #include "model/json_text.hpp"
+#include "model/record_fields.hpp"
 #include "model/uuid.hpp"
 
 namespace quenlith {
@@ -53,6 +54,68 @@ TEST(JsonCoding, IntegersAreCheckedForTypeAndRangeAndKeysForPresence) {
     EXPECT_FALSE(absent);
     std::optional<bool> wrong;
     EXPECT_THROW(readOptional(object, "name", wrong), JsonDecodingError);
+}
+
+// A record read and written through its field table, with a field of every rule.
+struct TableRecord {
+    std::string name;
+    std::int64_t count = 3;
+    std::optional<bool> flag;
+    std::optional<std::vector<std::string>> tags;
+    double level = 1;
+
+    bool operator==(const TableRecord&) const = default;
+};
+
+const RecordFields kTableRecordFields{field("name", &TableRecord::name),
+                                      field("count", &TableRecord::count, FieldSet::live),
+                                      field("flag", &TableRecord::flag, FieldSet::live),
+                                      field("tags", &TableRecord::tags), field("level", &TableRecord::level)};
+
+void PrintTo(const TableRecord& record, std::ostream* out);
+
+void to_json(Json& json, const TableRecord& record) {
+    kTableRecordFields.write(json, record);
+}
+void from_json(const Json& json, TableRecord& record) {
+    kTableRecordFields.read(json, record);
+}
+
+void PrintTo(const TableRecord& record, std::ostream* out) {
+    *out << Json(record).dump();
+}
+
+TEST(RecordFields, RequirePlainFieldsLeaveOutAbsentOptionalsAndIgnoreUnknownKeys) {
+    const TableRecord full{"A", -2, false, std::vector<std::string>{"x"}, 0.5};
+    EXPECT_EQ(Json(full).dump(), R"({"count":-2,"flag":false,"level":0.5,"name":"A","tags":["x"]})");
+    EXPECT_EQ(Json(TableRecord()).dump(), R"({"count":3,"level":1.0,"name":""})")
+        << "absent optionals are left out";
+
+    const TableRecord plain{"A", 1, std::nullopt, std::nullopt, 2};
+    const std::pair<const char*, std::optional<TableRecord>> cases[] = {
+        {R"({"name":"A","count":-2,"flag":false,"tags":["x"],"level":0.5})", full},
+        {R"({"name":"A","count":1,"level":2})", plain},
+        {R"({"name":"A","count":1,"level":2,"flag":null,"tags":null})", plain},
+        {R"({"name":"A","count":1,"level":2,"future":[1]})", plain},
+        {R"({"count":1,"level":2})", std::nullopt},
+        {R"({"name":"A","count":1})", std::nullopt},
+        {R"({"name":"A","count":null,"level":2})", std::nullopt},
+        {R"({"name":"A","count":"1","level":2})", std::nullopt},
+        {R"({"name":"A","count":1,"level":2,"flag":1})", std::nullopt},
+        {R"({"name":"A","count":1,"level":2,"tags":[1]})", std::nullopt},
+        {R"(["A",1,2])", std::nullopt},
+    };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(decodeJson<TableRecord>(Json::parse(text)), expected) << text;
+}
+
+TEST(RecordFields, NameTheSetsOfEachField) {
+    const TableRecord source{"A", 7, true, std::vector<std::string>{"x"}, 0.5};
+    TableRecord copy;
+    kTableRecordFields.forEach([&](const auto& field) {
+        if (contains(field.sets, FieldSet::live)) copy.*field.member = source.*field.member;
+    });
+    EXPECT_EQ(copy, (TableRecord{"", 7, true, std::nullopt, 1}));
 }
 
 TEST(JsonText, SortsKeysAndRefusesNonFiniteNumbersInvalidUtf8AndMalformedText) {

@@ -15,6 +15,7 @@
 #include "model/localization_testing.hpp"
 #include "model/user_agent.hpp"
 #include "model/web_app_profile.hpp"
+#include "model/website_switches.hpp"
 
 namespace quenlith {
 namespace {
@@ -29,6 +30,16 @@ protected:
     }
     test::LanguageEnvironment environment;
 };
+
+// The on/off settings' texts are kept in their table and looked up when shown.
+TEST_F(RecordTextsInChinese, WebsiteSwitchesAreTranslated) {
+    for (const auto& setting : websiteSwitches()) {
+        for (const char* english : {setting.label, setting.caption}) {
+            if (!*english) continue;
+            EXPECT_NE(localizedString(english), english) << "untranslated: " << english;
+        }
+    }
+}
 
 TEST_F(RecordTextsInChinese, MessagesAndTitlesAreTranslated) {
     BrowserProxySettings proxy;

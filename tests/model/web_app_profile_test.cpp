@@ -3,12 +3,14 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <set>
 #include <string>
 
 #include "model/dock_edge.hpp"
 #include "model/json_coding.hpp"
 #include "model/json_text.hpp"
 #include "model/sample_records.hpp"
+#include "model/website_switches.hpp"
 #include "model/window_session_reference.hpp"
 
 namespace quenlith {
@@ -262,6 +264,36 @@ TEST(WebAppProfile, CopyAndMergeOfLiveSettings) {
     WebAppProfile expected = running;
     expected.customUserAgent = "";
     EXPECT_EQ(merged, expected);
+}
+
+// Each switch of the editing screens reads and writes its own setting and no other; an absent
+// optional setting shows as off, and a flipped one is stored as a definite on or off.
+TEST(WebsiteSwitches, EachReadsAndWritesItsOwnSettingOnly) {
+    std::set<std::string> labels, keys;
+    for (const auto& setting : websiteSwitches()) {
+        EXPECT_TRUE(labels.insert(setting.label).second) << setting.label;
+        const WebAppProfile fresh;
+        const Json before = fresh;
+        for (bool on : {true, false}) {
+            WebAppProfile changed = fresh;
+            setting.set(changed, on);
+            EXPECT_EQ(setting.isOn(changed), on) << setting.label;
+            const Json patch = Json::diff(before, Json(changed));
+            ASSERT_LE(patch.size(), 1u) << setting.label << ": " << patch.dump();
+            if (patch.empty()) {
+                EXPECT_EQ(setting.isOn(fresh), on) << setting.label << " already read " << on;
+                continue;
+            }
+            const std::string key = patch[0]["path"].get<std::string>().substr(1);
+            EXPECT_EQ(key, setting.key) << setting.label << " is stored under its own key";
+            EXPECT_EQ(Json(changed)[key], on) << setting.label << " stores a definite value";
+            if (!before.contains(key)) {
+                EXPECT_FALSE(setting.isOn(fresh)) << key << " absent reads as off";
+            }
+            keys.insert(key);
+        }
+    }
+    EXPECT_EQ(keys.size(), labels.size()) << "no two switches share a setting";
 }
 
 }  // namespace

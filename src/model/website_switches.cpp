@@ -1,0 +1,59 @@
+#include "model/website_switches.hpp"
+
+#include <array>
+
+namespace quenlith {
+
+namespace {
+
+using Group = WebsiteSwitchGroup;
+constexpr FieldSet live = FieldSet::live, stored = FieldSet::none, notCopied = FieldSet::notCopied;
+
+// A new on/off setting of a website is a line here, its member, its consumer and its translation.
+constexpr std::array kSwitches{
+    WebsiteSwitch{"isFavorite", &WebAppProfile::isFavorite, stored, "Favorite in launcher", "",
+                  Group::website, false},
+    WebsiteSwitch{"menuBarIconEnabled", &WebAppProfile::menuBarIconEnabled, notCopied, "Show in Tray", "",
+                  Group::website, false},
+    WebsiteSwitch{"rememberLastURL", &WebAppProfile::rememberLastURL, stored, "Remember last page", "",
+                  Group::website, false},
+    WebsiteSwitch{"launchAtStartup", &WebAppProfile::launchAtStartup, notCopied, "Open when Quenlith starts",
+                  "", Group::website, false},
+    WebsiteSwitch{
+        "edgeTuckEnabled", &WebAppProfile::edgeTuckEnabled, live, "Tuck when dragged to an edge",
+        "Drag the window to the left or right screen edge to leave a small handle. Hover to reveal without "
+        "changing keyboard focus; click to keep it open.",
+        Group::window, true},
+    WebsiteSwitch{"alwaysOnTop", &WebAppProfile::alwaysOnTop, live, "Always on top", "", Group::window, true},
+    WebsiteSwitch{"followAcrossSpaces", &WebAppProfile::followAcrossSpaces, live, "Show on All Workspaces",
+                  "", Group::window, true},
+    WebsiteSwitch{"rememberWindowFrame", &WebAppProfile::rememberWindowFrame, stored,
+                  "Remember position and size", "", Group::window, false},
+    WebsiteSwitch{"compactMode", &WebAppProfile::compactMode, live, "Compact mode", "", Group::window, false},
+    WebsiteSwitch{"keepAwakeEnabled", &WebAppProfile::keepAwakeEnabled, live, "Keep this website awake", "",
+                  Group::advanced, true},
+};
+
+}  // namespace
+
+bool WebsiteSwitch::isOn(const WebAppProfile& profile) const {
+    return std::visit(
+        [&](auto pointer) {
+            const auto& value = profile.*pointer;
+            if constexpr (std::is_same_v<std::decay_t<decltype(value)>, bool>)
+                return value;
+            else
+                return value.value_or(false);
+        },
+        member);
+}
+
+void WebsiteSwitch::set(WebAppProfile& profile, bool on) const {
+    std::visit([&](auto pointer) { profile.*pointer = on; }, member);
+}
+
+std::span<const WebsiteSwitch> websiteSwitches() {
+    return kSwitches;
+}
+
+}  // namespace quenlith

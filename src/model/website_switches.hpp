@@ -1,0 +1,36 @@
+#pragma once
+
+#include <optional>
+#include <span>
+#include <variant>
+
+#include "model/record_fields.hpp"
+#include "model/web_app_profile.hpp"
+
+namespace quenlith {
+
+// Where the website editor shows an on/off setting of a website.
+enum class WebsiteSwitchGroup { website, window, advanced };
+
+// One on/off setting of a website, declared once: its stored key and member, the sets it belongs
+// to, and how the editing screens show it. The record reads, writes, copies and merges it with
+// its other fields; the screens show it as a switch.
+struct WebsiteSwitch {
+    const char* key;
+    // A plain Boolean (required in JSON), or an optional one that reads as off while absent.
+    std::variant<bool WebAppProfile::*, std::optional<bool> WebAppProfile::*> member;
+    FieldSet sets;
+    const char* label;    // English; shown in the interface language
+    const char* caption;  // an explanation shown under the switch, English; empty for none
+    WebsiteSwitchGroup group;
+    bool inWindowSheet;  // also shown in the settings sheet of a window without a saved website
+
+    bool isOn(const WebAppProfile& profile) const;
+    // Stores a definite on or off, also in an optional member.
+    void set(WebAppProfile& profile, bool on) const;
+};
+
+// Every on/off setting of a website, in the order the screens show them.
+std::span<const WebsiteSwitch> websiteSwitches();
+
+}  // namespace quenlith
