@@ -58,8 +58,9 @@ public:
     // marked to launch at start (or, while windows are restored, that was visible at quit) that has
     // no window yet and shows the hidden ones. An unreadable session file is left untouched and
     // stops every later snapshot until the saved session is removed. `incremental` builds the first
-    // window at once and one more per idle turn of the main loop, below the web processes' messages,
-    // so their first loads are not held up; the state, the snapshot and the links wait for the last.
+    // window at once and the others on idle turns of the main loop (a frame's worth each), below
+    // the web processes' messages, so their first loads are not held up; the state, the snapshot
+    // and the links wait for the last.
     void restoreSession(bool incremental = false);
     // Builds what an incremental restore still owes at once and ends it; every request that shows,
     // opens, hides or saves windows calls it first, so it acts on the whole session.
@@ -71,6 +72,10 @@ public:
     // Once, before restoreSession; a page no window takes is dropped by restoreSession.
     void requestStartPages();
     bool didRestore() const { return didRestore_; }
+    // How long one idle turn of an incremental restore goes on building windows: a frame, so the
+    // main loop stays responsive.
+    static constexpr std::chrono::milliseconds kTurnBudget{12};
+    void setTurnBudget(std::chrono::milliseconds budget) { turnBudget_ = budget; }
     bool isRestoring() const { return restoring_; }
 
     // A delivery of the preferences: snapshots follow them, or the saved session is deleted when
@@ -134,6 +139,7 @@ private:
     bool restoring_ = false;
     bool preferencesWhileRestoring_ = false;
     unsigned int restoreSource_ = 0;
+    std::chrono::milliseconds turnBudget_ = kTurnBudget;
     // The windows after the first wait for the pages asked for at start.
     StartPageWait startPageWait_;
     // What requestStartPages read.

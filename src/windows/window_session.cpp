@@ -158,7 +158,11 @@ void SessionRestore::startRestoreTurns() {
 }
 
 bool SessionRestore::restoreTurn() {
-    if (restoring_) buildNextWindow();
+    // As many windows as fit in the turn's budget, at least one: a turn per window left the main
+    // loop idle between windows while the web processes waited for nothing.
+    const gint64 end = g_get_monotonic_time() + std::chrono::microseconds(turnBudget_).count();
+    while (restoring_ && buildNextWindow() && g_get_monotonic_time() < end) {
+    }
     if (restoring_ && owesWindows()) return true;
     restoreSource_ = 0;
     finishRestore();

@@ -103,7 +103,8 @@ TEST_F(SessionSnapshotTest, AnUnreadableSessionIsNeverOverwrittenUntilRemoved) {
     EXPECT_FALSE(files::pathExists(path()));
 }
 
-TEST_F(SessionSnapshotTest, AnIncrementalRestoreBuildsEveryWindowOnIdleTurnsOrAtOnceWhenShutDownMidway) {
+TEST_F(SessionSnapshotTest,
+       AnIncrementalRestoreBuildsEveryWindowOnIdleTurnsWithinTheirBudgetOrAtOnceWhenShutDownMidway) {
     preferences->update([](AppPreferences& p) { p.restoreWindows = true; });
     // Three sites: one window would show them all.
     std::vector<WebAppProfile> sites{website("a", "/a"), website("b", "/b"), website("c", "/c")};
@@ -141,6 +142,12 @@ TEST_F(SessionSnapshotTest, AnIncrementalRestoreBuildsEveryWindowOnIdleTurnsOrAt
             ASSERT_TRUE(saved && *saved);
             EXPECT_EQ((*saved)->windows.size(), 3u) << "nothing of the session is lost";
         } else {
+            // Each turn builds windows while its budget lasts, and at least one.
+            const bool wholeTurn = mode != 0;
+            manager->session().setTurnBudget(wholeTurn ? std::chrono::milliseconds(10'000)
+                                                       : std::chrono::milliseconds(0));
+            ASSERT_TRUE(spinUntil([&] { return manager->registry().windows().size() > 1; }));
+            EXPECT_EQ(manager->registry().windows().size(), wholeTurn ? 3u : 2u);
             ASSERT_TRUE(spinUntil([&] { return manager->session().didRestore(); }));
             EXPECT_EQ(webkit_web_context_get_favicon_database_directory(first), nullptr);
             EXPECT_EQ(manager->registry().windows().size(), 3u);
