@@ -94,7 +94,8 @@ void LauncherWindow::dismiss() {
 
 bool LauncherWindow::on_focus_out_event(GdkEventFocus* event) {
     Gtk::Window::on_focus_out_event(event);
-    if (!popover_) return false;
+    // The focus-out of a withdrawn launcher comes after it hid: its check would judge the next showing.
+    if (!popover_ || !get_visible()) return false;
     // Checked on the next turn: a menu or question of the launcher takes the focus for a moment.
     focusCheck_.disconnect();
     focusCheck_ = Glib::signal_idle().connect([this] {
@@ -102,6 +103,13 @@ bool LauncherWindow::on_focus_out_event(GdkEventFocus* event) {
         return false;
     });
     return false;
+}
+
+void LauncherWindow::on_show() {
+    // Shown again (also as the focus comes back to it), it has the focus only once mapped: a check
+    // still waiting from the last showing would close it before.
+    focusCheck_.disconnect();
+    Gtk::Window::on_show();
 }
 
 bool LauncherWindow::on_key_press_event(GdkEventKey* event) {

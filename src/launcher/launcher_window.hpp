@@ -39,6 +39,7 @@ public:
 
 protected:
     bool on_focus_out_event(GdkEventFocus* event) override;
+    void on_show() override;
     bool on_key_press_event(GdkEventKey* event) override;
     bool on_delete_event(GdkEventAny* event) override;
 

@@ -94,8 +94,35 @@ for wm in openbox xfwm4; do
     check "$wm: the $what is above Alpha" wait_for 5 stacked_above "$opened" "$alpha"
     check "$wm: the $what has the focus" wait_for 5 is_active "$opened"
     xdotool key Escape
-    check "$wm: Escape closes the $what and gives the focus back to Alpha" \
-      wait_for 5 eval 'gone_from_screen "$title" && is_active "$alpha"'
+    # A failure says which side lost: the window staying, the focus going elsewhere, or it coming late.
+    if wait_for 5 eval 'gone_from_screen "$title" && is_active "$alpha"'; then
+      pass "$wm: Escape closes the $what and gives the focus back to Alpha"
+    else
+      fail "$wm: Escape closes the $what and gives the focus back to Alpha (the $what is \
+$(gone_from_screen "$title" && echo gone || echo shown), the active window is \
+$(xdotool getwindowname "$(active)" 2>/dev/null || echo none)$(wait_for 10 is_active "$alpha" && echo ", Alpha within 15 s"))"
+    fi
+  done
+
+  # Each window opened by keyboard from the launcher (Ctrl+O in Alpha) hides it; Escape closes the
+  # window and brings the launcher back with the focus.
+  for asked in "editor:ctrl+shift+n:^Add Website$" "settings:ctrl+comma:^Quenlith Settings$" \
+    "library:ctrl+alt+l:^Saved Pages & Groups$" "Quick Open:ctrl+k:^Quick Open$"; do
+    IFS=: read -r what key title <<<"$asked"
+    launcher="" opened=""
+    xdotool windowactivate --sync "$alpha" key ctrl+o
+    if ! wait_for 10 eval 'found launcher "^Quenlith$" && is_active "$launcher"'; then
+      fail "$wm: Ctrl+O in Alpha opens the launcher with the focus before the $what"
+      continue
+    fi
+    xdotool key "$key"
+    check "$wm: $key in the launcher opens the $what with the focus" \
+      wait_for 10 eval 'found opened "$title" && is_active "$opened"' || continue
+    xdotool key Escape
+    check "$wm: Escape closes the $what and gives the focus back to the launcher" \
+      wait_for 5 eval 'gone_from_screen "$title" && found launcher "^Quenlith$" && is_active "$launcher"'
+    xdotool key Escape
+    wait_for 5 gone_from_screen '^Quenlith$' || fail "$wm: Escape puts the launcher away after the $what"
   done
 
   added=""
