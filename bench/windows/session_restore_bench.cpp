@@ -10,6 +10,8 @@
 
 #include <gtkmm/main.h>
 
+#include "browser/blocking/ad_blocking.hpp"
+#include "browser/engine/page_icons.hpp"
 #include "browser/engine/proxy_runtime.hpp"
 #include "browser/engine/website_sessions.hpp"
 #include "browser/page/download_manager.hpp"
@@ -60,6 +62,8 @@ struct Setup {
     ProxyRuntime proxy{noPassword};
     WebsiteSessions sessions{proxy, noPassword};
     DownloadManager downloads;
+    std::unique_ptr<AdBlocking> blocking = AdBlocking::inCacheFolder();
+    PageIcons pageIcons;
     std::vector<WebAppProfile> websites;
     BrowserSessionDocument document;
 };
@@ -68,9 +72,11 @@ struct Setup {
 template <typename Open>
 double secondsToMapped(Setup& setup, Open&& open) {
     WebAppStore store(std::nullopt);
-    BrowserWindowManager manager(store, setup.preferences, setup.downloads,
-                                 BrowserSessionPersistence(applicationDataDirectory() + "/session-v1.json"),
-                                 setup.sessions);
+    BrowserWindowManager manager(
+        store,
+        BrowserContext{setup.preferences, setup.sessions, *setup.blocking, setup.pageIcons, &setup.downloads,
+                       systemClock(), mainLoopScheduler(), mainLoopScheduler()},
+        BrowserSessionPersistence(applicationDataDirectory() + "/session-v1.json"));
     auto started = Clock::now();
     open(manager);
     test::spinUntil([&] {

@@ -38,17 +38,17 @@ std::map<Uuid, WebAppProfile> keyedByID(const std::vector<WebAppProfile>& profil
 
 }  // namespace
 
-BrowserWindowManager::BrowserWindowManager(WebAppStore& websiteStore, PreferencesStore& preferencesStore,
-                                           DownloadManager& downloadManager,
-                                           BrowserSessionPersistence persistence, WebsiteSessions& websiteSessions,
-                                           Scheduler& timers)
+BrowserWindowManager::BrowserWindowManager(WebAppStore& websiteStore, const BrowserContext& viewContext,
+                                           BrowserSessionPersistence persistence, Scheduler& timers)
     : store(websiteStore),
-      preferences(preferencesStore),
-      downloads(downloadManager),
-      sessions(websiteSessions),
+      preferences(viewContext.preferences),
+      downloads(*viewContext.downloads),
+      sessions(viewContext.sessions),
       sessionPersistence(std::move(persistence)),
       timers_(timers),
-      sessionWriter_(sessionPersistence, [this](const Status& result) { setContinuityError(snapshotMessage(result)); }),
+      viewContext_(viewContext),
+      sessionWriter_(sessionPersistence,
+                     [this](const Status& result) { setContinuityError(snapshotMessage(result)); }),
       self_(std::make_shared<BrowserWindowManager*>(this)) {
     sleepTabs = [](BrowserViewController& browser) { browser.sleepIdleTabs(); };
     observedProfiles_ = keyedByID(store.profiles());

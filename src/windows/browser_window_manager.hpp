@@ -14,9 +14,12 @@
 #include <sigc++/connection.h>
 #include <sigc++/signal.h>
 
-#include "model/browser_runtime_store.hpp"
+#include "browser/engine/gobject_ptr.hpp"
+#include "browser/view/browser_command.hpp"
+#include "browser/view/browser_context.hpp"
 #include "model/address_routing.hpp"
 #include "model/application_link_follower.hpp"
+#include "model/browser_runtime_store.hpp"
 #include "model/browser_scene.hpp"
 #include "model/browser_session.hpp"
 #include "model/page_clip.hpp"
@@ -28,8 +31,6 @@
 #include "model/suggested_website.hpp"
 #include "model/uuid.hpp"
 #include "model/web_app_profile.hpp"
-#include "browser/engine/gobject_ptr.hpp"
-#include "browser/view/browser_command.hpp"
 #include "windows/window_factory.hpp"
 
 namespace Gtk {
@@ -72,10 +73,12 @@ public:
     static constexpr double kRestoredWidth = 480;
     static constexpr double kRestoredHeight = 720;
 
-    // `sessions` hands out the websites' data stores; `timers` runs the sleep pass and the first
-    // deliveries of the stores (the main loop unless a test steps time by hand).
-    BrowserWindowManager(WebAppStore& store, PreferencesStore& preferences, DownloadManager& downloads,
-                         BrowserSessionPersistence sessionPersistence, WebsiteSessions& sessions,
+    // `viewContext` is what every browser view is made with (its preferences, downloads and
+    // sessions, which hand out the websites' data stores, are the manager's too); `timers` runs the
+    // sleep pass and the first deliveries of the stores (the main loop unless a test steps time by
+    // hand).
+    BrowserWindowManager(WebAppStore& store, const BrowserContext& viewContext,
+                         BrowserSessionPersistence sessionPersistence,
                          Scheduler& timers = mainLoopScheduler());
     ~BrowserWindowManager();
     BrowserWindowManager(const BrowserWindowManager&) = delete;
@@ -372,6 +375,7 @@ private:
     std::set<Uuid> registeredIDs() const;
 
     Scheduler& timers_;
+    const BrowserContext viewContext_;
     // The X time of the key press being answered, for the window it brings forward.
     std::uint32_t eventTime_ = 0;
     BrowserRuntimeStore runtime_;

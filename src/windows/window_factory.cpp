@@ -33,8 +33,9 @@ BrowserWindowController& BrowserWindowManager::makeWindowController(WindowReques
         websiteCopy.siteProxy = sessions.proxyOverride(dataStore);
     }
 
-    auto browser = std::make_unique<BrowserViewController>(websiteCopy, preferences, &downloads, request.configuration,
-                                                           request.url, dataStore, request.dormant);
+    auto browser = std::make_unique<BrowserViewController>(
+        viewContext_, websiteCopy, dataStore,
+        BrowserViewStart{request.configuration, request.url, request.dormant});
     // The page asked for at start for this window is taken over while it loads.
     if (auto early = startPages_.find(request.id); early != startPages_.end() && early->second.dataStore == dataStore) {
         browser->adoptLoadingPage(early->second.address, std::move(early->second.webView));

@@ -259,7 +259,7 @@ TEST_F(BrowserSheetsTest, AllowingAdsOnAWebsiteLetsAListedHostsScriptLoadUntilSw
     auto title = [&] { return browser.activeTab()->pageTitle(); };
     WebKitUserContentManager* manager = webkit_web_view_get_user_content_manager(browser.activeTab()->webView());
     auto applied = [&](bool allowed) {
-        auto state = AdBlocking::shared().entryState(manager);
+        auto state = environment->adBlocking().entryState(manager);
         return state && state->installedSettings && state->installedSettings->allowedSites.empty() != allowed;
     };
     auto reloadAndRead = [&] {

@@ -66,11 +66,6 @@ std::optional<ProxyCredential> ProxyConfiguration::challengeCredential() const {
     return std::nullopt;
 }
 
-ProxyRuntime& ProxyRuntime::shared() {
-    static ProxyRuntime runtime(readProxyPassword);
-    return runtime;
-}
-
 ProxyRuntime::ProxyRuntime(CredentialReader readCredential)
     : readCredential_(std::move(readCredential)), self_(std::make_shared<ProxyRuntime*>(this)) {}
 

@@ -47,10 +47,6 @@ public:
     using CredentialReader =
         std::function<SecretCall(const std::string& credentialID, SecretStore::ReadDone done)>;
 
-    // The runtime of the global proxy of the preferences, made on first use with the secret-store
-    // reader and loaded once at start by the application.
-    static ProxyRuntime& shared();
-
     explicit ProxyRuntime(CredentialReader readCredential);
     ~ProxyRuntime();
     ProxyRuntime(const ProxyRuntime&) = delete;

@@ -40,39 +40,29 @@ AdFilterSettings currentAdFilter(const PreferencesStore& preferences) {
 
 }  // namespace
 
-BrowserViewController::BrowserViewController(WebAppProfile profile, PreferencesStore& preferencesStore,
-                                             DownloadManager* downloadManager,
-                                             std::optional<WebViewConfiguration> initialConfiguration,
-                                             std::optional<std::string> initialURL,
+BrowserViewController::BrowserViewController(const BrowserContext& context, WebAppProfile profile,
                                              std::shared_ptr<WebsiteDataStore> websiteDataStore,
-                                             bool startsDormant, Clock& clock, Scheduler& timers,
-                                             Scheduler& deferred)
-    : preferences_(preferencesStore),
-      downloads_(downloadManager),
+                                             BrowserViewStart start)
+    : context_(context),
       profile_(std::move(profile)),
-      initialConfiguration_(std::move(initialConfiguration)),
-      initialURL_(std::move(initialURL)),
+      start_(std::move(start)),
       websiteDataStore_(std::move(websiteDataStore)),
-      startsDormant_(startsDormant),
-      clock_(clock),
-      timers_(timers),
-      deferred_(deferred),
       chrome_(Gtk::ORIENTATION_VERTICAL, 0),
-      tabStrip_(deferred),
+      tabStrip_(context.deferred),
       authBar_(Gtk::ORIENTATION_HORIZONTAL, 8),
       errorBox_(Gtk::ORIENTATION_VERTICAL, 12),
       sleepBox_(Gtk::ORIENTATION_VERTICAL, 12),
-      toast_(timers),
+      toast_(context.timers),
       find_(
           findBar, [this] { return activeTab() ? activeTab()->webView() : nullptr; },
           [this](WebKitWebView* webView) { return tabShowing(webView) != nullptr; },
           [this] { layoutChrome(); }),
       scripts_([this](WebKitWebView* webView) { return tabShowing(webView) != nullptr; }),
-      questions_(deferred) {
+      questions_(context.deferred) {
     // A popup's tabs live in the opener's store.
-    if (initialConfiguration_ && initialConfiguration_->websiteDataStore)
-        websiteDataStore_ = initialConfiguration_->websiteDataStore;
-    if (!websiteDataStore_) websiteDataStore_ = WebsiteDataStore::defaultDataStore();
+    if (start_.configuration && start_.configuration->websiteDataStore)
+        websiteDataStore_ = start_.configuration->websiteDataStore;
+    if (!websiteDataStore_) websiteDataStore_ = context_.sessions.sharedDataStore();
 }
 
 BrowserViewController::~BrowserViewController() {
@@ -130,7 +120,7 @@ Gtk::Window* BrowserViewController::window() const {
 
 void BrowserViewController::defer(std::function<void()> work) {
     std::erase_if(deferredTasks_, [](const ScheduledTask& task) { return !task.pending(); });
-    deferredTasks_.push_back(deferred_.scheduleIdle(std::move(work)));
+    deferredTasks_.push_back(context_.deferred.scheduleIdle(std::move(work)));
 }
 
 // ---- View tree ------------------------------------------------------------------------------
@@ -144,20 +134,22 @@ void BrowserViewController::loadView() {
     if (!isPersistent()) applyPrivateStyle();
 
     const auto address =
-        initialTabAddress(profile_, startsDormant_, initialConfiguration_.has_value(), initialURL_);
-    addTab(address, initialConfiguration_);
+        initialTabAddress(profile_, start_.dormant, start_.configuration.has_value(), start_.url);
+    addTab(address, start_.configuration);
 
     // The ad filter follows the preferences: applied now and after every change of its settings.
-    preferencesConnection_ = preferences_.signal_changed().connect([this] { adFilterPreferencesChanged(); });
+    preferencesConnection_ =
+        context_.preferences.signal_changed().connect([this] { adFilterPreferencesChanged(); });
     defer([this] { adFilterPreferencesChanged(); });
 
     // A download this window started is seen to end here until the downloads window exists.
-    if (downloads_)
-        downloadEnded_ = downloads_->signal_ended().connect([this](const DownloadEntry& entry, GtkWindow* parent) {
-            Gtk::Window* shown = window();
-            if (!shown || parent != shown->gobj()) return;
-            if (auto notice = downloadNotice(entry)) toast_.show(*notice);
-        });
+    if (context_.downloads)
+        downloadEnded_ =
+            context_.downloads->signal_ended().connect([this](const DownloadEntry& entry, GtkWindow* parent) {
+                Gtk::Window* shown = window();
+                if (!shown || parent != shown->gobj()) return;
+                if (auto notice = downloadNotice(entry)) toast_.show(*notice);
+            });
 
     applyProfile(profile_);
 }
@@ -405,7 +397,7 @@ void BrowserViewController::revealCompactChrome(bool hovering) {
 
 void BrowserViewController::scheduleRefresh() {
     if (refreshTask_.pending()) return;
-    refreshTask_ = deferred_.scheduleIdle([this] { refreshChrome(); });
+    refreshTask_ = context_.deferred.scheduleIdle([this] { refreshChrome(); });
 }
 
 // ---- Operations -----------------------------------------------------------------------------
@@ -438,14 +430,14 @@ void BrowserViewController::captureSelection(std::function<void(PageClip)> compl
     if (isSavedWebsite) draft.profileID = profile_.id;
     if (const auto& identifier = websiteDataStore_->identifier())
         draft.windowSession =
-            WindowSessionReference{*identifier, WebsiteSessions::shared().proxyOverride(websiteDataStore_)};
+            WindowSessionReference{*identifier, context_.sessions.proxyOverride(websiteDataStore_)};
 
     const std::string page = draft.address;
     scripts_.run(tab->webView(), kSelectionScript, page,
                  [this, draft = std::move(draft), completion = std::move(completion)](
                      WebKitWebView*, JSCValue* value) mutable {
                      draft.text = scriptText(value).value_or("");
-                     draft.modified = clock_.now();
+                     draft.modified = context_.clock.now();
                      completion(std::move(draft));
                  });
 }
@@ -505,7 +497,7 @@ void BrowserViewController::load(const std::string& address) {
     BrowserTab* tab = activeTab();
     if (!tab) return;
     tab->isSleeping = false;
-    tab->lastUsed = clock_.now();
+    tab->lastUsed = context_.clock.now();
     tab->pendingReadingPosition.reset();
     tab->showsStartPage = false;
     tab->error.reset();
@@ -575,7 +567,7 @@ void BrowserViewController::setPresented(bool presented, bool wakeActive) {
     stopAutoReload();
     isPresented_ = presented;
     if (BrowserTab* tab = activeTab()) {
-        if (!presented) tab->lastUsed = clock_.now();
+        if (!presented) tab->lastUsed = context_.clock.now();
         if (wakeActive) wake(tab->id);
     }
     scheduleAutoReload();
@@ -598,12 +590,12 @@ void BrowserViewController::scheduleAutoReload() {
     const double interval = *profile_.autoReloadInterval;
     autoReload_ = AutoReloadTimer{interval, autoReloadTolerance(interval)};
     const auto period = std::chrono::milliseconds(static_cast<long long>(std::llround(interval * 1000)));
-    autoReloadTask_ = timers_.schedule(period, [this, period] { autoReloadFire(period); });
+    autoReloadTask_ = context_.timers.schedule(period, [this, period] { autoReloadFire(period); });
 }
 
 void BrowserViewController::autoReloadFire(std::chrono::milliseconds period) {
     // A repeating timer: each tick books the next one.
-    autoReloadTask_ = timers_.schedule(period, [this, period] { autoReloadFire(period); });
+    autoReloadTask_ = context_.timers.schedule(period, [this, period] { autoReloadFire(period); });
     autoReloadTick();
 }
 
@@ -643,7 +635,7 @@ void BrowserViewController::togglePin() {
 }
 
 void BrowserViewController::navigate(const std::string& text) {
-    auto address = resolveAddressInput(text, preferences_.value().searchEngine);
+    auto address = resolveAddressInput(text, context_.preferences.value().searchEngine);
     if (address)
         load(*address);
     else if (!address.error().message.empty())
@@ -653,7 +645,7 @@ void BrowserViewController::navigate(const std::string& text) {
 // ---- Ad filter ------------------------------------------------------------------------------
 
 void BrowserViewController::adFilterPreferencesChanged() {
-    auto settings = currentAdFilter(preferences_);
+    auto settings = currentAdFilter(context_.preferences);
     if (appliedAdFilter_ == settings) return;
     appliedAdFilter_ = std::move(settings);
     applyAdFilterToAllTabs();
@@ -673,8 +665,8 @@ void BrowserViewController::applyAdFilter(std::vector<GObjectPtr<WebKitUserConte
     if (next >= managers.size()) return;
     WebKitUserContentManager* manager = managers[next].get();
     // Each tab's settings are read when its turn comes; a failure moves on to the next tab.
-    AdBlocking::shared().apply(
-        currentAdFilter(preferences_), manager,
+    context_.blocking.apply(
+        currentAdFilter(context_.preferences), manager,
         [this, alive = std::weak_ptr<int>(alive_), managers = std::move(managers), next](Status) mutable {
             if (alive.expired()) return;
             applyAdFilter(std::move(managers), next + 1);

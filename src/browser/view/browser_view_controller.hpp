@@ -19,6 +19,7 @@
 
 #include "browser/engine/web_view_factory.hpp"
 #include "browser/engine/website_data_store.hpp"
+#include "browser/view/browser_context.hpp"
 #include "browser/view/browser_find_bar.hpp"
 #include "browser/view/browser_tab.hpp"
 #include "browser/view/browser_toolbar.hpp"
@@ -46,8 +47,15 @@ class Window;
 
 namespace quenlith {
 
-class DownloadManager;
-class PreferencesStore;
+// How a view's first tab starts.
+struct BrowserViewStart {
+    // Handed over by the web engine for a page's popup: the popup shares the opener's store.
+    std::optional<WebViewConfiguration> configuration;
+    // The first tab's address instead of the website's last or home address.
+    std::optional<std::string> url;
+    // The first tab opens without an address (the caller loads or restores tabs itself).
+    bool dormant = false;
+};
 
 // The content of one floating browser window: its tabs with their web views, and the chrome
 // above them (toolbar, tab strip, sign-in notice, find bar, reveal strip of compact mode,
@@ -56,15 +64,10 @@ class PreferencesStore;
 // operations below. Main thread only.
 class BrowserViewController {
 public:
-    // `websiteDataStore` is the store of every tab; a popup window's configuration brings its own.
-    // `timers` runs the auto-reload timer (the main loop unless a test steps time by hand);
-    // `deferred` runs the work put off until the current event has been handled.
-    BrowserViewController(WebAppProfile profile, PreferencesStore& preferences, DownloadManager* downloads,
-                          std::optional<WebViewConfiguration> initialConfiguration,
-                          std::optional<std::string> initialURL,
-                          std::shared_ptr<WebsiteDataStore> websiteDataStore, bool startsDormant,
-                          Clock& clock = systemClock(), Scheduler& timers = mainLoopScheduler(),
-                          Scheduler& deferred = mainLoopScheduler());
+    // `context` holds the services the application shares with every view; `websiteDataStore` is
+    // the store of every tab (a popup window's configuration brings its own).
+    BrowserViewController(const BrowserContext& context, WebAppProfile profile,
+                          std::shared_ptr<WebsiteDataStore> websiteDataStore, BrowserViewStart start = {});
     ~BrowserViewController();
     BrowserViewController(const BrowserViewController&) = delete;
     BrowserViewController& operator=(const BrowserViewController&) = delete;
@@ -257,19 +260,13 @@ private:
     static void onBackForwardListChanged(WebKitBackForwardList* list, WebKitBackForwardListItem* added,
                                          gpointer removed, gpointer self);
 
-    PreferencesStore& preferences_;
+    const BrowserContext context_;
     Gtk::HeaderBar* headerBar_ = nullptr;
-    DownloadManager* const downloads_;
     WebAppProfile profile_;
-    std::optional<WebViewConfiguration> initialConfiguration_;
-    std::optional<std::string> initialURL_;
+    BrowserViewStart start_;
     std::shared_ptr<WebsiteDataStore> websiteDataStore_;
     std::optional<std::pair<std::string, GObjectPtr<WebKitWebView>>> loadingPage_;
     GObjectPtr<WebKitWebView> takeLoadingPage(const std::optional<std::string>& address);
-    bool startsDormant_;
-    Clock& clock_;
-    Scheduler& timers_;
-    Scheduler& deferred_;
 
     TabList<std::unique_ptr<BrowserTab>> tabs_;
     ClosedTabStack recentlyClosed_;

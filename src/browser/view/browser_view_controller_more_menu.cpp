@@ -45,7 +45,7 @@ std::unique_ptr<Gtk::Menu> BrowserViewController::makeMoreMenu() {
     facts.hasShareableURL = shareable.has_value();
     facts.inMenuBar = shareable && services.menuBarIconState && services.menuBarIconState(*shareable);
     facts.pageHost = adFilterHost();
-    facts.adSettings = preferences_.value().adFilterSettings().normalized();
+    facts.adSettings = context_.preferences.value().adFilterSettings().normalized();
     facts.hasRecentlyClosed = !recentlyClosed_.empty();
     facts.compactMode = profile_.compactMode;
     facts.compactRevealed = compactRevealed_;
@@ -144,7 +144,7 @@ std::unique_ptr<Gtk::Menu> BrowserViewController::makeMoreMenu() {
 }
 
 void BrowserViewController::toggleAdsAllowed(const std::string& host, bool wasAllowed) {
-    preferences_.update([&](AppPreferences& value) {
+    context_.preferences.update([&](AppPreferences& value) {
         value.adFilter = settingsWithAdsAllowed(value.adFilterSettings(), !wasAllowed, host);
     });
 }

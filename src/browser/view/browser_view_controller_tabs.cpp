@@ -21,8 +21,9 @@ WebKitWebView* BrowserViewController::addTab(const std::optional<std::string>& a
     auto adopted = configuration ? GObjectPtr<WebKitWebView>() : takeLoadingPage(address);
     const bool loading = static_cast<bool>(adopted);
     auto webView = loading ? std::move(adopted)
-                           : WebViewFactory::makeWebView(websiteDataStore_, configuration, profile_.customUserAgent);
-    auto tab = std::make_unique<BrowserTab>(std::move(webView), Uuid::random(), clock_.now());
+                           : WebViewFactory::makeWebView(websiteDataStore_, configuration,
+                                                         profile_.customUserAgent, &context_.sessions);
+    auto tab = std::make_unique<BrowserTab>(std::move(webView), Uuid::random(), context_.clock.now());
     tab->isPopup = configuration.has_value();
     tab->showsStartPage = !address && !configuration;
     BrowserTab& added = *tab;
@@ -39,7 +40,7 @@ WebKitWebView* BrowserViewController::addTab(const std::optional<std::string>& a
 
 void BrowserViewController::selectTab(std::size_t index, bool wakeTab, bool focus) {
     if (!tabs_.contains(index)) return;
-    const Date now = clock_.now();
+    const Date now = context_.clock.now();
     // The page that stays selected stays in the window: taking it out and back unrealizes it, and
     // the engine shows it grey until another tab is selected.
     GtkWidget* selected = GTK_WIDGET(tabs_.at(index)->webView());
@@ -120,7 +121,7 @@ void BrowserViewController::wake(const Uuid& id) {
     BrowserTab* tab = this->tab(id);
     if (!tab || !tab->isSleeping || !tab->lastURL) return;
     tab->isSleeping = false;
-    tab->lastUsed = clock_.now();
+    tab->lastUsed = context_.clock.now();
     tab->error.reset();
     if (!resumeSleepingSession(*tab)) loadInWebView(tab->webView(), *tab->lastURL);
     tabStrip_.invalidate();
@@ -144,8 +145,9 @@ void BrowserViewController::restoreTabs(const std::vector<RestorableTab>& entrie
         const bool loading = static_cast<bool>(adopted);
         auto tab = std::make_unique<BrowserTab>(
             loading ? std::move(adopted)
-                    : WebViewFactory::makeWebView(websiteDataStore_, std::nullopt, profile_.customUserAgent),
-            Uuid::random(), clock_.now());
+                    : WebViewFactory::makeWebView(websiteDataStore_, std::nullopt, profile_.customUserAgent,
+                                                  &context_.sessions),
+            Uuid::random(), context_.clock.now());
         tab->lastURL = plan.lastURL;
         tab->showsStartPage = plan.showsStartPage;
         tab->isSleeping = plan.isSleeping && !loading;

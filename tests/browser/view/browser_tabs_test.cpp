@@ -19,7 +19,7 @@ namespace {
 class BrowserTabs : public BrowserViewFixture {
 protected:
     void SetUp() override {
-        PageIcons::shared().clear();
+        pageIcons.clear();
         for (int i = 0; i < 5; ++i)
             server.page("/p" + std::to_string(i), htmlPage("Page " + std::to_string(i)));
         server.page("/markup", htmlPage("&lt;b&gt;Bold&lt;/b&gt;"));
@@ -268,7 +268,7 @@ TEST_F(BrowserTabs, TabIconsAreThePagesOwnFittedAndLoadedOnceAndOneTooLargeShows
     for (const auto& entry : cases) expected.push_back(entry.shown);
     ASSERT_TRUE(spinUntil([&] {
         return view.tabs().size() == cases.size() && server.requestCount("/large.png") == 1 &&
-               PageIcons::shared().pendingCount() == 0 && shownIcons() == expected;
+               pageIcons.pendingCount() == 0 && shownIcons() == expected;
     })) << testing::PrintToString(shownIcons());
     EXPECT_EQ(server.requestCount("/small.png"), 1) << "kept for the run by its address";
     EXPECT_EQ(server.requestCount("/fake.png"), 0);
@@ -288,9 +288,8 @@ TEST_F(BrowserTabs, AnIconThatIsADecompressionBombTakesNoMemoryAndShowsThePageSy
     for (int load = 1; load <= 2; ++load) {
         view.load(server.url("/bombed"));
         ASSERT_TRUE(waitForTitle("Bombed"));
-        ASSERT_TRUE(spinUntil([&] {
-            return server.requestCount("/bomb.png") == 1 && PageIcons::shared().pendingCount() == 0;
-        }));
+        ASSERT_TRUE(spinUntil(
+            [&] { return server.requestCount("/bomb.png") == 1 && pageIcons.pendingCount() == 0; }));
         EXPECT_EQ(shownIcon(0), iconNameForSymbol("globe")) << load;
     }
     const long long growth = peakMemoryBytes() - before;
@@ -308,14 +307,14 @@ TEST_F(BrowserTabs, AWebsiteOnItsOwnProxyFetchesItsTabIconsThroughItAndKeepsNone
     WebAppProfile profile = website("/proxied");
     profile.siteProxy = BrowserProxySettings{.kind = BrowserProxyKind::httpConnect, .port = proxy.port()};
     profile.sessionIdentifier = Uuid::random();
-    open(profile, {.store = WebsiteSessions::shared().dataStore(profile)});
+    open(profile, {.store = sessions.dataStore(profile)});
     ASSERT_TRUE(waitForTitle("Proxied"));
     EXPECT_TRUE(spinUntil([&] { return shownIcon(0) == "16x16"; })) << shownIcon(0);
     EXPECT_TRUE(proxy.sawRequestFor(server.url("/proxied.png"))) << proxy.log();
     EXPECT_EQ(server.requestCount("/proxied.png"), 1) << "never around the proxy";
     EXPECT_EQ(pathsNamed("Favicons"), std::vector<std::string>());
     controller.reset();
-    WebsiteSessions::shared().forgetSession(profile.id);
+    sessions.forgetSession(profile.id);
 }
 
 TEST_F(BrowserTabs, APrivateWindowShowsItsTabIconsAndWritesNoIconAnywhere) {

@@ -405,8 +405,7 @@ TEST_F(BrowserView, AdFilterIsInstalledOnEveryTabAndFollowsThePreferences) {
     view.addTab(server.url("/home"));
     auto everyTab = [&](bool installed, bool wantEnabled) {
         for (const auto& tab : view.tabs()) {
-            auto state =
-                AdBlocking::shared().entryState(webkit_web_view_get_user_content_manager(tab->webView()));
+            auto state = blocking.entryState(webkit_web_view_get_user_content_manager(tab->webView()));
             if (!state) return false;
             if (installed ? (!state->installedSettings || state->installedSettings->enabled != wantEnabled)
                           : state->desired.enabled != wantEnabled)
@@ -417,6 +416,23 @@ TEST_F(BrowserView, AdFilterIsInstalledOnEveryTabAndFollowsThePreferences) {
     EXPECT_TRUE(spinUntil([&] { return everyTab(true, true); }, 60s));
     preferences->update([&](AppPreferences& value) { value.adFilter.reset(); });
     EXPECT_TRUE(spinUntil([&] { return everyTab(false, false); }, 20s));
+}
+
+// The view reaches the shared services only through what it was made with: sessions whose global
+// proxy cannot be used keep its pages from loading, and its tabs carry the given blocker's filter.
+TEST_F(BrowserView, ServesItsPagesThroughTheSessionsAndBlockerItWasGiven) {
+    server.page("/home", htmlPage("Home"));
+    services.globalProxy.load(
+        BrowserProxySettings{.kind = BrowserProxyKind::httpConnect, .host = "", .port = 0});
+    const std::optional<std::string> refusal = services.globalProxy.errorMessage();
+    ASSERT_TRUE(refusal.has_value());
+    open(website("/home"), {.privateWindow = true});
+    EXPECT_TRUE(spinUntil([&] { return active().error == refusal; }))
+        << active().error.value_or("(no error)");
+    EXPECT_EQ(server.requestCount("/home"), 0);
+    EXPECT_TRUE(spinUntil([&] {
+        return blocking.entryState(webkit_web_view_get_user_content_manager(active().webView())).has_value();
+    }));
 }
 
 }  // namespace

@@ -101,7 +101,7 @@ TEST_F(PageEvents, AProxysRefusalToTunnelIsALoadFailureNamingTheProxyNotADownloa
     profile.siteProxy = BrowserProxySettings{
         BrowserProxyKind::httpConnect, "127.0.0.1", proxy.port(), "", std::nullopt, false};
     profile.normalize();
-    auto store = WebsiteSessions::shared().dataStore(profile);
+    auto store = sessions.dataStore(profile);
     const std::string page = "https://127.0.0.1:" + std::to_string(server.port()) + "/secure";
     open(profile, {.initialURL = page, .downloads = &downloads, .store = store});
     ASSERT_TRUE(
@@ -115,7 +115,7 @@ TEST_F(PageEvents, AProxysRefusalToTunnelIsALoadFailureNamingTheProxyNotADownloa
     EXPECT_TRUE(downloads.entries().empty());
     EXPECT_FALSE(controller->toast().get_visible());
     controller.reset();
-    WebsiteSessions::shared().forgetSession(profile.id);
+    sessions.forgetSession(profile.id);
 
     // A window on the global proxy: its store is given the proxy as the global route gives it.
     server.page("/home", htmlPage("Home"));
