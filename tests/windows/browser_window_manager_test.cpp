@@ -67,12 +67,12 @@ TEST_F(BrowserWindowManagerTest, AWindowBuiltBeforeStartPagesCanBeMadeShowsOneOn
     manager->makeStartPage = nullptr;
     auto& controller = manager->makeWindowController(WindowRequest::ownWindow(alpha));
     controller.present(false, false, true);
-    EXPECT_EQ(controller.browser().startPageView(), nullptr);
+    EXPECT_EQ(controller.browser().chrome().startPageView(), nullptr);
     Gtk::Label* made = nullptr;
     manager->makeStartPage = [&]() -> Gtk::Widget* { return made = Gtk::manage(new Gtk::Label("Start")); };
     controller.browser().showStartPage();
     ASSERT_NE(made, nullptr);
-    EXPECT_EQ(controller.browser().startPageView(), made);
+    EXPECT_EQ(controller.browser().chrome().startPageView(), made);
     EXPECT_TRUE(spinUntil([&] { return made->get_mapped(); }));
 }
 

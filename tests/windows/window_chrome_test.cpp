@@ -45,7 +45,7 @@ TEST_F(WindowChromeTest, AtTheDefaultWidthTheTitleBarShowsTheHostAndTheMoreMenuT
     auto* menuButton = Gtk::manage(new Gtk::MenuButton());
     menuButton->set_menu_model(menuModel);
     int opened = 0;
-    BrowserToolbar& toolbar = window.browser().toolbar;
+    BrowserToolbar& toolbar = window.browser().chrome().toolbar();
     toolbar.setMainMenuButton(*menuButton, [&] { ++opened; });
     ASSERT_TRUE(mapped(window));
     ASSERT_TRUE(settlesAt(window, Rect{100, 40, 480, 720}));
@@ -98,7 +98,7 @@ TEST_F(WindowChromeTest, ASavedNarrowFrameOpensAsSavedAndTheChromeGivesWayDownTo
     auto& window = openOwn(alpha);
     int reported = 0;
     sigc::connection counting = window.panel().signal_frame_changed().connect([&] { ++reported; });
-    window.browser().toolbar.setMainMenuButton(*Gtk::manage(new Gtk::MenuButton()), nullptr);
+    window.browser().chrome().toolbar().setMainMenuButton(*Gtk::manage(new Gtk::MenuButton()), nullptr);
     ASSERT_TRUE(mapped(window));
     EXPECT_TRUE(settlesAt(window, Rect{100, 100, 400, 300})) << "at " << window.panel().frame().width;
     ASSERT_TRUE(spinUntil([&] { return reported > 0; })) << "the window reports where it opened";
@@ -112,7 +112,7 @@ TEST_F(WindowChromeTest, ASavedNarrowFrameOpensAsSavedAndTheChromeGivesWayDownTo
     // Down to the minimum, and no further.
     window.panel().setFrame(Rect{100, 100, kPanelMinimumWidth, kPanelMinimumHeight});
     EXPECT_TRUE(settlesAt(window, Rect{100, 100, kPanelMinimumWidth, kPanelMinimumHeight}));
-    EXPECT_TRUE(spinUntil([&] { return window.browser().toolbar.lesserButtonsInMenu(); }));
+    EXPECT_TRUE(spinUntil([&] { return window.browser().chrome().toolbar().lesserButtonsInMenu(); }));
 }
 
 // Through a real window manager: tests/wm/narrow_frame_checks.sh runs these under openbox and xfwm4.
@@ -134,10 +134,10 @@ TEST_F(WindowChromeUnderWindowManager, DoubleClickingTheTitleBarBesideTheTitleMa
     start({alpha});
     auto& window = openOwn(alpha);
     ASSERT_TRUE(mapped(window));
-    ASSERT_TRUE(spinUntil([&] { return window.browser().toolbar.showsTitle(); }));
+    ASSERT_TRUE(spinUntil([&] { return window.browser().chrome().toolbar().showsTitle(); }));
     ASSERT_TRUE(settlesAt(window, Rect{100, 40, 480, 720}));
     // Just inside the title area, left of the centred title.
-    const Gtk::Allocation area = window.browser().toolbar.titleArea().get_allocation();
+    const Gtk::Allocation area = window.browser().chrome().toolbar().titleArea().get_allocation();
     int x = 0, y = 0;
     window.panel().get_window()->get_root_coords(area.get_x() + 3, area.get_y() + area.get_height() / 2, x,
                                                  y);
@@ -151,7 +151,8 @@ TEST_F(WindowChromeUnderWindowManager, DoubleClickingTheTitleBarBesideTheTitleMa
     };
     ASSERT_TRUE(spinUntil([&] { return maximized() && window.panel().frame().width > 480; },
                           std::chrono::seconds(5)));
-    EXPECT_FALSE(window.browser().toolbar.address.has_focus()) << "the title did not take the clicks";
+    EXPECT_FALSE(window.browser().chrome().toolbar().address.has_focus())
+        << "the title did not take the clicks";
 }
 
 }  // namespace

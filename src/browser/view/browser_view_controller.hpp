@@ -8,29 +8,19 @@
 #include <string>
 #include <vector>
 
-#include <gtkmm/box.h>
-#include <gtkmm/button.h>
-#include <gtkmm/label.h>
 #include <gtkmm/menu.h>
-#include <gtkmm/overlay.h>
-#include <gtkmm/progressbar.h>
-#include <gtkmm/scrolledwindow.h>
 #include <sigc++/connection.h>
 
 #include "browser/engine/web_view_factory.hpp"
 #include "browser/engine/website_data_store.hpp"
+#include "browser/view/browser_chrome.hpp"
 #include "browser/view/browser_context.hpp"
-#include "browser/view/browser_find_bar.hpp"
 #include "browser/view/browser_tab.hpp"
-#include "browser/view/browser_toolbar.hpp"
-#include "browser/view/compact_reveal_view.hpp"
 #include "browser/view/find_session.hpp"
 #include "browser/view/outside_link_gate.hpp"
 #include "browser/view/page_questions.hpp"
 #include "browser/view/page_scripts.hpp"
 #include "browser/view/tab_list.hpp"
-#include "browser/view/tab_strip.hpp"
-#include "browser/view/toast.hpp"
 #include "browser/view/window_services.hpp"
 #include "model/ad_filter_settings.hpp"
 #include "model/clock.hpp"
@@ -95,9 +85,6 @@ public:
     const ClosedTabStack& recentlyClosed() const { return recentlyClosed_; }
     bool isPresented() const { return isPresented_; }
     bool compactRevealed() const { return compactRevealed_; }
-
-    BrowserToolbar toolbar;
-    BrowserFindBar findBar;
 
     // The active page's address when it may be kept (persistent session, a page, credential-free).
     std::optional<std::string> shareableURL() const;
@@ -202,18 +189,8 @@ public:
     };
     std::optional<AutoReloadTimer> autoReloadTimer() const;
 
-    // Exposed for the window and its tests: the parts of the view tree.
-    Gtk::Widget& chromeView() { return chrome_; }
-    TabStrip& tabStrip() { return tabStrip_; }
-    Gtk::Widget& contentView() { return content_; }
-    Gtk::Widget& authBarView() { return authBar_; }
-    Gtk::Widget& errorBoxView() { return errorBox_; }
-    Gtk::Label& errorLabel() { return errorLabel_; }
-    Gtk::Widget& sleepBoxView() { return sleepBox_; }
-    CompactRevealView& revealView() { return reveal_; }
-    Gtk::Widget* startPageView() const { return startPage_; }
-    Toast& toast() { return toast_; }
-    int contentTop() const { return content_.get_margin_top(); }
+    // The widgets, for the window and its tests.
+    BrowserChrome& chrome() { return chrome_; }
     // The questions the pages have open (for the window and its tests).
     const PageQuestions& pageQuestions() const { return questions_; }
 
@@ -223,7 +200,6 @@ private:
     void buildViewTree();
     void loadInWebView(WebKitWebView* webView, const std::string& address);
     void wireActions();
-    void applyPrivateStyle();
     void layoutChrome();
     void placeToolbar();
     void requestSheet(BrowserSheet sheet);
@@ -285,27 +261,8 @@ private:
     // Answers of the engine that arrive after the controller is gone find this expired.
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 
-    // The view tree; containers before their children, so children go first.
-    Gtk::Overlay root_;
-    Gtk::Overlay content_;
-    Gtk::Box webHost_;
-    Gtk::Box chrome_;
-    TabStrip tabStrip_;
-    Gtk::Box authBar_;
-    Gtk::Label authLabel_;
-    Gtk::Button authOpen_;
-    Gtk::Box errorBox_;
-    Gtk::Label errorTitle_;
-    Gtk::Label errorLabel_;
-    Gtk::Button errorRetry_;
-    Gtk::Button errorOpen_;
-    Gtk::Box sleepBox_;
-    Gtk::Label sleepLabel_;
-    Gtk::Button sleepWake_;
-    CompactRevealView reveal_;
-    Gtk::ProgressBar progress_;
-    Gtk::Widget* startPage_ = nullptr;  // owned by content_
-    Toast toast_;
+    // The widgets: after the tabs, so they go first.
+    BrowserChrome chrome_;
     sigc::connection downloadEnded_;
     std::unique_ptr<Gtk::Menu> moreMenu_;  // the menu on screen
 

@@ -29,7 +29,8 @@ void BrowserViewController::showMoreMenu() {
     GdkEvent* trigger = gtk_get_current_event();
     const bool byPointer =
         trigger && (trigger->type == GDK_BUTTON_PRESS || trigger->type == GDK_BUTTON_RELEASE);
-    moreMenu_->popup_at_widget(&toolbar.more, Gdk::GRAVITY_SOUTH_WEST, Gdk::GRAVITY_NORTH_WEST, trigger);
+    moreMenu_->popup_at_widget(&chrome_.toolbar().more, Gdk::GRAVITY_SOUTH_WEST, Gdk::GRAVITY_NORTH_WEST,
+                               trigger);
     // Opened from the keyboard: the first item is highlighted, so the arrows and Return work at once.
     if (!byPointer) moreMenu_->select_first(true);
     if (trigger) gdk_event_free(trigger);
@@ -53,9 +54,9 @@ std::unique_ptr<Gtk::Menu> BrowserViewController::makeMoreMenu() {
     facts.persistentStore = isPersistent();
     facts.ownSession = websiteDataStore_->identifier().has_value();
     facts.hasSiteProxy = profile_.siteProxy.has_value();
-    facts.narrowToolbar = toolbar.lesserButtonsInMenu();
-    facts.saveWebsiteEnabled = toolbar.saveWebsite.get_sensitive();
-    facts.mainMenuInMenu = toolbar.mainMenuInMenu();
+    facts.narrowToolbar = chrome_.toolbar().lesserButtonsInMenu();
+    facts.saveWebsiteEnabled = chrome_.toolbar().saveWebsite.get_sensitive();
+    facts.mainMenuInMenu = chrome_.toolbar().mainMenuInMenu();
 
     // Every action finds the controller through the liveness token: the menu may outlive it.
     auto run = [alive = std::weak_ptr<int>(alive_), this](std::function<void(BrowserViewController&)> action) {
@@ -75,9 +76,10 @@ std::unique_ptr<Gtk::Menu> BrowserViewController::makeMoreMenu() {
         switch (entry.item) {
         case MoreMenuItem::separator: menu->append(*Gtk::manage(new Gtk::SeparatorMenuItem())); continue;
         case MoreMenuItem::mainMenu: {
-            toolbar.mainMenuOpening();
+            chrome_.toolbar().mainMenuOpening();
             auto* item = Gtk::manage(new Gtk::MenuItem(entry.title));
-            item->set_submenu(*Gtk::manage(new Gtk::Menu(toolbar.mainMenuButton()->get_menu_model())));
+            item->set_submenu(
+                *Gtk::manage(new Gtk::Menu(chrome_.toolbar().mainMenuButton()->get_menu_model())));
             menu->append(*item);
             continue;
         }
@@ -139,7 +141,7 @@ std::unique_ptr<Gtk::Menu> BrowserViewController::makeMoreMenu() {
     }
     menu->show_all();
     // Attached, so that the main menu's application actions resolve through the window.
-    menu->attach_to_widget(toolbar.more);
+    menu->attach_to_widget(chrome_.toolbar().more);
     return menu;
 }
 

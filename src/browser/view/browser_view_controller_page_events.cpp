@@ -562,7 +562,7 @@ void BrowserViewController::toggleTabMedia(const Uuid& id) {
         BrowserTab* current = tabShowing(view);
         if (!current || current->id != id) return;
         current->mediaPaused = pausing;
-        tabStrip_.invalidate();
+        chrome_.tabStrip().invalidate();
         refreshChrome();
     });
 }

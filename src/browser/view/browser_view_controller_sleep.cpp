@@ -144,7 +144,7 @@ void BrowserViewController::replaceBySleepingTab(BrowserTab& awake, const std::s
     retireTab(std::move(old));
     attachTab(added);
     if (wasActive) selectTab(*index, false, false);
-    tabStrip_.invalidate();
+    chrome_.tabStrip().invalidate();
     refreshChrome();
 }
 

@@ -57,15 +57,7 @@ void BrowserViewController::selectTab(std::size_t index, bool wakeTab, bool focu
     tabs_.setActiveIndex(index);
     BrowserTab& tab = *tabs_.at(index);
     tab.lastUsed = now;
-    GtkWidget* widget = GTK_WIDGET(tab.webView());
-    if (gtk_widget_get_parent(widget) != GTK_WIDGET(webHost_.gobj())) {
-        if (GtkWidget* parent = gtk_widget_get_parent(widget))
-            gtk_container_remove(GTK_CONTAINER(parent), widget);
-        gtk_widget_set_hexpand(widget, TRUE);
-        gtk_widget_set_vexpand(widget, TRUE);
-        gtk_container_add(GTK_CONTAINER(webHost_.gobj()), widget);
-    }
-    gtk_widget_show(widget);
+    chrome_.hostWebView(tab.webView());
 
     if (wakeTab) wake(tab.id);
     refreshChrome();
@@ -114,7 +106,7 @@ void BrowserViewController::openNewTab() {
         compactRevealed_ = true;
         layoutChrome();
     }
-    toolbar.focusAddress();
+    chrome_.toolbar().focusAddress();
 }
 
 void BrowserViewController::wake(const Uuid& id) {
@@ -124,7 +116,7 @@ void BrowserViewController::wake(const Uuid& id) {
     tab->lastUsed = context_.clock.now();
     tab->error.reset();
     if (!resumeSleepingSession(*tab)) loadInWebView(tab->webView(), *tab->lastURL);
-    tabStrip_.invalidate();
+    chrome_.tabStrip().invalidate();
     refreshChrome();
 }
 
@@ -229,11 +221,8 @@ void BrowserViewController::tearDown() {
     deferredTasks_.clear();
     for (auto& tab : tabs_.takeAll()) tab->detach();
     recentlyClosed_.clear();
-    tabStrip_.clear();
-    if (startPage_) {
-        static_cast<Gtk::Container&>(content_).remove(*startPage_);
-        startPage_ = nullptr;
-    }
+    chrome_.tabStrip().clear();
+    chrome_.removeStartPage();
 }
 
 }  // namespace quenlith
