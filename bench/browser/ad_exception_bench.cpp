@@ -114,7 +114,7 @@ void toggleExceptions(benchmark::State& state, bool fresh) {
     // Both lists compiled once before the cached switches are timed.
     for (bool allowed : {true, false})
         if (!fresh) {
-            w.browser->toggleAdsAllowed(host, !allowed);
+            w.browser->moreMenu().toggleAdsAllowed(host, !allowed);
             test::spinUntil([&] { return w.rulesCarry(allowed); }, std::chrono::seconds(60));
         }
     for (auto _ : state) {
@@ -128,7 +128,7 @@ void toggleExceptions(benchmark::State& state, bool fresh) {
             state.ResumeTiming();
         }
         auto start = Clock::now();
-        w.browser->toggleAdsAllowed(host, !allowed);
+        w.browser->moreMenu().toggleAdsAllowed(host, !allowed);
         if (!test::spinUntil([&] { return w.rulesCarry(allowed); }, std::chrono::seconds(60)))
             return state.SkipWithError("the rules did not reach the page");
         double seconds = std::chrono::duration<double>(Clock::now() - start).count();

@@ -91,14 +91,14 @@ TEST_F(BrowserSheetsTest, WindowSettingsAndUserAgentApplyOnSaveAndAreSavedToTheW
             }
         return false;
     }));
-    browser.showWebsiteSettings();  // a saved website: the editor, not the sheet
+    browser.moreMenu().showWebsiteSettings();  // a saved website: the editor, not the sheet
     EXPECT_NE(environment->websiteEditor().editorWindow(), nullptr);
     EXPECT_EQ(sheet<Gtk::Dialog>(window), nullptr);
 
-    browser.showWindowSettingsSheet();
+    browser.moreMenu().showWindowSettingsSheet();
     auto* settings = sheet<BrowserWindowSettingsView>(window);
     ASSERT_NE(settings, nullptr);
-    browser.showUserAgentSheet();  // one sheet at a time
+    browser.moreMenu().showUserAgentSheet();  // one sheet at a time
     EXPECT_EQ(sheet<BrowserWindowSettingsView>(window), settings);
     settings->opacityControl().setValue(0.5);
     settings->opacityControl().onChange(0.5);
@@ -116,18 +116,18 @@ TEST_F(BrowserSheetsTest, WindowSettingsAndUserAgentApplyOnSaveAndAreSavedToTheW
     ASSERT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(window) == nullptr; }));
 
     // Cancel leaves click-through as it is; an unchanged flag on Save sends no command.
-    browser.showWindowSettingsSheet();
+    browser.moreMenu().showWindowSettingsSheet();
     sheet<BrowserWindowSettingsView>(window)->clickThroughToggle().set_active(false);
     sheet<BrowserWindowSettingsView>(window)->response(Gtk::RESPONSE_CANCEL);
     EXPECT_TRUE(window.panel().ignoresMouseEvents());
     ASSERT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(window) == nullptr; }));
-    browser.showWindowSettingsSheet();
+    browser.moreMenu().showWindowSettingsSheet();
     sheet<BrowserWindowSettingsView>(window)->response(Gtk::RESPONSE_OK);
     EXPECT_TRUE(window.panel().ignoresMouseEvents());
 
     // A preset reaches the server; a blank custom text means the engine's default.
     ASSERT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(window) == nullptr; }));
-    browser.showUserAgentSheet();
+    browser.moreMenu().showUserAgentSheet();
     sheet<UserAgentSettingsView>(window)->picker().presetPicker().set_active(2);  // iPhone
     sheet<UserAgentSettingsView>(window)->response(Gtk::RESPONSE_OK);
     browser.reloadActiveTab();
@@ -135,7 +135,7 @@ TEST_F(BrowserSheetsTest, WindowSettingsAndUserAgentApplyOnSaveAndAreSavedToTheW
     EXPECT_EQ(lastAgent(), *userAgentText(UserAgentPreset::iphone));
     EXPECT_EQ(environment->store.profile(window.profileID)->customUserAgent, *userAgentText(UserAgentPreset::iphone));
     ASSERT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(window) == nullptr; }));
-    browser.showUserAgentSheet();
+    browser.moreMenu().showUserAgentSheet();
     auto& picker = sheet<UserAgentSettingsView>(window)->picker();
     picker.presetPicker().set_active(4);  // Custom
     picker.customField().set_text("   ");
@@ -147,7 +147,7 @@ TEST_F(BrowserSheetsTest, WindowSettingsAndUserAgentApplyOnSaveAndAreSavedToTheW
 
     // A sheet goes with its window.
     ASSERT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(window) == nullptr; }));
-    browser.showUserAgentSheet();
+    browser.moreMenu().showUserAgentSheet();
     const Uuid id = window.id;
     environment->windows().close(id);
     EXPECT_TRUE(spinUntil([&] { return !environment->browserSheets().sheet(id) && !environment->windows().window(id); }));
@@ -160,9 +160,9 @@ TEST_F(BrowserSheetsTest, TheWindowAndItsSheetsReadWithANameForEveryControl) {
     BrowserWindowController& window = open("/page");
     EXPECT_THAT(test::accessibilityProblems(window.panel()), testing::IsEmpty());
     BrowserViewController& browser = window.browser();
-    for (auto show : {&BrowserViewController::showWindowSettingsSheet, &BrowserViewController::showUserAgentSheet,
-                      &BrowserViewController::showProxySheet}) {
-        (browser.*show)();
+    for (auto show : {&BrowserMoreMenu::showWindowSettingsSheet, &BrowserMoreMenu::showUserAgentSheet,
+                      &BrowserMoreMenu::showProxySheet}) {
+        (browser.moreMenu().*show)();
         Gtk::Dialog* shown = sheet<Gtk::Dialog>(window);
         ASSERT_NE(shown, nullptr);
         if (auto* proxySheet = dynamic_cast<WebsiteProxySettingsView*>(shown))
@@ -184,7 +184,7 @@ TEST_F(BrowserSheetsTest, ProxySheetMovesTheWebsiteOntoAnAuthenticatedProxyAndBa
     const Uuid websiteID = window->profileID;
     EXPECT_FALSE(tinyproxy.sawRequestFor(target));
 
-    window->browser().showProxySheet();
+    window->browser().moreMenu().showProxySheet();
     auto* proxySheet = sheet<WebsiteProxySettingsView>(*window);
     ASSERT_NE(proxySheet, nullptr);
     test::fillProxy(proxySheet->sessionSettings(), 1, std::to_string(tinyproxy.port()), "ann", "secret1");
@@ -199,7 +199,7 @@ TEST_F(BrowserSheetsTest, ProxySheetMovesTheWebsiteOntoAnAuthenticatedProxyAndBa
     ASSERT_TRUE(spinUntil([&] { return server.requestCount("/proxied") == 2; }));
     EXPECT_TRUE(tinyproxy.sawRequestFor(target)) << tinyproxy.log();
 
-    window->browser().showProxySheet();
+    window->browser().moreMenu().showProxySheet();
     sheet<WebsiteProxySettingsView>(*window)->sessionSettings().proxyToggle().set_active(false);
     sheet<WebsiteProxySettingsView>(*window)->response(Gtk::RESPONSE_OK);
     ASSERT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(*window) == nullptr; }));
@@ -215,7 +215,7 @@ TEST_F(BrowserSheetsTest, ASheetOfAWindowLowOnTheScreenOpensOnTheWorkArea) {
     const Rect low{double(area.get_x() + 400), double(area.get_y() + area.get_height() - 200), 400, 180};
     window.panel().setFrame(low);
     ASSERT_TRUE(spinUntil([&] { return window.panel().frame() == low; }));
-    window.browser().showProxySheet();
+    window.browser().moreMenu().showProxySheet();
     auto* proxySheet = sheet<WebsiteProxySettingsView>(window);
     ASSERT_NE(proxySheet, nullptr);
     ASSERT_TRUE(spinUntil([&] { return proxySheet->get_mapped(); }));
@@ -271,16 +271,16 @@ TEST_F(BrowserSheetsTest, AllowingAdsOnAWebsiteLetsAListedHostsScriptLoadUntilSw
     ASSERT_TRUE(spinUntil([&] { return applied(false); }, std::chrono::seconds(60)));
     EXPECT_EQ(reloadAndRead(), "blocked");
 
-    auto menu = browser.makeMoreMenu();
+    auto menu = browser.moreMenu().make();
     ASSERT_NE(menuItem(*menu, "Allow Ads on This Website"), nullptr);
     menuItem(*menu, "Allow Ads on This Website")->activate();
     ASSERT_TRUE(spinUntil([&] { return applied(true); }, std::chrono::seconds(60)));
     EXPECT_EQ(reloadAndRead(), "loaded");
-    auto reopened = browser.makeMoreMenu();
+    auto reopened = browser.moreMenu().make();
     EXPECT_TRUE(dynamic_cast<Gtk::CheckMenuItem&>(*menuItem(*reopened, "Allow Ads on This Website")).get_active());
 
     // The sheet's page shows the exception; switching it off there blocks the host again.
-    browser.showAdFilterSheet();
+    browser.moreMenu().showAdFilterSheet();
     auto* pane = dynamic_cast<AdFilteringPane*>(
         environment->browserSheets().sheet(window.id)->get_content_area()->get_children().front());
     ASSERT_NE(pane, nullptr);

@@ -66,7 +66,7 @@ TEST_F(WindowChromeTest, AtTheDefaultWidthTheTitleBarShowsTheHostAndTheMoreMenuT
     EXPECT_LE(y, 90);
 
     // Each button out of sight acts from the More menu.
-    auto menu = window.browser().makeMoreMenu();
+    auto menu = window.browser().moreMenu().make();
     Gtk::MenuItem* mainMenu = item(*menu, "Main Menu");
     ASSERT_TRUE(mainMenu && mainMenu->get_submenu());
     EXPECT_EQ(opened, 1) << "the main menu's states are brought up to date before it shows";
@@ -86,7 +86,7 @@ TEST_F(WindowChromeTest, AtTheDefaultWidthTheTitleBarShowsTheHostAndTheMoreMenuT
     window.panel().setFrame(Rect{100, 40, 720, 720});
     ASSERT_TRUE(spinUntil([&] { return !toolbar.lesserButtonsInMenu() && toolbar.startPage.get_mapped(); }));
     EXPECT_TRUE(menuButton->get_mapped());
-    menu = window.browser().makeMoreMenu();
+    menu = window.browser().moreMenu().make();
     EXPECT_FALSE(item(*menu, "Start Page") || item(*menu, "Save Website\u2026") || item(*menu, "Main Menu"));
 }
 

@@ -34,10 +34,6 @@ constexpr const char* kScrollFractionScript =
     "(() => { const s = document.scrollingElement; if (!s) return null; const max = s.scrollHeight - "
     "s.clientHeight; return max > 0 ? Math.min(1, Math.max(0, s.scrollTop / max)) : 0; })()";
 
-AdFilterSettings currentAdFilter(const PreferencesStore& preferences) {
-    return preferences.value().adFilterSettings().normalized();
-}
-
 }  // namespace
 
 BrowserViewController::BrowserViewController(const BrowserContext& context, WebAppProfile profile,
@@ -47,6 +43,15 @@ BrowserViewController::BrowserViewController(const BrowserContext& context, WebA
       profile_(std::move(profile)),
       start_(std::move(start)),
       websiteDataStore_(std::move(websiteDataStore)),
+      autoReload_(context.timers, [this] { autoReloadTick(); }),
+      adFilter_(context.preferences, context.blocking,
+                [this] {
+                    std::vector<GObjectPtr<WebKitUserContentManager>> managers;
+                    for (const auto& tab : tabs_.items())
+                        managers.push_back(GObjectPtr<WebKitUserContentManager>::retain(
+                            webkit_web_view_get_user_content_manager(tab->webView())));
+                    return managers;
+                }),
       chrome_(context.deferred, context.timers),
       find_(
           chrome_.findBar(), [this] { return activeTab() ? activeTab()->webView() : nullptr; },
@@ -63,7 +68,6 @@ BrowserViewController::BrowserViewController(const BrowserContext& context, WebA
 BrowserViewController::~BrowserViewController() {
     alive_.reset();
     tearDown();
-    preferencesConnection_.disconnect();
     downloadEnded_.disconnect();
 }
 
@@ -127,9 +131,8 @@ void BrowserViewController::loadView() {
     addTab(address, start_.configuration);
 
     // The ad filter follows the preferences: applied now and after every change of its settings.
-    preferencesConnection_ =
-        context_.preferences.signal_changed().connect([this] { adFilterPreferencesChanged(); });
-    defer([this] { adFilterPreferencesChanged(); });
+    adFilter_.follow();
+    defer([this] { adFilter_.update(); });
 
     // A download this window started is seen to end here until the downloads window exists.
     if (context_.downloads)
@@ -168,7 +171,7 @@ void BrowserViewController::wireActions() {
         callKept(services.onCommand, BrowserCommand::saveWebsite);
     };
     chrome_.toolbar().pin.onAction = [this] { togglePin(); };
-    chrome_.toolbar().more.onAction = [this] { showMoreMenu(); };
+    chrome_.toolbar().more.onAction = [this] { moreMenu_.show(); };
     chrome_.toolbar().onNavigate = [this](const std::string& text) { navigate(text); };
     chrome_.revealView().onHover = [this](bool hovering) { revealCompactChrome(hovering); };
 }
@@ -393,12 +396,13 @@ void BrowserViewController::applyProfile(WebAppProfile profile) {
         pinStyle->add_class("dim-label");
     }
     layoutChrome();
-    if (autoReloadNeedsRescheduling(previousInterval, profile_.autoReloadInterval, autoReload_.has_value()))
+    if (autoReloadNeedsRescheduling(previousInterval, profile_.autoReloadInterval,
+                                    autoReload_.period().has_value()))
         scheduleAutoReload();
 }
 
 void BrowserViewController::setPresented(bool presented, bool wakeActive) {
-    stopAutoReload();
+    autoReload_.stop();
     isPresented_ = presented;
     if (BrowserTab* tab = activeTab()) {
         if (!presented) tab->lastUsed = context_.clock.now();
@@ -409,28 +413,10 @@ void BrowserViewController::setPresented(bool presented, bool wakeActive) {
 
 // ---- Auto reload ----------------------------------------------------------------------------
 
-std::optional<BrowserViewController::AutoReloadTimer> BrowserViewController::autoReloadTimer() const {
-    return autoReload_;
-}
-
-void BrowserViewController::stopAutoReload() {
-    autoReloadTask_.cancel();
-    autoReload_.reset();
-}
-
 void BrowserViewController::scheduleAutoReload() {
-    stopAutoReload();
+    autoReload_.stop();
     if (tornDown_ || !autoReloadShouldRun(profile_.autoReloadInterval, isPresented_)) return;
-    const double interval = *profile_.autoReloadInterval;
-    autoReload_ = AutoReloadTimer{interval, autoReloadTolerance(interval)};
-    const auto period = std::chrono::milliseconds(static_cast<long long>(std::llround(interval * 1000)));
-    autoReloadTask_ = context_.timers.schedule(period, [this, period] { autoReloadFire(period); });
-}
-
-void BrowserViewController::autoReloadFire(std::chrono::milliseconds period) {
-    // A repeating timer: each tick books the next one.
-    autoReloadTask_ = context_.timers.schedule(period, [this, period] { autoReloadFire(period); });
-    autoReloadTick();
+    autoReload_.start(*profile_.autoReloadInterval);
 }
 
 void BrowserViewController::autoReloadTick() {
@@ -474,37 +460,6 @@ void BrowserViewController::navigate(const std::string& text) {
         load(*address);
     else if (!address.error().message.empty())
         chrome_.toast().show(address.error().message);
-}
-
-// ---- Ad filter ------------------------------------------------------------------------------
-
-void BrowserViewController::adFilterPreferencesChanged() {
-    auto settings = currentAdFilter(context_.preferences);
-    if (appliedAdFilter_ == settings) return;
-    appliedAdFilter_ = std::move(settings);
-    applyAdFilterToAllTabs();
-}
-
-void BrowserViewController::applyAdFilterToAllTabs() {
-    if (tabs_.empty()) return;
-    std::vector<GObjectPtr<WebKitUserContentManager>> managers;
-    for (const auto& tab : tabs_.items())
-        managers.push_back(GObjectPtr<WebKitUserContentManager>::retain(
-            webkit_web_view_get_user_content_manager(tab->webView())));
-    applyAdFilter(std::move(managers), 0);
-}
-
-void BrowserViewController::applyAdFilter(std::vector<GObjectPtr<WebKitUserContentManager>> managers,
-                                          std::size_t next) {
-    if (next >= managers.size()) return;
-    WebKitUserContentManager* manager = managers[next].get();
-    // Each tab's settings are read when its turn comes; a failure moves on to the next tab.
-    context_.blocking.apply(
-        currentAdFilter(context_.preferences), manager,
-        [this, alive = std::weak_ptr<int>(alive_), managers = std::move(managers), next](Status) mutable {
-            if (alive.expired()) return;
-            applyAdFilter(std::move(managers), next + 1);
-        });
 }
 
 // ---- Observations ---------------------------------------------------------------------------

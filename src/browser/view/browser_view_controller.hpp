@@ -13,13 +13,16 @@
 
 #include "browser/engine/web_view_factory.hpp"
 #include "browser/engine/website_data_store.hpp"
+#include "browser/view/auto_reload.hpp"
 #include "browser/view/browser_chrome.hpp"
 #include "browser/view/browser_context.hpp"
+#include "browser/view/browser_more_menu.hpp"
 #include "browser/view/browser_tab.hpp"
 #include "browser/view/find_session.hpp"
 #include "browser/view/outside_link_gate.hpp"
 #include "browser/view/page_questions.hpp"
 #include "browser/view/page_scripts.hpp"
+#include "browser/view/tab_ad_filter.hpp"
 #include "browser/view/tab_list.hpp"
 #include "browser/view/window_services.hpp"
 #include "model/ad_filter_settings.hpp"
@@ -139,26 +142,8 @@ public:
     void togglePin();
     void navigate(const std::string& text);
 
-    // The "more" menu and the sheets it opens (browser_view_controller_more_menu.cpp). The menu is
-    // made anew at each opening, with the state of that moment. A sheet command does nothing while
-    // the view has no window or the window already shows a sheet.
-    void showMoreMenu();
-    std::unique_ptr<Gtk::Menu> makeMoreMenu();
-    // The active page's host as ad filtering names it; nothing on the start page or without a tab.
-    std::optional<std::string> adFilterHost() const;
-    // The per-site ad exception: allows the host, or removes every entry covering it (a parent
-    // domain included); stored in the preferences, which every window follows.
-    void toggleAdsAllowed(const std::string& host, bool wasAllowed);
-    // A saved website opens the website editor; any other window its own settings sheet.
-    void showWebsiteSettings();
-    void showWindowSettingsSheet();
-    void showUserAgentSheet();
-    void showProxySheet();
-    void showAdFilterSheet();
-    // What the sheets' Saves give back: the edited record is applied and reported; a click-through
-    // flag that differs from the window's asks the window manager to switch it.
-    void saveWindowSettings(WebAppProfile edited, bool clickThrough);
-    void saveUserAgent(std::optional<std::string> userAgent);
+    // The "more" menu and the sheets it opens.
+    BrowserMoreMenu& moreMenu() { return moreMenu_; }
 
     // Hooks of the page events and tab sleeping, which live in their own files.
     void retryLoading();
@@ -183,11 +168,7 @@ public:
     void tearDown();
 
     // What the auto-reload timer runs with; nothing while no timer runs.
-    struct AutoReloadTimer {
-        double interval = 0;
-        double tolerance = 0;
-    };
-    std::optional<AutoReloadTimer> autoReloadTimer() const;
+    const std::optional<AutoReloadTimer::Period>& autoReloadTimer() const { return autoReload_.period(); }
 
     // The widgets, for the window and its tests.
     BrowserChrome& chrome() { return chrome_; }
@@ -202,17 +183,11 @@ private:
     void wireActions();
     void layoutChrome();
     void placeToolbar();
-    void requestSheet(BrowserSheet sheet);
     void scheduleAutoReload();
     void revealCompactChrome(bool hovering);
     void scheduleRefresh();
     void handleURLChange(WebKitWebView* webView);
-    void autoReloadFire(std::chrono::milliseconds period);
     void autoReloadTick();
-    void stopAutoReload();
-    void adFilterPreferencesChanged();
-    void applyAdFilterToAllTabs();
-    void applyAdFilter(std::vector<GObjectPtr<WebKitUserContentManager>> managers, std::size_t next);
     // Makes the controller the owner of a new tab's web view: page zoom and observations.
     void attachTab(BrowserTab& tab);
     // Ends a tab that leaves the window (closed, replaced, or dropped by a restore).
@@ -221,6 +196,7 @@ private:
     void applyPendingReadingPosition(BrowserTab& tab);
     // The engine's page events and requests (browser_view_controller_page_events.cpp).
     friend struct PageEventHandlers;
+    friend class BrowserMoreMenu;
     bool hasActiveDownload() const;
     bool isShownActiveTab(const BrowserTab& tab) const;
     // The checks of a sleep attempt that do not ask the page.
@@ -252,19 +228,17 @@ private:
     void installStartPage();
     bool isPresented_ = false;
     bool compactRevealed_ = false;
-    std::optional<AutoReloadTimer> autoReload_;
-    ScheduledTask autoReloadTask_;
+    AutoReloadTimer autoReload_;
     ScheduledTask refreshTask_;
     std::vector<ScheduledTask> deferredTasks_;
-    std::optional<AdFilterSettings> appliedAdFilter_;
-    sigc::connection preferencesConnection_;
+    TabAdFilter adFilter_;
     // Answers of the engine that arrive after the controller is gone find this expired.
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 
     // The widgets: after the tabs, so they go first.
     BrowserChrome chrome_;
     sigc::connection downloadEnded_;
-    std::unique_ptr<Gtk::Menu> moreMenu_;  // the menu on screen
+    BrowserMoreMenu moreMenu_{*this};
 
     // After the tabs, so they end first: no question or script answer outlives the pages.
     FindSession find_;

@@ -216,7 +216,7 @@ void BrowserViewController::tearDown() {
     // The pages' questions end first, while the pages they answer are still there.
     questions_.dismissAll();
     dialogGuards_.clear();
-    stopAutoReload();
+    autoReload_.stop();
     refreshTask_.cancel();
     deferredTasks_.clear();
     for (auto& tab : tabs_.takeAll()) tab->detach();
