@@ -50,10 +50,11 @@ struct BrowserViewStart {
     bool dormant = false;
 };
 
-// The content of one floating browser window: its tabs with their web views, and the chrome
-// above them (toolbar, tab strip, sign-in notice, find bar, reveal strip of compact mode,
-// progress line, error and sleep boxes, start page). The window manager makes one per window,
-// fills `services` and `isSavedWebsite`, puts view() into the window and drives it through the
+// The content of one floating browser window: its tabs with their web views, shown in its chrome
+// (toolbar, tab strip, sign-in notice, find bar, reveal strip of compact mode, progress line,
+// error and sleep boxes, start page; see BrowserChrome), its more menu, auto-reload timer and ad
+// filter. The window manager makes one per window with the application's BrowserContext, fills
+// `services` and `isSavedWebsite`, puts view() into the window and drives it through the
 // operations below. Main thread only.
 class BrowserViewController {
 public:
