@@ -18,6 +18,7 @@
 #include "browser/blocking/ad_blocking.hpp"
 #include "browser/view/browser_view_controller.hpp"
 #include "model/preferences_store.hpp"
+#include "support/browser_services.hpp"
 #include "support/main_loop.hpp"
 #include "support/temp_environment.hpp"
 #include "support/test_http_server.hpp"
@@ -50,8 +51,8 @@ struct Window {
         website.name = "Page";
         website.homeURL = site->url("/page");
         website.rememberLastURL = false;
-        browser = std::make_unique<BrowserViewController>(website, *preferences, nullptr, std::nullopt, std::nullopt,
-                                                          nullptr, false);
+        services = std::make_unique<test::BrowserServices>();
+        browser = std::make_unique<BrowserViewController>(services->context(*preferences), website, nullptr);
         window = std::make_unique<Gtk::Window>();
         window->set_default_size(480, 600);
         window->add(browser->view());
@@ -62,7 +63,8 @@ struct Window {
     bool loaded(int requests) { return site->requestCount("/page") >= requests && !tab().isLoading(); }
     // Whether the page's rules are those of the settings with or without the exception.
     bool rulesCarry(bool allowed) {
-        auto state = AdBlocking::shared().entryState(webkit_web_view_get_user_content_manager(tab().webView()));
+        auto state =
+            services->blocking->entryState(webkit_web_view_get_user_content_manager(tab().webView()));
         return state && state->installedSettings && state->installedSettings->allowedSites.empty() != allowed &&
                state->installedSettings == state->desired;
     }
@@ -71,6 +73,7 @@ struct Window {
     std::unique_ptr<test::TestHttpServer> adHost;
     std::unique_ptr<test::TestHttpServer> site;
     std::unique_ptr<PreferencesStore> preferences;
+    std::unique_ptr<test::BrowserServices> services;
     std::unique_ptr<BrowserViewController> browser;
     std::unique_ptr<Gtk::Window> window;
     bool ready = false;
@@ -111,7 +114,7 @@ void toggleExceptions(benchmark::State& state, bool fresh) {
     // Both lists compiled once before the cached switches are timed.
     for (bool allowed : {true, false})
         if (!fresh) {
-            w.browser->toggleAdsAllowed(host, !allowed);
+            w.browser->moreMenu().toggleAdsAllowed(host, !allowed);
             test::spinUntil([&] { return w.rulesCarry(allowed); }, std::chrono::seconds(60));
         }
     for (auto _ : state) {
@@ -125,7 +128,7 @@ void toggleExceptions(benchmark::State& state, bool fresh) {
             state.ResumeTiming();
         }
         auto start = Clock::now();
-        w.browser->toggleAdsAllowed(host, !allowed);
+        w.browser->moreMenu().toggleAdsAllowed(host, !allowed);
         if (!test::spinUntil([&] { return w.rulesCarry(allowed); }, std::chrono::seconds(60)))
             return state.SkipWithError("the rules did not reach the page");
         double seconds = std::chrono::duration<double>(Clock::now() - start).count();

@@ -26,6 +26,7 @@
 #include "browser/view/browser_view_controller.hpp"
 #include "model/app_paths.hpp"
 #include "model/preferences_store.hpp"
+#include "support/browser_services.hpp"
 #include "support/main_loop.hpp"
 #include "support/temp_environment.hpp"
 
@@ -101,9 +102,9 @@ struct Window {
         website.name = "Bench";
         website.homeURL = server->url();
         website.rememberLastURL = false;
-        browser = std::make_unique<BrowserViewController>(website, *preferences, nullptr, std::nullopt,
-                                                          std::nullopt, WebsiteDataStore::defaultDataStore(),
-                                                          false);
+        services = std::make_unique<test::BrowserServices>();
+        browser = std::make_unique<BrowserViewController>(services->context(*preferences), website,
+                                                          services->sessions.sharedDataStore());
         window = std::make_unique<Gtk::Window>();
         window->set_default_size(480, 600);
         window->add(browser->view());
@@ -135,6 +136,7 @@ struct Window {
     std::unique_ptr<test::TemporaryEnvironment> environment;
     std::unique_ptr<PageServer> server;
     std::unique_ptr<PreferencesStore> preferences;
+    std::unique_ptr<test::BrowserServices> services;
     std::unique_ptr<BrowserViewController> browser;
     std::unique_ptr<Gtk::Window> window;
     bool ready = false;

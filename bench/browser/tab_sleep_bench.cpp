@@ -20,8 +20,9 @@
 #include "browser/view/browser_view_controller.hpp"
 #include "model/app_paths.hpp"
 #include "model/preferences_store.hpp"
-#include "support/main_loop.hpp"
 #include "process_tree.hpp"
+#include "support/browser_services.hpp"
+#include "support/main_loop.hpp"
 #include "support/temp_environment.hpp"
 #include "support/test_http_server.hpp"
 
@@ -63,10 +64,11 @@ void BM_Pss_SixTabsAgainstOneActiveAndFiveSleeping(benchmark::State& state) {
     WebAppProfile website;
     website.name = "Bench";
     website.homeURL = server.url("/p0");
+    test::BrowserServices services;
     double one = 0, six = 0, asleep = 0;
     for (auto _ : state) {
-        BrowserViewController view(website, preferences, nullptr, std::nullopt, std::nullopt,
-                                   WebsiteDataStore::defaultDataStore(), false);
+        BrowserViewController view(services.context(preferences), website,
+                                   services.sessions.sharedDataStore());
         Gtk::Window window;
         window.add(view.view());
         window.show_all();

@@ -10,10 +10,13 @@
 
 #include <gtkmm/main.h>
 
+#include "browser/blocking/ad_blocking.hpp"
+#include "browser/engine/page_icons.hpp"
 #include "browser/engine/proxy_runtime.hpp"
 #include "browser/engine/website_sessions.hpp"
 #include "browser/page/download_manager.hpp"
 #include "model/app_paths.hpp"
+#include "model/clock.hpp"
 #include "model/preferences_store.hpp"
 #include "model/profile_persistence.hpp"
 #include "model/web_app_store.hpp"
@@ -63,6 +66,8 @@ struct Setup {
     ProxyRuntime proxy{noPassword};
     WebsiteSessions sessions{proxy, noPassword};
     DownloadManager downloads;
+    std::unique_ptr<AdBlocking> blocking = AdBlocking::inCacheFolder();
+    PageIcons pageIcons;
     std::vector<WebAppProfile> websites;
     BrowserSessionDocument document;
 };
@@ -71,9 +76,11 @@ struct Setup {
 template <typename Open>
 double secondsToMapped(Setup& setup, Open&& open) {
     WebAppStore store(std::nullopt);
-    BrowserWindowManager manager(store, setup.preferences, setup.downloads,
-                                 BrowserSessionPersistence(applicationDataDirectory() + "/session-v1.json"),
-                                 setup.sessions);
+    BrowserWindowManager manager(
+        store,
+        BrowserContext{setup.preferences, setup.sessions, *setup.blocking, setup.pageIcons, &setup.downloads,
+                       systemClock(), mainLoopScheduler(), mainLoopScheduler()},
+        BrowserSessionPersistence(applicationDataDirectory() + "/session-v1.json"));
     auto started = Clock::now();
     open(manager);
     test::spinUntil(

@@ -94,7 +94,7 @@ void AppDelegate::buildMainMenu() {
         if (!mainMenu) return;
         mainMenu->attach(controller.panel());
         // Among the toolbar's lesser buttons: a narrow title bar moves it into the More menu.
-        controller.browser().toolbar.setMainMenuButton(*mainMenu->makeMenuButton(), [this] {
+        controller.browser().chrome().toolbar().setMainMenuButton(*mainMenu->makeMenuButton(), [this] {
             if (mainMenu) mainMenu->refresh();
         });
     };

@@ -12,6 +12,8 @@
 #include "browser/blocking/ad_blocking.hpp"
 #include "browser/engine/favicon_loader.hpp"
 #include "browser/engine/keyring_password_vault.hpp"
+#include "browser/engine/page_icons.hpp"
+#include "browser/engine/proxy_passwords.hpp"
 #include "browser/engine/proxy_runtime.hpp"
 #include "browser/engine/website_details.hpp"
 #include "browser/engine/website_sessions.hpp"
@@ -57,13 +59,24 @@ bool usesCredential(const std::optional<WindowSessionReference>& session, const 
 
 }  // namespace
 
-AppEnvironment::AppEnvironment() : AppEnvironment(WebsiteSessions::shared()) {}
+AppEnvironment::AppEnvironment() : AppEnvironment(nullptr, mainLoopScheduler(), nullptr) {}
 
-AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler, std::unique_ptr<KeyGrabber> grabber)
+AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler,
+                               std::unique_ptr<KeyGrabber> grabber)
+    : AppEnvironment(&sessions, scheduler, std::move(grabber)) {}
+
+AppEnvironment::AppEnvironment(WebsiteSessions* givenSessions, Scheduler& scheduler,
+                               std::unique_ptr<KeyGrabber> grabber)
     : store(std::nullopt, scheduler),
       library(std::nullopt, scheduler, systemClock(), applicationFileWriter(), LibraryStore::Loading::later),
       scheduler_(scheduler),
+      globalProxy_(std::make_unique<ProxyRuntime>(readProxyPassword)),
+      ownSessions_(givenSessions ? nullptr
+                                 : std::make_unique<WebsiteSessions>(*globalProxy_, readProxyPassword)),
+      blocking_(AdBlocking::inCacheFolder()),
+      pageIcons_(std::make_unique<PageIcons>()),
       self_(std::make_shared<AppEnvironment*>(this)) {
+    WebsiteSessions& sessions = givenSessions ? *givenSessions : *ownSessions_;
     // A data folder left readable by others (made by hand or by an old version) is made private.
     if (auto folder = files::createFolder(applicationDataDirectory()); !folder)
         logError(LogCategory::lifecycle, folder.error().message);
@@ -74,10 +87,13 @@ AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler, 
     // every other website gets its data store (and its proxy) the first time it is used. Proxy
     // passwords are read from the keyring meanwhile: a store still waiting for one holds its
     // network and is configured when it arrives, so the start does not wait for the keyring.
-    ProxyRuntime::shared().load(preferences.value().proxy.value_or(systemProxySettings()));
+    globalProxy_->load(preferences.value().proxy.value_or(systemProxySettings()));
     BrowserSessionPersistence sessionPersistence(applicationDataDirectory() + "/session-v1.json");
-    windows_ = std::make_unique<BrowserWindowManager>(store, preferences, downloads,
-                                                      std::move(sessionPersistence), sessions, scheduler);
+    // The views keep the system clock and the main loop: `scheduler` steps the stores and windows.
+    const BrowserContext viewContext{preferences, sessions,      *blocking_,          *pageIcons_,
+                                     &downloads,  systemClock(), mainLoopScheduler(), mainLoopScheduler()};
+    windows_ =
+        std::make_unique<BrowserWindowManager>(store, viewContext, std::move(sessionPersistence), scheduler);
     windows_->session().requestStartPages();
     // The first window does not need the library: it is read and decoded meanwhile, off this thread.
     library.startLoading();
@@ -94,7 +110,7 @@ AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler, 
     backups_ = std::make_unique<BackupTransfer>(store, library, makeBackupDialogs([auxiliary] {
                                                     return auxiliary->window(AuxiliaryWindows::Kind::library);
                                                 }));
-    browserSheets_ = std::make_unique<BrowserSheets>(*windows_, preferences, AdBlocking::shared());
+    browserSheets_ = std::make_unique<BrowserSheets>(*windows_, preferences, *blocking_);
     wireWindowManager();
     wireAuxiliaryWindows();
     registerSettingsWindows();
@@ -130,6 +146,10 @@ AppEnvironment::~AppEnvironment() {
     windows_.reset();
     icons_.reset();
     hotKeys_.reset();
+    pageIcons_.reset();
+    blocking_.reset();
+    ownSessions_.reset();
+    globalProxy_.reset();
 }
 
 void AppEnvironment::wireWindowManager() {
@@ -183,15 +203,16 @@ void AppEnvironment::wireWindowManager() {
         return !environment || (*environment)->windows().services().isCredentialInUse(credentialID);
     };
     // The lookup reads through the global proxy; its handle lives until it has answered.
-    websiteEditor_->links.fetchWebsiteDetails = [](const std::string& address,
-                                                   std::function<void(LookedUpWebsiteDetails)> done) {
-        auto handle = std::make_shared<std::shared_ptr<BoundedFetch>>();
-        *handle = fetchWebsiteDetails(address, ProxyRuntime::shared().makeSession(),
-                                      [handle, done](WebsiteDetails details) {
-                                          done({details.title, details.iconURL});
-                                          handle->reset();
-                                      });
-    };
+    ProxyRuntime* globalProxy = globalProxy_.get();
+    websiteEditor_->links.fetchWebsiteDetails =
+        [globalProxy](const std::string& address, std::function<void(LookedUpWebsiteDetails)> done) {
+            auto handle = std::make_shared<std::shared_ptr<BoundedFetch>>();
+            *handle = fetchWebsiteDetails(address, globalProxy->makeSession(),
+                                          [handle, done](WebsiteDetails details) {
+                                              done({details.title, details.iconURL});
+                                              handle->reset();
+                                          });
+        };
     hooks.onDownloads = [weak] {
         if (auto environment = weak.lock()) (*environment)->auxiliaryWindows().showDownloads();
     };

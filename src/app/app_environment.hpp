@@ -23,6 +23,7 @@
 
 namespace quenlith {
 
+class AdBlocking;
 class AuxiliaryWindows;
 class BackupTransfer;
 class BrowserSheets;
@@ -30,21 +31,24 @@ class BrowserViewController;
 class BrowserWindowManager;
 class FaviconLoader;
 class HotKeyManager;
+class PageIcons;
+class ProxyRuntime;
 class WebsiteEditorPresenter;
 class WebsiteSessions;
 
-// The object graph of the running application: the stores, the downloads and the window manager,
-// made in that order once the process has started, with the process-wide proxy set up and the
+// The object graph of the running application: the stores, the downloads, the services of the
+// browser views (the global proxy, the websites' sessions, ad blocking, page icons) and the window
+// manager, made in that order once the process has started, with the global proxy set up and the
 // pages that open at start asked for before anything else; a website's data store is made the
 // first time the website is used. It answers the window manager's
 // callbacks and keeps the window appearance in step with the preferences. Main thread only.
 class AppEnvironment {
 public:
-    // Builds the graph on the files of the current XDG folders. `sessions` hands out the websites'
-    // data stores (the process-wide instance unless a test brings its own).
+    // Builds the graph on the files of the current XDG folders, with sessions of its own on its
+    // global proxy.
     AppEnvironment();
-    // `grabber` takes the global shortcuts (the X root window's key grabs unless a test brings its
-    // own).
+    // `sessions` hands out the websites' data stores instead (a test's); `grabber` takes the global
+    // shortcuts (the X root window's key grabs unless a test brings its own).
     explicit AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler = mainLoopScheduler(),
                             std::unique_ptr<KeyGrabber> grabber = nullptr);
     ~AppEnvironment();
@@ -69,6 +73,8 @@ public:
     // Backup export and import and restoring the previous files, with their dialogs on the library
     // window.
     BackupTransfer& backups() { return *backups_; }
+    // The ad filter of every browser view and of the settings.
+    AdBlocking& adBlocking() { return *blocking_; }
     // The sheets of the browser windows' "more" menus.
     BrowserSheets& browserSheets() { return *browserSheets_; }
     // Expires when the environment goes; closures kept for later hold this.
@@ -124,6 +130,7 @@ public:
                        const std::optional<Uuid>& windowID);
 
 private:
+    AppEnvironment(WebsiteSessions* sessions, Scheduler& scheduler, std::unique_ptr<KeyGrabber> grabber);
     void wireWindowManager();
     // Hands the auxiliary windows the builders of Quick Open, "Open Multiple Links" and the guide.
     void wireAuxiliaryWindows();
@@ -137,6 +144,11 @@ private:
     void tellHistoryNotSaved(const std::string& message);
 
     Scheduler& scheduler_;
+    // The services of the browser views: made before the windows and ended after them.
+    std::unique_ptr<ProxyRuntime> globalProxy_;
+    std::unique_ptr<WebsiteSessions> ownSessions_;  // none when a test brings its sessions
+    std::unique_ptr<AdBlocking> blocking_;
+    std::unique_ptr<PageIcons> pageIcons_;
     std::unique_ptr<HotKeyManager> hotKeys_;
     std::unique_ptr<FaviconLoader> icons_;
     std::unique_ptr<BrowserWindowManager> windows_;

@@ -106,7 +106,8 @@ std::unique_ptr<Gtk::Dialog> BrowserSheets::makeSheet(BrowserWindowController& c
         auto view = std::make_unique<BrowserWindowSettingsView>(window, browser.profile(), browser.clickThroughEnabled);
         view->onCancel = closeSheet;
         view->onSave = [browserOf, closeSheet](const WebAppProfile& edited, bool clickThrough) {
-            if (BrowserViewController* target = browserOf()) target->saveWindowSettings(edited, clickThrough);
+            if (BrowserViewController* target = browserOf())
+                target->moreMenu().saveWindowSettings(edited, clickThrough);
             closeSheet();
         };
         return view;
@@ -115,7 +116,7 @@ std::unique_ptr<Gtk::Dialog> BrowserSheets::makeSheet(BrowserWindowController& c
         auto view = std::make_unique<UserAgentSettingsView>(window, browser.profile().customUserAgent);
         view->onCancel = closeSheet;
         view->onSave = [browserOf, closeSheet](const std::optional<std::string>& value) {
-            if (BrowserViewController* target = browserOf()) target->saveUserAgent(value);
+            if (BrowserViewController* target = browserOf()) target->moreMenu().saveUserAgent(value);
             closeSheet();
         };
         return view;
@@ -156,7 +157,8 @@ std::unique_ptr<Gtk::Dialog> BrowserSheets::makeSheet(BrowserWindowController& c
             closeSheet();
             if (BrowserViewController* target = browserOf()) target->reloadActiveTab();
         };
-        auto* pane = Gtk::manage(new AdFilteringPane(preferences_, blocker_, browser.adFilterHost(), reload));
+        auto* pane = Gtk::manage(
+            new AdFilteringPane(preferences_, blocker_, browser.moreMenu().adFilterHost(), reload));
         pane->set_vexpand(true);
         return makeDoneSheet(controller, localizedString("Ad Filtering"), *pane, 560, 600, true);
     }

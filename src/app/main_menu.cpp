@@ -381,11 +381,12 @@ void MainMenu::changeWebsiteSettings(BrowserViewController& browser, MenuAction 
 }
 
 void MainMenu::findAgain(BrowserViewController& browser, bool backwards) {
-    if (!browser.findBar.get_visible()) {
+    BrowserFindBar& findBar = browser.chrome().findBar();
+    if (!findBar.get_visible()) {
         browser.showFindBar();
         return;
     }
-    if (browser.findBar.onFind) browser.findBar.onFind(browser.findBar.input.get_text(), backwards);
+    if (findBar.onFind) findBar.onFind(findBar.input.get_text(), backwards);
 }
 
 void MainMenu::attach(Gtk::Window& window) {

@@ -22,7 +22,8 @@ namespace quenlith {
 namespace {
 
 // What the settings window and the proxy sheet of a window without a saved website call back.
-SettingsServices settingsServices(const std::weak_ptr<AppEnvironment*>& weak, PreferencesStore& preferences) {
+SettingsServices settingsServices(const std::weak_ptr<AppEnvironment*>& weak, PreferencesStore& preferences,
+                                  AdBlocking& blocking) {
     SettingsServices services;
     services.onAdd = [weak] {
         if (auto environment = weak.lock()) (*environment)->websiteEditor().showAddWebsite();
@@ -44,8 +45,8 @@ SettingsServices settingsServices(const std::weak_ptr<AppEnvironment*>& weak, Pr
         if (auto environment = weak.lock())
             (*environment)->windows().services().discardProxyCredential(credentialID);
     };
-    services.makeAdFilteringPage = [&preferences]() -> Gtk::Widget* {
-        return Gtk::manage(new AdFilteringPane(preferences, AdBlocking::shared()));
+    services.makeAdFilteringPage = [&preferences, &blocking]() -> Gtk::Widget* {
+        return Gtk::manage(new AdFilteringPane(preferences, blocking));
     };
     return services;
 }
@@ -55,10 +56,11 @@ SettingsServices settingsServices(const std::weak_ptr<AppEnvironment*>& weak, Pr
 void AppEnvironment::registerSettingsWindows() {
     std::weak_ptr<AppEnvironment*> weak = self_;
     // The builders belong to the auxiliary windows, which the environment owns.
-    auxiliaryWindows_->builders[AuxiliaryWindows::Kind::settings] = [this, weak]() -> std::unique_ptr<Gtk::Window> {
-        SettingsServices services = settingsServices(weak, preferences);
+    auxiliaryWindows_->builders[AuxiliaryWindows::Kind::settings] = [this,
+                                                                     weak]() -> std::unique_ptr<Gtk::Window> {
+        SettingsServices services = settingsServices(weak, preferences, *blocking_);
         services.icons = &icons();
-        return std::make_unique<SettingsWindow>(preferences, store, windows(), hotKeys(), ProxyRuntime::shared(),
+        return std::make_unique<SettingsWindow>(preferences, store, windows(), hotKeys(), *globalProxy_,
                                                 std::move(services));
     };
     auxiliaryWindows_->builders[AuxiliaryWindows::Kind::downloads] = [this]() -> std::unique_ptr<Gtk::Window> {
@@ -67,8 +69,18 @@ void AppEnvironment::registerSettingsWindows() {
     // A window without a saved website uses the global proxy: its sheet holds the Network page,
     // whose context lives as long as the page.
     browserSheets_->makeGlobalProxyPage = [this, weak]() -> Gtk::Widget* {
-        auto* context = new SettingsContext{preferences, store, windows(), hotKeys(), ProxyRuntime::shared(),
-                                            settingsServices(weak, preferences), LoginItem(), {}, {}, {}, {}, {}};
+        auto* context = new SettingsContext{preferences,
+                                            store,
+                                            windows(),
+                                            hotKeys(),
+                                            *globalProxy_,
+                                            settingsServices(weak, preferences, *blocking_),
+                                            LoginItem(),
+                                            {},
+                                            {},
+                                            {},
+                                            {},
+                                            {}};
         context->write = [context](const std::function<void(AppPreferences&)>& change) {
             context->preferences.update(change);
         };

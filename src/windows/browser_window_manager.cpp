@@ -33,15 +33,16 @@ std::map<Uuid, WebAppProfile> keyedByID(const std::vector<WebAppProfile>& profil
 
 }  // namespace
 
-BrowserWindowManager::BrowserWindowManager(WebAppStore& store, PreferencesStore& preferences,
-                                           DownloadManager& downloads, BrowserSessionPersistence persistence,
-                                           WebsiteSessions& sessions, Scheduler& timers)
-    : store_(store), preferences_(preferences), sessions_(sessions), timers_(timers) {
+BrowserWindowManager::BrowserWindowManager(WebAppStore& store, const BrowserContext& viewContext,
+                                           BrowserSessionPersistence persistence, Scheduler& timers)
+    : store_(store), preferences_(viewContext.preferences), sessions_(viewContext.sessions), timers_(timers) {
+    PreferencesStore& preferences = preferences_;
+    WebsiteSessions& sessions = sessions_;
     registry_ = std::make_unique<WindowRegistry>(timers);
     publisher_ = std::make_unique<RuntimePublisher>(*registry_, store, sessions, *this);
     // The callbacks are built last and go first: a window built without them reports nothing.
     factory_ = std::make_unique<WindowFactory>(
-        *registry_, store, preferences, downloads, sessions, hooks_,
+        *registry_, store, viewContext, hooks_,
         [this](BrowserWindowController& controller, const WebAppProfile& websiteCopy) {
             if (callbacks_) callbacks_->wire(controller, websiteCopy);
         });

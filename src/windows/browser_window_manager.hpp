@@ -6,6 +6,7 @@
 
 #include <sigc++/connection.h>
 
+#include "browser/view/browser_context.hpp"
 #include "model/browser_session.hpp"
 #include "model/scheduler.hpp"
 #include "model/uuid.hpp"
@@ -40,10 +41,11 @@ struct WindowRequest;
 // Main thread only.
 class BrowserWindowManager final : public WindowHost {
 public:
-    // `sessions` hands out the websites' data stores; `timers` runs the sleep pass and the first
-    // deliveries of the stores (the main loop unless a test steps time by hand).
-    BrowserWindowManager(WebAppStore& store, PreferencesStore& preferences, DownloadManager& downloads,
-                         BrowserSessionPersistence sessionPersistence, WebsiteSessions& sessions,
+    // `viewContext` is what every browser view is made with (its preferences and sessions, which
+    // hand out the websites' data stores, are the windows' too); `timers` runs the sleep pass and
+    // the first deliveries of the stores (the main loop unless a test steps time by hand).
+    BrowserWindowManager(WebAppStore& store, const BrowserContext& viewContext,
+                         BrowserSessionPersistence sessionPersistence,
                          Scheduler& timers = mainLoopScheduler());
     ~BrowserWindowManager() override;
     BrowserWindowManager(const BrowserWindowManager&) = delete;

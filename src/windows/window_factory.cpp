@@ -12,15 +12,14 @@
 
 namespace quenlith {
 
-WindowFactory::WindowFactory(WindowRegistry& registry, WebAppStore& store, PreferencesStore& preferences,
-                             DownloadManager& downloads, WebsiteSessions& sessions,
+WindowFactory::WindowFactory(WindowRegistry& registry, WebAppStore& store, const BrowserContext& viewContext,
                              const WindowShellHooks& hooks,
                              std::function<void(BrowserWindowController&, const WebAppProfile&)> wire)
     : registry_(registry),
       store_(store),
-      preferences_(preferences),
-      downloads_(downloads),
-      sessions_(sessions),
+      viewContext_(viewContext),
+      preferences_(viewContext.preferences),
+      sessions_(viewContext.sessions),
       hooks_(hooks),
       wire_(std::move(wire)),
       self_(std::make_shared<WindowFactory*>(this)) {}
@@ -49,9 +48,9 @@ BrowserWindowController& WindowFactory::make(WindowRequest request) {
         websiteCopy.siteProxy = sessions_.proxyOverride(dataStore);
     }
 
-    auto browser =
-        std::make_unique<BrowserViewController>(websiteCopy, preferences_, &downloads_, request.configuration,
-                                                request.url, dataStore, request.dormant);
+    auto browser = std::make_unique<BrowserViewController>(
+        viewContext_, websiteCopy, dataStore,
+        BrowserViewStart{request.configuration, request.url, request.dormant});
     // The page asked for at start for this window is taken over while it loads.
     if (auto early = startPages_.find(request.id); early != startPages_.end() && early->second.dataStore == dataStore) {
         browser->adoptLoadingPage(early->second.address, std::move(early->second.webView));

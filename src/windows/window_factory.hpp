@@ -8,6 +8,7 @@
 
 #include "browser/engine/gobject_ptr.hpp"
 #include "browser/engine/web_view_factory.hpp"
+#include "browser/view/browser_context.hpp"
 #include "model/uuid.hpp"
 #include "model/web_app_profile.hpp"
 
@@ -60,8 +61,9 @@ struct StartPage {
 class WindowFactory {
 public:
     // `wire` connects each window built, after it is registered and before anyone else sees it.
-    WindowFactory(WindowRegistry& registry, WebAppStore& store, PreferencesStore& preferences,
-                  DownloadManager& downloads, WebsiteSessions& sessions, const WindowShellHooks& hooks,
+    // Every view is made with `viewContext`; its preferences and sessions are the windows' too.
+    WindowFactory(WindowRegistry& registry, WebAppStore& store, const BrowserContext& viewContext,
+                  const WindowShellHooks& hooks,
                   std::function<void(BrowserWindowController&, const WebAppProfile& websiteCopy)> wire);
     ~WindowFactory();
     WindowFactory(const WindowFactory&) = delete;
@@ -81,8 +83,8 @@ public:
 private:
     WindowRegistry& registry_;
     WebAppStore& store_;
+    const BrowserContext viewContext_;
     PreferencesStore& preferences_;
-    DownloadManager& downloads_;
     WebsiteSessions& sessions_;
     const WindowShellHooks& hooks_;
     std::function<void(BrowserWindowController&, const WebAppProfile&)> wire_;

@@ -81,7 +81,7 @@ TEST_F(BrowserSheetsTest, WindowSettingsAndUserAgentApplyOnSaveAndAreSavedToTheW
     BrowserWindowController& window = open("/agent");
     BrowserViewController& browser = window.browser();
     const std::string engineDefault = lastAgent();
-    EXPECT_TRUE(browser.toolbar.more.get_mapped());
+    EXPECT_TRUE(browser.chrome().toolbar().more.get_mapped());
     // The title bar's button builds the menu and pops it up, from the keyboard with its first item
     // that acts highlighted: not the main menu's, whose submenu would take the arrows. Whether it
     // maps depends on a pointer grab, which another test process on the same display may hold, so
@@ -91,9 +91,9 @@ TEST_F(BrowserSheetsTest, WindowSettingsAndUserAgentApplyOnSaveAndAreSavedToTheW
     mainMenu->append("Settings", "app.settings");
     auto* mainMenuButton = Gtk::manage(new Gtk::MenuButton());
     mainMenuButton->set_menu_model(mainMenu);
-    browser.toolbar.setMainMenuButton(*mainMenuButton, {});
-    ASSERT_TRUE(spinUntil([&] { return browser.toolbar.mainMenuInMenu(); }));
-    browser.toolbar.more.grab_focus();
+    browser.chrome().toolbar().setMainMenuButton(*mainMenuButton, {});
+    ASSERT_TRUE(spinUntil([&] { return browser.chrome().toolbar().mainMenuInMenu(); }));
+    browser.chrome().toolbar().more.grab_focus();
     test::pressKey(window.panel(), "Return");
     EXPECT_TRUE(spinUntil([] {
         for (Gtk::Window* shown : Gtk::Window::list_toplevels())
@@ -108,14 +108,14 @@ TEST_F(BrowserSheetsTest, WindowSettingsAndUserAgentApplyOnSaveAndAreSavedToTheW
             }
         return false;
     }));
-    browser.showWebsiteSettings();  // a saved website: the editor, not the sheet
+    browser.moreMenu().showWebsiteSettings();  // a saved website: the editor, not the sheet
     EXPECT_NE(environment->websiteEditor().editorWindow(), nullptr);
     EXPECT_EQ(sheet<Gtk::Dialog>(window), nullptr);
 
-    browser.showWindowSettingsSheet();
+    browser.moreMenu().showWindowSettingsSheet();
     auto* settings = sheet<BrowserWindowSettingsView>(window);
     ASSERT_NE(settings, nullptr);
-    browser.showUserAgentSheet();  // one sheet at a time
+    browser.moreMenu().showUserAgentSheet();  // one sheet at a time
     EXPECT_EQ(sheet<BrowserWindowSettingsView>(window), settings);
     settings->opacityControl().setValue(0.5);
     settings->opacityControl().onChange(0.5);
@@ -133,18 +133,18 @@ TEST_F(BrowserSheetsTest, WindowSettingsAndUserAgentApplyOnSaveAndAreSavedToTheW
     ASSERT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(window) == nullptr; }));
 
     // Cancel leaves click-through as it is; an unchanged flag on Save sends no command.
-    browser.showWindowSettingsSheet();
+    browser.moreMenu().showWindowSettingsSheet();
     sheet<BrowserWindowSettingsView>(window)->clickThroughToggle().set_active(false);
     sheet<BrowserWindowSettingsView>(window)->response(Gtk::RESPONSE_CANCEL);
     EXPECT_TRUE(window.panel().ignoresMouseEvents());
     ASSERT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(window) == nullptr; }));
-    browser.showWindowSettingsSheet();
+    browser.moreMenu().showWindowSettingsSheet();
     sheet<BrowserWindowSettingsView>(window)->response(Gtk::RESPONSE_OK);
     EXPECT_TRUE(window.panel().ignoresMouseEvents());
 
     // A preset reaches the server; a blank custom text means the engine's default.
     ASSERT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(window) == nullptr; }));
-    browser.showUserAgentSheet();
+    browser.moreMenu().showUserAgentSheet();
     sheet<UserAgentSettingsView>(window)->picker().presetPicker().set_active(2);  // iPhone
     sheet<UserAgentSettingsView>(window)->response(Gtk::RESPONSE_OK);
     browser.reloadActiveTab();
@@ -152,7 +152,7 @@ TEST_F(BrowserSheetsTest, WindowSettingsAndUserAgentApplyOnSaveAndAreSavedToTheW
     EXPECT_EQ(lastAgent(), *userAgentText(UserAgentPreset::iphone));
     EXPECT_EQ(environment->store.profile(window.profileID)->customUserAgent, *userAgentText(UserAgentPreset::iphone));
     ASSERT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(window) == nullptr; }));
-    browser.showUserAgentSheet();
+    browser.moreMenu().showUserAgentSheet();
     auto& picker = sheet<UserAgentSettingsView>(window)->picker();
     picker.presetPicker().set_active(4);  // Custom
     picker.customField().set_text("   ");
@@ -164,7 +164,7 @@ TEST_F(BrowserSheetsTest, WindowSettingsAndUserAgentApplyOnSaveAndAreSavedToTheW
 
     // A sheet goes with its window.
     ASSERT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(window) == nullptr; }));
-    browser.showUserAgentSheet();
+    browser.moreMenu().showUserAgentSheet();
     const Uuid id = window.id;
     environment->windows().closing().close(id);
     EXPECT_TRUE(spinUntil([&] {
@@ -179,9 +179,9 @@ TEST_F(BrowserSheetsTest, TheWindowAndItsSheetsReadWithANameForEveryControl) {
     BrowserWindowController& window = open("/page");
     EXPECT_THAT(test::accessibilityProblems(window.panel()), testing::IsEmpty());
     BrowserViewController& browser = window.browser();
-    for (auto show : {&BrowserViewController::showWindowSettingsSheet, &BrowserViewController::showUserAgentSheet,
-                      &BrowserViewController::showProxySheet}) {
-        (browser.*show)();
+    for (auto show : {&BrowserMoreMenu::showWindowSettingsSheet, &BrowserMoreMenu::showUserAgentSheet,
+                      &BrowserMoreMenu::showProxySheet}) {
+        (browser.moreMenu().*show)();
         Gtk::Dialog* shown = sheet<Gtk::Dialog>(window);
         ASSERT_NE(shown, nullptr);
         if (auto* proxySheet = dynamic_cast<WebsiteProxySettingsView*>(shown))
@@ -199,13 +199,13 @@ TEST_F(BrowserSheetsTest, EscapeClosesASheetAndGivesTheFocusBackToItsWindow) {
     server.page("/page", "<title>Page</title>");
     BrowserWindowController& window = open("/page");
     FloatingBrowserPanel& panel = window.panel();
-    for (auto show : {&BrowserViewController::showUserAgentSheet, &BrowserViewController::showProxySheet}) {
+    for (auto show : {&BrowserMoreMenu::showUserAgentSheet, &BrowserMoreMenu::showProxySheet}) {
         // Tests running beside this one on the same display may take the focus: ask again until held.
         ASSERT_TRUE(spinUntil([&] {
             if (!panel.is_active()) panel.present();
             return panel.is_active();
         }));
-        (window.browser().*show)();
+        (window.browser().moreMenu().*show)();
         Gtk::Dialog* shown = sheet<Gtk::Dialog>(window);
         ASSERT_NE(shown, nullptr);
         ASSERT_TRUE(spinUntil([&] { return shown->is_active(); }));
@@ -225,7 +225,7 @@ TEST_F(BrowserSheetsTest, ProxySheetMovesTheWebsiteOntoAnAuthenticatedProxyAndBa
     const Uuid websiteID = window->profileID;
     EXPECT_FALSE(tinyproxy.sawRequestFor(target));
 
-    window->browser().showProxySheet();
+    window->browser().moreMenu().showProxySheet();
     auto* proxySheet = sheet<WebsiteProxySettingsView>(*window);
     ASSERT_NE(proxySheet, nullptr);
     test::fillProxy(proxySheet->sessionSettings(), 1, std::to_string(tinyproxy.port()), "ann", "secret1");
@@ -240,7 +240,7 @@ TEST_F(BrowserSheetsTest, ProxySheetMovesTheWebsiteOntoAnAuthenticatedProxyAndBa
     ASSERT_TRUE(spinUntil([&] { return server.requestCount("/proxied") == 2; }));
     EXPECT_TRUE(tinyproxy.sawRequestFor(target)) << tinyproxy.log();
 
-    window->browser().showProxySheet();
+    window->browser().moreMenu().showProxySheet();
     sheet<WebsiteProxySettingsView>(*window)->sessionSettings().proxyToggle().set_active(false);
     sheet<WebsiteProxySettingsView>(*window)->response(Gtk::RESPONSE_OK);
     ASSERT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(*window) == nullptr; }));
@@ -256,7 +256,7 @@ TEST_F(BrowserSheetsTest, ASheetOfAWindowLowOnTheScreenOpensOnTheWorkArea) {
     const Rect low{double(area.get_x() + 400), double(area.get_y() + area.get_height() - 200), 400, 180};
     window.panel().setFrame(low);
     ASSERT_TRUE(spinUntil([&] { return window.panel().frame() == low; }));
-    window.browser().showProxySheet();
+    window.browser().moreMenu().showProxySheet();
     auto* proxySheet = sheet<WebsiteProxySettingsView>(window);
     ASSERT_NE(proxySheet, nullptr);
     ASSERT_TRUE(spinUntil([&] { return proxySheet->get_mapped(); }));
@@ -300,7 +300,7 @@ TEST_F(BrowserSheetsTest, AllowingAdsOnAWebsiteLetsAListedHostsScriptLoadUntilSw
     auto title = [&] { return browser.activeTab()->pageTitle(); };
     WebKitUserContentManager* manager = webkit_web_view_get_user_content_manager(browser.activeTab()->webView());
     auto applied = [&](bool allowed) {
-        auto state = AdBlocking::shared().entryState(manager);
+        auto state = environment->adBlocking().entryState(manager);
         return state && state->installedSettings && state->installedSettings->allowedSites.empty() != allowed;
     };
     auto reloadAndRead = [&] {
@@ -312,16 +312,16 @@ TEST_F(BrowserSheetsTest, AllowingAdsOnAWebsiteLetsAListedHostsScriptLoadUntilSw
     ASSERT_TRUE(spinUntil([&] { return applied(false); }, std::chrono::seconds(60)));
     EXPECT_EQ(reloadAndRead(), "blocked");
 
-    auto menu = browser.makeMoreMenu();
+    auto menu = browser.moreMenu().make();
     ASSERT_NE(menuItem(*menu, "Allow Ads on This Website"), nullptr);
     menuItem(*menu, "Allow Ads on This Website")->activate();
     ASSERT_TRUE(spinUntil([&] { return applied(true); }, std::chrono::seconds(60)));
     EXPECT_EQ(reloadAndRead(), "loaded");
-    auto reopened = browser.makeMoreMenu();
+    auto reopened = browser.moreMenu().make();
     EXPECT_TRUE(dynamic_cast<Gtk::CheckMenuItem&>(*menuItem(*reopened, "Allow Ads on This Website")).get_active());
 
     // The sheet's page shows the exception; switching it off there blocks the host again.
-    browser.showAdFilterSheet();
+    browser.moreMenu().showAdFilterSheet();
     auto* pane = dynamic_cast<AdFilteringPane*>(
         environment->browserSheets().sheet(window.id)->get_content_area()->get_children().front());
     ASSERT_NE(pane, nullptr);

@@ -12,6 +12,7 @@
 #include "model/localization.hpp"
 #include "model/more_menu.hpp"
 #include "support/accessibility_walk.hpp"
+#include "support/proxy_servers.hpp"
 #include "windows/runtime_publisher.hpp"
 #include "windows/window_registry.hpp"
 #include "windows/window_router.hpp"
@@ -23,13 +24,18 @@ using test::pressKey;
 using test::spinUntil;
 using Kind = AuxiliaryWindows::Kind;
 
-class QuickOpenFlowTest : public test::AppFixture {
+// The only proxy the web views may use, started before the application: it carries plain requests
+// to the local server and opens tunnels to port 9 alone, where nothing listens, so the search
+// engine's address never leaves the machine.
+struct LocalOnlyProxy {
+    test::TinyproxyServer tinyproxy{"", "", 9};
+};
+
+class QuickOpenFlowTest : private LocalOnlyProxy, public test::AppFixture {
 protected:
-    // The search engine's address goes to a local port where nothing listens; the local server's
-    // pages bypass the proxy.
     QuickOpenFlowTest()
-        : AppFixture(
-              BrowserProxySettings{.kind = BrowserProxyKind::httpConnect, .host = "127.0.0.1", .port = 9}) {}
+        : AppFixture(BrowserProxySettings{
+              .kind = BrowserProxyKind::httpConnect, .host = "127.0.0.1", .port = tinyproxy.port()}) {}
     void SetUp() override { startWithMenu(); }
 
     BrowserWindowController& browserWindow() {

@@ -12,6 +12,7 @@
 #include "browser/view/browser_view_controller.hpp"
 #include "model/app_paths.hpp"
 #include "model/preferences_store.hpp"
+#include "support/browser_services.hpp"
 #include "support/main_loop.hpp"
 #include "support/temp_environment.hpp"
 #include "support/test_http_server.hpp"
@@ -82,10 +83,11 @@ protected:
     BrowserViewController& open(WebAppProfile profile, ViewOptions options = {}) {
         auto store = options.store           ? options.store
                      : options.privateWindow ? WebsiteDataStore::nonPersistent()
-                                             : WebsiteDataStore::defaultDataStore();
+                                             : sessions.sharedDataStore();
         controller = std::make_unique<BrowserViewController>(
-            std::move(profile), *preferences, options.downloads, std::move(options.configuration),
-            options.initialURL, std::move(store), options.startsDormant, clock, timers);
+            services.context(*preferences, options.downloads, clock, timers), std::move(profile),
+            std::move(store),
+            BrowserViewStart{std::move(options.configuration), options.initialURL, options.startsDormant});
         controller->services = recorder.services();
         window = std::make_unique<Gtk::Window>();
         window->set_default_size(900, 600);
@@ -115,6 +117,10 @@ protected:
 
     TemporaryEnvironment environment;
     std::unique_ptr<PreferencesStore> preferences = std::make_unique<PreferencesStore>(settingsFilePath());
+    BrowserServices services;
+    WebsiteSessions& sessions = services.sessions;
+    AdBlocking& blocking = *services.blocking;
+    PageIcons& pageIcons = services.pageIcons;
     TestHttpServer server;
     RecordingWindowServices recorder;
     ManualScheduler timers;

@@ -77,13 +77,13 @@ TEST_F(BrowserWindowManagerTest, AWindowBuiltBeforeStartPagesCanBeMadeShowsOneOn
     manager->setHooks(hooks);
     auto& controller = manager->makeWindowController(WindowRequest::ownWindow(alpha));
     controller.present(false, false, true);
-    EXPECT_EQ(controller.browser().startPageView(), nullptr);
+    EXPECT_EQ(controller.browser().chrome().startPageView(), nullptr);
     Gtk::Label* made = nullptr;
     hooks.makeStartPage = [&]() -> Gtk::Widget* { return made = Gtk::manage(new Gtk::Label("Start")); };
     manager->setHooks(hooks);
     controller.browser().showStartPage();
     ASSERT_NE(made, nullptr);
-    EXPECT_EQ(controller.browser().startPageView(), made);
+    EXPECT_EQ(controller.browser().chrome().startPageView(), made);
     EXPECT_TRUE(spinUntil([&] { return made->get_mapped(); }));
 }
 

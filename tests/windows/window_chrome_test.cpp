@@ -48,7 +48,7 @@ TEST_F(WindowChromeTest, AtTheDefaultWidthTheTitleBarShowsTheHostAndTheMoreMenuT
     auto* menuButton = Gtk::manage(new Gtk::MenuButton());
     menuButton->set_menu_model(menuModel);
     int opened = 0;
-    BrowserToolbar& toolbar = window.browser().toolbar;
+    BrowserToolbar& toolbar = window.browser().chrome().toolbar();
     toolbar.setMainMenuButton(*menuButton, [&] { ++opened; });
     ASSERT_TRUE(mapped(window));
     ASSERT_TRUE(settlesAt(window, Rect{100, 40, 480, 720}));
@@ -69,7 +69,7 @@ TEST_F(WindowChromeTest, AtTheDefaultWidthTheTitleBarShowsTheHostAndTheMoreMenuT
     EXPECT_LE(y, 90);
 
     // Each button out of sight acts from the More menu.
-    auto menu = window.browser().makeMoreMenu();
+    auto menu = window.browser().moreMenu().make();
     Gtk::MenuItem* mainMenu = item(*menu, "Main Menu");
     ASSERT_TRUE(mainMenu && mainMenu->get_submenu());
     EXPECT_EQ(opened, 1) << "the main menu's states are brought up to date before it shows";
@@ -89,7 +89,7 @@ TEST_F(WindowChromeTest, AtTheDefaultWidthTheTitleBarShowsTheHostAndTheMoreMenuT
     window.panel().setFrame(Rect{100, 40, 720, 720});
     ASSERT_TRUE(spinUntil([&] { return !toolbar.lesserButtonsInMenu() && toolbar.startPage.get_mapped(); }));
     EXPECT_TRUE(menuButton->get_mapped());
-    menu = window.browser().makeMoreMenu();
+    menu = window.browser().moreMenu().make();
     EXPECT_FALSE(item(*menu, "Start Page") || item(*menu, "Save Website\u2026") || item(*menu, "Main Menu"));
 }
 
@@ -101,7 +101,7 @@ TEST_F(WindowChromeTest, ASavedNarrowFrameOpensAsSavedAndTheChromeGivesWayDownTo
     auto& window = openOwn(alpha);
     int reported = 0;
     sigc::connection counting = window.panel().signal_frame_changed().connect([&] { ++reported; });
-    window.browser().toolbar.setMainMenuButton(*Gtk::manage(new Gtk::MenuButton()), nullptr);
+    window.browser().chrome().toolbar().setMainMenuButton(*Gtk::manage(new Gtk::MenuButton()), nullptr);
     ASSERT_TRUE(mapped(window));
     EXPECT_TRUE(settlesAt(window, Rect{100, 100, 400, 300})) << "at " << window.panel().frame().width;
     ASSERT_TRUE(spinUntil([&] { return reported > 0; })) << "the window reports where it opened";
@@ -115,7 +115,7 @@ TEST_F(WindowChromeTest, ASavedNarrowFrameOpensAsSavedAndTheChromeGivesWayDownTo
     // Down to the minimum, and no further.
     window.panel().setFrame(Rect{100, 100, kPanelMinimumWidth, kPanelMinimumHeight});
     EXPECT_TRUE(settlesAt(window, Rect{100, 100, kPanelMinimumWidth, kPanelMinimumHeight}));
-    EXPECT_TRUE(spinUntil([&] { return window.browser().toolbar.lesserButtonsInMenu(); }));
+    EXPECT_TRUE(spinUntil([&] { return window.browser().chrome().toolbar().lesserButtonsInMenu(); }));
 }
 
 // Through a real window manager: tests/wm/narrow_frame_checks.sh runs these under openbox and xfwm4.
@@ -137,10 +137,10 @@ TEST_F(WindowChromeUnderWindowManager, DoubleClickingTheTitleBarBesideTheTitleMa
     start({alpha});
     auto& window = openOwn(alpha);
     ASSERT_TRUE(mapped(window));
-    ASSERT_TRUE(spinUntil([&] { return window.browser().toolbar.showsTitle(); }));
+    ASSERT_TRUE(spinUntil([&] { return window.browser().chrome().toolbar().showsTitle(); }));
     ASSERT_TRUE(settlesAt(window, Rect{100, 40, 480, 720}));
     // Just inside the title area, left of the centred title.
-    const Gtk::Allocation area = window.browser().toolbar.titleArea().get_allocation();
+    const Gtk::Allocation area = window.browser().chrome().toolbar().titleArea().get_allocation();
     int x = 0, y = 0;
     window.panel().get_window()->get_root_coords(area.get_x() + 3, area.get_y() + area.get_height() / 2, x,
                                                  y);
@@ -154,7 +154,8 @@ TEST_F(WindowChromeUnderWindowManager, DoubleClickingTheTitleBarBesideTheTitleMa
     };
     ASSERT_TRUE(spinUntil([&] { return maximized() && window.panel().frame().width > 480; },
                           std::chrono::seconds(5)));
-    EXPECT_FALSE(window.browser().toolbar.address.has_focus()) << "the title did not take the clicks";
+    EXPECT_FALSE(window.browser().chrome().toolbar().address.has_focus())
+        << "the title did not take the clicks";
 }
 
 }  // namespace

@@ -9,10 +9,12 @@
 
 #include <gtest/gtest.h>
 
-#include "browser/view/browser_view_controller.hpp"
-#include "browser/page/download_manager.hpp"
+#include "browser/blocking/ad_blocking.hpp"
+#include "browser/engine/page_icons.hpp"
 #include "browser/engine/proxy_runtime.hpp"
 #include "browser/engine/website_sessions.hpp"
+#include "browser/page/download_manager.hpp"
+#include "browser/view/browser_view_controller.hpp"
 #include "model/app_paths.hpp"
 #include "model/preferences_store.hpp"
 #include "model/profile_persistence.hpp"
@@ -64,9 +66,12 @@ protected:
             ASSERT_TRUE(ProfilePersistence(defaultProfilesFilePath()).save(websites));
         }
         store = std::make_unique<WebAppStore>(std::nullopt, timers);
+        // The views keep the main loop; the manager and the stores are stepped by hand.
+        const BrowserContext views{*preferences, sessions,      *blocking,           pageIcons,
+                                   &downloads,   systemClock(), mainLoopScheduler(), mainLoopScheduler()};
         manager = std::make_unique<BrowserWindowManager>(
-            *store, *preferences, downloads, BrowserSessionPersistence(applicationDataDirectory() + "/session-v1.json"),
-            sessions, timers);
+            *store, views, BrowserSessionPersistence(applicationDataDirectory() + "/session-v1.json"),
+            timers);
     }
 
     // The website's own window, built and shown without taking the focus.
@@ -95,6 +100,8 @@ protected:
     ProxyRuntime proxy{noProxyPassword};
     WebsiteSessions sessions{proxy, noProxyPassword};
     DownloadManager downloads;
+    std::unique_ptr<AdBlocking> blocking = AdBlocking::inCacheFolder();
+    PageIcons pageIcons;
     std::unique_ptr<WebAppStore> store;
     std::unique_ptr<BrowserWindowManager> manager;
 };

@@ -54,11 +54,9 @@ struct AdBlocking::Task {
     std::vector<ListHandler> waiters;
 };
 
-AdBlocking& AdBlocking::shared() {
-    // Never destroyed: it lives as long as the process and its web views.
-    static AdBlocking* instance =
-        new AdBlocking(std::make_unique<WebKitContentRuleCompiler>(storeDirectory()), defaultDomains());
-    return *instance;
+std::unique_ptr<AdBlocking> AdBlocking::inCacheFolder() {
+    return std::make_unique<AdBlocking>(std::make_unique<WebKitContentRuleCompiler>(storeDirectory()),
+                                        defaultDomains());
 }
 
 const std::vector<std::string>& AdBlocking::defaultDomains() {

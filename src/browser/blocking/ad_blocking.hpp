@@ -42,9 +42,9 @@ public:
     // Prefix of the identifiers of compiled lists; the rest is the SHA-256 of the rule text.
     static constexpr const char* identifierPrefix = "Quenlith.Ads.v1.";
 
-    // The process-wide instance: the engine's store in the application's cache folder and the
-    // built-in host list. Made on first use, kept for the life of the process.
-    static AdBlocking& shared();
+    // The application's blocker: the engine's store in the application's cache folder and the
+    // built-in host list.
+    static std::unique_ptr<AdBlocking> inCacheFolder();
 
     // The built-in blocked host names, read once from the bundled list.
     static const std::vector<std::string>& defaultDomains();

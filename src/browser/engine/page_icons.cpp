@@ -11,12 +11,6 @@
 
 namespace quenlith {
 
-PageIcons& PageIcons::shared() {
-    // Kept for the life of the process: the icons are shared by every window of the run.
-    static auto* icons = new PageIcons();
-    return *icons;
-}
-
 PageIcons::~PageIcons() {
     self_.reset();
     pending_.clear();

@@ -35,8 +35,6 @@ public:
     static constexpr std::chrono::seconds kTimeout{8};
     static constexpr std::size_t kMaximumBytes = 1024 * 1024;
 
-    static PageIcons& shared();
-
     PageIcons() = default;
     ~PageIcons();
     PageIcons(const PageIcons&) = delete;

@@ -111,7 +111,7 @@ void releaseKeyBindingWidgetWithView(WebKitWebView* view) {
 
 WebViewConfiguration newConfiguration(std::shared_ptr<WebsiteDataStore> dataStore) {
     WebViewConfiguration configuration;
-    configuration.websiteDataStore = dataStore ? std::move(dataStore) : WebsiteDataStore::defaultDataStore();
+    configuration.websiteDataStore = std::move(dataStore);
     configuration.userContentController =
         GObjectPtr<WebKitUserContentManager>::adopt(webkit_user_content_manager_new());
     configuration.preferences = GObjectPtr<WebKitSettings>::adopt(webkit_settings_new());
@@ -170,12 +170,12 @@ GObjectPtr<WebKitWebView> WebViewFactory::makeWebView(std::shared_ptr<WebsiteDat
                                                       WebsiteSessions* sessions) {
     // A configuration handed in is used unchanged: its store is kept and no preference is touched.
     WebViewConfiguration configuration = given ? *given : newConfiguration(std::move(dataStore));
-    if (!configuration.websiteDataStore) configuration.websiteDataStore = WebsiteDataStore::defaultDataStore();
+    if (!configuration.websiteDataStore) configuration.websiteDataStore = sessions->sharedDataStore();
     if (!configuration.userContentController)
         configuration.userContentController = GObjectPtr<WebKitUserContentManager>::adopt(webkit_user_content_manager_new());
     if (!configuration.preferences) configuration.preferences = GObjectPtr<WebKitSettings>::adopt(webkit_settings_new());
 
-    (sessions ? *sessions : WebsiteSessions::shared()).applyProxy(configuration.websiteDataStore);
+    sessions->applyProxy(configuration.websiteDataStore);
     TabSleepGuard::install(configuration.userContentController.get());
     installSiteStyleFix(configuration.userContentController.get());
 

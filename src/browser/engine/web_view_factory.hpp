@@ -28,15 +28,15 @@ struct WebViewConfiguration {
 // Makes every web view of the application.
 class WebViewFactory {
 public:
-    // A new, unloaded web view on the given store (the shared store when none), or with the given
-    // configuration, kept unchanged. The store's proxy is applied (by `sessions`, else
-    // WebsiteSessions::shared()), the sleep guard and the site style fix are installed, and the
-    // user agent is set (the engine's own when none is given). The result holds the only
-    // reference (not floating). It cannot fail.
-    static GObjectPtr<WebKitWebView> makeWebView(std::shared_ptr<WebsiteDataStore> dataStore = nullptr,
-                                                 const std::optional<WebViewConfiguration>& configuration = std::nullopt,
-                                                 const std::optional<std::string>& userAgent = std::nullopt,
-                                                 WebsiteSessions* sessions = nullptr);
+    // A new, unloaded web view on the given store (the shared store of `sessions` when none), or
+    // with the given configuration, kept unchanged. The store's proxy is applied by `sessions`
+    // (never null), the sleep guard and the site style fix are installed, and the user agent is set
+    // (the engine's own when none is given). The result holds the only reference (not floating).
+    // It cannot fail.
+    static GObjectPtr<WebKitWebView> makeWebView(std::shared_ptr<WebsiteDataStore> dataStore,
+                                                 const std::optional<WebViewConfiguration>& configuration,
+                                                 const std::optional<std::string>& userAgent,
+                                                 WebsiteSessions* sessions);
 
     // Adds the one site-specific style fix (main frame, document start) unless the manager holds it.
     static void installSiteStyleFix(WebKitUserContentManager* controller);

@@ -6,7 +6,7 @@
 
 #include <glib/gstdio.h>
 
-#include "browser/engine/proxy_runtime.hpp"
+#include "browser/engine/proxy_configuration.hpp"
 #include "model/app_paths.hpp"
 #include "model/file_store.hpp"
 #include "model/logging.hpp"

@@ -9,19 +9,11 @@
 #include <webkit2/webkit2.h>
 
 #include "browser/engine/gobject_ptr.hpp"
+#include "browser/engine/proxy_configuration.hpp"
 #include "model/result.hpp"
 #include "model/uuid.hpp"
 
 namespace quenlith {
-
-struct ProxyConfiguration;
-
-// The user name and password answered to a proxy's authentication challenge.
-struct ProxyCredential {
-    std::string username;
-    std::string password;
-    bool operator==(const ProxyCredential&) const = default;
-};
 
 // One website data store: cookies, caches and storage of the web engine, with the network
 // process and proxy that serve them. It is one WebKitWebsiteDataManager with its own

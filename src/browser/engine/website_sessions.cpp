@@ -1,18 +1,16 @@
 #include "browser/engine/website_sessions.hpp"
 
-#include "browser/engine/proxy_passwords.hpp"
 #include "model/browser_runtime_store.hpp"
 #include "model/web_app_profile.hpp"
 
 namespace quenlith {
 
-WebsiteSessions& WebsiteSessions::shared() {
-    static WebsiteSessions sessions(ProxyRuntime::shared(), readProxyPassword);
-    return sessions;
-}
-
 WebsiteSessions::WebsiteSessions(ProxyRuntime& globalRuntime, ProxyRuntime::CredentialReader readCredential)
     : globalRuntime_(globalRuntime), readCredential_(std::move(readCredential)) {}
+
+std::shared_ptr<WebsiteDataStore> WebsiteSessions::sharedDataStore() const {
+    return WebsiteDataStore::defaultDataStore();
+}
 
 std::shared_ptr<WebsiteDataStore> WebsiteSessions::dataStore(const WebAppProfile& profile) {
     if (auto it = profileStores_.find(profile.id); it != profileStores_.end()) return it->second;

@@ -28,14 +28,14 @@ class BrowserRuntimeStore;
 // Main thread only.
 class WebsiteSessions {
 public:
-    // The process-wide instance: the global runtime is ProxyRuntime::shared(), and the runtimes of
-    // own stores read passwords from the secret store.
-    static WebsiteSessions& shared();
-
+    // `globalRuntime` serves the shared store and every website without a proxy of its own; the
+    // runtimes of own stores read passwords through `readCredential`.
     WebsiteSessions(ProxyRuntime& globalRuntime, ProxyRuntime::CredentialReader readCredential);
     WebsiteSessions(const WebsiteSessions&) = delete;
     WebsiteSessions& operator=(const WebsiteSessions&) = delete;
 
+    // The shared store of every website without a session of its own.
+    std::shared_ptr<WebsiteDataStore> sharedDataStore() const;
     // The store the website's windows use. A website keeps the store it was first given until
     // forgetSession; the first website to ask for a shared own store decides that store's proxy.
     std::shared_ptr<WebsiteDataStore> dataStore(const WebAppProfile& profile);
@@ -87,6 +87,6 @@ private:
 // by its home address among the windows of its own data store, or of the shared store when it has
 // none. The website's store is not made for this.
 WebsiteActivity activityFor(const BrowserRuntimeStore& runtime, const WebAppProfile& profile,
-                            WebsiteSessions& sessions = WebsiteSessions::shared());
+                            WebsiteSessions& sessions);
 
 }  // namespace quenlith

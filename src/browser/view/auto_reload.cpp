@@ -24,4 +24,24 @@ bool autoReloadTickReloads(const AutoReloadTickFacts& facts) {
            facts.hasActiveTab && !facts.activeTabSleeping && !facts.activeTabLoading;
 }
 
+AutoReloadTimer::AutoReloadTimer(Scheduler& timers, std::function<void()> tick)
+    : timers_(timers), tick_(std::move(tick)) {}
+
+void AutoReloadTimer::start(double interval) {
+    period_ = Period{interval, autoReloadTolerance(interval)};
+    const auto period = std::chrono::milliseconds(static_cast<long long>(std::llround(interval * 1000)));
+    task_ = timers_.schedule(period, [this, period] { fire(period); });
+}
+
+void AutoReloadTimer::stop() {
+    task_.cancel();
+    period_.reset();
+}
+
+void AutoReloadTimer::fire(std::chrono::milliseconds period) {
+    // A repeating timer: each tick books the next one.
+    task_ = timers_.schedule(period, [this, period] { fire(period); });
+    tick_();
+}
+
 }  // namespace quenlith

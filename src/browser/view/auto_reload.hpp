@@ -2,7 +2,11 @@
 
 // When a browser window reloads its page by itself.
 
+#include <chrono>
+#include <functional>
 #include <optional>
+
+#include "model/scheduler.hpp"
 
 namespace quenlith {
 
@@ -31,5 +35,30 @@ struct AutoReloadTickFacts {
 // A tick reloads only a visible, unminimised window without a dialog, whose active tab is awake
 // and not loading.
 bool autoReloadTickReloads(const AutoReloadTickFacts& facts);
+
+// The repeating timer of one window: each period runs `tick`, which decides whether to reload.
+class AutoReloadTimer {
+public:
+    // What the timer runs with.
+    struct Period {
+        double interval = 0;
+        double tolerance = 0;
+    };
+
+    AutoReloadTimer(Scheduler& timers, std::function<void()> tick);
+    // Runs every `interval` seconds from now on, in place of what ran before.
+    void start(double interval);
+    void stop();
+    // Nothing while no timer runs.
+    const std::optional<Period>& period() const { return period_; }
+
+private:
+    void fire(std::chrono::milliseconds period);
+
+    Scheduler& timers_;
+    std::function<void()> tick_;
+    std::optional<Period> period_;
+    ScheduledTask task_;
+};
 
 }  // namespace quenlith

@@ -34,55 +34,41 @@ constexpr const char* kScrollFractionScript =
     "(() => { const s = document.scrollingElement; if (!s) return null; const max = s.scrollHeight - "
     "s.clientHeight; return max > 0 ? Math.min(1, Math.max(0, s.scrollTop / max)) : 0; })()";
 
-AdFilterSettings currentAdFilter(const PreferencesStore& preferences) {
-    return preferences.value().adFilterSettings().normalized();
-}
-
 }  // namespace
 
-BrowserViewController::BrowserViewController(WebAppProfile profile, PreferencesStore& preferencesStore,
-                                             DownloadManager* downloadManager,
-                                             std::optional<WebViewConfiguration> initialConfiguration,
-                                             std::optional<std::string> initialURL,
+BrowserViewController::BrowserViewController(const BrowserContext& context, WebAppProfile profile,
                                              std::shared_ptr<WebsiteDataStore> websiteDataStore,
-                                             bool startsDormant, Clock& clock, Scheduler& timers,
-                                             Scheduler& deferred)
-    : preferences_(preferencesStore),
-      downloads_(downloadManager),
+                                             BrowserViewStart start)
+    : context_(context),
       profile_(std::move(profile)),
-      initialConfiguration_(std::move(initialConfiguration)),
-      initialURL_(std::move(initialURL)),
+      start_(std::move(start)),
       websiteDataStore_(std::move(websiteDataStore)),
-      startsDormant_(startsDormant),
-      clock_(clock),
-      timers_(timers),
-      deferred_(deferred),
-      chrome_(Gtk::ORIENTATION_VERTICAL, 0),
-      tabStrip_(deferred),
-      authBar_(Gtk::ORIENTATION_HORIZONTAL, 8),
-      errorBox_(Gtk::ORIENTATION_VERTICAL, 12),
-      sleepBox_(Gtk::ORIENTATION_VERTICAL, 12),
-      toast_(timers),
+      autoReload_(context.timers, [this] { autoReloadTick(); }),
+      adFilter_(context.preferences, context.blocking,
+                [this] {
+                    std::vector<GObjectPtr<WebKitUserContentManager>> managers;
+                    for (const auto& tab : tabs_.items())
+                        managers.push_back(GObjectPtr<WebKitUserContentManager>::retain(
+                            webkit_web_view_get_user_content_manager(tab->webView())));
+                    return managers;
+                }),
+      chrome_(context.deferred, context.timers),
       find_(
-          findBar, [this] { return activeTab() ? activeTab()->webView() : nullptr; },
+          chrome_.findBar(), [this] { return activeTab() ? activeTab()->webView() : nullptr; },
           [this](WebKitWebView* webView) { return tabShowing(webView) != nullptr; },
           [this] { layoutChrome(); }),
       scripts_([this](WebKitWebView* webView) { return tabShowing(webView) != nullptr; }),
-      questions_(deferred) {
+      questions_(context.deferred) {
     // A popup's tabs live in the opener's store.
-    if (initialConfiguration_ && initialConfiguration_->websiteDataStore)
-        websiteDataStore_ = initialConfiguration_->websiteDataStore;
-    if (!websiteDataStore_) websiteDataStore_ = WebsiteDataStore::defaultDataStore();
+    if (start_.configuration && start_.configuration->websiteDataStore)
+        websiteDataStore_ = start_.configuration->websiteDataStore;
+    if (!websiteDataStore_) websiteDataStore_ = context_.sessions.sharedDataStore();
 }
 
 BrowserViewController::~BrowserViewController() {
     alive_.reset();
     tearDown();
-    preferencesConnection_.disconnect();
     downloadEnded_.disconnect();
-    // The toolbar and the find bar outlive the chrome box that holds them.
-    for (Gtk::Widget* child : {static_cast<Gtk::Widget*>(&toolbar), static_cast<Gtk::Widget*>(&findBar)})
-        if (child->get_parent()) child->get_parent()->remove(*child);
 }
 
 bool BrowserViewController::isPersistent() const {
@@ -91,7 +77,7 @@ bool BrowserViewController::isPersistent() const {
 
 Gtk::Widget& BrowserViewController::view() {
     if (!viewLoaded_) loadView();
-    return root_;
+    return chrome_.root();
 }
 
 void BrowserViewController::useHeaderBar(Gtk::HeaderBar* bar) {
@@ -101,8 +87,7 @@ void BrowserViewController::useHeaderBar(Gtk::HeaderBar* bar) {
 
 void BrowserViewController::placeToolbar() {
     Gtk::HeaderBar* target = headerBar_ && !profile_.compactMode && !tornDown_ ? headerBar_ : nullptr;
-    if (toolbar.headerBar() != target) toolbar.placeIn(target);
-    toolbar.set_visible(target == nullptr);
+    chrome_.placeToolbar(target);
     layoutChrome();
 }
 
@@ -123,14 +108,12 @@ BrowserTab* BrowserViewController::tabShowing(WebKitWebView* webView) const {
 }
 
 Gtk::Window* BrowserViewController::window() const {
-    auto* toplevel = const_cast<Gtk::Overlay&>(root_).get_toplevel();
-    if (!toplevel || !toplevel->get_is_toplevel()) return nullptr;
-    return dynamic_cast<Gtk::Window*>(toplevel);
+    return chrome_.window();
 }
 
 void BrowserViewController::defer(std::function<void()> work) {
     std::erase_if(deferredTasks_, [](const ScheduledTask& task) { return !task.pending(); });
-    deferredTasks_.push_back(deferred_.scheduleIdle(std::move(work)));
+    deferredTasks_.push_back(context_.deferred.scheduleIdle(std::move(work)));
 }
 
 // ---- View tree ------------------------------------------------------------------------------
@@ -141,207 +124,69 @@ void BrowserViewController::loadView() {
     installBrowserStyleSheet();
     buildViewTree();
     wireActions();
-    if (!isPersistent()) applyPrivateStyle();
+    if (!isPersistent()) chrome_.applyPrivateStyle();
 
     const auto address =
-        initialTabAddress(profile_, startsDormant_, initialConfiguration_.has_value(), initialURL_);
-    addTab(address, initialConfiguration_);
+        initialTabAddress(profile_, start_.dormant, start_.configuration.has_value(), start_.url);
+    addTab(address, start_.configuration);
 
     // The ad filter follows the preferences: applied now and after every change of its settings.
-    preferencesConnection_ = preferences_.signal_changed().connect([this] { adFilterPreferencesChanged(); });
-    defer([this] { adFilterPreferencesChanged(); });
+    adFilter_.follow();
+    defer([this] { adFilter_.update(); });
 
     // A download this window started is seen to end here until the downloads window exists.
-    if (downloads_)
-        downloadEnded_ = downloads_->signal_ended().connect([this](const DownloadEntry& entry, GtkWindow* parent) {
-            Gtk::Window* shown = window();
-            if (!shown || parent != shown->gobj()) return;
-            if (auto notice = downloadNotice(entry)) toast_.show(*notice);
-        });
+    if (context_.downloads)
+        downloadEnded_ =
+            context_.downloads->signal_ended().connect([this](const DownloadEntry& entry, GtkWindow* parent) {
+                Gtk::Window* shown = window();
+                if (!shown || parent != shown->gobj()) return;
+                if (auto notice = downloadNotice(entry)) chrome_.toast().show(*notice);
+            });
 
     applyProfile(profile_);
 }
 
 void BrowserViewController::buildViewTree() {
-    root_.get_style_context()->add_class("quenlith-browser");
-
-    // Chrome: toolbar, tab strip, sign-in notice and find bar, stacked at the top.
-    chrome_.get_style_context()->add_class("quenlith-chrome");
-    chrome_.set_halign(Gtk::ALIGN_FILL);
-    chrome_.set_valign(Gtk::ALIGN_START);
-
-    toolbar.set_size_request(-1, ChromeMetrics::toolbarHeight);
-
-    tabStrip_.onSelect = [this](const Uuid& id) {
+    TabStrip& tabStrip = chrome_.tabStrip();
+    tabStrip.onSelect = [this](const Uuid& id) {
         if (auto index = tabs_.indexOf(id)) selectTab(*index, true, true);
     };
-    tabStrip_.onClose = [this](const Uuid& id) { closeTab(id); };
-    tabStrip_.onNewTab = [this] { openNewTab(); };
-    tabStrip_.makeMenu = [this](const Uuid& id) { return makeTabContextMenu(id); };
-
-    authBar_.get_style_context()->add_class("quenlith-auth-bar");
-    authBar_.set_size_request(-1, ChromeMetrics::authBarHeight);
-    authLabel_.set_text(localizedString("Sign-in provider restrictions may apply."));
-    authLabel_.set_line_wrap(true);
-    authLabel_.set_xalign(0);
-    authLabel_.set_hexpand(true);
-    authLabel_.set_margin_start(10);
-    authLabel_.get_style_context()->add_class("quenlith-small");
-    authOpen_.set_label(localizedString("Open in Browser"));
-    authOpen_.set_margin_end(10);
-    authOpen_.set_valign(Gtk::ALIGN_CENTER);
-    authOpen_.signal_clicked().connect([this] { openExternal(); });
-    authBar_.pack_start(authLabel_, true, true);
-    authBar_.pack_start(authOpen_, false, false);
-    authBar_.show_all_children();
-
-    findBar.set_size_request(-1, ChromeMetrics::findBarHeight);
-
-    chrome_.pack_start(toolbar, false, false);
-    chrome_.pack_start(tabStrip_.view(), false, false);
-    chrome_.pack_start(authBar_, false, false);
-    chrome_.pack_start(findBar, false, false);
-    toolbar.show();
-    tabStrip_.view().show_all();
-    authBar_.hide();
-    findBar.hide();
-    findBar.set_no_show_all(true);
-    authBar_.set_no_show_all(true);
-
-    // Content: the active web view with the error box, the sleep box and the start page above it.
-    content_.add(webHost_);
-    webHost_.set_hexpand(true);
-    webHost_.set_vexpand(true);
-
-    errorBox_.set_halign(Gtk::ALIGN_CENTER);
-    errorBox_.set_valign(Gtk::ALIGN_CENTER);
-    errorBox_.set_margin_start(24);
-    errorBox_.set_margin_end(24);
-    errorBox_.get_style_context()->add_class("quenlith-message-box");
-    errorTitle_.set_text(localizedString("This page couldn\u2019t load"));
-    errorTitle_.get_style_context()->add_class("quenlith-box-title");
-    errorLabel_.set_line_wrap(true);
-    errorLabel_.set_justify(Gtk::JUSTIFY_CENTER);
-    errorLabel_.get_style_context()->add_class("dim-label");
-    errorRetry_.set_label(localizedString("Try Again"));
-    errorRetry_.set_halign(Gtk::ALIGN_CENTER);
-    errorRetry_.signal_clicked().connect([this] { retryLoading(); });
-    errorOpen_.set_label(localizedString("Open in Default Browser"));
-    errorOpen_.set_halign(Gtk::ALIGN_CENTER);
-    errorOpen_.signal_clicked().connect([this] { openExternal(); });
-    errorBox_.pack_start(errorTitle_, false, false);
-    errorBox_.pack_start(errorLabel_, false, false);
-    errorBox_.pack_start(errorRetry_, false, false);
-    errorBox_.pack_start(errorOpen_, false, false);
-    errorBox_.show_all_children();
-    errorBox_.set_no_show_all(true);
-
-    sleepBox_.set_halign(Gtk::ALIGN_CENTER);
-    sleepBox_.set_valign(Gtk::ALIGN_CENTER);
-    sleepBox_.set_margin_start(24);
-    sleepBox_.set_margin_end(24);
-    sleepBox_.get_style_context()->add_class("quenlith-message-box");
-    sleepLabel_.set_text(localizedString("This tab is asleep. Wake it to reload the page."));
-    sleepLabel_.set_line_wrap(true);
-    sleepLabel_.set_justify(Gtk::JUSTIFY_CENTER);
-    sleepWake_.set_label(localizedString("Wake Tab"));
-    sleepWake_.set_halign(Gtk::ALIGN_CENTER);
-    sleepWake_.signal_clicked().connect([this] { wakeActiveTab(); });
-    sleepBox_.pack_start(sleepLabel_, false, false);
-    sleepBox_.pack_start(sleepWake_, false, false);
-    sleepBox_.show_all_children();
-    sleepBox_.set_no_show_all(true);
-
+    tabStrip.onClose = [this](const Uuid& id) { closeTab(id); };
+    tabStrip.onNewTab = [this] { openNewTab(); };
+    tabStrip.makeMenu = [this](const Uuid& id) { return makeTabContextMenu(id); };
+    chrome_.build({[this] { openExternal(); }, [this] { retryLoading(); }, [this] { wakeActiveTab(); }});
     installStartPage();
-    content_.add_overlay(errorBox_);
-    content_.add_overlay(sleepBox_);
-    content_.add_overlay(toast_);
-    toast_.set_margin_top(6);
-    errorBox_.hide();
-    sleepBox_.hide();
-
-    // Later layers lie above earlier ones: page, chrome, reveal strip, progress line.
-    reveal_.set_halign(Gtk::ALIGN_FILL);
-    reveal_.set_valign(Gtk::ALIGN_START);
-    reveal_.set_size_request(-1, ChromeMetrics::revealHeight);
-    progress_.set_halign(Gtk::ALIGN_FILL);
-    progress_.set_valign(Gtk::ALIGN_START);
-    progress_.set_size_request(-1, ChromeMetrics::progressHeight);
-    progress_.get_style_context()->add_class("quenlith-progress");
-
-    root_.add(content_);
-    root_.add_overlay(chrome_);
-    // The chrome is exactly as tall as its bars at the view's full width: their fixed heights, not
-    // natural sizes measured at some narrower width or with room for a scroll bar.
-    root_.signal_get_child_position().connect(
-        [this](Gtk::Widget* widget, Gdk::Rectangle& allocation) {
-            if (widget != &chrome_) return false;
-            const int width = root_.get_allocated_width();
-            int minimum = 0, natural = 0;
-            chrome_.get_preferred_height_for_width(width, minimum, natural);
-            allocation = Gdk::Rectangle(0, 0, width, minimum);
-            return true;
-        },
-        false);
-    root_.add_overlay(reveal_);
-    root_.add_overlay(progress_);
-    content_.show();
-    webHost_.show();
-    chrome_.show();
-    reveal_.hide();
-    progress_.hide();
-    reveal_.set_no_show_all(true);
-    progress_.set_no_show_all(true);
-    root_.show();
 }
 
 void BrowserViewController::wireActions() {
-    toolbar.back.onAction = [this] {
+    chrome_.toolbar().back.onAction = [this] {
         if (auto* active = activeTab()) webkit_web_view_go_back(active->webView());
     };
-    toolbar.forward.onAction = [this] {
+    chrome_.toolbar().forward.onAction = [this] {
         if (auto* active = activeTab()) webkit_web_view_go_forward(active->webView());
     };
-    toolbar.reload.onAction = [this] { reloadOrStop(); };
-    toolbar.startPage.onAction = [this] { showStartPage(); };
-    toolbar.saveWebsite.onAction = [this] { callKept(services.onCommand, BrowserCommand::saveWebsite); };
-    toolbar.pin.onAction = [this] { togglePin(); };
-    toolbar.more.onAction = [this] { showMoreMenu(); };
-    toolbar.onNavigate = [this](const std::string& text) { navigate(text); };
-    reveal_.onHover = [this](bool hovering) { revealCompactChrome(hovering); };
-}
-
-void BrowserViewController::applyPrivateStyle() {
-    toolbar.address.get_style_context()->add_class("quenlith-private-address");
-    toolbar.address.get_accessible()->set_name(localizedString("Private address and search"));
-    toolbar.startPage.setSymbol("hand.raised.fill", localizedString("Private Window"));
+    chrome_.toolbar().reload.onAction = [this] { reloadOrStop(); };
+    chrome_.toolbar().startPage.onAction = [this] { showStartPage(); };
+    chrome_.toolbar().saveWebsite.onAction = [this] {
+        callKept(services.onCommand, BrowserCommand::saveWebsite);
+    };
+    chrome_.toolbar().pin.onAction = [this] { togglePin(); };
+    chrome_.toolbar().more.onAction = [this] { moreMenu_.show(); };
+    chrome_.toolbar().onNavigate = [this](const std::string& text) { navigate(text); };
+    chrome_.revealView().onHover = [this](bool hovering) { revealCompactChrome(hovering); };
 }
 
 // ---- Chrome ---------------------------------------------------------------------------------
 
 void BrowserViewController::layoutChrome() {
     if (!viewLoaded_) return;
-    const auto layout = chromeLayout({profile_.compactMode, compactRevealed_, tabs_.count(),
-                                      authBar_.get_visible(), findBar.get_visible(),
-                                      toolbar.headerBar() == nullptr});
-    tabStrip_.view().set_visible(layout.tabStripVisible);
-    chrome_.set_visible(layout.chromeVisible);
-    reveal_.set_visible(layout.revealVisible);
-    content_.set_margin_top(layout.contentTop);
+    chrome_.layout({.compactMode = profile_.compactMode,
+                    .compactRevealed = compactRevealed_,
+                    .tabCount = tabs_.count()});
 }
 
 void BrowserViewController::installStartPage() {
-    if (startPage_ || tornDown_ || !services.makeStartPage) return;
-    startPage_ = services.makeStartPage();
-    if (!startPage_) return;
-    startPage_->set_halign(Gtk::ALIGN_FILL);
-    startPage_->set_valign(Gtk::ALIGN_FILL);
-    content_.add_overlay(*startPage_);
-    // Below the error, sleep and message boxes, also when it comes after them.
-    gtk_overlay_reorder_overlay(content_.gobj(), startPage_->gobj(), 0);
-    startPage_->show_all();
-    startPage_->hide();
-    startPage_->set_no_show_all(true);
+    if (!tornDown_) chrome_.installStartPage(services.makeStartPage);
 }
 
 void BrowserViewController::refreshChrome() {
@@ -364,33 +209,17 @@ void BrowserViewController::refreshChrome() {
     facts.pageIsSignIn = pageURL && isSignInURL(*pageURL);
     const ChromeState state = chromeState(facts);
 
-    sleepBox_.set_visible(state.sleepBoxVisible);
     // A window built before the application could make start pages gets its own when it first shows one.
     if (state.startPageVisible) installStartPage();
-    if (startPage_) startPage_->set_visible(state.startPageVisible);
-    toolbar.reload.set_sensitive(state.reloadEnabled);
-    toolbar.saveWebsite.set_sensitive(state.saveWebsiteEnabled);
-    if (!toolbar.isEditingAddress()) toolbar.showAddress(state.addressText);
-    toolbar.back.set_sensitive(state.backEnabled);
-    toolbar.forward.set_sensitive(state.forwardEnabled);
-    if (toolbar.reload.symbol() != state.reloadSymbol)
-        toolbar.reload.setSymbol(state.reloadSymbol, state.reloadDescription);
-    errorLabel_.set_text(state.errorText);
-    errorBox_.set_visible(state.errorBoxVisible);
-    gtk_widget_set_visible(GTK_WIDGET(webView), state.webViewVisible);
-    progress_.set_fraction(std::clamp(state.progress, 0.0, 1.0));
-    progress_.set_visible(state.progressVisible);
+    chrome_.show(state, webView, state.startPageVisible ? std::string() : isolatedText(tab->displayTitle()));
     if (Gtk::Window* window = this->window())
         window->set_title(browserWindowTitle(profile_.displayTitle(), isPersistent(), tab->displayTitle()));
-    authBar_.set_visible(state.authBarVisible);
-    toolbar.setTitle(state.startPageVisible ? std::string() : isolatedText(tab->displayTitle()),
-                     state.addressText);
 
     std::vector<TabStripEntry> entries;
     for (const auto& shown : tabs_.items())
         entries.push_back({shown->id, shown->isSleeping, shown->mediaPaused, shown->displayTitle(),
                            shown->pageURL().value_or(""), shown->icon.get()});
-    tabStrip_.show(tabs_.activeIndex(), entries);
+    chrome_.tabStrip().show(tabs_.activeIndex(), entries);
     layoutChrome();
     // Through a copy: tearDown() resets it.
     callKept(services.onStateChange);
@@ -405,7 +234,7 @@ void BrowserViewController::revealCompactChrome(bool hovering) {
 
 void BrowserViewController::scheduleRefresh() {
     if (refreshTask_.pending()) return;
-    refreshTask_ = deferred_.scheduleIdle([this] { refreshChrome(); });
+    refreshTask_ = context_.deferred.scheduleIdle([this] { refreshChrome(); });
 }
 
 // ---- Operations -----------------------------------------------------------------------------
@@ -438,14 +267,14 @@ void BrowserViewController::captureSelection(std::function<void(PageClip)> compl
     if (isSavedWebsite) draft.profileID = profile_.id;
     if (const auto& identifier = websiteDataStore_->identifier())
         draft.windowSession =
-            WindowSessionReference{*identifier, WebsiteSessions::shared().proxyOverride(websiteDataStore_)};
+            WindowSessionReference{*identifier, context_.sessions.proxyOverride(websiteDataStore_)};
 
     const std::string page = draft.address;
     scripts_.run(tab->webView(), kSelectionScript, page,
                  [this, draft = std::move(draft), completion = std::move(completion)](
                      WebKitWebView*, JSCValue* value) mutable {
                      draft.text = scriptText(value).value_or("");
-                     draft.modified = clock_.now();
+                     draft.modified = context_.clock.now();
                      completion(std::move(draft));
                  });
 }
@@ -484,7 +313,7 @@ void BrowserViewController::focusAddressField() {
         compactRevealed_ = true;
         layoutChrome();
     }
-    toolbar.focusAddress();
+    chrome_.toolbar().focusAddress();
 }
 
 void BrowserViewController::focusActiveContent() {
@@ -505,7 +334,7 @@ void BrowserViewController::load(const std::string& address) {
     BrowserTab* tab = activeTab();
     if (!tab) return;
     tab->isSleeping = false;
-    tab->lastUsed = clock_.now();
+    tab->lastUsed = context_.clock.now();
     tab->pendingReadingPosition.reset();
     tab->showsStartPage = false;
     tab->error.reset();
@@ -558,7 +387,7 @@ void BrowserViewController::applyProfile(WebAppProfile profile) {
     }
     if (!profile_.compactMode) compactRevealed_ = false;
     placeToolbar();
-    auto pinStyle = toolbar.pin.get_style_context();
+    auto pinStyle = chrome_.toolbar().pin.get_style_context();
     if (profile_.alwaysOnTop) {
         pinStyle->add_class("quenlith-pin-on");
         pinStyle->remove_class("dim-label");
@@ -567,15 +396,16 @@ void BrowserViewController::applyProfile(WebAppProfile profile) {
         pinStyle->add_class("dim-label");
     }
     layoutChrome();
-    if (autoReloadNeedsRescheduling(previousInterval, profile_.autoReloadInterval, autoReload_.has_value()))
+    if (autoReloadNeedsRescheduling(previousInterval, profile_.autoReloadInterval,
+                                    autoReload_.period().has_value()))
         scheduleAutoReload();
 }
 
 void BrowserViewController::setPresented(bool presented, bool wakeActive) {
-    stopAutoReload();
+    autoReload_.stop();
     isPresented_ = presented;
     if (BrowserTab* tab = activeTab()) {
-        if (!presented) tab->lastUsed = clock_.now();
+        if (!presented) tab->lastUsed = context_.clock.now();
         if (wakeActive) wake(tab->id);
     }
     scheduleAutoReload();
@@ -583,28 +413,10 @@ void BrowserViewController::setPresented(bool presented, bool wakeActive) {
 
 // ---- Auto reload ----------------------------------------------------------------------------
 
-std::optional<BrowserViewController::AutoReloadTimer> BrowserViewController::autoReloadTimer() const {
-    return autoReload_;
-}
-
-void BrowserViewController::stopAutoReload() {
-    autoReloadTask_.cancel();
-    autoReload_.reset();
-}
-
 void BrowserViewController::scheduleAutoReload() {
-    stopAutoReload();
+    autoReload_.stop();
     if (tornDown_ || !autoReloadShouldRun(profile_.autoReloadInterval, isPresented_)) return;
-    const double interval = *profile_.autoReloadInterval;
-    autoReload_ = AutoReloadTimer{interval, autoReloadTolerance(interval)};
-    const auto period = std::chrono::milliseconds(static_cast<long long>(std::llround(interval * 1000)));
-    autoReloadTask_ = timers_.schedule(period, [this, period] { autoReloadFire(period); });
-}
-
-void BrowserViewController::autoReloadFire(std::chrono::milliseconds period) {
-    // A repeating timer: each tick books the next one.
-    autoReloadTask_ = timers_.schedule(period, [this, period] { autoReloadFire(period); });
-    autoReloadTick();
+    autoReload_.start(*profile_.autoReloadInterval);
 }
 
 void BrowserViewController::autoReloadTick() {
@@ -643,42 +455,11 @@ void BrowserViewController::togglePin() {
 }
 
 void BrowserViewController::navigate(const std::string& text) {
-    auto address = resolveAddressInput(text, preferences_.value().searchEngine);
+    auto address = resolveAddressInput(text, context_.preferences.value().searchEngine);
     if (address)
         load(*address);
     else if (!address.error().message.empty())
-        toast_.show(address.error().message);
-}
-
-// ---- Ad filter ------------------------------------------------------------------------------
-
-void BrowserViewController::adFilterPreferencesChanged() {
-    auto settings = currentAdFilter(preferences_);
-    if (appliedAdFilter_ == settings) return;
-    appliedAdFilter_ = std::move(settings);
-    applyAdFilterToAllTabs();
-}
-
-void BrowserViewController::applyAdFilterToAllTabs() {
-    if (tabs_.empty()) return;
-    std::vector<GObjectPtr<WebKitUserContentManager>> managers;
-    for (const auto& tab : tabs_.items())
-        managers.push_back(GObjectPtr<WebKitUserContentManager>::retain(
-            webkit_web_view_get_user_content_manager(tab->webView())));
-    applyAdFilter(std::move(managers), 0);
-}
-
-void BrowserViewController::applyAdFilter(std::vector<GObjectPtr<WebKitUserContentManager>> managers,
-                                          std::size_t next) {
-    if (next >= managers.size()) return;
-    WebKitUserContentManager* manager = managers[next].get();
-    // Each tab's settings are read when its turn comes; a failure moves on to the next tab.
-    AdBlocking::shared().apply(
-        currentAdFilter(preferences_), manager,
-        [this, alive = std::weak_ptr<int>(alive_), managers = std::move(managers), next](Status) mutable {
-            if (alive.expired()) return;
-            applyAdFilter(std::move(managers), next + 1);
-        });
+        chrome_.toast().show(address.error().message);
 }
 
 // ---- Observations ---------------------------------------------------------------------------

@@ -8,28 +8,22 @@
 #include <string>
 #include <vector>
 
-#include <gtkmm/box.h>
-#include <gtkmm/button.h>
-#include <gtkmm/label.h>
 #include <gtkmm/menu.h>
-#include <gtkmm/overlay.h>
-#include <gtkmm/progressbar.h>
-#include <gtkmm/scrolledwindow.h>
 #include <sigc++/connection.h>
 
 #include "browser/engine/web_view_factory.hpp"
 #include "browser/engine/website_data_store.hpp"
-#include "browser/view/browser_find_bar.hpp"
+#include "browser/view/auto_reload.hpp"
+#include "browser/view/browser_chrome.hpp"
+#include "browser/view/browser_context.hpp"
+#include "browser/view/browser_more_menu.hpp"
 #include "browser/view/browser_tab.hpp"
-#include "browser/view/browser_toolbar.hpp"
-#include "browser/view/compact_reveal_view.hpp"
 #include "browser/view/find_session.hpp"
 #include "browser/view/outside_link_gate.hpp"
 #include "browser/view/page_questions.hpp"
 #include "browser/view/page_scripts.hpp"
+#include "browser/view/tab_ad_filter.hpp"
 #include "browser/view/tab_list.hpp"
-#include "browser/view/tab_strip.hpp"
-#include "browser/view/toast.hpp"
 #include "browser/view/window_services.hpp"
 #include "model/ad_filter_settings.hpp"
 #include "model/clock.hpp"
@@ -46,25 +40,28 @@ class Window;
 
 namespace quenlith {
 
-class DownloadManager;
-class PreferencesStore;
+// How a view's first tab starts.
+struct BrowserViewStart {
+    // Handed over by the web engine for a page's popup: the popup shares the opener's store.
+    std::optional<WebViewConfiguration> configuration;
+    // The first tab's address instead of the website's last or home address.
+    std::optional<std::string> url;
+    // The first tab opens without an address (the caller loads or restores tabs itself).
+    bool dormant = false;
+};
 
-// The content of one floating browser window: its tabs with their web views, and the chrome
-// above them (toolbar, tab strip, sign-in notice, find bar, reveal strip of compact mode,
-// progress line, error and sleep boxes, start page). The window manager makes one per window,
-// fills `services` and `isSavedWebsite`, puts view() into the window and drives it through the
+// The content of one floating browser window: its tabs with their web views, shown in its chrome
+// (toolbar, tab strip, sign-in notice, find bar, reveal strip of compact mode, progress line,
+// error and sleep boxes, start page; see BrowserChrome), its more menu, auto-reload timer and ad
+// filter. The window manager makes one per window with the application's BrowserContext, fills
+// `services` and `isSavedWebsite`, puts view() into the window and drives it through the
 // operations below. Main thread only.
 class BrowserViewController {
 public:
-    // `websiteDataStore` is the store of every tab; a popup window's configuration brings its own.
-    // `timers` runs the auto-reload timer (the main loop unless a test steps time by hand);
-    // `deferred` runs the work put off until the current event has been handled.
-    BrowserViewController(WebAppProfile profile, PreferencesStore& preferences, DownloadManager* downloads,
-                          std::optional<WebViewConfiguration> initialConfiguration,
-                          std::optional<std::string> initialURL,
-                          std::shared_ptr<WebsiteDataStore> websiteDataStore, bool startsDormant,
-                          Clock& clock = systemClock(), Scheduler& timers = mainLoopScheduler(),
-                          Scheduler& deferred = mainLoopScheduler());
+    // `context` holds the services the application shares with every view; `websiteDataStore` is
+    // the store of every tab (a popup window's configuration brings its own).
+    BrowserViewController(const BrowserContext& context, WebAppProfile profile,
+                          std::shared_ptr<WebsiteDataStore> websiteDataStore, BrowserViewStart start = {});
     ~BrowserViewController();
     BrowserViewController(const BrowserViewController&) = delete;
     BrowserViewController& operator=(const BrowserViewController&) = delete;
@@ -92,9 +89,6 @@ public:
     const ClosedTabStack& recentlyClosed() const { return recentlyClosed_; }
     bool isPresented() const { return isPresented_; }
     bool compactRevealed() const { return compactRevealed_; }
-
-    BrowserToolbar toolbar;
-    BrowserFindBar findBar;
 
     // The active page's address when it may be kept (persistent session, a page, credential-free).
     std::optional<std::string> shareableURL() const;
@@ -149,26 +143,8 @@ public:
     void togglePin();
     void navigate(const std::string& text);
 
-    // The "more" menu and the sheets it opens (browser_view_controller_more_menu.cpp). The menu is
-    // made anew at each opening, with the state of that moment. A sheet command does nothing while
-    // the view has no window or the window already shows a sheet.
-    void showMoreMenu();
-    std::unique_ptr<Gtk::Menu> makeMoreMenu();
-    // The active page's host as ad filtering names it; nothing on the start page or without a tab.
-    std::optional<std::string> adFilterHost() const;
-    // The per-site ad exception: allows the host, or removes every entry covering it (a parent
-    // domain included); stored in the preferences, which every window follows.
-    void toggleAdsAllowed(const std::string& host, bool wasAllowed);
-    // A saved website opens the website editor; any other window its own settings sheet.
-    void showWebsiteSettings();
-    void showWindowSettingsSheet();
-    void showUserAgentSheet();
-    void showProxySheet();
-    void showAdFilterSheet();
-    // What the sheets' Saves give back: the edited record is applied and reported; a click-through
-    // flag that differs from the window's asks the window manager to switch it.
-    void saveWindowSettings(WebAppProfile edited, bool clickThrough);
-    void saveUserAgent(std::optional<std::string> userAgent);
+    // The "more" menu and the sheets it opens.
+    BrowserMoreMenu& moreMenu() { return moreMenu_; }
 
     // Hooks of the page events and tab sleeping, which live in their own files.
     void retryLoading();
@@ -193,24 +169,10 @@ public:
     void tearDown();
 
     // What the auto-reload timer runs with; nothing while no timer runs.
-    struct AutoReloadTimer {
-        double interval = 0;
-        double tolerance = 0;
-    };
-    std::optional<AutoReloadTimer> autoReloadTimer() const;
+    const std::optional<AutoReloadTimer::Period>& autoReloadTimer() const { return autoReload_.period(); }
 
-    // Exposed for the window and its tests: the parts of the view tree.
-    Gtk::Widget& chromeView() { return chrome_; }
-    TabStrip& tabStrip() { return tabStrip_; }
-    Gtk::Widget& contentView() { return content_; }
-    Gtk::Widget& authBarView() { return authBar_; }
-    Gtk::Widget& errorBoxView() { return errorBox_; }
-    Gtk::Label& errorLabel() { return errorLabel_; }
-    Gtk::Widget& sleepBoxView() { return sleepBox_; }
-    CompactRevealView& revealView() { return reveal_; }
-    Gtk::Widget* startPageView() const { return startPage_; }
-    Toast& toast() { return toast_; }
-    int contentTop() const { return content_.get_margin_top(); }
+    // The widgets, for the window and its tests.
+    BrowserChrome& chrome() { return chrome_; }
     // The questions the pages have open (for the window and its tests).
     const PageQuestions& pageQuestions() const { return questions_; }
 
@@ -220,20 +182,13 @@ private:
     void buildViewTree();
     void loadInWebView(WebKitWebView* webView, const std::string& address);
     void wireActions();
-    void applyPrivateStyle();
     void layoutChrome();
     void placeToolbar();
-    void requestSheet(BrowserSheet sheet);
     void scheduleAutoReload();
     void revealCompactChrome(bool hovering);
     void scheduleRefresh();
     void handleURLChange(WebKitWebView* webView);
-    void autoReloadFire(std::chrono::milliseconds period);
     void autoReloadTick();
-    void stopAutoReload();
-    void adFilterPreferencesChanged();
-    void applyAdFilterToAllTabs();
-    void applyAdFilter(std::vector<GObjectPtr<WebKitUserContentManager>> managers, std::size_t next);
     // Makes the controller the owner of a new tab's web view: page zoom and observations.
     void attachTab(BrowserTab& tab);
     // Ends a tab that leaves the window (closed, replaced, or dropped by a restore).
@@ -242,6 +197,7 @@ private:
     void applyPendingReadingPosition(BrowserTab& tab);
     // The engine's page events and requests (browser_view_controller_page_events.cpp).
     friend struct PageEventHandlers;
+    friend class BrowserMoreMenu;
     bool hasActiveDownload() const;
     bool isShownActiveTab(const BrowserTab& tab) const;
     // The checks of a sleep attempt that do not ask the page.
@@ -257,19 +213,13 @@ private:
     static void onBackForwardListChanged(WebKitBackForwardList* list, WebKitBackForwardListItem* added,
                                          gpointer removed, gpointer self);
 
-    PreferencesStore& preferences_;
+    const BrowserContext context_;
     Gtk::HeaderBar* headerBar_ = nullptr;
-    DownloadManager* const downloads_;
     WebAppProfile profile_;
-    std::optional<WebViewConfiguration> initialConfiguration_;
-    std::optional<std::string> initialURL_;
+    BrowserViewStart start_;
     std::shared_ptr<WebsiteDataStore> websiteDataStore_;
     std::optional<std::pair<std::string, GObjectPtr<WebKitWebView>>> loadingPage_;
     GObjectPtr<WebKitWebView> takeLoadingPage(const std::optional<std::string>& address);
-    bool startsDormant_;
-    Clock& clock_;
-    Scheduler& timers_;
-    Scheduler& deferred_;
 
     TabList<std::unique_ptr<BrowserTab>> tabs_;
     ClosedTabStack recentlyClosed_;
@@ -279,38 +229,17 @@ private:
     void installStartPage();
     bool isPresented_ = false;
     bool compactRevealed_ = false;
-    std::optional<AutoReloadTimer> autoReload_;
-    ScheduledTask autoReloadTask_;
+    AutoReloadTimer autoReload_;
     ScheduledTask refreshTask_;
     std::vector<ScheduledTask> deferredTasks_;
-    std::optional<AdFilterSettings> appliedAdFilter_;
-    sigc::connection preferencesConnection_;
+    TabAdFilter adFilter_;
     // Answers of the engine that arrive after the controller is gone find this expired.
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 
-    // The view tree; containers before their children, so children go first.
-    Gtk::Overlay root_;
-    Gtk::Overlay content_;
-    Gtk::Box webHost_;
-    Gtk::Box chrome_;
-    TabStrip tabStrip_;
-    Gtk::Box authBar_;
-    Gtk::Label authLabel_;
-    Gtk::Button authOpen_;
-    Gtk::Box errorBox_;
-    Gtk::Label errorTitle_;
-    Gtk::Label errorLabel_;
-    Gtk::Button errorRetry_;
-    Gtk::Button errorOpen_;
-    Gtk::Box sleepBox_;
-    Gtk::Label sleepLabel_;
-    Gtk::Button sleepWake_;
-    CompactRevealView reveal_;
-    Gtk::ProgressBar progress_;
-    Gtk::Widget* startPage_ = nullptr;  // owned by content_
-    Toast toast_;
+    // The widgets: after the tabs, so they go first.
+    BrowserChrome chrome_;
     sigc::connection downloadEnded_;
-    std::unique_ptr<Gtk::Menu> moreMenu_;  // the menu on screen
+    BrowserMoreMenu moreMenu_{*this};
 
     // After the tabs, so they end first: no question or script answer outlives the pages.
     FindSession find_;

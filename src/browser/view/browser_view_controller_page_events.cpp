@@ -161,18 +161,19 @@ struct PageEventHandlers {
         auto address = PageIcons::iconAddress(url, declared);
         if (!address) return;
         auto store = WebsiteDataStore::of(view);
-        auto session = WebsiteSessions::shared().storeSession(store ? store : controller.websiteDataStore_);
-        PageIcons::shared().request(*address, std::move(session),
-                                    [&controller, alive = std::weak_ptr<int>(controller.alive_), id = tab->id,
-                                     url](Glib::RefPtr<Gdk::Pixbuf> image) {
-                                        if (alive.expired()) return;
-                                        BrowserTab* shown = controller.tab(id);
-                                        if (!shown || shown->pageURL() != url) return;
-                                        shown->icon =
-                                            GObjectPtr<GdkPixbuf>::retain(image ? image->gobj() : nullptr);
-                                        shown->iconPage = url;
-                                        controller.scheduleRefresh();
-                                    });
+        auto session =
+            controller.context_.sessions.storeSession(store ? store : controller.websiteDataStore_);
+        controller.context_.pageIcons.request(
+            *address, std::move(session),
+            [&controller, alive = std::weak_ptr<int>(controller.alive_), id = tab->id,
+             url](Glib::RefPtr<Gdk::Pixbuf> image) {
+                if (alive.expired()) return;
+                BrowserTab* shown = controller.tab(id);
+                if (!shown || shown->pageURL() != url) return;
+                shown->icon = GObjectPtr<GdkPixbuf>::retain(image ? image->gobj() : nullptr);
+                shown->iconPage = url;
+                controller.scheduleRefresh();
+            });
     }
 
     static void reportMetadata(Controller& controller, WebKitWebView* view, const std::string& url,
@@ -263,7 +264,7 @@ struct PageEventHandlers {
     static void decideNavigation(Controller& controller, WebKitWebView* view, WebKitPolicyDecision* decision,
                                  bool mainFrame) {
         // A website session that could not be set up blocks every page of it.
-        if (auto message = WebsiteSessions::shared().errorMessage(controller.websiteDataStore_)) {
+        if (auto message = controller.context_.sessions.errorMessage(controller.websiteDataStore_)) {
             if (BrowserTab* tab = tabOf(controller, view)) {
                 tab->error = *message;
                 tab->showsStartPage = false;
@@ -332,13 +333,13 @@ struct PageEventHandlers {
 
     static void applyAdFilterThenUse(Controller& controller, GObjectPtr<WebKitPolicyDecision> decision,
                                      GObjectPtr<WebKitUserContentManager> manager) {
-        AdFilterSettings applying = controller.preferences_.value().adFilterSettings().normalized();
+        AdFilterSettings applying = controller.context_.preferences.value().adFilterSettings().normalized();
         std::weak_ptr<int> alive = controller.alive_;
-        AdBlocking::shared().apply(
+        controller.context_.blocking.apply(
             applying, manager.get(), [&controller, alive, decision, manager, applying](Status) {
                 // A failure to apply does not hold the page back.
                 if (!alive.expired() &&
-                    controller.preferences_.value().adFilterSettings().normalized() != applying) {
+                    controller.context_.preferences.value().adFilterSettings().normalized() != applying) {
                     applyAdFilterThenUse(controller, decision, manager);
                     return;
                 }
@@ -379,8 +380,8 @@ struct PageEventHandlers {
 
         std::optional<std::string_view> address;
         if (uri) address = *uri;
-        switch (
-            popupRoute(controller.isPersistent(), controller.preferences_.value().linkBehavior, address)) {
+        switch (popupRoute(controller.isPersistent(), controller.context_.preferences.value().linkBehavior,
+                           address)) {
             case PopupRoute::popupTab: return GTK_WIDGET(controller.addTab(std::nullopt, configuration));
             case PopupRoute::floatingWindow: {
                 if (!controller.services.onPopup) return nullptr;
@@ -448,7 +449,8 @@ struct PageEventHandlers {
         BrowserTab* tab = tabOf(controller, view);
         Gtk::Window* window = questionWindow(controller);
         ScriptDialogGuard* guard =
-            tab ? &controller.dialogGuards_.try_emplace(tab->id, controller.clock_).first->second : nullptr;
+            tab ? &controller.dialogGuards_.try_emplace(tab->id, controller.context_.clock).first->second
+                : nullptr;
         // A page whose dialogs the user stopped gets the answer of a dismissed dialog at once.
         if (!isScriptDialogShown(kind) || !tab || !window || guard->isStopped()) {
             answerScriptDialog(dialog, scriptDialogAnswer(kind, std::nullopt));
@@ -504,7 +506,7 @@ void BrowserViewController::connectPageEvents(BrowserTab& tab) {
         tab.addObservation(view, g_signal_connect(view, signal, callback, this));
     // Every download of the view's engine, links with a download attribute included, goes to the
     // download manager with the window of the view that started it.
-    if (downloads_) downloads_->observe(webkit_web_view_get_context(view));
+    if (context_.downloads) context_.downloads->observe(webkit_web_view_get_context(view));
 }
 
 void BrowserViewController::retryLoading() {
@@ -525,8 +527,9 @@ void BrowserViewController::retryLoading() {
 
     // A new web view on the same store: cookies and storage stay, the broken process goes.
     auto replacement = std::make_unique<BrowserTab>(
-        WebViewFactory::makeWebView(websiteDataStore_, std::nullopt, profile_.customUserAgent), old->id,
-        clock_.now());
+        WebViewFactory::makeWebView(websiteDataStore_, std::nullopt, profile_.customUserAgent,
+                                    &context_.sessions),
+        old->id, context_.clock.now());
     replacement->lastURL = address;
     replacement->isPopup = old->isPopup;
     replacement->pendingReadingPosition = old->pendingReadingPosition;
@@ -559,7 +562,7 @@ void BrowserViewController::toggleTabMedia(const Uuid& id) {
         BrowserTab* current = tabShowing(view);
         if (!current || current->id != id) return;
         current->mediaPaused = pausing;
-        tabStrip_.invalidate();
+        chrome_.tabStrip().invalidate();
         refreshChrome();
     });
 }

@@ -41,8 +41,8 @@ void BrowserViewController::toggleTabSleep(const Uuid& id) {
 }
 
 bool BrowserViewController::hasActiveDownload() const {
-    if (!downloads_) return false;
-    for (const auto& entry : downloads_->entries())
+    if (!context_.downloads) return false;
+    for (const auto& entry : context_.downloads->entries())
         if (entry.isActive) return true;
     return false;
 }
@@ -118,8 +118,9 @@ void BrowserViewController::replaceBySleepingTab(BrowserTab& awake, const std::s
     auto index = tabs_.indexOf(awake.id);
     if (!index) return;
     auto sleeping = std::make_unique<BrowserTab>(
-        WebViewFactory::makeWebView(websiteDataStore_, std::nullopt, profile_.customUserAgent), awake.id,
-        awake.lastUsed);
+        WebViewFactory::makeWebView(websiteDataStore_, std::nullopt, profile_.customUserAgent,
+                                    &context_.sessions),
+        awake.id, awake.lastUsed);
     sleeping->lastURL = address;
     sleeping->sleepingTitle = awake.displayTitle();
     sleeping->isSleeping = true;
@@ -143,7 +144,7 @@ void BrowserViewController::replaceBySleepingTab(BrowserTab& awake, const std::s
     retireTab(std::move(old));
     attachTab(added);
     if (wasActive) selectTab(*index, false, false);
-    tabStrip_.invalidate();
+    chrome_.tabStrip().invalidate();
     refreshChrome();
 }
 
@@ -166,12 +167,12 @@ bool BrowserViewController::resumeSleepingSession(BrowserTab& tab) {
 }
 
 void BrowserViewController::sleepIdleTabs(std::function<void()> done) {
-    const auto minutes = preferences_.value().backgroundSleepMinutes;
+    const auto minutes = context_.preferences.value().backgroundSleepMinutes;
     if (!minutes || *minutes <= 0 || profile_.keepAwakeEnabled.value_or(false) || !isPersistent() || tornDown_) {
         if (done) done();
         return;
     }
-    const Date cutoff = clock_.now().adding(-60.0 * static_cast<double>(*minutes));
+    const Date cutoff = context_.clock.now().adding(-60.0 * static_cast<double>(*minutes));
     auto candidates = std::make_shared<std::vector<Uuid>>();
     for (const auto& tab : tabs_.items())
         if (tab->lastUsed < cutoff && !isShownActiveTab(*tab)) candidates->push_back(tab->id);

@@ -21,8 +21,9 @@ WebKitWebView* BrowserViewController::addTab(const std::optional<std::string>& a
     auto adopted = configuration ? GObjectPtr<WebKitWebView>() : takeLoadingPage(address);
     const bool loading = static_cast<bool>(adopted);
     auto webView = loading ? std::move(adopted)
-                           : WebViewFactory::makeWebView(websiteDataStore_, configuration, profile_.customUserAgent);
-    auto tab = std::make_unique<BrowserTab>(std::move(webView), Uuid::random(), clock_.now());
+                           : WebViewFactory::makeWebView(websiteDataStore_, configuration,
+                                                         profile_.customUserAgent, &context_.sessions);
+    auto tab = std::make_unique<BrowserTab>(std::move(webView), Uuid::random(), context_.clock.now());
     tab->isPopup = configuration.has_value();
     tab->showsStartPage = !address && !configuration;
     BrowserTab& added = *tab;
@@ -39,7 +40,7 @@ WebKitWebView* BrowserViewController::addTab(const std::optional<std::string>& a
 
 void BrowserViewController::selectTab(std::size_t index, bool wakeTab, bool focus) {
     if (!tabs_.contains(index)) return;
-    const Date now = clock_.now();
+    const Date now = context_.clock.now();
     // The page that stays selected stays in the window: taking it out and back unrealizes it, and
     // the engine shows it grey until another tab is selected.
     GtkWidget* selected = GTK_WIDGET(tabs_.at(index)->webView());
@@ -56,15 +57,7 @@ void BrowserViewController::selectTab(std::size_t index, bool wakeTab, bool focu
     tabs_.setActiveIndex(index);
     BrowserTab& tab = *tabs_.at(index);
     tab.lastUsed = now;
-    GtkWidget* widget = GTK_WIDGET(tab.webView());
-    if (gtk_widget_get_parent(widget) != GTK_WIDGET(webHost_.gobj())) {
-        if (GtkWidget* parent = gtk_widget_get_parent(widget))
-            gtk_container_remove(GTK_CONTAINER(parent), widget);
-        gtk_widget_set_hexpand(widget, TRUE);
-        gtk_widget_set_vexpand(widget, TRUE);
-        gtk_container_add(GTK_CONTAINER(webHost_.gobj()), widget);
-    }
-    gtk_widget_show(widget);
+    chrome_.hostWebView(tab.webView());
 
     if (wakeTab) wake(tab.id);
     refreshChrome();
@@ -113,17 +106,17 @@ void BrowserViewController::openNewTab() {
         compactRevealed_ = true;
         layoutChrome();
     }
-    toolbar.focusAddress();
+    chrome_.toolbar().focusAddress();
 }
 
 void BrowserViewController::wake(const Uuid& id) {
     BrowserTab* tab = this->tab(id);
     if (!tab || !tab->isSleeping || !tab->lastURL) return;
     tab->isSleeping = false;
-    tab->lastUsed = clock_.now();
+    tab->lastUsed = context_.clock.now();
     tab->error.reset();
     if (!resumeSleepingSession(*tab)) loadInWebView(tab->webView(), *tab->lastURL);
-    tabStrip_.invalidate();
+    chrome_.tabStrip().invalidate();
     refreshChrome();
 }
 
@@ -144,8 +137,9 @@ void BrowserViewController::restoreTabs(const std::vector<RestorableTab>& entrie
         const bool loading = static_cast<bool>(adopted);
         auto tab = std::make_unique<BrowserTab>(
             loading ? std::move(adopted)
-                    : WebViewFactory::makeWebView(websiteDataStore_, std::nullopt, profile_.customUserAgent),
-            Uuid::random(), clock_.now());
+                    : WebViewFactory::makeWebView(websiteDataStore_, std::nullopt, profile_.customUserAgent,
+                                                  &context_.sessions),
+            Uuid::random(), context_.clock.now());
         tab->lastURL = plan.lastURL;
         tab->showsStartPage = plan.showsStartPage;
         tab->isSleeping = plan.isSleeping && !loading;
@@ -222,16 +216,13 @@ void BrowserViewController::tearDown() {
     // The pages' questions end first, while the pages they answer are still there.
     questions_.dismissAll();
     dialogGuards_.clear();
-    stopAutoReload();
+    autoReload_.stop();
     refreshTask_.cancel();
     deferredTasks_.clear();
     for (auto& tab : tabs_.takeAll()) tab->detach();
     recentlyClosed_.clear();
-    tabStrip_.clear();
-    if (startPage_) {
-        static_cast<Gtk::Container&>(content_).remove(*startPage_);
-        startPage_ = nullptr;
-    }
+    chrome_.tabStrip().clear();
+    chrome_.removeStartPage();
 }
 
 }  // namespace quenlith

@@ -19,7 +19,7 @@ namespace {
 class BrowserTabs : public BrowserViewFixture {
 protected:
     void SetUp() override {
-        PageIcons::shared().clear();
+        pageIcons.clear();
         for (int i = 0; i < 5; ++i)
             server.page("/p" + std::to_string(i), htmlPage("Page " + std::to_string(i)));
         server.page("/markup", htmlPage("&lt;b&gt;Bold&lt;/b&gt;"));
@@ -34,7 +34,7 @@ protected:
     // What the strip shows: "[title]" for the active tab, then the new-tab button's tooltip.
     std::vector<std::string> stripTexts() {
         std::vector<std::string> texts;
-        for (Gtk::Widget* row : controller->tabStrip().box().get_children()) {
+        for (Gtk::Widget* row : controller->chrome().tabStrip().box().get_children()) {
             auto* box = dynamic_cast<Gtk::Box*>(row);
             if (!box) {
                 texts.push_back("+" + row->get_tooltip_text());
@@ -74,7 +74,7 @@ protected:
         return 0;
     }
     Gtk::Widget* stripChild(std::size_t row, std::size_t child) {
-        return dynamic_cast<Gtk::Box*>(controller->tabStrip().box().get_children()[row])
+        return dynamic_cast<Gtk::Box*>(controller->chrome().tabStrip().box().get_children()[row])
             ->get_children()[child];
     }
 };
@@ -105,11 +105,13 @@ TEST_F(BrowserTabs, TheStripMenusAndOperationsActOnTheTabsTheyName) {
     // In a narrow window the strip keeps the selected tab in sight, wherever it is.
     window->resize(480, 600);
     auto selectedInSight = [&] {
-        auto adjustment = dynamic_cast<Gtk::ScrolledWindow&>(view.tabStrip().view()).get_hadjustment();
-        const auto tab = view.tabStrip().box().get_children()[view.activeIndex()]->get_allocation();
-        const double x = tab.get_x() - view.tabStrip().box().get_allocation().get_x();
-        return view.tabStrip().view().get_allocated_width() < 500 && tab.get_width() > 1 &&
-               x >= adjustment->get_value() && x + tab.get_width() <= adjustment->get_value() + adjustment->get_page_size();
+        auto adjustment =
+            dynamic_cast<Gtk::ScrolledWindow&>(view.chrome().tabStrip().view()).get_hadjustment();
+        const auto tab = view.chrome().tabStrip().box().get_children()[view.activeIndex()]->get_allocation();
+        const double x = tab.get_x() - view.chrome().tabStrip().box().get_allocation().get_x();
+        return view.chrome().tabStrip().view().get_allocated_width() < 500 && tab.get_width() > 1 &&
+               x >= adjustment->get_value() &&
+               x + tab.get_width() <= adjustment->get_value() + adjustment->get_page_size();
     };
     EXPECT_TRUE(spinUntil(selectedInSight)) << "the last tab";
 
@@ -156,19 +158,19 @@ TEST_F(BrowserTabs, TheStripMenusAndOperationsActOnTheTabsTheyName) {
     EXPECT_EQ(active().lastURL, server.url("/p1"));
 
     // The new-tab button opens a start page; the start-page button finds it again.
-    dynamic_cast<ActionButton*>(view.tabStrip().box().get_children().back())->clicked();
+    dynamic_cast<ActionButton*>(view.chrome().tabStrip().box().get_children().back())->clicked();
     EXPECT_TRUE(active().showsStartPage);
-    EXPECT_TRUE(view.toolbar.address.is_focus());
+    EXPECT_TRUE(view.chrome().toolbar().address.is_focus());
     EXPECT_EQ(titles(active().id), (std::vector<std::string>{"Move Tab Left", "Move Tab Right"}));
     const auto count = view.tabs().size();
     view.duplicateTab(active().id);
     view.selectTab(0, true, false);
-    view.toolbar.startPage.clicked();
+    view.chrome().toolbar().startPage.clicked();
     EXPECT_EQ(view.tabs().size(), count) << "no address to duplicate, and the start page is reused";
     EXPECT_TRUE(active().showsStartPage);
     view.load(server.url("/p3"));
     EXPECT_FALSE(active().showsStartPage);
-    EXPECT_TRUE(spinUntil([&] { return !view.startPageView()->get_visible(); }));
+    EXPECT_TRUE(spinUntil([&] { return !view.chrome().startPageView()->get_visible(); }));
 
     // Credentials are never remembered; the last tab closes the window instead.
     view.addTab(server.url("/p0?token=abc"));
@@ -192,7 +194,7 @@ TEST_F(BrowserTabs, ARestoredSessionSleepsUntilWoken) {
     view.restoreTabs(entries, 2);
     ASSERT_EQ(view.tabs().size(), 3u);
     EXPECT_EQ(view.activeIndex(), 2u);
-    EXPECT_TRUE(spinUntil([&] { return view.sleepBoxView().get_visible(); }))
+    EXPECT_TRUE(spinUntil([&] { return view.chrome().sleepBoxView().get_visible(); }))
         << "the selected tab shows the sleep box";
     const std::vector<RestorableTab> expected = {
         {server.url("/p1"), "First", false, true, std::nullopt},
@@ -211,7 +213,7 @@ TEST_F(BrowserTabs, ARestoredSessionSleepsUntilWoken) {
     view.selectTab(2, false, false);
     view.setPresented(true, true);
     EXPECT_TRUE(waitForTitle("Page 3"));
-    EXPECT_TRUE(spinUntil([&] { return !view.sleepBoxView().get_visible(); }));
+    EXPECT_TRUE(spinUntil([&] { return !view.chrome().sleepBoxView().get_visible(); }));
     view.selectTab(0, false, false);
     view.reloadActiveTab();
     EXPECT_TRUE(waitForTitle("Page 1"));
@@ -268,7 +270,7 @@ TEST_F(BrowserTabs, TabIconsAreThePagesOwnFittedAndLoadedOnceAndOneTooLargeShows
     for (const auto& entry : cases) expected.push_back(entry.shown);
     ASSERT_TRUE(spinUntil([&] {
         return view.tabs().size() == cases.size() && server.requestCount("/large.png") == 1 &&
-               PageIcons::shared().pendingCount() == 0 && shownIcons() == expected;
+               pageIcons.pendingCount() == 0 && shownIcons() == expected;
     })) << testing::PrintToString(shownIcons());
     EXPECT_EQ(server.requestCount("/small.png"), 1) << "kept for the run by its address";
     EXPECT_EQ(server.requestCount("/fake.png"), 0);
@@ -288,9 +290,8 @@ TEST_F(BrowserTabs, AnIconThatIsADecompressionBombTakesNoMemoryAndShowsThePageSy
     for (int load = 1; load <= 2; ++load) {
         view.load(server.url("/bombed"));
         ASSERT_TRUE(waitForTitle("Bombed"));
-        ASSERT_TRUE(spinUntil([&] {
-            return server.requestCount("/bomb.png") == 1 && PageIcons::shared().pendingCount() == 0;
-        }));
+        ASSERT_TRUE(spinUntil(
+            [&] { return server.requestCount("/bomb.png") == 1 && pageIcons.pendingCount() == 0; }));
         EXPECT_EQ(shownIcon(0), iconNameForSymbol("globe")) << load;
     }
     const long long growth = peakMemoryBytes() - before;
@@ -308,14 +309,14 @@ TEST_F(BrowserTabs, AWebsiteOnItsOwnProxyFetchesItsTabIconsThroughItAndKeepsNone
     WebAppProfile profile = website("/proxied");
     profile.siteProxy = BrowserProxySettings{.kind = BrowserProxyKind::httpConnect, .port = proxy.port()};
     profile.sessionIdentifier = Uuid::random();
-    open(profile, {.store = WebsiteSessions::shared().dataStore(profile)});
+    open(profile, {.store = sessions.dataStore(profile)});
     ASSERT_TRUE(waitForTitle("Proxied"));
     EXPECT_TRUE(spinUntil([&] { return shownIcon(0) == "16x16"; })) << shownIcon(0);
     EXPECT_TRUE(proxy.sawRequestFor(server.url("/proxied.png"))) << proxy.log();
     EXPECT_EQ(server.requestCount("/proxied.png"), 1) << "never around the proxy";
     EXPECT_EQ(pathsNamed("Favicons"), std::vector<std::string>());
     controller.reset();
-    WebsiteSessions::shared().forgetSession(profile.id);
+    sessions.forgetSession(profile.id);
 }
 
 TEST_F(BrowserTabs, APrivateWindowShowsItsTabIconsAndWritesNoIconAnywhere) {
@@ -338,8 +339,8 @@ TEST_F(BrowserTabs, TearDownEndsTheWindowsBrowsing) {
     view.tearDown();
     EXPECT_TRUE(view.tabs().empty());
     EXPECT_TRUE(view.recentlyClosed().empty());
-    EXPECT_TRUE(view.tabStrip().box().get_children().empty());
-    EXPECT_EQ(view.startPageView(), nullptr);
+    EXPECT_TRUE(view.chrome().tabStrip().box().get_children().empty());
+    EXPECT_EQ(view.chrome().startPageView(), nullptr);
     EXPECT_EQ(timers.pendingCount(), 0u);
     view.refreshChrome();
     EXPECT_EQ(view.addTab(server.url("/p1")), nullptr) << "a late call after teardown makes no page";

@@ -38,7 +38,8 @@ protected:
     }
     bool errorBoxShows(const std::string& message) {
         return spinUntil([&] {
-            return controller->errorBoxView().get_visible() && controller->errorLabel().get_text() == message;
+            return controller->chrome().errorBoxView().get_visible() &&
+                   controller->chrome().errorLabel().get_text() == message;
         });
     }
 };
@@ -65,7 +66,7 @@ TEST_F(PageEvents, FailuresShowTheErrorBoxButReplacedLoadsAndDownloadsDoNot) {
     controller->load(server.url("/home"));
     ASSERT_TRUE(waitForTitle("Home"));
     EXPECT_FALSE(active().error.has_value()) << "the next load that starts clears it";
-    EXPECT_TRUE(spinUntil([&] { return !controller->errorBoxView().get_visible(); }));
+    EXPECT_TRUE(spinUntil([&] { return !controller->chrome().errorBoxView().get_visible(); }));
 
     controller->load(slow.url("/slow"));
     ASSERT_TRUE(spinUntil([&] { return slow.openCount() == 1; }));
@@ -76,10 +77,11 @@ TEST_F(PageEvents, FailuresShowTheErrorBoxButReplacedLoadsAndDownloadsDoNot) {
     EXPECT_EQ(chooser->questions[0].parent, window->gobj());
     chooser->answer(0, environment.root() + "/file.bin");
     ASSERT_TRUE(spinUntil([&] { return !downloads.entries().front().isActive; }));
-    EXPECT_TRUE(controller->toast().get_visible()) << "until the downloads window exists, a notice tells";
-    EXPECT_EQ(controller->toast().text(), "\u201cfile.bin\u201d downloaded");
+    EXPECT_TRUE(controller->chrome().toast().get_visible())
+        << "until the downloads window exists, a notice tells";
+    EXPECT_EQ(controller->chrome().toast().text(), "\u201cfile.bin\u201d downloaded");
     EXPECT_FALSE(active().error.has_value());
-    EXPECT_FALSE(controller->errorBoxView().get_visible());
+    EXPECT_FALSE(controller->chrome().errorBoxView().get_visible());
     EXPECT_EQ(active().pageURL(), server.url("/home"));
 
     // A link's download attribute names the file.
@@ -102,7 +104,7 @@ TEST_F(PageEvents, AProxysRefusalToTunnelIsALoadFailureNamingTheProxyNotADownloa
     profile.siteProxy = BrowserProxySettings{
         BrowserProxyKind::httpConnect, "127.0.0.1", proxy.port(), "", std::nullopt, false};
     profile.normalize();
-    auto store = WebsiteSessions::shared().dataStore(profile);
+    auto store = sessions.dataStore(profile);
     const std::string page = "https://127.0.0.1:" + std::to_string(server.port()) + "/secure";
     open(profile, {.initialURL = page, .downloads = &downloads, .store = store});
     ASSERT_TRUE(
@@ -114,9 +116,9 @@ TEST_F(PageEvents, AProxysRefusalToTunnelIsALoadFailureNamingTheProxyNotADownloa
     EXPECT_TRUE(errorBoxShows(active().error.value_or("")));
     EXPECT_TRUE(chooser->questions.empty()) << "no Save Download question";
     EXPECT_TRUE(downloads.entries().empty());
-    EXPECT_FALSE(controller->toast().get_visible());
+    EXPECT_FALSE(controller->chrome().toast().get_visible());
     controller.reset();
-    WebsiteSessions::shared().forgetSession(profile.id);
+    sessions.forgetSession(profile.id);
 
     // A window on the global proxy: its store is given the proxy as the global route gives it.
     server.page("/home", htmlPage("Home"));
@@ -133,7 +135,7 @@ TEST_F(PageEvents, AProxysRefusalToTunnelIsALoadFailureNamingTheProxyNotADownloa
                                    std::to_string(server.port()) + ".");
     EXPECT_TRUE(chooser->questions.empty());
     EXPECT_TRUE(downloads.entries().empty());
-    EXPECT_FALSE(controller->toast().get_visible()) << "no download notice";
+    EXPECT_FALSE(controller->chrome().toast().get_visible()) << "no download notice";
     controller.reset();
 }
 
@@ -238,7 +240,7 @@ TEST_F(PageEvents, OnlyAClickedLinkToAnotherApplicationIsAskedAboutOncePerTab) {
     spinFor(300ms);
     EXPECT_TRUE(openQuestions().empty());
     EXPECT_EQ(active().pageTitle(), "Home");
-    EXPECT_FALSE(controller->errorBoxView().get_visible());
+    EXPECT_FALSE(controller->chrome().errorBoxView().get_visible());
 }
 
 TEST_F(PageEvents, NewWindowRequestsFollowTheLinkPreferenceAndOnlyPopupsCloseThemselves) {
@@ -395,7 +397,7 @@ TEST_F(PageEvents, ADialogLoopIsOfferedToStopAndNeverHoldsItsTab) {
         &finalised);
     runInPage("setTimeout(tight)");
     ASSERT_TRUE(spinUntil([&] { return openQuestions().size() == 1; }));
-    auto* row = dynamic_cast<Gtk::Box*>(view.tabStrip().box().get_children()[1]);
+    auto* row = dynamic_cast<Gtk::Box*>(view.chrome().tabStrip().box().get_children()[1]);
     clickAsUser(GTK_WIDGET(row->get_children()[1]->gobj()));
     EXPECT_TRUE(spinUntil([&] { return view.tabs().size() == 1; })) << "the click reached the tab";
     EXPECT_TRUE(spinUntil([&] { return openQuestions().empty() && finalised == 1; }));
@@ -428,9 +430,10 @@ TEST_F(PageEvents, TabMediaReadingPositionsAndTryAgainActOnTheTabsPageAndRebuild
     WebKitWebView* first = active().webView();
     const std::string failing = "http://127.0.0.1:" + std::to_string(port) + "/home";
     controller->load(failing);
-    ASSERT_TRUE(
-        spinUntil([&] { return active().error.has_value() && controller->errorBoxView().get_visible(); }));
-    EXPECT_NE(controller->errorLabel().get_text().find("127.0.0.1:" + std::to_string(port)), std::string::npos);
+    ASSERT_TRUE(spinUntil(
+        [&] { return active().error.has_value() && controller->chrome().errorBoxView().get_visible(); }));
+    EXPECT_NE(controller->chrome().errorLabel().get_text().find("127.0.0.1:" + std::to_string(port)),
+              std::string::npos);
 
     // The desktop's default browser gets the view's address (the page the failed load did not
     // replace); when no browser can start, the window says so.
@@ -455,14 +458,14 @@ TEST_F(PageEvents, TabMediaReadingPositionsAndTryAgainActOnTheTabsPageAndRebuild
     EXPECT_EQ(active().webView(), first);
     EXPECT_EQ(active().pageURL(), failing);
     EXPECT_TRUE(webkit_web_view_can_go_back(first));
-    EXPECT_TRUE(spinUntil([&] { return !controller->errorBoxView().get_visible(); }));
+    EXPECT_TRUE(spinUntil([&] { return !controller->chrome().errorBoxView().get_visible(); }));
 
     const Uuid id = active().id;
     active().pendingReadingPosition = PendingReadingPosition{back.url("/elsewhere"), 0.25};
     WebKitWebView* before = active().webView();
     webkit_web_view_terminate_web_process(before);  // the page's process ends as in a crash
     const std::string crashed = "The page stopped responding. Try again to reconnect.";
-    ASSERT_TRUE(spinUntil([&] { return controller->errorLabel().get_text() == crashed; }));
+    ASSERT_TRUE(spinUntil([&] { return controller->chrome().errorLabel().get_text() == crashed; }));
     controller->retryLoading();
     EXPECT_NE(active().webView(), before);
     EXPECT_EQ(active().id, id);

@@ -723,7 +723,7 @@ TEST_F(LauncherGuiTest, NewTabShowsTheStartPageWithItsHeading) {
     auto& controller = windows.makeWindowController(WindowRequest::ownWindow(local));
     controller.present(false, false, true);
     controller.browser().showStartPage();
-    auto* page = dynamic_cast<WebsiteStartPage*>(controller.browser().startPageView());
+    auto* page = dynamic_cast<WebsiteStartPage*>(controller.browser().chrome().startPageView());
     ASSERT_TRUE(page);
     ASSERT_TRUE(spinUntil([&] { return page->get_mapped() && page->savedTiles().size() == 1; }));
     EXPECT_THAT(test::drawnTexts(*page), testing::Contains("Start Page"));

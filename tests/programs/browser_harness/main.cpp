@@ -24,6 +24,9 @@
 
 #include <webkit2/webkit2.h>
 
+#include "browser/blocking/ad_blocking.hpp"
+#include "browser/engine/page_icons.hpp"
+#include "browser/engine/proxy_passwords.hpp"
 #include "browser/engine/website_sessions.hpp"
 #include "browser/view/browser_view_controller.hpp"
 #include "model/app_paths.hpp"
@@ -87,11 +90,17 @@ int main(int argc, char** argv) {
     profile.name = "Harness";
     profile.homeURL = server.url("/");
     profile.rememberLastURL = false;
-    auto store = WebsiteSessions::shared().dataStore(profile);
+    ProxyRuntime proxy(readProxyPassword);
+    WebsiteSessions sessions(proxy, readProxyPassword);
+    auto blocking = AdBlocking::inCacheFolder();
+    PageIcons pageIcons;
+    const BrowserContext context{preferences, sessions,      *blocking,           pageIcons,
+                                 nullptr,     systemClock(), mainLoopScheduler(), mainLoopScheduler()};
+    auto store = sessions.dataStore(profile);
 
     Gtk::HeaderBar header;  // before the view, which takes its controls back when it ends
     Gtk::Window window;
-    BrowserViewController controller(profile, preferences, nullptr, std::nullopt, std::nullopt, store, false);
+    BrowserViewController controller(context, profile, store);
     controller.services.makeStartPage = [] { return Gtk::manage(new Gtk::Box()); };
     controller.services.onCommand = [&](BrowserCommand command) {
         if (command == BrowserCommand::close) window.hide();
