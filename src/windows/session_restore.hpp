@@ -32,9 +32,13 @@ class WindowRouter;
 // else the general one.
 std::optional<std::string> snapshotMessage(const Status& result);
 
-// Session recovery of the window manager: the launch restore (at once or one window per idle
-// turn), the debounced and the final snapshot, the removal of the saved session and the
-// website-data reset. Main thread only.
+// How long one idle turn of an incremental restore goes on building windows: a frame, so the main
+// loop stays responsive.
+inline constexpr std::chrono::milliseconds kRestoreTurnBudget{12};
+
+// Session recovery of the window manager: the launch restore (at once, or windows built on idle
+// turns within a frame each), the debounced and the final snapshot, the removal of the saved
+// session and the website-data reset. Main thread only.
 class SessionRestore {
 public:
     // Quiet time after the last change before the session snapshot is written.
@@ -72,9 +76,6 @@ public:
     // Once, before restoreSession; a page no window takes is dropped by restoreSession.
     void requestStartPages();
     bool didRestore() const { return didRestore_; }
-    // How long one idle turn of an incremental restore goes on building windows: a frame, so the
-    // main loop stays responsive.
-    static constexpr std::chrono::milliseconds kTurnBudget{12};
     void setTurnBudget(std::chrono::milliseconds budget) { turnBudget_ = budget; }
     bool isRestoring() const { return restoring_; }
 
@@ -139,7 +140,7 @@ private:
     bool restoring_ = false;
     bool preferencesWhileRestoring_ = false;
     unsigned int restoreSource_ = 0;
-    std::chrono::milliseconds turnBudget_ = kTurnBudget;
+    std::chrono::milliseconds turnBudget_ = kRestoreTurnBudget;
     // The windows after the first wait for the pages asked for at start.
     StartPageWait startPageWait_;
     // What requestStartPages read.

@@ -67,7 +67,7 @@ void WindowRouter::bringForward(BrowserWindowController& controller, std::option
 bool WindowRouter::isSharedSession(const BrowserWindowController& controller) const {
     const auto& dataStore = controller.browser().websiteDataStore();
     if (!dataStore->isPersistent()) return false;
-    return controller.id == registry_.browserID() || dataStore == WebsiteDataStore::defaultDataStore();
+    return controller.id == registry_.browserID() || dataStore == sessions_.sharedDataStore();
 }
 
 std::vector<RoutingWindow> WindowRouter::routingWindows() const {
