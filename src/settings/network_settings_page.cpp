@@ -160,7 +160,7 @@ void NetworkSettingsPage::showForm() {
     showMessage(*message_, form_.message());
     auto style = message_->get_style_context();
     if (form_.failed())
-        style->add_class("error"), style->remove_class(kSecondaryTextClass);
+        readableErrorText(*message_), style->add_class("error"), style->remove_class(kSecondaryTextClass);
     else
         styleSecondaryText(*message_), style->remove_class("error");
 }

@@ -62,6 +62,7 @@ Gtk::Label* SettingsForm::makeErrorLabel() {
     label->set_xalign(0);
     label->set_line_wrap(true);
     label->set_selectable(true);
+    readableErrorText(*label);
     label->get_style_context()->add_class("error");
     label->set_no_show_all(true);
     return label;

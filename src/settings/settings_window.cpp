@@ -113,7 +113,7 @@ void SettingsWindow::showStatus(const std::optional<std::string>& text, bool fai
     status_.set_visible(text.has_value());
     auto style = status_.get_style_context();
     if (failed)
-        style->remove_class(kSecondaryTextClass), style->add_class("error");
+        readableErrorText(status_), style->remove_class(kSecondaryTextClass), style->add_class("error");
     else
         style->remove_class("error"), styleSecondaryText(status_);
     statusIsSaveFailure_ = false;

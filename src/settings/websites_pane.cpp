@@ -26,6 +26,7 @@ WebsitesPane::WebsitesPane(SettingsContext& context)
     header_.pack_start(title_, Gtk::PACK_SHRINK);
     header_.pack_end(add_, Gtk::PACK_SHRINK);
     pack_start(header_, Gtk::PACK_SHRINK);
+    readableErrorText(error_);
     error_.get_style_context()->add_class("error");
     wrapWithinWidth(error_);
     error_.set_xalign(0);

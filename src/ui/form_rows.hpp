@@ -20,6 +20,8 @@ void styleSecondaryText(Gtk::Widget& widget);
 // The button of a form's main action, its label readable at 4.5:1 on the theme's colour.
 void styleSuggestedAction(Gtk::Widget& button);
 // A link button whose text reads at 4.5:1 in light and dark themes.
+// Lets the widget's "error" style class draw readable text (small text at 4.5:1 or more).
+void readableErrorText(Gtk::Widget& widget);
 void styleLink(Gtk::Widget& link);
 void styleHeadline(Gtk::Label& label);
 // A message that wraps within the width its window gives it, breaking a word longer than a line,

@@ -146,7 +146,10 @@ TEST_F(SettingsWindowTest, TextContrastIsAtLeastFourAndAHalfOnEveryTabInEachThem
         // A window built after the change, styled from the start by the theme.
         if (environment) environment->windows().shutdown();
         environment.reset();
-        start({website("Mail", "/mail")});
+        // Ctrl+Alt+P held by another client: the shortcuts tab shows its error text too.
+        auto grabber = std::make_unique<test::RefusingKeyGrabber>();
+        grabber->heldByOthers = {35};
+        start({website("Mail", "/mail")}, std::move(grabber));
         ASSERT_TRUE(spinUntil([&] {
             return settings->get_mapped() && test::prefersDarkTheme() == (appearance == AppTheme::dark);
         }));
