@@ -90,6 +90,44 @@ void focusWhenMapped(GtkWindow* window, std::uint32_t time) {
         request, [](gpointer data, GClosure*) { delete static_cast<Request*>(data); }, GConnectFlags(0));
 }
 
+// Whether any window of this application has the keyboard focus.
+bool ownWindowActive() {
+    bool active = false;
+    GList* toplevels = gtk_window_list_toplevels();
+    for (GList* item = toplevels; item && !active; item = item->next)
+        active = gtk_window_is_active(GTK_WINDOW(item->data)) && gtk_widget_get_visible(GTK_WIDGET(item->data));
+    g_list_free(toplevels);
+    return active;
+}
+
+// A window manager may hand the focus to another application's window as the closed one is
+// withdrawn, after our request for the origin (xfwm4 does, now and then): when a moment later no
+// window of ours has the focus, the origin asks once more, with the server's current time, newer
+// than that hand-over.
+void insistOnFocusReturn(GtkWindow* origin) {
+    auto* held = new GWeakRef;
+    g_weak_ref_init(held, origin);
+    g_timeout_add_full(
+        G_PRIORITY_DEFAULT, 250,
+        [](gpointer data) -> gboolean {
+            auto* window = static_cast<GtkWindow*>(g_weak_ref_get(static_cast<GWeakRef*>(data)));
+            if (!window) return G_SOURCE_REMOVE;
+            GdkWindow* own = gtk_widget_get_window(GTK_WIDGET(window));
+            if (gtk_widget_get_visible(GTK_WIDGET(window)) && !ownWindowActive() && own && GDK_IS_X11_WINDOW(own)) {
+                const std::uint32_t now = gdk_x11_get_server_time(own);
+                gdk_x11_window_set_user_time(own, now);
+                gtk_window_present_with_time(window, now);
+            }
+            g_object_unref(window);
+            return G_SOURCE_REMOVE;
+        },
+        held,
+        [](gpointer data) {
+            g_weak_ref_clear(static_cast<GWeakRef*>(data));
+            delete static_cast<GWeakRef*>(data);
+        });
+}
+
 }  // namespace
 
 Gtk::Window* focusedApplicationWindow() {
@@ -170,6 +208,7 @@ void hideAskedWindow(Gtk::Window& window) {
         giveBack();
         window.set_modal(true);
     }
+    if (returning) insistOnFocusReturn(origin);
     if (origin) g_object_unref(origin);
 }
 
