@@ -90,14 +90,15 @@ void focusWhenMapped(GtkWindow* window, std::uint32_t time) {
         request, [](gpointer data, GClosure*) { delete static_cast<Request*>(data); }, GConnectFlags(0));
 }
 
-// Whether any window of this application has the keyboard focus.
-bool ownWindowActive() {
-    bool active = false;
+// The shown window of this application that has the keyboard focus, if any.
+GtkWindow* activeOwnWindow() {
+    GtkWindow* found = nullptr;
     GList* toplevels = gtk_window_list_toplevels();
-    for (GList* item = toplevels; item && !active; item = item->next)
-        active = gtk_window_is_active(GTK_WINDOW(item->data)) && gtk_widget_get_visible(GTK_WIDGET(item->data));
+    for (GList* item = toplevels; item && !found; item = item->next)
+        if (gtk_window_is_active(GTK_WINDOW(item->data)) && gtk_widget_get_visible(GTK_WIDGET(item->data)))
+            found = GTK_WINDOW(item->data);
     g_list_free(toplevels);
-    return active;
+    return found;
 }
 
 // A window manager may hand the focus to another application's window as the closed one is
@@ -113,7 +114,7 @@ void insistOnFocusReturn(GtkWindow* origin) {
             auto* window = static_cast<GtkWindow*>(g_weak_ref_get(static_cast<GWeakRef*>(data)));
             if (!window) return G_SOURCE_REMOVE;
             GdkWindow* own = gtk_widget_get_window(GTK_WIDGET(window));
-            if (gtk_widget_get_visible(GTK_WIDGET(window)) && !ownWindowActive() && own && GDK_IS_X11_WINDOW(own)) {
+            if (gtk_widget_get_visible(GTK_WIDGET(window)) && !activeOwnWindow() && own && GDK_IS_X11_WINDOW(own)) {
                 const std::uint32_t now = gdk_x11_get_server_time(own);
                 gdk_x11_window_set_user_time(own, now);
                 gtk_window_present_with_time(window, now);
@@ -132,13 +133,8 @@ void insistOnFocusReturn(GtkWindow* origin) {
 
 Gtk::Window* focusedApplicationWindow() {
     if (GtkWindow* asking = windowOfCurrentInput()) return Glib::wrap(asking);
-    Gtk::Window* found = nullptr;
-    GList* toplevels = gtk_window_list_toplevels();
-    for (GList* item = toplevels; item && !found; item = item->next)
-        if (gtk_window_is_active(GTK_WINDOW(item->data)) && gtk_widget_get_visible(GTK_WIDGET(item->data)))
-            found = Glib::wrap(GTK_WINDOW(item->data));
-    g_list_free(toplevels);
-    return found;
+    GtkWindow* active = activeOwnWindow();
+    return active ? Glib::wrap(active) : nullptr;
 }
 
 std::uint32_t askingInputTime(const Gtk::Window& window) {
