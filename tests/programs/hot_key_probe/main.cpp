@@ -1,5 +1,6 @@
 // hot_key_probe: the application, answering the commands of tests/wm/hot_key_checks.sh one a line.
 #include <iostream>
+#include <optional>
 
 #include <glibmm/iochannel.h>
 #include <glibmm/main.h>
@@ -22,14 +23,15 @@ int main(int argc, char** argv) {
     AppEnvironment environment;
     BrowserWindowManager& windows = environment.windows();
     windows.session().restoreSession();
+    // The window the last command made or chose, noted as the command ends: a window made earlier
+    // may get the focus only now, on a busy machine, and would pass for the latest one.
+    std::optional<Uuid> lastMade;
     auto answer = [&](const std::string& command, const std::string& name) -> std::string {
         Uuid id;
         for (const auto& website : environment.store.profiles()) id = website.name == name ? website.id : id;
         // Without a name: the window the last command made (the window manager may not have
         // focused it yet), else the active one.
-        BrowserWindowController* latest = windows.registry().lastActiveID()
-                                              ? windows.registry().window(*windows.registry().lastActiveID())
-                                              : nullptr;
+        BrowserWindowController* latest = lastMade ? windows.registry().window(*lastMade) : nullptr;
         BrowserWindowController* controller =
             name.empty() ? (latest ? latest : windows.registry().activeWindowController())
                          : windows.registry().window(id);
@@ -66,6 +68,7 @@ int main(int argc, char** argv) {
             if (auto space = text.find(' '); space != std::string::npos)
                 name = text.substr(space + 1), text.resize(space);
             std::cout << answer(text, name) << std::endl;
+            lastMade = windows.registry().lastActiveID();
             return true;
         },
         input, Glib::IO_IN | Glib::IO_HUP);
