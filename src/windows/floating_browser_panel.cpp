@@ -257,25 +257,21 @@ bool FloatingBrowserPanel::onConfigureEvent(GdkEventConfigure*) {
 
 void FloatingBrowserPanel::scheduleFrameCheck() {
     if (frameCheck_.connected()) return;
-    // Ahead of GTK's relayout and redraw: a window that repaints without pause on a busy machine
-    // would otherwise keep its new place from being noticed (and saved) until it stops.
-    frameCheck_ = Glib::signal_idle().connect(
-        [this] {
-            if (mappedOnScreen_ && !pendingFrame_) {
-                if (auto current = placement()) {
-                    Rect now = visibleFrame(*current);
-                    lastFrame_ = now;
-                    // Only a normal frame is the one to remember; a maximised one is reported but not kept.
-                    if (!isMaximizedOrFullscreen()) normalFrame_ = now;
-                    if (!reportedFrame_ || *reportedFrame_ != now) {
-                        reportedFrame_ = now;
-                        frameChanged_.emit();
-                    }
+    frameCheck_ = Glib::signal_idle().connect([this] {
+        if (mappedOnScreen_ && !pendingFrame_) {
+            if (auto current = placement()) {
+                Rect now = visibleFrame(*current);
+                lastFrame_ = now;
+                // Only a normal frame is the one to remember; a maximised one is reported but not kept.
+                if (!isMaximizedOrFullscreen()) normalFrame_ = now;
+                if (!reportedFrame_ || *reportedFrame_ != now) {
+                    reportedFrame_ = now;
+                    frameChanged_.emit();
                 }
             }
-            return false;
-        },
-        Glib::PRIORITY_HIGH_IDLE);
+        }
+        return false;
+    });
 }
 
 void FloatingBrowserPanel::setIgnoresMouseEvents(bool ignores) {
