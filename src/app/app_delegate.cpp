@@ -14,20 +14,21 @@
 #include "app/app_environment.hpp"
 #include "app/auxiliary_windows.hpp"
 #include "app/main_menu.hpp"
-#include "windows/hot_key_manager.hpp"
 #include "app/status_bar_controller.hpp"
 #include "app/website_editor_presenter.hpp"
+#include "browser/view/browser_view_controller.hpp"
+#include "launcher/launcher_window.hpp"
+#include "launcher/menu_bar_view.hpp"
 #include "model/file_writer.hpp"
 #include "model/launch_request.hpp"
 #include "model/localization.hpp"
 #include "model/logging.hpp"
-#include "launcher/launcher_window.hpp"
-#include "launcher/menu_bar_view.hpp"
-#include "browser/view/browser_view_controller.hpp"
 #include "windows/browser_window_controller.hpp"
 #include "windows/browser_window_manager.hpp"
 #include "windows/floating_browser_panel.hpp"
+#include "windows/hot_key_manager.hpp"
 #include "windows/session_restore.hpp"
+#include "windows/start_page_wait.hpp"
 #include "windows/window_registry.hpp"
 #include "windows/window_router.hpp"
 #include "windows/window_shell_hooks.hpp"
@@ -43,7 +44,14 @@ AppDelegate::~AppDelegate() {
 void AppDelegate::finishLaunching() {
     if (environment) return;
     environment = std::make_unique<AppEnvironment>();
-    launchStep_ = mainLoopScheduler().scheduleIdle([this] { completeLaunch(); });
+    // The web process of the first page asked for is starting, and its first steps need this main
+    // loop: the menus, the first window and the tray are built once that page has begun loading
+    // (or a moment has passed), not while the process waits for its answers.
+    auto complete = [this] { launchStep_ = mainLoopScheduler().scheduleIdle([this] { completeLaunch(); }); };
+    firstPageWait_ = std::make_unique<StartPageWait>(environment->windows().factory(), mainLoopScheduler(),
+                                                     StartPageWait::Until::firstPageStarted);
+    firstPageWait_->begin(complete);
+    if (!firstPageWait_->waiting()) complete();
 }
 
 void AppDelegate::completeLaunch() {
@@ -161,6 +169,7 @@ void AppDelegate::reopen() {
 void AppDelegate::terminate() {
     if (terminated_) return;
     terminated_ = true;
+    firstPageWait_.reset();
     launchStep_.cancel();
     if (!environment) return;
     if (statusBar) statusBar->teardown();
