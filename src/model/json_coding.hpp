@@ -31,6 +31,10 @@ template <typename T>
 struct IsVector : std::false_type {};
 template <typename T>
 struct IsVector<std::vector<T>> : std::true_type {};
+template <typename T>
+struct IsOptional : std::false_type {};
+template <typename T>
+struct IsOptional<std::optional<T>> : std::true_type {};
 
 }  // namespace json_detail
 

@@ -40,15 +40,6 @@ constexpr RecordField<Record, Member> field(const char* key, Member Record::*mem
     return {key, member, sets};
 }
 
-namespace json_detail {
-
-template <typename T>
-struct IsOptional : std::false_type {};
-template <typename T>
-struct IsOptional<std::optional<T>> : std::true_type {};
-
-}  // namespace json_detail
-
 // Writes one field by its rule: a plain value always, an optional one only when present.
 template <typename T>
 void writeField(Json& json, const char* key, const T& value) {
