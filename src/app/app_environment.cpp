@@ -8,6 +8,8 @@
 #include "app/backup_dialogs.hpp"
 #include "app/backup_transfer.hpp"
 #include "app/browser_sheets.hpp"
+#include "app/pasted_links_flow.hpp"
+#include "app/quick_open_flow.hpp"
 #include "app/website_editor_presenter.hpp"
 #include "browser/blocking/ad_blocking.hpp"
 #include "browser/engine/favicon_loader.hpp"
@@ -111,6 +113,9 @@ AppEnvironment::AppEnvironment(WebsiteSessions* givenSessions, Scheduler& schedu
                                                     return auxiliary->window(AuxiliaryWindows::Kind::library);
                                                 }));
     browserSheets_ = std::make_unique<BrowserSheets>(*windows_, preferences, *blocking_);
+    quickOpen_ = std::make_unique<QuickOpenFlow>(store, preferences, library, *windows_, *auxiliaryWindows_);
+    pastedLinks_ = std::make_unique<PastedLinksFlow>(store, library, *windows_, *auxiliaryWindows_,
+                                                     [this] { showLibrary(SavedPagesSection::groups); });
     wireWindowManager();
     wireAuxiliaryWindows();
     registerSettingsWindows();
@@ -139,6 +144,8 @@ AppEnvironment::~AppEnvironment() {
     for (auto& connection : connections_) connection.disconnect();
     firstDelivery_.cancel();
     hotKeyUpdate_.cancel();
+    pastedLinks_.reset();
+    quickOpen_.reset();
     backups_.reset();
     browserSheets_.reset();
     auxiliaryWindows_.reset();
@@ -266,12 +273,6 @@ void AppEnvironment::handleHotKey(const std::string& name, std::uint32_t time) {
         if (dismissLauncher) dismissLauncher();
         windows_->routing().toggle(*id, time);
     }
-}
-
-void AppEnvironment::searchFromQuickOpen(const std::string& text) {
-    // Closed after the page's window has asked for the focus, as for a chosen row.
-    windows_->routing().openAddress(text);
-    auxiliaryWindows_->closeQuickOpen();
 }
 
 void AppEnvironment::recordVisit(const std::string& address, const std::string& title) {

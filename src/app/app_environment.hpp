@@ -11,15 +11,12 @@
 #include "browser/page/download_manager.hpp"
 #include "model/app_preferences.hpp"
 #include "model/library_store.hpp"
-#include "model/link_suggestions.hpp"
-#include "model/pasted_links.hpp"
 #include "model/preferences_store.hpp"
-#include "model/quick_open.hpp"
 #include "model/saved_pages_section.hpp"
 #include "model/scheduler.hpp"
 #include "model/web_app_store.hpp"
-#include "windows/key_grabber.hpp"
 #include "model/website_data_clearing.hpp"
+#include "windows/key_grabber.hpp"
 
 namespace quenlith {
 
@@ -32,7 +29,9 @@ class BrowserWindowManager;
 class FaviconLoader;
 class HotKeyManager;
 class PageIcons;
+class PastedLinksFlow;
 class ProxyRuntime;
+class QuickOpenFlow;
 class WebsiteEditorPresenter;
 class WebsiteSessions;
 
@@ -106,19 +105,6 @@ public:
     // Saves the page of `browser` (else of the active window) to Read Later with its reading
     // position, or tells why it cannot: private pages, start pages and sign-in links are refused.
     void readLater(BrowserViewController* browser);
-    // The addresses "Open Multiple Links" offers now: open tabs, saved websites, saved pages.
-    std::vector<LinkSuggestion> batchLinkSuggestions();
-    // "Open Multiple Links": opens the links as tabs, or keeps them as one page group and shows
-    // the library. Answers the text to show in the window when the group could not be kept.
-    std::optional<std::string> performBatchLinks(BatchAction action, const std::vector<std::string>& urls,
-                                                 const std::string& name);
-    // Quick Open's rows for the query, from the live stores.
-    std::vector<QuickOpenItem> quickOpenItems(const std::string& query);
-    // A chosen Quick Open row: closes Quick Open and opens the tab, website, saved page, page group
-    // or address; a saved page or group deleted meanwhile opens nothing.
-    void openQuickOpenTarget(const QuickOpenTarget& target);
-    // Quick Open's search: closes Quick Open and opens the text as an address or a search.
-    void searchFromQuickOpen(const std::string& text);
     // Clears the named kinds of website data (closing every window and forgetting the session)
     // and, with `everything`, the history and the websites' last addresses; `done` gets whether
     // all of it was cleared and, if not, what was left.
@@ -156,6 +142,8 @@ private:
     std::unique_ptr<AuxiliaryWindows> auxiliaryWindows_;
     std::unique_ptr<BackupTransfer> backups_;
     std::unique_ptr<BrowserSheets> browserSheets_;
+    std::unique_ptr<QuickOpenFlow> quickOpen_;
+    std::unique_ptr<PastedLinksFlow> pastedLinks_;
     std::vector<sigc::connection> connections_;
     ScheduledTask firstDelivery_;
     // Whether the theme variant was set over the desktop's own.
