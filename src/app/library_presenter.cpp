@@ -6,7 +6,6 @@
 #include "app/app_environment.hpp"
 #include "app/auxiliary_windows.hpp"
 #include "app/backup_transfer.hpp"
-#include "browser/view/browser_view_controller.hpp"
 #include "library/clip_editor.hpp"
 #include "library/library_window.hpp"
 #include "windows/browser_window_manager.hpp"

@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "editor/form_rows.hpp"
 #include "model/form_numbers.hpp"
 #include "model/localization.hpp"
 #include "model/window_sheet_saves.hpp"

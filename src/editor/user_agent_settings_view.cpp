@@ -1,6 +1,5 @@
 #include "editor/user_agent_settings_view.hpp"
 
-#include "editor/form_rows.hpp"
 #include "model/localization.hpp"
 #include "model/user_agent.hpp"
 #include "model/window_sheet_saves.hpp"

@@ -3,7 +3,6 @@
 #include <gtkmm/scrolledwindow.h>
 #include <gtkmm/separator.h>
 
-#include "editor/form_rows.hpp"
 #include "model/localization.hpp"
 #include "model/window_sheet_saves.hpp"
 #include "ui/form_rows.hpp"
