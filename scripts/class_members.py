@@ -47,11 +47,12 @@ def is_function(declaration):
 
 
 def members(body, kind='class', owner=''):
-    """Answers (methods, fields, public mutable field declarations, whether it has behaviour)."""
+    """Answers (methods, fields, public mutable field declarations, whether it has behaviour, the
+    nested classes only it can reach)."""
     depth, stmt = 0, ''
     fields, methods = 0, 0
     access = 'public' if kind == 'struct' else 'private'
-    public_fields, behaviour = [], False
+    public_fields, behaviour, hidden = [], False, []
 
     def method(declaration):
         nonlocal methods, behaviour
@@ -69,6 +70,8 @@ def members(body, kind='class', owner=''):
                 if head.count('(') > head.count(')'):
                     pass  # a lambda or braced default argument inside a parameter list
                 elif re.match(r'(struct|class|enum|union)\b', head) and '(' not in head:
+                    nested = re.match(r'(?:struct|class|union)\s+(\w+)', head)
+                    if nested and access != 'public': hidden.append(nested.group(1))
                     stmt = '__nested__'
                 elif '(' in head and not re.search(r'[=]\s*$', head):
                     method(head); stmt = '__counted__'
@@ -96,7 +99,7 @@ def members(body, kind='class', owner=''):
                 stmt = ''
         i += 1
     if VALUE.search(body): behaviour = False
-    return methods, fields, public_fields, behaviour
+    return methods, fields, public_fields, behaviour, hidden
 
 
 args = sys.argv[1:]
@@ -118,10 +121,12 @@ for arg in args:
         paths.append(arg)
 rows, open_fields = [], []
 for path in paths:
-    for kind, name, body in classes(strip(open(path).read())):
-        m, f, fields, behaviour = members(body, kind, name)
+    found = [(name, members(body, kind, name)) for kind, name, body in classes(strip(open(path).read()))]
+    # A class nested in another's private part is that class's own business.
+    hidden = {inner for _, counted in found for inner in counted[4]}
+    for name, (m, f, fields, behaviour, _) in found:
         rows.append((m + f, m, f, name, path))
-        if behaviour and name not in excepted:
+        if behaviour and name not in excepted and name not in hidden:
             open_fields += [(path, name, field) for field in fields]
 if public_fields:
     for path, name, field in open_fields:

@@ -8,6 +8,7 @@
 
 #include <sigc++/connection.h>
 
+#include "app/launcher_controls.hpp"
 #include "browser/page/download_manager.hpp"
 #include "model/app_preferences.hpp"
 #include "model/library_store.hpp"
@@ -21,6 +22,7 @@
 namespace quenlith {
 
 class AdBlocking;
+class AppHotKeys;
 class AuxiliaryWindows;
 class BackupTransfer;
 class BrowserSheets;
@@ -54,15 +56,15 @@ public:
     AppEnvironment(const AppEnvironment&) = delete;
     AppEnvironment& operator=(const AppEnvironment&) = delete;
 
-    WebAppStore store;
-    PreferencesStore preferences;
-    DownloadManager downloads;
-    LibraryStore library;
+    WebAppStore& store() { return store_; }
+    PreferencesStore& preferences() { return preferences_; }
+    DownloadManager& downloads() { return downloads_; }
+    LibraryStore& library() { return library_; }
     // The library window's section, kept for the whole process.
-    SavedPagesNavigation savedPagesNavigation;
+    SavedPagesNavigation& savedPagesNavigation() { return savedPagesNavigation_; }
     BrowserWindowManager& windows() { return *windows_; }
     // The global shortcuts: kept in step with the websites and the preferences.
-    HotKeyManager& hotKeys() { return *hotKeys_; }
+    HotKeyManager& hotKeys();
     // Website icons, each loaded through the website's own proxy.
     FaviconLoader& icons() { return *icons_; }
     // The website editor: "Add Website", editing a website, saving a window's page.
@@ -79,21 +81,16 @@ public:
     // Expires when the environment goes; closures kept for later hold this.
     std::weak_ptr<AppEnvironment*> weakSelf() const { return self_; }
 
-    // Set by the launcher when it exists.
-    std::function<void()> toggleLauncher;
-    std::function<void()> dismissLauncher;
+    // The launcher's toggle and dismissal, set by the launcher when it exists.
+    LauncherControls& launcher() { return launcher_; }
     // Opens a page group's windows (the "quenlith://workspace?id=" links).
-    std::function<void(const BrowserScene&)> openScene;
+    void openScene(const BrowserScene& scene);
 
     // Records a finished page visit in the history when the history is on and the address may be
     // kept.
     void recordVisit(const std::string& address, const std::string& title);
     // Whether a saved page or a page-group window still uses the proxy credential.
     bool isCredentialUsedByLibrary(const std::string& credentialID) const;
-    // Routes a pressed global shortcut by its binding name; `time` is the key press's X time.
-    void handleHotKey(const std::string& name, std::uint32_t time = 0);
-    // Registers the websites' and the application's shortcuts.
-    void updateHotKeys(const std::vector<WebAppProfile>& profiles, const AppPreferences& preferences);
     // Shows the application's windows in the taskbar or not, and applies the theme.
     void applyPreferences(const AppPreferences& preferences);
 
@@ -124,18 +121,23 @@ private:
     void registerSettingsWindows();
     // Gives the auxiliary windows the library window and the save-page window.
     void registerLibraryWindows();
-    void scheduleHotKeyUpdate();
     // A background write of the history failed: the library window's message line says so while
     // it is open, else an alert on the active window (or on its own).
     void tellHistoryNotSaved(const std::string& message);
 
+    WebAppStore store_;
+    PreferencesStore preferences_;
+    DownloadManager downloads_;
+    LibraryStore library_;
+    SavedPagesNavigation savedPagesNavigation_;
+    LauncherControls launcher_;
     Scheduler& scheduler_;
     // The services of the browser views: made before the windows and ended after them.
     std::unique_ptr<ProxyRuntime> globalProxy_;
     std::unique_ptr<WebsiteSessions> ownSessions_;  // none when a test brings its sessions
     std::unique_ptr<AdBlocking> blocking_;
     std::unique_ptr<PageIcons> pageIcons_;
-    std::unique_ptr<HotKeyManager> hotKeys_;
+    std::unique_ptr<AppHotKeys> hotKeys_;
     std::unique_ptr<FaviconLoader> icons_;
     std::unique_ptr<BrowserWindowManager> windows_;
     std::unique_ptr<WebsiteEditorPresenter> websiteEditor_;
@@ -148,7 +150,6 @@ private:
     ScheduledTask firstDelivery_;
     // Whether the theme variant was set over the desktop's own.
     bool themeOverridden_ = false;
-    ScheduledTask hotKeyUpdate_;
     // Callbacks handed out hold this weakly and do nothing once the environment is gone.
     std::shared_ptr<AppEnvironment*> self_;
 };

@@ -71,7 +71,7 @@ void QuickOpenFlow::search(const std::string& text) {
 void AppEnvironment::wireAuxiliaryWindows() {
     std::weak_ptr<AppEnvironment*> weak = self_;
     using Kind = AuxiliaryWindows::Kind;
-    auxiliaryWindows_->builders[Kind::quickOpen] = [weak] {
+    auxiliaryWindows_->setBuilder(Kind::quickOpen, [weak] {
         QuickOpenWindow::Links links;
         links.results = [weak](const std::string& query) {
             auto environment = weak.lock();
@@ -92,13 +92,13 @@ void AppEnvironment::wireAuxiliaryWindows() {
             AppEnvironment& self = **environment;
             auto refresh = sigc::mem_fun(*window, &QuickOpenWindow::refresh);
             self.windows_->publisher().runtime().signal_changed().connect(refresh);
-            self.store.signal_changed().connect(refresh);
-            self.library.signal_changed().connect(refresh);
-            self.preferences.signal_changed().connect(refresh);
+            self.store_.signal_changed().connect(refresh);
+            self.library_.signal_changed().connect(refresh);
+            self.preferences_.signal_changed().connect(refresh);
         }
         return std::unique_ptr<Gtk::Window>(std::move(window));
-    };
-    auxiliaryWindows_->builders[Kind::batchLinks] = [weak]() -> std::unique_ptr<Gtk::Window> {
+    });
+    auxiliaryWindows_->setBuilder(Kind::batchLinks, [weak]() -> std::unique_ptr<Gtk::Window> {
         auto environment = weak.lock();
         if (!environment) return nullptr;
         BatchLinksWindow::Links links;
@@ -114,8 +114,9 @@ void AppEnvironment::wireAuxiliaryWindows() {
         };
         const AuxiliaryWindows::BatchRequest& request = (*environment)->auxiliaryWindows().batchRequest();
         return std::make_unique<BatchLinksWindow>(request.text, request.action, std::move(links));
-    };
-    auxiliaryWindows_->builders[Kind::guide] = [] { return std::unique_ptr<Gtk::Window>(new GuideWindow()); };
+    });
+    auxiliaryWindows_->setBuilder(Kind::guide,
+                                  [] { return std::unique_ptr<Gtk::Window>(new GuideWindow()); });
 }
 
 }  // namespace quenlith

@@ -27,10 +27,10 @@ BrowserWindowSettingsView::BrowserWindowSettingsView(Gtk::Window& parent, WebApp
     set_default_size(480, 560);
     set_resizable(false);
 
-    opacity_.onChange = [this](double value) {
+    opacity_.setOnChange([this](double value) {
         profile_.opacity = value;
         refresh();
-    };
+    });
     form_.pack_start(opacity_, Gtk::PACK_SHRINK);
 
     sessionRow_.pack_start(sessionIcon_, Gtk::PACK_SHRINK);
@@ -61,7 +61,8 @@ BrowserWindowSettingsView::BrowserWindowSettingsView(Gtk::Window& parent, WebApp
     form_.pack_start(*makeSection(localizedString("Window"), window_), Gtk::PACK_SHRINK);
 
     userAgent_.setValue(profile_.customUserAgent);
-    userAgent_.onChange = [this](const std::optional<std::string>& value) { profile_.customUserAgent = value; };
+    userAgent_.setOnChange(
+        [this](const std::optional<std::string>& value) { profile_.customUserAgent = value; });
     form_.pack_start(*makeSection(localizedString("User agent"), userAgent_), Gtk::PACK_SHRINK);
 
     autoReload_.signal_toggled().connect([this] {
@@ -129,11 +130,11 @@ void BrowserWindowSettingsView::save() {
         return;
     }
     profile_ = std::move(*checked);
-    if (onSave) onSave(profile_, clickThroughValue_);
+    if (onSave_) onSave_(profile_, clickThroughValue_);
 }
 
 void BrowserWindowSettingsView::cancel() {
-    if (onCancel) onCancel();
+    if (onCancel_) onCancel_();
 }
 
 void BrowserWindowSettingsView::on_response(int response) {

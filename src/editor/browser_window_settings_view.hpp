@@ -29,8 +29,10 @@ class BrowserWindowSettingsView : public Gtk::Dialog {
 public:
     BrowserWindowSettingsView(Gtk::Window& parent, WebAppProfile profile, bool clickThrough);
 
-    std::function<void(const WebAppProfile&, bool clickThrough)> onSave;
-    std::function<void()> onCancel;
+    void setOnSave(std::function<void(const WebAppProfile&, bool clickThrough)> onSave) {
+        onSave_ = std::move(onSave);
+    }
+    void setOnCancel(std::function<void()> onCancel) { onCancel_ = std::move(onCancel); }
 
     void save();
     void cancel();
@@ -52,6 +54,8 @@ protected:
 private:
     void refresh();
 
+    std::function<void(const WebAppProfile&, bool clickThrough)> onSave_;
+    std::function<void()> onCancel_;
     WebAppProfile profile_;
     bool clickThroughValue_;
     std::optional<std::string> error_;

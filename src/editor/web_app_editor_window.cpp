@@ -101,10 +101,10 @@ void WebAppEditorWindow::buildForm() {
     titles->pack_start(*makeCaption(localizedString("A website, always within reach.")), Gtk::PACK_SHRINK);
     header->pack_start(*titles, Gtk::PACK_EXPAND_WIDGET);
 
-    opacity_.onChange = [this](double value) {
+    opacity_.setOnChange([this](double value) {
         draft_.opacity = value;
         changed();
-    };
+    });
     form_.pack_start(opacity_, Gtk::PACK_SHRINK);
 
     name_.signal_changed().connect([this] {
@@ -133,14 +133,14 @@ void WebAppEditorWindow::buildForm() {
     windowGroup_.add(windowBox_);
     form_.pack_start(windowGroup_, Gtk::PACK_SHRINK);
 
-    shortcut_.heldElsewhere = [this] {
+    shortcut_.setHeldElsewhere([this] {
         return services_.heldShortcuts ? services_.heldShortcuts(draft_.id.string())
                                        : std::vector<ShortcutConfiguration>{};
-    };
-    shortcut_.onChange = [this](const std::optional<ShortcutConfiguration>& value) {
+    });
+    shortcut_.setOnChange([this](const std::optional<ShortcutConfiguration>& value) {
         draft_.globalShortcut = value;
         changed();
-    };
+    });
     auto* shortcutBox = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 8));
     shortcutBox->pack_start(shortcut_, Gtk::PACK_SHRINK);
     shortcutBox->pack_start(
@@ -151,10 +151,10 @@ void WebAppEditorWindow::buildForm() {
     form_.pack_start(shortcutGroup_, Gtk::PACK_SHRINK);
 
     userAgent_.setValue(draft_.customUserAgent);
-    userAgent_.onChange = [this](const std::optional<std::string>& value) {
+    userAgent_.setOnChange([this](const std::optional<std::string>& value) {
         draft_.customUserAgent = value;
         changed();
-    };
+    });
     userAgentGroup_.add(userAgent_);
     form_.pack_start(userAgentGroup_, Gtk::PACK_SHRINK);
     form_.pack_start(applicationLinks_, Gtk::PACK_SHRINK);

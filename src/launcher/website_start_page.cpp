@@ -471,7 +471,7 @@ void WebsiteStartPage::makeSavedTile(SavedSlot& slot) {
     slot.tile = tile;
     setOpenAction(slot);
     Uuid id = profile.id;
-    tile->menuEntries = [this, id] {
+    tile->setMenuEntries([this, id] {
         std::vector<TileMenuEntry> entries;
         auto current = store_.profile(id);
         if (!current) return entries;
@@ -490,12 +490,12 @@ void WebsiteStartPage::makeSavedTile(SavedSlot& slot) {
         entries.push_back({"", {}});
         entries.push_back({localizedString("Delete\u2026"), [this, shown] { askToDelete(shown); }, true});
         return entries;
-    };
+    });
 }
 
 void WebsiteStartPage::setOpenAction(const SavedSlot& slot) {
     // Opens the website as its tile shows it.
-    slot.tile->onOpen = [this, profile = slot.profile] { run(actions_.onOpenSaved, profile); };
+    slot.tile->setOnOpen([this, profile = slot.profile] { run(actions_.onOpenSaved, profile); });
 }
 
 WebsiteTile* WebsiteStartPage::makeSuggestionTile(const SuggestedWebsite& suggestion,
@@ -504,15 +504,15 @@ WebsiteTile* WebsiteStartPage::makeSuggestionTile(const SuggestedWebsite& sugges
         Gtk::manage(new WebsiteTile(new SuggestedSiteIcon(suggestion, kIconSize),
                                     localizedString(suggestion.name), suggestion.address, activity, accent));
     tile->set_size_request(kTileMinimumWidth, -1);
-    tile->onOpen = [this, suggestion] { run(actions_.onOpenURL, suggestion.address); };
-    tile->menuEntries = [this, suggestion] {
+    tile->setOnOpen([this, suggestion] { run(actions_.onOpenURL, suggestion.address); });
+    tile->setMenuEntries([this, suggestion] {
         return std::vector<TileMenuEntry>{
             {localizedString("Open"), [this, suggestion] { run(actions_.onOpenURL, suggestion.address); }},
             {localizedString("Save Website\u2026"),
              [this, suggestion] { run(actions_.onSaveSuggestion, suggestion); }},
             {localizedString("Add to Tray"),
              [this, suggestion] { run(actions_.onPinSuggestion, suggestion); }}};
-    };
+    });
     return tile;
 }
 
