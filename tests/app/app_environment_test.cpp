@@ -14,6 +14,7 @@
 #include "model/json_coding.hpp"
 #include "model/library_file.hpp"
 #include "model/sample_records.hpp"
+#include "support/granting_key_grabber.hpp"
 #include "windows/session_restore.hpp"
 #include "windows/window_registry.hpp"
 #include "windows/window_router.hpp"
@@ -112,6 +113,60 @@ TEST_F(AppEnvironmentTest, AnswersTheWindowManagersCallbacks) {
     windows.hooks().onPinSuggestion(suggestion);
     ASSERT_EQ(environment->store().profiles().size(), 1u);
     EXPECT_TRUE(WebAppStore::sharesHomeSite(environment->store().profiles()[0], suggestion.address));
+}
+
+// Grants every combination and presses one when asked, as the person at the keyboard would.
+class PressingKeyGrabber : public test::GrantingKeyGrabber {
+public:
+    void press(const ShortcutConfiguration& shortcut) const { reportPress(shortcut, 0); }
+};
+
+// Each registered shortcut reaches its binding: the launcher's toggles the launcher while there is
+// one, a website's dismisses the launcher and brings up the website's window. Shortcuts follow the
+// websites and the preferences on the next turn.
+TEST_F(AppEnvironmentTest, PressedShortcutsReachTheirBindingsAndFollowTheStores) {
+    const ShortcutConfiguration launcherKeys{0, kCommandModifier | kOptionModifier};  // Ctrl+Alt+A
+    const ShortcutConfiguration alphaKeys{11, kCommandModifier | kOptionModifier};    // Ctrl+Alt+B
+    const ShortcutConfiguration betaKeys{14, kCommandModifier | kOptionModifier};     // Ctrl+Alt+E
+    WebAppProfile alpha = website("Alpha", "/alpha");
+    alpha.globalShortcut = alphaKeys;
+    WebAppProfile beta = website("Beta", "/beta");
+    beta.homeURL = server.url("/beta", "beta.localhost");  // a site of its own, so a window of its own
+    saveWebsites({alpha, beta});
+    auto grabber = std::make_unique<PressingKeyGrabber>();
+    const PressingKeyGrabber& keys = *grabber;
+    environment = std::make_unique<AppEnvironment>(sessions, timers, std::move(grabber));
+    int toggles = 0, dismissals = 0;
+    environment->launcher().set([&] { ++toggles; }, [&] { ++dismissals; });
+    auto press = [&](const ShortcutConfiguration& shortcut) {
+        keys.press(shortcut);
+        timers.runDue();
+    };
+    auto windowOf = [&](const Uuid& websiteID) -> BrowserWindowController* {
+        for (const auto& [id, controller] : environment->windows().registry().windows())
+            if (controller->profileID == websiteID) return controller.get();
+        return nullptr;
+    };
+
+    environment->preferences().update([&](AppPreferences& p) { p.launcherShortcut = launcherKeys; });
+    press(launcherKeys);
+    EXPECT_EQ(toggles, 0) << "registered on the next turn, not inside the change";
+    press(launcherKeys);
+    EXPECT_EQ(toggles, 1);
+    press(alphaKeys);
+    EXPECT_EQ(dismissals, 1);
+    ASSERT_NE(windowOf(alpha.id), nullptr);
+
+    environment->store().update(beta.id, [&](WebAppProfile& p) { p.globalShortcut = betaKeys; });
+    timers.runDue();
+    press(betaKeys);
+    EXPECT_EQ(dismissals, 2);
+    EXPECT_NE(windowOf(beta.id), nullptr);
+    EXPECT_EQ(toggles, 1) << "a website's shortcut leaves the launcher's alone";
+
+    environment->launcher().clear();
+    press(launcherKeys);
+    EXPECT_EQ(toggles, 1) << "without a launcher the shortcut does nothing";
 }
 
 TEST_F(AppEnvironmentTest, AppliesTheThemeFromTheCurrentAndEveryLaterPreferencesValue) {
