@@ -114,7 +114,7 @@ public:
     // Replaces the websites and shows the launcher until it has drawn them all, as after a change
     // of the websites and a first look at them.
     void setWebsites(int count) {
-        environment_->store.replaceProfiles(websites(count, server_.url("/", "localhost")));
+        environment_->store().replaceProfiles(websites(count, server_.url("/", "localhost")));
         const bool shown = controller_->launcher().get_mapped();
         showLauncher(true);
         test::spinUntil([&] {
@@ -125,8 +125,8 @@ public:
         showLauncher(shown);
     }
     void setLibrary(const LibraryDocument& document) {
-        environment_->library.replaceContents(document);
-        test::spinUntil([&] { return !environment_->library.hasPendingSave(); }, std::chrono::seconds(60));
+        environment_->library().replaceContents(document);
+        test::spinUntil([&] { return !environment_->library().hasPendingSave(); }, std::chrono::seconds(60));
     }
 
     // Opens the launcher at the tray and closes it again; answers the seconds until its first
@@ -134,8 +134,8 @@ public:
     // hidden, a website's window is shown or hidden, as happens between two openings.
     std::pair<double, double> openAndClose() {
         LauncherWindow& launcher = controller_->launcher();
-        const WebAppProfile& first = environment_->store.profiles().front();
-        environment_->store.setWasVisible(!first.wasVisible, first.id);
+        const WebAppProfile& first = environment_->store().profiles().front();
+        environment_->store().setWasVisible(!first.wasVisible, first.id);
         test::spinUntil([&] { return !g_main_context_pending(nullptr); });
         drawStarted_ = false;
         const int paints = paints_;
@@ -154,7 +154,7 @@ public:
     // before), until the filtered grid is painted.
     double type(const std::string& text) {
         WebsiteStartPage& page = *controller_->launcher().view().startPage();
-        const std::size_t expected = filteredSaved(environment_->store.profiles(), text).size();
+        const std::size_t expected = filteredSaved(environment_->store().profiles(), text).size();
         const int paints = paints_;
         const auto start = Clock::now();
         page.searchField().set_text(text);

@@ -38,17 +38,17 @@ namespace quenlith {
 AppDelegate::AppDelegate() = default;
 AppDelegate::~AppDelegate() {
     // The windows' menu buttons and hooks go before what they act on.
-    mainMenu.reset();
+    mainMenu_.reset();
 }
 
 void AppDelegate::finishLaunching() {
-    if (environment) return;
-    environment = std::make_unique<AppEnvironment>();
+    if (environment_) return;
+    environment_ = std::make_unique<AppEnvironment>();
     // The web process of the first page asked for is starting, and its first steps need this main
     // loop: the menus, the first window and the tray are built once that page has begun loading
     // (or a moment has passed), not while the process waits for its answers.
     auto complete = [this] { launchStep_ = mainLoopScheduler().scheduleIdle([this] { completeLaunch(); }); };
-    firstPageWait_ = std::make_unique<StartPageWait>(environment->windows().factory(), mainLoopScheduler(),
+    firstPageWait_ = std::make_unique<StartPageWait>(environment_->windows().factory(), mainLoopScheduler(),
                                                      StartPageWait::Until::firstPageStarted);
     firstPageWait_->begin(complete);
     if (!firstPageWait_->waiting()) complete();
@@ -57,28 +57,28 @@ void AppDelegate::finishLaunching() {
 void AppDelegate::completeLaunch() {
     // The environment applied the appearance of the preferences on the turn before this one.
     buildMainMenu();
-    environment->windows().session().restoreSession(true);
+    environment_->windows().session().restoreSession(true);
     GApplication* application = g_application_get_default();
-    statusBar = std::make_unique<StatusBarController>(
-        *environment, application ? g_application_get_dbus_connection(application) : nullptr);
-    statusBar->commands().onQuit = [this] {
-        if (onQuit) onQuit();
+    statusBar_ = std::make_unique<StatusBarController>(
+        *environment_, application ? g_application_get_dbus_connection(application) : nullptr);
+    statusBar_->commands().onQuit = [this] {
+        if (onQuit_) onQuit_();
     };
-    statusBar->commands().onAdd = [this] {
-        if (environment) environment->websiteEditor().showAddWebsite();
+    statusBar_->commands().onAdd = [this] {
+        if (environment_) environment_->websiteEditor().showAddWebsite();
     };
-    statusBar->commands().onEdit = [this](const Uuid& websiteID) {
-        if (environment) environment->websiteEditor().showEditWebsite(websiteID);
+    statusBar_->commands().onEdit = [this](const Uuid& websiteID) {
+        if (environment_) environment_->websiteEditor().showEditWebsite(websiteID);
     };
-    statusBar->commands().onSaveSuggestion = [this](const SuggestedWebsite& suggestion) {
-        if (environment)
-            environment->websiteEditor().showWebsiteEditor(
+    statusBar_->commands().onSaveSuggestion = [this](const SuggestedWebsite& suggestion) {
+        if (environment_)
+            environment_->websiteEditor().showWebsiteEditor(
                 {.pageURL = suggestion.address, .title = localizedString(suggestion.name)});
     };
     wireLauncherCommands();
     launched_ = true;
     links_.launchFinished([this](const std::vector<std::string>& links) { route(links); });
-    if (reopenWhenLaunched_) statusBar->reopen();
+    if (reopenWhenLaunched_) statusBar_->reopen();
     logInfo(LogCategory::lifecycle, "Quenlith started");
 }
 
@@ -89,37 +89,37 @@ void AppDelegate::buildMainMenu() {
     MainMenu::Links links;
     links.onAbout = [this] { showAboutPanel(); };
     links.onLauncher = [this] {
-        if (statusBar) statusBar->toggle(0, 0);
+        if (statusBar_) statusBar_->toggle(0, 0);
     };
     links.onQuit = [this] {
-        if (onQuit) onQuit();
+        if (onQuit_) onQuit_();
     };
-    mainMenu = std::make_unique<MainMenu>(*application.operator->(), *environment, std::move(links));
+    mainMenu_ = std::make_unique<MainMenu>(*application.operator->(), *environment_, std::move(links));
     // Every browser window and auxiliary window takes the accelerators; browser windows also
     // show the menu from their title bar.
-    WindowShellHooks hooks = environment->windows().hooks();
+    WindowShellHooks hooks = environment_->windows().hooks();
     hooks.onWindowBuilt = [this](BrowserWindowController& controller) {
-        if (!mainMenu) return;
-        mainMenu->attach(controller.panel());
+        if (!mainMenu_) return;
+        mainMenu_->attach(controller.panel());
         // Among the toolbar's lesser buttons: a narrow title bar moves it into the More menu.
-        controller.browser().chrome().toolbar().setMainMenuButton(*mainMenu->makeMenuButton(), [this] {
-            if (mainMenu) mainMenu->refresh();
+        controller.browser().chrome().toolbar().setMainMenuButton(*mainMenu_->makeMenuButton(), [this] {
+            if (mainMenu_) mainMenu_->refresh();
         });
     };
-    environment->windows().setHooks(std::move(hooks));
+    environment_->windows().setHooks(std::move(hooks));
     // A window a shortcut opened while launching gets its menu now.
-    for (const auto& [id, controller] : environment->windows().registry().windows())
-        environment->windows().hooks().onWindowBuilt(*controller);
-    environment->auxiliaryWindows().onWindowBuilt = [this](Gtk::Window& window) {
-        if (mainMenu) mainMenu->attach(window);
-    };
+    for (const auto& [id, controller] : environment_->windows().registry().windows())
+        environment_->windows().hooks().onWindowBuilt(*controller);
+    environment_->auxiliaryWindows().setOnWindowBuilt([this](Gtk::Window& window) {
+        if (mainMenu_) mainMenu_->attach(window);
+    });
 }
 
 void AppDelegate::wireLauncherCommands() {
-    LauncherCommands& commands = statusBar->commands();
+    LauncherCommands& commands = statusBar_->commands();
     auto present = [this](void (AuxiliaryWindows::*show)()) {
         return [this, show] {
-            if (environment) (environment->auxiliaryWindows().*show)();
+            if (environment_) (environment_->auxiliaryWindows().*show)();
         };
     };
     commands.onSettings = present(&AuxiliaryWindows::showSettings);
@@ -128,9 +128,9 @@ void AppDelegate::wireLauncherCommands() {
     commands.onBatchLinks = present(&AuxiliaryWindows::showBatchLinks);
     commands.onHelp = present(&AuxiliaryWindows::showGuide);
     commands.onDownloads = present(&AuxiliaryWindows::showDownloads);
-    if (mainMenu) {
-        mainMenu->attach(statusBar->launcher());
-        statusBar->launcher().view().addMenuButton(*mainMenu->makeMenuButton());
+    if (mainMenu_) {
+        mainMenu_->attach(statusBar_->launcher());
+        statusBar_->launcher().view().addMenuButton(*mainMenu_->makeMenuButton());
     }
 }
 
@@ -142,26 +142,26 @@ void AppDelegate::showAboutPanel() {
 void AppDelegate::open(const std::vector<std::string>& links) { links_.receive(links); }
 
 void AppDelegate::route(const std::vector<std::string>& links) {
-    if (!environment) return;
+    if (!environment_) return;
     for (const auto& link : links) {
         auto request = LaunchRequest::parse(link);
         if (!request) continue;
         if (request->kind == LaunchRequest::Kind::website) {
-            if (environment->dismissLauncher) environment->dismissLauncher();
-            environment->windows().routing().open(request->url);
+            environment_->launcher().dismiss();
+            environment_->windows().routing().open(request->url);
             continue;
         }
-        const auto& scenes = environment->library.document().scenes;
+        const auto& scenes = environment_->library().document().scenes;
         auto scene = std::find_if(scenes.begin(), scenes.end(),
                                   [&](const BrowserScene& candidate) { return candidate.id == request->id; });
         // Page groups open once their windows exist; an id the library does not hold does nothing.
-        if (scene != scenes.end() && environment->openScene) environment->openScene(*scene);
+        if (scene != scenes.end()) environment_->openScene(*scene);
     }
 }
 
 void AppDelegate::reopen() {
-    if (statusBar)
-        statusBar->reopen();
+    if (statusBar_)
+        statusBar_->reopen();
     else
         reopenWhenLaunched_ = true;
 }
@@ -171,15 +171,15 @@ void AppDelegate::terminate() {
     terminated_ = true;
     firstPageWait_.reset();
     launchStep_.cancel();
-    if (!environment) return;
-    if (statusBar) statusBar->teardown();
+    if (!environment_) return;
+    if (statusBar_) statusBar_->teardown();
     // The shortcuts go first: a press during the shutdown would open windows being torn down.
-    environment->hotKeys().unregisterAll();
-    environment->downloads.cancelAll();
-    environment->windows().shutdown();
-    environment->store.save();
+    environment_->hotKeys().unregisterAll();
+    environment_->downloads().cancelAll();
+    environment_->windows().shutdown();
+    environment_->store().save();
     // Visits still waiting for their write reach the disk before the process exits.
-    environment->library.flush();
+    environment_->library().flush();
     // So does everything else handed to the file writer (session snapshots, exports).
     applicationFileWriter().flush();
 }

@@ -30,14 +30,10 @@ public:
     AppDelegate(const AppDelegate&) = delete;
     AppDelegate& operator=(const AppDelegate&) = delete;
 
-    // Empty until launching has finished, then owned for the life of the process.
-    std::unique_ptr<AppEnvironment> environment;
-    // The tray items and the launcher; made right after the environment.
-    std::unique_ptr<StatusBarController> statusBar;
-    // The main menu; made once launching has finished, when the application object exists.
-    std::unique_ptr<MainMenu> mainMenu;
+    // None until launching has finished, then owned for the life of the process.
+    AppEnvironment* environment() const { return environment_.get(); }
     // What "Quit" in a menu does: the application's ordered shutdown.
-    std::function<void()> onQuit;
+    void setOnQuit(std::function<void()> onQuit) { onQuit_ = std::move(onQuit); }
 
     // Builds the graph and asks for the first pages; the menu, the windows of the last session,
     // the websites marked to launch at start and the tray items follow on the next turn of the
@@ -68,6 +64,12 @@ private:
     void buildMainMenu();
     void wireLauncherCommands();
 
+    std::unique_ptr<AppEnvironment> environment_;
+    // The tray items and the launcher; made right after the environment.
+    std::unique_ptr<StatusBarController> statusBar_;
+    // The main menu; made once launching has finished, when the application object exists.
+    std::unique_ptr<MainMenu> mainMenu_;
+    std::function<void()> onQuit_;
     LaunchLinkQueue links_;
     bool terminated_ = false;
     bool launched_ = false;

@@ -4,10 +4,13 @@
 
 #include <gtk/gtk.h>
 
+#include "app/app_hot_keys.hpp"
 #include "app/auxiliary_windows.hpp"
 #include "app/backup_dialogs.hpp"
 #include "app/backup_transfer.hpp"
 #include "app/browser_sheets.hpp"
+#include "app/pasted_links_flow.hpp"
+#include "app/quick_open_flow.hpp"
 #include "app/website_editor_presenter.hpp"
 #include "browser/blocking/ad_blocking.hpp"
 #include "browser/engine/favicon_loader.hpp"
@@ -67,8 +70,8 @@ AppEnvironment::AppEnvironment(WebsiteSessions& sessions, Scheduler& scheduler,
 
 AppEnvironment::AppEnvironment(WebsiteSessions* givenSessions, Scheduler& scheduler,
                                std::unique_ptr<KeyGrabber> grabber)
-    : store(std::nullopt, scheduler),
-      library(std::nullopt, scheduler, systemClock(), applicationFileWriter(), LibraryStore::Loading::later),
+    : store_(std::nullopt, scheduler),
+      library_(std::nullopt, scheduler, systemClock(), applicationFileWriter(), LibraryStore::Loading::later),
       scheduler_(scheduler),
       globalProxy_(std::make_unique<ProxyRuntime>(readProxyPassword)),
       ownSessions_(givenSessions ? nullptr
@@ -80,65 +83,63 @@ AppEnvironment::AppEnvironment(WebsiteSessions* givenSessions, Scheduler& schedu
     // A data folder left readable by others (made by hand or by an old version) is made private.
     if (auto folder = files::createFolder(applicationDataDirectory()); !folder)
         logError(LogCategory::lifecycle, folder.error().message);
-    if (auto message = store.errorMessage()) logError(LogCategory::lifecycle, *message);
+    if (auto message = store_.errorMessage()) logError(LogCategory::lifecycle, *message);
 
     // The process-wide proxy is set up before any page is asked for. The pages that open at start
     // are asked for next, before anything else is built, so their web processes start meanwhile;
     // every other website gets its data store (and its proxy) the first time it is used. Proxy
     // passwords are read from the keyring meanwhile: a store still waiting for one holds its
     // network and is configured when it arrives, so the start does not wait for the keyring.
-    globalProxy_->load(preferences.value().proxy.value_or(systemProxySettings()));
+    globalProxy_->load(preferences_.value().proxy.value_or(systemProxySettings()));
     BrowserSessionPersistence sessionPersistence(applicationDataDirectory() + "/session-v1.json");
     // The views keep the system clock and the main loop: `scheduler` steps the stores and windows.
-    const BrowserContext viewContext{preferences, sessions,      *blocking_,          *pageIcons_,
-                                     &downloads,  systemClock(), mainLoopScheduler(), mainLoopScheduler()};
+    const BrowserContext viewContext{preferences_, sessions,      *blocking_,          *pageIcons_,
+                                     &downloads_,  systemClock(), mainLoopScheduler(), mainLoopScheduler()};
     windows_ =
-        std::make_unique<BrowserWindowManager>(store, viewContext, std::move(sessionPersistence), scheduler);
+        std::make_unique<BrowserWindowManager>(store_, viewContext, std::move(sessionPersistence), scheduler);
     windows_->session().requestStartPages();
     // The first window does not need the library: it is read and decoded meanwhile, off this thread.
-    library.startLoading();
+    library_.startLoading();
 
-    hotKeys_ = std::make_unique<HotKeyManager>(grabber ? std::move(grabber) : std::make_unique<XKeyGrabber>(),
-                                               scheduler);
+    hotKeys_ = std::make_unique<AppHotKeys>(grabber ? std::move(grabber) : std::make_unique<XKeyGrabber>(),
+                                            store_, preferences_, *windows_, launcher_, scheduler);
     WebsiteSessions* websiteSessions = &sessions;
     icons_ = std::make_unique<FaviconLoader>(
         [websiteSessions](const WebAppProfile& profile) { return websiteSessions->urlSession(profile); });
-    websiteEditor_ = std::make_unique<WebsiteEditorPresenter>(store, preferences, scheduler);
+    websiteEditor_ = std::make_unique<WebsiteEditorPresenter>(store_, preferences_, scheduler);
     auxiliaryWindows_ = std::make_unique<AuxiliaryWindows>();
     // The backup dialogs belong to the library window while it is there.
     AuxiliaryWindows* auxiliary = auxiliaryWindows_.get();
-    backups_ = std::make_unique<BackupTransfer>(store, library, makeBackupDialogs([auxiliary] {
+    backups_ = std::make_unique<BackupTransfer>(store_, library_, makeBackupDialogs([auxiliary] {
                                                     return auxiliary->window(AuxiliaryWindows::Kind::library);
                                                 }));
-    browserSheets_ = std::make_unique<BrowserSheets>(*windows_, preferences, *blocking_);
+    browserSheets_ = std::make_unique<BrowserSheets>(*windows_, preferences_, *blocking_);
+    quickOpen_ =
+        std::make_unique<QuickOpenFlow>(store_, preferences_, library_, *windows_, *auxiliaryWindows_);
+    pastedLinks_ = std::make_unique<PastedLinksFlow>(store_, library_, *windows_, *auxiliaryWindows_,
+                                                     [this] { showLibrary(SavedPagesSection::groups); });
     wireWindowManager();
     wireAuxiliaryWindows();
     registerSettingsWindows();
     registerLibraryWindows();
 
     // The shortcuts follow the websites and the preferences, from a later turn of the main loop.
-    std::weak_ptr<AppEnvironment*> weak = self_;
-    hotKeys_->setOnTrigger([weak](const std::string& name, std::uint32_t time) {
-        if (auto environment = weak.lock()) (*environment)->handleHotKey(name, time);
-    });
-    connections_.push_back(store.signal_changed().connect([this] { scheduleHotKeyUpdate(); }));
-    connections_.push_back(library.signal_saveFailed().connect(
+    connections_.push_back(library_.signal_saveFailed().connect(
         [this](const std::string& message) { tellHistoryNotSaved(message); }));
-    connections_.push_back(preferences.signal_changed().connect([this] { scheduleHotKeyUpdate(); }));
-    scheduleHotKeyUpdate();
 
     // The appearance follows every preferences value, starting with the current one on a later
     // turn of the main loop.
     connections_.push_back(
-        preferences.signal_changed().connect([this] { applyPreferences(preferences.value()); }));
-    firstDelivery_ = scheduler_.scheduleIdle([this] { applyPreferences(preferences.value()); });
+        preferences_.signal_changed().connect([this] { applyPreferences(preferences_.value()); }));
+    firstDelivery_ = scheduler_.scheduleIdle([this] { applyPreferences(preferences_.value()); });
 }
 
 AppEnvironment::~AppEnvironment() {
     self_.reset();
     for (auto& connection : connections_) connection.disconnect();
     firstDelivery_.cancel();
-    hotKeyUpdate_.cancel();
+    pastedLinks_.reset();
+    quickOpen_.reset();
     backups_.reset();
     browserSheets_.reset();
     auxiliaryWindows_.reset();
@@ -174,37 +175,37 @@ void AppEnvironment::wireWindowManager() {
                 .showWebsiteEditor(
                     {.pageURL = address, .title = title, .openAfterSave = false, .source = source});
     };
-    hooks.hotKeys = hotKeys_.get();
+    hooks.hotKeys = &hotKeys_->manager();
     hooks.onSheet = [weak](BrowserWindowController& controller, BrowserSheet sheet) {
         if (auto environment = weak.lock()) (*environment)->browserSheets().present(controller, sheet);
     };
     hooks.removeProxyPassword = [](const std::string& credentialID) {
         KeyringPasswordVault().remove(credentialID);
     };
-    websiteEditor_->links.validateShortcut = [weak](const std::optional<ShortcutConfiguration>& shortcut,
-                                                    const std::string& name) -> std::optional<std::string> {
+    WebsiteEditorPresenter::Links editorLinks;
+    editorLinks.validateShortcut = [weak](const std::optional<ShortcutConfiguration>& shortcut,
+                                          const std::string& name) -> std::optional<std::string> {
         auto environment = weak.lock();
         return environment ? (*environment)->hotKeys().validate(shortcut, name) : std::nullopt;
     };
-    websiteEditor_->links.dismissLauncher = [weak] {
-        if (auto environment = weak.lock(); environment && (*environment)->dismissLauncher)
-            (*environment)->dismissLauncher();
+    editorLinks.dismissLauncher = [weak] {
+        if (auto environment = weak.lock()) (*environment)->launcher().dismiss();
     };
-    websiteEditor_->links.showWebsite = [weak](const Uuid& websiteID) {
+    editorLinks.showWebsite = [weak](const Uuid& websiteID) {
         if (auto environment = weak.lock()) (*environment)->windows().routing().showProfile(websiteID);
     };
-    websiteEditor_->links.linkWindow = [weak](const WebAppProfile& website, const WebAppProfile& source,
-                                              const std::string& url) {
+    editorLinks.linkWindow = [weak](const WebAppProfile& website, const WebAppProfile& source,
+                                    const std::string& url) {
         if (auto environment = weak.lock())
             (*environment)->windows().routing().linkWindow(website, source, url);
     };
-    websiteEditor_->links.credentialInUse = [weak](const std::string& credentialID) {
+    editorLinks.credentialInUse = [weak](const std::string& credentialID) {
         auto environment = weak.lock();
         return !environment || (*environment)->windows().services().isCredentialInUse(credentialID);
     };
     // The lookup reads through the global proxy; its handle lives until it has answered.
     ProxyRuntime* globalProxy = globalProxy_.get();
-    websiteEditor_->links.fetchWebsiteDetails =
+    editorLinks.fetchWebsiteDetails =
         [globalProxy](const std::string& address, std::function<void(LookedUpWebsiteDetails)> done) {
             auto handle = std::make_shared<std::shared_ptr<BoundedFetch>>();
             *handle = fetchWebsiteDetails(address, globalProxy->makeSession(),
@@ -213,73 +214,34 @@ void AppEnvironment::wireWindowManager() {
                                               handle->reset();
                                           });
         };
+    websiteEditor_->setLinks(std::move(editorLinks));
     hooks.onDownloads = [weak] {
         if (auto environment = weak.lock()) (*environment)->auxiliaryWindows().showDownloads();
     };
-    auxiliaryWindows_->dismissLauncher = [weak] {
-        if (auto environment = weak.lock(); environment && (*environment)->dismissLauncher)
-            (*environment)->dismissLauncher();
-    };
-    openScene = [weak](const BrowserScene& scene) {
-        if (auto environment = weak.lock()) (*environment)->windows().pageGroups().openScene(scene);
-    };
+    auxiliaryWindows_->setDismissLauncher([weak] {
+        if (auto environment = weak.lock()) (*environment)->launcher().dismiss();
+    });
     hooks.onPinSuggestion = [weak](const SuggestedWebsite& suggestion) {
         if (auto environment = weak.lock())
-            (*environment)->store.add(suggestion, (*environment)->preferences.value());
+            (*environment)->store().add(suggestion, (*environment)->preferences().value());
     };
     windows_->setHooks(std::move(hooks));
 }
 
-void AppEnvironment::scheduleHotKeyUpdate() {
-    if (hotKeyUpdate_.pending()) return;
-    hotKeyUpdate_ = scheduler_.scheduleIdle([this] { updateHotKeys(store.profiles(), preferences.value()); });
+HotKeyManager& AppEnvironment::hotKeys() {
+    return hotKeys_->manager();
 }
 
-void AppEnvironment::updateHotKeys(const std::vector<WebAppProfile>& profiles, const AppPreferences& value) {
-    std::map<std::string, ShortcutConfiguration> bindings;
-    for (const auto& website : profiles)
-        if (website.globalShortcut) bindings[website.id.string()] = *website.globalShortcut;
-    if (value.launcherShortcut) bindings["launcher"] = *value.launcherShortcut;
-    if (value.pinShortcut) bindings["pin"] = *value.pinShortcut;
-    if (value.compactShortcut) bindings["compact"] = *value.compactShortcut;
-    hotKeys_->registerBindings(std::move(bindings));
-}
-
-void AppEnvironment::handleHotKey(const std::string& name, std::uint32_t time) {
-    if (name == "launcher") {
-        if (toggleLauncher) toggleLauncher();
-    } else if (name == HotKeyManager::kRescueName) {
-        windows_->services().restoreMouseControl();
-    } else if (name == "pin" || name == "compact") {
-        BrowserWindowController* controller = windows_->registry().activeWindowController();
-        if (!controller) return;
-        BrowserViewController& browser = controller->browser();
-        WebAppProfile changed = browser.profile();
-        if (name == "pin")
-            changed.alwaysOnTop = !changed.alwaysOnTop;
-        else
-            changed.compactMode = !changed.compactMode;
-        changed.normalize();
-        browser.applyProfile(changed);
-        if (browser.services.onProfileChange) browser.services.onProfileChange(browser.profile());
-    } else if (auto id = Uuid::parse(name)) {
-        if (dismissLauncher) dismissLauncher();
-        windows_->routing().toggle(*id, time);
-    }
-}
-
-void AppEnvironment::searchFromQuickOpen(const std::string& text) {
-    // Closed after the page's window has asked for the focus, as for a chosen row.
-    windows_->routing().openAddress(text);
-    auxiliaryWindows_->closeQuickOpen();
+void AppEnvironment::openScene(const BrowserScene& scene) {
+    windows_->pageGroups().openScene(scene);
 }
 
 void AppEnvironment::recordVisit(const std::string& address, const std::string& title) {
-    if (!preferences.value().readsHistoryEnabled()) return;
+    if (!preferences_.value().readsHistoryEnabled()) return;
     Date now = systemClock().now();
     if (!isCredentialFreeURL(address)) return;
     // Published now, written after a quiet period off the main thread: a load never waits for the disk.
-    library.recordVisit(address, title, now);
+    library_.recordVisit(address, title, now);
 }
 
 void AppEnvironment::tellHistoryNotSaved(const std::string& message) {
@@ -295,7 +257,7 @@ void AppEnvironment::tellHistoryNotSaved(const std::string& message) {
 }
 
 bool AppEnvironment::isCredentialUsedByLibrary(const std::string& credentialID) const {
-    const LibraryDocument& document = library.document();
+    const LibraryDocument& document = library_.document();
     for (const auto& clip : document.clips)
         if (usesCredential(clip.windowSession, credentialID)) return true;
     for (const auto& scene : document.scenes)

@@ -8,22 +8,21 @@
 
 #include <sigc++/connection.h>
 
+#include "app/launcher_controls.hpp"
 #include "browser/page/download_manager.hpp"
 #include "model/app_preferences.hpp"
 #include "model/library_store.hpp"
-#include "model/link_suggestions.hpp"
-#include "model/pasted_links.hpp"
 #include "model/preferences_store.hpp"
-#include "model/quick_open.hpp"
 #include "model/saved_pages_section.hpp"
 #include "model/scheduler.hpp"
 #include "model/web_app_store.hpp"
-#include "windows/key_grabber.hpp"
 #include "model/website_data_clearing.hpp"
+#include "windows/key_grabber.hpp"
 
 namespace quenlith {
 
 class AdBlocking;
+class AppHotKeys;
 class AuxiliaryWindows;
 class BackupTransfer;
 class BrowserSheets;
@@ -32,7 +31,9 @@ class BrowserWindowManager;
 class FaviconLoader;
 class HotKeyManager;
 class PageIcons;
+class PastedLinksFlow;
 class ProxyRuntime;
+class QuickOpenFlow;
 class WebsiteEditorPresenter;
 class WebsiteSessions;
 
@@ -55,15 +56,15 @@ public:
     AppEnvironment(const AppEnvironment&) = delete;
     AppEnvironment& operator=(const AppEnvironment&) = delete;
 
-    WebAppStore store;
-    PreferencesStore preferences;
-    DownloadManager downloads;
-    LibraryStore library;
+    WebAppStore& store() { return store_; }
+    PreferencesStore& preferences() { return preferences_; }
+    DownloadManager& downloads() { return downloads_; }
+    LibraryStore& library() { return library_; }
     // The library window's section, kept for the whole process.
-    SavedPagesNavigation savedPagesNavigation;
+    SavedPagesNavigation& savedPagesNavigation() { return savedPagesNavigation_; }
     BrowserWindowManager& windows() { return *windows_; }
     // The global shortcuts: kept in step with the websites and the preferences.
-    HotKeyManager& hotKeys() { return *hotKeys_; }
+    HotKeyManager& hotKeys();
     // Website icons, each loaded through the website's own proxy.
     FaviconLoader& icons() { return *icons_; }
     // The website editor: "Add Website", editing a website, saving a window's page.
@@ -80,21 +81,16 @@ public:
     // Expires when the environment goes; closures kept for later hold this.
     std::weak_ptr<AppEnvironment*> weakSelf() const { return self_; }
 
-    // Set by the launcher when it exists.
-    std::function<void()> toggleLauncher;
-    std::function<void()> dismissLauncher;
+    // The launcher's toggle and dismissal, set by the launcher when it exists.
+    LauncherControls& launcher() { return launcher_; }
     // Opens a page group's windows (the "quenlith://workspace?id=" links).
-    std::function<void(const BrowserScene&)> openScene;
+    void openScene(const BrowserScene& scene);
 
     // Records a finished page visit in the history when the history is on and the address may be
     // kept.
     void recordVisit(const std::string& address, const std::string& title);
     // Whether a saved page or a page-group window still uses the proxy credential.
     bool isCredentialUsedByLibrary(const std::string& credentialID) const;
-    // Routes a pressed global shortcut by its binding name; `time` is the key press's X time.
-    void handleHotKey(const std::string& name, std::uint32_t time = 0);
-    // Registers the websites' and the application's shortcuts.
-    void updateHotKeys(const std::vector<WebAppProfile>& profiles, const AppPreferences& preferences);
     // Shows the application's windows in the taskbar or not, and applies the theme.
     void applyPreferences(const AppPreferences& preferences);
 
@@ -106,19 +102,6 @@ public:
     // Saves the page of `browser` (else of the active window) to Read Later with its reading
     // position, or tells why it cannot: private pages, start pages and sign-in links are refused.
     void readLater(BrowserViewController* browser);
-    // The addresses "Open Multiple Links" offers now: open tabs, saved websites, saved pages.
-    std::vector<LinkSuggestion> batchLinkSuggestions();
-    // "Open Multiple Links": opens the links as tabs, or keeps them as one page group and shows
-    // the library. Answers the text to show in the window when the group could not be kept.
-    std::optional<std::string> performBatchLinks(BatchAction action, const std::vector<std::string>& urls,
-                                                 const std::string& name);
-    // Quick Open's rows for the query, from the live stores.
-    std::vector<QuickOpenItem> quickOpenItems(const std::string& query);
-    // A chosen Quick Open row: closes Quick Open and opens the tab, website, saved page, page group
-    // or address; a saved page or group deleted meanwhile opens nothing.
-    void openQuickOpenTarget(const QuickOpenTarget& target);
-    // Quick Open's search: closes Quick Open and opens the text as an address or a search.
-    void searchFromQuickOpen(const std::string& text);
     // Clears the named kinds of website data (closing every window and forgetting the session)
     // and, with `everything`, the history and the websites' last addresses; `done` gets whether
     // all of it was cleared and, if not, what was left.
@@ -138,29 +121,35 @@ private:
     void registerSettingsWindows();
     // Gives the auxiliary windows the library window and the save-page window.
     void registerLibraryWindows();
-    void scheduleHotKeyUpdate();
     // A background write of the history failed: the library window's message line says so while
     // it is open, else an alert on the active window (or on its own).
     void tellHistoryNotSaved(const std::string& message);
 
+    WebAppStore store_;
+    PreferencesStore preferences_;
+    DownloadManager downloads_;
+    LibraryStore library_;
+    SavedPagesNavigation savedPagesNavigation_;
+    LauncherControls launcher_;
     Scheduler& scheduler_;
     // The services of the browser views: made before the windows and ended after them.
     std::unique_ptr<ProxyRuntime> globalProxy_;
     std::unique_ptr<WebsiteSessions> ownSessions_;  // none when a test brings its sessions
     std::unique_ptr<AdBlocking> blocking_;
     std::unique_ptr<PageIcons> pageIcons_;
-    std::unique_ptr<HotKeyManager> hotKeys_;
+    std::unique_ptr<AppHotKeys> hotKeys_;
     std::unique_ptr<FaviconLoader> icons_;
     std::unique_ptr<BrowserWindowManager> windows_;
     std::unique_ptr<WebsiteEditorPresenter> websiteEditor_;
     std::unique_ptr<AuxiliaryWindows> auxiliaryWindows_;
     std::unique_ptr<BackupTransfer> backups_;
     std::unique_ptr<BrowserSheets> browserSheets_;
+    std::unique_ptr<QuickOpenFlow> quickOpen_;
+    std::unique_ptr<PastedLinksFlow> pastedLinks_;
     std::vector<sigc::connection> connections_;
     ScheduledTask firstDelivery_;
     // Whether the theme variant was set over the desktop's own.
     bool themeOverridden_ = false;
-    ScheduledTask hotKeyUpdate_;
     // Callbacks handed out hold this weakly and do nothing once the environment is gone.
     std::shared_ptr<AppEnvironment*> self_;
 };

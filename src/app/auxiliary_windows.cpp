@@ -79,7 +79,7 @@ void AuxiliaryWindows::showBatchLinks(BatchAction action, const std::string& tex
 void AuxiliaryWindows::show(Kind kind) {
     // The window the person asked from, taken before the launcher hides: the focus returns there.
     Gtk::Window* origin = focusedApplicationWindow();
-    if (dismissLauncher) dismissLauncher();
+    if (dismissLauncher_) dismissLauncher_();
     // The save-page window is a dialog of its page's window; the others stay above it while shown.
     const bool attach = kind == Kind::clip;
     if (Gtk::Window* held = window(kind); held && (reusedWhileHeld(kind) || held->get_visible())) {
@@ -108,7 +108,7 @@ void AuxiliaryWindows::show(Kind kind) {
                 return true;
             },
             true);
-    if (onWindowBuilt) onWindowBuilt(*built);
+    if (onWindowBuilt_) onWindowBuilt_(*built);
     presentAskedWindow(*built, origin, attach);
     if (auto& slot = slots_[kind]) retired_.push_back(std::move(slot));
     slots_[kind] = std::move(built);
@@ -134,7 +134,7 @@ void AuxiliaryWindows::close(Kind kind) {
 }
 
 std::unique_ptr<Gtk::Window> AuxiliaryWindows::build(Kind kind) {
-    if (auto builder = builders.find(kind); builder != builders.end() && builder->second)
+    if (auto builder = builders_.find(kind); builder != builders_.end() && builder->second)
         if (auto built = builder->second()) return built;
     return placeholderWindow(title(kind));
 }

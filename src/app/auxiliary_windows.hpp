@@ -31,13 +31,19 @@ public:
     AuxiliaryWindows(const AuxiliaryWindows&) = delete;
     AuxiliaryWindows& operator=(const AuxiliaryWindows&) = delete;
 
-    // Builders of the real windows, by kind; a kind without one gets the placeholder. The clip
+    // The builder of a kind's real window; a kind without one gets the placeholder. The clip
     // builder reads the draft from `clipDraft()`.
-    std::map<Kind, std::function<std::unique_ptr<Gtk::Window>()>> builders;
+    void setBuilder(Kind kind, std::function<std::unique_ptr<Gtk::Window>()> builder) {
+        builders_[kind] = std::move(builder);
+    }
     // Closes the launcher before a window comes forward.
-    std::function<void()> dismissLauncher;
+    void setDismissLauncher(std::function<void()> dismissLauncher) {
+        dismissLauncher_ = std::move(dismissLauncher);
+    }
     // Called once for every window built (the shell gives it the main menu's accelerators).
-    std::function<void(Gtk::Window&)> onWindowBuilt;
+    void setOnWindowBuilt(std::function<void(Gtk::Window&)> onWindowBuilt) {
+        onWindowBuilt_ = std::move(onWindowBuilt);
+    }
 
     void showSettings() { show(Kind::settings); }
     void showDownloads() { show(Kind::downloads); }
@@ -71,6 +77,9 @@ private:
     std::unique_ptr<Gtk::Window> build(Kind kind);
     void scheduleRetire();
 
+    std::map<Kind, std::function<std::unique_ptr<Gtk::Window>()>> builders_;
+    std::function<void()> dismissLauncher_;
+    std::function<void(Gtk::Window&)> onWindowBuilt_;
     std::map<Kind, std::unique_ptr<Gtk::Window>> slots_;
     // Windows taken out of their slot wait here for the next idle turn, so a window closing from
     // inside its own handler is never freed under it.

@@ -104,39 +104,39 @@ std::unique_ptr<Gtk::Dialog> BrowserSheets::makeSheet(BrowserWindowController& c
     switch (which) {
     case BrowserSheet::windowSettings: {
         auto view = std::make_unique<BrowserWindowSettingsView>(window, browser.profile(), browser.clickThroughEnabled);
-        view->onCancel = closeSheet;
-        view->onSave = [browserOf, closeSheet](const WebAppProfile& edited, bool clickThrough) {
+        view->setOnCancel(closeSheet);
+        view->setOnSave([browserOf, closeSheet](const WebAppProfile& edited, bool clickThrough) {
             if (BrowserViewController* target = browserOf())
                 target->moreMenu().saveWindowSettings(edited, clickThrough);
             closeSheet();
-        };
+        });
         return view;
     }
     case BrowserSheet::userAgent: {
         auto view = std::make_unique<UserAgentSettingsView>(window, browser.profile().customUserAgent);
-        view->onCancel = closeSheet;
-        view->onSave = [browserOf, closeSheet](const std::optional<std::string>& value) {
+        view->setOnCancel(closeSheet);
+        view->setOnSave([browserOf, closeSheet](const std::optional<std::string>& value) {
             if (BrowserViewController* target = browserOf()) target->moreMenu().saveUserAgent(value);
             closeSheet();
-        };
+        });
         return view;
     }
     case BrowserSheet::proxy: {
         std::optional<WebAppProfile> record;
         if (browser.services.networkProfile) record = browser.services.networkProfile();
         if (record && browser.isPersistent()) {
-            if (!vault) vault = std::make_shared<KeyringPasswordVault>();
-            auto view = std::make_unique<WebsiteProxySettingsView>(window, *record, vault);
-            view->onClose = closeSheet;
-            view->onSave = [browserOf](const WebAppProfile& edited) {
+            if (!vault_) vault_ = std::make_shared<KeyringPasswordVault>();
+            auto view = std::make_unique<WebsiteProxySettingsView>(window, *record, vault_);
+            view->setOnClose(closeSheet);
+            view->setOnSave([browserOf](const WebAppProfile& edited) {
                 BrowserViewController* target = browserOf();
                 return target && target->services.onSaveNetwork && target->services.onSaveNetwork(edited);
-            };
-            view->discardCredential = [browserOf](const std::string& credentialID) {
+            });
+            view->setDiscardCredential([browserOf](const std::string& credentialID) {
                 BrowserViewController* target = browserOf();
                 if (target && target->services.discardProxyCredential)
                     target->services.discardProxyCredential(credentialID);
-            };
+            });
             return view;
         }
         auto* page = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 0));
@@ -146,8 +146,9 @@ std::unique_ptr<Gtk::Dialog> BrowserSheets::makeSheet(BrowserWindowController& c
         headline->set_margin_top(12);
         headline->set_margin_bottom(12);
         page->pack_start(*headline, Gtk::PACK_SHRINK);
-        if (makeGlobalProxyPage)
-            if (Gtk::Widget* settings = makeGlobalProxyPage()) page->pack_start(*settings, Gtk::PACK_EXPAND_WIDGET);
+        if (makeGlobalProxyPage_)
+            if (Gtk::Widget* settings = makeGlobalProxyPage_())
+                page->pack_start(*settings, Gtk::PACK_EXPAND_WIDGET);
         // A window's title names it; the menu item's ellipsis only promises more to come.
         return makeDoneSheet(controller, localizedString("Proxy"), *page, 520, 610, false);
     }

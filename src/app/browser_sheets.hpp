@@ -37,11 +37,11 @@ public:
     BrowserSheets(const BrowserSheets&) = delete;
     BrowserSheets& operator=(const BrowserSheets&) = delete;
 
-    // The secret store of the proxy sheet; the desktop's when none is set.
-    std::shared_ptr<ProxyPasswordVault> vault;
     // The global proxy settings shown by "Proxy…" in a window without a saved website on a
     // persistent store (a managed widget), or nullptr for the headline alone.
-    std::function<Gtk::Widget*()> makeGlobalProxyPage;
+    void setMakeGlobalProxyPage(std::function<Gtk::Widget*()> makeGlobalProxyPage) {
+        makeGlobalProxyPage_ = std::move(makeGlobalProxyPage);
+    }
 
     void present(BrowserWindowController& controller, BrowserSheet sheet);
     // The sheet on a window, or nullptr.
@@ -52,6 +52,10 @@ private:
     std::unique_ptr<Gtk::Dialog> makeSheet(BrowserWindowController& controller, BrowserSheet sheet);
     std::unique_ptr<Gtk::Dialog> makeDoneSheet(BrowserWindowController& controller, const std::string& title,
                                                Gtk::Widget& content, int width, int height, bool doneIsDefault);
+
+    std::function<Gtk::Widget*()> makeGlobalProxyPage_;
+    // The secret store of the proxy sheet: the desktop's, made when first needed.
+    std::shared_ptr<ProxyPasswordVault> vault_;
 
     BrowserWindowManager& windows_;
     PreferencesStore& preferences_;

@@ -6,7 +6,6 @@
 #include "app/app_environment.hpp"
 #include "app/auxiliary_windows.hpp"
 #include "app/backup_transfer.hpp"
-#include "browser/view/browser_view_controller.hpp"
 #include "library/clip_editor.hpp"
 #include "library/library_window.hpp"
 #include "windows/browser_window_manager.hpp"
@@ -29,21 +28,21 @@ std::function<void(Arguments...)> withEnvironment(
 
 void AppEnvironment::showLibrary(std::optional<SavedPagesSection> section) {
     // The library's window hides the launcher itself, once it knows where the focus came from.
-    if (section) savedPagesNavigation.setSection(*section);
+    if (section) savedPagesNavigation_.setSection(*section);
     auxiliaryWindows_->showLibrary();
 }
 
 void AppEnvironment::openSavedPage(const PageClip& clip) {
     windows_->pageGroups().openSavedPage(clip);
     // The library window, where the entry was chosen, says why nothing opened.
-    if (clip.profileID && !store.profile(*clip.profileID))
+    if (clip.profileID && !store_.profile(*clip.profileID))
         if (auto* window = dynamic_cast<LibraryWindow*>(auxiliaryWindows_->window(AuxiliaryWindows::Kind::library)))
             window->context().setNotice(removedAccountMessage());
 }
 
 void AppEnvironment::registerLibraryWindows() {
     auto weak = weakSelf();
-    auxiliaryWindows_->builders[AuxiliaryWindows::Kind::library] = [this, weak] {
+    auxiliaryWindows_->setBuilder(AuxiliaryWindows::Kind::library, [this, weak] {
         LibraryWindowLinks links;
         links.onExport = withEnvironment<>(weak, [](AppEnvironment& e) { e.backups().exportBackup(); });
         links.onImport = withEnvironment<>(weak, [](AppEnvironment& e) { e.backups().chooseBackupToImport(); });
@@ -69,12 +68,13 @@ void AppEnvironment::registerLibraryWindows() {
         links.onRestorePreviousWebsites =
             withEnvironment<>(weak, [](AppEnvironment& e) { e.backups().restorePreviousWebsites(); });
         return std::unique_ptr<Gtk::Window>(std::make_unique<LibraryWindow>(
-            library, store, preferences, *windows_, savedPagesNavigation, std::move(links)));
-    };
-    auxiliaryWindows_->builders[AuxiliaryWindows::Kind::clip] = [this, weak] {
-        return makeClipWindow(auxiliaryWindows_->clipDraft(), library,
-                              withEnvironment<>(weak, [](AppEnvironment& e) { e.auxiliaryWindows().closeClip(); }));
-    };
+            library_, store_, preferences_, *windows_, savedPagesNavigation_, std::move(links)));
+    });
+    auxiliaryWindows_->setBuilder(AuxiliaryWindows::Kind::clip, [this, weak] {
+        return makeClipWindow(
+            auxiliaryWindows_->clipDraft(), library_,
+            withEnvironment<>(weak, [](AppEnvironment& e) { e.auxiliaryWindows().closeClip(); }));
+    });
 }
 
 }  // namespace quenlith

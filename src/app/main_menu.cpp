@@ -286,9 +286,7 @@ void MainMenu::performOn(MenuAction action, BrowserViewController* browser) {
     BrowserWindowManager& windows = environment.windows();
     BrowserTab* tab = browser ? browser->activeTab() : nullptr;
     WebKitWebView* view = tab ? tab->webView() : nullptr;
-    auto dismissLauncher = [&] {
-        if (environment.dismissLauncher) environment.dismissLauncher();
-    };
+    auto dismissLauncher = [&] { environment.launcher().dismiss(); };
     switch (action) {
         case MenuAction::about:
             if (links_.onAbout) links_.onAbout();

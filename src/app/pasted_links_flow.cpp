@@ -1,31 +1,43 @@
 // "Open Multiple Links": the pasted links open as tabs or are kept as a page group.
-#include "app/app_environment.hpp"
+#include "app/pasted_links_flow.hpp"
+
 #include "app/auxiliary_windows.hpp"
+#include "model/clock.hpp"
+#include "model/library_store.hpp"
 #include "model/localization.hpp"
+#include "model/web_app_store.hpp"
 #include "windows/browser_window_manager.hpp"
 #include "windows/runtime_publisher.hpp"
 #include "windows/window_router.hpp"
 
 namespace quenlith {
 
-std::vector<LinkSuggestion> AppEnvironment::batchLinkSuggestions() {
-    return linkSuggestions(windows_->publisher().runtime().windows(), store.profiles(),
-                           library.document().clips);
+PastedLinksFlow::PastedLinksFlow(const WebAppStore& store, LibraryStore& library,
+                                 BrowserWindowManager& windows, AuxiliaryWindows& auxiliaryWindows,
+                                 std::function<void()> showGroups)
+    : store_(store),
+      library_(library),
+      windows_(windows),
+      auxiliaryWindows_(auxiliaryWindows),
+      showGroups_(std::move(showGroups)) {}
+
+std::vector<LinkSuggestion> PastedLinksFlow::suggestions() const {
+    return linkSuggestions(windows_.publisher().runtime().windows(), store_.profiles(),
+                           library_.document().clips);
 }
 
-std::optional<std::string> AppEnvironment::performBatchLinks(BatchAction action,
-                                                             const std::vector<std::string>& urls,
-                                                             const std::string& name) {
+std::optional<std::string> PastedLinksFlow::perform(BatchAction action, const std::vector<std::string>& urls,
+                                                    const std::string& name) {
     if (action == BatchAction::tabs) {
-        auxiliaryWindows_->closeBatchLinks();
-        windows_->routing().openURLs(urls);
+        auxiliaryWindows_.closeBatchLinks();
+        windows_.routing().openURLs(urls);
         return std::nullopt;
     }
     BrowserScene group = pastedLinksGroup(urls, name, systemClock().now());
-    if (!library.update([&](LibraryDocument& document) { document.scenes.push_back(group); }))
-        return library.errorMessage().value_or(localizedString("Please try again."));
-    auxiliaryWindows_->closeBatchLinks();
-    showLibrary(SavedPagesSection::groups);
+    if (!library_.update([&](LibraryDocument& document) { document.scenes.push_back(group); }))
+        return library_.errorMessage().value_or(localizedString("Please try again."));
+    auxiliaryWindows_.closeBatchLinks();
+    showGroups_();
     return std::nullopt;
 }
 

@@ -130,7 +130,7 @@ void QuenlithApplication::on_startup() {
     // The display is open: how its web pages are drawn is found out while the rest starts.
     AccelerationProbe::start();
     // "Quit" in any menu ends the application like a signal does.
-    delegate_.onQuit = [this] { quit(); };
+    delegate_.setOnQuit([this] { quit(); });
     // Closing the last window never quits: the application lives on without windows.
     hold();
 }
@@ -159,7 +159,7 @@ void QuenlithApplication::on_activate() {
     }
     // The first activation starts the application; activating it again (a second start) opens
     // the launcher.
-    if (delegate_.environment) {
+    if (delegate_.environment()) {
         delegate_.reopen();
         return;
     }

@@ -66,12 +66,12 @@ void AppEnvironment::saveReadLater(const std::string& url, const std::string& ti
     Gtk::Window* window = controller && controller->panel().get_visible() ? &controller->panel() : nullptr;
     auto failed = [&] {
         presentAlert(localizedString("Could not save page"),
-                     library.errorMessage().value_or(localizedString("Please try again.")), window);
+                     library_.errorMessage().value_or(localizedString("Please try again.")), window);
     };
     if (!isCredentialFreeURL(url)) return failed();
-    PageClip entry = readLaterEntry(library.document().clips, url, title, position, profileID, windowSession,
+    PageClip entry = readLaterEntry(library_.document().clips, url, title, position, profileID, windowSession,
                                     systemClock().now());
-    if (!library.save(entry)) return failed();
+    if (!library_.save(entry)) return failed();
     if (controller)
         windows_->routing().showToast(localizedString("Saved to Read Later · reading position updated"),
                                       *controller);

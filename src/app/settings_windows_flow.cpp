@@ -56,25 +56,25 @@ SettingsServices settingsServices(const std::weak_ptr<AppEnvironment*>& weak, Pr
 void AppEnvironment::registerSettingsWindows() {
     std::weak_ptr<AppEnvironment*> weak = self_;
     // The builders belong to the auxiliary windows, which the environment owns.
-    auxiliaryWindows_->builders[AuxiliaryWindows::Kind::settings] = [this,
-                                                                     weak]() -> std::unique_ptr<Gtk::Window> {
-        SettingsServices services = settingsServices(weak, preferences, *blocking_);
-        services.icons = &icons();
-        return std::make_unique<SettingsWindow>(preferences, store, windows(), hotKeys(), *globalProxy_,
-                                                std::move(services));
-    };
-    auxiliaryWindows_->builders[AuxiliaryWindows::Kind::downloads] = [this]() -> std::unique_ptr<Gtk::Window> {
-        return std::make_unique<DownloadsWindow>(downloads);
-    };
+    auxiliaryWindows_->setBuilder(
+        AuxiliaryWindows::Kind::settings, [this, weak]() -> std::unique_ptr<Gtk::Window> {
+            SettingsServices services = settingsServices(weak, preferences_, *blocking_);
+            services.icons = &icons();
+            return std::make_unique<SettingsWindow>(preferences_, store_, windows(), hotKeys(), *globalProxy_,
+                                                    std::move(services));
+        });
+    auxiliaryWindows_->setBuilder(
+        AuxiliaryWindows::Kind::downloads,
+        [this]() -> std::unique_ptr<Gtk::Window> { return std::make_unique<DownloadsWindow>(downloads_); });
     // A window without a saved website uses the global proxy: its sheet holds the Network page,
     // whose context lives as long as the page.
-    browserSheets_->makeGlobalProxyPage = [this, weak]() -> Gtk::Widget* {
-        auto* context = new SettingsContext{preferences,
-                                            store,
+    browserSheets_->setMakeGlobalProxyPage([this, weak]() -> Gtk::Widget* {
+        auto* context = new SettingsContext{preferences_,
+                                            store_,
                                             windows(),
                                             hotKeys(),
                                             *globalProxy_,
-                                            settingsServices(weak, preferences, *blocking_),
+                                            settingsServices(weak, preferences_, *blocking_),
                                             LoginItem(),
                                             {},
                                             {},
@@ -91,7 +91,7 @@ void AppEnvironment::registerSettingsWindows() {
         g_object_set_data_full(G_OBJECT(page->gobj()), "quenlith-settings-context", context,
                                [](gpointer data) { delete static_cast<SettingsContext*>(data); });
         return page;
-    };
+    });
 }
 
 }  // namespace quenlith

@@ -30,7 +30,7 @@ StatusBarController::StatusBarController(AppEnvironment& environment, GDBusConne
         if (auto self = weak.lock()) (*self)->dismissLauncher();
     };
     commands_.onPinSuggestion = [&environment](const SuggestedWebsite& suggestion) {
-        environment.store.add(suggestion, environment.preferences.value());
+        environment.store().add(suggestion, environment.preferences().value());
     };
     // Every command reads the controller's table when it runs, so the shell may fill it in later.
     LauncherCommands forwarded;
@@ -76,14 +76,15 @@ StatusBarController::StatusBarController(AppEnvironment& environment, GDBusConne
     forwarded.onDismiss = forward(&LauncherCommands::onDismiss);
 
     launcher_ = std::make_unique<LauncherWindow>(
-        new MenuBarView(environment_.store, environment_.icons(), environment_.windows(), forwarded));
+        new MenuBarView(environment_.store(), environment_.icons(), environment_.windows(), forwarded));
 
-    environment_.toggleLauncher = [weak] {
-        if (auto self = weak.lock()) (*self)->toggle(0, 0);
-    };
-    environment_.dismissLauncher = [weak] {
-        if (auto self = weak.lock()) (*self)->dismissLauncher();
-    };
+    environment_.launcher().set(
+        [weak] {
+            if (auto self = weak.lock()) (*self)->toggle(0, 0);
+        },
+        [weak] {
+            if (auto self = weak.lock()) (*self)->dismissLauncher();
+        });
 
     if (connection_) {
         item_ = std::make_unique<StatusNotifierItem>(connection_, "Quenlith", StatusNotifierItem::kMainPath);
@@ -95,12 +96,12 @@ StatusBarController::StatusBarController(AppEnvironment& environment, GDBusConne
         appearance.iconThemePath = resourcePath("icons");
         appearance.toolTip = localizedString("Quenlith \u2014 your websites");
         item_->setAppearance(appearance);
-        item_->onActivate = [weak](int x, int y) {
+        item_->setOnActivate([weak](int x, int y) {
             if (auto self = weak.lock()) (*self)->toggle(x, y);
-        };
-        item_->onWatcherChanged = [weak](bool available) {
+        });
+        item_->setOnWatcherChanged([weak](bool available) {
             if (auto self = weak.lock()) (*self)->watcherChanged(available);
-        };
+        });
         itemMenu_ = std::make_unique<Gtk::Menu>();
         itemMenu_->append(*Gtk::manage(new ActionMenuItem(localizedString("Show Launcher"), [weak] {
             if (auto self = weak.lock()) (*self)->toggle(0, 0);
@@ -124,7 +125,7 @@ StatusBarController::StatusBarController(AppEnvironment& environment, GDBusConne
     auto sync = [weak] {
         if (auto self = weak.lock()) (*self)->scheduleSync();
     };
-    connections_.push_back(environment_.store.signal_changed().connect(sync));
+    connections_.push_back(environment_.store().signal_changed().connect(sync));
     connections_.push_back(environment_.icons().signal_changed().connect(sync));
     connections_.push_back(environment_.windows().publisher().runtime().signal_changed().connect(sync));
     scheduleSync();
@@ -164,7 +165,7 @@ Gtk::Widget* StatusBarController::makeBrowserStartPage() {
     actions.onPinSuggestion = command(&LauncherCommands::onPinSuggestion);
     actions.onRemove = command(&LauncherCommands::deleteWebsite);
     auto& windows = environment_.windows();
-    return Gtk::manage(new WebsiteStartPage(environment_.store, environment_.icons(),
+    return Gtk::manage(new WebsiteStartPage(environment_.store(), environment_.icons(),
                                             windows.publisher().runtime(), windows.sessions(), true,
                                             std::move(actions), self_));
 }
@@ -212,10 +213,10 @@ void StatusBarController::scheduleSync() {
 void StatusBarController::syncWebsiteItems() {
     if (tornDown_ || !connection_) return;
     std::map<Uuid, const WebAppProfile*> wanted;
-    for (const auto& profile : environment_.store.profiles())
+    for (const auto& profile : environment_.store().profiles())
         if (profile.menuBarIconEnabled.value_or(false)) wanted.emplace(profile.id, &profile);
     std::erase_if(websiteItems_, [&](const auto& entry) { return !wanted.count(entry.first); });
-    for (const auto& profile : environment_.store.profiles()) {
+    for (const auto& profile : environment_.store().profiles()) {
         if (!wanted.count(profile.id)) continue;
         if (auto it = websiteItems_.find(profile.id); it != websiteItems_.end()) {
             it->second->update(profile);
@@ -234,8 +235,7 @@ void StatusBarController::teardown() {
     if (launcher_) launcher_->dismiss();
     websiteItems_.clear();
     item_.reset();
-    if (environment_.toggleLauncher) environment_.toggleLauncher = nullptr;
-    environment_.dismissLauncher = nullptr;
+    environment_.launcher().clear();
     WindowShellHooks hooks = environment_.windows().hooks();
     hooks.makeStartPage = nullptr;
     environment_.windows().setHooks(std::move(hooks));

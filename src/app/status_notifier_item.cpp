@@ -138,7 +138,7 @@ void StatusNotifierItem::watcherAppeared(const char* owner) {
             g_clear_error(&error);
         },
         new Pending{this, owner});
-    if (onWatcherChanged) onWatcherChanged(true);
+    if (onWatcherChanged_) onWatcherChanged_(true);
 }
 
 void StatusNotifierItem::watcherVanished() {
@@ -146,7 +146,7 @@ void StatusNotifierItem::watcherVanished() {
     watcherAvailable_ = false;
     registeredOwner_.clear();
     pendingOwner_.clear();
-    if (onWatcherChanged && (was || registrationCount_ == 0)) onWatcherChanged(false);
+    if (onWatcherChanged_ && (was || registrationCount_ == 0)) onWatcherChanged_(false);
 }
 
 GVariant* StatusNotifierItem::property(const char* name) {
@@ -180,7 +180,7 @@ void StatusNotifierItem::call(const char* method, GVariant* parameters, GDBusMet
     int x = 0, y = 0;
     g_variant_get(parameters, "(ii)", &x, &y);
     // The reply is already sent: the handler may take its time or remove this item.
-    if (onActivate) onActivate(x, y);
+    if (onActivate_) onActivate_(x, y);
 }
 
 void StatusNotifierItem::emit(const char* signal) {

@@ -46,9 +46,11 @@ public:
     StatusNotifierItem& operator=(const StatusNotifierItem&) = delete;
 
     // A left click at the point (root coordinates; (0, 0) when the tray does not know it).
-    std::function<void(int x, int y)> onActivate;
+    void setOnActivate(std::function<void(int x, int y)> onActivate) { onActivate_ = std::move(onActivate); }
     // A watcher appeared (true) or went away (false).
-    std::function<void(bool available)> onWatcherChanged;
+    void setOnWatcherChanged(std::function<void(bool available)> onWatcherChanged) {
+        onWatcherChanged_ = std::move(onWatcherChanged);
+    }
 
     void setAppearance(const StatusItemAppearance& appearance);
     const StatusItemAppearance& appearance() const { return appearance_; }
@@ -73,6 +75,8 @@ public:
 private:
     void emit(const char* signal);
 
+    std::function<void(int x, int y)> onActivate_;
+    std::function<void(bool available)> onWatcherChanged_;
     GDBusConnection* connection_;
     std::string id_;
     std::string objectPath_;

@@ -40,10 +40,10 @@ WebsiteStatusItem::WebsiteStatusItem(GDBusConnection* connection, const WebAppPr
     : profile_(profile), environment_(environment), icons_(icons), commands_(commands),
       item_(connection, itemID(profile.id), objectPathFor(profile.id)) {
     const Uuid id = profile.id;
-    item_.onActivate = [this, id](int, int) {
+    item_.setOnActivate([this, id](int, int) {
         run(commands_.onDismiss);
         run(commands_.showProfile, id);
-    };
+    });
     update(profile);
 }
 
@@ -100,7 +100,7 @@ void WebsiteStatusItem::buildMenu(const std::string& name, const std::string& la
     })));
     menu->append(*Gtk::manage(new Gtk::SeparatorMenuItem()));
     menu->append(*Gtk::manage(new ActionMenuItem(localizedString("Remove from Tray"), [environment, id] {
-        WebAppStore& store = environment->store;
+        WebAppStore& store = environment->store();
         store.hideMenuBarIcon(id);
         if (store.save()) return;
         // The store took the change back, so the item stays. The alert waits for the menu to

@@ -18,7 +18,7 @@ void AppEnvironment::clearWebsiteData(const std::vector<std::string>& types, boo
     };
     WebsiteDataClearingSteps steps;
     steps.cancelDownloads = [weak] {
-        if (auto environment = weak.lock()) (*environment)->downloads.cancelAll();
+        if (auto environment = weak.lock()) (*environment)->downloads().cancelAll();
     };
     steps.closeWindowsAndForgetSession = [weak] {
         auto environment = weak.lock();
@@ -33,9 +33,10 @@ void AppEnvironment::clearWebsiteData(const std::vector<std::string>& types, boo
     };
     steps.removeSessionFiles = with(
         [](AppEnvironment& environment) { return environment.windows().session().removeSavedSession(); });
-    steps.clearHistory = with([](AppEnvironment& environment) { return environment.library.clearHistory(); });
+    steps.clearHistory =
+        with([](AppEnvironment& environment) { return environment.library().clearHistory(); });
     steps.clearLastAddresses =
-        with([](AppEnvironment& environment) { return environment.store.clearLastURLs(); });
+        with([](AppEnvironment& environment) { return environment.store().clearLastURLs(); });
     steps.endReset = [weak] {
         if (auto environment = weak.lock())
             (*environment)->windows().session().setResettingWebsiteData(false);

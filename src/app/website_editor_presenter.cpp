@@ -36,7 +36,7 @@ WebsiteEditorPresenter::~WebsiteEditorPresenter() {
 void WebsiteEditorPresenter::showWebsiteEditor(const WebsiteEditorRequest& request) {
     // The window the person asked from, taken before the launcher hides: the focus returns there.
     Gtk::Window* origin = focusedApplicationWindow();
-    if (links.dismissLauncher) links.dismissLauncher();
+    if (links_.dismissLauncher) links_.dismissLauncher();
     if (editor_ && editor_->get_visible()) {
         presentAskedWindow(*editor_, origin == editor_.get() ? nullptr : origin, true);
         return;
@@ -62,8 +62,8 @@ void WebsiteEditorPresenter::showWebsiteEditor(const WebsiteEditorRequest& reque
         if (auto self = weak.lock()) (*self)->discardProxyCredential(credentialID);
     };
     services.validateShortcut =
-        links.validateShortcut
-            ? links.validateShortcut
+        links_.validateShortcut
+            ? links_.validateShortcut
             : [weak](const std::optional<ShortcutConfiguration>& shortcut, const std::string& name) {
                   auto self = weak.lock();
                   return self ? (*self)->checkShortcut(shortcut, name) : std::nullopt;
@@ -73,10 +73,10 @@ void WebsiteEditorPresenter::showWebsiteEditor(const WebsiteEditorRequest& reque
         return self ? shortcutsHeldElsewhere((*self)->store_.profiles(), (*self)->preferences_.value(), name)
                     : std::vector<ShortcutConfiguration>{};
     };
-    services.fetchWebsiteDetails = links.fetchWebsiteDetails;
-    services.vault = links.vault ? links.vault : std::make_shared<KeyringPasswordVault>();
-    services.installedApplications = links.installedApplications;
-    services.scheduler = links.scheduler;
+    services.fetchWebsiteDetails = links_.fetchWebsiteDetails;
+    services.vault = links_.vault ? links_.vault : std::make_shared<KeyringPasswordVault>();
+    services.installedApplications = links_.installedApplications;
+    services.scheduler = links_.scheduler;
     editor_ = std::make_unique<WebAppEditorWindow>(std::move(decided.draft), isNew, request.openAfterSave,
                                                    decided.reusesSession, std::move(services));
     presentAskedWindow(*editor_, origin, true);
@@ -108,9 +108,9 @@ bool WebsiteEditorPresenter::saveWebsite(const WebAppProfile& website, const Web
         WebsiteEditorPresenter& presenter;
         ~CloseEditor() { presenter.closeEditor(); }
     } close{*this};
-    if (context.source && context.pageURL && links.linkWindow)
-        links.linkWindow(website, *context.source, *context.pageURL);
-    if (isNew && context.openAfterSave && links.showWebsite) links.showWebsite(website.id);
+    if (context.source && context.pageURL && links_.linkWindow)
+        links_.linkWindow(website, *context.source, *context.pageURL);
+    if (isNew && context.openAfterSave && links_.showWebsite) links_.showWebsite(website.id);
     return true;
 }
 
@@ -118,8 +118,8 @@ void WebsiteEditorPresenter::discardProxyCredential(const std::string& credentia
     for (const auto& website : store_.profiles())
         if (usesCredential(website.siteProxy, credentialID)) return;
     if (usesCredential(preferences_.value().proxy, credentialID)) return;
-    if (links.credentialInUse && links.credentialInUse(credentialID)) return;
-    auto vault = links.vault ? links.vault : std::make_shared<KeyringPasswordVault>();
+    if (links_.credentialInUse && links_.credentialInUse(credentialID)) return;
+    auto vault = links_.vault ? links_.vault : std::make_shared<KeyringPasswordVault>();
     vault->remove(credentialID);
 }
 

@@ -47,7 +47,8 @@ public:
     WebsiteEditorPresenter(const WebsiteEditorPresenter&) = delete;
     WebsiteEditorPresenter& operator=(const WebsiteEditorPresenter&) = delete;
 
-    Links links;
+    const Links& links() const { return links_; }
+    void setLinks(Links links) { links_ = std::move(links); }
 
     // "Add Website…", editing a website, a new account, or saving a window's page.
     void showWebsiteEditor(const WebsiteEditorRequest& request);
@@ -70,6 +71,7 @@ private:
     std::optional<std::string> checkShortcut(const std::optional<ShortcutConfiguration>& shortcut,
                                              const std::string& bindingName) const;
 
+    Links links_;
     WebAppStore& store_;
     PreferencesStore& preferences_;
     Scheduler& scheduler_;

@@ -1,7 +1,5 @@
 #include "app/window_commands.hpp"
-#include "browser/view/browser_view_controller.hpp"
 #include "launcher/launcher_commands.hpp"
-#include "windows/browser_window_controller.hpp"
 #include "windows/browser_window_manager.hpp"
 #include "windows/floating_browser_panel.hpp"
 #include "windows/page_group_windows.hpp"

@@ -41,11 +41,11 @@ void ApplicationChooser::setChosen(std::size_t index, bool chosen) {
 }
 
 void ApplicationChooser::on_response(int response) {
-    if (response == Gtk::RESPONSE_OK && onChosen) {
+    if (response == Gtk::RESPONSE_OK && onChosen_) {
         std::vector<LinkedApplication> chosen;
         for (std::size_t index = 0; index < checks_.size(); ++index)
             if (checks_[index]->get_active()) chosen.push_back(applications_[index]);
-        onChosen(std::move(chosen));
+        onChosen_(std::move(chosen));
     }
     hide();
 }

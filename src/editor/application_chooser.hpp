@@ -23,7 +23,9 @@ class ApplicationChooser : public Gtk::Dialog {
 public:
     ApplicationChooser(Gtk::Window& parent, const std::vector<LinkedApplication>& applications);
 
-    std::function<void(std::vector<LinkedApplication>)> onChosen;
+    void setOnChosen(std::function<void(std::vector<LinkedApplication>)> onChosen) {
+        onChosen_ = std::move(onChosen);
+    }
 
     const std::vector<LinkedApplication>& applications() const { return applications_; }
     void setChosen(std::size_t index, bool chosen);
@@ -32,6 +34,7 @@ protected:
     void on_response(int response) override;
 
 private:
+    std::function<void(std::vector<LinkedApplication>)> onChosen_;
     std::vector<LinkedApplication> applications_;
     std::vector<std::unique_ptr<Gtk::CheckButton>> checks_;
     Gtk::ScrolledWindow scroller_;

@@ -45,10 +45,10 @@ void ApplicationLinkSettings::chooseApplications() {
     if (!window || !window->get_visible()) return;
     chooser_ = std::make_unique<ApplicationChooser>(
         *window, installed_ ? installed_() : std::vector<LinkedApplication>{});
-    chooser_->onChosen = [this](std::vector<LinkedApplication> chosen) {
+    chooser_->setOnChosen([this](std::vector<LinkedApplication> chosen) {
         draft_().linkedApplications = addLinkedApplications(draft_().linkedApplications, chosen);
         written();
-    };
+    });
     chooser_->present();
 }
 

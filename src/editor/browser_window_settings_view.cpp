@@ -1,8 +1,5 @@
 #include "editor/browser_window_settings_view.hpp"
 
-#include <cmath>
-
-#include "editor/form_rows.hpp"
 #include "model/form_numbers.hpp"
 #include "model/localization.hpp"
 #include "model/window_sheet_saves.hpp"
@@ -16,7 +13,8 @@ namespace {
 constexpr double kDefaultAutoReloadInterval = 60;
 }
 
-BrowserWindowSettingsView::BrowserWindowSettingsView(Gtk::Window& parent, WebAppProfile profile, bool clickThrough)
+BrowserWindowSettingsView::BrowserWindowSettingsView(Gtk::Window& parent, WebAppProfile profile,
+                                                     bool clickThrough)
     : Gtk::Dialog(localizedString("Website Settings"), parent, /*modal=*/true),
       profile_(std::move(profile)),
       clickThroughValue_(clickThrough),
@@ -24,14 +22,15 @@ BrowserWindowSettingsView::BrowserWindowSettingsView(Gtk::Window& parent, WebApp
       switches_([](const WebsiteSwitch& setting) { return setting.inWindowSheet; },
                 [this]() -> WebAppProfile& { return profile_; }, nullptr),
       clickThrough_(localizedString("Click-through (Ctrl+Alt+P to recover)")),
+      zoom_([this]() -> WebAppProfile& { return profile_; }, [this] { refresh(); }),
       autoReload_(localizedString("Auto reload while visible")) {
     set_default_size(480, 560);
     set_resizable(false);
 
-    opacity_.onChange = [this](double value) {
+    opacity_.setOnChange([this](double value) {
         profile_.opacity = value;
         refresh();
-    };
+    });
     form_.pack_start(opacity_, Gtk::PACK_SHRINK);
 
     sessionRow_.pack_start(sessionIcon_, Gtk::PACK_SHRINK);
@@ -47,22 +46,12 @@ BrowserWindowSettingsView::BrowserWindowSettingsView(Gtk::Window& parent, WebApp
     clickThrough_.set_active(clickThroughValue_);
     clickThrough_.signal_toggled().connect([this] { clickThroughValue_ = clickThrough_.get_active(); });
     window_.pack_start(clickThrough_, Gtk::PACK_SHRINK);
-    zoom_.set_range(kMinimumZoomLevel, kMaximumZoomLevel);
-    zoom_.set_increments(0.1, 0.1);
-    zoom_.set_draw_value(false);
-    zoom_.signal_value_changed().connect([this] {
-        if (updating_) return;
-        profile_.zoomLevel = std::round(zoom_.get_value() * 10.0) / 10.0;
-        refresh();
-    });
-    zoomPercent_.set_size_request(42, -1);
-    auto* zoomRow = makeLabeledRow(localizedString("Page zoom"), zoom_);
-    zoomRow->pack_end(zoomPercent_, Gtk::PACK_SHRINK);
-    window_.pack_start(*zoomRow, Gtk::PACK_SHRINK);
+    window_.pack_start(zoom_, Gtk::PACK_SHRINK);
     form_.pack_start(*makeSection(localizedString("Window"), window_), Gtk::PACK_SHRINK);
 
     userAgent_.setValue(profile_.customUserAgent);
-    userAgent_.onChange = [this](const std::optional<std::string>& value) { profile_.customUserAgent = value; };
+    userAgent_.setOnChange(
+        [this](const std::optional<std::string>& value) { profile_.customUserAgent = value; });
     form_.pack_start(*makeSection(localizedString("User agent"), userAgent_), Gtk::PACK_SHRINK);
 
     autoReload_.signal_toggled().connect([this] {
@@ -111,8 +100,7 @@ void BrowserWindowSettingsView::refresh() {
     sessionLabel_.set_text(own ? localizedString("Independent Session") : localizedString("Shared Session"));
     sessionIcon_.set_from_icon_name(iconNameForSymbol(own ? "person.crop.rectangle" : "person.2"),
                                     Gtk::ICON_SIZE_BUTTON);
-    zoom_.set_value(profile_.zoomLevel);
-    zoomPercent_.set_text(percentText(truncatedPercent(profile_.zoomLevel)));
+    zoom_.refresh();
     autoReload_.set_active(profile_.autoReloadInterval.has_value());
     showWhen(intervalRow_, profile_.autoReloadInterval.has_value());
     errorLabel_.set_text(error_.value_or(""));
@@ -130,11 +118,11 @@ void BrowserWindowSettingsView::save() {
         return;
     }
     profile_ = std::move(*checked);
-    if (onSave) onSave(profile_, clickThroughValue_);
+    if (onSave_) onSave_(profile_, clickThroughValue_);
 }
 
 void BrowserWindowSettingsView::cancel() {
-    if (onCancel) onCancel();
+    if (onCancel_) onCancel_();
 }
 
 void BrowserWindowSettingsView::on_response(int response) {

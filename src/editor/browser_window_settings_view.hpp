@@ -14,6 +14,7 @@
 #include <gtkmm/scale.h>
 #include <gtkmm/scrolledwindow.h>
 
+#include "editor/page_zoom_row.hpp"
 #include "editor/user_agent_picker.hpp"
 #include "editor/website_switch_rows.hpp"
 #include "editor/window_opacity_control.hpp"
@@ -29,8 +30,10 @@ class BrowserWindowSettingsView : public Gtk::Dialog {
 public:
     BrowserWindowSettingsView(Gtk::Window& parent, WebAppProfile profile, bool clickThrough);
 
-    std::function<void(const WebAppProfile&, bool clickThrough)> onSave;
-    std::function<void()> onCancel;
+    void setOnSave(std::function<void(const WebAppProfile&, bool clickThrough)> onSave) {
+        onSave_ = std::move(onSave);
+    }
+    void setOnCancel(std::function<void()> onCancel) { onCancel_ = std::move(onCancel); }
 
     void save();
     void cancel();
@@ -38,8 +41,8 @@ public:
     const WebAppProfile& profile() const { return profile_; }
     const std::optional<std::string>& error() const { return error_; }
     WindowOpacityControl& opacityControl() { return opacity_; }
-    Gtk::Scale& zoomSlider() { return zoom_; }
-    std::string zoomText() const { return zoomPercent_.get_text(); }
+    Gtk::Scale& zoomSlider() { return zoom_.slider(); }
+    std::string zoomText() const { return zoom_.percentText(); }
     Gtk::CheckButton& clickThroughToggle() { return clickThrough_; }
     Gtk::CheckButton& autoReloadToggle() { return autoReload_; }
     Gtk::Entry& intervalField() { return interval_; }
@@ -52,6 +55,8 @@ protected:
 private:
     void refresh();
 
+    std::function<void(const WebAppProfile&, bool clickThrough)> onSave_;
+    std::function<void()> onCancel_;
     WebAppProfile profile_;
     bool clickThroughValue_;
     std::optional<std::string> error_;
@@ -67,8 +72,7 @@ private:
     Gtk::Box window_{Gtk::ORIENTATION_VERTICAL, 8};
     WebsiteSwitchRows switches_;
     Gtk::CheckButton clickThrough_;
-    Gtk::Scale zoom_{Gtk::ORIENTATION_HORIZONTAL};
-    Gtk::Label zoomPercent_;
+    PageZoomRow zoom_;
     UserAgentPicker userAgent_;
     Gtk::Box advanced_{Gtk::ORIENTATION_VERTICAL, 8};
     Gtk::CheckButton autoReload_;

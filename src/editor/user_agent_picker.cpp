@@ -61,7 +61,7 @@ void UserAgentPicker::select(UserAgentPreset preset) {
 void UserAgentPicker::write(const std::optional<std::string>& value) {
     value_ = value;
     showValue();
-    if (onChange) onChange(value_);
+    if (onChange_) onChange_(value_);
 }
 
 void UserAgentPicker::showValue() {

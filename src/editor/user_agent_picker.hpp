@@ -20,7 +20,9 @@ class UserAgentPicker : public Gtk::Box {
 public:
     UserAgentPicker();
 
-    std::function<void(const std::optional<std::string>&)> onChange;
+    void setOnChange(std::function<void(const std::optional<std::string>&)> onChange) {
+        onChange_ = std::move(onChange);
+    }
 
     // Sets the value and selects the preset it reads as.
     void setValue(const std::optional<std::string>& value);
@@ -35,6 +37,7 @@ private:
     void write(const std::optional<std::string>& value);
     void showValue();
 
+    std::function<void(const std::optional<std::string>&)> onChange_;
     std::optional<std::string> value_;
     UserAgentPreset selection_ = UserAgentPreset::system;
     bool updating_ = false;

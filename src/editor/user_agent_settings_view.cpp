@@ -1,6 +1,5 @@
 #include "editor/user_agent_settings_view.hpp"
 
-#include "editor/form_rows.hpp"
 #include "model/localization.hpp"
 #include "model/user_agent.hpp"
 #include "model/window_sheet_saves.hpp"
@@ -21,10 +20,10 @@ UserAgentSettingsView::UserAgentSettingsView(Gtk::Window& parent, const std::opt
     styleHeadline(title_);
     content->pack_start(title_, Gtk::PACK_SHRINK);
     picker_.setValue(value_);
-    picker_.onChange = [this](const std::optional<std::string>& changed) {
+    picker_.setOnChange([this](const std::optional<std::string>& changed) {
         value_ = changed;
         refresh();
-    };
+    });
     content->pack_start(picker_, Gtk::PACK_SHRINK);
     add_button(localizedString("Cancel"), Gtk::RESPONSE_CANCEL);
     save_ = add_button(localizedString("Save"), Gtk::RESPONSE_OK);
@@ -41,14 +40,14 @@ void UserAgentSettingsView::refresh() {
 
 void UserAgentSettingsView::save() {
     if (userAgentValidationMessage(value_)) return;
-    if (onSave) onSave(userAgentToStore(value_));
+    if (onSave_) onSave_(userAgentToStore(value_));
 }
 
 void UserAgentSettingsView::on_response(int response) {
     if (response == Gtk::RESPONSE_OK)
         save();
-    else if (onCancel)
-        onCancel();
+    else if (onCancel_)
+        onCancel_();
 }
 
 }  // namespace quenlith

@@ -19,8 +19,10 @@ class UserAgentSettingsView : public Gtk::Dialog {
 public:
     UserAgentSettingsView(Gtk::Window& parent, const std::optional<std::string>& value);
 
-    std::function<void(const std::optional<std::string>&)> onSave;
-    std::function<void()> onCancel;
+    void setOnSave(std::function<void(const std::optional<std::string>&)> onSave) {
+        onSave_ = std::move(onSave);
+    }
+    void setOnCancel(std::function<void()> onCancel) { onCancel_ = std::move(onCancel); }
 
     void save();
     UserAgentPicker& picker() { return picker_; }
@@ -32,6 +34,8 @@ protected:
 private:
     void refresh();
 
+    std::function<void(const std::optional<std::string>&)> onSave_;
+    std::function<void()> onCancel_;
     std::optional<std::string> value_;
     Gtk::Label title_;
     UserAgentPicker picker_;

@@ -5,7 +5,6 @@
 #include <gtkmm/separator.h>
 
 #include "browser/engine/keyring_password_vault.hpp"
-#include "model/form_numbers.hpp"
 #include "model/localization.hpp"
 #include "ui/form_rows.hpp"
 #include "ui/wheel_guard.hpp"
@@ -13,8 +12,6 @@
 namespace quenlith {
 
 namespace {
-
-constexpr double kDefaultAutoReloadInterval = 60;
 
 std::string saveLabel(bool isNew, bool openAfterSave) {
     if (!isNew) return localizedString("Save Changes");
@@ -57,13 +54,14 @@ WebAppEditorWindow::WebAppEditorWindow(WebAppProfile draft, bool isNew, bool ope
           inGroup(WebsiteSwitchGroup::advanced), [this]() -> WebAppProfile& { return draft_; },
           [this] { changed(); }),
       windowGroup_(localizedString("Window")),
+      zoom_([this]() -> WebAppProfile& { return draft_; }, [this] { changed(); }),
       shortcutGroup_(localizedString("Global shortcut")),
       userAgentGroup_(localizedString("User agent")),
       applicationLinks_([this]() -> WebAppProfile& { return draft_; }, [this] { changed(); },
                         services_.installedApplications ? services_.installedApplications
                                                         : std::function(installedDesktopApplications)),
       advancedGroup_(localizedString("Advanced")),
-      autoReload_(localizedString("Auto reload while visible")),
+      autoReload_([this]() -> WebAppProfile& { return draft_; }, [this] { changed(); }),
       cancel_(localizedString("Cancel")),
       save_(saveLabel(isNew, openAfterSave)),
       lookup_(
@@ -77,7 +75,6 @@ WebAppEditorWindow::WebAppEditorWindow(WebAppProfile draft, bool isNew, bool ope
     // The proxy as it stood when the editor opened: the credential a blank password may keep.
     originalProxy_ = draft_.siteProxy;
     buildForm();
-    if (draft_.autoReloadInterval) interval_.set_text(decimalText(*draft_.autoReloadInterval));
     refresh();
     show_all_children();
     for (Gtk::Expander* group : {&windowGroup_, &shortcutGroup_, &userAgentGroup_,
@@ -104,10 +101,10 @@ void WebAppEditorWindow::buildForm() {
     titles->pack_start(*makeCaption(localizedString("A website, always within reach.")), Gtk::PACK_SHRINK);
     header->pack_start(*titles, Gtk::PACK_EXPAND_WIDGET);
 
-    opacity_.onChange = [this](double value) {
+    opacity_.setOnChange([this](double value) {
         draft_.opacity = value;
         changed();
-    };
+    });
     form_.pack_start(opacity_, Gtk::PACK_SHRINK);
 
     name_.signal_changed().connect([this] {
@@ -132,29 +129,18 @@ void WebAppEditorWindow::buildForm() {
     form_.pack_start(session_, Gtk::PACK_SHRINK);
 
     windowBox_.pack_start(windowSwitches_, Gtk::PACK_SHRINK);
-    zoom_.set_range(kMinimumZoomLevel, kMaximumZoomLevel);
-    zoom_.set_increments(0.1, 0.1);
-    zoom_.set_draw_value(false);
-    zoom_.signal_value_changed().connect([this] {
-        if (updating_) return;
-        draft_.zoomLevel = std::round(zoom_.get_value() * 10.0) / 10.0;
-        changed();
-    });
-    zoomPercent_.set_size_request(42, -1);
-    auto* zoomRow = makeLabeledRow(localizedString("Page zoom"), zoom_);
-    zoomRow->pack_end(zoomPercent_, Gtk::PACK_SHRINK);
-    windowBox_.pack_start(*zoomRow, Gtk::PACK_SHRINK);
+    windowBox_.pack_start(zoom_, Gtk::PACK_SHRINK);
     windowGroup_.add(windowBox_);
     form_.pack_start(windowGroup_, Gtk::PACK_SHRINK);
 
-    shortcut_.heldElsewhere = [this] {
+    shortcut_.setHeldElsewhere([this] {
         return services_.heldShortcuts ? services_.heldShortcuts(draft_.id.string())
                                        : std::vector<ShortcutConfiguration>{};
-    };
-    shortcut_.onChange = [this](const std::optional<ShortcutConfiguration>& value) {
+    });
+    shortcut_.setOnChange([this](const std::optional<ShortcutConfiguration>& value) {
         draft_.globalShortcut = value;
         changed();
-    };
+    });
     auto* shortcutBox = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 8));
     shortcutBox->pack_start(shortcut_, Gtk::PACK_SHRINK);
     shortcutBox->pack_start(
@@ -165,39 +151,16 @@ void WebAppEditorWindow::buildForm() {
     form_.pack_start(shortcutGroup_, Gtk::PACK_SHRINK);
 
     userAgent_.setValue(draft_.customUserAgent);
-    userAgent_.onChange = [this](const std::optional<std::string>& value) {
+    userAgent_.setOnChange([this](const std::optional<std::string>& value) {
         draft_.customUserAgent = value;
         changed();
-    };
+    });
     userAgentGroup_.add(userAgent_);
     form_.pack_start(userAgentGroup_, Gtk::PACK_SHRINK);
     form_.pack_start(applicationLinks_, Gtk::PACK_SHRINK);
 
     advancedBox_.pack_start(advancedSwitches_, Gtk::PACK_SHRINK);
-    autoReload_.signal_toggled().connect([this] {
-        if (updating_) return;
-        if (autoReload_.get_active()) {
-            draft_.autoReloadInterval = kDefaultAutoReloadInterval;
-            interval_.set_text(decimalText(kDefaultAutoReloadInterval));
-        } else {
-            draft_.autoReloadInterval.reset();
-        }
-        changed();
-    });
-    interval_.signal_changed().connect([this] {
-        if (updating_) return;
-        // The number typed is written; other text stays in the field for Save to refuse.
-        if (auto value = parseDecimalText(interval_.get_text().raw())) draft_.autoReloadInterval = *value;
-        changed();
-    });
     advancedBox_.pack_start(autoReload_, Gtk::PACK_SHRINK);
-    intervalBox_.pack_start(*makeLabeledRow(localizedString("Interval in seconds (10 or more)"), interval_),
-                            Gtk::PACK_SHRINK);
-    intervalBox_.pack_start(*makeCaption(localizedString(
-                                "Refreshing can discard unsaved input. Hidden windows pause auto reload.")),
-                            Gtk::PACK_SHRINK);
-    intervalBox_.set_no_show_all(true);
-    advancedBox_.pack_start(intervalBox_, Gtk::PACK_SHRINK);
     advancedGroup_.add(advancedBox_);
     form_.pack_start(advancedGroup_, Gtk::PACK_SHRINK);
 
@@ -248,14 +211,9 @@ void WebAppEditorWindow::refresh() {
     showWhen(fetching_, lookup_.fetching());
     for (auto* switches : {&websiteSwitches_, &windowSwitches_, &advancedSwitches_}) switches->refresh();
     opacity_.setValue(draft_.opacity);
-    zoom_.set_value(draft_.zoomLevel);
-    zoomPercent_.set_text(percentText(truncatedPercent(draft_.zoomLevel)));
+    zoom_.refresh();
     shortcut_.setValue(draft_.globalShortcut);
-    autoReload_.set_active(draft_.autoReloadInterval.has_value());
-    showWhen(intervalBox_, draft_.autoReloadInterval.has_value());
-    // The field keeps what is typed, even empty or no number, for Save to refuse; it shows 60
-    // again only while it is hidden.
-    if (!draft_.autoReloadInterval) interval_.set_text(decimalText(kDefaultAutoReloadInterval));
+    autoReload_.refresh();
     session_.refresh();
     applicationLinks_.refresh();
     error_label_.set_text(error_.value_or(""));
@@ -268,7 +226,7 @@ void WebAppEditorWindow::save() {
     saving_ = true;
     WebsiteEditorSaveRequest request{draft_, originalProxy_, session_.password(), std::nullopt,
                                      session_.portText()};
-    if (draft_.autoReloadInterval) request.autoReloadText = std::string(interval_.get_text());
+    if (draft_.autoReloadInterval) request.autoReloadText = autoReload_.intervalText();
     WebsiteEditorSaveServices services{services_.validateShortcut, services_.vault, services_.onSave,
                                        services_.discardCredential};
     std::weak_ptr<WebAppEditorWindow*> weak = alive_;

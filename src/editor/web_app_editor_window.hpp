@@ -12,19 +12,20 @@
 #include <gtkmm/entry.h>
 #include <gtkmm/expander.h>
 #include <gtkmm/label.h>
-#include <gtkmm/scale.h>
 #include <gtkmm/scrolledwindow.h>
 #include <gtkmm/window.h>
 
 #include "editor/application_link_settings.hpp"
-#include "ui/shortcut_picker.hpp"
+#include "editor/auto_reload_settings.hpp"
+#include "editor/page_zoom_row.hpp"
 #include "editor/user_agent_picker.hpp"
 #include "editor/website_session_settings.hpp"
 #include "editor/website_switch_rows.hpp"
-#include "ui/window_opacity_control.hpp"
 #include "model/scheduler.hpp"
 #include "model/website_details_lookup.hpp"
 #include "model/website_editor_save.hpp"
+#include "ui/shortcut_picker.hpp"
+#include "ui/window_opacity_control.hpp"
 
 namespace quenlith {
 
@@ -72,14 +73,14 @@ public:
     Gtk::Entry& nameField() { return name_; }
     Gtk::Entry& addressField() { return address_; }
     Gtk::Button& saveButton() { return save_; }
-    Gtk::CheckButton& autoReloadToggle() { return autoReload_; }
-    Gtk::Entry& intervalField() { return interval_; }
+    Gtk::CheckButton& autoReloadToggle() { return autoReload_.toggle(); }
+    Gtk::Entry& intervalField() { return autoReload_.intervalField(); }
     WindowOpacityControl& opacityControl() { return opacity_; }
     ShortcutPicker& shortcutPicker() { return shortcut_; }
     UserAgentPicker& userAgentPicker() { return userAgent_; }
     WebsiteSessionSettings& sessionSettings() { return session_; }
     ApplicationLinkSettings& applicationLinks() { return applicationLinks_; }
-    std::string zoomText() const { return zoomPercent_.get_text(); }
+    std::string zoomText() const { return zoom_.percentText(); }
 
 protected:
     bool on_delete_event(GdkEventAny* event) override;
@@ -115,8 +116,7 @@ private:
     WebsiteSwitchRows advancedSwitches_;
     Gtk::Expander windowGroup_;
     Gtk::Box windowBox_{Gtk::ORIENTATION_VERTICAL, 8};
-    Gtk::Scale zoom_{Gtk::ORIENTATION_HORIZONTAL};
-    Gtk::Label zoomPercent_;
+    PageZoomRow zoom_;
     Gtk::Expander shortcutGroup_;
     ShortcutPicker shortcut_;
     Gtk::Expander userAgentGroup_;
@@ -124,9 +124,7 @@ private:
     ApplicationLinkSettings applicationLinks_;
     Gtk::Expander advancedGroup_;
     Gtk::Box advancedBox_{Gtk::ORIENTATION_VERTICAL, 8};
-    Gtk::CheckButton autoReload_;
-    Gtk::Box intervalBox_{Gtk::ORIENTATION_VERTICAL, 6};
-    Gtk::Entry interval_;
+    AutoReloadSettings autoReload_;
     Gtk::Label error_label_;
     Gtk::Button cancel_;
     Gtk::Button save_;

@@ -3,7 +3,6 @@
 #include <gtkmm/scrolledwindow.h>
 #include <gtkmm/separator.h>
 
-#include "editor/form_rows.hpp"
 #include "model/localization.hpp"
 #include "model/window_sheet_saves.hpp"
 #include "ui/form_rows.hpp"
@@ -58,7 +57,7 @@ WebsiteProxySettingsView::~WebsiteProxySettingsView() { alive_.reset(); }
 void WebsiteProxySettingsView::save() {
     if (saving_) return;
     saving_ = true;
-    WebsiteProxySaveServices services{vault_, onSave, discardCredential};
+    WebsiteProxySaveServices services{vault_, onSave_, discardCredential_};
     std::weak_ptr<WebsiteProxySettingsView*> weak = alive_;
     runWebsiteProxySave(draft_, previous_, session_.password(), session_.portText(), std::move(services),
                         [weak](Result<WebAppProfile> outcome) {
@@ -71,7 +70,7 @@ void WebsiteProxySettingsView::save() {
                                 return view.showError();
                             }
                             view.draft_ = std::move(*outcome);
-                            if (view.onClose) view.onClose();
+                            if (view.onClose_) view.onClose_();
                         });
 }
 
@@ -83,8 +82,8 @@ void WebsiteProxySettingsView::showError() {
 void WebsiteProxySettingsView::on_response(int response) {
     if (response == Gtk::RESPONSE_OK)
         save();
-    else if (onClose)
-        onClose();
+    else if (onClose_)
+        onClose_();
 }
 
 }  // namespace quenlith

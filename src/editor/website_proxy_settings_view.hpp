@@ -26,9 +26,11 @@ public:
                              std::shared_ptr<ProxyPasswordVault> vault);
     ~WebsiteProxySettingsView() override;
 
-    std::function<bool(const WebAppProfile&)> onSave;
-    std::function<void()> onClose;
-    std::function<void(const std::string&)> discardCredential;
+    void setOnSave(std::function<bool(const WebAppProfile&)> onSave) { onSave_ = std::move(onSave); }
+    void setOnClose(std::function<void()> onClose) { onClose_ = std::move(onClose); }
+    void setDiscardCredential(std::function<void(const std::string&)> discardCredential) {
+        discardCredential_ = std::move(discardCredential);
+    }
 
     void save();
     const WebAppProfile& draft() const { return draft_; }
@@ -42,6 +44,9 @@ protected:
 private:
     void showError();
 
+    std::function<bool(const WebAppProfile&)> onSave_;
+    std::function<void()> onClose_;
+    std::function<void(const std::string&)> discardCredential_;
     WebAppProfile draft_;
     const WebAppProfile previous_;
     std::shared_ptr<ProxyPasswordVault> vault_;

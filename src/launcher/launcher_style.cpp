@@ -2,8 +2,11 @@
 
 #include <gdkmm/screen.h>
 #include <gtkmm/cssprovider.h>
+#include <gtkmm/image.h>
 #include <gtkmm/label.h>
 #include <gtkmm/stylecontext.h>
+
+#include "ui/icon_names.hpp"
 
 namespace quenlith {
 
@@ -67,6 +70,14 @@ void styleLabel(Gtk::Label& label, const std::string& text, double size, int wei
     attributes.insert(bold);
     label.set_attributes(attributes);
     if (!styleClass.empty()) label.get_style_context()->add_class(styleClass);
+}
+
+Gtk::Image* makeSymbolImage(std::string_view symbol, int pixels) {
+    installApplicationIcons();
+    auto* image = Gtk::manage(new Gtk::Image());
+    image->set_from_icon_name(iconNameForSymbol(symbol), Gtk::ICON_SIZE_BUTTON);
+    image->set_pixel_size(pixels);
+    return image;
 }
 
 void LauncherHold::track(Gtk::Widget& popup) {

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace Gtk {
+class Image;
 class Label;
 class Widget;
 }
@@ -22,6 +24,8 @@ void styleLabel(Gtk::Label& label, const std::string& text, double size, int wei
                 const std::string& styleClass = "");
 // A new label styled so.
 Gtk::Label* makeLabel(const std::string& text, double size, int weight = 400, const std::string& styleClass = "");
+// A new image of the symbol, `pixels` wide.
+Gtk::Image* makeSymbolImage(std::string_view symbol, int pixels);
 
 // Counts the launcher's open menus and questions: while one is open, losing the focus does not
 // close the launcher.

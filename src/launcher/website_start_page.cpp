@@ -4,7 +4,6 @@
 
 #include <glibmm/main.h>
 #include <gtkmm/image.h>
-#include <gtkmm/window.h>
 
 #include "browser/engine/favicon_loader.hpp"
 #include "browser/engine/website_sessions.hpp"
@@ -16,8 +15,6 @@
 #include "model/localization.hpp"
 #include "model/text_limits.hpp"
 #include "model/web_app_store.hpp"
-#include "ui/form_rows.hpp"
-#include "ui/icon_names.hpp"
 #include "ui/site_icon.hpp"
 
 namespace quenlith {
@@ -40,14 +37,6 @@ void discard(WebsiteTile& tile) {
 void showCell(WebsiteTile& tile, bool shown) {
     Gtk::Widget* cell = tile.get_parent();
     if (cell && cell->get_visible() != shown) cell->set_visible(shown);
-}
-
-Gtk::Image* symbolImage(std::string_view symbol, int pixels) {
-    installApplicationIcons();
-    auto* image = Gtk::manage(new Gtk::Image());
-    image->set_from_icon_name(iconNameForSymbol(symbol), Gtk::ICON_SIZE_BUTTON);
-    image->set_pixel_size(pixels);
-    return image;
 }
 
 void setupGrid(Gtk::FlowBox& grid) {
@@ -89,9 +78,23 @@ Gtk::Label* sectionTitle(const std::string& text) {
 WebsiteStartPage::WebsiteStartPage(WebAppStore& store, FaviconLoader& icons, BrowserRuntimeStore& runtime,
                                    WebsiteSessions& sessions, bool isBrowserPage, StartPageActions actions,
                                    std::weak_ptr<const void> owner)
-    : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 0), store_(store), icons_(icons), runtime_(runtime), sessions_(sessions),
-      isBrowserPage_(isBrowserPage), hasOwner_(!owner.expired()), owner_(std::move(owner)),
-      actions_(std::move(actions)) {
+    : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 0),
+      store_(store),
+      icons_(icons),
+      runtime_(runtime),
+      sessions_(sessions),
+      isBrowserPage_(isBrowserPage),
+      hasOwner_(!owner.expired()),
+      owner_(std::move(owner)),
+      actions_(std::move(actions)),
+      deletionQuestion_(actions_.onRemove),
+      searchBar_(
+          [this] {
+              // The last search's cells still waiting would only delay this one's.
+              revealing_.disconnect();
+              scheduleRedraw(false);
+          },
+          [this] { setSearch(""); }, [this] { submitSearch(); }) {
     installLauncherStyle();
     get_style_context()->add_class("quenlith-start-page");
     get_style_context()->add_class("quenlith-launcher");
@@ -114,23 +117,6 @@ WebsiteStartPage::WebsiteStartPage(WebAppStore& store, FaviconLoader& icons, Bro
         body->pack_start(*heading, Gtk::PACK_SHRINK);
     }
 
-    searchBar_.get_style_context()->add_class("quenlith-search");
-    searchBar_.set_margin_start(20);
-    searchBar_.set_margin_end(20);
-    searchBar_.set_margin_bottom(12);
-    searchBar_.pack_start(*symbolImage("magnifyingglass", 16), Gtk::PACK_SHRINK);
-    entry_.set_placeholder_text(localizedString("Search or enter website"));
-    nameControl(entry_, localizedString("Search or enter website"));
-    entry_.set_has_frame(false);
-    entry_.set_hexpand(true);
-    searchBar_.pack_start(entry_, Gtk::PACK_EXPAND_WIDGET);
-    clearButton_.set_image(*symbolImage("xmark.circle.fill", 14));
-    clearButton_.set_relief(Gtk::RELIEF_NONE);
-    clearButton_.set_tooltip_text(localizedString("Clear Search"));
-    nameControl(clearButton_, localizedString("Clear Search"));
-    clearButton_.set_no_show_all(true);
-    clearButton_.signal_clicked().connect([this] { setSearch(""); });
-    searchBar_.pack_start(clearButton_, Gtk::PACK_SHRINK);
     body->pack_start(searchBar_, Gtk::PACK_SHRINK);
 
     errorLine_.get_style_context()->add_class("quenlith-error");
@@ -147,7 +133,7 @@ WebsiteStartPage::WebsiteStartPage(WebAppStore& store, FaviconLoader& icons, Bro
     column_.set_margin_bottom(20);
 
     auto* searchRowContent = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 6));
-    searchRowContent->pack_start(*symbolImage("arrow.up.right", 14), Gtk::PACK_SHRINK);
+    searchRowContent->pack_start(*makeSymbolImage("arrow.up.right", 14), Gtk::PACK_SHRINK);
     searchRowLabel_.set_lines(2);
     searchRowLabel_.set_line_wrap(true);
     searchRowLabel_.set_ellipsize(Pango::ELLIPSIZE_END);
@@ -157,7 +143,7 @@ WebsiteStartPage::WebsiteStartPage(WebAppStore& store, FaviconLoader& icons, Bro
     searchRow_.set_relief(Gtk::RELIEF_NONE);
     searchRow_.set_no_show_all(true);
     searchRowContent->show_all();
-    searchRow_.signal_clicked().connect([this] { run(actions_.onSearch, search_); });
+    searchRow_.signal_clicked().connect([this] { run(actions_.onSearch, search()); });
     column_.pack_start(searchRow_, Gtk::PACK_SHRINK);
 
     setupGrid(savedGrid_);
@@ -185,7 +171,7 @@ WebsiteStartPage::WebsiteStartPage(WebAppStore& store, FaviconLoader& icons, Bro
 
     auto* addContent = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 6));
     addContent->set_halign(Gtk::ALIGN_CENTER);
-    addContent->pack_start(*symbolImage("plus.circle", 16), Gtk::PACK_SHRINK);
+    addContent->pack_start(*makeSymbolImage("plus.circle", 16), Gtk::PACK_SHRINK);
     auto* addLabel = Gtk::manage(new Gtk::Label(localizedString("Add Website")));
     addContent->pack_start(*addLabel, Gtk::PACK_SHRINK);
     addButton_.add(*addContent);
@@ -209,13 +195,6 @@ WebsiteStartPage::WebsiteStartPage(WebAppStore& store, FaviconLoader& icons, Bro
             return a < b ? -1 : a > b ? 1 : 0;
         });
 
-    entry_.signal_changed().connect([this] {
-        search_ = entry_.get_text();
-        // The last search's cells still waiting would only delay this one's.
-        revealing_.disconnect();
-        scheduleRedraw(false);
-    });
-    entry_.signal_activate().connect([this] { submitSearch(); });
     connections_.push_back(store_.signal_changed().connect([this] { scheduleRedraw(true); }));
     connections_.push_back(runtime_.signal_changed().connect([this] { scheduleRedraw(true); }));
     fill();
@@ -226,12 +205,10 @@ WebsiteStartPage::~WebsiteStartPage() {
     pendingRedraw_.disconnect();
     revealing_.disconnect();
     building_.disconnect();
-    if (deletionDialog_) deletionDialog_->hide();
 }
 
 void WebsiteStartPage::setSearch(const std::string& text) {
-    if (entry_.get_text() != text) entry_.set_text(text);
-    search_ = text;
+    searchBar_.setText(text);
     pendingRedraw_.disconnect();
     fill();
 }
@@ -293,7 +270,7 @@ void WebsiteStartPage::fill() {
     // idle turn while the page shows.
     buildFirstScreenfuls();
     scheduleBuilding();
-    clearButton_.set_visible(!search_.empty());
+    searchBar_.showClearButtonForText();
     if (store_.errorMessage()) errorLine_.set_text(*store_.errorMessage());
     errorLine_.set_visible(store_.errorMessage().has_value());
     applySearch();
@@ -359,7 +336,7 @@ void WebsiteStartPage::buildTile(std::size_t index) {
 }
 
 void WebsiteStartPage::buildFirstScreenfuls() {
-    FoldedQuery query(trimmedWhitespaceAndNewlines(search_));
+    FoldedQuery query(trimmedWhitespaceAndNewlines(search()));
     std::size_t kept = 0;
     for (std::size_t i = 0; i < saved_.size() && kept < kFirstShownTiles; ++i) {
         if (!savedWebsiteMatches(query, saved_[i].profile)) continue;
@@ -434,9 +411,9 @@ bool WebsiteStartPage::notePlaces(const std::vector<WebsiteTile*>& tiles) {
 }
 
 void WebsiteStartPage::applySearch() {
-    FoldedQuery query(trimmedWhitespaceAndNewlines(search_));
+    FoldedQuery query(trimmedWhitespaceAndNewlines(search()));
     const bool hasQuery = !query.empty();
-    searchRowLabel_.set_text(localizedFormat("Search the web for \u201C%@\u201D", {search_}));
+    searchRowLabel_.set_text(localizedFormat("Search the web for \u201C%@\u201D", {search()}));
     searchRow_.set_visible(hasQuery);
 
     // Every cell with what the search makes of it, in the order they are drawn.
@@ -494,7 +471,7 @@ void WebsiteStartPage::makeSavedTile(SavedSlot& slot) {
     slot.tile = tile;
     setOpenAction(slot);
     Uuid id = profile.id;
-    tile->menuEntries = [this, id] {
+    tile->setMenuEntries([this, id] {
         std::vector<TileMenuEntry> entries;
         auto current = store_.profile(id);
         if (!current) return entries;
@@ -513,12 +490,12 @@ void WebsiteStartPage::makeSavedTile(SavedSlot& slot) {
         entries.push_back({"", {}});
         entries.push_back({localizedString("Delete\u2026"), [this, shown] { askToDelete(shown); }, true});
         return entries;
-    };
+    });
 }
 
 void WebsiteStartPage::setOpenAction(const SavedSlot& slot) {
     // Opens the website as its tile shows it.
-    slot.tile->onOpen = [this, profile = slot.profile] { run(actions_.onOpenSaved, profile); };
+    slot.tile->setOnOpen([this, profile = slot.profile] { run(actions_.onOpenSaved, profile); });
 }
 
 WebsiteTile* WebsiteStartPage::makeSuggestionTile(const SuggestedWebsite& suggestion,
@@ -527,21 +504,21 @@ WebsiteTile* WebsiteStartPage::makeSuggestionTile(const SuggestedWebsite& sugges
         Gtk::manage(new WebsiteTile(new SuggestedSiteIcon(suggestion, kIconSize),
                                     localizedString(suggestion.name), suggestion.address, activity, accent));
     tile->set_size_request(kTileMinimumWidth, -1);
-    tile->onOpen = [this, suggestion] { run(actions_.onOpenURL, suggestion.address); };
-    tile->menuEntries = [this, suggestion] {
+    tile->setOnOpen([this, suggestion] { run(actions_.onOpenURL, suggestion.address); });
+    tile->setMenuEntries([this, suggestion] {
         return std::vector<TileMenuEntry>{
             {localizedString("Open"), [this, suggestion] { run(actions_.onOpenURL, suggestion.address); }},
             {localizedString("Save Website\u2026"),
              [this, suggestion] { run(actions_.onSaveSuggestion, suggestion); }},
             {localizedString("Add to Tray"),
              [this, suggestion] { run(actions_.onPinSuggestion, suggestion); }}};
-    };
+    });
     return tile;
 }
 
 void WebsiteStartPage::submitSearch() {
     if (hasOwner_ && owner_.expired()) return;
-    auto submission = quenlith::submitSearch(search_, store_.profiles(), SuggestedWebsite::all());
+    auto submission = quenlith::submitSearch(search(), store_.profiles(), SuggestedWebsite::all());
     switch (submission.kind) {
     case SearchSubmission::Kind::nothing: break;
     case SearchSubmission::Kind::openURL: run(actions_.onOpenURL, submission.url); break;
@@ -551,30 +528,7 @@ void WebsiteStartPage::submitSearch() {
 }
 
 void WebsiteStartPage::askToDelete(const WebAppProfile& profile) {
-    deletion_ = profile;
-    auto* parent = dynamic_cast<Gtk::Window*>(get_toplevel());
-    deletionDialog_ = std::make_unique<Gtk::MessageDialog>(localizedString("Delete website?"), false,
-                                                           Gtk::MESSAGE_WARNING, Gtk::BUTTONS_NONE, true);
-    deletionDialog_->set_secondary_text(
-        localizedString("Its windows and saved configuration will be removed. Shared website cookies are kept."));
-    deletionDialog_->add_button(localizedString("Cancel"), Gtk::RESPONSE_CANCEL);
-    auto* remove = deletionDialog_->add_button(localizedString("Delete"), Gtk::RESPONSE_ACCEPT);
-    remove->get_style_context()->add_class("destructive-action");
-    if (parent && parent->get_visible()) deletionDialog_->set_transient_for(*parent);
-    LauncherHold::track(*deletionDialog_);
-    deletionDialog_->signal_response().connect([this](int response) { answerDeletion(response); });
-    deletionDialog_->show();
-}
-
-void WebsiteStartPage::answerDeletion(int response) {
-    auto pending = std::move(deletion_);
-    deletion_.reset();
-    // Released on idle: this runs inside the dialog's own signal.
-    if (deletionDialog_) {
-        deletionDialog_->hide();
-        Glib::signal_idle().connect_once([dialog = std::shared_ptr<Gtk::MessageDialog>(std::move(deletionDialog_))] {});
-    }
-    if (response == Gtk::RESPONSE_ACCEPT && pending) run(actions_.onRemove, pending->id);
+    deletionQuestion_.ask(profile, *this);
 }
 
 }  // namespace quenlith

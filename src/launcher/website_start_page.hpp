@@ -12,10 +12,11 @@
 #include <gtkmm/entry.h>
 #include <gtkmm/flowbox.h>
 #include <gtkmm/label.h>
-#include <gtkmm/messagedialog.h>
 #include <gtkmm/scrolledwindow.h>
 #include <sigc++/connection.h>
 
+#include "launcher/start_page_search_bar.hpp"
+#include "launcher/website_deletion_question.hpp"
 #include "model/suggested_website.hpp"
 #include "model/uuid.hpp"
 #include "model/web_app_profile.hpp"
@@ -53,19 +54,19 @@ public:
                      bool isBrowserPage, StartPageActions actions, std::weak_ptr<const void> owner = {});
     ~WebsiteStartPage() override;
 
-    const std::string& search() const { return search_; }
+    const std::string& search() const { return searchBar_.text(); }
     void setSearch(const std::string& text);
     // What Return in the search field does.
     void submitSearch();
     // The website whose deletion waits for the question's answer.
-    const std::optional<WebAppProfile>& deletion() const { return deletion_; }
+    const std::optional<WebAppProfile>& deletion() const { return deletionQuestion_.pending(); }
     // Asks whether to delete the website (what the tile's "Delete…" does).
     void askToDelete(const WebAppProfile& profile);
 
     // The tiles built so far that the search keeps, in their order, for the host's tests.
     const std::vector<WebsiteTile*>& savedTiles() const { return savedTiles_; }
     const std::vector<WebsiteTile*>& suggestionTiles() const { return suggestionTiles_; }
-    Gtk::Entry& searchField() { return entry_; }
+    Gtk::Entry& searchField() { return searchBar_.field(); }
     // Redraws from the stores now instead of on the next idle turn.
     void redraw();
 
@@ -108,7 +109,6 @@ private:
                                     bool accent);
     // Notes each tile's place for its grid's order; answers whether a kept tile moved.
     bool notePlaces(const std::vector<WebsiteTile*>& tiles);
-    void answerDeletion(int response);
 
     WebAppStore& store_;
     FaviconLoader& icons_;
@@ -118,13 +118,9 @@ private:
     const bool hasOwner_;
     const std::weak_ptr<const void> owner_;
     StartPageActions actions_;
-    std::string search_;
-    std::optional<WebAppProfile> deletion_;
-    std::unique_ptr<Gtk::MessageDialog> deletionDialog_;
+    WebsiteDeletionQuestion deletionQuestion_;
 
-    Gtk::Box searchBar_{Gtk::ORIENTATION_HORIZONTAL, 8};
-    Gtk::Entry entry_;
-    Gtk::Button clearButton_;
+    StartPageSearchBar searchBar_;
     Gtk::Label errorLine_;
     Gtk::ScrolledWindow scroller_;
     Gtk::Box column_{Gtk::ORIENTATION_VERTICAL, 20};

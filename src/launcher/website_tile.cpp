@@ -55,7 +55,7 @@ void WebsiteTile::setActivity(const std::string& activity, bool activityIsAccent
 WebsiteTile::~WebsiteTile() = default;
 
 void WebsiteTile::on_clicked() {
-    callKept(onOpen);
+    callKept(onOpen_);
 }
 
 bool WebsiteTile::on_button_press_event(GdkEventButton* event) {
@@ -118,7 +118,7 @@ void popupMenu(Gtk::Menu& menu, Gtk::Widget& anchor) {
 }
 
 Gtk::Menu& WebsiteTile::showMenu() {
-    menu_ = buildMenu(menuEntries ? menuEntries() : std::vector<TileMenuEntry>{});
+    menu_ = buildMenu(menuEntries_ ? menuEntries_() : std::vector<TileMenuEntry>{});
     popupMenu(*menu_, *this);
     return *menu_;
 }

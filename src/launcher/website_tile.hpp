@@ -36,8 +36,10 @@ public:
                 bool activityIsAccent);
     ~WebsiteTile() override;
 
-    std::function<void()> onOpen;
-    std::function<std::vector<TileMenuEntry>()> menuEntries;
+    void setOnOpen(std::function<void()> onOpen) { onOpen_ = std::move(onOpen); }
+    void setMenuEntries(std::function<std::vector<TileMenuEntry>()> menuEntries) {
+        menuEntries_ = std::move(menuEntries);
+    }
 
     const std::string& title() const { return title_; }
     Gtk::Widget& icon() { return *icon_; }
@@ -58,6 +60,8 @@ protected:
     bool on_button_press_event(GdkEventButton* event) override;
 
 private:
+    std::function<void()> onOpen_;
+    std::function<std::vector<TileMenuEntry>()> menuEntries_;
     std::string title_;
     Gtk::Widget* icon_;
     Gtk::Label* name_;

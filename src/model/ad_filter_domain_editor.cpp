@@ -8,9 +8,9 @@
 namespace quenlith {
 
 std::optional<std::vector<std::string>> AdFilterDomainEditor::add(const std::vector<std::string>& domains) {
-    auto domain = AdFilterSettings::normalizedDomain(input);
+    auto domain = AdFilterSettings::normalizedDomain(input_);
     if (!domain) {
-        error = refusalMessage();
+        error_ = refusalMessage();
         return std::nullopt;
     }
     // A full list takes nothing more, and says nothing more than its hint does.
@@ -20,8 +20,8 @@ std::optional<std::vector<std::string>> AdFilterDomainEditor::add(const std::vec
         changed = domains;
         changed->insert(std::upper_bound(changed->begin(), changed->end(), *domain), *domain);
     }
-    input.clear();
-    error.reset();
+    input_.clear();
+    error_.reset();
     return changed;
 }
 
@@ -33,7 +33,7 @@ std::vector<std::string> AdFilterDomainEditor::remove(const std::vector<std::str
 }
 
 bool AdFilterDomainEditor::canAdd(const std::vector<std::string>& domains) const {
-    return !trimmedWhitespaceAndNewlines(input).empty() && !isFull(domains);
+    return !trimmedWhitespaceAndNewlines(input_).empty() && !isFull(domains);
 }
 
 std::string AdFilterDomainEditor::refusalMessage() {

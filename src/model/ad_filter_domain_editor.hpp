@@ -14,8 +14,13 @@ namespace quenlith {
 // to the list. The list itself belongs to the preferences; the editor only computes its next value.
 class AdFilterDomainEditor {
 public:
-    std::string input;
-    std::optional<std::string> error;
+    // `input` is the typed text, `error` the refusal shown under it.
+    explicit AdFilterDomainEditor(std::string input = {}, std::optional<std::string> error = std::nullopt)
+        : input_(std::move(input)), error_(std::move(error)) {}
+
+    const std::string& input() const { return input_; }
+    void setInput(std::string input) { input_ = std::move(input); }
+    const std::optional<std::string>& error() const { return error_; }
 
     // The typed text as a domain: a refusal sets `error` and keeps `input`; a full list changes
     // nothing at all; otherwise the domain is inserted at its sorted place (once) and the field and
@@ -35,6 +40,10 @@ public:
     static std::string refusalMessage();
     // "Up to 100 domains per list." (looked up).
     static std::string limitHint();
+
+private:
+    std::string input_;
+    std::optional<std::string> error_;
 };
 
 // The "allow ads on this website" state of one host under the effective settings.

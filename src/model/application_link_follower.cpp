@@ -9,10 +9,10 @@ ApplicationLinkFollower::ApplicationLinkFollower(std::string ownApplication,
 
 void ApplicationLinkFollower::applicationDidActivate(const std::optional<std::string>& application) {
     if (application == ownApplication_) return;
-    if (lastApplication_ != application) dismissedLinks.clear();
+    if (lastApplication_ != application) dismissedLinks_.clear();
     lastApplication_ = application;
     if (application && application != lastNamedApplication_) {
-        minimisedLinks.clear();
+        minimisedLinks_.clear();
         lastNamedApplication_ = application;
     }
     // The task belongs to this object: destroying it cancels the pending application.

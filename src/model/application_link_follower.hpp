@@ -33,12 +33,14 @@ public:
     const std::optional<std::string>& lastApplication() const { return lastApplication_; }
     const std::string& ownApplication() const { return ownApplication_; }
     // Websites links must not bring forward while the same application stays in front.
-    std::set<Uuid> dismissedLinks;
+    const std::set<Uuid>& dismissedLinks() const { return dismissedLinks_; }
+    void dismiss(const Uuid& website) { dismissedLinks_.insert(website); }
     // Websites whose window the person minimised: links leave them minimised until an application
     // other than the one in front then has come to the front (no application in front, as while
     // the focus moves on from the minimised window, does not count), so that theirs brings them
     // back when it comes again.
-    std::set<Uuid> minimisedLinks;
+    const std::set<Uuid>& minimisedLinks() const { return minimisedLinks_; }
+    void noteMinimised(const Uuid& website) { minimisedLinks_.insert(website); }
 
 private:
     std::string ownApplication_;
@@ -47,6 +49,8 @@ private:
     std::optional<std::string> lastApplication_;
     // The last application that came to the front, never none.
     std::optional<std::string> lastNamedApplication_;
+    std::set<Uuid> dismissedLinks_;
+    std::set<Uuid> minimisedLinks_;
     ScheduledTask linkTask_;
 };
 

@@ -19,9 +19,9 @@ GlobalProxyForm::GlobalProxyForm(PreferencesStore& preferences)
 GlobalProxyForm::~GlobalProxyForm() = default;
 
 void GlobalProxyForm::resetDraft() {
-    draft = preferences_.value().proxy.value_or(BrowserProxySettings{});
-    port = std::to_string(draft.port);
-    password.clear();
+    draft_ = preferences_.value().proxy.value_or(BrowserProxySettings{});
+    port_ = std::to_string(draft_.port);
+    password_.clear();
 }
 
 void GlobalProxyForm::discard() {
@@ -42,7 +42,7 @@ void GlobalProxyForm::save(const Services& services, std::function<void()> done)
     rules.discardCredential = services.discardCredential;
     std::weak_ptr<GlobalProxyForm*> weak = self_;
     const BrowserProxySettings previous = preferences_.value().proxy.value_or(BrowserProxySettings{});
-    runGlobalProxySave(draft, port, previous, password, std::move(rules),
+    runGlobalProxySave(draft_, port_, previous, password_, std::move(rules),
                        [weak, done = std::move(done)](Result<BrowserProxySettings> stored) {
                            auto self = weak.lock();
                            if (!self) return;

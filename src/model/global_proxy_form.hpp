@@ -31,9 +31,13 @@ public:
     GlobalProxyForm(const GlobalProxyForm&) = delete;
     GlobalProxyForm& operator=(const GlobalProxyForm&) = delete;
 
-    BrowserProxySettings draft;
-    std::string port = "7890";
-    std::string password;
+    // The proxy as edited, its port as typed and the typed password.
+    const BrowserProxySettings& draft() const { return draft_; }
+    void editDraft(const std::function<void(BrowserProxySettings&)>& edit) { edit(draft_); }
+    const std::string& port() const { return port_; }
+    void setPort(std::string port) { port_ = std::move(port); }
+    const std::string& password() const { return password_; }
+    void setPassword(std::string password) { password_ = std::move(password); }
 
     const std::optional<std::string>& message() const { return message_; }
     bool failed() const { return failed_; }
@@ -54,6 +58,9 @@ public:
 
 private:
     PreferencesStore& preferences_;
+    BrowserProxySettings draft_;
+    std::string port_ = "7890";
+    std::string password_;
     std::optional<std::string> message_;
     bool failed_ = false;
     bool saving_ = false;

@@ -32,7 +32,7 @@ AdFilterDomainList::AdFilterDomainList(std::string emptyText, std::function<std:
     field_.set_hexpand(true);
     field_.signal_changed().connect([this] {
         if (updating_) return;
-        editor_.input = field_.get_text();
+        editor_.setInput(field_.get_text());
         add_.set_sensitive(editor_.canAdd(read_()));
     });
     // Return adds even while "Add" is disabled, so an empty field is refused out loud.
@@ -90,10 +90,10 @@ std::vector<std::string> AdFilterDomainList::shownEntries() const {
 void AdFilterDomainList::refresh() {
     updating_ = true;
     const std::vector<std::string> domains = read_();
-    if (field_.get_text() != editor_.input) field_.set_text(editor_.input);
+    if (field_.get_text() != editor_.input()) field_.set_text(editor_.input());
     add_.set_sensitive(editor_.canAdd(domains));
-    error_.set_text(editor_.error.value_or(""));
-    error_.set_visible(editor_.error.has_value());
+    error_.set_text(editor_.error().value_or(""));
+    error_.set_visible(editor_.error().has_value());
     hint_.set_visible(AdFilterDomainEditor::isFull(domains));
     empty_.set_visible(domains.empty());
     if (shownEntries() != domains) {

@@ -62,9 +62,9 @@ GeneralPane::GeneralPane(SettingsContext& context)
                          "Applies to new browser windows and newly saved websites. Existing windows keep their own "
                          "opacity.")),
                      Gtk::PACK_SHRINK);
-    opacity_.onChange = [this](double value) {
+    opacity_.setOnChange([this](double value) {
         if (!updating_) context_.write([value](AppPreferences& p) { p.defaultOpacity = value; });
-    };
+    });
 
     auto& language = addSection(localizedString("Language"));
     std::vector<std::string> languages;

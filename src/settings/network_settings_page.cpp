@@ -92,25 +92,29 @@ NetworkSettingsPage::NetworkSettingsPage(SettingsContext& context)
     kind_->signal_changed().connect([this] {
         int row = kind_->get_active_row_number();
         if (updating_ || row < 0) return;
-        form_.draft.kind = kAllBrowserProxyKinds[static_cast<std::size_t>(row)];
+        form_.editDraft([&](BrowserProxySettings& draft) {
+            draft.kind = kAllBrowserProxyKinds[static_cast<std::size_t>(row)];
+        });
         showForm();
     });
     host_->signal_changed().connect([this] {
-        if (!updating_) form_.draft.host = host_->get_text();
+        if (!updating_) form_.editDraft([&](BrowserProxySettings& draft) { draft.host = host_->get_text(); });
     });
     port_->signal_changed().connect([this] {
-        if (!updating_) form_.port = port_->get_text();
+        if (!updating_) form_.setPort(port_->get_text());
     });
     authentication_->signal_toggled().connect([this] {
         if (updating_) return;
-        form_.draft.usesAuthentication = authentication_->get_active();
+        form_.editDraft(
+            [&](BrowserProxySettings& draft) { draft.usesAuthentication = authentication_->get_active(); });
         showForm();
     });
     username_->signal_changed().connect([this] {
-        if (!updating_) form_.draft.username = username_->get_text();
+        if (!updating_)
+            form_.editDraft([&](BrowserProxySettings& draft) { draft.username = username_->get_text(); });
     });
     password_->signal_changed().connect([this] {
-        if (!updating_) form_.password = password_->get_text();
+        if (!updating_) form_.setPassword(password_->get_text());
     });
     discard_->signal_clicked().connect([this] {
         form_.discard();
@@ -146,14 +150,14 @@ void NetworkSettingsPage::save() {
 
 void NetworkSettingsPage::showForm() {
     updating_ = true;
-    const auto& draft = form_.draft;
+    const auto& draft = form_.draft();
     for (std::size_t i = 0; i < kAllBrowserProxyKinds.size(); ++i)
         if (kAllBrowserProxyKinds[i] == draft.kind) kind_->set_active(static_cast<int>(i));
     if (host_->get_text() != draft.host) host_->set_text(draft.host);
-    if (port_->get_text() != form_.port) port_->set_text(form_.port);
+    if (port_->get_text() != form_.port()) port_->set_text(form_.port());
     authentication_->set_active(draft.usesAuthentication);
     if (username_->get_text() != draft.username) username_->set_text(draft.username);
-    if (password_->get_text() != form_.password) password_->set_text(form_.password);
+    if (password_->get_text() != form_.password()) password_->set_text(form_.password());
     updating_ = false;
     showWhen(*endpoint_, draft.kind != BrowserProxyKind::system);
     showWhen(*credentials_, draft.usesAuthentication);

@@ -72,12 +72,13 @@ ShortcutsPane::ShortcutsPane(SettingsContext& context) : context_(context) {
 
     for (auto [binding, picker] : {std::pair{"launcher", &launcher_}, std::pair{"pin", &pin_},
                                    std::pair{"compact", &compact_}}) {
-        picker->onChange = [this, binding = std::string(binding)](const std::optional<ShortcutConfiguration>& value) {
-            if (!updating_) write(binding, value);
-        };
-        picker->heldElsewhere = [this, binding = std::string(binding)] {
+        picker->setOnChange(
+            [this, binding = std::string(binding)](const std::optional<ShortcutConfiguration>& value) {
+                if (!updating_) write(binding, value);
+            });
+        picker->setHeldElsewhere([this, binding = std::string(binding)] {
             return shortcutsHeldElsewhere(context_.store.profiles(), context_.preferences.value(), binding);
-        };
+        });
     }
     context_.preferences.signal_changed().connect(sigc::mem_fun(*this, &ShortcutsPane::refresh));
     context_.hotKeys.signal_errors_changed().connect(sigc::mem_fun(*this, &ShortcutsPane::refresh));

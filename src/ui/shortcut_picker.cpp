@@ -11,8 +11,8 @@ ShortcutPicker::ShortcutPicker()
     enable_.signal_toggled().connect([this] {
         if (updating_) return;
         const bool on = enable_.get_active();
-        write(shortcutEnabled(on,
-                              on && heldElsewhere ? heldElsewhere() : std::vector<ShortcutConfiguration>{}));
+        write(shortcutEnabled(
+            on, on && heldElsewhere_ ? heldElsewhere_() : std::vector<ShortcutConfiguration>{}));
     });
     const auto& toggles = shortcutModifierToggles();
     for (std::size_t index = 0; index < toggles.size(); ++index) {
@@ -58,7 +58,7 @@ void ShortcutPicker::setValue(const std::optional<ShortcutConfiguration>& value)
 void ShortcutPicker::write(const std::optional<ShortcutConfiguration>& value) {
     value_ = value;
     showValue();
-    if (onChange) onChange(value_);
+    if (onChange_) onChange_(value_);
 }
 
 void ShortcutPicker::showValue() {

@@ -23,10 +23,14 @@ class ShortcutPicker : public Gtk::Box {
 public:
     ShortcutPicker();
 
-    std::function<void(const std::optional<ShortcutConfiguration>&)> onChange;
+    void setOnChange(std::function<void(const std::optional<ShortcutConfiguration>&)> onChange) {
+        onChange_ = std::move(onChange);
+    }
     // The shortcuts the application's other bindings hold, read when the picker is switched on so
     // that it offers a free one.
-    std::function<std::vector<ShortcutConfiguration>()> heldElsewhere;
+    void setHeldElsewhere(std::function<std::vector<ShortcutConfiguration>()> heldElsewhere) {
+        heldElsewhere_ = std::move(heldElsewhere);
+    }
 
     // Names the controls by the shortcut they set ("Enable shortcut, Open Launcher"), for a form
     // that shows several pickers.
@@ -45,6 +49,8 @@ private:
     void write(const std::optional<ShortcutConfiguration>& value);
     void showValue();
 
+    std::function<void(const std::optional<ShortcutConfiguration>&)> onChange_;
+    std::function<std::vector<ShortcutConfiguration>()> heldElsewhere_;
     std::optional<ShortcutConfiguration> value_;
     bool updating_ = false;
     Gtk::CheckButton enable_;

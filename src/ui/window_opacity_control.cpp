@@ -78,7 +78,7 @@ WindowOpacityControl::WindowOpacityControl(const std::string& title)
         // The slider moves in whole steps; the stored value keeps that precision.
         value_ = std::round(slider_.get_value() * 100.0) / 100.0;
         showValue();
-        if (onChange) onChange(value_);
+        reportChange(value_);
     });
     reset_.signal_clicked().connect([this] { reset(); });
     sliderRow_.pack_start(slider_, Gtk::PACK_EXPAND_WIDGET);
@@ -103,7 +103,11 @@ void WindowOpacityControl::setValue(double value) {
 void WindowOpacityControl::reset() {
     value_ = 1.0;
     showValue();
-    if (onChange) onChange(value_);
+    reportChange(value_);
+}
+
+void WindowOpacityControl::reportChange(double value) const {
+    if (onChange_) onChange_(value);
 }
 
 void WindowOpacityControl::showValue() {

@@ -18,7 +18,9 @@ class WindowOpacityControl : public Gtk::Box {
 public:
     explicit WindowOpacityControl(const std::string& title);
 
-    std::function<void(double)> onChange;
+    void setOnChange(std::function<void(double)> onChange) { onChange_ = std::move(onChange); }
+    // Hands `value` to the owner as a change from the control, without showing it.
+    void reportChange(double value) const;
 
     void setValue(double value);
     double value() const { return value_; }
@@ -38,6 +40,7 @@ private:
 
     void showValue();
 
+    std::function<void(double)> onChange_;
     double value_ = 1.0;
     bool updating_ = false;
     Gtk::Box titleRow_{Gtk::ORIENTATION_HORIZONTAL, 6};

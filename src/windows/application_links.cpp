@@ -60,19 +60,19 @@ void ApplicationLinks::release(const BrowserWindowController& controller) {
 void ApplicationLinks::dismiss(const BrowserWindowController& controller) {
     for (const Uuid& id : publisher_.websiteLinks().profileIDs(controller.id)) {
         linkedWindows_.erase(id);
-        follower_.dismissedLinks.insert(id);
+        follower_.dismiss(id);
     }
     linkedWindows_.erase(controller.profileID);
-    follower_.dismissedLinks.insert(controller.profileID);
+    follower_.dismiss(controller.profileID);
 }
 
 void ApplicationLinks::dismissWebsite(const Uuid& websiteID) {
-    follower_.dismissedLinks.insert(websiteID);
+    follower_.dismiss(websiteID);
     linkedWindows_.erase(websiteID);
 }
 
 void ApplicationLinks::dismissAll() {
-    for (const auto& website : store_.profiles()) follower_.dismissedLinks.insert(website.id);
+    for (const auto& website : store_.profiles()) follower_.dismiss(website.id);
     linkedWindows_.clear();
 }
 
@@ -108,7 +108,7 @@ void ApplicationLinks::applyApplicationLinks(const std::optional<std::string>& a
 
     for (const Uuid& id : plan.toShow) {
         // Put away or minimised by the user while this application stayed in front.
-        if (follower_.dismissedLinks.contains(id) || follower_.minimisedLinks.contains(id)) continue;
+        if (follower_.dismissedLinks().contains(id) || follower_.minimisedLinks().contains(id)) continue;
         auto website = store_.profile(id);
         if (!website) continue;
         BrowserWindowController* controller = nullptr;
@@ -141,10 +141,10 @@ void ApplicationLinks::windowMinimized(const Uuid& windowID) {
     if (!controller) return;
     for (const Uuid& id : publisher_.websiteLinks().profileIDs(windowID)) {
         linkedWindows_.erase(id);
-        follower_.minimisedLinks.insert(id);
+        follower_.noteMinimised(id);
     }
     linkedWindows_.erase(controller->profileID);
-    follower_.minimisedLinks.insert(controller->profileID);
+    follower_.noteMinimised(controller->profileID);
 }
 
 void ApplicationLinks::screenParametersChanged() {

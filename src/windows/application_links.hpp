@@ -63,7 +63,7 @@ public:
 
     // Websites that application links brought forward, and those they must not bring back.
     const std::set<Uuid>& linkedWindows() const { return linkedWindows_; }
-    const std::set<Uuid>& dismissedLinks() const { return follower_.dismissedLinks; }
+    const std::set<Uuid>& dismissedLinks() const { return follower_.dismissedLinks(); }
     const std::optional<std::string>& lastApplication() const { return follower_.lastApplication(); }
 
     // After a change of monitors: every window is clamped into a work area, a tucked one tucked again.

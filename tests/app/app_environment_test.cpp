@@ -14,6 +14,7 @@
 #include "model/json_coding.hpp"
 #include "model/library_file.hpp"
 #include "model/sample_records.hpp"
+#include "support/granting_key_grabber.hpp"
 #include "windows/session_restore.hpp"
 #include "windows/window_registry.hpp"
 #include "windows/window_router.hpp"
@@ -40,10 +41,10 @@ TEST_F(AppEnvironmentTest, LoadsTheStoresAndHandsThemToTheWindowManager) {
     later.sessionIdentifier = Uuid::random();
     later.siteProxy = BrowserProxySettings{BrowserProxyKind::socks5, "127.0.0.1", 1080, "", std::nullopt, false};
     start({alpha, later});
-    ASSERT_EQ(environment->store.profiles().size(), 2u);
-    EXPECT_EQ(environment->store.profiles()[0].id, alpha.id);
-    EXPECT_TRUE(environment->store.writable());
-    EXPECT_TRUE(environment->library.writable());
+    ASSERT_EQ(environment->store().profiles().size(), 2u);
+    EXPECT_EQ(environment->store().profiles()[0].id, alpha.id);
+    EXPECT_TRUE(environment->store().writable());
+    EXPECT_TRUE(environment->library().writable());
     BrowserWindowManager& windows = environment->windows();
     EXPECT_EQ(windows.session().persistence().fileURL(), applicationDataDirectory() + "/session-v1.json");
     EXPECT_TRUE(windows.registry().windows().empty())
@@ -66,8 +67,8 @@ TEST_F(AppEnvironmentTest, LoadsTheStoresAndHandsThemToTheWindowManager) {
 TEST_F(AppEnvironmentTest, AnUnreadableWebsitesFileMakesTheStoreReadOnly) {
     test::writeFile(defaultProfilesFilePath(), "{\"version\": 1, \"profiles\": [");
     start();
-    EXPECT_FALSE(environment->store.writable());
-    ASSERT_TRUE(environment->store.errorMessage());
+    EXPECT_FALSE(environment->store().writable());
+    ASSERT_TRUE(environment->store().errorMessage());
     environment->windows().session().restoreSession();
     EXPECT_TRUE(environment->windows().registry().windows().empty());
 }
@@ -79,7 +80,7 @@ TEST_F(AppEnvironmentTest, AnswersTheWindowManagersCallbacks) {
     BrowserWindowManager& windows = environment->windows();
     ASSERT_TRUE(windows.hooks().onVisit && windows.hooks().additionalCredentialUsage &&
                 windows.hooks().onPinSuggestion);
-    const auto& history = environment->library.document().history;
+    const auto& history = environment->library().document().history;
     const std::tuple<std::optional<bool>, std::string, bool> cases[] = {  // history on, address, kept
         {false, "https://example.com/off", false},
         {std::nullopt, "https://example.com/unset", false},
@@ -88,7 +89,7 @@ TEST_F(AppEnvironmentTest, AnswersTheWindowManagersCallbacks) {
         {true, "https://example.com/page", true},
     };
     for (const auto& [enabled, address, recorded] : cases) {
-        environment->preferences.update([&](AppPreferences& p) { p.historyEnabled = enabled; });
+        environment->preferences().update([&](AppPreferences& p) { p.historyEnabled = enabled; });
         windows.hooks().onVisit(address, "A page");
         EXPECT_EQ(!history.empty() && history[0].address == address && history[0].title == "A page", recorded)
             << address;
@@ -100,27 +101,81 @@ TEST_F(AppEnvironmentTest, AnswersTheWindowManagersCallbacks) {
     proxy.credentialID = "scene-credential";
     BrowserScene scene = test::makeScene();
     scene.windows[0].windowSession = WindowSessionReference{Uuid::random(), proxy};
-    ASSERT_TRUE(environment->library.update([&](LibraryDocument& document) {
+    ASSERT_TRUE(environment->library().update([&](LibraryDocument& document) {
         document.clips.push_back(clip);
         document.scenes.push_back(scene);
-    })) << environment->library.errorMessage().value_or("");
+    })) << environment->library().errorMessage().value_or("");
     EXPECT_TRUE(windows.hooks().additionalCredentialUsage("clip-credential"));
     EXPECT_TRUE(windows.hooks().additionalCredentialUsage("scene-credential"));
     EXPECT_FALSE(windows.hooks().additionalCredentialUsage("unused-credential"));
 
     const SuggestedWebsite& suggestion = SuggestedWebsite::all().front();
     windows.hooks().onPinSuggestion(suggestion);
-    ASSERT_EQ(environment->store.profiles().size(), 1u);
-    EXPECT_TRUE(WebAppStore::sharesHomeSite(environment->store.profiles()[0], suggestion.address));
+    ASSERT_EQ(environment->store().profiles().size(), 1u);
+    EXPECT_TRUE(WebAppStore::sharesHomeSite(environment->store().profiles()[0], suggestion.address));
+}
+
+// Grants every combination and presses one when asked, as the person at the keyboard would.
+class PressingKeyGrabber : public test::GrantingKeyGrabber {
+public:
+    void press(const ShortcutConfiguration& shortcut) const { reportPress(shortcut, 0); }
+};
+
+// Each registered shortcut reaches its binding: the launcher's toggles the launcher while there is
+// one, a website's dismisses the launcher and brings up the website's window. Shortcuts follow the
+// websites and the preferences on the next turn.
+TEST_F(AppEnvironmentTest, PressedShortcutsReachTheirBindingsAndFollowTheStores) {
+    const ShortcutConfiguration launcherKeys{0, kCommandModifier | kOptionModifier};  // Ctrl+Alt+A
+    const ShortcutConfiguration alphaKeys{11, kCommandModifier | kOptionModifier};    // Ctrl+Alt+B
+    const ShortcutConfiguration betaKeys{14, kCommandModifier | kOptionModifier};     // Ctrl+Alt+E
+    WebAppProfile alpha = website("Alpha", "/alpha");
+    alpha.globalShortcut = alphaKeys;
+    WebAppProfile beta = website("Beta", "/beta");
+    beta.homeURL = server.url("/beta", "beta.localhost");  // a site of its own, so a window of its own
+    saveWebsites({alpha, beta});
+    auto grabber = std::make_unique<PressingKeyGrabber>();
+    const PressingKeyGrabber& keys = *grabber;
+    environment = std::make_unique<AppEnvironment>(sessions, timers, std::move(grabber));
+    int toggles = 0, dismissals = 0;
+    environment->launcher().set([&] { ++toggles; }, [&] { ++dismissals; });
+    auto press = [&](const ShortcutConfiguration& shortcut) {
+        keys.press(shortcut);
+        timers.runDue();
+    };
+    auto windowOf = [&](const Uuid& websiteID) -> BrowserWindowController* {
+        for (const auto& [id, controller] : environment->windows().registry().windows())
+            if (controller->profileID == websiteID) return controller.get();
+        return nullptr;
+    };
+
+    environment->preferences().update([&](AppPreferences& p) { p.launcherShortcut = launcherKeys; });
+    press(launcherKeys);
+    EXPECT_EQ(toggles, 0) << "registered on the next turn, not inside the change";
+    press(launcherKeys);
+    EXPECT_EQ(toggles, 1);
+    press(alphaKeys);
+    EXPECT_EQ(dismissals, 1);
+    ASSERT_NE(windowOf(alpha.id), nullptr);
+
+    environment->store().update(beta.id, [&](WebAppProfile& p) { p.globalShortcut = betaKeys; });
+    timers.runDue();
+    press(betaKeys);
+    EXPECT_EQ(dismissals, 2);
+    EXPECT_NE(windowOf(beta.id), nullptr);
+    EXPECT_EQ(toggles, 1) << "a website's shortcut leaves the launcher's alone";
+
+    environment->launcher().clear();
+    press(launcherKeys);
+    EXPECT_EQ(toggles, 1) << "without a launcher the shortcut does nothing";
 }
 
 TEST_F(AppEnvironmentTest, AppliesTheThemeFromTheCurrentAndEveryLaterPreferencesValue) {
     start();
     g_object_set(gtk_settings_get_default(), "gtk-application-prefer-dark-theme", FALSE, nullptr);
-    environment->preferences.update([](AppPreferences& p) { p.theme = AppTheme::dark; });
+    environment->preferences().update([](AppPreferences& p) { p.theme = AppTheme::dark; });
     EXPECT_FALSE(prefersDarkTheme()) << "never from inside the change";
     EXPECT_TRUE(spinUntil([] { return prefersDarkTheme(); }));
-    environment->preferences.update([](AppPreferences& p) { p.theme = AppTheme::light; });
+    environment->preferences().update([](AppPreferences& p) { p.theme = AppTheme::light; });
     EXPECT_TRUE(spinUntil([] { return !prefersDarkTheme(); }));
     AppPreferences value;
     value.theme = AppTheme::dark;
@@ -155,8 +210,8 @@ TEST_F(AppEnvironmentTest, DefaultsStandingInForUnreadableSettingsKeepTheSavedSe
     start();
     environment->windows().session().restoreSession();
     bool announced = false;
-    sigc::connection heard = environment->preferences.signal_changed().connect([&] { announced = true; });
-    environment->preferences.setLanguage(InterfaceLanguage::english);
+    sigc::connection heard = environment->preferences().signal_changed().connect([&] { announced = true; });
+    environment->preferences().setLanguage(InterfaceLanguage::english);
     ASSERT_TRUE(spinUntil([&] { return announced; }));
     EXPECT_EQ(test::readFile(session), sessionBytes);
     EXPECT_EQ(test::readFile(backup), backupBytes);
@@ -165,7 +220,7 @@ TEST_F(AppEnvironmentTest, DefaultsStandingInForUnreadableSettingsKeepTheSavedSe
     // Restoring turned on and off again in the settings is the person's own choice.
     for (bool restoring : {true, false}) {
         announced = false;
-        environment->preferences.update([&](AppPreferences& value) { value.restoreWindows = restoring; });
+        environment->preferences().update([&](AppPreferences& value) { value.restoreWindows = restoring; });
         ASSERT_TRUE(spinUntil([&] { return announced; }));
     }
     heard.disconnect();
@@ -185,8 +240,8 @@ std::vector<Gtk::MessageDialog*> shownAlerts() {
 // message line while that is open. The visits stay and go with the next write.
 TEST_F(AppEnvironmentTest, AFailedHistoryWriteIsToldAndTheVisitsGoWithTheNextWrite) {
     start();
-    environment->preferences.update([](AppPreferences& p) { p.historyEnabled = true; });
-    LibraryStore& library = environment->library;
+    environment->preferences().update([](AppPreferences& p) { p.historyEnabled = true; });
+    LibraryStore& library = environment->library();
     auto visit = [&](const std::string& page, bool diskFull) {
         std::optional<test::FileSizeLimit> full;
         if (diskFull) full.emplace(16);
@@ -230,11 +285,11 @@ TEST(AppDelegateTest, StartsTheWindowManagerAndStopsInOrder) {
     delegate.terminate();  // before launch: nothing to stop
     AppDelegate launched;
     launched.finishLaunching();
-    ASSERT_TRUE(launched.environment);
-    AppEnvironment* first = launched.environment.get();
+    ASSERT_TRUE(launched.environment());
+    AppEnvironment* first = launched.environment();
     launched.finishLaunching();
-    EXPECT_EQ(launched.environment.get(), first) << "launching runs once";
-    BrowserWindowManager& windows = launched.environment->windows();
+    EXPECT_EQ(launched.environment(), first) << "launching runs once";
+    BrowserWindowManager& windows = launched.environment()->windows();
     EXPECT_EQ(windows.registry().window(alpha.id), nullptr)
         << "windows are built once the main loop has turned";
     ASSERT_TRUE(spinUntil([&] { return launched.hasLaunched(); }));
@@ -245,8 +300,8 @@ TEST(AppDelegateTest, StartsTheWindowManagerAndStopsInOrder) {
     ASSERT_TRUE(spinUntil([&] { return window->panel().get_mapped(); }));
     Rect shown = window->panel().frame();
 
-    launched.environment->preferences.update([](AppPreferences& p) { p.historyEnabled = true; });
-    launched.environment->recordVisit("https://example.com/last", "Last");
+    launched.environment()->preferences().update([](AppPreferences& p) { p.historyEnabled = true; });
+    launched.environment()->recordVisit("https://example.com/last", "Last");
     launched.terminate();
     auto library = readLibraryFile(defaultLibraryFilePath());
     ASSERT_TRUE(library.ok() && !library->history.empty()) << "the waiting visit is written at termination";
@@ -295,13 +350,13 @@ TEST(AppDelegateTest, AStartThatChangesNothingRewritesNoFile) {
 
     AppDelegate launched;
     launched.finishLaunching();
-    ASSERT_TRUE(launched.environment);
-    EXPECT_TRUE(launched.environment->library.loading())
+    ASSERT_TRUE(launched.environment());
+    EXPECT_TRUE(launched.environment()->library().loading())
         << "the start pages are asked for before the library is read";
     ASSERT_TRUE(spinUntil([&] { return launched.hasLaunched(); }));
     EXPECT_TRUE(spinUntil([&] { return server.requestCount("/alpha") == 1; }));
-    ASSERT_TRUE(spinUntil([&] { return !launched.environment->library.loading(); }));
-    EXPECT_EQ(launched.environment->library.document().clips.size(), 2000u);
+    ASSERT_TRUE(spinUntil([&] { return !launched.environment()->library().loading(); }));
+    EXPECT_EQ(launched.environment()->library().document().clips.size(), 2000u);
     test::spinFor(std::chrono::milliseconds(WebAppStore::kSaveDelay * 2));
     applicationFileWriter().flush();
     for (const auto& file : kept) {

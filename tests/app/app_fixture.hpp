@@ -162,7 +162,8 @@ protected:
         WindowShellHooks hooks = environment->windows().hooks();
         hooks.onWindowBuilt = [this](BrowserWindowController& c) { menu->attach(c.panel()); };
         environment->windows().setHooks(std::move(hooks));
-        environment->auxiliaryWindows().onWindowBuilt = [this](Gtk::Window& window) { menu->attach(window); };
+        environment->auxiliaryWindows().setOnWindowBuilt(
+            [this](Gtk::Window& window) { menu->attach(window); });
     }
 
     TemporaryEnvironment folders;

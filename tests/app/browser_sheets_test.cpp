@@ -60,7 +60,7 @@ protected:
     BrowserWindowController& open(const std::string& path) {
         if (!environment) launch();
         WebAppProfile website{.name = "Site", .homeURL = server.url(path)};
-        EXPECT_TRUE(environment->store.upsert(website));
+        EXPECT_TRUE(environment->store().upsert(website));
         BrowserWindowController& window = *environment->windows().routing().showProfile(website.id);
         EXPECT_TRUE(spinUntil([&] {
             BrowserTab* tab = window.browser().activeTab();
@@ -118,7 +118,7 @@ TEST_F(BrowserSheetsTest, WindowSettingsAndUserAgentApplyOnSaveAndAreSavedToTheW
     browser.moreMenu().showUserAgentSheet();  // one sheet at a time
     EXPECT_EQ(sheet<BrowserWindowSettingsView>(window), settings);
     settings->opacityControl().setValue(0.5);
-    settings->opacityControl().onChange(0.5);
+    settings->opacityControl().reportChange(0.5);
     settings->zoomSlider().set_value(1.5);
     settings->clickThroughToggle().set_active(true);
     EXPECT_FALSE(window.panel().ignoresMouseEvents()) << "click-through waits for Save";
@@ -128,7 +128,7 @@ TEST_F(BrowserSheetsTest, WindowSettingsAndUserAgentApplyOnSaveAndAreSavedToTheW
     EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(browser.activeTab()->webView()), 1.5);
     EXPECT_TRUE(window.panel().ignoresMouseEvents());
     EXPECT_TRUE(spinUntil([&] { return opacityByXprop(window.panel()) == "2147483647"; })) << opacityByXprop(window.panel());
-    auto saved = environment->store.profile(window.profileID);
+    auto saved = environment->store().profile(window.profileID);
     EXPECT_TRUE(saved && saved->zoomLevel == 1.5 && saved->opacity == 0.5);
     ASSERT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(window) == nullptr; }));
 
@@ -150,14 +150,15 @@ TEST_F(BrowserSheetsTest, WindowSettingsAndUserAgentApplyOnSaveAndAreSavedToTheW
     browser.reloadActiveTab();
     ASSERT_TRUE(spinUntil([&] { return server.requestCount("/agent") == 2; }));
     EXPECT_EQ(lastAgent(), *userAgentText(UserAgentPreset::iphone));
-    EXPECT_EQ(environment->store.profile(window.profileID)->customUserAgent, *userAgentText(UserAgentPreset::iphone));
+    EXPECT_EQ(environment->store().profile(window.profileID)->customUserAgent,
+              *userAgentText(UserAgentPreset::iphone));
     ASSERT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(window) == nullptr; }));
     browser.moreMenu().showUserAgentSheet();
     auto& picker = sheet<UserAgentSettingsView>(window)->picker();
     picker.presetPicker().set_active(4);  // Custom
     picker.customField().set_text("   ");
     sheet<UserAgentSettingsView>(window)->response(Gtk::RESPONSE_OK);
-    EXPECT_EQ(environment->store.profile(window.profileID)->customUserAgent, std::nullopt);
+    EXPECT_EQ(environment->store().profile(window.profileID)->customUserAgent, std::nullopt);
     browser.reloadActiveTab();
     ASSERT_TRUE(spinUntil([&] { return server.requestCount("/agent") == 3; }));
     EXPECT_EQ(lastAgent(), engineDefault);
@@ -231,7 +232,7 @@ TEST_F(BrowserSheetsTest, ProxySheetMovesTheWebsiteOntoAnAuthenticatedProxyAndBa
     test::fillProxy(proxySheet->sessionSettings(), 1, std::to_string(tinyproxy.port()), "ann", "secret1");
     proxySheet->response(Gtk::RESPONSE_OK);
     ASSERT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(*window) == nullptr; })) << proxySheet->error().value_or("");
-    const auto stored = environment->store.profile(websiteID)->siteProxy;
+    const auto stored = environment->store().profile(websiteID)->siteProxy;
     ASSERT_TRUE(stored && stored->credentialID);
 
     // The next launch takes the website's new route.
@@ -244,7 +245,7 @@ TEST_F(BrowserSheetsTest, ProxySheetMovesTheWebsiteOntoAnAuthenticatedProxyAndBa
     sheet<WebsiteProxySettingsView>(*window)->sessionSettings().proxyToggle().set_active(false);
     sheet<WebsiteProxySettingsView>(*window)->response(Gtk::RESPONSE_OK);
     ASSERT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(*window) == nullptr; }));
-    EXPECT_EQ(environment->store.profile(websiteID)->siteProxy, std::nullopt);
+    EXPECT_EQ(environment->store().profile(websiteID)->siteProxy, std::nullopt);
     EXPECT_FALSE(test::keyringHolds(*stored->credentialID)) << "the password no website uses is gone";
 }
 
@@ -294,7 +295,12 @@ TEST_F(BrowserSheetsTest, AllowingAdsOnAWebsiteLetsAListedHostsScriptLoadUntilSw
                                                         "'\" onerror=\"document.title='blocked" + n + "'\"></script>", {}};
     });
     launch();
-    environment->preferences.update([](AppPreferences& p) { p.adFilter = AdFilterSettings{.enabled = true, .hidePlaceholders = true, .allowedSites = {}, .blockedDomains = {"ads.localhost"}}; });
+    environment->preferences().update([](AppPreferences& p) {
+        p.adFilter = AdFilterSettings{.enabled = true,
+                                      .hidePlaceholders = true,
+                                      .allowedSites = {},
+                                      .blockedDomains = {"ads.localhost"}};
+    });
     BrowserWindowController& window = open("/news");
     BrowserViewController& browser = window.browser();
     auto title = [&] { return browser.activeTab()->pageTitle(); };

@@ -98,11 +98,11 @@ protected:
     // Saves a page through the store, as the sheet does.
     PageClip addClip(const std::string& title, const std::string& address, std::optional<ReadingState> state = {}) {
         PageClip clip{.id = Uuid::random(), .title = title, .address = address, .readingState = state};
-        EXPECT_TRUE(environment->library.save(clip));
+        EXPECT_TRUE(environment->library().save(clip));
         return clip;
     }
     const PageClip* stored(const Uuid& id) {
-        for (const auto& clip : environment->library.document().clips)
+        for (const auto& clip : environment->library().document().clips)
             if (clip.id == id) return &clip;
         return nullptr;
     }
@@ -137,7 +137,7 @@ TEST_F(LibraryWindowTest, OpensOnTheChosenSectionAndKeepsItsState) {
     ASSERT_TRUE(proceed);
     EXPECT_TRUE(proceed->get_style_context()->has_class("destructive-action"));
     question->response(Gtk::RESPONSE_CANCEL);
-    test::removeTree(environment->library.fileURL() + ".backup");
+    test::removeTree(environment->library().fileURL() + ".backup");
     EXPECT_FALSE(window.backupMenuItems()[2]->get_sensitive());
     EXPECT_FALSE(window.backupMenuItems()[3]->get_sensitive());
     window.searchField().set_text("two");
@@ -146,10 +146,10 @@ TEST_F(LibraryWindowTest, OpensOnTheChosenSectionAndKeepsItsState) {
 
     LibraryWindow& again = showLibrary();
     EXPECT_EQ(&again, &window) << "the window is reused";
-    EXPECT_EQ(environment->savedPagesNavigation.section(), SavedPagesSection::bookmarks);
+    EXPECT_EQ(environment->savedPagesNavigation().section(), SavedPagesSection::bookmarks);
     EXPECT_EQ(again.searchField().get_text(), "two") << "with its search";
     showLibrary(SavedPagesSection::history);
-    EXPECT_EQ(environment->savedPagesNavigation.section(), SavedPagesSection::history);
+    EXPECT_EQ(environment->savedPagesNavigation().section(), SavedPagesSection::history);
 }
 
 // A screen reader's walk of every section with two saved pages: every control named (the search
@@ -195,9 +195,8 @@ TEST_F(LibraryWindowTest, SavePageTakesTheSelectionAndWritesTheLibrary) {
 TEST_F(LibraryWindowTest, ContinueReadingRestoresThePosition) {
     server.page("/long", "<!doctype html><title>Long</title><div style='height:20000px'>top</div>");
     addClip("Long read", server.url("/long"), ReadingState::unread);
-    ASSERT_TRUE(environment->library.update([&](LibraryDocument& document) {
-        document.clips.front().readingPosition = 0.6;
-    }));
+    ASSERT_TRUE(environment->library().update(
+        [&](LibraryDocument& document) { document.clips.front().readingPosition = 0.6; }));
     LibraryWindow& window = showLibrary(SavedPagesSection::later);
     settle();
     ASSERT_EQ(window.readLaterPane().shownClips().size(), 1u);
@@ -249,7 +248,7 @@ TEST_F(LibraryWindowTest, ReadLaterMovesBetweenListsAndLeaves) {
     EXPECT_EQ(pane.shownClips().front().id, first.id) << "marked finished, it leads the Finished list";
     EXPECT_EQ(window.sectionLabel(SavedPagesSection::later), "Read Later (0)");
 
-    ASSERT_TRUE(environment->library.update(
+    ASSERT_TRUE(environment->library().update(
         [&](LibraryDocument& document) { document.clips.back().readingPosition = 0.3; }));
     pane.removeFromReadLater(second);
     settle();
@@ -262,12 +261,12 @@ TEST_F(LibraryWindowTest, BookmarksDeleteAsksOnceAndExportShowsWhatIsShown) {
     std::vector<PageClip> exported;
     LibraryWindowLinks links;
     links.onExportNotes = [&](const std::vector<PageClip>& clips) { exported = clips; };
-    LibraryWindow window(environment->library, environment->store, environment->preferences,
-                         environment->windows(), environment->savedPagesNavigation, links);
+    LibraryWindow window(environment->library(), environment->store(), environment->preferences(),
+                         environment->windows(), environment->savedPagesNavigation(), links);
     window.show();
     PageClip keep = addClip("Keep", "https://keep.example.com");
     PageClip work = addClip("Work page", "https://work.example.com");
-    ASSERT_TRUE(environment->library.update([&](LibraryDocument& document) {
+    ASSERT_TRUE(environment->library().update([&](LibraryDocument& document) {
         for (auto& clip : document.clips) clip.collection = clip.id == work.id ? "Work" : "work";
     }));
     window.chooseSection(SavedPagesSection::bookmarks);
@@ -308,7 +307,7 @@ TEST_F(LibraryWindowTest, BookmarksDeleteAsksOnceAndExportShowsWhatIsShown) {
 TEST_F(LibraryWindowTest, HistorySwitchRemoveAndClear) {
     LibraryWindow& window = showLibrary(SavedPagesSection::history);
     HistoryPane& pane = window.historyPane();
-    const auto& history = environment->library.document().history;
+    const auto& history = environment->library().document().history;
     environment->recordVisit("https://off.example.com/", "Off");
     EXPECT_TRUE(history.empty()) << "history is off until switched on";
 
@@ -320,7 +319,7 @@ TEST_F(LibraryWindowTest, HistorySwitchRemoveAndClear) {
     ASSERT_EQ(pane.shownPositions().size(), 3u);
     EXPECT_TRUE(secondLineDimmed(pane)) << "the address under the title";
     // Two visits with one id (as a hand-edited file may hold): the clicked row goes, not the first.
-    ASSERT_TRUE(environment->library.update(
+    ASSERT_TRUE(environment->library().update(
         [](LibraryDocument& document) { document.history[1].id = document.history[0].id; }));
     settle();
     pane.removeVisit(1);
@@ -343,10 +342,10 @@ TEST_F(LibraryWindowTest, AReadOnlyLibraryShowsWhyAndTheSheetStaysOpen) {
     environment.reset();
     test::writeFile(folders.path("library.json"), "{ not a library");
     environment = std::make_unique<AppEnvironment>(sessions);
-    ASSERT_TRUE(environment->library.errorMessage());
+    ASSERT_TRUE(environment->library().errorMessage());
     LibraryWindow& window = showLibrary(SavedPagesSection::bookmarks);
     EXPECT_TRUE(window.errorLine().get_visible());
-    EXPECT_EQ(window.errorLine().get_text(), *environment->library.errorMessage());
+    EXPECT_EQ(window.errorLine().get_text(), *environment->library().errorMessage());
 
     window.bookmarksPane().addBookmark();
     ClipEditor* editor = window.clipSheet();

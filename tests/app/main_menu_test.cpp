@@ -244,7 +244,7 @@ TEST_F(MainMenuTest, ReadLaterKeepsTheReadingPositionOfAScrolledPage) {
     BrowserWindowController& window = openKeyWindow("/long");
     ASSERT_TRUE(spinUntil([&] { return window.browser().activeTab()->pageTitle() == "Scrolled"; }));
 
-    const auto& clips = environment->library.document().clips;
+    const auto& clips = environment->library().document().clips;
     pressKey(window.panel(), "d", kCtrl | kShift);
     ASSERT_TRUE(spinUntil([&] { return clips.size() == 1; }));
     EXPECT_NEAR(clips[0].readingPosition.value_or(-1), 0.6, 0.01);
@@ -253,7 +253,7 @@ TEST_F(MainMenuTest, ReadLaterKeepsTheReadingPositionOfAScrolledPage) {
     EXPECT_EQ(window.toastText(), "Saved to Read Later · reading position updated");
 
     int changes = 0;
-    sigc::connection counting = environment->library.signal_changed().connect([&] { ++changes; });
+    sigc::connection counting = environment->library().signal_changed().connect([&] { ++changes; });
     menu->perform(MenuAction::readLater);
     ASSERT_TRUE(spinUntil([&] { return changes > 0; }));
     counting.disconnect();
@@ -276,7 +276,7 @@ TEST_F(MainMenuTest, ReadLaterKeepsTheReadingPositionOfAScrolledPage) {
 TEST_F(MainMenuTest, ClearingWebsiteDataClosesEveryWindowAndRemovesTheSessionFiles) {
     server.page("/page", "<!doctype html><title>Page</title>");
     openKeyWindow("/page");
-    environment->library.recordVisit(server.url("/page"), "Page", Date{1});
+    environment->library().recordVisit(server.url("/page"), "Page", Date{1});
     const std::string session = environment->windows().session().persistence().fileURL();
     for (const std::string& path : {session, session + ".backup"}) test::writeFile(path, "{}");
 
@@ -290,12 +290,12 @@ TEST_F(MainMenuTest, ClearingWebsiteDataClosesEveryWindowAndRemovesTheSessionFil
     EXPECT_TRUE(result->succeeded) << result->message.value_or("");
     for (const std::string& path : {session, session + ".backup"})
         EXPECT_FALSE(test::fileExists(path)) << path;
-    EXPECT_EQ(environment->library.document().history.size(), 1u) << "history is kept when not chosen";
+    EXPECT_EQ(environment->library().document().history.size(), 1u) << "history is kept when not chosen";
     EXPECT_FALSE(environment->windows().session().isResettingWebsiteData());
 }
 
 TEST_F(MainMenuTest, ClearingEverythingLeavesNoSessionFileBehind) {
-    ASSERT_TRUE(environment->preferences.update([](AppPreferences& p) { p.restoreWindows = true; }));
+    ASSERT_TRUE(environment->preferences().update([](AppPreferences& p) { p.restoreWindows = true; }));
     environment->windows().session().restoreSession();
     server.page("/page", "<!doctype html><title>Page</title>");
     openKeyWindow("/page");

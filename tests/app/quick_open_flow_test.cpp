@@ -73,16 +73,17 @@ TEST_F(QuickOpenFlowTest, KeysOpenEveryKindOfRowAndEscapeCloses) {
                browser.activeIndex() == 1;
     }));
 
-    ASSERT_TRUE(environment->store.upsert({.id = Uuid::random(), .name = "Local Site", .homeURL = server.url("/site")}));
+    ASSERT_TRUE(environment->store().upsert(
+        {.id = Uuid::random(), .name = "Local Site", .homeURL = server.url("/site")}));
     BrowserScene group = pastedLinksGroup({server.url("/g")}, "Reading group", Date{1});
     const PageClip clip{.id = Uuid::random(), .title = "Kept clip", .address = server.url("/clip")};
-    ASSERT_TRUE(environment->library.update([&](LibraryDocument& document) {
+    ASSERT_TRUE(environment->library().update([&](LibraryDocument& document) {
         document.clips.push_back(clip);
         document.scenes.push_back(group);
         document.history.push_back(
             HistoryVisit{Uuid::random(), server.url("/visited"), "Visited once", systemClock().now()});
     }));
-    environment->preferences.update([](AppPreferences& value) { value.historyEnabled = true; });
+    environment->preferences().update([](AppPreferences& value) { value.historyEnabled = true; });
 
     // Both tabs, then the search row; Up stops at the first row.
     ASSERT_NO_FATAL_FAILURE(quickOpen("page 127.0.0.1", {"Down", "Down", "Up", "Up", "Up"}));
@@ -139,13 +140,13 @@ TEST_F(QuickOpenFlowTest, PastedLinksOpenAsTabsOrAreKeptAsAGroup) {
         if (item->get_label() == "Link 1") item->activate();
     sheet->nameField().set_text(" Reading ");
     sheet->performButton().clicked();
-    const auto& groups = environment->library.document().scenes;
+    const auto& groups = environment->library().document().scenes;
     ASSERT_EQ(groups.size(), 1u);
     EXPECT_EQ(groups[0].name, "Reading");
     EXPECT_EQ(groups[0].windows[0].urls,
               (std::vector<std::string>{"https://a.example", "https://b.example", server.url("/n1")}));
     EXPECT_EQ(groups[0].windows[0].frame, (CodableRect{80, 80, 600, 700, std::nullopt}));
-    EXPECT_EQ(environment->savedPagesNavigation.section(), SavedPagesSection::groups);
+    EXPECT_EQ(environment->savedPagesNavigation().section(), SavedPagesSection::groups);
     EXPECT_TRUE(environment->auxiliaryWindows().window(Kind::library)->get_visible());
 }
 

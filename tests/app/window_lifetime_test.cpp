@@ -74,7 +74,7 @@ TEST_F(WindowLifetime, EveryKindOfWindowClosesFromTheWindowManagerItsCloseButton
     server.page("/popup", "<!doctype html><title>Popup</title>");
     saveWebsites({saved});
     startWithMenu();
-    environment->preferences.update([](AppPreferences& p) {
+    environment->preferences().update([](AppPreferences& p) {
         p.closeBehavior = CloseBehavior::release;
         p.linkBehavior = LinkBehavior::newWindow;
     });

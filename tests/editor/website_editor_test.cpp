@@ -38,7 +38,9 @@ protected:
     // Opens "Add Website" with a name, an address and an authenticated website proxy of `kindRow`,
     // its passwords kept by `vault`.
     void addProxiedWebsite(int kindRow) {
-        presenter->links.vault = vault;
+        auto links = presenter->links();
+        links.vault = vault;
+        presenter->setLinks(links);
         presenter->showAddWebsite();
         editor().nameField().set_text("Proxied");
         editor().addressField().set_text("http://127.0.0.1:8080/page");
@@ -204,7 +206,9 @@ TEST_F(WebsiteEditorTest, ApplicationChooserListsDesktopEntriesWithoutItselfOrDu
     EXPECT_EQ(ours[0], (LinkedApplication{"app100.desktop", "App 100"}));
 
     open();
-    presenter->links.installedApplications = [ours] { return ours; };
+    auto presenterLinks = presenter->links();
+    presenterLinks.installedApplications = [ours] { return ours; };
+    presenter->setLinks(presenterLinks);
     presenter->showAddWebsite();
     auto& links = editor().applicationLinks();
     links.chooseApplications();

@@ -32,11 +32,11 @@ TEST(ApplicationLinkFollower, AppliesTheLastApplicationAfterItStayedInFront) {
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.application.value_or("none"));
-        follower.dismissedLinks.insert(dismissed);
+        follower.dismiss(dismissed);
         follower.applicationDidActivate(step.application);
         timers.advance(std::chrono::milliseconds(step.staysMs));
         EXPECT_EQ(applied, step.applied);
-        EXPECT_EQ(follower.dismissedLinks.contains(dismissed), step.stillDismissed);
+        EXPECT_EQ(follower.dismissedLinks().contains(dismissed), step.stillDismissed);
     }
     follower.applicationDidActivate("c.desktop");
     follower.cancel();
@@ -50,7 +50,7 @@ TEST(ApplicationLinkFollower, KeepsAMinimisedWebsiteUntilAnotherApplicationHasBe
         "own.desktop", [](const Application&) {}, timers);
     const Uuid minimised = Uuid::random();
     follower.applicationDidActivate("a.desktop");
-    follower.minimisedLinks.insert(minimised);
+    follower.noteMinimised(minimised);
     // Each step: the application in front, and whether links still leave the website minimised.
     const std::pair<Application, bool> steps[] = {
         {std::nullopt, true},  // the focus passing through no window on its way on
@@ -62,7 +62,7 @@ TEST(ApplicationLinkFollower, KeepsAMinimisedWebsiteUntilAnotherApplicationHasBe
         SCOPED_TRACE(application.value_or("none"));
         follower.applicationDidActivate(application);
         timers.advance(ApplicationLinkFollower::kDebounce);
-        EXPECT_EQ(follower.minimisedLinks.contains(minimised), stillMinimised);
+        EXPECT_EQ(follower.minimisedLinks().contains(minimised), stillMinimised);
     }
 }
 

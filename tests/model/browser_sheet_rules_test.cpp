@@ -42,18 +42,16 @@ TEST(AdFilterDomainEditorTest, AddNormalisesRefusesCapsAndInsertsInOrder) {
              {full, "not valid", std::nullopt, std::nullopt, "not valid", refusal},
              {ninetyNine, "zz.example", std::nullopt, hundred, "", std::nullopt},
          }) {
-        AdFilterDomainEditor editor;
-        editor.input = c.input;
-        editor.error = c.errorBefore;
+        AdFilterDomainEditor editor(c.input, c.errorBefore);
         EXPECT_EQ(editor.add(c.domains), c.changed) << c.input;
-        EXPECT_EQ(editor.input, c.inputAfter) << c.input;
-        EXPECT_EQ(editor.error, c.errorAfter) << c.input;
+        EXPECT_EQ(editor.input(), c.inputAfter) << c.input;
+        EXPECT_EQ(editor.error(), c.errorAfter) << c.input;
     }
 
     AdFilterDomainEditor editor;
-    editor.input = " \n ";
+    editor.setInput(" \n ");
     EXPECT_FALSE(editor.canAdd({}));
-    editor.input = "x.example";
+    editor.setInput("x.example");
     EXPECT_TRUE(editor.canAdd(ninetyNine));
     EXPECT_FALSE(editor.canAdd(full));
     EXPECT_EQ(AdFilterDomainEditor::limitHint(), "Up to 100 domains per list.");

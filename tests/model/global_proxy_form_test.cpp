@@ -43,29 +43,29 @@ TEST_F(GlobalProxyFormTest, BadEndpointsAreRefusedAndChangeNothing) {
         {"http://proxy.example", "8080", "Enter a proxy hostname or IP address without a scheme, path or port."},
     };
     for (const auto& [host, port, message] : cases) {
-        form->draft.host = host;
-        form->port = port;
-        form->password = "typed";
+        form->editDraft([&](BrowserProxySettings& draft) { draft.host = host; });
+        form->setPort(port);
+        form->setPassword("typed");
         save();
         EXPECT_EQ(form->message(), message) << host << " " << port;
         EXPECT_TRUE(form->failed());
-        EXPECT_EQ(form->password, "typed") << "the typed password stays";
+        EXPECT_EQ(form->password(), "typed") << "the typed password stays";
         EXPECT_EQ(preferences->value().proxy, test::authenticatedProxy());
         EXPECT_EQ(vault->created, 0);
     }
     form->discard();
-    EXPECT_TRUE(!form->message() && form->password.empty() && form->draft == test::authenticatedProxy());
+    EXPECT_TRUE(!form->message() && form->password().empty() && form->draft() == test::authenticatedProxy());
 }
 
 TEST_F(GlobalProxyFormTest, ASavedProxyIsReadBackAndReplacesTheOldPassword) {
-    form->port = " +03128 ";
-    form->password = "new password";
+    form->setPort(" +03128 ");
+    form->setPassword("new password");
     save();
     EXPECT_FALSE(form->failed());
     EXPECT_EQ(form->message(), "Proxy settings saved. Restart Quenlith when convenient to apply them.");
     EXPECT_EQ(PreferencesStore(path).value().proxy->credentialID, "NEW-1");
-    EXPECT_EQ(form->port, "3128");
-    EXPECT_EQ(form->password, "");
+    EXPECT_EQ(form->port(), "3128");
+    EXPECT_EQ(form->password(), "");
     EXPECT_EQ(discarded, std::vector<std::string>{"OLD"});
 }
 
@@ -73,14 +73,14 @@ TEST_F(GlobalProxyFormTest, AnUnwritableSettingsFilePutsThePreviousProxyBackAndK
     // The configuration folder becomes a file: nothing can be written below it.
     std::filesystem::remove_all(folder.file("config"));
     test::writeFile(folder.file("config"), "not a folder");
-    form->draft.host = "other.example";
-    form->password = "new password";
+    form->editDraft([&](BrowserProxySettings& draft) { draft.host = "other.example"; });
+    form->setPassword("new password");
     save();
     EXPECT_TRUE(form->failed() && form->storeFailed());
     EXPECT_EQ(form->message()->rfind("Could not save settings: ", 0), 0u) << *form->message();
     EXPECT_EQ(preferences->value().proxy, test::authenticatedProxy()) << "the previous proxy is in force";
-    EXPECT_EQ(form->draft.host, "other.example");
-    EXPECT_EQ(form->password, "new password");
+    EXPECT_EQ(form->draft().host, "other.example");
+    EXPECT_EQ(form->password(), "new password");
     EXPECT_EQ(vault->removed, std::vector<std::string>{"NEW-1"}) << "only the password this Save stored";
     EXPECT_TRUE(vault->items.count("OLD"));
     EXPECT_TRUE(discarded.empty());

@@ -75,12 +75,12 @@ TEST_F(SettingsDataTest, ClearingCookiesReachesEveryStoreAndClearingCachesKeepsT
     orphanStore();
     auto& privacy = settings->privacyPane();
     clear(privacy.clearCacheButton());
-    ASSERT_TRUE(environment->store.upsert(orphan));
+    ASSERT_TRUE(environment->store().upsert(orphan));
     for (const auto* site : {&shared, &own, &orphan}) EXPECT_TRUE(sendsCookie(*site)) << site->name << " after the caches";
 
     orphanStore();
     clear(privacy.clearCookiesButton());
-    ASSERT_TRUE(environment->store.upsert(orphan));
+    ASSERT_TRUE(environment->store().upsert(orphan));
     for (const auto* site : {&shared, &own, &orphan}) EXPECT_FALSE(sendsCookie(*site)) << site->name << " after cookies";
 }
 
@@ -98,11 +98,11 @@ TEST_F(SettingsDataTest, ClearingThatKeepsTheBrowsingRecordsSaysSoAsAnErrorAndSa
 
     // A settings file that cannot be written is reported until a later save works.
     auto& opacity = settings->generalPane().opacityControl();
-    opacity.onChange(std::numeric_limits<double>::quiet_NaN());
+    opacity.reportChange(std::numeric_limits<double>::quiet_NaN());
     EXPECT_EQ(settings->status(),
               "Could not save settings: The settings hold a value that cannot be written.");
     EXPECT_TRUE(settings->statusFailed());
-    opacity.onChange(0.6);
+    opacity.reportChange(0.6);
     EXPECT_EQ(settings->status(), "");
 }
 
@@ -167,7 +167,7 @@ TEST(SettingsProxyTest, AGlobalProxySavedWithAPasswordCarriesPagesAfterARestart)
         EXPECT_EQ(save(page), "Proxy settings saved. Restart Quenlith when convenient to apply them.");
         WebAppProfile account{.name = "Account", .homeURL = server.url("/account")};
         account.setIsolatedAccount(true);
-        ASSERT_TRUE(environment.store.upsert(account));
+        ASSERT_TRUE(environment.store().upsert(account));
         environment.windows().routing().showProfile(account.id);
         EXPECT_TRUE(spinUntil([&] { return server.requestCount("/account") == 1; }, std::chrono::seconds(20)));
     });

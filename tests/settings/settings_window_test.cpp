@@ -45,7 +45,7 @@ TEST_F(SettingsWindowTest, EveryLiveControlWritesItsFileAtOnceAndTheWindowsFollo
         std::function<void()> act;
         std::function<bool(const AppPreferences&)> written;
     } steps[] = {
-        {"opacity", [&] { general.opacityControl().onChange(0.6); },
+        {"opacity", [&] { general.opacityControl().reportChange(0.6); },
          [](auto& p) { return p.defaultOpacity == 0.6; }},
         {"isolation", [&] { general.isolationSwitch().set_active(false); },
          [](auto& p) { return p.isolateNewWindows == false; }},

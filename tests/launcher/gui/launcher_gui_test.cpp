@@ -463,7 +463,7 @@ TEST_F(LauncherGuiTest, TilesAreKeptAcrossKeystrokesAndFollowChangesMadeWhileOpe
     WebAppProfile alpha = website("Alpha", "/alpha"), beta = website("Beta", "/beta");
     WebAppProfile gamma = website("Gamma", "/gamma");
     start({alpha, beta, gamma});
-    WebAppStore& store = environment->store;
+    WebAppStore& store = environment->store();
     LauncherWindow& launcher = controller->launcher();
     launcher.showAt(100, 0);
     WebsiteStartPage& page = *launcher.view().startPage();
@@ -567,7 +567,7 @@ TEST_F(LauncherGuiTest, EveryCellOfALongGridEndsAsTheLastSearchSays) {
     // Whether each cell shows exactly when the search keeps its tile, and the rule keeps those.
     auto settled = [&] {
         std::vector<std::string> expected;
-        for (const auto& profile : filteredSaved(environment->store.profiles(), page.search()))
+        for (const auto& profile : filteredSaved(environment->store().profiles(), page.search()))
             expected.push_back(profile.displayTitle());
         if (shownTitles(page) != expected) return false;
         std::set<Gtk::Widget*> kept(page.savedTiles().begin(), page.savedTiles().end());
@@ -581,8 +581,8 @@ TEST_F(LauncherGuiTest, EveryCellOfALongGridEndsAsTheLastSearchSays) {
     ASSERT_TRUE(spinUntil([&] { return page.savedTiles().size() == websites.size() / 3; }));
     page.searchField().set_text("");
     page.searchField().set_text("plum");
-    environment->store.update(environment->store.profiles().back().id,
-                              [](WebAppProfile& profile) { profile.name = "Kiwi at last"; });
+    environment->store().update(environment->store().profiles().back().id,
+                                [](WebAppProfile& profile) { profile.name = "Kiwi at last"; });
     EXPECT_TRUE(spinUntil(settled));
     page.searchField().set_text("");
     EXPECT_TRUE(spinUntil(settled));
@@ -752,7 +752,7 @@ TEST_F(LauncherGuiTest, StartPageColumnIsAtMost640AndNarrowTabsShowItWhole) {
     for (int width : {360, 480, 1024}) {
         SCOPED_TRACE(width);
         Gtk::Window tab;
-        auto* page = Gtk::manage(new WebsiteStartPage(environment->store, environment->icons(),
+        auto* page = Gtk::manage(new WebsiteStartPage(environment->store(), environment->icons(),
                                                       environment->windows().publisher().runtime(), sessions,
                                                       true, {}));
         tab.add(*page);

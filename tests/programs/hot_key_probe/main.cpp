@@ -28,7 +28,8 @@ int main(int argc, char** argv) {
     std::optional<Uuid> lastMade;
     auto answer = [&](const std::string& command, const std::string& name) -> std::string {
         Uuid id;
-        for (const auto& website : environment.store.profiles()) id = website.name == name ? website.id : id;
+        for (const auto& website : environment.store().profiles())
+            id = website.name == name ? website.id : id;
         // Without a name: the window the last command made (the window manager may not have
         // focused it yet), else the active one.
         BrowserWindowController* latest = lastMade ? windows.registry().window(*lastMade) : nullptr;
@@ -44,7 +45,7 @@ int main(int argc, char** argv) {
         if (command == "delete") windows.closing().deleteWebsite(id);
         if (auto* browser = command == "menubar" ? windows.routing().open(name) : nullptr)
             return browser->services.onToggleMenuBarIcon(name),
-                   "websites " + std::to_string(environment.store.profiles().size());
+                   "websites " + std::to_string(environment.store().profiles().size());
         if (command == "clickthrough" || command == "count")
             return "clickthrough " + std::to_string(windows.publisher().clickThroughCount());
         // The window a command just made: the window manager may not have given it the focus yet

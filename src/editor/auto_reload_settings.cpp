@@ -1,0 +1,56 @@
+#include "editor/auto_reload_settings.hpp"
+
+#include "model/form_numbers.hpp"
+#include "model/localization.hpp"
+#include "ui/form_rows.hpp"
+
+namespace quenlith {
+
+namespace {
+constexpr double kDefaultAutoReloadInterval = 60;
+}
+
+AutoReloadSettings::AutoReloadSettings(std::function<WebAppProfile&()> draft, std::function<void()> changed)
+    : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 8),
+      draft_(std::move(draft)),
+      changed_(std::move(changed)),
+      toggle_(localizedString("Auto reload while visible")) {
+    toggle_.signal_toggled().connect([this] {
+        if (updating_) return;
+        if (toggle_.get_active()) {
+            draft_().autoReloadInterval = kDefaultAutoReloadInterval;
+            interval_.set_text(decimalText(kDefaultAutoReloadInterval));
+        } else {
+            draft_().autoReloadInterval.reset();
+        }
+        changed_();
+    });
+    interval_.signal_changed().connect([this] {
+        if (updating_) return;
+        // The number typed is written; other text stays in the field for Save to refuse.
+        if (auto value = parseDecimalText(interval_.get_text().raw())) draft_().autoReloadInterval = *value;
+        changed_();
+    });
+    pack_start(toggle_, Gtk::PACK_SHRINK);
+    intervalBox_.pack_start(*makeLabeledRow(localizedString("Interval in seconds (10 or more)"), interval_),
+                            Gtk::PACK_SHRINK);
+    intervalBox_.pack_start(*makeCaption(localizedString(
+                                "Refreshing can discard unsaved input. Hidden windows pause auto reload.")),
+                            Gtk::PACK_SHRINK);
+    intervalBox_.set_no_show_all(true);
+    pack_start(intervalBox_, Gtk::PACK_SHRINK);
+    if (auto interval = draft_().autoReloadInterval) interval_.set_text(decimalText(*interval));
+}
+
+void AutoReloadSettings::refresh() {
+    updating_ = true;
+    const WebAppProfile& draft = draft_();
+    toggle_.set_active(draft.autoReloadInterval.has_value());
+    showWhen(intervalBox_, draft.autoReloadInterval.has_value());
+    // The field keeps what is typed, even empty or no number, for Save to refuse; it shows 60
+    // again only while it is hidden.
+    if (!draft.autoReloadInterval) interval_.set_text(decimalText(kDefaultAutoReloadInterval));
+    updating_ = false;
+}
+
+}  // namespace quenlith
