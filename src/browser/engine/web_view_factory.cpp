@@ -60,15 +60,15 @@ void resetProxyChallenge(WebKitWebView*, WebKitLoadEvent event, gpointer data) {
     if (event == WEBKIT_LOAD_STARTED) static_cast<ProxyChallengeState*>(data)->answered = false;
 }
 
-// While the store's network is held (its proxy password is still being read), every navigation
-// waits: its decision is kept, and asked again through all the view's handlers once the proxy is
-// decided, so no page starts before it can take its proxy. Connected before any other handler, it
-// stops the first asking.
+// While the store's network is not ready (its proxy password is still being read, or the engine
+// has not yet taken its new proxy), every navigation waits: its decision is kept, and asked again
+// through all the view's handlers once it is, so no page starts before it can take its proxy.
+// Connected before any other handler, it stops the first asking.
 gboolean holdNavigation(WebKitWebView* view, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type,
                         gpointer liveness) {
     if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) return FALSE;
     auto store = WebsiteDataStore::of(view);
-    if (!store || !store->networkHeld()) return FALSE;
+    if (!store || store->networkReady()) return FALSE;
     // The store outlives the view when the password never comes: the view is looked up through
     // the token it owns.
     std::weak_ptr<int> alive = *static_cast<std::shared_ptr<int>*>(liveness);

@@ -203,9 +203,7 @@ void WebsiteDataStore::removeData(WebKitWebsiteDataTypes types, std::function<vo
 
 void WebsiteDataStore::useProxy(const ProxyConfiguration& configuration) {
     std::string uri = configuration.uri();
-    WebKitNetworkProxySettings* settings = webkit_network_proxy_settings_new(uri.c_str(), nullptr);
-    webkit_website_data_manager_set_network_proxy_settings(manager_.get(), WEBKIT_NETWORK_PROXY_MODE_CUSTOM, settings);
-    webkit_network_proxy_settings_free(settings);
+    giveEngineProxy(uri.c_str());
     challengeCredential_ = configuration.challengeCredential();
     networkBlocked_ = false;
     proxyAddress_ = uri;
@@ -225,9 +223,7 @@ void WebsiteDataStore::holdNetwork() {
 }
 
 void WebsiteDataStore::useUnreachableProxy() {
-    WebKitNetworkProxySettings* settings = webkit_network_proxy_settings_new(kUnreachableProxy, nullptr);
-    webkit_website_data_manager_set_network_proxy_settings(manager_.get(), WEBKIT_NETWORK_PROXY_MODE_CUSTOM, settings);
-    webkit_network_proxy_settings_free(settings);
+    giveEngineProxy(kUnreachableProxy);
     challengeCredential_.reset();
     networkBlocked_ = true;
     proxyAddress_ = kUnreachableProxy;
@@ -236,9 +232,7 @@ void WebsiteDataStore::useUnreachableProxy() {
 
 void WebsiteDataStore::useSystemProxy() {
     // A store never given a proxy already follows the desktop's settings.
-    if (proxyAddress_)
-        webkit_website_data_manager_set_network_proxy_settings(manager_.get(), WEBKIT_NETWORK_PROXY_MODE_DEFAULT,
-                                                               nullptr);
+    if (proxyAddress_) giveEngineProxy(nullptr);
     challengeCredential_.reset();
     networkBlocked_ = false;
     proxyAddress_.reset();
@@ -246,13 +240,48 @@ void WebsiteDataStore::useSystemProxy() {
     releaseNetwork();
 }
 
+void WebsiteDataStore::giveEngineProxy(const char* uri) {
+    WebKitNetworkProxySettings* settings = uri ? webkit_network_proxy_settings_new(uri, nullptr) : nullptr;
+    webkit_website_data_manager_set_network_proxy_settings(
+        manager_.get(), uri ? WEBKIT_NETWORK_PROXY_MODE_CUSTOM : WEBKIT_NETWORK_PROXY_MODE_DEFAULT, settings);
+    if (settings) webkit_network_proxy_settings_free(settings);
+    // The network process drops every request in flight as it takes new proxy settings, and a page
+    // asked for just after them comes through the page's own process, so it can get there first and
+    // be dropped. Navigations wait for the answer to a question sent behind the settings on the same
+    // channel: the network process answers it only once it has taken them. The store stays alive
+    // until then, so that asking for its folder meanwhile gives this store and no second data manager.
+    struct Asked {
+        std::shared_ptr<WebsiteDataStore> store;
+        unsigned settings;
+    };
+    auto* asked = new Asked{shared_from_this(), ++proxySettingsGiven_};
+    webkit_website_data_manager_fetch(
+        manager_.get(), WEBKIT_WEBSITE_DATA_COOKIES, nullptr,
+        [](GObject* source, GAsyncResult* result, gpointer data) {
+            std::unique_ptr<Asked> asked(static_cast<Asked*>(data));
+            GList* records = webkit_website_data_manager_fetch_finish(WEBKIT_WEBSITE_DATA_MANAGER(source),
+                                                                      result, nullptr);
+            g_list_free_full(records, reinterpret_cast<GDestroyNotify>(webkit_website_data_unref));
+            WebsiteDataStore& store = *asked->store;
+            if (asked->settings <= store.proxySettingsTaken_) return;
+            store.proxySettingsTaken_ = asked->settings;
+            store.runNetworkWaiters();
+        },
+        asked);
+}
+
 void WebsiteDataStore::whenNetworkReady(std::function<void()> ready) {
-    if (!networkHeld_) return ready();
+    if (networkReady()) return ready();
     networkWaiters_.push_back(std::move(ready));
 }
 
 void WebsiteDataStore::releaseNetwork() {
     networkHeld_ = false;
+    runNetworkWaiters();
+}
+
+void WebsiteDataStore::runNetworkWaiters() {
+    if (!networkReady()) return;
     // A waiter may wait again (a store held anew) or release the last view of this store.
     auto waiters = std::move(networkWaiters_);
     networkWaiters_.clear();

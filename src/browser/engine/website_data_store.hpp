@@ -70,8 +70,12 @@ public:
     // password is still being read): the views made on it wait for that before loading.
     void holdNetwork();
     bool networkHeld() const { return networkHeld_; }
-    // Runs `ready` once the network is no longer held; at once when it is not. A waiter that may
-    // outlive what it captured holds it weakly.
+    // Whether pages may start: the network is not held and the engine has taken the proxy settings
+    // the store gave it last (each of the calls above gives them; a page asked for before the
+    // engine has them may be dropped as they arrive).
+    bool networkReady() const { return !networkHeld_ && proxySettingsTaken_ == proxySettingsGiven_; }
+    // Runs `ready` once the network is ready; at once when it is. A waiter that may outlive what it
+    // captured holds it weakly.
     void whenNetworkReady(std::function<void()> ready);
     // Whether blockNetwork() was applied.
     bool networkBlocked() const { return networkBlocked_; }
@@ -102,14 +106,21 @@ private:
     bool networkBlocked_ = false;
     std::optional<std::string> proxyAddress_;
     bool networkHeld_ = false;
+    // How many proxy settings the store gave the engine, and the latest of them it has taken.
+    unsigned proxySettingsGiven_ = 0;
+    unsigned proxySettingsTaken_ = 0;
     std::vector<std::function<void()>> networkWaiters_;
     std::optional<std::string> errorMessage_;
     struct WeakSettings;
     std::vector<std::unique_ptr<WeakSettings>> governedSettings_;
 
     void useUnreachableProxy();
+    // Gives the engine a proxy address (nothing: the desktop's settings) and holds navigations until
+    // it has taken it.
+    void giveEngineProxy(const char* uri);
     void applyNamePrefetch();
     void releaseNetwork();
+    void runNetworkWaiters();
 };
 
 // The website-data types named by their texts: the engine's own names of its types

@@ -85,7 +85,9 @@ TEST(ProxyRuntimeTest, AStoreHoldsItsNetworkUntilThePasswordArrives) {
         EXPECT_FALSE(runtime.makeSession() || runtime.errorMessage());
 
         credentials.answer();
-        EXPECT_TRUE(released && !runtime.pending() && !store->networkHeld());
+        EXPECT_TRUE(!runtime.pending() && !store->networkHeld());
+        // Pages go on once the engine has the proxy the answer decided.
+        EXPECT_TRUE(test::spinUntil([&] { return released; }));
         bool found = std::string(id) == "ID-1";
         EXPECT_EQ(store->proxyAddress(), found ? "socks5://user:pw@127.0.0.1:1080" : kBlocked);
         EXPECT_EQ(runtime.errorMessage(), found ? std::nullopt : std::optional(kKeyringText));
@@ -119,7 +121,9 @@ TEST(ProxyRuntimeTest, ConfiguresEachStoreOnceAndForgetsReleasedStores) {
     runtime.configure(second);
     EXPECT_EQ(first->proxyAddress(), "http://127.0.0.1:3128");
     EXPECT_TRUE(second->networkBlocked());
-    // A new store object on a released store's folder is one the runtime has not configured yet.
+    // A new store object on a released store's folder is one the runtime has not configured yet
+    // (a store is kept until the engine has taken its proxy).
+    ASSERT_TRUE(test::spinUntil([&] { return first->networkReady(); }));
     first.reset();
     auto again = WebsiteDataStore::forIdentifier(identifier);
     EXPECT_EQ(again->proxyAddress(), std::nullopt);

@@ -148,6 +148,51 @@ TEST_F(ProxyWebTest, NothingIsSentBeforeThePasswordArrivesThenThePageTakesThePro
     EXPECT_EQ(sessions.dataStore(WebAppProfile())->proxyAddress(), std::nullopt);
 }
 
+// The engine drops every request in flight as it takes new proxy settings, and a page asked for
+// just after them can get there first. Under an open view the store's proxy changes back and forth:
+// each page asked for at once waits until the engine has the new proxy, then loads through it.
+TEST_F(ProxyWebTest, APageAskedForAsTheProxyChangesWaitsForTheEngineToTakeIt) {
+    test::SocksProxyServer proxies[2];
+    auto store = WebsiteDataStore::nonPersistent();
+    auto view = WebViewFactory::makeWebView(store, std::nullopt, std::nullopt, &sessions);
+    // The engine's network process is running, as it is for a website in use.
+    ASSERT_TRUE(test::loadAndWait(view.get(), origin.url("/")).finished);
+    // Shared with the waiters, which the store may run after a failed round.
+    auto ready = std::make_shared<bool>(false);
+    bool startedEarly = false;
+    std::pair<std::shared_ptr<bool>, bool*> watched{ready, &startedEarly};
+    auto onLoad = +[](WebKitWebView*, WebKitLoadEvent event, gpointer data) {
+        auto* watched = static_cast<std::pair<std::shared_ptr<bool>, bool*>*>(data);
+        if (event == WEBKIT_LOAD_STARTED && !*watched->first) *watched->second = true;
+    };
+    gulong handler = g_signal_connect(view.get(), "load-changed", G_CALLBACK(onLoad), &watched);
+    for (int round = 0; round < 6; ++round) {
+        SCOPED_TRACE(round);
+        test::SocksProxyServer& proxy = proxies[round % 2];
+        const std::string path = "/round-" + std::to_string(round);
+        origin.page(path, "<html><body>round</body></html>");
+        ProxyConfiguration socks;
+        socks.kind = BrowserProxyKind::socks5;
+        socks.host = "127.0.0.1";
+        socks.port = static_cast<std::uint16_t>(proxy.port());
+        const size_t before = proxy.requests().size();
+        *ready = false;
+        store->useProxy(socks);
+        store->whenNetworkReady([ready] { *ready = true; });
+        EXPECT_FALSE(*ready) << "pages may start before the engine has the proxy";
+        auto result = test::loadAndWait(view.get(), origin.url(path));
+        EXPECT_TRUE(result.finished && !result.failed) << result.error;
+        EXPECT_TRUE(*ready);
+        EXPECT_FALSE(startedEarly) << "the page started before the engine had the proxy";
+        EXPECT_EQ(origin.requestCount(path), 1);
+        const auto requests = proxy.requests();
+        EXPECT_TRUE(std::any_of(requests.begin() + static_cast<std::ptrdiff_t>(before), requests.end(),
+                                [&](const auto& r) { return r.port == origin.port(); }))
+            << "the page did not take the new proxy";
+    }
+    g_signal_handler_disconnect(view.get(), handler);
+}
+
 TEST_F(ProxyWebTest, HttpsConnectNeverFallsBackToAPlainConnection) {
     // The proxy's certificate is not trusted here: the page must fail, not go around the proxy.
     test::TinyproxyServer proxy("user", "secret");
