@@ -85,7 +85,7 @@ void BM_Pss_SixTabsAgainstOneActiveAndFiveSleeping(benchmark::State& state) {
         std::vector<Uuid> ids;
         for (std::size_t i = 1; i < 6; ++i) ids.push_back(view.tabs()[i]->id);
         for (const auto& id : ids)
-            view.sleepTab(id, false, [&](bool ok) {
+            view.tabSleep().sleepTab(id, false, [&](bool ok) {
                 ++answered;
                 slept += ok;
             });

@@ -131,9 +131,9 @@ std::unique_ptr<Gtk::Menu> BrowserMoreMenu::make() {
                 action = run([](BrowserViewController& self) {
                     BrowserTab* active = self.activeTab();
                     if (!active) return;
-                    if (active->isSleeping) return self.wake(active->id);
+                    if (active->isSleeping) return self.sleep_.wake(active->id);
                     // Put to sleep after the menu has gone, by hand; a refusal explains itself.
-                    self.defer([&self, id = active->id] { self.sleepTab(id, false); });
+                    self.defer([&self, id = active->id] { self.sleep_.sleepTab(id, false); });
                 });
                 break;
             case MoreMenuItem::compactMode:

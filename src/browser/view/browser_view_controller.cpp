@@ -154,7 +154,8 @@ void BrowserViewController::buildViewTree() {
     tabStrip.onClose = [this](const Uuid& id) { closeTab(id); };
     tabStrip.onNewTab = [this] { openNewTab(); };
     tabStrip.makeMenu = [this](const Uuid& id) { return makeTabContextMenu(id); };
-    chrome_.build({[this] { openExternal(); }, [this] { retryLoading(); }, [this] { wakeActiveTab(); }});
+    chrome_.build(
+        {[this] { openExternal(); }, [this] { retryLoading(); }, [this] { sleep_.wakeActiveTab(); }});
     installStartPage();
 }
 
@@ -351,7 +352,7 @@ void BrowserViewController::reloadActiveTab() {
     if (auto guard = dialogGuards_.find(tab->id); guard != dialogGuards_.end()) guard->second.reloaded();
     // Waking and retrying load the page themselves; a reload on top would cancel that load.
     if (tab->isSleeping) {
-        wake(tab->id);
+        sleep_.wake(tab->id);
         return;
     }
     if (tab->error) {
@@ -406,7 +407,7 @@ void BrowserViewController::setPresented(bool presented, bool wakeActive) {
     isPresented_ = presented;
     if (BrowserTab* tab = activeTab()) {
         if (!presented) tab->lastUsed = context_.clock.now();
-        if (wakeActive) wake(tab->id);
+        if (wakeActive) sleep_.wake(tab->id);
     }
     scheduleAutoReload();
 }

@@ -24,6 +24,7 @@
 #include "browser/view/page_scripts.hpp"
 #include "browser/view/tab_ad_filter.hpp"
 #include "browser/view/tab_list.hpp"
+#include "browser/view/tab_sleep.hpp"
 #include "browser/view/window_services.hpp"
 #include "model/ad_filter_settings.hpp"
 #include "model/clock.hpp"
@@ -126,8 +127,8 @@ public:
     void moveTab(const Uuid& id, int offset);
     void duplicateTab(const Uuid& id);
     void openNewTab();
-    void wake(const Uuid& id);
-    void wakeActiveTab();
+    // Puts `tab` in place of the tab with its id (retired) and returns its index.
+    std::size_t replaceTab(std::unique_ptr<BrowserTab> tab);
     void restoreTabs(const std::vector<RestorableTab>& entries, std::int64_t selectedIndex);
     // A web view already loading `address`, made by the factory on this view's store before the
     // window was built (the start asks for its first pages early): the first tab, or the selected
@@ -146,20 +147,12 @@ public:
     // The "more" menu and the sheets it opens.
     BrowserMoreMenu& moreMenu() { return moreMenu_; }
 
-    // Hooks of the page events and tab sleeping, which live in their own files.
+    // Hooks of the page events, which live in their own file.
     void retryLoading();
     void openExternal();
-    void toggleTabSleep(const Uuid& id);
-    void toggleTabMedia(const Uuid& id);
-    // The automatic pass: while `backgroundSleepMinutes` is positive, every tab idle longer than
-    // that (except the active tab of a presented window) is tried, one after the other; not in
-    // private windows or for a website kept awake. `done` runs once the pass is over.
-    void sleepIdleTabs(std::function<void()> done = {});
-    // Tries to put a tab to sleep: refused (false) while it loads, is a popup, has a question or a
-    // download open, carries credentials, or its page has input, a frame, filled fields or active
-    // media; a manual attempt refused by the page says so. On success the tab's page and web view
-    // are released, its history kept for the wake-up. `done` runs once with the outcome.
-    void sleepTab(const Uuid& id, bool automatic, std::function<void(bool)> done = {});
+
+    // Sleeping and waking the tabs.
+    TabSleep& tabSleep() { return sleep_; }
 
     // Keeps a reading position (0 to 1) for `address` in the active tab and scrolls there once that
     // page is shown; a missing, non-finite or out-of-range fraction is ignored.
@@ -198,13 +191,6 @@ private:
     // The engine's page events and requests (browser_view_controller_page_events.cpp).
     friend struct PageEventHandlers;
     friend class BrowserMoreMenu;
-    bool hasActiveDownload() const;
-    bool isShownActiveTab(const BrowserTab& tab) const;
-    // The checks of a sleep attempt that do not ask the page.
-    bool mayTrySleep(const BrowserTab& tab, bool automatic) const;
-    void replaceBySleepingTab(BrowserTab& awake, const std::string& address, std::optional<double> fraction);
-    // Loads a sleeping tab's kept history again; false when there is none to use.
-    bool resumeSleepingSession(BrowserTab& tab);
     void defer(std::function<void()> work);
     BrowserTab* tabShowing(WebKitWebView* webView) const;
 
@@ -249,6 +235,7 @@ private:
     // before the questions, whose answers still reach them).
     std::map<Uuid, ScriptDialogGuard> dialogGuards_;
     PageQuestions questions_;
+    TabSleep sleep_{*this, context_};
 };
 
 }  // namespace quenlith

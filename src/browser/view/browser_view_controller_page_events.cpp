@@ -12,7 +12,6 @@
 #include "browser/engine/website_sessions.hpp"
 #include "browser/page/download_manager.hpp"
 #include "browser/page/external_launch.hpp"
-#include "browser/page/media_control.hpp"
 #include "browser/page/navigation_policy.hpp"
 #include "browser/page/page_dialog.hpp"
 #include "browser/page/page_error.hpp"
@@ -533,11 +532,8 @@ void BrowserViewController::retryLoading() {
     replacement->lastURL = address;
     replacement->isPopup = old->isPopup;
     replacement->pendingReadingPosition = old->pendingReadingPosition;
-    const std::size_t index = tabs_.activeIndex();
     BrowserTab& added = *replacement;
-    retireTab(tabs_.replace(index, std::move(replacement)));
-    attachTab(added);
-    selectTab(index, true, true);
+    selectTab(replaceTab(std::move(replacement)), true, true);
     loadInWebView(added.webView(), *address);
     logInfo(LogCategory::lifecycle, "Recreated failed browser tab with persistent website data preserved");
 }
@@ -548,23 +544,6 @@ void BrowserViewController::openExternal() {
     std::optional<std::string> lastURL = tab ? tab->lastURL : std::nullopt;
     if (auto address = defaultBrowserAddress(viewURL, lastURL, profile_))
         openOutside(*address, alive_, [this] { return window(); });
-}
-
-void BrowserViewController::toggleTabMedia(const Uuid& id) {
-    BrowserTab* tab = this->tab(id);
-    if (!tab) return;
-    WebKitWebView* view = tab->webView();
-    const bool pausing = !tab->mediaPaused;
-    std::weak_ptr<int> alive = alive_;
-    setPageMediaPaused(view, pausing, [this, alive, id, view, pausing](bool) {
-        if (alive.expired()) return;
-        // Only the same tab: one that slept or was recreated meanwhile starts unpaused.
-        BrowserTab* current = tabShowing(view);
-        if (!current || current->id != id) return;
-        current->mediaPaused = pausing;
-        chrome_.tabStrip().invalidate();
-        refreshChrome();
-    });
 }
 
 void BrowserViewController::applyPendingReadingPosition(BrowserTab& tab) {

@@ -59,7 +59,7 @@ void BrowserViewController::selectTab(std::size_t index, bool wakeTab, bool focu
     tab.lastUsed = now;
     chrome_.hostWebView(tab.webView());
 
-    if (wakeTab) wake(tab.id);
+    if (wakeTab) sleep_.wake(tab.id);
     refreshChrome();
     if (focus) focusActiveContent();
     if (auto url = tab.pageURL(); url && services.onURLChange) services.onURLChange(*url);
@@ -86,6 +86,16 @@ void BrowserViewController::closeTab(std::optional<Uuid> id) {
     selectTab(next, true, true);
 }
 
+std::size_t BrowserViewController::replaceTab(std::unique_ptr<BrowserTab> tab) {
+    const std::size_t index = *tabs_.indexOf(tab->id);
+    BrowserTab& added = *tab;
+    auto old = tabs_.replace(index, std::move(tab));
+    old->sleepCheckInFlight = false;
+    retireTab(std::move(old));
+    attachTab(added);
+    return index;
+}
+
 void BrowserViewController::reopenClosedTab() {
     if (auto address = recentlyClosed_.pop()) addTab(*address);
 }
@@ -107,21 +117,6 @@ void BrowserViewController::openNewTab() {
         layoutChrome();
     }
     chrome_.toolbar().focusAddress();
-}
-
-void BrowserViewController::wake(const Uuid& id) {
-    BrowserTab* tab = this->tab(id);
-    if (!tab || !tab->isSleeping || !tab->lastURL) return;
-    tab->isSleeping = false;
-    tab->lastUsed = context_.clock.now();
-    tab->error.reset();
-    if (!resumeSleepingSession(*tab)) loadInWebView(tab->webView(), *tab->lastURL);
-    chrome_.tabStrip().invalidate();
-    refreshChrome();
-}
-
-void BrowserViewController::wakeActiveTab() {
-    if (BrowserTab* tab = activeTab()) wake(tab->id);
 }
 
 void BrowserViewController::restoreTabs(const std::vector<RestorableTab>& entries,
@@ -188,9 +183,10 @@ std::unique_ptr<Gtk::Menu> BrowserViewController::makeTabContextMenu(const Uuid&
     add(localizedString("Move Tab Left"), [this, id] { moveTab(id, -1); });
     add(localizedString("Move Tab Right"), [this, id] { moveTab(id, +1); });
     if (!tab->showsStartPage) {
-        add(localizedString(tab->isSleeping ? "Wake Tab" : "Sleep Tab"), [this, id] { toggleTabSleep(id); });
+        add(localizedString(tab->isSleeping ? "Wake Tab" : "Sleep Tab"),
+            [this, id] { sleep_.toggleTabSleep(id); });
         add(localizedString(tab->mediaPaused ? "Resume Tab Media" : "Pause Tab Media"),
-            [this, id] { toggleTabMedia(id); });
+            [this, id] { sleep_.toggleTabMedia(id); });
         add(localizedString("Duplicate Tab"), [this, id] { duplicateTab(id); });
     }
     menu->show_all();

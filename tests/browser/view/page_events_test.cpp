@@ -413,9 +413,9 @@ TEST_F(PageEvents, TabMediaReadingPositionsAndTryAgainActOnTheTabsPageAndRebuild
     server.page("/before", htmlPage("Before", "<div style='height: 10000px'>tall</div>"));
     open(website("/before"));
     ASSERT_TRUE(waitForTitle("Before"));
-    controller->toggleTabMedia(active().id);
+    controller->tabSleep().toggleTabMedia(active().id);
     ASSERT_TRUE(spinUntil([&] { return active().mediaPaused; }));
-    controller->toggleTabMedia(active().id);
+    controller->tabSleep().toggleTabMedia(active().id);
     ASSERT_TRUE(spinUntil([&] { return !active().mediaPaused; }));
     controller->restoreReadingPosition(1.2, server.url("/before"));
     controller->restoreReadingPosition(std::nan(""), server.url("/before"));

@@ -27,7 +27,7 @@ protected:
         controller->setPresented(true, false);
         clock.advance(61);
         bool finished = false;
-        controller->sleepIdleTabs([&] { finished = true; });
+        controller->tabSleep().sleepIdleTabs([&] { finished = true; });
         if (meanwhile) meanwhile();
         EXPECT_TRUE(spinUntil([&] { return finished; }));
         return controller->tabs()[0]->isSleeping;
