@@ -59,7 +59,7 @@ struct Window {
         window->show_all();
         ready = test::spinUntil([&] { return loaded(1) && rulesCarry(false); }, std::chrono::seconds(120));
     }
-    BrowserTab& tab() { return *browser->activeTab(); }
+    BrowserTab& tab() { return *browser->tabs().active(); }
     bool loaded(int requests) { return site->requestCount("/page") >= requests && !tab().isLoading(); }
     // Whether the page's rules are those of the settings with or without the exception.
     bool rulesCarry(bool allowed) {

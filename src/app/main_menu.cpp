@@ -242,14 +242,14 @@ MenuContext MainMenu::contextOf(BrowserViewController* browser) const {
     if (!browser) return context;
     MenuContext::Browser state;
     state.persistent = browser->isPersistent();
-    state.hasRecentlyClosed = !browser->recentlyClosed().empty();
+    state.hasRecentlyClosed = !browser->tabs().recentlyClosed().empty();
     auto shareable = browser->shareableURL();
     state.hasShareableURL = shareable.has_value();
     state.menuBarIconOn =
         shareable && browser->services.menuBarIconState && browser->services.menuBarIconState(*shareable);
     state.alwaysOnTop = browser->profile().alwaysOnTop;
     state.compactMode = browser->profile().compactMode;
-    if (BrowserTab* tab = browser->activeTab()) {
+    if (BrowserTab* tab = browser->tabs().active()) {
         MenuContext::Tab tabState;
         tabState.showsStartPage = tab->showsStartPage;
         WebKitWebView* view = tab->webView();
@@ -284,7 +284,7 @@ void MainMenu::performOn(MenuAction action, BrowserViewController* browser) {
     if (!validateMenuAction(action, now).enabled) return;
     AppEnvironment& environment = environment_;
     BrowserWindowManager& windows = environment.windows();
-    BrowserTab* tab = browser ? browser->activeTab() : nullptr;
+    BrowserTab* tab = browser ? browser->tabs().active() : nullptr;
     WebKitWebView* view = tab ? tab->webView() : nullptr;
     auto dismissLauncher = [&] {
         if (environment.dismissLauncher) environment.dismissLauncher();
@@ -317,14 +317,14 @@ void MainMenu::performOn(MenuAction action, BrowserViewController* browser) {
             });
             break;
         case MenuAction::printPage: browser->printActivePage(); break;
-        case MenuAction::reopenTab: browser->reopenClosedTab(); break;
+        case MenuAction::reopenTab: browser->tabs().reopenClosed(); break;
         case MenuAction::newTab:
-            browser->addTab(std::nullopt);
+            browser->tabs().add(std::nullopt);
             browser->focusAddressField();
             break;
         case MenuAction::close:
             if (browser) {
-                browser->closeTab();
+                browser->tabs().close();
             } else if (Gtk::Window* window = keyWindow()) {
                 window->close();
             }
@@ -349,8 +349,8 @@ void MainMenu::performOn(MenuAction action, BrowserViewController* browser) {
         case MenuAction::zoomReset:
         case MenuAction::compact:
         case MenuAction::pin: changeWebsiteSettings(*browser, action); break;
-        case MenuAction::previousTab: browser->selectAdjacentTab(-1); break;
-        case MenuAction::nextTab: browser->selectAdjacentTab(1); break;
+        case MenuAction::previousTab: browser->tabs().selectAdjacent(-1); break;
+        case MenuAction::nextTab: browser->tabs().selectAdjacent(1); break;
         case MenuAction::arrangeLeft:
         case MenuAction::arrangeRight:
         case MenuAction::arrangeCenter:

@@ -53,7 +53,7 @@ BrowserWindowController& WindowFactory::make(WindowRequest request) {
         BrowserViewStart{request.configuration, request.url, request.dormant});
     // The page asked for at start for this window is taken over while it loads.
     if (auto early = startPages_.find(request.id); early != startPages_.end() && early->second.dataStore == dataStore) {
-        browser->adoptLoadingPage(early->second.address, std::move(early->second.webView));
+        browser->tabs().adoptLoadingPage(early->second.address, std::move(early->second.webView));
         startPages_.erase(early);
     }
     browser->isSavedWebsite = store_.profile(websiteCopy.id).has_value();

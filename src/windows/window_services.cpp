@@ -116,7 +116,7 @@ BrowserWindowController* WindowServices::duplicateWindow(const Uuid& windowID, s
     if (isolated == false && record.siteProxy) return nullptr;
 
     WebAppProfile copy = record.duplicate(preferences_.value(), isolated);
-    const BrowserTab* active = browser.activeTab();
+    const BrowserTab* active = browser.tabs().active();
     if (active && active->showsStartPage) {
         copy.homeURL = "";
         copy.lastURL = std::nullopt;
@@ -163,7 +163,7 @@ void WindowServices::toggleMenuBarIcon(const Uuid& windowID, const Uuid& recordI
     const bool wasOn = menuBarIconState(windowID, recordID, address);
 
     std::string title;
-    const BrowserTab* active = browser.activeTab();
+    const BrowserTab* active = browser.tabs().active();
     const char* pageTitle =
         active && active->webView() ? webkit_web_view_get_title(active->webView()) : nullptr;
     if (pageTitle && *pageTitle)
@@ -200,7 +200,7 @@ std::optional<WebAppProfile> WindowServices::networkProfile(const Uuid& windowID
     BrowserWindowController* controller = registry_.window(windowID);
     if (!controller) return std::nullopt;
     if (auto website = store_.profile(recordID)) return website;
-    const BrowserTab* active = controller->browser().activeTab();
+    const BrowserTab* active = controller->browser().tabs().active();
     std::optional<std::string> address = active ? active->address() : std::nullopt;
     if (!address) return std::nullopt;
     return store_.profileMatching(*address, recordID, controller->browser().profile());

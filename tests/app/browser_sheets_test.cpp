@@ -63,7 +63,7 @@ protected:
         EXPECT_TRUE(environment->store.upsert(website));
         BrowserWindowController& window = *environment->windows().routing().showProfile(website.id);
         EXPECT_TRUE(spinUntil([&] {
-            BrowserTab* tab = window.browser().activeTab();
+            BrowserTab* tab = window.browser().tabs().active();
             return tab && webkit_web_view_get_uri(tab->webView()) && !tab->isLoading() &&
                    window.panel().get_mapped();
         }));
@@ -125,7 +125,7 @@ TEST_F(BrowserSheetsTest, WindowSettingsAndUserAgentApplyOnSaveAndAreSavedToTheW
     EXPECT_EQ(settings->zoomText(), "150%");
     settings->response(Gtk::RESPONSE_OK);
 
-    EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(browser.activeTab()->webView()), 1.5);
+    EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(browser.tabs().active()->webView()), 1.5);
     EXPECT_TRUE(window.panel().ignoresMouseEvents());
     EXPECT_TRUE(spinUntil([&] { return opacityByXprop(window.panel()) == "2147483647"; })) << opacityByXprop(window.panel());
     auto saved = environment->store.profile(window.profileID);
@@ -297,8 +297,9 @@ TEST_F(BrowserSheetsTest, AllowingAdsOnAWebsiteLetsAListedHostsScriptLoadUntilSw
     environment->preferences.update([](AppPreferences& p) { p.adFilter = AdFilterSettings{.enabled = true, .hidePlaceholders = true, .allowedSites = {}, .blockedDomains = {"ads.localhost"}}; });
     BrowserWindowController& window = open("/news");
     BrowserViewController& browser = window.browser();
-    auto title = [&] { return browser.activeTab()->pageTitle(); };
-    WebKitUserContentManager* manager = webkit_web_view_get_user_content_manager(browser.activeTab()->webView());
+    auto title = [&] { return browser.tabs().active()->pageTitle(); };
+    WebKitUserContentManager* manager =
+        webkit_web_view_get_user_content_manager(browser.tabs().active()->webView());
     auto applied = [&](bool allowed) {
         auto state = environment->adBlocking().entryState(manager);
         return state && state->installedSettings && state->installedSettings->allowedSites.empty() != allowed;

@@ -174,7 +174,7 @@ TEST_F(LibraryWindowTest, SavePageTakesTheSelectionAndWritesTheLibrary) {
     BrowserViewController* browser = environment->windows().routing().open(server.url("/article"));
     ASSERT_TRUE(browser);
     ASSERT_TRUE(spinUntil([&] {
-        BrowserTab* tab = browser->activeTab();
+        BrowserTab* tab = browser->tabs().active();
         return tab && tab->webView() && !webkit_web_view_is_loading(tab->webView());
     }));
     browser->captureSelection([this](PageClip draft) { environment->auxiliaryWindows().showClip(draft); });

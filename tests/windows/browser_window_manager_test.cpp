@@ -371,10 +371,10 @@ TEST_F(BrowserWindowManagerTest, TheCloseOfAWindowWhosePageKeepsAskingAlwaysWork
     auto& window = openOwn(looping);
     ASSERT_TRUE(mapped(window));
     ASSERT_TRUE(spinUntil([&] {
-        BrowserTab* tab = window.browser().activeTab();
+        BrowserTab* tab = window.browser().tabs().active();
         return tab && tab->pageTitle() == "Looping" && !tab->isLoading();
     }));
-    WebKitWebView* page = window.browser().activeTab()->webView();
+    WebKitWebView* page = window.browser().tabs().active()->webView();
     bool finalised = false;
     g_object_weak_ref(
         G_OBJECT(page), [](gpointer done, GObject*) { *static_cast<bool*>(done) = true; }, &finalised);

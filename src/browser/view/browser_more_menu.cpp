@@ -22,7 +22,7 @@ BrowserMoreMenu::BrowserMoreMenu(BrowserViewController& view) : view_(view) {}
 BrowserMoreMenu::~BrowserMoreMenu() = default;
 
 std::optional<std::string> BrowserMoreMenu::adFilterHost() const {
-    BrowserTab* tab = view_.activeTab();
+    BrowserTab* tab = view_.tabs_.active();
     if (!tab || tab->showsStartPage) return std::nullopt;
     auto address = tab->address();
     if (!address) return std::nullopt;
@@ -51,7 +51,7 @@ void BrowserMoreMenu::show() {
 }
 
 std::unique_ptr<Gtk::Menu> BrowserMoreMenu::make() {
-    BrowserTab* tab = view_.activeTab();
+    BrowserTab* tab = view_.tabs_.active();
     MoreMenuFacts facts;
     facts.hasActiveTab = tab != nullptr;
     facts.onPage = tab && !tab->showsStartPage;
@@ -62,7 +62,7 @@ std::unique_ptr<Gtk::Menu> BrowserMoreMenu::make() {
         shareable && view_.services.menuBarIconState && view_.services.menuBarIconState(*shareable);
     facts.pageHost = adFilterHost();
     facts.adSettings = view_.context_.preferences.value().adFilterSettings().normalized();
-    facts.hasRecentlyClosed = !view_.recentlyClosed_.empty();
+    facts.hasRecentlyClosed = !view_.tabs_.recentlyClosed().empty();
     facts.compactMode = view_.profile_.compactMode;
     facts.compactRevealed = view_.compactRevealed_;
     facts.clickThrough = view_.clickThroughEnabled;
@@ -125,11 +125,11 @@ std::unique_ptr<Gtk::Menu> BrowserMoreMenu::make() {
             case MoreMenuItem::find: action = run([](auto& self) { self.showFindBar(); }); break;
             case MoreMenuItem::print: action = run([](auto& self) { self.printActivePage(); }); break;
             case MoreMenuItem::reopenClosedTab:
-                action = run([](auto& self) { self.reopenClosedTab(); });
+                action = run([](auto& self) { self.tabs_.reopenClosed(); });
                 break;
             case MoreMenuItem::sleepOrWake:
                 action = run([](BrowserViewController& self) {
-                    BrowserTab* active = self.activeTab();
+                    BrowserTab* active = self.tabs_.active();
                     if (!active) return;
                     if (active->isSleeping) return self.sleep_.wake(active->id);
                     // Put to sleep after the menu has gone, by hand; a refusal explains itself.

@@ -43,6 +43,16 @@ BrowserViewController::BrowserViewController(const BrowserContext& context, WebA
       profile_(std::move(profile)),
       start_(std::move(start)),
       websiteDataStore_(std::move(websiteDataStore)),
+      tabs_(*this, context, find_,
+            {.attach = [this](BrowserTab& tab) { connectPageEvents(tab); },
+             .retire =
+                 [this](const Uuid& id) {
+                     questions_.dismiss(id);
+                     // A tab put to sleep or rebuilt keeps its id, and its page's stopped dialogs.
+                     if (!tabs_.find(id)) dialogGuards_.erase(id);
+                 },
+             .changed = [this] { scheduleRefresh(); },
+             .urlChanged = [this](WebKitWebView* webView) { handleURLChange(webView); }}),
       autoReload_(context.timers, [this] { autoReloadTick(); }),
       adFilter_(context.preferences, context.blocking,
                 [this] {
@@ -54,10 +64,10 @@ BrowserViewController::BrowserViewController(const BrowserContext& context, WebA
                 }),
       chrome_(context.deferred, context.timers),
       find_(
-          chrome_.findBar(), [this] { return activeTab() ? activeTab()->webView() : nullptr; },
-          [this](WebKitWebView* webView) { return tabShowing(webView) != nullptr; },
+          chrome_.findBar(), [this] { return tabs_.active() ? tabs_.active()->webView() : nullptr; },
+          [this](WebKitWebView* webView) { return tabs_.showing(webView) != nullptr; },
           [this] { layoutChrome(); }),
-      scripts_([this](WebKitWebView* webView) { return tabShowing(webView) != nullptr; }),
+      scripts_([this](WebKitWebView* webView) { return tabs_.showing(webView) != nullptr; }),
       questions_(context.deferred) {
     // A popup's tabs live in the opener's store.
     if (start_.configuration && start_.configuration->websiteDataStore)
@@ -91,22 +101,6 @@ void BrowserViewController::placeToolbar() {
     layoutChrome();
 }
 
-BrowserTab* BrowserViewController::activeTab() const {
-    const auto* active = tabs_.active();
-    return active ? active->get() : nullptr;
-}
-
-BrowserTab* BrowserViewController::tab(const Uuid& id) const {
-    auto index = tabs_.indexOf(id);
-    return index ? tabs_.at(*index).get() : nullptr;
-}
-
-BrowserTab* BrowserViewController::tabShowing(WebKitWebView* webView) const {
-    for (const auto& candidate : tabs_.items())
-        if (candidate->webView() == webView) return candidate.get();
-    return nullptr;
-}
-
 Gtk::Window* BrowserViewController::window() const {
     return chrome_.window();
 }
@@ -128,7 +122,7 @@ void BrowserViewController::loadView() {
 
     const auto address =
         initialTabAddress(profile_, start_.dormant, start_.configuration.has_value(), start_.url);
-    addTab(address, start_.configuration);
+    tabs_.add(address, start_.configuration);
 
     // The ad filter follows the preferences: applied now and after every change of its settings.
     adFilter_.follow();
@@ -149,11 +143,11 @@ void BrowserViewController::loadView() {
 void BrowserViewController::buildViewTree() {
     TabStrip& tabStrip = chrome_.tabStrip();
     tabStrip.onSelect = [this](const Uuid& id) {
-        if (auto index = tabs_.indexOf(id)) selectTab(*index, true, true);
+        if (auto index = tabs_.indexOf(id)) tabs_.select(*index, true, true);
     };
-    tabStrip.onClose = [this](const Uuid& id) { closeTab(id); };
-    tabStrip.onNewTab = [this] { openNewTab(); };
-    tabStrip.makeMenu = [this](const Uuid& id) { return makeTabContextMenu(id); };
+    tabStrip.onClose = [this](const Uuid& id) { tabs_.close(id); };
+    tabStrip.onNewTab = [this] { tabs_.openNew(); };
+    tabStrip.makeMenu = [this](const Uuid& id) { return tabs_.makeContextMenu(id); };
     chrome_.build(
         {[this] { openExternal(); }, [this] { retryLoading(); }, [this] { sleep_.wakeActiveTab(); }});
     installStartPage();
@@ -161,10 +155,10 @@ void BrowserViewController::buildViewTree() {
 
 void BrowserViewController::wireActions() {
     chrome_.toolbar().back.onAction = [this] {
-        if (auto* active = activeTab()) webkit_web_view_go_back(active->webView());
+        if (auto* active = tabs_.active()) webkit_web_view_go_back(active->webView());
     };
     chrome_.toolbar().forward.onAction = [this] {
-        if (auto* active = activeTab()) webkit_web_view_go_forward(active->webView());
+        if (auto* active = tabs_.active()) webkit_web_view_go_forward(active->webView());
     };
     chrome_.toolbar().reload.onAction = [this] { reloadOrStop(); };
     chrome_.toolbar().startPage.onAction = [this] { showStartPage(); };
@@ -183,7 +177,7 @@ void BrowserViewController::layoutChrome() {
     if (!viewLoaded_) return;
     chrome_.layout({.compactMode = profile_.compactMode,
                     .compactRevealed = compactRevealed_,
-                    .tabCount = tabs_.count()});
+                    .tabCount = tabs_.items().size()});
 }
 
 void BrowserViewController::installStartPage() {
@@ -192,7 +186,7 @@ void BrowserViewController::installStartPage() {
 
 void BrowserViewController::refreshChrome() {
     if (!viewLoaded_ || tornDown_) return;
-    BrowserTab* tab = activeTab();
+    BrowserTab* tab = tabs_.active();
     if (!tab) return;
     WebKitWebView* webView = tab->webView();
     const auto pageURL = tab->pageURL();
@@ -242,7 +236,7 @@ void BrowserViewController::scheduleRefresh() {
 
 std::optional<std::string> BrowserViewController::shareableURL() const {
     if (!isPersistent()) return std::nullopt;
-    BrowserTab* tab = activeTab();
+    BrowserTab* tab = tabs_.active();
     if (!tab || tab->showsStartPage) return std::nullopt;
     auto address = tab->address();
     if (!address || !isCredentialFreeURL(*address)) return std::nullopt;
@@ -255,7 +249,7 @@ void BrowserViewController::toggleMenuBarIcon() {
 }
 
 void BrowserViewController::captureSelection(std::function<void(PageClip)> completion) {
-    BrowserTab* tab = activeTab();
+    BrowserTab* tab = tabs_.active();
     if (!isPersistent() || !tab || tab->showsStartPage) return;
     const auto address = tab->address();
     if (!address || !isCredentialFreeURL(*address)) return;
@@ -282,7 +276,7 @@ void BrowserViewController::captureSelection(std::function<void(PageClip)> compl
 
 void BrowserViewController::readingPosition(
     std::function<void(const std::string&, const std::string&, std::optional<double>)> completion) {
-    BrowserTab* tab = activeTab();
+    BrowserTab* tab = tabs_.active();
     if (!isPersistent() || !tab) return;
     const auto address = tab->address();
     if (!address || !isCredentialFreeURL(*address)) return;
@@ -294,7 +288,7 @@ void BrowserViewController::readingPosition(
 }
 
 void BrowserViewController::printActivePage() {
-    BrowserTab* tab = activeTab();
+    BrowserTab* tab = tabs_.active();
     Gtk::Window* window = this->window();
     if (!tab || tab->showsStartPage || (window && hasAttachedSheet(*window))) return;
     GObjectPtr<WebKitPrintOperation> operation =
@@ -303,7 +297,7 @@ void BrowserViewController::printActivePage() {
 }
 
 void BrowserViewController::showFindBar() {
-    BrowserTab* tab = activeTab();
+    BrowserTab* tab = tabs_.active();
     if (!tab || tab->showsStartPage) return;
     compactRevealed_ = true;
     find_.open();
@@ -318,7 +312,7 @@ void BrowserViewController::focusAddressField() {
 }
 
 void BrowserViewController::focusActiveContent() {
-    BrowserTab* tab = activeTab();
+    BrowserTab* tab = tabs_.active();
     if (!tab) return;
     if (tab->showsStartPage) {
         focusAddressField();
@@ -332,7 +326,7 @@ void BrowserViewController::loadInWebView(WebKitWebView* webView, const std::str
 }
 
 void BrowserViewController::load(const std::string& address) {
-    BrowserTab* tab = activeTab();
+    BrowserTab* tab = tabs_.active();
     if (!tab) return;
     tab->isSleeping = false;
     tab->lastUsed = context_.clock.now();
@@ -346,7 +340,7 @@ void BrowserViewController::load(const std::string& address) {
 }
 
 void BrowserViewController::reloadActiveTab() {
-    BrowserTab* tab = activeTab();
+    BrowserTab* tab = tabs_.active();
     if (!tab) return;
     // The user's reload lets the page's dialogs show again.
     if (auto guard = dialogGuards_.find(tab->id); guard != dialogGuards_.end()) guard->second.reloaded();
@@ -363,7 +357,7 @@ void BrowserViewController::reloadActiveTab() {
 }
 
 void BrowserViewController::reloadOrStop() {
-    BrowserTab* tab = activeTab();
+    BrowserTab* tab = tabs_.active();
     if (tab && webkit_web_view_is_loading(tab->webView())) {
         webkit_web_view_stop_loading(tab->webView());
         return;
@@ -405,7 +399,7 @@ void BrowserViewController::applyProfile(WebAppProfile profile) {
 void BrowserViewController::setPresented(bool presented, bool wakeActive) {
     autoReload_.stop();
     isPresented_ = presented;
-    if (BrowserTab* tab = activeTab()) {
+    if (BrowserTab* tab = tabs_.active()) {
         if (!presented) tab->lastUsed = context_.clock.now();
         if (wakeActive) sleep_.wake(tab->id);
     }
@@ -421,7 +415,7 @@ void BrowserViewController::scheduleAutoReload() {
 }
 
 void BrowserViewController::autoReloadTick() {
-    BrowserTab* tab = activeTab();
+    BrowserTab* tab = tabs_.active();
     Gtk::Window* window = this->window();
     AutoReloadTickFacts facts;
     facts.presented = isPresented_;
@@ -438,13 +432,13 @@ void BrowserViewController::autoReloadTick() {
 // ---- Toolbar actions ------------------------------------------------------------------------
 
 void BrowserViewController::showStartPage() {
-    for (std::size_t i = 0; i < tabs_.count(); ++i) {
-        if (tabs_.at(i)->showsStartPage) {
-            selectTab(i, true, true);
+    for (std::size_t i = 0; i < tabs_.items().size(); ++i) {
+        if (tabs_.items()[i]->showsStartPage) {
+            tabs_.select(i, true, true);
             return;
         }
     }
-    openNewTab();
+    tabs_.openNew();
 }
 
 void BrowserViewController::togglePin() {
@@ -465,45 +459,37 @@ void BrowserViewController::navigate(const std::string& text) {
 
 // ---- Observations ---------------------------------------------------------------------------
 
-void BrowserViewController::attachTab(BrowserTab& tab) {
-    WebKitWebView* webView = tab.webView();
-    webkit_web_view_set_zoom_level(webView, profile_.zoomLevel);
-    tab.dropObservations();
-    for (const char* signal :
-         {"notify::estimated-load-progress", "notify::is-loading", "notify::title", "notify::uri"})
-        tab.addObservation(webView,
-                           g_signal_connect(webView, signal, G_CALLBACK(onViewPropertyChanged), this));
-    WebKitBackForwardList* history = webkit_web_view_get_back_forward_list(webView);
-    tab.addObservation(history,
-                       g_signal_connect(history, "changed", G_CALLBACK(onBackForwardListChanged), this));
-    find_.observe(tab);
-    connectPageEvents(tab);
-}
-
-void BrowserViewController::onViewPropertyChanged(GObject* object, GParamSpec* spec, gpointer self) {
-    auto* controller = static_cast<BrowserViewController*>(self);
-    if (g_strcmp0(g_param_spec_get_name(spec), "uri") == 0)
-        controller->handleURLChange(WEBKIT_WEB_VIEW(object));
-    else
-        controller->scheduleRefresh();
-}
-
-void BrowserViewController::onBackForwardListChanged(WebKitBackForwardList*, WebKitBackForwardListItem*,
-                                                     gpointer, gpointer self) {
-    static_cast<BrowserViewController*>(self)->scheduleRefresh();
-}
-
 void BrowserViewController::handleURLChange(WebKitWebView* webView) {
     // Looked up again when the task runs: the tab may have closed, slept or been recreated.
     defer([this, webView] {
-        BrowserTab* tab = tabShowing(webView);
+        BrowserTab* tab = tabs_.showing(webView);
         if (!tab) return;
         if (auto url = tab->pageURL()) {
             tab->lastURL = url;
-            if (tab == activeTab() && !tab->isLoading() && services.onURLChange) services.onURLChange(*url);
+            if (tab == tabs_.active() && !tab->isLoading() && services.onURLChange)
+                services.onURLChange(*url);
         }
         refreshChrome();
     });
+}
+
+// ---- Teardown -------------------------------------------------------------------------------
+
+void BrowserViewController::tearDown() {
+    if (tornDown_) return;
+    tornDown_ = true;
+    services.onStateChange = nullptr;
+    // The window's header bar may go before the view: the controls come home.
+    placeToolbar();
+    // The pages' questions end first, while the pages they answer are still there.
+    questions_.dismissAll();
+    dialogGuards_.clear();
+    autoReload_.stop();
+    refreshTask_.cancel();
+    deferredTasks_.clear();
+    tabs_.end();
+    chrome_.tabStrip().clear();
+    chrome_.removeStartPage();
 }
 
 }  // namespace quenlith

@@ -25,6 +25,7 @@
 #include "browser/view/tab_ad_filter.hpp"
 #include "browser/view/tab_list.hpp"
 #include "browser/view/tab_sleep.hpp"
+#include "browser/view/view_tabs.hpp"
 #include "browser/view/window_services.hpp"
 #include "model/ad_filter_settings.hpp"
 #include "model/clock.hpp"
@@ -83,11 +84,9 @@ public:
     // back; the bar must outlive the view or be taken back before it goes.
     void useHeaderBar(Gtk::HeaderBar* bar);
 
-    // Tabs, in strip order.
-    const std::vector<std::unique_ptr<BrowserTab>>& tabs() const { return tabs_.items(); }
-    std::size_t activeIndex() const { return tabs_.activeIndex(); }
-    BrowserTab* activeTab() const;
-    const ClosedTabStack& recentlyClosed() const { return recentlyClosed_; }
+    // The tabs, in strip order, and their operations.
+    ViewTabs& tabs() { return tabs_; }
+    const ViewTabs& tabs() const { return tabs_; }
     bool isPresented() const { return isPresented_; }
     bool compactRevealed() const { return compactRevealed_; }
 
@@ -114,30 +113,6 @@ public:
     void applyProfile(WebAppProfile profile);
     void setPresented(bool presented, bool wake);
     void refreshChrome();
-
-    // Tabs. addTab returns the new tab's web view (owned by the tab); nothing after tearDown().
-    WebKitWebView* addTab(const std::optional<std::string>& address,
-                          const std::optional<WebViewConfiguration>& configuration = std::nullopt);
-    void selectTab(std::size_t index, bool wake, bool focus);
-    void selectAdjacentTab(int offset);
-    // Closes the tab (none: the active one); the last tab asks the window to close instead. The id
-    // is taken by value: closing the window ends the closures a caller's id may live in.
-    void closeTab(std::optional<Uuid> id = std::nullopt);
-    void reopenClosedTab();
-    void moveTab(const Uuid& id, int offset);
-    void duplicateTab(const Uuid& id);
-    void openNewTab();
-    // Puts `tab` in place of the tab with its id (retired) and returns its index.
-    std::size_t replaceTab(std::unique_ptr<BrowserTab> tab);
-    void restoreTabs(const std::vector<RestorableTab>& entries, std::int64_t selectedIndex);
-    // A web view already loading `address`, made by the factory on this view's store before the
-    // window was built (the start asks for its first pages early): the first tab, or the selected
-    // restored tab, that opens `address` takes it instead of making and loading its own.
-    void adoptLoadingPage(std::string address, GObjectPtr<WebKitWebView> webView);
-    std::vector<RestorableTab> restorableTabs() const;
-    BrowserTab* tab(const Uuid& id) const;
-    // The menu the tab strip shows for a tab on a right click.
-    std::unique_ptr<Gtk::Menu> makeTabContextMenu(const Uuid& id);
 
     // Toolbar actions.
     void showStartPage();
@@ -182,33 +157,20 @@ private:
     void scheduleRefresh();
     void handleURLChange(WebKitWebView* webView);
     void autoReloadTick();
-    // Makes the controller the owner of a new tab's web view: page zoom and observations.
-    void attachTab(BrowserTab& tab);
-    // Ends a tab that leaves the window (closed, replaced, or dropped by a restore).
-    void retireTab(std::unique_ptr<BrowserTab> tab);
     void connectPageEvents(BrowserTab& tab);
     void applyPendingReadingPosition(BrowserTab& tab);
     // The engine's page events and requests (browser_view_controller_page_events.cpp).
     friend struct PageEventHandlers;
     friend class BrowserMoreMenu;
     void defer(std::function<void()> work);
-    BrowserTab* tabShowing(WebKitWebView* webView) const;
-
-    // Signal trampolines of the web views.
-    static void onViewPropertyChanged(GObject* object, GParamSpec* spec, gpointer self);
-    static void onBackForwardListChanged(WebKitBackForwardList* list, WebKitBackForwardListItem* added,
-                                         gpointer removed, gpointer self);
 
     const BrowserContext context_;
     Gtk::HeaderBar* headerBar_ = nullptr;
     WebAppProfile profile_;
     BrowserViewStart start_;
     std::shared_ptr<WebsiteDataStore> websiteDataStore_;
-    std::optional<std::pair<std::string, GObjectPtr<WebKitWebView>>> loadingPage_;
-    GObjectPtr<WebKitWebView> takeLoadingPage(const std::optional<std::string>& address);
 
-    TabList<std::unique_ptr<BrowserTab>> tabs_;
-    ClosedTabStack recentlyClosed_;
+    ViewTabs tabs_;
     bool viewLoaded_ = false;
     bool tornDown_ = false;
     // Makes the start page with services.makeStartPage once there is a maker.

@@ -57,7 +57,7 @@ struct PageEventHandlers {
     static Gtk::Window* questionWindow(Controller& controller) { return controller.window(); }
 
     static BrowserTab* tabOf(Controller& controller, WebKitWebView* view) {
-        return controller.tabShowing(view);
+        return controller.tabs_.showing(view);
     }
 
     // ---- Loads ------------------------------------------------------------------------------
@@ -113,7 +113,7 @@ struct PageEventHandlers {
         tab->lastURL = url;
         controller.applyPendingReadingPosition(*tab);
         if (controller.isPersistent() && url) reportVisit(controller, view, *url, tab->pageTitle());
-        if (tab == controller.activeTab() && url && controller.services.onURLChange)
+        if (tab == controller.tabs_.active() && url && controller.services.onURLChange)
             controller.services.onURLChange(*url);
         if (!url) {
             controller.refreshChrome();
@@ -167,7 +167,7 @@ struct PageEventHandlers {
             [&controller, alive = std::weak_ptr<int>(controller.alive_), id = tab->id,
              url](Glib::RefPtr<Gdk::Pixbuf> image) {
                 if (alive.expired()) return;
-                BrowserTab* shown = controller.tab(id);
+                BrowserTab* shown = controller.tabs_.find(id);
                 if (!shown || shown->pageURL() != url) return;
                 shown->icon = GObjectPtr<GdkPixbuf>::retain(image ? image->gobj() : nullptr);
                 shown->iconPage = url;
@@ -297,7 +297,7 @@ struct PageEventHandlers {
             BrowserTab* tab = tabOf(controller, view);
             if (!tab) return;
             controller.defer([&controller, id = tab->id, address = withoutCredentials(uri), credentials] {
-                if (BrowserTab* shown = controller.tab(id)) {
+                if (BrowserTab* shown = controller.tabs_.find(id)) {
                     shown->addressCredentials = credentials;
                     controller.loadInWebView(shown->webView(), address);
                 }
@@ -381,7 +381,7 @@ struct PageEventHandlers {
         if (uri) address = *uri;
         switch (popupRoute(controller.isPersistent(), controller.context_.preferences.value().linkBehavior,
                            address)) {
-            case PopupRoute::popupTab: return GTK_WIDGET(controller.addTab(std::nullopt, configuration));
+            case PopupRoute::popupTab: return GTK_WIDGET(controller.tabs_.add(std::nullopt, configuration));
             case PopupRoute::floatingWindow: {
                 if (!controller.services.onPopup) return nullptr;
                 WebKitWebView* opened = controller.services.onPopup(configuration, uri);
@@ -401,7 +401,7 @@ struct PageEventHandlers {
         if (!tab || !tab->isPopup) return;
         const Uuid id = tab->id;
         // Not from inside the closing view's own signal.
-        controller.defer([&controller, id] { controller.closeTab(id); });
+        controller.defer([&controller, id] { controller.tabs_.close(id); });
     }
 
     // ---- Files, devices and script dialogs --------------------------------------------------
@@ -477,7 +477,7 @@ struct PageEventHandlers {
                 if (!reply.stopChosen) return;
                 guard->second.stop(pageURI);
                 // The tab may have gone on to another page while the dialog was open.
-                if (BrowserTab* shown = controller.tab(id))
+                if (BrowserTab* shown = controller.tabs_.find(id))
                     guard->second.committed(shown->pageURL().value_or(""));
             });
         return TRUE;
@@ -509,7 +509,7 @@ void BrowserViewController::connectPageEvents(BrowserTab& tab) {
 }
 
 void BrowserViewController::retryLoading() {
-    BrowserTab* old = activeTab();
+    BrowserTab* old = tabs_.active();
     if (!old) return;
     const auto address = quenlith::retryAddress(old->failedURL ? old->failedURL : old->lastURL,
                                                 old->pageURL(), profile_);
@@ -533,13 +533,13 @@ void BrowserViewController::retryLoading() {
     replacement->isPopup = old->isPopup;
     replacement->pendingReadingPosition = old->pendingReadingPosition;
     BrowserTab& added = *replacement;
-    selectTab(replaceTab(std::move(replacement)), true, true);
+    tabs_.select(tabs_.replace(std::move(replacement)), true, true);
     loadInWebView(added.webView(), *address);
     logInfo(LogCategory::lifecycle, "Recreated failed browser tab with persistent website data preserved");
 }
 
 void BrowserViewController::openExternal() {
-    BrowserTab* tab = activeTab();
+    BrowserTab* tab = tabs_.active();
     std::optional<std::string> viewURL = tab ? tab->pageURL() : std::nullopt;
     std::optional<std::string> lastURL = tab ? tab->lastURL : std::nullopt;
     if (auto address = defaultBrowserAddress(viewURL, lastURL, profile_))
@@ -556,7 +556,7 @@ void BrowserViewController::applyPendingReadingPosition(BrowserTab& tab) {
 
 void BrowserViewController::restoreReadingPosition(std::optional<double> fraction,
                                                    const std::string& address) {
-    BrowserTab* tab = activeTab();
+    BrowserTab* tab = tabs_.active();
     if (!tab || !isUsableReadingPosition(fraction)) return;
     tab->pendingReadingPosition = PendingReadingPosition{address, *fraction};
     if (!tab->isLoading() && readingPositionApplies(address, tab->pageURL()))

@@ -35,7 +35,7 @@ TabSleep::TabSleep(BrowserViewController& view, const BrowserContext& context)
     : view_(view), context_(context) {}
 
 void TabSleep::toggleTabSleep(const Uuid& id) {
-    BrowserTab* tab = view_.tab(id);
+    BrowserTab* tab = view_.tabs().find(id);
     if (!tab) return;
     if (tab->isSleeping) {
         wake(id);
@@ -52,7 +52,7 @@ bool TabSleep::hasActiveDownload() const {
 }
 
 bool TabSleep::isShownActiveTab(const BrowserTab& tab) const {
-    return view_.isPresented() && view_.activeTab() == &tab;
+    return view_.isPresented() && view_.tabs().active() == &tab;
 }
 
 bool TabSleep::mayTrySleep(const BrowserTab& tab, bool automatic) const {
@@ -69,7 +69,7 @@ void TabSleep::sleepTab(const Uuid& id, bool automatic, std::function<void(bool)
         if (done) done(false);
     };
     // A view that ended its browsing has no tabs.
-    BrowserTab* tab = view_.tab(id);
+    BrowserTab* tab = view_.tabs().find(id);
     if (!tab || tab->isSleeping || tab->showsStartPage || tab->sleepCheckInFlight) return refuse();
     if (!mayTrySleep(*tab, automatic)) return refuse();
     const std::optional<std::string> address = tab->address();
@@ -83,7 +83,7 @@ void TabSleep::sleepTab(const Uuid& id, bool automatic, std::function<void(bool)
     // The same tab with the same page, looked up again after every wait; nothing once it went.
     auto still = [this, alive, id, view]() -> BrowserTab* {
         if (alive.expired()) return nullptr;
-        BrowserTab* current = view_.tab(id);
+        BrowserTab* current = view_.tabs().find(id);
         return current && current->webView() == view ? current : nullptr;
     };
     auto giveUp = [still, done] {
@@ -122,7 +122,7 @@ void TabSleep::sleepTab(const Uuid& id, bool automatic, std::function<void(bool)
 
 void TabSleep::replaceBySleepingTab(BrowserTab& awake, const std::string& address,
                                     std::optional<double> fraction) {
-    if (!view_.tab(awake.id)) return;
+    if (!view_.tabs().find(awake.id)) return;
     auto sleeping = std::make_unique<BrowserTab>(
         WebViewFactory::makeWebView(view_.websiteDataStore(), std::nullopt, view_.profile().customUserAgent,
                                     &context_.sessions),
@@ -143,8 +143,8 @@ void TabSleep::replaceBySleepingTab(BrowserTab& awake, const std::string& addres
         }
         webkit_web_view_session_state_unref(state);
     }
-    const std::size_t index = view_.replaceTab(std::move(sleeping));
-    if (index == view_.activeIndex()) view_.selectTab(index, false, false);
+    const std::size_t index = view_.tabs().replace(std::move(sleeping));
+    if (index == view_.tabs().activeIndex()) view_.tabs().select(index, false, false);
     view_.chrome().tabStrip().invalidate();
     view_.refreshChrome();
 }
@@ -178,7 +178,7 @@ void TabSleep::sleepIdleTabs(std::function<void()> done) {
     }
     const Date cutoff = context_.clock.now().adding(-60.0 * static_cast<double>(*minutes));
     auto candidates = std::make_shared<std::vector<Uuid>>();
-    for (const auto& tab : view_.tabs())
+    for (const auto& tab : view_.tabs().items())
         if (tab->lastUsed < cutoff && !isShownActiveTab(*tab)) candidates->push_back(tab->id);
     // One tab after the other, never two attempts at once.
     auto next = std::make_shared<std::function<void(std::size_t)>>();
@@ -195,7 +195,7 @@ void TabSleep::sleepIdleTabs(std::function<void()> done) {
 }
 
 void TabSleep::toggleTabMedia(const Uuid& id) {
-    BrowserTab* tab = view_.tab(id);
+    BrowserTab* tab = view_.tabs().find(id);
     if (!tab) return;
     WebKitWebView* view = tab->webView();
     const bool pausing = !tab->mediaPaused;
@@ -203,7 +203,7 @@ void TabSleep::toggleTabMedia(const Uuid& id) {
     setPageMediaPaused(view, pausing, [this, alive, id, view, pausing](bool) {
         if (alive.expired()) return;
         // Only the same tab: one that slept or was recreated meanwhile starts unpaused.
-        BrowserTab* current = view_.tab(id);
+        BrowserTab* current = view_.tabs().find(id);
         if (!current || current->webView() != view) return;
         current->mediaPaused = pausing;
         view_.chrome().tabStrip().invalidate();
@@ -212,7 +212,7 @@ void TabSleep::toggleTabMedia(const Uuid& id) {
 }
 
 void TabSleep::wake(const Uuid& id) {
-    BrowserTab* tab = view_.tab(id);
+    BrowserTab* tab = view_.tabs().find(id);
     if (!tab || !tab->isSleeping || !tab->lastURL) return;
     tab->isSleeping = false;
     tab->lastUsed = context_.clock.now();
@@ -223,7 +223,7 @@ void TabSleep::wake(const Uuid& id) {
 }
 
 void TabSleep::wakeActiveTab() {
-    if (BrowserTab* tab = view_.activeTab()) wake(tab->id);
+    if (BrowserTab* tab = view_.tabs().active()) wake(tab->id);
 }
 
 }  // namespace quenlith

@@ -71,7 +71,7 @@ TEST_F(BrowserView, TheAddressFieldFollowsThePageUntilThePersonTypesInIt) {
     Gtk::Entry& field = view.chrome().toolbar().address;
     ASSERT_TRUE(waitForTitle("Home"));
     auto goTo = [&](const std::string& path, const std::string& title) {  // the page moves on by itself
-        evaluate(view.activeTab()->webView(), "location.href = '" + path + "'; 0");
+        evaluate(view.tabs().active()->webView(), "location.href = '" + path + "'; 0");
         return waitForTitle(title);
     };
     field.grab_focus();  // as the window gives it when it is built: focused, not edited
@@ -130,7 +130,7 @@ TEST_F(BrowserView, ContentStartsBelowTheVisibleBarsAndCompactModeRevealsThemOnE
     auto& view = open(website("/home"));
     ASSERT_TRUE(waitForTitle("Home"));
     EXPECT_EQ(view.chrome().contentTop(), 42);
-    view.addTab(server.url("/home"));
+    view.tabs().add(server.url("/home"));
     EXPECT_EQ(view.chrome().contentTop(), 76);
     // A new view's first page is let through before the next load (a load issued while a brand-new
     // view is still starting its web process can be lost by the engine on a busy machine).
@@ -190,14 +190,14 @@ TEST_F(BrowserView, ProfileChangesReachEveryTabButTheWindowKeepsItsStore) {
     EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(active().webView()), 1.5);
     EXPECT_EQ(server.requests().front().headers.at("User-Agent"), "QuenlithTest/1.0");
 
-    view.addTab(server.url("/home"));
+    view.tabs().add(server.url("/home"));
     auto changed = view.profile();
     changed.zoomLevel = 0.75;
     changed.customUserAgent.reset();
     changed.sessionIdentifier = Uuid::random();
     changed.isolatedAccount = true;
     view.applyProfile(changed);
-    for (const auto& tab : view.tabs()) {
+    for (const auto& tab : view.tabs().items()) {
         EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(tab->webView()), 0.75);
         EXPECT_STRNE(webkit_settings_get_user_agent(webkit_web_view_get_settings(tab->webView())),
                      "QuenlithTest/1.0");
@@ -233,9 +233,9 @@ TEST_F(BrowserView, OnlyASavedWindowSharesItsCredentialFreeAddressAndReloadStops
     EXPECT_EQ(secret.chrome().toolbar().startPage.get_tooltip_text(), "Private Window");
     EXPECT_FALSE(secret.chrome().toolbar().saveWebsite.get_sensitive());
     EXPECT_EQ(secret.shareableURL(), std::nullopt);
-    secret.addTab(server.url("/home"));
-    secret.closeTab();
-    EXPECT_TRUE(secret.recentlyClosed().empty()) << "private windows remember nothing";
+    secret.tabs().add(server.url("/home"));
+    secret.tabs().close();
+    EXPECT_TRUE(secret.tabs().recentlyClosed().empty()) << "private windows remember nothing";
 
     auto& view = open(website("/home"));
     ASSERT_TRUE(waitForTitle("Home"));
@@ -310,12 +310,12 @@ TEST_F(BrowserView, FindMarksTheTextAndDropsAnswersToReplacedSearches) {
     EXPECT_EQ(view.chrome().findBar().result.get_text(), "Match Found");
 
     // Switching tabs closes the bar; a start page has none.
-    view.addTab(server.url("/text"));
+    view.tabs().add(server.url("/text"));
     ASSERT_TRUE(waitForTitle("Text"));
     view.showFindBar();
-    view.selectTab(0, true, false);
+    view.tabs().select(0, true, false);
     EXPECT_FALSE(view.chrome().findBar().get_visible());
-    view.openNewTab();
+    view.tabs().openNew();
     view.showFindBar();
     EXPECT_FALSE(view.chrome().findBar().get_visible());
 }
@@ -407,9 +407,9 @@ TEST_F(BrowserView, AdFilterIsInstalledOnEveryTabAndFollowsThePreferences) {
     enabled.enabled = true;
     preferences->update([&](AppPreferences& value) { value.adFilter = enabled; });
     auto& view = open(website("/home"));
-    view.addTab(server.url("/home"));
+    view.tabs().add(server.url("/home"));
     auto everyTab = [&](bool installed, bool wantEnabled) {
-        for (const auto& tab : view.tabs()) {
+        for (const auto& tab : view.tabs().items()) {
             auto state = blocking.entryState(webkit_web_view_get_user_content_manager(tab->webView()));
             if (!state) return false;
             if (installed ? (!state->installedSettings || state->installedSettings->enabled != wantEnabled)

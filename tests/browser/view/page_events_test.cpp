@@ -253,11 +253,11 @@ TEST_F(PageEvents, NewWindowRequestsFollowTheLinkPreferenceAndOnlyPopupsCloseThe
     open(website("/home"));
     ASSERT_TRUE(waitForTitle("Home"));
     click("blank");
-    ASSERT_TRUE(spinUntil([&] { return controller->tabs().size() == 2; }));
+    ASSERT_TRUE(spinUntil([&] { return controller->tabs().items().size() == 2; }));
     EXPECT_TRUE(active().isPopup);
     ASSERT_TRUE(waitForTitle("Other"));
     runInPage("window.close()");
-    EXPECT_TRUE(spinUntil([&] { return controller->tabs().size() == 1; }));
+    EXPECT_TRUE(spinUntil([&] { return controller->tabs().items().size() == 1; }));
 
     linkBehavior(LinkBehavior::newWindow);
     click("blank");
@@ -265,7 +265,7 @@ TEST_F(PageEvents, NewWindowRequestsFollowTheLinkPreferenceAndOnlyPopupsCloseThe
     EXPECT_EQ(recorder.popupRequests[0], server.url("/other"));
     runInPage("window.close()");
     spinFor(200ms);
-    EXPECT_EQ(controller->tabs().size(), 1u) << "a page in an ordinary tab cannot close it";
+    EXPECT_EQ(controller->tabs().items().size(), 1u) << "a page in an ordinary tab cannot close it";
 }
 
 TEST_F(PageEvents, ScriptDialogsCameraAndFilesAreOurOwnQuestions) {
@@ -389,7 +389,7 @@ TEST_F(PageEvents, ADialogLoopIsOfferedToStopAndNeverHoldsItsTab) {
 
     // A page that never stops asking: the user closes its tab with the close button as a dialog is
     // open, and the tab, its dialog and its page go.
-    view.addTab(server.url("/loop"));
+    view.tabs().add(server.url("/loop"));
     ASSERT_TRUE(waitForTitle("Loop"));
     int finalised = 0;
     g_object_weak_ref(
@@ -399,7 +399,7 @@ TEST_F(PageEvents, ADialogLoopIsOfferedToStopAndNeverHoldsItsTab) {
     ASSERT_TRUE(spinUntil([&] { return openQuestions().size() == 1; }));
     auto* row = dynamic_cast<Gtk::Box*>(view.chrome().tabStrip().box().get_children()[1]);
     clickAsUser(GTK_WIDGET(row->get_children()[1]->gobj()));
-    EXPECT_TRUE(spinUntil([&] { return view.tabs().size() == 1; })) << "the click reached the tab";
+    EXPECT_TRUE(spinUntil([&] { return view.tabs().items().size() == 1; })) << "the click reached the tab";
     EXPECT_TRUE(spinUntil([&] { return openQuestions().empty() && finalised == 1; }));
     EXPECT_EQ(view.pageQuestions().openCount(), 0u);
 }

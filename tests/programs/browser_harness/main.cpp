@@ -119,14 +119,15 @@ int main(int argc, char** argv) {
     window.add(controller.view());
     window.show();
     controller.setPresented(true, true);
-    for (int i = 1; i < options->tabs; ++i) controller.addTab(server.url("/second?tab=" + std::to_string(i)));
+    for (int i = 1; i < options->tabs; ++i)
+        controller.tabs().add(server.url("/second?tab=" + std::to_string(i)));
 
     // Ready once every tab has loaded and the page has painted (two animation frames in the page,
     // then a few frames of the window): then the screen is photographed.
     int framesLeft = 3;
     auto photograph = [&] {
         // From the top of the title bar down to the page.
-        GtkWidget* page = GTK_WIDGET(controller.activeTab()->webView());
+        GtkWidget* page = GTK_WIDGET(controller.tabs().active()->webView());
         int x = 0, y = 0;
         gtk_widget_translate_coordinates(page, GTK_WIDGET(header.gobj()), 0, 0, &x, &y);
         std::cout << "chrome " << y << " page " << gtk_widget_get_allocated_height(page) << std::endl;
@@ -150,14 +151,13 @@ int main(int argc, char** argv) {
     };
     Glib::signal_timeout().connect(
         [&] {
-            for (const auto& tab : controller.tabs())
+            for (const auto& tab : controller.tabs().items())
                 if (tab->isLoading() || tab->pageTitle().empty()) return true;
             webkit_web_view_call_async_javascript_function(
-                controller.activeTab()->webView(),
+                controller.tabs().active()->webView(),
                 "await new Promise(r => requestAnimationFrame(() => requestAnimationFrame(r)));", -1, nullptr,
                 nullptr, nullptr, nullptr,
-                [](GObject*, GAsyncResult*, gpointer done) { (*static_cast<Step*>(done))(); },
-                &painted);
+                [](GObject*, GAsyncResult*, gpointer done) { (*static_cast<Step*>(done))(); }, &painted);
             return false;
         },
         50);
