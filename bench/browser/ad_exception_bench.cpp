@@ -91,7 +91,7 @@ void BM_ReloadWithoutRuleChanges(benchmark::State& state) {
     for (auto _ : state) {
         const int next = w.site->requestCount("/page") + 1;
         auto start = Clock::now();
-        w.browser->reloadActiveTab();
+        w.browser->page().reloadActiveTab();
         if (!test::spinUntil([&] { return w.loaded(next); }, std::chrono::seconds(30)))
             return state.SkipWithError("reload did not finish");
         double seconds = std::chrono::duration<double>(Clock::now() - start).count();

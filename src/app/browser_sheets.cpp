@@ -155,7 +155,7 @@ std::unique_ptr<Gtk::Dialog> BrowserSheets::makeSheet(BrowserWindowController& c
         // "Reload Current Page" closes the sheet, then reloads the window's page.
         auto reload = [browserOf, closeSheet] {
             closeSheet();
-            if (BrowserViewController* target = browserOf()) target->reloadActiveTab();
+            if (BrowserViewController* target = browserOf()) target->page().reloadActiveTab();
         };
         auto* pane = Gtk::manage(
             new AdFilteringPane(preferences_, blocker_, browser.moreMenu().adFilterHost(), reload));

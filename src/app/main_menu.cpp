@@ -243,7 +243,7 @@ MenuContext MainMenu::contextOf(BrowserViewController* browser) const {
     MenuContext::Browser state;
     state.persistent = browser->isPersistent();
     state.hasRecentlyClosed = !browser->tabs().recentlyClosed().empty();
-    auto shareable = browser->shareableURL();
+    auto shareable = browser->page().shareableURL();
     state.hasShareableURL = shareable.has_value();
     state.menuBarIconOn =
         shareable && browser->services.menuBarIconState && browser->services.menuBarIconState(*shareable);
@@ -305,22 +305,22 @@ void MainMenu::performOn(MenuAction action, BrowserViewController* browser) {
         case MenuAction::quickOpen: environment.auxiliaryWindows().showQuickOpen(); break;
         case MenuAction::batchLinks: environment.auxiliaryWindows().showBatchLinks(); break;
         case MenuAction::readLater: environment.readLater(browser); break;
-        case MenuAction::menuBarIcon: browser->toggleMenuBarIcon(); break;
+        case MenuAction::menuBarIcon: browser->page().toggleMenuBarIcon(); break;
         case MenuAction::privateWindow:
             dismissLauncher();
             windows.routing().openPrivateWindow();
             break;
         case MenuAction::library: environment.auxiliaryWindows().showLibrary(); break;
         case MenuAction::clip:
-            browser->captureSelection([weak = environment.weakSelf()](PageClip draft) {
+            browser->page().captureSelection([weak = environment.weakSelf()](PageClip draft) {
                 if (auto environment = weak.lock()) (*environment)->auxiliaryWindows().showClip(draft);
             });
             break;
-        case MenuAction::printPage: browser->printActivePage(); break;
+        case MenuAction::printPage: browser->page().printActivePage(); break;
         case MenuAction::reopenTab: browser->tabs().reopenClosed(); break;
         case MenuAction::newTab:
             browser->tabs().add(std::nullopt);
-            browser->focusAddressField();
+            browser->presenter().focusAddressField();
             break;
         case MenuAction::close:
             if (browser) {
@@ -330,11 +330,11 @@ void MainMenu::performOn(MenuAction action, BrowserViewController* browser) {
             }
             break;
         case MenuAction::downloads: environment.auxiliaryWindows().showDownloads(); break;
-        case MenuAction::find: browser->showFindBar(); break;
+        case MenuAction::find: browser->page().showFindBar(); break;
         case MenuAction::nextMatch:
         case MenuAction::previousMatch: findAgain(*browser, action == MenuAction::previousMatch); break;
-        case MenuAction::address: browser->focusAddressField(); break;
-        case MenuAction::reload: browser->reloadActiveTab(); break;
+        case MenuAction::address: browser->presenter().focusAddressField(); break;
+        case MenuAction::reload: browser->page().reloadActiveTab(); break;
         case MenuAction::stop:
             if (view) webkit_web_view_stop_loading(view);
             break;
@@ -383,7 +383,7 @@ void MainMenu::changeWebsiteSettings(BrowserViewController& browser, MenuAction 
 void MainMenu::findAgain(BrowserViewController& browser, bool backwards) {
     BrowserFindBar& findBar = browser.chrome().findBar();
     if (!findBar.get_visible()) {
-        browser.showFindBar();
+        browser.page().showFindBar();
         return;
     }
     if (findBar.onFind) findBar.onFind(findBar.input.get_text(), backwards);

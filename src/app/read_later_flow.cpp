@@ -46,11 +46,11 @@ void AppEnvironment::readLater(BrowserViewController* browser) {
         return;
     }
     // The window may close while the page answers: it is looked up again by its id.
-    browser->readingPosition([weak = weakSelf(), windowID = controller->id](const std::string& url,
-                                                                            const std::string& title,
-                                                                            std::optional<double> position) {
-        if (auto environment = weak.lock()) (*environment)->saveReadLater(url, title, position, windowID);
-    });
+    browser->page().readingPosition(
+        [weak = weakSelf(), windowID = controller->id](const std::string& url, const std::string& title,
+                                                       std::optional<double> position) {
+            if (auto environment = weak.lock()) (*environment)->saveReadLater(url, title, position, windowID);
+        });
 }
 
 void AppEnvironment::saveReadLater(const std::string& url, const std::string& title,

@@ -105,7 +105,7 @@ BrowserViewController* WindowRouter::open(const std::string& address) {
     BrowserViewController& browser = controller->browser();
     const BrowserTab* active = browser.tabs().active();
     if (active && active->showsStartPage)
-        browser.load(address);
+        browser.page().load(address);
     else
         browser.tabs().add(address);
     return &browser;
@@ -306,7 +306,7 @@ void WindowRouter::showInTab(BrowserViewController& browser, const std::string& 
         return;
     }
     if (browser.tabs().active() != tabs[*startPage].get()) browser.tabs().select(*startPage, false, false);
-    browser.load(url);
+    browser.page().load(url);
 }
 
 }  // namespace quenlith

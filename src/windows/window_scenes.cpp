@@ -100,7 +100,7 @@ void PageGroupWindows::openScene(const BrowserScene& scene) {
             BrowserViewController& browser = controller->browser();
             for (std::size_t i = 0; i < plan.urls.size(); ++i) {
                 if (i == 0 && !plan.keepsStartPage)
-                    browser.load(plan.urls[i]);
+                    browser.page().load(plan.urls[i]);
                 else
                     browser.tabs().add(plan.urls[i]);
             }

@@ -147,7 +147,7 @@ TEST_F(BrowserSheetsTest, WindowSettingsAndUserAgentApplyOnSaveAndAreSavedToTheW
     browser.moreMenu().showUserAgentSheet();
     sheet<UserAgentSettingsView>(window)->picker().presetPicker().set_active(2);  // iPhone
     sheet<UserAgentSettingsView>(window)->response(Gtk::RESPONSE_OK);
-    browser.reloadActiveTab();
+    browser.page().reloadActiveTab();
     ASSERT_TRUE(spinUntil([&] { return server.requestCount("/agent") == 2; }));
     EXPECT_EQ(lastAgent(), *userAgentText(UserAgentPreset::iphone));
     EXPECT_EQ(environment->store.profile(window.profileID)->customUserAgent, *userAgentText(UserAgentPreset::iphone));
@@ -158,7 +158,7 @@ TEST_F(BrowserSheetsTest, WindowSettingsAndUserAgentApplyOnSaveAndAreSavedToTheW
     picker.customField().set_text("   ");
     sheet<UserAgentSettingsView>(window)->response(Gtk::RESPONSE_OK);
     EXPECT_EQ(environment->store.profile(window.profileID)->customUserAgent, std::nullopt);
-    browser.reloadActiveTab();
+    browser.page().reloadActiveTab();
     ASSERT_TRUE(spinUntil([&] { return server.requestCount("/agent") == 3; }));
     EXPECT_EQ(lastAgent(), engineDefault);
 
@@ -306,7 +306,7 @@ TEST_F(BrowserSheetsTest, AllowingAdsOnAWebsiteLetsAListedHostsScriptLoadUntilSw
     };
     auto reloadAndRead = [&] {
         const int before = served;
-        browser.reloadActiveTab();
+        browser.page().reloadActiveTab();
         spinUntil([&] { return served > before && title().ends_with(std::to_string(served)); }, std::chrono::seconds(30));
         return title().substr(0, title().size() - std::to_string(served).size());
     };

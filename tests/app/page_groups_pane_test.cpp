@@ -75,7 +75,7 @@ TEST_F(PageGroupsPaneTest, ASavedGroupReopensOnceFocusesAndSkipsADeletedWebsite)
     manager->routing().open(server.url("/b"));
     openOwn(shared);
     manager->routing().openPrivateWindow();
-    manager->registry().window(*manager->registry().lastActiveID())->browser().load(server.url("/a"));
+    manager->registry().window(*manager->registry().lastActiveID())->browser().page().load(server.url("/a"));
     // Every page asked for so far (two of /a: the own window's and the private one's; the sign-in
     // link is not loaded) has arrived before the count the reopening is measured against.
     ASSERT_TRUE(spinUntil([&] {

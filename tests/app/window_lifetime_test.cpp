@@ -98,7 +98,7 @@ TEST_F(WindowLifetime, EveryKindOfWindowClosesFromTheWindowManagerItsCloseButton
                 if (!panel.is_active()) panel.present();
                 return panel.is_active();
             }));
-            window->browser().focusAddressField();
+            window->browser().presenter().focusAddressField();
             switch (way) {
                 case CloseWay::windowManager: test::sendWindowManagerClose(panel); break;
                 case CloseWay::closeButton:

@@ -81,7 +81,7 @@ TEST_F(BrowserWindowManagerTest, AWindowBuiltBeforeStartPagesCanBeMadeShowsOneOn
     Gtk::Label* made = nullptr;
     hooks.makeStartPage = [&]() -> Gtk::Widget* { return made = Gtk::manage(new Gtk::Label("Start")); };
     manager->setHooks(hooks);
-    controller.browser().showStartPage();
+    controller.browser().page().showStartPage();
     ASSERT_NE(made, nullptr);
     EXPECT_EQ(controller.browser().chrome().startPageView(), made);
     EXPECT_TRUE(spinUntil([&] { return made->get_mapped(); }));

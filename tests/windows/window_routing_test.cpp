@@ -73,7 +73,7 @@ TEST_F(WindowRoutingTest, AnAddressReusesASharedSessionTabAndNothingElse) {
     BrowserWindowController* privateWindow = manager->registry().window(*manager->registry().lastActiveID());
     ASSERT_NE(privateWindow, nullptr);
     EXPECT_FALSE(privateWindow->browser().isPersistent());
-    privateWindow->browser().load(server.url("/p"));
+    privateWindow->browser().page().load(server.url("/p"));
     ASSERT_TRUE(loaded(*privateWindow, "/p"));
     auto& ownWindow = openOwn(own);
     ASSERT_TRUE(loaded(ownWindow, "/own"));
@@ -222,7 +222,7 @@ TEST_F(WindowRoutingTest, AWindowSavesWhatItsUserChangedAndRoutesItsCommands) {
     // The last address on the website's host is remembered; another host's is not. Only an http(s)
     // icon address is kept.
     server.page("/alpha/next", test::titledPage("Next"));
-    window.browser().load(server.url("/alpha/next"));
+    window.browser().page().load(server.url("/alpha/next"));
     EXPECT_TRUE(spinUntil([&] {
         return store->profile(alpha.id)->lastURL == server.url("/alpha/next") &&
                window.browser().tabs().active()->pageTitle() == "Next";

@@ -56,7 +56,7 @@ std::unique_ptr<Gtk::Menu> BrowserMoreMenu::make() {
     facts.hasActiveTab = tab != nullptr;
     facts.onPage = tab && !tab->showsStartPage;
     facts.activeTabSleeping = tab && tab->isSleeping;
-    const auto shareable = view_.shareableURL();
+    const auto shareable = view_.page_.shareableURL();
     facts.hasShareableURL = shareable.has_value();
     facts.inMenuBar =
         shareable && view_.services.menuBarIconState && view_.services.menuBarIconState(*shareable);
@@ -64,7 +64,7 @@ std::unique_ptr<Gtk::Menu> BrowserMoreMenu::make() {
     facts.adSettings = view_.context_.preferences.value().adFilterSettings().normalized();
     facts.hasRecentlyClosed = !view_.tabs_.recentlyClosed().empty();
     facts.compactMode = view_.profile_.compactMode;
-    facts.compactRevealed = view_.compactRevealed_;
+    facts.compactRevealed = view_.presenter_.compactRevealed();
     facts.clickThrough = view_.clickThroughEnabled;
     facts.persistentStore = view_.isPersistent();
     facts.ownSession = view_.websiteDataStore_->identifier().has_value();
@@ -100,10 +100,10 @@ std::unique_ptr<Gtk::Menu> BrowserMoreMenu::make() {
                 menu->append(*item);
                 continue;
             }
-            case MoreMenuItem::startPage: action = run([](auto& self) { self.showStartPage(); }); break;
+            case MoreMenuItem::startPage: action = run([](auto& self) { self.page_.showStartPage(); }); break;
             case MoreMenuItem::saveWebsite: action = command(BrowserCommand::saveWebsite); break;
             case MoreMenuItem::showInMenuBar:
-                action = run([](auto& self) { self.toggleMenuBarIcon(); });
+                action = run([](auto& self) { self.page_.toggleMenuBarIcon(); });
                 break;
             case MoreMenuItem::websiteSettings:
                 action = run([](auto& self) { self.moreMenu_.showWebsiteSettings(); });
@@ -122,8 +122,8 @@ std::unique_ptr<Gtk::Menu> BrowserMoreMenu::make() {
                     self.moreMenu_.toggleAdsAllowed(host, allowed);
                 });
                 break;
-            case MoreMenuItem::find: action = run([](auto& self) { self.showFindBar(); }); break;
-            case MoreMenuItem::print: action = run([](auto& self) { self.printActivePage(); }); break;
+            case MoreMenuItem::find: action = run([](auto& self) { self.page_.showFindBar(); }); break;
+            case MoreMenuItem::print: action = run([](auto& self) { self.page_.printActivePage(); }); break;
             case MoreMenuItem::reopenClosedTab:
                 action = run([](auto& self) { self.tabs_.reopenClosed(); });
                 break;
@@ -147,8 +147,8 @@ std::unique_ptr<Gtk::Menu> BrowserMoreMenu::make() {
                 break;
             case MoreMenuItem::hideControls:
                 action = run([](BrowserViewController& self) {
-                    self.compactRevealed_ = false;
-                    self.layoutChrome();
+                    self.presenter_.setCompactRevealed(false);
+                    self.presenter_.layout();
                 });
                 break;
             case MoreMenuItem::clickThrough: action = command(BrowserCommand::clickThrough); break;
@@ -157,7 +157,9 @@ std::unique_ptr<Gtk::Menu> BrowserMoreMenu::make() {
             case MoreMenuItem::otherSessionWindow:
                 action = command(BrowserCommand::otherSessionWindow);
                 break;
-            case MoreMenuItem::openInBrowser: action = run([](auto& self) { self.openExternal(); }); break;
+            case MoreMenuItem::openInBrowser:
+                action = run([](auto& self) { self.page_.openExternal(); });
+                break;
             case MoreMenuItem::downloads: action = command(BrowserCommand::downloads); break;
             case MoreMenuItem::closeWindow: action = command(BrowserCommand::close); break;
         }
@@ -187,7 +189,7 @@ void BrowserMoreMenu::toggleAdsAllowed(const std::string& host, bool wasAllowed)
 // ---- Sheets ---------------------------------------------------------------------------------
 
 void BrowserMoreMenu::requestSheet(BrowserSheet sheet) {
-    Gtk::Window* window = view_.window();
+    Gtk::Window* window = view_.chrome_.window();
     if (!window || hasAttachedSheet(*window) || !view_.services.onSheet) return;
     view_.services.onSheet(sheet);
 }

@@ -32,15 +32,6 @@ namespace {
 // Marks a web view whose current load failed: the engine still reports that load as finished.
 constexpr const char* kLoadFailedKey = "quenlith-load-failed";
 
-// Hands an address to another application without waiting for it; a failure is shown in the
-// view's window (`window` is asked only while the view is alive).
-void openOutside(const std::string& uri, std::weak_ptr<int> alive, std::function<Gtk::Window*()> window) {
-    openWithDefaultApplication(uri, [alive = std::move(alive), window = std::move(window)](const std::string& reason) {
-        if (alive.expired()) return;
-        presentAlert(localizedString("No application could open this address."), reason, window());
-    });
-}
-
 std::optional<std::string> requestURI(WebKitURIRequest* request) {
     const char* uri = request ? webkit_uri_request_get_uri(request) : nullptr;
     if (!uri || !*uri) return std::nullopt;
@@ -54,7 +45,7 @@ struct PageEventHandlers {
 
     // The window a question is attached to; nothing when the view is in no window (the question is
     // then answered negatively at once).
-    static Gtk::Window* questionWindow(Controller& controller) { return controller.window(); }
+    static Gtk::Window* questionWindow(Controller& controller) { return controller.chrome_.window(); }
 
     static BrowserTab* tabOf(Controller& controller, WebKitWebView* view) {
         return controller.tabs_.showing(view);
@@ -87,7 +78,7 @@ struct PageEventHandlers {
         tab->failedURL.reset();
         tab->webProcessEnded = false;
         if (auto url = tab->pageURL()) tab->lastURL = url;
-        controller.refreshChrome();
+        controller.presenter_.refresh();
     }
 
     // Another page in the tab lets its dialogs show again; the page reloading itself does not.
@@ -100,7 +91,7 @@ struct PageEventHandlers {
         if (tab->icon && rootFaviconURL(tab->pageURL().value_or("")) != rootFaviconURL(tab->iconPage)) {
             tab->icon = {};
             tab->iconPage.clear();
-            controller.scheduleRefresh();
+            controller.presenter_.scheduleRefresh();
         }
     }
 
@@ -111,16 +102,16 @@ struct PageEventHandlers {
         tab->addressCredentials.reset();
         const auto url = tab->pageURL();
         tab->lastURL = url;
-        controller.applyPendingReadingPosition(*tab);
+        controller.page_.applyPendingReadingPosition(*tab);
         if (controller.isPersistent() && url) reportVisit(controller, view, *url, tab->pageTitle());
         if (tab == controller.tabs_.active() && url && controller.services.onURLChange)
             controller.services.onURLChange(*url);
         if (!url) {
-            controller.refreshChrome();
+            controller.presenter_.refresh();
             return;
         }
         requestIcon(controller, view, *url);
-        controller.refreshChrome();
+        controller.presenter_.refresh();
     }
 
     // The engine often has no title yet when a load finishes: the page's own title is read then.
@@ -171,7 +162,7 @@ struct PageEventHandlers {
                 if (!shown || shown->pageURL() != url) return;
                 shown->icon = GObjectPtr<GdkPixbuf>::retain(image ? image->gobj() : nullptr);
                 shown->iconPage = url;
-                controller.scheduleRefresh();
+                controller.presenter_.scheduleRefresh();
             });
     }
 
@@ -222,7 +213,7 @@ struct PageEventHandlers {
             logInfo(LogCategory::browser, pageFailureLogLine(failure, address));
         else
             logError(LogCategory::browser, pageFailureLogLine(failure, address));
-        if (tab) controller.refreshChrome();
+        if (tab) controller.presenter_.refresh();
     }
 
     // ---- Policies ---------------------------------------------------------------------------
@@ -267,7 +258,7 @@ struct PageEventHandlers {
             if (BrowserTab* tab = tabOf(controller, view)) {
                 tab->error = *message;
                 tab->showsStartPage = false;
-                controller.refreshChrome();
+                controller.presenter_.refresh();
             }
             webkit_policy_decision_ignore(decision);
             return;
@@ -299,7 +290,7 @@ struct PageEventHandlers {
             controller.defer([&controller, id = tab->id, address = withoutCredentials(uri), credentials] {
                 if (BrowserTab* shown = controller.tabs_.find(id)) {
                     shown->addressCredentials = credentials;
-                    controller.loadInWebView(shown->webView(), address);
+                    webkit_web_view_load_uri(shown->webView(), address.c_str());
                 }
             });
             return;
@@ -358,8 +349,7 @@ struct PageEventHandlers {
             {question.message, question.information, {question.openButton, question.cancelButton}, {}},
             [&controller, id = tab->id, uri](const PageQuestions::Reply& reply) {
                 controller.outsideLinks_.answered(id);
-                if (reply.button == 0)
-                    openOutside(uri, controller.alive_, [&controller] { return questionWindow(controller); });
+                if (reply.button == 0) controller.page_.openOutside(uri);
             });
     }
 
@@ -387,9 +377,7 @@ struct PageEventHandlers {
                 WebKitWebView* opened = controller.services.onPopup(configuration, uri);
                 return opened ? GTK_WIDGET(opened) : nullptr;
             }
-            case PopupRoute::defaultBrowser:
-                openOutside(*uri, controller.alive_, [&controller] { return questionWindow(controller); });
-                return nullptr;
+            case PopupRoute::defaultBrowser: controller.page_.openOutside(*uri); return nullptr;
         }
         return nullptr;
     }
@@ -506,61 +494,6 @@ void BrowserViewController::connectPageEvents(BrowserTab& tab) {
     // Every download of the view's engine, links with a download attribute included, goes to the
     // download manager with the window of the view that started it.
     if (context_.downloads) context_.downloads->observe(webkit_web_view_get_context(view));
-}
-
-void BrowserViewController::retryLoading() {
-    BrowserTab* old = tabs_.active();
-    if (!old) return;
-    const auto address = quenlith::retryAddress(old->failedURL ? old->failedURL : old->lastURL,
-                                                old->pageURL(), profile_);
-    if (!address) return;
-    // A page that failed to load is asked for again in its own view, which keeps its history; only a
-    // view whose web process ended is replaced.
-    if (!old->webProcessEnded) {
-        old->error.reset();
-        old->lastURL = address;
-        loadInWebView(old->webView(), *address);
-        refreshChrome();
-        return;
-    }
-
-    // A new web view on the same store: cookies and storage stay, the broken process goes.
-    auto replacement = std::make_unique<BrowserTab>(
-        WebViewFactory::makeWebView(websiteDataStore_, std::nullopt, profile_.customUserAgent,
-                                    &context_.sessions),
-        old->id, context_.clock.now());
-    replacement->lastURL = address;
-    replacement->isPopup = old->isPopup;
-    replacement->pendingReadingPosition = old->pendingReadingPosition;
-    BrowserTab& added = *replacement;
-    tabs_.select(tabs_.replace(std::move(replacement)), true, true);
-    loadInWebView(added.webView(), *address);
-    logInfo(LogCategory::lifecycle, "Recreated failed browser tab with persistent website data preserved");
-}
-
-void BrowserViewController::openExternal() {
-    BrowserTab* tab = tabs_.active();
-    std::optional<std::string> viewURL = tab ? tab->pageURL() : std::nullopt;
-    std::optional<std::string> lastURL = tab ? tab->lastURL : std::nullopt;
-    if (auto address = defaultBrowserAddress(viewURL, lastURL, profile_))
-        openOutside(*address, alive_, [this] { return window(); });
-}
-
-void BrowserViewController::applyPendingReadingPosition(BrowserTab& tab) {
-    if (!tab.pendingReadingPosition) return;
-    const PendingReadingPosition pending = *tab.pendingReadingPosition;
-    tab.pendingReadingPosition.reset();  // used once, whether it matches or not
-    if (!readingPositionApplies(pending.url, tab.pageURL())) return;
-    scripts_.scrollTo(tab.webView(), pending.fraction);
-}
-
-void BrowserViewController::restoreReadingPosition(std::optional<double> fraction,
-                                                   const std::string& address) {
-    BrowserTab* tab = tabs_.active();
-    if (!tab || !isUsableReadingPosition(fraction)) return;
-    tab->pendingReadingPosition = PendingReadingPosition{address, *fraction};
-    if (!tab->isLoading() && readingPositionApplies(address, tab->pageURL()))
-        applyPendingReadingPosition(*tab);
 }
 
 }  // namespace quenlith

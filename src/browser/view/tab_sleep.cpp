@@ -146,7 +146,7 @@ void TabSleep::replaceBySleepingTab(BrowserTab& awake, const std::string& addres
     const std::size_t index = view_.tabs().replace(std::move(sleeping));
     if (index == view_.tabs().activeIndex()) view_.tabs().select(index, false, false);
     view_.chrome().tabStrip().invalidate();
-    view_.refreshChrome();
+    view_.presenter().refresh();
 }
 
 bool TabSleep::resumeSleepingSession(BrowserTab& tab) {
@@ -207,7 +207,7 @@ void TabSleep::toggleTabMedia(const Uuid& id) {
         if (!current || current->webView() != view) return;
         current->mediaPaused = pausing;
         view_.chrome().tabStrip().invalidate();
-        view_.refreshChrome();
+        view_.presenter().refresh();
     });
 }
 
@@ -219,7 +219,7 @@ void TabSleep::wake(const Uuid& id) {
     tab->error.reset();
     if (!resumeSleepingSession(*tab)) webkit_web_view_load_uri(tab->webView(), tab->lastURL->c_str());
     view_.chrome().tabStrip().invalidate();
-    view_.refreshChrome();
+    view_.presenter().refresh();
 }
 
 void TabSleep::wakeActiveTab() {

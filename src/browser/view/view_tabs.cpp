@@ -55,7 +55,7 @@ WebKitWebView* ViewTabs::add(const std::optional<std::string>& address,
         added.lastURL = withoutCredentials(*address);
         if (!loading) webkit_web_view_load_uri(added.webView(), address->c_str());
     }
-    view_.refreshChrome();
+    view_.presenter().refresh();
     return added.webView();
 }
 
@@ -81,8 +81,8 @@ void ViewTabs::select(std::size_t index, bool wakeTab, bool focus) {
     view_.chrome().hostWebView(tab.webView());
 
     if (wakeTab) view_.tabSleep().wake(tab.id);
-    view_.refreshChrome();
-    if (focus) view_.focusActiveContent();
+    view_.presenter().refresh();
+    if (focus) view_.page().focusActiveContent();
     if (auto url = tab.pageURL(); url && view_.services.onURLChange) view_.services.onURLChange(*url);
 }
 
@@ -133,7 +133,7 @@ void ViewTabs::duplicate(const Uuid& id) {
 
 void ViewTabs::openNew() {
     add(std::nullopt);
-    view_.focusAddressField();
+    view_.presenter().focusAddressField();
 }
 
 void ViewTabs::restore(const std::vector<RestorableTab>& entries, std::int64_t selectedIndex) {

@@ -49,7 +49,7 @@ protected:
     }
     // The tab's icon in the strip: its width and height, or the symbol shown instead.
     std::string shownIcon(std::size_t row) {
-        controller->refreshChrome();
+        controller->presenter().refresh();
         if (row >= controller->tabs().items().size()) return "";
         auto* face = dynamic_cast<Gtk::Box*>(dynamic_cast<Gtk::Button*>(stripChild(row, 0))->get_child());
         auto* image = dynamic_cast<Gtk::Image*>(face->get_children().front());
@@ -170,7 +170,7 @@ TEST_F(BrowserTabs, TheStripMenusAndOperationsActOnTheTabsTheyName) {
     view.chrome().toolbar().startPage.clicked();
     EXPECT_EQ(view.tabs().items().size(), count) << "no address to duplicate, and the start page is reused";
     EXPECT_TRUE(active().showsStartPage);
-    view.load(server.url("/p3"));
+    view.page().load(server.url("/p3"));
     EXPECT_FALSE(active().showsStartPage);
     EXPECT_TRUE(spinUntil([&] { return !view.chrome().startPageView()->get_visible(); }));
 
@@ -217,7 +217,7 @@ TEST_F(BrowserTabs, ARestoredSessionSleepsUntilWoken) {
     EXPECT_TRUE(waitForTitle("Page 3"));
     EXPECT_TRUE(spinUntil([&] { return !view.chrome().sleepBoxView().get_visible(); }));
     view.tabs().select(0, false, false);
-    view.reloadActiveTab();
+    view.page().reloadActiveTab();
     EXPECT_TRUE(waitForTitle("Page 1"));
     EXPECT_EQ(server.requestCount("/p1"), 1);
 
@@ -290,7 +290,7 @@ TEST_F(BrowserTabs, AnIconThatIsADecompressionBombTakesNoMemoryAndShowsThePageSy
     if (!resetPeakMemory()) GTEST_SKIP() << "the peak memory cannot be reset here";
     const long long before = peakMemoryBytes();
     for (int load = 1; load <= 2; ++load) {
-        view.load(server.url("/bombed"));
+        view.page().load(server.url("/bombed"));
         ASSERT_TRUE(waitForTitle("Bombed"));
         ASSERT_TRUE(spinUntil(
             [&] { return server.requestCount("/bomb.png") == 1 && pageIcons.pendingCount() == 0; }));
@@ -344,7 +344,7 @@ TEST_F(BrowserTabs, TearDownEndsTheWindowsBrowsing) {
     EXPECT_TRUE(view.chrome().tabStrip().box().get_children().empty());
     EXPECT_EQ(view.chrome().startPageView(), nullptr);
     EXPECT_EQ(timers.pendingCount(), 0u);
-    view.refreshChrome();
+    view.presenter().refresh();
     EXPECT_EQ(view.tabs().add(server.url("/p1")), nullptr) << "a late call after teardown makes no page";
     view.tabs().restore({{server.url("/p1"), "First", false, false, std::nullopt}}, 0);
     EXPECT_TRUE(view.tabs().items().empty());

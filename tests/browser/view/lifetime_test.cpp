@@ -39,9 +39,9 @@ TEST_F(Lifetimes, ATabAViewAndAWindowThatGoAwayTakeTheirQuestionsAndScriptAnswer
         auto inFlight = [&] {
             watch(active().webView());
             ask();
-            view.readingPosition(
+            view.page().readingPosition(
                 [&](const std::string&, const std::string&, std::optional<double>) { ++answers; });
-            view.captureSelection([&](PageClip) { ++answers; });
+            view.page().captureSelection([&](PageClip) { ++answers; });
         };
         inFlight();
         view.tabs().close();

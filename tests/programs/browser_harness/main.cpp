@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
     header.set_decoration_layout(":minimize,maximize,close");
     header.show();
     window.set_titlebar(header);
-    controller.useHeaderBar(&header);
+    controller.presenter().useHeaderBar(&header);
     // The size asked for is the whole window's, title bar included, as a floating window's frame.
     int titleHeight = 0, naturalTitleHeight = 0;
     header.get_preferred_height(titleHeight, naturalTitleHeight);
@@ -140,7 +140,7 @@ int main(int argc, char** argv) {
     };
     using Step = std::function<void()>;
     Step painted = [&] {
-        controller.refreshChrome();
+        controller.presenter().refresh();
         window.add_tick_callback([&](const Glib::RefPtr<Gdk::FrameClock>&) {
             window.queue_draw();
             if (--framesLeft > 0) return true;
