@@ -40,7 +40,6 @@ BrowserViewController::BrowserViewController(const BrowserContext& context, WebA
                  },
              .changed = [this] { presenter_.scheduleRefresh(); },
              .urlChanged = [this](WebKitWebView* webView) { handleURLChange(webView); }}),
-      autoReload_(context.timers, [this] { autoReloadTick(); }),
       adFilter_(context.preferences, context.blocking,
                 [this] {
                     std::vector<GObjectPtr<WebKitUserContentManager>> managers;
@@ -172,9 +171,7 @@ void BrowserViewController::applyProfile(WebAppProfile profile) {
         pinStyle->add_class("dim-label");
     }
     presenter_.layout();
-    if (autoReloadNeedsRescheduling(previousInterval, profile_.autoReloadInterval,
-                                    autoReload_.period().has_value()))
-        scheduleAutoReload();
+    autoReload_.profileChanged(previousInterval);
 }
 
 void BrowserViewController::setPresented(bool presented, bool wakeActive) {
@@ -184,30 +181,7 @@ void BrowserViewController::setPresented(bool presented, bool wakeActive) {
         if (!presented) tab->lastUsed = context_.clock.now();
         if (wakeActive) sleep_.wake(tab->id);
     }
-    scheduleAutoReload();
-}
-
-// ---- Auto reload ----------------------------------------------------------------------------
-
-void BrowserViewController::scheduleAutoReload() {
-    autoReload_.stop();
-    if (tornDown_ || !autoReloadShouldRun(profile_.autoReloadInterval, isPresented_)) return;
-    autoReload_.start(*profile_.autoReloadInterval);
-}
-
-void BrowserViewController::autoReloadTick() {
-    BrowserTab* tab = tabs_.active();
-    Gtk::Window* window = chrome_.window();
-    AutoReloadTickFacts facts;
-    facts.presented = isPresented_;
-    facts.windowVisible = window && window->get_visible();
-    if (window && window->get_window())
-        facts.windowMinimized = (window->get_window()->get_state() & Gdk::WINDOW_STATE_ICONIFIED) != 0;
-    facts.sheetAttached = window && hasAttachedSheet(*window);
-    facts.hasActiveTab = tab != nullptr;
-    facts.activeTabSleeping = tab && tab->isSleeping;
-    facts.activeTabLoading = tab && tab->isLoading();
-    if (autoReloadTickReloads(facts)) webkit_web_view_reload(tab->webView());
+    autoReload_.schedule();
 }
 
 // ---- Toolbar actions ------------------------------------------------------------------------
@@ -246,7 +220,7 @@ void BrowserViewController::tearDown() {
     // The pages' questions end first, while the pages they answer are still there.
     questions_.dismissAll();
     dialogGuards_.clear();
-    autoReload_.stop();
+    autoReload_.end();
     deferredTasks_.clear();
     tabs_.end();
     chrome_.tabStrip().clear();

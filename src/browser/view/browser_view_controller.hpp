@@ -27,6 +27,7 @@
 #include "browser/view/tab_ad_filter.hpp"
 #include "browser/view/tab_list.hpp"
 #include "browser/view/tab_sleep.hpp"
+#include "browser/view/view_auto_reload.hpp"
 #include "browser/view/view_tabs.hpp"
 #include "browser/view/window_services.hpp"
 #include "model/ad_filter_settings.hpp"
@@ -101,8 +102,8 @@ public:
     // Ends the window's browsing: no more reports, no web view, no timer.
     void tearDown();
 
-    // What the auto-reload timer runs with; nothing while no timer runs.
-    const std::optional<AutoReloadTimer::Period>& autoReloadTimer() const { return autoReload_.period(); }
+    // The timer that reloads the active page by itself.
+    const ViewAutoReload& autoReload() const { return autoReload_; }
 
     // The widgets, for the window and its tests.
     BrowserChrome& chrome() { return chrome_; }
@@ -115,9 +116,7 @@ private:
     void loadView();
     void buildViewTree();
     void wireActions();
-    void scheduleAutoReload();
     void handleURLChange(WebKitWebView* webView);
-    void autoReloadTick();
     void connectPageEvents(BrowserTab& tab);
     // The engine's page events and requests (browser_view_controller_page_events.cpp).
     friend struct PageEventHandlers;
@@ -133,7 +132,7 @@ private:
     bool viewLoaded_ = false;
     bool tornDown_ = false;
     bool isPresented_ = false;
-    AutoReloadTimer autoReload_;
+    ViewAutoReload autoReload_{*this, context_.timers};
     std::vector<ScheduledTask> deferredTasks_;
     TabAdFilter adFilter_;
     // Answers of the engine that arrive after the controller is gone find this expired.

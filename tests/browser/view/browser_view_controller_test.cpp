@@ -328,7 +328,7 @@ TEST_F(BrowserView, AutoReloadRunsWhilePresentedAtTheWebsitesInterval) {
     ASSERT_TRUE(waitForTitle("Home"));
     EXPECT_EQ(timers.pendingCount(), 0u) << "not presented yet";
     view.setPresented(true, false);
-    ASSERT_TRUE(view.autoReloadTimer());
+    ASSERT_TRUE(view.autoReload().period());
     timers.advance(29s);
     timers.advance(1s);
     ASSERT_TRUE(spinUntil([&] { return server.requestCount("/home") == 2; }));
