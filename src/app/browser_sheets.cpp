@@ -103,7 +103,8 @@ std::unique_ptr<Gtk::Dialog> BrowserSheets::makeSheet(BrowserWindowController& c
 
     switch (which) {
     case BrowserSheet::windowSettings: {
-        auto view = std::make_unique<BrowserWindowSettingsView>(window, browser.profile(), browser.clickThroughEnabled);
+        auto view = std::make_unique<BrowserWindowSettingsView>(window, browser.profile(),
+                                                                browser.clickThroughEnabled());
         view->onCancel = closeSheet;
         view->onSave = [browserOf, closeSheet](const WebAppProfile& edited, bool clickThrough) {
             if (BrowserViewController* target = browserOf())
@@ -123,19 +124,19 @@ std::unique_ptr<Gtk::Dialog> BrowserSheets::makeSheet(BrowserWindowController& c
     }
     case BrowserSheet::proxy: {
         std::optional<WebAppProfile> record;
-        if (browser.services.networkProfile) record = browser.services.networkProfile();
+        if (browser.services().networkProfile) record = browser.services().networkProfile();
         if (record && browser.isPersistent()) {
             if (!vault) vault = std::make_shared<KeyringPasswordVault>();
             auto view = std::make_unique<WebsiteProxySettingsView>(window, *record, vault);
             view->onClose = closeSheet;
             view->onSave = [browserOf](const WebAppProfile& edited) {
                 BrowserViewController* target = browserOf();
-                return target && target->services.onSaveNetwork && target->services.onSaveNetwork(edited);
+                return target && target->services().onSaveNetwork && target->services().onSaveNetwork(edited);
             };
             view->discardCredential = [browserOf](const std::string& credentialID) {
                 BrowserViewController* target = browserOf();
-                if (target && target->services.discardProxyCredential)
-                    target->services.discardProxyCredential(credentialID);
+                if (target && target->services().discardProxyCredential)
+                    target->services().discardProxyCredential(credentialID);
             };
             return view;
         }

@@ -246,7 +246,7 @@ MenuContext MainMenu::contextOf(BrowserViewController* browser) const {
     auto shareable = browser->page().shareableURL();
     state.hasShareableURL = shareable.has_value();
     state.menuBarIconOn =
-        shareable && browser->services.menuBarIconState && browser->services.menuBarIconState(*shareable);
+        shareable && browser->services().menuBarIconState && browser->services().menuBarIconState(*shareable);
     state.alwaysOnTop = browser->profile().alwaysOnTop;
     state.compactMode = browser->profile().compactMode;
     if (BrowserTab* tab = browser->tabs().active()) {
@@ -354,17 +354,17 @@ void MainMenu::performOn(MenuAction action, BrowserViewController* browser) {
         case MenuAction::arrangeLeft:
         case MenuAction::arrangeRight:
         case MenuAction::arrangeCenter:
-            if (browser->services.onCommand)
-                browser->services.onCommand(action == MenuAction::arrangeLeft ? BrowserCommand::arrangeLeft
-                                            : action == MenuAction::arrangeRight
-                                                ? BrowserCommand::arrangeRight
-                                                : BrowserCommand::arrangeCenter);
+            if (browser->services().onCommand)
+                browser->services().onCommand(action == MenuAction::arrangeLeft ? BrowserCommand::arrangeLeft
+                                              : action == MenuAction::arrangeRight
+                                                  ? BrowserCommand::arrangeRight
+                                                  : BrowserCommand::arrangeCenter);
             break;
         case MenuAction::recoverMouse:
             for (const auto& [id, controller] : windows.registry().windows()) {
                 if (auto window = controller->panel().get_window())
                     gdk_window_input_shape_combine_region(window->gobj(), nullptr, 0, 0);
-                controller->browser().clickThroughEnabled = false;
+                controller->browser().setClickThroughEnabled(false);
             }
             windows.publisher().publishState();
             break;
@@ -377,7 +377,7 @@ void MainMenu::performOn(MenuAction action, BrowserViewController* browser) {
 
 void MainMenu::changeWebsiteSettings(BrowserViewController& browser, MenuAction action) {
     browser.applyProfile(changedWebsiteSettings(browser.profile(), action));
-    if (browser.services.onProfileChange) browser.services.onProfileChange(browser.profile());
+    if (browser.services().onProfileChange) browser.services().onProfileChange(browser.profile());
 }
 
 void MainMenu::findAgain(BrowserViewController& browser, bool backwards) {

@@ -59,9 +59,10 @@ void AppEnvironment::saveReadLater(const std::string& url, const std::string& ti
     const BrowserViewController* browser = controller ? &controller->browser() : nullptr;
     std::optional<Uuid> profileID;
     std::optional<WindowSessionReference> windowSession;
-    if (browser && browser->isSavedWebsite && browser->profile().dataStoreIdentifier())
+    if (browser && browser->isSavedWebsite() && browser->profile().dataStoreIdentifier())
         profileID = browser->profile().id;
-    if (browser && !browser->isSavedWebsite) windowSession = WindowSessionReference::from(browser->profile());
+    if (browser && !browser->isSavedWebsite())
+        windowSession = WindowSessionReference::from(browser->profile());
 
     Gtk::Window* window = controller && controller->panel().get_visible() ? &controller->panel() : nullptr;
     auto failed = [&] {

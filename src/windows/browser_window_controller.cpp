@@ -140,7 +140,7 @@ void BrowserWindowController::activeChanged() {
 void BrowserWindowController::present(bool activate, bool keepTuck, bool wake, std::uint32_t eventTime) {
     if (!keepTuck) edgeTuck().reset();
     // Showing a window always ends click-through.
-    browser_->clickThroughEnabled = false;
+    browser_->setClickThroughEnabled(false);
     panel_->setIgnoresMouseEvents(false);
     // A window hidden while minimised would otherwise come back minimised.
     if (minimized_ || !panel_->get_visible()) panel_->deiconify();

@@ -117,7 +117,7 @@ void RuntimePublisher::publishState() {
     hiddenWindowCount_ = static_cast<int>(windows.size()) - visibleWindowCount_;
     clickThroughCount_ =
         static_cast<int>(std::count_if(windows.begin(), windows.end(), [](const auto& entry) {
-            return entry.second->browser().clickThroughEnabled;
+            return entry.second->browser().clickThroughEnabled();
         }));
 
     // Only changed flags are written, so the steady state causes no saves.

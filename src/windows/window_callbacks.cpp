@@ -54,7 +54,7 @@ void WindowCallbacks::wire(BrowserWindowController& controller, const WebAppProf
     std::weak_ptr<WindowCallbacks*> weak = self_;
     const Uuid windowID = controller.id;
     const Uuid websiteID = websiteCopy.id;
-    auto& services = controller.browser().services;
+    BrowserWindowServices services = controller.browser().services();
 
     services.onVisit = [weak](const std::string& address, const std::string& title) {
         auto self = weak.lock();
@@ -86,6 +86,7 @@ void WindowCallbacks::wire(BrowserWindowController& controller, const WebAppProf
         auto self = weak.lock();
         return self ? (*self)->openPopup(websiteID, configuration, address) : nullptr;
     };
+    controller.browser().setServices(std::move(services));
 
     services_.wire(controller, websiteID);
 

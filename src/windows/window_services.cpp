@@ -29,7 +29,7 @@ namespace quenlith {
 void WindowServices::wire(BrowserWindowController& controller, const Uuid& recordID) {
     std::weak_ptr<WindowServices*> weak = self_;
     const Uuid windowID = controller.id;
-    auto& view = controller.browser().services;
+    BrowserWindowServices view = controller.browser().services();
     view.menuBarIconState = [weak, windowID, recordID](const std::string& address) {
         auto services = weak.lock();
         return services && (*services)->menuBarIconState(windowID, recordID, address);
@@ -54,6 +54,7 @@ void WindowServices::wire(BrowserWindowController& controller, const Uuid& recor
         if (auto controller = (*self)->registry_.window(windowID))
             (*self)->hooks_.onSheet(*controller, sheet);
     };
+    controller.browser().setServices(std::move(view));
 }
 
 WindowServices::WindowServices(WindowRegistry& registry, RuntimePublisher& publisher, WindowFactory& factory,
@@ -89,7 +90,7 @@ void WindowServices::toggleClickThrough(BrowserWindowController& controller) {
     }
     const bool ignores = !panel.ignoresMouseEvents();
     panel.setIgnoresMouseEvents(ignores);
-    controller.browser().clickThroughEnabled = ignores;
+    controller.browser().setClickThroughEnabled(ignores);
     if (ignores)
         controller.showToast(localizedString("Click-through enabled · Ctrl+Alt+P to recover"), timers_);
     publisher_.publishState();
@@ -98,7 +99,7 @@ void WindowServices::toggleClickThrough(BrowserWindowController& controller) {
 void WindowServices::restoreMouseControl() {
     for (const auto& [id, controller] : registry_.windows()) {
         controller->panel().setIgnoresMouseEvents(false);
-        controller->browser().clickThroughEnabled = false;
+        controller->browser().setClickThroughEnabled(false);
     }
     publisher_.publishState();
 }

@@ -58,7 +58,7 @@ protected:
             return std::nullopt;
         };
         if (kind == WindowKind::duplicate) {
-            opener->services.onCommand(BrowserCommand::duplicate);
+            opener->services().onCommand(BrowserCommand::duplicate);
         } else {
             webkit_web_view_evaluate_javascript(opener->tabs().active()->webView(), "window.open('/popup')",
                                                 -1, nullptr, nullptr, nullptr, nullptr, nullptr);

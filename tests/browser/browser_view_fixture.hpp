@@ -88,7 +88,7 @@ protected:
             services.context(*preferences, options.downloads, clock, timers), std::move(profile),
             std::move(store),
             BrowserViewStart{std::move(options.configuration), options.initialURL, options.startsDormant});
-        controller->services = recorder.services();
+        controller->setServices(recorder.services());
         window = std::make_unique<Gtk::Window>();
         window->set_default_size(900, 600);
         window->add(controller->view());

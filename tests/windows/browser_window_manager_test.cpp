@@ -33,7 +33,7 @@ TEST_F(BrowserWindowManagerTest, RegistersWindowsHiddenUntilPresentedNeverReplac
     start({alpha});
     auto& controller = manager->makeWindowController(WindowRequest::ownWindow(alpha));
     EXPECT_EQ(manager->registry().window(alpha.id), &controller);
-    EXPECT_TRUE(controller.browser().isSavedWebsite);
+    EXPECT_TRUE(controller.browser().isSavedWebsite());
     manager->publisher().publishState();
     EXPECT_EQ(manager->publisher().hiddenWindowCount(), 1);
     EXPECT_EQ(manager->publisher().runtime().windows().at(0).state, BrowserWindowState::hidden);
@@ -113,7 +113,7 @@ TEST_F(BrowserWindowManagerTest, TheWindowsCopyOfAWebsiteNamesTheDataStoreItUses
     privately.dataStore = WebsiteDataStore::nonPersistent();
     auto& privateWindow = manager->makeWindowController(std::move(privately));
     EXPECT_EQ(privateWindow.browser().profile().sessionIdentifier, secret.sessionIdentifier);
-    EXPECT_FALSE(privateWindow.browser().isSavedWebsite);
+    EXPECT_FALSE(privateWindow.browser().isSavedWebsite());
 }
 
 TEST_F(BrowserWindowManagerTest, OnlyAMovedOwnWindowOfAWebsiteThatRemembersSavesItsFrame) {

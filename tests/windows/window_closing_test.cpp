@@ -57,7 +57,9 @@ protected:
                                                     nullptr, nullptr);
                 spinUntil([&] { return newWindow(before).has_value(); });
                 break;
-            case WindowKind::duplicate: opener.browser().services.onCommand(BrowserCommand::duplicate); break;
+            case WindowKind::duplicate:
+                opener.browser().services().onCommand(BrowserCommand::duplicate);
+                break;
             case WindowKind::savedWebsite: manager->routing().showProfile(saved.id); return saved.id;
         }
         return newWindow(before);

@@ -105,14 +105,14 @@ TEST_F(WindowRoutingTest, ShowingTogglingHidingAndClosingKeepTheWindowUntilItIsR
     const Uuid tabID = window->browser().tabs().active()->id;
 
     // Showing a window ends click-through.
-    window->browser().clickThroughEnabled = true;
+    window->browser().setClickThroughEnabled(true);
     manager->routing().toggle(alpha.id);
     EXPECT_FALSE(window->panel().get_visible());
     EXPECT_FALSE(manager->registry().hasVisibleWindows());
     EXPECT_TRUE(manager->links().dismissedLinks().count(alpha.id));
     manager->routing().toggle(alpha.id);
     EXPECT_TRUE(window->panel().get_visible());
-    EXPECT_FALSE(window->browser().clickThroughEnabled);
+    EXPECT_FALSE(window->browser().clickThroughEnabled());
     EXPECT_EQ(manager->publisher().clickThroughCount(), 0);
 
     manager->routing().hideAll();
@@ -227,7 +227,7 @@ TEST_F(WindowRoutingTest, AWindowSavesWhatItsUserChangedAndRoutesItsCommands) {
         return store->profile(alpha.id)->lastURL == server.url("/alpha/next") &&
                window.browser().tabs().active()->pageTitle() == "Next";
     }));
-    auto& services = window.browser().services;
+    const auto& services = window.browser().services();
     services.onURLChange("https://elsewhere.example/");
     services.onMetadata("", "/favicon.ico");
     EXPECT_EQ(store->profile(alpha.id)->lastURL, server.url("/alpha/next"));

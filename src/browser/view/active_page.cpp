@@ -53,8 +53,8 @@ std::optional<std::string> ActivePage::shareableURL() const {
 }
 
 void ActivePage::toggleMenuBarIcon() {
-    if (auto address = shareableURL(); address && view_.services.onToggleMenuBarIcon)
-        view_.services.onToggleMenuBarIcon(*address);
+    if (auto address = shareableURL(); address && view_.services().onToggleMenuBarIcon)
+        view_.services().onToggleMenuBarIcon(*address);
 }
 
 void ActivePage::captureSelection(std::function<void(PageClip)> completion) {
@@ -68,7 +68,7 @@ void ActivePage::captureSelection(std::function<void(PageClip)> completion) {
     draft.address = *address;
     draft.title = tab->pageTitle();
     if (draft.title.empty()) draft.title = addressHost(*address);
-    if (view_.isSavedWebsite) draft.profileID = view_.profile().id;
+    if (view_.isSavedWebsite()) draft.profileID = view_.profile().id;
     if (const auto& identifier = view_.websiteDataStore()->identifier())
         draft.windowSession =
             WindowSessionReference{*identifier, context_.sessions.proxyOverride(view_.websiteDataStore())};

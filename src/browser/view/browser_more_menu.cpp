@@ -59,13 +59,13 @@ std::unique_ptr<Gtk::Menu> BrowserMoreMenu::make() {
     const auto shareable = view_.page_.shareableURL();
     facts.hasShareableURL = shareable.has_value();
     facts.inMenuBar =
-        shareable && view_.services.menuBarIconState && view_.services.menuBarIconState(*shareable);
+        shareable && view_.services_.menuBarIconState && view_.services_.menuBarIconState(*shareable);
     facts.pageHost = adFilterHost();
     facts.adSettings = view_.context_.preferences.value().adFilterSettings().normalized();
     facts.hasRecentlyClosed = !view_.tabs_.recentlyClosed().empty();
     facts.compactMode = view_.profile_.compactMode;
     facts.compactRevealed = view_.presenter_.compactRevealed();
-    facts.clickThrough = view_.clickThroughEnabled;
+    facts.clickThrough = view_.clickThroughEnabled_;
     facts.persistentStore = view_.isPersistent();
     facts.ownSession = view_.websiteDataStore_->identifier().has_value();
     facts.hasSiteProxy = view_.profile_.siteProxy.has_value();
@@ -84,7 +84,7 @@ std::unique_ptr<Gtk::Menu> BrowserMoreMenu::make() {
     auto command = [&](BrowserCommand which) {
         return run([which](BrowserViewController& self) {
             // "Close Window" ends the window whose view holds the command.
-            callKept(self.services.onCommand, which);
+            callKept(self.services_.onCommand, which);
         });
     };
     auto menu = std::make_unique<Gtk::Menu>();
@@ -142,7 +142,7 @@ std::unique_ptr<Gtk::Menu> BrowserMoreMenu::make() {
                     changed.compactMode = !changed.compactMode;
                     changed.normalize();
                     self.applyProfile(std::move(changed));
-                    if (self.services.onProfileChange) self.services.onProfileChange(self.profile_);
+                    if (self.services_.onProfileChange) self.services_.onProfileChange(self.profile_);
                 });
                 break;
             case MoreMenuItem::hideControls:
@@ -190,13 +190,13 @@ void BrowserMoreMenu::toggleAdsAllowed(const std::string& host, bool wasAllowed)
 
 void BrowserMoreMenu::requestSheet(BrowserSheet sheet) {
     Gtk::Window* window = view_.chrome_.window();
-    if (!window || hasAttachedSheet(*window) || !view_.services.onSheet) return;
-    view_.services.onSheet(sheet);
+    if (!window || hasAttachedSheet(*window) || !view_.services_.onSheet) return;
+    view_.services_.onSheet(sheet);
 }
 
 void BrowserMoreMenu::showWebsiteSettings() {
-    if (view_.isSavedWebsite) {
-        callKept(view_.services.onCommand, BrowserCommand::edit);
+    if (view_.isSavedWebsite()) {
+        callKept(view_.services_.onCommand, BrowserCommand::edit);
         return;
     }
     showWindowSettingsSheet();
@@ -218,9 +218,9 @@ void BrowserMoreMenu::showAdFilterSheet() {
 void BrowserMoreMenu::saveWindowSettings(WebAppProfile edited, bool clickThrough) {
     edited.normalize();
     view_.applyProfile(std::move(edited));
-    if (view_.services.onProfileChange) view_.services.onProfileChange(view_.profile_);
-    if (clickThrough != view_.clickThroughEnabled)
-        callKept(view_.services.onCommand, BrowserCommand::clickThrough);
+    if (view_.services_.onProfileChange) view_.services_.onProfileChange(view_.profile_);
+    if (clickThrough != view_.clickThroughEnabled_)
+        callKept(view_.services_.onCommand, BrowserCommand::clickThrough);
 }
 
 void BrowserMoreMenu::saveUserAgent(std::optional<std::string> userAgent) {
@@ -228,7 +228,7 @@ void BrowserMoreMenu::saveUserAgent(std::optional<std::string> userAgent) {
     changed.customUserAgent = std::move(userAgent);
     changed.normalize();
     view_.applyProfile(std::move(changed));
-    if (view_.services.onProfileChange) view_.services.onProfileChange(view_.profile_);
+    if (view_.services_.onProfileChange) view_.services_.onProfileChange(view_.profile_);
 }
 
 }  // namespace quenlith

@@ -135,7 +135,7 @@ void BrowserViewController::wireActions() {
     chrome_.toolbar().reload.onAction = [this] { page_.reloadOrStop(); };
     chrome_.toolbar().startPage.onAction = [this] { page_.showStartPage(); };
     chrome_.toolbar().saveWebsite.onAction = [this] {
-        callKept(services.onCommand, BrowserCommand::saveWebsite);
+        callKept(services_.onCommand, BrowserCommand::saveWebsite);
     };
     chrome_.toolbar().pin.onAction = [this] { togglePin(); };
     chrome_.toolbar().more.onAction = [this] { moreMenu_.show(); };
@@ -191,7 +191,7 @@ void BrowserViewController::togglePin() {
     changed.alwaysOnTop = !changed.alwaysOnTop;
     changed.normalize();
     applyProfile(std::move(changed));
-    if (services.onProfileChange) services.onProfileChange(profile_);
+    if (services_.onProfileChange) services_.onProfileChange(profile_);
 }
 
 // ---- Observations ---------------------------------------------------------------------------
@@ -203,8 +203,8 @@ void BrowserViewController::handleURLChange(WebKitWebView* webView) {
         if (!tab) return;
         if (auto url = tab->pageURL()) {
             tab->lastURL = url;
-            if (tab == tabs_.active() && !tab->isLoading() && services.onURLChange)
-                services.onURLChange(*url);
+            if (tab == tabs_.active() && !tab->isLoading() && services_.onURLChange)
+                services_.onURLChange(*url);
         }
         presenter_.refresh();
     });
@@ -215,7 +215,7 @@ void BrowserViewController::handleURLChange(WebKitWebView* webView) {
 void BrowserViewController::tearDown() {
     if (tornDown_) return;
     tornDown_ = true;
-    services.onStateChange = nullptr;
+    services_.onStateChange = nullptr;
     presenter_.end();
     // The pages' questions end first, while the pages they answer are still there.
     questions_.dismissAll();

@@ -40,7 +40,7 @@
 
 namespace quenlith {
 
-// How a view's first tab starts.
+// How a view starts: its first tab, and what it is a window of.
 struct BrowserViewStart {
     // Handed over by the web engine for a page's popup: the popup shares the opener's store.
     std::optional<WebViewConfiguration> configuration;
@@ -48,6 +48,8 @@ struct BrowserViewStart {
     std::optional<std::string> url;
     // The first tab opens without an address (the caller loads or restores tabs itself).
     bool dormant = false;
+    // The window shows a saved website (false for private, duplicate and popup windows).
+    bool savedWebsite = true;
 };
 
 // The content of one floating browser window: its tabs with their web views (ViewTabs), shown in
@@ -55,7 +57,7 @@ struct BrowserViewStart {
 // line, error and sleep boxes, start page; see BrowserChrome and ChromePresenter), the commands on
 // the active page (ActivePage), tab sleeping (TabSleep), its more menu, auto-reload timer and ad
 // filter, and the pages' events and questions. The window manager makes one per window with the
-// application's BrowserContext, fills `services` and `isSavedWebsite`, puts view() into the window
+// application's BrowserContext, hands it its services, puts view() into the window
 // and drives it through the parts below. Main thread only.
 class BrowserViewController {
 public:
@@ -67,10 +69,14 @@ public:
     BrowserViewController(const BrowserViewController&) = delete;
     BrowserViewController& operator=(const BrowserViewController&) = delete;
 
-    // Set by the window manager before the view is built.
-    BrowserWindowServices services;
-    bool isSavedWebsite = true;  // false for private, duplicate and popup windows
-    bool clickThroughEnabled = false;
+    // What the window manager gives the view; set before the view is built.
+    const BrowserWindowServices& services() const { return services_; }
+    void setServices(BrowserWindowServices services) { services_ = std::move(services); }
+    // False for private, duplicate and popup windows.
+    bool isSavedWebsite() const { return start_.savedWebsite; }
+    // Whether the window lets the pointer through (the window manager switches it).
+    bool clickThroughEnabled() const { return clickThroughEnabled_; }
+    void setClickThroughEnabled(bool enabled) { clickThroughEnabled_ = enabled; }
 
     const WebAppProfile& profile() const { return profile_; }
     const std::shared_ptr<WebsiteDataStore>& websiteDataStore() const { return websiteDataStore_; }
@@ -124,6 +130,8 @@ private:
     void defer(std::function<void()> work);
 
     const BrowserContext context_;
+    BrowserWindowServices services_;
+    bool clickThroughEnabled_ = false;
     WebAppProfile profile_;
     BrowserViewStart start_;
     std::shared_ptr<WebsiteDataStore> websiteDataStore_;

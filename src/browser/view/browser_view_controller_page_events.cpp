@@ -104,8 +104,8 @@ struct PageEventHandlers {
         tab->lastURL = url;
         controller.page_.applyPendingReadingPosition(*tab);
         if (controller.isPersistent() && url) reportVisit(controller, view, *url, tab->pageTitle());
-        if (tab == controller.tabs_.active() && url && controller.services.onURLChange)
-            controller.services.onURLChange(*url);
+        if (tab == controller.tabs_.active() && url && controller.services_.onURLChange)
+            controller.services_.onURLChange(*url);
         if (!url) {
             controller.presenter_.refresh();
             return;
@@ -117,15 +117,15 @@ struct PageEventHandlers {
     // The engine often has no title yet when a load finishes: the page's own title is read then.
     static void reportVisit(Controller& controller, WebKitWebView* view, const std::string& url,
                             const std::string& title) {
-        if (!controller.services.onVisit) return;
+        if (!controller.services_.onVisit) return;
         if (!title.empty()) {
-            controller.services.onVisit(url, title);
+            controller.services_.onVisit(url, title);
             return;
         }
         controller.scripts_.run(view, "document.title", std::nullopt,
                                 [&controller, url](WebKitWebView*, JSCValue* value) {
-                                    if (controller.services.onVisit)
-                                        controller.services.onVisit(url, visitTitle(scriptText(value), url));
+                                    if (controller.services_.onVisit)
+                                        controller.services_.onVisit(url, visitTitle(scriptText(value), url));
                                 });
     }
 
@@ -169,17 +169,17 @@ struct PageEventHandlers {
     static void reportMetadata(Controller& controller, WebKitWebView* view, const std::string& url,
                                const std::optional<std::string>& icon) {
         BrowserTab* tab = tabOf(controller, view);
-        if (!tab || !controller.services.onMetadata) return;
+        if (!tab || !controller.services_.onMetadata) return;
         const std::string title = tab->pageTitle();
         if (!title.empty()) {
-            controller.services.onMetadata(title, icon);
+            controller.services_.onMetadata(title, icon);
             return;
         }
         // The engine often has no title yet at this point: the page's own is read.
         controller.scripts_.run(view, "document.title", url,
                                 [&controller, icon](WebKitWebView*, JSCValue* text) {
-                                    if (controller.services.onMetadata)
-                                        controller.services.onMetadata(scriptText(text).value_or(""), icon);
+                                    if (controller.services_.onMetadata)
+                                        controller.services_.onMetadata(scriptText(text).value_or(""), icon);
                                 });
     }
 
@@ -373,8 +373,8 @@ struct PageEventHandlers {
                            address)) {
             case PopupRoute::popupTab: return GTK_WIDGET(controller.tabs_.add(std::nullopt, configuration));
             case PopupRoute::floatingWindow: {
-                if (!controller.services.onPopup) return nullptr;
-                WebKitWebView* opened = controller.services.onPopup(configuration, uri);
+                if (!controller.services_.onPopup) return nullptr;
+                WebKitWebView* opened = controller.services_.onPopup(configuration, uri);
                 return opened ? GTK_WIDGET(opened) : nullptr;
             }
             case PopupRoute::defaultBrowser: controller.page_.openOutside(*uri); return nullptr;

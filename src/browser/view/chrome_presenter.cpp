@@ -44,7 +44,7 @@ void ChromePresenter::layout() {
 }
 
 void ChromePresenter::installStartPage() {
-    if (!ended_) chrome_.installStartPage(view_.services.makeStartPage);
+    if (!ended_) chrome_.installStartPage(view_.services().makeStartPage);
 }
 
 void ChromePresenter::refresh() {
@@ -81,7 +81,7 @@ void ChromePresenter::refresh() {
     chrome_.tabStrip().show(view_.tabs().activeIndex(), entries);
     layout();
     // Through a copy: the view's teardown resets it.
-    callKept(view_.services.onStateChange);
+    callKept(view_.services().onStateChange);
 }
 
 void ChromePresenter::scheduleRefresh() {

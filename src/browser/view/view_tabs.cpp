@@ -83,7 +83,7 @@ void ViewTabs::select(std::size_t index, bool wakeTab, bool focus) {
     if (wakeTab) view_.tabSleep().wake(tab.id);
     view_.presenter().refresh();
     if (focus) view_.page().focusActiveContent();
-    if (auto url = tab.pageURL(); url && view_.services.onURLChange) view_.services.onURLChange(*url);
+    if (auto url = tab.pageURL(); url && view_.services().onURLChange) view_.services().onURLChange(*url);
 }
 
 void ViewTabs::selectAdjacent(int offset) {
@@ -95,7 +95,7 @@ void ViewTabs::close(std::optional<Uuid> id) {
     if (!index) return;
     if (tabs_.count() == 1) {
         // The last tab stays: the window itself closes, tearing this view down on the way.
-        callKept(view_.services.onCommand, BrowserCommand::close);
+        callKept(view_.services().onCommand, BrowserCommand::close);
         return;
     }
     if (view_.isPersistent()) {

@@ -101,10 +101,12 @@ int main(int argc, char** argv) {
     Gtk::HeaderBar header;  // before the view, which takes its controls back when it ends
     Gtk::Window window;
     BrowserViewController controller(context, profile, store);
-    controller.services.makeStartPage = [] { return Gtk::manage(new Gtk::Box()); };
-    controller.services.onCommand = [&](BrowserCommand command) {
+    BrowserWindowServices services;
+    services.makeStartPage = [] { return Gtk::manage(new Gtk::Box()); };
+    services.onCommand = [&](BrowserCommand command) {
         if (command == BrowserCommand::close) window.hide();
     };
+    controller.setServices(std::move(services));
 
     // The floating window's title bar: the navigation controls go into it.
     header.set_show_close_button(true);
