@@ -59,7 +59,7 @@ struct Window {
         window->show_all();
         ready = test::spinUntil([&] { return loaded(1) && rulesCarry(false); }, std::chrono::seconds(120));
     }
-    BrowserTab& tab() { return *browser->activeTab(); }
+    BrowserTab& tab() { return *browser->tabs().active(); }
     bool loaded(int requests) { return site->requestCount("/page") >= requests && !tab().isLoading(); }
     // Whether the page's rules are those of the settings with or without the exception.
     bool rulesCarry(bool allowed) {
@@ -91,7 +91,7 @@ void BM_ReloadWithoutRuleChanges(benchmark::State& state) {
     for (auto _ : state) {
         const int next = w.site->requestCount("/page") + 1;
         auto start = Clock::now();
-        w.browser->reloadActiveTab();
+        w.browser->page().reloadActiveTab();
         if (!test::spinUntil([&] { return w.loaded(next); }, std::chrono::seconds(30)))
             return state.SkipWithError("reload did not finish");
         double seconds = std::chrono::duration<double>(Clock::now() - start).count();

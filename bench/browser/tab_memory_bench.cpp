@@ -114,7 +114,7 @@ struct Window {
     bool loaded() {
         return test::spinUntil(
             [&] {
-                BrowserTab* tab = browser->activeTab();
+                BrowserTab* tab = browser->tabs().active();
                 return tab && !tab->isLoading() && tab->pageTitle() == "Tab";
             },
             30s);
@@ -122,9 +122,9 @@ struct Window {
     // Opens a tab on the page, waits for it, closes it and waits until its web view has ended.
     bool openAndClose() {
         bool ended = false;
-        WebKitWebView* view = browser->addTab(server->url());
+        WebKitWebView* view = browser->tabs().add(server->url());
         g_object_weak_ref(G_OBJECT(view), markEnded, &ended);
-        if (loaded()) browser->closeTab();
+        if (loaded()) browser->tabs().close();
         if (test::spinUntil([&] { return ended; }, 30s)) return true;
         g_object_weak_unref(G_OBJECT(view), markEnded, &ended);
         return false;
@@ -162,12 +162,12 @@ void BM_MemoryKeptPerClosedTab(benchmark::State& state) {
         // What ten open tabs hold in this process, per tab.
         const double heapWithOne = heapInUse();
         for (int i = 0; i < 10; ++i) {
-            w.browser->addTab(w.server->url());
+            w.browser->tabs().add(w.server->url());
             if (!w.loaded()) return state.SkipWithError("a tab did not load");
         }
         w.settle();
         openTab = (heapInUse() - heapWithOne) / 10;
-        while (w.browser->tabs().size() > 1) w.browser->closeTab();
+        while (w.browser->tabs().items().size() > 1) w.browser->tabs().close();
         w.settle();
     }
     state.counters["tabs"] = tabs;

@@ -45,12 +45,14 @@ std::string heavyPage(int n) {
 }
 
 bool settled(BrowserViewController& view, std::size_t tabs) {
-    return test::spinUntil([&] {
-        if (view.tabs().size() != tabs) return false;
-        for (const auto& tab : view.tabs())
-            if (!tab->isSleeping && (tab->isLoading() || tab->pageTitle().empty())) return false;
-        return true;
-    }, std::chrono::seconds(60));
+    return test::spinUntil(
+        [&] {
+            if (view.tabs().items().size() != tabs) return false;
+            for (const auto& tab : view.tabs().items())
+                if (!tab->isSleeping && (tab->isLoading() || tab->pageTitle().empty())) return false;
+            return true;
+        },
+        std::chrono::seconds(60));
 }
 
 void BM_Pss_SixTabsAgainstOneActiveAndFiveSleeping(benchmark::State& state) {
@@ -75,17 +77,17 @@ void BM_Pss_SixTabsAgainstOneActiveAndFiveSleeping(benchmark::State& state) {
         settled(view, 1);
         test::spinFor(std::chrono::milliseconds(500));
         one = treePss(getpid());
-        for (int i = 1; i < 6; ++i) view.addTab(server.url("/p" + std::to_string(i)));
+        for (int i = 1; i < 6; ++i) view.tabs().add(server.url("/p" + std::to_string(i)));
         settled(view, 6);
-        view.selectTab(0, true, false);
+        view.tabs().select(0, true, false);
         view.setPresented(true, false);
         test::spinFor(std::chrono::milliseconds(500));
         six = treePss(getpid());
         int slept = 0, answered = 0;
         std::vector<Uuid> ids;
-        for (std::size_t i = 1; i < 6; ++i) ids.push_back(view.tabs()[i]->id);
+        for (std::size_t i = 1; i < 6; ++i) ids.push_back(view.tabs().items()[i]->id);
         for (const auto& id : ids)
-            view.sleepTab(id, false, [&](bool ok) {
+            view.tabSleep().sleepTab(id, false, [&](bool ok) {
                 ++answered;
                 slept += ok;
             });

@@ -67,7 +67,7 @@ void AppHotKeys::handle(const std::string& name, std::uint32_t time) {
             changed.compactMode = !changed.compactMode;
         changed.normalize();
         browser.applyProfile(changed);
-        if (browser.services.onProfileChange) browser.services.onProfileChange(browser.profile());
+        if (browser.services().onProfileChange) browser.services().onProfileChange(browser.profile());
     } else if (auto id = Uuid::parse(name)) {
         launcher_.dismiss();
         windows_.routing().toggle(*id, time);

@@ -103,7 +103,7 @@ std::unique_ptr<Gtk::Dialog> BrowserSheets::makeSheet(BrowserWindowController& c
 
     switch (which) {
     case BrowserSheet::windowSettings: {
-        auto view = std::make_unique<BrowserWindowSettingsView>(window, browser.profile(), browser.clickThroughEnabled);
+        auto view = std::make_unique<BrowserWindowSettingsView>(window, browser.profile(), browser.clickThroughEnabled());
         view->setOnCancel(closeSheet);
         view->setOnSave([browserOf, closeSheet](const WebAppProfile& edited, bool clickThrough) {
             if (BrowserViewController* target = browserOf())
@@ -123,19 +123,19 @@ std::unique_ptr<Gtk::Dialog> BrowserSheets::makeSheet(BrowserWindowController& c
     }
     case BrowserSheet::proxy: {
         std::optional<WebAppProfile> record;
-        if (browser.services.networkProfile) record = browser.services.networkProfile();
+        if (browser.services().networkProfile) record = browser.services().networkProfile();
         if (record && browser.isPersistent()) {
             if (!vault_) vault_ = std::make_shared<KeyringPasswordVault>();
             auto view = std::make_unique<WebsiteProxySettingsView>(window, *record, vault_);
             view->setOnClose(closeSheet);
             view->setOnSave([browserOf](const WebAppProfile& edited) {
                 BrowserViewController* target = browserOf();
-                return target && target->services.onSaveNetwork && target->services.onSaveNetwork(edited);
+                return target && target->services().onSaveNetwork && target->services().onSaveNetwork(edited);
             });
             view->setDiscardCredential([browserOf](const std::string& credentialID) {
                 BrowserViewController* target = browserOf();
-                if (target && target->services.discardProxyCredential)
-                    target->services.discardProxyCredential(credentialID);
+                if (target && target->services().discardProxyCredential)
+                    target->services().discardProxyCredential(credentialID);
             });
             return view;
         }
@@ -156,7 +156,7 @@ std::unique_ptr<Gtk::Dialog> BrowserSheets::makeSheet(BrowserWindowController& c
         // "Reload Current Page" closes the sheet, then reloads the window's page.
         auto reload = [browserOf, closeSheet] {
             closeSheet();
-            if (BrowserViewController* target = browserOf()) target->reloadActiveTab();
+            if (BrowserViewController* target = browserOf()) target->page().reloadActiveTab();
         };
         auto* pane = Gtk::manage(
             new AdFilteringPane(preferences_, blocker_, browser.moreMenu().adFilterHost(), reload));

@@ -242,14 +242,14 @@ MenuContext MainMenu::contextOf(BrowserViewController* browser) const {
     if (!browser) return context;
     MenuContext::Browser state;
     state.persistent = browser->isPersistent();
-    state.hasRecentlyClosed = !browser->recentlyClosed().empty();
-    auto shareable = browser->shareableURL();
+    state.hasRecentlyClosed = !browser->tabs().recentlyClosed().empty();
+    auto shareable = browser->page().shareableURL();
     state.hasShareableURL = shareable.has_value();
     state.menuBarIconOn =
-        shareable && browser->services.menuBarIconState && browser->services.menuBarIconState(*shareable);
+        shareable && browser->services().menuBarIconState && browser->services().menuBarIconState(*shareable);
     state.alwaysOnTop = browser->profile().alwaysOnTop;
     state.compactMode = browser->profile().compactMode;
-    if (BrowserTab* tab = browser->activeTab()) {
+    if (BrowserTab* tab = browser->tabs().active()) {
         MenuContext::Tab tabState;
         tabState.showsStartPage = tab->showsStartPage;
         WebKitWebView* view = tab->webView();
@@ -284,7 +284,7 @@ void MainMenu::performOn(MenuAction action, BrowserViewController* browser) {
     if (!validateMenuAction(action, now).enabled) return;
     AppEnvironment& environment = environment_;
     BrowserWindowManager& windows = environment.windows();
-    BrowserTab* tab = browser ? browser->activeTab() : nullptr;
+    BrowserTab* tab = browser ? browser->tabs().active() : nullptr;
     WebKitWebView* view = tab ? tab->webView() : nullptr;
     auto dismissLauncher = [&] { environment.launcher().dismiss(); };
     switch (action) {
@@ -303,36 +303,36 @@ void MainMenu::performOn(MenuAction action, BrowserViewController* browser) {
         case MenuAction::quickOpen: environment.auxiliaryWindows().showQuickOpen(); break;
         case MenuAction::batchLinks: environment.auxiliaryWindows().showBatchLinks(); break;
         case MenuAction::readLater: environment.readLater(browser); break;
-        case MenuAction::menuBarIcon: browser->toggleMenuBarIcon(); break;
+        case MenuAction::menuBarIcon: browser->page().toggleMenuBarIcon(); break;
         case MenuAction::privateWindow:
             dismissLauncher();
             windows.routing().openPrivateWindow();
             break;
         case MenuAction::library: environment.auxiliaryWindows().showLibrary(); break;
         case MenuAction::clip:
-            browser->captureSelection([weak = environment.weakSelf()](PageClip draft) {
+            browser->page().captureSelection([weak = environment.weakSelf()](PageClip draft) {
                 if (auto environment = weak.lock()) (*environment)->auxiliaryWindows().showClip(draft);
             });
             break;
-        case MenuAction::printPage: browser->printActivePage(); break;
-        case MenuAction::reopenTab: browser->reopenClosedTab(); break;
+        case MenuAction::printPage: browser->page().printActivePage(); break;
+        case MenuAction::reopenTab: browser->tabs().reopenClosed(); break;
         case MenuAction::newTab:
-            browser->addTab(std::nullopt);
-            browser->focusAddressField();
+            browser->tabs().add(std::nullopt);
+            browser->presenter().focusAddressField();
             break;
         case MenuAction::close:
             if (browser) {
-                browser->closeTab();
+                browser->tabs().close();
             } else if (Gtk::Window* window = keyWindow()) {
                 window->close();
             }
             break;
         case MenuAction::downloads: environment.auxiliaryWindows().showDownloads(); break;
-        case MenuAction::find: browser->showFindBar(); break;
+        case MenuAction::find: browser->page().showFindBar(); break;
         case MenuAction::nextMatch:
         case MenuAction::previousMatch: findAgain(*browser, action == MenuAction::previousMatch); break;
-        case MenuAction::address: browser->focusAddressField(); break;
-        case MenuAction::reload: browser->reloadActiveTab(); break;
+        case MenuAction::address: browser->presenter().focusAddressField(); break;
+        case MenuAction::reload: browser->page().reloadActiveTab(); break;
         case MenuAction::stop:
             if (view) webkit_web_view_stop_loading(view);
             break;
@@ -347,22 +347,22 @@ void MainMenu::performOn(MenuAction action, BrowserViewController* browser) {
         case MenuAction::zoomReset:
         case MenuAction::compact:
         case MenuAction::pin: changeWebsiteSettings(*browser, action); break;
-        case MenuAction::previousTab: browser->selectAdjacentTab(-1); break;
-        case MenuAction::nextTab: browser->selectAdjacentTab(1); break;
+        case MenuAction::previousTab: browser->tabs().selectAdjacent(-1); break;
+        case MenuAction::nextTab: browser->tabs().selectAdjacent(1); break;
         case MenuAction::arrangeLeft:
         case MenuAction::arrangeRight:
         case MenuAction::arrangeCenter:
-            if (browser->services.onCommand)
-                browser->services.onCommand(action == MenuAction::arrangeLeft ? BrowserCommand::arrangeLeft
-                                            : action == MenuAction::arrangeRight
-                                                ? BrowserCommand::arrangeRight
-                                                : BrowserCommand::arrangeCenter);
+            if (browser->services().onCommand)
+                browser->services().onCommand(action == MenuAction::arrangeLeft ? BrowserCommand::arrangeLeft
+                                              : action == MenuAction::arrangeRight
+                                                  ? BrowserCommand::arrangeRight
+                                                  : BrowserCommand::arrangeCenter);
             break;
         case MenuAction::recoverMouse:
             for (const auto& [id, controller] : windows.registry().windows()) {
                 if (auto window = controller->panel().get_window())
                     gdk_window_input_shape_combine_region(window->gobj(), nullptr, 0, 0);
-                controller->browser().clickThroughEnabled = false;
+                controller->browser().setClickThroughEnabled(false);
             }
             windows.publisher().publishState();
             break;
@@ -375,13 +375,13 @@ void MainMenu::performOn(MenuAction action, BrowserViewController* browser) {
 
 void MainMenu::changeWebsiteSettings(BrowserViewController& browser, MenuAction action) {
     browser.applyProfile(changedWebsiteSettings(browser.profile(), action));
-    if (browser.services.onProfileChange) browser.services.onProfileChange(browser.profile());
+    if (browser.services().onProfileChange) browser.services().onProfileChange(browser.profile());
 }
 
 void MainMenu::findAgain(BrowserViewController& browser, bool backwards) {
     BrowserFindBar& findBar = browser.chrome().findBar();
     if (!findBar.get_visible()) {
-        browser.showFindBar();
+        browser.page().showFindBar();
         return;
     }
     if (findBar.onFind) findBar.onFind(findBar.input.get_text(), backwards);

@@ -25,7 +25,7 @@ BrowserWindowController* controllerOf(BrowserWindowManager& windows, const Brows
 }
 
 bool acceptsPage(const BrowserViewController& browser) {
-    const BrowserTab* tab = browser.activeTab();
+    const BrowserTab* tab = browser.tabs().active();
     if (!browser.isPersistent() || !tab || tab->showsStartPage || !tab->webView()) return false;
     const gchar* uri = webkit_web_view_get_uri(tab->webView());
     return uri && *uri && isCredentialFreeURL(uri);
@@ -46,11 +46,11 @@ void AppEnvironment::readLater(BrowserViewController* browser) {
         return;
     }
     // The window may close while the page answers: it is looked up again by its id.
-    browser->readingPosition([weak = weakSelf(), windowID = controller->id](const std::string& url,
-                                                                            const std::string& title,
-                                                                            std::optional<double> position) {
-        if (auto environment = weak.lock()) (*environment)->saveReadLater(url, title, position, windowID);
-    });
+    browser->page().readingPosition(
+        [weak = weakSelf(), windowID = controller->id](const std::string& url, const std::string& title,
+                                                       std::optional<double> position) {
+            if (auto environment = weak.lock()) (*environment)->saveReadLater(url, title, position, windowID);
+        });
 }
 
 void AppEnvironment::saveReadLater(const std::string& url, const std::string& title,
@@ -59,9 +59,10 @@ void AppEnvironment::saveReadLater(const std::string& url, const std::string& ti
     const BrowserViewController* browser = controller ? &controller->browser() : nullptr;
     std::optional<Uuid> profileID;
     std::optional<WindowSessionReference> windowSession;
-    if (browser && browser->isSavedWebsite && browser->profile().dataStoreIdentifier())
+    if (browser && browser->isSavedWebsite() && browser->profile().dataStoreIdentifier())
         profileID = browser->profile().id;
-    if (browser && !browser->isSavedWebsite) windowSession = WindowSessionReference::from(browser->profile());
+    if (browser && !browser->isSavedWebsite())
+        windowSession = WindowSessionReference::from(browser->profile());
 
     Gtk::Window* window = controller && controller->panel().get_visible() ? &controller->panel() : nullptr;
     auto failed = [&] {

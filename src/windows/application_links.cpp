@@ -116,10 +116,10 @@ void ApplicationLinks::applyApplicationLinks(const std::optional<std::string>& a
             controller = registry_.window(target->windowID);
             if (controller) {
                 publisher_.websiteLinks().targets[id] = *target;
-                const auto& tabs = controller->browser().tabs();
+                const auto& tabs = controller->browser().tabs().items();
                 for (std::size_t i = 0; i < tabs.size(); ++i) {
                     if (tabs[i]->id != target->tabID) continue;
-                    controller->browser().selectTab(i, true, false);
+                    controller->browser().tabs().select(i, true, false);
                     break;
                 }
             }

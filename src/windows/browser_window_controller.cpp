@@ -31,14 +31,14 @@ BrowserWindowController::BrowserWindowController(const Uuid& windowID, const Web
       panel_(std::move(panel)),
       appliedProfile_(profile) {
     // The navigation controls and the page title live in the window's title bar.
-    browser_->useHeaderBar(&panel_->headerBar());
+    browser_->presenter().useHeaderBar(&panel_->headerBar());
     content_.add(browser_->view());
     browser_->view().show();
     content_.show();
     panel_->add(content_);
     // The window's title follows the page from now on, and a page taken over from the start may
     // have told its title already.
-    browser_->refreshChrome();
+    browser_->presenter().refresh();
     // The platform never closes a browser window: the close button only asks the manager.
     connections_.push_back(
         panel_->signal_delete_event().connect(sigc::mem_fun(*this, &BrowserWindowController::deleteRequested), false));
@@ -140,7 +140,7 @@ void BrowserWindowController::activeChanged() {
 void BrowserWindowController::present(bool activate, bool keepTuck, bool wake, std::uint32_t eventTime) {
     if (!keepTuck) edgeTuck().reset();
     // Showing a window always ends click-through.
-    browser_->clickThroughEnabled = false;
+    browser_->setClickThroughEnabled(false);
     panel_->setIgnoresMouseEvents(false);
     // A window hidden while minimised would otherwise come back minimised.
     if (minimized_ || !panel_->get_visible()) panel_->deiconify();
@@ -172,7 +172,7 @@ void BrowserWindowController::present(bool activate, bool keepTuck, bool wake, s
                     return false;
                 },
                 true);
-        browser_->focusActiveContent();
+        browser_->page().focusActiveContent();
     } else {
         if (!panel_->get_visible()) {
             // Shown without taking the focus from the application the user is in.

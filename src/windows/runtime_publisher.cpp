@@ -33,7 +33,7 @@ RuntimeTab RuntimePublisher::runtimeTab(const BrowserTab& tab, BrowserWindowCont
     result.id = tab.id;
     result.title = persistent ? tab.displayTitle() : localizedString("Private Tab");
     if (persistent) result.url = tab.address();
-    result.isSelected = browser.activeTab() == &tab;
+    result.isSelected = browser.tabs().active() == &tab;
     result.isStartPage = tab.showsStartPage;
     result.isLoading = tab.isLoading();
     result.hasError = tab.error.has_value();
@@ -61,7 +61,7 @@ RuntimeWindow RuntimePublisher::runtimeWindow(BrowserWindowController& controlle
         result.state = BrowserWindowState::visible;
     else
         result.state = BrowserWindowState::hidden;
-    for (const auto& tab : browser.tabs()) result.tabs.push_back(runtimeTab(*tab, controller));
+    for (const auto& tab : browser.tabs().items()) result.tabs.push_back(runtimeTab(*tab, controller));
     result.isPrivate = !persistent;
     result.profileID = controller.profileID;
     result.sessionIdentifier = browser.websiteDataStore()->identifier();
@@ -117,7 +117,7 @@ void RuntimePublisher::publishState() {
     hiddenWindowCount_ = static_cast<int>(windows.size()) - visibleWindowCount_;
     clickThroughCount_ =
         static_cast<int>(std::count_if(windows.begin(), windows.end(), [](const auto& entry) {
-            return entry.second->browser().clickThroughEnabled;
+            return entry.second->browser().clickThroughEnabled();
         }));
 
     // Only changed flags are written, so the steady state causes no saves.

@@ -9,7 +9,7 @@ namespace quenlith {
 TabSleepScheduler::TabSleepScheduler(WindowRegistry& registry, Scheduler& timers)
     : registry_(registry),
       timers_(timers),
-      sleepTabs_([](BrowserViewController& browser) { browser.sleepIdleTabs(); }) {
+      sleepTabs_([](BrowserViewController& browser) { browser.tabSleep().sleepIdleTabs(); }) {
     arm();
 }
 

@@ -54,7 +54,7 @@ void WindowCallbacks::wire(BrowserWindowController& controller, const WebAppProf
     std::weak_ptr<WindowCallbacks*> weak = self_;
     const Uuid windowID = controller.id;
     const Uuid websiteID = websiteCopy.id;
-    auto& services = controller.browser().services;
+    BrowserWindowServices services = controller.browser().services();
 
     services.onVisit = [weak](const std::string& address, const std::string& title) {
         auto self = weak.lock();
@@ -86,6 +86,7 @@ void WindowCallbacks::wire(BrowserWindowController& controller, const WebAppProf
         auto self = weak.lock();
         return self ? (*self)->openPopup(websiteID, configuration, address) : nullptr;
     };
+    controller.browser().setServices(std::move(services));
 
     services_.wire(controller, websiteID);
 
@@ -126,7 +127,7 @@ void WindowCallbacks::profileChanged(BrowserWindowController& controller, const 
         return;
     }
 
-    if (const BrowserTab* active = browser.activeTab()) {
+    if (const BrowserTab* active = browser.tabs().active()) {
         std::vector<Uuid> linked;
         for (const auto& [id, target] : publisher_.websiteLinks().targets)
             if (target.windowID == controller.id && target.tabID == active->id && id != controller.profileID)
@@ -205,7 +206,7 @@ void WindowCallbacks::runCommand(BrowserWindowController& controller, BrowserCom
 
 void WindowCallbacks::saveWebsite(BrowserWindowController& controller) {
     BrowserViewController& browser = controller.browser();
-    const BrowserTab* tab = browser.activeTab();
+    const BrowserTab* tab = browser.tabs().active();
     if (!tab) return;
     std::optional<std::string> address = tab->address();
     if (!address || !normalizedWebsiteURL(*address)) return;
@@ -251,7 +252,7 @@ WebKitWebView* WindowCallbacks::openPopup(const Uuid& websiteID, const WebViewCo
     BrowserWindowController& popup = factory_.make(std::move(request));
     popup.present(true, false, true);
     publisher_.publishState();
-    const BrowserTab* tab = popup.browser().activeTab();
+    const BrowserTab* tab = popup.browser().tabs().active();
     return tab ? tab->webView() : nullptr;
 }
 

@@ -91,9 +91,9 @@ void WindowClosing::close(Uuid windowID) {
 
 void WindowClosing::closeTab(Uuid windowID, Uuid tabID) {
     BrowserWindowController* controller = registry_.window(windowID);
-    if (!controller || !controller->browser().tab(tabID)) return;
-    if (controller->browser().tabs().size() > 1)
-        controller->browser().closeTab(tabID);
+    if (!controller || !controller->browser().tabs().find(tabID)) return;
+    if (controller->browser().tabs().items().size() > 1)
+        controller->browser().tabs().close(tabID);
     else
         close(windowID);
 }

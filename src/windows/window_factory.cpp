@@ -50,22 +50,24 @@ BrowserWindowController& WindowFactory::make(WindowRequest request) {
 
     auto browser = std::make_unique<BrowserViewController>(
         viewContext_, websiteCopy, dataStore,
-        BrowserViewStart{request.configuration, request.url, request.dormant});
+        BrowserViewStart{request.configuration, request.url, request.dormant,
+                         store_.profile(websiteCopy.id).has_value()});
     // The page asked for at start for this window is taken over while it loads.
     if (auto early = startPages_.find(request.id); early != startPages_.end() && early->second.dataStore == dataStore) {
-        browser->adoptLoadingPage(early->second.address, std::move(early->second.webView));
+        browser->tabs().adoptLoadingPage(early->second.address, std::move(early->second.webView));
         startPages_.erase(early);
     }
-    browser->isSavedWebsite = store_.profile(websiteCopy.id).has_value();
     // A private window's empty tab explains the private session instead of offering websites.
     // The application hands the maker over once it has built its launcher, maybe after this window.
+    BrowserWindowServices services;
     if (dataStore->isPersistent())
-        browser->services.makeStartPage = [weak = std::weak_ptr<WindowFactory*>(self_)]() -> Gtk::Widget* {
+        services.makeStartPage = [weak = std::weak_ptr<WindowFactory*>(self_)]() -> Gtk::Widget* {
             auto factory = weak.lock();
             return factory && (*factory)->hooks_.makeStartPage ? (*factory)->hooks_.makeStartPage() : nullptr;
         };
     else
-        browser->services.makeStartPage = makePrivatePage;
+        services.makeStartPage = makePrivatePage;
+    browser->setServices(std::move(services));
 
     auto panel = std::make_unique<FloatingBrowserPanel>(websiteCopy.followAcrossSpaces);
     panel->setSkipsTaskbar(!preferences_.value().showDockIcon);

@@ -29,7 +29,7 @@ namespace {
 constexpr std::size_t kOpenURLsLimit = 20;
 
 std::optional<std::size_t> tabIndex(const BrowserViewController& browser, const Uuid& tabID) {
-    const auto& tabs = browser.tabs();
+    const auto& tabs = browser.tabs().items();
     for (std::size_t i = 0; i < tabs.size(); ++i)
         if (tabs[i]->id == tabID) return i;
     return std::nullopt;
@@ -58,7 +58,7 @@ void WindowRouter::bringForward(BrowserWindowController& controller, std::option
     links_.release(controller);
     if (tabID)
         if (auto index = tabIndex(controller.browser(), *tabID))
-            controller.browser().selectTab(*index, true, true);
+            controller.browser().tabs().select(*index, true, true);
     controller.present(true, false, true, eventTime_);
     registry_.setLastActiveID(controller.id);
     publisher_.publishState();
@@ -79,7 +79,7 @@ std::vector<RoutingWindow> WindowRouter::routingWindows() const {
         window.sequence = controller->sequence();
         window.sharedSession = isSharedSession(*controller);
         if (window.sharedSession)
-            for (const auto& tab : controller->browser().tabs())
+            for (const auto& tab : controller->browser().tabs().items())
                 window.tabs.push_back(RoutingTab{tab->id, tab->address(), tab->showsStartPage});
         list.push_back(std::move(window));
     }
@@ -103,11 +103,11 @@ BrowserViewController* WindowRouter::open(const std::string& address) {
     BrowserWindowController* controller = registry_.window(registry_.browserID());
     if (!controller) return nullptr;
     BrowserViewController& browser = controller->browser();
-    const BrowserTab* active = browser.activeTab();
+    const BrowserTab* active = browser.tabs().active();
     if (active && active->showsStartPage)
-        browser.load(address);
+        browser.page().load(address);
     else
-        browser.addTab(address);
+        browser.tabs().add(address);
     return &browser;
 }
 
@@ -270,7 +270,7 @@ void WindowRouter::linkWindow(const WebAppProfile& website, const WebAppProfile&
     if (!found || sessions_.dataStore(website) != found->browser().websiteDataStore()) return;
     RoutingWindow candidate;
     candidate.id = found->id;
-    for (const auto& tab : found->browser().tabs())
+    for (const auto& tab : found->browser().tabs().items())
         candidate.tabs.push_back(RoutingTab{tab->id, tab->address(), tab->showsStartPage});
     auto tabID = matchingTab(candidate, comparisonForms_.form(url), comparisonForms_);
     if (!tabID) return;
@@ -287,26 +287,26 @@ void WindowRouter::showToast(const std::string& message, BrowserWindowController
 
 void WindowRouter::showInTab(BrowserViewController& browser, const std::string& url) {
     const std::string& wanted = comparisonForms_.form(url);
-    const auto& tabs = browser.tabs();
+    const auto& tabs = browser.tabs().items();
     // A start page is never selected for the page, whatever address it kept from before: it is
     // an empty tab, which takes the page instead (the selected one first).
     std::optional<std::size_t> startPage;
     for (std::size_t i = 0; i < tabs.size(); ++i) {
         if (tabs[i]->showsStartPage) {
-            if (!startPage || tabs[i].get() == browser.activeTab()) startPage = i;
+            if (!startPage || tabs[i].get() == browser.tabs().active()) startPage = i;
             continue;
         }
         auto address = tabs[i]->address();
         if (!address || comparisonForms_.form(*address) != wanted) continue;
-        browser.selectTab(i, true, true);
+        browser.tabs().select(i, true, true);
         return;
     }
     if (!startPage) {
-        browser.addTab(url);
+        browser.tabs().add(url);
         return;
     }
-    if (browser.activeTab() != tabs[*startPage].get()) browser.selectTab(*startPage, false, false);
-    browser.load(url);
+    if (browser.tabs().active() != tabs[*startPage].get()) browser.tabs().select(*startPage, false, false);
+    browser.page().load(url);
 }
 
 }  // namespace quenlith

@@ -40,12 +40,12 @@ void PageGroupWindows::openSavedPage(const PageClip& clip) {
         BrowserWindowController* controller = router_.showProfile(*clip.profileID);
         if (!controller) return;
         router_.showInTab(controller->browser(), *url);
-        controller->browser().restoreReadingPosition(position, *url);
+        controller->browser().page().restoreReadingPosition(position, *url);
         return;
     }
     if (!clip.windowSession) {
         if (BrowserViewController* browser = router_.open(*url))
-            browser->restoreReadingPosition(position, *url);
+            browser->page().restoreReadingPosition(position, *url);
         return;
     }
 
@@ -81,7 +81,7 @@ void PageGroupWindows::openSavedPage(const PageClip& clip) {
         controller = &factory_.make(std::move(request));
     }
     router_.showInTab(controller->browser(), *url);
-    controller->browser().restoreReadingPosition(position, *url);
+    controller->browser().page().restoreReadingPosition(position, *url);
     links_.release(*controller);
     controller->present(true, false, true);
     registry_.setLastActiveID(controller->id);

@@ -48,8 +48,9 @@ std::optional<SceneWindow> PageGroupWindows::sceneWindow(BrowserWindowController
     CapturedWindow captured;
     captured.record = browser.profile();
     captured.isSavedWebsite = store_.profile(controller.profileID).has_value();
-    for (const auto& tab : browser.tabs()) captured.tabs.push_back({tab->address(), tab->showsStartPage});
-    captured.activeIndex = browser.activeIndex();
+    for (const auto& tab : browser.tabs().items())
+        captured.tabs.push_back({tab->address(), tab->showsStartPage});
+    captured.activeIndex = browser.tabs().activeIndex();
     captured.frame = controller.panel().savedFrame();
     return capturedSceneWindow(captured);
 }
@@ -99,13 +100,13 @@ void PageGroupWindows::openScene(const BrowserScene& scene) {
             BrowserViewController& browser = controller->browser();
             for (std::size_t i = 0; i < plan.urls.size(); ++i) {
                 if (i == 0 && !plan.keepsStartPage)
-                    browser.load(plan.urls[i]);
+                    browser.page().load(plan.urls[i]);
                 else
-                    browser.addTab(plan.urls[i]);
+                    browser.tabs().add(plan.urls[i]);
             }
             // A selection whose address was skipped stays where loading left it.
-            if (plan.selectedTab && *plan.selectedTab < browser.tabs().size())
-                browser.selectTab(*plan.selectedTab, true, true);
+            if (plan.selectedTab && *plan.selectedTab < browser.tabs().items().size())
+                browser.tabs().select(*plan.selectedTab, true, true);
             pageGroups_.recordWindow(scene.id, saved.id, controller->id);
         }
         FloatingBrowserPanel& panel = controller->panel();

@@ -29,7 +29,7 @@ namespace quenlith {
 void WindowServices::wire(BrowserWindowController& controller, const Uuid& recordID) {
     std::weak_ptr<WindowServices*> weak = self_;
     const Uuid windowID = controller.id;
-    auto& view = controller.browser().services;
+    BrowserWindowServices view = controller.browser().services();
     view.menuBarIconState = [weak, windowID, recordID](const std::string& address) {
         auto services = weak.lock();
         return services && (*services)->menuBarIconState(windowID, recordID, address);
@@ -54,6 +54,7 @@ void WindowServices::wire(BrowserWindowController& controller, const Uuid& recor
         if (auto controller = (*self)->registry_.window(windowID))
             (*self)->hooks_.onSheet(*controller, sheet);
     };
+    controller.browser().setServices(std::move(view));
 }
 
 WindowServices::WindowServices(WindowRegistry& registry, RuntimePublisher& publisher, WindowFactory& factory,
@@ -89,7 +90,7 @@ void WindowServices::toggleClickThrough(BrowserWindowController& controller) {
     }
     const bool ignores = !panel.ignoresMouseEvents();
     panel.setIgnoresMouseEvents(ignores);
-    controller.browser().clickThroughEnabled = ignores;
+    controller.browser().setClickThroughEnabled(ignores);
     if (ignores)
         controller.showToast(localizedString("Click-through enabled · Ctrl+Alt+P to recover"), timers_);
     publisher_.publishState();
@@ -98,7 +99,7 @@ void WindowServices::toggleClickThrough(BrowserWindowController& controller) {
 void WindowServices::restoreMouseControl() {
     for (const auto& [id, controller] : registry_.windows()) {
         controller->panel().setIgnoresMouseEvents(false);
-        controller->browser().clickThroughEnabled = false;
+        controller->browser().setClickThroughEnabled(false);
     }
     publisher_.publishState();
 }
@@ -116,7 +117,7 @@ BrowserWindowController* WindowServices::duplicateWindow(const Uuid& windowID, s
     if (isolated == false && record.siteProxy) return nullptr;
 
     WebAppProfile copy = record.duplicate(preferences_.value(), isolated);
-    const BrowserTab* active = browser.activeTab();
+    const BrowserTab* active = browser.tabs().active();
     if (active && active->showsStartPage) {
         copy.homeURL = "";
         copy.lastURL = std::nullopt;
@@ -163,7 +164,7 @@ void WindowServices::toggleMenuBarIcon(const Uuid& windowID, const Uuid& recordI
     const bool wasOn = menuBarIconState(windowID, recordID, address);
 
     std::string title;
-    const BrowserTab* active = browser.activeTab();
+    const BrowserTab* active = browser.tabs().active();
     const char* pageTitle =
         active && active->webView() ? webkit_web_view_get_title(active->webView()) : nullptr;
     if (pageTitle && *pageTitle)
@@ -200,7 +201,7 @@ std::optional<WebAppProfile> WindowServices::networkProfile(const Uuid& windowID
     BrowserWindowController* controller = registry_.window(windowID);
     if (!controller) return std::nullopt;
     if (auto website = store_.profile(recordID)) return website;
-    const BrowserTab* active = controller->browser().activeTab();
+    const BrowserTab* active = controller->browser().tabs().active();
     std::optional<std::string> address = active ? active->address() : std::nullopt;
     if (!address) return std::nullopt;
     return store_.profileMatching(*address, recordID, controller->browser().profile());

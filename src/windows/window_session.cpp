@@ -260,10 +260,10 @@ void SessionRestore::restoreWindow(const RestorableWindow& saved) {
     request.dormant = true;
     BrowserWindowController& controller = factory_.make(std::move(request));
     BrowserViewController& browser = controller.browser();
-    browser.restoreTabs(saved.tabs, saved.selected);
+    browser.tabs().restore(saved.tabs, saved.selected);
 
     if (saved.websiteLinks) {
-        const auto& tabs = browser.tabs();
+        const auto& tabs = browser.tabs().items();
         for (const auto& link : *saved.websiteLinks) {
             auto website = store_.profile(link.profileID);
             if (!website || link.tabIndex < 0 || link.tabIndex >= static_cast<std::int64_t>(tabs.size())) continue;
@@ -309,15 +309,15 @@ std::optional<RestorableWindow> SessionRestore::restorableWindow(BrowserWindowCo
         result.savedProfileID = controller.profileID;
     else
         result.temporaryProfile = browser.profile();
-    result.tabs = browser.restorableTabs();
-    result.selected = static_cast<std::int64_t>(browser.activeIndex());
+    result.tabs = browser.tabs().restorable();
+    result.selected = static_cast<std::int64_t>(browser.tabs().activeIndex());
     result.frame = controller.panel().savedFrame();
     result.visible = controller.isOnScreen();
     result.minimized = controller.isMinimized();
     result.edge = controller.edgeTuck().edge();
     result.isMainBrowser = controller.id == registry_.browserID();
     std::vector<Uuid> tabIDs;
-    for (const auto& tab : browser.tabs()) tabIDs.push_back(tab->id);
+    for (const auto& tab : browser.tabs().items()) tabIDs.push_back(tab->id);
     auto links = publisher_.websiteLinks().restorableLinks(controller.id, tabIDs);
     if (!links.empty()) result.websiteLinks = std::move(links);
     return result;

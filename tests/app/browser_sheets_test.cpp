@@ -63,7 +63,7 @@ protected:
         EXPECT_TRUE(environment->store().upsert(website));
         BrowserWindowController& window = *environment->windows().routing().showProfile(website.id);
         EXPECT_TRUE(spinUntil([&] {
-            BrowserTab* tab = window.browser().activeTab();
+            BrowserTab* tab = window.browser().tabs().active();
             return tab && webkit_web_view_get_uri(tab->webView()) && !tab->isLoading() &&
                    window.panel().get_mapped();
         }));
@@ -125,7 +125,7 @@ TEST_F(BrowserSheetsTest, WindowSettingsAndUserAgentApplyOnSaveAndAreSavedToTheW
     EXPECT_EQ(settings->zoomText(), "150%");
     settings->response(Gtk::RESPONSE_OK);
 
-    EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(browser.activeTab()->webView()), 1.5);
+    EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(browser.tabs().active()->webView()), 1.5);
     EXPECT_TRUE(window.panel().ignoresMouseEvents());
     EXPECT_TRUE(spinUntil([&] { return opacityByXprop(window.panel()) == "2147483647"; })) << opacityByXprop(window.panel());
     auto saved = environment->store().profile(window.profileID);
@@ -147,7 +147,7 @@ TEST_F(BrowserSheetsTest, WindowSettingsAndUserAgentApplyOnSaveAndAreSavedToTheW
     browser.moreMenu().showUserAgentSheet();
     sheet<UserAgentSettingsView>(window)->picker().presetPicker().set_active(2);  // iPhone
     sheet<UserAgentSettingsView>(window)->response(Gtk::RESPONSE_OK);
-    browser.reloadActiveTab();
+    browser.page().reloadActiveTab();
     ASSERT_TRUE(spinUntil([&] { return server.requestCount("/agent") == 2; }));
     EXPECT_EQ(lastAgent(), *userAgentText(UserAgentPreset::iphone));
     EXPECT_EQ(environment->store().profile(window.profileID)->customUserAgent,
@@ -159,7 +159,7 @@ TEST_F(BrowserSheetsTest, WindowSettingsAndUserAgentApplyOnSaveAndAreSavedToTheW
     picker.customField().set_text("   ");
     sheet<UserAgentSettingsView>(window)->response(Gtk::RESPONSE_OK);
     EXPECT_EQ(environment->store().profile(window.profileID)->customUserAgent, std::nullopt);
-    browser.reloadActiveTab();
+    browser.page().reloadActiveTab();
     ASSERT_TRUE(spinUntil([&] { return server.requestCount("/agent") == 3; }));
     EXPECT_EQ(lastAgent(), engineDefault);
 
@@ -303,15 +303,16 @@ TEST_F(BrowserSheetsTest, AllowingAdsOnAWebsiteLetsAListedHostsScriptLoadUntilSw
     });
     BrowserWindowController& window = open("/news");
     BrowserViewController& browser = window.browser();
-    auto title = [&] { return browser.activeTab()->pageTitle(); };
-    WebKitUserContentManager* manager = webkit_web_view_get_user_content_manager(browser.activeTab()->webView());
+    auto title = [&] { return browser.tabs().active()->pageTitle(); };
+    WebKitUserContentManager* manager =
+        webkit_web_view_get_user_content_manager(browser.tabs().active()->webView());
     auto applied = [&](bool allowed) {
         auto state = environment->adBlocking().entryState(manager);
         return state && state->installedSettings && state->installedSettings->allowedSites.empty() != allowed;
     };
     auto reloadAndRead = [&] {
         const int before = served;
-        browser.reloadActiveTab();
+        browser.page().reloadActiveTab();
         spinUntil([&] { return served > before && title().ends_with(std::to_string(served)); }, std::chrono::seconds(30));
         return title().substr(0, title().size() - std::to_string(served).size());
     };

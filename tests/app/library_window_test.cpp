@@ -174,10 +174,11 @@ TEST_F(LibraryWindowTest, SavePageTakesTheSelectionAndWritesTheLibrary) {
     BrowserViewController* browser = environment->windows().routing().open(server.url("/article"));
     ASSERT_TRUE(browser);
     ASSERT_TRUE(spinUntil([&] {
-        BrowserTab* tab = browser->activeTab();
+        BrowserTab* tab = browser->tabs().active();
         return tab && tab->webView() && !webkit_web_view_is_loading(tab->webView());
     }));
-    browser->captureSelection([this](PageClip draft) { environment->auxiliaryWindows().showClip(draft); });
+    browser->page().captureSelection(
+        [this](PageClip draft) { environment->auxiliaryWindows().showClip(draft); });
     Gtk::Window* clipWindow = nullptr;
     ASSERT_TRUE(spinUntil(
         [&] { return (clipWindow = environment->auxiliaryWindows().window(AuxiliaryWindows::Kind::clip)); }));
@@ -211,10 +212,11 @@ TEST_F(LibraryWindowTest, ContinueReadingRestoresThePosition) {
         if (fraction && std::fabs(*fraction - 0.6) <= 0.02) return true;
         if (!asking) {
             asking = true;
-            browser.readingPosition([&](const std::string&, const std::string&, std::optional<double> read) {
-                fraction = read;
-                asking = false;
-            });
+            browser.page().readingPosition(
+                [&](const std::string&, const std::string&, std::optional<double> read) {
+                    fraction = read;
+                    asking = false;
+                });
         }
         return false;
     })) << (fraction ? *fraction : -1);

@@ -44,7 +44,7 @@ protected:
         // Tests running beside this one on the same display may take the focus: ask again until held.
         EXPECT_TRUE(spinUntil([&] {
             if (!controller.panel().is_active()) controller.panel().present();
-            BrowserTab* tab = controller.browser().activeTab();
+            BrowserTab* tab = controller.browser().tabs().active();
             return menu->activeBrowser() == &controller.browser() && tab->webView() && !tab->showsStartPage &&
                    !webkit_web_view_is_loading(tab->webView());
         }));
@@ -59,14 +59,15 @@ TEST_F(MainMenuTest, AcceleratorsActOnTheKeyBrowserWindow) {
     FloatingBrowserPanel& panel = window.panel();
 
     pressKey(panel, "t", kCtrl);
-    ASSERT_TRUE(spinUntil([&] { return browser.tabs().size() == 2; })) << "Ctrl+T opens a tab";
+    ASSERT_TRUE(spinUntil([&] { return browser.tabs().items().size() == 2; })) << "Ctrl+T opens a tab";
     pressKey(panel, "bracketleft", kCtrl | kShift);
-    EXPECT_TRUE(spinUntil([&] { return browser.activeIndex() == 0; }))
+    EXPECT_TRUE(spinUntil([&] { return browser.tabs().activeIndex() == 0; }))
         << "Ctrl+Shift+[ selects the previous tab";
     pressKey(panel, "w", kCtrl);
-    ASSERT_TRUE(spinUntil([&] { return browser.tabs().size() == 1; })) << "Ctrl+W closes the page's tab";
+    ASSERT_TRUE(spinUntil([&] { return browser.tabs().items().size() == 1; }))
+        << "Ctrl+W closes the page's tab";
     pressKey(panel, "t", kCtrl | kShift);
-    EXPECT_TRUE(spinUntil([&] { return browser.tabs().size() == 2; })) << "Ctrl+Shift+T reopens it";
+    EXPECT_TRUE(spinUntil([&] { return browser.tabs().items().size() == 2; })) << "Ctrl+Shift+T reopens it";
 
     pressKey(panel, "equal", kCtrl);
     EXPECT_TRUE(spinUntil([&] { return std::abs(browser.profile().zoomLevel - 1.1) < 1e-9; }));
@@ -110,7 +111,7 @@ TEST_F(MainMenuTest, TheKeysAndButtonsOfEveryBrowserWork) {
     BrowserWindowController& window = openKeyWindow("/first");
     BrowserViewController& browser = window.browser();
     FloatingBrowserPanel& panel = window.panel();
-    WebKitWebView* view = browser.activeTab()->webView();
+    WebKitWebView* view = browser.tabs().active()->webView();
     auto shows = [&](const std::string& path) {
         return spinUntil([&] {
             const gchar* uri = webkit_web_view_get_uri(view);
@@ -137,14 +138,15 @@ TEST_F(MainMenuTest, TheKeysAndButtonsOfEveryBrowserWork) {
     ASSERT_TRUE(shows("/second"));
 
     pressKey(panel, "t", kCtrl);
-    ASSERT_TRUE(spinUntil([&] { return browser.tabs().size() == 2 && browser.activeIndex() == 1; }));
+    ASSERT_TRUE(
+        spinUntil([&] { return browser.tabs().items().size() == 2 && browser.tabs().activeIndex() == 1; }));
     const std::tuple<const char*, unsigned, std::size_t> tabKeys[] = {
         {"Page_Up", kCtrl, 0},   {"Page_Down", kCtrl, 1}, {"ISO_Left_Tab", kCtrl | kShift, 0},
         {"Tab", kCtrl, 1},       {"Tab", kCtrl | kShift, 0},
     };
     for (const auto& [key, modifiers, selected] : tabKeys) {
         pressKey(panel, key, modifiers);
-        EXPECT_TRUE(spinUntil([&, selected = selected] { return browser.activeIndex() == selected; }))
+        EXPECT_TRUE(spinUntil([&, selected = selected] { return browser.tabs().activeIndex() == selected; }))
             << key << " with modifiers " << modifiers;
     }
 }
@@ -242,7 +244,7 @@ TEST_F(MainMenuTest, ReadLaterKeepsTheReadingPositionOfAScrolledPage) {
         "<script>onload = () => { const s = document.scrollingElement;"
         " s.scrollTop = (s.scrollHeight - s.clientHeight) * 0.6; document.title = 'Scrolled'; };</script>");
     BrowserWindowController& window = openKeyWindow("/long");
-    ASSERT_TRUE(spinUntil([&] { return window.browser().activeTab()->pageTitle() == "Scrolled"; }));
+    ASSERT_TRUE(spinUntil([&] { return window.browser().tabs().active()->pageTitle() == "Scrolled"; }));
 
     const auto& clips = environment->library().document().clips;
     pressKey(window.panel(), "d", kCtrl | kShift);

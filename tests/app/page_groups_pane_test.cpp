@@ -38,9 +38,9 @@ protected:
         for (const auto& [id, window] : manager->registry().windows()) {
             if (!window->isOnScreen()) continue;
             list.emplace_back();
-            for (const auto& tab : window->browser().tabs())
+            for (const auto& tab : window->browser().tabs().items())
                 list.back().push_back(tab->address().value_or(""));
-            list.back().push_back(std::to_string(window->browser().activeIndex()));
+            list.back().push_back(std::to_string(window->browser().tabs().activeIndex()));
         }
         std::sort(list.begin(), list.end());
         return list;
@@ -68,14 +68,14 @@ TEST_F(PageGroupsPaneTest, ASavedGroupReopensOnceFocusesAndSkipsADeletedWebsite)
 
     // Own session: /a, a start page, /b (selected) and a sign-in link; the main window; a private one.
     auto& ownWindow = openOwn(own);
-    ownWindow.browser().addTab(std::nullopt);
-    ownWindow.browser().addTab(server.url("/b"));
-    ownWindow.browser().addTab(server.url("/a?access_token=secret"));
-    ownWindow.browser().selectTab(2, false, false);
+    ownWindow.browser().tabs().add(std::nullopt);
+    ownWindow.browser().tabs().add(server.url("/b"));
+    ownWindow.browser().tabs().add(server.url("/a?access_token=secret"));
+    ownWindow.browser().tabs().select(2, false, false);
     manager->routing().open(server.url("/b"));
     openOwn(shared);
     manager->routing().openPrivateWindow();
-    manager->registry().window(*manager->registry().lastActiveID())->browser().load(server.url("/a"));
+    manager->registry().window(*manager->registry().lastActiveID())->browser().page().load(server.url("/a"));
     // Every page asked for so far (two of /a: the own window's and the private one's; the sign-in
     // link is not loaded) has arrived before the count the reopening is measured against.
     ASSERT_TRUE(spinUntil([&] {
@@ -161,12 +161,12 @@ TEST_F(PageGroupsPaneTest, ASavedPageOfAWebsiteTakesItsWindowsStartPageTabWhatev
     startPane({site});
     // The website's window, brought back with a start page that kept /a from before and a page.
     auto& window = openOwn(site);
-    window.browser().restoreTabs(
+    window.browser().tabs().restore(
         {{.address = server.url("/a"), .startPage = true}, {.address = server.url("/c")}}, 1);
     manager->pageGroups().openSavedPage(PageClip{.address = server.url("/a"), .profileID = site.id});
     EXPECT_TRUE(spinUntil([&] { return server.requestCount("/a") == 1; }))
         << "the page is shown, not the start page";
-    EXPECT_FALSE(window.browser().activeTab()->showsStartPage);
+    EXPECT_FALSE(window.browser().tabs().active()->showsStartPage);
     EXPECT_EQ(onScreen(), (std::vector<std::vector<std::string>>{{server.url("/a"), server.url("/c"), "0"}}));
 }
 

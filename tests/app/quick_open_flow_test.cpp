@@ -70,7 +70,7 @@ TEST_F(QuickOpenFlowTest, KeysOpenEveryKindOfRowAndEscapeCloses) {
     ASSERT_TRUE(spinUntil([&] {
         const auto& windows = environment->windows().publisher().runtime().windows();
         return windows.size() == 1 && windows[0].tabs.size() == 2 && windows[0].tabs[0].title == "Page a" &&
-               browser.activeIndex() == 1;
+               browser.tabs().activeIndex() == 1;
     }));
 
     ASSERT_TRUE(environment->store().upsert(
@@ -87,7 +87,8 @@ TEST_F(QuickOpenFlowTest, KeysOpenEveryKindOfRowAndEscapeCloses) {
 
     // Both tabs, then the search row; Up stops at the first row.
     ASSERT_NO_FATAL_FAILURE(quickOpen("page 127.0.0.1", {"Down", "Down", "Up", "Up", "Up"}));
-    EXPECT_TRUE(spinUntil([&] { return browser.activeIndex() == 0; })) << "the first tab is brought forward";
+    EXPECT_TRUE(spinUntil([&] { return browser.tabs().activeIndex() == 0; }))
+        << "the first tab is brought forward";
     for (const auto& [query, path] : {std::pair{"local SITE", "/site"}, {"kept", "/clip"},
                                       {"page group reading", "/g"}, {"visited history", "/visited"}}) {
         ASSERT_NO_FATAL_FAILURE(quickOpen(query));
@@ -97,7 +98,7 @@ TEST_F(QuickOpenFlowTest, KeysOpenEveryKindOfRowAndEscapeCloses) {
     ASSERT_NO_FATAL_FAILURE(quickOpen("quenlith nowhere"));
     const std::string search = *searchURL(SearchEngine::google, "quenlith nowhere");
     EXPECT_TRUE(spinUntil([&] {
-        BrowserTab* tab = browserWindow().browser().activeTab();
+        BrowserTab* tab = browserWindow().browser().tabs().active();
         return tab && tab->webView() && webkit_web_view_get_uri(tab->webView()) == search;
     }));
 
@@ -124,7 +125,8 @@ TEST_F(QuickOpenFlowTest, PastedLinksOpenAsTabsOrAreKeptAsAGroup) {
     sheet->performButton().clicked();
     EXPECT_EQ(environment->auxiliaryWindows().window(Kind::batchLinks), nullptr);
     EXPECT_TRUE(spinUntil([&] {
-        return browserWindow().browser().tabs().size() == 20 && server.requestCount("/n20") && server.requestCount("/n1");
+        return browserWindow().browser().tabs().items().size() == 20 && server.requestCount("/n20") &&
+               server.requestCount("/n1");
     }));
 
     // The first tab is offered once the window has published its address and title.

@@ -50,7 +50,7 @@ protected:
         }
         // Both come from a page in a browser window.
         BrowserViewController* opener = windows.routing().open(server.url("/opener"));
-        if (!opener || !spinUntil([&] { return !opener->activeTab()->isLoading(); })) return std::nullopt;
+        if (!opener || !spinUntil([&] { return !opener->tabs().active()->isLoading(); })) return std::nullopt;
         const std::set<Uuid> before = windowIDs();
         auto added = [&]() -> std::optional<Uuid> {
             for (const Uuid& id : windowIDs())
@@ -58,10 +58,10 @@ protected:
             return std::nullopt;
         };
         if (kind == WindowKind::duplicate) {
-            opener->services.onCommand(BrowserCommand::duplicate);
+            opener->services().onCommand(BrowserCommand::duplicate);
         } else {
-            webkit_web_view_evaluate_javascript(opener->activeTab()->webView(), "window.open('/popup')", -1,
-                                                nullptr, nullptr, nullptr, nullptr, nullptr);
+            webkit_web_view_evaluate_javascript(opener->tabs().active()->webView(), "window.open('/popup')",
+                                                -1, nullptr, nullptr, nullptr, nullptr, nullptr);
             spinUntil([&] { return added().has_value(); });
         }
         return added();
@@ -98,7 +98,7 @@ TEST_F(WindowLifetime, EveryKindOfWindowClosesFromTheWindowManagerItsCloseButton
                 if (!panel.is_active()) panel.present();
                 return panel.is_active();
             }));
-            window->browser().focusAddressField();
+            window->browser().presenter().focusAddressField();
             switch (way) {
                 case CloseWay::windowManager: test::sendWindowManagerClose(panel); break;
                 case CloseWay::closeButton:
@@ -110,7 +110,7 @@ TEST_F(WindowLifetime, EveryKindOfWindowClosesFromTheWindowManagerItsCloseButton
                         if (!panel.is_active()) panel.present();
                         return menu->activeBrowser() == &window->browser();
                     }));
-                    ASSERT_EQ(window->browser().tabs().size(), 1u);
+                    ASSERT_EQ(window->browser().tabs().items().size(), 1u);
                     test::pressKey(panel, "w", GDK_CONTROL_MASK);
                     break;
             }

@@ -88,7 +88,7 @@ protected:
             services.context(*preferences, options.downloads, clock, timers), std::move(profile),
             std::move(store),
             BrowserViewStart{std::move(options.configuration), options.initialURL, options.startsDormant});
-        controller->services = recorder.services();
+        controller->setServices(recorder.services());
         window = std::make_unique<Gtk::Window>();
         window->set_default_size(900, 600);
         window->add(controller->view());
@@ -97,7 +97,7 @@ protected:
     }
 
     BrowserTab& active() {
-        BrowserTab* tab = controller->activeTab();
+        BrowserTab* tab = controller->tabs().active();
         EXPECT_NE(tab, nullptr);
         return *tab;
     }
@@ -105,10 +105,10 @@ protected:
     // Waits until the active tab shows `title` and has stopped loading.
     bool waitForTitle(const std::string& title) {
         bool shown = spinUntil([&] {
-            BrowserTab* tab = controller->activeTab();
+            BrowserTab* tab = controller->tabs().active();
             return tab && tab->pageTitle() == title && !tab->isLoading();
         });
-        if (!shown && controller->activeTab())
+        if (!shown && controller->tabs().active())
             ADD_FAILURE() << "the active tab shows \"" << active().pageTitle() << "\" at "
                           << active().address().value_or("(no address)") << " "
                           << active().error.value_or("");

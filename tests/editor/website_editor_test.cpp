@@ -358,7 +358,7 @@ TEST_F(WebsiteEditorApplicationTest, AProxiedWebsiteLoadsThroughItsProxyAndKeeps
     EXPECT_FALSE(test::keyringHolds(oldCredential)) << "the replaced password goes with the new record";
 
     ASSERT_NE(environment->windows().registry().window(website.id), nullptr);
-    environment->windows().registry().window(website.id)->browser().reloadActiveTab();
+    environment->windows().registry().window(website.id)->browser().page().reloadActiveTab();
     // The open window keeps its session's route until the session is made anew (a restart).
     EXPECT_TRUE(test::spinUntil([&] { return server.requestCount("/page") == 2; }))
         << "the page keeps working after the edit";

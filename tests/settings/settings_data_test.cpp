@@ -44,9 +44,10 @@ protected:
         EXPECT_TRUE(spinUntil([&] { return server.requestCount(path) > before; })) << path;
         // The cookie is the engine's once the page has loaded; closing earlier may drop the response.
         EXPECT_TRUE(window && spinUntil([&] {
-            BrowserTab* tab = window->browser().activeTab();
-            return tab && !tab->isLoading();
-        })) << path;
+                        BrowserTab* tab = window->browser().tabs().active();
+                        return tab && !tab->isLoading();
+                    }))
+            << path;
         return !test::lastHeader(server, path, "Cookie").empty();
     }
     void clear(Gtk::Button& button) {

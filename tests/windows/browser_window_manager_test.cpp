@@ -33,7 +33,7 @@ TEST_F(BrowserWindowManagerTest, RegistersWindowsHiddenUntilPresentedNeverReplac
     start({alpha});
     auto& controller = manager->makeWindowController(WindowRequest::ownWindow(alpha));
     EXPECT_EQ(manager->registry().window(alpha.id), &controller);
-    EXPECT_TRUE(controller.browser().isSavedWebsite);
+    EXPECT_TRUE(controller.browser().isSavedWebsite());
     manager->publisher().publishState();
     EXPECT_EQ(manager->publisher().hiddenWindowCount(), 1);
     EXPECT_EQ(manager->publisher().runtime().windows().at(0).state, BrowserWindowState::hidden);
@@ -81,7 +81,7 @@ TEST_F(BrowserWindowManagerTest, AWindowBuiltBeforeStartPagesCanBeMadeShowsOneOn
     Gtk::Label* made = nullptr;
     hooks.makeStartPage = [&]() -> Gtk::Widget* { return made = Gtk::manage(new Gtk::Label("Start")); };
     manager->setHooks(hooks);
-    controller.browser().showStartPage();
+    controller.browser().page().showStartPage();
     ASSERT_NE(made, nullptr);
     EXPECT_EQ(controller.browser().chrome().startPageView(), made);
     EXPECT_TRUE(spinUntil([&] { return made->get_mapped(); }));
@@ -113,7 +113,7 @@ TEST_F(BrowserWindowManagerTest, TheWindowsCopyOfAWebsiteNamesTheDataStoreItUses
     privately.dataStore = WebsiteDataStore::nonPersistent();
     auto& privateWindow = manager->makeWindowController(std::move(privately));
     EXPECT_EQ(privateWindow.browser().profile().sessionIdentifier, secret.sessionIdentifier);
-    EXPECT_FALSE(privateWindow.browser().isSavedWebsite);
+    EXPECT_FALSE(privateWindow.browser().isSavedWebsite());
 }
 
 TEST_F(BrowserWindowManagerTest, OnlyAMovedOwnWindowOfAWebsiteThatRemembersSavesItsFrame) {
@@ -371,10 +371,10 @@ TEST_F(BrowserWindowManagerTest, TheCloseOfAWindowWhosePageKeepsAskingAlwaysWork
     auto& window = openOwn(looping);
     ASSERT_TRUE(mapped(window));
     ASSERT_TRUE(spinUntil([&] {
-        BrowserTab* tab = window.browser().activeTab();
+        BrowserTab* tab = window.browser().tabs().active();
         return tab && tab->pageTitle() == "Looping" && !tab->isLoading();
     }));
-    WebKitWebView* page = window.browser().activeTab()->webView();
+    WebKitWebView* page = window.browser().tabs().active()->webView();
     bool finalised = false;
     g_object_weak_ref(
         G_OBJECT(page), [](gpointer done, GObject*) { *static_cast<bool*>(done) = true; }, &finalised);

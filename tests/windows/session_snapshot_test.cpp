@@ -51,7 +51,7 @@ TEST_F(SessionSnapshotTest, TwoChangesHalfASecondApartGiveOneWriteAfterTheSecond
 
     manager->routing().openPrivateWindow();
     advance(500ms);
-    manager->registry().window(alpha.id)->browser().addTab(server.url("/alpha"));
+    manager->registry().window(alpha.id)->browser().tabs().add(server.url("/alpha"));
     manager->publisher().publishState();
     advance(699ms);
     EXPECT_EQ(readFile(path()), first) << "nothing is written before 0.7 s of quiet";

@@ -63,7 +63,7 @@ TEST_F(WindowChromeTest, AtTheDefaultWidthTheTitleBarShowsTheHostAndTheMoreMenuT
     EXPECT_FALSE(toolbar.startPage.get_mapped());
     // The chrome above the page stays within 90 pixels.
     int x = 0, y = -1;
-    gtk_widget_translate_coordinates(GTK_WIDGET(window.browser().activeTab()->webView()),
+    gtk_widget_translate_coordinates(GTK_WIDGET(window.browser().tabs().active()->webView()),
                                      GTK_WIDGET(window.panel().gobj()), 0, 0, &x, &y);
     EXPECT_GE(y, 0);
     EXPECT_LE(y, 90);
@@ -82,7 +82,7 @@ TEST_F(WindowChromeTest, AtTheDefaultWidthTheTitleBarShowsTheHostAndTheMoreMenuT
     EXPECT_TRUE(spinUntil([&] { return saved.size() == 1; }));
     ASSERT_TRUE(item(*menu, "Start Page"));
     item(*menu, "Start Page")->activate();
-    EXPECT_TRUE(spinUntil([&] { return window.browser().activeTab()->showsStartPage; }));
+    EXPECT_TRUE(spinUntil([&] { return window.browser().tabs().active()->showsStartPage; }));
     menu.reset();
 
     // A wide window keeps them in its title bar and out of the menu.

@@ -52,12 +52,14 @@ protected:
         switch (kind) {
             case WindowKind::privateWindow: manager->routing().openPrivateWindow(); break;
             case WindowKind::popup:
-                webkit_web_view_evaluate_javascript(opener.browser().activeTab()->webView(),
+                webkit_web_view_evaluate_javascript(opener.browser().tabs().active()->webView(),
                                                     "window.open('/popup')", -1, nullptr, nullptr, nullptr,
                                                     nullptr, nullptr);
                 spinUntil([&] { return newWindow(before).has_value(); });
                 break;
-            case WindowKind::duplicate: opener.browser().services.onCommand(BrowserCommand::duplicate); break;
+            case WindowKind::duplicate:
+                opener.browser().services().onCommand(BrowserCommand::duplicate);
+                break;
             case WindowKind::savedWebsite: manager->routing().showProfile(saved.id); return saved.id;
         }
         return newWindow(before);
@@ -75,7 +77,7 @@ TEST_F(WindowClosingLifetime, EveryKindOfWindowClosesFromTheWindowManagerAndItsC
     ASSERT_NE(openerView, nullptr);
     BrowserWindowController& opener = *manager->registry().window(manager->registry().browserID());
     ASSERT_TRUE(spinUntil(
-        [&] { return server.requestCount("/opener") > 0 && !openerView->activeTab()->isLoading(); }));
+        [&] { return server.requestCount("/opener") > 0 && !openerView->tabs().active()->isLoading(); }));
 
     for (CloseBehavior behavior : {CloseBehavior::hide, CloseBehavior::release}) {
         preferences->update([&](AppPreferences& p) { p.closeBehavior = behavior; });
@@ -93,7 +95,7 @@ TEST_F(WindowClosingLifetime, EveryKindOfWindowClosesFromTheWindowManagerAndItsC
                 BrowserWindowController* window = manager->registry().window(*id);
                 ASSERT_NE(window, nullptr);
                 // The person is in the window they close: it is the last one brought forward.
-                manager->routing().focus(*id, window->browser().activeTab()->id);
+                manager->routing().focus(*id, window->browser().tabs().active()->id);
                 ASSERT_EQ(manager->registry().lastActiveID(), id);
                 ASSERT_TRUE(mapped(*window));
 

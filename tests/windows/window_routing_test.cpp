@@ -23,12 +23,12 @@ using test::spinUntil;
 class WindowRoutingTest : public test::WindowManagerFixture {
 protected:
     static void runInPage(BrowserWindowController& window, const std::string& script) {
-        webkit_web_view_evaluate_javascript(window.browser().activeTab()->webView(), script.c_str(), -1, nullptr,
-                                            nullptr, nullptr, nullptr, nullptr);
+        webkit_web_view_evaluate_javascript(window.browser().tabs().active()->webView(), script.c_str(), -1,
+                                            nullptr, nullptr, nullptr, nullptr, nullptr);
     }
     bool loaded(BrowserWindowController& window, const std::string& path) {
         return spinUntil([&] {
-            const BrowserTab* tab = window.browser().activeTab();
+            const BrowserTab* tab = window.browser().tabs().active();
             return server.requestCount(path) > 0 && tab && !tab->isLoading() && tab->address() == server.url(path);
         });
     }
@@ -46,7 +46,7 @@ TEST_F(WindowRoutingTest, AnAddressReusesASharedSessionTabAndNothingElse) {
     BrowserWindowController* main = manager->registry().window(manager->registry().browserID());
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(browser, &main->browser());
-    EXPECT_EQ(browser->tabs().size(), 1u) << "the start page takes the address";
+    EXPECT_EQ(browser->tabs().items().size(), 1u) << "the start page takes the address";
     EXPECT_TRUE(browser->websiteDataStore()->identifier()) << "a session of its own while new windows are isolated";
     ASSERT_TRUE(loaded(*main, "/"));
 
@@ -64,7 +64,7 @@ TEST_F(WindowRoutingTest, AnAddressReusesASharedSessionTabAndNothingElse) {
     list.push_back(server.url("/p"));
     manager->routing().openURLs(list);
     spinFor(std::chrono::milliseconds(300));
-    EXPECT_EQ(browser->tabs().size(), 1u);
+    EXPECT_EQ(browser->tabs().items().size(), 1u);
     EXPECT_EQ(server.requestCount("/"), 1);
     EXPECT_EQ(server.requestCount("/p"), 0);
 
@@ -73,13 +73,13 @@ TEST_F(WindowRoutingTest, AnAddressReusesASharedSessionTabAndNothingElse) {
     BrowserWindowController* privateWindow = manager->registry().window(*manager->registry().lastActiveID());
     ASSERT_NE(privateWindow, nullptr);
     EXPECT_FALSE(privateWindow->browser().isPersistent());
-    privateWindow->browser().load(server.url("/p"));
+    privateWindow->browser().page().load(server.url("/p"));
     ASSERT_TRUE(loaded(*privateWindow, "/p"));
     auto& ownWindow = openOwn(own);
     ASSERT_TRUE(loaded(ownWindow, "/own"));
     manager->routing().open(server.url("/p"));
     manager->routing().open(server.url("/own"));
-    EXPECT_EQ(browser->tabs().size(), 3u);
+    EXPECT_EQ(browser->tabs().items().size(), 3u);
     EXPECT_TRUE(spinUntil([&] { return server.requestCount("/p") == 2 && server.requestCount("/own") == 2; }));
 
     // While website data is reset nothing opens. A private window is released with its record.
@@ -88,7 +88,7 @@ TEST_F(WindowRoutingTest, AnAddressReusesASharedSessionTabAndNothingElse) {
     manager->routing().openPrivateWindow();
     EXPECT_EQ(manager->routing().showProfile(own.id), nullptr);
     EXPECT_EQ(manager->registry().windows().size(), 3u);
-    EXPECT_EQ(browser->tabs().size(), 3u);
+    EXPECT_EQ(browser->tabs().items().size(), 3u);
     const Uuid privateID = privateWindow->id;
     manager->closing().requestClose(privateID);
     EXPECT_EQ(manager->registry().window(privateID), nullptr);
@@ -102,17 +102,17 @@ TEST_F(WindowRoutingTest, ShowingTogglingHidingAndClosingKeepTheWindowUntilItIsR
     ASSERT_EQ(window, manager->registry().window(alpha.id));
     ASSERT_TRUE(loaded(*window, "/alpha"));
     EXPECT_TRUE(manager->publisher().isWebsiteVisible(alpha.id));
-    const Uuid tabID = window->browser().activeTab()->id;
+    const Uuid tabID = window->browser().tabs().active()->id;
 
     // Showing a window ends click-through.
-    window->browser().clickThroughEnabled = true;
+    window->browser().setClickThroughEnabled(true);
     manager->routing().toggle(alpha.id);
     EXPECT_FALSE(window->panel().get_visible());
     EXPECT_FALSE(manager->registry().hasVisibleWindows());
     EXPECT_TRUE(manager->links().dismissedLinks().count(alpha.id));
     manager->routing().toggle(alpha.id);
     EXPECT_TRUE(window->panel().get_visible());
-    EXPECT_FALSE(window->browser().clickThroughEnabled);
+    EXPECT_FALSE(window->browser().clickThroughEnabled());
     EXPECT_EQ(manager->publisher().clickThroughCount(), 0);
 
     manager->routing().hideAll();
@@ -140,10 +140,10 @@ TEST_F(WindowRoutingTest, ShowingTogglingHidingAndClosingKeepTheWindowUntilItIsR
 
     // The last tab closes its window; deleting the website closes its window and the record.
     window = manager->routing().showProfile(alpha.id);
-    window->browser().addTab(server.url("/alpha"));
-    manager->closing().closeTab(alpha.id, window->browser().activeTab()->id);
-    ASSERT_EQ(window->browser().tabs().size(), 1u);
-    manager->closing().closeTab(alpha.id, window->browser().activeTab()->id);
+    window->browser().tabs().add(server.url("/alpha"));
+    manager->closing().closeTab(alpha.id, window->browser().tabs().active()->id);
+    ASSERT_EQ(window->browser().tabs().items().size(), 1u);
+    manager->closing().closeTab(alpha.id, window->browser().tabs().active()->id);
     EXPECT_EQ(manager->registry().window(alpha.id), nullptr);
     manager->routing().showProfile(alpha.id);
     EXPECT_TRUE(manager->closing().deleteWebsite(alpha.id));
@@ -202,7 +202,8 @@ TEST_F(WindowRoutingTest, AWindowSavesWhatItsUserChangedAndRoutesItsCommands) {
     // As after saving the page as a website: the tab showing it becomes that website's.
     manager->routing().linkWindow(*store->profile(linked.id), window.browser().profile(),
                                   server.url("/alpha"));
-    ASSERT_EQ(manager->publisher().websiteLinks().targets[linked.id].tabID, window.browser().activeTab()->id);
+    ASSERT_EQ(manager->publisher().websiteLinks().targets[linked.id].tabID,
+              window.browser().tabs().active()->id);
 
     // The pin changes "keep above" of both websites shown in the window, nothing else of either.
     window.browser().togglePin();
@@ -221,12 +222,12 @@ TEST_F(WindowRoutingTest, AWindowSavesWhatItsUserChangedAndRoutesItsCommands) {
     // The last address on the website's host is remembered; another host's is not. Only an http(s)
     // icon address is kept.
     server.page("/alpha/next", test::titledPage("Next"));
-    window.browser().load(server.url("/alpha/next"));
+    window.browser().page().load(server.url("/alpha/next"));
     EXPECT_TRUE(spinUntil([&] {
         return store->profile(alpha.id)->lastURL == server.url("/alpha/next") &&
-               window.browser().activeTab()->pageTitle() == "Next";
+               window.browser().tabs().active()->pageTitle() == "Next";
     }));
-    auto& services = window.browser().services;
+    const auto& services = window.browser().services();
     services.onURLChange("https://elsewhere.example/");
     services.onMetadata("", "/favicon.ico");
     EXPECT_EQ(store->profile(alpha.id)->lastURL, server.url("/alpha/next"));

@@ -115,9 +115,9 @@ TEST_F(WindowStateUnderWindowManager, ArrangingPutsTheWindowOnAHalfOfTheWorkArea
     ASSERT_TRUE(mapped(own));
     // window_state_checks.sh leaves a work area of 1250 x 700 at (30, 40) on the 1280 x 800 screen.
     ASSERT_EQ(own.panel().screens().screens.at(0).visibleFrame, (Rect{30, 40, 1250, 700}));
-    own.browser().services.onCommand(BrowserCommand::arrangeLeft);
+    own.browser().services().onCommand(BrowserCommand::arrangeLeft);
     EXPECT_TRUE(spinUntil([&] { return own.panel().frame() == Rect{38, 48, 613, 684}; }));
-    own.browser().services.onCommand(BrowserCommand::arrangeRight);
+    own.browser().services().onCommand(BrowserCommand::arrangeRight);
     EXPECT_TRUE(spinUntil([&] { return own.panel().frame() == Rect{659, 48, 613, 684}; }));
 
     // Maximised, the website keeps the normal frame it will come back to.

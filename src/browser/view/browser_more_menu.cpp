@@ -22,7 +22,7 @@ BrowserMoreMenu::BrowserMoreMenu(BrowserViewController& view) : view_(view) {}
 BrowserMoreMenu::~BrowserMoreMenu() = default;
 
 std::optional<std::string> BrowserMoreMenu::adFilterHost() const {
-    BrowserTab* tab = view_.activeTab();
+    BrowserTab* tab = view_.tabs_.active();
     if (!tab || tab->showsStartPage) return std::nullopt;
     auto address = tab->address();
     if (!address) return std::nullopt;
@@ -51,21 +51,21 @@ void BrowserMoreMenu::show() {
 }
 
 std::unique_ptr<Gtk::Menu> BrowserMoreMenu::make() {
-    BrowserTab* tab = view_.activeTab();
+    BrowserTab* tab = view_.tabs_.active();
     MoreMenuFacts facts;
     facts.hasActiveTab = tab != nullptr;
     facts.onPage = tab && !tab->showsStartPage;
     facts.activeTabSleeping = tab && tab->isSleeping;
-    const auto shareable = view_.shareableURL();
+    const auto shareable = view_.page_.shareableURL();
     facts.hasShareableURL = shareable.has_value();
     facts.inMenuBar =
-        shareable && view_.services.menuBarIconState && view_.services.menuBarIconState(*shareable);
+        shareable && view_.services_.menuBarIconState && view_.services_.menuBarIconState(*shareable);
     facts.pageHost = adFilterHost();
     facts.adSettings = view_.context_.preferences.value().adFilterSettings().normalized();
-    facts.hasRecentlyClosed = !view_.recentlyClosed_.empty();
+    facts.hasRecentlyClosed = !view_.tabs_.recentlyClosed().empty();
     facts.compactMode = view_.profile_.compactMode;
-    facts.compactRevealed = view_.compactRevealed_;
-    facts.clickThrough = view_.clickThroughEnabled;
+    facts.compactRevealed = view_.presenter_.compactRevealed();
+    facts.clickThrough = view_.clickThroughEnabled_;
     facts.persistentStore = view_.isPersistent();
     facts.ownSession = view_.websiteDataStore_->identifier().has_value();
     facts.hasSiteProxy = view_.profile_.siteProxy.has_value();
@@ -84,7 +84,7 @@ std::unique_ptr<Gtk::Menu> BrowserMoreMenu::make() {
     auto command = [&](BrowserCommand which) {
         return run([which](BrowserViewController& self) {
             // "Close Window" ends the window whose view holds the command.
-            callKept(self.services.onCommand, which);
+            callKept(self.services_.onCommand, which);
         });
     };
     auto menu = std::make_unique<Gtk::Menu>();
@@ -100,10 +100,10 @@ std::unique_ptr<Gtk::Menu> BrowserMoreMenu::make() {
                 menu->append(*item);
                 continue;
             }
-            case MoreMenuItem::startPage: action = run([](auto& self) { self.showStartPage(); }); break;
+            case MoreMenuItem::startPage: action = run([](auto& self) { self.page_.showStartPage(); }); break;
             case MoreMenuItem::saveWebsite: action = command(BrowserCommand::saveWebsite); break;
             case MoreMenuItem::showInMenuBar:
-                action = run([](auto& self) { self.toggleMenuBarIcon(); });
+                action = run([](auto& self) { self.page_.toggleMenuBarIcon(); });
                 break;
             case MoreMenuItem::websiteSettings:
                 action = run([](auto& self) { self.moreMenu_.showWebsiteSettings(); });
@@ -122,18 +122,18 @@ std::unique_ptr<Gtk::Menu> BrowserMoreMenu::make() {
                     self.moreMenu_.toggleAdsAllowed(host, allowed);
                 });
                 break;
-            case MoreMenuItem::find: action = run([](auto& self) { self.showFindBar(); }); break;
-            case MoreMenuItem::print: action = run([](auto& self) { self.printActivePage(); }); break;
+            case MoreMenuItem::find: action = run([](auto& self) { self.page_.showFindBar(); }); break;
+            case MoreMenuItem::print: action = run([](auto& self) { self.page_.printActivePage(); }); break;
             case MoreMenuItem::reopenClosedTab:
-                action = run([](auto& self) { self.reopenClosedTab(); });
+                action = run([](auto& self) { self.tabs_.reopenClosed(); });
                 break;
             case MoreMenuItem::sleepOrWake:
                 action = run([](BrowserViewController& self) {
-                    BrowserTab* active = self.activeTab();
+                    BrowserTab* active = self.tabs_.active();
                     if (!active) return;
-                    if (active->isSleeping) return self.wake(active->id);
+                    if (active->isSleeping) return self.sleep_.wake(active->id);
                     // Put to sleep after the menu has gone, by hand; a refusal explains itself.
-                    self.defer([&self, id = active->id] { self.sleepTab(id, false); });
+                    self.defer([&self, id = active->id] { self.sleep_.sleepTab(id, false); });
                 });
                 break;
             case MoreMenuItem::compactMode:
@@ -142,13 +142,13 @@ std::unique_ptr<Gtk::Menu> BrowserMoreMenu::make() {
                     changed.compactMode = !changed.compactMode;
                     changed.normalize();
                     self.applyProfile(std::move(changed));
-                    if (self.services.onProfileChange) self.services.onProfileChange(self.profile_);
+                    if (self.services_.onProfileChange) self.services_.onProfileChange(self.profile_);
                 });
                 break;
             case MoreMenuItem::hideControls:
                 action = run([](BrowserViewController& self) {
-                    self.compactRevealed_ = false;
-                    self.layoutChrome();
+                    self.presenter_.setCompactRevealed(false);
+                    self.presenter_.layout();
                 });
                 break;
             case MoreMenuItem::clickThrough: action = command(BrowserCommand::clickThrough); break;
@@ -157,7 +157,9 @@ std::unique_ptr<Gtk::Menu> BrowserMoreMenu::make() {
             case MoreMenuItem::otherSessionWindow:
                 action = command(BrowserCommand::otherSessionWindow);
                 break;
-            case MoreMenuItem::openInBrowser: action = run([](auto& self) { self.openExternal(); }); break;
+            case MoreMenuItem::openInBrowser:
+                action = run([](auto& self) { self.page_.openExternal(); });
+                break;
             case MoreMenuItem::downloads: action = command(BrowserCommand::downloads); break;
             case MoreMenuItem::closeWindow: action = command(BrowserCommand::close); break;
         }
@@ -187,14 +189,14 @@ void BrowserMoreMenu::toggleAdsAllowed(const std::string& host, bool wasAllowed)
 // ---- Sheets ---------------------------------------------------------------------------------
 
 void BrowserMoreMenu::requestSheet(BrowserSheet sheet) {
-    Gtk::Window* window = view_.window();
-    if (!window || hasAttachedSheet(*window) || !view_.services.onSheet) return;
-    view_.services.onSheet(sheet);
+    Gtk::Window* window = view_.chrome_.window();
+    if (!window || hasAttachedSheet(*window) || !view_.services_.onSheet) return;
+    view_.services_.onSheet(sheet);
 }
 
 void BrowserMoreMenu::showWebsiteSettings() {
-    if (view_.isSavedWebsite) {
-        callKept(view_.services.onCommand, BrowserCommand::edit);
+    if (view_.isSavedWebsite()) {
+        callKept(view_.services_.onCommand, BrowserCommand::edit);
         return;
     }
     showWindowSettingsSheet();
@@ -216,9 +218,9 @@ void BrowserMoreMenu::showAdFilterSheet() {
 void BrowserMoreMenu::saveWindowSettings(WebAppProfile edited, bool clickThrough) {
     edited.normalize();
     view_.applyProfile(std::move(edited));
-    if (view_.services.onProfileChange) view_.services.onProfileChange(view_.profile_);
-    if (clickThrough != view_.clickThroughEnabled)
-        callKept(view_.services.onCommand, BrowserCommand::clickThrough);
+    if (view_.services_.onProfileChange) view_.services_.onProfileChange(view_.profile_);
+    if (clickThrough != view_.clickThroughEnabled_)
+        callKept(view_.services_.onCommand, BrowserCommand::clickThrough);
 }
 
 void BrowserMoreMenu::saveUserAgent(std::optional<std::string> userAgent) {
@@ -226,7 +228,7 @@ void BrowserMoreMenu::saveUserAgent(std::optional<std::string> userAgent) {
     changed.customUserAgent = std::move(userAgent);
     changed.normalize();
     view_.applyProfile(std::move(changed));
-    if (view_.services.onProfileChange) view_.services.onProfileChange(view_.profile_);
+    if (view_.services_.onProfileChange) view_.services_.onProfileChange(view_.profile_);
 }
 
 }  // namespace quenlith

@@ -1,14 +1,12 @@
 #include "browser/view/browser_view_controller.hpp"
 
 #include <algorithm>
-#include <cmath>
 
 #include <atkmm/object.h>
 #include <gtkmm/window.h>
 #include <webkit2/webkit2.h>
 
 #include "browser/blocking/ad_blocking.hpp"
-#include "browser/engine/script_evaluation.hpp"
 #include "browser/engine/website_sessions.hpp"
 #include "browser/page/download_manager.hpp"
 #include "browser/view/auto_reload.hpp"
@@ -16,7 +14,6 @@
 #include "browser/view/tab_restore.hpp"
 #include "browser/view/tab_title.hpp"
 #include "model/address.hpp"
-#include "model/isolated_text.hpp"
 #include "model/kept_call.hpp"
 #include "model/localization.hpp"
 #include "model/preferences_store.hpp"
@@ -26,16 +23,6 @@ namespace quenlith {
 
 void installBrowserStyleSheet();
 
-namespace {
-
-// Scripts run in the page to read what a capture keeps.
-constexpr const char* kSelectionScript = "window.getSelection()?.toString().slice(0, 200000) || ''";
-constexpr const char* kScrollFractionScript =
-    "(() => { const s = document.scrollingElement; if (!s) return null; const max = s.scrollHeight - "
-    "s.clientHeight; return max > 0 ? Math.min(1, Math.max(0, s.scrollTop / max)) : 0; })()";
-
-}  // namespace
-
 BrowserViewController::BrowserViewController(const BrowserContext& context, WebAppProfile profile,
                                              std::shared_ptr<WebsiteDataStore> websiteDataStore,
                                              BrowserViewStart start)
@@ -43,7 +30,16 @@ BrowserViewController::BrowserViewController(const BrowserContext& context, WebA
       profile_(std::move(profile)),
       start_(std::move(start)),
       websiteDataStore_(std::move(websiteDataStore)),
-      autoReload_(context.timers, [this] { autoReloadTick(); }),
+      tabs_(*this, context, find_,
+            {.attach = [this](BrowserTab& tab) { connectPageEvents(tab); },
+             .retire =
+                 [this](const Uuid& id) {
+                     questions_.dismiss(id);
+                     // A tab put to sleep or rebuilt keeps its id, and its page's stopped dialogs.
+                     if (!tabs_.find(id)) dialogGuards_.erase(id);
+                 },
+             .changed = [this] { presenter_.scheduleRefresh(); },
+             .urlChanged = [this](WebKitWebView* webView) { handleURLChange(webView); }}),
       adFilter_(context.preferences, context.blocking,
                 [this] {
                     std::vector<GObjectPtr<WebKitUserContentManager>> managers;
@@ -54,10 +50,10 @@ BrowserViewController::BrowserViewController(const BrowserContext& context, WebA
                 }),
       chrome_(context.deferred, context.timers),
       find_(
-          chrome_.findBar(), [this] { return activeTab() ? activeTab()->webView() : nullptr; },
-          [this](WebKitWebView* webView) { return tabShowing(webView) != nullptr; },
-          [this] { layoutChrome(); }),
-      scripts_([this](WebKitWebView* webView) { return tabShowing(webView) != nullptr; }),
+          chrome_.findBar(), [this] { return tabs_.active() ? tabs_.active()->webView() : nullptr; },
+          [this](WebKitWebView* webView) { return tabs_.showing(webView) != nullptr; },
+          [this] { presenter_.layout(); }),
+      scripts_([this](WebKitWebView* webView) { return tabs_.showing(webView) != nullptr; }),
       questions_(context.deferred) {
     // A popup's tabs live in the opener's store.
     if (start_.configuration && start_.configuration->websiteDataStore)
@@ -80,37 +76,6 @@ Gtk::Widget& BrowserViewController::view() {
     return chrome_.root();
 }
 
-void BrowserViewController::useHeaderBar(Gtk::HeaderBar* bar) {
-    headerBar_ = bar;
-    placeToolbar();
-}
-
-void BrowserViewController::placeToolbar() {
-    Gtk::HeaderBar* target = headerBar_ && !profile_.compactMode && !tornDown_ ? headerBar_ : nullptr;
-    chrome_.placeToolbar(target);
-    layoutChrome();
-}
-
-BrowserTab* BrowserViewController::activeTab() const {
-    const auto* active = tabs_.active();
-    return active ? active->get() : nullptr;
-}
-
-BrowserTab* BrowserViewController::tab(const Uuid& id) const {
-    auto index = tabs_.indexOf(id);
-    return index ? tabs_.at(*index).get() : nullptr;
-}
-
-BrowserTab* BrowserViewController::tabShowing(WebKitWebView* webView) const {
-    for (const auto& candidate : tabs_.items())
-        if (candidate->webView() == webView) return candidate.get();
-    return nullptr;
-}
-
-Gtk::Window* BrowserViewController::window() const {
-    return chrome_.window();
-}
-
 void BrowserViewController::defer(std::function<void()> work) {
     std::erase_if(deferredTasks_, [](const ScheduledTask& task) { return !task.pending(); });
     deferredTasks_.push_back(context_.deferred.scheduleIdle(std::move(work)));
@@ -121,6 +86,7 @@ void BrowserViewController::defer(std::function<void()> work) {
 void BrowserViewController::loadView() {
     if (viewLoaded_ || tornDown_) return;
     viewLoaded_ = true;
+    presenter_.begin();
     installBrowserStyleSheet();
     buildViewTree();
     wireActions();
@@ -128,7 +94,7 @@ void BrowserViewController::loadView() {
 
     const auto address =
         initialTabAddress(profile_, start_.dormant, start_.configuration.has_value(), start_.url);
-    addTab(address, start_.configuration);
+    tabs_.add(address, start_.configuration);
 
     // The ad filter follows the preferences: applied now and after every change of its settings.
     adFilter_.follow();
@@ -138,7 +104,7 @@ void BrowserViewController::loadView() {
     if (context_.downloads)
         downloadEnded_ =
             context_.downloads->signal_ended().connect([this](const DownloadEntry& entry, GtkWindow* parent) {
-                Gtk::Window* shown = window();
+                Gtk::Window* shown = chrome_.window();
                 if (!shown || parent != shown->gobj()) return;
                 if (auto notice = downloadNotice(entry)) chrome_.toast().show(*notice);
             });
@@ -149,226 +115,35 @@ void BrowserViewController::loadView() {
 void BrowserViewController::buildViewTree() {
     TabStrip& tabStrip = chrome_.tabStrip();
     tabStrip.onSelect = [this](const Uuid& id) {
-        if (auto index = tabs_.indexOf(id)) selectTab(*index, true, true);
+        if (auto index = tabs_.indexOf(id)) tabs_.select(*index, true, true);
     };
-    tabStrip.onClose = [this](const Uuid& id) { closeTab(id); };
-    tabStrip.onNewTab = [this] { openNewTab(); };
-    tabStrip.makeMenu = [this](const Uuid& id) { return makeTabContextMenu(id); };
-    chrome_.build({[this] { openExternal(); }, [this] { retryLoading(); }, [this] { wakeActiveTab(); }});
-    installStartPage();
+    tabStrip.onClose = [this](const Uuid& id) { tabs_.close(id); };
+    tabStrip.onNewTab = [this] { tabs_.openNew(); };
+    tabStrip.makeMenu = [this](const Uuid& id) { return tabs_.makeContextMenu(id); };
+    chrome_.build({[this] { page_.openExternal(); }, [this] { page_.retryLoading(); },
+                   [this] { sleep_.wakeActiveTab(); }});
+    presenter_.installStartPage();
 }
 
 void BrowserViewController::wireActions() {
     chrome_.toolbar().back.onAction = [this] {
-        if (auto* active = activeTab()) webkit_web_view_go_back(active->webView());
+        if (auto* active = tabs_.active()) webkit_web_view_go_back(active->webView());
     };
     chrome_.toolbar().forward.onAction = [this] {
-        if (auto* active = activeTab()) webkit_web_view_go_forward(active->webView());
+        if (auto* active = tabs_.active()) webkit_web_view_go_forward(active->webView());
     };
-    chrome_.toolbar().reload.onAction = [this] { reloadOrStop(); };
-    chrome_.toolbar().startPage.onAction = [this] { showStartPage(); };
+    chrome_.toolbar().reload.onAction = [this] { page_.reloadOrStop(); };
+    chrome_.toolbar().startPage.onAction = [this] { page_.showStartPage(); };
     chrome_.toolbar().saveWebsite.onAction = [this] {
-        callKept(services.onCommand, BrowserCommand::saveWebsite);
+        callKept(services_.onCommand, BrowserCommand::saveWebsite);
     };
     chrome_.toolbar().pin.onAction = [this] { togglePin(); };
     chrome_.toolbar().more.onAction = [this] { moreMenu_.show(); };
-    chrome_.toolbar().onNavigate = [this](const std::string& text) { navigate(text); };
-    chrome_.revealView().onHover = [this](bool hovering) { revealCompactChrome(hovering); };
-}
-
-// ---- Chrome ---------------------------------------------------------------------------------
-
-void BrowserViewController::layoutChrome() {
-    if (!viewLoaded_) return;
-    chrome_.layout({.compactMode = profile_.compactMode,
-                    .compactRevealed = compactRevealed_,
-                    .tabCount = tabs_.count()});
-}
-
-void BrowserViewController::installStartPage() {
-    if (!tornDown_) chrome_.installStartPage(services.makeStartPage);
-}
-
-void BrowserViewController::refreshChrome() {
-    if (!viewLoaded_ || tornDown_) return;
-    BrowserTab* tab = activeTab();
-    if (!tab) return;
-    WebKitWebView* webView = tab->webView();
-    const auto pageURL = tab->pageURL();
-
-    ActiveTabFacts facts;
-    facts.showsStartPage = tab->showsStartPage;
-    facts.isSleeping = tab->isSleeping;
-    facts.error = tab->error;
-    facts.address = tab->address();
-    facts.persistentStore = isPersistent();
-    facts.canGoBack = webkit_web_view_can_go_back(webView);
-    facts.canGoForward = webkit_web_view_can_go_forward(webView);
-    facts.isLoading = webkit_web_view_is_loading(webView);
-    facts.estimatedProgress = webkit_web_view_get_estimated_load_progress(webView);
-    facts.pageIsSignIn = pageURL && isSignInURL(*pageURL);
-    const ChromeState state = chromeState(facts);
-
-    // A window built before the application could make start pages gets its own when it first shows one.
-    if (state.startPageVisible) installStartPage();
-    chrome_.show(state, webView, state.startPageVisible ? std::string() : isolatedText(tab->displayTitle()));
-    if (Gtk::Window* window = this->window())
-        window->set_title(browserWindowTitle(profile_.displayTitle(), isPersistent(), tab->displayTitle()));
-
-    std::vector<TabStripEntry> entries;
-    for (const auto& shown : tabs_.items())
-        entries.push_back({shown->id, shown->isSleeping, shown->mediaPaused, shown->displayTitle(),
-                           shown->pageURL().value_or(""), shown->icon.get()});
-    chrome_.tabStrip().show(tabs_.activeIndex(), entries);
-    layoutChrome();
-    // Through a copy: tearDown() resets it.
-    callKept(services.onStateChange);
-}
-
-void BrowserViewController::revealCompactChrome(bool hovering) {
-    // Only entering counts: leaving the strip must not hide chrome the pointer is now over.
-    if (!hovering || !profile_.compactMode || compactRevealed_) return;
-    compactRevealed_ = true;
-    layoutChrome();
-}
-
-void BrowserViewController::scheduleRefresh() {
-    if (refreshTask_.pending()) return;
-    refreshTask_ = context_.deferred.scheduleIdle([this] { refreshChrome(); });
+    chrome_.toolbar().onNavigate = [this](const std::string& text) { page_.navigate(text); };
+    chrome_.revealView().onHover = [this](bool hovering) { presenter_.revealCompactChrome(hovering); };
 }
 
 // ---- Operations -----------------------------------------------------------------------------
-
-std::optional<std::string> BrowserViewController::shareableURL() const {
-    if (!isPersistent()) return std::nullopt;
-    BrowserTab* tab = activeTab();
-    if (!tab || tab->showsStartPage) return std::nullopt;
-    auto address = tab->address();
-    if (!address || !isCredentialFreeURL(*address)) return std::nullopt;
-    return address;
-}
-
-void BrowserViewController::toggleMenuBarIcon() {
-    if (auto address = shareableURL(); address && services.onToggleMenuBarIcon)
-        services.onToggleMenuBarIcon(*address);
-}
-
-void BrowserViewController::captureSelection(std::function<void(PageClip)> completion) {
-    BrowserTab* tab = activeTab();
-    if (!isPersistent() || !tab || tab->showsStartPage) return;
-    const auto address = tab->address();
-    if (!address || !isCredentialFreeURL(*address)) return;
-
-    PageClip draft;
-    draft.id = Uuid::random();
-    draft.address = *address;
-    draft.title = tab->pageTitle();
-    if (draft.title.empty()) draft.title = addressHost(*address);
-    if (isSavedWebsite) draft.profileID = profile_.id;
-    if (const auto& identifier = websiteDataStore_->identifier())
-        draft.windowSession =
-            WindowSessionReference{*identifier, context_.sessions.proxyOverride(websiteDataStore_)};
-
-    const std::string page = draft.address;
-    scripts_.run(tab->webView(), kSelectionScript, page,
-                 [this, draft = std::move(draft), completion = std::move(completion)](
-                     WebKitWebView*, JSCValue* value) mutable {
-                     draft.text = scriptText(value).value_or("");
-                     draft.modified = context_.clock.now();
-                     completion(std::move(draft));
-                 });
-}
-
-void BrowserViewController::readingPosition(
-    std::function<void(const std::string&, const std::string&, std::optional<double>)> completion) {
-    BrowserTab* tab = activeTab();
-    if (!isPersistent() || !tab) return;
-    const auto address = tab->address();
-    if (!address || !isCredentialFreeURL(*address)) return;
-    std::string title = tab->pageTitle();
-    if (title.empty()) title = addressHost(*address);
-    scripts_.run(tab->webView(), kScrollFractionScript, *address,
-                 [address = *address, title, completion = std::move(completion)](
-                     WebKitWebView*, JSCValue* value) { completion(address, title, scriptNumber(value)); });
-}
-
-void BrowserViewController::printActivePage() {
-    BrowserTab* tab = activeTab();
-    Gtk::Window* window = this->window();
-    if (!tab || tab->showsStartPage || (window && hasAttachedSheet(*window))) return;
-    GObjectPtr<WebKitPrintOperation> operation =
-        GObjectPtr<WebKitPrintOperation>::adopt(webkit_print_operation_new(tab->webView()));
-    webkit_print_operation_run_dialog(operation.get(), window ? window->gobj() : nullptr);
-}
-
-void BrowserViewController::showFindBar() {
-    BrowserTab* tab = activeTab();
-    if (!tab || tab->showsStartPage) return;
-    compactRevealed_ = true;
-    find_.open();
-}
-
-void BrowserViewController::focusAddressField() {
-    if (profile_.compactMode) {
-        compactRevealed_ = true;
-        layoutChrome();
-    }
-    chrome_.toolbar().focusAddress();
-}
-
-void BrowserViewController::focusActiveContent() {
-    BrowserTab* tab = activeTab();
-    if (!tab) return;
-    if (tab->showsStartPage) {
-        focusAddressField();
-        return;
-    }
-    gtk_widget_grab_focus(GTK_WIDGET(tab->webView()));
-}
-
-void BrowserViewController::loadInWebView(WebKitWebView* webView, const std::string& address) {
-    webkit_web_view_load_uri(webView, address.c_str());
-}
-
-void BrowserViewController::load(const std::string& address) {
-    BrowserTab* tab = activeTab();
-    if (!tab) return;
-    tab->isSleeping = false;
-    tab->lastUsed = context_.clock.now();
-    tab->pendingReadingPosition.reset();
-    tab->showsStartPage = false;
-    tab->error.reset();
-    tab->lastURL = withoutCredentials(address);
-    loadInWebView(tab->webView(), address);
-    refreshChrome();
-    gtk_widget_grab_focus(GTK_WIDGET(tab->webView()));
-}
-
-void BrowserViewController::reloadActiveTab() {
-    BrowserTab* tab = activeTab();
-    if (!tab) return;
-    // The user's reload lets the page's dialogs show again.
-    if (auto guard = dialogGuards_.find(tab->id); guard != dialogGuards_.end()) guard->second.reloaded();
-    // Waking and retrying load the page themselves; a reload on top would cancel that load.
-    if (tab->isSleeping) {
-        wake(tab->id);
-        return;
-    }
-    if (tab->error) {
-        retryLoading();
-        return;
-    }
-    webkit_web_view_reload(tab->webView());
-}
-
-void BrowserViewController::reloadOrStop() {
-    BrowserTab* tab = activeTab();
-    if (tab && webkit_web_view_is_loading(tab->webView())) {
-        webkit_web_view_stop_loading(tab->webView());
-        return;
-    }
-    reloadActiveTab();
-}
 
 void BrowserViewController::applyProfile(WebAppProfile profile) {
     // The running window keeps the data store it was made with.
@@ -385,8 +160,8 @@ void BrowserViewController::applyProfile(WebAppProfile profile) {
             webkit_web_view_get_settings(tab->webView()),
             profile_.customUserAgent ? profile_.customUserAgent->c_str() : nullptr);
     }
-    if (!profile_.compactMode) compactRevealed_ = false;
-    placeToolbar();
+    if (!profile_.compactMode) presenter_.setCompactRevealed(false);
+    presenter_.placeToolbar();
     auto pinStyle = chrome_.toolbar().pin.get_style_context();
     if (profile_.alwaysOnTop) {
         pinStyle->add_class("quenlith-pin-on");
@@ -395,114 +170,61 @@ void BrowserViewController::applyProfile(WebAppProfile profile) {
         pinStyle->remove_class("quenlith-pin-on");
         pinStyle->add_class("dim-label");
     }
-    layoutChrome();
-    if (autoReloadNeedsRescheduling(previousInterval, profile_.autoReloadInterval,
-                                    autoReload_.period().has_value()))
-        scheduleAutoReload();
+    presenter_.layout();
+    autoReload_.profileChanged(previousInterval);
 }
 
 void BrowserViewController::setPresented(bool presented, bool wakeActive) {
     autoReload_.stop();
     isPresented_ = presented;
-    if (BrowserTab* tab = activeTab()) {
+    if (BrowserTab* tab = tabs_.active()) {
         if (!presented) tab->lastUsed = context_.clock.now();
-        if (wakeActive) wake(tab->id);
+        if (wakeActive) sleep_.wake(tab->id);
     }
-    scheduleAutoReload();
-}
-
-// ---- Auto reload ----------------------------------------------------------------------------
-
-void BrowserViewController::scheduleAutoReload() {
-    autoReload_.stop();
-    if (tornDown_ || !autoReloadShouldRun(profile_.autoReloadInterval, isPresented_)) return;
-    autoReload_.start(*profile_.autoReloadInterval);
-}
-
-void BrowserViewController::autoReloadTick() {
-    BrowserTab* tab = activeTab();
-    Gtk::Window* window = this->window();
-    AutoReloadTickFacts facts;
-    facts.presented = isPresented_;
-    facts.windowVisible = window && window->get_visible();
-    if (window && window->get_window())
-        facts.windowMinimized = (window->get_window()->get_state() & Gdk::WINDOW_STATE_ICONIFIED) != 0;
-    facts.sheetAttached = window && hasAttachedSheet(*window);
-    facts.hasActiveTab = tab != nullptr;
-    facts.activeTabSleeping = tab && tab->isSleeping;
-    facts.activeTabLoading = tab && tab->isLoading();
-    if (autoReloadTickReloads(facts)) webkit_web_view_reload(tab->webView());
+    autoReload_.schedule();
 }
 
 // ---- Toolbar actions ------------------------------------------------------------------------
-
-void BrowserViewController::showStartPage() {
-    for (std::size_t i = 0; i < tabs_.count(); ++i) {
-        if (tabs_.at(i)->showsStartPage) {
-            selectTab(i, true, true);
-            return;
-        }
-    }
-    openNewTab();
-}
 
 void BrowserViewController::togglePin() {
     WebAppProfile changed = profile_;
     changed.alwaysOnTop = !changed.alwaysOnTop;
     changed.normalize();
     applyProfile(std::move(changed));
-    if (services.onProfileChange) services.onProfileChange(profile_);
-}
-
-void BrowserViewController::navigate(const std::string& text) {
-    auto address = resolveAddressInput(text, context_.preferences.value().searchEngine);
-    if (address)
-        load(*address);
-    else if (!address.error().message.empty())
-        chrome_.toast().show(address.error().message);
+    if (services_.onProfileChange) services_.onProfileChange(profile_);
 }
 
 // ---- Observations ---------------------------------------------------------------------------
 
-void BrowserViewController::attachTab(BrowserTab& tab) {
-    WebKitWebView* webView = tab.webView();
-    webkit_web_view_set_zoom_level(webView, profile_.zoomLevel);
-    tab.dropObservations();
-    for (const char* signal :
-         {"notify::estimated-load-progress", "notify::is-loading", "notify::title", "notify::uri"})
-        tab.addObservation(webView,
-                           g_signal_connect(webView, signal, G_CALLBACK(onViewPropertyChanged), this));
-    WebKitBackForwardList* history = webkit_web_view_get_back_forward_list(webView);
-    tab.addObservation(history,
-                       g_signal_connect(history, "changed", G_CALLBACK(onBackForwardListChanged), this));
-    find_.observe(tab);
-    connectPageEvents(tab);
-}
-
-void BrowserViewController::onViewPropertyChanged(GObject* object, GParamSpec* spec, gpointer self) {
-    auto* controller = static_cast<BrowserViewController*>(self);
-    if (g_strcmp0(g_param_spec_get_name(spec), "uri") == 0)
-        controller->handleURLChange(WEBKIT_WEB_VIEW(object));
-    else
-        controller->scheduleRefresh();
-}
-
-void BrowserViewController::onBackForwardListChanged(WebKitBackForwardList*, WebKitBackForwardListItem*,
-                                                     gpointer, gpointer self) {
-    static_cast<BrowserViewController*>(self)->scheduleRefresh();
-}
-
 void BrowserViewController::handleURLChange(WebKitWebView* webView) {
     // Looked up again when the task runs: the tab may have closed, slept or been recreated.
     defer([this, webView] {
-        BrowserTab* tab = tabShowing(webView);
+        BrowserTab* tab = tabs_.showing(webView);
         if (!tab) return;
         if (auto url = tab->pageURL()) {
             tab->lastURL = url;
-            if (tab == activeTab() && !tab->isLoading() && services.onURLChange) services.onURLChange(*url);
+            if (tab == tabs_.active() && !tab->isLoading() && services_.onURLChange)
+                services_.onURLChange(*url);
         }
-        refreshChrome();
+        presenter_.refresh();
     });
+}
+
+// ---- Teardown -------------------------------------------------------------------------------
+
+void BrowserViewController::tearDown() {
+    if (tornDown_) return;
+    tornDown_ = true;
+    services_.onStateChange = nullptr;
+    presenter_.end();
+    // The pages' questions end first, while the pages they answer are still there.
+    questions_.dismissAll();
+    dialogGuards_.clear();
+    autoReload_.end();
+    deferredTasks_.clear();
+    tabs_.end();
+    chrome_.tabStrip().clear();
+    chrome_.removeStartPage();
 }
 
 }  // namespace quenlith

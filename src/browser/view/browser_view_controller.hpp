@@ -13,17 +13,22 @@
 
 #include "browser/engine/web_view_factory.hpp"
 #include "browser/engine/website_data_store.hpp"
+#include "browser/view/active_page.hpp"
 #include "browser/view/auto_reload.hpp"
 #include "browser/view/browser_chrome.hpp"
 #include "browser/view/browser_context.hpp"
 #include "browser/view/browser_more_menu.hpp"
 #include "browser/view/browser_tab.hpp"
+#include "browser/view/chrome_presenter.hpp"
 #include "browser/view/find_session.hpp"
 #include "browser/view/outside_link_gate.hpp"
 #include "browser/view/page_questions.hpp"
 #include "browser/view/page_scripts.hpp"
 #include "browser/view/tab_ad_filter.hpp"
 #include "browser/view/tab_list.hpp"
+#include "browser/view/tab_sleep.hpp"
+#include "browser/view/view_auto_reload.hpp"
+#include "browser/view/view_tabs.hpp"
 #include "browser/view/window_services.hpp"
 #include "model/ad_filter_settings.hpp"
 #include "model/clock.hpp"
@@ -33,14 +38,9 @@
 #include "model/script_dialog_guard.hpp"
 #include "model/web_app_profile.hpp"
 
-namespace Gtk {
-class HeaderBar;
-class Window;
-}
-
 namespace quenlith {
 
-// How a view's first tab starts.
+// How a view starts: its first tab, and what it is a window of.
 struct BrowserViewStart {
     // Handed over by the web engine for a page's popup: the popup shares the opener's store.
     std::optional<WebViewConfiguration> configuration;
@@ -48,14 +48,17 @@ struct BrowserViewStart {
     std::optional<std::string> url;
     // The first tab opens without an address (the caller loads or restores tabs itself).
     bool dormant = false;
+    // The window shows a saved website (false for private, duplicate and popup windows).
+    bool savedWebsite = true;
 };
 
-// The content of one floating browser window: its tabs with their web views, shown in its chrome
-// (toolbar, tab strip, sign-in notice, find bar, reveal strip of compact mode, progress line,
-// error and sleep boxes, start page; see BrowserChrome), its more menu, auto-reload timer and ad
-// filter. The window manager makes one per window with the application's BrowserContext, fills
-// `services` and `isSavedWebsite`, puts view() into the window and drives it through the
-// operations below. Main thread only.
+// The content of one floating browser window: its tabs with their web views (ViewTabs), shown in
+// its chrome (toolbar, tab strip, sign-in notice, find bar, reveal strip of compact mode, progress
+// line, error and sleep boxes, start page; see BrowserChrome and ChromePresenter), the commands on
+// the active page (ActivePage), tab sleeping (TabSleep), its more menu, auto-reload timer and ad
+// filter, and the pages' events and questions. The window manager makes one per window with the
+// application's BrowserContext, hands it its services, puts view() into the window
+// and drives it through the parts below. Main thread only.
 class BrowserViewController {
 public:
     // `context` holds the services the application shares with every view; `websiteDataStore` is
@@ -66,10 +69,14 @@ public:
     BrowserViewController(const BrowserViewController&) = delete;
     BrowserViewController& operator=(const BrowserViewController&) = delete;
 
-    // Set by the window manager before the view is built.
-    BrowserWindowServices services;
-    bool isSavedWebsite = true;  // false for private, duplicate and popup windows
-    bool clickThroughEnabled = false;
+    // What the window manager gives the view; set before the view is built.
+    const BrowserWindowServices& services() const { return services_; }
+    void setServices(BrowserWindowServices services) { services_ = std::move(services); }
+    // False for private, duplicate and popup windows.
+    bool isSavedWebsite() const { return start_.savedWebsite; }
+    // Whether the window lets the pointer through (the window manager switches it).
+    bool clickThroughEnabled() const { return clickThroughEnabled_; }
+    void setClickThroughEnabled(bool enabled) { clickThroughEnabled_ = enabled; }
 
     const WebAppProfile& profile() const { return profile_; }
     const std::shared_ptr<WebsiteDataStore>& websiteDataStore() const { return websiteDataStore_; }
@@ -77,160 +84,63 @@ public:
 
     // The widget to put into the window; built (with its first tab) on first use.
     Gtk::Widget& view();
-    // The window's header bar: the navigation controls and the page title go there, except in
-    // compact mode, where the window has no title bar and they stay in the chrome. Null takes them
-    // back; the bar must outlive the view or be taken back before it goes.
-    void useHeaderBar(Gtk::HeaderBar* bar);
 
-    // Tabs, in strip order.
-    const std::vector<std::unique_ptr<BrowserTab>>& tabs() const { return tabs_.items(); }
-    std::size_t activeIndex() const { return tabs_.activeIndex(); }
-    BrowserTab* activeTab() const;
-    const ClosedTabStack& recentlyClosed() const { return recentlyClosed_; }
+    // The tabs, in strip order, and their operations.
+    ViewTabs& tabs() { return tabs_; }
+    const ViewTabs& tabs() const { return tabs_; }
     bool isPresented() const { return isPresented_; }
-    bool compactRevealed() const { return compactRevealed_; }
 
-    // The active page's address when it may be kept (persistent session, a page, credential-free).
-    std::optional<std::string> shareableURL() const;
-    void toggleMenuBarIcon();
+    // The commands on the page the view shows.
+    ActivePage& page() { return page_; }
 
-    // The active page with its selected text (at most 200,000 characters) as a page draft; not
-    // called when the page changed meanwhile or cannot be kept.
-    void captureSelection(std::function<void(PageClip)> completion);
-    // The active page's address, title and scroll fraction (0 to 1, nothing when the page has no
-    // scrolling element); not called when the page changed meanwhile or cannot be kept.
-    void readingPosition(std::function<void(const std::string& address, const std::string& title,
-                                            std::optional<double> fraction)>
-                             completion);
-
-    void printActivePage();
-    void showFindBar();
-    void focusAddressField();
-    void focusActiveContent();
-    void load(const std::string& address);
-    void reloadActiveTab();
-    void reloadOrStop();
     void applyProfile(WebAppProfile profile);
     void setPresented(bool presented, bool wake);
-    void refreshChrome();
 
-    // Tabs. addTab returns the new tab's web view (owned by the tab); nothing after tearDown().
-    WebKitWebView* addTab(const std::optional<std::string>& address,
-                          const std::optional<WebViewConfiguration>& configuration = std::nullopt);
-    void selectTab(std::size_t index, bool wake, bool focus);
-    void selectAdjacentTab(int offset);
-    // Closes the tab (none: the active one); the last tab asks the window to close instead. The id
-    // is taken by value: closing the window ends the closures a caller's id may live in.
-    void closeTab(std::optional<Uuid> id = std::nullopt);
-    void reopenClosedTab();
-    void moveTab(const Uuid& id, int offset);
-    void duplicateTab(const Uuid& id);
-    void openNewTab();
-    void wake(const Uuid& id);
-    void wakeActiveTab();
-    void restoreTabs(const std::vector<RestorableTab>& entries, std::int64_t selectedIndex);
-    // A web view already loading `address`, made by the factory on this view's store before the
-    // window was built (the start asks for its first pages early): the first tab, or the selected
-    // restored tab, that opens `address` takes it instead of making and loading its own.
-    void adoptLoadingPage(std::string address, GObjectPtr<WebKitWebView> webView);
-    std::vector<RestorableTab> restorableTabs() const;
-    BrowserTab* tab(const Uuid& id) const;
-    // The menu the tab strip shows for a tab on a right click.
-    std::unique_ptr<Gtk::Menu> makeTabContextMenu(const Uuid& id);
-
-    // Toolbar actions.
-    void showStartPage();
+    // The toolbar's pin.
     void togglePin();
-    void navigate(const std::string& text);
 
     // The "more" menu and the sheets it opens.
     BrowserMoreMenu& moreMenu() { return moreMenu_; }
 
-    // Hooks of the page events and tab sleeping, which live in their own files.
-    void retryLoading();
-    void openExternal();
-    void toggleTabSleep(const Uuid& id);
-    void toggleTabMedia(const Uuid& id);
-    // The automatic pass: while `backgroundSleepMinutes` is positive, every tab idle longer than
-    // that (except the active tab of a presented window) is tried, one after the other; not in
-    // private windows or for a website kept awake. `done` runs once the pass is over.
-    void sleepIdleTabs(std::function<void()> done = {});
-    // Tries to put a tab to sleep: refused (false) while it loads, is a popup, has a question or a
-    // download open, carries credentials, or its page has input, a frame, filled fields or active
-    // media; a manual attempt refused by the page says so. On success the tab's page and web view
-    // are released, its history kept for the wake-up. `done` runs once with the outcome.
-    void sleepTab(const Uuid& id, bool automatic, std::function<void(bool)> done = {});
-
-    // Keeps a reading position (0 to 1) for `address` in the active tab and scrolls there once that
-    // page is shown; a missing, non-finite or out-of-range fraction is ignored.
-    void restoreReadingPosition(std::optional<double> fraction, const std::string& address);
+    // Sleeping and waking the tabs.
+    TabSleep& tabSleep() { return sleep_; }
 
     // Ends the window's browsing: no more reports, no web view, no timer.
     void tearDown();
 
-    // What the auto-reload timer runs with; nothing while no timer runs.
-    const std::optional<AutoReloadTimer::Period>& autoReloadTimer() const { return autoReload_.period(); }
+    // The timer that reloads the active page by itself.
+    const ViewAutoReload& autoReload() const { return autoReload_; }
 
     // The widgets, for the window and its tests.
     BrowserChrome& chrome() { return chrome_; }
+    // What the widgets show, and where the controls go.
+    ChromePresenter& presenter() { return presenter_; }
     // The questions the pages have open (for the window and its tests).
     const PageQuestions& pageQuestions() const { return questions_; }
 
 private:
-    Gtk::Window* window() const;
     void loadView();
     void buildViewTree();
-    void loadInWebView(WebKitWebView* webView, const std::string& address);
     void wireActions();
-    void layoutChrome();
-    void placeToolbar();
-    void scheduleAutoReload();
-    void revealCompactChrome(bool hovering);
-    void scheduleRefresh();
     void handleURLChange(WebKitWebView* webView);
-    void autoReloadTick();
-    // Makes the controller the owner of a new tab's web view: page zoom and observations.
-    void attachTab(BrowserTab& tab);
-    // Ends a tab that leaves the window (closed, replaced, or dropped by a restore).
-    void retireTab(std::unique_ptr<BrowserTab> tab);
     void connectPageEvents(BrowserTab& tab);
-    void applyPendingReadingPosition(BrowserTab& tab);
     // The engine's page events and requests (browser_view_controller_page_events.cpp).
     friend struct PageEventHandlers;
     friend class BrowserMoreMenu;
-    bool hasActiveDownload() const;
-    bool isShownActiveTab(const BrowserTab& tab) const;
-    // The checks of a sleep attempt that do not ask the page.
-    bool mayTrySleep(const BrowserTab& tab, bool automatic) const;
-    void replaceBySleepingTab(BrowserTab& awake, const std::string& address, std::optional<double> fraction);
-    // Loads a sleeping tab's kept history again; false when there is none to use.
-    bool resumeSleepingSession(BrowserTab& tab);
     void defer(std::function<void()> work);
-    BrowserTab* tabShowing(WebKitWebView* webView) const;
-
-    // Signal trampolines of the web views.
-    static void onViewPropertyChanged(GObject* object, GParamSpec* spec, gpointer self);
-    static void onBackForwardListChanged(WebKitBackForwardList* list, WebKitBackForwardListItem* added,
-                                         gpointer removed, gpointer self);
 
     const BrowserContext context_;
-    Gtk::HeaderBar* headerBar_ = nullptr;
+    BrowserWindowServices services_;
+    bool clickThroughEnabled_ = false;
     WebAppProfile profile_;
     BrowserViewStart start_;
     std::shared_ptr<WebsiteDataStore> websiteDataStore_;
-    std::optional<std::pair<std::string, GObjectPtr<WebKitWebView>>> loadingPage_;
-    GObjectPtr<WebKitWebView> takeLoadingPage(const std::optional<std::string>& address);
 
-    TabList<std::unique_ptr<BrowserTab>> tabs_;
-    ClosedTabStack recentlyClosed_;
+    ViewTabs tabs_;
     bool viewLoaded_ = false;
     bool tornDown_ = false;
-    // Makes the start page with services.makeStartPage once there is a maker.
-    void installStartPage();
     bool isPresented_ = false;
-    bool compactRevealed_ = false;
-    AutoReloadTimer autoReload_;
-    ScheduledTask refreshTask_;
+    ViewAutoReload autoReload_{*this, context_.timers};
     std::vector<ScheduledTask> deferredTasks_;
     TabAdFilter adFilter_;
     // Answers of the engine that arrive after the controller is gone find this expired.
@@ -238,6 +148,7 @@ private:
 
     // The widgets: after the tabs, so they go first.
     BrowserChrome chrome_;
+    ChromePresenter presenter_{*this, chrome_, context_.deferred};
     sigc::connection downloadEnded_;
     BrowserMoreMenu moreMenu_{*this};
 
@@ -249,6 +160,8 @@ private:
     // before the questions, whose answers still reach them).
     std::map<Uuid, ScriptDialogGuard> dialogGuards_;
     PageQuestions questions_;
+    ActivePage page_{*this, context_, scripts_, find_, dialogGuards_};
+    TabSleep sleep_{*this, context_};
 };
 
 }  // namespace quenlith

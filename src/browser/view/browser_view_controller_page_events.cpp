@@ -12,7 +12,6 @@
 #include "browser/engine/website_sessions.hpp"
 #include "browser/page/download_manager.hpp"
 #include "browser/page/external_launch.hpp"
-#include "browser/page/media_control.hpp"
 #include "browser/page/navigation_policy.hpp"
 #include "browser/page/page_dialog.hpp"
 #include "browser/page/page_error.hpp"
@@ -33,15 +32,6 @@ namespace {
 // Marks a web view whose current load failed: the engine still reports that load as finished.
 constexpr const char* kLoadFailedKey = "quenlith-load-failed";
 
-// Hands an address to another application without waiting for it; a failure is shown in the
-// view's window (`window` is asked only while the view is alive).
-void openOutside(const std::string& uri, std::weak_ptr<int> alive, std::function<Gtk::Window*()> window) {
-    openWithDefaultApplication(uri, [alive = std::move(alive), window = std::move(window)](const std::string& reason) {
-        if (alive.expired()) return;
-        presentAlert(localizedString("No application could open this address."), reason, window());
-    });
-}
-
 std::optional<std::string> requestURI(WebKitURIRequest* request) {
     const char* uri = request ? webkit_uri_request_get_uri(request) : nullptr;
     if (!uri || !*uri) return std::nullopt;
@@ -55,10 +45,10 @@ struct PageEventHandlers {
 
     // The window a question is attached to; nothing when the view is in no window (the question is
     // then answered negatively at once).
-    static Gtk::Window* questionWindow(Controller& controller) { return controller.window(); }
+    static Gtk::Window* questionWindow(Controller& controller) { return controller.chrome_.window(); }
 
     static BrowserTab* tabOf(Controller& controller, WebKitWebView* view) {
-        return controller.tabShowing(view);
+        return controller.tabs_.showing(view);
     }
 
     // ---- Loads ------------------------------------------------------------------------------
@@ -88,7 +78,7 @@ struct PageEventHandlers {
         tab->failedURL.reset();
         tab->webProcessEnded = false;
         if (auto url = tab->pageURL()) tab->lastURL = url;
-        controller.refreshChrome();
+        controller.presenter_.refresh();
     }
 
     // Another page in the tab lets its dialogs show again; the page reloading itself does not.
@@ -101,7 +91,7 @@ struct PageEventHandlers {
         if (tab->icon && rootFaviconURL(tab->pageURL().value_or("")) != rootFaviconURL(tab->iconPage)) {
             tab->icon = {};
             tab->iconPage.clear();
-            controller.scheduleRefresh();
+            controller.presenter_.scheduleRefresh();
         }
     }
 
@@ -112,30 +102,30 @@ struct PageEventHandlers {
         tab->addressCredentials.reset();
         const auto url = tab->pageURL();
         tab->lastURL = url;
-        controller.applyPendingReadingPosition(*tab);
+        controller.page_.applyPendingReadingPosition(*tab);
         if (controller.isPersistent() && url) reportVisit(controller, view, *url, tab->pageTitle());
-        if (tab == controller.activeTab() && url && controller.services.onURLChange)
-            controller.services.onURLChange(*url);
+        if (tab == controller.tabs_.active() && url && controller.services_.onURLChange)
+            controller.services_.onURLChange(*url);
         if (!url) {
-            controller.refreshChrome();
+            controller.presenter_.refresh();
             return;
         }
         requestIcon(controller, view, *url);
-        controller.refreshChrome();
+        controller.presenter_.refresh();
     }
 
     // The engine often has no title yet when a load finishes: the page's own title is read then.
     static void reportVisit(Controller& controller, WebKitWebView* view, const std::string& url,
                             const std::string& title) {
-        if (!controller.services.onVisit) return;
+        if (!controller.services_.onVisit) return;
         if (!title.empty()) {
-            controller.services.onVisit(url, title);
+            controller.services_.onVisit(url, title);
             return;
         }
         controller.scripts_.run(view, "document.title", std::nullopt,
                                 [&controller, url](WebKitWebView*, JSCValue* value) {
-                                    if (controller.services.onVisit)
-                                        controller.services.onVisit(url, visitTitle(scriptText(value), url));
+                                    if (controller.services_.onVisit)
+                                        controller.services_.onVisit(url, visitTitle(scriptText(value), url));
                                 });
     }
 
@@ -168,28 +158,28 @@ struct PageEventHandlers {
             [&controller, alive = std::weak_ptr<int>(controller.alive_), id = tab->id,
              url](Glib::RefPtr<Gdk::Pixbuf> image) {
                 if (alive.expired()) return;
-                BrowserTab* shown = controller.tab(id);
+                BrowserTab* shown = controller.tabs_.find(id);
                 if (!shown || shown->pageURL() != url) return;
                 shown->icon = GObjectPtr<GdkPixbuf>::retain(image ? image->gobj() : nullptr);
                 shown->iconPage = url;
-                controller.scheduleRefresh();
+                controller.presenter_.scheduleRefresh();
             });
     }
 
     static void reportMetadata(Controller& controller, WebKitWebView* view, const std::string& url,
                                const std::optional<std::string>& icon) {
         BrowserTab* tab = tabOf(controller, view);
-        if (!tab || !controller.services.onMetadata) return;
+        if (!tab || !controller.services_.onMetadata) return;
         const std::string title = tab->pageTitle();
         if (!title.empty()) {
-            controller.services.onMetadata(title, icon);
+            controller.services_.onMetadata(title, icon);
             return;
         }
         // The engine often has no title yet at this point: the page's own is read.
         controller.scripts_.run(view, "document.title", url,
                                 [&controller, icon](WebKitWebView*, JSCValue* text) {
-                                    if (controller.services.onMetadata)
-                                        controller.services.onMetadata(scriptText(text).value_or(""), icon);
+                                    if (controller.services_.onMetadata)
+                                        controller.services_.onMetadata(scriptText(text).value_or(""), icon);
                                 });
     }
 
@@ -223,7 +213,7 @@ struct PageEventHandlers {
             logInfo(LogCategory::browser, pageFailureLogLine(failure, address));
         else
             logError(LogCategory::browser, pageFailureLogLine(failure, address));
-        if (tab) controller.refreshChrome();
+        if (tab) controller.presenter_.refresh();
     }
 
     // ---- Policies ---------------------------------------------------------------------------
@@ -268,7 +258,7 @@ struct PageEventHandlers {
             if (BrowserTab* tab = tabOf(controller, view)) {
                 tab->error = *message;
                 tab->showsStartPage = false;
-                controller.refreshChrome();
+                controller.presenter_.refresh();
             }
             webkit_policy_decision_ignore(decision);
             return;
@@ -298,9 +288,9 @@ struct PageEventHandlers {
             BrowserTab* tab = tabOf(controller, view);
             if (!tab) return;
             controller.defer([&controller, id = tab->id, address = withoutCredentials(uri), credentials] {
-                if (BrowserTab* shown = controller.tab(id)) {
+                if (BrowserTab* shown = controller.tabs_.find(id)) {
                     shown->addressCredentials = credentials;
-                    controller.loadInWebView(shown->webView(), address);
+                    webkit_web_view_load_uri(shown->webView(), address.c_str());
                 }
             });
             return;
@@ -359,8 +349,7 @@ struct PageEventHandlers {
             {question.message, question.information, {question.openButton, question.cancelButton}, {}},
             [&controller, id = tab->id, uri](const PageQuestions::Reply& reply) {
                 controller.outsideLinks_.answered(id);
-                if (reply.button == 0)
-                    openOutside(uri, controller.alive_, [&controller] { return questionWindow(controller); });
+                if (reply.button == 0) controller.page_.openOutside(uri);
             });
     }
 
@@ -382,15 +371,13 @@ struct PageEventHandlers {
         if (uri) address = *uri;
         switch (popupRoute(controller.isPersistent(), controller.context_.preferences.value().linkBehavior,
                            address)) {
-            case PopupRoute::popupTab: return GTK_WIDGET(controller.addTab(std::nullopt, configuration));
+            case PopupRoute::popupTab: return GTK_WIDGET(controller.tabs_.add(std::nullopt, configuration));
             case PopupRoute::floatingWindow: {
-                if (!controller.services.onPopup) return nullptr;
-                WebKitWebView* opened = controller.services.onPopup(configuration, uri);
+                if (!controller.services_.onPopup) return nullptr;
+                WebKitWebView* opened = controller.services_.onPopup(configuration, uri);
                 return opened ? GTK_WIDGET(opened) : nullptr;
             }
-            case PopupRoute::defaultBrowser:
-                openOutside(*uri, controller.alive_, [&controller] { return questionWindow(controller); });
-                return nullptr;
+            case PopupRoute::defaultBrowser: controller.page_.openOutside(*uri); return nullptr;
         }
         return nullptr;
     }
@@ -402,7 +389,7 @@ struct PageEventHandlers {
         if (!tab || !tab->isPopup) return;
         const Uuid id = tab->id;
         // Not from inside the closing view's own signal.
-        controller.defer([&controller, id] { controller.closeTab(id); });
+        controller.defer([&controller, id] { controller.tabs_.close(id); });
     }
 
     // ---- Files, devices and script dialogs --------------------------------------------------
@@ -478,7 +465,7 @@ struct PageEventHandlers {
                 if (!reply.stopChosen) return;
                 guard->second.stop(pageURI);
                 // The tab may have gone on to another page while the dialog was open.
-                if (BrowserTab* shown = controller.tab(id))
+                if (BrowserTab* shown = controller.tabs_.find(id))
                     guard->second.committed(shown->pageURL().value_or(""));
             });
         return TRUE;
@@ -507,81 +494,6 @@ void BrowserViewController::connectPageEvents(BrowserTab& tab) {
     // Every download of the view's engine, links with a download attribute included, goes to the
     // download manager with the window of the view that started it.
     if (context_.downloads) context_.downloads->observe(webkit_web_view_get_context(view));
-}
-
-void BrowserViewController::retryLoading() {
-    BrowserTab* old = activeTab();
-    if (!old) return;
-    const auto address = quenlith::retryAddress(old->failedURL ? old->failedURL : old->lastURL,
-                                                old->pageURL(), profile_);
-    if (!address) return;
-    // A page that failed to load is asked for again in its own view, which keeps its history; only a
-    // view whose web process ended is replaced.
-    if (!old->webProcessEnded) {
-        old->error.reset();
-        old->lastURL = address;
-        loadInWebView(old->webView(), *address);
-        refreshChrome();
-        return;
-    }
-
-    // A new web view on the same store: cookies and storage stay, the broken process goes.
-    auto replacement = std::make_unique<BrowserTab>(
-        WebViewFactory::makeWebView(websiteDataStore_, std::nullopt, profile_.customUserAgent,
-                                    &context_.sessions),
-        old->id, context_.clock.now());
-    replacement->lastURL = address;
-    replacement->isPopup = old->isPopup;
-    replacement->pendingReadingPosition = old->pendingReadingPosition;
-    const std::size_t index = tabs_.activeIndex();
-    BrowserTab& added = *replacement;
-    retireTab(tabs_.replace(index, std::move(replacement)));
-    attachTab(added);
-    selectTab(index, true, true);
-    loadInWebView(added.webView(), *address);
-    logInfo(LogCategory::lifecycle, "Recreated failed browser tab with persistent website data preserved");
-}
-
-void BrowserViewController::openExternal() {
-    BrowserTab* tab = activeTab();
-    std::optional<std::string> viewURL = tab ? tab->pageURL() : std::nullopt;
-    std::optional<std::string> lastURL = tab ? tab->lastURL : std::nullopt;
-    if (auto address = defaultBrowserAddress(viewURL, lastURL, profile_))
-        openOutside(*address, alive_, [this] { return window(); });
-}
-
-void BrowserViewController::toggleTabMedia(const Uuid& id) {
-    BrowserTab* tab = this->tab(id);
-    if (!tab) return;
-    WebKitWebView* view = tab->webView();
-    const bool pausing = !tab->mediaPaused;
-    std::weak_ptr<int> alive = alive_;
-    setPageMediaPaused(view, pausing, [this, alive, id, view, pausing](bool) {
-        if (alive.expired()) return;
-        // Only the same tab: one that slept or was recreated meanwhile starts unpaused.
-        BrowserTab* current = tabShowing(view);
-        if (!current || current->id != id) return;
-        current->mediaPaused = pausing;
-        chrome_.tabStrip().invalidate();
-        refreshChrome();
-    });
-}
-
-void BrowserViewController::applyPendingReadingPosition(BrowserTab& tab) {
-    if (!tab.pendingReadingPosition) return;
-    const PendingReadingPosition pending = *tab.pendingReadingPosition;
-    tab.pendingReadingPosition.reset();  // used once, whether it matches or not
-    if (!readingPositionApplies(pending.url, tab.pageURL())) return;
-    scripts_.scrollTo(tab.webView(), pending.fraction);
-}
-
-void BrowserViewController::restoreReadingPosition(std::optional<double> fraction,
-                                                   const std::string& address) {
-    BrowserTab* tab = activeTab();
-    if (!tab || !isUsableReadingPosition(fraction)) return;
-    tab->pendingReadingPosition = PendingReadingPosition{address, *fraction};
-    if (!tab->isLoading() && readingPositionApplies(address, tab->pageURL()))
-        applyPendingReadingPosition(*tab);
 }
 
 }  // namespace quenlith

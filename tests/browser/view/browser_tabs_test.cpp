@@ -27,7 +27,7 @@ protected:
 
     std::vector<Uuid> ids() const {
         std::vector<Uuid> result;
-        for (const auto& tab : controller->tabs()) result.push_back(tab->id);
+        for (const auto& tab : controller->tabs().items()) result.push_back(tab->id);
         return result;
     }
 
@@ -49,8 +49,8 @@ protected:
     }
     // The tab's icon in the strip: its width and height, or the symbol shown instead.
     std::string shownIcon(std::size_t row) {
-        controller->refreshChrome();
-        if (row >= controller->tabs().size()) return "";
+        controller->presenter().refresh();
+        if (row >= controller->tabs().items().size()) return "";
         auto* face = dynamic_cast<Gtk::Box*>(dynamic_cast<Gtk::Button*>(stripChild(row, 0))->get_child());
         auto* image = dynamic_cast<Gtk::Image*>(face->get_children().front());
         if (image->get_storage_type() != Gtk::IMAGE_PIXBUF)
@@ -85,10 +85,10 @@ TEST_F(BrowserTabs, TheStripMenusAndOperationsActOnTheTabsTheyName) {
     auto& view = open(website("/p0"));
     ASSERT_TRUE(waitForTitle("Page 0"));
     for (int i = 1; i < 4; ++i) {
-        view.addTab(server.url("/p" + std::to_string(i)));
+        view.tabs().add(server.url("/p" + std::to_string(i)));
         ASSERT_TRUE(waitForTitle("Page " + std::to_string(i)));
     }
-    view.addTab(server.url("/markup"));
+    view.tabs().add(server.url("/markup"));
     ASSERT_TRUE(waitForTitle("<b>Bold</b>"));
     const auto before = ids();
     // Pages name themselves: their titles are shown isolated.
@@ -99,7 +99,8 @@ TEST_F(BrowserTabs, TheStripMenusAndOperationsActOnTheTabsTheyName) {
     EXPECT_TRUE(spinUntil(
         [&] { return window->get_title() == "\u2068Test Site\u2069 \u2014 \u2068<b>Bold</b>\u2069"; }));
     int shown = 0;
-    for (const auto& tab : view.tabs()) shown += gtk_widget_get_parent(GTK_WIDGET(tab->webView())) != nullptr;
+    for (const auto& tab : view.tabs().items())
+        shown += gtk_widget_get_parent(GTK_WIDGET(tab->webView())) != nullptr;
     EXPECT_EQ(shown, 1) << "only the active tab's page is in the view";
 
     // In a narrow window the strip keeps the selected tab in sight, wherever it is.
@@ -107,7 +108,8 @@ TEST_F(BrowserTabs, TheStripMenusAndOperationsActOnTheTabsTheyName) {
     auto selectedInSight = [&] {
         auto adjustment =
             dynamic_cast<Gtk::ScrolledWindow&>(view.chrome().tabStrip().view()).get_hadjustment();
-        const auto tab = view.chrome().tabStrip().box().get_children()[view.activeIndex()]->get_allocation();
+        const auto tab =
+            view.chrome().tabStrip().box().get_children()[view.tabs().activeIndex()]->get_allocation();
         const double x = tab.get_x() - view.chrome().tabStrip().box().get_allocation().get_x();
         return view.chrome().tabStrip().view().get_allocated_width() < 500 && tab.get_width() > 1 &&
                x >= adjustment->get_value() &&
@@ -120,10 +122,10 @@ TEST_F(BrowserTabs, TheStripMenusAndOperationsActOnTheTabsTheyName) {
     clock.advance(60);
     recorder.urlChanges.clear();
     dynamic_cast<Gtk::Button*>(stripChild(1, 0))->clicked();
-    EXPECT_EQ(view.activeIndex(), 1u);
+    EXPECT_EQ(view.tabs().activeIndex(), 1u);
     EXPECT_EQ(recorder.urlChanges, std::vector<std::string>{server.url("/p1")});
-    EXPECT_EQ(view.tabs()[4]->lastUsed, clock.now());
-    EXPECT_EQ(view.tabs()[2]->lastUsed, opened);
+    EXPECT_EQ(view.tabs().items()[4]->lastUsed, clock.now());
+    EXPECT_EQ(view.tabs().items()[2]->lastUsed, opened);
 
     // The close button closes its own tab; closing elsewhere leaves the bystanders unused, and the
     // active page in the window (taken out and back, it is drawn grey).
@@ -132,26 +134,26 @@ TEST_F(BrowserTabs, TheStripMenusAndOperationsActOnTheTabsTheyName) {
     const gulong watch = g_signal_connect_swapped(active().webView(), "unrealize",
                                                   G_CALLBACK(+[](int* count) { ++*count; }), &unrealized);
     dynamic_cast<ActionButton*>(stripChild(2, 1))->clicked();
-    g_signal_handler_disconnect(view.tabs()[1]->webView(), watch);
+    g_signal_handler_disconnect(view.tabs().items()[1]->webView(), watch);
     EXPECT_EQ(unrealized, 0);
     EXPECT_EQ(ids(), (std::vector<Uuid>{before[0], before[1], before[3], before[4]}));
-    EXPECT_EQ(view.tab(before[3])->lastUsed, opened);
-    EXPECT_EQ(view.recentlyClosed().entries(), std::vector<std::string>{server.url("/p2")});
-    view.reopenClosedTab();
+    EXPECT_EQ(view.tabs().find(before[3])->lastUsed, opened);
+    EXPECT_EQ(view.tabs().recentlyClosed().entries(), std::vector<std::string>{server.url("/p2")});
+    view.tabs().reopenClosed();
     EXPECT_EQ(active().lastURL, server.url("/p2"));
-    view.closeTab();
+    view.tabs().close();
 
     // The context menu: page tabs get every entry, a start page only the moves; entries act by id.
     auto titles = [&](const Uuid& id) {
         std::vector<std::string> result;
-        auto menu = view.makeTabContextMenu(id);
+        auto menu = view.tabs().makeContextMenu(id);
         for (Gtk::Widget* item : menu->get_children())
             result.push_back(dynamic_cast<Gtk::MenuItem*>(item)->get_label());
         return result;
     };
     EXPECT_EQ(titles(before[1]), (std::vector<std::string>{"Move Tab Left", "Move Tab Right", "Sleep Tab",
                                                            "Pause Tab Media", "Duplicate Tab"}));
-    auto menu = view.makeTabContextMenu(before[1]);
+    auto menu = view.tabs().makeContextMenu(before[1]);
     dynamic_cast<Gtk::MenuItem*>(menu->get_children()[0])->activate();  // Move Tab Left
     EXPECT_EQ(ids()[0], before[1]);
     dynamic_cast<Gtk::MenuItem*>(menu->get_children()[4])->activate();  // Duplicate Tab
@@ -162,24 +164,24 @@ TEST_F(BrowserTabs, TheStripMenusAndOperationsActOnTheTabsTheyName) {
     EXPECT_TRUE(active().showsStartPage);
     EXPECT_TRUE(view.chrome().toolbar().address.is_focus());
     EXPECT_EQ(titles(active().id), (std::vector<std::string>{"Move Tab Left", "Move Tab Right"}));
-    const auto count = view.tabs().size();
-    view.duplicateTab(active().id);
-    view.selectTab(0, true, false);
+    const auto count = view.tabs().items().size();
+    view.tabs().duplicate(active().id);
+    view.tabs().select(0, true, false);
     view.chrome().toolbar().startPage.clicked();
-    EXPECT_EQ(view.tabs().size(), count) << "no address to duplicate, and the start page is reused";
+    EXPECT_EQ(view.tabs().items().size(), count) << "no address to duplicate, and the start page is reused";
     EXPECT_TRUE(active().showsStartPage);
-    view.load(server.url("/p3"));
+    view.page().load(server.url("/p3"));
     EXPECT_FALSE(active().showsStartPage);
     EXPECT_TRUE(spinUntil([&] { return !view.chrome().startPageView()->get_visible(); }));
 
     // Credentials are never remembered; the last tab closes the window instead.
-    view.addTab(server.url("/p0?token=abc"));
-    view.closeTab();
-    EXPECT_EQ(view.recentlyClosed().size(), 1u);
-    while (view.tabs().size() > 1) view.closeTab();
-    view.closeTab();
+    view.tabs().add(server.url("/p0?token=abc"));
+    view.tabs().close();
+    EXPECT_EQ(view.tabs().recentlyClosed().size(), 1u);
+    while (view.tabs().items().size() > 1) view.tabs().close();
+    view.tabs().close();
     EXPECT_EQ(recorder.commands, std::vector<BrowserCommand>{BrowserCommand::close});
-    EXPECT_EQ(view.tabs().size(), 1u);
+    EXPECT_EQ(view.tabs().items().size(), 1u);
 }
 
 TEST_F(BrowserTabs, ARestoredSessionSleepsUntilWoken) {
@@ -191,9 +193,9 @@ TEST_F(BrowserTabs, ARestoredSessionSleepsUntilWoken) {
         {"not an address", "Broken", false, false, std::nullopt},
         {server.url("/p3"), "Third", false, false, 0.5},
     };
-    view.restoreTabs(entries, 2);
-    ASSERT_EQ(view.tabs().size(), 3u);
-    EXPECT_EQ(view.activeIndex(), 2u);
+    view.tabs().restore(entries, 2);
+    ASSERT_EQ(view.tabs().items().size(), 3u);
+    EXPECT_EQ(view.tabs().activeIndex(), 2u);
     EXPECT_TRUE(spinUntil([&] { return view.chrome().sleepBoxView().get_visible(); }))
         << "the selected tab shows the sleep box";
     const std::vector<RestorableTab> expected = {
@@ -201,21 +203,21 @@ TEST_F(BrowserTabs, ARestoredSessionSleepsUntilWoken) {
         {std::nullopt, "Start Page", true, false, std::nullopt},
         {server.url("/p3"), "Third", false, true, 0.5},
     };
-    EXPECT_EQ(view.restorableTabs(), expected);
-    view.restoreTabs(view.restorableTabs(), 2);
-    EXPECT_EQ(view.restorableTabs(), expected) << "a second round trip changes nothing";
+    EXPECT_EQ(view.tabs().restorable(), expected);
+    view.tabs().restore(view.tabs().restorable(), 2);
+    EXPECT_EQ(view.tabs().restorable(), expected) << "a second round trip changes nothing";
     EXPECT_EQ(server.requests().size(), 0u) << "restored pages load only when woken";
 
     // Presenting or selecting without wake wakes nothing; with it, or a reload, does.
     view.setPresented(true, false);
-    view.selectTab(0, false, false);
+    view.tabs().select(0, false, false);
     EXPECT_TRUE(active().isSleeping);
-    view.selectTab(2, false, false);
+    view.tabs().select(2, false, false);
     view.setPresented(true, true);
     EXPECT_TRUE(waitForTitle("Page 3"));
     EXPECT_TRUE(spinUntil([&] { return !view.chrome().sleepBoxView().get_visible(); }));
-    view.selectTab(0, false, false);
-    view.reloadActiveTab();
+    view.tabs().select(0, false, false);
+    view.page().reloadActiveTab();
     EXPECT_TRUE(waitForTitle("Page 1"));
     EXPECT_EQ(server.requestCount("/p1"), 1);
 
@@ -227,8 +229,8 @@ TEST_F(BrowserTabs, ARestoredSessionSleepsUntilWoken) {
     view.setPresented(false, false);
     EXPECT_EQ(active().lastUsed, clock.now());
 
-    view.restoreTabs({{"javascript:alert(1)", "x", false, false, std::nullopt}}, 7);
-    ASSERT_EQ(view.tabs().size(), 1u);
+    view.tabs().restore({{"javascript:alert(1)", "x", false, false, std::nullopt}}, 7);
+    ASSERT_EQ(view.tabs().items().size(), 1u);
     EXPECT_TRUE(active().showsStartPage) << "nothing usable leaves one start page";
 }
 
@@ -260,7 +262,7 @@ TEST_F(BrowserTabs, TabIconsAreThePagesOwnFittedAndLoadedOnceAndOneTooLargeShows
                                      {"/spoofed", "8x4"},
                                      {"/small", "16x8"}};
     auto& view = open(website(cases[0].page));
-    for (std::size_t i = 1; i < cases.size(); ++i) view.addTab(server.url(cases[i].page));
+    for (std::size_t i = 1; i < cases.size(); ++i) view.tabs().add(server.url(cases[i].page));
     auto shownIcons = [&] {
         std::vector<std::string> shown;
         for (std::size_t row = 0; row < cases.size(); ++row) shown.push_back(shownIcon(row));
@@ -269,12 +271,12 @@ TEST_F(BrowserTabs, TabIconsAreThePagesOwnFittedAndLoadedOnceAndOneTooLargeShows
     std::vector<std::string> expected;
     for (const auto& entry : cases) expected.push_back(entry.shown);
     ASSERT_TRUE(spinUntil([&] {
-        return view.tabs().size() == cases.size() && server.requestCount("/large.png") == 1 &&
+        return view.tabs().items().size() == cases.size() && server.requestCount("/large.png") == 1 &&
                pageIcons.pendingCount() == 0 && shownIcons() == expected;
     })) << testing::PrintToString(shownIcons());
     EXPECT_EQ(server.requestCount("/small.png"), 1) << "kept for the run by its address";
     EXPECT_EQ(server.requestCount("/fake.png"), 0);
-    for (const auto& tab : view.tabs())
+    for (const auto& tab : view.tabs().items())
         EXPECT_EQ(webkit_web_view_get_favicon(tab->webView()), nullptr) << "the engine decodes no icon";
 }
 
@@ -288,7 +290,7 @@ TEST_F(BrowserTabs, AnIconThatIsADecompressionBombTakesNoMemoryAndShowsThePageSy
     if (!resetPeakMemory()) GTEST_SKIP() << "the peak memory cannot be reset here";
     const long long before = peakMemoryBytes();
     for (int load = 1; load <= 2; ++load) {
-        view.load(server.url("/bombed"));
+        view.page().load(server.url("/bombed"));
         ASSERT_TRUE(waitForTitle("Bombed"));
         ASSERT_TRUE(spinUntil(
             [&] { return server.requestCount("/bomb.png") == 1 && pageIcons.pendingCount() == 0; }));
@@ -332,20 +334,20 @@ TEST_F(BrowserTabs, APrivateWindowShowsItsTabIconsAndWritesNoIconAnywhere) {
 
 TEST_F(BrowserTabs, TearDownEndsTheWindowsBrowsing) {
     auto& view = open(website("/p0"));
-    view.addTab(server.url("/p1"));
-    view.closeTab();
+    view.tabs().add(server.url("/p1"));
+    view.tabs().close();
     const int reported = recorder.stateChanges;
     view.setPresented(true, false);
     view.tearDown();
-    EXPECT_TRUE(view.tabs().empty());
-    EXPECT_TRUE(view.recentlyClosed().empty());
+    EXPECT_TRUE(view.tabs().items().empty());
+    EXPECT_TRUE(view.tabs().recentlyClosed().empty());
     EXPECT_TRUE(view.chrome().tabStrip().box().get_children().empty());
     EXPECT_EQ(view.chrome().startPageView(), nullptr);
     EXPECT_EQ(timers.pendingCount(), 0u);
-    view.refreshChrome();
-    EXPECT_EQ(view.addTab(server.url("/p1")), nullptr) << "a late call after teardown makes no page";
-    view.restoreTabs({{server.url("/p1"), "First", false, false, std::nullopt}}, 0);
-    EXPECT_TRUE(view.tabs().empty());
+    view.presenter().refresh();
+    EXPECT_EQ(view.tabs().add(server.url("/p1")), nullptr) << "a late call after teardown makes no page";
+    view.tabs().restore({{server.url("/p1"), "First", false, false, std::nullopt}}, 0);
+    EXPECT_TRUE(view.tabs().items().empty());
     EXPECT_EQ(recorder.stateChanges, reported) << "nothing is reported after teardown";
 }
 

@@ -33,18 +33,18 @@ TEST_F(Lifetimes, ATabAViewAndAWindowThatGoAwayTakeTheirQuestionsAndScriptAnswer
     for (bool windowFirst : {false, true}) {
         auto& view = open(website("/home"));
         ASSERT_TRUE(waitForTitle("Home"));
-        view.addTab(server.url("/home"));
+        view.tabs().add(server.url("/home"));
         ASSERT_TRUE(waitForTitle("Home"));
         int answers = 0;
         auto inFlight = [&] {
             watch(active().webView());
             ask();
-            view.readingPosition(
+            view.page().readingPosition(
                 [&](const std::string&, const std::string&, std::optional<double>) { ++answers; });
-            view.captureSelection([&](PageClip) { ++answers; });
+            view.page().captureSelection([&](PageClip) { ++answers; });
         };
         inFlight();
-        view.closeTab();
+        view.tabs().close();
         EXPECT_EQ(visibleToplevel(GTK_TYPE_MESSAGE_DIALOG), nullptr)
             << "the closed tab's question went with it";
         EXPECT_EQ(view.pageQuestions().openCount(), 0u);

@@ -63,14 +63,14 @@ TEST_F(PageEvents, FailuresShowTheErrorBoxButReplacedLoadsAndDownloadsDoNot) {
     click("dead");
     ASSERT_TRUE(spinUntil([&] { return active().error.has_value(); }));
     EXPECT_TRUE(errorBoxShows(*active().error));
-    controller->load(server.url("/home"));
+    controller->page().load(server.url("/home"));
     ASSERT_TRUE(waitForTitle("Home"));
     EXPECT_FALSE(active().error.has_value()) << "the next load that starts clears it";
     EXPECT_TRUE(spinUntil([&] { return !controller->chrome().errorBoxView().get_visible(); }));
 
-    controller->load(slow.url("/slow"));
+    controller->page().load(slow.url("/slow"));
     ASSERT_TRUE(spinUntil([&] { return slow.openCount() == 1; }));
-    controller->load(server.url("/home"));
+    controller->page().load(server.url("/home"));
     ASSERT_TRUE(waitForTitle("Home"));
     click("file");
     ASSERT_TRUE(spinUntil([&] { return chooser->questions.size() == 1; }));
@@ -129,7 +129,7 @@ TEST_F(PageEvents, AProxysRefusalToTunnelIsALoadFailureNamingTheProxyNotADownloa
     global.host = "127.0.0.1";
     global.port = static_cast<std::uint16_t>(proxy.port());
     privateStore->useProxy(global);
-    controller->load(page);
+    controller->page().load(page);
     ASSERT_TRUE(spinUntil([&] { return active().error.has_value(); }));
     EXPECT_EQ(*active().error, "The proxy " + named + " refused the connection to 127.0.0.1:" +
                                    std::to_string(server.port()) + ".");
@@ -148,9 +148,9 @@ TEST_F(PageEvents, SavedWindowsReportVisitsAndTheWebsitesTitleAndIcon) {
     ASSERT_TRUE(spinUntil([&] { return recorder.metadata.size() == 1; }));
     EXPECT_EQ(recorder.metadata[0],
               std::make_pair(std::string("Home"), std::optional(server.url("/favicon.png"))));
-    controller->load(server.url("/untitled"));
+    controller->page().load(server.url("/untitled"));
     ASSERT_TRUE(spinUntil([&] { return recorder.visits.size() == 2 && recorder.metadata.size() == 2; }));
-    controller->load(other.url("/elsewhere", "other.localhost"));
+    controller->page().load(other.url("/elsewhere", "other.localhost"));
     ASSERT_TRUE(spinUntil([&] { return recorder.visits.size() == 3; }));
     EXPECT_EQ(recorder.visits,
               (std::vector<std::pair<std::string, std::string>>{{server.url("/home"), "Home"},
@@ -225,7 +225,7 @@ TEST_F(PageEvents, OnlyAClickedLinkToAnotherApplicationIsAskedAboutOncePerTab) {
     spinFor(500ms);
     EXPECT_TRUE(openQuestions().empty());
 
-    view.load(server.url("/home"));
+    view.page().load(server.url("/home"));
     ASSERT_TRUE(waitForTitle("Home"));
     click("mail");
     EXPECT_EQ(answer(1),
@@ -236,7 +236,7 @@ TEST_F(PageEvents, OnlyAClickedLinkToAnotherApplicationIsAskedAboutOncePerTab) {
     EXPECT_EQ(active().pageURL(), server.url("/home"));
 
     // A file address is refused without a word, even when asked for directly.
-    view.load("file://" + localFile);
+    view.page().load("file://" + localFile);
     spinFor(300ms);
     EXPECT_TRUE(openQuestions().empty());
     EXPECT_EQ(active().pageTitle(), "Home");
@@ -253,11 +253,11 @@ TEST_F(PageEvents, NewWindowRequestsFollowTheLinkPreferenceAndOnlyPopupsCloseThe
     open(website("/home"));
     ASSERT_TRUE(waitForTitle("Home"));
     click("blank");
-    ASSERT_TRUE(spinUntil([&] { return controller->tabs().size() == 2; }));
+    ASSERT_TRUE(spinUntil([&] { return controller->tabs().items().size() == 2; }));
     EXPECT_TRUE(active().isPopup);
     ASSERT_TRUE(waitForTitle("Other"));
     runInPage("window.close()");
-    EXPECT_TRUE(spinUntil([&] { return controller->tabs().size() == 1; }));
+    EXPECT_TRUE(spinUntil([&] { return controller->tabs().items().size() == 1; }));
 
     linkBehavior(LinkBehavior::newWindow);
     click("blank");
@@ -265,7 +265,7 @@ TEST_F(PageEvents, NewWindowRequestsFollowTheLinkPreferenceAndOnlyPopupsCloseThe
     EXPECT_EQ(recorder.popupRequests[0], server.url("/other"));
     runInPage("window.close()");
     spinFor(200ms);
-    EXPECT_EQ(controller->tabs().size(), 1u) << "a page in an ordinary tab cannot close it";
+    EXPECT_EQ(controller->tabs().items().size(), 1u) << "a page in an ordinary tab cannot close it";
 }
 
 TEST_F(PageEvents, ScriptDialogsCameraAndFilesAreOurOwnQuestions) {
@@ -381,7 +381,7 @@ TEST_F(PageEvents, ADialogLoopIsOfferedToStopAndNeverHoldsItsTab) {
     runInPage("setTimeout(() => { document.title = 'still ' + confirm('?') })");
     EXPECT_TRUE(waitForTitle("still false"));
     EXPECT_TRUE(openQuestions().empty());
-    view.reloadActiveTab();
+    view.page().reloadActiveTab();
     ASSERT_TRUE(waitForTitle("Loop"));
     runInPage("setTimeout(() => { document.title = 'asked ' + confirm('?') })");
     EXPECT_EQ(answer(0), "127.0.0.1 | ?");
@@ -389,7 +389,7 @@ TEST_F(PageEvents, ADialogLoopIsOfferedToStopAndNeverHoldsItsTab) {
 
     // A page that never stops asking: the user closes its tab with the close button as a dialog is
     // open, and the tab, its dialog and its page go.
-    view.addTab(server.url("/loop"));
+    view.tabs().add(server.url("/loop"));
     ASSERT_TRUE(waitForTitle("Loop"));
     int finalised = 0;
     g_object_weak_ref(
@@ -399,7 +399,7 @@ TEST_F(PageEvents, ADialogLoopIsOfferedToStopAndNeverHoldsItsTab) {
     ASSERT_TRUE(spinUntil([&] { return openQuestions().size() == 1; }));
     auto* row = dynamic_cast<Gtk::Box*>(view.chrome().tabStrip().box().get_children()[1]);
     clickAsUser(GTK_WIDGET(row->get_children()[1]->gobj()));
-    EXPECT_TRUE(spinUntil([&] { return view.tabs().size() == 1; })) << "the click reached the tab";
+    EXPECT_TRUE(spinUntil([&] { return view.tabs().items().size() == 1; })) << "the click reached the tab";
     EXPECT_TRUE(spinUntil([&] { return openQuestions().empty() && finalised == 1; }));
     EXPECT_EQ(view.pageQuestions().openCount(), 0u);
 }
@@ -413,14 +413,14 @@ TEST_F(PageEvents, TabMediaReadingPositionsAndTryAgainActOnTheTabsPageAndRebuild
     server.page("/before", htmlPage("Before", "<div style='height: 10000px'>tall</div>"));
     open(website("/before"));
     ASSERT_TRUE(waitForTitle("Before"));
-    controller->toggleTabMedia(active().id);
+    controller->tabSleep().toggleTabMedia(active().id);
     ASSERT_TRUE(spinUntil([&] { return active().mediaPaused; }));
-    controller->toggleTabMedia(active().id);
+    controller->tabSleep().toggleTabMedia(active().id);
     ASSERT_TRUE(spinUntil([&] { return !active().mediaPaused; }));
-    controller->restoreReadingPosition(1.2, server.url("/before"));
-    controller->restoreReadingPosition(std::nan(""), server.url("/before"));
+    controller->page().restoreReadingPosition(1.2, server.url("/before"));
+    controller->page().restoreReadingPosition(std::nan(""), server.url("/before"));
     EXPECT_FALSE(active().pendingReadingPosition.has_value());
-    controller->restoreReadingPosition(0.5, server.url("/before"));
+    controller->page().restoreReadingPosition(0.5, server.url("/before"));
     EXPECT_FALSE(active().pendingReadingPosition.has_value());  // applied at once, used up
     EXPECT_TRUE(spinUntil([&] {
         auto top = evaluate(active().webView(), "document.scrollingElement.scrollTop");
@@ -429,7 +429,7 @@ TEST_F(PageEvents, TabMediaReadingPositionsAndTryAgainActOnTheTabsPageAndRebuild
 
     WebKitWebView* first = active().webView();
     const std::string failing = "http://127.0.0.1:" + std::to_string(port) + "/home";
-    controller->load(failing);
+    controller->page().load(failing);
     ASSERT_TRUE(spinUntil(
         [&] { return active().error.has_value() && controller->chrome().errorBoxView().get_visible(); }));
     EXPECT_NE(controller->chrome().errorLabel().get_text().find("127.0.0.1:" + std::to_string(port)),
@@ -440,20 +440,20 @@ TEST_F(PageEvents, TabMediaReadingPositionsAndTryAgainActOnTheTabsPageAndRebuild
     {
         StandInBrowser browser;
         ASSERT_TRUE(spinUntil([&] { return browser.ready(); }));
-        controller->openExternal();
+        controller->page().openExternal();
         const std::vector<std::string> handed{server.url("/before")};
         EXPECT_TRUE(spinUntil([&] { return browser.addresses() == handed; }))
             << testing::PrintToString(browser.addresses());
         EXPECT_TRUE(openQuestions().empty());
     }
-    controller->openExternal();
+    controller->page().openExternal();
     EXPECT_EQ(answer(GTK_RESPONSE_OK).rfind("No application could open this address. | ", 0), 0u);
 
     // Trying again asks for the failed address in the same view, which keeps its history.
     TestHttpServer back(port);
     back.page("/home", htmlPage("Home", "<script>document.cookie = 'kept=yes; max-age=600';</script>"));
     back.page("/check", "<title>check</title><script>document.title = 'cookie ' + document.cookie;</script>");
-    controller->retryLoading();
+    controller->page().retryLoading();
     ASSERT_TRUE(waitForTitle("Home"));
     EXPECT_EQ(active().webView(), first);
     EXPECT_EQ(active().pageURL(), failing);
@@ -466,13 +466,13 @@ TEST_F(PageEvents, TabMediaReadingPositionsAndTryAgainActOnTheTabsPageAndRebuild
     webkit_web_view_terminate_web_process(before);  // the page's process ends as in a crash
     const std::string crashed = "The page stopped responding. Try again to reconnect.";
     ASSERT_TRUE(spinUntil([&] { return controller->chrome().errorLabel().get_text() == crashed; }));
-    controller->retryLoading();
+    controller->page().retryLoading();
     EXPECT_NE(active().webView(), before);
     EXPECT_EQ(active().id, id);
     EXPECT_EQ(active().pendingReadingPosition, (PendingReadingPosition{back.url("/elsewhere"), 0.25}));
     ASSERT_TRUE(waitForTitle("Home"));
     EXPECT_FALSE(active().pendingReadingPosition.has_value()) << "used up on another page without scrolling";
-    controller->load(back.url("/check"));
+    controller->page().load(back.url("/check"));
     EXPECT_TRUE(waitForTitle("cookie kept=yes"));
 }
 

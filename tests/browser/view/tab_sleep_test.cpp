@@ -23,14 +23,14 @@ protected:
         if (!script.empty()) test::evaluate(active().webView(), script);
         firstView = active().webView();
         g_object_add_weak_pointer(G_OBJECT(firstView), reinterpret_cast<gpointer*>(&firstView));
-        controller->addTab(server.url("/front"));
+        controller->tabs().add(server.url("/front"));
         controller->setPresented(true, false);
         clock.advance(61);
         bool finished = false;
-        controller->sleepIdleTabs([&] { finished = true; });
+        controller->tabSleep().sleepIdleTabs([&] { finished = true; });
         if (meanwhile) meanwhile();
         EXPECT_TRUE(spinUntil([&] { return finished; }));
-        return controller->tabs()[0]->isSleeping;
+        return controller->tabs().items()[0]->isSleeping;
     }
     void TearDown() override {
         if (firstView) g_object_remove_weak_pointer(G_OBJECT(firstView), reinterpret_cast<gpointer*>(&firstView));
@@ -41,11 +41,11 @@ protected:
 TEST_F(TabSleepTest, AnIdleBackgroundTabSleepsAndWakesWithOneRequestAtItsScrollPosition) {
     ASSERT_TRUE(sleepsAutomatically("<div style='height:5000px'>tall</div>",
                                     "window.scrollTo(0, document.scrollingElement.scrollHeight); 1"));
-    EXPECT_EQ(controller->tabs()[0]->displayTitle(), "Page");
+    EXPECT_EQ(controller->tabs().items()[0]->displayTitle(), "Page");
     EXPECT_EQ(firstView, nullptr) << "the page's web view is released";
     EXPECT_EQ(server.requestCount("/page"), 1);
 
-    controller->selectTab(0, true, true);
+    controller->tabs().select(0, true, true);
     ASSERT_TRUE(waitForTitle("Page"));
     EXPECT_EQ(server.requestCount("/page"), 2) << "one request on wake";
     EXPECT_TRUE(spinUntil([&] {
@@ -57,7 +57,7 @@ TEST_F(TabSleepTest, AnIdleBackgroundTabSleepsAndWakesWithOneRequestAtItsScrollP
 
 TEST_F(TabSleepTest, ABusyPageAPrivateWindowOrAWebsiteKeptAwakeNeverSleepsAutomatically) {
     EXPECT_FALSE(sleepsAutomatically("<iframe srcdoc='hi'></iframe>"));
-    EXPECT_FALSE(controller->tabs()[0]->sleepCheckInFlight);
+    EXPECT_FALSE(controller->tabs().items()[0]->sleepCheckInFlight);
     EXPECT_NE(firstView, nullptr);
     EXPECT_FALSE(sleepsAutomatically("idle", "", {.privateWindow = true}));
     // Nor does a tab whose website is kept awake while its check is under way.

@@ -722,7 +722,7 @@ TEST_F(LauncherGuiTest, NewTabShowsTheStartPageWithItsHeading) {
     auto& windows = environment->windows();
     auto& controller = windows.makeWindowController(WindowRequest::ownWindow(local));
     controller.present(false, false, true);
-    controller.browser().showStartPage();
+    controller.browser().page().showStartPage();
     auto* page = dynamic_cast<WebsiteStartPage*>(controller.browser().chrome().startPageView());
     ASSERT_TRUE(page);
     ASSERT_TRUE(spinUntil([&] { return page->get_mapped() && page->savedTiles().size() == 1; }));

@@ -101,17 +101,19 @@ int main(int argc, char** argv) {
     Gtk::HeaderBar header;  // before the view, which takes its controls back when it ends
     Gtk::Window window;
     BrowserViewController controller(context, profile, store);
-    controller.services.makeStartPage = [] { return Gtk::manage(new Gtk::Box()); };
-    controller.services.onCommand = [&](BrowserCommand command) {
+    BrowserWindowServices services;
+    services.makeStartPage = [] { return Gtk::manage(new Gtk::Box()); };
+    services.onCommand = [&](BrowserCommand command) {
         if (command == BrowserCommand::close) window.hide();
     };
+    controller.setServices(std::move(services));
 
     // The floating window's title bar: the navigation controls go into it.
     header.set_show_close_button(true);
     header.set_decoration_layout(":minimize,maximize,close");
     header.show();
     window.set_titlebar(header);
-    controller.useHeaderBar(&header);
+    controller.presenter().useHeaderBar(&header);
     // The size asked for is the whole window's, title bar included, as a floating window's frame.
     int titleHeight = 0, naturalTitleHeight = 0;
     header.get_preferred_height(titleHeight, naturalTitleHeight);
@@ -119,14 +121,15 @@ int main(int argc, char** argv) {
     window.add(controller.view());
     window.show();
     controller.setPresented(true, true);
-    for (int i = 1; i < options->tabs; ++i) controller.addTab(server.url("/second?tab=" + std::to_string(i)));
+    for (int i = 1; i < options->tabs; ++i)
+        controller.tabs().add(server.url("/second?tab=" + std::to_string(i)));
 
     // Ready once every tab has loaded and the page has painted (two animation frames in the page,
     // then a few frames of the window): then the screen is photographed.
     int framesLeft = 3;
     auto photograph = [&] {
         // From the top of the title bar down to the page.
-        GtkWidget* page = GTK_WIDGET(controller.activeTab()->webView());
+        GtkWidget* page = GTK_WIDGET(controller.tabs().active()->webView());
         int x = 0, y = 0;
         gtk_widget_translate_coordinates(page, GTK_WIDGET(header.gobj()), 0, 0, &x, &y);
         std::cout << "chrome " << y << " page " << gtk_widget_get_allocated_height(page) << std::endl;
@@ -139,7 +142,7 @@ int main(int argc, char** argv) {
     };
     using Step = std::function<void()>;
     Step painted = [&] {
-        controller.refreshChrome();
+        controller.presenter().refresh();
         window.add_tick_callback([&](const Glib::RefPtr<Gdk::FrameClock>&) {
             window.queue_draw();
             if (--framesLeft > 0) return true;
@@ -150,14 +153,13 @@ int main(int argc, char** argv) {
     };
     Glib::signal_timeout().connect(
         [&] {
-            for (const auto& tab : controller.tabs())
+            for (const auto& tab : controller.tabs().items())
                 if (tab->isLoading() || tab->pageTitle().empty()) return true;
             webkit_web_view_call_async_javascript_function(
-                controller.activeTab()->webView(),
+                controller.tabs().active()->webView(),
                 "await new Promise(r => requestAnimationFrame(() => requestAnimationFrame(r)));", -1, nullptr,
                 nullptr, nullptr, nullptr,
-                [](GObject*, GAsyncResult*, gpointer done) { (*static_cast<Step*>(done))(); },
-                &painted);
+                [](GObject*, GAsyncResult*, gpointer done) { (*static_cast<Step*>(done))(); }, &painted);
             return false;
         },
         50);

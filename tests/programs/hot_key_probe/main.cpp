@@ -40,11 +40,11 @@ int main(int argc, char** argv) {
                                                              {"duplicate", BrowserCommand::duplicate},
                                                              {"other", BrowserCommand::otherSessionWindow}};
         if (commands.contains(command) && controller)
-            controller->browser().services.onCommand(commands.at(command));
+            controller->browser().services().onCommand(commands.at(command));
         if (command == "private") windows.routing().openPrivateWindow();
         if (command == "delete") windows.closing().deleteWebsite(id);
         if (auto* browser = command == "menubar" ? windows.routing().open(name) : nullptr)
-            return browser->services.onToggleMenuBarIcon(name),
+            return browser->services().onToggleMenuBarIcon(name),
                    "websites " + std::to_string(environment.store().profiles().size());
         if (command == "clickthrough" || command == "count")
             return "clickthrough " + std::to_string(windows.publisher().clickThroughCount());

@@ -1,11 +1,12 @@
-// Tab sleeping of the browser view: the automatic pass over idle background tabs, the guarded
-// three-stage attempt that replaces a tab by a sleeping one, and the wake-up from the kept session.
+#include "browser/view/tab_sleep.hpp"
 
+#include <gtkmm/window.h>
 #include <webkit2/webkit2.h>
 
 #include "browser/engine/script_evaluation.hpp"
 #include "browser/engine/tab_sleep_guard.hpp"
 #include "browser/page/download_manager.hpp"
+#include "browser/page/media_control.hpp"
 #include "browser/page/navigation_policy.hpp"
 #include "browser/view/browser_view_controller.hpp"
 #include "model/address.hpp"
@@ -30,8 +31,11 @@ bool pageIsActive(WebKitWebView* view) {
 
 }  // namespace
 
-void BrowserViewController::toggleTabSleep(const Uuid& id) {
-    BrowserTab* tab = this->tab(id);
+TabSleep::TabSleep(BrowserViewController& view, const BrowserContext& context)
+    : view_(view), context_(context) {}
+
+void TabSleep::toggleTabSleep(const Uuid& id) {
+    BrowserTab* tab = view_.tabs().find(id);
     if (!tab) return;
     if (tab->isSleeping) {
         wake(id);
@@ -40,31 +44,33 @@ void BrowserViewController::toggleTabSleep(const Uuid& id) {
     sleepTab(id, false);
 }
 
-bool BrowserViewController::hasActiveDownload() const {
+bool TabSleep::hasActiveDownload() const {
     if (!context_.downloads) return false;
     for (const auto& entry : context_.downloads->entries())
         if (entry.isActive) return true;
     return false;
 }
 
-bool BrowserViewController::isShownActiveTab(const BrowserTab& tab) const {
-    return isPresented_ && activeTab() == &tab;
+bool TabSleep::isShownActiveTab(const BrowserTab& tab) const {
+    return view_.isPresented() && view_.tabs().active() == &tab;
 }
 
-bool BrowserViewController::mayTrySleep(const BrowserTab& tab, bool automatic) const {
+bool TabSleep::mayTrySleep(const BrowserTab& tab, bool automatic) const {
     if (tab.isLoading() || tab.isPopup) return false;
-    if (questions_.openCount() > 0 || hasActiveDownload()) return false;
-    if (automatic && (profile_.keepAwakeEnabled.value_or(false) || !isPersistent() || isShownActiveTab(tab)))
+    if (view_.pageQuestions().openCount() > 0 || hasActiveDownload()) return false;
+    if (automatic &&
+        (view_.profile().keepAwakeEnabled.value_or(false) || !view_.isPersistent() || isShownActiveTab(tab)))
         return false;
     return true;
 }
 
-void BrowserViewController::sleepTab(const Uuid& id, bool automatic, std::function<void(bool)> done) {
+void TabSleep::sleepTab(const Uuid& id, bool automatic, std::function<void(bool)> done) {
     auto refuse = [done] {
         if (done) done(false);
     };
-    BrowserTab* tab = this->tab(id);
-    if (!tab || tornDown_ || tab->isSleeping || tab->showsStartPage || tab->sleepCheckInFlight) return refuse();
+    // A view that ended its browsing has no tabs.
+    BrowserTab* tab = view_.tabs().find(id);
+    if (!tab || tab->isSleeping || tab->showsStartPage || tab->sleepCheckInFlight) return refuse();
     if (!mayTrySleep(*tab, automatic)) return refuse();
     const std::optional<std::string> address = tab->address();
     // Sign-in pages and addresses carrying tokens never sleep.
@@ -77,7 +83,7 @@ void BrowserViewController::sleepTab(const Uuid& id, bool automatic, std::functi
     // The same tab with the same page, looked up again after every wait; nothing once it went.
     auto still = [this, alive, id, view]() -> BrowserTab* {
         if (alive.expired()) return nullptr;
-        BrowserTab* current = this->tab(id);
+        BrowserTab* current = view_.tabs().find(id);
         return current && current->webView() == view ? current : nullptr;
     };
     auto giveUp = [still, done] {
@@ -89,11 +95,12 @@ void BrowserViewController::sleepTab(const Uuid& id, bool automatic, std::functi
         BrowserTab* current = still();
         if (!current) return giveUp();
         if (firstAnswer || pageIsActive(view)) {
-            if (!automatic && window())
-                presentAlert(localizedString("Tab kept awake"),
-                             localizedString("This page may contain unsaved input, an embedded frame or active media. "
-                                             "Reload or finish that activity before sleeping it."),
-                             window());
+            if (Gtk::Window* window = view_.chrome().window(); !automatic && window)
+                presentAlert(
+                    localizedString("Tab kept awake"),
+                    localizedString("This page may contain unsaved input, an embedded frame or active media. "
+                                    "Reload or finish that activity before sleeping it."),
+                    window);
             return giveUp();
         }
         evaluateScript(view, kSleepScrollFractionScript, nullptr, [=, this](WebKitWebView*, JSCValue* value) {
@@ -113,12 +120,11 @@ void BrowserViewController::sleepTab(const Uuid& id, bool automatic, std::functi
     });
 }
 
-void BrowserViewController::replaceBySleepingTab(BrowserTab& awake, const std::string& address,
-                                                 std::optional<double> fraction) {
-    auto index = tabs_.indexOf(awake.id);
-    if (!index) return;
+void TabSleep::replaceBySleepingTab(BrowserTab& awake, const std::string& address,
+                                    std::optional<double> fraction) {
+    if (!view_.tabs().find(awake.id)) return;
     auto sleeping = std::make_unique<BrowserTab>(
-        WebViewFactory::makeWebView(websiteDataStore_, std::nullopt, profile_.customUserAgent,
+        WebViewFactory::makeWebView(view_.websiteDataStore(), std::nullopt, view_.profile().customUserAgent,
                                     &context_.sessions),
         awake.id, awake.lastUsed);
     sleeping->lastURL = address;
@@ -137,18 +143,13 @@ void BrowserViewController::replaceBySleepingTab(BrowserTab& awake, const std::s
         }
         webkit_web_view_session_state_unref(state);
     }
-    BrowserTab& added = *sleeping;
-    const bool wasActive = *index == tabs_.activeIndex();
-    auto old = tabs_.replace(*index, std::move(sleeping));
-    old->sleepCheckInFlight = false;
-    retireTab(std::move(old));
-    attachTab(added);
-    if (wasActive) selectTab(*index, false, false);
-    chrome_.tabStrip().invalidate();
-    refreshChrome();
+    const std::size_t index = view_.tabs().replace(std::move(sleeping));
+    if (index == view_.tabs().activeIndex()) view_.tabs().select(index, false, false);
+    view_.chrome().tabStrip().invalidate();
+    view_.presenter().refresh();
 }
 
-bool BrowserViewController::resumeSleepingSession(BrowserTab& tab) {
+bool TabSleep::resumeSleepingSession(BrowserTab& tab) {
     if (tab.sleepingSession.empty() || !tab.lastURL) return false;
     std::string kept = std::move(tab.sleepingSession);
     tab.sleepingSession.clear();
@@ -160,21 +161,24 @@ bool BrowserViewController::resumeSleepingSession(BrowserTab& tab) {
     webkit_web_view_restore_session_state(view, state);
     webkit_web_view_session_state_unref(state);
     // The page comes back with its history: the current entry is loaded again, one request.
-    WebKitBackForwardListItem* current = webkit_back_forward_list_get_current_item(webkit_web_view_get_back_forward_list(view));
+    WebKitBackForwardListItem* current =
+        webkit_back_forward_list_get_current_item(webkit_web_view_get_back_forward_list(view));
     if (!current || *tab.lastURL != webkit_back_forward_list_item_get_uri(current)) return false;
     webkit_web_view_go_to_back_forward_list_item(view, current);
     return true;
 }
 
-void BrowserViewController::sleepIdleTabs(std::function<void()> done) {
+void TabSleep::sleepIdleTabs(std::function<void()> done) {
     const auto minutes = context_.preferences.value().backgroundSleepMinutes;
-    if (!minutes || *minutes <= 0 || profile_.keepAwakeEnabled.value_or(false) || !isPersistent() || tornDown_) {
+    // A view that ended its browsing has no tabs to try.
+    if (!minutes || *minutes <= 0 || view_.profile().keepAwakeEnabled.value_or(false) ||
+        !view_.isPersistent()) {
         if (done) done();
         return;
     }
     const Date cutoff = context_.clock.now().adding(-60.0 * static_cast<double>(*minutes));
     auto candidates = std::make_shared<std::vector<Uuid>>();
-    for (const auto& tab : tabs_.items())
+    for (const auto& tab : view_.tabs().items())
         if (tab->lastUsed < cutoff && !isShownActiveTab(*tab)) candidates->push_back(tab->id);
     // One tab after the other, never two attempts at once.
     auto next = std::make_shared<std::function<void(std::size_t)>>();
@@ -188,6 +192,38 @@ void BrowserViewController::sleepIdleTabs(std::function<void()> done) {
         sleepTab((*candidates)[position], true, [self, position](bool) { (*self)(position + 1); });
     };
     (*next)(0);
+}
+
+void TabSleep::toggleTabMedia(const Uuid& id) {
+    BrowserTab* tab = view_.tabs().find(id);
+    if (!tab) return;
+    WebKitWebView* view = tab->webView();
+    const bool pausing = !tab->mediaPaused;
+    std::weak_ptr<int> alive = alive_;
+    setPageMediaPaused(view, pausing, [this, alive, id, view, pausing](bool) {
+        if (alive.expired()) return;
+        // Only the same tab: one that slept or was recreated meanwhile starts unpaused.
+        BrowserTab* current = view_.tabs().find(id);
+        if (!current || current->webView() != view) return;
+        current->mediaPaused = pausing;
+        view_.chrome().tabStrip().invalidate();
+        view_.presenter().refresh();
+    });
+}
+
+void TabSleep::wake(const Uuid& id) {
+    BrowserTab* tab = view_.tabs().find(id);
+    if (!tab || !tab->isSleeping || !tab->lastURL) return;
+    tab->isSleeping = false;
+    tab->lastUsed = context_.clock.now();
+    tab->error.reset();
+    if (!resumeSleepingSession(*tab)) webkit_web_view_load_uri(tab->webView(), tab->lastURL->c_str());
+    view_.chrome().tabStrip().invalidate();
+    view_.presenter().refresh();
+}
+
+void TabSleep::wakeActiveTab() {
+    if (BrowserTab* tab = view_.tabs().active()) wake(tab->id);
 }
 
 }  // namespace quenlith
