@@ -251,7 +251,7 @@ MenuContext MainMenu::contextOf(BrowserViewController* browser) const {
     state.compactMode = browser->profile().compactMode;
     if (BrowserTab* tab = browser->tabs().active()) {
         MenuContext::Tab tabState;
-        tabState.showsStartPage = tab->showsStartPage;
+        tabState.showsStartPage = tab->state().showsStartPage;
         WebKitWebView* view = tab->webView();
         const gchar* uri = view ? webkit_web_view_get_uri(view) : nullptr;
         tabState.hasURL = uri && *uri;

@@ -26,7 +26,7 @@ BrowserWindowController* controllerOf(BrowserWindowManager& windows, const Brows
 
 bool acceptsPage(const BrowserViewController& browser) {
     const BrowserTab* tab = browser.tabs().active();
-    if (!browser.isPersistent() || !tab || tab->showsStartPage || !tab->webView()) return false;
+    if (!browser.isPersistent() || !tab || tab->state().showsStartPage || !tab->webView()) return false;
     const gchar* uri = webkit_web_view_get_uri(tab->webView());
     return uri && *uri && isCredentialFreeURL(uri);
 }

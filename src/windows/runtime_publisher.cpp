@@ -34,10 +34,10 @@ RuntimeTab RuntimePublisher::runtimeTab(const BrowserTab& tab, BrowserWindowCont
     result.title = persistent ? tab.displayTitle() : localizedString("Private Tab");
     if (persistent) result.url = tab.address();
     result.isSelected = browser.tabs().active() == &tab;
-    result.isStartPage = tab.showsStartPage;
+    result.isStartPage = tab.state().showsStartPage;
     result.isLoading = tab.isLoading();
-    result.hasError = tab.error.has_value();
-    result.isSleeping = tab.isSleeping;
+    result.hasError = tab.state().error.has_value();
+    result.isSleeping = tab.state().isSleeping;
     return result;
 }
 

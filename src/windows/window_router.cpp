@@ -80,7 +80,7 @@ std::vector<RoutingWindow> WindowRouter::routingWindows() const {
         window.sharedSession = isSharedSession(*controller);
         if (window.sharedSession)
             for (const auto& tab : controller->browser().tabs().items())
-                window.tabs.push_back(RoutingTab{tab->id, tab->address(), tab->showsStartPage});
+                window.tabs.push_back(RoutingTab{tab->id, tab->address(), tab->state().showsStartPage});
         list.push_back(std::move(window));
     }
     return list;
@@ -104,7 +104,7 @@ BrowserViewController* WindowRouter::open(const std::string& address) {
     if (!controller) return nullptr;
     BrowserViewController& browser = controller->browser();
     const BrowserTab* active = browser.tabs().active();
-    if (active && active->showsStartPage)
+    if (active && active->state().showsStartPage)
         browser.page().load(address);
     else
         browser.tabs().add(address);
@@ -271,7 +271,7 @@ void WindowRouter::linkWindow(const WebAppProfile& website, const WebAppProfile&
     RoutingWindow candidate;
     candidate.id = found->id;
     for (const auto& tab : found->browser().tabs().items())
-        candidate.tabs.push_back(RoutingTab{tab->id, tab->address(), tab->showsStartPage});
+        candidate.tabs.push_back(RoutingTab{tab->id, tab->address(), tab->state().showsStartPage});
     auto tabID = matchingTab(candidate, comparisonForms_.form(url), comparisonForms_);
     if (!tabID) return;
     publisher_.websiteLinks().targets[website.id] = WebsiteWindowTarget{found->id, *tabID};
@@ -292,7 +292,7 @@ void WindowRouter::showInTab(BrowserViewController& browser, const std::string& 
     // an empty tab, which takes the page instead (the selected one first).
     std::optional<std::size_t> startPage;
     for (std::size_t i = 0; i < tabs.size(); ++i) {
-        if (tabs[i]->showsStartPage) {
+        if (tabs[i]->state().showsStartPage) {
             if (!startPage || tabs[i].get() == browser.tabs().active()) startPage = i;
             continue;
         }

@@ -49,7 +49,7 @@ std::optional<SceneWindow> PageGroupWindows::sceneWindow(BrowserWindowController
     captured.record = browser.profile();
     captured.isSavedWebsite = store_.profile(controller.profileID).has_value();
     for (const auto& tab : browser.tabs().items())
-        captured.tabs.push_back({tab->address(), tab->showsStartPage});
+        captured.tabs.push_back({tab->address(), tab->state().showsStartPage});
     captured.activeIndex = browser.tabs().activeIndex();
     captured.frame = controller.panel().savedFrame();
     return capturedSceneWindow(captured);

@@ -118,7 +118,7 @@ BrowserWindowController* WindowServices::duplicateWindow(const Uuid& windowID, s
 
     WebAppProfile copy = record.duplicate(preferences_.value(), isolated);
     const BrowserTab* active = browser.tabs().active();
-    if (active && active->showsStartPage) {
+    if (active && active->state().showsStartPage) {
         copy.homeURL = "";
         copy.lastURL = std::nullopt;
     }
@@ -127,7 +127,7 @@ BrowserWindowController* WindowServices::duplicateWindow(const Uuid& windowID, s
     WindowRequest request;
     request.profile = copy;
     request.id = copy.id;
-    if (active && !active->showsStartPage) request.url = active->address();
+    if (active && !active->state().showsStartPage) request.url = active->address();
     // A private window's duplicate is private again, in a temporary session of its own.
     if (!browser.isPersistent()) request.dataStore = WebsiteDataStore::nonPersistent();
     BrowserWindowController& duplicate = factory_.make(std::move(request));

@@ -45,8 +45,8 @@ protected:
         EXPECT_TRUE(spinUntil([&] {
             if (!controller.panel().is_active()) controller.panel().present();
             BrowserTab* tab = controller.browser().tabs().active();
-            return menu->activeBrowser() == &controller.browser() && tab->webView() && !tab->showsStartPage &&
-                   !webkit_web_view_is_loading(tab->webView());
+            return menu->activeBrowser() == &controller.browser() && tab->webView() &&
+                   !tab->state().showsStartPage && !webkit_web_view_is_loading(tab->webView());
         }));
         return controller;
     }

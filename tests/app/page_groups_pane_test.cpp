@@ -166,7 +166,7 @@ TEST_F(PageGroupsPaneTest, ASavedPageOfAWebsiteTakesItsWindowsStartPageTabWhatev
     manager->pageGroups().openSavedPage(PageClip{.address = server.url("/a"), .profileID = site.id});
     EXPECT_TRUE(spinUntil([&] { return server.requestCount("/a") == 1; }))
         << "the page is shown, not the start page";
-    EXPECT_FALSE(window.browser().tabs().active()->showsStartPage);
+    EXPECT_FALSE(window.browser().tabs().active()->state().showsStartPage);
     EXPECT_EQ(onScreen(), (std::vector<std::vector<std::string>>{{server.url("/a"), server.url("/c"), "0"}}));
 }
 

@@ -111,7 +111,7 @@ protected:
         if (!shown && controller->tabs().active())
             ADD_FAILURE() << "the active tab shows \"" << active().pageTitle() << "\" at "
                           << active().address().value_or("(no address)") << " "
-                          << active().error.value_or("");
+                          << active().state().error.value_or("");
         return shown;
     }
 

@@ -82,7 +82,7 @@ TEST_F(WindowChromeTest, AtTheDefaultWidthTheTitleBarShowsTheHostAndTheMoreMenuT
     EXPECT_TRUE(spinUntil([&] { return saved.size() == 1; }));
     ASSERT_TRUE(item(*menu, "Start Page"));
     item(*menu, "Start Page")->activate();
-    EXPECT_TRUE(spinUntil([&] { return window.browser().tabs().active()->showsStartPage; }));
+    EXPECT_TRUE(spinUntil([&] { return window.browser().tabs().active()->state().showsStartPage; }));
     menu.reset();
 
     // A wide window keeps them in its title bar and out of the menu.

@@ -46,7 +46,7 @@ void ActivePage::openOutside(const std::string& uri) {
 std::optional<std::string> ActivePage::shareableURL() const {
     if (!view_.isPersistent()) return std::nullopt;
     BrowserTab* tab = view_.tabs().active();
-    if (!tab || tab->showsStartPage) return std::nullopt;
+    if (!tab || tab->state().showsStartPage) return std::nullopt;
     auto address = tab->address();
     if (!address || !isCredentialFreeURL(*address)) return std::nullopt;
     return address;
@@ -59,7 +59,7 @@ void ActivePage::toggleMenuBarIcon() {
 
 void ActivePage::captureSelection(std::function<void(PageClip)> completion) {
     BrowserTab* tab = view_.tabs().active();
-    if (!view_.isPersistent() || !tab || tab->showsStartPage) return;
+    if (!view_.isPersistent() || !tab || tab->state().showsStartPage) return;
     const auto address = tab->address();
     if (!address || !isCredentialFreeURL(*address)) return;
 
@@ -99,7 +99,7 @@ void ActivePage::readingPosition(
 void ActivePage::printActivePage() {
     BrowserTab* tab = view_.tabs().active();
     Gtk::Window* window = view_.chrome().window();
-    if (!tab || tab->showsStartPage || (window && hasAttachedSheet(*window))) return;
+    if (!tab || tab->state().showsStartPage || (window && hasAttachedSheet(*window))) return;
     GObjectPtr<WebKitPrintOperation> operation =
         GObjectPtr<WebKitPrintOperation>::adopt(webkit_print_operation_new(tab->webView()));
     webkit_print_operation_run_dialog(operation.get(), window ? window->gobj() : nullptr);
@@ -107,7 +107,7 @@ void ActivePage::printActivePage() {
 
 void ActivePage::showFindBar() {
     BrowserTab* tab = view_.tabs().active();
-    if (!tab || tab->showsStartPage) return;
+    if (!tab || tab->state().showsStartPage) return;
     view_.presenter().setCompactRevealed(true);
     find_.open();
 }
@@ -115,7 +115,7 @@ void ActivePage::showFindBar() {
 void ActivePage::focusActiveContent() {
     BrowserTab* tab = view_.tabs().active();
     if (!tab) return;
-    if (tab->showsStartPage) {
+    if (tab->state().showsStartPage) {
         view_.presenter().focusAddressField();
         return;
     }
@@ -125,12 +125,12 @@ void ActivePage::focusActiveContent() {
 void ActivePage::load(const std::string& address) {
     BrowserTab* tab = view_.tabs().active();
     if (!tab) return;
-    tab->isSleeping = false;
-    tab->lastUsed = context_.clock.now();
-    tab->pendingReadingPosition.reset();
-    tab->showsStartPage = false;
-    tab->error.reset();
-    tab->lastURL = withoutCredentials(address);
+    tab->state().isSleeping = false;
+    tab->state().lastUsed = context_.clock.now();
+    tab->state().pendingReadingPosition.reset();
+    tab->state().showsStartPage = false;
+    tab->state().error.reset();
+    tab->state().lastURL = withoutCredentials(address);
     loadInWebView(tab->webView(), address);
     view_.presenter().refresh();
     gtk_widget_grab_focus(GTK_WIDGET(tab->webView()));
@@ -142,11 +142,11 @@ void ActivePage::reloadActiveTab() {
     // The user's reload lets the page's dialogs show again.
     if (auto guard = dialogGuards_.find(tab->id); guard != dialogGuards_.end()) guard->second.reloaded();
     // Waking and retrying load the page themselves; a reload on top would cancel that load.
-    if (tab->isSleeping) {
+    if (tab->state().isSleeping) {
         view_.tabSleep().wake(tab->id);
         return;
     }
-    if (tab->error) {
+    if (tab->state().error) {
         retryLoading();
         return;
     }
@@ -164,7 +164,7 @@ void ActivePage::reloadOrStop() {
 
 void ActivePage::showStartPage() {
     for (std::size_t i = 0; i < view_.tabs().items().size(); ++i) {
-        if (view_.tabs().items()[i]->showsStartPage) {
+        if (view_.tabs().items()[i]->state().showsStartPage) {
             view_.tabs().select(i, true, true);
             return;
         }
@@ -183,14 +183,15 @@ void ActivePage::navigate(const std::string& text) {
 void ActivePage::retryLoading() {
     BrowserTab* old = view_.tabs().active();
     if (!old) return;
-    const auto address = quenlith::retryAddress(old->failedURL ? old->failedURL : old->lastURL,
-                                                old->pageURL(), view_.profile());
+    const auto address =
+        quenlith::retryAddress(old->state().failedURL ? old->state().failedURL : old->state().lastURL,
+                               old->pageURL(), view_.profile());
     if (!address) return;
     // A page that failed to load is asked for again in its own view, which keeps its history; only a
     // view whose web process ended is replaced.
-    if (!old->webProcessEnded) {
-        old->error.reset();
-        old->lastURL = address;
+    if (!old->state().webProcessEnded) {
+        old->state().error.reset();
+        old->state().lastURL = address;
         loadInWebView(old->webView(), *address);
         view_.presenter().refresh();
         return;
@@ -201,9 +202,9 @@ void ActivePage::retryLoading() {
         WebViewFactory::makeWebView(view_.websiteDataStore(), std::nullopt, view_.profile().customUserAgent,
                                     &context_.sessions),
         old->id, context_.clock.now());
-    replacement->lastURL = address;
-    replacement->isPopup = old->isPopup;
-    replacement->pendingReadingPosition = old->pendingReadingPosition;
+    replacement->state().lastURL = address;
+    replacement->state().isPopup = old->state().isPopup;
+    replacement->state().pendingReadingPosition = old->state().pendingReadingPosition;
     BrowserTab& added = *replacement;
     view_.tabs().select(view_.tabs().replace(std::move(replacement)), true, true);
     loadInWebView(added.webView(), *address);
@@ -213,14 +214,14 @@ void ActivePage::retryLoading() {
 void ActivePage::openExternal() {
     BrowserTab* tab = view_.tabs().active();
     std::optional<std::string> viewURL = tab ? tab->pageURL() : std::nullopt;
-    std::optional<std::string> lastURL = tab ? tab->lastURL : std::nullopt;
+    std::optional<std::string> lastURL = tab ? tab->state().lastURL : std::nullopt;
     if (auto address = defaultBrowserAddress(viewURL, lastURL, view_.profile())) openOutside(*address);
 }
 
 void ActivePage::applyPendingReadingPosition(BrowserTab& tab) {
-    if (!tab.pendingReadingPosition) return;
-    const PendingReadingPosition pending = *tab.pendingReadingPosition;
-    tab.pendingReadingPosition.reset();  // used once, whether it matches or not
+    if (!tab.state().pendingReadingPosition) return;
+    const PendingReadingPosition pending = *tab.state().pendingReadingPosition;
+    tab.state().pendingReadingPosition.reset();  // used once, whether it matches or not
     if (!readingPositionApplies(pending.url, tab.pageURL())) return;
     scripts_.scrollTo(tab.webView(), pending.fraction);
 }
@@ -228,7 +229,7 @@ void ActivePage::applyPendingReadingPosition(BrowserTab& tab) {
 void ActivePage::restoreReadingPosition(std::optional<double> fraction, const std::string& address) {
     BrowserTab* tab = view_.tabs().active();
     if (!tab || !isUsableReadingPosition(fraction)) return;
-    tab->pendingReadingPosition = PendingReadingPosition{address, *fraction};
+    tab->state().pendingReadingPosition = PendingReadingPosition{address, *fraction};
     if (!tab->isLoading() && readingPositionApplies(address, tab->pageURL()))
         applyPendingReadingPosition(*tab);
 }

@@ -23,7 +23,7 @@ BrowserMoreMenu::~BrowserMoreMenu() = default;
 
 std::optional<std::string> BrowserMoreMenu::adFilterHost() const {
     BrowserTab* tab = view_.tabs_.active();
-    if (!tab || tab->showsStartPage) return std::nullopt;
+    if (!tab || tab->state().showsStartPage) return std::nullopt;
     auto address = tab->address();
     if (!address) return std::nullopt;
     return AdFilterSettings::normalizedDomain(*address);
@@ -54,8 +54,8 @@ std::unique_ptr<Gtk::Menu> BrowserMoreMenu::make() {
     BrowserTab* tab = view_.tabs_.active();
     MoreMenuFacts facts;
     facts.hasActiveTab = tab != nullptr;
-    facts.onPage = tab && !tab->showsStartPage;
-    facts.activeTabSleeping = tab && tab->isSleeping;
+    facts.onPage = tab && !tab->state().showsStartPage;
+    facts.activeTabSleeping = tab && tab->state().isSleeping;
     const auto shareable = view_.page_.shareableURL();
     facts.hasShareableURL = shareable.has_value();
     facts.inMenuBar =
@@ -131,7 +131,7 @@ std::unique_ptr<Gtk::Menu> BrowserMoreMenu::make() {
                 action = run([](BrowserViewController& self) {
                     BrowserTab* active = self.tabs_.active();
                     if (!active) return;
-                    if (active->isSleeping) return self.sleep_.wake(active->id);
+                    if (active->state().isSleeping) return self.sleep_.wake(active->id);
                     // Put to sleep after the menu has gone, by hand; a refusal explains itself.
                     self.defer([&self, id = active->id] { self.sleep_.sleepTab(id, false); });
                 });

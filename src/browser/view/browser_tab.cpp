@@ -7,7 +7,9 @@
 namespace quenlith {
 
 BrowserTab::BrowserTab(GObjectPtr<WebKitWebView> webView, Uuid tabID, Date created)
-    : id(tabID), lastUsed(created), webView_(std::move(webView)) {}
+    : id(tabID), webView_(std::move(webView)) {
+    state_.lastUsed = created;
+}
 
 BrowserTab::~BrowserTab() {
     dropObservations();
@@ -41,7 +43,8 @@ bool BrowserTab::isLoading() const {
 }
 
 std::string BrowserTab::displayTitle() const {
-    return tabDisplayTitle({isSleeping, sleepingTitle, showsStartPage, pageTitle(), pageURL(), lastURL});
+    return tabDisplayTitle({state_.isSleeping, state_.sleepingTitle, state_.showsStartPage, pageTitle(),
+                            pageURL(), state_.lastURL});
 }
 
 void BrowserTab::detach() {

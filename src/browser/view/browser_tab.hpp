@@ -23,19 +23,8 @@ struct PendingReadingPosition {
     bool operator==(const PendingReadingPosition&) const = default;
 };
 
-// One tab of a browser window: a web view and what the window remembers about it. The web view
-// is never replaced; a tab that goes to sleep or is recreated after a failure is a new BrowserTab
-// with the same id.
-class BrowserTab {
-public:
-    BrowserTab(GObjectPtr<WebKitWebView> webView, Uuid id, Date created);
-    ~BrowserTab();
-    BrowserTab(const BrowserTab&) = delete;
-    BrowserTab& operator=(const BrowserTab&) = delete;
-
-    const Uuid id;
-    WebKitWebView* webView() const { return webView_.get(); }
-
+// What a browser window remembers about one of its tabs, beside the web view.
+struct TabState {
     std::optional<std::string> error;    // message of the last failed load
     std::optional<std::string> failedURL;  // the address whose load failed, while `error` is set
     bool webProcessEnded = false;          // the failure was the end of the page's web process
@@ -56,6 +45,24 @@ public:
     // none until a page of the tab has one.
     GObjectPtr<GdkPixbuf> icon;
     std::string iconPage;
+};
+
+// One tab of a browser window: a web view and what the window remembers about it. The web view
+// is never replaced; a tab that goes to sleep or is recreated after a failure is a new BrowserTab
+// with the same id.
+class BrowserTab {
+public:
+    BrowserTab(GObjectPtr<WebKitWebView> webView, Uuid id, Date created);
+    ~BrowserTab();
+    BrowserTab(const BrowserTab&) = delete;
+    BrowserTab& operator=(const BrowserTab&) = delete;
+
+    const Uuid id;
+    WebKitWebView* webView() const { return webView_.get(); }
+
+    // What the window knows about the tab besides its web view; the tab's parts read and change it.
+    const TabState& state() const { return state_; }
+    TabState& state() { return state_; }
 
     // Signal handlers watching the web view (or objects it owns) for the window; disconnected by
     // dropObservations() and when the tab goes away.
@@ -65,7 +72,7 @@ public:
     // The web view's address without user name and password; nothing when it has none.
     std::optional<std::string> pageURL() const;
     // The page's address when it has one, else the last known address.
-    std::optional<std::string> address() const { return pageURL() ? pageURL() : lastURL; }
+    std::optional<std::string> address() const { return pageURL() ? pageURL() : state_.lastURL; }
     std::string pageTitle() const;
     bool isLoading() const;
 
@@ -78,6 +85,7 @@ public:
 
 private:
     GObjectPtr<WebKitWebView> webView_;
+    TabState state_;
     std::vector<std::pair<GObjectPtr<GObject>, gulong>> observations_;
 };
 

@@ -178,7 +178,7 @@ void BrowserViewController::setPresented(bool presented, bool wakeActive) {
     autoReload_.stop();
     isPresented_ = presented;
     if (BrowserTab* tab = tabs_.active()) {
-        if (!presented) tab->lastUsed = context_.clock.now();
+        if (!presented) tab->state().lastUsed = context_.clock.now();
         if (wakeActive) sleep_.wake(tab->id);
     }
     autoReload_.schedule();
@@ -202,7 +202,7 @@ void BrowserViewController::handleURLChange(WebKitWebView* webView) {
         BrowserTab* tab = tabs_.showing(webView);
         if (!tab) return;
         if (auto url = tab->pageURL()) {
-            tab->lastURL = url;
+            tab->state().lastURL = url;
             if (tab == tabs_.active() && !tab->isLoading() && services_.onURLChange)
                 services_.onURLChange(*url);
         }

@@ -73,11 +73,11 @@ struct PageEventHandlers {
     static void started(Controller& controller, WebKitWebView* view) {
         BrowserTab* tab = tabOf(controller, view);
         if (!tab) return;
-        tab->showsStartPage = false;
-        tab->error.reset();
-        tab->failedURL.reset();
-        tab->webProcessEnded = false;
-        if (auto url = tab->pageURL()) tab->lastURL = url;
+        tab->state().showsStartPage = false;
+        tab->state().error.reset();
+        tab->state().failedURL.reset();
+        tab->state().webProcessEnded = false;
+        if (auto url = tab->pageURL()) tab->state().lastURL = url;
         controller.presenter_.refresh();
     }
 
@@ -88,9 +88,10 @@ struct PageEventHandlers {
         if (auto guard = controller.dialogGuards_.find(tab->id); guard != controller.dialogGuards_.end())
             guard->second.committed(tab->pageURL().value_or(""));
         // An icon stays while the tab is on the same site (no flicker); another site has none yet.
-        if (tab->icon && rootFaviconURL(tab->pageURL().value_or("")) != rootFaviconURL(tab->iconPage)) {
-            tab->icon = {};
-            tab->iconPage.clear();
+        if (tab->state().icon &&
+            rootFaviconURL(tab->pageURL().value_or("")) != rootFaviconURL(tab->state().iconPage)) {
+            tab->state().icon = {};
+            tab->state().iconPage.clear();
             controller.presenter_.scheduleRefresh();
         }
     }
@@ -98,10 +99,10 @@ struct PageEventHandlers {
     static void finished(Controller& controller, WebKitWebView* view) {
         BrowserTab* tab = tabOf(controller, view);
         if (!tab) return;
-        tab->error.reset();
-        tab->addressCredentials.reset();
+        tab->state().error.reset();
+        tab->state().addressCredentials.reset();
         const auto url = tab->pageURL();
-        tab->lastURL = url;
+        tab->state().lastURL = url;
         controller.page_.applyPendingReadingPosition(*tab);
         if (controller.isPersistent() && url) reportVisit(controller, view, *url, tab->pageTitle());
         if (tab == controller.tabs_.active() && url && controller.services_.onURLChange)
@@ -160,8 +161,8 @@ struct PageEventHandlers {
                 if (alive.expired()) return;
                 BrowserTab* shown = controller.tabs_.find(id);
                 if (!shown || shown->pageURL() != url) return;
-                shown->icon = GObjectPtr<GdkPixbuf>::retain(image ? image->gobj() : nullptr);
-                shown->iconPage = url;
+                shown->state().icon = GObjectPtr<GdkPixbuf>::retain(image ? image->gobj() : nullptr);
+                shown->state().iconPage = url;
                 controller.presenter_.scheduleRefresh();
             });
     }
@@ -204,10 +205,10 @@ struct PageEventHandlers {
         if (!text) return;  // a cancelled load, or one that became a download
         BrowserTab* tab = tabOf(controller, view);
         if (tab) {
-            tab->addressCredentials.reset();
-            tab->error = *text;
-            if (!address.empty()) tab->failedURL = address;
-            tab->webProcessEnded = failure == webProcessEndedFailure();
+            tab->state().addressCredentials.reset();
+            tab->state().error = *text;
+            if (!address.empty()) tab->state().failedURL = address;
+            tab->state().webProcessEnded = failure == webProcessEndedFailure();
         }
         if (isRoutinePageFailure(failure))
             logInfo(LogCategory::browser, pageFailureLogLine(failure, address));
@@ -256,8 +257,8 @@ struct PageEventHandlers {
         // A website session that could not be set up blocks every page of it.
         if (auto message = controller.context_.sessions.errorMessage(controller.websiteDataStore_)) {
             if (BrowserTab* tab = tabOf(controller, view)) {
-                tab->error = *message;
-                tab->showsStartPage = false;
+                tab->state().error = *message;
+                tab->state().showsStartPage = false;
                 controller.presenter_.refresh();
             }
             webkit_policy_decision_ignore(decision);
@@ -289,7 +290,7 @@ struct PageEventHandlers {
             if (!tab) return;
             controller.defer([&controller, id = tab->id, address = withoutCredentials(uri), credentials] {
                 if (BrowserTab* shown = controller.tabs_.find(id)) {
-                    shown->addressCredentials = credentials;
+                    shown->state().addressCredentials = credentials;
                     webkit_web_view_load_uri(shown->webView(), address.c_str());
                 }
             });
@@ -307,9 +308,9 @@ struct PageEventHandlers {
     static gboolean onAuthenticate(WebKitWebView* view, WebKitAuthenticationRequest* request, gpointer self) {
         if (webkit_authentication_request_is_for_proxy(request)) return FALSE;
         BrowserTab* tab = tabOf(*static_cast<Controller*>(self), view);
-        if (!tab || !tab->addressCredentials) return FALSE;
-        const UriCredentials credentials = std::move(*tab->addressCredentials);
-        tab->addressCredentials.reset();
+        if (!tab || !tab->state().addressCredentials) return FALSE;
+        const UriCredentials credentials = std::move(*tab->state().addressCredentials);
+        tab->state().addressCredentials.reset();
         if (g_ascii_strcasecmp(credentials.host.c_str(), webkit_authentication_request_get_host(request)) !=
             0)
             return FALSE;
@@ -386,7 +387,7 @@ struct PageEventHandlers {
         auto& controller = *static_cast<Controller*>(self);
         BrowserTab* tab = tabOf(controller, view);
         // A page in an ordinary tab cannot close its tab.
-        if (!tab || !tab->isPopup) return;
+        if (!tab || !tab->state().isPopup) return;
         const Uuid id = tab->id;
         // Not from inside the closing view's own signal.
         controller.defer([&controller, id] { controller.tabs_.close(id); });

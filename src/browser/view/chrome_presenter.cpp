@@ -55,9 +55,9 @@ void ChromePresenter::refresh() {
     const auto pageURL = tab->pageURL();
 
     ActiveTabFacts facts;
-    facts.showsStartPage = tab->showsStartPage;
-    facts.isSleeping = tab->isSleeping;
-    facts.error = tab->error;
+    facts.showsStartPage = tab->state().showsStartPage;
+    facts.isSleeping = tab->state().isSleeping;
+    facts.error = tab->state().error;
     facts.address = tab->address();
     facts.persistentStore = view_.isPersistent();
     facts.canGoBack = webkit_web_view_can_go_back(webView);
@@ -76,8 +76,8 @@ void ChromePresenter::refresh() {
 
     std::vector<TabStripEntry> entries;
     for (const auto& shown : view_.tabs().items())
-        entries.push_back({shown->id, shown->isSleeping, shown->mediaPaused, shown->displayTitle(),
-                           shown->pageURL().value_or(""), shown->icon.get()});
+        entries.push_back({shown->id, shown->state().isSleeping, shown->state().mediaPaused,
+                           shown->displayTitle(), shown->pageURL().value_or(""), shown->state().icon.get()});
     chrome_.tabStrip().show(view_.tabs().activeIndex(), entries);
     layout();
     // Through a copy: the view's teardown resets it.

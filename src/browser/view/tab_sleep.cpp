@@ -37,7 +37,7 @@ TabSleep::TabSleep(BrowserViewController& view, const BrowserContext& context)
 void TabSleep::toggleTabSleep(const Uuid& id) {
     BrowserTab* tab = view_.tabs().find(id);
     if (!tab) return;
-    if (tab->isSleeping) {
+    if (tab->state().isSleeping) {
         wake(id);
         return;
     }
@@ -56,7 +56,7 @@ bool TabSleep::isShownActiveTab(const BrowserTab& tab) const {
 }
 
 bool TabSleep::mayTrySleep(const BrowserTab& tab, bool automatic) const {
-    if (tab.isLoading() || tab.isPopup) return false;
+    if (tab.isLoading() || tab.state().isPopup) return false;
     if (view_.pageQuestions().openCount() > 0 || hasActiveDownload()) return false;
     if (automatic &&
         (view_.profile().keepAwakeEnabled.value_or(false) || !view_.isPersistent() || isShownActiveTab(tab)))
@@ -70,14 +70,15 @@ void TabSleep::sleepTab(const Uuid& id, bool automatic, std::function<void(bool)
     };
     // A view that ended its browsing has no tabs.
     BrowserTab* tab = view_.tabs().find(id);
-    if (!tab || tab->isSleeping || tab->showsStartPage || tab->sleepCheckInFlight) return refuse();
+    if (!tab || tab->state().isSleeping || tab->state().showsStartPage || tab->state().sleepCheckInFlight)
+        return refuse();
     if (!mayTrySleep(*tab, automatic)) return refuse();
     const std::optional<std::string> address = tab->address();
     // Sign-in pages and addresses carrying tokens never sleep.
     if (!address || !isCredentialFreeURL(*address)) return refuse();
 
-    tab->sleepCheckInFlight = true;
-    const Date used = tab->lastUsed;
+    tab->state().sleepCheckInFlight = true;
+    const Date used = tab->state().lastUsed;
     WebKitWebView* view = tab->webView();
     std::weak_ptr<int> alive = alive_;
     // The same tab with the same page, looked up again after every wait; nothing once it went.
@@ -87,7 +88,7 @@ void TabSleep::sleepTab(const Uuid& id, bool automatic, std::function<void(bool)
         return current && current->webView() == view ? current : nullptr;
     };
     auto giveUp = [still, done] {
-        if (BrowserTab* current = still()) current->sleepCheckInFlight = false;
+        if (BrowserTab* current = still()) current->state().sleepCheckInFlight = false;
         if (done) done(false);
     };
 
@@ -110,8 +111,8 @@ void TabSleep::sleepTab(const Uuid& id, bool automatic, std::function<void(bool)
             isProtected(view, [=, this](bool secondAnswer) {
                 BrowserTab* current = still();
                 // The page may have changed during the waits: everything is checked again.
-                if (!current || secondAnswer || current->lastUsed != used || current->address() != address ||
-                    !mayTrySleep(*current, automatic))
+                if (!current || secondAnswer || current->state().lastUsed != used ||
+                    current->address() != address || !mayTrySleep(*current, automatic))
                     return giveUp();
                 replaceBySleepingTab(*current, *address, fraction);
                 if (done) done(true);
@@ -126,19 +127,19 @@ void TabSleep::replaceBySleepingTab(BrowserTab& awake, const std::string& addres
     auto sleeping = std::make_unique<BrowserTab>(
         WebViewFactory::makeWebView(view_.websiteDataStore(), std::nullopt, view_.profile().customUserAgent,
                                     &context_.sessions),
-        awake.id, awake.lastUsed);
-    sleeping->lastURL = address;
-    sleeping->sleepingTitle = awake.displayTitle();
-    sleeping->isSleeping = true;
-    sleeping->mediaPaused = false;
+        awake.id, awake.state().lastUsed);
+    sleeping->state().lastURL = address;
+    sleeping->state().sleepingTitle = awake.displayTitle();
+    sleeping->state().isSleeping = true;
+    sleeping->state().mediaPaused = false;
     if (fraction && isUsableReadingPosition(fraction))
-        sleeping->pendingReadingPosition = PendingReadingPosition{address, *fraction};
+        sleeping->state().pendingReadingPosition = PendingReadingPosition{address, *fraction};
     // The history of the tab goes with it; the page and its web process are let go.
     if (WebKitWebViewSessionState* state = webkit_web_view_get_session_state(awake.webView())) {
         if (GBytes* bytes = webkit_web_view_session_state_serialize(state)) {
             gsize size = 0;
             auto data = static_cast<const char*>(g_bytes_get_data(bytes, &size));
-            sleeping->sleepingSession.assign(data ? data : "", size);
+            sleeping->state().sleepingSession.assign(data ? data : "", size);
             g_bytes_unref(bytes);
         }
         webkit_web_view_session_state_unref(state);
@@ -150,9 +151,9 @@ void TabSleep::replaceBySleepingTab(BrowserTab& awake, const std::string& addres
 }
 
 bool TabSleep::resumeSleepingSession(BrowserTab& tab) {
-    if (tab.sleepingSession.empty() || !tab.lastURL) return false;
-    std::string kept = std::move(tab.sleepingSession);
-    tab.sleepingSession.clear();
+    if (tab.state().sleepingSession.empty() || !tab.state().lastURL) return false;
+    std::string kept = std::move(tab.state().sleepingSession);
+    tab.state().sleepingSession.clear();
     GBytes* bytes = g_bytes_new(kept.data(), kept.size());
     WebKitWebViewSessionState* state = webkit_web_view_session_state_new(bytes);
     g_bytes_unref(bytes);
@@ -163,7 +164,7 @@ bool TabSleep::resumeSleepingSession(BrowserTab& tab) {
     // The page comes back with its history: the current entry is loaded again, one request.
     WebKitBackForwardListItem* current =
         webkit_back_forward_list_get_current_item(webkit_web_view_get_back_forward_list(view));
-    if (!current || *tab.lastURL != webkit_back_forward_list_item_get_uri(current)) return false;
+    if (!current || *tab.state().lastURL != webkit_back_forward_list_item_get_uri(current)) return false;
     webkit_web_view_go_to_back_forward_list_item(view, current);
     return true;
 }
@@ -179,7 +180,7 @@ void TabSleep::sleepIdleTabs(std::function<void()> done) {
     const Date cutoff = context_.clock.now().adding(-60.0 * static_cast<double>(*minutes));
     auto candidates = std::make_shared<std::vector<Uuid>>();
     for (const auto& tab : view_.tabs().items())
-        if (tab->lastUsed < cutoff && !isShownActiveTab(*tab)) candidates->push_back(tab->id);
+        if (tab->state().lastUsed < cutoff && !isShownActiveTab(*tab)) candidates->push_back(tab->id);
     // One tab after the other, never two attempts at once.
     auto next = std::make_shared<std::function<void(std::size_t)>>();
     std::weak_ptr<int> alive = alive_;
@@ -198,14 +199,14 @@ void TabSleep::toggleTabMedia(const Uuid& id) {
     BrowserTab* tab = view_.tabs().find(id);
     if (!tab) return;
     WebKitWebView* view = tab->webView();
-    const bool pausing = !tab->mediaPaused;
+    const bool pausing = !tab->state().mediaPaused;
     std::weak_ptr<int> alive = alive_;
     setPageMediaPaused(view, pausing, [this, alive, id, view, pausing](bool) {
         if (alive.expired()) return;
         // Only the same tab: one that slept or was recreated meanwhile starts unpaused.
         BrowserTab* current = view_.tabs().find(id);
         if (!current || current->webView() != view) return;
-        current->mediaPaused = pausing;
+        current->state().mediaPaused = pausing;
         view_.chrome().tabStrip().invalidate();
         view_.presenter().refresh();
     });
@@ -213,11 +214,11 @@ void TabSleep::toggleTabMedia(const Uuid& id) {
 
 void TabSleep::wake(const Uuid& id) {
     BrowserTab* tab = view_.tabs().find(id);
-    if (!tab || !tab->isSleeping || !tab->lastURL) return;
-    tab->isSleeping = false;
-    tab->lastUsed = context_.clock.now();
-    tab->error.reset();
-    if (!resumeSleepingSession(*tab)) webkit_web_view_load_uri(tab->webView(), tab->lastURL->c_str());
+    if (!tab || !tab->state().isSleeping || !tab->state().lastURL) return;
+    tab->state().isSleeping = false;
+    tab->state().lastUsed = context_.clock.now();
+    tab->state().error.reset();
+    if (!resumeSleepingSession(*tab)) webkit_web_view_load_uri(tab->webView(), tab->state().lastURL->c_str());
     view_.chrome().tabStrip().invalidate();
     view_.presenter().refresh();
 }

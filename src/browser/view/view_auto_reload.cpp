@@ -43,7 +43,7 @@ void ViewAutoReload::tick() {
         facts.windowMinimized = (window->get_window()->get_state() & Gdk::WINDOW_STATE_ICONIFIED) != 0;
     facts.sheetAttached = window && hasAttachedSheet(*window);
     facts.hasActiveTab = tab != nullptr;
-    facts.activeTabSleeping = tab && tab->isSleeping;
+    facts.activeTabSleeping = tab && tab->state().isSleeping;
     facts.activeTabLoading = tab && tab->isLoading();
     if (autoReloadTickReloads(facts)) webkit_web_view_reload(tab->webView());
 }

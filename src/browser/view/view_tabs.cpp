@@ -45,14 +45,14 @@ WebKitWebView* ViewTabs::add(const std::optional<std::string>& address,
                            : WebViewFactory::makeWebView(view_.websiteDataStore(), configuration,
                                                          view_.profile().customUserAgent, &context_.sessions);
     auto tab = std::make_unique<BrowserTab>(std::move(webView), Uuid::random(), context_.clock.now());
-    tab->isPopup = configuration.has_value();
-    tab->showsStartPage = !address && !configuration;
+    tab->state().isPopup = configuration.has_value();
+    tab->state().showsStartPage = !address && !configuration;
     BrowserTab& added = *tab;
     attach(added);
     const std::size_t index = tabs_.append(std::move(tab));
     select(index, true, true);
     if (address) {
-        added.lastURL = withoutCredentials(*address);
+        added.state().lastURL = withoutCredentials(*address);
         if (!loading) webkit_web_view_load_uri(added.webView(), address->c_str());
     }
     view_.presenter().refresh();
@@ -72,12 +72,12 @@ void ViewTabs::select(std::size_t index, bool wakeTab, bool focus) {
             gtk_container_remove(GTK_CONTAINER(parent), widget);
     }
     BrowserTab* previous = active();
-    if (previous) previous->lastUsed = now;
+    if (previous) previous->state().lastUsed = now;
     find_.close(previous ? previous->webView() : nullptr);
 
     tabs_.setActiveIndex(index);
     BrowserTab& tab = *tabs_.at(index);
-    tab.lastUsed = now;
+    tab.state().lastUsed = now;
     view_.chrome().hostWebView(tab.webView());
 
     if (wakeTab) view_.tabSleep().wake(tab.id);
@@ -111,7 +111,7 @@ std::size_t ViewTabs::replace(std::unique_ptr<BrowserTab> tab) {
     const std::size_t index = *tabs_.indexOf(tab->id);
     BrowserTab& added = *tab;
     auto old = tabs_.replace(index, std::move(tab));
-    old->sleepCheckInFlight = false;
+    old->state().sleepCheckInFlight = false;
     retire(std::move(old));
     attach(added);
     return index;
@@ -151,11 +151,11 @@ void ViewTabs::restore(const std::vector<RestorableTab>& entries, std::int64_t s
                     : WebViewFactory::makeWebView(view_.websiteDataStore(), std::nullopt,
                                                   view_.profile().customUserAgent, &context_.sessions),
             Uuid::random(), context_.clock.now());
-        tab->lastURL = plan.lastURL;
-        tab->showsStartPage = plan.showsStartPage;
-        tab->isSleeping = plan.isSleeping && !loading;
-        tab->sleepingTitle = plan.sleepingTitle;
-        tab->pendingReadingPosition = plan.pendingReadingPosition;
+        tab->state().lastURL = plan.lastURL;
+        tab->state().showsStartPage = plan.showsStartPage;
+        tab->state().isSleeping = plan.isSleeping && !loading;
+        tab->state().sleepingTitle = plan.sleepingTitle;
+        tab->state().pendingReadingPosition = plan.pendingReadingPosition;
         attach(*tab);
         tabs_.append(std::move(tab));
     }
@@ -180,9 +180,10 @@ std::vector<RestorableTab> ViewTabs::restorable() const {
         RestorableTab entry;
         entry.address = tab->address();
         entry.title = tab->displayTitle();
-        entry.startPage = tab->showsStartPage;
-        entry.sleeping = tab->isSleeping;
-        if (tab->pendingReadingPosition) entry.readingPosition = tab->pendingReadingPosition->fraction;
+        entry.startPage = tab->state().showsStartPage;
+        entry.sleeping = tab->state().isSleeping;
+        if (tab->state().pendingReadingPosition)
+            entry.readingPosition = tab->state().pendingReadingPosition->fraction;
         entries.push_back(std::move(entry));
     }
     return entries;
@@ -198,10 +199,10 @@ std::unique_ptr<Gtk::Menu> ViewTabs::makeContextMenu(const Uuid& id) {
     };
     entry(localizedString("Move Tab Left"), [this, id] { move(id, -1); });
     entry(localizedString("Move Tab Right"), [this, id] { move(id, +1); });
-    if (!tab->showsStartPage) {
-        entry(localizedString(tab->isSleeping ? "Wake Tab" : "Sleep Tab"),
+    if (!tab->state().showsStartPage) {
+        entry(localizedString(tab->state().isSleeping ? "Wake Tab" : "Sleep Tab"),
               [this, id] { view_.tabSleep().toggleTabSleep(id); });
-        entry(localizedString(tab->mediaPaused ? "Resume Tab Media" : "Pause Tab Media"),
+        entry(localizedString(tab->state().mediaPaused ? "Resume Tab Media" : "Pause Tab Media"),
               [this, id] { view_.tabSleep().toggleTabMedia(id); });
         entry(localizedString("Duplicate Tab"), [this, id] { duplicate(id); });
     }

@@ -124,8 +124,8 @@ TEST_F(BrowserTabs, TheStripMenusAndOperationsActOnTheTabsTheyName) {
     dynamic_cast<Gtk::Button*>(stripChild(1, 0))->clicked();
     EXPECT_EQ(view.tabs().activeIndex(), 1u);
     EXPECT_EQ(recorder.urlChanges, std::vector<std::string>{server.url("/p1")});
-    EXPECT_EQ(view.tabs().items()[4]->lastUsed, clock.now());
-    EXPECT_EQ(view.tabs().items()[2]->lastUsed, opened);
+    EXPECT_EQ(view.tabs().items()[4]->state().lastUsed, clock.now());
+    EXPECT_EQ(view.tabs().items()[2]->state().lastUsed, opened);
 
     // The close button closes its own tab; closing elsewhere leaves the bystanders unused, and the
     // active page in the window (taken out and back, it is drawn grey).
@@ -137,10 +137,10 @@ TEST_F(BrowserTabs, TheStripMenusAndOperationsActOnTheTabsTheyName) {
     g_signal_handler_disconnect(view.tabs().items()[1]->webView(), watch);
     EXPECT_EQ(unrealized, 0);
     EXPECT_EQ(ids(), (std::vector<Uuid>{before[0], before[1], before[3], before[4]}));
-    EXPECT_EQ(view.tabs().find(before[3])->lastUsed, opened);
+    EXPECT_EQ(view.tabs().find(before[3])->state().lastUsed, opened);
     EXPECT_EQ(view.tabs().recentlyClosed().entries(), std::vector<std::string>{server.url("/p2")});
     view.tabs().reopenClosed();
-    EXPECT_EQ(active().lastURL, server.url("/p2"));
+    EXPECT_EQ(active().state().lastURL, server.url("/p2"));
     view.tabs().close();
 
     // The context menu: page tabs get every entry, a start page only the moves; entries act by id.
@@ -157,11 +157,11 @@ TEST_F(BrowserTabs, TheStripMenusAndOperationsActOnTheTabsTheyName) {
     dynamic_cast<Gtk::MenuItem*>(menu->get_children()[0])->activate();  // Move Tab Left
     EXPECT_EQ(ids()[0], before[1]);
     dynamic_cast<Gtk::MenuItem*>(menu->get_children()[4])->activate();  // Duplicate Tab
-    EXPECT_EQ(active().lastURL, server.url("/p1"));
+    EXPECT_EQ(active().state().lastURL, server.url("/p1"));
 
     // The new-tab button opens a start page; the start-page button finds it again.
     dynamic_cast<ActionButton*>(view.chrome().tabStrip().box().get_children().back())->clicked();
-    EXPECT_TRUE(active().showsStartPage);
+    EXPECT_TRUE(active().state().showsStartPage);
     EXPECT_TRUE(view.chrome().toolbar().address.is_focus());
     EXPECT_EQ(titles(active().id), (std::vector<std::string>{"Move Tab Left", "Move Tab Right"}));
     const auto count = view.tabs().items().size();
@@ -169,9 +169,9 @@ TEST_F(BrowserTabs, TheStripMenusAndOperationsActOnTheTabsTheyName) {
     view.tabs().select(0, true, false);
     view.chrome().toolbar().startPage.clicked();
     EXPECT_EQ(view.tabs().items().size(), count) << "no address to duplicate, and the start page is reused";
-    EXPECT_TRUE(active().showsStartPage);
+    EXPECT_TRUE(active().state().showsStartPage);
     view.page().load(server.url("/p3"));
-    EXPECT_FALSE(active().showsStartPage);
+    EXPECT_FALSE(active().state().showsStartPage);
     EXPECT_TRUE(spinUntil([&] { return !view.chrome().startPageView()->get_visible(); }));
 
     // Credentials are never remembered; the last tab closes the window instead.
@@ -211,7 +211,7 @@ TEST_F(BrowserTabs, ARestoredSessionSleepsUntilWoken) {
     // Presenting or selecting without wake wakes nothing; with it, or a reload, does.
     view.setPresented(true, false);
     view.tabs().select(0, false, false);
-    EXPECT_TRUE(active().isSleeping);
+    EXPECT_TRUE(active().state().isSleeping);
     view.tabs().select(2, false, false);
     view.setPresented(true, true);
     EXPECT_TRUE(waitForTitle("Page 3"));
@@ -223,15 +223,15 @@ TEST_F(BrowserTabs, ARestoredSessionSleepsUntilWoken) {
 
     // Showing the window is no use of its tab; hiding it stamps the active one.
     clock.advance(60);
-    const Date before = active().lastUsed;
+    const Date before = active().state().lastUsed;
     view.setPresented(true, false);
-    EXPECT_EQ(active().lastUsed, before);
+    EXPECT_EQ(active().state().lastUsed, before);
     view.setPresented(false, false);
-    EXPECT_EQ(active().lastUsed, clock.now());
+    EXPECT_EQ(active().state().lastUsed, clock.now());
 
     view.tabs().restore({{"javascript:alert(1)", "x", false, false, std::nullopt}}, 7);
     ASSERT_EQ(view.tabs().items().size(), 1u);
-    EXPECT_TRUE(active().showsStartPage) << "nothing usable leaves one start page";
+    EXPECT_TRUE(active().state().showsStartPage) << "nothing usable leaves one start page";
 }
 
 TEST_F(BrowserTabs, TabIconsAreThePagesOwnFittedAndLoadedOnceAndOneTooLargeShowsThePageSymbol) {

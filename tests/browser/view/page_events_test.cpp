@@ -61,11 +61,11 @@ TEST_F(PageEvents, FailuresShowTheErrorBoxButReplacedLoadsAndDownloadsDoNot) {
     open(website("/home"), {.downloads = &downloads});
     ASSERT_TRUE(waitForTitle("Home"));
     click("dead");
-    ASSERT_TRUE(spinUntil([&] { return active().error.has_value(); }));
-    EXPECT_TRUE(errorBoxShows(*active().error));
+    ASSERT_TRUE(spinUntil([&] { return active().state().error.has_value(); }));
+    EXPECT_TRUE(errorBoxShows(*active().state().error));
     controller->page().load(server.url("/home"));
     ASSERT_TRUE(waitForTitle("Home"));
-    EXPECT_FALSE(active().error.has_value()) << "the next load that starts clears it";
+    EXPECT_FALSE(active().state().error.has_value()) << "the next load that starts clears it";
     EXPECT_TRUE(spinUntil([&] { return !controller->chrome().errorBoxView().get_visible(); }));
 
     controller->page().load(slow.url("/slow"));
@@ -80,7 +80,7 @@ TEST_F(PageEvents, FailuresShowTheErrorBoxButReplacedLoadsAndDownloadsDoNot) {
     EXPECT_TRUE(controller->chrome().toast().get_visible())
         << "until the downloads window exists, a notice tells";
     EXPECT_EQ(controller->chrome().toast().text(), "\u201cfile.bin\u201d downloaded");
-    EXPECT_FALSE(active().error.has_value());
+    EXPECT_FALSE(active().state().error.has_value());
     EXPECT_FALSE(controller->chrome().errorBoxView().get_visible());
     EXPECT_EQ(active().pageURL(), server.url("/home"));
 
@@ -109,11 +109,11 @@ TEST_F(PageEvents, AProxysRefusalToTunnelIsALoadFailureNamingTheProxyNotADownloa
     open(profile, {.initialURL = page, .downloads = &downloads, .store = store});
     ASSERT_TRUE(
         spinUntil([&] { return proxy.sawRequestFor("CONNECT 127.0.0.1:" + std::to_string(server.port())); }));
-    EXPECT_TRUE(spinUntil([&] { return active().error.has_value(); }));
+    EXPECT_TRUE(spinUntil([&] { return active().state().error.has_value(); }));
     const std::string named = "127.0.0.1:" + std::to_string(proxy.port());
-    EXPECT_NE(active().error.value_or("").find(named), std::string::npos)
-        << active().error.value_or("(no error)");
-    EXPECT_TRUE(errorBoxShows(active().error.value_or("")));
+    EXPECT_NE(active().state().error.value_or("").find(named), std::string::npos)
+        << active().state().error.value_or("(no error)");
+    EXPECT_TRUE(errorBoxShows(active().state().error.value_or("")));
     EXPECT_TRUE(chooser->questions.empty()) << "no Save Download question";
     EXPECT_TRUE(downloads.entries().empty());
     EXPECT_FALSE(controller->chrome().toast().get_visible());
@@ -130,9 +130,9 @@ TEST_F(PageEvents, AProxysRefusalToTunnelIsALoadFailureNamingTheProxyNotADownloa
     global.port = static_cast<std::uint16_t>(proxy.port());
     privateStore->useProxy(global);
     controller->page().load(page);
-    ASSERT_TRUE(spinUntil([&] { return active().error.has_value(); }));
-    EXPECT_EQ(*active().error, "The proxy " + named + " refused the connection to 127.0.0.1:" +
-                                   std::to_string(server.port()) + ".");
+    ASSERT_TRUE(spinUntil([&] { return active().state().error.has_value(); }));
+    EXPECT_EQ(*active().state().error, "The proxy " + named + " refused the connection to 127.0.0.1:" +
+                                           std::to_string(server.port()) + ".");
     EXPECT_TRUE(chooser->questions.empty());
     EXPECT_TRUE(downloads.entries().empty());
     EXPECT_FALSE(controller->chrome().toast().get_visible()) << "no download notice";
@@ -201,11 +201,11 @@ TEST_F(PageEvents, AnAddressWithCredentialsLoadsWithoutThemAndTheyAnswerTheSites
     ASSERT_TRUE(waitForTitle("Signed in"));
     const std::string page = server.url("/signed-in");
     EXPECT_EQ(active().pageURL(), page);
-    EXPECT_EQ(active().lastURL, page);
+    EXPECT_EQ(active().state().lastURL, page);
     EXPECT_TRUE(spinUntil([&] { return !recorder.visits.empty() && recorder.visits.back().first == page; }));
 
     // The page's icon is loaded for it, and no file anywhere holds the password.
-    ASSERT_TRUE(spinUntil([&] { return active().icon.get() != nullptr; }));
+    ASSERT_TRUE(spinUntil([&] { return active().state().icon.get() != nullptr; }));
     ASSERT_TRUE(spinUntil(
         [&] { return !filesContaining(environment.root(), "127.0.0.1:" + port + "/signed-in").empty(); }));
     EXPECT_EQ(filesContaining(environment.root(), "s3cr3t"), std::vector<std::string>());
@@ -254,7 +254,7 @@ TEST_F(PageEvents, NewWindowRequestsFollowTheLinkPreferenceAndOnlyPopupsCloseThe
     ASSERT_TRUE(waitForTitle("Home"));
     click("blank");
     ASSERT_TRUE(spinUntil([&] { return controller->tabs().items().size() == 2; }));
-    EXPECT_TRUE(active().isPopup);
+    EXPECT_TRUE(active().state().isPopup);
     ASSERT_TRUE(waitForTitle("Other"));
     runInPage("window.close()");
     EXPECT_TRUE(spinUntil([&] { return controller->tabs().items().size() == 1; }));
@@ -414,14 +414,14 @@ TEST_F(PageEvents, TabMediaReadingPositionsAndTryAgainActOnTheTabsPageAndRebuild
     open(website("/before"));
     ASSERT_TRUE(waitForTitle("Before"));
     controller->tabSleep().toggleTabMedia(active().id);
-    ASSERT_TRUE(spinUntil([&] { return active().mediaPaused; }));
+    ASSERT_TRUE(spinUntil([&] { return active().state().mediaPaused; }));
     controller->tabSleep().toggleTabMedia(active().id);
-    ASSERT_TRUE(spinUntil([&] { return !active().mediaPaused; }));
+    ASSERT_TRUE(spinUntil([&] { return !active().state().mediaPaused; }));
     controller->page().restoreReadingPosition(1.2, server.url("/before"));
     controller->page().restoreReadingPosition(std::nan(""), server.url("/before"));
-    EXPECT_FALSE(active().pendingReadingPosition.has_value());
+    EXPECT_FALSE(active().state().pendingReadingPosition.has_value());
     controller->page().restoreReadingPosition(0.5, server.url("/before"));
-    EXPECT_FALSE(active().pendingReadingPosition.has_value());  // applied at once, used up
+    EXPECT_FALSE(active().state().pendingReadingPosition.has_value());  // applied at once, used up
     EXPECT_TRUE(spinUntil([&] {
         auto top = evaluate(active().webView(), "document.scrollingElement.scrollTop");
         return top && std::stod(*top) > 4000;
@@ -430,8 +430,9 @@ TEST_F(PageEvents, TabMediaReadingPositionsAndTryAgainActOnTheTabsPageAndRebuild
     WebKitWebView* first = active().webView();
     const std::string failing = "http://127.0.0.1:" + std::to_string(port) + "/home";
     controller->page().load(failing);
-    ASSERT_TRUE(spinUntil(
-        [&] { return active().error.has_value() && controller->chrome().errorBoxView().get_visible(); }));
+    ASSERT_TRUE(spinUntil([&] {
+        return active().state().error.has_value() && controller->chrome().errorBoxView().get_visible();
+    }));
     EXPECT_NE(controller->chrome().errorLabel().get_text().find("127.0.0.1:" + std::to_string(port)),
               std::string::npos);
 
@@ -461,7 +462,7 @@ TEST_F(PageEvents, TabMediaReadingPositionsAndTryAgainActOnTheTabsPageAndRebuild
     EXPECT_TRUE(spinUntil([&] { return !controller->chrome().errorBoxView().get_visible(); }));
 
     const Uuid id = active().id;
-    active().pendingReadingPosition = PendingReadingPosition{back.url("/elsewhere"), 0.25};
+    active().state().pendingReadingPosition = PendingReadingPosition{back.url("/elsewhere"), 0.25};
     WebKitWebView* before = active().webView();
     webkit_web_view_terminate_web_process(before);  // the page's process ends as in a crash
     const std::string crashed = "The page stopped responding. Try again to reconnect.";
@@ -469,9 +470,11 @@ TEST_F(PageEvents, TabMediaReadingPositionsAndTryAgainActOnTheTabsPageAndRebuild
     controller->page().retryLoading();
     EXPECT_NE(active().webView(), before);
     EXPECT_EQ(active().id, id);
-    EXPECT_EQ(active().pendingReadingPosition, (PendingReadingPosition{back.url("/elsewhere"), 0.25}));
+    EXPECT_EQ(active().state().pendingReadingPosition,
+              (PendingReadingPosition{back.url("/elsewhere"), 0.25}));
     ASSERT_TRUE(waitForTitle("Home"));
-    EXPECT_FALSE(active().pendingReadingPosition.has_value()) << "used up on another page without scrolling";
+    EXPECT_FALSE(active().state().pendingReadingPosition.has_value())
+        << "used up on another page without scrolling";
     controller->page().load(back.url("/check"));
     EXPECT_TRUE(waitForTitle("cookie kept=yes"));
 }

@@ -30,7 +30,7 @@ protected:
         controller->tabSleep().sleepIdleTabs([&] { finished = true; });
         if (meanwhile) meanwhile();
         EXPECT_TRUE(spinUntil([&] { return finished; }));
-        return controller->tabs().items()[0]->isSleeping;
+        return controller->tabs().items()[0]->state().isSleeping;
     }
     void TearDown() override {
         if (firstView) g_object_remove_weak_pointer(G_OBJECT(firstView), reinterpret_cast<gpointer*>(&firstView));
@@ -57,7 +57,7 @@ TEST_F(TabSleepTest, AnIdleBackgroundTabSleepsAndWakesWithOneRequestAtItsScrollP
 
 TEST_F(TabSleepTest, ABusyPageAPrivateWindowOrAWebsiteKeptAwakeNeverSleepsAutomatically) {
     EXPECT_FALSE(sleepsAutomatically("<iframe srcdoc='hi'></iframe>"));
-    EXPECT_FALSE(controller->tabs().items()[0]->sleepCheckInFlight);
+    EXPECT_FALSE(controller->tabs().items()[0]->state().sleepCheckInFlight);
     EXPECT_NE(firstView, nullptr);
     EXPECT_FALSE(sleepsAutomatically("idle", "", {.privateWindow = true}));
     // Nor does a tab whose website is kept awake while its check is under way.
