@@ -125,12 +125,13 @@ void ActivePage::focusActiveContent() {
 void ActivePage::load(const std::string& address) {
     BrowserTab* tab = view_.tabs().active();
     if (!tab) return;
-    tab->state().isSleeping = false;
-    tab->state().lastUsed = context_.clock.now();
-    tab->state().pendingReadingPosition.reset();
-    tab->state().showsStartPage = false;
-    tab->state().error.reset();
-    tab->state().lastURL = withoutCredentials(address);
+    TabState& state = tab->state();
+    state.isSleeping = false;
+    state.lastUsed = context_.clock.now();
+    state.pendingReadingPosition.reset();
+    state.showsStartPage = false;
+    state.error.reset();
+    state.lastURL = withoutCredentials(address);
     loadInWebView(tab->webView(), address);
     view_.presenter().refresh();
     gtk_widget_grab_focus(GTK_WIDGET(tab->webView()));

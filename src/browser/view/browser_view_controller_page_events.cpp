@@ -73,11 +73,12 @@ struct PageEventHandlers {
     static void started(Controller& controller, WebKitWebView* view) {
         BrowserTab* tab = tabOf(controller, view);
         if (!tab) return;
-        tab->state().showsStartPage = false;
-        tab->state().error.reset();
-        tab->state().failedURL.reset();
-        tab->state().webProcessEnded = false;
-        if (auto url = tab->pageURL()) tab->state().lastURL = url;
+        TabState& state = tab->state();
+        state.showsStartPage = false;
+        state.error.reset();
+        state.failedURL.reset();
+        state.webProcessEnded = false;
+        if (auto url = tab->pageURL()) state.lastURL = url;
         controller.presenter_.refresh();
     }
 
@@ -205,10 +206,11 @@ struct PageEventHandlers {
         if (!text) return;  // a cancelled load, or one that became a download
         BrowserTab* tab = tabOf(controller, view);
         if (tab) {
-            tab->state().addressCredentials.reset();
-            tab->state().error = *text;
-            if (!address.empty()) tab->state().failedURL = address;
-            tab->state().webProcessEnded = failure == webProcessEndedFailure();
+            TabState& state = tab->state();
+            state.addressCredentials.reset();
+            state.error = *text;
+            if (!address.empty()) state.failedURL = address;
+            state.webProcessEnded = failure == webProcessEndedFailure();
         }
         if (isRoutinePageFailure(failure))
             logInfo(LogCategory::browser, pageFailureLogLine(failure, address));

@@ -128,18 +128,19 @@ void TabSleep::replaceBySleepingTab(BrowserTab& awake, const std::string& addres
         WebViewFactory::makeWebView(view_.websiteDataStore(), std::nullopt, view_.profile().customUserAgent,
                                     &context_.sessions),
         awake.id, awake.state().lastUsed);
-    sleeping->state().lastURL = address;
-    sleeping->state().sleepingTitle = awake.displayTitle();
-    sleeping->state().isSleeping = true;
-    sleeping->state().mediaPaused = false;
+    TabState& asleep = sleeping->state();
+    asleep.lastURL = address;
+    asleep.sleepingTitle = awake.displayTitle();
+    asleep.isSleeping = true;
+    asleep.mediaPaused = false;
     if (fraction && isUsableReadingPosition(fraction))
-        sleeping->state().pendingReadingPosition = PendingReadingPosition{address, *fraction};
+        asleep.pendingReadingPosition = PendingReadingPosition{address, *fraction};
     // The history of the tab goes with it; the page and its web process are let go.
     if (WebKitWebViewSessionState* state = webkit_web_view_get_session_state(awake.webView())) {
         if (GBytes* bytes = webkit_web_view_session_state_serialize(state)) {
             gsize size = 0;
             auto data = static_cast<const char*>(g_bytes_get_data(bytes, &size));
-            sleeping->state().sleepingSession.assign(data ? data : "", size);
+            asleep.sleepingSession.assign(data ? data : "", size);
             g_bytes_unref(bytes);
         }
         webkit_web_view_session_state_unref(state);

@@ -151,11 +151,12 @@ void ViewTabs::restore(const std::vector<RestorableTab>& entries, std::int64_t s
                     : WebViewFactory::makeWebView(view_.websiteDataStore(), std::nullopt,
                                                   view_.profile().customUserAgent, &context_.sessions),
             Uuid::random(), context_.clock.now());
-        tab->state().lastURL = plan.lastURL;
-        tab->state().showsStartPage = plan.showsStartPage;
-        tab->state().isSleeping = plan.isSleeping && !loading;
-        tab->state().sleepingTitle = plan.sleepingTitle;
-        tab->state().pendingReadingPosition = plan.pendingReadingPosition;
+        TabState& state = tab->state();
+        state.lastURL = plan.lastURL;
+        state.showsStartPage = plan.showsStartPage;
+        state.isSleeping = plan.isSleeping && !loading;
+        state.sleepingTitle = plan.sleepingTitle;
+        state.pendingReadingPosition = plan.pendingReadingPosition;
         attach(*tab);
         tabs_.append(std::move(tab));
     }
