@@ -49,7 +49,7 @@ bool settled(BrowserViewController& view, std::size_t tabs) {
         [&] {
             if (view.tabs().items().size() != tabs) return false;
             for (const auto& tab : view.tabs().items())
-                if (!tab->isSleeping && (tab->isLoading() || tab->pageTitle().empty())) return false;
+                if (!tab->state().isSleeping && (tab->isLoading() || tab->pageTitle().empty())) return false;
             return true;
         },
         std::chrono::seconds(60));
