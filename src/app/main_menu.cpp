@@ -384,7 +384,7 @@ void MainMenu::findAgain(BrowserViewController& browser, bool backwards) {
         browser.page().showFindBar();
         return;
     }
-    if (findBar.onFind) findBar.onFind(findBar.input.get_text(), backwards);
+    findBar.submit(backwards);
 }
 
 void MainMenu::attach(Gtk::Window& window) {

@@ -23,13 +23,13 @@ ActionButton::ActionButton(std::string_view symbol, const std::string& toolTip,
     get_style_context()->add_provider(compact, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
     add(image_);
     setSymbol(symbol, toolTip);
-    onAction = std::move(action);
+    onAction_ = std::move(action);
     set_size_request(kSize, kSize);
 }
 
 void ActionButton::invoke() {
     // The action may end what holds the button (the window or list it sits in): it runs from a copy.
-    callKept(onAction);
+    callKept(onAction_);
 }
 
 void ActionButton::on_clicked() {

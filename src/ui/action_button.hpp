@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include <gtkmm/button.h>
 #include <gtkmm/image.h>
@@ -16,9 +17,9 @@ public:
     ActionButton(std::string_view symbol, const std::string& toolTip, std::function<void()> action = {});
 
     // Run by a click; may be replaced at any time.
-    std::function<void()> onAction;
+    void setOnAction(std::function<void()> action) { onAction_ = std::move(action); }
 
-    // The button's own action: calls onAction when set.
+    // The button's own action: runs the one set when there is one.
     void invoke();
 
     // Shows another symbol, described by `description` (the reload button while loading, the
@@ -36,6 +37,7 @@ protected:
     void on_clicked() override;
 
 private:
+    std::function<void()> onAction_;
     std::string symbol_;
     Gtk::Image image_;
 };

@@ -81,7 +81,7 @@ TEST_F(BrowserSheetsTest, WindowSettingsAndUserAgentApplyOnSaveAndAreSavedToTheW
     BrowserWindowController& window = open("/agent");
     BrowserViewController& browser = window.browser();
     const std::string engineDefault = lastAgent();
-    EXPECT_TRUE(browser.chrome().toolbar().more.get_mapped());
+    EXPECT_TRUE(browser.chrome().toolbar().more().get_mapped());
     // The title bar's button builds the menu and pops it up, from the keyboard with its first item
     // that acts highlighted: not the main menu's, whose submenu would take the arrows. Whether it
     // maps depends on a pointer grab, which another test process on the same display may hold, so
@@ -93,7 +93,7 @@ TEST_F(BrowserSheetsTest, WindowSettingsAndUserAgentApplyOnSaveAndAreSavedToTheW
     mainMenuButton->set_menu_model(mainMenu);
     browser.chrome().toolbar().setMainMenuButton(*mainMenuButton, {});
     ASSERT_TRUE(spinUntil([&] { return browser.chrome().toolbar().mainMenuInMenu(); }));
-    browser.chrome().toolbar().more.grab_focus();
+    browser.chrome().toolbar().more().grab_focus();
     test::pressKey(window.panel(), "Return");
     EXPECT_TRUE(spinUntil([] {
         for (Gtk::Window* shown : Gtk::Window::list_toplevels())

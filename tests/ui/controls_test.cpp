@@ -57,9 +57,9 @@ TEST(ActionButton, StaysSquareRunsTheCurrentClosureAndASymbolBringsItsDescriptio
 
     button.clicked();  // no closure: nothing happens
     int first = 0, second = 0;
-    button.onAction = [&] { ++first; };
+    button.setOnAction([&] { ++first; });
     button.clicked();
-    button.onAction = [&] { ++second; };
+    button.setOnAction([&] { ++second; });
     button.clicked();
     button.clicked();
     EXPECT_EQ(std::pair(first, second), std::pair(1, 2));

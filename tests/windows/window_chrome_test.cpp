@@ -60,7 +60,7 @@ TEST_F(WindowChromeTest, AtTheDefaultWidthTheTitleBarShowsTheHostAndTheMoreMenuT
     })) << "title area "
         << width(toolbar.titleArea()) << " px showing '" << toolbar.shownAddress() << "'";
     EXPECT_FALSE(menuButton->get_mapped());
-    EXPECT_FALSE(toolbar.startPage.get_mapped());
+    EXPECT_FALSE(toolbar.startPage().get_mapped());
     // The chrome above the page stays within 90 pixels.
     int x = 0, y = -1;
     gtk_widget_translate_coordinates(GTK_WIDGET(window.browser().tabs().active()->webView()),
@@ -87,7 +87,8 @@ TEST_F(WindowChromeTest, AtTheDefaultWidthTheTitleBarShowsTheHostAndTheMoreMenuT
 
     // A wide window keeps them in its title bar and out of the menu.
     window.panel().setFrame(Rect{100, 40, 720, 720});
-    ASSERT_TRUE(spinUntil([&] { return !toolbar.lesserButtonsInMenu() && toolbar.startPage.get_mapped(); }));
+    ASSERT_TRUE(
+        spinUntil([&] { return !toolbar.lesserButtonsInMenu() && toolbar.startPage().get_mapped(); }));
     EXPECT_TRUE(menuButton->get_mapped());
     menu = window.browser().moreMenu().make();
     EXPECT_FALSE(item(*menu, "Start Page") || item(*menu, "Save Website\u2026") || item(*menu, "Main Menu"));
@@ -154,7 +155,7 @@ TEST_F(WindowChromeUnderWindowManager, DoubleClickingTheTitleBarBesideTheTitleMa
     };
     ASSERT_TRUE(spinUntil([&] { return maximized() && window.panel().frame().width > 480; },
                           std::chrono::seconds(5)));
-    EXPECT_FALSE(window.browser().chrome().toolbar().address.has_focus())
+    EXPECT_FALSE(window.browser().chrome().toolbar().address().has_focus())
         << "the title did not take the clicks";
 }
 

@@ -156,9 +156,9 @@ void BrowserChrome::build(Actions actions) {
 }
 
 void BrowserChrome::applyPrivateStyle() {
-    toolbar_.address.get_style_context()->add_class("quenlith-private-address");
-    toolbar_.address.get_accessible()->set_name(localizedString("Private address and search"));
-    toolbar_.startPage.setSymbol("hand.raised.fill", localizedString("Private Window"));
+    toolbar_.address().get_style_context()->add_class("quenlith-private-address");
+    toolbar_.address().get_accessible()->set_name(localizedString("Private address and search"));
+    toolbar_.startPage().setSymbol("hand.raised.fill", localizedString("Private Window"));
 }
 
 void BrowserChrome::layout(ChromeLayoutInput input) {
@@ -214,13 +214,13 @@ void BrowserChrome::hostWebView(WebKitWebView* webView) {
 void BrowserChrome::show(const ChromeState& state, WebKitWebView* webView, const std::string& title) {
     sleepBox_.set_visible(state.sleepBoxVisible);
     if (startPage_) startPage_->set_visible(state.startPageVisible);
-    toolbar_.reload.set_sensitive(state.reloadEnabled);
-    toolbar_.saveWebsite.set_sensitive(state.saveWebsiteEnabled);
+    toolbar_.reload().set_sensitive(state.reloadEnabled);
+    toolbar_.saveWebsite().set_sensitive(state.saveWebsiteEnabled);
     if (!toolbar_.isEditingAddress()) toolbar_.showAddress(state.addressText);
-    toolbar_.back.set_sensitive(state.backEnabled);
-    toolbar_.forward.set_sensitive(state.forwardEnabled);
-    if (toolbar_.reload.symbol() != state.reloadSymbol)
-        toolbar_.reload.setSymbol(state.reloadSymbol, state.reloadDescription);
+    toolbar_.back().set_sensitive(state.backEnabled);
+    toolbar_.forward().set_sensitive(state.forwardEnabled);
+    if (toolbar_.reload().symbol() != state.reloadSymbol)
+        toolbar_.reload().setSymbol(state.reloadSymbol, state.reloadDescription);
     errorLabel_.set_text(state.errorText);
     errorBox_.set_visible(state.errorBoxVisible);
     gtk_widget_set_visible(GTK_WIDGET(webView), state.webViewVisible);

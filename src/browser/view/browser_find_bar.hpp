@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include <gdkmm/types.h>
 #include <gtkmm/box.h>
@@ -22,17 +23,21 @@ class BrowserFindBar : public Gtk::Box {
 public:
     BrowserFindBar();
 
-    Gtk::SearchEntry input;
-    Gtk::Label result;
+    Gtk::SearchEntry& input() { return input_; }
+    Gtk::Label& result() { return result_; }
 
     // A search for the text, backwards or forwards.
-    std::function<void(const std::string& text, bool backwards)> onFind;
-    std::function<void()> onClose;
+    void setOnFind(std::function<void(const std::string& text, bool backwards)> onFind) {
+        onFind_ = std::move(onFind);
+    }
+    void setOnClose(std::function<void()> onClose) { onClose_ = std::move(onClose); }
 
     // The field's action: searches forwards.
     void search();
     // The previous (backwards) and next buttons.
     void submit(bool backwards);
+    // The close button and Escape.
+    void close();
     void showResult(bool found, const std::string& query);
 
     // Keys typed into the field: Escape closes, Return searches (backwards with Shift); true when
@@ -40,6 +45,10 @@ public:
     bool handleKey(guint keyval, Gdk::ModifierType state);
 
 private:
+    Gtk::SearchEntry input_;
+    Gtk::Label result_;
+    std::function<void(const std::string& text, bool backwards)> onFind_;
+    std::function<void()> onClose_;
     ActionButton previous_;
     ActionButton next_;
     ActionButton close_;

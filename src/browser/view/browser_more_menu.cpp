@@ -35,7 +35,7 @@ void BrowserMoreMenu::show() {
     GdkEvent* trigger = gtk_get_current_event();
     const bool byPointer =
         trigger && (trigger->type == GDK_BUTTON_PRESS || trigger->type == GDK_BUTTON_RELEASE);
-    menu_->popup_at_widget(&view_.chrome_.toolbar().more, Gdk::GRAVITY_SOUTH_WEST, Gdk::GRAVITY_NORTH_WEST,
+    menu_->popup_at_widget(&view_.chrome_.toolbar().more(), Gdk::GRAVITY_SOUTH_WEST, Gdk::GRAVITY_NORTH_WEST,
                            trigger);
     // Opened from the keyboard: the first item that acts is highlighted, so the arrows and Return
     // work at once. Not the main menu's item: highlighted, it opens its submenu, which takes the keys.
@@ -70,7 +70,7 @@ std::unique_ptr<Gtk::Menu> BrowserMoreMenu::make() {
     facts.ownSession = view_.websiteDataStore_->identifier().has_value();
     facts.hasSiteProxy = view_.profile_.siteProxy.has_value();
     facts.narrowToolbar = view_.chrome_.toolbar().lesserButtonsInMenu();
-    facts.saveWebsiteEnabled = view_.chrome_.toolbar().saveWebsite.get_sensitive();
+    facts.saveWebsiteEnabled = view_.chrome_.toolbar().saveWebsite().get_sensitive();
     facts.mainMenuInMenu = view_.chrome_.toolbar().mainMenuInMenu();
 
     // Every action finds the controller through the liveness token: the menu may outlive it.
@@ -176,7 +176,7 @@ std::unique_ptr<Gtk::Menu> BrowserMoreMenu::make() {
     }
     menu->show_all();
     // Attached, so that the main menu's application actions resolve through the window.
-    menu->attach_to_widget(view_.chrome_.toolbar().more);
+    menu->attach_to_widget(view_.chrome_.toolbar().more());
     return menu;
 }
 

@@ -48,13 +48,13 @@ void BrowserToolbar::TitleArea::on_size_allocate(Gtk::Allocation& allocation) {
 
 BrowserToolbar::BrowserToolbar()
     : Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 3),
-      back("chevron.left", localizedString("Back (Ctrl+[)")),
-      forward("chevron.right", localizedString("Forward (Ctrl+])")),
-      reload("arrow.clockwise", localizedString("Reload (Ctrl+R)")),
-      startPage("square.grid.2x2", localizedString("Start Page")),
-      pin("pin.fill", localizedString("Always on Top")),
-      more("ellipsis.circle", localizedString("More options")),
-      saveWebsite("bookmark", localizedString("Save Website…")),
+      back_("chevron.left", localizedString("Back (Ctrl+[)")),
+      forward_("chevron.right", localizedString("Forward (Ctrl+])")),
+      reload_("arrow.clockwise", localizedString("Reload (Ctrl+R)")),
+      startPage_("square.grid.2x2", localizedString("Start Page")),
+      pin_("pin.fill", localizedString("Always on Top")),
+      more_("ellipsis.circle", localizedString("More options")),
+      saveWebsite_("bookmark", localizedString("Save Website…")),
       start_(Gtk::ORIENTATION_HORIZONTAL, 2),
       end_(Gtk::ORIENTATION_HORIZONTAL, 2),
       lesser_(Gtk::ORIENTATION_HORIZONTAL, 2),
@@ -62,25 +62,25 @@ BrowserToolbar::BrowserToolbar()
       titleLines_(Gtk::ORIENTATION_VERTICAL, 0) {
     get_style_context()->add_class("quenlith-toolbar");
 
-    address.set_placeholder_text(localizedString("Search or enter website"));
-    address.get_accessible()->set_name(localizedString("Address and search"));
-    address.set_hexpand(true);
+    address_.set_placeholder_text(localizedString("Search or enter website"));
+    address_.get_accessible()->set_name(localizedString("Address and search"));
+    address_.set_hexpand(true);
     // The field gives way before the buttons, down to 64 pixels, so that the title bar of the
     // narrowest window still fits every button it keeps.
-    address.set_width_chars(1);
-    address.set_size_request(64, -1);
-    address.signal_activate().connect([this] { navigate(); });
-    addressChanged_ = address.signal_changed().connect([this] {
+    address_.set_width_chars(1);
+    address_.set_size_request(64, -1);
+    address_.signal_activate().connect([this] { navigate(); });
+    addressChanged_ = address_.signal_changed().connect([this] {
         if (!showingAddress_) addressEdited_ = true;
     });
     // In the title bar the field gives the place back to the title once it is left.
-    addressFocusOut_ = address.signal_focus_out_event().connect([this](GdkEventFocus*) {
+    addressFocusOut_ = address_.signal_focus_out_event().connect([this](GdkEventFocus*) {
         showTitleOrField();
         return false;
     });
     // Only leaving the field ends an edit: the window losing the focus to another one keeps it.
-    addressLeft_ = address.property_is_focus().signal_changed().connect([this] {
-        if (!address.is_focus()) addressEdited_ = false;
+    addressLeft_ = address_.property_is_focus().signal_changed().connect([this] {
+        if (!address_.is_focus()) addressEdited_ = false;
     });
 
     // Title over address, as a title bar's title and subtitle: the host is readable without a click.
@@ -132,13 +132,13 @@ BrowserToolbar::~BrowserToolbar() {
 void BrowserToolbar::navigate() {
     // What was typed is handed on: the field shows the page's address from now on.
     addressEdited_ = false;
-    if (onNavigate) onNavigate(address.get_text());
+    if (onNavigate_) onNavigate_(address_.get_text());
 }
 
 void BrowserToolbar::showAddress(const std::string& text) {
-    if (address.get_text() == text) return;
+    if (address_.get_text() == text) return;
     showingAddress_ = true;
-    address.set_text(text);
+    address_.set_text(text);
     showingAddress_ = false;
 }
 
@@ -146,8 +146,8 @@ void BrowserToolbar::unpack() {
     // Taking the focused field out moves the focus away: its handler must not switch the title
     // stack that is being taken apart.
     addressFocusOut_.block();
-    for (Gtk::Widget* child : std::initializer_list<Gtk::Widget*>{&back, &forward, &reload, &startPage,
-                                                                  &address, &saveWebsite, &pin, &more})
+    for (Gtk::Widget* child : std::initializer_list<Gtk::Widget*>{&back_, &forward_, &reload_, &startPage_,
+                                                                  &address_, &saveWebsite_, &pin_, &more_})
         if (Gtk::Container* parent = child->get_parent()) parent->remove(*child);
     if (headerBar_) {
         if (start_.get_parent()) headerBar_->remove(start_);
@@ -159,35 +159,35 @@ void BrowserToolbar::unpack() {
 }
 
 void BrowserToolbar::placeIn(Gtk::HeaderBar* bar) {
-    const bool hadFocus = address.is_focus();
+    const bool hadFocus = address_.is_focus();
     unpack();
     headerBar_ = bar;
     if (!bar) {
-        for (Gtk::Widget* child : std::initializer_list<Gtk::Widget*>{&back, &forward, &reload, &startPage,
-                                                                      &address, &saveWebsite, &pin, &more}) {
+        for (Gtk::Widget* child : std::initializer_list<Gtk::Widget*>{
+                 &back_, &forward_, &reload_, &startPage_, &address_, &saveWebsite_, &pin_, &more_}) {
             child->set_valign(Gtk::ALIGN_CENTER);
-            const bool grows = child == &address;
+            const bool grows = child == &address_;
             pack_start(*child, grows, grows);
         }
-        back.set_margin_start(8);
-        more.set_margin_end(8);
+        back_.set_margin_start(8);
+        more_.set_margin_end(8);
     } else {
-        back.set_margin_start(0);
-        more.set_margin_end(0);
-        for (Gtk::Widget* child : std::initializer_list<Gtk::Widget*>{&back, &forward, &reload})
+        back_.set_margin_start(0);
+        more_.set_margin_end(0);
+        for (Gtk::Widget* child : std::initializer_list<Gtk::Widget*>{&back_, &forward_, &reload_})
             start_.pack_start(*child, false, false);
         // The main-menu button, packed first, stays first.
-        for (Gtk::Widget* child : std::initializer_list<Gtk::Widget*>{&startPage, &saveWebsite})
+        for (Gtk::Widget* child : std::initializer_list<Gtk::Widget*>{&startPage_, &saveWebsite_})
             lesser_.pack_start(*child, false, false);
-        for (Gtk::Widget* child : std::initializer_list<Gtk::Widget*>{&pin, &more})
+        for (Gtk::Widget* child : std::initializer_list<Gtk::Widget*>{&pin_, &more_})
             end_.pack_start(*child, false, false);
-        titleStack_.add(address, "address");
+        titleStack_.add(address_, "address");
         bar->pack_start(start_);
         bar->pack_end(end_);
         bar->set_custom_title(titleArea_);
     }
-    for (Gtk::Widget* child : std::initializer_list<Gtk::Widget*>{&back, &forward, &reload, &startPage,
-                                                                  &address, &saveWebsite, &pin, &more})
+    for (Gtk::Widget* child : std::initializer_list<Gtk::Widget*>{&back_, &forward_, &reload_, &startPage_,
+                                                                  &address_, &saveWebsite_, &pin_, &more_})
         child->show();
     if (hadFocus) focusAddress();
     showTitleOrField();
@@ -219,21 +219,21 @@ void BrowserToolbar::setTitle(const std::string& title, const std::string& pageA
 bool BrowserToolbar::titleBarHoldsField() const {
     // The field may be on its way into or out of the title bar: a stack that takes a child out
     // forgets it before it lets go of it, and the focus leaves the field in between.
-    if (!headerBar_ || address.get_parent() != &titleStack_) return false;
+    if (!headerBar_ || address_.get_parent() != &titleStack_) return false;
     const auto children = const_cast<Gtk::Stack&>(titleStack_).get_children();
-    return std::find(children.begin(), children.end(), &address) != children.end();
+    return std::find(children.begin(), children.end(), &address_) != children.end();
 }
 
 void BrowserToolbar::showTitleOrField() {
-    if (!titleBarHoldsField() || address.is_focus()) return;
-    titleStack_.set_visible_child(title_.get_text().empty() ? static_cast<Gtk::Widget&>(address)
-                                                              : static_cast<Gtk::Widget&>(titleButton_));
+    if (!titleBarHoldsField() || address_.is_focus()) return;
+    titleStack_.set_visible_child(title_.get_text().empty() ? static_cast<Gtk::Widget&>(address_)
+                                                            : static_cast<Gtk::Widget&>(titleButton_));
 }
 
 void BrowserToolbar::focusAddress() {
-    if (titleBarHoldsField()) titleStack_.set_visible_child(address);
-    address.grab_focus();
-    address.select_region(0, -1);
+    if (titleBarHoldsField()) titleStack_.set_visible_child(address_);
+    address_.grab_focus();
+    address_.select_region(0, -1);
 }
 
 }  // namespace quenlith

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 
 #include <gtkmm/box.h>
 #include <gtkmm/button.h>
@@ -29,24 +30,26 @@ public:
     BrowserToolbar();
     ~BrowserToolbar() override;
 
-    ActionButton back;
-    ActionButton forward;
-    ActionButton reload;
-    ActionButton startPage;
-    ActionButton pin;
-    ActionButton more;
-    Gtk::Entry address;
-    ActionButton saveWebsite;
+    ActionButton& back() { return back_; }
+    ActionButton& forward() { return forward_; }
+    ActionButton& reload() { return reload_; }
+    ActionButton& startPage() { return startPage_; }
+    ActionButton& pin() { return pin_; }
+    ActionButton& more() { return more_; }
+    Gtk::Entry& address() { return address_; }
+    ActionButton& saveWebsite() { return saveWebsite_; }
 
     // Receives the address field's text when the user presses Return in it.
-    std::function<void(const std::string&)> onNavigate;
+    void setOnNavigate(std::function<void(const std::string&)> onNavigate) {
+        onNavigate_ = std::move(onNavigate);
+    }
 
     // The address field's action.
     void navigate();
 
     // The person has typed in the focused field: its text must not be replaced under their hands.
     // A field that only has the focus (as a new window gives it) still follows the page.
-    bool isEditingAddress() const { return address.is_focus() && addressEdited_; }
+    bool isEditingAddress() const { return address_.is_focus() && addressEdited_; }
     // Puts the page's address in the field; not an edit of the person's.
     void showAddress(const std::string& text);
 
@@ -96,6 +99,16 @@ private:
     // Whether the field is one of the title stack's children now.
     bool titleBarHoldsField() const;
     void unpack();
+
+    ActionButton back_;
+    ActionButton forward_;
+    ActionButton reload_;
+    ActionButton startPage_;
+    ActionButton pin_;
+    ActionButton more_;
+    Gtk::Entry address_;
+    ActionButton saveWebsite_;
+    std::function<void(const std::string&)> onNavigate_;
 
     Gtk::HeaderBar* headerBar_ = nullptr;
     bool addressEdited_ = false;

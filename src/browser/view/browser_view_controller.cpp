@@ -114,33 +114,32 @@ void BrowserViewController::loadView() {
 
 void BrowserViewController::buildViewTree() {
     TabStrip& tabStrip = chrome_.tabStrip();
-    tabStrip.onSelect = [this](const Uuid& id) {
+    tabStrip.setOnSelect([this](const Uuid& id) {
         if (auto index = tabs_.indexOf(id)) tabs_.select(*index, true, true);
-    };
-    tabStrip.onClose = [this](const Uuid& id) { tabs_.close(id); };
-    tabStrip.onNewTab = [this] { tabs_.openNew(); };
-    tabStrip.makeMenu = [this](const Uuid& id) { return tabs_.makeContextMenu(id); };
+    });
+    tabStrip.setOnClose([this](const Uuid& id) { tabs_.close(id); });
+    tabStrip.setOnNewTab([this] { tabs_.openNew(); });
+    tabStrip.setMenuMaker([this](const Uuid& id) { return tabs_.makeContextMenu(id); });
     chrome_.build({[this] { page_.openExternal(); }, [this] { page_.retryLoading(); },
                    [this] { sleep_.wakeActiveTab(); }});
     presenter_.installStartPage();
 }
 
 void BrowserViewController::wireActions() {
-    chrome_.toolbar().back.onAction = [this] {
+    chrome_.toolbar().back().setOnAction([this] {
         if (auto* active = tabs_.active()) webkit_web_view_go_back(active->webView());
-    };
-    chrome_.toolbar().forward.onAction = [this] {
+    });
+    chrome_.toolbar().forward().setOnAction([this] {
         if (auto* active = tabs_.active()) webkit_web_view_go_forward(active->webView());
-    };
-    chrome_.toolbar().reload.onAction = [this] { page_.reloadOrStop(); };
-    chrome_.toolbar().startPage.onAction = [this] { page_.showStartPage(); };
-    chrome_.toolbar().saveWebsite.onAction = [this] {
-        callKept(services_.onCommand, BrowserCommand::saveWebsite);
-    };
-    chrome_.toolbar().pin.onAction = [this] { togglePin(); };
-    chrome_.toolbar().more.onAction = [this] { moreMenu_.show(); };
-    chrome_.toolbar().onNavigate = [this](const std::string& text) { page_.navigate(text); };
-    chrome_.revealView().onHover = [this](bool hovering) { presenter_.revealCompactChrome(hovering); };
+    });
+    chrome_.toolbar().reload().setOnAction([this] { page_.reloadOrStop(); });
+    chrome_.toolbar().startPage().setOnAction([this] { page_.showStartPage(); });
+    chrome_.toolbar().saveWebsite().setOnAction(
+        [this] { callKept(services_.onCommand, BrowserCommand::saveWebsite); });
+    chrome_.toolbar().pin().setOnAction([this] { togglePin(); });
+    chrome_.toolbar().more().setOnAction([this] { moreMenu_.show(); });
+    chrome_.toolbar().setOnNavigate([this](const std::string& text) { page_.navigate(text); });
+    chrome_.revealView().setOnHover([this](bool hovering) { presenter_.revealCompactChrome(hovering); });
 }
 
 // ---- Operations -----------------------------------------------------------------------------
@@ -162,7 +161,7 @@ void BrowserViewController::applyProfile(WebAppProfile profile) {
     }
     if (!profile_.compactMode) presenter_.setCompactRevealed(false);
     presenter_.placeToolbar();
-    auto pinStyle = chrome_.toolbar().pin.get_style_context();
+    auto pinStyle = chrome_.toolbar().pin().get_style_context();
     if (profile_.alwaysOnTop) {
         pinStyle->add_class("quenlith-pin-on");
         pinStyle->remove_class("dim-label");

@@ -12,13 +12,17 @@ CompactRevealView::CompactRevealView() {
     get_style_context()->add_class("quenlith-reveal");
 }
 
+void CompactRevealView::reportHover(bool inside) {
+    if (onHover_) onHover_(inside);
+}
+
 bool CompactRevealView::on_enter_notify_event(GdkEventCrossing*) {
-    if (onHover) onHover(true);
+    reportHover(true);
     return false;
 }
 
 bool CompactRevealView::on_leave_notify_event(GdkEventCrossing*) {
-    if (onHover) onHover(false);
+    reportHover(false);
     return false;
 }
 

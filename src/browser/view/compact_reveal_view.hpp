@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <utility>
 
 #include <gtkmm/eventbox.h>
 
@@ -12,13 +13,18 @@ class CompactRevealView : public Gtk::EventBox {
 public:
     CompactRevealView();
 
-    // True when the pointer enters, false when it leaves.
-    std::function<void(bool)> onHover;
+    // Told true when the pointer enters, false when it leaves.
+    void setOnHover(std::function<void(bool)> onHover) { onHover_ = std::move(onHover); }
+    // Reports the pointer entering (true) or leaving (false), as the crossing events do.
+    void reportHover(bool inside);
 
 protected:
     bool on_enter_notify_event(GdkEventCrossing* event) override;
     bool on_leave_notify_event(GdkEventCrossing* event) override;
     bool on_button_press_event(GdkEventButton* event) override;
+
+private:
+    std::function<void(bool)> onHover_;
 };
 
 }  // namespace quenlith

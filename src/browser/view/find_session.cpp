@@ -14,8 +14,8 @@ FindSession::FindSession(BrowserFindBar& bar, std::function<WebKitWebView*()> ac
       activeView_(std::move(activeView)),
       isShown_(std::move(isShown)),
       onLayout_(std::move(onLayout)) {
-    bar_.onFind = [this](const std::string& text, bool backwards) { find(text, backwards); };
-    bar_.onClose = [this] { close(activeView_()); };
+    bar_.setOnFind([this](const std::string& text, bool backwards) { find(text, backwards); });
+    bar_.setOnClose([this] { close(activeView_()); });
 }
 
 void FindSession::observe(BrowserTab& tab) {
@@ -28,8 +28,8 @@ void FindSession::observe(BrowserTab& tab) {
 void FindSession::open() {
     bar_.show();
     onLayout_();
-    bar_.input.grab_focus();
-    bar_.input.select_region(0, -1);
+    bar_.input().grab_focus();
+    bar_.input().select_region(0, -1);
 }
 
 void FindSession::close(WebKitWebView* view) {

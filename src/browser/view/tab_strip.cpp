@@ -115,9 +115,9 @@ TabStrip::TabStrip(Scheduler& scheduler)
     scroll_.set_size_request(-1, ChromeMetrics::tabStripHeight);
     scroll_.add(box_);
     newTab_.set_valign(Gtk::ALIGN_CENTER);
-    newTab_.onAction = [this] {
-        if (onNewTab) onNewTab();
-    };
+    newTab_.setOnAction([this] {
+        if (onNewTab_) onNewTab_();
+    });
     // The selected tab is kept in sight whenever the strip's size or content changes.
     box_.signal_size_allocate().connect([this](Gtk::Allocation&) { scrollToActive(); });
     scroll_.signal_size_allocate().connect([this](Gtk::Allocation&) { scrollToActive(); });
@@ -198,21 +198,21 @@ void TabStrip::show(std::size_t activeIndex, const std::vector<TabStripEntry>& e
             g_object_set_data(G_OBJECT(item->button.gobj()), kSelectedKey, GINT_TO_POINTER(1));
         }
         item->button.signal_clicked().connect([this, id] {
-            if (onSelect) onSelect(id);
+            if (onSelect_) onSelect_(id);
         });
         item->button.signal_button_press_event().connect(
             [this, id](GdkEventButton* event) {
-                if (event->type != GDK_BUTTON_PRESS || event->button != 3 || !makeMenu) return false;
-                menu_ = makeMenu(id);
+                if (event->type != GDK_BUTTON_PRESS || event->button != 3 || !makeMenu_) return false;
+                menu_ = makeMenu_(id);
                 menu_->popup_at_pointer(reinterpret_cast<GdkEvent*>(event));
                 return true;
             },
             false);
         item->close.get_style_context()->add_class("quenlith-tab-close");
         item->close.set_valign(Gtk::ALIGN_CENTER);
-        item->close.onAction = [this, id] {
-            if (onClose) onClose(id);
-        };
+        item->close.setOnAction([this, id] {
+            if (onClose_) onClose_(id);
+        });
         item->row.pack_start(item->button, true, true);
         item->row.pack_start(item->close, false, false);
         item->row.show_all();

@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtkmm/box.h>
@@ -26,11 +27,13 @@ public:
     TabStrip(const TabStrip&) = delete;
     TabStrip& operator=(const TabStrip&) = delete;
 
-    std::function<void(const Uuid& id)> onSelect;
-    std::function<void(const Uuid& id)> onClose;
-    std::function<void()> onNewTab;
-    // The menu of a right click on a tab.
-    std::function<std::unique_ptr<Gtk::Menu>(const Uuid& id)> makeMenu;
+    void setOnSelect(std::function<void(const Uuid& id)> onSelect) { onSelect_ = std::move(onSelect); }
+    void setOnClose(std::function<void(const Uuid& id)> onClose) { onClose_ = std::move(onClose); }
+    void setOnNewTab(std::function<void()> onNewTab) { onNewTab_ = std::move(onNewTab); }
+    // Makes the menu of a right click on a tab.
+    void setMenuMaker(std::function<std::unique_ptr<Gtk::Menu>(const Uuid& id)> makeMenu) {
+        makeMenu_ = std::move(makeMenu);
+    }
 
     // Shows the tabs; nothing is rebuilt while the tabs look the same.
     void show(std::size_t activeIndex, const std::vector<TabStripEntry>& entries);
@@ -47,6 +50,10 @@ private:
     void removeItems();
     void scrollToActive();
 
+    std::function<void(const Uuid& id)> onSelect_;
+    std::function<void(const Uuid& id)> onClose_;
+    std::function<void()> onNewTab_;
+    std::function<std::unique_ptr<Gtk::Menu>(const Uuid& id)> makeMenu_;
     Scheduler& scheduler_;
     Gtk::ScrolledWindow scroll_;
     Gtk::Box box_;

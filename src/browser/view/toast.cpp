@@ -12,10 +12,10 @@ Toast::Toast(Scheduler& timers)
     label_.set_line_wrap(true);
     label_.set_max_width_chars(40);
     label_.set_xalign(0);
-    close_.onAction = [this] {
+    close_.setOnAction([this] {
         hide_.cancel();
         hide();
-    };
+    });
     pack_start(label_, true, true);
     pack_start(close_, false, false);
     show_all_children();

@@ -162,12 +162,12 @@ TEST_F(BrowserTabs, TheStripMenusAndOperationsActOnTheTabsTheyName) {
     // The new-tab button opens a start page; the start-page button finds it again.
     dynamic_cast<ActionButton*>(view.chrome().tabStrip().box().get_children().back())->clicked();
     EXPECT_TRUE(active().state().showsStartPage);
-    EXPECT_TRUE(view.chrome().toolbar().address.is_focus());
+    EXPECT_TRUE(view.chrome().toolbar().address().is_focus());
     EXPECT_EQ(titles(active().id), (std::vector<std::string>{"Move Tab Left", "Move Tab Right"}));
     const auto count = view.tabs().items().size();
     view.tabs().duplicate(active().id);
     view.tabs().select(0, true, false);
-    view.chrome().toolbar().startPage.clicked();
+    view.chrome().toolbar().startPage().clicked();
     EXPECT_EQ(view.tabs().items().size(), count) << "no address to duplicate, and the start page is reused";
     EXPECT_TRUE(active().state().showsStartPage);
     view.page().load(server.url("/p3"));

@@ -36,8 +36,8 @@ TEST_F(BrowserView, TheFirstPageIsTheRequestedTheRememberedOrTheHomePage) {
         ASSERT_TRUE(waitForTitle(c.title)) << c.title;
     }
     EXPECT_EQ(server.requestCount("/home"), 2);
-    EXPECT_TRUE(
-        spinUntil([&] { return controller->chrome().toolbar().address.get_text() == server.url("/asked"); }));
+    EXPECT_TRUE(spinUntil(
+        [&] { return controller->chrome().toolbar().address().get_text() == server.url("/asked"); }));
     EXPECT_TRUE(spinUntil([&] {
         return window->get_title() == "\u2068Test Site\u2069 \u2014 \u2068Asked\u2069";
     })) << window->get_title();
@@ -49,7 +49,7 @@ TEST_F(BrowserView, TheFirstPageIsTheRequestedTheRememberedOrTheHomePage) {
     auto& dormant = open(website("/home"), {.startsDormant = true});
     EXPECT_TRUE(spinUntil(
         [&] { return dormant.chrome().startPageView() && dormant.chrome().startPageView()->get_visible(); }));
-    EXPECT_FALSE(dormant.chrome().toolbar().reload.get_sensitive());
+    EXPECT_FALSE(dormant.chrome().toolbar().reload().get_sensitive());
     WebViewConfiguration configuration;
     configuration.websiteDataStore = WebsiteDataStore::defaultDataStore();
     configuration.userContentController =
@@ -68,7 +68,7 @@ TEST_F(BrowserView, TheAddressFieldFollowsThePageUntilThePersonTypesInIt) {
     server.page("/next", htmlPage("Next"));
     server.page("/last", htmlPage("Last"));
     auto& view = open(website("/home"));
-    Gtk::Entry& field = view.chrome().toolbar().address;
+    Gtk::Entry& field = view.chrome().toolbar().address();
     ASSERT_TRUE(waitForTitle("Home"));
     auto goTo = [&](const std::string& path, const std::string& title) {  // the page moves on by itself
         evaluate(view.tabs().active()->webView(), "location.href = '" + path + "'; 0");
@@ -147,15 +147,15 @@ TEST_F(BrowserView, ContentStartsBelowTheVisibleBarsAndCompactModeRevealsThemOnE
     EXPECT_EQ(view.chrome().contentView().get_allocation().get_y(), 152);
 
     auto compact = view.profile();
-    view.chrome().findBar().onClose();
+    view.chrome().findBar().close();
     view.applyProfile(compact);  // not compact: nothing stays revealed
     compact.compactMode = true;
     view.applyProfile(compact);
     EXPECT_EQ(view.chrome().contentTop(), 0);
     EXPECT_FALSE(view.chrome().chromeView().get_visible());
-    view.chrome().revealView().onHover(false);  // leaving changes nothing
+    view.chrome().revealView().reportHover(false);  // leaving changes nothing
     EXPECT_FALSE(view.presenter().compactRevealed());
-    view.chrome().revealView().onHover(true);
+    view.chrome().revealView().reportHover(true);
     EXPECT_TRUE(view.chrome().chromeView().get_visible());
     EXPECT_EQ(view.chrome().contentTop(), 0) << "a revealed chrome lies over the page";
     compact.compactMode = false;
@@ -168,15 +168,15 @@ TEST_F(BrowserView, ContentStartsBelowTheVisibleBarsAndCompactModeRevealsThemOnE
     window->set_titlebar(bar);
     bar.show();
     view.presenter().useHeaderBar(&bar);
-    EXPECT_TRUE(view.chrome().toolbar().back.is_ancestor(bar));
+    EXPECT_TRUE(view.chrome().toolbar().back().is_ancestor(bar));
     EXPECT_EQ(view.chrome().contentTop(), 72) << "tab strip and sign-in notice";
     EXPECT_TRUE(spinUntil([&] { return view.chrome().toolbar().showsTitle(); }))
         << "the page title, not its address";
     view.presenter().focusAddressField();
-    EXPECT_TRUE(view.chrome().toolbar().address.is_focus() && !view.chrome().toolbar().showsTitle());
+    EXPECT_TRUE(view.chrome().toolbar().address().is_focus() && !view.chrome().toolbar().showsTitle());
     compact.compactMode = true;
     view.applyProfile(compact);
-    EXPECT_TRUE(view.chrome().toolbar().back.is_ancestor(view.chrome().toolbar()));
+    EXPECT_TRUE(view.chrome().toolbar().back().is_ancestor(view.chrome().toolbar()));
     view.presenter().useHeaderBar(nullptr);
 }
 
@@ -206,19 +206,19 @@ TEST_F(BrowserView, ProfileChangesReachEveryTabButTheWindowKeepsItsStore) {
     EXPECT_EQ(view.profile().isolatedAccount, profile.isolatedAccount);
 
     // The pin flips "always on top" and reports it; the save button sends its command.
-    view.chrome().toolbar().pin.clicked();
+    view.chrome().toolbar().pin().clicked();
     EXPECT_FALSE(view.profile().alwaysOnTop);
     ASSERT_EQ(recorder.profileChanges.size(), 1u);
     EXPECT_FALSE(recorder.profileChanges.back().alwaysOnTop);
-    view.chrome().toolbar().saveWebsite.clicked();
+    view.chrome().toolbar().saveWebsite().clicked();
     EXPECT_EQ(recorder.commands, std::vector<BrowserCommand>{BrowserCommand::saveWebsite});
 
     // The pin, on or off, has the theme's foreground, light or dark.
     auto colour = [](Gtk::Widget& widget) { return widget.get_style_context()->get_color().to_string(); };
     for (int flip = 0; flip < 4; ++flip) {
         Gtk::Settings::get_default()->property_gtk_application_prefer_dark_theme() = flip >= 2;
-        view.chrome().toolbar().pin.clicked();
-        EXPECT_EQ(colour(view.chrome().toolbar().pin), colour(view.chrome().toolbar().reload)) << flip;
+        view.chrome().toolbar().pin().clicked();
+        EXPECT_EQ(colour(view.chrome().toolbar().pin()), colour(view.chrome().toolbar().reload())) << flip;
     }
     Gtk::Settings::get_default()->property_gtk_application_prefer_dark_theme() = false;
 }
@@ -230,8 +230,8 @@ TEST_F(BrowserView, OnlyASavedWindowSharesItsCredentialFreeAddressAndReloadStops
     auto& secret = open(website("/home"), {.privateWindow = true});
     ASSERT_TRUE(waitForTitle("Home"));
     EXPECT_TRUE(spinUntil([&] { return window->get_title() == "Private Window \u2014 \u2068Home\u2069"; }));
-    EXPECT_EQ(secret.chrome().toolbar().startPage.get_tooltip_text(), "Private Window");
-    EXPECT_FALSE(secret.chrome().toolbar().saveWebsite.get_sensitive());
+    EXPECT_EQ(secret.chrome().toolbar().startPage().get_tooltip_text(), "Private Window");
+    EXPECT_FALSE(secret.chrome().toolbar().saveWebsite().get_sensitive());
     EXPECT_EQ(secret.page().shareableURL(), std::nullopt);
     secret.tabs().add(server.url("/home"));
     secret.tabs().close();
@@ -239,27 +239,27 @@ TEST_F(BrowserView, OnlyASavedWindowSharesItsCredentialFreeAddressAndReloadStops
 
     auto& view = open(website("/home"));
     ASSERT_TRUE(waitForTitle("Home"));
-    EXPECT_TRUE(spinUntil([&] { return view.chrome().toolbar().saveWebsite.get_sensitive(); }));
+    EXPECT_TRUE(spinUntil([&] { return view.chrome().toolbar().saveWebsite().get_sensitive(); }));
     view.page().load(slow.url("/slow"));
     ASSERT_TRUE(spinUntil(
-        [&] { return slow.openCount() == 1 && view.chrome().toolbar().reload.symbol() == "xmark"; }));
-    EXPECT_EQ(view.chrome().toolbar().reload.get_tooltip_text(), "Stop loading");
+        [&] { return slow.openCount() == 1 && view.chrome().toolbar().reload().symbol() == "xmark"; }));
+    EXPECT_EQ(view.chrome().toolbar().reload().get_tooltip_text(), "Stop loading");
     const int homeLoads = server.requestCount("/home");
-    view.chrome().toolbar().reload.clicked();
+    view.chrome().toolbar().reload().clicked();
     EXPECT_TRUE(spinUntil([&] { return !active().isLoading(); }));
-    EXPECT_TRUE(spinUntil([&] { return view.chrome().toolbar().reload.symbol() == "arrow.clockwise"; }));
-    EXPECT_EQ(view.chrome().toolbar().reload.get_tooltip_text(), "Reload (Ctrl+R)");
+    EXPECT_TRUE(spinUntil([&] { return view.chrome().toolbar().reload().symbol() == "arrow.clockwise"; }));
+    EXPECT_EQ(view.chrome().toolbar().reload().get_tooltip_text(), "Reload (Ctrl+R)");
     EXPECT_EQ(server.requestCount("/home"), homeLoads) << "stopping is no reload";
-    view.chrome().toolbar().reload.clicked();  // not loading now: reloads
-    EXPECT_TRUE(spinUntil([&] { return view.chrome().toolbar().reload.symbol() == "xmark"; }));
+    view.chrome().toolbar().reload().clicked();  // not loading now: reloads
+    EXPECT_TRUE(spinUntil([&] { return view.chrome().toolbar().reload().symbol() == "xmark"; }));
     ASSERT_TRUE(waitForTitle("Home"));
     EXPECT_EQ(server.requestCount("/home"), homeLoads + 1);
     view.page().load(server.url("/home?access_token=secret"));
     ASSERT_TRUE(waitForTitle("Home"));
     EXPECT_EQ(view.page().shareableURL(), std::nullopt);
     view.page().toggleMenuBarIcon();
-    view.chrome().toolbar().address.set_text(server.url("/home?q=1"));  // typed, then Return
-    view.chrome().toolbar().address.activate();
+    view.chrome().toolbar().address().set_text(server.url("/home?q=1"));  // typed, then Return
+    view.chrome().toolbar().address().activate();
     ASSERT_TRUE(
         spinUntil([&] { return active().pageURL() == server.url("/home?q=1") && !active().isLoading(); }));
     view.page().toggleMenuBarIcon();
@@ -291,24 +291,24 @@ TEST_F(BrowserView, FindMarksTheTextAndDropsAnswersToReplacedSearches) {
     auto& view = open(website("/text"));
     ASSERT_TRUE(waitForTitle("Text"));
     view.page().showFindBar();
-    view.chrome().findBar().input.set_text("NEEDLE");
-    ASSERT_TRUE(spinUntil([&] { return view.chrome().findBar().result.get_text() == "Match Found"; }));
+    view.chrome().findBar().input().set_text("NEEDLE");
+    ASSERT_TRUE(spinUntil([&] { return view.chrome().findBar().result().get_text() == "Match Found"; }));
     EXPECT_TRUE(spinUntil([&] {
         return evaluate(active().webView(), "window.getSelection().toString().toLowerCase()") == "\"needle\"";
     }));
-    view.chrome().findBar().input.set_text("needlex");
-    EXPECT_TRUE(spinUntil([&] { return view.chrome().findBar().result.get_text() == "No Matches"; }));
-    view.chrome().findBar().input.set_text("");
-    EXPECT_EQ(view.chrome().findBar().result.get_text(), "")
+    view.chrome().findBar().input().set_text("needlex");
+    EXPECT_TRUE(spinUntil([&] { return view.chrome().findBar().result().get_text() == "No Matches"; }));
+    view.chrome().findBar().input().set_text("");
+    EXPECT_EQ(view.chrome().findBar().result().get_text(), "")
         << "clearing the field empties the result at once";
 
     // The answer to a search still on its way when the bar closes is dropped.
-    view.chrome().findBar().input.set_text("needle");
-    ASSERT_TRUE(spinUntil([&] { return view.chrome().findBar().result.get_text() == "Match Found"; }));
-    view.chrome().findBar().input.set_text("absent");
-    view.chrome().findBar().onClose();
+    view.chrome().findBar().input().set_text("needle");
+    ASSERT_TRUE(spinUntil([&] { return view.chrome().findBar().result().get_text() == "Match Found"; }));
+    view.chrome().findBar().input().set_text("absent");
+    view.chrome().findBar().close();
     spinFor(300ms);
-    EXPECT_EQ(view.chrome().findBar().result.get_text(), "Match Found");
+    EXPECT_EQ(view.chrome().findBar().result().get_text(), "Match Found");
 
     // Switching tabs closes the bar; a start page has none.
     view.tabs().add(server.url("/text"));

@@ -45,19 +45,19 @@ TEST(BrowserFindBar, EditsAndReturnSearchShiftSearchesBackwardsEscapeCloses) {
     window.show_all();
     std::vector<std::pair<std::string, bool>> finds;
     int closes = 0;
-    bar.onFind = [&](const std::string& text, bool backwards) { finds.emplace_back(text, backwards); };
-    bar.onClose = [&] { ++closes; };
-    bar.input.set_text("a");
-    bar.input.set_text("needle");
-    EXPECT_TRUE(sendKey(bar.input, GDK_KEY_Return));
-    EXPECT_TRUE(sendKey(bar.input, GDK_KEY_KP_Enter, GDK_SHIFT_MASK | GDK_CONTROL_MASK));
+    bar.setOnFind([&](const std::string& text, bool backwards) { finds.emplace_back(text, backwards); });
+    bar.setOnClose([&] { ++closes; });
+    bar.input().set_text("a");
+    bar.input().set_text("needle");
+    EXPECT_TRUE(sendKey(bar.input(), GDK_KEY_Return));
+    EXPECT_TRUE(sendKey(bar.input(), GDK_KEY_KP_Enter, GDK_SHIFT_MASK | GDK_CONTROL_MASK));
     bar.submit(true);
     EXPECT_EQ(finds,
               (std::vector<std::pair<std::string, bool>>{
                   {"a", false}, {"needle", false}, {"needle", false}, {"needle", true}, {"needle", true}}));
-    EXPECT_TRUE(sendKey(bar.input, GDK_KEY_Escape));
+    EXPECT_TRUE(sendKey(bar.input(), GDK_KEY_Escape));
     EXPECT_EQ(closes, 1);
-    EXPECT_EQ(bar.input.get_text(), "needle") << "Escape closes the bar, it does not clear the field";
+    EXPECT_EQ(bar.input().get_text(), "needle") << "Escape closes the bar, it does not clear the field";
 }
 
 TEST(CompactRevealView, ReportsEnteringAndLeaving) {
@@ -68,7 +68,7 @@ TEST(CompactRevealView, ReportsEnteringAndLeaving) {
     window.show_all();
     send(reveal, GDK_ENTER_NOTIFY);  // nothing set: nothing happens
     std::vector<bool> hovers;
-    reveal.onHover = [&](bool inside) { hovers.push_back(inside); };
+    reveal.setOnHover([&](bool inside) { hovers.push_back(inside); });
     send(reveal, GDK_ENTER_NOTIFY);
     send(reveal, GDK_LEAVE_NOTIFY);
     EXPECT_EQ(hovers, (std::vector<bool>{true, false}));
@@ -80,7 +80,7 @@ TEST(ChromeTexts, ShowInSimplifiedChinese) {
     localization_testing::reset();
     EXPECT_EQ(localization_testing::effectiveLanguageCode(), "zh-Hans");
     BrowserToolbar toolbar;
-    EXPECT_EQ(toolbar.back.get_tooltip_text(), "后退（Ctrl+[）");
+    EXPECT_EQ(toolbar.back().get_tooltip_text(), "后退（Ctrl+[）");
     EXPECT_EQ(findResultText(true, "x"), "找到匹配项");
     EXPECT_EQ(tabDisplayTitle({false, "", true, "", std::nullopt, std::nullopt}), "起始页");
     localization_testing::reset();  // the next lookup resolves in the restored environment
