@@ -28,7 +28,6 @@
 #include "windows/floating_browser_panel.hpp"
 #include "windows/hot_key_manager.hpp"
 #include "windows/session_restore.hpp"
-#include "windows/start_page_wait.hpp"
 #include "windows/window_registry.hpp"
 #include "windows/window_router.hpp"
 #include "windows/window_shell_hooks.hpp"
@@ -44,14 +43,7 @@ AppDelegate::~AppDelegate() {
 void AppDelegate::finishLaunching() {
     if (environment_) return;
     environment_ = std::make_unique<AppEnvironment>();
-    // The web process of the first page asked for is starting, and its first steps need this main
-    // loop: the menus, the first window and the tray are built once that page has begun loading
-    // (or a moment has passed), not while the process waits for its answers.
-    auto complete = [this] { launchStep_ = mainLoopScheduler().scheduleIdle([this] { completeLaunch(); }); };
-    firstPageWait_ = std::make_unique<StartPageWait>(environment_->windows().factory(), mainLoopScheduler(),
-                                                     StartPageWait::Until::firstPageStarted);
-    firstPageWait_->begin(complete);
-    if (!firstPageWait_->waiting()) complete();
+    launchStep_ = mainLoopScheduler().scheduleIdle([this] { completeLaunch(); });
 }
 
 void AppDelegate::completeLaunch() {
@@ -169,7 +161,6 @@ void AppDelegate::reopen() {
 void AppDelegate::terminate() {
     if (terminated_) return;
     terminated_ = true;
-    firstPageWait_.reset();
     launchStep_.cancel();
     if (!environment_) return;
     if (statusBar_) statusBar_->teardown();

@@ -14,8 +14,6 @@ class AboutDialog;
 
 namespace quenlith {
 
-class StartPageWait;
-
 class AppEnvironment;
 class MainMenu;
 class StatusBarController;
@@ -76,8 +74,6 @@ private:
     // A second start while launching opens the launcher once it exists.
     bool reopenWhenLaunched_ = false;
     ScheduledTask launchStep_;
-    // Until the first page asked for at start has begun loading.
-    std::unique_ptr<StartPageWait> firstPageWait_;
     std::unique_ptr<Gtk::AboutDialog> about_;
 };
 

@@ -58,7 +58,6 @@ public:
     const WindowRegistry& registry() const { return *registry_; }
     RuntimePublisher& publisher() { return *publisher_; }
     const RuntimePublisher& publisher() const { return *publisher_; }
-    WindowFactory& factory() { return *factory_; }
     WindowRouter& routing() { return *router_; }
     WindowClosing& closing() { return *closing_; }
     SessionRestore& session() { return *session_; }

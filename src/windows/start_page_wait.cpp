@@ -6,8 +6,8 @@
 
 namespace quenlith {
 
-StartPageWait::StartPageWait(WindowFactory& factory, Scheduler& timers, Until until)
-    : factory_(factory), timers_(timers), until_(until), self_(std::make_shared<StartPageWait*>(this)) {}
+StartPageWait::StartPageWait(WindowFactory& factory, Scheduler& timers)
+    : factory_(factory), timers_(timers), self_(std::make_shared<StartPageWait*>(this)) {}
 
 StartPageWait::~StartPageWait() {
     self_.reset();
@@ -37,8 +37,7 @@ void StartPageWait::begin(std::function<void()> done) {
         awaited_.push_back(std::move(awaited));
     }
     if (awaited_.empty()) return;
-    limit_ =
-        timers_.schedule(until_ == Until::firstPageStarted ? kFirstStartLimit : kLimit, [this] { finish(); });
+    limit_ = timers_.schedule(kLimit, [this] { finish(); });
 }
 
 void StartPageWait::end() {
@@ -49,8 +48,6 @@ void StartPageWait::end() {
 }
 
 void StartPageWait::pageChanged(WebKitWebView* view, bool finished) {
-    // Any report of a page, a failure too, says its web process is up.
-    if (until_ == Until::firstPageStarted) return finish();
     if (!finished) return;
     std::erase_if(awaited_, [view](AwaitedPage& page) {
         if (page.view.get() != view) return false;

@@ -15,28 +15,22 @@ namespace quenlith {
 
 class WindowFactory;
 
-// Waits for the pages asked for at start to finish loading (or only for the first of them to
-// begin loading), or for a short while: building windows holds up the main loop, which the pages'
-// web processes need for their first steps and requests and the first pages to be shown. Main
-// thread only.
+// Waits for the pages asked for at start to finish loading, or for a short while: building windows
+// holds up the main loop, which the pages' web processes need for their first requests and the
+// first pages to be shown. Main thread only.
 class StartPageWait {
 public:
-    enum class Until {
-        everyPageLoaded,   // every page has loaded or failed
-        firstPageStarted,  // one page has begun loading (its web process is up and asked for it)
-    };
-    // The longest wait for every page, and for the first one to begin.
+    // The longest wait.
     static constexpr std::chrono::milliseconds kLimit{400};
-    static constexpr std::chrono::milliseconds kFirstStartLimit{250};
 
-    StartPageWait(WindowFactory& factory, Scheduler& timers, Until until = Until::everyPageLoaded);
+    StartPageWait(WindowFactory& factory, Scheduler& timers);
     ~StartPageWait();
     StartPageWait(const StartPageWait&) = delete;
     StartPageWait& operator=(const StartPageWait&) = delete;
 
-    // Starts waiting for the pages the factory keeps; `done` runs once when they are as `until`
-    // says or the limit has passed. Nothing is waited for, and `done` never runs, when the factory
-    // keeps no page.
+    // Starts waiting for every page the factory keeps; `done` runs once when all have loaded (or
+    // failed) or the limit has passed. Nothing is waited for, and `done` never runs, when the
+    // factory keeps no page.
     void begin(std::function<void()> done);
     // Stops waiting; `done` does not run any more.
     void end();
@@ -44,7 +38,6 @@ public:
 
 private:
     void pageChanged(WebKitWebView* view, bool finished);
-
     void finish();
 
     struct AwaitedPage {
@@ -53,7 +46,6 @@ private:
     };
     WindowFactory& factory_;
     Scheduler& timers_;
-    const Until until_;
     std::vector<AwaitedPage> awaited_;
     ScheduledTask limit_;
     std::function<void()> done_;

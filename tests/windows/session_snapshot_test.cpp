@@ -1,19 +1,12 @@
 // Session recovery of the window manager: the debounced snapshot with its backup, the removal
 // when restoring is off, and an unreadable session file left untouched. The restore itself is
 // checked end to end by tests/wm/session_checks.sh.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include "model/file_store.hpp"
 #include "model/localization.hpp"
-#include "windows/browser_window_manager.hpp"
 #include "windows/runtime_publisher.hpp"
 #include "windows/session_restore.hpp"
-#include "windows/start_page_wait.hpp"
 #include "windows/window_manager_fixture.hpp"
 #include "windows/window_registry.hpp"
 #include "windows/window_router.hpp"
@@ -169,45 +162,6 @@ TEST_F(SessionSnapshotTest,
             EXPECT_EQ(server.requestCount("/c"), requestsBefore + 1) << "the page asked for first loads once";
         }
     }
-}
-
-// The start builds its windows once the first page asked for has begun loading, and the rest once
-// every page has loaded: the first wait ends on the page's own start, long before its limit, and
-// the second goes on while that page still waits for its server.
-TEST_F(SessionSnapshotTest, TheWaitForTheFirstPageEndsAsItBeginsLoadingWhileTheWaitForEveryPageGoesOn) {
-    // Listens and never answers: the page begins loading and never finishes.
-    int silent = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ASSERT_EQ(bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(listen(silent, 8), 0);
-    ASSERT_EQ(getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length), 0);
-    auto site = launched("silent");
-    site.homeURL = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/silent";
-    start({site});
-
-    int firstDone = 0, everyDone = 0;
-    StartPageWait first(manager->factory(), timers, StartPageWait::Until::firstPageStarted);
-    first.begin([&] { ++firstDone; });
-    EXPECT_FALSE(first.waiting()) << "no page asked for: nothing to wait for";
-    timers.advance(StartPageWait::kLimit);
-    EXPECT_EQ(firstDone, 0);
-
-    manager->session().requestStartPages();
-    StartPageWait every(manager->factory(), timers);
-    first.begin([&] { ++firstDone; });
-    every.begin([&] { ++everyDone; });
-    ASSERT_TRUE(first.waiting());
-    // The manager's timers stand still: only the page's start can end the first wait.
-    EXPECT_TRUE(spinUntil([&] { return firstDone == 1; }));
-    EXPECT_TRUE(every.waiting());
-    EXPECT_EQ(everyDone, 0) << "the page has not loaded";
-    timers.advance(StartPageWait::kLimit);
-    EXPECT_EQ(everyDone, 1) << "the limit ends the wait for a page that does not load";
-    EXPECT_EQ(firstDone, 1) << "once";
-    close(silent);
 }
 
 }  // namespace
