@@ -102,30 +102,38 @@ GtkWindow* activeOwnWindow() {
 }
 
 // A window manager may hand the focus to another application's window as the closed one is
-// withdrawn, after our request for the origin (xfwm4 does, now and then): when a moment later no
-// window of ours has the focus, the origin asks once more, with the server's current time, newer
-// than that hand-over.
+// withdrawn, after our request for the origin (xfwm4 does, now and then, later on a busy machine):
+// while, a moment later, no window of ours has the focus, the origin asks again, with the server's
+// current time, newer than that hand-over; a few times, then it lets go.
 void insistOnFocusReturn(GtkWindow* origin) {
-    auto* held = new GWeakRef;
-    g_weak_ref_init(held, origin);
+    struct Insisting {
+        GWeakRef origin;
+        int attemptsLeft = 4;
+    };
+    auto* insisting = new Insisting;
+    g_weak_ref_init(&insisting->origin, origin);
     g_timeout_add_full(
-        G_PRIORITY_DEFAULT, 250,
+        G_PRIORITY_DEFAULT, 300,
         [](gpointer data) -> gboolean {
-            auto* window = static_cast<GtkWindow*>(g_weak_ref_get(static_cast<GWeakRef*>(data)));
+            auto* insisting = static_cast<Insisting*>(data);
+            auto* window = static_cast<GtkWindow*>(g_weak_ref_get(&insisting->origin));
             if (!window) return G_SOURCE_REMOVE;
             GdkWindow* own = gtk_widget_get_window(GTK_WIDGET(window));
-            if (gtk_widget_get_visible(GTK_WIDGET(window)) && !activeOwnWindow() && own && GDK_IS_X11_WINDOW(own)) {
+            const bool visible = gtk_widget_get_visible(GTK_WIDGET(window));
+            const bool lost = visible && !activeOwnWindow() && own && GDK_IS_X11_WINDOW(own);
+            if (lost) {
                 const std::uint32_t now = gdk_x11_get_server_time(own);
                 gdk_x11_window_set_user_time(own, now);
                 gtk_window_present_with_time(window, now);
             }
             g_object_unref(window);
-            return G_SOURCE_REMOVE;
+            return lost && --insisting->attemptsLeft > 0 ? G_SOURCE_CONTINUE : G_SOURCE_REMOVE;
         },
-        held,
+        insisting,
         [](gpointer data) {
-            g_weak_ref_clear(static_cast<GWeakRef*>(data));
-            delete static_cast<GWeakRef*>(data);
+            auto* insisting = static_cast<Insisting*>(data);
+            g_weak_ref_clear(&insisting->origin);
+            delete insisting;
         });
 }
 

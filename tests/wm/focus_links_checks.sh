@@ -119,8 +119,14 @@ $(xdotool getwindowname "$(active)" 2>/dev/null || echo none)$(wait_for 10 is_ac
     check "$wm: $key in the launcher opens the $what with the focus" \
       wait_for 10 eval 'found opened "$title" && is_active "$opened"' || continue
     xdotool key Escape
-    check "$wm: Escape closes the $what and gives the focus back to the launcher" \
-      wait_for 5 eval 'gone_from_screen "$title" && found launcher "^Quenlith$" && is_active "$launcher"'
+    if wait_for 5 eval 'gone_from_screen "$title" && found launcher "^Quenlith$" && is_active "$launcher"'; then
+      pass "$wm: Escape closes the $what and gives the focus back to the launcher"
+    else
+      fail "$wm: Escape closes the $what and gives the focus back to the launcher (the $what is \
+$(gone_from_screen "$title" && echo gone || echo shown), the launcher is \
+$(found launcher "^Quenlith$" && echo shown || echo not shown), the active window is \
+$(xdotool getwindowname "$(active)" 2>/dev/null || echo none))"
+    fi
     xdotool key Escape
     wait_for 5 gone_from_screen '^Quenlith$' || fail "$wm: Escape puts the launcher away after the $what"
   done
