@@ -102,38 +102,30 @@ GtkWindow* activeOwnWindow() {
 }
 
 // A window manager may hand the focus to another application's window as the closed one is
-// withdrawn, after our request for the origin (xfwm4 does, now and then, later on a busy machine):
-// while, a moment later, no window of ours has the focus, the origin asks again, with the server's
-// current time, newer than that hand-over; a few times, then it lets go.
+// withdrawn, after our request for the origin (xfwm4 does, now and then): when a moment later no
+// window of ours has the focus, the origin asks once more, with the server's current time, newer
+// than that hand-over.
 void insistOnFocusReturn(GtkWindow* origin) {
-    struct Insisting {
-        GWeakRef origin;
-        int attemptsLeft = 4;
-    };
-    auto* insisting = new Insisting;
-    g_weak_ref_init(&insisting->origin, origin);
+    auto* held = new GWeakRef;
+    g_weak_ref_init(held, origin);
     g_timeout_add_full(
-        G_PRIORITY_DEFAULT, 300,
+        G_PRIORITY_DEFAULT, 250,
         [](gpointer data) -> gboolean {
-            auto* insisting = static_cast<Insisting*>(data);
-            auto* window = static_cast<GtkWindow*>(g_weak_ref_get(&insisting->origin));
+            auto* window = static_cast<GtkWindow*>(g_weak_ref_get(static_cast<GWeakRef*>(data)));
             if (!window) return G_SOURCE_REMOVE;
             GdkWindow* own = gtk_widget_get_window(GTK_WIDGET(window));
-            const bool visible = gtk_widget_get_visible(GTK_WIDGET(window));
-            const bool lost = visible && !activeOwnWindow() && own && GDK_IS_X11_WINDOW(own);
-            if (lost) {
+            if (gtk_widget_get_visible(GTK_WIDGET(window)) && !activeOwnWindow() && own && GDK_IS_X11_WINDOW(own)) {
                 const std::uint32_t now = gdk_x11_get_server_time(own);
                 gdk_x11_window_set_user_time(own, now);
                 gtk_window_present_with_time(window, now);
             }
             g_object_unref(window);
-            return lost && --insisting->attemptsLeft > 0 ? G_SOURCE_CONTINUE : G_SOURCE_REMOVE;
+            return G_SOURCE_REMOVE;
         },
-        insisting,
+        held,
         [](gpointer data) {
-            auto* insisting = static_cast<Insisting*>(data);
-            g_weak_ref_clear(&insisting->origin);
-            delete insisting;
+            g_weak_ref_clear(static_cast<GWeakRef*>(data));
+            delete static_cast<GWeakRef*>(data);
         });
 }
 
