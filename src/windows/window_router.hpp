@@ -72,12 +72,14 @@ public:
     void showToast(const std::string& message, BrowserWindowController& controller);
     // Selects the tab showing `url`, else loads it into a start-page tab or a new tab.
     void showInTab(BrowserViewController& browser, const std::string& url);
+    // A new record for a window without a saved website: the browser window's name and the
+    // preferences' opacity, compact mode and isolation; neither its address nor its frame is kept.
+    WebAppProfile browserProfile() const;
 
 private:
     void bringForward(BrowserWindowController& controller, std::optional<Uuid> tabID = std::nullopt);
     bool isSharedSession(const BrowserWindowController& controller) const;
     std::vector<RoutingWindow> routingWindows() const;
-    WebAppProfile browserProfile() const;
 
     WindowRegistry& registry_;
     RuntimePublisher& publisher_;

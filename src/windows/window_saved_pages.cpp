@@ -6,7 +6,6 @@
 #include "browser/view/browser_view_controller.hpp"
 #include "model/address.hpp"
 #include "model/localization.hpp"
-#include "model/preferences_store.hpp"
 #include "model/web_app_store.hpp"
 #include "windows/application_links.hpp"
 #include "windows/browser_window_controller.hpp"
@@ -59,18 +58,12 @@ void PageGroupWindows::openSavedPage(const PageClip& clip) {
         }
     }
     if (!controller) {
-        const AppPreferences& values = preferences_.value();
-        WebAppProfile profile;
-        profile.opacity = values.defaultOpacity;
-        profile.compactMode = values.defaultCompact;
+        // The browser window's record, on the page's own session and proxy.
+        WebAppProfile profile = router_.browserProfile();
         profile.id = session;
         profile.sessionIdentifier = session;
         profile.isolatedAccount = true;
         profile.siteProxy = clip.windowSession->proxy;
-        profile.name = WindowRouter::kBrowserRecordName;
-        profile.homeURL = "";
-        profile.rememberLastURL = false;
-        profile.rememberWindowFrame = false;
         registry_.setBrowsingProfile(profile);
         WindowRequest request;
         request.profile = profile;
