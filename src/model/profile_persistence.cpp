@@ -38,7 +38,6 @@ std::optional<ProfileRecordProblem> profileRecordProblem(const Json& document) {
 std::string defaultProfilesFilePath() { return applicationDataDirectory() + "/profiles.json"; }
 
 Result<std::vector<WebAppProfile>> ProfilePersistence::load() const {
-    files::removeStaleTemporaryFiles(fileURL_);
     if (!files::pathExists(fileURL_)) return std::vector<WebAppProfile>{};
     auto bytes = files::readWholeFile(fileURL_, kProfilesFileSizeCap);
     if (!bytes) return bytes.error();

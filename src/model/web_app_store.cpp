@@ -41,6 +41,9 @@ WebAppStore::WebAppStore(std::optional<std::string> fileURL, Scheduler& schedule
       writer_(writer),
       self_(std::make_shared<WebAppStore*>(this)) {
     const std::string& path = persistence_.fileURL();
+    // Only the store that owns the file clears what an interrupted write left: a reader elsewhere
+    // (a backup, a tool) could take the file of a write in flight for a leftover.
+    files::removeStaleTemporaryFiles(path);
     if (!files::pathExists(path) && files::pathExists(files::backupPath(path)))
         logError(LogCategory::lifecycle, "profiles.json is missing but its backup exists; starting with no websites");
     auto loaded = persistence_.load();
@@ -98,6 +101,7 @@ void WebAppStore::saveFailed(const Error& error) {
     notifyObservers();
     setError(localizedFormat("Could not save your websites: %@", {error.message}));
     logError(LogCategory::lifecycle, "Profile data could not be saved");
+    logError(LogCategory::lifecycle, error.message);
 }
 
 bool WebAppStore::save() {

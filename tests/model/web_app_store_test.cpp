@@ -172,6 +172,21 @@ TEST_F(WebAppStoreTest, AFailedDelayedSaveRollsBackWhenItsWriteReportsBack) {
     EXPECT_EQ(readBytes(path()), bytes);
 }
 
+// A reader of the file (a backup's load, another program) may run while a write is in flight:
+// only the store's own start takes partial files for leftovers of an interrupted write.
+TEST_F(WebAppStoreTest, OnlyTheStoresStartClearsPartialFilesOfItsWrites) {
+    storeWith({a}).reset();
+    const std::vector<std::string> partial = {path() + files::kTemporarySuffix + "Ab3dE9",
+                                              backup() + files::kTemporarySuffix + "x0Y1z2"};
+    for (const auto& file : partial) test::writeBytes(file, "{");
+    ASSERT_TRUE(ProfilePersistence(path()).load().ok());
+    ASSERT_TRUE(ProfilePersistence(path()).save({a, b}).ok());
+    for (const auto& file : partial) EXPECT_TRUE(test::exists(file)) << "a reader or writer removed " << file;
+    auto store = openStore();
+    EXPECT_EQ(names(store->profiles()), (std::vector<std::string>{"A", "B"}));
+    for (const auto& file : partial) EXPECT_FALSE(test::exists(file)) << "the store kept " << file;
+}
+
 TEST_F(WebAppStoreTest, UpsertAppendsOrReplacesInPlace) {
     auto store = storeWith({a, b});
     c.name = "  C  ";
