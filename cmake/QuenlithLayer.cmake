@@ -43,8 +43,9 @@ set(QUENLITH_TEST_CODE_OPTIONS -O0)
 
 # quenlith_test_binary(NAME LAYER_DIR LIBS... [LABEL label] [MAIN file] [FOCUS]): one GoogleTest
 # binary from tests/LAYER_DIR/*.cpp, its cases discovered when CTest runs (GUI binaries need the
-# display then). The cases of FOCUS binaries wait for the keyboard focus of the display, which
-# parallel test processes share: they run one at a time among themselves.
+# display then). The cases of FOCUS binaries check who has the keyboard focus: each runs on a
+# display of its own, where no other test's window takes it, and they run one at a time among
+# themselves (some start the application, which is one per session bus).
 function(quenlith_test_binary name dir)
   cmake_parse_arguments(ARG "FOCUS" "LABEL;MAIN" "LIBS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${dir}/*.cpp)
@@ -58,6 +59,7 @@ function(quenlith_test_binary name dir)
   set(lock)
   if(ARG_FOCUS)
     set(lock RESOURCE_LOCK display_focus)
+    set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tests/support/own-display.sh)
   endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
