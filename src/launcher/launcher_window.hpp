@@ -13,7 +13,8 @@ class MenuBarView;
 
 // The window that holds the launcher. Opened from the tray it is an undecorated window above the
 // others at the click, sized to the monitor's work area and closed when it loses the focus (not
-// while one of its own menus or questions is open); without a tray it is an ordinary window.
+// while one of its own menus or questions is open); without a tray it is an ordinary window,
+// above the others while it has the focus.
 class LauncherWindow : public Gtk::Window {
 public:
     // `view` is managed by the window.
@@ -38,6 +39,7 @@ public:
     void applyFrame(const LauncherRect& frame);
 
 protected:
+    bool on_focus_in_event(GdkEventFocus* event) override;
     bool on_focus_out_event(GdkEventFocus* event) override;
     void on_show() override;
     bool on_key_press_event(GdkEventKey* event) override;

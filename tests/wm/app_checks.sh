@@ -81,6 +81,11 @@ check "Gamma has no window" eval '! has_window Gamma'
 send
 check "a second start ends at once, successfully" [ $? -eq 0 ]
 check "a second start without a tray opens the launcher" wait_for 10 eval 'launcher_shown && [ "$(window_count)" -eq 3 ]'
+check "and it comes in front of Alpha, which is kept above" \
+  wait_for 5 eval 'stacked_above "$(app_window "^Quenlith\$")" "$alpha"'
+xdotool windowactivate "$alpha" 2>/dev/null
+check "once Alpha is in use, the launcher is no longer kept above" \
+  wait_for 5 eval '! has_state "$(app_window "^Quenlith\$")" _NET_WM_STATE_ABOVE'
 send
 check "a third start closes it again" wait_for 10 eval '! launcher_shown && [ "$(window_count)" -eq 2 ]'
 
