@@ -21,12 +21,13 @@ constexpr const char* kStyleSheet = R"(
 .quenlith-tile:hover { background-color: transparent; }
 .quenlith-tile:active { background-color: alpha(@theme_selected_bg_color, 0.12); }
 .quenlith-search { background-color: @theme_base_color; border-radius: 10px; padding: 10px;
-                   border: 1px solid @borders; }
+                   border: 1px solid mix(@theme_base_color, @theme_fg_color, 0.25); }
 .quenlith-search entry { border: none; background: none; box-shadow: none; }
 .quenlith-card { background-color: @theme_base_color; border-radius: 12px;
                  border: 1px solid alpha(@theme_fg_color, 0.06); }
 .quenlith-secondary { color: alpha(@theme_fg_color, 0.8); }
-.quenlith-accent { color: @theme_selected_bg_color; }
+/* The selection colour itself is 3.5:1 on Adwaita's light window and 1.6:1 on its dark one. */
+.quenlith-accent { color: mix(@theme_selected_bg_color, @theme_fg_color, 0.6); }
 .quenlith-warning { color: @warning_color; }
 .quenlith-error { color: @error_color; }
 .quenlith-row { background: none; border: none; box-shadow: none; padding: 0; }
@@ -35,7 +36,7 @@ row:selected .quenlith-accent { color: inherit; }
     background-image: none; background-color: shade(@theme_selected_bg_color, 0.85); }
 .quenlith-launcher button.suggested-action:active { background-color: shade(@theme_selected_bg_color, 0.75); }
 .quenlith-palette row:selected { background-color: alpha(@theme_selected_bg_color, 0.2); color: @theme_fg_color; }
-.quenlith-guide-number { color: @theme_selected_bg_color; background-color: alpha(@theme_selected_bg_color, 0.1);
+.quenlith-guide-number { color: mix(@theme_selected_bg_color, @theme_fg_color, 0.6); background-color: alpha(@theme_selected_bg_color, 0.1);
                          border-radius: 15px; }
 )";
 

@@ -164,7 +164,11 @@ bool SiteIcon::on_draw(const Cairo::RefPtr<Cairo::Context>& cr) {
     layout->set_font_description(font);
     int width = 0, height = 0;
     layout->get_pixel_size(width, height);
-    Gdk::Cairo::set_source_rgba(cr, accent);
+    // Drawn nearer the text colour, the letter keeps its hue and reads on light and dark windows.
+    const Gdk::RGBA text = themeColour(*this, "theme_fg_color");
+    auto mix = [](double a, double b) { return a * 0.4 + b * 0.6; };
+    cr->set_source_rgb(mix(accent.get_red(), text.get_red()), mix(accent.get_green(), text.get_green()),
+                       mix(accent.get_blue(), text.get_blue()));
     cr->move_to((size_ - width) / 2.0, (size_ - height) / 2.0);
     layout->show_in_cairo_context(cr);
     return true;

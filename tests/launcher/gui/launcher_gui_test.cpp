@@ -711,7 +711,12 @@ TEST_F(LauncherGuiTest, IconsTakeTheirColoursFromTheTheme) {
                     testing::IsSupersetOf({named("theme_base_color"), std::string("rgb(255,0,0)")}));
         EXPECT_THAT(middleColours(black),
                     testing::Contains(dark ? named("theme_fg_color") : std::string("rgb(25,25,25)")));
-        EXPECT_THAT(middleColours(letter), testing::Contains(named("theme_selected_bg_color")));
+        // The letter keeps the selection colour's hue and reads at 4.5:1 on the window, light or dark.
+        const auto letterColours = middleColours(letter);
+        ASSERT_EQ(letterColours.size(), 1u);
+        const Gdk::RGBA drawn(*letterColours.begin());
+        EXPECT_GE(test::contrastRatio(drawn, Gdk::RGBA(named("theme_bg_color"))), 4.5) << drawn.to_string();
+        EXPECT_GT(drawn.get_blue() - drawn.get_red(), 0.1) << drawn.to_string();
     }
     g_object_set(gtk_settings_get_default(), "gtk-application-prefer-dark-theme", FALSE, nullptr);
 }
@@ -1053,15 +1058,21 @@ TEST_F(LauncherGuiTest, LauncherTextFollowsTheDesktopTextScale) {
     }
 }
 
-// Every label of Quick Open, a selected row's among them, and of the launcher's search bar reads at
-// 4.5:1 or more in the default and the high-contrast theme, and the search bar keeps a border.
+// Every label of Quick Open, a selected row's among them, and of the launcher (an open website's
+// "Viewing" in the accent colour among them) reads at 4.5:1 or more in the default theme, light and
+// dark, and in the high-contrast theme, and the search bar keeps a border.
 TEST_F(LauncherGuiTest, TextContrastIsAtLeastFourAndAHalfInTheDefaultAndHighContrastThemes) {
-    start({website("Local Page", "/local")});
+    WebAppProfile shown = website("Local Page", "/local");
+    start({shown, website("Other Page", "/other")});
+    ASSERT_NE(environment->windows().routing().showProfile(shown.id), nullptr);
     auto settings = Gtk::Settings::get_default();
     const Glib::ustring savedTheme = settings->property_gtk_theme_name();
-    for (const char* theme : {"Adwaita", "HighContrast"}) {
-        SCOPED_TRACE(theme);
+    const gboolean savedDark = test::prefersDarkTheme();
+    const std::pair<const char*, bool> themes[] = {{"Adwaita", false}, {"Adwaita", true}, {"HighContrast", false}};
+    for (const auto& [theme, dark] : themes) {
+        SCOPED_TRACE(std::string(theme) + (dark ? " dark" : ""));
         settings->property_gtk_theme_name() = theme;
+        settings->property_gtk_application_prefer_dark_theme() = dark;
         // Windows built after the change, styled from the start by the theme.
         controller.reset();
         controller = std::make_unique<StatusBarController>(*environment, nullptr);
@@ -1069,6 +1080,10 @@ TEST_F(LauncherGuiTest, TextContrastIsAtLeastFourAndAHalfInTheDefaultAndHighCont
         LauncherWindow& launcher = controller->launcher();
         launcher.showAt(640, 0);
         ASSERT_TRUE(spinUntil([&] { return launcher.get_mapped(); }));
+        ASSERT_TRUE(spinUntil([&] {
+            auto texts = test::drawnTexts(launcher);
+            return std::find(texts.begin(), texts.end(), "Viewing") != texts.end();
+        }));
         for (Gtk::Widget* window : std::initializer_list<Gtk::Widget*>{palette.get(), &launcher})
             for (const test::TextContrast& text : test::labelContrasts(*window))
                 EXPECT_GE(text.ratio, 4.5) << "\"" << text.text << "\"";
@@ -1088,6 +1103,7 @@ TEST_F(LauncherGuiTest, TextContrastIsAtLeastFourAndAHalfInTheDefaultAndHighCont
         launcher.dismiss();
     }
     settings->property_gtk_theme_name() = savedTheme;
+    settings->property_gtk_application_prefer_dark_theme() = savedDark;
 }
 
 // The number of colours in a picture of the window, drawn by the window itself (a grab of the
