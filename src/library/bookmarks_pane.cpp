@@ -171,7 +171,7 @@ void BookmarksPane::showDetail() {
     const PageClip* shownClip = selectedClip();
     if (!shownClip) {
         auto* none = Gtk::manage(new Gtk::Label(localizedString("Select a bookmark")));
-        none->get_style_context()->add_class("dim-label");
+        styleSecondaryText(*none);
         none->set_vexpand(true);
         detail_.pack_start(*none, Gtk::PACK_EXPAND_WIDGET);
         detail_.show_all();

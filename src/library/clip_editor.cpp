@@ -8,6 +8,7 @@
 #include "model/library_filters.hpp"
 #include "model/library_store.hpp"
 #include "model/localization.hpp"
+#include "ui/form_rows.hpp"
 
 namespace quenlith {
 
@@ -63,15 +64,14 @@ ClipEditor::ClipEditor(PageClip draft, LibraryStore& library, std::function<void
         noExcerpt_.set_xalign(0);
         noExcerpt_.set_line_wrap(true);
         noExcerpt_.set_selectable(true);
-        noExcerpt_.get_style_context()->add_class("dim-label");
+        styleSecondaryText(noExcerpt_);
         excerptBox_.pack_start(noExcerpt_, Gtk::PACK_SHRINK);
     } else {
         excerpt_.set_editable(false);
         excerpt_.set_cursor_visible(false);
         excerpt_.set_wrap_mode(Gtk::WRAP_WORD_CHAR);
         excerpt_.get_buffer()->set_text(draft_.text);
-        excerpt_.get_style_context()->add_class("dim-label");
-        excerptBox_.pack_start(excerpt_, Gtk::PACK_EXPAND_WIDGET);
+                excerptBox_.pack_start(excerpt_, Gtk::PACK_EXPAND_WIDGET);
     }
     excerptScroll_.set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
     excerptScroll_.set_min_content_height(100);
@@ -81,7 +81,7 @@ ClipEditor::ClipEditor(PageClip draft, LibraryStore& library, std::function<void
 
     caption_.set_xalign(0);
     caption_.set_line_wrap(true);
-    caption_.get_style_context()->add_class("dim-label");
+    styleSecondaryText(caption_);
     pack_start(caption_, Gtk::PACK_SHRINK);
     error_.set_xalign(0);
     error_.set_line_wrap(true);
@@ -91,7 +91,7 @@ ClipEditor::ClipEditor(PageClip draft, LibraryStore& library, std::function<void
     error_.get_style_context()->add_provider(css, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
     pack_start(error_, Gtk::PACK_SHRINK);
 
-    save_.get_style_context()->add_class("suggested-action");
+    styleSuggestedAction(save_);
     save_.set_can_default(true);
     buttons_.pack_end(save_, Gtk::PACK_SHRINK);
     buttons_.pack_end(cancel_, Gtk::PACK_SHRINK);

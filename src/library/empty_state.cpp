@@ -5,6 +5,7 @@
 #include <gtkmm/label.h>
 
 #include "model/localization.hpp"
+#include "ui/form_rows.hpp"
 #include "ui/icon_names.hpp"
 
 namespace quenlith {
@@ -32,7 +33,7 @@ Gtk::Box* makeEmptyState(std::string_view symbol, const std::string& title, cons
     text->set_justify(Gtk::JUSTIFY_CENTER);
     text->set_line_wrap(true);
     text->set_max_width_chars(52);
-    text->get_style_context()->add_class("dim-label");
+    styleSecondaryText(*text);
 
     box->pack_start(*image, Gtk::PACK_SHRINK);
     box->pack_start(*heading, Gtk::PACK_SHRINK);

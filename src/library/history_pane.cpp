@@ -53,7 +53,7 @@ HistoryPane::HistoryPane(LibraryPaneContext& context)
         "excluded. Turning this off stops new entries; Clear removes existing history.")));
     note->set_xalign(0);
     note->set_line_wrap(true);
-    note->get_style_context()->add_class("dim-label");
+    styleSecondaryText(*note);
     pack_start(*note, Gtk::PACK_SHRINK);
 
     auto* clearRow = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 0));

@@ -120,7 +120,7 @@ LibraryWindow::LibraryWindow(LibraryStore& library, WebAppStore& websites, Prefe
         content_.pack_start(*line, Gtk::PACK_SHRINK);
     }
     paintRed(error_);
-    notice_.get_style_context()->add_class("dim-label");
+    styleSecondaryText(notice_);
     content_.pack_start(divider_, Gtk::PACK_SHRINK);
 
     readLater_ = Gtk::manage(new ReadLaterPane(context_, [this] {

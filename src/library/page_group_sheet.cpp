@@ -8,6 +8,7 @@
 #include "model/localization.hpp"
 #include "model/page_group_text.hpp"
 #include "model/text_limits.hpp"
+#include "ui/form_rows.hpp"
 
 namespace quenlith {
 
@@ -47,7 +48,7 @@ PageGroupSheet::PageGroupSheet(LibraryPaneContext& context, BrowserScene draft, 
     name_.set_activates_default(true);
     pack_start(name_, Gtk::PACK_SHRINK);
     auto* counts = textLabel(sceneCountsText(draft_), Pango::Attribute::create_attr_scale(1.0));
-    counts->get_style_context()->add_class("dim-label");
+    styleSecondaryText(*counts);
     pack_start(*counts, Gtk::PACK_SHRINK);
     auto* explanation =
         textLabel(localizedString("Saves visible windows, tab URLs and positions. Private pages and "
@@ -55,7 +56,7 @@ PageGroupSheet::PageGroupSheet(LibraryPaneContext& context, BrowserScene draft, 
                                   "cannot be restored after quitting."),
                   Pango::Attribute::create_attr_scale(0.92));
     explanation->set_max_width_chars(50);
-    explanation->get_style_context()->add_class("dim-label");
+    styleSecondaryText(*explanation);
     pack_start(*explanation, Gtk::PACK_SHRINK);
 
     error_.set_xalign(0);
@@ -67,7 +68,7 @@ PageGroupSheet::PageGroupSheet(LibraryPaneContext& context, BrowserScene draft, 
     pack_start(error_, Gtk::PACK_SHRINK);
 
     auto* buttons = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 8));
-    save_.get_style_context()->add_class("suggested-action");
+    styleSuggestedAction(save_);
     save_.set_can_default(true);
     buttons->pack_end(save_, Gtk::PACK_SHRINK);
     buttons->pack_end(cancel_, Gtk::PACK_SHRINK);

@@ -15,6 +15,7 @@
 #include "model/localization.hpp"
 #include "model/page_group_text.hpp"
 #include "model/web_app_store.hpp"
+#include "ui/form_rows.hpp"
 #include "ui/icon_names.hpp"
 #include "windows/browser_window_manager.hpp"
 #include "windows/page_group_windows.hpp"
@@ -31,7 +32,7 @@ Gtk::Label* styledLabel(const std::string& text, Pango::Attribute attribute, boo
     Pango::AttrList attributes;
     attributes.insert(attribute);
     label->set_attributes(attributes);
-    if (dim) label->get_style_context()->add_class("dim-label");
+    if (dim) styleSecondaryText(*label);
     return label;
 }
 
@@ -63,7 +64,7 @@ PageGroupsPane::PageGroupsPane(LibraryPaneContext& context)
                                     Pango::Attribute::create_attr_weight(Pango::WEIGHT_BOLD)),
                        Gtk::PACK_EXPAND_WIDGET);
     auto* save = button(localizedString("Save Open Windows as Group…"), [this] { saveOpenWindowsAsGroup(); });
-    save->get_style_context()->add_class("suggested-action");
+    styleSuggestedAction(*save);
     header->pack_end(*save, Gtk::PACK_SHRINK);
     header->pack_end(*button(localizedString("Create from Links…"),
                              [this] {

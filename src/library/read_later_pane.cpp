@@ -24,7 +24,7 @@ Gtk::Label* captionLabel(const std::string& text) {
     auto* label = Gtk::manage(new Gtk::Label(text));
     label->set_xalign(0);
     label->set_line_wrap(true);
-    label->get_style_context()->add_class("dim-label");
+    styleSecondaryText(*label);
     Pango::AttrList small;
     auto scale = Pango::Attribute::create_attr_scale(0.85);
     small.insert(scale);
@@ -56,7 +56,7 @@ ReadLaterPane::ReadLaterPane(LibraryPaneContext& context, std::function<void()> 
                       Gtk::PACK_SHRINK);
     header->pack_start(*texts, Gtk::PACK_EXPAND_WIDGET);
     auto* save = Gtk::manage(new Gtk::Button(localizedString("Save Current Page")));
-    save->get_style_context()->add_class("suggested-action");
+    styleSuggestedAction(*save);
     save->set_valign(Gtk::ALIGN_CENTER);
     save->signal_clicked().connect([this] {
         if (onSaveLater_) onSaveLater_();
@@ -136,7 +136,7 @@ ReadLaterPane::ReadLaterPane(LibraryPaneContext& context, std::function<void()> 
 
     footnote_.set_xalign(0);
     footnote_.set_line_wrap(true);
-    footnote_.get_style_context()->add_class("dim-label");
+    styleSecondaryText(footnote_);
     pack_start(footnote_, Gtk::PACK_SHRINK);
 }
 

@@ -16,7 +16,8 @@ void styleSecondaryText(Gtk::Widget& widget) {
     // every theme, light, dark or high-contrast.
     static const Glib::RefPtr<Gtk::CssProvider> provider = [] {
         auto made = Gtk::CssProvider::create();
-        made->load_from_data(".quenlith-caption { color: alpha(@theme_fg_color, 0.8); }");
+        // Opaque: a header bar's subtitle is dimmed by the theme's opacity as well.
+        made->load_from_data(".quenlith-caption { color: alpha(@theme_fg_color, 0.8); opacity: 1; }");
         return made;
     }();
     auto style = widget.get_style_context();

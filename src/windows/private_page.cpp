@@ -5,6 +5,7 @@
 #include <gtkmm/label.h>
 
 #include "model/localization.hpp"
+#include "ui/form_rows.hpp"
 #include "ui/icon_names.hpp"
 
 namespace quenlith {
@@ -24,7 +25,7 @@ Gtk::Label* pageLabel(const std::string& text, double scale, bool bold, bool dim
     label->set_line_wrap(true);
     label->set_justify(Gtk::JUSTIFY_CENTER);
     label->set_max_width_chars(60);
-    if (dim) label->get_style_context()->add_class("dim-label");
+    if (dim) styleSecondaryText(*label);
     return label;
 }
 

@@ -4,6 +4,7 @@
 #include <gtkmm/checkmenuitem.h>
 #include <gtkmm/menu.h>
 #include <gtkmm/menubutton.h>
+#include <gtkmm/settings.h>
 #include <webkit2/webkit2.h>
 
 #include "app/app_fixture.hpp"
@@ -14,6 +15,7 @@
 #include "editor/browser_window_settings_view.hpp"
 #include "editor/user_agent_settings_view.hpp"
 #include "editor/website_proxy_settings_view.hpp"
+#include "model/preferences_store.hpp"
 #include "model/user_agent.hpp"
 #include "settings/ad_filtering_pane.hpp"
 #include "support/accessibility_walk.hpp"
@@ -192,6 +194,34 @@ TEST_F(BrowserSheetsTest, TheWindowAndItsSheetsReadWithANameForEveryControl) {
         shown->response(Gtk::RESPONSE_CANCEL);
         ASSERT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(window) == nullptr; }));
     }
+}
+
+// Every label of a website's window, its title and address in the header bar among them, reads at
+// 4.5:1 or more in the default theme, light and dark, and in the high-contrast theme.
+TEST_F(BrowserSheetsTest, TheWindowsTextReadsAtFourAndAHalfInEachTheme) {
+    server.page("/page", "<title>Page</title>");
+    auto gtkSettings = Gtk::Settings::get_default();
+    const Glib::ustring savedTheme = gtkSettings->property_gtk_theme_name();
+    const bool savedDark = test::prefersDarkTheme();
+    const std::pair<const char*, bool> themes[] = {{"Adwaita", false}, {"Adwaita", true}, {"HighContrast", false}};
+    for (const auto& [theme, dark] : themes) {
+        SCOPED_TRACE(std::string(theme) + (dark ? " dark" : ""));
+        gtkSettings->property_gtk_theme_name() = theme;
+        PreferencesStore().update(
+            [dark = dark](AppPreferences& value) { value.theme = dark ? AppTheme::dark : AppTheme::light; });
+        launch();  // a window built after the change, styled from the start by the theme
+        ASSERT_TRUE(spinUntil([&] { return test::prefersDarkTheme() == dark; }));
+        BrowserWindowController& window = open("/page");
+        ASSERT_TRUE(spinUntil([&] { return !window.browser().chrome().toolbar().shownAddress().empty(); }));
+        std::size_t measured = 0;
+        for (const test::TextContrast& text : test::labelContrasts(window.panel())) {
+            EXPECT_GE(text.ratio, 4.5) << "\"" << text.text << "\"";
+            ++measured;
+        }
+        EXPECT_GE(measured, 2u) << "the title and the address";
+    }
+    gtkSettings->property_gtk_theme_name() = savedTheme;
+    gtkSettings->property_gtk_application_prefer_dark_theme() = savedDark;
 }
 
 // A sheet opened from a website's window and closed with Escape gives the focus back to that window,

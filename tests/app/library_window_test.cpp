@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include <gtkmm/messagedialog.h>
+#include <gtkmm/settings.h>
 #include <webkit2/webkit2.h>
 
 #include "app/app_fixture.hpp"
@@ -166,6 +167,49 @@ TEST_F(LibraryWindowTest, EverySectionReadsWithANameForEveryControl) {
         EXPECT_THAT(test::accessibleControlNames(window), testing::Contains("Search saved pages and groups"));
         EXPECT_THAT(test::accessibilityProblems(window), testing::IsEmpty());
     }
+}
+
+// Whether every label shown under `widget` has been given its size.
+bool laidOut(Gtk::Widget& widget) {
+    if (!widget.get_is_drawable()) return true;
+    if (dynamic_cast<Gtk::Label*>(&widget) && widget.get_allocated_width() <= 1) return false;
+    if (auto* container = dynamic_cast<Gtk::Container*>(&widget))
+        for (Gtk::Widget* child : container->get_children())
+            if (!laidOut(*child)) return false;
+    return true;
+}
+
+// Every label of every section, the notes and empty-state texts among them, reads at 4.5:1 or more
+// in the default theme, light and dark, and in the high-contrast theme.
+TEST_F(LibraryWindowTest, TextContrastIsAtLeastFourAndAHalfInEverySectionAndTheme) {
+    auto gtkSettings = Gtk::Settings::get_default();
+    const Glib::ustring savedTheme = gtkSettings->property_gtk_theme_name();
+    const bool savedDark = test::prefersDarkTheme();
+    const std::pair<const char*, bool> themes[] = {{"Adwaita", false}, {"Adwaita", true}, {"HighContrast", false}};
+    for (const auto& [theme, dark] : themes) {
+        SCOPED_TRACE(std::string(theme) + (dark ? " dark" : ""));
+        gtkSettings->property_gtk_theme_name() = theme;
+        PreferencesStore().update(
+            [dark = dark](AppPreferences& value) { value.theme = dark ? AppTheme::dark : AppTheme::light; });
+        // A window built after the change, styled from the start by the theme.
+        environment.reset();
+        environment = std::make_unique<AppEnvironment>(sessions);
+        ASSERT_TRUE(spinUntil([&] { return test::prefersDarkTheme() == dark; }));
+        addClip("One " + std::string(theme), "https://one.example.com", ReadingState::unread);
+        for (auto section : {SavedPagesSection::later, SavedPagesSection::bookmarks, SavedPagesSection::groups,
+                             SavedPagesSection::history}) {
+            SCOPED_TRACE(static_cast<int>(section));
+            LibraryWindow& window = showLibrary(section);
+            ASSERT_TRUE(spinUntil([&] { return window.get_mapped(); }));
+            settle();
+            // Read once the section shown is laid out: its labels have their place.
+            ASSERT_TRUE(spinUntil([&] { return laidOut(window); }));
+            for (const test::TextContrast& text : test::labelContrasts(window))
+                EXPECT_GE(text.ratio, 4.5) << "\"" << text.text << "\"";
+        }
+    }
+    gtkSettings->property_gtk_theme_name() = savedTheme;
+    gtkSettings->property_gtk_application_prefer_dark_theme() = savedDark;
 }
 
 TEST_F(LibraryWindowTest, SavePageTakesTheSelectionAndWritesTheLibrary) {

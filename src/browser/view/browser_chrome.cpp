@@ -7,6 +7,7 @@
 #include <webkit2/webkit2.h>
 
 #include "model/localization.hpp"
+#include "ui/form_rows.hpp"
 
 namespace quenlith {
 
@@ -83,7 +84,7 @@ void BrowserChrome::build(Actions actions) {
     errorTitle_.get_style_context()->add_class("quenlith-box-title");
     errorLabel_.set_line_wrap(true);
     errorLabel_.set_justify(Gtk::JUSTIFY_CENTER);
-    errorLabel_.get_style_context()->add_class("dim-label");
+    styleSecondaryText(errorLabel_);
     errorRetry_.set_label(localizedString("Try Again"));
     errorRetry_.set_halign(Gtk::ALIGN_CENTER);
     errorRetry_.signal_clicked().connect(actions.retryLoading);

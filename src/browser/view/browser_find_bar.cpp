@@ -4,6 +4,7 @@
 #include <gdk/gdkkeysyms.h>
 
 #include "model/localization.hpp"
+#include "ui/form_rows.hpp"
 
 namespace quenlith {
 
@@ -31,7 +32,7 @@ BrowserFindBar::BrowserFindBar()
         },
         /*after=*/false);
 
-    result_.get_style_context()->add_class("dim-label");
+    styleSecondaryText(result_);
     result_.get_style_context()->add_class("quenlith-find-result");
 
     pack_start(input_, true, true);

@@ -6,6 +6,7 @@
 
 #include "browser/view/browser_layout.hpp"
 #include "model/localization.hpp"
+#include "ui/form_rows.hpp"
 
 namespace quenlith {
 
@@ -90,7 +91,7 @@ BrowserToolbar::BrowserToolbar()
     subtitle_.set_ellipsize(Pango::ELLIPSIZE_END);
     subtitle_.set_width_chars(1);
     subtitle_.get_style_context()->add_class("subtitle");
-    subtitle_.get_style_context()->add_class("dim-label");
+    styleSecondaryText(subtitle_);
     titleLines_.pack_start(title_, false, false);
     titleLines_.pack_start(subtitle_, false, false);
     titleLines_.set_valign(Gtk::ALIGN_CENTER);
