@@ -374,6 +374,26 @@ TEST_F(WebAppStoreTest, RepositionOverTheWholeListDeleteAndReplaceRenumber) {
     EXPECT_EQ(onDisk()[1].sortOrder, 1) << "a whole new list is renumbered too";
 }
 
+// A whole list that cannot be written is not taken, and the person's edits made before it come back
+// and are saved later; clearing addresses that cannot be written says so and leaves the file.
+TEST_F(WebAppStoreTest, FailedReplacementKeepsEarlierEditsAndFailedClearingSaysSo) {
+    a.lastURL = "https://a.example/read";
+    auto store = storeWith({a, b});
+    const std::string before = readBytes(path());
+    store->toggleFavorite(b.id);
+    const auto edited = store->profiles();
+    {
+        test::FileSizeLimit limit(32);
+        EXPECT_FALSE(store->replaceProfiles({c}));
+        EXPECT_EQ(store->profiles(), edited);
+        EXPECT_TRUE(store->hasPendingSave());
+        EXPECT_FALSE(store->clearLastURLs());
+        EXPECT_TRUE(store->errorMessage().has_value());
+    }
+    EXPECT_EQ(readBytes(path()), before);
+    EXPECT_EQ(store->profiles()[0].lastURL, a.lastURL) << "nothing was cleared";
+}
+
 TEST_F(WebAppStoreTest, ReadOnlyStoreNamesTheUnreadableRecordAndRefusesEveryEdit) {
     Json record = Json(website("Mail", "https://mail.example"));
     record.erase("homeURL");
