@@ -63,8 +63,9 @@ void LauncherWindow::showAt(int x, int y) {
 void LauncherWindow::showAsWindow() {
     popover_ = false;
     set_decorated(true);
-    // Asked for, it comes in front of the websites kept above; it stays there only while in use.
+    // Asked for, it comes in front of the websites kept above, until another window is in use.
     set_keep_above(true);
+    keptAbove_ = true;
     set_skip_taskbar_hint(false);
     auto area = workAreaAt(get_display(), 0, 0);
     LauncherRect frame = launcherFrame(area, area.x + area.width / 2, area.y);
@@ -93,15 +94,14 @@ void LauncherWindow::dismiss() {
     hide();
 }
 
-bool LauncherWindow::on_focus_in_event(GdkEventFocus* event) {
-    if (!popover_) set_keep_above(true);
-    return Gtk::Window::on_focus_in_event(event);
-}
-
 bool LauncherWindow::on_focus_out_event(GdkEventFocus* event) {
     Gtk::Window::on_focus_out_event(event);
-    // As an ordinary window it goes back among the others once another window is in use.
-    if (!popover_) set_keep_above(false);
+    // As an ordinary window it goes back among the others once another window is in use; the
+    // window manager is told once, not on every change of focus.
+    if (!popover_ && keptAbove_) {
+        keptAbove_ = false;
+        set_keep_above(false);
+    }
     // The focus-out of a withdrawn launcher comes after it hid: its check would judge the next showing.
     if (!popover_ || !get_visible()) return false;
     // Checked on the next turn: a menu or question of the launcher takes the focus for a moment.

@@ -14,7 +14,7 @@ class MenuBarView;
 // The window that holds the launcher. Opened from the tray it is an undecorated window above the
 // others at the click, sized to the monitor's work area and closed when it loses the focus (not
 // while one of its own menus or questions is open); without a tray it is an ordinary window,
-// above the others while it has the focus.
+// opened above the others until another window is in use.
 class LauncherWindow : public Gtk::Window {
 public:
     // `view` is managed by the window.
@@ -39,7 +39,6 @@ public:
     void applyFrame(const LauncherRect& frame);
 
 protected:
-    bool on_focus_in_event(GdkEventFocus* event) override;
     bool on_focus_out_event(GdkEventFocus* event) override;
     void on_show() override;
     bool on_key_press_event(GdkEventKey* event) override;
@@ -50,6 +49,8 @@ private:
 
     MenuBarView* view_;
     bool popover_ = false;
+    // Shown as a window, it is kept above until it first loses the focus.
+    bool keptAbove_ = false;
     LauncherRect frame_;
     sigc::connection focusCheck_;
 };

@@ -21,9 +21,21 @@ step() {
   if wait_for 10 shown_and_active "$2" "$3"; then
     pass "$wm: $1"
   else
-    fail "$wm: $1 (the active window is $(xdotool getwindowname "$(active)" 2>/dev/null || echo none); ours: $(ours_active && echo yes || echo no))"
+    fail "$wm: $1 (the window is $(found "$2" "$3" && echo shown || echo not shown); the active window is \
+$(xdotool getwindowname "$(active)" 2>/dev/null || echo none); ours: $(ours_active && echo yes || echo no))"
     return 1
   fi
+}
+# After the focus came back, the window managers settle it in a few steps (a closed window's
+# withdrawal, a repeated request): the next key goes once the active window has stayed for 0.3 s.
+steady_focus() {
+  local last="" now
+  for _ in $(seq 30); do
+    now=$(active)
+    [ "$now" = "$last" ] && return 0
+    last=$now
+    sleep 0.3
+  done
 }
 website_title() { printf '^%s — %s$' "$(named Walk)" "$(named "$1")"; }
 in_taskbar() { ! has_state "$1" _NET_WM_STATE_SKIP_TASKBAR; }
@@ -67,6 +79,7 @@ for wm in openbox xfwm4; do
     check "$wm: Escape closes the sheet" wait_for 5 gone_from_screen '^User agent$'
     step "and gives the focus back to its window" walk "$(website_title 'typed hello')"
   fi
+  steady_focus
 
   # The settings: six Tabs lead to "Show Website Windows in the Taskbar" (past the opacity slider,
   # Reset, the language, Isolate and Launch at login); Space switches it.
@@ -81,12 +94,14 @@ for wm in openbox xfwm4; do
     check "$wm: Escape closes the settings" wait_for 5 gone_from_screen '^Quenlith Settings$'
     step "and gives the focus back to the website" walk "$(website_title 'typed hello')"
   fi
+  steady_focus
   xdotool key ctrl+comma
   if step "Ctrl+, opens them again" settings_window '^Quenlith Settings$'; then
     xdotool key ctrl+w
     check "$wm: Ctrl+W closes the settings" wait_for 5 gone_from_screen '^Quenlith Settings$'
     step "and gives the focus back to the website" walk "$(website_title 'typed hello')"
   fi
+  steady_focus
 
   # The launcher again, from the website's window; Escape puts it away and the website has the focus.
   xdotool key ctrl+o
