@@ -8,6 +8,7 @@
 #include "launcher/launcher_style.hpp"
 #include "launcher/menu_bar_view.hpp"
 #include "launcher/website_start_page.hpp"
+#include "ui/asked_window.hpp"
 
 namespace quenlith {
 
@@ -56,8 +57,7 @@ void LauncherWindow::showAt(int x, int y) {
     set_skip_taskbar_hint(true);
     applyFrame(launcherFrame(workAreaAt(display, x, y), x, y));
     show();
-    present();
-    focusSearch();
+    askForFocus();
 }
 
 void LauncherWindow::showAsWindow() {
@@ -72,7 +72,13 @@ void LauncherWindow::showAsWindow() {
     frame.y = area.y + std::max(0, (area.height - frame.height) / 2);
     applyFrame(frame);
     show();
+    askForFocus();
+}
+
+void LauncherWindow::askForFocus() {
+    noteFocusRequested(askingInputTime(*this));
     present();
+    askAgainIfNotFocused(*this);
     focusSearch();
 }
 
@@ -107,7 +113,19 @@ bool LauncherWindow::on_focus_out_event(GdkEventFocus* event) {
     // Checked on the next turn: a menu or question of the launcher takes the focus for a moment.
     focusCheck_.disconnect();
     focusCheck_ = Glib::signal_idle().connect([this] {
-        if (get_visible() && !has_toplevel_focus() && !LauncherHold::active()) dismiss();
+        if (!get_visible() || has_toplevel_focus() || LauncherHold::active()) return false;
+        // Being given the focus back as a window it opened closes, it may lose it to the window
+        // manager for a moment: it asks once more when that has settled, instead of closing.
+        if (const auto settling = focusReturnPending(*this); settling.count() > 0) {
+            focusCheck_ = Glib::signal_timeout().connect(
+                [this] {
+                    if (get_visible() && !has_toplevel_focus()) askForFocusAgain(*this);
+                    return false;
+                },
+                static_cast<unsigned>(settling.count()));
+            return false;
+        }
+        dismiss();
         return false;
     });
     return false;

@@ -45,6 +45,8 @@ protected:
     bool on_delete_event(GdkEventAny* event) override;
 
 private:
+    // Shown, it takes the focus, and asks again when the window manager gave it elsewhere.
+    void askForFocus();
     void focusSearch();
 
     MenuBarView* view_;

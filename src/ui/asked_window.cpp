@@ -13,6 +13,8 @@ namespace {
 // The input time of the last request for the focus: a window closed by the same input (Quick Open
 // after its choice, the editor after "Add & Open") leaves the focus to the window it asked for.
 std::uint32_t lastRequestTime = 0;
+// Every request for the focus counts: a window asks again only when none came after its own.
+std::uint64_t requestCount = 0;
 
 // Where the focus of an asked window goes back to; held on the window itself.
 struct FocusReturn {
@@ -101,6 +103,58 @@ GtkWindow* activeOwnWindow() {
     return found;
 }
 
+constexpr const char* kFocusReturnUntilKey = "quenlith-focus-return-until";
+// Long enough for the closed window's withdrawal and the repeated request below.
+constexpr std::chrono::milliseconds kFocusReturnSettling{600};
+
+void markFocusReturn(GtkWindow* origin) {
+    auto* until = new gint64(g_get_monotonic_time() +
+                             std::chrono::duration_cast<std::chrono::microseconds>(kFocusReturnSettling).count());
+    g_object_set_data_full(G_OBJECT(origin), kFocusReturnUntilKey, until,
+                           [](gpointer data) { delete static_cast<gint64*>(data); });
+}
+
+void askWithServerTime(GtkWindow* window) {
+    GdkWindow* own = gtk_widget_get_window(GTK_WIDGET(window));
+    if (!own || !GDK_IS_X11_WINDOW(own)) {
+        gtk_window_present(window);
+        return;
+    }
+    const std::uint32_t now = gdk_x11_get_server_time(own);
+    gdk_x11_window_set_user_time(own, now);
+    gtk_window_present_with_time(window, now);
+}
+
+// A window manager may give the focus elsewhere as another of our windows goes while this one is
+// being mapped (the launcher putting itself away, the editor after "Add & Open"): a moment later, a
+// window that asked and has not had the focus since asks once more, unless something asked after it.
+void insistOnAskedFocus(GtkWindow* asking) {
+    struct Check {
+        GWeakRef window;
+        std::uint64_t request;
+    };
+    auto* check = new Check{{}, requestCount};
+    g_weak_ref_init(&check->window, asking);
+    g_timeout_add_full(
+        G_PRIORITY_DEFAULT, 300,
+        [](gpointer data) -> gboolean {
+            auto* asked = static_cast<Check*>(data);
+            auto* window = static_cast<GtkWindow*>(g_weak_ref_get(&asked->window));
+            if (!window) return G_SOURCE_REMOVE;
+            if (asked->request == requestCount && gtk_widget_get_visible(GTK_WIDGET(window)) &&
+                !gtk_window_is_active(window))
+                askWithServerTime(window);
+            g_object_unref(window);
+            return G_SOURCE_REMOVE;
+        },
+        check,
+        [](gpointer data) {
+            auto* asked = static_cast<Check*>(data);
+            g_weak_ref_clear(&asked->window);
+            delete asked;
+        });
+}
+
 // A window manager may hand the focus to another application's window as the closed one is
 // withdrawn, after our request for the origin (xfwm4 does, now and then): when a moment later no
 // window of ours has the focus, the origin asks once more, with the server's current time, newer
@@ -114,11 +168,8 @@ void insistOnFocusReturn(GtkWindow* origin) {
             auto* window = static_cast<GtkWindow*>(g_weak_ref_get(static_cast<GWeakRef*>(data)));
             if (!window) return G_SOURCE_REMOVE;
             GdkWindow* own = gtk_widget_get_window(GTK_WIDGET(window));
-            if (gtk_widget_get_visible(GTK_WIDGET(window)) && !activeOwnWindow() && own && GDK_IS_X11_WINDOW(own)) {
-                const std::uint32_t now = gdk_x11_get_server_time(own);
-                gdk_x11_window_set_user_time(own, now);
-                gtk_window_present_with_time(window, now);
-            }
+            if (gtk_widget_get_visible(GTK_WIDGET(window)) && !activeOwnWindow() && own && GDK_IS_X11_WINDOW(own))
+                askWithServerTime(window);
             g_object_unref(window);
             return G_SOURCE_REMOVE;
         },
@@ -145,7 +196,10 @@ std::uint32_t askingInputTime(const Gtk::Window& window) {
 
 void noteFocusRequested(std::uint32_t time) {
     lastRequestTime = time;
+    ++requestCount;
 }
+
+void askAgainIfNotFocused(Gtk::Window& window) { insistOnAskedFocus(window.gobj()); }
 
 void presentAskedWindow(Gtk::Window& window, Gtk::Window* origin, bool attach) {
     if (origin == &window) origin = nullptr;
@@ -174,6 +228,7 @@ void presentAskedWindow(Gtk::Window& window, Gtk::Window* origin, bool attach) {
     noteFocusRequested(time);
     if (!window.get_visible()) focusWhenMapped(window.gobj(), time);
     window.present(time ? time : GDK_CURRENT_TIME);
+    insistOnAskedFocus(window.gobj());
 }
 
 void hideAskedWindow(Gtk::Window& window) {
@@ -204,8 +259,21 @@ void hideAskedWindow(Gtk::Window& window) {
         giveBack();
         window.set_modal(true);
     }
-    if (returning) insistOnFocusReturn(origin);
+    if (returning) {
+        markFocusReturn(origin);
+        insistOnFocusReturn(origin);
+    }
     if (origin) g_object_unref(origin);
 }
+
+std::chrono::milliseconds focusReturnPending(const Gtk::Window& window) {
+    const auto* until =
+        static_cast<const gint64*>(g_object_get_data(G_OBJECT(window.gobj()), kFocusReturnUntilKey));
+    if (!until) return std::chrono::milliseconds(0);
+    const gint64 left = *until - g_get_monotonic_time();
+    return std::chrono::milliseconds(left > 0 ? (left + 999) / 1000 : 0);
+}
+
+void askForFocusAgain(Gtk::Window& window) { askWithServerTime(window.gobj()); }
 
 }  // namespace quenlith

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 
 namespace Gtk {
@@ -30,5 +31,17 @@ void hideAskedWindow(Gtk::Window& window);
 // Called when a window asks for the focus with the time of the input that asked: a window closed by
 // the same input leaves the focus to it.
 void noteFocusRequested(std::uint32_t time);
+
+// Called after `window` asked for the focus (and noted it): when it has not got it a moment later,
+// and nothing asked after it, it asks once more. Window managers now and then give the focus to
+// another window as one of ours goes away while this one is mapped.
+void askAgainIfNotFocused(Gtk::Window& window);
+
+// How long `window` is still being given the focus back by a window it opened that closed: the
+// window manager may hand the focus elsewhere for a moment as that window goes. Zero when not.
+std::chrono::milliseconds focusReturnPending(const Gtk::Window& window);
+
+// Asks for the focus once more, with the X server's current time (newer than any hand-over).
+void askForFocusAgain(Gtk::Window& window);
 
 }  // namespace quenlith

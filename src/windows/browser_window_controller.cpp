@@ -161,6 +161,7 @@ void BrowserWindowController::present(bool activate, bool keepTuck, bool wake, s
             window && time != GDK_CURRENT_TIME && GDK_IS_X11_WINDOW(window->gobj()))
             gdk_x11_window_set_user_time(window->gobj(), time);
         panel_->present(time);
+        askAgainIfNotFocused(*panel_);
         // A window shown again is mapped with that time, and some window managers still keep the
         // focus where it is: once it is mapped, the focus is asked for again with the same time.
         focusOnMap_.disconnect();

@@ -116,8 +116,15 @@ $(xdotool getwindowname "$(active)" 2>/dev/null || echo none)$(wait_for 10 is_ac
       continue
     fi
     xdotool key "$key"
-    check "$wm: $key in the launcher opens the $what with the focus" \
-      wait_for 10 eval 'found opened "$title" && is_active "$opened"' || continue
+    if wait_for 10 eval 'found opened "$title" && is_active "$opened"'; then
+      pass "$wm: $key in the launcher opens the $what with the focus"
+    else
+      fail "$wm: $key in the launcher opens the $what with the focus (the $what is \
+$(found opened "$title" && echo shown || echo not shown), the launcher is \
+$(found launcher "^Quenlith$" && echo shown || echo not shown), the active window is \
+$(xdotool getwindowname "$(active)" 2>/dev/null || echo none))"
+      continue
+    fi
     xdotool key Escape
     if wait_for 5 eval 'gone_from_screen "$title" && found launcher "^Quenlith$" && is_active "$launcher"'; then
       pass "$wm: Escape closes the $what and gives the focus back to the launcher"
@@ -140,8 +147,14 @@ $(xdotool getwindowname "$(active)" 2>/dev/null || echo none))"
     xdotool key Tab
     xdotool type --delay 20 "http://gamma.localhost:$(port_of "$work/server.log")/a"
     xdotool key Return
-    check "$wm: Add & Open focuses the website it opens" \
-      wait_for 15 eval 'gone_from_screen "^Add Website$" && found added "^$(named Gamma)" && is_active "$added"'
+    if wait_for 15 eval 'gone_from_screen "^Add Website$" && found added "^$(named Gamma)" && is_active "$added"'; then
+      pass "$wm: Add & Open focuses the website it opens"
+    else
+      fail "$wm: Add & Open focuses the website it opens (the editor is \
+$(gone_from_screen "^Add Website$" && echo gone || echo shown), Gamma is \
+$(found added "^$(named Gamma)" && echo shown || echo not shown), the active window is \
+$(xdotool getwindowname "$(active)" 2>/dev/null || echo none))"
+    fi
   else
     fail "$wm: the editor opens with the focus for Add & Open"
   fi
