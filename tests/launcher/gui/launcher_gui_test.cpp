@@ -32,6 +32,7 @@
 #include "launcher/menu_bar_view.hpp"
 #include "launcher/quick_open_window.hpp"
 #include "launcher/running_websites_view.hpp"
+#include "ui/asked_window.hpp"
 #include "launcher/start_page_search.hpp"
 #include "launcher/website_start_page.hpp"
 #include "launcher/website_tile.hpp"
@@ -176,6 +177,41 @@ TEST_F(LauncherGuiTest, TrayItemRegistersOnceAndActivateTogglesTheLauncher) {
     Gtk::Window other;
     other.set_default_size(200, 200);
     other.show();
+    other.present();
+    EXPECT_TRUE(spinUntil([&] { return !launcher.get_visible(); }));
+}
+
+// As a window it opened closes, the launcher is given the focus back; a window manager may pass the
+// focus on to another window for a moment as the closed one goes. The launcher then takes it back
+// instead of putting itself away; later, another window taking the focus closes it as before.
+TEST_F(LauncherGuiTest, FocusPassedOnAsAWindowClosesComesBackToTheLauncher) {
+    start({website("Local Page", "/local")});
+    controller->commands().onAdd = [this] { environment->websiteEditor().showAddWebsite(); };
+    LauncherWindow& launcher = controller->launcher();
+    launcher.showAt(640, 0);
+    ASSERT_TRUE(spinUntil([&] {
+        if (!launcher.is_active()) launcher.present();
+        return launcher.is_active();
+    }));
+    auto* add = test::findLabelled<Gtk::Label>(*launcher.view().startPage(), "Add Website")->get_parent()->get_parent();
+    add->grab_focus();
+    test::pressKey(launcher, "Return", 0, test::userInputNow(launcher));
+    Gtk::Window* editor = nullptr;
+    ASSERT_TRUE(spinUntil([&] { return (editor = environment->websiteEditor().editorWindow()) && editor->is_active(); }));
+
+    Gtk::Window other;
+    other.set_default_size(200, 200);
+    other.show();
+    ASSERT_TRUE(spinUntil([&] { return other.get_mapped(); }));
+    test::pressKey(*editor, "Escape", 0, test::userInputNow(*editor));
+    ASSERT_TRUE(spinUntil([&] { return launcher.is_active(); }));
+    EXPECT_GT(focusReturnPending(launcher).count(), 0);
+    other.present();  // what the window manager did
+    EXPECT_TRUE(spinUntil([&] { return other.is_active(); }));
+    EXPECT_TRUE(spinUntil([&] { return launcher.is_active(); }, std::chrono::seconds(3)))
+        << "visible " << launcher.get_visible();
+
+    ASSERT_TRUE(spinUntil([&] { return focusReturnPending(launcher).count() == 0; }));
     other.present();
     EXPECT_TRUE(spinUntil([&] { return !launcher.get_visible(); }));
 }
