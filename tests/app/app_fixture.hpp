@@ -15,6 +15,7 @@
 #include <gtk/gtk.h>
 #include <gtkmm/application.h>
 #include <gtkmm/label.h>
+#include <gtkmm/settings.h>
 
 #include "app/app_environment.hpp"
 #include "app/auxiliary_windows.hpp"
@@ -24,6 +25,7 @@
 #include "browser/engine/website_sessions.hpp"
 #include "editor/website_session_settings.hpp"
 #include "model/app_paths.hpp"
+#include "model/preferences_store.hpp"
 #include "model/profile_persistence.hpp"
 #include "support/main_loop.hpp"
 #include "support/temp_environment.hpp"
@@ -82,6 +84,43 @@ inline bool prefersDarkTheme() {
     g_object_get(gtk_settings_get_default(), "gtk-application-prefer-dark-theme", &dark, nullptr);
     return dark;
 }
+
+// A theme the texts are measured in.
+struct MeasuredTheme {
+    const char* name;
+    bool dark;
+    std::string label() const { return std::string(name) + (dark ? " dark" : ""); }
+};
+// The default theme, light and dark, and the high-contrast one.
+inline constexpr MeasuredTheme kMeasuredThemes[] = {{"Adwaita", false}, {"Adwaita", true}, {"HighContrast", false}};
+
+// Puts a theme in place: the toolkit's theme, and light or dark both in the toolkit and as
+// Quenlith's own choice (which an environment made afterwards applies as it starts). The toolkit's
+// settings come back at the end.
+class ThemeScope {
+public:
+    ThemeScope()
+        : savedTheme_(Gtk::Settings::get_default()->property_gtk_theme_name()), savedDark_(prefersDarkTheme()) {}
+    ~ThemeScope() {
+        auto settings = Gtk::Settings::get_default();
+        settings->property_gtk_theme_name() = savedTheme_;
+        settings->property_gtk_application_prefer_dark_theme() = savedDark_;
+    }
+    ThemeScope(const ThemeScope&) = delete;
+    ThemeScope& operator=(const ThemeScope&) = delete;
+
+    void use(const MeasuredTheme& theme) {
+        auto settings = Gtk::Settings::get_default();
+        settings->property_gtk_theme_name() = theme.name;
+        settings->property_gtk_application_prefer_dark_theme() = theme.dark;
+        PreferencesStore().update(
+            [dark = theme.dark](AppPreferences& value) { value.theme = dark ? AppTheme::dark : AppTheme::light; });
+    }
+
+private:
+    Glib::ustring savedTheme_;
+    bool savedDark_;
+};
 
 // The texts of the labels drawn under `widget`.
 inline std::vector<std::string> drawnTexts(Gtk::Widget& widget) {

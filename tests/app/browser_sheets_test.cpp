@@ -200,17 +200,12 @@ TEST_F(BrowserSheetsTest, TheWindowAndItsSheetsReadWithANameForEveryControl) {
 // 4.5:1 or more in the default theme, light and dark, and in the high-contrast theme.
 TEST_F(BrowserSheetsTest, TheWindowsTextReadsAtFourAndAHalfInEachTheme) {
     server.page("/page", "<title>Page</title>");
-    auto gtkSettings = Gtk::Settings::get_default();
-    const Glib::ustring savedTheme = gtkSettings->property_gtk_theme_name();
-    const bool savedDark = test::prefersDarkTheme();
-    const std::pair<const char*, bool> themes[] = {{"Adwaita", false}, {"Adwaita", true}, {"HighContrast", false}};
-    for (const auto& [theme, dark] : themes) {
-        SCOPED_TRACE(std::string(theme) + (dark ? " dark" : ""));
-        gtkSettings->property_gtk_theme_name() = theme;
-        PreferencesStore().update(
-            [dark = dark](AppPreferences& value) { value.theme = dark ? AppTheme::dark : AppTheme::light; });
+    test::ThemeScope themes;
+    for (const test::MeasuredTheme& theme : test::kMeasuredThemes) {
+        SCOPED_TRACE(theme.label());
+        themes.use(theme);
         launch();  // a window built after the change, styled from the start by the theme
-        ASSERT_TRUE(spinUntil([&] { return test::prefersDarkTheme() == dark; }));
+        ASSERT_TRUE(spinUntil([&] { return test::prefersDarkTheme() == theme.dark; }));
         BrowserWindowController& window = open("/page");
         ASSERT_TRUE(spinUntil([&] { return !window.browser().chrome().toolbar().shownAddress().empty(); }));
         std::size_t measured = 0;
@@ -220,8 +215,6 @@ TEST_F(BrowserSheetsTest, TheWindowsTextReadsAtFourAndAHalfInEachTheme) {
         }
         EXPECT_GE(measured, 2u) << "the title and the address";
     }
-    gtkSettings->property_gtk_theme_name() = savedTheme;
-    gtkSettings->property_gtk_application_prefer_dark_theme() = savedDark;
 }
 
 // A sheet opened from a website's window and closed with Escape gives the focus back to that window,

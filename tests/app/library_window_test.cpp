@@ -182,20 +182,15 @@ bool laidOut(Gtk::Widget& widget) {
 // Every label of every section, the notes and empty-state texts among them, reads at 4.5:1 or more
 // in the default theme, light and dark, and in the high-contrast theme.
 TEST_F(LibraryWindowTest, TextContrastIsAtLeastFourAndAHalfInEverySectionAndTheme) {
-    auto gtkSettings = Gtk::Settings::get_default();
-    const Glib::ustring savedTheme = gtkSettings->property_gtk_theme_name();
-    const bool savedDark = test::prefersDarkTheme();
-    const std::pair<const char*, bool> themes[] = {{"Adwaita", false}, {"Adwaita", true}, {"HighContrast", false}};
-    for (const auto& [theme, dark] : themes) {
-        SCOPED_TRACE(std::string(theme) + (dark ? " dark" : ""));
-        gtkSettings->property_gtk_theme_name() = theme;
-        PreferencesStore().update(
-            [dark = dark](AppPreferences& value) { value.theme = dark ? AppTheme::dark : AppTheme::light; });
+    test::ThemeScope themes;
+    for (const test::MeasuredTheme& theme : test::kMeasuredThemes) {
+        SCOPED_TRACE(theme.label());
+        themes.use(theme);
         // A window built after the change, styled from the start by the theme.
         environment.reset();
         environment = std::make_unique<AppEnvironment>(sessions);
-        ASSERT_TRUE(spinUntil([&] { return test::prefersDarkTheme() == dark; }));
-        addClip("One " + std::string(theme), "https://one.example.com", ReadingState::unread);
+        ASSERT_TRUE(spinUntil([&] { return test::prefersDarkTheme() == theme.dark; }));
+        addClip("One " + theme.label(), "https://one.example.com", ReadingState::unread);
         for (auto section : {SavedPagesSection::later, SavedPagesSection::bookmarks, SavedPagesSection::groups,
                              SavedPagesSection::history}) {
             SCOPED_TRACE(static_cast<int>(section));
@@ -208,8 +203,6 @@ TEST_F(LibraryWindowTest, TextContrastIsAtLeastFourAndAHalfInEverySectionAndThem
                 EXPECT_GE(text.ratio, 4.5) << "\"" << text.text << "\"";
         }
     }
-    gtkSettings->property_gtk_theme_name() = savedTheme;
-    gtkSettings->property_gtk_application_prefer_dark_theme() = savedDark;
 }
 
 TEST_F(LibraryWindowTest, SavePageTakesTheSelectionAndWritesTheLibrary) {

@@ -134,15 +134,10 @@ TEST_F(SettingsWindowTest, EveryTabReadsWithANameForEveryControl) {
 // Every label of every tab, the captions under the controls among them, reads at 4.5:1 or more in
 // the default theme, light and dark, and in the high-contrast theme.
 TEST_F(SettingsWindowTest, TextContrastIsAtLeastFourAndAHalfOnEveryTabInEachTheme) {
-    auto gtkSettings = Gtk::Settings::get_default();
-    const Glib::ustring savedTheme = gtkSettings->property_gtk_theme_name();
-    const std::pair<const char*, AppTheme> themes[] = {
-        {"Adwaita", AppTheme::light}, {"Adwaita", AppTheme::dark}, {"HighContrast", AppTheme::light}};
-    for (const auto& [theme, appearance] : themes) {
-        SCOPED_TRACE(std::string(theme) + (appearance == AppTheme::dark ? " dark" : ""));
-        gtkSettings->property_gtk_theme_name() = theme;
-        PreferencesStore().update(
-            [appearance = appearance](AppPreferences& value) { value.theme = appearance; });
+    test::ThemeScope themes;
+    for (const test::MeasuredTheme& theme : test::kMeasuredThemes) {
+        SCOPED_TRACE(theme.label());
+        themes.use(theme);
         // A window built after the change, styled from the start by the theme.
         if (environment) environment->windows().shutdown();
         environment.reset();
@@ -151,7 +146,7 @@ TEST_F(SettingsWindowTest, TextContrastIsAtLeastFourAndAHalfOnEveryTabInEachThem
         grabber->heldByOthers = {35};
         start({website("Mail", "/mail")}, std::move(grabber));
         ASSERT_TRUE(spinUntil([&] {
-            return settings->get_mapped() && test::prefersDarkTheme() == (appearance == AppTheme::dark);
+            return settings->get_mapped() && test::prefersDarkTheme() == theme.dark;
         }));
         // Read as it shows at rest: the pointer away from the window, hovering over no link.
         auto pointer = Gdk::Display::get_default()->get_default_seat()->get_pointer();
@@ -166,7 +161,6 @@ TEST_F(SettingsWindowTest, TextContrastIsAtLeastFourAndAHalfOnEveryTabInEachThem
                 EXPECT_GE(text.ratio, 4.5) << "\"" << text.text << "\"";
         }
     }
-    gtkSettings->property_gtk_theme_name() = savedTheme;
 }
 
 TEST_F(SettingsWindowTest, TheNetworkPagesResultLineIsScrolledIntoViewAfterSave) {

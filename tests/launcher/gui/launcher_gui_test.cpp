@@ -1101,14 +1101,10 @@ TEST_F(LauncherGuiTest, TextContrastIsAtLeastFourAndAHalfInTheDefaultAndHighCont
     WebAppProfile shown = website("Local Page", "/local");
     start({shown, website("Other Page", "/other")});
     ASSERT_NE(environment->windows().routing().showProfile(shown.id), nullptr);
-    auto settings = Gtk::Settings::get_default();
-    const Glib::ustring savedTheme = settings->property_gtk_theme_name();
-    const gboolean savedDark = test::prefersDarkTheme();
-    const std::pair<const char*, bool> themes[] = {{"Adwaita", false}, {"Adwaita", true}, {"HighContrast", false}};
-    for (const auto& [theme, dark] : themes) {
-        SCOPED_TRACE(std::string(theme) + (dark ? " dark" : ""));
-        settings->property_gtk_theme_name() = theme;
-        settings->property_gtk_application_prefer_dark_theme() = dark;
+    test::ThemeScope themes;
+    for (const test::MeasuredTheme& theme : test::kMeasuredThemes) {
+        SCOPED_TRACE(theme.label());
+        themes.use(theme);
         // Windows built after the change, styled from the start by the theme.
         controller.reset();
         controller = std::make_unique<StatusBarController>(*environment, nullptr);
@@ -1138,8 +1134,6 @@ TEST_F(LauncherGuiTest, TextContrastIsAtLeastFourAndAHalfInTheDefaultAndHighCont
         gdk_rgba_free(field);
         launcher.dismiss();
     }
-    settings->property_gtk_theme_name() = savedTheme;
-    settings->property_gtk_application_prefer_dark_theme() = savedDark;
 }
 
 // The number of colours in a picture of the window, drawn by the window itself (a grab of the
