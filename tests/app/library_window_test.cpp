@@ -88,6 +88,19 @@ std::string rowMarkColour(Gtk::Widget& pane) {
     return "";
 }
 
+// Whether every label shown under `widget` has been given its size.
+bool laidOut(Gtk::Widget& widget) {
+    if (!widget.get_is_drawable()) return true;
+    if (dynamic_cast<Gtk::Label*>(&widget) && widget.get_allocated_width() <= 1) return false;
+    if (auto* container = dynamic_cast<Gtk::Container*>(&widget))
+        for (Gtk::Widget* child : container->get_children())
+            if (!laidOut(*child)) return false;
+    return true;
+}
+
+constexpr SavedPagesSection kSections[] = {SavedPagesSection::later, SavedPagesSection::bookmarks,
+                                           SavedPagesSection::groups, SavedPagesSection::history};
+
 class LibraryWindowTest : public test::AppFixture {
 protected:
     void SetUp() override { environment = std::make_unique<AppEnvironment>(sessions); }
@@ -95,6 +108,14 @@ protected:
     LibraryWindow& showLibrary(std::optional<SavedPagesSection> section = std::nullopt) {
         environment->showLibrary(section);
         return dynamic_cast<LibraryWindow&>(*environment->auxiliaryWindows().window(AuxiliaryWindows::Kind::library));
+    }
+    // Shows `section` and waits until it is on screen and laid out, with the stores' news delivered.
+    LibraryWindow& showSettled(SavedPagesSection section) {
+        LibraryWindow& window = showLibrary(section);
+        EXPECT_TRUE(spinUntil([&] { return window.get_mapped(); }));
+        settle();
+        EXPECT_TRUE(spinUntil([&] { return laidOut(window); }));
+        return window;
     }
     // Saves a page through the store, as the sheet does.
     PageClip addClip(const std::string& title, const std::string& address, std::optional<ReadingState> state = {}) {
@@ -158,25 +179,12 @@ TEST_F(LibraryWindowTest, OpensOnTheChosenSectionAndKeepsItsState) {
 TEST_F(LibraryWindowTest, EverySectionReadsWithANameForEveryControl) {
     addClip("One", "https://one.example.com", ReadingState::unread);
     addClip("Two", "https://two.example.com", ReadingState::unread);
-    for (auto section : {SavedPagesSection::later, SavedPagesSection::bookmarks, SavedPagesSection::groups,
-                         SavedPagesSection::history}) {
+    for (auto section : kSections) {
         SCOPED_TRACE(static_cast<int>(section));
-        LibraryWindow& window = showLibrary(section);
-        ASSERT_TRUE(spinUntil([&] { return window.get_mapped(); }));
-        settle();
+        LibraryWindow& window = showSettled(section);
         EXPECT_THAT(test::accessibleControlNames(window), testing::Contains("Search saved pages and groups"));
         EXPECT_THAT(test::accessibilityProblems(window), testing::IsEmpty());
     }
-}
-
-// Whether every label shown under `widget` has been given its size.
-bool laidOut(Gtk::Widget& widget) {
-    if (!widget.get_is_drawable()) return true;
-    if (dynamic_cast<Gtk::Label*>(&widget) && widget.get_allocated_width() <= 1) return false;
-    if (auto* container = dynamic_cast<Gtk::Container*>(&widget))
-        for (Gtk::Widget* child : container->get_children())
-            if (!laidOut(*child)) return false;
-    return true;
 }
 
 // Every label of every section, the notes and empty-state texts among them, reads at 4.5:1 or more
@@ -191,14 +199,9 @@ TEST_F(LibraryWindowTest, TextContrastIsAtLeastFourAndAHalfInEverySectionAndThem
         environment = std::make_unique<AppEnvironment>(sessions);
         ASSERT_TRUE(spinUntil([&] { return test::prefersDarkTheme() == theme.dark; }));
         addClip("One " + theme.label(), "https://one.example.com", ReadingState::unread);
-        for (auto section : {SavedPagesSection::later, SavedPagesSection::bookmarks, SavedPagesSection::groups,
-                             SavedPagesSection::history}) {
+        for (auto section : kSections) {
             SCOPED_TRACE(static_cast<int>(section));
-            LibraryWindow& window = showLibrary(section);
-            ASSERT_TRUE(spinUntil([&] { return window.get_mapped(); }));
-            settle();
-            // Read once the section shown is laid out: its labels have their place.
-            ASSERT_TRUE(spinUntil([&] { return laidOut(window); }));
+            LibraryWindow& window = showSettled(section);
             for (const test::TextContrast& text : test::labelContrasts(window))
                 EXPECT_GE(text.ratio, 4.5) << "\"" << text.text << "\"";
         }
