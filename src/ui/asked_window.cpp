@@ -205,12 +205,14 @@ void presentAskedWindow(Gtk::Window& window, Gtk::Window* origin, bool attach) {
     if (origin == &window) origin = nullptr;
     if (origin) {
         GdkWindow* originWindow = gtk_widget_get_window(GTK_WIDGET(origin->gobj()));
-        const bool originAbove = origin->get_visible() && originWindow &&
-                                 (gdk_window_get_state(originWindow) & GDK_WINDOW_STATE_ABOVE) != 0;
-        if (attach && origin->get_visible())
-            window.set_transient_for(*origin);
-        else if (originAbove)
-            window.set_keep_above(true);
+        // Kept above as it was just now: the launcher puts itself away as its command runs.
+        const bool originAbove =
+            originWindow && (gdk_window_get_state(originWindow) & GDK_WINDOW_STATE_ABOVE) != 0;
+        if (attach && origin->get_visible()) window.set_transient_for(*origin);
+        // A transient stays above its parent only in the parent's layer, which a launcher leaves
+        // as it goes: what a window kept above asked for is kept above itself. A dialog shown
+        // again follows its new origin.
+        if (originAbove || attach) window.set_keep_above(originAbove);
     }
     auto* record = static_cast<FocusReturn*>(g_object_get_data(G_OBJECT(window.gobj()), kFocusReturnKey));
     if (!record) {

@@ -118,6 +118,7 @@ $(xdotool getwindowname "$(active)" 2>/dev/null || echo none)$(wait_for 10 is_ac
     xdotool key "$key"
     if wait_for 10 eval 'found opened "$title" && is_active "$opened"'; then
       pass "$wm: $key in the launcher opens the $what with the focus"
+      check "$wm: the $what is above Alpha, which is kept above" wait_for 5 stacked_above "$opened" "$alpha"
     else
       fail "$wm: $key in the launcher opens the $what with the focus (the $what is \
 $(found opened "$title" && echo shown || echo not shown), the launcher is \
