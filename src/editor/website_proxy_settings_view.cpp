@@ -19,7 +19,7 @@ WebsiteProxySettingsView::WebsiteProxySettingsView(Gtk::Window& parent, const We
       alive_(std::make_shared<WebsiteProxySettingsView*>(this)),
       title_(website.displayTitle()),
       subtitle_(localizedString("Session and proxy settings for this website")),
-      session_([this]() -> WebAppProfile& { return draft_; }, /*isNew=*/false, [] {}) {
+      session_([this]() -> WebAppProfile& { return draft_; }, /*isNew=*/false) {
     set_default_size(560, 580);
     auto* header = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 6));
     header->set_border_width(20);
