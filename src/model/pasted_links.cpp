@@ -116,7 +116,7 @@ bool isSuggestionListed(const BatchLinkParse& parse, const LinkSuggestion& sugge
 
 std::string suggestionLabel(const LinkSuggestion& suggestion) {
     // A menu item shows its text whole: a title or address of any length by its beginning.
-    if (!suggestion.title.empty()) return isolatedText(suggestion.title, kShownTitleCharacters);
+    if (!suggestion.title.empty()) return shownName(suggestion.title, kShownTitleCharacters);
     if (auto host = uriHost(suggestion.url); host && !host->empty()) return *host;
     return shownName(suggestion.url, kShownTitleCharacters);
 }

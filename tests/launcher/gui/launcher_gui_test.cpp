@@ -941,16 +941,6 @@ TEST_F(LauncherGuiTest, EveryControlIsWholeInTheFrameOfTheScreen) {
     }
 }
 
-// The first label under `root` whose text begins with `start`.
-Gtk::Label* labelStartingWith(Gtk::Widget& root, const std::string& start) {
-    if (auto* label = dynamic_cast<Gtk::Label*>(&root); label && label->get_text().raw().rfind(start, 0) == 0)
-        return label;
-    if (auto* container = dynamic_cast<Gtk::Container*>(&root))
-        for (Gtk::Widget* child : container->get_children())
-            if (Gtk::Label* found = labelStartingWith(*child, start)) return found;
-    return nullptr;
-}
-
 // A label that shows its text cut to its width, asking for no more than it is given.
 void expectCutToItsWidth(Gtk::Label* label, const char* what) {
     ASSERT_TRUE(label) << what;
@@ -977,7 +967,7 @@ TEST_F(LauncherGuiTest, AVeryLongNameIsCutWithinItsTileRowsTitlesAndTrayItemAndW
     ASSERT_EQ(tile.title(), name);
     ASSERT_TRUE(spinUntil([&] { return launcher.get_allocated_width() > 1 && tile.get_allocated_width() > 1; }));
     EXPECT_EQ(launcher.get_allocated_width(), kLauncherWidth);
-    expectCutToItsWidth(labelStartingWith(tile, "\u2068W"), "tile");
+    expectCutToItsWidth(test::labelStartingWith(tile, "\u2068W"), "tile");
 
     ASSERT_TRUE(spinUntil([&] { return controller->websiteItems().size() == 1; }));
     WebsiteStatusItem& item = *controller->websiteItems().begin()->second;
@@ -1002,12 +992,12 @@ TEST_F(LauncherGuiTest, AVeryLongNameIsCutWithinItsTileRowsTitlesAndTrayItemAndW
     if (!launcher.get_visible()) controller->reopen();
     view.setShowRunning(true);
     ASSERT_TRUE(spinUntil([&] {
-        Gtk::Label* tab = labelStartingWith(*view.runningView(), "\u2068W");
+        Gtk::Label* tab = test::labelStartingWith(*view.runningView(), "\u2068W");
         return launcher.get_mapped() && tab && tab->get_mapped() && tab->get_allocated_width() > 1;
     }));
     EXPECT_EQ(launcher.get_allocated_width(), kLauncherWidth);
-    expectCutToItsWidth(labelStartingWith(*view.runningView(), "Window 1 \u00B7 \u2068W"), "window card");
-    expectCutToItsWidth(labelStartingWith(*view.runningView(), "\u2068W"), "tab row");
+    expectCutToItsWidth(test::labelStartingWith(*view.runningView(), "Window 1 \u00B7 \u2068W"), "window card");
+    expectCutToItsWidth(test::labelStartingWith(*view.runningView(), "\u2068W"), "tab row");
 
     // Quick Open keeps the width it has for a short title.
     auto quickOpenWidth = [](const std::string& title) {
@@ -1019,7 +1009,7 @@ TEST_F(LauncherGuiTest, AVeryLongNameIsCutWithinItsTileRowsTitlesAndTrayItemAndW
         palette.show();
         Gtk::Label* row = nullptr;
         EXPECT_TRUE(spinUntil([&] {
-            row = labelStartingWith(palette, "\u2068" + title.substr(0, 4));
+            row = test::labelStartingWith(palette, "\u2068" + title.substr(0, 4));
             return palette.get_mapped() && row && row->get_allocated_width() > 1;
         }));
         if (title.size() > kShownNameCharacters) expectCutToItsWidth(row, "Quick Open row");
