@@ -55,7 +55,8 @@ void WebsiteStatusItem::update(const WebAppProfile& profile) {
     activity_ = activityFor(windows.publisher().runtime(), profile_, windows.sessions());
     const std::string label = title(activity_);
     const std::string name = profile_.displayTitle();
-    const std::string shownName = isolatedText(name);
+    // The tray shows the title, the tooltip and the menu's heading whole: only the name's beginning.
+    const std::string shownName = isolatedText(name, kShownTitleCharacters);
 
     StatusIconSource source;
     if (auto home = normalizedWebsiteURL(profile_.homeURL)) source.suggestion = SuggestedWebsite::matching(*home);

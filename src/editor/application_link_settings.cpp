@@ -11,11 +11,9 @@
 namespace quenlith {
 
 ApplicationLinkSettings::ApplicationLinkSettings(std::function<WebAppProfile&()> draft,
-                                                 std::function<void()> changed,
                                                  std::function<std::vector<LinkedApplication>()> installed)
     : Gtk::Expander(localizedString("Follow Applications")),
       draft_(std::move(draft)),
-      changed_(std::move(changed)),
       installed_(std::move(installed)),
       enabled_(localizedString("Show this website with selected apps")),
       choose_(localizedString("Choose Application…")) {

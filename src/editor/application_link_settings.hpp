@@ -19,9 +19,12 @@ namespace quenlith {
 // owner's draft at once.
 class ApplicationLinkSettings : public Gtk::Expander {
 public:
-    ApplicationLinkSettings(
-        std::function<WebAppProfile&()> draft, std::function<void()> changed,
+    explicit ApplicationLinkSettings(
+        std::function<WebAppProfile&()> draft,
         std::function<std::vector<LinkedApplication>()> installed = installedDesktopApplications);
+
+    // Runs after each write. The owner sets it once it is built: nothing is reported before.
+    void setOnChange(std::function<void()> changed) { changed_ = std::move(changed); }
 
     void refresh();
     // Opens the chooser over the window this section is in; nothing without one.

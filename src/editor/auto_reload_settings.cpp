@@ -10,10 +10,9 @@ namespace {
 constexpr double kDefaultAutoReloadInterval = 60;
 }
 
-AutoReloadSettings::AutoReloadSettings(std::function<WebAppProfile&()> draft, std::function<void()> changed)
+AutoReloadSettings::AutoReloadSettings(std::function<WebAppProfile&()> draft)
     : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 8),
       draft_(std::move(draft)),
-      changed_(std::move(changed)),
       toggle_(localizedString("Auto reload while visible")) {
     toggle_.signal_toggled().connect([this] {
         if (updating_) return;
@@ -23,13 +22,13 @@ AutoReloadSettings::AutoReloadSettings(std::function<WebAppProfile&()> draft, st
         } else {
             draft_().autoReloadInterval.reset();
         }
-        changed_();
+        written();
     });
     interval_.signal_changed().connect([this] {
         if (updating_) return;
         // The number typed is written; other text stays in the field for Save to refuse.
         if (auto value = parseDecimalText(interval_.get_text().raw())) draft_().autoReloadInterval = *value;
-        changed_();
+        written();
     });
     pack_start(toggle_, Gtk::PACK_SHRINK);
     intervalBox_.pack_start(*makeLabeledRow(localizedString("Interval in seconds (10 or more)"), interval_),
@@ -39,7 +38,14 @@ AutoReloadSettings::AutoReloadSettings(std::function<WebAppProfile&()> draft, st
                             Gtk::PACK_SHRINK);
     intervalBox_.set_no_show_all(true);
     pack_start(intervalBox_, Gtk::PACK_SHRINK);
+    // The stored interval is shown, not typed: it reports nothing.
+    updating_ = true;
     if (auto interval = draft_().autoReloadInterval) interval_.set_text(decimalText(*interval));
+    updating_ = false;
+}
+
+void AutoReloadSettings::written() {
+    if (changed_) changed_();
 }
 
 void AutoReloadSettings::refresh() {

@@ -16,8 +16,11 @@ namespace quenlith {
 // other text on Save.
 class AutoReloadSettings : public Gtk::Box {
 public:
-    // `draft` is read and written on every change; `changed` runs after each write.
-    AutoReloadSettings(std::function<WebAppProfile&()> draft, std::function<void()> changed);
+    // `draft` is read and written on every change.
+    explicit AutoReloadSettings(std::function<WebAppProfile&()> draft);
+
+    // Runs after each write. The owner sets it once it is built: nothing is reported before.
+    void setOnChange(std::function<void()> changed) { changed_ = std::move(changed); }
 
     // Shows the draft again (after it changed elsewhere).
     void refresh();
@@ -28,6 +31,8 @@ public:
     Gtk::Entry& intervalField() { return interval_; }
 
 private:
+    void written();
+
     std::function<WebAppProfile&()> draft_;
     std::function<void()> changed_;
     bool updating_ = false;

@@ -20,9 +20,9 @@ BrowserWindowSettingsView::BrowserWindowSettingsView(Gtk::Window& parent, WebApp
       clickThroughValue_(clickThrough),
       opacity_(localizedString("Window Opacity")),
       switches_([](const WebsiteSwitch& setting) { return setting.inWindowSheet; },
-                [this]() -> WebAppProfile& { return profile_; }, nullptr),
+                [this]() -> WebAppProfile& { return profile_; }),
       clickThrough_(localizedString("Click-through (Ctrl+Alt+P to recover)")),
-      zoom_([this]() -> WebAppProfile& { return profile_; }, [this] { refresh(); }),
+      zoom_([this]() -> WebAppProfile& { return profile_; }),
       autoReload_(localizedString("Auto reload while visible")) {
     set_default_size(480, 560);
     set_resizable(false);
@@ -46,6 +46,7 @@ BrowserWindowSettingsView::BrowserWindowSettingsView(Gtk::Window& parent, WebApp
     clickThrough_.set_active(clickThroughValue_);
     clickThrough_.signal_toggled().connect([this] { clickThroughValue_ = clickThrough_.get_active(); });
     window_.pack_start(clickThrough_, Gtk::PACK_SHRINK);
+    zoom_.setOnChange([this] { refresh(); });
     window_.pack_start(zoom_, Gtk::PACK_SHRINK);
     form_.pack_start(*makeSection(localizedString("Window"), window_), Gtk::PACK_SHRINK);
 

@@ -8,15 +8,15 @@
 
 namespace quenlith {
 
-PageZoomRow::PageZoomRow(std::function<WebAppProfile&()> draft, std::function<void()> changed)
-    : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 0), draft_(std::move(draft)), changed_(std::move(changed)) {
+PageZoomRow::PageZoomRow(std::function<WebAppProfile&()> draft)
+    : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 0), draft_(std::move(draft)) {
     zoom_.set_range(kMinimumZoomLevel, kMaximumZoomLevel);
     zoom_.set_increments(0.1, 0.1);
     zoom_.set_draw_value(false);
     zoom_.signal_value_changed().connect([this] {
         if (updating_) return;
         draft_().zoomLevel = std::round(zoom_.get_value() * 10.0) / 10.0;
-        changed_();
+        if (changed_) changed_();
     });
     percent_.set_size_request(42, -1);
     auto* row = makeLabeledRow(localizedString("Page zoom"), zoom_);

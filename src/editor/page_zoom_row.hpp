@@ -15,8 +15,11 @@ namespace quenlith {
 // straight into the owner's draft.
 class PageZoomRow : public Gtk::Box {
 public:
-    // `draft` is read and written on every change; `changed` runs after each write.
-    PageZoomRow(std::function<WebAppProfile&()> draft, std::function<void()> changed);
+    // `draft` is read and written on every change.
+    explicit PageZoomRow(std::function<WebAppProfile&()> draft);
+
+    // Runs after each write. The owner sets it once it is built: nothing is reported before.
+    void setOnChange(std::function<void()> changed) { changed_ = std::move(changed); }
 
     // Shows the draft again (after it changed elsewhere).
     void refresh();

@@ -43,25 +43,19 @@ WebAppEditorWindow::WebAppEditorWindow(WebAppProfile draft, bool isNew, bool ope
       alive_(std::make_shared<WebAppEditorWindow*>(this)),
       opacity_(localizedString("Window Opacity")),
       fetching_(localizedString("Getting website details…")),
-      session_([this]() -> WebAppProfile& { return draft_; }, isNew && !reusesSession, [this] { changed(); }),
-      websiteSwitches_(
-          inGroup(WebsiteSwitchGroup::website), [this]() -> WebAppProfile& { return draft_; },
-          [this] { changed(); }),
-      windowSwitches_(
-          inGroup(WebsiteSwitchGroup::window), [this]() -> WebAppProfile& { return draft_; },
-          [this] { changed(); }),
-      advancedSwitches_(
-          inGroup(WebsiteSwitchGroup::advanced), [this]() -> WebAppProfile& { return draft_; },
-          [this] { changed(); }),
+      session_([this]() -> WebAppProfile& { return draft_; }, isNew && !reusesSession),
+      websiteSwitches_(inGroup(WebsiteSwitchGroup::website), [this]() -> WebAppProfile& { return draft_; }),
+      windowSwitches_(inGroup(WebsiteSwitchGroup::window), [this]() -> WebAppProfile& { return draft_; }),
+      advancedSwitches_(inGroup(WebsiteSwitchGroup::advanced), [this]() -> WebAppProfile& { return draft_; }),
       windowGroup_(localizedString("Window")),
-      zoom_([this]() -> WebAppProfile& { return draft_; }, [this] { changed(); }),
+      zoom_([this]() -> WebAppProfile& { return draft_; }),
       shortcutGroup_(localizedString("Global shortcut")),
       userAgentGroup_(localizedString("User agent")),
-      applicationLinks_([this]() -> WebAppProfile& { return draft_; }, [this] { changed(); },
+      applicationLinks_([this]() -> WebAppProfile& { return draft_; },
                         services_.installedApplications ? services_.installedApplications
                                                         : std::function(installedDesktopApplications)),
       advancedGroup_(localizedString("Advanced")),
-      autoReload_([this]() -> WebAppProfile& { return draft_; }, [this] { changed(); }),
+      autoReload_([this]() -> WebAppProfile& { return draft_; }),
       cancel_(localizedString("Cancel")),
       save_(saveLabel(isNew, openAfterSave)),
       lookup_(
@@ -75,6 +69,14 @@ WebAppEditorWindow::WebAppEditorWindow(WebAppProfile draft, bool isNew, bool ope
     // The proxy as it stood when the editor opened: the credential a blank password may keep.
     originalProxy_ = draft_.siteProxy;
     buildForm();
+    // The sections report their changes only from here on: every member they show it through
+    // exists now, and none of them has reported a change while it was being made.
+    session_.setOnChange([this] { changed(); });
+    for (auto* switches : {&websiteSwitches_, &windowSwitches_, &advancedSwitches_})
+        switches->setOnChange([this] { changed(); });
+    zoom_.setOnChange([this] { changed(); });
+    applicationLinks_.setOnChange([this] { changed(); });
+    autoReload_.setOnChange([this] { changed(); });
     refresh();
     show_all_children();
     for (Gtk::Expander* group : {&windowGroup_, &shortcutGroup_, &userAgentGroup_,

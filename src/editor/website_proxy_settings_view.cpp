@@ -3,6 +3,7 @@
 #include <gtkmm/scrolledwindow.h>
 #include <gtkmm/separator.h>
 
+#include "model/isolated_text.hpp"
 #include "model/localization.hpp"
 #include "model/window_sheet_saves.hpp"
 #include "ui/form_rows.hpp"
@@ -17,13 +18,14 @@ WebsiteProxySettingsView::WebsiteProxySettingsView(Gtk::Window& parent, const We
       previous_(website),
       vault_(std::move(vault)),
       alive_(std::make_shared<WebsiteProxySettingsView*>(this)),
-      title_(website.displayTitle()),
+      title_(isolatedText(website.displayTitle())),
       subtitle_(localizedString("Session and proxy settings for this website")),
-      session_([this]() -> WebAppProfile& { return draft_; }, /*isNew=*/false, [] {}) {
+      session_([this]() -> WebAppProfile& { return draft_; }, /*isNew=*/false) {
     set_default_size(560, 580);
     auto* header = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 6));
     header->set_border_width(20);
     title_.set_xalign(0);
+    ellipsizeWithinWidth(title_);
     styleHeadline(title_);
     styleCaption(subtitle_);
     header->pack_start(title_, Gtk::PACK_SHRINK);

@@ -23,11 +23,9 @@ void labelToggle(Gtk::CheckButton& toggle, const std::string& title, const std::
 
 }  // namespace
 
-WebsiteSessionSettings::WebsiteSessionSettings(std::function<WebAppProfile&()> draft, bool isNew,
-                                               std::function<void()> changed)
+WebsiteSessionSettings::WebsiteSessionSettings(std::function<WebAppProfile&()> draft, bool isNew)
     : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 12),
       draft_(std::move(draft)),
-      changed_(std::move(changed)),
       shared_(localizedString("Shared windows use the same cookies and login accounts.")),
       authentication_(localizedString("Proxy requires authentication")),
       macNetwork_(localizedString(

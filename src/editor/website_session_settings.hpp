@@ -21,8 +21,11 @@ namespace quenlith {
 // Save. The port is kept as typed, so text that is no number is refused there.
 class WebsiteSessionSettings : public Gtk::Box {
 public:
-    // `draft` is read and written on every change; `changed` runs after each write.
-    WebsiteSessionSettings(std::function<WebAppProfile&()> draft, bool isNew, std::function<void()> changed);
+    // `draft` is read and written on every change.
+    WebsiteSessionSettings(std::function<WebAppProfile&()> draft, bool isNew);
+
+    // Runs after each write. The owner sets it once it is built: nothing is reported before.
+    void setOnChange(std::function<void()> changed) { changed_ = std::move(changed); }
 
     // Shows the draft again (after it changed elsewhere).
     void refresh();

@@ -6,8 +6,8 @@
 namespace quenlith {
 
 WebsiteSwitchRows::WebsiteSwitchRows(std::function<bool(const WebsiteSwitch&)> shows,
-                                     std::function<WebAppProfile&()> profile, std::function<void()> changed)
-    : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 8), profile_(std::move(profile)), changed_(std::move(changed)) {
+                                     std::function<WebAppProfile&()> profile)
+    : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 8), profile_(std::move(profile)) {
     for (const auto& setting : websiteSwitches()) {
         if (!shows(setting)) continue;
         auto* toggle = makeSwitch(localizedString(setting.label));

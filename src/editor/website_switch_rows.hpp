@@ -15,10 +15,11 @@ namespace quenlith {
 // flipping a switch stores a definite on or off.
 class WebsiteSwitchRows : public Gtk::Box {
 public:
-    // `shows` picks the settings of this place; `profile` returns the record being edited;
-    // `changed` runs after the person flipped a switch.
-    WebsiteSwitchRows(std::function<bool(const WebsiteSwitch&)> shows,
-                      std::function<WebAppProfile&()> profile, std::function<void()> changed);
+    // `shows` picks the settings of this place; `profile` returns the record being edited.
+    WebsiteSwitchRows(std::function<bool(const WebsiteSwitch&)> shows, std::function<WebAppProfile&()> profile);
+
+    // Runs after the person flipped a switch. The owner sets it once it is built.
+    void setOnChange(std::function<void()> changed) { changed_ = std::move(changed); }
 
     // Shows the record's values without reporting a change.
     void refresh();

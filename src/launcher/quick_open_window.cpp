@@ -39,7 +39,7 @@ Gtk::Image* symbolImage(std::string_view symbol, int pixels) {
 }
 
 Gtk::Label* oneLine(Gtk::Label* label) {
-    label->set_ellipsize(Pango::ELLIPSIZE_END);
+    ellipsizeWithinWidth(*label);
     label->set_xalign(0);
     return label;
 }
@@ -216,7 +216,7 @@ void QuickOpenWindow::showItem(ItemRow& row, const QuickOpenItem& item) {
         row.symbol = item.icon;
     }
     setText(*row.title, isolatedText(item.title));
-    setText(*row.detail, item.detail);
+    setText(*row.detail, shownName(item.detail));
     setText(*row.category, item.category);
     // A row reads as what it opens and what kind of thing that is ("Mail, Website").
     nameInRow(*row.row, item.title, item.category);
@@ -241,7 +241,7 @@ void QuickOpenWindow::rebuildRows() {
         rowIDs_.push_back(items[i].id);
     }
     if (palette_.hasQuery()) {
-        const std::string text = localizedFormat("Open or search: %@", {palette_.query()});
+        const std::string text = localizedFormat("Open or search: %@", {shownName(palette_.query())});
         openOrSearchLabel_.set_text(text);
         nameControl(openOrSearchRow_, text);
         list_.append(openOrSearchRow_);

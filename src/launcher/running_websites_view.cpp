@@ -147,7 +147,7 @@ Gtk::Widget* RunningWebsitesView::makeCard(const RuntimeWindow& window) {
     const std::string cardTitle = localizedFormat(
         "Window %ld \u00B7 %@", {static_cast<std::int64_t>(window.sequence), isolatedText(window.title)});
     auto* name = makeLabel(cardTitle, 12, 600);
-    name->set_ellipsize(Pango::ELLIPSIZE_END);
+    ellipsizeWithinWidth(*name);
     name->set_xalign(0);
     titles->pack_start(*name, Gtk::PACK_SHRINK);
     auto* state = makeLabel(title(window.state), 11, 400,
@@ -201,12 +201,12 @@ Gtk::Widget* RunningWebsitesView::makeRow(const RuntimeWindow& window, const Run
     label->pack_start(*tabIcon(tab), Gtk::PACK_SHRINK);
     auto* lines = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 3));
     auto* titleLine = makeLabel(isolatedText(tab.title), 12, tab.isSelected ? 600 : 400);
-    titleLine->set_ellipsize(Pango::ELLIPSIZE_END);
+    ellipsizeWithinWidth(*titleLine);
     titleLine->set_xalign(0);
     lines->pack_start(*titleLine, Gtk::PACK_SHRINK);
     RunningTabTexts texts = runningTabTexts(window, tab);
     auto* address = makeLabel(texts.address, 11, 400, "quenlith-secondary");
-    address->set_ellipsize(Pango::ELLIPSIZE_END);
+    ellipsizeWithinWidth(*address);
     address->set_xalign(0);
     lines->pack_start(*address, Gtk::PACK_SHRINK);
     if (!texts.status.empty()) {
@@ -227,7 +227,7 @@ Gtk::Widget* RunningWebsitesView::makeRow(const RuntimeWindow& window, const Run
     auto* close = Gtk::manage(new ActionButton("xmark", localizedString("Close Tab Completely"), [this, windowID, tabID] {
         run(commands_.closeTab, windowID, tabID);
     }));
-    close->get_accessible()->set_name(localizedFormat("Close %@", {tab.title}));
+    nameControl(*close, localizedFormat("Close %@", {shownName(tab.title)}));
     close->set_valign(Gtk::ALIGN_CENTER);
     row->pack_end(*close, Gtk::PACK_SHRINK);
     return row;

@@ -12,6 +12,7 @@
 #include "launcher/start_page_search.hpp"
 #include "launcher/website_tile.hpp"
 #include "model/browser_runtime_store.hpp"
+#include "model/isolated_text.hpp"
 #include "model/localization.hpp"
 #include "model/text_limits.hpp"
 #include "model/web_app_store.hpp"
@@ -413,7 +414,7 @@ bool WebsiteStartPage::notePlaces(const std::vector<WebsiteTile*>& tiles) {
 void WebsiteStartPage::applySearch() {
     FoldedQuery query(trimmedWhitespaceAndNewlines(search()));
     const bool hasQuery = !query.empty();
-    searchRowLabel_.set_text(localizedFormat("Search the web for \u201C%@\u201D", {search()}));
+    searchRowLabel_.set_text(localizedFormat("Search the web for \u201C%@\u201D", {shownName(search())}));
     searchRow_.set_visible(hasQuery);
 
     // Every cell with what the search makes of it, in the order they are drawn.

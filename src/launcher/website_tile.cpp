@@ -41,7 +41,8 @@ void WebsiteTile::setTitle(const std::string& title) {
     if (title == title_) return;
     title_ = title;
     name_->set_text(isolatedText(title));
-    if (auto* cell = dynamic_cast<Gtk::FlowBoxChild*>(get_parent())) cell->get_accessible()->set_name(title_);
+    if (auto* cell = dynamic_cast<Gtk::FlowBoxChild*>(get_parent()))
+        cell->get_accessible()->set_name(shownName(title_));
 }
 
 void WebsiteTile::setActivity(const std::string& activity, bool activityIsAccent) {
@@ -69,7 +70,7 @@ bool WebsiteTile::on_button_press_event(GdkEventButton* event) {
 void WebsiteTile::joinGrid() {
     auto* cell = dynamic_cast<Gtk::FlowBoxChild*>(get_parent());
     if (!cell) return;
-    cell->get_accessible()->set_name(title_);
+    cell->get_accessible()->set_name(shownName(title_));
     // The menu key and Shift+F10 on the focused cell show the tile's menu.
     cell->signal_popup_menu().connect(
         [this] {

@@ -181,7 +181,8 @@ void BookmarksPane::showDetail() {
     auto* box = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 12));
     box->property_margin() = 20;
 
-    auto* title = Gtk::manage(new Gtk::Label(isolatedText(clip.title)));
+    // The selected bookmark's title is shown whole, as long as the library keeps titles.
+    auto* title = Gtk::manage(new Gtk::Label(isolatedText(clip.title, kClipTitleCharacters)));
     title->set_xalign(0);
     title->set_line_wrap(true);
     title->set_selectable(true);

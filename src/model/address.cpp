@@ -107,9 +107,7 @@ bool carriesCredentials(std::string_view word, bool onlyWord) {
 // The address a refusal names: without credentials, and not longer than a line or two.
 std::string shownAddress(const std::string& address) {
     constexpr std::size_t kShownCharacters = 120;
-    std::string shown = withoutCredentials(address);
-    if (characterCount(shown) <= kShownCharacters) return shown;
-    return prefixCharacters(shown, kShownCharacters) + "\u2026";
+    return shortenedText(withoutCredentials(address), kShownCharacters);
 }
 
 Error refusal(std::string_view code, std::string_view format, const std::string& address) {

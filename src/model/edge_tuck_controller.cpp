@@ -34,7 +34,9 @@ void EdgeTuckController::tuck(std::optional<DockEdge> requested) {
     revealed_ = false;
 
     owner_->orderOut();
-    owner_->showHandle(*handleFrame_, localizedFormat("Expand %@", {isolatedText(owner_->displayTitle())}));
+    // The handle's label is its window's title and its tooltip, shown whole.
+    owner_->showHandle(*handleFrame_, localizedFormat("Expand %@", {isolatedText(owner_->displayTitle(),
+                                                                                 kShownTitleCharacters)}));
     owner_->visibilityChanged();
     startTimer();
 }

@@ -4,6 +4,8 @@
 #include <iterator>
 #include <vector>
 
+#include "model/text_limits.hpp"
+
 namespace quenlith {
 
 namespace {
@@ -46,8 +48,14 @@ std::size_t paragraphSeparatorAt(std::string_view text, std::size_t offset) {
 
 }  // namespace
 
-std::string isolatedText(std::string_view text) {
-    if (text.empty()) return {};
+std::string shownName(std::string_view text, std::size_t count) {
+    return shortenedText(text, count);
+}
+
+std::string isolatedText(std::string_view whole, std::size_t count) {
+    if (whole.empty()) return {};
+    const std::string cut = shownName(whole, count);
+    const std::string_view text = cut;
     std::string shown;
     shown.reserve(text.size() + 2 * kFirstStrongIsolate.size());
     std::vector<Control> open;  // the openers inside, innermost last

@@ -115,7 +115,7 @@ bool idsAreDistinct(const std::vector<Record>& records) {
 }
 
 bool clipIsValid(const PageClip& clip) {
-    if (!hasAtMostCharacters(clip.title, 500) || !hasAtMostCharacters(clip.text, 200'000) ||
+    if (!hasAtMostCharacters(clip.title, kClipTitleCharacters) || !hasAtMostCharacters(clip.text, 200'000) ||
         !hasAtMostCharacters(clip.collection, 100))
         return false;
     auto address = normalizedWebsiteURL(clip.address);

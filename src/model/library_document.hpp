@@ -22,6 +22,7 @@ inline constexpr std::size_t kMaximumScenes = 100;
 inline constexpr std::size_t kMaximumHistoryVisits = 1'000;
 inline constexpr double kHistoryLifetimeSeconds = 2'592'000;  // 30 days
 inline constexpr std::size_t kVisitTitleCharacters = 500;
+inline constexpr std::size_t kClipTitleCharacters = 500;
 
 // The content of library.json and of a backup's "library".
 struct LibraryDocument {

@@ -4,6 +4,7 @@
 
 #include "model/address.hpp"
 #include "model/deduplication.hpp"
+#include "model/isolated_text.hpp"
 #include "model/localization.hpp"
 #include "model/text_limits.hpp"
 #include "model/uri_components.hpp"
@@ -114,9 +115,10 @@ bool isSuggestionListed(const BatchLinkParse& parse, const LinkSuggestion& sugge
 }
 
 std::string suggestionLabel(const LinkSuggestion& suggestion) {
-    if (!suggestion.title.empty()) return suggestion.title;
+    // A menu item shows its text whole: a title or address of any length by its beginning.
+    if (!suggestion.title.empty()) return shownName(suggestion.title, kShownTitleCharacters);
     if (auto host = uriHost(suggestion.url); host && !host->empty()) return *host;
-    return suggestion.url;
+    return shownName(suggestion.url, kShownTitleCharacters);
 }
 
 std::string shownInvalidLines(const std::vector<std::int64_t>& lines) {

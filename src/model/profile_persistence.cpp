@@ -7,6 +7,7 @@
 #include "model/file_store.hpp"
 #include "model/json_coding.hpp"
 #include "model/json_text.hpp"
+#include "model/isolated_text.hpp"
 #include "model/localization.hpp"
 #include "model/logging.hpp"
 #include "model/profile_document.hpp"
@@ -49,9 +50,11 @@ Result<std::vector<WebAppProfile>> ProfilePersistence::load() const {
             logError(LogCategory::lifecycle, "Website record " + std::to_string(problem->index) + " (" +
                                                  quotedForLog(problem->name) + ") of " + fileURL_ +
                                                  " has no valid " + quotedForLog(problem->field));
+            // The message is shown whole, in labels and alerts: a name of any length by its beginning.
             return Error{std::string(kProfileRecordUnreadable),
                          localizedFormat("Website %ld (“%@”) has no valid “%@”.",
-                                         {static_cast<long>(problem->index), problem->name, problem->field})};
+                                         {static_cast<long>(problem->index),
+                                          shownName(problem->name, kShownTitleCharacters), problem->field})};
         }
         return files::corruptFileError(fileURL_);
     }

@@ -1,6 +1,9 @@
 #include "model/text_limits.hpp"
 
+#include <algorithm>
 #include <memory>
+#include <optional>
+#include <utility>
 
 #include <unicode/brkiter.h>
 #include <unicode/uchar.h>
@@ -48,7 +51,10 @@ std::size_t offsetAfterCharacters(std::string_view text, std::size_t count, std:
     passed = 0;
     if (text.empty() || count == 0) return 0;
     // Plain ASCII without carriage returns has one character per byte ("\r\n" is one character).
-    if (isAscii(text) && text.find('\r') == std::string_view::npos) {
+    // Only the bytes up to the one after the last character counted matter: a mark that joins the
+    // next byte to that character is no ASCII.
+    const std::string_view counted = text.substr(0, std::min(count, text.size()) + 1);
+    if (isAscii(counted) && counted.find('\r') == std::string_view::npos) {
         passed = std::min(count, text.size());
         return passed;
     }
@@ -80,6 +86,20 @@ std::size_t offsetAfterCharacters(std::string_view text, std::size_t count, std:
     return offset;
 }
 
+// The byte offsets of the first and just after the last scalar of `text` that is no white space;
+// none when there is no such scalar.
+std::optional<std::pair<std::size_t, std::size_t>> contentBounds(std::string_view text) {
+    std::optional<std::pair<std::size_t, std::size_t>> bounds;
+    std::size_t offset = 0;
+    while (offset < text.size()) {
+        const std::size_t start = offset;
+        if (isWhitespaceOrNewline(text_detail::nextScalar(text, offset))) continue;
+        if (!bounds) bounds.emplace(start, offset);
+        bounds->second = offset;
+    }
+    return bounds;
+}
+
 }  // namespace
 
 bool isWhitespaceOrNewline(char32_t scalar) {
@@ -87,22 +107,9 @@ bool isWhitespaceOrNewline(char32_t scalar) {
 }
 
 std::string trimmedWhitespaceAndNewlines(std::string_view text) {
-    std::size_t begin = 0;
-    std::size_t offset = 0;
-    std::size_t end = 0;
-    bool seenContent = false;
-    while (offset < text.size()) {
-        std::size_t start = offset;
-        char32_t scalar = text_detail::nextScalar(text, offset);
-        if (isWhitespaceOrNewline(scalar)) continue;
-        if (!seenContent) {
-            begin = start;
-            seenContent = true;
-        }
-        end = offset;
-    }
-    if (!seenContent) return {};
-    return std::string(text.substr(begin, end - begin));
+    const auto bounds = contentBounds(text);
+    if (!bounds) return {};
+    return std::string(text.substr(bounds->first, bounds->second - bounds->first));
 }
 
 std::size_t characterCount(std::string_view text) {
@@ -114,6 +121,15 @@ std::size_t characterCount(std::string_view text) {
 std::string prefixCharacters(std::string_view text, std::size_t count) {
     std::size_t passed = 0;
     return std::string(text.substr(0, offsetAfterCharacters(text, count, passed)));
+}
+
+std::string shortenedText(std::string_view text, std::size_t count) {
+    std::size_t passed = 0;
+    const std::size_t end = offsetAfterCharacters(text, count, passed);
+    if (end >= text.size()) return std::string(text);
+    const std::string_view kept = text.substr(0, end);
+    const auto bounds = contentBounds(kept);
+    return std::string(kept.substr(0, bounds ? bounds->second : 0)) + "\u2026";
 }
 
 }  // namespace quenlith

@@ -23,6 +23,11 @@ std::size_t characterCount(std::string_view text);
 // inside a character, so emoji with modifiers, flag pairs and joined sequences stay whole.
 std::string prefixCharacters(std::string_view text, std::size_t count);
 
+// `text` when it has at most `count` user-perceived characters; else its first `count`, without
+// the white space they end in, followed by "…". Only the characters kept are looked at, so cutting
+// a text of megabytes costs no more than cutting a line.
+std::string shortenedText(std::string_view text, std::size_t count);
+
 // Calls `visit(scalar)` for every Unicode scalar of UTF-8 `text`, stopping when it returns false.
 // Malformed bytes come through as U+FFFD.
 template <typename Visitor>

@@ -146,7 +146,7 @@ void ShortcutsPane::rebuildWebsites() {
         auto* row = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 8));
         auto* name = Gtk::manage(new Gtk::Label(isolatedText(website.name)));
         name->set_xalign(0);
-        name->set_ellipsize(Pango::ELLIPSIZE_END);
+        ellipsizeWithinWidth(*name);
         auto* shortcut = Gtk::manage(new Gtk::Label(website.globalShortcut ? website.globalShortcut->displayString()
                                                                            : localizedString("Not set")));
         styleSecondaryText(*shortcut);

@@ -73,11 +73,10 @@ void WebsitesPane::rebuild() {
         auto* titles = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 2));
         auto* name = Gtk::manage(new Gtk::Label(isolatedText(website.displayTitle())));
         name->set_xalign(0);
-        name->set_ellipsize(Pango::ELLIPSIZE_END);
+        ellipsizeWithinWidth(*name);
         styleHeadline(*name);
-        auto* address = makeCaption(website.homeURL);
-        address->set_line_wrap(false);
-        address->set_ellipsize(Pango::ELLIPSIZE_END);
+        auto* address = makeCaption(shownName(website.homeURL));
+        ellipsizeWithinWidth(*address);
         titles->pack_start(*name, Gtk::PACK_SHRINK);
         titles->pack_start(*address, Gtk::PACK_SHRINK);
         line->pack_start(*titles, Gtk::PACK_EXPAND_WIDGET);

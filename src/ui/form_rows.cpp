@@ -6,6 +6,7 @@
 #include <gtkmm/stylecontext.h>
 #include <pangomm/attrlist.h>
 
+#include "model/isolated_text.hpp"
 #include "model/localization.hpp"
 
 namespace quenlith {
@@ -89,6 +90,13 @@ void styleHeadline(Gtk::Label& label) {
     label.set_attributes(attributes);
 }
 
+void ellipsizeWithinWidth(Gtk::Label& label, int characters) {
+    label.set_ellipsize(Pango::ELLIPSIZE_END);
+    label.set_line_wrap(false);
+    // An ellipsised label still asks for the width of its whole text unless told otherwise.
+    label.set_max_width_chars(characters);
+}
+
 void wrapWithinWidth(Gtk::Label& label) {
     label.set_line_wrap(true);
     label.set_line_wrap_mode(Pango::WRAP_WORD_CHAR);
@@ -137,11 +145,11 @@ void labelControl(Gtk::Label& label, Gtk::Widget& control) {
 }
 
 void nameControl(Gtk::Widget& control, const std::string& name) {
-    if (auto accessible = control.get_accessible()) accessible->set_name(name);
+    if (auto accessible = control.get_accessible()) accessible->set_name(shownName(name));
 }
 
 void nameInRow(Gtk::Widget& control, const std::string& action, const std::string& row) {
-    nameControl(control, localizedFormat("%@, %@", {action, row}));
+    nameControl(control, localizedFormat("%@, %@", {action, shownName(row)}));
 }
 }  // namespace quenlith
 

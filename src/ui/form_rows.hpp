@@ -27,6 +27,9 @@ void styleHeadline(Gtk::Label& label);
 // A message that wraps within the width its window gives it, breaking a word longer than a line,
 // instead of widening a window of fixed size.
 void wrapWithinWidth(Gtk::Label& label);
+// A name or title on one line that ends in "…" where the width it is given ends. It asks for no
+// more than `characters` characters' width, so a long name widens neither its row nor its window.
+void ellipsizeWithinWidth(Gtk::Label& label, int characters = 24);
 // A managed caption label with `text` shown as given.
 Gtk::Label* makeCaption(const std::string& text);
 // A titled section: the title as the frame's label, the content with a margin.
@@ -45,7 +48,7 @@ Gtk::Box* makeLabeledRow(const std::string& label, Gtk::Widget& control);
 // drop-down is not named by the value it shows.
 void labelControl(Gtk::Label& label, Gtk::Widget& control);
 // Names a control that has no label of its own (a search field by what it searches, a repeated
-// button by its row).
+// button by its row). A name of any length is cut as a name is shown.
 void nameControl(Gtk::Widget& control, const std::string& name);
 // Names a control that repeats on every row (or section) by what it does and which row it acts
 // on ("Edit, Example"), so the repeated controls of one window differ.

@@ -133,6 +133,16 @@ inline std::vector<std::string> drawnTexts(Gtk::Widget& widget) {
     return texts;
 }
 
+// The first label under `root` whose text begins with `start`; none when there is none.
+inline Gtk::Label* labelStartingWith(Gtk::Widget& root, const std::string& start) {
+    if (auto* label = dynamic_cast<Gtk::Label*>(&root); label && label->get_text().raw().rfind(start, 0) == 0)
+        return label;
+    if (auto* container = dynamic_cast<Gtk::Container*>(&root))
+        for (Gtk::Widget* child : container->get_children())
+            if (Gtk::Label* found = labelStartingWith(*child, start)) return found;
+    return nullptr;
+}
+
 // A key press as a window gets it from the display, through GTK's own event dispatch; `time` is the
 // press's X time (a person's key carries the server's time, newer than any earlier input).
 inline void pressKey(Gtk::Window& window, const char* name, unsigned modifiers = 0,

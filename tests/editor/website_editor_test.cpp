@@ -291,6 +291,192 @@ TEST_F(WebsiteEditorTest, EverySwitchOfBothScreensShowsAndEditsItsOwnSetting) {
     }
 }
 
+// The texts of the labels under `widget`, shown or not.
+std::string labelTexts(Gtk::Widget& widget) {
+    std::string texts;
+    if (auto* label = dynamic_cast<Gtk::Label*>(&widget)) texts += label->get_text() + "|";
+    if (auto* container = dynamic_cast<Gtk::Container*>(&widget))
+        for (Gtk::Widget* child : container->get_children()) texts += labelTexts(*child);
+    return texts;
+}
+
+// The editor opens on every kind of stored website, as a new website from a draft and as an edit
+// of the stored record, and shows what the record holds without changing it: the name, address,
+// opacity, zoom and every switch of each, and the part each row is about.
+TEST_F(WebsiteEditorTest, OpensOnEveryKindOfStoredWebsiteAndShowsWhatItHolds) {
+    using Edit = std::function<void(WebAppProfile&)>;
+    using Shows = std::function<std::string(WebAppEditorWindow&)>;
+    auto autoReload = [](WebAppEditorWindow& editor) -> std::string {
+        return std::string(editor.autoReloadToggle().get_active() ? "on " : "off ") +
+               (editor.autoReloadToggle().get_active() ? editor.intervalField().get_text() : "");
+    };
+    auto userAgent = [](WebAppEditorWindow& editor) -> std::string {
+        auto& picker = editor.userAgentPicker();
+        return std::to_string(picker.presetPicker().get_active_row_number()) + " " +
+               picker.value().value_or("none") + " " + picker.customField().get_text();
+    };
+    auto session = [](WebAppEditorWindow& editor) -> std::string {
+        auto& section = editor.sessionSettings();
+        return std::string(section.sessionToggle().get_active() ? "own " : "shared ") +
+               section.accountField().get_text();
+    };
+    auto proxy = [](WebAppEditorWindow& editor) -> std::string {
+        auto& section = editor.sessionSettings();
+        if (!section.proxyToggle().get_active()) return "global";
+        return std::to_string(section.kindPicker().get_active_row_number()) + " " + section.hostField().get_text() +
+               ":" + section.portField().get_text() + (section.authenticationToggle().get_active() ? " as " : " ") +
+               section.usernameField().get_text();
+    };
+    auto links = [](WebAppEditorWindow& editor) -> std::string {
+        // The rows of the linked applications lie between the switch and the chooser's button.
+        const std::string texts = labelTexts(editor.applicationLinks());
+        const std::string from = "Show this website with selected apps|";
+        const std::size_t begin = texts.find(from) + from.size();
+        return std::string(editor.applicationLinks().linkToggle().get_active() ? "on " : "off ") +
+               texts.substr(begin, texts.find("Choose Application\u2026|") - begin);
+    };
+    auto opacityAndZoom = [](WebAppEditorWindow& editor) -> std::string {
+        return editor.opacityControl().percentText() + " " + editor.zoomText();
+    };
+    auto switchesOn = [](WebAppEditorWindow& editor) {
+        int on = 0;
+        for (const auto& setting : websiteSwitches())
+            on += test::findLabelled<Gtk::CheckButton>(editor, localizedString(setting.label))->get_active();
+        return std::to_string(on) + " on";
+    };
+    auto proxied = [](BrowserProxyKind kind, bool authentication) -> Edit {
+        return [kind, authentication](WebAppProfile& website) {
+            website.siteProxy = BrowserProxySettings{.kind = kind, .host = "proxy.localhost", .port = 3128};
+            if (authentication) {
+                website.siteProxy->usesAuthentication = true;
+                website.siteProxy->username = "ann";
+                website.siteProxy->credentialID = "CREDENTIAL-1";
+            }
+            website.setIsolatedAccount(true);
+        };
+    };
+    const auto allSwitches = [](bool on) -> Edit {
+        return [on](WebAppProfile& website) {
+            for (const auto& setting : websiteSwitches()) setting.set(website, on);
+        };
+    };
+    struct Case {
+        const char* what;
+        Edit edit;
+        Shows shows;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"no optional field", [](WebAppProfile&) {}, autoReload, "off "},
+        {"the switches as they start", [](WebAppProfile&) {}, switchesOn, "5 on"},
+        {"auto reload", [](WebAppProfile& website) { website.autoReloadInterval = 45; }, autoReload, "on 45"},
+        {"auto reload at its least", [](WebAppProfile& website) { website.autoReloadInterval = 10; }, autoReload,
+         "on 10"},
+        {"auto reload of a fraction", [](WebAppProfile& website) { website.autoReloadInterval = 90.5; },
+         autoReload, "on 90.5"},
+        {"custom user agent", [](WebAppProfile& website) { website.customUserAgent = "Quenlith Test/1.0"; },
+         userAgent, "4 Quenlith Test/1.0 Quenlith Test/1.0"},
+        {"preset user agent",
+         [](WebAppProfile& website) { website.customUserAgent = std::string(*userAgentText(UserAgentPreset::iphone)); },
+         userAgent, "2 " + std::string(*userAgentText(UserAgentPreset::iphone)) + " "},
+        {"shortcut",
+         [](WebAppProfile& website) { website.globalShortcut = ShortcutConfiguration{0x28, 0x0900}; },
+         [](WebAppEditorWindow& editor) -> std::string { return editor.shortcutPicker().text(); }, "Ctrl+Alt+K"},
+        {"independent account",
+         [](WebAppProfile& website) {
+             website.setIsolatedAccount(true);
+             website.accountName = "Work";
+         },
+         session, "own Work"},
+        {"shared session", [](WebAppProfile& website) { website.setIsolatedAccount(false); }, session, "shared "},
+        {"system network proxy", proxied(BrowserProxyKind::system, false), proxy, "0 proxy.localhost:3128 "},
+        {"HTTP proxy", proxied(BrowserProxyKind::httpConnect, false), proxy, "1 proxy.localhost:3128 "},
+        {"HTTP proxy with a password", proxied(BrowserProxyKind::httpConnect, true), proxy,
+         "1 proxy.localhost:3128 as ann"},
+        {"HTTPS proxy", proxied(BrowserProxyKind::httpsConnect, false), proxy, "2 proxy.localhost:3128 "},
+        {"HTTPS proxy with a password", proxied(BrowserProxyKind::httpsConnect, true), proxy,
+         "2 proxy.localhost:3128 as ann"},
+        {"SOCKS5 proxy", proxied(BrowserProxyKind::socks5, false), proxy, "3 proxy.localhost:3128 "},
+        {"SOCKS5 proxy with a password", proxied(BrowserProxyKind::socks5, true), proxy,
+         "3 proxy.localhost:3128 as ann"},
+        {"application links",
+         [](WebAppProfile& website) {
+             website.applicationLinkEnabled = true;
+             website.linkedApplications = std::vector<LinkedApplication>{{"editor.desktop", "Text Editor"},
+                                                                         {"terminal.desktop", "Terminal"}};
+         },
+         links, "on Text Editor|editor.desktop|Terminal|terminal.desktop|"},
+        {"every switch on", allSwitches(true), switchesOn, "10 on"},
+        {"every switch off", allSwitches(false), switchesOn, "0 on"},
+        {"remembered frame, icon and last page",
+         [](WebAppProfile& website) {
+             website.windowFrame = CodableRect{40, 60, 800, 600, 7};
+             website.iconURL = "https://mail.localhost/icon.png";
+             website.lastURL = "https://mail.localhost/inbox";
+             website.trackerBlockingEnabled = false;
+         },
+         opacityAndZoom, "100% 100%"},
+        {"least opacity and zoom",
+         [](WebAppProfile& website) {
+             website.opacity = kMinimumOpacity;
+             website.zoomLevel = kMinimumZoomLevel;
+         },
+         opacityAndZoom, "35% 50%"},
+        {"greatest opacity and zoom",
+         [](WebAppProfile& website) {
+             website.opacity = kMaximumOpacity;
+             website.zoomLevel = kMaximumZoomLevel;
+         },
+         opacityAndZoom, "100% 200%"},
+        {"everything at once",
+         [&](WebAppProfile& website) {
+             allSwitches(true)(website);
+             proxied(BrowserProxyKind::socks5, true)(website);
+             website.accountName = "Work";
+             website.autoReloadInterval = 600;
+             website.customUserAgent = "Quenlith Test/1.0";
+             website.globalShortcut = ShortcutConfiguration{0x28, 0x0900};
+             website.applicationLinkEnabled = true;
+             website.linkedApplications = std::vector<LinkedApplication>{{"editor.desktop", "Text Editor"}};
+         },
+         [&](WebAppEditorWindow& editor) -> std::string {
+             return autoReload(editor) + "; " + userAgent(editor) + "; " + editor.shortcutPicker().text() + "; " +
+                    session(editor) + "; " + proxy(editor);
+         },
+         "on 600; 4 Quenlith Test/1.0 Quenlith Test/1.0; Ctrl+Alt+K; own Work; 3 proxy.localhost:3128 as ann"},
+    };
+
+    open();
+    auto presenterLinks = presenter->links();
+    presenterLinks.vault = vault;
+    presenter->setLinks(presenterLinks);
+    for (const Case& row : cases) {
+        WebAppProfile website{.name = "Mail", .homeURL = "https://mail.localhost/"};
+        row.edit(website);
+        ASSERT_TRUE(store->upsert(website)) << row.what;
+        const WebAppProfile stored = *store->profile(website.id);
+        WebAppEditorServices services;
+        services.vault = vault;
+        auto drafted = std::make_unique<WebAppEditorWindow>(stored, /*isNew=*/true, /*openAfterSave=*/true,
+                                                            /*reusesSession=*/false, services);
+        presenter->showEditWebsite(stored.id);
+        for (WebAppEditorWindow* editor : {drafted.get(), &this->editor()}) {
+            SCOPED_TRACE(std::string(row.what) + (editor->isNew() ? ", new from a draft" : ", edited"));
+            EXPECT_EQ(editor->draft(), stored) << "opening changes nothing";
+            EXPECT_EQ(row.shows(*editor), row.expected);
+            EXPECT_EQ(editor->nameField().get_text() + " " + editor->addressField().get_text(),
+                      "Mail https://mail.localhost/");
+            for (const auto& setting : websiteSwitches()) {
+                auto* toggle = test::findLabelled<Gtk::CheckButton>(*editor, localizedString(setting.label));
+                ASSERT_TRUE(toggle) << setting.label;
+                EXPECT_EQ(toggle->get_active(), setting.isOn(stored)) << setting.label;
+            }
+        }
+        presenter->closeEditor();
+        ASSERT_TRUE(store->deleteProfile(stored.id)) << row.what;
+    }
+}
+
 // The editor in the running application, its passwords in the desktop keyring.
 class WebsiteEditorApplicationTest : public test::AppFixture {
 protected:

@@ -55,9 +55,17 @@ TEST(IsolatedText, WrapsTheTextAndBalancesTheControlsInside) {
         // Nesting stops well below the algorithm's limit; the extra openers and their closers go.
         {repeated("<RLO>", 20) + "x" + repeated("<PDF>", 20),
          "<FSI>" + repeated("<RLO>", 16) + "x" + repeated("<PDF>", 16) + "<PDI>"},
+        // Only the beginning of a long name is shown, the controls it leaves open closed after "…".
+        {std::string(kShownNameCharacters, 'x') + "y",
+         "<FSI>" + std::string(kShownNameCharacters, 'x') + "\u2026<PDI>"},
+        {"<RLO>" + std::string(2'000'000, 'x'),
+         "<FSI><RLO>" + std::string(kShownNameCharacters - 1, 'x') + "\u2026<PDF><PDI>"},
     };
     for (const auto& [text, expected] : cases)
-        EXPECT_EQ(replaced(isolatedText(replaced(text, false)), true), expected) << text;
+        EXPECT_EQ(replaced(isolatedText(replaced(text, false)), true), expected) << text.substr(0, 80);
+    // A menu item or a title shows fewer characters.
+    EXPECT_EQ(isolatedText(std::string(1000, 'x'), kShownTitleCharacters),
+              "\u2068" + std::string(kShownTitleCharacters, 'x') + "\u2026\u2069");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The pasted-links parser and the rules of its sheet.
 #include <gtest/gtest.h>
 
+#include "model/isolated_text.hpp"
 #include "model/pasted_links.hpp"
 
 namespace quenlith {
@@ -94,6 +95,11 @@ TEST(BatchLinkParseTest, DecidesWhatTheSheetMayDo) {
     EXPECT_EQ(appendingSuggestion("a", suggestion), "a\nhttps://b.example/");
     EXPECT_EQ(appendingSuggestion("a\n", suggestion), "a\nhttps://b.example/");
     EXPECT_EQ(suggestionLabel(suggestion), "b.example");
+    EXPECT_EQ(suggestionLabel({"Mail", "https://b.example/"}), "Mail");
+    EXPECT_EQ(suggestionLabel({std::string(2'000'000, 'M'), "https://b.example/"}),
+              std::string(kShownTitleCharacters, 'M') + "\u2026");
+    EXPECT_EQ(suggestionLabel({"", "file:///" + std::string(1000, 'f')}),
+              "file:///" + std::string(kShownTitleCharacters - 8, 'f') + "\u2026");
     std::string invalid;
     for (int i = 0; i < 13; ++i) invalid += "x\n";
     EXPECT_EQ(shownInvalidLines(parseBatchLinks(invalid).invalidLines), "1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12");

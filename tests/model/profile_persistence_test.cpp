@@ -7,6 +7,7 @@
 #include "model/file_test_support.hpp"
 #include "model/json_coding.hpp"
 #include "model/profile_document.hpp"
+#include "model/isolated_text.hpp"
 #include "model/profile_persistence.hpp"
 
 namespace quenlith {
@@ -57,6 +58,11 @@ TEST_F(ProfilePersistenceTest, RefusesOtherVersionsAndDocumentsWithOneBadRecord)
     ASSERT_FALSE(refused.ok());
     EXPECT_EQ(refused.error().code, kProfileRecordUnreadable);
     EXPECT_EQ(refused.error().message, "Website 2 (\u201cMail\u201d) has no valid \u201cwasVisible\u201d.");
+    // A name of any length is named by its beginning.
+    missingKey["name"] = std::string(1'000'000, 'n');
+    writeFile(Json{{"version", 1}, {"profiles", {storedRecord(kIdA, 0), missingKey}}});
+    EXPECT_EQ(persistence.load().error().message, "Website 2 (\u201c" + std::string(kShownTitleCharacters, 'n') +
+                                                      "\u2026\u201d) has no valid \u201cwasVisible\u201d.");
     writeFile(Json{{"version", 1}, {"profiles", Json::array()}, {"extra", true}});
     EXPECT_TRUE(persistence.load()->empty());
 }

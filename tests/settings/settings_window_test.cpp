@@ -6,6 +6,7 @@
 
 #include "app/status_bar_controller.hpp"
 #include "browser/view/browser_view_controller.hpp"
+#include "model/isolated_text.hpp"
 #include "model/login_item.hpp"
 #include "model/preferences_store.hpp"
 #include "settings/appearance_pane.hpp"
@@ -110,6 +111,25 @@ TEST_F(SettingsWindowTest, ALongMessageWrapsWithinTheWindowsWidthOnEveryTab) {
     int minimum = 0, natural = 0;
     settings->get_preferred_width(minimum, natural);
     EXPECT_LE(natural, 700) << "the websites file's error: " << settings->websitesPane().errorText();
+}
+
+// A website's name of any length is cut within its rows of the Websites and Shortcuts tabs, and
+// widens neither them nor the window.
+TEST_F(SettingsWindowTest, AVeryLongWebsiteNameIsCutWithinItsRowsAndWidensNoTab) {
+    start({website(std::string(200'000, 'W'), "/long")});
+    for (Gtk::Widget* pane : {static_cast<Gtk::Widget*>(&settings->websitesPane()),
+                              static_cast<Gtk::Widget*>(&settings->shortcutsPane())}) {
+        Gtk::Label* name = test::labelStartingWith(*pane, "\u2068W");
+        ASSERT_TRUE(name) << G_OBJECT_TYPE_NAME(pane->gobj());
+        EXPECT_LE(name->get_text().bytes(), 2 * kShownNameCharacters) << "laid out whole";
+        EXPECT_EQ(name->get_ellipsize(), Pango::ELLIPSIZE_END);
+        int minimum = 0, natural = 0;
+        pane->get_preferred_width(minimum, natural);
+        EXPECT_LE(natural, 700) << G_OBJECT_TYPE_NAME(pane->gobj());
+    }
+    int minimum = 0, natural = 0;
+    settings->get_preferred_width(minimum, natural);
+    EXPECT_LE(natural, 700);
 }
 
 // A screen reader's walk of every tab: every control has a name, no drop-down is named by the value

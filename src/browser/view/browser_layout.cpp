@@ -59,9 +59,11 @@ std::string titleBarAddress(const std::string& address) {
 
 std::string browserWindowTitle(const std::string& websiteTitle, bool persistentStore,
                                const std::string& tabTitle) {
-    // Both names are the website's and the page's own: isolated, neither can reorder the other.
-    const std::string head = persistentStore ? isolatedText(websiteTitle) : localizedString("Private Window");
-    return head + " \u2014 " + isolatedText(tabTitle);
+    // Both names are the website's and the page's own: isolated, neither can reorder the other. A
+    // title is shown whole, so each is cut to a title's length.
+    const std::string head = persistentStore ? isolatedText(websiteTitle, kShownTitleCharacters)
+                                             : localizedString("Private Window");
+    return head + " \u2014 " + isolatedText(tabTitle, kShownTitleCharacters);
 }
 
 }  // namespace quenlith

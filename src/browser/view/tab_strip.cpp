@@ -176,7 +176,8 @@ void TabStrip::show(std::size_t activeIndex, const std::vector<TabStripEntry>& e
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const TabStripEntry& entry = entries[i];
         const Uuid id = entry.id;
-        auto item = std::make_unique<Item>(localizedFormat("Close %@", {isolatedText(entry.displayTitle)}));
+        auto item = std::make_unique<Item>(
+            localizedFormat("Close %@", {isolatedText(entry.displayTitle, kShownTitleCharacters)}));
         showIcon(item->icon, entry.icon);
         item->label.set_text(tabButtonTitle(entry));
         item->label.set_ellipsize(Pango::ELLIPSIZE_END);
@@ -192,7 +193,7 @@ void TabStrip::show(std::size_t activeIndex, const std::vector<TabStripEntry>& e
         item->button.set_tooltip_text(entry.pageURL.empty() ? localizedString("New Tab") : entry.pageURL);
         item->row.get_style_context()->add_class("quenlith-tab");
         item->row.set_size_request(96, -1);
-        item->button.get_accessible()->set_name(entry.displayTitle);
+        item->button.get_accessible()->set_name(shownName(entry.displayTitle));
         if (i == activeIndex) {
             item->row.get_style_context()->add_class("quenlith-tab-active");
             g_object_set_data(G_OBJECT(item->button.gobj()), kSelectedKey, GINT_TO_POINTER(1));

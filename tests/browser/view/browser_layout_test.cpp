@@ -1,5 +1,6 @@
 #include "browser/view/auto_reload.hpp"
 #include "browser/view/browser_layout.hpp"
+#include "model/isolated_text.hpp"
 
 #include <cmath>
 #include <limits>
@@ -85,6 +86,9 @@ TEST(WindowTitle, PrivateWindowsNameNoWebsite) {
     // A right-to-left override in either name stays inside it.
     EXPECT_EQ(browserWindowTitle("\u202EMail", true, "In\u2069box\u202E"),
               "\u2068\u202EMail\u202C\u2069 \u2014 \u2068Inbox\u202E\u202C\u2069");
+    // A title is shown whole: names of any length by their beginnings.
+    const std::string cut = "\u2068" + std::string(kShownTitleCharacters, 'M') + "\u2026\u2069";
+    EXPECT_EQ(browserWindowTitle(std::string(2'000'000, 'M'), true, std::string(1'000, 'M')), cut + " \u2014 " + cut);
 }
 
 TEST(AutoReload, ToleranceIsATenthCappedAtFiveSeconds) {

@@ -37,6 +37,7 @@
 #include "launcher/website_start_page.hpp"
 #include "launcher/website_tile.hpp"
 #include "model/file_test_support.hpp"
+#include "model/isolated_text.hpp"
 #include "model/localization.hpp"
 #include "model/localization_testing.hpp"
 #include "support/accessibility_walk.hpp"
@@ -938,6 +939,83 @@ TEST_F(LauncherGuiTest, EveryControlIsWholeInTheFrameOfTheScreen) {
         EXPECT_LE(minimum, frame.width);
         launcher.view().setShowRunning(false);
     }
+}
+
+// A label that shows its text cut to its width, asking for no more than it is given.
+void expectCutToItsWidth(Gtk::Label* label, const char* what) {
+    ASSERT_TRUE(label) << what;
+    EXPECT_TRUE(label->get_layout()->is_ellipsized()) << what;
+    EXPECT_LE(label->get_text().bytes(), 2 * kShownNameCharacters) << what << ": laid out whole";
+    int minimum = 0, natural = 0;
+    label->get_preferred_width(minimum, natural);
+    EXPECT_LE(natural, kLauncherWidth) << what;
+}
+
+// A name of any length (a file or a backup may hold megabytes) is cut within its tile, its rows in
+// the launcher and Quick Open, its window's title and its tray item, and no window grows with it.
+TEST_F(LauncherGuiTest, AVeryLongNameIsCutWithinItsTileRowsTitlesAndTrayItemAndWidensNoWindow) {
+    const std::string name(200'000, 'W');
+    const std::string shownTitle = "\u2068" + std::string(kShownTitleCharacters, 'W') + "\u2026\u2069";
+    WebAppProfile longest = website(name, "/long");  // the page has the name for its title too
+    longest.menuBarIconEnabled = true;
+    start({longest, website("Mail", "/mail")}, privateBus());  // no tray: the launcher is a window
+    LauncherWindow& launcher = controller->launcher();
+    MenuBarView& view = launcher.view();
+    ASSERT_TRUE(spinUntil([&] { return launcher.get_mapped() && view.startPage()->savedTiles().size() == 2; }));
+    EXPECT_FALSE(launcher.isPopover());
+    WebsiteTile& tile = *view.startPage()->savedTiles().front();
+    ASSERT_EQ(tile.title(), name);
+    ASSERT_TRUE(spinUntil([&] { return launcher.get_allocated_width() > 1 && tile.get_allocated_width() > 1; }));
+    EXPECT_EQ(launcher.get_allocated_width(), kLauncherWidth);
+    expectCutToItsWidth(test::labelStartingWith(tile, "\u2068W"), "tile");
+
+    ASSERT_TRUE(spinUntil([&] { return controller->websiteItems().size() == 1; }));
+    WebsiteStatusItem& item = *controller->websiteItems().begin()->second;
+    EXPECT_EQ(item.item().appearance().title, shownTitle);
+    EXPECT_EQ(item.item().appearance().toolTip.rfind(shownTitle + " \u00B7 ", 0), 0u);
+    EXPECT_EQ(dynamic_cast<Gtk::MenuItem*>(item.menu().get_children().front())->get_label(), shownTitle);
+
+    tile.clicked();
+    auto& windows = environment->windows();
+    ASSERT_TRUE(spinUntil(
+        [&] {
+            auto* window = windows.registry().window(longest.id);
+            return window && window->panel().get_title() == shownTitle + " \u2014 " + shownTitle;
+        },
+        std::chrono::seconds(20)))
+        << "the window's title names the website and its page";
+    ASSERT_TRUE(spinUntil([&] {
+        const auto& running = windows.publisher().runtime().windows();
+        return running.size() == 1 && running[0].tabs.size() == 1 &&
+               running[0].tabs[0].title.size() > kShownNameCharacters;
+    }));
+    if (!launcher.get_visible()) controller->reopen();
+    view.setShowRunning(true);
+    ASSERT_TRUE(spinUntil([&] {
+        Gtk::Label* tab = test::labelStartingWith(*view.runningView(), "\u2068W");
+        return launcher.get_mapped() && tab && tab->get_mapped() && tab->get_allocated_width() > 1;
+    }));
+    EXPECT_EQ(launcher.get_allocated_width(), kLauncherWidth);
+    expectCutToItsWidth(test::labelStartingWith(*view.runningView(), "Window 1 \u00B7 \u2068W"), "window card");
+    expectCutToItsWidth(test::labelStartingWith(*view.runningView(), "\u2068W"), "tab row");
+
+    // Quick Open keeps the width it has for a short title.
+    auto quickOpenWidth = [](const std::string& title) {
+        QuickOpenWindow::Links links;
+        links.results = [title](const std::string&) {
+            return std::vector<QuickOpenItem>{{"site", title, "https://long.localhost/", "Website", "globe", {}}};
+        };
+        QuickOpenWindow palette(links);
+        palette.show();
+        Gtk::Label* row = nullptr;
+        EXPECT_TRUE(spinUntil([&] {
+            row = test::labelStartingWith(palette, "\u2068" + title.substr(0, 4));
+            return palette.get_mapped() && row && row->get_allocated_width() > 1;
+        }));
+        if (title.size() > kShownNameCharacters) expectCutToItsWidth(row, "Quick Open row");
+        return palette.get_allocated_width();
+    };
+    EXPECT_EQ(quickOpenWidth(name), quickOpenWidth("Mail"));
 }
 
 // Quick Open with a tab and a website of one title, for the walks, contrasts and text sizes below.
