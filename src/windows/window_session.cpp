@@ -329,7 +329,7 @@ void SessionRestore::writeSnapshot(bool immediately) {
     BrowserSessionDocument document;
     for (auto* controller : registry_.inSequence())
         if (auto record = restorableWindow(*controller)) document.windows.push_back(std::move(*record));
-    document.activeWindow = registry_.lastActiveID();
+    document.activeWindow = registry_.lastSavedActiveID();
     if (!immediately) {
         writer_.writeLater(std::move(document));
         return;

@@ -42,6 +42,8 @@ TEST_F(SessionSnapshotTest, TwoChangesHalfASecondApartGiveOneWriteAfterTheSecond
     const std::string first = readFile(path());
     ASSERT_NE(first.find(alpha.id.string()), std::string::npos);
 
+    // The private window that is active last leaves no trace: the window active before it is named.
+    manager->routing().showProfile(alpha.id);
     manager->routing().openPrivateWindow();
     advance(500ms);
     manager->registry().window(alpha.id)->browser().tabs().add(server.url("/alpha"));
@@ -52,6 +54,7 @@ TEST_F(SessionSnapshotTest, TwoChangesHalfASecondApartGiveOneWriteAfterTheSecond
     auto saved = manager->session().persistence().load();
     ASSERT_TRUE(saved && *saved);
     ASSERT_EQ((*saved)->windows.size(), 1u) << "the private window is never saved";
+    EXPECT_EQ((*saved)->activeWindow, alpha.id);
     EXPECT_EQ((*saved)->windows[0].tabs.size(), 2u);
     EXPECT_EQ(readFile(files::backupPath(path())), first) << "one write: the backup is the first snapshot";
 }
