@@ -61,10 +61,11 @@ public:
     // while windows are restored (else deletes the saved session), then opens every saved website
     // marked to launch at start (or, while windows are restored, that was visible at quit) that has
     // no window yet and shows the hidden ones. An unreadable session file is left untouched and
-    // stops every later snapshot until the saved session is removed. `incremental` builds the first
-    // window at once and the others on idle turns of the main loop (a frame's worth each), below
-    // the web processes' messages, so their first loads are not held up; the state, the snapshot
-    // and the links wait for the last.
+    // stops every later snapshot until the saved session is removed; while the websites cannot be
+    // read, the windows of websites are held, not dropped, and the file stays as it is.
+    // `incremental` builds the first window at once and the others on idle turns of the main loop
+    // (a frame's worth each), below the web processes' messages, so their first loads are not held
+    // up; the state, the snapshot and the links wait for the last.
     void restoreSession(bool incremental = false);
     // Builds what an incremental restore still owes at once and ends it; every request that shows,
     // opens, hides or saves windows calls it first, so it acts on the whole session.
@@ -79,6 +80,9 @@ public:
     void setTurnBudget(std::chrono::milliseconds budget) { turnBudget_ = budget; }
     bool isRestoring() const { return restoring_; }
 
+    // A delivery of the websites: once they can be read again, the saved windows that waited for
+    // them are restored and snapshots are written again.
+    void websitesChanged();
     // A delivery of the preferences: snapshots follow them, or the saved session is deleted when
     // windows are no longer restored; application links apply again.
     void preferencesChanged();
@@ -86,7 +90,8 @@ public:
     // shutdown or a website-data reset, or while windows are not restored.
     void scheduleSnapshot();
     // Records every window on a persistent store; `immediately` writes on this thread (the final
-    // snapshot), else the writer thread takes it. Failures go to the continuity error.
+    // snapshot), else the writer thread takes it. Failures go to the continuity error. Nothing is
+    // written before the restore, nor while the websites cannot be read.
     void writeSnapshot(bool immediately = false);
     // The record of one window; nothing for a window on a non-persistent store.
     std::optional<RestorableWindow> restorableWindow(BrowserWindowController& controller);
@@ -110,6 +115,8 @@ public:
 
 private:
     void restoreWindow(const RestorableWindow& saved);
+    // Restores the windows held while the websites could not be read, once they can; whether any were.
+    bool restoreHeldWindows();
     bool owesWindows() const;
     // Builds the next window owed; false when none was left.
     bool buildNextWindow();
@@ -137,6 +144,9 @@ private:
     // turn comes).
     std::deque<RestorableWindow> pendingWindows_;
     std::deque<Uuid> pendingWebsites_;
+    // The saved windows of websites that could not be looked up because the websites could not be
+    // read: the saved session keeps them (nothing is written meanwhile) until they come back.
+    std::vector<RestorableWindow> heldWindows_;
     bool restoring_ = false;
     bool preferencesWhileRestoring_ = false;
     unsigned int restoreSource_ = 0;

@@ -177,6 +177,7 @@ void SessionRestore::finishRestore() {
     }
     if (!restoring_) return;
     restoring_ = false;
+    restoreHeldWindows();
     // A page asked for early that no window took (its website went meanwhile) stops loading.
     factory_.dropStartPages();
     loadedSession_.reset();
@@ -246,6 +247,11 @@ void SessionRestore::restoreWindow(const RestorableWindow& saved) {
     std::optional<WebAppProfile> record;
     if (saved.savedProfileID) {
         record = store_.profile(*saved.savedProfileID);
+        // While the websites cannot be read, a website not found may well exist: its window waits.
+        if (!record && !store_.writable()) {
+            heldWindows_.push_back(saved);
+            return;
+        }
     } else if (saved.temporaryProfile) {
         record = *saved.temporaryProfile;
         registry_.setBrowsingProfile(*record);
@@ -292,6 +298,20 @@ void SessionRestore::restoreWindow(const RestorableWindow& saved) {
     }
 }
 
+bool SessionRestore::restoreHeldWindows() {
+    if (heldWindows_.empty() || !store_.writable()) return false;
+    // The websites can be read again (their backup was restored): their windows come back as they
+    // would at the next start, and a website the restored file does not hold loses its window.
+    for (const auto& saved : std::exchange(heldWindows_, {})) restoreWindow(saved);
+    return true;
+}
+
+void SessionRestore::websitesChanged() {
+    if (restoring_ || !didRestore_ || shuttingDown_ || resettingWebsiteData_ || !restoreHeldWindows()) return;
+    publisher_.publishState();
+    scheduleSnapshot();
+}
+
 void SessionRestore::scheduleSnapshot() {
     if (!didRestore_ || shuttingDown_ || resettingWebsiteData_ || !preferences_.value().restoreWindows)
         return;
@@ -325,7 +345,9 @@ std::optional<RestorableWindow> SessionRestore::restorableWindow(BrowserWindowCo
 
 void SessionRestore::writeSnapshot(bool immediately) {
     snapshotTask_.cancel();
-    if (!preferences_.value().restoreWindows || !sessionWritable_) return;
+    // Before the restore, and while the websites cannot be read (their windows are not open), the
+    // open windows are not the session: writing them would drop the others from the saved one.
+    if (!preferences_.value().restoreWindows || !sessionWritable_ || !didRestore_ || !store_.writable()) return;
     BrowserSessionDocument document;
     for (auto* controller : registry_.inSequence())
         if (auto record = restorableWindow(*controller)) document.windows.push_back(std::move(*record));
@@ -346,6 +368,7 @@ bool SessionRestore::removeSavedSession() {
         [](const BrowserSessionPersistence& persistence) { return persistence.removeFiles(); });
     if (removed) {
         sessionWritable_ = true;
+        heldWindows_.clear();
         publisher_.setContinuityError(std::nullopt);
     } else {
         publisher_.setContinuityError(
