@@ -36,6 +36,17 @@ std::optional<std::string> snapshotMessage(const Status& result);
 // loop stays responsive.
 inline constexpr std::chrono::milliseconds kRestoreTurnBudget{12};
 
+// The windows a restore owes: those an incremental restore has not built yet, the saved ones in
+// saved order, then the websites that open at start (whether one still needs a window is known
+// only when its turn comes); and the saved windows of websites that could not be looked up because
+// the websites could not be read, which the saved session keeps (nothing is written meanwhile)
+// until they come back.
+struct OwedWindows {
+    std::deque<RestorableWindow> saved;
+    std::deque<Uuid> websites;
+    std::vector<RestorableWindow> held;
+};
+
 // Session recovery of the window manager: the launch restore (at once, or windows built on idle
 // turns within a frame each), the debounced and the final snapshot, the removal of the saved
 // session and the website-data reset. Main thread only.
@@ -80,9 +91,10 @@ public:
     void setTurnBudget(std::chrono::milliseconds budget) { turnBudget_ = budget; }
     bool isRestoring() const { return restoring_; }
 
-    // A delivery of the websites: once they can be read again, the saved windows that waited for
-    // them are restored and snapshots are written again.
-    void websitesChanged();
+    // Once the websites can be read again (not while a restore is under way, during shutdown or a
+    // website-data reset), restores the saved windows that waited for them and schedules a
+    // snapshot; whether any came back.
+    bool restoreHeldWindows();
     // A delivery of the preferences: snapshots follow them, or the saved session is deleted when
     // windows are no longer restored; application links apply again.
     void preferencesChanged();
@@ -115,8 +127,6 @@ public:
 
 private:
     void restoreWindow(const RestorableWindow& saved);
-    // Restores the windows held while the websites could not be read, once they can; whether any were.
-    bool restoreHeldWindows();
     bool owesWindows() const;
     // Builds the next window owed; false when none was left.
     bool buildNextWindow();
@@ -139,14 +149,7 @@ private:
     const BrowserSessionPersistence persistence_;
     Scheduler& timers_;
     bool didRestore_ = false;
-    // The windows an incremental restore has not built yet: the saved ones in saved order, then
-    // the websites that open at start (whether one still needs a window is known only when its
-    // turn comes).
-    std::deque<RestorableWindow> pendingWindows_;
-    std::deque<Uuid> pendingWebsites_;
-    // The saved windows of websites that could not be looked up because the websites could not be
-    // read: the saved session keeps them (nothing is written meanwhile) until they come back.
-    std::vector<RestorableWindow> heldWindows_;
+    OwedWindows owed_;
     bool restoring_ = false;
     bool preferencesWhileRestoring_ = false;
     unsigned int restoreSource_ = 0;

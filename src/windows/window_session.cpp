@@ -92,14 +92,14 @@ void SessionRestore::restoreSession(bool incremental) {
         publisher_.setContinuityError(
             localizedString("The saved session could not be read. Existing website settings are intact."));
     } else if (const auto& document = loaded.value()) {
-        pendingWindows_.assign(document->windows.begin(), document->windows.end());
+        owed_.saved.assign(document->windows.begin(), document->windows.end());
         registry_.setLastActiveID(document->activeWindow);
     }
     restoring_ = true;
     const bool restoreWindows = preferences_.value().restoreWindows;
     for (const auto& website : store_.profiles())
         if (website.launchAtStartup || (restoreWindows && website.wasVisible))
-            pendingWebsites_.push_back(website.id);
+            owed_.websites.push_back(website.id);
     buildNextWindow();
     if (!incremental || !owesWindows()) {
         finishRestore();
@@ -109,19 +109,19 @@ void SessionRestore::restoreSession(bool incremental) {
 }
 
 bool SessionRestore::owesWindows() const {
-    return !pendingWindows_.empty() || !pendingWebsites_.empty();
+    return !owed_.saved.empty() || !owed_.websites.empty();
 }
 
 bool SessionRestore::buildNextWindow() {
-    if (!pendingWindows_.empty()) {
-        RestorableWindow next = std::move(pendingWindows_.front());
-        pendingWindows_.pop_front();
+    if (!owed_.saved.empty()) {
+        RestorableWindow next = std::move(owed_.saved.front());
+        owed_.saved.pop_front();
         restoreWindow(next);
         return true;
     }
-    while (!pendingWebsites_.empty()) {
-        const Uuid id = pendingWebsites_.front();
-        pendingWebsites_.pop_front();
+    while (!owed_.websites.empty()) {
+        const Uuid id = owed_.websites.front();
+        owed_.websites.pop_front();
         if (openAtLaunch(id)) return true;
     }
     return false;
@@ -249,7 +249,7 @@ void SessionRestore::restoreWindow(const RestorableWindow& saved) {
         record = store_.profile(*saved.savedProfileID);
         // While the websites cannot be read, a website not found may well exist: its window waits.
         if (!record && !store_.writable()) {
-            heldWindows_.push_back(saved);
+            owed_.held.push_back(saved);
             return;
         }
     } else if (saved.temporaryProfile) {
@@ -299,17 +299,14 @@ void SessionRestore::restoreWindow(const RestorableWindow& saved) {
 }
 
 bool SessionRestore::restoreHeldWindows() {
-    if (heldWindows_.empty() || !store_.writable()) return false;
+    if (restoring_ || shuttingDown_ || resettingWebsiteData_ || owed_.held.empty() || !store_.writable())
+        return false;
     // The websites can be read again (their backup was restored): their windows come back as they
     // would at the next start, and a website the restored file does not hold loses its window.
-    for (const auto& saved : std::exchange(heldWindows_, {})) restoreWindow(saved);
-    return true;
-}
-
-void SessionRestore::websitesChanged() {
-    if (restoring_ || !didRestore_ || shuttingDown_ || resettingWebsiteData_ || !restoreHeldWindows()) return;
+    for (const auto& saved : std::exchange(owed_.held, {})) restoreWindow(saved);
     publisher_.publishState();
     scheduleSnapshot();
+    return true;
 }
 
 void SessionRestore::scheduleSnapshot() {
@@ -368,7 +365,7 @@ bool SessionRestore::removeSavedSession() {
         [](const BrowserSessionPersistence& persistence) { return persistence.removeFiles(); });
     if (removed) {
         sessionWritable_ = true;
-        heldWindows_.clear();
+        owed_.held.clear();
         publisher_.setContinuityError(std::nullopt);
     } else {
         publisher_.setContinuityError(
