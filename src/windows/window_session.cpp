@@ -342,9 +342,11 @@ std::optional<RestorableWindow> SessionRestore::restorableWindow(BrowserWindowCo
 
 void SessionRestore::writeSnapshot(bool immediately) {
     snapshotTask_.cancel();
-    // Before the restore, and while the websites cannot be read (their windows are not open), the
-    // open windows are not the session: writing them would drop the others from the saved one.
-    if (!preferences_.value().restoreWindows || !sessionWritable_ || !didRestore_ || !store_.writable()) return;
+    // Before the restore, and while the websites cannot be read or their windows wait to come back,
+    // the open windows are not the session: writing them would drop the others from the saved one.
+    if (!preferences_.value().restoreWindows || !sessionWritable_ || !didRestore_ || !store_.writable() ||
+        !owed_.held.empty())
+        return;
     BrowserSessionDocument document;
     for (auto* controller : registry_.inSequence())
         if (auto record = restorableWindow(*controller)) document.windows.push_back(std::move(*record));

@@ -157,6 +157,8 @@ TEST_F(SessionSnapshotTest, WhileTheWebsitesCannotBeReadTheSessionStaysAsItIsUnt
         // Once the websites are read again, the window comes back, now or at the next start.
         if (c.repairWhileRunning) {
             ASSERT_TRUE(store->restorePrevious());
+            manager->session().writeSnapshot(true);  // a quit before the websites are delivered
+            EXPECT_EQ(readFile(session.fileURL()), file);
         } else {
             manager.reset();
             store.reset();
