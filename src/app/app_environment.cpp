@@ -11,6 +11,7 @@
 #include "app/browser_sheets.hpp"
 #include "app/pasted_links_flow.hpp"
 #include "app/quick_open_flow.hpp"
+#include "app/session_sweep.hpp"
 #include "app/website_editor_presenter.hpp"
 #include "browser/blocking/ad_blocking.hpp"
 #include "browser/engine/favicon_loader.hpp"
@@ -58,6 +59,16 @@ BrowserProxySettings systemProxySettings() {
 
 bool usesCredential(const std::optional<WindowSessionReference>& session, const std::string& credentialID) {
     return session && session->proxy && session->proxy->credentialID == credentialID;
+}
+
+// Whether a saved page or a page-group window still uses the proxy credential.
+bool libraryUsesCredential(const LibraryDocument& document, const std::string& credentialID) {
+    for (const auto& clip : document.clips)
+        if (usesCredential(clip.windowSession, credentialID)) return true;
+    for (const auto& scene : document.scenes)
+        for (const auto& window : scene.windows)
+            if (usesCredential(window.windowSession, credentialID)) return true;
+    return false;
 }
 
 }  // namespace
@@ -118,6 +129,8 @@ AppEnvironment::AppEnvironment(WebsiteSessions* givenSessions, Scheduler& schedu
         std::make_unique<QuickOpenFlow>(store_, preferences_, library_, *windows_, *auxiliaryWindows_);
     pastedLinks_ = std::make_unique<PastedLinksFlow>(store_, library_, *windows_, *auxiliaryWindows_,
                                                      [this] { showLibrary(SavedPagesSection::groups); });
+    sessionSweep_ = std::make_unique<SessionSweep>(store_, library_, *windows_, scheduler);
+    sessionSweep_->schedule();
     wireWindowManager();
     wireAuxiliaryWindows();
     registerSettingsWindows();
@@ -138,6 +151,7 @@ AppEnvironment::~AppEnvironment() {
     self_.reset();
     for (auto& connection : connections_) connection.disconnect();
     firstDelivery_.cancel();
+    sessionSweep_.reset();
     pastedLinks_.reset();
     quickOpen_.reset();
     backups_.reset();
@@ -161,7 +175,7 @@ void AppEnvironment::wireWindowManager() {
     };
     hooks.additionalCredentialUsage = [weak](const std::string& credentialID) {
         auto environment = weak.lock();
-        return environment && (*environment)->isCredentialUsedByLibrary(credentialID);
+        return environment && libraryUsesCredential((*environment)->library().document(), credentialID);
     };
     hooks.onEdit = [weak](const Uuid& websiteID) {
         if (auto environment = weak.lock()) (*environment)->websiteEditor().showEditWebsite(websiteID);
@@ -254,16 +268,6 @@ void AppEnvironment::tellHistoryNotSaved(const std::string& message) {
                   localizedString("The visits stay in Quenlith and are saved with the next change or when "
                                   "Quenlith quits."),
               active ? &active->panel() : nullptr);
-}
-
-bool AppEnvironment::isCredentialUsedByLibrary(const std::string& credentialID) const {
-    const LibraryDocument& document = library_.document();
-    for (const auto& clip : document.clips)
-        if (usesCredential(clip.windowSession, credentialID)) return true;
-    for (const auto& scene : document.scenes)
-        for (const auto& window : scene.windows)
-            if (usesCredential(window.windowSession, credentialID)) return true;
-    return false;
 }
 
 void AppEnvironment::applyPreferences(const AppPreferences& value) {

@@ -34,6 +34,7 @@ class PageIcons;
 class PastedLinksFlow;
 class ProxyRuntime;
 class QuickOpenFlow;
+class SessionSweep;
 class WebsiteEditorPresenter;
 class WebsiteSessions;
 
@@ -78,6 +79,8 @@ public:
     AdBlocking& adBlocking() { return *blocking_; }
     // The sheets of the browser windows' "more" menus.
     BrowserSheets& browserSheets() { return *browserSheets_; }
+    // The removal of the website data of sessions nothing uses, once each start.
+    SessionSweep& sessionSweep() { return *sessionSweep_; }
     // Expires when the environment goes; closures kept for later hold this.
     std::weak_ptr<AppEnvironment*> weakSelf() const { return self_; }
 
@@ -89,8 +92,6 @@ public:
     // Records a finished page visit in the history when the history is on and the address may be
     // kept.
     void recordVisit(const std::string& address, const std::string& title);
-    // Whether a saved page or a page-group window still uses the proxy credential.
-    bool isCredentialUsedByLibrary(const std::string& credentialID) const;
     // Shows the application's windows in the taskbar or not, and applies the theme.
     void applyPreferences(const AppPreferences& preferences);
 
@@ -146,6 +147,7 @@ private:
     std::unique_ptr<BrowserSheets> browserSheets_;
     std::unique_ptr<QuickOpenFlow> quickOpen_;
     std::unique_ptr<PastedLinksFlow> pastedLinks_;
+    std::unique_ptr<SessionSweep> sessionSweep_;
     std::vector<sigc::connection> connections_;
     ScheduledTask firstDelivery_;
     // Whether the theme variant was set over the desktop's own.

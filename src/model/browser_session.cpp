@@ -61,7 +61,9 @@ std::optional<BrowserSessionDocument> decodeSession(const std::string& bytes) {
     return decodeJson<BrowserSessionDocument>(*json);
 }
 
-std::optional<BrowserSessionDocument> usableCandidate(const std::string& path) {
+}  // namespace
+
+std::optional<BrowserSessionDocument> usableSessionFile(const std::string& path) {
     auto bytes = files::readWholeFile(path, kSessionFileSizeCap);
     if (!bytes) return std::nullopt;
     auto document = decodeSession(*bytes);
@@ -69,17 +71,15 @@ std::optional<BrowserSessionDocument> usableCandidate(const std::string& path) {
     return document;
 }
 
-}  // namespace
-
 BrowserSessionPersistence::BrowserSessionPersistence()
     : fileURL_(applicationDataDirectory() + "/session-v1.json") {}
 
 Result<std::optional<BrowserSessionDocument>> BrowserSessionPersistence::load() const {
     files::removeStaleTemporaryFiles(fileURL_);
-    if (auto document = usableCandidate(fileURL_)) return std::optional(document->normalized());
+    if (auto document = usableSessionFile(fileURL_)) return std::optional(document->normalized());
     bool fileExists = files::pathExists(fileURL_);
     std::string backup = files::backupPath(fileURL_);
-    if (auto document = usableCandidate(backup)) {
+    if (auto document = usableSessionFile(backup)) {
         if (fileExists)
             logError(LogCategory::lifecycle, "session-v1.json is unusable; restoring windows from its backup");
         else

@@ -45,6 +45,10 @@ inline constexpr const char* kSessionEncodingTooLarge = "session.encodingTooLarg
 
 Error browserSessionError(BrowserSessionError error);
 
+// The document of one session file when it is usable (readable, within the cap, decodable,
+// version 1), not yet normalised; nothing otherwise. Only reads: safe beside a write in flight.
+std::optional<BrowserSessionDocument> usableSessionFile(const std::string& path);
+
 // Reads, writes and deletes session-v1.json and session-v1.json.backup. Holds no state besides
 // the path; every call goes to the disk.
 class BrowserSessionPersistence {

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "model/address.hpp"
 #include "model/app_preferences.hpp"
 #include "model/json_coding.hpp"
 #include "model/localization.hpp"
 #include "model/record_fields.hpp"
+#include "model/suggested_website.hpp"
 #include "model/text_limits.hpp"
 #include "model/user_agent.hpp"
 #include "model/website_switches.hpp"
@@ -120,6 +122,11 @@ void WebAppProfile::normalize() {
 std::optional<Uuid> WebAppProfile::dataStoreIdentifier() const {
     if (readsTrue(isolatedAccount) || siteProxy) return sessionIdentifier;
     return std::nullopt;
+}
+
+bool WebAppProfile::isOwnSitePage(std::string_view address) const {
+    auto home = normalizedWebsiteURL(homeURL);
+    return home && SuggestedWebsite::hostMatches(address, *home);
 }
 
 std::string WebAppProfile::displayTitle() const {

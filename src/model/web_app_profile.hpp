@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <nlohmann/json_fwd.hpp>
@@ -71,6 +72,10 @@ struct WebAppProfile {
     // The website's own data store: `sessionIdentifier` when it has an independent account or a
     // proxy; nothing means the shared default store.
     std::optional<Uuid> dataStoreIdentifier() const;
+    // Whether a page is one of the website's own: its home address is a website address and the
+    // page's host is the home's or lies below it (compared without "www."). A window records the
+    // last address and the icon of these pages only.
+    bool isOwnSitePage(std::string_view address) const;
     // The name, plus " · " and the account name when the website has both an account name and its
     // own data store.
     std::string displayTitle() const;

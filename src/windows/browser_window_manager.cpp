@@ -124,6 +124,7 @@ bool BrowserWindowManager::linksMayApply() const {
 
 void BrowserWindowManager::profilesChanged() {
     if (session_->shuttingDown()) return;
+    session_->restoreHeldWindows();
     syncWindowsWithProfiles();
     publisher_->pushSnapshot();
     // With no window open a website change alters no snapshot: after website data were cleared,

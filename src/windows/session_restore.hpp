@@ -36,6 +36,17 @@ std::optional<std::string> snapshotMessage(const Status& result);
 // loop stays responsive.
 inline constexpr std::chrono::milliseconds kRestoreTurnBudget{12};
 
+// The windows a restore owes: those an incremental restore has not built yet, the saved ones in
+// saved order, then the websites that open at start (whether one still needs a window is known
+// only when its turn comes); and the saved windows of websites that could not be looked up because
+// the websites could not be read, which the saved session keeps (nothing is written meanwhile)
+// until they come back.
+struct OwedWindows {
+    std::deque<RestorableWindow> saved;
+    std::deque<Uuid> websites;
+    std::vector<RestorableWindow> held;
+};
+
 // Session recovery of the window manager: the launch restore (at once, or windows built on idle
 // turns within a frame each), the debounced and the final snapshot, the removal of the saved
 // session and the website-data reset. Main thread only.
@@ -61,10 +72,11 @@ public:
     // while windows are restored (else deletes the saved session), then opens every saved website
     // marked to launch at start (or, while windows are restored, that was visible at quit) that has
     // no window yet and shows the hidden ones. An unreadable session file is left untouched and
-    // stops every later snapshot until the saved session is removed. `incremental` builds the first
-    // window at once and the others on idle turns of the main loop (a frame's worth each), below
-    // the web processes' messages, so their first loads are not held up; the state, the snapshot
-    // and the links wait for the last.
+    // stops every later snapshot until the saved session is removed; while the websites cannot be
+    // read, the windows of websites are held, not dropped, and the file stays as it is.
+    // `incremental` builds the first window at once and the others on idle turns of the main loop
+    // (a frame's worth each), below the web processes' messages, so their first loads are not held
+    // up; the state, the snapshot and the links wait for the last.
     void restoreSession(bool incremental = false);
     // Builds what an incremental restore still owes at once and ends it; every request that shows,
     // opens, hides or saves windows calls it first, so it acts on the whole session.
@@ -79,6 +91,10 @@ public:
     void setTurnBudget(std::chrono::milliseconds budget) { turnBudget_ = budget; }
     bool isRestoring() const { return restoring_; }
 
+    // Once the websites can be read again (not while a restore is under way, during shutdown or a
+    // website-data reset), restores the saved windows that waited for them and schedules a
+    // snapshot; whether any came back.
+    bool restoreHeldWindows();
     // A delivery of the preferences: snapshots follow them, or the saved session is deleted when
     // windows are no longer restored; application links apply again.
     void preferencesChanged();
@@ -86,7 +102,8 @@ public:
     // shutdown or a website-data reset, or while windows are not restored.
     void scheduleSnapshot();
     // Records every window on a persistent store; `immediately` writes on this thread (the final
-    // snapshot), else the writer thread takes it. Failures go to the continuity error.
+    // snapshot), else the writer thread takes it. Failures go to the continuity error. Nothing is
+    // written before the restore, nor while the websites cannot be read.
     void writeSnapshot(bool immediately = false);
     // The record of one window; nothing for a window on a non-persistent store.
     std::optional<RestorableWindow> restorableWindow(BrowserWindowController& controller);
@@ -132,11 +149,7 @@ private:
     const BrowserSessionPersistence persistence_;
     Scheduler& timers_;
     bool didRestore_ = false;
-    // The windows an incremental restore has not built yet: the saved ones in saved order, then
-    // the websites that open at start (whether one still needs a window is known only when its
-    // turn comes).
-    std::deque<RestorableWindow> pendingWindows_;
-    std::deque<Uuid> pendingWebsites_;
+    OwedWindows owed_;
     bool restoring_ = false;
     bool preferencesWhileRestoring_ = false;
     unsigned int restoreSource_ = 0;

@@ -9,7 +9,6 @@
 #include "model/address.hpp"
 #include "model/edge_tuck_controller.hpp"
 #include "model/localization.hpp"
-#include "model/suggested_website.hpp"
 #include "model/uri_components.hpp"
 #include "model/web_app_store.hpp"
 #include "model/window_arrangement.hpp"
@@ -72,8 +71,9 @@ void WindowCallbacks::wire(BrowserWindowController& controller, const WebAppProf
     services.onURLChange = [weak, windowID, websiteID](const std::string& address) {
         if (auto self = weak.lock()) (*self)->urlChanged(windowID, websiteID, address);
     };
-    services.onMetadata = [weak, websiteID](const std::string&, const std::optional<std::string>& icon) {
-        if (auto self = weak.lock()) (*self)->metadataArrived(websiteID, icon);
+    services.onMetadata = [weak, websiteID](const std::string& address, const std::string&,
+                                            const std::optional<std::string>& icon) {
+        if (auto self = weak.lock()) (*self)->metadataArrived(websiteID, address, icon);
     };
     services.onCommand = [weak, windowID, websiteID](BrowserCommand command) {
         auto self = weak.lock();
@@ -163,19 +163,19 @@ void WindowCallbacks::urlChanged(const Uuid& windowID, const Uuid& websiteID, co
     // A page-group window never remembers its address for the website.
     if (registry_.isSceneWindow(windowID)) return;
     auto website = store_.profile(websiteID);
-    if (!website || !isCredentialFreeURL(address)) return;
-    auto home = normalizedWebsiteURL(website->homeURL);
-    if (!home || !SuggestedWebsite::hostMatches(address, *home)) return;
+    if (!website || !isCredentialFreeURL(address) || !website->isOwnSitePage(address)) return;
     std::optional<std::string> lastURL;
     if (website->rememberLastURL) lastURL = address;
     if (website->lastURL == lastURL) return;
     store_.update(websiteID, [&](WebAppProfile& profile) { profile.lastURL = lastURL; });
 }
 
-void WindowCallbacks::metadataArrived(const Uuid& websiteID, const std::optional<std::string>& icon) {
+void WindowCallbacks::metadataArrived(const Uuid& websiteID, const std::string& address,
+                                      const std::optional<std::string>& icon) {
     if (!icon || !normalizedWebsiteURL(*icon)) return;
+    // Another site's page shown in the window does not change the website's icon.
     auto website = store_.profile(websiteID);
-    if (!website || website->iconURL == icon) return;
+    if (!website || !website->isOwnSitePage(address) || website->iconURL == icon) return;
     store_.setIconURL(icon, websiteID);
 }
 

@@ -45,7 +45,8 @@ private:
     void stateChanged();
     void profileChanged(BrowserWindowController& controller, const WebAppProfile& changed);
     void urlChanged(const Uuid& windowID, const Uuid& websiteID, const std::string& address);
-    void metadataArrived(const Uuid& websiteID, const std::optional<std::string>& iconAddress);
+    void metadataArrived(const Uuid& websiteID, const std::string& address,
+                         const std::optional<std::string>& iconAddress);
     void runCommand(BrowserWindowController& controller, BrowserCommand command, const Uuid& websiteID);
     void saveWebsite(BrowserWindowController& controller);
     void arrange(BrowserWindowController& controller, BrowserCommand command);

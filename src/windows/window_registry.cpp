@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "browser/view/browser_view_controller.hpp"
 #include "model/runtime_window.hpp"
 #include "windows/browser_window_controller.hpp"
 #include "windows/floating_browser_panel.hpp"
@@ -62,7 +63,15 @@ std::unique_ptr<BrowserWindowController> WindowRegistry::take(const Uuid& id) {
     windows_.erase(found);
     sceneWindows_.erase(id);
     if (lastActiveID_ == id) lastActiveID_.reset();
+    if (lastSavedActiveID_ == id) lastSavedActiveID_.reset();
     return controller;
+}
+
+void WindowRegistry::setLastActiveID(std::optional<Uuid> id) {
+    lastActiveID_ = id;
+    // A window not open yet is one the saved session names.
+    const BrowserWindowController* controller = id ? window(*id) : nullptr;
+    if (!controller || controller->browser().isPersistent()) lastSavedActiveID_ = id;
 }
 
 void WindowRegistry::retire(std::unique_ptr<BrowserWindowController> controller) {

@@ -49,7 +49,10 @@ public:
     bool hasVisibleWindows() const;
 
     const std::optional<Uuid>& lastActiveID() const { return lastActiveID_; }
-    void setLastActiveID(std::optional<Uuid> id) { lastActiveID_ = id; }
+    void setLastActiveID(std::optional<Uuid> id);
+    // The last active window that is saved with the session: a private window leaves no trace in
+    // any file, so the one active before it is named instead (nothing once that one closed).
+    const std::optional<Uuid>& lastSavedActiveID() const { return lastSavedActiveID_; }
     // Window id and record id of the main browser window.
     const Uuid& browserID() const { return browserID_; }
     void setBrowserID(const Uuid& id) { browserID_ = id; }
@@ -70,6 +73,7 @@ private:
     std::vector<std::unique_ptr<BrowserWindowController>> retired_;
     ScheduledTask retireTask_;
     std::optional<Uuid> lastActiveID_;
+    std::optional<Uuid> lastSavedActiveID_;
     Uuid browserID_ = Uuid::random();
     std::map<Uuid, WebAppProfile> browsingProfiles_;
     std::set<Uuid> sceneWindows_;

@@ -92,14 +92,14 @@ void SessionRestore::restoreSession(bool incremental) {
         publisher_.setContinuityError(
             localizedString("The saved session could not be read. Existing website settings are intact."));
     } else if (const auto& document = loaded.value()) {
-        pendingWindows_.assign(document->windows.begin(), document->windows.end());
+        owed_.saved.assign(document->windows.begin(), document->windows.end());
         registry_.setLastActiveID(document->activeWindow);
     }
     restoring_ = true;
     const bool restoreWindows = preferences_.value().restoreWindows;
     for (const auto& website : store_.profiles())
         if (website.launchAtStartup || (restoreWindows && website.wasVisible))
-            pendingWebsites_.push_back(website.id);
+            owed_.websites.push_back(website.id);
     buildNextWindow();
     if (!incremental || !owesWindows()) {
         finishRestore();
@@ -109,19 +109,19 @@ void SessionRestore::restoreSession(bool incremental) {
 }
 
 bool SessionRestore::owesWindows() const {
-    return !pendingWindows_.empty() || !pendingWebsites_.empty();
+    return !owed_.saved.empty() || !owed_.websites.empty();
 }
 
 bool SessionRestore::buildNextWindow() {
-    if (!pendingWindows_.empty()) {
-        RestorableWindow next = std::move(pendingWindows_.front());
-        pendingWindows_.pop_front();
+    if (!owed_.saved.empty()) {
+        RestorableWindow next = std::move(owed_.saved.front());
+        owed_.saved.pop_front();
         restoreWindow(next);
         return true;
     }
-    while (!pendingWebsites_.empty()) {
-        const Uuid id = pendingWebsites_.front();
-        pendingWebsites_.pop_front();
+    while (!owed_.websites.empty()) {
+        const Uuid id = owed_.websites.front();
+        owed_.websites.pop_front();
         if (openAtLaunch(id)) return true;
     }
     return false;
@@ -177,6 +177,7 @@ void SessionRestore::finishRestore() {
     }
     if (!restoring_) return;
     restoring_ = false;
+    restoreHeldWindows();
     // A page asked for early that no window took (its website went meanwhile) stops loading.
     factory_.dropStartPages();
     loadedSession_.reset();
@@ -246,6 +247,11 @@ void SessionRestore::restoreWindow(const RestorableWindow& saved) {
     std::optional<WebAppProfile> record;
     if (saved.savedProfileID) {
         record = store_.profile(*saved.savedProfileID);
+        // While the websites cannot be read, a website not found may well exist: its window waits.
+        if (!record && !store_.writable()) {
+            owed_.held.push_back(saved);
+            return;
+        }
     } else if (saved.temporaryProfile) {
         record = *saved.temporaryProfile;
         registry_.setBrowsingProfile(*record);
@@ -292,6 +298,17 @@ void SessionRestore::restoreWindow(const RestorableWindow& saved) {
     }
 }
 
+bool SessionRestore::restoreHeldWindows() {
+    if (restoring_ || shuttingDown_ || resettingWebsiteData_ || owed_.held.empty() || !store_.writable())
+        return false;
+    // The websites can be read again (their backup was restored): their windows come back as they
+    // would at the next start, and a website the restored file does not hold loses its window.
+    for (const auto& saved : std::exchange(owed_.held, {})) restoreWindow(saved);
+    publisher_.publishState();
+    scheduleSnapshot();
+    return true;
+}
+
 void SessionRestore::scheduleSnapshot() {
     if (!didRestore_ || shuttingDown_ || resettingWebsiteData_ || !preferences_.value().restoreWindows)
         return;
@@ -325,11 +342,15 @@ std::optional<RestorableWindow> SessionRestore::restorableWindow(BrowserWindowCo
 
 void SessionRestore::writeSnapshot(bool immediately) {
     snapshotTask_.cancel();
-    if (!preferences_.value().restoreWindows || !sessionWritable_) return;
+    // Before the restore, and while the websites cannot be read or their windows wait to come back,
+    // the open windows are not the session: writing them would drop the others from the saved one.
+    if (!preferences_.value().restoreWindows || !sessionWritable_ || !didRestore_ || !store_.writable() ||
+        !owed_.held.empty())
+        return;
     BrowserSessionDocument document;
     for (auto* controller : registry_.inSequence())
         if (auto record = restorableWindow(*controller)) document.windows.push_back(std::move(*record));
-    document.activeWindow = registry_.lastActiveID();
+    document.activeWindow = registry_.lastSavedActiveID();
     if (!immediately) {
         writer_.writeLater(std::move(document));
         return;
@@ -346,6 +367,7 @@ bool SessionRestore::removeSavedSession() {
         [](const BrowserSessionPersistence& persistence) { return persistence.removeFiles(); });
     if (removed) {
         sessionWritable_ = true;
+        owed_.held.clear();
         publisher_.setContinuityError(std::nullopt);
     } else {
         publisher_.setContinuityError(

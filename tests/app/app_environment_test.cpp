@@ -6,6 +6,7 @@
 
 #include "app/app_delegate.hpp"
 #include "app/app_fixture.hpp"
+#include "app/session_sweep.hpp"
 #include "browser/view/browser_view_controller.hpp"
 #include "library/library_window.hpp"
 #include "model/file_store.hpp"
@@ -225,6 +226,52 @@ TEST_F(AppEnvironmentTest, DefaultsStandingInForUnreadableSettingsKeepTheSavedSe
     }
     heard.disconnect();
     EXPECT_FALSE(test::fileExists(session) || test::fileExists(backup));
+}
+
+// Once the windows are restored, the library read and the websites readable, the data of the
+// sessions nothing uses goes: the main browser window's of an earlier start, a deleted website's.
+TEST_F(AppEnvironmentTest, RemovesTheWebsiteDataOfSessionsNothingUsesOnceTheUsersAreKnown) {
+    const Uuid own = Uuid::random(), page = Uuid::random(), earlierBrowser = Uuid::random(), deleted = Uuid::random();
+    auto mail = website("Mail", "/mail");
+    mail.sessionIdentifier = own;
+    mail.isolatedAccount = false;  // switched off, the session is still the website's
+    LibraryDocument library;
+    library.clips = {PageClip{.id = Uuid::random(), .title = "Read", .address = server.url("/read"),
+                              .windowSession = WindowSessionReference{page, std::nullopt}}};
+    test::writeFile(defaultLibraryFilePath(), *encodeLibraryDocument(library));
+    const std::string folders = applicationDataDirectory() + "/WebsiteData/";
+    for (const auto& session : {own, page, earlierBrowser, deleted}) test::writeFile(folders + session.string() + "/x", "");
+    auto sessionFolders = [&] {
+        auto left = WebsiteDataStore::fetchAllDataStoreIdentifiers();
+        return std::set<Uuid>(left.begin(), left.end());
+    };
+
+    // While the websites cannot be read, nothing; nor before the windows are restored.
+    test::writeFile(defaultProfilesFilePath(), "{\"version\": 1, \"profiles\": [");
+    start();
+    environment->windows().session().restoreSession();
+    ASSERT_TRUE(spinUntil([&] { return !environment->library().loading(); }));
+    timers.advance(SessionSweep::kDelay * 3);
+    EXPECT_FALSE(environment->sessionSweep().started());
+    environment->windows().shutdown();
+    environment.reset();
+
+    // (A damaged file saved over would become the backup, which may name any session too.)
+    ASSERT_TRUE(files::removeFileIfPresent(defaultProfilesFilePath()));
+    start({mail});
+    std::optional<std::vector<Uuid>> removed;
+    environment->sessionSweep().setOnFinished([&](const std::vector<Uuid>& sessions) { removed = sessions; });
+    timers.advance(SessionSweep::kDelay);
+    EXPECT_FALSE(environment->sessionSweep().started());
+    environment->windows().session().restoreSession();
+    environment->windows().routing().showBrowser();  // a session of its own, made now
+    const auto browserSession = environment->windows().registry().browsingProfiles().begin()->second.sessionIdentifier;
+    ASSERT_TRUE(browserSession);
+    ASSERT_TRUE(spinUntil([&] { return !environment->library().loading(); }));
+    timers.advance(SessionSweep::kDelay);
+    ASSERT_TRUE(spinUntil([&] { return removed.has_value(); }));
+    EXPECT_EQ(std::set<Uuid>(removed->begin(), removed->end()), (std::set<Uuid>{earlierBrowser, deleted}));
+    EXPECT_EQ(sessionFolders(), (std::set<Uuid>{own, page, *browserSession}));
 }
 
 // The message dialogs on screen.

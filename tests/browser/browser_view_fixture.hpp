@@ -47,7 +47,7 @@ struct RecordingWindowServices {
         s.onProfileChange = [this](const WebAppProfile& profile) { profileChanges.push_back(profile); };
         s.onStateChange = [this] { ++stateChanges; };
         s.onURLChange = [this](const std::string& address) { urlChanges.push_back(address); };
-        s.onMetadata = [this](const std::string& title, const std::optional<std::string>& icon) {
+        s.onMetadata = [this](const std::string&, const std::string& title, const std::optional<std::string>& icon) {
             metadata.emplace_back(title, icon);
         };
         s.onCommand = [this](BrowserCommand command) { commands.push_back(command); };

@@ -154,6 +154,27 @@ TEST(WebAppProfile, ProxyOrIsolationGivesItsOwnStoreAndIdentifiersAreKept) {
               (WindowSessionReference{*mail.sessionIdentifier, mail.siteProxy}));
 }
 
+TEST(WebAppProfile, OwnSitePagesAreOnTheHomesHostOrBelowIt) {
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        {"https://example.com/inbox", "https://example.com", true},
+        // A website saved with capitals still gets its last address and icon.
+        {"https://example.com/inbox", "https://Example.COM", true}, {"https://example.com/", "HTTPS://EXAMPLE.COM/", true},
+        {"http://example.com:8080/", "https://example.com/", true}, {"https://mail.example.com/", "https://example.com/", true},
+        {"https://www.example.com/", "https://example.com/", true}, {"https://example.com/", "https://www.example.com/", true},
+        {"https://example.com/", "example.com", true},
+        // Another site visited in the website's window, and pages without a host.
+        {"https://example.org/", "https://example.com/", false}, {"https://example.com.evil.net/", "https://example.com", false},
+        {"https://example.com/", "https://mail.example.com/", false}, {"about:blank", "example.com", false},
+        {"about:blank", "", false}, {"about:blank", "https://example.com", false},
+        // A home address that is no website address owns no page.
+        {"https://example.com/", "", false}, {"https://example.com/", "ftp://example.com", false}};
+    for (const auto& [page, home, own] : cases) {
+        WebAppProfile website;
+        website.homeURL = home;
+        EXPECT_EQ(website.isOwnSitePage(page), own) << page << " of " << home;
+    }
+}
+
 TEST(WebAppProfile, NewAccountCopy) {
     const WebAppProfile source = fullProfile();
     WebAppProfile copy = source.newAccountCopy();

@@ -5,6 +5,7 @@
 
 #include "model/file_store.hpp"
 #include "model/localization.hpp"
+#include "model/profile_persistence.hpp"
 #include "windows/runtime_publisher.hpp"
 #include "windows/session_restore.hpp"
 #include "windows/window_manager_fixture.hpp"
@@ -42,6 +43,8 @@ TEST_F(SessionSnapshotTest, TwoChangesHalfASecondApartGiveOneWriteAfterTheSecond
     const std::string first = readFile(path());
     ASSERT_NE(first.find(alpha.id.string()), std::string::npos);
 
+    // The private window that is active last leaves no trace: the window active before it is named.
+    manager->routing().showProfile(alpha.id);
     manager->routing().openPrivateWindow();
     advance(500ms);
     manager->registry().window(alpha.id)->browser().tabs().add(server.url("/alpha"));
@@ -52,6 +55,7 @@ TEST_F(SessionSnapshotTest, TwoChangesHalfASecondApartGiveOneWriteAfterTheSecond
     auto saved = manager->session().persistence().load();
     ASSERT_TRUE(saved && *saved);
     ASSERT_EQ((*saved)->windows.size(), 1u) << "the private window is never saved";
+    EXPECT_EQ((*saved)->activeWindow, alpha.id);
     EXPECT_EQ((*saved)->windows[0].tabs.size(), 2u);
     EXPECT_EQ(readFile(files::backupPath(path())), first) << "one write: the backup is the first snapshot";
 }
@@ -101,6 +105,73 @@ TEST_F(SessionSnapshotTest, AnUnreadableSessionIsNeverOverwrittenUntilRemoved) {
     manager->session().closeAllAndForgetSession();
     EXPECT_TRUE(manager->registry().windows().empty());
     EXPECT_FALSE(files::pathExists(path()));
+}
+
+TEST_F(SessionSnapshotTest, WhileTheWebsitesCannotBeReadTheSessionStaysAsItIsUntilTheirWindowsComeBack) {
+    preferences->update([](AppPreferences& p) { p.restoreWindows = true; });
+    const std::string websites = defaultProfilesFilePath();
+    const BrowserSessionPersistence session(applicationDataDirectory() + "/session-v1.json");
+    auto alpha = website("alpha", "/alpha");
+    WebAppProfile browsing;
+    browsing.name = "Quenlith";
+    const RestorableWindow alphaWindow{.id = alpha.id, .savedProfileID = alpha.id,
+                                       .tabs = {{alpha.homeURL, "alpha"}}, .frame = {0, 0, 400, 400, std::nullopt}};
+    const RestorableWindow browserWindow{.id = browsing.id, .temporaryProfile = browsing,
+                                         .tabs = {{std::nullopt, "Start", true}},
+                                         .frame = {0, 0, 400, 400, std::nullopt}, .isMainBrowser = true};
+    struct Case {
+        const char* label;
+        const char* damage;  // profiles.json's text; nothing: a sound file
+        bool quitBeforeRestoring, repairWhileRunning;
+    };
+    const Case cases[] = {{"cut short, quit, repaired for the next start", "[{\"id\": ", false, false},
+                          {"wrong types, repaired while running", "{\"websites\": 5}", false, true},
+                          {"sound, quit before the restore", nullptr, true, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        manager.reset();
+        store.reset();
+        ASSERT_TRUE(ProfilePersistence(websites).save({alpha}));
+        ASSERT_TRUE(ProfilePersistence(websites).save({alpha}));  // a sound backup
+        if (c.damage) {
+            ASSERT_TRUE(files::writeFileAtomically(websites, c.damage));
+        }
+        ASSERT_TRUE(session.save({1, {alphaWindow}, {}}));
+        ASSERT_TRUE(session.save({1, {alphaWindow, browserWindow}, alpha.id}));
+        const std::string file = readFile(session.fileURL()), backup = readFile(files::backupPath(session.fileURL()));
+        start();
+        ASSERT_EQ(store->writable(), !c.damage);
+        if (!c.quitBeforeRestoring) {
+            manager->session().restoreSession();
+            EXPECT_EQ(manager->registry().window(alpha.id), nullptr);
+            EXPECT_NE(manager->registry().window(browsing.id), nullptr) << "a window of no website comes back";
+            manager->publisher().publishState();
+            advance(5s);
+            manager->session().writeSnapshot(true);
+        }
+        if (!c.repairWhileRunning) manager->shutdown();
+        EXPECT_EQ(readFile(session.fileURL()), file);
+        EXPECT_EQ(readFile(files::backupPath(session.fileURL())), backup);
+        if (!c.damage) continue;
+
+        // Once the websites are read again, the window comes back, now or at the next start.
+        if (c.repairWhileRunning) {
+            ASSERT_TRUE(store->restorePrevious());
+            manager->session().writeSnapshot(true);  // a quit before the websites are delivered
+            EXPECT_EQ(readFile(session.fileURL()), file);
+        } else {
+            manager.reset();
+            store.reset();
+            ASSERT_TRUE(files::copyFileAtomically(files::backupPath(websites), websites, kProfilesFileSizeCap));
+            start();
+            manager->session().restoreSession();
+        }
+        advance(1s);
+        EXPECT_NE(manager->registry().window(alpha.id), nullptr);
+        auto saved = session.load();
+        ASSERT_TRUE(saved && *saved);
+        EXPECT_EQ((*saved)->windows.size(), 2u);
+    }
 }
 
 TEST_F(SessionSnapshotTest,

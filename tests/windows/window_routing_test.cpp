@@ -219,8 +219,8 @@ TEST_F(WindowRoutingTest, AWindowSavesWhatItsUserChangedAndRoutesItsCommands) {
     EXPECT_FALSE(manager->registry().browsingProfiles().at(manager->registry().browserID()).alwaysOnTop);
     EXPECT_EQ(store->profiles().size(), 2u);
 
-    // The last address on the website's host is remembered; another host's is not. Only an http(s)
-    // icon address is kept.
+    // The last address and the icon come from pages on the website's host only: another site shown
+    // in its window changes neither. Only an http(s) icon address is kept, wherever it is served.
     server.page("/alpha/next", test::titledPage("Next"));
     window.browser().page().load(server.url("/alpha/next"));
     EXPECT_TRUE(spinUntil([&] {
@@ -228,12 +228,18 @@ TEST_F(WindowRoutingTest, AWindowSavesWhatItsUserChangedAndRoutesItsCommands) {
                window.browser().tabs().active()->pageTitle() == "Next";
     }));
     const auto& services = window.browser().services();
-    services.onURLChange("https://elsewhere.example/");
-    services.onMetadata("", "/favicon.ico");
-    EXPECT_EQ(store->profile(alpha.id)->lastURL, server.url("/alpha/next"));
-    EXPECT_EQ(store->profile(alpha.id)->iconURL, std::nullopt);
-    services.onMetadata("", "https://icons.example/a.png");
-    EXPECT_EQ(store->profile(alpha.id)->iconURL, "https://icons.example/a.png");
+    const std::string own = server.url("/alpha/next"), elsewhere = "https://elsewhere.example/";
+    services.onURLChange(elsewhere);
+    EXPECT_EQ(store->profile(alpha.id)->lastURL, own);
+    const std::tuple<std::string, std::string, std::optional<std::string>> icons[] = {
+        {own, "/favicon.ico", std::nullopt},
+        {elsewhere, elsewhere + "favicon.ico", std::nullopt},
+        {own, "https://icons.example/a.png", "https://icons.example/a.png"},
+        {elsewhere, elsewhere + "favicon.ico", "https://icons.example/a.png"}};
+    for (const auto& [page, icon, saved] : icons) {
+        services.onMetadata(page, "", icon);
+        EXPECT_EQ(store->profile(alpha.id)->iconURL, saved) << icon << " of " << page;
+    }
 
     // The network sheet saves exactly its four fields of the website, whatever else its copy holds.
     WebAppProfile sheet = *services.networkProfile();

@@ -4,6 +4,7 @@
 # second of SIGTERM, and leaves the thing exactly as it was. Settings that cannot be read (those,
 # and damaged JSON, wrong types, a file of mode 000, a folder, an oversized file) leave the saved
 # session and its backup byte for byte as they were: only the person's own preferences delete them.
+# So do websites that cannot be read, beside a sound session holding a window of one of them.
 set -uo pipefail
 build=$1
 app=$build/quenlith
@@ -19,8 +20,28 @@ describe() {
   if [ -p "$1" ]; then echo fifo; elif [ -L "$1" ]; then readlink "$1"; elif [ -d "$1" ]; then echo folder
   elif [ -e "$1" ]; then sha256sum <"$1"; else echo absent; fi
 }
-# Sound settings with window restoring off: read, they would delete the saved session.
-sound_settings() { "$profiles_tool" restore-windows "$1" 0; }
+website_id=5E69A5B8-54AF-4E89-8498-8E80DE774BBC
+# A sound file of each kind the cases damage: settings with window restoring off (read, they would
+# delete the saved session), or the website whose window the saved session holds.
+sound_file() {
+  case $2 in
+    config/settings.json) "$profiles_tool" restore-windows "$1" 0 ;;
+    data/profiles.json) "$profiles_tool" write "$1" --website Alpha http://127.0.0.1:9/alpha --id "$website_id" ;;
+  esac
+}
+# A field of the sound file given the wrong type.
+mistype() {
+  case $2 in
+    config/settings.json) sed -i 's/"restoreWindows": false/"restoreWindows": "no"/' "$1" ;;
+    data/profiles.json) sed -i 's/"name": "Alpha"/"name": 5/' "$1" ;;
+  esac
+}
+# A sound session: the website's window (as it was at quit) and, in the backup, as it was before.
+sound_session() {
+  local window='{"id":"'$website_id'","savedProfileID":"'$website_id'","tabs":[{"address":"http://127.0.0.1:9/alpha","title":"Alpha","startPage":false,"sleeping":false}],"selected":0,"frame":{"x":40,"y":40,"width":400,"height":400},"visible":true,"minimized":false,"isMainBrowser":false}'
+  printf '{"version":1,"windows":[%s],"activeWindow":"%s"}' "$window" "$website_id" >"$1"
+  printf '{"version":1,"windows":[%s]}' "${window/\"x\":40/\"x\":60}" >"$1.backup"
+}
 
 # start_case KIND FILE: a start with the KIND in place of FILE; the session and its backup are
 # checked with every settings case ("kept", or "deleted" where the settings are the person's own).
@@ -36,7 +57,7 @@ start_case() {
   local session=$XDG_DATA_HOME/com.quenlith.Quenlith/session-v1.json
   # With window restoring off the session files are deleted at start by design; with it on, an
   # unreadable one must be kept.
-  if [ "$file" = data/session-v1.json ]; then
+  if [ "$file" = data/session-v1.json ] || [ "$file" = data/profiles.json ]; then
     "$profiles_tool" restore-windows "$XDG_CONFIG_HOME/com.quenlith.Quenlith/settings.json" 1 ||
       fail "settings written"
   fi
@@ -44,16 +65,19 @@ start_case() {
     printf '{"version":1,"windows":[],"activeWindow":"%s"}' "$case_dir" >"$session"
     printf '{"version":1,"windows":[]}' >"$session.backup"
   fi
+  [ "$file" = data/profiles.json ] && sound_session "$session"
+  local huge=1000001
+  [ "$file" = data/profiles.json ] && huge=25000000
   app=$real_app
   case $kind in
     fifo) mkfifo "$target" ;;
     zero) ln -s /dev/zero "$target" ;;
     deep) python3 -c 'import sys; sys.stdout.write("{\"version\":1,\"x\":" + "[" * 100000 + "]" * 100000 + "}")' >"$target" ;;
-    sound) sound_settings "$target" ;;
-    damaged) sound_settings "$target" && head -c 40 "$target" >"$target.cut" && mv "$target.cut" "$target" ;;
-    mistyped) sound_settings "$target" && sed -i 's/"restoreWindows": false/"restoreWindows": "no"/' "$target" ;;
+    sound) sound_file "$target" "$file" ;;
+    damaged) sound_file "$target" "$file" && head -c 40 "$target" >"$target.cut" && mv "$target.cut" "$target" ;;
+    mistyped) sound_file "$target" "$file" && mistype "$target" "$file" ;;
     mode-000)
-      sound_settings "$target" && chmod 000 "$target"
+      sound_file "$target" "$file" && chmod 000 "$target"
       # Root reads any file: the application runs without that override, as any user does.
       if [ "$(id -u)" = 0 ]; then
         app=$case_dir/as-user
@@ -61,7 +85,7 @@ start_case() {
         chmod +x "$app"
       fi ;;
     folder) mkdir "$target" ;;
-    huge) sound_settings "$target" && head -c 1000001 /dev/zero | tr '\0' ' ' >>"$target" ;;
+    huge) sound_file "$target" "$file" && head -c "$huge" /dev/zero | tr '\0' ' ' >>"$target" ;;
   esac
   local before session_before backup_before
   before=$(describe "$target") session_before=$(describe "$session") backup_before=$(describe "$session.backup")
@@ -74,7 +98,7 @@ start_case() {
   check "it ends within a second of SIGTERM $what" wait_for_ms 1000 gone "$app_pid"
   stop_app KILL
   check "the $kind $(basename "$file") is left as it was" [ "$(describe "$target")" = "$before" ]
-  if [ "$file" = config/settings.json ]; then
+  if [ "$file" = config/settings.json ] || [ "$file" = data/profiles.json ]; then
     if [ "$kind" = sound ]; then
       check "the person's own settings delete the saved session" \
         [ "$(describe "$session")$(describe "$session.backup")" = absentabsent ]
@@ -91,4 +115,5 @@ for kind in fifo zero deep; do
   done
 done
 for kind in sound damaged mistyped mode-000 folder huge; do start_case "$kind" config/settings.json; done
+for kind in damaged mistyped mode-000 folder huge; do start_case "$kind" data/profiles.json; done
 end_checks "hostile file"

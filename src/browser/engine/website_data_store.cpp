@@ -1,8 +1,11 @@
 #include "browser/engine/website_data_store.hpp"
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <map>
+#include <mutex>
+#include <set>
 
 #include <glib/gstdio.h>
 
@@ -22,6 +25,20 @@ constexpr const char* kUnreachableProxy = "quenlith-blocked://127.0.0.1:0";
 
 std::string websiteDataFolder(const std::string& base, const std::string& name) {
     return base + "/WebsiteData/" + name;
+}
+
+// Where a session's folders go while they are removed.
+constexpr std::string_view kRemovedPrefix = ".removed-";
+
+// The data folders a store was made on in this process, shared with the threads that remove the
+// folders of unused sessions: those never remove one named here.
+std::mutex& madeFoldersLock() {
+    static std::mutex lock;
+    return lock;
+}
+std::set<std::string>& madeFolders() {
+    static std::set<std::string> folders;
+    return folders;
 }
 
 // Live persistent stores by data folder: never two data managers on one folder.
@@ -128,6 +145,10 @@ std::shared_ptr<WebsiteDataStore> WebsiteDataStore::persistentStore(std::optiona
     if (auto it = stores.find(folder); it != stores.end()) {
         if (auto store = it->second.lock()) return store;
     }
+    {
+        std::lock_guard lock(madeFoldersLock());
+        madeFolders().insert(folder);
+    }
     std::shared_ptr<WebsiteDataStore> store(new WebsiteDataStore(std::move(identifier), true, name));
     stores[folder] = store;
     removeEngineIconDatabase(store->dataDirectory());
@@ -150,10 +171,17 @@ std::shared_ptr<WebsiteDataStore> WebsiteDataStore::nonPersistent() {
     return std::shared_ptr<WebsiteDataStore>(new WebsiteDataStore(std::nullopt, false, std::string()));
 }
 
+WebsiteDataFolders WebsiteDataFolders::current() {
+    return {applicationDataDirectory() + "/WebsiteData", applicationCacheDirectory() + "/WebsiteData"};
+}
+
 std::vector<Uuid> WebsiteDataStore::fetchAllDataStoreIdentifiers() {
+    return identifiersOnDisk(WebsiteDataFolders::current());
+}
+
+std::vector<Uuid> WebsiteDataStore::identifiersOnDisk(const WebsiteDataFolders& folders) {
     std::vector<Uuid> identifiers;
-    for (const auto& base : {applicationDataDirectory(), applicationCacheDirectory()}) {
-        std::string folder = base + "/WebsiteData";
+    for (const auto& folder : {folders.data, folders.cache}) {
         GDir* dir = g_dir_open(folder.c_str(), 0, nullptr);
         if (!dir) continue;
         while (const char* name = g_dir_read_name(dir)) {
@@ -167,6 +195,36 @@ std::vector<Uuid> WebsiteDataStore::fetchAllDataStoreIdentifiers() {
         g_dir_close(dir);
     }
     return identifiers;
+}
+
+bool WebsiteDataStore::removeSessionFolders(const WebsiteDataFolders& folders, const Uuid& identifier) {
+    const std::string name = identifier.string();
+    const std::array<std::string, 2> bases{folders.data, folders.cache};
+    auto aside = [&](const std::string& base) { return base + "/" + std::string(kRemovedPrefix) + name; };
+    std::error_code error;
+    for (const auto& base : bases) std::filesystem::remove_all(aside(base), error);  // an interrupted removal's
+    {
+        std::lock_guard lock(madeFoldersLock());
+        if (madeFolders().contains(folders.data + "/" + name)) return false;
+        // Moved while no store can be made on them: a store asked for from now on makes new ones.
+        for (const auto& base : bases) g_rename((base + "/" + name).c_str(), aside(base).c_str());
+    }
+    bool removed = true;
+    for (const auto& base : bases) {
+        std::filesystem::remove_all(aside(base), error);
+        removed = removed && !g_file_test((base + "/" + name).c_str(), G_FILE_TEST_EXISTS) &&
+                  !g_file_test(aside(base).c_str(), G_FILE_TEST_EXISTS);
+    }
+    return removed;
+}
+
+void WebsiteDataStore::removeLeftovers(const WebsiteDataFolders& folders) {
+    for (const auto& folder : {folders.data, folders.cache}) {
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+            if (entry.path().filename().string().starts_with(kRemovedPrefix))
+                std::filesystem::remove_all(entry.path(), error);
+    }
 }
 
 std::shared_ptr<WebsiteDataStore> WebsiteDataStore::of(WebKitWebView* view) {

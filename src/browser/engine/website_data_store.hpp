@@ -15,6 +15,16 @@
 
 namespace quenlith {
 
+// The two folders that hold the persistent stores' data and caches ("WebsiteData" in the
+// application's data and cache folders), read on the main thread (they follow the environment)
+// for work on another.
+struct WebsiteDataFolders {
+    std::string data;
+    std::string cache;
+
+    static WebsiteDataFolders current();
+};
+
 // One website data store: cookies, caches and storage of the web engine, with the network
 // process and proxy that serve them. It is one WebKitWebsiteDataManager with its own
 // WebKitWebContext; web views of the store are made on that context. Stores are compared by
@@ -34,6 +44,15 @@ public:
     static std::shared_ptr<WebsiteDataStore> nonPersistent();
     // The identifiers of every persistent store on disk, whether a store object is alive or not.
     static std::vector<Uuid> fetchAllDataStoreIdentifiers();
+    // The same, on any thread, in the given folders.
+    static std::vector<Uuid> identifiersOnDisk(const WebsiteDataFolders& folders);
+    // On any thread: removes the data and cache folders of a session, unless a store was made on
+    // that session in this process (its data manager, or the engine behind one gone, may still
+    // use them); whether none is left. Each is moved aside before it is removed, so a store asked
+    // for meanwhile makes new folders: never a data manager on a folder being removed.
+    static bool removeSessionFolders(const WebsiteDataFolders& folders, const Uuid& identifier);
+    // On any thread: removes what a removal interrupted (by the end of the process) left aside.
+    static void removeLeftovers(const WebsiteDataFolders& folders);
     // The store a web view was made on (recorded by WebViewFactory), if any.
     static std::shared_ptr<WebsiteDataStore> of(WebKitWebView* view);
     // Records the store of a web view; the view keeps the store alive.

@@ -1,6 +1,7 @@
 #include "browser/engine/website_sessions.hpp"
 
 #include "model/browser_runtime_store.hpp"
+#include "model/logging.hpp"
 #include "model/web_app_profile.hpp"
 
 namespace quenlith {
@@ -141,6 +142,40 @@ void WebsiteSessions::clearWebsiteData(const std::vector<std::string>& types, st
         clearing->identifiers = WebsiteDataStore::fetchAllDataStoreIdentifiers();
         (*step)(std::move(status));
     });
+}
+
+void WebsiteSessions::removeUnusedSessions(SessionUsers users, const SavedSessionFiles& files,
+                                           std::function<void(std::vector<Uuid>)> done) {
+    // A store handed out here is in use, whether or not a window shows it now.
+    for (const auto& [identifier, store] : stores_) users.add(identifier);
+    struct Sweep {
+        SessionUsers users;
+        SavedSessionFiles files;
+        WebsiteDataFolders folders;
+        std::function<void(std::vector<Uuid>)> done;
+        std::vector<Uuid> removed;
+    };
+    GTask* task = g_task_new(
+        nullptr, nullptr,
+        [](GObject*, GAsyncResult* result, gpointer) {
+            auto& sweep = *static_cast<Sweep*>(g_task_get_task_data(G_TASK(result)));
+            if (!sweep.removed.empty())
+                logInfo(LogCategory::browser, "Removed the website data of " + std::to_string(sweep.removed.size()) +
+                                                  " sessions nothing uses");
+            if (sweep.done) sweep.done(std::move(sweep.removed));
+        },
+        nullptr);
+    g_task_set_task_data(task, new Sweep{std::move(users), files, WebsiteDataFolders::current(), std::move(done), {}},
+                         [](gpointer sweep) { delete static_cast<Sweep*>(sweep); });
+    g_task_run_in_thread(task, [](GTask* running, gpointer, gpointer data, GCancellable*) {
+        auto& sweep = *static_cast<Sweep*>(data);
+        WebsiteDataStore::removeLeftovers(sweep.folders);
+        sweep.users.addSavedFiles(sweep.files);
+        for (const auto& session : unusedSessions(WebsiteDataStore::identifiersOnDisk(sweep.folders), sweep.users))
+            if (WebsiteDataStore::removeSessionFolders(sweep.folders, session)) sweep.removed.push_back(session);
+        g_task_return_boolean(running, TRUE);
+    });
+    g_object_unref(task);
 }
 
 const ProxyRuntime* WebsiteSessions::route(const std::shared_ptr<WebsiteDataStore>& store) const {

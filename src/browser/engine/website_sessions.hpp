@@ -14,6 +14,7 @@
 #include "browser/engine/proxy_runtime.hpp"
 #include "browser/engine/website_data_store.hpp"
 #include "model/browser_proxy_settings.hpp"
+#include "model/session_users.hpp"
 #include "model/uuid.hpp"
 #include "model/website_activity.hpp"
 
@@ -64,6 +65,12 @@ public:
     // once on the main loop when all are done, with the first failure if any. The kept stores and
     // routes are not changed.
     void clearWebsiteData(const std::vector<std::string>& types, std::function<void(Status)> completion);
+    // Removes the data and cache folders of the sessions nothing uses: `users` with the stores
+    // handed out here and what the saved `files` name (read on a worker thread, where the folders
+    // are removed too; none while any source is unreadable, and never one a store of this process
+    // was made on). `done` runs on the main loop with the sessions removed.
+    void removeUnusedSessions(SessionUsers users, const SavedSessionFiles& files,
+                              std::function<void(std::vector<Uuid> removed)> done);
 
     // The runtime of an own store, or nothing (inspection for tests and the proxy sheet).
     const ProxyRuntime* route(const std::shared_ptr<WebsiteDataStore>& store) const;

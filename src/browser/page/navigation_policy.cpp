@@ -49,13 +49,6 @@ bool isWebAddress(std::string_view uri) {
     return lower == "http" || lower == "https";
 }
 
-bool isSameWebsiteHost(std::string_view pageURI, std::string_view homeURL) {
-    auto page = uriHost(pageURI);
-    auto home = uriHost(homeURL);
-    if (!page || !home) return !page && !home;
-    return g_ascii_strcasecmp(page->c_str(), home->c_str()) == 0;
-}
-
 std::string visitTitle(const std::optional<std::string>& pageTitle, std::string_view pageURI) {
     if (pageTitle && !pageTitle->empty()) return *pageTitle;
     return uriHost(pageURI).value_or("");

@@ -26,10 +26,6 @@ NavigationVerdict navigationVerdict(std::string_view uri);
 // True for an address the user's default browser can take: scheme http or https.
 bool isWebAddress(std::string_view uri);
 
-// Whether a page belongs to the website for its title and icon: the hosts of the page and of the
-// website's home address are equal without regard to ASCII case; two absent hosts count as equal.
-bool isSameWebsiteHost(std::string_view pageURI, std::string_view homeURL);
-
 // The title a finished load is recorded with: the page's title, else the address's host, else "".
 std::string visitTitle(const std::optional<std::string>& pageTitle, std::string_view pageURI);
 

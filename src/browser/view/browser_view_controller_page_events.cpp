@@ -139,7 +139,7 @@ struct PageEventHandlers {
             [&controller, url](WebKitWebView* shown, JSCValue* value) {
                 std::optional<std::string> icon = scriptText(value);
                 loadIcon(controller, shown, url, icon);
-                if (isSameWebsiteHost(url, controller.profile_.homeURL))
+                if (controller.profile_.isOwnSitePage(url))
                     reportMetadata(controller, shown, url, icon);
             },
             kScriptWorld);
@@ -174,14 +174,14 @@ struct PageEventHandlers {
         if (!tab || !controller.services_.onMetadata) return;
         const std::string title = tab->pageTitle();
         if (!title.empty()) {
-            controller.services_.onMetadata(title, icon);
+            controller.services_.onMetadata(url, title, icon);
             return;
         }
         // The engine often has no title yet at this point: the page's own is read.
         controller.scripts_.run(view, "document.title", url,
-                                [&controller, icon](WebKitWebView*, JSCValue* text) {
+                                [&controller, url, icon](WebKitWebView*, JSCValue* text) {
                                     if (controller.services_.onMetadata)
-                                        controller.services_.onMetadata(scriptText(text).value_or(""), icon);
+                                        controller.services_.onMetadata(url, scriptText(text).value_or(""), icon);
                                 });
     }
 

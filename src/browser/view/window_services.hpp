@@ -40,8 +40,10 @@ struct BrowserWindowServices {
     std::function<void()> onStateChange;
     // The active tab's address changed.
     std::function<void(const std::string& address)> onURLChange;
-    // Title and icon address of a loaded page of the website.
-    std::function<void(const std::string& title, const std::optional<std::string>& iconAddress)> onMetadata;
+    // Address, title and icon address of a loaded page of the website.
+    std::function<void(const std::string& address, const std::string& title,
+                       const std::optional<std::string>& iconAddress)>
+        onMetadata;
     // Presents a sheet on the window (which shows no sheet yet).
     std::function<void(BrowserSheet)> onSheet;
     // A window command for the window manager.

@@ -1,11 +1,15 @@
 #include "browser/engine/website_sessions.hpp"
 
+#include <filesystem>
+
 #include <gtest/gtest.h>
 
 #include "browser/engine/proxy_fixture.hpp"
 #include "model/app_paths.hpp"
 #include "model/browser_runtime_store.hpp"
+#include "model/browser_session.hpp"
 #include "model/file_store.hpp"
+#include "model/session_users.hpp"
 
 namespace quenlith {
 namespace {
@@ -190,6 +194,59 @@ TEST(WebsiteDataStoreTest, OneStoreObjectPerFolderAndTheIdentifiersOnDisk) {
     auto identifiers = WebsiteDataStore::fetchAllDataStoreIdentifiers();
     std::sort(identifiers.begin(), identifiers.end());
     EXPECT_EQ(identifiers, (std::vector<Uuid>{std::min(a, b), std::max(a, b)}));
+}
+
+TEST_F(WebsiteSessionsTest, RemovesTheFoldersOfSessionsNothingUsesAndNoneAStoreWasMadeOn) {
+    const auto folders = WebsiteDataFolders::current();
+    const Uuid unused = Uuid::random(), cacheOnly = Uuid::random(), used = Uuid::random(), saved = Uuid::random(),
+               handedOut = Uuid::random(), made = Uuid::random(), later = Uuid::random();
+    // Each with a file of its data, and its cache but for the one that has only a cache.
+    for (const auto& session : {unused, used, saved, handedOut, made, later})
+        test::writeFile(folders.data + "/" + session.string() + "/cookies.sqlite", "cookies");
+    for (const auto& session : {unused, cacheOnly, used}) test::writeFile(folders.cache + "/" + session.string() + "/c", "");
+    for (const auto& name : {std::string("Default/cookies.sqlite"), std::string("NOT-A-UUID/x")})
+        test::writeFile(folders.data + "/" + name, "");
+    test::writeFile(folders.cache + "/.removed-" + Uuid::random().string() + "/x", "");  // an interrupted removal's
+    // A window of the saved session, a website's store handed out, a store made and let go.
+    RestorableWindow window{.id = Uuid::random(), .tabs = {{std::nullopt, "Start", true}}, .frame = {0, 0, 400, 400}};
+    window.temporaryProfile = website(saved, std::nullopt, true);
+    ASSERT_TRUE(BrowserSessionPersistence(applicationDataDirectory() + "/session-v1.json").save({1, {window}, {}}));
+    sessions.dataStore(website(handedOut, std::nullopt, true));
+    WebsiteDataStore::forIdentifier(made).reset();
+
+    auto sweep = [&](SessionUsers users) {
+        std::optional<std::vector<Uuid>> removed;
+        sessions.removeUnusedSessions(std::move(users), SavedSessionFiles::inDataFolder(),
+                                      [&](std::vector<Uuid> sessions) { removed = std::move(sessions); });
+        EXPECT_TRUE(test::spinUntil([&] { return removed.has_value(); }));
+        std::sort(removed->begin(), removed->end());
+        return *removed;
+    };
+    SessionUsers unknown;
+    unknown.addUnreadable();
+    EXPECT_EQ(sweep(unknown), std::vector<Uuid>{}) << "nothing while a source is unreadable";
+    SessionUsers users;
+    users.add(used);
+    users.add(later);
+    EXPECT_EQ(sweep(users), (std::vector<Uuid>{std::min(unused, cacheOnly), std::max(unused, cacheOnly)}));
+    auto left = WebsiteDataStore::fetchAllDataStoreIdentifiers();
+    std::sort(left.begin(), left.end());
+    std::vector<Uuid> kept{used, saved, handedOut, made, later};
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(left, kept);
+    for (const auto& name : {"Default/cookies.sqlite", "NOT-A-UUID/x"}) EXPECT_TRUE(test::fileExists(folders.data + "/" + name));
+    std::vector<std::string> caches;
+    for (const auto& entry : std::filesystem::directory_iterator(folders.cache)) caches.push_back(entry.path().filename());
+    std::sort(caches.begin(), caches.end());
+    std::vector<std::string> keptCaches{used.string(), handedOut.string(), made.string()};  // stores make theirs
+    std::sort(keptCaches.begin(), keptCaches.end());
+    EXPECT_EQ(caches, keptCaches) << "nor what an earlier removal left";
+    // A store asked for once its session went starts with nothing.
+    auto again = WebsiteDataStore::forIdentifier(unused);
+    EXPECT_FALSE(test::fileExists(again->dataDirectory() + "/cookies.sqlite"));
+    users = SessionUsers{};
+    users.add(used);
+    EXPECT_EQ(sweep(users), std::vector<Uuid>{later}) << "a store made now keeps its folder";
 }
 
 TEST(WebsiteDataStoreTest, NamesTheEngineDataTypes) {

@@ -44,18 +44,8 @@ TEST(NavigationPolicyTest, JudgesEveryAddressByItsScheme) {
     for (const auto& [uri, isWeb] : web) EXPECT_EQ(isWebAddress(uri), isWeb) << uri;
 }
 
-TEST(NavigationPolicyTest, ComparesWebsiteHostsWithoutRegardToCase) {
-    const std::tuple<const char*, const char*, bool> cases[] = {
-        {"https://example.com/inbox", "https://example.com", true},
-        // A website saved with capitals still gets its title and icon.
-        {"https://example.com/inbox", "https://Example.COM", true}, {"https://example.com/", "HTTPS://EXAMPLE.COM/", true},
-        {"http://example.com:8080/", "https://example.com/", true}, {"https://mail.example.com/", "https://example.com/", false},
-        {"https://www.example.com/", "https://example.com/", false}, {"https://example.org/", "https://example.com/", false},
-        // Two addresses without a host count as the same.
-        {"about:blank", "example.com", true}, {"about:blank", "", true}, {"https://example.com/", "example.com", false},
-        {"about:blank", "https://example.com", false}};
-    for (const auto& [page, home, same] : cases) EXPECT_EQ(isSameWebsiteHost(page, home), same) << page << " vs " << home;
-
+// Which pages of a window belong to its website is the website record's rule (web_app_profile_test).
+TEST(NavigationPolicyTest, ReadsHostsAsWritten) {
     EXPECT_EQ(uriHost("https://Example.com:8443/a"), "Example.com");
     EXPECT_EQ(uriHost("http://127.0.0.1:9/"), "127.0.0.1");
     for (const char* hostless : {"about:blank", "file:///tmp/x", "not an address"}) EXPECT_EQ(uriHost(hostless), std::nullopt);

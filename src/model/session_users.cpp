@@ -1,0 +1,71 @@
+#include "model/session_users.hpp"
+
+#include "model/app_paths.hpp"
+#include "model/browser_session.hpp"
+#include "model/file_store.hpp"
+#include "model/library_document.hpp"
+#include "model/library_file.hpp"
+#include "model/profile_persistence.hpp"
+#include "model/web_app_profile.hpp"
+
+namespace quenlith {
+
+SavedSessionFiles SavedSessionFiles::inDataFolder() {
+    return {defaultProfilesFilePath(), defaultLibraryFilePath(), applicationDataDirectory() + "/session-v1.json"};
+}
+
+void SessionUsers::addWebsites(const std::vector<WebAppProfile>& websites) {
+    // Switched off, an own session is still the website's: switching on returns to it.
+    for (const auto& website : websites)
+        if (website.sessionIdentifier) add(*website.sessionIdentifier);
+}
+
+void SessionUsers::addLibrary(const LibraryDocument& library) {
+    for (const auto& clip : library.clips)
+        if (clip.windowSession) add(clip.windowSession->identifier);
+    for (const auto& scene : library.scenes)
+        for (const auto& window : scene.windows)
+            if (window.windowSession) add(window.windowSession->identifier);
+}
+
+void SessionUsers::addSession(const BrowserSessionDocument& session) {
+    // A website's window uses the website's session; the others carry their record.
+    for (const auto& window : session.windows)
+        if (window.temporaryProfile && window.temporaryProfile->sessionIdentifier)
+            add(*window.temporaryProfile->sessionIdentifier);
+}
+
+void SessionUsers::addSavedFiles(const SavedSessionFiles& files) {
+    const std::string websites = files::backupPath(files.websites);
+    if (files::pathExists(websites)) {
+        if (auto read = ProfilePersistence(websites).load())
+            addWebsites(*read);
+        else
+            addUnreadable();
+    }
+    const std::string library = files::backupPath(files.library);
+    if (files::pathExists(library)) {
+        if (auto read = readLibraryFile(library))
+            addLibrary(*read);
+        else
+            addUnreadable();
+    }
+    // Each of the two: a restore reads the file, else its backup.
+    for (const auto& session : {files.session, files::backupPath(files.session)}) {
+        if (!files::pathExists(session)) continue;
+        if (auto read = usableSessionFile(session))
+            addSession(read->normalized());
+        else
+            addUnreadable();
+    }
+}
+
+std::vector<Uuid> unusedSessions(const std::vector<Uuid>& onDisk, const SessionUsers& users) {
+    std::vector<Uuid> unused;
+    if (!users.known()) return unused;
+    for (const auto& session : onDisk)
+        if (!users.uses(session)) unused.push_back(session);
+    return unused;
+}
+
+}  // namespace quenlith

@@ -1,0 +1,113 @@
+// Which website-data sessions nothing uses any more: a case per kind of user, and the saved files
+// that can bring a session back.
+#include "model/session_users.hpp"
+
+#include <functional>
+
+#include <gtest/gtest.h>
+
+#include "model/file_store.hpp"
+#include "model/file_test_support.hpp"
+#include "model/library_file.hpp"
+#include "model/profile_persistence.hpp"
+#include "model/sample_records.hpp"
+
+namespace quenlith {
+namespace {
+
+using test::makeClip;
+using test::makeSceneWindow;
+using test::makeWindow;
+
+WebAppProfile ownSession(const Uuid& session, bool switchedOn) {
+    WebAppProfile website = test::website("Mail", "https://mail.example.com");
+    website.sessionIdentifier = session;
+    website.isolatedAccount = switchedOn;
+    return website;
+}
+
+PageClip savedPage(const Uuid& session) {
+    PageClip clip = makeClip();
+    clip.windowSession = WindowSessionReference{session, std::nullopt};
+    return clip;
+}
+
+// A window of no saved website (the main browser window, another session's window).
+RestorableWindow browsingWindow(const Uuid& session) {
+    RestorableWindow window = makeWindow(1);
+    window.temporaryProfile = ownSession(session, true);
+    return window;
+}
+
+TEST(SessionUsers, OnlySessionsNothingNamesAreUnused) {
+    const std::vector<Uuid> s{Uuid::random(), Uuid::random(), Uuid::random(), Uuid::random()};
+    struct Case {
+        const char* label;
+        std::function<void(SessionUsers&)> users;
+        std::vector<Uuid> unused;
+    };
+    const Case cases[] = {
+        {"nothing", [](SessionUsers&) {}, s},
+        {"websites' own sessions, switched on or off",
+         [&](SessionUsers& u) { u.addWebsites({ownSession(s[0], true), ownSession(s[1], false), test::website("A", "a.com")}); },
+         {s[2], s[3]}},
+        {"a saved page and a page-group window",
+         [&](SessionUsers& u) {
+             LibraryDocument library;
+             library.clips = {makeClip(), savedPage(s[1])};
+             library.scenes = {test::makeScene()};
+             library.scenes[0].windows.push_back(makeSceneWindow());
+             library.scenes[0].windows[1].windowSession = WindowSessionReference{s[3], std::nullopt};
+             u.addLibrary(library);
+         },
+         {s[0], s[2]}},
+        {"a saved window of no website; a website's saved window names no session",
+         [&](SessionUsers& u) {
+             RestorableWindow website = makeWindow(1);
+             website.savedProfileID = s[0];
+             u.addSession({1, {website, browsingWindow(s[2])}, std::nullopt});
+         },
+         {s[0], s[1], s[3]}},
+        {"open windows", [&](SessionUsers& u) { u.add(s[1]), u.add(s[1]), u.add(s[3]); }, {s[0], s[2]}},
+        {"a source that could not be read",
+         [&](SessionUsers& u) {
+             u.add(s[0]);
+             u.addUnreadable();
+         },
+         {}},
+    };
+    for (const auto& c : cases) {
+        SessionUsers users;
+        c.users(users);
+        EXPECT_EQ(unusedSessions(s, users), c.unused) << c.label;
+    }
+}
+
+TEST(SessionUsers, TheSavedFilesThatCanBringASessionBackUseIt) {
+    const std::vector<Uuid> s{Uuid::random(), Uuid::random(), Uuid::random(), Uuid::random(), Uuid::random()};
+    const SavedSessionFiles files = SavedSessionFiles::inDataFolder();
+    const std::string backups[] = {files::backupPath(files.websites), files::backupPath(files.library), files.session,
+                                   files::backupPath(files.session)};
+    // Each row damages one file, or none: an unreadable file may hold any session.
+    for (int damaged = -1; damaged < 4; ++damaged) {
+        SCOPED_TRACE(damaged);
+        test::TemporaryEnvironment environment;
+        // profiles.json and library.json are what the stores hold: those files are not read.
+        ASSERT_TRUE(ProfilePersistence(files.websites).save({ownSession(s[0], false)}));
+        ASSERT_TRUE(ProfilePersistence(files.websites).save({ownSession(s[4], true)}));  // the first is the backup
+        LibraryDocument library;
+        library.clips = {savedPage(s[1])};
+        test::writeFile(backups[1], *encodeLibraryDocument(library));
+        BrowserSessionPersistence session(files.session);
+        ASSERT_TRUE(session.save({1, {browsingWindow(s[2])}, std::nullopt}));
+        ASSERT_TRUE(session.save({1, {browsingWindow(s[3])}, std::nullopt}));  // the first goes to the backup
+        if (damaged >= 0) test::writeFile(backups[damaged], "{\"version\": 1, ");
+
+        SessionUsers users;
+        users.addSavedFiles(files);
+        EXPECT_EQ(unusedSessions(s, users), damaged >= 0 ? std::vector<Uuid>{} : std::vector<Uuid>{s[4]});
+    }
+}
+
+}  // namespace
+}  // namespace quenlith
