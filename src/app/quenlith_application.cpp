@@ -117,16 +117,14 @@ void QuenlithApplication::on_startup() {
         signalSources_.push_back(g_unix_signal_add(signal, &QuenlithApplication::onTerminationSignal, this));
     // One instance per data folder, decided before anything reads or writes it: without a session
     // bus (or on a bus of another session) every start becomes an instance of its own.
+    // A folder that cannot be held at all is refused the same way: unheld, it could be another
+    // instance's too.
     auto lock = DataFolderLock::acquire(applicationDataDirectory());
-    if (!lock && lock.error().code == kDataFolderInUse) {
-        refuseStart(lock.error().message);
+    if (!lock) {
+        refuseStart(lock.error());
         return;
     }
-    if (lock)
-        dataFolderLock_.emplace(std::move(*lock));
-    else
-        logError(LogCategory::lifecycle, "The data folder cannot be locked (" + lock.error().message +
-                                             "); starting without the lock");
+    dataFolderLock_.emplace(std::move(*lock));
     // The display is open: how its web pages are drawn is found out while the rest starts.
     AccelerationProbe::start();
     // "Quit" in any menu ends the application like a signal does.
@@ -135,16 +133,18 @@ void QuenlithApplication::on_startup() {
     hold();
 }
 
-void QuenlithApplication::refuseStart(const std::string& message) {
+void QuenlithApplication::refuseStart(const Error& reason) {
     refused_ = true;
-    logError(LogCategory::lifecycle, "Another process holds the data folder; this start ends");
-    std::fprintf(stderr, "%s\n", message.c_str());
+    const bool inUse = reason.code == kDataFolderInUse;
+    logError(LogCategory::lifecycle, inUse ? "Another process holds the data folder; this start ends"
+                                           : "The data folder cannot be held; this start ends");
+    std::fprintf(stderr, "%s\n", reason.message.c_str());
     std::fflush(stderr);
     // The alert alone keeps the application running; answering it (or a signal) ends it.
-    refusal_ =
-        std::make_unique<Gtk::MessageDialog>(localizedString("Quenlith is already running"),
-                                             /*use_markup=*/false, Gtk::MESSAGE_WARNING, Gtk::BUTTONS_NONE);
-    refusal_->set_secondary_text(message, /*use_markup=*/false);
+    refusal_ = std::make_unique<Gtk::MessageDialog>(
+        localizedString(inUse ? "Quenlith is already running" : "Quenlith cannot use its data folder"),
+        /*use_markup=*/false, Gtk::MESSAGE_WARNING, Gtk::BUTTONS_NONE);
+    refusal_->set_secondary_text(reason.message, /*use_markup=*/false);
     refusal_->set_position(Gtk::WIN_POS_CENTER);
     refusal_->add_button(localizedString("OK"), Gtk::RESPONSE_OK);
     refusal_->signal_response().connect([this](int) { quit(); });

@@ -7,10 +7,13 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "model/app_paths.hpp"
 #include "model/data_folder_lock.hpp"
+#include "model/file_test_support.hpp"
 #include "support/temp_environment.hpp"
 
 extern char** environ;
@@ -52,14 +55,78 @@ TEST(DataFolderLockTest, HoldsTheFolderForOneHolderUntilItGoes) {
     }
     EXPECT_TRUE(DataFolderLock::acquire(folder).ok());
     EXPECT_FALSE(DataFolderLock::acquire(elsewhere).ok());
+}
 
-    // Something else in the lock file's place gives no hold, but is no other instance either: the
-    // start goes on.
-    const std::string blocked = folders.root() + "/blocked";
-    std::filesystem::create_directories(blocked + "/" + DataFolderLock::kFileName);
-    auto none = DataFolderLock::acquire(blocked);
-    ASSERT_FALSE(none.ok());
-    EXPECT_EQ(none.error().code, kDataFolderLockFailed) << none.error().message;
+// What stands at a path, as lstat and readlink see it: its kind, mode and a link's target.
+std::string described(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) return "absent";
+    std::string text = std::to_string(info.st_mode);
+    if (S_ISLNK(info.st_mode)) text += " -> " + std::filesystem::read_symlink(path).string();
+    return text;
+}
+
+// Whatever has taken the lock file's place, one holder holds the folder and a second is refused
+// as by a running instance; the thing is left as it was, and nothing it leads to is opened or
+// made. Root's override of file modes is set aside, so a file of mode 000 stops this process as
+// it stops a user.
+TEST(DataFolderLockTest, HoldsTheFolderWhateverHasTakenTheLockFilesPlace) {
+    test::TemporaryEnvironment folders;
+    test::PermissionsEnforced asAUser;
+    const std::string elsewhere = folders.root() + "/elsewhere";
+    std::filesystem::create_directories(elsewhere);
+    test::writeFile(elsewhere + "/file", "kept");
+    auto folderAt = [](const std::string& path) { return ::mkdir(path.c_str(), 0700); };
+    auto fifoAt = [](const std::string& path) { return ::mkfifo(path.c_str(), 0600); };
+    auto linkTo = [](std::string target) {
+        return [target](const std::string& path) { return ::symlink(target.c_str(), path.c_str()); };
+    };
+    auto closedFileAt = [](const std::string& path) {
+        const int made = ::open(path.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0000);
+        return made < 0 ? -1 : ::close(made);
+    };
+    const std::pair<const char*, std::function<int(const std::string&)>> cases[] = {
+        {"a folder", folderAt},
+        {"a FIFO", fifoAt},
+        {"a dangling link", linkTo(elsewhere + "/missing")},
+        {"a link to a file elsewhere", linkTo(elsewhere + "/file")},
+        {"a link to a folder elsewhere", linkTo(elsewhere)},
+        {"a file of mode 000", closedFileAt},
+    };
+    int row = 0;
+    for (const auto& [what, make] : cases) {
+        const std::string folder = folders.root() + "/data-" + std::to_string(++row);
+        const std::string lockPath = folder + "/" + DataFolderLock::kFileName;
+        std::filesystem::create_directories(folder);
+        ASSERT_EQ(make(lockPath), 0) << what;
+        const std::string before = described(lockPath);
+        if (std::filesystem::is_regular_file(std::filesystem::symlink_status(lockPath))) {
+            ASSERT_LT(::open(lockPath.c_str(), O_RDWR | O_CLOEXEC), 0) << what << ": its mode stops this process";
+        }
+
+        auto first = DataFolderLock::acquire(folder);
+        ASSERT_TRUE(first.ok()) << what << ": " << first.error().message;
+        auto second = DataFolderLock::acquire(folder);
+        ASSERT_FALSE(second.ok()) << what << ": two holders";
+        EXPECT_EQ(second.error().code, kDataFolderInUse) << what;
+        EXPECT_EQ(described(lockPath), before) << what;
+        EXPECT_EQ(described(elsewhere + "/missing"), "absent") << what;
+        EXPECT_EQ(test::readFile(elsewhere + "/file"), "kept") << what;
+        first = Error{};
+        EXPECT_TRUE(DataFolderLock::acquire(folder).ok()) << what << ": released when its holder goes";
+    }
+
+    // With no hold possible at all (no folder can stand at the path, or it cannot be opened) the
+    // start is refused too, naming the folder.
+    const std::string closed = folders.root() + "/closed";
+    ASSERT_EQ(::mkdir(closed.c_str(), 0000), 0);
+    for (const std::string& unusable : {elsewhere + "/file", closed}) {
+        auto none = DataFolderLock::acquire(unusable);
+        ASSERT_FALSE(none.ok()) << unusable;
+        EXPECT_EQ(none.error().code, kDataFolderLockFailed) << unusable;
+        const std::string name = std::filesystem::path(unusable).filename();
+        EXPECT_NE(none.error().message.find(name + "”"), std::string::npos) << none.error().message;
+    }
 }
 
 // A program started meanwhile (a web process) must not keep the folder held after the
