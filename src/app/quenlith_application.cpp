@@ -146,6 +146,9 @@ void QuenlithApplication::refuseStart(const Error& reason) {
         /*use_markup=*/false, Gtk::MESSAGE_WARNING, Gtk::BUTTONS_NONE);
     refusal_->set_secondary_text(reason.message, /*use_markup=*/false);
     refusal_->set_position(Gtk::WIN_POS_CENTER);
+    // The running instance's windows may be kept above: beneath them the person would never see
+    // why nothing happened.
+    refusal_->set_keep_above(true);
     refusal_->add_button(localizedString("OK"), Gtk::RESPONSE_OK);
     refusal_->signal_response().connect([this](int) { quit(); });
     add_window(*refusal_);
