@@ -16,6 +16,7 @@
 #include "model/address_text.hpp"
 #include "model/localization.hpp"
 #include "model/logging.hpp"
+#include "ui/alert.hpp"
 
 namespace quenlith {
 
@@ -220,6 +221,9 @@ void QuenlithApplication::shutdown() {
 
 int QuenlithApplication::onTerminationSignal(void* self) {
     static_cast<QuenlithApplication*>(self)->quit();
+    // Come inside a loop the toolkit runs for a dialog of its own (a file chooser showing an
+    // error), the quit is seen only once that loop has ended: answering the dialogs ends it.
+    if (g_main_depth() > 1) closeModalDialogs();
     return G_SOURCE_CONTINUE;
 }
 

@@ -62,6 +62,13 @@ void presentAlert(const std::string& title, const std::string& message, Gtk::Win
     alert->present();
 }
 
+void closeModalDialogs() {
+    for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
+        auto* dialog = dynamic_cast<Gtk::Dialog*>(window);
+        if (dialog && dialog->get_visible() && dialog->get_modal()) dialog->response(Gtk::RESPONSE_DELETE_EVENT);
+    }
+}
+
 void placeSheet(Gtk::Window& sheet, Gtk::Window& window) {
     auto gdkWindow = window.get_window();
     if (!gdkWindow) return;

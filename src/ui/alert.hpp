@@ -24,6 +24,11 @@ void presentAlert(const std::string& title, const std::string& message, Gtk::Win
 // a window to attach to, the dialog stands on its own and is not modal; either goes when answered.
 void showAlert(const std::string& title, const std::string& message, Gtk::Window* window);
 
+// Answers every shown modal dialog as if closed. A dialog the toolkit waits for in a loop of its
+// own (a file chooser's error, the overwrite question) ends that loop so: a quit asked for from
+// inside it is seen only once every such loop has ended.
+void closeModalDialogs();
+
 // Places a sheet about to be shown centred over its window and wholly on that window's work
 // area, also when the window is low on the screen or larger sheets would reach past an edge.
 void placeSheet(Gtk::Window& sheet, Gtk::Window& window);

@@ -138,6 +138,43 @@ TEST(PresentAlert, AttachesToAFreeVisibleWindowElseStandsAloneAndNeverWaits) {
     EXPECT_FALSE(hasAttachedSheet(window));
 }
 
+// Dialogs the toolkit waits for in loops of their own, one inside the other, end those loops once
+// answered as closed, so a quit asked for inside them is seen; a dialog that is not modal stays.
+TEST(CloseModalDialogs, EndsTheLoopsOfTheDialogsWaitedFor) {
+    Gtk::MessageDialog loose("Loose", false, Gtk::MESSAGE_INFO, Gtk::BUTTONS_OK, /*modal=*/false);
+    loose.show();
+    Gtk::MessageDialog outer("Outer", false, Gtk::MESSAGE_INFO, Gtk::BUTTONS_OK, /*modal=*/true);
+    Gtk::MessageDialog inner("Inner", false, Gtk::MESSAGE_INFO, Gtk::BUTTONS_OK, /*modal=*/true);
+    std::vector<int> answers;
+    int depth = 0;
+    Glib::signal_idle().connect_once([&] {
+        Glib::signal_idle().connect_once([&] {
+            Glib::signal_idle().connect_once([&] {
+                depth = g_main_depth();
+                closeModalDialogs();
+            });
+            answers.push_back(inner.run());
+        });
+        answers.push_back(outer.run());
+    });
+    // Should the loops not end, they are answered otherwise after a while, so the test fails
+    // instead of waiting for ever.
+    struct Fallback {
+        sigc::connection timer;
+        ~Fallback() { timer.disconnect(); }
+    } fallback{Glib::signal_timeout().connect(
+        [&] {
+            inner.response(Gtk::RESPONSE_CANCEL);
+            outer.response(Gtk::RESPONSE_CANCEL);
+            return true;
+        },
+        10000)};
+    ASSERT_TRUE(test::spinUntil([&] { return answers.size() == 2; }, std::chrono::seconds(30)));
+    EXPECT_EQ(answers, (std::vector<int>{Gtk::RESPONSE_DELETE_EVENT, Gtk::RESPONSE_DELETE_EVENT}));
+    EXPECT_EQ(depth, 3) << "closed from inside both loops";
+    EXPECT_TRUE(loose.get_visible());
+}
+
 // A wheel turn over a picker in a scrolled form scrolls the form, focused or not; the picker keeps its row.
 TEST(WindowOpacityControl, TheSlidersAccessibleValueReadsAsThePercentageBesideTheTitlesSymbol) {
     WindowOpacityControl control("Window Opacity");
