@@ -72,7 +72,8 @@ protected:
 
 // Without a session bus every start becomes an instance of its own: the second one on the same
 // data folder says why it ends (and shows an alert), prints its links and writes nothing. So it
-// does when something unusable has taken the lock file's place.
+// does when something unusable has taken the lock file's place, and so does a start that cannot
+// hold its data folder at all.
 TEST_F(ApplicationInstances, ASecondInstanceOnTheSameDataFolderRefusesAndWritesNothing) {
     const std::map<std::string, std::string> noBus{
         {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + folders.root() + "/no-bus"}};
@@ -116,6 +117,19 @@ TEST_F(ApplicationInstances, ASecondInstanceOnTheSameDataFolderRefusesAndWritesN
         first->stop();
         EXPECT_TRUE(exitedWith(*first, 0)) << first->output();
     }
+
+    // A data folder that cannot be held at all (a file stands where it would be made) is refused
+    // the same way: unheld, it could be another instance's.
+    const std::string blocked = folders.root() + "/blocked-data";
+    test::writeFile(blocked, "");
+    const std::string reason = DataFolderLock::acquire(blocked + "/" + kApplicationIdentifier).error().message;
+    auto unheld = start({}, {{"DBUS_SESSION_BUS_ADDRESS", noBus.at("DBUS_SESSION_BUS_ADDRESS")}, {"XDG_DATA_HOME", blocked}});
+    ASSERT_TRUE(spinUntil([&] { return says(*unheld, reason) || !unheld->running(); }, std::chrono::seconds(20)))
+        << unheld->output();
+    EXPECT_TRUE(unheld->running()) << "its alert keeps it until answered";
+    unheld->stop();
+    EXPECT_TRUE(exitedWith(*unheld, 1)) << unheld->output();
+    EXPECT_FALSE(says(*unheld, "Quenlith started")) << unheld->output();
 }
 
 // Quenlith draws only through X11: a start with no X display, or told to use Wayland itself, ends
