@@ -2,10 +2,12 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -23,6 +25,20 @@ extern char** environ;
 namespace quenlith {
 namespace {
 
+// Which of the two holds on the folder someone has: the folder's own and its lock file's, each of
+// which alone keeps a second holder out.
+std::string holdsOn(const std::string& folder) {
+    auto held = [](const std::string& path, int flags) {
+        const int descriptor = ::open(path.c_str(), flags | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        if (descriptor < 0) return false;
+        const bool taken = ::flock(descriptor, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+        ::close(descriptor);
+        return taken;
+    };
+    return std::string(held(folder, O_RDONLY | O_DIRECTORY) ? "folder" : "") +
+           (held(folder + "/" + DataFolderLock::kFileName, O_RDONLY) ? " file" : "");
+}
+
 TEST(DataFolderLockTest, HoldsTheFolderForOneHolderUntilItGoes) {
     test::TemporaryEnvironment folders;
     const std::string folder = applicationDataDirectory();
@@ -31,6 +47,7 @@ TEST(DataFolderLockTest, HoldsTheFolderForOneHolderUntilItGoes) {
     struct stat info {};
     ASSERT_EQ(::stat((folder + "/" + DataFolderLock::kFileName).c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_EQ(holdsOn(folder), "folder file");
 
     auto second = DataFolderLock::acquire(folder);
     ASSERT_FALSE(second.ok());
@@ -41,8 +58,10 @@ TEST(DataFolderLockTest, HoldsTheFolderForOneHolderUntilItGoes) {
         second = DataFolderLock::acquire(folder + "/../" + kApplicationIdentifier);
         ASSERT_FALSE(second.ok()) << "the hold moves with the object; another spelling is the same folder";
         EXPECT_EQ(second.error().code, kDataFolderInUse);
+        EXPECT_EQ(holdsOn(folder), "folder file");
     }
-    EXPECT_TRUE(DataFolderLock::acquire(folder).ok()) << "released when its holder goes";
+    EXPECT_EQ(holdsOn(folder), "") << "released when its holder goes";
+    EXPECT_TRUE(DataFolderLock::acquire(folder).ok());
 
     // A hold assigned over another lets the other go and keeps its own.
     const std::string elsewhere = folders.root() + "/elsewhere";
@@ -53,8 +72,8 @@ TEST(DataFolderLockTest, HoldsTheFolderForOneHolderUntilItGoes) {
         ASSERT_TRUE(theirs.ok());
         *mine = std::move(*theirs);
     }
-    EXPECT_TRUE(DataFolderLock::acquire(folder).ok());
-    EXPECT_FALSE(DataFolderLock::acquire(elsewhere).ok());
+    EXPECT_EQ(holdsOn(folder), "");
+    EXPECT_EQ(holdsOn(elsewhere), "folder file");
 }
 
 // What stands at a path, as lstat and readlink see it: its kind, mode and a link's target.
