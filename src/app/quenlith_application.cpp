@@ -117,9 +117,8 @@ void QuenlithApplication::on_startup() {
     for (int signal : {SIGTERM, SIGINT, SIGHUP})
         signalSources_.push_back(g_unix_signal_add(signal, &QuenlithApplication::onTerminationSignal, this));
     // One instance per data folder, decided before anything reads or writes it: without a session
-    // bus (or on a bus of another session) every start becomes an instance of its own.
-    // A folder that cannot be held at all is refused the same way: unheld, it could be another
-    // instance's too.
+    // bus (or on a bus of another session) every start becomes an instance of its own. A folder
+    // that cannot be held at all is refused the same way: unheld, it could be another's too.
     auto lock = DataFolderLock::acquire(applicationDataDirectory());
     if (!lock) {
         refuseStart(lock.error());

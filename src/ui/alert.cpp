@@ -55,8 +55,7 @@ void presentAlert(const std::string& title, const std::string& message, Gtk::Win
         return showAlert(title, message, window);
     // Modal for the whole application, but never waited for in a loop of its own: a quit (a
     // signal) could not end the application from inside such a loop until every alert in it was
-    // answered. Above windows kept above, or a modal alert beneath one would hold the
-    // application up unseen.
+    // answered. Kept above: beneath a window kept above, it would hold the application up unseen.
     Gtk::MessageDialog* alert = selfDeletingAlert(title, message, nullptr, /*modal=*/true);
     alert->set_keep_above(true);
     alert->present();
