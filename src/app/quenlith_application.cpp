@@ -16,6 +16,7 @@
 #include "model/address_text.hpp"
 #include "model/localization.hpp"
 #include "model/logging.hpp"
+#include "ui/alert.hpp"
 
 namespace quenlith {
 
@@ -116,17 +117,14 @@ void QuenlithApplication::on_startup() {
     for (int signal : {SIGTERM, SIGINT, SIGHUP})
         signalSources_.push_back(g_unix_signal_add(signal, &QuenlithApplication::onTerminationSignal, this));
     // One instance per data folder, decided before anything reads or writes it: without a session
-    // bus (or on a bus of another session) every start becomes an instance of its own.
+    // bus (or on a bus of another session) every start becomes an instance of its own. A folder
+    // that cannot be held at all is refused the same way: unheld, it could be another's too.
     auto lock = DataFolderLock::acquire(applicationDataDirectory());
-    if (!lock && lock.error().code == kDataFolderInUse) {
-        refuseStart(lock.error().message);
+    if (!lock) {
+        refuseStart(lock.error());
         return;
     }
-    if (lock)
-        dataFolderLock_.emplace(std::move(*lock));
-    else
-        logError(LogCategory::lifecycle, "The data folder cannot be locked (" + lock.error().message +
-                                             "); starting without the lock");
+    dataFolderLock_.emplace(std::move(*lock));
     // The display is open: how its web pages are drawn is found out while the rest starts.
     AccelerationProbe::start();
     // "Quit" in any menu ends the application like a signal does.
@@ -135,17 +133,22 @@ void QuenlithApplication::on_startup() {
     hold();
 }
 
-void QuenlithApplication::refuseStart(const std::string& message) {
+void QuenlithApplication::refuseStart(const Error& reason) {
     refused_ = true;
-    logError(LogCategory::lifecycle, "Another process holds the data folder; this start ends");
-    std::fprintf(stderr, "%s\n", message.c_str());
+    const bool inUse = reason.code == kDataFolderInUse;
+    logError(LogCategory::lifecycle, inUse ? "Another process holds the data folder; this start ends"
+                                           : "The data folder cannot be held; this start ends");
+    std::fprintf(stderr, "%s\n", reason.message.c_str());
     std::fflush(stderr);
     // The alert alone keeps the application running; answering it (or a signal) ends it.
-    refusal_ =
-        std::make_unique<Gtk::MessageDialog>(localizedString("Quenlith is already running"),
-                                             /*use_markup=*/false, Gtk::MESSAGE_WARNING, Gtk::BUTTONS_NONE);
-    refusal_->set_secondary_text(message, /*use_markup=*/false);
+    refusal_ = std::make_unique<Gtk::MessageDialog>(
+        localizedString(inUse ? "Quenlith is already running" : "Quenlith cannot use its data folder"),
+        /*use_markup=*/false, Gtk::MESSAGE_WARNING, Gtk::BUTTONS_NONE);
+    refusal_->set_secondary_text(reason.message, /*use_markup=*/false);
     refusal_->set_position(Gtk::WIN_POS_CENTER);
+    // The running instance's windows may be kept above: beneath them the person would never see
+    // why nothing happened.
+    refusal_->set_keep_above(true);
     refusal_->add_button(localizedString("OK"), Gtk::RESPONSE_OK);
     refusal_->signal_response().connect([this](int) { quit(); });
     add_window(*refusal_);
@@ -217,6 +220,9 @@ void QuenlithApplication::shutdown() {
 
 int QuenlithApplication::onTerminationSignal(void* self) {
     static_cast<QuenlithApplication*>(self)->quit();
+    // Come inside a loop the toolkit runs for a dialog of its own (a file chooser showing an
+    // error), the quit is seen only once that loop has ended: answering the dialogs ends it.
+    if (g_main_depth() > 1) closeModalDialogs();
     return G_SOURCE_CONTINUE;
 }
 

@@ -46,13 +46,14 @@ private:
     static int onTerminationSignal(void* self);
     void removeSignalSources();
     void shutdown();
-    // Another instance holds the data folder: says so on standard error and in an alert, which
-    // ends the application when answered; nothing in the data folder is read or written.
-    void refuseStart(const std::string& message);
+    // Another instance holds the data folder, or it cannot be held at all: says why on standard
+    // error and in an alert, which ends the application when answered; nothing in the data folder
+    // is read or written.
+    void refuseStart(const Error& reason);
 
     AppDelegate delegate_;
     std::vector<unsigned> signalSources_;
-    // Held from the start until the process ends; empty when refused, or when the folder allows no lock.
+    // Held from the start until the process ends; empty when refused.
     std::optional<DataFolderLock> dataFolderLock_;
     bool refused_ = false;
     std::unique_ptr<Gtk::MessageDialog> refusal_;

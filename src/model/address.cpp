@@ -9,6 +9,7 @@
 #include "model/address_text.hpp"
 #include "model/localization.hpp"
 #include "model/text_limits.hpp"
+#include "model/typed_userinfo.hpp"
 #include "model/uri_components.hpp"
 #include "model/uri_flags.hpp"
 
@@ -67,12 +68,6 @@ bool carriesCredentialParameter(std::string_view parameters) {
     return found;
 }
 
-// Schemes that make text an address without "//" after them ("file:/etc/hosts", "about:blank").
-// Other text before a colon is no scheme: "user:pass@host" is an address without one, and
-// "define:word" a search.
-constexpr std::array<std::string_view, 9> kSchemesWithoutSlashes = {
-    "about", "blob", "data", "file", "http", "https", "javascript", "mailto", "view-source"};
-
 // The scheme, in lower case, of a word written as an address with one; empty for any other word.
 std::string typedScheme(std::string_view word) {
     const std::size_t colon = word.find(':');
@@ -91,17 +86,40 @@ std::string typedAddress(std::string_view word) {
     return escapeForAddress(typedScheme(word).empty() ? "https://" + std::string(word) : std::string(word));
 }
 
-// Whether a typed word is an address carrying credentials. A word with a scheme carries them with
-// any user name; without one it needs a password, or something after its host, since "me@example.com"
-// alone is an e-mail address. Among other words only a password counts (a search may well name
-// an e-mail address).
+// The word without one pair of marks around it ("<…>", "(…)", quotes), as an address is often
+// written in text.
+std::string_view unwrapped(std::string_view word) {
+    static constexpr std::string_view pairs[] = {"<>", "()", "\"\"", "''"};
+    if (word.size() < 2) return word;
+    for (auto pair : pairs)
+        if (word.front() == pair[0] && word.back() == pair[1]) return word.substr(1, word.size() - 2);
+    return word;
+}
+
+// Whether a typed word is an address carrying credentials, in any spelling. A password counts
+// wherever it stands; a user name alone only in an address: with a scheme, after "//", or with
+// something after its host, since "me@example.com" alone is an e-mail address. Among other words
+// only a password counts (a search may well name an e-mail address).
 bool carriesCredentials(std::string_view word, bool onlyWord) {
-    auto parts = splitUri(typedAddress(word));
+    const auto userinfo = typedUserinfo(word);
+    if (std::any_of(userinfo.begin(), userinfo.end(),
+                    [&](const TypedUserinfo& found) { return found.password || (onlyWord && found.inAddress); }))
+        return true;
+    const std::string_view inner = unwrapped(word);
+    auto parts = splitUri(typedAddress(inner));
     if (!parts || !parts->userinfo || parts->userinfo->empty() || !parts->host) return false;
     const bool password = parts->userinfo->find(':') != std::string::npos;
     if (!onlyWord) return password;
     const bool beyondHost = parts->port >= 0 || !parts->path.empty() || parts->query || parts->fragment;
-    return password || beyondHost || !typedScheme(word).empty();
+    return password || beyondHost || !typedScheme(inner).empty();
+}
+
+// The address a refusal for credentials names: the word without them, as the address it would
+// be read as.
+std::string addressWithoutCredentials(std::string_view word) {
+    std::string kept = withoutTypedUserinfo(unwrapped(word));
+    if (kept.starts_with("//")) kept.insert(0, "https:");
+    return withoutCredentials(typedAddress(kept));
 }
 
 // The address a refusal names: without credentials, and not longer than a line or two.
@@ -172,7 +190,8 @@ Result<std::string> resolveAddressInput(std::string_view text, SearchEngine engi
     for (std::string_view word : words)
         if (carriesCredentials(word, words.size() == 1))
             return refusal(kAddressWithCredentials,
-                           "Addresses with a user name or password are not opened: %@", typedAddress(word));
+                           "Addresses with a user name or password are not opened: %@",
+                           addressWithoutCredentials(word));
     if (words.size() == 1) {
         const std::string scheme = typedScheme(trimmed);
         if (!scheme.empty() && scheme != "http" && scheme != "https")

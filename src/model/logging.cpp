@@ -5,6 +5,8 @@
 #include <glib.h>
 
 #include "model/app_paths.hpp"
+#include "model/typed_userinfo.hpp"
+#include "model/uri_components.hpp"
 
 namespace quenlith {
 
@@ -45,6 +47,20 @@ std::string quotedForLog(std::string_view value) {
     std::string quoted = "\"" + std::string(prefix) + "\"";
     if (prefix.size() < value.size()) quoted += "… (" + std::to_string(value.size()) + " bytes)";
     return quoted;
+}
+
+std::string addressForLog(std::string_view address) {
+    if (address.empty()) return quotedForLog(address);
+    auto parts = splitUri(address);
+    if (!parts || !parts->scheme) return "(no address, " + std::to_string(address.size()) + " bytes)";
+    parts->userinfo.reset();
+    parts->query.reset();
+    parts->fragment.reset();
+    auto shown = joinUri(*parts);
+    if (!shown) return "(no address, " + std::to_string(address.size()) + " bytes)";
+    // What the parser left in the path that reads as a user name and password goes too, from
+    // the text as it is logged: cutting it short could change how its end reads.
+    return withoutTypedUserinfo(quotedForLog(*shown));
 }
 
 void logInfo(LogCategory category, std::string_view message) { write(G_LOG_LEVEL_INFO, category, message); }

@@ -1,6 +1,8 @@
 #include "ui/alert.hpp"
 
 #include <algorithm>
+#include <memory>
+#include <utility>
 
 #include <gdkmm/monitor.h>
 #include <glibmm/main.h>
@@ -19,30 +21,51 @@ Gtk::Window* attachedSheet(const Gtk::Window& window) {
     return nullptr;
 }
 
+namespace {
+
+// A one-button message that deletes itself once answered; any later answer (a second click on
+// its way, a close) finds it already going and is ignored.
+Gtk::MessageDialog* selfDeletingAlert(const std::string& title, const std::string& message, Gtk::Window* parent,
+                                      bool modal) {
+    auto* alert = parent ? new Gtk::MessageDialog(*parent, title, /*use_markup=*/false, Gtk::MESSAGE_INFO,
+                                                  Gtk::BUTTONS_NONE, modal)
+                         : new Gtk::MessageDialog(title, /*use_markup=*/false, Gtk::MESSAGE_INFO,
+                                                  Gtk::BUTTONS_NONE, modal);
+    alert->set_secondary_text(message, /*use_markup=*/false);
+    alert->add_button(localizedString("OK"), Gtk::RESPONSE_OK);
+    auto answered = std::make_shared<bool>(false);
+    alert->signal_response().connect([alert, answered](int) {
+        if (std::exchange(*answered, true)) return;
+        alert->hide();
+        Glib::signal_idle().connect_once([alert] { delete alert; });
+    });
+    return alert;
+}
+
+}  // namespace
+
 void showAlert(const std::string& title, const std::string& message, Gtk::Window* window) {
     const bool attached = window && window->get_visible() && !hasAttachedSheet(*window);
-    // Lives until answered, then deletes itself. On its own it holds no other window up.
-    auto* sheet = attached ? new Gtk::MessageDialog(*window, title, /*use_markup=*/false, Gtk::MESSAGE_INFO,
-                                                    Gtk::BUTTONS_NONE, /*modal=*/true)
-                           : new Gtk::MessageDialog(title, /*use_markup=*/false, Gtk::MESSAGE_INFO,
-                                                    Gtk::BUTTONS_NONE, /*modal=*/false);
-    sheet->set_secondary_text(message, /*use_markup=*/false);
-    sheet->add_button(localizedString("OK"), Gtk::RESPONSE_OK);
-    sheet->signal_response().connect([sheet](int) {
-        sheet->hide();
-        Glib::signal_idle().connect_once([sheet] { delete sheet; });
-    });
-    sheet->show();
+    // On its own it holds no other window up.
+    selfDeletingAlert(title, message, attached ? window : nullptr, /*modal=*/attached)->show();
 }
 
 void presentAlert(const std::string& title, const std::string& message, Gtk::Window* window) {
     if (window && window->get_visible() && !hasAttachedSheet(*window))
         return showAlert(title, message, window);
-    Gtk::MessageDialog dialog(title, /*use_markup=*/false, Gtk::MESSAGE_INFO, Gtk::BUTTONS_NONE,
-                              /*modal=*/true);
-    dialog.set_secondary_text(message, /*use_markup=*/false);
-    dialog.add_button(localizedString("OK"), Gtk::RESPONSE_OK);
-    dialog.run();
+    // Modal for the whole application, but never waited for in a loop of its own: a quit (a
+    // signal) could not end the application from inside such a loop until every alert in it was
+    // answered. Kept above: beneath a window kept above, it would hold the application up unseen.
+    Gtk::MessageDialog* alert = selfDeletingAlert(title, message, nullptr, /*modal=*/true);
+    alert->set_keep_above(true);
+    alert->present();
+}
+
+void closeModalDialogs() {
+    for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
+        auto* dialog = dynamic_cast<Gtk::Dialog*>(window);
+        if (dialog && dialog->get_visible() && dialog->get_modal()) dialog->response(Gtk::RESPONSE_DELETE_EVENT);
+    }
 }
 
 void placeSheet(Gtk::Window& sheet, Gtk::Window& window) {

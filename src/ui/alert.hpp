@@ -17,12 +17,17 @@ inline bool hasAttachedSheet(const Gtk::Window& window) {
 
 // Shows a one-button message: `title` as the primary text, `message` as the secondary text,
 // both plain text, and a localised "OK" button. Attached to `window` when it is visible and shows
-// no dialog yet, and then returns at once; otherwise runs as a free-standing modal dialog and
-// returns when it is dismissed.
+// no dialog yet; otherwise a free-standing dialog, modal and kept above. Either way it returns at
+// once (no loop of its own), and the dialog goes when answered.
 void presentAlert(const std::string& title, const std::string& message, Gtk::Window* window);
 // The same message for news nobody asked for (a background save failed): it never waits. Without
 // a window to attach to, the dialog stands on its own and is not modal; either goes when answered.
 void showAlert(const std::string& title, const std::string& message, Gtk::Window* window);
+
+// Answers every shown modal dialog as if closed. A dialog the toolkit waits for in a loop of its
+// own (a file chooser's error, the overwrite question) ends that loop so: a quit asked for from
+// inside it is seen only once every such loop has ended.
+void closeModalDialogs();
 
 // Places a sheet about to be shown centred over its window and wholly on that window's work
 // area, also when the window is low on the screen or larger sheets would reach past an edge.

@@ -2,6 +2,7 @@
 // links to a running instance, or gives up on one that does not answer within seconds.
 #include <csignal>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -70,37 +71,65 @@ protected:
 };
 
 // Without a session bus every start becomes an instance of its own: the second one on the same
-// data folder says why it ends (and shows an alert), prints its links and writes nothing.
+// data folder says why it ends (and shows an alert), prints its links and writes nothing. So it
+// does when something unusable has taken the lock file's place, and so does a start that cannot
+// hold its data folder at all.
 TEST_F(ApplicationInstances, ASecondInstanceOnTheSameDataFolderRefusesAndWritesNothing) {
     const std::map<std::string, std::string> noBus{
         {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + folders.root() + "/no-bus"}};
     ASSERT_TRUE(ProfilePersistence(defaultProfilesFilePath())
                     .save({WebAppProfile{.name = "Alpha", .homeURL = "http://127.0.0.1:9/"}}));
-    auto first = start({}, noBus);
-    ASSERT_TRUE(started(*first)) << first->output();
-    auto held = DataFolderLock::acquire(applicationDataDirectory());
-    ASSERT_FALSE(held.ok()) << "the first instance holds the data folder";
-    const std::string refusal = held.error().message;
-    const auto before = dataFiles();
-    ASSERT_TRUE(before.contains("profiles.json"));
+    const std::string lockPath = applicationDataDirectory() + "/" + DataFolderLock::kFileName;
+    const std::pair<const char*, std::function<int()>> lockFiles[] = {
+        {"the lock file", [] { return 0; }},
+        {"a folder in its place", [&] { return ::mkdir(lockPath.c_str(), 0700); }},
+        {"a FIFO in its place", [&] { return ::mkfifo(lockPath.c_str(), 0600); }},
+        {"a dangling link in its place",
+         [&] { return ::symlink((folders.root() + "/missing").c_str(), lockPath.c_str()); }},
+    };
+    for (const auto& [what, damage] : lockFiles) {
+        SCOPED_TRACE(what);
+        std::filesystem::remove_all(lockPath);
+        ASSERT_EQ(damage(), 0);
+        auto first = start({}, noBus);
+        ASSERT_TRUE(started(*first)) << first->output();
+        auto held = DataFolderLock::acquire(applicationDataDirectory());
+        ASSERT_FALSE(held.ok()) << "the first instance holds the data folder";
+        const std::string refusal = held.error().message;
+        const auto before = dataFiles();
+        ASSERT_TRUE(before.contains("profiles.json"));
 
-    const std::string link = "quenlith://open?url=http://127.0.0.1:9/second";
-    auto second = start({link}, noBus);
-    // The link it could not open is printed after the reason.
-    ASSERT_TRUE(spinUntil([&] { return says(*second, "\n" + link + "\n") || !second->running(); },
-                          std::chrono::seconds(20)))
-        << second->output();
-    EXPECT_TRUE(says(*second, refusal)) << second->output();
-    EXPECT_EQ(dataFiles(), before);
-    // Its alert keeps it until answered; ending it writes nothing either.
-    EXPECT_TRUE(second->running());
-    second->stop();
-    EXPECT_TRUE(exitedWith(*second, 1)) << second->status();
-    EXPECT_EQ(dataFiles(), before);
+        const std::string link = "quenlith://open?url=http://127.0.0.1:9/second";
+        auto second = start({link}, noBus);
+        // The link it could not open is printed after the reason.
+        ASSERT_TRUE(spinUntil([&] { return says(*second, "\n" + link + "\n") || !second->running(); },
+                              std::chrono::seconds(20)))
+            << second->output();
+        EXPECT_TRUE(says(*second, refusal)) << second->output();
+        EXPECT_EQ(dataFiles(), before);
+        // Its alert keeps it until answered; ending it writes nothing either.
+        EXPECT_TRUE(second->running());
+        second->stop();
+        EXPECT_TRUE(exitedWith(*second, 1)) << second->status();
+        EXPECT_EQ(dataFiles(), before);
 
-    EXPECT_TRUE(first->running());
-    first->stop();
-    EXPECT_TRUE(exitedWith(*first, 0)) << first->output();
+        EXPECT_TRUE(first->running());
+        first->stop();
+        EXPECT_TRUE(exitedWith(*first, 0)) << first->output();
+    }
+
+    // A data folder that cannot be held at all (a file stands where it would be made) is refused
+    // the same way: unheld, it could be another instance's.
+    const std::string blocked = folders.root() + "/blocked-data";
+    test::writeFile(blocked, "");
+    const std::string reason = DataFolderLock::acquire(blocked + "/" + kApplicationIdentifier).error().message;
+    auto unheld = start({}, {{"DBUS_SESSION_BUS_ADDRESS", noBus.at("DBUS_SESSION_BUS_ADDRESS")}, {"XDG_DATA_HOME", blocked}});
+    ASSERT_TRUE(spinUntil([&] { return says(*unheld, reason) || !unheld->running(); }, std::chrono::seconds(20)))
+        << unheld->output();
+    EXPECT_TRUE(unheld->running()) << "its alert keeps it until answered";
+    unheld->stop();
+    EXPECT_TRUE(exitedWith(*unheld, 1)) << unheld->output();
+    EXPECT_FALSE(says(*unheld, "Quenlith started")) << unheld->output();
 }
 
 // Quenlith draws only through X11: a start with no X display, or told to use Wayland itself, ends

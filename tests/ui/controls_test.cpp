@@ -86,30 +86,10 @@ TEST(ActionMenuItem, ActivatingRunsTheHandlerAndTheTitleIsPlainText) {
     EXPECT_EQ(runs, 2);
 }
 
-// Answers the first free-standing alert with `title` from inside its modal loop.
-struct ModalAnswerer {
-    std::string title;
-    bool freeStanding = false;
-    sigc::connection timer;
-    explicit ModalAnswerer(std::string t) : title(std::move(t)) {
-        timer = Glib::signal_timeout().connect(
-            [this] {
-                for (auto* dialog : dialogsTitled(title)) {
-                    if (dialog->get_transient_for() != nullptr) continue;
-                    freeStanding = true;
-                    dialog->response(Gtk::RESPONSE_OK);
-                    return false;
-                }
-                return true;
-            },
-            20);
-    }
-    ~ModalAnswerer() { timer.disconnect(); }
-};
-
-// Attached to a shown window without a dialog, returning at once; else free-standing and modal,
-// returning once answered.
-TEST(PresentAlert, AttachesToAFreeVisibleWindowElseRunsModally) {
+// Attached to a shown window without a dialog; else free-standing and modal. Alerts stacked over
+// one another each return before the main loop turns again: an alert waiting in a loop of its own
+// would keep a quit from ending the application. Each goes once answered, however often.
+TEST(PresentAlert, AttachesToAFreeVisibleWindowElseStandsAloneAndNeverWaits) {
     Gtk::Window window;
     window.show();
     presentAlert("<i>Tab kept awake</i>", "Body text & more", &window);
@@ -122,17 +102,77 @@ TEST(PresentAlert, AttachesToAFreeVisibleWindowElseRunsModally) {
     EXPECT_EQ(sheet->property_secondary_text().get_value(), "Body text & more");
     EXPECT_EQ(attachedSheet(window), sheet);
 
+    // A loop inside presentAlert would run this; it answers, so that such a loop ends.
+    bool presenting = false;
+    int turnsWhilePresenting = 0;
+    struct Probe {
+        sigc::connection timer;
+        ~Probe() { timer.disconnect(); }
+    } probe{Glib::signal_timeout().connect(
+        [&] {
+            if (!presenting) return true;
+            ++turnsWhilePresenting;
+            for (auto* dialog : dialogsTitled("Free")) dialog->response(Gtk::RESPONSE_OK);
+            return true;
+        },
+        5)};
     Gtk::Window hidden;  // never shown
     for (Gtk::Window* busyOrNone : {&window, &hidden, static_cast<Gtk::Window*>(nullptr)}) {
-        ModalAnswerer answerer("Free");
+        presenting = true;
         presentAlert("Free", "", busyOrNone);
-        EXPECT_TRUE(answerer.freeStanding);
+        presenting = false;
     }
+    EXPECT_EQ(turnsWhilePresenting, 0) << "an alert waited in a loop of its own";
     EXPECT_EQ(attachedSheet(window), sheet) << "no second dialog attached to the window";
-
+    auto freeStanding = dialogsTitled("Free");
+    ASSERT_EQ(freeStanding.size(), 3u);
+    for (auto* alert : freeStanding) {
+        EXPECT_EQ(alert->get_transient_for(), nullptr);
+        EXPECT_TRUE(alert->get_modal());
+        alert->response(Gtk::RESPONSE_OK);
+        alert->response(Gtk::RESPONSE_DELETE_EVENT);
+    }
     sheet->response(Gtk::RESPONSE_OK);
-    EXPECT_TRUE(test::spinUntil([&] { return dialogsTitled("<i>Tab kept awake</i>").empty(); }));
+    EXPECT_TRUE(test::spinUntil(
+        [&] { return dialogsTitled("<i>Tab kept awake</i>").empty() && dialogsTitled("Free").empty(); }));
     EXPECT_FALSE(hasAttachedSheet(window));
+}
+
+// Dialogs the toolkit waits for in loops of their own, one inside the other, end those loops once
+// answered as closed, so a quit asked for inside them is seen; a dialog that is not modal stays.
+TEST(CloseModalDialogs, EndsTheLoopsOfTheDialogsWaitedFor) {
+    Gtk::MessageDialog loose("Loose", false, Gtk::MESSAGE_INFO, Gtk::BUTTONS_OK, /*modal=*/false);
+    loose.show();
+    Gtk::MessageDialog outer("Outer", false, Gtk::MESSAGE_INFO, Gtk::BUTTONS_OK, /*modal=*/true);
+    Gtk::MessageDialog inner("Inner", false, Gtk::MESSAGE_INFO, Gtk::BUTTONS_OK, /*modal=*/true);
+    std::vector<int> answers;
+    int depth = 0;
+    Glib::signal_idle().connect_once([&] {
+        Glib::signal_idle().connect_once([&] {
+            Glib::signal_idle().connect_once([&] {
+                depth = g_main_depth();
+                closeModalDialogs();
+            });
+            answers.push_back(inner.run());
+        });
+        answers.push_back(outer.run());
+    });
+    // Should the loops not end, they are answered otherwise after a while, so the test fails
+    // instead of waiting for ever.
+    struct Fallback {
+        sigc::connection timer;
+        ~Fallback() { timer.disconnect(); }
+    } fallback{Glib::signal_timeout().connect(
+        [&] {
+            inner.response(Gtk::RESPONSE_CANCEL);
+            outer.response(Gtk::RESPONSE_CANCEL);
+            return true;
+        },
+        10000)};
+    ASSERT_TRUE(test::spinUntil([&] { return answers.size() == 2; }, std::chrono::seconds(30)));
+    EXPECT_EQ(answers, (std::vector<int>{Gtk::RESPONSE_DELETE_EVENT, Gtk::RESPONSE_DELETE_EVENT}));
+    EXPECT_EQ(depth, 3) << "closed from inside both loops";
+    EXPECT_TRUE(loose.get_visible());
 }
 
 // A wheel turn over a picker in a scrolled form scrolls the form, focused or not; the picker keeps its row.

@@ -4,8 +4,9 @@
 # taskbar; no window-manager frame around a header bar or a compact window; at the remembered frame
 # or the default size clamped to the work area) and loads their pages; a second start only
 # activates the running one; a move is saved soon after; SIGTERM, SIGINT or SIGHUP saves the
-# last frames, even of a move a moment before, and exits cleanly; a restart brings them back
-# without drift; an unreadable websites file opens nothing and stays byte for byte as it was.
+# last frames, even of a move a moment before, and exits cleanly, also under stacked dialogs; a
+# restart brings them back without drift; an unreadable websites file opens nothing and stays
+# byte for byte as it was.
 # Runs on xvfb-run's display with a private session bus, its own openbox and page servers.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -130,6 +131,61 @@ for signal in INT HUP; do
   check "restart $round: the move just before SIG$signal is saved ($moved)" saved_frame_is Alpha "$moved"
   check "restart $round: Beta's frame is saved unchanged" saved_frame_is Beta "$beta_shown"
 done
+
+# --- SIGTERM with dialogs stacked ----------------------------------------------------------------
+# An import's alert on the library, then the import's file chooser with an error of the toolkit's
+# own over it, which the toolkit waits for in a loop of its own: SIGTERM still ends the
+# application with its final save, a move just before included.
+printf 'not a backup' >"$work/broken-backup.json"
+all_windows() { xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null; }
+# The shown window that holds the given one as its parent (WM_TRANSIENT_FOR).
+sheet_of() {
+  local id parent
+  parent=$(printf '0x%x' $(($1)))
+  for id in $(all_windows); do
+    xprop -id "$id" WM_TRANSIENT_FOR 2>/dev/null | grep -q "# $parent\$" && { echo "$id"; return 0; }
+  done
+  return 1
+}
+has_sheet() { sheet_of "$1" >/dev/null; }
+# From the library's first control (Backup & Restore): Import Backup…, the path typed into the
+# chooser's location, and Return until the chooser takes it or answers with a dialog of its own
+# (the first Return may only complete the typed name).
+import_path() {
+  chooser=""
+  xdotool key space && wait_for 5 menu_shown && xdotool key Down Return &&
+    wait_for 10 found chooser '^Import Backup…$' && wait_for 5 is_active "$chooser" &&
+    xdotool key ctrl+l && xdotool type --delay 20 "$1" || return 1
+  local attempt
+  for attempt in 1 2 3; do
+    xdotool key Return
+    wait_for 3 eval 'gone_from_screen "^Import Backup…\$" || has_sheet "$chooser"' && return 0
+  done
+  return 1
+}
+next_log && start_app
+if wait_for 20 has_window Alpha; then
+  alpha=$(window_of Alpha) library=""
+  xdotool windowactivate --sync "$alpha" key ctrl+alt+l
+  if wait_for 10 eval 'found library "^Saved Pages & Groups\$" && is_active "$library"'; then
+    check "a broken backup chosen in the library is refused in an alert on it" \
+      eval 'import_path "$work/broken-backup.json" && wait_for 10 has_sheet "$library"'
+    xdotool key Return
+    wait_for 5 eval '! has_sheet "$library" && is_active "$library"' || fail "Return answers the import's alert"
+    check "a backup in a missing folder: the chooser answers with an error dialog of its own" \
+      eval 'import_path "$work/missing/backup.json" && has_sheet "$chooser"'
+  else
+    fail "Ctrl+Alt+L in Alpha opens the library with the focus"
+  fi
+  moved="420 330 520 430"
+  xdotool windowmove "$alpha" 420 330
+  wait_for 5 geometry_is "$alpha" "$moved" || fail "Alpha moves to $moved under the dialogs"
+  stop_app
+  check "SIGTERM under the stacked dialogs ends the application cleanly (status $app_status)" [ "$app_status" = 0 ]
+  check "the move just before is saved ($moved)" saved_frame_is Alpha "$moved"
+else
+  fail "Alpha opens for the stacked dialogs"
+fi
 
 # --- An unreadable websites file ----------------------------------------------------------------
 printf '{"version": 1, "profiles": [' >"$profiles"

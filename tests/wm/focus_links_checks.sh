@@ -13,7 +13,7 @@ app=$build/quenlith
 tool=$build/tests/programs/profiles_tool/profiles_tool
 source "$here/lib.sh"
 begin_checks focus-links-wm bus -- "$@"
-owned="$owned client_pids" client_pids=""
+owned="$owned client_pids refused_pid" client_pids="" refused_pid=""
 need_programs "$app" "$tool" "$(command -v xmessage)" "$(command -v xfwm4)"
 data=$XDG_DATA_HOME/com.quenlith.Quenlith settings=$XDG_CONFIG_HOME/com.quenlith.Quenlith/settings.json
 mkdir -p "$data" "$XDG_CONFIG_HOME/com.quenlith.Quenlith" "$XDG_DATA_HOME/applications"
@@ -167,6 +167,22 @@ $(xdotool getwindowname "$(active)" 2>/dev/null || echo none))"
   check "$wm: minimised, it stays minimised" eval 'wait_for 5 iconic "$shown" && ! wait_for 2 eval "! iconic $shown"'
   xdotool windowactivate --sync "$other" windowactivate --sync "$linked"
   check "$wm: until the linked client comes to the front again" wait_for 10 found shown "^$(named Linked)"
+
+  # A start on a bus of its own becomes a second instance, refused by the data folder's lock: its
+  # alert comes above Alpha, which is kept above, with the focus, so the person sees why.
+  xdotool windowactivate --sync "$alpha"
+  DBUS_SESSION_BUS_ADDRESS=unix:path=$work/no-bus "$app" >>"$work/refused.log" 2>&1 &
+  refused_pid=$!
+  refusal=""
+  refusal_shown() { refusal=$(xdotool search --onlyvisible --pid "$refused_pid" 2>/dev/null | head -1); [ -n "$refusal" ]; }
+  if check "$wm: a second instance on the same data folder shows why it ends" wait_for 20 refusal_shown; then
+    check "$wm: its alert is above Alpha, which is kept above" wait_for 5 stacked_above "$refusal" "$alpha"
+    check "$wm: its alert has the focus" wait_for 5 is_active "$refusal"
+  fi
+  kill -TERM "$refused_pid"
+  wait_for 10 gone "$refused_pid" || fail "$wm: SIGTERM ends the refused instance"
+  wait "$refused_pid" 2>/dev/null
+  refused_pid=""
 
   stop_app
   stop_wm

@@ -82,7 +82,7 @@ bool isRoutinePageFailure(const PageFailure& failure) {
 }
 
 std::string pageFailureLogLine(const PageFailure& failure, std::string_view address) {
-    return "Navigation failed: " + quotedForLog(address) + " (" + quotedForLog(failure.description) + ") " +
+    return "Navigation failed: " + addressForLog(address) + " (" + quotedForLog(failure.description) + ") " +
            failure.domain + " code " + std::to_string(failure.code);
 }
 

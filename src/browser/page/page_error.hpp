@@ -45,7 +45,7 @@ std::optional<std::string> pageErrorText(const PageFailure& failure, std::string
 // as information. Only the end of a web process is an error of ours.
 bool isRoutinePageFailure(const PageFailure& failure);
 
-// "Navigation failed: <address> (<error text>) <domain> code <code>".
+// "Navigation failed: <address> (<error text>) <domain> code <code>", the address as addressForLog gives it.
 std::string pageFailureLogLine(const PageFailure& failure, std::string_view address = {});
 
 // The address "Try Again" loads into the rebuilt tab: the tab's last address, else the view's,

@@ -8,6 +8,7 @@
 #include "browser/page/external_launch.hpp"
 #include "browser/page/navigation_policy.hpp"
 #include "browser/page/page_error.hpp"
+#include "browser/page/print_dialog.hpp"
 #include "browser/view/browser_view_controller.hpp"
 #include "model/address.hpp"
 #include "model/localization.hpp"
@@ -100,9 +101,7 @@ void ActivePage::printActivePage() {
     BrowserTab* tab = view_.tabs().active();
     Gtk::Window* window = view_.chrome().window();
     if (!tab || tab->state().showsStartPage || (window && hasAttachedSheet(*window))) return;
-    GObjectPtr<WebKitPrintOperation> operation =
-        GObjectPtr<WebKitPrintOperation>::adopt(webkit_print_operation_new(tab->webView()));
-    webkit_print_operation_run_dialog(operation.get(), window ? window->gobj() : nullptr);
+    showPrintDialog(tab->webView(), window ? window->gobj() : nullptr);
 }
 
 void ActivePage::showFindBar() {

@@ -155,6 +155,10 @@ TEST(PagePoliciesTest, OnlyRealFailuresOfALoadAreShownAndLoggedNamingTheAddress)
     EXPECT_TRUE(isRoutinePageFailure(failure));
     EXPECT_EQ(pageFailureLogLine(failure, "http://127.0.0.1:8123/a"),
               "Navigation failed: \"http://127.0.0.1:8123/a\" (\"" + failure.description + "\") WebKitNetworkError code 300");
+    EXPECT_EQ(pageFailureLogLine(failure, "https://www.google.com/search?q=%2F%2Fuser%3Asecretpw%40host.example"),
+              "Navigation failed: \"https://www.google.com/search\" (\"" + failure.description +
+                  "\") WebKitNetworkError code 300")
+        << "no typed text, token or password in a log";
     for (const auto& [address, port] : {std::pair{"http://127.0.0.1:8123/a", ":8123"}, {"http://127.0.0.1/a", ""},
                                         {"https://127.0.0.10:9/", ""}, {"", ""}})
         EXPECT_EQ(pageErrorText(failure, address), "Could not connect to 127.0.0.1" + std::string(port) +

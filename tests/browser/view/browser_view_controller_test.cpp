@@ -9,6 +9,8 @@
 
 #include <gtkmm/headerbar.h>
 #include <gtkmm/settings.h>
+#include <glibmm/main.h>
+#include <gtk/gtkunixprint.h>
 
 namespace quenlith::test {
 namespace {
@@ -401,6 +403,61 @@ TEST_F(BrowserView, CapturesDescribeTheUnchangedPageOfASavedWindow) {
         [&](const std::string&, const std::string&, std::optional<double>) { ++captures; });
     evaluate(active().webView(), "1");
     EXPECT_EQ(captures, 0) << "private windows give no captures";
+}
+
+// The print dialog is shown without a loop of its own, in which a quit would not be seen; answered
+// with Print, the page goes to the printer chosen (here a file).
+TEST_F(BrowserView, PrintingAsksWithoutWaitingAndPrintsThePageOnceAnswered) {
+    server.page("/article", htmlPage("Article", "<p>Printed words</p>"));
+    auto& view = open(website("/article"));
+    ASSERT_TRUE(waitForTitle("Article"));
+    auto printDialogs = [] {
+        std::vector<GtkWidget*> found;
+        for (Gtk::Window* shown : Gtk::Window::list_toplevels())
+            if (GTK_IS_PRINT_UNIX_DIALOG(shown->gobj()) && shown->get_visible()) found.push_back(GTK_WIDGET(shown->gobj()));
+        return found;
+    };
+    // A loop inside the call would run this; it cancels, so that such a loop ends.
+    bool printing = false;
+    int turnsWhilePrinting = 0;
+    struct Probe {
+        sigc::connection timer;
+        ~Probe() { timer.disconnect(); }
+    } probe{Glib::signal_timeout().connect(
+        [&] {
+            if (!printing) return true;
+            ++turnsWhilePrinting;
+            for (GtkWidget* dialog : printDialogs()) gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_CANCEL);
+            return true;
+        },
+        5)};
+    printing = true;
+    view.page().printActivePage();
+    printing = false;
+    EXPECT_EQ(turnsWhilePrinting, 0) << "the print dialog waited in a loop of its own";
+    auto shown = printDialogs();
+    ASSERT_EQ(shown.size(), 1u);
+    auto* dialog = GTK_PRINT_UNIX_DIALOG(shown.front());
+    EXPECT_TRUE(gtk_window_get_modal(GTK_WINDOW(dialog)));
+    EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(dialog)), window->gobj());
+
+    const std::string pdf = environment.root() + "/printed.pdf";
+    GtkPrintSettings* settings = gtk_print_settings_new();
+    gtk_print_settings_set_printer(settings, "Print to File");
+    gtk_print_settings_set(settings, GTK_PRINT_SETTINGS_OUTPUT_FILE_FORMAT, "pdf");
+    gchar* uri = g_filename_to_uri(pdf.c_str(), nullptr, nullptr);
+    gtk_print_settings_set(settings, GTK_PRINT_SETTINGS_OUTPUT_URI, uri);
+    g_free(uri);
+    gtk_print_unix_dialog_set_settings(dialog, settings);
+    g_object_unref(settings);
+    ASSERT_TRUE(spinUntil([&] {
+        GtkPrinter* printer = gtk_print_unix_dialog_get_selected_printer(dialog);
+        return printer && gtk_printer_is_virtual(printer);
+    })) << "the file printer is chosen";
+    gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);
+    EXPECT_TRUE(spinUntil([&] { return printDialogs().empty(); }));
+    EXPECT_TRUE(spinUntil([&] { return readFile(pdf).starts_with("%PDF") && readFile(pdf).find("%%EOF") != std::string::npos; }, 30s))
+        << "the page is printed to " << pdf;
 }
 
 TEST_F(BrowserView, AdFilterIsInstalledOnEveryTabAndFollowsThePreferences) {
