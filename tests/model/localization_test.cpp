@@ -568,6 +568,32 @@ TEST(ShippedCatalog, TranslatesEveryTextTheSourcesLookUpInThisDesktopsWords) {
     EXPECT_GT(literals, texts);
 }
 
+// A title names its window; the ellipsis belongs to the command that opens it. The literals of the
+// first two arguments of every call that makes a window, a dialog or an alert with a title.
+TEST(ShippedCatalog, WindowTitlesEndInNoEllipsis) {
+    static const std::regex titled(
+        R"((\bset_title|FileChooserNative::create|\bGtk::Dialog|MessageDialog\s*>?|\bpresentAlert|\balert|\bask)\s*\()");
+    std::size_t titles = 0;
+    for (const auto& [path, source] : scannedSources()) {
+        const std::string& code = source.code;
+        for (auto it = std::sregex_iterator(code.begin(), code.end(), titled); it != std::sregex_iterator(); ++it) {
+            auto at = static_cast<std::size_t>(it->position() + it->length());
+            auto literal = static_cast<std::size_t>(std::count(code.begin(), code.begin() + static_cast<long>(at), '\1'));
+            for (int depth = 1, commas = 0; at < code.size() && depth > 0 && commas < 2; ++at) {
+                const char c = code[at];
+                if (c == '\1') {
+                    const std::string& text = source.literals[literal++];
+                    ++titles;
+                    EXPECT_FALSE(text.ends_with("\u2026") || text.ends_with("...")) << text << " in " << path;
+                }
+                depth += c == '(' || c == '{' ? 1 : c == ')' || c == '}' ? -1 : 0;
+                commas += depth == 1 && c == ',';
+            }
+        }
+    }
+    EXPECT_GT(titles, 30u);
+}
+
 bool hasHan(const std::string& text) {
     for (const char* at = text.c_str(); *at; at = g_utf8_next_char(at))
         if (g_unichar_get_script(g_utf8_get_char(at)) == G_UNICODE_SCRIPT_HAN) return true;
