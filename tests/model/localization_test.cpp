@@ -521,6 +521,12 @@ std::vector<std::pair<std::string, ScannedSource>> scannedSources() {
     return files;
 }
 
+// A saved set of windows is a page group: "workspace" is the desktop's word, for its own workspaces.
+bool namesPageGroupsWorkspaces(const std::string& text) {
+    static const std::regex workspace(R"(\b[Ww]orkspace)");
+    return std::regex_search(std::regex_replace(text, std::regex("All Workspaces"), ""), workspace);
+}
+
 // Words of another desktop that no English text shows.
 std::optional<std::string> foreignDesktopWord(const std::string& text) {
     static const std::regex words(
@@ -545,6 +551,8 @@ TEST(ShippedCatalog, TranslatesEveryTextTheSourcesLookUpInThisDesktopsWords) {
         }
         if (path.find("/model/localization.") != std::string::npos) continue;  // the lookups themselves
         for (const LookupCall& call : lookupCalls(path, source)) {
+            for (const std::string& english : call.literals)
+                EXPECT_FALSE(namesPageGroupsWorkspaces(english)) << english << " in " << call.where;
             if (call.plural) {
                 ASSERT_GE(call.literals.size(), 2u) << call.where;
                 ++plurals;
