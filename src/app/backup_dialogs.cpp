@@ -59,9 +59,9 @@ BackupDialogs makeBackupDialogs(std::function<Gtk::Window*()> parent) {
     BackupDialogs dialogs;
     dialogs.chooseSaveFile = [parent](const std::string& suggestedName, BackupDialogs::FileType type,
                                       BackupDialogs::Chosen chosen) {
-        auto title = type == BackupDialogs::FileType::json ? "Export Backup…" : "Export Markdown…";
-        auto chooser = Gtk::FileChooserNative::create(localizedString(title), Gtk::FILE_CHOOSER_ACTION_SAVE,
-                                                      localizedString("Save"), localizedString("Cancel"));
+        auto chooser = Gtk::FileChooserNative::create(
+            localizedString(type == BackupDialogs::FileType::json ? "Export Backup" : "Export Markdown"),
+            Gtk::FILE_CHOOSER_ACTION_SAVE, localizedString("Save"), localizedString("Cancel"));
         chooser->set_current_name(suggestedName);
         chooser->set_do_overwrite_confirmation(true);
         chooser->set_create_folders(true);
@@ -70,7 +70,7 @@ BackupDialogs makeBackupDialogs(std::function<Gtk::Window*()> parent) {
     };
     dialogs.chooseBackupFile = [parent](BackupDialogs::Chosen chosen) {
         auto chooser =
-            Gtk::FileChooserNative::create(localizedString("Import Backup…"), Gtk::FILE_CHOOSER_ACTION_OPEN,
+            Gtk::FileChooserNative::create(localizedString("Import Backup"), Gtk::FILE_CHOOSER_ACTION_OPEN,
                                            localizedString("Open"), localizedString("Cancel"));
         chooser->set_select_multiple(false);
         chooser->add_filter(filterFor(BackupDialogs::FileType::json));

@@ -131,7 +131,7 @@ void BackupTransfer::askToImport(Result<TransferDocument> document) {
         "off. Cookies and browsing history are not imported.",
         {localizedPlural("%ld website", "%ld websites", websites),
          localizedPlural("%ld bookmark", "%ld bookmarks", bookmarks),
-         localizedPlural("%ld workspace", "%ld workspaces", groups)});
+         localizedPlural("%ld page group", "%ld page groups", groups)});
     // Only the document waits for the answer; the stores are read again when it comes.
     auto held = std::make_shared<TransferDocument>(std::move(*document));
     dialogs_.ask(localizedString("Import Backup"), message, localizedString("Import"), false,
@@ -151,7 +151,7 @@ void BackupTransfer::completeImport(bool confirmed, const TransferDocument& docu
     if (library_.update(
             [&document](LibraryDocument& current) { current = document.mergeLibrary(current); })) {
         dialogs_.alert(localizedString("Import Complete"),
-                       localizedString("Your websites, bookmarks and workspaces are ready."));
+                       localizedString("Your websites, bookmarks and page groups are ready."));
         return;
     }
     std::string message = messageOr(library_.errorMessage());

@@ -9,70 +9,9 @@
 #include "launcher/launcher_style.hpp"
 #include "launcher/main_work_area.hpp"
 #include "model/localization.hpp"
+#include "model/product_guide.hpp"
 
 namespace quenlith {
-
-const std::vector<std::pair<const char*, const char*>>& guideSections() {
-    static const std::vector<std::pair<const char*, const char*>> sections{
-        {"Websites and Tray",
-         "Open a website, then choose Show in Tray at the top of the browser options menu. A checkmark means "
-         "this shortcut is enabled. Choose it again to remove the icon while keeping the website saved. You "
-         "can "
-         "also manage icons in Settings > Websites."},
-        {"Running and Hidden",
-         "Running lists the actual open tabs. Hide keeps a page alive, including drafts and audio. Close Tab "
-         "Completely releases it. A tray icon is a shortcut, not proof that the site is running."},
-        {"Page Groups",
-         "Save open windows as a named page group, or paste links to create one. Open restores the group; "
-         "Hide puts "
-         "it away. Across restarts, URLs and layout return, so save website drafts before quitting."},
-        {"Bookmarks",
-         "Read Later keeps pages with a saved scroll position. Save with Ctrl+Shift+D, continue from Saved "
-         "Pages, "
-         "then mark finished. Bookmarks keeps your source links and excerpts."},
-        {"Quick Open",
-         "Press Ctrl+K while Quenlith is active to find an open tab, website, bookmark or page group. Arrow "
-         "keys "
-         "choose a result and Return opens it. Matching open tabs are reused, including hidden windows."},
-        {"Open Multiple Links",
-         "Press Ctrl+Shift+O and paste one link per line. Preview and deduplicate them, then open as tabs or "
-         "save as "
-         "a page group for later. You can also pick from open and saved pages."},
-        {"Privacy and Backups",
-         "Private Window has a separate temporary cookie session and closes completely. History is opt-in. "
-         "Backups "
-         "include websites, bookmarks, excerpts and workspaces, but exclude cookies and browsing history. "
-         "Keep "
-         "exports somewhere you trust."},
-        {"Compatibility",
-         "Quenlith uses the system WebKit engine. Some sites or sign-in providers may restrict embedded "
-         "browsers. "
-         "Try Again recreates a failed tab; Open in Default Browser is available when a site still refuses "
-         "access. "
-         "Changing User-Agent changes the advertised device, not the browser engine."},
-        {"Accounts and Website Proxies",
-         "New and duplicated windows have independent logins by default. Change the default in General "
-         "settings, "
-         "or use New Shared Window in the browser\u2019s \u2026 menu. Existing website sessions are kept; "
-         "session "
-         "and proxy edits apply after restart."},
-        {"Recovery and Sleep",
-         "Enable full session recovery and choose an idle sleep interval in General settings. Sleeping pages "
-         "reload "
-         "when opened. Input and active media prevent sleep. Exempt a website in its Advanced settings."},
-        {"Compact Mode",
-         "Compact mode hides the title bar and the toolbar. Move the pointer onto the thin strip along the "
-         "top "
-         "of the window to bring them back, or press Ctrl+L to type an address; Hide Controls in the More "
-         "options menu puts them away again. Drag the strip to move the window."},
-        {"Edge Handles and Application Links",
-         "Choose Tuck to Screen Edge, or enable automatic tucking in Window settings and drag to an edge. "
-         "Hover "
-         "reveals without taking focus. To link a website to an app, choose apps in its settings and enable "
-         "application links in General."},
-    };
-    return sections;
-}
 
 namespace {
 
@@ -93,15 +32,15 @@ Gtk::Label* wrapped(Gtk::Label* label) {
     return label;
 }
 
-Gtk::Widget* section(int number, const char* title, const char* text) {
+Gtk::Widget* section(int number, const GuideSection& guide) {
     auto* row = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 14));
     auto* badge = makeLabel(std::to_string(number), 14, 700, "quenlith-guide-number");
     badge->set_size_request(30, 30);
     badge->set_valign(Gtk::ALIGN_START);
     row->pack_start(*badge, Gtk::PACK_SHRINK);
     auto* texts = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 6));
-    texts->pack_start(*wrapped(makeLabel(localizedString(title), 14, 700)), Gtk::PACK_SHRINK);
-    texts->pack_start(*wrapped(makeLabel(localizedString(text), 13, 400, "quenlith-secondary")), Gtk::PACK_SHRINK);
+    texts->pack_start(*wrapped(makeLabel(localizedString(guide.title), 14, 700)), Gtk::PACK_SHRINK);
+    texts->pack_start(*wrapped(makeLabel(guideText(guide), 13, 400, "quenlith-secondary")), Gtk::PACK_SHRINK);
     row->pack_start(*texts, Gtk::PACK_EXPAND_WIDGET);
     return row;
 }
@@ -115,7 +54,6 @@ GuideWindow::GuideWindow() {
     auto* scroller = page_ = Gtk::manage(new Gtk::ScrolledWindow());
     scroller->set_can_focus(false);
     scroller->set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
-    scroller->set_size_request(size.width, size.height);
     auto* content = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 24));
     content->set_border_width(28);
     // The product's name is not translated.
@@ -124,7 +62,7 @@ GuideWindow::GuideWindow() {
                                            "quenlith-secondary")),
                         Gtk::PACK_SHRINK);
     int number = 0;
-    for (const auto& [title, text] : guideSections()) content->pack_start(*section(++number, title, text), Gtk::PACK_SHRINK);
+    for (const GuideSection& guide : guideSections()) content->pack_start(*section(++number, guide), Gtk::PACK_SHRINK);
 
     auto* box = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 10));
     box->pack_start(*wrapped(makeLabel(localizedString("Useful Shortcuts"), 14, 700)), Gtk::PACK_SHRINK);
@@ -143,7 +81,9 @@ GuideWindow::GuideWindow() {
     auto* footer = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 0));
     footer->set_border_width(12);
     footer->pack_end(close_, Gtk::PACK_SHRINK);
+    // The guide's size holds the page and its Close button together: the page takes what is left.
     auto* layout = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 0));
+    layout->set_size_request(size.width, size.height);
     layout->pack_start(*scroller, Gtk::PACK_EXPAND_WIDGET);
     layout->pack_start(*Gtk::manage(new Gtk::Separator()), Gtk::PACK_SHRINK);
     layout->pack_start(*footer, Gtk::PACK_SHRINK);

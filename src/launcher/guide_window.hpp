@@ -1,18 +1,11 @@
 #pragma once
 
-#include <string>
-#include <utility>
-#include <vector>
-
 #include <gtkmm/button.h>
 #include <gtkmm/label.h>
 #include <gtkmm/scrolledwindow.h>
 #include <gtkmm/window.h>
 
 namespace quenlith {
-
-// The guide's sections in order: title and text, both English (the lookup keys).
-const std::vector<std::pair<const char*, const char*>>& guideSections();
 
 // The in-app guide: one scrolling page of numbered sections and the list of useful shortcuts,
 // whose text can be selected and copied, and a Close button. Static: it reads no store and keeps

@@ -84,8 +84,8 @@ PageGroupsPane::PageGroupsPane(LibraryPaneContext& context)
     pack_start(focusBanner_, Gtk::PACK_SHRINK);
 
     pack_start(
-        *captionLabel(localizedString("Open reuses this workspace’s live windows, preserving drafts. Other "
-                                      "windows stay as they are. Use Hide to put the workspace away.")),
+        *captionLabel(localizedString("Open reuses this page group’s live windows, preserving drafts. Other "
+                                      "windows stay as they are. Use Hide to put the page group away.")),
         Gtk::PACK_SHRINK);
 
     list_.set_selection_mode(Gtk::SELECTION_NONE);
@@ -230,7 +230,7 @@ void PageGroupsPane::renameGroup(const BrowserScene& scene) {
 void PageGroupsPane::confirmDeleteGroup(const BrowserScene& scene) {
     LibraryStore* library = &context_.library;
     const Uuid id = scene.id;
-    context_.ask(localizedString("Delete this workspace? Its open windows will stay open."), [library, id] {
+    context_.ask(localizedString("Delete this page group? Its open windows will stay open."), [library, id] {
         library->update([&](LibraryDocument& document) { document.removeScene(id); });
     });
 }

@@ -1,5 +1,7 @@
 #include "model/file_errors.hpp"
 
+#include <cerrno>
+
 #include <glib.h>
 
 #include "model/localization.hpp"
@@ -41,16 +43,29 @@ Error removeError(const std::string& path, int systemError) {
                                                 {displayName(path), systemErrorMessage(systemError)})};
 }
 
-Error tooLargeError(const std::string& path) {
+Error accessError(const std::string& path, int systemError, FileTask task) {
+    return task == FileTask::write ? writeError(path, systemError) : readError(path, systemError);
+}
+
+Error tooLargeError(const std::string& path, FileTask task) {
+    if (task == FileTask::write)
+        return Error{kTooLarge, localizedFormat("The file “%@” could not be written because it is too large.",
+                                                {displayName(path)})};
     return Error{kTooLarge, localizedFormat("The file “%@” is too large.", {displayName(path)})};
 }
 
-Error notRegularFileError(const std::string& path) {
+Error notRegularFileError(const std::string& path, FileTask task) {
+    if (task == FileTask::write)
+        return Error{kNotRegularFile,
+                     localizedFormat("The file “%@” could not be written because it is not a regular file.",
+                                     {displayName(path)})};
     return Error{kNotRegularFile,
                  localizedFormat("The file “%@” is not a regular file.", {displayName(path)})};
 }
 
-Error noSuchFileError(const std::string& path) {
+Error noSuchFileError(const std::string& path, FileTask task) {
+    // A write may well find no file to change; the code tells the caller, the words a failed write.
+    if (task == FileTask::write) return Error{kNoSuchFile, writeError(path, ENOENT).message};
     return Error{kNoSuchFile, localizedFormat("The file “%@” does not exist.", {displayName(path)})};
 }
 

@@ -21,16 +21,22 @@ inline constexpr const char* kUnknownRead = "file.unknownRead";
 inline constexpr const char* kEncodingFailed = "file.encoding";
 inline constexpr const char* kNotRegularFile = "file.notRegular";
 
+// What was asked of the file when a step failed. A write first reads the file it changes, or
+// copies it aside: a failure of such a step is told as the failed write it is.
+enum class FileTask { read, write };
+
 // Failures the system describes, with its own words for `systemError` (an errno value).
 Error folderError(const std::string& directory, int systemError);
 Error readError(const std::string& path, int systemError);
 Error writeError(const std::string& path, int systemError);
 Error removeError(const std::string& path, int systemError);
-Error tooLargeError(const std::string& path);
-Error notRegularFileError(const std::string& path);
+// Either of the two above.
+Error accessError(const std::string& path, int systemError, FileTask task);
+Error tooLargeError(const std::string& path, FileTask task = FileTask::read);
+Error notRegularFileError(const std::string& path, FileTask task = FileTask::read);
 
 // Errors of our own for conditions the system does not describe, with localised messages.
-Error noSuchFileError(const std::string& path);
+Error noSuchFileError(const std::string& path, FileTask task = FileTask::read);
 Error corruptFileError(const std::string& path);
 Error unknownReadError(const std::string& path);
 // Content that cannot be written as JSON (a non-finite number, text that is not UTF-8).

@@ -109,7 +109,7 @@ Status writeFileAtomically(const std::string& path, std::string_view bytes) {
     // The new file takes the target's place in the target's folder; the links on the way stay.
     const WriteTarget target = writeTarget(path);
     if (target.systemError != 0) return failure(target.systemError);
-    if (target.notRegular) return notRegularFileError(path);
+    if (target.notRegular) return notRegularFileError(path, FileTask::write);
     std::string pattern = temporaryPathPattern(target.path);
     int fd = g_mkstemp_full(pattern.data(), O_WRONLY | O_CLOEXEC, 0600);
     if (fd < 0) return failure(errno);
@@ -135,7 +135,6 @@ Status writeFileAtomically(const std::string& path, std::string_view bytes) {
     if (::rename(pattern.c_str(), target.path.c_str()) != 0) {
         int saved = errno;
         ::unlink(pattern.c_str());
-        if (saved == ENOENT) return noSuchFileError(path);
         return failure(saved);
     }
     // The rename itself reaches the disk only with its folder.
@@ -147,20 +146,20 @@ Status writeFileAtomically(const std::string& path, std::string_view bytes) {
     return success();
 }
 
-Result<std::string> readWholeFile(const std::string& path, std::uint64_t cap) {
+Result<std::string> readWholeFile(const std::string& path, std::uint64_t cap, FileTask task) {
     RawRead read = readRegularFile(path, cap);
     switch (read.failure) {
     case RawRead::none: return std::move(read.bytes);
-    case RawRead::noSuchFile: return noSuchFileError(path);
-    case RawRead::tooLarge: return tooLargeError(path);
-    case RawRead::notRegular: return notRegularFileError(path);
+    case RawRead::noSuchFile: return noSuchFileError(path, task);
+    case RawRead::tooLarge: return tooLargeError(path, task);
+    case RawRead::notRegular: return notRegularFileError(path, task);
     case RawRead::system: break;
     }
-    return readError(path, read.systemError);
+    return accessError(path, read.systemError, task);
 }
 
 Status copyFileAtomically(const std::string& source, const std::string& destination, std::uint64_t cap) {
-    auto bytes = readWholeFile(source, cap);
+    auto bytes = readWholeFile(source, cap, FileTask::write);
     if (!bytes) return bytes.error();
     return writeFileAtomically(destination, *bytes);
 }

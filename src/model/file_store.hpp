@@ -48,10 +48,12 @@ Status writeFileAtomically(const std::string& path, std::string_view bytes);
 // Reads a whole regular file of at most `cap` bytes; a larger one fails with kTooLarge, decided
 // from its size before reading and again while reading (never more than cap + 1 bytes are held).
 // A missing file fails with kNoSuchFile; a FIFO, device or socket with kNotRegularFile, without
-// blocking.
-Result<std::string> readWholeFile(const std::string& path, std::uint64_t cap);
+// blocking. Read as the first step of a write, a failure is told as that write's.
+Result<std::string> readWholeFile(const std::string& path, std::uint64_t cap, FileTask task = FileTask::read);
 
-// Reads `source` (at most `cap` bytes) and writes its bytes atomically to `destination`.
+// Reads `source` (at most `cap` bytes) and writes its bytes atomically to `destination`. Callers
+// keep a copy of a file they are about to replace: a failure to read `source` is told as a failed
+// write of it.
 Status copyFileAtomically(const std::string& source, const std::string& destination, std::uint64_t cap);
 
 // Removes the file at `path`; a missing file is not an error.

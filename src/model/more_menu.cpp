@@ -18,7 +18,7 @@ std::vector<MoreMenuEntry> moreMenuEntries(const MoreMenuFacts& facts) {
         add(MoreMenuItem::saveWebsite, "Save Website\u2026", facts.saveWebsiteEnabled);
     }
     if (facts.mainMenuInMenu || facts.narrowToolbar) separator();
-    add(MoreMenuItem::showInMenuBar, "Show in Tray", facts.hasShareableURL, facts.inMenuBar);
+    add(MoreMenuItem::showInMenuBar, kShowInTrayLabel, facts.hasShareableURL, facts.inMenuBar);
     add(MoreMenuItem::websiteSettings, "Website Settings\u2026");
     add(MoreMenuItem::userAgent, "User-Agent\u2026");
     add(MoreMenuItem::proxy, "Proxy\u2026");
@@ -40,12 +40,12 @@ std::vector<MoreMenuEntry> moreMenuEntries(const MoreMenuFacts& facts) {
     add(MoreMenuItem::sleepOrWake, facts.activeTabSleeping ? "Wake Tab" : "Sleep Tab", facts.onPage);
     separator();
     add(MoreMenuItem::compactMode, "Compact Mode", true, facts.compactMode);
-    if (facts.compactMode && facts.compactRevealed) add(MoreMenuItem::hideControls, "Hide Controls");
+    if (facts.compactMode && facts.compactRevealed) add(MoreMenuItem::hideControls, kHideControlsLabel);
     add(MoreMenuItem::clickThrough, "Click-through (Ctrl+Alt+P to recover)", true, facts.clickThrough);
-    add(MoreMenuItem::tuck, "Tuck to Screen Edge");
+    add(MoreMenuItem::tuck, kTuckToScreenEdgeLabel);
     add(MoreMenuItem::duplicate, "Duplicate Window");
     if (facts.persistentStore)
-        add(MoreMenuItem::otherSessionWindow, facts.ownSession ? "New Shared Window" : "New Independent Window",
+        add(MoreMenuItem::otherSessionWindow, facts.ownSession ? kNewSharedWindowLabel : "New Independent Window",
             !facts.hasSiteProxy);
     separator();
     add(MoreMenuItem::openInBrowser, "Open in Default Browser", facts.onPage);

@@ -8,6 +8,14 @@
 
 namespace quenlith {
 
+// English labels of the menu's button and of the items other texts send the person to; texts
+// that name them format these, so they cannot drift apart.
+inline constexpr const char* kMoreOptionsLabel = "More options";
+inline constexpr const char* kShowInTrayLabel = "Show in Tray";
+inline constexpr const char* kHideControlsLabel = "Hide Controls";
+inline constexpr const char* kTuckToScreenEdgeLabel = "Tuck to Screen Edge";
+inline constexpr const char* kNewSharedWindowLabel = "New Shared Window";
+
 // The items of a browser window's "more" menu, in menu order.
 enum class MoreMenuItem {
     mainMenu,

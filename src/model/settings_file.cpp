@@ -11,7 +11,11 @@ namespace quenlith {
 SettingsFile::SettingsFile(std::string path, FileWriter& writer) : path_(std::move(path)), writer_(&writer) {}
 
 Result<Json> SettingsFile::read() const {
-    auto bytes = files::readWholeFile(path_, kSettingsFileSizeCap);
+    return readFor(files::FileTask::read);
+}
+
+Result<Json> SettingsFile::readFor(files::FileTask task) const {
+    auto bytes = files::readWholeFile(path_, kSettingsFileSizeCap, task);
     if (!bytes) {
         if (bytes.error().code == files::kNoSuchFile) return Json::object();
         return Error{"io", bytes.error().message};
@@ -30,7 +34,7 @@ Status SettingsFile::update(const std::function<void(Json&)>& change) {
 }
 
 Status SettingsFile::updateOnWorker(const std::function<void(Json&)>& change) const {
-    auto current = read();
+    auto current = readFor(files::FileTask::write);
     Json object = Json::object();
     if (current) {
         object = std::move(*current);

@@ -11,6 +11,7 @@
 #include <nlohmann/json_fwd.hpp>
 
 #include "model/app_paths.hpp"
+#include "model/file_errors.hpp"
 #include "model/json_coding.hpp"
 #include "model/result.hpp"
 
@@ -39,6 +40,7 @@ public:
     Status update(const std::function<void(Json&)>& change);
 
 private:
+    Result<Json> readFor(files::FileTask task) const;
     Status updateOnWorker(const std::function<void(Json&)>& change) const;
 
     std::string path_;

@@ -1,5 +1,6 @@
 #include "model/website_switches.hpp"
 
+#include <algorithm>
 #include <array>
 
 namespace quenlith {
@@ -54,6 +55,11 @@ void WebsiteSwitch::set(WebAppProfile& profile, bool on) const {
 
 std::span<const WebsiteSwitch> websiteSwitches() {
     return kSwitches;
+}
+
+const WebsiteSwitch& websiteSwitch(std::string_view key) {
+    return *std::find_if(kSwitches.begin(), kSwitches.end(),
+                         [key](const WebsiteSwitch& setting) { return setting.key == key; });
 }
 
 }  // namespace quenlith

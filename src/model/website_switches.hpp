@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <span>
+#include <string_view>
 #include <variant>
 
 #include "model/record_fields.hpp"
@@ -32,5 +33,7 @@ struct WebsiteSwitch {
 
 // Every on/off setting of a website, in the order the screens show them.
 std::span<const WebsiteSwitch> websiteSwitches();
+// The setting stored under `key`, one of the keys above.
+const WebsiteSwitch& websiteSwitch(std::string_view key);
 
 }  // namespace quenlith

@@ -111,28 +111,15 @@ void ShortcutsPane::refresh() {
     const auto& errors = context_.hotKeys.errors();
     for (auto& [binding, label] : errors_) {
         auto found = errors.find(binding);
+        // The registration's own message; what the check of a change said has its own line.
         std::optional<std::string> message;
-        if (found != errors.end()) message = explainedError(binding).value_or(found->second);
+        if (found != errors.end()) message = found->second;
         // The section's own validation line already says it.
         if ((binding == "pin" || binding == "compact") && message && validation_->get_visible() &&
             *message == std::string(validation_->get_text()))
             message.reset();
         showMessage(*label, message);
     }
-}
-
-std::optional<std::string> ShortcutsPane::explainedError(const std::string& binding) const {
-    // A binding the desktop could not take is explained as the website editor explains it: the
-    // checks answer first (a missing Ctrl, Alt or Super; taken within Quenlith), else the
-    // registration's own message.
-    std::optional<ShortcutConfiguration> stored;
-    if (auto id = Uuid::parse(binding)) {
-        if (auto website = context_.store.profile(*id)) stored = website->globalShortcut;
-    } else if (binding != HotKeyManager::kRescueName) {
-        stored = context_.preferences.value().*fieldOf(binding);
-    }
-    if (!stored) return std::nullopt;
-    return context_.hotKeys.validate(stored, binding);
 }
 
 void ShortcutsPane::rebuildWebsites() {

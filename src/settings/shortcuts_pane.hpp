@@ -33,7 +33,6 @@ private:
     void write(const std::string& binding, const std::optional<ShortcutConfiguration>& shortcut);
     void refresh();
     void rebuildWebsites();
-    std::optional<std::string> explainedError(const std::string& binding) const;
 
     SettingsContext& context_;
     bool updating_ = false;

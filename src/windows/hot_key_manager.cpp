@@ -61,7 +61,7 @@ void HotKeyManager::grabAll() {
         }
         if (int status = grabber_->grab(shortcut); status != 0) {
             errors_[name] =
-                localizedFormat("%@ is in use by another application or not on this keyboard (X error %ld).",
+                localizedFormat("%@ is unavailable. Choose another shortcut (system code %ld).",
                                 {shortcut.displayString(), static_cast<long>(status)});
             continue;
         }

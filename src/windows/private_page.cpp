@@ -49,7 +49,7 @@ Gtk::Widget* makePrivatePage() {
     stack->pack_start(*pageLabel(localizedString("Private Window"), 1.44, true, false), Gtk::PACK_SHRINK);
     stack->pack_start(
         *pageLabel(localizedString("This window uses a separate temporary session. Closing it removes "
-                                   "its cookies. Pages are excluded from history, workspaces and the "
+                                   "its cookies. Pages are excluded from history, page groups and the "
                                    "library. Downloads you save remain on disk."),
                    1.0, false, true),
         Gtk::PACK_SHRINK);

@@ -73,8 +73,8 @@ TEST(BackupTransferTest, ExportThenImportIntoAnEmptyProfileGivesTheSameWebsitesA
     target.backups.chooseBackupToImport();
     ASSERT_TRUE(test::spinUntil([&] { return !target.alerts.empty(); }));
     EXPECT_EQ(target.alerts, std::vector<std::string>{
-                                 "Import Complete: Your websites, bookmarks and workspaces are ready."});
-    EXPECT_EQ(target.questions.at(0).rfind("Add 2 websites, 1 bookmark and 1 workspace.", 0), 0u);
+                                 "Import Complete: Your websites, bookmarks and page groups are ready."});
+    EXPECT_EQ(target.questions.at(0).rfind("Add 2 websites, 1 bookmark and 1 page group.", 0), 0u);
     // What stays on this device, and what an import switches off, is gone; the rest arrived.
     std::vector<WebAppProfile> expected = source.websites.profiles();
     for (auto& record : expected) {
@@ -93,7 +93,7 @@ TEST(BackupTransferTest, ExportThenImportIntoAnEmptyProfileGivesTheSameWebsitesA
 
     target.backups.importBackup(home.path("Quenlith-backup.json"));
     ASSERT_TRUE(test::spinUntil([&] { return target.alerts.size() == 2; }));
-    EXPECT_EQ(target.questions.at(1).rfind("Add 0 websites, 0 bookmarks and 0 workspaces.", 0), 0u);
+    EXPECT_EQ(target.questions.at(1).rfind("Add 0 websites, 0 bookmarks and 0 page groups.", 0), 0u);
     EXPECT_TRUE(target.websites.profiles() == expected && target.library.document() == imported);
 }
 

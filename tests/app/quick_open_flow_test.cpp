@@ -1,16 +1,21 @@
 // Quick Open, "Open Multiple Links" and the guide, driven by keys and their own controls on real
 // windows against a local server, which is also the only proxy the web views may use.
+#include <set>
+
 #include <gtkmm/clipboard.h>
 #include <webkit2/webkit2.h>
 
 #include "app/app_fixture.hpp"
 #include "app/focus_walk.hpp"
+#include "app/website_editor_presenter.hpp"
 #include "browser/view/browser_view_controller.hpp"
 #include "launcher/batch_links_window.hpp"
 #include "launcher/guide_window.hpp"
+#include "launcher/main_work_area.hpp"
 #include "launcher/quick_open_window.hpp"
 #include "model/localization.hpp"
 #include "model/more_menu.hpp"
+#include "model/product_guide.hpp"
 #include "support/accessibility_walk.hpp"
 #include "support/proxy_servers.hpp"
 #include "windows/runtime_publisher.hpp"
@@ -157,11 +162,18 @@ TEST_F(QuickOpenFlowTest, GuideShowsEverySectionAndItsShortcutsCanBeCopied) {
     GuideWindow* guide = shown<GuideWindow>(Kind::guide);
     ASSERT_TRUE(guide);
     ASSERT_TRUE(spinUntil([&] { return guide->get_mapped(); }));
+    // The page, its Close button included, takes the guide's size and no more.
+    const ContentSize size = guideContentSize(mainWorkArea());
+    EXPECT_TRUE(spinUntil([&] {
+        return guide->get_child()->get_allocated_width() == size.width &&
+               guide->get_child()->get_allocated_height() == size.height;
+    })) << guide->get_child()->get_allocated_width() << " × " << guide->get_child()->get_allocated_height();
     EXPECT_THAT(test::accessibilityProblems(*guide), testing::IsEmpty());
     const auto texts = test::drawnTexts(*guide);
-    for (const auto& [title, text] : guideSections())
-        for (const char* shown : {title, text})
-            EXPECT_THAT(texts, testing::Contains(localizedString(shown)));
+    for (const GuideSection& section : guideSections()) {
+        EXPECT_THAT(texts, testing::Contains(localizedString(section.title)));
+        EXPECT_THAT(texts, testing::Contains(guideText(section)));
+    }
     // A compact window's hidden controls: the guide says how they come back, naming the item that
     // puts them away as the More menu shows it.
     MoreMenuFacts compact;
@@ -170,8 +182,8 @@ TEST_F(QuickOpenFlowTest, GuideShowsEverySectionAndItsShortcutsCanBeCopied) {
     for (const MoreMenuEntry& entry : moreMenuEntries(compact))
         if (entry.item == MoreMenuItem::hideControls) hideControls = entry.title;
     ASSERT_FALSE(hideControls.empty());
-    EXPECT_TRUE(std::any_of(guideSections().begin(), guideSections().end(), [&](const auto& section) {
-        const std::string text = section.second;
+    EXPECT_TRUE(std::any_of(guideSections().begin(), guideSections().end(), [&](const GuideSection& section) {
+        const std::string text = guideText(section);
         return text.find("Compact mode") != std::string::npos && text.find(hideControls) != std::string::npos;
     })) << "no section tells how compact mode's controls come back";
 
@@ -184,6 +196,47 @@ TEST_F(QuickOpenFlowTest, GuideShowsEverySectionAndItsShortcutsCanBeCopied) {
     g_signal_emit_by_name(shortcuts.gobj(), "copy-clipboard");
     auto clipboard = Gtk::Clipboard::get();
     EXPECT_TRUE(spinUntil([&] { return clipboard->wait_for_text() == shortcuts.get_text(); }));
+}
+
+// The texts of the labels and tooltips under `widget`, its internal parts (tab and group titles)
+// and hidden parts included.
+void collectLabels(GtkWidget* widget, std::set<std::string>& texts) {
+    if (GTK_IS_LABEL(widget)) texts.insert(gtk_label_get_text(GTK_LABEL(widget)));
+    if (gchar* tooltip = gtk_widget_get_tooltip_text(widget)) {
+        texts.insert(tooltip);
+        g_free(tooltip);
+    }
+    if (GTK_IS_CONTAINER(widget))
+        gtk_container_forall(
+            GTK_CONTAINER(widget),
+            [](GtkWidget* child, gpointer found) { collectLabels(child, *static_cast<std::set<std::string>*>(found)); },
+            &texts);
+}
+
+// Every control the guide sends the person to is there under that label: in a browser window, in
+// the settings or in the website editor.
+TEST_F(QuickOpenFlowTest, GuideNamesControlsTheWindowsShowUnderTheseLabels) {
+    server.page("/a", "<!doctype html><title>Page a</title>");
+    environment->windows().routing().open(server.url("/a"));
+    ASSERT_TRUE(spinUntil([&] { return environment->windows().publisher().runtime().windows().size() == 1; }));
+    environment->auxiliaryWindows().showSettings();
+    environment->websiteEditor().showAddWebsite();
+    Gtk::Window* settings = environment->auxiliaryWindows().window(Kind::settings);
+    ASSERT_TRUE(settings && environment->websiteEditor().editorWindow());
+    std::set<std::string> shown;
+    for (Gtk::Window* window : {static_cast<Gtk::Window*>(&browserWindow().panel()), settings,
+                                static_cast<Gtk::Window*>(environment->websiteEditor().editorWindow())})
+        collectLabels(GTK_WIDGET(window->gobj()), shown);
+    MoreMenuFacts facts;  // the items the guide names, all present
+    facts.ownSession = facts.compactMode = facts.compactRevealed = true;
+    for (const MoreMenuEntry& entry : moreMenuEntries(facts)) shown.insert(entry.title);
+    std::size_t named = 0;
+    for (const GuideSection& section : guideSections())
+        for (const std::string& control : section.controls) {
+            ++named;
+            EXPECT_TRUE(shown.contains(localizedString(control))) << control << " in " << section.title;
+        }
+    EXPECT_GE(named, 10u);
 }
 
 TEST_F(QuickOpenFlowTest, GuideKeepsTheFocusOnCloseScrollsWithKeysAndClosesWithEitherKey) {

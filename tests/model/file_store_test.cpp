@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -10,8 +11,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "model/app_paths.hpp"
 #include "model/file_store.hpp"
 #include "model/file_test_support.hpp"
+#include "model/profile_persistence.hpp"
+#include "model/settings_file.hpp"
 
 namespace quenlith {
 namespace {
@@ -103,6 +107,74 @@ TEST(FileStore, FailedWriteLeavesTheOldFileWholeAndTheNextLoadSweepsLeftovers) {
     files::removeStaleTemporaryFiles(path);
     for (const auto& name : stale) EXPECT_FALSE(test::exists(home.root() + "/" + name)) << name;
     for (const auto& name : kept) EXPECT_TRUE(test::exists(home.root() + "/" + name)) << name;
+}
+
+// A write that fails says so, whichever of its steps failed: reading the file it changes, keeping
+// a copy of it, or replacing it.
+TEST(FileStore, AFailedWriteIsToldAsAFailedWrite) {
+    struct Case {
+        const char* name;
+        std::function<void(const std::string& folder)> prepare;
+        std::function<Status(const std::string& folder)> write;
+        std::string message;
+    };
+    auto updateSettings = [](const std::string& folder) {
+        return SettingsFile(folder + "/settings.json").update([](Json& object) { object["key"] = 1; });
+    };
+    auto saveWebsites = [](const std::string& folder) {
+        return ProfilePersistence(folder + "/profiles.json").save({});
+    };
+    auto replace = [](const std::string& name) {
+        return [name](const std::string& folder) { return files::writeFileAtomically(folder + "/" + name, "{}"); };
+    };
+    const std::vector<Case> cases = {
+        {"settings that are a folder",
+         [](const std::string& folder) { ASSERT_TRUE(files::createFolder(folder + "/settings.json").ok()); },
+         updateSettings, "The file \u201Csettings.json\u201D could not be written: Is a directory"},
+        {"settings too large to read",
+         [](const std::string& folder) {
+             test::writeBytes(folder + "/settings.json", "{}" + std::string(kSettingsFileSizeCap, ' '));
+         },
+         updateSettings, "The file \u201Csettings.json\u201D could not be written because it is too large."},
+        {"settings that are a pipe",
+         [](const std::string& folder) { ASSERT_EQ(::mkfifo((folder + "/settings.json").c_str(), 0600), 0); },
+         updateSettings,
+         "The file \u201Csettings.json\u201D could not be written because it is not a regular file."},
+        {"websites whose file cannot be read to keep its backup",
+         [](const std::string& folder) {
+             test::writeBytes(folder + "/profiles.json", "[]");
+             ::chmod((folder + "/profiles.json").c_str(), 0);
+         },
+         saveWebsites, "The file \u201Cprofiles.json\u201D could not be written: Permission denied"},
+        {"a folder in the file's place",
+         [](const std::string& folder) { ASSERT_TRUE(files::createFolder(folder + "/blocked.json").ok()); },
+         replace("blocked.json"), "The file \u201Cblocked.json\u201D could not be written: Is a directory"},
+        {"a link to a pipe",
+         [](const std::string& folder) {
+             ASSERT_EQ(::mkfifo((folder + "/pipe").c_str(), 0600), 0);
+             ASSERT_EQ(::symlink("pipe", (folder + "/linked.json").c_str()), 0);
+         },
+         replace("linked.json"),
+         "The file \u201Clinked.json\u201D could not be written because it is not a regular file."},
+        {"a folder that takes no new file",
+         [](const std::string& folder) { ::chmod(folder.c_str(), 0500); }, replace("new.json"),
+         "The file \u201Cnew.json\u201D could not be written: Permission denied"},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.name);
+        test::TemporaryFolder root;
+        const std::string folder = root.file("data");
+        ASSERT_TRUE(files::createFolder(folder).ok());
+        row.prepare(folder);
+        Status written = success();
+        {
+            test::PermissionsEnforced permissions;
+            written = row.write(folder);
+        }
+        ::chmod(folder.c_str(), 0700);
+        ASSERT_FALSE(written.ok());
+        EXPECT_EQ(written.error().message, row.message);
+    }
 }
 
 std::string octal(unsigned mode) {

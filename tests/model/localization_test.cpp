@@ -521,6 +521,12 @@ std::vector<std::pair<std::string, ScannedSource>> scannedSources() {
     return files;
 }
 
+// A saved set of windows is a page group: "workspace" is the desktop's word, for its own workspaces.
+bool namesPageGroupsWorkspaces(const std::string& text) {
+    static const std::regex workspace(R"(\b[Ww]orkspace)");
+    return std::regex_search(std::regex_replace(text, std::regex("All Workspaces"), ""), workspace);
+}
+
 // Words of another desktop that no English text shows.
 std::optional<std::string> foreignDesktopWord(const std::string& text) {
     static const std::regex words(
@@ -545,6 +551,8 @@ TEST(ShippedCatalog, TranslatesEveryTextTheSourcesLookUpInThisDesktopsWords) {
         }
         if (path.find("/model/localization.") != std::string::npos) continue;  // the lookups themselves
         for (const LookupCall& call : lookupCalls(path, source)) {
+            for (const std::string& english : call.literals)
+                EXPECT_FALSE(namesPageGroupsWorkspaces(english)) << english << " in " << call.where;
             if (call.plural) {
                 ASSERT_GE(call.literals.size(), 2u) << call.where;
                 ++plurals;
@@ -568,20 +576,96 @@ TEST(ShippedCatalog, TranslatesEveryTextTheSourcesLookUpInThisDesktopsWords) {
     EXPECT_GT(literals, texts);
 }
 
+// A title names its window; the ellipsis belongs to the command that opens it. The literals of the
+// first two arguments of every call that makes a window, a dialog or an alert with a title.
+TEST(ShippedCatalog, WindowTitlesEndInNoEllipsis) {
+    static const std::regex titled(
+        R"((\bset_title|FileChooserNative::create|\bGtk::Dialog|MessageDialog\s*>?|\bpresentAlert|\balert|\bask)\s*\()");
+    std::size_t titles = 0;
+    for (const auto& [path, source] : scannedSources()) {
+        const std::string& code = source.code;
+        for (auto it = std::sregex_iterator(code.begin(), code.end(), titled); it != std::sregex_iterator(); ++it) {
+            auto at = static_cast<std::size_t>(it->position() + it->length());
+            auto literal = static_cast<std::size_t>(std::count(code.begin(), code.begin() + static_cast<long>(at), '\1'));
+            for (int depth = 1, commas = 0; at < code.size() && depth > 0 && commas < 2; ++at) {
+                const char c = code[at];
+                if (c == '\1') {
+                    const std::string& text = source.literals[literal++];
+                    ++titles;
+                    EXPECT_FALSE(text.ends_with("\u2026") || text.ends_with("...")) << text << " in " << path;
+                }
+                depth += c == '(' || c == '{' ? 1 : c == ')' || c == '}' ? -1 : 0;
+                commas += depth == 1 && c == ',';
+            }
+        }
+    }
+    EXPECT_GT(titles, 30u);
+}
+
 bool hasHan(const std::string& text) {
     for (const char* at = text.c_str(); *at; at = g_utf8_next_char(at))
         if (g_unichar_get_script(g_utf8_get_char(at)) == G_UNICODE_SCRIPT_HAN) return true;
     return false;
 }
 
-// The glossary at the head of the catalog names, per concept, the Chinese names it rejected; no
-// translation uses them. Brackets beside Chinese are full-width.
-TEST(ShippedCatalog, UsesOneChineseNamePerConceptOfItsGlossary) {
-    struct Rule {
-        std::vector<std::string> rejected;
-        std::string exceptIn;
+// One line of the glossary at the head of the catalog: a concept, the Chinese names no
+// translation uses, and English patterns with the name their translations hold.
+struct GlossaryRule {
+    std::string line;
+    std::vector<std::regex> rejected;  // "not:"
+    struct Naming {
+        std::regex english;
+        std::string chinese;
+        bool only = false;  // "<=>": no other translation holds the name
+        std::size_t found = 0;
     };
-    std::vector<Rule> rules;
+    std::vector<Naming> namings;             // "en:"
+    std::vector<std::regex> rejectedEnglish;  // "en not:"
+    std::vector<std::string> exceptIn;        // "except:", English texts the rule leaves alone
+};
+
+std::vector<std::string> splitOn(const std::string& text, const std::string& separator) {
+    std::vector<std::string> parts;
+    for (std::size_t start = 0; start <= text.size();) {
+        const std::size_t end = std::min(text.find(separator, start), text.size());
+        parts.push_back(text.substr(start, end - start));
+        start = end + separator.size();
+    }
+    return parts;
+}
+
+GlossaryRule glossaryRule(const std::string& line) {
+    GlossaryRule rule{line, {}, {}, {}, {}};
+    const auto english = std::regex::ECMAScript | std::regex::icase;
+    const auto fields = splitOn(line, " | ");
+    for (std::size_t at = 1; at < fields.size(); ++at) {
+        const std::string& field = fields[at];
+        auto value = [&](const char* key) { return field.substr(std::string(key).size()); };
+        if (field.rfind("not: ", 0) == 0) {
+            for (const std::string& name : splitOn(value("not: "), ", ")) rule.rejected.emplace_back(name);
+        } else if (field.rfind("en not: ", 0) == 0) {
+            rule.rejectedEnglish.emplace_back(value("en not: "), english);
+        } else if (field.rfind("en: ", 0) == 0) {
+            const std::string naming = value("en: ");
+            const bool only = naming.find(" <=> ") != std::string::npos;
+            const auto parts = splitOn(naming, only ? " <=> " : " = ");
+            EXPECT_EQ(parts.size(), 2u) << line;
+            rule.namings.push_back({std::regex(parts.front(), english), parts.back(), only});
+        } else if (field.rfind("except: ", 0) == 0) {
+            rule.exceptIn = splitOn(value("except: "), " / ");
+        } else {
+            ADD_FAILURE() << "unknown field \"" << field << "\" in " << line;
+        }
+    }
+    return rule;
+}
+
+// The glossary names each concept's one Chinese name; no translation calls the concept otherwise,
+// the translation of every English text that names it holds its name, and a name kept for one
+// concept stands for no other. A text names a person's thing in Chinese in quotation marks, as
+// its English quotes it or ends a label with it. Brackets beside Chinese are full-width.
+TEST(ShippedCatalog, UsesOneChineseNamePerConceptOfItsGlossary) {
+    std::vector<GlossaryRule> rules;
     std::vector<std::pair<std::string, std::string>> entries;  // English, Chinese
     std::ifstream in(QUENLITH_SOURCE_DIR "/resources/po/zh_Hans.po");
     std::string field;
@@ -589,19 +673,8 @@ TEST(ShippedCatalog, UsesOneChineseNamePerConceptOfItsGlossary) {
         return line.substr(line.find('"') + 1, line.rfind('"') - line.find('"') - 1);
     };
     for (std::string line; std::getline(in, line);) {
-        if (line.rfind("#   ", 0) == 0 && line.find("| not: ") != std::string::npos) {
-            Rule rule;
-            std::string names = line.substr(line.find("| not: ") + 7);
-            if (auto except = names.find(" | except: "); except != std::string::npos) {
-                rule.exceptIn = names.substr(except + 11);
-                names.resize(except);
-            }
-            for (std::size_t start = 0; start < names.size();) {
-                const std::size_t end = std::min(names.find(", ", start), names.size());
-                rule.rejected.push_back(names.substr(start, end - start));
-                start = end + 2;
-            }
-            rules.push_back(std::move(rule));
+        if (line.rfind("#   ", 0) == 0 && line.find(" | ") != std::string::npos) {
+            rules.push_back(glossaryRule(line));
         } else if (line.rfind("msgid ", 0) == 0) {
             entries.emplace_back(quoted(line), "");
             field = "msgid";
@@ -615,19 +688,49 @@ TEST(ShippedCatalog, UsesOneChineseNamePerConceptOfItsGlossary) {
             if (field == "msgstr") entries.back().second += quoted(line);
         }
     }
-    ASSERT_GE(rules.size(), 12u) << "the glossary lists the concepts";
+    ASSERT_GE(rules.size(), 30u) << "the glossary lists the concepts";
     ASSERT_GT(entries.size(), 500u);
+    // A thing's name ending a label ("Close %@"), or quoted in English, is quoted in Chinese.
+    static const std::regex labelEndingInName(R"(^[A-Z][A-Za-z ]* %@$)");
+    static const std::regex placeholder(R"(%(\d\$)?@)");
+    auto quotedNames = [](const std::string& text) {
+        std::size_t count = 0;
+        for (auto it = std::sregex_iterator(text.begin(), text.end(), placeholder); it != std::sregex_iterator(); ++it) {
+            const auto at = static_cast<std::size_t>(it->position()), end = at + static_cast<std::size_t>(it->length());
+            count += at >= 3 && text.compare(at - 3, 3, "\u201C") == 0 && text.compare(end, 3, "\u201D") == 0;
+        }
+        return count;
+    };
     for (const auto& [english, chinese] : entries) {
         if (english.empty()) continue;  // the header
-        for (const Rule& rule : rules) {
-            if (!rule.exceptIn.empty() && english.find(rule.exceptIn) != std::string::npos) continue;
-            for (const std::string& name : rule.rejected)
-                EXPECT_EQ(chinese.find(name), std::string::npos) << name << " in " << chinese;
+        for (GlossaryRule& rule : rules) {
+            if (std::any_of(rule.exceptIn.begin(), rule.exceptIn.end(),
+                            [&](const std::string& text) { return english.find(text) != std::string::npos; }))
+                continue;
+            for (const std::regex& name : rule.rejected)
+                EXPECT_FALSE(std::regex_search(chinese, name)) << chinese << "\n  against " << rule.line;
+            for (const std::regex& word : rule.rejectedEnglish)
+                EXPECT_FALSE(std::regex_search(english, word)) << english << "\n  against " << rule.line;
+            for (GlossaryRule::Naming& naming : rule.namings) {
+                const bool named = std::regex_search(english, naming.english);
+                naming.found += named;
+                if (named) {
+                    EXPECT_NE(chinese.find(naming.chinese), std::string::npos) << chinese << "\n  against " << rule.line;
+                } else if (naming.only) {
+                    EXPECT_EQ(chinese.find(naming.chinese), std::string::npos)
+                        << chinese << " (" << english << ")\n  against " << rule.line;
+                }
+            }
         }
+        const std::size_t names = quotedNames(english) + std::regex_search(english, labelEndingInName);
+        EXPECT_GE(quotedNames(chinese), names) << "a name without quotation marks: " << chinese;
         if (hasHan(chinese)) {
             EXPECT_EQ(chinese.find_first_of("()"), std::string::npos) << "half-width brackets: " << chinese;
         }
     }
+    for (const GlossaryRule& rule : rules)
+        for (const GlossaryRule::Naming& naming : rule.namings)
+            EXPECT_GT(naming.found, 0u) << "a pattern that finds no text: " << rule.line;
 }
 
 }  // namespace

@@ -294,18 +294,26 @@ TEST_F(SettingsWindowTest, ShortcutsAreStoredEvenWhenRefusedAndErrorsShowUnderTh
     pane.picker("launcher").enableToggle().set_active(false);
     EXPECT_EQ(stored().launcherShortcut, std::nullopt);
 
-    // Shortcuts the desktop is not even asked for are explained as the website editor does.
+    // Each row says what the registration said of its binding: a shortcut the desktop is not
+    // even asked for (no Ctrl, Alt or Super; taken by the recovery or by a binding that sorts
+    // first) is invalid or already used, one the desktop refused is unavailable.
     auto& launcher = pane.picker("launcher");
     launcher.enableToggle().set_active(true);
     launcher.modifierToggle(2).set_active(true);  // Shift
     for (int modifier : {0, 1}) launcher.modifierToggle(modifier).set_active(false);
     EXPECT_EQ(stored().launcherShortcut, (ShortcutConfiguration{0, kShiftModifier}));
-    const std::string invalid = "Include Ctrl, Alt or Super in a global shortcut.";
-    EXPECT_TRUE(spinUntil([&] { return pane.errorText("launcher") == invalid; }))
-        << pane.errorText("launcher");
-    EXPECT_EQ(
-        pane.errorText(site.id.string()),
-        "This shortcut is already assigned in Quenlith. Ctrl+Alt+P is reserved for mouse control recovery.");
+    pane.picker("pin").keyPicker().set_active(15);  // Ctrl+Alt+P
+    EXPECT_EQ(stored().pinShortcut, HotKeyManager::kRescueShortcut);
+    const std::string used = "Shortcut is invalid or already used in Quenlith.";
+    const std::vector<std::pair<std::string, std::string>> rows = {
+        {"launcher", used},  // Shift alone
+        {"pin", used},       // the recovery's
+        {"compact", used},   // the website's, whose id sorts first
+        {site.id.string(), "Ctrl+Alt+K is unavailable. Choose another shortcut (system code 10)."},
+    };
+    for (const auto& [binding, message] : rows)
+        EXPECT_TRUE(spinUntil([&] { return pane.errorText(binding) == message; }))
+            << binding << ": " << pane.errorText(binding);
 }
 
 }  // namespace

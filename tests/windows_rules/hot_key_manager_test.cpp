@@ -54,8 +54,7 @@ TEST_F(HotKeyManagerTest, RegistersInOrderExplainsRefusalsDeliversPressesAndRele
                                      {"pin", used},
                                      {"compact", used},
                                      {"launcher",
-                                      "Ctrl+Alt+9 is in use by another application or not on this "
-                                      "keyboard (X error 10)."}}));
+                                      "Ctrl+Alt+9 is unavailable. Choose another shortcut (system code 10)."}}));
 
     manager->registerBindings(bindings);  // the same set: nothing taken again, messages kept
     EXPECT_EQ(desktop->grabs, 3);

@@ -37,7 +37,7 @@ check "the application starts with Ctrl+Alt+9 held elsewhere" start_probe --webs
   --id $first --shortcut 18,2304 --website Beta http://127.0.0.1:9/b --id $second --shortcut 18,2304 \
   --website Gamma http://127.0.0.1:9/c --shortcut 25,2304
 check "refusals explained" eval 'grep -qx "error $second: Shortcut is invalid or already used in Quenlith." "$work/probe.log" &&
-  grep -qx "error .*: Ctrl+Alt+9 is in use by another application or not on this keyboard (X error 10)." "$work/probe.log"'
+  grep -qx "error .*: Ctrl+Alt+9 is unavailable. Choose another shortcut (system code 10)." "$work/probe.log"'
 xdotool key ctrl+alt+1
 check "Ctrl+Alt+1 shows the first id's window only" wait_for 20 shows Alpha
 window=$(xdotool search --onlyvisible --pid "$probe_pid")

@@ -37,7 +37,7 @@ void deleteProxyPassword(const std::string& credentialID, SecretStore::WriteDone
 // The error of every failed password call: code "keychain:<cause>", message the localised
 // kKeyringMessage.
 inline constexpr const char* kKeyringMessage =
-    "Proxy password could not be read from or saved to the keyring. Enter it again in Network settings.";
+    "Proxy password could not be accessed in the keyring. Enter it again in Network settings.";
 Error keychainError(const std::string& cause);
 
 // The store the functions above use: the Secret Service unless replaced (tests put a fake in its

@@ -20,9 +20,10 @@ std::optional<MediaCaptureQuestion> mediaCaptureQuestion(const MediaCaptureReque
     std::optional<std::string> host = uriHost(pageURI);
     MediaCaptureQuestion question;
     if (host) {
-        const char* format = request.camera && request.microphone ? "Allow “%@” to use your camera and microphone?"
-                             : request.camera                     ? "Allow “%@” to use your camera?"
-                                                                  : "Allow “%@” to use your microphone?";
+        // A host stands bare in English, as in the other texts that name one; Chinese quotes it.
+        const char* format = request.camera && request.microphone ? "Allow %@ to use your camera and microphone?"
+                             : request.camera                     ? "Allow %@ to use your camera?"
+                                                                  : "Allow %@ to use your microphone?";
         question.message = localizedFormat(format, {*host});
     } else {
         const char* text = request.camera && request.microphone ? "Allow this page to use your camera and microphone?"

@@ -6,6 +6,7 @@
 
 #include "browser/view/browser_layout.hpp"
 #include "model/localization.hpp"
+#include "model/more_menu.hpp"
 #include "ui/form_rows.hpp"
 
 namespace quenlith {
@@ -54,7 +55,7 @@ BrowserToolbar::BrowserToolbar()
       reload_("arrow.clockwise", localizedString("Reload (Ctrl+R)")),
       startPage_("square.grid.2x2", localizedString("Start Page")),
       pin_("pin.fill", localizedString("Always on Top")),
-      more_("ellipsis.circle", localizedString("More options")),
+      more_("ellipsis.circle", localizedString(kMoreOptionsLabel)),
       saveWebsite_("bookmark", localizedString("Save Website…")),
       start_(Gtk::ORIENTATION_HORIZONTAL, 2),
       end_(Gtk::ORIENTATION_HORIZONTAL, 2),

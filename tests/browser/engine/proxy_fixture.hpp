@@ -18,7 +18,7 @@
 namespace quenlith::test {
 
 inline const std::string kKeyringText =
-    "Proxy password could not be read from or saved to the keyring. Enter it again in Network settings.";
+    "Proxy password could not be accessed in the keyring. Enter it again in Network settings.";
 
 // Authentication is on exactly when a user name is given.
 inline BrowserProxySettings proxyAt(BrowserProxyKind kind, std::int64_t port, const std::string& username = "",

@@ -194,9 +194,9 @@ TEST(PagePoliciesTest, ScriptDialogsNameTheMainPagesHostAndAnswerWithTheirButton
 
 TEST(PagePoliciesTest, CameraAndMicrophoneQuestionsNameTheHostAndTheDevices) {
     const std::tuple<MediaCaptureRequest, const char*, std::optional<std::string>> cases[] = {
-        {{true, false, false}, "https://meet.example.com/room", "Allow “meet.example.com” to use your camera?"},
-        {{false, true, false}, "https://meet.example.com/room", "Allow “meet.example.com” to use your microphone?"},
-        {{true, true, false}, "https://meet.example.com/room", "Allow “meet.example.com” to use your camera and microphone?"},
+        {{true, false, false}, "https://meet.example.com/room", "Allow meet.example.com to use your camera?"},
+        {{false, true, false}, "https://meet.example.com/room", "Allow meet.example.com to use your microphone?"},
+        {{true, true, false}, "https://meet.example.com/room", "Allow meet.example.com to use your camera and microphone?"},
         {{true, true, false}, "data:text/html,x", "Allow this page to use your camera and microphone?"},
         {{false, true, false}, "about:blank", "Allow this page to use your microphone?"},
         {{true, false, false}, "about:blank", "Allow this page to use your camera?"},

@@ -299,10 +299,10 @@ TEST_F(PageEvents, ScriptDialogsCameraAndFilesAreOurOwnQuestions) {
                   "s.getTracks().length; }, e => { document.title = 'refused ' + e.name; })");
     };
     ask("{audio: true}");
-    EXPECT_EQ(answer(0), "Allow \u201c127.0.0.1\u201d to use your microphone? | ");
+    EXPECT_EQ(answer(0), "Allow 127.0.0.1 to use your microphone? | ");
     EXPECT_TRUE(waitForTitle("granted 1"));
     ask("{video: true, audio: true}");
-    EXPECT_EQ(answer(1), "Allow \u201c127.0.0.1\u201d to use your camera and microphone? | ");
+    EXPECT_EQ(answer(1), "Allow 127.0.0.1 to use your camera and microphone? | ");
     EXPECT_TRUE(waitForTitle("refused NotAllowedError"));
     ask("{video: true, audio: true}");
     answer(0);
