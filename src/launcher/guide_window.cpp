@@ -9,6 +9,7 @@
 #include "launcher/launcher_style.hpp"
 #include "launcher/main_work_area.hpp"
 #include "model/localization.hpp"
+#include "ui/form_rows.hpp"
 
 namespace quenlith {
 
@@ -131,7 +132,7 @@ GuideWindow::GuideWindow() {
     shortcuts_ = wrapped(makeLabel(localizedString(kShortcutList) + "\n" + localizedString(kBrowserKeyList), 13));
     // Selected and copied with the pointer; as a keyboard stop it would select all its text and
     // scroll the page to its end.
-    shortcuts_->set_selectable(true);
+    makeCopyable(*shortcuts_);
     shortcuts_->set_can_focus(false);
     box->pack_start(*shortcuts_, Gtk::PACK_SHRINK);
     content->pack_start(*box, Gtk::PACK_SHRINK);

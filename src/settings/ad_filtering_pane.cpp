@@ -86,7 +86,7 @@ AdFilteringPane::AdFilteringPane(PreferencesStore& preferences, AdBlocking& bloc
         Gtk::Box* current = section(page_, localizedString("Current website"), 12);
         host_.set_text(*currentHost_);
         host_.set_xalign(0);
-        host_.set_selectable(true);
+        makeCopyable(host_);
         Pango::AttrList headline;
         auto weight = Pango::Attribute::create_attr_weight(Pango::WEIGHT_SEMIBOLD);
         headline.insert(weight);

@@ -61,7 +61,7 @@ Gtk::Label* SettingsForm::makeErrorLabel() {
     auto* label = Gtk::manage(new Gtk::Label());
     label->set_xalign(0);
     label->set_line_wrap(true);
-    label->set_selectable(true);
+    makeCopyable(*label);
     readableErrorText(*label);
     label->get_style_context()->add_class("error");
     label->set_no_show_all(true);

@@ -144,14 +144,16 @@ void ShortcutsPane::rebuildWebsites() {
     std::erase_if(errors_, [](const auto& entry) { return Uuid::parse(entry.first).has_value(); });
     for (const auto& website : context_.store.profiles()) {
         auto* row = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 8));
-        auto* name = Gtk::manage(new Gtk::Label(isolatedText(website.name)));
+        auto* name = Gtk::manage(new Gtk::Label());
+        showText(*name, isolatedText(website.name));
         name->set_xalign(0);
         name->set_ellipsize(Pango::ELLIPSIZE_END);
         auto* shortcut = Gtk::manage(new Gtk::Label(website.globalShortcut ? website.globalShortcut->displayString()
                                                                            : localizedString("Not set")));
         styleSecondaryText(*shortcut);
         auto* edit = Gtk::manage(new Gtk::Button(localizedString("Edit")));
-        nameInRow(*edit, localizedString("Edit"), website.name);
+        // It opens the website's editor for its shortcut; the Websites tab has an "Edit" of its own.
+        nameInRow(*edit, localizedString("Edit Shortcut"), website.name);
         edit->signal_clicked().connect([this, id = website.id] {
             if (context_.services.onEdit) context_.services.onEdit(id);
         });

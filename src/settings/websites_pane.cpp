@@ -71,7 +71,8 @@ void WebsitesPane::rebuild() {
             line->pack_start(*row.icon, Gtk::PACK_SHRINK);
         }
         auto* titles = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 2));
-        auto* name = Gtk::manage(new Gtk::Label(isolatedText(website.displayTitle())));
+        auto* name = Gtk::manage(new Gtk::Label());
+        showText(*name, isolatedText(website.displayTitle()));
         name->set_xalign(0);
         name->set_ellipsize(Pango::ELLIPSIZE_END);
         styleHeadline(*name);
@@ -112,9 +113,11 @@ void WebsitesPane::rebuild() {
                                                   }));
         for (Gtk::Button* control : std::initializer_list<Gtk::Button*>{
                  row.menuBar, row.up, row.down, row.edit, row.newAccount, row.remove}) {
-            // Every row has the same controls: each names the website it acts on.
-            const Glib::ustring action =
-                control->get_label().empty() ? control->get_tooltip_text() : control->get_label();
+            // Every row has the same controls: each names the website it acts on, and "Edit" what it
+            // edits (the Shortcuts tab has an "Edit" of its own).
+            const std::string action = control == row.edit        ? localizedString("Edit Website")
+                                       : control->get_label().empty() ? control->get_tooltip_text().raw()
+                                                                      : control->get_label().raw();
             nameInRow(*control, action, website.displayTitle());
             line->pack_start(*control, Gtk::PACK_SHRINK);
         }

@@ -1,5 +1,8 @@
 // The settings window against the real stores: every live control writes the settings file at
 // once, the windows follow, and the Websites and Shortcuts tabs reach the store and the shortcuts.
+#include <map>
+#include <set>
+
 #include <gdkmm/display.h>
 #include <gdkmm/seat.h>
 #include <gtkmm/settings.h>
@@ -113,20 +116,30 @@ TEST_F(SettingsWindowTest, ALongMessageWrapsWithinTheWindowsWidthOnEveryTab) {
 }
 
 // A screen reader's walk of every tab: every control has a name, no drop-down is named by the value
-// it shows, and the controls every website row (and every domain list) repeats say which row.
+// it shows, and the controls every website row (and every domain list) repeats say which row; no
+// two tabs hold controls of one name (the window's own controls are read on every tab).
 TEST_F(SettingsWindowTest, EveryTabReadsWithANameForEveryControl) {
     start({website("Mail", "/mail"), website("News", "/news")});
     ASSERT_TRUE(spinUntil([&] { return settings->get_mapped(); }));
-    for (auto tab : {SettingsWindow::general, SettingsWindow::appearance, SettingsWindow::websites,
-                     SettingsWindow::shortcuts, SettingsWindow::network, SettingsWindow::adFiltering,
-                     SettingsWindow::privacy}) {
+    const SettingsWindow::Tab tabs[] = {SettingsWindow::general,   SettingsWindow::appearance,
+                                        SettingsWindow::websites,  SettingsWindow::shortcuts,
+                                        SettingsWindow::network,   SettingsWindow::adFiltering,
+                                        SettingsWindow::privacy};
+    std::map<std::string, std::set<int>> tabsOfName;
+    for (auto tab : tabs) {
         SCOPED_TRACE(tab);
         settings->selectTab(tab);
         ASSERT_TRUE(spinUntil([&] { return !accessibleControlNamesEmpty(*settings); }));
         EXPECT_THAT(test::accessibilityProblems(*settings), testing::IsEmpty());
+        for (const std::string& name : test::accessibleControlNames(*settings)) tabsOfName[name].insert(tab);
     }
+    for (const auto& [name, on] : tabsOfName)
+        EXPECT_TRUE(on.size() == 1 || on.size() == std::size(tabs)) << "\"" << name << "\" on " << on.size() << " tabs";
     settings->selectTab(SettingsWindow::websites);
-    EXPECT_THAT(test::accessibleControlNames(*settings), testing::IsSupersetOf({"Edit, Mail", "Edit, News"}));
+    EXPECT_THAT(test::accessibleControlNames(*settings),
+                testing::IsSupersetOf({"Edit Website, Mail", "Edit Website, News"}));
+    settings->selectTab(SettingsWindow::shortcuts);
+    EXPECT_THAT(test::accessibleControlNames(*settings), testing::IsSupersetOf({"Edit Shortcut, Mail"}));
     settings->selectTab(SettingsWindow::appearance);
     EXPECT_THAT(test::accessibleControlNames(*settings), testing::IsSupersetOf({"Theme", "Width", "Height"}));
 }

@@ -213,7 +213,9 @@ void BrowserToolbar::setTitle(const std::string& title, const std::string& pageA
     const std::string shown = titleBarAddress(pageAddress);
     if (subtitle_.get_text() != shown) subtitle_.set_text(shown);
     if (title_.get_text() == title) return;
-    title_.set_text(title);
+    showText(title_, title);
+    // The button reads as the title it shows, not as the labels inside it.
+    nameControl(titleButton_, title);
     showTitleOrField();
 }
 
