@@ -6,6 +6,7 @@
 #include "model/localization.hpp"
 #include "model/window_sheet_saves.hpp"
 #include "ui/form_rows.hpp"
+#include "ui/focus_in_view.hpp"
 #include "ui/wheel_guard.hpp"
 
 namespace quenlith {
@@ -33,6 +34,7 @@ WebsiteProxySettingsView::WebsiteProxySettingsView(Gtk::Window& parent, const We
     session_.set_border_width(16);
     scroller->add(session_);
     leaveWheelToScrolling(*scroller);
+    keepFocusInView(*scroller);
     errorLabel_.set_xalign(0);
     wrapWithinWidth(errorLabel_);
     errorLabel_.override_color(Gdk::RGBA("#c01c28"));

@@ -6,6 +6,7 @@
 #include <glibmm/main.h>
 
 #include "ui/form_rows.hpp"
+#include "ui/focus_in_view.hpp"
 #include "ui/wheel_guard.hpp"
 
 namespace quenlith {
@@ -15,6 +16,7 @@ SettingsForm::SettingsForm() {
     page_.set_border_width(12);
     add(page_);
     leaveWheelToScrolling(*this);
+    keepFocusInView(*this);
 }
 
 SettingsForm::~SettingsForm() {

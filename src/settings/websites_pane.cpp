@@ -6,6 +6,7 @@
 #include "model/localization.hpp"
 #include "model/web_app_store.hpp"
 #include "ui/action_button.hpp"
+#include "ui/focus_in_view.hpp"
 #include "ui/form_rows.hpp"
 #include "ui/site_icon.hpp"
 
@@ -40,6 +41,7 @@ WebsitesPane::WebsitesPane(SettingsContext& context)
     list_.set_selection_mode(Gtk::SELECTION_NONE);
     scroller_.set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
     scroller_.add(list_);
+    keepFocusInView(scroller_);
     scroller_.set_no_show_all(true);
     pack_start(scroller_, Gtk::PACK_EXPAND_WIDGET);
     context_.store.signal_changed().connect(sigc::mem_fun(*this, &WebsitesPane::rebuild));
