@@ -81,7 +81,7 @@ namespace {
 constexpr const char* kShortcutList =
     "Ctrl+K Quick Open \u00B7 Ctrl+Shift+D Read Later \u00B7 Ctrl+Shift+O Multiple links\n"
     "Ctrl+L Address \u00B7 Ctrl+T New tab \u00B7 Ctrl+Shift+T Reopen tab\n"
-    "Ctrl+F Find \u00B7 Ctrl+P Print / PDF \u00B7 Ctrl+Alt+L Saved Pages\n"
+    "Ctrl+F Find \u00B7 Ctrl+P Print / PDF \u00B7 Ctrl+Shift+H Saved Pages\n"
     "Ctrl+Alt+Shift+N Private window \u00B7 Ctrl+Alt+P Recover mouse control";
 // The keys every browser of this desktop has, beside the ones above; also one lookup key.
 constexpr const char* kBrowserKeyList =

@@ -65,9 +65,9 @@ ShortcutsPane::ShortcutsPane(SettingsContext& context) : context_(context) {
     websites_ = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 6));
     websites.pack_start(*websites_, Gtk::PACK_SHRINK);
     websites.pack_start(*makeCaption(localizedString(
-                            "Ctrl+L Address · Ctrl+T New tab · Ctrl+W Close tab · Ctrl+R Reload\nCtrl+[ / Ctrl+] "
-                            "Back / Forward · Ctrl++ / Ctrl+− Zoom · Ctrl+0 Reset\nCtrl+Shift+[ / Ctrl+Shift+] "
-                            "Switch tabs · Ctrl+Alt+K Compact mode")),
+                            "Ctrl+L Address · Ctrl+T New tab · Ctrl+W Close tab · Ctrl+R Reload\nAlt+Left / "
+                            "Alt+Right Back / Forward · Ctrl++ / Ctrl+− Zoom · Ctrl+0 Reset\nCtrl+Page Up / "
+                            "Ctrl+Page Down Switch tabs · Ctrl+Alt+C Compact mode")),
                         Gtk::PACK_SHRINK);
 
     for (auto [binding, picker] : {std::pair{"launcher", &launcher_}, std::pair{"pin", &pin_},

@@ -59,12 +59,12 @@ TEST_F(WebsiteEditorTest, ShortcutRoundTripsThroughTheFile) {
     const WebAppProfile website{.name = "Mail", .homeURL = "https://mail.example"};
     ASSERT_TRUE(store->upsert(website));
     WebAppProfile other{.name = "News", .homeURL = "https://news.example"};
-    other.globalShortcut = ShortcutConfiguration{0, kCommandModifier | kOptionModifier};
+    other.globalShortcut = ShortcutConfiguration{11, kCommandModifier | kOptionModifier};
     ASSERT_TRUE(store->upsert(other));
     presenter->showEditWebsite(website.id);
     auto& picker = editor().shortcutPicker();
     picker.enableToggle().set_active(true);
-    EXPECT_EQ(picker.text(), "Ctrl+Alt+B") << "Ctrl+Alt+A is the other website's";
+    EXPECT_EQ(picker.text(), "Ctrl+Alt+E") << "Ctrl+Alt+B is the other website's, C and D are taken already";
     EXPECT_TRUE(picker.modifierToggle(0).get_visible() && picker.keyPicker().get_visible());
     for (int modifier : {2, 3}) picker.modifierToggle(modifier).set_active(true);  // Shift, Super
     picker.keyPicker().set_active(40);          // F5

@@ -271,9 +271,9 @@ TEST_F(SettingsWindowTest, ShortcutsAreStoredEvenWhenRefusedAndErrorsShowUnderTh
 
     // Switched on, each picker offers the first key no other binding holds.
     pane.picker("launcher").enableToggle().set_active(true);
-    EXPECT_EQ(stored().launcherShortcut, (ShortcutConfiguration{0, kCommandModifier | kOptionModifier}));
+    EXPECT_EQ(stored().launcherShortcut, (ShortcutConfiguration{11, kCommandModifier | kOptionModifier}));
     pane.picker("compact").enableToggle().set_active(true);
-    EXPECT_EQ(pane.picker("compact").text(), "Ctrl+Alt+B") << "A is the launcher's, K the website's";
+    EXPECT_EQ(pane.picker("compact").text(), "Ctrl+Alt+E") << "B is the launcher's, K the website's";
     EXPECT_EQ(pane.validationText(), "");
     // Ctrl+Alt+K belongs to the website already: stored all the same, and said to be taken.
     pane.picker("compact").keyPicker().set_active(10);
@@ -292,7 +292,7 @@ TEST_F(SettingsWindowTest, ShortcutsAreStoredEvenWhenRefusedAndErrorsShowUnderTh
     launcher.enableToggle().set_active(true);
     launcher.modifierToggle(2).set_active(true);  // Shift
     for (int modifier : {0, 1}) launcher.modifierToggle(modifier).set_active(false);
-    EXPECT_EQ(stored().launcherShortcut, (ShortcutConfiguration{0, kShiftModifier}));
+    EXPECT_EQ(stored().launcherShortcut, (ShortcutConfiguration{11, kShiftModifier}));
     const std::string invalid = "Include Ctrl, Alt or Super in a global shortcut.";
     EXPECT_TRUE(spinUntil([&] { return pane.errorText("launcher") == invalid; }))
         << pane.errorText("launcher");

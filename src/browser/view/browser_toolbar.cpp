@@ -49,8 +49,8 @@ void BrowserToolbar::TitleArea::on_size_allocate(Gtk::Allocation& allocation) {
 
 BrowserToolbar::BrowserToolbar()
     : Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 3),
-      back_("chevron.left", localizedString("Back (Ctrl+[)")),
-      forward_("chevron.right", localizedString("Forward (Ctrl+])")),
+      back_("chevron.left", localizedString("Back (Alt+Left)")),
+      forward_("chevron.right", localizedString("Forward (Alt+Right)")),
       reload_("arrow.clockwise", localizedString("Reload (Ctrl+R)")),
       startPage_("square.grid.2x2", localizedString("Start Page")),
       pin_("pin.fill", localizedString("Always on Top")),
