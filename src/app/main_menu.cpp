@@ -12,6 +12,7 @@
 #include "app/website_editor_presenter.hpp"
 #include "browser/view/browser_view_controller.hpp"
 #include "model/address.hpp"
+#include "model/command_keys.hpp"
 #include "model/localization.hpp"
 #include "windows/browser_window_controller.hpp"
 #include "windows/browser_window_manager.hpp"
@@ -27,62 +28,52 @@ namespace {
 struct Item {
     MenuAction action;
     const char* title;
-    std::vector<Glib::ustring> accels;
 };
 
-// The accelerators: Ctrl stands for Command, Alt for Option. After each item's own keys come the
-// keys every browser of this desktop has (Alt+Left, Ctrl+Tab, Ctrl+Page Down, F5); the menu shows
-// the first.
+// The items in their groups; their keys are the commands' (commandKeys), the first one shown.
 const std::vector<std::pair<const char*, std::vector<Item>>>& menuTable() {
     static const std::vector<std::pair<const char*, std::vector<Item>>> table{
         {"File",
-         {{MenuAction::openBrowser, "Open Browser", {"<Primary>n"}},
-          {MenuAction::add, "Add Website…", {"<Shift><Primary>n"}},
-          {MenuAction::launcher, "Open Launcher", {"<Primary>o"}},
-          {MenuAction::quickOpen, "Quick Open…", {"<Primary>k"}},
-          {MenuAction::batchLinks, "Open Multiple Links…", {"<Shift><Primary>o"}},
-          {MenuAction::readLater, "Read Later · Save Position", {"<Shift><Primary>d"}},
-          {MenuAction::menuBarIcon, "Show in Tray", {}},
-          {MenuAction::privateWindow, "Private Window", {"<Alt><Shift><Primary>n"}},
-          {MenuAction::library, "Saved Pages & Groups…", {"<Alt><Primary>l"}},
-          {MenuAction::clip, "Save Page / Selection…", {"<Alt><Primary>s"}},
-          {MenuAction::printPage, "Print / Save PDF…", {"<Primary>p"}},
-          {MenuAction::reopenTab, "Reopen Closed Tab", {"<Shift><Primary>t"}},
-          {MenuAction::newTab, "New Tab", {"<Primary>t"}},
-          {MenuAction::close, "Close Tab / Window", {"<Primary>w"}},
-          {MenuAction::downloads, "Downloads…", {"<Alt><Primary>j"}}}},
+         {{MenuAction::openBrowser, "Open Browser"},
+          {MenuAction::add, "Add Website…"},
+          {MenuAction::launcher, "Open Launcher"},
+          {MenuAction::quickOpen, "Quick Open…"},
+          {MenuAction::batchLinks, "Open Multiple Links…"},
+          {MenuAction::readLater, "Read Later · Save Position"},
+          {MenuAction::menuBarIcon, "Show in Tray"},
+          {MenuAction::privateWindow, "Private Window"},
+          {MenuAction::library, "Saved Pages & Groups…"},
+          {MenuAction::clip, "Save Page / Selection…"},
+          {MenuAction::printPage, "Print / Save PDF…"},
+          {MenuAction::reopenTab, "Reopen Closed Tab"},
+          {MenuAction::newTab, "New Tab"},
+          {MenuAction::close, "Close Tab / Window"},
+          {MenuAction::downloads, "Downloads…"}}},
         {"Edit",
-         {{MenuAction::find, "Find in Page", {"<Primary>f"}},
-          {MenuAction::nextMatch, "Next Match", {"<Primary>g"}},
-          {MenuAction::previousMatch, "Previous Match", {"<Shift><Primary>g"}}}},
+         {{MenuAction::find, "Find in Page"},
+          {MenuAction::nextMatch, "Next Match"},
+          {MenuAction::previousMatch, "Previous Match"}}},
         {"View",
-         {{MenuAction::address, "Focus Address Bar", {"<Primary>l"}},
-          {MenuAction::reload, "Reload Page", {"<Primary>r", "F5"}},
-          {MenuAction::stop, "Stop Loading", {"<Primary>period"}},
-          {MenuAction::back, "Back", {"<Primary>bracketleft", "<Alt>Left"}},
-          {MenuAction::forward, "Forward", {"<Primary>bracketright", "<Alt>Right"}},
-          // "+" and "=" share one key on most layouts; both zoom in, as does the keypad's plus.
-          {MenuAction::zoomIn, "Zoom In", {"<Primary>plus", "<Primary>equal", "<Primary>KP_Add"}},
-          {MenuAction::zoomOut, "Zoom Out", {"<Primary>minus", "<Primary>KP_Subtract"}},
-          {MenuAction::zoomReset, "Actual Size", {"<Primary>0", "<Primary>KP_0"}},
-          {MenuAction::compact, "Compact Mode", {"<Alt><Primary>k"}}}},
+         {{MenuAction::address, "Focus Address Bar"},
+          {MenuAction::reload, "Reload Page"},
+          {MenuAction::stop, "Stop Loading"},
+          {MenuAction::back, "Back"},
+          {MenuAction::forward, "Forward"},
+          {MenuAction::zoomIn, "Zoom In"},
+          {MenuAction::zoomOut, "Zoom Out"},
+          {MenuAction::zoomReset, "Actual Size"},
+          {MenuAction::compact, "Compact Mode"}}},
         {"Window",
-         {{MenuAction::previousTab,
-           "Previous Tab",
-           // Shift+Tab arrives as ISO_Left_Tab.
-           {"<Shift><Primary>bracketleft", "<Shift><Primary>braceleft", "<Shift><Primary>Tab",
-            "<Shift><Primary>ISO_Left_Tab", "<Primary>Page_Up"}},
-          {MenuAction::nextTab,
-           "Next Tab",
-           {"<Shift><Primary>bracketright", "<Shift><Primary>braceright", "<Primary>Tab", "<Primary>Page_Down"}},
-          {MenuAction::arrangeLeft, "Left Half", {}},
-          {MenuAction::arrangeRight, "Right Half", {}},
-          {MenuAction::arrangeCenter, "Center", {}},
-          {MenuAction::pin, "Always on Top", {}},
-          {MenuAction::recoverMouse, "Restore Mouse Control", {}},
-          {MenuAction::showAll, "Restore Hidden Windows", {}},
-          {MenuAction::hideAll, "Hide All Windows", {}}}},
-        {"Help", {{MenuAction::guide, "Quenlith Guide", {"<Primary>question", "<Shift><Primary>question"}}}},
+         {{MenuAction::previousTab, "Previous Tab"},
+          {MenuAction::nextTab, "Next Tab"},
+          {MenuAction::arrangeLeft, "Left Half"},
+          {MenuAction::arrangeRight, "Right Half"},
+          {MenuAction::arrangeCenter, "Center"},
+          {MenuAction::pin, "Always on Top"},
+          {MenuAction::recoverMouse, "Restore Mouse Control"},
+          {MenuAction::showAll, "Restore Hidden Windows"},
+          {MenuAction::hideAll, "Hide All Windows"}}},
+        {"Help", {{MenuAction::guide, "Quenlith Guide"}}},
     };
     return table;
 }
@@ -91,8 +82,6 @@ const std::vector<std::pair<const char*, std::vector<Item>>>& menuTable() {
 // widgets themselves (an entry or a page handles Ctrl+C on its own), the menu only shows them.
 const char* const kEditingNames[] = {"undo", "redo", "cut", "copy", "paste", "selectAll"};
 const char* const kEditingTitles[] = {"Undo", "Redo", "Cut", "Copy", "Paste", "Select All"};
-const char* const kEditingAccels[] = {"<Primary>z", "<Shift><Primary>z", "<Primary>x",
-                                      "<Primary>c", "<Primary>v",        "<Primary>a"};
 const char* const kWebCommands[] = {WEBKIT_EDITING_COMMAND_UNDO,  WEBKIT_EDITING_COMMAND_REDO,
                                     WEBKIT_EDITING_COMMAND_CUT,   WEBKIT_EDITING_COMMAND_COPY,
                                     WEBKIT_EDITING_COMMAND_PASTE, WEBKIT_EDITING_COMMAND_SELECT_ALL};
@@ -138,11 +127,12 @@ MainMenu::MainMenu(Gtk::Application& application, AppEnvironment& environment, L
         addAction(action, action == MenuAction::pin || action == MenuAction::compact ||
                               action == MenuAction::menuBarIcon);
     addEditingActions();
-    for (const auto& [menu, items] : menuTable())
-        for (const Item& item : items)
-            if (!item.accels.empty())
-                application_.set_accels_for_action(detailed(menuActionName(item.action)), item.accels);
-    application_.set_accels_for_action("app.quit", {"<Primary>q"});
+    for (const CommandKeys& command : commandKeys()) {
+        if (command.shownOnly) continue;
+        std::vector<Glib::ustring> accels;
+        for (std::string_view accel : command.accelerators) accels.emplace_back(std::string(accel));
+        application_.set_accels_for_action(detailed(command.action), accels);
+    }
     buildModel();
 
     BrowserWindowManager& windows = environment_.windows();
@@ -185,9 +175,12 @@ void MainMenu::addEditingActions() {
 }
 
 void MainMenu::buildModel() {
-    auto item = [](const std::string& title, const Glib::ustring& action, const char* accel) {
-        auto entry = Gio::MenuItem::create(title, action);
-        if (accel) entry->set_attribute_value("accel", Glib::Variant<Glib::ustring>::create(accel));
+    // An item shows its command's first key.
+    auto item = [](const std::string& title, std::string_view action) {
+        auto entry = Gio::MenuItem::create(title, detailed(action));
+        const auto keys = commandAccelerators(action);
+        if (!keys.empty())
+            entry->set_attribute_value("accel", Glib::Variant<Glib::ustring>::create(std::string(keys.front())));
         return entry;
     };
     // One menu of sections, as a GNOME application's primary menu: the groups of the table in
@@ -202,21 +195,18 @@ void MainMenu::buildModel() {
         if (std::string_view(group) == "Edit") {
             auto editing = newSection();
             for (std::size_t index = 0; index < std::size(kEditingNames); ++index)
-                editing->append_item(item(localizedString(kEditingTitles[index]),
-                                          detailed(kEditingNames[index]), kEditingAccels[index]));
+                editing->append_item(item(localizedString(kEditingTitles[index]), kEditingNames[index]));
         }
         auto section = newSection();
         for (const Item& entry : items) {
             if (entry.action == MenuAction::zoomIn) section = newSection();
-            section->append_item(item(localizedString(entry.title), detailed(menuActionName(entry.action)),
-                                      entry.accels.empty() ? nullptr : entry.accels.front().c_str()));
+            section->append_item(item(localizedString(entry.title), menuActionName(entry.action)));
         }
     }
     auto application = newSection();
-    application->append_item(item(localizedString("Settings…"), "app.settings", "<Primary>comma"));
-    application->append_item(item(localizedString("About Quenlith"), "app.about", nullptr));
-    application->append_item(item(localizedString("Quit Quenlith"), "app.quit", "<Primary>q"));
-    application_.set_accels_for_action("app.settings", {"<Primary>comma"});
+    application->append_item(item(localizedString("Settings…"), "settings"));
+    application->append_item(item(localizedString("About Quenlith"), "about"));
+    application->append_item(item(localizedString("Quit Quenlith"), "quit"));
 }
 
 BrowserViewController* MainMenu::activeBrowser() const {
@@ -391,9 +381,19 @@ void MainMenu::attach(Gtk::Window& window) {
     // Set through GTK itself: gtkmm's own registration would drop the window when it is hidden.
     gtk_window_set_application(window.gobj(), application_.gobj());
     window.signal_key_press_event().connect(
-        [weak = std::weak_ptr<MainMenu*>(self_)](GdkEventKey*) {
-            if (auto menu = weak.lock()) (*menu)->refresh();
-            return false;
+        [weak = std::weak_ptr<MainMenu*>(self_), &window](GdkEventKey* event) {
+            auto menu = weak.lock();
+            if (!menu) return false;
+            (*menu)->refresh();
+            // Escape stops a loading page, as in browsers, only once the focused control (the find
+            // bar, the page itself) has had it and left it: the window's accelerators would come
+            // first. The page answers later; what it leaves comes back here.
+            BrowserViewController* browser = (*menu)->browserOf(window);
+            if (!browser || event->keyval != GDK_KEY_Escape ||
+                (event->state & gtk_accelerator_get_default_mod_mask()) != 0)
+                return false;
+            if (!gtk_window_propagate_key_event(window.gobj(), event)) (*menu)->performOn(MenuAction::stop, browser);
+            return true;
         },
         false);
     // The mouse's back and forward buttons act on the browser window they are pressed in, whether

@@ -5,6 +5,7 @@
 #include "model/window_sheet_saves.hpp"
 #include "ui/form_rows.hpp"
 #include "ui/icon_names.hpp"
+#include "ui/focus_in_view.hpp"
 #include "ui/wheel_guard.hpp"
 
 namespace quenlith {
@@ -78,6 +79,7 @@ BrowserWindowSettingsView::BrowserWindowSettingsView(Gtk::Window& parent, WebApp
     scroller_.set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
     scroller_.add(form_);
     leaveWheelToScrolling(scroller_);
+    keepFocusInView(scroller_);
     get_content_area()->pack_start(scroller_, Gtk::PACK_EXPAND_WIDGET);
     errorLabel_.set_xalign(0);
     errorLabel_.set_line_wrap(true);

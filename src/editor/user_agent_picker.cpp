@@ -21,7 +21,7 @@ UserAgentPicker::UserAgentPicker() : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 10) {
         // An emptied field stores the empty text, not the default.
         if (!updating_) write(std::string(custom_.get_text()));
     });
-    presetText_.set_selectable(true);
+    makeCopyable(presetText_);
     presetText_.set_line_wrap(true);
     styleCaption(presetText_);
     message_.set_xalign(0);

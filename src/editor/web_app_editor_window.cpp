@@ -7,6 +7,7 @@
 #include "browser/engine/keyring_password_vault.hpp"
 #include "model/localization.hpp"
 #include "ui/form_rows.hpp"
+#include "ui/focus_in_view.hpp"
 #include "ui/wheel_guard.hpp"
 
 namespace quenlith {
@@ -172,6 +173,7 @@ void WebAppEditorWindow::buildForm() {
     scroller_.set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
     scroller_.add(form_);
     leaveWheelToScrolling(scroller_);
+    keepFocusInView(scroller_);
 
     error_label_.set_xalign(0);
     wrapWithinWidth(error_label_);

@@ -7,6 +7,7 @@
 #include "model/localization.hpp"
 #include "model/window_sheet_saves.hpp"
 #include "ui/form_rows.hpp"
+#include "ui/focus_in_view.hpp"
 #include "ui/wheel_guard.hpp"
 
 namespace quenlith {
@@ -18,12 +19,12 @@ WebsiteProxySettingsView::WebsiteProxySettingsView(Gtk::Window& parent, const We
       previous_(website),
       vault_(std::move(vault)),
       alive_(std::make_shared<WebsiteProxySettingsView*>(this)),
-      title_(isolatedText(website.displayTitle())),
       subtitle_(localizedString("Session and proxy settings for this website")),
       session_([this]() -> WebAppProfile& { return draft_; }, /*isNew=*/false) {
     set_default_size(560, 580);
     auto* header = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 6));
     header->set_border_width(20);
+    showText(title_, isolatedText(website.displayTitle()));
     title_.set_xalign(0);
     ellipsizeWithinWidth(title_);
     styleHeadline(title_);
@@ -35,6 +36,7 @@ WebsiteProxySettingsView::WebsiteProxySettingsView(Gtk::Window& parent, const We
     session_.set_border_width(16);
     scroller->add(session_);
     leaveWheelToScrolling(*scroller);
+    keepFocusInView(*scroller);
     errorLabel_.set_xalign(0);
     wrapWithinWidth(errorLabel_);
     errorLabel_.override_color(Gdk::RGBA("#c01c28"));

@@ -7,6 +7,7 @@
 #include "launcher/main_work_area.hpp"
 #include "model/localization.hpp"
 #include "model/text_limits.hpp"
+#include "ui/form_rows.hpp"
 #include "ui/icon_names.hpp"
 
 namespace quenlith {
@@ -76,8 +77,7 @@ BatchLinksWindow::BatchLinksWindow(const std::string& input, BatchAction action,
     }
     content_.pack_start(*picker, Gtk::PACK_SHRINK);
 
-    name_.set_placeholder_text(localizedString("Page Group Name"));
-    name_.get_accessible()->set_name(localizedString("Page Group Name"));
+    titleByPlaceholder(name_, localizedString("Page Group Name"));
     name_.set_no_show_all(true);
     name_.set_activates_default(true);
     name_.signal_changed().connect([this] { update(); });
@@ -187,7 +187,7 @@ void BatchLinksWindow::update() {
         row->pack_start(*number, Gtk::PACK_SHRINK);
         auto* address = makeLabel(parse.urls[i], 12);
         address->set_xalign(0);
-        address->set_selectable(true);
+        makeCopyable(*address);
         address->set_line_wrap(true);
         address->set_line_wrap_mode(Pango::WRAP_CHAR);
         address->set_lines(2);

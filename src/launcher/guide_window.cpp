@@ -10,6 +10,7 @@
 #include "launcher/main_work_area.hpp"
 #include "model/localization.hpp"
 #include "model/product_guide.hpp"
+#include "ui/form_rows.hpp"
 
 namespace quenlith {
 
@@ -19,7 +20,7 @@ namespace {
 constexpr const char* kShortcutList =
     "Ctrl+K Quick Open \u00B7 Ctrl+Shift+D Read Later \u00B7 Ctrl+Shift+O Multiple links\n"
     "Ctrl+L Address \u00B7 Ctrl+T New tab \u00B7 Ctrl+Shift+T Reopen tab\n"
-    "Ctrl+F Find \u00B7 Ctrl+P Print / PDF \u00B7 Ctrl+Alt+L Saved Pages\n"
+    "Ctrl+F Find \u00B7 Ctrl+P Print / PDF \u00B7 Ctrl+Shift+H Saved Pages\n"
     "Ctrl+Alt+Shift+N Private window \u00B7 Ctrl+Alt+P Recover mouse control";
 // The keys every browser of this desktop has, beside the ones above; also one lookup key.
 constexpr const char* kBrowserKeyList =
@@ -69,7 +70,7 @@ GuideWindow::GuideWindow() {
     shortcuts_ = wrapped(makeLabel(localizedString(kShortcutList) + "\n" + localizedString(kBrowserKeyList), 13));
     // Selected and copied with the pointer; as a keyboard stop it would select all its text and
     // scroll the page to its end.
-    shortcuts_->set_selectable(true);
+    makeCopyable(*shortcuts_);
     shortcuts_->set_can_focus(false);
     box->pack_start(*shortcuts_, Gtk::PACK_SHRINK);
     content->pack_start(*box, Gtk::PACK_SHRINK);

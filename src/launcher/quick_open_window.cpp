@@ -61,7 +61,8 @@ QuickOpenWindow::QuickOpenWindow(Links links) : links_(std::move(links)) {
     // The row's own magnifying glass leads it; the search field's built-in one would repeat it.
     gtk_entry_set_icon_from_icon_name(GTK_ENTRY(field_.gobj()), GTK_ENTRY_ICON_PRIMARY, nullptr);
     field_.set_placeholder_text(localizedString("Find tabs, websites, bookmarks or page groups…"));
-    field_.get_accessible()->set_name(localizedString("Quick Open"));
+    nameControl(field_, localizedString("Quick Open"));
+    nameClearIcon(field_, localizedString("Clear Search"));
     Pango::FontDescription font = field_.get_pango_context()->get_font_description();
     font.set_size(16 * PANGO_SCALE);
     field_.override_font(font);
@@ -215,7 +216,7 @@ void QuickOpenWindow::showItem(ItemRow& row, const QuickOpenItem& item) {
         row.icon->set_pixel_size(20);
         row.symbol = item.icon;
     }
-    setText(*row.title, isolatedText(item.title));
+    showText(*row.title, isolatedText(item.title));
     setText(*row.detail, shownName(item.detail));
     setText(*row.category, item.category);
     // A row reads as what it opens and what kind of thing that is ("Mail, Website").

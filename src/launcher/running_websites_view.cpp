@@ -147,6 +147,7 @@ Gtk::Widget* RunningWebsitesView::makeCard(const RuntimeWindow& window) {
     const std::string cardTitle = localizedFormat(
         "Window %ld \u00B7 %@", {static_cast<std::int64_t>(window.sequence), isolatedText(window.title)});
     auto* name = makeLabel(cardTitle, 12, 600);
+    showText(*name, cardTitle);
     ellipsizeWithinWidth(*name);
     name->set_xalign(0);
     titles->pack_start(*name, Gtk::PACK_SHRINK);
@@ -216,6 +217,8 @@ Gtk::Widget* RunningWebsitesView::makeRow(const RuntimeWindow& window, const Run
     }
     label->pack_start(*lines, Gtk::PACK_EXPAND_WIDGET);
     switchButton->add(*label);
+    // The title, as the first line reads.
+    nameControl(*switchButton, tab.title);
     const Uuid windowID = window.id;
     const Uuid tabID = tab.id;
     switchButton->signal_clicked().connect([this, windowID, tabID] {

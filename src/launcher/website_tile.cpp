@@ -4,6 +4,7 @@
 #include "model/isolated_text.hpp"
 #include "model/kept_call.hpp"
 #include "ui/action_menu_item.hpp"
+#include "ui/form_rows.hpp"
 
 #include <gtkmm/separatormenuitem.h>
 
@@ -35,14 +36,16 @@ WebsiteTile::WebsiteTile(Gtk::Widget* icon, const std::string& title, const std:
     activity_->set_max_width_chars(8);
     content_.pack_start(*activity_, Gtk::PACK_SHRINK);
     add(content_);
+    // Named by its name alone: its inner labels would read the name with its isolation marks.
+    nameControl(*this, title);
 }
 
 void WebsiteTile::setTitle(const std::string& title) {
     if (title == title_) return;
     title_ = title;
     name_->set_text(isolatedText(title));
-    if (auto* cell = dynamic_cast<Gtk::FlowBoxChild*>(get_parent()))
-        cell->get_accessible()->set_name(shownName(title_));
+    nameControl(*this, title);
+    if (auto* cell = dynamic_cast<Gtk::FlowBoxChild*>(get_parent())) nameControl(*cell, title_);
 }
 
 void WebsiteTile::setActivity(const std::string& activity, bool activityIsAccent) {
@@ -70,7 +73,7 @@ bool WebsiteTile::on_button_press_event(GdkEventButton* event) {
 void WebsiteTile::joinGrid() {
     auto* cell = dynamic_cast<Gtk::FlowBoxChild*>(get_parent());
     if (!cell) return;
-    cell->get_accessible()->set_name(shownName(title_));
+    nameControl(*cell, title_);
     // The menu key and Shift+F10 on the focused cell show the tile's menu.
     cell->signal_popup_menu().connect(
         [this] {

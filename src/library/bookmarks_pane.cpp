@@ -18,6 +18,7 @@
 #include "model/library_store.hpp"
 #include "model/localization.hpp"
 #include "model/uri_components.hpp"
+#include "ui/cell_names.hpp"
 #include "ui/form_rows.hpp"
 #include "ui/icon_names.hpp"
 
@@ -61,6 +62,8 @@ BookmarksPane::BookmarksPane(LibraryPaneContext& context,
     list_.set_model(model_);
     nameControl(list_, localizedString("Bookmark list"));
     list_.set_headers_visible(false);
+    // A row's title is isolated in its markup.
+    readCellTextsWithoutIsolation();
     auto* cell = Gtk::manage(new Gtk::CellRendererText());
     cell->property_ellipsize() = Pango::ELLIPSIZE_END;
     cell->property_ypad() = 6;
@@ -182,10 +185,11 @@ void BookmarksPane::showDetail() {
     box->property_margin() = 20;
 
     // The selected bookmark's title is shown whole, as long as the library keeps titles.
-    auto* title = Gtk::manage(new Gtk::Label(isolatedText(clip.title, kClipTitleCharacters)));
+    auto* title = Gtk::manage(new Gtk::Label());
+    showText(*title, isolatedText(clip.title, kClipTitleCharacters));
     title->set_xalign(0);
     title->set_line_wrap(true);
-    title->set_selectable(true);
+    makeCopyable(*title);
     Pango::AttrList style;
     auto weight = Pango::Attribute::create_attr_weight(Pango::WEIGHT_SEMIBOLD);
     auto scale = Pango::Attribute::create_attr_scale(1.2);

@@ -33,12 +33,12 @@ ClipEditor::ClipEditor(PageClip draft, LibraryStore& library, std::function<void
     heading_.set_xalign(0);
     pack_start(heading_, Gtk::PACK_SHRINK);
 
-    title_.set_placeholder_text(localizedString("Title"));
+    titleByPlaceholder(title_, localizedString("Title"));
     title_.set_text(draft_.title);
-    address_.set_placeholder_text(localizedString("Source URL"));
+    titleByPlaceholder(address_, localizedString("Source URL"));
     address_.set_text(draft_.address);
     readLater_.set_active(draft_.readingState.has_value());
-    collection_.set_placeholder_text(localizedString("Collection (optional)"));
+    titleByPlaceholder(collection_, localizedString("Collection (optional)"));
     collection_.set_text(draft_.collection);
     for (Gtk::Entry* entry : {&title_, &address_, &collection_}) entry->set_activates_default(true);
     pack_start(title_, Gtk::PACK_SHRINK);
@@ -63,7 +63,7 @@ ClipEditor::ClipEditor(PageClip draft, LibraryStore& library, std::function<void
     if (draft_.text.empty()) {
         noExcerpt_.set_xalign(0);
         noExcerpt_.set_line_wrap(true);
-        noExcerpt_.set_selectable(true);
+        makeCopyable(noExcerpt_);
         styleSecondaryText(noExcerpt_);
         excerptBox_.pack_start(noExcerpt_, Gtk::PACK_SHRINK);
     } else {

@@ -115,7 +115,7 @@ LibraryWindow::LibraryWindow(LibraryStore& library, WebAppStore& websites, Prefe
     for (Gtk::Label* line : {&error_, &notice_}) {
         line->set_xalign(0);
         line->set_line_wrap(true);
-        line->set_selectable(true);
+        makeCopyable(*line);
         pad(*line, 20, 20, 0, 8);
         content_.pack_start(*line, Gtk::PACK_SHRINK);
     }

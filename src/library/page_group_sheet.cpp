@@ -44,7 +44,7 @@ PageGroupSheet::PageGroupSheet(LibraryPaneContext& context, BrowserScene draft, 
     title->set_attributes(titleStyle);
     pack_start(*title, Gtk::PACK_SHRINK);
 
-    name_.set_placeholder_text(localizedString("Page Group Name"));
+    titleByPlaceholder(name_, localizedString("Page Group Name"));
     name_.set_activates_default(true);
     pack_start(name_, Gtk::PACK_SHRINK);
     auto* counts = textLabel(sceneCountsText(draft_), Pango::Attribute::create_attr_scale(1.0));

@@ -146,6 +146,7 @@ Gtk::Widget* PageGroupsPane::makeRow(const BrowserScene& scene) {
     auto* name =
         styledLabel(isolatedText(scene.name), Pango::Attribute::create_attr_weight(Pango::WEIGHT_SEMIBOLD));
     ellipsizeWithinWidth(*name);
+    showText(*name, isolatedText(scene.name));
     texts->pack_start(*name, Gtk::PACK_SHRINK);
     texts->pack_start(*captionLabel(sceneCountsText(scene)), Gtk::PACK_SHRINK);
     texts->set_valign(Gtk::ALIGN_CENTER);

@@ -6,6 +6,7 @@
 #include <gtkmm/tooltip.h>
 #include <gtkmm/treeview.h>
 
+#include "ui/cell_names.hpp"
 #include "ui/icon_names.hpp"
 
 namespace quenlith {
@@ -18,6 +19,8 @@ void prepareRowList(Gtk::TreeView& list) {
 
 Gtk::TreeViewColumn* appendMarkupColumn(Gtk::TreeView& list, const Gtk::TreeModelColumn<Glib::ustring>& markup,
                                         int padding) {
+    // A row's title is isolated in its markup.
+    readCellTextsWithoutIsolation();
     auto* cell = Gtk::manage(new Gtk::CellRendererText());
     cell->property_ellipsize() = Pango::ELLIPSIZE_END;
     cell->property_ypad() = padding;

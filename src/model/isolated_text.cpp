@@ -111,4 +111,17 @@ std::string isolatedText(std::string_view whole, std::size_t count) {
     return shown;
 }
 
+std::string withoutIsolation(std::string_view text) {
+    std::string spoken;
+    spoken.reserve(text.size());
+    for (std::size_t offset = 0; offset < text.size();) {
+        if (controlAt(text, offset) != Control::none) {
+            offset += 3;
+            continue;
+        }
+        spoken += text[offset++];
+    }
+    return spoken;
+}
+
 }  // namespace quenlith

@@ -31,4 +31,10 @@ std::string shownName(std::string_view text, std::size_t count = kShownNameChara
 // isolate at a paragraph's end. Empty text stays empty.
 std::string isolatedText(std::string_view text, std::size_t count = kShownNameCharacters);
 
+// The text as assistive technologies read it: without the bidirectional embedding, override and
+// isolate controls (U+202A-U+202E, U+2066-U+2069), which have no sound and which a braille display
+// would show. Text that holds isolated names (a formatted text, a window title) names a control
+// through this.
+std::string withoutIsolation(std::string_view text);
+
 }  // namespace quenlith

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "model/app_preferences.hpp"
+#include "model/command_keys.hpp"
 #include "model/web_app_profile.hpp"
 
 namespace quenlith {
@@ -18,15 +19,38 @@ const std::array<ShortcutModifierToggle, 4>& shortcutModifierToggles() {
     return toggles;
 }
 
+bool isTakenOutsideThePicker(const ShortcutConfiguration& shortcut) {
+    // The Ctrl+Alt keys of the table that Linux desktops bind by default: A (KDE Plasma 5: the
+    // window that asks for attention), D (XFCE, MATE: show the desktop), F (XFCE: the file
+    // manager), K (KDE Plasma 5: the next keyboard layout), L (XFCE, KDE Plasma, Cinnamon, MATE:
+    // lock the screen), R, V, X (KDE Plasma 5: the clipboard's actions, its history, actions on or
+    // off), T (XFCE, KDE Plasma, Cinnamon, GNOME up to 43: a terminal), and F1 to F12 (the X
+    // server's virtual consoles).
+    static constexpr std::string_view kDesktops[] = {"A", "D", "F", "K", "L", "R", "T", "V", "X", "F1",
+                                                     "F2", "F3", "F4", "F5", "F6", "F7", "F8", "F9",
+                                                     "F10", "F11", "F12"};
+    if (shortcut == kMouseRecoveryShortcut) return true;
+    const auto name = shortcutKeyName(shortcut.keyCode);
+    if (shortcut.modifiers == (kCommandModifier | kOptionModifier) && name &&
+        std::find(std::begin(kDesktops), std::end(kDesktops), *name) != std::end(kDesktops))
+        return true;
+    // A global shortcut takes the key from the application's own windows.
+    const std::string text = shortcut.displayString();
+    for (const CommandKeys& command : commandKeys())
+        for (std::string_view accelerator : command.accelerators)
+            if (acceleratorChord(accelerator) == text) return true;
+    return false;
+}
+
 ShortcutConfiguration offeredShortcut(const std::vector<ShortcutConfiguration>& held) {
-    const auto& table = shortcutKeyTable();
-    for (const auto& key : table) {
+    std::optional<ShortcutConfiguration> firstFree;
+    for (const auto& key : shortcutKeyTable()) {
         const ShortcutConfiguration candidate{key.keyCode, kDefaultShortcutModifiers};
-        if (candidate != kMouseRecoveryShortcut &&
-            std::find(held.begin(), held.end(), candidate) == held.end())
-            return candidate;
+        if (isTakenOutsideThePicker(candidate)) continue;
+        if (std::find(held.begin(), held.end(), candidate) == held.end()) return candidate;
+        if (!firstFree) firstFree = candidate;
     }
-    return {table.front().keyCode, kDefaultShortcutModifiers};
+    return *firstFree;
 }
 
 std::vector<ShortcutConfiguration> shortcutsHeldElsewhere(const std::vector<WebAppProfile>& websites,

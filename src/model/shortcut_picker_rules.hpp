@@ -33,9 +33,13 @@ const std::array<ShortcutModifierToggle, 4>& shortcutModifierToggles();
 // The fixed shortcut that restores mouse control (Ctrl+Alt+P): never offered to a picker.
 inline constexpr ShortcutConfiguration kMouseRecoveryShortcut{35, kOptionModifier | kCommandModifier};
 
+// Whether the combination is taken before any binding of the application: the mouse recovery
+// shortcut, a Ctrl+Alt key a Linux desktop binds by default, a key of the application's windows.
+bool isTakenOutsideThePicker(const ShortcutConfiguration& shortcut);
 // What a picker offers when it is switched on: Alt+Ctrl with the first key of the table whose
-// combination none of `held` (the application's other bindings) takes and that is not the mouse
-// recovery shortcut; the table's first key when every one is taken (Save then says why).
+// combination is not taken outside the picker and none of `held` (the application's other
+// bindings) takes; the first of those not taken outside the picker when `held` takes them all
+// (Save then says why).
 ShortcutConfiguration offeredShortcut(const std::vector<ShortcutConfiguration>& held);
 // The global shortcuts of the application's bindings other than `bindingName` ("launcher", "pin",
 // "compact", or a website's id text): the ones a picker of that binding must not offer.

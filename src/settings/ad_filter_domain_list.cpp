@@ -111,7 +111,7 @@ void AdFilterDomainList::refresh() {
             auto* row = rowWidgets_.emplace_back(std::make_unique<Gtk::Box>(Gtk::ORIENTATION_HORIZONTAL, 6)).get();
             auto* text = Gtk::manage(new Gtk::Label(entry));
             text->set_xalign(0);
-            text->set_selectable(true);
+            makeCopyable(*text);
             text->set_line_wrap(true);
             text->set_lines(2);
             text->set_ellipsize(Pango::ELLIPSIZE_END);

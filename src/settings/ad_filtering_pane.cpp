@@ -11,6 +11,7 @@
 #include "model/localization.hpp"
 #include "model/preferences_store.hpp"
 #include "ui/form_rows.hpp"
+#include "ui/focus_in_view.hpp"
 #include "ui/icon_names.hpp"
 
 namespace quenlith {
@@ -86,7 +87,7 @@ AdFilteringPane::AdFilteringPane(PreferencesStore& preferences, AdBlocking& bloc
         Gtk::Box* current = section(page_, localizedString("Current website"), 12);
         host_.set_text(*currentHost_);
         host_.set_xalign(0);
-        host_.set_selectable(true);
+        makeCopyable(host_);
         Pango::AttrList headline;
         auto weight = Pango::Attribute::create_attr_weight(Pango::WEIGHT_SEMIBOLD);
         headline.insert(weight);
@@ -149,6 +150,7 @@ AdFilteringPane::AdFilteringPane(PreferencesStore& preferences, AdBlocking& bloc
 
     set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
     add(page_);
+    keepFocusInView(*this);
     show_all_children();
     for (Gtk::Widget* kept : std::initializer_list<Gtk::Widget*>{&preparingRow_, &errorRow_, &parentNote_})
         kept->set_no_show_all(true);

@@ -21,7 +21,7 @@ NetworkSettingsPage::NetworkSettingsPage(SettingsContext& context)
     auto& proxy = addSection(localizedString("Browser Proxy"));
     active_ = Gtk::manage(new Gtk::Label(context_.activeProxy.settings().summary()));
     active_->set_xalign(1);
-    active_->set_selectable(true);
+    makeCopyable(*active_);
     proxy.pack_start(*makeLabeledRow(localizedString("Active this launch"), *active_), Gtk::PACK_SHRINK);
     activeError_ = makeErrorLabel();
     showMessage(*activeError_, context_.activeProxy.errorMessage());
@@ -84,7 +84,7 @@ NetworkSettingsPage::NetworkSettingsPage(SettingsContext& context)
     message_ = Gtk::manage(new Gtk::Label());
     message_->set_xalign(0);
     message_->set_line_wrap(true);
-    message_->set_selectable(true);
+    makeCopyable(*message_);
     message_->set_no_show_all(true);
     actions.pack_start(*message_, Gtk::PACK_SHRINK);
 

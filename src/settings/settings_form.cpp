@@ -6,6 +6,7 @@
 #include <glibmm/main.h>
 
 #include "ui/form_rows.hpp"
+#include "ui/focus_in_view.hpp"
 #include "ui/wheel_guard.hpp"
 
 namespace quenlith {
@@ -15,6 +16,7 @@ SettingsForm::SettingsForm() {
     page_.set_border_width(12);
     add(page_);
     leaveWheelToScrolling(*this);
+    keepFocusInView(*this);
 }
 
 SettingsForm::~SettingsForm() {
@@ -61,7 +63,7 @@ Gtk::Label* SettingsForm::makeErrorLabel() {
     auto* label = Gtk::manage(new Gtk::Label());
     label->set_xalign(0);
     label->set_line_wrap(true);
-    label->set_selectable(true);
+    makeCopyable(*label);
     readableErrorText(*label);
     label->get_style_context()->add_class("error");
     label->set_no_show_all(true);

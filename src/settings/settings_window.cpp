@@ -73,6 +73,8 @@ SettingsWindow::SettingsWindow(PreferencesStore& preferences, WebAppStore& store
     tabs_.set_border_width(16);
     // Should a translation make the tabs wider than the window, the strip scrolls instead of widening it.
     tabs_.set_scrollable(true);
+    // A screen reader announces the strip by this as the focus enters it.
+    nameControl(tabs_, localizedString("Settings Sections"));
     tabs_.append_page(*general_, *tabLabel(localizedString("General"), iconNameForSymbol("gearshape")));
     tabs_.append_page(*appearance_, *tabLabel(localizedString("Appearance"), iconNameForSymbol("paintbrush")));
     tabs_.append_page(*websites_, *tabLabel(localizedString("Websites"), iconNameForSymbol("square.grid.2x2")));

@@ -65,9 +65,9 @@ ShortcutsPane::ShortcutsPane(SettingsContext& context) : context_(context) {
     websites_ = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 6));
     websites.pack_start(*websites_, Gtk::PACK_SHRINK);
     websites.pack_start(*makeCaption(localizedString(
-                            "Ctrl+L Address · Ctrl+T New tab · Ctrl+W Close tab · Ctrl+R Reload\nCtrl+[ / Ctrl+] "
-                            "Back / Forward · Ctrl++ / Ctrl+− Zoom · Ctrl+0 Reset\nCtrl+Shift+[ / Ctrl+Shift+] "
-                            "Switch tabs · Ctrl+Alt+K Compact mode")),
+                            "Ctrl+L Address · Ctrl+T New tab · Ctrl+W Close tab · Ctrl+R Reload\nAlt+Left / "
+                            "Alt+Right Back / Forward · Ctrl++ / Ctrl+− Zoom · Ctrl+0 Reset\nCtrl+Page Up / "
+                            "Ctrl+Page Down Switch tabs · Ctrl+Alt+C Compact mode")),
                         Gtk::PACK_SHRINK);
 
     for (auto [binding, picker] : {std::pair{"launcher", &launcher_}, std::pair{"pin", &pin_},
@@ -131,14 +131,16 @@ void ShortcutsPane::rebuildWebsites() {
     std::erase_if(errors_, [](const auto& entry) { return Uuid::parse(entry.first).has_value(); });
     for (const auto& website : context_.store.profiles()) {
         auto* row = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 8));
-        auto* name = Gtk::manage(new Gtk::Label(isolatedText(website.name)));
+        auto* name = Gtk::manage(new Gtk::Label());
+        showText(*name, isolatedText(website.name));
         name->set_xalign(0);
         ellipsizeWithinWidth(*name);
         auto* shortcut = Gtk::manage(new Gtk::Label(website.globalShortcut ? website.globalShortcut->displayString()
                                                                            : localizedString("Not set")));
         styleSecondaryText(*shortcut);
         auto* edit = Gtk::manage(new Gtk::Button(localizedString("Edit")));
-        nameInRow(*edit, localizedString("Edit"), website.name);
+        // It opens the website's editor for its shortcut; the Websites tab has an "Edit" of its own.
+        nameInRow(*edit, localizedString("Edit Shortcut"), website.name);
         edit->signal_clicked().connect([this, id = website.id] {
             if (context_.services.onEdit) context_.services.onEdit(id);
         });

@@ -6,6 +6,7 @@
 #include "model/localization.hpp"
 #include "model/web_app_store.hpp"
 #include "ui/action_button.hpp"
+#include "ui/focus_in_view.hpp"
 #include "ui/form_rows.hpp"
 #include "ui/site_icon.hpp"
 
@@ -40,6 +41,7 @@ WebsitesPane::WebsitesPane(SettingsContext& context)
     list_.set_selection_mode(Gtk::SELECTION_NONE);
     scroller_.set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
     scroller_.add(list_);
+    keepFocusInView(scroller_);
     scroller_.set_no_show_all(true);
     pack_start(scroller_, Gtk::PACK_EXPAND_WIDGET);
     context_.store.signal_changed().connect(sigc::mem_fun(*this, &WebsitesPane::rebuild));
@@ -71,7 +73,8 @@ void WebsitesPane::rebuild() {
             line->pack_start(*row.icon, Gtk::PACK_SHRINK);
         }
         auto* titles = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 2));
-        auto* name = Gtk::manage(new Gtk::Label(isolatedText(website.displayTitle())));
+        auto* name = Gtk::manage(new Gtk::Label());
+        showText(*name, isolatedText(website.displayTitle()));
         name->set_xalign(0);
         ellipsizeWithinWidth(*name);
         styleHeadline(*name);
@@ -111,9 +114,11 @@ void WebsitesPane::rebuild() {
                                                   }));
         for (Gtk::Button* control : std::initializer_list<Gtk::Button*>{
                  row.menuBar, row.up, row.down, row.edit, row.newAccount, row.remove}) {
-            // Every row has the same controls: each names the website it acts on.
-            const Glib::ustring action =
-                control->get_label().empty() ? control->get_tooltip_text() : control->get_label();
+            // Every row has the same controls: each names the website it acts on, and "Edit" what it
+            // edits (the Shortcuts tab has an "Edit" of its own).
+            const std::string action = control == row.edit        ? localizedString("Edit Website")
+                                       : control->get_label().empty() ? control->get_tooltip_text().raw()
+                                                                      : control->get_label().raw();
             nameInRow(*control, action, website.displayTitle());
             line->pack_start(*control, Gtk::PACK_SHRINK);
         }

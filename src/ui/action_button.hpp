@@ -42,4 +42,11 @@ private:
     Gtk::Image image_;
 };
 
+// The look of an ActionButton, for buttons of another kind (a toggle): borderless, exactly
+// ActionButton::kSize square, keeping the page's focus when clicked.
+void styleActionButton(Gtk::Button& button);
+// Shows the symbol's icon in `image` (hidden when the symbol has none), and `description` as the
+// button's tooltip and name.
+void showActionSymbol(Gtk::Button& button, Gtk::Image& image, std::string_view symbol, const std::string& description);
+
 }  // namespace quenlith

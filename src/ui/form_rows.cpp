@@ -1,5 +1,6 @@
 #include "ui/form_rows.hpp"
 
+#include <gtk/gtk.h>
 #include <atkmm/object.h>
 #include <gtkmm/bin.h>
 #include <gtkmm/cssprovider.h>
@@ -104,6 +105,11 @@ void wrapWithinWidth(Gtk::Label& label) {
     label.set_max_width_chars(40);
 }
 
+void makeCopyable(Gtk::Label& label) {
+    label.set_selectable(true);
+    label.set_can_focus(false);
+}
+
 Gtk::Label* makeCaption(const std::string& text) {
     auto* label = Gtk::manage(new Gtk::Label(text));
     styleCaption(*label);
@@ -144,8 +150,41 @@ void labelControl(Gtk::Label& label, Gtk::Widget& control) {
     nameControl(control, label.get_text());
 }
 
+void titleByPlaceholder(Gtk::Entry& field, const std::string& title) {
+    field.set_placeholder_text(title);
+    nameControl(field, title);
+}
+
+void nameClearIcon(Gtk::Entry& field, const std::string& name) {
+    GtkEntry* entry = field.gobj();
+    // The accessible object's own handler renames the icon on these changes: made first, it runs first.
+    AtkObject* accessible = gtk_widget_get_accessible(GTK_WIDGET(entry));
+    auto rename = [entry, accessible, name] {
+        if (gtk_entry_get_icon_storage_type(entry, GTK_ENTRY_ICON_SECONDARY) == GTK_IMAGE_EMPTY) return;
+        // The icons are the field's children, the primary one first.
+        const int index = gtk_entry_get_icon_storage_type(entry, GTK_ENTRY_ICON_PRIMARY) == GTK_IMAGE_EMPTY ? 0 : 1;
+        if (AtkObject* icon = atk_object_ref_accessible_child(accessible, index)) {
+            atk_object_set_name(icon, name.c_str());
+            g_object_unref(icon);
+        }
+    };
+    for (const char* property : {"secondary-icon-name", "secondary-icon-storage-type", "primary-icon-storage-type"})
+        field.connect_property_changed(property, rename);
+    rename();
+}
+
 void nameControl(Gtk::Widget& control, const std::string& name) {
-    if (auto accessible = control.get_accessible()) accessible->set_name(shownName(name));
+    if (auto accessible = control.get_accessible()) accessible->set_name(withoutIsolation(shownName(name)));
+}
+
+void showText(Gtk::Label& label, const std::string& text) {
+    if (label.get_text() != text) label.set_text(text);
+    nameControl(label, text);
+}
+
+void titleWindow(Gtk::Window& window, const std::string& title) {
+    if (window.get_title() != title) window.set_title(title);
+    nameControl(window, title);
 }
 
 void nameInRow(Gtk::Widget& control, const std::string& action, const std::string& row) {

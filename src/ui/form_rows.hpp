@@ -4,8 +4,10 @@
 
 #include <gtkmm/box.h>
 #include <gtkmm/checkbutton.h>
+#include <gtkmm/entry.h>
 #include <gtkmm/frame.h>
 #include <gtkmm/label.h>
+#include <gtkmm/window.h>
 
 namespace quenlith {
 
@@ -30,6 +32,10 @@ void wrapWithinWidth(Gtk::Label& label);
 // A name or title on one line that ends in "…" where the width it is given ends. It asks for no
 // more than `characters` characters' width, so a long name widens neither its row nor its window.
 void ellipsizeWithinWidth(Gtk::Label& label, int characters = 24);
+// Lets the label's text be selected and copied with the mouse while the keyboard passes it by: a
+// selectable label would otherwise take the focus as a control does, and a screen reader would
+// stop at text that does nothing.
+void makeCopyable(Gtk::Label& label);
 // A managed caption label with `text` shown as given.
 Gtk::Label* makeCaption(const std::string& text);
 // A titled section: the title as the frame's label, the content with a margin.
@@ -47,9 +53,23 @@ Gtk::Box* makeLabeledRow(const std::string& label, Gtk::Widget& control);
 // widget) and the label's text as its accessible name, so a screen reader reads the label, and a
 // drop-down is not named by the value it shows.
 void labelControl(Gtk::Label& label, Gtk::Widget& control);
+// Titles a text field that has no label beside it by its placeholder, and names it by the same
+// title: assistive technologies do not read a placeholder.
+void titleByPlaceholder(Gtk::Entry& field, const std::string& title);
+// Names a search field's clear button (its secondary icon) `name`: assistive technologies read the
+// icon's file name otherwise ("edit-clear-symbolic"). The name stays as the icon comes and goes
+// with the field's text.
+void nameClearIcon(Gtk::Entry& field, const std::string& name);
 // Names a control that has no label of its own (a search field by what it searches, a repeated
-// button by its row). A name of any length is cut as a name is shown.
+// button by its row). Every name the application gives passes through here: the marks that
+// isolate names in displayed text (isolatedText) are left out of it, as they have no sound, and a
+// name of any length is cut as a name is shown.
 void nameControl(Gtk::Widget& control, const std::string& name);
+// Shows `text`, which may hold isolated names, in the label; assistive technologies read it
+// without the marks.
+void showText(Gtk::Label& label, const std::string& text);
+// Titles the window with `title`, which may hold isolated names; read without the marks.
+void titleWindow(Gtk::Window& window, const std::string& title);
 // Names a control that repeats on every row (or section) by what it does and which row it acts
 // on ("Edit, Example"), so the repeated controls of one window differ.
 void nameInRow(Gtk::Widget& control, const std::string& action, const std::string& row);

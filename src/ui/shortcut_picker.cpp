@@ -35,7 +35,7 @@ ShortcutPicker::ShortcutPicker()
         write(shortcutWithKey(value_, shortcutKeyTable()[static_cast<std::size_t>(row)].keyCode));
     });
     styleSecondaryText(text_);
-    text_.set_selectable(true);
+    makeCopyable(text_);
     row_.pack_start(keys_, Gtk::PACK_SHRINK);
     row_.pack_start(text_, Gtk::PACK_SHRINK);
     pack_start(enable_, Gtk::PACK_SHRINK);

@@ -6,6 +6,7 @@
 #include <gdkmm/screen.h>
 #include <gtkmm/cssprovider.h>
 
+#include "ui/form_rows.hpp"
 #include "ui/rounded_rectangle.hpp"
 
 namespace quenlith {
@@ -61,12 +62,10 @@ void EdgeHandleView::place(const Rect& frame, const std::string& label) {
     resize(width, height);
     move(static_cast<int>(std::lround(frame.x)), static_cast<int>(std::lround(frame.y)));
     // The window's name too, so that tools which list windows find the handle by it.
-    set_title(label);
+    titleWindow(*this, label);
     button_.set_tooltip_text(label);
-    if (auto accessible = button_.get_accessible()) {
-        accessible->set_name(label);
-        accessible->set_role(Atk::ROLE_PUSH_BUTTON);
-    }
+    nameControl(button_, label);
+    if (auto accessible = button_.get_accessible()) accessible->set_role(Atk::ROLE_PUSH_BUTTON);
     show();
     if (auto window = get_window()) window->raise();
 }

@@ -7,6 +7,7 @@
 #include <webkit2/webkit2.h>
 
 #include "app/app_fixture.hpp"
+#include "browser/streaming_server.hpp"
 #include "browser/view/browser_view_controller.hpp"
 #include "ui/alert.hpp"
 #include "windows/session_restore.hpp"
@@ -21,6 +22,7 @@ using test::spinUntil;
 
 constexpr unsigned kCtrl = GDK_CONTROL_MASK;
 constexpr unsigned kShift = GDK_SHIFT_MASK;
+constexpr unsigned kAlt = GDK_MOD1_MASK;
 
 // The auxiliary windows and how each is shown; the first four close with Escape.
 using Show = void (AuxiliaryWindows::*)();
@@ -81,6 +83,13 @@ TEST_F(MainMenuTest, AcceleratorsActOnTheKeyBrowserWindow) {
     pressKey(panel, "bracketleft", kCtrl);
     EXPECT_FALSE(application->lookup_action("back")->get_enabled());
 
+    // Compact mode's key, which no desktop takes.
+    const bool compact = browser.profile().compactMode;
+    pressKey(panel, "c", kCtrl | kAlt);
+    EXPECT_TRUE(spinUntil([&] { return browser.profile().compactMode != compact; })) << "Ctrl+Alt+C";
+    pressKey(panel, "c", kCtrl | kAlt);
+    EXPECT_TRUE(spinUntil([&] { return browser.profile().compactMode == compact; }));
+
     // The check mark follows the window's website.
     const bool pinned = browser.profile().alwaysOnTop;
     application->activate_action("pin");
@@ -88,6 +97,38 @@ TEST_F(MainMenuTest, AcceleratorsActOnTheKeyBrowserWindow) {
     bool checked = pinned;
     application->lookup_action("pin")->get_state(checked);
     EXPECT_EQ(checked, !pinned);
+
+    // The saved pages open with a browser's key for its library window, last: they take the focus.
+    pressKey(panel, "h", kCtrl | kShift);
+    EXPECT_TRUE(spinUntil([&] {
+        Gtk::Window* library = environment->auxiliaryWindows().window(AuxiliaryWindows::Kind::library);
+        return library && library->get_visible();
+    })) << "Ctrl+Shift+H";
+}
+
+// Escape stops a loading page, as in browsers, once the focused control has had its turn: the find
+// bar closes on it and the page keeps loading; with the page focused, the load stops.
+TEST_F(MainMenuTest, EscapeStopsALoadingPageOnceTheFocusedControlLeftIt) {
+    test::StreamingServer slow;
+    slow.stream("/slow", "text/html", "<!doctype html><title>Slow</title>");
+    server.page("/page", "<!doctype html><title>Page</title><p>text</p>");
+    BrowserWindowController& window = openKeyWindow("/page");
+    BrowserViewController& browser = window.browser();
+    FloatingBrowserPanel& panel = window.panel();
+    WebKitWebView* view = browser.tabs().active()->webView();
+    webkit_web_view_load_uri(view, slow.url("/slow").c_str());
+    ASSERT_TRUE(spinUntil([&] { return slow.openCount() == 1 && webkit_web_view_is_loading(view); }));
+
+    browser.page().showFindBar();
+    BrowserFindBar& findBar = browser.chrome().findBar();
+    ASSERT_TRUE(spinUntil([&] { return findBar.get_visible() && findBar.input().is_focus(); }));
+    pressKey(panel, "Escape");
+    EXPECT_TRUE(spinUntil([&] { return !findBar.get_visible(); })) << "the find bar has Escape first";
+    EXPECT_TRUE(webkit_web_view_is_loading(view));
+
+    gtk_widget_grab_focus(GTK_WIDGET(view));
+    pressKey(panel, "Escape");
+    EXPECT_TRUE(spinUntil([&] { return !webkit_web_view_is_loading(view); })) << "the page leaves it: the load stops";
 }
 
 // A press of the mouse's button `button` on the view, as the display gives it, through GTK's dispatch.
@@ -122,7 +163,6 @@ TEST_F(MainMenuTest, TheKeysAndButtonsOfEveryBrowserWork) {
                                         nullptr, nullptr);
     ASSERT_TRUE(shows("/second")) << "the link is followed";
 
-    constexpr unsigned kAlt = GDK_MOD1_MASK;
     pressKey(panel, "Left", kAlt);
     EXPECT_TRUE(shows("/first")) << "Alt+Left goes back";
     pressKey(panel, "Right", kAlt);

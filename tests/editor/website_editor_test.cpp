@@ -1,5 +1,9 @@
+#include <algorithm>
+
+#include <gtkmm/adjustment.h>
 #include <gtkmm/expander.h>
 #include <gtkmm/messagedialog.h>
+#include <gtkmm/scrolledwindow.h>
 #include <gtkmm/settings.h>
 
 #include "app/app_fixture.hpp"
@@ -18,6 +22,7 @@
 #include "support/keyring_daemon.hpp"
 #include "support/proxy_servers.hpp"
 #include "ui/alert.hpp"
+#include "ui/focus_in_view.hpp"
 #include "windows/window_registry.hpp"
 
 namespace quenlith {
@@ -54,12 +59,12 @@ TEST_F(WebsiteEditorTest, ShortcutRoundTripsThroughTheFile) {
     const WebAppProfile website{.name = "Mail", .homeURL = "https://mail.example"};
     ASSERT_TRUE(store->upsert(website));
     WebAppProfile other{.name = "News", .homeURL = "https://news.example"};
-    other.globalShortcut = ShortcutConfiguration{0, kCommandModifier | kOptionModifier};
+    other.globalShortcut = ShortcutConfiguration{11, kCommandModifier | kOptionModifier};
     ASSERT_TRUE(store->upsert(other));
     presenter->showEditWebsite(website.id);
     auto& picker = editor().shortcutPicker();
     picker.enableToggle().set_active(true);
-    EXPECT_EQ(picker.text(), "Ctrl+Alt+B") << "Ctrl+Alt+A is the other website's";
+    EXPECT_EQ(picker.text(), "Ctrl+Alt+E") << "Ctrl+Alt+B is the other website's, C and D are taken already";
     EXPECT_TRUE(picker.modifierToggle(0).get_visible() && picker.keyPicker().get_visible());
     for (int modifier : {2, 3}) picker.modifierToggle(modifier).set_active(true);  // Shift, Super
     picker.keyPicker().set_active(40);          // F5
@@ -249,8 +254,17 @@ TEST_F(WebsiteEditorTest, OpensOnTheNameAndTabStopsOnlyAtControlsInSight) {
     ASSERT_TRUE(windowGroup);
     windowGroup->set_expanded(true);
     ASSERT_TRUE(test::spinUntil([&] { return onTop->get_mapped() && onTop->get_allocated_height() > 1; }));
+    // Taking the focus out of sight, it comes into sight with room around it for its focus ring.
+    auto* scroller = static_cast<Gtk::ScrolledWindow*>(onTop->get_ancestor(GTK_TYPE_SCROLLED_WINDOW));
+    ASSERT_TRUE(scroller);
+    auto vertical = scroller->get_vadjustment();
+    vertical->set_value(0);
     onTop->grab_focus();
     EXPECT_TRUE(onTop->is_focus()) << "expanded, its switches are reached";
+    int x = 0, y = 0;
+    ASSERT_TRUE(onTop->translate_coordinates(*scroller, 0, 0, x, y));
+    EXPECT_GE(y, kFocusMargin) << "from the top of the view";
+    EXPECT_LE(y + onTop->get_allocated_height() + kFocusMargin, scroller->get_allocated_height());
     windowGroup->set_expanded(false);
     EXPECT_TRUE(test::spinUntil([&] { return !onTop->get_mapped(); })) << "collapsed again";
     EXPECT_FALSE(onTop->is_focus());

@@ -68,5 +68,22 @@ TEST(IsolatedText, WrapsTheTextAndBalancesTheControlsInside) {
               "\u2068" + std::string(kShownTitleCharacters, 'x') + "\u2026\u2069");
 }
 
+// What a screen reader is given: the shown text with every bidirectional control taken out, the
+// name's own included; other invisible characters and line breaks stay.
+TEST(IsolatedText, ReadsWithoutTheControls) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"", ""},
+        {"<FSI>Mail<PDI>", "Mail"},
+        {"Window 2 \u00B7 <FSI>Mail<PDI>", "Window 2 \u00B7 Mail"},
+        {"<FSI><RLO>gpj.exe<PDF><PDI>", "gpj.exe"},
+        {"<LRE><RLE><LRO><LRI><RLI>x<PDI><PDI><PDF><PDF><PDF>", "x"},
+        {"<FSI>a<PDI>\r\n<FSI>b<PDI><PS>c\u200F\u2028", "a\r\nb<PS>c\u200F\u2028"},
+        // A lone first byte of a control's sequence is not one.
+        {"\xE2\x80", "\xE2\x80"},
+    };
+    for (const auto& [shown, spoken] : cases)
+        EXPECT_EQ(replaced(withoutIsolation(replaced(shown, false)), true), spoken) << shown;
+}
+
 }  // namespace
 }  // namespace quenlith

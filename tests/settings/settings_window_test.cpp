@@ -1,5 +1,8 @@
 // The settings window against the real stores: every live control writes the settings file at
 // once, the windows follow, and the Websites and Shortcuts tabs reach the store and the shortcuts.
+#include <map>
+#include <set>
+
 #include <gdkmm/display.h>
 #include <gdkmm/seat.h>
 #include <gtkmm/settings.h>
@@ -133,20 +136,30 @@ TEST_F(SettingsWindowTest, AVeryLongWebsiteNameIsCutWithinItsRowsAndWidensNoTab)
 }
 
 // A screen reader's walk of every tab: every control has a name, no drop-down is named by the value
-// it shows, and the controls every website row (and every domain list) repeats say which row.
+// it shows, and the controls every website row (and every domain list) repeats say which row; no
+// two tabs hold controls of one name (the window's own controls are read on every tab).
 TEST_F(SettingsWindowTest, EveryTabReadsWithANameForEveryControl) {
     start({website("Mail", "/mail"), website("News", "/news")});
     ASSERT_TRUE(spinUntil([&] { return settings->get_mapped(); }));
-    for (auto tab : {SettingsWindow::general, SettingsWindow::appearance, SettingsWindow::websites,
-                     SettingsWindow::shortcuts, SettingsWindow::network, SettingsWindow::adFiltering,
-                     SettingsWindow::privacy}) {
+    const SettingsWindow::Tab tabs[] = {SettingsWindow::general,   SettingsWindow::appearance,
+                                        SettingsWindow::websites,  SettingsWindow::shortcuts,
+                                        SettingsWindow::network,   SettingsWindow::adFiltering,
+                                        SettingsWindow::privacy};
+    std::map<std::string, std::set<int>> tabsOfName;
+    for (auto tab : tabs) {
         SCOPED_TRACE(tab);
         settings->selectTab(tab);
         ASSERT_TRUE(spinUntil([&] { return !accessibleControlNamesEmpty(*settings); }));
         EXPECT_THAT(test::accessibilityProblems(*settings), testing::IsEmpty());
+        for (const std::string& name : test::accessibleControlNames(*settings)) tabsOfName[name].insert(tab);
     }
+    for (const auto& [name, on] : tabsOfName)
+        EXPECT_TRUE(on.size() == 1 || on.size() == std::size(tabs)) << "\"" << name << "\" on " << on.size() << " tabs";
     settings->selectTab(SettingsWindow::websites);
-    EXPECT_THAT(test::accessibleControlNames(*settings), testing::IsSupersetOf({"Edit, Mail", "Edit, News"}));
+    EXPECT_THAT(test::accessibleControlNames(*settings),
+                testing::IsSupersetOf({"Edit Website, Mail", "Edit Website, News"}));
+    settings->selectTab(SettingsWindow::shortcuts);
+    EXPECT_THAT(test::accessibleControlNames(*settings), testing::IsSupersetOf({"Edit Shortcut, Mail"}));
     settings->selectTab(SettingsWindow::appearance);
     EXPECT_THAT(test::accessibleControlNames(*settings), testing::IsSupersetOf({"Theme", "Width", "Height"}));
 }
@@ -278,9 +291,9 @@ TEST_F(SettingsWindowTest, ShortcutsAreStoredEvenWhenRefusedAndErrorsShowUnderTh
 
     // Switched on, each picker offers the first key no other binding holds.
     pane.picker("launcher").enableToggle().set_active(true);
-    EXPECT_EQ(stored().launcherShortcut, (ShortcutConfiguration{0, kCommandModifier | kOptionModifier}));
+    EXPECT_EQ(stored().launcherShortcut, (ShortcutConfiguration{11, kCommandModifier | kOptionModifier}));
     pane.picker("compact").enableToggle().set_active(true);
-    EXPECT_EQ(pane.picker("compact").text(), "Ctrl+Alt+B") << "A is the launcher's, K the website's";
+    EXPECT_EQ(pane.picker("compact").text(), "Ctrl+Alt+E") << "B is the launcher's, K the website's";
     EXPECT_EQ(pane.validationText(), "");
     // Ctrl+Alt+K belongs to the website already: stored all the same, and said to be taken.
     pane.picker("compact").keyPicker().set_active(10);
@@ -301,7 +314,7 @@ TEST_F(SettingsWindowTest, ShortcutsAreStoredEvenWhenRefusedAndErrorsShowUnderTh
     launcher.enableToggle().set_active(true);
     launcher.modifierToggle(2).set_active(true);  // Shift
     for (int modifier : {0, 1}) launcher.modifierToggle(modifier).set_active(false);
-    EXPECT_EQ(stored().launcherShortcut, (ShortcutConfiguration{0, kShiftModifier}));
+    EXPECT_EQ(stored().launcherShortcut, (ShortcutConfiguration{11, kShiftModifier}));
     pane.picker("pin").keyPicker().set_active(15);  // Ctrl+Alt+P
     EXPECT_EQ(stored().pinShortcut, HotKeyManager::kRescueShortcut);
     const std::string used = "Shortcut is invalid or already used in Quenlith.";

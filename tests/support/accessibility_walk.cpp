@@ -10,6 +10,8 @@
 #include <gtkmm/container.h>
 #include <gtkmm/label.h>
 
+#include "model/isolated_text.hpp"
+
 namespace quenlith::test {
 
 namespace {
@@ -28,9 +30,14 @@ std::string nameOf(AtkObject* object) {
     return first == std::string::npos ? std::string() : text;
 }
 
-// The controls on screen in tree order, scrolled out of sight or not; a subtree that is not
-// on screen (a hidden tab, a collapsed section) is not read.
-void collect(AtkObject* object, std::vector<Control>& controls) {
+// Whether the name holds the invisible bidirectional controls that isolate a name on screen.
+bool hasBidirectionalMarks(const std::string& name) {
+    return quenlith::withoutIsolation(name) != name;
+}
+
+// The controls on screen in tree order, scrolled out of sight or not, and what is wrong with an
+// object on its own; a subtree that is not on screen (a hidden tab, a collapsed section) is not read.
+void collect(AtkObject* object, std::vector<Control>& controls, std::vector<std::string>& problems) {
     AtkStateSet* states = atk_object_ref_state_set(object);
     GtkWidget* widget =
         GTK_IS_ACCESSIBLE(object) ? gtk_accessible_get_widget(GTK_ACCESSIBLE(object)) : nullptr;
@@ -41,19 +48,23 @@ void collect(AtkObject* object, std::vector<Control>& controls) {
     g_object_unref(states);
     if (!shown) return;
     const AtkRole role = atk_object_get_role(object);
+    const std::string name = nameOf(object);
+    const std::string what = std::string(atk_role_get_name(role)) + " (" +
+                             (widget ? G_OBJECT_TYPE_NAME(widget) : G_OBJECT_TYPE_NAME(object)) + ")";
+    if (hasBidirectionalMarks(name)) problems.push_back("named with isolation marks: " + what + " \"" + name + "\"");
+    if (name.ends_with("-symbolic")) problems.push_back("named by its icon: " + what + " \"" + name + "\"");
+    if (role == ATK_ROLE_PAGE_TAB_LIST && name.empty()) problems.push_back("no name: " + what);
+    if (role == ATK_ROLE_LABEL && focusable) problems.push_back("a label takes the focus: \"" + name + "\"");
     const bool comboBox = role == ATK_ROLE_COMBO_BOX;
-    // Labels with selectable text take the focus too, and read their text, as a table's cells read
-    // theirs; lists, tab lists, split and scrolled panes pass the focus on to their items, which
+    // Labels read their text, as a table's cells read theirs (one that takes the focus is a
+    // problem of its own); lists, tab lists, split and scrolled panes pass the focus on to their items, which
     // carry the names.
     const bool container = role == ATK_ROLE_SCROLL_PANE || role == ATK_ROLE_PAGE_TAB_LIST ||
                            role == ATK_ROLE_LIST || role == ATK_ROLE_LIST_BOX || role == ATK_ROLE_PANEL ||
                            role == ATK_ROLE_FILLER || role == ATK_ROLE_SPLIT_PANE ||
                            role == ATK_ROLE_TABLE_CELL;
     if ((focusable || comboBox) && role != ATK_ROLE_LABEL && !container) {
-        Control control{nameOf(object),
-                        std::string(atk_role_get_name(role)) + " (" +
-                            (widget ? G_OBJECT_TYPE_NAME(widget) : G_OBJECT_TYPE_NAME(object)) + ")",
-                        "", comboBox};
+        Control control{name, what, "", comboBox};
         if (widget && GTK_IS_COMBO_BOX_TEXT(widget)) {
             gchar* active = gtk_combo_box_text_get_active_text(GTK_COMBO_BOX_TEXT(widget));
             control.shownValue = active ? active : "";
@@ -67,14 +78,16 @@ void collect(AtkObject* object, std::vector<Control>& controls) {
     for (int index = 0; index < count; ++index) {
         AtkObject* child = atk_object_ref_accessible_child(object, index);
         if (!child) continue;
-        collect(child, controls);
+        collect(child, controls, problems);
         g_object_unref(child);
     }
 }
 
-std::vector<Control> controlsUnder(Gtk::Widget& root) {
+std::vector<Control> controlsUnder(Gtk::Widget& root, std::vector<std::string>* problems = nullptr) {
     std::vector<Control> controls;
-    collect(gtk_widget_get_accessible(root.gobj()), controls);
+    std::vector<std::string> found;
+    collect(gtk_widget_get_accessible(root.gobj()), controls, found);
+    if (problems) *problems = std::move(found);
     return controls;
 }
 
@@ -122,7 +135,7 @@ void collectLabels(Gtk::Widget& widget, std::vector<Gtk::Label*>& labels) {
 
 std::vector<std::string> accessibilityProblems(Gtk::Widget& root) {
     std::vector<std::string> problems;
-    const std::vector<Control> controls = controlsUnder(root);
+    const std::vector<Control> controls = controlsUnder(root, &problems);
     std::map<std::string, int> uses;
     for (const Control& control : controls) {
         if (control.name.empty()) {

@@ -2,9 +2,12 @@
 # Every window of the running application read from another process over the accessibility bus, as
 # a screen reader reads it: the browser window, its User-Agent and Proxy sheets (opened from its
 # "more" menu by the keyboard), the launcher with each of its lists, the editor with every section
-# open, the settings with each tab, the library, downloads, the guide and Quick Open. No control that
-# takes the focus is without a name, no two controls of a window share a name without a description
-# that tells them apart, no drop-down is named by the value it shows.
+# open, the settings with each tab, the library with its page-group sheet, the save-page window,
+# downloads, the guide and Quick Open. No control that takes the focus is without a name, no two
+# controls of a window (on any of its tabs) share a name without a description that tells them
+# apart, no drop-down is named by the value it shows, no tab list is without a name, no label takes
+# the focus, no name carries the invisible marks that isolate a name in displayed text. The
+# "Always on Top" pin reads as a toggle button, pressed while its window stays above.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$1" && pwd)
@@ -44,10 +47,31 @@ command_of_menu() {
   gdbus call --session --dest com.quenlith.Quenlith --object-path /com/quenlith/Quenlith \
     --method org.gtk.Actions.Activate "$1" "[]" "{}" >/dev/null
 }
+# Runs a command of the menu on Alpha: the menu judges its commands on a key press of the key window.
+command_on_alpha() {
+  xdotool windowactivate --sync "$alpha" 2>/dev/null
+  xdotool key Shift_L
+  command_of_menu "$1"
+}
 space=0x20 escape=0xff1b
 
-check "the browser window reads with a name for every control" walk "walk=$(named Alpha)*"
-for sheet in "User-Agent…:User agent" "Proxy…:Proxy"; do
+check "the browser window reads with a name for every control" walk "walk=Alpha*"
+
+# The pin says whether the window stays above, whoever changed it.
+pin="Always on Top"
+check "the pin reads as pressed while Alpha stays above" eval 'has_state "$alpha" _NET_WM_STATE_ABOVE && walk "pressed=$pin"'
+walk "press=$pin" >/dev/null
+check "pressed, the pin reads as released and Alpha no longer stays above" \
+  eval 'walk "released=$pin" && wait_for 10 eval "! has_state $alpha _NET_WM_STATE_ABOVE"'
+command_on_alpha pin
+check "the menu's command puts Alpha above again and the pin reads as pressed" \
+  eval 'walk "pressed=$pin" && wait_for 10 has_state "$alpha" _NET_WM_STATE_ABOVE'
+
+command_on_alpha clip
+check "the Save Page / Selection window reads with a name for every control" walk "walk=Save Page / Selection"
+# Saved, the page is a row of the library's lists read below.
+walk "press=Save" >/dev/null
+for sheet in "User-Agent…:User agent" "Proxy…:Proxy" "Ad Filtering…:Ad Filtering"; do
   IFS=: read -r item title <<<"$sheet"
   xdotool windowactivate --sync "$alpha" 2>/dev/null
   check "the $title sheet, opened from the more menu by the keyboard, reads with a name for every control" \
@@ -62,16 +86,22 @@ wait_for 10 eval '[ "$(app_windows | wc -l)" -ge 2 ]' || fail "a browser window 
 command_of_menu launcher
 check "the launcher reads with a name for every control, on each of its lists" \
   walk "walk=Quenlith" "press=Running*" "walk=Quenlith"
-for window in "add:Add Website" "settings:Quenlith Settings" "downloads:Downloads" "guide:Quenlith Guide" \
-  "quickOpen:Quick Open"; do
+for window in "add:Add Website" "settings:Quenlith Settings" "downloads:Downloads" "guide:Quenlith Guide"; do
   IFS=: read -r action title <<<"$window"
   command_of_menu "$action"
   check "the $title window reads with a name for every control" walk "walk=$title"
 done
+# With text in its field, the field shows its clear button.
+command_of_menu quickOpen
+check "the Quick Open window reads with a name for every control, its field holding text" \
+  walk "focus=Quick Open" "key=0x61" "walk=Quick Open"
 command_of_menu library
 library="walk=Saved Pages & Groups"
 check "the library reads with a name for every control, on each of its lists" \
   walk "$library" "press=Bookmarks" "$library" "press=Page Groups" "$library" "press=History" "$library"
+check "the Save Page Group sheet reads with a name for every control" \
+  walk "press=Page Groups" "press=Save Open Windows as Group…" "walk=Save Page Group"
+walk "key=$escape" >/dev/null
 
 stop_app
 end_checks "accessibility"

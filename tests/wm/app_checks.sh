@@ -154,19 +154,19 @@ has_sheet() { sheet_of "$1" >/dev/null; }
 import_path() {
   chooser=""
   xdotool key space && wait_for 5 menu_shown && xdotool key Down Return &&
-    wait_for 10 found chooser '^Import Backup…$' && wait_for 5 is_active "$chooser" &&
+    wait_for 10 found chooser '^Import Backup$' && wait_for 5 is_active "$chooser" &&
     xdotool key ctrl+l && xdotool type --delay 20 "$1" || return 1
   local attempt
   for attempt in 1 2 3; do
     xdotool key Return
-    wait_for 3 eval 'gone_from_screen "^Import Backup…\$" || has_sheet "$chooser"' && return 0
+    wait_for 3 eval 'gone_from_screen "^Import Backup\$" || has_sheet "$chooser"' && return 0
   done
   return 1
 }
 next_log && start_app
 if wait_for 20 has_window Alpha; then
   alpha=$(window_of Alpha) library=""
-  xdotool windowactivate --sync "$alpha" key ctrl+alt+l
+  xdotool windowactivate --sync "$alpha" key ctrl+shift+h
   if wait_for 10 eval 'found library "^Saved Pages & Groups\$" && is_active "$library"'; then
     check "a broken backup chosen in the library is refused in an alert on it" \
       eval 'import_path "$work/broken-backup.json" && wait_for 10 has_sheet "$library"'
@@ -175,7 +175,7 @@ if wait_for 20 has_window Alpha; then
     check "a backup in a missing folder: the chooser answers with an error dialog of its own" \
       eval 'import_path "$work/missing/backup.json" && has_sheet "$chooser"'
   else
-    fail "Ctrl+Alt+L in Alpha opens the library with the focus"
+    fail "Ctrl+Shift+H in Alpha opens the library with the focus"
   fi
   moved="420 330 520 430"
   xdotool windowmove "$alpha" 420 330

@@ -74,7 +74,7 @@ for wm in openbox xfwm4; do
   # The More menu (narrow window: its main menu's item, then the highlighted Start Page, Save
   # Website…, Show in Tray, Website Settings…, User-Agent…, Proxy…; at its end Downloads…, Close
   # Window) is walked with the arrows.
-  for asked in "settings:ctrl+comma:^Quenlith Settings$" "library:ctrl+alt+l:^Saved Pages & Groups$" \
+  for asked in "settings:ctrl+comma:^Quenlith Settings$" "library:ctrl+shift+h:^Saved Pages & Groups$" \
     "downloads:ctrl+alt+j:^Downloads$" "guide:ctrl+question:^Quenlith Guide$" "editor:ctrl+shift+n:^Add Website$" \
     "save-page window:ctrl+alt+s:^Save Page / Selection$" "website's editor:Website Settings…:^Edit Website$" \
     "user-agent sheet:User-Agent…:^User agent$" "proxy sheet:Proxy…:^Proxy$" \
@@ -107,7 +107,7 @@ $(xdotool getwindowname "$(active)" 2>/dev/null || echo none)$(wait_for 10 is_ac
   # Each window opened by keyboard from the launcher (Ctrl+O in Alpha) hides it; Escape closes the
   # window and brings the launcher back with the focus.
   for asked in "editor:ctrl+shift+n:^Add Website$" "settings:ctrl+comma:^Quenlith Settings$" \
-    "library:ctrl+alt+l:^Saved Pages & Groups$" "Quick Open:ctrl+k:^Quick Open$"; do
+    "library:ctrl+shift+h:^Saved Pages & Groups$" "Quick Open:ctrl+k:^Quick Open$"; do
     IFS=: read -r what key title <<<"$asked"
     launcher="" opened=""
     xdotool windowactivate --sync "$alpha" key ctrl+o

@@ -21,7 +21,8 @@ BrowserFindBar::BrowserFindBar()
     get_style_context()->add_class("quenlith-find-bar");
 
     input_.set_placeholder_text(localizedString("Find in Page"));
-    input_.get_accessible()->set_name(localizedString("Find in Page"));
+    nameControl(input_, localizedString("Find in Page"));
+    nameClearIcon(input_, localizedString("Clear Search"));
     input_.set_hexpand(true);
     input_.signal_changed().connect([this] {
         if (onFind_) onFind_(input_.get_text(), false);

@@ -50,8 +50,8 @@ void BrowserToolbar::TitleArea::on_size_allocate(Gtk::Allocation& allocation) {
 
 BrowserToolbar::BrowserToolbar()
     : Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 3),
-      back_("chevron.left", localizedString("Back (Ctrl+[)")),
-      forward_("chevron.right", localizedString("Forward (Ctrl+])")),
+      back_("chevron.left", localizedString("Back (Alt+Left)")),
+      forward_("chevron.right", localizedString("Forward (Alt+Right)")),
       reload_("arrow.clockwise", localizedString("Reload (Ctrl+R)")),
       startPage_("square.grid.2x2", localizedString("Start Page")),
       pin_("pin.fill", localizedString("Always on Top")),
@@ -214,7 +214,9 @@ void BrowserToolbar::setTitle(const std::string& title, const std::string& pageA
     const std::string shown = titleBarAddress(pageAddress);
     if (subtitle_.get_text() != shown) subtitle_.set_text(shown);
     if (title_.get_text() == title) return;
-    title_.set_text(title);
+    showText(title_, title);
+    // The button reads as the title it shows, not as the labels inside it.
+    nameControl(titleButton_, title);
     showTitleOrField();
 }
 

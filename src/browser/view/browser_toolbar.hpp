@@ -13,6 +13,7 @@
 #include <gtkmm/stack.h>
 
 #include "ui/action_button.hpp"
+#include "ui/action_toggle_button.hpp"
 
 namespace quenlith {
 
@@ -34,7 +35,7 @@ public:
     ActionButton& forward() { return forward_; }
     ActionButton& reload() { return reload_; }
     ActionButton& startPage() { return startPage_; }
-    ActionButton& pin() { return pin_; }
+    ActionToggleButton& pin() { return pin_; }
     ActionButton& more() { return more_; }
     Gtk::Entry& address() { return address_; }
     ActionButton& saveWebsite() { return saveWebsite_; }
@@ -104,7 +105,7 @@ private:
     ActionButton forward_;
     ActionButton reload_;
     ActionButton startPage_;
-    ActionButton pin_;
+    ActionToggleButton pin_;
     ActionButton more_;
     Gtk::Entry address_;
     ActionButton saveWebsite_;

@@ -136,7 +136,7 @@ void BrowserViewController::wireActions() {
     chrome_.toolbar().startPage().setOnAction([this] { page_.showStartPage(); });
     chrome_.toolbar().saveWebsite().setOnAction(
         [this] { callKept(services_.onCommand, BrowserCommand::saveWebsite); });
-    chrome_.toolbar().pin().setOnAction([this] { togglePin(); });
+    chrome_.toolbar().pin().setOnToggle([this] { togglePin(); });
     chrome_.toolbar().more().setOnAction([this] { moreMenu_.show(); });
     chrome_.toolbar().setOnNavigate([this](const std::string& text) { page_.navigate(text); });
     chrome_.revealView().setOnHover([this](bool hovering) { presenter_.revealCompactChrome(hovering); });
@@ -161,6 +161,9 @@ void BrowserViewController::applyProfile(WebAppProfile profile) {
     }
     if (!profile_.compactMode) presenter_.setCompactRevealed(false);
     presenter_.placeToolbar();
+    // The pin follows the window, whoever changed it (the pin, the menu, a global shortcut, the
+    // editor).
+    chrome_.toolbar().pin().setOn(profile_.alwaysOnTop);
     auto pinStyle = chrome_.toolbar().pin().get_style_context();
     if (profile_.alwaysOnTop) {
         pinStyle->add_class("quenlith-pin-on");

@@ -8,6 +8,7 @@
 #include "model/address.hpp"
 #include "model/isolated_text.hpp"
 #include "model/kept_call.hpp"
+#include "ui/form_rows.hpp"
 
 namespace quenlith {
 
@@ -71,8 +72,8 @@ void ChromePresenter::refresh() {
     if (state.startPageVisible) installStartPage();
     chrome_.show(state, webView, state.startPageVisible ? std::string() : isolatedText(tab->displayTitle()));
     if (Gtk::Window* window = chrome_.window())
-        window->set_title(
-            browserWindowTitle(view_.profile().displayTitle(), view_.isPersistent(), tab->displayTitle()));
+        titleWindow(*window,
+                    browserWindowTitle(view_.profile().displayTitle(), view_.isPersistent(), tab->displayTitle()));
 
     std::vector<TabStripEntry> entries;
     for (const auto& shown : view_.tabs().items())

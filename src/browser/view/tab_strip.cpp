@@ -10,6 +10,7 @@
 #include "browser/view/browser_layout.hpp"
 #include "model/isolated_text.hpp"
 #include "model/localization.hpp"
+#include "ui/form_rows.hpp"
 #include "ui/icon_names.hpp"
 
 namespace quenlith {
@@ -179,7 +180,7 @@ void TabStrip::show(std::size_t activeIndex, const std::vector<TabStripEntry>& e
         auto item = std::make_unique<Item>(
             localizedFormat("Close %@", {isolatedText(entry.displayTitle, kShownTitleCharacters)}));
         showIcon(item->icon, entry.icon);
-        item->label.set_text(tabButtonTitle(entry));
+        showText(item->label, tabButtonTitle(entry));
         item->label.set_ellipsize(Pango::ELLIPSIZE_END);
         item->label.set_max_width_chars(1);
         item->label.set_hexpand(true);
@@ -193,7 +194,7 @@ void TabStrip::show(std::size_t activeIndex, const std::vector<TabStripEntry>& e
         item->button.set_tooltip_text(entry.pageURL.empty() ? localizedString("New Tab") : entry.pageURL);
         item->row.get_style_context()->add_class("quenlith-tab");
         item->row.set_size_request(96, -1);
-        item->button.get_accessible()->set_name(shownName(entry.displayTitle));
+        nameControl(item->button, entry.displayTitle);
         if (i == activeIndex) {
             item->row.get_style_context()->add_class("quenlith-tab-active");
             g_object_set_data(G_OBJECT(item->button.gobj()), kSelectedKey, GINT_TO_POINTER(1));

@@ -208,10 +208,33 @@ TEST_F(BrowserView, ProfileChangesReachEveryTabButTheWindowKeepsItsStore) {
     EXPECT_EQ(view.profile().isolatedAccount, profile.isolatedAccount);
 
     // The pin flips "always on top" and reports it; the save button sends its command.
-    view.chrome().toolbar().pin().clicked();
+    ActionToggleButton& pin = view.chrome().toolbar().pin();
+    // Read as a toggle that is down while the window stays above, whoever changed it, and shown
+    // without running the pin's own action again.
+    auto readsPressed = [&pin] {
+        AtkObject* accessible = gtk_widget_get_accessible(GTK_WIDGET(pin.gobj()));
+        AtkStateSet* states = atk_object_ref_state_set(accessible);
+        const bool pressed = atk_state_set_contains_state(states, ATK_STATE_CHECKED) ||
+                             atk_state_set_contains_state(states, ATK_STATE_PRESSED);
+        g_object_unref(states);
+        EXPECT_EQ(atk_object_get_role(accessible), ATK_ROLE_TOGGLE_BUTTON);
+        return pressed;
+    };
+    EXPECT_TRUE(view.profile().alwaysOnTop && readsPressed());
+    pin.clicked();
     EXPECT_FALSE(view.profile().alwaysOnTop);
+    EXPECT_FALSE(readsPressed());
     ASSERT_EQ(recorder.profileChanges.size(), 1u);
     EXPECT_FALSE(recorder.profileChanges.back().alwaysOnTop);
+    auto pinned = view.profile();
+    pinned.alwaysOnTop = true;
+    view.applyProfile(pinned);
+    EXPECT_TRUE(readsPressed());
+    EXPECT_TRUE(view.profile().alwaysOnTop);
+    EXPECT_EQ(recorder.profileChanges.size(), 1u) << "showing the state changes nothing";
+    pinned.alwaysOnTop = false;
+    view.applyProfile(pinned);
+    EXPECT_FALSE(readsPressed());
     view.chrome().toolbar().saveWebsite().clicked();
     EXPECT_EQ(recorder.commands, std::vector<BrowserCommand>{BrowserCommand::saveWebsite});
 

@@ -4,6 +4,8 @@
 //     press=NAME  performs the first action of the first showing control named NAME, in any window
 //                 (a name ending in "*": beginning so)
 //     focus=NAME  gives that control the keyboard focus
+//     pressed=NAME, released=NAME
+//                 waits until that control reads as a toggle button that is pressed (or not)
 //     key=KEYSYM  presses and releases the key (a menu opens only from an input event)
 //     menu=NAME   performs the action of the item named NAME of the menu highlighted last (a popped-up
 //                 menu is reached through the events of its highlight, as a screen reader reaches it)
@@ -13,9 +15,12 @@
 //     dump=DEPTH  prints the application's accessible tree to that depth, with the states read
 // Each step waits up to 20 s for its control or window. A walk prints one line per problem,
 // "TITLE: problem": a control that takes the focus (or a drop-down) without a name, two controls of
-// the window with one name and no description that tells them apart, a drop-down named by the value
-// it shows. Exits 1 when a step found a problem or did not find what it waited for. With
-// ATSPI_WALK_VERBOSE set, every control read is printed too.
+// the window with one name and no description that tells them apart (on any of its tab pages), a
+// drop-down named by the value it shows, a tab list without a name, a label that takes the focus, an
+// object named by its icon's file, a
+// name that carries invisible bidirectional marks (a screen reader would read the text around
+// them, a braille display shows them). Exits 1 when a step found a problem or did not find what it
+// waited for. With ATSPI_WALK_VERBOSE set, every control read is printed too.
 #include <atspi/atspi.h>
 
 #include <chrono>
@@ -28,6 +33,8 @@
 #include <thread>
 #include <utility>
 #include <vector>
+
+#include "model/isolated_text.hpp"
 
 namespace {
 
@@ -75,6 +82,7 @@ struct States {
     // hidden; the pages of a tab list that are not selected are left out by the walk.
     bool visible = false;
     bool showing = false, focusable = false, selected = false, collapsed = false;
+    bool pressed = false;
 };
 
 States statesOf(AtspiAccessible* object) {
@@ -87,6 +95,9 @@ States statesOf(AtspiAccessible* object) {
     result.selected = atspi_state_set_contains(states, ATSPI_STATE_SELECTED);
     result.collapsed = atspi_state_set_contains(states, ATSPI_STATE_EXPANDABLE) &&
                        !atspi_state_set_contains(states, ATSPI_STATE_EXPANDED);
+    // A toggle button says it is down as pressed or as checked, as the toolkit chooses.
+    result.pressed = atspi_state_set_contains(states, ATSPI_STATE_PRESSED) ||
+                     atspi_state_set_contains(states, ATSPI_STATE_CHECKED);
     g_object_unref(states);
     return result;
 }
@@ -118,13 +129,21 @@ std::string shownValue(AtspiAccessible* comboBox) {
 struct Control {
     std::string name, description, role, value;
     bool comboBox = false;
+    std::string path;  // the object's own: a control read on several pages counts once
 };
 
 struct Walk {
     AtspiAccessible* application = nullptr;
     std::vector<Control> controls;
     std::vector<Accessible> tabLists;
+    // What is wrong with one object on its own, whatever the others.
+    std::vector<std::string> problems;
 };
+
+// Whether the name holds the invisible bidirectional controls that isolate a name on screen.
+bool hasBidirectionalMarks(const std::string& name) {
+    return quenlith::withoutIsolation(name) != name;
+}
 
 // The controls under `object` that a screen reader reads, in tree order, scrolled out of sight or not;
 // lists, panes and fillers pass the focus to their items, which carry the names. Hidden content (a
@@ -140,10 +159,20 @@ void collect(Walk& walk, AtspiAccessible* object) {
         role == ATSPI_ROLE_SCROLL_PANE || role == ATSPI_ROLE_PAGE_TAB_LIST || role == ATSPI_ROLE_LIST ||
         role == ATSPI_ROLE_LIST_BOX || role == ATSPI_ROLE_PANEL || role == ATSPI_ROLE_FILLER ||
         role == ATSPI_ROLE_SPLIT_PANE || role == ATSPI_ROLE_TABLE_CELL || role == ATSPI_ROLE_VIEWPORT;
-    if (role == ATSPI_ROLE_PAGE_TAB_LIST) walk.tabLists.emplace_back(ATSPI_ACCESSIBLE(g_object_ref(object)));
+    const std::string name = nameOf(object);
+    // An icon named by its file ("edit-clear-symbolic") is read out as that.
+    if (name.ends_with("-symbolic")) walk.problems.push_back("a " + describe(object) + " named by its icon \"" + name + "\"");
+    if (hasBidirectionalMarks(name))
+        walk.problems.push_back("a " + describe(object) + " named with invisible bidirectional marks \"" + name + "\"");
+    if (role == ATSPI_ROLE_PAGE_TAB_LIST) {
+        walk.tabLists.emplace_back(ATSPI_ACCESSIBLE(g_object_ref(object)));
+        if (name.empty()) walk.problems.push_back("a tab list without a name");
+    }
+    if (role == ATSPI_ROLE_LABEL && states.focusable)
+        walk.problems.push_back("a label that takes the focus \"" + name + "\"");
     if ((states.focusable || comboBox) && role != ATSPI_ROLE_LABEL && !container) {
-        Control control{nameOf(object), taken(atspi_accessible_get_description(object, nullptr)),
-                        describe(object), "", comboBox};
+        Control control{name, taken(atspi_accessible_get_description(object, nullptr)), describe(object), "",
+                        comboBox, ATSPI_OBJECT(object)->path};
         if (comboBox) {
             control.value = shownValue(object);
             walk.controls.push_back(std::move(control));
@@ -157,7 +186,9 @@ void collect(Walk& walk, AtspiAccessible* object) {
 std::vector<std::string> problemsOf(const std::vector<Control>& controls) {
     std::vector<std::string> problems;
     std::map<std::pair<std::string, std::string>, int> uses;
+    std::set<std::string> read;
     for (const Control& control : controls) {
+        if (!read.insert(control.path).second) continue;
         if (control.name.empty()) {
             problems.push_back(
                 "a " + control.role + " without a name" +
@@ -284,6 +315,31 @@ bool press(AtspiAccessible* application, const std::string& name) {
     return true;
 }
 
+// Waits until the showing control named `name` reads as a toggle button that is pressed, or not.
+bool toggleReads(AtspiAccessible* application, const std::string& name, bool pressed) {
+    const auto deadline = Clock::now() + kStepLimit;
+    std::string found = "no showing control";
+    while (Clock::now() < deadline) {
+        atspi_accessible_clear_cache(application);
+        for (Accessible& window : childrenOf(application)) {
+            Accessible control = findShowing(application, window.get(), [&](AtspiAccessible* object) {
+                return matches(nameOf(object), name);
+            });
+            if (!control) continue;
+            if (atspi_accessible_get_role(control.get(), nullptr) != ATSPI_ROLE_TOGGLE_BUTTON)
+                found = "a " + describe(control.get()) + ", not a toggle button";
+            else if (statesOf(control.get()).pressed == pressed)
+                return true;
+            else
+                found = pressed ? "a toggle button that is not pressed" : "a toggle button that is pressed";
+            break;
+        }
+        settle();
+    }
+    std::printf("\"%s\": %s\n", name.c_str(), found.c_str());
+    return false;
+}
+
 void dump(AtspiAccessible* object, int depth, int limit) {
     const States states = statesOf(object);
     std::printf("%*s%s \"%s\"%s%s\n", depth * 2, "", describe(object).c_str(), nameOf(object).c_str(),
@@ -340,11 +396,13 @@ bool walkWindow(AtspiAccessible* application, const std::string& title) {
         std::printf("%s: no such window is showing\n", title.c_str());
         return false;
     }
+    // Two controls of one name are told apart by nothing, whichever tab page each is on: the
+    // controls of every page are judged together.
     std::set<std::string> problems;
-    std::size_t controls = 0, pages = 1;
+    std::size_t pages = 1;
     Walk first = walkOnce(application, window.get());
-    controls = first.controls.size();
-    for (std::string& problem : problemsOf(first.controls)) problems.insert(std::move(problem));
+    std::vector<Control> controls = first.controls;
+    problems.insert(first.problems.begin(), first.problems.end());
     for (Accessible& tabList : first.tabLists) {
         Ref<AtspiSelection> selection(atspi_accessible_get_selection_iface(tabList.get()));
         if (!selection) continue;
@@ -361,12 +419,13 @@ bool walkWindow(AtspiAccessible* application, const std::string& title) {
             settle();
             Walk page = walkOnce(application, window.get());
             ++pages;
-            controls += page.controls.size();
-            for (std::string& problem : problemsOf(page.controls))
-                problems.insert("(" + tabName + ") " + problem);
+            controls.insert(controls.end(), page.controls.begin(), page.controls.end());
+            for (const std::string& problem : page.problems)
+                if (!problems.count(problem)) problems.insert("(" + tabName + ") " + problem);
         }
     }
-    std::printf("%s: %zu controls on %zu pages read\n", title.c_str(), controls, pages);
+    for (std::string& problem : problemsOf(controls)) problems.insert(std::move(problem));
+    std::printf("%s: %zu controls on %zu pages read\n", title.c_str(), controls.size(), pages);
 
     for (const std::string& problem : problems) std::printf("%s: %s\n", title.c_str(), problem.c_str());
     return problems.empty();
@@ -378,7 +437,7 @@ int main(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(stderr,
                      "usage: atspi_walk PID "
-                     "press=NAME|focus=NAME|key=KEYSYM|menu=NAME|walk=TITLE|list|dump=DEPTH...\n");
+                     "press=NAME|focus=NAME|pressed=NAME|released=NAME|key=KEYSYM|menu=NAME|walk=TITLE|list|dump=DEPTH...\n");
         return 2;
     }
     const unsigned pid = static_cast<unsigned>(std::strtoul(argv[1], nullptr, 10));
@@ -404,6 +463,9 @@ int main(int argc, char** argv) {
             if (!press(application.get(), step.substr(6))) return 1;
         } else if (step.rfind("focus=", 0) == 0) {
             if (!focus(application.get(), step.substr(6))) return 1;
+        } else if (step.rfind("pressed=", 0) == 0 || step.rfind("released=", 0) == 0) {
+            const bool pressed = step[0] == 'p';
+            if (!toggleReads(application.get(), step.substr(step.find('=') + 1), pressed)) return 1;
         } else if (step.rfind("key=", 0) == 0) {
             const guint keysym = static_cast<guint>(std::strtoul(step.c_str() + 4, nullptr, 0));
             if (!atspi_generate_keyboard_event(keysym, nullptr, ATSPI_KEY_SYM, nullptr)) return 1;
