@@ -184,6 +184,83 @@ TEST_F(BrowserTabs, TheStripMenusAndOperationsActOnTheTabsTheyName) {
     EXPECT_EQ(view.tabs().items().size(), 1u);
 }
 
+// A wheel turned with the pointer over a tab of a strip holding more tabs than fit scrolls the strip,
+// whichever way the wheel turns: a mouse's steps, a touchpad's smooth deltas, a tilted wheel.
+TEST_F(BrowserTabs, TheWheelOverAStripOfMoreTabsThanFitScrollsIt) {
+    auto& view = open(website("/p0"));
+    ASSERT_TRUE(waitForTitle("Page 0"));
+    for (int i = 0; i < 8; ++i) view.tabs().add(std::nullopt);
+    window->resize(480, 600);
+    // The selected tab in the middle of the strip, so the strip can scroll either way from it.
+    view.tabs().select(5, false, false);
+    view.presenter().refresh();
+    // The strip is rebuilt as tabs change: its button is looked up anew.
+    auto tab = [&](std::size_t part = 0) { return dynamic_cast<Gtk::Button*>(stripChild(5, part)); };
+    auto adjustment = dynamic_cast<Gtk::ScrolledWindow&>(view.chrome().tabStrip().view()).get_hadjustment();
+    ASSERT_TRUE(spinUntil([&] {
+        const double value = adjustment->get_value();
+        return tab()->get_mapped() && value > 50 && value + adjustment->get_page_size() < adjustment->get_upper() - 50;
+    })) << "the tabs overflow the strip on both sides";
+    const double middle = adjustment->get_value();
+
+    // A mouse's steps and tilts come as the X server's buttons 4 to 7, through the toolkit's dispatch
+    // from the window to the widget under the pointer; no device of the test makes smooth deltas,
+    // which are given to the tab's own window.
+    struct Turn {
+        const char* what;
+        guint button;      // 0 for a smooth scroll
+        std::size_t part;  // over the tab's title (0) or its close button (1)
+        double deltaX, deltaY;
+        int moves;  // +1 towards the last tab, -1 towards the first
+    };
+    const Turn turns[] = {
+        {"a wheel step down", 5, 0, 0, 0, +1},
+        {"a wheel step up", 4, 0, 0, 0, -1},
+        {"a wheel step down over a close button", 5, 1, 0, 0, +1},
+        {"a wheel step up over a close button", 4, 1, 0, 0, -1},
+        {"a tilt right", 7, 0, 0, 0, +1},
+        {"a tilt left", 6, 0, 0, 0, -1},
+        {"a smooth scroll down", 0, 0, 0, 1.5, +1},
+        {"a smooth scroll up", 0, 0, 0, -1.5, -1},
+        {"a smooth scroll right", 0, 0, 1.5, 0, +1},
+        {"a smooth scroll left", 0, 0, -1.5, 0, -1},
+    };
+    for (const Turn& turn : turns) {
+        SCOPED_TRACE(turn.what);
+        adjustment->set_value(middle);
+        if (turn.button) {
+            int x = 0, y = 0;
+            tab(turn.part)->translate_coordinates(*window, 5, 5, x, y);
+            gdk_test_simulate_button(window->get_window()->gobj(), x, y, turn.button, GdkModifierType(0),
+                                     GDK_BUTTON_PRESS);
+        } else {
+            GdkEvent* event = gdk_event_new(GDK_SCROLL);
+            event->scroll.window = GDK_WINDOW(g_object_ref(gtk_button_get_event_window(tab()->gobj())));
+            event->scroll.direction = GDK_SCROLL_SMOOTH;
+            event->scroll.delta_x = turn.deltaX;
+            event->scroll.delta_y = turn.deltaY;
+            event->scroll.x = event->scroll.y = 10;
+            event->scroll.time = GDK_CURRENT_TIME;
+            gdk_event_set_device(event,
+                                 gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
+            gtk_main_do_event(event);
+            gdk_event_free(event);
+        }
+        EXPECT_TRUE(spinUntil([&] { return (adjustment->get_value() - middle) * turn.moves >= 10; }))
+            << "from " << middle << " to " << adjustment->get_value();
+        // The pointer over a tab restyles it, and the strip is laid out again: it stays where the
+        // wheel took it, even with the selected tab out of sight.
+        int layouts = 0;
+        sigc::connection counted =
+            tab()->signal_size_allocate().connect([&](Gtk::Allocation&) { ++layouts; });
+        tab()->queue_resize();
+        EXPECT_TRUE(spinUntil([&] { return layouts > 0; }));
+        counted.disconnect();
+        EXPECT_GE((adjustment->get_value() - middle) * turn.moves, 10)
+            << "from " << middle << " to " << adjustment->get_value() << " after a new layout";
+    }
+}
+
 TEST_F(BrowserTabs, ARestoredSessionSleepsUntilWoken) {
     auto& view = open(website("/p0"), {.startsDormant = true});
     std::vector<RestorableTab> entries = {
