@@ -1050,6 +1050,33 @@ TEST_F(LauncherGuiTest, TheLauncherAndQuickOpenReadWithANameForEveryControl) {
     EXPECT_THAT(test::accessibilityProblems(*palette), testing::IsEmpty());
 }
 
+// Quick Open takes the size its rule gives for the work area, down to a 300 px wide screen: its
+// contents give way, and Cancel stays whole inside it.
+TEST_F(LauncherGuiTest, QuickOpenTakesItsSizeOnEveryScreenWithCancelInIt) {
+    QuickOpenWindow::Links links;
+    links.results = [](const std::string&) {
+        return std::vector<QuickOpenItem>{{"site", "A website with a long title", "https://mail.localhost/inbox",
+                                           "Website", "globe", {}}};
+    };
+    for (const std::optional<ContentSize> area :
+         {std::optional<ContentSize>(ContentSize{300, 500}), std::optional<ContentSize>(ContentSize{700, 500}),
+          std::optional<ContentSize>()}) {
+        const ContentSize size = quickOpenContentSize(area);
+        SCOPED_TRACE(size.width);
+        QuickOpenWindow palette(links, area);
+        palette.show();
+        ASSERT_TRUE(spinUntil([&] { return palette.get_mapped() && !paletteRows(palette).empty(); }));
+        EXPECT_TRUE(spinUntil([&] {
+            return palette.get_allocated_width() == size.width && palette.get_allocated_height() == size.height;
+        })) << palette.get_allocated_width() << " x " << palette.get_allocated_height();
+        palette.searchField().set_text("mail");
+        Gtk::Widget* cancel = labelWithText(palette, "Cancel")->get_parent();
+        int x = 0, y = 0;
+        cancel->translate_coordinates(palette, 0, 0, x, y);
+        EXPECT_LE(x + cancel->get_allocated_width(), size.width) << "Cancel at " << x;
+    }
+}
+
 // The text of Quick Open's rows (and every launcher label styled alike) grows with the desktop's
 // text scale.
 TEST_F(LauncherGuiTest, QuickOpenTextFollowsTheDesktopTextScale) {
