@@ -29,8 +29,12 @@ LauncherWindow::LauncherWindow(MenuBarView* view) : view_(Gtk::manage(view)) {
     installLauncherStyle();
     set_title("Quenlith");
     set_default_size(kLauncherWidth, kLauncherHeight);
-    add(*view_);
-    view_->show_all();
+    scroller_.set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
+    scroller_.add(*view_);
+    // A control reached by the keyboard is scrolled into sight.
+    view_->set_focus_vadjustment(scroller_.get_vadjustment());
+    add(scroller_);
+    scroller_.show_all();
 }
 
 LauncherWindow::~LauncherWindow() { focusCheck_.disconnect(); }

@@ -897,7 +897,8 @@ int inkedSide(Gtk::Image& image) {
 }
 
 // The launcher as the application builds it (every optional button there, and a menu button in
-// the header) in the frame of a 300 x 500 screen and in its widest frame.
+// the header) in the frame of a 300 x 500 screen, in its largest frame and in the frame of a short
+// work area, which it takes whole.
 TEST_F(LauncherGuiTest, EveryControlIsWholeInTheFrameOfTheScreen) {
     start({website("Local Page", "/local")});
     for (auto command :
@@ -913,12 +914,13 @@ TEST_F(LauncherGuiTest, EveryControlIsWholeInTheFrameOfTheScreen) {
     EXPECT_THAT(test::drawnTexts(launcher.view()),
                 testing::IsSupersetOf({"Quenlith", "Saved Pages", "Windows"}));
 
-    for (const LauncherRect& frame :
-         {launcherFrame({0, 0, 300, 500}, 150, 0), LauncherRect{0, 0, 420, 590}}) {
-        SCOPED_TRACE(frame.width);
+    for (const LauncherRect& frame : {launcherFrame({0, 0, 300, 500}, 150, 0), LauncherRect{0, 0, 420, 590},
+                                      launcherFrame({0, 0, 1280, 263}, 640, 0)}) {
+        SCOPED_TRACE(std::to_string(frame.width) + " x " + std::to_string(frame.height));
         launcher.applyFrame(frame);
-        ASSERT_TRUE(spinUntil([&] { return launcher.get_allocated_width() == frame.width; }))
-            << launcher.get_allocated_width();
+        ASSERT_TRUE(spinUntil([&] {
+            return launcher.get_allocated_width() == frame.width && launcher.get_allocated_height() == frame.height;
+        })) << launcher.get_allocated_width() << " x " << launcher.get_allocated_height();
         std::vector<Gtk::Widget*> areas = launcher.view().get_children();
         for (Gtk::Widget* area : {areas.front(), areas[1], areas.back()}) expectWhole(*area, frame.width);
         // The symbols of the header and footer are drawn at one size: none is a small glyph
