@@ -16,6 +16,7 @@
 #include "model/address_text.hpp"
 #include "model/localization.hpp"
 #include "model/logging.hpp"
+#include "ui/work_area_fit.hpp"
 
 namespace quenlith {
 
@@ -129,6 +130,9 @@ void QuenlithApplication::on_startup() {
                                              "); starting without the lock");
     // The display is open: how its web pages are drawn is found out while the rest starts.
     AccelerationProbe::start();
+    // Every dialog, those the toolkit makes itself among them (the file choosers, printing), comes
+    // up inside the work area of its screen.
+    keepDialogsInWorkArea();
     // "Quit" in any menu ends the application like a signal does.
     delegate_.setOnQuit([this] { quit(); });
     // Closing the last window never quits: the application lives on without windows.

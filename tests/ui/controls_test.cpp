@@ -1,7 +1,11 @@
 #include <atkmm/object.h>
 #include <glibmm/main.h>
 #include <gtest/gtest.h>
+#include <gdkmm/monitor.h>
 #include <gtkmm/comboboxtext.h>
+#include <gtkmm/filechoosernative.h>
+#include <gtkmm/printunixdialog.h>
+#include <gtk/gtkunixprint.h>
 #include <gtkmm/menu.h>
 #include <gtkmm/messagedialog.h>
 #include <gtkmm/window.h>
@@ -14,6 +18,7 @@
 #include "ui/icon_names.hpp"
 #include "ui/wheel_guard.hpp"
 #include "ui/window_opacity_control.hpp"
+#include "ui/work_area_fit.hpp"
 
 namespace quenlith {
 namespace {
@@ -172,6 +177,75 @@ TEST(WheelGuard, APickerInAFormKeepsItsRowUnderTheWheel) {
     gtk_propagate_event(GTK_WIDGET(picker.gobj()), event);
     gdk_event_free(event);
     EXPECT_EQ(picker.get_active_row_number(), 0);
+}
+
+// The file choosers come up at a size of their own, on a 1280 x 800 screen 822 px high; a sheet or
+// the print dialog may ask for more than the screen. Each comes up wholly inside its work area.
+TEST(WorkAreaFit, EveryKindOfDialogComesUpInsideTheWorkArea) {
+    keepDialogsInWorkArea();
+    Gtk::Window window;
+    window.set_default_size(400, 300);
+    window.show();
+    auto shownDialog = [](GType type) -> Gtk::Window* {
+        for (Gtk::Window* shown : Gtk::Window::list_toplevels())
+            if (G_TYPE_CHECK_INSTANCE_TYPE(shown->gobj(), type) && shown->get_mapped()) return shown;
+        return nullptr;
+    };
+    const struct {
+        const char* what;
+        std::function<std::function<void()>()> open;  // opens the dialog, gives what closes it
+        GType type;
+    } dialogs[] = {
+        {"a save file chooser on a window",
+         [&]() -> std::function<void()> {
+             auto chooser = Gtk::FileChooserNative::create("Export", window, Gtk::FILE_CHOOSER_ACTION_SAVE);
+             chooser->show();
+             return [chooser] { chooser->hide(); };
+         },
+         GTK_TYPE_FILE_CHOOSER_DIALOG},
+        {"an open file chooser on its own",
+         []() -> std::function<void()> {
+             auto chooser = Gtk::FileChooserNative::create("Import", Gtk::FILE_CHOOSER_ACTION_OPEN);
+             chooser->show();
+             return [chooser] { chooser->hide(); };
+         },
+         GTK_TYPE_FILE_CHOOSER_DIALOG},
+        {"a sheet asking for more than the screen",
+         [&]() -> std::function<void()> {
+             auto sheet = std::make_shared<Gtk::Dialog>("Sheet", window, true);
+             sheet->set_default_size(3000, 2000);
+             sheet->show();
+             return [sheet] { sheet->hide(); };
+         },
+         GTK_TYPE_DIALOG},
+        {"a print dialog asking for more than the screen",
+         [&]() -> std::function<void()> {
+             auto print = std::make_shared<Gtk::PrintUnixDialog>(window, "Print");
+             print->set_default_size(1600, 1000);
+             print->show();
+             return [print] { print->hide(); };
+         },
+         GTK_TYPE_PRINT_UNIX_DIALOG},
+    };
+    Gdk::Rectangle area;
+    window.get_display()->get_monitor_at_window(window.get_window())->get_workarea(area);
+    for (const auto& dialog : dialogs) {
+        SCOPED_TRACE(dialog.what);
+        auto close = dialog.open();
+        Gtk::Window* shown = nullptr;
+        ASSERT_TRUE(test::spinUntil([&] { return (shown = shownDialog(dialog.type)) != nullptr; }));
+        Gdk::Rectangle frame;
+        auto inside = [&] {
+            shown->get_window()->get_frame_extents(frame);
+            return frame.get_x() >= area.get_x() && frame.get_y() >= area.get_y() &&
+                   frame.get_x() + frame.get_width() <= area.get_x() + area.get_width() &&
+                   frame.get_y() + frame.get_height() <= area.get_y() + area.get_height();
+        };
+        EXPECT_TRUE(test::spinUntil(inside)) << frame.get_x() << "," << frame.get_y() << " " << frame.get_width()
+                                             << " x " << frame.get_height();
+        close();
+        ASSERT_TRUE(test::spinUntil([&] { return !shownDialog(dialog.type); }));
+    }
 }
 
 }  // namespace
