@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -8,6 +9,8 @@
 #include <gtkmm/label.h>
 #include <gtkmm/scrolledwindow.h>
 #include <gtkmm/window.h>
+
+#include "launcher/main_work_area.hpp"
 
 namespace quenlith {
 
@@ -19,7 +22,8 @@ const std::vector<std::pair<const char*, const char*>>& guideSections();
 // no state.
 class GuideWindow : public Gtk::Window {
 public:
-    GuideWindow();
+    // Sized for the work area of the main screen (none without a screen).
+    explicit GuideWindow(std::optional<ContentSize> workArea = mainWorkArea());
     ~GuideWindow() override;
     Gtk::Label& shortcutList() { return *shortcuts_; }
     Gtk::Button& closeButton() { return close_; }

@@ -27,6 +27,7 @@
 #include "browser/engine/favicon_loader.hpp"
 #include "browser/engine/website_details.hpp"
 #include "browser/view/browser_view_controller.hpp"
+#include "launcher/guide_window.hpp"
 #include "launcher/launcher_geometry.hpp"
 #include "launcher/launcher_window.hpp"
 #include "launcher/menu_bar_view.hpp"
@@ -1052,31 +1053,42 @@ TEST_F(LauncherGuiTest, TheLauncherAndQuickOpenReadWithANameForEveryControl) {
     EXPECT_THAT(test::accessibilityProblems(*palette), testing::IsEmpty());
 }
 
-// Quick Open takes the size its rule gives for the work area, down to a 300 px wide screen: its
-// contents give way, and Cancel stays whole inside it.
-TEST_F(LauncherGuiTest, QuickOpenTakesItsSizeOnEveryScreenWithCancelInIt) {
+// Quick Open and the guide take the size their rules give for the work area, down to a 300 x 500
+// screen: their contents give way, and Cancel and Close stay whole inside them.
+TEST_F(LauncherGuiTest, QuickOpenAndTheGuideTakeTheirSizeOnEveryScreenWithTheirButtonInIt) {
     QuickOpenWindow::Links links;
     links.results = [](const std::string&) {
         return std::vector<QuickOpenItem>{{"site", "A website with a long title", "https://mail.localhost/inbox",
                                            "Website", "globe", {}}};
     };
-    for (const std::optional<ContentSize> area :
-         {std::optional<ContentSize>(ContentSize{300, 500}), std::optional<ContentSize>(ContentSize{700, 500}),
-          std::optional<ContentSize>()}) {
-        const ContentSize size = quickOpenContentSize(area);
-        SCOPED_TRACE(size.width);
-        QuickOpenWindow palette(links, area);
-        palette.show();
-        ASSERT_TRUE(spinUntil([&] { return palette.get_mapped() && !paletteRows(palette).empty(); }));
-        EXPECT_TRUE(spinUntil([&] {
-            return palette.get_allocated_width() == size.width && palette.get_allocated_height() == size.height;
-        })) << palette.get_allocated_width() << " x " << palette.get_allocated_height();
-        palette.searchField().set_text("mail");
-        Gtk::Widget* cancel = labelWithText(palette, "Cancel")->get_parent();
-        int x = 0, y = 0;
-        cancel->translate_coordinates(palette, 0, 0, x, y);
-        EXPECT_LE(x + cancel->get_allocated_width(), size.width) << "Cancel at " << x;
-    }
+    using Area = std::optional<ContentSize>;
+    const struct {
+        const char* button;
+        std::function<std::unique_ptr<Gtk::Window>(Area)> open;
+        ContentSize (*size)(Area);
+        std::function<Gtk::Widget*(Gtk::Window&)> find;
+    } windows[] = {
+        {"Cancel", [&](Area area) { return std::make_unique<QuickOpenWindow>(links, area); }, quickOpenContentSize,
+         [](Gtk::Window& shown) { return labelWithText(shown, "Cancel")->get_parent(); }},
+        {"Close", [](Area area) { return std::make_unique<GuideWindow>(area); }, guideContentSize,
+         [](Gtk::Window& shown) -> Gtk::Widget* { return &dynamic_cast<GuideWindow&>(shown).closeButton(); }},
+    };
+    for (const auto& kind : windows)
+        for (const Area area : {Area(ContentSize{300, 500}), Area(ContentSize{700, 500}), Area()}) {
+            const ContentSize size = kind.size(area);
+            SCOPED_TRACE(std::string(kind.button) + " " + std::to_string(size.width));
+            auto window = kind.open(area);
+            window->show();
+            EXPECT_TRUE(spinUntil([&] {
+                return window->get_mapped() && window->get_allocated_width() == size.width &&
+                       window->get_allocated_height() == size.height;
+            })) << window->get_allocated_width() << " x " << window->get_allocated_height();
+            Gtk::Widget* button = kind.find(*window);
+            int x = 0, y = 0;
+            button->translate_coordinates(*window, 0, 0, x, y);
+            EXPECT_TRUE(x + button->get_allocated_width() <= size.width && y + button->get_allocated_height() <= size.height)
+                << kind.button << " at " << x << ", " << y;
+        }
 }
 
 // The text of Quick Open's rows (and every launcher label styled alike) grows with the desktop's
