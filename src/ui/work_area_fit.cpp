@@ -1,6 +1,7 @@
 #include "ui/work_area_fit.hpp"
 
 #include <gtk/gtk.h>
+#include <gtkmm/window.h>
 
 #include "model/window_geometry.hpp"
 #include "ui/window_placement.hpp"
@@ -9,10 +10,15 @@ namespace quenlith {
 
 namespace {
 
-bool isDialog(GtkWidget* widget) {
+constexpr const char* kKeptKey = "quenlith-kept-in-work-area";
+constexpr const char* kWatchedKey = "quenlith-watched-for-work-area";
+bool dialogsKept = false;
+
+bool kept(GtkWidget* widget) {
     if (!GTK_IS_WINDOW(widget)) return false;
+    if (g_object_get_data(G_OBJECT(widget), kKeptKey)) return true;
     GtkWindow* window = GTK_WINDOW(widget);
-    return gtk_window_get_window_type(window) == GTK_WINDOW_TOPLEVEL &&
+    return dialogsKept && gtk_window_get_window_type(window) == GTK_WINDOW_TOPLEVEL &&
            (GTK_IS_DIALOG(widget) || gtk_window_get_transient_for(window));
 }
 
@@ -47,8 +53,8 @@ Margins decorationOf(GtkWidget* window) {
                    outer.maxY() - client.maxY()};
 }
 
-// Shown: a dialog larger than the work area (with the decoration its window has, until its own is
-// known) is made to fit. Its size may be set while it maps (the file chooser's is): this runs after.
+// Shown: a window larger than the work area (with the decoration of the window it belongs to,
+// until its own is known) is made to fit.
 void fitSize(GtkWidget* shown) {
     auto area = workAreaOf(shown, false);
     if (!area) return;
@@ -60,18 +66,34 @@ void fitSize(GtkWidget* shown) {
     const Rect fitted = frameWithin(Rect{area->x, area->y, width + sides, height + ends}, *area);
     const int fittedWidth = int(fitted.width - sides), fittedHeight = int(fitted.height - ends);
     if (fittedWidth >= width && fittedHeight >= height) return;
-    // A dialog fixed at its natural size may take less: its texts wrap.
+    // A window fixed at its natural size may take less: its texts wrap, its lists scroll.
     if (!gtk_window_get_resizable(window)) gtk_window_set_resizable(window, TRUE);
     gtk_window_resize(window, fittedWidth, fittedHeight);
+}
+
+// What is kept for a window looked after: whether a fit waits for the next idle turn, and the size
+// of its own X window when last fitted.
+struct Watch {
+    bool pending = false;
+    double width = 0;
+    double height = 0;
+};
+
+Watch& watchOf(GtkWidget* window) {
+    return *static_cast<Watch*>(g_object_get_data(G_OBJECT(window), kWatchedKey));
 }
 
 // Framed and placed: its frame is moved (and shrunk, where it may) wholly inside the work area.
 gboolean fitFrame(gpointer data) {
     GtkWidget* shown = GTK_WIDGET(data);
+    Watch& watch = watchOf(shown);
+    watch.pending = false;
     GdkWindow* gdkWindow = gtk_widget_get_window(shown);
     auto area = workAreaOf(shown, true);
     auto placement = gdkWindow ? windowPlacement(Glib::wrap(gdkWindow, true)) : std::nullopt;
     if (area && placement && gtk_widget_get_mapped(shown)) {
+        watch.width = placement->client.width;
+        watch.height = placement->client.height;
         const Rect visible = visibleFrame(*placement);
         Rect fitted = frameWithin(visible, *area);
         if (!gtk_window_get_resizable(GTK_WINDOW(shown))) {
@@ -84,32 +106,61 @@ gboolean fitFrame(gpointer data) {
     return G_SOURCE_REMOVE;
 }
 
+void scheduleFit(GtkWidget* window) {
+    Watch& watch = watchOf(window);
+    if (watch.pending) return;
+    watch.pending = true;
+    g_idle_add(fitFrame, g_object_ref(window));
+}
+
 gboolean mapped(GtkWidget* shown, GdkEvent*, gpointer) {
     // Once the window manager's own placement has come in.
-    g_idle_add(fitFrame, g_object_ref(shown));
+    scheduleFit(shown);
+    return FALSE;
+}
+
+gboolean configured(GtkWidget* shown, GdkEventConfigure* event, gpointer) {
+    // Grown by its content after it was shown (a file chooser sets its size again as it fills), it
+    // is fitted again; a move alone is left to the person who made it.
+    const Watch& watch = watchOf(shown);
+    if (gtk_widget_get_mapped(shown) && (event->width != watch.width || event->height != watch.height))
+        scheduleFit(shown);
     return FALSE;
 }
 
 gboolean shownHook(GSignalInvocationHint*, guint, const GValue* values, gpointer) {
     auto* widget = GTK_WIDGET(g_value_get_object(&values[0]));
-    if (!isDialog(widget)) return TRUE;
-    static const char* const kWatchedKey = "quenlith-kept-in-work-area";
+    if (!kept(widget)) return TRUE;
     if (!g_object_get_data(G_OBJECT(widget), kWatchedKey)) {
-        g_object_set_data(G_OBJECT(widget), kWatchedKey, GINT_TO_POINTER(1));
+        g_object_set_data_full(G_OBJECT(widget), kWatchedKey, new Watch,
+                               [](gpointer watch) { delete static_cast<Watch*>(watch); });
         g_signal_connect(widget, "map-event", G_CALLBACK(mapped), nullptr);
+        g_signal_connect(widget, "configure-event", G_CALLBACK(configured), nullptr);
     }
     fitSize(widget);
     return TRUE;
 }
 
-}  // namespace
-
-void keepDialogsInWorkArea() {
+// Every window is looked at as it is shown: a dialog's size may be set while it maps (the file
+// chooser's is), and this runs after.
+void watchShownWindows() {
     static const bool installed = [] {
         g_signal_add_emission_hook(g_signal_lookup("map", GTK_TYPE_WIDGET), 0, shownHook, nullptr, nullptr);
         return true;
     }();
     (void)installed;
+}
+
+}  // namespace
+
+void keepInWorkArea(Gtk::Window& window) {
+    g_object_set_data(G_OBJECT(window.gobj()), kKeptKey, GINT_TO_POINTER(1));
+    watchShownWindows();
+}
+
+void keepDialogsInWorkArea() {
+    dialogsKept = true;
+    watchShownWindows();
 }
 
 }  // namespace quenlith

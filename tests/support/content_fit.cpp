@@ -3,7 +3,6 @@
 #include <gdkmm/monitor.h>
 #include <gtkmm/scrolledwindow.h>
 #include <gtkmm/settings.h>
-#include <gtkmm/window.h>
 
 namespace quenlith::test {
 
@@ -15,14 +14,18 @@ std::string sizeText(int width, int height) {
 
 void walk(Gtk::Widget& widget, std::vector<std::string>& found) {
     if (!widget.get_is_drawable()) return;
-    // What the widget asks for includes its margins; what it is given does not.
-    const int width = widget.get_allocated_width() + widget.get_margin_start() + widget.get_margin_end();
-    const int height = widget.get_allocated_height() + widget.get_margin_top() + widget.get_margin_bottom();
+    // What the widget asks for includes its margins and a container's border; what it is given
+    // does not.
+    const auto* bordered = dynamic_cast<Gtk::Container*>(&widget);
+    const int border = bordered ? 2 * static_cast<int>(bordered->get_border_width()) : 0;
+    const int width = widget.get_allocated_width() + widget.get_margin_start() + widget.get_margin_end() + border;
+    const int height = widget.get_allocated_height() + widget.get_margin_top() + widget.get_margin_bottom() + border;
     int minimumWidth = 0, naturalWidth = 0, minimumHeight = 0, naturalHeight = 0;
     widget.get_preferred_width(minimumWidth, naturalWidth);
     widget.get_preferred_height_for_width(std::max(width, minimumWidth), minimumHeight, naturalHeight);
     const std::string name = G_OBJECT_TYPE_NAME(widget.gobj());
-    if (width < minimumWidth || height < minimumHeight)
+    // A viewport shows a part of its content; the scrolled area around it is judged below.
+    if (!GTK_IS_VIEWPORT(widget.gobj()) && (width < minimumWidth || height < minimumHeight))
         found.push_back(name + " has " + sizeText(width, height) + ", needs " + sizeText(minimumWidth, minimumHeight));
     if (auto* scroller = dynamic_cast<Gtk::ScrolledWindow*>(&widget); scroller && scroller->get_child()) {
         Gtk::PolicyType horizontal, vertical;
@@ -54,17 +57,6 @@ std::vector<std::string> cutOffContent(Gtk::Widget& root) {
                 found.push_back("the window is " + sizeText(frame.get_width(), frame.get_height()) +
                                 " on a work area of " + sizeText(area.get_width(), area.get_height()));
         }
-    }
-    return found;
-}
-
-std::vector<std::string> cutOffContentOfShownWindows() {
-    std::vector<std::string> found;
-    for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
-        const auto hint = window->get_type_hint();
-        if (!window->get_mapped() || (hint != Gdk::WINDOW_TYPE_HINT_NORMAL && hint != Gdk::WINDOW_TYPE_HINT_DIALOG))
-            continue;
-        for (std::string& line : cutOffContent(*window)) found.push_back(window->get_title() + ": " + line);
     }
     return found;
 }

@@ -16,9 +16,6 @@ namespace quenlith::test {
 // it shows; the window larger than the work area of its screen.
 std::vector<std::string> cutOffContent(Gtk::Widget& root);
 
-// The same for every window of the process that is shown, each line led by the window's title.
-std::vector<std::string> cutOffContentOfShownWindows();
-
 // Puts the desktop's text scale in place (1.5: text half again as large) for its lifetime.
 class TextScaleScope {
 public:

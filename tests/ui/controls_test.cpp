@@ -179,18 +179,34 @@ TEST(WheelGuard, APickerInAFormKeepsItsRowUnderTheWheel) {
     EXPECT_EQ(picker.get_active_row_number(), 0);
 }
 
-// The file choosers come up at a size of their own, on a 1280 x 800 screen 822 px high; a sheet or
-// the print dialog may ask for more than the screen. Each comes up wholly inside its work area.
-TEST(WorkAreaFit, EveryKindOfDialogComesUpInsideTheWorkArea) {
+// The file choosers come up at a size of their own, on a 1280 x 800 screen 822 px high; a sheet, the
+// print dialog or a window of the application's own may ask for more than the screen. Each comes up
+// wholly inside its work area.
+TEST(WorkAreaFit, EveryKindOfDialogAndAWindowKeptInsideComeUpInsideTheWorkArea) {
     keepDialogsInWorkArea();
     Gtk::Window window;
     window.set_default_size(400, 300);
     window.show();
-    auto shownDialog = [](GType type) -> Gtk::Window* {
+    auto shownDialog = [&](GType type) -> Gtk::Window* {
         for (Gtk::Window* shown : Gtk::Window::list_toplevels())
-            if (G_TYPE_CHECK_INSTANCE_TYPE(shown->gobj(), type) && shown->get_mapped()) return shown;
+            if (shown != &window && G_TYPE_CHECK_INSTANCE_TYPE(shown->gobj(), type) && shown->get_mapped())
+                return shown;
         return nullptr;
     };
+    // A window of the application's own, kept in the work area.
+    auto keptWindow = [](bool resizable, const std::string& text) -> std::function<void()> {
+        auto kept = std::make_shared<Gtk::Window>();
+        auto* label = Gtk::manage(new Gtk::Label(text));
+        label->set_line_wrap(true);
+        kept->add(*label);
+        kept->set_resizable(resizable);
+        kept->set_default_size(3000, 2000);
+        keepInWorkArea(*kept);
+        kept->show_all();
+        return [kept] { kept->hide(); };
+    };
+    std::string longText;
+    for (int word = 0; word < 600; ++word) longText += "word ";
     const struct {
         const char* what;
         std::function<std::function<void()>()> open;  // opens the dialog, gives what closes it
@@ -226,6 +242,10 @@ TEST(WorkAreaFit, EveryKindOfDialogComesUpInsideTheWorkArea) {
              return [print] { print->hide(); };
          },
          GTK_TYPE_PRINT_UNIX_DIALOG},
+        {"a window of its own asking for more than the screen", [&] { return keptWindow(true, ""); },
+         GTK_TYPE_WINDOW},
+        {"a fixed window of its own larger than the screen, with a text that wraps",
+         [&] { return keptWindow(false, longText); }, GTK_TYPE_WINDOW},
     };
     Gdk::Rectangle area;
     window.get_display()->get_monitor_at_window(window.get_window())->get_workarea(area);
