@@ -187,84 +187,60 @@ TEST(WorkAreaFit, EveryKindOfDialogAndAWindowKeptInsideComeUpInsideTheWorkArea) 
     Gtk::Window window;
     window.set_default_size(400, 300);
     window.show();
-    auto shownDialog = [&](GType type) -> Gtk::Window* {
-        for (Gtk::Window* shown : Gtk::Window::list_toplevels())
-            if (shown != &window && G_TYPE_CHECK_INSTANCE_TYPE(shown->gobj(), type) && shown->get_mapped())
-                return shown;
+    // Each row shows its window, kept while held; a native chooser hides as it goes.
+    auto chooser = [&](Gtk::FileChooserAction action, Gtk::Window* parent) {
+        auto made = parent ? Gtk::FileChooserNative::create("Export", *parent, action)
+                           : Gtk::FileChooserNative::create("Import", action);
+        made->show();
+        return std::make_shared<Glib::RefPtr<Gtk::FileChooserNative>>(made);
+    };
+    auto sized = [](auto shown, bool resizable) {
+        shown->set_default_size(3000, 2000);
+        shown->set_resizable(resizable);
+        shown->show_all();
+        return shown;
+    };
+    auto kept = [&](bool resizable) {
+        std::string words;
+        for (int word = 0; word < 600; ++word) words += "word ";
+        auto shown = std::make_shared<Gtk::Window>();
+        auto* text = Gtk::manage(new Gtk::Label(words));
+        text->set_line_wrap(true);
+        shown->add(*text);
+        keepInWorkArea(*shown);
+        return sized(shown, resizable);
+    };
+    const std::pair<const char*, std::function<std::shared_ptr<void>()>> windows[] = {
+        {"a save file chooser on a window", [&] { return chooser(Gtk::FILE_CHOOSER_ACTION_SAVE, &window); }},
+        {"an open file chooser on its own", [&] { return chooser(Gtk::FILE_CHOOSER_ACTION_OPEN, nullptr); }},
+        {"a sheet asking for more", [&] { return sized(std::make_shared<Gtk::Dialog>("Sheet", window, true), true); }},
+        {"a print dialog asking for more",
+         [&] { return sized(std::make_shared<Gtk::PrintUnixDialog>(window, "Print"), true); }},
+        {"a window of its own asking for more", [&] { return kept(true); }},
+        {"a fixed window of its own larger than the screen, with a text that wraps", [&] { return kept(false); }},
+    };
+    Gdk::Rectangle area, frame;
+    window.get_display()->get_monitor_at_window(window.get_window())->get_workarea(area);
+    auto shownDialog = [&]() -> Gtk::Window* {
+        for (Gtk::Window* candidate : Gtk::Window::list_toplevels())
+            if (candidate != &window && candidate->get_mapped()) return candidate;
         return nullptr;
     };
-    // A window of the application's own, kept in the work area.
-    auto keptWindow = [](bool resizable, const std::string& text) -> std::function<void()> {
-        auto kept = std::make_shared<Gtk::Window>();
-        auto* label = Gtk::manage(new Gtk::Label(text));
-        label->set_line_wrap(true);
-        kept->add(*label);
-        kept->set_resizable(resizable);
-        kept->set_default_size(3000, 2000);
-        keepInWorkArea(*kept);
-        kept->show_all();
-        return [kept] { kept->hide(); };
-    };
-    std::string longText;
-    for (int word = 0; word < 600; ++word) longText += "word ";
-    const struct {
-        const char* what;
-        std::function<std::function<void()>()> open;  // opens the dialog, gives what closes it
-        GType type;
-    } dialogs[] = {
-        {"a save file chooser on a window",
-         [&]() -> std::function<void()> {
-             auto chooser = Gtk::FileChooserNative::create("Export", window, Gtk::FILE_CHOOSER_ACTION_SAVE);
-             chooser->show();
-             return [chooser] { chooser->hide(); };
-         },
-         GTK_TYPE_FILE_CHOOSER_DIALOG},
-        {"an open file chooser on its own",
-         []() -> std::function<void()> {
-             auto chooser = Gtk::FileChooserNative::create("Import", Gtk::FILE_CHOOSER_ACTION_OPEN);
-             chooser->show();
-             return [chooser] { chooser->hide(); };
-         },
-         GTK_TYPE_FILE_CHOOSER_DIALOG},
-        {"a sheet asking for more than the screen",
-         [&]() -> std::function<void()> {
-             auto sheet = std::make_shared<Gtk::Dialog>("Sheet", window, true);
-             sheet->set_default_size(3000, 2000);
-             sheet->show();
-             return [sheet] { sheet->hide(); };
-         },
-         GTK_TYPE_DIALOG},
-        {"a print dialog asking for more than the screen",
-         [&]() -> std::function<void()> {
-             auto print = std::make_shared<Gtk::PrintUnixDialog>(window, "Print");
-             print->set_default_size(1600, 1000);
-             print->show();
-             return [print] { print->hide(); };
-         },
-         GTK_TYPE_PRINT_UNIX_DIALOG},
-        {"a window of its own asking for more than the screen", [&] { return keptWindow(true, ""); },
-         GTK_TYPE_WINDOW},
-        {"a fixed window of its own larger than the screen, with a text that wraps",
-         [&] { return keptWindow(false, longText); }, GTK_TYPE_WINDOW},
-    };
-    Gdk::Rectangle area;
-    window.get_display()->get_monitor_at_window(window.get_window())->get_workarea(area);
-    for (const auto& dialog : dialogs) {
-        SCOPED_TRACE(dialog.what);
-        auto close = dialog.open();
-        Gtk::Window* shown = nullptr;
-        ASSERT_TRUE(test::spinUntil([&] { return (shown = shownDialog(dialog.type)) != nullptr; }));
-        Gdk::Rectangle frame;
+    for (const auto& [what, open] : windows) {
+        SCOPED_TRACE(what);
+        auto shown = open();
         auto inside = [&] {
-            shown->get_window()->get_frame_extents(frame);
+            Gtk::Window* dialog = shownDialog();
+            if (!dialog) return false;
+            dialog->get_window()->get_frame_extents(frame);
             return frame.get_x() >= area.get_x() && frame.get_y() >= area.get_y() &&
                    frame.get_x() + frame.get_width() <= area.get_x() + area.get_width() &&
                    frame.get_y() + frame.get_height() <= area.get_y() + area.get_height();
         };
         EXPECT_TRUE(test::spinUntil(inside)) << frame.get_x() << "," << frame.get_y() << " " << frame.get_width()
                                              << " x " << frame.get_height();
-        close();
-        ASSERT_TRUE(test::spinUntil([&] { return !shownDialog(dialog.type); }));
+        shown.reset();
+        ASSERT_TRUE(test::spinUntil([&] { return !shownDialog(); }));
     }
 }
 

@@ -194,7 +194,7 @@ TEST_F(BrowserTabs, TheWheelOverAStripOfMoreTabsThanFitScrollsIt) {
     // The selected tab in the middle of the strip, so the strip can scroll either way from it.
     view.tabs().select(5, false, false);
     view.presenter().refresh();
-    // The strip is rebuilt as tabs change: its button is looked up anew.
+    // The strip is rebuilt as tabs change: its buttons are looked up anew.
     auto tab = [&](std::size_t part = 0) { return dynamic_cast<Gtk::Button*>(stripChild(5, part)); };
     auto adjustment = dynamic_cast<Gtk::ScrolledWindow&>(view.chrome().tabStrip().view()).get_hadjustment();
     ASSERT_TRUE(spinUntil([&] {
@@ -203,34 +203,23 @@ TEST_F(BrowserTabs, TheWheelOverAStripOfMoreTabsThanFitScrollsIt) {
     })) << "the tabs overflow the strip on both sides";
     const double middle = adjustment->get_value();
 
-    // A mouse's steps and tilts come as the X server's buttons 4 to 7, through the toolkit's dispatch
-    // from the window to the widget under the pointer; no device of the test makes smooth deltas,
-    // which are given to the tab's own window.
-    struct Turn {
-        const char* what;
-        guint button;      // 0 for a smooth scroll
-        std::size_t part;  // over the tab's title (0) or its close button (1)
+    // A mouse's steps and tilts come as the X server's buttons 4 to 7 through the toolkit's dispatch
+    // from the window to the widget under the pointer (over the title, 0, or the close button, 1);
+    // no device of the test makes smooth deltas, which are given to the tab's own window.
+    const struct {
+        guint button;  // 0 for smooth deltas
+        std::size_t part;
         double deltaX, deltaY;
         int moves;  // +1 towards the last tab, -1 towards the first
-    };
-    const Turn turns[] = {
-        {"a wheel step down", 5, 0, 0, 0, +1},
-        {"a wheel step up", 4, 0, 0, 0, -1},
-        {"a wheel step down over a close button", 5, 1, 0, 0, +1},
-        {"a wheel step up over a close button", 4, 1, 0, 0, -1},
-        {"a tilt right", 7, 0, 0, 0, +1},
-        {"a tilt left", 6, 0, 0, 0, -1},
-        {"a smooth scroll down", 0, 0, 0, 1.5, +1},
-        {"a smooth scroll up", 0, 0, 0, -1.5, -1},
-        {"a smooth scroll right", 0, 0, 1.5, 0, +1},
-        {"a smooth scroll left", 0, 0, -1.5, 0, -1},
-    };
-    for (const Turn& turn : turns) {
-        SCOPED_TRACE(turn.what);
+    } turns[] = {{5, 0, 0, 0, +1}, {4, 0, 0, 0, -1}, {5, 1, 0, 0, +1}, {4, 1, 0, 0, -1}, {7, 0, 0, 0, +1},
+                 {6, 0, 0, 0, -1}, {0, 0, 0, 1.5, +1}, {0, 0, 0, -1.5, -1}, {0, 0, 1.5, 0, +1}, {0, 0, -1.5, 0, -1}};
+    for (const auto& turn : turns) {
+        SCOPED_TRACE(testing::Message() << "button " << turn.button << " over part " << turn.part << ", deltas "
+                                        << turn.deltaX << " " << turn.deltaY);
         adjustment->set_value(middle);
+        int x = 0, y = 0;
+        tab(turn.part)->translate_coordinates(*window, 5, 5, x, y);
         if (turn.button) {
-            int x = 0, y = 0;
-            tab(turn.part)->translate_coordinates(*window, 5, 5, x, y);
             gdk_test_simulate_button(window->get_window()->gobj(), x, y, turn.button, GdkModifierType(0),
                                      GDK_BUTTON_PRESS);
         } else {
@@ -239,25 +228,20 @@ TEST_F(BrowserTabs, TheWheelOverAStripOfMoreTabsThanFitScrollsIt) {
             event->scroll.direction = GDK_SCROLL_SMOOTH;
             event->scroll.delta_x = turn.deltaX;
             event->scroll.delta_y = turn.deltaY;
-            event->scroll.x = event->scroll.y = 10;
-            event->scroll.time = GDK_CURRENT_TIME;
             gdk_event_set_device(event,
                                  gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
             gtk_main_do_event(event);
             gdk_event_free(event);
         }
-        EXPECT_TRUE(spinUntil([&] { return (adjustment->get_value() - middle) * turn.moves >= 10; }))
-            << "from " << middle << " to " << adjustment->get_value();
+        EXPECT_TRUE(spinUntil([&] { return (adjustment->get_value() - middle) * turn.moves >= 10; }));
         // The pointer over a tab restyles it, and the strip is laid out again: it stays where the
         // wheel took it, even with the selected tab out of sight.
         int layouts = 0;
-        sigc::connection counted =
-            tab()->signal_size_allocate().connect([&](Gtk::Allocation&) { ++layouts; });
+        auto counted = tab()->signal_size_allocate().connect([&](Gtk::Allocation&) { ++layouts; });
         tab()->queue_resize();
         EXPECT_TRUE(spinUntil([&] { return layouts > 0; }));
         counted.disconnect();
-        EXPECT_GE((adjustment->get_value() - middle) * turn.moves, 10)
-            << "from " << middle << " to " << adjustment->get_value() << " after a new layout";
+        EXPECT_GE((adjustment->get_value() - middle) * turn.moves, 10) << "after a new layout";
     }
 }
 
