@@ -242,6 +242,17 @@ TEST(WorkAreaFit, EveryKindOfDialogAndAWindowKeptInsideComeUpInsideTheWorkArea) 
         shown.reset();
         ASSERT_TRUE(test::spinUntil([&] { return !shownDialog(); }));
     }
+    // A window neither kept there nor a dialog (a website's, at its saved frame) is left as it asks.
+    Gtk::Window free;
+    free.set_default_size(3000, 2000);
+    bool mappedOnScreen = false, settled = false;
+    free.signal_map_event().connect([&](GdkEventAny*) { return mappedOnScreen = true, false; });
+    free.show();
+    ASSERT_TRUE(test::spinUntil([&] { return mappedOnScreen; }));
+    // After the fits the map asked for, which run when the main loop is idle.
+    Glib::signal_idle().connect_once([&] { settled = true; }, Glib::PRIORITY_LOW);
+    ASSERT_TRUE(test::spinUntil([&] { return settled; }));
+    EXPECT_EQ(free.get_allocated_width(), 3000);
 }
 
 }  // namespace
