@@ -7,6 +7,7 @@
 
 #include "model/localization.hpp"
 #include "ui/asked_window.hpp"
+#include "ui/work_area_fit.hpp"
 
 namespace quenlith {
 
@@ -91,6 +92,7 @@ void AuxiliaryWindows::show(Kind kind) {
     auto built = build(kind);
     built->set_title(title(kind));
     built->set_position(Gtk::WIN_POS_CENTER);
+    keepInWorkArea(*built);
     // Closing only hides the window: the slot decides whether it comes back.
     built->signal_delete_event().connect([window = built.get()](GdkEventAny*) {
         hideAskedWindow(*window);

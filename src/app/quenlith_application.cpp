@@ -17,6 +17,7 @@
 #include "model/localization.hpp"
 #include "model/logging.hpp"
 #include "ui/alert.hpp"
+#include "ui/work_area_fit.hpp"
 
 namespace quenlith {
 
@@ -127,6 +128,9 @@ void QuenlithApplication::on_startup() {
     dataFolderLock_.emplace(std::move(*lock));
     // The display is open: how its web pages are drawn is found out while the rest starts.
     AccelerationProbe::start();
+    // Every dialog, those the toolkit makes itself among them (the file choosers, printing), comes
+    // up inside the work area of its screen.
+    keepDialogsInWorkArea();
     // "Quit" in any menu ends the application like a signal does.
     delegate_.setOnQuit([this] { quit(); });
     // Closing the last window never quits: the application lives on without windows.

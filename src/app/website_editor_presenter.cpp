@@ -8,6 +8,7 @@
 #include "model/web_app_store.hpp"
 #include "ui/alert.hpp"
 #include "ui/asked_window.hpp"
+#include "ui/work_area_fit.hpp"
 
 namespace quenlith {
 
@@ -79,6 +80,7 @@ void WebsiteEditorPresenter::showWebsiteEditor(const WebsiteEditorRequest& reque
     services.scheduler = links_.scheduler;
     editor_ = std::make_unique<WebAppEditorWindow>(std::move(decided.draft), isNew, request.openAfterSave,
                                                    decided.reusesSession, std::move(services));
+    keepInWorkArea(*editor_);
     presentAskedWindow(*editor_, origin, true);
 }
 

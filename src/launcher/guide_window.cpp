@@ -7,10 +7,10 @@
 #include <gtkmm/separator.h>
 
 #include "launcher/launcher_style.hpp"
-#include "launcher/main_work_area.hpp"
 #include "model/localization.hpp"
 #include "model/product_guide.hpp"
 #include "ui/form_rows.hpp"
+#include "ui/framed_box.hpp"
 
 namespace quenlith {
 
@@ -48,10 +48,10 @@ Gtk::Widget* section(int number, const GuideSection& guide) {
 
 }  // namespace
 
-GuideWindow::GuideWindow() {
+GuideWindow::GuideWindow(std::optional<ContentSize> workArea) {
     installLauncherStyle();
     set_resizable(false);
-    const ContentSize size = guideContentSize(mainWorkArea());
+    const ContentSize size = guideContentSize(workArea);
     auto* scroller = page_ = Gtk::manage(new Gtk::ScrolledWindow());
     scroller->set_can_focus(false);
     scroller->set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
@@ -82,9 +82,9 @@ GuideWindow::GuideWindow() {
     auto* footer = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 0));
     footer->set_border_width(12);
     footer->pack_end(close_, Gtk::PACK_SHRINK);
-    // The guide's size holds the page and its Close button together: the page takes what is left.
-    auto* layout = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 0));
-    layout->set_size_request(size.width, size.height);
+    // The page and its Close button together take the guide's size: the page scrolls.
+    auto* layout = Gtk::manage(new FramedBox());
+    layout->setFrame(size.width, size.height);
     layout->pack_start(*scroller, Gtk::PACK_EXPAND_WIDGET);
     layout->pack_start(*Gtk::manage(new Gtk::Separator()), Gtk::PACK_SHRINK);
     layout->pack_start(*footer, Gtk::PACK_SHRINK);

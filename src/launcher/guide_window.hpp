@@ -1,9 +1,13 @@
 #pragma once
 
+#include <optional>
+
 #include <gtkmm/button.h>
 #include <gtkmm/label.h>
 #include <gtkmm/scrolledwindow.h>
 #include <gtkmm/window.h>
+
+#include "launcher/main_work_area.hpp"
 
 namespace quenlith {
 
@@ -12,7 +16,8 @@ namespace quenlith {
 // no state.
 class GuideWindow : public Gtk::Window {
 public:
-    GuideWindow();
+    // Sized for the work area of the main screen (none without a screen).
+    explicit GuideWindow(std::optional<ContentSize> workArea = mainWorkArea());
     ~GuideWindow() override;
     Gtk::Label& shortcutList() { return *shortcuts_; }
     Gtk::Button& closeButton() { return close_; }

@@ -9,6 +9,7 @@
 #include "launcher/menu_bar_view.hpp"
 #include "launcher/website_start_page.hpp"
 #include "ui/asked_window.hpp"
+#include "ui/work_area_fit.hpp"
 
 namespace quenlith {
 
@@ -29,8 +30,14 @@ LauncherWindow::LauncherWindow(MenuBarView* view) : view_(Gtk::manage(view)) {
     installLauncherStyle();
     set_title("Quenlith");
     set_default_size(kLauncherWidth, kLauncherHeight);
-    add(*view_);
-    view_->show_all();
+    // Opened as a window, its title bar comes on top of the size computed for it.
+    keepInWorkArea(*this);
+    scroller_.set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
+    scroller_.add(*view_);
+    // A control reached by the keyboard is scrolled into sight.
+    view_->set_focus_vadjustment(scroller_.get_vadjustment());
+    add(scroller_);
+    scroller_.show_all();
 }
 
 LauncherWindow::~LauncherWindow() { focusCheck_.disconnect(); }

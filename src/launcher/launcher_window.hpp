@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include <gtkmm/scrolledwindow.h>
 #include <gtkmm/window.h>
 #include <sigc++/connection.h>
 
@@ -49,6 +50,9 @@ private:
     void askForFocus();
     void focusSearch();
 
+    // Holds the view, which scrolls as a whole only in a frame shorter than its header, switch,
+    // search field and footer together.
+    Gtk::ScrolledWindow scroller_;
     MenuBarView* view_;
     bool popover_ = false;
     // Shown as a window, it is kept above until it first loses the focus.

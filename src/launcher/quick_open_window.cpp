@@ -6,7 +6,6 @@
 #include <gtkmm/separator.h>
 
 #include "launcher/launcher_style.hpp"
-#include "launcher/main_work_area.hpp"
 #include "model/isolated_text.hpp"
 #include "model/localization.hpp"
 #include "ui/form_rows.hpp"
@@ -50,11 +49,11 @@ void preeditChanged(GtkEntry*, const char* preedit, gpointer text) {
 
 }  // namespace
 
-QuickOpenWindow::QuickOpenWindow(Links links) : links_(std::move(links)) {
+QuickOpenWindow::QuickOpenWindow(Links links, std::optional<ContentSize> workArea) : links_(std::move(links)) {
     installLauncherStyle();
     set_resizable(false);
-    const ContentSize size = quickOpenContentSize(mainWorkArea());
-    content_.set_size_request(size.width, size.height);
+    const ContentSize size = quickOpenContentSize(workArea);
+    content_.setFrame(size.width, size.height);
 
     searchRow_.set_border_width(20);
     searchRow_.pack_start(*symbolImage("magnifyingglass", 20), Gtk::PACK_SHRINK);
@@ -66,6 +65,9 @@ QuickOpenWindow::QuickOpenWindow(Links links) : links_(std::move(links)) {
     Pango::FontDescription font = field_.get_pango_context()->get_font_description();
     font.set_size(16 * PANGO_SCALE);
     field_.override_font(font);
+    // On a narrow screen the field gives way to Cancel: it asks for a few characters and takes
+    // what the row leaves.
+    field_.set_width_chars(1);
     searchRow_.pack_start(field_, Gtk::PACK_EXPAND_WIDGET);
     cancel_.set_label(localizedString("Cancel"));
     cancel_.set_relief(Gtk::RELIEF_NONE);
@@ -112,13 +114,17 @@ QuickOpenWindow::QuickOpenWindow(Links links) : links_(std::move(links)) {
     content_.pack_start(scroller_, Gtk::PACK_EXPAND_WIDGET);
     content_.pack_start(*Gtk::manage(new Gtk::Separator()), Gtk::PACK_SHRINK);
 
+    // The hints wrap on a narrow screen rather than widen the palette.
     auto* footer = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 8));
     footer->set_border_width(14);
-    footer->pack_start(*makeLabel(localizedString("↑ ↓ Choose · Return Open · Esc Close"), 11, 400,
-                                  "quenlith-secondary"),
-                       Gtk::PACK_SHRINK);
-    footer->pack_end(*makeLabel(localizedString("Private tabs are not listed"), 11, 400, "quenlith-secondary"),
-                     Gtk::PACK_SHRINK);
+    auto* keys = makeLabel(localizedString("↑ ↓ Choose · Return Open · Esc Close"), 11, 400, "quenlith-secondary");
+    auto* privacy = makeLabel(localizedString("Private tabs are not listed"), 11, 400, "quenlith-secondary");
+    for (Gtk::Label* hint : {keys, privacy}) hint->set_line_wrap(true);
+    keys->set_xalign(0);
+    privacy->set_xalign(1);
+    privacy->set_justify(Gtk::JUSTIFY_RIGHT);
+    footer->pack_start(*keys, Gtk::PACK_SHRINK);
+    footer->pack_end(*privacy, Gtk::PACK_SHRINK);
     content_.pack_start(*footer, Gtk::PACK_SHRINK);
     add(content_);
     content_.show_all();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,9 @@
 #include <gtkmm/window.h>
 #include <sigc++/connection.h>
 
+#include "launcher/main_work_area.hpp"
 #include "model/quick_open_palette.hpp"
+#include "ui/framed_box.hpp"
 
 namespace quenlith {
 
@@ -32,7 +35,8 @@ public:
         std::function<void()> onCancel;
     };
 
-    explicit QuickOpenWindow(Links links);
+    // Sized for the work area of the main screen (none without a screen).
+    explicit QuickOpenWindow(Links links, std::optional<ContentSize> workArea = mainWorkArea());
     ~QuickOpenWindow() override;
 
     // A store changed: the results are computed again on the next idle turn, for the same query.
@@ -66,7 +70,7 @@ private:
     Links links_;
     QuickOpenPalette palette_;
     std::string preedit_;
-    Gtk::Box content_{Gtk::ORIENTATION_VERTICAL};
+    FramedBox content_;
     Gtk::Box searchRow_{Gtk::ORIENTATION_HORIZONTAL, 12};
     Gtk::SearchEntry field_;
     Gtk::Button cancel_;

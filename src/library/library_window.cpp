@@ -100,10 +100,18 @@ LibraryWindow::LibraryWindow(LibraryStore& library, WebAppStore& websites, Prefe
     };
     context_.window = [this]() -> Gtk::Window* { return this; };
 
-    const ContentSize size = libraryContentSize(mainWorkArea());
-    frame_.set_policy(Gtk::POLICY_EXTERNAL, Gtk::POLICY_EXTERNAL);
-    frame_.set_min_content_width(size.width);
-    frame_.set_min_content_height(size.height);
+    // Its own size, or more where its content needs more (a larger text size), as far as the work
+    // area allows; beyond that it scrolls.
+    const auto area = mainWorkArea();
+    const ContentSize size = libraryContentSize(area);
+    content_.setFrame(size.width, size.height);
+    frame_.set_policy(Gtk::POLICY_AUTOMATIC, Gtk::POLICY_AUTOMATIC);
+    frame_.set_propagate_natural_width(true);
+    frame_.set_propagate_natural_height(true);
+    if (const auto limit = libraryContentLimit(area)) {
+        frame_.set_max_content_width(limit->width);
+        frame_.set_max_content_height(limit->height);
+    }
     frame_.set_shadow_type(Gtk::SHADOW_NONE);
 
     content_.pack_start(*makeHeader(), Gtk::PACK_SHRINK);

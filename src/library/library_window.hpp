@@ -24,6 +24,7 @@
 #include "model/page_clip.hpp"
 #include "model/pending_confirmation.hpp"
 #include "model/saved_pages_section.hpp"
+#include "ui/framed_box.hpp"
 
 namespace Gtk {
 class MessageDialog;
@@ -108,7 +109,7 @@ private:
 
     // Holds the content at the window's fixed size, whatever its texts would like.
     Gtk::ScrolledWindow frame_;
-    Gtk::Box content_{Gtk::ORIENTATION_VERTICAL};
+    FramedBox content_;
     Gtk::MenuButton backupButton_;
     Gtk::Menu backupMenu_;
     Gtk::MenuItem exportItem_, importItem_, restoreLibraryItem_, restoreWebsitesItem_;

@@ -61,4 +61,9 @@ ContentSize libraryContentSize(std::optional<ContentSize> workArea) {
     return {std::clamp(workArea->width - 60, 1, 780), std::clamp(workArea->height - 80, 1, 610)};
 }
 
+std::optional<ContentSize> libraryContentLimit(std::optional<ContentSize> workArea) {
+    if (!workArea) return std::nullopt;
+    return ContentSize{std::max(workArea->width - 60, 1), std::max(workArea->height - 80, 1)};
+}
+
 }  // namespace quenlith

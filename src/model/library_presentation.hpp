@@ -29,5 +29,8 @@ std::string visitDateText(Date date);
 // The window's content for a monitor work area (none without a monitor): 60 narrower and 80
 // lower than the work area, at most 780 x 610, and never below 1 x 1.
 ContentSize libraryContentSize(std::optional<ContentSize> workArea);
+// The most the content takes where it needs more than that size (a larger text size): the work
+// area less the same margins, never below 1 x 1; none without a monitor.
+std::optional<ContentSize> libraryContentLimit(std::optional<ContentSize> workArea);
 
 }  // namespace quenlith

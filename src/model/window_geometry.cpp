@@ -86,11 +86,17 @@ std::optional<Rect> clampedFrame(const Rect& frame, const ScreenLayout& layout) 
     // size at the visible frame's corner instead.
     auto finiteOr = [](double value, double fallback) { return std::isfinite(value) ? value : fallback; };
     const Rect& v = *visible;
-    double width = std::min(std::max(finiteOr(frame.width, 0), kPanelMinimumWidth), v.width);
-    double height = std::min(std::max(finiteOr(frame.height, 0), kPanelMinimumHeight), v.height);
-    double x = std::min(std::max(finiteOr(frame.minX(), v.minX()), v.minX()), v.maxX() - width);
-    double y = std::min(std::max(finiteOr(frame.minY(), v.minY()), v.minY()), v.maxY() - height);
-    return Rect{x, y, width, height};
+    return frameWithin(Rect{finiteOr(frame.minX(), v.minX()), finiteOr(frame.minY(), v.minY()),
+                            std::max(finiteOr(frame.width, 0), kPanelMinimumWidth),
+                            std::max(finiteOr(frame.height, 0), kPanelMinimumHeight)},
+                       v);
+}
+
+Rect frameWithin(const Rect& frame, const Rect& area) {
+    const double width = std::min(frame.width, area.width);
+    const double height = std::min(frame.height, area.height);
+    return Rect{std::min(std::max(frame.minX(), area.minX()), area.maxX() - width),
+                std::min(std::max(frame.minY(), area.minY()), area.maxY() - height), width, height};
 }
 
 Rect centeredFrame(double width, double height, const ScreenLayout& layout) {

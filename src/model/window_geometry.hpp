@@ -79,6 +79,9 @@ std::uint32_t fnv1a32(std::string_view text);
 // long as the monitor stays on the same connector. None for a monitor without a name.
 std::optional<std::uint32_t> displayNumber(std::string_view connectorName);
 
+// The frame shrunk to the area where it is larger and moved in from every edge it crosses.
+Rect frameWithin(const Rect& frame, const Rect& area);
+
 // The frame moved and shrunk into the visible frame of the screen holding the largest part of it
 // (the main screen when it is on none): at least 360 x 280 unless the visible frame is smaller.
 // None only when there is no screen at all.

@@ -15,6 +15,7 @@
 #include "library/read_later_pane.hpp"
 #include "model/preferences_store.hpp"
 #include "support/accessibility_walk.hpp"
+#include "support/content_fit.hpp"
 #include "windows/window_registry.hpp"
 #include "windows/window_router.hpp"
 
@@ -172,6 +173,28 @@ TEST_F(LibraryWindowTest, OpensOnTheChosenSectionAndKeepsItsState) {
     EXPECT_EQ(again.searchField().get_text(), "two") << "with its search";
     showLibrary(SavedPagesSection::history);
     EXPECT_EQ(environment->savedPagesNavigation().section(), SavedPagesSection::history);
+}
+
+// At the default text size the window keeps its size; at a larger one it takes what its content
+// needs, and no section is cut off.
+TEST_F(LibraryWindowTest, KeepsItsSizeAndTakesMoreOnlyWhereItsContentNeedsIt) {
+    for (const double scale : {1.0, 1.5}) {
+        SCOPED_TRACE(scale);
+        test::TextScaleScope textScale(scale);
+        environment.reset();
+        environment = std::make_unique<AppEnvironment>(sessions);
+        addClip("A page with a title long enough to be cut short in its row", "https://one.example.com",
+                ReadingState::unread);
+        for (auto section : kSections) {
+            SCOPED_TRACE(static_cast<int>(section));
+            LibraryWindow& window = showSettled(section);
+            EXPECT_THAT(test::cutOffContent(window), testing::IsEmpty());
+            if (scale == 1.0) {
+                EXPECT_EQ(window.get_allocated_width(), 780);
+                EXPECT_EQ(window.get_allocated_height(), 610);
+            }
+        }
+    }
 }
 
 // A screen reader's walk of every section with two saved pages: every control named (the search

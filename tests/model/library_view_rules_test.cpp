@@ -134,11 +134,19 @@ TEST(LibraryPresentationTest, PercentsHostsSubtitlesAndWindowSize) {
     bookmark.address = "host.example.org/p";
     EXPECT_EQ(bookmarkSubtitle(bookmark), "Bookmark");
 
-    const std::pair<std::optional<ContentSize>, ContentSize> sizes[] = {
-        {std::nullopt, {780, 610}},  {ContentSize{700, 500}, {640, 420}}, {ContentSize{2560, 1400}, {780, 610}},
-        {ContentSize{61, 81}, {1, 1}}, {ContentSize{0, 0}, {1, 1}},         {ContentSize{-50, 20}, {1, 1}},
+    // The window's size, and the most it takes where its content needs more.
+    const std::tuple<std::optional<ContentSize>, ContentSize, std::optional<ContentSize>> sizes[] = {
+        {std::nullopt, {780, 610}, std::nullopt},
+        {ContentSize{700, 500}, {640, 420}, ContentSize{640, 420}},
+        {ContentSize{2560, 1400}, {780, 610}, ContentSize{2500, 1320}},
+        {ContentSize{61, 81}, {1, 1}, ContentSize{1, 1}},
+        {ContentSize{0, 0}, {1, 1}, ContentSize{1, 1}},
+        {ContentSize{-50, 20}, {1, 1}, ContentSize{1, 1}},
     };
-    for (const auto& [area, expected] : sizes) EXPECT_EQ(libraryContentSize(area), expected);
+    for (const auto& [area, expected, limit] : sizes) {
+        EXPECT_EQ(libraryContentSize(area), expected);
+        EXPECT_EQ(libraryContentLimit(area), limit);
+    }
     // Noon, so the day is the same in every time zone; the month is spelled out in English.
     EXPECT_EQ(visitDateText(Date::fromUnixSeconds(1796644800)), "December 7, 2026");
     {

@@ -90,6 +90,22 @@ TEST(ClampedFrame, LandsInsideAWorkArea) {
     EXPECT_EQ(initialFrame(std::nullopt, 480, 720, pastTheEnd), (Rect{0, 30, 480, 720})) << "clamped to the screen it meets";
 }
 
+// A dialog's frame kept inside the work area of its screen, at whatever size it came up with.
+TEST(FrameWithin, ShrinksToTheAreaAndMovesIn) {
+    const Rect area{0, 30, 1280, 770};
+    const struct {
+        const char* name;
+        Rect frame, expected;
+    } cases[] = {
+        {"inside stays", {100, 100, 600, 400}, {100, 100, 600, 400}},
+        {"a file chooser taller than the area", {92, 0, 1096, 846}, {92, 30, 1096, 770}},
+        {"past the bottom right moves in", {900, 600, 500, 300}, {780, 500, 500, 300}},
+        {"above and left of it moves in", {-40, -10, 500, 300}, {0, 30, 500, 300}},
+        {"larger both ways takes the area", {-100, 900, 3000, 2000}, {0, 30, 1280, 770}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(frameWithin(c.frame, area), c.expected) << c.name;
+}
+
 TEST(InitialFrame, NewOrDisplacedFramesAreCentredOnTheMainScreenAndClamped) {
     EXPECT_EQ(initialFrame(std::nullopt, 480, 720, twoScreens()), (Rect{1744, 200, 480, 720}));
     // A default larger than the work area is cut to it.

@@ -1,7 +1,11 @@
 #include <atkmm/object.h>
 #include <glibmm/main.h>
 #include <gtest/gtest.h>
+#include <gdkmm/monitor.h>
 #include <gtkmm/comboboxtext.h>
+#include <gtkmm/filechoosernative.h>
+#include <gtkmm/printunixdialog.h>
+#include <gtk/gtkunixprint.h>
 #include <gtkmm/menu.h>
 #include <gtkmm/messagedialog.h>
 #include <gtkmm/window.h>
@@ -14,6 +18,7 @@
 #include "ui/icon_names.hpp"
 #include "ui/wheel_guard.hpp"
 #include "ui/window_opacity_control.hpp"
+#include "ui/work_area_fit.hpp"
 
 namespace quenlith {
 namespace {
@@ -218,6 +223,82 @@ TEST(WheelGuard, APickerInAFormKeepsItsRowUnderTheWheel) {
     gtk_propagate_event(GTK_WIDGET(picker.gobj()), event);
     gdk_event_free(event);
     EXPECT_EQ(picker.get_active_row_number(), 0);
+}
+
+// The file choosers come up at a size of their own, on a 1280 x 800 screen 822 px high; a sheet, the
+// print dialog or a window of the application's own may ask for more than the screen. Each comes up
+// wholly inside its work area.
+TEST(WorkAreaFit, EveryKindOfDialogAndAWindowKeptInsideComeUpInsideTheWorkArea) {
+    keepDialogsInWorkArea();
+    Gtk::Window window;
+    window.set_default_size(400, 300);
+    window.show();
+    // Each row shows its window, kept while held; a native chooser hides as it goes.
+    auto chooser = [&](Gtk::FileChooserAction action, Gtk::Window* parent) {
+        auto made = parent ? Gtk::FileChooserNative::create("Export", *parent, action)
+                           : Gtk::FileChooserNative::create("Import", action);
+        made->show();
+        return std::make_shared<Glib::RefPtr<Gtk::FileChooserNative>>(made);
+    };
+    auto sized = [](auto shown, bool resizable) {
+        shown->set_default_size(3000, 2000);
+        shown->set_resizable(resizable);
+        shown->show_all();
+        return shown;
+    };
+    auto kept = [&](bool resizable) {
+        std::string words;
+        for (int word = 0; word < 600; ++word) words += "word ";
+        auto shown = std::make_shared<Gtk::Window>();
+        auto* text = Gtk::manage(new Gtk::Label(words));
+        text->set_line_wrap(true);
+        shown->add(*text);
+        keepInWorkArea(*shown);
+        return sized(shown, resizable);
+    };
+    const std::pair<const char*, std::function<std::shared_ptr<void>()>> windows[] = {
+        {"a save file chooser on a window", [&] { return chooser(Gtk::FILE_CHOOSER_ACTION_SAVE, &window); }},
+        {"an open file chooser on its own", [&] { return chooser(Gtk::FILE_CHOOSER_ACTION_OPEN, nullptr); }},
+        {"a sheet asking for more", [&] { return sized(std::make_shared<Gtk::Dialog>("Sheet", window, true), true); }},
+        {"a print dialog asking for more",
+         [&] { return sized(std::make_shared<Gtk::PrintUnixDialog>(window, "Print"), true); }},
+        {"a window of its own asking for more", [&] { return kept(true); }},
+        {"a fixed window of its own larger than the screen, with a text that wraps", [&] { return kept(false); }},
+    };
+    Gdk::Rectangle area, frame;
+    window.get_display()->get_monitor_at_window(window.get_window())->get_workarea(area);
+    auto shownDialog = [&]() -> Gtk::Window* {
+        for (Gtk::Window* candidate : Gtk::Window::list_toplevels())
+            if (candidate != &window && candidate->get_mapped()) return candidate;
+        return nullptr;
+    };
+    for (const auto& [what, open] : windows) {
+        SCOPED_TRACE(what);
+        auto shown = open();
+        auto inside = [&] {
+            Gtk::Window* dialog = shownDialog();
+            if (!dialog) return false;
+            dialog->get_window()->get_frame_extents(frame);
+            return frame.get_x() >= area.get_x() && frame.get_y() >= area.get_y() &&
+                   frame.get_x() + frame.get_width() <= area.get_x() + area.get_width() &&
+                   frame.get_y() + frame.get_height() <= area.get_y() + area.get_height();
+        };
+        EXPECT_TRUE(test::spinUntil(inside)) << frame.get_x() << "," << frame.get_y() << " " << frame.get_width()
+                                             << " x " << frame.get_height();
+        shown.reset();
+        ASSERT_TRUE(test::spinUntil([&] { return !shownDialog(); }));
+    }
+    // A window neither kept there nor a dialog (a website's, at its saved frame) is left as it asks.
+    Gtk::Window free;
+    free.set_default_size(3000, 2000);
+    bool mappedOnScreen = false, settled = false;
+    free.signal_map_event().connect([&](GdkEventAny*) { return mappedOnScreen = true, false; });
+    free.show();
+    ASSERT_TRUE(test::spinUntil([&] { return mappedOnScreen; }));
+    // After the fits the map asked for, which run when the main loop is idle.
+    Glib::signal_idle().connect_once([&] { settled = true; }, Glib::PRIORITY_LOW);
+    ASSERT_TRUE(test::spinUntil([&] { return settled; }));
+    EXPECT_EQ(free.get_allocated_width(), 3000);
 }
 
 }  // namespace

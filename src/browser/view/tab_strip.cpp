@@ -112,6 +112,7 @@ TabStrip::TabStrip(Scheduler& scheduler)
     // Tabs share the width while they fit and scroll (by wheel, or to follow the selection) when they
     // do not; no scroll bar takes room or covers them.
     scroll_.set_policy(Gtk::POLICY_EXTERNAL, Gtk::POLICY_NEVER);
+    scroll_.signal_scroll_event().connect(sigc::mem_fun(*this, &TabStrip::wheelTurned), false);
     scroll_.set_shadow_type(Gtk::SHADOW_NONE);
     scroll_.set_size_request(-1, ChromeMetrics::tabStripHeight);
     scroll_.add(box_);
@@ -120,8 +121,8 @@ TabStrip::TabStrip(Scheduler& scheduler)
         if (onNewTab_) onNewTab_();
     });
     // The selected tab is kept in sight whenever the strip's size or content changes.
-    box_.signal_size_allocate().connect([this](Gtk::Allocation&) { scrollToActive(); });
-    scroll_.signal_size_allocate().connect([this](Gtk::Allocation&) { scrollToActive(); });
+    box_.signal_size_allocate().connect([this](Gtk::Allocation&) { keepActiveInSight(); });
+    scroll_.signal_size_allocate().connect([this](Gtk::Allocation&) { keepActiveInSight(); });
 }
 
 TabStrip::~TabStrip() {
@@ -141,12 +142,23 @@ void TabStrip::clear() {
     signature_.clear();
 }
 
-void TabStrip::scrollToActive() {
-    if (activeIndex_ >= items_.size()) return;
+void TabStrip::keepActiveInSight() {
+    // Laid out again at the same widths (a tab restyled under the pointer), the strip stays where
+    // the wheel left it.
+    const std::pair<int, int> widths{scroll_.get_allocated_width(), box_.get_allocated_width()};
+    if (widths != laidOutWidths_) {
+        laidOutWidths_ = widths;
+        followActive_ = true;
+    }
+    if (followActive_ && scrollToActive()) followActive_ = false;
+}
+
+bool TabStrip::scrollToActive() {
+    if (activeIndex_ >= items_.size()) return false;
     auto adjustment = scroll_.get_hadjustment();
     const Gtk::Allocation tab = items_[activeIndex_]->row.get_allocation();
     const Gtk::Allocation strip = box_.get_allocation();
-    if (tab.get_width() <= 1) return;  // not laid out yet
+    if (tab.get_width() <= 1) return false;  // not laid out yet
     // Offsets inside the scrolled content; the new-tab button follows the last tab into view.
     const double left = tab.get_x() - strip.get_x() - box_.get_margin_start();
     double right = tab.get_x() - strip.get_x() + tab.get_width() + box_.get_margin_end();
@@ -160,6 +172,27 @@ void TabStrip::scrollToActive() {
     value = std::clamp(value, adjustment->get_lower(), std::max(adjustment->get_lower(),
                                                                 adjustment->get_upper() - page));
     if (value != adjustment->get_value()) adjustment->set_value(value);
+    return true;
+}
+
+bool TabStrip::wheelTurned(GdkEventScroll* event) {
+    // The strip only scrolls sideways: every turn of the wheel, up and down as well as a tilt or a
+    // touchpad's smooth deltas, moves it along the tabs.
+    double steps = 0;
+    switch (event->direction) {
+        case GDK_SCROLL_UP:
+        case GDK_SCROLL_LEFT: steps = -1; break;
+        case GDK_SCROLL_DOWN:
+        case GDK_SCROLL_RIGHT: steps = 1; break;
+        case GDK_SCROLL_SMOOTH: steps = event->delta_x + event->delta_y; break;
+    }
+    auto adjustment = scroll_.get_hadjustment();
+    const double page = adjustment->get_page_size();
+    if (steps == 0 || adjustment->get_upper() - adjustment->get_lower() <= page) return false;
+    // One step moves as far as one of the toolkit's scroll bars moves with a wheel step.
+    const double value = adjustment->get_value() + steps * std::pow(page, 2.0 / 3.0);
+    adjustment->set_value(std::clamp(value, adjustment->get_lower(), adjustment->get_upper() - page));
+    return true;
 }
 
 void TabStrip::show(std::size_t activeIndex, const std::vector<TabStripEntry>& entries) {
@@ -167,6 +200,7 @@ void TabStrip::show(std::size_t activeIndex, const std::vector<TabStripEntry>& e
     if (signature == signature_) return;
     signature_ = std::move(signature);
     activeIndex_ = activeIndex;
+    followActive_ = true;
 
     // The old buttons may be the ones whose click led here: they are released after the click.
     removeItems();

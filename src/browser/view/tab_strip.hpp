@@ -19,7 +19,9 @@
 namespace quenlith {
 
 // The row of tabs under the title bar: one tab per page with its site icon, title and close button,
-// then the new-tab button; the selected tab is always scrolled into sight. It shows what it is given and reports clicks by tab id. Main thread only.
+// then the new-tab button; the selected tab is scrolled into sight as the tabs or the strip's width
+// change, and the wheel scrolls the strip. It shows what it is given and reports clicks by tab id.
+// Main thread only.
 class TabStrip {
 public:
     explicit TabStrip(Scheduler& scheduler);
@@ -48,7 +50,10 @@ public:
 private:
     struct Item;
     void removeItems();
-    void scrollToActive();
+    void keepActiveInSight();
+    // Whether the selected tab was laid out (and is now in sight).
+    bool scrollToActive();
+    bool wheelTurned(GdkEventScroll* event);
 
     std::function<void(const Uuid& id)> onSelect_;
     std::function<void(const Uuid& id)> onClose_;
@@ -60,6 +65,10 @@ private:
     ActionButton newTab_;
     std::string signature_;
     std::size_t activeIndex_ = 0;
+    // The selected tab is brought into sight at the next layout: the tabs or the strip's width
+    // changed since it last was.
+    bool followActive_ = true;
+    std::pair<int, int> laidOutWidths_;  // of the strip and of its row of tabs
     std::vector<std::unique_ptr<Item>> items_;
     std::vector<std::unique_ptr<Item>> retired_;
     ScheduledTask retire_;

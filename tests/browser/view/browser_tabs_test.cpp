@@ -184,6 +184,63 @@ TEST_F(BrowserTabs, TheStripMenusAndOperationsActOnTheTabsTheyName) {
     EXPECT_EQ(view.tabs().items().size(), 1u);
 }
 
+// A wheel turned with the pointer over a tab of a strip holding more tabs than fit scrolls the strip,
+// whichever way the wheel turns: a mouse's steps, a touchpad's smooth deltas, a tilted wheel.
+TEST_F(BrowserTabs, TheWheelOverAStripOfMoreTabsThanFitScrollsIt) {
+    auto& view = open(website("/p0"));
+    ASSERT_TRUE(waitForTitle("Page 0"));
+    for (int i = 0; i < 8; ++i) view.tabs().add(std::nullopt);
+    window->resize(480, 600);
+    // The selected tab in the middle of the strip, so the strip can scroll either way from it.
+    view.tabs().select(5, false, false);
+    view.presenter().refresh();
+    // The strip is rebuilt as tabs change: its buttons are looked up anew.
+    auto tab = [&](std::size_t part = 0) { return dynamic_cast<Gtk::Button*>(stripChild(5, part)); };
+    auto adjustment = dynamic_cast<Gtk::ScrolledWindow&>(view.chrome().tabStrip().view()).get_hadjustment();
+    ASSERT_TRUE(spinUntil([&] {
+        const double value = adjustment->get_value();
+        return tab()->get_mapped() && value > 50 && value + adjustment->get_page_size() < adjustment->get_upper() - 50;
+    })) << "the tabs overflow the strip on both sides";
+    const double middle = adjustment->get_value();
+
+    // A mouse's steps and tilts (the X server's buttons 4 to 7) come to the widget under the pointer
+    // as scroll events in a direction: over the title, 0, or the close button, 1; a touchpad's as
+    // smooth deltas. They are given to that widget's window as the toolkit would: pointer events
+    // through the shared display would reach whichever window of a test beside this one lies there.
+    const struct {
+        GdkScrollDirection direction;
+        std::size_t part;
+        double deltaX, deltaY;
+        int moves;  // +1 towards the last tab, -1 towards the first
+    } turns[] = {{GDK_SCROLL_DOWN, 0, 0, 0, +1},   {GDK_SCROLL_UP, 0, 0, 0, -1},     {GDK_SCROLL_DOWN, 1, 0, 0, +1},
+                 {GDK_SCROLL_UP, 1, 0, 0, -1},     {GDK_SCROLL_RIGHT, 0, 0, 0, +1},  {GDK_SCROLL_LEFT, 0, 0, 0, -1},
+                 {GDK_SCROLL_SMOOTH, 0, 0, 1.5, +1}, {GDK_SCROLL_SMOOTH, 0, 0, -1.5, -1},
+                 {GDK_SCROLL_SMOOTH, 0, 1.5, 0, +1}, {GDK_SCROLL_SMOOTH, 0, -1.5, 0, -1}};
+    for (const auto& turn : turns) {
+        SCOPED_TRACE(testing::Message() << "direction " << turn.direction << " over part " << turn.part
+                                        << ", deltas " << turn.deltaX << " " << turn.deltaY);
+        adjustment->set_value(middle);
+        GdkEvent* event = gdk_event_new(GDK_SCROLL);
+        event->scroll.window = GDK_WINDOW(g_object_ref(gtk_button_get_event_window(tab(turn.part)->gobj())));
+        event->scroll.direction = turn.direction;
+        event->scroll.x = event->scroll.y = 5;
+        event->scroll.delta_x = turn.deltaX;
+        event->scroll.delta_y = turn.deltaY;
+        gdk_event_set_device(event, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
+        gtk_main_do_event(event);
+        gdk_event_free(event);
+        EXPECT_TRUE(spinUntil([&] { return (adjustment->get_value() - middle) * turn.moves >= 10; }));
+        // The pointer over a tab restyles it, and the strip is laid out again: it stays where the
+        // wheel took it, even with the selected tab out of sight.
+        int layouts = 0;
+        auto counted = tab()->signal_size_allocate().connect([&](Gtk::Allocation&) { ++layouts; });
+        tab()->queue_resize();
+        EXPECT_TRUE(spinUntil([&] { return layouts > 0; }));
+        counted.disconnect();
+        EXPECT_GE((adjustment->get_value() - middle) * turn.moves, 10) << "after a new layout";
+    }
+}
+
 TEST_F(BrowserTabs, ARestoredSessionSleepsUntilWoken) {
     auto& view = open(website("/p0"), {.startsDormant = true});
     std::vector<RestorableTab> entries = {

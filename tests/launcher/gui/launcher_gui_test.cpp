@@ -27,6 +27,7 @@
 #include "browser/engine/favicon_loader.hpp"
 #include "browser/engine/website_details.hpp"
 #include "browser/view/browser_view_controller.hpp"
+#include "launcher/guide_window.hpp"
 #include "launcher/launcher_geometry.hpp"
 #include "launcher/launcher_window.hpp"
 #include "launcher/menu_bar_view.hpp"
@@ -898,7 +899,8 @@ int inkedSide(Gtk::Image& image) {
 }
 
 // The launcher as the application builds it (every optional button there, and a menu button in
-// the header) in the frame of a 300 x 500 screen and in its widest frame.
+// the header) in the frame of a 300 x 500 screen, in its largest frame and in the frame of a short
+// work area, which it takes whole.
 TEST_F(LauncherGuiTest, EveryControlIsWholeInTheFrameOfTheScreen) {
     start({website("Local Page", "/local")});
     for (auto command :
@@ -914,12 +916,13 @@ TEST_F(LauncherGuiTest, EveryControlIsWholeInTheFrameOfTheScreen) {
     EXPECT_THAT(test::drawnTexts(launcher.view()),
                 testing::IsSupersetOf({"Quenlith", "Saved Pages", "Windows"}));
 
-    for (const LauncherRect& frame :
-         {launcherFrame({0, 0, 300, 500}, 150, 0), LauncherRect{0, 0, 420, 590}}) {
-        SCOPED_TRACE(frame.width);
+    for (const LauncherRect& frame : {launcherFrame({0, 0, 300, 500}, 150, 0), LauncherRect{0, 0, 420, 590},
+                                      launcherFrame({0, 0, 1280, 263}, 640, 0)}) {
+        SCOPED_TRACE(std::to_string(frame.width) + " x " + std::to_string(frame.height));
         launcher.applyFrame(frame);
-        ASSERT_TRUE(spinUntil([&] { return launcher.get_allocated_width() == frame.width; }))
-            << launcher.get_allocated_width();
+        ASSERT_TRUE(spinUntil([&] {
+            return launcher.get_allocated_width() == frame.width && launcher.get_allocated_height() == frame.height;
+        })) << launcher.get_allocated_width() << " x " << launcher.get_allocated_height();
         std::vector<Gtk::Widget*> areas = launcher.view().get_children();
         for (Gtk::Widget* area : {areas.front(), areas[1], areas.back()}) expectWhole(*area, frame.width);
         // The symbols of the header and footer are drawn at one size: none is a small glyph
@@ -1126,6 +1129,44 @@ TEST_F(LauncherGuiTest, TheLauncherAndQuickOpenReadWithANameForEveryControl) {
     EXPECT_THAT(test::accessibleControlNames(*palette),
                 testing::IsSupersetOf({"Mail, Tab", "Mail, Website"}));
     EXPECT_THAT(test::accessibilityProblems(*palette), testing::IsEmpty());
+}
+
+// Quick Open and the guide take the size their rules give for the work area, down to a 300 x 500
+// screen: their contents give way, and Cancel and Close stay whole inside them.
+TEST_F(LauncherGuiTest, QuickOpenAndTheGuideTakeTheirSizeOnEveryScreenWithTheirButtonInIt) {
+    QuickOpenWindow::Links links;
+    links.results = [](const std::string&) {
+        return std::vector<QuickOpenItem>{{"site", "A website with a long title", "https://mail.localhost/inbox",
+                                           "Website", "globe", {}}};
+    };
+    using Area = std::optional<ContentSize>;
+    const struct {
+        const char* button;
+        std::function<std::unique_ptr<Gtk::Window>(Area)> open;
+        ContentSize (*size)(Area);
+        std::function<Gtk::Widget*(Gtk::Window&)> find;
+    } windows[] = {
+        {"Cancel", [&](Area area) { return std::make_unique<QuickOpenWindow>(links, area); }, quickOpenContentSize,
+         [](Gtk::Window& shown) { return labelWithText(shown, "Cancel")->get_parent(); }},
+        {"Close", [](Area area) { return std::make_unique<GuideWindow>(area); }, guideContentSize,
+         [](Gtk::Window& shown) -> Gtk::Widget* { return &dynamic_cast<GuideWindow&>(shown).closeButton(); }},
+    };
+    for (const auto& kind : windows)
+        for (const Area area : {Area(ContentSize{300, 500}), Area(ContentSize{700, 500}), Area()}) {
+            const ContentSize size = kind.size(area);
+            SCOPED_TRACE(std::string(kind.button) + " " + std::to_string(size.width));
+            auto window = kind.open(area);
+            window->show();
+            EXPECT_TRUE(spinUntil([&] {
+                return window->get_mapped() && window->get_allocated_width() == size.width &&
+                       window->get_allocated_height() == size.height;
+            })) << window->get_allocated_width() << " x " << window->get_allocated_height();
+            Gtk::Widget* button = kind.find(*window);
+            int x = 0, y = 0;
+            button->translate_coordinates(*window, 0, 0, x, y);
+            EXPECT_TRUE(x + button->get_allocated_width() <= size.width && y + button->get_allocated_height() <= size.height)
+                << kind.button << " at " << x << ", " << y;
+        }
 }
 
 // The text of Quick Open's rows (and every launcher label styled alike) grows with the desktop's
