@@ -110,7 +110,7 @@ open_backup_chooser() {
   xdotool key "${keys[@]}" Return
 }
 open_backup_chooser 1
-check_on_screen "at a larger text the backup export chooser" "^Export Backup…$"
+check_on_screen "at a larger text the backup export chooser" "^Export Backup$"
 stop_app
 stop_wm
 
@@ -121,7 +121,7 @@ start_app
 wait_for 20 eval '[ -n "$(app_window "^Quenlith$")" ]' || fail "the launcher opens at the start"
 command_of_menu library
 wait_for 10 eval '[ -n "$(app_window "^Saved Pages & Groups$")" ]' || fail "the saved pages window opens"
-for chooser in "1:^Export Backup…$:export" "2:^Import Backup…$:import"; do
+for chooser in "1:^Export Backup$:export" "2:^Import Backup$:import"; do
   IFS=: read -r item title what <<<"$chooser"
   open_backup_chooser "$item"
   check_on_screen "under xfwm4 the backup $what chooser" "$title"
