@@ -421,6 +421,9 @@ void MainMenu::attach(Gtk::Window& window) {
 
 Gtk::MenuButton* MainMenu::makeMenuButton() {
     auto* button = Gtk::manage(new Gtk::MenuButton());
+    // A menu window of its own, placed on the screen (with scroll arrows when taller than it): a
+    // popover is drawn inside the window it opens from, which cuts off what does not fit there.
+    button->set_use_popover(false);
     button->set_menu_model(model_);
     button->set_image_from_icon_name("open-menu-symbolic", Gtk::ICON_SIZE_BUTTON);
     button->set_relief(Gtk::RELIEF_NONE);

@@ -143,6 +143,11 @@ MenuBarView::MenuBarView(WebAppStore& store, FaviconLoader& icons, BrowserWindow
     showMiddle();
 }
 
+void MenuBarView::addMenuButton(Gtk::MenuButton& button) {
+    header_.pack_end(button, Gtk::PACK_SHRINK);
+    if (Gtk::Menu* menu = button.get_popup()) LauncherHold::track(*menu);
+}
+
 MenuBarView::~MenuBarView() {
     runtimeChanged_.disconnect();
     managerChanged_.disconnect();

@@ -171,6 +171,32 @@ menu_shown() {
   done
   return 1
 }
+# The window of the menu on the screen: the largest override-redirect window of the instance
+# (the toolkit keeps a tiny one off the screen beside it).
+shown_menu() {
+  local id area largest=0 found=""
+  for id in $(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null); do
+    xwininfo -id "$id" 2>/dev/null | grep -q 'Override Redirect State: yes' || continue
+    read -r _ _ w h < <(geometry_of "$id")
+    area=$((w * h))
+    [ $area -gt $largest ] && largest=$area found=$id
+  done
+  [ -n "$found" ] && echo "$found"
+}
+# Whether the frame "X Y W H" lies on the screen (the root window), and whether it reaches out
+# of the frame "X Y W H" given after it.
+on_screen() {
+  local x y w h sw sh
+  read -r x y w h <<<"$1"
+  read -r sw sh < <(xwininfo -root | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w, h}')
+  [ "$x" -ge 0 ] && [ "$y" -ge 0 ] && [ $((x + w)) -le "$sw" ] && [ $((y + h)) -le "$sh" ]
+}
+reaches_out_of() {
+  local x y w h ox oy ow oh
+  read -r x y w h <<<"$1"
+  read -r ox oy ow oh <<<"$2"
+  [ "$x" -lt "$ox" ] || [ "$y" -lt "$oy" ] || [ $((x + w)) -gt $((ox + ow)) ] || [ $((y + h)) -gt $((oy + oh)) ]
+}
 # From the keyboard, in the focused website window: to the address field, on to the More menu's
 # button, Return; once the menu is on the screen, N times Down from its highlighted item and Return.
 choose_in_more_menu() {  # choose_in_more_menu N

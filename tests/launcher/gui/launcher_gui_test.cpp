@@ -216,6 +216,36 @@ TEST_F(LauncherGuiTest, FocusPassedOnAsAWindowClosesComesBackToTheLauncher) {
     EXPECT_TRUE(spinUntil([&] { return !launcher.get_visible(); }));
 }
 
+// The main menu opens from the launcher's title row as a window of its own, which takes the
+// keyboard: the launcher stays open under it, and its item acts from there.
+TEST_F(LauncherGuiTest, ItsMainMenuOpensOverItWithoutPuttingItAway) {
+    start({website("Local Page", "/local")});
+    LauncherWindow& launcher = controller->launcher();
+    auto* button = Gtk::manage(new Gtk::MenuButton());
+    auto* menu = Gtk::manage(new Gtk::Menu());
+    int chosen = 0;
+    auto* item = Gtk::manage(new Gtk::MenuItem("Item"));
+    item->signal_activate().connect([&] { ++chosen; });
+    menu->append(*item);
+    menu->show_all();
+    button->set_popup(*menu);
+    launcher.view().addMenuButton(*button);
+    button->show();
+    launcher.showAt(640, 0);
+    ASSERT_TRUE(spinUntil([&] {
+        if (!launcher.is_active()) launcher.present();
+        return launcher.is_active();
+    }));
+    button->grab_focus();
+    test::typeKey(launcher, "Return");
+    ASSERT_TRUE(spinUntil([&] { return menu->get_mapped(); }));
+    test::spinFor(std::chrono::milliseconds(300));
+    EXPECT_TRUE(launcher.get_visible()) << "the launcher put itself away under its menu";
+    item->activate();
+    EXPECT_EQ(chosen, 1);
+    menu->popdown();
+}
+
 TEST_F(LauncherGuiTest, TileOpensTheWebsiteAndTheRunningListFollowsIt) {
     WebAppProfile local = website("Local <Page> & co", "/local");
     start({local, website("\u202Erehto", "/other")});
