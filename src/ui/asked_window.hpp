@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 
 namespace Gtk {
 class Window;
@@ -27,6 +28,11 @@ void presentAskedWindow(Gtk::Window& window, Gtk::Window* origin, bool attach);
 // Hides a window presented by `presentAskedWindow`; when it had the focus, the focus returns to its
 // origin, unless the input that closed it asked for another window.
 void hideAskedWindow(Gtk::Window& window);
+
+// Runs `run`, which shows a dialog of another library's making transient for `origin` and returns
+// once that dialog has closed (the engine's print dialog runs a loop of its own): the dialog is
+// kept as `presentAskedWindow` keeps a sheet, and as it closes the focus goes back to `origin`.
+void runAskedDialog(Gtk::Window& origin, const std::function<void()>& run);
 
 // Called when a window asks for the focus with the time of the input that asked: a window closed by
 // the same input leaves the focus to it.

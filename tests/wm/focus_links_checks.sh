@@ -4,7 +4,7 @@
 # older than the key press) and a window chosen in Quick Open become the active window. A website
 # that an application link showed stays minimised when minimised, until its client comes again.
 # Windows asked for from a website window kept above (settings, library, downloads, the editor, a
-# sheet) come above it with the focus, and closed with Escape give the focus back to it; "Add &
+# sheet, the print dialog) come above it with the focus, and closed with Escape give the focus back to it; "Add &
 # Open" in the editor focuses the website it opens.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -78,7 +78,7 @@ for wm in openbox xfwm4; do
     "downloads:ctrl+alt+j:^Downloads$" "guide:ctrl+question:^Quenlith Guide$" "editor:ctrl+shift+n:^Add Website$" \
     "save-page window:ctrl+alt+s:^Save Page / Selection$" "website's editor:Website Settings…:^Edit Website$" \
     "user-agent sheet:User-Agent…:^User agent$" "proxy sheet:Proxy…:^Proxy$" \
-    "downloads from the More menu:Downloads…:^Downloads$"; do
+    "downloads from the More menu:Downloads…:^Downloads$" "print dialog:ctrl+p:^Print$"; do
     IFS=: read -r what key title <<<"$asked"
     opened=""
     xdotool windowactivate --sync "$alpha"

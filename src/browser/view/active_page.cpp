@@ -14,6 +14,7 @@
 #include "model/logging.hpp"
 #include "model/preferences_store.hpp"
 #include "ui/alert.hpp"
+#include "ui/asked_window.hpp"
 
 namespace quenlith {
 
@@ -102,7 +103,12 @@ void ActivePage::printActivePage() {
     if (!tab || tab->state().showsStartPage || (window && hasAttachedSheet(*window))) return;
     GObjectPtr<WebKitPrintOperation> operation =
         GObjectPtr<WebKitPrintOperation>::adopt(webkit_print_operation_new(tab->webView()));
-    webkit_print_operation_run_dialog(operation.get(), window ? window->gobj() : nullptr);
+    if (!window) {
+        webkit_print_operation_run_dialog(operation.get(), nullptr);
+        return;
+    }
+    // The engine's dialog comes and goes as the window's sheets do: the focus returns to the window.
+    runAskedDialog(*window, [&] { webkit_print_operation_run_dialog(operation.get(), window->gobj()); });
 }
 
 void ActivePage::showFindBar() {
