@@ -3,6 +3,8 @@
 #include <gtk/gtk.h>
 #include <gtkmm/window.h>
 
+#include "ui/kept_above.hpp"
+
 // Last: Xlib defines macros (Status, None) that clash with ordinary names.
 #include <gdk/gdkx.h>
 
@@ -191,9 +193,10 @@ std::uint32_t keepForOrigin(Gtk::Window& window, Gtk::Window* origin, bool attac
             originWindow && (gdk_window_get_state(originWindow) & GDK_WINDOW_STATE_ABOVE) != 0;
         if (attach && origin->get_visible()) window.set_transient_for(*origin);
         // A transient stays above its parent only in the parent's layer, which a launcher leaves
-        // as it goes: what a window kept above asked for is kept above itself. A dialog shown
-        // again follows its new origin.
-        if (originAbove || attach) window.set_keep_above(originAbove);
+        // as it goes: what a window kept above asked for is kept above itself, until the person
+        // turns to another application. A dialog shown again follows its new origin.
+        if ((originAbove || attach) && keptAbove(window) != KeptAbove::always)
+            keepAbove(window, originAbove ? KeptAbove::untilAnotherApplication : KeptAbove::no);
     }
     auto* record = static_cast<FocusReturn*>(g_object_get_data(G_OBJECT(window.gobj()), kFocusReturnKey));
     if (!record) {

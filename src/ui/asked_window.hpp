@@ -22,7 +22,8 @@ Gtk::Window* focusedApplicationWindow();
 std::uint32_t askingInputTime(const Gtk::Window& window);
 
 // Presents `window` with the asking input's time. `attach` makes it transient for `origin`
-// (dialogs and sheets); otherwise it is kept above while `origin` is.
+// (dialogs and sheets). Asked for from a window kept above, it is kept above too, until the person
+// turns to another application's window.
 void presentAskedWindow(Gtk::Window& window, Gtk::Window* origin, bool attach);
 
 // Hides a window presented by `presentAskedWindow`; when it had the focus, the focus returns to its

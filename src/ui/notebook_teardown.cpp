@@ -17,8 +17,8 @@ gboolean pageRemoved(GSignalInvocationHint*, guint, const GValue* values, gpoint
 }  // namespace
 
 void quietNotebookTeardown() {
-    static const gulong hook = g_signal_add_emission_hook(g_signal_lookup("page-removed", GTK_TYPE_NOTEBOOK), 0,
-                                                          pageRemoved, nullptr, nullptr);
+    static const gulong hook = g_signal_add_emission_hook(g_signal_lookup("page-removed", GTK_TYPE_NOTEBOOK),
+                                                          0, pageRemoved, nullptr, nullptr);
     (void)hook;
 }
 

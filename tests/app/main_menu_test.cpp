@@ -12,7 +12,9 @@
 #include "app/app_fixture.hpp"
 #include "app/focus_walk.hpp"
 #include "browser/view/browser_view_controller.hpp"
+#include "support/other_x_client.hpp"
 #include "support/toolkit_warnings.hpp"
+#include "ui/kept_above.hpp"
 #include "ui/alert.hpp"
 #include "windows/session_restore.hpp"
 #include "windows/window_registry.hpp"
@@ -285,6 +287,26 @@ TEST_F(MainMenuTest, AuxiliaryWindowsAreReusedByTheirRules) {
     }
     windows.closeQuickOpen();
     EXPECT_EQ(windows.window(Kind::quickOpen), nullptr);
+}
+
+// The settings asked for from a window kept above come in front of it, and go back among the other
+// windows once the person turns to another application.
+TEST_F(MainMenuTest, AWindowAskedFromOneKeptAboveGoesBackAmongTheOthersForAnotherApplication) {
+    test::OtherXClient other;
+    Gtk::Window pinned;
+    keepAbove(pinned, KeptAbove::always);
+    pinned.show();
+    ASSERT_TRUE(spinUntil([&] {
+        if (!pinned.is_active()) pinned.present();
+        return pinned.is_active();
+    }));
+    environment->auxiliaryWindows().showSettings();
+    Gtk::Window* settings = environment->auxiliaryWindows().window(AuxiliaryWindows::Kind::settings);
+    ASSERT_TRUE(settings && spinUntil([&] { return settings->is_active(); }));
+    EXPECT_EQ(keptAbove(*settings), KeptAbove::untilAnotherApplication);
+    other.activate(other.window());
+    EXPECT_TRUE(spinUntil([&] { return other.askedNotAbove(test::xWindowOf(*settings)); }));
+    settings->hide();
 }
 
 TEST_F(MainMenuTest, ReadLaterKeepsTheReadingPositionOfAScrolledPage) {

@@ -26,17 +26,6 @@ $(xdotool getwindowname "$(active)" 2>/dev/null || echo none); ours: $(ours_acti
     return 1
   fi
 }
-# After the focus came back, the window managers settle it in a few steps (a closed window's
-# withdrawal, a repeated request): the next key goes once the active window has stayed for 0.3 s.
-steady_focus() {
-  local last="" now
-  for _ in $(seq 30); do
-    now=$(active)
-    [ "$now" = "$last" ] && return 0
-    last=$now
-    sleep 0.3
-  done
-}
 website_title() { printf '^%s — %s$' "$(named Walk)" "$(named "$1")"; }
 in_taskbar() { ! has_state "$1" _NET_WM_STATE_SKIP_TASKBAR; }
 

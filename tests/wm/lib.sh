@@ -149,6 +149,17 @@ stop_wm() {
 # The window manager's active window, and whether it is the given one.
 active() { xprop -root _NET_ACTIVE_WINDOW | sed 's/.*# //; s/,.*//'; }
 is_active() { [ -n "$1" ] && [ $(($(active))) -eq $(($1)) ]; }
+# After the focus moved, the window managers settle it in a few steps (a closed window's
+# withdrawal, a repeated request): the next key goes once the active window has stayed for 0.3 s.
+steady_focus() {
+  local last="" now
+  for _ in $(seq 30); do
+    now=$(active)
+    [ "$now" = "$last" ] && return 0
+    last=$now
+    sleep 0.3
+  done
+}
 # found VARIABLE PATTERN: sets the variable to the running instance's visible window of that title.
 found() { eval "$1=\$(app_window '$2')"; [ -n "${!1}" ]; }
 gone_from_screen() { [ -z "$(app_window "$1")" ]; }
