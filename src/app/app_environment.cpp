@@ -217,6 +217,7 @@ void AppEnvironment::wireWindowManager() {
                                               handle->reset();
                                           });
         };
+    editorLinks.tray = &windows_->tray();
     websiteEditor_->setLinks(std::move(editorLinks));
     hooks.onDownloads = [weak] {
         if (auto environment = weak.lock()) (*environment)->auxiliaryWindows().showDownloads();

@@ -13,6 +13,7 @@
 #include "browser/view/browser_view_controller.hpp"
 #include "model/address.hpp"
 #include "model/localization.hpp"
+#include "model/tray_presence.hpp"
 #include "windows/browser_window_controller.hpp"
 #include "windows/browser_window_manager.hpp"
 #include "windows/floating_browser_panel.hpp"
@@ -126,6 +127,13 @@ Glib::ustring detailed(std::string_view name) {
     return "app." + std::string(name);
 }
 
+Glib::RefPtr<Gio::MenuItem> menuItem(const std::string& title, const Glib::ustring& action,
+                                     const char* accel) {
+    auto entry = Gio::MenuItem::create(title, action);
+    if (accel) entry->set_attribute_value("accel", Glib::Variant<Glib::ustring>::create(accel));
+    return entry;
+}
+
 }  // namespace
 
 MainMenu::MainMenu(Gtk::Application& application, AppEnvironment& environment, Links links)
@@ -148,6 +156,7 @@ MainMenu::MainMenu(Gtk::Application& application, AppEnvironment& environment, L
     BrowserWindowManager& windows = environment_.windows();
     connections_.push_back(windows.publisher().signal_changed().connect([this] { refresh(); }));
     connections_.push_back(windows.publisher().runtime().signal_changed().connect([this] { refresh(); }));
+    connections_.push_back(windows.tray().signal_changed().connect([this] { trayChanged(); }));
     refresh();
 }
 
@@ -185,11 +194,6 @@ void MainMenu::addEditingActions() {
 }
 
 void MainMenu::buildModel() {
-    auto item = [](const std::string& title, const Glib::ustring& action, const char* accel) {
-        auto entry = Gio::MenuItem::create(title, action);
-        if (accel) entry->set_attribute_value("accel", Glib::Variant<Glib::ustring>::create(accel));
-        return entry;
-    };
     // One menu of sections, as a GNOME application's primary menu: the groups of the table in
     // order (the editing commands open the Edit group, the zoom commands have their own), then
     // the application's own commands at the end.
@@ -202,21 +206,40 @@ void MainMenu::buildModel() {
         if (std::string_view(group) == "Edit") {
             auto editing = newSection();
             for (std::size_t index = 0; index < std::size(kEditingNames); ++index)
-                editing->append_item(item(localizedString(kEditingTitles[index]),
-                                          detailed(kEditingNames[index]), kEditingAccels[index]));
+                editing->append_item(menuItem(localizedString(kEditingTitles[index]),
+                                              detailed(kEditingNames[index]), kEditingAccels[index]));
         }
         auto section = newSection();
         for (const Item& entry : items) {
             if (entry.action == MenuAction::zoomIn) section = newSection();
-            section->append_item(item(localizedString(entry.title), detailed(menuActionName(entry.action)),
-                                      entry.accels.empty() ? nullptr : entry.accels.front().c_str()));
+            if (entry.action == MenuAction::menuBarIcon) {
+                trayItem_ = {section, section->get_n_items()};
+                section->append_item(trayMenuItem());
+                continue;
+            }
+            section->append_item(menuItem(localizedString(entry.title),
+                                          detailed(menuActionName(entry.action)),
+                                          entry.accels.empty() ? nullptr : entry.accels.front().c_str()));
         }
     }
     auto application = newSection();
-    application->append_item(item(localizedString("Settings…"), "app.settings", "<Primary>comma"));
-    application->append_item(item(localizedString("About Quenlith"), "app.about", nullptr));
-    application->append_item(item(localizedString("Quit Quenlith"), "app.quit", "<Primary>q"));
+    application->append_item(menuItem(localizedString("Settings…"), "app.settings", "<Primary>comma"));
+    application->append_item(menuItem(localizedString("About Quenlith"), "app.about", nullptr));
+    application->append_item(menuItem(localizedString("Quit Quenlith"), "app.quit", "<Primary>q"));
     application_.set_accels_for_action("app.settings", {"<Primary>comma"});
+}
+
+Glib::RefPtr<Gio::MenuItem> MainMenu::trayMenuItem() const {
+    // Without a tray the item says so beside its title, and stays off.
+    return menuItem(trayControlTitle("Show in Tray", environment_.windows().tray().available()),
+                    detailed(menuActionName(MenuAction::menuBarIcon)), nullptr);
+}
+
+void MainMenu::trayChanged() {
+    auto& [section, index] = trayItem_;
+    section->remove(index);
+    section->insert_item(index, trayMenuItem());
+    refresh();
 }
 
 BrowserViewController* MainMenu::activeBrowser() const {
@@ -239,6 +262,7 @@ MenuContext MainMenu::contextOf(BrowserViewController* browser) const {
     context.hasEnvironment = true;
     context.hiddenWindowCount = windows.publisher().hiddenWindowCount();
     context.hasVisibleWindows = windows.registry().hasVisibleWindows();
+    context.trayAvailable = windows.tray().available();
     if (!browser) return context;
     MenuContext::Browser state;
     state.persistent = browser->isPersistent();

@@ -46,7 +46,7 @@ WebAppEditorWindow::WebAppEditorWindow(WebAppProfile draft, bool isNew, bool ope
       session_([this]() -> WebAppProfile& { return draft_; }, isNew && !reusesSession, [this] { changed(); }),
       websiteSwitches_(
           inGroup(WebsiteSwitchGroup::website), [this]() -> WebAppProfile& { return draft_; },
-          [this] { changed(); }),
+          [this] { changed(); }, services_.tray),
       windowSwitches_(
           inGroup(WebsiteSwitchGroup::window), [this]() -> WebAppProfile& { return draft_; },
           [this] { changed(); }),

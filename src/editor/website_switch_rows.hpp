@@ -5,10 +5,13 @@
 
 #include <gtkmm/box.h>
 #include <gtkmm/checkbutton.h>
+#include <gtkmm/label.h>
 
 #include "model/website_switches.hpp"
 
 namespace quenlith {
+
+class TrayPresence;
 
 // The switches of a website's on/off settings that one place of a screen shows, each with its
 // caption, bound to its member of the record being edited. Absent optional settings read as off;
@@ -16,9 +19,11 @@ namespace quenlith {
 class WebsiteSwitchRows : public Gtk::Box {
 public:
     // `shows` picks the settings of this place; `profile` returns the record being edited;
-    // `changed` runs after the person flipped a switch.
+    // `changed` runs after the person flipped a switch. With `tray`, a setting that needs a tray is
+    // off and says why while there is none.
     WebsiteSwitchRows(std::function<bool(const WebsiteSwitch&)> shows,
-                      std::function<WebAppProfile&()> profile, std::function<void()> changed);
+                      std::function<WebAppProfile&()> profile, std::function<void()> changed,
+                      TrayPresence* tray = nullptr);
 
     // Shows the record's values without reporting a change.
     void refresh();
@@ -27,11 +32,14 @@ private:
     struct Row {
         const WebsiteSwitch* setting;
         Gtk::CheckButton* toggle;
+        Gtk::Label* noTray = nullptr;  // for a setting that needs a tray
     };
+    void showTray();
 
     std::function<WebAppProfile&()> profile_;
     std::function<void()> changed_;
     std::vector<Row> rows_;
+    TrayPresence* tray_;
     bool updating_ = false;
 };
 

@@ -200,6 +200,7 @@ void MenuBarView::showMiddle() {
     actions.onSaveSuggestion = [this](const SuggestedWebsite& site) { run(commands_.onSaveSuggestion, site); };
     actions.onPinSuggestion = [this](const SuggestedWebsite& site) { run(commands_.onPinSuggestion, site); };
     actions.onRemove = [this](const Uuid& id) { run(commands_.deleteWebsite, id); };
+    actions.trayAvailable = [this] { return windows_.tray().available(); };
     startPage_ = Gtk::manage(new WebsiteStartPage(store_, icons_, windows_.publisher().runtime(),
                                                   windows_.sessions(), false, std::move(actions)));
     middle_.pack_start(*startPage_, Gtk::PACK_EXPAND_WIDGET);

@@ -273,6 +273,25 @@ TEST_F(BrowserSheetsTest, EscapeClosesASheetAndGivesTheFocusBackToItsWindow) {
     }
 }
 
+// While there is no tray, the More menu's "Show in Tray" says so and is off, on a page it would
+// otherwise offer.
+TEST_F(BrowserSheetsTest, TheMoreMenuSaysThereIsNoTrayWhileThereIsNone) {
+    server.page("/page", "<title>Page</title>");
+    BrowserWindowController& window = open("/page");
+    for (bool available : {false, true}) {
+        environment->windows().tray().setAvailable(available);
+        auto menu = window.browser().moreMenu().make();
+        Gtk::MenuItem* tray = nullptr;
+        for (Gtk::Widget* child : menu->get_children())
+            if (auto* item = dynamic_cast<Gtk::MenuItem*>(child);
+                item && item->get_label().rfind("Show in Tray", 0) == 0)
+                tray = item;
+        ASSERT_NE(tray, nullptr);
+        EXPECT_EQ(tray->get_label(), available ? "Show in Tray" : "Show in Tray (No Tray Found)");
+        EXPECT_EQ(tray->get_sensitive(), available);
+    }
+}
+
 TEST_F(BrowserSheetsTest, ProxySheetMovesTheWebsiteOntoAnAuthenticatedProxyAndBack) {
     if (!test::runInChildProcess(test::ChildProcessOptions().withPrivateBus())) return;
     test::KeyringDaemon keyring;

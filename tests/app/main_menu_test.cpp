@@ -256,6 +256,33 @@ TEST_F(MainMenuTest, OpensAsAWindowOfItsOwnOnTheScreen) {
     if (button->get_popup()) button->get_popup()->popdown();
 }
 
+// While there is no tray, "Show in Tray" says so and is off, on a page it would otherwise offer.
+TEST_F(MainMenuTest, ShowInTraySaysThereIsNoTrayWhileThereIsNone) {
+    server.page("/page", "<!doctype html><title>Page</title><p>text</p>");
+    openKeyWindow("/page");
+    auto trayItem = [&] {
+        for (int index = 0; index < menu->model()->get_n_items(); ++index) {
+            auto section = menu->model()->get_item_link(index, Gio::MENU_LINK_SECTION);
+            for (int item = 0; section && item < section->get_n_items(); ++item) {
+                gchar *action = nullptr, *label = nullptr;
+                g_menu_model_get_item_attribute(section->gobj(), item, "action", "s", &action);
+                g_menu_model_get_item_attribute(section->gobj(), item, "label", "s", &label);
+                const std::string name = action ? action : "", title = label ? label : "";
+                g_free(action);
+                g_free(label);
+                if (name == "app.menuBarIcon") return title;
+            }
+        }
+        return std::string();
+    };
+    for (bool available : {false, true}) {
+        environment->windows().tray().setAvailable(available);
+        EXPECT_EQ(trayItem(), available ? "Show in Tray" : "Show in Tray (No Tray Found)");
+        menu->refresh();
+        EXPECT_EQ(application->lookup_action("menuBarIcon")->get_enabled(), available);
+    }
+}
+
 TEST_F(MainMenuTest, CloseClosesTheKeyWindowThatIsNoBrowserWindow) {
     environment->auxiliaryWindows().showSettings();
     Gtk::Window* settings = environment->auxiliaryWindows().window(AuxiliaryWindows::Kind::settings);

@@ -73,8 +73,8 @@ for wm in openbox xfwm4; do
   # Each window asked for from Alpha (kept above) comes above it with the focus; Escape closes it
   # and gives the focus back to Alpha.
   # The More menu (narrow window: its main menu's item, then the highlighted Start Page, Save
-  # Website…, Show in Tray, Website Settings…, User-Agent…, Proxy…; at its end Downloads…, Close
-  # Window) is walked with the arrows.
+  # Website…, Show in Tray, off without a tray and passed over, Website Settings…, User-Agent…,
+  # Proxy…; at its end Downloads…, Close Window) is walked with the arrows.
   for asked in "settings:ctrl+comma:^Quenlith Settings$" "library:ctrl+alt+l:^Saved Pages & Groups$" \
     "downloads:ctrl+alt+j:^Downloads$" "guide:ctrl+question:^Quenlith Guide$" "editor:ctrl+shift+n:^Add Website$" \
     "save-page window:ctrl+alt+s:^Save Page / Selection$" "website's editor:Website Settings…:^Edit Website$" \
@@ -85,9 +85,9 @@ for wm in openbox xfwm4; do
     xdotool windowactivate --sync "$alpha"
     wait_for 5 is_active "$alpha" || { fail "$wm: Alpha takes the focus before the $what"; continue; }
     case $key in
-      "Website Settings…") choose_in_more_menu 3 ;;
-      "User-Agent…") choose_in_more_menu 4 ;;
-      "Proxy…") choose_in_more_menu 5 ;;
+      "Website Settings…") choose_in_more_menu 2 ;;
+      "User-Agent…") choose_in_more_menu 3 ;;
+      "Proxy…") choose_in_more_menu 4 ;;
       "Downloads…") xdotool key ctrl+l Tab Tab Return && wait_for 5 menu_shown && xdotool key End Up Return ;;
       *) xdotool key "$key" ;;
     esac

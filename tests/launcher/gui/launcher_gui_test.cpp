@@ -855,6 +855,40 @@ TEST_F(LauncherGuiTest, WithoutATrayTheLauncherOpensAsAWindow) {
     EXPECT_FALSE(launcher.get_visible());
 }
 
+// The tiles' tray items say there is no tray while no tray is on the bus, instead of offering an
+// icon nothing shows; they follow a tray coming and going.
+TEST_F(LauncherGuiTest, TrayItemsSayThereIsNoTrayUntilOneComes) {
+    WebAppProfile pinned = website("Pinned", "/pinned");
+    pinned.menuBarIconEnabled = true;
+    start({pinned, website("Plain", "/plain")}, privateBus());
+    LauncherWindow& launcher = controller->launcher();
+    launcher.showAt(640, 0);
+    ASSERT_TRUE(spinUntil([&] { return launcher.view().startPage()->savedTiles().size() == 2; }));
+    // The tray item of each saved website's tile and of the first suggestion's, as shown now.
+    auto trayItems = [&] {
+        std::vector<std::pair<std::string, bool>> shown;
+        std::vector<WebsiteTile*> tiles = launcher.view().startPage()->savedTiles();
+        tiles.push_back(launcher.view().startPage()->suggestionTiles().front());
+        for (WebsiteTile* tile : tiles)
+            for (const TileMenuEntry& entry : tile->menuEntries())
+                if (entry.title.find("Tray") != std::string::npos)
+                    shown.emplace_back(entry.title, entry.enabled);
+        return shown;
+    };
+    using Shown = std::vector<std::pair<std::string, bool>>;
+    const Shown none{{"Remove from Tray (No Tray Found)", false},
+                     {"Add to Tray (No Tray Found)", false},
+                     {"Add to Tray (No Tray Found)", false}};
+    const Shown some{{"Remove from Tray", true}, {"Add to Tray", true}, {"Add to Tray", true}};
+    const std::pair<std::function<void()>, const Shown*> steps[] = {
+        {[] {}, &none}, {[&] { startWatcher(); }, &some}, {[&] { watcher.reset(); }, &none}};
+    for (const auto& [change, expected] : steps) {
+        change();
+        EXPECT_TRUE(spinUntil([&] { return trayItems() == *expected; }))
+            << testing::PrintToString(trayItems());
+    }
+}
+
 TEST_F(LauncherGuiTest, DetailsLookupReadsTitleAndProposesTheIcon) {
     server.page("/page", "<html><head><title>A &amp; B</title></head></html>");
     server.route("/text", [](const test::TestRequest&) {
