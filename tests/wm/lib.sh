@@ -182,10 +182,10 @@ menu_shown() {
   done
   return 1
 }
-# The window of the menu on the screen: the largest override-redirect window of the instance
-# (the toolkit keeps a tiny one off the screen beside it).
+# The window of the menu on the screen: the largest override-redirect window of the instance,
+# beside the tiny one the toolkit keeps off the screen (10 x 10) while a menu is open.
 shown_menu() {
-  local id area largest=0 found=""
+  local id w h area largest=100 found=""
   for id in $(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null); do
     xwininfo -id "$id" 2>/dev/null | grep -q 'Override Redirect State: yes' || continue
     read -r _ _ w h < <(geometry_of "$id")
