@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include <glibmm/main.h>
 #include <gtkmm/window.h>
 
 #include "ui/active_window.hpp"
@@ -75,7 +76,19 @@ public:
     }
 
 private:
+    // A window manager passes the focus around as windows come and go, now and then to another
+    // application's window for a moment: the active window is judged once it has settled.
     void activeWindowChanged() {
+        judgement_.disconnect();
+        judgement_ = Glib::signal_timeout().connect(
+            [this] {
+                judge();
+                return false;
+            },
+            static_cast<unsigned>(kTurnAwaySettling.count()));
+    }
+
+    void judge() {
         const unsigned long active = watch_->active();
         // Nothing active: a window going away, the focus on its way to the next one.
         if (!active) return;
@@ -99,6 +112,7 @@ private:
 
     std::vector<std::unique_ptr<Following>> entries_;
     std::unique_ptr<ActiveWindowWatch> watch_;
+    sigc::connection judgement_;
 };
 
 }  // namespace

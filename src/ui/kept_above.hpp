@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+
 namespace Gtk {
 class Window;
 }
@@ -17,6 +19,9 @@ enum class KeptAbove {
     untilAnotherApplication,
     always,
 };
+
+// How long the desktop's active window stays before it counts as the window the person turned to.
+constexpr std::chrono::milliseconds kTurnAwaySettling{600};
 
 // Tells the window manager, and while the window is kept above until something happens, follows
 // the desktop's active window to end it then. Main thread only.

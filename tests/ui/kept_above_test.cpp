@@ -23,30 +23,35 @@ void giveFocus(Gtk::Window& window) {
 
 // Once it has had the focus, the launcher opened as a window goes back among the others as any other
 // window is in use; what a window kept above asked for, only as another application's is. Before it
-// had the focus (a window manager passes it around as windows come and go), and kept above for
-// good, it stays.
+// had the focus, while the window manager passes the focus to another window for a moment (as
+// windows come and go), and kept above for good, it stays.
 TEST(KeptAbove, EndsOnceThePersonTurnsToAWindowThatCounts) {
     test::OtherXClient other;
     Gtk::Window ours;
     ours.show();
     ASSERT_TRUE(spinUntil([&] { return ours.get_realized(); }));
+    enum class Turn { toOurs, toOther, toOtherForAMoment };
     struct Case {
         const char* name;
         KeptAbove how;
         bool hadFocus;
-        bool turnToOurs;  // else to the other application's window
+        Turn turn;
         KeptAbove after;
     };
     const Case cases[] = {
         {"asked from a window kept above, then another application", KeptAbove::untilAnotherApplication, true,
-         false, KeptAbove::no},
-        {"asked from a window kept above, then another of ours", KeptAbove::untilAnotherApplication, true, true,
+         Turn::toOther, KeptAbove::no},
+        {"asked from a window kept above, then another of ours", KeptAbove::untilAnotherApplication, true,
+         Turn::toOurs, KeptAbove::untilAnotherApplication},
+        {"another application for a moment", KeptAbove::untilAnotherApplication, true,
+         Turn::toOtherForAMoment, KeptAbove::untilAnotherApplication},
+        {"before it had the focus", KeptAbove::untilAnotherApplication, false, Turn::toOther,
          KeptAbove::untilAnotherApplication},
-        {"before it had the focus", KeptAbove::untilAnotherApplication, false, false,
-         KeptAbove::untilAnotherApplication},
-        {"the launcher, then another of ours", KeptAbove::untilAnotherWindow, true, true, KeptAbove::no},
-        {"the launcher, then another application", KeptAbove::untilAnotherWindow, true, false, KeptAbove::no},
-        {"for good", KeptAbove::always, true, false, KeptAbove::always},
+        {"the launcher, then another of ours", KeptAbove::untilAnotherWindow, true, Turn::toOurs,
+         KeptAbove::no},
+        {"the launcher, then another application", KeptAbove::untilAnotherWindow, true, Turn::toOther,
+         KeptAbove::no},
+        {"for good", KeptAbove::always, true, Turn::toOther, KeptAbove::always},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -58,11 +63,15 @@ TEST(KeptAbove, EndsOnceThePersonTurnsToAWindowThatCounts) {
         other.activate(id);
         if (c.hadFocus) giveFocus(window);
         other.askedNotAbove(id);
-        other.activate(c.turnToOurs ? test::xWindowOf(ours) : other.window());
+        other.activate(c.turn == Turn::toOurs ? test::xWindowOf(ours) : other.window());
+        if (c.turn == Turn::toOtherForAMoment) {
+            test::spinFor(kTurnAwaySettling / 3);
+            other.activate(id);
+        }
         if (c.after == KeptAbove::no) {
             EXPECT_TRUE(spinUntil([&] { return other.askedNotAbove(id); })) << "the window manager is told";
         } else {
-            test::spinFor(std::chrono::milliseconds(200));
+            test::spinFor(kTurnAwaySettling + std::chrono::milliseconds(300));
             EXPECT_FALSE(other.askedNotAbove(id));
         }
         EXPECT_EQ(keptAbove(window), c.after);
