@@ -29,6 +29,7 @@
 #include "model/localization.hpp"
 #include "model/logging.hpp"
 #include "ui/alert.hpp"
+#include "ui/notebook_teardown.hpp"
 #include "windows/browser_window_controller.hpp"
 #include "windows/browser_window_manager.hpp"
 #include "windows/floating_browser_panel.hpp"
@@ -91,6 +92,8 @@ AppEnvironment::AppEnvironment(WebsiteSessions* givenSessions, Scheduler& schedu
       pageIcons_(std::make_unique<PageIcons>()),
       self_(std::make_shared<AppEnvironment*>(this)) {
     WebsiteSessions& sessions = givenSessions ? *givenSessions : *ownSessions_;
+    // The print dialog and the settings window are notebooks: taken apart, they log nothing.
+    quietNotebookTeardown();
     // A data folder left readable by others (made by hand or by an old version) is made private.
     if (auto folder = files::createFolder(applicationDataDirectory()); !folder)
         logError(LogCategory::lifecycle, folder.error().message);
@@ -228,6 +231,7 @@ void AppEnvironment::wireWindowManager() {
                                               handle->reset();
                                           });
         };
+    editorLinks.tray = &windows_->tray();
     websiteEditor_->setLinks(std::move(editorLinks));
     hooks.onDownloads = [weak] {
         if (auto environment = weak.lock()) (*environment)->auxiliaryWindows().showDownloads();

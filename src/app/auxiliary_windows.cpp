@@ -7,6 +7,7 @@
 
 #include "model/localization.hpp"
 #include "ui/asked_window.hpp"
+#include "ui/kept_above.hpp"
 #include "ui/work_area_fit.hpp"
 
 namespace quenlith {
@@ -85,7 +86,8 @@ void AuxiliaryWindows::show(Kind kind) {
     const bool attach = kind == Kind::clip;
     if (Gtk::Window* held = window(kind); held && (reusedWhileHeld(kind) || held->get_visible())) {
         if (held->get_visible() && origin == held) return;
-        if (!held->get_visible()) held->set_keep_above(kind == Kind::quickOpen);
+        if (!held->get_visible())
+            keepAbove(*held, kind == Kind::quickOpen ? KeptAbove::always : KeptAbove::no);
         presentAskedWindow(*held, origin, attach);
         return;
     }
@@ -98,7 +100,7 @@ void AuxiliaryWindows::show(Kind kind) {
         hideAskedWindow(*window);
         return true;
     });
-    if (kind == Kind::quickOpen) built->set_keep_above(true);
+    if (kind == Kind::quickOpen) keepAbove(*built, KeptAbove::always);
     // Escape closes the windows that have no Cancel of their own, once the focused control has
     // passed on the key (a search field clears itself first).
     if (reusedWhileHeld(kind))

@@ -14,6 +14,7 @@
 #include "model/address.hpp"
 #include "model/command_keys.hpp"
 #include "model/localization.hpp"
+#include "model/tray_presence.hpp"
 #include "windows/browser_window_controller.hpp"
 #include "windows/browser_window_manager.hpp"
 #include "windows/floating_browser_panel.hpp"
@@ -115,6 +116,15 @@ Glib::ustring detailed(std::string_view name) {
     return "app." + std::string(name);
 }
 
+// An item of the command `action`, showing the command's first key.
+Glib::RefPtr<Gio::MenuItem> menuItem(const std::string& title, std::string_view action) {
+    auto entry = Gio::MenuItem::create(title, detailed(action));
+    const auto keys = commandAccelerators(action);
+    if (!keys.empty())
+        entry->set_attribute_value("accel", Glib::Variant<Glib::ustring>::create(std::string(keys.front())));
+    return entry;
+}
+
 }  // namespace
 
 MainMenu::MainMenu(Gtk::Application& application, AppEnvironment& environment, Links links)
@@ -138,6 +148,7 @@ MainMenu::MainMenu(Gtk::Application& application, AppEnvironment& environment, L
     BrowserWindowManager& windows = environment_.windows();
     connections_.push_back(windows.publisher().signal_changed().connect([this] { refresh(); }));
     connections_.push_back(windows.publisher().runtime().signal_changed().connect([this] { refresh(); }));
+    connections_.push_back(windows.tray().signal_changed().connect([this] { trayChanged(); }));
     refresh();
 }
 
@@ -175,14 +186,6 @@ void MainMenu::addEditingActions() {
 }
 
 void MainMenu::buildModel() {
-    // An item shows its command's first key.
-    auto item = [](const std::string& title, std::string_view action) {
-        auto entry = Gio::MenuItem::create(title, detailed(action));
-        const auto keys = commandAccelerators(action);
-        if (!keys.empty())
-            entry->set_attribute_value("accel", Glib::Variant<Glib::ustring>::create(std::string(keys.front())));
-        return entry;
-    };
     // One menu of sections, as a GNOME application's primary menu: the groups of the table in
     // order (the editing commands open the Edit group, the zoom commands have their own), then
     // the application's own commands at the end.
@@ -195,18 +198,36 @@ void MainMenu::buildModel() {
         if (std::string_view(group) == "Edit") {
             auto editing = newSection();
             for (std::size_t index = 0; index < std::size(kEditingNames); ++index)
-                editing->append_item(item(localizedString(kEditingTitles[index]), kEditingNames[index]));
+                editing->append_item(menuItem(localizedString(kEditingTitles[index]), kEditingNames[index]));
         }
         auto section = newSection();
         for (const Item& entry : items) {
             if (entry.action == MenuAction::zoomIn) section = newSection();
-            section->append_item(item(localizedString(entry.title), menuActionName(entry.action)));
+            if (entry.action == MenuAction::menuBarIcon) {
+                trayItem_ = {section, section->get_n_items()};
+                section->append_item(trayMenuItem());
+                continue;
+            }
+            section->append_item(menuItem(localizedString(entry.title), menuActionName(entry.action)));
         }
     }
     auto application = newSection();
-    application->append_item(item(localizedString("Settings…"), "settings"));
-    application->append_item(item(localizedString("About Quenlith"), "about"));
-    application->append_item(item(localizedString("Quit Quenlith"), "quit"));
+    application->append_item(menuItem(localizedString("Settings…"), "settings"));
+    application->append_item(menuItem(localizedString("About Quenlith"), "about"));
+    application->append_item(menuItem(localizedString("Quit Quenlith"), "quit"));
+}
+
+Glib::RefPtr<Gio::MenuItem> MainMenu::trayMenuItem() const {
+    // Without a tray the item says so beside its title, and stays off.
+    return menuItem(trayControlTitle("Show in Tray", environment_.windows().tray().available()),
+                    menuActionName(MenuAction::menuBarIcon));
+}
+
+void MainMenu::trayChanged() {
+    auto& [section, index] = trayItem_;
+    section->remove(index);
+    section->insert_item(index, trayMenuItem());
+    refresh();
 }
 
 BrowserViewController* MainMenu::activeBrowser() const {
@@ -229,6 +250,7 @@ MenuContext MainMenu::contextOf(BrowserViewController* browser) const {
     context.hasEnvironment = true;
     context.hiddenWindowCount = windows.publisher().hiddenWindowCount();
     context.hasVisibleWindows = windows.registry().hasVisibleWindows();
+    context.trayAvailable = windows.tray().available();
     if (!browser) return context;
     MenuContext::Browser state;
     state.persistent = browser->isPersistent();
@@ -421,6 +443,9 @@ void MainMenu::attach(Gtk::Window& window) {
 
 Gtk::MenuButton* MainMenu::makeMenuButton() {
     auto* button = Gtk::manage(new Gtk::MenuButton());
+    // A menu window of its own, placed on the screen (with scroll arrows when taller than it): a
+    // popover is drawn inside the window it opens from, which cuts off what does not fit there.
+    button->set_use_popover(false);
     button->set_menu_model(model_);
     button->set_image_from_icon_name("open-menu-symbolic", Gtk::ICON_SIZE_BUTTON);
     button->set_relief(Gtk::RELIEF_NONE);

@@ -4,9 +4,11 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <giomm/menu.h>
+#include <giomm/menuitem.h>
 #include <giomm/simpleaction.h>
 #include <glibmm/refptr.h>
 #include <sigc++/connection.h>
@@ -70,6 +72,9 @@ private:
     void addAction(MenuAction action, bool checkable);
     void addEditingActions();
     void buildModel();
+    // "Show in Tray", titled as the tray's presence has it; put in again as that changes.
+    Glib::RefPtr<Gio::MenuItem> trayMenuItem() const;
+    void trayChanged();
     void changeWebsiteSettings(BrowserViewController& browser, MenuAction action);
     void findAgain(BrowserViewController& browser, bool backwards);
 
@@ -77,6 +82,8 @@ private:
     AppEnvironment& environment_;
     Links links_;
     Glib::RefPtr<Gio::Menu> model_;
+    // The section holding "Show in Tray", and its place there.
+    std::pair<Glib::RefPtr<Gio::Menu>, int> trayItem_;
     std::map<MenuAction, Glib::RefPtr<Gio::SimpleAction>> actions_;
     std::vector<std::string> addedActionNames_;
     std::vector<sigc::connection> connections_;

@@ -86,6 +86,8 @@ StatusBarController::StatusBarController(AppEnvironment& environment, GDBusConne
             if (auto self = weak.lock()) (*self)->dismissLauncher();
         });
 
+    // Without a session bus there is no tray.
+    if (!connection_) environment_.windows().tray().setAvailable(false);
     if (connection_) {
         item_ = std::make_unique<StatusNotifierItem>(connection_, "Quenlith", StatusNotifierItem::kMainPath);
         StatusItemAppearance appearance;
@@ -134,6 +136,7 @@ StatusBarController::StatusBarController(AppEnvironment& environment, GDBusConne
 StatusBarController::~StatusBarController() { teardown(); }
 
 void StatusBarController::watcherChanged(bool available) {
+    environment_.windows().tray().setAvailable(available);
     bool first = std::exchange(firstWatcherReport_, false);
     if (available || !first) return;
     // Nothing to click: a first start that opened no window shows the launcher, so a person never
@@ -164,6 +167,10 @@ Gtk::Widget* StatusBarController::makeBrowserStartPage() {
     actions.onSaveSuggestion = command(&LauncherCommands::onSaveSuggestion);
     actions.onPinSuggestion = command(&LauncherCommands::onPinSuggestion);
     actions.onRemove = command(&LauncherCommands::deleteWebsite);
+    actions.trayAvailable = [weak] {
+        auto self = weak.lock();
+        return !self || (*self)->environment_.windows().tray().available();
+    };
     auto& windows = environment_.windows();
     return Gtk::manage(new WebsiteStartPage(environment_.store(), environment_.icons(),
                                             windows.publisher().runtime(), windows.sessions(), true,

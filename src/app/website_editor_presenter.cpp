@@ -78,6 +78,7 @@ void WebsiteEditorPresenter::showWebsiteEditor(const WebsiteEditorRequest& reque
     services.vault = links_.vault ? links_.vault : std::make_shared<KeyringPasswordVault>();
     services.installedApplications = links_.installedApplications;
     services.scheduler = links_.scheduler;
+    services.tray = links_.tray;
     editor_ = std::make_unique<WebAppEditorWindow>(std::move(decided.draft), isNew, request.openAfterSave,
                                                    decided.reusesSession, std::move(services));
     keepInWorkArea(*editor_);

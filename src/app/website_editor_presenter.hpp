@@ -39,6 +39,7 @@ public:
         std::shared_ptr<ProxyPasswordVault> vault;
         std::function<std::vector<LinkedApplication>()> installedApplications;
         Scheduler* scheduler = nullptr;
+        TrayPresence* tray = nullptr;
     };
 
     WebsiteEditorPresenter(WebAppStore& store, PreferencesStore& preferences,

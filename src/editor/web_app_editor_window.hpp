@@ -50,6 +50,8 @@ struct WebAppEditorServices {
     std::function<std::vector<LinkedApplication>()> installedApplications;
     // Runs the lookup's delay; the main loop when none is given.
     Scheduler* scheduler = nullptr;
+    // Whether a tray shows the websites' icons; the tray switch is always offered when none is given.
+    TrayPresence* tray = nullptr;
 };
 
 // The window in which a website is added or edited. It edits a draft; Save checks it, keeps a

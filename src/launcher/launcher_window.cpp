@@ -9,6 +9,7 @@
 #include "launcher/menu_bar_view.hpp"
 #include "launcher/website_start_page.hpp"
 #include "ui/asked_window.hpp"
+#include "ui/kept_above.hpp"
 #include "ui/work_area_fit.hpp"
 
 namespace quenlith {
@@ -60,7 +61,7 @@ void LauncherWindow::showAt(int x, int y) {
     if (!get_realized()) set_skip_pager_hint(true);
     popover_ = true;
     set_decorated(false);
-    set_keep_above(true);
+    keepAbove(*this, KeptAbove::always);
     set_skip_taskbar_hint(true);
     applyFrame(launcherFrame(workAreaAt(display, x, y), x, y));
     show();
@@ -71,8 +72,7 @@ void LauncherWindow::showAsWindow() {
     popover_ = false;
     set_decorated(true);
     // Asked for, it comes in front of the websites kept above, until another window is in use.
-    set_keep_above(true);
-    keptAbove_ = true;
+    keepAbove(*this, KeptAbove::untilAnotherWindow);
     set_skip_taskbar_hint(false);
     auto area = workAreaAt(get_display(), 0, 0);
     LauncherRect frame = launcherFrame(area, area.x + area.width / 2, area.y);
@@ -109,12 +109,6 @@ void LauncherWindow::dismiss() {
 
 bool LauncherWindow::on_focus_out_event(GdkEventFocus* event) {
     Gtk::Window::on_focus_out_event(event);
-    // As an ordinary window it goes back among the others once another window is in use; the
-    // window manager is told once, not on every change of focus.
-    if (!popover_ && keptAbove_) {
-        keptAbove_ = false;
-        set_keep_above(false);
-    }
     // The focus-out of a withdrawn launcher comes after it hid: its check would judge the next showing.
     if (!popover_ || !get_visible()) return false;
     // Checked on the next turn: a menu or question of the launcher takes the focus for a moment.

@@ -55,8 +55,6 @@ private:
     Gtk::ScrolledWindow scroller_;
     MenuBarView* view_;
     bool popover_ = false;
-    // Shown as a window, it is kept above until it first loses the focus.
-    bool keptAbove_ = false;
     LauncherRect frame_;
     sigc::connection focusCheck_;
 };

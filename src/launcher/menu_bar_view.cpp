@@ -143,6 +143,11 @@ MenuBarView::MenuBarView(WebAppStore& store, FaviconLoader& icons, BrowserWindow
     showMiddle();
 }
 
+void MenuBarView::addMenuButton(Gtk::MenuButton& button) {
+    header_.pack_end(button, Gtk::PACK_SHRINK);
+    if (Gtk::Menu* menu = button.get_popup()) LauncherHold::track(*menu);
+}
+
 MenuBarView::~MenuBarView() {
     runtimeChanged_.disconnect();
     managerChanged_.disconnect();
@@ -195,6 +200,7 @@ void MenuBarView::showMiddle() {
     actions.onSaveSuggestion = [this](const SuggestedWebsite& site) { run(commands_.onSaveSuggestion, site); };
     actions.onPinSuggestion = [this](const SuggestedWebsite& site) { run(commands_.onPinSuggestion, site); };
     actions.onRemove = [this](const Uuid& id) { run(commands_.deleteWebsite, id); };
+    actions.trayAvailable = [this] { return windows_.tray().available(); };
     startPage_ = Gtk::manage(new WebsiteStartPage(store_, icons_, windows_.publisher().runtime(),
                                                   windows_.sessions(), false, std::move(actions)));
     middle_.pack_start(*startPage_, Gtk::PACK_EXPAND_WIDGET);

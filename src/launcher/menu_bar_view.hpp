@@ -7,6 +7,7 @@
 #include <gtkmm/button.h>
 #include <gtkmm/label.h>
 #include <gtkmm/menu.h>
+#include <gtkmm/menubutton.h>
 #include <gtkmm/radiobutton.h>
 #include <sigc++/connection.h>
 
@@ -42,8 +43,9 @@ public:
     std::vector<TileMenuEntry> moreMenuEntries();
 
     const LauncherCommands& commands() const { return commands_; }
-    // Puts the application's main menu button at the end of the title row.
-    void addMenuButton(Gtk::Widget& button) { header_.pack_end(button, Gtk::PACK_SHRINK); }
+    // Puts the application's main menu button at the end of the title row; its menu, a window of
+    // its own, keeps the launcher open while it is shown.
+    void addMenuButton(Gtk::MenuButton& button);
 
 private:
     void showMiddle();

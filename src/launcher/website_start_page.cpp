@@ -15,6 +15,7 @@
 #include "model/isolated_text.hpp"
 #include "model/localization.hpp"
 #include "model/text_limits.hpp"
+#include "model/tray_presence.hpp"
 #include "model/web_app_store.hpp"
 #include "ui/site_icon.hpp"
 
@@ -480,10 +481,13 @@ void WebsiteStartPage::makeSavedTile(SavedSlot& slot) {
         entries.push_back({localizedString("Open"), [this, shown] { run(actions_.onOpenSaved, shown); }});
         entries.push_back({localizedString("Edit Website\u2026"), [this, id] { run(actions_.onEdit, id); }});
         bool onMenuBar = shown.menuBarIconEnabled.value_or(false);
-        entries.push_back({localizedString(onMenuBar ? "Remove from Tray" : "Add to Tray"), [this, id] {
+        const bool tray = trayAvailable();
+        entries.push_back({trayControlTitle(onMenuBar ? "Remove from Tray" : "Add to Tray", tray),
+                           [this, id] {
                                store_.toggleMenuBarIcon(id);
                                store_.save();
-                           }});
+                           },
+                           false, tray});
         entries.push_back({localizedString(shown.isFavorite ? "Remove from Favorites" : "Add to Favorites"),
                            [this, id] { store_.toggleFavorite(id); }});
         entries.push_back({localizedString("Move Earlier"), [this, id] { store_.move(id, -1); }});
@@ -492,6 +496,10 @@ void WebsiteStartPage::makeSavedTile(SavedSlot& slot) {
         entries.push_back({localizedString("Delete\u2026"), [this, shown] { askToDelete(shown); }, true});
         return entries;
     });
+}
+
+bool WebsiteStartPage::trayAvailable() const {
+    return !actions_.trayAvailable || actions_.trayAvailable();
 }
 
 void WebsiteStartPage::setOpenAction(const SavedSlot& slot) {
@@ -507,12 +515,13 @@ WebsiteTile* WebsiteStartPage::makeSuggestionTile(const SuggestedWebsite& sugges
     tile->set_size_request(kTileMinimumWidth, -1);
     tile->setOnOpen([this, suggestion] { run(actions_.onOpenURL, suggestion.address); });
     tile->setMenuEntries([this, suggestion] {
+        const bool tray = trayAvailable();
         return std::vector<TileMenuEntry>{
             {localizedString("Open"), [this, suggestion] { run(actions_.onOpenURL, suggestion.address); }},
             {localizedString("Save Website\u2026"),
              [this, suggestion] { run(actions_.onSaveSuggestion, suggestion); }},
-            {localizedString("Add to Tray"),
-             [this, suggestion] { run(actions_.onPinSuggestion, suggestion); }}};
+            {trayControlTitle("Add to Tray", tray),
+             [this, suggestion] { run(actions_.onPinSuggestion, suggestion); }, false, tray}};
     });
     return tile;
 }

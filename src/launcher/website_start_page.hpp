@@ -40,6 +40,8 @@ struct StartPageActions {
     std::function<void(const SuggestedWebsite&)> onSaveSuggestion;
     std::function<void(const SuggestedWebsite&)> onPinSuggestion;
     std::function<void(const Uuid&)> onRemove;
+    // Whether a tray shows the websites' icons; none: it does.
+    std::function<bool()> trayAvailable;
 };
 
 // The place the user opens a website from: a search field for an address, a name or a web search,
@@ -104,6 +106,8 @@ private:
     // Shows the tiles the search keeps and hides the others (a hidden cell is no keyboard stop).
     void applySearch();
     void makeSavedTile(SavedSlot& slot);
+    // Whether the tiles' menus offer tray icons, or say there is no tray.
+    bool trayAvailable() const;
     void setOpenAction(const SavedSlot& slot);
     WebsiteTile* makeSuggestionTile(const SuggestedWebsite& suggestion, const std::string& activity,
                                     bool accent);

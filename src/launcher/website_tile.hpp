@@ -49,6 +49,10 @@ public:
     void setActivity(const std::string& activity, bool activityIsAccent);
     // Builds and shows the context menu under the pointer (or under the tile without one).
     Gtk::Menu& showMenu();
+    // The entries its context menu shows now.
+    std::vector<TileMenuEntry> menuEntries() const {
+        return menuEntries_ ? menuEntries_() : std::vector<TileMenuEntry>{};
+    }
     // Once added to a grid: the grid's cell is the tile's one keyboard stop, named by its title,
     // with the arrow keys moving between cells and the menu key showing the tile's menu.
     void joinGrid();

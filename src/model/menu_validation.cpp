@@ -84,7 +84,7 @@ MenuItemState validateMenuAction(MenuAction action, const MenuContext& context) 
         case MenuAction::clip:
         case MenuAction::readLater: return plainItem(browser && canKeepPage(*browser));
         case MenuAction::menuBarIcon:
-            return checkItem(browser && browser->hasShareableURL,
+            return checkItem(browser && browser->hasShareableURL && context.trayAvailable,
                              browser && browser->hasShareableURL && browser->menuBarIconOn);
         case MenuAction::back: return plainItem(tab && tab->canGoBack);
         case MenuAction::forward: return plainItem(tab && tab->canGoForward);

@@ -77,6 +77,7 @@ struct MenuContext {
     };
     // The browser of the key browser window; none while another window (or none) is key.
     std::optional<Browser> activeBrowser;
+    bool trayAvailable = true;  // a tray shows the icons on this desktop
 };
 
 struct MenuItemState {

@@ -2,6 +2,7 @@
 
 #include "model/ad_filter_domain_editor.hpp"
 #include "model/localization.hpp"
+#include "model/tray_presence.hpp"
 
 namespace quenlith {
 
@@ -18,7 +19,12 @@ std::vector<MoreMenuEntry> moreMenuEntries(const MoreMenuFacts& facts) {
         add(MoreMenuItem::saveWebsite, "Save Website\u2026", facts.saveWebsiteEnabled);
     }
     if (facts.mainMenuInMenu || facts.narrowToolbar) separator();
-    add(MoreMenuItem::showInMenuBar, kShowInTrayLabel, facts.hasShareableURL, facts.inMenuBar);
+    add(MoreMenuItem::showInMenuBar, kShowInTrayLabel, facts.hasShareableURL && facts.trayAvailable,
+        facts.inMenuBar);
+    if (!facts.trayAvailable) {
+        entries.back().title = trayControlTitle(kShowInTrayLabel, false);
+        entries.back().tooltip = noTrayExplanation();
+    }
     add(MoreMenuItem::websiteSettings, "Website Settings\u2026");
     add(MoreMenuItem::userAgent, "User-Agent\u2026");
     add(MoreMenuItem::proxy, "Proxy\u2026");

@@ -50,6 +50,7 @@ struct MoreMenuFacts {
     bool activeTabSleeping = false;
     bool hasShareableURL = false;
     bool inMenuBar = false;
+    bool trayAvailable = true;  // a tray shows the icons on this desktop
     // The page's host reduced for ad filtering; nothing on the start page or without a tab.
     std::optional<std::string> pageHost;
     // The effective, normalised ad-filter settings.

@@ -15,7 +15,7 @@ constexpr std::array kSwitches{
     WebsiteSwitch{"isFavorite", &WebAppProfile::isFavorite, stored, "Favorite in launcher", "",
                   Group::website, false},
     WebsiteSwitch{"menuBarIconEnabled", &WebAppProfile::menuBarIconEnabled, notCopied, "Show in Tray", "",
-                  Group::website, false},
+                  Group::website, false, true},
     WebsiteSwitch{"rememberLastURL", &WebAppProfile::rememberLastURL, stored, "Remember last page", "",
                   Group::website, false},
     WebsiteSwitch{"launchAtStartup", &WebAppProfile::launchAtStartup, notCopied, "Open when Quenlith starts",

@@ -25,6 +25,7 @@ struct WebsiteSwitch {
     const char* caption;  // an explanation shown under the switch, English; empty for none
     WebsiteSwitchGroup group;
     bool inWindowSheet;  // also shown in the settings sheet of a window without a saved website
+    bool needsTray = false;  // does something only where a tray shows the icons
 
     bool isOn(const WebAppProfile& profile) const;
     // Stores a definite on or off, also in an optional member.

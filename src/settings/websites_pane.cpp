@@ -4,11 +4,13 @@
 
 #include "model/isolated_text.hpp"
 #include "model/localization.hpp"
+#include "model/tray_presence.hpp"
 #include "model/web_app_store.hpp"
 #include "ui/action_button.hpp"
 #include "ui/focus_in_view.hpp"
 #include "ui/form_rows.hpp"
 #include "ui/site_icon.hpp"
+#include "windows/browser_window_manager.hpp"
 
 namespace quenlith {
 
@@ -35,6 +37,15 @@ WebsitesPane::WebsitesPane(SettingsContext& context)
     error_.set_margin_end(12);
     error_.set_no_show_all(true);
     pack_start(error_, Gtk::PACK_SHRINK);
+    noTray_.set_text(noTrayExplanation());
+    styleSecondaryText(noTray_);
+    wrapWithinWidth(noTray_);
+    noTray_.set_xalign(0);
+    noTray_.set_margin_start(12);
+    noTray_.set_margin_end(12);
+    noTray_.set_no_show_all(true);
+    pack_start(noTray_, Gtk::PACK_SHRINK);
+    context_.windows.tray().signal_changed().connect(sigc::mem_fun(*this, &WebsitesPane::rebuild));
     styleSecondaryText(empty_);
     empty_.set_no_show_all(true);
     pack_start(empty_, Gtk::PACK_EXPAND_WIDGET);
@@ -58,6 +69,8 @@ void WebsitesPane::rebuild() {
     error_.set_text(error.value_or(""));
     error_.set_visible(error.has_value());
     const auto& websites = context_.store.profiles();
+    const bool tray = context_.windows.tray().available();
+    noTray_.set_visible(!tray && !websites.empty());
     empty_.set_visible(websites.empty());
     showWhen(scroller_, !websites.empty());
 
@@ -86,6 +99,7 @@ void WebsitesPane::rebuild() {
 
         row.menuBar = Gtk::manage(new Gtk::CheckButton(localizedString("Tray")));
         row.menuBar->set_active(website.menuBarIconEnabled.value_or(false));
+        row.menuBar->set_sensitive(tray);
         row.menuBar->signal_toggled().connect([this, id, box = row.menuBar] {
             context_.store.setMenuBarIcon(box->get_active(), id);
             context_.store.save();

@@ -36,6 +36,7 @@ public:
     };
     const std::vector<Row>& rows() const { return rows_; }
     Gtk::Button& addButton() { return add_; }
+    bool saysNoTray() const { return noTray_.get_visible(); }
     std::string errorText() const {
         return error_.get_visible() ? std::string(error_.get_text()) : std::string();
     }
@@ -48,6 +49,8 @@ private:
     Gtk::Label title_;
     Gtk::Button add_;
     Gtk::Label error_;
+    // Shown while there is no tray: the rows' tray boxes are off then.
+    Gtk::Label noTray_;
     Gtk::Label empty_;
     Gtk::ScrolledWindow scroller_;
     Gtk::ListBox list_;

@@ -3,6 +3,8 @@
 #include <gtk/gtk.h>
 #include <gtkmm/window.h>
 
+#include "ui/kept_above.hpp"
+
 // Last: Xlib defines macros (Status, None) that clash with ordinary names.
 #include <gdk/gdkx.h>
 
@@ -180,6 +182,59 @@ void insistOnFocusReturn(GtkWindow* origin) {
         });
 }
 
+// Keeps `window` in front of `origin`, the window it was asked from, and notes where its focus
+// returns to; answers the asking input's time.
+std::uint32_t keepForOrigin(Gtk::Window& window, Gtk::Window* origin, bool attach) {
+    if (origin == &window) origin = nullptr;
+    if (origin) {
+        GdkWindow* originWindow = gtk_widget_get_window(GTK_WIDGET(origin->gobj()));
+        // Kept above as it was just now: the launcher puts itself away as its command runs.
+        const bool originAbove =
+            originWindow && (gdk_window_get_state(originWindow) & GDK_WINDOW_STATE_ABOVE) != 0;
+        if (attach && origin->get_visible()) window.set_transient_for(*origin);
+        // A transient stays above its parent only in the parent's layer, which a launcher leaves
+        // as it goes: what a window kept above asked for is kept above itself, until the person
+        // turns to another application. A dialog shown again follows its new origin.
+        if ((originAbove || attach) && keptAbove(window) != KeptAbove::always)
+            keepAbove(window, originAbove ? KeptAbove::untilAnotherApplication : KeptAbove::no);
+    }
+    auto* record = static_cast<FocusReturn*>(g_object_get_data(G_OBJECT(window.gobj()), kFocusReturnKey));
+    if (!record) {
+        record = new FocusReturn;
+        g_weak_ref_init(&record->origin, nullptr);
+        g_object_set_data_full(G_OBJECT(window.gobj()), kFocusReturnKey, record, freeFocusReturn);
+    }
+    g_weak_ref_set(&record->origin, origin ? origin->gobj() : nullptr);
+    record->reshow = origin && !origin->get_visible();
+    return askingInputTime(window);
+}
+
+// While a dialog of another library's making runs: the window it is asked from.
+struct ForeignDialogWatch {
+    GtkWindow* origin;
+};
+
+// A dialog transient for the watched origin, mapped for the first time, is kept as a sheet is, and
+// gives the focus back as it answers (before its maker destroys it).
+gboolean adoptForeignDialog(GSignalInvocationHint*, guint, const GValue* values, gpointer data) {
+    auto* watch = static_cast<ForeignDialogWatch*>(data);
+    auto* widget = static_cast<GtkWidget*>(g_value_get_object(&values[0]));
+    if (!GTK_IS_DIALOG(widget) || gtk_window_get_transient_for(GTK_WINDOW(widget)) != watch->origin ||
+        g_object_get_data(G_OBJECT(widget), kFocusReturnKey))
+        return TRUE;
+    Gtk::Window* dialog = Glib::wrap(GTK_WINDOW(widget));
+    const std::uint32_t time = keepForOrigin(*dialog, Glib::wrap(watch->origin), true);
+    noteFocusRequested(time);
+    // Its maker only shows it: it asks for the focus once mapped, as a sheet does.
+    focusWhenMapped(GTK_WINDOW(widget), time);
+    insistOnAskedFocus(GTK_WINDOW(widget));
+    g_signal_connect(widget, "response", G_CALLBACK(+[](GtkDialog* answered, gint, gpointer) {
+                         hideAskedWindow(*Glib::wrap(GTK_WINDOW(answered)));
+                     }),
+                     nullptr);
+    return TRUE;
+}
+
 }  // namespace
 
 Gtk::Window* focusedApplicationWindow() {
@@ -201,28 +256,16 @@ void noteFocusRequested(std::uint32_t time) {
 
 void askAgainIfNotFocused(Gtk::Window& window) { insistOnAskedFocus(window.gobj()); }
 
+void runAskedDialog(Gtk::Window& origin, const std::function<void()>& run) {
+    const guint mapped = g_signal_lookup("map", GTK_TYPE_WIDGET);
+    ForeignDialogWatch watch{origin.gobj()};
+    const gulong hook = g_signal_add_emission_hook(mapped, 0, adoptForeignDialog, &watch, nullptr);
+    run();
+    g_signal_remove_emission_hook(mapped, hook);
+}
+
 void presentAskedWindow(Gtk::Window& window, Gtk::Window* origin, bool attach) {
-    if (origin == &window) origin = nullptr;
-    if (origin) {
-        GdkWindow* originWindow = gtk_widget_get_window(GTK_WIDGET(origin->gobj()));
-        // Kept above as it was just now: the launcher puts itself away as its command runs.
-        const bool originAbove =
-            originWindow && (gdk_window_get_state(originWindow) & GDK_WINDOW_STATE_ABOVE) != 0;
-        if (attach && origin->get_visible()) window.set_transient_for(*origin);
-        // A transient stays above its parent only in the parent's layer, which a launcher leaves
-        // as it goes: what a window kept above asked for is kept above itself. A dialog shown
-        // again follows its new origin.
-        if (originAbove || attach) window.set_keep_above(originAbove);
-    }
-    auto* record = static_cast<FocusReturn*>(g_object_get_data(G_OBJECT(window.gobj()), kFocusReturnKey));
-    if (!record) {
-        record = new FocusReturn;
-        g_weak_ref_init(&record->origin, nullptr);
-        g_object_set_data_full(G_OBJECT(window.gobj()), kFocusReturnKey, record, freeFocusReturn);
-    }
-    g_weak_ref_set(&record->origin, origin ? origin->gobj() : nullptr);
-    record->reshow = origin && !origin->get_visible();
-    const std::uint32_t time = askingInputTime(window);
+    const std::uint32_t time = keepForOrigin(window, origin, attach);
     // A window shown again carries the user time of its last input, older than this request's.
     if (GdkWindow* own = gtk_widget_get_window(GTK_WIDGET(window.gobj()));
         own && time && GDK_IS_X11_WINDOW(own))

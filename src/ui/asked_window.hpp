@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 
 namespace Gtk {
 class Window;
@@ -21,12 +22,19 @@ Gtk::Window* focusedApplicationWindow();
 std::uint32_t askingInputTime(const Gtk::Window& window);
 
 // Presents `window` with the asking input's time. `attach` makes it transient for `origin`
-// (dialogs and sheets); otherwise it is kept above while `origin` is.
+// (dialogs and sheets). Asked for from a window kept above, it is kept above too, until the person
+// turns to another application's window.
 void presentAskedWindow(Gtk::Window& window, Gtk::Window* origin, bool attach);
 
 // Hides a window presented by `presentAskedWindow`; when it had the focus, the focus returns to its
 // origin, unless the input that closed it asked for another window.
 void hideAskedWindow(Gtk::Window& window);
+
+// Runs `run`, which shows a dialog transient for `origin` that is not presented as an asked window
+// (one the toolkit builds, as the print dialog): the dialog is kept as `presentAskedWindow` keeps a
+// sheet, and as it is answered the focus goes back to `origin`. Its maker takes it apart only after
+// the answer has been handled.
+void runAskedDialog(Gtk::Window& origin, const std::function<void()>& run);
 
 // Called when a window asks for the focus with the time of the input that asked: a window closed by
 // the same input leaves the focus to it.

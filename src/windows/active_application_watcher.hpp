@@ -6,13 +6,9 @@
 #include <string>
 #include <vector>
 
-#include <sigc++/connection.h>
-
 #include "model/desktop_application_match.hpp"
+#include "ui/active_window.hpp"
 
-typedef struct _GdkDisplay GdkDisplay;
-typedef union _XEvent XEvent;
-typedef union _GdkEvent GdkEvent;
 typedef void* gpointer;
 
 namespace quenlith {
@@ -35,15 +31,12 @@ public:
     std::optional<std::string> current();
 
 private:
-    ActiveApplicationWatcher(GdkDisplay* display, std::string ownApplication, Report report);
-    static int filter(XEvent* event, GdkEvent* gdkEvent, gpointer self);
+    ActiveApplicationWatcher(std::string ownApplication, Report report);
     static void applicationsChanged(void* monitor, gpointer self);
     void activeWindowChanged();
     const std::vector<DesktopApplication>& installed();
 
-    GdkDisplay* display_;
-    unsigned long root_ = 0;
-    unsigned long activeAtom_ = 0;
+    std::unique_ptr<ActiveWindowWatch> activeWindow_;
     std::string ownApplication_;
     Report report_;
     std::optional<std::optional<std::string>> reported_;
@@ -51,7 +44,6 @@ private:
     // The GAppInfoMonitor telling of installed and removed applications.
     void* monitor_ = nullptr;
     unsigned long monitorHandler_ = 0;
-    sigc::connection pending_;
 };
 
 }  // namespace quenlith

@@ -56,7 +56,7 @@ BrowserWindowManager::BrowserWindowManager(WebAppStore& store, const BrowserCont
     pageGroups_ = std::make_unique<PageGroupWindows>(*registry_, *publisher_, *factory_, *links_, *router_,
                                                      store, preferences, *this);
     services_ = std::make_unique<WindowServices>(*registry_, *publisher_, *factory_, *links_, store,
-                                                 preferences, sessions, hooks_, timers, *this);
+                                                 preferences, sessions, hooks_, tray_, timers, *this);
     session_ =
         std::make_unique<SessionRestore>(*registry_, *publisher_, *factory_, *links_, *router_, *closing_,
                                          store, preferences, sessions, std::move(persistence), timers);

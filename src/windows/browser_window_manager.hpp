@@ -9,6 +9,7 @@
 #include "browser/view/browser_context.hpp"
 #include "model/browser_session.hpp"
 #include "model/scheduler.hpp"
+#include "model/tray_presence.hpp"
 #include "model/uuid.hpp"
 #include "model/web_app_profile.hpp"
 #include "windows/window_host.hpp"
@@ -68,6 +69,8 @@ public:
     const ApplicationLinks& links() const { return *links_; }
     WindowServices& services() { return *services_; }
     TabSleepScheduler& tabSleep() { return *tabSleep_; }
+    // Whether a tray shows the pages' and websites' icons: the application's tray item tells.
+    TrayPresence& tray() { return tray_; }
 
     // What the application hands the windows; read when used, so a later change applies to every
     // window.
@@ -97,6 +100,7 @@ private:
     WebsiteSessions& sessions_;
     Scheduler& timers_;
     WindowShellHooks hooks_;
+    TrayPresence tray_;
     // In the order they are built: each part reaches only those before it (the host aside).
     std::unique_ptr<WindowRegistry> registry_;
     std::unique_ptr<RuntimePublisher> publisher_;

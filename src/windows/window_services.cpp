@@ -10,13 +10,14 @@
 #include "browser/view/browser_view_controller.hpp"
 #include "model/localization.hpp"
 #include "model/preferences_store.hpp"
+#include "model/tray_presence.hpp"
 #include "model/uri_components.hpp"
 #include "model/web_app_store.hpp"
 #include "ui/alert.hpp"
+#include "windows/application_links.hpp"
 #include "windows/browser_window_controller.hpp"
 #include "windows/floating_browser_panel.hpp"
 #include "windows/hot_key_manager.hpp"
-#include "windows/application_links.hpp"
 #include "windows/runtime_publisher.hpp"
 #include "windows/window_factory.hpp"
 #include "windows/window_host.hpp"
@@ -33,6 +34,10 @@ void WindowServices::wire(BrowserWindowController& controller, const Uuid& recor
     view.menuBarIconState = [weak, windowID, recordID](const std::string& address) {
         auto services = weak.lock();
         return services && (*services)->menuBarIconState(windowID, recordID, address);
+    };
+    view.trayAvailable = [weak] {
+        auto services = weak.lock();
+        return !services || (*services)->tray_.available();
     };
     view.onToggleMenuBarIcon = [weak, windowID, recordID](const std::string& address) {
         if (auto services = weak.lock()) (*services)->toggleMenuBarIcon(windowID, recordID, address);
@@ -59,8 +64,8 @@ void WindowServices::wire(BrowserWindowController& controller, const Uuid& recor
 
 WindowServices::WindowServices(WindowRegistry& registry, RuntimePublisher& publisher, WindowFactory& factory,
                                ApplicationLinks& links, WebAppStore& store, PreferencesStore& preferences,
-                               WebsiteSessions& sessions, const WindowShellHooks& hooks, Scheduler& timers,
-                               WindowHost& host)
+                               WebsiteSessions& sessions, const WindowShellHooks& hooks,
+                               const TrayPresence& tray, Scheduler& timers, WindowHost& host)
     : registry_(registry),
       publisher_(publisher),
       factory_(factory),
@@ -69,6 +74,7 @@ WindowServices::WindowServices(WindowRegistry& registry, RuntimePublisher& publi
       preferences_(preferences),
       sessions_(sessions),
       hooks_(hooks),
+      tray_(tray),
       timers_(timers),
       host_(host),
       self_(std::make_shared<WindowServices*>(this)) {}

@@ -14,6 +14,7 @@ class ApplicationLinks;
 class BrowserWindowController;
 class PreferencesStore;
 class RuntimePublisher;
+class TrayPresence;
 class WebAppStore;
 class WebsiteSessions;
 class WindowFactory;
@@ -28,8 +29,8 @@ class WindowServices {
 public:
     WindowServices(WindowRegistry& registry, RuntimePublisher& publisher, WindowFactory& factory,
                    ApplicationLinks& links, WebAppStore& store, PreferencesStore& preferences,
-                   WebsiteSessions& sessions, const WindowShellHooks& hooks, Scheduler& timers,
-                   WindowHost& host);
+                   WebsiteSessions& sessions, const WindowShellHooks& hooks, const TrayPresence& tray,
+                   Scheduler& timers, WindowHost& host);
     ~WindowServices();
     WindowServices(const WindowServices&) = delete;
     WindowServices& operator=(const WindowServices&) = delete;
@@ -69,6 +70,7 @@ private:
     PreferencesStore& preferences_;
     WebsiteSessions& sessions_;
     const WindowShellHooks& hooks_;
+    const TrayPresence& tray_;
     Scheduler& timers_;
     WindowHost& host_;
     // The services handed to windows hold this weakly: they find it expired once it is gone.

@@ -146,13 +146,13 @@ inline Gtk::Label* labelStartingWith(Gtk::Widget& root, const std::string& start
 // A key press as a window gets it from the display, through GTK's own event dispatch; `time` is the
 // press's X time (a person's key carries the server's time, newer than any earlier input).
 inline void pressKey(Gtk::Window& window, const char* name, unsigned modifiers = 0,
-                     std::uint32_t time = GDK_CURRENT_TIME) {
+                     std::uint32_t time = GDK_CURRENT_TIME, GdkEventType type = GDK_KEY_PRESS) {
     GdkDisplay* display = gdk_display_get_default();
     const guint keyval = gdk_keyval_from_name(name);
     GdkKeymapKey* keys = nullptr;
     gint count = 0;
     ASSERT_TRUE(gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(display), keyval, &keys, &count));
-    GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
+    GdkEvent* event = gdk_event_new(type);
     event->key.window = GDK_WINDOW(g_object_ref(window.get_window()->gobj()));
     event->key.state = modifiers;
     event->key.keyval = keyval;
@@ -163,6 +163,11 @@ inline void pressKey(Gtk::Window& window, const char* name, unsigned modifiers =
     gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(display)));
     gtk_main_do_event(event);
     gdk_event_free(event);
+}
+// The key pressed and let go, as a person types it: a button acts as the key comes up.
+inline void typeKey(Gtk::Window& window, const char* name) {
+    pressKey(window, name);
+    pressKey(window, name, 0, GDK_CURRENT_TIME, GDK_KEY_RELEASE);
 }
 
 class AppFixture : public testing::Test {

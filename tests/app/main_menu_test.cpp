@@ -6,9 +6,16 @@
 
 #include <webkit2/webkit2.h>
 
+#include <gdkmm/monitor.h>
+#include <gtkmm/menubutton.h>
+
 #include "app/app_fixture.hpp"
+#include "app/focus_walk.hpp"
 #include "browser/streaming_server.hpp"
 #include "browser/view/browser_view_controller.hpp"
+#include "support/other_x_client.hpp"
+#include "support/toolkit_warnings.hpp"
+#include "ui/kept_above.hpp"
 #include "ui/alert.hpp"
 #include "windows/session_restore.hpp"
 #include "windows/window_registry.hpp"
@@ -244,6 +251,78 @@ TEST_F(MainMenuTest, IsOneMenuOfSectionsWithEveryCommandAndItsKey) {
         EXPECT_EQ(shown.count(name), 1u) << name;
 }
 
+// The menu button opens the menu as a window of its own, placed on the screen and as wide as the
+// menu: not drawn inside the window it opens from, which is smaller than the menu (the launcher is
+// 420 x 590), so that no item is cut off.
+TEST_F(MainMenuTest, OpensAsAWindowOfItsOwnOnTheScreen) {
+    Gtk::Window host;
+    host.set_default_size(420, 590);
+    Gtk::Box header(Gtk::ORIENTATION_HORIZONTAL);
+    Gtk::MenuButton* button = menu->makeMenuButton();
+    header.pack_end(*button, Gtk::PACK_SHRINK);
+    host.add(header);
+    host.show_all();
+    ASSERT_TRUE(spinUntil([&] { return button->get_mapped(); }));
+    button->grab_focus();
+    const int warnings = test::toolkitWarningCount();
+    test::typeKey(host, "Return");
+    Gtk::Label* first = nullptr;
+    ASSERT_TRUE(spinUntil([&] {
+        Gtk::Widget* shown = button->get_popup() ? static_cast<Gtk::Widget*>(button->get_popup())
+                                                 : static_cast<Gtk::Widget*>(button->get_popover());
+        first = shown ? test::findLabelled<Gtk::Label>(*shown, "Open Browser") : nullptr;
+        return first && first->get_mapped();
+    }));
+    auto* window = dynamic_cast<Gtk::Window*>(first->get_toplevel());
+    ASSERT_NE(window, nullptr);
+    EXPECT_NE(window, &host) << "drawn inside the window it opens from";
+    int x = 0, y = 0, itemX = 0, itemY = 0;
+    window->get_window()->get_origin(x, y);
+    first->translate_coordinates(*window, 0, 0, itemX, itemY);
+    const Gdk::Rectangle frame(x, y, window->get_allocated_width(), window->get_allocated_height());
+    Gdk::Rectangle screen;
+    window->get_display()->get_monitor_at_window(window->get_window())->get_geometry(screen);
+    EXPECT_TRUE(frame.get_x() >= screen.get_x() && frame.get_y() >= screen.get_y() &&
+                frame.get_x() + frame.get_width() <= screen.get_x() + screen.get_width() &&
+                frame.get_y() + frame.get_height() <= screen.get_y() + screen.get_height())
+        << frame.get_x() << "," << frame.get_y() << " " << frame.get_width() << "x" << frame.get_height();
+    EXPECT_TRUE(itemX >= 0 && itemY >= 0 && itemX + first->get_allocated_width() <= frame.get_width() &&
+                itemY + first->get_allocated_height() <= frame.get_height())
+        << "the first item lies within the menu's window";
+    int minimum = 0, natural = 0;
+    window->get_preferred_width(minimum, natural);
+    EXPECT_GE(frame.get_width(), natural) << "the right edge (check marks, keys) is cut";
+    EXPECT_EQ(test::toolkitWarningCount(), warnings);
+    if (button->get_popup()) button->get_popup()->popdown();
+}
+
+// While there is no tray, "Show in Tray" says so and is off, on a page it would otherwise offer.
+TEST_F(MainMenuTest, ShowInTraySaysThereIsNoTrayWhileThereIsNone) {
+    server.page("/page", "<!doctype html><title>Page</title><p>text</p>");
+    openKeyWindow("/page");
+    auto trayItem = [&] {
+        for (int index = 0; index < menu->model()->get_n_items(); ++index) {
+            auto section = menu->model()->get_item_link(index, Gio::MENU_LINK_SECTION);
+            for (int item = 0; section && item < section->get_n_items(); ++item) {
+                gchar *action = nullptr, *label = nullptr;
+                g_menu_model_get_item_attribute(section->gobj(), item, "action", "s", &action);
+                g_menu_model_get_item_attribute(section->gobj(), item, "label", "s", &label);
+                const std::string name = action ? action : "", title = label ? label : "";
+                g_free(action);
+                g_free(label);
+                if (name == "app.menuBarIcon") return title;
+            }
+        }
+        return std::string();
+    };
+    for (bool available : {false, true}) {
+        environment->windows().tray().setAvailable(available);
+        EXPECT_EQ(trayItem(), available ? "Show in Tray" : "Show in Tray (No Tray Found)");
+        menu->refresh();
+        EXPECT_EQ(application->lookup_action("menuBarIcon")->get_enabled(), available);
+    }
+}
+
 TEST_F(MainMenuTest, CloseClosesTheKeyWindowThatIsNoBrowserWindow) {
     environment->auxiliaryWindows().showSettings();
     Gtk::Window* settings = environment->auxiliaryWindows().window(AuxiliaryWindows::Kind::settings);
@@ -275,6 +354,26 @@ TEST_F(MainMenuTest, AuxiliaryWindowsAreReusedByTheirRules) {
     }
     windows.closeQuickOpen();
     EXPECT_EQ(windows.window(Kind::quickOpen), nullptr);
+}
+
+// The settings asked for from a window kept above come in front of it, and go back among the other
+// windows once the person turns to another application.
+TEST_F(MainMenuTest, AWindowAskedFromOneKeptAboveGoesBackAmongTheOthersForAnotherApplication) {
+    test::OtherXClient other;
+    Gtk::Window pinned;
+    keepAbove(pinned, KeptAbove::always);
+    pinned.show();
+    ASSERT_TRUE(spinUntil([&] {
+        if (!pinned.is_active()) pinned.present();
+        return pinned.is_active();
+    }));
+    environment->auxiliaryWindows().showSettings();
+    Gtk::Window* settings = environment->auxiliaryWindows().window(AuxiliaryWindows::Kind::settings);
+    ASSERT_TRUE(settings && spinUntil([&] { return settings->is_active(); }));
+    EXPECT_EQ(keptAbove(*settings), KeptAbove::untilAnotherApplication);
+    other.activate(other.window());
+    EXPECT_TRUE(spinUntil([&] { return other.askedNotAbove(test::xWindowOf(*settings)); }));
+    settings->hide();
 }
 
 TEST_F(MainMenuTest, ReadLaterKeepsTheReadingPositionOfAScrolledPage) {

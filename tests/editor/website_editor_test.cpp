@@ -14,6 +14,7 @@
 #include "model/localization.hpp"
 #include "model/preferences_store.hpp"
 #include "model/proxy_vault_fake.hpp"
+#include "model/tray_presence.hpp"
 #include "model/user_agent.hpp"
 #include "model/web_app_store.hpp"
 #include "model/website_switches.hpp"
@@ -488,6 +489,27 @@ TEST_F(WebsiteEditorTest, OpensOnEveryKindOfStoredWebsiteAndShowsWhatItHolds) {
         }
         presenter->closeEditor();
         ASSERT_TRUE(store->deleteProfile(stored.id)) << row.what;
+    }
+}
+
+// While there is no tray, the editor's "Show in Tray" switch is off with the reason under it; it
+// follows a tray coming and going.
+TEST_F(WebsiteEditorTest, TheTraySwitchSaysThereIsNoTrayWhileThereIsNone) {
+    open();
+    TrayPresence tray;
+    auto links = presenter->links();
+    links.tray = &tray;
+    presenter->setLinks(links);
+    tray.setAvailable(false);
+    presenter->showAddWebsite();
+    auto* toggle = test::findLabelled<Gtk::CheckButton>(editor(), "Show in Tray");
+    ASSERT_NE(toggle, nullptr);
+    auto* reason = test::findLabelled<Gtk::Label>(editor(), noTrayExplanation());
+    ASSERT_NE(reason, nullptr);
+    for (bool available : {false, true, false}) {
+        tray.setAvailable(available);
+        EXPECT_EQ(toggle->get_sensitive(), available);
+        EXPECT_EQ(reason->get_visible(), !available);
     }
 }
 

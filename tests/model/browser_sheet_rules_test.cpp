@@ -109,6 +109,16 @@ TEST(MoreMenuTest, ItemsFollowThePageTheSessionAndTheAdSettings) {
     EXPECT_FALSE(find(entries, MoreMenuItem::print)->enabled);
     EXPECT_EQ(find(entries, MoreMenuItem::sleepOrWake)->title, "Wake Tab");
 
+    // Without a tray the item says so and stays off, keeping the website's setting.
+    MoreMenuFacts noTray = page;
+    noTray.inMenuBar = true;
+    noTray.trayAvailable = false;
+    auto tray = find(moreMenuEntries(noTray), MoreMenuItem::showInMenuBar);
+    EXPECT_EQ(tray, (MoreMenuEntry{
+                        MoreMenuItem::showInMenuBar, "Show in Tray (No Tray Found)", true, false,
+                        "No tray was found on this desktop. Tray icons appear once a tray is running."}));
+    EXPECT_TRUE(find(moreMenuEntries(page), MoreMenuItem::showInMenuBar)->enabled);
+
     MoreMenuFacts proxied = page;
     proxied.ownSession = proxied.hasSiteProxy = true;
     auto other = find(moreMenuEntries(proxied), MoreMenuItem::otherSessionWindow);

@@ -37,6 +37,8 @@ std::vector<ValidationCase> validationCases() {
         unshareable->activeBrowser->hasShareableURL = false;
     browsed.activeBrowser->hasRecentlyClosed = browsed.activeBrowser->menuBarIconOn = true;
     browsed.activeBrowser->alwaysOnTop = browsed.activeBrowser->activeTab->canGoBack = true;
+    MenuContext noTray = browsed;
+    noTray.trayAvailable = false;
     // clang-format off
     return {
         {"NoWindow", {true, 0, false, std::nullopt},
@@ -52,6 +54,8 @@ std::vector<ValidationCase> validationCases() {
         {"BrowsedPage", browsed,
          {A::readLater, A::clip, A::back, A::reopenTab, A::menuBarIcon, A::showAll, A::nextMatch, A::arrangeLeft},
          {A::forward}, {{A::pin, true}, {A::compact, false}, {A::menuBarIcon, true}}},
+        // The item says there is no tray instead of offering it; the website keeps its setting.
+        {"NoTray", noTray, {A::readLater, A::clip}, {A::menuBarIcon}, {{A::menuBarIcon, true}}},
     };
     // clang-format on
 }

@@ -228,6 +228,19 @@ TEST_F(SettingsWindowTest, AStoredSleepTimeThatIsNotOfferedIsShownUntilAnotherIs
     EXPECT_EQ(stored().backgroundSleepMinutes, 60) << "the rows offered, without the one no longer stored";
 }
 
+// While there is no tray, the websites' tray boxes are off and a line says why; they follow a tray
+// coming and going.
+TEST_F(SettingsWindowTest, WithoutATrayTheWebsitesTrayBoxesAreOffAndSayWhy) {
+    start({website("A", "/a"), website("B", "/b")});
+    auto& pane = settings->websitesPane();
+    for (bool available : {false, true, false}) {
+        environment->windows().tray().setAvailable(available);
+        ASSERT_EQ(pane.rows().size(), 2u);
+        for (const auto& row : pane.rows()) EXPECT_EQ(row.menuBar->get_sensitive(), available);
+        EXPECT_EQ(pane.saysNoTray(), !available);
+    }
+}
+
 TEST_F(SettingsWindowTest, WebsitesReorderWithinTheListToggleTheirStatusItemAndAreDeletedAfterAsking) {
     auto a = website("A", "/a"), b = website("B", "/b"), c = website("C", "/c");
     start({a, b, c});

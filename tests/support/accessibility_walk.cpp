@@ -157,6 +157,25 @@ std::vector<std::string> accessibleControlNames(Gtk::Widget& root) {
     return names;
 }
 
+namespace {
+
+gboolean readChanged(GSignalInvocationHint*, guint count, const GValue* values, gpointer) {
+    if (count > 0 && G_VALUE_HOLDS_OBJECT(&values[0]))
+        if (auto* object = g_value_get_object(&values[0]); ATK_IS_OBJECT(object)) nameOf(ATK_OBJECT(object));
+    return TRUE;
+}
+
+}  // namespace
+
+AccessibilityListener::AccessibilityListener()
+    : properties_(atk_add_global_event_listener(readChanged, "Atk:AtkObject:property-change")),
+      states_(atk_add_global_event_listener(readChanged, "Atk:AtkObject:state-change")) {}
+
+AccessibilityListener::~AccessibilityListener() {
+    atk_remove_global_event_listener(properties_);
+    atk_remove_global_event_listener(states_);
+}
+
 double contrastRatio(const Gdk::RGBA& one, const Gdk::RGBA& other) {
     auto luminance = [](const Gdk::RGBA& colour) {
         auto channel = [](double value) {

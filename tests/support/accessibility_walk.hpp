@@ -20,6 +20,20 @@ std::vector<std::string> accessibilityProblems(Gtk::Widget& root);
 // The accessible names of the showing controls under `root`, in tree order.
 std::vector<std::string> accessibleControlNames(Gtk::Widget& root);
 
+// Listens, while it lives, to the changes of every accessible object as the accessibility bridge
+// does for a screen reader: each change reads the object's name.
+class AccessibilityListener {
+public:
+    AccessibilityListener();
+    ~AccessibilityListener();
+    AccessibilityListener(const AccessibilityListener&) = delete;
+    AccessibilityListener& operator=(const AccessibilityListener&) = delete;
+
+private:
+    unsigned properties_ = 0;
+    unsigned states_ = 0;
+};
+
 // The contrast ratio of two opaque colours, 1 to 21.
 double contrastRatio(const Gdk::RGBA& one, const Gdk::RGBA& other);
 

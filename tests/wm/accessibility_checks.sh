@@ -7,7 +7,8 @@
 # controls of a window (on any of its tabs) share a name without a description that tells them
 # apart, no drop-down is named by the value it shows, no tab list is without a name, no label takes
 # the focus, no name carries the invisible marks that isolate a name in displayed text. The
-# "Always on Top" pin reads as a toggle button, pressed while its window stays above.
+# "Always on Top" pin reads as a toggle button, pressed while its window stays above. The print
+# dialog, followed as it comes and goes, gives the focus back and leaves nothing in the log.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$1" && pwd)
@@ -56,6 +57,32 @@ command_on_alpha() {
 space=0x20 escape=0xff1b
 
 check "the browser window reads with a name for every control" walk "walk=Alpha*"
+
+# The print dialog, followed by a screen reader as it comes and goes: Escape gives the focus back
+# to Alpha, and nothing is logged about the dialog's parts as the toolkit takes it apart. Before
+# the sheets: the reader asks about the parts of a closed sheet too, and the toolkit logs for those.
+owned="$owned reader_pid" reader_pid=""
+toolkit_warnings() { grep -c -E '(Gtk|Gdk|GLib|GLib-GObject|Atk)-(CRITICAL|WARNING)' "$work/app.log"; }
+warnings=$(toolkit_warnings)
+"$walker" "$app_pid" "through=Print" >"$work/print-walk.log" 2>&1 &
+reader_pid=$!
+print=""
+if wait_for 20 grep -q 'listening' "$work/print-walk.log"; then
+  xdotool windowactivate --sync "$alpha" 2>/dev/null
+  xdotool key ctrl+p
+  if check "Ctrl+P in Alpha opens the print dialog with the focus" \
+    wait_for 10 eval 'print=$(app_window "^Print$"); [ -n "$print" ] && is_active "$print"'; then
+    xdotool key Escape
+    check "Escape closes the print dialog and gives the focus back to Alpha" \
+      wait_for 10 eval 'gone_from_screen "^Print$" && is_active "$alpha"'
+  fi
+  wait "$reader_pid" || { fail "the screen reader followed the print dialog"; sed 's/^/  /' "$work/print-walk.log"; }
+  reader_pid=""
+  check "no toolkit warning is logged as the print dialog goes" [ "$(toolkit_warnings)" -eq "$warnings" ] ||
+    grep -E "(Gtk|Gdk|GLib|GLib-GObject|Atk)-(CRITICAL|WARNING)" "$work/app.log" | sed "s/^/  /" | head -5
+else
+  fail "the screen reader listens"
+fi
 
 # The pin says whether the window stays above, whoever changed it.
 pin="Always on Top"

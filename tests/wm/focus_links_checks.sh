@@ -4,7 +4,8 @@
 # older than the key press) and a window chosen in Quick Open become the active window. A website
 # that an application link showed stays minimised when minimised, until its client comes again.
 # Windows asked for from a website window kept above (settings, library, downloads, the editor, a
-# sheet) come above it with the focus, and closed with Escape give the focus back to it; "Add &
+# sheet, the print dialog) come above it with the focus, and closed with Escape give the focus back
+# to it; once another application's window is in use, they go back among the other windows. "Add &
 # Open" in the editor focuses the website it opens.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -72,21 +73,21 @@ for wm in openbox xfwm4; do
   # Each window asked for from Alpha (kept above) comes above it with the focus; Escape closes it
   # and gives the focus back to Alpha.
   # The More menu (narrow window: its main menu's item, then the highlighted Start Page, Save
-  # Website…, Show in Tray, Website Settings…, User-Agent…, Proxy…; at its end Downloads…, Close
-  # Window) is walked with the arrows.
+  # Website…, Show in Tray, off without a tray and passed over, Website Settings…, User-Agent…,
+  # Proxy…; at its end Downloads…, Close Window) is walked with the arrows.
   for asked in "settings:ctrl+comma:^Quenlith Settings$" "library:ctrl+shift+h:^Saved Pages & Groups$" \
     "downloads:ctrl+alt+j:^Downloads$" "guide:ctrl+question:^Quenlith Guide$" "editor:ctrl+shift+n:^Add Website$" \
     "save-page window:ctrl+alt+s:^Save Page / Selection$" "website's editor:Website Settings…:^Edit Website$" \
     "user-agent sheet:User-Agent…:^User agent$" "proxy sheet:Proxy…:^Proxy$" \
-    "downloads from the More menu:Downloads…:^Downloads$"; do
+    "downloads from the More menu:Downloads…:^Downloads$" "print dialog:ctrl+p:^Print$"; do
     IFS=: read -r what key title <<<"$asked"
     opened=""
     xdotool windowactivate --sync "$alpha"
     wait_for 5 is_active "$alpha" || { fail "$wm: Alpha takes the focus before the $what"; continue; }
     case $key in
-      "Website Settings…") choose_in_more_menu 3 ;;
-      "User-Agent…") choose_in_more_menu 4 ;;
-      "Proxy…") choose_in_more_menu 5 ;;
+      "Website Settings…") choose_in_more_menu 2 ;;
+      "User-Agent…") choose_in_more_menu 3 ;;
+      "Proxy…") choose_in_more_menu 4 ;;
       "Downloads…") xdotool key ctrl+l Tab Tab Return && wait_for 5 menu_shown && xdotool key End Up Return ;;
       *) xdotool key "$key" ;;
     esac
@@ -101,6 +102,43 @@ for wm in openbox xfwm4; do
       fail "$wm: Escape closes the $what and gives the focus back to Alpha (the $what is \
 $(gone_from_screen "$title" && echo gone || echo shown), the active window is \
 $(xdotool getwindowname "$(active)" 2>/dev/null || echo none)$(wait_for 10 is_active "$alpha" && echo ", Alpha within 15 s"))"
+    fi
+  done
+
+  # A window asked for from Alpha, kept above, or from the launcher stays in front while this
+  # application's windows are in use, and goes back among the others once another application's
+  # window is active: that window then covers it, while Alpha, kept above, stays above that window.
+  # (Alpha's own dialogs stay with Alpha.)
+  for asked in "alpha:settings:ctrl+comma:^Quenlith Settings$" "alpha:library:ctrl+shift+h:^Saved Pages & Groups$" \
+    "alpha:downloads:ctrl+alt+j:^Downloads$" "launcher:editor:ctrl+shift+n:^Add Website$" \
+    "launcher:settings:ctrl+comma:^Quenlith Settings$" "launcher:library:ctrl+shift+h:^Saved Pages & Groups$"; do
+    IFS=: read -r from what key title <<<"$asked"
+    opened="" launcher=""
+    xdotool windowactivate --sync "$alpha"
+    wait_for 5 is_active "$alpha" || { fail "$wm: Alpha takes the focus before the $what from the $from"; continue; }
+    if [ "$from" = launcher ]; then
+      xdotool key ctrl+o
+      wait_for 10 eval 'found launcher "^Quenlith$" && is_active "$launcher"' ||
+        { fail "$wm: Ctrl+O in Alpha opens the launcher before the $what"; continue; }
+    fi
+    xdotool key "$key"
+    if ! wait_for 10 eval 'found opened "$title" && is_active "$opened"'; then
+      fail "$wm: $key in the $from opens the $what with the focus"
+      continue
+    fi
+    steady_focus
+    check "$wm: the $what from the $from is kept in front of Alpha" eval 'stacked_above "$opened" "$alpha"'
+    xdotool windowactivate --sync "$other"
+    check "$wm: once another application is active, the $what from the $from is no longer kept above" \
+      wait_for 5 eval '! has_state "$opened" _NET_WM_STATE_ABOVE'
+    check "$wm: and that application's window covers it" wait_for 5 stacked_above "$other" "$opened"
+    check "$wm: while Alpha, kept above, stays above that window" stacked_above "$alpha" "$other"
+    xdotool windowactivate --sync "$opened" key Escape
+    wait_for 5 gone_from_screen "$title" || fail "$wm: Escape closes the $what from the $from"
+    # The launcher comes back with the focus; Escape puts it away.
+    if [ "$from" = launcher ] && wait_for 5 eval 'found launcher "^Quenlith$" && is_active "$launcher"'; then
+      xdotool key Escape
+      wait_for 5 gone_from_screen '^Quenlith$' || fail "$wm: Escape puts the launcher away after the $what"
     fi
   done
 

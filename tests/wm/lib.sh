@@ -149,6 +149,17 @@ stop_wm() {
 # The window manager's active window, and whether it is the given one.
 active() { xprop -root _NET_ACTIVE_WINDOW | sed 's/.*# //; s/,.*//'; }
 is_active() { [ -n "$1" ] && [ $(($(active))) -eq $(($1)) ]; }
+# After the focus moved, the window managers settle it in a few steps (a closed window's
+# withdrawal, a repeated request): the next key goes once the active window has stayed for 0.3 s.
+steady_focus() {
+  local last="" now
+  for _ in $(seq 30); do
+    now=$(active)
+    [ "$now" = "$last" ] && return 0
+    last=$now
+    sleep 0.3
+  done
+}
 # found VARIABLE PATTERN: sets the variable to the running instance's visible window of that title.
 found() { eval "$1=\$(app_window '$2')"; [ -n "${!1}" ]; }
 gone_from_screen() { [ -z "$(app_window "$1")" ]; }
@@ -170,6 +181,32 @@ menu_shown() {
     xwininfo -id "$id" 2>/dev/null | grep -q 'Override Redirect State: yes' && return 0
   done
   return 1
+}
+# The window of the menu on the screen: the largest override-redirect window of the instance,
+# beside the tiny one the toolkit keeps off the screen (10 x 10) while a menu is open.
+shown_menu() {
+  local id w h area largest=100 found=""
+  for id in $(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null); do
+    xwininfo -id "$id" 2>/dev/null | grep -q 'Override Redirect State: yes' || continue
+    read -r _ _ w h < <(geometry_of "$id")
+    area=$((w * h))
+    [ $area -gt $largest ] && largest=$area found=$id
+  done
+  [ -n "$found" ] && echo "$found"
+}
+# Whether the frame "X Y W H" lies on the screen (the root window), and whether it reaches out
+# of the frame "X Y W H" given after it.
+on_screen() {
+  local x y w h sw sh
+  read -r x y w h <<<"$1"
+  read -r sw sh < <(xwininfo -root | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w, h}')
+  [ "$x" -ge 0 ] && [ "$y" -ge 0 ] && [ $((x + w)) -le "$sw" ] && [ $((y + h)) -le "$sh" ]
+}
+reaches_out_of() {
+  local x y w h ox oy ow oh
+  read -r x y w h <<<"$1"
+  read -r ox oy ow oh <<<"$2"
+  [ "$x" -lt "$ox" ] || [ "$y" -lt "$oy" ] || [ $((x + w)) -gt $((ox + ow)) ] || [ $((y + h)) -gt $((oy + oh)) ]
 }
 # From the keyboard, in the focused website window: to the address field, on to the More menu's
 # button, Return; once the menu is on the screen, N times Down from its highlighted item and Return.

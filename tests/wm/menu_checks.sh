@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# The main menu's accelerators typed at a browser window of the running application under openbox:
-# Ctrl+Alt+Shift+N opens a private window, Ctrl+, the settings window.
+# The main menu under openbox and under xfwm4: its accelerators typed at a browser window of the
+# running application (Ctrl+Alt+Shift+N opens a private window, Ctrl+, the settings window), and
+# the menu opened from the launcher's button by the keyboard, shown whole on the screen as a window
+# of its own, not cut off by the launcher, which stays open under it.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$1
@@ -8,25 +10,57 @@ app=$build/quenlith
 profiles_tool=$build/tests/programs/profiles_tool/profiles_tool
 source "$here/lib.sh"
 begin_checks menu-wm bus -- "$@"
-need_programs "$app" "$build/tests/programs/page_server/page_server" "$profiles_tool"
+need_programs "$app" "$build/tests/programs/page_server/page_server" "$profiles_tool" "$(command -v xfwm4)"
 mkdir -p "$XDG_DATA_HOME/com.quenlith.Quenlith"
-start_openbox 0 0 0 0 || { fail "openbox did not start"; exit 1; }
 start_page_server "$work/server.log" /page
 port() { port_of "$work/server.log"; }
-"$profiles_tool" write "$XDG_DATA_HOME/com.quenlith.Quenlith/profiles.json" \
-  --website Alpha "http://127.0.0.1:$(port)/page" --launch 1 || { fail "profiles.json written"; exit 1; }
 
-start_app
-wait_for 20 eval '[ -n "$(app_window "^$(named Alpha)")" ]' || { fail "Alpha opens"; cat "$work/app.log"; exit 1; }
-alpha=$(app_window "^$(named Alpha)")
-xdotool windowactivate --sync "$alpha" 2>/dev/null
-wait_for 5 eval '[ "$(xdotool getactivewindow)" = "$alpha" ]' || fail "Alpha becomes the active window"
+for wm in openbox xfwm4; do
+  start_wm $wm || { fail "$wm starts"; continue; }
+  "$profiles_tool" write "$XDG_DATA_HOME/com.quenlith.Quenlith/profiles.json" \
+    --website Alpha "http://127.0.0.1:$(port)/page" --launch 1 || { fail "profiles.json written"; exit 1; }
+  start_app
+  if ! wait_for 20 eval '[ -n "$(app_window "^$(named Alpha)")" ]'; then
+    fail "$wm: Alpha opens"
+    cat "$work/app.log"
+    stop_app
+    stop_wm
+    continue
+  fi
+  alpha=$(app_window "^$(named Alpha)")
+  xdotool windowactivate --sync "$alpha" 2>/dev/null
+  wait_for 5 eval '[ "$(xdotool getactivewindow)" = "$alpha" ]' || fail "$wm: Alpha becomes the active window"
 
-before=$(app_windows | wc -l)
-xdotool key --clearmodifiers ctrl+alt+shift+n
-check "Ctrl+Alt+Shift+N opens a private window" wait_for 10 eval '[ "$(app_windows | wc -l)" -gt "$before" ]'
+  before=$(app_windows | wc -l)
+  xdotool key --clearmodifiers ctrl+alt+shift+n
+  check "$wm: Ctrl+Alt+Shift+N opens a private window" wait_for 10 eval '[ "$(app_windows | wc -l)" -gt "$before" ]'
 
-xdotool windowactivate --sync "$alpha" 2>/dev/null
-xdotool key --clearmodifiers ctrl+comma
-check "Ctrl+, opens the settings window" wait_for 10 eval '[ -n "$(app_window "Quenlith Settings")" ]'
+  xdotool windowactivate --sync "$alpha" 2>/dev/null
+  xdotool key --clearmodifiers ctrl+comma
+  check "$wm: Ctrl+, opens the settings window" wait_for 10 eval '[ -n "$(app_window "Quenlith Settings")" ]'
+
+  # The launcher opens with the focus in its search field; five steps back lead past the lists'
+  # switch, "Open Browser" and the search button to the main menu's button in its title row.
+  launcher="" menu=""
+  xdotool windowactivate --sync "$alpha" 2>/dev/null
+  xdotool key ctrl+o
+  if wait_for 10 eval 'found launcher "^Quenlith$" && is_active "$launcher"'; then
+    xdotool key shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab Return
+    if check "$wm: Return on the launcher's menu button shows the main menu" \
+      wait_for 5 eval 'menu=$(shown_menu); [ -n "$menu" ]'; then
+      shown=$(geometry_of "$menu") frame=$(geometry_of "$launcher")
+      check "$wm: the menu ($shown) lies on the screen" on_screen "$shown"
+      check "$wm: and is not cut off by the launcher ($frame)" reaches_out_of "$shown" "$frame"
+      check "$wm: the launcher stays open under its menu" found launcher "^Quenlith$"
+      xdotool key Escape
+      check "$wm: Escape closes the menu" wait_for 5 eval '! menu_shown'
+    fi
+    xdotool key Escape
+    wait_for 5 gone_from_screen '^Quenlith$' || fail "$wm: Escape puts the launcher away"
+  else
+    fail "$wm: Ctrl+O in Alpha opens the launcher with the focus"
+  fi
+  stop_app
+  stop_wm
+done
 end_checks "menu"

@@ -20,7 +20,16 @@ void onResponse(GtkDialog* dialog, int response, gpointer data) {
         // The operation keeps itself until the page is printed.
         webkit_print_operation_print(operation.get());
     }
-    gtk_widget_destroy(GTK_WIDGET(dialog));
+    // Taken apart on the next turn: the window it was asked from takes the focus back first, as the
+    // answer is handled.
+    // Held until then: a second answer (Escape, then the window's close) may come meanwhile.
+    g_idle_add(
+        [](gpointer widget) {
+            gtk_widget_destroy(GTK_WIDGET(widget));
+            g_object_unref(widget);
+            return G_SOURCE_REMOVE;
+        },
+        g_object_ref(dialog));
 }
 
 }  // namespace

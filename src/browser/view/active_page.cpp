@@ -15,6 +15,7 @@
 #include "model/logging.hpp"
 #include "model/preferences_store.hpp"
 #include "ui/alert.hpp"
+#include "ui/asked_window.hpp"
 
 namespace quenlith {
 
@@ -101,7 +102,12 @@ void ActivePage::printActivePage() {
     BrowserTab* tab = view_.tabs().active();
     Gtk::Window* window = view_.chrome().window();
     if (!tab || tab->state().showsStartPage || (window && hasAttachedSheet(*window))) return;
-    showPrintDialog(tab->webView(), window ? window->gobj() : nullptr);
+    if (!window) {
+        showPrintDialog(tab->webView(), nullptr);
+        return;
+    }
+    // The dialog comes and goes as the window's sheets do: the focus returns to the window.
+    runAskedDialog(*window, [&] { showPrintDialog(tab->webView(), window->gobj()); });
 }
 
 void ActivePage::showFindBar() {

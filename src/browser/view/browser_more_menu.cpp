@@ -60,6 +60,7 @@ std::unique_ptr<Gtk::Menu> BrowserMoreMenu::make() {
     facts.hasShareableURL = shareable.has_value();
     facts.inMenuBar =
         shareable && view_.services_.menuBarIconState && view_.services_.menuBarIconState(*shareable);
+    facts.trayAvailable = !view_.services_.trayAvailable || view_.services_.trayAvailable();
     facts.pageHost = adFilterHost();
     facts.adSettings = view_.context_.preferences.value().adFilterSettings().normalized();
     facts.hasRecentlyClosed = !view_.tabs_.recentlyClosed().empty();

@@ -24,6 +24,8 @@ struct BrowserWindowServices {
     std::function<Gtk::Widget*()> makeStartPage;
     // Whether the page at this address has its own menu-bar icon.
     std::function<bool(const std::string& address)> menuBarIconState;
+    // Whether a tray shows such icons on this desktop; none: it does.
+    std::function<bool()> trayAvailable;
     // Adds a menu-bar icon for the page, or removes the existing one.
     std::function<void(const std::string& address)> onToggleMenuBarIcon;
     // The record whose network settings the window's proxy sheet edits.

@@ -218,6 +218,36 @@ TEST_F(LauncherGuiTest, FocusPassedOnAsAWindowClosesComesBackToTheLauncher) {
     EXPECT_TRUE(spinUntil([&] { return !launcher.get_visible(); }));
 }
 
+// The main menu opens from the launcher's title row as a window of its own, which takes the
+// keyboard: the launcher stays open under it, and its item acts from there.
+TEST_F(LauncherGuiTest, ItsMainMenuOpensOverItWithoutPuttingItAway) {
+    start({website("Local Page", "/local")});
+    LauncherWindow& launcher = controller->launcher();
+    auto* button = Gtk::manage(new Gtk::MenuButton());
+    auto* menu = Gtk::manage(new Gtk::Menu());
+    int chosen = 0;
+    auto* item = Gtk::manage(new Gtk::MenuItem("Item"));
+    item->signal_activate().connect([&] { ++chosen; });
+    menu->append(*item);
+    menu->show_all();
+    button->set_popup(*menu);
+    launcher.view().addMenuButton(*button);
+    button->show();
+    launcher.showAt(640, 0);
+    ASSERT_TRUE(spinUntil([&] {
+        if (!launcher.is_active()) launcher.present();
+        return launcher.is_active();
+    }));
+    button->grab_focus();
+    test::typeKey(launcher, "Return");
+    ASSERT_TRUE(spinUntil([&] { return menu->get_mapped(); }));
+    test::spinFor(std::chrono::milliseconds(300));
+    EXPECT_TRUE(launcher.get_visible()) << "the launcher put itself away under its menu";
+    item->activate();
+    EXPECT_EQ(chosen, 1);
+    menu->popdown();
+}
+
 TEST_F(LauncherGuiTest, TileOpensTheWebsiteAndTheRunningListFollowsIt) {
     WebAppProfile local = website("Local <Page> & co", "/local");
     start({local, website("\u202Erehto", "/other")});
@@ -825,6 +855,40 @@ TEST_F(LauncherGuiTest, WithoutATrayTheLauncherOpensAsAWindow) {
     EXPECT_TRUE(launcher.get_visible() && !launcher.isPopover());
     controller->reopen();  // a third one closes it again
     EXPECT_FALSE(launcher.get_visible());
+}
+
+// The tiles' tray items say there is no tray while no tray is on the bus, instead of offering an
+// icon nothing shows; they follow a tray coming and going.
+TEST_F(LauncherGuiTest, TrayItemsSayThereIsNoTrayUntilOneComes) {
+    WebAppProfile pinned = website("Pinned", "/pinned");
+    pinned.menuBarIconEnabled = true;
+    start({pinned, website("Plain", "/plain")}, privateBus());
+    LauncherWindow& launcher = controller->launcher();
+    launcher.showAt(640, 0);
+    ASSERT_TRUE(spinUntil([&] { return launcher.view().startPage()->savedTiles().size() == 2; }));
+    // The tray item of each saved website's tile and of the first suggestion's, as shown now.
+    auto trayItems = [&] {
+        std::vector<std::pair<std::string, bool>> shown;
+        std::vector<WebsiteTile*> tiles = launcher.view().startPage()->savedTiles();
+        tiles.push_back(launcher.view().startPage()->suggestionTiles().front());
+        for (WebsiteTile* tile : tiles)
+            for (const TileMenuEntry& entry : tile->menuEntries())
+                if (entry.title.find("Tray") != std::string::npos)
+                    shown.emplace_back(entry.title, entry.enabled);
+        return shown;
+    };
+    using Shown = std::vector<std::pair<std::string, bool>>;
+    const Shown none{{"Remove from Tray (No Tray Found)", false},
+                     {"Add to Tray (No Tray Found)", false},
+                     {"Add to Tray (No Tray Found)", false}};
+    const Shown some{{"Remove from Tray", true}, {"Add to Tray", true}, {"Add to Tray", true}};
+    const std::pair<std::function<void()>, const Shown*> steps[] = {
+        {[] {}, &none}, {[&] { startWatcher(); }, &some}, {[&] { watcher.reset(); }, &none}};
+    for (const auto& [change, expected] : steps) {
+        change();
+        EXPECT_TRUE(spinUntil([&] { return trayItems() == *expected; }))
+            << testing::PrintToString(trayItems());
+    }
 }
 
 TEST_F(LauncherGuiTest, DetailsLookupReadsTitleAndProposesTheIcon) {

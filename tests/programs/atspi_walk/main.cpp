@@ -11,6 +11,8 @@
 //                 menu is reached through the events of its highlight, as a screen reader reaches it)
 //     walk=TITLE  reads the showing window titled TITLE (a title ending in "*": beginning so), and
 //                 each page of every tab list in it
+//     through=TITLE  waits until a window titled TITLE has shown and gone again, listening meanwhile
+//                 to every change of the application's objects as a screen reader does
 //     list        prints the titles of the showing windows
 //     dump=DEPTH  prints the application's accessible tree to that depth, with the states read
 // Each step waits up to 20 s for its control or window. A walk prints one line per problem,
@@ -385,6 +387,39 @@ Walk walkOnce(AtspiAccessible* application, AtspiAccessible* window) {
     return walk;
 }
 
+// Whether a window of the application titled `title` is showing.
+bool windowShowing(AtspiAccessible* application, const std::string& title) {
+    atspi_accessible_clear_cache(application);
+    for (Accessible& window : childrenOf(application))
+        if (statesOf(window.get()).showing && matches(nameOf(window.get()), title)) return true;
+    return false;
+}
+
+// Follows a window from its showing to its going, hearing every change meanwhile: the toolkit's
+// bridge then tells of each object that changes, asking its name (a window taken apart is asked
+// about its parts as they go).
+bool followThrough(AtspiAccessible* application, const std::string& title) {
+    AtspiEventListener* reader = atspi_event_listener_new_simple([](const AtspiEvent*) {}, nullptr);
+    atspi_event_listener_register(reader, "object:", nullptr);
+    std::printf("%s: listening\n", title.c_str());
+    std::fflush(stdout);
+    auto within = [](const auto& condition) {
+        const auto deadline = Clock::now() + kStepLimit;
+        for (; Clock::now() < deadline; settle())
+            if (condition()) return true;
+        return false;
+    };
+    const bool shown = within([&] { return windowShowing(application, title); });
+    const bool gone = shown && within([&] { return !windowShowing(application, title); });
+    // The last changes of the window's going arrive after it stopped showing.
+    settle();
+    atspi_event_listener_deregister(reader, "object:", nullptr);
+    g_object_unref(reader);
+    if (!shown) std::printf("%s: no such window showed\n", title.c_str());
+    if (shown && !gone) std::printf("%s: the window did not go\n", title.c_str());
+    return shown && gone;
+}
+
 // Reads the window, then each page of its first tab lists: the tab selected, its page read once it shows.
 bool walkWindow(AtspiAccessible* application, const std::string& title) {
     Accessible window = waitForShowing(application, [&](AtspiAccessible* object) {
@@ -437,7 +472,8 @@ int main(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(stderr,
                      "usage: atspi_walk PID "
-                     "press=NAME|focus=NAME|pressed=NAME|released=NAME|key=KEYSYM|menu=NAME|walk=TITLE|list|dump=DEPTH...\n");
+                     "press=NAME|focus=NAME|pressed=NAME|released=NAME|key=KEYSYM|menu=NAME|walk=TITLE|through=TITLE|"
+                     "list|dump=DEPTH...\n");
         return 2;
     }
     const unsigned pid = static_cast<unsigned>(std::strtoul(argv[1], nullptr, 10));
@@ -471,6 +507,8 @@ int main(int argc, char** argv) {
             if (!atspi_generate_keyboard_event(keysym, nullptr, ATSPI_KEY_SYM, nullptr)) return 1;
         } else if (step.rfind("menu=", 0) == 0) {
             if (!pressMenuItem(step.substr(5))) return 1;
+        } else if (step.rfind("through=", 0) == 0) {
+            if (!followThrough(application.get(), step.substr(8))) return 1;
         } else if (step == "list") {
             atspi_accessible_clear_cache(application.get());
             for (Accessible& window : childrenOf(application.get()))

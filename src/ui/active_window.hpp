@@ -1,0 +1,40 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include <sigc++/connection.h>
+
+typedef struct _GdkDisplay GdkDisplay;
+
+namespace quenlith {
+
+// Follows the window manager's active window on X11 (_NET_ACTIVE_WINDOW on the root window):
+// `changed` runs on a later turn of the main loop after it changed, once for changes that come
+// together. Main thread only.
+class ActiveWindowWatch {
+public:
+    // None without an X11 display.
+    static std::unique_ptr<ActiveWindowWatch> create(std::function<void()> changed);
+    ~ActiveWindowWatch();
+    ActiveWindowWatch(const ActiveWindowWatch&) = delete;
+    ActiveWindowWatch& operator=(const ActiveWindowWatch&) = delete;
+
+    GdkDisplay* display() const { return display_; }
+    // The active X window now; 0 when none is.
+    unsigned long active() const;
+    // Whether the X window is one of this application's.
+    bool isOwn(unsigned long window) const;
+
+private:
+    ActiveWindowWatch(GdkDisplay* display, std::function<void()> changed);
+    static int filter(void* event, void* gdkEvent, void* self);
+
+    GdkDisplay* display_;
+    unsigned long root_ = 0;
+    unsigned long activeAtom_ = 0;
+    std::function<void()> changed_;
+    sigc::connection pending_;
+};
+
+}  // namespace quenlith
