@@ -1,5 +1,8 @@
 #include "ui/asked_window.hpp"
 
+#include <algorithm>
+#include <vector>
+
 #include <gtk/gtk.h>
 #include <gtkmm/window.h>
 
@@ -157,28 +160,45 @@ void insistOnAskedFocus(GtkWindow* asking) {
         });
 }
 
-// A window manager may hand the focus to another application's window as the closed one is
-// withdrawn, after our request for the origin (xfwm4 does, now and then): when a moment later no
-// window of ours has the focus, the origin asks once more, with the server's current time, newer
-// than that hand-over.
+// A window manager may hand the focus on as the closed window is withdrawn, after our request for
+// the origin: to another application's window (xfwm4 does, now and then), or to another of our
+// windows that was already there (xfwm4 gives it to one kept above). When a moment later the
+// origin has not got it, the origin asks once more, with the server's current time, newer than
+// that hand-over. A window of ours shown meanwhile keeps the focus it took.
 void insistOnFocusReturn(GtkWindow* origin) {
-    auto* held = new GWeakRef;
-    g_weak_ref_init(held, origin);
+    struct Return {
+        GWeakRef origin;
+        std::vector<GtkWindow*> shown;  // held until the check
+    };
+    auto* held = new Return;
+    g_weak_ref_init(&held->origin, origin);
+    GList* toplevels = gtk_window_list_toplevels();
+    for (GList* item = toplevels; item; item = item->next)
+        if (gtk_widget_get_visible(GTK_WIDGET(item->data)))
+            held->shown.push_back(GTK_WINDOW(g_object_ref(item->data)));
+    g_list_free(toplevels);
     g_timeout_add_full(
         G_PRIORITY_DEFAULT, 250,
         [](gpointer data) -> gboolean {
-            auto* window = static_cast<GtkWindow*>(g_weak_ref_get(static_cast<GWeakRef*>(data)));
+            auto* returning = static_cast<Return*>(data);
+            auto* window = static_cast<GtkWindow*>(g_weak_ref_get(&returning->origin));
             if (!window) return G_SOURCE_REMOVE;
+            GtkWindow* active = activeOwnWindow();
+            const bool passedOn = !active || (active != window && std::find(returning->shown.begin(),
+                                                                             returning->shown.end(),
+                                                                             active) != returning->shown.end());
             GdkWindow* own = gtk_widget_get_window(GTK_WIDGET(window));
-            if (gtk_widget_get_visible(GTK_WIDGET(window)) && !activeOwnWindow() && own && GDK_IS_X11_WINDOW(own))
+            if (gtk_widget_get_visible(GTK_WIDGET(window)) && passedOn && own && GDK_IS_X11_WINDOW(own))
                 askWithServerTime(window);
             g_object_unref(window);
             return G_SOURCE_REMOVE;
         },
         held,
         [](gpointer data) {
-            g_weak_ref_clear(static_cast<GWeakRef*>(data));
-            delete static_cast<GWeakRef*>(data);
+            auto* returning = static_cast<Return*>(data);
+            g_weak_ref_clear(&returning->origin);
+            for (GtkWindow* window : returning->shown) g_object_unref(window);
+            delete returning;
         });
 }
 

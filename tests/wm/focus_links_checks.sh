@@ -105,6 +105,28 @@ $(xdotool getwindowname "$(active)" 2>/dev/null || echo none)$(wait_for 10 is_ac
     fi
   done
 
+  # With the settings asked from Alpha still open beside it, a window asked from Alpha afterwards
+  # gives the focus back to Alpha as it closes: a window manager may pass it to the settings, kept
+  # above, instead.
+  settings="" opened=""
+  xdotool windowactivate --sync "$alpha" key ctrl+comma
+  if wait_for 10 eval 'found settings "^Quenlith Settings$" && is_active "$settings"'; then
+    xdotool windowactivate --sync "$alpha"
+    xdotool key ctrl+alt+j
+    if wait_for 10 eval 'found opened "^Downloads$" && is_active "$opened"'; then
+      xdotool key Escape
+      wait_for 5 gone_from_screen "^Downloads$" && steady_focus
+      check "$wm: with the settings open beside Alpha, Escape in the downloads gives the focus back to Alpha" \
+        is_active "$alpha"
+    else
+      fail "$wm: Ctrl+Alt+J in Alpha opens the downloads with the focus beside the settings"
+    fi
+    xdotool windowactivate --sync "$settings" key Escape
+    wait_for 5 gone_from_screen "^Quenlith Settings$" || fail "$wm: Escape closes the settings beside Alpha"
+  else
+    fail "$wm: Ctrl+, in Alpha opens the settings to stay open beside it"
+  fi
+
   # A window asked for from Alpha, kept above, or from the launcher stays in front while this
   # application's windows are in use, and goes back among the others once another application's
   # window is active: that window then covers it, while Alpha, kept above, stays above that window.
