@@ -111,10 +111,12 @@ public:
 
     AppEnvironment& environment() { return *environment_; }
 
-    // Replaces the websites and shows the launcher until it has drawn them all, as after a change
-    // of the websites and a first look at them.
-    void setWebsites(int count) {
-        environment_->store().replaceProfiles(websites(count, server_.url("/", "localhost")));
+    // Replaces the websites (the first named `firstName` where one is given) and shows the launcher
+    // until it has drawn them all, as after a change of the websites and a first look at them.
+    void setWebsites(int count, const std::string& firstName = {}) {
+        auto profiles = websites(count, server_.url("/", "localhost"));
+        if (!firstName.empty()) profiles.front().name = firstName;
+        environment_->store().replaceProfiles(profiles);
         const bool shown = controller_->launcher().get_mapped();
         showLauncher(true);
         test::spinUntil([&] {
@@ -219,23 +221,29 @@ double median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
-// Reports the medians of `measure` with 1,000 websites (per iteration) against its median with one.
-template <typename Measure>
-void againstOneWebsite(benchmark::State& state, Measure&& measure, const std::string& what) {
+// Reports the medians of `measure` after `load` (per iteration) against its median with one website.
+template <typename Measure, typename Load>
+void againstOneWebsite(benchmark::State& state, Measure&& measure, const std::string& what, Load&& load) {
     constexpr int kFloorRuns = 9;
     probe().setWebsites(1);
     measure();  // warm-up: first tiles, first icons
     std::vector<double> floor;
     for (int i = 0; i < kFloorRuns; ++i) floor.push_back(measure());
-    probe().setWebsites(1000);
+    load();
     measure();
     std::vector<double> times;
     for (auto _ : state) times.push_back(measure());
-    const double thousand = median(times), one = median(floor);
-    state.counters[what + "_ms"] = thousand * 1000;
+    const double loaded = median(times), one = median(floor);
+    state.counters[what + "_ms"] = loaded * 1000;
     state.counters["floor_ms"] = one * 1000;
     state.counters["max_ms"] = *std::max_element(times.begin(), times.end()) * 1000;
-    state.counters["x_floor"] = thousand / one;
+    state.counters["x_floor"] = loaded / one;
+}
+
+// The same with 1,000 websites.
+template <typename Measure>
+void againstOneWebsite(benchmark::State& state, Measure&& measure, const std::string& what) {
+    againstOneWebsite(state, measure, what, [] { probe().setWebsites(1000); });
 }
 
 void BM_LauncherOpenThousandWebsites(benchmark::State& state) {
@@ -249,6 +257,15 @@ void BM_LauncherPaintedThousandWebsites(benchmark::State& state) {
         state, [] { return probe().openAndClose().second; }, "painted");
 }
 BENCHMARK(BM_LauncherPaintedThousandWebsites)->Unit(benchmark::kMillisecond)->Iterations(15);
+
+// One website named by two million characters (from a damaged file or a backup) against one of a
+// short name: a name is laid out only as far as it is shown, and widens no window.
+void BM_LauncherPaintedTwoMillionCharacterName(benchmark::State& state) {
+    againstOneWebsite(
+        state, [] { return probe().openAndClose().second; }, "painted",
+        [] { probe().setWebsites(1, std::string(2'000'000, 'W')); });
+}
+BENCHMARK(BM_LauncherPaintedTwoMillionCharacterName)->Unit(benchmark::kMillisecond)->Iterations(15);
 
 // One keystroke that narrows the grid ("5" keeps about a quarter), and one that widens it again.
 void keystroke(benchmark::State& state, const std::string& before, const std::string& after) {
