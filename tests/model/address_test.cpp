@@ -139,6 +139,8 @@ TEST(ResolveInput, OpensAddressesSearchesOtherTextAndNeverSearchesForAnAddress) 
          "https://www.bing.com/search?q=mail%20me%40example.com%20or%20you%40example.org"},
         {"@alice:matrix.org", SearchEngine::google, "https://www.google.com/search?q=%40alice%3Amatrix.org"},
         {"price: 5@ shop", SearchEngine::google, "https://www.google.com/search?q=price%3A%205%40%20shop"},
+        {"/me@example.com", SearchEngine::google, "https://www.google.com/search?q=%2Fme%40example.com"},
+        {"/?me@example.com", SearchEngine::google, "https://www.google.com/search?q=%2F%3Fme%40example.com"},
         // Other schemes are addresses too, and not opened.
         {"file:///etc/passwd", SearchEngine::google, scheme},
         {"FILE:/home/user/notes.txt", SearchEngine::google, scheme},
