@@ -1,5 +1,6 @@
 #include "app/backup_dialogs.hpp"
 
+#include <map>
 #include <memory>
 
 #include <glibmm/main.h>
@@ -9,6 +10,7 @@
 
 #include "model/localization.hpp"
 #include "ui/alert.hpp"
+#include "ui/form_rows.hpp"
 
 namespace quenlith {
 
@@ -33,21 +35,49 @@ Glib::RefPtr<Gtk::FileFilter> filterFor(BackupDialogs::FileType type) {
     return filter;
 }
 
+// The backup choosers open now, by title: each command keeps one at a time, and asking again
+// brings it forward instead of opening another.
+using OpenChoosers = std::map<std::string, Glib::RefPtr<Gtk::FileChooserNative>>;
+
+// Brings forward the chooser titled `title` that is open: the toolkit's own dialog stands in for
+// a native one where the desktop offers none. A chooser of the desktop's portal stays where it is.
+void bringForward(const std::string& title) {
+    for (Gtk::Window* window : Gtk::Window::list_toplevels())
+        if (GTK_IS_FILE_CHOOSER_DIALOG(window->gobj()) && window->get_visible() && window->get_title() == title) {
+            window->present();
+            return;
+        }
+}
+
+// Whether the chooser titled `title` is open; then it is brought forward.
+bool alreadyOpen(const OpenChoosers& open, const std::string& title) {
+    if (!open.contains(title)) return false;
+    bringForward(title);
+    return true;
+}
+
 // Runs the chooser without blocking and hands its answer on; the chooser keeps itself alive
-// until it has answered.
+// (in `open`, under its title) until it has answered.
 void runChooser(const Glib::RefPtr<Gtk::FileChooserNative>& chooser, Gtk::Window* parent,
+                const std::shared_ptr<OpenChoosers>& open, const std::string& title,
                 BackupDialogs::Chosen chosen) {
     if (parent) chooser->set_transient_for(*parent);
     chooser->set_modal(true);
-    auto keep = std::make_shared<Glib::RefPtr<Gtk::FileChooserNative>>(chooser);
-    chooser->signal_response().connect([keep, chosen = std::move(chosen)](int response) {
+    (*open)[title] = chooser;
+    std::weak_ptr<OpenChoosers> weak = open;
+    chooser->signal_response().connect([weak, title, chosen = std::move(chosen)](int response) {
+        auto choosers = weak.lock();
+        auto found = choosers ? choosers->find(title) : OpenChoosers::iterator();
+        if (!choosers || found == choosers->end()) return;
+        Glib::RefPtr<Gtk::FileChooserNative> answered = std::move(found->second);
+        choosers->erase(found);
         std::optional<std::string> path;
         if (response == Gtk::RESPONSE_ACCEPT) {
-            std::string file = (*keep)->get_filename();
+            std::string file = answered->get_filename();
             if (!file.empty()) path = file;
         }
         // Released once this handler has returned: the chooser outlives its own signal.
-        Glib::signal_idle().connect_once([keep] { keep->reset(); });
+        Glib::signal_idle().connect_once([answered] {});
         chosen(std::move(path));
     });
     chooser->show();
@@ -57,24 +87,29 @@ void runChooser(const Glib::RefPtr<Gtk::FileChooserNative>& chooser, Gtk::Window
 
 BackupDialogs makeBackupDialogs(std::function<Gtk::Window*()> parent) {
     BackupDialogs dialogs;
-    dialogs.chooseSaveFile = [parent](const std::string& suggestedName, BackupDialogs::FileType type,
-                                      BackupDialogs::Chosen chosen) {
-        auto chooser = Gtk::FileChooserNative::create(
-            localizedString(type == BackupDialogs::FileType::json ? "Export Backup" : "Export Markdown"),
-            Gtk::FILE_CHOOSER_ACTION_SAVE, localizedString("Save"), localizedString("Cancel"));
+    // Held by the commands: a chooser answered after they are gone finds nobody waiting.
+    auto open = std::make_shared<OpenChoosers>();
+    dialogs.chooseSaveFile = [parent, open](const std::string& suggestedName, BackupDialogs::FileType type,
+                                            BackupDialogs::Chosen chosen) {
+        const std::string title =
+            localizedString(type == BackupDialogs::FileType::json ? "Export Backup" : "Export Markdown");
+        if (alreadyOpen(*open, title)) return;
+        auto chooser = Gtk::FileChooserNative::create(title, Gtk::FILE_CHOOSER_ACTION_SAVE,
+                                                      localizedString("Save"), localizedString("Cancel"));
         chooser->set_current_name(suggestedName);
         chooser->set_do_overwrite_confirmation(true);
         chooser->set_create_folders(true);
         chooser->add_filter(filterFor(type));
-        runChooser(chooser, visibleWindow(parent), std::move(chosen));
+        runChooser(chooser, visibleWindow(parent), open, title, std::move(chosen));
     };
-    dialogs.chooseBackupFile = [parent](BackupDialogs::Chosen chosen) {
-        auto chooser =
-            Gtk::FileChooserNative::create(localizedString("Import Backup"), Gtk::FILE_CHOOSER_ACTION_OPEN,
-                                           localizedString("Open"), localizedString("Cancel"));
+    dialogs.chooseBackupFile = [parent, open](BackupDialogs::Chosen chosen) {
+        const std::string title = localizedString("Import Backup");
+        if (alreadyOpen(*open, title)) return;
+        auto chooser = Gtk::FileChooserNative::create(title, Gtk::FILE_CHOOSER_ACTION_OPEN,
+                                                      localizedString("Open"), localizedString("Cancel"));
         chooser->set_select_multiple(false);
         chooser->add_filter(filterFor(BackupDialogs::FileType::json));
-        runChooser(chooser, visibleWindow(parent), std::move(chosen));
+        runChooser(chooser, visibleWindow(parent), open, title, std::move(chosen));
     };
     dialogs.ask = [parent](const std::string& title, const std::string& message, const std::string& confirm,
                            bool destructive, std::function<void(bool)> answer) {
@@ -86,6 +121,8 @@ BackupDialogs makeBackupDialogs(std::function<Gtk::Window*()> parent) {
                                             true)
                    : new Gtk::MessageDialog(title, false, Gtk::MESSAGE_QUESTION, Gtk::BUTTONS_NONE, true);
         dialog->set_secondary_text(message, /*use_markup=*/false);
+        // Named in the window list and to assistive technologies as it is headed.
+        titleWindow(*dialog, title);
         dialog->add_button(localizedString("Cancel"), Gtk::RESPONSE_CANCEL);
         Gtk::Button* confirmButton = dialog->add_button(confirm, Gtk::RESPONSE_ACCEPT);
         if (destructive) confirmButton->get_style_context()->add_class("destructive-action");
