@@ -7,6 +7,7 @@
 #include "browser/engine/keyring_password_vault.hpp"
 #include "model/localization.hpp"
 #include "ui/form_rows.hpp"
+#include "ui/icon_names.hpp"
 #include "ui/focus_in_view.hpp"
 #include "ui/wheel_guard.hpp"
 
@@ -95,8 +96,10 @@ WebAppEditorWindow::~WebAppEditorWindow() {
 void WebAppEditorWindow::buildForm() {
     auto* header = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 12));
     header->set_border_width(20);
-    header->pack_start(*Gtk::manage(new Gtk::Image("window-new-symbolic", Gtk::ICON_SIZE_DIALOG)),
-                       Gtk::PACK_SHRINK);
+    // A new website's window badge, or the pencil of an edit: the two windows tell themselves apart.
+    header->pack_start(
+        *Gtk::manage(new Gtk::Image(iconNameForSymbol(isNew_ ? "macwindow.badge.plus" : "pencil"), Gtk::ICON_SIZE_DIALOG)),
+        Gtk::PACK_SHRINK);
     auto* titles = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 3));
     auto* heading = Gtk::manage(new Gtk::Label(get_title()));
     heading->set_xalign(0);

@@ -2,6 +2,7 @@
 
 #include <gtkmm/adjustment.h>
 #include <gtkmm/expander.h>
+#include <gtkmm/image.h>
 #include <gtkmm/messagedialog.h>
 #include <gtkmm/scrolledwindow.h>
 #include <gtkmm/settings.h>
@@ -28,6 +29,15 @@
 
 namespace quenlith {
 namespace {
+
+// The icon name of the first image in the widget's tree: the editor's header.
+std::string firstIconName(Gtk::Widget& widget) {
+    if (auto* image = dynamic_cast<Gtk::Image*>(&widget)) return image->property_icon_name().get_value();
+    if (auto* container = dynamic_cast<Gtk::Container*>(&widget))
+        for (Gtk::Widget* child : container->get_children())
+            if (std::string name = firstIconName(*child); !name.empty()) return name;
+    return "";
+}
 
 class WebsiteEditorTest : public testing::Test {
 protected:
@@ -478,6 +488,9 @@ TEST_F(WebsiteEditorTest, OpensOnEveryKindOfStoredWebsiteAndShowsWhatItHolds) {
         for (WebAppEditorWindow* editor : {drafted.get(), &this->editor()}) {
             SCOPED_TRACE(std::string(row.what) + (editor->isNew() ? ", new from a draft" : ", edited"));
             EXPECT_EQ(editor->draft(), stored) << "opening changes nothing";
+            EXPECT_EQ(editor->get_title().raw() + " " + firstIconName(*editor),
+                      editor->isNew() ? "Add Website window-new-symbolic" : "Edit Website document-edit-symbolic")
+                << "the header shows what the window is for";
             EXPECT_EQ(row.shows(*editor), row.expected);
             EXPECT_EQ(editor->nameField().get_text() + " " + editor->addressField().get_text(),
                       "Mail https://mail.localhost/");

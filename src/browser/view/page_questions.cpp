@@ -9,6 +9,7 @@
 
 #include "browser/engine/gobject_ptr.hpp"
 #include "browser/page/download_location_chooser.hpp"
+#include "model/localization.hpp"
 
 namespace quenlith {
 
@@ -75,7 +76,8 @@ void PageQuestions::ask(const Uuid& tab, Gtk::Window& window, Question question,
 
 void PageQuestions::chooseFiles(const Uuid& tab, Gtk::Window& window, WebKitFileChooserRequest* request) {
     const int key = nextKey_++;
-    auto chooser = Gtk::FileChooserNative::create("", Gtk::FILE_CHOOSER_ACTION_OPEN);
+    // Titled as the desktop's own choosers of files to open are.
+    auto chooser = Gtk::FileChooserNative::create(localizedString("Open"), Gtk::FILE_CHOOSER_ACTION_OPEN);
     if (canAttachDialog(window.gobj())) {
         chooser->set_transient_for(window);
         chooser->set_modal(true);

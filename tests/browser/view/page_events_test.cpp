@@ -314,6 +314,7 @@ TEST_F(PageEvents, ScriptDialogsCameraAndFilesAreOurOwnQuestions) {
         [&] { return (chooser = GTK_FILE_CHOOSER(visibleToplevel(GTK_TYPE_FILE_CHOOSER_DIALOG))); }));
     EXPECT_TRUE(gtk_file_chooser_get_select_multiple(chooser));
     EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(chooser)), window->gobj());
+    EXPECT_STREQ(gtk_window_get_title(GTK_WINDOW(chooser)), "Open") << "titled, in the window list too";
     ASSERT_TRUE(gtk_file_chooser_select_filename(chooser, chosen.c_str()));
     ASSERT_TRUE(spinUntil([&] {
         g_autofree char* name = gtk_file_chooser_get_filename(chooser);
