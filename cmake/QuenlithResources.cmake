@@ -19,6 +19,10 @@ endforeach()
 set(stamp ${CMAKE_BINARY_DIR}/resources.stamp)
 add_custom_command(OUTPUT ${stamp}
   COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/resources ${QUENLITH_RESOURCE_OUTPUT_DIR}
+  # The application's own icon beside its symbolic ones, so the windows carry it when run from the
+  # build tree as well as installed (the desktop folder is not installed with the resources).
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/resources/desktop/com.quenlith.Quenlith.svg
+          ${QUENLITH_RESOURCE_OUTPUT_DIR}/icons/com.quenlith.Quenlith.svg
   COMMAND ${CMAKE_COMMAND} -E touch ${stamp}
   DEPENDS ${QUENLITH_RESOURCE_FILES}
   COMMENT "Copying resources")

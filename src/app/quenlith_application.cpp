@@ -17,6 +17,7 @@
 #include "model/localization.hpp"
 #include "model/logging.hpp"
 #include "ui/alert.hpp"
+#include "ui/icon_names.hpp"
 #include "ui/work_area_fit.hpp"
 
 namespace quenlith {
@@ -131,6 +132,8 @@ void QuenlithApplication::on_startup() {
     // Every dialog, those the toolkit makes itself among them (the file choosers, printing), comes
     // up inside the work area of its screen.
     keepDialogsInWorkArea();
+    // Title bars and taskbar buttons show the application's icon, not the desktop's generic one.
+    useApplicationIconForWindows();
     // "Quit" in any menu ends the application like a signal does.
     delegate_.setOnQuit([this] { quit(); });
     // Closing the last window never quits: the application lives on without windows.

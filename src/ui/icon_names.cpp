@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <gtkmm/icontheme.h>
+#include <gtkmm/window.h>
 
 #include "model/app_paths.hpp"
 
@@ -90,6 +91,23 @@ void installApplicationIcons() {
     // Icons placed directly in a search-path folder are found as unthemed icons.
     theme->append_search_path(resourcePath("icons"));
     installed = true;
+}
+
+void useApplicationIconForWindows() {
+    installApplicationIcons();
+    auto theme = Gtk::IconTheme::get_default();
+    if (!theme) return;
+    // A few sizes, so no window manager scales a large picture down for a title bar.
+    std::vector<Glib::RefPtr<Gdk::Pixbuf>> sizes;
+    for (int size : {16, 24, 32, 48, 64}) {
+        try {
+            if (auto icon = theme->load_icon(kApplicationIcon, size, Gtk::ICON_LOOKUP_FORCE_SIZE))
+                sizes.push_back(icon);
+        } catch (const Glib::Error&) {
+            // Not installed and not beside the binary: the windows keep the desktop's own icon.
+        }
+    }
+    if (!sizes.empty()) Gtk::Window::set_default_icon_list(sizes);
 }
 
 }  // namespace quenlith

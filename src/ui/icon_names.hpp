@@ -17,6 +17,9 @@ std::string iconNameForSymbol(std::string_view symbol);
 // the hicolor theme and shipped in resources/icons.
 inline constexpr const char* kApplicationSymbolicIcon = "com.quenlith.Quenlith-symbolic";
 
+// The application's own icon (the desktop entry's), in colour.
+inline constexpr const char* kApplicationIcon = "com.quenlith.Quenlith";
+
 // Every known symbol with its icon name, for checking that each one can be drawn.
 const std::vector<std::pair<std::string_view, std::string_view>>& symbolIconTable();
 
@@ -26,5 +29,9 @@ bool iconIsAvailable(const std::string& iconName);
 // Makes the application's own icons findable through the default icon theme. Idempotent; called
 // by every widget that shows a symbol.
 void installApplicationIcons();
+
+// Gives every window of the process, those made before and after, the application's icon, which
+// window managers show in title bars and taskbars. Nothing when the icon cannot be drawn.
+void useApplicationIconForWindows();
 
 }  // namespace quenlith

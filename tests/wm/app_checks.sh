@@ -84,11 +84,32 @@ check "a second start ends at once, successfully" [ $? -eq 0 ]
 check "a second start without a tray opens the launcher" wait_for 10 eval 'launcher_shown && [ "$(window_count)" -eq 3 ]'
 check "and it comes in front of Alpha, which is kept above" \
   wait_for 5 eval 'stacked_above "$(app_window "^Quenlith\$")" "$alpha"'
+# Every window carries the application's icon for title bars and taskbars, also run from the build
+# tree: the website windows and the launcher here, the settings below.
+# Openbox puts an icon of its own on a window that has none: ours comes in sizes from 16 to 64 px.
+has_icon() {
+  local sizes
+  sizes=$(xprop -id "$1" _NET_WM_ICON 2>/dev/null | grep -o 'Icon ([0-9]* x [0-9]*)')
+  grep -q '(16 x 16)' <<<"$sizes" && grep -q '(64 x 64)' <<<"$sizes"
+}
+for shown in "Alpha:$alpha" "Beta:$beta" "the launcher:$(app_window '^Quenlith$')"; do
+  check "${shown%%:*} carries the application's icon" has_icon "${shown#*:}"
+done
 xdotool windowactivate "$alpha" 2>/dev/null
 check "once Alpha is in use, the launcher is no longer kept above" \
   wait_for 5 eval '! has_state "$(app_window "^Quenlith\$")" _NET_WM_STATE_ABOVE'
 send
 check "a third start closes it again" wait_for 10 eval '! launcher_shown && [ "$(window_count)" -eq 2 ]'
+gdbus call --session --dest com.quenlith.Quenlith --object-path /com/quenlith/Quenlith \
+  --method org.gtk.Actions.Activate settings "[]" "{}" >/dev/null
+settings=""
+if wait_for 10 found settings '^Quenlith Settings$'; then
+  check "the settings carry the application's icon" has_icon "$settings"
+  xdotool windowactivate --sync "$settings" key Escape 2>/dev/null
+  wait_for 10 gone_from_screen '^Quenlith Settings$' || fail "Escape closes the settings"
+else
+  fail "the settings open from the application's menu"
+fi
 
 # --- A move by the user is saved soon after ----------------------------------------------------
 xdotool windowmove "$alpha" 400 300
