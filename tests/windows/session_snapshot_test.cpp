@@ -3,9 +3,11 @@
 // checked end to end by tests/wm/session_checks.sh.
 #include <gtest/gtest.h>
 
+#include "browser/view/browser_toolbar.hpp"
 #include "model/file_store.hpp"
 #include "model/localization.hpp"
 #include "model/profile_persistence.hpp"
+#include "support/test_images.hpp"
 #include "windows/runtime_publisher.hpp"
 #include "windows/session_restore.hpp"
 #include "windows/window_manager_fixture.hpp"
@@ -232,6 +234,45 @@ TEST_F(SessionSnapshotTest,
             test::spinFor(std::chrono::milliseconds(200));
             EXPECT_EQ(server.requestCount("/c"), requestsBefore + 1) << "the page asked for first loads once";
         }
+    }
+}
+
+// A restored window's title bar shows the selected page's title over its host, as a live one does,
+// and its tabs show their sites' icons: whether the selected page was asleep at quit (it sleeps on)
+// or awake (it is woken as the window comes back).
+TEST_F(SessionSnapshotTest, ARestoredWindowShowsItsPagesTitleOverItsHostAndItsTabsTheirIcons) {
+    preferences->update([](AppPreferences& p) { p.restoreWindows = true; });
+    server.route("/favicon.ico", [icon = test::blackPng(20, 20)](const test::TestRequest&) {
+        return test::TestResponse{200, "image/png", icon};
+    });
+    server.page("/b", test::titledPage("Beta"));
+    const std::string host = "127.0.0.1:" + std::to_string(server.port());
+    for (bool selectedAsleep : {true, false}) {
+        SCOPED_TRACE(selectedAsleep ? "asleep at quit" : "awake at quit");
+        manager.reset();
+        auto site = website("Alpha", "/a");
+        start({site});
+        BrowserSessionDocument document{1, {}, {}};
+        document.windows.push_back({.id = site.id,
+                                    .savedProfileID = site.id,
+                                    .tabs = {{server.url("/a"), "Alpha", false, true, std::nullopt},
+                                             {server.url("/b"), "Beta", false, selectedAsleep, std::nullopt}},
+                                    .selected = 1,
+                                    .frame = {100, 40, 480, 720, std::nullopt}});
+        ASSERT_TRUE(manager->session().persistence().save(document));
+        manager->session().restoreSession(false);
+        BrowserWindowController* window = manager->registry().window(site.id);
+        ASSERT_TRUE(window && mapped(*window));
+        BrowserToolbar& toolbar = window->browser().chrome().toolbar();
+        EXPECT_TRUE(spinUntil([&] { return toolbar.showsTitle() && toolbar.shownAddress() == host + "/b"; }))
+            << "the title bar shows '" << toolbar.shownAddress() << "', the field "
+            << toolbar.address().get_text() << " has the focus: " << toolbar.address().is_focus();
+        EXPECT_TRUE(spinUntil([&] {
+            for (const auto& tab : window->browser().tabs().items())
+                if (!tab->state().icon) return false;
+            return true;
+        })) << "each tab shows its site's icon";
+        EXPECT_EQ(server.requestCount("/a"), 0) << "the other page sleeps on";
     }
 }
 

@@ -80,9 +80,12 @@ BrowserToolbar::BrowserToolbar()
         showTitleOrField();
         return false;
     });
-    // Only leaving the field ends an edit: the window losing the focus to another one keeps it.
+    // Only leaving the field ends an edit: the window losing the focus to another one keeps it. The
+    // title comes back also when the focus moves on in a window that is not active (no focus-out).
     addressLeft_ = address_.property_is_focus().signal_changed().connect([this] {
-        if (!address_.is_focus()) addressEdited_ = false;
+        if (address_.is_focus()) return;
+        addressEdited_ = false;
+        showTitleOrField();
     });
 
     // Title over address, as a title bar's title and subtitle: the host is readable without a click.

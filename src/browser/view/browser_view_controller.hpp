@@ -104,6 +104,8 @@ public:
 
     // Sleeping and waking the tabs.
     TabSleep& tabSleep() { return sleep_; }
+    // Asks for the icon a sleeping tab shows: its site's, for the address it sleeps on.
+    void loadSleepingTabIcon(const Uuid& id);
 
     // Ends the window's browsing: no more reports, no web view, no timer.
     void tearDown();

@@ -150,18 +150,25 @@ struct PageEventHandlers {
                          const std::optional<std::string>& declared) {
         BrowserTab* tab = tabOf(controller, view);
         if (!tab) return;
-        auto address = PageIcons::iconAddress(url, declared);
-        if (!address) return;
         auto store = WebsiteDataStore::of(view);
-        auto session =
-            controller.context_.sessions.storeSession(store ? store : controller.websiteDataStore_);
+        fetchIcon(controller, *tab, url, PageIcons::iconAddress(url, declared),
+                  store ? store : controller.websiteDataStore_,
+                  [url](const BrowserTab& shown) { return shown.pageURL() == url; });
+    }
+
+    // The icon at `address` for the tab's page `url`, shown while `stillFor` the tab.
+    static void fetchIcon(Controller& controller, const BrowserTab& tab, const std::string& url,
+                          const std::optional<std::string>& address,
+                          const std::shared_ptr<WebsiteDataStore>& store,
+                          std::function<bool(const BrowserTab&)> stillFor) {
+        if (!address) return;
         controller.context_.pageIcons.request(
-            *address, std::move(session),
-            [&controller, alive = std::weak_ptr<int>(controller.alive_), id = tab->id,
-             url](Glib::RefPtr<Gdk::Pixbuf> image) {
+            *address, controller.context_.sessions.storeSession(store),
+            [&controller, alive = std::weak_ptr<int>(controller.alive_), id = tab.id, url,
+             stillFor = std::move(stillFor)](Glib::RefPtr<Gdk::Pixbuf> image) {
                 if (alive.expired()) return;
                 BrowserTab* shown = controller.tabs_.find(id);
-                if (!shown || shown->pageURL() != url) return;
+                if (!shown || !stillFor(*shown)) return;
                 shown->state().icon = GObjectPtr<GdkPixbuf>::retain(image ? image->gobj() : nullptr);
                 shown->state().iconPage = url;
                 controller.presenter_.scheduleRefresh();
@@ -476,6 +483,17 @@ struct PageEventHandlers {
 };
 
 // ---- The controller's operations --------------------------------------------------------------
+
+void BrowserViewController::loadSleepingTabIcon(const Uuid& id) {
+    BrowserTab* tab = tabs_.find(id);
+    if (!tab || !tab->state().isSleeping || !tab->state().lastURL) return;
+    // The site's "/favicon.ico": the page's own icon link is read once it is woken. A tab woken
+    // meanwhile shows what its page brings instead.
+    const std::string url = *tab->state().lastURL;
+    PageEventHandlers::fetchIcon(
+        *this, *tab, url, PageIcons::iconAddress(url, std::nullopt), websiteDataStore_,
+        [url](const BrowserTab& shown) { return shown.state().isSleeping && shown.state().lastURL == url; });
+}
 
 void BrowserViewController::connectPageEvents(BrowserTab& tab) {
     WebKitWebView* view = tab.webView();

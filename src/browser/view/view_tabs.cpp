@@ -138,6 +138,11 @@ void ViewTabs::openNew() {
 
 void ViewTabs::restore(const std::vector<RestorableTab>& entries, std::int64_t selectedIndex) {
     if (ended_) return;
+    // The focus the replaced tabs left in the address field (a dormant window's start page puts it
+    // there) goes to the restored page: kept in the field, it would show the field in place of the
+    // page's title and host until the person clicked elsewhere.
+    BrowserToolbar& toolbar = view_.chrome().toolbar();
+    const bool fieldHeldFocus = toolbar.address().is_focus() && !toolbar.isEditingAddress();
     for (auto& tab : tabs_.takeAll()) retire(std::move(tab));
     const auto plans = restoredTabPlans(entries);
     const std::size_t selected = restoredSelection(selectedIndex, plans.size());
@@ -158,10 +163,14 @@ void ViewTabs::restore(const std::vector<RestorableTab>& entries, std::int64_t s
         state.sleepingTitle = plan.sleepingTitle;
         state.pendingReadingPosition = plan.pendingReadingPosition;
         attach(*tab);
+        const Uuid id = tab->id;
         tabs_.append(std::move(tab));
+        // A page brought back asleep shows its site's icon, as it did before.
+        view_.loadSleepingTabIcon(id);
     }
     if (tabs_.empty()) add(std::nullopt);
     select(restoredSelection(selectedIndex, tabs_.count()), false, false);
+    if (fieldHeldFocus) view_.page().focusActiveContent();
 }
 
 void ViewTabs::adoptLoadingPage(std::string address, GObjectPtr<WebKitWebView> webView) {
