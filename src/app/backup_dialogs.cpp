@@ -43,7 +43,8 @@ using OpenChoosers = std::map<std::string, Glib::RefPtr<Gtk::FileChooserNative>>
 // a native one where the desktop offers none. A chooser of the desktop's portal stays where it is.
 void bringForward(const std::string& title) {
     for (Gtk::Window* window : Gtk::Window::list_toplevels())
-        if (GTK_IS_FILE_CHOOSER_DIALOG(window->gobj()) && window->get_visible() && window->get_title() == title) {
+        if (GTK_IS_FILE_CHOOSER_DIALOG(window->gobj()) && window->get_visible() &&
+            window->get_title() == title) {
             window->present();
             return;
         }

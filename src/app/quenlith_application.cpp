@@ -12,8 +12,8 @@
 #include <gtkmm/messagedialog.h>
 
 #include "browser/engine/acceleration_probe.hpp"
-#include "model/app_paths.hpp"
 #include "model/address_text.hpp"
+#include "model/app_paths.hpp"
 #include "model/localization.hpp"
 #include "model/logging.hpp"
 #include "ui/alert.hpp"

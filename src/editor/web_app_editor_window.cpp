@@ -6,9 +6,9 @@
 
 #include "browser/engine/keyring_password_vault.hpp"
 #include "model/localization.hpp"
+#include "ui/focus_in_view.hpp"
 #include "ui/form_rows.hpp"
 #include "ui/icon_names.hpp"
-#include "ui/focus_in_view.hpp"
 #include "ui/wheel_guard.hpp"
 
 namespace quenlith {
@@ -98,7 +98,8 @@ void WebAppEditorWindow::buildForm() {
     header->set_border_width(20);
     // A new website's window badge, or the pencil of an edit: the two windows tell themselves apart.
     header->pack_start(
-        *Gtk::manage(new Gtk::Image(iconNameForSymbol(isNew_ ? "macwindow.badge.plus" : "pencil"), Gtk::ICON_SIZE_DIALOG)),
+        *Gtk::manage(new Gtk::Image(iconNameForSymbol(isNew_ ? "macwindow.badge.plus" : "pencil"),
+                                    Gtk::ICON_SIZE_DIALOG)),
         Gtk::PACK_SHRINK);
     auto* titles = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 3));
     auto* heading = Gtk::manage(new Gtk::Label(get_title()));

@@ -18,7 +18,8 @@ using test::spinUntil;
 std::vector<Gtk::Dialog*> shown(GType type, const std::string& title) {
     std::vector<Gtk::Dialog*> found;
     for (Gtk::Window* window : Gtk::Window::list_toplevels())
-        if (G_TYPE_CHECK_INSTANCE_TYPE(window->gobj(), type) && window->get_visible() && window->get_title() == title)
+        if (G_TYPE_CHECK_INSTANCE_TYPE(window->gobj(), type) && window->get_visible() &&
+            window->get_title() == title)
             found.push_back(dynamic_cast<Gtk::Dialog*>(window));
     return found;
 }
@@ -30,7 +31,9 @@ TEST(BackupDialogsTest, EachCommandHasOneChooserAtATimeAndTheQuestionATitle) {
     BackupDialogs dialogs = makeBackupDialogs(nullptr);
     std::vector<std::string> answers;
     auto recorded = [&answers](std::string what) {
-        return [&answers, what](std::optional<std::string> path) { answers.push_back(what + path.value_or("none")); };
+        return [&answers, what](std::optional<std::string> path) {
+            answers.push_back(what + path.value_or("none"));
+        };
     };
     const struct {
         std::string title;
@@ -38,7 +41,10 @@ TEST(BackupDialogsTest, EachCommandHasOneChooserAtATimeAndTheQuestionATitle) {
     } commands[] = {
         {"Import Backup", [&] { dialogs.chooseBackupFile(recorded("import ")); }},
         {"Export Backup",
-         [&] { dialogs.chooseSaveFile("Quenlith-backup.json", BackupDialogs::FileType::json, recorded("export ")); }},
+         [&] {
+             dialogs.chooseSaveFile("Quenlith-backup.json", BackupDialogs::FileType::json,
+                                    recorded("export "));
+         }},
     };
     for (const auto& command : commands)
         for (int i = 0; i < 3; ++i) command.ask();
@@ -53,7 +59,8 @@ TEST(BackupDialogsTest, EachCommandHasOneChooserAtATimeAndTheQuestionATitle) {
         ASSERT_EQ(choosers.size(), 1u) << "answered, the command opens its chooser again";
         choosers[0]->response(Gtk::RESPONSE_CANCEL);
     }
-    EXPECT_EQ(answers, (std::vector<std::string>{"import none", "import none", "export none", "export none"}));
+    EXPECT_EQ(answers,
+              (std::vector<std::string>{"import none", "import none", "export none", "export none"}));
 
     std::optional<bool> agreed;
     dialogs.ask("Import Backup", "Add 1 website.", "Import", false, [&](bool answer) { agreed = answer; });

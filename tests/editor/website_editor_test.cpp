@@ -488,8 +488,9 @@ TEST_F(WebsiteEditorTest, OpensOnEveryKindOfStoredWebsiteAndShowsWhatItHolds) {
         for (WebAppEditorWindow* editor : {drafted.get(), &this->editor()}) {
             SCOPED_TRACE(std::string(row.what) + (editor->isNew() ? ", new from a draft" : ", edited"));
             EXPECT_EQ(editor->draft(), stored) << "opening changes nothing";
-            EXPECT_EQ(editor->get_title().raw() + " " + firstIconName(*editor),
-                      editor->isNew() ? "Add Website window-new-symbolic" : "Edit Website document-edit-symbolic")
+            EXPECT_EQ(
+                editor->get_title().raw() + " " + firstIconName(*editor),
+                editor->isNew() ? "Add Website window-new-symbolic" : "Edit Website document-edit-symbolic")
                 << "the header shows what the window is for";
             EXPECT_EQ(row.shows(*editor), row.expected);
             EXPECT_EQ(editor->nameField().get_text() + " " + editor->addressField().get_text(),
