@@ -133,6 +133,10 @@ void TabSleep::replaceBySleepingTab(BrowserTab& awake, const std::string& addres
     asleep.sleepingTitle = awake.displayTitle();
     asleep.isSleeping = true;
     asleep.mediaPaused = false;
+    // The tab keeps showing its site's icon while asleep; one not loaded yet is asked for.
+    asleep.icon = awake.state().icon;
+    asleep.iconPage = awake.state().iconPage;
+    const bool hasIcon = static_cast<bool>(asleep.icon);
     if (fraction && isUsableReadingPosition(fraction))
         asleep.pendingReadingPosition = PendingReadingPosition{address, *fraction};
     // The history of the tab goes with it; the page and its web process are let go.
@@ -145,7 +149,9 @@ void TabSleep::replaceBySleepingTab(BrowserTab& awake, const std::string& addres
         }
         webkit_web_view_session_state_unref(state);
     }
+    const Uuid id = sleeping->id;
     const std::size_t index = view_.tabs().replace(std::move(sleeping));
+    if (!hasIcon) view_.loadSleepingTabIcon(id);
     if (index == view_.tabs().activeIndex()) view_.tabs().select(index, false, false);
     view_.chrome().tabStrip().invalidate();
     view_.presenter().refresh();

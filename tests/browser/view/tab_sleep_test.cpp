@@ -3,6 +3,7 @@
 // the sleep guard's to tell) never sleeps automatically.
 #include "browser/browser_view_fixture.hpp"
 #include "browser/web_test_support.hpp"
+#include "support/test_images.hpp"
 
 namespace quenlith {
 namespace {
@@ -39,9 +40,14 @@ protected:
 };
 
 TEST_F(TabSleepTest, AnIdleBackgroundTabSleepsAndWakesWithOneRequestAtItsScrollPosition) {
+    server.route("/favicon.ico", [icon = test::blackPng(20, 20)](const test::TestRequest&) {
+        return test::TestResponse{200, "image/png", icon};
+    });
     ASSERT_TRUE(sleepsAutomatically("<div style='height:5000px'>tall</div>",
                                     "window.scrollTo(0, document.scrollingElement.scrollHeight); 1"));
     EXPECT_EQ(controller->tabs().items()[0]->displayTitle(), "Page");
+    EXPECT_TRUE(spinUntil([&] { return controller->tabs().items()[0]->state().icon.get() != nullptr; }))
+        << "asleep, the tab shows its site's icon";
     EXPECT_EQ(firstView, nullptr) << "the page's web view is released";
     EXPECT_EQ(server.requestCount("/page"), 1);
 
