@@ -48,10 +48,18 @@ TEST(BackupDialogsTest, EachCommandHasOneChooserAtATimeAndTheQuestionATitle) {
     };
     for (const auto& command : commands)
         for (int i = 0; i < 3; ++i) command.ask();
+    Gtk::Window other;
     for (const auto& command : commands) {
         SCOPED_TRACE(command.title);
         auto choosers = shown(GTK_TYPE_FILE_CHOOSER_DIALOG, command.title);
         ASSERT_EQ(choosers.size(), 1u);
+        // Asked again while another window has the focus, the open chooser comes forward with it.
+        ASSERT_TRUE(spinUntil([&] {
+            if (!other.is_active()) other.present();
+            return other.is_active();
+        }));
+        command.ask();
+        EXPECT_TRUE(spinUntil([&] { return choosers[0]->is_active(); }));
         choosers[0]->response(Gtk::RESPONSE_CANCEL);
         ASSERT_TRUE(spinUntil([&] { return shown(GTK_TYPE_FILE_CHOOSER_DIALOG, command.title).empty(); }));
         command.ask();
