@@ -1,7 +1,9 @@
 // Session recovery of the window manager: the debounced snapshot with its backup, the removal
-// when restoring is off, and an unreadable session file left untouched. The restore itself is
-// checked end to end by tests/wm/session_checks.sh.
+// when restoring is off, an unreadable session file left untouched, and what a restored window
+// shows. The restore itself is checked end to end by tests/wm/session_checks.sh.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "browser/view/browser_toolbar.hpp"
 #include "model/file_store.hpp"
@@ -265,12 +267,10 @@ TEST_F(SessionSnapshotTest, ARestoredWindowShowsItsPagesTitleOverItsHostAndItsTa
         ASSERT_TRUE(window && mapped(*window));
         BrowserToolbar& toolbar = window->browser().chrome().toolbar();
         EXPECT_TRUE(spinUntil([&] { return toolbar.showsTitle() && toolbar.shownAddress() == host + "/b"; }))
-            << "the title bar shows '" << toolbar.shownAddress() << "', the field "
-            << toolbar.address().get_text() << " has the focus: " << toolbar.address().is_focus();
+            << "the field has the focus: " << toolbar.address().is_focus();
+        const auto& tabs = window->browser().tabs().items();
         EXPECT_TRUE(spinUntil([&] {
-            for (const auto& tab : window->browser().tabs().items())
-                if (!tab->state().icon) return false;
-            return true;
+            return std::ranges::all_of(tabs, [](auto& tab) { return !!tab->state().icon; });
         })) << "each tab shows its site's icon";
         EXPECT_EQ(server.requestCount("/a"), 0) << "the other page sleeps on";
     }
