@@ -8,7 +8,11 @@
 #include "browser/scripted_location_chooser.hpp"
 #include "browser/streaming_server.hpp"
 #include "browser/web_test_support.hpp"
+#include "browser/engine/proxy_fixture.hpp"
+#include "browser/engine/web_view_factory.hpp"
+#include "support/child_process_test.hpp"
 #include "support/default_browser.hpp"
+#include "support/keyring_daemon.hpp"
 #include "support/proxy_servers.hpp"
 
 namespace quenlith::test {
@@ -137,6 +141,66 @@ TEST_F(PageEvents, AProxysRefusalToTunnelIsALoadFailureNamingTheProxyNotADownloa
     EXPECT_TRUE(downloads.entries().empty());
     EXPECT_FALSE(controller->chrome().toast().get_visible()) << "no download notice";
     controller.reset();
+}
+
+// Two websites behind proxies whose keyring items were deleted, their first pages asked for before
+// their windows are built (as at start): each window refuses its pages with the keyring's message,
+// the one built while its password is still being read and the one built after the read failed.
+TEST_F(PageEvents, EveryWindowWhosePasswordIsGoneShowsTheKeyringMessage) {
+    if (!runInChildProcess(ChildProcessOptions().withPrivateBus())) return;
+    KeyringDaemon keyring;
+    TinyproxyServer httpProxy("user", "secret");
+    SocksProxyServer socksProxy("user", "secret");
+    server.page("/home", htmlPage("Home"));
+    std::vector<WebAppProfile> websites;
+    for (const auto& [kind, port] : {std::pair{BrowserProxyKind::httpConnect, httpProxy.port()},
+                                     std::pair{BrowserProxyKind::socks5, socksProxy.port()}}) {
+        auto stored = savePassword("secret");
+        ASSERT_TRUE(stored);
+        ASSERT_TRUE(deletePassword(*stored));
+        WebAppProfile profile = website("/home");
+        profile.siteProxy = BrowserProxySettings{kind, "127.0.0.1", port, "user", *stored, true};
+        profile.normalize();
+        websites.push_back(profile);
+    }
+    std::vector<std::shared_ptr<WebsiteDataStore>> stores;
+    std::vector<GObjectPtr<WebKitWebView>> early;
+    for (const auto& profile : websites) {
+        stores.push_back(sessions.dataStore(profile));
+        early.push_back(WebViewFactory::makeWebView(stores.back(), std::nullopt, std::nullopt, &sessions));
+        webkit_web_view_load_uri(early.back().get(), profile.homeURL.c_str());
+    }
+    bool engineGaveUp = false;
+    std::vector<std::pair<std::unique_ptr<BrowserViewController>, std::unique_ptr<Gtk::Window>>> windows;
+    auto build = [&](std::size_t index) {
+        auto browser = std::make_unique<BrowserViewController>(
+            services.context(*preferences, nullptr, clock, timers), websites[index], stores[index],
+            BrowserViewStart{std::nullopt, websites[index].homeURL});
+        browser->setServices(recorder.services());
+        browser->tabs().adoptLoadingPage(websites[index].homeURL, std::move(early[index]));
+        auto shown = std::make_unique<Gtk::Window>();
+        shown->add(browser->view());
+        shown->show();
+        windows.emplace_back(std::move(browser), std::move(shown));
+    };
+    ASSERT_TRUE(sessions.route(stores[0])->pending());
+    build(0);
+    g_signal_connect(early[1].get(), "load-failed",
+                     G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent, char*, GError*, gpointer flag) {
+                         *static_cast<bool*>(flag) = true;
+                         return FALSE;
+                     }),
+                     &engineGaveUp);
+    ASSERT_TRUE(spinUntil([&] { return engineGaveUp; })) << "the early page of the second window never ended";
+    build(1);
+    for (const auto& [browser, shown] : windows)
+        EXPECT_TRUE(spinUntil([&, &browser = browser] {
+            BrowserTab* tab = browser->tabs().active();
+            return tab && tab->state().error == kKeyringText;
+        })) << browser->tabs().active()->state().error.value_or("(no error)");
+    EXPECT_EQ(server.requestCount("/home"), 0);
+    EXPECT_TRUE(httpProxy.requestLines().empty());
+    EXPECT_EQ(socksProxy.connectionCount(), 0);
 }
 
 TEST_F(PageEvents, SavedWindowsReportVisitsAndTheWebsitesTitleAndIcon) {
