@@ -1,6 +1,8 @@
 #include <cmath>
 #include <filesystem>
 
+#include <gtk/gtkunixprint.h>
+
 #include "browser/browser_view_fixture.hpp"
 #include "browser/engine/script_evaluation.hpp"
 #include "browser/engine/website_sessions.hpp"
@@ -391,6 +393,50 @@ TEST_F(PageEvents, ScriptDialogsCameraAndFilesAreOurOwnQuestions) {
     runInPage("document.title = 'answer ' + confirm('Sure?')");
     EXPECT_TRUE(spinUntil([&] { return active().pageTitle() == "answer false"; }));
     EXPECT_TRUE(openQuestions().empty());
+}
+
+// A page that prints in a loop: one print dialog at a time, attached to the window but not holding
+// it; none right after a dismissal; and the window's close reaches it while a dialog is open.
+TEST_F(PageEvents, APrintLoopShowsOneDialogAtATimeAndNeverHoldsTheWindow) {
+    server.page("/print", htmlPage("Print", "<script>let asked = 0;"
+                                            "setInterval(() => { ++asked; print(); }, 50);</script>"));
+    auto printDialogs = [] { return visibleToplevels(GTK_TYPE_PRINT_UNIX_DIALOG); };
+    auto asked = [&] { return std::stoi(evaluate(active().webView(), "asked").value_or("0")); };
+    open(website("/print"));
+    ASSERT_TRUE(spinUntil([&] { return printDialogs().size() == 1; }));
+    GtkWidget* dialog = printDialogs().front();
+    EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(dialog)), window->gobj());
+    EXPECT_FALSE(gtk_window_get_modal(GTK_WINDOW(dialog)));
+    // The page goes on asking while the dialog is open, and after it is dismissed.
+    int before = asked();
+    bool more = false;
+    EXPECT_TRUE(spinUntil([&] {
+        more |= printDialogs().size() > 1;
+        return asked() >= before + 4;
+    }));
+    EXPECT_FALSE(more) << "a second print dialog";
+    gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_CANCEL);
+    ASSERT_TRUE(spinUntil([&] { return printDialogs().empty(); }));
+    before = asked();
+    EXPECT_TRUE(spinUntil([&] {
+        more |= !printDialogs().empty();
+        return asked() >= before + 4;
+    }));
+    EXPECT_FALSE(more) << "a print dialog right after the dismissal";
+
+    // Later the page may print again; the window's close is seen at the first asking.
+    clock.advance(ScriptDialogGuard::kSuccessionSeconds + 1);
+    ASSERT_TRUE(spinUntil([&] { return printDialogs().size() == 1; }));
+    int closeRequests = 0;
+    window->signal_delete_event().connect([&](GdkEventAny*) {
+        ++closeRequests;
+        return true;
+    });
+    gtk_window_close(window->gobj());
+    ASSERT_TRUE(spinUntil([&] { return closeRequests == 1; })) << "the print dialog held the window";
+    controller.reset();
+    window.reset();
+    EXPECT_TRUE(spinUntil([&] { return printDialogs().empty(); })) << "the dialog outlived its window";
 }
 
 TEST_F(PageEvents, ADialogLoopIsOfferedToStopAndNeverHoldsItsTab) {
