@@ -107,7 +107,8 @@ void PageQuestions::chooseFiles(const Uuid& tab, Gtk::Window& window, WebKitFile
     chooser->show();
 }
 
-void PageQuestions::print(const Uuid& tab, Gtk::Window& window, WebKitWebView* view, std::function<void()> ended) {
+void PageQuestions::print(const Uuid& tab, Gtk::Window& window, WebKitWebView* view,
+                          std::function<void()> ended) {
     const int key = nextKey_++;
     GtkWidget* dialog = nullptr;
     // It comes and goes as the window's sheets do: the focus returns to the window.

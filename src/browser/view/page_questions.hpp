@@ -19,10 +19,11 @@ typedef struct _WebKitWebView WebKitWebView;
 namespace quenlith {
 
 // The questions the pages of one window put to the user: links to other applications, camera and
-// microphone, script dialogs, file choosers and print dialogs. Each belongs to the tab whose page asked and is
-// answered exactly once: by the user, or negatively when its tab closes or the window's browsing
-// ends. None outlives its tab. A question never holds its window: the tab and the window can be
-// closed while it is open, and it is hidden and shown again with the window. Main thread only.
+// microphone, script dialogs, file choosers and print dialogs. Each belongs to the tab whose page
+// asked and is answered exactly once: by the user, or negatively when its tab closes or the
+// window's browsing ends. None outlives its tab. A question never holds its window: the tab and
+// the window can be closed while it is open, and it is hidden and shown again with the window.
+// Main thread only.
 class PageQuestions {
 public:
     struct Reply {
