@@ -132,9 +132,8 @@ void PageQuestions::print(const Uuid& tab, Gtk::Window& window, WebKitWebView* v
         }),
         new Answered{this, key}, [](gpointer data, GClosure*) { delete static_cast<Answered*>(data); },
         GConnectFlags(0));
-    GtkWidget* shown = dialog;
-    open->windowConnections.push_back(window.signal_hide().connect([shown] { gtk_widget_hide(shown); }));
-    open->windowConnections.push_back(window.signal_show().connect([shown] { gtk_widget_show(shown); }));
+    // Unlike a question, nothing waits for its answer: it goes for good with its window.
+    open->windowConnections.push_back(window.signal_hide().connect([this, key] { end(key, std::nullopt); }));
     open_[key] = std::move(open);
 }
 

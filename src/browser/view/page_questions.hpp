@@ -52,8 +52,8 @@ public:
     // Lets the user pick files for the page's file input; cancelled when dismissed.
     void chooseFiles(const Uuid& tab, Gtk::Window& window, WebKitFileChooserRequest* request);
     // Shows the print dialog for the page of `view`, attached to `window` but not modal for it, so
-    // that the window's close still reaches the window; cancelled when dismissed. `ended` runs once
-    // it is answered or dismissed.
+    // that the window's close still reaches the window; cancelled when dismissed or when the window
+    // hides. `ended` runs once it is answered or dismissed.
     void print(const Uuid& tab, Gtk::Window& window, WebKitWebView* view, std::function<void()> ended);
 
     // Takes the tab's questions off the screen and answers them negatively.
