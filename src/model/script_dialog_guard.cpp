@@ -29,6 +29,18 @@ void ScriptDialogGuard::closed() {
     lastClosed_ = clock_->now();
 }
 
+bool ScriptDialogGuard::printing() {
+    if (open_ > 0 || isStopped()) return false;
+    if (lastPrintClosed_ && clock_->now().secondsSince(*lastPrintClosed_) <= kSuccessionSeconds) return false;
+    opening();
+    return true;
+}
+
+void ScriptDialogGuard::printClosed() {
+    closed();
+    lastPrintClosed_ = lastClosed_;
+}
+
 void ScriptDialogGuard::stop(std::string_view page) {
     stoppedPage_ = pageOf(page);
 }

@@ -11,7 +11,7 @@ namespace {
 
 // What happens to one tab, at seconds after the start.
 struct Step {
-    enum Kind { open, close, stop, commit, reload } kind;
+    enum Kind { open, close, stop, commit, reload, print, printClose } kind;
     double at;
     std::string page = {};
 };
@@ -21,7 +21,13 @@ struct Case {
     std::vector<Step> steps;
     std::vector<bool> offers;  // one per opened dialog
     bool stoppedAtEnd = false;
+    std::vector<bool> printsShown = {};  // one per print request
 };
+
+// A print request whose dialog, when shown, stays open for `seconds`.
+std::vector<Step> printed(double at, double seconds = 0.5) {
+    return {{Step::print, at}, {Step::printClose, at + seconds}};
+}
 
 // A shown dialog that stays open for `seconds`.
 std::vector<Step> dialog(double at, double seconds = 0.5) {
@@ -78,11 +84,45 @@ TEST(ScriptDialogGuard, OffersToStopFromTheThirdDialogInQuickSuccessionUntilAnot
         {"after the stop a looping page is offered again at once",
          join({dialog(0), dialog(0), dialog(0), {{Step::stop, 1, page}, {Step::reload, 2}}, dialog(3)}),
          {false, false, true, true}},
+        {"a page printing now and then",
+         join({printed(0), printed(10), printed(20)}),
+         {},
+         false,
+         {true, true, true}},
+        {"a print loop: asked again right after a dismissal, nothing until the pause",
+         join({printed(0, 2), {{Step::print, 2.2}, {Step::print, 7}, {Step::print, 7.2}}}),
+         {},
+         false,
+         {true, false, false, true}},
+        {"one print dialog at a time",
+         {{Step::print, 0}, {Step::print, 0.2}, {Step::print, 60}},
+         {},
+         false,
+         {true, false, false}},
+        {"no print dialog over a script dialog, but one right after it",
+         join({{{Step::open, 0}, {Step::print, 0.2}, {Step::close, 1}}, printed(1.1)}),
+         {false},
+         false,
+         {false, true}},
+        {"a print dialog continues the page's run of dialogs",
+         join({printed(0), dialog(1), dialog(1.5)}),
+         {false, true},
+         false,
+         {true}},
+        {"a page whose dialogs are stopped prints nothing until the reload",
+         join({dialog(0),
+               dialog(0),
+               dialog(0),
+               {{Step::stop, 1, page}, {Step::print, 2}, {Step::reload, 3}},
+               printed(4)}),
+         {false, false, true},
+         false,
+         {false, true}},
     };
     for (const auto& c : cases) {
         ManualClock clock(Date{0});
         ScriptDialogGuard guard(clock);
-        std::vector<bool> offers;
+        std::vector<bool> offers, prints;
         for (const auto& step : c.steps) {
             clock.set(Date{step.at});
             switch (step.kind) {
@@ -91,10 +131,13 @@ TEST(ScriptDialogGuard, OffersToStopFromTheThirdDialogInQuickSuccessionUntilAnot
                 case Step::stop: guard.stop(step.page); break;
                 case Step::commit: guard.committed(step.page); break;
                 case Step::reload: guard.reloaded(); break;
+                case Step::print: prints.push_back(guard.printing()); break;
+                case Step::printClose: guard.printClosed(); break;
             }
         }
         EXPECT_EQ(offers, c.offers) << c.what;
         EXPECT_EQ(guard.isStopped(), c.stoppedAtEnd) << c.what;
+        EXPECT_EQ(prints, c.printsShown) << c.what;
     }
 }
 

@@ -34,7 +34,7 @@ void onResponse(GtkDialog* dialog, int response, gpointer data) {
 
 }  // namespace
 
-GtkWidget* showPrintDialog(WebKitWebView* view, GtkWindow* parent) {
+GtkWidget* showPrintDialog(WebKitWebView* view, GtkWindow* parent, bool modal) {
     GtkWidget* widget = gtk_print_unix_dialog_new(nullptr, parent);
     auto* dialog = GTK_PRINT_UNIX_DIALOG(widget);
     // What the engine prints itself; the rest the printer does.
@@ -47,7 +47,7 @@ GtkWidget* showPrintDialog(WebKitWebView* view, GtkWindow* parent) {
     auto settings = GObjectPtr<GtkPrintSettings>::adopt(gtk_print_settings_new());
     gtk_print_unix_dialog_set_settings(dialog, settings.get());
     gtk_print_unix_dialog_set_embed_page_setup(dialog, TRUE);
-    gtk_window_set_modal(GTK_WINDOW(widget), TRUE);
+    gtk_window_set_modal(GTK_WINDOW(widget), modal);
     // The view may go while the dialog is open: it is held weakly.
     auto* weakView = g_new0(GWeakRef, 1);
     g_weak_ref_init(weakView, view);

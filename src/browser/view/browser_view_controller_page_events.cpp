@@ -1,6 +1,6 @@
 // The browser view's side of its pages: navigation start, finish and failure, the end of a web
 // process, policy decisions, new windows, downloads, file choosers, camera and microphone
-// requests, script dialogs, the error box's two actions, tab media and reading positions.
+// requests, script dialogs, printing, the error box's two actions, tab media and reading positions.
 
 #include <gtkmm/window.h>
 #include <webkit2/webkit2.h>
@@ -10,6 +10,7 @@
 #include "browser/engine/script_evaluation.hpp"
 #include "browser/engine/user_scripts.hpp"
 #include "browser/engine/website_sessions.hpp"
+#include "browser/page/download_location_chooser.hpp"
 #include "browser/page/download_manager.hpp"
 #include "browser/page/external_launch.hpp"
 #include "browser/page/navigation_policy.hpp"
@@ -440,6 +441,24 @@ struct PageEventHandlers {
         return TRUE;
     }
 
+    // The page's print(): the dialog of the menu's Print, shown only as its tab's dialog guard lets
+    // it (one at a time, none right after the last was dismissed) and never holding the window, so a
+    // page printing in a loop cannot keep the window from closing. The engine's own dialog would wait
+    // in a loop of its own, holding the window and bringing the dialog back at once.
+    static gboolean onPrint(WebKitWebView* view, WebKitPrintOperation*, gpointer self) {
+        auto& controller = *static_cast<Controller*>(self);
+        BrowserTab* tab = tabOf(controller, view);
+        Gtk::Window* window = questionWindow(controller);
+        if (!tab || tab->state().showsStartPage || !window || !canAttachDialog(window->gobj())) return TRUE;
+        auto& guard = controller.dialogGuards_.try_emplace(tab->id, controller.context_.clock).first->second;
+        if (!guard.printing()) return TRUE;
+        controller.questions_.print(tab->id, *window, view, [&controller, id = tab->id] {
+            if (auto guard = controller.dialogGuards_.find(id); guard != controller.dialogGuards_.end())
+                guard->second.printClosed();
+        });
+        return TRUE;
+    }
+
     static gboolean onScriptDialog(WebKitWebView* view, WebKitScriptDialog* dialog, gpointer self) {
         auto& controller = *static_cast<Controller*>(self);
         const ScriptDialogKind kind = scriptDialogKind(dialog);
@@ -509,6 +528,7 @@ void BrowserViewController::connectPageEvents(BrowserTab& tab) {
         {"run-file-chooser", G_CALLBACK(H::onRunFileChooser)},
         {"permission-request", G_CALLBACK(H::onPermissionRequest)},
         {"script-dialog", G_CALLBACK(H::onScriptDialog)},
+        {"print", G_CALLBACK(H::onPrint)},
     };
     for (const auto& [signal, callback] : handlers)
         tab.addObservation(view, g_signal_connect(view, signal, callback, this));

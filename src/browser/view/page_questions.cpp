@@ -1,5 +1,7 @@
 #include "browser/view/page_questions.hpp"
 
+#include <utility>
+
 #include <gtkmm/checkbutton.h>
 #include <gtkmm/entry.h>
 #include <gtkmm/filechoosernative.h>
@@ -9,7 +11,9 @@
 
 #include "browser/engine/gobject_ptr.hpp"
 #include "browser/page/download_location_chooser.hpp"
+#include "browser/page/print_dialog.hpp"
 #include "model/localization.hpp"
+#include "ui/asked_window.hpp"
 
 namespace quenlith {
 
@@ -20,6 +24,9 @@ struct PageQuestions::Open {
     std::function<void(std::optional<int> response)> answer;
     // The dialog following its window's hiding and showing.
     std::vector<sigc::connection> windowConnections = {};
+    // A print dialog (the toolkit's, which takes itself apart once answered) and its answer's handler.
+    GObjectPtr<GtkWidget> printDialog = {};
+    gulong printResponse = 0;
 };
 
 PageQuestions::PageQuestions(Scheduler& scheduler) : scheduler_(scheduler) {}
@@ -102,6 +109,36 @@ void PageQuestions::chooseFiles(const Uuid& tab, Gtk::Window& window, WebKitFile
     chooser->show();
 }
 
+void PageQuestions::print(const Uuid& tab, Gtk::Window& window, WebKitWebView* view,
+                          std::function<void()> ended) {
+    const int key = nextKey_++;
+    GtkWidget* dialog = nullptr;
+    // It comes and goes as the window's sheets do: the focus returns to the window.
+    runAskedDialog(window, [&] { dialog = showPrintDialog(view, window.gobj(), /*modal=*/false); });
+    auto open = std::make_unique<Open>(Open{tab, nullptr, {}, [ended = std::move(ended)](std::optional<int>) {
+                                                if (ended) ended();
+                                            }});
+    open->printDialog = GObjectPtr<GtkWidget>::retain(dialog);
+    struct Answered {
+        PageQuestions* questions;
+        int key;
+    };
+    open->printResponse = g_signal_connect_data(
+        dialog, "response", G_CALLBACK(+[](GtkDialog* answered, int response, gpointer data) {
+            const Answered at = *static_cast<Answered*>(data);
+            auto found = at.questions->open_.find(at.key);
+            if (found == at.questions->open_.end()) return;
+            // A second answer may follow (Escape, then the window's close): it is not this one's.
+            g_signal_handler_disconnect(answered, std::exchange(found->second->printResponse, 0));
+            at.questions->end(at.key, response >= 0 ? std::optional<int>(response) : std::nullopt);
+        }),
+        new Answered{this, key}, [](gpointer data, GClosure*) { delete static_cast<Answered*>(data); },
+        GConnectFlags(0));
+    // Unlike a question, nothing waits for its answer: it goes for good with its window.
+    open->windowConnections.push_back(window.signal_hide().connect([this, key] { end(key, std::nullopt); }));
+    open_[key] = std::move(open);
+}
+
 void PageQuestions::end(int key, std::optional<int> response) {
     auto found = open_.find(key);
     if (found == open_.end()) return;
@@ -110,6 +147,11 @@ void PageQuestions::end(int key, std::optional<int> response) {
     for (auto& connection : ended->windowConnections) connection.disconnect();
     if (ended->dialog) ended->dialog->hide();
     if (ended->chooser) ended->chooser->hide();
+    if (ended->printDialog && ended->printResponse) {
+        // Dismissed: answered as cancelled, it takes itself apart.
+        g_signal_handler_disconnect(ended->printDialog.get(), std::exchange(ended->printResponse, 0));
+        gtk_dialog_response(GTK_DIALOG(ended->printDialog.get()), GTK_RESPONSE_CANCEL);
+    }
     std::erase_if(releases_, [](const ScheduledTask& task) { return !task.pending(); });
     releases_.push_back(scheduler_.scheduleIdle([ended] {}));
     if (ended->answer) ended->answer(response);

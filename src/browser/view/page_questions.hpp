@@ -14,14 +14,16 @@ namespace Gtk {
 class Window;
 }
 typedef struct _WebKitFileChooserRequest WebKitFileChooserRequest;
+typedef struct _WebKitWebView WebKitWebView;
 
 namespace quenlith {
 
 // The questions the pages of one window put to the user: links to other applications, camera and
-// microphone, script dialogs and file choosers. Each belongs to the tab whose page asked and is
-// answered exactly once: by the user, or negatively when its tab closes or the window's browsing
-// ends. None outlives its tab. A question never holds its window: the tab and the window can be
-// closed while it is open, and it is hidden and shown again with the window. Main thread only.
+// microphone, script dialogs, file choosers and print dialogs. Each belongs to the tab whose page
+// asked and is answered exactly once: by the user, or negatively when its tab closes or the
+// window's browsing ends. None outlives its tab. A question never holds its window: the tab and
+// the window can be closed while it is open, and it is hidden and shown again with the window.
+// Main thread only.
 class PageQuestions {
 public:
     struct Reply {
@@ -49,6 +51,10 @@ public:
     void ask(const Uuid& tab, Gtk::Window& window, Question question, Answer answer);
     // Lets the user pick files for the page's file input; cancelled when dismissed.
     void chooseFiles(const Uuid& tab, Gtk::Window& window, WebKitFileChooserRequest* request);
+    // Shows the print dialog for the page of `view`, attached to `window` but not modal for it, so
+    // that the window's close still reaches the window; cancelled when dismissed or when the window
+    // hides. `ended` runs once it is answered or dismissed.
+    void print(const Uuid& tab, Gtk::Window& window, WebKitWebView* view, std::function<void()> ended);
 
     // Takes the tab's questions off the screen and answers them negatively.
     void dismiss(const Uuid& tab);

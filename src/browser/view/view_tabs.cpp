@@ -3,6 +3,7 @@
 #include <gtkmm/menu.h>
 #include <webkit2/webkit2.h>
 
+#include "browser/engine/website_sessions.hpp"
 #include "browser/view/browser_view_controller.hpp"
 #include "browser/view/find_session.hpp"
 #include "browser/view/tab_restore.hpp"
@@ -179,6 +180,12 @@ void ViewTabs::adoptLoadingPage(std::string address, GObjectPtr<WebKitWebView> w
 
 GObjectPtr<WebKitWebView> ViewTabs::takeLoadingPage(const std::optional<std::string>& address) {
     if (!loadingPage_ || !address || loadingPage_->first != *address) return {};
+    // Its proxy failed before this view could refuse the page: the engine went on with the load
+    // (and failed it against the blocked network). A page of its own is refused with the reason.
+    if (context_.sessions.errorMessage(view_.websiteDataStore())) {
+        loadingPage_.reset();
+        return {};
+    }
     auto webView = std::move(loadingPage_->second);
     loadingPage_.reset();
     return webView;

@@ -1,6 +1,8 @@
 #include <cmath>
 #include <filesystem>
 
+#include <gtk/gtkunixprint.h>
+
 #include "browser/browser_view_fixture.hpp"
 #include "browser/engine/script_evaluation.hpp"
 #include "browser/engine/website_sessions.hpp"
@@ -8,7 +10,11 @@
 #include "browser/scripted_location_chooser.hpp"
 #include "browser/streaming_server.hpp"
 #include "browser/web_test_support.hpp"
+#include "browser/engine/proxy_fixture.hpp"
+#include "browser/engine/web_view_factory.hpp"
+#include "support/child_process_test.hpp"
 #include "support/default_browser.hpp"
+#include "support/keyring_daemon.hpp"
 #include "support/proxy_servers.hpp"
 
 namespace quenlith::test {
@@ -137,6 +143,66 @@ TEST_F(PageEvents, AProxysRefusalToTunnelIsALoadFailureNamingTheProxyNotADownloa
     EXPECT_TRUE(downloads.entries().empty());
     EXPECT_FALSE(controller->chrome().toast().get_visible()) << "no download notice";
     controller.reset();
+}
+
+// Two websites behind proxies whose keyring items were deleted, their first pages asked for before
+// their windows are built (as at start): each window refuses its pages with the keyring's message,
+// the one built while its password is still being read and the one built after the read failed.
+TEST_F(PageEvents, EveryWindowWhosePasswordIsGoneShowsTheKeyringMessage) {
+    if (!runInChildProcess(ChildProcessOptions().withPrivateBus())) return;
+    KeyringDaemon keyring;
+    TinyproxyServer httpProxy("user", "secret");
+    SocksProxyServer socksProxy("user", "secret");
+    server.page("/home", htmlPage("Home"));
+    std::vector<WebAppProfile> websites;
+    for (const auto& [kind, port] : {std::pair{BrowserProxyKind::httpConnect, httpProxy.port()},
+                                     std::pair{BrowserProxyKind::socks5, socksProxy.port()}}) {
+        auto stored = savePassword("secret");
+        ASSERT_TRUE(stored);
+        ASSERT_TRUE(deletePassword(*stored));
+        WebAppProfile profile = website("/home");
+        profile.siteProxy = BrowserProxySettings{kind, "127.0.0.1", port, "user", *stored, true};
+        profile.normalize();
+        websites.push_back(profile);
+    }
+    std::vector<std::shared_ptr<WebsiteDataStore>> stores;
+    std::vector<GObjectPtr<WebKitWebView>> early;
+    for (const auto& profile : websites) {
+        stores.push_back(sessions.dataStore(profile));
+        early.push_back(WebViewFactory::makeWebView(stores.back(), std::nullopt, std::nullopt, &sessions));
+        webkit_web_view_load_uri(early.back().get(), profile.homeURL.c_str());
+    }
+    bool engineGaveUp = false;
+    std::vector<std::pair<std::unique_ptr<BrowserViewController>, std::unique_ptr<Gtk::Window>>> windows;
+    auto build = [&](std::size_t index) {
+        auto browser = std::make_unique<BrowserViewController>(
+            services.context(*preferences, nullptr, clock, timers), websites[index], stores[index],
+            BrowserViewStart{std::nullopt, websites[index].homeURL});
+        browser->setServices(recorder.services());
+        browser->tabs().adoptLoadingPage(websites[index].homeURL, std::move(early[index]));
+        auto shown = std::make_unique<Gtk::Window>();
+        shown->add(browser->view());
+        shown->show();
+        windows.emplace_back(std::move(browser), std::move(shown));
+    };
+    ASSERT_TRUE(sessions.route(stores[0])->pending());
+    build(0);
+    g_signal_connect(early[1].get(), "load-failed",
+                     G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent, char*, GError*, gpointer flag) {
+                         *static_cast<bool*>(flag) = true;
+                         return FALSE;
+                     }),
+                     &engineGaveUp);
+    ASSERT_TRUE(spinUntil([&] { return engineGaveUp; })) << "the early page of the second window never ended";
+    build(1);
+    for (const auto& [browser, shown] : windows)
+        EXPECT_TRUE(spinUntil([&, &browser = browser] {
+            BrowserTab* tab = browser->tabs().active();
+            return tab && tab->state().error == kKeyringText;
+        })) << browser->tabs().active()->state().error.value_or("(no error)");
+    EXPECT_EQ(server.requestCount("/home"), 0);
+    EXPECT_TRUE(httpProxy.requestLines().empty());
+    EXPECT_EQ(socksProxy.connectionCount(), 0);
 }
 
 TEST_F(PageEvents, SavedWindowsReportVisitsAndTheWebsitesTitleAndIcon) {
@@ -328,6 +394,57 @@ TEST_F(PageEvents, ScriptDialogsCameraAndFilesAreOurOwnQuestions) {
     runInPage("document.title = 'answer ' + confirm('Sure?')");
     EXPECT_TRUE(spinUntil([&] { return active().pageTitle() == "answer false"; }));
     EXPECT_TRUE(openQuestions().empty());
+}
+
+// A page that prints in a loop: one print dialog at a time, attached to the window but not holding
+// it; none right after a dismissal; and the window's close reaches it while a dialog is open.
+TEST_F(PageEvents, APrintLoopShowsOneDialogAtATimeAndNeverHoldsTheWindow) {
+    server.page("/print", htmlPage("Print", "<script>let asked = 0;"
+                                            "setInterval(() => { ++asked; print(); }, 50);</script>"));
+    auto printDialogs = [] { return visibleToplevels(GTK_TYPE_PRINT_UNIX_DIALOG); };
+    auto asked = [&] { return std::stoi(evaluate(active().webView(), "asked").value_or("0")); };
+    open(website("/print"));
+    ASSERT_TRUE(spinUntil([&] { return printDialogs().size() == 1; }));
+    GtkWidget* dialog = printDialogs().front();
+    EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(dialog)), window->gobj());
+    EXPECT_FALSE(gtk_window_get_modal(GTK_WINDOW(dialog)));
+    // The page goes on asking while the dialog is open, and after it is dismissed.
+    int before = asked();
+    bool more = false;
+    EXPECT_TRUE(spinUntil([&] {
+        more |= printDialogs().size() > 1;
+        return asked() >= before + 4;
+    }));
+    EXPECT_FALSE(more) << "a second print dialog";
+    gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_CANCEL);
+    ASSERT_TRUE(spinUntil([&] { return printDialogs().empty(); }));
+    before = asked();
+    EXPECT_TRUE(spinUntil([&] {
+        more |= !printDialogs().empty();
+        return asked() >= before + 4;
+    }));
+    EXPECT_FALSE(more) << "a print dialog right after the dismissal";
+
+    // Later the page may print again; the window's close is seen at the first asking, and the
+    // window hidden as closed takes the dialog along.
+    clock.advance(ScriptDialogGuard::kSuccessionSeconds + 1);
+    ASSERT_TRUE(spinUntil([&] { return printDialogs().size() == 1; }));
+    int closeRequests = 0;
+    window->signal_delete_event().connect([&](GdkEventAny*) {
+        ++closeRequests;
+        window->hide();
+        return true;
+    });
+    gtk_window_close(window->gobj());
+    ASSERT_TRUE(spinUntil([&] { return closeRequests == 1; })) << "the print dialog held the window";
+    EXPECT_TRUE(spinUntil([&] { return printDialogs().empty(); })) << "the dialog outlived its window";
+    // Shown again: the window's browsing ended for good takes its dialog along too.
+    window->show();
+    clock.advance(ScriptDialogGuard::kSuccessionSeconds + 1);
+    ASSERT_TRUE(spinUntil([&] { return printDialogs().size() == 1; }));
+    controller.reset();
+    window.reset();
+    EXPECT_TRUE(spinUntil([&] { return printDialogs().empty(); })) << "the dialog outlived its window";
 }
 
 TEST_F(PageEvents, ADialogLoopIsOfferedToStopAndNeverHoldsItsTab) {

@@ -1,6 +1,7 @@
 // Serves one small page under each path given on the command line, on 127.0.0.1 and a free port
 // ("PATH+field": a page whose text field has the focus and whose title becomes "typed TEXT" as it is
-// typed into), and reports on stdout, one line each:
+// typed into; "PATH+print": a page that asks to print every 200 ms), and reports on stdout, one
+// line each:
 //   port N            once listening
 //   request PATH      when a page is requested (with its query as requested)
 // Ends on SIGTERM or SIGINT.
@@ -18,9 +19,13 @@ void say(const std::string& line) {
     std::cout << line << std::endl;  // flushed: the checking script reads as we go
 }
 
-std::string pageFor(const std::string& path, bool field) {
+enum class Extra { none, field, print };
+
+std::string pageFor(const std::string& path, Extra extra) {
     const std::string input =
-        field ? "<input autofocus oninput=\"document.title = 'typed ' + this.value\">" : std::string();
+        extra == Extra::field   ? "<input autofocus oninput=\"document.title = 'typed ' + this.value\">"
+        : extra == Extra::print ? "<script>setInterval(() => print(), 200)</script>"
+                                : std::string();
     return "<!doctype html><html><head><meta charset=\"utf-8\"><title>Page " + path +
            "</title></head><body>" + path + input + "</body></html>";
 }
@@ -36,12 +41,16 @@ int main(int argc, char** argv) {
     quenlith::test::TestHttpServer server;
     for (int i = 1; i < argc; ++i) {
         std::string path = argv[i];
-        const bool field = path.ends_with("+field");
-        if (field) path.resize(path.size() - 6);
-        server.route(path, [path, field](const quenlith::test::TestRequest& request) {
+        Extra extra = Extra::none;
+        for (const auto& [suffix, kind] : {std::pair{"+field", Extra::field}, std::pair{"+print", Extra::print}})
+            if (path.ends_with(suffix)) {
+                extra = kind;
+                path.resize(path.size() - 6);
+            }
+        server.route(path, [path, extra](const quenlith::test::TestRequest& request) {
             say("request " + request.path);
             quenlith::test::TestResponse response;
-            response.body = pageFor(path, field);
+            response.body = pageFor(path, extra);
             return response;
         });
     }
