@@ -74,7 +74,8 @@ void AppEnvironment::registerLibraryWindows() {
     auxiliaryWindows_->setBuilder(AuxiliaryWindows::Kind::clip, [this, weak] {
         return makeClipWindow(
             auxiliaryWindows_->clipDraft(), library_,
-            withEnvironment<>(weak, [](AppEnvironment& e) { e.auxiliaryWindows().closeClip(); }), mainWorkArea());
+            withEnvironment<>(weak, [](AppEnvironment& e) { e.auxiliaryWindows().closeClip(); }),
+            mainWorkArea());
     });
 }
 

@@ -15,13 +15,18 @@ namespace quenlith {
 
 ClipEditor::ClipEditor(PageClip draft, LibraryStore& library, std::function<void()> onDone,
                        std::optional<ContentSize> workArea)
-    : FramedBox(Gtk::ORIENTATION_VERTICAL, 0), draft_(std::move(draft)), library_(library),
-      onDone_(std::move(onDone)), heading_(localizedString("Save Page / Selection")),
-      readLater_(localizedString("Add to Read Later")), choose_(),
+    : FramedBox(Gtk::ORIENTATION_VERTICAL, 0),
+      draft_(std::move(draft)),
+      library_(library),
+      onDone_(std::move(onDone)),
+      heading_(localizedString("Save Page / Selection")),
+      readLater_(localizedString("Add to Read Later")),
+      choose_(),
       excerptHeading_(localizedString("Source Excerpt")),
       noExcerpt_(localizedString("No excerpt selected. This saves the page link.")),
       caption_(localizedString("Saved locally as a bookmark. Excerpts retain their original source.")),
-      cancel_(localizedString("Cancel")), save_(localizedString("Save")) {
+      cancel_(localizedString("Cancel")),
+      save_(localizedString("Save")) {
     // The frame with the padding inside it; on a small screen the form scrolls above the buttons,
     // which stay in sight.
     const ContentSize size = clipContentSize(workArea);
@@ -203,7 +208,8 @@ void ClipEditor::refresh() {
 }
 
 std::unique_ptr<Gtk::Window> makeClipWindow(const PageClip& draft, LibraryStore& library,
-                                            std::function<void()> onDone, std::optional<ContentSize> workArea) {
+                                            std::function<void()> onDone,
+                                            std::optional<ContentSize> workArea) {
     auto window = std::make_unique<Gtk::Window>();
     window->set_resizable(false);
     auto* editor = Gtk::manage(new ClipEditor(draft, library, std::move(onDone), workArea));

@@ -95,6 +95,7 @@ private:
 
 // The "Save Page / Selection" window around an editor of `draft`.
 std::unique_ptr<Gtk::Window> makeClipWindow(const PageClip& draft, LibraryStore& library,
-                                            std::function<void()> onDone, std::optional<ContentSize> workArea);
+                                            std::function<void()> onDone,
+                                            std::optional<ContentSize> workArea);
 
 }  // namespace quenlith

@@ -316,8 +316,8 @@ TEST_F(WebsiteEditorTest, EverySwitchOfBothScreensShowsAndEditsItsOwnSetting) {
 
     // Each screen keeps its own order: the editor's window group, and the sheet's window section.
     const std::vector<std::string> orders[] = {
-        {"Tuck when dragged to an edge", "Always on top", "Show on All Workspaces", "Remember position and size",
-         "Compact mode", "Page zoom"},
+        {"Tuck when dragged to an edge", "Always on top", "Show on All Workspaces",
+         "Remember position and size", "Compact mode", "Page zoom"},
         {"Always on top", "Show on All Workspaces", "Tuck when dragged to an edge", "Keep this website awake",
          "Click-through (Ctrl+Alt+P to recover)", "Page zoom"},
     };

@@ -259,13 +259,15 @@ TEST_F(SettingsWindowTest, AFractionalStoredSizeIsShownCutAndSteppedWithItsFract
         event->button.window = GDK_WINDOW(g_object_ref(minus));
         event->button.button = 1;
         event->button.x = event->button.y = 4;
-        gdk_event_set_device(event, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
+        gdk_event_set_device(event,
+                             gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
         gtk_main_do_event(event);
         gdk_event_free(event);
     }
     EXPECT_DOUBLE_EQ(stored().defaultWidth, 467.9);
     EXPECT_EQ(width.get_text().raw(), "467");
-    EXPECT_TRUE(spinUntil([&] { return appearance.widthText() == "Width: 467 px"; })) << appearance.widthText();
+    EXPECT_TRUE(spinUntil([&] { return appearance.widthText() == "Width: 467 px"; }))
+        << appearance.widthText();
 }
 
 // While there is no tray, the websites' tray boxes are off and a line says why; they follow a tray

@@ -27,8 +27,6 @@
 #include "browser/engine/favicon_loader.hpp"
 #include "browser/engine/website_details.hpp"
 #include "browser/view/browser_view_controller.hpp"
-#include "library/clip_editor.hpp"
-#include "model/library_store.hpp"
 #include "launcher/batch_links_window.hpp"
 #include "launcher/guide_window.hpp"
 #include "launcher/launcher_geometry.hpp"
@@ -40,8 +38,10 @@
 #include "launcher/start_page_search.hpp"
 #include "launcher/website_start_page.hpp"
 #include "launcher/website_tile.hpp"
+#include "library/clip_editor.hpp"
 #include "model/file_test_support.hpp"
 #include "model/isolated_text.hpp"
+#include "model/library_store.hpp"
 #include "model/localization.hpp"
 #include "model/localization_testing.hpp"
 #include "support/accessibility_walk.hpp"
@@ -1215,20 +1215,29 @@ TEST_F(LauncherGuiTest, FixedSizeWindowsTakeTheirSizeOnEveryScreenWithTheirButto
         ContentSize (*size)(Area);
         std::function<Gtk::Widget*(Gtk::Window&)> find;
     } windows[] = {
-        {"Cancel", [&](Area area) { return std::make_unique<QuickOpenWindow>(links, area); }, quickOpenContentSize,
+        {"Cancel", [&](Area area) { return std::make_unique<QuickOpenWindow>(links, area); },
+         quickOpenContentSize,
          [](Gtk::Window& shown) { return labelWithText(shown, "Cancel")->get_parent(); }},
         {"Close", [](Area area) { return std::make_unique<GuideWindow>(area); }, guideContentSize,
          [](Gtk::Window& shown) -> Gtk::Widget* { return &dynamic_cast<GuideWindow&>(shown).closeButton(); }},
         {"Open as Tabs",
-         [](Area area) { return std::make_unique<BatchLinksWindow>("", BatchAction::tabs, BatchLinksWindow::Links{}, area); },
+         [](Area area) {
+             return std::make_unique<BatchLinksWindow>("", BatchAction::tabs, BatchLinksWindow::Links{},
+                                                       area);
+         },
          batchLinksContentSize,
-         [](Gtk::Window& shown) -> Gtk::Widget* { return &dynamic_cast<BatchLinksWindow&>(shown).performButton(); }},
+         [](Gtk::Window& shown) -> Gtk::Widget* {
+             return &dynamic_cast<BatchLinksWindow&>(shown).performButton();
+         }},
         {"Save",
          [&](Area area) {
-             return makeClipWindow(PageClip{.title = "Page", .address = "https://mail.localhost/"}, library, {}, area);
+             return makeClipWindow(PageClip{.title = "Page", .address = "https://mail.localhost/"}, library,
+                                   {}, area);
          },
          clipContentSize,
-         [](Gtk::Window& shown) -> Gtk::Widget* { return &dynamic_cast<ClipEditor*>(shown.get_child())->saveButton(); }},
+         [](Gtk::Window& shown) -> Gtk::Widget* {
+             return &dynamic_cast<ClipEditor*>(shown.get_child())->saveButton();
+         }},
     };
     for (const auto& kind : windows)
         for (const Area area : {Area(ContentSize{300, 500}), Area(ContentSize{700, 500}), Area()}) {
