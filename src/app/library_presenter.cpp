@@ -6,6 +6,7 @@
 #include "app/app_environment.hpp"
 #include "app/auxiliary_windows.hpp"
 #include "app/backup_transfer.hpp"
+#include "launcher/main_work_area.hpp"
 #include "library/clip_editor.hpp"
 #include "library/library_window.hpp"
 #include "windows/browser_window_manager.hpp"
@@ -73,7 +74,8 @@ void AppEnvironment::registerLibraryWindows() {
     auxiliaryWindows_->setBuilder(AuxiliaryWindows::Kind::clip, [this, weak] {
         return makeClipWindow(
             auxiliaryWindows_->clipDraft(), library_,
-            withEnvironment<>(weak, [](AppEnvironment& e) { e.auxiliaryWindows().closeClip(); }));
+            withEnvironment<>(weak, [](AppEnvironment& e) { e.auxiliaryWindows().closeClip(); }),
+            mainWorkArea());
     });
 }
 

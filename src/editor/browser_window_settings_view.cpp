@@ -20,8 +20,7 @@ BrowserWindowSettingsView::BrowserWindowSettingsView(Gtk::Window& parent, WebApp
       profile_(std::move(profile)),
       clickThroughValue_(clickThrough),
       opacity_(localizedString("Window Opacity")),
-      switches_([](const WebsiteSwitch& setting) { return setting.inWindowSheet; },
-                [this]() -> WebAppProfile& { return profile_; }),
+      switches_(windowSheetSwitches(), [this]() -> WebAppProfile& { return profile_; }),
       clickThrough_(localizedString("Click-through (Ctrl+Alt+P to recover)")),
       zoom_([this]() -> WebAppProfile& { return profile_; }),
       autoReload_(localizedString("Auto reload while visible")) {

@@ -31,10 +31,6 @@ void hideContentWhileCollapsed(Gtk::Expander& expander) {
         [&expander, content] { content->set_visible(expander.get_expanded()); });
 }
 
-std::function<bool(const WebsiteSwitch&)> inGroup(WebsiteSwitchGroup group) {
-    return [group](const WebsiteSwitch& setting) { return setting.group == group; };
-}
-
 }  // namespace
 
 WebAppEditorWindow::WebAppEditorWindow(WebAppProfile draft, bool isNew, bool openAfterSave,
@@ -46,10 +42,13 @@ WebAppEditorWindow::WebAppEditorWindow(WebAppProfile draft, bool isNew, bool ope
       opacity_(localizedString("Window Opacity")),
       fetching_(localizedString("Getting website details…")),
       session_([this]() -> WebAppProfile& { return draft_; }, isNew && !reusesSession),
-      websiteSwitches_(inGroup(WebsiteSwitchGroup::website), [this]() -> WebAppProfile& { return draft_; },
-                       services_.tray),
-      windowSwitches_(inGroup(WebsiteSwitchGroup::window), [this]() -> WebAppProfile& { return draft_; }),
-      advancedSwitches_(inGroup(WebsiteSwitchGroup::advanced), [this]() -> WebAppProfile& { return draft_; }),
+      websiteSwitches_(
+          websiteSwitchesIn(WebsiteSwitchGroup::website), [this]() -> WebAppProfile& { return draft_; },
+          services_.tray),
+      windowSwitches_(websiteSwitchesIn(WebsiteSwitchGroup::window),
+                      [this]() -> WebAppProfile& { return draft_; }),
+      advancedSwitches_(websiteSwitchesIn(WebsiteSwitchGroup::advanced),
+                        [this]() -> WebAppProfile& { return draft_; }),
       windowGroup_(localizedString("Window")),
       zoom_([this]() -> WebAppProfile& { return draft_; }),
       shortcutGroup_(localizedString("Global shortcut")),

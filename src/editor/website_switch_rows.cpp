@@ -6,11 +6,11 @@
 
 namespace quenlith {
 
-WebsiteSwitchRows::WebsiteSwitchRows(std::function<bool(const WebsiteSwitch&)> shows,
+WebsiteSwitchRows::WebsiteSwitchRows(const std::vector<const WebsiteSwitch*>& settings,
                                      std::function<WebAppProfile&()> profile, TrayPresence* tray)
     : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 8), profile_(std::move(profile)), tray_(tray) {
-    for (const auto& setting : websiteSwitches()) {
-        if (!shows(setting)) continue;
+    for (const WebsiteSwitch* shown : settings) {
+        const WebsiteSwitch& setting = *shown;
         auto* toggle = makeSwitch(localizedString(setting.label));
         pack_start(*toggle, Gtk::PACK_SHRINK);
         if (*setting.caption) pack_start(*makeCaption(localizedString(setting.caption)), Gtk::PACK_SHRINK);

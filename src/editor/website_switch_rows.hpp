@@ -18,10 +18,10 @@ class TrayPresence;
 // flipping a switch stores a definite on or off.
 class WebsiteSwitchRows : public Gtk::Box {
 public:
-    // `shows` picks the settings of this place; `profile` returns the record being edited. With
-    // `tray`, a setting that needs a tray is off and says why while there is none.
-    WebsiteSwitchRows(std::function<bool(const WebsiteSwitch&)> shows, std::function<WebAppProfile&()> profile,
-                      TrayPresence* tray = nullptr);
+    // `settings` are the settings of this place, in its order; `profile` returns the record being
+    // edited. With `tray`, a setting that needs a tray is off and says why while there is none.
+    WebsiteSwitchRows(const std::vector<const WebsiteSwitch*>& settings,
+                      std::function<WebAppProfile&()> profile, TrayPresence* tray = nullptr);
 
     // Runs after the person flipped a switch. The owner sets it once it is built.
     void setOnChange(std::function<void()> changed) { changed_ = std::move(changed); }

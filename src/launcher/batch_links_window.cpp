@@ -7,7 +7,9 @@
 #include "launcher/main_work_area.hpp"
 #include "model/localization.hpp"
 #include "model/text_limits.hpp"
+#include "ui/focus_in_view.hpp"
 #include "ui/form_rows.hpp"
+#include "ui/framed_box.hpp"
 #include "ui/icon_names.hpp"
 
 namespace quenlith {
@@ -39,13 +41,15 @@ void showText(Gtk::Label& label, bool shown, const std::string& text = {}) {
 
 }  // namespace
 
-BatchLinksWindow::BatchLinksWindow(const std::string& input, BatchAction action, Links links)
+BatchLinksWindow::BatchLinksWindow(const std::string& input, BatchAction action, Links links,
+                                   std::optional<ContentSize> workArea)
     : links_(std::move(links)), action_(action) {
     installLauncherStyle();
     set_resizable(false);
-    const ContentSize size = batchLinksContentSize(mainWorkArea());
-    content_.set_size_request(size.width, size.height);
-    content_.set_border_width(24);
+    content_.set_margin_top(24);
+    content_.set_margin_start(24);
+    content_.set_margin_end(24);
+    content_.set_margin_bottom(16);
 
     auto* header = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 8));
     auto* icon = Gtk::manage(new Gtk::Image());
@@ -121,6 +125,8 @@ BatchLinksWindow::BatchLinksWindow(const std::string& input, BatchAction action,
 
     preview_.set_border_width(12);
     previewScroller_.set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
+    // A few rows stay in sight where the whole form has to scroll.
+    previewScroller_.set_min_content_height(60);
     previewScroller_.set_shadow_type(Gtk::SHADOW_IN);
     previewScroller_.add(preview_);
     content_.pack_start(previewScroller_, Gtk::PACK_EXPAND_WIDGET);
@@ -149,9 +155,22 @@ BatchLinksWindow::BatchLinksWindow(const std::string& input, BatchAction action,
     perform_.signal_clicked().connect([this] { perform(); });
     buttons->pack_start(cancel_, Gtk::PACK_SHRINK);
     buttons->pack_end(perform_, Gtk::PACK_SHRINK);
-    content_.pack_start(*buttons, Gtk::PACK_SHRINK);
-    add(content_);
-    content_.show_all();
+    buttons->set_margin_start(24);
+    buttons->set_margin_end(24);
+    buttons->set_margin_bottom(24);
+    // The window takes the size its rule gives for the work area, however tall the form: the form
+    // scrolls above the buttons, which stay in sight.
+    const ContentSize size = batchLinksContentSize(workArea);
+    auto* frame = Gtk::manage(new FramedBox());
+    frame->setFrame(size.width, size.height);
+    formScroller_.set_policy(Gtk::POLICY_AUTOMATIC, Gtk::POLICY_AUTOMATIC);
+    formScroller_.set_shadow_type(Gtk::SHADOW_NONE);
+    formScroller_.add(content_);
+    keepFocusInView(formScroller_);
+    frame->pack_start(formScroller_, Gtk::PACK_EXPAND_WIDGET);
+    frame->pack_start(*buttons, Gtk::PACK_SHRINK);
+    add(*frame);
+    frame->show_all();
     set_default(perform_);
     signal_key_press_event().connect(
         [this](GdkEventKey* event) {

@@ -16,6 +16,7 @@
 #include <gtkmm/textview.h>
 #include <gtkmm/window.h>
 
+#include "launcher/main_work_area.hpp"
 #include "model/pasted_links.hpp"
 
 namespace quenlith {
@@ -35,7 +36,8 @@ public:
         std::function<void()> onCancel;
     };
 
-    BatchLinksWindow(const std::string& input, BatchAction action, Links links);
+    BatchLinksWindow(const std::string& input, BatchAction action, Links links,
+                     std::optional<ContentSize> workArea = mainWorkArea());
 
     std::string input() const;
     void setInput(const std::string& text);
@@ -55,6 +57,8 @@ private:
 
     Links links_;
     BatchAction action_;
+    // The form scrolls within the window's size; the buttons stay below it.
+    Gtk::ScrolledWindow formScroller_;
     Gtk::Box content_{Gtk::ORIENTATION_VERTICAL, 16};
     Gtk::RadioButton tabsChoice_;
     Gtk::RadioButton groupChoice_;

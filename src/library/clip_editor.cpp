@@ -8,21 +8,40 @@
 #include "model/library_filters.hpp"
 #include "model/library_store.hpp"
 #include "model/localization.hpp"
+#include "ui/focus_in_view.hpp"
 #include "ui/form_rows.hpp"
 
 namespace quenlith {
 
-ClipEditor::ClipEditor(PageClip draft, LibraryStore& library, std::function<void()> onDone)
-    : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 14), draft_(std::move(draft)), library_(library),
-      onDone_(std::move(onDone)), heading_(localizedString("Save Page / Selection")),
-      readLater_(localizedString("Add to Read Later")), choose_(),
+ClipEditor::ClipEditor(PageClip draft, LibraryStore& library, std::function<void()> onDone,
+                       std::optional<ContentSize> workArea)
+    : FramedBox(Gtk::ORIENTATION_VERTICAL, 0),
+      draft_(std::move(draft)),
+      library_(library),
+      onDone_(std::move(onDone)),
+      heading_(localizedString("Save Page / Selection")),
+      readLater_(localizedString("Add to Read Later")),
+      choose_(),
       excerptHeading_(localizedString("Source Excerpt")),
       noExcerpt_(localizedString("No excerpt selected. This saves the page link.")),
       caption_(localizedString("Saved locally as a bookmark. Excerpts retain their original source.")),
-      cancel_(localizedString("Cancel")), save_(localizedString("Save")) {
-    property_margin() = 24;
-    // The fixed frame with the padding inside it.
-    set_size_request(540 - 48, 510 - 48);
+      cancel_(localizedString("Cancel")),
+      save_(localizedString("Save")) {
+    // The frame with the padding inside it; on a small screen the form scrolls above the buttons,
+    // which stay in sight.
+    const ContentSize size = clipContentSize(workArea);
+    setFrame(size.width, size.height);
+    form_.set_margin_top(24);
+    form_.set_margin_start(24);
+    form_.set_margin_end(24);
+    form_.set_margin_bottom(14);
+    buttons_.set_margin_start(24);
+    buttons_.set_margin_end(24);
+    buttons_.set_margin_bottom(24);
+    formScroller_.set_policy(Gtk::POLICY_AUTOMATIC, Gtk::POLICY_AUTOMATIC);
+    formScroller_.add(form_);
+    keepFocusInView(formScroller_);
+    pack_start(formScroller_, Gtk::PACK_EXPAND_WIDGET);
 
     Pango::AttrList headingStyle;
     auto semibold = Pango::Attribute::create_attr_weight(Pango::WEIGHT_SEMIBOLD);
@@ -31,7 +50,7 @@ ClipEditor::ClipEditor(PageClip draft, LibraryStore& library, std::function<void
     headingStyle.insert(larger);
     heading_.set_attributes(headingStyle);
     heading_.set_xalign(0);
-    pack_start(heading_, Gtk::PACK_SHRINK);
+    form_.pack_start(heading_, Gtk::PACK_SHRINK);
 
     titleByPlaceholder(title_, localizedString("Title"));
     title_.set_text(draft_.title);
@@ -41,15 +60,15 @@ ClipEditor::ClipEditor(PageClip draft, LibraryStore& library, std::function<void
     titleByPlaceholder(collection_, localizedString("Collection (optional)"));
     collection_.set_text(draft_.collection);
     for (Gtk::Entry* entry : {&title_, &address_, &collection_}) entry->set_activates_default(true);
-    pack_start(title_, Gtk::PACK_SHRINK);
-    pack_start(address_, Gtk::PACK_SHRINK);
-    pack_start(readLater_, Gtk::PACK_SHRINK);
+    form_.pack_start(title_, Gtk::PACK_SHRINK);
+    form_.pack_start(address_, Gtk::PACK_SHRINK);
+    form_.pack_start(readLater_, Gtk::PACK_SHRINK);
 
     choose_.set_label(localizedString("Choose"));
     choose_.set_popup(chooseMenu_);
     collectionRow_.pack_start(collection_, Gtk::PACK_EXPAND_WIDGET);
     collectionRow_.pack_start(choose_, Gtk::PACK_SHRINK);
-    pack_start(collectionRow_, Gtk::PACK_SHRINK);
+    form_.pack_start(collectionRow_, Gtk::PACK_SHRINK);
 
     // A long excerpt (up to 200,000 characters) goes into a text view, which lays out lazily; a
     // label of that size would hold up the window.
@@ -77,19 +96,19 @@ ClipEditor::ClipEditor(PageClip draft, LibraryStore& library, std::function<void
     excerptScroll_.set_min_content_height(100);
     excerptScroll_.set_shadow_type(Gtk::SHADOW_IN);
     excerptScroll_.add(excerptBox_);
-    pack_start(excerptScroll_, Gtk::PACK_EXPAND_WIDGET);
+    form_.pack_start(excerptScroll_, Gtk::PACK_EXPAND_WIDGET);
 
     caption_.set_xalign(0);
     caption_.set_line_wrap(true);
     styleSecondaryText(caption_);
-    pack_start(caption_, Gtk::PACK_SHRINK);
+    form_.pack_start(caption_, Gtk::PACK_SHRINK);
     error_.set_xalign(0);
     error_.set_line_wrap(true);
     error_.set_no_show_all(true);
     auto css = Gtk::CssProvider::create();
     css->load_from_data("label { color: #c01c28; }");
     error_.get_style_context()->add_provider(css, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-    pack_start(error_, Gtk::PACK_SHRINK);
+    form_.pack_start(error_, Gtk::PACK_SHRINK);
 
     styleSuggestedAction(save_);
     save_.set_can_default(true);
@@ -189,10 +208,11 @@ void ClipEditor::refresh() {
 }
 
 std::unique_ptr<Gtk::Window> makeClipWindow(const PageClip& draft, LibraryStore& library,
-                                            std::function<void()> onDone) {
+                                            std::function<void()> onDone,
+                                            std::optional<ContentSize> workArea) {
     auto window = std::make_unique<Gtk::Window>();
     window->set_resizable(false);
-    auto* editor = Gtk::manage(new ClipEditor(draft, library, std::move(onDone)));
+    auto* editor = Gtk::manage(new ClipEditor(draft, library, std::move(onDone), workArea));
     editor->attachTo(*window);
     window->add(*editor);
     editor->show_all();

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include <gtkmm/box.h>
 #include <gtkmm/button.h>
@@ -15,7 +16,9 @@
 #include <gtkmm/textview.h>
 #include <sigc++/connection.h>
 
+#include "model/auxiliary_window_sizes.hpp"
 #include "model/page_clip.hpp"
+#include "ui/framed_box.hpp"
 
 namespace Gtk {
 class Window;
@@ -29,9 +32,11 @@ class LibraryStore;
 // and the excerpt (shown, never edited). Nothing reaches the library before Save; Cancel and a
 // successful Save call `onDone`. A refused Save keeps the sheet open with the store's message.
 // Hosted as the library window's sheet and in the "Save Page / Selection" window.
-class ClipEditor : public Gtk::Box {
+class ClipEditor : public FramedBox {
 public:
-    ClipEditor(PageClip draft, LibraryStore& library, std::function<void()> onDone);
+    // Takes the size its rule gives for `workArea` (the main screen's; none without one).
+    ClipEditor(PageClip draft, LibraryStore& library, std::function<void()> onDone,
+               std::optional<ContentSize> workArea);
     ~ClipEditor() override;
 
     // Makes Return save (while Save is enabled) and Escape cancel in the host window.
@@ -61,6 +66,9 @@ private:
     std::function<void()> onDone_;
     bool updating_ = false;
 
+    // The form scrolls within the editor's size; the buttons stay below it.
+    Gtk::ScrolledWindow formScroller_;
+    Gtk::Box form_{Gtk::ORIENTATION_VERTICAL, 14};
     Gtk::Label heading_;
     Gtk::Entry title_;
     Gtk::Entry address_;
@@ -87,6 +95,7 @@ private:
 
 // The "Save Page / Selection" window around an editor of `draft`.
 std::unique_ptr<Gtk::Window> makeClipWindow(const PageClip& draft, LibraryStore& library,
-                                            std::function<void()> onDone);
+                                            std::function<void()> onDone,
+                                            std::optional<ContentSize> workArea);
 
 }  // namespace quenlith

@@ -341,7 +341,7 @@ void LibraryWindow::showClipSheet(const PageClip& clip) {
             retire(std::move(clipSheet_));
         }
     };
-    clipEditor_ = Gtk::manage(new ClipEditor(clip, library_, done));
+    clipEditor_ = Gtk::manage(new ClipEditor(clip, library_, done, mainWorkArea()));
     clipEditor_->attachTo(*sheet);
     sheet->add(*clipEditor_);
     sheet->signal_delete_event().connect([done](GdkEventAny*) {

@@ -25,7 +25,13 @@ ContentSize guideContentSize(std::optional<ContentSize> area) {
 }
 
 ContentSize batchLinksContentSize(std::optional<ContentSize> area) {
-    return {610, fitted(area ? std::optional(area->height) : std::nullopt, 100, 640)};
+    return {fitted(area ? std::optional(area->width) : std::nullopt, 40, 610),
+            fitted(area ? std::optional(area->height) : std::nullopt, 100, 640)};
+}
+
+ContentSize clipContentSize(std::optional<ContentSize> area) {
+    return {fitted(area ? std::optional(area->width) : std::nullopt, 40, 540),
+            fitted(area ? std::optional(area->height) : std::nullopt, 100, 510)};
 }
 
 }  // namespace quenlith

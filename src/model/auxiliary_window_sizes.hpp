@@ -11,5 +11,6 @@ namespace quenlith {
 ContentSize quickOpenContentSize(std::optional<ContentSize> workArea);  // 690 × 510 at most
 ContentSize guideContentSize(std::optional<ContentSize> workArea);      // 620 × 620 at most
 ContentSize batchLinksContentSize(std::optional<ContentSize> workArea);  // 610 × 640 at most
+ContentSize clipContentSize(std::optional<ContentSize> workArea);        // 540 × 510 at most
 
 }  // namespace quenlith

@@ -97,4 +97,14 @@ std::string percentText(std::int64_t percent) {
     return std::to_string(percent) + "%";
 }
 
+std::int64_t truncatedWhole(double value) {
+    return clampToInt64(std::trunc(value));
+}
+
+std::optional<double> wholeStepperFieldValue(std::string_view text, double stored) {
+    std::optional<double> typed = parseDecimalText(text);
+    if (typed && std::isfinite(stored) && *typed == std::trunc(stored)) return stored;
+    return typed;
+}
+
 }  // namespace quenlith

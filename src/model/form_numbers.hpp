@@ -32,4 +32,13 @@ std::int64_t truncatedPercent(double fraction);
 // "85%": the percentage followed by the percent sign.
 std::string percentText(std::int64_t percent);
 
+// Steppers of whole pixels over stored sizes that may hold a fraction (a settings file written by
+// hand or by an older version). They show the stored value cut to a whole number toward zero
+// (487.9 is 487), and a step moves the stored value itself (487.9 less 20 is 467.9).
+std::int64_t truncatedWhole(double value);
+// The value a stepper's field stands for: the stored value while the field still shows it cut, so
+// reading the field back before a step keeps the fraction; else the number typed; nothing for text
+// that is not a number.
+std::optional<double> wholeStepperFieldValue(std::string_view text, double stored);
+
 }  // namespace quenlith

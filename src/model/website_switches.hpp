@@ -4,6 +4,7 @@
 #include <span>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 #include "model/record_fields.hpp"
 #include "model/web_app_profile.hpp"
@@ -24,7 +25,9 @@ struct WebsiteSwitch {
     const char* label;    // English; shown in the interface language
     const char* caption;  // an explanation shown under the switch, English; empty for none
     WebsiteSwitchGroup group;
-    bool inWindowSheet;  // also shown in the settings sheet of a window without a saved website
+    // Its place among the switches of the settings sheet of a window without a saved website,
+    // from 1; 0 for a setting the sheet does not show. The sheet orders its switches its own way.
+    int windowSheetPlace;
     bool needsTray = false;  // does something only where a tray shows the icons
 
     bool isOn(const WebAppProfile& profile) const;
@@ -32,8 +35,12 @@ struct WebsiteSwitch {
     void set(WebAppProfile& profile, bool on) const;
 };
 
-// Every on/off setting of a website, in the order the screens show them.
+// Every on/off setting of a website, in the order the editor shows them.
 std::span<const WebsiteSwitch> websiteSwitches();
+// The settings the editor shows in one group, in its order.
+std::vector<const WebsiteSwitch*> websiteSwitchesIn(WebsiteSwitchGroup group);
+// The settings a window's settings sheet shows, in its order.
+std::vector<const WebsiteSwitch*> windowSheetSwitches();
 // The setting stored under `key`, one of the keys above.
 const WebsiteSwitch& websiteSwitch(std::string_view key);
 

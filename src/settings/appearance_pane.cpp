@@ -1,8 +1,10 @@
 #include "settings/appearance_pane.hpp"
 
-#include <cmath>
+#include <optional>
+#include <string>
 
 #include "model/app_preferences.hpp"
+#include "model/form_numbers.hpp"
 #include "model/localization.hpp"
 #include "model/preferences_store.hpp"
 #include "ui/form_rows.hpp"
@@ -11,11 +13,29 @@ namespace quenlith {
 
 namespace {
 
-// A stepper of 20 points between the bounds; its label is made by the pane.
+// A stepper of 20 pixels between the bounds; its label is made by the pane. It shows the stored
+// size cut to whole pixels and steps from the stored size, fraction and all: the toolkit's own field
+// would show it rounded and, reading that text back before each step, store the rounded value.
 Gtk::SpinButton* makeStepper(double lower, double upper) {
     auto* stepper = Gtk::manage(new Gtk::SpinButton(Gtk::Adjustment::create(lower, lower, upper, 20, 20, 0), 0, 0));
     stepper->set_numeric(true);
     stepper->set_halign(Gtk::ALIGN_END);
+    stepper->signal_output().connect(
+        [stepper] {
+            stepper->set_text(std::to_string(truncatedWhole(stepper->get_adjustment()->get_value())));
+            return true;
+        },
+        false);
+    stepper->signal_input().connect(
+        [stepper](double* value) {
+            std::optional<double> read =
+                wholeStepperFieldValue(stepper->get_text().raw(), stepper->get_adjustment()->get_value());
+            if (!read) return static_cast<int>(GTK_INPUT_ERROR);
+            *value = *read;
+            return static_cast<int>(true);
+        },
+        // The signal answers what its last handler returns, and the class's own answers "not handled".
+        true);
     return stepper;
 }
 
@@ -84,10 +104,8 @@ void AppearancePane::refresh() {
     // A stored fraction is shown cut to whole points; the stepper moves from the stored value.
     width_->set_value(value.defaultWidth);
     height_->set_value(value.defaultHeight);
-    widthLabel_->set_text(
-        localizedFormat("Width: %ld px", {static_cast<std::int64_t>(std::trunc(value.defaultWidth))}));
-    heightLabel_->set_text(
-        localizedFormat("Height: %ld px", {static_cast<std::int64_t>(std::trunc(value.defaultHeight))}));
+    widthLabel_->set_text(localizedFormat("Width: %ld px", {truncatedWhole(value.defaultWidth)}));
+    heightLabel_->set_text(localizedFormat("Height: %ld px", {truncatedWhole(value.defaultHeight)}));
     compact_->set_active(value.defaultCompact);
     updating_ = false;
 }

@@ -281,6 +281,15 @@ TEST_F(WebsiteEditorTest, OpensOnTheNameAndTabStopsOnlyAtControlsInSight) {
     EXPECT_FALSE(onTop->is_focus());
 }
 
+// The texts of the labels under `widget`, shown or not.
+std::string labelTexts(Gtk::Widget& widget) {
+    std::string texts;
+    if (auto* label = dynamic_cast<Gtk::Label*>(&widget)) texts += label->get_text() + "|";
+    if (auto* container = dynamic_cast<Gtk::Container*>(&widget))
+        for (Gtk::Widget* child : container->get_children()) texts += labelTexts(*child);
+    return texts;
+}
+
 // The editor and a window's settings sheet show the on/off settings of one table: each switch
 // shows its setting, flipping it edits that setting alone, and the sheet shows only its own.
 TEST_F(WebsiteEditorTest, EverySwitchOfBothScreensShowsAndEditsItsOwnSetting) {
@@ -301,7 +310,7 @@ TEST_F(WebsiteEditorTest, EverySwitchOfBothScreensShowsAndEditsItsOwnSetting) {
     for (const auto& setting : websiteSwitches()) {
         for (const auto& screen : screens) {
             auto* toggle = test::findLabelled<Gtk::CheckButton>(screen.root, localizedString(setting.label));
-            if (&screen.root == &sheet && !setting.inWindowSheet) {
+            if (&screen.root == &sheet && setting.windowSheetPlace == 0) {
                 EXPECT_FALSE(toggle) << setting.label << " is not the sheet's";
                 continue;
             }
@@ -314,15 +323,21 @@ TEST_F(WebsiteEditorTest, EverySwitchOfBothScreensShowsAndEditsItsOwnSetting) {
             EXPECT_EQ(screen.record(), expected) << setting.label;
         }
     }
-}
 
-// The texts of the labels under `widget`, shown or not.
-std::string labelTexts(Gtk::Widget& widget) {
-    std::string texts;
-    if (auto* label = dynamic_cast<Gtk::Label*>(&widget)) texts += label->get_text() + "|";
-    if (auto* container = dynamic_cast<Gtk::Container*>(&widget))
-        for (Gtk::Widget* child : container->get_children()) texts += labelTexts(*child);
-    return texts;
+    // Each screen keeps its own order: the editor's window group, and the sheet's window section.
+    const std::vector<std::string> orders[] = {
+        {"Tuck when dragged to an edge", "Always on top", "Show on All Workspaces",
+         "Remember position and size", "Compact mode", "Page zoom"},
+        {"Always on top", "Show on All Workspaces", "Tuck when dragged to an edge", "Keep this website awake",
+         "Click-through (Ctrl+Alt+P to recover)", "Page zoom"},
+    };
+    for (std::size_t i = 0; i < std::size(orders); ++i) {
+        const std::string texts = labelTexts(screens[i].root);
+        std::vector<std::size_t> places;
+        for (const auto& text : orders[i]) places.push_back(texts.find(localizedString(text) + "|"));
+        EXPECT_TRUE(std::ranges::is_sorted(places) && std::ranges::count(places, std::string::npos) == 0)
+            << texts;
+    }
 }
 
 // The editor opens on every kind of stored website, as a new website from a draft and as an edit

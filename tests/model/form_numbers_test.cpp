@@ -39,6 +39,17 @@ TEST(FormNumbers, TextParsesOnlyNumbersInRangeAndPercentagesDropTheBinaryError) 
         EXPECT_EQ(truncatedPercent(fraction), truncated) << fraction;
     }
     EXPECT_EQ(percentText(roundedPercent(0.85)), "85%");
+
+    // A stored size with a fraction: the whole number shown, and what the field read back stands for.
+    const std::tuple<double, std::int64_t, const char*, std::optional<double>> steppers[] = {
+        {487.9, 487, "487", 487.9}, {487.9, 487, "488", 488.0},     {467.9, 467, "467", 467.9},
+        {480.0, 480, "480", 480.0}, {480.0, 480, "500", 500.0},     {1599.5, 1599, " 1599 ", 1599.5},
+        {-3.5, -3, "-3", -3.5},     {487.9, 487, "", std::nullopt}, {487.9, 487, "48x", std::nullopt},
+    };
+    for (const auto& [stored, whole, field, value] : steppers) {
+        EXPECT_EQ(truncatedWhole(stored), whole) << stored;
+        EXPECT_EQ(wholeStepperFieldValue(field, stored), value) << stored << " \"" << field << '"';
+    }
 }
 
 }  // namespace

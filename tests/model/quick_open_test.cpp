@@ -180,6 +180,11 @@ TEST(AuxiliaryWindowSizesTest, FitTheWorkAreaAndNeverVanish) {
     EXPECT_EQ(guideContentSize(ContentSize{600, 500}), (ContentSize{540, 420}));
     EXPECT_EQ(guideContentSize(ContentSize{10, 10}), (ContentSize{1, 1}));
     EXPECT_EQ(batchLinksContentSize(ContentSize{1280, 700}), (ContentSize{610, 600}));
+    EXPECT_EQ(batchLinksContentSize(ContentSize{1280, 500}), (ContentSize{610, 400}));
+    EXPECT_EQ(batchLinksContentSize(ContentSize{300, 500}), (ContentSize{260, 400}));
+    EXPECT_EQ(batchLinksContentSize(std::nullopt), (ContentSize{610, 640}));
+    EXPECT_EQ(clipContentSize(ContentSize{1280, 800}), (ContentSize{540, 510}));
+    EXPECT_EQ(clipContentSize(ContentSize{300, 500}), (ContentSize{260, 400}));
 }
 
 }  // namespace

@@ -317,5 +317,22 @@ TEST(WebsiteSwitches, EachReadsAndWritesItsOwnSettingOnly) {
     EXPECT_EQ(keys.size(), labels.size()) << "no two switches share a setting";
 }
 
+// The editor shows a group's switches in the table's order; a window's settings sheet has an order
+// of its own.
+TEST(WebsiteSwitches, EachScreenShowsItsSwitchesInItsOwnOrder) {
+    auto keys = [](const std::vector<const WebsiteSwitch*>& shown) {
+        std::vector<std::string> result;
+        for (const WebsiteSwitch* setting : shown) result.push_back(setting->key);
+        return result;
+    };
+    EXPECT_EQ(keys(windowSheetSwitches()), (std::vector<std::string>{"alwaysOnTop", "followAcrossSpaces",
+                                                                     "edgeTuckEnabled", "keepAwakeEnabled"}));
+    EXPECT_EQ(keys(websiteSwitchesIn(WebsiteSwitchGroup::window)),
+              (std::vector<std::string>{"edgeTuckEnabled", "alwaysOnTop", "followAcrossSpaces",
+                                        "rememberWindowFrame", "compactMode"}));
+    EXPECT_EQ(keys(websiteSwitchesIn(WebsiteSwitchGroup::advanced)),
+              std::vector<std::string>{"keepAwakeEnabled"});
+}
+
 }  // namespace
 }  // namespace quenlith

@@ -228,6 +228,25 @@ TEST_F(SettingsWindowTest, AStoredSleepTimeThatIsNotOfferedIsShownUntilAnotherIs
     EXPECT_EQ(stored().backgroundSleepMinutes, 60) << "the rows offered, without the one no longer stored";
 }
 
+// A stored size with a fraction (a settings file written by hand) is shown cut to whole pixels in
+// the stepper and its label, and a click on "−" steps from the stored value, fraction and all.
+TEST_F(SettingsWindowTest, AFractionalStoredSizeIsShownCutAndSteppedWithItsFraction) {
+    ASSERT_TRUE(PreferencesStore().update([](AppPreferences& p) { p.defaultWidth = 487.9; }));
+    start();
+    auto& appearance = settings->appearancePane();
+    Gtk::SpinButton& width = appearance.widthStepper();
+    EXPECT_EQ(width.get_text().raw(), "487");
+    EXPECT_EQ(appearance.widthText(), "Width: 487 px");
+
+    // A click on "−" as the toolkit makes it: the field is read back, then the value steps.
+    width.update();
+    width.spin(Gtk::SPIN_STEP_BACKWARD, 20);
+    EXPECT_DOUBLE_EQ(stored().defaultWidth, 467.9);
+    EXPECT_EQ(width.get_text().raw(), "467");
+    EXPECT_TRUE(spinUntil([&] { return appearance.widthText() == "Width: 467 px"; }))
+        << appearance.widthText();
+}
+
 // While there is no tray, the websites' tray boxes are off and a line says why; they follow a tray
 // coming and going.
 TEST_F(SettingsWindowTest, WithoutATrayTheWebsitesTrayBoxesAreOffAndSayWhy) {

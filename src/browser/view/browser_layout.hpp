@@ -9,10 +9,13 @@
 
 namespace quenlith {
 
-// Heights of the chrome, in pixels.
+// Sizes of the chrome, in pixels.
 struct ChromeMetrics {
     static constexpr int toolbarHeight = 42;
     static constexpr int tabStripHeight = 34;
+    // Every tab's button (icon and title, without its close button) is this wide, however many tabs
+    // there are: the strip scrolls instead of narrowing them.
+    static constexpr int tabButtonWidth = 128;
     static constexpr int authBarHeight = 38;
     static constexpr int findBarHeight = 38;
     static constexpr int revealHeight = 7;

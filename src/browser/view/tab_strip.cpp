@@ -109,8 +109,8 @@ TabStrip::TabStrip(Scheduler& scheduler)
     box_.set_margin_bottom(3);
     box_.set_margin_start(6);
     box_.set_margin_end(6);
-    // Tabs share the width while they fit and scroll (by wheel, or to follow the selection) when they
-    // do not; no scroll bar takes room or covers them.
+    // Tabs keep their width and the strip scrolls (by wheel, or to follow the selection) when they
+    // do not fit; no scroll bar takes room or covers them.
     scroll_.set_policy(Gtk::POLICY_EXTERNAL, Gtk::POLICY_NEVER);
     scroll_.signal_scroll_event().connect(sigc::mem_fun(*this, &TabStrip::wheelTurned), false);
     scroll_.set_shadow_type(Gtk::SHADOW_NONE);
@@ -217,7 +217,6 @@ void TabStrip::show(std::size_t activeIndex, const std::vector<TabStripEntry>& e
         showText(item->label, tabButtonTitle(entry));
         item->label.set_ellipsize(Pango::ELLIPSIZE_END);
         item->label.set_max_width_chars(1);
-        item->label.set_hexpand(true);
         item->label.set_xalign(0);
         item->label.get_style_context()->add_class("quenlith-small");
         item->face.pack_start(item->icon, false, false);
@@ -227,7 +226,7 @@ void TabStrip::show(std::size_t activeIndex, const std::vector<TabStripEntry>& e
         item->button.set_focus_on_click(false);
         item->button.set_tooltip_text(entry.pageURL.empty() ? localizedString("New Tab") : entry.pageURL);
         item->row.get_style_context()->add_class("quenlith-tab");
-        item->row.set_size_request(96, -1);
+        item->button.set_size_request(ChromeMetrics::tabButtonWidth, -1);
         nameControl(item->button, entry.displayTitle);
         if (i == activeIndex) {
             item->row.get_style_context()->add_class("quenlith-tab-active");
@@ -249,10 +248,10 @@ void TabStrip::show(std::size_t activeIndex, const std::vector<TabStripEntry>& e
         item->close.setOnAction([this, id] {
             if (onClose_) onClose_(id);
         });
-        item->row.pack_start(item->button, true, true);
+        item->row.pack_start(item->button, false, false);
         item->row.pack_start(item->close, false, false);
         item->row.show_all();
-        box_.pack_start(item->row, true, true);
+        box_.pack_start(item->row, false, false);
         items_.push_back(std::move(item));
     }
     box_.pack_start(newTab_, false, false);

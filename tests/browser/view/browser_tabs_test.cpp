@@ -103,6 +103,17 @@ TEST_F(BrowserTabs, TheStripMenusAndOperationsActOnTheTabsTheyName) {
         shown += gtk_widget_get_parent(GTK_WIDGET(tab->webView())) != nullptr;
     EXPECT_EQ(shown, 1) << "only the active tab's page is in the view";
 
+    // Every tab's button keeps its width in a wide window and in a narrow one: the strip scrolls.
+    auto buttonWidths = [&] {
+        std::vector<int> widths;
+        for (std::size_t row = 0; row < view.tabs().items().size(); ++row)
+            widths.push_back(stripChild(row, 0)->get_allocated_width());
+        return widths;
+    };
+    const std::vector<int> tabButtons(5, 128);
+    EXPECT_TRUE(spinUntil([&] { return buttonWidths() == tabButtons; }))
+        << "in a wide window: " << testing::PrintToString(buttonWidths());
+
     // In a narrow window the strip keeps the selected tab in sight, wherever it is.
     window->resize(480, 600);
     auto selectedInSight = [&] {
@@ -116,6 +127,8 @@ TEST_F(BrowserTabs, TheStripMenusAndOperationsActOnTheTabsTheyName) {
                x + tab.get_width() <= adjustment->get_value() + adjustment->get_page_size();
     };
     EXPECT_TRUE(spinUntil(selectedInSight)) << "the last tab";
+    EXPECT_TRUE(spinUntil([&] { return buttonWidths() == tabButtons; }))
+        << "in a narrow window: " << testing::PrintToString(buttonWidths());
 
     // A click selects and stamps the tabs left and entered, and reports the address.
     const Date opened = clock.now();

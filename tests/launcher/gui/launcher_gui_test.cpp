@@ -27,6 +27,7 @@
 #include "browser/engine/favicon_loader.hpp"
 #include "browser/engine/website_details.hpp"
 #include "browser/view/browser_view_controller.hpp"
+#include "launcher/batch_links_window.hpp"
 #include "launcher/guide_window.hpp"
 #include "launcher/launcher_geometry.hpp"
 #include "launcher/launcher_window.hpp"
@@ -37,8 +38,10 @@
 #include "launcher/start_page_search.hpp"
 #include "launcher/website_start_page.hpp"
 #include "launcher/website_tile.hpp"
+#include "library/clip_editor.hpp"
 #include "model/file_test_support.hpp"
 #include "model/isolated_text.hpp"
+#include "model/library_store.hpp"
 #include "model/localization.hpp"
 #include "model/localization_testing.hpp"
 #include "support/accessibility_walk.hpp"
@@ -1195,25 +1198,46 @@ TEST_F(LauncherGuiTest, TheLauncherAndQuickOpenReadWithANameForEveryControl) {
     EXPECT_THAT(test::accessibilityProblems(*palette), testing::IsEmpty());
 }
 
-// Quick Open and the guide take the size their rules give for the work area, down to a 300 x 500
-// screen: their contents give way, and Cancel and Close stay whole inside them.
-TEST_F(LauncherGuiTest, QuickOpenAndTheGuideTakeTheirSizeOnEveryScreenWithTheirButtonInIt) {
+// Quick Open, the guide, Open Multiple Links and Save Page / Selection take the size their rules give
+// for the work area, down to a 300 x 500 screen: their contents give way (scroll), and their buttons
+// stay whole inside them.
+TEST_F(LauncherGuiTest, FixedSizeWindowsTakeTheirSizeOnEveryScreenWithTheirButtonInIt) {
     QuickOpenWindow::Links links;
     links.results = [](const std::string&) {
         return std::vector<QuickOpenItem>{{"site", "A website with a long title", "https://mail.localhost/inbox",
                                            "Website", "globe", {}}};
     };
     using Area = std::optional<ContentSize>;
+    LibraryStore library;
     const struct {
         const char* button;
         std::function<std::unique_ptr<Gtk::Window>(Area)> open;
         ContentSize (*size)(Area);
         std::function<Gtk::Widget*(Gtk::Window&)> find;
     } windows[] = {
-        {"Cancel", [&](Area area) { return std::make_unique<QuickOpenWindow>(links, area); }, quickOpenContentSize,
+        {"Cancel", [&](Area area) { return std::make_unique<QuickOpenWindow>(links, area); },
+         quickOpenContentSize,
          [](Gtk::Window& shown) { return labelWithText(shown, "Cancel")->get_parent(); }},
         {"Close", [](Area area) { return std::make_unique<GuideWindow>(area); }, guideContentSize,
          [](Gtk::Window& shown) -> Gtk::Widget* { return &dynamic_cast<GuideWindow&>(shown).closeButton(); }},
+        {"Open as Tabs",
+         [](Area area) {
+             return std::make_unique<BatchLinksWindow>("", BatchAction::tabs, BatchLinksWindow::Links{},
+                                                       area);
+         },
+         batchLinksContentSize,
+         [](Gtk::Window& shown) -> Gtk::Widget* {
+             return &dynamic_cast<BatchLinksWindow&>(shown).performButton();
+         }},
+        {"Save",
+         [&](Area area) {
+             return makeClipWindow(PageClip{.title = "Page", .address = "https://mail.localhost/"}, library,
+                                   {}, area);
+         },
+         clipContentSize,
+         [](Gtk::Window& shown) -> Gtk::Widget* {
+             return &dynamic_cast<ClipEditor*>(shown.get_child())->saveButton();
+         }},
     };
     for (const auto& kind : windows)
         for (const Area area : {Area(ContentSize{300, 500}), Area(ContentSize{700, 500}), Area()}) {
