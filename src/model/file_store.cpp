@@ -76,8 +76,9 @@ struct WriteTarget {
 
 // Where a write of `path` lands: `path` itself, or the file at the end of its chain of symbolic
 // links, each relative hop read from the folder of the link that holds it (as the system reads
-// it). A missing end is fine: the write creates it. Through a link only a regular file is
-// replaced: a link to a device or a pipe must not turn it into a file.
+// it). A missing end is fine: the write creates it. Only a regular file is replaced: a pipe, a
+// device or a socket (or a link to one) must not turn into a file, and a folder refuses the
+// rename by itself.
 WriteTarget writeTarget(const std::string& path) {
     // The system's own limit on the links followed in one lookup.
     constexpr int kMaximumHops = 40;
@@ -90,7 +91,7 @@ WriteTarget writeTarget(const std::string& path) {
         }
         if (!S_ISLNK(info.st_mode)) {
             bool linked = hop > 0;
-            return {current, 0, linked && !S_ISREG(info.st_mode)};
+            return {current, 0, !S_ISREG(info.st_mode) && (linked || !S_ISDIR(info.st_mode))};
         }
         std::vector<char> text(PATH_MAX + 1);
         ssize_t length = ::readlink(current.c_str(), text.data(), text.size());

@@ -42,7 +42,7 @@ bool pathExists(const std::string& path);
 // there afterwards, never a mixture, even when the process dies midway. When `path` is a symbolic
 // link (or a chain of them), the file at its end is replaced in that file's own folder (and
 // created when missing) while the links stay; a loop fails, and so does an end that is not a
-// regular file.
+// regular file (a pipe or a device in the file's place stays as it is).
 Status writeFileAtomically(const std::string& path, std::string_view bytes);
 
 // Reads a whole regular file of at most `cap` bytes; a larger one fails with kTooLarge, decided

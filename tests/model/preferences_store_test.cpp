@@ -63,7 +63,7 @@ protected:
 TEST_F(PreferencesStoreTest, StartsWithDefaultsWhenNothingIsStored) {
     PreferencesStore store;
     EXPECT_EQ(store.value(), AppPreferences());  // what they are is checked with the record
-    EXPECT_TRUE(store.valueIsKnown()) << "a first start: the defaults are the preferences";
+    EXPECT_FALSE(store.valueIsKnown()) << "a first start, or a settings file gone: nobody chose the defaults";
     EXPECT_EQ(store.language(), InterfaceLanguage::system);
     EXPECT_FALSE(fileExists(settingsFilePath())) << "reading writes nothing";
 }
@@ -88,7 +88,7 @@ TEST_F(PreferencesStoreTest, ReadsStoredPreferencesAndLanguages) {
     }
     writeSettings({{"interfaceLanguage", "en"}});
     EXPECT_EQ(PreferencesStore().language(), InterfaceLanguage::english);
-    EXPECT_TRUE(PreferencesStore().valueIsKnown()) << "preferences never stored are the defaults";
+    EXPECT_FALSE(PreferencesStore().valueIsKnown()) << "preferences never stored: the defaults were not chosen";
 }
 
 TEST_F(PreferencesStoreTest, UndecodablePreferencesFallBackAndAreKeptAside) {
