@@ -21,6 +21,25 @@ std::string backupPath(const std::string& path) { return path + ".backup"; }
 
 std::string newRecoveryPath(const std::string& path) { return path + ".recovery-" + Uuid::random().string(); }
 
+std::vector<std::string> recoveryPaths(const std::string& path) {
+    gchar* folderText = g_path_get_dirname(path.c_str());
+    gchar* baseText = g_path_get_basename(path.c_str());
+    const std::string folder = folderText, prefix = std::string(baseText) + ".recovery-";
+    g_free(folderText);
+    g_free(baseText);
+    std::vector<std::string> found;
+    GDir* directory = g_dir_open(folder.c_str(), 0, nullptr);
+    if (!directory) return found;
+    while (const char* name = g_dir_read_name(directory)) {
+        std::string_view entry = name;
+        if (entry.starts_with(prefix) && Uuid::parse(entry.substr(prefix.size())))
+            found.push_back(folder + "/" + name);
+    }
+    g_dir_close(directory);
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
 Status createFolder(const std::string& directory) {
     if (directory.empty()) return success();
     if (g_mkdir_with_parents(directory.c_str(), 0700) != 0) {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "model/file_errors.hpp"
 #include "model/raw_file.hpp"
@@ -23,6 +24,9 @@ inline constexpr const char* kTemporarySuffix = ".quenlith-partial-";
 std::string backupPath(const std::string& path);
 // "<path>.recovery-<UUID>" with a fresh upper-case UUID.
 std::string newRecoveryPath(const std::string& path);
+// The recovery copies beside `path` (names of that shape, not the temporary files of writing
+// them), sorted; none when its folder cannot be listed.
+std::vector<std::string> recoveryPaths(const std::string& path);
 
 // Creates `directory` and any missing parents with mode 0700; an existing folder of ours is fine,
 // and loses any group or other rights it had.
