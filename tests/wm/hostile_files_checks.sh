@@ -79,6 +79,28 @@ kept_as() {
 # The clean-up of unused session folders has run (it removes the folder nothing names).
 swept() { [ ! -e "$XDG_DATA_HOME/com.quenlith.Quenlith/WebsiteData/$unused_session" ]; }
 
+# hidden_window_case FILE: a start with FILE damaged and, restored, one hidden window of no saved
+# website: the launcher comes up to say what could not be read, though no window does.
+launcher_shown() { [ -n "$(app_window '^Quenlith$')" ]; }
+hidden_window_case() {
+  local file=$1
+  case_dir=$work/hidden-window-${file//\//-}
+  export HOME=$case_dir/home XDG_CONFIG_HOME=$case_dir/config XDG_DATA_HOME=$case_dir/data \
+         XDG_CACHE_HOME=$case_dir/cache XDG_RUNTIME_DIR=$case_dir/runtime
+  mkdir -p "$HOME" "$XDG_CONFIG_HOME/com.quenlith.Quenlith" "$XDG_DATA_HOME/com.quenlith.Quenlith" \
+           "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
+  chmod 700 "$XDG_RUNTIME_DIR"
+  "$profiles_tool" restore-windows "$XDG_CONFIG_HOME/com.quenlith.Quenlith/settings.json" 1 || fail "settings written"
+  browsing_session "$XDG_DATA_HOME/com.quenlith.Quenlith/session-v1.json" || fail "session written"
+  printf '{"version":1,' >"$XDG_DATA_HOME/com.quenlith.Quenlith/$file"
+  app=$real_app app_log=$case_dir/app.log && start_app
+  if check "the application starts with a damaged $file and a hidden window" wait_for 20 started; then
+    check "the launcher comes up with a damaged $file, though the restored window is hidden" \
+      wait_for 10 launcher_shown
+  fi
+  stop_app
+}
+
 # start_case KIND FILE: a start with the KIND in place of FILE; the session and its backup are
 # checked with every settings case ("kept", or "deleted" where the settings are the person's own).
 start_case() {
@@ -171,5 +193,6 @@ for kind in fifo zero deep; do
 done
 for kind in sound damaged mistyped mode-000 folder huge missing dangling; do start_case "$kind" config/settings.json; done
 start_case damaged data/session-v1.json
+for file in profiles.json library.json; do hidden_window_case "$file"; done
 for kind in damaged mistyped mode-000 folder huge; do start_case "$kind" data/profiles.json; done
 end_checks "hostile file"
