@@ -29,7 +29,7 @@ class WebsiteStartPage;
 // first (onDismiss).
 class MenuBarView : public Gtk::Box {
 public:
-    MenuBarView(WebAppStore& store, LibraryStore& library, FaviconLoader& icons, BrowserWindowManager& windows,
+    MenuBarView(WebAppStore& store, LibraryStore& savedPages, FaviconLoader& icons, BrowserWindowManager& windows,
                 LauncherCommands commands);
     ~MenuBarView() override;
 

@@ -31,10 +31,11 @@ Result<std::optional<Json>> SettingsFile::readStoredFor(files::FileTask task) co
     if (!bytes) {
         if (bytes.error().code != files::kNoSuchFile) return Error{"io", bytes.error().message};
         // A link to nowhere reads as "no such file" too, but it is there: settings kept elsewhere
-        // (a folder not mounted yet) must not pass for a first start, nor be written over.
+        // (a folder not mounted yet) that must not pass for a first start. A write holds nothing
+        // it could lose and creates the file at the link's end, as every write through a link.
         auto present = files::probePath(path_);
         if (!present) return Error{"io", present.error().message};
-        if (!*present) return std::optional<Json>();
+        if (!*present || task == files::FileTask::write) return std::optional<Json>();
         return Error{"io", files::accessError(path_, ENOENT, task).message};
     }
     std::string parseError;

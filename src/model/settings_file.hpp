@@ -30,7 +30,8 @@ public:
 
     // The file's object; an empty object when the file does not exist. Fails with code
     // "unreadable" when the file holds no JSON object, and "io" when it cannot be read (also when
-    // it is larger than the cap, not a regular file, or a link that leads nowhere).
+    // it is larger than the cap, not a regular file, or a link that leads nowhere; update()
+    // creates the file at the end of such a link).
     Result<Json> read() const;
     // As read(), but nothing when there is no file at all (not even a link): the caller tells a
     // first start from stored settings.
