@@ -21,6 +21,7 @@
 #include "launcher/menu_bar_view.hpp"
 #include "model/file_writer.hpp"
 #include "model/launch_request.hpp"
+#include "model/library_store.hpp"
 #include "model/localization.hpp"
 #include "model/logging.hpp"
 #include "windows/browser_window_controller.hpp"
@@ -38,6 +39,7 @@ AppDelegate::AppDelegate() = default;
 AppDelegate::~AppDelegate() {
     // The windows' menu buttons and hooks go before what they act on.
     mainMenu_.reset();
+    libraryRead_.disconnect();
 }
 
 void AppDelegate::finishLaunching() {
@@ -68,10 +70,30 @@ void AppDelegate::completeLaunch() {
                 {.pageURL = suggestion.address, .title = localizedString(suggestion.name)});
     };
     wireLauncherCommands();
+    showUnreadableStores();
     launched_ = true;
     links_.launchFinished([this](const std::vector<std::string>& links) { route(links); });
     if (reopenWhenLaunched_) statusBar_->reopen();
     logInfo(LogCategory::lifecycle, "Quenlith started");
+}
+
+void AppDelegate::showUnreadableStores() {
+    // Nothing can be changed while a store is unreadable, and its message waits in the launcher:
+    // shown at start, it reaches the person even when no window comes up (a hidden one restored).
+    if (!environment_->store().writable()) {
+        statusBar_->showLauncher();
+        return;
+    }
+    auto libraryUnreadable = [this] {
+        // Asked only once read: the store's answers wait for its reading.
+        const LibraryStore& library = environment_->library();
+        if (library.loading()) return false;
+        libraryRead_.disconnect();
+        if (!library.writable()) statusBar_->showLauncher();
+        return true;
+    };
+    if (!libraryUnreadable())
+        libraryRead_ = environment_->library().signal_changed().connect([libraryUnreadable] { libraryUnreadable(); });
 }
 
 void AppDelegate::buildMainMenu() {
@@ -162,6 +184,7 @@ void AppDelegate::terminate() {
     if (terminated_) return;
     terminated_ = true;
     launchStep_.cancel();
+    libraryRead_.disconnect();
     if (!environment_) return;
     if (statusBar_) statusBar_->teardown();
     // The shortcuts go first: a press during the shutdown would open windows being torn down.

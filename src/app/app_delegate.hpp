@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include <sigc++/connection.h>
+
 #include "model/launch_link_queue.hpp"
 #include "model/scheduler.hpp"
 
@@ -61,6 +63,8 @@ private:
     void route(const std::vector<std::string>& links);
     void buildMainMenu();
     void wireLauncherCommands();
+    // Shows the launcher, with the message, once a store turns out unreadable at start.
+    void showUnreadableStores();
 
     std::unique_ptr<AppEnvironment> environment_;
     // The tray items and the launcher; made right after the environment.
@@ -74,6 +78,8 @@ private:
     // A second start while launching opens the launcher once it exists.
     bool reopenWhenLaunched_ = false;
     ScheduledTask launchStep_;
+    // Waits for the library's reading at start.
+    sigc::connection libraryRead_;
     std::unique_ptr<Gtk::AboutDialog> about_;
 };
 

@@ -76,7 +76,8 @@ StatusBarController::StatusBarController(AppEnvironment& environment, GDBusConne
     forwarded.onDismiss = forward(&LauncherCommands::onDismiss);
 
     launcher_ = std::make_unique<LauncherWindow>(
-        new MenuBarView(environment_.store(), environment_.icons(), environment_.windows(), forwarded));
+        new MenuBarView(environment_.store(), environment_.library(), environment_.icons(), environment_.windows(),
+                        forwarded));
 
     environment_.launcher().set(
         [weak] {
@@ -189,6 +190,14 @@ void StatusBarController::dismissLauncher() {
 void StatusBarController::showLauncherAsWindow() {
     if (tornDown_) return;
     launcher_->showAsWindow();
+}
+
+void StatusBarController::showLauncher() {
+    if (tornDown_ || launcher_->isShown()) return;
+    if (trayAvailable())
+        launcher_->showAt(0, 0);
+    else
+        showLauncherAsWindow();
 }
 
 void StatusBarController::reopen() {

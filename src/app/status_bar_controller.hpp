@@ -37,6 +37,8 @@ public:
     void dismissLauncher();
     // Opens the launcher as an ordinary window (no tray to open it from).
     void showLauncherAsWindow();
+    // Opens the launcher unless it is shown: at the pointer with a tray, else as a window.
+    void showLauncher();
     // What a second start of the application does: closes the launcher when it is shown, else opens
     // it at the pointer with a tray, or as a window without one (said once in the log).
     void reopen();

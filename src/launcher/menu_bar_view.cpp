@@ -7,6 +7,7 @@
 #include "launcher/launcher_style.hpp"
 #include "launcher/running_websites_view.hpp"
 #include "launcher/website_start_page.hpp"
+#include "model/library_store.hpp"
 #include "model/localization.hpp"
 #include "model/web_app_store.hpp"
 #include "ui/action_button.hpp"
@@ -34,9 +35,9 @@ Gtk::Box* symbolAndText(std::string_view symbol, const std::string& text, bool g
 
 }  // namespace
 
-MenuBarView::MenuBarView(WebAppStore& store, FaviconLoader& icons, BrowserWindowManager& windows,
-                         LauncherCommands commands)
-    : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 0), store_(store), icons_(icons), windows_(windows),
+MenuBarView::MenuBarView(WebAppStore& store, LibraryStore& savedPages, FaviconLoader& icons,
+                         BrowserWindowManager& windows, LauncherCommands commands)
+    : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 0), store_(store), library_(savedPages), icons_(icons), windows_(windows),
       commands_(std::move(commands)) {
     installLauncherStyle();
     get_style_context()->add_class("quenlith-launcher");
@@ -80,14 +81,19 @@ MenuBarView::MenuBarView(WebAppStore& store, FaviconLoader& icons, BrowserWindow
         if (runningSwitch_.get_active() != showRunning_) setShowRunning(runningSwitch_.get_active());
     });
     pack_start(switchBox_, Gtk::PACK_SHRINK);
-    continuity_.set_line_wrap(true);
-    continuity_.set_max_width_chars(40);
-    continuity_.set_xalign(0);
-    continuity_.set_margin_start(20);
-    continuity_.set_margin_end(20);
-    continuity_.get_style_context()->add_class("warning");
-    continuity_.set_no_show_all(true);
-    pack_start(continuity_, Gtk::PACK_SHRINK);
+    for (Gtk::Label* line : {&continuity_, &libraryUnreadable_}) {
+        line->set_line_wrap(true);
+        line->set_max_width_chars(40);
+        line->set_xalign(0);
+        line->set_margin_start(20);
+        line->set_margin_end(20);
+        line->get_style_context()->add_class("warning");
+        line->set_no_show_all(true);
+        pack_start(*line, Gtk::PACK_SHRINK);
+    }
+    libraryUnreadable_.set_text(localizedString(
+        "Your saved pages could not be read. The original file is preserved. Open Saved Pages to restore the "
+        "previous backup."));
 
     middle_.set_vexpand(true);
     pack_start(middle_, Gtk::PACK_EXPAND_WIDGET);
@@ -140,6 +146,8 @@ MenuBarView::MenuBarView(WebAppStore& store, FaviconLoader& icons, BrowserWindow
     runtimeChanged_ = windows_.publisher().runtime().signal_changed().connect([this] { updateCount(); });
     managerChanged_ = windows_.publisher().signal_changed().connect([this] { updateContinuity(); });
     updateContinuity();
+    libraryChanged_ = library_.signal_changed().connect([this] { updateLibraryUnreadable(); });
+    updateLibraryUnreadable();
     showMiddle();
 }
 
@@ -151,12 +159,18 @@ void MenuBarView::addMenuButton(Gtk::MenuButton& button) {
 MenuBarView::~MenuBarView() {
     runtimeChanged_.disconnect();
     managerChanged_.disconnect();
+    libraryChanged_.disconnect();
 }
 
 void MenuBarView::updateContinuity() {
     const auto& message = windows_.publisher().continuityError();
     continuity_.set_text(message.value_or(""));
     continuity_.set_visible(message.has_value());
+}
+
+void MenuBarView::updateLibraryUnreadable() {
+    // Asked only once read: the store's answers wait for its reading.
+    libraryUnreadable_.set_visible(!library_.loading() && !library_.writable());
 }
 
 void MenuBarView::updateCount() {

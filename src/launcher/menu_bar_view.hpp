@@ -18,6 +18,7 @@ namespace quenlith {
 
 class BrowserWindowManager;
 class FaviconLoader;
+class LibraryStore;
 class RunningWebsitesView;
 class WebAppStore;
 class WebsiteStartPage;
@@ -28,7 +29,8 @@ class WebsiteStartPage;
 // first (onDismiss).
 class MenuBarView : public Gtk::Box {
 public:
-    MenuBarView(WebAppStore& store, FaviconLoader& icons, BrowserWindowManager& windows, LauncherCommands commands);
+    MenuBarView(WebAppStore& store, LibraryStore& savedPages, FaviconLoader& icons, BrowserWindowManager& windows,
+                LauncherCommands commands);
     ~MenuBarView() override;
 
     bool showsRunning() const { return showRunning_; }
@@ -54,6 +56,7 @@ private:
     void updateOptionalControls();
 
     WebAppStore& store_;
+    LibraryStore& library_;
     FaviconLoader& icons_;
     BrowserWindowManager& windows_;
     LauncherCommands commands_;
@@ -78,6 +81,10 @@ private:
     Gtk::Label continuity_;
     sigc::connection managerChanged_;
     void updateContinuity();
+    // Said while the saved pages could not be read: the launcher is where a start shows it.
+    Gtk::Label libraryUnreadable_;
+    sigc::connection libraryChanged_;
+    void updateLibraryUnreadable();
 };
 
 }  // namespace quenlith

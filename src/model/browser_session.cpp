@@ -100,9 +100,17 @@ Status BrowserSessionPersistence::save(const BrowserSessionDocument& document) c
     if (!encoded) return files::encodingError(fileURL_);
     if (encoded->size() > kSessionFileSizeCap) return browserSessionError(BrowserSessionError::encodingTooLarge);
 
-    // Only a readable snapshot is worth keeping as the backup; the cap bounds what is read.
-    if (auto current = files::readWholeFile(fileURL_, kSessionFileSizeCap); current && decodeSession(*current)) {
-        if (auto copied = files::writeFileAtomically(files::backupPath(fileURL_), *current); !copied) return copied;
+    // Only a readable snapshot is worth keeping as the backup; any other file there is kept aside
+    // before it is replaced, and what cannot be read (or is no file at all) is left as it is. The
+    // cap bounds what is read.
+    if (auto current = files::readWholeFile(fileURL_, kSessionFileSizeCap, files::FileTask::write)) {
+        const bool snapshot = decodeSession(*current).has_value();
+        const std::string kept = snapshot ? files::backupPath(fileURL_) : files::newRecoveryPath(fileURL_);
+        if (auto copied = files::writeFileAtomically(kept, *current); !copied) return copied;
+        if (!snapshot) logError(LogCategory::lifecycle, fileURL_ + " held no readable snapshot; kept it as " + kept);
+    } else if (current.error().code != files::kNoSuchFile) {
+        logError(LogCategory::lifecycle, "The session is not written over " + fileURL_ + ": " + current.error().message);
+        return current.error();
     }
     return files::writeFileAtomically(fileURL_, *encoded);
 }

@@ -21,6 +21,25 @@ std::string backupPath(const std::string& path) { return path + ".backup"; }
 
 std::string newRecoveryPath(const std::string& path) { return path + ".recovery-" + Uuid::random().string(); }
 
+std::vector<std::string> recoveryPaths(const std::string& path) {
+    gchar* folderText = g_path_get_dirname(path.c_str());
+    gchar* baseText = g_path_get_basename(path.c_str());
+    const std::string folder = folderText, prefix = std::string(baseText) + ".recovery-";
+    g_free(folderText);
+    g_free(baseText);
+    std::vector<std::string> found;
+    GDir* directory = g_dir_open(folder.c_str(), 0, nullptr);
+    if (!directory) return found;
+    while (const char* name = g_dir_read_name(directory)) {
+        std::string_view entry = name;
+        if (entry.starts_with(prefix) && Uuid::parse(entry.substr(prefix.size())))
+            found.push_back(folder + "/" + name);
+    }
+    g_dir_close(directory);
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
 Status createFolder(const std::string& directory) {
     if (directory.empty()) return success();
     if (g_mkdir_with_parents(directory.c_str(), 0700) != 0) {
@@ -76,8 +95,9 @@ struct WriteTarget {
 
 // Where a write of `path` lands: `path` itself, or the file at the end of its chain of symbolic
 // links, each relative hop read from the folder of the link that holds it (as the system reads
-// it). A missing end is fine: the write creates it. Through a link only a regular file is
-// replaced: a link to a device or a pipe must not turn it into a file.
+// it). A missing end is fine: the write creates it. Only a regular file is replaced: a pipe, a
+// device or a socket (or a link to one) must not turn into a file, and a folder refuses the
+// rename by itself.
 WriteTarget writeTarget(const std::string& path) {
     // The system's own limit on the links followed in one lookup.
     constexpr int kMaximumHops = 40;
@@ -90,7 +110,7 @@ WriteTarget writeTarget(const std::string& path) {
         }
         if (!S_ISLNK(info.st_mode)) {
             bool linked = hop > 0;
-            return {current, 0, linked && !S_ISREG(info.st_mode)};
+            return {current, 0, !S_ISREG(info.st_mode) && (linked || !S_ISDIR(info.st_mode))};
         }
         std::vector<char> text(PATH_MAX + 1);
         ssize_t length = ::readlink(current.c_str(), text.data(), text.size());

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "model/file_errors.hpp"
 #include "model/raw_file.hpp"
@@ -23,6 +24,9 @@ inline constexpr const char* kTemporarySuffix = ".quenlith-partial-";
 std::string backupPath(const std::string& path);
 // "<path>.recovery-<UUID>" with a fresh upper-case UUID.
 std::string newRecoveryPath(const std::string& path);
+// The recovery copies beside `path` (names of that shape, not the temporary files of writing
+// them), sorted; none when its folder cannot be listed.
+std::vector<std::string> recoveryPaths(const std::string& path);
 
 // Creates `directory` and any missing parents with mode 0700; an existing folder of ours is fine,
 // and loses any group or other rights it had.
@@ -42,7 +46,7 @@ bool pathExists(const std::string& path);
 // there afterwards, never a mixture, even when the process dies midway. When `path` is a symbolic
 // link (or a chain of them), the file at its end is replaced in that file's own folder (and
 // created when missing) while the links stay; a loop fails, and so does an end that is not a
-// regular file.
+// regular file (a pipe or a device in the file's place stays as it is).
 Status writeFileAtomically(const std::string& path, std::string_view bytes);
 
 // Reads a whole regular file of at most `cap` bytes; a larger one fails with kTooLarge, decided

@@ -8,22 +8,23 @@
 namespace quenlith {
 
 PreferencesStore::PreferencesStore(std::string path) : file_(std::move(path)) {
-    auto contents = file_.read();
+    auto contents = file_.readStored();
+    // Defaults that stand in for preferences never stored are not the person's choice either.
+    valueIsKnown_ = false;
     if (!contents) {
-        valueIsKnown_ = false;
         logError(LogCategory::lifecycle, "Could not read settings from " + file_.path() + ": " +
                                              contents.error().message + "; using default preferences");
-    } else {
-        const Json& object = *contents;
+    } else if (*contents) {
+        const Json& object = **contents;
         if (auto it = object.find(kLanguageKey); it != object.end() && it->is_string())
             language_ = interfaceLanguageFromRawValue(it->get_ref<const std::string&>()).value_or(InterfaceLanguage::system);
         if (auto it = object.find(kPreferencesKey); it != object.end()) {
             std::string error;
             if (auto decoded = decodeJson<AppPreferences>(*it, &error)) {
                 value_ = std::move(*decoded);
+                valueIsKnown_ = true;
             } else {
                 unreadablePreferences_ = *it;
-                valueIsKnown_ = false;
                 logError(LogCategory::lifecycle, std::string("Stored preferences could not be read (") + error +
                                                      "); using the defaults until they are changed");
             }

@@ -35,10 +35,11 @@ public:
     PreferencesStore& operator=(const PreferencesStore&) = delete;
 
     const AppPreferences& value() const { return value_; }
-    // Whether the value is the person's own: read from a sound settings file (an absent one, a
-    // first start, counts as sound), or set since. False while the defaults stand in for stored
-    // preferences that could not be read; rules that would destroy data because of a preference
-    // (deleting the saved session) wait for a known value.
+    // Whether the value is the person's own: read from the settings file, or set since. False
+    // while the defaults stand in for preferences that are not there (no settings file, a first
+    // start, or none stored in it) or could not be read (a link to nowhere among them); rules that
+    // would destroy data because of a preference (deleting the saved session) wait for a known
+    // value.
     bool valueIsKnown() const { return valueIsKnown_; }
     // Stores the new value, announces it and writes it to the settings file; answers whether the
     // write succeeded (the value is kept in memory either way).

@@ -35,6 +35,14 @@ void SessionUsers::addSession(const BrowserSessionDocument& session) {
             add(*window.temporaryProfile->sessionIdentifier);
 }
 
+void SessionUsers::addNamedIn(std::string_view text) {
+    constexpr std::size_t kLength = 36;  // 8-4-4-4-12
+    for (std::size_t at = 0; at + kLength <= text.size(); ++at) {
+        if (text[at + 8] != '-' || text[at + 13] != '-' || text[at + 18] != '-' || text[at + 23] != '-') continue;
+        if (auto session = Uuid::parse(text.substr(at, kLength))) add(*session);
+    }
+}
+
 void SessionUsers::addSavedFiles(const SavedSessionFiles& files) {
     const std::string websites = files::backupPath(files.websites);
     if (files::pathExists(websites)) {
@@ -55,6 +63,32 @@ void SessionUsers::addSavedFiles(const SavedSessionFiles& files) {
         if (!files::pathExists(session)) continue;
         if (auto read = usableSessionFile(session))
             addSession(read->normalized());
+        else
+            addUnreadable();
+    }
+    addRecoveryCopies(files.websites, kProfilesFileSizeCap, [this](const std::string& copy) {
+        auto read = ProfilePersistence(copy).load();
+        if (read) addWebsites(*read);
+        return read.ok();
+    });
+    addRecoveryCopies(files.library, kLibraryFileSizeCap, [this](const std::string& copy) {
+        auto read = readLibraryFile(copy);
+        if (read) addLibrary(*read);
+        return read.ok();
+    });
+    addRecoveryCopies(files.session, kSessionFileSizeCap, [this](const std::string& copy) {
+        auto read = usableSessionFile(copy);
+        if (read) addSession(read->normalized());
+        return read.has_value();
+    });
+}
+
+void SessionUsers::addRecoveryCopies(const std::string& path, std::uint64_t cap,
+                                     const std::function<bool(const std::string&)>& decoded) {
+    for (const auto& copy : files::recoveryPaths(path)) {
+        if (decoded(copy)) continue;
+        if (auto bytes = files::readWholeFile(copy, cap))
+            addNamedIn(*bytes);
         else
             addUnreadable();
     }

@@ -1,5 +1,7 @@
 #include "model/settings_file.hpp"
 
+#include <cerrno>
+
 #include "model/file_store.hpp"
 #include "model/file_writer.hpp"
 #include "model/json_text.hpp"
@@ -14,17 +16,33 @@ Result<Json> SettingsFile::read() const {
     return readFor(files::FileTask::read);
 }
 
+Result<std::optional<Json>> SettingsFile::readStored() const {
+    return readStoredFor(files::FileTask::read);
+}
+
 Result<Json> SettingsFile::readFor(files::FileTask task) const {
+    auto stored = readStoredFor(task);
+    if (!stored) return stored.error();
+    return stored->value_or(Json::object());
+}
+
+Result<std::optional<Json>> SettingsFile::readStoredFor(files::FileTask task) const {
     auto bytes = files::readWholeFile(path_, kSettingsFileSizeCap, task);
     if (!bytes) {
-        if (bytes.error().code == files::kNoSuchFile) return Json::object();
-        return Error{"io", bytes.error().message};
+        if (bytes.error().code != files::kNoSuchFile) return Error{"io", bytes.error().message};
+        // A link to nowhere reads as "no such file" too, but it is there: settings kept elsewhere
+        // (a folder not mounted yet) that must not pass for a first start. A write holds nothing
+        // it could lose and creates the file at the link's end, as every write through a link.
+        auto present = files::probePath(path_);
+        if (!present) return Error{"io", present.error().message};
+        if (!*present || task == files::FileTask::write) return std::optional<Json>();
+        return Error{"io", files::accessError(path_, ENOENT, task).message};
     }
     std::string parseError;
     auto json = parseJsonText(*bytes, &parseError);
     if (!json) return Error{"unreadable", parseError};
     if (!json->is_object()) return Error{"unreadable", "the settings file holds no JSON object"};
-    return std::move(*json);
+    return std::optional<Json>(std::move(*json));
 }
 
 Status SettingsFile::update(const std::function<void(Json&)>& change) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include <nlohmann/json_fwd.hpp>
@@ -29,8 +30,12 @@ public:
 
     // The file's object; an empty object when the file does not exist. Fails with code
     // "unreadable" when the file holds no JSON object, and "io" when it cannot be read (also when
-    // it is larger than the cap or not a regular file).
+    // it is larger than the cap, not a regular file, or a link that leads nowhere; update()
+    // creates the file at the end of such a link).
     Result<Json> read() const;
+    // As read(), but nothing when there is no file at all (not even a link): the caller tells a
+    // first start from stored settings.
+    Result<std::optional<Json>> readStored() const;
 
     // Applies `change` to the current object and writes it back atomically and durably (folder
     // 0700, file 0600), all on the writer's worker after the writes before it; waits for it. A file that
@@ -41,6 +46,7 @@ public:
 
 private:
     Result<Json> readFor(files::FileTask task) const;
+    Result<std::optional<Json>> readStoredFor(files::FileTask task) const;
     Status updateOnWorker(const std::function<void(Json&)>& change) const;
 
     std::string path_;

@@ -69,7 +69,7 @@ void SessionRestore::preferencesChanged() {
     }
     if (!didRestore_) return;
     // Every delivery while windows are not restored deletes the saved session again, unless the
-    // value is still the defaults standing in for unreadable preferences.
+    // value is still the defaults standing in for missing or unreadable preferences.
     if (preferences_.value().restoreWindows)
         scheduleSnapshot();
     else if (preferences_.valueIsKnown())
@@ -83,8 +83,8 @@ void SessionRestore::restoreSession(bool incremental) {
         return;
     }
     if (!preferences_.value().restoreWindows) {
-        // Only the person's own choice deletes it: defaults standing in for unreadable
-        // preferences leave the session as it is.
+        // Only the person's own choice deletes it: defaults standing in for missing or
+        // unreadable preferences leave the session as it is.
         if (preferences_.valueIsKnown()) removeSavedSession();
     } else if (auto loaded = loadedSession_ ? std::move(*loadedSession_) : persistence_.load(); !loaded) {
         // The file stays as it is until the user resets session recovery.

@@ -1,6 +1,10 @@
 // The object graph: what it loads, the callbacks it answers, the appearance it applies, and the
 // start and ordered stop of the application around it.
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <functional>
+#include <utility>
 
 #include <gtkmm/messagedialog.h>
 
@@ -197,35 +201,50 @@ TEST_F(AppEnvironmentTest, AppliesTheThemeFromTheCurrentAndEveryLaterPreferences
 }
 
 // Restoring windows off in the person's own preferences deletes the saved session; the defaults
-// standing in for settings that could not be read never do, at the start or when delivered again.
-// (Each kind of damage is a row of the whole application's hostile-files checks.)
+// standing in for settings that are not there or could not be read never do, at the start or when
+// delivered again. (Each kind of damage is a row of the whole application's hostile-files checks.)
 TEST_F(AppEnvironmentTest, DefaultsStandingInForUnreadableSettingsKeepTheSavedSession) {
     const std::string session = applicationDataDirectory() + "/session-v1.json";
     const std::string backup = files::backupPath(session);
-    BrowserSessionPersistence persistence(session);
-    for (int snapshot = 0; snapshot < 2; ++snapshot)  // the second moves the first to the backup
-        ASSERT_TRUE(persistence.save(BrowserSessionDocument{.activeWindow = Uuid::random()}));
-    const std::string sessionBytes = test::readFile(session), backupBytes = test::readFile(backup);
-    const std::string settings = R"({"preferences.v1": {"restoreWindows": fal)";
-    test::writeFile(settingsFilePath(), settings);
-    start();
-    environment->windows().session().restoreSession();
-    bool announced = false;
-    sigc::connection heard = environment->preferences().signal_changed().connect([&] { announced = true; });
-    environment->preferences().setLanguage(InterfaceLanguage::english);
-    ASSERT_TRUE(spinUntil([&] { return announced; }));
-    EXPECT_EQ(test::readFile(session), sessionBytes);
-    EXPECT_EQ(test::readFile(backup), backupBytes);
-    EXPECT_EQ(test::readFile(settingsFilePath()), settings) << "a start rewrites no settings";
-
-    // Restoring turned on and off again in the settings is the person's own choice.
-    for (bool restoring : {true, false}) {
-        announced = false;
-        environment->preferences().update([&](AppPreferences& value) { value.restoreWindows = restoring; });
+    const std::pair<const char*, std::function<void()>> rows[] = {
+        {"damaged", [] { test::writeFile(settingsFilePath(), R"({"preferences.v1": {"restoreWindows": fal)"); }},
+        {"missing", [] { ASSERT_TRUE(files::removeFileIfPresent(settingsFilePath())); }},
+        {"a link to nowhere",
+         [] {
+             ASSERT_TRUE(files::removeFileIfPresent(settingsFilePath()));
+             ASSERT_EQ(::symlink("/nonexistent/settings.json", settingsFilePath().c_str()), 0);
+         }},
+    };
+    for (const auto& [label, plant] : rows) {
+        SCOPED_TRACE(label);
+        BrowserSessionPersistence persistence(session);
+        for (int snapshot = 0; snapshot < 2; ++snapshot)  // the second moves the first to the backup
+            ASSERT_TRUE(persistence.save(BrowserSessionDocument{.activeWindow = Uuid::random()}));
+        const std::string sessionBytes = test::readFile(session), backupBytes = test::readFile(backup);
+        ASSERT_TRUE(files::createFolder(applicationConfigDirectory()));
+        plant();
+        const std::string settings = test::readFile(settingsFilePath());
+        start();
+        environment->windows().session().restoreSession();
+        bool announced = false;
+        sigc::connection heard = environment->preferences().signal_changed().connect([&] { announced = true; });
+        environment->preferences().setLanguage(InterfaceLanguage::english);
         ASSERT_TRUE(spinUntil([&] { return announced; }));
+        EXPECT_EQ(test::readFile(session), sessionBytes);
+        EXPECT_EQ(test::readFile(backup), backupBytes);
+        EXPECT_EQ(test::readFile(settingsFilePath()), settings) << "a start rewrites no settings";
+
+        // Restoring turned on and off again in the settings is the person's own choice.
+        for (bool restoring : {true, false}) {
+            announced = false;
+            environment->preferences().update([&](AppPreferences& value) { value.restoreWindows = restoring; });
+            ASSERT_TRUE(spinUntil([&] { return announced; }));
+        }
+        heard.disconnect();
+        EXPECT_FALSE(test::fileExists(session) || test::fileExists(backup));
+        environment->windows().shutdown();
+        environment.reset();
     }
-    heard.disconnect();
-    EXPECT_FALSE(test::fileExists(session) || test::fileExists(backup));
 }
 
 // Once the windows are restored, the library read and the websites readable, the data of the

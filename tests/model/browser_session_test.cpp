@@ -235,6 +235,14 @@ TEST_F(BrowserSessionFileTest, BackupIsRefreshedOnlyFromReadableSnapshots) {
         ASSERT_TRUE(persistence.save(replacement).ok());
         EXPECT_EQ(readBytes(backupPath()), backupAfter) << onDisk;
         EXPECT_EQ(readBytes(filePath()), encode(replacement.normalized()));
+        // What is no snapshot is not lost either: it is kept aside, byte for byte, before it goes.
+        auto aside = test::entriesStartingWith(home.dataDirectory(), "session-v1.json.recovery-");
+        ASSERT_EQ(aside.size(), onDisk == otherVersion ? 0u : 1u) << onDisk;
+        for (const auto& name : aside) {
+            EXPECT_TRUE(Uuid::parse(name.substr(std::string("session-v1.json.recovery-").size()))) << name;
+            EXPECT_EQ(readBytes(home.path(name)), onDisk);
+            ASSERT_TRUE(files::removeFileIfPresent(home.path(name)).ok());
+        }
     }
 }
 

@@ -149,6 +149,10 @@ TEST(FileStore, AFailedWriteIsToldAsAFailedWrite) {
         {"a folder in the file's place",
          [](const std::string& folder) { ASSERT_TRUE(files::createFolder(folder + "/blocked.json").ok()); },
          replace("blocked.json"), "The file \u201Cblocked.json\u201D could not be written: Is a directory"},
+        {"a pipe in the file's place",
+         [](const std::string& folder) { ASSERT_EQ(::mkfifo((folder + "/piped.json").c_str(), 0600), 0); },
+         replace("piped.json"),
+         "The file \u201Cpiped.json\u201D could not be written because it is not a regular file."},
         {"a link to a pipe",
          [](const std::string& folder) {
              ASSERT_EQ(::mkfifo((folder + "/pipe").c_str(), 0600), 0);

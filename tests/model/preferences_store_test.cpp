@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
@@ -63,9 +64,27 @@ protected:
 TEST_F(PreferencesStoreTest, StartsWithDefaultsWhenNothingIsStored) {
     PreferencesStore store;
     EXPECT_EQ(store.value(), AppPreferences());  // what they are is checked with the record
-    EXPECT_TRUE(store.valueIsKnown()) << "a first start: the defaults are the preferences";
+    EXPECT_FALSE(store.valueIsKnown()) << "a first start, or a settings file gone: nobody chose the defaults";
     EXPECT_EQ(store.language(), InterfaceLanguage::system);
     EXPECT_FALSE(fileExists(settingsFilePath())) << "reading writes nothing";
+}
+
+// Settings kept elsewhere through a link, whose end is not there now: no first start, and no
+// preferences anybody chose; a change creates the file at the link's end.
+TEST_F(PreferencesStoreTest, ALinkToNowhereIsNoFirstStartAndAChangeCreatesItsEnd) {
+    const std::string folder = environment.root() + "/elsewhere", end = folder + "/settings.json";
+    std::filesystem::create_directories(applicationConfigDirectory());
+    ASSERT_EQ(::symlink(end.c_str(), settingsFilePath().c_str()), 0);
+    PreferencesStore store;
+    EXPECT_EQ(store.value(), AppPreferences());
+    EXPECT_FALSE(store.valueIsKnown());
+    EXPECT_FALSE(store.update([](AppPreferences& p) { p.restoreWindows = true; }).ok()) << "no folder at its end";
+    std::filesystem::create_directories(folder);
+    EXPECT_TRUE(store.update([](AppPreferences& p) { p.restoreWindows = true; }).ok());
+    EXPECT_TRUE(std::filesystem::is_symlink(settingsFilePath()));
+    PreferencesStore again;
+    EXPECT_TRUE(again.value().restoreWindows);
+    EXPECT_TRUE(again.valueIsKnown());
 }
 
 TEST_F(PreferencesStoreTest, ReadsStoredPreferencesAndLanguages) {
@@ -88,7 +107,7 @@ TEST_F(PreferencesStoreTest, ReadsStoredPreferencesAndLanguages) {
     }
     writeSettings({{"interfaceLanguage", "en"}});
     EXPECT_EQ(PreferencesStore().language(), InterfaceLanguage::english);
-    EXPECT_TRUE(PreferencesStore().valueIsKnown()) << "preferences never stored are the defaults";
+    EXPECT_FALSE(PreferencesStore().valueIsKnown()) << "preferences never stored: the defaults were not chosen";
 }
 
 TEST_F(PreferencesStoreTest, UndecodablePreferencesFallBackAndAreKeptAside) {

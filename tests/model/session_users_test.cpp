@@ -4,8 +4,11 @@
 
 #include <functional>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
+#include "model/browser_session.hpp"
 #include "model/file_store.hpp"
 #include "model/file_test_support.hpp"
 #include "model/library_file.hpp"
@@ -107,6 +110,38 @@ TEST(SessionUsers, TheSavedFilesThatCanBringASessionBackUseIt) {
         users.addSavedFiles(files);
         EXPECT_EQ(unusedSessions(s, users), damaged >= 0 ? std::vector<Uuid>{} : std::vector<Uuid>{s[4]});
     }
+}
+
+// What "Restore Previous" kept of the replaced file may be gone back to: the sessions it names stay,
+// read from its text when it is the damaged file the restore replaced.
+TEST(SessionUsers, RecoveryCopiesUseTheSessionsTheyName) {
+    const std::vector<Uuid> s{Uuid::random(), Uuid::random(), Uuid::random(), Uuid::random(), Uuid::random(),
+                              Uuid::random()};
+    test::TemporaryEnvironment environment;
+    const SavedSessionFiles files = SavedSessionFiles::inDataFolder();
+    ASSERT_TRUE(ProfilePersistence(files::newRecoveryPath(files.websites)).save({ownSession(s[0], false)}));
+    LibraryDocument library;
+    library.clips = {savedPage(s[1])};
+    test::writeFile(files::newRecoveryPath(files.library), *encodeLibraryDocument(library));
+    ASSERT_TRUE(BrowserSessionPersistence(files::newRecoveryPath(files.session)).save({1, {browsingWindow(s[2])}, std::nullopt}));
+    // Cut off right after the session's identifier.
+    const std::string damaged = files::newRecoveryPath(files.websites);
+    ASSERT_TRUE(ProfilePersistence(damaged).save({ownSession(s[3], true)}));
+    const std::string text = test::readFile(damaged);
+    test::writeFile(damaged, text.substr(0, text.find(s[3].string()) + 37));
+    // Only copies count: not the temporary file of writing one.
+    ASSERT_TRUE(ProfilePersistence(files.websites + ".recovery-" + Uuid::random().string() + ".quenlith-partial-Ab3dE9")
+                    .save({ownSession(s[4], true)}));
+
+    SessionUsers users;
+    users.addSavedFiles(files);
+    EXPECT_EQ(unusedSessions(s, users), (std::vector<Uuid>{s[4], s[5]}));
+
+    // A copy that cannot be read at all may name any session.
+    ASSERT_EQ(::mkfifo(files::newRecoveryPath(files.library).c_str(), 0600), 0);
+    SessionUsers unreadable;
+    unreadable.addSavedFiles(files);
+    EXPECT_EQ(unusedSessions(s, unreadable), std::vector<Uuid>{});
 }
 
 }  // namespace

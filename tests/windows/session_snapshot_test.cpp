@@ -65,6 +65,8 @@ TEST_F(SessionSnapshotTest, TwoChangesHalfASecondApartGiveOneWriteAfterTheSecond
 }
 
 TEST_F(SessionSnapshotTest, RestoringOffDeletesBothFilesAndOpensOnlyLaunchAtStartWebsites) {
+    // The person's own choice: defaults standing in for no settings at all delete nothing.
+    preferences->update([](AppPreferences& p) { p.restoreWindows = false; });
     auto alpha = launched("alpha");
     auto beta = launched("beta");
     beta.homeURL = server.url("/beta", "beta.localhost");
