@@ -103,7 +103,7 @@ TEST(ActionMenuItem, ActivatingRunsTheHandlerAndTheTitleIsPlainText) {
 TEST(PresentAlert, AttachesToAFreeVisibleWindowElseStandsAloneAndNeverWaits) {
     Gtk::Window window;
     window.show();
-    presentAlert("<i>Tab kept awake</i>", "Body text & more", &window);
+    presentAlert(AlertKind::warning, "<i>Tab kept awake</i>", "Body text & more", &window);
     auto dialogs = dialogsTitled("<i>Tab kept awake</i>");
     ASSERT_EQ(dialogs.size(), 1u);
     Gtk::MessageDialog* sheet = dialogs.front();
@@ -130,7 +130,7 @@ TEST(PresentAlert, AttachesToAFreeVisibleWindowElseStandsAloneAndNeverWaits) {
     Gtk::Window hidden;  // never shown
     for (Gtk::Window* busyOrNone : {&window, &hidden, static_cast<Gtk::Window*>(nullptr)}) {
         presenting = true;
-        presentAlert("Free", "", busyOrNone);
+        presentAlert(AlertKind::information, "Free", "", busyOrNone);
         presenting = false;
     }
     EXPECT_EQ(turnsWhilePresenting, 0) << "an alert waited in a loop of its own";
