@@ -1,5 +1,7 @@
 #include "launcher/menu_bar_view.hpp"
 
+#include <algorithm>
+
 #include <gtkmm/image.h>
 #include <gtkmm/separator.h>
 
@@ -141,6 +143,18 @@ MenuBarView::MenuBarView(WebAppStore& store, FaviconLoader& icons, BrowserWindow
     managerChanged_ = windows_.publisher().signal_changed().connect([this] { updateContinuity(); });
     updateContinuity();
     showMiddle();
+}
+
+int MenuBarView::neededWidth() const {
+    int needed = 0;
+    for (const Gtk::Widget* row : {static_cast<const Gtk::Widget*>(&header_), static_cast<const Gtk::Widget*>(&switchBox_),
+                                   static_cast<const Gtk::Widget*>(&footer_)}) {
+        // A text that gives way asks for no width of its own: its whole text is the natural width.
+        int minimum = 0, natural = 0;
+        row->get_preferred_width(minimum, natural);
+        needed = std::max(needed, natural);
+    }
+    return needed;
 }
 
 void MenuBarView::addMenuButton(Gtk::MenuButton& button) {
