@@ -145,11 +145,13 @@ MenuBarView::MenuBarView(WebAppStore& store, FaviconLoader& icons, BrowserWindow
     showMiddle();
 }
 
-int MenuBarView::neededWidth() const {
+int MenuBarView::neededWidth() {
+    // Measured before the first showing, when the buttons of the owner's commands are shown.
+    updateOptionalControls();
     int needed = 0;
-    for (const Gtk::Widget* row : {static_cast<const Gtk::Widget*>(&header_), static_cast<const Gtk::Widget*>(&switchBox_),
-                                   static_cast<const Gtk::Widget*>(&footer_)}) {
-        // A text that gives way asks for no width of its own: its whole text is the natural width.
+    for (const Gtk::Widget* row : {static_cast<Gtk::Widget*>(&header_), static_cast<Gtk::Widget*>(&switchBox_),
+                                   static_cast<Gtk::Widget*>(&footer_)}) {
+        // With its margins and border; a text that gives way asks for its whole text as its natural width.
         int minimum = 0, natural = 0;
         row->get_preferred_width(minimum, natural);
         needed = std::max(needed, natural);
