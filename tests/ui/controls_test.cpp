@@ -111,6 +111,7 @@ TEST(PresentAlert, AttachesToAFreeVisibleWindowElseStandsAloneAndNeverWaits) {
     EXPECT_TRUE(sheet->get_modal());
     EXPECT_FALSE(sheet->property_use_markup().get_value());
     EXPECT_EQ(sheet->property_secondary_text().get_value(), "Body text & more");
+    EXPECT_EQ(sheet->property_message_type().get_value(), Gtk::MESSAGE_WARNING) << "announced as its kind";
     EXPECT_EQ(attachedSheet(window), sheet);
 
     // A loop inside presentAlert would run this; it answers, so that such a loop ends.
