@@ -984,6 +984,9 @@ TEST_F(LauncherGuiTest, AtALargerTextSizeItWidensForItsTitleAndTexts) {
             return testing::Value(test::drawnTexts(launcher.view()),
                                   testing::IsSupersetOf({"Quenlith", "Open Browser", "Saved Pages", "Windows"}));
         })) << launcher.get_allocated_width() << " wide: " << testing::PrintToString(test::drawnTexts(launcher.view()));
+        // Nothing else gave way for them.
+        EXPECT_TRUE(spinUntil([&] { return test::cutOffContent(launcher).empty(); }))
+            << testing::PrintToString(test::cutOffContent(launcher));
         launcher.dismiss();
         ASSERT_TRUE(spinUntil([&] { return !launcher.get_visible(); }));
     }
