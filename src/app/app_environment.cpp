@@ -267,7 +267,7 @@ void AppEnvironment::tellHistoryNotSaved(const std::string& message) {
     if (libraryWindow && libraryWindow->get_visible()) return;
     BrowserWindowController* active = windows_->registry().activeWindowController();
     // Never waits: the failure arrives from a finished background write, in the middle of browsing.
-    showAlert(localizedString("Could not save history"),
+    showAlert(AlertKind::error, localizedString("Could not save history"),
               message + "\n\n" +
                   localizedString("The visits stay in Quenlith and are saved with the next change or when "
                                   "Quenlith quits."),

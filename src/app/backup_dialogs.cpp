@@ -134,8 +134,8 @@ BackupDialogs makeBackupDialogs(std::function<Gtk::Window*()> parent) {
         });
         dialog->show();
     };
-    dialogs.alert = [parent](const std::string& title, const std::string& message) {
-        presentAlert(title, message, visibleWindow(parent));
+    dialogs.alert = [parent](AlertKind kind, const std::string& title, const std::string& message) {
+        presentAlert(kind, title, message, visibleWindow(parent));
     };
     return dialogs;
 }

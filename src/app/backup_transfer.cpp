@@ -68,7 +68,7 @@ BackupTransfer::BackupTransfer(WebAppStore& websites, LibraryStore& library, Bac
 void BackupTransfer::exportBackup() {
     auto encoded = encodeTransferDocument(TransferDocument(websites_.profiles(), library_.document()));
     if (!encoded) {
-        dialogs_.alert(localizedString("Could not save file"), files::encodingError(kBackupFileName).message);
+        dialogs_.alert(AlertKind::error, localizedString("Could not save file"), files::encodingError(kBackupFileName).message);
         return;
     }
     offerFile(kBackupFileName, BackupDialogs::FileType::json, std::move(*encoded));
@@ -85,7 +85,7 @@ void BackupTransfer::offerFile(const std::string& name, BackupDialogs::FileType 
         name, type, [writer = writer_, alert = dialogs_.alert, bytesHeld](std::optional<std::string> path) {
             if (!path) return;
             writer(*path, std::move(*bytesHeld), [alert](Status written) {
-                if (!written) alert(localizedString("Could not save file"), written.error().message);
+                if (!written) alert(AlertKind::error, localizedString("Could not save file"), written.error().message);
             });
         });
 }
@@ -101,7 +101,7 @@ void BackupTransfer::chooseBackupToImport() {
 }
 
 void BackupTransfer::importFailed(const std::string& message) const {
-    dialogs_.alert(localizedString("Import failed"), message);
+    dialogs_.alert(AlertKind::error, localizedString("Import failed"), message);
 }
 
 void BackupTransfer::importBackup(const std::string& path) {
@@ -150,7 +150,7 @@ void BackupTransfer::completeImport(bool confirmed, const TransferDocument& docu
     // Merged inside the transaction, so visits recorded meanwhile are kept.
     if (library_.update(
             [&document](LibraryDocument& current) { current = document.mergeLibrary(current); })) {
-        dialogs_.alert(localizedString("Import Complete"),
+        dialogs_.alert(AlertKind::information, localizedString("Import Complete"),
                        localizedString("Your websites, bookmarks and page groups are ready."));
         return;
     }
@@ -202,7 +202,7 @@ void BackupTransfer::confirmRestore(const std::string& title, const std::string&
                  [weak = std::weak_ptr<BackupTransfer*>(self_), title, restore](bool confirmed) {
                      auto self = weak.lock();
                      if (!self || !confirmed) return;
-                     if (auto failure = restore(**self)) (*self)->dialogs_.alert(title, *failure);
+                     if (auto failure = restore(**self)) (*self)->dialogs_.alert(AlertKind::error, title, *failure);
                  });
 }
 

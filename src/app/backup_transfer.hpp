@@ -8,6 +8,7 @@
 
 #include "model/page_clip.hpp"
 #include "model/result.hpp"
+#include "ui/alert.hpp"
 
 namespace quenlith {
 
@@ -31,7 +32,7 @@ struct BackupDialogs {
     std::function<void(const std::string& title, const std::string& message, const std::string& confirm,
                        bool destructive, std::function<void(bool)> answer)>
         ask;
-    std::function<void(const std::string& title, const std::string& message)> alert;
+    std::function<void(AlertKind kind, const std::string& title, const std::string& message)> alert;
 };
 
 // Writes `bytes` to `path` in one step without holding up the main loop, then reports on it.

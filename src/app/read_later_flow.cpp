@@ -40,7 +40,7 @@ void AppEnvironment::readLater(BrowserViewController* browser) {
     BrowserWindowController* controller = browser ? controllerOf(*windows_, browser) : nullptr;
     if (!browser || !controller || !acceptsPage(*browser)) {
         presentAlert(
-            localizedString("Read Later"),
+            AlertKind::warning, localizedString("Read Later"),
             localizedString("Open a regular webpage first. Private pages and sign-in links are not saved."),
             auxiliaryWindows_->window(AuxiliaryWindows::Kind::library));
         return;
@@ -66,7 +66,7 @@ void AppEnvironment::saveReadLater(const std::string& url, const std::string& ti
 
     Gtk::Window* window = controller && controller->panel().get_visible() ? &controller->panel() : nullptr;
     auto failed = [&] {
-        presentAlert(localizedString("Could not save page"),
+        presentAlert(AlertKind::error, localizedString("Could not save page"),
                      library_.errorMessage().value_or(localizedString("Please try again.")), window);
     };
     if (!isCredentialFreeURL(url)) return failed();

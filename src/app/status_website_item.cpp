@@ -108,7 +108,7 @@ void WebsiteStatusItem::buildMenu(const std::string& name, const std::string& la
         // close: this item may be rebuilt while it is shown.
         const std::string reason = store.errorMessage().value_or(localizedString("Please try again."));
         Glib::signal_idle().connect_once(
-            [reason] { presentAlert(localizedString("Could not save website"), reason, nullptr); });
+            [reason] { presentAlert(AlertKind::error, localizedString("Could not save website"), reason, nullptr); });
     })));
     menu->show_all();
     item_.setMenu(GTK_WIDGET(menu->gobj()));

@@ -102,7 +102,7 @@ bool WebsiteEditorPresenter::saveWebsite(const WebAppProfile& website, const Web
         // The store keeps (or has put back) the previous record; the editor keeps the user's edits.
         std::string reason = store_.errorMessage().value_or(localizedString("Please try again."));
         logError(LogCategory::lifecycle, "Website not saved: " + reason);
-        presentAlert(localizedString("Could not save website"), reason, editor_.get());
+        presentAlert(AlertKind::error, localizedString("Could not save website"), reason, editor_.get());
         return false;
     }
     // The editor closes after the website's window has asked for the focus: closed first, it hands

@@ -1,6 +1,7 @@
 #include "launcher/batch_links_window.hpp"
 
 #include <gdk/gdkkeysyms.h>
+#include <atkmm/object.h>
 #include <gtkmm/image.h>
 
 #include "launcher/launcher_style.hpp"
@@ -153,6 +154,8 @@ BatchLinksWindow::BatchLinksWindow(const std::string& input, BatchAction action,
     perform_.get_style_context()->add_class("suggested-action");
     perform_.set_can_default(true);
     perform_.signal_clicked().connect([this] { perform(); });
+    // It bears the chosen action's name, as the choice above does: told apart as what carries it out.
+    perform_.get_accessible()->set_description(localizedString("Carries out the chosen action"));
     buttons->pack_start(cancel_, Gtk::PACK_SHRINK);
     buttons->pack_end(perform_, Gtk::PACK_SHRINK);
     buttons->set_margin_start(24);

@@ -11,7 +11,7 @@ constexpr int kVerticalMargin = 36;
 
 }  // namespace
 
-LauncherRect launcherFrame(const LauncherRect& workArea, int x, int y) {
+LauncherRect launcherFrame(const LauncherRect& workArea, int x, int y, int contentWidth) {
     const int right = workArea.x + workArea.width;
     const int bottom = workArea.y + workArea.height;
     const int pointX = std::clamp(x, workArea.x, std::max(workArea.x, right - 1));
@@ -23,7 +23,7 @@ LauncherRect launcherFrame(const LauncherRect& workArea, int x, int y) {
     const int room = opensBelow ? below : above;
 
     LauncherRect frame;
-    frame.width = std::min(std::max(workArea.width - kHorizontalMargin, 1), kLauncherWidth);
+    frame.width = std::min(std::max(workArea.width - kHorizontalMargin, 1), std::max(kLauncherWidth, contentWidth));
     frame.height = std::min(std::max(room - kVerticalMargin, 1), kLauncherHeight);
     frame.x = std::clamp(pointX - frame.width / 2, workArea.x, std::max(workArea.x, right - frame.width));
     frame.y = opensBelow ? pointY : pointY - frame.height;

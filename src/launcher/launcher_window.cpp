@@ -63,7 +63,7 @@ void LauncherWindow::showAt(int x, int y) {
     set_decorated(false);
     keepAbove(*this, KeptAbove::always);
     set_skip_taskbar_hint(true);
-    applyFrame(launcherFrame(workAreaAt(display, x, y), x, y));
+    applyFrame(launcherFrame(workAreaAt(display, x, y), x, y, view_->neededWidth()));
     show();
     askForFocus();
 }
@@ -75,7 +75,7 @@ void LauncherWindow::showAsWindow() {
     keepAbove(*this, KeptAbove::untilAnotherWindow);
     set_skip_taskbar_hint(false);
     auto area = workAreaAt(get_display(), 0, 0);
-    LauncherRect frame = launcherFrame(area, area.x + area.width / 2, area.y);
+    LauncherRect frame = launcherFrame(area, area.x + area.width / 2, area.y, view_->neededWidth());
     frame.y = area.y + std::max(0, (area.height - frame.height) / 2);
     applyFrame(frame);
     show();

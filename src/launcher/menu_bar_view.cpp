@@ -1,5 +1,7 @@
 #include "launcher/menu_bar_view.hpp"
 
+#include <algorithm>
+
 #include <gtkmm/image.h>
 #include <gtkmm/separator.h>
 
@@ -149,6 +151,20 @@ MenuBarView::MenuBarView(WebAppStore& store, LibraryStore& savedPages, FaviconLo
     libraryChanged_ = library_.signal_changed().connect([this] { updateLibraryUnreadable(); });
     updateLibraryUnreadable();
     showMiddle();
+}
+
+int MenuBarView::neededWidth() {
+    // Measured before the first showing, when the buttons of the owner's commands are shown.
+    updateOptionalControls();
+    int needed = 0;
+    for (const Gtk::Widget* row : {static_cast<Gtk::Widget*>(&header_), static_cast<Gtk::Widget*>(&switchBox_),
+                                   static_cast<Gtk::Widget*>(&footer_)}) {
+        // With its margins and border; a text that gives way asks for its whole text as its natural width.
+        int minimum = 0, natural = 0;
+        row->get_preferred_width(minimum, natural);
+        needed = std::max(needed, natural);
+    }
+    return needed;
 }
 
 void MenuBarView::addMenuButton(Gtk::MenuButton& button) {

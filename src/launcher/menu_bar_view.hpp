@@ -45,6 +45,8 @@ public:
     std::vector<TileMenuEntry> moreMenuEntries();
 
     const LauncherCommands& commands() const { return commands_; }
+    // The width the title row, the switch and the footer need to show all of their texts.
+    int neededWidth();
     // Puts the application's main menu button at the end of the title row; its menu, a window of
     // its own, keeps the launcher open while it is shown.
     void addMenuButton(Gtk::MenuButton& button);

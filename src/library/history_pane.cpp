@@ -13,6 +13,7 @@
 #include "model/library_store.hpp"
 #include "model/localization.hpp"
 #include "model/preferences_store.hpp"
+#include "ui/cell_names.hpp"
 #include "ui/form_rows.hpp"
 #include "ui/icon_names.hpp"
 #include "windows/browser_window_manager.hpp"
@@ -77,6 +78,11 @@ HistoryPane::HistoryPane(LibraryPaneContext& context)
     removeColumn_->add_attribute(icon->property_icon_name(), columns_.icon);
     list_.append_column(*removeColumn_);
     setColumnTooltip(list_, removeColumn_, [] { return localizedString("Remove from History"); });
+    nameImageCells(*removeColumn_, [this](int row) {
+        const auto index = static_cast<std::size_t>(row);
+        const std::string action = localizedString("Remove from History");
+        return index < shownVisits_.size() ? nameInRow(action, oneLine(shownVisits_[index].title)) : action;
+    });
     list_.signal_row_activated().connect([this](const Gtk::TreeModel::Path& path, Gtk::TreeViewColumn* column) {
         const auto row = static_cast<std::size_t>(path[0]);
         if (column == removeColumn_)

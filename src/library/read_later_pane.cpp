@@ -13,6 +13,7 @@
 #include "model/library_presentation.hpp"
 #include "model/library_store.hpp"
 #include "model/localization.hpp"
+#include "ui/cell_names.hpp"
 #include "ui/form_rows.hpp"
 #include "ui/icon_names.hpp"
 
@@ -116,6 +117,9 @@ ReadLaterPane::ReadLaterPane(LibraryPaneContext& context, std::function<void()> 
     moreColumn_ = iconColumn(columns_.moreIcon);
     list_.append_column(*moreColumn_);
     setColumnTooltip(list_, stateColumn_, [this] { return toggleText(); });
+    // The state mark and the "…" act on their row: they read as what they do to which page.
+    nameImageCells(*stateColumn_, [this](int row) { return rowControlName(toggleText(), row); });
+    nameImageCells(*moreColumn_, [this](int row) { return rowControlName(localizedString("More actions"), row); });
     list_.signal_row_activated().connect([this](const Gtk::TreeModel::Path& path, Gtk::TreeViewColumn* column) {
         const auto row = static_cast<std::size_t>(path[0]);
         if (row >= shown_.size()) return;
@@ -182,6 +186,11 @@ void ReadLaterPane::refresh() {
     }
     list_.set_model(model_);
     content_.set_visible_child(scroll_);
+}
+
+std::string ReadLaterPane::rowControlName(const std::string& action, int row) const {
+    const auto index = static_cast<std::size_t>(row);
+    return index < shown_.size() ? nameInRow(action, shown_[index].title) : action;
 }
 
 std::string ReadLaterPane::toggleText() const {

@@ -58,6 +58,8 @@ private:
     };
 
     std::string toggleText() const;
+    // A control of the row `row` named by what it does to that row's page.
+    std::string rowControlName(const std::string& action, int row) const;
 
     LibraryPaneContext& context_;
     std::function<void()> onSaveLater_;

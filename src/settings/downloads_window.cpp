@@ -96,7 +96,7 @@ void DownloadsWindow::refresh() {
                                               const std::string& reason) {
                         auto self = weak.lock();
                         if (!self) return;
-                        presentAlert(localizedString("The file manager could not be opened."), reason, *self);
+                        presentAlert(AlertKind::error, localizedString("The file manager could not be opened."), reason, *self);
                     });
             });
             line->pack_start(row->icon, Gtk::PACK_SHRINK);

@@ -66,7 +66,7 @@ ShortcutsPane::ShortcutsPane(SettingsContext& context) : context_(context) {
     websites.pack_start(*websites_, Gtk::PACK_SHRINK);
     websites.pack_start(*makeCaption(localizedString(
                             "Ctrl+L Address · Ctrl+T New tab · Ctrl+W Close tab · Ctrl+R Reload\nAlt+Left / "
-                            "Alt+Right Back / Forward · Ctrl++ / Ctrl+− Zoom · Ctrl+0 Reset\nCtrl+Page Up / "
+                            "Alt+Right Back / Forward · Ctrl++ / Ctrl+− Zoom · Ctrl+0 Actual Size\nCtrl+Page Up / "
                             "Ctrl+Page Down Switch tabs · Ctrl+Alt+C Compact mode")),
                         Gtk::PACK_SHRINK);
 

@@ -37,6 +37,8 @@ void showActionSymbol(Gtk::Button& button, Gtk::Image& image, std::string_view s
                       const std::string& description) {
     button.set_tooltip_text(description);
     nameControl(button, description);
+    // The toolkit reads the tooltip as the description, marks and all, unless one is given.
+    button.get_accessible()->set_description(withoutIsolation(description));
     const std::string iconName = iconNameForSymbol(symbol);
     if (iconIsAvailable(iconName)) {
         image.set_from_icon_name(iconName, Gtk::ICON_SIZE_BUTTON);

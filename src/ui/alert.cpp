@@ -25,12 +25,20 @@ namespace {
 
 // A one-button message that deletes itself once answered; any later answer (a second click on
 // its way, a close) finds it already going and is ignored.
-Gtk::MessageDialog* selfDeletingAlert(const std::string& title, const std::string& message, Gtk::Window* parent,
-                                      bool modal) {
-    auto* alert = parent ? new Gtk::MessageDialog(*parent, title, /*use_markup=*/false, Gtk::MESSAGE_INFO,
-                                                  Gtk::BUTTONS_NONE, modal)
-                         : new Gtk::MessageDialog(title, /*use_markup=*/false, Gtk::MESSAGE_INFO,
-                                                  Gtk::BUTTONS_NONE, modal);
+Gtk::MessageType messageType(AlertKind kind) {
+    switch (kind) {
+        case AlertKind::information: return Gtk::MESSAGE_INFO;
+        case AlertKind::warning: return Gtk::MESSAGE_WARNING;
+        case AlertKind::error: return Gtk::MESSAGE_ERROR;
+    }
+    return Gtk::MESSAGE_INFO;
+}
+
+Gtk::MessageDialog* selfDeletingAlert(AlertKind kind, const std::string& title, const std::string& message,
+                                      Gtk::Window* parent, bool modal) {
+    const Gtk::MessageType type = messageType(kind);
+    auto* alert = parent ? new Gtk::MessageDialog(*parent, title, /*use_markup=*/false, type, Gtk::BUTTONS_NONE, modal)
+                         : new Gtk::MessageDialog(title, /*use_markup=*/false, type, Gtk::BUTTONS_NONE, modal);
     alert->set_secondary_text(message, /*use_markup=*/false);
     alert->add_button(localizedString("OK"), Gtk::RESPONSE_OK);
     auto answered = std::make_shared<bool>(false);
@@ -44,19 +52,19 @@ Gtk::MessageDialog* selfDeletingAlert(const std::string& title, const std::strin
 
 }  // namespace
 
-void showAlert(const std::string& title, const std::string& message, Gtk::Window* window) {
+void showAlert(AlertKind kind, const std::string& title, const std::string& message, Gtk::Window* window) {
     const bool attached = window && window->get_visible() && !hasAttachedSheet(*window);
     // On its own it holds no other window up.
-    selfDeletingAlert(title, message, attached ? window : nullptr, /*modal=*/attached)->show();
+    selfDeletingAlert(kind, title, message, attached ? window : nullptr, /*modal=*/attached)->show();
 }
 
-void presentAlert(const std::string& title, const std::string& message, Gtk::Window* window) {
+void presentAlert(AlertKind kind, const std::string& title, const std::string& message, Gtk::Window* window) {
     if (window && window->get_visible() && !hasAttachedSheet(*window))
-        return showAlert(title, message, window);
+        return showAlert(kind, title, message, window);
     // Modal for the whole application, but never waited for in a loop of its own: a quit (a
     // signal) could not end the application from inside such a loop until every alert in it was
     // answered. Kept above: beneath a window kept above, it would hold the application up unseen.
-    Gtk::MessageDialog* alert = selfDeletingAlert(title, message, nullptr, /*modal=*/true);
+    Gtk::MessageDialog* alert = selfDeletingAlert(kind, title, message, nullptr, /*modal=*/true);
     alert->set_keep_above(true);
     alert->present();
 }

@@ -15,14 +15,19 @@ inline bool hasAttachedSheet(const Gtk::Window& window) {
     return attachedSheet(window) != nullptr;
 }
 
-// Shows a one-button message: `title` as the primary text, `message` as the secondary text,
-// both plain text, and a localised "OK" button. Attached to `window` when it is visible and shows
-// no dialog yet; otherwise a free-standing dialog, modal and kept above. Either way it returns at
-// once (no loop of its own), and the dialog goes when answered.
-void presentAlert(const std::string& title, const std::string& message, Gtk::Window* window);
+// What a one-button message tells, which assistive technologies announce before its text: a
+// failure is an error; a command refused, or one that cannot run here, a warning; news of a
+// success information.
+enum class AlertKind { information, warning, error };
+
+// Shows a one-button message of that kind: `title` as the primary text, `message` as the secondary
+// text, both plain text, and a localised "OK" button. Attached to `window` when it is visible and
+// shows no dialog yet; otherwise a free-standing dialog, modal and kept above. Either way it
+// returns at once (no loop of its own), and the dialog goes when answered.
+void presentAlert(AlertKind kind, const std::string& title, const std::string& message, Gtk::Window* window);
 // The same message for news nobody asked for (a background save failed): it never waits. Without
 // a window to attach to, the dialog stands on its own and is not modal; either goes when answered.
-void showAlert(const std::string& title, const std::string& message, Gtk::Window* window);
+void showAlert(AlertKind kind, const std::string& title, const std::string& message, Gtk::Window* window);
 
 // Answers every shown modal dialog as if closed. A dialog the toolkit waits for in a loop of its
 // own (a file chooser's error, the overwrite question) ends that loop so: a quit asked for from

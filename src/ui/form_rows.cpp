@@ -155,22 +155,38 @@ void titleByPlaceholder(Gtk::Entry& field, const std::string& title) {
     nameControl(field, title);
 }
 
-void nameClearIcon(Gtk::Entry& field, const std::string& name) {
+namespace {
+
+void nameEntryIcon(Gtk::Entry& field, GtkEntryIconPosition position, const std::string& name) {
     GtkEntry* entry = field.gobj();
     // The accessible object's own handler renames the icon on these changes: made first, it runs first.
     AtkObject* accessible = gtk_widget_get_accessible(GTK_WIDGET(entry));
-    auto rename = [entry, accessible, name] {
-        if (gtk_entry_get_icon_storage_type(entry, GTK_ENTRY_ICON_SECONDARY) == GTK_IMAGE_EMPTY) return;
+    auto rename = [entry, accessible, position, name] {
+        if (gtk_entry_get_icon_storage_type(entry, position) == GTK_IMAGE_EMPTY) return;
         // The icons are the field's children, the primary one first.
-        const int index = gtk_entry_get_icon_storage_type(entry, GTK_ENTRY_ICON_PRIMARY) == GTK_IMAGE_EMPTY ? 0 : 1;
+        const int index = position == GTK_ENTRY_ICON_PRIMARY ||
+                                  gtk_entry_get_icon_storage_type(entry, GTK_ENTRY_ICON_PRIMARY) == GTK_IMAGE_EMPTY
+                              ? 0
+                              : 1;
         if (AtkObject* icon = atk_object_ref_accessible_child(accessible, index)) {
             atk_object_set_name(icon, name.c_str());
             g_object_unref(icon);
         }
     };
-    for (const char* property : {"secondary-icon-name", "secondary-icon-storage-type", "primary-icon-storage-type"})
+    for (const char* property : {"primary-icon-name", "secondary-icon-name", "secondary-icon-storage-type",
+                                 "primary-icon-storage-type"})
         field.connect_property_changed(property, rename);
     rename();
+}
+
+}  // namespace
+
+void nameClearIcon(Gtk::Entry& field, const std::string& name) {
+    nameEntryIcon(field, GTK_ENTRY_ICON_SECONDARY, name);
+}
+
+void nameSearchIcon(Gtk::Entry& field, const std::string& name) {
+    nameEntryIcon(field, GTK_ENTRY_ICON_PRIMARY, name);
 }
 
 void nameControl(Gtk::Widget& control, const std::string& name) {
@@ -182,13 +198,58 @@ void showText(Gtk::Label& label, const std::string& text) {
     nameControl(label, text);
 }
 
+namespace {
+
+struct TitleLabelSearch {
+    GtkWidget* skipped;  // a header bar's custom title, which names itself
+    std::string name;
+};
+
+// Names the labels under `widget` that show a header bar's title.
+void nameTitleLabels(GtkWidget* widget, gpointer data) {
+    const auto& search = *static_cast<const TitleLabelSearch*>(data);
+    if (widget == search.skipped) return;
+    if (GTK_IS_LABEL(widget)) {
+        if (gtk_style_context_has_class(gtk_widget_get_style_context(widget), "title"))
+            atk_object_set_name(gtk_widget_get_accessible(widget), search.name.c_str());
+        return;
+    }
+    // Internal children too: a header bar's title box is one.
+    if (GTK_IS_CONTAINER(widget)) gtk_container_forall(GTK_CONTAINER(widget), nameTitleLabels, data);
+}
+
+// Names the header bar's own title label by the title it shows.
+void nameHeaderBarTitle(GtkHeaderBar* bar) {
+    const gchar* title = gtk_header_bar_get_title(bar);
+    TitleLabelSearch search{gtk_header_bar_get_custom_title(bar), withoutIsolation(shownName(title ? title : ""))};
+    gtk_container_forall(GTK_CONTAINER(bar), nameTitleLabels, &search);
+}
+
+}  // namespace
+
 void titleWindow(Gtk::Window& window, const std::string& title) {
     if (window.get_title() != title) window.set_title(title);
     nameControl(window, title);
+    // The toolkit shows the window's title in its header bar's own label as well, a label it makes
+    // again when the bar's custom title goes: named after each change.
+    GtkWidget* bar = gtk_window_get_titlebar(window.gobj());
+    if (!bar || !GTK_IS_HEADER_BAR(bar)) return;
+    static const GQuark followed = g_quark_from_static_string("quenlith-title-named");
+    if (!g_object_get_qdata(G_OBJECT(bar), followed)) {
+        g_object_set_qdata(G_OBJECT(bar), followed, bar);
+        auto rename = +[](GtkHeaderBar* changed, GParamSpec*, gpointer) { nameHeaderBarTitle(changed); };
+        g_signal_connect(bar, "notify::title", G_CALLBACK(rename), nullptr);
+        g_signal_connect(bar, "notify::custom-title", G_CALLBACK(rename), nullptr);
+    }
+    nameHeaderBarTitle(GTK_HEADER_BAR(bar));
 }
 
 void nameInRow(Gtk::Widget& control, const std::string& action, const std::string& row) {
-    nameControl(control, localizedFormat("%@, %@", {action, shownName(row)}));
+    nameControl(control, nameInRow(action, row));
+}
+
+std::string nameInRow(const std::string& action, const std::string& row) {
+    return localizedFormat("%@, %@", {action, shownName(row)});
 }
 }  // namespace quenlith
 

@@ -60,6 +60,8 @@ void titleByPlaceholder(Gtk::Entry& field, const std::string& title);
 // icon's file name otherwise ("edit-clear-symbolic"). The name stays as the icon comes and goes
 // with the field's text.
 void nameClearIcon(Gtk::Entry& field, const std::string& name);
+// Names a search field's magnifier (its primary icon) `name`, for the same reason.
+void nameSearchIcon(Gtk::Entry& field, const std::string& name);
 // Names a control that has no label of its own (a search field by what it searches, a repeated
 // button by its row). Every name the application gives passes through here: the marks that
 // isolate names in displayed text (isolatedText) are left out of it, as they have no sound, and a
@@ -68,11 +70,14 @@ void nameControl(Gtk::Widget& control, const std::string& name);
 // Shows `text`, which may hold isolated names, in the label; assistive technologies read it
 // without the marks.
 void showText(Gtk::Label& label, const std::string& text);
-// Titles the window with `title`, which may hold isolated names; read without the marks.
+// Titles the window with `title`, which may hold isolated names; read without the marks, also
+// where its header bar shows it.
 void titleWindow(Gtk::Window& window, const std::string& title);
 // Names a control that repeats on every row (or section) by what it does and which row it acts
 // on ("Edit, Example"), so the repeated controls of one window differ.
 void nameInRow(Gtk::Widget& control, const std::string& action, const std::string& row);
+// The name nameInRow gives.
+std::string nameInRow(const std::string& action, const std::string& row);
 }  // namespace quenlith
 
 namespace quenlith {

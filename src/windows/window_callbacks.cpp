@@ -138,7 +138,7 @@ void WindowCallbacks::profileChanged(BrowserWindowController& controller, const 
             WebAppProfile updated = *website;
             updated.mergeLiveSettings(applied, changed);
             if (updated == *website || store_.upsert(updated)) continue;
-            presentAlert(localizedString("Could not save website"),
+            presentAlert(AlertKind::error, localizedString("Could not save website"),
                          store_.errorMessage().value_or(localizedString("Please try again.")),
                          &controller.panel());
         }

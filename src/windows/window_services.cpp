@@ -88,7 +88,7 @@ WindowServices::~WindowServices() {
 void WindowServices::toggleClickThrough(BrowserWindowController& controller) {
     FloatingBrowserPanel& panel = controller.panel();
     if (!panel.ignoresMouseEvents() && !(hooks_.hotKeys && hooks_.hotKeys->isRescueAvailable())) {
-        presentAlert(localizedString("Click-through unavailable"),
+        presentAlert(AlertKind::warning, localizedString("Click-through unavailable"),
                      localizedString("The recovery shortcut Ctrl+Alt+P could not be registered. Change the "
                                      "conflicting shortcut in the other application first."),
                      &panel);
@@ -180,7 +180,7 @@ void WindowServices::toggleMenuBarIcon(const Uuid& windowID, const Uuid& recordI
 
     if (!store_.profileForOpening(!wasOn, address, title, recordID, preferences_.value(),
                                   browser.profile())) {
-        presentAlert(localizedString("Could not save website"),
+        presentAlert(AlertKind::error, localizedString("Could not save website"),
                      store_.errorMessage().value_or(localizedString("Please try again.")),
                      &controller->panel());
         return;

@@ -322,6 +322,7 @@ TEST_F(AppEnvironmentTest, AFailedHistoryWriteIsToldAndTheVisitsGoWithTheNextWri
     ASSERT_EQ(alerts.size(), 1u) << "told once, not at every retry";
     ASSERT_TRUE(library.errorMessage());
     EXPECT_EQ(alerts[0]->property_secondary_text().get_value().rfind(*library.errorMessage(), 0), 0u);
+    EXPECT_EQ(alerts[0]->property_message_type().get_value(), Gtk::MESSAGE_ERROR) << "announced as a failure";
     alerts[0]->response(Gtk::RESPONSE_OK);
     ASSERT_TRUE(spinUntil([] { return shownAlerts().empty(); }));
 

@@ -28,8 +28,12 @@ struct Installation {
                        questions.push_back(question);
                        answer(true);
                    },
-                   [this](const std::string& title, const std::string& text) {
-                       alerts.push_back(title + ": " + text);
+                   [this](AlertKind kind, const std::string& title, const std::string& text) {
+                       // A failure is announced as an error; news of a success as information.
+                       const char* told = kind == AlertKind::error     ? "(error) "
+                                          : kind == AlertKind::warning ? "(warning) "
+                                                                       : "";
+                       alerts.push_back(told + title + ": " + text);
                    }}) {}
     std::vector<WebAppProfile> websitesOnDisk() const { return websites.persistence().load().value(); }
     WebAppStore websites;
@@ -125,7 +129,7 @@ TEST(BackupTransferTest, FailedImportLeavesTheWebsitesAsTheyWere) {
         const auto& failing =
             libraryDamaged ? installation.library.errorMessage() : installation.websites.errorMessage();
         EXPECT_EQ(installation.alerts,
-                  std::vector<std::string>{"Import failed: " + failing.value_or("none")});
+                  std::vector<std::string>{"(error) Import failed: " + failing.value_or("none")});
         EXPECT_EQ(installation.websites.profiles(), previous);
         scheduler.advance(WebAppStore::kSaveDelay);
         ASSERT_TRUE(test::spinUntil([&] { return !installation.websites.hasPendingSave(); }));

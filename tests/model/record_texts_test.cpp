@@ -59,9 +59,9 @@ TEST_F(RecordTextsInChinese, MessagesAndTitlesAreTranslated) {
     EXPECT_EQ(title(BrowserProxyKind::system), "使用系统代理");
     EXPECT_EQ(title(BrowserProxyKind::httpsConnect), "HTTPS CONNECT (TLS)") << "protocol names stay as they are";
     EXPECT_EQ(userAgentValidationMessage(std::string("a\tb")),
-              "用户代理必须为单行，不含控制字符，且最多 4096 字节。");
+              "浏览器标识必须为单行，不含控制字符，且最多 4096 字节。");
     EXPECT_EQ(WebAppProfile().newAccountCopy().accountName, "新会话");
-    EXPECT_EQ(title(LinkBehavior::newWindow), "新浮动窗口");
+    EXPECT_EQ(title(LinkBehavior::newWindow), "新悬浮窗口");
     EXPECT_EQ(title(CloseBehavior::release), "关闭窗口");
     EXPECT_EQ(title(AppTheme::system), "跟随系统");
     EXPECT_EQ(localizedString(rawValue(UserAgentPreset::system)), "默认");

@@ -1,6 +1,7 @@
 #include "support/content_fit.hpp"
 
 #include <gdkmm/monitor.h>
+#include <gtkmm/label.h>
 #include <gtkmm/scrolledwindow.h>
 #include <gtkmm/settings.h>
 
@@ -13,6 +14,14 @@ std::string sizeText(int width, int height) {
 }
 
 void walk(Gtk::Widget& widget, std::vector<std::string>& found) {
+    // A text that gives way when its row is short (FittingLabel) is kept from drawing by itself:
+    // shown by its parent, it is not drawn. The pages a stack or a notebook does not show are kept
+    // so by them.
+    if (GTK_IS_LABEL(widget.gobj()) && widget.get_visible() && !widget.get_child_visible()) {
+        const Gtk::Widget* parent = widget.get_parent();
+        if (parent && parent->get_is_drawable() && !GTK_IS_STACK(parent->gobj()) && !GTK_IS_NOTEBOOK(parent->gobj()))
+            found.push_back("the text \"" + std::string(static_cast<Gtk::Label&>(widget).get_text()) + "\" gave way");
+    }
     if (!widget.get_is_drawable()) return;
     // What the widget asks for includes its margins and a container's border; what it is given
     // does not.

@@ -13,7 +13,8 @@ namespace quenlith::test {
 // What is cut off in the window of `root`, one line each (the widget's type, what it has and what
 // it needs): a drawn widget given less than its minimum width, or than its minimum height at the
 // width it has; a scrolled area without a scroll bar on a side where its content needs more than
-// it shows; the window larger than the work area of its screen.
+// it shows; a text that gave way (shown by its parent, kept from drawing); the window larger than
+// the work area of its screen.
 std::vector<std::string> cutOffContent(Gtk::Widget& root);
 
 // Puts the desktop's text scale in place (1.5: text half again as large) for its lifetime.

@@ -103,7 +103,7 @@ TEST(ActionMenuItem, ActivatingRunsTheHandlerAndTheTitleIsPlainText) {
 TEST(PresentAlert, AttachesToAFreeVisibleWindowElseStandsAloneAndNeverWaits) {
     Gtk::Window window;
     window.show();
-    presentAlert("<i>Tab kept awake</i>", "Body text & more", &window);
+    presentAlert(AlertKind::warning, "<i>Tab kept awake</i>", "Body text & more", &window);
     auto dialogs = dialogsTitled("<i>Tab kept awake</i>");
     ASSERT_EQ(dialogs.size(), 1u);
     Gtk::MessageDialog* sheet = dialogs.front();
@@ -111,6 +111,7 @@ TEST(PresentAlert, AttachesToAFreeVisibleWindowElseStandsAloneAndNeverWaits) {
     EXPECT_TRUE(sheet->get_modal());
     EXPECT_FALSE(sheet->property_use_markup().get_value());
     EXPECT_EQ(sheet->property_secondary_text().get_value(), "Body text & more");
+    EXPECT_EQ(sheet->property_message_type().get_value(), Gtk::MESSAGE_WARNING) << "announced as its kind";
     EXPECT_EQ(attachedSheet(window), sheet);
 
     // A loop inside presentAlert would run this; it answers, so that such a loop ends.
@@ -130,7 +131,7 @@ TEST(PresentAlert, AttachesToAFreeVisibleWindowElseStandsAloneAndNeverWaits) {
     Gtk::Window hidden;  // never shown
     for (Gtk::Window* busyOrNone : {&window, &hidden, static_cast<Gtk::Window*>(nullptr)}) {
         presenting = true;
-        presentAlert("Free", "", busyOrNone);
+        presentAlert(AlertKind::information, "Free", "", busyOrNone);
         presenting = false;
     }
     EXPECT_EQ(turnsWhilePresenting, 0) << "an alert waited in a loop of its own";

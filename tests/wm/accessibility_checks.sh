@@ -8,7 +8,10 @@
 # apart, no drop-down is named by the value it shows, no tab list is without a name, no label takes
 # the focus, no name carries the invisible marks that isolate a name in displayed text. The
 # "Always on Top" pin reads as a toggle button, pressed while its window stays above. The print
-# dialog, followed as it comes and goes, gives the focus back and leaves nothing in the log.
+# dialog, followed as it comes and goes, gives the focus back and leaves nothing in the log. The
+# browser window is read again with its find bar, with two tabs and in compact mode, the library
+# with a page to read later, Open Multiple Links, and the alert of a page that could not be saved,
+# which announces itself as an error.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$1" && pwd)
@@ -30,6 +33,13 @@ port=$(port_of "$work/server.log")
 "$tool" write "$data/profiles.json" --website Alpha "http://127.0.0.1:$port/a" --launch 1 \
   --website Beta "http://127.0.0.1:$port/b" || { fail "the websites are written"; exit 1; }
 
+# The alert of a failed save needs a folder the application cannot write to: root writes anywhere,
+# so the application runs without that override, as any user does.
+if [ "$(id -u)" = 0 ]; then
+  printf '#!/bin/sh\nexec setpriv --bounding-set -dac_override,-dac_read_search "%s" "$@"\n' "$app" >"$work/as-user"
+  chmod +x "$work/as-user"
+  app=$work/as-user
+fi
 start_app
 alpha=""
 wait_for 30 eval 'alpha=$(app_window "^$(named Alpha)"); [ -n "$alpha" ]' || { fail "Alpha opens"; cat "$work/app.log"; exit 1; }
@@ -57,6 +67,18 @@ command_on_alpha() {
 space=0x20 escape=0xff1b
 
 check "the browser window reads with a name for every control" walk "walk=Alpha*"
+command_on_alpha find
+check "the browser window reads with a name for every control, its find bar open" walk "walk=Alpha*"
+xdotool key Escape
+command_on_alpha newTab
+check "the browser window reads with a name for every control, with two tabs" walk "walk=Alpha*"
+xdotool key ctrl+w
+command_on_alpha compact
+check "the browser window reads with a name for every control in compact mode" walk "walk=Alpha*"
+command_on_alpha compact
+# A page to read later, a row of the library's first list.
+command_on_alpha readLater
+wait_for 10 grep -q '"readingState"' "$data/library.json" || fail "Alpha's page is kept to read later"
 
 # The print dialog, followed by a screen reader as it comes and goes: Escape gives the focus back
 # to Alpha, and nothing is logged about the dialog's parts as the toolkit takes it apart. Before
@@ -125,10 +147,22 @@ check "the Quick Open window reads with a name for every control, its field hold
 command_of_menu library
 library="walk=Saved Pages & Groups"
 check "the library reads with a name for every control, on each of its lists" \
-  walk "$library" "press=Bookmarks" "$library" "press=Page Groups" "$library" "press=History" "$library"
+  walk "press=Read Later*" "$library" "press=Bookmarks" "$library" "press=Page Groups" "$library" \
+  "press=History" "$library"
 check "the Save Page Group sheet reads with a name for every control" \
   walk "press=Page Groups" "press=Save Open Windows as Group…" "walk=Save Page Group"
 walk "key=$escape" >/dev/null
+command_of_menu batchLinks
+check "the Open Multiple Links window reads with a name for every control" walk "walk=Open Multiple Links"
+walk "key=$escape" >/dev/null
+
+# A page that cannot be saved: its folder is closed to writing while Alpha's page is kept to read later.
+chmod a-w "$data"
+command_on_alpha readLater
+check "the alert of a page that could not be saved reads as an error, with a name for every control" \
+  walk "alert=Could not save page"
+walk "press=OK" >/dev/null
+chmod u+w "$data"
 
 stop_app
 end_checks "accessibility"

@@ -40,7 +40,7 @@ ActivePage::ActivePage(BrowserViewController& view, const BrowserContext& contex
 void ActivePage::openOutside(const std::string& uri) {
     openWithDefaultApplication(uri, [this, alive = std::weak_ptr<int>(alive_)](const std::string& reason) {
         if (alive.expired()) return;
-        presentAlert(localizedString("No application could open this address."), reason,
+        presentAlert(AlertKind::error, localizedString("No application could open this address."), reason,
                      view_.chrome().window());
     });
 }

@@ -22,6 +22,7 @@ BrowserFindBar::BrowserFindBar()
 
     input_.set_placeholder_text(localizedString("Find in Page"));
     nameControl(input_, localizedString("Find in Page"));
+    nameSearchIcon(input_, localizedString("Search"));
     nameClearIcon(input_, localizedString("Clear Search"));
     input_.set_hexpand(true);
     input_.signal_changed().connect([this] {

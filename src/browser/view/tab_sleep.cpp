@@ -98,7 +98,7 @@ void TabSleep::sleepTab(const Uuid& id, bool automatic, std::function<void(bool)
         if (firstAnswer || pageIsActive(view)) {
             if (Gtk::Window* window = view_.chrome().window(); !automatic && window)
                 presentAlert(
-                    localizedString("Tab kept awake"),
+                    AlertKind::warning, localizedString("Tab kept awake"),
                     localizedString("This page may contain unsaved input, an embedded frame or active media. "
                                     "Reload or finish that activity before sleeping it."),
                     window);

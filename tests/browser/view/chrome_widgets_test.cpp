@@ -80,7 +80,7 @@ TEST(ChromeTexts, ShowInSimplifiedChinese) {
     localization_testing::reset();
     EXPECT_EQ(localization_testing::effectiveLanguageCode(), "zh-Hans");
     BrowserToolbar toolbar;
-    EXPECT_EQ(toolbar.back().get_tooltip_text(), "后退（Alt+Left）");
+    EXPECT_EQ(toolbar.back().get_tooltip_text(), "后退（Alt+左）") << "an arrow key named as the menus name it";
     EXPECT_EQ(findResultText(true, "x"), "找到匹配项");
     EXPECT_EQ(tabDisplayTitle({false, "", true, "", std::nullopt, std::nullopt}), "起始页");
     localization_testing::reset();  // the next lookup resolves in the restored environment

@@ -46,6 +46,7 @@
 #include "model/localization_testing.hpp"
 #include "support/accessibility_walk.hpp"
 #include "support/background_process.hpp"
+#include "support/content_fit.hpp"
 #include "support/proxy_servers.hpp"
 #include "support/test_images.hpp"
 #include "support/user_input_time.hpp"
@@ -963,6 +964,35 @@ int inkedSide(Gtk::Image& image) {
                 top = std::min(top, y), bottom = std::max(bottom, y);
             }
     return std::max(right - left + 1, bottom - top + 1);
+}
+
+// The launcher as the application builds it at one and a half times the text size: it widens
+// for its title and its buttons' texts, as a popover and as a window (Ctrl+O), on a screen with room.
+TEST_F(LauncherGuiTest, AtALargerTextSizeItWidensForItsTitleAndTexts) {
+    test::TextScaleScope larger(1.5);
+    start({website("Local Page", "/local")});
+    for (auto command :
+         {&LauncherCommands::onLibrary, &LauncherCommands::onSettings, &LauncherCommands::onQuickOpen})
+        controller->commands().*command = [] {};
+    LauncherWindow& launcher = controller->launcher();
+    auto* menuButton = Gtk::manage(new Gtk::MenuButton());
+    menuButton->set_image_from_icon_name("open-menu-symbolic");
+    launcher.view().addMenuButton(*menuButton);
+    menuButton->show();
+    for (bool asWindow : {false, true}) {
+        SCOPED_TRACE(asWindow ? "as a window" : "as a popover");
+        asWindow ? launcher.showAsWindow() : launcher.showAt(640, 0);
+        ASSERT_TRUE(spinUntil([&] { return launcher.get_mapped(); }));
+        EXPECT_TRUE(spinUntil([&] {
+            return testing::Value(test::drawnTexts(launcher.view()),
+                                  testing::IsSupersetOf({"Quenlith", "Open Browser", "Saved Pages", "Windows"}));
+        })) << launcher.get_allocated_width() << " wide: " << testing::PrintToString(test::drawnTexts(launcher.view()));
+        // Nothing else gave way for them.
+        EXPECT_TRUE(spinUntil([&] { return test::cutOffContent(launcher).empty(); }))
+            << testing::PrintToString(test::cutOffContent(launcher));
+        launcher.dismiss();
+        ASSERT_TRUE(spinUntil([&] { return !launcher.get_visible(); }));
+    }
 }
 
 // The launcher as the application builds it (every optional button there, and a menu button in

@@ -27,6 +27,14 @@ TEST(LauncherRules, FrameFitsTheWorkAreaAtThePoint) {
     };
     for (const auto& [area, x, y, frame] : cases)
         EXPECT_EQ(launcherFrame(area, x, y), frame) << x << "," << y;
+    // Wider where larger text needs it, as far as the work area goes; never narrower than 420.
+    const std::tuple<LauncherRect, int, LauncherRect> wider[] = {  // work area, content width, frame
+        {{0, 0, 1440, 900}, 560, {880, 0, 560, 590}},
+        {{0, 0, 500, 900}, 560, {24, 0, 476, 590}},
+        {{0, 0, 1440, 900}, 300, {1020, 0, 420, 590}},
+    };
+    for (const auto& [area, contentWidth, frame] : wider)
+        EXPECT_EQ(launcherFrame(area, 1400, 0, contentWidth), frame) << contentWidth;
 }
 
 TEST(LauncherRules, IconKeysFollowSessionAddressAndProxy) {

@@ -11,6 +11,7 @@
 //                 menu is reached through the events of its highlight, as a screen reader reaches it)
 //     walk=TITLE  reads the showing window titled TITLE (a title ending in "*": beginning so), and
 //                 each page of every tab list in it
+//     alert=TEXT  reads the showing alert (a message dialog) that holds the text TEXT
 //     through=TITLE  waits until a window titled TITLE has shown and gone again, listening meanwhile
 //                 to every change of the application's objects as a screen reader does
 //     list        prints the titles of the showing windows
@@ -19,12 +20,16 @@
 // "TITLE: problem": a control that takes the focus (or a drop-down) without a name, two controls of
 // the window with one name and no description that tells them apart (on any of its tab pages), a
 // drop-down named by the value it shows, a tab list without a name, a label that takes the focus, an
-// object named by its icon's file, a
-// name that carries invisible bidirectional marks (a screen reader would read the text around
-// them, a braille display shows them). Exits 1 when a step found a problem or did not find what it
+// object named or described by its icon's file, a
+// name or description that carries invisible bidirectional marks (a screen reader would read the text
+// around them, a braille display shows them), a list cell that takes the focus without a name (one
+// that shows only a picture), an alert that tells of a failure announced as anything but an error
+// or a warning. Exits 1 when a step found a problem or did not find what it
 // waited for. With ATSPI_WALK_VERBOSE set, every control read is printed too.
 #include <atspi/atspi.h>
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -162,10 +167,21 @@ void collect(Walk& walk, AtspiAccessible* object) {
         role == ATSPI_ROLE_LIST_BOX || role == ATSPI_ROLE_PANEL || role == ATSPI_ROLE_FILLER ||
         role == ATSPI_ROLE_SPLIT_PANE || role == ATSPI_ROLE_TABLE_CELL || role == ATSPI_ROLE_VIEWPORT;
     const std::string name = nameOf(object);
-    // An icon named by its file ("edit-clear-symbolic") is read out as that.
-    if (name.ends_with("-symbolic")) walk.problems.push_back("a " + describe(object) + " named by its icon \"" + name + "\"");
-    if (hasBidirectionalMarks(name))
-        walk.problems.push_back("a " + describe(object) + " named with invisible bidirectional marks \"" + name + "\"");
+    // A description is read after the name (a tooltip becomes one): it is held to the same rules.
+    const std::string description = taken(atspi_accessible_get_description(object, nullptr));
+    for (const auto& [text, what] : {std::pair{&name, "named"}, std::pair{&description, "described"}}) {
+        // An icon named by its file ("edit-clear-symbolic") is read out as that.
+        if (text->ends_with("-symbolic"))
+            walk.problems.push_back("a " + describe(object) + " " + what + " by its icon \"" + *text + "\"");
+        if (hasBidirectionalMarks(*text))
+            walk.problems.push_back("a " + describe(object) + " " + what + " with invisible bidirectional marks \"" +
+                                    *text + "\"");
+    }
+    // A list's cells take the focus one by one: a cell that shows only a picture (a state mark, a
+    // "…" button) reads as nothing unless it is given a name.
+    if (role == ATSPI_ROLE_TABLE_CELL && states.focusable && name.empty() &&
+        atspi_accessible_get_child_count(object, nullptr) == 0)
+        walk.problems.push_back("a table cell that takes the focus without a name");
     if (role == ATSPI_ROLE_PAGE_TAB_LIST) {
         walk.tabLists.emplace_back(ATSPI_ACCESSIBLE(g_object_ref(object)));
         if (name.empty()) walk.problems.push_back("a tab list without a name");
@@ -173,8 +189,7 @@ void collect(Walk& walk, AtspiAccessible* object) {
     if (role == ATSPI_ROLE_LABEL && states.focusable)
         walk.problems.push_back("a label that takes the focus \"" + name + "\"");
     if ((states.focusable || comboBox) && role != ATSPI_ROLE_LABEL && !container) {
-        Control control{name, taken(atspi_accessible_get_description(object, nullptr)), describe(object), "",
-                        comboBox, ATSPI_OBJECT(object)->path};
+        Control control{name, description, describe(object), "", comboBox, ATSPI_OBJECT(object)->path};
         if (comboBox) {
             control.value = shownValue(object);
             walk.controls.push_back(std::move(control));
@@ -420,6 +435,37 @@ bool followThrough(AtspiAccessible* application, const std::string& title) {
     return shown && gone;
 }
 
+// The texts of the labels under `object`.
+void collectTexts(AtspiAccessible* object, std::vector<std::string>& texts) {
+    if (atspi_accessible_get_role(object, nullptr) == ATSPI_ROLE_LABEL) texts.push_back(nameOf(object));
+    for (Accessible& child : childrenOf(object)) collectTexts(child.get(), texts);
+}
+
+// Whether a text tells of something that went wrong.
+bool tellsOfFailure(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const char* words : {"could not", "couldn't", "couldn\u2019t", "cannot", "can't", "failed", "unavailable"})
+        if (text.find(words) != std::string::npos) return true;
+    return false;
+}
+
+// An alert is announced by its kind, which the toolkit gives it as its name ("Information",
+// "Warning", "Error", "Question"): a failure announced as information is not heard as one.
+void judgeAlert(AtspiAccessible* alert, std::set<std::string>& problems) {
+    if (atspi_accessible_get_role(alert, nullptr) != ATSPI_ROLE_ALERT) return;
+    const std::string kind = nameOf(alert);
+    if (kind == "Error" || kind == "Warning") return;
+    std::vector<std::string> texts;
+    collectTexts(alert, texts);
+    for (const std::string& text : texts)
+        if (tellsOfFailure(text)) {
+            problems.insert("a failure announced as \"" + kind + "\": \"" + text + "\"");
+            return;
+        }
+}
+
+bool walkWindow(AtspiAccessible* application, AtspiAccessible* window, const std::string& title);
+
 // Reads the window, then each page of its first tab lists: the tab selected, its page read once it shows.
 bool walkWindow(AtspiAccessible* application, const std::string& title) {
     Accessible window = waitForShowing(application, [&](AtspiAccessible* object) {
@@ -431,11 +477,31 @@ bool walkWindow(AtspiAccessible* application, const std::string& title) {
         std::printf("%s: no such window is showing\n", title.c_str());
         return false;
     }
+    return walkWindow(application, window.get(), title);
+}
+
+// Reads the showing alert (a message dialog) that holds a text `text` (ending in "*": beginning so).
+bool walkAlert(AtspiAccessible* application, const std::string& text) {
+    Accessible alert = waitForShowing(application, [&](AtspiAccessible* object) {
+        if (atspi_accessible_get_role(object, nullptr) != ATSPI_ROLE_ALERT) return false;
+        std::vector<std::string> texts;
+        collectTexts(object, texts);
+        return std::any_of(texts.begin(), texts.end(), [&](const std::string& shown) { return matches(shown, text); });
+    });
+    if (!alert) {
+        std::printf("%s: no such alert is showing\n", text.c_str());
+        return false;
+    }
+    return walkWindow(application, alert.get(), text);
+}
+
+bool walkWindow(AtspiAccessible* application, AtspiAccessible* window, const std::string& title) {
     // Two controls of one name are told apart by nothing, whichever tab page each is on: the
     // controls of every page are judged together.
     std::set<std::string> problems;
+    judgeAlert(window, problems);
     std::size_t pages = 1;
-    Walk first = walkOnce(application, window.get());
+    Walk first = walkOnce(application, window);
     std::vector<Control> controls = first.controls;
     problems.insert(first.problems.begin(), first.problems.end());
     for (Accessible& tabList : first.tabLists) {
@@ -452,7 +518,7 @@ bool walkWindow(AtspiAccessible* application, const std::string& title) {
                    !(atspi_accessible_clear_cache(tab.get()), statesOf(tab.get()).selected))
                 settle();
             settle();
-            Walk page = walkOnce(application, window.get());
+            Walk page = walkOnce(application, window);
             ++pages;
             controls.insert(controls.end(), page.controls.begin(), page.controls.end());
             for (const std::string& problem : page.problems)
@@ -473,7 +539,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr,
                      "usage: atspi_walk PID "
                      "press=NAME|focus=NAME|pressed=NAME|released=NAME|key=KEYSYM|menu=NAME|walk=TITLE|through=TITLE|"
-                     "list|dump=DEPTH...\n");
+                     "alert=TEXT|list|dump=DEPTH...\n");
         return 2;
     }
     const unsigned pid = static_cast<unsigned>(std::strtoul(argv[1], nullptr, 10));
@@ -518,6 +584,8 @@ int main(int argc, char** argv) {
         } else if (step.rfind("dump=", 0) == 0) {
             atspi_accessible_clear_cache(application.get());
             dump(application.get(), 0, std::atoi(step.c_str() + 5));
+        } else if (step.rfind("alert=", 0) == 0) {
+            passed = walkAlert(application.get(), step.substr(6)) && passed;
         } else if (step.rfind("walk=", 0) == 0) {
             passed = walkWindow(application.get(), step.substr(5)) && passed;
         } else {
