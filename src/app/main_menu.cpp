@@ -1,7 +1,13 @@
 #include "app/main_menu.hpp"
 
 #include <gtk/gtk.h>
+#include <algorithm>
+
+#include <gdkmm/display.h>
+#include <gdkmm/monitor.h>
+#include <gdkmm/screen.h>
 #include <gtkmm/application.h>
+#include <gtkmm/menu.h>
 #include <gtkmm/gesturemultipress.h>
 #include <gtkmm/menubutton.h>
 #include <gtkmm/window.h>
@@ -17,6 +23,7 @@
 #include "model/command_keys.hpp"
 #include "model/localization.hpp"
 #include "model/tray_presence.hpp"
+#include "ui/form_rows.hpp"
 #include "windows/browser_window_controller.hpp"
 #include "windows/browser_window_manager.hpp"
 #include "windows/floating_browser_panel.hpp"
@@ -89,6 +96,29 @@ const char* const kWebCommands[] = {WEBKIT_EDITING_COMMAND_UNDO,  WEBKIT_EDITING
                                     WEBKIT_EDITING_COMMAND_CUT,   WEBKIT_EDITING_COMMAND_COPY,
                                     WEBKIT_EDITING_COMMAND_PASTE, WEBKIT_EDITING_COMMAND_SELECT_ALL};
 
+// The width of the narrowest work area among the display's monitors; none without a display.
+std::optional<int> narrowestWorkArea() {
+    auto display = Gdk::Display::get_default();
+    std::optional<int> narrowest;
+    for (int index = 0; display && index < display->get_n_monitors(); ++index) {
+        Gdk::Rectangle area;
+        display->get_monitor(index)->get_workarea(area);
+        if (!narrowest || area.get_width() < *narrowest) narrowest = area.get_width();
+    }
+    return narrowest;
+}
+
+// The natural width of the widest of the menu and its submenus, as the toolkit draws them.
+int widestMenu(const Glib::RefPtr<Gio::MenuModel>& model) {
+    Gtk::Menu drawn(model);
+    int minimum = 0, widest = 0;
+    drawn.get_preferred_width(minimum, widest);
+    for (int index = 0; index < model->get_n_items(); ++index)
+        for (auto link : {Gio::MENU_LINK_SECTION, Gio::MENU_LINK_SUBMENU})
+            if (auto inner = model->get_item_link(index, link)) widest = std::max(widest, widestMenu(inner));
+    return widest;
+}
+
 Gtk::Window* keyWindow() {
     for (Gtk::Window* window : Gtk::Window::list_toplevels())
         if (window->is_active()) return window;
@@ -118,11 +148,11 @@ Glib::ustring detailed(std::string_view name) {
     return "app." + std::string(name);
 }
 
-// An item of the command `action`, showing the command's first key.
-Glib::RefPtr<Gio::MenuItem> menuItem(const std::string& title, std::string_view action) {
+// An item of the command `action`, showing the command's first key unless told not to.
+Glib::RefPtr<Gio::MenuItem> menuItem(const std::string& title, std::string_view action, bool withKey = true) {
     auto entry = Gio::MenuItem::create(title, detailed(action));
     const auto keys = commandAccelerators(action);
-    if (!keys.empty())
+    if (withKey && !keys.empty())
         entry->set_attribute_value("accel", Glib::Variant<Glib::ustring>::create(std::string(keys.front())));
     return entry;
 }
@@ -146,7 +176,11 @@ MainMenu::MainMenu(Gtk::Application& application, AppEnvironment& environment, L
         for (std::string_view accel : command.accelerators) accels.emplace_back(std::string(accel));
         application_.set_accels_for_action(detailed(command.action), accels);
     }
-    buildModel();
+    fitToScreen();
+    if (auto screen = Gdk::Screen::get_default()) {
+        connections_.push_back(screen->signal_monitors_changed().connect([this] { fitToScreen(); }));
+        connections_.push_back(screen->signal_size_changed().connect([this] { fitToScreen(); }));
+    }
 
     BrowserWindowManager& windows = environment_.windows();
     connections_.push_back(windows.publisher().signal_changed().connect([this] { refresh(); }));
@@ -188,40 +222,58 @@ void MainMenu::addEditingActions() {
     addedActionNames_.push_back("quit");
 }
 
-void MainMenu::buildModel() {
+Glib::RefPtr<Gio::Menu> MainMenu::buildModel(bool withKeys, TrayPlace* trayPlace) const {
     // The menus of a menu bar as submenus, so that the menu and each of them fit a small screen
     // without scrolling; the application's own commands after them, as GNOME applications end
     // their primary menu. A zoom starts the second group of View; Quit stands apart.
+    auto model = Gio::Menu::create();
     auto menus = Gio::Menu::create();
-    model_->append_section(menus);
+    model->append_section(menus);
     for (const auto& [group, items] : menuTable()) {
         auto submenu = Gio::Menu::create();
         auto section = Gio::Menu::create();
         submenu->append_section(section);
         if (std::string_view(group) == "Edit")
             for (std::size_t index = 0; index < std::size(kEditingNames); ++index)
-                section->append_item(menuItem(localizedString(kEditingTitles[index]), kEditingNames[index]));
+                section->append_item(menuItem(localizedString(kEditingTitles[index]), kEditingNames[index], withKeys));
         for (const Item& entry : items) {
             if (entry.action == MenuAction::zoomIn) {
                 section = Gio::Menu::create();
                 submenu->append_section(section);
             }
             if (entry.action == MenuAction::menuBarIcon) {
-                trayItem_ = {section, section->get_n_items()};
+                if (trayPlace) *trayPlace = {section, section->get_n_items()};
                 section->append_item(trayMenuItem());
                 continue;
             }
-            section->append_item(menuItem(localizedString(entry.title), menuActionName(entry.action)));
+            section->append_item(menuItem(localizedString(entry.title), menuActionName(entry.action), withKeys));
         }
         menus->append_submenu(localizedString(group), submenu);
     }
     auto application = Gio::Menu::create();
-    application->append_item(menuItem(localizedString("About Quenlith"), "about"));
-    application->append_item(menuItem(localizedString("Settings…"), "settings"));
-    model_->append_section(application);
+    application->append_item(menuItem(localizedString("About Quenlith"), "about", withKeys));
+    application->append_item(menuItem(localizedString("Settings…"), "settings", withKeys));
+    model->append_section(application);
     auto quit = Gio::Menu::create();
-    quit->append_item(menuItem(localizedString("Quit Quenlith"), "quit"));
-    model_->append_section(quit);
+    quit->append_item(menuItem(localizedString("Quit Quenlith"), "quit", withKeys));
+    model->append_section(quit);
+    return model;
+}
+
+void MainMenu::fitToScreen() {
+    // A menu does not narrow to its screen: where the widest menu with its keys is wider than a work
+    // area (300 px beside a dock), the keys are left out, and the menus shown keep their model.
+    const std::optional<int> room = narrowestWorkArea();
+    const bool withKeys = !room || widestMenu(buildModel(true, nullptr)) <= *room;
+    if (keysShown_ == withKeys && model_->get_n_items() > 0) return;
+    keysShown_ = withKeys;
+    TrayPlace trayPlace;
+    auto built = buildModel(withKeys, &trayPlace);
+    model_->remove_all();
+    for (int index = 0; index < built->get_n_items(); ++index)
+        model_->append_item(Glib::wrap(g_menu_item_new_from_model(G_MENU_MODEL(built->gobj()), index)));
+    // The copied sections are the built ones: the tray's item is found in them again.
+    trayItem_ = trayPlace;
 }
 
 Glib::RefPtr<Gio::MenuItem> MainMenu::trayMenuItem() const {
@@ -493,6 +545,8 @@ Gtk::MenuButton* MainMenu::makeMenuButton() {
     button->set_image_from_icon_name("open-menu-symbolic", Gtk::ICON_SIZE_BUTTON);
     button->set_relief(Gtk::RELIEF_NONE);
     button->set_tooltip_text(localizedString("Main Menu"));
+    // Read by its tooltip, not as the toolkit's "Menu".
+    nameControl(*button, localizedString("Main Menu"));
     // Its commands act on the window holding the button: the menu takes the focus from it. Closed,
     // it goes before the chosen item runs.
     button->signal_toggled().connect([weak = std::weak_ptr<MainMenu*>(self_), button] {
