@@ -1,13 +1,7 @@
 #include "app/main_menu.hpp"
 
 #include <gtk/gtk.h>
-#include <algorithm>
-
-#include <gdkmm/display.h>
-#include <gdkmm/monitor.h>
-#include <gdkmm/screen.h>
 #include <gtkmm/application.h>
-#include <gtkmm/menu.h>
 #include <gtkmm/gesturemultipress.h>
 #include <gtkmm/menubutton.h>
 #include <gtkmm/window.h>
@@ -96,29 +90,6 @@ const char* const kWebCommands[] = {WEBKIT_EDITING_COMMAND_UNDO,  WEBKIT_EDITING
                                     WEBKIT_EDITING_COMMAND_CUT,   WEBKIT_EDITING_COMMAND_COPY,
                                     WEBKIT_EDITING_COMMAND_PASTE, WEBKIT_EDITING_COMMAND_SELECT_ALL};
 
-// The width of the narrowest work area among the display's monitors; none without a display.
-std::optional<int> narrowestWorkArea() {
-    auto display = Gdk::Display::get_default();
-    std::optional<int> narrowest;
-    for (int index = 0; display && index < display->get_n_monitors(); ++index) {
-        Gdk::Rectangle area;
-        display->get_monitor(index)->get_workarea(area);
-        if (!narrowest || area.get_width() < *narrowest) narrowest = area.get_width();
-    }
-    return narrowest;
-}
-
-// The natural width of the widest of the menu and its submenus, as the toolkit draws them.
-int widestMenu(const Glib::RefPtr<Gio::MenuModel>& model) {
-    Gtk::Menu drawn(model);
-    int minimum = 0, widest = 0;
-    drawn.get_preferred_width(minimum, widest);
-    for (int index = 0; index < model->get_n_items(); ++index)
-        for (auto link : {Gio::MENU_LINK_SECTION, Gio::MENU_LINK_SUBMENU})
-            if (auto inner = model->get_item_link(index, link)) widest = std::max(widest, widestMenu(inner));
-    return widest;
-}
-
 Gtk::Window* keyWindow() {
     for (Gtk::Window* window : Gtk::Window::list_toplevels())
         if (window->is_active()) return window;
@@ -148,11 +119,11 @@ Glib::ustring detailed(std::string_view name) {
     return "app." + std::string(name);
 }
 
-// An item of the command `action`, showing the command's first key unless told not to.
-Glib::RefPtr<Gio::MenuItem> menuItem(const std::string& title, std::string_view action, bool withKey = true) {
+// An item of the command `action`, showing the command's first key.
+Glib::RefPtr<Gio::MenuItem> menuItem(const std::string& title, std::string_view action) {
     auto entry = Gio::MenuItem::create(title, detailed(action));
     const auto keys = commandAccelerators(action);
-    if (withKey && !keys.empty())
+    if (!keys.empty())
         entry->set_attribute_value("accel", Glib::Variant<Glib::ustring>::create(std::string(keys.front())));
     return entry;
 }
@@ -176,11 +147,7 @@ MainMenu::MainMenu(Gtk::Application& application, AppEnvironment& environment, L
         for (std::string_view accel : command.accelerators) accels.emplace_back(std::string(accel));
         application_.set_accels_for_action(detailed(command.action), accels);
     }
-    fitToScreen();
-    if (auto screen = Gdk::Screen::get_default()) {
-        connections_.push_back(screen->signal_monitors_changed().connect([this] { fitToScreen(); }));
-        connections_.push_back(screen->signal_size_changed().connect([this] { fitToScreen(); }));
-    }
+    buildModel();
 
     BrowserWindowManager& windows = environment_.windows();
     connections_.push_back(windows.publisher().signal_changed().connect([this] { refresh(); }));
@@ -222,58 +189,40 @@ void MainMenu::addEditingActions() {
     addedActionNames_.push_back("quit");
 }
 
-Glib::RefPtr<Gio::Menu> MainMenu::buildModel(bool withKeys, TrayPlace* trayPlace) const {
+void MainMenu::buildModel() {
     // The menus of a menu bar as submenus, so that the menu and each of them fit a small screen
     // without scrolling; the application's own commands after them, as GNOME applications end
     // their primary menu. A zoom starts the second group of View; Quit stands apart.
-    auto model = Gio::Menu::create();
     auto menus = Gio::Menu::create();
-    model->append_section(menus);
+    model_->append_section(menus);
     for (const auto& [group, items] : menuTable()) {
         auto submenu = Gio::Menu::create();
         auto section = Gio::Menu::create();
         submenu->append_section(section);
         if (std::string_view(group) == "Edit")
             for (std::size_t index = 0; index < std::size(kEditingNames); ++index)
-                section->append_item(menuItem(localizedString(kEditingTitles[index]), kEditingNames[index], withKeys));
+                section->append_item(menuItem(localizedString(kEditingTitles[index]), kEditingNames[index]));
         for (const Item& entry : items) {
             if (entry.action == MenuAction::zoomIn) {
                 section = Gio::Menu::create();
                 submenu->append_section(section);
             }
             if (entry.action == MenuAction::menuBarIcon) {
-                if (trayPlace) *trayPlace = {section, section->get_n_items()};
+                trayItem_ = {section, section->get_n_items()};
                 section->append_item(trayMenuItem());
                 continue;
             }
-            section->append_item(menuItem(localizedString(entry.title), menuActionName(entry.action), withKeys));
+            section->append_item(menuItem(localizedString(entry.title), menuActionName(entry.action)));
         }
         menus->append_submenu(localizedString(group), submenu);
     }
     auto application = Gio::Menu::create();
-    application->append_item(menuItem(localizedString("About Quenlith"), "about", withKeys));
-    application->append_item(menuItem(localizedString("Settings…"), "settings", withKeys));
-    model->append_section(application);
+    application->append_item(menuItem(localizedString("About Quenlith"), "about"));
+    application->append_item(menuItem(localizedString("Settings…"), "settings"));
+    model_->append_section(application);
     auto quit = Gio::Menu::create();
-    quit->append_item(menuItem(localizedString("Quit Quenlith"), "quit", withKeys));
-    model->append_section(quit);
-    return model;
-}
-
-void MainMenu::fitToScreen() {
-    // A menu does not narrow to its screen: where the widest menu with its keys is wider than a work
-    // area (300 px beside a dock), the keys are left out, and the menus shown keep their model.
-    const std::optional<int> room = narrowestWorkArea();
-    const bool withKeys = !room || widestMenu(buildModel(true, nullptr)) <= *room;
-    if (keysShown_ == withKeys && model_->get_n_items() > 0) return;
-    keysShown_ = withKeys;
-    TrayPlace trayPlace;
-    auto built = buildModel(withKeys, &trayPlace);
-    model_->remove_all();
-    for (int index = 0; index < built->get_n_items(); ++index)
-        model_->append_item(Glib::wrap(g_menu_item_new_from_model(G_MENU_MODEL(built->gobj()), index)));
-    // The copied sections are the built ones: the tray's item is found in them again.
-    trayItem_ = trayPlace;
+    quit->append_item(menuItem(localizedString("Quit Quenlith"), "quit"));
+    model_->append_section(quit);
 }
 
 Glib::RefPtr<Gio::MenuItem> MainMenu::trayMenuItem() const {

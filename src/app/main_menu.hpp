@@ -87,11 +87,7 @@ private:
     MenuContext contextOf(BrowserViewController* browser) const;
     void addAction(MenuAction action, bool checkable);
     void addEditingActions();
-    // The section holding "Show in Tray", and its place there.
-    using TrayPlace = std::pair<Glib::RefPtr<Gio::Menu>, int>;
-    Glib::RefPtr<Gio::Menu> buildModel(bool withKeys, TrayPlace* trayPlace) const;
-    // Builds the menu into the model, with its keys where they leave every menu room on the screen.
-    void fitToScreen();
+    void buildModel();
     // "Show in Tray", titled as the tray's presence has it; put in again as that changes.
     Glib::RefPtr<Gio::MenuItem> trayMenuItem() const;
     void trayChanged();
@@ -102,8 +98,8 @@ private:
     AppEnvironment& environment_;
     Links links_;
     Glib::RefPtr<Gio::Menu> model_;
-    TrayPlace trayItem_;
-    bool keysShown_ = true;
+    // The section holding "Show in Tray", and its place there.
+    std::pair<Glib::RefPtr<Gio::Menu>, int> trayItem_;
     MenuCommandTarget target_;
     std::map<MenuAction, Glib::RefPtr<Gio::SimpleAction>> actions_;
     std::vector<std::string> addedActionNames_;
