@@ -13,10 +13,7 @@ void MenuCommandTarget::closed() {
     settling_ = scheduler_.scheduleIdle([this] { origin_.reset(); });
 }
 
-void MenuCommandTarget::keyPressed() {
-    settling_.cancel();
-    origin_.reset();
-}
+void MenuCommandTarget::keyPressed() { origin_.reset(); }
 
 std::optional<Uuid> MenuCommandTarget::target(const std::optional<Uuid>& keyWindow,
                                               const std::optional<Uuid>& lastActive) const {
