@@ -115,10 +115,7 @@ void AppDelegate::buildMainMenu() {
     hooks.onWindowBuilt = [this](BrowserWindowController& controller) {
         if (!mainMenu_) return;
         mainMenu_->attach(controller.panel());
-        // Among the toolbar's lesser buttons: a narrow title bar moves it into the More menu.
-        controller.browser().chrome().toolbar().setMainMenuButton(*mainMenu_->makeMenuButton(), [this] {
-            if (mainMenu_) mainMenu_->refresh();
-        });
+        mainMenu_->addMenuButton(controller);
     };
     environment_->windows().setHooks(std::move(hooks));
     // A window a shortcut opened while launching gets its menu now.

@@ -10,11 +10,14 @@
 #include "app/app_environment.hpp"
 #include "app/auxiliary_windows.hpp"
 #include "app/website_editor_presenter.hpp"
+#include "browser/view/browser_chrome.hpp"
+#include "browser/view/browser_toolbar.hpp"
 #include "browser/view/browser_view_controller.hpp"
 #include "model/address.hpp"
 #include "model/command_keys.hpp"
 #include "model/localization.hpp"
 #include "model/tray_presence.hpp"
+#include "ui/form_rows.hpp"
 #include "windows/browser_window_controller.hpp"
 #include "windows/browser_window_manager.hpp"
 #include "windows/floating_browser_panel.hpp"
@@ -31,7 +34,7 @@ struct Item {
     const char* title;
 };
 
-// The items in their groups; their keys are the commands' (commandKeys), the first one shown.
+// The items of each submenu; their keys are the commands' (commandKeys), the first one shown.
 const std::vector<std::pair<const char*, std::vector<Item>>>& menuTable() {
     static const std::vector<std::pair<const char*, std::vector<Item>>> table{
         {"File",
@@ -79,8 +82,8 @@ const std::vector<std::pair<const char*, std::vector<Item>>>& menuTable() {
     return table;
 }
 
-// The editing commands go to the focused widget of the key window; their keys stay with the
-// widgets themselves (an entry or a page handles Ctrl+C on its own), the menu only shows them.
+// The editing commands, first in Edit, go to the focused widget of the key window; their keys stay
+// with the widgets themselves (an entry or a page handles Ctrl+C on its own), the menu only shows them.
 const char* const kEditingNames[] = {"undo", "redo", "cut", "copy", "paste", "selectAll"};
 const char* const kEditingTitles[] = {"Undo", "Redo", "Cut", "Copy", "Paste", "Select All"};
 const char* const kWebCommands[] = {WEBKIT_EDITING_COMMAND_UNDO,  WEBKIT_EDITING_COMMAND_REDO,
@@ -132,6 +135,7 @@ MainMenu::MainMenu(Gtk::Application& application, AppEnvironment& environment, L
       environment_(environment),
       links_(std::move(links)),
       model_(Gio::Menu::create()),
+      target_(mainLoopScheduler()),
       self_(std::make_shared<MainMenu*>(this)) {
     for (MenuAction action : allMenuActions())
         addAction(action, action == MenuAction::pin || action == MenuAction::compact ||
@@ -186,23 +190,23 @@ void MainMenu::addEditingActions() {
 }
 
 void MainMenu::buildModel() {
-    // One menu of sections, as a GNOME application's primary menu: the groups of the table in
-    // order (the editing commands open the Edit group, the zoom commands have their own), then
-    // the application's own commands at the end.
-    auto newSection = [this] {
-        auto section = Gio::Menu::create();
-        model_->append_section(section);
-        return section;
-    };
+    // The menus of a menu bar as submenus, so that the menu and each of them fit a small screen
+    // without scrolling; the application's own commands after them, as GNOME applications end
+    // their primary menu. A zoom starts the second group of View; Quit stands apart.
+    auto menus = Gio::Menu::create();
+    model_->append_section(menus);
     for (const auto& [group, items] : menuTable()) {
-        if (std::string_view(group) == "Edit") {
-            auto editing = newSection();
+        auto submenu = Gio::Menu::create();
+        auto section = Gio::Menu::create();
+        submenu->append_section(section);
+        if (std::string_view(group) == "Edit")
             for (std::size_t index = 0; index < std::size(kEditingNames); ++index)
-                editing->append_item(menuItem(localizedString(kEditingTitles[index]), kEditingNames[index]));
-        }
-        auto section = newSection();
+                section->append_item(menuItem(localizedString(kEditingTitles[index]), kEditingNames[index]));
         for (const Item& entry : items) {
-            if (entry.action == MenuAction::zoomIn) section = newSection();
+            if (entry.action == MenuAction::zoomIn) {
+                section = Gio::Menu::create();
+                submenu->append_section(section);
+            }
             if (entry.action == MenuAction::menuBarIcon) {
                 trayItem_ = {section, section->get_n_items()};
                 section->append_item(trayMenuItem());
@@ -210,11 +214,15 @@ void MainMenu::buildModel() {
             }
             section->append_item(menuItem(localizedString(entry.title), menuActionName(entry.action)));
         }
+        menus->append_submenu(localizedString(group), submenu);
     }
-    auto application = newSection();
-    application->append_item(menuItem(localizedString("Settings…"), "settings"));
+    auto application = Gio::Menu::create();
     application->append_item(menuItem(localizedString("About Quenlith"), "about"));
-    application->append_item(menuItem(localizedString("Quit Quenlith"), "quit"));
+    application->append_item(menuItem(localizedString("Settings…"), "settings"));
+    model_->append_section(application);
+    auto quit = Gio::Menu::create();
+    quit->append_item(menuItem(localizedString("Quit Quenlith"), "quit"));
+    model_->append_section(quit);
 }
 
 Glib::RefPtr<Gio::MenuItem> MainMenu::trayMenuItem() const {
@@ -236,13 +244,48 @@ BrowserViewController* MainMenu::activeBrowser() const {
     return nullptr;
 }
 
+BrowserViewController* MainMenu::commandBrowser() const {
+    const WindowRegistry& registry = environment_.windows().registry();
+    std::optional<Uuid> keyWindow;
+    for (const auto& [id, controller] : registry.windows())
+        if (controller->panel().is_active()) keyWindow = id;
+    const std::optional<Uuid> chosen = target_.target(keyWindow, registry.lastActiveID());
+    BrowserWindowController* controller = chosen ? registry.window(*chosen) : nullptr;
+    return controller ? &controller->browser() : nullptr;
+}
+
 BrowserViewController* MainMenu::browserOf(const Gtk::Window& window) const {
     for (const auto& [id, controller] : environment_.windows().registry().windows())
         if (&controller->panel() == &window) return &controller->browser();
     return nullptr;
 }
 
-MenuContext MainMenu::context() const { return contextOf(activeBrowser()); }
+std::optional<Uuid> MainMenu::browserWindowID(const Gtk::Window& window) const {
+    for (const auto& [id, controller] : environment_.windows().registry().windows())
+        if (&controller->panel() == &window) return id;
+    return std::nullopt;
+}
+
+void MainMenu::openedFrom(const Gtk::Window* window) {
+    target_.opened(window ? browserWindowID(*window) : std::nullopt);
+    refresh();
+}
+
+void MainMenu::closed() { target_.closed(); }
+
+void MainMenu::addMenuButton(BrowserWindowController& controller) {
+    controller.browser().chrome().toolbar().setMainMenuButton(
+        *makeMenuButton(), [weak = std::weak_ptr<MainMenu*>(self_), &panel = controller.panel()](bool shown) {
+            auto menu = weak.lock();
+            if (!menu) return;
+            if (shown)
+                (*menu)->openedFrom(&panel);
+            else
+                (*menu)->closed();
+        });
+}
+
+MenuContext MainMenu::context() const { return contextOf(commandBrowser()); }
 
 MenuContext MainMenu::contextOf(BrowserViewController* browser) const {
     MenuContext context;
@@ -289,7 +332,7 @@ void MainMenu::refresh() {
     }
 }
 
-void MainMenu::perform(MenuAction action) { performOn(action, activeBrowser()); }
+void MainMenu::perform(MenuAction action) { performOn(action, commandBrowser()); }
 
 void MainMenu::performOn(MenuAction action, BrowserViewController* browser) {
     const MenuContext now = contextOf(browser);
@@ -406,6 +449,7 @@ void MainMenu::attach(Gtk::Window& window) {
         [weak = std::weak_ptr<MainMenu*>(self_), &window](GdkEventKey* event) {
             auto menu = weak.lock();
             if (!menu) return false;
+            (*menu)->target_.keyPressed();
             (*menu)->refresh();
             // Escape stops a loading page, as in browsers, only once the focused control (the find
             // bar, the page itself) has had it and left it: the window's accelerators would come
@@ -450,8 +494,17 @@ Gtk::MenuButton* MainMenu::makeMenuButton() {
     button->set_image_from_icon_name("open-menu-symbolic", Gtk::ICON_SIZE_BUTTON);
     button->set_relief(Gtk::RELIEF_NONE);
     button->set_tooltip_text(localizedString("Main Menu"));
+    // Read by its tooltip, not as the toolkit's "Menu".
+    nameControl(*button, localizedString("Main Menu"));
+    // Its commands act on the window holding the button: the menu takes the focus from it. Closed,
+    // it goes before the chosen item runs.
     button->signal_toggled().connect([weak = std::weak_ptr<MainMenu*>(self_), button] {
-        if (auto menu = weak.lock(); menu && button->get_active()) (*menu)->refresh();
+        auto menu = weak.lock();
+        if (!menu) return;
+        if (button->get_active())
+            (*menu)->openedFrom(dynamic_cast<const Gtk::Window*>(button->get_toplevel()));
+        else
+            (*menu)->closed();
     });
     button->show();
     return button;

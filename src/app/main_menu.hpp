@@ -3,6 +3,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,6 +14,7 @@
 #include <glibmm/refptr.h>
 #include <sigc++/connection.h>
 
+#include "model/menu_command_target.hpp"
 #include "model/menu_validation.hpp"
 
 namespace Gtk {
@@ -25,12 +27,14 @@ namespace quenlith {
 
 class AppEnvironment;
 class BrowserViewController;
+class BrowserWindowController;
 
 // The main menu: every command as an action of the application ("app.zoomIn"), with its
 // accelerators (Ctrl stands for Command), its enabled state and check mark kept in step with the
 // key browser window, and the menu model that the browser windows and the launcher show from a
-// menu button. Commands act on the key browser window (the active browser) and check their rule
-// again when they run. Main thread only.
+// menu button. Accelerators act on the key browser window (the active browser); a command chosen
+// in a menu acts on the window the menu was opened from (MenuCommandTarget). Commands check their
+// rule again when they run. Main thread only.
 class MainMenu {
 public:
     // What the menu asks of the application shell; each may be left unset.
@@ -49,6 +53,9 @@ public:
 
     // The browser view of the key browser window, or none.
     BrowserViewController* activeBrowser() const;
+    // The browser a command acts on now: while a menu is in use, that of the window it was opened
+    // from (for the launcher's, the last active browser window), else the active browser.
+    BrowserViewController* commandBrowser() const;
     // What the rules look at now.
     MenuContext context() const;
     // Brings every action's enabled state and check mark up to date.
@@ -62,12 +69,21 @@ public:
     // the states first, so an accelerator is judged on the window's state of that moment. In a
     // browser window the mouse's back and forward buttons go back and forward.
     void attach(Gtk::Window& window);
-    // A menu button that shows the main menu (a managed widget).
+    // A menu button that shows the main menu (a managed widget); its commands act on the window
+    // that holds the button.
     Gtk::MenuButton* makeMenuButton();
+    // Gives the browser window its menu button, among the toolbar's lesser buttons (a narrow title
+    // bar moves it into the More menu, whence its commands act on the window too).
+    void addMenuButton(BrowserWindowController& controller);
 
 private:
     // The browser shown in the window, or none.
     BrowserViewController* browserOf(const Gtk::Window& window) const;
+    // The id of the browser window, or none for another window.
+    std::optional<Uuid> browserWindowID(const Gtk::Window& window) const;
+    // A menu showing the model was opened from the window (none: from no window of ours), or closed.
+    void openedFrom(const Gtk::Window* window);
+    void closed();
     MenuContext contextOf(BrowserViewController* browser) const;
     void addAction(MenuAction action, bool checkable);
     void addEditingActions();
@@ -84,6 +100,7 @@ private:
     Glib::RefPtr<Gio::Menu> model_;
     // The section holding "Show in Tray", and its place there.
     std::pair<Glib::RefPtr<Gio::Menu>, int> trayItem_;
+    MenuCommandTarget target_;
     std::map<MenuAction, Glib::RefPtr<Gio::SimpleAction>> actions_;
     std::vector<std::string> addedActionNames_;
     std::vector<sigc::connection> connections_;

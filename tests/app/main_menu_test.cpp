@@ -1,5 +1,7 @@
 // The main menu's keys and commands on real windows, the auxiliary windows' reuse and the page flows.
 #include <cmath>
+#include <functional>
+#include <map>
 #include <set>
 #include <span>
 #include <tuple>
@@ -7,11 +9,15 @@
 #include <webkit2/webkit2.h>
 
 #include <gdkmm/monitor.h>
+#include <gtkmm/menu.h>
 #include <gtkmm/menubutton.h>
 
 #include "app/app_fixture.hpp"
 #include "app/focus_walk.hpp"
 #include "browser/streaming_server.hpp"
+#include "browser/view/browser_chrome.hpp"
+#include "browser/view/browser_more_menu.hpp"
+#include "browser/view/browser_toolbar.hpp"
 #include "browser/view/browser_view_controller.hpp"
 #include "support/other_x_client.hpp"
 #include "support/toolkit_warnings.hpp"
@@ -40,6 +46,60 @@ const std::pair<AuxiliaryWindows::Kind, Show> kAuxiliaryWindows[] = {
     {AuxiliaryWindows::Kind::guide, &AuxiliaryWindows::showGuide},
     {AuxiliaryWindows::Kind::quickOpen, &AuxiliaryWindows::showQuickOpen},
     {AuxiliaryWindows::Kind::batchLinks, &AuxiliaryWindows::showBatchLinks}};
+
+// Every item of the menu model, its sections and submenus walked through: `visit(submenu title,
+// menu holding the item, index)`; the items of the top level have an empty submenu title.
+void forEachItem(const Glib::RefPtr<Gio::MenuModel>& model, const std::string& submenu,
+                 const std::function<void(const std::string&, const Glib::RefPtr<Gio::MenuModel>&, int)>& visit) {
+    for (int index = 0; index < model->get_n_items(); ++index) {
+        if (auto section = model->get_item_link(index, Gio::MENU_LINK_SECTION)) {
+            forEachItem(section, submenu, visit);
+            continue;
+        }
+        visit(submenu, model, index);
+        if (auto inner = model->get_item_link(index, Gio::MENU_LINK_SUBMENU)) {
+            gchar* label = nullptr;
+            g_menu_model_get_item_attribute(model->gobj(), index, "label", "s", &label);
+            forEachItem(inner, label ? label : "", visit);
+            g_free(label);
+        }
+    }
+}
+
+std::string itemAttribute(const Glib::RefPtr<Gio::MenuModel>& model, int index, const char* name) {
+    gchar* value = nullptr;
+    if (!g_menu_model_get_item_attribute(model->gobj(), index, name, "s", &value)) return {};
+    std::string result = value;
+    g_free(value);
+    return result;
+}
+
+// The item of the shown menu whose label is `title`.
+Gtk::MenuItem* menuItemTitled(Gtk::Menu& menu, const std::string& title) {
+    Gtk::Widget* found = test::findLabelled<Gtk::Label>(menu, title);
+    while (found && !dynamic_cast<Gtk::MenuItem*>(found)) found = found->get_parent();
+    return dynamic_cast<Gtk::MenuItem*>(found);
+}
+
+// Chooses the item at the end of `path` ({"View", "Reload Page"}) in the open menu, as the pointer
+// does: each submenu opened by highlighting its item, the last item activated with every menu
+// closing first. False when an item or a submenu did not show.
+bool choose(Gtk::Menu& open, const std::vector<std::string>& path) {
+    Gtk::Menu* menu = &open;
+    for (std::size_t step = 0; step < path.size(); ++step) {
+        Gtk::MenuItem* item = menuItemTitled(*menu, path[step]);
+        if (!item) return false;
+        if (step + 1 == path.size()) {
+            menu->activate_item(*item, true);
+            return true;
+        }
+        menu->select_item(*item);
+        Gtk::Menu* submenu = item->get_submenu();
+        if (!submenu || !spinUntil([&] { return submenu->get_mapped(); })) return false;
+        menu = submenu;
+    }
+    return false;
+}
 
 class MainMenuTest : public test::AppFixture {
 protected:
@@ -111,6 +171,95 @@ TEST_F(MainMenuTest, AcceleratorsActOnTheKeyBrowserWindow) {
         Gtk::Window* library = environment->auxiliaryWindows().window(AuxiliaryWindows::Kind::library);
         return library && library->get_visible();
     })) << "Ctrl+Shift+H";
+}
+
+// A command chosen in a website window's own menu acts on that window, though the menu took the
+// focus from it; one chosen in the menu of a window that shows no website (the launcher), on the
+// last active website window; a key afterwards acts on the key window.
+TEST_F(MainMenuTest, ACommandChosenInAWindowsMenuActsOnThatWindow) {
+    server.page("/a", "<!doctype html><title>A</title><p>text</p>");
+    BrowserWindowController& a = openKeyWindow("/a");
+    environment->windows().routing().openPrivateWindow();
+    BrowserWindowController& b =
+        *environment->windows().registry().window(*environment->windows().registry().lastActiveID());
+    ASSERT_NE(&a, &b);
+    for (BrowserWindowController* window : {&a, &b}) menu->addMenuButton(*window);
+    Gtk::Window launcher;
+    Gtk::MenuButton* launcherButton = menu->makeMenuButton();
+    launcher.add(*launcherButton);
+    menu->attach(launcher);
+    launcher.show_all();
+    auto makeActive = [](Gtk::Window& window) {
+        return spinUntil([&] {
+            if (!window.is_active()) window.present();
+            return window.is_active();
+        });
+    };
+    auto opensFrom = [&](Gtk::MenuButton& button) {
+        button.set_active(true);
+        Gtk::Menu* shown = button.get_popup();
+        return shown && spinUntil([&] { return shown->get_mapped(); }) ? shown : nullptr;
+    };
+    // The More menu of a narrow window, holding the main menu.
+    std::unique_ptr<Gtk::Menu> more;
+    auto opensMoreOf = [&](BrowserWindowController& window) -> Gtk::Menu* {
+        window.panel().setFrame(Rect{100, 40, 480, 600});
+        if (!spinUntil([&] { return window.browser().chrome().toolbar().mainMenuInMenu(); })) return nullptr;
+        more = window.browser().moreMenu().make();
+        more->popup_at_widget(&window.browser().chrome().toolbar().more(), Gdk::GRAVITY_SOUTH_WEST,
+                              Gdk::GRAVITY_NORTH_WEST, nullptr);
+        return spinUntil([&] { return more->get_mapped(); }) ? more.operator->() : nullptr;
+    };
+    auto aButton = [&] { return opensFrom(*a.browser().chrome().toolbar().mainMenuButton()); };
+    auto tabsOf = [](BrowserWindowController& window) { return window.browser().tabs().items().size(); };
+
+    struct Row {
+        const char* name;
+        Gtk::Window& key;  // the key window as the menu opens
+        std::function<Gtk::Menu*()> open;
+        std::vector<std::string> path;
+        std::function<std::function<bool()>()> effect;  // read before, answers whether it came
+    };
+    const Row rows[] = {
+        {"Reload Page from A's menu while A is key", a.panel(), aButton, {"View", "Reload Page"},
+         [&] { return [&, before = server.requestCount("/a")] { return server.requestCount("/a") > before; }; }},
+        {"New Tab from A's menu while B is key", b.panel(), aButton, {"File", "New Tab"},
+         [&] {
+             return [&, before = tabsOf(a), others = tabsOf(b)] { return tabsOf(a) == before + 1 && tabsOf(b) == others; };
+         }},
+        {"Always on Top from A's menu", a.panel(), aButton, {"Window", "Always on Top"},
+         [&] { return [&, before = a.browser().profile().alwaysOnTop] { return a.browser().profile().alwaysOnTop != before; }; }},
+        {"Previous Tab from Main Menu in A's More menu", a.panel(), [&] { return opensMoreOf(a); },
+         {"Main Menu", "Window", "Previous Tab"},
+         [&] {
+             return [&, before = a.browser().tabs().activeIndex()] { return a.browser().tabs().activeIndex() != before; };
+         }},
+        {"New Tab from the launcher's menu: the last active window, A", launcher, [&] { return opensFrom(*launcherButton); },
+         {"File", "New Tab"},
+         [&] {
+             return [&, before = tabsOf(a), others = tabsOf(b)] { return tabsOf(a) == before + 1 && tabsOf(b) == others; };
+         }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(makeActive(a.panel()));
+        ASSERT_TRUE(makeActive(row.key));
+        auto came = row.effect();
+        Gtk::Menu* shown = row.open();
+        ASSERT_TRUE(shown);
+        // The menu has the focus, as on a desktop, before the person chooses.
+        spinUntil([&] { return !row.key.is_active(); }, std::chrono::seconds(2));
+        ASSERT_TRUE(choose(*shown, row.path));
+        EXPECT_TRUE(spinUntil(came));
+        more.reset();
+    }
+
+    // The turn after, a key acts on the key window again.
+    ASSERT_TRUE(makeActive(b.panel()));
+    const std::size_t inA = tabsOf(a), inB = tabsOf(b);
+    pressKey(b.panel(), "t", kCtrl);
+    EXPECT_TRUE(spinUntil([&] { return tabsOf(b) == inB + 1; }));
+    EXPECT_EQ(tabsOf(a), inA);
 }
 
 // Escape stops a loading page, as in browsers, once the focused control has had its turn: the find
@@ -209,42 +358,70 @@ TEST_F(MainMenuTest, EscapeClosesTheAuxiliaryWindowsWithoutCancel) {
     }
 }
 
-// The menu button holds one menu of sections, as GNOME applications do: no File / Edit / View bar,
-// and every command keeps its item and shows the key the application binds to it.
-TEST_F(MainMenuTest, IsOneMenuOfSectionsWithEveryCommandAndItsKey) {
+// The menu button holds the menus of a menu bar as submenus, then the application's own commands,
+// as GNOME applications end their primary menu: every command keeps its item in its menu, with the
+// groups of View and Quit set apart, and shows the key the application binds to it.
+TEST_F(MainMenuTest, HoldsTheMenusAsSubmenusWithEveryCommandAndItsKey) {
     auto model = menu->model();
-    std::set<std::string> shown;
-    for (int index = 0; index < model->get_n_items(); ++index) {
-        EXPECT_FALSE(model->get_item_link(index, Gio::MENU_LINK_SUBMENU)) << "no submenu at " << index;
-        auto section = model->get_item_link(index, Gio::MENU_LINK_SECTION);
-        ASSERT_TRUE(section) << "only sections at the top, item " << index;
-        for (int item = 0; item < section->get_n_items(); ++item) {
-            EXPECT_FALSE(section->get_item_link(item, Gio::MENU_LINK_SUBMENU));
-            gchar* action = nullptr;
-            ASSERT_TRUE(g_menu_model_get_item_attribute(section->gobj(), item, "action", "s", &action));
-            const std::string name = action;
-            g_free(action);
-            shown.insert(name);
-            // The editing commands only show their keys: the focused entry or page handles them.
-            static const std::set<std::string> editing = {"app.undo", "app.redo",  "app.cut",
-                                                          "app.copy", "app.paste", "app.selectAll"};
-            if (editing.count(name)) continue;
-            auto accels = application->get_accels_for_action(name);
-            gchar* accel = nullptr;
-            if (g_menu_model_get_item_attribute(section->gobj(), item, "accel", "s", &accel)) {
-                ASSERT_FALSE(accels.empty()) << name;
-                // The same key and modifiers, whichever order the texts write them in.
-                guint shownKey = 0, boundKey = 0;
-                GdkModifierType shownMods{}, boundMods{};
-                gtk_accelerator_parse(accel, &shownKey, &shownMods);
-                gtk_accelerator_parse(accels.front().c_str(), &boundKey, &boundMods);
-                EXPECT_TRUE(shownKey == boundKey && shownMods == boundMods) << name << ": " << accel;
-                g_free(accel);
-            } else {
-                EXPECT_TRUE(accels.empty()) << name << " has a key the menu does not show";
-            }
-        }
+    std::vector<std::string> titles;
+    auto menus = model->get_item_link(0, Gio::MENU_LINK_SECTION);
+    ASSERT_TRUE(menus);
+    for (int index = 0; index < menus->get_n_items(); ++index) {
+        EXPECT_TRUE(menus->get_item_link(index, Gio::MENU_LINK_SUBMENU)) << index;
+        titles.push_back(itemAttribute(menus, index, "label"));
     }
+    EXPECT_EQ(titles, (std::vector<std::string>{"File", "Edit", "View", "Window", "Help"}));
+    // The sections of the top level and of View: what a separator parts.
+    std::vector<std::vector<std::string>> groups;
+    const Glib::RefPtr<Gio::MenuModel> top = model, view = menus->get_item_link(2, Gio::MENU_LINK_SUBMENU);
+    ASSERT_TRUE(view);
+    for (const auto& [holder, at] : std::vector<std::pair<Glib::RefPtr<Gio::MenuModel>, int>>{
+             {top, 1}, {top, 2}, {view, 0}, {view, 1}}) {
+        auto section = holder->get_item_link(at, Gio::MENU_LINK_SECTION);
+        ASSERT_TRUE(section) << at;
+        groups.emplace_back();
+        for (int index = 0; index < section->get_n_items(); ++index)
+            groups.back().push_back(itemAttribute(section, index, "action"));
+    }
+    EXPECT_EQ(groups, (std::vector<std::vector<std::string>>{
+                          {"app.about", "app.settings"},
+                          {"app.quit"},
+                          {"app.address", "app.reload", "app.stop", "app.back", "app.forward"},
+                          {"app.zoomIn", "app.zoomOut", "app.zoomReset", "app.compact"}}));
+    EXPECT_EQ(model->get_n_items(), 3);
+
+    const std::map<std::string, std::string> menuOf = {
+        {"app.openBrowser", "File"}, {"app.menuBarIcon", "File"}, {"app.downloads", "File"},
+        {"app.undo", "Edit"},        {"app.selectAll", "Edit"},   {"app.previousMatch", "Edit"},
+        {"app.reload", "View"},      {"app.compact", "View"},     {"app.arrangeLeft", "Window"},
+        {"app.pin", "Window"},       {"app.hideAll", "Window"},   {"app.guide", "Help"},
+        {"app.settings", ""},        {"app.quit", ""}};
+    std::set<std::string> shown;
+    forEachItem(model, "", [&](const std::string& submenu, const Glib::RefPtr<Gio::MenuModel>& holder, int item) {
+        const std::string name = itemAttribute(holder, item, "action");
+        if (name.empty()) return;  // a submenu's item
+        shown.insert(name);
+        if (menuOf.count(name)) {
+            EXPECT_EQ(submenu, menuOf.at(name)) << name;
+        }
+        // The editing commands only show their keys: the focused entry or page handles them.
+        static const std::set<std::string> editing = {"app.undo", "app.redo",  "app.cut",
+                                                      "app.copy", "app.paste", "app.selectAll"};
+        if (editing.count(name)) return;
+        auto accels = application->get_accels_for_action(name);
+        const std::string accel = itemAttribute(holder, item, "accel");
+        if (!accel.empty()) {
+            ASSERT_FALSE(accels.empty()) << name;
+            // The same key and modifiers, whichever order the texts write them in.
+            guint shownKey = 0, boundKey = 0;
+            GdkModifierType shownMods{}, boundMods{};
+            gtk_accelerator_parse(accel.c_str(), &shownKey, &shownMods);
+            gtk_accelerator_parse(accels.front().c_str(), &boundKey, &boundMods);
+            EXPECT_TRUE(shownKey == boundKey && shownMods == boundMods) << name << ": " << accel;
+        } else {
+            EXPECT_TRUE(accels.empty()) << name << " has a key the menu does not show";
+        }
+    });
     for (MenuAction action : allMenuActions())
         EXPECT_EQ(shown.count("app." + std::string(menuActionName(action))), 1u) << menuActionName(action);
     for (const char* name : {"app.undo", "app.copy", "app.paste", "app.quit"})
@@ -270,7 +447,7 @@ TEST_F(MainMenuTest, OpensAsAWindowOfItsOwnOnTheScreen) {
     ASSERT_TRUE(spinUntil([&] {
         Gtk::Widget* shown = button->get_popup() ? static_cast<Gtk::Widget*>(button->get_popup())
                                                  : static_cast<Gtk::Widget*>(button->get_popover());
-        first = shown ? test::findLabelled<Gtk::Label>(*shown, "Open Browser") : nullptr;
+        first = shown ? test::findLabelled<Gtk::Label>(*shown, "File") : nullptr;
         return first && first->get_mapped();
     }));
     auto* window = dynamic_cast<Gtk::Window*>(first->get_toplevel());
@@ -301,19 +478,11 @@ TEST_F(MainMenuTest, ShowInTraySaysThereIsNoTrayWhileThereIsNone) {
     server.page("/page", "<!doctype html><title>Page</title><p>text</p>");
     openKeyWindow("/page");
     auto trayItem = [&] {
-        for (int index = 0; index < menu->model()->get_n_items(); ++index) {
-            auto section = menu->model()->get_item_link(index, Gio::MENU_LINK_SECTION);
-            for (int item = 0; section && item < section->get_n_items(); ++item) {
-                gchar *action = nullptr, *label = nullptr;
-                g_menu_model_get_item_attribute(section->gobj(), item, "action", "s", &action);
-                g_menu_model_get_item_attribute(section->gobj(), item, "label", "s", &label);
-                const std::string name = action ? action : "", title = label ? label : "";
-                g_free(action);
-                g_free(label);
-                if (name == "app.menuBarIcon") return title;
-            }
-        }
-        return std::string();
+        std::string title;
+        forEachItem(menu->model(), "", [&](const std::string&, const Glib::RefPtr<Gio::MenuModel>& holder, int item) {
+            if (itemAttribute(holder, item, "action") == "app.menuBarIcon") title = itemAttribute(holder, item, "label");
+        });
+        return title;
     };
     for (bool available : {false, true}) {
         environment->windows().tray().setAvailable(available);

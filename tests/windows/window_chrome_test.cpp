@@ -47,9 +47,9 @@ TEST_F(WindowChromeTest, AtTheDefaultWidthTheTitleBarShowsTheHostAndTheMoreMenuT
     window.panel().insert_action_group("test", actions);
     auto* menuButton = Gtk::manage(new Gtk::MenuButton());
     menuButton->set_menu_model(menuModel);
-    int opened = 0;
+    std::vector<bool> shown;
     BrowserToolbar& toolbar = window.browser().chrome().toolbar();
-    toolbar.setMainMenuButton(*menuButton, [&] { ++opened; });
+    toolbar.setMainMenuButton(*menuButton, [&](bool opened) { shown.push_back(opened); });
     ASSERT_TRUE(mapped(window));
     ASSERT_TRUE(settlesAt(window, Rect{100, 40, 480, 720}));
 
@@ -72,7 +72,7 @@ TEST_F(WindowChromeTest, AtTheDefaultWidthTheTitleBarShowsTheHostAndTheMoreMenuT
     auto menu = window.browser().moreMenu().make();
     Gtk::MenuItem* mainMenu = item(*menu, "Main Menu");
     ASSERT_TRUE(mainMenu && mainMenu->get_submenu());
-    EXPECT_EQ(opened, 1) << "the main menu's states are brought up to date before it shows";
+    EXPECT_EQ(shown, std::vector<bool>{true}) << "the main menu's states are brought up to date before it shows";
     Gtk::MenuItem* ping = item(*mainMenu->get_submenu(), "Ping");
     ASSERT_TRUE(ping);
     ping->activate();
@@ -83,6 +83,8 @@ TEST_F(WindowChromeTest, AtTheDefaultWidthTheTitleBarShowsTheHostAndTheMoreMenuT
     ASSERT_TRUE(item(*menu, "Start Page"));
     item(*menu, "Start Page")->activate();
     EXPECT_TRUE(spinUntil([&] { return window.browser().tabs().active()->state().showsStartPage; }));
+    g_signal_emit_by_name(menu->gobj(), "deactivate");
+    EXPECT_EQ(shown, (std::vector<bool>{true, false})) << "told as the More menu closes";
     menu.reset();
 
     // A wide window keeps them in its title bar and out of the menu.

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The main menu under openbox and under xfwm4: its accelerators typed at a browser window of the
-# running application (Ctrl+Alt+Shift+N opens a private window, Ctrl+, the settings window), and
-# the menu opened from the launcher's button by the keyboard, shown whole on the screen as a window
-# of its own, not cut off by the launcher, which stays open under it.
+# running application (Ctrl+Alt+Shift+N opens a private window, Ctrl+, the settings window); the
+# window's own menu opened from its button by the keyboard, whose Reload Page, New Tab and Left
+# Half act on that window though the menu holds the focus; and the menu opened from the launcher's
+# button by the keyboard, shown whole on the screen as a window of its own with its File menu, the
+# launcher staying open under it.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$1
@@ -31,6 +33,37 @@ for wm in openbox xfwm4; do
   xdotool windowactivate --sync "$alpha" 2>/dev/null
   wait_for 5 eval '[ "$(xdotool getactivewindow)" = "$alpha" ]' || fail "$wm: Alpha becomes the active window"
 
+  # Alpha's own menu: from the address field one step on to its button in the title bar. Opened
+  # from the keyboard it highlights File; then the submenu N down and the item chosen by KEYS.
+  choose_in_own_menu() {  # choose_in_own_menu N KEYS...
+    local down=$1
+    shift
+    xdotool windowactivate --sync "$alpha" 2>/dev/null
+    wait_for 5 is_active "$alpha" || return 1
+    steady_focus
+    xdotool key ctrl+l Tab Return
+    wait_for 5 eval '[ -n "$(shown_menu)" ]' || return 1
+    local keys=() step
+    for ((step = 0; step < down; step++)); do keys+=(Down); done
+    xdotool key "${keys[@]}" Right
+    xdotool key "$@" Return
+  }
+  requests() { grep -c '^request /page$' "$work/server.log"; }
+  xdotool windowsize "$alpha" 1000 600
+  wait_for 5 eval '[ "$(geometry_of "$alpha" | cut -d" " -f3)" = 1000 ]' || fail "$wm: Alpha is 1000 px wide"
+  loads=$(requests)
+  choose_in_own_menu 2 Down
+  check "$wm: Reload Page in Alpha's own menu reloads Alpha" wait_for 10 eval '[ "$(requests)" -gt "$loads" ]'
+  title=$(xdotool getwindowname "$alpha")
+  choose_in_own_menu 0 End Up Up
+  # The new tab shows the start page: the window is titled after it.
+  check "$wm: New Tab in Alpha's own menu opens a tab in Alpha" \
+    wait_for 10 eval '[ "$(xdotool getwindowname "$alpha")" != "$title" ]'
+  frame=$(geometry_of "$alpha")
+  choose_in_own_menu 3 Down Down
+  check "$wm: Left Half in Alpha's own menu moves Alpha (from $frame)" \
+    wait_for 10 eval '[ "$(geometry_of "$alpha")" != "$frame" ] && [ "$(geometry_of "$alpha" | cut -d" " -f1)" -le 10 ]'
+
   before=$(app_windows | wc -l)
   xdotool key --clearmodifiers ctrl+alt+shift+n
   check "$wm: Ctrl+Alt+Shift+N opens a private window" wait_for 10 eval '[ "$(app_windows | wc -l)" -gt "$before" ]'
@@ -41,16 +74,21 @@ for wm in openbox xfwm4; do
 
   # The launcher opens with the focus in its search field; five steps back lead past the lists'
   # switch, "Open Browser" and the search button to the main menu's button in its title row.
-  launcher="" menu=""
+  launcher="" menu="" file=""
   xdotool windowactivate --sync "$alpha" 2>/dev/null
   xdotool key ctrl+o
   if wait_for 10 eval 'found launcher "^Quenlith$" && is_active "$launcher"'; then
     xdotool key shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab Return
     if check "$wm: Return on the launcher's menu button shows the main menu" \
       wait_for 5 eval 'menu=$(shown_menu); [ -n "$menu" ]'; then
-      shown=$(geometry_of "$menu") frame=$(geometry_of "$launcher")
+      shown=$(geometry_of "$menu")
       check "$wm: the menu ($shown) lies on the screen" on_screen "$shown"
-      check "$wm: and is not cut off by the launcher ($frame)" reaches_out_of "$shown" "$frame"
+      # Its first submenu, File, the longest, opens as a window of its own too.
+      xdotool key Right
+      if check "$wm: Right opens the File menu beside it" wait_for 5 eval 'file=$(shown_menu); [ "$file" != "$menu" ]'; then
+        check "$wm: the File menu ($(geometry_of "$file")) lies on the screen" on_screen "$(geometry_of "$file")"
+        xdotool key Left
+      fi
       check "$wm: the launcher stays open under its menu" found launcher "^Quenlith$"
       xdotool key Escape
       check "$wm: Escape closes the menu" wait_for 5 eval '! menu_shown'

@@ -94,7 +94,12 @@ std::unique_ptr<Gtk::Menu> BrowserMoreMenu::make() {
         switch (entry.item) {
             case MoreMenuItem::separator: menu->append(*Gtk::manage(new Gtk::SeparatorMenuItem())); continue;
             case MoreMenuItem::mainMenu: {
+                // The main menu's commands act on this window while the menu is in use.
                 view_.chrome_.toolbar().mainMenuOpening();
+                menu->signal_deactivate().connect(
+                    [alive = std::weak_ptr<int>(view_.alive_), view] {
+                        if (!alive.expired()) view->chrome_.toolbar().mainMenuClosed();
+                    });
                 auto* item = Gtk::manage(new Gtk::MenuItem(entry.title));
                 item->set_submenu(
                     *Gtk::manage(new Gtk::Menu(view_.chrome_.toolbar().mainMenuButton()->get_menu_model())));

@@ -198,10 +198,10 @@ void BrowserToolbar::placeIn(Gtk::HeaderBar* bar) {
     showTitleOrField();
 }
 
-void BrowserToolbar::setMainMenuButton(Gtk::MenuButton& button, std::function<void()> onOpen) {
+void BrowserToolbar::setMainMenuButton(Gtk::MenuButton& button, std::function<void(bool)> onShown) {
     if (mainMenuButton_) lesser_.remove(*mainMenuButton_);
     mainMenuButton_ = &button;
-    mainMenuOpen_ = std::move(onOpen);
+    mainMenuShown_ = std::move(onShown);
     lesser_.pack_start(button, false, false);
     lesser_.reorder_child(button, 0);
     button.set_valign(Gtk::ALIGN_CENTER);
@@ -209,7 +209,11 @@ void BrowserToolbar::setMainMenuButton(Gtk::MenuButton& button, std::function<vo
 }
 
 void BrowserToolbar::mainMenuOpening() const {
-    if (mainMenuOpen_) mainMenuOpen_();
+    if (mainMenuShown_) mainMenuShown_(true);
+}
+
+void BrowserToolbar::mainMenuClosed() const {
+    if (mainMenuShown_) mainMenuShown_(false);
 }
 
 void BrowserToolbar::setTitle(const std::string& title, const std::string& pageAddress) {

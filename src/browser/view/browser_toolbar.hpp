@@ -54,11 +54,13 @@ public:
     // Puts the page's address in the field; not an edit of the person's.
     void showAddress(const std::string& text);
 
-    // The application's main-menu button, among the lesser buttons; `onOpen` runs before its menu
-    // is shown from the More menu.
-    void setMainMenuButton(Gtk::MenuButton& button, std::function<void()> onOpen);
+    // The application's main-menu button, among the lesser buttons; `onShown` runs with true before
+    // its menu is shown from the More menu, and with false as the More menu closes (before an item
+    // chosen in it runs).
+    void setMainMenuButton(Gtk::MenuButton& button, std::function<void(bool)> onShown);
     Gtk::MenuButton* mainMenuButton() const { return mainMenuButton_; }
     void mainMenuOpening() const;
+    void mainMenuClosed() const;
     // Whether start page and save are out of the title bar for want of room.
     bool lesserButtonsInMenu() const { return headerBar_ && lesserHidden_; }
     // Whether the main-menu button is out of sight (a narrow title bar, or the row).
@@ -119,7 +121,7 @@ private:
     sigc::connection addressLeft_;
     bool lesserHidden_ = false;
     Gtk::MenuButton* mainMenuButton_ = nullptr;  // held by lesser_
-    std::function<void()> mainMenuOpen_;
+    std::function<void(bool)> mainMenuShown_;
     Gtk::Box start_;
     Gtk::Box end_;
     Gtk::Box lesser_;

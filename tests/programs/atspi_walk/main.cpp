@@ -9,6 +9,11 @@
 //     key=KEYSYM  presses and releases the key (a menu opens only from an input event)
 //     menu=NAME   performs the action of the item named NAME of the menu highlighted last (a popped-up
 //                 menu is reached through the events of its highlight, as a screen reader reaches it)
+//     fits=NAME@X,Y,W,H
+//                 waits until the menu highlighted last (or the submenu of the item highlighted last)
+//                 holds an item named NAME, then reads whether
+//                 each of its items lies whole within that rectangle of the screen (a menu that
+//                 scrolls has items beyond it)
 //     walk=TITLE  reads the showing window titled TITLE (a title ending in "*": beginning so), and
 //                 each page of every tab list in it
 //     alert=TEXT  reads the showing alert (a message dialog) that holds the text TEXT
@@ -258,6 +263,54 @@ bool pressMenuItem(const std::string& name) {
         settle();
     }
     std::printf("no focused menu with an item named \"%s\"\n", name.c_str());
+    return false;
+}
+
+bool menuFits(const std::string& spec) {
+    const auto at = spec.rfind('@');
+    int x = 0, y = 0, width = 0, height = 0;
+    if (at == std::string::npos || std::sscanf(spec.c_str() + at + 1, "%d,%d,%d,%d", &x, &y, &width, &height) != 4) {
+        std::printf("fits: \"%s\" is not NAME@X,Y,W,H\n", spec.c_str());
+        return false;
+    }
+    const std::string name = spec.substr(0, at);
+    const auto deadline = Clock::now() + kStepLimit;
+    while (Clock::now() < deadline) {
+        // The menu of the highlighted item, or the submenu it opened when nothing in that can be
+        // highlighted (every item off).
+        std::vector<Accessible> items;
+        auto holds = [&] {
+            for (Accessible& item : items)
+                if (nameOf(item.get()) == name) return true;
+            return false;
+        };
+        if (lastMenuItem) {
+            Accessible menu(atspi_accessible_get_parent(lastMenuItem.get(), nullptr));
+            if (menu) items = childrenOf(menu.get());
+            if (!holds()) items = childrenOf(lastMenuItem.get());
+        }
+        if (!holds()) {
+            settle();
+            continue;
+        }
+        bool fits = true;
+        for (Accessible& item : items) {
+            Ref<AtspiComponent> component(atspi_accessible_get_component_iface(item.get()));
+            AtspiRect* box = component ? atspi_component_get_extents(component.get(), ATSPI_COORD_TYPE_SCREEN, nullptr)
+                                       : nullptr;
+            if (!box) continue;
+            if (box->x < x || box->y < y || box->x + box->width > x + width || box->y + box->height > y + height ||
+                box->width <= 0 || box->height <= 0) {
+                std::printf("%s: the %s \"%s\" lies at %d,%d %dx%d\n", name.c_str(), describe(item.get()).c_str(),
+                            nameOf(item.get()).c_str(), box->x, box->y, box->width, box->height);
+                fits = false;
+            }
+            g_free(box);
+        }
+        std::printf("%s: %zu items read\n", name.c_str(), items.size());
+        return fits;
+    }
+    std::printf("no highlighted menu with an item named \"%s\"\n", name.c_str());
     return false;
 }
 
@@ -538,8 +591,8 @@ int main(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(stderr,
                      "usage: atspi_walk PID "
-                     "press=NAME|focus=NAME|pressed=NAME|released=NAME|key=KEYSYM|menu=NAME|walk=TITLE|through=TITLE|"
-                     "alert=TEXT|list|dump=DEPTH...\n");
+                     "press=NAME|focus=NAME|pressed=NAME|released=NAME|key=KEYSYM|menu=NAME|fits=NAME@X,Y,W,H|"
+                     "walk=TITLE|through=TITLE|alert=TEXT|list|dump=DEPTH...\n");
         return 2;
     }
     const unsigned pid = static_cast<unsigned>(std::strtoul(argv[1], nullptr, 10));
@@ -573,6 +626,8 @@ int main(int argc, char** argv) {
             if (!atspi_generate_keyboard_event(keysym, nullptr, ATSPI_KEY_SYM, nullptr)) return 1;
         } else if (step.rfind("menu=", 0) == 0) {
             if (!pressMenuItem(step.substr(5))) return 1;
+        } else if (step.rfind("fits=", 0) == 0) {
+            passed = menuFits(step.substr(5)) && passed;
         } else if (step.rfind("through=", 0) == 0) {
             if (!followThrough(application.get(), step.substr(8))) return 1;
         } else if (step == "list") {
