@@ -202,6 +202,17 @@ void insistOnFocusReturn(GtkWindow* origin) {
         });
 }
 
+void recordFocusReturn(Gtk::Window& window, Gtk::Window* origin) {
+    auto* record = static_cast<FocusReturn*>(g_object_get_data(G_OBJECT(window.gobj()), kFocusReturnKey));
+    if (!record) {
+        record = new FocusReturn;
+        g_weak_ref_init(&record->origin, nullptr);
+        g_object_set_data_full(G_OBJECT(window.gobj()), kFocusReturnKey, record, freeFocusReturn);
+    }
+    g_weak_ref_set(&record->origin, origin ? origin->gobj() : nullptr);
+    record->reshow = origin && !origin->get_visible();
+}
+
 // Keeps `window` in front of `origin`, the window it was asked from, and notes where its focus
 // returns to; answers the asking input's time.
 std::uint32_t keepForOrigin(Gtk::Window& window, Gtk::Window* origin, bool attach) {
@@ -218,14 +229,7 @@ std::uint32_t keepForOrigin(Gtk::Window& window, Gtk::Window* origin, bool attac
         if ((originAbove || attach) && keptAbove(window) != KeptAbove::always)
             keepAbove(window, originAbove ? KeptAbove::untilAnotherApplication : KeptAbove::no);
     }
-    auto* record = static_cast<FocusReturn*>(g_object_get_data(G_OBJECT(window.gobj()), kFocusReturnKey));
-    if (!record) {
-        record = new FocusReturn;
-        g_weak_ref_init(&record->origin, nullptr);
-        g_object_set_data_full(G_OBJECT(window.gobj()), kFocusReturnKey, record, freeFocusReturn);
-    }
-    g_weak_ref_set(&record->origin, origin ? origin->gobj() : nullptr);
-    record->reshow = origin && !origin->get_visible();
+    recordFocusReturn(window, origin);
     return askingInputTime(window);
 }
 
@@ -233,6 +237,24 @@ std::uint32_t keepForOrigin(Gtk::Window& window, Gtk::Window* origin, bool attac
 struct ForeignDialogWatch {
     GtkWindow* origin;
 };
+
+constexpr const char* kAdoptedDialogKey = "quenlith-adopted-dialog";
+
+// An adopted dialog's answer gives the focus back before any handler runs: its maker may hide it in
+// a handler of its own (the toolkit's file chooser does), and a dialog already withdrawn has let
+// the window manager hand the focus elsewhere.
+gboolean answerAdoptedDialog(GSignalInvocationHint*, guint, const GValue* values, gpointer) {
+    auto* widget = static_cast<GtkWidget*>(g_value_get_object(&values[0]));
+    if (GTK_IS_WINDOW(widget) && g_object_get_data(G_OBJECT(widget), kAdoptedDialogKey))
+        hideAskedWindow(*Glib::wrap(GTK_WINDOW(widget)));
+    return TRUE;
+}
+
+void watchAdoptedAnswers() {
+    static const gulong hook = g_signal_add_emission_hook(g_signal_lookup("response", GTK_TYPE_DIALOG), 0,
+                                                          answerAdoptedDialog, nullptr, nullptr);
+    (void)hook;
+}
 
 // A dialog transient for the watched origin, mapped for the first time, is kept as a sheet is, and
 // gives the focus back as it answers (before its maker destroys it).
@@ -248,10 +270,8 @@ gboolean adoptForeignDialog(GSignalInvocationHint*, guint, const GValue* values,
     // Its maker only shows it: it asks for the focus once mapped, as a sheet does.
     focusWhenMapped(GTK_WINDOW(widget), time);
     insistOnAskedFocus(GTK_WINDOW(widget));
-    g_signal_connect(widget, "response", G_CALLBACK(+[](GtkDialog* answered, gint, gpointer) {
-                         hideAskedWindow(*Glib::wrap(GTK_WINDOW(answered)));
-                     }),
-                     nullptr);
+    g_object_set_data(G_OBJECT(widget), kAdoptedDialogKey, GINT_TO_POINTER(1));
+    watchAdoptedAnswers();
     return TRUE;
 }
 
@@ -275,6 +295,10 @@ void noteFocusRequested(std::uint32_t time) {
 }
 
 void askAgainIfNotFocused(Gtk::Window& window) { insistOnAskedFocus(window.gobj()); }
+
+void noteAskedFrom(Gtk::Window& window, Gtk::Window* origin) {
+    recordFocusReturn(window, origin == &window ? nullptr : origin);
+}
 
 void runAskedDialog(Gtk::Window& origin, const std::function<void()>& run) {
     const guint mapped = g_signal_lookup("map", GTK_TYPE_WIDGET);

@@ -1,6 +1,7 @@
 // Serves one small page under each path given on the command line, on 127.0.0.1 and a free port
 // ("PATH+field": a page whose text field has the focus and whose title becomes "typed TEXT" as it is
-// typed into), and reports on stdout, one line each:
+// typed into; "PATH+download": a file offered for download, named after the path's last part), and
+// reports on stdout, one line each:
 //   port N            once listening
 //   request PATH      when a page is requested (with its query as requested)
 // Ends on SIGTERM or SIGINT.
@@ -37,10 +38,19 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         std::string path = argv[i];
         const bool field = path.ends_with("+field");
+        const bool download = path.ends_with("+download");
         if (field) path.resize(path.size() - 6);
-        server.route(path, [path, field](const quenlith::test::TestRequest& request) {
+        if (download) path.resize(path.size() - 9);
+        server.route(path, [path, field, download](const quenlith::test::TestRequest& request) {
             say("request " + request.path);
             quenlith::test::TestResponse response;
+            if (download) {
+                response.contentType = "application/octet-stream";
+                response.headers["Content-Disposition"] =
+                    "attachment; filename=\"" + path.substr(path.find_last_of('/') + 1) + "\"";
+                response.body = "downloaded " + path + "\n";
+                return response;
+            }
             response.body = pageFor(path, field);
             return response;
         });
