@@ -233,28 +233,50 @@ std::uint32_t keepForOrigin(Gtk::Window& window, Gtk::Window* origin, bool attac
     return askingInputTime(window);
 }
 
+// Set while `hideAskedWindow` withdraws a window: that hiding is not its maker's.
+bool withdrawing = false;
+
+// Gives the focus of `window`, shown until now and taking the focus with it, back to its origin;
+// `withdraw` takes it off the screen (none when its maker already has).
+void returnFocus(Gtk::Window& window, bool shown, const std::function<void()>& withdraw) {
+    // Asked for before the window is withdrawn, while a window of this client has the focus: asked
+    // for after, xfwm4 has given the focus to another client and refuses a request no newer than
+    // the last input.
+    auto* record = static_cast<FocusReturn*>(g_object_get_data(G_OBJECT(window.gobj()), kFocusReturnKey));
+    const std::uint32_t time = askingInputTime(window);
+    auto* origin = record && shown && window.is_active() && !(time && time == lastRequestTime)
+                       ? static_cast<GtkWindow*>(g_weak_ref_get(&record->origin))
+                       : nullptr;
+    const bool returning = origin && (gtk_widget_get_visible(GTK_WIDGET(origin)) || record->reshow);
+    auto giveBack = [&] {
+        // Its own user time is older than the input that closed the window.
+        if (GdkWindow* own = gtk_widget_get_window(GTK_WIDGET(origin)); own && time && GDK_IS_X11_WINDOW(own))
+            gdk_x11_window_set_user_time(own, time);
+        if (!gtk_widget_get_visible(GTK_WIDGET(origin))) focusWhenMapped(origin, time);
+        gtk_window_present_with_time(origin, time ? time : GDK_CURRENT_TIME);
+    };
+    // A window manager hands the focus asked for a window on to its modal dialog, which takes the
+    // focus away as it goes. xfwm4 lets go once the dialog is no longer modal; openbox holds on
+    // until it has gone, so the focus is asked for again then.
+    const bool modal = returning && withdraw && window.get_modal();
+    if (modal) window.set_modal(false);
+    if (returning) giveBack();
+    if (withdraw) withdraw();
+    if (modal) {
+        giveBack();
+        window.set_modal(true);
+    }
+    if (returning) {
+        markFocusReturn(origin);
+        insistOnFocusReturn(origin);
+    }
+    if (origin) g_object_unref(origin);
+}
+
 // While a dialog of another library's making runs: the window it is asked from.
 struct ForeignDialogWatch {
     GtkWindow* origin;
 };
-
-constexpr const char* kAdoptedDialogKey = "quenlith-adopted-dialog";
-
-// An adopted dialog's answer gives the focus back before any handler runs: its maker may hide it in
-// a handler of its own (the toolkit's file chooser does), and a dialog already withdrawn has let
-// the window manager hand the focus elsewhere.
-gboolean answerAdoptedDialog(GSignalInvocationHint*, guint, const GValue* values, gpointer) {
-    auto* widget = static_cast<GtkWidget*>(g_value_get_object(&values[0]));
-    if (GTK_IS_WINDOW(widget) && g_object_get_data(G_OBJECT(widget), kAdoptedDialogKey))
-        hideAskedWindow(*Glib::wrap(GTK_WINDOW(widget)));
-    return TRUE;
-}
-
-void watchAdoptedAnswers() {
-    static const gulong hook = g_signal_add_emission_hook(g_signal_lookup("response", GTK_TYPE_DIALOG), 0,
-                                                          answerAdoptedDialog, nullptr, nullptr);
-    (void)hook;
-}
 
 // A dialog transient for the watched origin, mapped for the first time, is kept as a sheet is, and
 // gives the focus back as it answers (before its maker destroys it).
@@ -270,8 +292,15 @@ gboolean adoptForeignDialog(GSignalInvocationHint*, guint, const GValue* values,
     // Its maker only shows it: it asks for the focus once mapped, as a sheet does.
     focusWhenMapped(GTK_WINDOW(widget), time);
     insistOnAskedFocus(GTK_WINDOW(widget));
-    g_object_set_data(G_OBJECT(widget), kAdoptedDialogKey, GINT_TO_POINTER(1));
-    watchAdoptedAnswers();
+    g_signal_connect(widget, "response", G_CALLBACK(+[](GtkDialog* answered, gint, gpointer) {
+                         hideAskedWindow(*Glib::wrap(GTK_WINDOW(answered)));
+                     }),
+                     nullptr);
+    // Its maker may hide it first, in a handler of its own (the toolkit's file chooser does).
+    g_signal_connect(widget, "hide", G_CALLBACK(+[](GtkWidget* hidden, gpointer) {
+                         if (!withdrawing) returnFocus(*Glib::wrap(GTK_WINDOW(hidden)), true, nullptr);
+                     }),
+                     nullptr);
     return TRUE;
 }
 
@@ -321,38 +350,9 @@ void presentAskedWindow(Gtk::Window& window, Gtk::Window* origin, bool attach) {
 }
 
 void hideAskedWindow(Gtk::Window& window) {
-    // Asked for before the window is withdrawn, while a window of this client has the focus: asked
-    // for after, xfwm4 has given the focus to another client and refuses a request no newer than
-    // the last input.
-    auto* record = static_cast<FocusReturn*>(g_object_get_data(G_OBJECT(window.gobj()), kFocusReturnKey));
-    const std::uint32_t time = askingInputTime(window);
-    auto* origin = record && window.get_visible() && window.is_active() && !(time && time == lastRequestTime)
-                       ? static_cast<GtkWindow*>(g_weak_ref_get(&record->origin))
-                       : nullptr;
-    const bool returning = origin && (gtk_widget_get_visible(GTK_WIDGET(origin)) || record->reshow);
-    auto giveBack = [&] {
-        // Its own user time is older than the input that closed the window.
-        if (GdkWindow* own = gtk_widget_get_window(GTK_WIDGET(origin)); own && time && GDK_IS_X11_WINDOW(own))
-            gdk_x11_window_set_user_time(own, time);
-        if (!gtk_widget_get_visible(GTK_WIDGET(origin))) focusWhenMapped(origin, time);
-        gtk_window_present_with_time(origin, time ? time : GDK_CURRENT_TIME);
-    };
-    // A window manager hands the focus asked for a window on to its modal dialog, which takes the
-    // focus away as it goes. xfwm4 lets go once the dialog is no longer modal; openbox holds on
-    // until it has gone, so the focus is asked for again then.
-    const bool modal = returning && window.get_modal();
-    if (modal) window.set_modal(false);
-    if (returning) giveBack();
-    window.hide();
-    if (modal) {
-        giveBack();
-        window.set_modal(true);
-    }
-    if (returning) {
-        markFocusReturn(origin);
-        insistOnFocusReturn(origin);
-    }
-    if (origin) g_object_unref(origin);
+    withdrawing = true;
+    returnFocus(window, window.get_visible(), [&] { window.hide(); });
+    withdrawing = false;
 }
 
 std::chrono::milliseconds focusReturnPending(const Gtk::Window& window) {
