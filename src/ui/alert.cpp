@@ -10,6 +10,7 @@
 #include <gtkmm/window.h>
 
 #include "model/localization.hpp"
+#include "ui/kept_above.hpp"
 
 namespace quenlith {
 
@@ -57,7 +58,7 @@ void presentAlert(const std::string& title, const std::string& message, Gtk::Win
     // signal) could not end the application from inside such a loop until every alert in it was
     // answered. Kept above: beneath a window kept above, it would hold the application up unseen.
     Gtk::MessageDialog* alert = selfDeletingAlert(title, message, nullptr, /*modal=*/true);
-    alert->set_keep_above(true);
+    keepAbove(*alert, KeptAbove::always);
     alert->present();
 }
 

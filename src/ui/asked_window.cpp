@@ -218,10 +218,10 @@ void recordFocusReturn(Gtk::Window& window, Gtk::Window* origin) {
 std::uint32_t keepForOrigin(Gtk::Window& window, Gtk::Window* origin, bool attach) {
     if (origin == &window) origin = nullptr;
     if (origin) {
-        GdkWindow* originWindow = gtk_widget_get_window(GTK_WIDGET(origin->gobj()));
-        // Kept above as it was just now: the launcher puts itself away as its command runs.
-        const bool originAbove =
-            originWindow && (gdk_window_get_state(originWindow) & GDK_WINDOW_STATE_ABOVE) != 0;
+        // Kept above as it was just now: the launcher puts itself away as its command runs. Read
+        // from what this application told the window manager: GDK's state follows only what was
+        // set before the window was mapped, not a website pinned or unpinned while it runs.
+        const bool originAbove = keptAbove(*origin) != KeptAbove::no;
         if (attach && origin->get_visible()) window.set_transient_for(*origin);
         // A transient stays above its parent only in the parent's layer, which a launcher leaves
         // as it goes: what a window kept above asked for is kept above itself, until the person

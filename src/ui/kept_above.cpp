@@ -121,10 +121,9 @@ bool anotherKeptAboveShown(GtkWindow* window) {
     GList* toplevels = gtk_window_list_toplevels();
     for (GList* item = toplevels; item && !found; item = item->next) {
         auto* other = GTK_WINDOW(item->data);
-        GdkWindow* own = gtk_widget_get_window(GTK_WIDGET(other));
-        found = other != window && own && gtk_widget_get_visible(GTK_WIDGET(other)) &&
+        found = other != window && gtk_widget_get_visible(GTK_WIDGET(other)) &&
                 gtk_window_get_window_type(other) == GTK_WINDOW_TOPLEVEL &&
-                (gdk_window_get_state(own) & GDK_WINDOW_STATE_ABOVE) != 0;
+                keptAbove(*Glib::wrap(other)) != KeptAbove::no;
     }
     g_list_free(toplevels);
     return found;

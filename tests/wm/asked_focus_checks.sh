@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Windows asked for from a website window whose "Always on Top" was switched off and on again while
-# it ran come above it with the focus, under openbox and under xfwm4, as they do for a window kept
-# above from its start; so does the downloads window brought from behind it by the taskbar. Closing
+# Windows asked for from a website window whose "Always on Top" was switched on, off and on again
+# while it ran come above it with the focus, under openbox and under xfwm4, as they do for a window
+# kept above from its start; so does the downloads window brought from behind it by the taskbar. Closing
 # a dialog of the website window gives the focus back to it: the download's save chooser, answered
 # with Escape or Save, and the launcher opened with Ctrl+O and put away with Escape. Without a tray,
 # hiding the last website window brings up the launcher as a window, so something is left to click.
@@ -25,8 +25,9 @@ xmessage -name quenlith-test-other -geometry +900+600 other >/dev/null 2>&1 & cl
 wait_for 10 eval 'other=$(xdotool search --all --classname "^quenlith-test-other\$" 2>/dev/null | head -1); [ -n "$other" ]' ||
   { fail "the other client starts"; exit 1; }
 
-# Alpha opens at start, kept above; Ctrl+Alt+9 switches "Always on Top" of the active website window.
-"$tool" write "$data/profiles.json" --website Alpha "http://alpha.localhost:$port/a" --launch 1 --above 1 &&
+# Alpha opens at start, not kept above; Ctrl+Alt+9 switches "Always on Top" of the active website
+# window.
+"$tool" write "$data/profiles.json" --website Alpha "http://alpha.localhost:$port/a" --launch 1 --above 0 &&
   "$tool" restore-windows "$settings" 0 &&
   sed -i 's/"restoreWindows": false/&, "pinShortcut": {"keyCode": 25, "modifiers": 2304}/' "$settings" ||
   { fail "the websites and settings are written"; exit 1; }
@@ -46,7 +47,9 @@ for wm in openbox xfwm4; do
   xdotool windowactivate --sync "$alpha"
   wait_for 5 is_active "$alpha" || fail "$wm: Alpha takes the focus"
   press_until() { xdotool key ctrl+alt+9 && wait_for 3 "$@"; }
-  check "$wm: Ctrl+Alt+9 switches Alpha's Always on Top off" wait_for 20 press_until eval '! above "$alpha"'
+  check "$wm: Ctrl+Alt+9 switches Alpha's Always on Top on" wait_for 20 press_until above "$alpha"
+  xdotool key ctrl+alt+9
+  check "$wm: off" wait_for 5 eval '! above "$alpha"'
   xdotool key ctrl+alt+9
   check "$wm: and on again" wait_for 5 above "$alpha"
   for asked in "settings:ctrl+comma:^Quenlith Settings$" "library:ctrl+shift+h:^Saved Pages & Groups$" \
