@@ -143,9 +143,12 @@ $(gone_from_screen "^Quenlith\$" && echo gone || echo shown), the active window 
   fi
 
   # --- Without a tray, hiding the last window leaves the launcher on the screen --------------------
+  # The × of its header bar: the last button, at its right end.
   launcher=""
-  xdotool windowactivate --sync "$alpha" key ctrl+w
-  check "$wm: Ctrl+W hides Alpha, the only website window" wait_for 10 gone_from_screen "^$(named Alpha)"
+  xdotool windowactivate --sync "$alpha"
+  read -r x y w _ < <(geometry_of "$alpha")
+  xdotool mousemove $((x + w - 28)) $((y + 26)) click 1
+  check "$wm: × hides Alpha, the only website window" wait_for 10 gone_from_screen "^$(named Alpha)"
   check "$wm: with no tray, the launcher comes up as a window" wait_for 10 found launcher '^Quenlith$'
   check "$wm: with the focus" wait_for 5 is_active "$launcher"
 
