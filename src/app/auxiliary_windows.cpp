@@ -100,7 +100,10 @@ void AuxiliaryWindows::show(Kind kind) {
         hideAskedWindow(*window);
         return true;
     });
-    if (kind == Kind::quickOpen) keepAbove(*built, KeptAbove::always);
+    if (kind == Kind::quickOpen)
+        keepAbove(*built, KeptAbove::always);
+    else
+        comeAboveWhenActive(*built);
     // Escape closes the windows that have no Cancel of their own, once the focused control has
     // passed on the key (a search field clears itself first).
     if (reusedWhileHeld(kind))

@@ -13,10 +13,12 @@
 #include "model/app_paths.hpp"
 #include "model/localization.hpp"
 #include "model/logging.hpp"
+#include "model/window_close_policy.hpp"
 #include "ui/action_menu_item.hpp"
 #include "ui/icon_names.hpp"
 #include "windows/browser_window_manager.hpp"
 #include "windows/runtime_publisher.hpp"
+#include "windows/window_closing.hpp"
 #include "windows/window_registry.hpp"
 #include "windows/window_shell_hooks.hpp"
 
@@ -128,6 +130,9 @@ StatusBarController::StatusBarController(AppEnvironment& environment, GDBusConne
     auto sync = [weak] {
         if (auto self = weak.lock()) (*self)->scheduleSync();
     };
+    connections_.push_back(environment_.windows().closing().signal_closeRequested().connect([weak] {
+        if (auto self = weak.lock()) (*self)->closeRequested();
+    }));
     connections_.push_back(environment_.store().signal_changed().connect(sync));
     connections_.push_back(environment_.icons().signal_changed().connect(sync));
     connections_.push_back(environment_.windows().publisher().runtime().signal_changed().connect(sync));
@@ -218,6 +223,17 @@ void StatusBarController::reopen() {
     showLauncherAsWindow();
 }
 
+void StatusBarController::closeRequested() {
+    if (tornDown_ || wayBack_.connected()) return;
+    // Judged once the close has settled (a window may close from inside its own handler).
+    wayBack_ = Glib::signal_idle().connect([this] {
+        if (!tornDown_ && opensLauncherAfterClose(trayAvailable(), launcher_->isShown(),
+                                                  environment_.windows().closing().presence()))
+            showLauncherAsWindow();
+        return false;
+    });
+}
+
 void StatusBarController::scheduleSync() {
     if (tornDown_ || pendingSync_.connected()) return;
     pendingSync_ = Glib::signal_idle().connect([this] {
@@ -248,6 +264,7 @@ void StatusBarController::teardown() {
     tornDown_ = true;
     for (auto& connection : connections_) connection.disconnect();
     pendingSync_.disconnect();
+    wayBack_.disconnect();
     if (launcher_) launcher_->dismiss();
     websiteItems_.clear();
     item_.reset();

@@ -57,6 +57,8 @@ public:
 private:
     void scheduleSync();
     void watcherChanged(bool available);
+    // After a close request: without a tray, the launcher opens when nothing else is left to click.
+    void closeRequested();
 
     AppEnvironment& environment_;
     GDBusConnection* connection_;
@@ -67,6 +69,7 @@ private:
     std::map<Uuid, std::unique_ptr<WebsiteStatusItem>> websiteItems_;
     std::vector<sigc::connection> connections_;
     sigc::connection pendingSync_;
+    sigc::connection wayBack_;
     bool firstWatcherReport_ = true;
     bool loggedNoTray_ = false;
     bool tornDown_ = false;

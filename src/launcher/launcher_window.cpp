@@ -59,6 +59,7 @@ void LauncherWindow::showAt(int x, int y) {
                 pointer->get_position(screen, x, y);
             }
     if (!get_realized()) set_skip_pager_hint(true);
+    noteAskedFrom(*this, focusedApplicationWindow());
     popover_ = true;
     set_decorated(false);
     keepAbove(*this, KeptAbove::always);
@@ -69,6 +70,7 @@ void LauncherWindow::showAt(int x, int y) {
 }
 
 void LauncherWindow::showAsWindow() {
+    noteAskedFrom(*this, focusedApplicationWindow());
     popover_ = false;
     set_decorated(true);
     // Asked for, it comes in front of the websites kept above, until another window is in use.
@@ -107,6 +109,12 @@ void LauncherWindow::dismiss() {
     hide();
 }
 
+void LauncherWindow::putAway() {
+    focusCheck_.disconnect();
+    // The window it was opened from has the focus back: the window manager may leave none focused.
+    hideAskedWindow(*this);
+}
+
 bool LauncherWindow::on_focus_out_event(GdkEventFocus* event) {
     Gtk::Window::on_focus_out_event(event);
     // The focus-out of a withdrawn launcher comes after it hid: its check would judge the next showing.
@@ -141,7 +149,7 @@ void LauncherWindow::on_show() {
 
 bool LauncherWindow::on_key_press_event(GdkEventKey* event) {
     if (event->keyval == GDK_KEY_Escape && !LauncherHold::active()) {
-        dismiss();
+        putAway();
         return true;
     }
     return Gtk::Window::on_key_press_event(event);
@@ -149,7 +157,7 @@ bool LauncherWindow::on_key_press_event(GdkEventKey* event) {
 
 bool LauncherWindow::on_delete_event(GdkEventAny*) {
     // Closing keeps the launcher for the next opening.
-    dismiss();
+    putAway();
     return true;
 }
 

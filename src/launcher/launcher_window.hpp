@@ -48,6 +48,8 @@ protected:
 private:
     // Shown, it takes the focus, and asks again when the window manager gave it elsewhere.
     void askForFocus();
+    // Put away by the person (Escape, its close button): the focus goes back where it came from.
+    void putAway();
     void focusSearch();
 
     // Holds the view, which scrolls as a whole only in a frame shorter than its header, switch,

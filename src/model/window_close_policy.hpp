@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "model/app_preferences.hpp"
 
 namespace quenlith {
@@ -14,5 +16,14 @@ enum class CloseAction {
 // and only while the close behaviour is "Hide Window"; pop-ups, private, duplicate and page-group
 // windows are always released.
 CloseAction closeAction(CloseBehavior behavior, bool isOwnWindow, bool isPersistent);
+
+// Where a website window is after a close request: on the screen, minimised (in the taskbar, where
+// the person finds it again) or hidden.
+enum class WindowPresence { shown, minimized, hidden };
+
+// Whether the launcher opens as a window after a close request. With a tray, its icon brings
+// everything back; without one, the person keeps a way back on the screen: once no website window
+// is shown or minimised and the launcher is not open, it opens.
+bool opensLauncherAfterClose(bool trayAvailable, bool launcherShown, const std::vector<WindowPresence>& windows);
 
 }  // namespace quenlith

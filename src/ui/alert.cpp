@@ -10,6 +10,7 @@
 #include <gtkmm/window.h>
 
 #include "model/localization.hpp"
+#include "ui/kept_above.hpp"
 
 namespace quenlith {
 
@@ -65,7 +66,7 @@ void presentAlert(AlertKind kind, const std::string& title, const std::string& m
     // signal) could not end the application from inside such a loop until every alert in it was
     // answered. Kept above: beneath a window kept above, it would hold the application up unseen.
     Gtk::MessageDialog* alert = selfDeletingAlert(kind, title, message, nullptr, /*modal=*/true);
-    alert->set_keep_above(true);
+    keepAbove(*alert, KeptAbove::always);
     alert->present();
 }
 

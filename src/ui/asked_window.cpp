@@ -202,22 +202,7 @@ void insistOnFocusReturn(GtkWindow* origin) {
         });
 }
 
-// Keeps `window` in front of `origin`, the window it was asked from, and notes where its focus
-// returns to; answers the asking input's time.
-std::uint32_t keepForOrigin(Gtk::Window& window, Gtk::Window* origin, bool attach) {
-    if (origin == &window) origin = nullptr;
-    if (origin) {
-        GdkWindow* originWindow = gtk_widget_get_window(GTK_WIDGET(origin->gobj()));
-        // Kept above as it was just now: the launcher puts itself away as its command runs.
-        const bool originAbove =
-            originWindow && (gdk_window_get_state(originWindow) & GDK_WINDOW_STATE_ABOVE) != 0;
-        if (attach && origin->get_visible()) window.set_transient_for(*origin);
-        // A transient stays above its parent only in the parent's layer, which a launcher leaves
-        // as it goes: what a window kept above asked for is kept above itself, until the person
-        // turns to another application. A dialog shown again follows its new origin.
-        if ((originAbove || attach) && keptAbove(window) != KeptAbove::always)
-            keepAbove(window, originAbove ? KeptAbove::untilAnotherApplication : KeptAbove::no);
-    }
+void recordFocusReturn(Gtk::Window& window, Gtk::Window* origin) {
     auto* record = static_cast<FocusReturn*>(g_object_get_data(G_OBJECT(window.gobj()), kFocusReturnKey));
     if (!record) {
         record = new FocusReturn;
@@ -226,7 +211,66 @@ std::uint32_t keepForOrigin(Gtk::Window& window, Gtk::Window* origin, bool attac
     }
     g_weak_ref_set(&record->origin, origin ? origin->gobj() : nullptr);
     record->reshow = origin && !origin->get_visible();
+}
+
+// Keeps `window` in front of `origin`, the window it was asked from, and notes where its focus
+// returns to; answers the asking input's time.
+std::uint32_t keepForOrigin(Gtk::Window& window, Gtk::Window* origin, bool attach) {
+    if (origin == &window) origin = nullptr;
+    if (origin) {
+        // Kept above as it was just now: the launcher puts itself away as its command runs. Read
+        // from what this application told the window manager: GDK's state follows only what was
+        // set before the window was mapped, not a website pinned or unpinned while it runs.
+        const bool originAbove = keptAbove(*origin) != KeptAbove::no;
+        if (attach && origin->get_visible()) window.set_transient_for(*origin);
+        // A transient stays above its parent only in the parent's layer, which a launcher leaves
+        // as it goes: what a window kept above asked for is kept above itself, until the person
+        // turns to another application. A dialog shown again follows its new origin.
+        if ((originAbove || attach) && keptAbove(window) != KeptAbove::always)
+            keepAbove(window, originAbove ? KeptAbove::untilAnotherApplication : KeptAbove::no);
+    }
+    recordFocusReturn(window, origin);
     return askingInputTime(window);
+}
+
+// Set while `hideAskedWindow` withdraws a window: that hiding is not its maker's.
+bool withdrawing = false;
+
+// Gives the focus of `window`, shown until now and taking the focus with it, back to its origin;
+// `withdraw` takes it off the screen (none when its maker already has).
+void returnFocus(Gtk::Window& window, bool shown, const std::function<void()>& withdraw) {
+    // Asked for before the window is withdrawn, while a window of this client has the focus: asked
+    // for after, xfwm4 has given the focus to another client and refuses a request no newer than
+    // the last input.
+    auto* record = static_cast<FocusReturn*>(g_object_get_data(G_OBJECT(window.gobj()), kFocusReturnKey));
+    const std::uint32_t time = askingInputTime(window);
+    auto* origin = record && shown && window.is_active() && !(time && time == lastRequestTime)
+                       ? static_cast<GtkWindow*>(g_weak_ref_get(&record->origin))
+                       : nullptr;
+    const bool returning = origin && (gtk_widget_get_visible(GTK_WIDGET(origin)) || record->reshow);
+    auto giveBack = [&] {
+        // Its own user time is older than the input that closed the window.
+        if (GdkWindow* own = gtk_widget_get_window(GTK_WIDGET(origin)); own && time && GDK_IS_X11_WINDOW(own))
+            gdk_x11_window_set_user_time(own, time);
+        if (!gtk_widget_get_visible(GTK_WIDGET(origin))) focusWhenMapped(origin, time);
+        gtk_window_present_with_time(origin, time ? time : GDK_CURRENT_TIME);
+    };
+    // A window manager hands the focus asked for a window on to its modal dialog, which takes the
+    // focus away as it goes. xfwm4 lets go once the dialog is no longer modal; openbox holds on
+    // until it has gone, so the focus is asked for again then.
+    const bool modal = returning && withdraw && window.get_modal();
+    if (modal) window.set_modal(false);
+    if (returning) giveBack();
+    if (withdraw) withdraw();
+    if (modal) {
+        giveBack();
+        window.set_modal(true);
+    }
+    if (returning) {
+        markFocusReturn(origin);
+        insistOnFocusReturn(origin);
+    }
+    if (origin) g_object_unref(origin);
 }
 
 // While a dialog of another library's making runs: the window it is asked from.
@@ -250,6 +294,11 @@ gboolean adoptForeignDialog(GSignalInvocationHint*, guint, const GValue* values,
     insistOnAskedFocus(GTK_WINDOW(widget));
     g_signal_connect(widget, "response", G_CALLBACK(+[](GtkDialog* answered, gint, gpointer) {
                          hideAskedWindow(*Glib::wrap(GTK_WINDOW(answered)));
+                     }),
+                     nullptr);
+    // Its maker may hide it first, in a handler of its own (the toolkit's file chooser does).
+    g_signal_connect(widget, "hide", G_CALLBACK(+[](GtkWidget* hidden, gpointer) {
+                         if (!withdrawing) returnFocus(*Glib::wrap(GTK_WINDOW(hidden)), true, nullptr);
                      }),
                      nullptr);
     return TRUE;
@@ -276,6 +325,10 @@ void noteFocusRequested(std::uint32_t time) {
 
 void askAgainIfNotFocused(Gtk::Window& window) { insistOnAskedFocus(window.gobj()); }
 
+void noteAskedFrom(Gtk::Window& window, Gtk::Window* origin) {
+    recordFocusReturn(window, origin == &window ? nullptr : origin);
+}
+
 void runAskedDialog(Gtk::Window& origin, const std::function<void()>& run) {
     const guint mapped = g_signal_lookup("map", GTK_TYPE_WIDGET);
     ForeignDialogWatch watch{origin.gobj()};
@@ -297,38 +350,9 @@ void presentAskedWindow(Gtk::Window& window, Gtk::Window* origin, bool attach) {
 }
 
 void hideAskedWindow(Gtk::Window& window) {
-    // Asked for before the window is withdrawn, while a window of this client has the focus: asked
-    // for after, xfwm4 has given the focus to another client and refuses a request no newer than
-    // the last input.
-    auto* record = static_cast<FocusReturn*>(g_object_get_data(G_OBJECT(window.gobj()), kFocusReturnKey));
-    const std::uint32_t time = askingInputTime(window);
-    auto* origin = record && window.get_visible() && window.is_active() && !(time && time == lastRequestTime)
-                       ? static_cast<GtkWindow*>(g_weak_ref_get(&record->origin))
-                       : nullptr;
-    const bool returning = origin && (gtk_widget_get_visible(GTK_WIDGET(origin)) || record->reshow);
-    auto giveBack = [&] {
-        // Its own user time is older than the input that closed the window.
-        if (GdkWindow* own = gtk_widget_get_window(GTK_WIDGET(origin)); own && time && GDK_IS_X11_WINDOW(own))
-            gdk_x11_window_set_user_time(own, time);
-        if (!gtk_widget_get_visible(GTK_WIDGET(origin))) focusWhenMapped(origin, time);
-        gtk_window_present_with_time(origin, time ? time : GDK_CURRENT_TIME);
-    };
-    // A window manager hands the focus asked for a window on to its modal dialog, which takes the
-    // focus away as it goes. xfwm4 lets go once the dialog is no longer modal; openbox holds on
-    // until it has gone, so the focus is asked for again then.
-    const bool modal = returning && window.get_modal();
-    if (modal) window.set_modal(false);
-    if (returning) giveBack();
-    window.hide();
-    if (modal) {
-        giveBack();
-        window.set_modal(true);
-    }
-    if (returning) {
-        markFocusReturn(origin);
-        insistOnFocusReturn(origin);
-    }
-    if (origin) g_object_unref(origin);
+    withdrawing = true;
+    returnFocus(window, window.get_visible(), [&] { window.hide(); });
+    withdrawing = false;
 }
 
 std::chrono::milliseconds focusReturnPending(const Gtk::Window& window) {

@@ -45,6 +45,10 @@ void noteFocusRequested(std::uint32_t time);
 // another window as one of ours goes away while this one is mapped.
 void askAgainIfNotFocused(Gtk::Window& window);
 
+// For a window its owner shows itself (the launcher): notes the window it was asked from, where
+// `hideAskedWindow` gives the focus back.
+void noteAskedFrom(Gtk::Window& window, Gtk::Window* origin);
+
 // How long `window` is still being given the focus back by a window it opened that closed: the
 // window manager may hand the focus elsewhere for a moment as that window goes. Zero when not.
 std::chrono::milliseconds focusReturnPending(const Gtk::Window& window);

@@ -115,7 +115,34 @@ private:
     sigc::connection judgement_;
 };
 
+// Another shown window of this application that the window manager keeps above.
+bool anotherKeptAboveShown(GtkWindow* window) {
+    bool found = false;
+    GList* toplevels = gtk_window_list_toplevels();
+    for (GList* item = toplevels; item && !found; item = item->next) {
+        auto* other = GTK_WINDOW(item->data);
+        found = other != window && gtk_widget_get_visible(GTK_WIDGET(other)) &&
+                gtk_window_get_window_type(other) == GTK_WINDOW_TOPLEVEL &&
+                keptAbove(*Glib::wrap(other)) != KeptAbove::no;
+    }
+    g_list_free(toplevels);
+    return found;
+}
+
+void comeForward(GtkWindow* window, GParamSpec*, gpointer) {
+    if (!gtk_window_is_active(window) || !gtk_widget_get_visible(GTK_WIDGET(window)) ||
+        !anotherKeptAboveShown(window))
+        return;
+    Gtk::Window& shown = *Glib::wrap(window);
+    if (keptAbove(shown) == KeptAbove::no) keepAbove(shown, KeptAbove::untilAnotherApplication);
+    if (GdkWindow* own = gtk_widget_get_window(GTK_WIDGET(window))) gdk_window_raise(own);
+}
+
 }  // namespace
+
+void comeAboveWhenActive(Gtk::Window& window) {
+    g_signal_connect(window.gobj(), "notify::is-active", G_CALLBACK(comeForward), nullptr);
+}
 
 void keepAbove(Gtk::Window& window, KeptAbove how) {
     g_object_set_data(G_OBJECT(window.gobj()), kKeptAboveKey, GINT_TO_POINTER(static_cast<int>(how) + 1));

@@ -5,6 +5,7 @@
 
 #include <glibmm/main.h>
 
+#include "ui/kept_above.hpp"
 #include "ui/window_placement.hpp"
 #include "windows/screen_layout.hpp"
 
@@ -40,7 +41,7 @@ FloatingBrowserPanel::FloatingBrowserPanel(bool followAcrossSpaces) {
     set_skip_taskbar_hint(true);
 
     alwaysOnTop_ = true;
-    set_keep_above(true);
+    keepAbove(*this, KeptAbove::always);
     onAllWorkspaces_ = followAcrossSpaces;
     if (followAcrossSpaces) stick();
 
@@ -89,7 +90,8 @@ void FloatingBrowserPanel::showTaskbarHint() {
 
 void FloatingBrowserPanel::apply(const WebAppProfile& profile) {
     alwaysOnTop_ = profile.alwaysOnTop;
-    set_keep_above(alwaysOnTop_);
+    // Through the record the windows it asks for read: GDK's state misses a change while mapped.
+    keepAbove(*this, alwaysOnTop_ ? KeptAbove::always : KeptAbove::no);
 
     opacity_ = usableOpacity(profile.opacity);
     if (mappedOnScreen_) showOpacity();  // otherwise the map handler sets it

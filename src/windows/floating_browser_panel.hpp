@@ -53,6 +53,8 @@ public:
     void setSkipsTaskbar(bool skips);
 
     bool isAlwaysOnTop() const { return alwaysOnTop_; }
+    // Minimised by the window manager (and so in the taskbar).
+    bool isMinimized() const { return minimized_; }
     // GDK cannot read "on all workspaces" back reliably, so the window keeps what it asked for.
     bool isOnAllWorkspaces() const { return onAllWorkspaces_; }
     bool isCompact() const { return compact_; }

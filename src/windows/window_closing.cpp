@@ -65,9 +65,21 @@ void WindowClosing::requestClose(Uuid windowID) {
     if (action == CloseAction::hide) {
         hideOne(*controller);
         publisher_.publishState();
-        return;
+    } else {
+        close(windowID);
     }
-    close(windowID);
+    closeRequested_.emit();
+}
+
+std::vector<WindowPresence> WindowClosing::presence() const {
+    std::vector<WindowPresence> windows;
+    for (const auto& [id, controller] : registry_.windows()) {
+        const FloatingBrowserPanel& panel = controller->panel();
+        windows.push_back(!panel.get_visible()  ? WindowPresence::hidden
+                          : panel.isMinimized() ? WindowPresence::minimized
+                                                : WindowPresence::shown);
+    }
+    return windows;
 }
 
 void WindowClosing::close(Uuid windowID) {

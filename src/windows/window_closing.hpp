@@ -1,6 +1,11 @@
 #pragma once
 
+#include <vector>
+
+#include <sigc++/signal.h>
+
 #include "model/uuid.hpp"
+#include "model/window_close_policy.hpp"
 
 namespace quenlith {
 
@@ -27,6 +32,10 @@ public:
     // The close button or the "close" command: a website's own window on a persistent store is
     // hidden while the close behaviour is "Hide Window"; every other window is closed.
     void requestClose(Uuid windowID);
+    // Emitted after a close request has hidden or closed its window.
+    sigc::signal<void()>& signal_closeRequested() { return closeRequested_; }
+    // Where each registered window is now.
+    std::vector<WindowPresence> presence() const;
     // Closes and releases one window; the ad-hoc record of its last window goes with it.
     void close(Uuid windowID);
     // Hides every window of a saved website (its own windows and the one showing it).
@@ -50,6 +59,7 @@ private:
     PreferencesStore& preferences_;
     WebsiteSessions& sessions_;
     WindowHost& host_;
+    sigc::signal<void()> closeRequested_;
 };
 
 }  // namespace quenlith

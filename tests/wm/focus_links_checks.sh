@@ -108,9 +108,9 @@ $(xdotool getwindowname "$(active)" 2>/dev/null || echo none)$(wait_for 10 is_ac
   # With the settings asked from Alpha still open beside it, a window asked from Alpha afterwards
   # gives the focus back to Alpha as it closes: a window manager may pass it to the settings, kept
   # above, instead.
-  settings="" opened=""
+  beside="" opened=""
   xdotool windowactivate --sync "$alpha" key ctrl+comma
-  if wait_for 10 eval 'found settings "^Quenlith Settings$" && is_active "$settings"'; then
+  if wait_for 10 eval 'found beside "^Quenlith Settings$" && is_active "$beside"'; then
     xdotool windowactivate --sync "$alpha"
     xdotool key ctrl+alt+j
     if wait_for 10 eval 'found opened "^Downloads$" && is_active "$opened"'; then
@@ -121,7 +121,7 @@ $(xdotool getwindowname "$(active)" 2>/dev/null || echo none)$(wait_for 10 is_ac
     else
       fail "$wm: Ctrl+Alt+J in Alpha opens the downloads with the focus beside the settings"
     fi
-    xdotool windowactivate --sync "$settings" key Escape
+    xdotool windowactivate --sync "$beside" key Escape
     wait_for 5 gone_from_screen "^Quenlith Settings$" || fail "$wm: Escape closes the settings beside Alpha"
   else
     fail "$wm: Ctrl+, in Alpha opens the settings to stay open beside it"

@@ -7,6 +7,7 @@
 
 #include "model/localization.hpp"
 #include "ui/alert.hpp"
+#include "ui/asked_window.hpp"
 
 namespace quenlith {
 
@@ -57,7 +58,12 @@ void SaveDialogLocationChooser::chooseLocation(const std::string& fileName, GtkW
         Glib::signal_idle().connect_once([finished] {});
         reply(std::move(path));
     });
-    dialog->show();
+    // The toolkit's own chooser is kept as a sheet of its window, which has the focus back as it
+    // is answered.
+    if (parent)
+        runAskedDialog(*Glib::wrap(parent), [&] { dialog->show(); });
+    else
+        dialog->show();
 }
 
 }  // namespace quenlith

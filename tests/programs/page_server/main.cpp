@@ -1,12 +1,14 @@
 // Serves one small page under each path given on the command line, on 127.0.0.1 and a free port
 // ("PATH+field": a page whose text field has the focus and whose title becomes "typed TEXT" as it is
-// typed into; "PATH+print": a page that asks to print every 200 ms), and reports on stdout, one
-// line each:
+// typed into; "PATH+print": a page that asks to print every 200 ms; "PATH+download": a file offered
+// for download, named after the path's last part), and reports on stdout, one line each:
 //   port N            once listening
 //   request PATH      when a page is requested (with its query as requested)
 // Ends on SIGTERM or SIGINT.
 #include <iostream>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include <glib-unix.h>
 #include <glib.h>
@@ -19,7 +21,7 @@ void say(const std::string& line) {
     std::cout << line << std::endl;  // flushed: the checking script reads as we go
 }
 
-enum class Extra { none, field, print };
+enum class Extra { none, field, print, download };
 
 std::string pageFor(const std::string& path, Extra extra) {
     const std::string input =
@@ -42,14 +44,23 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         std::string path = argv[i];
         Extra extra = Extra::none;
-        for (const auto& [suffix, kind] : {std::pair{"+field", Extra::field}, std::pair{"+print", Extra::print}})
+        for (const auto& [suffix, kind] : {std::pair<std::string_view, Extra>{"+field", Extra::field},
+                                           std::pair<std::string_view, Extra>{"+print", Extra::print},
+                                           std::pair<std::string_view, Extra>{"+download", Extra::download}})
             if (path.ends_with(suffix)) {
                 extra = kind;
-                path.resize(path.size() - 6);
+                path.resize(path.size() - suffix.size());
             }
         server.route(path, [path, extra](const quenlith::test::TestRequest& request) {
             say("request " + request.path);
             quenlith::test::TestResponse response;
+            if (extra == Extra::download) {
+                response.contentType = "application/octet-stream";
+                response.headers["Content-Disposition"] =
+                    "attachment; filename=\"" + path.substr(path.find_last_of('/') + 1) + "\"";
+                response.body = "downloaded " + path + "\n";
+                return response;
+            }
             response.body = pageFor(path, extra);
             return response;
         });
