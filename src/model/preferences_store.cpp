@@ -7,7 +7,7 @@
 
 namespace quenlith {
 
-PreferencesStore::PreferencesStore(std::string path) : file_(std::move(path)) {
+PreferencesStore::PreferencesStore(std::string path, FileWriter& writer) : file_(std::move(path), writer) {
     auto contents = file_.read();
     if (!contents) {
         valueIsKnown_ = false;
@@ -41,7 +41,13 @@ Status PreferencesStore::setValue(AppPreferences value) {
     value_ = std::move(value);
     valueIsKnown_ = true;
     scheduleAnnouncement();
-    return save();
+    auto change = preferencesChange();
+    if (!change) {
+        logError(LogCategory::lifecycle, "Preferences hold a value that cannot be written; kept the stored ones");
+        return Error{"preferences.encoding", localizedString("The settings hold a value that cannot be written.")};
+    }
+    writeInBackground(std::move(*change));
+    return success();
 }
 
 Status PreferencesStore::update(const std::function<void(AppPreferences&)>& change) {
@@ -50,43 +56,81 @@ Status PreferencesStore::update(const std::function<void(AppPreferences&)>& chan
     return setValue(std::move(changed));
 }
 
+Status PreferencesStore::updateAndWait(const std::function<void(AppPreferences&)>& change) {
+    AppPreferences changed = value_;
+    change(changed);
+    value_ = std::move(changed);
+    valueIsKnown_ = true;
+    scheduleAnnouncement();
+    return save();
+}
+
 void PreferencesStore::setLanguage(InterfaceLanguage language) {
     language_ = language;
     scheduleAnnouncement();
 }
 
-Status PreferencesStore::save() {
+std::optional<SettingsFile::Change> PreferencesStore::preferencesChange() {
     Json encoded = value_;
-    if (!isJsonFinite(encoded)) {
+    if (!isJsonFinite(encoded)) return std::nullopt;
+    // Whatever could not be read is kept beside the new value, never overwritten. Once handed
+    // over, every later write of the file carries it until one succeeds.
+    std::optional<std::pair<std::string, Json>> aside;
+    if (unreadablePreferences_) {
+        aside.emplace(kUnreadablePreferencesPrefix + Uuid::random().string(), std::move(*unreadablePreferences_));
+        unreadablePreferences_.reset();
+        keptAsideKey_ = aside->first;
+    }
+    return [encoded = std::move(encoded), aside = std::move(aside)](Json& object) {
+        if (aside) object[aside->first] = aside->second;
+        object[kPreferencesKey] = encoded;
+    };
+}
+
+Status PreferencesStore::save() {
+    const std::optional<Json> unreadable = unreadablePreferences_;
+    auto change = preferencesChange();
+    if (!change) {
         logError(LogCategory::lifecycle, "Preferences hold a value that cannot be written; kept the stored ones");
         return Error{"preferences.encoding", localizedString("The settings hold a value that cannot be written.")};
     }
-    std::optional<std::string> asideKey;
-    auto written = file_.update([&](Json& object) {
-        // Whatever could not be read is kept beside the new value, never overwritten.
-        if (unreadablePreferences_) {
-            asideKey = kUnreadablePreferencesPrefix + Uuid::random().string();
-            object[*asideKey] = *unreadablePreferences_;
-        }
-        object[kPreferencesKey] = encoded;
-    });
+    auto written = file_.update(*change);
     if (!written) {
         logError(LogCategory::lifecycle, "Could not save preferences: " + written.error().message);
+        // Not stored: the next save keeps it aside again.
+        if (unreadable && !unreadablePreferences_) {
+            unreadablePreferences_ = unreadable;
+            keptAsideKey_.reset();
+        }
         return written;
     }
-    if (asideKey) {
-        logError(LogCategory::lifecycle, "Unreadable stored preferences were replaced; the old value is kept under \"" +
-                                             *asideKey + "\" in " + file_.path());
-        unreadablePreferences_.reset();
-    }
+    logKeptAside();
     return success();
 }
 
-Status PreferencesStore::saveLanguage() {
-    std::string raw(rawValue(language_));
-    auto written = file_.update([&](Json& object) { object[kLanguageKey] = raw; });
-    if (!written) logError(LogCategory::lifecycle, "Could not save the interface language: " + written.error().message);
-    return written;
+void PreferencesStore::saveLanguage() {
+    writeInBackground([raw = std::string(rawValue(language_))](Json& object) { object[kLanguageKey] = raw; });
+}
+
+void PreferencesStore::writeInBackground(SettingsFile::Change change) {
+    file_.write(std::move(change), [weak = std::weak_ptr<PreferencesStore*>(self_)](const Status& result) {
+        if (auto self = weak.lock()) (*self)->writeFinished(result);
+    });
+}
+
+void PreferencesStore::writeFinished(const Status& result) {
+    if (result)
+        logKeptAside();
+    else
+        logError(LogCategory::lifecycle, "Could not save settings: " + result.error().message);
+    saved_.emit(result);
+}
+
+void PreferencesStore::logKeptAside() {
+    if (!keptAsideKey_) return;
+    logError(LogCategory::lifecycle, "Unreadable stored preferences were replaced; the old value is kept under \"" +
+                                         *keptAsideKey_ + "\" in " + file_.path());
+    keptAsideKey_.reset();
 }
 
 void PreferencesStore::scheduleAnnouncement() {

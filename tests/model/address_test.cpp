@@ -253,6 +253,7 @@ TEST(CredentialFree, AcceptsOrdinaryPagesAndComparesDecodedWholeNames) {
         {"https://[::1]/auth/", true}, {"https://example.com/?codeword=1", true},
         {"https://example.com/?x=code&y=token", true},  // values are not names
         {"https://example.com/?c%6Fde=1", false},
+        {"https://example.com/?%70assword=1", false},  // an escape whose low digit is 0
         {"https://example.com/?tic\u212Aet=1", false},  // the Kelvin sign lower-cases to k
         // What is no website address at all.
         {"", false}, {"ftp://example.com/", false}, {"https://user:pw@example.com/", false},

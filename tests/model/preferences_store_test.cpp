@@ -10,11 +10,14 @@
 #include <glib.h>
 
 #include "model/app_paths.hpp"
+#include "model/file_writer.hpp"
 #include "model/sample_records.hpp"
 #include "model/json_text.hpp"
 #include "model/preferences_store.hpp"
 #include "model/uuid.hpp"
+#include "support/main_loop.hpp"
 #include "support/temp_environment.hpp"
+#include "support/waiting_caller_watch.hpp"
 
 namespace quenlith {
 namespace {
@@ -29,8 +32,14 @@ void drainMainLoop() {
     }
 }
 
+// What the settings file holds once every write handed over has run (as at quit).
+std::string settingsText() {
+    applicationFileWriter().flush();
+    return readFile(settingsFilePath());
+}
+
 Json readSettings() {
-    auto json = parseJsonText(readFile(settingsFilePath()));
+    auto json = parseJsonText(settingsText());
     return json ? *json : Json();
 }
 
@@ -160,9 +169,9 @@ TEST_F(PreferencesStoreTest, EveryChangeIsStoredAtOnceAndTheLanguageWhenAsked) {
 TEST_F(PreferencesStoreTest, ValueThatCannotBeStoredIsStillHeld) {
     PreferencesStore store;
     store.update([](AppPreferences& p) { p.defaultWidth = 500; });
-    const std::string before = readFile(settingsFilePath());
+    const std::string before = settingsText();
     store.update([](AppPreferences& p) { p.defaultOpacity = std::numeric_limits<double>::quiet_NaN(); });
-    EXPECT_EQ(readFile(settingsFilePath()), before);
+    EXPECT_EQ(settingsText(), before);
     EXPECT_TRUE(std::isnan(store.value().defaultOpacity)) << "the value itself is still assigned";
 
     // The configuration folder is a file: nothing can be written below it.
@@ -196,6 +205,64 @@ TEST_F(PreferencesStoreTest, UnreadableSettingsFileIsKeptBesideTheNewOne) {
         EXPECT_EQ(readFile(kept[0]), stored);
         std::filesystem::remove(kept[0]);
     }
+}
+
+// A slider sends a change for every step: none waits for the disk, and the changes handed over
+// while a write is in flight are written together, the newest last.
+TEST_F(PreferencesStoreTest, ABurstOfChangesIsWrittenTwiceWithoutWaitingTheNewestLast) {
+    FileWriter writer;
+    PreferencesStore store(settingsFilePath(), writer);
+    std::vector<Status> told;
+    store.signal_saved().connect([&](const Status& result) { told.push_back(result); });
+    FileWriter::Hold hold(writer);
+    test::WaitingCallerWatch watch(hold);
+
+    store.update([](AppPreferences& p) { p.defaultOpacity = 0.99; });
+    EXPECT_EQ(hold.waitForHeldWrite(std::chrono::seconds(2)), settingsFilePath()) << "the first write is in flight";
+    double last = 0.99;
+    for (int step = 1; step <= 40; ++step) {
+        last = 0.99 - step * 0.01;
+        EXPECT_TRUE(store.update([last](AppPreferences& p) { p.defaultOpacity = last; }).ok());
+        EXPECT_EQ(store.value().defaultOpacity, last) << "read back at once";
+    }
+    EXPECT_FALSE(watch.stop()) << "a change waited for the disk";
+
+    int writes = 1;
+    while (hold.runHeldWrite()) ++writes;
+    EXPECT_EQ(writes, 2) << "the one in flight, then the forty changes handed over meanwhile";
+    hold.release();
+    writer.flush();  // as at quit
+    EXPECT_EQ(readSettings()["preferences.v1"]["defaultOpacity"], last);
+    ASSERT_TRUE(test::spinUntil([&] { return told.size() == 2; }));
+    EXPECT_TRUE(told[0].ok() && told[1].ok());
+}
+
+TEST_F(PreferencesStoreTest, AFailedWriteIsToldLaterAndTheNextWriteCarriesItsChanges) {
+    FileWriter writer;
+    PreferencesStore store(settingsFilePath(), writer);
+    std::vector<Status> told;
+    store.signal_saved().connect([&](const Status& result) { told.push_back(result); });
+    // A folder in the file's place: nothing can replace it.
+    std::filesystem::create_directories(settingsFilePath());
+    EXPECT_TRUE(store.update([](AppPreferences& p) { p.theme = AppTheme::dark; }).ok()) << "no waiting for the disk";
+    store.setLanguage(InterfaceLanguage::simplifiedChinese);
+    store.saveLanguage();
+    writer.flush();
+    ASSERT_TRUE(test::spinUntil([&] { return !told.empty(); }));
+    drainMainLoop();
+    for (const Status& result : told) EXPECT_FALSE(result.ok());
+    EXPECT_EQ(store.value().theme, AppTheme::dark) << "the value stays in force";
+
+    std::filesystem::remove(settingsFilePath());
+    told.clear();
+    store.update([](AppPreferences& p) { p.showDockIcon = true; });
+    writer.flush();
+    Json settings = readSettings();
+    EXPECT_EQ(settings["interfaceLanguage"], "zh-Hans") << "the failed write's change came with the next";
+    EXPECT_EQ(settings["preferences.v1"]["theme"], "Dark");
+    EXPECT_EQ(settings["preferences.v1"]["showDockIcon"], true);
+    ASSERT_TRUE(test::spinUntil([&] { return !told.empty(); }));
+    EXPECT_TRUE(told.back().ok());
 }
 
 TEST_F(PreferencesStoreTest, ObserversHearOfChangesOnTheMainLoop) {
