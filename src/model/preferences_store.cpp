@@ -7,7 +7,8 @@
 
 namespace quenlith {
 
-PreferencesStore::PreferencesStore(std::string path, FileWriter& writer) : file_(std::move(path), writer) {
+PreferencesStore::PreferencesStore(std::string path, Scheduler& scheduler, FileWriter& writer)
+    : file_(std::move(path), writer), scheduler_(scheduler) {
     auto contents = file_.read();
     if (!contents) {
         valueIsKnown_ = false;
@@ -35,6 +36,8 @@ PreferencesStore::PreferencesStore(std::string path, FileWriter& writer) : file_
 
 PreferencesStore::~PreferencesStore() {
     if (announcementSource_) g_source_remove(announcementSource_);
+    // The settings file waits for this write when it goes.
+    handOverDeferred();
 }
 
 Status PreferencesStore::setValue(AppPreferences value) {
@@ -88,6 +91,8 @@ std::optional<SettingsFile::Change> PreferencesStore::preferencesChange() {
 }
 
 Status PreferencesStore::save() {
+    // Changes waiting for their turn go first; the waited write comes after them.
+    handOverDeferred();
     const std::optional<Json> unreadable = unreadablePreferences_;
     auto change = preferencesChange();
     if (!change) {
@@ -112,10 +117,44 @@ void PreferencesStore::saveLanguage() {
     writeInBackground([raw = std::string(rawValue(language_))](Json& object) { object[kLanguageKey] = raw; });
 }
 
+void PreferencesStore::flush() {
+    handOverDeferred();
+    file_.flush();
+}
+
 void PreferencesStore::writeInBackground(SettingsFile::Change change) {
-    file_.write(std::move(change), [weak = std::weak_ptr<PreferencesStore*>(self_)](const Status& result) {
+    if (writeInterval_.pending()) {
+        deferred_.push_back(std::move(change));
+        return;
+    }
+    handOver({std::move(change)});
+    // The task dies with the store (its handle cancels it).
+    writeInterval_ = scheduler_.schedule(kWriteInterval, [this] {
+        if (deferred_.empty()) return;
+        auto changes = std::move(deferred_);
+        deferred_.clear();
+        writeInBackground([changes = std::move(changes)](Json& object) {
+            for (const auto& change : changes) change(object);
+        });
+    });
+}
+
+void PreferencesStore::handOver(std::vector<SettingsFile::Change> changes) {
+    if (changes.empty()) return;
+    SettingsFile::Change all = changes.size() == 1 ? std::move(changes.front())
+                                                   : [changes = std::move(changes)](Json& object) {
+                                                         for (const auto& change : changes) change(object);
+                                                     };
+    file_.write(std::move(all), [weak = std::weak_ptr<PreferencesStore*>(self_)](const Status& result) {
         if (auto self = weak.lock()) (*self)->writeFinished(result);
     });
+}
+
+void PreferencesStore::handOverDeferred() {
+    writeInterval_.cancel();
+    auto changes = std::move(deferred_);
+    deferred_.clear();
+    handOver(std::move(changes));
 }
 
 void PreferencesStore::writeFinished(const Status& result) {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <glib.h>
 #include <sigc++/signal.h>
@@ -13,15 +15,16 @@
 #include "model/interface_language.hpp"
 #include "model/json_coding.hpp"
 #include "model/result.hpp"
+#include "model/scheduler.hpp"
 #include "model/settings_file.hpp"
 
 namespace quenlith {
 
 // Owns the application preferences and the chosen interface language, read from the settings
-// file when made. Every assignment to the preferences is handed to the file writer at once,
-// without waiting for the disk (the value in memory is the current one from then on); how the
-// write went is told later. Observers hear of changes on the main loop, never from inside the
-// assignment. Main thread only.
+// file when made. Every assignment to the preferences is in force at once and written without
+// waiting for the disk: the first of a burst at once, later ones together once kWriteInterval has
+// passed (a slider sends a change for every step); how a write went is told later. Observers hear
+// of changes on the main loop, never from inside the assignment. Main thread only.
 class PreferencesStore {
 public:
     // Settings-file keys.
@@ -32,7 +35,12 @@ public:
 
     // Loads both values from the settings file at `path`; never fails. Unreadable preferences
     // give the defaults (and are kept aside at the first save).
-    explicit PreferencesStore(std::string path = settingsFilePath(), FileWriter& writer = applicationFileWriter());
+    // Writes of the settings file are at least this far apart.
+    static constexpr std::chrono::milliseconds kWriteInterval{500};
+
+    explicit PreferencesStore(std::string path = settingsFilePath(), Scheduler& scheduler = mainLoopScheduler(),
+                              FileWriter& writer = applicationFileWriter());
+    // Writes what still waits for its turn and waits for the writer.
     ~PreferencesStore();
     PreferencesStore(const PreferencesStore&) = delete;
     PreferencesStore& operator=(const PreferencesStore&) = delete;
@@ -62,6 +70,9 @@ public:
     Status save();
     // Hands the language's raw value to the writer under "interfaceLanguage", without waiting.
     void saveLanguage();
+    // Hands over the changes still waiting for their turn and waits until every write of the
+    // settings file has run: the final save at quit.
+    void flush();
 
     // Emitted on the main loop after the value or the language changed (one emission for a burst
     // of changes, none when they cancel out).
@@ -77,10 +88,16 @@ private:
     // preferences aside); nothing when the value cannot be encoded.
     std::optional<SettingsFile::Change> preferencesChange();
     void writeInBackground(SettingsFile::Change change);
+    void handOver(std::vector<SettingsFile::Change> changes);
+    void handOverDeferred();
     void writeFinished(const Status& result);
     void logKeptAside();
 
     SettingsFile file_;
+    Scheduler& scheduler_;
+    // Runs while writes are kept apart; changes made meanwhile wait in `deferred_`.
+    ScheduledTask writeInterval_;
+    std::vector<SettingsFile::Change> deferred_;
     AppPreferences value_;
     InterfaceLanguage language_ = InterfaceLanguage::system;
     std::optional<Json> unreadablePreferences_;  // kept aside before the first overwrite

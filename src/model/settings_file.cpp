@@ -11,7 +11,7 @@ namespace quenlith {
 SettingsFile::SettingsFile(std::string path, FileWriter& writer) : path_(std::move(path)), writer_(&writer) {}
 
 SettingsFile::~SettingsFile() {
-    writer_->flush(path_);
+    flush();
 }
 
 Result<Json> SettingsFile::read() const {
@@ -44,6 +44,10 @@ void SettingsFile::write(Change change, std::function<void(const Status&)> done)
     }
     // A write of the file still waiting is dropped by the writer: this one takes its changes too.
     writer_->write(path_, [this] { return writeWaitingChanges(nullptr); }, std::move(done));
+}
+
+void SettingsFile::flush() {
+    writer_->flush(path_);
 }
 
 Status SettingsFile::writeWaitingChanges(const Change* last) const {

@@ -55,6 +55,8 @@ public:
     // told on the caller's main context how the write that carried the change went, unless a later
     // one carried it too (its `done` tells). Changes of a failed write are carried by the next.
     void write(Change change, std::function<void(const Status&)> done = {});
+    // Waits until the writes of the file handed over so far have run (quit).
+    void flush();
 
 private:
     // Changes handed to write() that no write has taken yet; shared with the worker.
