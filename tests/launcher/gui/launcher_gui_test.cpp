@@ -38,6 +38,7 @@
 #include "launcher/website_start_page.hpp"
 #include "launcher/website_tile.hpp"
 #include "model/file_test_support.hpp"
+#include "model/file_writer.hpp"
 #include "model/isolated_text.hpp"
 #include "model/localization.hpp"
 #include "model/localization_testing.hpp"
@@ -495,6 +496,8 @@ TEST_F(LauncherGuiTest, WebsiteTrayItemShowsItsStateAndLeavesTheTray) {
         {
             test::FileSizeLimit full(1);
             removeFromTray();
+            // Written on the writer's thread, while the disk is still full; told afterwards.
+            applicationFileWriter().flush();
         }
         EXPECT_TRUE(spinUntil([&] { return !reason.empty(); })) << "no alert";
         answerer.disconnect();
