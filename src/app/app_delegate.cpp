@@ -189,6 +189,8 @@ void AppDelegate::terminate() {
     environment_->downloads().cancelAll();
     environment_->windows().shutdown();
     environment_->store().save();
+    // Settings changes still waiting for their turn are written now.
+    environment_->preferences().flush();
     // Visits still waiting for their write reach the disk before the process exits.
     environment_->library().flush();
     // So does everything else handed to the file writer (session snapshots, exports).

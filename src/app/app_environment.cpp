@@ -98,6 +98,11 @@ AppEnvironment::AppEnvironment(WebsiteSessions* givenSessions, Scheduler& schedu
     if (auto folder = files::createFolder(applicationDataDirectory()); !folder)
         logError(LogCategory::lifecycle, folder.error().message);
     if (auto message = store_.errorMessage()) logError(LogCategory::lifecycle, *message);
+    // Changes to the websites are written without waiting for the disk: a write that fails later
+    // is told to the person here, whichever window made the change.
+    store_.signal_saveFailed().connect([](const std::string& message) {
+        presentAlert(localizedString("Could not save website"), message, nullptr);
+    });
 
     // The process-wide proxy is set up before any page is asked for. The pages that open at start
     // are asked for next, before anything else is built, so their web processes start meanwhile;

@@ -103,7 +103,7 @@ void WebsiteStatusItem::buildMenu(const std::string& name, const std::string& la
     menu->append(*Gtk::manage(new ActionMenuItem(localizedString("Remove from Tray"), [environment, id] {
         WebAppStore& store = environment->store();
         store.hideMenuBarIcon(id);
-        if (store.save()) return;
+        if (store.saveInBackground()) return;
         // The store took the change back, so the item stays. The alert waits for the menu to
         // close: this item may be rebuilt while it is shown.
         const std::string reason = store.errorMessage().value_or(localizedString("Please try again."));

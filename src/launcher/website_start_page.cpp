@@ -485,7 +485,7 @@ void WebsiteStartPage::makeSavedTile(SavedSlot& slot) {
         entries.push_back({trayControlTitle(onMenuBar ? "Remove from Tray" : "Add to Tray", tray),
                            [this, id] {
                                store_.toggleMenuBarIcon(id);
-                               store_.save();
+                               store_.saveInBackground();
                            },
                            false, tray});
         entries.push_back({localizedString(shown.isFavorite ? "Remove from Favorites" : "Add to Favorites"),

@@ -97,12 +97,13 @@ void FileWriter::run() {
         Job job = std::move(queue_.front());
         queue_.pop_front();
         running_ = job.path;
-        if (holds_ > 0) {
+        if (holds_ > 0 && passes_ == 0) {
             held_ = job.path;
             changed_.notify_all();
-            changed_.wait(lock, [this] { return holds_ == 0; });
+            changed_.wait(lock, [this] { return holds_ == 0 || passes_ > 0; });
             held_.reset();
         }
+        if (holds_ > 0) --passes_;
         lock.unlock();
 
         Status result = success();
@@ -164,7 +165,7 @@ void FileWriter::Hold::release() {
         std::lock_guard lock(writer_.mutex_);
         if (!held_) return;
         held_ = false;
-        --writer_.holds_;
+        if (--writer_.holds_ == 0) writer_.passes_ = 0;
     }
     writer_.changed_.notify_all();
 }
@@ -172,6 +173,17 @@ void FileWriter::Hold::release() {
 std::optional<std::string> FileWriter::Hold::waitForHeldWrite(std::chrono::milliseconds timeout) {
     std::unique_lock lock(writer_.mutex_);
     writer_.changed_.wait_for(lock, timeout, [this] { return writer_.held_.has_value(); });
+    return writer_.held_;
+}
+
+std::optional<std::string> FileWriter::Hold::runHeldWrite(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(writer_.mutex_);
+    if (!held_ || !writer_.held_) return std::nullopt;
+    ++writer_.passes_;
+    writer_.changed_.notify_all();
+    writer_.changed_.wait_for(lock, timeout, [this] {
+        return writer_.passes_ == 0 && (writer_.held_ || (writer_.queue_.empty() && !writer_.running_));
+    });
     return writer_.held_;
 }
 

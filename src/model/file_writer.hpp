@@ -66,6 +66,9 @@ public:
         // The path of the write the worker holds; nothing when none is taken within `timeout`.
         std::optional<std::string> waitForHeldWrite(
             std::chrono::milliseconds timeout = std::chrono::seconds(10));
+        // Lets the held write run and holds the next one the worker takes: the path of that one,
+        // or nothing once the worker has nothing left to do. Tests count writes this way.
+        std::optional<std::string> runHeldWrite(std::chrono::milliseconds timeout = std::chrono::seconds(10));
         // Whether some thread waits in writeAndWait within `timeout`.
         bool waitForWaitingCaller(std::chrono::milliseconds timeout = std::chrono::seconds(10));
         // Lets the worker go on; from any thread.
@@ -111,6 +114,8 @@ private:
     std::optional<std::string> running_;
     std::optional<std::string> held_;
     int holds_ = 0;
+    // Held writes let through one by one (Hold::runHeldWrite).
+    int passes_ = 0;
     int waitingCallers_ = 0;
     std::uint64_t sequence_ = 0;
     bool stopping_ = false;

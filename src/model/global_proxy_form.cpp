@@ -7,7 +7,8 @@ namespace quenlith {
 
 Status storeGlobalProxy(PreferencesStore& preferences, const BrowserProxySettings& proxy) {
     AppPreferences previous = preferences.value();
-    Status saved = preferences.update([&](AppPreferences& value) { value.proxy = proxy; });
+    // Waits: whether a new keyring item is kept or discarded depends on the answer.
+    Status saved = preferences.updateAndWait([&](AppPreferences& value) { value.proxy = proxy; });
     // What was stored before stays in force: the settings file still holds it.
     if (!saved) preferences.setValue(std::move(previous));
     return saved;

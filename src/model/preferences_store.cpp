@@ -7,7 +7,8 @@
 
 namespace quenlith {
 
-PreferencesStore::PreferencesStore(std::string path) : file_(std::move(path)) {
+PreferencesStore::PreferencesStore(std::string path, Scheduler& scheduler, FileWriter& writer)
+    : file_(std::move(path), writer), scheduler_(scheduler) {
     auto contents = file_.readStored();
     // Defaults that stand in for preferences never stored are not the person's choice either.
     valueIsKnown_ = false;
@@ -36,13 +37,21 @@ PreferencesStore::PreferencesStore(std::string path) : file_(std::move(path)) {
 
 PreferencesStore::~PreferencesStore() {
     if (announcementSource_) g_source_remove(announcementSource_);
+    // The settings file waits for this write when it goes.
+    handOverDeferred();
 }
 
 Status PreferencesStore::setValue(AppPreferences value) {
     value_ = std::move(value);
     valueIsKnown_ = true;
     scheduleAnnouncement();
-    return save();
+    auto change = preferencesChange();
+    if (!change) {
+        logError(LogCategory::lifecycle, "Preferences hold a value that cannot be written; kept the stored ones");
+        return Error{"preferences.encoding", localizedString("The settings hold a value that cannot be written.")};
+    }
+    writeInBackground(std::move(*change));
+    return success();
 }
 
 Status PreferencesStore::update(const std::function<void(AppPreferences&)>& change) {
@@ -51,43 +60,117 @@ Status PreferencesStore::update(const std::function<void(AppPreferences&)>& chan
     return setValue(std::move(changed));
 }
 
+Status PreferencesStore::updateAndWait(const std::function<void(AppPreferences&)>& change) {
+    AppPreferences changed = value_;
+    change(changed);
+    value_ = std::move(changed);
+    valueIsKnown_ = true;
+    scheduleAnnouncement();
+    return save();
+}
+
 void PreferencesStore::setLanguage(InterfaceLanguage language) {
     language_ = language;
     scheduleAnnouncement();
 }
 
-Status PreferencesStore::save() {
+std::optional<SettingsFile::Change> PreferencesStore::preferencesChange() {
     Json encoded = value_;
-    if (!isJsonFinite(encoded)) {
+    if (!isJsonFinite(encoded)) return std::nullopt;
+    // Whatever could not be read is kept beside the new value, never overwritten. Once handed
+    // over, every later write of the file carries it until one succeeds.
+    std::optional<std::pair<std::string, Json>> aside;
+    if (unreadablePreferences_) {
+        aside.emplace(kUnreadablePreferencesPrefix + Uuid::random().string(), std::move(*unreadablePreferences_));
+        unreadablePreferences_.reset();
+        keptAsideKey_ = aside->first;
+    }
+    return [encoded = std::move(encoded), aside = std::move(aside)](Json& object) {
+        if (aside) object[aside->first] = aside->second;
+        object[kPreferencesKey] = encoded;
+    };
+}
+
+Status PreferencesStore::save() {
+    // Changes waiting for their turn go first; the waited write comes after them.
+    handOverDeferred();
+    const std::optional<Json> unreadable = unreadablePreferences_;
+    auto change = preferencesChange();
+    if (!change) {
         logError(LogCategory::lifecycle, "Preferences hold a value that cannot be written; kept the stored ones");
         return Error{"preferences.encoding", localizedString("The settings hold a value that cannot be written.")};
     }
-    std::optional<std::string> asideKey;
-    auto written = file_.update([&](Json& object) {
-        // Whatever could not be read is kept beside the new value, never overwritten.
-        if (unreadablePreferences_) {
-            asideKey = kUnreadablePreferencesPrefix + Uuid::random().string();
-            object[*asideKey] = *unreadablePreferences_;
-        }
-        object[kPreferencesKey] = encoded;
-    });
+    auto written = file_.update(*change);
     if (!written) {
         logError(LogCategory::lifecycle, "Could not save preferences: " + written.error().message);
+        // Not stored: the next save keeps it aside again.
+        if (unreadable && !unreadablePreferences_) {
+            unreadablePreferences_ = unreadable;
+            keptAsideKey_.reset();
+        }
         return written;
     }
-    if (asideKey) {
-        logError(LogCategory::lifecycle, "Unreadable stored preferences were replaced; the old value is kept under \"" +
-                                             *asideKey + "\" in " + file_.path());
-        unreadablePreferences_.reset();
-    }
+    logKeptAside();
     return success();
 }
 
-Status PreferencesStore::saveLanguage() {
-    std::string raw(rawValue(language_));
-    auto written = file_.update([&](Json& object) { object[kLanguageKey] = raw; });
-    if (!written) logError(LogCategory::lifecycle, "Could not save the interface language: " + written.error().message);
-    return written;
+void PreferencesStore::saveLanguage() {
+    writeInBackground([raw = std::string(rawValue(language_))](Json& object) { object[kLanguageKey] = raw; });
+}
+
+void PreferencesStore::flush() {
+    handOverDeferred();
+    file_.flush();
+}
+
+void PreferencesStore::writeInBackground(SettingsFile::Change change) {
+    if (writeInterval_.pending()) {
+        deferred_.push_back(std::move(change));
+        return;
+    }
+    handOver({std::move(change)});
+    // The task dies with the store (its handle cancels it).
+    writeInterval_ = scheduler_.schedule(kWriteInterval, [this] {
+        if (deferred_.empty()) return;
+        auto changes = std::move(deferred_);
+        deferred_.clear();
+        writeInBackground([changes = std::move(changes)](Json& object) {
+            for (const auto& change : changes) change(object);
+        });
+    });
+}
+
+void PreferencesStore::handOver(std::vector<SettingsFile::Change> changes) {
+    if (changes.empty()) return;
+    SettingsFile::Change all = changes.size() == 1 ? std::move(changes.front())
+                                                   : [changes = std::move(changes)](Json& object) {
+                                                         for (const auto& change : changes) change(object);
+                                                     };
+    file_.write(std::move(all), [weak = std::weak_ptr<PreferencesStore*>(self_)](const Status& result) {
+        if (auto self = weak.lock()) (*self)->writeFinished(result);
+    });
+}
+
+void PreferencesStore::handOverDeferred() {
+    writeInterval_.cancel();
+    auto changes = std::move(deferred_);
+    deferred_.clear();
+    handOver(std::move(changes));
+}
+
+void PreferencesStore::writeFinished(const Status& result) {
+    if (result)
+        logKeptAside();
+    else
+        logError(LogCategory::lifecycle, "Could not save settings: " + result.error().message);
+    saved_.emit(result);
+}
+
+void PreferencesStore::logKeptAside() {
+    if (!keptAsideKey_) return;
+    logError(LogCategory::lifecycle, "Unreadable stored preferences were replaced; the old value is kept under \"" +
+                                         *keptAsideKey_ + "\" in " + file_.path());
+    keptAsideKey_.reset();
 }
 
 void PreferencesStore::scheduleAnnouncement() {

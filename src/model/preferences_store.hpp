@@ -1,8 +1,11 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <glib.h>
 #include <sigc++/signal.h>
@@ -12,13 +15,16 @@
 #include "model/interface_language.hpp"
 #include "model/json_coding.hpp"
 #include "model/result.hpp"
+#include "model/scheduler.hpp"
 #include "model/settings_file.hpp"
 
 namespace quenlith {
 
 // Owns the application preferences and the chosen interface language, read from the settings
-// file when made. Every assignment to the preferences is written back at once; observers hear of
-// changes on the main loop, never from inside the assignment. Main thread only.
+// file when made. Every assignment to the preferences is in force at once and written without
+// waiting for the disk: the first of a burst at once, later ones together once kWriteInterval has
+// passed (a slider sends a change for every step); how a write went is told later. Observers hear
+// of changes on the main loop, never from inside the assignment. Main thread only.
 class PreferencesStore {
 public:
     // Settings-file keys.
@@ -29,7 +35,12 @@ public:
 
     // Loads both values from the settings file at `path`; never fails. Unreadable preferences
     // give the defaults (and are kept aside at the first save).
-    explicit PreferencesStore(std::string path = settingsFilePath());
+    // Writes of the settings file are at least this far apart.
+    static constexpr std::chrono::milliseconds kWriteInterval{500};
+
+    explicit PreferencesStore(std::string path = settingsFilePath(), Scheduler& scheduler = mainLoopScheduler(),
+                              FileWriter& writer = applicationFileWriter());
+    // Writes what still waits for its turn and waits for the writer.
     ~PreferencesStore();
     PreferencesStore(const PreferencesStore&) = delete;
     PreferencesStore& operator=(const PreferencesStore&) = delete;
@@ -41,31 +52,53 @@ public:
     // would destroy data because of a preference (deleting the saved session) wait for a known
     // value.
     bool valueIsKnown() const { return valueIsKnown_; }
-    // Stores the new value, announces it and writes it to the settings file; answers whether the
-    // write succeeded (the value is kept in memory either way).
+    // Stores the new value, announces it and hands it to the writer without waiting; fails at once
+    // only when the value cannot be written (it is kept in memory either way). A failed write is
+    // told through signal_saved().
     Status setValue(AppPreferences value);
     // Changes one or more fields of the value, as setValue does.
     Status update(const std::function<void(AppPreferences&)>& change);
+    // The same, waiting for the write: for a caller that must have the answer at once.
+    Status updateAndWait(const std::function<void(AppPreferences&)>& change);
 
     // The language chosen in the settings; it takes effect at the next launch.
     InterfaceLanguage language() const { return language_; }
     // Announces the choice; saveLanguage() stores it.
     void setLanguage(InterfaceLanguage language);
 
-    // Writes the preferences under "preferences.v1"; a value that cannot be encoded is not written.
+    // Writes the preferences under "preferences.v1" and waits; a value that cannot be encoded is
+    // not written.
     Status save();
-    // Writes the language's raw value under "interfaceLanguage".
-    Status saveLanguage();
+    // Hands the language's raw value to the writer under "interfaceLanguage", without waiting.
+    void saveLanguage();
+    // Hands over the changes still waiting for their turn and waits until every write of the
+    // settings file has run: the final save at quit.
+    void flush();
 
     // Emitted on the main loop after the value or the language changed (one emission for a burst
     // of changes, none when they cancel out).
     sigc::signal<void()>& signal_changed() { return changed_; }
+    // Emitted on the main loop when a write handed over without waiting has finished, with how it
+    // went (once for a burst of changes that one write carried).
+    sigc::signal<void(const Status&)>& signal_saved() { return saved_; }
 
 private:
     void scheduleAnnouncement();
     static gboolean announce(gpointer self);
+    // The change that puts the value under "preferences.v1" (and keeps unreadable stored
+    // preferences aside); nothing when the value cannot be encoded.
+    std::optional<SettingsFile::Change> preferencesChange();
+    void writeInBackground(SettingsFile::Change change);
+    void handOver(std::vector<SettingsFile::Change> changes);
+    void handOverDeferred();
+    void writeFinished(const Status& result);
+    void logKeptAside();
 
     SettingsFile file_;
+    Scheduler& scheduler_;
+    // Runs while writes are kept apart; changes made meanwhile wait in `deferred_`.
+    ScheduledTask writeInterval_;
+    std::vector<SettingsFile::Change> deferred_;
     AppPreferences value_;
     InterfaceLanguage language_ = InterfaceLanguage::system;
     std::optional<Json> unreadablePreferences_;  // kept aside before the first overwrite
@@ -74,6 +107,11 @@ private:
     InterfaceLanguage announcedLanguage_ = InterfaceLanguage::system;
     guint announcementSource_ = 0;
     sigc::signal<void()> changed_;
+    sigc::signal<void(const Status&)> saved_;
+    // The key the unreadable preferences were kept under, logged once a write has stored it.
+    std::optional<std::string> keptAsideKey_;
+    // Completions of background writes hold it weakly: they do nothing once the store is gone.
+    std::shared_ptr<PreferencesStore*> self_ = std::make_shared<PreferencesStore*>(this);
 };
 
 }  // namespace quenlith

@@ -12,6 +12,10 @@ namespace quenlith {
 
 SettingsFile::SettingsFile(std::string path, FileWriter& writer) : path_(std::move(path)), writer_(&writer) {}
 
+SettingsFile::~SettingsFile() {
+    flush();
+}
+
 Result<Json> SettingsFile::read() const {
     return readFor(files::FileTask::read);
 }
@@ -45,13 +49,46 @@ Result<std::optional<Json>> SettingsFile::readStoredFor(files::FileTask task) co
     return std::optional<Json>(std::move(*json));
 }
 
-Status SettingsFile::update(const std::function<void(Json&)>& change) {
+Status SettingsFile::update(const Change& change) {
     // Read, changed and written in one step of the writer, so another write of the file can come
     // neither between the read and the write nor after a later one.
-    return writer_->writeAndWait(path_, [&] { return updateOnWorker(change); });
+    return writer_->writeAndWait(path_, [&] { return writeWaitingChanges(&change); });
 }
 
-Status SettingsFile::updateOnWorker(const std::function<void(Json&)>& change) const {
+void SettingsFile::write(Change change, std::function<void(const Status&)> done) {
+    {
+        std::lock_guard lock(waiting_->mutex);
+        waiting_->changes.push_back(std::move(change));
+    }
+    // A write of the file still waiting is dropped by the writer: this one takes its changes too.
+    writer_->write(path_, [this] { return writeWaitingChanges(nullptr); }, std::move(done));
+}
+
+void SettingsFile::flush() {
+    writer_->flush(path_);
+}
+
+Status SettingsFile::writeWaitingChanges(const Change* last) const {
+    std::vector<Change> changes;
+    {
+        std::lock_guard lock(waiting_->mutex);
+        changes.swap(waiting_->changes);
+    }
+    // An earlier write took them all.
+    if (changes.empty() && !last) return success();
+    const std::size_t taken = changes.size();
+    if (last) changes.push_back(*last);
+    Status written = updateOnWorker(changes);
+    if (!written && taken > 0) {
+        // The next write carries them, before whatever was handed over meanwhile.
+        std::lock_guard lock(waiting_->mutex);
+        waiting_->changes.insert(waiting_->changes.begin(), std::make_move_iterator(changes.begin()),
+                                 std::make_move_iterator(changes.begin() + static_cast<std::ptrdiff_t>(taken)));
+    }
+    return written;
+}
+
+Status SettingsFile::updateOnWorker(const std::vector<Change>& changes) const {
     auto current = readFor(files::FileTask::write);
     Json object = Json::object();
     if (current) {
@@ -66,7 +103,7 @@ Status SettingsFile::updateOnWorker(const std::function<void(Json&)>& change) co
     } else {
         return current.error();
     }
-    change(object);
+    for (const Change& change : changes) change(object);
     auto text = encodeJsonText(object, JsonStyle::pretty);
     if (!text) return Error{"encoding", "the settings cannot be written as JSON"};
     if (auto folder = files::createParentFolder(path_); !folder) return Error{"io", folder.error().message};

@@ -6,8 +6,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json_fwd.hpp>
 
@@ -23,8 +26,14 @@ FileWriter& applicationFileWriter();
 
 class SettingsFile {
 public:
+    using Change = std::function<void(Json&)>;
+
     // Writes go through `writer`.
     explicit SettingsFile(std::string path, FileWriter& writer = applicationFileWriter());
+    // Waits for the writes of the file still handed over: they read this object.
+    ~SettingsFile();
+    SettingsFile(const SettingsFile&) = delete;
+    SettingsFile& operator=(const SettingsFile&) = delete;
 
     const std::string& path() const { return path_; }
 
@@ -42,15 +51,34 @@ public:
     // holds no JSON object is first kept beside it as
     // "<name>.unreadable-<UUID>", so its contents are never lost. Fails without writing when the
     // file cannot be read or the result cannot be encoded (for example a non-finite number).
-    Status update(const std::function<void(Json&)>& change);
+    // For the final save and restores; changes handed to write() before it are applied first.
+    Status update(const Change& change);
+
+    // The same without waiting: hands `change` to the writer and returns. Changes handed over
+    // while a write is in flight wait together and the next write applies them all in order, so a
+    // burst of changes writes the file a few times at most, the newest content last. `done` is
+    // told on the caller's main context how the write that carried the change went, unless a later
+    // one carried it too (its `done` tells). Changes of a failed write are carried by the next.
+    void write(Change change, std::function<void(const Status&)> done = {});
+    // Waits until the writes of the file handed over so far have run (quit).
+    void flush();
 
 private:
+    // Changes handed to write() that no write has taken yet; shared with the worker.
+    struct Waiting {
+        std::mutex mutex;
+        std::vector<Change> changes;
+    };
+
     Result<Json> readFor(files::FileTask task) const;
     Result<std::optional<Json>> readStoredFor(files::FileTask task) const;
-    Status updateOnWorker(const std::function<void(Json&)>& change) const;
+    // Runs on the worker: applies the waiting changes, then `last`, in one write.
+    Status writeWaitingChanges(const Change* last) const;
+    Status updateOnWorker(const std::vector<Change>& changes) const;
 
     std::string path_;
     FileWriter* writer_;
+    std::shared_ptr<Waiting> waiting_ = std::make_shared<Waiting>();
 };
 
 }  // namespace quenlith

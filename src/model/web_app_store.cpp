@@ -122,16 +122,17 @@ bool WebAppStore::save() {
     return true;
 }
 
-void WebAppStore::saveInBackground() {
-    if (!writable_) return;
+bool WebAppStore::saveInBackground() {
+    pendingSave_.cancel();
+    if (!writable_) return false;
     if (profiles_ == savedProfiles_ && !writer_.busy(persistence_.fileURL()) &&
         files::pathExists(persistence_.fileURL()))
-        return;
+        return true;
     auto list = std::make_shared<const std::vector<WebAppProfile>>(profiles_);
     auto encoded = encodeProfileDocument(*list, JsonStyle::pretty);
     if (!encoded) {
         saveFailed(files::encodingError(persistence_.fileURL()));
-        return;
+        return false;
     }
     const std::uint64_t number = ++backgroundSaves_;
     writer_.write(
@@ -142,6 +143,7 @@ void WebAppStore::saveInBackground() {
         [weak = std::weak_ptr<WebAppStore*>(self_), number, list](const Status& result) {
             if (auto self = weak.lock()) (*self)->backgroundSaveFinished(number, list, result);
         });
+    return true;
 }
 
 void WebAppStore::backgroundSaveFinished(std::uint64_t number,
@@ -155,7 +157,10 @@ void WebAppStore::backgroundSaveFinished(std::uint64_t number,
     // A newer save is on its way with every change; only the last one decides what stays.
     if (number != backgroundSaves_) return;
     pendingSave_.cancel();
+    // The same failure again (a disk that stays full) is told once, until a save succeeds.
+    const std::optional<std::string> shown = errorMessage_;
     saveFailed(result.error());
+    if (errorMessage_ && errorMessage_ != shown) saveFailed_.emit(*errorMessage_);
 }
 
 // --- lookups ----------------------------------------------------------------------------------
@@ -227,7 +232,7 @@ bool WebAppStore::upsert(WebAppProfile profile) {
         }
     }
     notifyObservers();
-    return save();
+    return saveInBackground();
 }
 
 bool WebAppStore::add(const SuggestedWebsite& suggestion, const AppPreferences& preferences) {
@@ -304,7 +309,7 @@ bool WebAppStore::deleteProfile(const Uuid& id) {
     std::erase_if(profiles_, [&](const WebAppProfile& p) { return p.id == id; });
     renumberSortOrder();
     notifyObservers();
-    return save();
+    return saveInBackground();
 }
 
 void WebAppStore::move(const Uuid& id, std::int64_t step) {
@@ -321,7 +326,7 @@ void WebAppStore::move(const Uuid& id, std::int64_t step) {
     std::swap(profiles_[group[static_cast<std::size_t>(place)]], profiles_[group[static_cast<std::size_t>(target)]]);
     renumberSortOrder();
     notifyObservers();
-    save();
+    saveInBackground();
 }
 
 void WebAppStore::reposition(const Uuid& id, std::int64_t step) {
@@ -336,7 +341,7 @@ void WebAppStore::reposition(const Uuid& id, std::int64_t step) {
     profiles_.insert(profiles_.begin() + target, std::move(record));
     renumberSortOrder();
     notifyObservers();
-    save();
+    saveInBackground();
 }
 
 bool WebAppStore::replaceProfiles(std::vector<WebAppProfile> profiles) {

@@ -51,7 +51,13 @@ public:
 
     // Writes the websites when they differ from the file (or no file exists) and waits for the
     // writer; cancels a pending delayed save. On failure the list goes back to the last saved one.
+    // For the final save and restores.
     bool save();
+    // The same without waiting for the disk: hands the list to the writer (a write still waiting
+    // is replaced, so a burst of changes writes the file a few times at most) and cancels a
+    // pending delayed save. A failure told later puts the last saved list back and is reported
+    // through signal_saveFailed(); false at once only when read-only or the list cannot be encoded.
+    bool saveInBackground();
 
     // A copy of the first website with the id.
     std::optional<WebAppProfile> profile(const Uuid& id) const;
@@ -63,7 +69,7 @@ public:
     static bool sharesHomeSite(const WebAppProfile& profile, std::string_view url);
 
     // Normalises the record, replaces the one with its id (keeping the proxy of a shared data
-    // store equal across its websites) or appends it, and saves at once.
+    // store equal across its websites) or appends it, and saves at once in the background.
     bool upsert(WebAppProfile profile);
     // Puts a built-in suggestion on the menu bar, reusing a saved website of the same address.
     bool add(const SuggestedWebsite& suggestion, const AppPreferences& preferences);
@@ -72,11 +78,11 @@ public:
     bool profileForOpening(bool menuBarIcon, std::string_view url, std::string_view title,
                            const std::optional<Uuid>& windowID, const AppPreferences& preferences,
                            const std::optional<WebAppProfile>& windowProfile);
-    // Removes the website (every record with the id), renumbers and saves at once.
+    // Removes the website (every record with the id), renumbers and saves at once in the background.
     bool deleteProfile(const Uuid& id);
-    // Start-page reorder within the website's favourite group, by swapping; saves at once.
+    // Start-page reorder within the website's favourite group, by swapping; saves in the background.
     void move(const Uuid& id, std::int64_t step);
-    // Settings-list reorder over the whole list; saves at once.
+    // Settings-list reorder over the whole list; saves in the background.
     void reposition(const Uuid& id, std::int64_t step);
     // Replaces the whole list (backup import and its rollback), renumbers it and saves at once.
     // When the save fails, the list held before goes back unwritten (still waiting for its own
@@ -104,11 +110,12 @@ public:
     // Emitted on the main loop after `profiles` or `errorMessage` changed; never inside an
     // operation, once for several changes in one turn.
     sigc::signal<void()>& signal_changed() { return changed_; }
+    // Emitted on the main loop when a save that did not wait failed and was rolled back, with the
+    // message for the person (also the store's errorMessage).
+    sigc::signal<void(const std::string&)>& signal_saveFailed() { return saveFailed_; }
 
 private:
     void scheduleSave();
-    // The delayed save: encoded here, written by the writer; a failure told later rolls back.
-    void saveInBackground();
     void backgroundSaveFinished(std::uint64_t number,
                                 const std::shared_ptr<const std::vector<WebAppProfile>>& list,
                                 const Status& result);
@@ -124,6 +131,7 @@ private:
     bool writable_ = true;
     std::vector<WebAppProfile> savedProfiles_;
     sigc::signal<void()> changed_;
+    sigc::signal<void(const std::string&)> saveFailed_;
     ScheduledTask notification_;
     ScheduledTask pendingSave_;
     FileWriter& writer_;

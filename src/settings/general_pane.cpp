@@ -77,10 +77,8 @@ GeneralPane::GeneralPane(SettingsContext& context)
         int row = language_->get_active_row_number();
         if (updating_ || row < 0) return;
         context_.preferences.setLanguage(kAllInterfaceLanguages[static_cast<std::size_t>(row)]);
-        Status saved = context_.preferences.saveLanguage();
-        context_.reportSave(
-            saved ? std::nullopt
-                  : std::optional(localizedFormat("Could not save settings: %@", {saved.error().message})));
+        // How the write went shows through the preferences' saved signal, as for every change.
+        context_.preferences.saveLanguage();
     });
 
     auto& session = addSection(localizedString("Login Session"));

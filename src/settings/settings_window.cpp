@@ -48,12 +48,13 @@ SettingsWindow::SettingsWindow(PreferencesStore& preferences, WebAppStore& store
     set_title(localizedString("Quenlith Settings"));
     set_default_size(700, 590);
     set_resizable(false);
+    // Changes are written without waiting for the disk (a slider sends many); how the write went
+    // comes back later.
     context_.write = [this](const std::function<void(AppPreferences&)>& change) {
-        Status saved = context_.preferences.update(change);
-        reportSave(
-            saved ? std::nullopt
-                  : std::optional(localizedFormat("Could not save settings: %@", {saved.error().message})));
+        if (Status saved = context_.preferences.update(change); !saved) preferencesSaved(saved);
     };
+    // Disconnected with the window (a trackable slot).
+    context_.preferences.signal_saved().connect(sigc::mem_fun(*this, &SettingsWindow::preferencesSaved));
     context_.showStatus = [this](const std::optional<std::string>& text, bool failed) {
         showStatus(text, failed);
     };
@@ -128,6 +129,11 @@ void SettingsWindow::reportSave(const std::optional<std::string>& failure) {
     } else if (statusIsSaveFailure_) {
         showStatus(std::nullopt);
     }
+}
+
+void SettingsWindow::preferencesSaved(const Status& result) {
+    reportSave(result ? std::nullopt
+                      : std::optional(localizedFormat("Could not save settings: %@", {result.error().message})));
 }
 
 void SettingsWindow::closeAlert() {

@@ -61,6 +61,8 @@ private:
     void requestDeletion(const WebAppProfile& website);
     void startClearing(PrivacyAction action);
     void closeAlert();
+    // A write of the preferences has finished: a failure shows in the status line.
+    void preferencesSaved(const Status& result);
 
     SettingsContext context_;
     Gtk::Box content_{Gtk::ORIENTATION_VERTICAL, 0};

@@ -102,7 +102,7 @@ void WebsitesPane::rebuild() {
         row.menuBar->set_sensitive(tray);
         row.menuBar->signal_toggled().connect([this, id, box = row.menuBar] {
             context_.store.setMenuBarIcon(box->get_active(), id);
-            context_.store.save();
+            context_.store.saveInBackground();
             // A store that took nothing (read-only) announces nothing: the row shows it again.
             auto stored = context_.store.profile(id);
             if (!stored || stored->menuBarIconEnabled.value_or(false) != box->get_active())

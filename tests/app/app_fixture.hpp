@@ -25,6 +25,7 @@
 #include "browser/engine/website_sessions.hpp"
 #include "editor/website_session_settings.hpp"
 #include "model/app_paths.hpp"
+#include "model/file_writer.hpp"
 #include "model/preferences_store.hpp"
 #include "model/profile_persistence.hpp"
 #include "support/main_loop.hpp"
@@ -197,7 +198,9 @@ protected:
         if (websites.empty()) return;
         ASSERT_TRUE(ProfilePersistence(defaultProfilesFilePath()).save(websites));
     }
+    // What profiles.json holds once the writes handed over have run.
     static std::vector<WebAppProfile> storedWebsites() {
+        applicationFileWriter().flush();
         return ProfilePersistence(defaultProfilesFilePath()).load().value();
     }
 

@@ -47,6 +47,9 @@ protected:
     std::unique_ptr<WebsiteEditorPresenter> presenter;
 
     void open() {
+        // The store before goes first: it finishes its writes, which the next one reads.
+        presenter.reset();
+        store.reset();
         store = std::make_unique<WebAppStore>();
         presenter = std::make_unique<WebsiteEditorPresenter>(*store, preferences);
     }

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "model/address.hpp"
+#include "model/address_text.hpp"
 #include "model/deduplication.hpp"
 #include "model/logging.hpp"
 #include "model/search_engine.hpp"
@@ -244,6 +245,14 @@ TEST(UriCredentialsOfAnAddress, AreDecodedAndNameTheirHost) {
 }
 
 // --- Credential-free addresses ---
+
+TEST(CredentialFree, DecodesEveryEscapeOfParameterNamesAndPaths) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"%40%20%7E", "@ ~"}, {"%4a%4A", "JJ"}, {"%00x", std::string("\0x", 2)}, {"%%41", "%A"},
+        {"100%", "100%"},     {"%4", "%4"},     {"%zz%4g", "%zz%4g"},             {"", ""},
+    };
+    for (const auto& [text, decoded] : cases) EXPECT_EQ(percentDecoded(text), decoded) << text;
+}
 
 TEST(CredentialFree, AcceptsOrdinaryPagesAndComparesDecodedWholeNames) {
     const std::pair<const char*, bool> cases[] = {

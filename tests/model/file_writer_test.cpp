@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <future>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -85,6 +86,29 @@ TEST_F(FileWriterTest, AWaitedWriteComesAfterTheWriteInFlightAndSilencesEarlierC
     test::spinFor(std::chrono::milliseconds(50));
     EXPECT_TRUE(told.empty()) << "what the waited write overtook is no longer news";
     EXPECT_FALSE(writer.busy("a"));
+}
+
+TEST_F(FileWriterTest, EveryoneWaitingIsWokenWhenTheWriteTheyWaitForIsDone) {
+    FileWriter writer;
+    // The idle worker is woken by a write handed over later.
+    writer.write("a", recording("a", 1), telling("a", 1));
+    ASSERT_TRUE(test::spinUntil([&] { return told.size() == 1; }));
+    writer.write("a", recording("a", 2), telling("a", 2));
+    EXPECT_TRUE(test::spinUntil([&] { return told.size() == 2; }, std::chrono::seconds(5)))
+        << "a write handed to the idle worker was left waiting";
+
+    // A caller already waiting for the disk is woken when its write is done, by nothing else.
+    FileWriter::Hold hold(writer);
+    writer.write("b", recording("b", 1));
+    ASSERT_EQ(hold.waitForHeldWrite(), "b");
+    auto waited = std::async(std::launch::async, [&] { return writer.writeAndWait("c", recording("c", 1)); });
+    ASSERT_TRUE(hold.waitForWaitingCaller());
+    hold.release();
+    const bool woken = waited.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    EXPECT_TRUE(woken) << "the waiting caller was not woken when its write was done";
+    // Frees a caller left waiting, so the test ends either way.
+    if (!woken) writer.write("d", recording("d", 1));
+    EXPECT_TRUE(waited.get().ok());
 }
 
 TEST_F(FileWriterTest, CompletionsArrivingAfterTheWriterIsGoneDoNothing) {

@@ -16,8 +16,10 @@ namespace {
 class GlobalProxyFormTest : public testing::Test {
 protected:
     void SetUp() override {
-        PreferencesStore seed(path);
-        seed.update([](AppPreferences& p) { p.proxy = test::authenticatedProxy(); });
+        {
+            PreferencesStore seed(path);  // written by the time it is gone
+            seed.update([](AppPreferences& p) { p.proxy = test::authenticatedProxy(); });
+        }
         vault->items["OLD"] = "old password";
         preferences = std::make_unique<PreferencesStore>(path);
         form = std::make_unique<GlobalProxyForm>(*preferences);

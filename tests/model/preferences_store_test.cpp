@@ -11,11 +11,14 @@
 #include <glib.h>
 
 #include "model/app_paths.hpp"
+#include "model/file_writer.hpp"
 #include "model/sample_records.hpp"
 #include "model/json_text.hpp"
 #include "model/preferences_store.hpp"
 #include "model/uuid.hpp"
+#include "support/main_loop.hpp"
 #include "support/temp_environment.hpp"
+#include "support/waiting_caller_watch.hpp"
 
 namespace quenlith {
 namespace {
@@ -30,8 +33,14 @@ void drainMainLoop() {
     }
 }
 
+// What the settings file holds once every write handed over has run (as at quit).
+std::string settingsText() {
+    applicationFileWriter().flush();
+    return readFile(settingsFilePath());
+}
+
 Json readSettings() {
-    auto json = parseJsonText(readFile(settingsFilePath()));
+    auto json = parseJsonText(settingsText());
     return json ? *json : Json();
 }
 
@@ -172,6 +181,7 @@ TEST_F(PreferencesStoreTest, EveryChangeIsStoredAtOnceAndTheLanguageWhenAsked) {
     store.setLanguage(InterfaceLanguage::simplifiedChinese);
     EXPECT_FALSE(readSettings().contains("interfaceLanguage"));
     store.saveLanguage();
+    store.flush();  // as at quit: the language waited for its turn
     EXPECT_EQ(readSettings(), Json({{"preferences.v1", wanted}, {"interfaceLanguage", "zh-Hans"}}));
     EXPECT_EQ(PreferencesStore().language(), InterfaceLanguage::simplifiedChinese);
 }
@@ -179,9 +189,9 @@ TEST_F(PreferencesStoreTest, EveryChangeIsStoredAtOnceAndTheLanguageWhenAsked) {
 TEST_F(PreferencesStoreTest, ValueThatCannotBeStoredIsStillHeld) {
     PreferencesStore store;
     store.update([](AppPreferences& p) { p.defaultWidth = 500; });
-    const std::string before = readFile(settingsFilePath());
+    const std::string before = settingsText();
     store.update([](AppPreferences& p) { p.defaultOpacity = std::numeric_limits<double>::quiet_NaN(); });
-    EXPECT_EQ(readFile(settingsFilePath()), before);
+    EXPECT_EQ(settingsText(), before);
     EXPECT_TRUE(std::isnan(store.value().defaultOpacity)) << "the value itself is still assigned";
 
     // The configuration folder is a file: nothing can be written below it.
@@ -215,6 +225,83 @@ TEST_F(PreferencesStoreTest, UnreadableSettingsFileIsKeptBesideTheNewOne) {
         EXPECT_EQ(readFile(kept[0]), stored);
         std::filesystem::remove(kept[0]);
     }
+}
+
+// A slider sends a change for every step: none waits for the disk; the first is written at once
+// and the later ones together once the write interval has passed, and changes handed over while a
+// write is in flight are written with the next one, the newest last.
+TEST_F(PreferencesStoreTest, ABurstOfChangesIsWrittenTwiceWithoutWaitingTheNewestLast) {
+    FileWriter writer;
+    ManualScheduler scheduler;
+    PreferencesStore store(settingsFilePath(), scheduler, writer);
+    std::vector<Status> told;
+    store.signal_saved().connect([&](const Status& result) { told.push_back(result); });
+    FileWriter::Hold hold(writer);
+    test::WaitingCallerWatch watch(hold);
+
+    store.update([](AppPreferences& p) { p.defaultOpacity = 0.99; });
+    EXPECT_EQ(hold.waitForHeldWrite(std::chrono::seconds(2)), settingsFilePath()) << "the first write is in flight";
+    double last = 0.99;
+    for (int step = 1; step <= 40; ++step) {
+        last = 0.99 - step * 0.01;
+        EXPECT_TRUE(store.update([last](AppPreferences& p) { p.defaultOpacity = last; }).ok());
+        EXPECT_EQ(store.value().defaultOpacity, last) << "read back at once";
+        // Twice the interval passes while the first write is still in flight: the second write
+        // handed over waits, and the third takes its place.
+        if (step % 20 == 0) scheduler.advance(PreferencesStore::kWriteInterval);
+    }
+    EXPECT_FALSE(watch.stop()) << "a change waited for the disk";
+
+    int writes = 1;
+    while (hold.runHeldWrite()) ++writes;
+    EXPECT_EQ(writes, 2) << "the one in flight, then one with the forty changes";
+    hold.release();
+    writer.flush();
+    EXPECT_EQ(readSettings()["preferences.v1"]["defaultOpacity"], last);
+    ASSERT_TRUE(test::spinUntil([&] { return told.size() == 2; }));
+    EXPECT_TRUE(told[0].ok() && told[1].ok());
+
+    // The interval passed with nothing left: the next change is written at once, and one waiting
+    // for its turn is written by the final save.
+    scheduler.advance(PreferencesStore::kWriteInterval);
+    store.update([](AppPreferences& p) { p.defaultOpacity = 0.2; });
+    writer.flush();
+    EXPECT_EQ(readSettings()["preferences.v1"]["defaultOpacity"], 0.2);
+    store.update([](AppPreferences& p) { p.defaultOpacity = 0.1; });
+    writer.flush();
+    EXPECT_EQ(readSettings()["preferences.v1"]["defaultOpacity"], 0.2) << "waits for its turn";
+    store.flush();
+    EXPECT_EQ(readSettings()["preferences.v1"]["defaultOpacity"], 0.1);
+}
+
+TEST_F(PreferencesStoreTest, AFailedWriteIsToldLaterAndTheNextWriteCarriesItsChanges) {
+    FileWriter writer;
+    ManualScheduler scheduler;
+    PreferencesStore store(settingsFilePath(), scheduler, writer);
+    std::vector<Status> told;
+    store.signal_saved().connect([&](const Status& result) { told.push_back(result); });
+    // A folder in the file's place: nothing can replace it.
+    std::filesystem::create_directories(settingsFilePath());
+    EXPECT_TRUE(store.update([](AppPreferences& p) { p.theme = AppTheme::dark; }).ok()) << "no waiting for the disk";
+    writer.flush();
+    store.setLanguage(InterfaceLanguage::simplifiedChinese);
+    store.saveLanguage();
+    scheduler.advance(PreferencesStore::kWriteInterval);
+    writer.flush();
+    ASSERT_TRUE(test::spinUntil([&] { return told.size() == 2; })) << "each write tells how it went";
+    EXPECT_FALSE(told[0].ok() || told[1].ok());
+    EXPECT_EQ(store.value().theme, AppTheme::dark) << "the value stays in force";
+
+    std::filesystem::remove(settingsFilePath());
+    told.clear();
+    store.update([](AppPreferences& p) { p.showDockIcon = true; });
+    store.flush();
+    Json settings = readSettings();
+    EXPECT_EQ(settings["interfaceLanguage"], "zh-Hans") << "the failed write's change came with the next";
+    EXPECT_EQ(settings["preferences.v1"]["theme"], "Dark");
+    EXPECT_EQ(settings["preferences.v1"]["showDockIcon"], true);
+    ASSERT_TRUE(test::spinUntil([&] { return !told.empty(); }));
+    EXPECT_TRUE(told.back().ok());
 }
 
 TEST_F(PreferencesStoreTest, ObserversHearOfChangesOnTheMainLoop) {

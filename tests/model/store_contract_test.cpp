@@ -12,9 +12,11 @@
 
 #include "model/file_store.hpp"
 #include "model/file_test_support.hpp"
+#include "model/file_writer.hpp"
 #include "model/library_store.hpp"
 #include "model/sample_records.hpp"
 #include "model/web_app_store.hpp"
+#include "support/main_loop.hpp"
 
 namespace quenlith {
 namespace {
@@ -34,14 +36,19 @@ struct WebsitesAdapter {
     static constexpr const char* kOtherVersion = R"({"version":2,"profiles":[]})";
     static constexpr const char* kNumberOutOfRange = R"({"version":1,"profiles":[],"extra":1e400})";
 
-    std::unique_ptr<Store> open() { return std::make_unique<Store>(std::nullopt, scheduler); }
+    std::unique_ptr<Store> open() { return std::make_unique<Store>(std::nullopt, scheduler, writer); }
     bool change(Store& store, int n) {
-        return store.upsert(test::website("W" + std::to_string(n), "https://w" + std::to_string(n) + ".example"));
+        // Written without waiting: the write and its answer are waited for here.
+        if (!store.upsert(test::website("W" + std::to_string(n), "https://w" + std::to_string(n) + ".example")))
+            return false;
+        writer.flush();
+        return test::spinUntil([&] { return !store.hasPendingSave(); }) && !store.errorMessage();
     }
     static std::size_t items(const Store& store) { return store.profiles().size(); }
     void settle() { scheduler.advance(std::chrono::seconds(1)); }
 
     ManualScheduler scheduler;
+    FileWriter writer;
 };
 
 struct LibraryAdapter {

@@ -11,6 +11,7 @@
 #include "model/sample_records.hpp"
 #include "model/web_app_store.hpp"
 #include "support/main_loop.hpp"
+#include "support/waiting_caller_watch.hpp"
 
 namespace quenlith {
 namespace {
@@ -49,7 +50,9 @@ protected:
         return openStore();
     }
 
+    // The file once the writes handed over have run.
     std::vector<WebAppProfile> onDisk() {
+        writer.flush();
         auto loaded = ProfilePersistence(path()).load();
         EXPECT_TRUE(loaded.ok());
         return loaded.ok() ? *loaded : std::vector<WebAppProfile>{};
@@ -146,10 +149,16 @@ TEST_F(WebAppStoreTest, FailedSaveRollsBackPendingChangesToo) {
     auto store = storeWith({a});
     auto saved = store->profiles();
     store->toggleFavorite(a.id);  // pending change, undone by the rollback as well
+    std::vector<std::string> told;
+    store->signal_saveFailed().connect([&](const std::string& message) { told.push_back(message); });
     {
         test::FileSizeLimit limit(32);
-        EXPECT_FALSE(store->upsert(c));
+        EXPECT_TRUE(store->upsert(c)) << "handed to the writer; the failure is told later";
+        EXPECT_EQ(store->profiles().size(), 2u) << "read at once as changed";
+        writer.flush();
     }
+    ASSERT_TRUE(test::spinUntil([&] { return !told.empty(); }));
+    EXPECT_EQ(told, std::vector<std::string>{*store->errorMessage()}) << "told once";
     EXPECT_EQ(store->profiles(), saved);
     EXPECT_EQ(store->errorMessage()->rfind("Could not save your websites: ", 0), 0u) << *store->errorMessage();
     EXPECT_GT(store->errorMessage()->size(), std::string("Could not save your websites: ").size());
@@ -201,6 +210,34 @@ TEST_F(WebAppStoreTest, UpsertAppendsOrReplacesInPlace) {
     EXPECT_EQ(names(store->profiles()), (std::vector<std::string>{"A2", "B", "C"}));
     EXPECT_EQ(store->profiles()[0].sortOrder, 9) << "the whole record, with its own sortOrder";
     EXPECT_EQ(names(onDisk()), (std::vector<std::string>{"B", "C", "A2"})) << "saved at once";
+}
+
+// Edits from the editor, the window's live settings and the lists: none waits for the disk, and
+// the ones handed over while a write is in flight are written together.
+TEST_F(WebAppStoreTest, ChangesDoNotWaitForTheDiskAndABurstIsWrittenTwice) {
+    auto store = storeWith({a, b});
+    FileWriter::Hold hold(writer);
+    test::WaitingCallerWatch watch(hold);
+    c.name = "C";
+    EXPECT_TRUE(store->upsert(c));
+    EXPECT_EQ(hold.waitForHeldWrite(std::chrono::seconds(2)), path()) << "the first write is in flight";
+    for (int step = 1; step <= 20; ++step) {
+        a.opacity = 1.0 - step * 0.02;
+        EXPECT_TRUE(store->upsert(a));
+    }
+    store->move(b.id, -1);
+    store->reposition(c.id, -2);
+    EXPECT_TRUE(store->deleteProfile(a.id));
+    EXPECT_FALSE(watch.stop()) << "a change waited for the disk";
+    EXPECT_EQ(names(store->profiles()), (std::vector<std::string>{"C", "B"})) << "read at once as changed";
+
+    int writes = 1;
+    while (hold.runHeldWrite()) ++writes;
+    EXPECT_EQ(writes, 2) << "the one in flight, then every change handed over meanwhile";
+    hold.release();
+    EXPECT_EQ(onDisk(), store->profiles()) << "the newest list is the one written last";
+    EXPECT_TRUE(test::spinUntil([&] { return !store->hasPendingSave(); }));
+    EXPECT_FALSE(store->errorMessage());
 }
 
 TEST_F(WebAppStoreTest, SharedDataStoreKeepsOneProxy) {

@@ -55,6 +55,9 @@ TEST(WebsiteDataClearing, RunsInOrderAndSucceedsOnlyWhenEveryStepDid) {
         EXPECT_EQ(result->message, c.message ? std::optional<std::string>(c.message) : std::nullopt);
         EXPECT_EQ(clearingStatusMessage(*result), c.status) << c.failing;
     }
+    // A result nobody filled in (a clearing cut short) is no success.
+    EXPECT_EQ(clearingStatusMessage(WebsiteDataClearingResult{}),
+              "Some website data could not be cleared. ");
     // Only everything takes the history.
     EXPECT_FALSE(clearingRequest(PrivacyAction::cookies).everything || clearingRequest(PrivacyAction::cache).everything);
     EXPECT_TRUE(clearingRequest(PrivacyAction::all).everything);

@@ -104,7 +104,7 @@ TEST_F(SettingsDataTest, ClearingThatKeepsTheBrowsingRecordsSaysSoAsAnErrorAndSa
               "Could not save settings: The settings hold a value that cannot be written.");
     EXPECT_TRUE(settings->statusFailed());
     opacity.reportChange(0.6);
-    EXPECT_EQ(settings->status(), "");
+    EXPECT_TRUE(spinUntil([&] { return settings->status().empty(); })) << "once the write is told";
 }
 
 TEST(SettingsProxyTest, AGlobalProxySavedWithAPasswordCarriesPagesAfterARestart) {

@@ -27,8 +27,11 @@ protected:
             environment->auxiliaryWindows().window(AuxiliaryWindows::Kind::settings));
         ASSERT_NE(settings, nullptr);
     }
-    // What the settings file holds now.
-    static AppPreferences stored() { return PreferencesStore().value(); }
+    // What the settings file holds once the changes made so far are written, as at quit.
+    AppPreferences stored() {
+        if (environment) environment->preferences().flush();
+        return PreferencesStore().value();
+    }
 
     SettingsWindow* settings = nullptr;
 };

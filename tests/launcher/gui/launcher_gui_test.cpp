@@ -40,6 +40,7 @@
 #include "launcher/website_tile.hpp"
 #include "library/clip_editor.hpp"
 #include "model/file_test_support.hpp"
+#include "model/file_writer.hpp"
 #include "model/isolated_text.hpp"
 #include "model/library_store.hpp"
 #include "model/localization.hpp"
@@ -499,6 +500,8 @@ TEST_F(LauncherGuiTest, WebsiteTrayItemShowsItsStateAndLeavesTheTray) {
         {
             test::FileSizeLimit full(1);
             removeFromTray();
+            // Written on the writer's thread, while the disk is still full; told afterwards.
+            applicationFileWriter().flush();
         }
         EXPECT_TRUE(spinUntil([&] { return !reason.empty(); })) << "no alert";
         answerer.disconnect();
