@@ -101,7 +101,7 @@ AppEnvironment::AppEnvironment(WebsiteSessions* givenSessions, Scheduler& schedu
     // Changes to the websites are written without waiting for the disk: a write that fails later
     // is told to the person here, whichever window made the change.
     store_.signal_saveFailed().connect([](const std::string& message) {
-        presentAlert(localizedString("Could not save website"), message, nullptr);
+        presentAlert(AlertKind::error, localizedString("Could not save website"), message, nullptr);
     });
 
     // The process-wide proxy is set up before any page is asked for. The pages that open at start
