@@ -87,9 +87,9 @@ TEST_F(PreferencesStoreTest, ALinkToNowhereIsNoFirstStartAndAChangeCreatesItsEnd
     PreferencesStore store;
     EXPECT_EQ(store.value(), AppPreferences());
     EXPECT_FALSE(store.valueIsKnown());
-    EXPECT_FALSE(store.update([](AppPreferences& p) { p.restoreWindows = true; }).ok()) << "no folder at its end";
+    EXPECT_FALSE(store.updateAndWait([](AppPreferences& p) { p.restoreWindows = true; }).ok()) << "no folder at its end";
     std::filesystem::create_directories(folder);
-    EXPECT_TRUE(store.update([](AppPreferences& p) { p.restoreWindows = true; }).ok());
+    EXPECT_TRUE(store.updateAndWait([](AppPreferences& p) { p.restoreWindows = true; }).ok());
     EXPECT_TRUE(std::filesystem::is_symlink(settingsFilePath()));
     PreferencesStore again;
     EXPECT_TRUE(again.value().restoreWindows);
