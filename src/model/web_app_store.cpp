@@ -104,7 +104,7 @@ void WebAppStore::saveFailed(const Error& error) {
     logError(LogCategory::lifecycle, error.message);
 }
 
-bool WebAppStore::settleReports(const std::optional<std::string>& failure, std::optional<std::uint64_t> upTo) {
+bool WebAppStore::settleReports(std::optional<std::string> failure, std::optional<std::uint64_t> upTo) {
     std::vector<WriteReport> due;
     std::erase_if(reports_, [&](auto& waiting) {
         if (upTo && waiting.first > *upTo) return false;

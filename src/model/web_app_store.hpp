@@ -68,9 +68,10 @@ public:
     // Whether the website's home address and `url` share host (without "www."), scheme and port.
     static bool sharesHomeSite(const WebAppProfile& profile, std::string_view url);
 
-    // Told once, on the main loop, how the write that carried a change went (at once when the file
-    // held the list already): nothing when it is on disk, else the message of the failure that rolled it back. On a failure it returns true
-    // when it told the person itself; signal_saveFailed() then stays quiet for that failure.
+    // Told once, on the main loop, how the write that carried a change went (at once when the
+    // file held the list already): nothing when it is on disk, else the message of the failure
+    // that rolled it back. On a failure it returns true when it told the person itself;
+    // signal_saveFailed() then stays quiet for that failure.
     using WriteReport = std::function<bool(const std::optional<std::string>& failure)>;
 
     // Normalises the record, replaces the one with its id (keeping the proxy of a shared data
@@ -129,7 +130,7 @@ private:
     void saveFailed(const Error& error);
     // Tells the reports of the changes written by background save `upTo` (every one when
     // nothing); true when one of the failures was told to the person.
-    bool settleReports(const std::optional<std::string>& failure, std::optional<std::uint64_t> upTo);
+    bool settleReports(std::optional<std::string> failure, std::optional<std::uint64_t> upTo);
     void setError(std::optional<std::string> message);
     void notifyObservers();
     WebAppProfile* findProfile(const Uuid& id);

@@ -172,7 +172,8 @@ TEST_F(WebsiteEditorTest, ASaveWhoseWriteFailsLaterOpensTheEditorAgainWithTheEdi
         const std::vector<Gtk::Window*> windows = Gtk::Window::list_toplevels();
         return std::count_if(windows.begin(), windows.end(), [](Gtk::Window* window) {
             auto* alert = dynamic_cast<Gtk::MessageDialog*>(window);
-            return alert && alert->get_visible() && alert->property_text().get_value() == "Could not save website";
+            return alert && alert->get_visible() &&
+                   alert->property_text().get_value() == "Could not save website";
         });
     };
     const struct {
