@@ -43,8 +43,11 @@ void WebsiteEditorPresenter::showWebsiteEditor(const WebsiteEditorRequest& reque
         return;
     }
     if (editor_) closeEditor();
+    openEditor(websiteEditorDraft(request, store_, preferences_.value()), request, origin);
+}
 
-    WebsiteEditorDraft decided = websiteEditorDraft(request, store_, preferences_.value());
+void WebsiteEditorPresenter::openEditor(WebsiteEditorDraft decided, const WebsiteEditorRequest& request,
+                                        Gtk::Window* origin) {
     bool isNew = decided.isNew();
     std::weak_ptr<WebsiteEditorPresenter*> weak = self_;
     WebAppEditorServices services;
@@ -98,7 +101,15 @@ void WebsiteEditorPresenter::closeEditor() {
 
 bool WebsiteEditorPresenter::saveWebsite(const WebAppProfile& website, const WebsiteEditorRequest& context,
                                          bool isNew) {
-    if (!store_.upsert(website)) {
+    // The write goes on after the editor closed; when it fails, the store takes the record back
+    // and the editor comes again with it, so the edits are not lost.
+    std::weak_ptr<WebsiteEditorPresenter*> weak = self_;
+    auto report = [weak, website, context, isNew](const std::optional<std::string>& failure) {
+        auto self = weak.lock();
+        if (!failure || !self) return false;
+        return (*self)->reopenUnsaved(website, context, isNew, *failure);
+    };
+    if (!store_.upsert(website, std::move(report))) {
         // The store keeps (or has put back) the previous record; the editor keeps the user's edits.
         std::string reason = store_.errorMessage().value_or(localizedString("Please try again."));
         logError(LogCategory::lifecycle, "Website not saved: " + reason);
@@ -114,6 +125,22 @@ bool WebsiteEditorPresenter::saveWebsite(const WebAppProfile& website, const Web
     if (context.source && context.pageURL && links_.linkWindow)
         links_.linkWindow(website, *context.source, *context.pageURL);
     if (isNew && context.openAfterSave && links_.showWebsite) links_.showWebsite(website.id);
+    return true;
+}
+
+bool WebsiteEditorPresenter::reopenUnsaved(const WebAppProfile& website, const WebsiteEditorRequest& context,
+                                           bool isNew, const std::string& reason) {
+    // Another editor opened meanwhile keeps its own edits: the general alert tells the failure.
+    if (editor_ && editor_->get_visible()) return false;
+    if (editor_) closeEditor();
+    logError(LogCategory::lifecycle, "Website not saved: " + reason);
+    // A new website is gone from the store again; its window (opened after the save) closes with
+    // it, as for any rolled-back change.
+    WebsiteEditorDraft unsaved{.draft = website,
+                               .editedID = isNew ? std::nullopt : std::optional<Uuid>(website.id),
+                               .reusesSession = context.source.has_value()};
+    openEditor(std::move(unsaved), context, nullptr);
+    presentAlert(AlertKind::error, localizedString("Could not save website"), reason, editor_.get());
     return true;
 }
 

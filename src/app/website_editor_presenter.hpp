@@ -62,13 +62,19 @@ public:
 
     // Stores a website the editor saved; on success closes the editor, links the page's window
     // and opens a new website when asked to. On failure the store keeps the previous record and
-    // the user sees "Could not save website" with the reason.
+    // the user sees "Could not save website" with the reason; when the write fails after the
+    // editor closed, the editor comes again holding the saved record, with that alert.
     bool saveWebsite(const WebAppProfile& website, const WebsiteEditorRequest& context, bool isNew);
     // Removes the password of a credential unless a website, the global proxy, an open window or
     // the library still uses it.
     void discardProxyCredential(const std::string& credentialID);
 
 private:
+    void openEditor(WebsiteEditorDraft decided, const WebsiteEditorRequest& request, Gtk::Window* origin);
+    // Opens the editor again on a record whose write failed, with the alert; false when another
+    // editor is open.
+    bool reopenUnsaved(const WebAppProfile& website, const WebsiteEditorRequest& context, bool isNew,
+                       const std::string& reason);
     std::optional<std::string> checkShortcut(const std::optional<ShortcutConfiguration>& shortcut,
                                              const std::string& bindingName) const;
 

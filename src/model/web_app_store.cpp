@@ -104,6 +104,19 @@ void WebAppStore::saveFailed(const Error& error) {
     logError(LogCategory::lifecycle, error.message);
 }
 
+bool WebAppStore::settleReports(std::optional<std::string> failure, std::optional<std::uint64_t> upTo) {
+    std::vector<WriteReport> due;
+    std::erase_if(reports_, [&](auto& waiting) {
+        if (upTo && waiting.first > *upTo) return false;
+        due.push_back(std::move(waiting.second));
+        return true;
+    });
+    bool told = false;
+    // A report may change the store again (a reopened editor saving); none is iterated by then.
+    for (auto& report : due) told = report(failure) || told;
+    return told;
+}
+
 bool WebAppStore::save() {
     pendingSave_.cancel();
     if (!writable_) return false;
@@ -115,10 +128,13 @@ bool WebAppStore::save() {
         writer_.writeAndWait(persistence_.fileURL(), [this] { return persistence_.save(profiles_); });
     if (!saved) {
         saveFailed(saved.error());
+        // The writes in flight are told no more: this one decided for them.
+        settleReports(errorMessage_, std::nullopt);
         return false;
     }
     savedProfiles_ = profiles_;
     setError(std::nullopt);
+    settleReports(std::nullopt, std::nullopt);
     return true;
 }
 
@@ -152,6 +168,7 @@ void WebAppStore::backgroundSaveFinished(std::uint64_t number,
     if (result) {
         savedProfiles_ = *list;
         setError(std::nullopt);
+        settleReports(std::nullopt, number);
         return;
     }
     // A newer save is on its way with every change; only the last one decides what stays.
@@ -160,7 +177,8 @@ void WebAppStore::backgroundSaveFinished(std::uint64_t number,
     // The same failure again (a disk that stays full) is told once, until a save succeeds.
     const std::optional<std::string> shown = errorMessage_;
     saveFailed(result.error());
-    if (errorMessage_ && errorMessage_ != shown) saveFailed_.emit(*errorMessage_);
+    const bool told = settleReports(errorMessage_, std::nullopt);
+    if (!told && errorMessage_ && errorMessage_ != shown) saveFailed_.emit(*errorMessage_);
 }
 
 // --- lookups ----------------------------------------------------------------------------------
@@ -213,7 +231,7 @@ std::optional<WebAppProfile> WebAppStore::profileMatching(std::string_view url, 
 
 // --- whole-record changes ---------------------------------------------------------------------
 
-bool WebAppStore::upsert(WebAppProfile profile) {
+bool WebAppStore::upsert(WebAppProfile profile, WriteReport report) {
     if (!writable_) return false;
     profile.normalize();
     auto found = std::find_if(profiles_.begin(), profiles_.end(), [&](const WebAppProfile& p) { return p.id == profile.id; });
@@ -232,7 +250,15 @@ bool WebAppStore::upsert(WebAppProfile profile) {
         }
     }
     notifyObservers();
-    return saveInBackground();
+    if (!saveInBackground()) return false;
+    if (report) {
+        // Nothing was handed over when the file holds the list already.
+        if (writer_.busy(persistence_.fileURL()))
+            reports_.emplace_back(backgroundSaves_, std::move(report));
+        else
+            report(std::nullopt);
+    }
+    return true;
 }
 
 bool WebAppStore::add(const SuggestedWebsite& suggestion, const AppPreferences& preferences) {
@@ -421,6 +447,8 @@ bool WebAppStore::restorePrevious() {
 
     profiles_ = std::move(*records);
     savedProfiles_ = profiles_;
+    // What the changes in flight carried is replaced by the backup's list: nothing to tell.
+    reports_.clear();
     writable_ = true;
     notifyObservers();
     setError(std::nullopt);

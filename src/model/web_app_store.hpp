@@ -68,9 +68,17 @@ public:
     // Whether the website's home address and `url` share host (without "www."), scheme and port.
     static bool sharesHomeSite(const WebAppProfile& profile, std::string_view url);
 
+    // Told once, on the main loop, how the write that carried a change went (at once when the
+    // file held the list already): nothing when it is on disk, else the message of the failure
+    // that rolled it back. On a failure it returns true when it told the person itself;
+    // signal_saveFailed() then stays quiet for that failure.
+    using WriteReport = std::function<bool(const std::optional<std::string>& failure)>;
+
     // Normalises the record, replaces the one with its id (keeping the proxy of a shared data
     // store equal across its websites) or appends it, and saves at once in the background.
-    bool upsert(WebAppProfile profile);
+    // `report` (only when this returns true) learns how that save went; a restore of the backup
+    // before it is told drops it.
+    bool upsert(WebAppProfile profile, WriteReport report = {});
     // Puts a built-in suggestion on the menu bar, reusing a saved website of the same address.
     bool add(const SuggestedWebsite& suggestion, const AppPreferences& preferences);
     // Turns the menu-bar icon of the page's saved website on or off, creating the website when an
@@ -120,6 +128,9 @@ private:
                                 const std::shared_ptr<const std::vector<WebAppProfile>>& list,
                                 const Status& result);
     void saveFailed(const Error& error);
+    // Tells the reports of the changes written by background save `upTo` (every one when
+    // nothing); true when one of the failures was told to the person.
+    bool settleReports(std::optional<std::string> failure, std::optional<std::uint64_t> upTo);
     void setError(std::optional<std::string> message);
     void notifyObservers();
     WebAppProfile* findProfile(const Uuid& id);
@@ -137,6 +148,8 @@ private:
     FileWriter& writer_;
     // Background saves handed over; a failure rolls back only when no newer one follows it.
     std::uint64_t backgroundSaves_ = 0;
+    // Reports waiting for the background save (by number) that carries their change.
+    std::vector<std::pair<std::uint64_t, WriteReport>> reports_;
     // Completions of background saves hold it weakly: they do nothing once the store is gone.
     std::shared_ptr<WebAppStore*> self_;
 };

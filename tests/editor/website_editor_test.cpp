@@ -12,6 +12,8 @@
 #include "app/website_editor_presenter.hpp"
 #include "browser/view/browser_view_controller.hpp"
 #include "editor/browser_window_settings_view.hpp"
+#include "model/file_test_support.hpp"
+#include "model/file_writer.hpp"
 #include "model/localization.hpp"
 #include "model/preferences_store.hpp"
 #include "model/proxy_vault_fake.hpp"
@@ -155,6 +157,68 @@ TEST_F(WebsiteEditorTest, RefusedSaveKeepsTheEditsAndRemovesThePasswordItMade) {
     EXPECT_EQ(editor().draft().name, "Proxied");
     EXPECT_EQ(editor().draft().siteProxy->credentialID, std::nullopt);
     alert->response(Gtk::RESPONSE_OK);  // a modal alert left open takes the keys of later tests
+}
+
+// Save closes the editor before the disk has the record; when that write fails, the store takes
+// the record back and the editor comes again with what was typed, under one alert.
+TEST_F(WebsiteEditorTest, ASaveWhoseWriteFailsLaterOpensTheEditorAgainWithTheEdits) {
+    open();
+    const WebAppProfile mail{.name = "Mail", .homeURL = "https://mail.example/"};
+    ASSERT_TRUE(store->upsert(mail));
+    ASSERT_TRUE(test::spinUntil([&] { return !store->hasPendingSave(); }));
+    int generalAlerts = 0;
+    store->signal_saveFailed().connect([&](const std::string&) { ++generalAlerts; });
+    auto shownAlerts = [] {
+        const std::vector<Gtk::Window*> windows = Gtk::Window::list_toplevels();
+        return std::count_if(windows.begin(), windows.end(), [](Gtk::Window* window) {
+            auto* alert = dynamic_cast<Gtk::MessageDialog*>(window);
+            return alert && alert->get_visible() &&
+                   alert->property_text().get_value() == "Could not save website";
+        });
+    };
+    const struct {
+        bool isNew;
+        std::string name, address;
+    } rows[] = {{true, "Notes", "https://notes.example/"}, {false, "Mail at work", "https://mail.example/"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (row.isNew)
+            presenter->showAddWebsite();
+        else
+            presenter->showEditWebsite(mail.id);
+        editor().nameField().set_text(row.name);
+        editor().addressField().set_text(row.address);
+        const Glib::ustring saveLabel = editor().saveButton().get_label();
+        {
+            test::FileSizeLimit full(1);
+            editor().saveButton().clicked();
+            ASSERT_EQ(presenter->editorWindow(), nullptr) << "closed without waiting for the disk";
+            applicationFileWriter().flush();  // fails on the writer's thread while the disk is full
+        }
+        ASSERT_TRUE(test::spinUntil([&] { return presenter->editorWindow() && hasAttachedSheet(editor()); }))
+            << "the edits are gone";
+        EXPECT_EQ(editor().isNew(), row.isNew);
+        EXPECT_EQ(editor().nameField().get_text(), row.name);
+        EXPECT_EQ(editor().addressField().get_text(), row.address);
+        EXPECT_EQ(editor().saveButton().get_label(), saveLabel);
+        auto named = [&] {
+            return std::any_of(store->profiles().begin(), store->profiles().end(),
+                               [&](const WebAppProfile& website) { return website.name == row.name; });
+        };
+        EXPECT_FALSE(named()) << "rolled back";
+        EXPECT_EQ(store->profile(mail.id)->name, "Mail");
+        auto* alert = dynamic_cast<Gtk::MessageDialog*>(attachedSheet(editor()));
+        EXPECT_EQ(alert->property_text().get_value(), "Could not save website");
+        EXPECT_EQ(shownAlerts(), 1);
+        EXPECT_EQ(generalAlerts, 0);
+        alert->response(Gtk::RESPONSE_OK);
+
+        editor().saveButton().clicked();  // the disk has room again
+        ASSERT_EQ(presenter->editorWindow(), nullptr);
+        ASSERT_TRUE(test::spinUntil([&] { return !store->hasPendingSave(); }));
+        EXPECT_FALSE(store->errorMessage());
+        EXPECT_TRUE(named());
+    }
 }
 
 TEST_F(WebsiteEditorTest, BadPortOrIntervalTextIsRefusedNotKept) {

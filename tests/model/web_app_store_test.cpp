@@ -165,6 +165,48 @@ TEST_F(WebAppStoreTest, FailedSaveRollsBackPendingChangesToo) {
     EXPECT_FALSE(store->hasPendingSave());
 }
 
+// A change's report learns how the write that carried it went, a newer write carrying it too;
+// a report that tells the failure itself keeps the general failure signal quiet.
+TEST_F(WebAppStoreTest, AnUpsertsReportLearnsHowTheWriteCarryingItWent) {
+    auto store = storeWith({a});
+    int signalled = 0;
+    store->signal_saveFailed().connect([&](const std::string&) { ++signalled; });
+    std::vector<std::optional<std::string>> reported;
+    auto report = [&](bool tellsItself) {
+        return [&reported, tellsItself](const std::optional<std::string>& failure) {
+            reported.push_back(failure);
+            return tellsItself;
+        };
+    };
+    for (bool tellsItself : {true, false}) {
+        reported.clear();
+        {
+            test::FileSizeLimit full(32);
+            ASSERT_TRUE(store->upsert(c, report(tellsItself)));
+            writer.flush();
+        }
+        ASSERT_TRUE(test::spinUntil([&] { return !reported.empty(); }));
+        EXPECT_EQ(reported, std::vector{store->errorMessage()});
+        EXPECT_TRUE(store->errorMessage().has_value());
+        EXPECT_EQ(signalled, tellsItself ? 0 : 1) << "told once, by the report or the signal";
+        store->clearErrorMessage();
+    }
+
+    reported.clear();
+    {
+        FileWriter::Hold hold(writer);
+        ASSERT_TRUE(store->upsert(c, report(true)));
+        ASSERT_EQ(hold.waitForHeldWrite(), path());
+        ASSERT_TRUE(store->upsert(d, report(true)));
+        test::FileSizeLimit full(32);
+        ASSERT_EQ(hold.runHeldWrite(), path()) << "the first write fails; the second carries both";
+    }
+    ASSERT_TRUE(test::spinUntil([&] { return reported.size() == 2; }));
+    EXPECT_EQ(reported, (std::vector<std::optional<std::string>>{std::nullopt, std::nullopt}));
+    EXPECT_EQ(names(onDisk()), (std::vector<std::string>{"A", "C", "D"}));
+    EXPECT_EQ(signalled, 1);
+}
+
 TEST_F(WebAppStoreTest, AFailedDelayedSaveRollsBackWhenItsWriteReportsBack) {
     auto store = storeWith({a});
     auto saved = store->profiles();
