@@ -114,6 +114,20 @@ protected:
             std::map<std::string, std::string>{{"DBUS_SESSION_BUS_ADDRESS", busAddress}});
         ASSERT_TRUE(spinUntil([&] { return watcher->output().find("watching") != std::string::npos; }));
     }
+    // The launcher as the application builds it: every optional button there, and a menu button
+    // in the header.
+    LauncherWindow& startWithEveryButton() {
+        start({website("Local Page", "/local")});
+        for (auto command :
+             {&LauncherCommands::onLibrary, &LauncherCommands::onSettings, &LauncherCommands::onQuickOpen})
+            controller->commands().*command = [] {};
+        LauncherWindow& launcher = controller->launcher();
+        auto* menuButton = Gtk::manage(new Gtk::MenuButton());
+        menuButton->set_image_from_icon_name("open-menu-symbolic");
+        launcher.view().addMenuButton(*menuButton);
+        menuButton->show();
+        return launcher;
+    }
     void TearDown() override {
         if (controller) controller->teardown();
         controller.reset();
@@ -973,15 +987,7 @@ int inkedSide(Gtk::Image& image) {
 // for its title and its buttons' texts, as a popover and as a window (Ctrl+O), on a screen with room.
 TEST_F(LauncherGuiTest, AtALargerTextSizeItWidensForItsTitleAndTexts) {
     test::TextScaleScope larger(1.5);
-    start({website("Local Page", "/local")});
-    for (auto command :
-         {&LauncherCommands::onLibrary, &LauncherCommands::onSettings, &LauncherCommands::onQuickOpen})
-        controller->commands().*command = [] {};
-    LauncherWindow& launcher = controller->launcher();
-    auto* menuButton = Gtk::manage(new Gtk::MenuButton());
-    menuButton->set_image_from_icon_name("open-menu-symbolic");
-    launcher.view().addMenuButton(*menuButton);
-    menuButton->show();
+    LauncherWindow& launcher = startWithEveryButton();
     for (bool asWindow : {false, true}) {
         SCOPED_TRACE(asWindow ? "as a window" : "as a popover");
         asWindow ? launcher.showAsWindow() : launcher.showAt(640, 0);
@@ -1002,15 +1008,7 @@ TEST_F(LauncherGuiTest, AtALargerTextSizeItWidensForItsTitleAndTexts) {
 // the header) in the frame of a 300 x 500 screen, in its largest frame and in the frame of a short
 // work area, which it takes whole.
 TEST_F(LauncherGuiTest, EveryControlIsWholeInTheFrameOfTheScreen) {
-    start({website("Local Page", "/local")});
-    for (auto command :
-         {&LauncherCommands::onLibrary, &LauncherCommands::onSettings, &LauncherCommands::onQuickOpen})
-        controller->commands().*command = [] {};
-    LauncherWindow& launcher = controller->launcher();
-    auto* menuButton = Gtk::manage(new Gtk::MenuButton());
-    menuButton->set_image_from_icon_name("open-menu-symbolic");
-    launcher.view().addMenuButton(*menuButton);
-    menuButton->show();
+    LauncherWindow& launcher = startWithEveryButton();
     launcher.showAt(640, 0);
     ASSERT_TRUE(spinUntil([&] { return launcher.get_mapped() && launcher.get_allocated_width() == 420; }));
     EXPECT_THAT(test::drawnTexts(launcher.view()),
