@@ -100,8 +100,11 @@ AppEnvironment::AppEnvironment(WebsiteSessions* givenSessions, Scheduler& schedu
     if (auto message = store_.errorMessage()) logError(LogCategory::lifecycle, *message);
     // Changes to the websites are written without waiting for the disk: a write that fails later
     // is told to the person here, whichever window made the change.
-    store_.signal_saveFailed().connect([](const std::string& message) {
-        presentAlert(AlertKind::error, localizedString("Could not save website"), message, nullptr);
+    // It never waits: it arrives from a finished background write, in the middle of browsing.
+    store_.signal_saveFailed().connect([this](const std::string& message) {
+        BrowserWindowController* active = windows_ ? windows_->registry().activeWindowController() : nullptr;
+        showAlert(AlertKind::error, localizedString("Could not save website"), message,
+                  active ? &active->panel() : nullptr);
     });
 
     // The process-wide proxy is set up before any page is asked for. The pages that open at start

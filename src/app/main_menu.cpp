@@ -238,26 +238,25 @@ void MainMenu::trayChanged() {
     refresh();
 }
 
-BrowserViewController* MainMenu::activeBrowser() const {
+std::optional<Uuid> MainMenu::keyWindowID() const {
     for (const auto& [id, controller] : environment_.windows().registry().windows())
-        if (controller->panel().is_active()) return &controller->browser();
-    return nullptr;
+        if (controller->panel().is_active()) return id;
+    return std::nullopt;
 }
 
-BrowserViewController* MainMenu::commandBrowser() const {
-    const WindowRegistry& registry = environment_.windows().registry();
-    std::optional<Uuid> keyWindow;
-    for (const auto& [id, controller] : registry.windows())
-        if (controller->panel().is_active()) keyWindow = id;
-    const std::optional<Uuid> chosen = target_.target(keyWindow, registry.lastActiveID());
-    BrowserWindowController* controller = chosen ? registry.window(*chosen) : nullptr;
+BrowserViewController* MainMenu::browserIn(const std::optional<Uuid>& id) const {
+    BrowserWindowController* controller = id ? environment_.windows().registry().window(*id) : nullptr;
     return controller ? &controller->browser() : nullptr;
 }
 
+BrowserViewController* MainMenu::activeBrowser() const { return browserIn(keyWindowID()); }
+
+BrowserViewController* MainMenu::commandBrowser() const {
+    return browserIn(target_.target(keyWindowID(), environment_.windows().registry().lastActiveID()));
+}
+
 BrowserViewController* MainMenu::browserOf(const Gtk::Window& window) const {
-    for (const auto& [id, controller] : environment_.windows().registry().windows())
-        if (&controller->panel() == &window) return &controller->browser();
-    return nullptr;
+    return browserIn(browserWindowID(window));
 }
 
 std::optional<Uuid> MainMenu::browserWindowID(const Gtk::Window& window) const {

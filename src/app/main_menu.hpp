@@ -78,6 +78,10 @@ public:
 
 private:
     // The browser shown in the window, or none.
+    // The browser window that has the focus, or none.
+    std::optional<Uuid> keyWindowID() const;
+    // The browser shown in the window of that id, or none.
+    BrowserViewController* browserIn(const std::optional<Uuid>& id) const;
     BrowserViewController* browserOf(const Gtk::Window& window) const;
     // The id of the browser window, or none for another window.
     std::optional<Uuid> browserWindowID(const Gtk::Window& window) const;

@@ -199,19 +199,6 @@ void StatusBarController::showLauncherAsWindow() {
 
 void StatusBarController::showLauncher() {
     if (tornDown_ || launcher_->isShown()) return;
-    if (trayAvailable())
-        launcher_->showAt(0, 0);
-    else
-        showLauncherAsWindow();
-}
-
-void StatusBarController::reopen() {
-    if (tornDown_) return;
-    // Starting the application again toggles the launcher, as its tray icon does.
-    if (launcher_->isShown()) {
-        launcher_->dismiss();
-        return;
-    }
     if (trayAvailable()) {
         launcher_->showAt(0, 0);
         return;
@@ -221,6 +208,15 @@ void StatusBarController::reopen() {
         logInfo(LogCategory::lifecycle, "No StatusNotifierWatcher on the session bus: the launcher opens as a window");
     }
     showLauncherAsWindow();
+}
+
+void StatusBarController::reopen() {
+    if (tornDown_) return;
+    // Starting the application again toggles the launcher, as its tray icon does.
+    if (launcher_->isShown())
+        launcher_->dismiss();
+    else
+        showLauncher();
 }
 
 void StatusBarController::closeRequested() {

@@ -25,8 +25,6 @@ public:
     // A key pressed in a window: it acts on the key window, whatever menu came before.
     void keyPressed();
 
-    // Whether a menu is open or closed on this turn.
-    bool menuInUse() const { return origin_.has_value(); }
     // The window a command acts on now, given the key browser window and the last active one.
     std::optional<Uuid> target(const std::optional<Uuid>& keyWindow, const std::optional<Uuid>& lastActive) const;
 
