@@ -66,7 +66,8 @@ public:
     // editor closed, the editor comes again holding the saved record, with that alert.
     bool saveWebsite(const WebAppProfile& website, const WebsiteEditorRequest& context, bool isNew);
     // Removes the password of a credential unless a website, the global proxy, an open window or
-    // the library still uses it.
+    // the library still uses it. One that a save still on its way to the disk replaced waits for
+    // that write: when it fails, the record taken back uses the credential again.
     void discardProxyCredential(const std::string& credentialID);
 
 private:
@@ -75,6 +76,7 @@ private:
     // editor is open.
     bool reopenUnsaved(const WebAppProfile& website, const WebsiteEditorRequest& context, bool isNew,
                        const std::string& reason);
+    void letGoOfCredential(const std::string& credentialID);
     std::optional<std::string> checkShortcut(const std::optional<ShortcutConfiguration>& shortcut,
                                              const std::string& bindingName) const;
 
@@ -88,6 +90,11 @@ private:
     // A closed editor waits here until its own callbacks have returned.
     std::vector<std::unique_ptr<WebAppEditorWindow>> retired_;
     ScheduledTask release_;
+    // The credentials a save replaced, held by that save's write report until it is told.
+    using ReplacedCredentials = std::vector<std::string>;
+    std::weak_ptr<ReplacedCredentials> savingNow_;
+    // Replaced by saves whose write failed: let go of (when nothing uses them) after the next one.
+    ReplacedCredentials replacedBeforeFailures_;
     std::shared_ptr<WebsiteEditorPresenter*> self_;
 };
 

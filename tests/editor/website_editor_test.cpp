@@ -221,6 +221,44 @@ TEST_F(WebsiteEditorTest, ASaveWhoseWriteFailsLaterOpensTheEditorAgainWithTheEdi
     }
 }
 
+// A new proxy password replaces the old one in the keyring only once the record naming it is on the
+// disk: a failed write takes the old record back, and its password must still be there.
+TEST_F(WebsiteEditorTest, AReplacedProxyPasswordStaysUntilTheRecordWithoutItIsOnTheDisk) {
+    open();
+    auto links = presenter->links();
+    links.vault = vault;
+    presenter->setLinks(links);
+    vault->items["OLD"] = "old secret";
+    WebAppProfile proxied{.name = "Proxied", .homeURL = "http://127.0.0.1:8080/page"};
+    proxied.siteProxy = test::authenticatedProxy("OLD");
+    proxied.siteProxy->host = "127.0.0.1";
+    ASSERT_TRUE(store->upsert(proxied));
+    ASSERT_TRUE(test::spinUntil([&] { return !store->hasPendingSave(); }));
+
+    presenter->showEditWebsite(proxied.id);
+    editor().sessionSettings().passwordField().set_text("new secret");
+    {
+        test::FileSizeLimit full(1);
+        editor().saveButton().clicked();
+        vault->answerAll();
+        ASSERT_EQ(presenter->editorWindow(), nullptr);
+        EXPECT_TRUE(vault->removed.empty()) << "nothing is let go of before the write is told";
+        applicationFileWriter().flush();
+    }
+    ASSERT_TRUE(test::spinUntil([&] { return presenter->editorWindow() && hasAttachedSheet(editor()); }));
+    EXPECT_EQ(store->profile(proxied.id)->siteProxy->credentialID, std::optional<std::string>("OLD"));
+    EXPECT_TRUE(vault->items.count("OLD")) << "the record taken back lost its password";
+    dynamic_cast<Gtk::MessageDialog*>(attachedSheet(editor()))->response(Gtk::RESPONSE_OK);
+
+    editor().saveButton().clicked();  // the disk has room again
+    vault->answerAll();
+    ASSERT_EQ(presenter->editorWindow(), nullptr);
+    ASSERT_TRUE(test::spinUntil([&] { return !store->hasPendingSave() && !vault->removed.empty(); }));
+    EXPECT_EQ(store->profile(proxied.id)->siteProxy->credentialID, std::optional<std::string>("NEW-1"));
+    EXPECT_EQ(vault->removed, std::vector<std::string>{"OLD"}) << "let go of once nothing uses it";
+    EXPECT_TRUE(vault->items.count("NEW-1"));
+}
+
 TEST_F(WebsiteEditorTest, BadPortOrIntervalTextIsRefusedNotKept) {
     open();
     presenter->showAddWebsite();
