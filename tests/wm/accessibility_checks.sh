@@ -59,8 +59,11 @@ command_of_menu() {
     --method org.gtk.Actions.Activate "$1" "[]" "{}" >/dev/null
 }
 # Runs a command of the menu on Alpha: the menu judges its commands on a key press of the key window.
+# The window manager says Alpha is active before the toolkit has heard it: a command sent at once
+# over the bus could arrive first and find no window in use.
 command_on_alpha() {
   xdotool windowactivate --sync "$alpha" 2>/dev/null
+  walk "active=Alpha*" >/dev/null
   xdotool key Shift_L
   command_of_menu "$1"
 }

@@ -97,7 +97,14 @@ for shown in "Alpha:$alpha" "Beta:$beta" "the launcher:$(app_window '^Quenlith$'
 done
 # The person uses the launcher, then turns to Alpha.
 xdotool windowactivate "$(app_window "^Quenlith\$")" 2>/dev/null
-check "the launcher has the focus" wait_for 5 eval 'is_active "$(app_window "^Quenlith\$")"'
+check "the launcher has the focus" wait_for 5 eval 'is_active "$(app_window "^Quenlith\$")"' || {
+  # What the window manager and the application saw, to tell a refused request from a window gone.
+  echo "  active: $(active); the application's windows:"
+  for shown in $(xdotool search --all --pid "$app_pid" --name . 2>/dev/null); do
+    echo "  $shown $(xwininfo -id "$shown" 2>/dev/null | awk '/Map State/ {print $3}') \"$(xdotool getwindowname "$shown" 2>/dev/null)\""
+  done
+  tail -n 20 "$app_log" | sed 's/^/  /'
+}
 xdotool windowactivate "$alpha" 2>/dev/null
 check "once Alpha is in use, the launcher is no longer kept above" \
   wait_for 5 eval '! has_state "$(app_window "^Quenlith\$")" _NET_WM_STATE_ABOVE'

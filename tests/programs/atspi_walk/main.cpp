@@ -385,6 +385,25 @@ bool press(AtspiAccessible* application, const std::string& name) {
     return true;
 }
 
+// Waits until the window named `name` is the toolkit's active one: the window manager says so first,
+// and a command sent over the bus meanwhile would find no window in use.
+bool becomesActive(AtspiAccessible* application, const std::string& name) {
+    const auto deadline = Clock::now() + kStepLimit;
+    while (Clock::now() < deadline) {
+        atspi_accessible_clear_cache(application);
+        for (Accessible& window : childrenOf(application)) {
+            if (!matches(nameOf(window.get()), name)) continue;
+            AtspiStateSet* states = atspi_accessible_get_state_set(window.get());
+            const bool active = states && atspi_state_set_contains(states, ATSPI_STATE_ACTIVE);
+            if (states) g_object_unref(states);
+            if (active) return true;
+        }
+        settle();
+    }
+    std::printf("%s: no such window is active\n", name.c_str());
+    return false;
+}
+
 // Waits until the showing control named `name` reads as a toggle button that is pressed, or not.
 bool toggleReads(AtspiAccessible* application, const std::string& name, bool pressed) {
     const auto deadline = Clock::now() + kStepLimit;
@@ -591,7 +610,7 @@ int main(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(stderr,
                      "usage: atspi_walk PID "
-                     "press=NAME|focus=NAME|pressed=NAME|released=NAME|key=KEYSYM|menu=NAME|fits=NAME@X,Y,W,H|"
+                     "press=NAME|focus=NAME|active=TITLE|pressed=NAME|released=NAME|key=KEYSYM|menu=NAME|fits=NAME@X,Y,W,H|"
                      "walk=TITLE|through=TITLE|alert=TEXT|list|dump=DEPTH...\n");
         return 2;
     }
@@ -618,6 +637,8 @@ int main(int argc, char** argv) {
             if (!press(application.get(), step.substr(6))) return 1;
         } else if (step.rfind("focus=", 0) == 0) {
             if (!focus(application.get(), step.substr(6))) return 1;
+        } else if (step.rfind("active=", 0) == 0) {
+            if (!becomesActive(application.get(), step.substr(7))) return 1;
         } else if (step.rfind("pressed=", 0) == 0 || step.rfind("released=", 0) == 0) {
             const bool pressed = step[0] == 'p';
             if (!toggleReads(application.get(), step.substr(step.find('=') + 1), pressed)) return 1;
