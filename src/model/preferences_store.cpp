@@ -41,10 +41,14 @@ PreferencesStore::~PreferencesStore() {
     handOverDeferred();
 }
 
-Status PreferencesStore::setValue(AppPreferences value) {
+void PreferencesStore::adopt(AppPreferences value) {
     value_ = std::move(value);
     valueIsKnown_ = true;
     scheduleAnnouncement();
+}
+
+Status PreferencesStore::setValue(AppPreferences value) {
+    adopt(std::move(value));
     auto change = preferencesChange();
     if (!change) {
         logError(LogCategory::lifecycle, "Preferences hold a value that cannot be written; kept the stored ones");
@@ -63,9 +67,7 @@ Status PreferencesStore::update(const std::function<void(AppPreferences&)>& chan
 Status PreferencesStore::updateAndWait(const std::function<void(AppPreferences&)>& change) {
     AppPreferences changed = value_;
     change(changed);
-    value_ = std::move(changed);
-    valueIsKnown_ = true;
-    scheduleAnnouncement();
+    adopt(std::move(changed));
     return save();
 }
 

@@ -83,6 +83,8 @@ public:
     sigc::signal<void(const Status&)>& signal_saved() { return saved_; }
 
 private:
+    // Takes the value as the person's own and announces it.
+    void adopt(AppPreferences value);
     void scheduleAnnouncement();
     static gboolean announce(gpointer self);
     // The change that puts the value under "preferences.v1" (and keeps unreadable stored
