@@ -97,6 +97,8 @@ if wait_for 20 grep -q 'listening' "$work/print-walk.log"; then
   xdotool key ctrl+p
   if check "Ctrl+P in Alpha opens the print dialog with the focus" \
     wait_for 10 eval 'print=$(app_window "^Print$"); [ -n "$print" ] && is_active "$print"'; then
+    # Closed once the reader has seen it, as a person closes it once it is heard.
+    wait_for 20 grep -q 'Print: shown' "$work/print-walk.log"
     xdotool key Escape
     check "Escape closes the print dialog and gives the focus back to Alpha" \
       wait_for 10 eval 'gone_from_screen "^Print$" && is_active "$alpha"'

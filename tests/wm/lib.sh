@@ -94,7 +94,16 @@ send() {  # a later start with these arguments; it must end at once
 fsi=$(printf '\342\201\250') pdi=$(printf '\342\201\251')
 named() { printf '%s%s%s' "$fsi" "$1" "$pdi"; }
 # The visible windows of the running instance whose title matches (any title when none is given).
-app_windows() { xdotool search --all --onlyvisible --pid "$app_pid" --name "${1:-.}" 2>/dev/null; }
+# xdotool matches titles whatever their case, and the toolkit names an untitled window after the
+# program: a tooltip would pass for the launcher ("quenlith"). Tooltips are left out, and the case kept.
+app_windows() {
+  local id
+  for id in $(xdotool search --all --onlyvisible --pid "$app_pid" --name "${1:-.}" 2>/dev/null); do
+    xdotool getwindowname "$id" 2>/dev/null | grep -qE -- "${1:-.}" || continue
+    xprop -id "$id" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q _NET_WM_WINDOW_TYPE_TOOLTIP && continue
+    echo "$id"
+  done
+}
 app_window() { app_windows "$1" | head -1; }
 
 # start_page_server LOG ARGS...: one more tests/programs/page_server (its id added to $server_pid)

@@ -497,6 +497,9 @@ bool followThrough(AtspiAccessible* application, const std::string& title) {
         return false;
     };
     const bool shown = within([&] { return windowShowing(application, title); });
+    // Whoever closes the window waits for this: gone before it was read, it was never followed.
+    if (shown) std::printf("%s: shown\n", title.c_str());
+    std::fflush(stdout);
     const bool gone = shown && within([&] { return !windowShowing(application, title); });
     // The last changes of the window's going arrive after it stopped showing.
     settle();
