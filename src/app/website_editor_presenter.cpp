@@ -1,7 +1,5 @@
 #include "app/website_editor_presenter.hpp"
 
-#include <utility>
-
 #include "browser/engine/keyring_password_vault.hpp"
 #include "model/localization.hpp"
 #include "model/logging.hpp"
@@ -106,24 +104,12 @@ bool WebsiteEditorPresenter::saveWebsite(const WebAppProfile& website, const Web
     // The write goes on after the editor closed; when it fails, the store takes the record back
     // and the editor comes again with it, so the edits are not lost.
     std::weak_ptr<WebsiteEditorPresenter*> weak = self_;
-    auto replaced = std::make_shared<ReplacedCredentials>();
-    auto report = [weak, website, context, isNew, replaced](const std::optional<std::string>& failure) {
-        auto self = weak.lock();
-        if (!self) return false;
-        auto& carried = (*self)->replacedBeforeFailures_;
-        if (failure) {
-            // The record taken back uses them again; the next save that reaches the disk may not.
-            carried.insert(carried.end(), replaced->begin(), replaced->end());
+    auto report = replacedCredentials_.beginSave(
+        [weak, website, context, isNew](const std::optional<std::string>& failure) {
+            auto self = weak.lock();
+            if (!failure || !self) return false;
             return (*self)->reopenUnsaved(website, context, isNew, *failure);
-        }
-        for (const std::string& credentialID : std::exchange(carried, {}))
-            (*self)->letGoOfCredential(credentialID);
-        for (const std::string& credentialID : *replaced) (*self)->letGoOfCredential(credentialID);
-        return false;
-    };
-    // Told at once (the file held the list already), the report has gone before the editor names
-    // what this save replaced: that is let go of at once.
-    savingNow_ = replaced;
+        });
     if (!store_.upsert(website, std::move(report))) {
         // The store keeps (or has put back) the previous record; the editor keeps the user's edits.
         std::string reason = store_.errorMessage().value_or(localizedString("Please try again."));
@@ -160,11 +146,7 @@ bool WebsiteEditorPresenter::reopenUnsaved(const WebAppProfile& website, const W
 }
 
 void WebsiteEditorPresenter::discardProxyCredential(const std::string& credentialID) {
-    if (auto replaced = savingNow_.lock()) {
-        replaced->push_back(credentialID);
-        return;
-    }
-    letGoOfCredential(credentialID);
+    replacedCredentials_.replaced(credentialID);
 }
 
 void WebsiteEditorPresenter::letGoOfCredential(const std::string& credentialID) {

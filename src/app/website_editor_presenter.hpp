@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "editor/web_app_editor_window.hpp"
+#include "model/replaced_credentials.hpp"
 #include "model/scheduler.hpp"
 #include "model/website_editor_draft.hpp"
 
@@ -90,11 +91,8 @@ private:
     // A closed editor waits here until its own callbacks have returned.
     std::vector<std::unique_ptr<WebAppEditorWindow>> retired_;
     ScheduledTask release_;
-    // The credentials a save replaced, held by that save's write report until it is told.
-    using ReplacedCredentials = std::vector<std::string>;
-    std::weak_ptr<ReplacedCredentials> savingNow_;
-    // Replaced by saves whose write failed: let go of (when nothing uses them) after the next one.
-    ReplacedCredentials replacedBeforeFailures_;
+    ReplacedCredentials replacedCredentials_{
+        [this](const std::string& credentialID) { letGoOfCredential(credentialID); }};
     std::shared_ptr<WebsiteEditorPresenter*> self_;
 };
 

@@ -220,7 +220,7 @@ bool WindowServices::saveNetwork(const WebAppProfile& edited) {
     website->sessionIdentifier = edited.sessionIdentifier;
     website->isolatedAccount = edited.isolatedAccount;
     website->accountName = edited.accountName;
-    return store_.upsert(*website);
+    return store_.upsert(*website, replacedCredentials_.beginSave());
 }
 
 bool WindowServices::isCredentialInUse(const std::string& credentialID) const {
@@ -234,6 +234,10 @@ bool WindowServices::isCredentialInUse(const std::string& credentialID) const {
 }
 
 void WindowServices::discardProxyCredential(const std::string& credentialID) {
+    replacedCredentials_.replaced(credentialID);
+}
+
+void WindowServices::letGoOfCredential(const std::string& credentialID) {
     if (isCredentialInUse(credentialID)) return;
     const auto& proxy = preferences_.value().proxy;
     if (proxy && proxy->credentialID == credentialID) return;

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "model/replaced_credentials.hpp"
 #include "model/scheduler.hpp"
 #include "model/uuid.hpp"
 #include "model/web_app_profile.hpp"
@@ -58,10 +59,13 @@ public:
     // Whether a proxy credential id is used by a saved website, a window's ad-hoc record or (asked
     // through the application) anything else.
     bool isCredentialInUse(const std::string& credentialID) const;
-    // Deletes the proxy password unless a website, a window or the global proxy still uses it.
+    // Deletes the proxy password unless a website, a window or the global proxy still uses it; one
+    // that a website save still on its way to the disk replaced waits for that write.
     void discardProxyCredential(const std::string& credentialID);
 
 private:
+    void letGoOfCredential(const std::string& credentialID);
+
     WindowRegistry& registry_;
     RuntimePublisher& publisher_;
     WindowFactory& factory_;
@@ -73,6 +77,8 @@ private:
     const TrayPresence& tray_;
     Scheduler& timers_;
     WindowHost& host_;
+    ReplacedCredentials replacedCredentials_{
+        [this](const std::string& credentialID) { letGoOfCredential(credentialID); }};
     // The services handed to windows hold this weakly: they find it expired once it is gone.
     std::shared_ptr<WindowServices*> self_;
 };

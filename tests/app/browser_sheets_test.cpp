@@ -5,6 +5,7 @@
 #include <gtkmm/checkmenuitem.h>
 #include <gtkmm/menu.h>
 #include <gtkmm/menubutton.h>
+#include <gtkmm/messagedialog.h>
 #include <gtkmm/settings.h>
 #include <webkit2/webkit2.h>
 
@@ -16,7 +17,10 @@
 #include "editor/browser_window_settings_view.hpp"
 #include "editor/user_agent_settings_view.hpp"
 #include "editor/website_proxy_settings_view.hpp"
+#include "model/file_test_support.hpp"
+#include "model/file_writer.hpp"
 #include "model/preferences_store.hpp"
+#include "model/web_app_store.hpp"
 #include "model/user_agent.hpp"
 #include "settings/ad_filtering_pane.hpp"
 #include "support/accessibility_walk.hpp"
@@ -317,12 +321,31 @@ TEST_F(BrowserSheetsTest, ProxySheetMovesTheWebsiteOntoAnAuthenticatedProxyAndBa
     ASSERT_TRUE(spinUntil([&] { return server.requestCount("/proxied") == 2; }));
     EXPECT_TRUE(tinyproxy.sawRequestFor(target)) << tinyproxy.log();
 
-    window->browser().moreMenu().showProxySheet();
-    sheet<WebsiteProxySettingsView>(*window)->sessionSettings().proxyToggle().set_active(false);
-    sheet<WebsiteProxySettingsView>(*window)->response(Gtk::RESPONSE_OK);
-    ASSERT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(*window) == nullptr; }));
+    // Off, on a full disk: the write fails after the sheet closed and takes the record back, which
+    // needs its password still.
+    auto turnProxyOff = [&] {
+        window->browser().moreMenu().showProxySheet();
+        sheet<WebsiteProxySettingsView>(*window)->sessionSettings().proxyToggle().set_active(false);
+        sheet<WebsiteProxySettingsView>(*window)->response(Gtk::RESPONSE_OK);
+        return spinUntil([&] { return sheet<Gtk::Dialog>(*window) == nullptr; });
+    };
+    {
+        test::FileSizeLimit full(1);
+        ASSERT_TRUE(turnProxyOff());
+        applicationFileWriter().flush();
+    }
+    ASSERT_TRUE(spinUntil([&] { return environment->store().profile(websiteID)->siteProxy == stored; }))
+        << "the record is taken back";
+    EXPECT_TRUE(test::keyringHolds(*stored->credentialID)) << "the record taken back lost its password";
+    for (Gtk::Window* shown : Gtk::Window::list_toplevels())
+        if (auto* alert = dynamic_cast<Gtk::MessageDialog*>(shown); alert && alert->get_visible())
+            alert->response(Gtk::RESPONSE_OK);
+
+    ASSERT_TRUE(turnProxyOff());
+    ASSERT_TRUE(spinUntil([&] { return !environment->store().hasPendingSave(); }));
     EXPECT_EQ(environment->store().profile(websiteID)->siteProxy, std::nullopt);
-    EXPECT_FALSE(test::keyringHolds(*stored->credentialID)) << "the password no website uses is gone";
+    EXPECT_TRUE(spinUntil([&] { return !test::keyringHolds(*stored->credentialID); }))
+        << "the password no website uses is gone";
 }
 
 TEST_F(BrowserSheetsTest, ASheetOfAWindowLowOnTheScreenOpensOnTheWorkArea) {
