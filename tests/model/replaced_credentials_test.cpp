@@ -73,6 +73,9 @@ TEST(ReplacedCredentials, TheOwnersReportIsToldAfterAndOutlivesIt) {
     credentials->replaced("B");
     credentials.reset();
     EXPECT_TRUE(report(std::string("disk full"))) << "the owner's answer is passed on";
+    // Without an owner's report nobody told the person: the store's own alert must.
+    ReplacedCredentials alone([](const std::string&) {});
+    EXPECT_FALSE(alone.beginSave()(std::string("disk full")));
     EXPECT_EQ(told, (std::vector<std::string>{"A", "written", "disk full"}));
 }
 
