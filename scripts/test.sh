@@ -62,6 +62,9 @@ export HOME="$scratch/home" XDG_DATA_HOME="$scratch/data" XDG_CONFIG_HOME="$scra
 mkdir -p "$HOME" "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 export NO_AT_BRIDGE=1 GDK_CORE_DEVICE_EVENTS=1 WEBKIT_DISABLE_COMPOSITING_MODE=1 GDK_BACKEND=x11
+# A test process whose teardown still runs a minute after its tests writes its threads' stacks here
+# and ends with its verdict; they are shown at the end.
+export QUENLITH_TEARDOWN_LOG="$scratch/teardown.log"
 
 gui_tests=$(ctest --test-dir build -N -L gui | grep -c "Test *#" || true)
 if [ "$gui_tests" -gt 0 ]; then
@@ -103,6 +106,11 @@ ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
     dbus-run-session --config-file="$PWD/tests/support/session-bus.conf" -- \
     ctest --test-dir build-sanitize -L lifetime --output-on-failure
 lifetime_binaries=$(ctest --test-dir build-sanitize -N -L lifetime | grep -c "Test *#" || true)
+
+if [ -s "$QUENLITH_TEARDOWN_LOG" ]; then
+  echo "== test processes whose teardown was still running a minute after their tests (their verdicts stand)"
+  cat "$QUENLITH_TEARDOWN_LOG"
+fi
 
 # Reaching this line means every step passed.
 model_tests=$(ctest --test-dir build -N -L model | grep -c "Test *#" || true)

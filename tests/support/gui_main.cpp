@@ -1,8 +1,13 @@
 // Entry point of the GoogleTest binaries that need a display: GTK is initialised once per process.
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <iostream>
+#include <string>
 #include <thread>
+
+#include <sys/prctl.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
@@ -10,6 +15,30 @@
 
 #include "support/default_browser.hpp"
 #include "support/toolkit_warnings.hpp"
+
+namespace {
+
+// Every verdict is in once the tests have run; what the process tears down after them (the file
+// writer's last writes, the engine's child processes, the toolkit) must not hold the whole run. A
+// teardown still going after a minute has its threads' stacks written where the test script shows
+// them (QUENLITH_TEARDOWN_LOG, else the error output), and the process ends with its verdict.
+void watchTeardown(int verdict) {
+    prctl(PR_SET_PTRACER, PR_SET_PTRACER_ANY, 0, 0, 0);
+    std::thread([verdict] {
+        std::this_thread::sleep_for(std::chrono::seconds(60));
+        const char* log = std::getenv("QUENLITH_TEARDOWN_LOG");
+        const std::string target = log && *log ? std::string(">> '") + log + "' 2>&1" : std::string(" 1>&2");
+        const std::string name = program_invocation_short_name;
+        const std::string command = "{ echo '== teardown of " + name + " (process " +
+                                    std::to_string(getpid()) + ") still running after 60 s'; gdb -p " +
+                                    std::to_string(getpid()) + " -batch -ex 'thread apply all bt' 2>&1; }" +
+                                    target;
+        if (std::system(command.c_str()) != 0) std::cerr << "teardown still running after 60 s\n";
+        std::_Exit(verdict);
+    }).detach();
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     // Synthetic input is dropped without core device events; the accessibility bridge is noise.
@@ -28,12 +57,16 @@ int main(int argc, char** argv) {
     bool opened = false;
     for (int attempt = 0; attempt < 20 && !opened; ++attempt) {
         opened = gtk_init_check(&argc, &argv);
-        if (!opened) std::this_thread::sleep_for(std::chrono::milliseconds(100 << (attempt < 4 ? attempt : 4)));
+        if (!opened)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100 << (attempt < 4 ? attempt : 4)));
     }
     if (!opened) {
-        std::cerr << "cannot open the display " << (getenv("DISPLAY") ? getenv("DISPLAY") : "(unset)") << "\n";
+        std::cerr << "cannot open the display " << (getenv("DISPLAY") ? getenv("DISPLAY") : "(unset)")
+                  << "\n";
         return 1;
     }
     Gtk::Main kit(argc, argv);
-    return RUN_ALL_TESTS();
+    const int verdict = RUN_ALL_TESTS();
+    watchTeardown(verdict);
+    return verdict;
 }
