@@ -145,11 +145,16 @@ start_xfwm4() {
 start_wm() {  # start_wm openbox|xfwm4: openbox without margins
   if [ "$1" = openbox ]; then start_openbox 0 0 0 0; else start_xfwm4; fi
 }
+# xfwm4's handler of SIGTERM quits its main loop from inside the signal, and now and then
+# deadlocks there: a window manager still there 10 s after SIGTERM is killed.
+end_window_manager() {  # end_window_manager PID
+  kill "$1" 2>/dev/null || return 0
+  wait_for 10 gone "$1" || kill -KILL "$1" 2>/dev/null
+  wait "$1" 2>/dev/null
+}
 # Ends the window manager, so that another one can start on the display.
 stop_wm() {
-  kill "$openbox_pid" 2>/dev/null
-  wait_for 10 gone "$openbox_pid" || fail "the window manager ends"
-  wait "$openbox_pid" 2>/dev/null
+  end_window_manager "$openbox_pid"
   openbox_pid=""
   # What it announced stays on the root window: the next one is known by announcing it again.
   xprop -root -remove _NET_SUPPORTED -remove _NET_SUPPORTING_WM_CHECK
