@@ -240,7 +240,7 @@ $(xdotool getwindowname "$(active)" 2>/dev/null || echo none))"
     check "$wm: its alert has the focus" wait_for 5 is_active "$refusal"
   fi
   kill -TERM "$refused_pid"
-  wait_for 10 gone "$refused_pid" || fail "$wm: SIGTERM ends the refused instance"
+  wait_for 10 gone "$refused_pid" || { fail "$wm: SIGTERM ends the refused instance"; kill -KILL "$refused_pid"; }
   wait "$refused_pid" 2>/dev/null
   refused_pid=""
 
