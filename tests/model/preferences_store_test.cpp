@@ -274,6 +274,23 @@ TEST_F(PreferencesStoreTest, ABurstOfChangesIsWrittenTwiceWithoutWaitingTheNewes
     EXPECT_EQ(readSettings()["preferences.v1"]["defaultOpacity"], 0.1);
 }
 
+// A store that goes while a change waits for its turn (the application ends within the interval
+// of a slider's last step) writes that change first.
+TEST_F(PreferencesStoreTest, AChangeWaitingForItsTurnIsWrittenWhenTheStoreGoes) {
+    FileWriter writer;
+    ManualScheduler scheduler;
+    {
+        PreferencesStore store(settingsFilePath(), scheduler, writer);
+        store.update([](AppPreferences& p) { p.defaultOpacity = 0.5; });
+        store.update([](AppPreferences& p) { p.defaultOpacity = 0.4; });
+        store.setLanguage(InterfaceLanguage::english);
+        store.saveLanguage();
+    }
+    writer.flush();
+    EXPECT_EQ(readSettings()["preferences.v1"]["defaultOpacity"], 0.4);
+    EXPECT_EQ(readSettings()["interfaceLanguage"], "en");
+}
+
 TEST_F(PreferencesStoreTest, AFailedWriteIsToldLaterAndTheNextWriteCarriesItsChanges) {
     FileWriter writer;
     ManualScheduler scheduler;
