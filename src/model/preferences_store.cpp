@@ -1,5 +1,7 @@
 #include "model/preferences_store.hpp"
 
+#include <utility>
+
 #include "model/json_text.hpp"
 #include "model/localization.hpp"
 #include "model/logging.hpp"
@@ -38,7 +40,8 @@ PreferencesStore::PreferencesStore(std::string path, Scheduler& scheduler, FileW
 PreferencesStore::~PreferencesStore() {
     if (announcementSource_) g_source_remove(announcementSource_);
     // The settings file waits for this write when it goes.
-    handOverDeferred();
+    writeInterval_.cancel();
+    handOverWaiting();
 }
 
 void PreferencesStore::adopt(AppPreferences value) {
@@ -49,12 +52,11 @@ void PreferencesStore::adopt(AppPreferences value) {
 
 Status PreferencesStore::setValue(AppPreferences value) {
     adopt(std::move(value));
-    auto change = preferencesChange();
-    if (!change) {
+    if (!isJsonFinite(Json(value_))) {
         logError(LogCategory::lifecycle, "Preferences hold a value that cannot be written; kept the stored ones");
         return Error{"preferences.encoding", localizedString("The settings hold a value that cannot be written.")};
     }
-    writeInBackground(std::move(*change));
+    writeInBackground(kPreferencesWaiting);
     return success();
 }
 
@@ -94,8 +96,10 @@ std::optional<SettingsFile::Change> PreferencesStore::preferencesChange() {
 }
 
 Status PreferencesStore::save() {
-    // Changes waiting for their turn go first; the waited write comes after them.
-    handOverDeferred();
+    // The language waiting for its turn goes first; the waited write carries the preferences.
+    writeInterval_.cancel();
+    waiting_ &= ~kPreferencesWaiting;
+    handOverWaiting();
     const std::optional<Json> unreadable = unreadablePreferences_;
     auto change = preferencesChange();
     if (!change) {
@@ -117,47 +121,40 @@ Status PreferencesStore::save() {
 }
 
 void PreferencesStore::saveLanguage() {
-    writeInBackground([raw = std::string(rawValue(language_))](Json& object) { object[kLanguageKey] = raw; });
+    writeInBackground(kLanguageWaiting);
 }
 
 void PreferencesStore::flush() {
-    handOverDeferred();
+    writeInterval_.cancel();
+    handOverWaiting();
     file_.flush();
 }
 
-void PreferencesStore::writeInBackground(SettingsFile::Change change) {
-    if (writeInterval_.pending()) {
-        deferred_.push_back(std::move(change));
-        return;
-    }
-    handOver({std::move(change)});
+void PreferencesStore::writeInBackground(unsigned what) {
+    waiting_ |= what;
+    if (writeInterval_.pending()) return;
+    handOverWaiting();
     // The task dies with the store (its handle cancels it).
     writeInterval_ = scheduler_.schedule(kWriteInterval, [this] {
-        if (deferred_.empty()) return;
-        auto changes = std::move(deferred_);
-        deferred_.clear();
-        writeInBackground([changes = std::move(changes)](Json& object) {
-            for (const auto& change : changes) change(object);
+        if (waiting_) writeInBackground(0);
+    });
+}
+
+void PreferencesStore::handOverWaiting() {
+    const unsigned what = std::exchange(waiting_, 0u);
+    std::optional<SettingsFile::Change> preferences;
+    if (what & kPreferencesWaiting) preferences = preferencesChange();
+    std::optional<std::string> language;
+    if (what & kLanguageWaiting) language = std::string(rawValue(language_));
+    if (!preferences && !language) return;
+    file_.write(
+        [preferences = std::move(preferences), language = std::move(language)](Json& object) {
+            if (preferences) (*preferences)(object);
+            if (language) object[kLanguageKey] = *language;
+        },
+        [weak = std::weak_ptr<PreferencesStore*>(self_)](const Status& result) {
+            if (auto self = weak.lock()) (*self)->writeFinished(result);
         });
-    });
-}
-
-void PreferencesStore::handOver(std::vector<SettingsFile::Change> changes) {
-    if (changes.empty()) return;
-    SettingsFile::Change all = changes.size() == 1 ? std::move(changes.front())
-                                                   : [changes = std::move(changes)](Json& object) {
-                                                         for (const auto& change : changes) change(object);
-                                                     };
-    file_.write(std::move(all), [weak = std::weak_ptr<PreferencesStore*>(self_)](const Status& result) {
-        if (auto self = weak.lock()) (*self)->writeFinished(result);
-    });
-}
-
-void PreferencesStore::handOverDeferred() {
-    writeInterval_.cancel();
-    auto changes = std::move(deferred_);
-    deferred_.clear();
-    handOver(std::move(changes));
 }
 
 void PreferencesStore::writeFinished(const Status& result) {

@@ -90,17 +90,20 @@ private:
     // The change that puts the value under "preferences.v1" (and keeps unreadable stored
     // preferences aside); nothing when the value cannot be encoded.
     std::optional<SettingsFile::Change> preferencesChange();
-    void writeInBackground(SettingsFile::Change change);
-    void handOver(std::vector<SettingsFile::Change> changes);
-    void handOverDeferred();
+    // Notes what is to be written (the preferences, the language) and hands it over at once, or
+    // once the interval since the last hand-over has passed.
+    void writeInBackground(unsigned what);
+    // Hands what waits to the settings file as one change, read from the values as they are now.
+    void handOverWaiting();
     void writeFinished(const Status& result);
     void logKeptAside();
 
     SettingsFile file_;
     Scheduler& scheduler_;
-    // Runs while writes are kept apart; changes made meanwhile wait in `deferred_`.
+    static constexpr unsigned kPreferencesWaiting = 1, kLanguageWaiting = 2;
+    // Runs while writes are kept apart; what changed meanwhile is noted in `waiting_`.
     ScheduledTask writeInterval_;
-    std::vector<SettingsFile::Change> deferred_;
+    unsigned waiting_ = 0;
     AppPreferences value_;
     InterfaceLanguage language_ = InterfaceLanguage::system;
     std::optional<Json> unreadablePreferences_;  // kept aside before the first overwrite
