@@ -11,6 +11,7 @@
 #include <glib.h>
 
 #include "model/app_paths.hpp"
+#include "model/file_test_support.hpp"
 #include "model/file_writer.hpp"
 #include "model/sample_records.hpp"
 #include "model/json_text.hpp"
@@ -157,6 +158,23 @@ TEST_F(PreferencesStoreTest, UndecodablePreferencesFallBackAndAreKeptAside) {
         EXPECT_TRUE(PreferencesStore().value().isolateNewWindows == std::nullopt);
         std::filesystem::remove(settingsFilePath());
     }
+}
+
+// A waited save that fails keeps the unreadable preferences for the next one: they are never lost.
+TEST_F(PreferencesStoreTest, UnreadablePreferencesOutliveAFailedSave) {
+    writeSettings({{"preferences.v1", 42}});
+    PreferencesStore store;
+    {
+        test::FileSizeLimit full(1);
+        EXPECT_FALSE(store.updateAndWait([](AppPreferences& p) { p.restoreWindows = true; }).ok());
+    }
+    EXPECT_EQ(readSettings(), Json({{"preferences.v1", 42}})) << "the failed save wrote nothing";
+    ASSERT_TRUE(store.updateAndWait([](AppPreferences& p) { p.restoreWindows = false; }).ok());
+    Json settings = readSettings();
+    auto aside = keysWithPrefix(settings, PreferencesStore::kUnreadablePreferencesPrefix);
+    ASSERT_EQ(aside.size(), 1u) << settings.dump();
+    EXPECT_EQ(settings[aside[0]], 42);
+    EXPECT_EQ(settings["preferences.v1"]["restoreWindows"], false);
 }
 
 TEST_F(PreferencesStoreTest, EveryChangeIsStoredAtOnceAndTheLanguageWhenAsked) {
