@@ -41,7 +41,7 @@ background_log=$(mktemp /tmp/quenlith-background.XXXXXX)
   cmake --build build-sanitize -j "$jobs" --target model_tests lifetime_scenarios
   step "model tests with sanitizers"
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-    ctest --test-dir build-sanitize -L model -E '^(layers|app)[.]' --output-on-failure -j "$jobs"
+    ctest --test-dir build-sanitize -L model -E '^(layers|app|scripts)[.]' --output-on-failure -j "$jobs"
   step "fuzzing"
   ./scripts/fuzz.sh 20
   step "sanitizer and fuzzing builds done"
@@ -114,6 +114,6 @@ fi
 
 # Reaching this line means every step passed.
 model_tests=$(ctest --test-dir build -N -L model | grep -c "Test *#" || true)
-sanitized_tests=$(ctest --test-dir build-sanitize -N -L model -E '^(layers|app)[.]' | grep -c "Test *#" || true)
+sanitized_tests=$(ctest --test-dir build-sanitize -N -L model -E '^(layers|app|scripts)[.]' | grep -c "Test *#" || true)
 step "done"
 echo "total: $((model_tests + sanitized_tests + fuzz_targets + gui_tests + lifetime_binaries + wm_checks)) passed, 0 failed"

@@ -21,19 +21,26 @@ namespace {
 // Every verdict is in once the tests have run; what the process tears down after them (the file
 // writer's last writes, the engine's child processes, the toolkit) must not hold the whole run. A
 // teardown still going after a minute has its threads' stacks written where the test script shows
-// them (QUENLITH_TEARDOWN_LOG, else the error output), and the process ends with its verdict.
+// them (QUENLITH_TEARDOWN_LOG, else the error output), and the process ends with its verdict. The
+// dump has a limit of its own: a debugger stuck on the process must not hold the run either.
+void dumpStacks(int verdict) {
+    const char* log = std::getenv("QUENLITH_TEARDOWN_LOG");
+    const std::string target = log && *log ? std::string(">> '") + log + "' 2>&1" : std::string(" 1>&2");
+    const std::string name = program_invocation_short_name;
+    const std::string pid = std::to_string(getpid());
+    const std::string command = "{ echo '== teardown of " + name + " (process " + pid +
+                                ") still running after 60 s'; timeout -k 5 60 gdb -p " + pid +
+                                " -batch -ex 'thread apply all bt' 2>&1; }" + target;
+    if (std::system(command.c_str()) != 0) std::cerr << "teardown still running after 60 s\n";
+    std::_Exit(verdict);
+}
+
 void watchTeardown(int verdict) {
     prctl(PR_SET_PTRACER, PR_SET_PTRACER_ANY, 0, 0, 0);
     std::thread([verdict] {
         std::this_thread::sleep_for(std::chrono::seconds(60));
-        const char* log = std::getenv("QUENLITH_TEARDOWN_LOG");
-        const std::string target = log && *log ? std::string(">> '") + log + "' 2>&1" : std::string(" 1>&2");
-        const std::string name = program_invocation_short_name;
-        const std::string command = "{ echo '== teardown of " + name + " (process " +
-                                    std::to_string(getpid()) + ") still running after 60 s'; gdb -p " +
-                                    std::to_string(getpid()) + " -batch -ex 'thread apply all bt' 2>&1; }" +
-                                    target;
-        if (std::system(command.c_str()) != 0) std::cerr << "teardown still running after 60 s\n";
+        std::thread(dumpStacks, verdict).detach();
+        std::this_thread::sleep_for(std::chrono::seconds(75));
         std::_Exit(verdict);
     }).detach();
 }

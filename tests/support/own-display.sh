@@ -12,8 +12,13 @@ done
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/quenlith-display.XXXXXX") || exit 1
 Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$scratch/display" 2>"$scratch/log" &
 server=$!
+# A server that has not ended 5 s after SIGTERM (a busy machine, a server stuck in its own
+# handler) is killed: the test's verdict is in, and nothing may hold the run for ever.
+gone() { [ ! -e "/proc/$1" ] || grep -q '^[0-9]* ([^)]*) Z' "/proc/$1/stat" 2>/dev/null; }
 stop() {
   kill "$server" 2>/dev/null
+  for _ in $(seq 100); do gone "$server" && break; sleep 0.05; done
+  gone "$server" || kill -KILL "$server" 2>/dev/null
   wait "$server" 2>/dev/null
   rm -rf "$scratch"
 }
