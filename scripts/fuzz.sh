@@ -20,7 +20,8 @@ for target in "$build"/fuzz/*_fuzz; do
   rm -rf "$work" && mkdir -p "$work/corpus"
   cp fuzz/corpus/"$name"/* "$work/corpus/" 2>/dev/null || true
   # New inputs go to the scratch corpus only; the seeds in the repository stay as they are.
-  "$target" "$work/corpus" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2048 -max_len=65536 \
+  # The fuzzer keeps its own time; a target that does not end a minute after it still fails the run.
+  timeout -k 10 $((seconds + 60)) "$target" "$work/corpus" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2048 -max_len=65536 \
     -artifact_prefix="$work/" -print_final_stats=1 >"$work/log" 2>&1 &
   pids+=($!) names+=("$name")
 done

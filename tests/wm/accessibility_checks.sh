@@ -103,7 +103,7 @@ if wait_for 20 grep -q 'listening' "$work/print-walk.log"; then
     check "Escape closes the print dialog and gives the focus back to Alpha" \
       wait_for 10 eval 'gone_from_screen "^Print$" && is_active "$alpha"'
   fi
-  wait "$reader_pid" || { fail "the screen reader followed the print dialog"; sed 's/^/  /' "$work/print-walk.log"; }
+  await_process "$reader_pid" 60 || { fail "the screen reader followed the print dialog"; sed 's/^/  /' "$work/print-walk.log"; }
   reader_pid=""
   check "no toolkit warning is logged as the print dialog goes" [ "$(toolkit_warnings)" -eq "$warnings" ] ||
     grep -E "(Gtk|Gdk|GLib|GLib-GObject|Atk)-(CRITICAL|WARNING)" "$work/app.log" | sed "s/^/  /" | head -5

@@ -83,6 +83,24 @@ stop_app() {
   fi
   app_pid=""
 }
+# No check waits for another process without a limit. end_process sends SIGTERM and kills what is
+# still there after the grace (10 s unless given): xfwm4's handler of SIGTERM, for one, now and then
+# deadlocks. await_process waits for a process to end by itself, and kills it after the limit; its
+# status is the process's, or 124 when it had to be killed.
+end_process() {  # end_process PID [SECONDS]
+  kill "$1" 2>/dev/null || return 0
+  wait_for "${2:-10}" gone "$1" || kill -KILL "$1" 2>/dev/null
+  wait "$1" 2>/dev/null
+}
+await_process() {  # await_process PID SECONDS
+  if wait_for "$2" gone "$1"; then
+    wait "$1"
+    return
+  fi
+  kill -KILL "$1" 2>/dev/null
+  wait "$1" 2>/dev/null
+  return 124
+}
 send() {  # a later start with these arguments; it must end at once
   "$app" "$@" >>"$work/send.log" 2>&1 &
   local pid=$!
@@ -145,16 +163,9 @@ start_xfwm4() {
 start_wm() {  # start_wm openbox|xfwm4: openbox without margins
   if [ "$1" = openbox ]; then start_openbox 0 0 0 0; else start_xfwm4; fi
 }
-# xfwm4's handler of SIGTERM quits its main loop from inside the signal, and now and then
-# deadlocks there: a window manager still there 10 s after SIGTERM is killed.
-end_window_manager() {  # end_window_manager PID
-  kill "$1" 2>/dev/null || return 0
-  wait_for 10 gone "$1" || kill -KILL "$1" 2>/dev/null
-  wait "$1" 2>/dev/null
-}
 # Ends the window manager, so that another one can start on the display.
 stop_wm() {
-  end_window_manager "$openbox_pid"
+  end_process "$openbox_pid"
   openbox_pid=""
   # What it announced stays on the root window: the next one is known by announcing it again.
   xprop -root -remove _NET_SUPPORTED -remove _NET_SUPPORTING_WM_CHECK

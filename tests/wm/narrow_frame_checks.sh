@@ -27,7 +27,7 @@ start_xfwm4() {
 }
 stop_window_manager() {
   local pid
-  for pid in $openbox_pid $xfwm4_pid; do end_window_manager "$pid"; done
+  for pid in $openbox_pid $xfwm4_pid; do end_process "$pid"; done
   openbox_pid="" xfwm4_pid=""
   wait_for 10 eval '! xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"'
 }

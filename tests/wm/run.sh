@@ -20,7 +20,16 @@ scripts=("$here"/*_checks.sh) pids=() display=99
 for checks in "${scripts[@]}"; do
   display=$((display + 1))
   while [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ]; do display=$((display + 1)); done
-  xvfb-run -n "$display" -s "-screen 0 1280x800x24 -noreset" "$checks" "$build" >"$logs/$(basename "$checks").log" 2>&1 &
+  # A script still running after ten minutes (a few times its time on a busy machine) fails, and
+  # everything it started goes with it: timeout signals its whole process group.
+  (
+    started=$SECONDS
+    timeout -k 10 600 xvfb-run -n "$display" -s "-screen 0 1280x800x24 -noreset" "$checks" "$build"
+    status=$?
+    [ $status -eq 124 ] && echo "FAIL: $(basename "$checks") did not end within 600 s"
+    echo "($((SECONDS - started)) s)"
+    exit $status
+  ) >"$logs/$(basename "$checks").log" 2>&1 &
   pids+=($!)
 done
 status=0

@@ -81,8 +81,7 @@ command_of_menu launcher
 check_on_screen "the launcher opened again" "^Quenlith$"
 stop_app
 stop_wm
-kill "$xvfb_pid" 2>/dev/null
-wait "$xvfb_pid" 2>/dev/null
+end_process "$xvfb_pid"
 xvfb_pid=""
 
 # --- One and a half times the text size ----------------------------------------------------------
