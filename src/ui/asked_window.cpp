@@ -10,6 +10,7 @@
 
 // Last: Xlib defines macros (Status, None) that clash with ordinary names.
 #include <gdk/gdkx.h>
+#include <X11/Xutil.h>
 
 namespace quenlith {
 
@@ -77,8 +78,8 @@ void focusWhenMapped(GtkWindow* window, std::uint32_t time) {
             auto* asked = static_cast<Request*>(data);
             const std::uint32_t time = asked->time;
             g_signal_handler_disconnect(widget, asked->handler);  // frees `asked`
-            // A window hidden again before its map arrived stays hidden.
-            if (!gtk_widget_get_visible(widget)) return FALSE;
+            // A window hidden or minimised again before its map arrived stays so.
+            if (!gtk_widget_get_visible(widget) || minimisedNow(GTK_WINDOW(widget))) return FALSE;
             // Without a window manager the server orders focus changes by time, and the focus of a
             // window withdrawn meanwhile fell back with a time newer than the asking input's: the
             // request takes the server's time, and GDK's user time moves with it, so that later
@@ -147,7 +148,7 @@ void insistOnAskedFocus(GtkWindow* asking) {
             auto* window = static_cast<GtkWindow*>(g_weak_ref_get(&asked->window));
             if (!window) return G_SOURCE_REMOVE;
             if (asked->request == requestCount && gtk_widget_get_visible(GTK_WIDGET(window)) &&
-                !gtk_window_is_active(window))
+                !gtk_window_is_active(window) && !minimisedNow(window))
                 askWithServerTime(window);
             g_object_unref(window);
             return G_SOURCE_REMOVE;
@@ -188,7 +189,8 @@ void insistOnFocusReturn(GtkWindow* origin) {
                                                                              returning->shown.end(),
                                                                              active) != returning->shown.end());
             GdkWindow* own = gtk_widget_get_window(GTK_WIDGET(window));
-            if (gtk_widget_get_visible(GTK_WIDGET(window)) && passedOn && own && GDK_IS_X11_WINDOW(own))
+            if (gtk_widget_get_visible(GTK_WIDGET(window)) && passedOn && own && GDK_IS_X11_WINDOW(own) &&
+                !minimisedNow(window))
                 askWithServerTime(window);
             g_object_unref(window);
             return G_SOURCE_REMOVE;
@@ -364,5 +366,26 @@ std::chrono::milliseconds focusReturnPending(const Gtk::Window& window) {
 }
 
 void askForFocusAgain(Gtk::Window& window) { askWithServerTime(window.gobj()); }
+
+bool minimisedNow(GtkWindow* window) {
+    GdkWindow* own = gtk_widget_get_window(GTK_WIDGET(window));
+    if (!own) return false;
+    if (gdk_window_get_state(own) & GDK_WINDOW_STATE_ICONIFIED) return true;
+    if (!GDK_IS_X11_WINDOW(own)) return false;
+    GdkDisplay* display = gdk_window_get_display(own);
+    const Atom state = gdk_x11_get_xatom_by_name_for_display(display, "WM_STATE");
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    gdk_x11_display_error_trap_push(display);
+    const int read = XGetWindowProperty(GDK_DISPLAY_XDISPLAY(display), GDK_WINDOW_XID(own), state, 0, 1, False,
+                                        state, &type, &format, &count, &after, &data);
+    gdk_x11_display_error_trap_pop_ignored(display);
+    const bool iconic = read == Success && data && format == 32 && count == 1 &&
+                        *reinterpret_cast<const long*>(data) == IconicState;
+    if (data) XFree(data);
+    return iconic;
+}
 
 }  // namespace quenlith

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <functional>
 
+typedef struct _GtkWindow GtkWindow;
+
 namespace Gtk {
 class Window;
 }
@@ -55,5 +57,10 @@ std::chrono::milliseconds focusReturnPending(const Gtk::Window& window);
 
 // Asks for the focus once more, with the X server's current time (newer than any hand-over).
 void askForFocusAgain(Gtk::Window& window);
+
+// Whether the window manager has `window` minimised now. Read from the server: on a busy machine a
+// request for the focus made on a timer or a map may run before the minimise has reached us, and
+// asking then would bring the window back against the person's wish.
+bool minimisedNow(GtkWindow* window);
 
 }  // namespace quenlith

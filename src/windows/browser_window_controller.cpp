@@ -169,7 +169,8 @@ void BrowserWindowController::present(bool activate, bool keepTuck, bool wake, s
             focusOnMap_ = panel_->signal_map_event().connect(
                 [this, time](GdkEventAny*) {
                     focusOnMap_.disconnect();
-                    if (auto window = panel_->get_window()) window->focus(time);
+                    if (auto window = panel_->get_window(); window && !minimisedNow(panel_->gobj()))
+                        window->focus(time);
                     return false;
                 },
                 true);
