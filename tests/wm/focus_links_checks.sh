@@ -117,7 +117,7 @@ $(xdotool getwindowname "$(active)" 2>/dev/null || echo none)$(wait_for 10 is_ac
       xdotool key Escape
       wait_for 5 gone_from_screen "^Downloads$" && steady_focus
       check "$wm: with the settings open beside Alpha, Escape in the downloads gives the focus back to Alpha" \
-        is_active "$alpha"
+        wait_for 10 eval 'is_active "$alpha" && steady_focus && is_active "$alpha"'
     else
       fail "$wm: Ctrl+Alt+J in Alpha opens the downloads with the focus beside the settings"
     fi

@@ -55,7 +55,11 @@ drag_to $((wa_x + 18))
 check "dragged to 18 px from the work area's left, Alpha tucks behind its handle" wait_for 5 tucked
 xdotool windowactivate --sync "$other"
 point_at_handle
-check "hovering the handle shows Alpha" wait_for 5 mapped "$alpha"
+# On a failure: where the pointer and the handle were, and whether Alpha came later (the
+# application late) or not at all.
+check "hovering the handle shows Alpha" wait_for 5 mapped "$alpha" ||
+  echo "  pointer $(xdotool getmouselocation), handle $(handle_geometry | tr '\n' ' ')," \
+    "$(wait_for 15 mapped "$alpha" && echo "Alpha shown within 20 s" || echo "Alpha not shown within 20 s")"
 check "and does not take the focus" is_active "$other"
 xdotool mousemove 1100 700
 check "the pointer kept away tucks it again" wait_for 5 tucked
