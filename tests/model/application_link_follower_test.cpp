@@ -22,6 +22,7 @@ TEST(ApplicationLinkFollower, AppliesTheLastApplicationAfterItStayedInFront) {
         std::vector<Application> applied;
         bool stillDismissed;
     } const steps[] = {
+        {"own.desktop", 1000, {}, true},  // this application first: nothing to apply
         {"a.desktop", 299, {}, false},
         {"b.desktop", 300, {"b.desktop"}, false},  // a within 0.3 s of b: never applied
         {"own.desktop", 1000, {"b.desktop"}, true},  // this application: nothing changes
@@ -40,6 +41,10 @@ TEST(ApplicationLinkFollower, AppliesTheLastApplicationAfterItStayedInFront) {
     }
     follower.applicationDidActivate("c.desktop");
     follower.cancel();
+    timers.advance(std::chrono::milliseconds(1000));
+    follower.applicationDidActivate(std::nullopt);
+    follower.cancel();
+    follower.applicationDidActivate("own.desktop");
     timers.advance(std::chrono::milliseconds(1000));
     EXPECT_EQ(applied.size(), 5u);
 }
@@ -66,6 +71,8 @@ TEST(ApplicationLinkFollower, CountsNoneInFrontAsAnotherApplicationOnlyOnceItSta
         {"this application through none", {{std::nullopt, 20}, {"own.desktop", 300}}, {"a.desktop"}, true,
          "a.desktop"},
         {"this application, then none that stays", {{"own.desktop", 20}, {std::nullopt, 300}}, {std::nullopt},
+         false, std::nullopt},
+        {"none that stays, then this application", {{std::nullopt, 300}, {"own.desktop", 300}}, {std::nullopt},
          false, std::nullopt},
     };
     for (const auto& row : rows) {
