@@ -27,6 +27,9 @@ TEST(AskedWindow, IsKeptAboveWhenAWindowOfOursIsNow) {
         bool fromOutside = false;
         // A second window of ours, kept above, is shown too.
         bool anotherKeptAbove = false;
+        // Asked for as a dialog of the window it was asked from.
+        bool attach = false;
+        std::optional<KeptAbove> askedBefore;
     };
     const Case cases[] = {
         {"kept above from the start", KeptAbove::always, std::nullopt, KeptAbove::untilAnotherApplication},
@@ -38,6 +41,12 @@ TEST(AskedWindow, IsKeptAboveWhenAWindowOfOursIsNow) {
         {"from outside, none kept above", std::nullopt, std::nullopt, KeptAbove::no, true},
         {"from one not kept above, another kept above", std::nullopt, std::nullopt,
          KeptAbove::untilAnotherApplication, false, true},
+        {"a dialog of one kept above", KeptAbove::always, std::nullopt, KeptAbove::untilAnotherApplication, false,
+         false, true},
+        {"a dialog from outside, one kept above", KeptAbove::always, std::nullopt,
+         KeptAbove::untilAnotherApplication, true, false, true},
+        {"kept above itself", KeptAbove::always, std::nullopt, KeptAbove::always, true, false, false,
+         KeptAbove::always},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -52,8 +61,10 @@ TEST(AskedWindow, IsKeptAboveWhenAWindowOfOursIsNow) {
         ASSERT_TRUE(spinUntil([&] { return origin.get_mapped(); }));
         if (c.whileShown) keepAbove(origin, *c.whileShown);
         Gtk::Window asked;
-        presentAskedWindow(asked, c.fromOutside ? nullptr : &origin, false);
+        if (c.askedBefore) keepAbove(asked, *c.askedBefore);
+        presentAskedWindow(asked, c.fromOutside ? nullptr : &origin, c.attach);
         EXPECT_EQ(keptAbove(asked), c.asked);
+        EXPECT_EQ(asked.get_transient_for(), c.attach && !c.fromOutside ? &origin : nullptr);
         hideAskedWindow(asked);
     }
 }
