@@ -5,6 +5,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 
 #include "model/scheduler.hpp"
 #include "model/uuid.hpp"
@@ -14,7 +15,8 @@ namespace quenlith {
 // Follows the application in front for application links: each activation of another application
 // applies the links of that application once it has stayed in front for kDebounce, so rapid
 // switching applies only the last one. Activating this application itself changes nothing.
-// Websites the user put away stay away until a different application has come to the front.
+// Websites the user put away stay away until a different application has come to the front; no
+// application in front (none) counts as one only once it has stayed for kDebounce.
 class ApplicationLinkFollower {
 public:
     static constexpr std::chrono::milliseconds kDebounce{300};
@@ -27,7 +29,10 @@ public:
 
     void applicationDidActivate(const std::optional<std::string>& application);
     // Drops a pending application of links (shutdown, website-data reset).
-    void cancel() { linkTask_.cancel(); }
+    void cancel() {
+        linkTask_.cancel();
+        noneWaiting_ = false;
+    }
 
     // The last other application that came to the front.
     const std::optional<std::string>& lastApplication() const { return lastApplication_; }
@@ -43,6 +48,10 @@ public:
     void noteMinimised(const Uuid& website) { minimisedLinks_.insert(website); }
 
 private:
+    // `application` is now the application in front.
+    void cameToFront(const std::optional<std::string>& application);
+    void applyLater(const std::optional<std::string>& application);
+
     std::string ownApplication_;
     std::function<void(const std::optional<std::string>&)> apply_;
     Scheduler& timers_;
@@ -52,6 +61,8 @@ private:
     std::set<Uuid> dismissedLinks_;
     std::set<Uuid> minimisedLinks_;
     ScheduledTask linkTask_;
+    // The pending task waits to see whether none stays in front.
+    bool noneWaiting_ = false;
 };
 
 }  // namespace quenlith

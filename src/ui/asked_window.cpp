@@ -219,18 +219,19 @@ void recordFocusReturn(Gtk::Window& window, Gtk::Window* origin) {
 // returns to; answers the asking input's time.
 std::uint32_t keepForOrigin(Gtk::Window& window, Gtk::Window* origin, bool attach) {
     if (origin == &window) origin = nullptr;
-    if (origin) {
-        // Kept above as it was just now: the launcher puts itself away as its command runs. Read
-        // from what this application told the window manager: GDK's state follows only what was
-        // set before the window was mapped, not a website pinned or unpinned while it runs.
-        const bool originAbove = keptAbove(*origin) != KeptAbove::no;
-        if (attach && origin->get_visible()) window.set_transient_for(*origin);
-        // A transient stays above its parent only in the parent's layer, which a launcher leaves
-        // as it goes: what a window kept above asked for is kept above itself, until the person
-        // turns to another application. A dialog shown again follows its new origin.
-        if ((originAbove || attach) && keptAbove(window) != KeptAbove::always)
-            keepAbove(window, originAbove ? KeptAbove::untilAnotherApplication : KeptAbove::no);
-    }
+    // Kept above as it was just now: the launcher puts itself away as its command runs. Read from
+    // what this application told the window manager: GDK's state follows only what was set before
+    // the window was mapped, not a website pinned or unpinned while it runs.
+    const bool originAbove = origin && keptAbove(*origin) != KeptAbove::no;
+    // Asked for with none of our windows in use (from a tray's menu, over the bus) or from one not
+    // kept above, it must still come above the windows of ours that are.
+    const bool above = originAbove || anotherWindowKeptAbove(window);
+    if (origin && attach && origin->get_visible()) window.set_transient_for(*origin);
+    // A transient stays above its parent only in the parent's layer, which a launcher leaves as it
+    // goes: what is asked for while a window of ours is kept above is kept above itself, until the
+    // person turns to another application. A dialog shown again follows its new origin.
+    if ((above || (origin && attach)) && keptAbove(window) != KeptAbove::always)
+        keepAbove(window, above ? KeptAbove::untilAnotherApplication : KeptAbove::no);
     recordFocusReturn(window, origin);
     return askingInputTime(window);
 }

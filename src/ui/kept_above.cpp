@@ -116,7 +116,7 @@ private:
 };
 
 // Another shown window of this application that the window manager keeps above.
-bool anotherKeptAboveShown(GtkWindow* window) {
+bool anotherKeptAboveShown(const GtkWindow* window) {
     bool found = false;
     GList* toplevels = gtk_window_list_toplevels();
     for (GList* item = toplevels; item && !found; item = item->next) {
@@ -139,6 +139,8 @@ void comeForward(GtkWindow* window, GParamSpec*, gpointer) {
 }
 
 }  // namespace
+
+bool anotherWindowKeptAbove(const Gtk::Window& window) { return anotherKeptAboveShown(window.gobj()); }
 
 void comeAboveWhenActive(Gtk::Window& window) {
     g_signal_connect(window.gobj(), "notify::is-active", G_CALLBACK(comeForward), nullptr);

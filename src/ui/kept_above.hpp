@@ -29,6 +29,9 @@ void keepAbove(Gtk::Window& window, KeptAbove how);
 // How the window is kept above now (`no` for a window never told).
 KeptAbove keptAbove(const Gtk::Window& window);
 
+// Whether a shown window of this application other than `window` is kept above the others.
+bool anotherWindowKeptAbove(const Gtk::Window& window);
+
 // Whenever `window` becomes the active window while another shown window of this application is
 // kept above, it comes in front of that one, kept above until the person turns to another
 // application: brought forward by the taskbar, or given the focus but stacked as the window manager

@@ -22,6 +22,7 @@ TEST(ApplicationLinkFollower, AppliesTheLastApplicationAfterItStayedInFront) {
         std::vector<Application> applied;
         bool stillDismissed;
     } const steps[] = {
+        {"own.desktop", 1000, {}, true},  // this application first: nothing to apply
         {"a.desktop", 299, {}, false},
         {"b.desktop", 300, {"b.desktop"}, false},  // a within 0.3 s of b: never applied
         {"own.desktop", 1000, {"b.desktop"}, true},  // this application: nothing changes
@@ -41,7 +42,58 @@ TEST(ApplicationLinkFollower, AppliesTheLastApplicationAfterItStayedInFront) {
     follower.applicationDidActivate("c.desktop");
     follower.cancel();
     timers.advance(std::chrono::milliseconds(1000));
+    follower.applicationDidActivate(std::nullopt);
+    follower.cancel();
+    follower.applicationDidActivate("own.desktop");
+    timers.advance(std::chrono::milliseconds(1000));
     EXPECT_EQ(applied.size(), 5u);
+}
+
+// After "a" was in front and the person put one of its websites away: each row the active
+// applications that follow (how long each stays, in ms), what is applied, and whether the website
+// is still kept away then. None in front is the focus on its way between two windows until it stays.
+TEST(ApplicationLinkFollower, CountsNoneInFrontAsAnotherApplicationOnlyOnceItStayed) {
+    struct Row {
+        const char* what;
+        std::vector<std::pair<Application, int>> sequence;
+        std::vector<Application> applied;
+        bool stillDismissed;
+        Application lastApplication;
+    } const rows[] = {
+        {"another window of a", {{std::nullopt, 20}, {"a.desktop", 300}}, {"a.desktop"}, true, "a.desktop"},
+        {"a, a moment later", {{std::nullopt, 299}, {"a.desktop", 300}}, {"a.desktop"}, true, "a.desktop"},
+        {"none that stays", {{std::nullopt, 300}}, {std::nullopt}, false, std::nullopt},
+        {"none that stays, then a", {{std::nullopt, 300}, {"a.desktop", 300}}, {std::nullopt, "a.desktop"}, false,
+         "a.desktop"},
+        {"b through none", {{std::nullopt, 20}, {"b.desktop", 300}}, {"b.desktop"}, false, "b.desktop"},
+        {"b, then back to a through none", {{"b.desktop", 100}, {std::nullopt, 20}, {"a.desktop", 300}},
+         {"a.desktop"}, false, "a.desktop"},
+        {"this application through none", {{std::nullopt, 20}, {"own.desktop", 300}}, {"a.desktop"}, true,
+         "a.desktop"},
+        {"this application, then none that stays", {{"own.desktop", 20}, {std::nullopt, 300}}, {std::nullopt},
+         false, std::nullopt},
+        {"none that stays, then this application", {{std::nullopt, 300}, {"own.desktop", 300}}, {std::nullopt},
+         false, std::nullopt},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        ManualScheduler timers;
+        std::vector<Application> applied;
+        ApplicationLinkFollower follower("own.desktop", [&](const Application& a) { applied.push_back(a); },
+                                         timers);
+        follower.applicationDidActivate("a.desktop");
+        timers.advance(ApplicationLinkFollower::kDebounce);
+        const Uuid dismissed = Uuid::random();
+        follower.dismiss(dismissed);
+        applied.clear();
+        for (const auto& [application, staysMs] : row.sequence) {
+            follower.applicationDidActivate(application);
+            timers.advance(std::chrono::milliseconds(staysMs));
+        }
+        EXPECT_EQ(applied, row.applied);
+        EXPECT_EQ(follower.dismissedLinks().contains(dismissed), row.stillDismissed);
+        EXPECT_EQ(follower.lastApplication(), row.lastApplication);
+    }
 }
 
 TEST(ApplicationLinkFollower, KeepsAMinimisedWebsiteUntilAnotherApplicationHasBeenInFront) {

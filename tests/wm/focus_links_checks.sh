@@ -2,7 +2,8 @@
 # Windows brought forward by a global shortcut or by Quick Open take the keyboard focus, under
 # openbox and under xfwm4: a new window, a window hidden after it had the focus (its user time is
 # older than the key press) and a window chosen in Quick Open become the active window. A website
-# that an application link showed stays minimised when minimised, until its client comes again.
+# that an application link showed stays minimised when minimised, until its client comes again; put
+# away with its shortcut, it stays away while the focus moves to another window of that client.
 # Windows asked for from a website window kept above (settings, library, downloads, the editor, a
 # sheet, the print dialog) come above it with the focus, and closed with Escape give the focus back
 # to it; once another application's window is in use, they go back among the other windows. "Add &
@@ -12,31 +13,34 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$1" && pwd)
 app=$build/quenlith
 tool=$build/tests/programs/profiles_tool/profiles_tool
+windows=$build/tests/programs/client_windows/client_windows
 source "$here/lib.sh"
 begin_checks focus-links-wm bus -- "$@"
 owned="$owned client_pids refused_pid" client_pids="" refused_pid=""
-need_programs "$app" "$tool" "$(command -v xmessage)" "$(command -v xfwm4)"
+need_programs "$app" "$tool" "$windows" "$(command -v xmessage)" "$(command -v xfwm4)"
 data=$XDG_DATA_HOME/com.quenlith.Quenlith settings=$XDG_CONFIG_HOME/com.quenlith.Quenlith/settings.json
 mkdir -p "$data" "$XDG_CONFIG_HOME/com.quenlith.Quenlith" "$XDG_DATA_HOME/applications"
 printf '[Desktop Entry]\nType=Application\nName=Linked\nExec=xmessage\n' >"$XDG_DATA_HOME/applications/quenlith-test-linked.desktop"
 start_page_server "$work/server.log" /a /b
 
 
-# Test clients: the linked one's desktop entry is found by its window's instance name.
-for name in other linked; do
-  xmessage -name quenlith-test-$name -geometry +900+600 $name >/dev/null 2>&1 & client_pids="$client_pids $!"
-done
-client() { xdotool search --all --classname "^quenlith-test-$1\$" 2>/dev/null | head -1; }
-wait_for 10 eval 'other=$(client other) linked=$(client linked); [ -n "$other" ] && [ -n "$linked" ]' ||
-  { fail "the test clients start"; exit 1; }
+# Test clients: the linked one's desktop entry is found by its windows' instance name; it has two
+# windows in one client.
+xmessage -name quenlith-test-other -geometry +900+600 other >/dev/null 2>&1 & client_pids="$client_pids $!"
+"$windows" quenlith-test-linked 2 & client_pids="$client_pids $!"
+client() { xdotool search --all --name "^$1\$" 2>/dev/null | head -1; }
+wait_for 10 eval 'other=$(xdotool search --all --classname "^quenlith-test-other\$" 2>/dev/null | head -1)
+  linked=$(client "quenlith-test-linked 1") linked2=$(client "quenlith-test-linked 2")
+  [ -n "$other" ] && [ -n "$linked" ] && [ -n "$linked2" ]' || { fail "the test clients start"; exit 1; }
 iconic() { xprop -id "$1" WM_STATE 2>/dev/null | grep -q 'Iconic'; }
 
 for wm in openbox xfwm4; do
   start_wm $wm || { fail "$wm starts"; continue; }
-  # Alpha comes with Ctrl+Alt+1, Beta with Ctrl+Alt+2.
+  # Alpha comes with Ctrl+Alt+1, Beta with Ctrl+Alt+2, Linked with Ctrl+Alt+3.
   "$tool" write "$data/profiles.json" --website Alpha "http://alpha.localhost:$(port_of "$work/server.log")/a" \
     --shortcut 18,2304 --above 1 --website Beta "http://beta.localhost:$(port_of "$work/server.log")/b" --shortcut 19,2304 \
-    --website Linked "http://linked.localhost:$(port_of "$work/server.log")/a" --link quenlith-test-linked.desktop &&
+    --website Linked "http://linked.localhost:$(port_of "$work/server.log")/a" --link quenlith-test-linked.desktop \
+    --shortcut 20,2304 &&
     "$tool" restore-windows "$settings" 0 && sed -i 's/"restoreWindows": false/&, "applicationLinksEnabled": true/' "$settings" ||
     { fail "the websites and settings are written"; exit 1; }
   start_app
@@ -220,6 +224,9 @@ $(xdotool getwindowname "$(active)" 2>/dev/null || echo none))"
     fail "$wm: the editor opens with the focus for Add & Open"
   fi
 
+  # Gamma asks once more for the focus it asked for if it has not got it a moment later: were the
+  # clients activated before that, it would take the focus back from the linked one.
+  steady_focus
   shown=""
   xdotool windowactivate --sync "$other" windowactivate --sync "$linked"
   check "$wm: activating the linked client shows the linked website" wait_for 10 found shown "^$(named Linked)"
@@ -227,6 +234,17 @@ $(xdotool getwindowname "$(active)" 2>/dev/null || echo none))"
   check "$wm: minimised, it stays minimised" eval 'wait_for 5 iconic "$shown" && ! wait_for 2 eval "! iconic $shown"'
   xdotool windowactivate --sync "$other" windowactivate --sync "$linked"
   check "$wm: until the linked client comes to the front again" wait_for 10 found shown "^$(named Linked)"
+  # Put away with its shortcut, it stays away as the focus moves to the client's other window, which
+  # under openbox passes through no active window; another client in between brings it back.
+  steady_focus
+  xdotool key ctrl+alt+3
+  if check "$wm: its shortcut puts the linked website away" wait_for 10 gone_from_screen "^$(named Linked)"; then
+    xdotool windowactivate --sync "$linked2"
+    check "$wm: another window of the linked client leaves it away" \
+      eval '! wait_for 3 found shown "^$(named Linked)"'
+    xdotool windowactivate --sync "$other" windowactivate --sync "$linked2"
+    check "$wm: until another client has come to the front" wait_for 10 found shown "^$(named Linked)"
+  fi
 
   # A start on a bus of its own becomes a second instance, refused by the data folder's lock: its
   # alert comes above Alpha, which is kept above, with the focus, so the person sees why.

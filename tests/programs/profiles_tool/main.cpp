@@ -2,7 +2,7 @@
 //   profiles_tool write FILE --website NAME ADDRESS [OPTION VALUE]... [--website ...]
 //     options (for the website before them): --launch 0|1, --above 0|1, --all-workspaces 0|1,
 //     --opacity F, --frame X,Y,W,H[,DISPLAY], --id UUID, --shortcut KEYCODE,MODIFIERS, --tuck 0|1,
-//     --compact 0|1, --link DESKTOP-ID
+//     --compact 0|1, --link DESKTOP-ID, --tray 0|1
 //   profiles_tool restore-windows SETTINGS-FILE 0|1
 //   profiles_tool frames FILE
 //     one line per website: "NAME X Y W H DISPLAY" ("-" without display), or "NAME none"
@@ -51,6 +51,8 @@ int write(const std::string& file, int argc, char** argv, int first) {
             website.edgeTuckEnabled = value == "1";
         } else if (option == "--compact") {
             website.compactMode = value == "1";
+        } else if (option == "--tray") {
+            website.menuBarIconEnabled = value == "1";
         } else if (option == "--link") {
             website.applicationLinkEnabled = true;
             website.linkedApplications = std::vector<LinkedApplication>{{value, value}};
