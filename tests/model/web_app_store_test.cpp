@@ -585,7 +585,9 @@ TEST_F(WebAppStoreTest, ARecordSetAsideForARepeatedIdIsKeptInARecoveryCopyBefore
         EXPECT_EQ(readBytes(kept->value()), asRead);
         EXPECT_EQ(readBytes(path()), asRead);
         EXPECT_TRUE(store->upsert(c));
+        store->keepSetAsideCopy({});  // asked again, by nobody who listens: still the one copy
         writer.flush();
+        ASSERT_TRUE(test::spinUntil([&] { return !writer.busy(path() + files::kRecoveryCopy); }));
         EXPECT_EQ(files::recoveryPaths(path()), std::vector<std::string>{kept->value()});
     }
     for (const auto& copy : files::recoveryPaths(path())) ASSERT_TRUE(files::removeFileIfPresent(copy));
