@@ -12,6 +12,7 @@
 #include "app/pasted_links_flow.hpp"
 #include "app/quick_open_flow.hpp"
 #include "app/session_sweep.hpp"
+#include "app/start_notices.hpp"
 #include "app/website_editor_presenter.hpp"
 #include "browser/blocking/ad_blocking.hpp"
 #include "browser/engine/favicon_loader.hpp"
@@ -84,7 +85,6 @@ AppEnvironment::AppEnvironment(WebsiteSessions* givenSessions, Scheduler& schedu
                                std::unique_ptr<KeyGrabber> grabber)
     : store_(std::nullopt, scheduler),
       library_(std::nullopt, scheduler, systemClock(), applicationFileWriter(), LibraryStore::Loading::later),
-      scheduler_(scheduler),
       globalProxy_(std::make_unique<ProxyRuntime>(readProxyPassword)),
       ownSessions_(givenSessions ? nullptr
                                  : std::make_unique<WebsiteSessions>(*globalProxy_, readProxyPassword)),
@@ -113,6 +113,9 @@ AppEnvironment::AppEnvironment(WebsiteSessions* givenSessions, Scheduler& schedu
     // passwords are read from the keyring meanwhile: a store still waiting for one holds its
     // network and is configured when it arrives, so the start does not wait for the keyring.
     globalProxy_->load(preferences_.value().proxy.value_or(systemProxySettings()));
+    // Settings that could not be read hold it until the person has been told.
+    startNotices_ = std::make_unique<StartNotices>(preferences_, store_, *globalProxy_);
+    startNotices_->start();
     BrowserSessionPersistence sessionPersistence(applicationDataDirectory() + "/session-v1.json");
     // The views keep the system clock and the main loop: `scheduler` steps the stores and windows.
     const BrowserContext viewContext{preferences_, sessions,      *blocking_,          *pageIcons_,
@@ -155,13 +158,14 @@ AppEnvironment::AppEnvironment(WebsiteSessions* givenSessions, Scheduler& schedu
     // turn of the main loop.
     connections_.push_back(
         preferences_.signal_changed().connect([this] { applyPreferences(preferences_.value()); }));
-    firstDelivery_ = scheduler_.scheduleIdle([this] { applyPreferences(preferences_.value()); });
+    firstDelivery_ = scheduler.scheduleIdle([this] { applyPreferences(preferences_.value()); });
 }
 
 AppEnvironment::~AppEnvironment() {
     self_.reset();
     for (auto& connection : connections_) connection.disconnect();
     firstDelivery_.cancel();
+    startNotices_.reset();
     sessionSweep_.reset();
     pastedLinks_.reset();
     quickOpen_.reset();

@@ -35,6 +35,7 @@ class PastedLinksFlow;
 class ProxyRuntime;
 class QuickOpenFlow;
 class SessionSweep;
+class StartNotices;
 class WebsiteEditorPresenter;
 class WebsiteSessions;
 
@@ -132,9 +133,11 @@ private:
     LibraryStore library_;
     SavedPagesNavigation savedPagesNavigation_;
     LauncherControls launcher_;
-    Scheduler& scheduler_;
     // The services of the browser views: made before the windows and ended after them.
     std::unique_ptr<ProxyRuntime> globalProxy_;
+    // What the person is told at start about settings or websites that could not be taken as
+    // they were.
+    std::unique_ptr<StartNotices> startNotices_;
     std::unique_ptr<WebsiteSessions> ownSessions_;  // none when a test brings its sessions
     std::unique_ptr<AdBlocking> blocking_;
     std::unique_ptr<PageIcons> pageIcons_;

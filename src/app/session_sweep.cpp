@@ -38,9 +38,10 @@ bool SessionSweep::ready() const {
 
 SessionUsers SessionSweep::users() const {
     SessionUsers users;
-    if (store_.writable())
+    if (store_.writable()) {
         users.addWebsites(store_.profiles());
-    else
+        users.addWebsites(store_.setAsideProfiles());
+    } else
         users.addUnreadable();
     if (library_.writable())
         users.addLibrary(library_.document());

@@ -1,5 +1,9 @@
 #include "model/browser_session.hpp"
 
+#include <sys/stat.h>
+
+#include <cstdio>
+
 #include "model/app_paths.hpp"
 #include "model/file_store.hpp"
 #include "model/json_coding.hpp"
@@ -54,11 +58,22 @@ Error browserSessionError(BrowserSessionError error) {
 
 namespace {
 
-// A session document decoded from `bytes`, whatever its version; nothing when it is not one.
-std::optional<BrowserSessionDocument> decodeSession(const std::string& bytes) {
+// The snapshot `bytes` hold when this version can read it; nothing otherwise.
+std::optional<BrowserSessionDocument> usableSession(const std::string& bytes) {
     auto json = parseJsonText(bytes);
     if (!json) return std::nullopt;
-    return decodeJson<BrowserSessionDocument>(*json);
+    auto document = decodeJson<BrowserSessionDocument>(*json);
+    if (!document || document->version != 1) return std::nullopt;
+    return document;
+}
+
+// Moves a file over the cap, which cannot be copied within it, to `aside`; anything but a regular
+// file (a link, a pipe) stays where it is.
+Status moveOversizedAside(const std::string& path, const std::string& aside) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || ::rename(path.c_str(), aside.c_str()) != 0)
+        return files::tooLargeError(path, files::FileTask::write);
+    return success();
 }
 
 }  // namespace
@@ -66,9 +81,7 @@ std::optional<BrowserSessionDocument> decodeSession(const std::string& bytes) {
 std::optional<BrowserSessionDocument> usableSessionFile(const std::string& path) {
     auto bytes = files::readWholeFile(path, kSessionFileSizeCap);
     if (!bytes) return std::nullopt;
-    auto document = decodeSession(*bytes);
-    if (!document || document->version != 1) return std::nullopt;
-    return document;
+    return usableSession(*bytes);
 }
 
 BrowserSessionPersistence::BrowserSessionPersistence()
@@ -100,11 +113,19 @@ Status BrowserSessionPersistence::save(const BrowserSessionDocument& document) c
     if (!encoded) return files::encodingError(fileURL_);
     if (encoded->size() > kSessionFileSizeCap) return browserSessionError(BrowserSessionError::encodingTooLarge);
 
-    // Only a readable snapshot is worth keeping as the backup; any other file there is kept aside
-    // before it is replaced, and what cannot be read (or is no file at all) is left as it is. The
-    // cap bounds what is read.
-    if (auto current = files::readWholeFile(fileURL_, kSessionFileSizeCap, files::FileTask::write)) {
-        const bool snapshot = decodeSession(*current).has_value();
+    // Only a snapshot this version reads is worth keeping as the backup; any other file there (a
+    // later version's, a damaged one, one over the cap) is kept aside before it is replaced, and
+    // what cannot be read (or is no file at all) is left as it is. The cap bounds what is read.
+    auto current = files::readWholeFile(fileURL_, kSessionFileSizeCap, files::FileTask::write);
+    if (!current && current.error().code == files::kTooLarge) {
+        const std::string kept = files::newRecoveryPath(fileURL_);
+        if (auto moved = moveOversizedAside(fileURL_, kept); !moved) {
+            logError(LogCategory::lifecycle, "The session is not written over " + fileURL_ + ": " + moved.error().message);
+            return moved;
+        }
+        logError(LogCategory::lifecycle, fileURL_ + " was over the size limit; kept it as " + kept);
+    } else if (current) {
+        const bool snapshot = usableSession(*current).has_value();
         const std::string kept = snapshot ? files::backupPath(fileURL_) : files::newRecoveryPath(fileURL_);
         if (auto copied = files::writeFileAtomically(kept, *current); !copied) return copied;
         if (!snapshot) logError(LogCategory::lifecycle, fileURL_ + " held no readable snapshot; kept it as " + kept);

@@ -67,9 +67,10 @@ public:
 
     // Writes the normalised snapshot. Refused whole (nothing written) when the document as given
     // has more than 30 windows or a window with more than 100 tabs, or when its encoding is over
-    // the cap. The replaced file becomes the backup when it was a readable session document, and
-    // is kept as "<name>.recovery-<UUID>" when it was not. Refused, leaving it as it is, when the
-    // file there cannot be read (over the cap, no permission) or is not a regular file.
+    // the cap. The replaced file becomes the backup when it is a snapshot this version reads (see
+    // usableSessionFile), and is kept as "<name>.recovery-<UUID>" when it is not (one over the cap
+    // is moved there). Refused, leaving it as it is, when the file there cannot be read (no
+    // permission) or is not a regular file.
     Status save(const BrowserSessionDocument& document) const;
 
     // Deletes the file, then the backup; the first failure stops.

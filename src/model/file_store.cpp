@@ -19,12 +19,14 @@ namespace quenlith::files {
 
 std::string backupPath(const std::string& path) { return path + ".backup"; }
 
-std::string newRecoveryPath(const std::string& path) { return path + ".recovery-" + Uuid::random().string(); }
+std::string newRecoveryPath(const std::string& path) { return path + kRecoveryCopy + Uuid::random().string(); }
 
-std::vector<std::string> recoveryPaths(const std::string& path) {
+std::vector<std::string> recoveryPaths(const std::string& path) { return copiesAside(path, kRecoveryCopy); }
+
+std::vector<std::string> copiesAside(const std::string& path, std::string_view kind) {
     gchar* folderText = g_path_get_dirname(path.c_str());
     gchar* baseText = g_path_get_basename(path.c_str());
-    const std::string folder = folderText, prefix = std::string(baseText) + ".recovery-";
+    const std::string folder = folderText, prefix = std::string(baseText) + std::string(kind);
     g_free(folderText);
     g_free(baseText);
     std::vector<std::string> found;
@@ -182,6 +184,18 @@ Status copyFileAtomically(const std::string& source, const std::string& destinat
     auto bytes = readWholeFile(source, cap, FileTask::write);
     if (!bytes) return bytes.error();
     return writeFileAtomically(destination, *bytes);
+}
+
+Result<std::string> keepCopyAside(const std::string& path, std::uint64_t cap, std::string_view kind) {
+    auto bytes = readWholeFile(path, cap, FileTask::write);
+    if (!bytes) return bytes.error();
+    for (const auto& copy : copiesAside(path, kind)) {
+        auto kept = readWholeFile(copy, cap);
+        if (kept && *kept == *bytes) return copy;
+    }
+    std::string copy = path + std::string(kind) + Uuid::random().string();
+    if (auto written = writeFileAtomically(copy, *bytes); !written) return written.error();
+    return copy;
 }
 
 Status removeFileIfPresent(const std::string& path) {

@@ -28,6 +28,16 @@ std::string newRecoveryPath(const std::string& path);
 // them), sorted; none when its folder cannot be listed.
 std::vector<std::string> recoveryPaths(const std::string& path);
 
+// The kinds of copy a file is kept aside as before it is replaced: "<path><kind><UUID>".
+inline constexpr const char* kRecoveryCopy = ".recovery-";
+inline constexpr const char* kUnreadableCopy = ".unreadable-";
+// The copies of that kind beside `path`, sorted; none when its folder cannot be listed.
+std::vector<std::string> copiesAside(const std::string& path, std::string_view kind);
+// Keeps the bytes of `path` (at most `cap`) beside it as a copy of that kind with a new UUID, unless
+// such a copy holds those bytes already (a damaged file met again at the next start is not copied
+// again); gives the copy's path. Fails when `path` cannot be read or the copy cannot be written.
+Result<std::string> keepCopyAside(const std::string& path, std::uint64_t cap, std::string_view kind);
+
 // Creates `directory` and any missing parents with mode 0700; an existing folder of ours is fine,
 // and loses any group or other rights it had.
 Status createFolder(const std::string& directory);

@@ -15,6 +15,7 @@ PreferencesStore::PreferencesStore(std::string path, Scheduler& scheduler, FileW
     // Defaults that stand in for preferences never stored are not the person's choice either.
     valueIsKnown_ = false;
     if (!contents) {
+        storedSettingsUnreadable_ = true;
         logError(LogCategory::lifecycle, "Could not read settings from " + file_.path() + ": " +
                                              contents.error().message + "; using default preferences");
     } else if (*contents) {
@@ -28,6 +29,7 @@ PreferencesStore::PreferencesStore(std::string path, Scheduler& scheduler, FileW
                 valueIsKnown_ = true;
             } else {
                 unreadablePreferences_ = *it;
+                storedSettingsUnreadable_ = true;
                 logError(LogCategory::lifecycle, std::string("Stored preferences could not be read (") + error +
                                                      "); using the defaults until they are changed");
             }
@@ -48,6 +50,18 @@ void PreferencesStore::adopt(AppPreferences value) {
     value_ = std::move(value);
     valueIsKnown_ = true;
     scheduleAnnouncement();
+}
+
+void PreferencesStore::keepUnreadableAside(std::function<void(const std::string& keptAt)> done) {
+    if (!storedSettingsUnreadable_) return;
+    file_.keepAside([path = file_.path(), done = std::move(done)](const Result<std::string>& kept) {
+        if (kept)
+            logInfo(LogCategory::lifecycle, "The settings that could not be read are kept as " + *kept);
+        else
+            logError(LogCategory::lifecycle, "The settings that could not be read stay in " + path +
+                                                 ", no copy could be made: " + kept.error().message);
+        if (done) done(kept ? *kept : path);
+    });
 }
 
 Status PreferencesStore::setValue(AppPreferences value) {

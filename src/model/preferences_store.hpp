@@ -52,6 +52,14 @@ public:
     // would destroy data because of a preference (deleting the saved session) wait for a known
     // value.
     bool valueIsKnown() const { return valueIsKnown_; }
+    // Whether the settings could not be read at start: the file could not be read or holds no JSON
+    // object, or the preferences stored in it do not decode. The defaults stand in for them.
+    bool storedSettingsUnreadable() const { return storedSettingsUnreadable_; }
+    // When the settings could not be read at start, keeps the settings file as read beside it
+    // ("settings.json.unreadable-<UUID>", or a copy already holding the same bytes) without
+    // waiting, and tells `done` on the main loop where the old settings are kept: the copy, or the
+    // file itself when none could be made (the file is not replaced without one). Nothing otherwise.
+    void keepUnreadableAside(std::function<void(const std::string& keptAt)> done);
     // Stores the new value, announces it and hands it to the writer without waiting; fails at once
     // only when the value cannot be written (it is kept in memory either way). A failed write is
     // told through signal_saved().
@@ -108,6 +116,7 @@ private:
     InterfaceLanguage language_ = InterfaceLanguage::system;
     std::optional<Json> unreadablePreferences_;  // kept aside before the first overwrite
     bool valueIsKnown_ = true;
+    bool storedSettingsUnreadable_ = false;
     AppPreferences announcedValue_;
     InterfaceLanguage announcedLanguage_ = InterfaceLanguage::system;
     guint announcementSource_ = 0;

@@ -38,7 +38,7 @@ std::optional<ProfileRecordProblem> profileRecordProblem(const Json& document) {
 
 std::string defaultProfilesFilePath() { return applicationDataDirectory() + "/profiles.json"; }
 
-Result<std::vector<WebAppProfile>> ProfilePersistence::load() const {
+Result<std::vector<WebAppProfile>> ProfilePersistence::load(std::vector<WebAppProfile>* setAside) const {
     if (!files::pathExists(fileURL_)) return std::vector<WebAppProfile>{};
     auto bytes = files::readWholeFile(fileURL_, kProfilesFileSizeCap);
     if (!bytes) return bytes.error();
@@ -67,6 +67,7 @@ Result<std::vector<WebAppProfile>> ProfilePersistence::load() const {
     for (auto& profile : document->profiles) {
         if (!seen.insert(profile.id).second) {
             ++dropped;
+            if (setAside) setAside->push_back(std::move(profile));
             continue;
         }
         profile.normalize();

@@ -23,8 +23,9 @@ public:
     const std::string& fileURL() const { return fileURL_; }
 
     // The websites of the file: none when it does not exist; repeated ids dropped (the first
-    // wins), every record normalised, stably sorted by sortOrder. Never part of a file.
-    Result<std::vector<WebAppProfile>> load() const;
+    // wins), every record normalised, stably sorted by sortOrder. Never part of a file. The
+    // records dropped for a repeated id go to `setAside`, in file order, when one is given.
+    Result<std::vector<WebAppProfile>> load(std::vector<WebAppProfile>* setAside = nullptr) const;
 
     // Writes the websites pretty-printed with sorted keys, after copying the current file byte for
     // byte to "<file>.backup". A failed backup copy leaves the file untouched.

@@ -43,14 +43,19 @@ void SessionUsers::addNamedIn(std::string_view text) {
     }
 }
 
+bool SessionUsers::addWebsitesFile(const std::string& path) {
+    // A record left out for a repeated id is still the person's, with its own session.
+    std::vector<WebAppProfile> setAside;
+    auto read = ProfilePersistence(path).load(&setAside);
+    if (!read) return false;
+    addWebsites(*read);
+    addWebsites(setAside);
+    return true;
+}
+
 void SessionUsers::addSavedFiles(const SavedSessionFiles& files) {
     const std::string websites = files::backupPath(files.websites);
-    if (files::pathExists(websites)) {
-        if (auto read = ProfilePersistence(websites).load())
-            addWebsites(*read);
-        else
-            addUnreadable();
-    }
+    if (files::pathExists(websites) && !addWebsitesFile(websites)) addUnreadable();
     const std::string library = files::backupPath(files.library);
     if (files::pathExists(library)) {
         if (auto read = readLibraryFile(library))
@@ -66,11 +71,8 @@ void SessionUsers::addSavedFiles(const SavedSessionFiles& files) {
         else
             addUnreadable();
     }
-    addRecoveryCopies(files.websites, kProfilesFileSizeCap, [this](const std::string& copy) {
-        auto read = ProfilePersistence(copy).load();
-        if (read) addWebsites(*read);
-        return read.ok();
-    });
+    addRecoveryCopies(files.websites, kProfilesFileSizeCap,
+                      [this](const std::string& copy) { return addWebsitesFile(copy); });
     addRecoveryCopies(files.library, kLibraryFileSizeCap, [this](const std::string& copy) {
         auto read = readLibraryFile(copy);
         if (read) addLibrary(*read);

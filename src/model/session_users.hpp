@@ -50,6 +50,9 @@ public:
     bool uses(const Uuid& session) const { return used_.contains(session); }
 
 private:
+    // The websites of a profiles.json-shaped file, those set aside for a repeated id among them;
+    // false when it cannot be read.
+    bool addWebsitesFile(const std::string& path);
     // Each recovery copy of `path`: decoded (true when it could be), else by the text it holds.
     void addRecoveryCopies(const std::string& path, std::uint64_t cap,
                            const std::function<bool(const std::string&)>& decoded);

@@ -6,7 +6,6 @@
 #include "model/file_writer.hpp"
 #include "model/json_text.hpp"
 #include "model/logging.hpp"
-#include "model/uuid.hpp"
 
 namespace quenlith {
 
@@ -64,6 +63,22 @@ void SettingsFile::write(Change change, std::function<void(const Status&)> done)
     writer_->write(path_, [this] { return writeWaitingChanges(nullptr); }, std::move(done));
 }
 
+void SettingsFile::keepAside(std::function<void(const Result<std::string>&)> done) {
+    // Under a name of its own, so no write of the file that follows replaces it while it waits;
+    // the writer still runs it before them.
+    auto kept = std::make_shared<std::optional<Result<std::string>>>();
+    writer_->write(
+        path_ + files::kUnreadableCopy,
+        [path = path_, kept]() -> Status {
+            *kept = files::keepCopyAside(path, kSettingsFileSizeCap, files::kUnreadableCopy);
+            if (!**kept) return (*kept)->error();
+            return success();
+        },
+        [kept, done = std::move(done)](const Status&) {
+            if (done && *kept) done(**kept);
+        });
+}
+
 void SettingsFile::flush() {
     writer_->flush(path_);
 }
@@ -94,12 +109,11 @@ Status SettingsFile::updateOnWorker(const std::vector<Change>& changes) const {
     if (current) {
         object = std::move(*current);
     } else if (current.error().code == "unreadable") {
-        std::string aside = path_ + ".unreadable-" + Uuid::random().string();
-        if (auto folder = files::createParentFolder(aside); !folder) return Error{"io", folder.error().message};
-        if (auto kept = files::copyFileAtomically(path_, aside, kSettingsFileSizeCap); !kept)
-            return Error{"io", kept.error().message};
+        // Kept at start already when the application told the person where: not copied again.
+        auto aside = files::keepCopyAside(path_, kSettingsFileSizeCap, files::kUnreadableCopy);
+        if (!aside) return Error{"io", aside.error().message};
         logError(LogCategory::lifecycle, "Settings file " + path_ + " was unreadable (" + current.error().message +
-                                             "); kept it as " + aside);
+                                             "); kept it as " + *aside);
     } else {
         return current.error();
     }

@@ -49,7 +49,7 @@ public:
     // Applies `change` to the current object and writes it back atomically and durably (folder
     // 0700, file 0600), all on the writer's worker after the writes before it; waits for it. A file that
     // holds no JSON object is first kept beside it as
-    // "<name>.unreadable-<UUID>", so its contents are never lost. Fails without writing when the
+    // "<name>.unreadable-<UUID>" (unless kept so already), so its contents are never lost. Fails without writing when the
     // file cannot be read or the result cannot be encoded (for example a non-finite number).
     // For the final save and restores; changes handed to write() before it are applied first.
     Status update(const Change& change);
@@ -60,6 +60,10 @@ public:
     // told on the caller's main context how the write that carried the change went, unless a later
     // one carried it too (its `done` tells). Changes of a failed write are carried by the next.
     void write(Change change, std::function<void(const Status&)> done = {});
+    // Keeps the file as it is now beside it as "<name>.unreadable-<UUID>" (or finds such a copy
+    // holding the same bytes), without waiting: `done` learns on the caller's main context where
+    // it is kept, or why it could not be. Writes handed over later run after it.
+    void keepAside(std::function<void(const Result<std::string>&)> done);
     // Waits until the writes of the file handed over so far have run (quit).
     void flush();
 

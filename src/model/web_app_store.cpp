@@ -33,6 +33,14 @@ const char* const kReadFailureWithoutBackupMessage =
     "Your saved websites could not be read. The original file is preserved. Restore a valid profiles.json "
     "before making changes.";
 
+// Keeps the copy of the set-aside records, if any, before a write of the file; fails when it cannot.
+Status keepSetAside(const std::shared_ptr<SetAsideWebsites>& setAside) {
+    if (!setAside) return success();
+    auto kept = setAside->keepCopy();
+    if (!kept) return kept.error();
+    return success();
+}
+
 }  // namespace
 
 WebAppStore::WebAppStore(std::optional<std::string> fileURL, Scheduler& scheduler, FileWriter& writer)
@@ -46,7 +54,8 @@ WebAppStore::WebAppStore(std::optional<std::string> fileURL, Scheduler& schedule
     files::removeStaleTemporaryFiles(path);
     if (!files::pathExists(path) && files::pathExists(files::backupPath(path)))
         logError(LogCategory::lifecycle, "profiles.json is missing but its backup exists; starting with no websites");
-    auto loaded = persistence_.load();
+    std::vector<WebAppProfile> setAside;
+    auto loaded = persistence_.load(&setAside);
     if (!loaded) {
         writable_ = false;
         // Only a backup that is there is promised; a record that is at fault is named.
@@ -60,6 +69,28 @@ WebAppStore::WebAppStore(std::optional<std::string> fileURL, Scheduler& schedule
     }
     profiles_ = std::move(*loaded);
     savedProfiles_ = profiles_;
+    if (!setAside.empty()) setAside_ = std::make_shared<SetAsideWebsites>(path, std::move(setAside));
+}
+
+const std::vector<WebAppProfile>& WebAppStore::setAsideProfiles() const {
+    static const std::vector<WebAppProfile> none;
+    return setAside_ ? setAside_->records() : none;
+}
+
+void WebAppStore::keepSetAsideCopy(std::function<void(const Result<std::string>&)> done) {
+    if (!setAside_) return;
+    auto kept = std::make_shared<std::optional<Result<std::string>>>();
+    // Under a name of its own, so no save of the file that follows replaces it while it waits.
+    writer_.write(
+        persistence_.fileURL() + files::kRecoveryCopy,
+        [setAside = setAside_, kept]() -> Status {
+            *kept = setAside->keepCopy();
+            if (!**kept) return (*kept)->error();
+            return success();
+        },
+        [kept, done = std::move(done)](const Status&) {
+            if (done && *kept) done(**kept);
+        });
 }
 
 WebAppStore::~WebAppStore() {
@@ -124,8 +155,10 @@ bool WebAppStore::save() {
         files::pathExists(persistence_.fileURL()))
         return true;
     // After the write in flight; it overtakes a delayed save still waiting, whose changes it carries.
-    auto saved =
-        writer_.writeAndWait(persistence_.fileURL(), [this] { return persistence_.save(profiles_); });
+    auto saved = writer_.writeAndWait(persistence_.fileURL(), [this]() -> Status {
+        if (auto kept = keepSetAside(setAside_); !kept) return kept;
+        return persistence_.save(profiles_);
+    });
     if (!saved) {
         saveFailed(saved.error());
         // The writes in flight are told no more: this one decided for them.
@@ -153,7 +186,8 @@ bool WebAppStore::saveInBackground() {
     const std::uint64_t number = ++backgroundSaves_;
     writer_.write(
         persistence_.fileURL(),
-        [path = persistence_.fileURL(), bytes = std::move(*encoded)] {
+        [path = persistence_.fileURL(), bytes = std::move(*encoded), setAside = setAside_]() -> Status {
+            if (auto kept = keepSetAside(setAside); !kept) return kept;
             return replaceKeepingBackup(path, bytes, kProfilesFileSizeCap);
         },
         [weak = std::weak_ptr<WebAppStore*>(self_), number, list](const Status& result) {
@@ -434,10 +468,10 @@ bool WebAppStore::restorePrevious() {
         records = ProfilePersistence(backup).load();
         if (!records) return records.error();
         if (files::pathExists(path)) {
-            if (auto copied =
-                    files::copyFileAtomically(path, files::newRecoveryPath(path), kProfilesFileSizeCap);
-                !copied)
+            const std::string recovery = files::newRecoveryPath(path);
+            if (auto copied = files::copyFileAtomically(path, recovery, kProfilesFileSizeCap); !copied)
                 return copied;
+            if (setAside_) setAside_->keptElsewhere(recovery);
         }
         auto encoded = encodeProfileDocument(*records, JsonStyle::compact);
         if (!encoded) return files::encodingError(path);

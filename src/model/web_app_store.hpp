@@ -12,6 +12,7 @@
 #include "model/app_preferences.hpp"
 #include "model/profile_persistence.hpp"
 #include "model/scheduler.hpp"
+#include "model/set_aside_websites.hpp"
 #include "model/suggested_website.hpp"
 #include "model/web_app_profile.hpp"
 
@@ -48,6 +49,14 @@ public:
     const ProfilePersistence& persistence() const { return persistence_; }
     // True while setter changes wait for their delayed save or its write has not reported back.
     bool hasPendingSave() const;
+    // The records left out at load for repeating the id of an earlier record (the first with an
+    // id wins), in file order. Before the first write that leaves them out, the file as read is
+    // kept beside it as a recovery copy ("profiles.json.recovery-<UUID>"); no write goes without it.
+    const std::vector<WebAppProfile>& setAsideProfiles() const;
+    // Keeps that recovery copy now without waiting (writes handed over later run after it);
+    // `done` learns on the main loop where it is, or why it could not be made. Nothing when no
+    // record was set aside.
+    void keepSetAsideCopy(std::function<void(const Result<std::string>&)> done);
 
     // Writes the websites when they differ from the file (or no file exists) and waits for the
     // writer; cancels a pending delayed save. On failure the list goes back to the last saved one.
@@ -137,6 +146,8 @@ private:
 
     ProfilePersistence persistence_;
     Scheduler& scheduler_;
+    // None when no record was set aside; shared with the writes, which keep its copy first.
+    std::shared_ptr<SetAsideWebsites> setAside_;
     std::vector<WebAppProfile> profiles_;
     std::optional<std::string> errorMessage_;
     bool writable_ = true;

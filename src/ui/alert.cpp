@@ -70,6 +70,25 @@ void presentAlert(AlertKind kind, const std::string& title, const std::string& m
     alert->present();
 }
 
+std::unique_ptr<Gtk::MessageDialog> presentNotice(AlertKind kind, const std::string& title,
+                                                  const std::string& message, std::function<void()> answered) {
+    auto notice = std::make_unique<Gtk::MessageDialog>(title, /*use_markup=*/false, messageType(kind),
+                                                       Gtk::BUTTONS_NONE, /*modal=*/true);
+    notice->set_secondary_text(message, /*use_markup=*/false);
+    notice->add_button(localizedString("OK"), Gtk::RESPONSE_OK);
+    Gtk::MessageDialog* shown = notice.get();
+    // Told on a later turn, so the owner may drop the dialog from there; a second answer on its way
+    // finds it hidden already.
+    shown->signal_response().connect([shown, answered = std::move(answered)](int) {
+        if (!shown->get_visible()) return;
+        shown->hide();
+        if (answered) Glib::signal_idle().connect_once(answered);
+    });
+    keepAbove(*shown, KeptAbove::always);
+    shown->present();
+    return notice;
+}
+
 void closeModalDialogs() {
     for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
         auto* dialog = dynamic_cast<Gtk::Dialog*>(window);

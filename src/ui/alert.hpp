@@ -1,8 +1,11 @@
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <string>
 
 namespace Gtk {
+class MessageDialog;
 class Window;
 }
 
@@ -28,6 +31,13 @@ void presentAlert(AlertKind kind, const std::string& title, const std::string& m
 // The same message for news nobody asked for (a background save failed): it never waits. Without
 // a window to attach to, the dialog stands on its own and is not modal; either goes when answered.
 void showAlert(AlertKind kind, const std::string& title, const std::string& message, Gtk::Window* window);
+
+// A free-standing one-button message of that kind, modal and kept above, shown at once, for news
+// the person must read before the application goes on; `answered` runs once, on the turn of the
+// main loop after it is answered (a closure that may outlive what it holds holds it weakly). The
+// caller owns it: destroyed unanswered, it goes without a call.
+std::unique_ptr<Gtk::MessageDialog> presentNotice(AlertKind kind, const std::string& title,
+                                                  const std::string& message, std::function<void()> answered);
 
 // Answers every shown modal dialog as if closed. A dialog the toolkit waits for in a loop of its
 // own (a file chooser's error, the overwrite question) ends that loop so: a quit asked for from

@@ -251,15 +251,22 @@ TEST_F(AppEnvironmentTest, DefaultsStandingInForUnreadableSettingsKeepTheSavedSe
 // sessions nothing uses goes: the main browser window's of an earlier start, a deleted website's.
 TEST_F(AppEnvironmentTest, RemovesTheWebsiteDataOfSessionsNothingUsesOnceTheUsersAreKnown) {
     const Uuid own = Uuid::random(), page = Uuid::random(), earlierBrowser = Uuid::random(), deleted = Uuid::random();
+    const Uuid setAside = Uuid::random();
     auto mail = website("Mail", "/mail");
     mail.sessionIdentifier = own;
     mail.isolatedAccount = false;  // switched off, the session is still the website's
+    // A record repeating Mail's id is left out of the list, but it is still the person's.
+    auto twin = website("Work Mail", "/work");
+    twin.id = mail.id;
+    twin.sessionIdentifier = setAside;
+    twin.isolatedAccount = true;
     LibraryDocument library;
     library.clips = {PageClip{.id = Uuid::random(), .title = "Read", .address = server.url("/read"),
                               .windowSession = WindowSessionReference{page, std::nullopt}}};
     test::writeFile(defaultLibraryFilePath(), *encodeLibraryDocument(library));
     const std::string folders = applicationDataDirectory() + "/WebsiteData/";
-    for (const auto& session : {own, page, earlierBrowser, deleted}) test::writeFile(folders + session.string() + "/x", "");
+    for (const auto& session : {own, page, earlierBrowser, deleted, setAside})
+        test::writeFile(folders + session.string() + "/x", "");
     auto sessionFolders = [&] {
         auto left = WebsiteDataStore::fetchAllDataStoreIdentifiers();
         return std::set<Uuid>(left.begin(), left.end());
@@ -277,7 +284,7 @@ TEST_F(AppEnvironmentTest, RemovesTheWebsiteDataOfSessionsNothingUsesOnceTheUser
 
     // (A damaged file saved over would become the backup, which may name any session too.)
     ASSERT_TRUE(files::removeFileIfPresent(defaultProfilesFilePath()));
-    start({mail});
+    start({mail, twin});
     std::optional<std::vector<Uuid>> removed;
     environment->sessionSweep().setOnFinished([&](const std::vector<Uuid>& sessions) { removed = sessions; });
     timers.advance(SessionSweep::kDelay);
@@ -290,7 +297,7 @@ TEST_F(AppEnvironmentTest, RemovesTheWebsiteDataOfSessionsNothingUsesOnceTheUser
     timers.advance(SessionSweep::kDelay);
     ASSERT_TRUE(spinUntil([&] { return removed.has_value(); }));
     EXPECT_EQ(std::set<Uuid>(removed->begin(), removed->end()), (std::set<Uuid>{earlierBrowser, deleted}));
-    EXPECT_EQ(sessionFolders(), (std::set<Uuid>{own, page, *browserSession}));
+    EXPECT_EQ(sessionFolders(), (std::set<Uuid>{own, page, *browserSession, setAside}));
 }
 
 // The message dialogs on screen.

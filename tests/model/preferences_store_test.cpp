@@ -11,6 +11,7 @@
 #include <glib.h>
 
 #include "model/app_paths.hpp"
+#include "model/file_store.hpp"
 #include "model/file_test_support.hpp"
 #include "model/file_writer.hpp"
 #include "model/sample_records.hpp"
@@ -243,6 +244,77 @@ TEST_F(PreferencesStoreTest, UnreadableSettingsFileIsKeptBesideTheNewOne) {
         EXPECT_EQ(readFile(kept[0]), stored);
         std::filesystem::remove(kept[0]);
     }
+}
+
+// Settings that cannot be read are kept aside at start, before anything is written, so the person
+// can be told where; a change later, or the next start on the same file, makes no second copy.
+// Settings that can be read are never copied.
+TEST_F(PreferencesStoreTest, SettingsThatCannotBeReadAreKeptAsideAtStartOnce) {
+    Json sound = {{"preferences.v1", storedPreferences()}, {"interfaceLanguage", "en"}};
+    Json wrongType = sound;
+    wrongType["preferences.v1"]["theme"] = 5;
+    const std::string soundText = sound.dump(2);
+    struct Row {
+        const char* label;
+        std::optional<std::string> stored;  // nothing: no file
+        bool readable;
+    };
+    const Row rows[] = {
+        {"no file", std::nullopt, true},
+        {"an empty object", "{}", true},
+        {"no preferences stored", R"({"interfaceLanguage": "en"})", true},
+        {"sound preferences with a proxy", soundText, true},
+        {"a preference of the wrong type", wrongType.dump(2), false},
+        {"cut short by three bytes", soundText.substr(0, soundText.size() - 3), false},
+        {"empty", "", false},
+        {"no object", "[1, 2]", false},
+        {"preferences that are no object", R"({"preferences.v1": 42})", false},
+        {"a number out of range", R"({"preferences.v1": {"defaultOpacity": 1e999}})", false},
+    };
+    auto copies = [] { return files::copiesAside(settingsFilePath(), files::kUnreadableCopy); };
+    auto keptAside = [](PreferencesStore& store) {
+        std::optional<std::string> kept;
+        store.keepUnreadableAside([&](const std::string& place) { kept = place; });
+        if (store.storedSettingsUnreadable()) {
+            EXPECT_TRUE(test::spinUntil([&] { return kept.has_value(); }));
+        } else {
+            applicationFileWriter().flush();
+            drainMainLoop();
+        }
+        return kept;
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        std::filesystem::create_directories(applicationConfigDirectory());
+        if (row.stored) writeFile(settingsFilePath(), *row.stored);
+        {
+            PreferencesStore store;
+            EXPECT_EQ(store.storedSettingsUnreadable(), !row.readable);
+            auto kept = keptAside(store);
+            if (row.readable) {
+                EXPECT_EQ(kept, std::nullopt);
+                EXPECT_TRUE(copies().empty());
+            } else {
+                ASSERT_EQ(copies(), std::vector<std::string>{kept.value_or("none")});
+                EXPECT_EQ(readFile(*kept), *row.stored) << "kept byte for byte";
+                EXPECT_EQ(settingsText(), *row.stored) << "the file itself is not written at start";
+                PreferencesStore nextStart;
+                EXPECT_EQ(keptAside(nextStart), kept) << "the same file met again is not copied again";
+            }
+            store.update([](AppPreferences& p) { p.showDockIcon = true; });
+        }
+        EXPECT_EQ(readSettings()["preferences.v1"]["showDockIcon"], true);
+        EXPECT_EQ(copies().size(), row.readable ? 0u : 1u) << "a change copies nothing more";
+        for (const auto& copy : copies()) std::filesystem::remove(copy);
+        std::filesystem::remove(settingsFilePath());
+    }
+    // A link to nowhere: settings kept elsewhere, not there now. Nothing can be copied; the
+    // person is told the link's own place.
+    ASSERT_EQ(::symlink("/nonexistent/settings.json", settingsFilePath().c_str()), 0);
+    PreferencesStore linked;
+    EXPECT_TRUE(linked.storedSettingsUnreadable());
+    EXPECT_EQ(keptAside(linked), settingsFilePath());
+    EXPECT_TRUE(copies().empty());
 }
 
 // A slider sends a change for every step: none waits for the disk; the first is written at once

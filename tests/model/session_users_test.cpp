@@ -144,5 +144,24 @@ TEST(SessionUsers, RecoveryCopiesUseTheSessionsTheyName) {
     EXPECT_EQ(unusedSessions(s, unreadable), std::vector<Uuid>{});
 }
 
+// A website record left out for repeating another's id is still the person's: the copies of
+// profiles.json that hold it (its backup, the recovery copy kept before the first write) keep its
+// session in use.
+TEST(SessionUsers, AWebsiteSetAsideForARepeatedIdKeepsItsSession) {
+    const std::vector<Uuid> s{Uuid::random(), Uuid::random(), Uuid::random()};
+    for (bool recovery : {false, true}) {
+        SCOPED_TRACE(recovery ? "a recovery copy" : "the backup");
+        test::TemporaryEnvironment environment;
+        const SavedSessionFiles files = SavedSessionFiles::inDataFolder();
+        const std::string copy = recovery ? files::newRecoveryPath(files.websites) : files::backupPath(files.websites);
+        WebAppProfile first = ownSession(s[0], true), twin = ownSession(s[1], true);
+        twin.id = first.id;
+        ASSERT_TRUE(ProfilePersistence(copy).save({first, twin}));
+        SessionUsers users;
+        users.addSavedFiles(files);
+        EXPECT_EQ(unusedSessions(s, users), std::vector<Uuid>{s[2]});
+    }
+}
+
 }  // namespace
 }  // namespace quenlith

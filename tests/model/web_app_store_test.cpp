@@ -519,5 +519,87 @@ TEST_F(WebAppStoreTest, ClearLastURLsReachesBothFiles) {
     EXPECT_TRUE(fresh.clearLastURLs()) << "without a backup";
 }
 
+// A record that repeats an earlier record's id is left out, but never lost: before the first write
+// that leaves it out, whichever write that is, the file as read is kept as a recovery copy; later
+// writes make none, nor does a store that writes nothing, nor one that set nothing aside.
+TEST_F(WebAppStoreTest, ARecordSetAsideForARepeatedIdIsKeptInARecoveryCopyBeforeTheFirstWrite) {
+    WebAppProfile twin = inStore(website("Twin", "https://twin.example"), Uuid::random());
+    twin.id = a.id;
+    b.lastURL = "https://b.example/page";  // so that clearing the last addresses writes
+    const std::pair<const char*, std::function<void(WebAppStore&)>> firstWrites[] = {
+        {"a setter's delayed save",
+         [&](WebAppStore& store) {
+             store.setWasVisible(true, b.id);
+             scheduler.advance(WebAppStore::kSaveDelay);
+         }},
+        {"an upsert", [&](WebAppStore& store) { EXPECT_TRUE(store.upsert(c)); }},
+        {"a deletion", [&](WebAppStore& store) { EXPECT_TRUE(store.deleteProfile(b.id)); }},
+        {"a waited save",
+         [&](WebAppStore& store) {
+             store.setWasVisible(true, b.id);
+             EXPECT_TRUE(store.save());
+         }},
+        {"clearing the last addresses", [&](WebAppStore& store) { EXPECT_TRUE(store.clearLastURLs()); }},
+        {"replacing the list", [&](WebAppStore& store) { EXPECT_TRUE(store.replaceProfiles({a, c})); }},
+        {"restoring the backup",
+         [&](WebAppStore& store) {
+             ASSERT_TRUE(ProfilePersistence(backup()).save({d}));
+             EXPECT_TRUE(store.restorePrevious());
+         }},
+    };
+    for (const auto& [label, write] : firstWrites) {
+        SCOPED_TRACE(label);
+        ASSERT_TRUE(ProfilePersistence(path()).save({a, b, twin}));
+        const std::string asRead = readBytes(path());
+        {
+            auto store = openStore();
+            EXPECT_EQ(names(store->profiles()), (std::vector<std::string>{"A", "B"}));
+            EXPECT_EQ(names(store->setAsideProfiles()), std::vector<std::string>{"Twin"});
+            writer.flush();
+            EXPECT_TRUE(files::recoveryPaths(path()).empty()) << "nothing is copied before a write";
+            write(*store);
+            writer.flush();
+            auto copies = files::recoveryPaths(path());
+            ASSERT_EQ(copies.size(), 1u);
+            EXPECT_EQ(readBytes(copies[0]), asRead);
+            store->setWindowFrame(CodableRect{1, 2, 500, 400, 3u}, a.id);
+            scheduler.advance(WebAppStore::kSaveDelay);
+            EXPECT_TRUE(store->save());
+            EXPECT_EQ(files::recoveryPaths(path()), copies) << "later writes copy nothing";
+        }
+        for (const auto& copy : files::recoveryPaths(path())) ASSERT_TRUE(files::removeFileIfPresent(copy));
+        ASSERT_TRUE(files::removeFileIfPresent(backup()));
+    }
+
+    // Asked for at start, the copy is made before any write and named; the first write makes no
+    // second one.
+    ASSERT_TRUE(ProfilePersistence(path()).save({a, b, twin}));
+    const std::string asRead = readBytes(path());
+    {
+        auto store = openStore();
+        std::optional<Result<std::string>> kept;
+        store->keepSetAsideCopy([&](const Result<std::string>& place) { kept = place; });
+        ASSERT_TRUE(test::spinUntil([&] { return kept.has_value(); }));
+        ASSERT_TRUE(kept->ok());
+        EXPECT_EQ(files::recoveryPaths(path()), std::vector<std::string>{kept->value()});
+        EXPECT_EQ(readBytes(kept->value()), asRead);
+        EXPECT_EQ(readBytes(path()), asRead);
+        EXPECT_TRUE(store->upsert(c));
+        store->keepSetAsideCopy({});  // asked again, by nobody who listens: still the one copy
+        writer.flush();
+        ASSERT_TRUE(test::spinUntil([&] { return !writer.busy(path() + files::kRecoveryCopy); }));
+        EXPECT_EQ(files::recoveryPaths(path()), std::vector<std::string>{kept->value()});
+    }
+    for (const auto& copy : files::recoveryPaths(path())) ASSERT_TRUE(files::removeFileIfPresent(copy));
+
+    // Nothing set aside: no copy, whatever is written.
+    auto store = storeWith({a, b});
+    store->keepSetAsideCopy({});
+    EXPECT_TRUE(store->upsert(c));
+    writer.flush();
+    EXPECT_TRUE(files::recoveryPaths(path()).empty());
+    EXPECT_TRUE(store->setAsideProfiles().empty());
+}
+
 }  // namespace
 }  // namespace quenlith

@@ -1,6 +1,7 @@
 #include "browser/engine/proxy_runtime.hpp"
 
 #include <algorithm>
+#include <utility>
 
 #include "browser/engine/proxy_passwords.hpp"
 #include "model/localization.hpp"
@@ -56,8 +57,12 @@ void ProxyRuntime::load(const BrowserProxySettings& settings) {
     if (reading_) *reading_ = std::move(call);
 }
 
-void ProxyRuntime::loadFrom(const ProxyRuntime& source) {
-    if (source.pending()) return load(source.settings_);
+void ProxyRuntime::loadFrom(ProxyRuntime& source) {
+    if (source.held_) {
+        hold();
+        source.followers_.push_back(self_);
+    }
+    if (source.reading_) return load(source.settings_);
     settings_ = source.settings_;
     errorMessage_ = source.errorMessage_;
     reading_.reset();
@@ -72,11 +77,29 @@ void ProxyRuntime::passwordRead(Result<std::string> password) {
         errorMessage_ = localizedString(kKeyringMessage);
     else if (authenticates)
         password_ = *password;
-    auto held = std::move(heldStores_);
-    heldStores_.clear();
     // Dropped last: the call may be what delivered this answer.
     auto finished = std::move(reading_);
     reading_.reset();
+    settle();
+}
+
+void ProxyRuntime::hold() {
+    held_ = true;
+}
+
+void ProxyRuntime::release() {
+    if (!std::exchange(held_, false)) return;
+    auto followers = std::move(followers_);
+    followers_.clear();
+    for (const auto& weak : followers)
+        if (auto follower = weak.lock()) (*follower)->release();
+    settle();
+}
+
+void ProxyRuntime::settle() {
+    if (pending()) return;
+    auto held = std::move(heldStores_);
+    heldStores_.clear();
     for (const auto& weak : held)
         if (auto store = weak.lock()) apply(*store);
 }

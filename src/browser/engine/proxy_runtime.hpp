@@ -37,10 +37,17 @@ public:
     void load(const BrowserProxySettings& settings);
     // Takes the settings of `source` together with the password it already read, so a runtime made
     // later in the launch does not depend on a keyring item that may have been replaced since.
-    // While `source` is still reading, the password is read again.
-    void loadFrom(const ProxyRuntime& source);
-    // Whether the password is still being read.
-    bool pending() const { return static_cast<bool>(reading_); }
+    // While `source` is still reading, the password is read again; while it is held, this one is
+    // held with it.
+    void loadFrom(ProxyRuntime& source);
+    // Holds the network of every store it configures, and of the runtimes loaded from it, until
+    // release(), as while a password is read: the settings it was given stand in for ones that
+    // could not be read, and the person has not been told yet.
+    void hold();
+    void release();
+    bool held() const { return held_; }
+    // Whether the password is still being read, or the runtime is held.
+    bool pending() const { return reading_ || held_; }
     // Applies the proxy to the store, once per store: later calls for the same store do nothing.
     // A store whose proxy cannot be used (errorMessage set) is cut off from the network instead,
     // so that nothing reaches the network by another route; kind `system` lets the desktop's proxy
@@ -62,6 +69,8 @@ public:
 
 private:
     void passwordRead(Result<std::string> password);
+    // Configures the stores that waited, once nothing is pending.
+    void settle();
     void apply(WebsiteDataStore& store) const;
 
     BrowserProxySettings settings_;
@@ -71,6 +80,9 @@ private:
     std::optional<SecretCall> reading_;
     std::vector<std::weak_ptr<WebsiteDataStore>> configuredStores_;
     std::vector<std::weak_ptr<WebsiteDataStore>> heldStores_;
+    bool held_ = false;
+    // Runtimes loaded from this one while it was held, released with it.
+    std::vector<std::weak_ptr<ProxyRuntime*>> followers_;
     // The reader's answer holds this weakly.
     std::shared_ptr<ProxyRuntime*> self_;
 };

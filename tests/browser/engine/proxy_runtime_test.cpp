@@ -104,6 +104,64 @@ TEST(ProxyRuntimeTest, AStoreHoldsItsNetworkUntilThePasswordArrives) {
     EXPECT_TRUE(store->networkHeld() && store->networkBlocked());
 }
 
+// A held runtime keeps every store it configures off the network, as while a password is read, and
+// so does each runtime loaded from it meanwhile (an own session without a proxy of its own); the
+// release hands each store the proxy its runtime decided, a runtime still reading its password
+// once the password is there.
+TEST(ProxyRuntimeTest, AHeldRuntimeAndThoseLoadedFromItHoldTheirStoresUntilReleased) {
+    test::TemporaryEnvironment environment;
+    struct Case {
+        BrowserProxySettings settings;
+        std::optional<std::string> released;  // the stores' proxy once released
+    };
+    const Case cases[] = {
+        {proxyAt(BrowserProxyKind::system, 0), std::nullopt},
+        {proxyAt(BrowserProxyKind::httpConnect, 3128), "http://127.0.0.1:3128"},
+        {proxyAt(BrowserProxyKind::socks5, 1080, "user", "ID-1"), "socks5://user:pw@127.0.0.1:1080"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.released.value_or("system"));
+        test::FakeCredentials credentials{{{"ID-1", "pw"}}, true};
+        ProxyRuntime global(credentials.reader());
+        global.hold();
+        global.load(c.settings);
+        auto shared = WebsiteDataStore::nonPersistent(), own = WebsiteDataStore::nonPersistent();
+        global.configure(shared);
+        ProxyRuntime follower(credentials.reader());
+        follower.loadFrom(global);
+        follower.configure(own);
+        credentials.answer();
+        for (const auto* runtime : {&global, &follower}) EXPECT_TRUE(runtime->pending() && !runtime->makeSession());
+        for (const auto& store : {shared, own}) EXPECT_TRUE(store->networkHeld() && store->networkBlocked());
+
+        global.release();
+        EXPECT_FALSE(global.pending() || follower.held());
+        for (const auto& store : {shared, own}) {
+            EXPECT_FALSE(store->networkHeld() || store->networkBlocked());
+            EXPECT_EQ(store->proxyAddress(), c.released);
+        }
+        EXPECT_TRUE(global.makeSession() && follower.makeSession());
+    }
+    // Released before a follower's password arrives, the follower waits for the password.
+    test::FakeCredentials credentials{{{"ID-1", "pw"}}, true};
+    ProxyRuntime global(credentials.reader());
+    global.load(proxyAt(BrowserProxyKind::socks5, 1080, "user", "ID-1"));
+    global.hold();
+    ProxyRuntime follower(credentials.reader());
+    follower.loadFrom(global);
+    auto store = WebsiteDataStore::nonPersistent();
+    follower.configure(store);
+    global.release();
+    EXPECT_TRUE(follower.pending() && store->networkHeld());
+    credentials.answer();
+    EXPECT_FALSE(follower.pending() || store->networkHeld());
+    EXPECT_EQ(store->proxyAddress(), "socks5://user:pw@127.0.0.1:1080");
+    // A runtime loaded from one that is not held is not held either.
+    ProxyRuntime later(credentials.reader());
+    later.loadFrom(global);
+    EXPECT_FALSE(later.held());
+}
+
 TEST(ProxyRuntimeTest, ConfiguresEachStoreOnceAndForgetsReleasedStores) {
     test::TemporaryEnvironment environment;
     test::FakeCredentials credentials{{{"ID-1", "pw"}}};
