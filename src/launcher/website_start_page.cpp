@@ -486,15 +486,32 @@ void WebsiteStartPage::makeSavedTile(SavedSlot& slot) {
                            [this, id] {
                                store_.toggleMenuBarIcon(id);
                                store_.saveInBackground();
+                               tellFailureHere();
                            },
                            false, tray});
         entries.push_back({localizedString(shown.isFavorite ? "Remove from Favorites" : "Add to Favorites"),
-                           [this, id] { store_.toggleFavorite(id); }});
-        entries.push_back({localizedString("Move Earlier"), [this, id] { store_.move(id, -1); }});
-        entries.push_back({localizedString("Move Later"), [this, id] { store_.move(id, 1); }});
+                           [this, id] {
+                               store_.toggleFavorite(id);
+                               tellFailureHere();
+                           }});
+        entries.push_back({localizedString("Move Earlier"), [this, id] {
+                               store_.move(id, -1);
+                               tellFailureHere();
+                           }});
+        entries.push_back({localizedString("Move Later"), [this, id] {
+                               store_.move(id, 1);
+                               tellFailureHere();
+                           }});
         entries.push_back({"", {}});
         entries.push_back({localizedString("Delete\u2026"), [this, shown] { askToDelete(shown); }, true});
         return entries;
+    });
+}
+
+void WebsiteStartPage::tellFailureHere() {
+    store_.whenWritten([weak = std::weak_ptr<WebsiteStartPage*>(self_)](const std::optional<std::string>& failure) {
+        auto self = weak.lock();
+        return failure && self && !((*self)->hasOwner_ && (*self)->owner_.expired()) && (*self)->get_mapped();
     });
 }
 
@@ -521,7 +538,11 @@ WebsiteTile* WebsiteStartPage::makeSuggestionTile(const SuggestedWebsite& sugges
             {localizedString("Save Website\u2026"),
              [this, suggestion] { run(actions_.onSaveSuggestion, suggestion); }},
             {trayControlTitle("Add to Tray", tray),
-             [this, suggestion] { run(actions_.onPinSuggestion, suggestion); }, false, tray}};
+             [this, suggestion] {
+                 run(actions_.onPinSuggestion, suggestion);
+                 tellFailureHere();
+             },
+             false, tray}};
     });
     return tile;
 }

@@ -529,6 +529,67 @@ TEST_F(LauncherGuiTest, WebsiteTrayItemShowsItsStateAndLeavesTheTray) {
     EXPECT_EQ(storedWebsites().front().menuBarIconEnabled, std::optional<bool>(false));
 }
 
+// The alerts titled "Could not save website" on screen, answered when `answer` says so.
+int saveAlertsShown(bool answer = false) {
+    int shown = 0;
+    for (Gtk::Window* window : Gtk::Window::list_toplevels())
+        if (auto* alert = dynamic_cast<Gtk::MessageDialog*>(window);
+            alert && alert->get_visible() && alert->property_text().get_value() == "Could not save website") {
+            ++shown;
+            if (answer) alert->response(Gtk::RESPONSE_OK);
+        }
+    return shown;
+}
+
+// A change made in the launcher that cannot be written is told once, in the launcher's own error
+// line, and not in an alert besides; put away before the failure came, the launcher leaves it to
+// the alert.
+TEST_F(LauncherGuiTest, AFailedSaveFromTheLauncherIsToldOnceWhereThePersonActed) {
+    privateBus();
+    startWatcher();
+    start({website("Plain", "/plain")}, bus);
+    LauncherWindow& launcher = controller->launcher();
+    launcher.showAt(640, 0);
+    WebsiteStartPage& page = *launcher.view().startPage();
+    ASSERT_TRUE(spinUntil([&] {
+        return launcher.get_mapped() && page.savedTiles().size() == 1 && !page.suggestionTiles().empty();
+    }));
+    const std::vector<WebAppProfile> stored = storedWebsites();
+    // Runs the tile's "Add to Tray" while no file may grow: the write fails for real.
+    auto addToTray = [&](WebsiteTile& tile) {
+        for (const TileMenuEntry& entry : tile.menuEntries())
+            if (entry.title == "Add to Tray" && entry.enabled) {
+                test::FileSizeLimit full(1);
+                entry.action();
+                // Written on the writer's thread while the disk is still full; told afterwards.
+                applicationFileWriter().flush();
+                return true;
+            }
+        return false;
+    };
+    const std::pair<const char*, std::function<WebsiteTile&()>> tiles[] = {
+        {"a saved website", [&]() -> WebsiteTile& { return *page.savedTiles().front(); }},
+        {"a suggestion", [&]() -> WebsiteTile& { return *page.suggestionTiles().front(); }},
+    };
+    for (const auto& [what, tile] : tiles) {
+        SCOPED_TRACE(what);
+        ASSERT_TRUE(addToTray(tile()));
+        ASSERT_TRUE(spinUntil([&] { return page.errorText().find("Could not save your websites") == 0; }))
+            << page.errorText();
+        // The alert would come in the same turn as the failure, before the line shows.
+        EXPECT_EQ(saveAlertsShown(), 0);
+        EXPECT_EQ(storedWebsites(), stored);
+        environment->store().clearErrorMessage();
+        ASSERT_TRUE(spinUntil([&] { return page.errorText().empty(); }));
+    }
+
+    ASSERT_TRUE(addToTray(*page.savedTiles().front()));
+    launcher.dismiss();
+    EXPECT_TRUE(spinUntil([&] { return saveAlertsShown() == 1; })) << "the launcher was put away";
+    saveAlertsShown(/*answer=*/true);
+    EXPECT_EQ(storedWebsites(), stored);
+}
+
 // Scrolls the start page holding `tile` so that the tile shows.
 void scrollIntoView(Gtk::Widget& tile) {
     Gtk::Widget* viewport = tile.get_parent();
