@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include <gtkmm/box.h>
@@ -43,6 +44,9 @@ public:
 
 private:
     void rebuild();
+    // After a change the tab made to the websites: a write that fails is told in the tab's error
+    // line while the tab shows, so the store tells it nowhere else.
+    void tellFailureHere();
 
     SettingsContext& context_;
     Gtk::Box header_{Gtk::ORIENTATION_HORIZONTAL, 8};
@@ -55,6 +59,8 @@ private:
     Gtk::ScrolledWindow scroller_;
     Gtk::ListBox list_;
     std::vector<Row> rows_;
+    // Reports of writes hold it weakly: they may be told after the tab is gone.
+    std::shared_ptr<WebsitesPane*> self_ = std::make_shared<WebsitesPane*>(this);
 };
 
 }  // namespace quenlith
