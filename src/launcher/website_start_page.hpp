@@ -69,10 +69,6 @@ public:
     const std::vector<WebsiteTile*>& savedTiles() const { return savedTiles_; }
     const std::vector<WebsiteTile*>& suggestionTiles() const { return suggestionTiles_; }
     Gtk::Entry& searchField() { return searchBar_.field(); }
-    // The error line as shown; empty while hidden.
-    std::string errorText() const {
-        return errorLine_.get_visible() ? std::string(errorLine_.get_text()) : std::string();
-    }
     // Redraws from the stores now instead of on the next idle turn.
     void redraw();
 
@@ -112,9 +108,6 @@ private:
     void makeSavedTile(SavedSlot& slot);
     // Whether the tiles' menus offer tray icons, or say there is no tray.
     bool trayAvailable() const;
-    // After a change the page made to the websites: a write that fails is told in the page's
-    // error line while the page shows, so the store tells it nowhere else.
-    void tellFailureHere();
     void setOpenAction(const SavedSlot& slot);
     WebsiteTile* makeSuggestionTile(const SuggestedWebsite& suggestion, const std::string& activity,
                                     bool accent);
@@ -157,8 +150,6 @@ private:
     sigc::connection pendingRedraw_;
     // A change arrived while the page was off screen: it is drawn when the page shows again.
     bool stale_ = false;
-    // Reports of writes hold it weakly: they may be told after the page is gone.
-    std::shared_ptr<WebsiteStartPage*> self_ = std::make_shared<WebsiteStartPage*>(this);
 };
 
 }  // namespace quenlith

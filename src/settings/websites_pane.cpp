@@ -10,6 +10,7 @@
 #include "ui/focus_in_view.hpp"
 #include "ui/form_rows.hpp"
 #include "ui/site_icon.hpp"
+#include "ui/told_while_shown.hpp"
 #include "windows/browser_window_manager.hpp"
 
 namespace quenlith {
@@ -59,12 +60,7 @@ WebsitesPane::WebsitesPane(SettingsContext& context)
     rebuild();
 }
 
-void WebsitesPane::tellFailureHere() {
-    context_.store.whenWritten([weak = std::weak_ptr<WebsitesPane*>(self_)](const std::optional<std::string>& failure) {
-        auto self = weak.lock();
-        return failure && self && (*self)->get_mapped();
-    });
-}
+void WebsitesPane::tellFailureHere() { context_.store.whenWritten(toldWhileShown(*this)); }
 
 void WebsitesPane::rebuild() {
     for (Gtk::Widget* child : list_.get_children()) {

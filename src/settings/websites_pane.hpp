@@ -1,6 +1,5 @@
 #pragma once
 
-#include <memory>
 #include <vector>
 
 #include <gtkmm/box.h>
@@ -59,8 +58,6 @@ private:
     Gtk::ScrolledWindow scroller_;
     Gtk::ListBox list_;
     std::vector<Row> rows_;
-    // Reports of writes hold it weakly: they may be told after the tab is gone.
-    std::shared_ptr<WebsitesPane*> self_ = std::make_shared<WebsitesPane*>(this);
 };
 
 }  // namespace quenlith
