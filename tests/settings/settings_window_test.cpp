@@ -335,7 +335,8 @@ TEST_F(SettingsWindowTest, AFailedSaveFromTheWebsitesTabIsToldOnceInIt) {
     const std::vector<WebAppProfile> stored = storedWebsites();
     const std::pair<const char*, std::function<void()>> changes[] = {
         {"the tray box", [&] { pane.rows().front().menuBar->set_active(true); }},
-        {"a move", [&] { pane.rows().front().down->invoke(); }},
+        {"a move down", [&] { pane.rows().front().down->invoke(); }},
+        {"a move up", [&] { pane.rows().back().up->invoke(); }},
     };
     for (const auto& [what, change] : changes) {
         SCOPED_TRACE(what);

@@ -547,37 +547,42 @@ int saveAlertsShown(bool answer = false) {
 TEST_F(LauncherGuiTest, AFailedSaveFromTheLauncherIsToldOnceWhereThePersonActed) {
     privateBus();
     startWatcher();
-    start({website("Plain", "/plain")}, bus);
+    start({website("Plain", "/plain"), website("Other", "/other")}, bus);
     LauncherWindow& launcher = controller->launcher();
     launcher.showAt(640, 0);
     WebsiteStartPage& page = *launcher.view().startPage();
     ASSERT_TRUE(spinUntil([&] {
-        return launcher.get_mapped() && page.savedTiles().size() == 1 && !page.suggestionTiles().empty();
+        return launcher.get_mapped() && page.savedTiles().size() == 2 && !page.suggestionTiles().empty();
     }));
     const std::vector<WebAppProfile> stored = storedWebsites();
     auto errorShown = [&] {
         Gtk::Label* line = test::labelStartingWith(page, "Could not save your websites");
         return line && line->get_mapped();
     };
-    // Runs the tile's "Add to Tray" while no file may grow: the write fails for real.
-    auto addToTray = [&](WebsiteTile& tile) {
+    // Runs the tile's menu entry that starts so while no file may grow: the write, at once or after
+    // the quiet period of a delayed save, fails for real.
+    auto choose = [&](WebsiteTile& tile, const std::string& entryTitle) {
         for (const TileMenuEntry& entry : tile.menuEntries())
-            if (entry.title == "Add to Tray" && entry.enabled) {
+            if (entry.title.rfind(entryTitle, 0) == 0 && entry.enabled) {
                 test::FileSizeLimit full(1);
                 entry.action();
-                // Written on the writer's thread while the disk is still full; told afterwards.
-                applicationFileWriter().flush();
-                return true;
+                return spinUntil([&] { return !environment->store().hasPendingSave(); });
             }
         return false;
     };
-    const std::pair<const char*, std::function<WebsiteTile&()>> tiles[] = {
-        {"a saved website", [&]() -> WebsiteTile& { return *page.savedTiles().front(); }},
-        {"a suggestion", [&]() -> WebsiteTile& { return *page.suggestionTiles().front(); }},
+    auto first = [&]() -> WebsiteTile& { return *page.savedTiles().front(); };
+    auto last = [&]() -> WebsiteTile& { return *page.savedTiles().back(); };
+    auto suggestion = [&]() -> WebsiteTile& { return *page.suggestionTiles().front(); };
+    const std::tuple<const char*, std::function<WebsiteTile&()>, std::string> changes[] = {
+        {"a saved website", first, "Add to Tray"},
+        {"a suggestion", suggestion, "Add to Tray"},
+        {"a favourite", first, "Remove from Favorites"},
+        {"a saved website", first, "Move Later"},
+        {"a saved website", last, "Move Earlier"},
     };
-    for (const auto& [what, tile] : tiles) {
-        SCOPED_TRACE(what);
-        ASSERT_TRUE(addToTray(tile()));
+    for (const auto& [what, tile, entry] : changes) {
+        SCOPED_TRACE(std::string(what) + ": " + entry);
+        ASSERT_TRUE(choose(tile(), entry));
         ASSERT_TRUE(spinUntil(errorShown));
         // The alert would come in the same turn as the failure, before the line shows.
         EXPECT_EQ(saveAlertsShown(), 0);
@@ -586,7 +591,13 @@ TEST_F(LauncherGuiTest, AFailedSaveFromTheLauncherIsToldOnceWhereThePersonActed)
         ASSERT_TRUE(spinUntil([&] { return !errorShown(); }));
     }
 
-    ASSERT_TRUE(addToTray(*page.savedTiles().front()));
+    // Written while the launcher shows; the failure is told once it has been put away.
+    for (const TileMenuEntry& entry : first().menuEntries())
+        if (entry.title == "Add to Tray") {
+            test::FileSizeLimit full(1);
+            entry.action();
+            applicationFileWriter().flush();
+        }
     launcher.dismiss();
     EXPECT_TRUE(spinUntil([&] { return saveAlertsShown() == 1; })) << "the launcher was put away";
     saveAlertsShown(/*answer=*/true);
