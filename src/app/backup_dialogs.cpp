@@ -35,13 +35,17 @@ Glib::RefPtr<Gtk::FileFilter> filterFor(BackupDialogs::FileType type) {
     return filter;
 }
 
-// The backup choosers open now, by title: each command keeps one at a time, and asking again
-// brings it forward instead of opening another.
-using OpenChoosers = std::map<std::string, Glib::RefPtr<Gtk::FileChooserNative>>;
+// The backup choosers and questions open now, by title: each command keeps one at a time, and
+// asking again brings the open one forward instead of opening another.
+struct OpenDialogs {
+    std::map<std::string, Glib::RefPtr<Gtk::FileChooserNative>> choosers;
+    // Each deletes itself once answered, leaving this first.
+    std::map<std::string, Gtk::MessageDialog*> questions;
+};
 
 // Brings forward the chooser titled `title` that is open: the toolkit's own dialog stands in for
 // a native one where the desktop offers none. A chooser of the desktop's portal stays where it is.
-void bringForward(const std::string& title) {
+void bringChooserForward(const std::string& title) {
     for (Gtk::Window* window : Gtk::Window::list_toplevels())
         if (GTK_IS_FILE_CHOOSER_DIALOG(window->gobj()) && window->get_visible() &&
             window->get_title() == title) {
@@ -50,28 +54,33 @@ void bringForward(const std::string& title) {
         }
 }
 
-// Whether the chooser titled `title` is open; then it is brought forward.
-bool alreadyOpen(const OpenChoosers& open, const std::string& title) {
-    if (!open.contains(title)) return false;
-    bringForward(title);
+// Whether a chooser or question titled `title` is open; then it is brought forward.
+bool alreadyOpen(const OpenDialogs& open, const std::string& title) {
+    if (auto question = open.questions.find(title); question != open.questions.end()) {
+        question->second->present();
+        return true;
+    }
+    if (!open.choosers.contains(title)) return false;
+    bringChooserForward(title);
     return true;
 }
 
 // Runs the chooser without blocking and hands its answer on; the chooser keeps itself alive
 // (in `open`, under its title) until it has answered.
 void runChooser(const Glib::RefPtr<Gtk::FileChooserNative>& chooser, Gtk::Window* parent,
-                const std::shared_ptr<OpenChoosers>& open, const std::string& title,
+                const std::shared_ptr<OpenDialogs>& open, const std::string& title,
                 BackupDialogs::Chosen chosen) {
     if (parent) chooser->set_transient_for(*parent);
     chooser->set_modal(true);
-    (*open)[title] = chooser;
-    std::weak_ptr<OpenChoosers> weak = open;
+    open->choosers[title] = chooser;
+    std::weak_ptr<OpenDialogs> weak = open;
     chooser->signal_response().connect([weak, title, chosen = std::move(chosen)](int response) {
-        auto choosers = weak.lock();
-        auto found = choosers ? choosers->find(title) : OpenChoosers::iterator();
-        if (!choosers || found == choosers->end()) return;
+        auto dialogs = weak.lock();
+        if (!dialogs) return;
+        auto found = dialogs->choosers.find(title);
+        if (found == dialogs->choosers.end()) return;
         Glib::RefPtr<Gtk::FileChooserNative> answered = std::move(found->second);
-        choosers->erase(found);
+        dialogs->choosers.erase(found);
         std::optional<std::string> path;
         if (response == Gtk::RESPONSE_ACCEPT) {
             std::string file = answered->get_filename();
@@ -89,7 +98,7 @@ void runChooser(const Glib::RefPtr<Gtk::FileChooserNative>& chooser, Gtk::Window
 BackupDialogs makeBackupDialogs(std::function<Gtk::Window*()> parent) {
     BackupDialogs dialogs;
     // Held by the commands: a chooser answered after they are gone finds nobody waiting.
-    auto open = std::make_shared<OpenChoosers>();
+    auto open = std::make_shared<OpenDialogs>();
     dialogs.chooseSaveFile = [parent, open](const std::string& suggestedName, BackupDialogs::FileType type,
                                             BackupDialogs::Chosen chosen) {
         const std::string title =
@@ -112,8 +121,9 @@ BackupDialogs makeBackupDialogs(std::function<Gtk::Window*()> parent) {
         chooser->add_filter(filterFor(BackupDialogs::FileType::json));
         runChooser(chooser, visibleWindow(parent), open, title, std::move(chosen));
     };
-    dialogs.ask = [parent](const std::string& title, const std::string& message, const std::string& confirm,
-                           bool destructive, std::function<void(bool)> answer) {
+    dialogs.ask = [parent, open](const std::string& title, const std::string& message, const std::string& confirm,
+                                 bool destructive, std::function<void(bool)> answer) {
+        if (alreadyOpen(*open, title)) return;
         Gtk::Window* window = visibleWindow(parent);
         if (window && hasAttachedSheet(*window)) window = nullptr;
         // Never run nested: the answer arrives through the response, the dialog deletes itself.
@@ -127,7 +137,10 @@ BackupDialogs makeBackupDialogs(std::function<Gtk::Window*()> parent) {
         dialog->add_button(localizedString("Cancel"), Gtk::RESPONSE_CANCEL);
         Gtk::Button* confirmButton = dialog->add_button(confirm, Gtk::RESPONSE_ACCEPT);
         if (destructive) confirmButton->get_style_context()->add_class("destructive-action");
-        dialog->signal_response().connect([dialog, answer = std::move(answer)](int response) {
+        open->questions[title] = dialog;
+        dialog->signal_response().connect([dialog, weak = std::weak_ptr<OpenDialogs>(open), title,
+                                           answer = std::move(answer)](int response) {
+            if (auto dialogs = weak.lock()) dialogs->questions.erase(title);
             dialog->hide();
             Glib::signal_idle().connect_once([dialog] { delete dialog; });
             answer(response == Gtk::RESPONSE_ACCEPT);

@@ -191,15 +191,11 @@ void QuenlithApplication::on_open(const type_vec_files& files, const Glib::ustri
 
 bool QuenlithApplication::local_command_line_vfunc(char**& arguments, int& exit_status) {
     std::vector<std::string> links;
-    bool hasOptions = false;
     if (arguments && arguments[0]) {
         char** kept = arguments + 1;
         for (char** argument = arguments + 1; *argument; ++argument) {
             if (**argument == '-' || isApplicationLink(*argument)) {
-                if (**argument == '-')
-                    hasOptions = true;
-                else
-                    links.emplace_back(*argument);
+                if (**argument != '-') links.emplace_back(*argument);
                 *kept++ = *argument;
                 continue;
             }
@@ -209,8 +205,9 @@ bool QuenlithApplication::local_command_line_vfunc(char**& arguments, int& exit_
         }
         *kept = nullptr;
     }
-    // Options (help, an unknown one) are answered here without any instance.
-    if (!hasOptions && runningInstanceIsSilent()) {
+    // Whatever the options: which of them end the start here and which register (and would wait for
+    // the frozen instance) is the toolkit's to decide, so every start asks first.
+    if (runningInstanceIsSilent()) {
         std::fprintf(stderr, "%s\n",
                      localizedString("Quenlith is running but does not answer; it may be frozen.").c_str());
         printLinksNotOpened(links);

@@ -18,6 +18,7 @@
 #include "model/tray_presence.hpp"
 #include "model/web_app_store.hpp"
 #include "ui/site_icon.hpp"
+#include "ui/told_while_shown.hpp"
 
 namespace quenlith {
 
@@ -35,6 +36,10 @@ void discard(WebsiteTile& tile) {
     Gtk::Widget* cell = tile.get_parent();
     gtk_widget_destroy(cell ? cell->gobj() : tile.Gtk::Widget::gobj());
 }
+
+// After a change the page made to the websites: a write that fails is told in the page's error
+// line while the page shows, so the store tells it nowhere else.
+void tellFailureHere(WebAppStore& store, Gtk::Widget& page) { store.whenWritten(toldWhileShown(page)); }
 
 void showCell(WebsiteTile& tile, bool shown) {
     Gtk::Widget* cell = tile.get_parent();
@@ -486,12 +491,22 @@ void WebsiteStartPage::makeSavedTile(SavedSlot& slot) {
                            [this, id] {
                                store_.toggleMenuBarIcon(id);
                                store_.saveInBackground();
+                               tellFailureHere(store_, *this);
                            },
                            false, tray});
         entries.push_back({localizedString(shown.isFavorite ? "Remove from Favorites" : "Add to Favorites"),
-                           [this, id] { store_.toggleFavorite(id); }});
-        entries.push_back({localizedString("Move Earlier"), [this, id] { store_.move(id, -1); }});
-        entries.push_back({localizedString("Move Later"), [this, id] { store_.move(id, 1); }});
+                           [this, id] {
+                               store_.toggleFavorite(id);
+                               tellFailureHere(store_, *this);
+                           }});
+        entries.push_back({localizedString("Move Earlier"), [this, id] {
+                               store_.move(id, -1);
+                               tellFailureHere(store_, *this);
+                           }});
+        entries.push_back({localizedString("Move Later"), [this, id] {
+                               store_.move(id, 1);
+                               tellFailureHere(store_, *this);
+                           }});
         entries.push_back({"", {}});
         entries.push_back({localizedString("Delete\u2026"), [this, shown] { askToDelete(shown); }, true});
         return entries;
@@ -521,7 +536,11 @@ WebsiteTile* WebsiteStartPage::makeSuggestionTile(const SuggestedWebsite& sugges
             {localizedString("Save Website\u2026"),
              [this, suggestion] { run(actions_.onSaveSuggestion, suggestion); }},
             {trayControlTitle("Add to Tray", tray),
-             [this, suggestion] { run(actions_.onPinSuggestion, suggestion); }, false, tray}};
+             [this, suggestion] {
+                 run(actions_.onPinSuggestion, suggestion);
+                 tellFailureHere(store_, *this);
+             },
+             false, tray}};
     });
     return tile;
 }

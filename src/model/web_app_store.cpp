@@ -148,6 +148,17 @@ bool WebAppStore::settleReports(std::optional<std::string> failure, std::optiona
     return told;
 }
 
+void WebAppStore::whenWritten(WriteReport report) {
+    if (!report) return;
+    // The delayed save takes the next number when it is handed over.
+    if (pendingSave_.pending())
+        reports_.emplace_back(backgroundSaves_ + 1, std::move(report));
+    else if (writer_.busy(persistence_.fileURL()))
+        reports_.emplace_back(backgroundSaves_, std::move(report));
+    else
+        report(std::nullopt);
+}
+
 bool WebAppStore::save() {
     pendingSave_.cancel();
     if (!writable_) return false;
@@ -175,8 +186,11 @@ bool WebAppStore::saveInBackground() {
     pendingSave_.cancel();
     if (!writable_) return false;
     if (profiles_ == savedProfiles_ && !writer_.busy(persistence_.fileURL()) &&
-        files::pathExists(persistence_.fileURL()))
+        files::pathExists(persistence_.fileURL())) {
+        // A delayed save whose changes were undone before it ran: the file holds them already.
+        settleReports(std::nullopt, std::nullopt);
         return true;
+    }
     auto list = std::make_shared<const std::vector<WebAppProfile>>(profiles_);
     auto encoded = encodeProfileDocument(*list, JsonStyle::pretty);
     if (!encoded) {
@@ -285,13 +299,7 @@ bool WebAppStore::upsert(WebAppProfile profile, WriteReport report) {
     }
     notifyObservers();
     if (!saveInBackground()) return false;
-    if (report) {
-        // Nothing was handed over when the file holds the list already.
-        if (writer_.busy(persistence_.fileURL()))
-            reports_.emplace_back(backgroundSaves_, std::move(report));
-        else
-            report(std::nullopt);
-    }
+    whenWritten(std::move(report));
     return true;
 }
 

@@ -83,10 +83,14 @@ public:
     // signal_saveFailed() then stays quiet for that failure.
     using WriteReport = std::function<bool(const std::optional<std::string>& failure)>;
 
+    // `report` learns how the write carrying the changes made so far goes: the delayed save still
+    // waiting, else the write handed over last (at once when none is on its way). A caller that
+    // shows the store's failures where the person acted passes one answering true, so the failure
+    // is not told twice. A restore of the backup before it is told drops it.
+    void whenWritten(WriteReport report);
     // Normalises the record, replaces the one with its id (keeping the proxy of a shared data
     // store equal across its websites) or appends it, and saves at once in the background.
-    // `report` (only when this returns true) learns how that save went; a restore of the backup
-    // before it is told drops it.
+    // `report` (only when this returns true) learns how that save went, as whenWritten's does.
     bool upsert(WebAppProfile profile, WriteReport report = {});
     // Puts a built-in suggestion on the menu bar, reusing a saved website of the same address.
     bool add(const SuggestedWebsite& suggestion, const AppPreferences& preferences);

@@ -10,6 +10,7 @@
 #include "ui/focus_in_view.hpp"
 #include "ui/form_rows.hpp"
 #include "ui/site_icon.hpp"
+#include "ui/told_while_shown.hpp"
 #include "windows/browser_window_manager.hpp"
 
 namespace quenlith {
@@ -59,6 +60,8 @@ WebsitesPane::WebsitesPane(SettingsContext& context)
     rebuild();
 }
 
+void WebsitesPane::tellFailureHere() { context_.store.whenWritten(toldWhileShown(*this)); }
+
 void WebsitesPane::rebuild() {
     for (Gtk::Widget* child : list_.get_children()) {
         list_.remove(*child);
@@ -103,15 +106,20 @@ void WebsitesPane::rebuild() {
         row.menuBar->signal_toggled().connect([this, id, box = row.menuBar] {
             context_.store.setMenuBarIcon(box->get_active(), id);
             context_.store.saveInBackground();
+            tellFailureHere();
             // A store that took nothing (read-only) announces nothing: the row shows it again.
             auto stored = context_.store.profile(id);
             if (!stored || stored->menuBarIconEnabled.value_or(false) != box->get_active())
                 Glib::signal_idle().connect_once(sigc::mem_fun(*this, &WebsitesPane::rebuild));
         });
-        row.up = Gtk::manage(new ActionButton("arrow.up", localizedString("Move up"),
-                                              [this, id] { context_.store.reposition(id, -1); }));
-        row.down = Gtk::manage(new ActionButton("arrow.down", localizedString("Move down"),
-                                                [this, id] { context_.store.reposition(id, 1); }));
+        row.up = Gtk::manage(new ActionButton("arrow.up", localizedString("Move up"), [this, id] {
+            context_.store.reposition(id, -1);
+            tellFailureHere();
+        }));
+        row.down = Gtk::manage(new ActionButton("arrow.down", localizedString("Move down"), [this, id] {
+            context_.store.reposition(id, 1);
+            tellFailureHere();
+        }));
         row.edit = Gtk::manage(new Gtk::Button(localizedString("Edit")));
         row.edit->signal_clicked().connect([this, id] {
             if (context_.services.onEdit) context_.services.onEdit(id);

@@ -43,6 +43,9 @@ public:
 
 private:
     void rebuild();
+    // After a change the tab made to the websites: a write that fails is told in the tab's error
+    // line while the tab shows, so the store tells it nowhere else.
+    void tellFailureHere();
 
     SettingsContext& context_;
     Gtk::Box header_{Gtk::ORIENTATION_HORIZONTAL, 8};

@@ -149,7 +149,7 @@ TEST_F(ApplicationInstances, AStartWithoutAnXDisplaySaysItNeedsX11OrXWayland) {
 
 // A running instance takes the links of a second start. Frozen (stopped), it would keep a second
 // start waiting 25 s for registering to fail and lose the links: the start gives up within
-// seconds, says so and prints the links.
+// seconds, says so and prints the links, whatever shape its arguments take.
 TEST_F(ApplicationInstances, ASecondStartHandsItsLinksOnOrGivesUpOnAFrozenInstanceWithinSeconds) {
     // The application's name on a bus of this test's own.
     if (!test::runInChildProcess(test::ChildProcessOptions().withPrivateBus())) return;
@@ -165,21 +165,47 @@ TEST_F(ApplicationInstances, ASecondStartHandsItsLinksOnOrGivesUpOnAFrozenInstan
         << "the running instance opens the link";
 
     ASSERT_EQ(::kill(first->pid(), SIGSTOP), 0);
-    const std::vector<std::string> links{"quenlith://open?url=http://127.0.0.1:9/a",
-                                         "quenlith://open?url=http://127.0.0.1:9/b"};
+    const std::string a = "quenlith://open?url=http://127.0.0.1:9/a";
+    const std::string b = "quenlith://open?url=http://127.0.0.1:9/b";
+    struct Shape {
+        std::vector<std::string> arguments;
+        // What is printed on standard output: the links, in order, one a line.
+        std::string printed;
+    };
+    const Shape shapes[] = {
+        {{a, b}, "\n" + a + "\n" + b + "\n"},
+        {{"--"}, ""},
+        {{"--", a}, "\n" + a + "\n"},
+        {{a, "--", b}, "\n" + a + "\n" + b + "\n"},
+        {{"--gapplication-service"}, ""},
+        {{"--some-option", a}, "\n" + a + "\n"},
+        {{a, "-x"}, "\n" + a + "\n"},
+    };
+    // Side by side: each is bounded on its own, and a start held by the frozen instance shows as
+    // one still running when the others have ended.
     const auto began = std::chrono::steady_clock::now();
-    auto second = start(links);
-    // Registering would fail only after 25 s.
-    const bool ended = second->waitForExit(std::chrono::seconds(20));
-    const auto waited =
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - began);
+    const auto deadline = began + std::chrono::seconds(20);
+    std::vector<std::unique_ptr<BackgroundProcess>> seconds;
+    for (const auto& shape : shapes) seconds.push_back(start(shape.arguments));
+    for (std::size_t index = 0; index < seconds.size(); ++index) {
+        auto& second = *seconds[index];
+        std::string shown;
+        for (const auto& argument : shapes[index].arguments) shown += " " + argument;
+        SCOPED_TRACE("quenlith" + shown);
+        // Registering would fail only after 25 s.
+        const bool ended = second.waitForExit(
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()));
+        const auto waited =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - began);
+        EXPECT_TRUE(ended) << "still waiting for the frozen instance after " << waited.count() << " ms:\n"
+                           << second.output();
+        if (!ended) continue;
+        EXPECT_TRUE(exitedWith(second, 1)) << second.output();
+        EXPECT_TRUE(says(second, localizedString("Quenlith is running but does not answer; it may be frozen.")))
+            << second.output();
+        EXPECT_TRUE(says(second, shapes[index].printed)) << second.output();
+    }
     ::kill(first->pid(), SIGCONT);
-    ASSERT_TRUE(ended) << "still waiting for the frozen instance after " << waited.count() << " ms:\n"
-                       << second->output();
-    EXPECT_TRUE(exitedWith(*second, 1)) << second->output();
-    EXPECT_TRUE(says(*second, localizedString("Quenlith is running but does not answer; it may be frozen.")))
-        << second->output();
-    EXPECT_TRUE(says(*second, "\n" + links[0] + "\n" + links[1] + "\n")) << second->output();
 
     first->stop();
     EXPECT_TRUE(exitedWith(*first, 0)) << first->output();

@@ -6,6 +6,9 @@
 #include <gtkmm/window.h>
 
 #include "app/backup_dialogs.hpp"
+#include "model/library_store.hpp"
+#include "model/transfer_document.hpp"
+#include "model/web_app_store.hpp"
 #include "support/main_loop.hpp"
 #include "support/temp_environment.hpp"
 
@@ -60,6 +63,43 @@ TEST(BackupDialogsTest, EachCommandHasOneChooserAtATimeAndTheQuestionATitle) {
     ASSERT_EQ(questions.size(), 1u) << "the question's window has its title";
     questions[0]->response(Gtk::RESPONSE_ACCEPT);
     EXPECT_TRUE(spinUntil([&] { return agreed == true; }));
+}
+
+// Started again while its question asks, an import brings that question forward and asks no
+// second one, whether the backup was chosen anew or the command opens its chooser again; once
+// answered, an import asks anew.
+TEST(BackupDialogsTest, AnImportAsksOneQuestionAtATime) {
+    test::TemporaryEnvironment environment;
+    WebAppStore websites(environment.root() + "/profiles.json");
+    LibraryStore library(environment.root() + "/library.json");
+    BackupTransfer backups(websites, library, makeBackupDialogs(nullptr));
+    const std::string backup = environment.root() + "/Quenlith-backup.json";
+    test::writeFile(backup, *encodeTransferDocument(TransferDocument(
+                                {WebAppProfile{.name = "Example", .homeURL = "https://example.com"}}, {})));
+    auto questions = [] { return shown(GTK_TYPE_MESSAGE_DIALOG, "Import Backup"); };
+
+    backups.importBackup(backup);
+    ASSERT_TRUE(spinUntil([&] { return questions().size() == 1; }));
+    Gtk::Dialog* question = questions()[0];
+    Gtk::Window other;
+    const std::pair<const char*, std::function<void()>> again[] = {
+        {"the backup chosen again", [&] { backups.importBackup(backup); }},
+        {"the command's chooser", [&] { backups.chooseBackupToImport(); }},
+    };
+    for (const auto& [what, start] : again) {
+        SCOPED_TRACE(what);
+        ASSERT_TRUE(spinUntil([&] { return other.is_active() || (other.present(), false); }));
+        start();
+        EXPECT_TRUE(spinUntil([&] { return question->is_active(); })) << "the open question comes forward";
+        EXPECT_EQ(questions(), std::vector<Gtk::Dialog*>{question});
+        EXPECT_TRUE(shown(GTK_TYPE_FILE_CHOOSER_DIALOG, "Import Backup").empty());
+    }
+
+    question->response(Gtk::RESPONSE_ACCEPT);
+    ASSERT_TRUE(spinUntil([&] { return websites.profiles().size() == 1; }));
+    backups.importBackup(backup);
+    EXPECT_TRUE(spinUntil([&] { return questions().size() == 1; })) << "answered, an import asks anew";
+    questions()[0]->response(Gtk::RESPONSE_CANCEL);
 }
 
 }  // namespace

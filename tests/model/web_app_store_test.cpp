@@ -207,6 +207,57 @@ TEST_F(WebAppStoreTest, AnUpsertsReportLearnsHowTheWriteCarryingItWent) {
     EXPECT_EQ(signalled, 1);
 }
 
+// A report asked for after any change learns how the write carrying the changes so far went: the
+// delayed save still waiting (not a write already on its way without them), or at once when
+// nothing is to be written.
+TEST_F(WebAppStoreTest, AReportLearnsHowTheWriteCarryingTheChangesSoFarWent) {
+    auto store = storeWith({a});
+    int signalled = 0;
+    store->signal_saveFailed().connect([&](const std::string&) { ++signalled; });
+    using Reports = std::vector<std::optional<std::string>>;
+    Reports reported;
+    auto report = [&reported](const std::optional<std::string>& failure) {
+        reported.push_back(failure);
+        return true;
+    };
+
+    store->whenWritten(report);
+    EXPECT_EQ(reported, Reports{std::nullopt}) << "nothing on its way";
+
+    reported.clear();
+    store->toggleFavorite(a.id);
+    store->toggleFavorite(a.id);
+    store->whenWritten(report);
+    EXPECT_TRUE(reported.empty()) << "its save still waits";
+    scheduler.advance(WebAppStore::kSaveDelay);
+    EXPECT_FALSE(store->hasPendingSave()) << "undone before its save: nothing to write";
+    EXPECT_EQ(reported, Reports{std::nullopt});
+
+    reported.clear();
+    const auto saved = store->profiles();
+    {
+        FileWriter::Hold hold(writer);
+        ASSERT_TRUE(store->upsert(b));
+        ASSERT_EQ(hold.waitForHeldWrite(), path());
+        store->toggleFavorite(a.id);
+        store->whenWritten(report);
+        EXPECT_EQ(hold.runHeldWrite(), std::nullopt);
+    }
+    ASSERT_TRUE(test::spinUntil([&] { return !writer.busy(path()); }));
+    EXPECT_TRUE(reported.empty()) << "the write in flight did not carry the change";
+    {
+        test::FileSizeLimit full(32);
+        scheduler.advance(WebAppStore::kSaveDelay);
+        writer.flush();
+    }
+    ASSERT_TRUE(test::spinUntil([&] { return !reported.empty(); }));
+    EXPECT_EQ(reported, Reports{store->errorMessage()});
+    EXPECT_TRUE(store->errorMessage().has_value());
+    EXPECT_EQ(signalled, 0) << "the report told it";
+    EXPECT_EQ(names(store->profiles()), (std::vector<std::string>{"A", "B"}));
+    EXPECT_EQ(store->profile(a.id)->isFavorite, a.isFavorite) << "rolled back";
+}
+
 TEST_F(WebAppStoreTest, AFailedDelayedSaveRollsBackWhenItsWriteReportsBack) {
     auto store = storeWith({a});
     auto saved = store->profiles();

@@ -7,9 +7,13 @@
 #include <gdkmm/seat.h>
 #include <gtkmm/settings.h>
 
+#include <gtkmm/messagedialog.h>
+
 #include "app/status_bar_controller.hpp"
 #include "browser/view/browser_view_controller.hpp"
 #include "model/isolated_text.hpp"
+#include "model/file_test_support.hpp"
+#include "model/file_writer.hpp"
 #include "model/login_item.hpp"
 #include "model/preferences_store.hpp"
 #include "settings/appearance_pane.hpp"
@@ -311,6 +315,45 @@ TEST_F(SettingsWindowTest, WebsitesReorderWithinTheListToggleTheirStatusItemAndA
     EXPECT_EQ(order(), (std::vector<std::string>{"B0", "A1"}));
     statusBar.teardown();
     g_object_unref(bus);
+}
+
+// A change made in the Websites tab that cannot be written is told once, in the tab's error line,
+// and not in an alert besides.
+TEST_F(SettingsWindowTest, AFailedSaveFromTheWebsitesTabIsToldOnceInIt) {
+    start({website("A", "/a"), website("B", "/b")});
+    auto& pane = settings->websitesPane();
+    settings->selectTab(SettingsWindow::websites);
+    ASSERT_TRUE(spinUntil([&] { return pane.get_mapped(); }));
+    auto alertsShown = [] {
+        int shown = 0;
+        for (Gtk::Window* window : Gtk::Window::list_toplevels())
+            if (auto* alert = dynamic_cast<Gtk::MessageDialog*>(window);
+                alert && alert->get_visible() && alert->property_text().get_value() == "Could not save website")
+                ++shown;
+        return shown;
+    };
+    const std::vector<WebAppProfile> stored = storedWebsites();
+    const std::pair<const char*, std::function<void()>> changes[] = {
+        {"the tray box", [&] { pane.rows().front().menuBar->set_active(true); }},
+        {"a move down", [&] { pane.rows().front().down->invoke(); }},
+        {"a move up", [&] { pane.rows().back().up->invoke(); }},
+    };
+    for (const auto& [what, change] : changes) {
+        SCOPED_TRACE(what);
+        {
+            // No file may grow: the write fails for real, on the writer's thread.
+            test::FileSizeLimit full(1);
+            change();
+            applicationFileWriter().flush();
+        }
+        ASSERT_TRUE(spinUntil([&] { return pane.errorText().find("Could not save your websites") == 0; }))
+            << pane.errorText();
+        // The alert would come in the same turn as the failure, before the line shows.
+        EXPECT_EQ(alertsShown(), 0);
+        EXPECT_EQ(storedWebsites(), stored);
+        environment->store().clearErrorMessage();
+        ASSERT_TRUE(spinUntil([&] { return pane.errorText().empty(); }));
+    }
 }
 
 TEST_F(SettingsWindowTest, ShortcutsAreStoredEvenWhenRefusedAndErrorsShowUnderTheirRow) {

@@ -20,7 +20,7 @@ space=0x20 down=0xff54 right=0xff53
 
 # Each menu: how many steps down from File its item is, and the first item it holds; the button's name.
 english=("0:File" "0:Open Browser" "1:Undo" "2:Focus Address Bar" "3:Previous Tab" "4:Quenlith Guide")
-chinese=("0:文件" "0:打开浏览器" "1:撤销" "2:转到地址栏" "3:上一个标签页" "4:Quenlith 指南")
+chinese=("0:文件" "0:打开浏览窗口" "1:撤销" "2:转到地址栏" "3:上一个标签页" "4:Quenlith 指南")
 menus=("${english[@]}") button="Main Menu"
 # check_menus "where" X Y W H: every menu of the launcher lies within that rectangle of the screen.
 check_menus() {

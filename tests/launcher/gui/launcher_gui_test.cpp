@@ -529,6 +529,81 @@ TEST_F(LauncherGuiTest, WebsiteTrayItemShowsItsStateAndLeavesTheTray) {
     EXPECT_EQ(storedWebsites().front().menuBarIconEnabled, std::optional<bool>(false));
 }
 
+// The alerts titled "Could not save website" on screen, answered when `answer` says so.
+int saveAlertsShown(bool answer = false) {
+    int shown = 0;
+    for (Gtk::Window* window : Gtk::Window::list_toplevels())
+        if (auto* alert = dynamic_cast<Gtk::MessageDialog*>(window);
+            alert && alert->get_visible() && alert->property_text().get_value() == "Could not save website") {
+            ++shown;
+            if (answer) alert->response(Gtk::RESPONSE_OK);
+        }
+    return shown;
+}
+
+// A change made in the launcher that cannot be written is told once, in the launcher's own error
+// line, and not in an alert besides; put away before the failure came, the launcher leaves it to
+// the alert.
+TEST_F(LauncherGuiTest, AFailedSaveFromTheLauncherIsToldOnceWhereThePersonActed) {
+    privateBus();
+    startWatcher();
+    start({website("Plain", "/plain"), website("Other", "/other")}, bus);
+    LauncherWindow& launcher = controller->launcher();
+    launcher.showAt(640, 0);
+    WebsiteStartPage& page = *launcher.view().startPage();
+    ASSERT_TRUE(spinUntil([&] {
+        return launcher.get_mapped() && page.savedTiles().size() == 2 && !page.suggestionTiles().empty();
+    }));
+    const std::vector<WebAppProfile> stored = storedWebsites();
+    auto errorShown = [&] {
+        Gtk::Label* line = test::labelStartingWith(page, "Could not save your websites");
+        return line && line->get_mapped();
+    };
+    // Runs the tile's menu entry that starts so while no file may grow: the write, at once or after
+    // the quiet period of a delayed save, fails for real.
+    auto choose = [&](WebsiteTile& tile, const std::string& entryTitle) {
+        for (const TileMenuEntry& entry : tile.menuEntries())
+            if (entry.title.rfind(entryTitle, 0) == 0 && entry.enabled) {
+                test::FileSizeLimit full(1);
+                entry.action();
+                return spinUntil([&] { return !environment->store().hasPendingSave(); });
+            }
+        return false;
+    };
+    auto first = [&]() -> WebsiteTile& { return *page.savedTiles().front(); };
+    auto last = [&]() -> WebsiteTile& { return *page.savedTiles().back(); };
+    auto suggestion = [&]() -> WebsiteTile& { return *page.suggestionTiles().front(); };
+    const std::tuple<const char*, std::function<WebsiteTile&()>, std::string> changes[] = {
+        {"a saved website", first, "Add to Tray"},
+        {"a suggestion", suggestion, "Add to Tray"},
+        {"a favourite", first, "Remove from Favorites"},
+        {"a saved website", first, "Move Later"},
+        {"a saved website", last, "Move Earlier"},
+    };
+    for (const auto& [what, tile, entry] : changes) {
+        SCOPED_TRACE(std::string(what) + ": " + entry);
+        ASSERT_TRUE(choose(tile(), entry));
+        ASSERT_TRUE(spinUntil(errorShown));
+        // The alert would come in the same turn as the failure, before the line shows.
+        EXPECT_EQ(saveAlertsShown(), 0);
+        EXPECT_EQ(storedWebsites(), stored);
+        environment->store().clearErrorMessage();
+        ASSERT_TRUE(spinUntil([&] { return !errorShown(); }));
+    }
+
+    // Written while the launcher shows; the failure is told once it has been put away.
+    for (const TileMenuEntry& entry : first().menuEntries())
+        if (entry.title == "Add to Tray") {
+            test::FileSizeLimit full(1);
+            entry.action();
+            applicationFileWriter().flush();
+        }
+    launcher.dismiss();
+    EXPECT_TRUE(spinUntil([&] { return saveAlertsShown() == 1; })) << "the launcher was put away";
+    saveAlertsShown(/*answer=*/true);
+    EXPECT_EQ(storedWebsites(), stored);
+}
+
 // Scrolls the start page holding `tile` so that the tile shows.
 void scrollIntoView(Gtk::Widget& tile) {
     Gtk::Widget* viewport = tile.get_parent();
