@@ -690,6 +690,22 @@ TEST(ShippedCatalog, UsesOneChineseNamePerConceptOfItsGlossary) {
     }
     ASSERT_GE(rules.size(), 30u) << "the glossary lists the concepts";
     ASSERT_GT(entries.size(), 500u);
+    // The desktop entry's Chinese names and comments follow the same glossary.
+    std::ifstream desktop(QUENLITH_SOURCE_DIR "/resources/desktop/com.quenlith.Quenlith.desktop");
+    std::map<std::string, std::string> englishOfKey;
+    std::size_t desktopEntries = 0;
+    for (std::string line; std::getline(desktop, line);) {
+        const auto equals = line.find('=');
+        if (equals == std::string::npos) continue;
+        const std::string key = line.substr(0, equals), value = line.substr(equals + 1);
+        if (const auto locale = key.find("[zh"); locale != std::string::npos) {
+            entries.emplace_back(englishOfKey[key.substr(0, locale)], value);
+            ++desktopEntries;
+        } else {
+            englishOfKey[key] = value;
+        }
+    }
+    ASSERT_GE(desktopEntries, 2u) << "the desktop entry has its Chinese texts";
     // A thing's name ending a label ("Close %@"), or quoted in English, is quoted in Chinese.
     static const std::regex labelEndingInName(R"(^[A-Z][A-Za-z ]* %@$)");
     static const std::regex placeholder(R"(%(\d\$)?@)");
