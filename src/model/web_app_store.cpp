@@ -18,6 +18,11 @@ namespace quenlith {
 
 namespace {
 
+// Sets each record's sortOrder to its position.
+void renumberSortOrder(std::vector<WebAppProfile>& profiles) {
+    for (std::size_t i = 0; i < profiles.size(); ++i) profiles[i].sortOrder = static_cast<std::int64_t>(i);
+}
+
 // The parts of an address the same-site test and naming look at.
 using AddressParts = UriComponents;
 
@@ -375,7 +380,7 @@ bool WebAppStore::profileForOpening(bool menuBarIcon, std::string_view url, std:
 bool WebAppStore::deleteProfile(const Uuid& id) {
     if (!writable_) return false;
     std::erase_if(profiles_, [&](const WebAppProfile& p) { return p.id == id; });
-    renumberSortOrder();
+    renumberSortOrder(profiles_);
     notifyObservers();
     return saveInBackground();
 }
@@ -392,7 +397,7 @@ void WebAppStore::move(const Uuid& id, std::int64_t step) {
     std::int64_t target = std::clamp<std::int64_t>(place + step, 0, static_cast<std::int64_t>(group.size()) - 1);
     if (target == place) return;
     std::swap(profiles_[group[static_cast<std::size_t>(place)]], profiles_[group[static_cast<std::size_t>(target)]]);
-    renumberSortOrder();
+    renumberSortOrder(profiles_);
     notifyObservers();
     saveInBackground();
 }
@@ -407,7 +412,7 @@ void WebAppStore::reposition(const Uuid& id, std::int64_t step) {
     WebAppProfile record = std::move(*found);
     profiles_.erase(found);
     profiles_.insert(profiles_.begin() + target, std::move(record));
-    renumberSortOrder();
+    renumberSortOrder(profiles_);
     notifyObservers();
     saveInBackground();
 }
@@ -416,7 +421,7 @@ bool WebAppStore::replaceProfiles(std::vector<WebAppProfile> profiles) {
     if (!writable_) return false;
     std::vector<WebAppProfile> previous = std::move(profiles_);
     profiles_ = std::move(profiles);
-    renumberSortOrder();
+    renumberSortOrder(profiles_);
     notifyObservers();
     if (save()) return true;
     // save() went back to the file's list; the person's unsaved edits come back with theirs.
@@ -424,10 +429,6 @@ bool WebAppStore::replaceProfiles(std::vector<WebAppProfile> profiles) {
     if (profiles_ != savedProfiles_) scheduleSave();
     notifyObservers();
     return false;
-}
-
-void WebAppStore::renumberSortOrder() {
-    for (std::size_t i = 0; i < profiles_.size(); ++i) profiles_[i].sortOrder = static_cast<std::int64_t>(i);
 }
 
 // --- repairs ----------------------------------------------------------------------------------

@@ -109,8 +109,6 @@ public:
     // When the save fails, the list held before goes back unwritten (still waiting for its own
     // delayed save when it had one), so no later save carries a half-applied import.
     bool replaceProfiles(std::vector<WebAppProfile> profiles);
-    // Sets each record's sortOrder to its position; does not save.
-    void renumberSortOrder();
     // Forgets every remembered last address, in memory, in profiles.json and in its backup.
     bool clearLastURLs();
     // Replaces profiles.json by its backup after keeping a recovery copy of the current file.
