@@ -42,8 +42,10 @@ check "no print dialog comes right after the dismissal" eval '! wait_for_ms 2000
 
 # Past the guard's pause the page's request opens one again; the window closes with it open.
 check "a later request opens the dialog again" wait_for 20 found print "^Print$"
-xdotool windowactivate --sync "$printer" 2>/dev/null
-wait_for 5 is_active "$printer"
+# The close key goes to the active window: Printer is activated until it has the focus (on a busy
+# machine the window manager may still be placing the dialog).
+activate_printer() { xdotool windowactivate "$printer" 2>/dev/null; wait_for 2 is_active "$printer"; }
+check "Printer takes the focus with its print dialog open" wait_for 20 activate_printer
 xdotool key alt+F4
 check "the window closes at the first try through the window manager" \
   wait_for 10 gone_from_screen "^$(named Printer)"
