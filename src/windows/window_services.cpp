@@ -216,11 +216,23 @@ std::optional<WebAppProfile> WindowServices::networkProfile(const Uuid& windowID
 bool WindowServices::saveNetwork(const WebAppProfile& edited) {
     auto website = store_.profile(edited.id);
     if (!website) return false;
+    // A password the sheet stored for this save: when its write fails, the record taken back does
+    // not name it, and the sheet that would save it again is gone.
+    std::optional<std::string> made;
+    if (edited.siteProxy && edited.siteProxy->credentialID &&
+        (!website->siteProxy || website->siteProxy->credentialID != edited.siteProxy->credentialID))
+        made = edited.siteProxy->credentialID;
     website->siteProxy = edited.siteProxy;
     website->sessionIdentifier = edited.sessionIdentifier;
     website->isolatedAccount = edited.isolatedAccount;
     website->accountName = edited.accountName;
-    return store_.upsert(*website, replacedCredentials_.beginSave());
+    std::weak_ptr<WindowServices*> weak = self_;
+    return store_.upsert(
+        *website, replacedCredentials_.beginSave([weak, made](const std::optional<std::string>& failure) {
+            auto services = weak.lock();
+            if (failure && made && services) (*services)->letGoOfCredential(*made);
+            return false;
+        }));
 }
 
 bool WindowServices::isCredentialInUse(const std::string& credentialID) const {

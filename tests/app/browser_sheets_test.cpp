@@ -348,6 +348,34 @@ TEST_F(BrowserSheetsTest, ProxySheetMovesTheWebsiteOntoAnAuthenticatedProxyAndBa
         << "the password no website uses is gone";
 }
 
+// The password the proxy sheet stored for a save whose write fails is named by nothing once the
+// record is taken back, and no sheet is left to save it again: it goes.
+TEST_F(BrowserSheetsTest, APasswordTheProxySheetStoredGoesWhenItsSaveNeverReachesTheDisk) {
+    if (!test::runInChildProcess(test::ChildProcessOptions().withPrivateBus())) return;
+    test::KeyringDaemon keyring;
+    server.page("/site", "<title>Site</title>");
+    BrowserWindowController& window = open("/site");
+    const Uuid websiteID = window.profileID;
+    window.browser().moreMenu().showProxySheet();
+    ASSERT_NE(sheet<WebsiteProxySettingsView>(window), nullptr);
+    test::fillProxy(sheet<WebsiteProxySettingsView>(window)->sessionSettings(), 3, "1080", "ann", "secret");
+    std::optional<std::string> made;
+    {
+        test::FileSizeLimit full(1);
+        sheet<WebsiteProxySettingsView>(window)->response(Gtk::RESPONSE_OK);
+        ASSERT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(window) == nullptr; }));
+        made = environment->store().profile(websiteID)->siteProxy.value().credentialID;
+        applicationFileWriter().flush();
+    }
+    ASSERT_TRUE(made);
+    ASSERT_TRUE(spinUntil([&] { return !environment->store().profile(websiteID)->siteProxy; }))
+        << "the record is taken back";
+    EXPECT_TRUE(spinUntil([&] { return !test::keyringHolds(*made); })) << "named by nothing, it stayed";
+    for (Gtk::Window* shown : Gtk::Window::list_toplevels())
+        if (auto* alert = dynamic_cast<Gtk::MessageDialog*>(shown); alert && alert->get_visible())
+            alert->response(Gtk::RESPONSE_OK);
+}
+
 TEST_F(BrowserSheetsTest, ASheetOfAWindowLowOnTheScreenOpensOnTheWorkArea) {
     server.page("/low", "<title>Low</title>");
     BrowserWindowController& window = open("/low");
