@@ -149,6 +149,9 @@ void CredentialUsers::addCopies(const std::string& path, const std::string& mark
 }
 
 void CredentialUsers::addSavedFiles(const SavedCredentialFiles& files) {
+    // Without a websites file it is a first start, or a data folder that is not there (a disk not
+    // mounted yet): whatever the keyring holds may belong to websites that come back.
+    if (auto websites = files::probePath(files.websites); websites && !*websites) addUnreadable();
     const struct {
         const std::string& path;
         std::uint64_t cap;

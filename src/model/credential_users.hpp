@@ -50,8 +50,9 @@ public:
     // Reads the saved files (the disk: off the main thread). The websites, the settings, the
     // library and the session, and their backups, must be read when they are there; a recovery
     // copy, and settings kept aside, are often the damaged file they replaced: one that does not
-    // decode uses the credentials its text names. A file that is there and cannot be read, or a
-    // folder whose copies cannot be listed, is a source that could not be read.
+    // decode uses the credentials its text names. A file that is there and cannot be read, a
+    // folder whose copies cannot be listed, and a websites file that is not there at all are
+    // sources that could not be read.
     void addSavedFiles(const SavedCredentialFiles& files);
 
     bool known() const { return known_; }

@@ -47,6 +47,11 @@ Json settingsWithGlobalProxy(const std::string& credential) {
     return Json{{PreferencesStore::kPreferencesKey, Json(preferences)}};
 }
 
+// A websites file whose websites use no proxy.
+void plainWebsites(const SavedCredentialFiles& files) {
+    ASSERT_TRUE(ProfilePersistence(files.websites).save({test::website("Plain", "https://plain.example")}));
+}
+
 std::vector<std::string> credentials(std::size_t count) {
     std::vector<std::string> made;
     for (std::size_t i = 0; i < count; ++i) made.push_back(Uuid::random().string());
@@ -205,6 +210,8 @@ TEST(CredentialUsers, TheSavedFilesKeepWhatTheyName) {
         {"session-v1.json", session, writeSession},
         {"its backup", backup(session), writeSession},
         {"its recovery copy, damaged", recovery(session), damaged(writeSession)},
+        {"profiles.json not there: a first start, or a data folder not mounted yet", websites,
+         [](const std::string&, const std::string&) {}, false},
         {"profiles.json damaged", websites, damaged(writeWebsites), false},
         {"profiles.json a pipe", websites, pipe, false},
         {"profiles.json a link to nowhere", websites, nowhere, false},
@@ -224,6 +231,7 @@ TEST(CredentialUsers, TheSavedFilesKeepWhatTheyName) {
         ASSERT_TRUE(files::createFolder(applicationDataDirectory()));
         ASSERT_TRUE(files::createFolder(applicationConfigDirectory()));
         const std::vector<std::string> c = credentials(2);
+        if (path != files.websites) plainWebsites(files);
         row.write(path, c[0]);
         // Not the temporary file of writing a copy, nor a file of another name.
         writeWebsites(files.websites + ".recovery-" + Uuid::random().string() + ".quenlith-partial-Ab3dE9",
@@ -241,6 +249,7 @@ TEST(CredentialUsers, TheSavedFilesKeepWhatTheyName) {
 TEST(CredentialUsers, AFolderThatCannotBeListedKeepsEveryCredential) {
     test::TemporaryEnvironment environment;
     const SavedCredentialFiles files = SavedCredentialFiles::current();
+    plainWebsites(files);
     ASSERT_TRUE(files::createFolder(applicationConfigDirectory()));
     ASSERT_EQ(::chmod(applicationConfigDirectory().c_str(), 0300), 0);  // search, no listing
     const std::vector<std::string> c = credentials(1);
@@ -253,7 +262,7 @@ TEST(CredentialUsers, AFolderThatCannotBeListedKeepsEveryCredential) {
     ASSERT_EQ(::chmod(applicationConfigDirectory().c_str(), 0700), 0);
     CredentialUsers users;
     users.addSavedFiles(files);
-    EXPECT_EQ(unusedCredentials(c, users), c) << "no files, no folders of copies: nothing names it";
+    EXPECT_EQ(unusedCredentials(c, users), c) << "listed, the folder holds nothing that names it";
 }
 
 }  // namespace
