@@ -20,8 +20,8 @@ class PreferencesStore;
 // left behind when the process ended before the record without them reached the disk. It waits as
 // the session sweep does; then it lists the keyring, reads the saved files off the main thread,
 // and removes an item only when no saved file names it, nothing open uses it and it was not made
-// during this run. Nothing goes while a saved file cannot be read, and a keyring that cannot be
-// listed (none, or locked) is left as it is.
+// during this run. Nothing goes while a saved file cannot be read or when there is no keyring to
+// list; items in a locked keyring are left as they are (nothing here unlocks or asks).
 class CredentialSweep {
 public:
     // How long after the start, and then between looks while it waits.
