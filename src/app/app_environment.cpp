@@ -11,8 +11,8 @@
 #include "app/browser_sheets.hpp"
 #include "app/pasted_links_flow.hpp"
 #include "app/quick_open_flow.hpp"
-#include "app/session_sweep.hpp"
 #include "app/start_notices.hpp"
+#include "app/start_sweeps.hpp"
 #include "app/website_editor_presenter.hpp"
 #include "browser/blocking/ad_blocking.hpp"
 #include "browser/engine/favicon_loader.hpp"
@@ -143,8 +143,8 @@ AppEnvironment::AppEnvironment(WebsiteSessions* givenSessions, Scheduler& schedu
         std::make_unique<QuickOpenFlow>(store_, preferences_, library_, *windows_, *auxiliaryWindows_);
     pastedLinks_ = std::make_unique<PastedLinksFlow>(store_, library_, *windows_, *auxiliaryWindows_,
                                                      [this] { showLibrary(SavedPagesSection::groups); });
-    sessionSweep_ = std::make_unique<SessionSweep>(store_, library_, *windows_, scheduler);
-    sessionSweep_->schedule();
+    startSweeps_ = std::make_unique<StartSweeps>(store_, preferences_, library_, *windows_, scheduler);
+    startSweeps_->schedule();
     wireWindowManager();
     wireAuxiliaryWindows();
     registerSettingsWindows();
@@ -166,7 +166,7 @@ AppEnvironment::~AppEnvironment() {
     for (auto& connection : connections_) connection.disconnect();
     firstDelivery_.cancel();
     startNotices_.reset();
-    sessionSweep_.reset();
+    startSweeps_.reset();
     pastedLinks_.reset();
     quickOpen_.reset();
     backups_.reset();

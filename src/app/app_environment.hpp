@@ -34,8 +34,8 @@ class PageIcons;
 class PastedLinksFlow;
 class ProxyRuntime;
 class QuickOpenFlow;
-class SessionSweep;
 class StartNotices;
+class StartSweeps;
 class WebsiteEditorPresenter;
 class WebsiteSessions;
 
@@ -80,8 +80,8 @@ public:
     AdBlocking& adBlocking() { return *blocking_; }
     // The sheets of the browser windows' "more" menus.
     BrowserSheets& browserSheets() { return *browserSheets_; }
-    // The removal of the website data of sessions nothing uses, once each start.
-    SessionSweep& sessionSweep() { return *sessionSweep_; }
+    // The removals of what nothing uses, once each start: sessions' website data, proxy passwords.
+    StartSweeps& startSweeps() { return *startSweeps_; }
     // Expires when the environment goes; closures kept for later hold this.
     std::weak_ptr<AppEnvironment*> weakSelf() const { return self_; }
 
@@ -150,7 +150,7 @@ private:
     std::unique_ptr<BrowserSheets> browserSheets_;
     std::unique_ptr<QuickOpenFlow> quickOpen_;
     std::unique_ptr<PastedLinksFlow> pastedLinks_;
-    std::unique_ptr<SessionSweep> sessionSweep_;
+    std::unique_ptr<StartSweeps> startSweeps_;
     std::vector<sigc::connection> connections_;
     ScheduledTask firstDelivery_;
     // Whether the theme variant was set over the desktop's own.

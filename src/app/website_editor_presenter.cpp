@@ -1,5 +1,7 @@
 #include "app/website_editor_presenter.hpp"
 
+#include <utility>
+
 #include "browser/engine/keyring_password_vault.hpp"
 #include "model/localization.hpp"
 #include "model/logging.hpp"
@@ -90,6 +92,9 @@ void WebsiteEditorPresenter::openEditor(WebsiteEditorDraft decided, const Websit
 
 void WebsiteEditorPresenter::closeEditor() {
     if (!editor_) return;
+    // Closed without handing its edit over: what was made for its failed saves is named nowhere.
+    for (const std::string& credentialID : std::exchange(unsavedCredentials_, {}))
+        letGoOfCredential(credentialID);
     hideAskedWindow(*editor_);
     // The editor may be inside one of its own handlers: release it on a later turn.
     retired_.push_back(std::move(editor_));
@@ -104,11 +109,12 @@ bool WebsiteEditorPresenter::saveWebsite(const WebAppProfile& website, const Web
     // The write goes on after the editor closed; when it fails, the store takes the record back
     // and the editor comes again with it, so the edits are not lost.
     std::weak_ptr<WebsiteEditorPresenter*> weak = self_;
-    auto report = replacedCredentials_.beginSave(
-        [weak, website, context, isNew](const std::optional<std::string>& failure) {
+    auto report =
+        replacedCredentials_.beginSave([weak, website, context, isNew, unsaved = unsavedCredentials_](
+                                           const std::optional<std::string>& failure) {
             auto self = weak.lock();
             if (!failure || !self) return false;
-            return (*self)->reopenUnsaved(website, context, isNew, *failure);
+            return (*self)->reopenUnsaved(website, context, isNew, *failure, unsaved);
         });
     if (!store_.upsert(website, std::move(report))) {
         // The store keeps (or has put back) the previous record; the editor keeps the user's edits.
@@ -117,6 +123,8 @@ bool WebsiteEditorPresenter::saveWebsite(const WebAppProfile& website, const Web
         presentAlert(AlertKind::error, localizedString("Could not save website"), reason, editor_.get());
         return false;
     }
+    // They go with the save: once it is on the disk, they are the record's or were replaced.
+    unsavedCredentials_.clear();
     // The editor closes after the website's window has asked for the focus: closed first, it hands
     // the focus to another client under some window managers before the request.
     struct CloseEditor {
@@ -130,17 +138,26 @@ bool WebsiteEditorPresenter::saveWebsite(const WebAppProfile& website, const Web
 }
 
 bool WebsiteEditorPresenter::reopenUnsaved(const WebAppProfile& website, const WebsiteEditorRequest& context,
-                                           bool isNew, const std::string& reason) {
-    // Another editor opened meanwhile keeps its own edits: the general alert tells the failure.
-    if (editor_ && editor_->get_visible()) return false;
+                                           bool isNew, const std::string& reason,
+                                           std::vector<std::string> unsaved) {
+    if (website.siteProxy && website.siteProxy->credentialID)
+        unsaved.push_back(*website.siteProxy->credentialID);
+    // Another editor opened meanwhile keeps its own edits: the general alert tells the failure,
+    // and this edit is given up.
+    if (editor_ && editor_->get_visible()) {
+        for (const std::string& credentialID : unsaved) letGoOfCredential(credentialID);
+        return false;
+    }
     if (editor_) closeEditor();
     logError(LogCategory::lifecycle, "Website not saved: " + reason);
     // A new website is gone from the store again; its window (opened after the save) closes with
     // it, as for any rolled-back change.
-    WebsiteEditorDraft unsaved{.draft = website,
-                               .editedID = isNew ? std::nullopt : std::optional<Uuid>(website.id),
-                               .reusesSession = context.source.has_value()};
-    openEditor(std::move(unsaved), context, nullptr);
+    WebsiteEditorDraft draft{.draft = website,
+                             .editedID = isNew ? std::nullopt : std::optional<Uuid>(website.id),
+                             .reusesSession = context.source.has_value()};
+    openEditor(std::move(draft), context, nullptr);
+    // A credential the record taken back still uses stays, as any let go of.
+    unsavedCredentials_ = std::move(unsaved);
     presentAlert(AlertKind::error, localizedString("Could not save website"), reason, editor_.get());
     return true;
 }

@@ -74,9 +74,10 @@ public:
 private:
     void openEditor(WebsiteEditorDraft decided, const WebsiteEditorRequest& request, Gtk::Window* origin);
     // Opens the editor again on a record whose write failed, with the alert; false when another
-    // editor is open.
+    // editor is open. `unsaved` are the credentials made for earlier saves of the same edit that
+    // never reached the disk either.
     bool reopenUnsaved(const WebAppProfile& website, const WebsiteEditorRequest& context, bool isNew,
-                       const std::string& reason);
+                       const std::string& reason, std::vector<std::string> unsaved);
     void letGoOfCredential(const std::string& credentialID);
     std::optional<std::string> checkShortcut(const std::optional<ShortcutConfiguration>& shortcut,
                                              const std::string& bindingName) const;
@@ -86,6 +87,9 @@ private:
     PreferencesStore& preferences_;
     Scheduler& scheduler_;
     std::unique_ptr<WebAppEditorWindow> editor_;
+    // The proxy passwords made for saves of the open editor's edit that never reached the disk:
+    // a save may still use them; given up, the edit lets go of them.
+    std::vector<std::string> unsavedCredentials_;
     // Numbers the editors, so a late Save of a closed one is told apart from the open one.
     std::uint64_t editorSerial_ = 0;
     // A closed editor waits here until its own callbacks have returned.

@@ -36,11 +36,7 @@ void SessionUsers::addSession(const BrowserSessionDocument& session) {
 }
 
 void SessionUsers::addNamedIn(std::string_view text) {
-    constexpr std::size_t kLength = 36;  // 8-4-4-4-12
-    for (std::size_t at = 0; at + kLength <= text.size(); ++at) {
-        if (text[at + 8] != '-' || text[at + 13] != '-' || text[at + 18] != '-' || text[at + 23] != '-') continue;
-        if (auto session = Uuid::parse(text.substr(at, kLength))) add(*session);
-    }
+    for (const Uuid& session : uuidsNamedIn(text)) add(session);
 }
 
 bool SessionUsers::addWebsitesFile(const std::string& path) {

@@ -46,6 +46,17 @@ std::optional<Uuid> Uuid::parse(std::string_view text) {
     return uuid;
 }
 
+std::vector<Uuid> uuidsNamedIn(std::string_view text) {
+    constexpr std::size_t kLength = 36;  // 8-4-4-4-12
+    std::vector<Uuid> named;
+    for (std::size_t at = 0; at + kLength <= text.size(); ++at) {
+        if (text[at + 8] != '-' || text[at + 13] != '-' || text[at + 18] != '-' || text[at + 23] != '-')
+            continue;
+        if (auto uuid = Uuid::parse(text.substr(at, kLength))) named.push_back(*uuid);
+    }
+    return named;
+}
+
 std::string Uuid::string() const {
     static constexpr char digits[] = "0123456789ABCDEF";
     std::string text;

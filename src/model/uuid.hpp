@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <nlohmann/json_fwd.hpp>
 
@@ -29,6 +30,9 @@ public:
 private:
     std::array<std::uint8_t, 16> bytes_{};
 };
+
+// Every UUID spelled out in `text` (either case), in order: what a damaged file still names.
+std::vector<Uuid> uuidsNamedIn(std::string_view text);
 
 // JSON form: the text; a string that is not a UUID fails decoding.
 void to_json(nlohmann::json& json, const Uuid& uuid);

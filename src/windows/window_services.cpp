@@ -216,11 +216,21 @@ std::optional<WebAppProfile> WindowServices::networkProfile(const Uuid& windowID
 bool WindowServices::saveNetwork(const WebAppProfile& edited) {
     auto website = store_.profile(edited.id);
     if (!website) return false;
+    // When the write fails, the record taken back names the password again only when it was its
+    // own before; one the sheet stored for this save is named by nothing, and the sheet that would
+    // save it again is gone.
+    std::optional<std::string> saved = edited.siteProxy ? edited.siteProxy->credentialID : std::nullopt;
     website->siteProxy = edited.siteProxy;
     website->sessionIdentifier = edited.sessionIdentifier;
     website->isolatedAccount = edited.isolatedAccount;
     website->accountName = edited.accountName;
-    return store_.upsert(*website, replacedCredentials_.beginSave());
+    std::weak_ptr<WindowServices*> weak = self_;
+    return store_.upsert(
+        *website, replacedCredentials_.beginSave([weak, saved](const std::optional<std::string>& failure) {
+            auto services = weak.lock();
+            if (failure && saved && services) (*services)->letGoOfCredential(*saved);
+            return false;
+        }));
 }
 
 bool WindowServices::isCredentialInUse(const std::string& credentialID) const {

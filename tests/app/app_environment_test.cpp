@@ -10,7 +10,7 @@
 
 #include "app/app_delegate.hpp"
 #include "app/app_fixture.hpp"
-#include "app/session_sweep.hpp"
+#include "app/start_sweeps.hpp"
 #include "browser/view/browser_view_controller.hpp"
 #include "library/library_window.hpp"
 #include "model/file_store.hpp"
@@ -19,7 +19,9 @@
 #include "model/json_coding.hpp"
 #include "model/library_file.hpp"
 #include "model/sample_records.hpp"
+#include "support/child_process_test.hpp"
 #include "support/granting_key_grabber.hpp"
+#include "support/keyring_daemon.hpp"
 #include "windows/session_restore.hpp"
 #include "windows/window_registry.hpp"
 #include "windows/window_router.hpp"
@@ -278,7 +280,7 @@ TEST_F(AppEnvironmentTest, RemovesTheWebsiteDataOfSessionsNothingUsesOnceTheUser
     environment->windows().session().restoreSession();
     ASSERT_TRUE(spinUntil([&] { return !environment->library().loading(); }));
     timers.advance(SessionSweep::kDelay * 3);
-    EXPECT_FALSE(environment->sessionSweep().started());
+    EXPECT_FALSE(environment->startSweeps().sessions().started());
     environment->windows().shutdown();
     environment.reset();
 
@@ -286,9 +288,10 @@ TEST_F(AppEnvironmentTest, RemovesTheWebsiteDataOfSessionsNothingUsesOnceTheUser
     ASSERT_TRUE(files::removeFileIfPresent(defaultProfilesFilePath()));
     start({mail, twin});
     std::optional<std::vector<Uuid>> removed;
-    environment->sessionSweep().setOnFinished([&](const std::vector<Uuid>& sessions) { removed = sessions; });
+    environment->startSweeps().sessions().setOnFinished(
+        [&](const std::vector<Uuid>& sessions) { removed = sessions; });
     timers.advance(SessionSweep::kDelay);
-    EXPECT_FALSE(environment->sessionSweep().started());
+    EXPECT_FALSE(environment->startSweeps().sessions().started());
     environment->windows().session().restoreSession();
     environment->windows().routing().showBrowser();  // a session of its own, made now
     const auto browserSession = environment->windows().registry().browsingProfiles().begin()->second.sessionIdentifier;
@@ -298,6 +301,67 @@ TEST_F(AppEnvironmentTest, RemovesTheWebsiteDataOfSessionsNothingUsesOnceTheUser
     ASSERT_TRUE(spinUntil([&] { return removed.has_value(); }));
     EXPECT_EQ(std::set<Uuid>(removed->begin(), removed->end()), (std::set<Uuid>{earlierBrowser, deleted}));
     EXPECT_EQ(sessionFolders(), (std::set<Uuid>{own, page, *browserSession, setAside}));
+}
+
+// Proxy passwords that nothing names go from the keyring once each start: those left when the
+// process ended before the save that replaced them reached the disk. Those a website, the global
+// proxy or a recovery copy names stay, and so does one made during this run; while the websites
+// cannot be read, every one stays.
+TEST_F(AppEnvironmentTest, RemovesTheProxyPasswordsNothingNamesOnceEachStart) {
+    if (!test::runInChildProcess(test::ChildProcessOptions().withPrivateBus())) return;
+    test::KeyringDaemon keyring;
+    // Items an earlier run stored.
+    auto stored = [](const std::string& password) {
+        const std::string credential = Uuid::random().string();
+        std::optional<Status> added;
+        auto call = proxySecretStore().add(credential, "Quenlith proxy password", password,
+                                           [&](Status status) { added = status; });
+        EXPECT_TRUE(spinUntil([&] { return added.has_value(); }) && added->ok());
+        return credential;
+    };
+    const std::string named = stored("a"), global = stored("b"), recovered = stored("c"), left = stored("d");
+    auto mail = website("Mail", "/mail");
+    mail.siteProxy =
+        BrowserProxySettings{BrowserProxyKind::httpConnect, "127.0.0.1", 3128, "ann", named, true};
+    // What "Restore Previous" kept of the file it replaced.
+    WebAppProfile before = mail;
+    before.siteProxy->credentialID = recovered;
+    ASSERT_TRUE(ProfilePersistence(files::newRecoveryPath(defaultProfilesFilePath())).save({before}));
+    PreferencesStore().update([&](AppPreferences& value) {
+        value.proxy = BrowserProxySettings{BrowserProxyKind::socks5, "127.0.0.1", 1080, "bob", global, true};
+    });
+    auto sweep = [&] {
+        timers.advance(CredentialSweep::kDelay);
+        EXPECT_FALSE(environment->startSweeps().credentials().started()) << "before the windows are restored";
+        environment->windows().session().restoreSession();
+        std::optional<std::vector<std::string>> removed;
+        environment->startSweeps().credentials().setOnFinished(
+            [&](const std::vector<std::string>& gone) { removed = gone; });
+        EXPECT_TRUE(spinUntil([&] { return !environment->library().loading(); }));
+        timers.advance(CredentialSweep::kDelay);
+        EXPECT_TRUE(spinUntil([&] { return removed.has_value(); }));
+        environment->windows().shutdown();
+        environment.reset();
+        return removed.value_or(std::vector<std::string>{"no answer"});
+    };
+
+    test::writeFile(defaultProfilesFilePath(), "{\"version\": 1, \"profiles\": [");
+    start();
+    EXPECT_EQ(sweep(), std::vector<std::string>{}) << "the websites could not be read";
+    EXPECT_TRUE(test::keyringHolds(left));
+
+    ASSERT_TRUE(files::removeFileIfPresent(defaultProfilesFilePath()));
+    start({mail});
+    // What the application holds counts as well as the files: the global proxy read at start stays
+    // while a write of the settings is still on its way.
+    ASSERT_TRUE(files::removeFileIfPresent(settingsFilePath()));
+    std::optional<std::string> madeNow;
+    auto saving = saveProxyPassword("e", [&](Result<std::string> made) { madeNow = made.value(); });
+    ASSERT_TRUE(spinUntil([&] { return madeNow.has_value(); }));
+    EXPECT_EQ(sweep(), std::vector<std::string>{left});
+    EXPECT_FALSE(test::keyringHolds(left));
+    for (const auto& kept : {named, global, recovered, *madeNow})
+        EXPECT_TRUE(test::keyringHolds(kept)) << kept;
 }
 
 // The message dialogs on screen.

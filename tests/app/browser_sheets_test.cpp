@@ -348,6 +348,64 @@ TEST_F(BrowserSheetsTest, ProxySheetMovesTheWebsiteOntoAnAuthenticatedProxyAndBa
         << "the password no website uses is gone";
 }
 
+// The password the proxy sheet stored for a save whose write fails is named by nothing once the
+// record is taken back, and no sheet is left to save it again: it goes. One the record had before
+// stays.
+TEST_F(BrowserSheetsTest, APasswordTheProxySheetStoredGoesWhenItsSaveNeverReachesTheDisk) {
+    if (!test::runInChildProcess(test::ChildProcessOptions().withPrivateBus())) return;
+    test::KeyringDaemon keyring;
+    server.page("/site", "<title>Site</title>");
+    BrowserWindowController& window = open("/site");
+    const Uuid websiteID = window.profileID;
+    // Saves the sheet as filled in by `fill`, on a full disk when asked; the credential it saved.
+    auto saveSheet = [&](const std::function<void(WebsiteSessionSettings&)>& fill, bool diskFull) {
+        window.browser().moreMenu().showProxySheet();
+        EXPECT_NE(sheet<WebsiteProxySettingsView>(window), nullptr);
+        fill(sheet<WebsiteProxySettingsView>(window)->sessionSettings());
+        std::optional<test::FileSizeLimit> full;
+        if (diskFull) full.emplace(1);
+        sheet<WebsiteProxySettingsView>(window)->response(Gtk::RESPONSE_OK);
+        EXPECT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(window) == nullptr; }));
+        auto saved =
+            environment->store().profile(websiteID)->siteProxy.value_or(BrowserProxySettings{}).credentialID;
+        applicationFileWriter().flush();
+        return saved;
+    };
+    // What the sheet edits of the stored record.
+    auto sheetFields = [&] {
+        const auto record = environment->store().profile(websiteID);
+        return std::make_pair(record->siteProxy, record->accountName);
+    };
+    // Waits until the store holds `fields` again, and puts the failure's alert away.
+    auto takenBack = [&](const decltype(sheetFields())& fields) {
+        bool back = spinUntil([&] { return sheetFields() == fields; });
+        for (Gtk::Window* shown : Gtk::Window::list_toplevels())
+            if (auto* alert = dynamic_cast<Gtk::MessageDialog*>(shown); alert && alert->get_visible())
+                alert->response(Gtk::RESPONSE_OK);
+        return back;
+    };
+    auto proxyWith = [](const std::string& password) {
+        return
+            [password](WebsiteSessionSettings& form) { test::fillProxy(form, 3, "1080", "ann", password); };
+    };
+
+    const auto without = sheetFields();
+    const auto made = saveSheet(proxyWith("first"), true);
+    ASSERT_TRUE(made);
+    ASSERT_TRUE(takenBack(without));
+    EXPECT_TRUE(spinUntil([&] { return !test::keyringHolds(*made); })) << "named by nothing, it stayed";
+
+    const auto own = saveSheet(proxyWith("second"), false);
+    ASSERT_TRUE(own && test::keyringHolds(*own));
+    ASSERT_TRUE(spinUntil([&] { return !environment->store().hasPendingSave(); }));
+    const auto with = sheetFields();
+    const auto kept =
+        saveSheet([](WebsiteSessionSettings& form) { form.accountField().set_text("Work"); }, true);
+    EXPECT_EQ(kept, own) << "the password is kept without one typed";
+    ASSERT_TRUE(takenBack(with)) << "the account name is taken back";
+    EXPECT_TRUE(test::keyringHolds(*own)) << "the record taken back lost its password";
+}
+
 TEST_F(BrowserSheetsTest, ASheetOfAWindowLowOnTheScreenOpensOnTheWorkArea) {
     server.page("/low", "<title>Low</title>");
     BrowserWindowController& window = open("/low");

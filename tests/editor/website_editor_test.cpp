@@ -720,5 +720,91 @@ TEST_F(WebsiteEditorApplicationTest, AProxiedWebsiteLoadsThroughItsProxyAndKeeps
         << "the page keeps working after the edit";
 }
 
+// A password made for a save whose write failed is named by no record: it stays while the editor
+// that came back may save it again, and goes once the edit is given up: by Cancel, by closing the
+// window, or at once when another editor is open by then and the editor cannot come back. The
+// password of the record taken back stays.
+TEST_F(WebsiteEditorApplicationTest, APasswordMadeForASaveThatNeverReachedTheDiskGoesOnceTheEditIsGivenUp) {
+    if (!test::runInChildProcess(test::ChildProcessOptions().withPrivateBus())) return;
+    test::KeyringDaemon keyring;
+    environment = std::make_unique<AppEnvironment>(sessions, timers);
+    auto& editors = environment->websiteEditor();
+    auto save = [&] {
+        editors.editorWindow()->saveButton().clicked();
+        return test::spinUntil([&] { return editors.editorWindow() == nullptr; });
+    };
+    editors.showWebsiteEditor({.openAfterSave = false});
+    editors.editorWindow()->nameField().set_text("Behind SOCKS5");
+    editors.editorWindow()->addressField().set_text(server.url("/socks"));
+    test::fillProxy(editors.editorWindow()->sessionSettings(), 3, "1080", "ann", "old secret");
+    ASSERT_TRUE(save());
+    const WebAppProfile existing = storedWebsites().at(0);
+    const std::string old = existing.siteProxy.value().credentialID.value();
+
+    enum class GivenUp { byCancel, byClosingTheWindow, byAnotherEditor };
+    const struct {
+        const char* label;
+        int kindRow;
+        bool isNew;
+        GivenUp givenUp;
+    } rows[] = {
+        {"a new website behind an HTTP proxy, then Cancel", 1, true, GivenUp::byCancel},
+        {"the SOCKS5 website's password replaced, then the window closed", 3, false,
+         GivenUp::byClosingTheWindow},
+        {"the SOCKS5 website's password replaced while another editor opens", 3, false,
+         GivenUp::byAnotherEditor},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        if (row.isNew) {
+            editors.showWebsiteEditor({.openAfterSave = false});
+            editors.editorWindow()->nameField().set_text("Behind HTTP");
+            editors.editorWindow()->addressField().set_text(server.url("/http"));
+        } else {
+            editors.showEditWebsite(existing.id);
+        }
+        test::fillProxy(editors.editorWindow()->sessionSettings(), row.kindRow, row.isNew ? "3128" : "1080",
+                        "ann", "new secret");
+        std::string made;
+        {
+            test::FileSizeLimit full(1);
+            ASSERT_TRUE(save());
+            // What the store holds until the write is told.
+            for (const auto& website : environment->store().profiles())
+                if (website.siteProxy && website.siteProxy->credentialID != old)
+                    made = website.siteProxy->credentialID.value_or("");
+            if (row.givenUp == GivenUp::byAnotherEditor) editors.showWebsiteEditor({.openAfterSave = false});
+            applicationFileWriter().flush();  // fails on the writer's thread while the disk is full
+        }
+        ASSERT_FALSE(made.empty());
+        if (row.givenUp == GivenUp::byAnotherEditor) {
+            ASSERT_TRUE(
+                test::spinUntil([&] { return environment->store().profile(existing.id) == existing; }));
+            EXPECT_EQ(editors.editorWindow()->nameField().get_text(), "") << "the other editor stays";
+            editors.editorWindow()->cancel();
+            for (Gtk::Window* shown : Gtk::Window::list_toplevels())
+                if (auto* alert = dynamic_cast<Gtk::MessageDialog*>(shown); alert && alert->get_visible())
+                    alert->response(Gtk::RESPONSE_OK);
+        } else {
+            ASSERT_TRUE(test::spinUntil(
+                [&] { return editors.editorWindow() && hasAttachedSheet(*editors.editorWindow()); }));
+            WebAppEditorWindow& editor = *editors.editorWindow();
+            EXPECT_EQ(editor.draft().siteProxy.value().credentialID, made);
+            EXPECT_TRUE(test::keyringHolds(made)) << "the editor that came back may still save it";
+            dynamic_cast<Gtk::MessageDialog*>(attachedSheet(editor))->response(Gtk::RESPONSE_OK);
+            if (row.givenUp == GivenUp::byClosingTheWindow)
+                editor.close();  // as the window manager's close button does
+            else
+                editor.cancel();
+        }
+        ASSERT_TRUE(test::spinUntil([&] { return editors.editorWindow() == nullptr; }));
+        EXPECT_TRUE(test::spinUntil([&] { return !test::keyringHolds(made); }))
+            << "named by nothing, it stayed";
+        EXPECT_TRUE(test::keyringHolds(old)) << "the record taken back lost its password";
+        EXPECT_EQ(environment->store().profiles().size(), 1u);
+        EXPECT_EQ(environment->store().profile(existing.id)->siteProxy, existing.siteProxy);
+    }
+}
+
 }  // namespace
 }  // namespace quenlith

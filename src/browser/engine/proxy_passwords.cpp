@@ -1,5 +1,7 @@
 #include "browser/engine/proxy_passwords.hpp"
 
+#include <set>
+
 #include "model/localization.hpp"
 #include "model/logging.hpp"
 #include "model/uuid.hpp"
@@ -10,6 +12,11 @@ namespace {
 std::shared_ptr<SecretStore>& currentStore() {
     static std::shared_ptr<SecretStore> store = std::make_shared<LibsecretStore>(kProxyPasswordSchema);
     return store;
+}
+
+std::set<std::string>& madeThisRun() {
+    static std::set<std::string> made;
+    return made;
 }
 }  // namespace
 
@@ -27,11 +34,20 @@ SecretCall readProxyPassword(const std::string& credentialID, SecretStore::ReadD
 
 SecretCall saveProxyPassword(const std::string& password, std::function<void(Result<std::string>)> done) {
     auto query = proxyKeychainQuery(Uuid::random().string());
+    madeThisRun().insert(query.account);
     return proxySecretStore().add(query.account, "Quenlith proxy password", password,
                                   [account = query.account, done = std::move(done)](Status stored) {
                                       if (!stored) return done(keychainError(stored.error().code));
                                       done(account);
                                   });
+}
+
+SecretCall listProxyCredentials(SecretStore::ListDone done) {
+    return proxySecretStore().list(std::move(done));
+}
+
+bool credentialMadeThisRun(const std::string& credentialID) {
+    return madeThisRun().contains(credentialID);
 }
 
 void deleteProxyPassword(const std::string& credentialID, SecretStore::WriteDone done) {

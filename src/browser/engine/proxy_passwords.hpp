@@ -30,6 +30,12 @@ ProxyKeychainQuery proxyKeychainQuery(const std::string& account);
 // existing item is never changed: a changed password gets a new id.
 [[nodiscard]] SecretCall saveProxyPassword(const std::string& password,
                                            std::function<void(Result<std::string>)> done);
+// The credential ids of the proxy passwords stored, read without unlocking anything; items in a
+// locked collection are only counted.
+[[nodiscard]] SecretCall listProxyCredentials(SecretStore::ListDone done);
+// Whether saveProxyPassword made the credential id in this process: such an item may belong to a
+// save still on its way to the disk.
+bool credentialMadeThisRun(const std::string& credentialID);
 // Removes the item of the credential id. The call runs to its end by itself; a failure is logged
 // and handed to `done` when given.
 void deleteProxyPassword(const std::string& credentialID, SecretStore::WriteDone done = nullptr);

@@ -24,9 +24,11 @@ Error timedOutFailure() { return Error{kSecretUnavailable, "the Secret Service d
 // until libsecret has let go of it.
 template <typename T>
 struct Operation {
-    Operation(const std::string& schemaName, const std::string& account, std::function<void(Result<T>)> done)
+    // Without an account, the call matches every item of the schema.
+    Operation(const std::string& schemaName, std::optional<std::string> account,
+              std::function<void(Result<T>)> done)
         : schemaName(schemaName),
-          account(account),
+          account(std::move(account)),
           attributes(g_hash_table_new(g_str_hash, g_str_equal)),
           cancellable(GObjectPtr<GCancellable>::adopt(g_cancellable_new())),
           done(std::move(done)) {
@@ -34,7 +36,9 @@ struct Operation {
         schema.flags = SECRET_SCHEMA_NONE;
         schema.attributes[0] = {"account", SECRET_SCHEMA_ATTRIBUTE_STRING};
         schema.attributes[1] = {nullptr, SECRET_SCHEMA_ATTRIBUTE_STRING};
-        g_hash_table_insert(attributes, const_cast<char*>("account"), const_cast<char*>(this->account.c_str()));
+        if (this->account)
+            g_hash_table_insert(attributes, const_cast<char*>("account"),
+                                const_cast<char*>(this->account->c_str()));
         ++inFlight;
     }
     ~Operation() {
@@ -56,7 +60,7 @@ struct Operation {
     bool stopped() const { return answered || g_cancellable_is_cancelled(cancellable.get()); }
 
     std::string schemaName;
-    std::string account;
+    std::optional<std::string> account;
     SecretSchema schema{};
     GHashTable* attributes;
     GObjectPtr<GCancellable> cancellable;
@@ -135,6 +139,25 @@ Result<std::string> firstReadableSecret(GList* items) {
     return Error{kSecretMissing, "no secret is stored for this account"};
 }
 
+// The accounts of the items found; a locked item's attributes are not asked for (the service
+// may give them only once unlocked), it is only counted.
+SecretAccounts accountsOf(GList* items) {
+    SecretAccounts found;
+    for (GList* node = items; node; node = node->next) {
+        auto* item = static_cast<SecretItem*>(node->data);
+        if (secret_item_get_locked(item)) {
+            ++found.locked;
+            continue;
+        }
+        GHashTable* attributes = secret_item_get_attributes(item);
+        if (!attributes) continue;
+        if (auto* account = static_cast<const char*>(g_hash_table_lookup(attributes, "account")))
+            found.accounts.emplace_back(account);
+        g_hash_table_unref(attributes);
+    }
+    return found;
+}
+
 }  // namespace
 
 LibsecretStore::LibsecretStore(std::string schemaName, Scheduler& scheduler)
@@ -203,6 +226,28 @@ SecretCall LibsecretStore::remove(const std::string& account, WriteDone done) {
             },
             carry(op));
     });
+}
+
+SecretCall LibsecretStore::list(ListDone done) {
+    auto operation = std::make_shared<Operation<SecretAccounts>>(schemaName_, std::nullopt, std::move(done));
+    return start<SecretAccounts>(
+        operation, scheduler_, kReadLimit, false, [](const OperationPtr<SecretAccounts>& op) {
+            // Without SECRET_SEARCH_UNLOCK: locked items are counted, never unlocked.
+            secret_service_search(
+                op->service.get(), &op->schema, op->attributes, SECRET_SEARCH_ALL, op->cancellable.get(),
+                [](GObject* source, GAsyncResult* result, gpointer data) {
+                    auto op = arrive<SecretAccounts>(data);
+                    GError* error = nullptr;
+                    GList* items = secret_service_search_finish(SECRET_SERVICE(source), result, &error);
+                    if (error) {
+                        g_list_free_full(items, g_object_unref);
+                        return op->answer(failure(kSecretUnavailable, error));
+                    }
+                    op->answer(accountsOf(items));
+                    g_list_free_full(items, g_object_unref);
+                },
+                carry(op));
+        });
 }
 
 }  // namespace quenlith

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include <gio/gio.h>
 
@@ -45,6 +46,13 @@ private:
     GObjectPtr<GCancellable> cancellable_;
 };
 
+// The accounts of a store's items: those that can be read now, and how many more sit in a locked
+// collection (their accounts cannot be read without unlocking it).
+struct SecretAccounts {
+    std::vector<std::string> accounts;
+    int locked = 0;
+};
+
 // Secrets stored under an account name. Every call answers later on the main loop, never inside
 // the call, and never once its SecretCall is gone. Reading never asks the user anything and never
 // waits for an unlock: when the secret cannot be read at once, reading fails.
@@ -52,6 +60,7 @@ class SecretStore {
 public:
     using ReadDone = std::function<void(Result<std::string>)>;
     using WriteDone = std::function<void(Status)>;
+    using ListDone = std::function<void(Result<SecretAccounts>)>;
 
     virtual ~SecretStore() = default;
     [[nodiscard]] virtual SecretCall read(const std::string& account, ReadDone done) = 0;
@@ -60,6 +69,8 @@ public:
                                          const std::string& secret, WriteDone done) = 0;
     // Removes every item of `account`; no item is no failure.
     [[nodiscard]] virtual SecretCall remove(const std::string& account, WriteDone done) = 0;
+    // The accounts of every item, read without unlocking anything or asking the user.
+    [[nodiscard]] virtual SecretCall list(ListDone done) = 0;
 };
 
 // The desktop's Secret Service through libsecret: items of one schema with the single attribute
@@ -73,8 +84,10 @@ public:
     SecretCall add(const std::string& account, const std::string& label, const std::string& secret,
                    WriteDone done) override;
     SecretCall remove(const std::string& account, WriteDone done) override;
+    SecretCall list(ListDone done) override;
 
-    // How long a read may take, and a write (which may wait for the user to unlock the keyring).
+    // How long a read (or a list) may take, and a write (which may wait for the user to unlock
+    // the keyring).
     static constexpr std::chrono::milliseconds kReadLimit{5000};
     static constexpr std::chrono::milliseconds kWriteLimit{120000};
     // Calls of any store still talking to the service (answered, cancelled or not): the

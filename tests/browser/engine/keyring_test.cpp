@@ -1,6 +1,8 @@
 // Proxy passwords in a real Secret Service (a gnome-keyring daemon unlocked with a test
 // password), without one, and with one that never answers. Each test runs in a child process with
 // a private D-Bus session of its own.
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "browser/engine/keyring_password_vault.hpp"
@@ -56,6 +58,38 @@ TEST(KeyringTest, PasswordsAreSavedReadAndRemovedNeverUnlockingAndFailWithoutThe
     EXPECT_EQ(readPassword(*second).error(), (Error{"keychain:secret.unavailable", kKeyringText}));
     EXPECT_EQ(savePassword("another").error(), (Error{"keychain:secret.unavailable", kKeyringText}));
     EXPECT_EQ(deletePassword(*second).error(), (Error{"keychain:secret.unavailable", kKeyringText}));
+}
+
+// The list of proxy passwords names their accounts and no other schema's, unlocking nothing: the
+// items of a locked keyring are only counted.
+TEST(KeyringTest, TheListGivesTheAccountsOfTheProxyPasswordsAndCountsThoseOfALockedKeyring) {
+    if (!runInChildProcess(ChildProcessOptions().withPrivateBus())) return;
+    KeyringDaemon keyring;
+    auto list = [] {
+        return awaitAnswer<SecretAccounts>([](auto done) { return listProxyCredentials(done); });
+    };
+    ASSERT_TRUE(list());
+    EXPECT_TRUE(list()->accounts.empty());
+    auto first = savePassword("one"), second = savePassword("two");
+    ASSERT_TRUE(first && second);
+    LibsecretStore other("com.quenlith.Quenlith.other");
+    ASSERT_TRUE(
+        awaitAnswer<Done>([&](auto done) { return other.add(Uuid::random().string(), "other", "x", done); }));
+    auto listed = list();
+    ASSERT_TRUE(listed) << listed.error().message;
+    std::sort(listed->accounts.begin(), listed->accounts.end());
+    EXPECT_EQ(listed->accounts,
+              (std::vector<std::string>{std::min(*first, *second), std::max(*first, *second)}));
+    EXPECT_EQ(listed->locked, 0);
+
+    keyring.lockDefaultCollection();
+    listed = list();
+    ASSERT_TRUE(listed) << listed.error().message;
+    EXPECT_TRUE(listed->accounts.empty());
+    EXPECT_EQ(listed->locked, 2);
+
+    keyring.stop();
+    EXPECT_EQ(list().error().code, kSecretUnavailable);
 }
 
 // The proxy forms' vault stores, checks and removes through the same items.
