@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "model/app_paths.hpp"
 #include "model/localization.hpp"
 #include "model/logging.hpp"
 #include "model/uuid.hpp"
@@ -9,8 +10,14 @@
 namespace quenlith {
 
 namespace {
+// Its items name this data folder: the start's sweep of another folder sharing the keyring
+// leaves them alone.
+std::shared_ptr<SecretStore> folderStore() {
+    return std::make_shared<LibsecretStore>(kProxyPasswordSchema, mainLoopScheduler(), applicationDataDirectory());
+}
+
 std::shared_ptr<SecretStore>& currentStore() {
-    static std::shared_ptr<SecretStore> store = std::make_shared<LibsecretStore>(kProxyPasswordSchema);
+    static std::shared_ptr<SecretStore> store = folderStore();
     return store;
 }
 
@@ -67,7 +74,7 @@ void deleteProxyPassword(const std::string& credentialID, SecretStore::WriteDone
 SecretStore& proxySecretStore() { return *currentStore(); }
 
 void setProxySecretStore(std::shared_ptr<SecretStore> store) {
-    currentStore() = store ? std::move(store) : std::make_shared<LibsecretStore>(kProxyPasswordSchema);
+    currentStore() = store ? std::move(store) : folderStore();
 }
 
 }  // namespace quenlith

@@ -17,9 +17,12 @@ Error failure(const char* code, GError* error) {
     return Error{code, message};
 }
 
+// The data folder whose records name an item: two folders may share one keyring.
+constexpr const char* kFolderAttribute = "folder";
+
 Error timedOutFailure() { return Error{kSecretUnavailable, "the Secret Service did not answer in time"}; }
 
-// One call: the schema and the one attribute it names, the service once opened, and the answer
+// One call: the schema and the attributes it names, the service once opened, and the answer
 // still to give. Kept alive by the step libsecret is working on, so it outlives its SecretCall
 // until libsecret has let go of it.
 template <typename T>
@@ -35,7 +38,8 @@ struct Operation {
         schema.name = this->schemaName.c_str();
         schema.flags = SECRET_SCHEMA_NONE;
         schema.attributes[0] = {"account", SECRET_SCHEMA_ATTRIBUTE_STRING};
-        schema.attributes[1] = {nullptr, SECRET_SCHEMA_ATTRIBUTE_STRING};
+        schema.attributes[1] = {kFolderAttribute, SECRET_SCHEMA_ATTRIBUTE_STRING};
+        schema.attributes[2] = {nullptr, SECRET_SCHEMA_ATTRIBUTE_STRING};
         if (this->account)
             g_hash_table_insert(attributes, const_cast<char*>("account"),
                                 const_cast<char*>(this->account->c_str()));
@@ -68,6 +72,7 @@ struct Operation {
     GObjectPtr<SecretService> service;
     std::string label;   // of an item to add
     std::string secret;  // of an item to add
+    std::string folder;  // of an item to add: the data folder whose records name it
     ScheduledTask limit;
     bool answered = false;
 };
@@ -139,9 +144,10 @@ Result<std::string> firstReadableSecret(GList* items) {
     return Error{kSecretMissing, "no secret is stored for this account"};
 }
 
-// The accounts of the items found; a locked item's attributes are not asked for (the service
-// may give them only once unlocked), it is only counted.
-SecretAccounts accountsOf(GList* items) {
+// The accounts of the items found that belong to `folder` (all when it is empty); an item made
+// before items named their folder belongs to every one. A locked item's attributes are not asked
+// for (the service may give them only once unlocked), it is only counted.
+SecretAccounts accountsOf(GList* items, const std::string& folder) {
     SecretAccounts found;
     for (GList* node = items; node; node = node->next) {
         auto* item = static_cast<SecretItem*>(node->data);
@@ -151,8 +157,9 @@ SecretAccounts accountsOf(GList* items) {
         }
         GHashTable* attributes = secret_item_get_attributes(item);
         if (!attributes) continue;
-        if (auto* account = static_cast<const char*>(g_hash_table_lookup(attributes, "account")))
-            found.accounts.emplace_back(account);
+        auto* owner = static_cast<const char*>(g_hash_table_lookup(attributes, kFolderAttribute));
+        auto* account = static_cast<const char*>(g_hash_table_lookup(attributes, "account"));
+        if (account && (folder.empty() || !owner || folder == owner)) found.accounts.emplace_back(account);
         g_hash_table_unref(attributes);
     }
     return found;
@@ -160,8 +167,8 @@ SecretAccounts accountsOf(GList* items) {
 
 }  // namespace
 
-LibsecretStore::LibsecretStore(std::string schemaName, Scheduler& scheduler)
-    : schemaName_(std::move(schemaName)), scheduler_(scheduler) {}
+LibsecretStore::LibsecretStore(std::string schemaName, Scheduler& scheduler, std::string folder)
+    : schemaName_(std::move(schemaName)), scheduler_(scheduler), folder_(std::move(folder)) {}
 
 int LibsecretStore::callsInFlight() { return inFlight; }
 
@@ -192,6 +199,10 @@ SecretCall LibsecretStore::add(const std::string& account, const std::string& la
     auto operation = std::make_shared<Operation<Done>>(schemaName_, account, std::move(done));
     operation->label = label;
     operation->secret = secret;
+    operation->folder = folder_;
+    if (!operation->folder.empty())
+        g_hash_table_insert(operation->attributes, const_cast<char*>(kFolderAttribute),
+                            const_cast<char*>(operation->folder.c_str()));
     // Storing may make the keyring ask the user to unlock it: saving is something the user does, so
     // a question is fine there, unlike reading; the write limit leaves time to answer it.
     return start<Done>(operation, scheduler_, kWriteLimit, true, [](const OperationPtr<Done>& op) {
@@ -230,6 +241,7 @@ SecretCall LibsecretStore::remove(const std::string& account, WriteDone done) {
 
 SecretCall LibsecretStore::list(ListDone done) {
     auto operation = std::make_shared<Operation<SecretAccounts>>(schemaName_, std::nullopt, std::move(done));
+    operation->folder = folder_;
     return start<SecretAccounts>(
         operation, scheduler_, kReadLimit, false, [](const OperationPtr<SecretAccounts>& op) {
             // Without SECRET_SEARCH_UNLOCK: locked items are counted, never unlocked.
@@ -243,7 +255,7 @@ SecretCall LibsecretStore::list(ListDone done) {
                         g_list_free_full(items, g_object_unref);
                         return op->answer(failure(kSecretUnavailable, error));
                     }
-                    op->answer(accountsOf(items));
+                    op->answer(accountsOf(items, op->folder));
                     g_list_free_full(items, g_object_unref);
                 },
                 carry(op));

@@ -73,13 +73,16 @@ public:
     [[nodiscard]] virtual SecretCall list(ListDone done) = 0;
 };
 
-// The desktop's Secret Service through libsecret: items of one schema with the single attribute
-// "account". Each call opens its own connection to the service, so a restarted service is found.
+// The desktop's Secret Service through libsecret: items of one schema with the attribute "account",
+// and "folder" naming the data folder of the store that added them (when it was given one; `list`
+// then leaves out the items of other folders). Each call opens its own connection to the service,
+// so a restarted service is found.
 // A service that owns its name but never answers is given up on after a time limit (the
 // scheduler's time), and the call fails as unavailable.
 class LibsecretStore final : public SecretStore {
 public:
-    explicit LibsecretStore(std::string schemaName, Scheduler& scheduler = mainLoopScheduler());
+    explicit LibsecretStore(std::string schemaName, Scheduler& scheduler = mainLoopScheduler(),
+                            std::string folder = {});
     SecretCall read(const std::string& account, ReadDone done) override;
     SecretCall add(const std::string& account, const std::string& label, const std::string& secret,
                    WriteDone done) override;
@@ -97,6 +100,7 @@ public:
 private:
     std::string schemaName_;
     Scheduler& scheduler_;
+    std::string folder_;
 };
 
 }  // namespace quenlith

@@ -75,18 +75,27 @@ TEST(KeyringTest, TheListGivesTheAccountsOfTheProxyPasswordsAndCountsThoseOfALoc
     LibsecretStore other("com.quenlith.Quenlith.other");
     ASSERT_TRUE(
         awaitAnswer<Done>([&](auto done) { return other.add(Uuid::random().string(), "other", "x", done); }));
+    // Another data folder's password in the same keyring is left out; one made before passwords
+    // named their folder may be any folder's.
+    LibsecretStore elsewhere(kProxyPasswordSchema, mainLoopScheduler(), "/elsewhere/com.quenlith.Quenlith");
+    LibsecretStore unnamed(kProxyPasswordSchema);
+    const std::string legacy = Uuid::random().string();
+    ASSERT_TRUE(awaitAnswer<Done>(
+        [&](auto done) { return elsewhere.add(Uuid::random().string(), "elsewhere", "x", done); }));
+    ASSERT_TRUE(awaitAnswer<Done>([&](auto done) { return unnamed.add(legacy, "legacy", "x", done); }));
     auto listed = list();
     ASSERT_TRUE(listed) << listed.error().message;
     std::sort(listed->accounts.begin(), listed->accounts.end());
-    EXPECT_EQ(listed->accounts,
-              (std::vector<std::string>{std::min(*first, *second), std::max(*first, *second)}));
+    std::vector<std::string> expected{*first, *second, legacy};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(listed->accounts, expected);
     EXPECT_EQ(listed->locked, 0);
 
     keyring.lockDefaultCollection();
     listed = list();
     ASSERT_TRUE(listed) << listed.error().message;
     EXPECT_TRUE(listed->accounts.empty());
-    EXPECT_EQ(listed->locked, 2);
+    EXPECT_EQ(listed->locked, 4);
 
     keyring.stop();
     EXPECT_EQ(list().error().code, kSecretUnavailable);
