@@ -88,13 +88,14 @@ TEST(SessionUsers, OnlySessionsNothingNamesAreUnused) {
 
 TEST(SessionUsers, TheSavedFilesThatCanBringASessionBackUseIt) {
     const std::vector<Uuid> s{Uuid::random(), Uuid::random(), Uuid::random(), Uuid::random(), Uuid::random()};
-    const SavedSessionFiles files = SavedSessionFiles::inDataFolder();
-    const std::string backups[] = {files::backupPath(files.websites), files::backupPath(files.library), files.session,
-                                   files::backupPath(files.session)};
     // Each row damages one file, or none: an unreadable file may hold any session.
     for (int damaged = -1; damaged < 4; ++damaged) {
         SCOPED_TRACE(damaged);
         test::TemporaryEnvironment environment;
+        // In the temporary data folder, never the person's.
+        const SavedSessionFiles files = SavedSessionFiles::inDataFolder();
+        const std::string backups[] = {files::backupPath(files.websites), files::backupPath(files.library),
+                                       files.session, files::backupPath(files.session)};
         // profiles.json and library.json are what the stores hold: those files are not read.
         ASSERT_TRUE(ProfilePersistence(files.websites).save({ownSession(s[0], false)}));
         ASSERT_TRUE(ProfilePersistence(files.websites).save({ownSession(s[4], true)}));  // the first is the backup
