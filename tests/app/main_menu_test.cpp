@@ -507,10 +507,16 @@ TEST_F(MainMenuTest, F10OpensTheMenuInEveryWindowAndEscapeGivesTheFocusBack) {
     Gtk::Window* settings = environment->auxiliaryWindows().window(AuxiliaryWindows::Kind::settings);
     ASSERT_TRUE(settings);
     WebKitWebView* page = website.browser().tabs().active()->webView();
+    Gtk::MenuButton* launcherButton = firstOf<Gtk::MenuButton>(
+        launcher, [&](Gtk::MenuButton& button) { return button.get_menu_model() == menu->model(); });
+    ASSERT_TRUE(launcherButton);
     struct Row {
         const char* name;
         Gtk::Window& window;
         std::function<Gtk::Widget*()> focus;  // puts the focus there and answers it
+        // The window's menu button, which opens the menu where it is shown (pressed, the menu
+        // under it, the launcher kept open while it is).
+        Gtk::MenuButton* button;
     };
     const Row rows[] = {
         {"a website window 480 pixels wide", website.panel(),
@@ -518,23 +524,27 @@ TEST_F(MainMenuTest, F10OpensTheMenuInEveryWindowAndEscapeGivesTheFocusBack) {
              EXPECT_TRUE(widen(website, 480));
              gtk_widget_grab_focus(GTK_WIDGET(page));
              return Glib::wrap(GTK_WIDGET(page));
-         }},
+         },
+         nullptr},
         {"a website window 1000 pixels wide", website.panel(),
          [&]() -> Gtk::Widget* {
              EXPECT_TRUE(widen(website, 1000));
              website.browser().presenter().focusAddressField();
              return &website.browser().chrome().toolbar().address();
-         }},
+         },
+         website.browser().chrome().toolbar().mainMenuButton()},
         {"the launcher", launcher,
          [&]() -> Gtk::Widget* {
              launcher.view().startPage()->searchField().grab_focus();
              return &launcher.view().startPage()->searchField();
-         }},
+         },
+         launcherButton},
         {"the settings window", *settings,
          [&]() -> Gtk::Widget* {
              settings->child_focus(Gtk::DIR_TAB_FORWARD);
              return settings->get_focus();
-         }},
+         },
+         nullptr},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -545,6 +555,9 @@ TEST_F(MainMenuTest, F10OpensTheMenuInEveryWindowAndEscapeGivesTheFocusBack) {
         Gtk::Menu* shown = nullptr;
         ASSERT_TRUE(spinUntil([&] { return (shown = shownMainMenu()) != nullptr; })) << "F10 opens the menu";
         EXPECT_EQ(highlighted(*shown), "File");
+        if (row.button) {
+            EXPECT_TRUE(row.button->get_active()) << "opened from the window's menu button";
+        }
         auto& menuWindow = dynamic_cast<Gtk::Window&>(*shown->get_toplevel());
         test::pressKey(menuWindow, "Down");
         EXPECT_EQ(highlighted(*shown), "Edit") << "the arrow keys move in it";
