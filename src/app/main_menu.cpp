@@ -3,6 +3,7 @@
 #include <gtk/gtk.h>
 #include <gtkmm/application.h>
 #include <gtkmm/gesturemultipress.h>
+#include <gtkmm/menu.h>
 #include <gtkmm/menubutton.h>
 #include <gtkmm/window.h>
 #include <webkit2/webkit2.h>
@@ -82,8 +83,8 @@ const std::vector<std::pair<const char*, std::vector<Item>>>& menuTable() {
     return table;
 }
 
-// The editing commands, first in Edit, go to the focused widget of the key window; their keys stay
-// with the widgets themselves (an entry or a page handles Ctrl+C on its own), the menu only shows them.
+// The editing commands, first in Edit, go to the focused widget of the window they act on; their keys
+// stay with the widgets themselves (an entry or a page handles Ctrl+C on its own), the menu only shows them.
 const char* const kEditingNames[] = {"undo", "redo", "cut", "copy", "paste", "selectAll"};
 const char* const kEditingTitles[] = {"Undo", "Redo", "Cut", "Copy", "Paste", "Select All"};
 const char* const kWebCommands[] = {WEBKIT_EDITING_COMMAND_UNDO,  WEBKIT_EDITING_COMMAND_REDO,
@@ -96,23 +97,40 @@ Gtk::Window* keyWindow() {
     return nullptr;
 }
 
-void runEditingCommand(std::size_t index) {
-    Gtk::Window* window = keyWindow();
-    GtkWidget* focus = window ? gtk_window_get_focus(window->gobj()) : nullptr;
-    if (!focus) return;
-    if (WEBKIT_IS_WEB_VIEW(focus)) {
-        webkit_web_view_execute_editing_command(WEBKIT_WEB_VIEW(focus), kWebCommands[index]);
+// Whether the key is the one that opens the menus of a window in GTK applications: F10, unless the
+// desktop chose another (or none).
+bool opensMenus(const GdkEventKey& event) {
+    gchar* accelerator = nullptr;
+    g_object_get(gtk_settings_get_default(), "gtk-menu-bar-accel", &accelerator, nullptr);
+    guint key = 0;
+    GdkModifierType modifiers{};
+    if (accelerator) gtk_accelerator_parse(accelerator, &key, &modifiers);
+    g_free(accelerator);
+    const guint mask = gtk_accelerator_get_default_mod_mask();
+    return key != 0 && gdk_keyval_to_lower(event.keyval) == gdk_keyval_to_lower(key) &&
+           (event.state & mask) == (modifiers & mask);
+}
+
+struct MenuButtonSearch {
+    GMenuModel* model;
+    GtkWidget* found = nullptr;
+};
+
+void findMenuButton(GtkWidget* widget, gpointer data) {
+    auto* search = static_cast<MenuButtonSearch*>(data);
+    if (search->found || !gtk_widget_get_mapped(widget)) return;
+    if (GTK_IS_MENU_BUTTON(widget) && gtk_menu_button_get_menu_model(GTK_MENU_BUTTON(widget)) == search->model) {
+        search->found = widget;
         return;
     }
-    if (!GTK_IS_EDITABLE(focus)) return;
-    GtkEditable* editable = GTK_EDITABLE(focus);
-    switch (index) {
-        case 2: gtk_editable_cut_clipboard(editable); break;
-        case 3: gtk_editable_copy_clipboard(editable); break;
-        case 4: gtk_editable_paste_clipboard(editable); break;
-        case 5: gtk_editable_select_region(editable, 0, -1); break;
-        default: break;  // entries keep no undo history
-    }
+    if (GTK_IS_CONTAINER(widget)) gtk_container_forall(GTK_CONTAINER(widget), findMenuButton, data);
+}
+
+// The shown button in the window (its title bar included) that opens `model`, or none.
+Gtk::MenuButton* shownMenuButton(Gtk::Window& window, const Glib::RefPtr<Gio::Menu>& model) {
+    MenuButtonSearch search{G_MENU_MODEL(model->gobj())};
+    findMenuButton(GTK_WIDGET(window.gobj()), &search);
+    return search.found ? Glib::wrap(GTK_MENU_BUTTON(search.found)) : nullptr;
 }
 
 Glib::ustring detailed(std::string_view name) {
@@ -177,7 +195,7 @@ void MainMenu::addAction(MenuAction action, bool checkable) {
 void MainMenu::addEditingActions() {
     for (std::size_t index = 0; index < std::size(kEditingNames); ++index) {
         auto simple = Gio::SimpleAction::create(kEditingNames[index]);
-        simple->signal_activate().connect([index](const Glib::VariantBase&) { runEditingCommand(index); });
+        simple->signal_activate().connect([this, index](const Glib::VariantBase&) { runEditingCommand(index); });
         application_.add_action(simple);
         addedActionNames_.push_back(kEditingNames[index]);
     }
@@ -265,12 +283,90 @@ std::optional<Uuid> MainMenu::browserWindowID(const Gtk::Window& window) const {
     return std::nullopt;
 }
 
+std::optional<Uuid> MainMenu::browserWindowID(const BrowserViewController& browser) const {
+    for (const auto& [id, controller] : environment_.windows().registry().windows())
+        if (&controller->browser() == &browser) return id;
+    return std::nullopt;
+}
+
 void MainMenu::openedFrom(const Gtk::Window* window) {
-    target_.opened(window ? browserWindowID(*window) : std::nullopt);
+    target_.opened(window ? browserWindowID(*window) : std::nullopt, window);
     refresh();
 }
 
 void MainMenu::closed() { target_.closed(); }
+
+void MainMenu::runEditingCommand(std::size_t index) {
+    const MenuCommandTarget::WindowKey wanted = target_.editingWindow(keyWindow());
+    Gtk::Window* window = nullptr;
+    // Only a window still there: the one the menu came from may have gone meanwhile.
+    for (Gtk::Window* candidate : Gtk::Window::list_toplevels())
+        if (candidate == wanted) window = candidate;
+    GtkWidget* focus = window ? gtk_window_get_focus(window->gobj()) : nullptr;
+    if (!focus) return;
+    if (WEBKIT_IS_WEB_VIEW(focus)) {
+        webkit_web_view_execute_editing_command(WEBKIT_WEB_VIEW(focus), kWebCommands[index]);
+        return;
+    }
+    // What the key does: the focused widget's own binding for it, else that of a widget holding it,
+    // as the key travels. An entry keeps no undo history, so Undo and Redo find none there.
+    guint key = 0;
+    GdkModifierType modifiers{};
+    gtk_accelerator_parse(std::string(commandAccelerators(kEditingNames[index]).front()).c_str(), &key, &modifiers);
+    for (GtkWidget* widget = focus; widget; widget = gtk_widget_get_parent(widget))
+        if (gtk_bindings_activate(G_OBJECT(widget), key, modifiers)) return;
+}
+
+void MainMenu::bringForwardWhenAway(BrowserViewController& browser) {
+    const std::optional<Uuid> id = browserWindowID(browser);
+    BrowserTab* tab = browser.tabs().active();
+    if (!id || !tab || !target_.isAway(*id, keyWindowID())) return;
+    environment_.launcher().dismiss();
+    environment_.windows().routing().focus(*id, tab->id);
+}
+
+void MainMenu::openIn(Gtk::Window& window) {
+    // The button opens its menu on the first item when a key asked for it.
+    if (Gtk::MenuButton* button = shownMenuButton(window, model_)) {
+        button->set_active(true);
+        return;
+    }
+    Gtk::Menu& menu = windowMenu(window);
+    // Under the More button of a browser window too narrow for the menu's own, else at the top of
+    // the window's content.
+    Gtk::Widget* anchor = window.get_child() && window.get_child()->get_mapped() ? window.get_child() : &window;
+    Gdk::Gravity anchorEdge = Gdk::GRAVITY_NORTH_WEST;
+    BrowserViewController* browser = browserOf(window);
+    if (browser && browser->chrome().toolbar().more().get_mapped()) {
+        anchor = &browser->chrome().toolbar().more();
+        anchorEdge = Gdk::GRAVITY_SOUTH_WEST;
+    }
+    openedFrom(&window);
+    GdkEvent* trigger = gtk_get_current_event();
+    menu.popup_at_widget(anchor, anchorEdge, Gdk::GRAVITY_NORTH_WEST, trigger);
+    if (trigger) gdk_event_free(trigger);
+    // Not shown (another application holds the keyboard): no menu is in use.
+    if (!menu.get_visible()) {
+        closed();
+        return;
+    }
+    menu.select_first(false);
+}
+
+Gtk::Menu& MainMenu::windowMenu(Gtk::Window& window) {
+    static constexpr const char* kHeld = "quenlith-main-menu";
+    if (auto* held = static_cast<Gtk::Menu*>(g_object_get_data(G_OBJECT(window.gobj()), kHeld))) return *held;
+    auto* menu = new Gtk::Menu(model_);
+    // Its items find the application's actions as the window's own controls do.
+    gtk_widget_insert_action_group(GTK_WIDGET(menu->gobj()), "app", G_ACTION_GROUP(application_.gobj()));
+    // Closed, it goes before the chosen item runs.
+    menu->signal_deactivate().connect([weak = std::weak_ptr<MainMenu*>(self_)] {
+        if (auto held = weak.lock()) (*held)->closed();
+    });
+    g_object_set_data_full(G_OBJECT(window.gobj()), kHeld, menu,
+                           [](gpointer data) { delete static_cast<Gtk::Menu*>(data); });
+    return *menu;
+}
 
 void MainMenu::addMenuButton(BrowserWindowController& controller) {
     controller.browser().chrome().toolbar().setMainMenuButton(
@@ -372,6 +468,7 @@ void MainMenu::performOn(MenuAction action, BrowserViewController* browser) {
         case MenuAction::reopenTab: browser->tabs().reopenClosed(); break;
         case MenuAction::newTab:
             browser->tabs().add(std::nullopt);
+            bringForwardWhenAway(*browser);
             browser->presenter().focusAddressField();
             break;
         case MenuAction::close:
@@ -385,7 +482,10 @@ void MainMenu::performOn(MenuAction action, BrowserViewController* browser) {
         case MenuAction::find: browser->page().showFindBar(); break;
         case MenuAction::nextMatch:
         case MenuAction::previousMatch: findAgain(*browser, action == MenuAction::previousMatch); break;
-        case MenuAction::address: browser->presenter().focusAddressField(); break;
+        case MenuAction::address:
+            bringForwardWhenAway(*browser);
+            browser->presenter().focusAddressField();
+            break;
         case MenuAction::reload: browser->page().reloadActiveTab(); break;
         case MenuAction::stop:
             if (view) webkit_web_view_stop_loading(view);
@@ -450,6 +550,11 @@ void MainMenu::attach(Gtk::Window& window) {
             if (!menu) return false;
             (*menu)->target_.keyPressed();
             (*menu)->refresh();
+            // Before the window's own handling: a title bar would take F10 into its first button.
+            if (opensMenus(*event)) {
+                (*menu)->openIn(window);
+                return true;
+            }
             // Escape stops a loading page, as in browsers, only once the focused control (the find
             // bar, the page itself) has had it and left it: the window's accelerators would come
             // first. The page answers later; what it leaves comes back here.

@@ -19,6 +19,7 @@
 
 namespace Gtk {
 class Application;
+class Menu;
 class MenuButton;
 class Window;
 }  // namespace Gtk
@@ -32,9 +33,10 @@ class BrowserWindowController;
 // The main menu: every command as an action of the application ("app.zoomIn"), with its
 // accelerators (Ctrl stands for Command), its enabled state and check mark kept in step with the
 // key browser window, and the menu model that the browser windows and the launcher show from a
-// menu button. Accelerators act on the key browser window (the active browser); a command chosen
-// in a menu acts on the window the menu was opened from (MenuCommandTarget). Commands check their
-// rule again when they run. Main thread only.
+// menu button and every window it is attached to opens with F10. Accelerators act on the key
+// browser window (the active browser); a command chosen in a menu acts on the window the menu was
+// opened from (MenuCommandTarget), the editing commands on its focused field or page. Commands
+// check their rule again when they run. Main thread only.
 class MainMenu {
 public:
     // What the menu asks of the application shell; each may be left unset.
@@ -66,8 +68,9 @@ public:
     void performOn(MenuAction action, BrowserViewController* browser);
 
     // Makes the window take the application's accelerators and actions; its key presses refresh
-    // the states first, so an accelerator is judged on the window's state of that moment. In a
-    // browser window the mouse's back and forward buttons go back and forward.
+    // the states first, so an accelerator is judged on the window's state of that moment. F10
+    // opens the menu on its first item. In a browser window the mouse's back and forward buttons
+    // go back and forward.
     void attach(Gtk::Window& window);
     // A menu button that shows the main menu (a managed widget); its commands act on the window
     // that holds the button.
@@ -77,7 +80,6 @@ public:
     void addMenuButton(BrowserWindowController& controller);
 
 private:
-    // The browser shown in the window, or none.
     // The browser window that has the focus, or none.
     std::optional<Uuid> keyWindowID() const;
     // The browser shown in the window of that id, or none.
@@ -85,9 +87,20 @@ private:
     BrowserViewController* browserOf(const Gtk::Window& window) const;
     // The id of the browser window, or none for another window.
     std::optional<Uuid> browserWindowID(const Gtk::Window& window) const;
+    std::optional<Uuid> browserWindowID(const BrowserViewController& browser) const;
     // A menu showing the model was opened from the window (none: from no window of ours), or closed.
     void openedFrom(const Gtk::Window* window);
     void closed();
+    // Opens the menu from the window, from its menu button when that is shown.
+    void openIn(Gtk::Window& window);
+    // The menu the window opens where it shows no menu button; kept with the window.
+    Gtk::Menu& windowMenu(Gtk::Window& window);
+    // Undo, Redo, Cut, Copy, Paste or Select All (by its place in that list) in the focused field
+    // or page of the window the command acts on, as the command's key does there.
+    void runEditingCommand(std::size_t index);
+    // Before a command puts the focus into the browser's window: brings the window forward when
+    // the person is elsewhere (in the launcher, which goes).
+    void bringForwardWhenAway(BrowserViewController& browser);
     MenuContext contextOf(BrowserViewController* browser) const;
     void addAction(MenuAction action, bool checkable);
     void addEditingActions();

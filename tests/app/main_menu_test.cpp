@@ -9,16 +9,23 @@
 #include <webkit2/webkit2.h>
 
 #include <gdkmm/monitor.h>
+#include <gtkmm/clipboard.h>
 #include <gtkmm/menu.h>
 #include <gtkmm/menubutton.h>
+#include <gtkmm/textview.h>
 
 #include "app/app_fixture.hpp"
 #include "app/focus_walk.hpp"
+#include "app/status_bar_controller.hpp"
 #include "browser/streaming_server.hpp"
 #include "browser/view/browser_chrome.hpp"
 #include "browser/view/browser_more_menu.hpp"
 #include "browser/view/browser_toolbar.hpp"
 #include "browser/view/browser_view_controller.hpp"
+#include "browser/web_test_support.hpp"
+#include "launcher/launcher_window.hpp"
+#include "launcher/menu_bar_view.hpp"
+#include "launcher/website_start_page.hpp"
 #include "support/other_x_client.hpp"
 #include "support/toolkit_warnings.hpp"
 #include "ui/kept_above.hpp"
@@ -101,9 +108,86 @@ bool choose(Gtk::Menu& open, const std::vector<std::string>& path) {
     return false;
 }
 
+// The menu on the screen holding an item of that title, or none.
+Gtk::Menu* shownMenuWith(const std::string& title) {
+    for (Gtk::Window* window : Gtk::Window::list_toplevels())
+        if (auto* menu = dynamic_cast<Gtk::Menu*>(window->get_child());
+            menu && menu->get_mapped() && menuItemTitled(*menu, title))
+            return menu;
+    return nullptr;
+}
+// The main menu on the screen (not one of its submenus), or none.
+Gtk::Menu* shownMainMenu() { return shownMenuWith("Edit"); }
+
+// The label of the menu's highlighted item, "" with none.
+std::string highlighted(Gtk::Menu& menu) {
+    auto* item = dynamic_cast<Gtk::MenuItem*>(menu.get_selected_item());
+    return item ? std::string(item->get_label()) : "";
+}
+
+// The first widget of type Widget under `root` that `wanted` accepts.
+template <typename Widget>
+Widget* firstOf(Gtk::Widget& root, const std::function<bool(Widget&)>& wanted = [](Widget&) { return true; }) {
+    if (auto* found = dynamic_cast<Widget*>(&root); found && wanted(*found)) return found;
+    if (auto* container = dynamic_cast<Gtk::Container*>(&root))
+        for (Gtk::Widget* child : container->get_children())
+            if (auto* found = firstOf<Widget>(*child, wanted)) return found;
+    return nullptr;
+}
+
+std::string clipboardText() { return Gtk::Clipboard::get()->wait_for_text(); }
+
+// The field's text and its selection as "text [start,end)".
+std::string shownEdit(Gtk::Entry& field) {
+    int start = 0, end = 0;
+    field.get_selection_bounds(start, end);
+    return field.get_text() + " [" + std::to_string(start) + "," + std::to_string(end) + ")";
+}
+std::string shownEdit(Gtk::TextView& view) {
+    auto buffer = view.get_buffer();
+    Gtk::TextIter start, end;
+    buffer->get_selection_bounds(start, end);
+    return buffer->get_text() + " [" + std::to_string(start.get_offset()) + "," + std::to_string(end.get_offset()) +
+           ")";
+}
+
 class MainMenuTest : public test::AppFixture {
 protected:
     void SetUp() override { startWithMenu(); }
+    void TearDown() override {
+        if (statusBar) statusBar->teardown();
+        statusBar.reset();
+        test::AppFixture::TearDown();
+    }
+
+    // The launcher as the application shows it without a tray: with the main menu's button in its
+    // header and its accelerators.
+    LauncherWindow& showLauncher() {
+        statusBar = std::make_unique<StatusBarController>(*environment, nullptr);
+        LauncherWindow& launcher = statusBar->launcher();
+        menu->attach(launcher);
+        launcher.view().addMenuButton(*menu->makeMenuButton());
+        statusBar->showLauncherAsWindow();
+        EXPECT_TRUE(makeActive(launcher));
+        return launcher;
+    }
+
+    // Tests running beside this one on the same display may take the focus: asks again until held.
+    static bool makeActive(Gtk::Window& window) {
+        return spinUntil([&] {
+            if (!window.is_active()) window.present();
+            return window.is_active();
+        });
+    }
+    // The window at that width: 1000 pixels show the main menu's button in the title bar, 480 move
+    // it into the More menu.
+    static bool widen(BrowserWindowController& window, double width) {
+        window.panel().setFrame(Rect{100, 40, width, 600});
+        return spinUntil([&] {
+            Gtk::MenuButton* button = window.browser().chrome().toolbar().mainMenuButton();
+            return button && button->get_mapped() == (width >= 1000);
+        });
+    }
 
     // Opens the page in the main browser window, makes it the key window and waits for the page.
     BrowserWindowController& openKeyWindow(const std::string& path) {
@@ -119,6 +203,8 @@ protected:
         }));
         return controller;
     }
+
+    std::unique_ptr<StatusBarController> statusBar;
 };
 
 TEST_F(MainMenuTest, AcceleratorsActOnTheKeyBrowserWindow) {
@@ -260,6 +346,253 @@ TEST_F(MainMenuTest, ACommandChosenInAWindowsMenuActsOnThatWindow) {
     pressKey(b.panel(), "t", kCtrl);
     EXPECT_TRUE(spinUntil([&] { return tabsOf(b) == inB + 1; }));
     EXPECT_EQ(tabsOf(a), inA);
+}
+
+// Undo, Redo, Cut, Copy, Paste and Select All chosen in a window's menu act in the field or page
+// that has the focus in that window, as their keys do there, though the menu holds the focus as the
+// item runs: a website window's address field and page and the launcher's search field (the menu's
+// button clicked), and the text of "Open Multiple Links" (F10).
+TEST_F(MainMenuTest, EditItemsActInTheFocusedFieldOrPageOfTheWindowTheMenuCameFrom) {
+    server.page("/edit", "<!doctype html><title>Edit</title><input id=f>");
+    BrowserWindowController& website = openKeyWindow("/edit");
+    menu->addMenuButton(website);
+    ASSERT_TRUE(widen(website, 1000));
+    LauncherWindow& launcher = showLauncher();
+    environment->auxiliaryWindows().showBatchLinks();
+    Gtk::Window* links = environment->auxiliaryWindows().window(AuxiliaryWindows::Kind::batchLinks);
+    ASSERT_TRUE(links);
+    Gtk::TextView* linksText = firstOf<Gtk::TextView>(*links);
+    ASSERT_TRUE(linksText);
+    Gtk::Entry& address = website.browser().chrome().toolbar().address();
+    Gtk::Entry& search = launcher.view().startPage()->searchField();
+    WebKitWebView* page = website.browser().tabs().active()->webView();
+    Gtk::MenuButton* launcherButton = firstOf<Gtk::MenuButton>(
+        launcher, [&](Gtk::MenuButton& button) { return button.get_menu_model() == menu->model(); });
+    ASSERT_TRUE(launcherButton);
+
+    // Where the item acts: how the person opens the window's menu, how the focus, the text and
+    // its selection are put there, and what it shows then ("text [start,end)").
+    struct Place {
+        const char* name;
+        Gtk::Window& window;
+        std::function<void()> open;
+        std::function<void(const std::string&, int, int)> put;
+        std::function<std::string()> shown;
+        // The menu the person opens, by an item it holds, and the items to the main menu's Edit.
+        std::string opened = "Edit";
+        std::vector<std::string> toEdit = {"Edit"};
+    };
+    auto click = [](Gtk::Button& button) { return [&button] { test::clickAsUser(GTK_WIDGET(button.gobj())); }; };
+    auto pressF10 = [](Gtk::Window& window) { return [&window] { test::pressKey(window, "F10"); }; };
+    auto inEntry = [](Gtk::Entry& field, std::function<void()> focus) {
+        return [&field, focus](const std::string& text, int start, int end) {
+            focus();
+            field.set_text(text);
+            field.select_region(start, end);
+        };
+    };
+    auto clickMenuButton = click(*website.browser().chrome().toolbar().mainMenuButton());
+    const Place addressField{"the website's address field", website.panel(), clickMenuButton,
+                             inEntry(address, [&] { website.browser().presenter().focusAddressField(); }),
+                             [&] { return shownEdit(address); }};
+    const Place content{"the website's page", website.panel(), clickMenuButton,
+                        [&](const std::string& text, int start, int end) {
+                            gtk_widget_grab_focus(GTK_WIDGET(page));
+                            test::evaluate(page, "f.focus(); f.value = '" + text + "'; f.setSelectionRange(" +
+                                                     std::to_string(start) + "," + std::to_string(end) + "); 0");
+                        },
+                        [&] {
+                            // JSON, quoted.
+                            const std::string shown =
+                                test::evaluate(page, "f.value + ' [' + f.selectionStart + ',' + f.selectionEnd + ')'")
+                                    .value_or("\"\"");
+                            return shown.substr(1, shown.size() - 2);
+                        }};
+    // A window too narrow for the menu's button holds the main menu in its More menu.
+    Place narrowContent = content;
+    narrowContent.name = "the page of a website window 480 pixels wide (More, Main Menu)";
+    narrowContent.open = click(website.browser().chrome().toolbar().more());
+    narrowContent.put = [&](const std::string& text, int start, int end) {
+        EXPECT_TRUE(widen(website, 480));
+        ASSERT_TRUE(makeActive(website.panel()));
+        content.put(text, start, end);
+    };
+    narrowContent.opened = "Main Menu";
+    narrowContent.toEdit = {"Main Menu", "Edit"};
+    const Place launcherSearch{"the launcher's search field", launcher, click(*launcherButton),
+                               inEntry(search, [&] { search.grab_focus(); }), [&] { return shownEdit(search); }};
+    const Place linksField{"the text of Open Multiple Links", *links, pressF10(*links),
+                           [&](const std::string& text, int start, int end) {
+                               linksText->grab_focus();
+                               auto buffer = linksText->get_buffer();
+                               buffer->set_text(text);
+                               buffer->select_range(buffer->get_iter_at_offset(start), buffer->get_iter_at_offset(end));
+                           },
+                           [&] { return shownEdit(*linksText); }};
+
+    // What each item does to "one two" with "one" selected; Paste finds "pasted" on the clipboard.
+    struct Item {
+        const char* title;
+        std::string shown, clipboard;
+    };
+    const Item items[] = {{"Cut", " two [0,0)", "one"},
+                          {"Copy", "one two [0,3)", "one"},
+                          {"Paste", "pasted two [6,6)", "pasted"},
+                          {"Select All", "one two [0,7)", "before"}};
+    struct Row {
+        const Place& place;
+        std::string item;
+        std::function<void()> prepare;
+        std::string shown, clipboard;
+    };
+    std::vector<Row> rows;
+    auto addRows = [&](const Place& place) {
+        for (const Item& item : items)
+            rows.push_back({place, item.title,
+                            [&place, paste = std::string(item.title) == "Paste"] {
+                                Gtk::Clipboard::get()->set_text(paste ? "pasted" : "before");
+                                place.put("one two", 0, 3);
+                            },
+                            item.shown, item.clipboard});
+    };
+    for (const Place* place : {&addressField, &content, &launcherSearch, &linksField}) addRows(*place);
+    // A page keeps what was typed to undo it; entries keep no history, as their keys show.
+    auto typeInPage = [&] {
+        content.put("", 0, 0);
+        webkit_web_view_execute_editing_command_with_argument(page, "InsertText", "typed");
+        return spinUntil([&] { return content.shown() == "typed [5,5)"; });
+    };
+    rows.push_back({content, "Undo", [&] { EXPECT_TRUE(typeInPage()); }, " [0,0)", "before"});
+    rows.push_back({content, "Redo",
+                    [&] {
+                        EXPECT_TRUE(typeInPage());
+                        webkit_web_view_execute_editing_command(page, WEBKIT_EDITING_COMMAND_UNDO);
+                        EXPECT_TRUE(spinUntil([&] { return content.shown() == " [0,0)"; }));
+                    },
+                    "typed [5,5)", "before"});
+    // Last: the window stays narrow.
+    addRows(narrowContent);
+
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.item) + " in " + row.place.name);
+        ASSERT_TRUE(spinUntil([] { return !shownMainMenu() && !shownMenuWith("Main Menu"); }));
+        ASSERT_TRUE(makeActive(row.place.window));
+        Gtk::Clipboard::get()->set_text("before");
+        row.prepare();
+        row.place.open();
+        Gtk::Menu* shown = nullptr;
+        if (!spinUntil([&] { return (shown = shownMenuWith(row.place.opened)) != nullptr; })) {
+            ADD_FAILURE() << "the menu does not open";
+            continue;
+        }
+        // The menu has the focus, as on a desktop, before the person chooses.
+        spinUntil([&] { return !row.place.window.is_active(); }, std::chrono::seconds(2));
+        std::vector<std::string> path = row.place.toEdit;
+        path.push_back(row.item);
+        ASSERT_TRUE(choose(*shown, path));
+        EXPECT_TRUE(spinUntil([&] { return row.place.shown() == row.shown; })) << row.place.shown();
+        EXPECT_TRUE(spinUntil([&] { return clipboardText() == row.clipboard; })) << clipboardText();
+    }
+}
+
+// F10 opens the main menu in every window that has it, as in GTK applications, on its first item
+// for the arrow keys; Escape closes it and gives the focus back where it was: in a website window
+// too narrow for the menu's button (480 pixels) and a wide one, the launcher and a settings window.
+TEST_F(MainMenuTest, F10OpensTheMenuInEveryWindowAndEscapeGivesTheFocusBack) {
+    server.page("/page", "<!doctype html><title>Page</title><p>text</p>");
+    BrowserWindowController& website = openKeyWindow("/page");
+    menu->addMenuButton(website);
+    LauncherWindow& launcher = showLauncher();
+    environment->auxiliaryWindows().showSettings();
+    Gtk::Window* settings = environment->auxiliaryWindows().window(AuxiliaryWindows::Kind::settings);
+    ASSERT_TRUE(settings);
+    WebKitWebView* page = website.browser().tabs().active()->webView();
+    Gtk::MenuButton* launcherButton = firstOf<Gtk::MenuButton>(
+        launcher, [&](Gtk::MenuButton& button) { return button.get_menu_model() == menu->model(); });
+    ASSERT_TRUE(launcherButton);
+    struct Row {
+        const char* name;
+        Gtk::Window& window;
+        std::function<Gtk::Widget*()> focus;  // puts the focus there and answers it
+        // The window's menu button, which opens the menu where it is shown (pressed, the menu
+        // under it, the launcher kept open while it is).
+        Gtk::MenuButton* button;
+    };
+    const Row rows[] = {
+        {"a website window 480 pixels wide", website.panel(),
+         [&]() -> Gtk::Widget* {
+             EXPECT_TRUE(widen(website, 480));
+             gtk_widget_grab_focus(GTK_WIDGET(page));
+             return Glib::wrap(GTK_WIDGET(page));
+         },
+         nullptr},
+        {"a website window 1000 pixels wide", website.panel(),
+         [&]() -> Gtk::Widget* {
+             EXPECT_TRUE(widen(website, 1000));
+             website.browser().presenter().focusAddressField();
+             return &website.browser().chrome().toolbar().address();
+         },
+         website.browser().chrome().toolbar().mainMenuButton()},
+        {"the launcher", launcher,
+         [&]() -> Gtk::Widget* {
+             launcher.view().startPage()->searchField().grab_focus();
+             return &launcher.view().startPage()->searchField();
+         },
+         launcherButton},
+        {"the settings window", *settings,
+         [&]() -> Gtk::Widget* {
+             settings->child_focus(Gtk::DIR_TAB_FORWARD);
+             return settings->get_focus();
+         },
+         nullptr},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Gtk::Widget* focused = row.focus();
+        ASSERT_TRUE(makeActive(row.window));
+        ASSERT_TRUE(focused && spinUntil([&] { return row.window.get_focus() == focused; }));
+        test::pressKey(row.window, "F10");
+        Gtk::Menu* shown = nullptr;
+        ASSERT_TRUE(spinUntil([&] { return (shown = shownMainMenu()) != nullptr; })) << "F10 opens the menu";
+        EXPECT_EQ(highlighted(*shown), "File");
+        if (row.button) {
+            EXPECT_TRUE(row.button->get_active()) << "opened from the window's menu button";
+        }
+        auto& menuWindow = dynamic_cast<Gtk::Window&>(*shown->get_toplevel());
+        test::pressKey(menuWindow, "Down");
+        EXPECT_EQ(highlighted(*shown), "Edit") << "the arrow keys move in it";
+        test::pressKey(menuWindow, "Escape");
+        EXPECT_TRUE(spinUntil([] { return !shownMainMenu(); })) << "Escape closes it";
+        EXPECT_TRUE(spinUntil([&] { return row.window.is_active() && row.window.get_focus() == focused; }))
+            << "the focus is back where it was";
+    }
+}
+
+// Focus Address Bar and New Tab chosen in the launcher's menu act on the last active website
+// window: it comes forward with its address field focused, for the person to type into.
+TEST_F(MainMenuTest, FocusingItemsChosenInTheLaunchersMenuBringTheirWindowForward) {
+    server.page("/page", "<!doctype html><title>Page</title><p>text</p>");
+    BrowserWindowController& website = openKeyWindow("/page");
+    LauncherWindow& launcher = showLauncher();
+    Gtk::MenuButton* button = firstOf<Gtk::MenuButton>(
+        launcher, [&](Gtk::MenuButton& candidate) { return candidate.get_menu_model() == menu->model(); });
+    ASSERT_TRUE(button);
+    const std::vector<std::string> paths[] = {{"View", "Focus Address Bar"}, {"File", "New Tab"}};
+    for (const auto& path : paths) {
+        SCOPED_TRACE(path.back());
+        ASSERT_TRUE(spinUntil([&] {
+            if (!launcher.get_visible()) statusBar->showLauncherAsWindow();
+            return makeActive(launcher);
+        }));
+        test::clickAsUser(GTK_WIDGET(button->gobj()));
+        Gtk::Menu* shown = nullptr;
+        ASSERT_TRUE(spinUntil([&] { return (shown = shownMainMenu()) != nullptr; }));
+        ASSERT_TRUE(choose(*shown, path));
+        EXPECT_TRUE(spinUntil([&] {
+            return website.panel().is_active() && website.browser().chrome().toolbar().address().is_focus();
+        }));
+        EXPECT_FALSE(launcher.is_active());
+    }
 }
 
 // Escape stops a loading page, as in browsers, once the focused control has had its turn: the find

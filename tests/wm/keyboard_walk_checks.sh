@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The application from a first start with the keyboard alone, under openbox and under xfwm4: the
-# launcher, adding a website and opening it, typing into its page, tabs, the More menu and a sheet,
-# the settings. After each key a window of ours has the focus, and the key did what it says.
+# launcher, adding a website and opening it, typing into its page and editing there from F10's
+# menu, tabs, the More menu and a sheet, the settings and F10's menu there. After each key a window
+# of ours has the focus, and the key did what it says.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$1" && pwd)
@@ -50,6 +51,11 @@ for wm in openbox xfwm4; do
   # Its page's field has the focus: what is typed reaches the page, whose script titles itself.
   xdotool type --delay 30 hello
   step "typing reaches the page" walk "$(website_title 'typed hello')"
+  # F10 opens the main menu; its Edit items act in the page's field, which keeps the focus.
+  edit_with_f10 5 && edit_with_f10 2
+  step "Select All and Cut from F10's menu empty the page's field" walk "$(website_title typed)"
+  edit_with_f10 4
+  step "Paste from F10's menu puts the text back" walk "$(website_title 'typed hello')"
   xdotool key ctrl+t
   step "Ctrl+T opens a new tab" walk "$(website_title 'Start Page')"
   xdotool key ctrl+Tab
@@ -79,6 +85,11 @@ for wm in openbox xfwm4; do
     check "$wm: Space switches \"Show Website Windows in the Taskbar\" on" \
       wait_for 5 eval 'grep -q "\"showDockIcon\": true" "$settings" && in_taskbar "$walk"'
     step "the settings keep the focus" settings_window '^Quenlith Settings$'
+    xdotool key F10
+    check "$wm: F10 in the settings shows the main menu" wait_for 10 menu_shown
+    xdotool key Escape
+    check "$wm: Escape closes it" wait_for 10 eval '! menu_shown'
+    step "and the settings have the focus back" settings_window '^Quenlith Settings$'
     xdotool key Escape
     check "$wm: Escape closes the settings" wait_for 5 gone_from_screen '^Quenlith Settings$'
     step "and gives the focus back to the website" walk "$(website_title 'typed hello')"

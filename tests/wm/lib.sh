@@ -241,6 +241,17 @@ choose_in_more_menu() {  # choose_in_more_menu N
   # shellcheck disable=SC2046
   xdotool key $(printf 'Down %.0s' $(seq "$1")) Return
 }
+# From the keyboard, in the focused window: F10 opens the main menu on File; Edit's item N is chosen
+# (0 Undo, 1 Redo, 2 Cut, 3 Copy, 4 Paste, 5 Select All), and the menu is gone.
+edit_with_f10() {  # edit_with_f10 N
+  xdotool key F10
+  wait_for 10 menu_shown || return 1
+  xdotool key Down Right
+  # shellcheck disable=SC2046
+  [ "$1" -eq 0 ] || xdotool key $(printf 'Down %.0s' $(seq "$1"))
+  xdotool key Return
+  wait_for 10 eval '! menu_shown'
+}
 
 # The window's visible frame "X Y W H": its X window without any declared client-side shadow.
 geometry_of() {

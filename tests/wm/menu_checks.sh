@@ -2,9 +2,14 @@
 # The main menu under openbox and under xfwm4: its accelerators typed at a browser window of the
 # running application (Ctrl+Alt+Shift+N opens a private window, Ctrl+, the settings window); the
 # window's own menu opened from its button by the keyboard, whose Reload Page, New Tab and Left
-# Half act on that window though the menu holds the focus; and the menu opened from the launcher's
-# button by the keyboard, shown whole on the screen as a window of its own with its File menu, the
-# launcher staying open under it.
+# Half act on that window though the menu holds the focus; the menu opened with F10, whose Edit
+# items act in the focused field of the window it came from (the address field and the page of a
+# website window, the launcher's search field, Quick Open's), also in a window too narrow for the
+# menu's button, Escape giving the focus back, and whose Focus Address Bar chosen in the launcher
+# brings the website window forward to type an address into; and the menu opened from the
+# launcher's button by the keyboard, shown whole on the screen as a window of its own with its
+# File menu, the launcher staying open under it. Alpha's page has a text field that titles the
+# page as it is typed into.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$1
@@ -14,7 +19,7 @@ source "$here/lib.sh"
 begin_checks menu-wm bus -- "$@"
 need_programs "$app" "$build/tests/programs/page_server/page_server" "$profiles_tool" "$(command -v xfwm4)"
 mkdir -p "$XDG_DATA_HOME/com.quenlith.Quenlith"
-start_page_server "$work/server.log" /page
+start_page_server "$work/server.log" /page+field
 port() { port_of "$work/server.log"; }
 
 for wm in openbox xfwm4; do
@@ -48,9 +53,101 @@ for wm in openbox xfwm4; do
     xdotool key "${keys[@]}" Right
     xdotool key "$@" Return
   }
-  requests() { grep -c '^request /page$' "$work/server.log"; }
+  requests() { grep -c '^request /page' "$work/server.log"; }
   xdotool windowsize "$alpha" 1000 600
   wait_for 5 eval '[ "$(geometry_of "$alpha" | cut -d" " -f3)" = 1000 ]' || fail "$wm: Alpha is 1000 px wide"
+
+  # Alpha's page titles itself after what its field holds ("typed" alone when empty) once typed into.
+  alpha_titled() { [ "$(xdotool getwindowname "$alpha" 2>/dev/null)" = "$(named Alpha) — $(named "$1")" ]; }
+  alpha_field_is() { alpha_titled "typed${1:+ $1}"; }
+  # Empties the page's field, then pastes there with the keys what the clipboard holds.
+  paste_into_page() {
+    xdotool key ctrl+a BackSpace
+    wait_for 10 eval 'alpha_field_is "" || alpha_titled "Page /page"' && xdotool key ctrl+v
+  }
+  address="http://127.0.0.1:$(port)/page"
+  xdotool windowactivate --sync "$alpha" 2>/dev/null
+  wait_for 5 is_active "$alpha" && steady_focus
+  # The address field: its text unselected, then Select All and Copy; Return loads the page, whose
+  # field has the focus, and the keys paste what was copied.
+  xdotool key ctrl+l End
+  edit_with_f10 5 && edit_with_f10 3 && xdotool key Return && wait_for 10 alpha_titled "Page /page" && paste_into_page
+  check "$wm: Select All and Copy with F10 in Alpha's address field copy the address" wait_for 10 alpha_field_is "$address"
+  edit_with_f10 5 && edit_with_f10 2
+  check "$wm: Select All and Cut with F10 in Alpha's page empty its field" wait_for 10 alpha_field_is ""
+  edit_with_f10 4
+  check "$wm: Paste with F10 in Alpha's page puts the address back" wait_for 10 alpha_field_is "$address"
+  edit_with_f10 0
+  check "$wm: Undo with F10 in Alpha's page takes the paste back" wait_for 10 alpha_field_is ""
+  edit_with_f10 1
+  check "$wm: Redo with F10 in Alpha's page pastes again" wait_for 10 alpha_field_is "$address"
+  xdotool key ctrl+a
+  xdotool type --delay 20 copied
+  wait_for 10 alpha_field_is copied && edit_with_f10 5 && edit_with_f10 3 && paste_into_page
+  check "$wm: Select All and Copy with F10 in Alpha's page copy its field" wait_for 10 alpha_field_is copied
+
+  # The launcher's search field and Quick Open's, each left with Escape for Alpha's page.
+  launcher=""
+  xdotool key ctrl+o
+  if wait_for 10 eval 'found launcher "^Quenlith$" && is_active "$launcher"'; then
+    steady_focus
+    xdotool type --delay 20 launch
+    edit_with_f10 5 && edit_with_f10 3
+    xdotool key Escape
+    wait_for 10 eval 'gone_from_screen "^Quenlith$" && is_active "$alpha"' && steady_focus && paste_into_page
+    check "$wm: Select All and Copy with F10 in the launcher's search field copy its text" wait_for 10 alpha_field_is launch
+  else
+    fail "$wm: Ctrl+O in Alpha opens the launcher with the focus"
+  fi
+  quick=""
+  xdotool key ctrl+k
+  if wait_for 10 eval 'found quick "^Quick Open$" && is_active "$quick"'; then
+    steady_focus
+    xdotool type --delay 20 quick
+    edit_with_f10 5 && edit_with_f10 2
+    xdotool key Escape
+    wait_for 10 eval 'gone_from_screen "^Quick Open$" && is_active "$alpha"' && steady_focus && paste_into_page
+    check "$wm: Select All and Cut with F10 in Quick Open's field take its text" wait_for 10 alpha_field_is quick
+  else
+    fail "$wm: Ctrl+K in Alpha opens Quick Open with the focus"
+  fi
+
+  # Focus Address Bar chosen in the launcher's menu (from its button, as below) brings Alpha forward
+  # with its address field focused: the address typed next is where Alpha goes.
+  xdotool key ctrl+o
+  if wait_for 10 eval 'found launcher "^Quenlith$" && is_active "$launcher"'; then
+    steady_focus
+    xdotool key shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab Return
+    if wait_for 10 menu_shown; then
+      xdotool key Down Down Right
+      xdotool key Return
+      if check "$wm: Focus Address Bar in the launcher's menu brings Alpha forward" wait_for 10 is_active "$alpha"; then
+        steady_focus
+        xdotool type --delay 20 "$address?focused"
+        xdotool key Return
+        check "$wm: with its address field focused" wait_for 10 grep -q '^request /page?focused$' "$work/server.log"
+      fi
+    else
+      fail "$wm: Return on the launcher's menu button shows the main menu"
+    fi
+  else
+    fail "$wm: Ctrl+O in Alpha opens the launcher with the focus"
+  fi
+
+  # Too narrow for the menu's button, Alpha opens the menu with F10 all the same; Escape gives the
+  # focus back to the page's field.
+  xdotool windowsize "$alpha" 480 600
+  wait_for 5 eval '[ "$(geometry_of "$alpha" | cut -d" " -f3)" = 480 ]' || fail "$wm: Alpha is 480 px wide"
+  xdotool key F10
+  if check "$wm: F10 in Alpha 480 px wide shows the main menu" wait_for 10 menu_shown; then
+    xdotool key Escape
+    check "$wm: Escape closes it" wait_for 10 eval '! menu_shown'
+    xdotool key ctrl+a
+    xdotool type --delay 20 back
+    check "$wm: and gives the focus back to Alpha's page" wait_for 10 alpha_field_is back
+  fi
+  xdotool windowsize "$alpha" 1000 600
+  wait_for 5 eval '[ "$(geometry_of "$alpha" | cut -d" " -f3)" = 1000 ]' || fail "$wm: Alpha is 1000 px wide again"
   loads=$(requests)
   choose_in_own_menu 2 Down
   check "$wm: Reload Page in Alpha's own menu reloads Alpha" wait_for 10 eval '[ "$(requests)" -gt "$loads" ]'
