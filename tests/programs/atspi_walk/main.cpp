@@ -158,8 +158,9 @@ bool hasBidirectionalMarks(const std::string& name) {
 }
 
 // The controls under `object` that a screen reader reads, in tree order, scrolled out of sight or not;
-// lists, panes and fillers pass the focus to their items, which carry the names. Hidden content (a
-// collapsed section) and the pages of a tab list that are not selected are not read.
+// lists, panes and fillers pass the focus to their items, which carry the names (a split pane's
+// handle takes the focus itself: it is read as a control). Hidden content (a collapsed section) and
+// the pages of a tab list that are not selected are not read.
 void collect(Walk& walk, AtspiAccessible* object) {
     if (!ours(object, walk.application)) return;
     const States states = statesOf(object);
@@ -170,7 +171,7 @@ void collect(Walk& walk, AtspiAccessible* object) {
     const bool container =
         role == ATSPI_ROLE_SCROLL_PANE || role == ATSPI_ROLE_PAGE_TAB_LIST || role == ATSPI_ROLE_LIST ||
         role == ATSPI_ROLE_LIST_BOX || role == ATSPI_ROLE_PANEL || role == ATSPI_ROLE_FILLER ||
-        role == ATSPI_ROLE_SPLIT_PANE || role == ATSPI_ROLE_TABLE_CELL || role == ATSPI_ROLE_VIEWPORT;
+        role == ATSPI_ROLE_TABLE_CELL || role == ATSPI_ROLE_VIEWPORT;
     const std::string name = nameOf(object);
     // A description is read after the name (a tooltip becomes one): it is held to the same rules.
     const std::string description = taken(atspi_accessible_get_description(object, nullptr));
