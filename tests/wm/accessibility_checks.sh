@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Every window of the running application read from another process over the accessibility bus, as
 # a screen reader reads it: the browser window, its User-Agent and Proxy sheets (opened from its
-# "more" menu by the keyboard), the launcher with each of its lists, the editor with every section
-# open, the settings with each tab, the library with its page-group sheet, the save-page window,
-# downloads, the guide and Quick Open. No control that takes the focus is without a name, no two
+# "more" menu by the keyboard, each heard by the control that has the focus as it opens), the
+# launcher with each of its lists, the editor with every section open, the settings with each tab
+# (a drop-down tabbed onto heard by its name), the library with its page-group sheet, the save-page
+# window, downloads, the guide and Quick Open, and an import of a broken backup followed through the
+# file chooser to the alert that refuses it. Alerts are titled by what they say. No control that takes the focus is without a name, no two
 # controls of a window (on any of its tabs) share a name without a description that tells them
 # apart, no drop-down is named by the value it shows, no tab list is without a name, no label takes
 # the focus, no name carries the invisible marks that isolate a name in displayed text. The
@@ -67,7 +69,7 @@ command_on_alpha() {
   xdotool key Shift_L
   command_of_menu "$1"
 }
-space=0x20 escape=0xff1b
+space=0x20 escape=0xff1b tab=0xff09
 
 check "the browser window reads with a name for every control" walk "walk=Alpha*"
 command_on_alpha find
@@ -125,11 +127,14 @@ command_on_alpha clip
 check "the Save Page / Selection window reads with a name for every control" walk "walk=Save Page / Selection"
 # Saved, the page is a row of the library's lists read below.
 walk "press=Save" >/dev/null
-for sheet in "User-Agent…:User agent" "Proxy…:Proxy" "Ad Filtering…:Ad Filtering"; do
-  IFS=: read -r item title <<<"$sheet"
+# Each sheet: the item of the more menu, its title, and the control the reader hears as it opens
+# (the preset drop-down, which the toolkit focuses through a button of its own).
+for sheet in "User-Agent…:User agent:User agent preset" "Proxy…:Proxy:Independent Session" \
+  "Ad Filtering…:Ad Filtering:Block ads and trackers"; do
+  IFS=: read -r item title first <<<"$sheet"
   xdotool windowactivate --sync "$alpha" 2>/dev/null
-  check "the $title sheet, opened from the more menu by the keyboard, reads with a name for every control" \
-    walk "focus=More options" "key=$space" "menu=$item" "walk=$title"
+  check "the $title sheet, opened from the more menu by the keyboard, reads \"$first\" first and with a name for every control" \
+    walk "focus=More options" "key=$space" "menu=$item" "focused=$first" "walk=$title"
   walk "key=$escape" >/dev/null
   wait_for 10 eval '[ -z "$(app_window "^$title\$")" ]' || fail "Escape closes the $title sheet"
 done
@@ -140,6 +145,10 @@ wait_for 10 eval '[ "$(app_windows | wc -l)" -ge 2 ]' || fail "a browser window 
 command_of_menu launcher
 check "the launcher reads with a name for every control, on each of its lists" \
   walk "walk=Quenlith" "press=Running*" "walk=Quenlith"
+# A drop-down tabbed onto is heard by its name: the settings open on their general section.
+command_of_menu settings
+check "Tab from the opacity's reset onto the interface language reads as that drop-down" \
+  walk "focus=Reset to 100%" "key=$tab" "focused=Interface language"
 for window in "add:Add Website" "settings:Quenlith Settings" "downloads:Downloads" "guide:Quenlith Guide"; do
   IFS=: read -r action title <<<"$window"
   command_of_menu "$action"
@@ -161,11 +170,40 @@ command_of_menu batchLinks
 check "the Open Multiple Links window reads with a name for every control" walk "walk=Open Multiple Links"
 walk "key=$escape" >/dev/null
 
+# An import of a broken backup, followed by a screen reader from the library's menu through the
+# toolkit's file chooser (the path typed into its location) to the alert that refuses it.
+printf 'not a backup' >"$work/broken-backup.json"
+command_of_menu library
+"$walker" "$app_pid" "through=Import Backup" >"$work/import-walk.log" 2>&1 &
+reader_pid=$!
+chooser=""
+if wait_for 20 grep -q 'listening' "$work/import-walk.log" &&
+  walk "focus=Backup & Restore" "key=$space" "menu=Import Backup…" >/dev/null &&
+  check "Import Backup… in the library's menu opens the file chooser with the focus" \
+    wait_for 10 eval 'chooser=$(app_window "^Import Backup$"); [ -n "$chooser" ] && is_active "$chooser"'; then
+  wait_for 20 grep -q 'Import Backup: shown' "$work/import-walk.log"
+  xdotool key ctrl+l && xdotool type --delay 20 "$work/broken-backup.json"
+  # The first Return may only complete the typed name.
+  for _ in 1 2 3; do
+    xdotool key Return
+    wait_for 3 gone_from_screen '^Import Backup$' && break
+  done
+  check "the alert of a broken backup reads as an error, with a name for every control" walk "alert=Import failed"
+  check "the alert of a broken backup is titled by what it says" eval '[ -n "$(app_window "^Import failed$")" ]'
+  walk "press=OK" >/dev/null
+else
+  fail "the library's Import Backup… opens the file chooser"
+fi
+wait "$reader_pid" || { fail "the screen reader followed the file chooser"; sed 's/^/  /' "$work/import-walk.log"; }
+reader_pid=""
+
 # A page that cannot be saved: its folder is closed to writing while Alpha's page is kept to read later.
 chmod a-w "$data"
 command_on_alpha readLater
 check "the alert of a page that could not be saved reads as an error, with a name for every control" \
   walk "alert=Could not save page"
+check "the alert of a page that could not be saved is titled by what it says" \
+  eval '[ -n "$(app_window "^Could not save page$")" ]'
 walk "press=OK" >/dev/null
 chmod u+w "$data"
 
