@@ -8,24 +8,15 @@ namespace quenlith {
 
 namespace {
 
-constexpr const char* kWatchedKey = "quenlith-completion-watched";
-
-// Inline completion reads the list of names: without one, there is nothing to complete from.
-void keepInlineToList(GObject* object, GParamSpec*, gpointer) {
-    auto* completion = GTK_ENTRY_COMPLETION(object);
-    if (!gtk_entry_completion_get_model(completion) && gtk_entry_completion_get_inline_completion(completion))
-        gtk_entry_completion_set_inline_completion(completion, FALSE);
-}
-
-// The chooser makes its location entry when it is first asked for: it is watched once shown.
-gboolean entryMapped(GSignalInvocationHint*, guint, const GValue* values, gpointer) {
+// Inline completion reads the list of names: typed into without one, an entry stops completing
+// inline before its completion hears of the text (emission hooks run before the handlers).
+gboolean textInserted(GSignalInvocationHint*, guint, const GValue* values, gpointer) {
     auto* widget = static_cast<GObject*>(g_value_get_object(&values[0]));
-    if (!GTK_IS_ENTRY(widget) || g_object_get_data(widget, kWatchedKey)) return TRUE;
+    if (!GTK_IS_ENTRY(widget)) return TRUE;
     GtkEntryCompletion* completion = gtk_entry_get_completion(GTK_ENTRY(widget));
-    if (!completion) return TRUE;
-    g_object_set_data(widget, kWatchedKey, widget);
-    g_signal_connect(completion, "notify::model", G_CALLBACK(keepInlineToList), nullptr);
-    g_signal_connect(completion, "notify::inline-completion", G_CALLBACK(keepInlineToList), nullptr);
+    if (completion && gtk_entry_completion_get_inline_completion(completion) &&
+        !gtk_entry_completion_get_model(completion))
+        gtk_entry_completion_set_inline_completion(completion, FALSE);
     return TRUE;
 }
 
@@ -47,7 +38,10 @@ gboolean keyToChooser(GSignalInvocationHint*, guint, const GValue* values, gpoin
 
 void quietChooserLocation() {
     static const bool hooked = [] {
-        g_signal_add_emission_hook(g_signal_lookup("map", GTK_TYPE_WIDGET), 0, entryMapped, nullptr, nullptr);
+        // The entry's class holds the signal of its editable text; kept for the process.
+        g_type_class_ref(GTK_TYPE_ENTRY);
+        g_signal_add_emission_hook(g_signal_lookup("insert-text", GTK_TYPE_ENTRY), 0, textInserted, nullptr,
+                                   nullptr);
         for (const char* key : {"key-press-event", "key-release-event"})
             g_signal_add_emission_hook(g_signal_lookup(key, GTK_TYPE_WIDGET), 0, keyToChooser, nullptr, nullptr);
         return true;
