@@ -4,8 +4,9 @@
 # "more" menu by the keyboard, each heard by the control that has the focus as it opens), the
 # launcher with each of its lists, the editor with every section open, the settings with each tab
 # (a drop-down tabbed onto heard by its name), the library with its page-group sheet, the save-page
-# window, downloads, the guide and Quick Open, and an import of a broken backup followed through the
-# file chooser to the alert that refuses it. Alerts are titled by what they say. No control that takes the focus is without a name, no two
+# window, downloads, the guide and Quick Open, and the library's backups followed through the file
+# chooser: one exported, a broken one refused, the exported one imported after a question. Alerts are
+# titled by what they say. No control that takes the focus is without a name, no two
 # controls of a window (on any of its tabs) share a name without a description that tells them
 # apart, no drop-down is named by the value it shows, no tab list is without a name, no label takes
 # the focus, no name carries the invisible marks that isolate a name in displayed text. The
@@ -170,32 +171,51 @@ command_of_menu batchLinks
 check "the Open Multiple Links window reads with a name for every control" walk "walk=Open Multiple Links"
 walk "key=$escape" >/dev/null
 
-# An import of a broken backup, followed by a screen reader from the library's menu through the
-# toolkit's file chooser (the path typed into its location) to the alert that refuses it.
+# The library's backup commands, followed by a screen reader from the library's menu through the
+# toolkit's file chooser (a path typed into its location) to what answers: a backup exported, a
+# broken one refused in an alert, the exported one imported after a question and announced done.
 printf 'not a backup' >"$work/broken-backup.json"
-command_of_menu library
-"$walker" "$app_pid" "through=Import Backup" >"$work/import-walk.log" 2>&1 &
-reader_pid=$!
-chooser=""
-if wait_for 20 grep -q 'listening' "$work/import-walk.log" &&
-  walk "focus=Backup & Restore" "key=$space" "menu=Import Backup…" >/dev/null &&
-  check "Import Backup… in the library's menu opens the file chooser with the focus" \
-    wait_for 10 eval 'chooser=$(app_window "^Import Backup$"); [ -n "$chooser" ] && is_active "$chooser"'; then
-  wait_for 20 grep -q 'Import Backup: shown' "$work/import-walk.log"
-  xdotool key ctrl+l && xdotool type --delay 20 "$work/broken-backup.json"
-  # The first Return may only complete the typed name.
-  for _ in 1 2 3; do
-    xdotool key Return
-    wait_for 3 gone_from_screen '^Import Backup$' && break
-  done
-  check "the alert of a broken backup reads as an error, with a name for every control" walk "alert=Import failed"
-  check "the alert of a broken backup is titled by what it says" eval '[ -n "$(app_window "^Import failed$")" ]'
-  walk "press=OK" >/dev/null
-else
-  fail "the library's Import Backup… opens the file chooser"
-fi
-wait "$reader_pid" || { fail "the screen reader followed the file chooser"; sed 's/^/  /' "$work/import-walk.log"; }
-reader_pid=""
+# through_chooser ITEM TITLE PATH: chooses PATH in the chooser that ITEM of the library's Backup &
+# Restore menu opens, while a reader follows the windows of that title as they come and go (an
+# import's question has the chooser's title); reader_done waits until they have gone.
+reader_done() {
+  wait "$reader_pid" || { fail "the screen reader followed the $1 windows"; sed 's/^/  /' "$work/chooser-walk.log"; }
+  reader_pid=""
+}
+through_chooser() {
+  local item=$1 title=$2 path=$3 chooser=""
+  command_of_menu library
+  "$walker" "$app_pid" "through=$title" >"$work/chooser-walk.log" 2>&1 &
+  reader_pid=$!
+  if wait_for 20 grep -q 'listening' "$work/chooser-walk.log" &&
+    walk "focus=Backup & Restore" "key=$space" "menu=$item" >/dev/null &&
+    check "$item in the library's menu opens the file chooser with the focus" \
+      wait_for 10 eval 'chooser=$(app_window "^$title\$"); [ -n "$chooser" ] && is_active "$chooser"'; then
+    wait_for 20 grep -q "$title: shown" "$work/chooser-walk.log"
+    # The location (an import's) or the name (an export's), whole.
+    xdotool key ctrl+l ctrl+a && xdotool type --delay 20 "$path"
+    # The first Return may only complete the typed name.
+    for _ in 1 2 3; do
+      xdotool key Return
+      wait_for 3 eval '[ -z "$(app_window "^$title\$")" ] || [ "$(app_window "^$title\$")" != "$chooser" ]' && break
+    done
+  fi
+}
+through_chooser "Export Backup…" "Export Backup" "$work/exported-backup.json"
+reader_done "Export Backup"
+wait_for 10 test -s "$work/exported-backup.json" || fail "the backup is exported"
+through_chooser "Import Backup…" "Import Backup" "$work/broken-backup.json"
+reader_done "Import Backup"
+check "the alert of a broken backup reads as an error, with a name for every control" walk "alert=Import failed"
+check "the alert of a broken backup is titled by what it says" eval '[ -n "$(app_window "^Import failed$")" ]'
+walk "press=OK" >/dev/null
+through_chooser "Import Backup…" "Import Backup" "$work/exported-backup.json"
+check "the import's question reads with a name for every control" walk "alert=Import Backup"
+walk "press=Import" >/dev/null
+reader_done "Import Backup"
+check "the news of a finished import reads with a name for every control" walk "alert=Import Complete"
+check "the news of a finished import is titled by what it says" eval '[ -n "$(app_window "^Import Complete$")" ]'
+walk "press=OK" >/dev/null
 
 # A page that cannot be saved: its folder is closed to writing while Alpha's page is kept to read later.
 chmod a-w "$data"
