@@ -5,8 +5,8 @@
 //                 (a name ending in "*": beginning so)
 //     focus=NAME  gives that control the keyboard focus
 //     focused=NAME
-//                 waits until the object that took the focus last reads as NAME (a screen reader
-//                 says the drop-down whose own button took it)
+//                 waits until the object that took the focus last reads as NAME (the toolkit's
+//                 drop-down gives it to a nameless button of its own: the drop-down's name is read)
 //     pressed=NAME, released=NAME
 //                 waits until that control reads as a toggle button that is pressed (or not)
 //     key=KEYSYM  presses and releases the key (a menu opens only from an input event)
@@ -263,7 +263,8 @@ void noteFocus(const AtspiEvent* event) {
 }
 
 // The name a screen reader says as the focus arrives: the object's own. The toolkit's drop-down
-// gives the focus to a nameless button inside it, which readers present as the drop-down.
+// gives the focus to a nameless button inside it (a plain GTK drop-down does the same), which a
+// reader can only present by the drop-down around it.
 std::string focusName(AtspiAccessible* object) {
     std::string name = nameOf(object);
     if (!name.empty() || atspi_accessible_get_role(object, nullptr) != ATSPI_ROLE_TOGGLE_BUTTON) return name;
