@@ -37,16 +37,15 @@ gboolean keyToChooser(GSignalInvocationHint*, guint, const GValue* values, gpoin
 }  // namespace
 
 void quietChooserLocation() {
-    static const bool hooked = [] {
-        // The entry's class holds the signal of its editable text; kept for the process.
-        g_type_class_ref(GTK_TYPE_ENTRY);
-        g_signal_add_emission_hook(g_signal_lookup("insert-text", GTK_TYPE_ENTRY), 0, textInserted, nullptr,
-                                   nullptr);
-        for (const char* key : {"key-press-event", "key-release-event"})
-            g_signal_add_emission_hook(g_signal_lookup(key, GTK_TYPE_WIDGET), 0, keyToChooser, nullptr, nullptr);
-        return true;
-    }();
-    (void)hooked;
+    static bool hooked = false;
+    if (hooked) return;
+    hooked = true;
+    // The entry's class holds the signal of its editable text; kept for the process.
+    g_type_class_ref(GTK_TYPE_ENTRY);
+    g_signal_add_emission_hook(g_signal_lookup("insert-text", GTK_TYPE_ENTRY), 0, textInserted, nullptr,
+                               nullptr);
+    for (const char* key : {"key-press-event", "key-release-event"})
+        g_signal_add_emission_hook(g_signal_lookup(key, GTK_TYPE_WIDGET), 0, keyToChooser, nullptr, nullptr);
 }
 
 }  // namespace quenlith

@@ -44,7 +44,8 @@ struct Guarded {
 // holds `original` there; a class made later copies its parent's slot, the guard with it.
 template <typename Function>
 void replaceBelow(GType type, Function AtkObjectClass::*slot, Function original, Function guard) {
-    if (auto* klass = static_cast<AtkObjectClass*>(g_type_class_peek(type)); klass && klass->*slot == original)
+    if (auto* klass = static_cast<AtkObjectClass*>(g_type_class_peek(type));
+        klass && klass->*slot == original)
         klass->*slot = guard;
     guint count = 0;
     GType* children = g_type_children(type, &count);
@@ -80,10 +81,10 @@ void keepDefunctAccessiblesReadable() {
     kept = true;
     // The classes whose own functions fail once the widget has gone (the toggle button's as well
     // as the button's, whose class is above it); their subclasses reach them through these slots.
-    const std::array types{GTK_TYPE_BUTTON_ACCESSIBLE,   GTK_TYPE_TOGGLE_BUTTON_ACCESSIBLE,
+    const std::array types{GTK_TYPE_BUTTON_ACCESSIBLE,          GTK_TYPE_TOGGLE_BUTTON_ACCESSIBLE,
                            GTK_TYPE_CHECK_MENU_ITEM_ACCESSIBLE, GTK_TYPE_ENTRY_ACCESSIBLE,
-                           GTK_TYPE_EXPANDER_ACCESSIBLE, GTK_TYPE_LABEL_ACCESSIBLE,
-                           GTK_TYPE_POPOVER_ACCESSIBLE,  GTK_TYPE_WINDOW_ACCESSIBLE};
+                           GTK_TYPE_EXPANDER_ACCESSIBLE,        GTK_TYPE_LABEL_ACCESSIBLE,
+                           GTK_TYPE_POPOVER_ACCESSIBLE,         GTK_TYPE_WINDOW_ACCESSIBLE};
     guardEach(types, std::make_index_sequence<std::tuple_size_v<decltype(types)>>());
 }
 

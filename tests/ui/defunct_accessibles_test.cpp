@@ -62,7 +62,8 @@ TEST(DefunctAccessibles, EveryToolkitWidgetsAccessibleReadsAsDefunctOnceTheWidge
         gtk_widget_destroy(widget);
         g_object_unref(widget);
         if (std::string problem = problemReadingDefunct(accessible); !problem.empty())
-            problems.push_back(std::string(g_type_name(type)) + " (" + G_OBJECT_TYPE_NAME(accessible) + "): " + problem);
+            problems.push_back(std::string(g_type_name(type)) + " (" + G_OBJECT_TYPE_NAME(accessible) +
+                               "): " + problem);
         g_object_unref(accessible);
     }
     EXPECT_EQ(problems, std::vector<std::string>{});
