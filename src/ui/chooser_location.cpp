@@ -21,16 +21,13 @@ gboolean textInserted(GSignalInvocationHint*, guint, const GValue* values, gpoin
 }
 
 // A chooser passes a key on from its focused control up to itself; every control on the way is
-// set up first (realising one realises those around it).
+// set up first. Setting one up sets up those around it, not those inside it: from the focused one up.
 gboolean keyToChooser(GSignalInvocationHint*, guint, const GValue* values, gpointer) {
     auto* window = static_cast<GtkWidget*>(g_value_get_object(&values[0]));
     if (!GTK_IS_WINDOW(window) || !GTK_IS_FILE_CHOOSER(window)) return TRUE;
-    GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(window));
-    for (GtkWidget* widget = focus; widget && widget != window; widget = gtk_widget_get_parent(widget))
-        if (!gtk_widget_get_realized(widget)) {
-            gtk_widget_realize(focus);
-            break;
-        }
+    for (GtkWidget* widget = gtk_window_get_focus(GTK_WINDOW(window)); widget && widget != window;
+         widget = gtk_widget_get_parent(widget))
+        if (!gtk_widget_get_realized(widget)) gtk_widget_realize(widget);
     return TRUE;
 }
 
