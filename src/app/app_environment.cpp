@@ -30,6 +30,8 @@
 #include "model/localization.hpp"
 #include "model/logging.hpp"
 #include "ui/alert.hpp"
+#include "ui/chooser_location.hpp"
+#include "ui/defunct_accessibles.hpp"
 #include "ui/notebook_teardown.hpp"
 #include "windows/browser_window_controller.hpp"
 #include "windows/browser_window_manager.hpp"
@@ -94,6 +96,10 @@ AppEnvironment::AppEnvironment(WebsiteSessions* givenSessions, Scheduler& schedu
     WebsiteSessions& sessions = givenSessions ? *givenSessions : *ownSessions_;
     // The print dialog and the settings window are notebooks: taken apart, they log nothing.
     quietNotebookTeardown();
+    // A screen reader reads the windows it was told about for a while after they have gone.
+    keepDefunctAccessiblesReadable();
+    // A location typed into the file chooser (an import's) names folders that may not exist.
+    quietChooserLocation();
     // A data folder left readable by others (made by hand or by an old version) is made private.
     if (auto folder = files::createFolder(applicationDataDirectory()); !folder)
         logError(LogCategory::lifecycle, folder.error().message);

@@ -90,6 +90,8 @@ BookmarksPane::BookmarksPane(LibraryPaneContext& context,
         if (split_.get_position() > kListMaximumWidth) split_.set_position(kListMaximumWidth);
     });
     split_.pack2(detail_, true, false);
+    // Its handle takes the focus (F8) and moves with the arrow keys: named by what it divides.
+    nameControl(split_, localizedString("Bookmark list and details"));
     content_.add(emptyHolder_, "empty");
     content_.add(split_, "list");
     content_.set_vexpand(true);

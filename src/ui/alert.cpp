@@ -41,6 +41,9 @@ Gtk::MessageDialog* selfDeletingAlert(AlertKind kind, const std::string& title, 
     auto* alert = parent ? new Gtk::MessageDialog(*parent, title, /*use_markup=*/false, type, Gtk::BUTTONS_NONE, modal)
                          : new Gtk::MessageDialog(title, /*use_markup=*/false, type, Gtk::BUTTONS_NONE, modal);
     alert->set_secondary_text(message, /*use_markup=*/false);
+    // Titled by what it says, in the window list and where the window manager shows a title; its
+    // accessible name stays the toolkit's, the kind a screen reader announces first.
+    alert->set_title(title);
     alert->add_button(localizedString("OK"), Gtk::RESPONSE_OK);
     auto answered = std::make_shared<bool>(false);
     alert->signal_response().connect([alert, answered](int) {

@@ -57,12 +57,11 @@ void collect(AtkObject* object, std::vector<Control>& controls, std::vector<std:
     if (role == ATK_ROLE_LABEL && focusable) problems.push_back("a label takes the focus: \"" + name + "\"");
     const bool comboBox = role == ATK_ROLE_COMBO_BOX;
     // Labels read their text, as a table's cells read theirs (one that takes the focus is a
-    // problem of its own); lists, tab lists, split and scrolled panes pass the focus on to their items, which
-    // carry the names.
+    // problem of its own); lists, tab lists and scrolled panes pass the focus on to their items, which
+    // carry the names. A split pane's handle takes the focus itself (F8): it is read as a control.
     const bool container = role == ATK_ROLE_SCROLL_PANE || role == ATK_ROLE_PAGE_TAB_LIST ||
                            role == ATK_ROLE_LIST || role == ATK_ROLE_LIST_BOX || role == ATK_ROLE_PANEL ||
-                           role == ATK_ROLE_FILLER || role == ATK_ROLE_SPLIT_PANE ||
-                           role == ATK_ROLE_TABLE_CELL;
+                           role == ATK_ROLE_FILLER || role == ATK_ROLE_TABLE_CELL;
     if ((focusable || comboBox) && role != ATK_ROLE_LABEL && !container) {
         Control control{name, what, "", comboBox};
         if (widget && GTK_IS_COMBO_BOX_TEXT(widget)) {

@@ -17,7 +17,7 @@ GLogWriterOutput countingWriter(GLogLevelFlags level, const GLogField* fields, g
             if (std::strcmp(fields[i].key, "GLIB_DOMAIN") != 0 || fields[i].length != -1) continue;
             const char* domain = static_cast<const char*>(fields[i].value);
             if (std::strncmp(domain, "Gtk", 3) == 0 || std::strncmp(domain, "Gdk", 3) == 0 ||
-                std::strncmp(domain, "GLib", 4) == 0)
+                std::strncmp(domain, "GLib", 4) == 0 || std::strncmp(domain, "Atk", 3) == 0)
                 ++warnings;
         }
     }

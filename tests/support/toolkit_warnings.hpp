@@ -1,6 +1,6 @@
 #pragma once
 
-// Counts the warnings and critical messages GTK and GLib log in a test process (they are printed
+// Counts the warnings and critical messages GTK, ATK and GLib log in a test process (they are printed
 // as well), so a test can check that what it drove logged none.
 
 namespace quenlith::test {

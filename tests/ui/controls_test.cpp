@@ -112,6 +112,8 @@ TEST(PresentAlert, AttachesToAFreeVisibleWindowElseStandsAloneAndNeverWaits) {
     EXPECT_FALSE(sheet->property_use_markup().get_value());
     EXPECT_EQ(sheet->property_secondary_text().get_value(), "Body text & more");
     EXPECT_EQ(sheet->property_message_type().get_value(), Gtk::MESSAGE_WARNING) << "announced as its kind";
+    EXPECT_EQ(sheet->get_title(), "<i>Tab kept awake</i>") << "titled by what it says, as plain text";
+    EXPECT_EQ(sheet->get_accessible()->get_name(), "Warning") << "the title does not take the kind's place";
     EXPECT_EQ(attachedSheet(window), sheet);
 
     // A loop inside presentAlert would run this; it answers, so that such a loop ends.
@@ -141,6 +143,7 @@ TEST(PresentAlert, AttachesToAFreeVisibleWindowElseStandsAloneAndNeverWaits) {
     for (auto* alert : freeStanding) {
         EXPECT_EQ(alert->get_transient_for(), nullptr);
         EXPECT_TRUE(alert->get_modal());
+        EXPECT_EQ(alert->get_title(), "Free");
         alert->response(Gtk::RESPONSE_OK);
         alert->response(Gtk::RESPONSE_DELETE_EVENT);
     }

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Every window of the running application read from another process over the accessibility bus, as
 # a screen reader reads it: the browser window, its User-Agent and Proxy sheets (opened from its
-# "more" menu by the keyboard), the launcher with each of its lists, the editor with every section
-# open, the settings with each tab, the library with its page-group sheet, the save-page window,
-# downloads, the guide and Quick Open. No control that takes the focus is without a name, no two
+# "more" menu by the keyboard, each heard by the control that has the focus as it opens), the
+# launcher with each of its lists, the editor with every section open, the settings with each tab
+# (a drop-down tabbed onto heard by its name), the library with its page-group sheet, the save-page
+# window, downloads, the guide and Quick Open, and the library's backups followed through the file
+# chooser: one exported, a broken one refused, the exported one imported after a question. Alerts are
+# titled by what they say. No control that takes the focus is without a name, no two
 # controls of a window (on any of its tabs) share a name without a description that tells them
 # apart, no drop-down is named by the value it shows, no tab list is without a name, no label takes
 # the focus, no name carries the invisible marks that isolate a name in displayed text. The
@@ -67,7 +70,7 @@ command_on_alpha() {
   xdotool key Shift_L
   command_of_menu "$1"
 }
-space=0x20 escape=0xff1b
+space=0x20 escape=0xff1b tab=0xff09
 
 check "the browser window reads with a name for every control" walk "walk=Alpha*"
 command_on_alpha find
@@ -125,11 +128,14 @@ command_on_alpha clip
 check "the Save Page / Selection window reads with a name for every control" walk "walk=Save Page / Selection"
 # Saved, the page is a row of the library's lists read below.
 walk "press=Save" >/dev/null
-for sheet in "User-Agent…:User agent" "Proxy…:Proxy" "Ad Filtering…:Ad Filtering"; do
-  IFS=: read -r item title <<<"$sheet"
+# Each sheet: the item of the more menu, its title, and the control the reader hears as it opens
+# (the preset drop-down, which the toolkit focuses through a button of its own).
+for sheet in "User-Agent…:User agent:User agent preset" "Proxy…:Proxy:Independent Session" \
+  "Ad Filtering…:Ad Filtering:Block ads and trackers"; do
+  IFS=: read -r item title first <<<"$sheet"
   xdotool windowactivate --sync "$alpha" 2>/dev/null
-  check "the $title sheet, opened from the more menu by the keyboard, reads with a name for every control" \
-    walk "focus=More options" "key=$space" "menu=$item" "walk=$title"
+  check "the $title sheet, opened from the more menu by the keyboard, reads \"$first\" first and with a name for every control" \
+    walk "focus=More options" "key=$space" "menu=$item" "focused=$first" "walk=$title"
   walk "key=$escape" >/dev/null
   wait_for 10 eval '[ -z "$(app_window "^$title\$")" ]' || fail "Escape closes the $title sheet"
 done
@@ -140,6 +146,10 @@ wait_for 10 eval '[ "$(app_windows | wc -l)" -ge 2 ]' || fail "a browser window 
 command_of_menu launcher
 check "the launcher reads with a name for every control, on each of its lists" \
   walk "walk=Quenlith" "press=Running*" "walk=Quenlith"
+# A drop-down tabbed onto is heard by its name: the settings open on their general section.
+command_of_menu settings
+check "Tab from the opacity's reset onto the interface language reads as that drop-down" \
+  walk "focus=Reset to 100%" "key=$tab" "focused=Interface language"
 for window in "add:Add Website" "settings:Quenlith Settings" "downloads:Downloads" "guide:Quenlith Guide"; do
   IFS=: read -r action title <<<"$window"
   command_of_menu "$action"
@@ -161,11 +171,59 @@ command_of_menu batchLinks
 check "the Open Multiple Links window reads with a name for every control" walk "walk=Open Multiple Links"
 walk "key=$escape" >/dev/null
 
+# The library's backup commands, followed by a screen reader from the library's menu through the
+# toolkit's file chooser (a path typed into its location) to what answers: a backup exported, a
+# broken one refused in an alert, the exported one imported after a question and announced done.
+printf 'not a backup' >"$work/broken-backup.json"
+# through_chooser ITEM TITLE PATH: chooses PATH in the chooser that ITEM of the library's Backup &
+# Restore menu opens, while a reader follows the windows of that title as they come and go (an
+# import's question has the chooser's title); reader_done waits until they have gone.
+reader_done() {
+  wait "$reader_pid" || { fail "the screen reader followed the $1 windows"; sed 's/^/  /' "$work/chooser-walk.log"; }
+  reader_pid=""
+}
+through_chooser() {
+  local item=$1 title=$2 path=$3 chooser=""
+  command_of_menu library
+  "$walker" "$app_pid" "through=$title" >"$work/chooser-walk.log" 2>&1 &
+  reader_pid=$!
+  if wait_for 20 grep -q 'listening' "$work/chooser-walk.log" &&
+    walk "focus=Backup & Restore" "key=$space" "menu=$item" >/dev/null &&
+    check "$item in the library's menu opens the file chooser with the focus" \
+      wait_for 10 eval 'chooser=$(app_window "^$title\$"); [ -n "$chooser" ] && is_active "$chooser"'; then
+    wait_for 20 grep -q "$title: shown" "$work/chooser-walk.log"
+    # The location (an import's) or the name (an export's), whole.
+    xdotool key ctrl+l ctrl+a && xdotool type --delay 20 "$path"
+    # The first Return may only complete the typed name.
+    for _ in 1 2 3; do
+      xdotool key Return
+      wait_for 3 eval '[ -z "$(app_window "^$title\$")" ] || [ "$(app_window "^$title\$")" != "$chooser" ]' && break
+    done
+  fi
+}
+through_chooser "Export Backup…" "Export Backup" "$work/exported-backup.json"
+reader_done "Export Backup"
+wait_for 10 test -s "$work/exported-backup.json" || fail "the backup is exported"
+through_chooser "Import Backup…" "Import Backup" "$work/broken-backup.json"
+reader_done "Import Backup"
+check "the alert of a broken backup reads as an error, with a name for every control" walk "alert=Import failed"
+check "the alert of a broken backup is titled by what it says" eval '[ -n "$(app_window "^Import failed$")" ]'
+walk "press=OK" >/dev/null
+through_chooser "Import Backup…" "Import Backup" "$work/exported-backup.json"
+check "the import's question reads with a name for every control" walk "alert=Import Backup"
+walk "press=Import" >/dev/null
+reader_done "Import Backup"
+check "the news of a finished import reads with a name for every control" walk "alert=Import Complete"
+check "the news of a finished import is titled by what it says" eval '[ -n "$(app_window "^Import Complete$")" ]'
+walk "press=OK" >/dev/null
+
 # A page that cannot be saved: its folder is closed to writing while Alpha's page is kept to read later.
 chmod a-w "$data"
 command_on_alpha readLater
 check "the alert of a page that could not be saved reads as an error, with a name for every control" \
   walk "alert=Could not save page"
+check "the alert of a page that could not be saved is titled by what it says" \
+  eval '[ -n "$(app_window "^Could not save page$")" ]'
 walk "press=OK" >/dev/null
 chmod u+w "$data"
 

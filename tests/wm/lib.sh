@@ -41,8 +41,22 @@ need_programs() {  # need_programs path...: stops the script unless each is buil
 }
 # The last line of every check script: the summary and the exit status.
 end_checks() {  # end_checks "what"
+  no_criticals_logged
   if [ $failures -eq 0 ]; then echo "$1 checks: all passed"; else echo "$1 checks: $failures failed"; fi
   [ $failures -eq 0 ]
+}
+
+# Whatever the checks looked at, a critical message the application logged (the toolkit's, GLib's,
+# the accessibility kit's or its own) is a fault: every log of the application under $work is read.
+no_criticals_logged() {
+  local found
+  found=$(grep -rhI --include='*.log' -E '^(\*\* )?\(quenlith:[0-9]+\): ([A-Za-z-]+-)?CRITICAL' "$work" 2>/dev/null)
+  if [ -z "$found" ]; then
+    pass "the application logged no critical message"
+  else
+    fail "the application logged no critical message: $(printf '%s\n' "$found" | wc -l) logged"
+    printf '%s\n' "$found" | sed -E 's/^\(quenlith:[0-9]+\): //; s/[0-9:.]{12}: //' | sort | uniq -c | sort -rn | head -10
+  fi
 }
 
 pass() { echo "PASS: $*"; }

@@ -4,6 +4,9 @@
 //     press=NAME  performs the first action of the first showing control named NAME, in any window
 //                 (a name ending in "*": beginning so)
 //     focus=NAME  gives that control the keyboard focus
+//     focused=NAME
+//                 waits until the object that took the focus last reads as NAME (the toolkit's
+//                 drop-down gives it to a nameless button of its own: the drop-down's name is read)
 //     pressed=NAME, released=NAME
 //                 waits until that control reads as a toggle button that is pressed (or not)
 //     key=KEYSYM  presses and releases the key (a menu opens only from an input event)
@@ -158,8 +161,9 @@ bool hasBidirectionalMarks(const std::string& name) {
 }
 
 // The controls under `object` that a screen reader reads, in tree order, scrolled out of sight or not;
-// lists, panes and fillers pass the focus to their items, which carry the names. Hidden content (a
-// collapsed section) and the pages of a tab list that are not selected are not read.
+// lists, panes and fillers pass the focus to their items, which carry the names (a split pane's
+// handle takes the focus itself: it is read as a control). Hidden content (a collapsed section) and
+// the pages of a tab list that are not selected are not read.
 void collect(Walk& walk, AtspiAccessible* object) {
     if (!ours(object, walk.application)) return;
     const States states = statesOf(object);
@@ -170,7 +174,7 @@ void collect(Walk& walk, AtspiAccessible* object) {
     const bool container =
         role == ATSPI_ROLE_SCROLL_PANE || role == ATSPI_ROLE_PAGE_TAB_LIST || role == ATSPI_ROLE_LIST ||
         role == ATSPI_ROLE_LIST_BOX || role == ATSPI_ROLE_PANEL || role == ATSPI_ROLE_FILLER ||
-        role == ATSPI_ROLE_SPLIT_PANE || role == ATSPI_ROLE_TABLE_CELL || role == ATSPI_ROLE_VIEWPORT;
+        role == ATSPI_ROLE_TABLE_CELL || role == ATSPI_ROLE_VIEWPORT;
     const std::string name = nameOf(object);
     // A description is read after the name (a tooltip becomes one): it is held to the same rules.
     const std::string description = taken(atspi_accessible_get_description(object, nullptr));
@@ -247,6 +251,43 @@ void noteHighlight(const AtspiEvent* event) {
     // An item that opens a submenu reads as a menu.
     if (role == ATSPI_ROLE_MENU_ITEM || role == ATSPI_ROLE_CHECK_MENU_ITEM || role == ATSPI_ROLE_MENU)
         lastMenuItem = Accessible(ATSPI_ACCESSIBLE(g_object_ref(event->source)));
+}
+
+bool matches(const std::string& name, const std::string& pattern);
+
+// The object that took the focus last, as the events of its state tell it.
+Accessible lastFocused;
+
+void noteFocus(const AtspiEvent* event) {
+    if (event->detail1 && event->source) lastFocused = Accessible(ATSPI_ACCESSIBLE(g_object_ref(event->source)));
+}
+
+// The name a screen reader says as the focus arrives: the object's own. The toolkit's drop-down
+// gives the focus to a nameless button inside it (a plain GTK drop-down does the same), which a
+// reader can only present by the drop-down around it.
+std::string focusName(AtspiAccessible* object) {
+    std::string name = nameOf(object);
+    if (!name.empty() || atspi_accessible_get_role(object, nullptr) != ATSPI_ROLE_TOGGLE_BUTTON) return name;
+    Accessible above(atspi_accessible_get_parent(object, nullptr));
+    for (int depth = 0; above && depth < 3; ++depth) {
+        if (atspi_accessible_get_role(above.get(), nullptr) == ATSPI_ROLE_COMBO_BOX) return nameOf(above.get());
+        above = Accessible(atspi_accessible_get_parent(above.get(), nullptr));
+    }
+    return name;
+}
+
+bool focusReads(const std::string& name) {
+    const auto deadline = Clock::now() + kStepLimit;
+    while (Clock::now() < deadline) {
+        if (lastFocused && matches(focusName(lastFocused.get()), name)) return true;
+        settle();
+    }
+    if (lastFocused)
+        std::printf("focused: a %s \"%s\", not \"%s\"\n", describe(lastFocused.get()).c_str(),
+                    focusName(lastFocused.get()).c_str(), name.c_str());
+    else
+        std::printf("focused: nothing took the focus, not \"%s\"\n", name.c_str());
+    return false;
 }
 
 bool pressMenuItem(const std::string& name) {
@@ -613,7 +654,7 @@ int main(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(stderr,
                      "usage: atspi_walk PID "
-                     "press=NAME|focus=NAME|active=TITLE|pressed=NAME|released=NAME|key=KEYSYM|menu=NAME|fits=NAME@X,Y,W,H|"
+                     "press=NAME|focus=NAME|focused=NAME|active=TITLE|pressed=NAME|released=NAME|key=KEYSYM|menu=NAME|fits=NAME@X,Y,W,H|"
                      "walk=TITLE|through=TITLE|alert=TEXT|list|dump=DEPTH...\n");
         return 2;
     }
@@ -626,6 +667,8 @@ int main(int argc, char** argv) {
     AtspiEventListener* highlights = atspi_event_listener_new_simple(noteHighlight, nullptr);
     atspi_event_listener_register(highlights, "object:state-changed:selected", nullptr);
     atspi_event_listener_register(highlights, "object:state-changed:focused", nullptr);
+    AtspiEventListener* focusEvents = atspi_event_listener_new_simple(noteFocus, nullptr);
+    atspi_event_listener_register(focusEvents, "object:state-changed:focused", nullptr);
     Accessible application;
     const auto deadline = Clock::now() + kStepLimit;
     while (!(application = findApplication(pid)) && Clock::now() < deadline) settle();
@@ -640,6 +683,8 @@ int main(int argc, char** argv) {
             if (!press(application.get(), step.substr(6))) return 1;
         } else if (step.rfind("focus=", 0) == 0) {
             if (!focus(application.get(), step.substr(6))) return 1;
+        } else if (step.rfind("focused=", 0) == 0) {
+            if (!focusReads(step.substr(8))) return 1;
         } else if (step.rfind("active=", 0) == 0) {
             if (!becomesActive(application.get(), step.substr(7))) return 1;
         } else if (step.rfind("pressed=", 0) == 0 || step.rfind("released=", 0) == 0) {
