@@ -44,11 +44,7 @@ void CredentialUsers::addWebsites(const std::vector<WebAppProfile>& websites) {
 }
 
 void CredentialUsers::addLibrary(const LibraryDocument& library) {
-    for (const auto& clip : library.clips)
-        if (clip.windowSession) addProxy(clip.windowSession->proxy);
-    for (const auto& scene : library.scenes)
-        for (const auto& window : scene.windows)
-            if (window.windowSession) addProxy(window.windowSession->proxy);
+    for (const auto& session : windowSessionsOf(library)) addProxy(session.proxy);
 }
 
 void CredentialUsers::addSession(const BrowserSessionDocument& session) {

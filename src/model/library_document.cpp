@@ -146,6 +146,16 @@ bool sceneIsValid(const BrowserScene& scene) {
 
 }  // namespace
 
+std::vector<WindowSessionReference> windowSessionsOf(const LibraryDocument& document) {
+    std::vector<WindowSessionReference> sessions;
+    for (const auto& clip : document.clips)
+        if (clip.windowSession) sessions.push_back(*clip.windowSession);
+    for (const auto& scene : document.scenes)
+        for (const auto& window : scene.windows)
+            if (window.windowSession) sessions.push_back(*window.windowSession);
+    return sessions;
+}
+
 Status validateLibraryDocument(const LibraryDocument& document) {
     auto invalid = [] { return Status(libraryError(LibraryError::invalidDocument)); };
     if (document.version != 1) return invalid();

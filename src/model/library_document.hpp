@@ -65,6 +65,9 @@ inline constexpr const char* kLibraryReadOnly = "library.readOnly";
 // The error value with its stable code and localised description.
 Error libraryError(LibraryError error);
 
+// The window sessions the library names: its saved pages' and its page groups' windows', in order.
+std::vector<WindowSessionReference> windowSessionsOf(const LibraryDocument& document);
+
 // Checks every rule a stored or imported library must meet, in order, stopping at the first
 // failure (LibraryError::invalidDocument). Never repairs anything.
 Status validateLibraryDocument(const LibraryDocument& document);

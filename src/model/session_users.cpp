@@ -21,11 +21,7 @@ void SessionUsers::addWebsites(const std::vector<WebAppProfile>& websites) {
 }
 
 void SessionUsers::addLibrary(const LibraryDocument& library) {
-    for (const auto& clip : library.clips)
-        if (clip.windowSession) add(clip.windowSession->identifier);
-    for (const auto& scene : library.scenes)
-        for (const auto& window : scene.windows)
-            if (window.windowSession) add(window.windowSession->identifier);
+    for (const auto& session : windowSessionsOf(library)) add(session.identifier);
 }
 
 void SessionUsers::addSession(const BrowserSessionDocument& session) {
