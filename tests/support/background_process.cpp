@@ -10,6 +10,7 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,6 +21,14 @@
 #include "support/temp_environment.hpp"
 
 namespace quenlith::test {
+
+namespace {
+
+// A test process ended outright (by a time limit, or a planted fault's hang) takes the servers it
+// started with it, rather than leaving them running on the machine.
+void endWithTheTestProcess(gpointer) { prctl(PR_SET_PDEATHSIG, SIGKILL); }
+
+}  // namespace
 
 BackgroundProcess::BackgroundProcess(const std::vector<std::string>& argv, const std::string& outputPath,
                                      const std::map<std::string, std::string>& environment,
@@ -41,7 +50,7 @@ BackgroundProcess::BackgroundProcess(const std::vector<std::string>& argv, const
     GError* error = nullptr;
     gboolean started = g_spawn_async_with_pipes_and_fds(
         nullptr, args.data(), envp,
-        static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD), nullptr, nullptr,
+        static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD), endWithTheTestProcess, nullptr,
         -1, outputFd, outputFd, nullptr, nullptr, 0, &pid_, input ? &inputFd : nullptr, nullptr, nullptr, &error);
     close(outputFd);
     g_strfreev(envp);
