@@ -77,13 +77,10 @@ bool CredentialUsers::uses(std::string_view credentialID) const {
 }
 
 bool CredentialUsers::addWebsitesFile(const std::string& path) {
-    // A record left out for repeating another's id is still the person's: kept in a recovery copy.
-    std::vector<WebAppProfile> setAside;
-    auto read = ProfilePersistence(path).load(&setAside);
-    if (!read) return false;
-    addWebsites(*read);
-    addWebsites(setAside);
-    return true;
+    // A record left out for repeating another's id is still the person's.
+    auto read = ProfilePersistence(path).loadEveryRecord();
+    if (read) addWebsites(*read);
+    return read.ok();
 }
 
 bool CredentialUsers::addSettingsFile(const std::string& path) {

@@ -38,6 +38,13 @@ std::optional<ProfileRecordProblem> profileRecordProblem(const Json& document) {
 
 std::string defaultProfilesFilePath() { return applicationDataDirectory() + "/profiles.json"; }
 
+Result<std::vector<WebAppProfile>> ProfilePersistence::loadEveryRecord() const {
+    std::vector<WebAppProfile> setAside;
+    auto read = load(&setAside);
+    if (read) read->insert(read->end(), setAside.begin(), setAside.end());
+    return read;
+}
+
 Result<std::vector<WebAppProfile>> ProfilePersistence::load(std::vector<WebAppProfile>* setAside) const {
     if (!files::pathExists(fileURL_)) return std::vector<WebAppProfile>{};
     auto bytes = files::readWholeFile(fileURL_, kProfilesFileSizeCap);

@@ -26,6 +26,9 @@ public:
     // wins), every record normalised, stably sorted by sortOrder. Never part of a file. The
     // records dropped for a repeated id go to `setAside`, in file order, when one is given.
     Result<std::vector<WebAppProfile>> load(std::vector<WebAppProfile>* setAside = nullptr) const;
+    // Every record the file holds, those a load sets aside for a repeated id after the others: what
+    // the file still names (sessions, proxy passwords) when nothing may be lost.
+    Result<std::vector<WebAppProfile>> loadEveryRecord() const;
 
     // Writes the websites pretty-printed with sorted keys, after copying the current file byte for
     // byte to "<file>.backup". A failed backup copy leaves the file untouched.

@@ -36,13 +36,10 @@ void SessionUsers::addNamedIn(std::string_view text) {
 }
 
 bool SessionUsers::addWebsitesFile(const std::string& path) {
-    // A record left out for a repeated id is still the person's, with its own session.
-    std::vector<WebAppProfile> setAside;
-    auto read = ProfilePersistence(path).load(&setAside);
-    if (!read) return false;
-    addWebsites(*read);
-    addWebsites(setAside);
-    return true;
+    // A record left out for repeating another's id is still the person's.
+    auto read = ProfilePersistence(path).loadEveryRecord();
+    if (read) addWebsites(*read);
+    return read.ok();
 }
 
 void SessionUsers::addSavedFiles(const SavedSessionFiles& files) {
