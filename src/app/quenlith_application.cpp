@@ -152,6 +152,7 @@ void QuenlithApplication::refuseStart(const Error& reason) {
         localizedString(inUse ? "Quenlith is already running" : "Quenlith cannot use its data folder"),
         /*use_markup=*/false, Gtk::MESSAGE_WARNING, Gtk::BUTTONS_NONE);
     refusal_->set_secondary_text(reason.message, /*use_markup=*/false);
+    refusal_->set_title(refusal_->property_text().get_value());
     refusal_->set_position(Gtk::WIN_POS_CENTER);
     // The running instance's windows may be kept above: beneath them the person would never see
     // why nothing happened.

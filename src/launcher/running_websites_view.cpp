@@ -245,6 +245,7 @@ void RunningWebsitesView::askToClose(const RuntimeWindow& window) {
         window.isPrivate
             ? localizedString("All tabs and unsent input will close. This private session and its cookies will be removed.")
             : localizedString("All tabs and unsent input in this window will close. Saved websites and sign-in data are kept."));
+    closeDialog_->set_title(closeDialog_->property_text().get_value());
     closeDialog_->add_button(localizedString("Cancel"), Gtk::RESPONSE_CANCEL);
     closeDialog_->add_button(localizedString("Close Window Completely"), Gtk::RESPONSE_ACCEPT)
         ->get_style_context()

@@ -304,6 +304,7 @@ void LibraryWindow::ask(const std::string& text, std::function<void()> action) {
                          : std::make_unique<Gtk::MessageDialog>(localizedString("Confirm Change"), false,
                                                                 Gtk::MESSAGE_WARNING, Gtk::BUTTONS_NONE, true);
     question_->set_secondary_text(confirmation_.text(), false);
+    question_->set_title(localizedString("Confirm Change"));
     question_->add_button(localizedString("Cancel"), Gtk::RESPONSE_CANCEL);
     Gtk::Widget* proceed = question_->add_button(localizedString("Continue"), Gtk::RESPONSE_ACCEPT);
     proceed->get_style_context()->add_class("destructive-action");

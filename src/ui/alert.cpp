@@ -78,6 +78,7 @@ std::unique_ptr<Gtk::MessageDialog> presentNotice(AlertKind kind, const std::str
     auto notice = std::make_unique<Gtk::MessageDialog>(title, /*use_markup=*/false, messageType(kind),
                                                        Gtk::BUTTONS_NONE, /*modal=*/true);
     notice->set_secondary_text(message, /*use_markup=*/false);
+    notice->set_title(title);
     notice->add_button(localizedString("OK"), Gtk::RESPONSE_OK);
     Gtk::MessageDialog* shown = notice.get();
     // Told on a later turn, so the owner may drop the dialog from there; a second answer on its way

@@ -94,6 +94,7 @@ TEST(StartNoticesTest, PagesFollowingTheGlobalProxyWaitUntilThePersonIsToldTheSe
         ASSERT_TRUE(spinUntil([] { return shownNotices().size() == 1; }));
         Gtk::MessageDialog* notice = shownNotices()[0];
         EXPECT_EQ(title(notice), "Quenlith could not read its settings");
+        EXPECT_EQ(notice->get_title(), title(notice)) << "titled in the window list as it is headed";
         EXPECT_EQ(notice->get_transient_for(), nullptr) << "on its own: no window is there to carry it";
         EXPECT_TRUE(notice->get_modal());
         EXPECT_EQ(keptAbove(*notice), KeptAbove::always);

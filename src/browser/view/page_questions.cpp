@@ -42,6 +42,8 @@ void PageQuestions::ask(const Uuid& tab, Gtk::Window& window, Question question,
     auto dialog = std::make_shared<Gtk::MessageDialog>(question.title, false, Gtk::MESSAGE_QUESTION,
                                                        Gtk::BUTTONS_NONE, /*modal=*/false);
     if (!question.message.empty()) dialog->set_secondary_text(question.message, false);
+    // Named in the window list as it is headed.
+    dialog->set_title(question.title);
     // The confirming button sits last, where this desktop puts it.
     for (std::size_t i = question.buttons.size(); i-- > 0;)
         dialog->add_button(question.buttons[i], static_cast<int>(i));
