@@ -17,11 +17,12 @@
 
 namespace quenlith {
 
-struct FilePlacement::State {
+// Shared by the placement, its worker and its completion.
+struct PlacementState {
     std::string source;
     std::string destination;
-    Completion done;
-    Seams seams;
+    FilePlacement::Completion done;
+    PlacementSeams seams;
     GCancellable* cancellable = g_cancellable_new();
     int error = 0;  // the worker's result, an errno value; read once the task has returned
 
@@ -30,7 +31,7 @@ struct FilePlacement::State {
     bool landed = false;
     std::string partial;  // the partial file while it exists
 
-    ~State() { g_object_unref(cancellable); }
+    ~PlacementState() { g_object_unref(cancellable); }
 };
 
 namespace {
@@ -39,7 +40,7 @@ constexpr std::size_t kPiece = 1 << 20;
 
 // The file's own descriptor-to-descriptor copy, or plain reads and writes where a file system
 // offers none; checks for cancellation between pieces.
-int copyData(int in, int out, FilePlacement::State& state) {
+int copyData(int in, int out, PlacementState& state) {
     bool sendfileWorks = true;
     std::string buffer;
     for (;;) {
@@ -69,7 +70,7 @@ int copyData(int in, int out, FilePlacement::State& state) {
 }
 
 // Opens a partial file no one else has, under a fresh name each try: the descriptor, or -errno.
-int openPartial(FilePlacement::State& state) {
+int openPartial(PlacementState& state) {
     g_autofree char* folder = g_path_get_dirname(state.destination.c_str());
     for (int attempt = 0; attempt < 16; ++attempt) {
         std::string candidate = state.seams.partialName(folder);
@@ -87,7 +88,7 @@ int openPartial(FilePlacement::State& state) {
 }
 
 // Runs on the worker: an errno value, 0 once the file is at the destination.
-int place(FilePlacement::State& state) {
+int place(PlacementState& state) {
     {
         std::lock_guard lock(state.mutex);
         if (state.cancelled) return ECANCELED;
@@ -128,14 +129,14 @@ int place(FilePlacement::State& state) {
 }
 
 void runPlacement(GTask* task, gpointer, gpointer data, GCancellable*) {
-    auto& state = *static_cast<std::shared_ptr<FilePlacement::State>*>(data);
+    auto& state = *static_cast<std::shared_ptr<PlacementState>*>(data);
     state->error = place(*state);
     g_task_return_boolean(task, TRUE);
 }
 
 void placementReturned(GObject*, GAsyncResult* result, gpointer data) {
-    std::unique_ptr<std::shared_ptr<FilePlacement::State>> held(static_cast<std::shared_ptr<FilePlacement::State>*>(data));
-    FilePlacement::State& state = **held;
+    std::unique_ptr<std::shared_ptr<PlacementState>> held(static_cast<std::shared_ptr<PlacementState>*>(data));
+    PlacementState& state = **held;
     g_task_propagate_boolean(G_TASK(result), nullptr);
     {
         std::lock_guard lock(state.mutex);
@@ -157,21 +158,21 @@ std::string partialFileName(const std::string& folder) {
     return folder + G_DIR_SEPARATOR_S + ".Quenlith-download-" + Uuid::random().string() + ".part";
 }
 
-FilePlacement::FilePlacement(std::shared_ptr<State> state) : state_(std::move(state)) {}
+FilePlacement::FilePlacement(std::shared_ptr<PlacementState> state) : state_(std::move(state)) {}
 
 FilePlacement::~FilePlacement() = default;
 
 std::shared_ptr<FilePlacement> FilePlacement::start(const std::string& source, const std::string& destination,
                                                     Completion done, Seams seams) {
-    auto state = std::make_shared<State>();
+    auto state = std::make_shared<PlacementState>();
     state->source = source;
     state->destination = destination;
     state->done = std::move(done);
     state->seams = std::move(seams);
     if (!state->seams.partialName) state->seams.partialName = partialFileName;
-    GTask* task = g_task_new(nullptr, nullptr, placementReturned, new std::shared_ptr<State>(state));
-    g_task_set_task_data(task, new std::shared_ptr<State>(state),
-                         [](gpointer data) { delete static_cast<std::shared_ptr<State>*>(data); });
+    GTask* task = g_task_new(nullptr, nullptr, placementReturned, new std::shared_ptr<PlacementState>(state));
+    g_task_set_task_data(task, new std::shared_ptr<PlacementState>(state),
+                         [](gpointer data) { delete static_cast<std::shared_ptr<PlacementState>*>(data); });
     g_task_run_in_thread(task, runPlacement);
     g_object_unref(task);
     return std::shared_ptr<FilePlacement>(new FilePlacement(std::move(state)));

@@ -24,6 +24,8 @@ struct PlacementSeams {
     std::function<void()> copiedPiece;
 };
 
+struct PlacementState;
+
 class FilePlacement {
 public:
     using Completion = std::function<void(const Status&)>;
@@ -43,11 +45,9 @@ public:
     // when the file landed (its completion still comes).
     bool cancel();
 
-    struct State;
-
 private:
-    explicit FilePlacement(std::shared_ptr<State> state);
-    std::shared_ptr<State> state_;
+    explicit FilePlacement(std::shared_ptr<PlacementState> state);
+    std::shared_ptr<PlacementState> state_;
 };
 
 }  // namespace quenlith
