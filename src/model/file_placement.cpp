@@ -56,7 +56,8 @@ int copyData(int in, int out, PlacementState& state) {
             buffer.resize(256 * 1024);
             copied = ::read(in, buffer.data(), buffer.size());
             for (ssize_t written = 0; copied > 0 && written < copied;) {
-                const ssize_t step = ::write(out, buffer.data() + written, static_cast<std::size_t>(copied - written));
+                const ssize_t step =
+                    ::write(out, buffer.data() + written, static_cast<std::size_t>(copied - written));
                 if (step < 0 && errno == EINTR) continue;
                 if (step < 0) return errno;
                 written += step;
@@ -135,7 +136,8 @@ void runPlacement(GTask* task, gpointer, gpointer data, GCancellable*) {
 }
 
 void placementReturned(GObject*, GAsyncResult* result, gpointer data) {
-    std::unique_ptr<std::shared_ptr<PlacementState>> held(static_cast<std::shared_ptr<PlacementState>*>(data));
+    std::unique_ptr<std::shared_ptr<PlacementState>> held(
+        static_cast<std::shared_ptr<PlacementState>*>(data));
     PlacementState& state = **held;
     g_task_propagate_boolean(G_TASK(result), nullptr);
     {

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdio>
 #include <condition_variable>
+#include <cstdio>
 #include <mutex>
 #include <optional>
 #include <vector>
@@ -64,15 +64,16 @@ protected:
 
     void SetUp() override {
         // A second file system beside the test's folder: memory, where the folder is on disk.
-        if (sameFileSystem("/dev/shm", environment.root())) GTEST_SKIP() << "no second file system beside " << environment.root();
+        if (sameFileSystem("/dev/shm", environment.root()))
+            GTEST_SKIP() << "no second file system beside " << environment.root();
     }
 
     // Places `source` at `destination` and waits for the answer.
     std::optional<Status> placeAndWait(const std::string& source, const std::string& destination,
                                        FilePlacement::Seams seams = {}) {
         std::optional<Status> answer;
-        placement = FilePlacement::start(source, destination, [&](const Status& status) { answer = status; },
-                                         std::move(seams));
+        placement = FilePlacement::start(
+            source, destination, [&](const Status& status) { answer = status; }, std::move(seams));
         EXPECT_TRUE(spinUntil([&] { return answer.has_value(); }));
         return answer;
     }
@@ -107,7 +108,8 @@ TEST_F(FilePlacementTest, AFinishedFileReplacesOrCreatesTheChosenNameWithinAndAc
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const std::string folder = environment.root() + "/saved-" + std::to_string(row);
-        const std::string source = (c.acrossFileSystems ? memory.path() : environment.root()) + "/source-" + std::to_string(row++);
+        const std::string source =
+            (c.acrossFileSystems ? memory.path() : environment.root()) + "/source-" + std::to_string(row++);
         const std::string body = std::string(3 << 20, 'd') + c.what;  // more than one piece
         test::writeFile(source, body);
         chmod(source.c_str(), 0640);
@@ -115,7 +117,8 @@ TEST_F(FilePlacementTest, AFinishedFileReplacesOrCreatesTheChosenNameWithinAndAc
         if (!c.replacing) std::remove((folder + "/file.bin").c_str());
 
         auto answer = placeAndWait(source, folder + "/file.bin");
-        ASSERT_TRUE(answer && answer->ok()) << (answer && !answer->ok() ? answer->error().message : "no answer");
+        ASSERT_TRUE(answer && answer->ok())
+            << (answer && !answer->ok() ? answer->error().message : "no answer");
         EXPECT_TRUE(test::readFile(folder + "/file.bin") == body);
         EXPECT_FALSE(test::fileExists(source)) << "moved, not copied";
         EXPECT_EQ(othersIn(folder, {"file.bin"}), std::vector<std::string>{});
@@ -151,7 +154,8 @@ void FilePlacementTest::expectNothingChangesWhen(const FailureCase& c) {
         limit.reset();
         ASSERT_TRUE(answer && !answer->ok());
         EXPECT_NE(answer->error().message.find(destination), std::string::npos) << answer->error().message;
-        EXPECT_EQ(answer->error().message.find("Quenlith-download"), std::string::npos) << answer->error().message;
+        EXPECT_EQ(answer->error().message.find("Quenlith-download"), std::string::npos)
+            << answer->error().message;
         if (c.folderThere) {
             if (replacing) {
                 EXPECT_TRUE(test::readFile(destination) == kept) << "byte for byte as it was";
@@ -170,7 +174,8 @@ TEST_F(FilePlacementTest, AWriteThatFailsLeavesTheChosenNameAsItWasAndNoPartialF
     const FailureCase cases[] = {
         {"a file-size limit", memory.path(), environment.root() + "/limited", true, 512 * 1024},
         {"a folder that is not there", memory.path(), environment.root() + "/gone", false},
-        {"a folder in place of which stands a file", memory.path(), environment.root() + "/plain/file", false},
+        {"a folder in place of which stands a file", memory.path(), environment.root() + "/plain/file",
+         false},
     };
     for (const FailureCase& c : cases) expectNothingChangesWhen(c);
 }
@@ -211,7 +216,8 @@ TEST_F(FilePlacementTest, CancellingMidCopyRemovesThePartialFileAtOnceAndKeepsTh
     std::atomic<bool> told{false};
     FilePlacement::Seams seams;
     seams.copiedPiece = [hold] { hold->wait(); };
-    placement = FilePlacement::start(source, folder + "/keep.bin", [&](const Status&) { told = true; }, seams);
+    placement = FilePlacement::start(
+        source, folder + "/keep.bin", [&](const Status&) { told = true; }, seams);
     struct Release {
         std::shared_ptr<PieceHold> hold;
         ~Release() { hold->release(); }

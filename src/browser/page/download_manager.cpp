@@ -332,12 +332,13 @@ void DownloadManager::finished(WebKitDownload* download) {
     std::weak_ptr<bool> alive = alive_;
     const Uuid key = *id;
     const std::string temporary = *running.temporaryFile;
-    running.placement = FilePlacement::start(temporary, *entry->destination, [this, alive, key, temporary](const Status& placed) {
+    auto done = [this, alive, key, temporary](const Status& placed) {
         // Also when the manager is gone: a file that did not reach its place is of no use.
         if (!placed) g_remove(temporary.c_str());
         if (alive.expired()) return;
         moved(key, placed);
-    });
+    };
+    running.placement = FilePlacement::start(temporary, *entry->destination, std::move(done));
 }
 
 void DownloadManager::moved(const Uuid& id, const Status& placed) {
