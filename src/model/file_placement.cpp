@@ -5,7 +5,6 @@
 #include <utility>
 
 #include <fcntl.h>
-#include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -38,34 +37,21 @@ namespace {
 
 constexpr std::size_t kPiece = 1 << 20;
 
-// The file's own descriptor-to-descriptor copy, or plain reads and writes where a file system
-// offers none; checks for cancellation between pieces.
+// Copies piece by piece, checking for cancellation between pieces: an errno value, 0 when done.
 int copyData(int in, int out, PlacementState& state) {
-    bool sendfileWorks = true;
-    std::string buffer;
+    std::string buffer(kPiece, '\0');
     for (;;) {
         if (g_cancellable_is_cancelled(state.cancellable)) return ECANCELED;
-        ssize_t copied = -1;
-        if (sendfileWorks) {
-            copied = ::sendfile(out, in, nullptr, kPiece);
-            if (copied < 0 && (errno == EINVAL || errno == ENOSYS)) {
-                sendfileWorks = false;
-                continue;
-            }
-        } else {
-            buffer.resize(256 * 1024);
-            copied = ::read(in, buffer.data(), buffer.size());
-            for (ssize_t written = 0; copied > 0 && written < copied;) {
-                const ssize_t step =
-                    ::write(out, buffer.data() + written, static_cast<std::size_t>(copied - written));
-                if (step < 0 && errno == EINTR) continue;
-                if (step < 0) return errno;
-                written += step;
-            }
+        const ssize_t got = ::read(in, buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return errno;
+        if (got == 0) return 0;
+        for (ssize_t written = 0; written < got;) {
+            const ssize_t step =
+                ::write(out, buffer.data() + written, static_cast<std::size_t>(got - written));
+            if (step < 0 && errno != EINTR) return errno;
+            if (step > 0) written += step;
         }
-        if (copied < 0 && errno == EINTR) continue;
-        if (copied < 0) return errno;
-        if (copied == 0) return 0;
         if (state.seams.copiedPiece) state.seams.copiedPiece();
     }
 }
