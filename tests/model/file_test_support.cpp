@@ -1,11 +1,14 @@
 #include "model/file_test_support.hpp"
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <stdexcept>
 
 #include <linux/capability.h>
+#include <sys/mount.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -49,6 +52,17 @@ FileSizeLimit::FileSizeLimit(std::uint64_t bytes) {
 FileSizeLimit::~FileSizeLimit() {
     ::setrlimit(RLIMIT_FSIZE, &saved_);
     std::signal(SIGXFSZ, savedHandler_);
+}
+
+SmallFileSystem::SmallFileSystem(std::uint64_t bytes) {
+    const std::string options = "size=" + std::to_string(bytes);
+    mounted_ = ::mount("tmpfs", path().c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) == 0;
+    if (!mounted_) refusal_ = std::string("a tmpfs cannot be mounted here: ") + std::strerror(errno);
+}
+
+SmallFileSystem::~SmallFileSystem() {
+    // Detached, so a file a worker still holds open cannot keep it mounted.
+    if (mounted_) ::umount2(path().c_str(), MNT_DETACH);
 }
 
 namespace {

@@ -46,6 +46,26 @@ private:
     void (*savedHandler_)(int) = nullptr;
 };
 
+// A file system of `bytes` (tmpfs) mounted on a fresh folder while alive, so that a write can run
+// out of room for real. Mounting needs root; where it is refused, mounted() is false and
+// refusal() says why.
+class SmallFileSystem {
+public:
+    explicit SmallFileSystem(std::uint64_t bytes);
+    ~SmallFileSystem();
+    SmallFileSystem(const SmallFileSystem&) = delete;
+    SmallFileSystem& operator=(const SmallFileSystem&) = delete;
+
+    bool mounted() const { return mounted_; }
+    const std::string& refusal() const { return refusal_; }
+    const std::string& path() const { return folder_.path(); }
+
+private:
+    TemporaryFolder folder_{"quenlith-small-fs"};
+    bool mounted_ = false;
+    std::string refusal_;
+};
+
 // While alive, the calling thread obeys file permissions even as root: a folder without write
 // permission refuses new files, as it does for the person running the application.
 class PermissionsEnforced {

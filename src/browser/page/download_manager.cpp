@@ -78,13 +78,6 @@ std::string namingDestination(std::string text, const std::string& temporary, co
 
 }  // namespace
 
-struct DownloadManager::MoveCall {
-    std::weak_ptr<bool> alive;
-    DownloadManager* manager;
-    Uuid id;
-    std::string temporary;
-};
-
 void revealInFileManager(const std::string& path, OpenFolder openFolder, LaunchFailed failed) {
     GError* error = nullptr;
     GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
@@ -144,7 +137,7 @@ DownloadManager::~DownloadManager() {
     // already being moved still lands; a failed move removes it.
     for (auto& [id, running] : downloads_) {
         disconnect(running);
-        if (running.moving) continue;
+        if (running.placement) continue;
         webkit_download_cancel(running.download.get());
         removeTemporary(running.temporaryFile);
     }
@@ -328,47 +321,35 @@ void DownloadManager::finished(WebKitDownload* download) {
     auto id = idOf(download);
     if (!id) return;
     Running& running = downloads_[*id];
-    if (running.moving) return;
+    if (running.placement) return;
     const DownloadEntry* entry = this->entry(*id);
     if (!running.temporaryFile || !entry || !entry->destination) {
         end(*id, std::string(download_status::destinationUnavailable));
         return;
     }
-    GFile* source = g_file_new_for_path(running.temporaryFile->c_str());
-    GFile* target = g_file_new_for_path(entry->destination->c_str());
-    running.moving = true;
-    // Replaces a file already there. A rename within one file system, else a copy of the whole
-    // file: either runs off the main thread, and the entry stays active until it is done.
-    g_file_move_async(source, target, G_FILE_COPY_OVERWRITE, G_PRIORITY_DEFAULT, nullptr, nullptr,
-                      nullptr, onMoved, new MoveCall{alive_, this, *id, *running.temporaryFile});
-    g_object_unref(source);
-    g_object_unref(target);
+    // Runs off the main thread, and the entry stays active until it is done. The chosen name
+    // changes only once the whole file is there.
+    std::weak_ptr<bool> alive = alive_;
+    const Uuid key = *id;
+    const std::string temporary = *running.temporaryFile;
+    auto done = [this, alive, key, temporary](const Status& placed) {
+        // Also when the manager is gone: a file that did not reach its place is of no use.
+        if (!placed) g_remove(temporary.c_str());
+        if (alive.expired()) return;
+        moved(key, placed);
+    };
+    running.placement = FilePlacement::start(temporary, *entry->destination, std::move(done));
 }
 
-void DownloadManager::onMoved(GObject* source, GAsyncResult* result, gpointer data) {
-    std::unique_ptr<MoveCall> call(static_cast<MoveCall*>(data));
-    GError* error = nullptr;
-    const bool success = g_file_move_finish(G_FILE(source), result, &error);
-    std::string reason = error && error->message ? error->message : "";
-    g_clear_error(&error);
-    // Also when the manager is gone: a file that did not reach its place is of no use.
-    if (!success) removeTemporary(call->temporary);
-    if (call->alive.expired()) return;
-    call->manager->moved(call->id, success, reason);
-}
-
-void DownloadManager::moved(const Uuid& id, bool success, const std::string& reason) {
+void DownloadManager::moved(const Uuid& id, const Status& placed) {
     auto found = downloads_.find(id);
     if (found == downloads_.end()) return;
-    const std::string temporary = found->second.temporaryFile.value_or("");
-    if (success) {
+    if (placed) {
         found->second.temporaryFile.reset();  // so that ending does not delete the moved file
         end(id, std::string(download_status::complete));
         return;
     }
-    const DownloadEntry* entry = this->entry(id);
-    const std::string destination = entry && entry->destination ? *entry->destination : "";
-    end(id, localizedFormat(download_status::couldNotSave, {namingDestination(reason, temporary, destination)}));
+    end(id, localizedFormat(download_status::couldNotSave, {placed.error().message}));
 }
 
 void DownloadManager::onFailed(WebKitDownload* download, GError* error, gpointer self) {
@@ -392,7 +373,9 @@ void DownloadManager::failed(WebKitDownload* download, const GError* error) {
 
 void DownloadManager::cancel(const Uuid& id) {
     auto found = downloads_.find(id);
-    if (found == downloads_.end() || found->second.moving) return;
+    if (found == downloads_.end()) return;
+    // A file that has landed is about to be reported complete.
+    if (found->second.placement && !found->second.placement->cancel()) return;
     GObjectPtr<WebKitDownload> download = found->second.download;
     end(id, std::string(download_status::cancelled));
     webkit_download_cancel(download.get());

@@ -15,11 +15,11 @@
 #include "browser/page/download_location_chooser.hpp"
 #include "browser/page/external_launch.hpp"
 #include "model/download_list.hpp"
+#include "model/file_placement.hpp"
 
 typedef struct _WebKitDownload WebKitDownload;
 typedef struct _WebKitWebContext WebKitWebContext;
 typedef struct _GError GError;
-typedef struct _GAsyncResult GAsyncResult;
 
 namespace quenlith {
 
@@ -39,8 +39,9 @@ std::optional<std::string> downloadNotice(const DownloadEntry& entry);
 
 // Takes over every download of the engine: asks where to save it, lets the engine write into a
 // temporary file of our own in a private folder (0700: other users cannot read a partial file),
-// moves the finished file into place off the main thread and keeps one entry per download (newest
-// first) for the downloads window. One manager serves the whole process; main thread only.
+// moves the finished file into place off the main thread, whole or not at all (a file it replaces
+// stays as it was until then), and keeps one entry per download (newest first) for the downloads
+// window. One manager serves the whole process; main thread only.
 class DownloadManager final : public DownloadList {
 public:
     // The save dialog, $XDG_CACHE_HOME/com.quenlith.Quenlith/Downloads and the desktop's file manager.
@@ -69,10 +70,11 @@ public:
     // Takes over one download; `window` is the window of the view that started it, or none.
     void registerDownload(WebKitDownload* download, GtkWindow* window);
 
-    // A download whose data is complete and is being moved into place is no longer cancelled: its
-    // file is about to land.
+    // Also stops a file being moved into place, leaving the chosen name as it was; a file that has
+    // landed already is no longer cancelled.
     void cancel(const Uuid& id) override;
     // Cancels every running download; no engine report about them reaches the manager afterwards.
+    // Called at quit, so that no partial file outlives the process.
     void cancelAll();
     // Shows the download's file in the file manager; `failed` hears why when that was impossible.
     void reveal(const Uuid& id, LaunchFailed failed = {}) override;
@@ -88,9 +90,8 @@ private:
         std::vector<unsigned long> handlers;
         GObjectPtr<GtkWindow> window;
         std::optional<std::string> temporaryFile;
-        bool moving = false;  // the finished file is being moved into place
+        std::shared_ptr<FilePlacement> placement;  // the finished file is being moved into place
     };
-    struct MoveCall;
 
     DownloadEntry* mutableEntry(const Uuid& id);
     std::optional<Uuid> idOf(WebKitDownload* download) const;
@@ -100,7 +101,7 @@ private:
     bool decideDestination(WebKitDownload* download, const char* suggestedName);
     void destinationChosen(const Uuid& id, std::optional<std::string> path);
     void finished(WebKitDownload* download);
-    void moved(const Uuid& id, bool success, const std::string& reason);
+    void moved(const Uuid& id, const Status& placed);
     void failed(WebKitDownload* download, const GError* error);
 
     static void onContextFinalized(gpointer self, GObject* gone);
@@ -110,7 +111,6 @@ private:
     static void onResponse(WebKitDownload* download, GParamSpec*, gpointer self);
     static void onFinished(WebKitDownload* download, gpointer self);
     static void onFailed(WebKitDownload* download, GError* error, gpointer self);
-    static void onMoved(GObject* source, GAsyncResult* result, gpointer call);
 
     std::unique_ptr<DownloadLocationChooser> chooser_;
     std::string temporaryDirectory_;

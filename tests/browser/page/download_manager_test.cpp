@@ -12,6 +12,7 @@
 #include "browser/page/download_manager.hpp"
 #include "browser/scripted_location_chooser.hpp"
 #include "browser/streaming_server.hpp"
+#include "model/file_test_support.hpp"
 #include "support/main_loop.hpp"
 #include "support/temp_environment.hpp"
 #include "support/test_http_server.hpp"
@@ -258,6 +259,87 @@ TEST_F(DownloadManagerTest, AFinishedFileReachesAFolderOnAnotherFileSystemWithou
     EXPECT_EQ(only().status, "Complete");
     EXPECT_EQ(test::readFile(saved + "/report.pdf"), body);
     EXPECT_TRUE(leftovers(pattern).empty());
+    fs::remove_all(pattern);
+}
+
+// Whatever a failed download leaves in `folder` beside the files named.
+std::vector<std::string> othersIn(const std::string& folder, const std::vector<std::string>& expected) {
+    std::vector<std::string> found;
+    for (const auto& item : fs::directory_iterator(folder)) {
+        const std::string name = item.path().filename().string();
+        if (std::find(expected.begin(), expected.end(), name) == expected.end()) found.push_back(name);
+    }
+    return found;
+}
+
+// A download ends in the chosen place whole or not at all: a write that fails leaves no cut-short
+// file under the chosen name, and a file it was to replace stays as it was.
+TEST_F(DownloadManagerTest, ADownloadOntoAFullDiskLeavesNoCutShortFileAndTheReplacedFileWhole) {
+    test::SmallFileSystem small(1 << 20);
+    if (!small.mounted()) GTEST_SKIP() << small.refusal();
+    const std::string big(5 << 20, 'B');
+    server.route("/big.bin", [&](const test::TestRequest&) {
+        return test::TestResponse{200, "application/octet-stream", big, {}};
+    });
+    const std::string kept(100 * 1024, 'k');
+    test::writeFile(small.path() + "/keep.bin", kept);
+    for (const char* name : {"b.bin", "keep.bin"}) {
+        SCOPED_TRACE(name);
+        const std::string destination = small.path() + "/" + name;
+        startTo(server.url("/big.bin"), destination);
+        ASSERT_TRUE(ended());
+        EXPECT_EQ(only().status.rfind("Could not save: ", 0), 0u) << only().status;
+        EXPECT_NE(only().status.find(destination), std::string::npos) << only().status;
+        EXPECT_NE(downloadNotice(only()).value_or("").find("could not be downloaded"), std::string::npos);
+        EXPECT_EQ(othersIn(small.path(), {"keep.bin"}), std::vector<std::string>{});
+        EXPECT_TRUE(test::readFile(small.path() + "/keep.bin") == kept)
+            << "byte for byte as it was, not " << fs::file_size(small.path() + "/keep.bin") << " bytes";
+        EXPECT_TRUE(leftovers(temporary).empty());
+        manager->clearFinished();
+    }
+}
+
+// The same without mounting anything: the partial files arrive in memory and the process may not
+// write a file past a size while they are moved to the disk.
+TEST_F(DownloadManagerTest, AWriteThatFailsMidFileLeavesTheChosenNameAsItWas) {
+    struct stat memory {}, disk {};
+    if (stat("/dev/shm", &memory) != 0 || stat(saved.c_str(), &disk) != 0 || memory.st_dev == disk.st_dev)
+        GTEST_SKIP() << "no second file system to download across";
+    char pattern[] = "/dev/shm/quenlith-downloads-XXXXXX";
+    ASSERT_NE(g_mkdtemp(pattern), nullptr);
+    manager = makeManager(pattern);
+    const std::string kept(100 * 1024, 'k');
+    test::writeFile(saved + "/keep.bin", kept);
+    for (const char* name : {"b.bin", "keep.bin"}) {
+        SCOPED_TRACE(name);
+        startTo(streaming.url("/slow.bin"), saved + "/" + name);
+        // The engine's own processes run already and keep their limits; only our move is limited.
+        ASSERT_TRUE(spinUntil([&] { return only().received > 0; }));
+        {
+            test::FileSizeLimit limit(64 * 1024);
+            streaming.finishAll(std::string(512 * 1024, 't'));
+            ASSERT_TRUE(ended());
+        }
+        EXPECT_EQ(only().status.rfind("Could not save: ", 0), 0u) << only().status;
+        EXPECT_NE(only().status.find(saved + "/" + name), std::string::npos) << only().status;
+        EXPECT_EQ(othersIn(saved, {"keep.bin"}), std::vector<std::string>{});
+        EXPECT_TRUE(test::readFile(saved + "/keep.bin") == kept)
+            << "byte for byte as it was, not " << fs::file_size(saved + "/keep.bin") << " bytes";
+        EXPECT_TRUE(leftovers(pattern).empty());
+        manager->clearFinished();
+    }
+
+    // Cancelled while the data arrives: the file it was to replace is not touched either.
+    EngineEnd end;
+    startTo(streaming.url("/slow.bin"), saved + "/keep.bin", &end);
+    ASSERT_TRUE(spinUntil([&] { return only().received > 0; }));
+    manager->cancel(only().id);
+    EXPECT_EQ(only().status, "Cancelled");
+    ASSERT_TRUE(spinUntil([&] { return end.finished; }));  // the engine drops its own partial file
+    EXPECT_TRUE(test::readFile(saved + "/keep.bin") == kept);
+    EXPECT_EQ(othersIn(saved, {"keep.bin"}), std::vector<std::string>{});
+    EXPECT_TRUE(leftovers(pattern).empty());
+    manager.reset();
     fs::remove_all(pattern);
 }
 

@@ -1,0 +1,53 @@
+#pragma once
+
+// Puts a finished file at the path a person chose, whole or not at all. Within one file system
+// the file is renamed into place. Across file systems it is first copied into a hidden partial
+// file in the destination's folder and renamed over the destination only once complete: a full
+// disk, a write error or a cancellation leaves the chosen name as it was (a file being replaced
+// stays byte for byte what it was) and removes the partial file. The work runs on a worker thread.
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "model/result.hpp"
+
+namespace quenlith {
+
+// A fresh path for a hidden partial file in `folder`.
+std::string partialFileName(const std::string& folder);
+
+// Replaceable pieces of a placement (tests): the partial file's path in a folder, and a call the
+// worker makes after each piece of the copy (tests hold the worker there).
+struct PlacementSeams {
+    std::function<std::string(const std::string& folder)> partialName = partialFileName;
+    std::function<void()> copiedPiece;
+};
+
+struct PlacementState;
+
+class FilePlacement {
+public:
+    using Completion = std::function<void(const Status&)>;
+    using Seams = PlacementSeams;
+
+    // Starts moving `source` to `destination`; `done` is told on the main context of the calling
+    // thread, unless cancel() stopped the placement first. The source is left where it was when
+    // the placement fails; removing it is the caller's.
+    static std::shared_ptr<FilePlacement> start(const std::string& source, const std::string& destination,
+                                                Completion done, Seams seams = {});
+    ~FilePlacement();
+    FilePlacement(const FilePlacement&) = delete;
+    FilePlacement& operator=(const FilePlacement&) = delete;
+
+    // Stops the placement unless its file has reached the destination already. True when stopped:
+    // the partial file is gone, the destination was never touched and `done` is not told. False
+    // when the file landed (its completion still comes).
+    bool cancel();
+
+private:
+    explicit FilePlacement(std::shared_ptr<PlacementState> state);
+    std::shared_ptr<PlacementState> state_;
+};
+
+}  // namespace quenlith

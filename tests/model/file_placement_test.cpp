@@ -1,0 +1,240 @@
+#include "model/file_placement.hpp"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <cstdio>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+#include <sys/stat.h>
+
+#include <glib/gstdio.h>
+#include <gtest/gtest.h>
+
+#include "model/file_test_support.hpp"
+#include "support/main_loop.hpp"
+
+namespace quenlith {
+namespace {
+
+using test::spinUntil;
+
+bool sameFileSystem(const std::string& a, const std::string& b) {
+    struct stat first {}, second {};
+    return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev;
+}
+
+// Everything in `folder` but the names listed: partial files left behind show up here.
+std::vector<std::string> othersIn(const std::string& folder, const std::vector<std::string>& expected) {
+    std::vector<std::string> found;
+    for (const std::string& name : test::entriesStartingWith(folder, ""))
+        if (std::find(expected.begin(), expected.end(), name) == expected.end()) found.push_back(name);
+    return found;
+}
+
+// Holds the worker after its first copied piece until released.
+struct PieceHold {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool reached = false, released = false;
+    void wait() {
+        std::unique_lock lock(mutex);
+        reached = true;
+        changed.notify_all();
+        changed.wait(lock, [&] { return released; });
+    }
+    void release() {
+        std::lock_guard lock(mutex);
+        released = true;
+        changed.notify_all();
+    }
+    bool wasReached() {
+        std::lock_guard lock(mutex);
+        return reached;
+    }
+};
+
+struct FailureCase;
+
+class FilePlacementTest : public ::testing::Test {
+protected:
+    void expectNothingChangesWhen(const FailureCase& c);
+
+    void SetUp() override {
+        // A second file system beside the test's folder: memory, where the folder is on disk.
+        if (sameFileSystem("/dev/shm", environment.root()))
+            GTEST_SKIP() << "no second file system beside " << environment.root();
+    }
+
+    // Places `source` at `destination` and waits for the answer.
+    std::optional<Status> placeAndWait(const std::string& source, const std::string& destination,
+                                       FilePlacement::Seams seams = {}) {
+        std::optional<Status> answer;
+        placement = FilePlacement::start(
+            source, destination, [&](const Status& status) { answer = status; }, std::move(seams));
+        EXPECT_TRUE(spinUntil([&] { return answer.has_value(); }));
+        return answer;
+    }
+
+    test::TemporaryEnvironment environment;
+    // A folder in memory, removed with the test.
+    struct MemoryFolder {
+        std::string made = [] {
+            char pattern[] = "/dev/shm/quenlith-placement-XXXXXX";
+            return std::string(g_mkdtemp(pattern) ? pattern : "/dev/shm");
+        }();
+        ~MemoryFolder() { test::removeTree(made); }
+        const std::string& path() const { return made; }
+    } memory;
+    std::shared_ptr<FilePlacement> placement;
+    const std::string kept = std::string(100 * 1024, 'k');
+};
+
+TEST_F(FilePlacementTest, AFinishedFileReplacesOrCreatesTheChosenNameWithinAndAcrossFileSystems) {
+    struct Case {
+        const char* what;
+        bool acrossFileSystems;
+        bool replacing;
+    };
+    const Case cases[] = {
+        {"renamed within one file system, new name", false, false},
+        {"renamed within one file system over a file", false, true},
+        {"copied across file systems, new name", true, false},
+        {"copied across file systems over a file", true, true},
+    };
+    int row = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string folder = environment.root() + "/saved-" + std::to_string(row);
+        const std::string source =
+            (c.acrossFileSystems ? memory.path() : environment.root()) + "/source-" + std::to_string(row++);
+        const std::string body = std::string(3 << 20, 'd') + c.what;  // more than one piece
+        test::writeFile(source, body);
+        chmod(source.c_str(), 0640);
+        test::writeFile(folder + "/file.bin", kept);
+        if (!c.replacing) std::remove((folder + "/file.bin").c_str());
+
+        auto answer = placeAndWait(source, folder + "/file.bin");
+        ASSERT_TRUE(answer && answer->ok())
+            << (answer && !answer->ok() ? answer->error().message : "no answer");
+        EXPECT_TRUE(test::readFile(folder + "/file.bin") == body);
+        EXPECT_FALSE(test::fileExists(source)) << "moved, not copied";
+        EXPECT_EQ(othersIn(folder, {"file.bin"}), std::vector<std::string>{});
+        struct stat placed {};
+        ASSERT_EQ(stat((folder + "/file.bin").c_str(), &placed), 0);
+        EXPECT_EQ(placed.st_mode & 0777, 0640u) << "the permissions the file was written with";
+        // A file that has landed is no longer cancelled.
+        EXPECT_FALSE(placement->cancel());
+    }
+}
+
+// One way a placement fails, tried for a new name and over a file already there.
+struct FailureCase {
+    const char* what;
+    std::string sourceFolder, folder;
+    bool folderThere = true;
+    std::uint64_t sizeLimit = 0;  // no file of the process may grow past it, when set
+};
+
+void FilePlacementTest::expectNothingChangesWhen(const FailureCase& c) {
+    SCOPED_TRACE(c.what);
+    for (bool replacing : {false, true}) {
+        SCOPED_TRACE(replacing ? "replacing a file" : "a new name");
+        const std::string source = c.sourceFolder + "/source-" + std::to_string(replacing);
+        const std::string body(5 << 20, 'b');
+        test::writeFile(source, body);
+        const std::string destination = c.folder + "/keep.bin";
+        if (c.folderThere) test::writeFile(replacing ? destination : c.folder + "/other", kept);
+        std::optional<test::FileSizeLimit> limit;
+        if (c.sizeLimit) limit.emplace(c.sizeLimit);
+
+        auto answer = placeAndWait(source, destination);
+        limit.reset();
+        ASSERT_TRUE(answer && !answer->ok());
+        EXPECT_NE(answer->error().message.find(destination), std::string::npos) << answer->error().message;
+        EXPECT_EQ(answer->error().message.find("Quenlith-download"), std::string::npos)
+            << answer->error().message;
+        if (c.folderThere) {
+            if (replacing) {
+                EXPECT_TRUE(test::readFile(destination) == kept) << "byte for byte as it was";
+            }
+            EXPECT_EQ(test::fileExists(destination), replacing);
+            EXPECT_EQ(othersIn(c.folder, {"keep.bin", "other"}), std::vector<std::string>{});
+            std::remove(destination.c_str());
+        }
+        EXPECT_TRUE(test::readFile(source) == body) << "the caller's to remove";
+        std::remove(source.c_str());
+    }
+}
+
+TEST_F(FilePlacementTest, AWriteThatFailsLeavesTheChosenNameAsItWasAndNoPartialFile) {
+    test::writeFile(environment.root() + "/plain", "not a folder");
+    const FailureCase cases[] = {
+        {"a file-size limit", memory.path(), environment.root() + "/limited", true, 512 * 1024},
+        {"a folder that is not there", memory.path(), environment.root() + "/gone", false},
+        {"a folder in place of which stands a file", memory.path(), environment.root() + "/plain/file",
+         false},
+    };
+    for (const FailureCase& c : cases) expectNothingChangesWhen(c);
+}
+
+TEST_F(FilePlacementTest, AFullDiskLeavesTheChosenNameAsItWasAndNoPartialFile) {
+    test::SmallFileSystem small(1 << 20);
+    if (!small.mounted()) GTEST_SKIP() << small.refusal();
+    expectNothingChangesWhen({"a full disk", environment.root(), small.path()});
+}
+
+TEST_F(FilePlacementTest, APartialNameAlreadyTakenIsLeftAloneAndAnotherIsUsed) {
+    const std::string folder = environment.root() + "/saved";
+    const std::string taken = folder + "/.taken.part";
+    test::writeFile(taken, "someone else's");
+    test::writeFile(memory.path() + "/source", "downloaded");
+    std::vector<std::string> offered;
+    FilePlacement::Seams seams;
+    seams.partialName = [&](const std::string& in) {
+        offered.push_back(offered.empty() ? taken : partialFileName(in));
+        return offered.back();
+    };
+    auto answer = placeAndWait(memory.path() + "/source", folder + "/file.bin", seams);
+    ASSERT_TRUE(answer && answer->ok());
+    EXPECT_EQ(offered.size(), 2u);
+    EXPECT_EQ(test::readFile(taken), "someone else's");
+    EXPECT_EQ(test::readFile(folder + "/file.bin"), "downloaded");
+    EXPECT_EQ(othersIn(folder, {"file.bin", ".taken.part"}), std::vector<std::string>{});
+    // The fresh names are hidden files of the destination's folder.
+    EXPECT_EQ(offered[1].rfind(folder + "/.", 0), 0u) << offered[1];
+}
+
+TEST_F(FilePlacementTest, CancellingMidCopyRemovesThePartialFileAtOnceAndKeepsTheReplacedFile) {
+    const std::string folder = environment.root() + "/saved";
+    test::writeFile(folder + "/keep.bin", kept);
+    const std::string source = memory.path() + "/source";
+    test::writeFile(source, std::string(3 << 20, 'c'));
+    auto hold = std::make_shared<PieceHold>();
+    std::atomic<bool> told{false};
+    FilePlacement::Seams seams;
+    seams.copiedPiece = [hold] { hold->wait(); };
+    placement = FilePlacement::start(
+        source, folder + "/keep.bin", [&](const Status&) { told = true; }, seams);
+    struct Release {
+        std::shared_ptr<PieceHold> hold;
+        ~Release() { hold->release(); }
+    } release{hold};
+    ASSERT_TRUE(spinUntil([&] { return hold->wasReached(); }));
+    EXPECT_EQ(othersIn(folder, {"keep.bin"}).size(), 1u) << "the partial file fills beside the chosen name";
+
+    EXPECT_TRUE(placement->cancel());
+    // Gone before the worker hears of it: a process that quits now leaves nothing behind.
+    EXPECT_EQ(othersIn(folder, {"keep.bin"}), std::vector<std::string>{});
+    hold->release();
+    test::spinFor(std::chrono::milliseconds(200));
+    EXPECT_FALSE(told);
+    EXPECT_TRUE(test::readFile(folder + "/keep.bin") == kept);
+    EXPECT_EQ(othersIn(folder, {"keep.bin"}), std::vector<std::string>{});
+    EXPECT_TRUE(placement->cancel()) << "still stopped";
+}
+
+}  // namespace
+}  // namespace quenlith
