@@ -109,8 +109,8 @@ void AppDelegate::buildMainMenu() {
         if (onQuit_) onQuit_();
     };
     mainMenu_ = std::make_unique<MainMenu>(*application.operator->(), *environment_, std::move(links));
-    // Every browser window and auxiliary window takes the accelerators; browser windows also
-    // show the menu from their title bar.
+    // Every browser window, auxiliary window and website editor takes the accelerators; browser
+    // windows also show the menu from their title bar.
     WindowShellHooks hooks = environment_->windows().hooks();
     hooks.onWindowBuilt = [this](BrowserWindowController& controller) {
         if (!mainMenu_) return;
@@ -121,9 +121,7 @@ void AppDelegate::buildMainMenu() {
     // A window a shortcut opened while launching gets its menu now.
     for (const auto& [id, controller] : environment_->windows().registry().windows())
         environment_->windows().hooks().onWindowBuilt(*controller);
-    environment_->auxiliaryWindows().setOnWindowBuilt([this](Gtk::Window& window) {
-        if (mainMenu_) mainMenu_->attach(window);
-    });
+    mainMenu_->attachToAuxiliaryWindows();
 }
 
 void AppDelegate::wireLauncherCommands() {

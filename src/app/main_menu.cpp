@@ -589,6 +589,14 @@ void MainMenu::attach(Gtk::Window& window) {
     }
 }
 
+void MainMenu::attachToAuxiliaryWindows() {
+    auto attachTo = [weak = std::weak_ptr<MainMenu*>(self_)](Gtk::Window& window) {
+        if (auto menu = weak.lock()) (*menu)->attach(window);
+    };
+    environment_.auxiliaryWindows().setOnWindowBuilt(attachTo);
+    environment_.websiteEditor().setOnWindowBuilt(attachTo);
+}
+
 Gtk::MenuButton* MainMenu::makeMenuButton() {
     auto* button = Gtk::manage(new Gtk::MenuButton());
     // A menu window of its own, placed on the screen (with scroll arrows when taller than it): a

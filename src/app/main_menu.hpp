@@ -72,6 +72,9 @@ public:
     // opens the menu on its first item. In a browser window the mouse's back and forward buttons
     // go back and forward.
     void attach(Gtk::Window& window);
+    // Attaches itself to every auxiliary window and website editor built from now on, while it
+    // lasts.
+    void attachToAuxiliaryWindows();
     // A menu button that shows the main menu (a managed widget); its commands act on the window
     // that holds the button.
     Gtk::MenuButton* makeMenuButton();

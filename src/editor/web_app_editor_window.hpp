@@ -22,6 +22,7 @@
 #include "editor/website_session_settings.hpp"
 #include "editor/website_switch_rows.hpp"
 #include "model/scheduler.hpp"
+#include "model/shortcut_picker_rules.hpp"
 #include "model/website_details_lookup.hpp"
 #include "model/website_editor_save.hpp"
 #include "ui/shortcut_picker.hpp"
@@ -120,7 +121,7 @@ private:
     Gtk::Box windowBox_{Gtk::ORIENTATION_VERTICAL, 8};
     PageZoomRow zoom_;
     Gtk::Expander shortcutGroup_;
-    ShortcutPicker shortcut_;
+    ShortcutPicker shortcut_{kWebsiteShortcutKey};
     Gtk::Expander userAgentGroup_;
     UserAgentPicker userAgent_;
     ApplicationLinkSettings applicationLinks_;

@@ -42,15 +42,23 @@ bool isTakenOutsideThePicker(const ShortcutConfiguration& shortcut) {
     return false;
 }
 
-ShortcutConfiguration offeredShortcut(const std::vector<ShortcutConfiguration>& held) {
-    std::optional<ShortcutConfiguration> firstFree;
+ShortcutConfiguration offeredShortcut(std::uint32_t defaultKey,
+                                      const std::vector<ShortcutConfiguration>& held) {
+    auto isHeld = [&](const ShortcutConfiguration& shortcut) {
+        return std::find(held.begin(), held.end(), shortcut) != held.end();
+    };
+    // The picker's own key first: the desktop and the other bindings only move it on.
+    const ShortcutConfiguration own{defaultKey, kDefaultShortcutModifiers};
+    const bool ownUsable = !isTakenOutsideThePicker(own);
+    if (ownUsable && !isHeld(own)) return own;
+    std::optional<ShortcutConfiguration> firstUsable;
     for (const auto& key : shortcutKeyTable()) {
         const ShortcutConfiguration candidate{key.keyCode, kDefaultShortcutModifiers};
         if (isTakenOutsideThePicker(candidate)) continue;
-        if (std::find(held.begin(), held.end(), candidate) == held.end()) return candidate;
-        if (!firstFree) firstFree = candidate;
+        if (!isHeld(candidate)) return candidate;
+        if (!firstUsable) firstUsable = candidate;
     }
-    return *firstFree;
+    return ownUsable ? own : *firstUsable;
 }
 
 std::vector<ShortcutConfiguration> shortcutsHeldElsewhere(const std::vector<WebAppProfile>& websites,
@@ -69,10 +77,10 @@ std::vector<ShortcutConfiguration> shortcutsHeldElsewhere(const std::vector<WebA
     return held;
 }
 
-std::optional<ShortcutConfiguration> shortcutEnabled(bool on,
+std::optional<ShortcutConfiguration> shortcutEnabled(bool on, std::uint32_t defaultKey,
                                                      const std::vector<ShortcutConfiguration>& held) {
     if (!on) return std::nullopt;
-    return offeredShortcut(held);
+    return offeredShortcut(defaultKey, held);
 }
 
 std::optional<ShortcutConfiguration> shortcutWithModifier(std::optional<ShortcutConfiguration> value,

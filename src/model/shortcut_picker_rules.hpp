@@ -21,6 +21,12 @@ struct WebAppProfile;
 inline constexpr std::uint32_t kDefaultShortcutModifiers = kOptionModifier | kCommandModifier;
 // The key the key picker shows while there is no shortcut: K.
 inline constexpr std::uint32_t kShortcutPickerIdleKey = 40;
+// The key each picker starts a shortcut switched on from, before anything takes it: the
+// launcher's B, always on top's I, compact mode's K, a website's K.
+inline constexpr std::uint32_t kLauncherShortcutKey = 11;
+inline constexpr std::uint32_t kPinShortcutKey = 34;
+inline constexpr std::uint32_t kCompactShortcutKey = 40;
+inline constexpr std::uint32_t kWebsiteShortcutKey = 40;
 
 // One modifier toggle: its label on this desktop and its stored mask.
 struct ShortcutModifierToggle {
@@ -36,18 +42,21 @@ inline constexpr ShortcutConfiguration kMouseRecoveryShortcut{35, kOptionModifie
 // Whether the combination is taken before any binding of the application: the mouse recovery
 // shortcut, a Ctrl+Alt key a Linux desktop binds by default, a key of the application's windows.
 bool isTakenOutsideThePicker(const ShortcutConfiguration& shortcut);
-// What a picker offers when it is switched on: Alt+Ctrl with the first key of the table whose
-// combination is not taken outside the picker and none of `held` (the application's other
-// bindings) takes; the first of those not taken outside the picker when `held` takes them all
-// (Save then says why).
-ShortcutConfiguration offeredShortcut(const std::vector<ShortcutConfiguration>& held);
+// What a picker offers when it is switched on: Alt+Ctrl with its own `defaultKey`, unless that
+// combination is taken outside the picker or one of `held` (the application's other bindings)
+// takes it; then with the first key of the table whose combination neither takes. When `held`
+// takes them all (Save then says why): the own key, or the first key not taken outside the
+// picker where a desktop takes the own one.
+ShortcutConfiguration offeredShortcut(std::uint32_t defaultKey,
+                                      const std::vector<ShortcutConfiguration>& held);
 // The global shortcuts of the application's bindings other than `bindingName` ("launcher", "pin",
 // "compact", or a website's id text): the ones a picker of that binding must not offer.
 std::vector<ShortcutConfiguration> shortcutsHeldElsewhere(const std::vector<WebAppProfile>& websites,
                                                           const AppPreferences& preferences,
                                                           const std::string& bindingName);
 // Switched on: always a fresh offered shortcut; switched off: none.
-std::optional<ShortcutConfiguration> shortcutEnabled(bool on, const std::vector<ShortcutConfiguration>& held);
+std::optional<ShortcutConfiguration> shortcutEnabled(bool on, std::uint32_t defaultKey,
+                                                     const std::vector<ShortcutConfiguration>& held);
 // Adds or removes one modifier; no shortcut stays none.
 std::optional<ShortcutConfiguration> shortcutWithModifier(std::optional<ShortcutConfiguration> value,
                                                           std::uint32_t mask, bool on);

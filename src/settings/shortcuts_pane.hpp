@@ -8,6 +8,7 @@
 #include <gtkmm/label.h>
 
 #include "model/shortcut_configuration.hpp"
+#include "model/shortcut_picker_rules.hpp"
 #include "settings/settings_context.hpp"
 #include "settings/settings_form.hpp"
 #include "ui/shortcut_picker.hpp"
@@ -36,9 +37,9 @@ private:
 
     SettingsContext& context_;
     bool updating_ = false;
-    ShortcutPicker launcher_;
-    ShortcutPicker pin_;
-    ShortcutPicker compact_;
+    ShortcutPicker launcher_{kLauncherShortcutKey};
+    ShortcutPicker pin_{kPinShortcutKey};
+    ShortcutPicker compact_{kCompactShortcutKey};
     Gtk::Label* validation_ = nullptr;
     Gtk::Button* restore_ = nullptr;
     std::map<std::string, Gtk::Label*> errors_;

@@ -6,13 +6,15 @@
 
 namespace quenlith {
 
-ShortcutPicker::ShortcutPicker()
-    : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 8), enable_(localizedString("Enable shortcut")) {
+ShortcutPicker::ShortcutPicker(std::uint32_t defaultKey)
+    : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 8),
+      defaultKey_(defaultKey),
+      enable_(localizedString("Enable shortcut")) {
     enable_.signal_toggled().connect([this] {
         if (updating_) return;
         const bool on = enable_.get_active();
         write(shortcutEnabled(
-            on, on && heldElsewhere_ ? heldElsewhere_() : std::vector<ShortcutConfiguration>{}));
+            on, defaultKey_, on && heldElsewhere_ ? heldElsewhere_() : std::vector<ShortcutConfiguration>{}));
     });
     const auto& toggles = shortcutModifierToggles();
     for (std::size_t index = 0; index < toggles.size(); ++index) {

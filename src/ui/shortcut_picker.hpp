@@ -21,7 +21,8 @@ namespace quenlith {
 // change goes to `onChange` at once and the embedding form validates on its Save.
 class ShortcutPicker : public Gtk::Box {
 public:
-    ShortcutPicker();
+    // `defaultKey`: the key a shortcut switched on starts from, while nothing else takes it.
+    explicit ShortcutPicker(std::uint32_t defaultKey);
 
     void setOnChange(std::function<void(const std::optional<ShortcutConfiguration>&)> onChange) {
         onChange_ = std::move(onChange);
@@ -50,6 +51,7 @@ private:
     void showValue();
 
     std::function<void(const std::optional<ShortcutConfiguration>&)> onChange_;
+    std::uint32_t defaultKey_;
     std::function<std::vector<ShortcutConfiguration>()> heldElsewhere_;
     std::optional<ShortcutConfiguration> value_;
     bool updating_ = false;

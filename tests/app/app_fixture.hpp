@@ -219,8 +219,7 @@ protected:
         WindowShellHooks hooks = environment->windows().hooks();
         hooks.onWindowBuilt = [this](BrowserWindowController& c) { menu->attach(c.panel()); };
         environment->windows().setHooks(std::move(hooks));
-        environment->auxiliaryWindows().setOnWindowBuilt(
-            [this](Gtk::Window& window) { menu->attach(window); });
+        menu->attachToAuxiliaryWindows();
     }
 
     TemporaryEnvironment folders;

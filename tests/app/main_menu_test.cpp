@@ -17,6 +17,7 @@
 #include "app/app_fixture.hpp"
 #include "app/focus_walk.hpp"
 #include "app/status_bar_controller.hpp"
+#include "app/website_editor_presenter.hpp"
 #include "browser/streaming_server.hpp"
 #include "browser/view/browser_chrome.hpp"
 #include "browser/view/browser_more_menu.hpp"
@@ -26,6 +27,7 @@
 #include "launcher/launcher_window.hpp"
 #include "launcher/menu_bar_view.hpp"
 #include "launcher/website_start_page.hpp"
+#include "model/web_app_store.hpp"
 #include "support/other_x_client.hpp"
 #include "support/toolkit_warnings.hpp"
 #include "ui/kept_above.hpp"
@@ -834,6 +836,67 @@ TEST_F(MainMenuTest, CloseClosesTheKeyWindowThatIsNoBrowserWindow) {
     }));
     pressKey(*settings, "w", kCtrl);
     EXPECT_TRUE(spinUntil([&] { return !settings->get_visible(); })) << "Ctrl+W closes the settings window";
+}
+
+// The website editor, for a new website and for a saved one, is a window of the application like
+// the others: F10 opens the main menu there, whose Edit items act in the editor's focused field, and
+// the application's keys work in it.
+TEST_F(MainMenuTest, TheWebsiteEditorTakesTheMenuAndTheApplicationsKeys) {
+    const WebAppProfile saved{.name = "Saved", .homeURL = "https://saved.example"};
+    ASSERT_TRUE(environment->store().upsert(saved));
+    WebsiteEditorPresenter& editors = environment->websiteEditor();
+    const std::pair<const char*, std::function<void()>> rows[] = {
+        {"Add Website", [&] { editors.showAddWebsite(); }},
+        {"Edit Website", [&] { editors.showEditWebsite(saved.id); }},
+    };
+    for (const auto& [title, open] : rows) {
+        SCOPED_TRACE(title);
+        open();
+        WebAppEditorWindow* editor = editors.editorWindow();
+        ASSERT_TRUE(editor);
+        EXPECT_EQ(editor->get_title(), title);
+        ASSERT_TRUE(makeActive(*editor));
+        Gtk::Entry& name = editor->nameField();
+        Gtk::Entry& address = editor->addressField();
+
+        // Copy from the name field, then Paste into the address field, each chosen in the menu F10
+        // opened on its first item.
+        const std::tuple<Gtk::Entry*, const char*, const char*> edits[] = {{&name, "Copy", "one two"},
+                                                                           {&address, "Paste", "xyz two"}};
+        Gtk::Clipboard::get()->set_text("before");
+        for (const auto& [field, item, text] : edits) {
+            SCOPED_TRACE(item);
+            ASSERT_TRUE(spinUntil([] { return !shownMainMenu(); }));
+            ASSERT_TRUE(makeActive(*editor));
+            field->grab_focus();
+            field->set_text(text);
+            field->select_region(0, 3);
+            ASSERT_TRUE(spinUntil([&] { return editor->get_focus() == field; }));
+            pressKey(*editor, "F10");
+            Gtk::Menu* shown = nullptr;
+            ASSERT_TRUE(spinUntil([&] { return (shown = shownMainMenu()) != nullptr; }))
+                << "F10 opens the menu";
+            EXPECT_EQ(highlighted(*shown), "File");
+            ASSERT_TRUE(choose(*shown, {"Edit", item}));
+        }
+        EXPECT_TRUE(spinUntil([] { return clipboardText() == "one"; })) << clipboardText();
+        EXPECT_TRUE(spinUntil([&] { return shownEdit(address) == "one two [3,3)"; })) << shownEdit(address);
+
+        // Ctrl+, brings the settings window.
+        ASSERT_TRUE(makeActive(*editor));
+        pressKey(*editor, "comma", kCtrl);
+        Gtk::Window* settings = nullptr;
+        EXPECT_TRUE(spinUntil([&] {
+            settings = environment->auxiliaryWindows().window(AuxiliaryWindows::Kind::settings);
+            return settings && settings->get_visible();
+        })) << "Ctrl+, opens the settings window";
+        if (settings) {
+            settings->close();
+            EXPECT_TRUE(spinUntil([&] { return !settings->get_visible(); }));
+        }
+        EXPECT_EQ(editors.editorWindow(), editor) << "the editor stays open, with its edits";
+        editors.closeEditor();
+    }
 }
 
 TEST_F(MainMenuTest, AuxiliaryWindowsAreReusedByTheirRules) {

@@ -226,9 +226,15 @@ std::vector<DefaultKey> defaultKeys() {
         for (std::string_view accelerator : command.accelerators)
             keys.push_back({acceleratorChord(accelerator), "app." + std::string(command.action)});
     keys.push_back({kMouseRecoveryShortcut.displayString(), "mouse control recovery"});
+    // Each picker's first offer, then those of a website's picker as one website after another
+    // is given a key.
+    for (std::uint32_t own :
+         {kLauncherShortcutKey, kPinShortcutKey, kCompactShortcutKey, kWebsiteShortcutKey})
+        keys.push_back({offeredShortcut(own, {}).displayString(), "offered by a shortcut picker"});
     std::vector<ShortcutConfiguration> held;
-    for (ShortcutConfiguration offered = offeredShortcut(held);
-         std::find(held.begin(), held.end(), offered) == held.end(); offered = offeredShortcut(held)) {
+    for (ShortcutConfiguration offered = offeredShortcut(kWebsiteShortcutKey, held);
+         std::find(held.begin(), held.end(), offered) == held.end();
+         offered = offeredShortcut(kWebsiteShortcutKey, held)) {
         held.push_back(offered);
         keys.push_back({offered.displayString(), "offered by a shortcut picker"});
     }

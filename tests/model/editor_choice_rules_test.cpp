@@ -13,10 +13,10 @@ namespace quenlith {
 namespace {
 
 TEST(ShortcutPickerRules, EditsFollowTheToggleModifiersAndKey) {
-    auto enabled = shortcutEnabled(true, {});
+    auto enabled = shortcutEnabled(true, kLauncherShortcutKey, {});
     EXPECT_EQ(enabled, (ShortcutConfiguration{11, 0x900}));
     EXPECT_EQ(enabled->displayString(), "Ctrl+Alt+B");
-    EXPECT_EQ(shortcutEnabled(false, {}), std::nullopt);
+    EXPECT_EQ(shortcutEnabled(false, kLauncherShortcutKey, {}), std::nullopt);
 
     auto edited = shortcutWithKey(
         shortcutWithModifier(shortcutWithModifier(enabled, kControlModifier, true), kOptionModifier, false),
@@ -37,7 +37,9 @@ TEST(ShortcutPickerRules, EditsFollowTheToggleModifiersAndKey) {
     EXPECT_EQ(unknown.displayString(), "Ctrl+?");
 }
 
-TEST(ShortcutPickerRules, SwitchedOnOffersTheFirstKeyNoOtherBindingHolds) {
+// Switched on, a picker offers its own key; the first key of the table that nothing takes only
+// where a desktop takes the own key or another binding holds it.
+TEST(ShortcutPickerRules, SwitchedOnOffersItsOwnKeyElseTheFirstKeyNothingTakes) {
     auto ctrlAlt = [](const char* key) {
         for (const auto& row : shortcutKeyTable())
             if (row.name == key)
@@ -53,20 +55,45 @@ TEST(ShortcutPickerRules, SwitchedOnOffersTheFirstKeyNoOtherBindingHolds) {
     std::vector<ShortcutConfiguration> everyKey;
     for (const auto& row : shortcutKeyTable())
         everyKey.push_back({row.keyCode, kCommandModifier | kOptionModifier});
+    auto keyOf = [&](const char* key) { return ctrlAlt(key).keyCode; };
     const struct {
+        std::uint32_t defaultKey;
         std::vector<ShortcutConfiguration> held;
         const char* offered;
     } cases[] = {
-        {{}, "Ctrl+Alt+B"},
-        {{ctrlAlt("A")}, "Ctrl+Alt+B"},
-        {{ctrlAlt("B")}, "Ctrl+Alt+E"},
-        {{ctrlAlt("B"), ctrlAlt("E"), ctrlAlt("G")}, "Ctrl+Alt+H"},
-        // Only the same combination is taken: other modifiers on the key leave it free.
-        {{{11, kCommandModifier | kOptionModifier | kShiftModifier}, {11, kCommandModifier}}, "Ctrl+Alt+B"},
-        {upToO, "Ctrl+Alt+Q"},
-        {everyKey, "Ctrl+Alt+B"},
+        // The own key, free: the launcher's B, always on top's I (whatever else is held).
+        {kLauncherShortcutKey, {}, "Ctrl+Alt+B"},
+        {kPinShortcutKey, {}, "Ctrl+Alt+I"},
+        {kPinShortcutKey, {ctrlAlt("B")}, "Ctrl+Alt+I"},
+        {kPinShortcutKey, {ctrlAlt("B"), ctrlAlt("E"), ctrlAlt("G")}, "Ctrl+Alt+I"},
+        {keyOf("Z"), upToO, "Ctrl+Alt+Z"},
+        // Held by another binding: the first key nothing takes.
+        {kPinShortcutKey, {ctrlAlt("I")}, "Ctrl+Alt+B"},
+        {kPinShortcutKey, {ctrlAlt("B"), ctrlAlt("I")}, "Ctrl+Alt+E"},
+        {kLauncherShortcutKey, {ctrlAlt("B")}, "Ctrl+Alt+E"},
+        // Only the same combination is held: other modifiers on the key leave it free.
+        {kLauncherShortcutKey,
+         {{11, kCommandModifier | kOptionModifier | kShiftModifier}, {11, kCommandModifier}},
+         "Ctrl+Alt+B"},
+        // Taken by a desktop (K: KDE Plasma's next keyboard layout, so compact mode's and a
+        // website's own key), by the mouse recovery (P) or by a window's command (C compact mode,
+        // S save page): the first key nothing takes.
+        {kCompactShortcutKey, {}, "Ctrl+Alt+B"},
+        {kCompactShortcutKey, {ctrlAlt("B")}, "Ctrl+Alt+E"},
+        {kWebsiteShortcutKey, {ctrlAlt("A")}, "Ctrl+Alt+B"},
+        {kWebsiteShortcutKey, {ctrlAlt("B"), ctrlAlt("E"), ctrlAlt("G")}, "Ctrl+Alt+H"},
+        {kWebsiteShortcutKey, upToO, "Ctrl+Alt+Q"},
+        {keyOf("P"), {}, "Ctrl+Alt+B"},
+        {keyOf("C"), {ctrlAlt("B")}, "Ctrl+Alt+E"},
+        {keyOf("S"), {}, "Ctrl+Alt+B"},
+        {keyOf("F4"), {}, "Ctrl+Alt+B"},
+        // Every key held: the own key, or the first no desktop takes where one takes the own key.
+        {kPinShortcutKey, everyKey, "Ctrl+Alt+I"},
+        {kCompactShortcutKey, everyKey, "Ctrl+Alt+B"},
     };
-    for (const auto& row : cases) EXPECT_EQ(offeredShortcut(row.held).displayString(), row.offered);
+    for (const auto& row : cases)
+        EXPECT_EQ(offeredShortcut(row.defaultKey, row.held).displayString(), row.offered)
+            << "own key " << row.defaultKey << ", " << row.held.size() << " held";
 
     // Which bindings hold a shortcut, seen from each binding: never its own.
     WebAppProfile mail{.name = "Mail"}, news{.name = "News"}, plain{.name = "Plain"};
@@ -88,8 +115,20 @@ TEST(ShortcutPickerRules, SwitchedOnOffersTheFirstKeyNoOtherBindingHolds) {
     for (const auto& view : views)
         EXPECT_EQ(shortcutsHeldElsewhere(websites, preferences, view.binding), view.held) << view.binding;
     // A third website switched on is offered a key none of the others holds.
-    EXPECT_EQ(shortcutEnabled(true, shortcutsHeldElsewhere(websites, preferences, plain.id.string())),
+    EXPECT_EQ(shortcutEnabled(true, kWebsiteShortcutKey,
+                              shortcutsHeldElsewhere(websites, preferences, plain.id.string())),
               ctrlAlt("E"));
+    // Always on top switched on beside the launcher on Ctrl+Alt+B: its own Ctrl+Alt+I; compact
+    // mode's K, which a desktop takes, gives way to the first key nothing takes.
+    AppPreferences launcherOnly;
+    launcherOnly.launcherShortcut = ctrlAlt("B");
+    EXPECT_EQ(shortcutEnabled(true, kPinShortcutKey, shortcutsHeldElsewhere({}, launcherOnly, "pin")),
+              ctrlAlt("I"));
+    EXPECT_EQ(shortcutEnabled(true, kCompactShortcutKey, shortcutsHeldElsewhere({}, launcherOnly, "compact")),
+              ctrlAlt("E"));
+    EXPECT_EQ(
+        shortcutEnabled(true, kLauncherShortcutKey, shortcutsHeldElsewhere({}, launcherOnly, "launcher")),
+        ctrlAlt("B"));
 }
 
 std::vector<LinkedApplication> apps(std::initializer_list<const char*> ids) {

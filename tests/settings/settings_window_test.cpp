@@ -365,7 +365,8 @@ TEST_F(SettingsWindowTest, ShortcutsAreStoredEvenWhenRefusedAndErrorsShowUnderTh
     auto& pane = settings->shortcutsPane();
     EXPECT_EQ(pane.websiteShortcutTexts(), (std::vector<std::string>{"Ctrl+Alt+K", "Not set"}));
 
-    // Switched on, each picker offers the first key no other binding holds.
+    // Switched on, each picker offers its own key, unless a desktop takes it (compact mode's K)
+    // or another binding holds it: then the first key nothing takes.
     pane.picker("launcher").enableToggle().set_active(true);
     EXPECT_EQ(stored().launcherShortcut, (ShortcutConfiguration{11, kCommandModifier | kOptionModifier}));
     pane.picker("compact").enableToggle().set_active(true);
@@ -376,6 +377,7 @@ TEST_F(SettingsWindowTest, ShortcutsAreStoredEvenWhenRefusedAndErrorsShowUnderTh
     EXPECT_EQ(stored().compactShortcut, site.globalShortcut);
     EXPECT_NE(pane.validationText(), "");
     pane.picker("pin").enableToggle().set_active(true);
+    EXPECT_EQ(pane.picker("pin").text(), "Ctrl+Alt+I") << "its own key, beside the launcher's B";
     pane.picker("pin").keyPicker().set_active(8);  // Ctrl+Alt+I, held by another client
     EXPECT_TRUE(stored().pinShortcut.has_value());
     EXPECT_TRUE(spinUntil([&] { return pane.errorText("pin") != "" && pane.errorText(site.id.string()) != ""; }));

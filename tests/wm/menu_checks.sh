@@ -5,11 +5,12 @@
 # Half act on that window though the menu holds the focus; the menu opened with F10, whose Edit
 # items act in the focused field of the window it came from (the address field and the page of a
 # website window, the launcher's search field, Quick Open's), also in a window too narrow for the
-# menu's button, Escape giving the focus back, and whose Focus Address Bar chosen in the launcher
-# brings the website window forward to type an address into; and the menu opened from the
-# launcher's button by the keyboard, shown whole on the screen as a window of its own with its
-# File menu, the launcher staying open under it. Alpha's page has a text field that titles the
-# page as it is typed into.
+# menu's button, Escape giving the focus back; the menu's Focus Address Bar chosen in the launcher
+# bringing the website window forward to type an address into; the menu opened from the launcher's
+# button by the keyboard, shown whole on the screen as a window of its own with its File menu, the
+# launcher staying open under it; and the website editor (Ctrl+Shift+N), where F10 opens the menu,
+# whose Edit items act in its Name field, and Ctrl+, brings the settings window. Alpha's page has
+# a text field that titles the page as it is typed into.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$1
@@ -194,6 +195,45 @@ for wm in openbox xfwm4; do
     wait_for 5 gone_from_screen '^Quenlith$' || fail "$wm: Escape puts the launcher away"
   else
     fail "$wm: Ctrl+O in Alpha opens the launcher with the focus"
+  fi
+
+  # The website editor takes the menu and the application's keys as the other windows do:
+  # Ctrl+Shift+N in Alpha opens Add Website with the focus in its Name field; F10 there shows the
+  # main menu, whose Select All and Copy act in that field; Ctrl+, brings the settings window, which
+  # Escape puts away; Escape in the editor gives Alpha back, whose address field takes what was
+  # copied, an address Alpha then loads.
+  editor="" settings=""
+  xdotool windowactivate --sync "$alpha" 2>/dev/null
+  wait_for 5 is_active "$alpha" && steady_focus
+  xdotool key --clearmodifiers ctrl+shift+n
+  if wait_for 10 eval 'found editor "^Add Website$" && is_active "$editor"'; then
+    steady_focus
+    xdotool type --delay 20 "$address?edited"
+    xdotool key F10
+    if check "$wm: F10 in Add Website shows the main menu" wait_for 10 menu_shown; then
+      xdotool key Escape
+      check "$wm: Escape closes it" wait_for 10 eval '! menu_shown'
+    fi
+    edit_with_f10 5 && edit_with_f10 3
+    xdotool key --clearmodifiers ctrl+comma
+    if check "$wm: Ctrl+, in Add Website brings the settings window" \
+      wait_for 10 eval 'found settings "^Quenlith Settings$" && is_active "$settings"'; then
+      steady_focus
+      xdotool key Escape
+      wait_for 10 gone_from_screen "^Quenlith Settings$" || fail "$wm: Escape puts the settings window away"
+    fi
+    wait_for 5 is_active "$editor" || xdotool windowactivate --sync "$editor" 2>/dev/null
+    wait_for 5 is_active "$editor" && steady_focus
+    xdotool key Escape
+    if wait_for 10 eval 'gone_from_screen "^Add Website$"'; then
+      xdotool windowactivate --sync "$alpha" 2>/dev/null
+      wait_for 5 is_active "$alpha" && steady_focus
+      xdotool key ctrl+l ctrl+a ctrl+v Return
+    fi
+    check "$wm: Select All and Copy with F10 in Add Website's Name field copy its text" \
+      wait_for 10 grep -q '^request /page?edited$' "$work/server.log"
+  else
+    fail "$wm: Ctrl+Shift+N in Alpha opens Add Website with the focus"
   fi
   stop_app
   stop_wm
