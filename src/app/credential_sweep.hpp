@@ -12,7 +12,6 @@
 namespace quenlith {
 
 class BrowserWindowManager;
-class CredentialUsers;
 class LibraryStore;
 class PreferencesStore;
 
@@ -47,8 +46,9 @@ private:
     // Reads the saved files off the main thread, then removes what neither they nor anything open
     // names.
     void readFiles(std::vector<std::string> stored);
-    void removeUnused(const std::vector<std::string>& stored, const CredentialUsers& users);
-    // Whether a website, a window, the library or the global proxy uses the credential now.
+    void removeUnused(const std::vector<std::string>& unused);
+    // Whether a website, a window, the library or the global proxy uses the credential now, or it
+    // was made during this run.
     bool inUse(const std::string& credentialID) const;
     void finish(std::vector<std::string> removed);
 
