@@ -62,13 +62,9 @@ void CredentialSweep::sweep() {
 }
 
 void CredentialSweep::readFiles(std::vector<std::string> stored) {
-    std::vector<std::string> candidates;
-    // Only ids of the shape the application makes: anything else is no password of ours.
-    for (auto& credential : stored)
-        if (Uuid::parse(credential)) candidates.push_back(std::move(credential));
     std::weak_ptr<CredentialSweep*> weak = self_;
     findUnusedCredentials(
-        std::move(candidates), SavedCredentialFiles::current(),
+        credentialsOfOurShape(std::move(stored)), SavedCredentialFiles::current(),
         [weak](const std::string& credentialID) {
             auto self = weak.lock();
             return !self || (*self)->windows_.session().shuttingDown() || (*self)->inUse(credentialID);

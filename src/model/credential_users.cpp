@@ -4,6 +4,7 @@
 
 #include "model/app_paths.hpp"
 #include "model/app_preferences.hpp"
+#include "model/credential_release.hpp"
 #include "model/browser_session.hpp"
 #include "model/file_store.hpp"
 #include "model/json_text.hpp"
@@ -175,16 +176,14 @@ void CredentialUsers::addSavedFiles(const SavedCredentialFiles& files) {
     addCopies(files.settings, ".unreadable-", kSettingsFileSizeCap, &CredentialUsers::addSettingsFile);
 }
 
+std::vector<std::string> credentialsOfOurShape(std::vector<std::string> stored) {
+    std::erase_if(stored, [](const std::string& credential) { return !Uuid::parse(credential); });
+    return stored;
+}
+
 std::vector<std::string> unusedCredentials(const std::vector<std::string>& stored,
                                            const CredentialUsers& users) {
-    std::vector<std::string> unused;
-    if (!users.known()) return unused;
-    std::set<std::string> seen;
-    // Anything else is no credential the application made, and none it removes.
-    for (const auto& credential : stored)
-        if (Uuid::parse(credential) && !users.uses(credential) && seen.insert(credential).second)
-            unused.push_back(credential);
-    return unused;
+    return unusedOf(credentialsOfOurShape(stored), users, {}).value_or(std::vector<std::string>{});
 }
 
 }  // namespace quenlith

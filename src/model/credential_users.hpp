@@ -80,8 +80,12 @@ private:
     bool known_ = true;
 };
 
+// The stored credential ids of the shape the application makes (a UUID text), in their order:
+// any other is no credential the application made, and none it removes.
+std::vector<std::string> credentialsOfOurShape(std::vector<std::string> stored);
+
 // The stored credentials that nothing uses, in their order: only credential ids of the shape the
-// application makes (a UUID text); none while a source is unreadable.
+// application makes; none while a source is unreadable.
 std::vector<std::string> unusedCredentials(const std::vector<std::string>& stored,
                                            const CredentialUsers& users);
 
