@@ -4,8 +4,8 @@
 
 #include "model/app_paths.hpp"
 #include "model/app_preferences.hpp"
-#include "model/credential_release.hpp"
 #include "model/browser_session.hpp"
+#include "model/credential_release.hpp"
 #include "model/file_store.hpp"
 #include "model/json_text.hpp"
 #include "model/library_document.hpp"
