@@ -1,9 +1,7 @@
 #include "app/credential_sweep.hpp"
 
-#include <gio/gio.h>
-
 #include "browser/engine/proxy_passwords.hpp"
-#include "model/credential_users.hpp"
+#include "model/credential_release.hpp"
 #include "model/library_store.hpp"
 #include "model/logging.hpp"
 #include "model/preferences_store.hpp"
@@ -64,46 +62,31 @@ void CredentialSweep::sweep() {
 }
 
 void CredentialSweep::readFiles(std::vector<std::string> stored) {
-    struct Reading {
-        std::weak_ptr<CredentialSweep*> sweep;
-        std::vector<std::string> stored;
-        SavedCredentialFiles files;
-        CredentialUsers users;
-    };
-    GTask* task = g_task_new(
-        nullptr, nullptr,
-        [](GObject*, GAsyncResult* result, gpointer) {
-            auto& reading = *static_cast<Reading*>(g_task_get_task_data(G_TASK(result)));
-            if (auto self = reading.sweep.lock()) (*self)->removeUnused(reading.stored, reading.users);
+    std::weak_ptr<CredentialSweep*> weak = self_;
+    findUnusedCredentials(
+        credentialsOfOurShape(std::move(stored)), SavedCredentialFiles::current(),
+        [weak](const std::string& credentialID) {
+            auto self = weak.lock();
+            return !self || (*self)->windows_.session().shuttingDown() || (*self)->inUse(credentialID);
         },
-        nullptr);
-    g_task_set_task_data(task, new Reading{self_, std::move(stored), SavedCredentialFiles::current(), {}},
-                         [](gpointer reading) { delete static_cast<Reading*>(reading); });
-    g_task_run_in_thread(task, [](GTask* running, gpointer, gpointer data, GCancellable*) {
-        auto& reading = *static_cast<Reading*>(data);
-        reading.users.addSavedFiles(reading.files);
-        g_task_return_boolean(running, TRUE);
-    });
-    g_object_unref(task);
+        [weak](std::optional<std::vector<std::string>> unused) {
+            auto self = weak.lock();
+            if (!self) return;
+            if (!unused) {
+                logInfo(LogCategory::lifecycle,
+                        "Unused proxy passwords were not looked for: a saved file could not be read");
+                return (*self)->finish({});
+            }
+            (*self)->removeUnused(*unused);
+        });
 }
 
 bool CredentialSweep::inUse(const std::string& credentialID) const {
-    const auto& proxy = preferences_.value().proxy;
-    return (proxy && proxy->credentialID == credentialID) ||
-           windows_.services().isCredentialInUse(credentialID) || credentialMadeThisRun(credentialID);
+    // One made during this run may belong to a save still on its way to the disk.
+    return windows_.services().isCredentialInUse(credentialID) || credentialMadeThisRun(credentialID);
 }
 
-void CredentialSweep::removeUnused(const std::vector<std::string>& stored, const CredentialUsers& users) {
-    if (!users.known()) {
-        logInfo(LogCategory::lifecycle,
-                "Unused proxy passwords were not looked for: a saved file could not be read");
-        return finish({});
-    }
-    std::vector<std::string> unused;
-    // Decided now, on the main loop: what opened or was saved while the files were read counts.
-    if (!windows_.session().shuttingDown())
-        for (const auto& credential : unusedCredentials(stored, users))
-            if (!inUse(credential)) unused.push_back(credential);
+void CredentialSweep::removeUnused(const std::vector<std::string>& unused) {
     if (unused.empty()) return finish({});
 
     struct Removal {

@@ -12,15 +12,15 @@
 namespace quenlith {
 
 class BrowserWindowManager;
-class CredentialUsers;
 class LibraryStore;
 class PreferencesStore;
 
 // Removes, once each start, the proxy passwords in the keyring that nothing names: those a save
 // left behind when the process ended before the record without them reached the disk. It waits as
-// the session sweep does; then it lists the keyring, reads the saved files off the main thread,
-// and removes an item only when no saved file names it, nothing open uses it and it was not made
-// during this run. Nothing goes while a saved file cannot be read or when there is no keyring to
+// the session sweep does; then it lists this data folder's items in the keyring (one stored
+// before items named their folder may be another folder's, and stays), reads the saved files off
+// the main thread, and removes an item only when no saved file names it, nothing open uses it and
+// it was not made during this run (findUnusedCredentials, as every let-go asks). Nothing goes while a saved file cannot be read or when there is no keyring to
 // list; items in a locked keyring are left as they are (nothing here unlocks or asks).
 class CredentialSweep {
 public:
@@ -47,8 +47,9 @@ private:
     // Reads the saved files off the main thread, then removes what neither they nor anything open
     // names.
     void readFiles(std::vector<std::string> stored);
-    void removeUnused(const std::vector<std::string>& stored, const CredentialUsers& users);
-    // Whether a website, a window, the library or the global proxy uses the credential now.
+    void removeUnused(const std::vector<std::string>& unused);
+    // Whether a website, a window, the library or the global proxy uses the credential now, or it
+    // was made during this run.
     bool inUse(const std::string& credentialID) const;
     void finish(std::vector<std::string> removed);
 

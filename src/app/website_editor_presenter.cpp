@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "browser/engine/keyring_password_vault.hpp"
+#include "model/credential_release.hpp"
 #include "model/localization.hpp"
 #include "model/logging.hpp"
 #include "model/preferences_store.hpp"
@@ -13,14 +14,6 @@
 #include "ui/work_area_fit.hpp"
 
 namespace quenlith {
-
-namespace {
-
-bool usesCredential(const std::optional<BrowserProxySettings>& proxy, const std::string& credentialID) {
-    return proxy && proxy->credentialID == credentialID;
-}
-
-}  // namespace
 
 WebsiteEditorPresenter::WebsiteEditorPresenter(WebAppStore& store, PreferencesStore& preferences,
                                                Scheduler& scheduler)
@@ -167,13 +160,28 @@ void WebsiteEditorPresenter::discardProxyCredential(const std::string& credentia
     replacedCredentials_.replaced(credentialID);
 }
 
+bool WebsiteEditorPresenter::credentialInUse(const std::string& credentialID) const {
+    CredentialUsers users;
+    users.addWebsiteStore(store_);
+    users.addProxy(preferences_.value().proxy);
+    return users.uses(credentialID) || (links_.credentialInUse && links_.credentialInUse(credentialID));
+}
+
 void WebsiteEditorPresenter::letGoOfCredential(const std::string& credentialID) {
-    for (const auto& website : store_.profiles())
-        if (usesCredential(website.siteProxy, credentialID)) return;
-    if (usesCredential(preferences_.value().proxy, credentialID)) return;
-    if (links_.credentialInUse && links_.credentialInUse(credentialID)) return;
-    auto vault = links_.vault ? links_.vault : std::make_shared<KeyringPasswordVault>();
-    vault->remove(credentialID);
+    if (credentialInUse(credentialID)) return;
+    std::weak_ptr<WebsiteEditorPresenter*> weak = self_;
+    findUnusedCredentials(
+        {credentialID}, SavedCredentialFiles::current(),
+        [weak](const std::string& credential) {
+            auto self = weak.lock();
+            return !self || (*self)->credentialInUse(credential);
+        },
+        [weak](std::optional<std::vector<std::string>> unused) {
+            auto self = weak.lock();
+            if (!self || !unused) return;
+            auto vault = (*self)->links_.vault ? (*self)->links_.vault : std::make_shared<KeyringPasswordVault>();
+            for (const auto& credential : *unused) vault->remove(credential);
+        });
 }
 
 std::optional<std::string> WebsiteEditorPresenter::checkShortcut(

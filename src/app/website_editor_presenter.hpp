@@ -83,6 +83,9 @@ private:
     // never reached the disk either.
     bool reopenUnsaved(const WebAppProfile& website, const WebsiteEditorRequest& context, bool isNew,
                        const std::string& reason, std::vector<std::string> unsaved);
+    // Whether the store, the global proxy or (through the links) anything open uses the credential.
+    bool credentialInUse(const std::string& credentialID) const;
+    // Removes the credential's password once nothing names it (see findUnusedCredentials).
     void letGoOfCredential(const std::string& credentialID);
     std::optional<std::string> checkShortcut(const std::optional<ShortcutConfiguration>& shortcut,
                                              const std::string& bindingName) const;

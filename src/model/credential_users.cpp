@@ -5,6 +5,7 @@
 #include "model/app_paths.hpp"
 #include "model/app_preferences.hpp"
 #include "model/browser_session.hpp"
+#include "model/credential_release.hpp"
 #include "model/file_store.hpp"
 #include "model/json_text.hpp"
 #include "model/library_document.hpp"
@@ -12,6 +13,7 @@
 #include "model/preferences_store.hpp"
 #include "model/profile_persistence.hpp"
 #include "model/web_app_profile.hpp"
+#include "model/web_app_store.hpp"
 
 namespace quenlith {
 
@@ -30,8 +32,10 @@ SavedCredentialFiles SavedCredentialFiles::current() {
 }
 
 void CredentialUsers::add(std::string_view credentialID) {
-    // Anything else is no credential the application made, and none it removes.
-    if (auto uuid = Uuid::parse(credentialID)) used_.insert(*uuid);
+    if (auto uuid = Uuid::parse(credentialID))
+        used_.insert(*uuid);
+    else
+        usedTexts_.emplace(credentialID);
 }
 
 void CredentialUsers::addProxy(const std::optional<BrowserProxySettings>& proxy) {
@@ -41,6 +45,11 @@ void CredentialUsers::addProxy(const std::optional<BrowserProxySettings>& proxy)
 
 void CredentialUsers::addWebsites(const std::vector<WebAppProfile>& websites) {
     for (const auto& website : websites) addProxy(website.siteProxy);
+}
+
+void CredentialUsers::addWebsiteStore(const WebAppStore& store) {
+    addWebsites(store.profiles());
+    addWebsites(store.setAsideProfiles());
 }
 
 void CredentialUsers::addLibrary(const LibraryDocument& library) {
@@ -72,8 +81,8 @@ void CredentialUsers::addNamedIn(std::string_view text) {
 }
 
 bool CredentialUsers::uses(std::string_view credentialID) const {
-    auto uuid = Uuid::parse(credentialID);
-    return uuid && used_.contains(*uuid);
+    if (auto uuid = Uuid::parse(credentialID)) return used_.contains(*uuid);
+    return usedTexts_.contains(credentialID);
 }
 
 bool CredentialUsers::addWebsitesFile(const std::string& path) {
@@ -167,15 +176,14 @@ void CredentialUsers::addSavedFiles(const SavedCredentialFiles& files) {
     addCopies(files.settings, ".unreadable-", kSettingsFileSizeCap, &CredentialUsers::addSettingsFile);
 }
 
+std::vector<std::string> credentialsOfOurShape(std::vector<std::string> stored) {
+    std::erase_if(stored, [](const std::string& credential) { return !Uuid::parse(credential); });
+    return stored;
+}
+
 std::vector<std::string> unusedCredentials(const std::vector<std::string>& stored,
                                            const CredentialUsers& users) {
-    std::vector<std::string> unused;
-    if (!users.known()) return unused;
-    std::set<std::string> seen;
-    for (const auto& credential : stored)
-        if (Uuid::parse(credential) && !users.uses(credential) && seen.insert(credential).second)
-            unused.push_back(credential);
-    return unused;
+    return unusedOf(credentialsOfOurShape(stored), users, {}).value_or(std::vector<std::string>{});
 }
 
 }  // namespace quenlith

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
@@ -16,6 +17,7 @@ struct BrowserProxySettings;
 struct BrowserSessionDocument;
 struct LibraryDocument;
 struct WebAppProfile;
+class WebAppStore;
 
 // The saved files that may name a proxy credential, each with its backup and the recovery copies
 // a restore kept of it; the settings with the copies of unreadable settings kept aside.
@@ -32,12 +34,15 @@ struct SavedCredentialFiles {
 // The proxy credentials something may still use: those of the saved websites, of the global
 // proxy, of the saved pages and page-group windows and of the windows of the saved session. A
 // source that could not be read makes every credential one that may be used. Credentials are
-// compared as the UUIDs the application makes, in either letter case.
+// compared as the UUIDs the application makes, in either letter case (any other text exactly).
+// A credential named by a file, by its backup or by a record set aside for a repeated id is used.
 class CredentialUsers {
 public:
     void add(std::string_view credentialID);
     void addProxy(const std::optional<BrowserProxySettings>& proxy);
     void addWebsites(const std::vector<WebAppProfile>& websites);
+    // What the store holds now: its websites and the records set aside for a repeated id.
+    void addWebsiteStore(const WebAppStore& store);
     void addLibrary(const LibraryDocument& library);
     void addSession(const BrowserSessionDocument& session);
     // The object of the settings file: the global proxy of the preferences; preferences that do
@@ -71,11 +76,16 @@ private:
     void addRequired(const std::string& path, bool (CredentialUsers::*decoded)(const std::string&));
 
     std::set<Uuid> used_;
+    std::set<std::string, std::less<>> usedTexts_;  // ids of another shape, as spelled
     bool known_ = true;
 };
 
+// The stored credential ids of the shape the application makes (a UUID text), in their order:
+// any other is no credential the application made, and none it removes.
+std::vector<std::string> credentialsOfOurShape(std::vector<std::string> stored);
+
 // The stored credentials that nothing uses, in their order: only credential ids of the shape the
-// application makes (a UUID text); none while a source is unreadable.
+// application makes; none while a source is unreadable.
 std::vector<std::string> unusedCredentials(const std::vector<std::string>& stored,
                                            const CredentialUsers& users);
 

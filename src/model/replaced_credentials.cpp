@@ -1,5 +1,6 @@
 #include "model/replaced_credentials.hpp"
 
+#include <set>
 #include <utility>
 
 namespace quenlith {
@@ -31,8 +32,12 @@ void ReplacedCredentials::settle(const Credentials& replaced, bool failed) {
         replacedBeforeFailures_.insert(replacedBeforeFailures_.end(), replaced.begin(), replaced.end());
         return;
     }
-    for (const std::string& credentialID : std::exchange(replacedBeforeFailures_, {})) letGo_(credentialID);
-    for (const std::string& credentialID : replaced) letGo_(credentialID);
+    // A failed save and the one after it may both have replaced the same credential: it goes once.
+    Credentials due = std::exchange(replacedBeforeFailures_, {});
+    due.insert(due.end(), replaced.begin(), replaced.end());
+    std::set<std::string> told;
+    for (const std::string& credentialID : due)
+        if (told.insert(credentialID).second) letGo_(credentialID);
 }
 
 }  // namespace quenlith

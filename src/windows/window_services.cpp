@@ -8,6 +8,7 @@
 #include "browser/engine/website_data_store.hpp"
 #include "browser/engine/website_sessions.hpp"
 #include "browser/view/browser_view_controller.hpp"
+#include "model/credential_release.hpp"
 #include "model/localization.hpp"
 #include "model/preferences_store.hpp"
 #include "model/tray_presence.hpp"
@@ -234,12 +235,11 @@ bool WindowServices::saveNetwork(const WebAppProfile& edited) {
 }
 
 bool WindowServices::isCredentialInUse(const std::string& credentialID) const {
-    auto uses = [&](const WebAppProfile& profile) {
-        return profile.siteProxy && profile.siteProxy->credentialID == credentialID;
-    };
-    if (std::any_of(store_.profiles().begin(), store_.profiles().end(), uses)) return true;
-    for (const auto& [id, profile] : registry_.browsingProfiles())
-        if (uses(profile)) return true;
+    CredentialUsers users;
+    users.addWebsiteStore(store_);
+    for (const auto& [id, profile] : registry_.browsingProfiles()) users.addProxy(profile.siteProxy);
+    users.addProxy(preferences_.value().proxy);
+    if (users.uses(credentialID)) return true;
     return hooks_.additionalCredentialUsage && hooks_.additionalCredentialUsage(credentialID);
 }
 
@@ -248,10 +248,19 @@ void WindowServices::discardProxyCredential(const std::string& credentialID) {
 }
 
 void WindowServices::letGoOfCredential(const std::string& credentialID) {
-    if (isCredentialInUse(credentialID)) return;
-    const auto& proxy = preferences_.value().proxy;
-    if (proxy && proxy->credentialID == credentialID) return;
-    if (hooks_.removeProxyPassword) hooks_.removeProxyPassword(credentialID);
+    if (isCredentialInUse(credentialID) || !hooks_.removeProxyPassword) return;
+    std::weak_ptr<WindowServices*> weak = self_;
+    findUnusedCredentials(
+        {credentialID}, SavedCredentialFiles::current(),
+        [weak](const std::string& credential) {
+            auto services = weak.lock();
+            return !services || (*services)->isCredentialInUse(credential);
+        },
+        [weak](std::optional<std::vector<std::string>> unused) {
+            auto services = weak.lock();
+            if (!services || !unused) return;
+            for (const auto& credential : *unused) (*services)->hooks_.removeProxyPassword(credential);
+        });
 }
 
 }  // namespace quenlith

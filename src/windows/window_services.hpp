@@ -56,11 +56,13 @@ public:
     std::optional<WebAppProfile> networkProfile(const Uuid& windowID, const Uuid& recordID) const;
     // Saves the sheet: exactly the proxy, session identifier, own-session flag and account name.
     bool saveNetwork(const WebAppProfile& edited);
-    // Whether a proxy credential id is used by a saved website, a window's ad-hoc record or (asked
-    // through the application) anything else.
+    // Whether a proxy credential id is used now by a website (those set aside for a repeated id
+    // included), a window's ad-hoc record, the global proxy or (asked through the application)
+    // anything else.
     bool isCredentialInUse(const std::string& credentialID) const;
-    // Deletes the proxy password unless a website, a window or the global proxy still uses it; one
-    // that a website save still on its way to the disk replaced waits for that write.
+    // Deletes the proxy password unless something uses it now or a saved file (a backup, a
+    // recovery copy and a set-aside record included) names it; one that a website save still on
+    // its way to the disk replaced waits for that write.
     void discardProxyCredential(const std::string& credentialID);
 
 private:

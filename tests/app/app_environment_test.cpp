@@ -364,6 +364,60 @@ TEST_F(AppEnvironmentTest, RemovesTheProxyPasswordsNothingNamesOnceEachStart) {
         EXPECT_TRUE(test::keyringHolds(kept)) << kept;
 }
 
+// Two data folders share one keyring (two ways of starting the application with another
+// XDG_DATA_HOME). Passwords stored before items named their folder may be either folder's: the
+// sweep of one folder leaves them, and the other folder's websites and global proxy still have
+// theirs. Only a password of the folder swept that nothing names goes.
+TEST_F(AppEnvironmentTest, TheSweepOfOneDataFolderLeavesThePasswordsItCannotTellTheFolderOf) {
+    if (!test::runInChildProcess(test::ChildProcessOptions().withPrivateBus())) return;
+    test::KeyringDaemon keyring;
+    auto stored = [](SecretStore& store, const std::string& password) {
+        const std::string credential = Uuid::random().string();
+        std::optional<Status> added;
+        auto call = store.add(credential, "Quenlith proxy password", password, [&](Status status) { added = status; });
+        EXPECT_TRUE(spinUntil([&] { return added.has_value(); }) && added->ok());
+        return credential;
+    };
+    test::TemporaryFolder other("quenlith-other-folder");
+    const std::string ownData = applicationDataDirectory(), ownConfig = settingsFilePath();
+    const std::string dataHome = g_getenv("XDG_DATA_HOME"), configHome = g_getenv("XDG_CONFIG_HOME");
+    LibsecretStore unnamed(kProxyPasswordSchema);  // as an earlier version stored them
+    LibsecretStore otherFolders(kProxyPasswordSchema, mainLoopScheduler(), other.file("data/com.quenlith.Quenlith"));
+    const std::string otherSite = stored(unnamed, "site"), otherGlobal = stored(unnamed, "global"),
+                      nobodys = stored(unnamed, "nobody's"), otherNamed = stored(otherFolders, "named"),
+                      left = stored(proxySecretStore(), "left");
+
+    // The other folder's websites and settings name the first two.
+    folders.set("XDG_DATA_HOME", other.file("data"));
+    folders.set("XDG_CONFIG_HOME", other.file("config"));
+    ASSERT_NE(applicationDataDirectory(), ownData);
+    auto mail = website("Mail", "/mail");
+    mail.siteProxy = BrowserProxySettings{BrowserProxyKind::httpConnect, "127.0.0.1", 3128, "ann", otherSite, true};
+    ASSERT_TRUE(ProfilePersistence(defaultProfilesFilePath()).save({mail}));
+    PreferencesStore().update([&](AppPreferences& value) {
+        value.proxy = BrowserProxySettings{BrowserProxyKind::socks5, "127.0.0.1", 1080, "bob", otherGlobal, true};
+    });
+    applicationFileWriter().flush();
+    folders.set("XDG_DATA_HOME", dataHome);
+    folders.set("XDG_CONFIG_HOME", configHome);
+    ASSERT_EQ(applicationDataDirectory(), ownData);
+    ASSERT_EQ(settingsFilePath(), ownConfig);
+
+    start({website("Plain", "/plain")});
+    timers.advance(CredentialSweep::kDelay);
+    environment->windows().session().restoreSession();
+    std::optional<std::vector<std::string>> removed;
+    environment->startSweeps().credentials().setOnFinished(
+        [&](const std::vector<std::string>& gone) { removed = gone; });
+    ASSERT_TRUE(spinUntil([&] { return !environment->library().loading(); }));
+    timers.advance(CredentialSweep::kDelay);
+    ASSERT_TRUE(spinUntil([&] { return removed.has_value(); }));
+    EXPECT_EQ(*removed, std::vector<std::string>{left});
+    EXPECT_FALSE(test::keyringHolds(left));
+    for (const auto& kept : {otherSite, otherGlobal, nobodys, otherNamed})
+        EXPECT_TRUE(test::keyringHolds(kept)) << kept;
+}
+
 // The message dialogs on screen.
 std::vector<Gtk::MessageDialog*> shownAlerts() {
     std::vector<Gtk::MessageDialog*> alerts;

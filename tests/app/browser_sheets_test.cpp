@@ -17,6 +17,7 @@
 #include "editor/browser_window_settings_view.hpp"
 #include "editor/user_agent_settings_view.hpp"
 #include "editor/website_proxy_settings_view.hpp"
+#include "model/credential_release.hpp"
 #include "model/file_test_support.hpp"
 #include "model/file_writer.hpp"
 #include "model/preferences_store.hpp"
@@ -344,8 +345,19 @@ TEST_F(BrowserSheetsTest, ProxySheetMovesTheWebsiteOntoAnAuthenticatedProxyAndBa
     ASSERT_TRUE(turnProxyOff());
     ASSERT_TRUE(spinUntil([&] { return !environment->store().hasPendingSave(); }));
     EXPECT_EQ(environment->store().profile(websiteID)->siteProxy, std::nullopt);
+    // The file's backup is the file before this save: "Restore Previous" would bring the record
+    // back, and it needs its password.
+    ASSERT_TRUE(spinUntil([] { return credentialSearchesInFlight() == 0; }));
+    EXPECT_TRUE(test::keyringHolds(*stored->credentialID)) << "the backup still names it";
+    // Once a later save has replaced that backup, nothing names it, and letting go of it takes it.
+    window->browser().moreMenu().showProxySheet();
+    sheet<WebsiteProxySettingsView>(*window)->sessionSettings().accountField().set_text("Work");
+    sheet<WebsiteProxySettingsView>(*window)->response(Gtk::RESPONSE_OK);
+    ASSERT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(*window) == nullptr; }));
+    ASSERT_TRUE(spinUntil([&] { return !environment->store().hasPendingSave(); }));
+    environment->windows().services().discardProxyCredential(*stored->credentialID);
     EXPECT_TRUE(spinUntil([&] { return !test::keyringHolds(*stored->credentialID); }))
-        << "the password no website uses is gone";
+        << "the password nothing names is gone";
 }
 
 // The password the proxy sheet stored for a save whose write fails is named by nothing once the

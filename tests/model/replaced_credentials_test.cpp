@@ -45,6 +45,11 @@ TEST(ReplacedCredentials, GoOnlyOnceTheSaveThatReplacedThemIsOnTheDisk) {
         {"failed, then the next save is written", {"b1", "rA", "f1", "b2", "o2"}, {"A"}},
         {"failed, then the next save fails too", {"b1", "rA", "f1", "b2", "f2"}, {}},
         {"failed twice, then written", {"b1", "rA", "f1", "b2", "rB", "f2", "b3", "o3"}, {"A", "B"}},
+        // The editor that came back saves the record taken back, which names it again.
+        {"failed, then replaced again by the save written: once", {"b1", "rA", "f1", "b2", "rA", "o2"}, {"A"}},
+        {"failed twice on the same one, then written: once",
+         {"b1", "rA", "f1", "b2", "rA", "f2", "b3", "rA", "o3"},
+         {"A"}},
         {"failed, then one replaced with nothing in flight", {"b1", "rA", "f1", "rB"}, {"B"}},
         {"told at once before it was named", {"b1", "o1", "rA"}, {"A"}},
         {"a dropped report leaves later ones to go at once", {"b1", "d1", "rA"}, {"A"}},

@@ -1,6 +1,8 @@
 #include "browser/engine/proxy_passwords.hpp"
 
+#include <map>
 #include <set>
+#include <vector>
 
 #include "model/app_paths.hpp"
 #include "model/localization.hpp"
@@ -24,6 +26,13 @@ std::shared_ptr<SecretStore>& currentStore() {
 std::set<std::string>& madeThisRun() {
     static std::set<std::string> made;
     return made;
+}
+
+// The removals on their way, with whom to tell: a second removal of an item joins the first, as
+// two deletions of one item at once make the service fail one and libsecret answer twice.
+std::map<std::string, std::vector<SecretStore::WriteDone>>& removing() {
+    static std::map<std::string, std::vector<SecretStore::WriteDone>> waiting;
+    return waiting;
 }
 }  // namespace
 
@@ -58,15 +67,21 @@ bool credentialMadeThisRun(const std::string& credentialID) {
 }
 
 void deleteProxyPassword(const std::string& credentialID, SecretStore::WriteDone done) {
+    auto [waiting, first] = removing().try_emplace(credentialID);
+    waiting->second.push_back(std::move(done));
+    if (!first) return;
     proxySecretStore()
         .remove(proxyKeychainQuery(credentialID).account,
-                [done = std::move(done)](Status removed) {
+                [credentialID](Status removed) {
                     if (!removed) {
                         logError(LogCategory::browser, "A proxy password could not be removed from the keyring: " +
                                                            removed.error().message);
                         removed = keychainError(removed.error().code);
                     }
-                    if (done) done(std::move(removed));
+                    auto told = removing().extract(credentialID);
+                    if (told.empty()) return;
+                    for (auto& tell : told.mapped())
+                        if (tell) tell(removed);
                 })
         .detach();
 }

@@ -37,7 +37,7 @@ ProxyKeychainQuery proxyKeychainQuery(const std::string& account);
 // save still on its way to the disk.
 bool credentialMadeThisRun(const std::string& credentialID);
 // Removes the item of the credential id. The call runs to its end by itself; a failure is logged
-// and handed to `done` when given.
+// and handed to `done` when given. A removal of an item already being removed waits for that one.
 void deleteProxyPassword(const std::string& credentialID, SecretStore::WriteDone done = nullptr);
 
 // The error of every failed password call: code "keychain:<cause>", message the localised

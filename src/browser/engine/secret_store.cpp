@@ -144,9 +144,10 @@ Result<std::string> firstReadableSecret(GList* items) {
     return Error{kSecretMissing, "no secret is stored for this account"};
 }
 
-// The accounts of the items found that belong to `folder` (all when it is empty); an item made
-// before items named their folder belongs to every one. A locked item's attributes are not asked
-// for (the service may give them only once unlocked), it is only counted.
+// The accounts of the items found that belong to `folder` (all when it is empty). An item made
+// before items named their folder may be any folder's that shares the keyring: it is left out, so
+// no sweep of one folder takes another's. A locked item's attributes are not asked for (the
+// service may give them only once unlocked), it is only counted.
 SecretAccounts accountsOf(GList* items, const std::string& folder) {
     SecretAccounts found;
     for (GList* node = items; node; node = node->next) {
@@ -159,7 +160,7 @@ SecretAccounts accountsOf(GList* items, const std::string& folder) {
         if (!attributes) continue;
         auto* owner = static_cast<const char*>(g_hash_table_lookup(attributes, kFolderAttribute));
         auto* account = static_cast<const char*>(g_hash_table_lookup(attributes, "account"));
-        if (account && (folder.empty() || !owner || folder == owner)) found.accounts.emplace_back(account);
+        if (account && (folder.empty() || (owner && folder == owner))) found.accounts.emplace_back(account);
         g_hash_table_unref(attributes);
     }
     return found;
@@ -224,6 +225,11 @@ SecretCall LibsecretStore::add(const std::string& account, const std::string& la
 
 SecretCall LibsecretStore::remove(const std::string& account, WriteDone done) {
     auto operation = std::make_shared<Operation<Done>>(schemaName_, account, std::move(done));
+    // Only this folder's items: one without a folder, or another folder's, may be named elsewhere.
+    operation->folder = folder_;
+    if (!operation->folder.empty())
+        g_hash_table_insert(operation->attributes, const_cast<char*>(kFolderAttribute),
+                            const_cast<char*>(operation->folder.c_str()));
     return start<Done>(operation, scheduler_, kWriteLimit, false, [](const OperationPtr<Done>& op) {
         secret_service_clear(
             op->service.get(), &op->schema, op->attributes, op->cancellable.get(),

@@ -67,7 +67,8 @@ public:
     // Adds a new item under `account` (the store never updates an existing one).
     [[nodiscard]] virtual SecretCall add(const std::string& account, const std::string& label,
                                          const std::string& secret, WriteDone done) = 0;
-    // Removes every item of `account`; no item is no failure.
+    // Removes every item of `account` (of the store's folder, when it has one); no item is no
+    // failure.
     [[nodiscard]] virtual SecretCall remove(const std::string& account, WriteDone done) = 0;
     // The accounts of every item, read without unlocking anything or asking the user.
     [[nodiscard]] virtual SecretCall list(ListDone done) = 0;
@@ -75,8 +76,9 @@ public:
 
 // The desktop's Secret Service through libsecret: items of one schema with the attribute "account",
 // and "folder" naming the data folder of the store that added them (when it was given one; `list`
-// then leaves out the items of other folders). Each call opens its own connection to the service,
-// so a restarted service is found.
+// and `remove` then touch only the items of that folder: never another folder's, nor one made
+// before items named their folder, whose owner is unknown). Each call opens its own connection to
+// the service, so a restarted service is found.
 // A service that owns its name but never answers is given up on after a time limit (the
 // scheduler's time), and the call fails as unavailable.
 class LibsecretStore final : public SecretStore {

@@ -9,6 +9,7 @@
 #include "browser/engine/proxy_fixture.hpp"
 #include "support/child_process_test.hpp"
 #include "support/keyring_daemon.hpp"
+#include "support/toolkit_warnings.hpp"
 
 namespace quenlith {
 namespace {
@@ -75,8 +76,8 @@ TEST(KeyringTest, TheListGivesTheAccountsOfTheProxyPasswordsAndCountsThoseOfALoc
     LibsecretStore other("com.quenlith.Quenlith.other");
     ASSERT_TRUE(
         awaitAnswer<Done>([&](auto done) { return other.add(Uuid::random().string(), "other", "x", done); }));
-    // Another data folder's password in the same keyring is left out; one made before passwords
-    // named their folder may be any folder's.
+    // Another data folder's password in the same keyring is left out, and so is one made before
+    // passwords named their folder: it may be any folder's, and a sweep must not take it.
     LibsecretStore elsewhere(kProxyPasswordSchema, mainLoopScheduler(), "/elsewhere/com.quenlith.Quenlith");
     LibsecretStore unnamed(kProxyPasswordSchema);
     const std::string legacy = Uuid::random().string();
@@ -86,10 +87,13 @@ TEST(KeyringTest, TheListGivesTheAccountsOfTheProxyPasswordsAndCountsThoseOfALoc
     auto listed = list();
     ASSERT_TRUE(listed) << listed.error().message;
     std::sort(listed->accounts.begin(), listed->accounts.end());
-    std::vector<std::string> expected{*first, *second, legacy};
+    std::vector<std::string> expected{*first, *second};
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(listed->accounts, expected);
     EXPECT_EQ(listed->locked, 0);
+    // Nor does a removal here take either of them.
+    EXPECT_TRUE(deletePassword(legacy));
+    EXPECT_EQ(awaitAnswer<std::string>([&](auto done) { return unnamed.read(legacy, done); }).value(), "x");
 
     keyring.lockDefaultCollection();
     listed = list();
@@ -122,6 +126,33 @@ TEST(KeyringTest, ThePasswordVaultOfTheProxyFormsKeepsItsPasswordsInTheKeyring) 
     vault.remove(*id);
     EXPECT_TRUE(spinUntil([&] { return !readPassword(*id); }));
     EXPECT_EQ(verify(*id).error(), (Error{"keychain:secret.missing", kKeyringText}));
+}
+
+// Two let-gos of one password at once (a save that failed and the one after it both replaced it)
+// remove it once: two deletions of one item at once fail one in the service, and libsecret then
+// answers its task twice.
+TEST(KeyringTest, TwoRemovalsOfOnePasswordAtOnceRemoveItOnceAndTellBoth) {
+    if (!runInChildProcess(ChildProcessOptions().withPrivateBus())) return;
+    KeyringDaemon keyring;
+    const int warningsBefore = toolkitWarningCount();
+    std::string id;
+    for (int round = 0; round < 4; ++round) {
+        auto saved = savePassword("twice");
+        ASSERT_TRUE(saved) << saved.error().message;
+        id = *saved;
+        std::vector<Status> told;
+        for (int removal = 0; removal < 3; ++removal)
+            deleteProxyPassword(id, [&](Status removed) { told.push_back(std::move(removed)); });
+        ASSERT_TRUE(spinUntil([&] { return told.size() == 3; }));
+        for (const Status& removed : told) EXPECT_TRUE(removed) << removed.error().message;
+        EXPECT_EQ(readPassword(id).error(), (Error{"keychain:secret.missing", kKeyringText}));
+    }
+    // Asked again once the first has ended, it is a removal of its own, told in its turn.
+    std::optional<Status> again;
+    deleteProxyPassword(id, [&](Status removed) { again = std::move(removed); });
+    ASSERT_TRUE(spinUntil([&] { return again.has_value(); }));
+    EXPECT_TRUE(*again);
+    EXPECT_EQ(toolkitWarningCount(), warningsBefore) << "a warning or critical was logged";
 }
 
 TEST(KeyringTest, AServiceThatNeverAnswersIsGivenUpOnAfterTheLimit) {
