@@ -9,7 +9,10 @@ ApplicationLinkFollower::ApplicationLinkFollower(std::string ownApplication,
 
 void ApplicationLinkFollower::applicationDidActivate(const std::optional<std::string>& application) {
     const bool noneWaiting = std::exchange(noneWaiting_, false);
-    if (application == ownApplication_) {
+    // No window in front after a focused window of ours went away is the focus left where it was.
+    const bool leftByOwnWindow = !application && ownWindowLeft_;
+    if (application != ownApplication_) ownWindowLeft_ = false;
+    if (application == ownApplication_ || leftByOwnWindow) {
         // No window in front just before was the focus on its way here: what was waiting before
         // it still comes (the links of the application last in front, which stay as they are).
         if (noneWaiting) applyLater(lastApplication_);

@@ -40,6 +40,11 @@ public:
     // Websites links must not bring forward while the same application stays in front.
     const std::set<Uuid>& dismissedLinks() const { return dismissedLinks_; }
     void dismiss(const Uuid& website) { dismissedLinks_.insert(website); }
+    // The person put away or closed a window of this application that had the focus: the window
+    // manager may leave no window in front after it, and that none is still this application, not
+    // another one (what the person put away stays away when they go back to the linked one).
+    // Holds for the next change of application.
+    void ownWindowLeft() { ownWindowLeft_ = true; }
     // Websites whose window the person minimised: links leave them minimised until an application
     // other than the one in front then has come to the front (no application in front, as while
     // the focus moves on from the minimised window, does not count), so that theirs brings them
@@ -63,6 +68,8 @@ private:
     ScheduledTask linkTask_;
     // The pending task waits to see whether none stays in front.
     bool noneWaiting_ = false;
+    // A focused window of this application went away: the next none in front is its leaving.
+    bool ownWindowLeft_ = false;
 };
 
 }  // namespace quenlith
