@@ -28,6 +28,10 @@ public:
                             Scheduler& timers = mainLoopScheduler());
 
     void applicationDidActivate(const std::optional<std::string>& application);
+    // Reads whether no application is in front now, from the display itself: a report of the
+    // next application may still be on its way (the reports wait for an idle main loop, which a
+    // busy one reaches late), and none that did not stay must not count as another application.
+    void setNoneInFront(std::function<bool()> noneInFront) { noneInFront_ = std::move(noneInFront); }
     // Drops a pending application of links (shutdown, website-data reset).
     void cancel() {
         linkTask_.cancel();
@@ -56,9 +60,12 @@ private:
     // `application` is now the application in front.
     void cameToFront(const std::optional<std::string>& application);
     void applyLater(const std::optional<std::string>& application);
+    // Counts none in front as an application once it has stayed for kDebounce.
+    void waitForNoneToStay();
 
     std::string ownApplication_;
     std::function<void(const std::optional<std::string>&)> apply_;
+    std::function<bool()> noneInFront_;
     Scheduler& timers_;
     std::optional<std::string> lastApplication_;
     // The last application that came to the front, never none.

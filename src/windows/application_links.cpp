@@ -36,6 +36,7 @@ ApplicationLinks::ApplicationLinks(WindowRegistry& registry, RuntimePublisher& p
     activeApplications_ = ActiveApplicationWatcher::create(
         kOwnApplication,
         [this](const std::optional<std::string>& application) { applicationDidActivate(application); });
+    follower_.setNoneInFront([this] { return !activeApplications_ || !activeApplications_->current(); });
 }
 
 ApplicationLinks::~ApplicationLinks() {

@@ -157,6 +157,62 @@ TEST(ApplicationLinkFollower, KeepsAWebsitePutAwayFromItsFocusedWindowWhenTheFoc
     }
 }
 
+// After "a" was in front and the person put one of its websites away: each row the steps that
+// follow (the application reported, if any; whether the display has no window in front meanwhile;
+// how long, in ms), what is applied, and whether the website is still kept away. A busy main loop
+// reports the next application late: none counts only while the display still shows none.
+TEST(ApplicationLinkFollower, CountsNoneOnlyWhileTheDisplayStillHasNoneInFront) {
+    struct Step {
+        std::optional<Application> reported;
+        bool noneOnDisplay;
+        int staysMs;
+    };
+    struct Row {
+        const char* what;
+        std::vector<Step> steps;
+        std::vector<Application> applied;
+        bool stillDismissed;
+    } const rows[] = {
+        {"a's report late behind none",
+         {{std::make_optional<Application>(std::nullopt), false, 300}, {{}, false, 600}, {"a.desktop", false, 300}},
+         {"a.desktop"},
+         true},
+        {"none back on the display before a late report",
+         {{std::make_optional<Application>(std::nullopt), false, 300}, {{}, true, 300}},
+         {std::nullopt},
+         false},
+        {"none that stays on the display",
+         {{std::make_optional<Application>(std::nullopt), true, 300}},
+         {std::nullopt},
+         false},
+        {"b's report late behind none",
+         {{std::make_optional<Application>(std::nullopt), false, 300}, {"b.desktop", false, 300}},
+         {"b.desktop"},
+         false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        ManualScheduler timers;
+        std::vector<Application> applied;
+        bool noneOnDisplay = false;
+        ApplicationLinkFollower follower("own.desktop", [&](const Application& a) { applied.push_back(a); },
+                                         timers);
+        follower.setNoneInFront([&] { return noneOnDisplay; });
+        follower.applicationDidActivate("a.desktop");
+        timers.advance(ApplicationLinkFollower::kDebounce);
+        const Uuid dismissed = Uuid::random();
+        follower.dismiss(dismissed);
+        applied.clear();
+        for (const auto& step : row.steps) {
+            noneOnDisplay = step.noneOnDisplay;
+            if (step.reported) follower.applicationDidActivate(*step.reported);
+            timers.advance(std::chrono::milliseconds(step.staysMs));
+        }
+        EXPECT_EQ(applied, row.applied);
+        EXPECT_EQ(follower.dismissedLinks().contains(dismissed), row.stillDismissed);
+    }
+}
+
 TEST(ApplicationLinkFollower, KeepsAMinimisedWebsiteUntilAnotherApplicationHasBeenInFront) {
     ManualScheduler timers;
     ApplicationLinkFollower follower(
