@@ -9,7 +9,10 @@ ApplicationLinkFollower::ApplicationLinkFollower(std::string ownApplication,
 
 void ApplicationLinkFollower::applicationDidActivate(const std::optional<std::string>& application) {
     const bool noneWaiting = std::exchange(noneWaiting_, false);
-    if (application == ownApplication_) {
+    // No window in front after a focused window of ours went away is the focus left where it was.
+    const bool leftByOwnWindow = !application && ownWindowLeft_;
+    if (application != ownApplication_) ownWindowLeft_ = false;
+    if (application == ownApplication_ || leftByOwnWindow) {
         // No window in front just before was the focus on its way here: what was waiting before
         // it still comes (the links of the application last in front, which stay as they are).
         if (noneWaiting) applyLater(lastApplication_);
@@ -20,15 +23,25 @@ void ApplicationLinkFollower::applicationDidActivate(const std::optional<std::st
         // stayed: window managers pass through none as the focus moves from one window of an
         // application to another, and that must not bring back what the person put away.
         noneWaiting_ = true;
-        linkTask_ = timers_.schedule(kDebounce, [this] {
-            noneWaiting_ = false;
-            cameToFront(std::nullopt);
-            if (apply_) apply_(std::nullopt);
-        });
+        waitForNoneToStay();
         return;
     }
     cameToFront(application);
     applyLater(application);
+}
+
+void ApplicationLinkFollower::waitForNoneToStay() {
+    linkTask_ = timers_.schedule(kDebounce, [this] {
+        // Another window is in front already and its report is still on its way: it ends the wait
+        // when it comes; should none come back before it, none is judged again.
+        if (noneInFront_ && !noneInFront_()) {
+            waitForNoneToStay();
+            return;
+        }
+        noneWaiting_ = false;
+        cameToFront(std::nullopt);
+        if (apply_) apply_(std::nullopt);
+    });
 }
 
 void ApplicationLinkFollower::cameToFront(const std::optional<std::string>& application) {

@@ -36,6 +36,7 @@ ApplicationLinks::ApplicationLinks(WindowRegistry& registry, RuntimePublisher& p
     activeApplications_ = ActiveApplicationWatcher::create(
         kOwnApplication,
         [this](const std::optional<std::string>& application) { applicationDidActivate(application); });
+    follower_.setNoneInFront([this] { return !activeApplications_ || !activeApplications_->current(); });
 }
 
 ApplicationLinks::~ApplicationLinks() {
@@ -58,6 +59,9 @@ void ApplicationLinks::release(const BrowserWindowController& controller) {
 }
 
 void ApplicationLinks::dismiss(const BrowserWindowController& controller) {
+    // Put away with its close button, the window had the focus, and the window manager may leave
+    // none after it: that is no other application coming to the front.
+    if (controller.panel().is_active()) follower_.ownWindowLeft();
     for (const Uuid& id : publisher_.websiteLinks().profileIDs(controller.id)) {
         linkedWindows_.erase(id);
         follower_.dismiss(id);
@@ -72,6 +76,8 @@ void ApplicationLinks::dismissWebsite(const Uuid& websiteID) {
 }
 
 void ApplicationLinks::dismissAll() {
+    for (const auto& [id, controller] : registry_.windows())
+        if (controller->panel().is_active()) follower_.ownWindowLeft();
     for (const auto& website : store_.profiles()) follower_.dismiss(website.id);
     linkedWindows_.clear();
 }

@@ -96,6 +96,123 @@ TEST(ApplicationLinkFollower, CountsNoneInFrontAsAnotherApplicationOnlyOnceItSta
     }
 }
 
+// After "a" was in front and showed a website: each row what follows (kGone: the person puts away a
+// window of this application that has the focus, as with its close button; otherwise the
+// application in front and how long it stays, in ms), and whether the website is still kept away.
+// None in front after such a window went away is the focus left nowhere by it, not another
+// application; it counts once, and only until another application has been in front.
+TEST(ApplicationLinkFollower, KeepsAWebsitePutAwayFromItsFocusedWindowWhenTheFocusIsLeftNowhere) {
+    const Application kGone = "(a focused window of ours went away)";
+    struct Row {
+        const char* what;
+        std::vector<std::pair<Application, int>> sequence;
+        std::vector<Application> applied;
+        bool stillDismissed;
+    } const rows[] = {
+        {"its window focused, put away, then none that stays, then a",
+         {{"own.desktop", 300}, {kGone, 0}, {std::nullopt, 1000}, {"a.desktop", 300}},
+         {"a.desktop"},
+         true},
+        {"put away as the focus arrives, none reported after it",
+         {{kGone, 0}, {"own.desktop", 20}, {std::nullopt, 1000}, {"a.desktop", 300}},
+         {"a.desktop"},
+         true},
+        {"the focus passed to another window of a, then none that stays",
+         {{"own.desktop", 300}, {kGone, 0}, {"a.desktop", 300}, {std::nullopt, 300}},
+         {"a.desktop", std::nullopt},
+         false},
+        {"the focus left nowhere, then b",
+         {{"own.desktop", 300}, {kGone, 0}, {std::nullopt, 1000}, {"b.desktop", 300}},
+         {"b.desktop"},
+         false},
+        {"the focus left nowhere, a, then none that stays",
+         {{"own.desktop", 300}, {kGone, 0}, {std::nullopt, 20}, {"a.desktop", 300}, {std::nullopt, 300}},
+         {"a.desktop", std::nullopt},
+         false},
+        {"this application's window still there, none that stays",
+         {{"own.desktop", 300}, {std::nullopt, 300}},
+         {std::nullopt},
+         false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        ManualScheduler timers;
+        std::vector<Application> applied;
+        ApplicationLinkFollower follower("own.desktop", [&](const Application& a) { applied.push_back(a); },
+                                         timers);
+        follower.applicationDidActivate("a.desktop");
+        timers.advance(ApplicationLinkFollower::kDebounce);
+        const Uuid dismissed = Uuid::random();
+        follower.dismiss(dismissed);
+        applied.clear();
+        for (const auto& [application, staysMs] : row.sequence) {
+            if (application == kGone)
+                follower.ownWindowLeft();
+            else
+                follower.applicationDidActivate(application);
+            timers.advance(std::chrono::milliseconds(staysMs));
+        }
+        EXPECT_EQ(applied, row.applied);
+        EXPECT_EQ(follower.dismissedLinks().contains(dismissed), row.stillDismissed);
+    }
+}
+
+// After "a" was in front and the person put one of its websites away: each row the steps that
+// follow (the application reported, if any; whether the display has no window in front meanwhile;
+// how long, in ms), what is applied, and whether the website is still kept away. A busy main loop
+// reports the next application late: none counts only while the display still shows none.
+TEST(ApplicationLinkFollower, CountsNoneOnlyWhileTheDisplayStillHasNoneInFront) {
+    struct Step {
+        std::optional<Application> reported;
+        bool noneOnDisplay;
+        int staysMs;
+    };
+    struct Row {
+        const char* what;
+        std::vector<Step> steps;
+        std::vector<Application> applied;
+        bool stillDismissed;
+    } const rows[] = {
+        {"a's report late behind none",
+         {{std::make_optional<Application>(std::nullopt), false, 300}, {{}, false, 600}, {"a.desktop", false, 300}},
+         {"a.desktop"},
+         true},
+        {"none back on the display before a late report",
+         {{std::make_optional<Application>(std::nullopt), false, 300}, {{}, true, 300}},
+         {std::nullopt},
+         false},
+        {"none that stays on the display",
+         {{std::make_optional<Application>(std::nullopt), true, 300}},
+         {std::nullopt},
+         false},
+        {"b's report late behind none",
+         {{std::make_optional<Application>(std::nullopt), false, 300}, {"b.desktop", false, 300}},
+         {"b.desktop"},
+         false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        ManualScheduler timers;
+        std::vector<Application> applied;
+        bool noneOnDisplay = false;
+        ApplicationLinkFollower follower("own.desktop", [&](const Application& a) { applied.push_back(a); },
+                                         timers);
+        follower.setNoneInFront([&] { return noneOnDisplay; });
+        follower.applicationDidActivate("a.desktop");
+        timers.advance(ApplicationLinkFollower::kDebounce);
+        const Uuid dismissed = Uuid::random();
+        follower.dismiss(dismissed);
+        applied.clear();
+        for (const auto& step : row.steps) {
+            noneOnDisplay = step.noneOnDisplay;
+            if (step.reported) follower.applicationDidActivate(*step.reported);
+            timers.advance(std::chrono::milliseconds(step.staysMs));
+        }
+        EXPECT_EQ(applied, row.applied);
+        EXPECT_EQ(follower.dismissedLinks().contains(dismissed), row.stillDismissed);
+    }
+}
+
 TEST(ApplicationLinkFollower, KeepsAMinimisedWebsiteUntilAnotherApplicationHasBeenInFront) {
     ManualScheduler timers;
     ApplicationLinkFollower follower(
