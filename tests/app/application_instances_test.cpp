@@ -299,8 +299,13 @@ TEST_F(ApplicationInstances, AHugeLinkOverTheBusIsRefusedAndNothingKeepsAnOverLo
         << "library: " << holds(library, "/after.html") << ", session: " << holds(session, "/after.html") << "\n"
         << instance->output();
     EXPECT_EQ(requested("/b.html"), 0) << "the huge link is not opened";
+    // Neither the link's address nor the page's is kept anywhere.
+    const std::string huge(1'000'000, 'b');
     const std::string overLong(kAddressByteLimit, 'b');
-    for (const auto& [name, file] : dataFiles()) EXPECT_EQ(file.second.find(overLong), std::string::npos) << name;
+    for (const auto& [name, file] : dataFiles()) {
+        EXPECT_EQ(file.second.find(huge), std::string::npos) << name << " keeps the huge link's address";
+        EXPECT_EQ(file.second.find(overLong), std::string::npos) << name << " keeps an address over the limit";
+    }
 
     instance->stop();
     EXPECT_TRUE(exitedWith(*instance, 0)) << instance->output();
