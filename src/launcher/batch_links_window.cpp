@@ -231,13 +231,15 @@ void BatchLinksWindow::update() {
     // Lines too long to be an address are named apart, so the person knows why they are skipped.
     std::string skipped;
     if (!parse.invalidLines.empty())
-        skipped = localizedFormat("Invalid lines will be skipped: %@", {shownInvalidLines(parse.invalidLines)});
+        skipped =
+            localizedFormat("Invalid lines will be skipped: %@", {shownInvalidLines(parse.invalidLines)});
     if (!parse.tooLongLines.empty())
         skipped += (skipped.empty() ? "" : "\n") +
-                   localizedPlural("Lines longer than %ld character are too long for an address and will be skipped: %@",
-                                   "Lines longer than %ld characters are too long for an address and will be skipped: %@",
-                                   static_cast<std::int64_t>(kAddressByteLimit),
-                                   {static_cast<std::int64_t>(kAddressByteLimit), shownInvalidLines(parse.tooLongLines)});
+                   localizedPlural(
+                       "Lines longer than %ld character are too long for an address and will be skipped: %@",
+                       "Lines longer than %ld characters are too long for an address and will be skipped: %@",
+                       static_cast<std::int64_t>(kAddressByteLimit),
+                       {static_cast<std::int64_t>(kAddressByteLimit), shownInvalidLines(parse.tooLongLines)});
     showText(invalid_, !skipped.empty(), skipped);
     showText(tooMany_, parse.tooMany || parse.inputTooLarge);
     showText(tabsNote_, action_ == BatchAction::tabs);

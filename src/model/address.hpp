@@ -39,7 +39,8 @@ inline constexpr std::string_view kUnusableAddress = "addressInput.unusable";
 Result<std::string> resolveAddressInput(std::string_view text, SearchEngine engine);
 
 // True when the address may be saved, recorded in history or restored: a website address, within
-// kAddressByteLimit also once escaped, that is not a sign-in page and carries none of the credential parameters in its query or fragment.
+// kAddressByteLimit also once escaped, that is not a sign-in page and carries none of the credential
+// parameters in its query or fragment.
 bool isCredentialFreeURL(std::string_view address);
 
 // True for the pages of a sign-in flow: one of the identity providers' hosts, or a path with

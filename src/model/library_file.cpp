@@ -32,7 +32,8 @@ Result<LibraryDocument> readLibraryFile(const std::string& path) {
     if (!document) return document;
     // Earlier versions recorded visits to addresses of any length; those visits are let go rather
     // than refusing the whole library.
-    std::erase_if(document->history, [](const HistoryVisit& visit) { return !isWithinAddressLimit(visit.address); });
+    std::erase_if(document->history,
+                  [](const HistoryVisit& visit) { return !isWithinAddressLimit(visit.address); });
     if (auto valid = validateLibraryDocument(*document); !valid) return valid.error();
     return document;
 }

@@ -24,7 +24,9 @@ bool QuickOpenPalette::hasQuery() const {
     return queryTooLong() || !trimmedWhitespaceAndNewlines(query_).empty();
 }
 
-bool QuickOpenPalette::queryTooLong() const { return !isWithinAddressLimit(query_); }
+bool QuickOpenPalette::queryTooLong() const {
+    return !isWithinAddressLimit(query_);
+}
 
 std::vector<std::string> QuickOpenPalette::selectableIDs() const {
     std::vector<std::string> ids;
@@ -66,7 +68,8 @@ void QuickOpenPalette::select(std::optional<std::string> id) { selected_ = std::
 QuickOpenPalette::Submission QuickOpenPalette::submit() const {
     using Kind = Submission::Kind;
     const bool searchable = hasQuery() && !queryTooLong();
-    if (selected_ == kQuickOpenSearchRowID) return searchable ? Submission{Kind::search, {}, query_} : Submission{};
+    if (selected_ == kQuickOpenSearchRowID)
+        return searchable ? Submission{Kind::search, {}, query_} : Submission{};
     if (!items_.empty()) {
         auto chosen = std::find_if(items_.begin(), items_.end(),
                                    [&](const QuickOpenItem& item) { return item.id == selected_; });

@@ -136,9 +136,12 @@ TEST_F(QuickOpenFlowTest, PastedLinksOpenAsTabsOrAreKeptAsAGroup) {
     EXPECT_THAT(texts, testing::Contains("Too many links. Reduce the input to at most 20 unique websites."));
     EXPECT_FALSE(sheet->performButton().get_sensitive());
     // A line too long for an address is named apart from the lines that are none.
-    sheet->setInput("no link\n" + server.url("/long?q=") + std::string(kAddressByteLimit, 'q') + "\n" + server.url("/n1"));
-    EXPECT_THAT(sheet->shownTexts(), testing::Contains(testing::AllOf(testing::StartsWith("Invalid lines will be skipped: 1\n"),
-                                                                      testing::EndsWith("too long for an address and will be skipped: 2"))));
+    sheet->setInput("no link\n" + server.url("/long?q=") + std::string(kAddressByteLimit, 'q') + "\n" +
+                    server.url("/n1"));
+    EXPECT_THAT(sheet->shownTexts(),
+                testing::Contains(
+                    testing::AllOf(testing::StartsWith("Invalid lines will be skipped: 1\n"),
+                                   testing::EndsWith("too long for an address and will be skipped: 2"))));
     EXPECT_TRUE(sheet->performButton().get_sensitive());
 
     sheet->setInput(text.substr(0, text.find(server.url("/n21"))));

@@ -44,7 +44,8 @@ std::string wideAddressOfLength(std::size_t bytes) {
 std::size_t keptTabsShowing(const std::string& address) {
     RestorableWindow window;
     window.frame = {0, 0, 800, 600};
-    window.tabs = {RestorableTab{.title = "Start", .startPage = true}, RestorableTab{.address = address, .title = "Page"}};
+    window.tabs = {RestorableTab{.title = "Start", .startPage = true},
+                   RestorableTab{.address = address, .title = "Page"}};
     BrowserSessionDocument document;
     document.windows = {window};
     std::size_t kept = 0;
@@ -73,9 +74,11 @@ TEST(AddressLimit, EveryWayInTakesAnAddressAtTheLimitAndRefusesOneByteMore) {
              QuickOpenPalette palette;
              palette.setQuery(addressOfLength(bytes), {});
              using Kind = QuickOpenPalette::Submission::Kind;
-             return palette.submit() == QuickOpenPalette::Submission{Kind::search, {}, addressOfLength(bytes)};
+             return palette.submit() ==
+                    QuickOpenPalette::Submission{Kind::search, {}, addressOfLength(bytes)};
          }},
-        {"a website address anywhere", [](std::size_t bytes) { return normalizedWebsiteURL(addressOfLength(bytes)).has_value(); }},
+        {"a website address anywhere",
+         [](std::size_t bytes) { return normalizedWebsiteURL(addressOfLength(bytes)).has_value(); }},
         {"a link from another program",
          [](std::size_t bytes) {
              return LaunchRequest::parse("quenlith://open?url=" + addressOfLength(bytes)) ==
@@ -131,8 +134,9 @@ TEST(AddressLimit, APersonIsToldWhyAnOverLongAddressIsNotOpened) {
     EXPECT_TRUE(palette.queryTooLong());
 
     // Pasted lines too long for an address are named apart from the lines that are no address.
-    const auto parse = parseBatchLinks("not a link\n" + addressOfLength(kAddressByteLimit + 1) + "\nhttps://c.example\n\n" +
-                                       wideAddressOfLength(kAddressByteLimit + 1));
+    const auto parse =
+        parseBatchLinks("not a link\n" + addressOfLength(kAddressByteLimit + 1) + "\nhttps://c.example\n\n" +
+                        wideAddressOfLength(kAddressByteLimit + 1));
     EXPECT_EQ(parse, (BatchLinkParse{{"https://c.example"}, {1}, 0, false, false, {2, 5}}));
     EXPECT_TRUE(canPerformBatchLinks(parse, BatchAction::tabs, ""));
 }
@@ -163,7 +167,8 @@ TEST(AddressLimit, LinksTooLongForAnyAddressAreDroppedBeforeTheyWait) {
     // Escaped three characters a byte, an address at the limit still opens.
     const std::string address = addressOfLength(kAddressByteLimit);
     std::string escaped = head;
-    for (char c : address) escaped += "%" + std::string(1, "0123456789ABCDEF"[(c >> 4) & 0xF]) + "0123456789ABCDEF"[c & 0xF];
+    for (char c : address)
+        escaped += "%" + std::string(1, "0123456789ABCDEF"[(c >> 4) & 0xF]) + "0123456789ABCDEF"[c & 0xF];
     ASSERT_LE(escaped.size(), longest.size());
     EXPECT_EQ(LaunchRequest::parse(escaped), LaunchRequest::website(address));
 }
