@@ -228,7 +228,7 @@ void BatchLinksWindow::update() {
     }
     preview_.show_all();
 
-    // Lines too long to be an address are named apart, so the person knows why they are skipped.
+    // Lines too long to be an address are named again, so the person knows why they are skipped.
     std::string skipped;
     if (!parse.invalidLines.empty())
         skipped =
@@ -236,8 +236,8 @@ void BatchLinksWindow::update() {
     if (!parse.tooLongLines.empty())
         skipped += (skipped.empty() ? "" : "\n") +
                    localizedPlural(
-                       "Lines longer than %ld character are too long for an address and will be skipped: %@",
-                       "Lines longer than %ld characters are too long for an address and will be skipped: %@",
+                       "Lines longer than %ld character are too long for an address: %@",
+                       "Lines longer than %ld characters are too long for an address: %@",
                        static_cast<std::int64_t>(kAddressByteLimit),
                        {static_cast<std::int64_t>(kAddressByteLimit), shownInvalidLines(parse.tooLongLines)});
     showText(invalid_, !skipped.empty(), skipped);

@@ -65,6 +65,7 @@ BatchLinkParse parseBatchLinks(std::string_view text) {
         const std::string line = trimmedWhitespaceAndNewlines(raw);
         if (line.empty()) continue;
         if (!isWithinAddressLimit(line)) {
+            parse.invalidLines.push_back(number);
             parse.tooLongLines.push_back(number);
             continue;
         }

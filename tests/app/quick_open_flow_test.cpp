@@ -135,13 +135,13 @@ TEST_F(QuickOpenFlowTest, PastedLinksOpenAsTabsOrAreKeptAsAGroup) {
     EXPECT_EQ(texts[20], server.url("/n20"));
     EXPECT_THAT(texts, testing::Contains("Too many links. Reduce the input to at most 20 unique websites."));
     EXPECT_FALSE(sheet->performButton().get_sensitive());
-    // A line too long for an address is named apart from the lines that are none.
+    // A line too long for an address is invalid, and named again as too long.
     sheet->setInput("no link\n" + server.url("/long?q=") + std::string(kAddressByteLimit, 'q') + "\n" +
                     server.url("/n1"));
     EXPECT_THAT(sheet->shownTexts(),
                 testing::Contains(
-                    testing::AllOf(testing::StartsWith("Invalid lines will be skipped: 1\n"),
-                                   testing::EndsWith("too long for an address and will be skipped: 2"))));
+                    testing::AllOf(testing::StartsWith("Invalid lines will be skipped: 1, 2\n"),
+                                   testing::EndsWith("too long for an address: 2"))));
     EXPECT_TRUE(sheet->performButton().get_sensitive());
 
     sheet->setInput(text.substr(0, text.find(server.url("/n21"))));

@@ -87,7 +87,7 @@ TEST(AddressLimit, EveryWayInTakesAnAddressAtTheLimitAndRefusesOneByteMore) {
         {"a pasted line",
          [](std::size_t bytes) {
              const auto parse = parseBatchLinks("https://z.example\n" + wideAddressOfLength(bytes));
-             EXPECT_TRUE(parse.invalidLines.empty());
+             EXPECT_EQ(parse.invalidLines, parse.tooLongLines);
              return parse.urls.size() == 2 && parse.tooLongLines.empty();
          }},
         {"kept in history, saved pages or a page group",
@@ -133,11 +133,11 @@ TEST(AddressLimit, APersonIsToldWhyAnOverLongAddressIsNotOpened) {
     EXPECT_TRUE(palette.hasQuery());
     EXPECT_TRUE(palette.queryTooLong());
 
-    // Pasted lines too long for an address are named apart from the lines that are no address.
+    // Pasted lines too long for an address are skipped as invalid and named again as too long.
     const auto parse =
         parseBatchLinks("not a link\n" + addressOfLength(kAddressByteLimit + 1) + "\nhttps://c.example\n\n" +
                         wideAddressOfLength(kAddressByteLimit + 1));
-    EXPECT_EQ(parse, (BatchLinkParse{{"https://c.example"}, {1}, 0, false, false, {2, 5}}));
+    EXPECT_EQ(parse, (BatchLinkParse{{"https://c.example"}, {1, 2, 5}, 0, false, false, {2, 5}}));
     EXPECT_TRUE(canPerformBatchLinks(parse, BatchAction::tabs, ""));
 }
 
