@@ -6,6 +6,7 @@
 #include <gtkmm/separator.h>
 
 #include "launcher/launcher_style.hpp"
+#include "model/address_limit.hpp"
 #include "model/isolated_text.hpp"
 #include "model/localization.hpp"
 #include "ui/form_rows.hpp"
@@ -248,7 +249,9 @@ void QuickOpenWindow::rebuildRows() {
         rowIDs_.push_back(items[i].id);
     }
     if (palette_.hasQuery()) {
-        const std::string text = localizedFormat("Open or search: %@", {shownName(palette_.query())});
+        const std::string text = palette_.queryTooLong()
+                                     ? addressTooLongMessage()
+                                     : localizedFormat("Open or search: %@", {shownName(palette_.query())});
         openOrSearchLabel_.set_text(text);
         nameControl(openOrSearchRow_, text);
         list_.append(openOrSearchRow_);

@@ -6,6 +6,7 @@
 #include <glib.h>
 #include <unicode/uchar.h>
 
+#include "model/address_limit.hpp"
 #include "model/address_text.hpp"
 #include "model/localization.hpp"
 #include "model/text_limits.hpp"
@@ -135,6 +136,7 @@ Error refusal(std::string_view code, std::string_view format, const std::string&
 }  // namespace
 
 std::optional<std::string> normalizedWebsiteURL(std::string_view text) {
+    if (!isWithinAddressLimit(text)) return std::nullopt;
     if (!g_utf8_validate_len(text.data(), static_cast<gssize>(text.size()), nullptr)) return std::nullopt;
     std::string_view trimmed = trimmedText(text);
     if (trimmed.empty() || containsWhiteSpace(trimmed)) return std::nullopt;
@@ -180,6 +182,8 @@ std::optional<std::string> normalizedWebsiteURL(std::string_view text) {
 
 Result<std::string> resolveAddressInput(std::string_view text, SearchEngine engine) {
     const Error empty{std::string(kEmptyAddressInput), ""};
+    // Neither opened nor searched for: a search address would be longer still.
+    if (!isWithinAddressLimit(text)) return Error{std::string(kAddressTooLong), addressTooLongMessage()};
     if (!g_utf8_validate_len(text.data(), static_cast<gssize>(text.size()), nullptr)) return empty;
     std::string_view trimmed = trimmedText(text);
     if (trimmed.empty()) return empty;
@@ -221,7 +225,8 @@ bool isSignInURL(std::string_view address) {
 
 bool isCredentialFreeURL(std::string_view address) {
     auto normalized = normalizedWebsiteURL(address);
-    if (!normalized) return false;
+    // Escaping may lengthen an address: what is kept stays within the limit as written.
+    if (!normalized || !isWithinAddressLimit(*normalized)) return false;
     if (isSignInURL(*normalized)) return false;
     GUri* uri = g_uri_parse(normalized->c_str(), kUriFlags, nullptr);
     if (!uri) return false;

@@ -17,7 +17,8 @@ namespace quenlith {
 // The website address for typed text, or nothing: surrounding white space trimmed, no white space
 // inside, "https://" put in front when the text has no "://", http or https only, a host that
 // contains "." or ":" (IPv6) or is exactly "localhost", and no user name or password. Letter case,
-// port, path, query and fragment are kept.
+// port, path, query and fragment are kept. Text longer than kAddressByteLimit (model/address_limit.hpp)
+// gives nothing before it is read.
 std::optional<std::string> normalizedWebsiteURL(std::string_view text);
 
 // Why typed text is not opened (the codes of resolveAddressInput's errors).
@@ -33,11 +34,13 @@ inline constexpr std::string_view kUnusableAddress = "addressInput.unusable";
 // so is text any word of which is an address with a password. Without a scheme, "user:pass@host"
 // is an address and a plain "me@example.com" an e-mail address to search for. The error carries
 // the code and the message to show, which names the address without its credentials; empty text
-// is refused with kEmptyAddressInput and no message.
+// is refused with kEmptyAddressInput and no message, and text longer than kAddressByteLimit with
+// kAddressTooLong.
 Result<std::string> resolveAddressInput(std::string_view text, SearchEngine engine);
 
-// True when the address may be saved, recorded in history or restored: a website address that is
-// not a sign-in page and carries none of the credential parameters in its query or fragment.
+// True when the address may be saved, recorded in history or restored: a website address, within
+// kAddressByteLimit also once escaped, that is not a sign-in page and carries none of the credential
+// parameters in its query or fragment.
 bool isCredentialFreeURL(std::string_view address);
 
 // True for the pages of a sign-in flow: one of the identity providers' hosts, or a path with

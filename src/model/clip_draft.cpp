@@ -1,13 +1,15 @@
 #include "model/clip_draft.hpp"
 
 #include "model/address.hpp"
+#include "model/address_limit.hpp"
 #include "model/library_text.hpp"
 
 namespace quenlith {
 
 bool canSaveClip(const PageClip& draft) {
     auto address = normalizedWebsiteURL(draft.address);
-    if (!address) return false;
+    // Escaping may lengthen the address as typed: the library keeps none over the limit.
+    if (!address || !isWithinAddressLimit(*address)) return false;
     if (draft.readingState && !isCredentialFreeURL(*address)) return false;
     return hasAtMostCharacters(draft.title, 500) && hasAtMostCharacters(draft.text, 200'000) &&
            hasAtMostCharacters(draft.collection, 100);

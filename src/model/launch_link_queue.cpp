@@ -2,13 +2,20 @@
 
 #include <algorithm>
 
+#include "model/address_limit.hpp"
+
 namespace quenlith {
 
 namespace {
 
+// The first 20 links, without those too long to name an address: they would never open, and a
+// queue waiting for the launch would hold megabytes of them.
 std::vector<std::string> firstBatch(const std::vector<std::string>& links) {
     const auto count = std::min(links.size(), LaunchLinkQueue::kBatchLimit);
-    return {links.begin(), links.begin() + static_cast<std::ptrdiff_t>(count)};
+    std::vector<std::string> batch;
+    for (std::size_t i = 0; i < count; ++i)
+        if (isWithinLaunchLinkLimit(links[i])) batch.push_back(links[i]);
+    return batch;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "model/address.hpp"
+#include "model/address_limit.hpp"
 #include "model/address_text.hpp"
 #include "model/uri_components.hpp"
 
@@ -78,6 +79,9 @@ LaunchRequest LaunchRequest::workspace(const Uuid& id) {
 }
 
 std::optional<LaunchRequest> LaunchRequest::parse(std::string_view link) {
+    // Any program of the session may hand over a link: one of megabytes is refused before it is
+    // copied, and the address it carries is held to the limit by normalizedWebsiteURL.
+    if (!isWithinLaunchLinkLimit(link)) return std::nullopt;
     const std::string text(link);
     gchar* scheme = g_uri_parse_scheme(text.c_str());
     if (!scheme) return std::nullopt;

@@ -22,8 +22,8 @@ struct LaunchRequest {
 
     // "quenlith://open?url=ADDRESS" or "quenlith://workspace?id=UUID": the scheme in any letter
     // case, the host and the one query item's name exactly as written, no user or password, an
-    // empty or "/" path; the address must contain "://" and be an http or https website address.
-    // Anything else gives nothing. Never fails loudly.
+    // empty or "/" path; the address must contain "://" and be an http or https website address
+    // of at most kAddressByteLimit bytes. Anything else gives nothing. Never fails loudly.
     static std::optional<LaunchRequest> parse(std::string_view link);
 
     bool operator==(const LaunchRequest&) const = default;

@@ -1,5 +1,6 @@
 #include "model/library_file.hpp"
 
+#include "model/address_limit.hpp"
 #include "model/app_paths.hpp"
 #include "model/file_store.hpp"
 #include "model/json_coding.hpp"
@@ -29,6 +30,10 @@ Result<LibraryDocument> readLibraryFile(const std::string& path) {
     }
     auto document = decodeLibraryDocument(*bytes, path);
     if (!document) return document;
+    // Earlier versions recorded visits to addresses of any length; those visits are let go rather
+    // than refusing the whole library.
+    std::erase_if(document->history,
+                  [](const HistoryVisit& visit) { return !isWithinAddressLimit(visit.address); });
     if (auto valid = validateLibraryDocument(*document); !valid) return valid.error();
     return document;
 }

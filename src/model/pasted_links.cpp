@@ -3,6 +3,7 @@
 #include <unordered_set>
 
 #include "model/address.hpp"
+#include "model/address_limit.hpp"
 #include "model/deduplication.hpp"
 #include "model/isolated_text.hpp"
 #include "model/localization.hpp"
@@ -63,6 +64,11 @@ BatchLinkParse parseBatchLinks(std::string_view text) {
         ++number;
         const std::string line = trimmedWhitespaceAndNewlines(raw);
         if (line.empty()) continue;
+        if (!isWithinAddressLimit(line)) {
+            parse.invalidLines.push_back(number);
+            parse.tooLongLines.push_back(number);
+            continue;
+        }
         // A line of no more bytes than the limit cannot hold more characters than it.
         if (line.size() > kBatchLinkLineCharacterLimit && characterCount(line) > kBatchLinkLineCharacterLimit) {
             parse.invalidLines.push_back(number);

@@ -33,6 +33,7 @@ struct BatchLinkParse {
     std::int64_t duplicateCount = 0;         // accepted lines that named a page already listed
     bool tooMany = false;                    // more than 20 different pages; `urls` holds the first 20
     bool inputTooLarge = false;              // over 100,000 bytes: not parsed at all
+    std::vector<std::int64_t> tooLongLines;  // those of the invalid lines longer than an address may be
 
     bool operator==(const BatchLinkParse&) const = default;
     // Whether the list may be kept as a page group: 1 to 20 pages, none of them a sign-in page or
@@ -41,8 +42,9 @@ struct BatchLinkParse {
 };
 
 // Parses pasted text: CR LF and lone CR count as one line break, as do the Unicode line breaks;
-// blank lines are skipped but keep their number; a line longer than 8,192 characters or that is
-// no website address is invalid; a page seen before is counted as a duplicate. Never fails.
+// blank lines are skipped but keep their number; a line longer than 8,192 characters or than an
+// address may be (kAddressByteLimit, also listed as too long) or that is no website address is
+// invalid; a page seen before is counted as a duplicate. Never fails.
 BatchLinkParse parseBatchLinks(std::string_view text);
 
 // Whether the sheet's action button may run: some links and not too many; for a group, a list

@@ -4,6 +4,7 @@
 #include <unordered_map>
 
 #include "model/address.hpp"
+#include "model/address_limit.hpp"
 #include "model/localization.hpp"
 #include "model/search_folding.hpp"
 
@@ -99,6 +100,9 @@ std::vector<QuickOpenItem> quickOpenResults(std::string_view query, const std::v
                                             const std::vector<BrowserScene>& scenes,
                                             const std::vector<HistoryVisit>& history, bool includeHistory) {
     using Kind = QuickOpenTarget::Kind;
+    // No title or address holds a word longer than an address may be: a pasted text of megabytes
+    // is not compared with every candidate.
+    if (!isWithinAddressLimit(query)) return {};
     Gatherer gather(query);
 
     const Category tabs = gather.category("Switch to Open Tab");

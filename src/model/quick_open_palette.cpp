@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "model/address_limit.hpp"
 #include "model/text_limits.hpp"
 
 namespace quenlith {
@@ -18,7 +19,14 @@ std::optional<QuickOpenCommand> quickOpenCommand(QuickOpenKey key, bool composin
     return std::nullopt;
 }
 
-bool QuickOpenPalette::hasQuery() const { return !trimmedWhitespaceAndNewlines(query_).empty(); }
+bool QuickOpenPalette::hasQuery() const {
+    // Refused on its size before it is trimmed (a copy).
+    return queryTooLong() || !trimmedWhitespaceAndNewlines(query_).empty();
+}
+
+bool QuickOpenPalette::queryTooLong() const {
+    return !isWithinAddressLimit(query_);
+}
 
 std::vector<std::string> QuickOpenPalette::selectableIDs() const {
     std::vector<std::string> ids;
@@ -59,13 +67,15 @@ void QuickOpenPalette::select(std::optional<std::string> id) { selected_ = std::
 
 QuickOpenPalette::Submission QuickOpenPalette::submit() const {
     using Kind = Submission::Kind;
-    if (selected_ == kQuickOpenSearchRowID) return {Kind::search, {}, query_};
+    const bool searchable = hasQuery() && !queryTooLong();
+    if (selected_ == kQuickOpenSearchRowID)
+        return searchable ? Submission{Kind::search, {}, query_} : Submission{};
     if (!items_.empty()) {
         auto chosen = std::find_if(items_.begin(), items_.end(),
                                    [&](const QuickOpenItem& item) { return item.id == selected_; });
         return {Kind::choose, (chosen != items_.end() ? *chosen : items_.front()).target, {}};
     }
-    if (hasQuery()) return {Kind::search, {}, query_};
+    if (searchable) return {Kind::search, {}, query_};
     return {};
 }
 

@@ -39,6 +39,8 @@ public:
     const std::optional<std::string>& selected() const { return selected_; }
     // Whether the query holds more than white space (the search row is shown).
     bool hasQuery() const;
+    // Whether the query is too long to open or search for: the search row says so and does nothing.
+    bool queryTooLong() const;
     // The row ids in order, then the search row's when there is a query.
     std::vector<std::string> selectableIDs() const;
 
@@ -49,7 +51,7 @@ public:
     // Up (-1) or Down (+1); with nothing highlighted Down takes the first row and Up the last.
     void moveSelection(int step);
     void select(std::optional<std::string> id);
-    // Return: the highlighted row, else the first row, else a search for a query.
+    // Return: the highlighted row, else the first row, else a search for a query not too long.
     Submission submit() const;
 
 private:

@@ -4,6 +4,7 @@
 #include <unordered_map>
 
 #include "model/address.hpp"
+#include "model/address_limit.hpp"
 #include "model/json_coding.hpp"
 #include "model/record_fields.hpp"
 #include "model/text_limits.hpp"
@@ -71,6 +72,8 @@ namespace {
 // mostly repeat the same addresses, so the answers of these pure checks are remembered (a bounded
 // table, emptied when full).
 bool isRestorableAddress(const std::string& address) {
+    // Checked before the table, which would otherwise keep a copy of it.
+    if (!isWithinAddressLimit(address)) return false;
     thread_local std::unordered_map<std::string, bool> answers;
     if (auto found = answers.find(address); found != answers.end()) return found->second;
     auto normalized = normalizedWebsiteURL(address);

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "model/address.hpp"
+#include "model/address_limit.hpp"
 #include "model/form_numbers.hpp"
 #include "model/localization.hpp"
 #include "model/text_limits.hpp"
@@ -44,6 +45,7 @@ void runWebsiteEditorSave(WebsiteEditorSaveRequest request, WebsiteEditorSaveSer
     if (trimmedWhitespaceAndNewlines(draft.name).empty())
         return done(refusal(std::move(draft), localizedString("Enter a name for this website.")));
 
+    if (!isWithinAddressLimit(draft.homeURL)) return done(refusal(std::move(draft), addressTooLongMessage()));
     auto address = normalizedWebsiteURL(draft.homeURL);
     if (!address)
         return done(refusal(std::move(draft), localizedString("Enter a valid HTTP or HTTPS website URL.")));

@@ -1,5 +1,7 @@
 // The application as separate processes: one instance per data folder, and a start that hands its
 // links to a running instance, or gives up on one that does not answer within seconds.
+#include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <functional>
@@ -10,11 +12,15 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <gio/gio.h>
 #include <gtest/gtest.h>
 
+#include "model/address_limit.hpp"
 #include "model/app_paths.hpp"
+#include "model/app_preferences.hpp"
 #include "model/data_folder_lock.hpp"
 #include "model/localization.hpp"
+#include "model/preferences_store.hpp"
 #include "model/profile_persistence.hpp"
 #include "support/background_process.hpp"
 #include "support/child_process_test.hpp"
@@ -209,6 +215,102 @@ TEST_F(ApplicationInstances, ASecondStartHandsItsLinksOnOrGivesUpOnAFrozenInstan
 
     first->stop();
     EXPECT_TRUE(exitedWith(*first, 0)) << first->output();
+}
+
+// Hands links to the running instance as any program of the session can: the application's
+// own "Open" call on the bus, answered once the instance has handled them.
+bool openOverTheBus(const std::vector<std::string>& links, std::string& failure) {
+    GError* error = nullptr;
+    GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
+    if (!bus) {
+        failure = error->message;
+        g_error_free(error);
+        return false;
+    }
+    GVariantBuilder uris;
+    g_variant_builder_init(&uris, G_VARIANT_TYPE("as"));
+    for (const auto& link : links) g_variant_builder_add(&uris, "s", link.c_str());
+    GVariantBuilder platform;
+    g_variant_builder_init(&platform, G_VARIANT_TYPE("a{sv}"));
+    std::string path = std::string("/") + kApplicationIdentifier;
+    std::replace(path.begin(), path.end(), '.', '/');
+    GVariant* reply =
+        g_dbus_connection_call_sync(bus, kApplicationIdentifier, path.c_str(), "org.gtk.Application", "Open",
+                                    g_variant_new("(assa{sv})", &uris, "", &platform), nullptr,
+                                    G_DBUS_CALL_FLAGS_NONE, 60'000, nullptr, &error);
+    g_object_unref(bus);
+    if (!reply) {
+        failure = error->message;
+        g_error_free(error);
+        return false;
+    }
+    g_variant_unref(reply);
+    return true;
+}
+
+// A link of megabytes from any program of the session is refused like a malformed one, and an
+// address over the limit that a page navigates to is kept in neither the library nor the session.
+TEST_F(ApplicationInstances, AHugeLinkOverTheBusIsRefusedAndNothingKeepsAnOverLongAddress) {
+    if (!test::runInChildProcess(test::ChildProcessOptions().withPrivateBus())) return;
+    test::TestHttpServer server;
+    server.page("/b.html", "<!doctype html><title>B</title>");
+    server.page("/long.html", "<!doctype html><title>Long</title>");
+    const std::string leave = "location.href = '/long.html?q=' + 'b'.repeat(" +
+                              std::to_string(2 * kAddressByteLimit) + ");";
+    server.page("/leaving.html", "<!doctype html><title>Leaving</title><script>" + leave + "</script>");
+    server.page("/after.html", "<!doctype html><title>After</title>");
+    auto requested = [&](const std::string& path) {
+        int count = 0;
+        for (const auto& request : server.requests())
+            if (request.path.starts_with(path)) ++count;
+        return count;
+    };
+    auto requestedPaths = [&] {
+        std::string paths;
+        for (const auto& request : server.requests()) paths += " " + request.path.substr(0, 40);
+        return paths;
+    };
+    // Visits are recorded and windows kept for the next start.
+    AppPreferences preferences;
+    preferences.historyEnabled = true;
+    preferences.restoreWindows = true;
+    nlohmann::json settings;
+    settings[PreferencesStore::kPreferencesKey] = preferences;
+    test::writeFile(settingsFilePath(), settings.dump());
+    auto instance = start({});
+    ASSERT_TRUE(started(*instance)) << instance->output();
+
+    const std::string link = "quenlith://open?url=" + server.url("/b.html?q=") + std::string(4'000'000, 'b');
+    std::string failure;
+    ASSERT_TRUE(openOverTheBus({link}, failure)) << failure;
+    ASSERT_TRUE(openOverTheBus({"quenlith://open?url=" + server.url("/leaving.html")}, failure)) << failure;
+    ASSERT_TRUE(spinUntil([&] { return requested("/long.html?q=") == 1; }, std::chrono::seconds(30)))
+        << "the page goes to its long address; asked for: " << requestedPaths();
+    ASSERT_TRUE(openOverTheBus({"quenlith://open?url=" + server.url("/after.html")}, failure)) << failure;
+
+    // The last page opened reaches both files, after everything before it.
+    const std::string library = applicationDataDirectory() + "/library.json";
+    const std::string session = applicationDataDirectory() + "/session-v1.json";
+    auto holds = [](const std::string& file, const std::string& text) {
+        return std::filesystem::exists(file) && test::readFile(file).find(text) != std::string::npos;
+    };
+    EXPECT_TRUE(spinUntil([&] { return holds(library, "/after.html") && holds(session, "/after.html"); },
+                          std::chrono::seconds(30)))
+        << "library: " << holds(library, "/after.html") << ", session: " << holds(session, "/after.html")
+        << "\n"
+        << instance->output();
+    EXPECT_EQ(requested("/b.html"), 0) << "the huge link is not opened";
+    // Neither the link's address nor the page's is kept anywhere.
+    const std::string huge(1'000'000, 'b');
+    const std::string overLong(kAddressByteLimit, 'b');
+    for (const auto& [name, file] : dataFiles()) {
+        EXPECT_EQ(file.second.find(huge), std::string::npos) << name << " keeps the huge link's address";
+        EXPECT_EQ(file.second.find(overLong), std::string::npos)
+            << name << " keeps an address over the limit";
+    }
+
+    instance->stop();
+    EXPECT_TRUE(exitedWith(*instance, 0)) << instance->output();
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "launcher/guide_window.hpp"
 #include "launcher/main_work_area.hpp"
 #include "launcher/quick_open_window.hpp"
+#include "model/address_limit.hpp"
 #include "model/localization.hpp"
 #include "model/more_menu.hpp"
 #include "model/product_guide.hpp"
@@ -107,7 +108,16 @@ TEST_F(QuickOpenFlowTest, KeysOpenEveryKindOfRowAndEscapeCloses) {
         return tab && tab->webView() && webkit_web_view_get_uri(tab->webView()) == search;
     }));
 
+    // Text too long for an address is neither opened nor searched for: the palette stays and says so.
+    QuickOpenWindow* palette = nullptr;
+    pressKey(browserWindow().panel(), "k", GDK_CONTROL_MASK);
+    ASSERT_TRUE(spinUntil([&] { return (palette = shown<QuickOpenWindow>(Kind::quickOpen)) != nullptr; }));
+    palette->searchField().set_text(server.url("/long?q=") + std::string(kAddressByteLimit, 'q'));
+    pressKey(*palette, "Return");
+    EXPECT_TRUE(palette->palette().queryTooLong());
+    EXPECT_EQ(shown<QuickOpenWindow>(Kind::quickOpen), palette);
     quickOpen("");  // Escape closes
+    EXPECT_EQ(server.requestCount("/long"), 0);
 }
 
 TEST_F(QuickOpenFlowTest, PastedLinksOpenAsTabsOrAreKeptAsAGroup) {
@@ -125,6 +135,14 @@ TEST_F(QuickOpenFlowTest, PastedLinksOpenAsTabsOrAreKeptAsAGroup) {
     EXPECT_EQ(texts[20], server.url("/n20"));
     EXPECT_THAT(texts, testing::Contains("Too many links. Reduce the input to at most 20 unique websites."));
     EXPECT_FALSE(sheet->performButton().get_sensitive());
+    // A line too long for an address is invalid, and named again as too long.
+    sheet->setInput("no link\n" + server.url("/long?q=") + std::string(kAddressByteLimit, 'q') + "\n" +
+                    server.url("/n1"));
+    EXPECT_THAT(sheet->shownTexts(),
+                testing::Contains(
+                    testing::AllOf(testing::StartsWith("Invalid lines will be skipped: 1, 2\n"),
+                                   testing::EndsWith("too long for an address: 2"))));
+    EXPECT_TRUE(sheet->performButton().get_sensitive());
 
     sheet->setInput(text.substr(0, text.find(server.url("/n21"))));
     sheet->performButton().clicked();

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "model/address_limit.hpp"
 #include "model/website_editor_save.hpp"
 #include "proxy_vault_fake.hpp"
 
@@ -45,6 +46,12 @@ WebsiteEditorSaveRequest website(const std::string& name = "Example",
     return request;
 }
 
+// An address of exactly `bytes` bytes.
+std::string longAddress(std::size_t bytes) {
+    const std::string head = "https://a.example/";
+    return head + std::string(bytes - head.size(), 'b');
+}
+
 TEST(WebsiteEditorSave, ChecksStopAtTheFirstProblemInOrder) {
     auto withInterval = [](std::optional<double> interval, std::optional<std::string> text) {
         auto request = website();
@@ -70,6 +77,10 @@ TEST(WebsiteEditorSave, ChecksStopAtTheFirstProblemInOrder) {
         {"blank name first", badAgent, std::nullopt, "Enter a name for this website."},
         {"address", website("Example", "ftp://example.com"), std::nullopt,
          "Enter a valid HTTP or HTTPS website URL."},
+        {"address at the length limit", website("Example", longAddress(kAddressByteLimit)), std::nullopt,
+         std::nullopt},
+        {"address over the length limit", website("Example", longAddress(kAddressByteLimit + 1)),
+         std::nullopt, addressTooLongMessage()},
         {"interval 9.99", withInterval(9.99, std::nullopt), std::nullopt,
          "Auto reload must be at least 10 seconds."},
         {"interval NaN", withInterval(std::nan(""), std::nullopt), std::nullopt,

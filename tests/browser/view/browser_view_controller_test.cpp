@@ -5,6 +5,7 @@
 #include "browser/browser_view_fixture.hpp"
 #include "browser/streaming_server.hpp"
 #include "browser/web_test_support.hpp"
+#include "model/address_limit.hpp"
 #include "support/toolkit_warnings.hpp"
 
 #include <gtkmm/headerbar.h>
@@ -299,6 +300,8 @@ TEST_F(BrowserView, OnlyASavedWindowSharesItsCredentialFreeAddressAndReloadStops
               "Addresses with a user name or password are not opened: " + server.url("/home?typed"));
     view.page().navigate("file:///etc/hosts");
     EXPECT_EQ(view.chrome().toast().text(), "Only http and https addresses are opened: file:///etc/hosts");
+    view.page().navigate(server.url("/home?q=") + std::string(kAddressByteLimit, 'q'));
+    EXPECT_EQ(view.chrome().toast().text(), addressTooLongMessage());
     EXPECT_EQ(active().state().lastURL, server.url("/home?q=1"));
     EXPECT_FALSE(active().isLoading());
     // Through a proxy on this machine that takes no connection, the search leaves the machine nowhere.
