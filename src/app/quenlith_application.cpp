@@ -11,9 +11,11 @@
 #include <gtk/gtk.h>
 #include <gtkmm/messagedialog.h>
 
+#include "app/about_window.hpp"
 #include "browser/engine/acceleration_probe.hpp"
 #include "model/address_text.hpp"
 #include "model/app_paths.hpp"
+#include "model/local_options.hpp"
 #include "model/localization.hpp"
 #include "model/logging.hpp"
 #include "ui/alert.hpp"
@@ -107,7 +109,18 @@ Glib::RefPtr<QuenlithApplication> QuenlithApplication::create() {
     return Glib::RefPtr<QuenlithApplication>(new QuenlithApplication());
 }
 
-QuenlithApplication::QuenlithApplication() : Gtk::Application(kApplicationIdentifier, Gio::APPLICATION_HANDLES_OPEN) {}
+QuenlithApplication::QuenlithApplication() : Gtk::Application(kApplicationIdentifier, Gio::APPLICATION_HANDLES_OPEN) {
+    add_main_option_entry(OPTION_TYPE_BOOL, "version", '\0', localizedString("Show the version and end"));
+    // Answered in the starting process, before any instance is looked for.
+    signal_handle_local_options().connect(
+        [](const Glib::RefPtr<Glib::VariantDict>& options) {
+            if (!options->contains("version")) return -1;
+            std::fprintf(stdout, "Quenlith %s\n", buildVersion().value_or(kFallbackVersion).c_str());
+            std::fflush(stdout);
+            return EXIT_SUCCESS;
+        },
+        /*after=*/false);
+}
 
 QuenlithApplication::~QuenlithApplication() { removeSignalSources(); }
 
@@ -206,9 +219,13 @@ bool QuenlithApplication::local_command_line_vfunc(char**& arguments, int& exit_
         }
         *kept = nullptr;
     }
-    // Whatever the options: which of them end the start here and which register (and would wait for
-    // the frozen instance) is the toolkit's to decide, so every start asks first.
-    if (runningInstanceIsSilent()) {
+    // The help and the version are answered here whatever runs; for any other options, which of
+    // them end the start here and which register (and would wait for a frozen instance) is the
+    // toolkit's to decide, so such a start asks first.
+    std::vector<std::string> options;
+    for (char** argument = arguments && arguments[0] ? arguments + 1 : arguments; argument && *argument; ++argument)
+        options.emplace_back(*argument);
+    if (!answeredWithoutInstance(options) && runningInstanceIsSilent()) {
         std::fprintf(stderr, "%s\n",
                      localizedString("Quenlith is running but does not answer; it may be frozen.").c_str());
         printLinksNotOpened(links);
