@@ -6,10 +6,12 @@
 # (a drop-down tabbed onto heard by its name), the library with its page-group sheet, the save-page
 # window, downloads, the guide and Quick Open, and the library's backups followed through the file
 # chooser: one exported, a broken one refused, the exported one imported after a question. Alerts are
-# titled by what they say. No control that takes the focus is without a name, no two
-# controls of a window (on any of its tabs) share a name without a description that tells them
-# apart, no drop-down is named by the value it shows, no tab list is without a name, no label takes
-# the focus, no name carries the invisible marks that isolate a name in displayed text. The
+# titled by what they say, the question deleting a website and the one renaming a page group among
+# them. Quick Open's Down and Up are heard choosing each result, in a list with a name. No control
+# that takes the focus is without a name (an excerpt pane neither), no two controls of a window (on
+# any of its tabs) share a name without a description that tells them apart, no drop-down is named
+# by the value it shows, no tab list is without a name, no label takes the focus, no name carries
+# the invisible marks that isolate a name in displayed text. The
 # "Always on Top" pin reads as a toggle button, pressed while its window stays above. The print
 # dialog, followed as it comes and goes, gives the focus back and leaves nothing in the log. The
 # browser window is read again with its find bar, with two tabs and in compact mode, the library

@@ -3,7 +3,8 @@
 //   atspi_walk PID STEP...
 //     press=NAME  performs the first action of the first showing control named NAME, in any window
 //                 (a name ending in "*": beginning so)
-//     focus=NAME  gives that control the keyboard focus
+//     focus=NAME  gives that control the keyboard focus (or, where it cannot take it, the showing
+//                 object of that name that can: a grid's cell around a tile)
 //     focused=NAME
 //                 waits until the object that took the focus last reads as NAME (the toolkit's
 //                 drop-down gives it to a nameless button of its own: the drop-down's name is read)
