@@ -162,9 +162,11 @@ wait_for 10 eval '[ "$(app_windows | wc -l)" -ge 2 ]' || fail "a browser window 
 command_of_menu launcher
 check "the launcher reads with a name for every control, on each of its lists" \
   walk "walk=Quenlith" "press=Running*" "walk=Quenlith"
-# A tile's Delete…, from its menu on the menu key: the question is titled by what it asks.
+# A tile's Delete…, from its menu on the menu key: the question is titled by what it asks. The key
+# goes to the launcher once it is active with the tile's cell focused.
 check "the question deleting a website reads with a name for every control" \
-  walk "press=Websites" "focus=Beta" "key=0xff67" "menu=Delete…" "alert=Delete website?"
+  walk "press=Websites" "focus=Beta" "active=Quenlith" "focused=Beta" "key=0xff67" "menu=Delete…" \
+  "alert=Delete website?"
 check "the question deleting a website is titled by what it says" eval '[ -n "$(app_window "^Delete website\?$")" ]'
 walk "key=$escape" >/dev/null
 # A drop-down tabbed onto is heard by its name: the settings open on their general section.
