@@ -164,8 +164,9 @@ check "the launcher reads with a name for every control, on each of its lists" \
   walk "walk=Quenlith" "press=Running*" "walk=Quenlith"
 # A tile's Delete…, from its menu on the menu key: the question is titled by what it asks. The key
 # goes to the launcher once it is active with the tile's cell focused.
+xdotool windowactivate --sync "$(app_window "^Quenlith$")" 2>/dev/null
 check "the question deleting a website reads with a name for every control" \
-  walk "press=Websites" "focus=Beta" "active=Quenlith" "focused=Beta" "key=0xff67" "menu=Delete…" \
+  walk "press=Websites" "active=Quenlith" "focus=Beta" "focused=Beta" "key=0xff67" "menu=Delete…" \
   "alert=Delete website?"
 check "the question deleting a website is titled by what it says" eval '[ -n "$(app_window "^Delete website\?$")" ]'
 walk "key=$escape" >/dev/null
