@@ -14,6 +14,7 @@
 #include "browser/engine/acceleration_probe.hpp"
 #include "model/address_text.hpp"
 #include "model/app_paths.hpp"
+#include "model/local_options.hpp"
 #include "model/localization.hpp"
 #include "model/logging.hpp"
 #include "ui/alert.hpp"
@@ -206,9 +207,13 @@ bool QuenlithApplication::local_command_line_vfunc(char**& arguments, int& exit_
         }
         *kept = nullptr;
     }
-    // Whatever the options: which of them end the start here and which register (and would wait for
-    // the frozen instance) is the toolkit's to decide, so every start asks first.
-    if (runningInstanceIsSilent()) {
+    // The help is answered here whatever runs; for any other options, which of them end the start
+    // here and which register (and would wait for a frozen instance) is the toolkit's to decide,
+    // so such a start asks first.
+    std::vector<std::string> options;
+    for (char** argument = arguments && arguments[0] ? arguments + 1 : arguments; argument && *argument; ++argument)
+        options.emplace_back(*argument);
+    if (!answeredWithoutInstance(options) && runningInstanceIsSilent()) {
         std::fprintf(stderr, "%s\n",
                      localizedString("Quenlith is running but does not answer; it may be frozen.").c_str());
         printLinksNotOpened(links);

@@ -39,7 +39,8 @@ protected:
     void on_open(const type_vec_files& files, const Glib::ustring& hint) override;
     // In the starting process: arguments that are no quenlith:// links are refused on standard
     // error before anything reaches the running instance; a running instance that does not answer
-    // (frozen) ends this start within seconds, its links printed on standard output.
+    // (frozen) ends this start within seconds, its links printed on standard output. The help is
+    // answered at once, without looking for an instance.
     bool local_command_line_vfunc(char**& arguments, int& exit_status) override;
 
 private:

@@ -9,6 +9,7 @@
 #include "model/address_limit.hpp"
 #include "model/isolated_text.hpp"
 #include "model/localization.hpp"
+#include "ui/active_descendant.hpp"
 #include "ui/form_rows.hpp"
 #include "ui/icon_names.hpp"
 
@@ -83,6 +84,9 @@ QuickOpenWindow::QuickOpenWindow(Links links, std::optional<ContentSize> workAre
     list_.get_style_context()->add_class("quenlith-palette");
     list_.set_activate_on_single_click(true);
     list_.set_selection_mode(Gtk::SELECTION_SINGLE);
+    nameControl(list_, localizedString("Quick Open Results"));
+    // The field keeps the focus while its keys move through the list.
+    relateControllerFor(field_, list_);
     auto* empty = makeLabel(
         localizedString("Open a website or save a bookmark to find it here. You can also type a URL or search query."),
         13, 400, "quenlith-secondary");
@@ -156,10 +160,14 @@ bool QuickOpenWindow::keyPressed(GdkEventKey* event) {
     if (!command) return false;
     switch (*command) {
         case QuickOpenCommand::moveDown:
-        case QuickOpenCommand::moveUp:
+        case QuickOpenCommand::moveUp: {
+            const auto before = palette_.selected();
             palette_.moveSelection(*command == QuickOpenCommand::moveDown ? 1 : -1);
             showSelection();
+            // At either end the key changes nothing, and nothing new is said.
+            if (palette_.selected() != before) announceSelection();
             break;
+        }
         case QuickOpenCommand::submit: submit(); break;
         case QuickOpenCommand::cancel:
             if (links_.onCancel) links_.onCancel();
@@ -280,6 +288,10 @@ void QuickOpenWindow::showSelection() {
         }
         return false;
     });
+}
+
+void QuickOpenWindow::announceSelection() {
+    if (Gtk::ListBoxRow* row = list_.get_selected_row()) announceActiveDescendant(field_, *row);
 }
 
 void QuickOpenWindow::submit() {

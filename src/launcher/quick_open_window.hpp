@@ -65,6 +65,8 @@ private:
     void queryChanged();
     void rebuildRows();
     void showSelection();
+    // Tells a screen reader which row the keys chose: the focus stays in the field.
+    void announceSelection();
     void choose(const std::string& id);
 
     Links links_;

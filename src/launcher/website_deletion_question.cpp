@@ -23,6 +23,8 @@ void WebsiteDeletionQuestion::ask(const WebAppProfile& profile, Gtk::Widget& fro
                                                    Gtk::MESSAGE_WARNING, Gtk::BUTTONS_NONE, true);
     dialog_->set_secondary_text(localizedString(
         "Its windows and saved configuration will be removed. Shared website cookies are kept."));
+    // Named in the window list as it is headed.
+    dialog_->set_title(localizedString("Delete website?"));
     dialog_->add_button(localizedString("Cancel"), Gtk::RESPONSE_CANCEL);
     auto* remove = dialog_->add_button(localizedString("Delete"), Gtk::RESPONSE_ACCEPT);
     remove->get_style_context()->add_class("destructive-action");

@@ -226,6 +226,8 @@ void BookmarksPane::showDetail() {
     text->get_buffer()->set_text(clip.text.empty() ? localizedString("Saved page link. Select text on a webpage to "
                                                                      "keep an excerpt with its source.")
                                                    : clip.text);
+    // It takes the focus, the excerpt (or the note in its place) read after this name.
+    nameControl(*text, localizedString("Source Excerpt"));
     scroll->add(*text);
     box->pack_start(*scroll, Gtk::PACK_EXPAND_WIDGET);
 

@@ -90,7 +90,9 @@ ClipEditor::ClipEditor(PageClip draft, LibraryStore& library, std::function<void
         excerpt_.set_cursor_visible(false);
         excerpt_.set_wrap_mode(Gtk::WRAP_WORD_CHAR);
         excerpt_.get_buffer()->set_text(draft_.text);
-                excerptBox_.pack_start(excerpt_, Gtk::PACK_EXPAND_WIDGET);
+        // It takes the focus: heard by its heading.
+        labelControl(excerptHeading_, excerpt_);
+        excerptBox_.pack_start(excerpt_, Gtk::PACK_EXPAND_WIDGET);
     }
     excerptScroll_.set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
     excerptScroll_.set_min_content_height(100);

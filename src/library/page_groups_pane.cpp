@@ -127,7 +127,12 @@ void PageGroupsPane::refresh() {
         content_.set_visible_child(emptyHolder_);
         return;
     }
-    for (const auto& scene : shown_) list_.append(*makeRow(scene));
+    for (const auto& scene : shown_) {
+        Gtk::Widget* row = makeRow(scene);
+        list_.append(*row);
+        // The list's row takes the focus on the way to its buttons: read as its group.
+        if (Gtk::Widget* holder = row->get_parent()) nameControl(*holder, scene.name);
+    }
     list_.show_all();
     content_.set_visible_child(scroll_);
 }
@@ -161,6 +166,8 @@ Gtk::Widget* PageGroupsPane::makeRow(const BrowserScene& scene) {
     more->set_relief(Gtk::RELIEF_NONE);
     more->set_valign(Gtk::ALIGN_CENTER);
     more->set_image_from_icon_name(iconNameForSymbol("ellipsis"));
+    // It shows only a picture: read by what it holds and the group it is for.
+    nameInRow(*more, localizedString("More actions"), scene.name);
     auto* menu = Gtk::manage(new Gtk::Menu());
     auto addItem = [menu](const std::string& text, std::function<void()> action) {
         auto* item = Gtk::manage(new Gtk::MenuItem(text));

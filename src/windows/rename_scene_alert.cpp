@@ -7,6 +7,7 @@
 #include "model/localization.hpp"
 #include "model/page_group_text.hpp"
 #include "ui/alert.hpp"
+#include "ui/form_rows.hpp"
 
 namespace quenlith {
 
@@ -29,7 +30,10 @@ void presentRenameAlert(const BrowserScene& scene,
     // Attached: lives until answered, then deletes itself.
     auto* sheet = new Gtk::MessageDialog(*window, localizedString("Rename Page Group"), /*use_markup=*/false,
                                          Gtk::MESSAGE_QUESTION, Gtk::BUTTONS_NONE, /*modal=*/true);
+    // Named in the window list as it is headed.
+    sheet->set_title(localizedString("Rename Page Group"));
     auto* field = Gtk::manage(new Gtk::Entry());
+    titleByPlaceholder(*field, localizedString("Page Group Name"));
     field->set_text(scene.name);
     field->set_size_request(300, 24);
     field->set_activates_default(true);

@@ -313,5 +313,43 @@ TEST_F(ApplicationInstances, AHugeLinkOverTheBusIsRefusedAndNothingKeepsAnOverLo
     EXPECT_TRUE(exitedWith(*instance, 0)) << instance->output();
 }
 
+// The help needs no instance: with the running one frozen (stopped), a start that
+// asks for it is answered at once, never held by the instance nor told that it does not answer.
+TEST_F(ApplicationInstances, TheHelpIsAnsweredAtOnceWhileTheRunningInstanceIsFrozen) {
+    if (!test::runInChildProcess(test::ChildProcessOptions().withPrivateBus())) return;
+    auto first = start({});
+    ASSERT_TRUE(started(*first)) << first->output();
+    ASSERT_EQ(::kill(first->pid(), SIGSTOP), 0);
+    // Resumed however the test ends, so that it can be ended.
+    struct Resume {
+        pid_t pid;
+        ~Resume() { ::kill(pid, SIGCONT); }
+    } resume{first->pid()};
+    const struct {
+        std::vector<std::string> arguments;
+        std::string printed;
+    } cases[] = {
+        {{"--help"}, "--help-all"},
+        {{"-h"}, "--help-all"},
+        {{"--help-all"}, "--help-gapplication"},
+        {{"quenlith://open?url=http://127.0.0.1:9/a", "--help"}, "--help-all"},
+    };
+    for (const auto& [arguments, printed] : cases) {
+        std::string shown;
+        for (const auto& argument : arguments) shown += " " + argument;
+        SCOPED_TRACE("quenlith" + shown);
+        auto asked = start(arguments);
+        // Bounded for a busy machine: registering with the frozen instance would take 25 s.
+        ASSERT_TRUE(asked->waitForExit(std::chrono::seconds(10))) << "still running:\n" << asked->output();
+        EXPECT_TRUE(exitedWith(*asked, 0)) << asked->output();
+        EXPECT_TRUE(says(*asked, printed)) << asked->output();
+        EXPECT_FALSE(says(*asked, localizedString("Quenlith is running but does not answer; it may be frozen.")))
+            << asked->output();
+    }
+    ::kill(first->pid(), SIGCONT);
+    first->stop();
+    EXPECT_TRUE(exitedWith(*first, 0)) << first->output();
+}
+
 }  // namespace
 }  // namespace quenlith

@@ -6,10 +6,12 @@
 # (a drop-down tabbed onto heard by its name), the library with its page-group sheet, the save-page
 # window, downloads, the guide and Quick Open, and the library's backups followed through the file
 # chooser: one exported, a broken one refused, the exported one imported after a question. Alerts are
-# titled by what they say. No control that takes the focus is without a name, no two
-# controls of a window (on any of its tabs) share a name without a description that tells them
-# apart, no drop-down is named by the value it shows, no tab list is without a name, no label takes
-# the focus, no name carries the invisible marks that isolate a name in displayed text. The
+# titled by what they say, the question deleting a website and the one renaming a page group among
+# them. Quick Open's Down and Up are heard choosing each result, in a list with a name. No control
+# that takes the focus is without a name (an excerpt pane neither), no two controls of a window (on
+# any of its tabs) share a name without a description that tells them apart, no drop-down is named
+# by the value it shows, no tab list is without a name, no label takes the focus, no name carries
+# the invisible marks that isolate a name in displayed text. The
 # "Always on Top" pin reads as a toggle button, pressed while its window stays above. The print
 # dialog, followed as it comes and goes, gives the focus back and leaves nothing in the log. The
 # browser window is read again with its find bar, with two tabs and in compact mode, the library
@@ -35,6 +37,13 @@ start_page_server "$work/server.log" /a /b
 port=$(port_of "$work/server.log")
 "$tool" write "$data/profiles.json" --website Alpha "http://127.0.0.1:$port/a" --launch 1 \
   --website Beta "http://127.0.0.1:$port/b" || { fail "the websites are written"; exit 1; }
+# A page group, a row of the library's Page Groups list with a menu of its own.
+cat >"$data/library.json" <<JSON
+{"version":1,"clips":[],"history":[],"scenes":[{"id":"5A1E0C3B-7D2F-4E8A-9B6C-0D4F3E2A1B09","name":"Work",
+ "modified":0,"windows":[{"id":"11111111-1111-4111-8111-111111111111","name":"Beta",
+ "urls":["http://127.0.0.1:$port/b"],"selected":0,"frame":{"x":100,"y":100,"width":500,"height":400},
+ "opacity":1,"onTop":false,"compact":false}]}]}
+JSON
 
 # The alert of a failed save needs a folder the application cannot write to: root writes anywhere,
 # so the application runs without that override, as any user does.
@@ -128,6 +137,13 @@ command_on_alpha clip
 check "the Save Page / Selection window reads with a name for every control" walk "walk=Save Page / Selection"
 # Saved, the page is a row of the library's lists read below.
 walk "press=Save" >/dev/null
+# With the page's text selected, the window shows it as the excerpt, a pane that takes the focus.
+command_on_alpha selectAll
+command_on_alpha clip
+check "the Save Page / Selection window reads with a name for every control, with an excerpt" \
+  walk "walk=Save Page / Selection"
+walk "key=$escape" >/dev/null
+wait_for 10 eval '[ -z "$(app_window "^Save Page / Selection$")" ]' || fail "Escape closes the Save Page / Selection window"
 # Each sheet: the item of the more menu, its title, and the control the reader hears as it opens
 # (the preset drop-down, which the toolkit focuses through a button of its own).
 for sheet in "User-Agent…:User agent:User agent preset" "Proxy…:Proxy:Independent Session" \
@@ -146,6 +162,14 @@ wait_for 10 eval '[ "$(app_windows | wc -l)" -ge 2 ]' || fail "a browser window 
 command_of_menu launcher
 check "the launcher reads with a name for every control, on each of its lists" \
   walk "walk=Quenlith" "press=Running*" "walk=Quenlith"
+# A tile's Delete…, from its menu on the menu key: the question is titled by what it asks. The key
+# goes to the launcher once it is active with the tile's cell focused.
+xdotool windowactivate --sync "$(app_window "^Quenlith$")" 2>/dev/null
+check "the question deleting a website reads with a name for every control" \
+  walk "press=Websites" "active=Quenlith" "focus=Beta" "focused=Beta" "key=0xff67" "menu=Delete…" \
+  "alert=Delete website?"
+check "the question deleting a website is titled by what it says" eval '[ -n "$(app_window "^Delete website\?$")" ]'
+walk "key=$escape" >/dev/null
 # A drop-down tabbed onto is heard by its name: the settings open on their general section.
 command_of_menu settings
 check "Tab from the opacity's reset onto the interface language reads as that drop-down" \
@@ -159,6 +183,12 @@ done
 command_of_menu quickOpen
 check "the Quick Open window reads with a name for every control, its field holding text" \
   walk "focus=Quick Open" "key=0x61" "walk=Quick Open"
+# The field keeps the focus while Down and Up choose a result: a screen reader hears each one chosen,
+# in a list with a name. "beta" finds Beta, and the row that opens or searches the text follows it.
+down=0xff54 up=0xff52 backspace=0xff08
+check "Down and Up in Quick Open are heard choosing each result, in a named list" \
+  walk "focus=Quick Open" "key=$backspace" "key=0x62" "key=0x65" "key=0x74" "key=0x61" \
+  "key=$down" "chosen=Open or search*" "key=$up" "chosen=Beta*"
 command_of_menu library
 library="walk=Saved Pages & Groups"
 check "the library reads with a name for every control, on each of its lists" \
@@ -166,6 +196,15 @@ check "the library reads with a name for every control, on each of its lists" \
   "press=History" "$library"
 check "the Save Page Group sheet reads with a name for every control" \
   walk "press=Page Groups" "press=Save Open Windows as Group…" "walk=Save Page Group"
+walk "key=$escape" >/dev/null
+# A bookmark chosen shows its excerpt, a pane that takes the focus.
+check "the library reads with a name for every control, a bookmark's excerpt shown" \
+  walk "press=Bookmarks" "row=Bookmark list" "$library"
+# A page group renamed from its row's menu: the question is titled and its field named.
+check "the question renaming a page group reads with a name for every control" \
+  walk "press=Page Groups" "focus=More actions, Work" "key=$space" "menu=Rename…" "alert=Rename Page Group"
+check "the question renaming a page group is titled by what it says" \
+  eval '[ -n "$(app_window "^Rename Page Group$")" ]'
 walk "key=$escape" >/dev/null
 command_of_menu batchLinks
 check "the Open Multiple Links window reads with a name for every control" walk "walk=Open Multiple Links"

@@ -1267,6 +1267,34 @@ TEST_F(LauncherGuiTest, QuickOpenKeepsItsRowsAcrossKeystrokesAndShowsEachQuerysR
     EXPECT_EQ(chosen, all[2].target) << "Return opens the highlighted first row's result";
 }
 
+// Down and Up move through the results while the field keeps the focus: each result chosen is
+// reported as the field's active descendant (as the toolkit's own lists report their cursor), by its
+// name, in a list that has a name of its own.
+TEST_F(LauncherGuiTest, QuickOpenTellsAScreenReaderEachResultTheKeysChoose) {
+    QuickOpenWindow::Links links;
+    links.results = [](const std::string&) {
+        return std::vector<QuickOpenItem>{{"a", "Mail", "https://mail.localhost/", "Website", "globe", {}},
+                                          {"b", "Notes", "https://notes.localhost/", "Bookmark", "bookmark", {}}};
+    };
+    QuickOpenWindow palette(links);
+    palette.show();
+    ASSERT_TRUE(spinUntil([&] { return palette.get_mapped() && paletteRows(palette).size() == 2; }));
+    std::vector<std::string> heard;
+    AtkObject* field = gtk_widget_get_accessible(GTK_WIDGET(palette.searchField().gobj()));
+    auto noteChosen = +[](AtkObject*, gpointer child, gpointer into) {
+        const char* name = child ? atk_object_get_name(ATK_OBJECT(child)) : nullptr;
+        static_cast<std::vector<std::string>*>(into)->push_back(name ? name : "");
+    };
+    const gulong handler = g_signal_connect(field, "active-descendant-changed", G_CALLBACK(noteChosen), &heard);
+    for (const char* key : {"Down", "Down", "Up"}) test::pressKey(palette, key);
+    g_signal_handler_disconnect(field, handler);
+    // The second Down, at the end of the list, chooses nothing new.
+    EXPECT_EQ(heard, (std::vector<std::string>{"Notes, Bookmark", "Mail, Website"}));
+    auto* list = dynamic_cast<Gtk::Widget*>(paletteRows(palette).front()->get_parent());
+    ASSERT_TRUE(list);
+    EXPECT_EQ(list->get_accessible()->get_name(), localizedString("Quick Open Results"));
+}
+
 Gtk::Label* labelWithText(Gtk::Widget& widget, const std::string& text) {
     // Titles may come wrapped in direction isolates.
     if (auto* label = dynamic_cast<Gtk::Label*>(&widget); label && label->get_text().find(text) != Glib::ustring::npos)

@@ -3,13 +3,19 @@
 //   atspi_walk PID STEP...
 //     press=NAME  performs the first action of the first showing control named NAME, in any window
 //                 (a name ending in "*": beginning so)
-//     focus=NAME  gives that control the keyboard focus
+//     focus=NAME  gives that control the keyboard focus (or, where it cannot take it, the showing
+//                 object of that name that can: a grid's cell around a tile)
 //     focused=NAME
 //                 waits until the object that took the focus last reads as NAME (the toolkit's
 //                 drop-down gives it to a nameless button of its own: the drop-down's name is read)
 //     pressed=NAME, released=NAME
 //                 waits until that control reads as a toggle button that is pressed (or not)
+//     row=NAME    selects the first row of the showing table named NAME, as a click on it does
 //     key=KEYSYM  presses and releases the key (a menu opens only from an input event)
+//     chosen=NAME waits until, since the last key, an item named NAME was heard chosen as a screen
+//                 reader follows it (reported as the active descendant of the object that has the
+//                 focus, or taking the focus or the selection itself), then reads whether the list
+//                 that holds it has a name
 //     menu=NAME   performs the action of the item named NAME of the menu highlighted last (a popped-up
 //                 menu is reached through the events of its highlight, as a screen reader reaches it)
 //     fits=NAME@X,Y,W,H
@@ -262,6 +268,49 @@ void noteFocus(const AtspiEvent* event) {
     if (event->detail1 && event->source) lastFocused = Accessible(ATSPI_ACCESSIBLE(g_object_ref(event->source)));
 }
 
+// What was heard chosen since the last key: the active descendants reported, and the objects that
+// took the focus or the selection.
+std::vector<Accessible> heardChosen;
+
+void noteChosen(const AtspiEvent* event) {
+    if (std::strcmp(event->type, "object:active-descendant-changed") == 0) {
+        if (G_VALUE_HOLDS(&event->any_data, ATSPI_TYPE_ACCESSIBLE))
+            if (auto* child = static_cast<AtspiAccessible*>(g_value_get_object(&event->any_data)))
+                heardChosen.emplace_back(ATSPI_ACCESSIBLE(g_object_ref(child)));
+        return;
+    }
+    if (event->detail1 && event->source) heardChosen.emplace_back(ATSPI_ACCESSIBLE(g_object_ref(event->source)));
+}
+
+// Waits until an item named `name` was heard chosen, and reads whether the list holding it is named.
+bool chosenReads(const std::string& name) {
+    const auto deadline = Clock::now() + kStepLimit;
+    while (Clock::now() < deadline) {
+        for (const Accessible& item : heardChosen) {
+            if (!matches(nameOf(item.get()), name)) continue;
+            Accessible above(atspi_accessible_get_parent(item.get(), nullptr));
+            for (int depth = 0; above && depth < 3; ++depth) {
+                const AtspiRole role = atspi_accessible_get_role(above.get(), nullptr);
+                if (role == ATSPI_ROLE_LIST_BOX || role == ATSPI_ROLE_LIST || role == ATSPI_ROLE_TREE_TABLE ||
+                    role == ATSPI_ROLE_TABLE) {
+                    if (!nameOf(above.get()).empty()) return true;
+                    std::printf("chosen: \"%s\" is heard in a %s without a name\n", nameOf(item.get()).c_str(),
+                                describe(above.get()).c_str());
+                    return false;
+                }
+                above = Accessible(atspi_accessible_get_parent(above.get(), nullptr));
+            }
+            return true;
+        }
+        settle();
+    }
+    std::printf("chosen: nothing named \"%s\" was heard chosen (%zu heard:", name.c_str(), heardChosen.size());
+    for (const Accessible& item : heardChosen)
+        std::printf(" a %s \"%s\"", describe(item.get()).c_str(), nameOf(item.get()).c_str());
+    std::printf(")\n");
+    return false;
+}
+
 // The name a screen reader says as the focus arrives: the object's own. The toolkit's drop-down
 // gives the focus to a nameless button inside it (a plain GTK drop-down does the same), which a
 // reader can only present by the drop-down around it.
@@ -410,7 +459,27 @@ Accessible control(AtspiAccessible* application, const std::string& name) {
 bool focus(AtspiAccessible* application, const std::string& name) {
     Accessible control = ::control(application, name);
     Ref<AtspiComponent> component(control ? atspi_accessible_get_component_iface(control.get()) : nullptr);
-    return component && atspi_component_grab_focus(component.get(), nullptr);
+    if (component && atspi_component_grab_focus(component.get(), nullptr)) return true;
+    // A grid's tile takes the focus through the cell around it, which carries its name but no action.
+    Accessible cell = waitForShowing(application, [&](AtspiAccessible* object) {
+        return matches(nameOf(object), name) && statesOf(object).focusable;
+    });
+    Ref<AtspiComponent> focusable(cell ? atspi_accessible_get_component_iface(cell.get()) : nullptr);
+    if (focusable && atspi_component_grab_focus(focusable.get(), nullptr)) return true;
+    std::printf("focus: nothing named \"%s\" takes the focus\n", name.c_str());
+    return false;
+}
+
+bool selectFirstRow(AtspiAccessible* application, const std::string& name) {
+    Accessible table = waitForShowing(application, [&](AtspiAccessible* object) {
+        if (!matches(nameOf(object), name)) return false;
+        Ref<AtspiTable> rows(atspi_accessible_get_table_iface(object));
+        return rows && atspi_table_get_n_rows(rows.get(), nullptr) > 0;
+    });
+    Ref<AtspiTable> rows(table ? atspi_accessible_get_table_iface(table.get()) : nullptr);
+    if (rows && atspi_table_add_row_selection(rows.get(), 0, nullptr)) return true;
+    std::printf("no showing table named \"%s\" with a row to select\n", name.c_str());
+    return false;
 }
 
 bool press(AtspiAccessible* application, const std::string& name) {
@@ -654,7 +723,7 @@ int main(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(stderr,
                      "usage: atspi_walk PID "
-                     "press=NAME|focus=NAME|focused=NAME|active=TITLE|pressed=NAME|released=NAME|key=KEYSYM|menu=NAME|fits=NAME@X,Y,W,H|"
+                     "press=NAME|focus=NAME|focused=NAME|active=TITLE|pressed=NAME|released=NAME|row=NAME|key=KEYSYM|chosen=NAME|menu=NAME|fits=NAME@X,Y,W,H|"
                      "walk=TITLE|through=TITLE|alert=TEXT|list|dump=DEPTH...\n");
         return 2;
     }
@@ -669,6 +738,10 @@ int main(int argc, char** argv) {
     atspi_event_listener_register(highlights, "object:state-changed:focused", nullptr);
     AtspiEventListener* focusEvents = atspi_event_listener_new_simple(noteFocus, nullptr);
     atspi_event_listener_register(focusEvents, "object:state-changed:focused", nullptr);
+    AtspiEventListener* chosenEvents = atspi_event_listener_new_simple(noteChosen, nullptr);
+    for (const char* kind :
+         {"object:active-descendant-changed", "object:state-changed:focused", "object:state-changed:selected"})
+        atspi_event_listener_register(chosenEvents, kind, nullptr);
     Accessible application;
     const auto deadline = Clock::now() + kStepLimit;
     while (!(application = findApplication(pid)) && Clock::now() < deadline) settle();
@@ -692,7 +765,12 @@ int main(int argc, char** argv) {
             if (!toggleReads(application.get(), step.substr(step.find('=') + 1), pressed)) return 1;
         } else if (step.rfind("key=", 0) == 0) {
             const guint keysym = static_cast<guint>(std::strtoul(step.c_str() + 4, nullptr, 0));
+            heardChosen.clear();
             if (!atspi_generate_keyboard_event(keysym, nullptr, ATSPI_KEY_SYM, nullptr)) return 1;
+        } else if (step.rfind("row=", 0) == 0) {
+            if (!selectFirstRow(application.get(), step.substr(4))) return 1;
+        } else if (step.rfind("chosen=", 0) == 0) {
+            passed = chosenReads(step.substr(7)) && passed;
         } else if (step.rfind("menu=", 0) == 0) {
             if (!pressMenuItem(step.substr(5))) return 1;
         } else if (step.rfind("fits=", 0) == 0) {

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace quenlith {
+
+// Whether a start's command line (its arguments after the program's name) asks for something this
+// process answers alone: the help (any of its groups). Such a start never needs the
+// running instance, and so never waits for one that does not answer. Nothing after "--" is an option.
+bool answeredWithoutInstance(const std::vector<std::string>& arguments);
+
+}  // namespace quenlith
