@@ -1,6 +1,7 @@
 #include "model/web_app_store.hpp"
 
 #include <algorithm>
+#include <utility>
 
 #include <glib.h>
 
@@ -175,13 +176,17 @@ bool WebAppStore::save() {
         if (auto kept = keepSetAside(setAside_); !kept) return kept;
         return persistence_.save(profiles_);
     });
+    askedWaiting_ = false;
     if (!saved) {
         saveFailed(saved.error());
+        askedUpTo_ = 0;
         // The writes in flight are told no more: this one decided for them.
         settleReports(errorMessage_, std::nullopt);
         return false;
     }
     savedProfiles_ = profiles_;
+    writtenUpTo_ = backgroundSaves_;
+    telling_.written();
     setError(std::nullopt);
     settleReports(std::nullopt, std::nullopt);
     return true;
@@ -193,6 +198,7 @@ bool WebAppStore::saveInBackground() {
     if (profiles_ == savedProfiles_ && !writer_.busy(persistence_.fileURL()) &&
         files::pathExists(persistence_.fileURL())) {
         // A delayed save whose changes were undone before it ran: the file holds them already.
+        askedWaiting_ = false;
         settleReports(std::nullopt, std::nullopt);
         return true;
     }
@@ -203,6 +209,7 @@ bool WebAppStore::saveInBackground() {
         return false;
     }
     const std::uint64_t number = ++backgroundSaves_;
+    if (std::exchange(askedWaiting_, false)) askedUpTo_ = number;
     writer_.write(
         persistence_.fileURL(),
         [path = persistence_.fileURL(), bytes = std::move(*encoded), setAside = setAside_]() -> Status {
@@ -220,6 +227,8 @@ void WebAppStore::backgroundSaveFinished(std::uint64_t number,
                                          const Status& result) {
     if (result) {
         savedProfiles_ = *list;
+        writtenUpTo_ = number;
+        telling_.written();
         setError(std::nullopt);
         settleReports(std::nullopt, number);
         return;
@@ -227,11 +236,14 @@ void WebAppStore::backgroundSaveFinished(std::uint64_t number,
     // A newer save is on its way with every change; only the last one decides what stays.
     if (number != backgroundSaves_) return;
     pendingSave_.cancel();
-    // The same failure again (a disk that stays full) is told once, until a save succeeds.
-    const std::optional<std::string> shown = errorMessage_;
+    // The rollback takes back the asked changes of earlier failed writes and those still waiting.
+    const bool carriedAsked = askedUpTo_ > writtenUpTo_ || askedWaiting_;
+    askedWaiting_ = false;
+    askedUpTo_ = 0;
     saveFailed(result.error());
+    const std::string message = errorMessage_.value_or(result.error().message);
     const bool told = settleReports(errorMessage_, std::nullopt);
-    if (!told && errorMessage_ && errorMessage_ != shown) saveFailed_.emit(*errorMessage_);
+    if (auto notice = telling_.failed(carriedAsked, told, message)) saveFailed_.emit(*notice);
 }
 
 // --- lookups ----------------------------------------------------------------------------------
@@ -303,6 +315,7 @@ bool WebAppStore::upsert(WebAppProfile profile, WriteReport report) {
         }
     }
     notifyObservers();
+    askedWaiting_ = true;
     if (!saveInBackground()) return false;
     whenWritten(std::move(report));
     return true;
@@ -333,13 +346,17 @@ bool WebAppStore::add(const SuggestedWebsite& suggestion, const AppPreferences& 
 
 bool WebAppStore::profileForOpening(bool menuBarIcon, std::string_view url, std::string_view title,
                                     const std::optional<Uuid>& windowID, const AppPreferences& preferences,
-                                    const std::optional<WebAppProfile>& windowProfile) {
+                                    const std::optional<WebAppProfile>& windowProfile, WriteReport report) {
     if (!isCredentialFreeURL(url)) return false;
     if (auto found = profileMatching(url, windowID, windowProfile)) {
         found->menuBarIconEnabled = menuBarIcon;
-        return upsert(std::move(*found));
+        return upsert(std::move(*found), std::move(report));
     }
-    if (!menuBarIcon) return true;
+    if (!menuBarIcon) {
+        // No website to take the icon off: nothing to write.
+        whenWritten(std::move(report));
+        return true;
+    }
 
     WebAppProfile record;
     auto pageParts = splitAddress(url);
@@ -374,7 +391,7 @@ bool WebAppStore::profileForOpening(bool menuBarIcon, std::string_view url, std:
         copySession(*saved);
     }
     record.menuBarIconEnabled = true;
-    return upsert(std::move(record));
+    return upsert(std::move(record), std::move(report));
 }
 
 bool WebAppStore::deleteProfile(const Uuid& id) {
@@ -382,6 +399,7 @@ bool WebAppStore::deleteProfile(const Uuid& id) {
     std::erase_if(profiles_, [&](const WebAppProfile& p) { return p.id == id; });
     renumberSortOrder(profiles_);
     notifyObservers();
+    askedWaiting_ = true;
     return saveInBackground();
 }
 
@@ -399,6 +417,7 @@ void WebAppStore::move(const Uuid& id, std::int64_t step) {
     std::swap(profiles_[group[static_cast<std::size_t>(place)]], profiles_[group[static_cast<std::size_t>(target)]]);
     renumberSortOrder(profiles_);
     notifyObservers();
+    askedWaiting_ = true;
     saveInBackground();
 }
 
@@ -414,18 +433,21 @@ void WebAppStore::reposition(const Uuid& id, std::int64_t step) {
     profiles_.insert(profiles_.begin() + target, std::move(record));
     renumberSortOrder(profiles_);
     notifyObservers();
+    askedWaiting_ = true;
     saveInBackground();
 }
 
 bool WebAppStore::replaceProfiles(std::vector<WebAppProfile> profiles) {
     if (!writable_) return false;
     std::vector<WebAppProfile> previous = std::move(profiles_);
+    const bool askedBefore = askedWaiting_;
     profiles_ = std::move(profiles);
     renumberSortOrder(profiles_);
     notifyObservers();
     if (save()) return true;
     // save() went back to the file's list; the person's unsaved edits come back with theirs.
     profiles_ = std::move(previous);
+    askedWaiting_ = askedBefore;
     if (profiles_ != savedProfiles_) scheduleSave();
     notifyObservers();
     return false;
@@ -492,6 +514,8 @@ bool WebAppStore::restorePrevious() {
     savedProfiles_ = profiles_;
     // What the changes in flight carried is replaced by the backup's list: nothing to tell.
     reports_.clear();
+    askedWaiting_ = false;
+    askedUpTo_ = 0;
     writable_ = true;
     notifyObservers();
     setError(std::nullopt);
@@ -500,26 +524,36 @@ bool WebAppStore::restorePrevious() {
 
 // --- single-field setters ---------------------------------------------------------------------
 
-void WebAppStore::update(const Uuid& id, const std::function<void(WebAppProfile&)>& mutation) {
+void WebAppStore::change(const Uuid& id, WebsiteChange kind,
+                         const std::function<void(WebAppProfile&)>& mutation) {
     if (!writable_) return;
     WebAppProfile* record = findProfile(id);
     if (!record) return;
     mutation(*record);
     record->normalize();
+    if (kind == WebsiteChange::asked) askedWaiting_ = true;
     notifyObservers();
     scheduleSave();
 }
 
+void WebAppStore::update(const Uuid& id, const std::function<void(WebAppProfile&)>& mutation) {
+    change(id, WebsiteChange::asked, mutation);
+}
+
 void WebAppStore::setWasVisible(bool visible, const Uuid& id) {
-    update(id, [visible](WebAppProfile& p) { p.wasVisible = visible; });
+    change(id, WebsiteChange::keptByWindow, [visible](WebAppProfile& p) { p.wasVisible = visible; });
 }
 
 void WebAppStore::setWindowFrame(const CodableRect& frame, const Uuid& id) {
-    update(id, [&frame](WebAppProfile& p) { p.windowFrame = frame; });
+    change(id, WebsiteChange::keptByWindow, [&frame](WebAppProfile& p) { p.windowFrame = frame; });
 }
 
 void WebAppStore::setIconURL(const std::optional<std::string>& iconURL, const Uuid& id) {
-    update(id, [&iconURL](WebAppProfile& p) { p.iconURL = iconURL; });
+    change(id, WebsiteChange::keptByWindow, [&iconURL](WebAppProfile& p) { p.iconURL = iconURL; });
+}
+
+void WebAppStore::setLastURL(const std::optional<std::string>& lastURL, const Uuid& id) {
+    change(id, WebsiteChange::keptByWindow, [&lastURL](WebAppProfile& p) { p.lastURL = lastURL; });
 }
 
 void WebAppStore::setMenuBarIcon(bool enabled, const Uuid& id) {
