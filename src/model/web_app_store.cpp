@@ -158,9 +158,9 @@ void WebAppStore::whenWritten(WriteReport report) {
     if (!report) return;
     // The delayed save takes the next number when it is handed over.
     if (pendingSave_.pending())
-        reports_.emplace_back(backgroundSaves_ + 1, std::move(report));
+        reports_.emplace_back(telling_.lastHandedOver() + 1, std::move(report));
     else if (writer_.busy(persistence_.fileURL()))
-        reports_.emplace_back(backgroundSaves_, std::move(report));
+        reports_.emplace_back(telling_.lastHandedOver(), std::move(report));
     else
         report(std::nullopt);
 }
@@ -176,17 +176,15 @@ bool WebAppStore::save() {
         if (auto kept = keepSetAside(setAside_); !kept) return kept;
         return persistence_.save(profiles_);
     });
-    askedWaiting_ = false;
     if (!saved) {
         saveFailed(saved.error());
-        askedUpTo_ = 0;
+        telling_.takenBack();
         // The writes in flight are told no more: this one decided for them.
         settleReports(errorMessage_, std::nullopt);
         return false;
     }
     savedProfiles_ = profiles_;
-    writtenUpTo_ = backgroundSaves_;
-    telling_.written();
+    telling_.written(telling_.lastHandedOver());
     setError(std::nullopt);
     settleReports(std::nullopt, std::nullopt);
     return true;
@@ -198,7 +196,7 @@ bool WebAppStore::saveInBackground() {
     if (profiles_ == savedProfiles_ && !writer_.busy(persistence_.fileURL()) &&
         files::pathExists(persistence_.fileURL())) {
         // A delayed save whose changes were undone before it ran: the file holds them already.
-        askedWaiting_ = false;
+        telling_.takenBack();
         settleReports(std::nullopt, std::nullopt);
         return true;
     }
@@ -208,8 +206,7 @@ bool WebAppStore::saveInBackground() {
         saveFailed(files::encodingError(persistence_.fileURL()));
         return false;
     }
-    const std::uint64_t number = ++backgroundSaves_;
-    if (std::exchange(askedWaiting_, false)) askedUpTo_ = number;
+    const std::uint64_t number = telling_.handOver();
     writer_.write(
         persistence_.fileURL(),
         [path = persistence_.fileURL(), bytes = std::move(*encoded), setAside = setAside_]() -> Status {
@@ -227,23 +224,18 @@ void WebAppStore::backgroundSaveFinished(std::uint64_t number,
                                          const Status& result) {
     if (result) {
         savedProfiles_ = *list;
-        writtenUpTo_ = number;
-        telling_.written();
+        telling_.written(number);
         setError(std::nullopt);
         settleReports(std::nullopt, number);
         return;
     }
     // A newer save is on its way with every change; only the last one decides what stays.
-    if (number != backgroundSaves_) return;
+    if (number != telling_.lastHandedOver()) return;
     pendingSave_.cancel();
-    // The rollback takes back the asked changes of earlier failed writes and those still waiting.
-    const bool carriedAsked = askedUpTo_ > writtenUpTo_ || askedWaiting_;
-    askedWaiting_ = false;
-    askedUpTo_ = 0;
     saveFailed(result.error());
     const std::string message = errorMessage_.value_or(result.error().message);
     const bool told = settleReports(errorMessage_, std::nullopt);
-    if (auto notice = telling_.failed(carriedAsked, told, message)) saveFailed_.emit(*notice);
+    if (auto notice = telling_.failed(told, message)) saveFailed_.emit(*notice);
 }
 
 // --- lookups ----------------------------------------------------------------------------------
@@ -315,7 +307,7 @@ bool WebAppStore::upsert(WebAppProfile profile, WriteReport report) {
         }
     }
     notifyObservers();
-    askedWaiting_ = true;
+    telling_.changed(WebsiteChange::asked);
     if (!saveInBackground()) return false;
     whenWritten(std::move(report));
     return true;
@@ -399,7 +391,7 @@ bool WebAppStore::deleteProfile(const Uuid& id) {
     std::erase_if(profiles_, [&](const WebAppProfile& p) { return p.id == id; });
     renumberSortOrder(profiles_);
     notifyObservers();
-    askedWaiting_ = true;
+    telling_.changed(WebsiteChange::asked);
     return saveInBackground();
 }
 
@@ -417,7 +409,7 @@ void WebAppStore::move(const Uuid& id, std::int64_t step) {
     std::swap(profiles_[group[static_cast<std::size_t>(place)]], profiles_[group[static_cast<std::size_t>(target)]]);
     renumberSortOrder(profiles_);
     notifyObservers();
-    askedWaiting_ = true;
+    telling_.changed(WebsiteChange::asked);
     saveInBackground();
 }
 
@@ -433,22 +425,23 @@ void WebAppStore::reposition(const Uuid& id, std::int64_t step) {
     profiles_.insert(profiles_.begin() + target, std::move(record));
     renumberSortOrder(profiles_);
     notifyObservers();
-    askedWaiting_ = true;
+    telling_.changed(WebsiteChange::asked);
     saveInBackground();
 }
 
 bool WebAppStore::replaceProfiles(std::vector<WebAppProfile> profiles) {
     if (!writable_) return false;
     std::vector<WebAppProfile> previous = std::move(profiles_);
-    const bool askedBefore = askedWaiting_;
     profiles_ = std::move(profiles);
     renumberSortOrder(profiles_);
     notifyObservers();
     if (save()) return true;
     // save() went back to the file's list; the person's unsaved edits come back with theirs.
     profiles_ = std::move(previous);
-    askedWaiting_ = askedBefore;
-    if (profiles_ != savedProfiles_) scheduleSave();
+    if (profiles_ != savedProfiles_) {
+        telling_.changed(WebsiteChange::asked);
+        scheduleSave();
+    }
     notifyObservers();
     return false;
 }
@@ -514,8 +507,7 @@ bool WebAppStore::restorePrevious() {
     savedProfiles_ = profiles_;
     // What the changes in flight carried is replaced by the backup's list: nothing to tell.
     reports_.clear();
-    askedWaiting_ = false;
-    askedUpTo_ = 0;
+    telling_.takenBack();
     writable_ = true;
     notifyObservers();
     setError(std::nullopt);
@@ -524,36 +516,28 @@ bool WebAppStore::restorePrevious() {
 
 // --- single-field setters ---------------------------------------------------------------------
 
-void WebAppStore::change(const Uuid& id, WebsiteChange kind,
-                         const std::function<void(WebAppProfile&)>& mutation) {
+void WebAppStore::update(const Uuid& id, const std::function<void(WebAppProfile&)>& mutation,
+                         WebsiteChange kind) {
     if (!writable_) return;
     WebAppProfile* record = findProfile(id);
     if (!record) return;
     mutation(*record);
     record->normalize();
-    if (kind == WebsiteChange::asked) askedWaiting_ = true;
+    telling_.changed(kind);
     notifyObservers();
     scheduleSave();
 }
 
-void WebAppStore::update(const Uuid& id, const std::function<void(WebAppProfile&)>& mutation) {
-    change(id, WebsiteChange::asked, mutation);
-}
-
 void WebAppStore::setWasVisible(bool visible, const Uuid& id) {
-    change(id, WebsiteChange::keptByWindow, [visible](WebAppProfile& p) { p.wasVisible = visible; });
+    update(id, [visible](WebAppProfile& p) { p.wasVisible = visible; }, WebsiteChange::keptByWindow);
 }
 
 void WebAppStore::setWindowFrame(const CodableRect& frame, const Uuid& id) {
-    change(id, WebsiteChange::keptByWindow, [&frame](WebAppProfile& p) { p.windowFrame = frame; });
+    update(id, [&frame](WebAppProfile& p) { p.windowFrame = frame; }, WebsiteChange::keptByWindow);
 }
 
 void WebAppStore::setIconURL(const std::optional<std::string>& iconURL, const Uuid& id) {
-    change(id, WebsiteChange::keptByWindow, [&iconURL](WebAppProfile& p) { p.iconURL = iconURL; });
-}
-
-void WebAppStore::setLastURL(const std::optional<std::string>& lastURL, const Uuid& id) {
-    change(id, WebsiteChange::keptByWindow, [&lastURL](WebAppProfile& p) { p.lastURL = lastURL; });
+    update(id, [&iconURL](WebAppProfile& p) { p.iconURL = iconURL; }, WebsiteChange::keptByWindow);
 }
 
 void WebAppStore::setMenuBarIcon(bool enabled, const Uuid& id) {

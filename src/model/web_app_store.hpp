@@ -118,18 +118,18 @@ public:
     bool restorePrevious();
 
     // Single-field setters: each changes the first record with the id, normalises it and
-    // schedules a delayed save; an unknown id or a read-only store changes nothing. The first four
+    // schedules a delayed save; an unknown id or a read-only store changes nothing. The first three
     // keep what a window keeps by itself; the others, and every other change, are asked for by the
-    // person (see WebsiteChange).
+    // person unless `update` is told otherwise (see WebsiteChange).
     void setWasVisible(bool visible, const Uuid& id);
     void setWindowFrame(const CodableRect& frame, const Uuid& id);
     void setIconURL(const std::optional<std::string>& iconURL, const Uuid& id);
-    void setLastURL(const std::optional<std::string>& lastURL, const Uuid& id);
     void setMenuBarIcon(bool enabled, const Uuid& id);
     void toggleMenuBarIcon(const Uuid& id);
     void toggleFavorite(const Uuid& id);
     void hideMenuBarIcon(const Uuid& id);
-    void update(const Uuid& id, const std::function<void(WebAppProfile&)>& mutation);
+    void update(const Uuid& id, const std::function<void(WebAppProfile&)>& mutation,
+                WebsiteChange kind = WebsiteChange::asked);
 
     // Emitted on the main loop after `profiles` or `errorMessage` changed; never inside an
     // operation, once for several changes in one turn.
@@ -140,7 +140,6 @@ public:
     sigc::signal<void(const SaveFailureNotice&)>& signal_saveFailed() { return saveFailed_; }
 
 private:
-    void change(const Uuid& id, WebsiteChange kind, const std::function<void(WebAppProfile&)>& mutation);
     void scheduleSave();
     void backgroundSaveFinished(std::uint64_t number,
                                 const std::shared_ptr<const std::vector<WebAppProfile>>& list,
@@ -166,13 +165,8 @@ private:
     ScheduledTask notification_;
     ScheduledTask pendingSave_;
     FileWriter& writer_;
-    // Background saves handed over; a failure rolls back only when no newer one follows it.
-    std::uint64_t backgroundSaves_ = 0;
-    // Whether the changes not yet handed to a write hold one the person asked for; the number of
-    // the last background save that carried one, and of the last that reached the disk.
-    bool askedWaiting_ = false;
-    std::uint64_t askedUpTo_ = 0;
-    std::uint64_t writtenUpTo_ = 0;
+    // Numbers the background saves (a failure rolls back only when no newer one follows it) and
+    // decides which failures are told.
     WebsiteSaveTelling telling_;
     // Reports waiting for the background save (by number) that carries their change.
     std::vector<std::pair<std::uint64_t, WriteReport>> reports_;

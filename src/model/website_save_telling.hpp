@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -22,19 +23,34 @@ struct SaveFailureNotice {
     bool operator==(const SaveFailureNotice&) const = default;
 };
 
-// Decides which failed writes of the websites the application's alert tells, and under which
-// title; the store feeds it every outcome of its writes. Main thread only.
+// The writes of the saved websites, numbered as they are handed over, and which of their failures
+// the application's alert tells, under which title. The store reports every change, write and
+// outcome; a failure of the last write takes back every change not written. Main thread only.
 class WebsiteSaveTelling {
 public:
-    // A write failed with `message`. `carriedAsked`: it carried a change the person asked for
-    // (itself or through an earlier write it replaced). `toldWhereAsked`: the view where the person
-    // acted told the failure already. The notice to show, or none.
-    std::optional<SaveFailureNotice> failed(bool carriedAsked, bool toldWhereAsked,
-                                            const std::string& message);
-    // A write reached the disk: the next failure is news again.
-    void written();
+    // A change was made; it goes with the next write handed over.
+    void changed(WebsiteChange kind);
+    // A write is handed over with every change so far: its number, counting from 1.
+    std::uint64_t handOver();
+    // The number of the last write handed over; 0 before the first.
+    std::uint64_t lastHandedOver() const { return handedOver_; }
+    // Write `number` (and every one before it) reached the disk: the next failure is news again.
+    void written(std::uint64_t number);
+    // The changes not written were taken back where the caller tells it (a save it waited for
+    // failed) or need no telling (a restore replaced them).
+    void takenBack();
+    // The last write failed with `message` and every change not written was taken back.
+    // `toldWhereAsked`: the view where the person acted told it already. The notice, or none:
+    // taken-back changes the person asked for are told every time; those windows keep by
+    // themselves once, until a write succeeds.
+    std::optional<SaveFailureNotice> failed(bool toldWhereAsked, const std::string& message);
 
 private:
+    std::uint64_t handedOver_ = 0;
+    std::uint64_t written_ = 0;
+    // The last write that carried an asked change; whether changes not handed over hold one.
+    std::uint64_t askedUpTo_ = 0;
+    bool askedWaiting_ = false;
     // The failure told last since a write succeeded.
     std::optional<std::string> told_;
 };

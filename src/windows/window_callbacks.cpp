@@ -207,7 +207,9 @@ void WindowCallbacks::urlChanged(const Uuid& windowID, const Uuid& websiteID, co
     std::optional<std::string> lastURL;
     if (website->rememberLastURL) lastURL = address;
     if (website->lastURL == lastURL) return;
-    store_.setLastURL(lastURL, websiteID);
+    // The window keeps it by itself: a failed write of it is no news every time.
+    store_.update(
+        websiteID, [&](WebAppProfile& profile) { profile.lastURL = lastURL; }, WebsiteChange::keptByWindow);
 }
 
 void WindowCallbacks::metadataArrived(const Uuid& websiteID, const std::string& address,

@@ -278,7 +278,12 @@ TEST_F(WebAppStoreTest, EveryFailedWriteOfAnAskedChangeIsToldAndOfAWindowsOwnSta
         {"visibility", [&](WebAppStore& s) { s.setWasVisible(true, a.id); }, false},
         {"frame", [&](WebAppStore& s) { s.setWindowFrame(frame, a.id); }, false},
         {"icon", [&](WebAppStore& s) { s.setIconURL("https://a.example/icon.png", a.id); }, false},
-        {"last page", [&](WebAppStore& s) { s.setLastURL("https://a.example/page", a.id); }, false},
+        {"last page",
+         [&](WebAppStore& s) {
+             s.update(a.id, [](WebAppProfile& p) { p.lastURL = "https://a.example/page"; },
+                      WebsiteChange::keptByWindow);
+         },
+         false},
         {"favourite", [&](WebAppStore& s) { s.toggleFavorite(a.id); }, true},
         {"tray icon", [&](WebAppStore& s) { s.toggleMenuBarIcon(a.id); }, true},
         {"tray icon on", [&](WebAppStore& s) { s.setMenuBarIcon(true, a.id); }, true},

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,73 +11,79 @@
 namespace quenlith {
 namespace {
 
-// One outcome of a write as the store reports it, and the notice expected for it.
+// One thing the store reports: a change, a write handed over (expected to get `number`), a write
+// that got through (`number`), changes taken back elsewhere, or a failure of the last write with
+// the notice expected for it.
 struct Step {
-    enum Kind { failed, written } kind = failed;
-    bool carriedAsked = false;
-    bool toldWhereAsked = false;
+    enum Kind { asked, kept, handOver, written, takenBack, failed, failedToldThere } kind;
+    std::uint64_t number = 0;
     std::string message;
     std::optional<SaveFailureNotice> expected;
 };
 
-Step keptFailed(std::string message, std::optional<SaveFailureNotice> expected) {
-    return {Step::failed, false, false, std::move(message), std::move(expected)};
-}
-Step askedFailed(std::string message, std::optional<SaveFailureNotice> expected,
-                 bool toldWhereAsked = false) {
-    return {Step::failed, true, toldWhereAsked, std::move(message), std::move(expected)};
-}
-Step wroteOK() {
-    return {Step::written};
-}
+const std::string full = "Could not save your websites: disk full";
+const std::string denied = "Could not save your websites: permission denied";
 
-SaveFailureNotice websiteNotSaved(std::string message) {
-    return {"Could not save website", std::move(message)};
+Step asked() { return {Step::asked}; }
+Step kept() { return {Step::kept}; }
+Step handOver(std::uint64_t number) { return {Step::handOver, number}; }
+Step written(std::uint64_t number) { return {Step::written, number}; }
+Step takenBack() { return {Step::takenBack}; }
+Step fails(std::optional<SaveFailureNotice> expected, std::string message = full) {
+    return {Step::failed, 0, std::move(message), std::move(expected)};
 }
-SaveFailureNotice stateNotSaved(std::string message) {
-    return {"Could not save window state", std::move(message)};
-}
+Step toldThere() { return {Step::failedToldThere, 0, full, std::nullopt}; }
+SaveFailureNotice website(std::string message = full) { return {"Could not save website", std::move(message)}; }
+SaveFailureNotice state(std::string message = full) { return {"Could not save window state", std::move(message)}; }
 
-TEST(WebsiteSaveTellingTest, AskedChangesAreToldEveryTimeAndWhatWindowsKeepOnce) {
-    const std::string full = "Could not save your websites: disk full";
-    const std::string denied = "Could not save your websites: permission denied";
+TEST(WebsiteSaveTellingTest, TakenBackAskedChangesAreToldEveryTimeAndWhatWindowsKeepOnce) {
     const struct {
         const char* name;
         std::vector<Step> steps;
     } cases[] = {
         {"what windows keep is told once, under a title of its own",
-         {keptFailed(full, stateNotSaved(full)), keptFailed(full, std::nullopt),
-          keptFailed(full, std::nullopt)}},
-        {"a new reason is news",
-         {keptFailed(full, stateNotSaved(full)), keptFailed(denied, stateNotSaved(denied))}},
-        {"a reason that comes back after another is news again",
-         {keptFailed(full, stateNotSaved(full)), keptFailed(denied, stateNotSaved(denied)),
-          keptFailed(full, stateNotSaved(full))}},
+         {kept(), handOver(1), fails(state()), kept(), handOver(2), fails(std::nullopt), kept(), handOver(3),
+          fails(std::nullopt)}},
+        {"a new reason is news, and an old one that comes back",
+         {kept(), handOver(1), fails(state()), kept(), handOver(2), fails(state(denied), denied), kept(),
+          handOver(3), fails(state())}},
         {"what the person asked for is told every time",
-         {askedFailed(full, websiteNotSaved(full)), askedFailed(full, websiteNotSaved(full)),
-          askedFailed(full, websiteNotSaved(full))}},
-        {"asked after what windows keep failed the same way",
-         {keptFailed(full, stateNotSaved(full)), askedFailed(full, websiteNotSaved(full))}},
+         {asked(), handOver(1), fails(website()), asked(), handOver(2), fails(website()), asked(), handOver(3),
+          fails(website())}},
+        {"asked and still waiting when a window's write fails",
+         {kept(), handOver(1), asked(), fails(website())}},
+        {"asked and carried by an earlier write the failed one replaced",
+         {asked(), handOver(1), kept(), handOver(2), fails(website())}},
+        {"asked and on the disk already", {asked(), handOver(1), kept(), handOver(2), written(1), fails(state())}},
         {"what windows keep after the person heard the reason",
-         {askedFailed(full, websiteNotSaved(full)), keptFailed(full, std::nullopt)}},
+         {asked(), handOver(1), fails(website()), kept(), handOver(2), fails(std::nullopt)}},
         {"told where the person acted: not again here",
-         {askedFailed(full, std::nullopt, true), askedFailed(full, websiteNotSaved(full)),
-          askedFailed(full, std::nullopt, true), keptFailed(full, std::nullopt)}},
+         {asked(), handOver(1), toldThere(), kept(), handOver(2), fails(std::nullopt), asked(), handOver(3),
+          fails(website())}},
         {"a write that succeeds makes the next failure news",
-         {keptFailed(full, stateNotSaved(full)), wroteOK(), keptFailed(full, stateNotSaved(full)),
-          keptFailed(full, std::nullopt)}},
+         {kept(), handOver(1), fails(state()), kept(), handOver(2), written(2), kept(), handOver(3),
+          fails(state())}},
+        {"asked, then taken back where the caller told it",
+         {asked(), takenBack(), kept(), handOver(1), fails(state())}},
     };
     for (const auto& row : cases) {
         SCOPED_TRACE(row.name);
         WebsiteSaveTelling telling;
         for (std::size_t i = 0; i < row.steps.size(); ++i) {
+            SCOPED_TRACE("step " + std::to_string(i));
             const Step& step = row.steps[i];
-            if (step.kind == Step::written) {
-                telling.written();
-                continue;
+            switch (step.kind) {
+                case Step::asked: telling.changed(WebsiteChange::asked); break;
+                case Step::kept: telling.changed(WebsiteChange::keptByWindow); break;
+                case Step::handOver:
+                    EXPECT_EQ(telling.handOver(), step.number);
+                    EXPECT_EQ(telling.lastHandedOver(), step.number);
+                    break;
+                case Step::written: telling.written(step.number); break;
+                case Step::takenBack: telling.takenBack(); break;
+                case Step::failed: EXPECT_EQ(telling.failed(false, step.message), step.expected); break;
+                case Step::failedToldThere: EXPECT_EQ(telling.failed(true, step.message), std::nullopt); break;
             }
-            EXPECT_EQ(telling.failed(step.carriedAsked, step.toldWhereAsked, step.message), step.expected)
-                << "step " << i;
         }
     }
 }
