@@ -204,6 +204,8 @@ bool WebAppStore::saveInBackground() {
     auto encoded = encodeProfileDocument(*list, JsonStyle::pretty);
     if (!encoded) {
         saveFailed(files::encodingError(persistence_.fileURL()));
+        // The caller is answered false and tells it.
+        telling_.takenBack();
         return false;
     }
     const std::uint64_t number = telling_.handOver();
