@@ -107,10 +107,9 @@ AppEnvironment::AppEnvironment(WebsiteSessions* givenSessions, Scheduler& schedu
     // Changes to the websites are written without waiting for the disk: a write that fails later
     // is told to the person here, whichever window made the change.
     // It never waits: it arrives from a finished background write, in the middle of browsing.
-    store_.signal_saveFailed().connect([this](const std::string& message) {
+    store_.signal_saveFailed().connect([this](const SaveFailureNotice& notice) {
         BrowserWindowController* active = windows_ ? windows_->registry().activeWindowController() : nullptr;
-        showAlert(AlertKind::error, localizedString("Could not save website"), message,
-                  active ? &active->panel() : nullptr);
+        showAlert(AlertKind::error, notice.title, notice.message, active ? &active->panel() : nullptr);
     });
 
     // The process-wide proxy is set up before any page is asked for. The pages that open at start

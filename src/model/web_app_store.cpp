@@ -1,6 +1,7 @@
 #include "model/web_app_store.hpp"
 
 #include <algorithm>
+#include <utility>
 
 #include <glib.h>
 
@@ -157,9 +158,9 @@ void WebAppStore::whenWritten(WriteReport report) {
     if (!report) return;
     // The delayed save takes the next number when it is handed over.
     if (pendingSave_.pending())
-        reports_.emplace_back(backgroundSaves_ + 1, std::move(report));
+        reports_.emplace_back(telling_.lastHandedOver() + 1, std::move(report));
     else if (writer_.busy(persistence_.fileURL()))
-        reports_.emplace_back(backgroundSaves_, std::move(report));
+        reports_.emplace_back(telling_.lastHandedOver(), std::move(report));
     else
         report(std::nullopt);
 }
@@ -177,11 +178,13 @@ bool WebAppStore::save() {
     });
     if (!saved) {
         saveFailed(saved.error());
+        telling_.takenBack();
         // The writes in flight are told no more: this one decided for them.
         settleReports(errorMessage_, std::nullopt);
         return false;
     }
     savedProfiles_ = profiles_;
+    telling_.written(telling_.lastHandedOver());
     setError(std::nullopt);
     settleReports(std::nullopt, std::nullopt);
     return true;
@@ -193,6 +196,7 @@ bool WebAppStore::saveInBackground() {
     if (profiles_ == savedProfiles_ && !writer_.busy(persistence_.fileURL()) &&
         files::pathExists(persistence_.fileURL())) {
         // A delayed save whose changes were undone before it ran: the file holds them already.
+        telling_.takenBack();
         settleReports(std::nullopt, std::nullopt);
         return true;
     }
@@ -200,9 +204,11 @@ bool WebAppStore::saveInBackground() {
     auto encoded = encodeProfileDocument(*list, JsonStyle::pretty);
     if (!encoded) {
         saveFailed(files::encodingError(persistence_.fileURL()));
+        // The caller is answered false and tells it.
+        telling_.takenBack();
         return false;
     }
-    const std::uint64_t number = ++backgroundSaves_;
+    const std::uint64_t number = telling_.handOver();
     writer_.write(
         persistence_.fileURL(),
         [path = persistence_.fileURL(), bytes = std::move(*encoded), setAside = setAside_]() -> Status {
@@ -220,18 +226,18 @@ void WebAppStore::backgroundSaveFinished(std::uint64_t number,
                                          const Status& result) {
     if (result) {
         savedProfiles_ = *list;
+        telling_.written(number);
         setError(std::nullopt);
         settleReports(std::nullopt, number);
         return;
     }
     // A newer save is on its way with every change; only the last one decides what stays.
-    if (number != backgroundSaves_) return;
+    if (number != telling_.lastHandedOver()) return;
     pendingSave_.cancel();
-    // The same failure again (a disk that stays full) is told once, until a save succeeds.
-    const std::optional<std::string> shown = errorMessage_;
     saveFailed(result.error());
+    const std::string message = errorMessage_.value_or(result.error().message);
     const bool told = settleReports(errorMessage_, std::nullopt);
-    if (!told && errorMessage_ && errorMessage_ != shown) saveFailed_.emit(*errorMessage_);
+    if (auto notice = telling_.failed(told, message)) saveFailed_.emit(*notice);
 }
 
 // --- lookups ----------------------------------------------------------------------------------
@@ -303,6 +309,7 @@ bool WebAppStore::upsert(WebAppProfile profile, WriteReport report) {
         }
     }
     notifyObservers();
+    telling_.changed(WebsiteChange::asked);
     if (!saveInBackground()) return false;
     whenWritten(std::move(report));
     return true;
@@ -333,13 +340,17 @@ bool WebAppStore::add(const SuggestedWebsite& suggestion, const AppPreferences& 
 
 bool WebAppStore::profileForOpening(bool menuBarIcon, std::string_view url, std::string_view title,
                                     const std::optional<Uuid>& windowID, const AppPreferences& preferences,
-                                    const std::optional<WebAppProfile>& windowProfile) {
+                                    const std::optional<WebAppProfile>& windowProfile, WriteReport report) {
     if (!isCredentialFreeURL(url)) return false;
     if (auto found = profileMatching(url, windowID, windowProfile)) {
         found->menuBarIconEnabled = menuBarIcon;
-        return upsert(std::move(*found));
+        return upsert(std::move(*found), std::move(report));
     }
-    if (!menuBarIcon) return true;
+    if (!menuBarIcon) {
+        // No website to take the icon off: nothing to write.
+        whenWritten(std::move(report));
+        return true;
+    }
 
     WebAppProfile record;
     auto pageParts = splitAddress(url);
@@ -374,7 +385,7 @@ bool WebAppStore::profileForOpening(bool menuBarIcon, std::string_view url, std:
         copySession(*saved);
     }
     record.menuBarIconEnabled = true;
-    return upsert(std::move(record));
+    return upsert(std::move(record), std::move(report));
 }
 
 bool WebAppStore::deleteProfile(const Uuid& id) {
@@ -382,6 +393,7 @@ bool WebAppStore::deleteProfile(const Uuid& id) {
     std::erase_if(profiles_, [&](const WebAppProfile& p) { return p.id == id; });
     renumberSortOrder(profiles_);
     notifyObservers();
+    telling_.changed(WebsiteChange::asked);
     return saveInBackground();
 }
 
@@ -399,6 +411,7 @@ void WebAppStore::move(const Uuid& id, std::int64_t step) {
     std::swap(profiles_[group[static_cast<std::size_t>(place)]], profiles_[group[static_cast<std::size_t>(target)]]);
     renumberSortOrder(profiles_);
     notifyObservers();
+    telling_.changed(WebsiteChange::asked);
     saveInBackground();
 }
 
@@ -414,6 +427,7 @@ void WebAppStore::reposition(const Uuid& id, std::int64_t step) {
     profiles_.insert(profiles_.begin() + target, std::move(record));
     renumberSortOrder(profiles_);
     notifyObservers();
+    telling_.changed(WebsiteChange::asked);
     saveInBackground();
 }
 
@@ -426,7 +440,10 @@ bool WebAppStore::replaceProfiles(std::vector<WebAppProfile> profiles) {
     if (save()) return true;
     // save() went back to the file's list; the person's unsaved edits come back with theirs.
     profiles_ = std::move(previous);
-    if (profiles_ != savedProfiles_) scheduleSave();
+    if (profiles_ != savedProfiles_) {
+        telling_.changed(WebsiteChange::asked);
+        scheduleSave();
+    }
     notifyObservers();
     return false;
 }
@@ -492,6 +509,7 @@ bool WebAppStore::restorePrevious() {
     savedProfiles_ = profiles_;
     // What the changes in flight carried is replaced by the backup's list: nothing to tell.
     reports_.clear();
+    telling_.takenBack();
     writable_ = true;
     notifyObservers();
     setError(std::nullopt);
@@ -500,26 +518,28 @@ bool WebAppStore::restorePrevious() {
 
 // --- single-field setters ---------------------------------------------------------------------
 
-void WebAppStore::update(const Uuid& id, const std::function<void(WebAppProfile&)>& mutation) {
+void WebAppStore::update(const Uuid& id, const std::function<void(WebAppProfile&)>& mutation,
+                         WebsiteChange kind) {
     if (!writable_) return;
     WebAppProfile* record = findProfile(id);
     if (!record) return;
     mutation(*record);
     record->normalize();
+    telling_.changed(kind);
     notifyObservers();
     scheduleSave();
 }
 
 void WebAppStore::setWasVisible(bool visible, const Uuid& id) {
-    update(id, [visible](WebAppProfile& p) { p.wasVisible = visible; });
+    update(id, [visible](WebAppProfile& p) { p.wasVisible = visible; }, WebsiteChange::keptByWindow);
 }
 
 void WebAppStore::setWindowFrame(const CodableRect& frame, const Uuid& id) {
-    update(id, [&frame](WebAppProfile& p) { p.windowFrame = frame; });
+    update(id, [&frame](WebAppProfile& p) { p.windowFrame = frame; }, WebsiteChange::keptByWindow);
 }
 
 void WebAppStore::setIconURL(const std::optional<std::string>& iconURL, const Uuid& id) {
-    update(id, [&iconURL](WebAppProfile& p) { p.iconURL = iconURL; });
+    update(id, [&iconURL](WebAppProfile& p) { p.iconURL = iconURL; }, WebsiteChange::keptByWindow);
 }
 
 void WebAppStore::setMenuBarIcon(bool enabled, const Uuid& id) {

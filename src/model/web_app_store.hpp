@@ -15,6 +15,7 @@
 #include "model/set_aside_websites.hpp"
 #include "model/suggested_website.hpp"
 #include "model/web_app_profile.hpp"
+#include "model/website_save_telling.hpp"
 
 namespace quenlith {
 
@@ -96,9 +97,10 @@ public:
     bool add(const SuggestedWebsite& suggestion, const AppPreferences& preferences);
     // Turns the menu-bar icon of the page's saved website on or off, creating the website when an
     // icon is asked for and none exists. Sign-in pages and addresses with tokens are refused.
+    // `report` (only when this returns true) learns how the write carrying the change went.
     bool profileForOpening(bool menuBarIcon, std::string_view url, std::string_view title,
                            const std::optional<Uuid>& windowID, const AppPreferences& preferences,
-                           const std::optional<WebAppProfile>& windowProfile);
+                           const std::optional<WebAppProfile>& windowProfile, WriteReport report = {});
     // Removes the website (every record with the id), renumbers and saves at once in the background.
     bool deleteProfile(const Uuid& id);
     // Start-page reorder within the website's favourite group, by swapping; saves in the background.
@@ -116,7 +118,9 @@ public:
     bool restorePrevious();
 
     // Single-field setters: each changes the first record with the id, normalises it and
-    // schedules a delayed save; an unknown id or a read-only store changes nothing.
+    // schedules a delayed save; an unknown id or a read-only store changes nothing. The first three
+    // keep what a window keeps by itself; the others, and every other change, are asked for by the
+    // person unless `update` is told otherwise (see WebsiteChange).
     void setWasVisible(bool visible, const Uuid& id);
     void setWindowFrame(const CodableRect& frame, const Uuid& id);
     void setIconURL(const std::optional<std::string>& iconURL, const Uuid& id);
@@ -124,14 +128,16 @@ public:
     void toggleMenuBarIcon(const Uuid& id);
     void toggleFavorite(const Uuid& id);
     void hideMenuBarIcon(const Uuid& id);
-    void update(const Uuid& id, const std::function<void(WebAppProfile&)>& mutation);
+    void update(const Uuid& id, const std::function<void(WebAppProfile&)>& mutation,
+                WebsiteChange kind = WebsiteChange::asked);
 
     // Emitted on the main loop after `profiles` or `errorMessage` changed; never inside an
     // operation, once for several changes in one turn.
     sigc::signal<void()>& signal_changed() { return changed_; }
-    // Emitted on the main loop when a save that did not wait failed and was rolled back, with the
-    // message for the person (also the store's errorMessage).
-    sigc::signal<void(const std::string&)>& signal_saveFailed() { return saveFailed_; }
+    // Emitted on the main loop when a save that did not wait failed and was rolled back, and
+    // WebsiteSaveTelling says the person is to hear of it: the title says what was not saved, the
+    // message (also the store's errorMessage) why.
+    sigc::signal<void(const SaveFailureNotice&)>& signal_saveFailed() { return saveFailed_; }
 
 private:
     void scheduleSave();
@@ -155,12 +161,13 @@ private:
     bool writable_ = true;
     std::vector<WebAppProfile> savedProfiles_;
     sigc::signal<void()> changed_;
-    sigc::signal<void(const std::string&)> saveFailed_;
+    sigc::signal<void(const SaveFailureNotice&)> saveFailed_;
     ScheduledTask notification_;
     ScheduledTask pendingSave_;
     FileWriter& writer_;
-    // Background saves handed over; a failure rolls back only when no newer one follows it.
-    std::uint64_t backgroundSaves_ = 0;
+    // Numbers the background saves (a failure rolls back only when no newer one follows it) and
+    // decides which failures are told.
+    WebsiteSaveTelling telling_;
     // Reports waiting for the background save (by number) that carries their change.
     std::vector<std::pair<std::uint64_t, WriteReport>> reports_;
     // Completions of background saves hold it weakly: they do nothing once the store is gone.

@@ -2,6 +2,7 @@
 // live settings changed in the window, addresses and icons of the website, window commands and
 // pages asking for a new window.
 
+#include <gtkmm/messagedialog.h>
 #include <webkit2/webkit2.h>
 
 #include "browser/engine/website_sessions.hpp"
@@ -127,6 +128,14 @@ void WindowCallbacks::profileChanged(BrowserWindowController& controller, const 
         return;
     }
 
+    // Every website the change is written to; one failure is told once for all of them.
+    bool handedOver = false, refused = false;
+    auto save = [&](const WebAppProfile& website) {
+        if (store_.upsert(website))
+            handedOver = true;
+        else
+            refused = true;
+    };
     if (const BrowserTab* active = browser.tabs().active()) {
         std::vector<Uuid> linked;
         for (const auto& [id, target] : publisher_.websiteLinks().targets)
@@ -137,26 +146,57 @@ void WindowCallbacks::profileChanged(BrowserWindowController& controller, const 
             if (!website || sessions_.dataStore(*website) != browser.websiteDataStore()) continue;
             WebAppProfile updated = *website;
             updated.mergeLiveSettings(applied, changed);
-            if (updated == *website || store_.upsert(updated)) continue;
-            presentAlert(AlertKind::error, localizedString("Could not save website"),
-                         store_.errorMessage().value_or(localizedString("Please try again.")),
-                         &controller.panel());
+            if (updated != *website) save(updated);
         }
     }
 
     if (registry_.browsingProfile(changed.id)) {
         registry_.setBrowsingProfile(changed);
         controller.applyProfile(changed);
+    } else {
+        WebAppProfile record = store_.profile(changed.id).value_or(changed);
+        record.mergeLiveSettings(applied, changed);
+        if (store_.upsert(record)) {
+            handedOver = true;
+            controller.applyProfile(record);
+        } else {
+            refused = true;
+            // The window shows what is saved.
+            if (auto saved = store_.profile(changed.id)) controller.applyProfile(*saved);
+        }
+    }
+
+    if (refused) {
+        presentAlert(AlertKind::error, localizedString("Could not save website"),
+                     store_.errorMessage().value_or(localizedString("Please try again.")),
+                     &controller.panel());
         return;
     }
-    WebAppProfile record = store_.profile(changed.id).value_or(changed);
-    record.mergeLiveSettings(applied, changed);
-    if (store_.upsert(record)) {
-        controller.applyProfile(record);
-    } else if (auto saved = store_.profile(changed.id)) {
-        // The window shows what is saved.
-        controller.applyProfile(*saved);
-    }
+    if (!handedOver) return;
+    // A write that fails takes the switch back: the window follows the store, and the person is
+    // told on it each time.
+    std::weak_ptr<WindowCallbacks*> weak = self_;
+    store_.whenWritten([weak, windowID = controller.id](const std::optional<std::string>& failure) {
+        auto self = weak.lock();
+        return failure && self && (*self)->switchNotSaved(windowID, *failure);
+    });
+}
+
+bool WindowCallbacks::switchNotSaved(const Uuid& windowID, const std::string& failure) {
+    BrowserWindowController* controller = registry_.window(windowID);
+    // With the window gone the application's own alert tells it.
+    if (!controller) return false;
+    if (!registry_.browsingProfile(controller->profileID))
+        if (auto saved = store_.profile(controller->profileID)) controller->applyProfile(*saved);
+    // Quick steps (zoom keys) written together fail together: the alert on the window says it for
+    // all of them.
+    const std::string title = localizedString("Could not save website");
+    auto* shown = dynamic_cast<Gtk::MessageDialog*>(attachedSheet(controller->panel()));
+    if (shown && shown->property_text().get_value() == title &&
+        shown->property_secondary_text().get_value() == failure)
+        return true;
+    presentAlert(AlertKind::error, title, failure, &controller->panel());
+    return true;
 }
 
 void WindowCallbacks::urlChanged(const Uuid& windowID, const Uuid& websiteID, const std::string& address) {
@@ -167,7 +207,9 @@ void WindowCallbacks::urlChanged(const Uuid& windowID, const Uuid& websiteID, co
     std::optional<std::string> lastURL;
     if (website->rememberLastURL) lastURL = address;
     if (website->lastURL == lastURL) return;
-    store_.update(websiteID, [&](WebAppProfile& profile) { profile.lastURL = lastURL; });
+    // The window keeps it by itself: a failed write of it is no news every time.
+    store_.update(
+        websiteID, [&](WebAppProfile& profile) { profile.lastURL = lastURL; }, WebsiteChange::keptByWindow);
 }
 
 void WindowCallbacks::metadataArrived(const Uuid& websiteID, const std::string& address,

@@ -179,25 +179,51 @@ void WindowServices::toggleMenuBarIcon(const Uuid& windowID, const Uuid& recordI
     else if (auto host = uriHost(address))
         title = *host;
 
-    if (!store_.profileForOpening(!wasOn, address, title, recordID, preferences_.value(),
-                                  browser.profile())) {
+    // Confirmed once the change is on the disk; a write that fails is told on this window, every
+    // time (the store takes the change back, so the check mark stays as it was).
+    std::weak_ptr<WindowServices*> weak = self_;
+    std::optional<Uuid> tabID = active ? std::optional<Uuid>(active->id) : std::nullopt;
+    auto written = [weak, windowID, recordID, address, wasOn,
+                    tabID](const std::optional<std::string>& failure) {
+        auto self = weak.lock();
+        return self && (*self)->menuBarIconWritten(windowID, recordID, address, wasOn, tabID, failure);
+    };
+    if (!store_.profileForOpening(!wasOn, address, title, recordID, preferences_.value(), browser.profile(),
+                                  std::move(written))) {
         presentAlert(AlertKind::error, localizedString("Could not save website"),
                      store_.errorMessage().value_or(localizedString("Please try again.")),
                      &controller->panel());
-        return;
+    }
+}
+
+bool WindowServices::menuBarIconWritten(const Uuid& windowID, const Uuid& recordID,
+                                        const std::string& address, bool wasOn,
+                                        const std::optional<Uuid>& tabID,
+                                        const std::optional<std::string>& failure) {
+    BrowserWindowController* controller = registry_.window(windowID);
+    // With the window gone the application's own alert tells the failure.
+    if (!controller) return false;
+    if (failure) {
+        presentAlert(AlertKind::error, localizedString("Could not save website"), *failure,
+                     &controller->panel());
+        return true;
     }
     if (wasOn) {
         controller->showToast(localizedString("Removed from Tray"), timers_);
-        return;
+        return false;
     }
+    BrowserViewController& browser = controller->browser();
+    // The tab that was active when the person asked, while it is still there.
+    const BrowserTab* tab = tabID ? browser.tabs().find(*tabID) : nullptr;
     auto website = store_.profileMatching(address, recordID, browser.profile());
-    if (website && active && sessions_.dataStore(*website) == browser.websiteDataStore()) {
+    if (website && tab && sessions_.dataStore(*website) == browser.websiteDataStore()) {
         // The tab now shows the saved website: its icon brings this tab forward.
-        publisher_.websiteLinks().targets[website->id] = WebsiteWindowTarget{controller->id, active->id};
+        publisher_.websiteLinks().targets[website->id] = WebsiteWindowTarget{controller->id, tab->id};
         links_.release(*controller);
         publisher_.publishState();
     }
     controller->showToast(localizedString("Added to Tray"), timers_);
+    return false;
 }
 
 // ---- Network sheet and proxy passwords

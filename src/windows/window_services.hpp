@@ -66,6 +66,11 @@ public:
     void discardProxyCredential(const std::string& credentialID);
 
 private:
+    // How the write of a tray icon switch went: confirmed with a toast, or told on the window.
+    // True when the failure was told here.
+    bool menuBarIconWritten(const Uuid& windowID, const Uuid& recordID, const std::string& address,
+                            bool wasOn, const std::optional<Uuid>& tabID,
+                            const std::optional<std::string>& failure);
     void letGoOfCredential(const std::string& credentialID);
 
     WindowRegistry& registry_;

@@ -466,6 +466,63 @@ TEST_F(AppEnvironmentTest, AFailedHistoryWriteIsToldAndTheVisitsGoWithTheNextWri
     EXPECT_EQ(window.errorLine().get_text(), library.errorMessage().value_or("none"));
 }
 
+// The titles of the message dialogs on screen.
+std::vector<std::string> alertTitles() {
+    std::vector<std::string> titles;
+    for (Gtk::MessageDialog* alert : shownAlerts()) titles.push_back(alert->property_text().get_value());
+    return titles;
+}
+
+// With a websites file that cannot be written (profiles.json is a folder), what a window keeps by
+// itself as it opens and closes, and a clearing of every website's data, say what could not be
+// saved, and only once; no website was being saved.
+TEST_F(AppEnvironmentTest, AWindowsOwnStateThatCannotBeWrittenIsToldOnceAndNotAsAWebsite) {
+    auto alpha = website("Alpha", "/alpha");
+    start({alpha});
+    BrowserWindowManager& windows = environment->windows();
+    windows.session().restoreSession();
+    const std::string path = defaultProfilesFilePath();
+    ASSERT_TRUE(files::removeFileIfPresent(path));
+    ASSERT_EQ(::mkdir(path.c_str(), 0700), 0);
+    // A window whose state was taken back asks for it again: a delayed save follows every failure.
+    auto settle = [&] {
+        timers.advance(WebAppStore::kSaveDelay);
+        ASSERT_TRUE(spinUntil([&] { return !applicationFileWriter().busy(path); }));
+        timers.runDue();
+    };
+
+    for (int opening = 0; opening < 2; ++opening) {
+        // As the launcher opens a saved website.
+        BrowserWindowController* window = windows.routing().showProfile(alpha.id);
+        ASSERT_NE(window, nullptr);
+        ASSERT_TRUE(spinUntil([&] { return window->panel().get_mapped(); }));
+        settle();
+        windows.closing().hide(alpha.id);
+        settle();
+    }
+    ASSERT_TRUE(spinUntil([] { return !shownAlerts().empty(); }));
+    EXPECT_EQ(alertTitles(), std::vector<std::string>{"Could not save window state"});
+    for (Gtk::MessageDialog* alert : shownAlerts()) alert->response(Gtk::RESPONSE_OK);
+    ASSERT_TRUE(spinUntil([] { return shownAlerts().empty(); }));
+
+    // A write gets through, and the file is a folder again when every website's data are cleared.
+    ASSERT_EQ(::rmdir(path.c_str()), 0);
+    ASSERT_NE(windows.routing().showProfile(alpha.id), nullptr);
+    settle();
+    ASSERT_TRUE(storedWebsites().front().wasVisible);
+    ASSERT_TRUE(files::removeFileIfPresent(path));
+    ASSERT_EQ(::mkdir(path.c_str(), 0700), 0);
+    std::optional<WebsiteDataClearingResult> cleared;
+    environment->clearWebsiteData({"cookies"}, true, [&](WebsiteDataClearingResult result) { cleared = result; });
+    settle();
+    ASSERT_TRUE(spinUntil([&] { return cleared.has_value(); }));
+    settle();
+    ASSERT_TRUE(spinUntil([] { return !shownAlerts().empty(); }));
+    EXPECT_EQ(alertTitles(), std::vector<std::string>{"Could not save window state"});
+    for (Gtk::MessageDialog* alert : shownAlerts()) alert->response(Gtk::RESPONSE_OK);
+    ASSERT_EQ(::rmdir(path.c_str()), 0);
+}
+
 TEST(AppDelegateTest, StartsTheWindowManagerAndStopsInOrder) {
     test::TemporaryEnvironment folders;
     test::TestHttpServer server;

@@ -1,5 +1,7 @@
 // A browser window's "more" menu and its sheets in the running application, against a local
 // server, an authenticated proxy and the ad blocker.
+#include <sys/stat.h>
+
 #include <gdkmm/monitor.h>
 #include <glibmm/main.h>
 #include <gtkmm/checkmenuitem.h>
@@ -18,11 +20,12 @@
 #include "editor/user_agent_settings_view.hpp"
 #include "editor/website_proxy_settings_view.hpp"
 #include "model/credential_release.hpp"
+#include "model/file_store.hpp"
 #include "model/file_test_support.hpp"
 #include "model/file_writer.hpp"
 #include "model/preferences_store.hpp"
-#include "model/web_app_store.hpp"
 #include "model/user_agent.hpp"
+#include "model/web_app_store.hpp"
 #include "settings/ad_filtering_pane.hpp"
 #include "support/accessibility_walk.hpp"
 #include "support/child_process_test.hpp"
@@ -295,6 +298,74 @@ TEST_F(BrowserSheetsTest, TheMoreMenuSaysThereIsNoTrayWhileThereIsNone) {
         EXPECT_EQ(tray->get_label(), available ? "Show in Tray" : "Show in Tray (No Tray Found)");
         EXPECT_EQ(tray->get_sensitive(), available);
     }
+}
+
+// The item of the window's More menu titled `title`, in a menu built now; none without one.
+Gtk::CheckMenuItem* moreMenuItem(BrowserWindowController& window, const std::string& title,
+                                 std::unique_ptr<Gtk::Menu>& menu) {
+    menu = window.browser().moreMenu().make();
+    for (Gtk::Widget* child : menu->get_children())
+        if (auto* item = dynamic_cast<Gtk::CheckMenuItem*>(child); item && item->get_label() == title)
+            return item;
+    return nullptr;
+}
+
+// The alerts on screen titled `title`; answered when `answer` says so.
+int alertsTitled(const std::string& title, bool answer = false) {
+    int shown = 0;
+    for (Gtk::Window* window : Gtk::Window::list_toplevels())
+        if (auto* alert = dynamic_cast<Gtk::MessageDialog*>(window);
+            alert && alert->get_visible() && alert->property_text().get_value() == title) {
+            ++shown;
+            if (answer) alert->response(Gtk::RESPONSE_OK);
+        }
+    return shown;
+}
+
+// A switch of the More menu whose write fails (profiles.json is a folder) is told on the window
+// every time it is chosen, and never confirmed: "Show in Tray" shows no toast and adds no icon,
+// "Compact Mode" goes back, and both check marks stay off.
+TEST_F(BrowserSheetsTest, AMoreMenuSwitchThatCannotBeSavedIsToldEveryTimeAndNeverConfirmed) {
+    server.page("/page", "<title>Page</title>");
+    BrowserWindowController& window = open("/page");
+    environment->windows().tray().setAvailable(true);
+    const Uuid websiteID = window.profileID;
+    ASSERT_TRUE(spinUntil([&] { return !environment->store().hasPendingSave(); }));
+    const std::string path = defaultProfilesFilePath();
+    ASSERT_TRUE(files::removeFileIfPresent(path));
+    ASSERT_EQ(::mkdir(path.c_str(), 0700), 0);
+
+    bool toasted = false;
+    for (const char* title : {"Show in Tray", "Compact Mode"}) {
+        for (int attempt = 1; attempt <= 3; ++attempt) {
+            SCOPED_TRACE(std::string(title) + ", attempt " + std::to_string(attempt));
+            std::unique_ptr<Gtk::Menu> menu;
+            Gtk::CheckMenuItem* item = moreMenuItem(window, title, menu);
+            ASSERT_NE(item, nullptr);
+            EXPECT_FALSE(item->get_active());
+            item->activate();
+            EXPECT_TRUE(spinUntil([&] {
+                toasted = toasted || window.toastText().has_value();
+                return alertsTitled("Could not save website") == 1;
+            }));
+            EXPECT_FALSE(toasted) << window.toastText().value_or("");
+            EXPECT_EQ(alertsTitled("Could not save website", /*answer=*/true), 1);
+            ASSERT_TRUE(spinUntil([] { return alertsTitled("Could not save website") == 0; }));
+            EXPECT_FALSE(environment->store().profile(websiteID)->menuBarIconEnabled.value_or(false));
+            EXPECT_FALSE(environment->store().profile(websiteID)->compactMode);
+            EXPECT_FALSE(window.browser().profile().compactMode) << "the window shows what is saved";
+        }
+    }
+    std::unique_ptr<Gtk::Menu> menu;
+    EXPECT_FALSE(moreMenuItem(window, "Show in Tray", menu)->get_active());
+    EXPECT_FALSE(moreMenuItem(window, "Compact Mode", menu)->get_active());
+
+    // Written, the switch is confirmed.
+    ASSERT_EQ(::rmdir(path.c_str()), 0);
+    moreMenuItem(window, "Show in Tray", menu)->activate();
+    EXPECT_TRUE(spinUntil([&] { return window.toastText() == std::optional<std::string>("Added to Tray"); }));
+    EXPECT_EQ(alertsTitled("Could not save website"), 0);
+    EXPECT_TRUE(storedWebsites().front().menuBarIconEnabled.value_or(false));
 }
 
 TEST_F(BrowserSheetsTest, ProxySheetMovesTheWebsiteOntoAnAuthenticatedProxyAndBack) {

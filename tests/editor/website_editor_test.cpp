@@ -168,7 +168,7 @@ TEST_F(WebsiteEditorTest, ASaveWhoseWriteFailsLaterOpensTheEditorAgainWithTheEdi
     ASSERT_TRUE(store->upsert(mail));
     ASSERT_TRUE(test::spinUntil([&] { return !store->hasPendingSave(); }));
     int generalAlerts = 0;
-    store->signal_saveFailed().connect([&](const std::string&) { ++generalAlerts; });
+    store->signal_saveFailed().connect([&](const SaveFailureNotice&) { ++generalAlerts; });
     auto shownAlerts = [] {
         const std::vector<Gtk::Window*> windows = Gtk::Window::list_toplevels();
         return std::count_if(windows.begin(), windows.end(), [](Gtk::Window* window) {

@@ -8,10 +8,11 @@
 #include <string_view>
 
 #include "model/app_preferences.hpp"
-#include "model/json_coding.hpp"
 #include "model/browser_session.hpp"
+#include "model/json_coding.hpp"
 #include "model/library_document.hpp"
 #include "model/web_app_profile.hpp"
+#include "model/website_save_telling.hpp"
 
 namespace quenlith {
 
@@ -22,6 +23,9 @@ inline void PrintTo(const LibraryDocument& v, std::ostream* out) { *out << Json(
 inline void PrintTo(const PageClip& v, std::ostream* out) { *out << Json(v).dump(); }
 inline void PrintTo(const RestorableWindow& v, std::ostream* out) { *out << Json(v).dump(); }
 inline void PrintTo(const BrowserSessionDocument& v, std::ostream* out) { *out << Json(v).dump(); }
+inline void PrintTo(const SaveFailureNotice& v, std::ostream* out) {
+    *out << v.title << " / " << v.message;
+}
 
 }  // namespace quenlith
 

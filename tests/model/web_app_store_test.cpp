@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <functional>
 #include <string>
 
 #include "model/file_store.hpp"
@@ -150,7 +154,8 @@ TEST_F(WebAppStoreTest, FailedSaveRollsBackPendingChangesToo) {
     auto saved = store->profiles();
     store->toggleFavorite(a.id);  // pending change, undone by the rollback as well
     std::vector<std::string> told;
-    store->signal_saveFailed().connect([&](const std::string& message) { told.push_back(message); });
+    store->signal_saveFailed().connect(
+        [&](const SaveFailureNotice& notice) { told.push_back(notice.message); });
     {
         test::FileSizeLimit limit(32);
         EXPECT_TRUE(store->upsert(c)) << "handed to the writer; the failure is told later";
@@ -170,7 +175,7 @@ TEST_F(WebAppStoreTest, FailedSaveRollsBackPendingChangesToo) {
 TEST_F(WebAppStoreTest, AnUpsertsReportLearnsHowTheWriteCarryingItWent) {
     auto store = storeWith({a});
     int signalled = 0;
-    store->signal_saveFailed().connect([&](const std::string&) { ++signalled; });
+    store->signal_saveFailed().connect([&](const SaveFailureNotice&) { ++signalled; });
     std::vector<std::optional<std::string>> reported;
     auto report = [&](bool tellsItself) {
         return [&reported, tellsItself](const std::optional<std::string>& failure) {
@@ -213,7 +218,7 @@ TEST_F(WebAppStoreTest, AnUpsertsReportLearnsHowTheWriteCarryingItWent) {
 TEST_F(WebAppStoreTest, AReportLearnsHowTheWriteCarryingTheChangesSoFarWent) {
     auto store = storeWith({a});
     int signalled = 0;
-    store->signal_saveFailed().connect([&](const std::string&) { ++signalled; });
+    store->signal_saveFailed().connect([&](const SaveFailureNotice&) { ++signalled; });
     using Reports = std::vector<std::optional<std::string>>;
     Reports reported;
     auto report = [&reported](const std::optional<std::string>& failure) {
@@ -256,6 +261,108 @@ TEST_F(WebAppStoreTest, AReportLearnsHowTheWriteCarryingTheChangesSoFarWent) {
     EXPECT_EQ(signalled, 0) << "the report told it";
     EXPECT_EQ(names(store->profiles()), (std::vector<std::string>{"A", "B"}));
     EXPECT_EQ(store->profile(a.id)->isFavorite, a.isFavorite) << "rolled back";
+}
+
+// Which changes the person asked for (every failed write of them is told, titled for the website)
+// and which a window keeps by itself (a failed write of them is told once until a write succeeds,
+// titled for the window's state). profiles.json is a folder meanwhile: every write fails.
+TEST_F(WebAppStoreTest, EveryFailedWriteOfAnAskedChangeIsToldAndOfAWindowsOwnStateOnce) {
+    using Change = std::function<void(WebAppStore&)>;
+    const CodableRect frame{10, 20, 640, 480, std::nullopt};
+    const SuggestedWebsite suggestion = SuggestedWebsite::all().front();
+    const struct {
+        const char* name;
+        Change change;
+        bool asked;
+    } cases[] = {
+        {"visibility", [&](WebAppStore& s) { s.setWasVisible(true, a.id); }, false},
+        {"frame", [&](WebAppStore& s) { s.setWindowFrame(frame, a.id); }, false},
+        {"icon", [&](WebAppStore& s) { s.setIconURL("https://a.example/icon.png", a.id); }, false},
+        {"last page",
+         [&](WebAppStore& s) {
+             s.update(a.id, [](WebAppProfile& p) { p.lastURL = "https://a.example/page"; },
+                      WebsiteChange::keptByWindow);
+         },
+         false},
+        {"favourite", [&](WebAppStore& s) { s.toggleFavorite(a.id); }, true},
+        {"tray icon", [&](WebAppStore& s) { s.toggleMenuBarIcon(a.id); }, true},
+        {"tray icon on", [&](WebAppStore& s) { s.setMenuBarIcon(true, a.id); }, true},
+        {"tray icon off", [&](WebAppStore& s) { s.hideMenuBarIcon(b.id); }, true},
+        {"an edit", [&](WebAppStore& s) { s.update(a.id, [](WebAppProfile& p) { p.opacity = 0.5; }); }, true},
+        {"upsert", [&](WebAppStore& s) { s.upsert(c); }, true},
+        {"show in tray",
+         [&](WebAppStore& s) {
+             s.profileForOpening(true, "https://a.example/", "A", std::nullopt, {}, std::nullopt);
+         },
+         true},
+        {"a suggestion", [&](WebAppStore& s) { s.add(suggestion, {}); }, true},
+        {"deletion", [&](WebAppStore& s) { s.deleteProfile(a.id); }, true},
+        {"start-page move", [&](WebAppStore& s) { s.move(b.id, -1); }, true},
+        {"settings move", [&](WebAppStore& s) { s.reposition(b.id, -1); }, true},
+        {"a window's frame with a favourite still waiting",
+         [&](WebAppStore& s) {
+             s.toggleFavorite(a.id);
+             s.setWindowFrame(frame, a.id);
+         },
+         true},
+    };
+    b.menuBarIconEnabled = true;
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(files::removeFileIfPresent(path()));
+        auto store = storeWith({a, b});
+        const auto saved = store->profiles();
+        std::vector<SaveFailureNotice> told;
+        store->signal_saveFailed().connect([&](const SaveFailureNotice& notice) { told.push_back(notice); });
+        // Changes the websites and waits until the write carrying the change has reported.
+        auto tryOnce = [&] {
+            row.change(*store);
+            ASSERT_NE(store->profiles(), saved) << "no change made";
+            bool reported = false;
+            store->whenWritten([&](const std::optional<std::string>&) { return !(reported = true); });
+            scheduler.advance(WebAppStore::kSaveDelay);
+            ASSERT_TRUE(test::spinUntil([&] { return reported; }));
+        };
+
+        ASSERT_TRUE(files::removeFileIfPresent(path()));
+        ASSERT_EQ(::mkdir(path().c_str(), 0700), 0);
+        for (int attempt = 0; attempt < 3; ++attempt) tryOnce();
+        ASSERT_TRUE(store->errorMessage());
+        const SaveFailureNotice notice{row.asked ? "Could not save website" : "Could not save window state",
+                                       *store->errorMessage()};
+        EXPECT_EQ(told, std::vector<SaveFailureNotice>(row.asked ? 3 : 1, notice));
+        EXPECT_EQ(store->profiles(), saved) << "taken back";
+
+        store.reset();
+        ASSERT_EQ(::rmdir(path().c_str()), 0);
+    }
+}
+
+// A window's own state that cannot be written is news again once a write got through.
+TEST_F(WebAppStoreTest, AWindowsOwnStateIsToldAgainAfterAWriteGotThrough) {
+    auto store = storeWith({a});
+    std::vector<std::string> titles;
+    store->signal_saveFailed().connect(
+        [&](const SaveFailureNotice& notice) { titles.push_back(notice.title); });
+    auto show = [&](bool visible, bool writable) {
+        if (!writable) {
+            ASSERT_TRUE(files::removeFileIfPresent(path()));
+            ASSERT_EQ(::mkdir(path().c_str(), 0700), 0);
+        }
+        store->setWasVisible(visible, a.id);
+        scheduler.advance(WebAppStore::kSaveDelay);
+        ASSERT_TRUE(test::spinUntil([&] { return !store->hasPendingSave(); }));
+        if (!writable) {
+            ASSERT_EQ(::rmdir(path().c_str()), 0);
+        }
+    };
+    show(true, false);
+    show(true, false);
+    EXPECT_EQ(titles, std::vector<std::string>{"Could not save window state"});
+    show(true, true);
+    EXPECT_TRUE(onDisk().front().wasVisible);
+    show(false, false);
+    EXPECT_EQ(titles, std::vector<std::string>(2, "Could not save window state"));
 }
 
 TEST_F(WebAppStoreTest, AFailedDelayedSaveRollsBackWhenItsWriteReportsBack) {
