@@ -41,6 +41,11 @@ void runAskedDialog(Gtk::Window& origin, const std::function<void()>& run);
 // Called when a window asks for the focus with the time of the input that asked: a window closed by
 // the same input leaves the focus to it.
 void noteFocusRequested(std::uint32_t time);
+// Whether `window` was presented as an asked window (its focus goes back to its origin).
+bool isAskedWindow(GtkWindow* window);
+
+// Whether the input of that time asked for a window's focus (0: no input known).
+bool focusAskedBy(std::uint32_t time);
 
 // Called after `window` asked for the focus (and noted it): when it has not got it a moment later,
 // and nothing asked after it, it asks once more. Window managers now and then give the focus to
@@ -54,6 +59,10 @@ void noteAskedFrom(Gtk::Window& window, Gtk::Window* origin);
 // How long `window` is still being given the focus back by a window it opened that closed: the
 // window manager may hand the focus elsewhere for a moment as that window goes. Zero when not.
 std::chrono::milliseconds focusReturnPending(const Gtk::Window& window);
+
+// Gives `window`, shown, the focus as another window that had it goes; `time` is the closing
+// input's. When the window manager hands it elsewhere meanwhile, `window` asks once more.
+void giveFocusAsAnotherCloses(Gtk::Window& window, std::uint32_t time);
 
 // Asks for the focus once more, with the X server's current time (newer than any hand-over).
 void askForFocusAgain(Gtk::Window& window);
