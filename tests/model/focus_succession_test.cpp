@@ -50,9 +50,9 @@ TEST(FocusSuccession, ForgetsTheUseOfAWindowOnceItHasClosed) {
     succession.used(1);
     succession.used(2);
     succession.used(3);
-    // 2 closes without the keyboard; when a window of that id is shown later and 3 closes, 2 counts
-    // as never used and 1 takes the keyboard.
-    EXPECT_EQ(succession.successor({2}, {{1, true}, {3, true}}), std::nullopt);
+    // 2 has closed by the time another window closes without the keyboard; when a window of that id
+    // is shown later and 3 closes, 2 counts as never used and 1 takes the keyboard.
+    EXPECT_EQ(succession.successor({4}, {{1, true}, {3, true}}), std::nullopt);
     EXPECT_EQ(succession.successor({3, true}, {{2, true}, {1, true}, {3, true}}), 1U);
     // 3 was forgotten as it closed: when 1 closes, a window of that id shown again counts as never
     // used, and the first such window listed takes the keyboard.

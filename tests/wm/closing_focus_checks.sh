@@ -40,14 +40,14 @@ active() {
   id=$(xprop -root _NET_ACTIVE_WINDOW 2>/dev/null | sed -n 's/.*# \(0x[0-9a-fA-F]*\).*/\1/p')
   echo "${id:-0}"
 }
-describe_focus() { xdotool getwindowname "$(active)" 2>/dev/null || echo none; }
+describe_focus() { [ $(($(active))) -ne 0 ] && xdotool getwindowname "$(active)" 2>/dev/null || echo none; }
 shown_and_active() { found "$1" "$2" && is_active "${!1}"; }
 in_taskbar() { ! has_state "$1" _NET_WM_STATE_SKIP_TASKBAR; }
 
 for wm in openbox xfwm4; do
   start_wm $wm || { fail "$wm starts"; continue; }
   start_app
-  alpha="" typed=""
+  alpha="" titled="" typed=""
   if ! wait_for 30 found alpha "$(alpha_title 'Page /a')"; then
     fail "$wm: Alpha opens"; stop_app; stop_wm; continue
   fi
@@ -57,7 +57,7 @@ for wm in openbox xfwm4; do
   # What is typed into Alpha now goes to its page; one more letter after each window closed.
   letters=(b c d e f g)
   xdotool type --delay 30 a && typed=a
-  check "$wm: typing reaches Alpha's page" wait_for 10 found alpha "$(alpha_title "typed $typed")"
+  check "$wm: typing reaches Alpha's page" wait_for 10 found titled "$(alpha_title "typed $typed")"
   round=0
   for closing in "private window:ctrl+alt+shift+n:^Private Window — :ctrl+w" \
     "private window:ctrl+alt+shift+n:^Private Window — :alt+F4" \
@@ -88,7 +88,7 @@ for wm in openbox xfwm4; do
     round=$((round + 1))
     xdotool type --delay 30 "$letter"
     typed=$typed$letter
-    check "$wm: the next key types into Alpha's page" wait_for 10 found alpha "$(alpha_title "typed $typed")" ||
+    check "$wm: the next key types into Alpha's page" wait_for 10 found titled "$(alpha_title "typed $typed")" ||
       focused=0
     # The next round starts from Alpha with the focus, whatever this one left.
     if [ $focused -eq 0 ]; then
