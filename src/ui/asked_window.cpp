@@ -336,16 +336,6 @@ bool isAskedWindow(GtkWindow* window) { return g_object_get_data(G_OBJECT(window
 
 bool focusAskedBy(std::uint32_t time) { return time && time == lastRequestTime; }
 
-void giveFocusAsAnotherCloses(Gtk::Window& window, std::uint32_t time) {
-    GtkWindow* next = window.gobj();
-    // Its own user time is older than the input that closed the other window.
-    if (GdkWindow* own = gtk_widget_get_window(GTK_WIDGET(next)); own && time && GDK_IS_X11_WINDOW(own))
-        gdk_x11_window_set_user_time(own, time);
-    gtk_window_present_with_time(next, time ? time : GDK_CURRENT_TIME);
-    markFocusReturn(next);
-    insistOnFocusReturn(next);
-}
-
 void askAgainIfNotFocused(Gtk::Window& window) { insistOnAskedFocus(window.gobj()); }
 
 void noteAskedFrom(Gtk::Window& window, Gtk::Window* origin) {

@@ -60,10 +60,6 @@ void noteAskedFrom(Gtk::Window& window, Gtk::Window* origin);
 // window manager may hand the focus elsewhere for a moment as that window goes. Zero when not.
 std::chrono::milliseconds focusReturnPending(const Gtk::Window& window);
 
-// Gives `window`, shown, the focus as another window that had it goes; `time` is the closing
-// input's. When the window manager hands it elsewhere meanwhile, `window` asks once more.
-void giveFocusAsAnotherCloses(Gtk::Window& window, std::uint32_t time);
-
 // Asks for the focus once more, with the X server's current time (newer than any hand-over).
 void askForFocusAgain(Gtk::Window& window);
 

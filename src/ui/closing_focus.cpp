@@ -7,6 +7,9 @@
 #include "ui/active_window.hpp"
 #include "ui/asked_window.hpp"
 
+// Last: Xlib defines macros (Status, None) that clash with ordinary names.
+#include <gdk/gdkx.h>
+
 namespace quenlith {
 
 namespace {
@@ -50,6 +53,46 @@ gboolean hidden(GSignalInvocationHint*, guint, const GValue* values, gpointer) {
     return TRUE;
 }
 
+// Gives `next` the keyboard as `closing` goes, with the time of the input that closed it. A moment
+// later, when no window has it (a window manager refuses a request older than its own last input,
+// and Alt+F4 was its input), `next` asks once more with the server's time. A window the person or
+// the window manager gave the keyboard to meanwhile keeps it.
+void giveFocus(GtkWindow* next, GtkWindow* closing, std::uint32_t time) {
+    GdkWindow* own = gtk_widget_get_window(GTK_WIDGET(next));
+    const bool x11 = own && GDK_IS_X11_WINDOW(own);
+    // Its own user time is older than the input that closed the other window.
+    if (x11 && time) gdk_x11_window_set_user_time(own, time);
+    gtk_window_present_with_time(next, time ? time : GDK_CURRENT_TIME);
+    GdkWindow* closed = gtk_widget_get_window(GTK_WIDGET(closing));
+    if (!x11 || !closed || !GDK_IS_X11_WINDOW(closed)) return;
+    struct Check {
+        GWeakRef next;
+        unsigned long closed;
+    };
+    auto* check = new Check{{}, GDK_WINDOW_XID(closed)};
+    g_weak_ref_init(&check->next, next);
+    g_timeout_add_full(
+        G_PRIORITY_DEFAULT, 250,
+        [](gpointer data) -> gboolean {
+            auto* asked = static_cast<Check*>(data);
+            auto* window = static_cast<GtkWindow*>(g_weak_ref_get(&asked->next));
+            if (!window) return G_SOURCE_REMOVE;
+            // Openbox leaves the closed window named active when it focuses none.
+            const unsigned long active = activeXWindow(gtk_widget_get_display(GTK_WIDGET(window)));
+            if (gtk_widget_get_visible(GTK_WIDGET(window)) && !gtk_window_is_active(window) &&
+                (active == 0 || active == asked->closed) && !minimisedNow(window))
+                askForFocusAgain(*Glib::wrap(window));
+            g_object_unref(window);
+            return G_SOURCE_REMOVE;
+        },
+        check,
+        [](gpointer data) {
+            auto* asked = static_cast<Check*>(data);
+            g_weak_ref_clear(&asked->next);
+            delete asked;
+        });
+}
+
 }  // namespace
 
 void handFocusOnAsWindowsClose() {
@@ -80,7 +123,7 @@ void handFocusOnFrom(GtkWindow* closing, std::uint32_t time) {
     const auto next = succession().successor(closed, windows);
     if (!next) return;
     for (GtkWindow* window : held)
-        if (windowID(window) == *next) giveFocusAsAnotherCloses(*Glib::wrap(window), time);
+        if (windowID(window) == *next) giveFocus(window, closing, time);
 }
 
 }  // namespace quenlith
