@@ -53,8 +53,9 @@ unsigned long activeXWindow(GdkDisplay* display) {
     int format = 0;
     unsigned long count = 0, remaining = 0;
     unsigned char* data = nullptr;
-    if (XGetWindowProperty(x, DefaultRootWindow(x), gdk_x11_get_xatom_by_name_for_display(display, "_NET_ACTIVE_WINDOW"),
-                           0, 1, False, XA_WINDOW, &type, &format, &count, &remaining, &data) == Success &&
+    if (XGetWindowProperty(x, DefaultRootWindow(x),
+                           gdk_x11_get_xatom_by_name_for_display(display, "_NET_ACTIVE_WINDOW"), 0, 1, False,
+                           XA_WINDOW, &type, &format, &count, &remaining, &data) == Success &&
         data && format == 32 && count == 1)
         active = static_cast<::Window>(*reinterpret_cast<unsigned long*>(data));
     if (data) XFree(data);

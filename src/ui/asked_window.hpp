@@ -41,6 +41,7 @@ void runAskedDialog(Gtk::Window& origin, const std::function<void()>& run);
 // Called when a window asks for the focus with the time of the input that asked: a window closed by
 // the same input leaves the focus to it.
 void noteFocusRequested(std::uint32_t time);
+
 // Whether `window` was presented as an asked window (its focus goes back to its origin).
 bool isAskedWindow(GtkWindow* window);
 
