@@ -64,9 +64,14 @@ unsigned long activeXWindow(GdkDisplay* display) {
 }
 
 bool holdsKeyboard(GtkWindow* window) {
-    if (gtk_window_is_active(window)) return true;
     GdkWindow* own = gtk_widget_get_window(GTK_WIDGET(window));
-    return own && GDK_IS_X11_WINDOW(own) && activeXWindow(gdk_window_get_display(own)) == GDK_WINDOW_XID(own);
+    // The window manager's word is the newer: GTK hears of a change only when it reads its events,
+    // and another window may have been activated meanwhile.
+    if (own && GDK_IS_X11_WINDOW(own) &&
+        gdk_x11_screen_supports_net_wm_hint(gdk_window_get_screen(own),
+                                            gdk_atom_intern_static_string("_NET_ACTIVE_WINDOW")))
+        return activeXWindow(gdk_window_get_display(own)) == GDK_WINDOW_XID(own);
+    return gtk_window_is_active(window);
 }
 
 unsigned long ActiveWindowWatch::active() const { return activeXWindow(display_); }
