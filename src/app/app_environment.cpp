@@ -31,6 +31,7 @@
 #include "model/logging.hpp"
 #include "ui/alert.hpp"
 #include "ui/chooser_location.hpp"
+#include "ui/closing_focus.hpp"
 #include "ui/defunct_accessibles.hpp"
 #include "ui/notebook_teardown.hpp"
 #include "windows/browser_window_controller.hpp"
@@ -98,6 +99,9 @@ AppEnvironment::AppEnvironment(WebsiteSessions* givenSessions, Scheduler& schedu
     quietNotebookTeardown();
     // A screen reader reads the windows it was told about for a while after they have gone.
     keepDefunctAccessiblesReadable();
+    // A window closed with the keyboard in it leaves it to the window used before, in every
+    // window manager.
+    handFocusOnAsWindowsClose();
     // A location typed into the file chooser (an import's) names folders that may not exist.
     quietChooserLocation();
     // A data folder left readable by others (made by hand or by an old version) is made private.

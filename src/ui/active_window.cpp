@@ -1,6 +1,7 @@
 #include "ui/active_window.hpp"
 
 #include <glibmm/main.h>
+#include <gtk/gtk.h>
 
 // Last: Xlib defines macros (Status, None) that clash with ordinary names.
 #include <X11/Xatom.h>
@@ -43,22 +44,37 @@ int ActiveWindowWatch::filter(void* xEvent, void*, void* data) {
     return GDK_FILTER_CONTINUE;
 }
 
-unsigned long ActiveWindowWatch::active() const {
-    Display* x = GDK_DISPLAY_XDISPLAY(display_);
-    gdk_x11_display_error_trap_push(display_);
+unsigned long activeXWindow(GdkDisplay* display) {
+    if (!display || !GDK_IS_X11_DISPLAY(display)) return None;
+    Display* x = GDK_DISPLAY_XDISPLAY(display);
+    gdk_x11_display_error_trap_push(display);
     ::Window active = None;
     Atom type = None;
     int format = 0;
     unsigned long count = 0, remaining = 0;
     unsigned char* data = nullptr;
-    if (XGetWindowProperty(x, root_, activeAtom_, 0, 1, False, XA_WINDOW, &type, &format, &count, &remaining,
-                           &data) == Success &&
+    if (XGetWindowProperty(x, DefaultRootWindow(x),
+                           gdk_x11_get_xatom_by_name_for_display(display, "_NET_ACTIVE_WINDOW"), 0, 1, False,
+                           XA_WINDOW, &type, &format, &count, &remaining, &data) == Success &&
         data && format == 32 && count == 1)
         active = static_cast<::Window>(*reinterpret_cast<unsigned long*>(data));
     if (data) XFree(data);
-    gdk_x11_display_error_trap_pop_ignored(display_);
+    gdk_x11_display_error_trap_pop_ignored(display);
     return active;
 }
+
+bool holdsKeyboard(GtkWindow* window) {
+    GdkWindow* own = gtk_widget_get_window(GTK_WIDGET(window));
+    // The window manager's word is the newer: GTK hears of a change only when it reads its events,
+    // and another window may have been activated meanwhile.
+    if (own && GDK_IS_X11_WINDOW(own) &&
+        gdk_x11_screen_supports_net_wm_hint(gdk_window_get_screen(own),
+                                            gdk_atom_intern_static_string("_NET_ACTIVE_WINDOW")))
+        return activeXWindow(gdk_window_get_display(own)) == GDK_WINDOW_XID(own);
+    return gtk_window_is_active(window);
+}
+
+unsigned long ActiveWindowWatch::active() const { return activeXWindow(display_); }
 
 bool ActiveWindowWatch::isOwn(unsigned long window) const {
     return window != None && gdk_x11_window_lookup_for_display(display_, window) != nullptr;

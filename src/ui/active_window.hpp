@@ -6,8 +6,18 @@
 #include <sigc++/connection.h>
 
 typedef struct _GdkDisplay GdkDisplay;
+typedef struct _GtkWindow GtkWindow;
 
 namespace quenlith {
+
+// The window manager's active X window on that display; 0 when none is (or not on X11).
+unsigned long activeXWindow(GdkDisplay* display);
+
+// Whether `window` has the keyboard: it is the window manager's active window (as GTK counts it
+// without one). GTK's own count lags: a key binding of the window manager's (Alt+F4) grabs the
+// keyboard while it runs, and GTK counts the window as inactive until the grab ends, when it may
+// have closed already; a window activated meanwhile is heard of only when GTK reads its events.
+bool holdsKeyboard(GtkWindow* window);
 
 // Follows the window manager's active window on X11 (_NET_ACTIVE_WINDOW on the root window):
 // `changed` runs on a later turn of the main loop after it changed, once for changes that come

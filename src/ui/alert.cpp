@@ -10,6 +10,7 @@
 #include <gtkmm/window.h>
 
 #include "model/localization.hpp"
+#include "ui/focus_hold.hpp"
 #include "ui/kept_above.hpp"
 
 namespace quenlith {
@@ -89,6 +90,7 @@ std::unique_ptr<Gtk::MessageDialog> presentNotice(AlertKind kind, const std::str
         if (answered) Glib::signal_idle().connect_once(answered);
     });
     keepAbove(*shown, KeptAbove::always);
+    holdFocusWhileShown(*shown);
     shown->present();
     return notice;
 }

@@ -6,6 +6,8 @@
 #include <gtk/gtk.h>
 #include <gtkmm/window.h>
 
+#include "ui/active_window.hpp"
+#include "ui/closing_focus.hpp"
 #include "ui/kept_above.hpp"
 
 // Last: Xlib defines macros (Status, None) that clash with ordinary names.
@@ -247,7 +249,7 @@ void returnFocus(Gtk::Window& window, bool shown, const std::function<void()>& w
     // the last input.
     auto* record = static_cast<FocusReturn*>(g_object_get_data(G_OBJECT(window.gobj()), kFocusReturnKey));
     const std::uint32_t time = askingInputTime(window);
-    auto* origin = record && shown && window.is_active() && !(time && time == lastRequestTime)
+    auto* origin = record && shown && holdsKeyboard(window.gobj()) && !(time && time == lastRequestTime)
                        ? static_cast<GtkWindow*>(g_weak_ref_get(&record->origin))
                        : nullptr;
     const bool returning = origin && (gtk_widget_get_visible(GTK_WIDGET(origin)) || record->reshow);
@@ -263,7 +265,11 @@ void returnFocus(Gtk::Window& window, bool shown, const std::function<void()>& w
     // until it has gone, so the focus is asked for again then.
     const bool modal = returning && withdraw && window.get_modal();
     if (modal) window.set_modal(false);
-    if (returning) giveBack();
+    if (returning)
+        giveBack();
+    else if (shown)
+        // Its origin is gone or hidden: the window used last takes the focus, as after any window.
+        handFocusOnFrom(window.gobj(), time);
     if (withdraw) withdraw();
     if (modal) {
         giveBack();
@@ -325,6 +331,10 @@ void noteFocusRequested(std::uint32_t time) {
     lastRequestTime = time;
     ++requestCount;
 }
+
+bool isAskedWindow(GtkWindow* window) { return g_object_get_data(G_OBJECT(window), kFocusReturnKey); }
+
+bool focusAskedBy(std::uint32_t time) { return time && time == lastRequestTime; }
 
 void askAgainIfNotFocused(Gtk::Window& window) { insistOnAskedFocus(window.gobj()); }
 

@@ -42,6 +42,12 @@ void runAskedDialog(Gtk::Window& origin, const std::function<void()>& run);
 // the same input leaves the focus to it.
 void noteFocusRequested(std::uint32_t time);
 
+// Whether `window` was presented as an asked window (its focus goes back to its origin).
+bool isAskedWindow(GtkWindow* window);
+
+// Whether the input of that time asked for a window's focus (0: no input known).
+bool focusAskedBy(std::uint32_t time);
+
 // Called after `window` asked for the focus (and noted it): when it has not got it a moment later,
 // and nothing asked after it, it asks once more. Window managers now and then give the focus to
 // another window as one of ours goes away while this one is mapped.

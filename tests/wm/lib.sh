@@ -150,12 +150,14 @@ start_page_server() {
 }
 
 # Starts openbox with the given margins (top bottom left right) so that the work area is smaller
-# than the screen, as panels and docks make it; sets openbox_pid and wa_x wa_y wa_w wa_h.
+# than the screen, as panels and docks make it; sets openbox_pid and wa_x wa_y wa_w wa_h. Its
+# configuration holds $openbox_config_extra (say, a <keyboard> section) when a script sets it.
 start_openbox() {
   cat > "$work/rc.xml" <<XML
 <?xml version="1.0" encoding="UTF-8"?>
 <openbox_config xmlns="http://openbox.org/3.4/rc">
   <margins><top>$1</top><bottom>$2</bottom><left>$3</left><right>$4</right></margins>
+  ${openbox_config_extra:-}
 </openbox_config>
 XML
   openbox --sm-disable --config-file "$work/rc.xml" >"$work/openbox.log" 2>&1 &

@@ -3,6 +3,8 @@
 # windows kept above that open after it, under openbox and under xfwm4, and has the keyboard: Return
 # answers it, and the windows stay. Meanwhile the pages of those windows, which follow the
 # application's network setting, wait: the page server sees no request until the notice is answered.
+# A start that opens no window shows the launcher (there is no tray) after the notice: the notice
+# stays in front of it with the keyboard, and once answered leaves the keyboard to the launcher.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$1" && pwd)
@@ -52,6 +54,25 @@ for wm in openbox xfwm4; do
   check "$wm: Return answers the notice" wait_for 5 eval '! notice_window >/dev/null'
   check "$wm: the pages are asked for once it is answered" wait_for 20 eval 'requested /a && requested /b'
   check "$wm: Alpha and Beta stay" eval 'found alpha "^$(named Alpha)" && found beta "^$(named Beta)"'
+  stop_app
+
+  # No website opens at start: the launcher comes up after the notice.
+  rm -f "$settings" "$settings".unreadable-*
+  "$tool" write "$data/profiles.json" --website Alpha "http://alpha.localhost:$port/a" --launch 0 &&
+    "$tool" restore-windows "$settings" 0 && sed -i 's/"theme": "Light"/"theme": 5/' "$settings" ||
+    { fail "the websites and settings are written"; exit 1; }
+  start_app
+  launcher="" notice=""
+  if ! wait_for 30 eval 'found launcher "^Quenlith\$" && found_notice'; then
+    fail "$wm: the notice and the launcher come up"; stop_app; stop_wm; continue
+  fi
+  steady_focus
+  check "$wm: the notice is in front of the launcher" stacked_above "$notice" "$launcher"
+  check "$wm: the notice has the keyboard, not the launcher (the active window is $(xdotool getwindowname \
+"$(active)" 2>/dev/null || echo none))" is_active "$notice"
+  xdotool key Return
+  check "$wm: Return answers the notice" wait_for 5 eval '! notice_window >/dev/null'
+  check "$wm: and the launcher has the keyboard" wait_for 10 is_active "$launcher"
   stop_app
   stop_wm
 done
