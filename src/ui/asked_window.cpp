@@ -23,6 +23,8 @@ namespace {
 std::uint32_t lastRequestTime = 0;
 // Every request for the focus counts: a window asks again only when none came after its own.
 std::uint64_t requestCount = 0;
+// A window asked for the focus on this turn of the main loop.
+bool requestedThisTurn = false;
 
 // Where the focus of an asked window goes back to; held on the window itself.
 struct FocusReturn {
@@ -249,7 +251,7 @@ void returnFocus(Gtk::Window& window, bool shown, const std::function<void()>& w
     // the last input.
     auto* record = static_cast<FocusReturn*>(g_object_get_data(G_OBJECT(window.gobj()), kFocusReturnKey));
     const std::uint32_t time = askingInputTime(window);
-    auto* origin = record && shown && holdsKeyboard(window.gobj()) && !(time && time == lastRequestTime)
+    auto* origin = record && shown && holdsKeyboard(window.gobj()) && !focusAskedBy(time)
                        ? static_cast<GtkWindow*>(g_weak_ref_get(&record->origin))
                        : nullptr;
     const bool returning = origin && (gtk_widget_get_visible(GTK_WIDGET(origin)) || record->reshow);
@@ -330,11 +332,24 @@ std::uint32_t askingInputTime(const Gtk::Window& window) {
 void noteFocusRequested(std::uint32_t time) {
     lastRequestTime = time;
     ++requestCount;
+    // The window closed by the same input goes on this turn of the main loop ("Add & Open" closes
+    // the editor right after the website's window asked), and its input's time may differ: GDK's
+    // user time is the press's, a click acts on the release.
+    if (!requestedThisTurn) {
+        requestedThisTurn = true;
+        g_idle_add_full(
+            G_PRIORITY_HIGH,
+            [](gpointer) -> gboolean {
+                requestedThisTurn = false;
+                return G_SOURCE_REMOVE;
+            },
+            nullptr, nullptr);
+    }
 }
 
 bool isAskedWindow(GtkWindow* window) { return g_object_get_data(G_OBJECT(window), kFocusReturnKey); }
 
-bool focusAskedBy(std::uint32_t time) { return time && time == lastRequestTime; }
+bool focusAskedBy(std::uint32_t time) { return requestedThisTurn || (time && time == lastRequestTime); }
 
 void askAgainIfNotFocused(Gtk::Window& window) { insistOnAskedFocus(window.gobj()); }
 

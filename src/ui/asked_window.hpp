@@ -45,7 +45,8 @@ void noteFocusRequested(std::uint32_t time);
 // Whether `window` was presented as an asked window (its focus goes back to its origin).
 bool isAskedWindow(GtkWindow* window);
 
-// Whether the input of that time asked for a window's focus (0: no input known).
+// Whether the input of that time asked for a window's focus (0: no input known), or a window asked
+// for it on this turn of the main loop, as one closed by the same input goes.
 bool focusAskedBy(std::uint32_t time);
 
 // Called after `window` asked for the focus (and noted it): when it has not got it a moment later,

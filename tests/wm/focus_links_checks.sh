@@ -224,6 +224,35 @@ $(xdotool getwindowname "$(active)" 2>/dev/null || echo none))"
     fail "$wm: the editor opens with the focus for Add & Open"
   fi
 
+  # The same with the mouse, from the launcher: the click acts on its release, later than the press
+  # the window manager and GDK take as the input's time, and the launcher the editor came from must
+  # not take the focus back from the website opened.
+  xdotool windowactivate --sync "$alpha" key ctrl+o
+  launcher="" opened="" added=""
+  if wait_for 10 eval 'found launcher "^Quenlith$" && is_active "$launcher"' && xdotool key ctrl+shift+n &&
+    wait_for 10 eval 'found opened "^Add Website$" && is_active "$opened"'; then
+    xdotool type --delay 20 Delta
+    xdotool key Tab
+    xdotool type --delay 20 "http://delta.localhost:$(port_of "$work/server.log")/a"
+    # "Add & Open" is the last button, at the editor's lower right corner (xwininfo: xdotool counts
+    # xfwm4's frame twice).
+    read -r x y width height < <(xwininfo -id "$opened" |
+      awk '/Absolute upper-left X:/ {x=$4} /Absolute upper-left Y:/ {y=$4} /Width:/ {w=$2} /Height:/ {h=$2}
+           END {print x, y, w, h}')
+    xdotool mousemove $((x + width - 70)) $((y + height - 36)) mousedown 1 sleep 0.15 mouseup 1
+    if wait_for 15 eval 'gone_from_screen "^Add Website$" && found added "^$(named Delta)" && is_active "$added"' &&
+      ! wait_for 2 eval '! is_active "$added"'; then
+      pass "$wm: Add & Open clicked in the editor from the launcher focuses the website it opens"
+    else
+      fail "$wm: Add & Open clicked in the editor from the launcher focuses the website it opens (the editor \
+is $(gone_from_screen "^Add Website$" && echo gone || echo shown), Delta is \
+$(found added "^$(named Delta)" && echo shown || echo not shown), the active window is \
+$(xdotool getwindowname "$(active)" 2>/dev/null || echo none))"
+    fi
+  else
+    fail "$wm: the launcher from Alpha opens the editor with the focus for a click on Add & Open"
+  fi
+
   # Gamma asks once more for the focus it asked for if it has not got it a moment later: were the
   # clients activated before that, it would take the focus back from the linked one.
   steady_focus
