@@ -251,7 +251,11 @@ void returnFocus(Gtk::Window& window, bool shown, const std::function<void()>& w
     // the last input.
     auto* record = static_cast<FocusReturn*>(g_object_get_data(G_OBJECT(window.gobj()), kFocusReturnKey));
     const std::uint32_t time = askingInputTime(window);
-    auto* origin = record && shown && holdsKeyboard(window.gobj()) && !focusAskedBy(time)
+    // GTK's word or the window manager's: GTK hears late of a window of ours the window manager
+    // activated meanwhile, and counts the window inactive while a key binding of the window
+    // manager's (Alt+F4) holds the keyboard.
+    const bool hadKeyboard = window.is_active() || holdsKeyboard(window.gobj());
+    auto* origin = record && shown && hadKeyboard && !focusAskedBy(time)
                        ? static_cast<GtkWindow*>(g_weak_ref_get(&record->origin))
                        : nullptr;
     const bool returning = origin && (gtk_widget_get_visible(GTK_WIDGET(origin)) || record->reshow);
