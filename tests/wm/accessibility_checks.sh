@@ -73,8 +73,13 @@ command_of_menu() {
 # Runs a command of the menu on Alpha: the menu judges its commands on a key press of the key window.
 # The window manager says Alpha is active before the toolkit has heard it: a command sent at once
 # over the bus could arrive first and find no window in use.
+# A window that closed just before hands the focus on a moment later: Alpha is activated once the
+# focus has settled, and again should that hand-on have come after it.
 command_on_alpha() {
+  steady_focus
   xdotool windowactivate --sync "$alpha" 2>/dev/null
+  steady_focus
+  is_active "$alpha" || xdotool windowactivate --sync "$alpha" 2>/dev/null
   walk "active=Alpha*" >/dev/null
   xdotool key Shift_L
   command_of_menu "$1"
@@ -255,6 +260,7 @@ reader_done "Import Backup"
 check "the news of a finished import reads with a name for every control" walk "alert=Import Complete"
 check "the news of a finished import is titled by what it says" eval '[ -n "$(app_window "^Import Complete$")" ]'
 walk "press=OK" >/dev/null
+wait_for 10 eval '[ -z "$(app_window "^Import Complete$")" ]'
 
 # A page that cannot be saved: its folder is closed to writing while Alpha's page is kept to read later.
 chmod a-w "$data"

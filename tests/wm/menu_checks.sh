@@ -173,6 +173,9 @@ for wm in openbox xfwm4; do
   # The launcher opens with the focus in its search field; five steps back lead past the lists'
   # switch, "Open Browser" and the search button to the main menu's button in its title row.
   launcher="" menu="" file=""
+  # The pointer away from where the menu comes: resting over File, it would open File's menu by
+  # itself, before the key does.
+  xdotool mousemove 5 5
   xdotool windowactivate --sync "$alpha" 2>/dev/null
   xdotool key ctrl+o
   if wait_for 10 eval 'found launcher "^Quenlith$" && is_active "$launcher"'; then
