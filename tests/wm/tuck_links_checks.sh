@@ -33,7 +33,13 @@ is_active() { [ $(($(active))) -eq $(($1)) ]; }
 handle_geometry() { xdotool getwindowgeometry "$(app_window "^Expand $(named Alpha)\$")" 2>/dev/null | awk -F'[ ,]+' '/Position|Geometry/ {print $3, $4}'; }
 handle_at() { handle_geometry | tr '\n' ' ' | grep -q "^$1 [0-9]* 16x72 "; }  # on screen, left side at $1
 tucked() { ! mapped "$alpha" && handle_at "$wa_x"; }
-point_at_handle() { local x y; read -r x y < <(handle_geometry | head -1); xdotool mousemove $((x + 8)) $((y + 36)); }
+# The handle is looked for until it is found: on a busy machine it may be between two maps just
+# after another application came to the front, and the pointer would land in the screen's corner.
+point_at_handle() {
+  local x="" y=""
+  wait_for 5 eval 'read -r x y < <(handle_geometry | head -1); [ -n "$x" ] && [ -n "$y" ]'
+  xdotool mousemove $((${x:-0} + 8)) $((${y:-0} + 36))
+}
 drag_to() {  # drag_to X: drags Alpha by its title bar so that its left side ends at X
   local x y w h; read -r x y w h < <(geometry_of "$alpha"); xdotool mousemove $((x + w / 2)) $((y + 12)) mousedown 1 mousemove_relative -- 20 0 sleep 0.1 \
     mousemove $((x + w / 2 + $1 - x)) $((y + 12)) sleep 0.1 mouseup 1
