@@ -120,8 +120,10 @@ public:
     bool isResettingWebsiteData() const { return resettingWebsiteData_; }
     void setResettingWebsiteData(bool resetting) { resettingWebsiteData_ = resetting; }
 
-    // The first step of termination: ends the restore, writes the final snapshot at once while
-    // every window still exists, and stops every later snapshot. False when already shut down.
+    // The first step of termination: stops a restore under way without building the windows it
+    // still owes, writes the final snapshot at once while every window still exists (the windows
+    // not built keep their saved records), and stops every later snapshot and build. False when
+    // already shut down.
     bool beginShutdown();
     bool shuttingDown() const { return shuttingDown_; }
 

@@ -144,7 +144,7 @@ bool SessionRestore::openAtLaunch(const Uuid& websiteID) {
 
 void SessionRestore::startRestoreTurns() {
     startPageWait_.end();
-    if (!restoring_ || !owesWindows() || restoreSource_ != 0) return;
+    if (!restoring_ || shuttingDown_ || !owesWindows() || restoreSource_ != 0) return;
     // Below the web processes' messages and the first window's drawing; the callback holds the
     // restore weakly.
     restoreSource_ = g_idle_add_full(
@@ -170,7 +170,9 @@ bool SessionRestore::restoreTurn() {
 }
 
 void SessionRestore::finishRestore() {
-    if (!restoring_) return;
+    // Once shutdown has begun nothing more is built: the toolkit is ending, and the windows still
+    // owed keep their saved records.
+    if (!restoring_ || shuttingDown_) return;
     if (restoreSource_ != 0) g_source_remove(std::exchange(restoreSource_, 0));
     // A request made while a window is being built finds the rest built by this loop.
     while (buildNextWindow()) {
@@ -344,12 +346,15 @@ void SessionRestore::writeSnapshot(bool immediately) {
     snapshotTask_.cancel();
     // Before the restore, and while the websites cannot be read or their windows wait to come back,
     // the open windows are not the session: writing them would drop the others from the saved one.
-    if (!preferences_.value().restoreWindows || !sessionWritable_ || !didRestore_ || !store_.writable() ||
-        !owed_.held.empty())
+    if (!preferences_.value().restoreWindows || !sessionWritable_ || (!didRestore_ && !restoring_) ||
+        !store_.writable() || !owed_.held.empty())
         return;
     BrowserSessionDocument document;
     for (auto* controller : registry_.inSequence())
         if (auto record = restorableWindow(*controller)) document.windows.push_back(std::move(*record));
+    // A restore cut short by shutdown: the windows it had not built yet keep their saved records, so
+    // the next start brings back the whole session.
+    if (restoring_) document.windows.insert(document.windows.end(), owed_.saved.begin(), owed_.saved.end());
     document.activeWindow = registry_.lastSavedActiveID();
     if (!immediately) {
         writer_.writeLater(std::move(document));
@@ -387,9 +392,12 @@ void SessionRestore::closeAllAndForgetSession() {
 }
 
 bool SessionRestore::beginShutdown() {
-    finishRestore();
-    startRestoreTurns();  // stops waiting for the start pages
     if (shuttingDown_) return false;
+    // A restore under way stops where it is: building the windows it still owes would only tear
+    // them down again, as the toolkit ends (it does not take new windows then). It stays marked as
+    // under way, so the visibility the websites had at the last quit is kept for them as well.
+    startPageWait_.end();
+    if (restoreSource_ != 0) g_source_remove(std::exchange(restoreSource_, 0));
     // The final snapshot, at once and while every window still exists.
     writeSnapshot(true);
     shuttingDown_ = true;

@@ -181,7 +181,7 @@ TEST_F(SessionSnapshotTest, WhileTheWebsitesCannotBeReadTheSessionStaysAsItIsUnt
 }
 
 TEST_F(SessionSnapshotTest,
-       AnIncrementalRestoreBuildsEveryWindowOnIdleTurnsWithinTheirBudgetOrAtOnceWhenShutDownMidway) {
+       AnIncrementalRestoreBuildsEveryWindowOnIdleTurnsWithinTheirBudgetAndNoMoreOnceShutDownMidway) {
     preferences->update([](AppPreferences& p) { p.restoreWindows = true; });
     // Three sites: one window would show them all.
     std::vector<WebAppProfile> sites{website("a", "/a"), website("b", "/b"), website("c", "/c")};
@@ -214,10 +214,20 @@ TEST_F(SessionSnapshotTest,
             manager->registry().window(sites[0].id)->browser().websiteDataStore()->webContext();
         EXPECT_EQ(webkit_web_context_get_favicon_database_directory(first), nullptr);
         if (shutDownMidway) {
+            // Nothing more is built, now or on a later turn, and the windows not built keep their
+            // saved records.
+            ASSERT_TRUE(manager->session().beginShutdown());
+            EXPECT_EQ(manager->registry().windows().size(), 1u);
+            test::spinFor(std::chrono::milliseconds(100));
+            EXPECT_EQ(manager->registry().windows().size(), 1u);
             manager->shutdown();
             auto saved = manager->session().persistence().load();
             ASSERT_TRUE(saved && *saved);
-            EXPECT_EQ((*saved)->windows.size(), 3u) << "nothing of the session is lost";
+            ASSERT_EQ((*saved)->windows.size(), 3u) << "nothing of the session is lost";
+            EXPECT_EQ((*saved)->windows[0].id, sites[0].id);
+            EXPECT_EQ((*saved)->windows[1], document.windows[1]);
+            EXPECT_EQ((*saved)->windows[2], document.windows[2]);
+            for (const auto& site : sites) EXPECT_FALSE(store->profile(site.id)->wasVisible);
         } else {
             // Each turn builds windows while its budget lasts, and at least one.
             const bool wholeTurn = mode != 0;
