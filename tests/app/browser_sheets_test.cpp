@@ -553,7 +553,7 @@ TEST_F(BrowserSheetsTest, AllowingAdsOnAWebsiteLetsAListedHostsScriptLoadUntilSw
     auto reloadAndRead = [&] {
         const int before = served;
         browser.page().reloadActiveTab();
-        spinUntil([&] { return served > before && title().ends_with(std::to_string(served)); }, std::chrono::seconds(30));
+        spinUntil([&] { return served > before && title().ends_with(std::to_string(served)); });
         return title().substr(0, title().size() - std::to_string(served).size());
     };
     ASSERT_TRUE(spinUntil([&] { return applied(false); }, std::chrono::seconds(60)));
@@ -577,10 +577,14 @@ TEST_F(BrowserSheetsTest, AllowingAdsOnAWebsiteLetsAListedHostsScriptLoadUntilSw
     EXPECT_TRUE(pane->allowCurrentHostToggle().get_active());
     pane->allowCurrentHostToggle().set_active(false);
     ASSERT_TRUE(spinUntil([&] { return applied(false); }, std::chrono::seconds(60)));
+    // A loaded machine may have cut an earlier load short before it was served: the reload's own
+    // request is the one that counts.
+    const int servedBefore = served;
     pane->reloadButton().clicked();
     EXPECT_EQ(sheet<Gtk::Dialog>(window), nullptr) << "reloading closes the sheet";
-    spinUntil([&] { return title() == "blocked" + std::to_string(served) && served >= 4; }, std::chrono::seconds(30));
-    EXPECT_EQ(title(), "blocked4");
+    spinUntil([&] { return served > servedBefore && title() == "blocked" + std::to_string(served); });
+    EXPECT_GT(served, servedBefore);
+    EXPECT_EQ(title(), "blocked" + std::to_string(served));
 }
 
 TEST(AdFilteringPaneTest, ListsEditInOrderAndAFailedPreparationOffersTryAgain) {

@@ -174,7 +174,7 @@ TEST(DataFolderLockTest, AProgramStartedWhileHeldDoesNotKeepTheHold) {
     // The kernel lets this process go on as the program starts, a moment before it closes the
     // descriptors marked close-on-exec: the hold comes free within a moment, or never while `cat`
     // runs.
-    EXPECT_TRUE(test::spinUntil([&] { return DataFolderLock::acquire(folder).ok(); }, std::chrono::seconds(2)))
+    EXPECT_TRUE(test::spinUntil([&] { return DataFolderLock::acquire(folder).ok(); }))
         << "the program holds it";
     ::close(input[1]);
     int status = 0;

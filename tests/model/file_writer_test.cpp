@@ -94,7 +94,7 @@ TEST_F(FileWriterTest, EveryoneWaitingIsWokenWhenTheWriteTheyWaitForIsDone) {
     writer.write("a", recording("a", 1), telling("a", 1));
     ASSERT_TRUE(test::spinUntil([&] { return told.size() == 1; }));
     writer.write("a", recording("a", 2), telling("a", 2));
-    EXPECT_TRUE(test::spinUntil([&] { return told.size() == 2; }, std::chrono::seconds(5)))
+    EXPECT_TRUE(test::spinUntil([&] { return told.size() == 2; }))
         << "a write handed to the idle worker was left waiting";
 
     // A caller already waiting for the disk is woken when its write is done, by nothing else.

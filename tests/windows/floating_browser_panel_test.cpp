@@ -59,7 +59,7 @@ struct PanelTest : testing::Test {
     }
 
     bool settlesAt(FloatingBrowserPanel& window, const Rect& expected) {
-        return spinUntil([&] { return window.frame() == expected; }, std::chrono::seconds(5));
+        return spinUntil([&] { return window.frame() == expected; });
     }
 };
 

@@ -25,7 +25,7 @@ protected:
     }
     static int width(const Gtk::Widget& widget) { return widget.get_allocated_width(); }
     static bool settlesAt(BrowserWindowController& window, const Rect& frame) {
-        return spinUntil([&] { return window.panel().frame() == frame; }, std::chrono::seconds(5));
+        return spinUntil([&] { return window.panel().frame() == frame; });
     }
 };
 

@@ -55,6 +55,13 @@ for wm in openbox xfwm4; do
     xdotool key "$@" Return
   }
   requests() { grep -c '^request /page' "$work/server.log"; }
+  # The application's keys below are typed at Alpha: they wait until it has the focus, steadily (a
+  # window put away before hands it back late on a loaded machine).
+  key_in_alpha() {
+    is_active "$alpha" || xdotool windowactivate --sync "$alpha" 2>/dev/null
+    wait_for 30 is_active "$alpha" && steady_focus
+    xdotool key "$@"
+  }
   xdotool windowsize "$alpha" 1000 600
   wait_for 5 eval '[ "$(geometry_of "$alpha" | cut -d" " -f3)" = 1000 ]' || fail "$wm: Alpha is 1000 px wide"
 
@@ -89,8 +96,8 @@ for wm in openbox xfwm4; do
 
   # The launcher's search field and Quick Open's, each left with Escape for Alpha's page.
   launcher=""
-  xdotool key ctrl+o
-  if wait_for 10 eval 'found launcher "^Quenlith$" && is_active "$launcher"'; then
+  key_in_alpha ctrl+o
+  if wait_for 30 eval 'found launcher "^Quenlith$" && is_active "$launcher"'; then
     steady_focus
     xdotool type --delay 20 launch
     edit_with_f10 5 && edit_with_f10 3
@@ -101,8 +108,8 @@ for wm in openbox xfwm4; do
     fail "$wm: Ctrl+O in Alpha opens the launcher with the focus"
   fi
   quick=""
-  xdotool key ctrl+k
-  if wait_for 10 eval 'found quick "^Quick Open$" && is_active "$quick"'; then
+  key_in_alpha ctrl+k
+  if wait_for 30 eval 'found quick "^Quick Open$" && is_active "$quick"'; then
     steady_focus
     xdotool type --delay 20 quick
     edit_with_f10 5 && edit_with_f10 2
@@ -115,8 +122,8 @@ for wm in openbox xfwm4; do
 
   # Focus Address Bar chosen in the launcher's menu (from its button, as below) brings Alpha forward
   # with its address field focused: the address typed next is where Alpha goes.
-  xdotool key ctrl+o
-  if wait_for 10 eval 'found launcher "^Quenlith$" && is_active "$launcher"'; then
+  key_in_alpha ctrl+o
+  if wait_for 30 eval 'found launcher "^Quenlith$" && is_active "$launcher"'; then
     steady_focus
     xdotool key shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab Return
     if wait_for 10 menu_shown; then
@@ -177,8 +184,8 @@ for wm in openbox xfwm4; do
   # itself, before the key does.
   xdotool mousemove 5 5
   xdotool windowactivate --sync "$alpha" 2>/dev/null
-  xdotool key ctrl+o
-  if wait_for 10 eval 'found launcher "^Quenlith$" && is_active "$launcher"'; then
+  key_in_alpha ctrl+o
+  if wait_for 30 eval 'found launcher "^Quenlith$" && is_active "$launcher"'; then
     xdotool key shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab Return
     if check "$wm: Return on the launcher's menu button shows the main menu" \
       wait_for 5 eval 'menu=$(shown_menu); [ -n "$menu" ]'; then

@@ -229,7 +229,7 @@ TEST_F(LauncherGuiTest, FocusPassedOnAsAWindowClosesComesBackToTheLauncher) {
     EXPECT_GT(focusReturnPending(launcher).count(), 0);
     other.present();  // what the window manager did
     EXPECT_TRUE(spinUntil([&] { return other.is_active(); }));
-    EXPECT_TRUE(spinUntil([&] { return launcher.is_active(); }, std::chrono::seconds(3)))
+    EXPECT_TRUE(spinUntil([&] { return launcher.is_active(); }))
         << "visible " << launcher.get_visible();
 
     ASSERT_TRUE(spinUntil([&] { return focusReturnPending(launcher).count() == 0; }));
