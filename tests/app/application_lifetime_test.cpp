@@ -9,7 +9,6 @@
 
 #include <sys/wait.h>
 
-#include <gdk/gdkx.h>
 #include <gio/gio.h>
 #include <gtest/gtest.h>
 
@@ -21,6 +20,9 @@
 #include "support/main_loop.hpp"
 #include "support/temp_environment.hpp"
 #include "support/test_http_server.hpp"
+
+// Last: Xlib defines macros that clash with ordinary names.
+#include <gdk/gdkx.h>
 
 namespace quenlith {
 namespace {
