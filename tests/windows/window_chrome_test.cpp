@@ -162,8 +162,7 @@ TEST_F(WindowChromeUnderWindowManager, DoubleClickingTheTitleBarBesideTheTitleMa
         return (window.panel().get_window()->get_state() & Gdk::WINDOW_STATE_MAXIMIZED) != 0;
     };
     // The window manager's answer may take a while on a machine running many checks side by side.
-    ASSERT_TRUE(spinUntil([&] { return maximized() && window.panel().frame().width > 480; },
-                          std::chrono::seconds(15)))
+    ASSERT_TRUE(spinUntil([&] { return maximized() && window.panel().frame().width > 480; }))
         << "maximised: " << maximized() << ", width " << window.panel().frame().width;
     EXPECT_FALSE(window.browser().chrome().toolbar().address().has_focus())
         << "the title did not take the clicks";

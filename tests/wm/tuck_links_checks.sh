@@ -37,7 +37,7 @@ tucked() { ! mapped "$alpha" && handle_at "$wa_x"; }
 # after another application came to the front, and the pointer would land in the screen's corner.
 point_at_handle() {
   local x="" y=""
-  wait_for 5 eval 'read -r x y < <(handle_geometry | head -1); [ -n "$x" ] && [ -n "$y" ]'
+  wait_for 20 eval 'read -r x y < <(handle_geometry | head -1); [ -n "$x" ] && [ -n "$y" ]'
   xdotool mousemove $((${x:-0} + 8)) $((${y:-0} + 36))
 }
 drag_to() {  # drag_to X: drags Alpha by its title bar so that its left side ends at X
@@ -58,20 +58,20 @@ wait_for 20 eval 'alpha=$(app_window "^$(named Alpha) — ${fsi}Page "); [ -n "$
 # --- Tucking by dragging ------------------------------------------------------------------------
 xdotool windowactivate --sync "$alpha"
 drag_to $((wa_x + 18))
-check "dragged to 18 px from the work area's left, Alpha tucks behind its handle" wait_for 5 tucked
+check "dragged to 18 px from the work area's left, Alpha tucks behind its handle" wait_for 20 tucked
 xdotool windowactivate --sync "$other"
 point_at_handle
 # On a failure: where the pointer and the handle were, and whether Alpha came later (the
 # application late) or not at all.
-check "hovering the handle shows Alpha" wait_for 5 mapped "$alpha" ||
+check "hovering the handle shows Alpha" wait_for 20 mapped "$alpha" ||
   echo "  pointer $(xdotool getmouselocation), handle $(handle_geometry | tr '\n' ' ')," \
-    "$(wait_for 15 mapped "$alpha" && echo "Alpha shown within 20 s" || echo "Alpha not shown within 20 s")"
+    "$(wait_for 15 mapped "$alpha" && echo "Alpha shown within 35 s" || echo "Alpha not shown within 35 s")"
 check "and does not take the focus" is_active "$other"
 xdotool mousemove 1100 700
-check "the pointer kept away tucks it again" wait_for 5 tucked
+check "the pointer kept away tucks it again" wait_for 20 tucked
 point_at_handle
 xdotool click 1
-check "a click on the handle untucks Alpha and focuses it" wait_for 5 eval 'mapped "$alpha" && is_active "$alpha"'
+check "a click on the handle untucks Alpha and focuses it" wait_for 20 eval 'mapped "$alpha" && is_active "$alpha"'
 xdotool mousemove 1100 700
 check "and it stays" eval '! wait_for 2 eval "! mapped $alpha"'
 drag_to $((wa_x + 19))
@@ -89,13 +89,13 @@ check "the linked website minimised stays minimised" \
 xdotool windowactivate --sync "$other" windowactivate --sync "$linked"
 check "until the linked client comes to the front again" wait_for 10 linked_shown
 xdotool windowactivate --sync "$other"
-check "activating another client puts it away" wait_for 5 eval '! linked_shown'
+check "activating another client puts it away" wait_for 20 eval '! linked_shown'
 xdotool windowactivate "$linked" windowactivate "$other"
 check "the linked client and another within 0.3 s never show it" eval '! wait_for 2 linked_shown'
 
 xdotool windowactivate --sync "$alpha"  # tucked again, for session recovery
 drag_to $((wa_x + 18))
-wait_for 5 tucked || fail "Alpha tucks again"
+wait_for 20 tucked || fail "Alpha tucks again"
 stop_app
 start_app
 check "after a restart Alpha comes back tucked" wait_for 20 eval 'handle_at $wa_x'
