@@ -201,8 +201,7 @@ bool QuenlithApplication::local_command_line_vfunc(char**& arguments, int& exit_
                 *kept++ = *argument;
                 continue;
             }
-            std::fprintf(stderr, "%s\n",
-                         localizedFormat("Quenlith opens only quenlith:// links; “%@” was ignored.", {*argument}).c_str());
+            std::fprintf(stderr, "%s\n", ignoredArgumentMessage(*argument).c_str());
             g_free(*argument);
         }
         *kept = nullptr;

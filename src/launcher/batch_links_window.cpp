@@ -6,7 +6,6 @@
 
 #include "launcher/launcher_style.hpp"
 #include "launcher/main_work_area.hpp"
-#include "model/address_limit.hpp"
 #include "model/localization.hpp"
 #include "model/text_limits.hpp"
 #include "ui/focus_in_view.hpp"
@@ -228,18 +227,7 @@ void BatchLinksWindow::update() {
     }
     preview_.show_all();
 
-    // Lines too long to be an address are named again, so the person knows why they are skipped.
-    std::string skipped;
-    if (!parse.invalidLines.empty())
-        skipped =
-            localizedFormat("Invalid lines will be skipped: %@", {shownInvalidLines(parse.invalidLines)});
-    if (!parse.tooLongLines.empty())
-        skipped += (skipped.empty() ? "" : "\n") +
-                   localizedPlural(
-                       "Lines longer than %ld character are too long for an address: %@",
-                       "Lines longer than %ld characters are too long for an address: %@",
-                       static_cast<std::int64_t>(kAddressByteLimit),
-                       {static_cast<std::int64_t>(kAddressByteLimit), shownInvalidLines(parse.tooLongLines)});
+    const std::string skipped = skippedLinesText(parse);
     showText(invalid_, !skipped.empty(), skipped);
     showText(tooMany_, parse.tooMany || parse.inputTooLarge);
     showText(tabsNote_, action_ == BatchAction::tabs);

@@ -11,6 +11,7 @@
 #include "model/product_guide.hpp"
 #include "ui/form_rows.hpp"
 #include "ui/framed_box.hpp"
+#include "ui/shown_keys.hpp"
 
 namespace quenlith {
 
@@ -22,10 +23,11 @@ constexpr const char* kShortcutList =
     "Ctrl+L Address \u00B7 Ctrl+T New tab \u00B7 Ctrl+Shift+T Reopen tab\n"
     "Ctrl+F Find \u00B7 Ctrl+P Print / PDF \u00B7 Ctrl+Shift+H Saved Pages\n"
     "Ctrl+Alt+Shift+N Private window \u00B7 Ctrl+Alt+P Recover mouse control";
-// The keys every browser of this desktop has, beside the ones above; also one lookup key.
+// The keys every browser of this desktop has, beside the ones above; also one lookup key. The keys
+// the menus show (back, forward, next and previous tab) are filled in as the menus write them.
 constexpr const char* kBrowserKeyList =
-    "Alt+Left / Alt+Right Back / Forward (also the mouse\u2019s side buttons) \u00B7 F5 Reload\n"
-    "Ctrl+Tab / Ctrl+Page Down Next tab \u00B7 Ctrl+Shift+Tab / Ctrl+Page Up Previous tab \u00B7 Esc Close window";
+    "%1$@ / %2$@ Back / Forward (also the mouse\u2019s side buttons) \u00B7 F5 Reload\n"
+    "Ctrl+Tab / %3$@ Next tab \u00B7 Ctrl+Shift+Tab / %4$@ Previous tab \u00B7 Esc Close window";
 
 Gtk::Label* wrapped(Gtk::Label* label) {
     label->set_xalign(0);
@@ -67,7 +69,11 @@ GuideWindow::GuideWindow(std::optional<ContentSize> workArea) {
 
     auto* box = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 10));
     box->pack_start(*wrapped(makeLabel(localizedString("Useful Shortcuts"), 14, 700)), Gtk::PACK_SHRINK);
-    shortcuts_ = wrapped(makeLabel(localizedString(kShortcutList) + "\n" + localizedString(kBrowserKeyList), 13));
+    const BrowserKeys keys = shownBrowserKeys();
+    shortcuts_ = wrapped(makeLabel(
+        localizedString(kShortcutList) + "\n" +
+            localizedFormat(kBrowserKeyList, {keys.back, keys.forward, keys.nextTab, keys.previousTab}),
+        13));
     // Selected and copied with the pointer; as a keyboard stop it would select all its text and
     // scroll the page to its end.
     makeCopyable(*shortcuts_);

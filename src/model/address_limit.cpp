@@ -1,15 +1,13 @@
 #include "model/address_limit.hpp"
 
-#include <cstdint>
-
 #include "model/localization.hpp"
 
 namespace quenlith {
 
+// No number: the limit counts encoded bytes, which only in plain Latin letters are characters, and
+// a count of characters would be untrue of any other script.
 std::string addressTooLongMessage() {
-    return localizedPlural("This address is too long. Addresses of more than %ld character are not opened.",
-                           "This address is too long. Addresses of more than %ld characters are not opened.",
-                           static_cast<std::int64_t>(kAddressByteLimit));
+    return localizedString("This address is too long to open.");
 }
 
 }  // namespace quenlith

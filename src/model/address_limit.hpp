@@ -28,7 +28,7 @@ inline bool isWithinLaunchLinkLimit(std::string_view link) {
     return link.size() <= 3 * kAddressByteLimit + 64;
 }
 
-// What the person is told where an over-long address was typed or pasted.
+// What the person is told where an over-long address was typed or pasted; it names no length.
 std::string addressTooLongMessage();
 
 }  // namespace quenlith

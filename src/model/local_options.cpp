@@ -1,8 +1,14 @@
 #include "model/local_options.hpp"
 
+#include "model/localization.hpp"
+#include "model/text_limits.hpp"
+
 namespace quenlith {
 
 namespace {
+
+// A line or two of a terminal.
+constexpr std::size_t kShownArgumentCharacters = 120;
 
 bool answeredHere(const std::string& argument) {
     // The toolkit's option parser prints the help (-h, -?, --help, --help-all, --help-GROUP) and
@@ -20,6 +26,11 @@ bool answeredWithoutInstance(const std::vector<std::string>& arguments) {
         if (answeredHere(argument)) return true;
     }
     return false;
+}
+
+std::string ignoredArgumentMessage(std::string_view argument) {
+    return localizedFormat("Quenlith opens only quenlith:// links; “%@” was ignored.",
+                           {shortenedText(argument, kShownArgumentCharacters)});
 }
 
 }  // namespace quenlith

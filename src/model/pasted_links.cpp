@@ -134,6 +134,17 @@ std::string shownInvalidLines(const std::vector<std::int64_t>& lines) {
     return localizedList(shown);
 }
 
+std::string skippedLinesText(const BatchLinkParse& parse) {
+    std::string text;
+    if (!parse.invalidLines.empty())
+        text = localizedFormat("Invalid lines will be skipped: %@", {shownInvalidLines(parse.invalidLines)});
+    // No length is named: the limit counts encoded bytes, not the characters a person sees.
+    if (!parse.tooLongLines.empty())
+        text += (text.empty() ? "" : "\n") +
+                localizedFormat("Lines too long for an address: %@", {shownInvalidLines(parse.tooLongLines)});
+    return text;
+}
+
 BrowserScene pastedLinksGroup(const std::vector<std::string>& urls, const std::string& name, Date now) {
     SceneWindow window;
     window.id = Uuid::random();

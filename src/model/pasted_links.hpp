@@ -63,6 +63,10 @@ std::string suggestionLabel(const LinkSuggestion& suggestion);
 // "3, 7, 9": the first 12 invalid line numbers.
 std::string shownInvalidLines(const std::vector<std::int64_t>& lines);
 
+// What the sheet says of the lines it skips: the invalid ones, then those of them too long for an
+// address named again, so the person knows why they are skipped. Empty when no line is skipped.
+std::string skippedLinesText(const BatchLinkParse& parse);
+
 // The page group that pasted links are kept as: one window above the others, 600 by 700 at
 // 80, 80, holding the links as tabs in their order with the first selected.
 BrowserScene pastedLinksGroup(const std::vector<std::string>& urls, const std::string& name, Date now);

@@ -7,6 +7,7 @@
 #include "model/shortcut_picker_rules.hpp"
 #include "model/web_app_store.hpp"
 #include "ui/form_rows.hpp"
+#include "ui/shown_keys.hpp"
 #include "windows/browser_window_manager.hpp"
 #include "windows/hot_key_manager.hpp"
 #include "windows/window_services.hpp"
@@ -64,10 +65,13 @@ ShortcutsPane::ShortcutsPane(SettingsContext& context) : context_(context) {
     auto& websites = addSection(localizedString("Websites"));
     websites_ = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 6));
     websites.pack_start(*websites_, Gtk::PACK_SHRINK);
-    websites.pack_start(*makeCaption(localizedString(
-                            "Ctrl+L Address · Ctrl+T New tab · Ctrl+W Close tab · Ctrl+R Reload\nAlt+Left / "
-                            "Alt+Right Back / Forward · Ctrl++ / Ctrl+− Zoom · Ctrl+0 Actual Size\nCtrl+Page Up / "
-                            "Ctrl+Page Down Switch tabs · Ctrl+Alt+C Compact mode")),
+    // The keys the menus show are filled in as the menus write them.
+    const BrowserKeys keys = shownBrowserKeys();
+    websites.pack_start(*makeCaption(localizedFormat(
+                            "Ctrl+L Address · Ctrl+T New tab · Ctrl+W Close tab · Ctrl+R Reload\n%1$@ / "
+                            "%2$@ Back / Forward · Ctrl++ / Ctrl+− Zoom · Ctrl+0 Actual Size\n%3$@ / "
+                            "%4$@ Switch tabs · Ctrl+Alt+C Compact mode",
+                            {keys.back, keys.forward, keys.previousTab, keys.nextTab})),
                         Gtk::PACK_SHRINK);
 
     for (auto [binding, picker] : {std::pair{"launcher", &launcher_}, std::pair{"pin", &pin_},

@@ -325,6 +325,8 @@ TEST_F(ApplicationInstances, TheHelpIsAnsweredAtOnceWhileTheRunningInstanceIsFro
         pid_t pid;
         ~Resume() { ::kill(pid, SIGCONT); }
     } resume{first->pid()};
+    // A plain address given by mistake is said to be ignored, named by its start alone.
+    const std::string plain = "https://a.example/" + std::string(16'384, 'b');
     const struct {
         std::vector<std::string> arguments;
         std::string printed;
@@ -333,6 +335,7 @@ TEST_F(ApplicationInstances, TheHelpIsAnsweredAtOnceWhileTheRunningInstanceIsFro
         {{"-h"}, "--help-all"},
         {{"--help-all"}, "--help-gapplication"},
         {{"quenlith://open?url=http://127.0.0.1:9/a", "--help"}, "--help-all"},
+        {{plain, "--help"}, plain.substr(0, 100)},
     };
     for (const auto& [arguments, printed] : cases) {
         std::string shown;
@@ -345,6 +348,7 @@ TEST_F(ApplicationInstances, TheHelpIsAnsweredAtOnceWhileTheRunningInstanceIsFro
         EXPECT_TRUE(says(*asked, printed)) << asked->output();
         EXPECT_FALSE(says(*asked, localizedString("Quenlith is running but does not answer; it may be frozen.")))
             << asked->output();
+        EXPECT_FALSE(says(*asked, plain)) << "an argument echoed whole";
     }
     ::kill(first->pid(), SIGCONT);
     first->stop();

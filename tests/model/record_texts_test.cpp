@@ -61,7 +61,7 @@ TEST_F(RecordTextsInChinese, MessagesAndTitlesAreTranslated) {
     EXPECT_EQ(userAgentValidationMessage(std::string("a\tb")),
               "浏览器标识必须为单行，不含控制字符，且最多 4096 字节。");
     EXPECT_EQ(WebAppProfile().newAccountCopy().accountName, "新会话");
-    EXPECT_EQ(title(LinkBehavior::newWindow), "新悬浮窗口");
+    EXPECT_EQ(title(LinkBehavior::newWindow), "新建悬浮窗口");
     EXPECT_EQ(title(CloseBehavior::release), "关闭窗口");
     EXPECT_EQ(title(AppTheme::system), "跟随系统");
     EXPECT_EQ(localizedString(rawValue(UserAgentPreset::system)), "默认");

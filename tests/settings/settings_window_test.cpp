@@ -23,6 +23,7 @@
 #include "settings/shortcuts_pane.hpp"
 #include "settings/websites_pane.hpp"
 #include "support/accessibility_walk.hpp"
+#include "support/toolkit_language.hpp"
 #include "ui/action_button.hpp"
 #include "ui/site_icon.hpp"
 #include "windows/hot_key_manager.hpp"
@@ -354,6 +355,18 @@ TEST_F(SettingsWindowTest, AFailedSaveFromTheWebsitesTabIsToldOnceInIt) {
         environment->store().clearErrorMessage();
         ASSERT_TRUE(spinUntil([&] { return pane.errorText().empty(); }));
     }
+}
+
+// The keys of a browser window listed under the websites' shortcuts are named as the menus name
+// them: in the toolkit's English names where the toolkit has no Chinese texts.
+TEST_F(SettingsWindowTest, TheBrowserKeysAreNamedAsTheMenusNameThem) {
+    test::ToolkitLanguage chinese("zh_CN", false);
+    start();
+    Gtk::Label* keys = test::labelStartingWith(settings->shortcutsPane(), "Ctrl+L ");
+    ASSERT_TRUE(keys);
+    EXPECT_THAT(keys->get_text().raw(),
+                testing::HasSubstr("\nAlt+Left / Alt+Right \u540E\u9000 / \u524D\u8FDB"));
+    EXPECT_THAT(keys->get_text().raw(), testing::HasSubstr("\nCtrl+Page Up / Ctrl+Page Down \u5207\u6362"));
 }
 
 TEST_F(SettingsWindowTest, ShortcutsAreStoredEvenWhenRefusedAndErrorsShowUnderTheirRow) {

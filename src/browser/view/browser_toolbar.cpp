@@ -8,6 +8,7 @@
 #include "model/localization.hpp"
 #include "model/more_menu.hpp"
 #include "ui/form_rows.hpp"
+#include "ui/shown_keys.hpp"
 
 namespace quenlith {
 
@@ -50,8 +51,9 @@ void BrowserToolbar::TitleArea::on_size_allocate(Gtk::Allocation& allocation) {
 
 BrowserToolbar::BrowserToolbar()
     : Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 3),
-      back_("chevron.left", localizedString("Back (Alt+Left)")),
-      forward_("chevron.right", localizedString("Forward (Alt+Right)")),
+      // The keys as the main menu shows them.
+      back_("chevron.left", localizedFormat("Back (%@)", {shownBrowserKeys().back})),
+      forward_("chevron.right", localizedFormat("Forward (%@)", {shownBrowserKeys().forward})),
       reload_("arrow.clockwise", localizedString("Reload (Ctrl+R)")),
       startPage_("square.grid.2x2", localizedString("Start Page")),
       pin_("pin.fill", localizedString("Always on Top")),

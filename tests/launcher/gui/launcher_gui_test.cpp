@@ -50,6 +50,7 @@
 #include "support/content_fit.hpp"
 #include "support/proxy_servers.hpp"
 #include "support/test_images.hpp"
+#include "support/toolkit_language.hpp"
 #include "support/user_input_time.hpp"
 #include "ui/icon_image.hpp"
 #include "ui/site_icon.hpp"
@@ -1580,6 +1581,16 @@ TEST_F(LauncherGuiTest, TrayMenuLauncherAndGeneralSettingsPicturedInEnglishAndCh
     else
         g_unsetenv("LANGUAGE");
     localization_testing::reset();
+}
+
+// The guide names the keys the menus show as the menus name them: in the toolkit's English names
+// where the toolkit has no Chinese texts, beside the Chinese words.
+TEST(GuideTexts, NameTheMenusKeysAsTheMenusDo) {
+    test::ToolkitLanguage chinese("zh_CN", false);
+    GuideWindow guide(std::nullopt);
+    const std::string text = guide.shortcutList().get_text();
+    EXPECT_THAT(text, testing::HasSubstr("Alt+Left / Alt+Right \u540E\u9000 / \u524D\u8FDB"));
+    EXPECT_THAT(text, testing::HasSubstr("Ctrl+Tab / Ctrl+Page Down \u4E0B\u4E00\u4E2A\u6807\u7B7E\u9875"));
 }
 
 }  // namespace
