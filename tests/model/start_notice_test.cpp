@@ -63,7 +63,7 @@ TEST(StartNotice, SpeaksTheInterfaceLanguage) {
               (StartNotice{"有 7 个已存网站未载入",
                            quoted("A") + "、" + quoted("B") + "、" + quoted("C") + "、" + quoted("D") + "、" +
                                quoted("E") + "、另外 2 个与其他已存网站的 ID 重复，因此 Quenlith 没有载入。已将仍包含"
-                                             "上述网站的网站列表另存为“/k”，其网站数据也已保留。"}));
+                                             "该网站的网站列表另存为“/k”，其网站数据也已保留。"}));
     EXPECT_EQ(unreadableSettingsNotice("/k").title, "无法读取 Quenlith 的设置");
     EXPECT_NE(unreadableSettingsNotice("/k").message.find("旧的设置文件已保留为“/k”。"), std::string::npos);
 }
