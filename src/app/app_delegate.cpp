@@ -109,8 +109,8 @@ void AppDelegate::buildMainMenu() {
         if (onQuit_) onQuit_();
     };
     mainMenu_ = std::make_unique<MainMenu>(*application.operator->(), *environment_, std::move(links));
-    // Every browser window, auxiliary window and website editor takes the accelerators; browser
-    // windows also show the menu from their title bar.
+    // Every window of the application takes the accelerators and F10, its sheets and dialogs
+    // included; browser windows also show the menu from their title bar.
     WindowShellHooks hooks = environment_->windows().hooks();
     hooks.onWindowBuilt = [this](BrowserWindowController& controller) {
         if (!mainMenu_) return;
@@ -121,7 +121,7 @@ void AppDelegate::buildMainMenu() {
     // A window a shortcut opened while launching gets its menu now.
     for (const auto& [id, controller] : environment_->windows().registry().windows())
         environment_->windows().hooks().onWindowBuilt(*controller);
-    mainMenu_->attachToAuxiliaryWindows();
+    mainMenu_->attachToEveryWindow();
 }
 
 void AppDelegate::wireLauncherCommands() {

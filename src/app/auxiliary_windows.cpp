@@ -115,7 +115,6 @@ void AuxiliaryWindows::show(Kind kind) {
                 return true;
             },
             true);
-    if (onWindowBuilt_) onWindowBuilt_(*built);
     presentAskedWindow(*built, origin, attach);
     if (auto& slot = slots_[kind]) retired_.push_back(std::move(slot));
     slots_[kind] = std::move(built);

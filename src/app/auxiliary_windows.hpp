@@ -40,10 +40,6 @@ public:
     void setDismissLauncher(std::function<void()> dismissLauncher) {
         dismissLauncher_ = std::move(dismissLauncher);
     }
-    // Called once for every window built (the shell gives it the main menu's accelerators).
-    void setOnWindowBuilt(std::function<void(Gtk::Window&)> onWindowBuilt) {
-        onWindowBuilt_ = std::move(onWindowBuilt);
-    }
 
     void showSettings() { show(Kind::settings); }
     void showDownloads() { show(Kind::downloads); }
@@ -79,7 +75,6 @@ private:
 
     std::map<Kind, std::function<std::unique_ptr<Gtk::Window>()>> builders_;
     std::function<void()> dismissLauncher_;
-    std::function<void(Gtk::Window&)> onWindowBuilt_;
     std::map<Kind, std::unique_ptr<Gtk::Window>> slots_;
     // Windows taken out of their slot wait here for the next idle turn, so a window closing from
     // inside its own handler is never freed under it.

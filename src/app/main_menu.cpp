@@ -19,6 +19,8 @@
 #include "model/localization.hpp"
 #include "model/tray_presence.hpp"
 #include "ui/form_rows.hpp"
+#include "ui/sheet_modality.hpp"
+#include "ui/toplevel_watch.hpp"
 #include "windows/browser_window_controller.hpp"
 #include "windows/browser_window_manager.hpp"
 #include "windows/floating_browser_panel.hpp"
@@ -176,6 +178,7 @@ MainMenu::MainMenu(Gtk::Application& application, AppEnvironment& environment, L
 
 MainMenu::~MainMenu() {
     self_.reset();
+    windowWatch_.reset();
     for (auto& connection : connections_) connection.disconnect();
     for (const auto& name : addedActionNames_) {
         application_.set_accels_for_action(detailed(name), {});
@@ -542,6 +545,13 @@ void MainMenu::findAgain(BrowserViewController& browser, bool backwards) {
 }
 
 void MainMenu::attach(Gtk::Window& window) {
+    // Once for each menu: a window kept from an earlier menu takes this one.
+    static constexpr const char* kAttached = "quenlith-main-menu-attached";
+    if (auto* held = static_cast<std::weak_ptr<MainMenu*>*>(g_object_get_data(G_OBJECT(window.gobj()), kAttached));
+        held && held->lock() == self_)
+        return;
+    g_object_set_data_full(G_OBJECT(window.gobj()), kAttached, new std::weak_ptr<MainMenu*>(self_),
+                           [](gpointer data) { delete static_cast<std::weak_ptr<MainMenu*>*>(data); });
     // Set through GTK itself: gtkmm's own registration would drop the window when it is hidden.
     gtk_window_set_application(window.gobj(), application_.gobj());
     window.signal_key_press_event().connect(
@@ -589,12 +599,11 @@ void MainMenu::attach(Gtk::Window& window) {
     }
 }
 
-void MainMenu::attachToAuxiliaryWindows() {
-    auto attachTo = [weak = std::weak_ptr<MainMenu*>(self_)](Gtk::Window& window) {
-        if (auto menu = weak.lock()) (*menu)->attach(window);
-    };
-    environment_.auxiliaryWindows().setOnWindowBuilt(attachTo);
-    environment_.websiteEditor().setOnWindowBuilt(attachTo);
+void MainMenu::attachToEveryWindow() {
+    windowWatch_ = std::make_unique<ToplevelWatch>([this](Gtk::Window& window) {
+        holdOnlyItsWindow(window);
+        attach(window);
+    });
 }
 
 Gtk::MenuButton* MainMenu::makeMenuButton() {

@@ -29,6 +29,7 @@ namespace quenlith {
 class AppEnvironment;
 class BrowserViewController;
 class BrowserWindowController;
+class ToplevelWatch;
 
 // The main menu: every command as an action of the application ("app.zoomIn"), with its
 // accelerators (Ctrl stands for Command), its enabled state and check mark kept in step with the
@@ -70,11 +71,13 @@ public:
     // Makes the window take the application's accelerators and actions; its key presses refresh
     // the states first, so an accelerator is judged on the window's state of that moment. F10
     // opens the menu on its first item. In a browser window the mouse's back and forward buttons
-    // go back and forward.
+    // go back and forward. A window attached already is left as it is.
     void attach(Gtk::Window& window);
-    // Attaches itself to every auxiliary window and website editor built from now on, while it
-    // lasts.
-    void attachToAuxiliaryWindows();
+    // Attaches itself to every window of the application as it shows, and to those shown already,
+    // while it lasts: the auxiliary windows, the website editor, and every sheet and dialog, the
+    // toolkit's and the web engine's included. A modal one then holds only its own window, so that
+    // the windows its keys and menu open take input.
+    void attachToEveryWindow();
     // A menu button that shows the main menu (a managed widget); its commands act on the window
     // that holds the button.
     Gtk::MenuButton* makeMenuButton();
@@ -124,6 +127,7 @@ private:
     std::map<MenuAction, Glib::RefPtr<Gio::SimpleAction>> actions_;
     std::vector<std::string> addedActionNames_;
     std::vector<sigc::connection> connections_;
+    std::unique_ptr<ToplevelWatch> windowWatch_;
     // Widgets that outlive the menu (its buttons, the windows) find this expired.
     std::shared_ptr<MainMenu*> self_;
 };

@@ -80,7 +80,6 @@ void WebsiteEditorPresenter::openEditor(WebsiteEditorDraft decided, const Websit
     editor_ = std::make_unique<WebAppEditorWindow>(std::move(decided.draft), isNew, request.openAfterSave,
                                                    decided.reusesSession, std::move(services));
     keepInWorkArea(*editor_);
-    if (onWindowBuilt_) onWindowBuilt_(*editor_);
     presentAskedWindow(*editor_, origin, true);
 }
 

@@ -51,11 +51,6 @@ public:
 
     const Links& links() const { return links_; }
     void setLinks(Links links) { links_ = std::move(links); }
-    // Called with every editor window as it is built, before it shows (the main menu attaches
-    // its keys there, as to the application's other windows).
-    void setOnWindowBuilt(std::function<void(Gtk::Window&)> onWindowBuilt) {
-        onWindowBuilt_ = std::move(onWindowBuilt);
-    }
 
     // "Add Website…", editing a website, a new account, or saving a window's page.
     void showWebsiteEditor(const WebsiteEditorRequest& request);
@@ -91,7 +86,6 @@ private:
                                              const std::string& bindingName) const;
 
     Links links_;
-    std::function<void(Gtk::Window&)> onWindowBuilt_;
     WebAppStore& store_;
     PreferencesStore& preferences_;
     Scheduler& scheduler_;

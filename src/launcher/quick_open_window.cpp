@@ -241,7 +241,12 @@ void QuickOpenWindow::showItem(ItemRow& row, const QuickOpenItem& item) {
 void QuickOpenWindow::rebuildRows() {
     selecting_ = true;
     const auto& items = palette_.items();
-    if (openOrSearchRow_.get_parent()) list_.remove(openOrSearchRow_);
+    if (openOrSearchRow_.get_parent()) {
+        // Taken out while highlighted, the row would keep its highlight and come back with it beside
+        // the row highlighted meanwhile: the list clears only the rows it holds.
+        if (openOrSearchRow_.is_selected()) list_.unselect_row(&openOrSearchRow_);
+        list_.remove(openOrSearchRow_);
+    }
     while (itemRows_.size() > items.size()) {
         gtk_widget_destroy(GTK_WIDGET(itemRows_.back().row->gobj()));
         itemRows_.pop_back();

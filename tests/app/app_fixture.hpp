@@ -219,7 +219,7 @@ protected:
         WindowShellHooks hooks = environment->windows().hooks();
         hooks.onWindowBuilt = [this](BrowserWindowController& c) { menu->attach(c.panel()); };
         environment->windows().setHooks(std::move(hooks));
-        menu->attachToAuxiliaryWindows();
+        menu->attachToEveryWindow();
     }
 
     TemporaryEnvironment folders;

@@ -32,6 +32,7 @@
 #include "support/toolkit_warnings.hpp"
 #include "ui/kept_above.hpp"
 #include "ui/alert.hpp"
+#include "windows/rename_scene_alert.hpp"
 #include "windows/session_restore.hpp"
 #include "windows/window_registry.hpp"
 #include "windows/window_router.hpp"
@@ -896,6 +897,79 @@ TEST_F(MainMenuTest, TheWebsiteEditorTakesTheMenuAndTheApplicationsKeys) {
         }
         EXPECT_EQ(editors.editorWindow(), editor) << "the editor stays open, with its edits";
         editors.closeEditor();
+    }
+}
+
+// The shown window of that title, or none.
+Gtk::Window* shownWindowTitled(const std::string& title) {
+    for (Gtk::Window* window : Gtk::Window::list_toplevels())
+        if (window->get_visible() && window->get_title() == title) return window;
+    return nullptr;
+}
+
+// Every sheet and dialog of a website window, the toolkit's and the page's included, is a window of
+// the application like the others: F10 opens the main menu there on File, and Escape closes the
+// menu alone, the dialog keeping the focus; Ctrl+, brings the settings window, which takes its
+// own keys while the dialog waits (Escape puts it away, not the dialog); then Escape answers the
+// dialog.
+TEST_F(MainMenuTest, EverySheetAndDialogOfAWebsiteWindowTakesTheMenuAndTheApplicationsKeys) {
+    server.page("/page", "<!doctype html><title>Page</title><input id=pick type=file>");
+    BrowserWindowController& browser = openKeyWindow("/page");
+    const WebAppProfile saved{.name = "Saved", .homeURL = server.url("/page")};
+    ASSERT_TRUE(environment->store().upsert(saved));
+    BrowserWindowController* website = environment->windows().routing().showProfile(saved.id);
+    ASSERT_TRUE(website && spinUntil([&] { return website->panel().get_mapped(); }));
+    auto inPage = [&](const char* script) {
+        webkit_web_view_evaluate_javascript(browser.browser().tabs().active()->webView(), script, -1, nullptr,
+                                            nullptr, nullptr, nullptr, nullptr);
+    };
+    struct Row {
+        const char* title;  // the dialog's
+        std::function<void()> open;
+    };
+    const Row rows[] = {
+        {"Website Settings", [&] { browser.browser().moreMenu().showWindowSettingsSheet(); }},
+        {"User agent", [&] { website->browser().moreMenu().showUserAgentSheet(); }},
+        {"Proxy", [&] { website->browser().moreMenu().showProxySheet(); }},  // the saved website's own
+        {"Proxy", [&] { browser.browser().moreMenu().showProxySheet(); }},   // the global proxy
+        {"Ad Filtering", [&] { website->browser().moreMenu().showAdFilterSheet(); }},
+        {"Rename Page Group", [&] { presentRenameAlert({.id = Uuid::random(), .name = "Group"}, {}, &website->panel()); }},
+        {"Could not go on", [&] { showAlert(AlertKind::error, "Could not go on", "Why", &website->panel()); }},
+        {"127.0.0.1", [&] { inPage("setTimeout(() => confirm('Sure?'))"); }},
+        {"Open", [&] { inPage("document.getElementById('pick').click()"); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.title);
+        row.open();
+        Gtk::Window* dialog = nullptr;
+        ASSERT_TRUE(spinUntil([&] { return (dialog = shownWindowTitled(row.title)) && dialog->get_mapped(); }));
+        ASSERT_TRUE(makeActive(*dialog));
+
+        pressKey(*dialog, "F10");
+        Gtk::Menu* shown = nullptr;
+        ASSERT_TRUE(spinUntil([&] { return (shown = shownMainMenu()) != nullptr; })) << "F10 opens the menu";
+        EXPECT_EQ(highlighted(*shown), "File");
+        pressKey(dynamic_cast<Gtk::Window&>(*shown->get_toplevel()), "Escape");
+        EXPECT_TRUE(spinUntil([] { return !shownMainMenu(); })) << "Escape closes it";
+        EXPECT_TRUE(spinUntil([&] { return dialog->is_active(); })) << "the dialog has the focus back";
+        // The display has told of the menu's hold on the keyboard ending: the keys made here, which
+        // come without the display, would go to the menu until then.
+        GdkDevice* keyboard = gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default()));
+        ASSERT_TRUE(spinUntil([&] { return !gdk_display_device_is_grabbed(gdk_display_get_default(), keyboard); }));
+
+        pressKey(*dialog, "comma", kCtrl);
+        Gtk::Window* settings = nullptr;
+        ASSERT_TRUE(spinUntil([&] {
+            settings = environment->auxiliaryWindows().window(AuxiliaryWindows::Kind::settings);
+            return settings && settings->get_mapped();
+        })) << "Ctrl+, opens the settings window";
+        pressKey(*settings, "Escape");
+        EXPECT_TRUE(spinUntil([&] { return !settings->get_visible(); })) << "the settings take their own Escape";
+        ASSERT_EQ(shownWindowTitled(row.title), dialog) << "the dialog stays";
+
+        ASSERT_TRUE(makeActive(*dialog));
+        pressKey(*dialog, "Escape");
+        EXPECT_TRUE(spinUntil([&] { return !shownWindowTitled(row.title); })) << "Escape answers it";
     }
 }
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The application from a first start with the keyboard alone, under openbox and under xfwm4: the
 # launcher, adding a website and opening it, typing into its page and editing there from F10's
-# menu, tabs, the More menu and a sheet, the settings and F10's menu there. After each key a window
-# of ours has the focus, and the key did what it says.
+# menu, tabs, the More menu and its sheets with F10's menu and the application's keys in them, the
+# settings and F10's menu there. After each key a window of ours has the focus, and the key did
+# what it says.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$1" && pwd)
@@ -66,15 +67,34 @@ for wm in openbox xfwm4; do
   step "Ctrl+Page Up goes back to the page" walk "$(website_title 'typed hello')"
 
   # The More menu from its button (highlighted: Start Page; then Save Website…, Show in Tray, off
-  # without a tray and passed over, Website Settings…, User-Agent…).
-  check "$wm: Return on the More button opens the More menu" choose_in_more_menu 3
-  if step "User-Agent… opens its sheet with the focus" sheet '^User agent$'; then
+  # without a tray and passed over, Website Settings…, User-Agent…, Proxy…, Ad Filtering…). Each
+  # sheet takes the main menu and the application's keys: F10 shows the menu, whose Escape closes
+  # it alone; Ctrl+, brings the settings, which take their own Escape while the sheet waits, and
+  # give the focus back to it; Escape then closes the sheet.
+  for item in "3 User agent" "4 Proxy" "5 Ad Filtering"; do
+    title=${item#* }
+    check "$wm: Return on the More button opens the More menu" choose_in_more_menu "${item%% *}"
+    step "${title} opens its sheet with the focus" sheet "^$title\$" || continue
     check "$wm: the sheet is above its window" stacked_above "$sheet" "$walk"
+    steady_focus
+    xdotool key F10
+    if check "$wm: F10 in ${title} shows the main menu" wait_for 10 menu_shown; then
+      xdotool key Escape
+      check "$wm: Escape closes it" wait_for 10 eval '! menu_shown'
+    fi
+    step "and ${title} keeps the focus" sheet "^$title\$" && steady_focus
+    xdotool key ctrl+comma
+    if step "Ctrl+, in ${title} opens the settings with the focus" settings_window '^Quenlith Settings$'; then
+      steady_focus
+      xdotool key Escape
+      check "$wm: Escape closes the settings" wait_for 5 gone_from_screen '^Quenlith Settings$'
+      step "and gives the focus back to ${title}" sheet "^$title\$" && steady_focus
+    fi
     xdotool key Escape
-    check "$wm: Escape closes the sheet" wait_for 5 gone_from_screen '^User agent$'
+    check "$wm: Escape closes ${title}" wait_for 5 gone_from_screen "^$title\$"
     step "and gives the focus back to its window" walk "$(website_title 'typed hello')"
-  fi
-  steady_focus
+    steady_focus
+  done
 
   # The settings: six Tabs lead to "Show Website Windows in the Taskbar" (past the opacity slider,
   # Reset, the language, Isolate and Launch at login); Space switches it.

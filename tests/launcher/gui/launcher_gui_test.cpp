@@ -1303,6 +1303,71 @@ TEST_F(LauncherGuiTest, QuickOpenTellsAScreenReaderEachResultTheKeysChoose) {
     EXPECT_EQ(list->get_accessible()->get_name(), localizedString("Quick Open Results"));
 }
 
+// Each keystroke in the field highlights the top row again and only it, in the list and for a
+// screen reader: also after a query that found nothing left the search row alone on top, and after
+// the field was emptied.
+TEST_F(LauncherGuiTest, QuickOpenHighlightsTheTopRowAloneAfterEveryKeystroke) {
+    QuickOpenWindow::Links links;
+    links.results = [](const std::string& query) {
+        std::vector<QuickOpenItem> found;
+        for (const char* title : {"Page One", "Page Two"})
+            if (Glib::ustring(title).lowercase().find(Glib::ustring(query).lowercase()) != Glib::ustring::npos)
+                found.push_back({std::string("id-") + title, title, "https://page.localhost/", "Website", "globe", {}});
+        return found;
+    };
+    QuickOpenWindow palette(links);
+    palette.show();
+    ASSERT_TRUE(spinUntil([&] { return palette.get_mapped() && paletteRows(palette).size() == 2; }));
+    auto* list = dynamic_cast<Gtk::ListBox*>(paletteRows(palette).front()->get_parent());
+    ASSERT_TRUE(list);
+    // "index:name" of each row the list holds selected, then of each a screen reader hears selected.
+    auto highlighted = [&] {
+        std::vector<std::string> rows;
+        for (Gtk::ListBoxRow* row : list->get_selected_rows())
+            rows.push_back(std::to_string(row->get_index()) + ":" + std::string(row->get_accessible()->get_name()));
+        for (Gtk::Widget* row : paletteRows(palette)) {
+            AtkStateSet* states = atk_object_ref_state_set(row->get_accessible()->gobj());
+            if (atk_state_set_contains_state(states, ATK_STATE_SELECTED))
+                rows.push_back("heard " + std::string(row->get_accessible()->get_name()));
+            g_object_unref(states);
+        }
+        return rows;
+    };
+    const std::vector<std::string> pageOne{"0:Page One, Website", "heard Page One, Website"};
+    const std::vector<std::string> alone{"0:Open or search: zzz", "heard Open or search: zzz"};
+    struct Step {
+        const char* key;
+        std::vector<std::string> highlighted;  // after the key
+    };
+    const std::pair<const char*, std::vector<Step>> sequences[] = {
+        {"Page at once", {{"P", pageOne}, {"a", pageOne}, {"g", pageOne}, {"e", pageOne}}},
+        {"zzz erased, then Page",
+         {{"z", {"0:Open or search: z", "heard Open or search: z"}},
+          {"z", {"0:Open or search: zz", "heard Open or search: zz"}},
+          {"z", alone},
+          {"BackSpace", {"0:Open or search: zz", "heard Open or search: zz"}},
+          {"BackSpace", {"0:Open or search: z", "heard Open or search: z"}},
+          {"BackSpace", pageOne},
+          {"P", pageOne},
+          {"a", pageOne},
+          {"g", pageOne},
+          {"e", pageOne}}},
+        {"a miss after Page, erased", {{"P", pageOne}, {"x", {"0:Open or search: Px", "heard Open or search: Px"}},
+                                       {"BackSpace", pageOne}, {"BackSpace", pageOne}, {"o", pageOne}}},
+    };
+    for (const auto& [name, steps] : sequences) {
+        SCOPED_TRACE(name);
+        palette.searchField().set_text("");
+        ASSERT_EQ(highlighted(), pageOne);
+        std::string typed;
+        for (const Step& step : steps) {
+            test::typeKey(palette, step.key);
+            typed += std::string(" ") + step.key;
+            EXPECT_EQ(highlighted(), step.highlighted) << "after" << typed;
+        }
+    }
+}
+
 Gtk::Label* labelWithText(Gtk::Widget& widget, const std::string& text) {
     // Titles may come wrapped in direction isolates.
     if (auto* label = dynamic_cast<Gtk::Label*>(&widget); label && label->get_text().find(text) != Glib::ustring::npos)
