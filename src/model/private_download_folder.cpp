@@ -80,7 +80,11 @@ PrivateDownloadFolder::~PrivateDownloadFolder() {
 std::string PrivateDownloadFolder::applicationPath() { return applicationCacheDirectory() + "/Downloads"; }
 
 void PrivateDownloadFolder::sweep(std::function<void()> done) {
-    if (sweeping_ || hold_ >= 0) return;
+    // Once: a later call hears when the first has ended.
+    if (sweeping_ || hold_ >= 0) {
+        whenReady(std::move(done));
+        return;
+    }
     sweeping_ = true;
     done_ = std::move(done);
     struct Job {

@@ -24,7 +24,8 @@ public:
     const std::string& path() const { return path_; }
 
     // Takes the folder's hold off the main thread, clearing the folder first when no other process
-    // holds it; `done` is told on the main loop afterwards. Until then the folder is not ready.
+    // holds it; `done` is told on the main loop afterwards. Until then the folder is not ready. Once
+    // it holds the folder, a later call only tells `done` when ready.
     void sweep(std::function<void()> done = {});
     // Whether files may be written into the folder: no sweep is under way.
     bool ready() const { return !sweeping_; }

@@ -116,18 +116,5 @@ TEST_F(PartialFileRecordsTest, ADamagedRecordRemovesNothingAndIsKeptAsItWas) {
     EXPECT_EQ(onDisk(), std::set<std::string>{});
 }
 
-TEST_F(PartialFileRecordsTest, ARecordThatCannotBeWrittenIsRefusedAndLeavesNoRecord) {
-    test::writeFile(environment.root() + "/plain", "a file where the data folder would be");
-    PartialFileRecords blocked(environment.root() + "/plain/partial-downloads.json");
-    const auto refused = blocked.record(partialIn(folder));
-    ASSERT_FALSE(refused.ok());
-    EXPECT_NE(refused.error().message.find("partial-downloads.json"), std::string::npos) << refused.error().message;
-
-    // A path of another shape is refused before anything is written.
-    PartialFileRecords records(journalPath);
-    EXPECT_FALSE(records.record(folder + "/report.pdf").ok());
-    EXPECT_FALSE(test::fileExists(journalPath));
-}
-
 }  // namespace
 }  // namespace quenlith
