@@ -164,11 +164,9 @@ void placementReturned(GObject*, GAsyncResult* result, gpointer data) {
                      localizedFormat("The file “%@” could not be written: %@", {state.destination, reason})});
 }
 
-}  // namespace
-
-namespace {
 constexpr std::string_view kPartialPrefix = ".Quenlith-download-";
 constexpr std::string_view kPartialSuffix = ".part";
+
 }  // namespace
 
 std::string partialFileName(const std::string& folder) {
