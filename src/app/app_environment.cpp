@@ -152,7 +152,7 @@ AppEnvironment::AppEnvironment(WebsiteSessions* givenSessions, Scheduler& schedu
         std::make_unique<QuickOpenFlow>(store_, preferences_, library_, *windows_, *auxiliaryWindows_);
     pastedLinks_ = std::make_unique<PastedLinksFlow>(store_, library_, *windows_, *auxiliaryWindows_,
                                                      [this] { showLibrary(SavedPagesSection::groups); });
-    startSweeps_ = std::make_unique<StartSweeps>(store_, preferences_, library_, *windows_, scheduler);
+    startSweeps_ = std::make_unique<StartSweeps>(store_, preferences_, library_, *windows_, downloads_, scheduler);
     startSweeps_->schedule();
     wireWindowManager();
     wireAuxiliaryWindows();

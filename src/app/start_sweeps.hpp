@@ -5,12 +5,15 @@
 
 namespace quenlith {
 
-// The clean-ups that run once each start, once the windows are restored: the website data of the
-// sessions nothing uses, and the proxy passwords nothing names.
+class DownloadManager;
+
+// The clean-ups that run once each start, with the data folder held: at once, what downloads cut
+// short by the end of an earlier process left; once the windows are restored, the website data of
+// the sessions nothing uses, and the proxy passwords nothing names.
 class StartSweeps {
 public:
     StartSweeps(WebAppStore& store, PreferencesStore& preferences, LibraryStore& library,
-                BrowserWindowManager& windows, Scheduler& timers);
+                BrowserWindowManager& windows, DownloadManager& downloads, Scheduler& timers);
     StartSweeps(const StartSweeps&) = delete;
     StartSweeps& operator=(const StartSweeps&) = delete;
 
@@ -20,6 +23,7 @@ public:
     CredentialSweep& credentials() { return credentials_; }
 
 private:
+    DownloadManager& downloads_;
     SessionSweep sessions_;
     CredentialSweep credentials_;
 };

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <mutex>
 #include <utility>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -22,8 +23,11 @@ struct PlacementState {
     std::string destination;
     FilePlacement::Completion done;
     PlacementSeams seams;
+    std::shared_ptr<PartialFileRecorder> recorder;
     GCancellable* cancellable = g_cancellable_new();
     int error = 0;  // the worker's result, an errno value; read once the task has returned
+    std::string reason;  // why a partial file could not be recorded, when that stopped the worker
+    std::vector<std::string> recorded;  // the worker's own: names recorded, forgotten at its end
 
     std::mutex mutex;  // guards the three below; held across each step that touches a name
     bool cancelled = false;
@@ -61,15 +65,32 @@ int openPartial(PlacementState& state) {
     g_autofree char* folder = g_path_get_dirname(state.destination.c_str());
     for (int attempt = 0; attempt < 16; ++attempt) {
         std::string candidate = state.seams.partialName(folder);
-        std::lock_guard lock(state.mutex);
-        if (state.cancelled) return -ECANCELED;
-        // Private while it fills; exclusive, so a name already taken is never written into.
-        const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd >= 0) {
-            state.partial = std::move(candidate);
-            return fd;
+        // On record before it exists: a process that ends while it fills leaves a name to find.
+        if (state.recorder) {
+            if (auto recorded = state.recorder->record(candidate); !recorded) {
+                state.reason = recorded.error().message;
+                return -EIO;
+            }
+            state.recorded.push_back(candidate);
         }
-        if (errno != EEXIST) return -errno;
+        int failure = 0;
+        {
+            std::lock_guard lock(state.mutex);
+            if (state.cancelled) return -ECANCELED;
+            // Private while it fills; exclusive, so a name already taken is never written into.
+            const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+            if (fd >= 0) {
+                state.partial = std::move(candidate);
+                return fd;
+            }
+            failure = errno;
+        }
+        // Not ours: a file already there under that name is never to be removed on our account.
+        if (state.recorder) {
+            state.recorder->forget(candidate);
+            state.recorded.pop_back();
+        }
+        if (failure != EEXIST) return -failure;
     }
     return -EEXIST;
 }
@@ -118,6 +139,8 @@ int place(PlacementState& state) {
 void runPlacement(GTask* task, gpointer, gpointer data, GCancellable*) {
     auto& state = *static_cast<std::shared_ptr<PlacementState>*>(data);
     state->error = place(*state);
+    // Every partial file is renamed into place or removed by now, or was never made.
+    for (const std::string& name : state->recorded) state->recorder->forget(name);
     g_task_return_boolean(task, TRUE);
 }
 
@@ -136,14 +159,28 @@ void placementReturned(GObject*, GAsyncResult* result, gpointer data) {
         return;
     }
     // The person knows the file by the whole path they chose, not by our partial name.
-    state.done(Error{files::kWriteFailed, localizedFormat("The file “%@” could not be written: %@",
-                                                          {state.destination, g_strerror(state.error)})});
+    const std::string reason = state.reason.empty() ? g_strerror(state.error) : state.reason;
+    state.done(Error{files::kWriteFailed,
+                     localizedFormat("The file “%@” could not be written: %@", {state.destination, reason})});
 }
+
+constexpr std::string_view kPartialPrefix = ".Quenlith-download-";
+constexpr std::string_view kPartialSuffix = ".part";
 
 }  // namespace
 
 std::string partialFileName(const std::string& folder) {
-    return folder + G_DIR_SEPARATOR_S + ".Quenlith-download-" + Uuid::random().string() + ".part";
+    return folder + G_DIR_SEPARATOR_S + std::string(kPartialPrefix) + Uuid::random().string() +
+           std::string(kPartialSuffix);
+}
+
+bool isPartialFileName(std::string_view name) {
+    if (!name.starts_with(kPartialPrefix) || !name.ends_with(kPartialSuffix)) return false;
+    const std::string_view middle =
+        name.substr(kPartialPrefix.size(), name.size() - kPartialPrefix.size() - kPartialSuffix.size());
+    const auto uuid = Uuid::parse(middle);
+    // Only the spelling written above: upper case, hyphenated.
+    return uuid && uuid->string() == middle;
 }
 
 FilePlacement::FilePlacement(std::shared_ptr<PlacementState> state) : state_(std::move(state)) {}
@@ -151,12 +188,14 @@ FilePlacement::FilePlacement(std::shared_ptr<PlacementState> state) : state_(std
 FilePlacement::~FilePlacement() = default;
 
 std::shared_ptr<FilePlacement> FilePlacement::start(const std::string& source, const std::string& destination,
-                                                    Completion done, Seams seams) {
+                                                    Completion done, Seams seams,
+                                                    std::shared_ptr<PartialFileRecorder> recorder) {
     auto state = std::make_shared<PlacementState>();
     state->source = source;
     state->destination = destination;
     state->done = std::move(done);
     state->seams = std::move(seams);
+    state->recorder = std::move(recorder);
     if (!state->seams.partialName) state->seams.partialName = partialFileName;
     GTask* task = g_task_new(nullptr, nullptr, placementReturned, new std::shared_ptr<PlacementState>(state));
     g_task_set_task_data(task, new std::shared_ptr<PlacementState>(state),

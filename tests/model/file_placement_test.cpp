@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "model/file_test_support.hpp"
+#include "model/partial_file_records.hpp"
 #include "support/main_loop.hpp"
 
 namespace quenlith {
@@ -70,10 +71,12 @@ protected:
 
     // Places `source` at `destination` and waits for the answer.
     std::optional<Status> placeAndWait(const std::string& source, const std::string& destination,
-                                       FilePlacement::Seams seams = {}) {
+                                       FilePlacement::Seams seams = {},
+                                       std::shared_ptr<PartialFileRecorder> recorder = nullptr) {
         std::optional<Status> answer;
         placement = FilePlacement::start(
-            source, destination, [&](const Status& status) { answer = status; }, std::move(seams));
+            source, destination, [&](const Status& status) { answer = status; }, std::move(seams),
+            std::move(recorder));
         EXPECT_TRUE(spinUntil([&] { return answer.has_value(); }));
         return answer;
     }
@@ -234,6 +237,133 @@ TEST_F(FilePlacementTest, CancellingMidCopyRemovesThePartialFileAtOnceAndKeepsTh
     EXPECT_TRUE(test::readFile(folder + "/keep.bin") == kept);
     EXPECT_EQ(othersIn(folder, {"keep.bin"}), std::vector<std::string>{});
     EXPECT_TRUE(placement->cancel()) << "still stopped";
+}
+
+// The journal of partial files, watched from the worker: what is on disk when a partial file is made
+// and when its record goes.
+class WatchedRecords final : public PartialFileRecorder {
+public:
+    explicit WatchedRecords(std::string journal) : journal_(journal), records_(std::move(journal)) {}
+    Status record(const std::string& path) override {
+        if (test::fileExists(path)) fault("made before it was recorded: " + path);
+        auto recorded = records_.record(path);
+        if (recorded && !onDisk().contains(path)) fault("recorded but not on disk: " + path);
+        log("record " + path);
+        return recorded;
+    }
+    void forget(const std::string& path) override {
+        records_.forget(path);
+        log("forget " + path);
+    }
+    std::set<std::string> onDisk() const {
+        auto journal = PartialFileJournal::parse(test::readFile(journal_));
+        return journal ? journal->earlier() : std::set<std::string>{};
+    }
+    std::vector<std::string> events() {
+        std::lock_guard lock(mutex_);
+        return events_;
+    }
+    std::vector<std::string> faults() {
+        std::lock_guard lock(mutex_);
+        return faults_;
+    }
+
+private:
+    void log(const std::string& event) {
+        std::lock_guard lock(mutex_);
+        events_.push_back(event);
+    }
+    void fault(const std::string& what) {
+        std::lock_guard lock(mutex_);
+        faults_.push_back(what);
+    }
+    std::string journal_;
+    PartialFileRecords records_;
+    std::mutex mutex_;
+    std::vector<std::string> events_, faults_;
+};
+
+// A process that ends while a partial file fills leaves a name on record to find it by: every
+// partial file is on record, on disk, before it is made, and its record goes once the file is gone
+// or in place, however the placement ends.
+TEST_F(FilePlacementTest, EveryPartialFileIsOnRecordBeforeItIsMadeUntilItIsGone) {
+    const std::string journal = environment.root() + "/data/partial-downloads.json";
+    const std::string folder = environment.root() + "/saved";
+    const std::string destination = folder + "/keep.bin";
+    enum class End { landed, writeFails, cancelled };
+    for (End end : {End::landed, End::writeFails, End::cancelled}) {
+        SCOPED_TRACE(static_cast<int>(end));
+        test::writeFile(destination, kept);
+        const std::string source = memory.path() + "/source";
+        test::writeFile(source, std::string(3 << 20, 's'));
+        auto records = std::make_shared<WatchedRecords>(journal);
+        auto hold = std::make_shared<PieceHold>();
+        FilePlacement::Seams seams;
+        seams.copiedPiece = [hold] { hold->wait(); };
+        std::optional<Status> answer;
+        std::optional<test::FileSizeLimit> limit;
+        if (end == End::writeFails) limit.emplace(2 << 20);
+        placement = FilePlacement::start(
+            source, destination, [&](const Status& status) { answer = status; }, seams, records);
+        ASSERT_TRUE(spinUntil([&] { return hold->wasReached(); }));
+        // Killed now, the process would leave this file, and the record names it.
+        const auto filling = othersIn(folder, {"keep.bin"});
+        ASSERT_EQ(filling.size(), 1u);
+        EXPECT_EQ(records->onDisk(), std::set<std::string>{folder + "/" + filling[0]});
+        if (end == End::cancelled) {
+            EXPECT_TRUE(placement->cancel());
+        }
+        hold->release();
+        if (end == End::cancelled) {
+            ASSERT_TRUE(spinUntil([&] { return records->events().size() == 2; }));
+        } else {
+            ASSERT_TRUE(spinUntil([&] { return answer.has_value(); }));
+            EXPECT_EQ(answer->ok(), end == End::landed);
+        }
+        limit.reset();
+        EXPECT_EQ(records->events(), (std::vector<std::string>{"record " + folder + "/" + filling[0],
+                                                               "forget " + folder + "/" + filling[0]}));
+        EXPECT_EQ(records->faults(), std::vector<std::string>{});
+        EXPECT_EQ(records->onDisk(), std::set<std::string>{});
+        EXPECT_EQ(othersIn(folder, {"keep.bin"}), std::vector<std::string>{});
+        std::remove(source.c_str());
+    }
+
+    // A name someone else's file has is recorded, refused by the exclusive open and forgotten at
+    // once, before another is tried: a record never names a file the placement did not make.
+    const std::string taken = partialFileName(folder);
+    test::writeFile(taken, "someone else's");
+    test::writeFile(memory.path() + "/source", "downloaded");
+    std::vector<std::string> offered;
+    FilePlacement::Seams seams;
+    seams.partialName = [&](const std::string& in) {
+        offered.push_back(offered.empty() ? taken : partialFileName(in));
+        return offered.back();
+    };
+    auto records = std::make_shared<WatchedRecords>(journal);
+    auto answer = placeAndWait(memory.path() + "/source", destination, seams, records);
+    ASSERT_TRUE(answer && answer->ok());
+    ASSERT_EQ(offered.size(), 2u);
+    EXPECT_EQ(records->events(), (std::vector<std::string>{"record " + taken, "forget " + taken,
+                                                           "record " + offered[1], "forget " + offered[1]}));
+    EXPECT_EQ(records->faults(), std::vector<std::string>{"made before it was recorded: " + taken});
+    EXPECT_EQ(test::readFile(taken), "someone else's");
+    EXPECT_EQ(records->onDisk(), std::set<std::string>{});
+}
+
+TEST_F(FilePlacementTest, APartialFileThatCannotBeRecordedIsNotMadeAndTheFailureIsTold) {
+    test::writeFile(environment.root() + "/plain", "a file where the data folder would be");
+    const std::string folder = environment.root() + "/saved";
+    test::writeFile(folder + "/keep.bin", kept);
+    test::writeFile(memory.path() + "/source", "downloaded");
+    auto answer = placeAndWait(memory.path() + "/source", folder + "/keep.bin", {},
+                               std::make_shared<PartialFileRecords>(environment.root() + "/plain/records.json"));
+    ASSERT_TRUE(answer && !answer->ok());
+    EXPECT_NE(answer->error().message.find(folder + "/keep.bin"), std::string::npos) << answer->error().message;
+    EXPECT_NE(answer->error().message.find("records.json"), std::string::npos) << answer->error().message;
+    EXPECT_TRUE(test::readFile(folder + "/keep.bin") == kept);
+    EXPECT_EQ(othersIn(folder, {"keep.bin"}), std::vector<std::string>{});
+    EXPECT_EQ(test::readFile(memory.path() + "/source"), "downloaded") << "the caller's to remove";
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "model/app_paths.hpp"
 #include "model/localization.hpp"
 #include "model/logging.hpp"
+#include "model/partial_file_records.hpp"
 
 namespace quenlith {
 namespace {
@@ -119,14 +120,19 @@ void revealInFileManager(const std::string& path, OpenFolder openFolder, LaunchF
 }
 
 DownloadManager::DownloadManager()
-    : DownloadManager(std::make_unique<SaveDialogLocationChooser>(), applicationCacheDirectory() + "/Downloads",
-                      [](const std::string& path, LaunchFailed failed) {
-                          revealInFileManager(path, {}, std::move(failed));
-                      }) {}
+    : DownloadManager(
+          std::make_unique<SaveDialogLocationChooser>(), PrivateDownloadFolder::applicationPath(),
+          [](const std::string& path, LaunchFailed failed) { revealInFileManager(path, {}, std::move(failed)); },
+          std::make_shared<PartialFileRecords>(PartialFileRecords::applicationJournalPath())) {}
 
 DownloadManager::DownloadManager(std::unique_ptr<DownloadLocationChooser> chooser, std::string temporaryDirectory,
-                                 RevealFile reveal)
-    : chooser_(std::move(chooser)), temporaryDirectory_(std::move(temporaryDirectory)), reveal_(std::move(reveal)) {}
+                                 RevealFile reveal, std::shared_ptr<PartialFileRecords> records,
+                                 PlacementSeams placement)
+    : chooser_(std::move(chooser)),
+      folder_(std::move(temporaryDirectory)),
+      reveal_(std::move(reveal)),
+      records_(std::move(records)),
+      placementSeams_(std::move(placement)) {}
 
 DownloadManager::~DownloadManager() {
     for (auto& [context, handler] : contexts_) {
@@ -295,7 +301,15 @@ void DownloadManager::destinationChosen(const Uuid& id, std::optional<std::strin
         webkit_download_cancel(download.get());
         return;
     }
-    if (auto error = privateFolderError(temporaryDirectory_)) {
+    // Nothing is written into the private folder while what an earlier process left is removed.
+    if (!folder_.ready()) {
+        std::weak_ptr<bool> alive = alive_;
+        folder_.whenReady([this, alive, id, chosen = *path] {
+            if (!alive.expired()) destinationChosen(id, chosen);
+        });
+        return;
+    }
+    if (auto error = privateFolderError(folder_.path())) {
         logError(LogCategory::browser, "Download folder unavailable: " + *error);
         end(id, localizedFormat(download_status::couldNotSave, {*error}));
         webkit_download_cancel(download.get());
@@ -305,7 +319,7 @@ void DownloadManager::destinationChosen(const Uuid& id, std::optional<std::strin
         entry->destination = *path;
         entry->status = std::string(download_status::downloading);
     }
-    std::string temporary = temporaryDirectory_ + G_DIR_SEPARATOR_S + kTemporaryPrefix + Uuid::random().string();
+    std::string temporary = folder_.path() + G_DIR_SEPARATOR_S + kTemporaryPrefix + Uuid::random().string();
     found->second.temporaryFile = temporary;
     char* uri = g_filename_to_uri(temporary.c_str(), nullptr, nullptr);
     webkit_download_set_destination(download.get(), uri);
@@ -338,7 +352,8 @@ void DownloadManager::finished(WebKitDownload* download) {
         if (alive.expired()) return;
         moved(key, placed);
     };
-    running.placement = FilePlacement::start(temporary, *entry->destination, std::move(done));
+    running.placement =
+        FilePlacement::start(temporary, *entry->destination, std::move(done), placementSeams_, records_);
 }
 
 void DownloadManager::moved(const Uuid& id, const Status& placed) {
@@ -385,6 +400,15 @@ void DownloadManager::cancelAll() {
     std::vector<Uuid> running;
     for (const auto& [id, item] : downloads_) running.push_back(id);
     for (const Uuid& id : running) cancel(id);
+}
+
+void DownloadManager::sweepLeftovers(std::function<void()> done) {
+    auto remaining = std::make_shared<int>(records_ ? 2 : 1);
+    auto finished = [remaining, done = std::move(done)] {
+        if (--*remaining == 0 && done) done();
+    };
+    folder_.sweep(finished);
+    if (records_) PartialFileRecords::sweepInBackground(records_, finished);
 }
 
 void DownloadManager::reveal(const Uuid& id, LaunchFailed failed) {

@@ -16,12 +16,15 @@
 #include "browser/page/external_launch.hpp"
 #include "model/download_list.hpp"
 #include "model/file_placement.hpp"
+#include "model/private_download_folder.hpp"
 
 typedef struct _WebKitDownload WebKitDownload;
 typedef struct _WebKitWebContext WebKitWebContext;
 typedef struct _GError GError;
 
 namespace quenlith {
+
+class PartialFileRecords;
 
 // Shows a saved file in the file manager; `failed` hears why when nothing could show it.
 using RevealFile = std::function<void(const std::string& path, LaunchFailed failed)>;
@@ -41,17 +44,22 @@ std::optional<std::string> downloadNotice(const DownloadEntry& entry);
 // temporary file of our own in a private folder (0700: other users cannot read a partial file),
 // moves the finished file into place off the main thread, whole or not at all (a file it replaces
 // stays as it was until then), and keeps one entry per download (newest first) for the downloads
-// window. One manager serves the whole process; main thread only.
+// window. The partial files of those moves are recorded, so that what a process ending midway
+// leaves is removed at the next start (sweepLeftovers). One manager serves the whole process; main
+// thread only.
 class DownloadManager final : public DownloadList {
 public:
-    // The save dialog, $XDG_CACHE_HOME/com.quenlith.Quenlith/Downloads and the desktop's file manager.
+    // The save dialog, $XDG_CACHE_HOME/com.quenlith.Quenlith/Downloads, the record of partial files
+    // in the data folder and the desktop's file manager.
     DownloadManager();
     // Replaceable pieces (tests): the location question, the private folder for the temporary
-    // files (made 0700 when a download needs it) and the file-manager call.
+    // files (made 0700 when a download needs it), the file-manager call, the record of partial
+    // files (none: not recorded) and the placements' seams.
     DownloadManager(std::unique_ptr<DownloadLocationChooser> chooser, std::string temporaryDirectory,
                     RevealFile reveal = [](const std::string& path, LaunchFailed failed) {
                         revealInFileManager(path, {}, std::move(failed));
-                    });
+                    },
+                    std::shared_ptr<PartialFileRecords> records = nullptr, PlacementSeams placement = {});
     ~DownloadManager();
     DownloadManager(const DownloadManager&) = delete;
     DownloadManager& operator=(const DownloadManager&) = delete;
@@ -80,9 +88,13 @@ public:
     void reveal(const Uuid& id, LaunchFailed failed = {}) override;
     // Removes every entry that is no longer active; files are not touched.
     void clearFinished() override;
+    // Once, at start: removes what processes that ended midway left, off the main thread: the
+    // private folder's files unless another process uses it (downloads wait until it is done), and
+    // the recorded partial files still in destination folders. `done` is told once both are over.
+    void sweepLeftovers(std::function<void()> done = {});
 
     std::size_t runningCount() const { return downloads_.size(); }
-    const std::string& temporaryDirectory() const { return temporaryDirectory_; }
+    const std::string& temporaryDirectory() const { return folder_.path(); }
 
 private:
     struct Running {
@@ -113,8 +125,10 @@ private:
     static void onFailed(WebKitDownload* download, GError* error, gpointer self);
 
     std::unique_ptr<DownloadLocationChooser> chooser_;
-    std::string temporaryDirectory_;
+    PrivateDownloadFolder folder_;
     RevealFile reveal_;
+    std::shared_ptr<PartialFileRecords> records_;
+    PlacementSeams placementSeams_;
     std::vector<DownloadEntry> entries_;
     std::map<Uuid, Running> downloads_;
     std::map<WebKitDownload*, Uuid> ids_;

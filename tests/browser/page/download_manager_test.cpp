@@ -2,7 +2,10 @@
 #include <filesystem>
 #include <functional>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <glib/gstdio.h>
 #include <gtest/gtest.h>
@@ -13,6 +16,7 @@
 #include "browser/scripted_location_chooser.hpp"
 #include "browser/streaming_server.hpp"
 #include "model/file_test_support.hpp"
+#include "model/partial_file_records.hpp"
 #include "support/main_loop.hpp"
 #include "support/temp_environment.hpp"
 #include "support/test_http_server.hpp"
@@ -56,11 +60,13 @@ protected:
         g_object_unref(context);
     }
 
-    std::unique_ptr<DownloadManager> makeManager(const std::string& folder) {
+    std::unique_ptr<DownloadManager> makeManager(const std::string& folder,
+                                                 std::shared_ptr<PartialFileRecords> records = nullptr) {
         auto scripted = std::make_unique<test::ScriptedLocationChooser>();
         chooser = scripted.get();
-        auto made = std::make_unique<DownloadManager>(std::move(scripted), folder,
-                                                      [this](const std::string& path, LaunchFailed) { revealed.push_back(path); });
+        auto made = std::make_unique<DownloadManager>(
+            std::move(scripted), folder, [this](const std::string& path, LaunchFailed) { revealed.push_back(path); },
+            std::move(records));
         made->observe(context);
         return made;
     }
@@ -341,6 +347,45 @@ TEST_F(DownloadManagerTest, AWriteThatFailsMidFileLeavesTheChosenNameAsItWas) {
     EXPECT_TRUE(leftovers(pattern).empty());
     manager.reset();
     fs::remove_all(pattern);
+}
+
+// At start the manager removes what an earlier process left, the private folder's files and the
+// recorded partial files, and writes no download into the folder before that is over.
+TEST_F(DownloadManagerTest, AtStartTheLeftoversGoBeforeADownloadIsWrittenIntoThePrivateFolder) {
+    fs::create_directories(temporary);
+    test::writeFile(temporary + "/Quenlith-download-left", "never moved into place");
+    const std::string journal = environment.root() + "/data/partial-downloads.json";
+    const std::string cutShort = partialFileName(saved);
+    ASSERT_TRUE(PartialFileRecords(journal).record(cutShort).ok());
+    test::writeFile(cutShort, "cut short");
+    test::writeFile(saved + "/neighbour.txt", "the person's");
+
+    // Another start is emptying the folder: a download chosen meanwhile waits for it.
+    const int otherStart = ::open(temporary.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_EQ(::flock(otherStart, LOCK_EX | LOCK_NB), 0);
+    manager = makeManager(temporary, std::make_shared<PartialFileRecords>(journal));
+    bool swept = false;
+    manager->sweepLeftovers([&] { swept = true; });
+    startTo(server.url("/report.pdf"), saved + "/report.pdf");
+    EXPECT_EQ(only().status, "Choose destination…");
+    EXPECT_EQ(leftovers(temporary), std::vector<std::string>{temporary + "/Quenlith-download-left"});
+    ::close(otherStart);
+    ASSERT_TRUE(spinUntil([&] { return swept; }));
+    ASSERT_TRUE(ended());
+    EXPECT_EQ(only().status, "Complete");
+    EXPECT_EQ(test::readFile(saved + "/report.pdf"), body);
+    EXPECT_FALSE(test::fileExists(cutShort));
+    EXPECT_EQ(test::readFile(saved + "/neighbour.txt"), "the person's");
+    EXPECT_EQ(leftovers(temporary), std::vector<std::string>{temporary + "/Quenlith-download-left"})
+        << "the other start's to remove";
+
+    // The next start alone empties it.
+    manager = makeManager(temporary, std::make_shared<PartialFileRecords>(journal));
+    swept = false;
+    manager->sweepLeftovers([&] { swept = true; });
+    ASSERT_TRUE(spinUntil([&] { return swept; }));
+    EXPECT_TRUE(fs::is_empty(temporary));
+    EXPECT_EQ(test::readFile(saved + "/report.pdf"), body);
 }
 
 using DownloadLifetimeTest = DownloadManagerTest;
