@@ -10,6 +10,7 @@
 #include "model/preferences_store.hpp"
 #include "model/web_app_store.hpp"
 #include "ui/asked_window.hpp"
+#include "ui/toast_placement.hpp"
 #include "windows/floating_browser_panel.hpp"
 #include "windows/panel_tuck_window.hpp"
 
@@ -35,6 +36,15 @@ BrowserWindowController::BrowserWindowController(const Uuid& windowID, const Web
     content_.add(browser_->view());
     browser_->view().show();
     content_.show();
+    // The notice keeps to the bottom, wholly inside the window, as tall as its wrapped text.
+    content_.signal_get_child_position().connect(
+        [this](Gtk::Widget* widget, Gdk::Rectangle& allocation) {
+            if (!toast_ || widget != toast_.get()) return false;
+            placeToast(*widget, {content_.get_allocated_width(), content_.get_allocated_height(), 0},
+                       ToastEdge::bottom, allocation);
+            return true;
+        },
+        false);
     panel_->add(content_);
     // The window's title follows the page from now on, and a page taken over from the start may
     // have told its title already.
@@ -243,9 +253,6 @@ void BrowserWindowController::showToast(const std::string& message, Scheduler& t
     auto label = std::make_unique<Gtk::Label>(message);
     label->get_style_context()->add_provider(style, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
     label->get_style_context()->add_class("quenlith-toast");
-    label->set_halign(Gtk::ALIGN_CENTER);
-    label->set_valign(Gtk::ALIGN_END);
-    label->set_margin_bottom(20);
     label->set_line_wrap(true);
     label->show();
     content_.add_overlay(*label);

@@ -17,6 +17,11 @@ namespace quenlith::test {
 // the work area of its screen.
 std::vector<std::string> cutOffContent(Gtk::Widget& root);
 
+// What keeps `widget` from being seen whole, one line each: a part of it outside the area one of
+// its ancestors shows (the window's edge among them), a drawn widget laid over it by an overlay,
+// and for every label in it a text cut short or drawn beyond that label; or that it is not drawn.
+std::vector<std::string> hiddenParts(Gtk::Widget& widget);
+
 // Puts the desktop's text scale in place (1.5: text half again as large) for its lifetime.
 class TextScaleScope {
 public:

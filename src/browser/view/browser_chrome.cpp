@@ -8,6 +8,7 @@
 
 #include "model/localization.hpp"
 #include "ui/form_rows.hpp"
+#include "ui/toast_placement.hpp"
 
 namespace quenlith {
 
@@ -116,12 +117,10 @@ void BrowserChrome::build(Actions actions) {
 
     content_.add_overlay(errorBox_);
     content_.add_overlay(sleepBox_);
-    content_.add_overlay(toast_);
-    toast_.set_margin_top(6);
     errorBox_.hide();
     sleepBox_.hide();
 
-    // Later layers lie above earlier ones: page, chrome, reveal strip, progress line.
+    // Later layers lie above earlier ones: page, chrome, reveal strip, progress line, toast.
     reveal_.set_halign(Gtk::ALIGN_FILL);
     reveal_.set_valign(Gtk::ALIGN_START);
     reveal_.set_size_request(-1, ChromeMetrics::revealHeight);
@@ -136,16 +135,21 @@ void BrowserChrome::build(Actions actions) {
     // natural sizes measured at some narrower width or with room for a scroll bar.
     root_.signal_get_child_position().connect(
         [this](Gtk::Widget* widget, Gdk::Rectangle& allocation) {
-            if (widget != &chrome_) return false;
             const int width = root_.get_allocated_width();
-            int minimum = 0, natural = 0;
-            chrome_.get_preferred_height_for_width(width, minimum, natural);
-            allocation = Gdk::Rectangle(0, 0, width, minimum);
+            if (widget == &chrome_) {
+                allocation = Gdk::Rectangle(0, 0, width, chromeHeight(width));
+                return true;
+            }
+            // Above everything, below the bars at the top while there is room there: a revealed
+            // compact chrome lies over the page, so the page's top may be hidden.
+            if (widget != &toast_) return false;
+            placeToast(toast_, {width, root_.get_allocated_height(), barsHeight(width)}, ToastEdge::top, allocation);
             return true;
         },
         false);
     root_.add_overlay(reveal_);
     root_.add_overlay(progress_);
+    root_.add_overlay(toast_);
     content_.show();
     webHost_.show();
     chrome_.show();
@@ -154,6 +158,24 @@ void BrowserChrome::build(Actions actions) {
     reveal_.set_no_show_all(true);
     progress_.set_no_show_all(true);
     root_.show();
+}
+
+int BrowserChrome::chromeHeight(int width) const {
+    int minimum = 0, natural = 0;
+    chrome_.get_preferred_height_for_width(width, minimum, natural);
+    return minimum;
+}
+
+int BrowserChrome::barsHeight(int width) const {
+    int covered = chrome_.get_visible() ? chromeHeight(width) : 0;
+    for (const Gtk::Widget* strip :
+         {static_cast<const Gtk::Widget*>(&reveal_), static_cast<const Gtk::Widget*>(&progress_)}) {
+        if (!strip->get_visible()) continue;
+        int minimum = 0, natural = 0;
+        strip->get_preferred_height_for_width(width, minimum, natural);
+        covered = std::max(covered, minimum);
+    }
+    return covered;
 }
 
 void BrowserChrome::applyPrivateStyle() {

@@ -27,10 +27,10 @@ namespace quenlith {
 class Scheduler;
 
 // The widgets of one browser view: the chrome at the top (toolbar, tab strip, sign-in notice, find
-// bar), the content (the active web view with the error box, the sleep box, the start page and the
-// toast above it), the reveal strip of compact mode and the progress line. It owns them, lays them
-// out and shows the state the browser view computes; the browser view decides what they show.
-// Main thread only.
+// bar), the content (the active web view with the error box, the sleep box and the start page
+// above it), the reveal strip of compact mode, the progress line and the toast over them all. It
+// owns them, lays them out and shows the state the browser view computes; the browser view decides
+// what they show. Main thread only.
 class BrowserChrome {
 public:
     // What the buttons of the content's boxes do.
@@ -85,6 +85,10 @@ public:
 
 private:
     void buildMessageBoxes(const Actions& actions);
+    // The chrome's height at the view's `width`: its bars' fixed heights.
+    int chromeHeight(int width) const;
+    // How far down the bars shown at the top of the view (chrome, reveal strip, progress line) reach.
+    int barsHeight(int width) const;
 
     // Before the tree: they leave their parents when the chrome ends, the tree going first.
     BrowserToolbar toolbar_;
