@@ -17,6 +17,8 @@ struct StatusIconSource {
     std::optional<SuggestedWebsite> suggestion;
     Glib::RefPtr<Gdk::Pixbuf> favicon;
     std::string letter;
+    // The same favicon object, not merely equal pictures.
+    bool operator==(const StatusIconSource&) const = default;
 };
 
 // The icon at `pixels` square: the picture on a white rounded tile, with a dot at the bottom right

@@ -51,6 +51,11 @@ command_over_bus() {
   bus_call --object-path /com/quenlith/Quenlith --method org.gtk.Actions.Activate "$1" "[]" "{}" >/dev/null
 }
 describe_focus() { xdotool getwindowname "$(active)" 2>/dev/null || echo none; }
+focus_moved_on() {  # focus_moved_on CLOSED: a window other than the closed one has the focus
+  local now
+  now=$(active)
+  [ -n "$now" ] && [ $((now)) -ne 0 ] && [ $((now)) -ne $(($1)) ]
+}
 
 for wm in openbox xfwm4; do
   start_wm $wm || { fail "$wm starts"; continue; }
@@ -59,13 +64,18 @@ for wm in openbox xfwm4; do
   if ! wait_for 30 found alpha "^$(named Alpha)" || ! wait_for 10 eval '[ -n "$(menu_of website)" ]'; then
     fail "$wm: Alpha opens with its tray icon"; stop_app; stop_wm; continue
   fi
+  # Each round starts as the one before ends, with Alpha in use and its focus settled.
+  xdotool windowactivate --sync "$alpha" 2>/dev/null
+  wait_for 10 is_active "$alpha" && steady_focus || fail "$wm: Alpha takes the focus"
   for asked in "tray:website:Edit Website…:editor:^Edit Website$" "tray:main:Show Launcher:launcher:^Quenlith$" \
     "bus:-:settings:settings:^Quenlith Settings$" "bus:-:library:library:^Saved Pages & Groups$" \
     "bus:-:add:editor of a new website:^Add Website$" "bus:-:downloads:downloads:^Downloads$"; do
     IFS=: read -r road item command what title <<<"$asked"
     opened=""
+    # Taken after the last close has handed the focus on: a request of ours still on its way would
+    # take it back. A client that lost it meanwhile fails here, not as the asked window's focus.
     xdotool windowactivate --sync "$other"
-    wait_for 5 is_active "$other" && steady_focus ||
+    wait_for 5 is_active "$other" && steady_focus && is_active "$other" ||
       { fail "$wm: the other client takes the focus before the $what"; continue; }
     if [ "$road" = tray ]; then
       click_menu_item "$(menu_of "$item")" "$command"
@@ -80,6 +90,10 @@ for wm in openbox xfwm4; do
       echo "  the active window is $(describe_focus)"
     xdotool windowactivate --sync "$opened" key Escape 2>/dev/null
     wait_for 5 gone_from_screen "$title" || fail "$wm: Escape closes the $what"
+    # The application hands the keyboard on to its window used last, and asks once more a moment
+    # later while the window manager leaves it with none (or with the closed window): the next
+    # round starts once a window has it.
+    wait_for 10 focus_moved_on "$opened" && steady_focus
   done
   stop_app
   stop_wm
