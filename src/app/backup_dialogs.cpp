@@ -10,7 +10,6 @@
 
 #include "model/localization.hpp"
 #include "ui/alert.hpp"
-#include "ui/form_rows.hpp"
 #include "ui/message_dialog.hpp"
 
 namespace quenlith {

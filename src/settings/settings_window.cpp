@@ -13,6 +13,7 @@
 #include "settings/websites_pane.hpp"
 #include "ui/form_rows.hpp"
 #include "ui/icon_names.hpp"
+#include "ui/message_dialog.hpp"
 #include "windows/browser_window_manager.hpp"
 #include "windows/window_closing.hpp"
 
@@ -148,11 +149,10 @@ void SettingsWindow::closeAlert() {
 
 void SettingsWindow::requestClear(PrivacyAction action) {
     if (alert() || clearing_) return;
-    alert_ = std::make_unique<Gtk::MessageDialog>(*this, localizedString("Clear website data?"), false,
-                                                  Gtk::MESSAGE_WARNING, Gtk::BUTTONS_NONE, true);
-    alert_->set_secondary_text(localizedString(
-        "All Quenlith browser windows will close. Clearing cookies or all data signs you out of websites. This "
-        "cannot be undone."));
+    alert_ = makeMessageDialog(Gtk::MESSAGE_WARNING, localizedString("Clear website data?"),
+                               localizedString("All Quenlith browser windows will close. Clearing cookies or all "
+                                               "data signs you out of websites. This cannot be undone."),
+                               this);
     alert_->add_button(localizedString("Cancel"), Gtk::RESPONSE_CANCEL);
     alert_->add_button(localizedString("Clear"), Gtk::RESPONSE_ACCEPT)
         ->get_style_context()
