@@ -31,6 +31,7 @@
 #include "model/logging.hpp"
 #include "ui/alert.hpp"
 #include "ui/chooser_location.hpp"
+#include "ui/closed_menus.hpp"
 #include "ui/closing_focus.hpp"
 #include "ui/defunct_accessibles.hpp"
 #include "ui/notebook_teardown.hpp"
@@ -104,6 +105,8 @@ AppEnvironment::AppEnvironment(WebsiteSessions* givenSessions, Scheduler& schedu
     handFocusOnAsWindowsClose();
     // A location typed into the file chooser (an import's) names folders that may not exist.
     quietChooserLocation();
+    // A screen reader chooses from a menu button's menu without opening it.
+    letReadersChooseFromClosedMenus();
     // A data folder left readable by others (made by hand or by an old version) is made private.
     if (auto folder = files::createFolder(applicationDataDirectory()); !folder)
         logError(LogCategory::lifecycle, folder.error().message);

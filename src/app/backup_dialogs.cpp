@@ -10,7 +10,7 @@
 
 #include "model/localization.hpp"
 #include "ui/alert.hpp"
-#include "ui/form_rows.hpp"
+#include "ui/message_dialog.hpp"
 
 namespace quenlith {
 
@@ -127,13 +127,7 @@ BackupDialogs makeBackupDialogs(std::function<Gtk::Window*()> parent) {
         Gtk::Window* window = visibleWindow(parent);
         if (window && hasAttachedSheet(*window)) window = nullptr;
         // Never run nested: the answer arrives through the response, the dialog deletes itself.
-        auto* dialog =
-            window ? new Gtk::MessageDialog(*window, title, false, Gtk::MESSAGE_QUESTION, Gtk::BUTTONS_NONE,
-                                            true)
-                   : new Gtk::MessageDialog(title, false, Gtk::MESSAGE_QUESTION, Gtk::BUTTONS_NONE, true);
-        dialog->set_secondary_text(message, /*use_markup=*/false);
-        // Named in the window list and to assistive technologies as it is headed.
-        titleWindow(*dialog, title);
+        Gtk::MessageDialog* dialog = makeMessageDialog(Gtk::MESSAGE_QUESTION, title, message, window).release();
         dialog->add_button(localizedString("Cancel"), Gtk::RESPONSE_CANCEL);
         Gtk::Button* confirmButton = dialog->add_button(confirm, Gtk::RESPONSE_ACCEPT);
         if (destructive) confirmButton->get_style_context()->add_class("destructive-action");

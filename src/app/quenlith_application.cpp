@@ -19,6 +19,7 @@
 #include "model/logging.hpp"
 #include "ui/alert.hpp"
 #include "ui/icon_names.hpp"
+#include "ui/message_dialog.hpp"
 #include "ui/work_area_fit.hpp"
 
 namespace quenlith {
@@ -149,11 +150,10 @@ void QuenlithApplication::refuseStart(const Error& reason) {
     std::fprintf(stderr, "%s\n", reason.message.c_str());
     std::fflush(stderr);
     // The alert alone keeps the application running; answering it (or a signal) ends it.
-    refusal_ = std::make_unique<Gtk::MessageDialog>(
+    refusal_ = makeMessageDialog(
+        Gtk::MESSAGE_WARNING,
         localizedString(inUse ? "Quenlith is already running" : "Quenlith cannot use its data folder"),
-        /*use_markup=*/false, Gtk::MESSAGE_WARNING, Gtk::BUTTONS_NONE);
-    refusal_->set_secondary_text(reason.message, /*use_markup=*/false);
-    refusal_->set_title(refusal_->property_text().get_value());
+        reason.message, /*parent=*/nullptr, /*modal=*/false);
     refusal_->set_position(Gtk::WIN_POS_CENTER);
     // The running instance's windows may be kept above: beneath them the person would never see
     // why nothing happened.

@@ -130,6 +130,8 @@ BatchLinksWindow::BatchLinksWindow(const std::string& input, BatchAction action,
     previewScroller_.set_min_content_height(60);
     previewScroller_.set_shadow_type(Gtk::SHADOW_IN);
     previewScroller_.add(preview_);
+    // Its rows take no focus: the pane takes it itself, so that its rows can be scrolled to.
+    nameControl(previewScroller_, localizedString("Preview"));
     content_.pack_start(previewScroller_, Gtk::PACK_EXPAND_WIDGET);
 
     styleNote(invalid_, "quenlith-warning");

@@ -17,6 +17,7 @@
 #include "ui/action_menu_item.hpp"
 #include "ui/form_rows.hpp"
 #include "ui/icon_names.hpp"
+#include "ui/message_dialog.hpp"
 #include "ui/site_icon.hpp"
 
 namespace quenlith {
@@ -239,13 +240,11 @@ Gtk::Widget* RunningWebsitesView::makeRow(const RuntimeWindow& window, const Run
 void RunningWebsitesView::askToClose(const RuntimeWindow& window) {
     closingWindow_ = window;
     auto* parent = dynamic_cast<Gtk::Window*>(get_toplevel());
-    closeDialog_ = std::make_unique<Gtk::MessageDialog>(localizedString("Close this window completely?"), false,
-                                                        Gtk::MESSAGE_WARNING, Gtk::BUTTONS_NONE, true);
-    closeDialog_->set_secondary_text(
+    closeDialog_ = makeMessageDialog(
+        Gtk::MESSAGE_WARNING, localizedString("Close this window completely?"),
         window.isPrivate
             ? localizedString("All tabs and unsent input will close. This private session and its cookies will be removed.")
             : localizedString("All tabs and unsent input in this window will close. Saved websites and sign-in data are kept."));
-    closeDialog_->set_title(closeDialog_->property_text().get_value());
     closeDialog_->add_button(localizedString("Cancel"), Gtk::RESPONSE_CANCEL);
     closeDialog_->add_button(localizedString("Close Window Completely"), Gtk::RESPONSE_ACCEPT)
         ->get_style_context()

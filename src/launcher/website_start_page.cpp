@@ -94,7 +94,9 @@ WebsiteStartPage::WebsiteStartPage(WebAppStore& store, FaviconLoader& icons, Bro
       hasOwner_(!owner.expired()),
       owner_(std::move(owner)),
       actions_(std::move(actions)),
-      deletionQuestion_(actions_.onRemove),
+      deletionQuestion_(
+          localizedString("Its windows and saved configuration will be removed. Shared website cookies are kept."),
+          actions_.onRemove, [](Gtk::Window& question) { LauncherHold::track(question); }),
       searchBar_(
           [this] {
               // The last search's cells still waiting would only delay this one's.

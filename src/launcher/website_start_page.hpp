@@ -16,10 +16,10 @@
 #include <sigc++/connection.h>
 
 #include "launcher/start_page_search_bar.hpp"
-#include "launcher/website_deletion_question.hpp"
 #include "model/suggested_website.hpp"
 #include "model/uuid.hpp"
 #include "model/web_app_profile.hpp"
+#include "ui/website_deletion_question.hpp"
 
 namespace quenlith {
 

@@ -1,5 +1,6 @@
 #include "library/clip_editor.hpp"
 
+#include <atkmm/object.h>
 #include <gtkmm/cssprovider.h>
 #include <gtkmm/menuitem.h>
 #include <gtkmm/window.h>
@@ -85,6 +86,10 @@ ClipEditor::ClipEditor(PageClip draft, LibraryStore& library, std::function<void
         makeCopyable(noExcerpt_);
         styleSecondaryText(noExcerpt_);
         excerptBox_.pack_start(noExcerpt_, Gtk::PACK_SHRINK);
+        // With nothing inside that takes the focus, the pane takes it itself: heard by its heading,
+        // and what it shows after.
+        labelControl(excerptHeading_, excerptScroll_);
+        if (auto pane = excerptScroll_.get_accessible()) pane->set_description(noExcerpt_.get_text());
     } else {
         excerpt_.set_editable(false);
         excerpt_.set_cursor_visible(false);

@@ -21,6 +21,7 @@
 #include "model/web_app_store.hpp"
 #include "ui/form_rows.hpp"
 #include "ui/icon_names.hpp"
+#include "ui/message_dialog.hpp"
 
 namespace quenlith {
 
@@ -299,12 +300,8 @@ void LibraryWindow::ask(const std::string& text, std::function<void()> action) {
     confirmation_.ask(text, std::move(action));
     if (question_) retire(std::move(question_));
     const bool attached = get_visible();
-    question_ = attached ? std::make_unique<Gtk::MessageDialog>(*this, localizedString("Confirm Change"), false,
-                                                                Gtk::MESSAGE_WARNING, Gtk::BUTTONS_NONE, true)
-                         : std::make_unique<Gtk::MessageDialog>(localizedString("Confirm Change"), false,
-                                                                Gtk::MESSAGE_WARNING, Gtk::BUTTONS_NONE, true);
-    question_->set_secondary_text(confirmation_.text(), false);
-    question_->set_title(localizedString("Confirm Change"));
+    question_ = makeMessageDialog(Gtk::MESSAGE_WARNING, localizedString("Confirm Change"), confirmation_.text(),
+                                  attached ? this : nullptr);
     question_->add_button(localizedString("Cancel"), Gtk::RESPONSE_CANCEL);
     Gtk::Widget* proceed = question_->add_button(localizedString("Continue"), Gtk::RESPONSE_ACCEPT);
     proceed->get_style_context()->add_class("destructive-action");

@@ -1,5 +1,8 @@
 #include "library/page_groups_pane.hpp"
 
+#include <functional>
+#include <utility>
+
 #include <gtkmm/button.h>
 #include <gtkmm/clipboard.h>
 #include <gtkmm/image.h>
@@ -157,10 +160,17 @@ Gtk::Widget* PageGroupsPane::makeRow(const BrowserScene& scene) {
     texts->set_valign(Gtk::ALIGN_CENTER);
     row->pack_start(*texts, Gtk::PACK_EXPAND_WIDGET);
 
-    row->pack_start(*button(localizedString("Open"), [this, scene] { openGroup(scene); }), Gtk::PACK_SHRINK);
-    row->pack_start(*button(localizedString("Focus"), [this, scene] { focusGroup(scene); }),
-                    Gtk::PACK_SHRINK);
-    row->pack_start(*button(localizedString("Hide"), [this, scene] { hideGroup(scene); }), Gtk::PACK_SHRINK);
+    // Every row has them: each is read with the group it acts on.
+    const std::pair<std::string, std::function<void()>> actions[] = {
+        {localizedString("Open"), [this, scene] { openGroup(scene); }},
+        {localizedString("Focus"), [this, scene] { focusGroup(scene); }},
+        {localizedString("Hide"), [this, scene] { hideGroup(scene); }},
+    };
+    for (const auto& [text, action] : actions) {
+        Gtk::Button* made = button(text, action);
+        nameInRow(*made, text, scene.name);
+        row->pack_start(*made, Gtk::PACK_SHRINK);
+    }
 
     auto* more = Gtk::manage(new Gtk::MenuButton());
     more->set_relief(Gtk::RELIEF_NONE);

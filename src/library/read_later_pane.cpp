@@ -16,6 +16,7 @@
 #include "ui/cell_names.hpp"
 #include "ui/form_rows.hpp"
 #include "ui/icon_names.hpp"
+#include "ui/menu_popup.hpp"
 
 namespace quenlith {
 
@@ -211,7 +212,10 @@ void ReadLaterPane::showMenu(std::size_t row) {
     addItem(localizedString("Remove from Read Later"), [this, clip] { removeFromReadLater(clip); });
     menu_->show_all();
     menu_->attach_to_widget(list_);
-    menu_->popup_at_pointer(nullptr);
+    // Below the "…" it was opened from, by a click, a key or a screen reader's action alike.
+    Gdk::Rectangle cell;
+    list_.get_cell_area(Gtk::TreeModel::Path(std::to_string(row)), *moreColumn_, cell);
+    popupMenuBelow(*menu_, list_.get_bin_window(), cell);
 }
 
 void ReadLaterPane::toggleReadingState(const PageClip& clip) {

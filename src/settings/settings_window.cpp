@@ -13,6 +13,7 @@
 #include "settings/websites_pane.hpp"
 #include "ui/form_rows.hpp"
 #include "ui/icon_names.hpp"
+#include "ui/message_dialog.hpp"
 #include "windows/browser_window_manager.hpp"
 #include "windows/window_closing.hpp"
 
@@ -44,6 +45,9 @@ SettingsWindow::SettingsWindow(PreferencesStore& preferences, WebAppStore& store
                                LoginItem loginItem)
     : context_{preferences, store, windows, hotKeys, activeProxy, std::move(services), std::move(loginItem),
                {}, {}, {}, {}, {}},
+      deletion_(localizedString("Its configuration and windows will be removed. Website data is kept until you "
+                                "clear it in Privacy settings."),
+                [this](const Uuid& website) { context_.windows.closing().deleteWebsite(website); }),
       alive_(std::make_shared<SettingsWindow*>(this)) {
     set_title(localizedString("Quenlith Settings"));
     set_default_size(700, 590);
@@ -144,12 +148,11 @@ void SettingsWindow::closeAlert() {
 }
 
 void SettingsWindow::requestClear(PrivacyAction action) {
-    if (alert_ || clearing_) return;
-    alert_ = std::make_unique<Gtk::MessageDialog>(*this, localizedString("Clear website data?"), false,
-                                                  Gtk::MESSAGE_WARNING, Gtk::BUTTONS_NONE, true);
-    alert_->set_secondary_text(localizedString(
-        "All Quenlith browser windows will close. Clearing cookies or all data signs you out of websites. This "
-        "cannot be undone."));
+    if (alert() || clearing_) return;
+    alert_ = makeMessageDialog(Gtk::MESSAGE_WARNING, localizedString("Clear website data?"),
+                               localizedString("All Quenlith browser windows will close. Clearing cookies or all "
+                                               "data signs you out of websites. This cannot be undone."),
+                               this);
     alert_->add_button(localizedString("Cancel"), Gtk::RESPONSE_CANCEL);
     alert_->add_button(localizedString("Clear"), Gtk::RESPONSE_ACCEPT)
         ->get_style_context()
@@ -177,26 +180,8 @@ void SettingsWindow::startClearing(PrivacyAction action) {
 }
 
 void SettingsWindow::requestDeletion(const WebAppProfile& website) {
-    if (alert_) return;
-    deletion_ = website;
-    alert_ = std::make_unique<Gtk::MessageDialog>(*this, localizedString("Delete website?"), false,
-                                                  Gtk::MESSAGE_WARNING, Gtk::BUTTONS_NONE, true);
-    alert_->set_secondary_text(localizedString(
-        "Its configuration and windows will be removed. Website data is kept until you clear it in Privacy "
-        "settings."));
-    alert_->add_button(localizedString("Cancel"), Gtk::RESPONSE_CANCEL);
-    alert_->add_button(localizedString("Delete"), Gtk::RESPONSE_ACCEPT)
-        ->get_style_context()
-        ->add_class("destructive-action");
-    alert_->set_default_response(Gtk::RESPONSE_CANCEL);
-    alert_->signal_response().connect([this](int response) {
-        std::optional<WebAppProfile> website = std::move(deletion_);
-        deletion_.reset();
-        closeAlert();
-        if (response == Gtk::RESPONSE_ACCEPT && website)
-            context_.windows.closing().deleteWebsite(website->id);
-    });
-    alert_->show();
+    if (alert()) return;
+    deletion_.ask(website, *this);
 }
 
 }  // namespace quenlith

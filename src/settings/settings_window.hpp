@@ -12,6 +12,7 @@
 
 #include "model/web_app_profile.hpp"
 #include "settings/settings_context.hpp"
+#include "ui/website_deletion_question.hpp"
 
 namespace quenlith {
 
@@ -44,7 +45,7 @@ public:
         return status_.get_visible() && status_.get_style_context()->has_class("error");
     }
     // The open confirmation, or nullptr.
-    Gtk::MessageDialog* alert() { return alert_.get(); }
+    Gtk::MessageDialog* alert() { return alert_ ? alert_.get() : deletion_.dialog(); }
     bool clearing() const { return clearing_; }
 
     GeneralPane& generalPane() { return *general_; }
@@ -75,7 +76,7 @@ private:
     std::unique_ptr<NetworkSettingsPage> network_;
     std::unique_ptr<PrivacyPane> privacy_;
     std::unique_ptr<Gtk::MessageDialog> alert_;
-    std::optional<WebAppProfile> deletion_;
+    WebsiteDeletionQuestion deletion_;
     bool clearing_ = false;
     // The status line holds a failed save, which the next successful one takes away.
     bool statusIsSaveFailure_ = false;

@@ -12,6 +12,7 @@
 #include "model/localization.hpp"
 #include "ui/focus_hold.hpp"
 #include "ui/kept_above.hpp"
+#include "ui/message_dialog.hpp"
 
 namespace quenlith {
 
@@ -25,8 +26,6 @@ Gtk::Window* attachedSheet(const Gtk::Window& window) {
 
 namespace {
 
-// A one-button message that deletes itself once answered; any later answer (a second click on
-// its way, a close) finds it already going and is ignored.
 Gtk::MessageType messageType(AlertKind kind) {
     switch (kind) {
         case AlertKind::information: return Gtk::MESSAGE_INFO;
@@ -36,15 +35,11 @@ Gtk::MessageType messageType(AlertKind kind) {
     return Gtk::MESSAGE_INFO;
 }
 
+// A one-button message that deletes itself once answered; any later answer (a second click on
+// its way, a close) finds it already going and is ignored.
 Gtk::MessageDialog* selfDeletingAlert(AlertKind kind, const std::string& title, const std::string& message,
                                       Gtk::Window* parent, bool modal) {
-    const Gtk::MessageType type = messageType(kind);
-    auto* alert = parent ? new Gtk::MessageDialog(*parent, title, /*use_markup=*/false, type, Gtk::BUTTONS_NONE, modal)
-                         : new Gtk::MessageDialog(title, /*use_markup=*/false, type, Gtk::BUTTONS_NONE, modal);
-    alert->set_secondary_text(message, /*use_markup=*/false);
-    // Titled by what it says, in the window list and where the window manager shows a title; its
-    // accessible name stays the toolkit's, the kind a screen reader announces first.
-    alert->set_title(title);
+    Gtk::MessageDialog* alert = makeMessageDialog(messageType(kind), title, message, parent, modal).release();
     alert->add_button(localizedString("OK"), Gtk::RESPONSE_OK);
     auto answered = std::make_shared<bool>(false);
     alert->signal_response().connect([alert, answered](int) {
@@ -76,10 +71,7 @@ void presentAlert(AlertKind kind, const std::string& title, const std::string& m
 
 std::unique_ptr<Gtk::MessageDialog> presentNotice(AlertKind kind, const std::string& title,
                                                   const std::string& message, std::function<void()> answered) {
-    auto notice = std::make_unique<Gtk::MessageDialog>(title, /*use_markup=*/false, messageType(kind),
-                                                       Gtk::BUTTONS_NONE, /*modal=*/true);
-    notice->set_secondary_text(message, /*use_markup=*/false);
-    notice->set_title(title);
+    auto notice = makeMessageDialog(messageType(kind), title, message);
     notice->add_button(localizedString("OK"), Gtk::RESPONSE_OK);
     Gtk::MessageDialog* shown = notice.get();
     // Told on a later turn, so the owner may drop the dialog from there; a second answer on its way

@@ -8,6 +8,7 @@
 #include "model/page_group_text.hpp"
 #include "ui/alert.hpp"
 #include "ui/form_rows.hpp"
+#include "ui/message_dialog.hpp"
 
 namespace quenlith {
 
@@ -28,10 +29,8 @@ void presentRenameAlert(const BrowserScene& scene,
     Gtk::Window* window = keyWindow ? keyWindow : activeWindow();
     if (!window || !window->get_visible() || hasAttachedSheet(*window)) return;
     // Attached: lives until answered, then deletes itself.
-    auto* sheet = new Gtk::MessageDialog(*window, localizedString("Rename Page Group"), /*use_markup=*/false,
-                                         Gtk::MESSAGE_QUESTION, Gtk::BUTTONS_NONE, /*modal=*/true);
-    // Named in the window list as it is headed.
-    sheet->set_title(localizedString("Rename Page Group"));
+    Gtk::MessageDialog* sheet =
+        makeMessageDialog(Gtk::MESSAGE_QUESTION, localizedString("Rename Page Group"), "", window).release();
     auto* field = Gtk::manage(new Gtk::Entry());
     titleByPlaceholder(*field, localizedString("Page Group Name"));
     field->set_text(scene.name);

@@ -2,6 +2,10 @@
 // person goes through, end to end.
 #include <cmath>
 
+#include <atk/atk.h>
+#include <atkmm/object.h>
+#include <gtkmm/menu.h>
+#include <gtkmm/menuitem.h>
 #include <gtkmm/messagedialog.h>
 #include <gtkmm/settings.h>
 #include <webkit2/webkit2.h>
@@ -13,9 +17,11 @@
 #include "library/history_pane.hpp"
 #include "library/library_window.hpp"
 #include "library/read_later_pane.hpp"
+#include "model/pasted_links.hpp"
 #include "model/preferences_store.hpp"
 #include "support/accessibility_walk.hpp"
 #include "support/content_fit.hpp"
+#include "support/toolkit_warnings.hpp"
 #include "windows/window_registry.hpp"
 #include "windows/window_router.hpp"
 
@@ -97,6 +103,36 @@ bool laidOut(Gtk::Widget& widget) {
         for (Gtk::Widget* child : container->get_children())
             if (!laidOut(*child)) return false;
     return true;
+}
+
+// The first accessible object under `object` named `name` (a screen reader lists closed menus' items
+// and a list's cells among them), or nullptr.
+AtkObject* accessibleNamed(AtkObject* object, const std::string& name) {
+    if (const char* own = atk_object_get_name(object); own && own == name) return object;
+    for (int index = 0; index < atk_object_get_n_accessible_children(object); ++index) {
+        AtkObject* child = atk_object_ref_accessible_child(object, index);
+        if (!child) continue;
+        AtkObject* found = accessibleNamed(child, name);
+        g_object_unref(child);
+        if (found) return found;
+    }
+    return nullptr;
+}
+
+// Performs the action of that name of `object`, as a screen reader does.
+bool performAction(AtkObject* object, const std::string& action) {
+    if (!object || !ATK_IS_ACTION(object)) return false;
+    for (int index = 0; index < atk_action_get_n_actions(ATK_ACTION(object)); ++index)
+        if (const char* name = atk_action_get_name(ATK_ACTION(object), index); name && name == action)
+            return atk_action_do_action(ATK_ACTION(object), index);
+    return false;
+}
+
+// The menu on screen, if any.
+Gtk::Menu* shownMenu() {
+    for (Gtk::Window* window : Gtk::Window::list_toplevels())
+        if (auto* menu = dynamic_cast<Gtk::Menu*>(window->get_child()); menu && menu->get_mapped()) return menu;
+    return nullptr;
 }
 
 constexpr SavedPagesSection kSections[] = {SavedPagesSection::later, SavedPagesSection::bookmarks,
@@ -197,17 +233,24 @@ TEST_F(LibraryWindowTest, KeepsItsSizeAndTakesMoreOnlyWhereItsContentNeedsIt) {
     }
 }
 
-// A screen reader's walk of every section with two saved pages: every control named (the search
-// field by what it searches), no drop-down named by its value, no two controls of one name.
+// A screen reader's walk of every section with two saved pages and two page groups: every control
+// named (the search field by what it searches), no drop-down named by its value, no two controls
+// of one name (a group's buttons read with their group).
 TEST_F(LibraryWindowTest, EverySectionReadsWithANameForEveryControl) {
     addClip("One", "https://one.example.com", ReadingState::unread);
     addClip("Two", "https://two.example.com", ReadingState::unread);
+    ASSERT_TRUE(environment->library().update([](LibraryDocument& document) {
+        for (const char* name : {"Work", "Home"})
+            document.scenes.push_back(pastedLinksGroup({"https://one.example.com/"}, name, Date{1}));
+    }));
     for (auto section : kSections) {
         SCOPED_TRACE(static_cast<int>(section));
         LibraryWindow& window = showSettled(section);
         EXPECT_THAT(test::accessibleControlNames(window), testing::Contains("Search saved pages and groups"));
         EXPECT_THAT(test::accessibilityProblems(window), testing::IsEmpty());
     }
+    EXPECT_THAT(test::accessibleControlNames(showSettled(SavedPagesSection::groups)),
+                testing::IsSupersetOf({"Open, Work", "Focus, Work", "Hide, Work", "Open, Home"}));
 }
 
 // Every label of every section, the notes and empty-state texts among them, reads at 4.5:1 or more
@@ -254,6 +297,53 @@ TEST_F(LibraryWindowTest, SavePageTakesTheSelectionAndWritesTheLibrary) {
     ASSERT_TRUE(spinUntil([&] { return test::readFile(folders.path("library.json")).find("Quoted passage") != std::string::npos; }));
     EXPECT_NE(test::readFile(folders.path("library.json")).find("Quotes"), std::string::npos);
     EXPECT_FALSE(clipWindow->get_visible()) << "a successful save closes the window";
+}
+
+// The save-page window without an excerpt and with one: every keyboard stop has a name, the pane
+// that shows no excerpt among them. A collection is chosen from the closed "Choose" menu, as a
+// screen reader chooses from the list of its items: it is taken, and the toolkit logs nothing.
+TEST_F(LibraryWindowTest, TheSavePageWindowNamesEveryStopAndTakesACollectionFromItsClosedMenu) {
+    PageClip quote{.id = Uuid::random(), .title = "Quote", .address = "https://quote.example.com", .collection = "Quotes"};
+    ASSERT_TRUE(environment->library().save(quote));
+    for (const std::string excerpt : {"", "Quoted passage"}) {
+        SCOPED_TRACE(excerpt);
+        environment->auxiliaryWindows().showClip(
+            PageClip{.id = Uuid::random(), .title = "Page", .address = "https://page.example.com", .text = excerpt});
+        Gtk::Window* window = nullptr;
+        ASSERT_TRUE(spinUntil([&] {
+            return (window = environment->auxiliaryWindows().window(AuxiliaryWindows::Kind::clip)) &&
+                   window->get_mapped();
+        }));
+        auto* editor = dynamic_cast<ClipEditor*>(window->get_child());
+        ASSERT_TRUE(editor);
+        ASSERT_TRUE(spinUntil([&] { return laidOut(*window); }));
+        EXPECT_THAT(test::accessibilityProblems(*window), testing::IsEmpty());
+
+        const int warnings = test::toolkitWarningCount();
+        EXPECT_TRUE(performAction(accessibleNamed(window->get_accessible()->gobj(), "Quotes"), "click"));
+        EXPECT_TRUE(spinUntil([&] { return editor->collectionField().get_text() == "Quotes"; }));
+        EXPECT_EQ(test::toolkitWarningCount(), warnings);
+        editor->cancel();
+        ASSERT_TRUE(spinUntil([&] { return !window->get_visible(); }));
+    }
+}
+
+// A page's "…" in the Read Later list, activated as a screen reader activates a list's cell (no
+// input event comes with it): its menu opens, and the toolkit logs nothing.
+TEST_F(LibraryWindowTest, APagesMoreActionsOpenTheirMenuWhenAScreenReaderActivatesThem) {
+    addClip("One", "https://one.example.com", ReadingState::unread);
+    LibraryWindow& window = showSettled(SavedPagesSection::later);
+    const int warnings = test::toolkitWarningCount();
+    ASSERT_EQ(gtk_get_current_event(), nullptr);
+    EXPECT_TRUE(performAction(accessibleNamed(window.get_accessible()->gobj(), "More actions, One"), "activate"));
+    Gtk::Menu* menu = nullptr;
+    ASSERT_TRUE(spinUntil([&] { return (menu = shownMenu()); }));
+    EXPECT_EQ(test::toolkitWarningCount(), warnings);
+    std::vector<std::string> items;
+    for (Gtk::Widget* child : menu->get_children())
+        if (auto* item = dynamic_cast<Gtk::MenuItem*>(child)) items.push_back(item->get_label());
+    EXPECT_EQ(items, (std::vector<std::string>{"Mark Finished", "Edit", "Remove from Read Later"}));
+    menu->popdown();
 }
 
 TEST_F(LibraryWindowTest, ContinueReadingRestoresThePosition) {

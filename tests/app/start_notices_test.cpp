@@ -6,6 +6,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <atkmm/object.h>
 #include <gtkmm/messagedialog.h>
 
 #include "app/app_delegate.hpp"
@@ -15,6 +16,7 @@
 #include "model/json_coding.hpp"
 #include "model/preferences_store.hpp"
 #include "model/profile_persistence.hpp"
+#include "support/accessibility_walk.hpp"
 #include "support/main_loop.hpp"
 #include "support/proxy_servers.hpp"
 #include "support/temp_environment.hpp"
@@ -95,6 +97,7 @@ TEST(StartNoticesTest, PagesFollowingTheGlobalProxyWaitUntilThePersonIsToldTheSe
         Gtk::MessageDialog* notice = shownNotices()[0];
         EXPECT_EQ(title(notice), "Quenlith could not read its settings");
         EXPECT_EQ(notice->get_title(), title(notice)) << "titled in the window list as it is headed";
+        EXPECT_EQ(notice->get_accessible()->get_name(), title(notice)) << "heard by what it says, not its kind";
         EXPECT_EQ(notice->get_transient_for(), nullptr) << "on its own: no window is there to carry it";
         EXPECT_TRUE(notice->get_modal());
         EXPECT_EQ(keptAbove(*notice), KeptAbove::always);
@@ -145,6 +148,10 @@ TEST(StartNoticesTest, AWebsiteSetAsideForARepeatedIdIsNamedAndWhereItIsKept) {
     EXPECT_EQ(message(notice), "“\u2068Work Mail\u2069” has the same identifier as another saved website, so Quenlith "
                                "left it out. A copy of the websites file that still holds it is kept as “" +
                                    copies[0] + "”, and its website data is kept as well.");
+    // Heard by its heading, and its text without the marks that isolate the name on screen.
+    EXPECT_EQ(notice->get_accessible()->get_name(), "1 saved website was set aside");
+    ASSERT_TRUE(spinUntil([&] { return notice->get_mapped(); }));
+    EXPECT_EQ(test::accessibilityProblems(*notice), std::vector<std::string>{});
     notice->response(Gtk::RESPONSE_OK);
     EXPECT_TRUE(spinUntil([] { return shownNotices().empty(); }));
     launched.terminate();

@@ -2,6 +2,7 @@
 // saved with its password carrying pages after a restart.
 #include <limits>
 
+#include <atkmm/object.h>
 #include <webkit2/webkit2.h>
 
 #include "browser/view/browser_view_controller.hpp"
@@ -53,6 +54,9 @@ protected:
     void clear(Gtk::Button& button) {
         button.clicked();
         ASSERT_NE(settings->alert(), nullptr);
+        // Titled, and heard by what it asks.
+        EXPECT_EQ(settings->alert()->get_title(), "Clear website data?");
+        EXPECT_EQ(settings->alert()->get_accessible()->get_name(), "Clear website data?");
         settings->alert()->response(Gtk::RESPONSE_ACCEPT);
         EXPECT_TRUE(settings->clearing());
         ASSERT_TRUE(spinUntil([&] { return !settings->clearing(); }, std::chrono::seconds(30)));

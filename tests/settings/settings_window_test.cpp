@@ -3,6 +3,7 @@
 #include <map>
 #include <set>
 
+#include <atkmm/object.h>
 #include <gdkmm/display.h>
 #include <gdkmm/seat.h>
 #include <gtkmm/settings.h>
@@ -308,7 +309,20 @@ TEST_F(SettingsWindowTest, WebsitesReorderWithinTheListToggleTheirStatusItemAndA
     EXPECT_TRUE(spinUntil([&] { return statusBar.websiteItems().empty(); }));
 
     pane.rows().back().remove->invoke();
-    ASSERT_NE(settings->alert(), nullptr);
+    Gtk::MessageDialog* question = settings->alert();
+    ASSERT_NE(question, nullptr);
+    // The launcher's question, with what the settings keep: titled and heard by what it asks,
+    // attached to the settings, "Cancel" chosen by Return.
+    EXPECT_EQ(question->get_title(), "Delete website?");
+    EXPECT_EQ(question->get_accessible()->get_name(), "Delete website?");
+    EXPECT_EQ(question->property_secondary_text().get_value(),
+              "Its configuration and windows will be removed. Website data is kept until you clear it in Privacy "
+              "settings.");
+    EXPECT_EQ(question->get_transient_for(), settings);
+    ASSERT_NE(question->get_default_widget(), nullptr);
+    EXPECT_EQ(question->get_response_for_widget(*question->get_default_widget()), Gtk::RESPONSE_CANCEL);
+    EXPECT_TRUE(question->get_widget_for_response(Gtk::RESPONSE_ACCEPT)->get_style_context()->has_class(
+        "destructive-action"));
     settings->alert()->response(Gtk::RESPONSE_CANCEL);
     EXPECT_EQ(storedWebsites().size(), 3u);
     pane.rows().back().remove->invoke();

@@ -37,7 +37,8 @@ bool hasBidirectionalMarks(const std::string& name) {
 
 // The controls on screen in tree order, scrolled out of sight or not, and what is wrong with an
 // object on its own; a subtree that is not on screen (a hidden tab, a collapsed section) is not read.
-void collect(AtkObject* object, std::vector<Control>& controls, std::vector<std::string>& problems) {
+// Answers whether the object or one under it takes the focus.
+bool collect(AtkObject* object, std::vector<Control>& controls, std::vector<std::string>& problems) {
     AtkStateSet* states = atk_object_ref_state_set(object);
     GtkWidget* widget =
         GTK_IS_ACCESSIBLE(object) ? gtk_accessible_get_widget(GTK_ACCESSIBLE(object)) : nullptr;
@@ -46,7 +47,7 @@ void collect(AtkObject* object, std::vector<Control>& controls, std::vector<std:
         (widget ? gtk_widget_get_mapped(widget) : atk_state_set_contains_state(states, ATK_STATE_SHOWING));
     const bool focusable = atk_state_set_contains_state(states, ATK_STATE_FOCUSABLE);
     g_object_unref(states);
-    if (!shown) return;
+    if (!shown) return false;
     const AtkRole role = atk_object_get_role(object);
     const std::string name = nameOf(object);
     const std::string what = std::string(atk_role_get_name(role)) + " (" +
@@ -71,15 +72,21 @@ void collect(AtkObject* object, std::vector<Control>& controls, std::vector<std:
         }
         controls.push_back(std::move(control));
         // A drop-down's own menu is not on screen.
-        if (comboBox) return;
+        if (comboBox) return true;
     }
+    bool focusWithin = false;
     const int count = atk_object_get_n_accessible_children(object);
     for (int index = 0; index < count; ++index) {
         AtkObject* child = atk_object_ref_accessible_child(object, index);
         if (!child) continue;
-        collect(child, controls, problems);
+        focusWithin = collect(child, controls, problems) || focusWithin;
         g_object_unref(child);
     }
+    // A scrolled pane takes the focus itself when nothing inside it can (text only): a keyboard
+    // stop of its own, heard by its name.
+    if (role == ATK_ROLE_SCROLL_PANE && focusable && !focusWithin && name.empty())
+        problems.push_back("no name: a scroll pane that takes the focus itself");
+    return focusable || focusWithin;
 }
 
 std::vector<Control> controlsUnder(Gtk::Widget& root, std::vector<std::string>* problems = nullptr) {

@@ -12,9 +12,10 @@
 namespace quenlith::test {
 
 // What a walk of the accessible objects under `root` finds wrong, one line each: a showing control
-// that takes the focus (or a drop-down) without a name, a drop-down named by the value it shows,
-// two controls with one name, a tab list without a name, a label that takes the focus, an object
-// named by its icon's file or with the invisible marks that isolate a name on screen.
+// that takes the focus (or a drop-down, or a scrolled pane around text alone) without a name, a
+// drop-down named by the value it shows, two controls with one name, a tab list without a name, a
+// label that takes the focus, an object named by its icon's file or with the invisible marks that
+// isolate a name on screen.
 std::vector<std::string> accessibilityProblems(Gtk::Widget& root);
 
 // The accessible names of the showing controls under `root`, in tree order.

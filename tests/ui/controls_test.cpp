@@ -113,7 +113,8 @@ TEST(PresentAlert, AttachesToAFreeVisibleWindowElseStandsAloneAndNeverWaits) {
     EXPECT_EQ(sheet->property_secondary_text().get_value(), "Body text & more");
     EXPECT_EQ(sheet->property_message_type().get_value(), Gtk::MESSAGE_WARNING) << "announced as its kind";
     EXPECT_EQ(sheet->get_title(), "<i>Tab kept awake</i>") << "titled by what it says, as plain text";
-    EXPECT_EQ(sheet->get_accessible()->get_name(), "Warning") << "the title does not take the kind's place";
+    EXPECT_EQ(sheet->get_accessible()->get_name(), "<i>Tab kept awake</i>") << "heard by what it says";
+    EXPECT_EQ(sheet->get_accessible()->get_description(), "Warning") << "then by its kind";
     EXPECT_EQ(attachedSheet(window), sheet);
 
     // A loop inside presentAlert would run this; it answers, so that such a loop ends.

@@ -37,12 +37,17 @@ start_page_server "$work/server.log" /a /b
 port=$(port_of "$work/server.log")
 "$tool" write "$data/profiles.json" --website Alpha "http://127.0.0.1:$port/a" --launch 1 \
   --website Beta "http://127.0.0.1:$port/b" || { fail "the websites are written"; exit 1; }
-# A page group, a row of the library's Page Groups list with a menu of its own.
+# Two page groups, rows of the library's Page Groups list with the same buttons and a menu of their
+# own; a bookmark in a collection, which the save-page window offers to choose.
 cat >"$data/library.json" <<JSON
-{"version":1,"clips":[],"history":[],"scenes":[{"id":"5A1E0C3B-7D2F-4E8A-9B6C-0D4F3E2A1B09","name":"Work",
+{"version":1,"clips":[{"id":"3C1D2B4A-5E6F-4A7B-8C9D-0E1F2A3B4C5D","title":"Quote","address":"http://127.0.0.1:$port/b",
+ "text":"","collection":"Quotes","modified":0}],"history":[],"scenes":[{"id":"5A1E0C3B-7D2F-4E8A-9B6C-0D4F3E2A1B09","name":"Work",
  "modified":0,"windows":[{"id":"11111111-1111-4111-8111-111111111111","name":"Beta",
  "urls":["http://127.0.0.1:$port/b"],"selected":0,"frame":{"x":100,"y":100,"width":500,"height":400},
- "opacity":1,"onTop":false,"compact":false}]}]}
+ "opacity":1,"onTop":false,"compact":false}]},
+ {"id":"6B2F1D4C-8E3A-4F9B-AC7D-1E5F4A3B2C10","name":"Home","modified":0,"windows":[
+ {"id":"22222222-2222-4222-8222-222222222222","name":"Alpha","urls":["http://127.0.0.1:$port/a"],"selected":0,
+ "frame":{"x":120,"y":120,"width":500,"height":400},"opacity":1,"onTop":false,"compact":false}]}]}
 JSON
 
 # The alert of a failed save needs a folder the application cannot write to: root writes anywhere,
@@ -105,6 +110,8 @@ wait_for 10 grep -q '"readingState"' "$data/library.json" || fail "Alpha's page 
 # the sheets: the reader asks about the parts of a closed sheet too, and the toolkit logs for those.
 owned="$owned reader_pid" reader_pid=""
 toolkit_warnings() { grep -c -E '(Gtk|Gdk|GLib|GLib-GObject|Atk)-(CRITICAL|WARNING)' "$work/app.log"; }
+# Whether the application logged a toolkit warning since the count given.
+quiet_since() { [ "$(toolkit_warnings)" -eq "$1" ] || { grep -E '(Gtk|Gdk|GLib|GLib-GObject|Atk)-(CRITICAL|WARNING)' "$work/app.log" | tail -n +$(($1 + 1)) | sed 's/^/  /' | head -5; false; }; }
 warnings=$(toolkit_warnings)
 "$walker" "$app_pid" "through=Print" >"$work/print-walk.log" 2>&1 &
 reader_pid=$!
@@ -140,8 +147,13 @@ check "the menu's command puts Alpha above again and the pin reads as pressed" \
 
 command_on_alpha clip
 check "the Save Page / Selection window reads with a name for every control" walk "walk=Save Page / Selection"
+# A screen reader lists the collections of the closed Choose menu and chooses one from there.
+warnings=$(toolkit_warnings)
+walk "item=Quotes" >/dev/null
+check "a collection chosen from the closed Choose menu is taken, and nothing is logged" quiet_since "$warnings"
 # Saved, the page is a row of the library's lists read below.
 walk "press=Save" >/dev/null
+check "the page is saved in the collection chosen" wait_for 10 eval '[ "$(grep -o Quotes "$data/library.json" | wc -l)" -eq 2 ]'
 # With the page's text selected, the window shows it as the excerpt, a pane that takes the focus.
 command_on_alpha selectAll
 command_on_alpha clip
@@ -168,17 +180,32 @@ command_of_menu launcher
 check "the launcher reads with a name for every control, on each of its lists" \
   walk "walk=Quenlith" "press=Running*" "walk=Quenlith"
 # A tile's Delete…, from its menu on the menu key: the question is titled by what it asks. The key
-# goes to the launcher once it is active with the tile's cell focused.
+# goes to the launcher once it is active with the tile's cell focused (the launcher's, not the one
+# of the start page in the other window).
 xdotool windowactivate --sync "$(app_window "^Quenlith$")" 2>/dev/null
 check "the question deleting a website reads with a name for every control" \
-  walk "press=Websites" "active=Quenlith" "focus=Beta" "focused=Beta" "key=0xff67" "menu=Delete…" \
-  "alert=Delete website?"
+  walk "press=Websites" "active=Quenlith" "in=Quenlith" "focus=Beta" "focused=Beta" "key=0xff67" "in=" \
+  "menu=Delete…" "alert=Delete website?"
 check "the question deleting a website is titled by what it says" eval '[ -n "$(app_window "^Delete website\?$")" ]'
 walk "key=$escape" >/dev/null
+check "Escape on the question gives the focus back to the launcher it was asked from" \
+  wait_for 10 eval 'gone_from_screen "^Delete website\?$" && is_active "$(app_window "^Quenlith$")"'
 # A drop-down tabbed onto is heard by its name: the settings open on their general section.
 command_of_menu settings
 check "Tab from the opacity's reset onto the interface language reads as that drop-down" \
   walk "focus=Reset to 100%" "key=$tab" "focused=Interface language"
+# A website's delete button in the settings asks the launcher's question, titled by what it asks;
+# Escape gives the keyboard back to the settings.
+settings=$(app_window "^Quenlith Settings$")
+xdotool windowactivate --sync "$settings" 2>/dev/null
+check "the settings' question deleting a website reads with a name for every control" \
+  walk "active=Quenlith Settings" "in=Quenlith Settings" "tab=Websites" "press=Delete website, Beta" "in=" \
+  "alert=Delete website?"
+check "the settings' question deleting a website is titled by what it says" \
+  eval '[ -n "$(app_window "^Delete website\?$")" ]'
+walk "key=$escape" >/dev/null
+check "Escape on it gives the focus back to the settings" \
+  wait_for 10 eval 'gone_from_screen "^Delete website\?$" && is_active "$settings"'
 for window in "add:Add Website" "settings:Quenlith Settings" "downloads:Downloads" "guide:Quenlith Guide"; do
   IFS=: read -r action title <<<"$window"
   command_of_menu "$action"
@@ -199,6 +226,13 @@ library="walk=Saved Pages & Groups"
 check "the library reads with a name for every control, on each of its lists" \
   walk "press=Read Later*" "$library" "press=Bookmarks" "$library" "press=Page Groups" "$library" \
   "press=History" "$library"
+# A page's "…" in the Read Later list, activated as a screen reader activates a cell: its menu opens.
+warnings=$(toolkit_warnings)
+walk "press=Read Later*" "activate=More actions, *" >/dev/null
+check "the more actions of a page to read later, activated by a screen reader, open its menu" wait_for 10 menu_shown
+check "activating them logs nothing" quiet_since "$warnings"
+xdotool key Escape
+wait_for 10 eval '! menu_shown' || fail "Escape closes the menu of a page to read later"
 check "the Save Page Group sheet reads with a name for every control" \
   walk "press=Page Groups" "press=Save Open Windows as Group…" "walk=Save Page Group"
 walk "key=$escape" >/dev/null
@@ -219,20 +253,22 @@ walk "key=$escape" >/dev/null
 # toolkit's file chooser (a path typed into its location) to what answers: a backup exported, a
 # broken one refused in an alert, the exported one imported after a question and announced done.
 printf 'not a backup' >"$work/broken-backup.json"
-# through_chooser ITEM TITLE PATH: chooses PATH in the chooser that ITEM of the library's Backup &
-# Restore menu opens, while a reader follows the windows of that title as they come and go (an
-# import's question has the chooser's title); reader_done waits until they have gone.
+# through_chooser ITEM TITLE PATH [closed]: chooses PATH in the chooser that ITEM of the library's
+# Backup & Restore menu opens (chosen from the menu opened by the keyboard, or from the closed menu
+# as a screen reader lists it), while a reader follows the windows of that title as they come and
+# go (an import's question has the chooser's title); reader_done waits until they have gone.
 reader_done() {
   wait "$reader_pid" || { fail "the screen reader followed the $1 windows"; sed 's/^/  /' "$work/chooser-walk.log"; }
   reader_pid=""
 }
 through_chooser() {
-  local item=$1 title=$2 path=$3 chooser=""
+  local item=$1 title=$2 path=$3 chooser="" choice
   command_of_menu library
   "$walker" "$app_pid" "through=$title" >"$work/chooser-walk.log" 2>&1 &
   reader_pid=$!
-  if wait_for 20 grep -q 'listening' "$work/chooser-walk.log" &&
-    walk "focus=Backup & Restore" "key=$space" "menu=$item" >/dev/null &&
+  choice=("focus=Backup & Restore" "key=$space" "menu=$item")
+  [ "${4:-}" = closed ] && choice=("active=Saved Pages & Groups" "item=$item")
+  if wait_for 20 grep -q 'listening' "$work/chooser-walk.log" && walk "${choice[@]}" >/dev/null &&
     check "$item in the library's menu opens the file chooser with the focus" \
       wait_for 10 eval 'chooser=$(app_window "^$title\$"); [ -n "$chooser" ] && is_active "$chooser"'; then
     wait_for 20 grep -q "$title: shown" "$work/chooser-walk.log"
@@ -245,8 +281,10 @@ through_chooser() {
     done
   fi
 }
-through_chooser "Export Backup…" "Export Backup" "$work/exported-backup.json"
+warnings=$(toolkit_warnings)
+through_chooser "Export Backup…" "Export Backup" "$work/exported-backup.json" closed
 reader_done "Export Backup"
+check "Export Backup… chosen from the closed menu logs nothing" quiet_since "$warnings"
 wait_for 10 test -s "$work/exported-backup.json" || fail "the backup is exported"
 through_chooser "Import Backup…" "Import Backup" "$work/broken-backup.json"
 reader_done "Import Backup"
@@ -271,6 +309,20 @@ check "the alert of a page that could not be saved is titled by what it says" \
   eval '[ -n "$(app_window "^Could not save page$")" ]'
 walk "press=OK" >/dev/null
 chmod u+w "$data"
+stop_app
 
+# Started again on settings it cannot read and with Beta repeating Alpha's id: the notices that
+# tell it at start are heard by their headings, the one naming Beta without the marks that isolate
+# its name on screen.
+ids=$(grep -o '"id": "[0-9A-Fa-f-]*"' "$data/profiles.json" | head -2 | sed 's/.*: "//; s/"//')
+sed -i "s/$(sed -n 2p <<<"$ids")/$(sed -n 1p <<<"$ids")/" "$data/profiles.json"
+mkdir -p "$XDG_CONFIG_HOME/com.quenlith.Quenlith"
+printf '{"preferences.v1": ' >"$XDG_CONFIG_HOME/com.quenlith.Quenlith/settings.json"
+start_app
+check "the notice of settings that could not be read reads with a name for every control" \
+  walk "alert=Quenlith could not read its settings"
+walk "press=OK" >/dev/null
+check "the notice of a website set aside reads with a name for every control" walk "alert=1 saved website was set aside"
+walk "press=OK" >/dev/null
 stop_app
 end_checks "accessibility"

@@ -14,6 +14,7 @@
 #include "browser/page/print_dialog.hpp"
 #include "model/localization.hpp"
 #include "ui/asked_window.hpp"
+#include "ui/message_dialog.hpp"
 
 namespace quenlith {
 
@@ -39,11 +40,8 @@ void PageQuestions::ask(const Uuid& tab, Gtk::Window& window, Question question,
     const int key = nextKey_++;
     // Not modal: a modal dialog holds the whole window, its close button and the window manager's
     // close included, and a page asking again and again would never let it go.
-    auto dialog = std::make_shared<Gtk::MessageDialog>(question.title, false, Gtk::MESSAGE_QUESTION,
-                                                       Gtk::BUTTONS_NONE, /*modal=*/false);
-    if (!question.message.empty()) dialog->set_secondary_text(question.message, false);
-    // Named in the window list as it is headed.
-    dialog->set_title(question.title);
+    std::shared_ptr<Gtk::MessageDialog> dialog = makeMessageDialog(
+        Gtk::MESSAGE_QUESTION, question.title, question.message, /*parent=*/nullptr, /*modal=*/false);
     // The confirming button sits last, where this desktop puts it.
     for (std::size_t i = question.buttons.size(); i-- > 0;)
         dialog->add_button(question.buttons[i], static_cast<int>(i));

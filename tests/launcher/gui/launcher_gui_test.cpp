@@ -2,6 +2,7 @@
 // tile, the running list, the website tray items, icons through the website's proxy, screenshots.
 #include <set>
 
+#include <atkmm/object.h>
 #include <cairomm/context.h>
 #include <gdkmm/display.h>
 #include <gdkmm/monitor.h>
@@ -114,9 +115,10 @@ TEST_F(LauncherGuiTest, TrayItemRegistersOnceAndActivateTogglesTheLauncher) {
     for (Gtk::Window* window : Gtk::Window::list_toplevels())
         if (auto* dialog = dynamic_cast<Gtk::Dialog*>(window); dialog && dialog->get_visible())
             dialog->response(Gtk::RESPONSE_CANCEL);
-    // Where the focus goes once the question closes is up to the display: give it back first.
-    launcher.present();
+    // The question gives the keyboard back to the launcher, which holds on to it for a moment as a
+    // window manager may pass it on.
     ASSERT_TRUE(spinUntil([&] { return launcher.has_toplevel_focus(); }));
+    ASSERT_TRUE(spinUntil([&] { return focusReturnPending(launcher).count() == 0; }));
     Gtk::Window other;
     other.set_default_size(200, 200);
     other.show();
@@ -389,6 +391,44 @@ TEST_F(LauncherGuiTest, WindowsOpenedFromTheLauncherGiveItTheFocusBackWhenClosed
             << launcher.get_visible() << ", focused " << launcher.is_active();
         launcher.dismiss();
     }
+}
+
+// A tile's "Delete…" asks over the launcher: the question is titled and heard by what it asks, with
+// what the launcher says the deletion keeps, "Cancel" chosen by Return. Escape cancels it, deletes
+// nothing and gives the keyboard back to the launcher, which stays.
+TEST_F(LauncherGuiTest, TheQuestionDeletingAWebsiteIsHeardByWhatItAsksAndEscapeReturnsToTheLauncher) {
+    start({website("Local Page", "/local")});
+    LauncherWindow& launcher = controller->launcher();
+    Gdk::Display::get_default()->get_default_seat()->get_pointer()->warp(Gdk::Screen::get_default(), 0, 799);
+    launcher.showAt(640, 0);
+    ASSERT_TRUE(spinUntil([&] {
+        if (!launcher.is_active()) launcher.present();
+        return launcher.is_active();
+    }));
+    auto shownQuestion = []() -> Gtk::MessageDialog* {
+        for (Gtk::Window* window : Gtk::Window::list_toplevels())
+            if (auto* dialog = dynamic_cast<Gtk::MessageDialog*>(window); dialog && dialog->get_visible())
+                return dialog;
+        return nullptr;
+    };
+    WebsiteStartPage& page = *launcher.view().startPage();
+    page.askToDelete(storedWebsites().front());
+    Gtk::MessageDialog* question = nullptr;
+    ASSERT_TRUE(spinUntil([&] { return (question = shownQuestion()) && question->is_active(); }));
+    EXPECT_EQ(question->get_title(), "Delete website?");
+    EXPECT_EQ(question->get_accessible()->get_name(), "Delete website?");
+    EXPECT_EQ(question->get_accessible()->get_description(), "Warning");
+    EXPECT_EQ(question->property_secondary_text().get_value(),
+              "Its windows and saved configuration will be removed. Shared website cookies are kept.");
+    EXPECT_EQ(question->get_transient_for(), &launcher);
+    ASSERT_NE(question->get_default_widget(), nullptr);
+    EXPECT_EQ(question->get_response_for_widget(*question->get_default_widget()), Gtk::RESPONSE_CANCEL);
+
+    test::pressKey(*question, "Escape", 0, test::userInputNow(*question));
+    EXPECT_TRUE(spinUntil([&] { return !shownQuestion() && launcher.get_visible() && launcher.is_active(); }))
+        << "visible " << launcher.get_visible() << ", focused " << launcher.is_active();
+    EXPECT_FALSE(page.deletion());
+    EXPECT_EQ(storedWebsites().size(), 1u);
 }
 
 TEST_F(LauncherGuiTest, WebsiteTrayItemShowsItsStateAndLeavesTheTray) {

@@ -1,8 +1,13 @@
 // Reads the running application's windows as a screen reader does: from another process, over the
 // accessibility bus, with the names, descriptions, roles and states the toolkit's bridge sends.
 //   atspi_walk PID STEP...
+//     in=TITLE    looks for the controls, windows and items of the steps after it only in the
+//                 windows titled TITLE (a title ending in "*": beginning so); "in=" looks in every one
 //     press=NAME  performs the first action of the first showing control named NAME, in any window
 //                 (a name ending in "*": beginning so)
+//     activate=NAME
+//                 performs the action "activate" of the first showing object named NAME that has
+//                 one (a list's cell, as Return activates it)
 //     focus=NAME  gives that control the keyboard focus (or, where it cannot take it, the showing
 //                 object of that name that can: a grid's cell around a tile)
 //     focused=NAME
@@ -10,12 +15,16 @@
 //                 drop-down gives it to a nameless button of its own: the drop-down's name is read)
 //     pressed=NAME, released=NAME
 //                 waits until that control reads as a toggle button that is pressed (or not)
+//     tab=NAME    selects the page tab named NAME, as a click on it does, and waits until it is
+//                 selected
 //     row=NAME    selects the first row of the showing table named NAME, as a click on it does
 //     key=KEYSYM  presses and releases the key (a menu opens only from an input event)
 //     chosen=NAME waits until, since the last key, an item named NAME was heard chosen as a screen
 //                 reader follows it (reported as the active descendant of the object that has the
 //                 focus, or taking the focus or the selection itself), then reads whether the list
 //                 that holds it has a name
+//     item=NAME   performs the action of the menu item named NAME of a control's menu that is not
+//                 open (a menu button's, whose items a screen reader lists without opening it)
 //     menu=NAME   performs the action of the item named NAME of the menu highlighted last (a popped-up
 //                 menu is reached through the events of its highlight, as a screen reader reaches it)
 //     fits=NAME@X,Y,W,H
@@ -31,14 +40,15 @@
 //     list        prints the titles of the showing windows
 //     dump=DEPTH  prints the application's accessible tree to that depth, with the states read
 // Each step waits up to 20 s for its control or window. A walk prints one line per problem,
-// "TITLE: problem": a control that takes the focus (or a drop-down) without a name, two controls of
+// "TITLE: problem": a control that takes the focus (or a drop-down) without a name (a scroll pane
+// with nothing inside that takes the focus among them), two controls of
 // the window with one name and no description that tells them apart (on any of its tab pages), a
 // drop-down named by the value it shows, a tab list without a name, a label that takes the focus, an
 // object named or described by its icon's file, a
 // name or description that carries invisible bidirectional marks (a screen reader would read the text
 // around them, a braille display shows them), a list cell that takes the focus without a name (one
-// that shows only a picture), an alert that tells of a failure announced as anything but an error
-// or a warning. Exits 1 when a step found a problem or did not find what it
+// that shows only a picture), an alert not named by its heading, an alert that tells of a failure
+// announced as anything but an error or a warning. Exits 1 when a step found a problem or did not find what it
 // waited for. With ATSPI_WALK_VERBOSE set, every control read is printed too.
 #include <atspi/atspi.h>
 
@@ -170,12 +180,13 @@ bool hasBidirectionalMarks(const std::string& name) {
 // lists, panes and fillers pass the focus to their items, which carry the names (a split pane's
 // handle takes the focus itself: it is read as a control). Hidden content (a collapsed section) and
 // the pages of a tab list that are not selected are not read.
-void collect(Walk& walk, AtspiAccessible* object) {
-    if (!ours(object, walk.application)) return;
+// Answers whether the object or one under it takes the focus.
+bool collect(Walk& walk, AtspiAccessible* object) {
+    if (!ours(object, walk.application)) return false;
     const States states = statesOf(object);
-    if (!states.visible) return;
+    if (!states.visible) return false;
     const AtspiRole role = atspi_accessible_get_role(object, nullptr);
-    if (role == ATSPI_ROLE_PAGE_TAB && !states.selected) return;
+    if (role == ATSPI_ROLE_PAGE_TAB && !states.selected) return false;
     const bool comboBox = role == ATSPI_ROLE_COMBO_BOX;
     const bool container =
         role == ATSPI_ROLE_SCROLL_PANE || role == ATSPI_ROLE_PAGE_TAB_LIST || role == ATSPI_ROLE_LIST ||
@@ -208,11 +219,17 @@ void collect(Walk& walk, AtspiAccessible* object) {
         if (comboBox) {
             control.value = shownValue(object);
             walk.controls.push_back(std::move(control));
-            return;  // its menu is not on screen
+            return true;  // its menu is not on screen
         }
         walk.controls.push_back(std::move(control));
     }
-    for (Accessible& child : childrenOf(object)) collect(walk, child.get());
+    bool focusWithin = false;
+    for (Accessible& child : childrenOf(object)) focusWithin = collect(walk, child.get()) || focusWithin;
+    // A scroll pane takes the focus itself when nothing inside it can (text only): a keyboard stop
+    // of its own, heard by its name.
+    if (role == ATSPI_ROLE_SCROLL_PANE && states.focusable && !focusWithin && name.empty())
+        walk.problems.push_back("a scroll pane that takes the focus itself without a name");
+    return states.focusable || focusWithin;
 }
 
 std::vector<std::string> problemsOf(const std::vector<Control>& controls) {
@@ -429,13 +446,19 @@ Accessible findShowing(AtspiAccessible* application, AtspiAccessible* object, co
     return {};
 }
 
+// The title of the window the steps look in (set by "in=TITLE"); empty: every window.
+std::string scope;
+
+bool inScope(AtspiAccessible* window) { return scope.empty() || matches(nameOf(window), scope); }
+
 template <typename Predicate>
 Accessible waitForShowing(AtspiAccessible* application, const Predicate& wanted) {
     const auto deadline = Clock::now() + kStepLimit;
     while (Clock::now() < deadline) {
         atspi_accessible_clear_cache(application);
         for (Accessible& window : childrenOf(application))
-            if (Accessible found = findShowing(application, window.get(), wanted)) return found;
+            if (!inScope(window.get())) continue;
+            else if (Accessible found = findShowing(application, window.get(), wanted)) return found;
         settle();
     }
     return {};
@@ -493,6 +516,84 @@ bool press(AtspiAccessible* application, const std::string& name) {
         return false;
     }
     return true;
+}
+
+// The first menu item named `name` under `object`, shown or not: a screen reader lists the items of
+// a menu button's menu without opening it.
+Accessible findMenuItem(AtspiAccessible* application, AtspiAccessible* object, const std::string& name) {
+    if (!ours(object, application)) return {};
+    const AtspiRole role = atspi_accessible_get_role(object, nullptr);
+    if ((role == ATSPI_ROLE_MENU_ITEM || role == ATSPI_ROLE_CHECK_MENU_ITEM || role == ATSPI_ROLE_RADIO_MENU_ITEM) &&
+        matches(nameOf(object), name))
+        return Accessible(ATSPI_ACCESSIBLE(g_object_ref(object)));
+    for (Accessible& child : childrenOf(object))
+        if (Accessible found = findMenuItem(application, child.get(), name)) return found;
+    return {};
+}
+
+// Performs the action of the menu item named `name` of a control's menu that is not open, as a
+// screen reader chooses it from the control's list of items.
+bool chooseItem(AtspiAccessible* application, const std::string& name) {
+    const auto deadline = Clock::now() + kStepLimit;
+    while (Clock::now() < deadline) {
+        atspi_accessible_clear_cache(application);
+        for (Accessible& window : childrenOf(application)) {
+            if (!statesOf(window.get()).showing || !inScope(window.get())) continue;
+            Accessible item = findMenuItem(application, window.get(), name);
+            if (!item) continue;
+            Ref<AtspiAction> action(atspi_accessible_get_action_iface(item.get()));
+            return action && atspi_action_do_action(action.get(), 0, nullptr);
+        }
+        settle();
+    }
+    std::printf("no showing window holds a menu item named \"%s\"\n", name.c_str());
+    return false;
+}
+
+// Selects the page tab named `name` of the first showing tab list that holds one, as a click on it
+// does, and waits until its page shows.
+bool selectTab(AtspiAccessible* application, const std::string& name) {
+    Accessible tabs = waitForShowing(application, [&](AtspiAccessible* object) {
+        if (atspi_accessible_get_role(object, nullptr) != ATSPI_ROLE_PAGE_TAB_LIST) return false;
+        for (Accessible& tab : childrenOf(object))
+            if (matches(nameOf(tab.get()), name)) return true;
+        return false;
+    });
+    Ref<AtspiSelection> selection(tabs ? atspi_accessible_get_selection_iface(tabs.get()) : nullptr);
+    std::vector<Accessible> children = tabs ? childrenOf(tabs.get()) : std::vector<Accessible>{};
+    for (std::size_t index = 0; selection && index < children.size(); ++index) {
+        if (!matches(nameOf(children[index].get()), name)) continue;
+        if (!atspi_selection_select_child(selection.get(), static_cast<int>(index), nullptr)) break;
+        const auto deadline = Clock::now() + kStepLimit;
+        for (; Clock::now() < deadline; settle()) {
+            atspi_accessible_clear_cache(children[index].get());
+            if (statesOf(children[index].get()).selected) return true;
+        }
+        break;
+    }
+    std::printf("no showing tab named \"%s\" could be selected\n", name.c_str());
+    return false;
+}
+
+// The index of the action named `name` of `object`, or -1.
+int actionNamed(AtspiAccessible* object, const std::string& name) {
+    Ref<AtspiAction> action(atspi_accessible_get_action_iface(object));
+    const int count = action ? atspi_action_get_n_actions(action.get(), nullptr) : 0;
+    for (int index = 0; index < count; ++index)
+        if (taken(atspi_action_get_action_name(action.get(), index, nullptr)) == name) return index;
+    return -1;
+}
+
+// Performs the action "activate" of the first showing object named `name` that has one (a list's
+// cell, which a screen reader activates as Return does).
+bool activate(AtspiAccessible* application, const std::string& name) {
+    Accessible found = waitForShowing(application, [&](AtspiAccessible* object) {
+        return matches(nameOf(object), name) && actionNamed(object, "activate") >= 0;
+    });
+    Ref<AtspiAction> action(found ? atspi_accessible_get_action_iface(found.get()) : nullptr);
+    if (action && atspi_action_do_action(action.get(), actionNamed(found.get(), "activate"), nullptr)) return true;
+    std::printf("nothing showing named \"%s\" can be activated\n", name.c_str());
+    return false;
 }
 
 // Waits until the window named `name` is the toolkit's active one: the window manager says so first,
@@ -634,14 +735,19 @@ bool tellsOfFailure(std::string text) {
     return false;
 }
 
-// An alert is announced by its kind, which the toolkit gives it as its name ("Information",
-// "Warning", "Error", "Question"): a failure announced as information is not heard as one.
+// An alert is announced by its name, its heading as in its window title, then by its kind
+// ("Information", "Warning", "Error", "Question"), which the toolkit gives it as its name and the
+// application moves to its description: an alert named by its kind alone is heard as "Warning"
+// whatever it asks, and a failure announced as information is not heard as one.
 void judgeAlert(AtspiAccessible* alert, std::set<std::string>& problems) {
     if (atspi_accessible_get_role(alert, nullptr) != ATSPI_ROLE_ALERT) return;
-    const std::string kind = nameOf(alert);
-    if (kind == "Error" || kind == "Warning") return;
+    const std::string name = nameOf(alert);
+    const std::string kind = taken(atspi_accessible_get_description(alert, nullptr));
     std::vector<std::string> texts;
     collectTexts(alert, texts);
+    if (!texts.empty() && name != texts.front())
+        problems.insert("an alert named \"" + name + "\", not by its heading \"" + texts.front() + "\"");
+    if (kind == "Error" || kind == "Warning") return;
     for (const std::string& text : texts)
         if (tellsOfFailure(text)) {
             problems.insert("a failure announced as \"" + kind + "\": \"" + text + "\"");
@@ -723,7 +829,7 @@ int main(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(stderr,
                      "usage: atspi_walk PID "
-                     "press=NAME|focus=NAME|focused=NAME|active=TITLE|pressed=NAME|released=NAME|row=NAME|key=KEYSYM|chosen=NAME|menu=NAME|fits=NAME@X,Y,W,H|"
+                     "in=TITLE|press=NAME|activate=NAME|tab=NAME|focus=NAME|focused=NAME|active=TITLE|pressed=NAME|released=NAME|row=NAME|key=KEYSYM|chosen=NAME|item=NAME|menu=NAME|fits=NAME@X,Y,W,H|"
                      "walk=TITLE|through=TITLE|alert=TEXT|list|dump=DEPTH...\n");
         return 2;
     }
@@ -771,6 +877,14 @@ int main(int argc, char** argv) {
             if (!selectFirstRow(application.get(), step.substr(4))) return 1;
         } else if (step.rfind("chosen=", 0) == 0) {
             passed = chosenReads(step.substr(7)) && passed;
+        } else if (step.rfind("activate=", 0) == 0) {
+            if (!activate(application.get(), step.substr(9))) return 1;
+        } else if (step.rfind("tab=", 0) == 0) {
+            if (!selectTab(application.get(), step.substr(4))) return 1;
+        } else if (step.rfind("in=", 0) == 0) {
+            scope = step.substr(3);
+        } else if (step.rfind("item=", 0) == 0) {
+            if (!chooseItem(application.get(), step.substr(5))) return 1;
         } else if (step.rfind("menu=", 0) == 0) {
             if (!pressMenuItem(step.substr(5))) return 1;
         } else if (step.rfind("fits=", 0) == 0) {
