@@ -90,8 +90,12 @@ linked_shown() { found shown "^$(named Linked)"; }
 launcher_shown() { [ -n "$(app_window '^Quenlith$')" ]; }
 # After the links' 0.3 s, with room for a loaded machine: the website did not come back.
 stays_away() { ! wait_for 2 linked_shown; }
-# The linked client comes to the front after another one: the link shows the website beside it.
-show_by_link() { activate "$o" && wait_for 10 eval '! linked_shown' && activate "$l1" && wait_for 10 linked_shown; }
+# The linked client comes to the front after another one, in front for a moment as a person's
+# (a busy main loop hears only of the last of two changes that come together): the link shows the
+# website beside it.
+show_by_link() {
+  activate "$o" && wait_for 10 eval '! linked_shown' && steady_focus && activate "$l1" && wait_for 10 linked_shown
+}
 close_linked() {  # close_linked button|request
   if [ "$1" = button ]; then
     # The × at the right end of its header bar.
@@ -122,12 +126,9 @@ for wm in openbox xfwm4; do
     fail "$wm: the launcher opens as a window at the start"
   fi
 
-  # The links as a person meets them first: shown with L1, put away with O, never shown for an L1
-  # left within 0.1 s.
+  # The links as a person meets them first: shown with L1, put away with O.
   check "$wm: O then L1 shows the linked website" show_by_link
   check "$wm: L1 then O puts it away" eval 'activate "$o" && wait_for 10 eval "! linked_shown"'
-  activate "$l1" && activate "$o"
-  check "$wm: L1 then O within 0.1 s never shows it" stays_away
 
   for way in button request button request; do
     case $way in button) how="its close button" ;; request) how="the window manager's close request" ;; esac
