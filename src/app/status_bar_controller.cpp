@@ -130,9 +130,10 @@ StatusBarController::StatusBarController(AppEnvironment& environment, GDBusConne
     auto sync = [weak] {
         if (auto self = weak.lock()) (*self)->scheduleSync();
     };
-    connections_.push_back(environment_.windows().closing().signal_closeRequested().connect([weak] {
-        if (auto self = weak.lock()) (*self)->closeRequested();
-    }));
+    connections_.push_back(
+        environment_.windows().closing().signal_closeRequested().connect([weak](bool byLink) {
+            if (auto self = weak.lock()) (*self)->closeRequested(byLink);
+        }));
     connections_.push_back(environment_.store().signal_changed().connect(sync));
     connections_.push_back(environment_.icons().signal_changed().connect(sync));
     connections_.push_back(environment_.windows().publisher().runtime().signal_changed().connect(sync));
@@ -219,12 +220,15 @@ void StatusBarController::reopen() {
         showLauncher();
 }
 
-void StatusBarController::closeRequested() {
-    if (tornDown_ || wayBack_.connected()) return;
+void StatusBarController::closeRequested(bool comesBackByLink) {
+    if (tornDown_) return;
+    closedComeBackByLink_ = (!wayBack_.connected() || closedComeBackByLink_) && comesBackByLink;
+    if (wayBack_.connected()) return;
     // Judged once the close has settled (a window may close from inside its own handler).
     wayBack_ = Glib::signal_idle().connect([this] {
-        if (!tornDown_ && opensLauncherAfterClose(trayAvailable(), launcher_->isShown(),
-                                                  environment_.windows().closing().presence()))
+        if (!tornDown_ &&
+            opensLauncherAfterClose(trayAvailable(), launcher_->isShown(),
+                                    environment_.windows().closing().presence(), closedComeBackByLink_))
             showLauncherAsWindow();
         return false;
     });

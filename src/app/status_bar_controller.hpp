@@ -57,8 +57,9 @@ public:
 private:
     void scheduleSync();
     void watcherChanged(bool available);
-    // After a close request: without a tray, the launcher opens when nothing else is left to click.
-    void closeRequested();
+    // After a close request: without a tray, the launcher opens when nothing else is left to click
+    // and the window closed does not come back with a linked application.
+    void closeRequested(bool comesBackByLink);
 
     AppEnvironment& environment_;
     GDBusConnection* connection_;
@@ -70,6 +71,8 @@ private:
     std::vector<sigc::connection> connections_;
     sigc::connection pendingSync_;
     sigc::connection wayBack_;
+    // Every window closed since wayBack_ was scheduled comes back with a linked application.
+    bool closedComeBackByLink_ = false;
     bool firstWatcherReport_ = true;
     bool loggedNoTray_ = false;
     bool tornDown_ = false;

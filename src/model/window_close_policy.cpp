@@ -9,8 +9,9 @@ CloseAction closeAction(CloseBehavior behavior, bool isOwnWindow, bool isPersist
     return CloseAction::release;
 }
 
-bool opensLauncherAfterClose(bool trayAvailable, bool launcherShown, const std::vector<WindowPresence>& windows) {
-    if (trayAvailable || launcherShown) return false;
+bool opensLauncherAfterClose(bool trayAvailable, bool launcherShown,
+                             const std::vector<WindowPresence>& windows, bool closedComesBackByLink) {
+    if (trayAvailable || launcherShown || closedComesBackByLink) return false;
     return std::none_of(windows.begin(), windows.end(),
                         [](WindowPresence presence) { return presence != WindowPresence::hidden; });
 }

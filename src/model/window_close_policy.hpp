@@ -23,7 +23,11 @@ enum class WindowPresence { shown, minimized, hidden };
 
 // Whether the launcher opens as a window after a close request. With a tray, its icon brings
 // everything back; without one, the person keeps a way back on the screen: once no website window
-// is shown or minimised and the launcher is not open, it opens.
-bool opensLauncherAfterClose(bool trayAvailable, bool launcherShown, const std::vector<WindowPresence>& windows);
+// is shown or minimised and the launcher is not open, it opens. A window that application links
+// brought forward comes back with their application, which is in front: closing it leaves that way
+// back (`closedComesBackByLink`), and a launcher would take the focus from that application and
+// cover its windows.
+bool opensLauncherAfterClose(bool trayAvailable, bool launcherShown,
+                             const std::vector<WindowPresence>& windows, bool closedComesBackByLink);
 
 }  // namespace quenlith

@@ -58,6 +58,13 @@ void ApplicationLinks::release(const BrowserWindowController& controller) {
     linkedWindows_.erase(controller.profileID);
 }
 
+bool ApplicationLinks::broughtForward(const BrowserWindowController& controller) const {
+    if (linkedWindows_.contains(controller.profileID)) return true;
+    for (const Uuid& id : publisher_.websiteLinks().profileIDs(controller.id))
+        if (linkedWindows_.contains(id)) return true;
+    return false;
+}
+
 void ApplicationLinks::dismiss(const BrowserWindowController& controller) {
     // Put away with its close button, the window had the focus, and the window manager may leave
     // none after it: that is no other application coming to the front.

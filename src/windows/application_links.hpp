@@ -61,6 +61,9 @@ public:
     // Every window was put away: no saved website comes back through a link.
     void dismissAll();
 
+    // Whether links brought the window forward (for one of its websites) and still own it: they put
+    // it away, and bring it back, with their application.
+    bool broughtForward(const BrowserWindowController& controller) const;
     // Websites that application links brought forward, and those they must not bring back.
     const std::set<Uuid>& linkedWindows() const { return linkedWindows_; }
     const std::set<Uuid>& dismissedLinks() const { return follower_.dismissedLinks(); }

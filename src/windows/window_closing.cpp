@@ -59,6 +59,8 @@ void WindowClosing::hideWindow(const Uuid& windowID) {
 void WindowClosing::requestClose(Uuid windowID) {
     BrowserWindowController* controller = registry_.window(windowID);
     if (!controller) return;
+    // Read before the hiding or closing dismisses the window's links.
+    const bool comesBackByLink = links_.broughtForward(*controller);
     const CloseAction action =
         closeAction(preferences_.value().closeBehavior, controller->id == controller->profileID,
                     controller->browser().isPersistent());
@@ -68,7 +70,7 @@ void WindowClosing::requestClose(Uuid windowID) {
     } else {
         close(windowID);
     }
-    closeRequested_.emit();
+    closeRequested_.emit(comesBackByLink);
 }
 
 std::vector<WindowPresence> WindowClosing::presence() const {

@@ -32,8 +32,9 @@ public:
     // The close button or the "close" command: a website's own window on a persistent store is
     // hidden while the close behaviour is "Hide Window"; every other window is closed.
     void requestClose(Uuid windowID);
-    // Emitted after a close request has hidden or closed its window.
-    sigc::signal<void()>& signal_closeRequested() { return closeRequested_; }
+    // Emitted after a close request has hidden or closed its window, with whether application links
+    // had brought that window forward (it comes back with their application).
+    sigc::signal<void(bool)>& signal_closeRequested() { return closeRequested_; }
     // Where each registered window is now.
     std::vector<WindowPresence> presence() const;
     // Closes and releases one window; the ad-hoc record of its last window goes with it.
@@ -59,7 +60,7 @@ private:
     PreferencesStore& preferences_;
     WebsiteSessions& sessions_;
     WindowHost& host_;
-    sigc::signal<void()> closeRequested_;
+    sigc::signal<void(bool)> closeRequested_;
 };
 
 }  // namespace quenlith

@@ -9,6 +9,7 @@
 #include "windows/window_closing.hpp"
 #include "windows/window_manager_fixture.hpp"
 #include "windows/window_registry.hpp"
+#include "windows/window_router.hpp"
 
 namespace quenlith {
 namespace {
@@ -63,6 +64,33 @@ TEST_F(ApplicationLinksTest, ALinkedWebsiteFollowsItsApplicationUntilThePersonPu
     activate(kOther);
     activate(kEditor);
     EXPECT_TRUE(shown(alpha.id)) << "another application came between";
+}
+
+// A close request tells the shell whether links had brought the window forward: such a window comes
+// back with their application, which is in front, and the shell opens no launcher over it.
+TEST_F(ApplicationLinksTest, ACloseRequestTellsWhetherLinksHadBroughtTheWindowForward) {
+    auto alpha = website("Alpha", "/alpha");
+    alpha.applicationLinkEnabled = true;
+    alpha.linkedApplications = std::vector<LinkedApplication>{{kEditor, "Editor"}};
+    start({alpha});
+    manager->session().restoreSession();
+    ASSERT_TRUE(preferences->update([](AppPreferences& values) { values.applicationLinksEnabled = true; }));
+    auto told = std::make_shared<std::vector<bool>>();
+    manager->closing().signal_closeRequested().connect([told](bool byLink) { told->push_back(byLink); });
+
+    activate(kOther);
+    activate(kEditor);
+    ASSERT_TRUE(shown(alpha.id));
+    manager->closing().requestClose(alpha.id);
+    EXPECT_FALSE(shown(alpha.id));
+
+    activate(kOther);
+    activate(kEditor);
+    ASSERT_TRUE(shown(alpha.id)) << "the link shows it again";
+    // Brought forward by the person, it is theirs: closed, nothing else brings it back.
+    manager->routing().showProfile(alpha.id);
+    manager->closing().requestClose(alpha.id);
+    EXPECT_EQ(*told, (std::vector<bool>{true, false}));
 }
 
 }  // namespace
