@@ -48,8 +48,8 @@ public:
             response.body = test::blackPng(32, 32);
             return response;
         });
-        watcher_ = std::make_unique<test::BackgroundProcess>(std::vector<std::string>{QUENLITH_STATUS_WATCHER},
-                                                             temporary_.root() + "/watcher.log");
+        watcher_ = std::make_unique<test::BackgroundProcess>(
+            std::vector<std::string>{QUENLITH_STATUS_WATCHER}, temporary_.root() + "/watcher.log");
         ready_ = test::spinUntil([&] { return watcher_->output().find("watching") != std::string::npos; });
         for (int i = 0; i < kWebsites; ++i) {
             WebAppProfile profile;
