@@ -136,7 +136,14 @@ StatusBarController::StatusBarController(AppEnvironment& environment, GDBusConne
         }));
     connections_.push_back(environment_.store().signal_changed().connect(sync));
     connections_.push_back(environment_.icons().signal_changed().connect(sync));
-    connections_.push_back(environment_.windows().publisher().runtime().signal_changed().connect(sync));
+    // A retitled page changes nothing a tray item shows: only the other changes of the open
+    // windows reach the items.
+    connections_.push_back(environment_.windows().publisher().runtime().signal_changed().connect([weak] {
+        auto self = weak.lock();
+        if (self && (*self)->environment_.windows().publisher().runtime().presenceRevision() !=
+                        (*self)->syncedPresence_)
+            (*self)->scheduleSync();
+    }));
     scheduleSync();
 }
 
@@ -244,6 +251,7 @@ void StatusBarController::scheduleSync() {
 
 void StatusBarController::syncWebsiteItems() {
     if (tornDown_ || !connection_) return;
+    syncedPresence_ = environment_.windows().publisher().runtime().presenceRevision();
     std::map<Uuid, const WebAppProfile*> wanted;
     for (const auto& profile : environment_.store().profiles())
         if (profile.menuBarIconEnabled.value_or(false)) wanted.emplace(profile.id, &profile);

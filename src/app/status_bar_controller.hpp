@@ -73,6 +73,8 @@ private:
     sigc::connection wayBack_;
     // Every window closed since wayBack_ was scheduled comes back with a linked application.
     bool closedComeBackByLink_ = false;
+    // The open windows' presence the website items were last brought in line with.
+    unsigned long syncedPresence_ = 0;
     bool firstWatcherReport_ = true;
     bool loggedNoTray_ = false;
     bool tornDown_ = false;

@@ -28,12 +28,22 @@ constexpr std::array<WebsiteActivity, 6> kActivityPriority = {
     WebsiteActivity::visible, WebsiteActivity::background, WebsiteActivity::tucked,
     WebsiteActivity::hidden,  WebsiteActivity::minimized,  WebsiteActivity::sleeping};
 
+// The windows as they would be without their titles and their tabs' titles.
+std::vector<RuntimeWindow> untitled(std::vector<RuntimeWindow> windows) {
+    for (auto& window : windows) {
+        window.title.clear();
+        for (auto& tab : window.tabs) tab.title.clear();
+    }
+    return windows;
+}
+
 }  // namespace
 
 void BrowserRuntimeStore::update(std::vector<RuntimeWindow> windows) {
     std::stable_sort(windows.begin(), windows.end(),
                      [](const RuntimeWindow& a, const RuntimeWindow& b) { return a.sequence < b.sequence; });
     if (windows == windows_) return;
+    if (untitled(windows) != untitled(windows_)) ++presenceRevision_;
     windows_ = std::move(windows);
     changed_.emit();
 }

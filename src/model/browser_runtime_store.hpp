@@ -27,6 +27,11 @@ public:
     // from the current one, so views do not redraw for an unchanged picture.
     void update(std::vector<RuntimeWindow> windows);
 
+    // Counts the published changes other than retitles (a window's or tab's title alone): where
+    // pages are, what they show and how their windows stand. Views that show only those skip the
+    // rest, so a page that retitles itself every second costs them nothing.
+    unsigned long presenceRevision() const { return presenceRevision_; }
+
     // Tabs over all windows, private ones included, that do not show the start page.
     int pageCount() const;
 
@@ -41,6 +46,7 @@ public:
 
 private:
     std::vector<RuntimeWindow> windows_;
+    unsigned long presenceRevision_ = 0;
     sigc::signal<void()> changed_;
 };
 

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "model/browser_runtime_store.hpp"
@@ -63,6 +65,39 @@ TEST(BrowserRuntimeStore, UpdateSortsBySequenceReusesClosedNumbersAndPublishesOn
     auto alsoTwo = window(2, {});  // equal numbers keep their given order
     store.update({one, three, next, alsoTwo});
     EXPECT_EQ(store.windows(), (std::vector<RuntimeWindow>{one, next, alsoTwo, three}));
+}
+
+// Only retitles leave the presence as it was: views that show where pages are and how their windows
+// stand (the tray items) skip them.
+TEST(BrowserRuntimeStore, EveryChangeButARetitleCountsAsAChangeOfPresence) {
+    const auto before = window(1, {tab("https://a.example/", true), tab("https://b.example/", false)});
+    const std::pair<const char*, void (*)(RuntimeWindow&)> cases[] = {
+        {"the page retitled", [](RuntimeWindow& w) { w.tabs[0].title = "Inbox (1)"; }},
+        {"the window retitled", [](RuntimeWindow& w) { w.title = "Inbox (1)"; }},
+        {"both retitled", [](RuntimeWindow& w) { w.title = w.tabs[1].title = "Other"; }},
+        {"another address", [](RuntimeWindow& w) { w.tabs[0].url = "https://a.example/next"; }},
+        {"another tab selected", [](RuntimeWindow& w) { w.tabs[0].isSelected = false, w.tabs[1].isSelected = true; }},
+        {"a tab asleep", [](RuntimeWindow& w) { w.tabs[1].isSleeping = true; }},
+        {"a tab loading", [](RuntimeWindow& w) { w.tabs[0].isLoading = true; }},
+        {"the start page shown", [](RuntimeWindow& w) { w.tabs[1].isStartPage = true; }},
+        {"a tab closed", [](RuntimeWindow& w) { w.tabs.pop_back(); }},
+        {"the window hidden", [](RuntimeWindow& w) { w.state = BrowserWindowState::hidden; }},
+        {"another session", [](RuntimeWindow& w) { w.sessionIdentifier = Uuid::random(); }},
+    };
+    for (const auto& [what, change] : cases) {
+        SCOPED_TRACE(what);
+        BrowserRuntimeStore store;
+        store.update({before});
+        const auto revision = store.presenceRevision();
+        auto after = before;
+        change(after);
+        int changes = 0;
+        store.signal_changed().connect([&] { ++changes; });
+        store.update({after});
+        EXPECT_EQ(changes, 1) << "every change is published";
+        const bool retitle = std::string_view(what).ends_with("retitled");
+        EXPECT_EQ(store.presenceRevision() != revision, !retitle);
+    }
 }
 
 TEST(BrowserRuntimeStore, PageCountSkipsStartPagesButCountsPrivateTabsThatNeverCountForActivity) {
