@@ -105,20 +105,6 @@ bool laidOut(Gtk::Widget& widget) {
     return true;
 }
 
-// The first accessible object under `object` named `name` (a screen reader lists closed menus' items
-// and a list's cells among them), or nullptr.
-AtkObject* accessibleNamed(AtkObject* object, const std::string& name) {
-    if (const char* own = atk_object_get_name(object); own && own == name) return object;
-    for (int index = 0; index < atk_object_get_n_accessible_children(object); ++index) {
-        AtkObject* child = atk_object_ref_accessible_child(object, index);
-        if (!child) continue;
-        AtkObject* found = accessibleNamed(child, name);
-        g_object_unref(child);
-        if (found) return found;
-    }
-    return nullptr;
-}
-
 // Performs the action of that name of `object`, as a screen reader does.
 bool performAction(AtkObject* object, const std::string& action) {
     if (!object || !ATK_IS_ACTION(object)) return false;
@@ -320,7 +306,7 @@ TEST_F(LibraryWindowTest, TheSavePageWindowNamesEveryStopAndTakesACollectionFrom
         EXPECT_THAT(test::accessibilityProblems(*window), testing::IsEmpty());
 
         const int warnings = test::toolkitWarningCount();
-        EXPECT_TRUE(performAction(accessibleNamed(window->get_accessible()->gobj(), "Quotes"), "click"));
+        EXPECT_TRUE(performAction(test::accessibleNamed(window->get_accessible()->gobj(), "Quotes"), "click"));
         EXPECT_TRUE(spinUntil([&] { return editor->collectionField().get_text() == "Quotes"; }));
         EXPECT_EQ(test::toolkitWarningCount(), warnings);
         editor->cancel();
@@ -335,7 +321,7 @@ TEST_F(LibraryWindowTest, APagesMoreActionsOpenTheirMenuWhenAScreenReaderActivat
     LibraryWindow& window = showSettled(SavedPagesSection::later);
     const int warnings = test::toolkitWarningCount();
     ASSERT_EQ(gtk_get_current_event(), nullptr);
-    EXPECT_TRUE(performAction(accessibleNamed(window.get_accessible()->gobj(), "More actions, One"), "activate"));
+    EXPECT_TRUE(performAction(test::accessibleNamed(window.get_accessible()->gobj(), "More actions, One"), "activate"));
     Gtk::Menu* menu = nullptr;
     ASSERT_TRUE(spinUntil([&] { return (menu = shownMenu()); }));
     EXPECT_EQ(test::toolkitWarningCount(), warnings);

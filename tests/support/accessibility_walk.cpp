@@ -241,4 +241,16 @@ std::vector<TextContrast> labelContrasts(Gtk::Widget& root) {
     return contrasts;
 }
 
+AtkObject* accessibleNamed(AtkObject* object, const std::string& name) {
+    if (const char* own = atk_object_get_name(object); own && own == name) return object;
+    for (int index = 0; index < atk_object_get_n_accessible_children(object); ++index) {
+        AtkObject* child = atk_object_ref_accessible_child(object, index);
+        if (!child) continue;
+        AtkObject* found = accessibleNamed(child, name);
+        g_object_unref(child);
+        if (found) return found;
+    }
+    return nullptr;
+}
+
 }  // namespace quenlith::test

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include <atk/atk.h>
 #include <gdkmm/rgba.h>
 #include <gtkmm/widget.h>
 
@@ -17,6 +18,10 @@ namespace quenlith::test {
 // label that takes the focus, an object named by its icon's file or with the invisible marks that
 // isolate a name on screen.
 std::vector<std::string> accessibilityProblems(Gtk::Widget& root);
+
+// The first accessible object under `object` named `name`, in tree order, as a screen reader lists
+// them (closed menus' items and a list's cells among them), or nullptr.
+AtkObject* accessibleNamed(AtkObject* object, const std::string& name);
 
 // The accessible names of the showing controls under `root`, in tree order.
 std::vector<std::string> accessibleControlNames(Gtk::Widget& root);

@@ -8,6 +8,7 @@
 #include <gtkmm/menuitem.h>
 #include <gtkmm/window.h>
 
+#include "support/accessibility_walk.hpp"
 #include "support/main_loop.hpp"
 #include "support/toolkit_warnings.hpp"
 #include "ui/closed_menus.hpp"
@@ -15,19 +16,6 @@
 
 namespace quenlith {
 namespace {
-
-// The accessible object under `object` named `name`, as a screen reader lists it, or nullptr.
-AtkObject* accessibleNamed(AtkObject* object, const std::string& name) {
-    if (const char* own = atk_object_get_name(object); own && own == name) return object;
-    for (int index = 0; index < atk_object_get_n_accessible_children(object); ++index) {
-        AtkObject* child = atk_object_ref_accessible_child(object, index);
-        if (!child) continue;
-        AtkObject* found = accessibleNamed(child, name);
-        g_object_unref(child);
-        if (found) return found;
-    }
-    return nullptr;
-}
 
 // A menu button's menu and a drop-down's, neither opened, each item chosen through its action as a
 // screen reader chooses it: the item runs, and the toolkit logs nothing.
@@ -64,7 +52,7 @@ TEST(ClosedMenus, AnItemChosenByAScreenReaderFromAClosedMenuRunsAndLogsNothing) 
     for (const auto& [control, item, ran] : rows) {
         SCOPED_TRACE(item);
         const int warnings = test::toolkitWarningCount();
-        AtkObject* found = accessibleNamed(control->get_accessible()->gobj(), item);
+        AtkObject* found = test::accessibleNamed(control->get_accessible()->gobj(), item);
         ASSERT_TRUE(found && ATK_IS_ACTION(found));
         EXPECT_TRUE(atk_action_do_action(ATK_ACTION(found), 0));
         EXPECT_TRUE(test::spinUntil(ran));
