@@ -223,18 +223,18 @@ menu_shown() {
   done
   return 1
 }
-# The window of the menu on the screen: the largest override-redirect window of the instance,
-# beside the tiny one the toolkit keeps off the screen (10 x 10) while a menu is open.
-shown_menu() {
-  local id w h area largest=100 found=""
+# The windows of the menus on the screen, smallest first: the override-redirect windows of the
+# instance but the tiny one the toolkit keeps off the screen (10 x 10) while a menu is open.
+shown_menus() {
+  local id w h
   for id in $(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null); do
     xwininfo -id "$id" 2>/dev/null | grep -q 'Override Redirect State: yes' || continue
     read -r _ _ w h < <(geometry_of "$id")
-    area=$((w * h))
-    [ $area -gt $largest ] && largest=$area found=$id
-  done
-  [ -n "$found" ] && echo "$found"
+    [ $((w * h)) -gt 100 ] && echo "$((w * h)) $id"
+  done | sort -n | cut -d' ' -f2
 }
+# The window of the menu on the screen, the largest when a submenu is open too.
+shown_menu() { shown_menus | tail -n 1 | grep .; }
 # Whether the frame "X Y W H" lies on the screen (the root window), and whether it reaches out
 # of the frame "X Y W H" given after it.
 on_screen() {
