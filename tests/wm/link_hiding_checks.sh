@@ -76,8 +76,11 @@ for wm in openbox xfwm4; do
   check "$wm: without taking the focus" eval 'steady_focus && is_active "$l1"'
   click "$o"
   check "$wm: L1 then O puts it away" wait_for 5 eval '! linked_shown'
-  click "$l1" && click "$o"
-  check "$wm: L1 then O within 0.1 s never shows it" stays_away
+  # Both clicks in one command: L1 stays in front only as long as the window manager takes to pass
+  # the focus on, not as long as a loaded machine takes to start the tools that see it active.
+  centre() { local x y w h; read -r x y w h < <(geometry_of "$1"); echo "$((x + w / 2)) $((y + h / 2))"; }
+  xdotool mousemove $(centre "$l1") click 1 mousemove $(centre "$o") click 1
+  check "$wm: L1 then O within 0.1 s never shows it" eval 'wait_for 5 is_active "$o" && stays_away'
 
   click "$l1"
   if wait_for 10 linked_shown && steady_focus; then
