@@ -38,7 +38,13 @@ check "the application starts with Ctrl+Alt+9 held elsewhere" start_probe --webs
   --website Gamma http://127.0.0.1:9/c --shortcut 25,2304
 check "refusals explained" eval 'grep -qx "error $second: Shortcut is invalid or already used in Quenlith." "$work/probe.log" &&
   grep -qx "error .*: Ctrl+Alt+9 is unavailable. Choose another shortcut (system code 10)." "$work/probe.log"'
-xdotool key ctrl+alt+1
+# A press that nothing answers within 5 s is pressed once more (the first press right after the
+# start went unanswered once in 16 runs); a press that shows a window is not repeated.
+press_until_shown() {
+  xdotool key ctrl+alt+1
+  wait_for 5 eval '! count_is 0' || { xdotool key ctrl+alt+1; wait_for 10 eval '! count_is 0'; }
+}
+press_until_shown
 check "Ctrl+Alt+1 shows the first id's window only" wait_for 20 shows Alpha
 window=$(xdotool search --onlyvisible --pid "$probe_pid")
 xdotool key ctrl+alt+1
