@@ -138,20 +138,28 @@ void askWithServerTime(GtkWindow* window) {
 // A window manager may give the focus elsewhere as another of our windows goes while this one is
 // being mapped (the launcher putting itself away, the editor after "Add & Open"): a moment later, a
 // window that asked and has not had the focus since asks once more, unless something asked after it.
+// One that had it and lost it keeps away: the person (or a pager) chose another window.
 void insistOnAskedFocus(GtkWindow* asking) {
     struct Check {
         GWeakRef window;
         std::uint64_t request;
+        gulong handler = 0;
+        bool hadFocus = false;
     };
     auto* check = new Check{{}, requestCount};
     g_weak_ref_init(&check->window, asking);
+    check->hadFocus = gtk_window_is_active(asking);
+    check->handler = g_signal_connect(asking, "notify::is-active", G_CALLBACK(+[](GtkWindow* window, GParamSpec*, gpointer data) {
+                                          if (gtk_window_is_active(window)) static_cast<Check*>(data)->hadFocus = true;
+                                      }),
+                                      check);
     g_timeout_add_full(
         G_PRIORITY_DEFAULT, 300,
         [](gpointer data) -> gboolean {
             auto* asked = static_cast<Check*>(data);
             auto* window = static_cast<GtkWindow*>(g_weak_ref_get(&asked->window));
             if (!window) return G_SOURCE_REMOVE;
-            if (asked->request == requestCount && gtk_widget_get_visible(GTK_WIDGET(window)) &&
+            if (asked->request == requestCount && !asked->hadFocus && gtk_widget_get_visible(GTK_WIDGET(window)) &&
                 !gtk_window_is_active(window) && !minimisedNow(window))
                 askWithServerTime(window);
             g_object_unref(window);
@@ -160,6 +168,10 @@ void insistOnAskedFocus(GtkWindow* asking) {
         check,
         [](gpointer data) {
             auto* asked = static_cast<Check*>(data);
+            if (auto* window = g_weak_ref_get(&asked->window)) {
+                g_signal_handler_disconnect(window, asked->handler);
+                g_object_unref(window);
+            }
             g_weak_ref_clear(&asked->window);
             delete asked;
         });
@@ -169,11 +181,12 @@ void insistOnAskedFocus(GtkWindow* asking) {
 // the origin: to another application's window (xfwm4 does, now and then), or to another of our
 // windows that was already there (xfwm4 gives it to one kept above). When a moment later the
 // origin has not got it, the origin asks once more, with the server's current time, newer than
-// that hand-over. A window of ours shown meanwhile keeps the focus it took.
+// that hand-over. A window of ours shown meanwhile, or asked for since, keeps the focus it took.
 void insistOnFocusReturn(GtkWindow* origin) {
     struct Return {
         GWeakRef origin;
         std::vector<GtkWindow*> shown;  // held until the check
+        std::uint64_t request = requestCount;
     };
     auto* held = new Return;
     g_weak_ref_init(&held->origin, origin);
@@ -193,8 +206,8 @@ void insistOnFocusReturn(GtkWindow* origin) {
                                                                              returning->shown.end(),
                                                                              active) != returning->shown.end());
             GdkWindow* own = gtk_widget_get_window(GTK_WIDGET(window));
-            if (gtk_widget_get_visible(GTK_WIDGET(window)) && passedOn && own && GDK_IS_X11_WINDOW(own) &&
-                !minimisedNow(window))
+            if (returning->request == requestCount && gtk_widget_get_visible(GTK_WIDGET(window)) && passedOn &&
+                own && GDK_IS_X11_WINDOW(own) && !minimisedNow(window))
                 askWithServerTime(window);
             g_object_unref(window);
             return G_SOURCE_REMOVE;
