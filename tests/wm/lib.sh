@@ -78,6 +78,16 @@ wait_for_ms() {
   done
 }
 wait_for() { wait_for_ms $(($1 * 1000)) "${@:2}"; }
+# Whether the command holds at each poll for the given milliseconds: for what must not happen, as
+# a window taking the focus back a moment after it was asked for.
+holds_for_ms() {
+  local deadline=$(($(date +%s%N) / 1000000 + $1))
+  shift
+  until [ $(($(date +%s%N) / 1000000)) -ge $deadline ]; do
+    "$@" || return 1
+    sleep 0.05
+  done
+}
 
 # The application under test ($app): one instance at a time, its id in $app_pid, its output
 # appended to $app_log ($work/app.log unless set).
