@@ -149,18 +149,19 @@ void insistOnAskedFocus(GtkWindow* asking) {
     auto* check = new Check{{}, requestCount};
     g_weak_ref_init(&check->window, asking);
     check->hadFocus = gtk_window_is_active(asking);
-    check->handler = g_signal_connect(asking, "notify::is-active", G_CALLBACK(+[](GtkWindow* window, GParamSpec*, gpointer data) {
-                                          if (gtk_window_is_active(window)) static_cast<Check*>(data)->hadFocus = true;
-                                      }),
-                                      check);
+    auto noteFocus = +[](GtkWindow* window, GParamSpec*, gpointer data) {
+        if (gtk_window_is_active(window)) static_cast<Check*>(data)->hadFocus = true;
+    };
+    check->handler = g_signal_connect(asking, "notify::is-active", G_CALLBACK(noteFocus), check);
     g_timeout_add_full(
         G_PRIORITY_DEFAULT, 300,
         [](gpointer data) -> gboolean {
             auto* asked = static_cast<Check*>(data);
             auto* window = static_cast<GtkWindow*>(g_weak_ref_get(&asked->window));
             if (!window) return G_SOURCE_REMOVE;
-            if (asked->request == requestCount && !asked->hadFocus && gtk_widget_get_visible(GTK_WIDGET(window)) &&
-                !gtk_window_is_active(window) && !minimisedNow(window))
+            if (asked->request == requestCount && !asked->hadFocus &&
+                gtk_widget_get_visible(GTK_WIDGET(window)) && !gtk_window_is_active(window) &&
+                !minimisedNow(window))
                 askWithServerTime(window);
             g_object_unref(window);
             return G_SOURCE_REMOVE;
