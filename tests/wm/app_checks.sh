@@ -215,7 +215,7 @@ if wait_for 20 has_window Alpha; then
       eval 'import_path "$work/missing/backup.json" && has_sheet "$chooser"'
   else
     fail "Ctrl+Shift+H in Alpha opens the library with the focus (the library is $(found library "^Saved Pages & Groups\$" &&
-      echo shown || echo not shown), the active window is $(xdotool getwindowname "$(active)" 2>/dev/null || echo none)$(
+      echo shown || echo not shown), the active window is $(describe_focus)$(
       wait_for 15 eval 'found library "^Saved Pages & Groups\$" && is_active "$library"' && echo "; both within 25 s"))"
   fi
   moved="420 330 520 430"

@@ -31,7 +31,6 @@ wait_for 10 eval 'other=$(xdotool search --all --classname "^quenlith-test-other
   "$tool" restore-windows "$settings" 0 &&
   sed -i 's/"restoreWindows": false/&, "pinShortcut": {"keyCode": 25, "modifiers": 2304}/' "$settings" ||
   { fail "the websites and settings are written"; exit 1; }
-describe_focus() { xdotool getwindowname "$(active)" 2>/dev/null || echo none; }
 above() { has_state "$1" _NET_WM_STATE_ABOVE; }
 
 for wm in openbox xfwm4; do

@@ -40,7 +40,6 @@ active() {
   id=$(xprop -root _NET_ACTIVE_WINDOW 2>/dev/null | sed -n 's/.*# \(0x[0-9a-fA-F]*\).*/\1/p')
   echo "${id:-0}"
 }
-describe_focus() { [ $(($(active))) -ne 0 ] && xdotool getwindowname "$(active)" 2>/dev/null || echo none; }
 shown_and_active() { found "$1" "$2" && is_active "${!1}"; }
 in_taskbar() { ! has_state "$1" _NET_WM_STATE_SKIP_TASKBAR; }
 

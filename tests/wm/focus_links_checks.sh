@@ -105,7 +105,7 @@ for wm in openbox xfwm4; do
     else
       fail "$wm: Escape closes the $what and gives the focus back to Alpha (the $what is \
 $(gone_from_screen "$title" && echo gone || echo shown), the active window is \
-$(xdotool getwindowname "$(active)" 2>/dev/null || echo none)$(wait_for 10 is_active "$alpha" && echo ", Alpha within 15 s"))"
+$(describe_focus)$(wait_for 10 is_active "$alpha" && echo ", Alpha within 15 s"))"
     fi
   done
 
@@ -129,7 +129,7 @@ $(xdotool getwindowname "$(active)" 2>/dev/null || echo none)$(wait_for 10 is_ac
       else
         fail "$wm: with the settings open beside Alpha, Escape in the downloads gives the focus back to Alpha \
 (the downloads is $(gone_from_screen "^Downloads\$" && echo gone || echo shown), the active window is \
-$(xdotool getwindowname "$(active)" 2>/dev/null || echo none))"
+$(describe_focus))"
       fi
     else
       fail "$wm: Ctrl+Alt+J in Alpha opens the downloads with the focus beside the settings"
@@ -156,7 +156,7 @@ $(xdotool getwindowname "$(active)" 2>/dev/null || echo none))"
       wait_for 10 eval 'found launcher "^Quenlith$" && is_active "$launcher"' ||
         { fail "$wm: Ctrl+O in Alpha opens the launcher before the $what (the launcher is \
 $(found launcher "^Quenlith$" && echo shown || echo not shown), the active window is \
-$(xdotool getwindowname "$(active)" 2>/dev/null || echo none))"; continue; }
+$(describe_focus))"; continue; }
     fi
     xdotool key "$key"
     if ! wait_for 10 eval 'found opened "$title" && is_active "$opened"'; then
@@ -198,7 +198,7 @@ $(xdotool getwindowname "$(active)" 2>/dev/null || echo none))"; continue; }
       fail "$wm: $key in the launcher opens the $what with the focus (the $what is \
 $(found opened "$title" && echo shown || echo not shown), the launcher is \
 $(found launcher "^Quenlith$" && echo shown || echo not shown), the active window is \
-$(xdotool getwindowname "$(active)" 2>/dev/null || echo none))"
+$(describe_focus))"
       continue
     fi
     xdotool key Escape
@@ -208,7 +208,7 @@ $(xdotool getwindowname "$(active)" 2>/dev/null || echo none))"
       fail "$wm: Escape closes the $what and gives the focus back to the launcher (the $what is \
 $(gone_from_screen "$title" && echo gone || echo shown), the launcher is \
 $(found launcher "^Quenlith$" && echo shown || echo not shown), the active window is \
-$(xdotool getwindowname "$(active)" 2>/dev/null || echo none))"
+$(describe_focus))"
     fi
     xdotool key Escape
     wait_for 5 gone_from_screen '^Quenlith$' || fail "$wm: Escape puts the launcher away after the $what"
@@ -229,7 +229,7 @@ $(xdotool getwindowname "$(active)" 2>/dev/null || echo none))"
       fail "$wm: Add & Open focuses the website it opens (the editor is \
 $(gone_from_screen "^Add Website$" && echo gone || echo shown), Gamma is \
 $(found added "^$(named Gamma)" && echo shown || echo not shown), the active window is \
-$(xdotool getwindowname "$(active)" 2>/dev/null || echo none))"
+$(describe_focus))"
     fi
   else
     fail "$wm: the editor opens with the focus for Add & Open"
@@ -258,7 +258,7 @@ $(xdotool getwindowname "$(active)" 2>/dev/null || echo none))"
       fail "$wm: Add & Open clicked in the editor from the launcher focuses the website it opens (the editor \
 is $(gone_from_screen "^Add Website$" && echo gone || echo shown), Delta is \
 $(found added "^$(named Delta)" && echo shown || echo not shown), the active window is \
-$(xdotool getwindowname "$(active)" 2>/dev/null || echo none))"
+$(describe_focus))"
     fi
   else
     fail "$wm: the launcher from Alpha opens the editor with the focus for a click on Add & Open"

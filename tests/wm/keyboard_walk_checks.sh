@@ -24,7 +24,7 @@ step() {
     pass "$wm: $1"
   else
     fail "$wm: $1 (the window is $(found "$2" "$3" && echo shown || echo not shown); the active window is \
-$(xdotool getwindowname "$(active)" 2>/dev/null || echo none); ours: $(ours_active && echo yes || echo no))"
+$(describe_focus); ours: $(ours_active && echo yes || echo no))"
     return 1
   fi
 }

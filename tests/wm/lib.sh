@@ -200,6 +200,8 @@ stop_wm() {
 # The window manager's active window, and whether it is the given one.
 active() { xprop -root _NET_ACTIVE_WINDOW | sed 's/.*# //; s/,.*//'; }
 is_active() { [ -n "$1" ] && [ $(($(active))) -eq $(($1)) ]; }
+# The title of the active window, for a failure's message; "none" when no window is active.
+describe_focus() { [ $(($(active))) -ne 0 ] && xdotool getwindowname "$(active)" 2>/dev/null || echo none; }
 # After the focus moved, the window managers settle it in a few steps (a closed window's
 # withdrawal, a repeated request): the next key goes once the active window has stayed for 0.3 s.
 steady_focus() {
@@ -214,6 +216,8 @@ steady_focus() {
 # found VARIABLE PATTERN: sets the variable to the running instance's visible window of that title.
 found() { eval "$1=\$(app_window '$2')"; [ -n "${!1}" ]; }
 gone_from_screen() { [ -z "$(app_window "$1")" ]; }
+# The middle of the window on the screen, "X Y", where a person clicks it.
+centre_of() { local x y w h; read -r x y w h < <(geometry_of "$1"); echo "$((x + w / 2)) $((y + h / 2))"; }
 # Whether the first window is above the second in the window manager's stacking order.
 stacked_above() {
   local position=0 upper=0 lower=0 id

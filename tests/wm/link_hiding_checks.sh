@@ -42,9 +42,7 @@ stop_clients() {
 name_of() { xdotool getwindowname "$1" 2>/dev/null || echo none; }
 # A click in the middle of the window, as a person gives it the focus; done once it is active.
 click() {
-  local x y w h
-  read -r x y w h < <(geometry_of "$1")
-  xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 1
+  xdotool mousemove $(centre_of "$1") click 1
   wait_for 5 is_active "$1" && return
   fail "$wm: a click gives $(name_of "$1") the focus (the active window is $(name_of "$(active)"))"
   return 1
@@ -78,8 +76,7 @@ for wm in openbox xfwm4; do
   check "$wm: L1 then O puts it away" wait_for 5 eval '! linked_shown'
   # Both clicks in one command: L1 stays in front only as long as the window manager takes to pass
   # the focus on, not as long as a loaded machine takes to start the tools that see it active.
-  centre() { local x y w h; read -r x y w h < <(geometry_of "$1"); echo "$((x + w / 2)) $((y + h / 2))"; }
-  xdotool mousemove $(centre "$l1") click 1 mousemove $(centre "$o") click 1
+  xdotool mousemove $(centre_of "$l1") click 1 mousemove $(centre_of "$o") click 1
   check "$wm: L1 then O within 0.1 s never shows it" eval 'wait_for 5 is_active "$o" && stays_away'
 
   click "$l1"

@@ -50,7 +50,6 @@ click_menu_item() {  # click_menu_item MENU-PATH LABEL
 command_over_bus() {
   bus_call --object-path /com/quenlith/Quenlith --method org.gtk.Actions.Activate "$1" "[]" "{}" >/dev/null
 }
-describe_focus() { xdotool getwindowname "$(active)" 2>/dev/null || echo none; }
 focus_moved_on() {  # focus_moved_on CLOSED: a window other than the closed one has the focus
   local now
   now=$(active)
