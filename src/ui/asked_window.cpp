@@ -138,11 +138,13 @@ void askWithServerTime(GtkWindow* window) {
 // A window manager may give the focus elsewhere as another of our windows goes while this one is
 // being mapped (the launcher putting itself away, the editor after "Add & Open"): a moment later, a
 // window that asked and has not had the focus since asks once more, unless something asked after it.
-// One that had it and lost it keeps away: the person (or a pager) chose another window.
+// One that had it and lost it asks again only when a window of ours went meanwhile, the window
+// manager's hand-over; otherwise the person (or a taskbar) chose another window.
 void insistOnAskedFocus(GtkWindow* asking) {
     struct Check {
         GWeakRef window;
         std::uint64_t request;
+        std::uint64_t hidden = windowsHiddenBeforeThisTurn();
         gulong handler = 0;
         bool hadFocus = false;
     };
@@ -159,7 +161,7 @@ void insistOnAskedFocus(GtkWindow* asking) {
             auto* asked = static_cast<Check*>(data);
             auto* window = static_cast<GtkWindow*>(g_weak_ref_get(&asked->window));
             if (!window) return G_SOURCE_REMOVE;
-            if (asked->request == requestCount && !asked->hadFocus &&
+            if (asked->request == requestCount && (!asked->hadFocus || windowsHidden() != asked->hidden) &&
                 gtk_widget_get_visible(GTK_WIDGET(window)) && !gtk_window_is_active(window) &&
                 !minimisedNow(window))
                 askWithServerTime(window);

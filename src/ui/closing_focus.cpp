@@ -44,8 +44,29 @@ gboolean focusedIn(GSignalInvocationHint*, guint, const GValue* values, gpointer
     return TRUE;
 }
 
+std::uint64_t hiddenCount = 0;
+// Set while the current turn of the main loop has hidden a window, with the count before it.
+bool hiddenThisTurn = false;
+std::uint64_t hiddenBeforeTurn = 0;
+
+void countHidden() {
+    if (!hiddenThisTurn) {
+        hiddenThisTurn = true;
+        hiddenBeforeTurn = hiddenCount;
+        g_idle_add_full(
+            G_PRIORITY_HIGH,
+            [](gpointer) -> gboolean {
+                hiddenThisTurn = false;
+                return G_SOURCE_REMOVE;
+            },
+            nullptr, nullptr);
+    }
+    ++hiddenCount;
+}
+
 gboolean hidden(GSignalInvocationHint*, guint, const GValue* values, gpointer) {
     auto* widget = static_cast<GtkWidget*>(g_value_get_object(&values[0]));
+    if (ordinaryWindow(widget)) countHidden();
     // A window whose focus goes back to the window it was asked from is handled as it goes (by
     // `hideAskedWindow`, or by its own handler of "hide", which runs after this hook).
     if (ordinaryWindow(widget) && !isAskedWindow(GTK_WINDOW(widget)))
@@ -104,6 +125,10 @@ void handFocusOnAsWindowsClose() {
     }();
     (void)installed;
 }
+
+std::uint64_t windowsHiddenBeforeThisTurn() { return hiddenThisTurn ? hiddenBeforeTurn : hiddenCount; }
+
+std::uint64_t windowsHidden() { return hiddenCount; }
 
 void handFocusOnFrom(GtkWindow* closing, std::uint32_t time) {
     // Still active: the window manager has not yet heard of the withdrawal.

@@ -18,4 +18,11 @@ void handFocusOnAsWindowsClose();
 // with the keyboard when that window is not there to take it; `time` is the closing input's.
 void handFocusOnFrom(GtkWindow* closing, std::uint32_t time);
 
+// How many ordinary windows of this application have been hidden since `handFocusOnAsWindowsClose`
+// (none before), those hidden on the current turn of the main loop left out: a window asked for on
+// the turn another goes (the launcher putting itself away) sees that one go after it asked.
+std::uint64_t windowsHiddenBeforeThisTurn();
+// The same, counting this turn's too.
+std::uint64_t windowsHidden();
+
 }  // namespace quenlith
