@@ -134,6 +134,21 @@ $(describe_focus))"
     else
       fail "$wm: Ctrl+Alt+J in Alpha opens the downloads with the focus beside the settings"
     fi
+    # The editor asked from the launcher, which puts itself away, keeps the focus the window manager
+    # hands to the settings, kept above, as the launcher goes.
+    launcher="" opened=""
+    xdotool windowactivate --sync "$alpha" key ctrl+o
+    if wait_for 10 eval 'found launcher "^Quenlith$" && is_active "$launcher"'; then
+      xdotool key ctrl+shift+n
+      check "$wm: Ctrl+Shift+N in the launcher beside the settings opens the editor with the focus" \
+        eval 'wait_for 10 eval '"'"'found opened "^Add Website$" && is_active "$opened"'"'"' && holds_for_ms 1000 is_active "$opened"'
+      check "$wm: the editor is above the settings" eval '[ -n "$opened" ] && stacked_above "$opened" "$beside"'
+      [ -n "$opened" ] && xdotool windowactivate --sync "$opened" key Escape
+      wait_for 5 eval 'found launcher "^Quenlith$" && is_active "$launcher"' && xdotool key Escape
+      wait_for 5 gone_from_screen '^Quenlith$' || fail "$wm: Escape puts the launcher away beside the settings"
+    else
+      fail "$wm: Ctrl+O in Alpha opens the launcher with the focus beside the settings (the active window is $(describe_focus))"
+    fi
     xdotool windowactivate --sync "$beside" key Escape
     wait_for 5 gone_from_screen "^Quenlith Settings$" || fail "$wm: Escape closes the settings beside Alpha"
   else
