@@ -59,6 +59,9 @@ FloatingBrowserPanel::FloatingBrowserPanel(bool followAcrossSpaces) {
                 minimized_ = (event->new_window_state & GDK_WINDOW_STATE_ICONIFIED) != 0;
                 showTaskbarHint();
             }
+            constexpr auto filling = GDK_WINDOW_STATE_MAXIMIZED | GDK_WINDOW_STATE_FULLSCREEN;
+            if ((event->changed_mask & filling) && (event->new_window_state & filling))
+                normalFrames_.settleOnFilling(screens());
             scheduleFrameCheck();
             return false;
         },
@@ -145,16 +148,23 @@ void FloatingBrowserPanel::setFrame(const Rect& frame) {
         requestFrame(frame);
         return;
     }
-    // Before the window is on screen, ask GTK for about that place (so the window manager does not
-    // choose one) and apply the exact frame once the window is mapped and its decoration is known.
+    // Before the window is on screen, apply the exact frame once it is mapped and its decoration is
+    // known.
     pendingFrame_ = frame;
+    // GTK takes a size given while the window is shown as the size of its content, adds its title
+    // bar and borders, and sends it with its next layout, which may come after the map handler's
+    // exact frame: a window arranged while its map is under way grew by its decoration. So GTK is
+    // asked only before it is shown, for about that place (the window manager then does not choose
+    // one).
+    if (get_visible()) return;
     move(static_cast<int>(std::lround(frame.x)), static_cast<int>(std::lround(frame.y)));
     resize(roundedLength(frame.width), roundedLength(frame.height));
 }
 
 CodableRect FloatingBrowserPanel::savedFrame() const {
     // A maximised or full-screen window is remembered by the frame it returns to.
-    return codableRect(isMaximizedOrFullscreen() && normalFrame_ ? *normalFrame_ : frame(), screens());
+    auto normal = normalFrames_.normalFrame();
+    return codableRect(isMaximizedOrFullscreen() && normal ? *normal : frame(), screens());
 }
 
 bool FloatingBrowserPanel::isMaximizedOrFullscreen() const {
@@ -211,7 +221,7 @@ void FloatingBrowserPanel::scheduleFrameCheck() {
                 Rect now = visibleFrame(*current);
                 lastFrame_ = now;
                 // Only a normal frame is the one to remember; a maximised one is reported but not kept.
-                if (!isMaximizedOrFullscreen()) normalFrame_ = now;
+                if (!isMaximizedOrFullscreen()) normalFrames_.record(now);
                 if (!reportedFrame_ || *reportedFrame_ != now) {
                     reportedFrame_ = now;
                     frameChanged_.emit();

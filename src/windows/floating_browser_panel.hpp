@@ -7,6 +7,7 @@
 #include <sigc++/signal.h>
 
 #include "model/codable_rect.hpp"
+#include "model/normal_frame_history.hpp"
 #include "model/web_app_profile.hpp"
 #include "model/window_geometry.hpp"
 
@@ -35,9 +36,12 @@ public:
     // Moves and shrinks the window into the work area of the monitor holding most of it.
     void clampToScreen();
 
-    // The visible frame in root coordinates; before the window is first shown, the frame it will
+    // The visible frame in root coordinates; until the window is mapped on screen, the frame it will
     // take.
     Rect frame() const;
+    // Whether the X server has mapped the window and the window has taken its frame: GTK calls a
+    // window mapped as soon as it asks for that.
+    bool isMappedOnScreen() const { return mappedOnScreen_; }
     void setFrame(const Rect& frame);
 
     // The frame as it is saved, with the display number of its monitor: the last normal frame while
@@ -91,7 +95,7 @@ private:
     std::optional<Rect> lastFrame_;      // last frame known or asked for
     std::optional<Rect> pendingFrame_;   // to be applied exactly once the window is on screen
     std::optional<Rect> reportedFrame_;  // last frame signal_frame_changed announced
-    std::optional<Rect> normalFrame_;    // last frame seen while neither maximised nor full screen
+    NormalFrameHistory normalFrames_;    // seen while neither maximised nor full screen
     bool mappedOnScreen_ = false;
     sigc::signal<void()> frameChanged_;
     sigc::connection frameCheck_;
