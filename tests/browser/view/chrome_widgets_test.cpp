@@ -130,10 +130,17 @@ TEST(CompactRevealView, PressingAndDraggingMovesTheWindow) {
         return window.get_mapped() && x == 900 && y == 600;
     }));
 
-    ASSERT_TRUE(xdotool("mousemove --sync 950 603"));
+    // Other tests' windows share this display: the press must land on this one.
+    auto seat = Gdk::Display::get_default()->get_default_seat();
+    ASSERT_TRUE(test::spinUntil([&] {
+        window.get_window()->raise();
+        int wx = 0, wy = 0;
+        auto under = xdotool("mousemove --sync 950 603") ? seat->get_pointer()->get_window_at_position(wx, wy)
+                                                         : Glib::RefPtr<Gdk::Window>();
+        return under && under->get_toplevel() == window.get_window();
+    }));
     ASSERT_TRUE(xdotool("mousedown 1"));
     // The press starts the drag: the pointer is grabbed.
-    auto seat = Gdk::Display::get_default()->get_default_seat();
     ASSERT_TRUE(
         test::spinUntil([&] { return Gdk::Display::get_default()->device_is_grabbed(seat->get_pointer()); }));
     ASSERT_TRUE(xdotool("mousemove 1010 643"));
