@@ -40,6 +40,7 @@ TEST(NormalFrameHistory, AMaximisedWindowComesBackToTheLastFrameThePersonGaveItN
         {"moved elsewhere by the person, then maximised", {left, {200, 120, 613, 684}}, Rect{200, 120, 613, 684}},
         {"resized by the person in its corner: a new size is no step", {corner, {30, 40, 700, 500}},
          Rect{30, 40, 700, 500}},
+        {"put in the corner with another height: no step", {left, {30, 40, 613, 500}}, Rect{30, 40, 613, 500}},
         {"the first frame seen is kept even in the corner", {corner}, corner},
         {"a frame seen twice is one frame", {left, corner, corner}, left},
     };
