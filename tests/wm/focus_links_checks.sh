@@ -140,16 +140,13 @@ $(describe_focus))"
     xdotool windowactivate --sync "$alpha" key ctrl+o
     if wait_for 10 eval 'found launcher "^Quenlith$" && is_active "$launcher"'; then
       xdotool key ctrl+shift+n
-      if wait_for 10 eval 'found opened "^Add Website$" && is_active "$opened"'; then
-        if holds_for_ms 1000 is_active "$opened"; then
-          pass "$wm: Ctrl+Shift+N in the launcher beside the settings opens the editor with the focus"
-        else
-          fail "$wm: Ctrl+Shift+N in the launcher beside the settings opens the editor with the focus \
-(the editor had it, then $(describe_focus) took it)"
-        fi
+      what="$wm: Ctrl+Shift+N in the launcher beside the settings opens the editor with the focus"
+      if ! wait_for 10 eval 'found opened "^Add Website$" && is_active "$opened"'; then
+        fail "$what (the editor is ${opened:-not shown}, the active window is $(describe_focus))"
+      elif ! holds_for_ms 1000 is_active "$opened"; then
+        fail "$what (the editor had it, then $(describe_focus) took it)"
       else
-        fail "$wm: Ctrl+Shift+N in the launcher beside the settings opens the editor with the focus \
-(the editor is ${opened:-not shown}, the active window is $(describe_focus))"
+        pass "$what"
       fi
       # The window manager may restack a moment after it hands over the focus.
       if [ -n "$opened" ] && wait_for 10 stacked_above "$opened" "$beside"; then
