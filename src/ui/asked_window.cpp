@@ -7,6 +7,7 @@
 #include <gtkmm/window.h>
 
 #include "ui/active_window.hpp"
+#include "ui/awaited_focus.hpp"
 #include "ui/closing_focus.hpp"
 #include "ui/kept_above.hpp"
 
@@ -148,6 +149,7 @@ void insistOnAskedFocus(GtkWindow* asking) {
         gulong handler = 0;
         bool hadFocus = false;
     };
+    awaitFocus(asking);
     auto* check = new Check{{}, requestCount};
     g_weak_ref_init(&check->window, asking);
     check->hadFocus = gtk_window_is_active(asking);

@@ -8,6 +8,7 @@
 #include <gtkmm/window.h>
 
 #include "ui/active_window.hpp"
+#include "ui/awaited_focus.hpp"
 
 // Last: Xlib defines macros (Status, None) that clash with ordinary names.
 #include <gdk/gdkx.h>
@@ -135,6 +136,8 @@ void comeForward(GtkWindow* window, GParamSpec*, gpointer) {
         return;
     Gtk::Window& shown = *Glib::wrap(window);
     if (keptAbove(shown) == KeptAbove::no) keepAbove(shown, KeptAbove::untilAnotherApplication);
+    // Focused by the window manager while a window asked for is on its way: that one comes in front.
+    if (anotherWindowAwaitsFocus(window)) return;
     if (GdkWindow* own = gtk_widget_get_window(GTK_WIDGET(window))) gdk_window_raise(own);
 }
 

@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 #include <gtkmm/window.h>
 
+// Last: Xlib defines macros (Status, None) that clash with ordinary names.
+#include <gdk/gdkx.h>
+
 #include "support/main_loop.hpp"
 #include "ui/kept_above.hpp"
 
@@ -66,6 +69,68 @@ TEST(AskedWindow, IsKeptAboveWhenAWindowOfOursIsNow) {
         EXPECT_EQ(keptAbove(asked), c.asked);
         EXPECT_EQ(asked.get_transient_for(), c.attach && !c.fromOutside ? &origin : nullptr);
         hideAskedWindow(asked);
+    }
+}
+
+
+// Where a toplevel lies among the root window's children, lowest first (no window manager here:
+// toplevels are the root's children).
+int stackPosition(Gtk::Window& window) {
+    Display* display = GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
+    ::Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    int position = -1;
+    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
+        for (unsigned i = 0; i < count; ++i)
+            if (children[i] == GDK_WINDOW_XID(window.get_window()->gobj())) position = static_cast<int>(i);
+        XFree(children);
+    }
+    return position;
+}
+
+// The window manager gives `window` the keyboard, as it does to a window kept above when another
+// window of ours goes.
+void focusedByTheWindowManager(Gtk::Window& window) {
+    GdkEvent* event = gdk_event_new(GDK_FOCUS_CHANGE);
+    event->focus_change.window = GDK_WINDOW(g_object_ref(window.get_window()->gobj()));
+    event->focus_change.send_event = TRUE;
+    event->focus_change.in = TRUE;
+    gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default())));
+    gtk_main_do_event(event);
+    gdk_event_free(event);
+}
+
+// A window kept above that the window manager focuses comes in front of our other windows, except
+// of a window asked for that has not had the focus yet: that one is what the person wants in front.
+TEST(AskedWindow, AWindowFocusedWhileAnAskedOneWaitsForTheFocusStaysBelowIt) {
+    for (const bool asked : {true, false}) {
+        SCOPED_TRACE(asked ? "the other window was asked for" : "the other window is only shown");
+        Gtk::Window pinned, settings, other;
+        keepAbove(pinned, KeptAbove::always);
+        keepAbove(settings, KeptAbove::untilAnotherApplication);
+        comeAboveWhenActive(settings);
+        pinned.show();
+        settings.show();
+        // It never takes the focus: the window manager has not given it yet.
+        other.set_accept_focus(false);
+        if (asked)
+            presentAskedWindow(other, &pinned, false);
+        else
+            other.show();
+        ASSERT_TRUE(spinUntil([&] {
+            return other.get_window() && gdk_window_is_viewable(other.get_window()->gobj()) &&
+                   stackPosition(other) > stackPosition(settings) && stackPosition(settings) >= 0;
+        }));
+
+        focusedByTheWindowManager(settings);
+        ASSERT_TRUE(settings.is_active());
+        // A raise would reach the server before this round trip returns.
+        gdk_display_sync(gdk_display_get_default());
+        if (asked)
+            EXPECT_GT(stackPosition(other), stackPosition(settings));
+        else
+            EXPECT_TRUE(spinUntil([&] { return stackPosition(settings) > stackPosition(other); }));
+        if (asked) hideAskedWindow(other);
     }
 }
 
