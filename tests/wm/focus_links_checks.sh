@@ -162,8 +162,13 @@ $(describe_focus))"
     else
       fail "$wm: Ctrl+O in Alpha opens the launcher with the focus beside the settings (the active window is $(describe_focus))"
     fi
-    xdotool windowactivate --sync "$beside" key Escape
-    wait_for 5 gone_from_screen "^Quenlith Settings$" || fail "$wm: Escape closes the settings beside Alpha"
+    # The focus goes back to Alpha as the launcher goes; the settings are taken once it has settled
+    # there, as a person's next click comes.
+    wait_for 10 eval 'is_active "$alpha" && steady_focus && is_active "$alpha"'
+    xdotool windowactivate --sync "$beside"
+    wait_for 10 eval 'is_active "$beside" && steady_focus && is_active "$beside"' && xdotool key Escape
+    wait_for 10 gone_from_screen "^Quenlith Settings$" ||
+      fail "$wm: Escape closes the settings beside Alpha (the active window is $(describe_focus))"
   else
     fail "$wm: Ctrl+, in Alpha opens the settings to stay open beside it"
   fi
