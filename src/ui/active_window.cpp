@@ -24,6 +24,8 @@ ActiveWindowWatch::ActiveWindowWatch(GdkDisplay* display, std::function<void()> 
     GdkWindow* root = gdk_screen_get_root_window(gdk_display_get_default_screen(display_));
     gdk_window_set_events(root,
                           static_cast<GdkEventMask>(gdk_window_get_events(root) | GDK_PROPERTY_CHANGE_MASK));
+    // Sent now: until the request is out, changes are not reported to us.
+    gdk_display_flush(display_);
     gdk_window_add_filter(nullptr, reinterpret_cast<GdkFilterFunc>(&ActiveWindowWatch::filter), this);
 }
 
@@ -35,10 +37,16 @@ ActiveWindowWatch::~ActiveWindowWatch() {
 int ActiveWindowWatch::filter(void* xEvent, void*, void* data) {
     auto* self = static_cast<ActiveWindowWatch*>(data);
     const auto* event = static_cast<const XEvent*>(xEvent);
-    if (event->type == PropertyNotify && event->xproperty.window == self->root_ &&
-        event->xproperty.atom == self->activeAtom_ && !self->pending_.connected())
+    if (event->type != PropertyNotify || event->xproperty.window != self->root_ ||
+        event->xproperty.atom != self->activeAtom_)
+        return GDK_FILTER_CONTINUE;
+    // Read now rather than when the main loop turns: by then another switch may have hidden this one.
+    const unsigned long active = self->active();
+    if (self->seen_.empty() || self->seen_.back() != active) self->seen_.push_back(active);
+    if (!self->pending_.connected())
         self->pending_ = Glib::signal_idle().connect([self] {
             if (self->changed_) self->changed_();
+            self->seen_.clear();
             return false;
         });
     return GDK_FILTER_CONTINUE;

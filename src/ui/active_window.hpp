@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include <sigc++/connection.h>
 
@@ -35,6 +36,10 @@ public:
     unsigned long active() const;
     // Whether the X window is one of this application's.
     bool isOwn(unsigned long window) const;
+    // The active windows in turn since the last run of `changed`, read as each change was heard of
+    // (during `changed`). A window in front only for a moment is in it although another one is
+    // active again by the time the main loop turns.
+    const std::vector<unsigned long>& seen() const { return seen_; }
 
 private:
     ActiveWindowWatch(GdkDisplay* display, std::function<void()> changed);
@@ -45,6 +50,7 @@ private:
     unsigned long activeAtom_ = 0;
     std::function<void()> changed_;
     sigc::connection pending_;
+    std::vector<unsigned long> seen_;
 };
 
 }  // namespace quenlith

@@ -51,11 +51,17 @@ void ActiveApplicationWatcher::applicationsChanged(void*, gpointer data) {
 }
 
 void ActiveApplicationWatcher::activeWindowChanged() {
-    auto application = current();
-    // Another window of the same application is no change of application.
-    if (reported_ && *reported_ == application) return;
-    reported_ = application;
-    if (report_) report_(application);
+    // Each application in turn, also one that was in front only for a moment: going there and
+    // back is a change of application, though the same one is in front as the main loop turns.
+    std::vector<unsigned long> windows = activeWindow_->seen();
+    windows.push_back(activeWindow_->active());
+    for (unsigned long window : windows) {
+        auto application = applicationOf(window);
+        // Another window of the same application is no change of application.
+        if (reported_ && *reported_ == application) continue;
+        reported_ = application;
+        if (report_) report_(application);
+    }
 }
 
 const std::vector<DesktopApplication>& ActiveApplicationWatcher::installed() {
@@ -73,10 +79,11 @@ const std::vector<DesktopApplication>& ActiveApplicationWatcher::installed() {
     return *installed_;
 }
 
-std::optional<std::string> ActiveApplicationWatcher::current() {
+std::optional<std::string> ActiveApplicationWatcher::current() { return applicationOf(activeWindow_->active()); }
+
+std::optional<std::string> ActiveApplicationWatcher::applicationOf(unsigned long active) {
     GdkDisplay* display = activeWindow_->display();
     Display* x = GDK_DISPLAY_XDISPLAY(display);
-    const ::Window active = activeWindow_->active();
     if (activeWindow_->isOwn(active)) return ownApplication_;
     WindowApplicationIdentity identity;
     if (active != None) {

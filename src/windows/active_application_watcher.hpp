@@ -34,6 +34,8 @@ private:
     ActiveApplicationWatcher(std::string ownApplication, Report report);
     static void applicationsChanged(void* monitor, gpointer self);
     void activeWindowChanged();
+    // The application of an X window (0: none in front).
+    std::optional<std::string> applicationOf(unsigned long window);
     const std::vector<DesktopApplication>& installed();
 
     std::unique_ptr<ActiveWindowWatch> activeWindow_;

@@ -10,10 +10,11 @@ build=$(cd "$1" && pwd)
 app=$build/quenlith
 server=$build/tests/programs/page_server/page_server
 tool=$build/tests/programs/profiles_tool/profiles_tool
+ping_window=$build/tests/programs/ping_window/ping_window
 source "$here/lib.sh"
 begin_checks tuck-wm bus -- "$@"
 owned="$owned client_pids" client_pids=""
-need_programs "$app" "$server" "$tool" "$(command -v xmessage)"
+need_programs "$app" "$server" "$tool" "$ping_window" "$(command -v xmessage)"
 data=$XDG_DATA_HOME/com.quenlith.Quenlith settings=$XDG_CONFIG_HOME/com.quenlith.Quenlith/settings.json
 mkdir -p "$data" "$XDG_CONFIG_HOME/com.quenlith.Quenlith" "$XDG_DATA_HOME/applications"
 start_openbox 40 0 30 0 || { fail "openbox did not start"; exit 1; }
@@ -86,7 +87,11 @@ iconic() { xprop -id "$1" WM_STATE 2>/dev/null | grep -q 'Iconic'; }
 xdotool windowminimize "$shown"
 check "the linked website minimised stays minimised" \
   eval 'wait_for 5 iconic "$shown" && ! wait_for 2 eval "! iconic $shown"'
-xdotool windowactivate --sync "$other" windowactivate --sync "$linked"
+# The other client counts once the application has heard of it: a loaded one may read both
+# switches at once, and then saw only the linked client, which never left.
+xdotool windowactivate --sync "$other"
+"$ping_window" "$shown" || fail "the application answers a ping"
+xdotool windowactivate --sync "$linked"
 check "until the linked client comes to the front again" wait_for 10 linked_shown
 xdotool windowactivate --sync "$other"
 check "activating another client puts it away" wait_for 20 eval '! linked_shown'
