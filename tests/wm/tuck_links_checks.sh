@@ -87,8 +87,8 @@ iconic() { xprop -id "$1" WM_STATE 2>/dev/null | grep -q 'Iconic'; }
 xdotool windowminimize "$shown"
 check "the linked website minimised stays minimised" \
   eval 'wait_for 5 iconic "$shown" && ! wait_for 2 eval "! iconic $shown"'
-# The other client counts once the application has heard of it: a loaded one may read both
-# switches at once, and then saw only the linked client, which never left.
+# As a person's next click does, the linked client comes once the application has heard of the
+# other one: it answers the ping only after reading the change, which a loaded machine delays.
 xdotool windowactivate --sync "$other"
 "$ping_window" "$shown" || fail "the application answers a ping"
 xdotool windowactivate --sync "$linked"
