@@ -7,32 +7,33 @@
 #include <gtkmm/separator.h>
 
 #include "launcher/launcher_style.hpp"
+#include "model/guide_key_list.hpp"
 #include "model/localization.hpp"
 #include "model/product_guide.hpp"
 #include "ui/form_rows.hpp"
 #include "ui/framed_box.hpp"
-#include "ui/shown_keys.hpp"
 
 namespace quenlith {
 
 namespace {
 
-// The Linux names of the keys (Ctrl+Alt+Shift order); the four lines are one lookup key.
-constexpr const char* kShortcutList =
-    "Ctrl+K Quick Open \u00B7 Ctrl+Shift+D Read Later \u00B7 Ctrl+Shift+O Multiple links\n"
-    "Ctrl+L Address \u00B7 Ctrl+T New tab \u00B7 Ctrl+Shift+T Reopen tab\n"
-    "Ctrl+F Find \u00B7 Ctrl+P Print / PDF \u00B7 Ctrl+Shift+H Saved Pages\n"
-    "Ctrl+Alt+Shift+N Private window \u00B7 Ctrl+Alt+P Recover mouse control";
-// The keys every browser of this desktop has, beside the ones above; also one lookup key. The keys
-// the menus show (back, forward, next and previous tab) are filled in as the menus write them.
-constexpr const char* kBrowserKeyList =
-    "%1$@ / %2$@ Back / Forward (also the mouse\u2019s side buttons) \u00B7 F5 Reload\n"
-    "Ctrl+Tab / %3$@ Next tab \u00B7 Ctrl+Shift+Tab / %4$@ Previous tab \u00B7 Esc Close window";
-
 Gtk::Label* wrapped(Gtk::Label* label) {
     label->set_xalign(0);
     label->set_line_wrap(true);
     return label;
+}
+
+// Where a line of the key list breaks: at spaces only, never inside a Chinese term or a key.
+void holdWordsTogether(Gtk::Label& list) {
+    const std::string text = list.get_text();
+    Pango::AttrList attributes = list.get_attributes();
+    for (const auto& [start, end] : keyListUnbreakableRuns(text)) {
+        PangoAttribute* held = pango_attr_allow_breaks_new(FALSE);
+        held->start_index = static_cast<guint>(start);
+        held->end_index = static_cast<guint>(end);
+        pango_attr_list_insert(attributes.gobj(), held);
+    }
+    list.set_attributes(attributes);
 }
 
 Gtk::Widget* section(int number, const GuideSection& guide) {
@@ -69,11 +70,8 @@ GuideWindow::GuideWindow(std::optional<ContentSize> workArea) {
 
     auto* box = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 10));
     box->pack_start(*wrapped(makeLabel(localizedString("Useful Shortcuts"), 14, 700)), Gtk::PACK_SHRINK);
-    const BrowserKeys keys = shownBrowserKeys();
-    shortcuts_ = wrapped(makeLabel(
-        localizedString(kShortcutList) + "\n" +
-            localizedFormat(kBrowserKeyList, {keys.back, keys.forward, keys.nextTab, keys.previousTab}),
-        13));
+    shortcuts_ = wrapped(makeLabel(guideKeyList(), 13));
+    holdWordsTogether(*shortcuts_);
     // Selected and copied with the pointer; as a keyboard stop it would select all its text and
     // scroll the page to its end.
     makeCopyable(*shortcuts_);

@@ -1,13 +1,14 @@
 #include "settings/shortcuts_pane.hpp"
 
 #include "model/app_preferences.hpp"
+#include "model/command_keys.hpp"
+#include "model/guide_key_list.hpp"
 #include "model/isolated_text.hpp"
 #include "model/localization.hpp"
 #include "model/preferences_store.hpp"
 #include "model/shortcut_picker_rules.hpp"
 #include "model/web_app_store.hpp"
 #include "ui/form_rows.hpp"
-#include "ui/shown_keys.hpp"
 #include "windows/browser_window_manager.hpp"
 #include "windows/hot_key_manager.hpp"
 #include "windows/window_services.hpp"
@@ -65,13 +66,15 @@ ShortcutsPane::ShortcutsPane(SettingsContext& context) : context_(context) {
     auto& websites = addSection(localizedString("Websites"));
     websites_ = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 6));
     websites.pack_start(*websites_, Gtk::PACK_SHRINK);
-    // The keys the menus show are filled in as the menus write them.
-    const BrowserKeys keys = shownBrowserKeys();
+    // The keys the menus show are filled in by their English names, as the list writes its others.
+    auto key = [](std::string_view action) { return keyListName(commandAccelerators(action).front()); };
+    const std::string back = key("back"), forward = key("forward"), previous = key("previousTab"),
+                      next = key("nextTab");
     websites.pack_start(*makeCaption(localizedFormat(
                             "Ctrl+L Address · Ctrl+T New tab · Ctrl+W Close tab · Ctrl+R Reload\n%1$@ / "
                             "%2$@ Back / Forward · Ctrl++ / Ctrl+− Zoom · Ctrl+0 Actual Size\n%3$@ / "
                             "%4$@ Switch tabs · Ctrl+Alt+C Compact mode",
-                            {keys.back, keys.forward, keys.previousTab, keys.nextTab})),
+                            {back, forward, previous, next})),
                         Gtk::PACK_SHRINK);
 
     for (auto [binding, picker] : {std::pair{"launcher", &launcher_}, std::pair{"pin", &pin_},

@@ -7,11 +7,14 @@
 #include <glib.h>
 
 #include "model/app_paths.hpp"
+#include "model/command_keys.hpp"
 #include "model/file_test_support.hpp"
+#include "model/guide_key_list.hpp"
 #include "model/localization.hpp"
 #include "model/localization_testing.hpp"
 #include "model/more_menu.hpp"
 #include "model/product_guide.hpp"
+#include "model/shortcut_picker_rules.hpp"
 #include "model/website_switches.hpp"
 
 namespace quenlith {
@@ -97,6 +100,51 @@ TEST_P(ProductGuide, EverySectionReadsInTheInterfaceLanguage) {
         }
         EXPECT_EQ(hasHan(text), chinese) << text;
         EXPECT_EQ(hasHan(localizedString(section.title)), chinese);
+    }
+}
+
+// Each entry of the key list names keys that do what it says: the keys of the commands it names,
+// in order, written in one form in either language (their English names, none translated).
+TEST_P(ProductGuide, TheKeyListNamesOnlyKeysThatDoWhatItSays) {
+    const struct {
+        const char* term;
+        const char* chinese;
+        std::vector<const char*> actions;  // one a key; "" for the global shortcut
+    } rows[] = {
+        {"Quick Open", "快速打开", {"quickOpen"}},
+        {"Read Later", "稍后阅读", {"readLater"}},
+        {"Multiple links", "多个链接", {"batchLinks"}},
+        {"Address", "地址栏", {"address"}},
+        {"New tab", "新标签页", {"newTab"}},
+        {"Reopen tab", "重新打开标签页", {"reopenTab"}},
+        {"Find", "查找", {"find"}},
+        {"Print / PDF", "打印 / PDF", {"printPage"}},
+        {"Saved Pages", "已存页面", {"library"}},
+        {"Private window", "隐私窗口", {"privateWindow"}},
+        {"Recover mouse control", "恢复鼠标控制", {""}},
+        {"Back / Forward (also the mouse\u2019s side buttons)", "后退 / 前进（鼠标侧键亦可）", {"back", "forward"}},
+        {"Reload", "重新载入", {"reload"}},
+        {"Next tab", "下一个标签页", {"nextTab", "nextTab"}},
+        {"Previous tab", "上一个标签页", {"previousTab", "previousTab"}},
+        {"Stop loading", "停止载入", {"stop"}},
+    };
+    const bool chinese = GetParam() != std::string("en");
+    const auto entries = keyListEntries(guideKeyList());
+    ASSERT_EQ(entries.size(), std::size(rows));
+    for (std::size_t at = 0; at < entries.size(); ++at) {
+        const auto& [term, chineseTerm, actions] = rows[at];
+        SCOPED_TRACE(term);
+        EXPECT_EQ(entries[at].term, chinese ? chineseTerm : term);
+        ASSERT_EQ(entries[at].keys.size(), actions.size());
+        for (std::size_t key = 0; key < actions.size(); ++key) {
+            std::vector<std::string> names;
+            for (std::string_view accelerator : commandAccelerators(actions[key]))
+                names.push_back(keyListName(accelerator));
+            if (*actions[key] == '\0') names.push_back(kMouseRecoveryShortcut.displayString());
+            EXPECT_NE(std::find(names.begin(), names.end(), entries[at].keys[key]), names.end())
+                << entries[at].keys[key] << " is no key of " << actions[key];
+            EXPECT_FALSE(hasHan(entries[at].keys[key])) << entries[at].keys[key];
+        }
     }
 }
 

@@ -1609,14 +1609,33 @@ TEST_F(LauncherGuiTest, TrayMenuLauncherAndGeneralSettingsPicturedInEnglishAndCh
     localization_testing::reset();
 }
 
-// The guide names the keys the menus show as the menus name them: in the toolkit's English names
-// where the toolkit has no Chinese texts, beside the Chinese words.
-TEST(GuideTexts, NameTheMenusKeysAsTheMenusDo) {
-    test::ToolkitLanguage chinese("zh_CN", false);
-    GuideWindow guide(std::nullopt);
-    const std::string text = guide.shortcutList().get_text();
-    EXPECT_THAT(text, testing::HasSubstr("Alt+Left / Alt+Right \u540E\u9000 / \u524D\u8FDB"));
-    EXPECT_THAT(text, testing::HasSubstr("Ctrl+Tab / Ctrl+Page Down \u4E0B\u4E00\u4E2A\u6807\u7B7E\u9875"));
+// The guide's key list writes every key in one form, its English name, beside the Chinese words:
+// with the toolkit's Chinese texts too, which name the arrow keys in Chinese but not Page Down. At
+// one and a half times the text size its lines break at spaces only, never inside a term.
+TEST(GuideTexts, TheKeyListNamesKeysInOneFormAndBreaksOnlyBetweenWords) {
+    for (const bool toolkitTexts : {false, true}) {
+        SCOPED_TRACE(toolkitTexts ? "with the toolkit's Chinese texts" : "without the toolkit's Chinese texts");
+        if (toolkitTexts && !test::ToolkitLanguage::toolkitHasTexts("zh_CN")) continue;  // not installed here
+        test::ToolkitLanguage chinese("zh_CN", toolkitTexts);
+        test::TextScaleScope larger(1.5);
+        GuideWindow guide(std::nullopt);
+        Gtk::Label& list = guide.shortcutList();
+        const std::string text = list.get_text();
+        EXPECT_THAT(text, testing::HasSubstr("Alt+Left / Alt+Right \u540E\u9000 / \u524D\u8FDB"));
+        EXPECT_THAT(text, testing::HasSubstr("Ctrl+Tab / Ctrl+Page\u00A0Down \u4E0B\u4E00\u4E2A\u6807\u7B7E\u9875"));
+        guide.show();
+        ASSERT_TRUE(spinUntil([&] { return list.get_mapped() && list.get_allocated_width() > 1; }));
+        int lines = 0;
+        for (GSList* line = pango_layout_get_lines_readonly(list.get_layout()->gobj()); line; line = line->next) {
+            ++lines;
+            const auto start = static_cast<std::size_t>(static_cast<PangoLayoutLine*>(line->data)->start_index);
+            if (start > 0 && start < text.size()) {
+                EXPECT_TRUE(text[start - 1] == ' ' || text[start - 1] == '\n')
+                    << "a line starts inside a word: " << text.substr(start - 3, 12);
+            }
+        }
+        EXPECT_GT(lines, 6) << "the list's six lines wrap at this size";
+    }
 }
 
 }  // namespace
