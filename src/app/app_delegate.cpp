@@ -51,7 +51,6 @@ void AppDelegate::finishLaunching() {
 void AppDelegate::completeLaunch() {
     // The environment applied the appearance of the preferences on the turn before this one.
     buildMainMenu();
-    environment_->windows().session().restoreSession(true);
     GApplication* application = g_application_get_default();
     statusBar_ = std::make_unique<StatusBarController>(
         *environment_, application ? g_application_get_dbus_connection(application) : nullptr);
@@ -70,10 +69,12 @@ void AppDelegate::completeLaunch() {
                 {.pageURL = suggestion.address, .title = localizedString(suggestion.name)});
     };
     wireLauncherCommands();
+    // The tray and the launcher exist before the windows of the last session come back: those
+    // windows find the tray's presence known and the launcher's start page for their tabs.
+    environment_->windows().session().restoreSession(true);
     showUnreadableStores();
     launched_ = true;
     links_.launchFinished([this](const std::vector<std::string>& links) { route(links); });
-    if (reopenWhenLaunched_) statusBar_->reopen();
     logInfo(LogCategory::lifecycle, "Quenlith started");
 }
 
@@ -169,10 +170,8 @@ void AppDelegate::route(const std::vector<std::string>& links) {
 }
 
 void AppDelegate::reopen() {
-    if (statusBar_)
-        statusBar_->reopen();
-    else
-        reopenWhenLaunched_ = true;
+    // Before the launcher exists there is nothing to open: the start under way shows what it shows.
+    if (statusBar_) statusBar_->reopen();
 }
 
 void AppDelegate::terminate() {
@@ -182,9 +181,10 @@ void AppDelegate::terminate() {
     libraryRead_.disconnect();
     if (!environment_) return;
     if (statusBar_) statusBar_->teardown();
-    // The shortcuts go first: a press during the shutdown would open windows being torn down.
-    environment_->hotKeys().unregisterAll();
+    // No turn of the main loop comes between these steps, so no shortcut press reaches a window
+    // being torn down.
     environment_->downloads().cancelAll();
+    environment_->hotKeys().unregisterAll();
     environment_->windows().shutdown();
     environment_->store().save();
     // Settings changes still waiting for their turn are written now.

@@ -44,7 +44,8 @@ public:
     // websites that open at start and the tray items exist (the session's other windows follow,
     // one per idle turn).
     bool hasLaunched() const { return launched_; }
-    // The application was started again while running: opens the launcher.
+    // The application was started again while running: opens or closes the launcher; nothing
+    // before launching has finished.
     void reopen();
     // The About window (one, brought forward again when open).
     void showAboutPanel();
@@ -75,8 +76,6 @@ private:
     LaunchLinkQueue links_;
     bool terminated_ = false;
     bool launched_ = false;
-    // A second start while launching opens the launcher once it exists.
-    bool reopenWhenLaunched_ = false;
     ScheduledTask launchStep_;
     // Waits for the library's reading at start.
     sigc::connection libraryRead_;

@@ -576,6 +576,11 @@ void MainMenu::attach(Gtk::Window& window) {
             return true;
         },
         false);
+    // The commands follow the key window as the focus moves, not only once a key or a menu is used:
+    // their states are read over the session bus too, by clients that press no key in our windows.
+    window.property_is_active().signal_changed().connect([weak = std::weak_ptr<MainMenu*>(self_)] {
+        if (auto menu = weak.lock()) (*menu)->refresh();
+    });
     // The mouse's back and forward buttons act on the browser window they are pressed in, whether
     // or not it is the key window. They are taken before the page sees them: a web view takes every
     // button and does nothing with these two.

@@ -88,8 +88,8 @@ BrowserWindowSettingsView::BrowserWindowSettingsView(Gtk::Window& parent, WebApp
     errorLabel_.set_no_show_all(true);
     get_content_area()->pack_start(errorLabel_, Gtk::PACK_SHRINK);
     add_button(localizedString("Cancel"), Gtk::RESPONSE_CANCEL);
+    // Neither button answers Return: the sheet saves only when Save itself is pressed.
     styleSuggestedAction(*add_button(localizedString("Save"), Gtk::RESPONSE_OK));
-    set_default_response(Gtk::RESPONSE_OK);
     refresh();
     show_all_children();
 }

@@ -16,7 +16,7 @@ UserAgentPicker::UserAgentPicker() : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 10) {
     });
     custom_.set_placeholder_text(localizedString("User agent string"));
     nameControl(custom_, localizedString("User agent string"));
-    custom_.set_activates_default(true);  // Return saves, as in the other sheets' fields
+    custom_.set_activates_default(true);  // Return presses the default button of a sheet that has one
     custom_.signal_changed().connect([this] {
         // An emptied field stores the empty text, not the default.
         if (!updating_) write(std::string(custom_.get_text()));

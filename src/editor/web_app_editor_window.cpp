@@ -95,10 +95,9 @@ WebAppEditorWindow::~WebAppEditorWindow() {
 void WebAppEditorWindow::buildForm() {
     auto* header = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 12));
     header->set_border_width(20);
-    // A new website's window badge, or the pencil of an edit: the two windows tell themselves apart.
+    // One symbol for adding and editing alike: the title beside it tells the two apart.
     header->pack_start(
-        *Gtk::manage(new Gtk::Image(iconNameForSymbol(isNew_ ? "macwindow.badge.plus" : "pencil"),
-                                    Gtk::ICON_SIZE_DIALOG)),
+        *Gtk::manage(new Gtk::Image(iconNameForSymbol("macwindow.badge.plus"), Gtk::ICON_SIZE_DIALOG)),
         Gtk::PACK_SHRINK);
     auto* titles = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 3));
     auto* heading = Gtk::manage(new Gtk::Label(get_title()));

@@ -35,9 +35,6 @@ bool samePort(const AddressParts& a, const AddressParts& b) { return a.port == b
 const char* const kReadFailureMessage =
     "Your saved websites could not be read. The original file and backup are preserved. Restore a valid "
     "profiles.json before making changes.";
-const char* const kReadFailureWithoutBackupMessage =
-    "Your saved websites could not be read. The original file is preserved. Restore a valid profiles.json "
-    "before making changes.";
 
 // Keeps the copy of the set-aside records, if any, before a write of the file; fails when it cannot.
 Status keepSetAside(const std::shared_ptr<SetAsideWebsites>& setAside) {
@@ -64,13 +61,12 @@ WebAppStore::WebAppStore(std::optional<std::string> fileURL, Scheduler& schedule
     auto loaded = persistence_.load(&setAside);
     if (!loaded) {
         writable_ = false;
-        // Only a backup that is there is promised; a record that is at fault is named.
-        std::string message = localizedString(files::pathExists(files::backupPath(path))
-                                                  ? kReadFailureMessage
-                                                  : kReadFailureWithoutBackupMessage);
-        if (loaded.error().code == kProfileRecordUnreadable) message += "\n\n" + loaded.error().message;
-        errorMessage_ = std::move(message);
-        logError(LogCategory::lifecycle, "Profile data could not be read: " + loaded.error().message);
+        // The person reads the one fixed sentence; what was at fault, and whether a backup is
+        // there at all, goes to the log.
+        errorMessage_ = localizedString(kReadFailureMessage);
+        logError(LogCategory::lifecycle,
+                 "Profile data could not be read: " + loaded.error().message +
+                     (files::pathExists(files::backupPath(path)) ? "" : " (there is no backup)"));
         return;
     }
     profiles_ = std::move(*loaded);

@@ -46,7 +46,6 @@ const std::vector<std::pair<std::string_view, std::string_view>>& symbolIconTabl
             {"magnifyingglass", "edit-find-symbolic"},
             {"minus.circle", "list-remove-symbolic"},
             {"paintbrush", "applications-graphics-symbolic"},
-            {"pencil", "document-edit-symbolic"},
             {"person.2", "system-users-symbolic"},
             {"person.badge.plus", "contact-new-symbolic"},
             {"person.crop.rectangle", "avatar-default-symbolic"},

@@ -69,8 +69,8 @@ void WindowCallbacks::wire(BrowserWindowController& controller, const WebAppProf
         if (auto controller = (*self)->registry_.window(windowID))
             (*self)->profileChanged(*controller, changed);
     };
-    services.onURLChange = [weak, windowID, websiteID](const std::string& address) {
-        if (auto self = weak.lock()) (*self)->urlChanged(windowID, websiteID, address);
+    services.onURLChange = [weak, websiteID](const std::string& address) {
+        if (auto self = weak.lock()) (*self)->urlChanged(websiteID, address);
     };
     services.onMetadata = [weak, websiteID](const std::string& address, const std::string&,
                                             const std::optional<std::string>& icon) {
@@ -128,13 +128,14 @@ void WindowCallbacks::profileChanged(BrowserWindowController& controller, const 
         return;
     }
 
-    // Every website the change is written to; one failure is told once for all of them.
+    // Every website the change is written to; each one refused is told by an alert of its own.
     bool handedOver = false, refused = false;
     auto save = [&](const WebAppProfile& website) {
-        if (store_.upsert(website))
-            handedOver = true;
-        else
-            refused = true;
+        if (store_.upsert(website)) return handedOver = true;
+        refused = true;
+        presentAlert(AlertKind::error, localizedString("Could not save website"),
+                     store_.errorMessage().value_or(localizedString("Please try again.")), &controller.panel());
+        return false;
     };
     if (const BrowserTab* active = browser.tabs().active()) {
         std::vector<Uuid> linked;
@@ -156,23 +157,15 @@ void WindowCallbacks::profileChanged(BrowserWindowController& controller, const 
     } else {
         WebAppProfile record = store_.profile(changed.id).value_or(changed);
         record.mergeLiveSettings(applied, changed);
-        if (store_.upsert(record)) {
-            handedOver = true;
+        // A refused change of the window's own website is told too, not only taken back: the
+        // person asked for it.
+        if (save(record))
             controller.applyProfile(record);
-        } else {
-            refused = true;
-            // The window shows what is saved.
-            if (auto saved = store_.profile(changed.id)) controller.applyProfile(*saved);
-        }
+        else if (auto saved = store_.profile(changed.id))
+            controller.applyProfile(*saved);  // the window shows what is saved
     }
 
-    if (refused) {
-        presentAlert(AlertKind::error, localizedString("Could not save website"),
-                     store_.errorMessage().value_or(localizedString("Please try again.")),
-                     &controller.panel());
-        return;
-    }
-    if (!handedOver) return;
+    if (refused || !handedOver) return;
     // A write that fails takes the switch back: the window follows the store, and the person is
     // told on it each time.
     std::weak_ptr<WindowCallbacks*> weak = self_;
@@ -199,9 +192,8 @@ bool WindowCallbacks::switchNotSaved(const Uuid& windowID, const std::string& fa
     return true;
 }
 
-void WindowCallbacks::urlChanged(const Uuid& windowID, const Uuid& websiteID, const std::string& address) {
-    // A page-group window never remembers its address for the website.
-    if (registry_.isSceneWindow(windowID)) return;
+void WindowCallbacks::urlChanged(const Uuid& websiteID, const std::string& address) {
+    // Every window of a saved website, a page group's too, remembers the page it shows for it.
     auto website = store_.profile(websiteID);
     if (!website || !isCredentialFreeURL(address) || !website->isOwnSitePage(address)) return;
     std::optional<std::string> lastURL;

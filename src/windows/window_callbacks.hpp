@@ -47,7 +47,7 @@ private:
     // A write carrying a change the person made in the window failed: the window shows what is
     // saved again and says so. True when told here.
     bool switchNotSaved(const Uuid& windowID, const std::string& failure);
-    void urlChanged(const Uuid& windowID, const Uuid& websiteID, const std::string& address);
+    void urlChanged(const Uuid& websiteID, const std::string& address);
     void metadataArrived(const Uuid& websiteID, const std::string& address,
                          const std::optional<std::string>& iconAddress);
     void runCommand(BrowserWindowController& controller, BrowserCommand command, const Uuid& websiteID);

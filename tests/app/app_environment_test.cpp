@@ -3,7 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <functional>
+#include <optional>
 #include <utility>
 
 #include <gtkmm/messagedialog.h>
@@ -12,6 +14,7 @@
 #include "app/app_fixture.hpp"
 #include "app/start_sweeps.hpp"
 #include "browser/view/browser_view_controller.hpp"
+#include "launcher/launcher_window.hpp"
 #include "library/library_window.hpp"
 #include "model/file_store.hpp"
 #include "model/file_test_support.hpp"
@@ -25,6 +28,7 @@
 #include "windows/session_restore.hpp"
 #include "windows/window_registry.hpp"
 #include "windows/window_router.hpp"
+#include "windows/window_shell_hooks.hpp"
 
 namespace quenlith {
 namespace {
@@ -541,7 +545,20 @@ TEST(AppDelegateTest, StartsTheWindowManagerAndStopsInOrder) {
     BrowserWindowManager& windows = launched.environment()->windows();
     EXPECT_EQ(windows.registry().window(alpha.id), nullptr)
         << "windows are built once the main loop has turned";
+    // The tray is made first: without a session bus it has said there is no tray by the time the
+    // first window is built. A second start before launching has finished does nothing.
+    std::optional<bool> trayWhenBuilt;
+    WindowShellHooks hooks = windows.hooks();
+    hooks.onWindowBuilt = [&](BrowserWindowController&) {
+        if (!trayWhenBuilt) trayWhenBuilt = windows.tray().available();
+    };
+    windows.setHooks(std::move(hooks));
+    launched.reopen();
     ASSERT_TRUE(spinUntil([&] { return launched.hasLaunched(); }));
+    EXPECT_EQ(trayWhenBuilt, std::optional<bool>(false));
+    EXPECT_TRUE(std::ranges::none_of(Gtk::Window::list_toplevels(), [](Gtk::Window* shown) {
+        return dynamic_cast<LauncherWindow*>(shown) && shown->get_visible();
+    })) << "the second start came before the launcher existed";
     auto* window = windows.registry().window(alpha.id);
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->panel().get_visible());

@@ -150,7 +150,10 @@ TEST_F(BrowserSheetsTest, WindowSettingsAndUserAgentApplyOnSaveAndAreSavedToTheW
     sheet<BrowserWindowSettingsView>(window)->response(Gtk::RESPONSE_CANCEL);
     EXPECT_TRUE(window.panel().ignoresMouseEvents());
     ASSERT_TRUE(spinUntil([&] { return sheet<Gtk::Dialog>(window) == nullptr; }));
+    // Return saves nothing: no button is the sheet's default, which Return in a field or on the
+    // sheet would press.
     browser.moreMenu().showWindowSettingsSheet();
+    EXPECT_EQ(gtk_window_get_default_widget(GTK_WINDOW(sheet<BrowserWindowSettingsView>(window)->gobj())), nullptr);
     sheet<BrowserWindowSettingsView>(window)->response(Gtk::RESPONSE_OK);
     EXPECT_TRUE(window.panel().ignoresMouseEvents());
 

@@ -1053,6 +1053,41 @@ TEST_F(MainMenuTest, ReadLaterKeepsTheReadingPositionOfAScrolledPage) {
     EXPECT_EQ(clips.size(), 1u);
 }
 
+// Over the session bus, keeping a page is offered while a browser window showing one is the key
+// window, and follows the focus as it goes to another window of ours and comes back, with no key
+// pressed and no menu opened between.
+TEST_F(MainMenuTest, KeepingAPageIsOfferedOverTheBusWhileItsWindowHasTheFocus) {
+    server.page("/page", "<!doctype html><title>Page</title><p>text</p>");
+    GDBusConnection* bus = g_application_get_dbus_connection(G_APPLICATION(application->gobj()));
+    ASSERT_TRUE(bus);
+    g_autoptr(GDBusActionGroup) remote = g_dbus_action_group_get(
+        bus, g_dbus_connection_get_unique_name(bus), g_application_get_dbus_object_path(G_APPLICATION(application->gobj())));
+    auto offered = [&](bool expected) {
+        return spinUntil([&] {
+            g_strfreev(g_action_group_list_actions(G_ACTION_GROUP(remote)));
+            for (const char* name : {"clip", "readLater"}) {
+                gboolean enabled = FALSE;
+                if (!g_action_group_query_action(G_ACTION_GROUP(remote), name, &enabled, nullptr, nullptr, nullptr,
+                                                 nullptr) ||
+                    static_cast<bool>(enabled) != expected)
+                    return false;
+            }
+            return true;
+        });
+    };
+    BrowserWindowController& window = openKeyWindow("/page");
+    EXPECT_TRUE(offered(true)) << "a page in the key window";
+
+    Gtk::Window other;
+    other.set_title("Other");
+    other.show();
+    ASSERT_TRUE(makeActive(other));
+    EXPECT_TRUE(offered(false)) << "another window of ours has the focus";
+    other.hide();
+    ASSERT_TRUE(makeActive(window.panel()));
+    EXPECT_TRUE(offered(true)) << "the focus came back to the page's window";
+}
+
 TEST_F(MainMenuTest, ClearingWebsiteDataClosesEveryWindowAndRemovesTheSessionFiles) {
     server.page("/page", "<!doctype html><title>Page</title>");
     openKeyWindow("/page");

@@ -60,6 +60,7 @@ protected:
 TEST_F(PageGroupsPaneTest, ASavedGroupReopensOnceFocusesAndSkipsADeletedWebsite) {
     auto own = website("Own", "/a");
     own.setIsolatedAccount(true);
+    own.rememberLastURL = true;
     auto shared = website("Shared", "/c");
     server.page("/b", test::titledPage("B"));
     startPane({own, shared});
@@ -110,6 +111,18 @@ TEST_F(PageGroupsPaneTest, ASavedGroupReopensOnceFocusesAndSkipsADeletedWebsite)
     std::vector<std::vector<std::string>> expected = {
         {server.url("/a"), server.url("/b"), "1"}, {server.url("/b"), "0"}, {server.url("/c"), "0"}};
     EXPECT_EQ(onScreen(), expected);
+
+    // A group window of a saved website remembers the page it shows for that website, as its own
+    // window does.
+    const auto groupWindowOf = [&](const Uuid& websiteID) -> BrowserWindowController* {
+        for (const auto& [id, window] : manager->registry().windows())
+            if (window->profileID == websiteID && manager->registry().isSceneWindow(id)) return window.get();
+        return nullptr;
+    };
+    BrowserWindowController* ownGroupWindow = groupWindowOf(own.id);
+    ASSERT_TRUE(ownGroupWindow);
+    ownGroupWindow->browser().services().onURLChange(server.url("/a/next"));
+    EXPECT_EQ(store->profile(own.id)->lastURL, server.url("/a/next"));
 
     // Focus: the main window goes away while the group is shown, and comes back at the end; the
     // group's windows that were not on screen before go away again.

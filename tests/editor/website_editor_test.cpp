@@ -614,8 +614,8 @@ TEST_F(WebsiteEditorTest, OpensOnEveryKindOfStoredWebsiteAndShowsWhatItHolds) {
             EXPECT_EQ(editor->draft(), stored) << "opening changes nothing";
             EXPECT_EQ(
                 editor->get_title().raw() + " " + firstIconName(*editor),
-                editor->isNew() ? "Add Website window-new-symbolic" : "Edit Website document-edit-symbolic")
-                << "the header shows what the window is for";
+                editor->isNew() ? "Add Website window-new-symbolic" : "Edit Website window-new-symbolic")
+                << "the title says what the window is for, beside one symbol";
             EXPECT_EQ(row.shows(*editor), row.expected);
             EXPECT_EQ(editor->nameField().get_text() + " " + editor->addressField().get_text(),
                       "Mail https://mail.localhost/");

@@ -84,7 +84,6 @@ public:
     int contentTop() const { return content_.get_margin_top(); }
 
 private:
-    void buildMessageBoxes(const Actions& actions);
     // The chrome's height at the view's `width`: its bars' fixed heights.
     int chromeHeight(int width) const;
     // How far down the bars shown at the top of the view (chrome, reveal strip, progress line) reach.
