@@ -84,7 +84,7 @@ TEST(DebouncedSaveTest, WritesAfterQuietButNeverLaterThanTheCeilingAndHoldsMinor
     }
 }
 
-TEST(DebouncedSaveTest, CancelledChangesAreNeverWrittenAndAChangeInsideTheSaveWaitsAgain) {
+TEST(DebouncedSaveTest, CancelledChangesAreNeverWrittenAChangeInsideTheSaveWaitsAgainAndAHoldKeepsItWaiting) {
     ManualScheduler scheduler;
     int saves = 0;
     DebouncedSave* self = nullptr;
@@ -107,6 +107,19 @@ TEST(DebouncedSaveTest, CancelledChangesAreNeverWrittenAndAChangeInsideTheSaveWa
     scheduler.advance(700ms);
     EXPECT_EQ(saves, 2);
     EXPECT_FALSE(save.pending());
+
+    // Changes held back keep a save waiting until it has run again and saved.
+    std::vector<DebouncedSave::Call> calls;
+    DebouncedSave holding(scheduler, {.quiet = 700ms, .held = 10s}, [&](DebouncedSave::Call call) {
+        calls.push_back(call);
+        return call == DebouncedSave::Call::mustSave;
+    });
+    holding.changed();
+    scheduler.advance(700ms);
+    EXPECT_TRUE(holding.pending());
+    scheduler.advance(10s);
+    EXPECT_EQ(calls, (std::vector<DebouncedSave::Call>{DebouncedSave::Call::mayHold, DebouncedSave::Call::mustSave}));
+    EXPECT_FALSE(holding.pending());
 }
 
 }  // namespace

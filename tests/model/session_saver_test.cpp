@@ -98,6 +98,10 @@ TEST_F(SessionSaverTest, OnlyAChangeOfTitlesAloneIsToldAsOne) {
 
     BrowserSessionDocument retitled = handed;
     retitled.windows[0].tabs[0].title = "x";
+    ASSERT_TRUE(saver.exclusive([](const BrowserSessionPersistence& p) { return p.removeFiles(); }));
+    EXPECT_FALSE(saver.differsOnlyInTitles(retitled)) << "after the files were removed, everything is written again";
+    save(saver, handed);
+    ASSERT_TRUE(saver.differsOnlyInTitles(retitled));
     {
         test::FileSizeLimit full(16);
         save(saver, test::makeSession(1, 1));
