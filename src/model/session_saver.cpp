@@ -25,6 +25,21 @@ void SessionSaver::writeLater(BrowserSessionDocument document) {
         });
 }
 
+namespace {
+
+BrowserSessionDocument withoutTitles(BrowserSessionDocument document) {
+    for (auto& window : document.windows)
+        for (auto& tab : window.tabs) tab.title.clear();
+    return document;
+}
+
+}  // namespace
+
+bool SessionSaver::differsOnlyInTitles(const BrowserSessionDocument& document) const {
+    const auto& handed = shared_->handed;
+    return handed && *handed != document && withoutTitles(*handed) == withoutTitles(document);
+}
+
 Status SessionSaver::exclusive(const std::function<Status(const BrowserSessionPersistence&)>& work) {
     // What the file holds afterwards is the caller's: the next snapshot is written whatever it is.
     shared_->handed.reset();

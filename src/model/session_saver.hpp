@@ -31,6 +31,9 @@ public:
     // handed over last is not written again (the file and its backup stay as they are) unless
     // that write failed.
     void writeLater(BrowserSessionDocument document);
+    // Whether the snapshot differs from the one handed over last in its pages' titles alone (not
+    // when equal, nor when none was handed over or its write failed).
+    bool differsOnlyInTitles(const BrowserSessionDocument& document) const;
     // Runs `work` on the writer after the write in flight, dropping the waiting one, and waits
     // for it: the final snapshot and the removal of the files.
     Status exclusive(const std::function<Status(const BrowserSessionPersistence&)>& work);

@@ -49,6 +49,12 @@ Status keepSetAside(const std::shared_ptr<SetAsideWebsites>& setAside) {
 WebAppStore::WebAppStore(std::optional<std::string> fileURL, Scheduler& scheduler, FileWriter& writer)
     : persistence_(fileURL ? *fileURL : defaultProfilesFilePath()),
       scheduler_(scheduler),
+      // The save dies with the store (its tasks are cancelled), so it never reaches a destroyed one.
+      pendingSave_(scheduler, {.quiet = kSaveDelay},
+                   [this](DebouncedSave::Call) {
+                       saveInBackground();
+                       return true;
+                   }),
       writer_(writer),
       self_(std::make_shared<WebAppStore*>(this)) {
     const std::string& path = persistence_.fileURL();
@@ -120,9 +126,7 @@ WebAppProfile* WebAppStore::findProfile(const Uuid& id) {
 // --- saving -----------------------------------------------------------------------------------
 
 void WebAppStore::scheduleSave() {
-    pendingSave_.cancel();
-    // The task dies with the store (its handle cancels it), so it never reaches a destroyed one.
-    pendingSave_ = scheduler_.schedule(kSaveDelay, [this] { saveInBackground(); });
+    pendingSave_.changed();
 }
 
 bool WebAppStore::hasPendingSave() const {

@@ -10,6 +10,7 @@
 #include <sigc++/signal.h>
 
 #include "model/app_preferences.hpp"
+#include "model/debounced_save.hpp"
 #include "model/profile_persistence.hpp"
 #include "model/scheduler.hpp"
 #include "model/set_aside_websites.hpp"
@@ -28,7 +29,8 @@ FileWriter& applicationFileWriter();
 // the backup succeeds. Main thread only.
 class WebAppStore {
 public:
-    // Quiet period of the single-field setters before their changes are written.
+    // Quiet period of the single-field setters before their changes are written; setters that keep
+    // coming wait no longer than kSaveCeiling from the first unsaved change.
     static constexpr std::chrono::milliseconds kSaveDelay{400};
 
     // Loads `fileURL` (default: profiles.json in the application folder). Delayed saves and
@@ -163,7 +165,7 @@ private:
     sigc::signal<void()> changed_;
     sigc::signal<void(const SaveFailureNotice&)> saveFailed_;
     ScheduledTask notification_;
-    ScheduledTask pendingSave_;
+    DebouncedSave pendingSave_;
     FileWriter& writer_;
     // Numbers the background saves (a failure rolls back only when no newer one follows it) and
     // decides which failures are told.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/browser_session.hpp"
+#include "model/debounced_save.hpp"
 #include "model/result.hpp"
 #include "model/scheduler.hpp"
 #include "model/session_saver.hpp"
@@ -52,7 +53,8 @@ struct OwedWindows {
 // session and the website-data reset. Main thread only.
 class SessionRestore {
 public:
-    // Quiet time after the last change before the session snapshot is written.
+    // Quiet time after the last change before the session snapshot is written; changes that keep
+    // coming (a page retitling itself) wait no longer than kSaveCeiling from the first unsaved one.
     static constexpr std::chrono::milliseconds kSnapshotDelay{700};
     // Size of a restored window without a usable frame.
     static constexpr double kRestoredWidth = 480;
@@ -98,8 +100,11 @@ public:
     // A delivery of the preferences: snapshots follow them, or the saved session is deleted when
     // windows are no longer restored; application links apply again.
     void preferencesChanged();
-    // Writes the snapshot kSnapshotDelay after the last call; nothing before the restore, during
-    // shutdown or a website-data reset, or while windows are not restored.
+    // Writes the snapshot kSnapshotDelay after the last call, or kSaveCeiling after the first one
+    // not yet written when calls keep coming; a snapshot that differs from the last one only in
+    // its pages' titles waits for the next other change, or the held time of DebouncedSave.
+    // Nothing before the restore, during shutdown or a website-data reset, or while windows are
+    // not restored.
     void scheduleSnapshot();
     // Records every window on a persistent store; `immediately` writes on this thread (the final
     // snapshot), else the writer thread takes it. Failures go to the continuity error. Nothing is
@@ -138,6 +143,10 @@ private:
     void startRestoreTurns();
     void askForStartPages();
     void requestStartPage(const Uuid& windowID, const WebAppProfile& website, const std::string& address);
+    // What the session file is to hold now; nothing while it is not to be written.
+    std::optional<BrowserSessionDocument> currentSnapshot();
+    // The delayed write; false when it held back a change of titles alone.
+    bool writeDelayedSnapshot(DebouncedSave::Call call);
 
     WindowRegistry& registry_;
     RuntimePublisher& publisher_;
@@ -164,7 +173,7 @@ private:
     bool sessionWritable_ = true;
     bool resettingWebsiteData_ = false;
     SessionSaver writer_;
-    ScheduledTask snapshotTask_;
+    DebouncedSave snapshotSave_;
     // Callbacks handed to GLib and WebKit hold this weakly: they find it expired once it is gone.
     std::shared_ptr<SessionRestore*> self_;
 };

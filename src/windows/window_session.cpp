@@ -54,11 +54,13 @@ SessionRestore::SessionRestore(WindowRegistry& registry, RuntimePublisher& publi
       startPageWait_(factory, timers),
       writer_(persistence_,
               [this](const Status& result) { publisher_.setContinuityError(snapshotMessage(result)); }),
+      snapshotSave_(timers, {.quiet = kSnapshotDelay},
+                    [this](DebouncedSave::Call call) { return writeDelayedSnapshot(call); }),
       self_(std::make_shared<SessionRestore*>(this)) {}
 
 SessionRestore::~SessionRestore() {
     self_.reset();
-    snapshotTask_.cancel();
+    snapshotSave_.cancel();
     if (restoreSource_ != 0) g_source_remove(std::exchange(restoreSource_, 0));
 }
 
@@ -314,8 +316,8 @@ bool SessionRestore::restoreHeldWindows() {
 void SessionRestore::scheduleSnapshot() {
     if (!didRestore_ || shuttingDown_ || resettingWebsiteData_ || !preferences_.value().restoreWindows)
         return;
-    // The task belongs to the restore: destroying it cancels the task.
-    snapshotTask_ = timers_.schedule(kSnapshotDelay, [this] { writeSnapshot(); });
+    // The save belongs to the restore: destroying it cancels its tasks.
+    snapshotSave_.changed();
 }
 
 std::optional<RestorableWindow> SessionRestore::restorableWindow(BrowserWindowController& controller) {
@@ -342,13 +344,12 @@ std::optional<RestorableWindow> SessionRestore::restorableWindow(BrowserWindowCo
     return result;
 }
 
-void SessionRestore::writeSnapshot(bool immediately) {
-    snapshotTask_.cancel();
+std::optional<BrowserSessionDocument> SessionRestore::currentSnapshot() {
     // Before the restore, and while the websites cannot be read or their windows wait to come back,
     // the open windows are not the session: writing them would drop the others from the saved one.
     if (!preferences_.value().restoreWindows || !sessionWritable_ || (!didRestore_ && !restoring_) ||
         !store_.writable() || !owed_.held.empty())
-        return;
+        return std::nullopt;
     BrowserSessionDocument document;
     for (auto* controller : registry_.inSequence())
         if (auto record = restorableWindow(*controller)) document.windows.push_back(std::move(*record));
@@ -356,17 +357,34 @@ void SessionRestore::writeSnapshot(bool immediately) {
     // the next start brings back the whole session.
     if (restoring_) document.windows.insert(document.windows.end(), owed_.saved.begin(), owed_.saved.end());
     document.activeWindow = registry_.lastSavedActiveID();
+    return document;
+}
+
+bool SessionRestore::writeDelayedSnapshot(DebouncedSave::Call call) {
+    auto document = currentSnapshot();
+    if (!document) return true;
+    // A page retitling itself every second would rewrite the file and its backup as often, for a
+    // title the restore shows only until the page has loaded again.
+    if (call == DebouncedSave::Call::mayHold && writer_.differsOnlyInTitles(*document)) return false;
+    writer_.writeLater(std::move(*document));
+    return true;
+}
+
+void SessionRestore::writeSnapshot(bool immediately) {
+    snapshotSave_.cancel();
+    auto document = currentSnapshot();
+    if (!document) return;
     if (!immediately) {
-        writer_.writeLater(std::move(document));
+        writer_.writeLater(std::move(*document));
         return;
     }
     Status result = writer_.exclusive(
-        [&document](const BrowserSessionPersistence& persistence) { return persistence.save(document); });
+        [&document](const BrowserSessionPersistence& persistence) { return persistence.save(*document); });
     publisher_.setContinuityError(snapshotMessage(result));
 }
 
 bool SessionRestore::removeSavedSession() {
-    snapshotTask_.cancel();
+    snapshotSave_.cancel();
     // A write in flight finishes first, so it cannot bring the file back afterwards.
     Status removed = writer_.exclusive(
         [](const BrowserSessionPersistence& persistence) { return persistence.removeFiles(); });
@@ -384,7 +402,7 @@ bool SessionRestore::removeSavedSession() {
 void SessionRestore::closeAllAndForgetSession() {
     finishRestore();
     resettingWebsiteData_ = true;
-    snapshotTask_.cancel();
+    snapshotSave_.cancel();
     links_.cancel();
     router_.hideAll();
     for (const Uuid& id : registry_.ids()) closing_.close(id);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -59,6 +60,53 @@ TEST_F(SessionSaverTest, AnUnchangedSnapshotIsNotWrittenAgainUnlessItsWriteFaile
     EXPECT_EQ(told, (std::vector<bool>{true, false, true}))
         << "a snapshot whose write failed is written again";
     EXPECT_EQ(*BrowserSessionPersistence(path()).load().value(), second.normalized());
+}
+
+// Titles alone may wait for the next other change; anything else in the snapshot may not.
+TEST_F(SessionSaverTest, OnlyAChangeOfTitlesAloneIsToldAsOne) {
+    SessionSaver saver(BrowserSessionPersistence(path()), [&](const Status&) {}, writer);
+    const BrowserSessionDocument handed = test::makeSession(2, 2);
+    EXPECT_FALSE(saver.differsOnlyInTitles(handed)) << "nothing handed over yet";
+    save(saver, handed);
+    struct Case {
+        const char* label;
+        std::function<void(BrowserSessionDocument&)> change;
+        bool titlesAlone;
+    };
+    const Case cases[] = {
+        {"unchanged", [](auto&) {}, false},
+        {"a title", [](auto& d) { d.windows[1].tabs[0].title = "3 unread"; }, true},
+        {"two titles", [](auto& d) { d.windows[0].tabs[1].title = d.windows[1].tabs[1].title = "x"; }, true},
+        {"a title and an address",
+         [](auto& d) {
+             d.windows[0].tabs[0].title = "x";
+             d.windows[0].tabs[0].address = "https://example.com/next";
+         },
+         false},
+        {"a tab more", [](auto& d) { d.windows[1].tabs.push_back(test::webTab("https://example.com/2")); }, false},
+        {"a window hidden", [](auto& d) { d.windows[0].visible = false; }, false},
+        {"a frame", [](auto& d) { d.windows[0].frame.x = 40; }, false},
+        {"the active window", [](auto& d) { d.activeWindow = d.windows[1].id; }, false},
+        {"the selected tab", [](auto& d) { d.windows[0].selected = 1; }, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        BrowserSessionDocument changed = handed;
+        c.change(changed);
+        EXPECT_EQ(saver.differsOnlyInTitles(changed), c.titlesAlone);
+    }
+
+    BrowserSessionDocument retitled = handed;
+    retitled.windows[0].tabs[0].title = "x";
+    ASSERT_TRUE(saver.exclusive([](const BrowserSessionPersistence& p) { return p.removeFiles(); }));
+    EXPECT_FALSE(saver.differsOnlyInTitles(retitled)) << "after the files were removed, everything is written again";
+    save(saver, handed);
+    ASSERT_TRUE(saver.differsOnlyInTitles(retitled));
+    {
+        test::FileSizeLimit full(16);
+        save(saver, test::makeSession(1, 1));
+    }
+    EXPECT_FALSE(saver.differsOnlyInTitles(retitled)) << "after a failed write, everything is written again";
 }
 
 }  // namespace

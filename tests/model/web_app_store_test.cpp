@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "model/debounced_save.hpp"
 #include "model/file_store.hpp"
 #include "model/file_test_support.hpp"
 #include "model/file_writer.hpp"
@@ -78,7 +79,8 @@ TEST_F(WebAppStoreTest, SetterBurstGivesOneDelayedSave) {
     store->setWindowFrame(CodableRect{1, 2, 500, 400, 3u}, a.id);
     scheduler.advance(100ms);
     store->setIconURL("https://a.example/icon.png", a.id);
-    EXPECT_EQ(scheduler.pendingCount(), 1u + 1u) << "one delayed save plus the idle notification";
+    EXPECT_EQ(scheduler.pendingCount(), 2u + 1u)
+        << "one delayed save (its quiet time and its ceiling) plus the idle notification";
     scheduler.advance(399ms);
     EXPECT_EQ(readBytes(path()), original) << "nothing written before the quiet period ends";
     {
@@ -95,6 +97,17 @@ TEST_F(WebAppStoreTest, SetterBurstGivesOneDelayedSave) {
     EXPECT_EQ(onDisk(), std::vector<WebAppProfile>{a});
     EXPECT_EQ(readBytes(backup()), original) << "no intermediate save happened";
     EXPECT_FALSE(store->hasPendingSave());
+}
+
+// A window moved every 0.3 s: its frames are on disk no later than the ceiling, not once it stops.
+TEST_F(WebAppStoreTest, SettersThatKeepComingAreWrittenWithinTheCeiling) {
+    auto store = storeWith({a});
+    const auto step = 300ms;
+    for (auto waited = 0ms; waited < kSaveCeiling; waited += step) {
+        store->setWindowFrame(CodableRect{static_cast<double>(waited.count()), 2, 500, 400, std::nullopt}, a.id);
+        scheduler.advance(step);
+    }
+    EXPECT_EQ(onDisk()[0].windowFrame, (CodableRect{2700, 2, 500, 400, std::nullopt}));
 }
 
 TEST_F(WebAppStoreTest, DelayedSaveEndsWithADirectSaveOrTheStore) {

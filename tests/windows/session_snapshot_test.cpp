@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include <sys/stat.h>
+
 #include "browser/view/browser_toolbar.hpp"
 #include "model/file_store.hpp"
 #include "model/localization.hpp"
@@ -62,6 +64,60 @@ TEST_F(SessionSnapshotTest, TwoChangesHalfASecondApartGiveOneWriteAfterTheSecond
     EXPECT_EQ((*saved)->activeWindow, alpha.id);
     EXPECT_EQ((*saved)->windows[0].tabs.size(), 2u);
     EXPECT_EQ(readFile(files::backupPath(path())), first) << "one write: the backup is the first snapshot";
+}
+
+// A page that retitles itself every 0.3 s (a ticker, an unread counter) neither keeps another
+// window's change off the disk nor has the file rewritten at every title.
+TEST_F(SessionSnapshotTest, APageRetitlingItselfNeitherHoldsAnotherWindowsChangeBackNorRewritesTheFileEachTime) {
+    auto ticker = launched("ticker");
+    server.page("/ticker", "<!doctype html><html><head><title>0</title></head><body><script>let n = 0;"
+                           "setInterval(() => { document.title = String(++n); }, 50);</script></body></html>");
+    auto other = launched("other");
+    other.homeURL = server.url("/other", "other.localhost");
+    preferences->update([](AppPreferences& p) { p.restoreWindows = true; });
+    start({ticker, other});
+    manager->session().restoreSession();
+    advance(5s);
+    BrowserWindowController* tickerWindow = manager->registry().window(ticker.id);
+    ASSERT_TRUE(tickerWindow && manager->registry().window(other.id));
+    auto inode = [&] {
+        struct stat info {};
+        return ::stat(path().c_str(), &info) == 0 ? info.st_ino : 0;
+    };
+    auto otherTabsSaved = [&]() -> std::size_t {
+        auto saved = manager->session().persistence().load();
+        if (!saved || !*saved) return 0;
+        for (const auto& window : (*saved)->windows)
+            if (window.id == other.id) return window.tabs.size();
+        return 0;
+    };
+    // One step: the page has a new title, the window has shown it (and told the session), then
+    // 0.3 s of the session's time pass.
+    std::string shown = tickerWindow->panel().get_title();
+    auto step = [&] {
+        ASSERT_TRUE(spinUntil([&] { return tickerWindow->panel().get_title() != shown; }));
+        shown = tickerWindow->panel().get_title();
+        advance(300ms);
+    };
+    for (int i = 0; i < 10; ++i) step();  // the ticker is under way
+
+    manager->registry().window(other.id)->browser().tabs().add(server.url("/other", "other.localhost"));
+    manager->publisher().publishState();
+    std::chrono::milliseconds waited{0}, savedAfter{-1};
+    ino_t last = inode();
+    int writes = 0;
+    while (waited < 20s) {
+        step();
+        waited += 300ms;
+        if (savedAfter < 0ms && otherTabsSaved() == 2) savedAfter = waited;
+        if (const ino_t now = inode(); now != last) {
+            ++writes;
+            last = now;
+        }
+    }
+    EXPECT_GE(savedAfter, 0ms) << "the other window's new tab was never written";
+    EXPECT_LE(savedAfter, kSaveCeiling) << "the other window's new tab waited past the ceiling";
+    EXPECT_LE(writes, 3) << "the file was rewritten for titles alone";
 }
 
 TEST_F(SessionSnapshotTest, RestoringOffDeletesBothFilesAndOpensOnlyLaunchAtStartWebsites) {

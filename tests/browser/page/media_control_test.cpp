@@ -22,12 +22,13 @@ protected:
     }
 
     std::string run(const std::string& script) { return test::evaluate(view, script).value_or("(failed)"); }
-    // Playing: not paused, and its time moves on.
+    // Playing: not paused, and its time moves on past where it was. The engine's media pipeline
+    // may take many seconds to start on a loaded machine, so this waits as long as any other wait.
     bool isPlaying(const std::string& id) {
         const std::string element = "document.getElementById('" + id + "')";
         const std::string before = run(element + ".currentTime");
-        return spinUntil([&] { return run(element + ".paused") == "false" && run(element + ".currentTime") != before; },
-                         std::chrono::seconds(5));
+        return spinUntil(
+            [&] { return run("!" + element + ".paused && " + element + ".currentTime > " + before) == "true"; });
     }
     bool isPaused(const std::string& id) { return run("document.getElementById('" + id + "').paused") == "true"; }
     void setPaused(bool paused) {
