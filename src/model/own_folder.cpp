@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "model/file_errors.hpp"
+#include "model/file_store.hpp"
 
 namespace quenlith::files {
 
@@ -34,7 +35,7 @@ std::vector<std::string> partsOf(std::string_view path) {
 
 Error notOwn(const std::string& path, int systemError) {
     Error error = folderError(path, systemError);
-    error.code = kNotOwnFolder;
+    error.code = systemError == ELOOP ? kLinkedFolder : kNotOwnFolder;
     return error;
 }
 
@@ -102,11 +103,13 @@ FolderHandle& FolderHandle::operator=(FolderHandle&& other) noexcept {
 }
 
 Result<FolderHandle> openOwnFolder(const std::string& base, const std::string& relative, MissingFolder missing) {
+    if (missing == MissingFolder::made) {
+        if (auto made = createFolder(base); !made) return made.error();
+    }
     FolderHandle current(::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!current) return folderError(base, errno);
-    std::string path = base;
+    const std::string path = base + "/" + relative;
     for (const std::string& part : partsOf(relative)) {
-        path += "/" + part;
         int fd = openPart(current.get(), part);
         if (fd == -ENOENT && missing == MissingFolder::made) {
             if (::mkdirat(current.get(), part.c_str(), 0700) != 0 && errno != EEXIST) return folderError(path, errno);

@@ -10,8 +10,9 @@
 
 namespace quenlith::files {
 
-// Error code of a name of ours taken by something that is not our folder: a symbolic link, a
-// file, a folder of another user. It is left as it is.
+// Error codes of a name of ours taken by something that is not our folder, left as it is: a
+// symbolic link (kLinkedFolder), or a file or a folder of another user (kNotOwnFolder).
+inline constexpr const char* kLinkedFolder = "file.linkedFolder";
 inline constexpr const char* kNotOwnFolder = "file.notOwnFolder";
 
 // An open descriptor, closed when it goes.
@@ -40,8 +41,10 @@ private:
 enum class MissingFolder { made, failure };
 
 // Opens the folder `relative` ("a" or "a/b") below `base`. `base` is followed wherever it leads (a
-// data folder a person moved to another disk and linked). Each part of `relative` must be a real
-// folder of this user: anything else there fails with kNotOwnFolder and stays as it is. A missing
+// data folder a person moved to another disk and linked), and made with createFolder when missing
+// folders are to be made. Each part of `relative` must be a real
+// folder of this user: anything else there fails with kLinkedFolder or kNotOwnFolder and stays as it
+// is; a failure names the folder asked for. A missing
 // part is made (mode 0700) or fails, as `missing` says; a folder opened to be made is narrowed to
 // its owner (fchmod on the descriptor, never through a name).
 Result<FolderHandle> openOwnFolder(const std::string& base, const std::string& relative,

@@ -37,6 +37,10 @@ std::string nameAt(const std::string& name, int index) {
     return index == 0 ? name : name + "-" + std::to_string(index + 1);
 }
 
+bool takenByAnother(const Error& error) {
+    return error.code == files::kLinkedFolder || error.code == files::kNotOwnFolder;
+}
+
 // The first name of ours that is, or can be made into, a real folder of ours, opened.
 struct Usable {
     Result<files::FolderHandle> folder = Error{};
@@ -45,15 +49,10 @@ struct Usable {
 };
 Usable openUsable(const std::string& base, const std::string& name) {
     Usable usable;
-    // The cache folder itself is followed wherever a person put it.
-    if (auto made = files::createFolder(base); !made) {
-        usable.folder = made.error();
-        return usable;
-    }
     for (int index = 0; index < kNames; ++index) {
         usable.path = base + "/" + nameAt(name, index);
         usable.folder = files::openOwnFolder(base, nameAt(name, index));
-        if (usable.folder || usable.folder.error().code != files::kNotOwnFolder) return usable;
+        if (usable.folder || !takenByAnother(usable.folder.error())) return usable;
         usable.leftAlone.push_back(quotedForLog(usable.path) + " (" + usable.folder.error().message + ")");
     }
     return usable;
@@ -166,7 +165,7 @@ Result<std::string> PrivateDownloadFolder::prepare() {
     const std::string chosen = nameOf(path_);
     auto folder = files::openOwnFolder(base_, chosen);
     if (folder) return path_;
-    if (hold_ >= 0 || folder.error().code != files::kNotOwnFolder) return folder.error();
+    if (hold_ >= 0 || !takenByAnother(folder.error())) return folder.error();
     Usable usable = openUsable(base_, name_);
     for (const std::string& name : usable.leftAlone)
         logError(LogCategory::browser, "The private download folder " + name +

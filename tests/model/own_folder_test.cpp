@@ -60,17 +60,17 @@ TEST_F(OwnFolderTest, OpensOnlyARealFolderOfOursAndNeverChangesWhatALinkLeadsTo)
          },
          "WebsiteData/Default", nullptr},
         {"a link in its own name", [&] { ASSERT_EQ(::symlink(mine.c_str(), (base + "/Downloads").c_str()), 0); },
-         "Downloads", files::kNotOwnFolder},
+         "Downloads", files::kLinkedFolder},
         {"a link on the way",
          [&] { ASSERT_EQ(::symlink(mine.c_str(), (base + "/WebsiteData").c_str()), 0); }, "WebsiteData/Default",
-         files::kNotOwnFolder},
+         files::kLinkedFolder},
         {"a link to a link", [&] {
              ASSERT_EQ(::symlink(mine.c_str(), root.file("hop").c_str()), 0);
              ASSERT_EQ(::symlink(root.file("hop").c_str(), (base + "/Downloads").c_str()), 0);
          },
-         "Downloads", files::kNotOwnFolder},
+         "Downloads", files::kLinkedFolder},
         {"a dangling link", [&] { ASSERT_EQ(::symlink(root.file("none").c_str(), (base + "/Downloads").c_str()), 0); },
-         "Downloads", files::kNotOwnFolder},
+         "Downloads", files::kLinkedFolder},
         {"a file in its place", [&] { test::writeFile(base + "/Downloads", "x"); }, "Downloads", files::kNotOwnFolder},
     };
     for (const Case& c : cases) {

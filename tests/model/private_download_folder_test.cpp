@@ -165,7 +165,7 @@ TEST_F(PrivateDownloadFolderTest, ALinkInTheFoldersPlaceIsLeftAloneAndDownloadsU
     // A link put in the chosen folder's place later is refused too, not written through.
     std::filesystem::remove_all(cache + "/Downloads-3");
     ASSERT_EQ(::symlink(mine.c_str(), (cache + "/Downloads-3").c_str()), 0);
-    EXPECT_EQ(folder.prepare().error().code, files::kNotOwnFolder);
+    EXPECT_EQ(folder.prepare().error().code, files::kLinkedFolder);
     // A folder never swept (a helper's) finds its own name taken and uses the next free one.
     std::filesystem::remove(cache + "/Downloads-3");
     PrivateDownloadFolder plain(path);

@@ -5,6 +5,8 @@
 #include <map>
 #include <mutex>
 #include <set>
+#include <tuple>
+#include <utility>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -99,7 +101,7 @@ std::string leafOf(const std::string& path) {
 files::FolderHandle openStoresFolder(const std::string& folder) {
     auto opened = files::openOwnFolder(parentOf(folder), leafOf(folder), files::MissingFolder::failure);
     if (opened) return std::move(*opened);
-    if (opened.error().code == files::kNotOwnFolder)
+    if (opened.error().code == files::kLinkedFolder || opened.error().code == files::kNotOwnFolder)
         logError(LogCategory::browser, "The website data folder " + quotedForLog(folder) +
                                            " is not a folder of this application's own: nothing in it is removed");
     return {};
@@ -142,17 +144,21 @@ WebsiteDataStore::WebsiteDataStore(std::optional<Uuid> identifier, bool persiste
         // Below the application's folders (followed wherever a person moved them), each folder on
         // the way must be ours: the engine writes, and the icon database is removed, in nothing else.
         const std::string relative = std::string("WebsiteData/") + name;
-        auto data = files::openOwnFolder(applicationDataDirectory(), relative);
-        auto cache = files::openOwnFolder(applicationCacheDirectory(), relative);
-        bool leftAlone = false;
+        // Looked at before anything is made: a link on one side leaves the other side unmade too.
+        auto open = [&](files::MissingFolder missing) {
+            return std::pair{files::openOwnFolder(applicationDataDirectory(), relative, missing),
+                             files::openOwnFolder(applicationCacheDirectory(), relative, missing)};
+        };
+        auto [data, cache] = open(files::MissingFolder::failure);
+        auto linked = [](const auto& opened) { return !opened && opened.error().code == files::kLinkedFolder; };
+        const bool leftAlone = linked(data) || linked(cache);
+        if (!leftAlone) std::tie(data, cache) = open(files::MissingFolder::made);
         for (const auto* opened : {&data, &cache}) {
             if (*opened) continue;
-            if (opened->error().code == files::kNotOwnFolder) {
-                leftAlone = true;
-                logError(LogCategory::browser, "A website data folder is not a folder of this application's own, so "
-                                               "it is left as it is and the store's data is kept in memory only: " +
-                                                   opened->error().message);
-            } else if (!errorMessage_) {
+            if (linked(*opened)) {
+                logError(LogCategory::browser, "A website data folder is a symbolic link, so it is left as it is and "
+                                               "the store's data is kept in memory only: " + opened->error().message);
+            } else if (!errorMessage_ && !leftAlone) {
                 // The engine would keep the store's data in memory only, and lose it at the end:
                 // the failure is kept for the views to show.
                 errorMessage_ = opened->error().message;
