@@ -10,6 +10,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <glib.h>
+
 #include "model/file_errors.hpp"
 #include "model/file_store.hpp"
 
@@ -102,28 +104,34 @@ FolderHandle& FolderHandle::operator=(FolderHandle&& other) noexcept {
     return *this;
 }
 
-Result<FolderHandle> openOwnFolder(const std::string& base, const std::string& relative, MissingFolder missing) {
+Result<FolderHandle> openOwnFolder(const std::string& base, const std::string& relative, MissingFolder missing,
+                                   int* systemError) {
+    const std::string path = base + "/" + relative;
+    auto fail = [&](int saved, bool taken) -> Error {
+        if (systemError) *systemError = saved;
+        return taken ? notOwn(path, saved) : folderError(path, saved);
+    };
     if (missing == MissingFolder::made) {
-        if (auto made = createFolder(base); !made) return made.error();
+        if (g_mkdir_with_parents(base.c_str(), 0700) != 0) return fail(errno, false);
+        createFolder(base);  // narrowed when it is no link
     }
     FolderHandle current(::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!current) return folderError(base, errno);
-    const std::string path = base + "/" + relative;
+    if (!current) return fail(errno, false);
     for (const std::string& part : partsOf(relative)) {
         int fd = openPart(current.get(), part);
         if (fd == -ENOENT && missing == MissingFolder::made) {
-            if (::mkdirat(current.get(), part.c_str(), 0700) != 0 && errno != EEXIST) return folderError(path, errno);
+            if (::mkdirat(current.get(), part.c_str(), 0700) != 0 && errno != EEXIST) return fail(errno, false);
             fd = openPart(current.get(), part);
         }
-        if (fd == -ELOOP || fd == -ENOTDIR) return notOwn(path, -fd);
-        if (fd < 0) return folderError(path, -fd);
+        if (fd < 0) return fail(-fd, fd == -ELOOP || fd == -ENOTDIR);
         current = FolderHandle(fd);
         struct stat info {};
-        if (::fstat(current.get(), &info) != 0) return folderError(path, errno);
-        if (info.st_uid != ::geteuid()) return notOwn(path, EPERM);
+        if (::fstat(current.get(), &info) != 0) return fail(errno, false);
+        if (info.st_uid != ::geteuid()) return fail(EPERM, true);
         // Ours, reached without a link: the files in it are private.
         if (missing == MissingFolder::made && (info.st_mode & 077) != 0) ::fchmod(current.get(), info.st_mode & 0700);
     }
+    if (systemError) *systemError = 0;
     return current;
 }
 

@@ -47,8 +47,9 @@ enum class MissingFolder { made, failure };
 // is; a failure names the folder asked for. A missing
 // part is made (mode 0700) or fails, as `missing` says; a folder opened to be made is narrowed to
 // its owner (fchmod on the descriptor, never through a name).
+// `systemError`, when given, is set to the errno of a failure.
 Result<FolderHandle> openOwnFolder(const std::string& base, const std::string& relative,
-                                   MissingFolder missing = MissingFolder::made);
+                                   MissingFolder missing = MissingFolder::made, int* systemError = nullptr);
 
 // The same from "/" down the whole of `absolute`, nothing followed and nothing made: the folder as
 // it was reached when something was recorded there. An empty handle when a step fails, with its

@@ -12,6 +12,7 @@
 
 #include "model/app_paths.hpp"
 #include "model/file_store.hpp"
+#include "model/localization.hpp"
 #include "model/logging.hpp"
 #include "model/own_folder.hpp"
 
@@ -45,13 +46,14 @@ bool takenByAnother(const Error& error) {
 struct Usable {
     Result<files::FolderHandle> folder = Error{};
     std::string path;
+    int systemError = 0;
     std::vector<std::string> leftAlone;
 };
 Usable openUsable(const std::string& base, const std::string& name) {
     Usable usable;
     for (int index = 0; index < kNames; ++index) {
         usable.path = base + "/" + nameAt(name, index);
-        usable.folder = files::openOwnFolder(base, nameAt(name, index));
+        usable.folder = files::openOwnFolder(base, nameAt(name, index), files::MissingFolder::made, &usable.systemError);
         if (usable.folder || !takenByAnother(usable.folder.error())) return usable;
         usable.leftAlone.push_back(quotedForLog(usable.path) + " (" + usable.folder.error().message + ")");
     }
@@ -161,16 +163,20 @@ void PrivateDownloadFolder::swept(Swept& result) {
 }
 
 Result<std::string> PrivateDownloadFolder::prepare() {
+    // Told with the whole path: the person finds the folder by it.
+    auto failure = [](const Error& error, const std::string& path, int systemError) {
+        return Error{error.code, localizedFormat("The folder “%@” could not be created: %@", {path, g_strerror(systemError)})};
+    };
     // The name the sweep chose, or the first usable one; a link put there since is refused.
-    const std::string chosen = nameOf(path_);
-    auto folder = files::openOwnFolder(base_, chosen);
+    int systemError = 0;
+    auto folder = files::openOwnFolder(base_, nameOf(path_), files::MissingFolder::made, &systemError);
     if (folder) return path_;
-    if (hold_ >= 0 || !takenByAnother(folder.error())) return folder.error();
+    if (hold_ >= 0 || !takenByAnother(folder.error())) return failure(folder.error(), path_, systemError);
     Usable usable = openUsable(base_, name_);
     for (const std::string& name : usable.leftAlone)
         logError(LogCategory::browser, "The private download folder " + name +
                                            " is not a folder of this application's own: it is left as it is");
-    if (!usable.folder) return usable.folder.error();
+    if (!usable.folder) return failure(usable.folder.error(), usable.path, usable.systemError);
     path_ = usable.path;
     return path_;
 }
