@@ -280,7 +280,8 @@ bool WebsiteDataStore::removeSessionFolders(const WebsiteDataFolders& folders, c
         struct stat info {};
         return ::fstatat(base, entry.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
     };
-    // A side that cannot be opened as ours has nothing of ours to remove, unless it holds the name.
+    // A side that is no real folder of ours is left as it is; the session then counts as removed
+    // only when nothing of its name is there.
     for (const auto& base : bases)
         if (base) files::removeEntry(base.get(), aside);  // an interrupted removal's
     {
