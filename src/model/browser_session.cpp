@@ -127,7 +127,8 @@ Status BrowserSessionPersistence::save(const BrowserSessionDocument& document) c
     } else if (current) {
         const bool snapshot = usableSession(*current).has_value();
         const std::string kept = snapshot ? files::backupPath(fileURL_) : files::newRecoveryPath(fileURL_);
-        if (auto copied = files::writeFileAtomically(kept, *current); !copied) return copied;
+        auto copied = snapshot ? files::writeBackup(kept, *current) : files::writeOwnFileAtomically(kept, *current);
+        if (!copied) return copied;
         if (!snapshot) logError(LogCategory::lifecycle, fileURL_ + " held no readable snapshot; kept it as " + kept);
     } else if (current.error().code != files::kNoSuchFile) {
         logError(LogCategory::lifecycle, "The session is not written over " + fileURL_ + ": " + current.error().message);

@@ -62,7 +62,10 @@ int copyData(int in, int out, PlacementState& state) {
 
 // Opens a partial file no one else has, under a fresh name each try: the descriptor, or -errno.
 int openPartial(PlacementState& state) {
-    g_autofree char* folder = g_path_get_dirname(state.destination.c_str());
+    g_autofree char* named = g_path_get_dirname(state.destination.c_str());
+    // The folder without links on the way: a start that finds the file left reaches it the same way.
+    g_autofree char* resolved = ::realpath(named, nullptr);
+    const char* folder = resolved ? resolved : named;
     for (int attempt = 0; attempt < 16; ++attempt) {
         std::string candidate = state.seams.partialName(folder);
         // On record before it exists: a process that ends while it fills leaves a name to find.
@@ -74,16 +77,22 @@ int openPartial(PlacementState& state) {
             state.recorded.push_back(candidate);
         }
         int failure = 0;
+        int fd = -1;
         {
             std::lock_guard lock(state.mutex);
             if (state.cancelled) return -ECANCELED;
             // Private while it fills; exclusive, so a name already taken is never written into.
-            const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-            if (fd >= 0) {
-                state.partial = std::move(candidate);
-                return fd;
-            }
-            failure = errno;
+            fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+            if (fd >= 0)
+                state.partial = candidate;
+            else
+                failure = errno;
+        }
+        if (fd >= 0) {
+            // Outside the lock: the record is written to disk, and cancel() must not wait for it.
+            struct stat made {};
+            if (state.recorder && ::fstat(fd, &made) == 0) state.recorder->identify(candidate, FileIdentity::of(made));
+            return fd;
         }
         // Not ours: a file already there under that name is never to be removed on our account.
         if (state.recorder) {

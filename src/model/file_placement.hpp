@@ -13,11 +13,14 @@
 #include <string>
 #include <string_view>
 
+#include "model/file_identity.hpp"
 #include "model/result.hpp"
 
 namespace quenlith {
 
-// A fresh path for a hidden partial file in `folder`: ".Quenlith-download-<UUID>.part".
+// A fresh path for a hidden partial file in `folder`: ".Quenlith-download-<UUID>.part". A placement
+// names it in the destination's folder as the system resolves it (no link on the way), so that a
+// later start reaches the very same folder without following any link.
 std::string partialFileName(const std::string& folder);
 // Whether `name` (a file name, not a path) has exactly the shape partialFileName gives.
 bool isPartialFileName(std::string_view name);
@@ -29,6 +32,9 @@ public:
     // Records `path` for good before the file is made there; a failure stops the placement, which
     // then makes no file.
     virtual Status record(const std::string& path) = 0;
+    // The file is now made at the recorded `path`, and is `identity`: only that file is ever
+    // removed on the record's account. A record never identified removes nothing.
+    virtual void identify(const std::string& path, FileIdentity identity) = 0;
     // The file recorded at `path` is gone, renamed into place, or was never made.
     virtual void forget(const std::string& path) = 0;
 };

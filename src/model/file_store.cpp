@@ -13,6 +13,7 @@
 #include <glib.h>
 #include <glib/gstdio.h>
 
+#include "model/logging.hpp"
 #include "model/uuid.hpp"
 
 namespace quenlith::files {
@@ -49,10 +50,14 @@ Status createFolder(const std::string& directory) {
         return folderError(directory, saved);
     }
     // A folder made earlier (or by hand) with wider rights is narrowed: the files in it are private.
+    // Only through a descriptor of the folder itself: a link there (a folder the person moved
+    // elsewhere) is used as it is, and its target keeps its rights.
+    const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return success();
     struct stat info {};
-    if (::stat(directory.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() &&
-        (info.st_mode & 077) != 0)
-        ::chmod(directory.c_str(), info.st_mode & 0700);
+    if (::fstat(fd, &info) == 0 && info.st_uid == ::geteuid() && (info.st_mode & 077) != 0)
+        ::fchmod(fd, info.st_mode & 0700);
+    ::close(fd);
     return success();
 }
 
@@ -126,13 +131,13 @@ WriteTarget writeTarget(const std::string& path) {
 
 }  // namespace
 
-Status writeFileAtomically(const std::string& path, std::string_view bytes) {
+namespace {
+
+// Writes `bytes` to a temporary file beside `target` and renames it over `target`; failures name
+// `path`, the file the caller knows.
+Status replaceAtomically(const std::string& path, const std::string& target, std::string_view bytes) {
     auto failure = [&](int saved) -> Error { return writeError(path, saved); };
-    // The new file takes the target's place in the target's folder; the links on the way stay.
-    const WriteTarget target = writeTarget(path);
-    if (target.systemError != 0) return failure(target.systemError);
-    if (target.notRegular) return notRegularFileError(path, FileTask::write);
-    std::string pattern = temporaryPathPattern(target.path);
+    std::string pattern = temporaryPathPattern(target);
     int fd = g_mkstemp_full(pattern.data(), O_WRONLY | O_CLOEXEC, 0600);
     if (fd < 0) return failure(errno);
     auto abandon = [&](int saved) -> Error {
@@ -154,18 +159,56 @@ Status writeFileAtomically(const std::string& path, std::string_view bytes) {
         ::unlink(pattern.c_str());
         return failure(saved);
     }
-    if (::rename(pattern.c_str(), target.path.c_str()) != 0) {
+    if (::rename(pattern.c_str(), target.c_str()) != 0) {
         int saved = errno;
         ::unlink(pattern.c_str());
         return failure(saved);
     }
     // The rename itself reaches the disk only with its folder.
-    int folderFd = ::open(folderOf(target.path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int folderFd = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folderFd >= 0) {
         ::fsync(folderFd);
         ::close(folderFd);
     }
     return success();
+}
+
+}  // namespace
+
+Status writeFileAtomically(const std::string& path, std::string_view bytes) {
+    // The new file takes the target's place in the target's folder; the links on the way stay.
+    const WriteTarget target = writeTarget(path);
+    if (target.systemError != 0) return writeError(path, target.systemError);
+    if (target.notRegular) return notRegularFileError(path, FileTask::write);
+    return replaceAtomically(path, target.path, bytes);
+}
+
+Status writeOwnFileAtomically(const std::string& path, std::string_view bytes) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) == 0) {
+        if (S_ISLNK(info.st_mode)) return Error{kLinkLeftAlone, writeError(path, ELOOP).message};
+        if (!S_ISREG(info.st_mode)) return notRegularFileError(path, FileTask::write);
+    } else if (errno != ENOENT) {
+        return writeError(path, errno);
+    }
+    // A link put there from now on is replaced by the rename, never written through.
+    return replaceAtomically(path, path, bytes);
+}
+
+Status writeBackup(const std::string& path, std::string_view bytes) {
+    auto written = writeOwnFileAtomically(path, bytes);
+    if (!written && written.error().code == kLinkLeftAlone) {
+        logError(LogCategory::lifecycle, "The backup " + quotedForLog(path) +
+                                             " is a symbolic link: it is left as it is and no backup is written there");
+        return success();
+    }
+    return written;
+}
+
+Status copyToBackup(const std::string& path, std::uint64_t cap) {
+    auto bytes = readWholeFile(path, cap, FileTask::write);
+    if (!bytes) return bytes.error();
+    return writeBackup(backupPath(path), *bytes);
 }
 
 Result<std::string> readWholeFile(const std::string& path, std::uint64_t cap, FileTask task) {
@@ -183,7 +226,7 @@ Result<std::string> readWholeFile(const std::string& path, std::uint64_t cap, Fi
 Status copyFileAtomically(const std::string& source, const std::string& destination, std::uint64_t cap) {
     auto bytes = readWholeFile(source, cap, FileTask::write);
     if (!bytes) return bytes.error();
-    return writeFileAtomically(destination, *bytes);
+    return writeOwnFileAtomically(destination, *bytes);
 }
 
 Result<std::string> keepCopyAside(const std::string& path, std::uint64_t cap, std::string_view kind) {
@@ -194,7 +237,16 @@ Result<std::string> keepCopyAside(const std::string& path, std::uint64_t cap, st
         if (kept && *kept == *bytes) return copy;
     }
     std::string copy = path + std::string(kind) + Uuid::random().string();
-    if (auto written = writeFileAtomically(copy, *bytes); !written) return written.error();
+    if (auto written = writeOwnFileAtomically(copy, *bytes); !written) return written.error();
+    return copy;
+}
+
+Result<std::string> moveAside(const std::string& path, std::string_view kind) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) return accessError(path, errno, FileTask::write);
+    if (!S_ISREG(info.st_mode)) return notRegularFileError(path, FileTask::write);
+    std::string copy = path + std::string(kind) + Uuid::random().string();
+    if (::rename(path.c_str(), copy.c_str()) != 0) return writeError(path, errno);
     return copy;
 }
 

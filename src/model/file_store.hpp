@@ -37,9 +37,15 @@ std::vector<std::string> copiesAside(const std::string& path, std::string_view k
 // such a copy holds those bytes already (a damaged file met again at the next start is not copied
 // again); gives the copy's path. Fails when `path` cannot be read or the copy cannot be written.
 Result<std::string> keepCopyAside(const std::string& path, std::uint64_t cap, std::string_view kind);
+// Keeps a file that cannot be copied (over its cap, unreadable) aside by renaming it to a copy of
+// that kind with a new UUID; gives the copy's path. Only a regular file moves: a link, a pipe or a
+// folder stays where it is and fails with kNotRegularFile.
+Result<std::string> moveAside(const std::string& path, std::string_view kind);
 
 // Creates `directory` and any missing parents with mode 0700; an existing folder of ours is fine,
-// and loses any group or other rights it had.
+// and loses any group or other rights it had. A symbolic link at `directory` (a data folder the
+// person moved to another disk) is used as it is: its target's rights are never changed. A folder
+// that must be ours alone is opened with openOwnFolder (model/own_folder.hpp) instead.
 Status createFolder(const std::string& directory);
 // Creates the folder that holds `filePath`.
 Status createParentFolder(const std::string& filePath);
@@ -59,15 +65,27 @@ bool pathExists(const std::string& path);
 // regular file (a pipe or a device in the file's place stays as it is).
 Status writeFileAtomically(const std::string& path, std::string_view bytes);
 
+// Error code of a write refused because its name is a symbolic link.
+inline constexpr const char* kLinkLeftAlone = "file.linkLeftAlone";
+// The same for a file that is ours alone (a backup, a copy kept aside): a symbolic link at `path`
+// is left as it is and fails with kLinkLeftAlone; nothing is written through it.
+Status writeOwnFileAtomically(const std::string& path, std::string_view bytes);
+// Writes the backup `path` (backupPath of a file) with writeOwnFileAtomically. A link there is
+// left alone and told in the log, and counts as done: the file it accompanies is still written.
+Status writeBackup(const std::string& path, std::string_view bytes);
+// Reads `path` (at most `cap` bytes) and writes its bytes as its backup with writeBackup; a
+// failure to read `path` is told as a failed write of it.
+Status copyToBackup(const std::string& path, std::uint64_t cap);
+
 // Reads a whole regular file of at most `cap` bytes; a larger one fails with kTooLarge, decided
 // from its size before reading and again while reading (never more than cap + 1 bytes are held).
 // A missing file fails with kNoSuchFile; a FIFO, device or socket with kNotRegularFile, without
 // blocking. Read as the first step of a write, a failure is told as that write's.
 Result<std::string> readWholeFile(const std::string& path, std::uint64_t cap, FileTask task = FileTask::read);
 
-// Reads `source` (at most `cap` bytes) and writes its bytes atomically to `destination`. Callers
-// keep a copy of a file they are about to replace: a failure to read `source` is told as a failed
-// write of it.
+// Reads `source` (at most `cap` bytes) and writes its bytes atomically to `destination`, a copy of
+// ours alone (writeOwnFileAtomically). Callers keep a copy of a file they are about to replace: a
+// failure to read `source` is told as a failed write of it.
 Status copyFileAtomically(const std::string& source, const std::string& destination, std::uint64_t cap);
 
 // Removes the file at `path`; a missing file is not an error.

@@ -202,7 +202,7 @@ FileWriter& applicationFileWriter() {
 Status replaceKeepingBackup(const std::string& path, const std::string& bytes, std::uint64_t cap) {
     if (auto folder = files::createParentFolder(path); !folder) return folder;
     if (files::pathExists(path)) {
-        if (auto copied = files::copyFileAtomically(path, files::backupPath(path), cap); !copied)
+        if (auto copied = files::copyToBackup(path, cap); !copied)
             return copied;
     }
     return files::writeFileAtomically(path, bytes);

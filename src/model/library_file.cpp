@@ -50,7 +50,7 @@ Status writeLibraryFile(const LibraryDocument& document, const LibraryDocument& 
             LibraryDocument previous{current.version, current.clips, current.scenes, {}};
             auto previousBytes = encodeLibraryDocument(previous);
             if (!previousBytes) return libraryError(LibraryError::invalidDocument);
-            if (auto written = files::writeFileAtomically(backup, *previousBytes); !written) return written;
+            if (auto written = files::writeBackup(backup, *previousBytes); !written) return written;
         }
     }
     return files::writeFileAtomically(path, *encoded);

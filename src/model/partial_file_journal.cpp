@@ -10,6 +10,9 @@ namespace quenlith {
 namespace {
 
 constexpr const char* kKey = "partialFiles";
+constexpr const char* kFileKey = "file";
+constexpr const char* kDeviceKey = "device";
+constexpr const char* kInodeKey = "inode";
 
 Error damaged(const std::string& reason) { return Error{kPartialFileJournalDamaged, reason}; }
 
@@ -33,10 +36,21 @@ Result<PartialFileJournal> PartialFileJournal::parse(std::string_view text) {
     if (list == json->end() || !list->is_array()) return damaged(std::string("no list \"") + kKey + "\"");
     PartialFileJournal journal;
     for (const auto& item : *list) {
-        if (!item.is_string()) return damaged("a record that is not text");
-        const auto path = pathOfFileUri(item.get<std::string>());
+        const nlohmann::json* address = &item;
+        std::optional<FileIdentity> identity;
+        if (item.is_object()) {
+            const auto file = item.find(kFileKey), device = item.find(kDeviceKey), inode = item.find(kInodeKey);
+            if (file == item.end() || device == item.end() || inode == item.end() ||
+                !device->is_number_unsigned() || !inode->is_number_unsigned())
+                return damaged("a record without its file, device and inode");
+            address = &*file;
+            identity = FileIdentity{device->get<std::uint64_t>(), inode->get<std::uint64_t>()};
+        }
+        if (!address->is_string()) return damaged("a record that is not text");
+        const auto path = pathOfFileUri(address->get<std::string>());
         if (!path) return damaged("a record that is not a local file address");
         journal.earlier_.insert(*path);
+        if (identity) journal.identities_[*path] = *identity;
     }
     return journal;
 }
@@ -46,7 +60,11 @@ std::string PartialFileJournal::serialized() const {
     for (const auto* records : {&earlier_, &current_})
         for (const std::string& path : *records) {
             g_autofree char* uri = g_filename_to_uri(path.c_str(), nullptr, nullptr);
-            if (uri) list.push_back(uri);
+            if (!uri) continue;
+            if (auto identity = identityOf(path))
+                list.push_back({{kFileKey, uri}, {kDeviceKey, identity->device}, {kInodeKey, identity->inode}});
+            else
+                list.push_back(uri);
         }
     // Addresses are ASCII and the list holds nothing else: encoding cannot fail.
     return encodeJsonText(nlohmann::json{{kKey, list}}, JsonStyle::pretty).value_or("");
@@ -83,9 +101,20 @@ bool PartialFileJournal::record(const std::string& path) {
     return true;
 }
 
+void PartialFileJournal::identify(const std::string& path, FileIdentity identity) {
+    if (current_.contains(path)) identities_[path] = identity;
+}
+
 void PartialFileJournal::forget(const std::string& path) {
     earlier_.erase(path);
     current_.erase(path);
+    identities_.erase(path);
+}
+
+std::optional<FileIdentity> PartialFileJournal::identityOf(const std::string& path) const {
+    const auto found = identities_.find(path);
+    if (found == identities_.end()) return std::nullopt;
+    return found->second;
 }
 
 }  // namespace quenlith

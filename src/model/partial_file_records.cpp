@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +14,7 @@
 #include "model/app_paths.hpp"
 #include "model/file_store.hpp"
 #include "model/logging.hpp"
+#include "model/own_folder.hpp"
 
 namespace quenlith {
 
@@ -21,16 +23,35 @@ namespace {
 // Far more than the records of every download a person could have running at once.
 constexpr std::uint64_t kJournalSizeCap = 1'000'000;
 
-RecordedFileState observe(const std::string& path) {
+// What stands at a recorded path, with its folder open when it is there: the folder is reached
+// from the root without following a link, and the file is ours only when it is the very file
+// recorded.
+struct Observed {
+    RecordedFileState state;
+    files::FolderHandle folder;
+    std::string name;
+};
+
+Observed observe(const std::string& path, const std::optional<FileIdentity>& identity) {
+    g_autofree char* folderPath = g_path_get_dirname(path.c_str());
+    g_autofree char* name = g_path_get_basename(path.c_str());
+    int failure = 0;
+    files::FolderHandle folder = files::openFolderWithoutLinks(folderPath, &failure);
+    if (!folder) {
+        switch (failure) {
+        case ENOENT:
+        case ENOTDIR: return {RecordedFileState::folderAbsent, {}, name};
+        // A link on the way: the folder there now is not the one the file was made in.
+        case ELOOP: return {RecordedFileState::somethingElse, {}, name};
+        default: return {RecordedFileState::unreachable, {}, name};
+        }
+    }
     struct stat found {};
-    if (::lstat(path.c_str(), &found) == 0)
-        return S_ISREG(found.st_mode) && found.st_uid == ::geteuid() ? RecordedFileState::ownPartialFile
-                                                                     : RecordedFileState::somethingElse;
-    if (errno != ENOENT && errno != ENOTDIR) return RecordedFileState::unreachable;
-    g_autofree char* folder = g_path_get_dirname(path.c_str());
-    struct stat folderState {};
-    if (::stat(folder, &folderState) == 0) return RecordedFileState::absent;
-    return errno == ENOENT || errno == ENOTDIR ? RecordedFileState::folderAbsent : RecordedFileState::unreachable;
+    if (::fstatat(folder.get(), name, &found, AT_SYMLINK_NOFOLLOW) != 0)
+        return {errno == ENOENT ? RecordedFileState::absent : RecordedFileState::unreachable, {}, name};
+    const bool same = identity && *identity == FileIdentity::of(found);
+    const bool ours = S_ISREG(found.st_mode) && found.st_uid == ::geteuid() && same;
+    return {ours ? RecordedFileState::ownPartialFile : RecordedFileState::somethingElse, std::move(folder), name};
 }
 
 // A recorded path for a log line: its file name, and its folder shortened.
@@ -55,9 +76,14 @@ void PartialFileRecords::loadLocked() {
     auto text = files::readWholeFile(path_, kJournalSizeCap);
     if (!text) {
         if (text.error().code == files::kNoSuchFile) return;
-        logError(LogCategory::browser, "The record of partial downloads cannot be read, so no partial file is "
-                                       "removed on its account: " + text.error().message);
-        replaceDamaged_ = true;
+        // Too large to copy, or unreadable: the file itself is moved aside, never replaced unkept.
+        auto moved = files::moveAside(path_, files::kUnreadableCopy);
+        logError(LogCategory::browser,
+                 "The record of partial downloads cannot be read (" + text.error().message +
+                     "), so no partial file is removed on its account; " +
+                     (moved ? "it is kept as " + quotedForLog(*moved)
+                            : "it could not be kept aside, so it is not written over: " + moved.error().message));
+        keepInPlace(moved);
         return;
     }
     auto journal = PartialFileJournal::parse(*text);
@@ -66,14 +92,26 @@ void PartialFileRecords::loadLocked() {
         logError(LogCategory::browser,
                  "The record of partial downloads " + quotedForLog(path_) + " is damaged (" +
                      journal.error().message + "), so no partial file is removed on its account; " +
-                     (copy ? "it is kept as " + quotedForLog(*copy) : "it could not be kept aside: " + copy.error().message));
-        replaceDamaged_ = true;
+                     (copy ? "it is kept as " + quotedForLog(*copy)
+                           : "it could not be kept aside, so it is not written over: " + copy.error().message));
+        keepInPlace(copy);
         return;
     }
     journal_ = std::move(*journal);
 }
 
+void PartialFileRecords::keepInPlace(const Result<std::string>& aside) {
+    // A journal there that could not be kept aside is never written over: every record fails, so
+    // no partial file is made that a later start could not find. Nothing there: written afresh.
+    const auto present = files::probePath(path_);
+    if (!aside && present && *present)
+        keptInPlace_ = aside.error();
+    else
+        replaceDamaged_ = true;
+}
+
 Status PartialFileRecords::writeLocked() {
+    if (keptInPlace_) return *keptInPlace_;
     auto written = files::writeFileAtomically(path_, journal_.serialized());
     if (written) replaceDamaged_ = false;
     return written;
@@ -86,6 +124,14 @@ Status PartialFileRecords::record(const std::string& path) {
     auto written = writeLocked();
     if (!written) journal_.forget(path);
     return written;
+}
+
+void PartialFileRecords::identify(const std::string& path, FileIdentity identity) {
+    std::lock_guard lock(mutex_);
+    loadLocked();
+    journal_.identify(path, identity);
+    if (auto written = writeLocked(); !written)
+        logError(LogCategory::browser, "The record of partial downloads could not be updated: " + written.error().message);
 }
 
 void PartialFileRecords::forget(const std::string& path) {
@@ -102,10 +148,12 @@ void PartialFileRecords::sweepEarlier() {
     bool changed = replaceDamaged_;
     const std::vector<std::string> earlier(journal_.earlier().begin(), journal_.earlier().end());
     for (const std::string& path : earlier) {
-        const RecordedFileState state = observe(path);
+        Observed observed = observe(path, journal_.identityOf(path));
+        const RecordedFileState state = observed.state;
         switch (PartialFileJournal::decide(path, state)) {
         case RecordOutcome::remove:
-            if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
+            // By its name in the folder reached above: no link between the check and the removal.
+            if (::unlinkat(observed.folder.get(), observed.name.c_str(), 0) != 0 && errno != ENOENT) {
                 const std::string reason = std::strerror(errno);
                 logError(LogCategory::browser, "The partial download " + shown(path) +
                                                    " left by an earlier start could not be removed: " + reason);

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <utility>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -13,51 +12,62 @@
 
 #include "model/app_paths.hpp"
 #include "model/file_store.hpp"
+#include "model/localization.hpp"
 #include "model/logging.hpp"
+#include "model/own_folder.hpp"
 
 namespace quenlith {
 
 // What the worker did, handed back to the main loop.
 struct PrivateDownloadFolder::Swept {
-    std::string path;
+    std::string base;
+    std::string name;
+    std::string path;  // the folder used, once one is held
     int hold = -1;
     std::size_t removed = 0;
+    std::vector<std::string> leftAlone;  // names of ours something else has taken, and why
     std::string failure;  // why nothing was removed, when something stopped it
 };
 
 namespace {
 
-// The folders the engine makes are never this deep; a deeper tree is left where it ends.
-constexpr int kDeepestFolder = 16;
+// The names the folder may have: the one asked for, then names of ours to use when something else
+// took it.
+constexpr int kNames = 9;
+std::string nameAt(const std::string& name, int index) {
+    return index == 0 ? name : name + "-" + std::to_string(index + 1);
+}
 
-// Removes everything in the folder open at `folder` (links themselves, never what they point to):
-// the number of entries removed.
-std::size_t removeContents(int folder, int depth) {
-    const int listing = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (listing < 0) return 0;
-    DIR* entries = ::fdopendir(listing);
-    if (!entries) {
-        ::close(listing);
-        return 0;
+bool takenByAnother(const Error& error) {
+    return error.code == files::kLinkedFolder || error.code == files::kNotOwnFolder;
+}
+
+// The first name of ours that is, or can be made into, a real folder of ours, opened.
+struct Usable {
+    Result<files::FolderHandle> folder = Error{};
+    std::string path;
+    int systemError = 0;
+    std::vector<std::string> leftAlone;
+};
+Usable openUsable(const std::string& base, const std::string& name) {
+    Usable usable;
+    for (int index = 0; index < kNames; ++index) {
+        usable.path = base + "/" + nameAt(name, index);
+        usable.folder = files::openOwnFolder(base, nameAt(name, index), files::MissingFolder::made, &usable.systemError);
+        if (usable.folder || !takenByAnother(usable.folder.error())) return usable;
+        usable.leftAlone.push_back(quotedForLog(usable.path) + " (" + usable.folder.error().message + ")");
     }
-    std::vector<std::string> names;
-    while (const dirent* entry = ::readdir(entries))
-        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) names.emplace_back(entry->d_name);
-    ::closedir(entries);
-    std::size_t removed = 0;
-    for (const std::string& name : names) {
-        if (::unlinkat(folder, name.c_str(), 0) == 0) {
-            ++removed;
-            continue;
-        }
-        if (errno != EISDIR || depth >= kDeepestFolder) continue;
-        const int inner = ::openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (inner < 0) continue;
-        removed += removeContents(inner, depth + 1);
-        ::close(inner);
-        if (::unlinkat(folder, name.c_str(), AT_REMOVEDIR) == 0) ++removed;
-    }
-    return removed;
+    return usable;
+}
+
+std::string folderOf(const std::string& path) {
+    g_autofree char* folder = g_path_get_dirname(path.c_str());
+    return folder;
+}
+
+std::string nameOf(const std::string& path) {
+    g_autofree char* name = g_path_get_basename(path.c_str());
+    return name;
 }
 
 int lock(int fd, int operation) {
@@ -70,7 +80,8 @@ int lock(int fd, int operation) {
 }  // namespace
 
 PrivateDownloadFolder::PrivateDownloadFolder(std::string path)
-    : path_(std::move(path)), self_(std::make_shared<PrivateDownloadFolder*>(this)) {}
+    : base_(folderOf(path)), name_(nameOf(path)), path_(std::move(path)),
+      self_(std::make_shared<PrivateDownloadFolder*>(this)) {}
 
 PrivateDownloadFolder::~PrivateDownloadFolder() {
     self_.reset();
@@ -91,7 +102,7 @@ void PrivateDownloadFolder::sweep(std::function<void()> done) {
         std::weak_ptr<PrivateDownloadFolder*> owner;
         Swept result;
     };
-    auto* job = new Job{self_, Swept{path_}};
+    auto* job = new Job{self_, Swept{base_, name_}};
     GTask* task = g_task_new(nullptr, nullptr,
                              [](GObject*, GAsyncResult* result, gpointer data) {
                                  std::unique_ptr<Job> job(static_cast<Job*>(data));
@@ -106,13 +117,14 @@ void PrivateDownloadFolder::sweep(std::function<void()> done) {
     g_task_set_task_data(task, &job->result, nullptr);
     g_task_run_in_thread(task, [](GTask* task, gpointer, gpointer data, GCancellable*) {
         auto& result = *static_cast<Swept*>(data);
-        if (auto made = files::createFolder(result.path); !made) {
-            result.failure = made.error().message;
-        } else if ((result.hold = ::open(result.path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) < 0) {
-            result.failure = std::strerror(errno);
-        } else if (lock(result.hold, LOCK_EX | LOCK_NB) == 0) {
+        Usable usable = openUsable(result.base, result.name);
+        result.leftAlone = std::move(usable.leftAlone);
+        if (!usable.folder) {
+            result.failure = usable.folder.error().message;
+        } else if (result.path = usable.path, result.hold = usable.folder->release();
+                   lock(result.hold, LOCK_EX | LOCK_NB) == 0) {
             // No other process uses the folder: what is in it was left by one that has ended.
-            result.removed = removeContents(result.hold, 0);
+            result.removed = files::removeContents(result.hold);
             lock(result.hold, LOCK_SH);
         } else if (errno == EWOULDBLOCK) {
             result.failure = "another process uses it";
@@ -130,18 +142,43 @@ void PrivateDownloadFolder::swept(Swept& result) {
     hold_ = result.hold;
     result.hold = -1;
     sweeping_ = false;
+    if (!result.path.empty()) path_ = result.path;
+    for (const std::string& name : result.leftAlone)
+        logError(LogCategory::browser, "The private download folder " + name +
+                                           " is not a folder of this application's own: it is left as it is");
+    if (!result.leftAlone.empty() && hold_ >= 0)
+        logInfo(LogCategory::browser, "Downloads are written into " + quotedForLog(path_) + " instead");
     if (result.removed > 0)
         logInfo(LogCategory::browser, "Removed " + std::to_string(result.removed) +
                                           " files an earlier start left in the private download folder");
     if (!result.failure.empty())
         logInfo(LogCategory::browser, "The private download folder " + quotedForLog(path_) +
-                                          " is left as it is: " + result.failure);
+                                          " is not emptied: " + result.failure);
     // Nothing of this object is touched once the first of these runs.
     auto waiting = std::move(waiting_);
     waiting_.clear();
     auto done = std::move(done_);
     for (auto& then : waiting) then();
     if (done) done();
+}
+
+Result<std::string> PrivateDownloadFolder::prepare() {
+    // Told with the whole path: the person finds the folder by it.
+    auto failure = [](const Error& error, const std::string& path, int systemError) {
+        return Error{error.code, localizedFormat("The folder “%@” could not be created: %@", {path, g_strerror(systemError)})};
+    };
+    // The name the sweep chose, or the first usable one; a link put there since is refused.
+    int systemError = 0;
+    auto folder = files::openOwnFolder(base_, nameOf(path_), files::MissingFolder::made, &systemError);
+    if (folder) return path_;
+    if (hold_ >= 0 || !takenByAnother(folder.error())) return failure(folder.error(), path_, systemError);
+    Usable usable = openUsable(base_, name_);
+    for (const std::string& name : usable.leftAlone)
+        logError(LogCategory::browser, "The private download folder " + name +
+                                           " is not a folder of this application's own: it is left as it is");
+    if (!usable.folder) return failure(usable.folder.error(), usable.path, usable.systemError);
+    path_ = usable.path;
+    return path_;
 }
 
 void PrivateDownloadFolder::whenReady(std::function<void()> then) {

@@ -5,13 +5,18 @@
 #include <string>
 #include <vector>
 
+#include "model/result.hpp"
+
 namespace quenlith {
 
 // The private folder the web engine writes downloads into before they are moved into place. A
 // process that ends while a download runs leaves its files there, and nobody else writes there:
 // every process that uses the folder holds a shared lock on it for as long as it lives, and a start
 // that finds no other holder removes whatever is in it before its own downloads are written there.
-// A folder that another process uses stays as it is. Main thread; the disk is a worker's.
+// A folder that another process uses stays as it is. The folder must be a real folder of ours
+// reached without a link in its own name: a link (or anything else) under that name is left as it
+// is and told in the log, and downloads use the next free name of ours ("Downloads-2" and on)
+// instead. Main thread; the disk is a worker's.
 class PrivateDownloadFolder {
 public:
     explicit PrivateDownloadFolder(std::string path);
@@ -21,7 +26,11 @@ public:
 
     // "Downloads" in the application's cache folder.
     static std::string applicationPath();
+    // The folder downloads are written into: the one asked for, or the one used in its place.
     const std::string& path() const { return path_; }
+    // Makes the folder again when it went missing, refusing one a link took the place of; its path
+    // (path()), or why nothing may be written there. Quick: a look and at most one new folder.
+    Result<std::string> prepare();
 
     // Takes the folder's hold off the main thread, clearing the folder first when no other process
     // holds it; `done` is told on the main loop afterwards. Until then the folder is not ready. Once
@@ -36,6 +45,8 @@ private:
     struct Swept;
     void swept(Swept& result);
 
+    const std::string base_;  // the cache folder: followed wherever a person linked it
+    const std::string name_;  // the name asked for
     std::string path_;
     bool sweeping_ = false;
     int hold_ = -1;  // the folder, locked shared while this process lives

@@ -93,7 +93,7 @@ Status ProfilePersistence::save(const std::vector<WebAppProfile>& profiles) cons
     auto encoded = encodeProfileDocument(profiles, JsonStyle::pretty);
     if (!encoded) return files::encodingError(fileURL_);
     if (files::pathExists(fileURL_)) {
-        if (auto copied = files::copyFileAtomically(fileURL_, files::backupPath(fileURL_), kProfilesFileSizeCap); !copied) return copied;
+        if (auto copied = files::copyToBackup(fileURL_, kProfilesFileSizeCap); !copied) return copied;
     }
     return files::writeFileAtomically(fileURL_, *encoded);
 }

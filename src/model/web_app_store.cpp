@@ -470,7 +470,7 @@ bool WebAppStore::clearLastURLs() {
         return false;
     }
     if (auto written =
-            writer_.writeAndWait(backup, [&] { return files::writeFileAtomically(backup, *encoded); });
+            writer_.writeAndWait(backup, [&] { return files::writeBackup(backup, *encoded); });
         !written) {
         setError(written.error().message);
         return false;

@@ -251,6 +251,11 @@ public:
         log("record " + path);
         return recorded;
     }
+    void identify(const std::string& path, FileIdentity identity) override {
+        if (!test::fileExists(path)) fault("identified before it was made: " + path);
+        records_.identify(path, identity);
+        log("identify " + path);
+    }
     void forget(const std::string& path) override {
         records_.forget(path);
         log("forget " + path);
@@ -258,6 +263,10 @@ public:
     std::set<std::string> onDisk() const {
         auto journal = PartialFileJournal::parse(test::readFile(journal_));
         return journal ? journal->earlier() : std::set<std::string>{};
+    }
+    std::optional<FileIdentity> identityOnDisk(const std::string& path) const {
+        auto journal = PartialFileJournal::parse(test::readFile(journal_));
+        return journal ? journal->identityOf(path) : std::nullopt;
     }
     std::vector<std::string> events() {
         std::lock_guard lock(mutex_);
@@ -310,18 +319,23 @@ TEST_F(FilePlacementTest, EveryPartialFileIsOnRecordBeforeItIsMadeUntilItIsGone)
         const auto filling = othersIn(folder, {"keep.bin"});
         ASSERT_EQ(filling.size(), 1u);
         EXPECT_EQ(records->onDisk(), std::set<std::string>{folder + "/" + filling[0]});
+        // With the very file made there: a file put under its name later is not it.
+        struct stat made {};
+        ASSERT_EQ(::lstat((folder + "/" + filling[0]).c_str(), &made), 0);
+        EXPECT_EQ(records->identityOnDisk(folder + "/" + filling[0]), FileIdentity::of(made));
         if (end == End::cancelled) {
             EXPECT_TRUE(placement->cancel());
         }
         hold->release();
         if (end == End::cancelled) {
-            ASSERT_TRUE(spinUntil([&] { return records->events().size() == 2; }));
+            ASSERT_TRUE(spinUntil([&] { return records->events().size() == 3; }));
         } else {
             ASSERT_TRUE(spinUntil([&] { return answer.has_value(); }));
             EXPECT_EQ(answer->ok(), end == End::landed);
         }
         limit.reset();
         EXPECT_EQ(records->events(), (std::vector<std::string>{"record " + folder + "/" + filling[0],
+                                                               "identify " + folder + "/" + filling[0],
                                                                "forget " + folder + "/" + filling[0]}));
         EXPECT_EQ(records->faults(), std::vector<std::string>{});
         EXPECT_EQ(records->onDisk(), std::set<std::string>{});
@@ -344,8 +358,8 @@ TEST_F(FilePlacementTest, EveryPartialFileIsOnRecordBeforeItIsMadeUntilItIsGone)
     auto answer = placeAndWait(memory.path() + "/source", destination, seams, records);
     ASSERT_TRUE(answer && answer->ok());
     ASSERT_EQ(offered.size(), 2u);
-    EXPECT_EQ(records->events(), (std::vector<std::string>{"record " + taken, "forget " + taken,
-                                                           "record " + offered[1], "forget " + offered[1]}));
+    EXPECT_EQ(records->events(), (std::vector<std::string>{"record " + taken, "forget " + taken, "record " + offered[1],
+                                                           "identify " + offered[1], "forget " + offered[1]}));
     EXPECT_EQ(records->faults(), std::vector<std::string>{"made before it was recorded: " + taken});
     EXPECT_EQ(test::readFile(taken), "someone else's");
     EXPECT_EQ(records->onDisk(), std::set<std::string>{});

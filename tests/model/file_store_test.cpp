@@ -12,7 +12,10 @@
 #include <unistd.h>
 
 #include "model/app_paths.hpp"
+#include "model/browser_session.hpp"
 #include "model/file_store.hpp"
+#include "model/file_writer.hpp"
+#include "model/library_file.hpp"
 #include "model/file_test_support.hpp"
 #include "model/profile_persistence.hpp"
 #include "model/settings_file.hpp"
@@ -266,6 +269,65 @@ TEST(FileStore, WritesGoThroughLinksAndLeaveThemInPlace) {
     files::removeStaleTemporaryFiles(folder.file("data/f.json"));
     EXPECT_EQ(test::entriesStartingWith(folder.file("elsewhere"), "real.json"),
               std::vector<std::string>{"real.json"});
+}
+
+// A backup is ours alone: a link a person put at its name is left as it is, its target keeps its
+// bytes and mode, and the file the backup accompanies is still written. Folders are likewise
+// narrowed only when they are no link.
+TEST(FileStore, BackupsAndFoldersNeverChangeWhatALinkLeadsTo) {
+    struct Case {
+        const char* name;
+        std::string file;
+        std::function<Status(const std::string& path)> save;  // run twice: the second keeps a backup
+    };
+    const std::vector<Case> cases = {
+        {"websites", "profiles.json", [](const std::string& path) { return ProfilePersistence(path).save({}); }},
+        {"session", "session-v1.json",
+         [](const std::string& path) { return BrowserSessionPersistence(path).save(BrowserSessionDocument{}); }},
+        {"library", "library.json",
+         [](const std::string& path) { return writeLibraryFile(LibraryDocument{}, LibraryDocument{}, path); }},
+        {"a file kept with its backup", "other.json",
+         [](const std::string& path) { return replaceKeepingBackup(path, "{}", 1000); }},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.name);
+        test::TemporaryFolder folder;
+        const std::string root = folder.path(), path = root + "/data/" + row.file;
+        test::writeBytes(root + "/mine/notes.json", "the person's own");
+        ::chmod((root + "/mine/notes.json").c_str(), 0644);
+        ::chmod((root + "/mine").c_str(), 0755);
+        ASSERT_TRUE(files::createFolder(root + "/data").ok());
+        ASSERT_EQ(::symlink((root + "/mine/notes.json").c_str(), files::backupPath(path).c_str()), 0);
+        const auto mine = snapshot(root + "/mine");
+        for (int time = 0; time < 2; ++time) {
+            auto saved = row.save(path);
+            ASSERT_TRUE(saved.ok()) << saved.error().message;
+        }
+        EXPECT_EQ(snapshot(root + "/mine"), mine);
+        EXPECT_EQ(modeOf(root + "/mine"), 0755u);
+        EXPECT_EQ(snapshot(root + "/data")[row.file + ".backup"], "link:" + root + "/mine/notes.json");
+        EXPECT_TRUE(files::readWholeFile(path, 1'000'000).ok());
+    }
+
+    test::TemporaryFolder folder;
+    test::writeBytes(folder.file("mine/a.txt"), "x");
+    ::chmod(folder.file("mine").c_str(), 0755);
+    // A folder moved elsewhere and linked keeps working, with its rights as they are.
+    ASSERT_EQ(::symlink(folder.file("mine").c_str(), folder.file("linked").c_str()), 0);
+    ASSERT_TRUE(files::createFolder(folder.file("linked")).ok());
+    ASSERT_TRUE(files::createParentFolder(folder.file("linked/profiles.json")).ok());
+    EXPECT_EQ(modeOf(folder.file("mine")), 0755u);
+    // A copy written under a link's name is refused, the link left.
+    EXPECT_EQ(files::writeOwnFileAtomically(folder.file("linked"), "y").error().code, files::kLinkLeftAlone);
+    // A file that cannot be copied is moved aside whole; a link stays where it is.
+    test::writeBytes(folder.file("big.json"), "too large to copy");
+    auto moved = files::moveAside(folder.file("big.json"), files::kUnreadableCopy);
+    ASSERT_TRUE(moved.ok());
+    EXPECT_EQ(test::readBytes(*moved), "too large to copy");
+    EXPECT_EQ(files::copiesAside(folder.file("big.json"), files::kUnreadableCopy), std::vector<std::string>{*moved});
+    EXPECT_FALSE(files::moveAside(folder.file("linked"), files::kUnreadableCopy).ok());
+    EXPECT_TRUE(test::isDirectory(folder.file("linked")));
+    EXPECT_EQ(test::readBytes(folder.file("mine/a.txt")), "x");
 }
 
 }  // namespace

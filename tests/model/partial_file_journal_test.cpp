@@ -30,6 +30,23 @@ TEST(PartialFileJournal, ReadsBackWhatItWroteAndNothingElse) {
                                                        "/media/ana/Stick 2/\xff\xfe/" + kName, "/tmp/" + kName}));
     EXPECT_TRUE(PartialFileJournal::parse(R"({"partialFiles": [], "later": 1})").ok()) << "unknown keys pass";
 
+    // A record names its file once made; records of earlier versions (bare addresses) still read,
+    // naming none.
+    PartialFileJournal identified;
+    const std::string made = "/home/ana/Downloads/" + kName, unmade = "/tmp/" + kName;
+    identified.record(made);
+    identified.record(unmade);
+    identified.identify(made, {2049, 18446744073709551615u});
+    identified.identify("/elsewhere/" + kName, {1, 2});  // never recorded: nothing to name
+    auto withIdentity = PartialFileJournal::parse(identified.serialized());
+    ASSERT_TRUE(withIdentity.ok()) << identified.serialized();
+    EXPECT_EQ(withIdentity->earlier(), (std::set<std::string>{made, unmade}));
+    EXPECT_EQ(withIdentity->identityOf(made), (FileIdentity{2049, 18446744073709551615u}));
+    EXPECT_EQ(withIdentity->identityOf(unmade), std::nullopt);
+    auto older = PartialFileJournal::parse(R"({"partialFiles": ["file:///home/ana/)" + kName + "\"]}");
+    ASSERT_TRUE(older.ok());
+    EXPECT_EQ(older->identityOf("/home/ana/" + kName), std::nullopt);
+
     const std::string uri = "\"file:///home/ana/" + kName + "\"";
     const struct {
         const char* what;
@@ -47,6 +64,11 @@ TEST(PartialFileJournal, ReadsBackWhatItWroteAndNothingElse) {
         {"another host", R"({"partialFiles": ["file://elsewhere/home/ana/)" + kName + "\"]}"},
         {"another scheme", R"({"partialFiles": ["https://example.com/)" + kName + "\"]}"},
         {"nested too deep", std::string(200, '[') + std::string(200, ']')},
+        {"a record without its inode", R"({"partialFiles": [{"file": )" + uri + R"(, "device": 1}]})"},
+        {"a record without its file", R"({"partialFiles": [{"device": 1, "inode": 2}]})"},
+        {"a negative inode", R"({"partialFiles": [{"file": )" + uri + R"(, "device": 1, "inode": -2}]})"},
+        {"an inode in text", R"({"partialFiles": [{"file": )" + uri + R"(, "device": 1, "inode": "2"}]})"},
+        {"a file that is no address", R"({"partialFiles": [{"file": 3, "device": 1, "inode": 2}]})"},
     };
     for (const auto& c : damaged) {
         SCOPED_TRACE(c.what);

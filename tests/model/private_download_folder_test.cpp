@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "model/file_test_support.hpp"
+#include "model/own_folder.hpp"
 #include "support/main_loop.hpp"
 
 namespace quenlith {
@@ -132,6 +133,46 @@ TEST_F(PrivateDownloadFolderTest, ASweepThatEndsAfterItsOwnerTouchesNothingOfIt)
         return alone;
     }));
     EXPECT_FALSE(told);
+}
+
+// A link (or anything else) in the folder's place is never emptied nor narrowed: it is left as it
+// is, and downloads use the next name of ours, a real folder, swept the same way.
+TEST_F(PrivateDownloadFolderTest, ALinkInTheFoldersPlaceIsLeftAloneAndDownloadsUseAFolderOfOurs) {
+    const std::string mine = environment.root() + "/MyFiles";
+    test::writeFile(mine + "/a.txt", "report");
+    test::writeFile(mine + "/sub/b.txt", "photo");
+    ::chmod(mine.c_str(), 0755);
+    const std::string cache = environment.root() + "/cache";
+    std::filesystem::create_directories(cache);
+    ASSERT_EQ(::symlink(mine.c_str(), path.c_str()), 0);
+    test::writeFile(cache + "/Downloads-2", "a file of that name: not ours either");
+    test::writeFile(cache + "/Downloads-3/Quenlith-download-1", "left by a process that ended");
+
+    PrivateDownloadFolder folder(path);
+    ASSERT_TRUE(sweepAndWait(folder));
+    EXPECT_EQ(folder.path(), cache + "/Downloads-3");
+    EXPECT_EQ(test::entriesStartingWith(cache + "/Downloads-3", ""), std::vector<std::string>{});
+    auto prepared = folder.prepare();
+    ASSERT_TRUE(prepared.ok());
+    EXPECT_EQ(*prepared, cache + "/Downloads-3");
+    EXPECT_EQ(test::readFile(mine + "/a.txt"), "report");
+    EXPECT_EQ(test::readFile(mine + "/sub/b.txt"), "photo");
+    struct stat info {};
+    ASSERT_EQ(::stat(mine.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0755u);
+    EXPECT_EQ(test::readFile(cache + "/Downloads-2"), "a file of that name: not ours either");
+
+    // A link put in the chosen folder's place later is refused too, not written through.
+    std::filesystem::remove_all(cache + "/Downloads-3");
+    ASSERT_EQ(::symlink(mine.c_str(), (cache + "/Downloads-3").c_str()), 0);
+    EXPECT_EQ(folder.prepare().error().code, files::kLinkedFolder);
+    // A folder never swept (a helper's) finds its own name taken and uses the next free one.
+    std::filesystem::remove(cache + "/Downloads-3");
+    PrivateDownloadFolder plain(path);
+    ASSERT_TRUE(plain.prepare().ok());
+    EXPECT_EQ(plain.path(), cache + "/Downloads-3");
+    EXPECT_TRUE(test::isDirectory(cache + "/Downloads-3"));
+    EXPECT_EQ(test::entriesStartingWith(mine, ""), (std::vector<std::string>{"a.txt", "sub"}));
 }
 
 }  // namespace

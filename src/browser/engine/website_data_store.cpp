@@ -2,10 +2,16 @@
 
 #include <algorithm>
 #include <array>
-#include <filesystem>
 #include <map>
 #include <mutex>
 #include <set>
+#include <tuple>
+#include <utility>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <glib/gstdio.h>
 
@@ -13,6 +19,7 @@
 #include "model/app_paths.hpp"
 #include "model/file_store.hpp"
 #include "model/logging.hpp"
+#include "model/own_folder.hpp"
 
 namespace quenlith {
 
@@ -63,19 +70,68 @@ WebKitFeature* namePrefetchFeature() {
     return feature;
 }
 
-// The engine's icon database, which earlier runs kept in the store's folder: no longer opened,
-// and removed on a worker thread so the icons it holds (whatever their size) are not kept. A
-// link in its place is removed, not what it points to.
-void removeEngineIconDatabase(const std::string& dataDirectory) {
-    const std::string folder = dataDirectory + "/Favicons";
-    if (!g_file_test(folder.c_str(), G_FILE_TEST_EXISTS)) return;
+constexpr const char* kIconDatabase = "Favicons";
+
+// The engine's icon database, which earlier runs kept in the store's folder (open at `folder`): no
+// longer opened, and removed on a worker thread so the icons it holds (whatever their size) are
+// not kept. A link in its place is removed, not what it points to.
+void removeEngineIconDatabase(files::FolderHandle folder) {
+    struct stat info {};
+    if (::fstatat(folder.get(), kIconDatabase, &info, AT_SYMLINK_NOFOLLOW) != 0) return;
     GTask* task = g_task_new(nullptr, nullptr, nullptr, nullptr);
-    g_task_set_task_data(task, g_strdup(folder.c_str()), g_free);
+    g_task_set_task_data(task, GINT_TO_POINTER(folder.release()), [](gpointer fd) { ::close(GPOINTER_TO_INT(fd)); });
     g_task_run_in_thread(task, [](GTask*, gpointer, gpointer data, GCancellable*) {
-        std::error_code error;
-        std::filesystem::remove_all(static_cast<const char*>(data), error);
+        files::removeEntry(GPOINTER_TO_INT(data), kIconDatabase);
     });
     g_object_unref(task);
+}
+
+std::string parentOf(const std::string& path) {
+    g_autofree char* parent = g_path_get_dirname(path.c_str());
+    return parent;
+}
+
+std::string leafOf(const std::string& path) {
+    g_autofree char* leaf = g_path_get_basename(path.c_str());
+    return leaf;
+}
+
+// A "WebsiteData" folder (data or cache side) to list or remove in, opened only when it is a real
+// folder of ours: through a link, names that look like ours may be a person's own folders.
+files::FolderHandle openStoresFolder(const std::string& folder) {
+    auto opened = files::openOwnFolder(parentOf(folder), leafOf(folder), files::MissingFolder::failure);
+    if (opened) return std::move(*opened);
+    if (opened.error().code == files::kLinkedFolder || opened.error().code == files::kNotOwnFolder)
+        logError(LogCategory::browser, "The website data folder " + quotedForLog(folder) +
+                                           " is not a folder of this application's own: nothing in it is removed");
+    return {};
+}
+
+// The names in an open folder.
+std::vector<std::string> namesIn(int folder) {
+    std::vector<std::string> names;
+    const int listing = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listing < 0) return names;
+    DIR* entries = ::fdopendir(listing);
+    if (!entries) {
+        ::close(listing);
+        return names;
+    }
+    while (const dirent* entry = ::readdir(entries)) names.emplace_back(entry->d_name);
+    ::closedir(entries);
+    return names;
+}
+
+bool isRealFolderAt(int folder, const std::string& name) {
+    struct stat info {};
+    return ::fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode);
+}
+
+// "<UUID>" in the spelling this program writes, and nothing else.
+std::optional<Uuid> sessionFolderName(std::string_view name) {
+    auto identifier = Uuid::parse(name);
+    if (!identifier || identifier->string() != name) return std::nullopt;
+    return identifier;
 }
 
 }  // namespace
@@ -85,21 +141,41 @@ WebsiteDataStore::WebsiteDataStore(std::optional<Uuid> identifier, bool persiste
     if (persistent_) {
         dataDirectory_ = websiteDataFolder(applicationDataDirectory(), name);
         std::string cacheDirectory = websiteDataFolder(applicationCacheDirectory(), name);
-        // The engine would keep the store's data in memory only, and lose it at the end: the
-        // failure is kept for the views to show.
-        for (const auto& folder : {dataDirectory_, cacheDirectory}) {
-            auto created = files::createFolder(folder);
-            if (!created && !errorMessage_) {
-                errorMessage_ = created.error().message;
+        // Below the application's folders (followed wherever a person moved them), each folder on
+        // the way must be ours: the engine writes, and the icon database is removed, in nothing else.
+        const std::string relative = std::string("WebsiteData/") + name;
+        // Looked at before anything is made: a link on one side leaves the other side unmade too.
+        auto open = [&](files::MissingFolder missing) {
+            return std::pair{files::openOwnFolder(applicationDataDirectory(), relative, missing),
+                             files::openOwnFolder(applicationCacheDirectory(), relative, missing)};
+        };
+        auto [data, cache] = open(files::MissingFolder::failure);
+        auto linked = [](const auto& opened) { return !opened && opened.error().code == files::kLinkedFolder; };
+        const bool leftAlone = linked(data) || linked(cache);
+        if (!leftAlone) std::tie(data, cache) = open(files::MissingFolder::made);
+        for (const auto* opened : {&data, &cache}) {
+            if (*opened) continue;
+            if (linked(*opened)) {
+                logError(LogCategory::browser, "A website data folder is a symbolic link, so it is left as it is and "
+                                               "the store's data is kept in memory only: " + opened->error().message);
+            } else if (!errorMessage_ && !leftAlone) {
+                // The engine would keep the store's data in memory only, and lose it at the end:
+                // the failure is kept for the views to show.
+                errorMessage_ = opened->error().message;
                 logError(LogCategory::browser, *errorMessage_);
             }
         }
-        manager_ = GObjectPtr<WebKitWebsiteDataManager>::adopt(webkit_website_data_manager_new(
-            "base-data-directory", dataDirectory_.c_str(), "base-cache-directory", cacheDirectory.c_str(), nullptr));
-        // Without this the engine keeps cookies in memory only.
-        std::string cookies = dataDirectory_ + "/cookies.sqlite";
-        webkit_cookie_manager_set_persistent_storage(webkit_website_data_manager_get_cookie_manager(manager_.get()),
-                                                     cookies.c_str(), WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
+        if (leftAlone) {
+            manager_ = GObjectPtr<WebKitWebsiteDataManager>::adopt(webkit_website_data_manager_new_ephemeral());
+        } else {
+            manager_ = GObjectPtr<WebKitWebsiteDataManager>::adopt(webkit_website_data_manager_new(
+                "base-data-directory", dataDirectory_.c_str(), "base-cache-directory", cacheDirectory.c_str(), nullptr));
+            // Without this the engine keeps cookies in memory only.
+            std::string cookies = dataDirectory_ + "/cookies.sqlite";
+            webkit_cookie_manager_set_persistent_storage(webkit_website_data_manager_get_cookie_manager(manager_.get()),
+                                                         cookies.c_str(), WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
+            if (data) removeEngineIconDatabase(std::move(*data));
+        }
     } else {
         manager_ = GObjectPtr<WebKitWebsiteDataManager>::adopt(webkit_website_data_manager_new_ephemeral());
     }
@@ -151,7 +227,6 @@ std::shared_ptr<WebsiteDataStore> WebsiteDataStore::persistentStore(std::optiona
     }
     std::shared_ptr<WebsiteDataStore> store(new WebsiteDataStore(std::move(identifier), true, name));
     stores[folder] = store;
-    removeEngineIconDatabase(store->dataDirectory());
     return store;
 }
 
@@ -182,48 +257,63 @@ std::vector<Uuid> WebsiteDataStore::fetchAllDataStoreIdentifiers() {
 std::vector<Uuid> WebsiteDataStore::identifiersOnDisk(const WebsiteDataFolders& folders) {
     std::vector<Uuid> identifiers;
     for (const auto& folder : {folders.data, folders.cache}) {
-        GDir* dir = g_dir_open(folder.c_str(), 0, nullptr);
-        if (!dir) continue;
-        while (const char* name = g_dir_read_name(dir)) {
-            auto identifier = Uuid::parse(name);
-            if (!identifier || !g_file_test((folder + "/" + name).c_str(), G_FILE_TEST_IS_DIR)) continue;
-            // The canonical spelling only: another spelling is not a folder this program made.
-            if (identifier->string() != name) continue;
+        const files::FolderHandle stores = openStoresFolder(folder);
+        if (!stores) continue;
+        for (const std::string& name : namesIn(stores.get())) {
+            // The canonical spelling of a real folder only: another spelling, or a link, is not a
+            // folder this program made.
+            auto identifier = sessionFolderName(name);
+            if (!identifier || !isRealFolderAt(stores.get(), name)) continue;
             if (std::find(identifiers.begin(), identifiers.end(), *identifier) == identifiers.end())
                 identifiers.push_back(*identifier);
         }
-        g_dir_close(dir);
     }
     return identifiers;
 }
 
 bool WebsiteDataStore::removeSessionFolders(const WebsiteDataFolders& folders, const Uuid& identifier) {
     const std::string name = identifier.string();
-    const std::array<std::string, 2> bases{folders.data, folders.cache};
-    auto aside = [&](const std::string& base) { return base + "/" + std::string(kRemovedPrefix) + name; };
-    std::error_code error;
-    for (const auto& base : bases) std::filesystem::remove_all(aside(base), error);  // an interrupted removal's
+    const std::string aside = std::string(kRemovedPrefix) + name;
+    // Everything by descriptor in a folder of ours: no link on the way, none followed at the end.
+    std::array<files::FolderHandle, 2> bases{openStoresFolder(folders.data), openStoresFolder(folders.cache)};
+    auto present = [](int base, const std::string& entry) {
+        struct stat info {};
+        return ::fstatat(base, entry.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
+    };
+    // A side that is no real folder of ours is left as it is; the session then counts as removed
+    // only when nothing of its name is there.
+    for (const auto& base : bases)
+        if (base) files::removeEntry(base.get(), aside);  // an interrupted removal's
     {
         std::lock_guard lock(madeFoldersLock());
         if (madeFolders().contains(folders.data + "/" + name)) return false;
         // Moved while no store can be made on them: a store asked for from now on makes new ones.
-        for (const auto& base : bases) g_rename((base + "/" + name).c_str(), aside(base).c_str());
+        // Only a real folder: a link of that name is a person's, and stays.
+        for (const auto& base : bases)
+            if (base && isRealFolderAt(base.get(), name)) ::renameat(base.get(), name.c_str(), base.get(), aside.c_str());
     }
     bool removed = true;
-    for (const auto& base : bases) {
-        std::filesystem::remove_all(aside(base), error);
-        removed = removed && !g_file_test((base + "/" + name).c_str(), G_FILE_TEST_EXISTS) &&
-                  !g_file_test(aside(base).c_str(), G_FILE_TEST_EXISTS);
+    for (std::size_t side = 0; side < bases.size(); ++side) {
+        const int base = bases[side].get();
+        if (base < 0) {
+            const std::string folder = side == 0 ? folders.data : folders.cache;
+            removed = removed && !g_file_test((folder + "/" + name).c_str(), G_FILE_TEST_EXISTS);
+            continue;
+        }
+        files::removeEntry(base, aside);
+        removed = removed && !isRealFolderAt(base, name) && !present(base, aside);
     }
     return removed;
 }
 
 void WebsiteDataStore::removeLeftovers(const WebsiteDataFolders& folders) {
     for (const auto& folder : {folders.data, folders.cache}) {
-        std::error_code error;
-        for (const auto& entry : std::filesystem::directory_iterator(folder, error))
-            if (entry.path().filename().string().starts_with(kRemovedPrefix))
-                std::filesystem::remove_all(entry.path(), error);
+        const files::FolderHandle stores = openStoresFolder(folder);
+        if (!stores) continue;
+        // Only names wholly of the shape a removal gives: ".removed-<UUID>".
+        for (const std::string& name : namesIn(stores.get()))
+            if (name.starts_with(kRemovedPrefix) && sessionFolderName(std::string_view(name).substr(kRemovedPrefix.size())))
+                files::removeEntry(stores.get(), name);
     }
 }
 

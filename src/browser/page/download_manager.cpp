@@ -53,13 +53,6 @@ void openFolderOf(const std::string& path, const OpenFolder& open, LaunchFailed 
     g_object_unref(file);
 }
 
-// Makes `folder` (and its parents) and keeps it to its owner alone; the error text when it cannot.
-std::optional<std::string> privateFolderError(const std::string& folder) {
-    if (g_mkdir_with_parents(folder.c_str(), 0700) == 0 && g_chmod(folder.c_str(), 0700) == 0) return std::nullopt;
-    const int code = errno;
-    return localizedFormat("The folder “%@” could not be created: %@", {folder, g_strerror(code)});
-}
-
 // Removes our temporary file (the engine removes its own partial file); failures are ignored.
 void removeTemporary(const std::optional<std::string>& temporary) {
     if (temporary) g_remove(temporary->c_str());
@@ -309,9 +302,10 @@ void DownloadManager::destinationChosen(const Uuid& id, std::optional<std::strin
         });
         return;
     }
-    if (auto error = privateFolderError(folder_.path())) {
-        logError(LogCategory::browser, "Download folder unavailable: " + *error);
-        end(id, localizedFormat(download_status::couldNotSave, {*error}));
+    if (auto prepared = folder_.prepare(); !prepared) {
+        const std::string& error = prepared.error().message;
+        logError(LogCategory::browser, "Download folder unavailable: " + error);
+        end(id, localizedFormat(download_status::couldNotSave, {error}));
         webkit_download_cancel(download.get());
         return;
     }

@@ -1,6 +1,10 @@
 #include "browser/engine/website_sessions.hpp"
 
+#include <algorithm>
 #include <filesystem>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -247,6 +251,63 @@ TEST_F(WebsiteSessionsTest, RemovesTheFoldersOfSessionsNothingUsesAndNoneAStoreW
     users = SessionUsers{};
     users.add(used);
     EXPECT_EQ(sweep(users), std::vector<Uuid>{later}) << "a store made now keeps its folder";
+}
+
+// A person's folder linked in place of one of our website data folders (or of "WebsiteData"
+// itself) is never narrowed, emptied or written into: the store keeps its data in memory, and the
+// sweeps remove only real folders of ours, by names wholly of our shape.
+TEST_F(WebsiteSessionsTest, NothingIsRemovedNarrowedOrWrittenThroughALinkInTheWebsiteDataFolders) {
+    const auto folders = WebsiteDataFolders::current();
+    const std::string mine = environment.root() + "/MyFolder";
+    const Uuid linkedData = Uuid::random(), linkedCache = Uuid::random(), lookalike = Uuid::random(),
+               real = Uuid::random();
+    for (const std::string& name : std::vector<std::string>{"a.txt", "sub/b.txt", "Favicons/own.txt", ".removed-anything/x",
+                                                            ".removed-" + lookalike.string() + "/x", lookalike.string() + "/x"})
+        test::writeFile(mine + "/" + name, "mine");
+    ::chmod(mine.c_str(), 0755);
+    auto mineNow = [&] {
+        std::vector<std::string> entries;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(mine))
+            entries.push_back(entry.path().string().substr(mine.size()));
+        std::sort(entries.begin(), entries.end());
+        struct stat info {};
+        ::stat(mine.c_str(), &info);
+        entries.push_back(std::to_string(info.st_mode & 0777));
+        return entries;
+    };
+    const auto before = mineNow();
+    std::filesystem::create_directories(folders.data);
+    std::filesystem::create_directories(folders.cache);
+    ASSERT_EQ(::symlink(mine.c_str(), (folders.data + "/" + linkedData.string()).c_str()), 0);
+    ASSERT_EQ(::symlink(mine.c_str(), (folders.cache + "/" + linkedCache.string()).c_str()), 0);
+    test::writeFile(folders.data + "/" + linkedCache.string() + "/cookies.sqlite", "ours");
+    test::writeFile(folders.data + "/" + real.string() + "/cookies.sqlite", "ours");
+    for (const auto& identifier : {linkedData, linkedCache}) {
+        auto store = WebsiteDataStore::forIdentifier(identifier);
+        EXPECT_TRUE(webkit_website_data_manager_is_ephemeral(store->dataManager())) << "kept in memory only";
+        EXPECT_EQ(store->errorMessage(), std::nullopt);
+    }
+    auto identifiers = WebsiteDataStore::fetchAllDataStoreIdentifiers();
+    std::sort(identifiers.begin(), identifiers.end());
+    EXPECT_EQ(identifiers, (std::vector<Uuid>{std::min(linkedCache, real), std::max(linkedCache, real)}))
+        << "a link is no folder of ours";
+
+    // "WebsiteData" itself a link: nothing in it is ours to remove, whatever its names.
+    std::filesystem::remove_all(folders.data);
+    ASSERT_EQ(::symlink(mine.c_str(), folders.data.c_str()), 0);
+    test::writeFile(folders.cache + "/.removed-" + real.string() + "/x", "an interrupted removal's");
+    test::writeFile(folders.cache + "/.removed-" + real.string() + "-copy/x", "a name only like ours");
+    std::optional<std::vector<Uuid>> removed;
+    sessions.removeUnusedSessions(SessionUsers{}, SavedSessionFiles::inDataFolder(),
+                                  [&](std::vector<Uuid> sessions) { removed = std::move(sessions); });
+    ASSERT_TRUE(test::spinUntil([&] { return removed.has_value(); }));
+    EXPECT_EQ(*removed, std::vector<Uuid>{});
+    EXPECT_FALSE(test::fileExists(folders.cache + "/.removed-" + real.string()));
+    EXPECT_TRUE(test::fileExists(folders.cache + "/.removed-" + real.string() + "-copy/x"));
+    EXPECT_TRUE(test::fileExists(folders.cache + "/" + linkedCache.string()));
+    auto data = WebsiteDataStore::forIdentifier(Uuid::random());
+    EXPECT_TRUE(webkit_website_data_manager_is_ephemeral(data->dataManager()));
+    EXPECT_EQ(mineNow(), before);
 }
 
 TEST(WebsiteDataStoreTest, NamesTheEngineDataTypes) {

@@ -356,8 +356,15 @@ TEST_F(DownloadManagerTest, AtStartTheLeftoversGoBeforeADownloadIsWrittenIntoThe
     test::writeFile(temporary + "/Quenlith-download-left", "never moved into place");
     const std::string journal = environment.root() + "/data/partial-downloads.json";
     const std::string cutShort = partialFileName(saved);
-    ASSERT_TRUE(PartialFileRecords(journal).record(cutShort).ok());
-    test::writeFile(cutShort, "cut short");
+    {
+        // As a placement left it: on record, made, and identified.
+        PartialFileRecords earlier(journal);
+        ASSERT_TRUE(earlier.record(cutShort).ok());
+        test::writeFile(cutShort, "cut short");
+        struct stat made {};
+        ASSERT_EQ(::lstat(cutShort.c_str(), &made), 0);
+        earlier.identify(cutShort, FileIdentity::of(made));
+    }
     test::writeFile(saved + "/neighbour.txt", "the person's");
 
     // Another start is emptying the folder: a download chosen meanwhile waits for it.
