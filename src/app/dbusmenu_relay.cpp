@@ -8,7 +8,6 @@ namespace quenlith {
 
 namespace {
 
-constexpr const char* kInterface = "com.canonical.dbusmenu";
 // A menu answers at once; a call it leaves unanswered keeps the connection no longer than this.
 constexpr int kReplyTimeoutMs = 5000;
 
@@ -104,12 +103,13 @@ DbusmenuRelay::DbusmenuRelay(OwnBusConnection connection, GDBusConnection* menuC
         g_clear_error(&error);
         return;
     }
-    // The menu's connection hears its own signals back from the bus.
+    // The menu's connection hears its own signals back from the bus: the menu's, and its changed
+    // properties.
     subscriptionID_ = g_dbus_connection_signal_subscribe(
-        menuConnection_, g_dbus_connection_get_unique_name(menuConnection_), kInterface, nullptr, path_.c_str(),
+        menuConnection_, g_dbus_connection_get_unique_name(menuConnection_), nullptr, nullptr, path_.c_str(),
         nullptr, G_DBUS_SIGNAL_FLAGS_NONE,
-        [](GDBusConnection*, const char*, const char*, const char*, const char* member, GVariant* parameters,
-           gpointer self) { static_cast<DbusmenuRelay*>(self)->repeat(member, parameters); },
+        [](GDBusConnection*, const char*, const char*, const char* interface, const char* member,
+           GVariant* parameters, gpointer self) { static_cast<DbusmenuRelay*>(self)->repeat(interface, member, parameters); },
         this, nullptr);
 }
 
@@ -126,8 +126,8 @@ void DbusmenuRelay::call(const char* interface, const char* method, GVariant* pa
                            answered, new Pending{invocation, connection_});
 }
 
-void DbusmenuRelay::repeat(const char* member, GVariant* parameters) {
-    g_dbus_connection_emit_signal(connection_.get(), nullptr, path_.c_str(), kInterface, member, parameters, nullptr);
+void DbusmenuRelay::repeat(const char* interface, const char* member, GVariant* parameters) {
+    g_dbus_connection_emit_signal(connection_.get(), nullptr, path_.c_str(), interface, member, parameters, nullptr);
 }
 
 }  // namespace quenlith

@@ -23,7 +23,7 @@ public:
 
     // Part of the D-Bus vtable and subscription; not for callers.
     void call(const char* interface, const char* method, GVariant* parameters, GDBusMethodInvocation* invocation);
-    void repeat(const char* member, GVariant* parameters);
+    void repeat(const char* interface, const char* member, GVariant* parameters);
 
 private:
     OwnBusConnection connection_;

@@ -13,9 +13,17 @@ struct Opening {
 
 OwnBusConnection held(GDBusConnection* connection) {
     return OwnBusConnection(connection, [](GDBusConnection* owned) {
-        // What was queued before is still sent; the bus then tells everyone the name went.
-        g_dbus_connection_close(owned, nullptr, nullptr, nullptr);
-        g_object_unref(owned);
+        // A close goes before messages still queued: what was sent (a reply to the click that took
+        // the item away) is written out first. The bus then tells everyone the name went.
+        g_dbus_connection_flush(
+            owned, nullptr,
+            [](GObject* source, GAsyncResult* result, gpointer) {
+                auto* flushed = G_DBUS_CONNECTION(source);
+                g_dbus_connection_flush_finish(flushed, result, nullptr);
+                g_dbus_connection_close(flushed, nullptr, nullptr, nullptr);
+                g_object_unref(flushed);
+            },
+            nullptr);
     });
 }
 
