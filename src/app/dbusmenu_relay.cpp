@@ -93,13 +93,15 @@ void answered(GObject* source, GAsyncResult* result, gpointer data) {
 }  // namespace
 
 DbusmenuRelay::DbusmenuRelay(OwnBusConnection connection, GDBusConnection* menuConnection, std::string path)
-    : connection_(std::move(connection)), menuConnection_(G_DBUS_CONNECTION(g_object_ref(menuConnection))),
+    : connection_(std::move(connection)),
+      menuConnection_(G_DBUS_CONNECTION(g_object_ref(menuConnection))),
       path_(std::move(path)) {
     GError* error = nullptr;
-    registrationID_ = g_dbus_connection_register_object(connection_.get(), path_.c_str(), interfaceInfo(), &kVTable,
-                                                        this, nullptr, &error);
+    registrationID_ = g_dbus_connection_register_object(connection_.get(), path_.c_str(), interfaceInfo(),
+                                                        &kVTable, this, nullptr, &error);
     if (!registrationID_) {
-        logError(LogCategory::lifecycle, std::string("Status item menu not relayed: ") + (error ? error->message : ""));
+        logError(LogCategory::lifecycle,
+                 std::string("Status item menu not relayed: ") + (error ? error->message : ""));
         g_clear_error(&error);
         return;
     }
@@ -109,7 +111,8 @@ DbusmenuRelay::DbusmenuRelay(OwnBusConnection connection, GDBusConnection* menuC
         menuConnection_, g_dbus_connection_get_unique_name(menuConnection_), nullptr, nullptr, path_.c_str(),
         nullptr, G_DBUS_SIGNAL_FLAGS_NONE,
         [](GDBusConnection*, const char*, const char*, const char* interface, const char* member,
-           GVariant* parameters, gpointer self) { static_cast<DbusmenuRelay*>(self)->repeat(interface, member, parameters); },
+           GVariant* parameters,
+           gpointer self) { static_cast<DbusmenuRelay*>(self)->repeat(interface, member, parameters); },
         this, nullptr);
 }
 
@@ -122,12 +125,13 @@ DbusmenuRelay::~DbusmenuRelay() {
 void DbusmenuRelay::call(const char* interface, const char* method, GVariant* parameters,
                          GDBusMethodInvocation* invocation) {
     g_dbus_connection_call(menuConnection_, g_dbus_connection_get_unique_name(menuConnection_), path_.c_str(),
-                           interface, method, parameters, nullptr, G_DBUS_CALL_FLAGS_NONE, kReplyTimeoutMs, nullptr,
-                           answered, new Pending{invocation, connection_});
+                           interface, method, parameters, nullptr, G_DBUS_CALL_FLAGS_NONE, kReplyTimeoutMs,
+                           nullptr, answered, new Pending{invocation, connection_});
 }
 
 void DbusmenuRelay::repeat(const char* interface, const char* member, GVariant* parameters) {
-    g_dbus_connection_emit_signal(connection_.get(), nullptr, path_.c_str(), interface, member, parameters, nullptr);
+    g_dbus_connection_emit_signal(connection_.get(), nullptr, path_.c_str(), interface, member, parameters,
+                                  nullptr);
 }
 
 }  // namespace quenlith

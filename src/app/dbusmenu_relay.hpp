@@ -22,7 +22,8 @@ public:
     bool exported() const { return registrationID_ != 0; }
 
     // Part of the D-Bus vtable and subscription; not for callers.
-    void call(const char* interface, const char* method, GVariant* parameters, GDBusMethodInvocation* invocation);
+    void call(const char* interface, const char* method, GVariant* parameters,
+              GDBusMethodInvocation* invocation);
     void repeat(const char* interface, const char* member, GVariant* parameters);
 
 private:

@@ -30,8 +30,9 @@ OwnBusConnection held(GDBusConnection* connection) {
 void open(GTask* task, gpointer, gpointer data, GCancellable*) {
     const auto* opening = static_cast<const Opening*>(data);
     GError* error = nullptr;
-    gchar* address = opening->address.empty() ? g_dbus_address_get_for_bus_sync(G_BUS_TYPE_SESSION, nullptr, &error)
-                                              : g_strdup(opening->address.c_str());
+    gchar* address = opening->address.empty()
+                         ? g_dbus_address_get_for_bus_sync(G_BUS_TYPE_SESSION, nullptr, &error)
+                         : g_strdup(opening->address.c_str());
     GDBusConnection* connection = nullptr;
     if (address) {
         auto flags = static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |

@@ -26,7 +26,8 @@ namespace quenlith {
 
 StatusBarController::StatusBarController(AppEnvironment& environment, GDBusConnection* connection,
                                          std::string busAddress)
-    : environment_(environment), connection_(connection), busAddress_(std::move(busAddress)), self_(std::make_shared<StatusBarController*>(this)) {
+    : environment_(environment), connection_(connection), busAddress_(std::move(busAddress)),
+      self_(std::make_shared<StatusBarController*>(this)) {
     std::weak_ptr<StatusBarController*> weak = self_;
     bindWindowCommands(commands_, environment_.windows());
     commands_.onDismiss = [weak] {

@@ -171,10 +171,11 @@ void StatusNotifierItem::watcherAppeared(const char* owner) {
         StatusNotifierItem* item;
         std::string owner;
     };
+    // By name for an item of its own name (the tray then finds it at kMainPath), else by path.
+    const std::string registeredAs = ownName_ ? busName() : objectPath_;
     g_dbus_connection_call(
         connection_, owner, "/StatusNotifierWatcher", kWatcherName, "RegisterStatusNotifierItem",
-        // By name for an item of its own name (the tray then finds it at kMainPath), else by path.
-        g_variant_new("(s)", ownName_ ? busName().c_str() : objectPath_.c_str()), nullptr, G_DBUS_CALL_FLAGS_NONE, 5000, cancellable_,
+        g_variant_new("(s)", registeredAs.c_str()), nullptr, G_DBUS_CALL_FLAGS_NONE, 5000, cancellable_,
         [](GObject* source, GAsyncResult* result, gpointer data) {
             std::unique_ptr<Pending> pending(static_cast<Pending*>(data));
             GError* error = nullptr;

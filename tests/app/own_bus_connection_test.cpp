@@ -37,16 +37,14 @@ TEST(OwnBusConnectionTest, WhatItSentArrivesBeforeItsNameGoes) {
         Listener listener;
         const guint said = g_dbus_connection_signal_subscribe(
             bus, name.c_str(), "com.quenlith.Test", "Said", "/test", nullptr, G_DBUS_SIGNAL_FLAGS_NONE,
-            [](GDBusConnection*, const char*, const char*, const char*, const char*, GVariant*, gpointer data) {
-                ++static_cast<Listener*>(data)->heard;
-            },
+            [](GDBusConnection*, const char*, const char*, const char*, const char*, GVariant*,
+               gpointer data) { ++static_cast<Listener*>(data)->heard; },
             &listener, nullptr);
         const guint owner = g_dbus_connection_signal_subscribe(
             bus, "org.freedesktop.DBus", "org.freedesktop.DBus", "NameOwnerChanged", "/org/freedesktop/DBus",
             name.c_str(), G_DBUS_SIGNAL_FLAGS_NONE,
-            [](GDBusConnection*, const char*, const char*, const char*, const char*, GVariant*, gpointer data) {
-                static_cast<Listener*>(data)->gone = true;
-            },
+            [](GDBusConnection*, const char*, const char*, const char*, const char*, GVariant*,
+               gpointer data) { static_cast<Listener*>(data)->gone = true; },
             &listener, nullptr);
         // The bus has both rules once it answered a call sent after them.
         GVariant* answer = g_dbus_connection_call_sync(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus",
@@ -56,7 +54,8 @@ TEST(OwnBusConnectionTest, WhatItSentArrivesBeforeItsNameGoes) {
         g_variant_unref(answer);
 
         for (int i = 0; i < kSignals; ++i)
-            g_dbus_connection_emit_signal(own.get(), nullptr, "/test", "com.quenlith.Test", "Said", nullptr, nullptr);
+            g_dbus_connection_emit_signal(own.get(), nullptr, "/test", "com.quenlith.Test", "Said", nullptr,
+                                          nullptr);
         own.reset();
         EXPECT_TRUE(spinUntil([&] { return listener.gone; })) << "the name stays";
         EXPECT_EQ(listener.heard, kSignals) << "round " << round;

@@ -73,10 +73,12 @@ protected:
 };
 
 TEST_F(StatusItemLifetime, ItemsGoneWhileTheirConnectionOpensOrTheirMenuAnswersLeaveNoNameBehind) {
-    auto early = std::make_unique<StatusNotifierItem>(StatusNotifierItem::OwnName{address_, "/Early/Menu"}, "early");
+    auto early =
+        std::make_unique<StatusNotifierItem>(StatusNotifierItem::OwnName{address_, "/Early/Menu"}, "early");
     early.reset();
 
-    auto late = std::make_unique<StatusNotifierItem>(StatusNotifierItem::OwnName{address_, "/Late/Menu"}, "late");
+    auto late =
+        std::make_unique<StatusNotifierItem>(StatusNotifierItem::OwnName{address_, "/Late/Menu"}, "late");
     Gtk::Menu menu;
     // Taken away as the application takes a website out of the tray: on the turn after the click.
     auto* remove = Gtk::manage(new Gtk::MenuItem("Remove from Tray"));

@@ -389,7 +389,8 @@ TEST_F(WebsiteTrayMenuTest, AWebsiteLeavingTheTrayTakesItsIconAwayAndNoOther) {
         << testing::PrintToString(host->listed());
 
     auto showInTray = [&](const WebAppProfile& profile, bool shown) {
-        environment->store().update(profile.id, [shown](WebAppProfile& website) { website.menuBarIconEnabled = shown; });
+        environment->store().update(profile.id,
+                                    [shown](WebAppProfile& website) { website.menuBarIconEnabled = shown; });
     };
     const std::pair<std::function<void()>, std::function<Listed()>> steps[] = {
         // Clicked as the tray shows it: the click is answered, though the menu goes with it.

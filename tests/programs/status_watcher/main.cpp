@@ -29,8 +29,8 @@ std::map<std::string, std::string> items;
 void changed(GDBusConnection* connection, const char* what, const char* signal, const std::string& item) {
     std::printf("%s %s\n", what, item.c_str());
     std::fflush(stdout);
-    g_dbus_connection_emit_signal(connection, nullptr, kPath, kInterface, signal, g_variant_new("(s)", item.c_str()),
-                                  nullptr);
+    g_dbus_connection_emit_signal(connection, nullptr, kPath, kInterface, signal,
+                                  g_variant_new("(s)", item.c_str()), nullptr);
 }
 
 void methodCall(GDBusConnection* connection, const char* sender, const char*, const char*, const char*,
@@ -44,7 +44,8 @@ void methodCall(GDBusConnection* connection, const char* sender, const char*, co
     g_dbus_method_invocation_return_value(invocation, nullptr);
 }
 
-GVariant* getProperty(GDBusConnection*, const char*, const char*, const char*, const char*, GError**, gpointer) {
+GVariant* getProperty(GDBusConnection*, const char*, const char*, const char*, const char*, GError**,
+                      gpointer) {
     GVariantBuilder listed;
     g_variant_builder_init(&listed, G_VARIANT_TYPE("as"));
     for (const auto& [item, name] : items) g_variant_builder_add(&listed, "s", item.c_str());
@@ -80,10 +81,11 @@ int main() {
         return 1;
     }
     GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(kXml, nullptr);
-    g_dbus_connection_register_object(connection, kPath, node->interfaces[0], &kVTable, nullptr, nullptr, nullptr);
-    g_dbus_connection_signal_subscribe(connection, "org.freedesktop.DBus", "org.freedesktop.DBus", "NameOwnerChanged",
-                                       "/org/freedesktop/DBus", nullptr, G_DBUS_SIGNAL_FLAGS_NONE, nameOwnerChanged,
-                                       nullptr, nullptr);
+    g_dbus_connection_register_object(connection, kPath, node->interfaces[0], &kVTable, nullptr, nullptr,
+                                      nullptr);
+    g_dbus_connection_signal_subscribe(connection, "org.freedesktop.DBus", "org.freedesktop.DBus",
+                                       "NameOwnerChanged", "/org/freedesktop/DBus", nullptr,
+                                       G_DBUS_SIGNAL_FLAGS_NONE, nameOwnerChanged, nullptr, nullptr);
     g_bus_own_name_on_connection(
         connection, "org.kde.StatusNotifierWatcher", G_BUS_NAME_OWNER_FLAGS_NONE,
         [](GDBusConnection*, const char*, gpointer) {
