@@ -90,9 +90,12 @@ public:
         auto profiles = websites_;
         for (int i = 0; i < kWebsites; ++i) profiles[i].menuBarIconEnabled = i < count;
         environment_->store().replaceProfiles(profiles);
+        // Each item opens a bus connection of its own on a worker thread: measured once all are in the tray.
         const bool settled = test::spinUntil([&] {
-            return controller_->websiteItems().size() == static_cast<std::size_t>(count) &&
-                   !environment_->store().hasPendingSave() && !g_main_context_pending(nullptr);
+            if (controller_->websiteItems().size() != static_cast<std::size_t>(count)) return false;
+            for (const auto& [id, item] : controller_->websiteItems())
+                if (!item->item().registered()) return false;
+            return !environment_->store().hasPendingSave() && !g_main_context_pending(nullptr);
         });
         publish();
         return settled && settle();

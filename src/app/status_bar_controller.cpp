@@ -24,8 +24,10 @@
 
 namespace quenlith {
 
-StatusBarController::StatusBarController(AppEnvironment& environment, GDBusConnection* connection)
-    : environment_(environment), connection_(connection), self_(std::make_shared<StatusBarController*>(this)) {
+StatusBarController::StatusBarController(AppEnvironment& environment, GDBusConnection* connection,
+                                         std::string busAddress)
+    : environment_(environment), connection_(connection), busAddress_(std::move(busAddress)),
+      self_(std::make_shared<StatusBarController*>(this)) {
     std::weak_ptr<StatusBarController*> weak = self_;
     bindWindowCommands(commands_, environment_.windows());
     commands_.onDismiss = [weak] {
@@ -261,7 +263,7 @@ void StatusBarController::syncWebsiteItems() {
         if (auto it = websiteItems_.find(profile.id); it != websiteItems_.end()) {
             it->second->update(profile);
         } else {
-            websiteItems_.emplace(profile.id, std::make_unique<WebsiteStatusItem>(connection_, profile, environment_,
+            websiteItems_.emplace(profile.id, std::make_unique<WebsiteStatusItem>(busAddress_, profile, environment_,
                                                                                   environment_.icons(), commands_));
         }
     }

@@ -3,6 +3,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <gtkmm/menu.h>
@@ -23,8 +24,10 @@ class WebsiteStatusItem;
 // Main thread only.
 class StatusBarController {
 public:
-    // `connection` is the session bus; without one there are no tray items, only the launcher.
-    StatusBarController(AppEnvironment& environment, GDBusConnection* connection);
+    // `connection` is the session bus; without one there are no tray items, only the launcher. The
+    // websites' items open connections of their own to the bus at `busAddress`, the session bus
+    // when empty.
+    StatusBarController(AppEnvironment& environment, GDBusConnection* connection, std::string busAddress = {});
     ~StatusBarController();
     StatusBarController(const StatusBarController&) = delete;
     StatusBarController& operator=(const StatusBarController&) = delete;
@@ -63,6 +66,7 @@ private:
 
     AppEnvironment& environment_;
     GDBusConnection* connection_;
+    std::string busAddress_;
     LauncherCommands commands_;
     std::unique_ptr<LauncherWindow> launcher_;
     std::unique_ptr<StatusNotifierItem> item_;

@@ -5,6 +5,7 @@
 #include <libdbusmenu-glib/server.h>
 #include <libdbusmenu-gtk/parser.h>
 
+#include "app/dbusmenu_relay.hpp"
 #include "model/logging.hpp"
 
 namespace quenlith {
@@ -75,10 +76,53 @@ std::string menuPathFor(const std::string& objectPath) { return objectPath + "/M
 }  // namespace
 
 StatusNotifierItem::StatusNotifierItem(GDBusConnection* connection, std::string id, std::string objectPath)
-    : connection_(connection), id_(std::move(id)), objectPath_(std::move(objectPath)),
-      menuPath_(menuPathFor(objectPath_)), cancellable_(g_cancellable_new()) {
-    if (!connection_) return;
-    g_object_ref(connection_);
+    : id_(std::move(id)), objectPath_(std::move(objectPath)), menuPath_(menuPathFor(objectPath_)),
+      cancellable_(g_cancellable_new()), self_(std::make_shared<StatusNotifierItem*>(this)) {
+    if (connection) exportOn(connection);
+}
+
+StatusNotifierItem::StatusNotifierItem(const OwnName& own, std::string id)
+    : id_(std::move(id)), objectPath_(kMainPath), menuPath_(own.menuPath), cancellable_(g_cancellable_new()),
+      ownName_(true), self_(std::make_shared<StatusNotifierItem*>(this)) {
+    std::weak_ptr<StatusNotifierItem*> weak = self_;
+    openOwnBusConnection(own.busAddress, [weak](OwnBusConnection connection) {
+        if (auto self = weak.lock()) (*self)->ownConnectionOpened(std::move(connection));
+    });
+    g_bus_get(
+        G_BUS_TYPE_SESSION, nullptr,
+        [](GObject*, GAsyncResult* result, gpointer data) {
+            std::unique_ptr<std::weak_ptr<StatusNotifierItem*>> weak(
+                static_cast<std::weak_ptr<StatusNotifierItem*>*>(data));
+            GDBusConnection* bus = g_bus_get_finish(result, nullptr);
+            if (auto self = weak->lock())
+                (*self)->menuBusFound(bus);
+            else if (bus)
+                g_object_unref(bus);
+        },
+        new std::weak_ptr<StatusNotifierItem*>(weak));
+}
+
+StatusNotifierItem::~StatusNotifierItem() {
+    self_.reset();
+    g_cancellable_cancel(cancellable_);
+    g_object_unref(cancellable_);
+    if (watchID_) g_bus_unwatch_name(watchID_);
+    relay_.reset();
+    if (registrationID_) g_dbus_connection_unregister_object(connection_, registrationID_);
+    if (menuServer_) g_object_unref(menuServer_);
+    if (menuBus_) g_object_unref(menuBus_);
+    if (connection_) g_object_unref(connection_);
+    // Closing the item's own connection is what takes it out of every tray.
+    ownConnection_.reset();
+}
+
+std::string StatusNotifierItem::busName() const {
+    const char* name = connection_ ? g_dbus_connection_get_unique_name(connection_) : nullptr;
+    return name ? name : "";
+}
+
+void StatusNotifierItem::exportOn(GDBusConnection* connection) {
+    connection_ = G_DBUS_CONNECTION(g_object_ref(connection));
     GError* error = nullptr;
     registrationID_ = g_dbus_connection_register_object(connection_, objectPath_.c_str(), interfaceInfo(), &kVTable,
                                                         this, nullptr, &error);
@@ -87,6 +131,7 @@ StatusNotifierItem::StatusNotifierItem(GDBusConnection* connection, std::string 
         g_clear_error(&error);
         return;
     }
+    relayMenu();
     watchID_ = g_bus_watch_name_on_connection(
         connection_, kWatcherName, G_BUS_NAME_WATCHER_FLAGS_NONE,
         [](GDBusConnection*, const char*, const char* owner, gpointer self) {
@@ -96,13 +141,24 @@ StatusNotifierItem::StatusNotifierItem(GDBusConnection* connection, std::string 
         this, nullptr);
 }
 
-StatusNotifierItem::~StatusNotifierItem() {
-    g_cancellable_cancel(cancellable_);
-    g_object_unref(cancellable_);
-    if (watchID_) g_bus_unwatch_name(watchID_);
-    if (registrationID_) g_dbus_connection_unregister_object(connection_, registrationID_);
-    if (menuServer_) g_object_unref(menuServer_);
-    if (connection_) g_object_unref(connection_);
+void StatusNotifierItem::ownConnectionOpened(OwnBusConnection connection) {
+    ownConnection_ = std::move(connection);
+    exportWithOwnName();
+}
+
+void StatusNotifierItem::menuBusFound(GDBusConnection* bus) {
+    menuBus_ = bus;
+    menuBusLookedUp_ = true;
+    exportWithOwnName();
+}
+
+void StatusNotifierItem::exportWithOwnName() {
+    if (ownConnection_ && menuBusLookedUp_ && !connection_) exportOn(ownConnection_.get());
+}
+
+void StatusNotifierItem::relayMenu() {
+    if (!ownName_ || relay_ || !registrationID_ || !menuServer_ || !menuBus_) return;
+    relay_ = std::make_unique<DbusmenuRelay>(ownConnection_, menuBus_, menuPath_);
 }
 
 void StatusNotifierItem::watcherAppeared(const char* owner) {
@@ -115,9 +171,11 @@ void StatusNotifierItem::watcherAppeared(const char* owner) {
         StatusNotifierItem* item;
         std::string owner;
     };
+    // By name for an item of its own name (the tray then finds it at kMainPath), else by path.
+    const std::string registeredAs = ownName_ ? busName() : objectPath_;
     g_dbus_connection_call(
         connection_, owner, "/StatusNotifierWatcher", kWatcherName, "RegisterStatusNotifierItem",
-        g_variant_new("(s)", objectPath_.c_str()), nullptr, G_DBUS_CALL_FLAGS_NONE, 5000, cancellable_,
+        g_variant_new("(s)", registeredAs.c_str()), nullptr, G_DBUS_CALL_FLAGS_NONE, 5000, cancellable_,
         [](GObject* source, GAsyncResult* result, gpointer data) {
             std::unique_ptr<Pending> pending(static_cast<Pending*>(data));
             GError* error = nullptr;
@@ -169,7 +227,8 @@ GVariant* StatusNotifierItem::property(const char* name) {
         return value;
     }
     if (key == "ItemIsMenu") return g_variant_new_boolean(FALSE);
-    if (key == "Menu") return g_variant_new_object_path(menuServer_ ? menuPath_.c_str() : "/NO_DBUSMENU");
+    const bool hasMenu = menuServer_ && (!ownName_ || (relay_ && relay_->exported()));
+    if (key == "Menu") return g_variant_new_object_path(hasMenu ? menuPath_.c_str() : "/NO_DBUSMENU");
     return nullptr;
 }
 
@@ -200,11 +259,13 @@ void StatusNotifierItem::setAppearance(const StatusItemAppearance& appearance) {
 }
 
 void StatusNotifierItem::setMenu(GtkWidget* menu) {
-    if (!registrationID_) return;
+    // An item of its own name takes its menu before its connection is open.
+    if (!registrationID_ && !ownName_) return;
     if (!menuServer_) menuServer_ = dbusmenu_server_new(menuPath_.c_str());
     DbusmenuMenuitem* root = dbusmenu_gtk_parse_menu_structure(menu);
     dbusmenu_server_set_root(menuServer_, root);
     if (root) g_object_unref(root);
+    relayMenu();
 }
 
 }  // namespace quenlith

@@ -8,6 +8,8 @@
 
 #include <gio/gio.h>
 
+#include "app/own_bus_connection.hpp"
+
 typedef struct _DbusmenuServer DbusmenuServer;
 typedef struct _GtkWidget GtkWidget;
 
@@ -31,16 +33,30 @@ struct StatusItemAppearance {
     bool operator==(const StatusItemAppearance&) const = default;
 };
 
-// An item in the desktop's tray: the org.kde.StatusNotifierItem interface on our own connection
-// at `objectPath`, registered with org.kde.StatusNotifierWatcher whenever a watcher appears (once
-// per watcher), with its menu exported through dbusmenu. Main thread only.
+class DbusmenuRelay;
+
+// An item in the desktop's tray: the org.kde.StatusNotifierItem interface on a connection of ours,
+// registered with org.kde.StatusNotifierWatcher whenever a watcher appears (once per watcher), with
+// its menu exported through dbusmenu. Main thread only.
 class StatusNotifierItem {
 public:
     // The object path of the application's own item.
     static constexpr const char* kMainPath = "/StatusNotifierItem";
     static constexpr const char* kWatcherName = "org.kde.StatusNotifierWatcher";
 
+    // The application's own item: on `connection` at `objectPath`, registered by that path, so it
+    // stays in the tray as long as the application is on the bus.
     StatusNotifierItem(GDBusConnection* connection, std::string id, std::string objectPath);
+    // An item that can leave the tray: a tray forgets an item only when the bus name it was
+    // registered from goes. It lives on a connection of its own to the bus at `busAddress` (the
+    // session bus when empty), opened now, at kMainPath, and is registered by that connection's
+    // name, which goes with the item. Its menu, exported at `menuPath` on the session bus, is shown
+    // there too.
+    struct OwnName {
+        std::string busAddress;
+        std::string menuPath;
+    };
+    StatusNotifierItem(const OwnName& own, std::string id);
     ~StatusNotifierItem();
     StatusNotifierItem(const StatusNotifierItem&) = delete;
     StatusNotifierItem& operator=(const StatusNotifierItem&) = delete;
@@ -59,6 +75,9 @@ public:
 
     const std::string& id() const { return id_; }
     const std::string& objectPath() const { return objectPath_; }
+    const std::string& menuPath() const { return menuPath_; }
+    // The bus name a tray reaches the item by ("" until its connection is open).
+    std::string busName() const;
     bool exported() const { return registrationID_ != 0; }
     // Whether a watcher is on the bus, and whether it accepted this item.
     bool watcherAvailable() const { return watcherAvailable_; }
@@ -73,11 +92,18 @@ public:
     void watcherVanished();
 
 private:
+    void exportOn(GDBusConnection* connection);
+    // An item of its own name is exported once its connection is open and the session bus, where
+    // its menu is, was looked up.
+    void ownConnectionOpened(OwnBusConnection connection);
+    void menuBusFound(GDBusConnection* bus);
+    void exportWithOwnName();
+    void relayMenu();
     void emit(const char* signal);
 
     std::function<void(int x, int y)> onActivate_;
     std::function<void(bool available)> onWatcherChanged_;
-    GDBusConnection* connection_;
+    GDBusConnection* connection_ = nullptr;
     std::string id_;
     std::string objectPath_;
     std::string menuPath_;
@@ -90,6 +116,12 @@ private:
     int registrationCount_ = 0;
     DbusmenuServer* menuServer_ = nullptr;
     GCancellable* cancellable_ = nullptr;
+    bool ownName_ = false;
+    OwnBusConnection ownConnection_;
+    GDBusConnection* menuBus_ = nullptr;
+    bool menuBusLookedUp_ = false;
+    std::unique_ptr<DbusmenuRelay> relay_;
+    std::shared_ptr<StatusNotifierItem*> self_;
 };
 
 }  // namespace quenlith

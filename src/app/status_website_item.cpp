@@ -15,23 +15,24 @@ namespace quenlith {
 
 namespace {
 
-std::string objectPathFor(const Uuid& id) {
+// Where its menu is on the session bus, beside the application's own item and the other websites'.
+std::string menuPathFor(const Uuid& id) {
     std::string text = id.string();
     std::string path = "/StatusNotifierItem/website_";
     for (char c : text)
         if (c != '-') path += c;
-    return path;
+    return path + "/Menu";
 }
 
 }  // namespace
 
 std::string WebsiteStatusItem::itemID(const Uuid& websiteID) { return "Quenlith.website." + websiteID.string(); }
 
-WebsiteStatusItem::WebsiteStatusItem(GDBusConnection* connection, const WebAppProfile& profile,
+WebsiteStatusItem::WebsiteStatusItem(const std::string& busAddress, const WebAppProfile& profile,
                                      AppEnvironment& environment, FaviconLoader& icons,
                                      const LauncherCommands& commands)
     : profile_(profile), environment_(environment), icons_(icons), commands_(commands),
-      item_(connection, itemID(profile.id), objectPathFor(profile.id)) {
+      item_(StatusNotifierItem::OwnName{busAddress, menuPathFor(profile.id)}, itemID(profile.id)) {
     const Uuid id = profile.id;
     item_.setOnActivate([this, id](int, int) {
         run(commands_.onDismiss);

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 #include <utility>
 
 #include <gtkmm/menu.h>
@@ -21,10 +22,11 @@ struct LauncherCommands;
 // The tray item of one saved website whose menu-bar icon is on: its icon with the activity dot,
 // a tool tip with its name and state, a click that brings it forward and a menu to open, hide,
 // edit it or take it off the tray. Ids are "Quenlith.website.<UUID>". Updates reach the tray only
-// for what they change: its menu is exported once and follows in place.
+// for what they change: its menu is exported once and follows in place. It lives by a bus name of
+// its own, on the bus at `busAddress` (the session bus when empty), so it leaves the tray with it.
 class WebsiteStatusItem {
 public:
-    WebsiteStatusItem(GDBusConnection* connection, const WebAppProfile& profile, AppEnvironment& environment,
+    WebsiteStatusItem(const std::string& busAddress, const WebAppProfile& profile, AppEnvironment& environment,
                       FaviconLoader& icons, const LauncherCommands& commands);
     ~WebsiteStatusItem();
 

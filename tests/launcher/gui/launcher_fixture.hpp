@@ -22,17 +22,17 @@
 
 namespace quenlith::test {
 
-// Calls a method of our own item over the bus, as the tray does.
-inline void callItem(GDBusConnection* bus, const std::string& path, const char* method, GVariant* arguments) {
-    g_dbus_connection_call(bus, g_dbus_connection_get_unique_name(bus), path.c_str(), "org.kde.StatusNotifierItem",
+// Calls a method of one of our items over the bus, by the name and path the tray has it by.
+inline void callItem(GDBusConnection* bus, const StatusNotifierItem& item, const char* method, GVariant* arguments) {
+    g_dbus_connection_call(bus, item.busName().c_str(), item.objectPath().c_str(), "org.kde.StatusNotifierItem",
                            method, arguments, nullptr, G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr, nullptr);
 }
 
-// A property of our own item, read over the bus (asynchronously: the item answers on this loop).
-inline std::string itemProperty(GDBusConnection* bus, const std::string& path, const char* name) {
+// A property of one of our items, read over the bus (asynchronously: the item answers on this loop).
+inline std::string itemProperty(GDBusConnection* bus, const StatusNotifierItem& item, const char* name) {
     std::optional<std::string> reply;
     g_dbus_connection_call(
-        bus, g_dbus_connection_get_unique_name(bus), path.c_str(), "org.freedesktop.DBus.Properties", "Get",
+        bus, item.busName().c_str(), item.objectPath().c_str(), "org.freedesktop.DBus.Properties", "Get",
         g_variant_new("(ss)", "org.kde.StatusNotifierItem", name), nullptr, G_DBUS_CALL_FLAGS_NONE, 5000, nullptr,
         [](GObject* source, GAsyncResult* result, gpointer data) {
             GVariant* value = g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, nullptr);
@@ -46,6 +46,32 @@ inline std::string itemProperty(GDBusConnection* bus, const std::string& path, c
     return reply.value_or("");
 }
 
+// The items the stand-in tray lists ("<bus name><object path>"), in its order.
+inline std::vector<std::string> trayItems(GDBusConnection* bus) {
+    std::optional<std::vector<std::string>> listed;
+    g_dbus_connection_call(
+        bus, "org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher", "org.freedesktop.DBus.Properties", "Get",
+        g_variant_new("(ss)", "org.kde.StatusNotifierWatcher", "RegisteredStatusNotifierItems"),
+        G_VARIANT_TYPE("(v)"), G_DBUS_CALL_FLAGS_NONE, 5000, nullptr,
+        [](GObject* source, GAsyncResult* result, gpointer data) {
+            auto& listed = *static_cast<std::optional<std::vector<std::string>>*>(data);
+            listed.emplace();
+            GVariant* value = g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, nullptr);
+            if (!value) return;
+            GVariant* items = nullptr;
+            g_variant_get(value, "(v)", &items);
+            GVariantIter iter;
+            g_variant_iter_init(&iter, items);
+            const gchar* item = nullptr;
+            while (g_variant_iter_next(&iter, "&s", &item)) listed->push_back(item);
+            g_variant_unref(items);
+            g_variant_unref(value);
+        },
+        &listed);
+    spinUntil([&] { return listed.has_value(); });
+    return listed.value_or(std::vector<std::string>{});
+}
+
 // The graph and the tray's launcher on top of it. Tray tests run on a bus of their own: tests
 // running side by side would otherwise share one watcher name, and the test without a tray would
 // see another test's.
@@ -54,7 +80,8 @@ protected:
     void start(const std::vector<WebAppProfile>& websites, GDBusConnection* connection = nullptr) {
         saveWebsites(websites);
         environment = std::make_unique<AppEnvironment>(sessions);
-        controller = std::make_unique<StatusBarController>(*environment, connection);
+        // The websites' items open connections of their own to the same bus.
+        controller = std::make_unique<StatusBarController>(*environment, connection, connection ? busAddress : "");
     }
     GDBusConnection* privateBus() {
         daemon = std::make_unique<BackgroundProcess>(

@@ -76,11 +76,12 @@ TEST_F(LauncherGuiTest, TrayItemRegistersOnceAndActivateTogglesTheLauncher) {
     EXPECT_NE(watcher->output().find(std::string("registered ") + g_dbus_connection_get_unique_name(bus) + path),
               std::string::npos);
     EXPECT_EQ(controller->item()->registrationCount(), 1);
-    EXPECT_EQ(itemProperty(bus, path, "Id"), "(<'Quenlith'>,)");
+    const StatusNotifierItem& item = *controller->item();
+    EXPECT_EQ(itemProperty(bus, item, "Id"), "(<'Quenlith'>,)");
     // The application's own symbolic icon, which a tray finds in the folder the item names.
-    EXPECT_EQ(itemProperty(bus, path, "IconName"), "(<'com.quenlith.Quenlith-symbolic'>,)");
-    const std::string iconFolder = controller->item()->appearance().iconThemePath;
-    EXPECT_EQ(itemProperty(bus, path, "IconThemePath"), "(<'" + iconFolder + "'>,)");
+    EXPECT_EQ(itemProperty(bus, item, "IconName"), "(<'com.quenlith.Quenlith-symbolic'>,)");
+    const std::string iconFolder = item.appearance().iconThemePath;
+    EXPECT_EQ(itemProperty(bus, item, "IconThemePath"), "(<'" + iconFolder + "'>,)");
     auto trayTheme = Gtk::IconTheme::create();
     trayTheme->set_search_path({iconFolder});
     EXPECT_TRUE(trayTheme->lookup_icon("com.quenlith.Quenlith-symbolic", 22, Gtk::IconLookupFlags(0)));
@@ -93,7 +94,7 @@ TEST_F(LauncherGuiTest, TrayItemRegistersOnceAndActivateTogglesTheLauncher) {
     const LauncherRect frame = launcherFrame(
         {workArea.get_x(), workArea.get_y(), workArea.get_width(), workArea.get_height()}, clickX, clickY);
     LauncherWindow& launcher = controller->launcher();
-    callItem(bus, path, "Activate", g_variant_new("(ii)", clickX, clickY));
+    callItem(bus, item, "Activate", g_variant_new("(ii)", clickX, clickY));
     ASSERT_TRUE(
         spinUntil([&] { return launcher.get_mapped() && launcher.get_allocated_height() == frame.height; }));
     EXPECT_EQ(launcher.get_allocated_width(), frame.width);
@@ -102,11 +103,11 @@ TEST_F(LauncherGuiTest, TrayItemRegistersOnceAndActivateTogglesTheLauncher) {
     EXPECT_EQ(x, right - frame.width);  // centred on the point, then kept on the screen
     EXPECT_TRUE(launcher.isPopover());
 
-    callItem(bus, path, "Activate", g_variant_new("(ii)", clickX, clickY));
+    callItem(bus, item, "Activate", g_variant_new("(ii)", clickX, clickY));
     ASSERT_TRUE(spinUntil([&] { return !launcher.get_visible(); }));
 
     // Another window taking the focus closes the launcher; its own question does not.
-    callItem(bus, path, "Activate",
+    callItem(bus, item, "Activate",
              g_variant_new("(ii)", workArea.get_x() + workArea.get_width() / 2, clickY));
     ASSERT_TRUE(spinUntil([&] { return launcher.get_mapped() && launcher.has_toplevel_focus(); }));
     launcher.view().startPage()->askToDelete(WebAppProfile{});
@@ -439,14 +440,13 @@ TEST_F(LauncherGuiTest, WebsiteTrayItemShowsItsStateAndLeavesTheTray) {
     start({pinned, website("Unpinned", "/unpinned")}, bus);
     ASSERT_TRUE(spinUntil([&] { return controller->websiteItems().size() == 1; }));
     WebsiteStatusItem& item = *controller->websiteItems().begin()->second;
-    const std::string path = item.item().objectPath();
     ASSERT_TRUE(spinUntil([&] { return item.item().registered(); }));
-    EXPECT_EQ(itemProperty(bus, path, "Id"), "(<'Quenlith.website." + pinned.id.string() + "'>,)");
+    EXPECT_EQ(itemProperty(bus, item.item(), "Id"), "(<'Quenlith.website." + pinned.id.string() + "'>,)");
     // The name is isolated (printed as escapes) beside the state.
-    EXPECT_NE(itemProperty(bus, path, "ToolTip").find("\\u2068Pinned\\u2069 \u00B7 Not Open"),
+    EXPECT_NE(itemProperty(bus, item.item(), "ToolTip").find("\\u2068Pinned\\u2069 \u00B7 Not Open"),
               std::string::npos);
 
-    callItem(bus, path, "Activate", g_variant_new("(ii)", 0, 0));
+    callItem(bus, item.item(), "Activate", g_variant_new("(ii)", 0, 0));
     ASSERT_TRUE(spinUntil([&] { return item.activity() == WebsiteActivity::visible; }, std::chrono::seconds(20)));
     EXPECT_NE(item.item().appearance().toolTip.find("\u2068Pinned\u2069 \u00B7 Viewing"), std::string::npos);
 

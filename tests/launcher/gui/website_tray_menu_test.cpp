@@ -2,6 +2,7 @@
 // read earlier is obeyed while a page keeps changing, a change reaches only the item it concerns,
 // and what a menu shows follows the website with the ids the host read.
 #include <chrono>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -37,64 +38,61 @@ void PrintTo(const HostEntry& entry, std::ostream* out) {
     *out << entry.id << " '" << entry.label << "'" << (entry.enabled ? "" : " (off)");
 }
 
-// A tray host as the panels are: reads a menu's layout, shows it, applies the item properties the
-// application sends afterwards, and clicks items by the ids it read. It also counts every signal
-// of the menus and items it follows. It has connections of its own: the items on the test's bus,
-// the menus on the session bus, where the application exports them.
+// An item as a tray host holds it: the bus name it was registered from, the item's path there and
+// its menu's path there.
+struct HostedItem {
+    std::string owner;
+    std::string path;
+    std::string menu;
+};
+
+// A tray host as the panels are: reaches each item and its menu by the bus name the item was
+// registered from, reads a menu's layout, shows it, applies the item properties the application
+// sends afterwards, and clicks items by the ids it read. It also counts every signal of the menus
+// and items it follows.
 class TrayHost {
 public:
-    TrayHost(const std::string& itemBusAddress, GDBusConnection* itemConnection)
-        : items_(connect(itemBusAddress)), itemOwner_(g_dbus_connection_get_unique_name(itemConnection)) {
-        GDBusConnection* session = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
-        menuOwner_ = g_dbus_connection_get_unique_name(session);
-        gchar* address = g_dbus_address_get_for_bus_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
-        menus_ = connect(address);
-        g_free(address);
-        g_object_unref(session);
-    }
+    explicit TrayHost(const std::string& busAddress) : bus_(connect(busAddress)) {}
     ~TrayHost() {
-        for (auto [connection, id] : subscriptions_) g_dbus_connection_signal_unsubscribe(connection, id);
-        g_object_unref(items_);
-        g_object_unref(menus_);
+        for (guint id : subscriptions_) g_dbus_connection_signal_unsubscribe(bus_, id);
+        g_object_unref(bus_);
     }
     TrayHost(const TrayHost&) = delete;
     TrayHost& operator=(const TrayHost&) = delete;
 
-    // Counts the signals of the item at `itemPath` and of its menu from now on; a new layout counts
-    // once it is newer than the one read.
-    void follow(const std::string& itemPath) {
-        subscribe(menus_, menuOwner_, kMenuInterface, itemPath + "/Menu");
-        subscribe(items_, itemOwner_, "org.kde.StatusNotifierItem", itemPath);
+    // Counts the signals of the item and of its menu from now on; a new layout counts once it is
+    // newer than the one read.
+    void follow(const HostedItem& item) {
+        subscribe(item.owner, kMenuInterface, item.menu);
+        subscribe(item.owner, "org.kde.StatusNotifierItem", item.path);
+        followed_.push_back(item);
     }
-    int signals(const std::string& path, const std::string& member) const {
-        auto it = counts_.find(path + " " + member);
+    int menuSignals(const HostedItem& item, const std::string& member) const {
+        auto it = counts_.find(item.owner + item.menu + " " + member);
         return it == counts_.end() ? 0 : it->second;
     }
-    int signalsOf(const std::string& path) const {
-        int sum = 0;
-        for (const auto& [key, count] : counts_)
-            if (key.rfind(path + " ", 0) == 0) sum += count;
-        return sum;
-    }
+    int menuSignals(const HostedItem& item) const { return signalsFrom(item.owner + item.menu + " "); }
+    int itemSignals(const HostedItem& item) const { return signalsFrom(item.owner + item.path + " "); }
 
     // Reads the menu's layout, as a host does when it opens the menu; what it shows from now on. A
     // menu not exported yet is asked again until it answers.
-    const std::vector<HostEntry>& read(const std::string& menuPath) {
+    const std::vector<HostEntry>& read(const HostedItem& item) {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         std::optional<GVariant*> reply;
         while (!reply.value_or(nullptr) && std::chrono::steady_clock::now() < deadline) {
             if (reply) test::spinFor(std::chrono::milliseconds(50));
             reply.reset();
-            g_dbus_connection_call(menus_, menuOwner_.c_str(), menuPath.c_str(), kMenuInterface, "GetLayout",
+            g_dbus_connection_call(bus_, item.owner.c_str(), item.menu.c_str(), kMenuInterface, "GetLayout",
                                    g_variant_new("(ii@as)", 0, 1, g_variant_new_strv(nullptr, 0)), nullptr,
                                    G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, replied, &reply);
             EXPECT_TRUE(spinUntil([&] { return reply.has_value(); }));
         }
-        std::vector<HostEntry>& entries = shown_[menuPath];
+        const std::string key = item.owner + item.menu;
+        std::vector<HostEntry>& entries = shown_[key];
         entries.clear();
         if (!reply.value_or(nullptr)) return entries;
         GVariant* root = nullptr;
-        g_variant_get(*reply, "(u@(ia{sv}av))", &revisions_[menuPath], &root);
+        g_variant_get(*reply, "(u@(ia{sv}av))", &revisions_[key], &root);
         GVariant* children = g_variant_get_child_value(root, 2);
         for (gsize i = 0; i < g_variant_n_children(children); ++i) {
             GVariant* boxed = g_variant_get_child_value(children, i);
@@ -114,13 +112,13 @@ public:
         return entries;
     }
     // The menu as the host shows it: as read, with the properties sent since applied.
-    const std::vector<HostEntry>& shown(const std::string& menuPath) { return shown_[menuPath]; }
+    const std::vector<HostEntry>& shown(const HostedItem& item) { return shown_[item.owner + item.menu]; }
 
     // Clicks the item: "" once the application took the click, else its error.
-    std::string click(const std::string& menuPath, int id) {
+    std::string click(const HostedItem& item, int id) {
         std::optional<std::string> error;
         g_dbus_connection_call(
-            menus_, menuOwner_.c_str(), menuPath.c_str(), kMenuInterface, "Event",
+            bus_, item.owner.c_str(), item.menu.c_str(), kMenuInterface, "Event",
             g_variant_new("(isvu)", id, "clicked", g_variant_new_int32(0), 0u), nullptr, G_DBUS_CALL_FLAGS_NONE,
             5000, nullptr,
             [](GObject* source, GAsyncResult* result, gpointer data) {
@@ -135,21 +133,27 @@ public:
         return error.value_or("no answer");
     }
 
-    // Returns once every signal sent before now has come: a call to each sender is answered after
-    // them.
+    // The items the tray lists, as its watcher holds them.
+    std::set<std::string> listed() {
+        const std::vector<std::string> items = test::trayItems(bus_);
+        return {items.begin(), items.end()};
+    }
+
+    // Returns once every signal sent before now has come: a read of each followed menu travels as
+    // its signals do, and its answer comes after them.
     void settle() {
-        int answered = 0;
-        for (auto [connection, owner] : {std::pair{items_, itemOwner_}, std::pair{menus_, menuOwner_}})
+        std::size_t answered = 0;
+        for (const HostedItem& item : followed_)
             g_dbus_connection_call(
-                connection, owner.c_str(), "/", "org.freedesktop.DBus.Peer", "Ping", nullptr, nullptr,
-                G_DBUS_CALL_FLAGS_NONE, 5000, nullptr,
+                bus_, item.owner.c_str(), item.menu.c_str(), "org.freedesktop.DBus.Properties", "Get",
+                g_variant_new("(ss)", kMenuInterface, "Version"), nullptr, G_DBUS_CALL_FLAGS_NONE, 5000, nullptr,
                 [](GObject* source, GAsyncResult* result, gpointer data) {
                     GVariant* value = g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, nullptr);
                     if (value) g_variant_unref(value);
-                    ++*static_cast<int*>(data);
+                    ++*static_cast<std::size_t*>(data);
                 },
                 &answered);
-        EXPECT_TRUE(spinUntil([&] { return answered == 2; }));
+        EXPECT_TRUE(spinUntil([&] { return answered == followed_.size(); }));
     }
 
 private:
@@ -168,28 +172,31 @@ private:
         gboolean enabled = TRUE;
         if (g_variant_lookup(properties, "enabled", "b", &enabled)) entry.enabled = enabled;
     }
-    void subscribe(GDBusConnection* connection, const std::string& owner, const char* interface,
-                   const std::string& path) {
-        subscriptions_.emplace_back(
-            connection, g_dbus_connection_signal_subscribe(
-                            connection, owner.c_str(), interface, nullptr, path.c_str(), nullptr,
-                            G_DBUS_SIGNAL_FLAGS_NONE,
-                            [](GDBusConnection*, const char*, const char* path, const char*, const char* member,
-                               GVariant* parameters, gpointer self) {
-                                static_cast<TrayHost*>(self)->received(path, member, parameters);
-                            },
-                            this, nullptr));
+    int signalsFrom(const std::string& prefix) const {
+        int sum = 0;
+        for (const auto& [key, count] : counts_)
+            if (key.rfind(prefix, 0) == 0) sum += count;
+        return sum;
     }
-    void received(const std::string& path, const std::string& member, GVariant* parameters) {
+    void subscribe(const std::string& owner, const char* interface, const std::string& path) {
+        subscriptions_.push_back(g_dbus_connection_signal_subscribe(
+            bus_, owner.c_str(), interface, nullptr, path.c_str(), nullptr, G_DBUS_SIGNAL_FLAGS_NONE,
+            [](GDBusConnection*, const char* sender, const char* path, const char*, const char* member,
+               GVariant* parameters, gpointer self) {
+                static_cast<TrayHost*>(self)->received(std::string(sender) + path, member, parameters);
+            },
+            this, nullptr));
+    }
+    void received(const std::string& key, const std::string& member, GVariant* parameters) {
         // The layout read may have been announced after the host read it: only a newer one counts.
         if (member == "LayoutUpdated") {
             guint revision = 0;
             g_variant_get(parameters, "(ui)", &revision, nullptr);
-            if (revision <= revisions_[path]) return;
+            if (revision <= revisions_[key]) return;
         }
-        ++counts_[path + " " + member];
+        ++counts_[key + " " + member];
         if (member != "ItemsPropertiesUpdated") return;
-        std::vector<HostEntry>& entries = shown_[path];
+        std::vector<HostEntry>& entries = shown_[key];
         GVariantIter* updated = nullptr;
         GVariantIter* removed = nullptr;
         g_variant_get(parameters, "(a(ia{sv})a(ias))", &updated, &removed);
@@ -215,11 +222,9 @@ private:
         g_variant_iter_free(removed);
     }
 
-    GDBusConnection* items_;
-    GDBusConnection* menus_ = nullptr;
-    std::string itemOwner_;
-    std::string menuOwner_;
-    std::vector<std::pair<GDBusConnection*, guint>> subscriptions_;
+    GDBusConnection* bus_;
+    std::vector<guint> subscriptions_;
+    std::vector<HostedItem> followed_;
     std::map<std::string, int> counts_;
     std::map<std::string, guint> revisions_;
     std::map<std::string, std::vector<HostEntry>> shown_;
@@ -250,16 +255,18 @@ protected:
                 if (!item->item().registered()) return false;
             return true;
         }));
-        host = std::make_unique<TrayHost>(busAddress, bus);
-        // The menus are exported once the application has its session bus.
-        for (const WebAppProfile& profile : websites) ASSERT_FALSE(host->read(pathOf(profile) + "/Menu").empty());
+        host = std::make_unique<TrayHost>(busAddress);
+        // The menus answer once the application has its session bus, where libdbusmenu exports them.
+        for (const WebAppProfile& profile : websites) ASSERT_FALSE(host->read(hosted(profile)).empty());
     }
-    const std::string& pathOf(const WebAppProfile& profile) {
-        return controller->websiteItems().at(profile.id)->item().objectPath();
+    // The website's item as the tray has it.
+    HostedItem hosted(const WebAppProfile& profile) {
+        const StatusNotifierItem& item = controller->websiteItems().at(profile.id)->item();
+        return {item.busName(), item.objectPath(), item.menuPath()};
     }
     // Opens the website as its tray icon's click does, and waits until it is in view.
     void openFromTheTray(const WebAppProfile& profile) {
-        callItem(bus, pathOf(profile), "Activate", g_variant_new("(ii)", 0, 0));
+        callItem(bus, controller->websiteItems().at(profile.id)->item(), "Activate", g_variant_new("(ii)", 0, 0));
         EXPECT_TRUE(spinUntil(
             [&] {
                 return controller->websiteItems().at(profile.id)->activity() == WebsiteActivity::visible;
@@ -297,10 +304,10 @@ TEST_F(WebsiteTrayMenuTest, AClickByAnIdReadBeforeThePageRetitledItselfIsObeyedA
     openFromTheTray(ticking);
     ASSERT_TRUE(spinUntil([&] { return publishedTitle(ticking).rfind("Inbox (", 0) == 0; }, std::chrono::seconds(20)));
 
-    const std::string tickingMenu = pathOf(ticking) + "/Menu";
-    host->follow(pathOf(ticking));
-    host->follow(pathOf(quiet));
-    const int edit = idOf(host->read(tickingMenu), "Edit Website\u2026");
+    const HostedItem tickingItem = hosted(ticking), quietItem = hosted(quiet);
+    host->follow(tickingItem);
+    host->follow(quietItem);
+    const int edit = idOf(host->read(tickingItem), "Edit Website\u2026");
     std::set<std::string> titles;
     sigc::connection counting = environment->windows().publisher().runtime().signal_changed().connect(
         [&] { titles.insert(publishedTitle(ticking)); });
@@ -308,18 +315,18 @@ TEST_F(WebsiteTrayMenuTest, AClickByAnIdReadBeforeThePageRetitledItselfIsObeyedA
     ASSERT_TRUE(spinUntil([&] { return titles.size() >= 6; }, std::chrono::seconds(20)))
         << titles.size() << " titles published";
 
-    EXPECT_EQ(host->click(tickingMenu, edit), "");
+    EXPECT_EQ(host->click(tickingItem, edit), "");
     EXPECT_TRUE(spinUntil([&] {
         auto* editor = environment->websiteEditor().editorWindow();
         return editor && editor->get_visible();
     })) << "the editor opens";
     EXPECT_EQ(edited, std::vector<Uuid>{ticking.id});
     host->settle();
-    EXPECT_EQ(host->signals(tickingMenu, "LayoutUpdated"), 0);
-    EXPECT_EQ(host->signals(tickingMenu, "ItemsPropertiesUpdated"), 0);
-    EXPECT_EQ(host->signalsOf(pathOf(ticking)), 0) << "its icon, title and tool tip are as they were";
-    EXPECT_EQ(host->signalsOf(pathOf(quiet) + "/Menu"), 0);
-    EXPECT_EQ(host->signalsOf(pathOf(quiet)), 0);
+    EXPECT_EQ(host->menuSignals(tickingItem, "LayoutUpdated"), 0);
+    EXPECT_EQ(host->menuSignals(tickingItem, "ItemsPropertiesUpdated"), 0);
+    EXPECT_EQ(host->itemSignals(tickingItem), 0) << "its icon, title and tool tip are as they were";
+    EXPECT_EQ(host->menuSignals(quietItem), 0);
+    EXPECT_EQ(host->itemSignals(quietItem), 0);
 }
 
 // What the menu shows follows the website: its state line and Hide Window as its window comes and
@@ -327,8 +334,8 @@ TEST_F(WebsiteTrayMenuTest, AClickByAnIdReadBeforeThePageRetitledItselfIsObeyedA
 TEST_F(WebsiteTrayMenuTest, TheMenuShowsEachNewStateAndNameOnTheItemsTheHostRead) {
     const WebAppProfile site = pinned("Mail", "/mail");
     startInTray({site});
-    const std::string menu = pathOf(site) + "/Menu";
-    host->follow(pathOf(site));
+    const HostedItem menu = hosted(site);
+    host->follow(menu);
     const std::vector<HostEntry> first = host->read(menu);
     ASSERT_EQ(first.size(), 8u) << testing::PrintToString(first);
     // The heading, the state line and Hide Window, with the ids read first.
@@ -356,9 +363,55 @@ TEST_F(WebsiteTrayMenuTest, TheMenuShowsEachNewStateAndNameOnTheItemsTheHostRead
             << " was wanted";
     }
     host->settle();
-    EXPECT_EQ(host->signals(menu, "LayoutUpdated"), 0) << "the menu the host read is the menu";
+    EXPECT_EQ(host->menuSignals(menu, "LayoutUpdated"), 0) << "the menu the host read is the menu";
     const std::vector<HostEntry> followed = host->shown(menu);
     EXPECT_EQ(host->read(menu), followed);
+}
+
+// A tray lists an item until the bus name it was registered from goes, as the desktops' trays do.
+// A website leaving the tray, by its menu or its editor, takes its own icon away at once and no
+// other; a tray started again hears of every item still there; quitting takes the rest.
+TEST_F(WebsiteTrayMenuTest, AWebsiteLeavingTheTrayTakesItsIconAwayAndNoOther) {
+    const WebAppProfile alpha = pinned("Alpha", "/alpha"), beta = pinned("Beta", "/beta");
+    const WebAppProfile gamma = pinned("Gamma", "/gamma");
+    startInTray({alpha, beta, gamma});
+    using Listed = std::set<std::string>;
+    // The item as the tray lists it, while there is one.
+    auto entry = [&](const WebAppProfile& profile) -> std::string {
+        auto it = controller->websiteItems().find(profile.id);
+        if (it == controller->websiteItems().end() || !it->second->item().registered()) return "(none)";
+        return it->second->item().busName() + it->second->item().objectPath();
+    };
+    const std::string application = g_dbus_connection_get_unique_name(bus) + std::string(StatusNotifierItem::kMainPath);
+    const HostedItem alphaItem = hosted(alpha);
+    const std::string alphaEntry = entry(alpha), betaEntry = entry(beta), gammaEntry = entry(gamma);
+    EXPECT_TRUE(spinUntil([&] { return host->listed() == Listed{application, alphaEntry, betaEntry, gammaEntry}; }))
+        << testing::PrintToString(host->listed());
+
+    auto showInTray = [&](const WebAppProfile& profile, bool shown) {
+        environment->store().update(profile.id,
+                                    [shown](WebAppProfile& website) { website.menuBarIconEnabled = shown; });
+    };
+    const std::pair<std::function<void()>, std::function<Listed()>> steps[] = {
+        // Clicked as the tray shows it: the click is answered, though the menu goes with it.
+        {[&] { EXPECT_EQ(host->click(alphaItem, idOf(host->read(alphaItem), "Remove from Tray")), ""); },
+         [&] { return Listed{application, betaEntry, gammaEntry}; }},
+        {[&] { showInTray(beta, false); }, [&] { return Listed{application, gammaEntry}; }},
+        {[&] {
+             watcher.reset();
+             startWatcher();
+         },
+         [&] { return Listed{application, gammaEntry}; }},
+        {[&] { showInTray(alpha, true); }, [&] { return Listed{application, entry(alpha), gammaEntry}; }},
+        {[&] { controller->teardown(); }, [&] { return Listed{application}; }},
+        {[&] { g_dbus_connection_close_sync(bus, nullptr, nullptr); }, [&] { return Listed{}; }},
+    };
+    for (const auto& [change, expected] : steps) {
+        change();
+        EXPECT_TRUE(spinUntil([&] { return host->listed() == expected(); }))
+            << testing::PrintToString(host->listed()) << " where " << testing::PrintToString(expected())
+            << " was wanted";
+    }
 }
 
 }  // namespace
