@@ -332,6 +332,42 @@ TEST_F(SettingsWindowTest, WebsitesReorderWithinTheListToggleTheirStatusItemAndA
     g_object_unref(bus);
 }
 
+// The keyboard stays on a control as the Websites tab's rows are built again: a row moved keeps the
+// button that moved it; after a confirmed deletion the next row takes it, the previous one when the
+// last went, and "Add Website" when none is left.
+TEST_F(SettingsWindowTest, TheKeyboardGoesToANeighbouringRowAfterADeletion) {
+    auto a = website("A", "/a"), b = website("B", "/b"), c = website("C", "/c");
+    start({a, b, c});
+    settings->selectTab(SettingsWindow::websites);
+    auto& pane = settings->websitesPane();
+    auto focused = [&] {
+        Gtk::Widget* focus = settings->get_focus();
+        return focus ? std::string(focus->get_accessible()->get_name()) : std::string("nothing");
+    };
+    auto row = [&](const Uuid& id) {
+        for (const auto& row : pane.rows())
+            if (row.id == id) return row;
+        ADD_FAILURE() << "no row";
+        return pane.rows().front();
+    };
+    row(a.id).down->grab_focus();
+    row(a.id).down->invoke();
+    ASSERT_TRUE(spinUntil([&] { return pane.rows()[1].id == a.id; }));
+    EXPECT_EQ(focused(), "Move down, A") << "a moved row keeps the button that moved it";
+    struct Step {
+        Uuid deleted;
+        const char* expected;
+    };
+    // B A C: the middle, then the last, then the only one.
+    for (const auto& [deleted, expected] : {Step{a.id, "C"}, Step{c.id, "B"}, Step{b.id, "Add Website"}}) {
+        row(deleted).remove->grab_focus();
+        row(deleted).remove->invoke();
+        ASSERT_NE(settings->alert(), nullptr);
+        settings->alert()->response(Gtk::RESPONSE_ACCEPT);
+        EXPECT_TRUE(spinUntil([&] { return focused() == expected; })) << expected << ": " << focused();
+    }
+}
+
 // A change made in the Websites tab that cannot be written is told once, in the tab's error line,
 // and not in an alert besides.
 TEST_F(SettingsWindowTest, AFailedSaveFromTheWebsitesTabIsToldOnceInIt) {

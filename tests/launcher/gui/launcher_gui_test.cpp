@@ -431,6 +431,49 @@ TEST_F(LauncherGuiTest, TheQuestionDeletingAWebsiteIsHeardByWhatItAsksAndEscapeR
     EXPECT_EQ(storedWebsites().size(), 1u);
 }
 
+// A deletion confirmed from a tile gives the keyboard to the next tile, the previous one when the
+// last went, and "Add Website" when none is left: a destroyed cell leaves it on no control.
+TEST_F(LauncherGuiTest, AConfirmedDeletionGivesTheKeyboardToANeighbouringTile) {
+    start({website("One", "/one"), website("Two", "/two"), website("Three", "/three")});
+    LauncherWindow& launcher = controller->launcher();
+    launcher.showAt(640, 0);
+    ASSERT_TRUE(spinUntil([&] {
+        if (!launcher.is_active()) launcher.present();
+        return launcher.is_active();
+    }));
+    WebsiteStartPage& page = *launcher.view().startPage();
+    ASSERT_TRUE(spinUntil([&] { return page.savedTiles().size() == 3; }));
+    auto focused = [&] {
+        Gtk::Widget* focus = launcher.get_focus();
+        return focus ? std::string(focus->get_accessible()->get_name()) : std::string("nothing");
+    };
+    auto shownQuestion = []() -> Gtk::MessageDialog* {
+        for (Gtk::Window* window : Gtk::Window::list_toplevels())
+            if (auto* dialog = dynamic_cast<Gtk::MessageDialog*>(window); dialog && dialog->get_visible())
+                return dialog;
+        return nullptr;
+    };
+    struct Step {
+        const char* deleted;
+        const char* expected;
+    };
+    for (const auto& [deleted, expected] : {Step{"Two", "Three"}, Step{"Three", "One"}, Step{"One", "Add Website"}}) {
+        const auto tile = std::find_if(page.savedTiles().begin(), page.savedTiles().end(),
+                                       [&](WebsiteTile* tile) { return tile->title() == deleted; });
+        ASSERT_NE(tile, page.savedTiles().end()) << deleted;
+        (*tile)->get_parent()->grab_focus();
+        ASSERT_EQ(focused(), deleted);
+        for (const auto& profile : storedWebsites())
+            if (profile.name == deleted) page.askToDelete(profile);
+        Gtk::MessageDialog* question = nullptr;
+        ASSERT_TRUE(spinUntil([&] { return (question = shownQuestion()) != nullptr; }));
+        question->response(Gtk::RESPONSE_ACCEPT);
+        EXPECT_TRUE(spinUntil([&] { return !shownQuestion() && focused() == expected; }))
+            << deleted << ": " << focused();
+    }
+    EXPECT_TRUE(storedWebsites().empty());
+}
+
 TEST_F(LauncherGuiTest, WebsiteTrayItemShowsItsStateAndLeavesTheTray) {
     privateBus();
     startWatcher();
