@@ -22,6 +22,10 @@ StartNotice unreadableSettingsNotice(const std::string& keptAt) {
                 "\n\n" + localizedFormat("The old settings file is kept as “%@”.", {keptAt})};
 }
 
+StartNotice unreadableWebsitesNotice(const std::string& message) {
+    return {localizedString("Quenlith could not read your saved websites"), message};
+}
+
 StartNotice setAsideWebsitesNotice(const std::vector<std::string>& names, const std::string& keptAt) {
     std::vector<std::string> listed;
     const std::size_t shown = std::min(names.size(), kListedNames);
