@@ -31,6 +31,7 @@
 #include "launcher/batch_links_window.hpp"
 #include "launcher/gui/launcher_fixture.hpp"
 #include "launcher/guide_window.hpp"
+#include "model/address_limit.hpp"
 #include "launcher/launcher_geometry.hpp"
 #include "launcher/launcher_window.hpp"
 #include "launcher/menu_bar_view.hpp"
@@ -1534,7 +1535,19 @@ TEST_F(LauncherGuiTest, TextContrastIsAtLeastFourAndAHalfInTheDefaultAndHighCont
             auto texts = test::drawnTexts(launcher);
             return std::find(texts.begin(), texts.end(), "Viewing") != texts.end();
         }));
-        for (Gtk::Widget* window : std::initializer_list<Gtk::Widget*>{palette.get(), &launcher})
+        // Open Multiple Links with its warning (an invalid line, one too long for an address) and
+        // its error (too many links) shown.
+        std::string pasted = "not a link\nhttps://" + std::string(kAddressByteLimit, 'a') + ".localhost/\n";
+        for (int i = 0; i < 21; ++i) pasted += "https://site" + std::to_string(i) + ".localhost/\n";
+        BatchLinksWindow links(pasted, BatchAction::tabs, BatchLinksWindow::Links{});
+        links.show();
+        ASSERT_TRUE(spinUntil([&] { return links.get_mapped(); }));
+        const auto noted = links.shownTexts();
+        ASSERT_TRUE(std::any_of(noted.begin(), noted.end(), [](const std::string& text) {
+            return text.find("Invalid lines will be skipped") != std::string::npos &&
+                   text.find("Lines too long for an address") != std::string::npos;
+        })) << testing::PrintToString(noted);
+        for (Gtk::Widget* window : std::initializer_list<Gtk::Widget*>{palette.get(), &launcher, &links})
             for (const test::TextContrast& text : test::labelContrasts(*window))
                 EXPECT_GE(text.ratio, 4.5) << "\"" << text.text << "\"";
         ASSERT_NE(launcher.view().startPage(), nullptr);
