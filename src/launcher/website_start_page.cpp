@@ -76,6 +76,17 @@ private:
     static constexpr int kColumnWidth = 640;
 };
 
+// The place among `tiles` (those of `grid` the search keeps) of the tile whose cell has the
+// keyboard of the page's window.
+std::optional<std::size_t> focusedTile(Gtk::Widget& page, Gtk::FlowBox& grid, const std::vector<WebsiteTile*>& tiles) {
+    auto* window = dynamic_cast<Gtk::Window*>(page.get_toplevel());
+    auto* cell = dynamic_cast<Gtk::FlowBoxChild*>(window ? window->get_focus() : nullptr);
+    if (!cell || cell->get_parent() != &grid) return std::nullopt;
+    const auto found = std::find(tiles.begin(), tiles.end(), cell->get_child());
+    if (found == tiles.end()) return std::nullopt;
+    return static_cast<std::size_t>(found - tiles.begin());
+}
+
 Gtk::Label* sectionTitle(const std::string& text) {
     auto* label = makeLabel(text, 12, 600, "quenlith-secondary");
     label->set_xalign(0);
@@ -274,7 +285,7 @@ void WebsiteStartPage::fill() {
     building_.disconnect();
     // A tile with the keyboard that goes (its website deleted) would leave it on no control.
     const std::vector<WebsiteTile*> shownBefore = savedTiles_;
-    const auto focused = focusedSavedTile();
+    const auto focused = focusedTile(*this, savedGrid_, savedTiles_);
     std::vector<bool> kept;
     if (tilesStale_) {
         tilesStale_ = false;
@@ -302,15 +313,6 @@ void WebsiteStartPage::fill() {
         else
             addButton_.grab_focus();
     }
-}
-
-std::optional<std::size_t> WebsiteStartPage::focusedSavedTile() {
-    auto* window = dynamic_cast<Gtk::Window*>(get_toplevel());
-    auto* cell = dynamic_cast<Gtk::FlowBoxChild*>(window ? window->get_focus() : nullptr);
-    if (!cell || cell->get_parent() != &savedGrid_) return std::nullopt;
-    const auto found = std::find(savedTiles_.begin(), savedTiles_.end(), cell->get_child());
-    if (found == savedTiles_.end()) return std::nullopt;
-    return static_cast<std::size_t>(found - savedTiles_.begin());
 }
 
 void WebsiteStartPage::syncSavedTiles() {

@@ -92,8 +92,6 @@ private:
     // `tilesChanged`: a store changed, so the tiles are brought in step before the search is applied.
     void scheduleRedraw(bool tilesChanged);
     void fill();
-    // The place among savedTiles_ of the tile whose cell has the window's keyboard.
-    std::optional<std::size_t> focusedSavedTile();
     // Takes the websites' order, updates the tiles of changed ones in place and removes those
     // gone; new websites get their tiles from buildTiles. A keystroke does none of this.
     void syncSavedTiles();

@@ -125,7 +125,7 @@ void HistoryPane::refresh() {
         const HistoryVisit& visit = history[position];
         shownVisits_.push_back(visit);
         auto row = *model_->append();
-        row[columns_.markup] = Glib::Markup::escape_text(isolatedText(oneLine(visit.title))) + "\n" +
+        row[columns_.markup] = Glib::Markup::escape_text(shownName(oneLine(visit.title))) + "\n" +
                                secondaryLineMarkup(oneLine(visit.address));
         row[columns_.date] = secondaryLineMarkup(visitDateText(visit.date));
         row[columns_.icon] = removeIcon;

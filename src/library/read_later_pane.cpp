@@ -182,7 +182,7 @@ void ReadLaterPane::refresh() {
             detail += "  " + localizedFormat("Saved at %ld%%", {static_cast<std::int64_t>(*percent)});
         auto row = *model_->append();
         row[columns_.stateIcon] = stateIcon;
-        row[columns_.markup] = "<span weight=\"500\">" + Glib::Markup::escape_text(isolatedText(clip.title)) +
+        row[columns_.markup] = "<span weight=\"500\">" + Glib::Markup::escape_text(shownName(clip.title)) +
                                "</span>\n" + secondaryLineMarkup(detail);
         row[columns_.action] = action;
         row[columns_.moreIcon] = moreIcon;

@@ -30,7 +30,7 @@ StartNotice setAsideWebsitesNotice(const std::vector<std::string>& names, const 
     std::vector<std::string> listed;
     const std::size_t shown = std::min(names.size(), kListedNames);
     for (std::size_t i = 0; i < shown; ++i)
-        listed.push_back("“" + isolatedText(names[i], kShownTitleCharacters) + "”");
+        listed.push_back("“" + shownName(names[i], kShownTitleCharacters) + "”");
     if (names.size() > shown) {
         const auto others = static_cast<std::int64_t>(names.size() - shown);
         listed.push_back(localizedPlural("%ld other", "%ld others", others));

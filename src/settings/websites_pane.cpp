@@ -136,7 +136,7 @@ void WebsitesPane::rebuild() {
         }
         auto* titles = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 2));
         auto* name = Gtk::manage(new Gtk::Label());
-        showText(*name, isolatedText(website.displayTitle()));
+        showText(*name, shownName(website.displayTitle()));
         name->set_xalign(0);
         ellipsizeWithinWidth(*name);
         styleHeadline(*name);

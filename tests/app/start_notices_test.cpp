@@ -146,10 +146,10 @@ TEST(StartNoticesTest, AWebsiteSetAsideForARepeatedIdIsNamedAndWhereItIsKept) {
     const auto copies = files::recoveryPaths(defaultProfilesFilePath());
     ASSERT_EQ(copies.size(), 1u);
     EXPECT_EQ(test::readFile(copies[0]), asRead);
-    EXPECT_EQ(message(notice), "“\u2068Work Mail\u2069” has the same identifier as another saved website, so Quenlith "
+    EXPECT_EQ(message(notice), "“Work Mail” has the same identifier as another saved website, so Quenlith "
                                "left it out. A copy of the websites file that still holds it is kept as “" +
                                    copies[0] + "”, and its website data is kept as well.");
-    // Heard by its heading, and its text without the marks that isolate the name on screen.
+    // Heard by its heading, and its text without invisible marks, as it is shown.
     EXPECT_EQ(notice->get_accessible()->get_name(), "1 saved website was set aside");
     ASSERT_TRUE(spinUntil([&] { return notice->get_mapped(); }));
     EXPECT_EQ(test::accessibilityProblems(*notice), std::vector<std::string>{});

@@ -129,7 +129,7 @@ TEST_F(SettingsWindowTest, AVeryLongWebsiteNameIsCutWithinItsRowsAndWidensNoTab)
     start({website(std::string(200'000, 'W'), "/long")});
     for (Gtk::Widget* pane : {static_cast<Gtk::Widget*>(&settings->websitesPane()),
                               static_cast<Gtk::Widget*>(&settings->shortcutsPane())}) {
-        Gtk::Label* name = test::labelStartingWith(*pane, "\u2068W");
+        Gtk::Label* name = test::labelStartingWith(*pane, "WW");
         ASSERT_TRUE(name) << G_OBJECT_TYPE_NAME(pane->gobj());
         EXPECT_LE(name->get_text().bytes(), 2 * kShownNameCharacters) << "laid out whole";
         EXPECT_EQ(name->get_ellipsize(), Pango::ELLIPSIZE_END);

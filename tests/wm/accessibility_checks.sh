@@ -10,8 +10,9 @@
 # them. Quick Open's Down and Up are heard choosing each result, in a list with a name. No control
 # that takes the focus is without a name (an excerpt pane neither), no two controls of a window (on
 # any of its tabs) share a name without a description that tells them apart, no drop-down is named
-# by the value it shows, no tab list is without a name, no label takes the focus, no name carries
-# the invisible marks that isolate a name in displayed text. The
+# by the value it shows, no tab list is without a name, no label takes the focus, no name and no
+# text shown (a label's, a list cell's, read in flat review) carries the invisible marks that isolate
+# a name in displayed text, nor does a window's title. The
 # "Always on Top" pin reads as a toggle button, pressed while its window stays above. The print
 # dialog, followed as it comes and goes, gives the focus back and leaves nothing in the log. The
 # browser window is read again with its find bar, with two tabs and in compact mode, the library
@@ -312,8 +313,8 @@ chmod u+w "$data"
 stop_app
 
 # Started again on settings it cannot read and with Beta repeating Alpha's id: the notices that
-# tell it at start are heard by their headings, the one naming Beta without the marks that isolate
-# its name on screen.
+# tell it at start are heard by their headings, the one naming Beta without invisible marks around
+# its name.
 ids=$(grep -o '"id": "[0-9A-Fa-f-]*"' "$data/profiles.json" | head -2 | sed 's/.*: "//; s/"//')
 sed -i "s/$(sed -n 2p <<<"$ids")/$(sed -n 1p <<<"$ids")/" "$data/profiles.json"
 mkdir -p "$XDG_CONFIG_HOME/com.quenlith.Quenlith"

@@ -203,6 +203,16 @@ bool collect(Walk& walk, AtspiAccessible* object) {
             walk.problems.push_back("a " + describe(object) + " " + what + " with invisible bidirectional marks \"" +
                                     *text + "\"");
     }
+    // Flat review and a braille display read the text itself (a label's, a list cell's), not only
+    // the name.
+    if (AtspiText* shown = atspi_accessible_get_text_iface(object)) {
+        gchar* text = atspi_text_get_text(shown, 0, -1, nullptr);
+        if (text && hasBidirectionalMarks(text))
+            walk.problems.push_back("a " + describe(object) + " showing invisible bidirectional marks \"" +
+                                    quenlith::withoutIsolation(text) + "\"");
+        g_free(text);
+        g_object_unref(shown);
+    }
     // A list's cells take the focus one by one: a cell that shows only a picture (a state mark, a
     // "…" button) reads as nothing unless it is given a name.
     if (role == ATSPI_ROLE_TABLE_CELL && states.focusable && name.empty() &&
