@@ -46,7 +46,7 @@
 // drop-down named by the value it shows, a tab list without a name, a label that takes the focus, an
 // object named or described by its icon's file, a
 // name or description that carries invisible bidirectional marks (a screen reader would read the text
-// around them, a braille display shows them), a list cell that takes the focus without a name (one
+// around them, a braille display shows them), a text shown (a label's, a list cell's) that carries them, a list cell that takes the focus without a name (one
 // that shows only a picture), an alert not named by its heading, an alert that tells of a failure
 // announced as anything but an error or a warning. Exits 1 when a step found a problem or did not find what it
 // waited for. With ATSPI_WALK_VERBOSE set, every control read is printed too.
