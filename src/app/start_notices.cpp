@@ -29,6 +29,9 @@ void StartNotices::start() {
             });
         });
     }
+    // The launcher comes up to say it too, but a window restored after it would cover it: the
+    // notice stays in front with the keyboard until answered.
+    if (!store_.writable() && store_.errorMessage()) add(unreadableWebsitesNotice(*store_.errorMessage()));
     if (!store_.setAsideProfiles().empty()) {
         store_.keepSetAsideCopy([weak](const Result<std::string>& keptAt) {
             auto self = weak.lock();

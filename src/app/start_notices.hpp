@@ -17,9 +17,10 @@ class ProxyRuntime;
 class WebAppStore;
 
 // Tells the person at start about stored data that could not be taken as it was: settings that
-// could not be read (the defaults stand in for them) and saved websites set aside for a repeated
-// identifier. The stores first keep the files as read aside, so each notice names where; the
-// notices come one at a time. While the settings notice is unanswered the global proxy is held:
+// could not be read (the defaults stand in for them), saved websites that could not be read, and
+// saved websites set aside for a repeated identifier. The stores first keep the files as read
+// aside, so each notice names where; the notices come one at a time, in front of every window with
+// the keyboard. While the settings notice is unanswered the global proxy is held:
 // no page of a website that follows it goes out on a network the person did not choose. Main
 // thread only.
 class StartNotices {

@@ -50,7 +50,7 @@ void WebsiteStatusItem::update(const WebAppProfile& profile) {
     const std::string label = title(activity_);
     const std::string name = profile_.displayTitle();
     // The tray shows the title, the tooltip and the menu's heading whole: only the name's beginning.
-    const std::string shownName = isolatedText(name, kShownTitleCharacters);
+    const std::string shown = shownName(name, kShownTitleCharacters);
 
     StatusIconSource source;
     if (auto home = normalizedWebsiteURL(profile_.homeURL)) source.suggestion = SuggestedWebsite::matching(*home);
@@ -61,13 +61,13 @@ void WebsiteStatusItem::update(const WebAppProfile& profile) {
     source.letter = siteLetter(name);
 
     StatusItemAppearance appearance;
-    appearance.title = shownName;
+    appearance.title = shown;
     appearance.toolTip =
-        localizedFormat("%@ \u00B7 %@ \u2014 click to open, right-click for options", {shownName, label});
+        localizedFormat("%@ \u00B7 %@ \u2014 click to open, right-click for options", {shown, label});
     appearance.pixmaps = pixmapsFor(source);
     item_.setAppearance(appearance);
 
-    const WebsiteMenuContent content{shownName, label, windows.publisher().isWebsiteVisible(profile_.id)};
+    const WebsiteMenuContent content{shown, label, windows.publisher().isWebsiteVisible(profile_.id)};
     if (menu_) {
         menu_->show(content);
         return;

@@ -24,7 +24,7 @@ WebsiteProxySettingsView::WebsiteProxySettingsView(Gtk::Window& parent, const We
     set_default_size(560, 580);
     auto* header = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 6));
     header->set_border_width(20);
-    showText(title_, isolatedText(website.displayTitle()));
+    showText(title_, shownName(website.displayTitle()));
     title_.set_xalign(0);
     ellipsizeWithinWidth(title_);
     styleHeadline(title_);

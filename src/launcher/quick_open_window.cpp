@@ -231,7 +231,7 @@ void QuickOpenWindow::showItem(ItemRow& row, const QuickOpenItem& item) {
         row.icon->set_pixel_size(20);
         row.symbol = item.icon;
     }
-    showText(*row.title, isolatedText(item.title));
+    showText(*row.title, shownName(item.title));
     setText(*row.detail, shownName(item.detail));
     setText(*row.category, item.category);
     // A row reads as what it opens and what kind of thing that is ("Mail, Website").

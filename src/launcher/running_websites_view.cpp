@@ -146,7 +146,7 @@ Gtk::Widget* RunningWebsitesView::makeCard(const RuntimeWindow& window) {
     header->set_border_width(12);
     auto* titles = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 3));
     const std::string cardTitle = localizedFormat(
-        "Window %ld \u00B7 %@", {static_cast<std::int64_t>(window.sequence), isolatedText(window.title)});
+        "Window %ld \u00B7 %@", {static_cast<std::int64_t>(window.sequence), shownName(window.title)});
     auto* name = makeLabel(cardTitle, 12, 600);
     showText(*name, cardTitle);
     ellipsizeWithinWidth(*name);
@@ -202,7 +202,7 @@ Gtk::Widget* RunningWebsitesView::makeRow(const RuntimeWindow& window, const Run
     auto* label = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 10));
     label->pack_start(*tabIcon(tab), Gtk::PACK_SHRINK);
     auto* lines = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 3));
-    auto* titleLine = makeLabel(isolatedText(tab.title), 12, tab.isSelected ? 600 : 400);
+    auto* titleLine = makeLabel(shownName(tab.title), 12, tab.isSelected ? 600 : 400);
     ellipsizeWithinWidth(*titleLine);
     titleLine->set_xalign(0);
     lines->pack_start(*titleLine, Gtk::PACK_SHRINK);

@@ -4,6 +4,7 @@
 
 #include <glibmm/main.h>
 #include <gtkmm/image.h>
+#include <gtkmm/window.h>
 
 #include "browser/engine/favicon_loader.hpp"
 #include "browser/engine/website_sessions.hpp"
@@ -14,6 +15,7 @@
 #include "model/browser_runtime_store.hpp"
 #include "model/isolated_text.hpp"
 #include "model/localization.hpp"
+#include "model/removal_focus.hpp"
 #include "model/text_limits.hpp"
 #include "model/tray_presence.hpp"
 #include "model/web_app_store.hpp"
@@ -73,6 +75,17 @@ protected:
 private:
     static constexpr int kColumnWidth = 640;
 };
+
+// The place among `tiles` (those of `grid` the search keeps) of the tile whose cell has the
+// keyboard of the page's window.
+std::optional<std::size_t> focusedTile(Gtk::Widget& page, Gtk::FlowBox& grid, const std::vector<WebsiteTile*>& tiles) {
+    auto* window = dynamic_cast<Gtk::Window*>(page.get_toplevel());
+    auto* cell = dynamic_cast<Gtk::FlowBoxChild*>(window ? window->get_focus() : nullptr);
+    if (!cell || cell->get_parent() != &grid) return std::nullopt;
+    const auto found = std::find(tiles.begin(), tiles.end(), cell->get_child());
+    if (found == tiles.end()) return std::nullopt;
+    return static_cast<std::size_t>(found - tiles.begin());
+}
 
 Gtk::Label* sectionTitle(const std::string& text) {
     auto* label = makeLabel(text, 12, 600, "quenlith-secondary");
@@ -270,9 +283,17 @@ void WebsiteStartPage::fill() {
     revealing_.disconnect();
     pendingCells_.clear();
     building_.disconnect();
+    // A tile with the keyboard that goes (its website deleted) would leave it on no control.
+    const std::vector<WebsiteTile*> shownBefore = savedTiles_;
+    const auto focused = focusedTile(*this, savedGrid_, savedTiles_);
+    std::vector<bool> kept;
     if (tilesStale_) {
         tilesStale_ = false;
         syncSavedTiles();
+        // Compared by address alone before any new tile is built: the tiles gone are destroyed.
+        for (WebsiteTile* tile : shownBefore)
+            kept.push_back(std::any_of(saved_.begin(), saved_.end(),
+                                       [tile](const SavedSlot& slot) { return slot.tile == tile; }));
         syncSuggestionTiles();
     }
     // The tiles of the first screenfuls the search keeps are built now, the others a batch per
@@ -283,6 +304,15 @@ void WebsiteStartPage::fill() {
     if (store_.errorMessage()) errorLine_.set_text(*store_.errorMessage());
     errorLine_.set_visible(store_.errorMessage().has_value());
     applySearch();
+    if (focused && !kept.empty() && !kept[*focused]) {
+        const auto neighbour = focusAfterRemoval(kept, *focused);
+        Gtk::Widget* cell = neighbour ? shownBefore[*neighbour]->get_parent() : nullptr;
+        // No saved website left: the button that adds one stands where they were.
+        if (cell && cell->get_visible())
+            cell->grab_focus();
+        else
+            addButton_.grab_focus();
+    }
 }
 
 void WebsiteStartPage::syncSavedTiles() {

@@ -21,7 +21,7 @@ WebsiteTile::WebsiteTile(Gtk::Widget* icon, const std::string& title, const std:
     set_can_focus(false);
 
     content_.pack_start(*Gtk::manage(icon), Gtk::PACK_SHRINK);
-    name_ = makeLabel(isolatedText(title), 11, 500);
+    name_ = makeLabel(shownName(title), 11, 500);
     name_->set_lines(2);
     name_->set_line_wrap(true);
     name_->set_line_wrap_mode(Pango::WRAP_WORD_CHAR);
@@ -36,14 +36,14 @@ WebsiteTile::WebsiteTile(Gtk::Widget* icon, const std::string& title, const std:
     activity_->set_max_width_chars(8);
     content_.pack_start(*activity_, Gtk::PACK_SHRINK);
     add(content_);
-    // Named by its name alone: its inner labels would read the name with its isolation marks.
+    // Named by its name alone, not by its inner labels with the activity line.
     nameControl(*this, title);
 }
 
 void WebsiteTile::setTitle(const std::string& title) {
     if (title == title_) return;
     title_ = title;
-    name_->set_text(isolatedText(title));
+    name_->set_text(shownName(title));
     nameControl(*this, title);
     if (auto* cell = dynamic_cast<Gtk::FlowBoxChild*>(get_parent())) nameControl(*cell, title_);
 }

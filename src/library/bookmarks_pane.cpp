@@ -62,7 +62,7 @@ BookmarksPane::BookmarksPane(LibraryPaneContext& context,
     list_.set_model(model_);
     nameControl(list_, localizedString("Bookmark list"));
     list_.set_headers_visible(false);
-    // A row's title is isolated in its markup.
+    // A row's text reads as it is drawn, without bidirectional controls.
     readCellTextsWithoutIsolation();
     auto* cell = Gtk::manage(new Gtk::CellRendererText());
     cell->property_ellipsize() = Pango::ELLIPSIZE_END;
@@ -155,7 +155,7 @@ void BookmarksPane::refresh() {
         const PageClip& clip = shown_[i];
         auto row = *model_->append();
         row[columns_.markup] = "<span weight=\"500\">" +
-                               Glib::Markup::escape_text(isolatedText(firstLine(clip.title))) + "</span>\n" +
+                               Glib::Markup::escape_text(shownName(firstLine(clip.title))) + "</span>\n" +
                                secondaryLineMarkup(bookmarkSubtitle(clip));
         row[columns_.index] = static_cast<int>(i);
     }
@@ -188,7 +188,7 @@ void BookmarksPane::showDetail() {
 
     // The selected bookmark's title is shown whole, as long as the library keeps titles.
     auto* title = Gtk::manage(new Gtk::Label());
-    showText(*title, isolatedText(clip.title, kClipTitleCharacters));
+    showText(*title, shownName(clip.title, kClipTitleCharacters));
     title->set_xalign(0);
     title->set_line_wrap(true);
     makeCopyable(*title);

@@ -78,7 +78,7 @@ HistoryPane::HistoryPane(LibraryPaneContext& context)
     removeColumn_->add_attribute(icon->property_icon_name(), columns_.icon);
     list_.append_column(*removeColumn_);
     setColumnTooltip(list_, removeColumn_, [] { return localizedString("Remove from History"); });
-    nameImageCells(*removeColumn_, [this](int row) {
+    nameCells(*removeColumn_, [this](int row) {
         const auto index = static_cast<std::size_t>(row);
         const std::string action = localizedString("Remove from History");
         return index < shownVisits_.size() ? nameInRow(action, oneLine(shownVisits_[index].title)) : action;
@@ -125,7 +125,7 @@ void HistoryPane::refresh() {
         const HistoryVisit& visit = history[position];
         shownVisits_.push_back(visit);
         auto row = *model_->append();
-        row[columns_.markup] = Glib::Markup::escape_text(isolatedText(oneLine(visit.title))) + "\n" +
+        row[columns_.markup] = Glib::Markup::escape_text(shownName(oneLine(visit.title))) + "\n" +
                                secondaryLineMarkup(oneLine(visit.address));
         row[columns_.date] = secondaryLineMarkup(visitDateText(visit.date));
         row[columns_.icon] = removeIcon;

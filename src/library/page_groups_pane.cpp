@@ -152,9 +152,9 @@ Gtk::Widget* PageGroupsPane::makeRow(const BrowserScene& scene) {
 
     auto* texts = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 4));
     auto* name =
-        styledLabel(isolatedText(scene.name), Pango::Attribute::create_attr_weight(Pango::WEIGHT_SEMIBOLD));
+        styledLabel(shownName(scene.name), Pango::Attribute::create_attr_weight(Pango::WEIGHT_SEMIBOLD));
     ellipsizeWithinWidth(*name);
-    showText(*name, isolatedText(scene.name));
+    showText(*name, shownName(scene.name));
     texts->pack_start(*name, Gtk::PACK_SHRINK);
     texts->pack_start(*captionLabel(sceneCountsText(scene)), Gtk::PACK_SHRINK);
     texts->set_valign(Gtk::ALIGN_CENTER);

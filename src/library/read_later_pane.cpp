@@ -118,9 +118,11 @@ ReadLaterPane::ReadLaterPane(LibraryPaneContext& context, std::function<void()> 
     moreColumn_ = iconColumn(columns_.moreIcon);
     list_.append_column(*moreColumn_);
     setColumnTooltip(list_, stateColumn_, [this] { return toggleText(); });
-    // The state mark and the "…" act on their row: they read as what they do to which page.
-    nameImageCells(*stateColumn_, [this](int row) { return rowControlName(toggleText(), row); });
-    nameImageCells(*moreColumn_, [this](int row) { return rowControlName(localizedString("More actions"), row); });
+    // The state mark, "Continue Reading" and the "…" act on their row: they read as what they do to
+    // which page.
+    nameCells(*stateColumn_, [this](int row) { return rowControlName(toggleText(), row); });
+    nameCells(*moreColumn_, [this](int row) { return rowControlName(localizedString("More actions"), row); });
+    nameCells(*actionColumn_, [this](int row) { return rowControlName(localizedString("Continue Reading"), row); });
     list_.signal_row_activated().connect([this](const Gtk::TreeModel::Path& path, Gtk::TreeViewColumn* column) {
         const auto row = static_cast<std::size_t>(path[0]);
         if (row >= shown_.size()) return;
@@ -180,7 +182,7 @@ void ReadLaterPane::refresh() {
             detail += "  " + localizedFormat("Saved at %ld%%", {static_cast<std::int64_t>(*percent)});
         auto row = *model_->append();
         row[columns_.stateIcon] = stateIcon;
-        row[columns_.markup] = "<span weight=\"500\">" + Glib::Markup::escape_text(isolatedText(clip.title)) +
+        row[columns_.markup] = "<span weight=\"500\">" + Glib::Markup::escape_text(shownName(clip.title)) +
                                "</span>\n" + secondaryLineMarkup(detail);
         row[columns_.action] = action;
         row[columns_.moreIcon] = moreIcon;

@@ -19,7 +19,7 @@ void prepareRowList(Gtk::TreeView& list) {
 
 Gtk::TreeViewColumn* appendMarkupColumn(Gtk::TreeView& list, const Gtk::TreeModelColumn<Glib::ustring>& markup,
                                         int padding) {
-    // A row's title is isolated in its markup.
+    // A row's text reads as it is drawn, without bidirectional controls.
     readCellTextsWithoutIsolation();
     auto* cell = Gtk::manage(new Gtk::CellRendererText());
     cell->property_ellipsize() = Pango::ELLIPSIZE_END;

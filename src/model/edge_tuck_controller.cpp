@@ -35,7 +35,7 @@ void EdgeTuckController::tuck(std::optional<DockEdge> requested) {
 
     owner_->orderOut();
     // The handle's label is its window's title and its tooltip, shown whole.
-    owner_->showHandle(*handleFrame_, localizedFormat("Expand %@", {isolatedText(owner_->displayTitle(),
+    owner_->showHandle(*handleFrame_, localizedFormat("Expand %@", {shownName(owner_->displayTitle(),
                                                                                  kShownTitleCharacters)}));
     owner_->visibilityChanged();
     startTimer();

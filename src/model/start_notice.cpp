@@ -22,11 +22,15 @@ StartNotice unreadableSettingsNotice(const std::string& keptAt) {
                 "\n\n" + localizedFormat("The old settings file is kept as “%@”.", {keptAt})};
 }
 
+StartNotice unreadableWebsitesNotice(const std::string& message) {
+    return {localizedString("Quenlith could not read your saved websites"), message};
+}
+
 StartNotice setAsideWebsitesNotice(const std::vector<std::string>& names, const std::string& keptAt) {
     std::vector<std::string> listed;
     const std::size_t shown = std::min(names.size(), kListedNames);
     for (std::size_t i = 0; i < shown; ++i)
-        listed.push_back("“" + isolatedText(names[i], kShownTitleCharacters) + "”");
+        listed.push_back("“" + shownName(names[i], kShownTitleCharacters) + "”");
     if (names.size() > shown) {
         const auto others = static_cast<std::int64_t>(names.size() - shown);
         listed.push_back(localizedPlural("%ld other", "%ld others", others));

@@ -17,6 +17,10 @@ struct StartNotice {
 // of their own wait for the answer, and the old settings are kept at `keptAt`.
 StartNotice unreadableSettingsNotice(const std::string& keptAt);
 
+// The websites file could not be read: `message` is the store's, which tells what is kept and what
+// to do; nothing can be changed until a valid file is restored.
+StartNotice unreadableWebsitesNotice(const std::string& message);
+
 // Saved websites left out for repeating another's identifier, named, and the copy of the websites
 // file that still holds them.
 StartNotice setAsideWebsitesNotice(const std::vector<std::string>& names, const std::string& keptAt);

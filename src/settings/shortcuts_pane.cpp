@@ -139,7 +139,7 @@ void ShortcutsPane::rebuildWebsites() {
     for (const auto& website : context_.store.profiles()) {
         auto* row = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 8));
         auto* name = Gtk::manage(new Gtk::Label());
-        showText(*name, isolatedText(website.name));
+        showText(*name, shownName(website.name));
         name->set_xalign(0);
         ellipsizeWithinWidth(*name);
         auto* shortcut = Gtk::manage(new Gtk::Label(website.globalShortcut ? website.globalShortcut->displayString()

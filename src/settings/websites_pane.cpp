@@ -1,9 +1,14 @@
 #include "settings/websites_pane.hpp"
 
+#include <algorithm>
+#include <iterator>
+
 #include <glibmm/main.h>
+#include <gtkmm/window.h>
 
 #include "model/isolated_text.hpp"
 #include "model/localization.hpp"
+#include "model/removal_focus.hpp"
 #include "model/tray_presence.hpp"
 #include "model/web_app_store.hpp"
 #include "ui/action_button.hpp"
@@ -62,7 +67,48 @@ WebsitesPane::WebsitesPane(SettingsContext& context)
 
 void WebsitesPane::tellFailureHere() { context_.store.whenWritten(toldWhileShown(*this)); }
 
+std::optional<WebsitesPane::FocusedControl> WebsitesPane::focusedControl() {
+    auto* window = dynamic_cast<Gtk::Window*>(get_toplevel());
+    Gtk::Widget* focus = window ? window->get_focus() : nullptr;
+    if (!focus || !focus->is_ancestor(list_)) return std::nullopt;
+    for (std::size_t place = 0; place < rows_.size(); ++place) {
+        const Row& row = rows_[place];
+        const Gtk::Widget* controls[] = {row.menuBar, row.up, row.down, row.edit, row.newAccount, row.remove};
+        for (std::size_t control = 0; control < std::size(controls); ++control)
+            if (controls[control] == focus) return FocusedControl{place, control};
+        if (Gtk::Widget* listRow = row.menuBar->get_ancestor(GTK_TYPE_LIST_BOX_ROW);
+            listRow && (listRow == focus || focus->is_ancestor(*listRow)))
+            return FocusedControl{place, std::nullopt};
+    }
+    return std::nullopt;
+}
+
+void WebsitesPane::giveBackFocus(const FocusedControl& focused, const std::vector<Uuid>& before) {
+    std::vector<bool> kept;
+    for (const Uuid& id : before)
+        kept.push_back(std::any_of(rows_.begin(), rows_.end(), [&](const Row& row) { return row.id == id; }));
+    const auto taking = focusAfterRemoval(kept, focused.row);
+    // Nothing left: the button that adds the first website stands where the list was.
+    if (!taking) {
+        add_.grab_focus();
+        return;
+    }
+    const auto row = std::find_if(rows_.begin(), rows_.end(), [&](const Row& row) { return row.id == before[*taking]; });
+    if (row == rows_.end()) return;
+    // A row changed in place (moved, put in the tray) keeps the control that was used; a neighbour
+    // of a deleted row takes the focus as a row, as the list gives it.
+    Gtk::Widget* controls[] = {row->menuBar, row->up, row->down, row->edit, row->newAccount, row->remove};
+    if (*taking == focused.row && focused.control && controls[*focused.control]->get_sensitive())
+        controls[*focused.control]->grab_focus();
+    else if (Gtk::Widget* listRow = row->menuBar->get_ancestor(GTK_TYPE_LIST_BOX_ROW))
+        listRow->grab_focus();
+}
+
 void WebsitesPane::rebuild() {
+    // The rows are built again: the keyboard, in one of them, would be left on no control.
+    const auto focused = focusedControl();
+    std::vector<Uuid> before;
+    for (const Row& row : rows_) before.push_back(row.id);
     for (Gtk::Widget* child : list_.get_children()) {
         list_.remove(*child);
         delete child;
@@ -90,7 +136,7 @@ void WebsitesPane::rebuild() {
         }
         auto* titles = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 2));
         auto* name = Gtk::manage(new Gtk::Label());
-        showText(*name, isolatedText(website.displayTitle()));
+        showText(*name, shownName(website.displayTitle()));
         name->set_xalign(0);
         ellipsizeWithinWidth(*name);
         styleHeadline(*name);
@@ -150,6 +196,7 @@ void WebsitesPane::rebuild() {
         rows_.push_back(row);
     }
     list_.show_all();
+    if (focused) giveBackFocus(*focused, before);
 }
 
 }  // namespace quenlith

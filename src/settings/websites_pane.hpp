@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include <gtkmm/box.h>
@@ -42,6 +43,16 @@ public:
     }
 
 private:
+    // The control of a row that has the keyboard: the row's place, and which of its controls (in
+    // the order of Row's members from menuBar on), none when the row itself has it.
+    struct FocusedControl {
+        std::size_t row = 0;
+        std::optional<std::size_t> control;
+    };
+    std::optional<FocusedControl> focusedControl();
+    // Gives the keyboard, after the rows were built again, to the control that had it or, when its
+    // website is gone, to a neighbouring row.
+    void giveBackFocus(const FocusedControl& focused, const std::vector<Uuid>& before);
     void rebuild();
     // After a change the tab made to the websites: a write that fails is told in the tab's error
     // line while the tab shows, so the store tells it nowhere else.

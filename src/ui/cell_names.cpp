@@ -35,14 +35,6 @@ const gchar* keep(AtkObject* cell, const std::string& name) {
     return copy;
 }
 
-// The cell's own name, or the text it shows without the marks.
-const gchar* plainName(AtkObject* cell) {
-    const gchar* shown = toolkitName ? toolkitName(cell) : nullptr;
-    if (!shown) return shown;
-    const std::string plain = withoutIsolation(shown);
-    if (plain == shown) return shown;
-    return keep(cell, plain);
-}
 
 // The column a cell of a tree view stands in: the toolkit counts the shown columns only.
 GtkTreeViewColumn* columnAt(GtkTreeView* list, int shownIndex) {
@@ -54,21 +46,37 @@ GtkTreeViewColumn* columnAt(GtkTreeView* list, int shownIndex) {
     return nullptr;
 }
 
-// The cell's own name, or the one its column gives the row.
-const gchar* imageName(AtkObject* cell) {
-    const gchar* own = toolkitImageName ? toolkitImageName(cell) : nullptr;
-    if (own && *own) return own;
+// The name the cell's column gives its row, kept on the cell, or nullptr when it gives none.
+const gchar* columnName(AtkObject* cell) {
     AtkObject* parent = atk_object_get_parent(cell);
-    if (!GTK_IS_TREE_VIEW_ACCESSIBLE(parent)) return own;
+    if (!GTK_IS_TREE_VIEW_ACCESSIBLE(parent)) return nullptr;
     auto* list = GTK_TREE_VIEW(gtk_accessible_get_widget(GTK_ACCESSIBLE(parent)));
-    if (!list) return own;
+    if (!list) return nullptr;
     int row = -1, shownColumn = -1;
     gtk_cell_accessible_parent_get_cell_position(GTK_CELL_ACCESSIBLE_PARENT(parent), GTK_CELL_ACCESSIBLE(cell), &row,
                                                  &shownColumn);
     GtkTreeViewColumn* column = row < 0 ? nullptr : columnAt(list, shownColumn);
     const auto* namer = column ? static_cast<const Namer*>(g_object_get_qdata(G_OBJECT(column), columnNamer())) : nullptr;
-    if (!namer) return own;
+    if (!namer) return nullptr;
     return keep(cell, withoutIsolation(shownName((*namer)(row))));
+}
+
+// The name its column gives the row, else the text the cell shows without the marks.
+const gchar* plainName(AtkObject* cell) {
+    if (const gchar* named = columnName(cell)) return named;
+    const gchar* shown = toolkitName ? toolkitName(cell) : nullptr;
+    if (!shown) return shown;
+    const std::string plain = withoutIsolation(shown);
+    if (plain == shown) return shown;
+    return keep(cell, plain);
+}
+
+// The cell's own name, or the one its column gives the row.
+const gchar* imageName(AtkObject* cell) {
+    const gchar* own = toolkitImageName ? toolkitImageName(cell) : nullptr;
+    if (own && *own) return own;
+    const gchar* named = columnName(cell);
+    return named ? named : own;
 }
 
 }  // namespace
@@ -81,7 +89,8 @@ void readCellTextsWithoutIsolation() {
     cellClass->get_name = plainName;
 }
 
-void nameImageCells(Gtk::TreeViewColumn& column, std::function<std::string(int row)> name) {
+void nameCells(Gtk::TreeViewColumn& column, std::function<std::string(int row)> name) {
+    readCellTextsWithoutIsolation();
     if (!toolkitImageName) {
         auto* cellClass = ATK_OBJECT_CLASS(g_type_class_ref(GTK_TYPE_IMAGE_CELL_ACCESSIBLE));
         toolkitImageName = cellClass->get_name;

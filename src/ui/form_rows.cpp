@@ -194,8 +194,9 @@ void nameControl(Gtk::Widget& control, const std::string& name) {
 }
 
 void showText(Gtk::Label& label, const std::string& text) {
-    if (label.get_text() != text) label.set_text(text);
-    nameControl(label, text);
+    const std::string shown = withoutIsolation(text);
+    if (label.get_text() != shown) label.set_text(shown);
+    nameControl(label, shown);
 }
 
 namespace {
@@ -227,7 +228,8 @@ void nameHeaderBarTitle(GtkHeaderBar* bar) {
 
 }  // namespace
 
-void titleWindow(Gtk::Window& window, const std::string& title) {
+void titleWindow(Gtk::Window& window, const std::string& given) {
+    const std::string title = withoutIsolation(given);
     if (window.get_title() != title) window.set_title(title);
     nameControl(window, title);
     // The toolkit shows the window's title in its header bar's own label as well, a label it makes

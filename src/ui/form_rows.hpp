@@ -63,15 +63,15 @@ void nameClearIcon(Gtk::Entry& field, const std::string& name);
 // Names a search field's magnifier (its primary icon) `name`, for the same reason.
 void nameSearchIcon(Gtk::Entry& field, const std::string& name);
 // Names a control that has no label of its own (a search field by what it searches, a repeated
-// button by its row). Every name the application gives passes through here: the marks that
-// isolate names in displayed text (isolatedText) are left out of it, as they have no sound, and a
-// name of any length is cut as a name is shown.
+// button by its row). Every name the application gives passes through here: bidirectional
+// controls (withoutIsolation) are left out of it, as they have no sound, and a name of any length
+// is cut as a name is shown.
 void nameControl(Gtk::Widget& control, const std::string& name);
-// Shows `text`, which may hold isolated names, in the label; assistive technologies read it
-// without the marks.
+// Shows `text` in the label without bidirectional controls: what a screen reader reads of the
+// label's text, in flat review or on a braille display, is what is drawn.
 void showText(Gtk::Label& label, const std::string& text);
-// Titles the window with `title`, which may hold isolated names; read without the marks, also
-// where its header bar shows it.
+// Titles the window with `title` without bidirectional controls (scripts and window lists read the
+// title as it is set), also where its header bar shows it.
 void titleWindow(Gtk::Window& window, const std::string& title);
 // Names a control that repeats on every row (or section) by what it does and which row it acts
 // on ("Edit, Example"), so the repeated controls of one window differ.

@@ -4,6 +4,7 @@
 #include <gtkmm/label.h>
 #include <gtkmm/window.h>
 
+#include "model/isolated_text.hpp"
 #include "ui/form_rows.hpp"
 
 namespace quenlith {
@@ -25,11 +26,13 @@ void nameTexts(Gtk::MessageDialog& dialog) {
 std::unique_ptr<Gtk::MessageDialog> makeMessageDialog(Gtk::MessageType type, const std::string& title,
                                                       const std::string& message, Gtk::Window* parent,
                                                       bool modal) {
-    auto dialog = parent ? std::make_unique<Gtk::MessageDialog>(*parent, title, /*use_markup=*/false, type,
+    // Shown as read: no bidirectional control reaches the labels.
+    const std::string heading = withoutIsolation(title);
+    auto dialog = parent ? std::make_unique<Gtk::MessageDialog>(*parent, heading, /*use_markup=*/false, type,
                                                                 Gtk::BUTTONS_NONE, modal)
-                         : std::make_unique<Gtk::MessageDialog>(title, /*use_markup=*/false, type,
+                         : std::make_unique<Gtk::MessageDialog>(heading, /*use_markup=*/false, type,
                                                                 Gtk::BUTTONS_NONE, modal);
-    if (!message.empty()) dialog->set_secondary_text(message, /*use_markup=*/false);
+    if (!message.empty()) dialog->set_secondary_text(withoutIsolation(message), /*use_markup=*/false);
     // The toolkit names it by its kind as it is made: the kind stays, read after the heading.
     if (auto accessible = dialog->get_accessible())
         if (const std::string kind = accessible->get_name(); !kind.empty()) accessible->set_description(kind);

@@ -31,8 +31,8 @@ using test::BackgroundProcess;
 using test::spinUntil;
 
 constexpr int kSessionWindows = 30;
-// Restored windows are titled by their website's name, isolated: "⁨Restored 7⁩ — …".
-const std::string kRestoredTitle = "\u2068Restored ";
+// Restored windows are titled by their website's name: "Restored 7 — …".
+const std::string kRestoredTitle = "Restored ";
 
 std::string windowTitle(Display* display, ::Window window) {
     Atom type = None;

@@ -332,6 +332,19 @@ TEST_F(LibraryWindowTest, APagesMoreActionsOpenTheirMenuWhenAScreenReaderActivat
     menu->popdown();
 }
 
+// A page's cells that act on it read as what they do to which page: "Continue Reading" too, which
+// shows the same text on every row.
+TEST_F(LibraryWindowTest, EachCellActingOnAPageToReadLaterIsNamedByItsPage) {
+    addClip("One", "https://one.example.com", ReadingState::unread);
+    addClip("Two", "https://two.example.com", ReadingState::unread);
+    LibraryWindow& window = showSettled(SavedPagesSection::later);
+    AtkObject* root = window.get_accessible()->gobj();
+    for (const char* name : {"Continue Reading, One", "Continue Reading, Two", "Mark Finished, One",
+                             "Mark Finished, Two", "More actions, One", "More actions, Two"})
+        EXPECT_NE(test::accessibleNamed(root, name), nullptr) << name;
+    EXPECT_EQ(test::accessibleNamed(root, "Continue Reading"), nullptr);
+}
+
 TEST_F(LibraryWindowTest, ContinueReadingRestoresThePosition) {
     server.page("/long", "<!doctype html><title>Long</title><div style='height:20000px'>top</div>");
     addClip("Long read", server.url("/long"), ReadingState::unread);

@@ -16,6 +16,7 @@
 #include "model/json_coding.hpp"
 #include "model/preferences_store.hpp"
 #include "model/profile_persistence.hpp"
+#include "model/web_app_store.hpp"
 #include "support/accessibility_walk.hpp"
 #include "support/main_loop.hpp"
 #include "support/proxy_servers.hpp"
@@ -145,13 +146,34 @@ TEST(StartNoticesTest, AWebsiteSetAsideForARepeatedIdIsNamedAndWhereItIsKept) {
     const auto copies = files::recoveryPaths(defaultProfilesFilePath());
     ASSERT_EQ(copies.size(), 1u);
     EXPECT_EQ(test::readFile(copies[0]), asRead);
-    EXPECT_EQ(message(notice), "“\u2068Work Mail\u2069” has the same identifier as another saved website, so Quenlith "
+    EXPECT_EQ(message(notice), "“Work Mail” has the same identifier as another saved website, so Quenlith "
                                "left it out. A copy of the websites file that still holds it is kept as “" +
                                    copies[0] + "”, and its website data is kept as well.");
-    // Heard by its heading, and its text without the marks that isolate the name on screen.
+    // Heard by its heading, and its text without invisible marks, as it is shown.
     EXPECT_EQ(notice->get_accessible()->get_name(), "1 saved website was set aside");
     ASSERT_TRUE(spinUntil([&] { return notice->get_mapped(); }));
     EXPECT_EQ(test::accessibilityProblems(*notice), std::vector<std::string>{});
+    notice->response(Gtk::RESPONSE_OK);
+    EXPECT_TRUE(spinUntil([] { return shownNotices().empty(); }));
+    launched.terminate();
+}
+
+// A websites file that cannot be read is told in a notice of its own, with the store's sentence:
+// the launcher that comes up to say it too may lie under the windows restored after it, the notice
+// never does, and it has the keyboard.
+TEST(StartNoticesTest, AnUnreadableWebsitesFileIsToldInFrontWithTheKeyboard) {
+    test::TemporaryEnvironment folders;
+    test::writeFile(defaultProfilesFilePath(), "{\"version\": 1, \"profiles\": [");
+
+    AppDelegate launched;
+    launched.finishLaunching();
+    ASSERT_TRUE(spinUntil([&] { return launched.hasLaunched() && shownNotices().size() == 1; }));
+    Gtk::MessageDialog* notice = shownNotices()[0];
+    EXPECT_EQ(title(notice), "Quenlith could not read your saved websites");
+    EXPECT_EQ(message(notice), *launched.environment()->store().errorMessage());
+    EXPECT_TRUE(notice->get_modal());
+    EXPECT_EQ(keptAbove(*notice), KeptAbove::always);
+    EXPECT_TRUE(spinUntil([&] { return notice->is_active(); })) << "it has the keyboard";
     notice->response(Gtk::RESPONSE_OK);
     EXPECT_TRUE(spinUntil([] { return shownNotices().empty(); }));
     launched.terminate();

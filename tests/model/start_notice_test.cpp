@@ -12,8 +12,8 @@
 namespace quenlith {
 namespace {
 
-// A name as the notice shows it: quoted and isolated.
-std::string quoted(const std::string& name) { return "“\u2068" + name + "\u2069”"; }
+// A name as the notice shows it: quoted.
+std::string quoted(const std::string& name) { return "“" + name + "”"; }
 
 TEST(StartNotice, NamesTheWebsitesSetAsideAndWhereTheyAreKept) {
     test::LanguageEnvironment english;

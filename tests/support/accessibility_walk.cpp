@@ -53,6 +53,19 @@ bool collect(AtkObject* object, std::vector<Control>& controls, std::vector<std:
     const std::string what = std::string(atk_role_get_name(role)) + " (" +
                              (widget ? G_OBJECT_TYPE_NAME(widget) : G_OBJECT_TYPE_NAME(object)) + ")";
     if (hasBidirectionalMarks(name)) problems.push_back("named with isolation marks: " + what + " \"" + name + "\"");
+    // What a screen reader reads in flat review or on a braille display is the text itself (a
+    // label's, a list cell's), and a window's title is what scripts and window lists read.
+    if (ATK_IS_TEXT(object)) {
+        gchar* text = atk_text_get_text(ATK_TEXT(object), 0, -1);
+        if (text && hasBidirectionalMarks(text))
+            problems.push_back("shows isolation marks: " + what + " \"" + withoutIsolation(text) + "\"");
+        g_free(text);
+    }
+    if (widget && GTK_IS_WINDOW(widget)) {
+        const gchar* title = gtk_window_get_title(GTK_WINDOW(widget));
+        if (title && hasBidirectionalMarks(title))
+            problems.push_back("titled with isolation marks: \"" + withoutIsolation(title) + "\"");
+    }
     if (name.ends_with("-symbolic")) problems.push_back("named by its icon: " + what + " \"" + name + "\"");
     if (role == ATK_ROLE_PAGE_TAB_LIST && name.empty()) problems.push_back("no name: " + what);
     if (role == ATK_ROLE_LABEL && focusable) problems.push_back("a label takes the focus: \"" + name + "\"");

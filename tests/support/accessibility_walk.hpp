@@ -16,7 +16,7 @@ namespace quenlith::test {
 // that takes the focus (or a drop-down, or a scrolled pane around text alone) without a name, a
 // drop-down named by the value it shows, two controls with one name, a tab list without a name, a
 // label that takes the focus, an object named by its icon's file or with the invisible marks that
-// isolate a name on screen.
+// isolate a name on screen, a text (a label's, a list cell's) or a window title holding them.
 std::vector<std::string> accessibilityProblems(Gtk::Widget& root);
 
 // The first accessible object under `object` named `name`, in tree order, as a screen reader lists

@@ -4,7 +4,6 @@
 #include <gtkmm/treeview.h>
 #include <gtkmm/window.h>
 
-#include "model/isolated_text.hpp"
 #include "support/main_loop.hpp"
 #include "ui/cell_names.hpp"
 
@@ -23,7 +22,7 @@ TEST(CellNames, ATextCellReadsWithoutTheIsolationMarks) {
     readCellTextsWithoutIsolation();  // once is enough: the name is not stripped of its marks twice
     Columns columns;
     auto model = Gtk::ListStore::create(columns);
-    for (const std::string& title : {isolatedText("Mail"), std::string("Plain")})
+    for (const std::string& title : {std::string("\u2068Mail\u2069"), std::string("Plain")})
         (*model->append())[columns.markup] = "<b>" + title + "</b>\nexample.com";
     Gtk::TreeView list(model);
     auto* cell = Gtk::manage(new Gtk::CellRendererText());

@@ -10,13 +10,15 @@
 # them. Quick Open's Down and Up are heard choosing each result, in a list with a name. No control
 # that takes the focus is without a name (an excerpt pane neither), no two controls of a window (on
 # any of its tabs) share a name without a description that tells them apart, no drop-down is named
-# by the value it shows, no tab list is without a name, no label takes the focus, no name carries
-# the invisible marks that isolate a name in displayed text. The
+# by the value it shows, no tab list is without a name, no label takes the focus, no name and no
+# text shown (a label's, a list cell's, read in flat review) carries the invisible marks that isolate
+# a name in displayed text, nor does a window's title. The
 # "Always on Top" pin reads as a toggle button, pressed while its window stays above. The print
 # dialog, followed as it comes and goes, gives the focus back and leaves nothing in the log. The
 # browser window is read again with its find bar, with two tabs and in compact mode, the library
 # with a page to read later, Open Multiple Links, and the alert of a page that could not be saved,
-# which announces itself as an error.
+# which announces itself as an error. A deletion confirmed from a tile or from the settings leaves the
+# keyboard on a neighbouring tile, a neighbouring row or "Add Website".
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$1" && pwd)
@@ -309,11 +311,29 @@ check "the alert of a page that could not be saved is titled by what it says" \
   eval '[ -n "$(app_window "^Could not save page$")" ]'
 walk "press=OK" >/dev/null
 chmod u+w "$data"
+
+# A deletion confirmed from a tile's menu leaves the keyboard on a neighbouring tile (the one before
+# when the last went); one confirmed in the settings on a neighbouring row, or on "Add Website" when
+# no website is left. Answered by the keyboard, as a person answers: the keyboard goes back to the
+# window asked from on the key's time.
+command_of_menu launcher
+xdotool windowactivate --sync "$(app_window "^Quenlith$")" 2>/dev/null
+check "Delete on the question of the last tile's Delete… gives the keyboard to the tile before it" \
+  walk "press=Websites" "active=Quenlith" "in=Quenlith" "focus=Beta" "focused=Beta" "key=0xff67" "in=" \
+  "menu=Delete…" "alert=Delete website?" "focus=Delete" "key=$space" "focused=Alpha"
+command_of_menu settings
+settings=$(app_window "^Quenlith Settings$")
+xdotool windowactivate --sync "$settings" 2>/dev/null
+check "Delete on the settings' question about the last website gives the keyboard to Add Website" \
+  walk "active=Quenlith Settings" "in=Quenlith Settings" "tab=Websites" "focus=Delete website, Alpha" \
+  "key=$space" "in=" "alert=Delete website?" "focus=Delete" "key=$space" "focused=Add Website"
 stop_app
 
 # Started again on settings it cannot read and with Beta repeating Alpha's id: the notices that
-# tell it at start are heard by their headings, the one naming Beta without the marks that isolate
-# its name on screen.
+# tell it at start are heard by their headings, the one naming Beta without invisible marks around
+# its name. The websites deleted above are written again first.
+"$tool" write "$data/profiles.json" --website Alpha "http://127.0.0.1:$port/a" --website Beta "http://127.0.0.1:$port/b" ||
+  fail "the websites are written again"
 ids=$(grep -o '"id": "[0-9A-Fa-f-]*"' "$data/profiles.json" | head -2 | sed 's/.*: "//; s/"//')
 sed -i "s/$(sed -n 2p <<<"$ids")/$(sed -n 1p <<<"$ids")/" "$data/profiles.json"
 mkdir -p "$XDG_CONFIG_HOME/com.quenlith.Quenlith"

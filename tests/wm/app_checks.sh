@@ -236,8 +236,9 @@ next_log && start_app
 check "the application starts with an unreadable profiles.json" \
   wait_for 20 grep -q 'Quenlith started' "$app_log" || cat "$app_log"
 check "the store's message is logged" grep -q 'Your saved websites could not be read' "$app_log"
-# No website opens; with no tray to click, the launcher opens as a window instead of nothing.
-check "only the launcher opens" wait_for 10 eval 'launcher_shown && [ "$(window_count)" -eq 1 ]'
+# No website opens; with no tray to click, the launcher opens as a window instead of nothing, and
+# the notice that tells it in front of it.
+check "only the launcher and the notice open" wait_for 10 eval 'launcher_shown && [ -n "$(app_window "^Quenlith could not read your saved websites$")" ] && [ "$(window_count)" -eq 2 ]'
 stop_app
 check "clean exit (status $app_status)" [ "$app_status" = 0 ]
 check "profiles.json and its backup are byte for byte as before" [ "$(sha256sum "$profiles" "$profiles.backup")" = "$before" ]

@@ -131,10 +131,9 @@ send() {  # a later start with these arguments; it must end at once
   wait_for 10 gone $pid || kill -KILL $pid
   wait $pid
 }
-# A website's or page's name as a window title shows it: isolated (U+2068 … U+2069), so that
-# a pattern can anchor on it, as in "^$(named Alpha) — ".
-fsi=$(printf '\342\201\250') pdi=$(printf '\342\201\251')
-named() { printf '%s%s%s' "$fsi" "$1" "$pdi"; }
+# A website's or page's name as a window title shows it, as in "^$(named Alpha) — ": as it is, with
+# no invisible marks around it (scripts read titles as they are set).
+named() { printf '%s' "$1"; }
 # The visible windows of the running instance whose title matches (any title when none is given).
 # xdotool matches titles whatever their case, and the toolkit names an untitled window after the
 # program: a tooltip would pass for the launcher ("quenlith"). Tooltips are left out, and the case kept.

@@ -35,7 +35,7 @@ browser_window() { app_window "^$(named Quenlith) — "; }
 start_app
 alpha=""
 # Found by its page's title: the window is in place by then, as the move below needs.
-wait_for 20 eval 'alpha=$(app_window "^$(named Alpha) — ${fsi}Page "); [ -n "$alpha" ]' ||
+wait_for 20 eval 'alpha=$(app_window "^$(named Alpha) — Page "); [ -n "$alpha" ]' ||
   { fail "Alpha opens"; cat "$work/app.log"; exit 1; }
 xdotool windowmove "$alpha" 200 150
 wait_for 5 geometry_is "$alpha" "200 150 500 400" || fail "Alpha moves"

@@ -54,7 +54,7 @@ wait_for 10 eval 'linked=$(client linked) other=$(client other); [ -n "$linked" 
 
 start_app; alpha=""
 # Found by its page's title: the window is in place by then, as the drags below need.
-wait_for 20 eval 'alpha=$(app_window "^$(named Alpha) — ${fsi}Page "); [ -n "$alpha" ]' || { fail "Alpha opens"; cat "$work/app.log"; exit 1; }
+wait_for 20 eval 'alpha=$(app_window "^$(named Alpha) — Page "); [ -n "$alpha" ]' || { fail "Alpha opens"; cat "$work/app.log"; exit 1; }
 
 # --- Tucking by dragging ------------------------------------------------------------------------
 xdotool windowactivate --sync "$alpha"

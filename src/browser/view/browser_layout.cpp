@@ -59,11 +59,12 @@ std::string titleBarAddress(const std::string& address) {
 
 std::string browserWindowTitle(const std::string& websiteTitle, bool persistentStore,
                                const std::string& tabTitle) {
-    // Both names are the website's and the page's own: isolated, neither can reorder the other. A
+    // Both names are the website's and the page's own: shown without their bidirectional controls,
+    // neither can reorder the other, and a script reading the title meets no invisible marks. A
     // title is shown whole, so each is cut to a title's length.
-    const std::string head = persistentStore ? isolatedText(websiteTitle, kShownTitleCharacters)
+    const std::string head = persistentStore ? shownName(websiteTitle, kShownTitleCharacters)
                                              : localizedString("Private Window");
-    return head + " \u2014 " + isolatedText(tabTitle, kShownTitleCharacters);
+    return head + " \u2014 " + shownName(tabTitle, kShownTitleCharacters);
 }
 
 }  // namespace quenlith

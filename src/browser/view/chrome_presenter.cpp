@@ -70,7 +70,7 @@ void ChromePresenter::refresh() {
 
     // A window built before the application could make start pages gets its own when it first shows one.
     if (state.startPageVisible) installStartPage();
-    chrome_.show(state, webView, state.startPageVisible ? std::string() : isolatedText(tab->displayTitle()));
+    chrome_.show(state, webView, state.startPageVisible ? std::string() : shownName(tab->displayTitle()));
     if (Gtk::Window* window = chrome_.window())
         titleWindow(*window,
                     browserWindowTitle(view_.profile().displayTitle(), view_.isPersistent(), tab->displayTitle()));

@@ -212,7 +212,7 @@ void TabStrip::show(std::size_t activeIndex, const std::vector<TabStripEntry>& e
         const TabStripEntry& entry = entries[i];
         const Uuid id = entry.id;
         auto item = std::make_unique<Item>(
-            localizedFormat("Close %@", {isolatedText(entry.displayTitle, kShownTitleCharacters)}));
+            localizedFormat("Close %@", {shownName(entry.displayTitle, kShownTitleCharacters)}));
         showIcon(item->icon, entry.icon);
         showText(item->label, tabButtonTitle(entry));
         item->label.set_ellipsize(Pango::ELLIPSIZE_END);

@@ -38,7 +38,7 @@ std::string tabStripSignature(std::size_t activeIndex, const std::vector<TabStri
 }
 
 std::string tabButtonTitle(const TabStripEntry& entry) {
-    const std::string title = isolatedText(entry.displayTitle);
+    const std::string title = shownName(entry.displayTitle);
     if (entry.isSleeping) return "\u263E " + title;
     if (entry.mediaPaused) return "\u2161 " + title;
     return title;

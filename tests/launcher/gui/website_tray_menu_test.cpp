@@ -348,13 +348,13 @@ TEST_F(WebsiteTrayMenuTest, TheMenuShowsEachNewStateAndNameOnTheItemsTheHostRead
         return entries.size() == 8 ? std::vector<HostEntry>{entries[0], entries[1], entries[4]}
                                    : std::vector<HostEntry>{};
     };
-    EXPECT_EQ(showing(), shown("\u2068Mail\u2069", "Not Open", false));
+    EXPECT_EQ(showing(), shown("Mail", "Not Open", false));
 
     const std::pair<std::function<void()>, std::vector<HostEntry>> steps[] = {
-        {[&] { openFromTheTray(site); }, shown("\u2068Mail\u2069", "Viewing", true)},
-        {[&] { EXPECT_EQ(host->click(menu, first[4].id), ""); }, shown("\u2068Mail\u2069", "Window Hidden", false)},
+        {[&] { openFromTheTray(site); }, shown("Mail", "Viewing", true)},
+        {[&] { EXPECT_EQ(host->click(menu, first[4].id), ""); }, shown("Mail", "Window Hidden", false)},
         {[&] { environment->store().update(site.id, [](WebAppProfile& profile) { profile.name = "Post"; }); },
-         shown("\u2068Post\u2069", "Window Hidden", false)},
+         shown("Post", "Window Hidden", false)},
     };
     for (const auto& [change, expected] : steps) {
         change();

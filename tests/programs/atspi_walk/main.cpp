@@ -46,7 +46,7 @@
 // drop-down named by the value it shows, a tab list without a name, a label that takes the focus, an
 // object named or described by its icon's file, a
 // name or description that carries invisible bidirectional marks (a screen reader would read the text
-// around them, a braille display shows them), a list cell that takes the focus without a name (one
+// around them, a braille display shows them), a text shown (a label's, a list cell's) that carries them, a list cell that takes the focus without a name (one
 // that shows only a picture), an alert not named by its heading, an alert that tells of a failure
 // announced as anything but an error or a warning. Exits 1 when a step found a problem or did not find what it
 // waited for. With ATSPI_WALK_VERBOSE set, every control read is printed too.
@@ -202,6 +202,16 @@ bool collect(Walk& walk, AtspiAccessible* object) {
         if (hasBidirectionalMarks(*text))
             walk.problems.push_back("a " + describe(object) + " " + what + " with invisible bidirectional marks \"" +
                                     *text + "\"");
+    }
+    // Flat review and a braille display read the text itself (a label's, a list cell's), not only
+    // the name.
+    if (AtspiText* shown = atspi_accessible_get_text_iface(object)) {
+        gchar* text = atspi_text_get_text(shown, 0, -1, nullptr);
+        if (text && hasBidirectionalMarks(text))
+            walk.problems.push_back("a " + describe(object) + " showing invisible bidirectional marks \"" +
+                                    quenlith::withoutIsolation(text) + "\"");
+        g_free(text);
+        g_object_unref(shown);
     }
     // A list's cells take the focus one by one: a cell that shows only a picture (a state mark, a
     // "…" button) reads as nothing unless it is given a name.
