@@ -39,6 +39,10 @@ protected:
 };
 
 TEST_F(PartialFileRecordsTest, AStartRemovesTheRecordedPartialFilesLeftAndNothingElse) {
+    // With nothing recorded, a start writes no record either.
+    PartialFileRecords(journalPath).sweepEarlier();
+    EXPECT_FALSE(test::fileExists(journalPath));
+
     test::writeFile(folder + "/neighbour.txt", "the person's own file");
     const std::string left = partialIn(folder), gone = partialIn(folder), linked = partialIn(folder),
                       turnedFolder = partialIn(folder), stranger = partialIn(folder),
