@@ -124,6 +124,29 @@ TEST(TransferDocumentTest, ReadingRefusesOversizedFilesAndFifosBeforeReadingThem
     EXPECT_EQ(fifo.ok() ? "" : fifo.error().code, files::kNotRegularFile);
 }
 
+TEST(TransferDocumentTest, AnExportLeavesThisDevicesStateBehind) {
+    const WebAppProfile full = test::fullProfile();
+    const WindowSessionReference session{Uuid::random(), std::nullopt};
+    PageClip clip = test::makeClip();
+    clip.windowSession = session;
+    BrowserScene scene = test::makeScene();
+    scene.windows[0].windowSession = session;
+    const TransferDocument exported({full}, {1, {clip}, {scene}, {test::makeVisit("https://x.example/", Date{1})}});
+
+    // Shortcut, start-up launch and menu-bar icon stay in the file; the merge turns them off.
+    WebAppProfile kept = full;
+    kept.lastURL.reset();
+    kept.sessionIdentifier.reset();
+    kept.wasVisible = false;
+    kept.applicationLinkEnabled = false;
+    kept.linkedApplications.reset();
+    kept.siteProxy->credentialID.reset();
+    clip.windowSession.reset();
+    scene.windows[0].windowSession.reset();
+    EXPECT_EQ(exported.websites, std::vector<WebAppProfile>{kept});
+    EXPECT_EQ(exported.library, (LibraryDocument{1, {clip}, {scene}, {}}));
+}
+
 TEST(TransferDocumentTest, MergingAddsOnlyWhatIsNew) {
     WebAppProfile shared = website("Example", "https://example.com");
     WebAppProfile sameID = website("Renamed", "https://other.example.org");
@@ -151,14 +174,15 @@ TEST(TransferDocumentTest, MergingAddsOnlyWhatIsNew) {
     news.applicationLinkEnabled = news.menuBarIconEnabled = news.launchAtStartup = false;
     news.sortOrder = 5;
     EXPECT_EQ(merged.back(), news);
-    // The one-pair rule the merge applies: a website on its own store, or with an unusable
-    // address, never hides an import.
+    // The one-pair rule the merge applies: a website on its own store (kept or imported), or one
+    // with an unusable address, never hides an import.
     EXPECT_EQ(
         (std::vector<bool>{
             TransferDocument::isDuplicate(shared, backup.websites[1], "https://www.example.com/"),
             TransferDocument::isDuplicate(ownMail, backup.websites[4], "https://mail.example.com"),
+            TransferDocument::isDuplicate(shared, backup.websites[2], "https://example.com"),
             TransferDocument::isDuplicate(website("Broken", "ftp://a"), backup.websites[1], "ftp://a")}),
-        (std::vector<bool>{true, false, false}));
+        (std::vector<bool>{true, false, false, false}));
 
     LibraryDocument existing{1, {test::makeClip()}, {test::makeScene()}, {}};
     PageClip changed = existing.clips[0], added = test::makeClip("https://example.com/b");
