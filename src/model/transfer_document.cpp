@@ -9,6 +9,7 @@
 #include "model/json_text.hpp"
 #include "model/record_fields.hpp"
 #include "model/suggested_website.hpp"
+#include "model/website_checks.hpp"
 
 namespace quenlith {
 
@@ -61,9 +62,10 @@ Result<TransferDocument> TransferDocument::fromData(std::string_view data, const
     if (document->format != kBackupFormat || document->version != 1 ||
         document->websites.size() > kMaximumImportedWebsites)
         return invalidBackup();
-    // An empty name is refused; a name of spaces is a name the person chose.
+    // A website the editor would not save refuses the whole file; what the websites file repairs
+    // on reading is repaired by the merge.
     for (const auto& website : document->websites)
-        if (website.name.empty() || !normalizedWebsiteURL(website.homeURL)) return invalidBackup();
+        if (websiteRecordMessage(website)) return invalidBackup();
     if (auto valid = validateLibraryDocument(document->library); !valid) return valid.error();
     return std::move(*document);
 }

@@ -36,8 +36,9 @@ struct TransferDocument {
     // clip and page-group window its session, and the history stays behind. No I/O, cannot fail.
     TransferDocument(const std::vector<WebAppProfile>& websites, const LibraryDocument& library);
 
-    // Decodes and checks a backup's bytes: size, format, version, the number of websites, their
-    // names and addresses, and the library's rules. `fileName` names the file in messages.
+    // Decodes and checks a backup's bytes: size, format, version, the number of websites, each
+    // website as the editor checks it (websiteRecordMessage), and the library's rules. `fileName`
+    // names the file in messages.
     static Result<TransferDocument> fromData(std::string_view data, const std::string& fileName);
 
     // `existing` unchanged, followed by the imported websites that are new: without shortcut,

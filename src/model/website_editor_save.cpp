@@ -2,12 +2,10 @@
 
 #include <cmath>
 
-#include "model/address.hpp"
-#include "model/address_limit.hpp"
 #include "model/form_numbers.hpp"
 #include "model/localization.hpp"
-#include "model/text_limits.hpp"
 #include "model/user_agent.hpp"
+#include "model/website_checks.hpp"
 
 namespace quenlith {
 
@@ -42,13 +40,10 @@ void runWebsiteEditorSave(WebsiteEditorSaveRequest request, WebsiteEditorSaveSer
                           std::function<void(WebsiteEditorSaveOutcome)> done) {
     WebAppProfile draft = request.draft;
 
-    if (trimmedWhitespaceAndNewlines(draft.name).empty())
-        return done(refusal(std::move(draft), localizedString("Enter a name for this website.")));
+    if (auto message = websiteNameMessage(draft.name)) return done(refusal(std::move(draft), *message));
 
-    if (!isWithinAddressLimit(draft.homeURL)) return done(refusal(std::move(draft), addressTooLongMessage()));
-    auto address = normalizedWebsiteURL(draft.homeURL);
-    if (!address)
-        return done(refusal(std::move(draft), localizedString("Enter a valid HTTP or HTTPS website URL.")));
+    auto address = checkedWebsiteAddress(draft.homeURL);
+    if (!address) return done(refusal(std::move(draft), address.error().message));
 
     // The interval field's text decides while auto reload is on; text that is no number is refused
     // like a too-short interval rather than keeping the previous value.

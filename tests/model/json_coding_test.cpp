@@ -126,6 +126,9 @@ TEST(JsonText, SortsKeysAndRefusesNonFiniteNumbersInvalidUtf8AndMalformedText) {
     object["c"] = std::nan("");
     EXPECT_FALSE(encodeJsonText(object, JsonStyle::compact));
     EXPECT_FALSE(encodeJsonText(Json(std::string("\xff\xfe")), JsonStyle::compact));
+    // Text is written as the UTF-8 it is, not escaped: the file stays readable, and its size is the
+    // one the caps count.
+    EXPECT_EQ(encodeJsonText(Json("邮件 é"), JsonStyle::pretty), "\"邮件 é\"");
     std::string error;
     EXPECT_TRUE(!parseJsonText("{\"a\":", &error) && !error.empty());
     EXPECT_TRUE(parseJsonText("{\"a\":1}"));

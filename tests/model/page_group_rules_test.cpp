@@ -19,11 +19,16 @@ TEST(SceneWindowsTest, ACaptureKeepsKeepableTabsAndTheRightReference) {
                    {"https://mail.test/cb#access_token=x", false},
                    {"https://mail.test/sent", false}};
     window.activeIndex = 5;
+    // The window's look comes along, each part away from a new window's.
+    window.record.name = "Mail";
+    window.record.opacity = 0.6;
+    window.record.alwaysOnTop = false;
+    window.record.compactMode = true;
+    window.frame = CodableRect{10, 20, 640, 480, 7};
     auto captured = capturedSceneWindow(window);
     ASSERT_TRUE(captured);
-    EXPECT_EQ(captured->urls,
-              (std::vector<std::string>{"https://mail.test/inbox", "https://mail.test/sent"}));
-    EXPECT_EQ(captured->selected, 1);
+    EXPECT_EQ(*captured, (SceneWindow{captured->id, "Mail", {"https://mail.test/inbox", "https://mail.test/sent"}, 1,
+                                      window.frame, 0.6, false, true, std::nullopt, std::nullopt}));
 
     // Shared store: no reference; an unsaved record with its own store: its session; a saved
     // website with its own store: the website.

@@ -47,6 +47,10 @@ protected:
 // What stands at a recorded name when the next start looks, and whether that start removes it: only
 // the very file made there, in the folder it was made in, reached without a link.
 TEST_F(PartialFileRecordsTest, AStartRemovesTheRecordedPartialFilesLeftAndNothingElse) {
+    // With nothing recorded, a start writes no record either.
+    PartialFileRecords(journalPath).sweepEarlier();
+    EXPECT_FALSE(test::fileExists(journalPath));
+
     test::writeFile(folder + "/neighbour.txt", "the person's own file");
     const std::string neighbour = folder + "/neighbour.txt";
     struct Case {

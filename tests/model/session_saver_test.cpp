@@ -60,6 +60,12 @@ TEST_F(SessionSaverTest, AnUnchangedSnapshotIsNotWrittenAgainUnlessItsWriteFaile
     EXPECT_EQ(told, (std::vector<bool>{true, false, true}))
         << "a snapshot whose write failed is written again";
     EXPECT_EQ(*BrowserSessionPersistence(path()).load().value(), second.normalized());
+
+    // Once the files were removed under the writer's hand ("Remove saved session"), the same
+    // snapshot is no longer what the file holds: it is written again.
+    ASSERT_TRUE(saver.exclusive([](const BrowserSessionPersistence& files) { return files.removeFiles(); }).ok());
+    save(saver, second);
+    EXPECT_EQ(BrowserSessionPersistence(path()).load().value(), std::optional(second.normalized()));
 }
 
 // Titles alone may wait for the next other change; anything else in the snapshot may not.

@@ -75,6 +75,8 @@ TEST(WebsiteEditorSave, ChecksStopAtTheFirstProblemInOrder) {
         std::optional<std::string> error;
     } cases[] = {
         {"blank name first", badAgent, std::nullopt, "Enter a name for this website."},
+        {"name holding U+0000", website(std::string("Ex\0ample", 8)), std::nullopt,
+         "Enter a name for this website."},
         {"address", website("Example", "ftp://example.com"), std::nullopt,
          "Enter a valid HTTP or HTTPS website URL."},
         {"address at the length limit", website("Example", longAddress(kAddressByteLimit)), std::nullopt,
