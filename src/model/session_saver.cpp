@@ -11,6 +11,12 @@ SessionSaver::~SessionSaver() {
     writer_.flush(persistence_.fileURL());
 }
 
+bool SessionSaver::writeLater(BrowserSessionDocument document, bool holdTitlesAlone) {
+    if (holdTitlesAlone && differsOnlyInTitles(document)) return false;
+    writeLater(std::move(document));
+    return true;
+}
+
 void SessionSaver::writeLater(BrowserSessionDocument document) {
     if (shared_->handed && *shared_->handed == document) return;
     auto held = std::make_shared<const BrowserSessionDocument>(std::move(document));

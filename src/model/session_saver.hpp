@@ -31,6 +31,10 @@ public:
     // handed over last is not written again (the file and its backup stay as they are) unless
     // that write failed.
     void writeLater(BrowserSessionDocument document);
+    // The same, except that with `holdTitlesAlone` a snapshot that differs from the last one only in
+    // its pages' titles is held back (false): a page retitling itself every second would rewrite
+    // the file and its backup as often, for a title the restore shows only until the page loads.
+    bool writeLater(BrowserSessionDocument document, bool holdTitlesAlone);
     // Whether the snapshot differs from the one handed over last in its pages' titles alone (not
     // when equal, nor when none was handed over or its write failed).
     bool differsOnlyInTitles(const BrowserSessionDocument& document) const;

@@ -145,8 +145,6 @@ private:
     void requestStartPage(const Uuid& windowID, const WebAppProfile& website, const std::string& address);
     // What the session file is to hold now; nothing while it is not to be written.
     std::optional<BrowserSessionDocument> currentSnapshot();
-    // The delayed write; false when it held back a change of titles alone.
-    bool writeDelayedSnapshot(DebouncedSave::Call call);
 
     WindowRegistry& registry_;
     RuntimePublisher& publisher_;

@@ -55,7 +55,11 @@ SessionRestore::SessionRestore(WindowRegistry& registry, RuntimePublisher& publi
       writer_(persistence_,
               [this](const Status& result) { publisher_.setContinuityError(snapshotMessage(result)); }),
       snapshotSave_(timers, {.quiet = kSnapshotDelay},
-                    [this](DebouncedSave::Call call) { return writeDelayedSnapshot(call); }),
+                    [this](DebouncedSave::Call call) {
+                        auto document = currentSnapshot();
+                        if (!document) return true;
+                        return writer_.writeLater(std::move(*document), call == DebouncedSave::Call::mayHold);
+                    }),
       self_(std::make_shared<SessionRestore*>(this)) {}
 
 SessionRestore::~SessionRestore() {
@@ -358,16 +362,6 @@ std::optional<BrowserSessionDocument> SessionRestore::currentSnapshot() {
     if (restoring_) document.windows.insert(document.windows.end(), owed_.saved.begin(), owed_.saved.end());
     document.activeWindow = registry_.lastSavedActiveID();
     return document;
-}
-
-bool SessionRestore::writeDelayedSnapshot(DebouncedSave::Call call) {
-    auto document = currentSnapshot();
-    if (!document) return true;
-    // A page retitling itself every second would rewrite the file and its backup as often, for a
-    // title the restore shows only until the page has loaded again.
-    if (call == DebouncedSave::Call::mayHold && writer_.differsOnlyInTitles(*document)) return false;
-    writer_.writeLater(std::move(*document));
-    return true;
 }
 
 void SessionRestore::writeSnapshot(bool immediately) {

@@ -100,6 +100,13 @@ TEST_F(SessionSaverTest, OnlyAChangeOfTitlesAloneIsToldAsOne) {
         BrowserSessionDocument changed = handed;
         c.change(changed);
         EXPECT_EQ(saver.differsOnlyInTitles(changed), c.titlesAlone);
+        // A save that may hold titles back hands over everything else.
+        EXPECT_EQ(saver.writeLater(changed, true), !c.titlesAlone);
+        writer.flush();
+        ASSERT_TRUE(test::spinUntil([&] { return !saver.busy(); }));
+        EXPECT_EQ(BrowserSessionPersistence(path()).load().value(),
+                  std::optional((c.titlesAlone ? handed : changed).normalized()));
+        save(saver, handed);
     }
 
     BrowserSessionDocument retitled = handed;
