@@ -137,7 +137,6 @@ private:
     bool restoreTurn();
     void startRestoreTurns();
     void askForStartPages();
-    void requestStartPage(const Uuid& windowID, const WebAppProfile& website, const std::string& address);
 
     WindowRegistry& registry_;
     RuntimePublisher& publisher_;
