@@ -45,6 +45,9 @@ void holdFirstPageForAdFilter(WebKitWebView* view, AdBlocking& blocking, std::fu
     g_object_set_data_full(G_OBJECT(view), "quenlith-first-page-filter", gate,
                            [](gpointer data) { delete static_cast<FirstPageGate*>(data); });
     gate->handler = g_signal_connect(view, "decide-policy", G_CALLBACK(holdForAdFilter), gate);
+    // Asked for now, while the web process starts: the first navigation then mostly finds the list
+    // installed and goes on at once.
+    blocking.applyCurrent(gate->wanted, webkit_web_view_get_user_content_manager(view), [] {});
 }
 
 }  // namespace quenlith
