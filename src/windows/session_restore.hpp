@@ -142,7 +142,6 @@ private:
     bool restoreTurn();
     void startRestoreTurns();
     void askForStartPages();
-    void requestStartPage(const Uuid& windowID, const WebAppProfile& website, const std::string& address);
     // What the session file is to hold now; nothing while it is not to be written.
     std::optional<BrowserSessionDocument> currentSnapshot();
 

@@ -1,5 +1,7 @@
 #include "windows/window_factory.hpp"
 
+#include "browser/blocking/ad_blocking.hpp"
+#include "browser/blocking/first_page_filter.hpp"
 #include "browser/engine/website_sessions.hpp"
 #include "browser/view/browser_view_controller.hpp"
 #include "model/preferences_store.hpp"
@@ -87,6 +89,14 @@ BrowserWindowController& WindowFactory::make(WindowRequest request) {
     if (wire_) wire_(registered, websiteCopy);
     if (hooks_.onWindowBuilt) hooks_.onWindowBuilt(registered);
     return registered;
+}
+
+void WindowFactory::loadStartPage(const Uuid& windowID, const WebAppProfile& website, const std::string& address) {
+    auto dataStore = sessions_.dataStore(website);
+    auto webView = WebViewFactory::makeWebView(dataStore, std::nullopt, website.customUserAgent, &sessions_);
+    holdFirstPageForAdFilter(webView.get(), viewContext_.blocking, preferredAdFilter(preferences_));
+    webkit_web_view_load_uri(webView.get(), address.c_str());
+    startPages_[windowID] = StartPage{address, std::move(dataStore), std::move(webView)};
 }
 
 }  // namespace quenlith

@@ -76,7 +76,9 @@ public:
 
     // The pages asked for at start, by the id of the window that will take it.
     const std::map<Uuid, StartPage>& startPages() const { return startPages_; }
-    void keepStartPage(const Uuid& windowID, StartPage page) { startPages_[windowID] = std::move(page); }
+    // Begins loading `address` in the store of `website`, for the window `windowID` that will take
+    // it; its first page meets the ad filter as every page a window decides does.
+    void loadStartPage(const Uuid& windowID, const WebAppProfile& website, const std::string& address);
     // A page asked for early that no window took stops loading.
     void dropStartPages() { startPages_.clear(); }
 

@@ -6,7 +6,6 @@
 
 #include <glib.h>
 
-#include "browser/engine/web_view_factory.hpp"
 #include "browser/engine/website_sessions.hpp"
 #include "browser/view/browser_tab.hpp"
 #include "browser/view/browser_view_controller.hpp"
@@ -221,7 +220,7 @@ void SessionRestore::askForStartPages() {
             auto last = static_cast<std::int64_t>(saved.tabs.size()) - 1;
             if (saved.tabs[std::clamp<std::int64_t>(saved.selected, 0, last)].sleeping) continue;
             const auto& plan = plans[restoredSelection(saved.selected, plans.size())];
-            if (!plan.showsStartPage && plan.lastURL) requestStartPage(saved.id, *record, *plan.lastURL);
+            if (!plan.showsStartPage && plan.lastURL) factory_.loadStartPage(saved.id, *record, *plan.lastURL);
         }
     }
     // Which websites still need a window of their own is known only once restored windows exist.
@@ -239,16 +238,8 @@ void SessionRestore::askForStartPages() {
         window.profileID = website.id;
         window.sessionIdentifier = identifier;
         opened.push_back(std::move(window));
-        requestStartPage(website.id, website, *address);
+        factory_.loadStartPage(website.id, website, *address);
     }
-}
-
-void SessionRestore::requestStartPage(const Uuid& windowID, const WebAppProfile& website,
-                                      const std::string& address) {
-    auto dataStore = sessions_.dataStore(website);
-    auto webView = WebViewFactory::makeWebView(dataStore, std::nullopt, website.customUserAgent, &sessions_);
-    webkit_web_view_load_uri(webView.get(), address.c_str());
-    factory_.keepStartPage(windowID, StartPage{address, std::move(dataStore), std::move(webView)});
 }
 
 void SessionRestore::restoreWindow(const RestorableWindow& saved) {

@@ -307,6 +307,80 @@ TEST_F(SessionSnapshotTest,
     }
 }
 
+// Ad and tracker blocking holds for the first page of every window of a start, opened at start or
+// restored: its page is asked for before its window is built, and the windows after the first are
+// built once their pages have loaded. A website that blocking is off for loads what it asks for.
+TEST_F(SessionSnapshotTest, TheFirstPagesOfAStartLoadWithTheAdFilterAndItsExceptions) {
+    test::TestHttpServer adHost;
+    for (const char* path : {"/alpha.js", "/beta.js"})
+        adHost.route(path, [](const test::TestRequest&) {
+            return test::TestResponse{200, "application/javascript", "0;", {{"Cache-Control", "no-store"}}};
+        });
+    blocking = std::make_unique<AdBlocking>(std::make_unique<WebKitContentRuleCompiler>(AdBlocking::storeDirectory()),
+                                            std::vector<std::string>{"ads.localhost"});
+    // Each page names in its title whether the blocked host's script ran.
+    std::vector<WebAppProfile> sites;
+    for (const std::string name : {"alpha", "beta"}) {
+        const std::string script = adHost.url("/" + name + ".js", "ads.localhost");
+        server.page("/" + name, "<!doctype html><html><head><title>" + name + " waits</title><script src=\"" +
+                                    script + "\" onload=\"document.title = '" + name + " loaded'\" onerror=\"" +
+                                    "document.title = '" + name + " blocked'\"></script></head><body>" + name +
+                                    "</body></html>");
+        WebAppProfile site;
+        site.name = name;
+        site.homeURL = server.url("/" + name, name + ".localhost");
+        site.rememberLastURL = false;
+        sites.push_back(std::move(site));
+    }
+    struct Row {
+        const char* name;
+        bool restored;
+        std::vector<std::string> allowed;
+        const char* betaShows;
+    };
+    for (const Row& row : std::vector<Row>{{"opened at start", false, {}, "beta blocked"},
+                                           {"restored", true, {}, "beta blocked"},
+                                           {"opened at start, beta allowed", false, {"beta.localhost"}, "beta loaded"},
+                                           {"restored, beta allowed", true, {"beta.localhost"}, "beta loaded"}}) {
+        SCOPED_TRACE(row.name);
+        manager.reset();
+        preferences->update([&](AppPreferences& p) {
+            p.restoreWindows = row.restored;
+            p.setAdFilterSettings({.enabled = true, .allowedSites = row.allowed, .blockedDomains = {}});
+        });
+        auto websites = sites;
+        BrowserSessionDocument document{1, {}, {}};
+        for (auto& site : websites) {
+            site.launchAtStartup = !row.restored;
+            document.windows.push_back({.id = site.id,
+                                        .savedProfileID = site.id,
+                                        .tabs = {{site.homeURL, "T"}},
+                                        .frame = {0, 0, 400, 400, std::nullopt}});
+        }
+        const int alphaAsked = adHost.requestCount("/alpha.js"), betaAsked = adHost.requestCount("/beta.js");
+        start(websites);
+        ASSERT_TRUE(manager->session().persistence().save(row.restored ? document : BrowserSessionDocument{1, {}, {}}));
+        // The application's start: the pages first, then the windows on idle turns.
+        manager->session().requestStartPages();
+        manager->session().restoreSession(true);
+        auto pageTitle = [&](const WebAppProfile& site) -> std::string {
+            BrowserWindowController* window = manager->registry().window(site.id);
+            BrowserTab* tab = window ? window->browser().tabs().active() : nullptr;
+            const char* title = tab ? webkit_web_view_get_title(tab->webView()) : nullptr;
+            return title ? title : "";
+        };
+        const auto settled = [](const std::string& title) {
+            return title.ends_with(" blocked") || title.ends_with(" loaded");
+        };
+        EXPECT_TRUE(spinUntil([&] { return settled(pageTitle(sites[0])) && settled(pageTitle(sites[1])); },
+                              std::chrono::seconds(60)));
+        EXPECT_EQ(pageTitle(sites[0]), "alpha blocked");
+        EXPECT_EQ(pageTitle(sites[1]), row.betaShows);
+        EXPECT_EQ(adHost.requestCount("/alpha.js") - alphaAsked, 0) << "the blocked host is never asked";
+        EXPECT_EQ(adHost.requestCount("/beta.js") - betaAsked, row.allowed.empty() ? 0 : 1);
+    }
+}
+
 // A restored window's title bar shows the selected page's title over its host, as a live one does,
 // and its tabs show their sites' icons: whether the selected page was asleep at quit (it sleeps on)
 // or awake (it is woken as the window comes back).

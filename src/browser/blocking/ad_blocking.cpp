@@ -8,6 +8,7 @@
 #include "model/app_paths.hpp"
 #include "model/localization.hpp"
 #include "model/logging.hpp"
+#include "model/preferences_store.hpp"
 
 namespace quenlith {
 namespace {
@@ -41,6 +42,10 @@ std::vector<std::string> readDefaultDomains() {
 }
 
 }  // namespace
+
+std::function<AdFilterSettings()> preferredAdFilter(const PreferencesStore& preferences) {
+    return [&preferences] { return preferences.value().adFilterSettings().normalized(); };
+}
 
 struct AdBlocking::Entry {
     AdFilterSettings desired;
@@ -122,6 +127,21 @@ void AdBlocking::apply(const AdFilterSettings& settings, WebKitUserContentManage
         if (!entry->desired.enabled) removeOtherStoredLists();
     }
     runApply(GObjectPtr<WebKitUserContentManager>::retain(manager), std::move(entry), std::move(done));
+}
+
+void AdBlocking::applyCurrent(std::function<AdFilterSettings()> wanted, WebKitUserContentManager* manager,
+                              std::function<void()> done) {
+    const AdFilterSettings applying = wanted();
+    std::weak_ptr<int> life = token_;
+    apply(applying, manager,
+          [this, life, wanted = std::move(wanted), manager = GObjectPtr<WebKitUserContentManager>::retain(manager),
+           applying, done = std::move(done)](Status) mutable {
+              if (!life.expired() && wanted() != applying) {
+                  applyCurrent(std::move(wanted), manager.get(), std::move(done));
+                  return;
+              }
+              done();
+          });
 }
 
 void AdBlocking::runApply(GObjectPtr<WebKitUserContentManager> manager, std::shared_ptr<Entry> entry, ApplyHandler done) {

@@ -25,6 +25,12 @@ typedef struct _WebKitUserContentManager WebKitUserContentManager;
 
 namespace quenlith {
 
+class PreferencesStore;
+
+// The ad filter the preferences ask for at the moment it is called (normalised). The preferences
+// outlive every call.
+std::function<AdFilterSettings()> preferredAdFilter(const PreferencesStore& preferences);
+
 class AdBlocking {
 public:
     using ApplyHandler = std::function<void(Status)>;
@@ -66,6 +72,13 @@ public:
     // compilation's error when the settings still wanted failed to compile. The manager is kept
     // alive until then.
     void apply(const AdFilterSettings& settings, WebKitUserContentManager* manager, ApplyHandler done = {});
+
+    // Installs on `manager` the settings `wanted` gives now (normalised), and again those it gives
+    // once they are installed while they changed meanwhile; then `done` runs once, whether they
+    // could be installed or not: a failed list holds no page back. `wanted` is not asked once this
+    // blocker is gone. The one path by which a page's first request comes to meet the filter.
+    void applyCurrent(std::function<AdFilterSettings()> wanted, WebKitUserContentManager* manager,
+                      std::function<void()> done);
 
     // The compiled list of already normalised settings: cached, joined with a running compilation,
     // loaded from the store, or compiled. `done` may run before this returns.

@@ -334,18 +334,8 @@ struct PageEventHandlers {
 
     static void applyAdFilterThenUse(Controller& controller, GObjectPtr<WebKitPolicyDecision> decision,
                                      GObjectPtr<WebKitUserContentManager> manager) {
-        AdFilterSettings applying = controller.context_.preferences.value().adFilterSettings().normalized();
-        std::weak_ptr<int> alive = controller.alive_;
-        controller.context_.blocking.apply(
-            applying, manager.get(), [&controller, alive, decision, manager, applying](Status) {
-                // A failure to apply does not hold the page back.
-                if (!alive.expired() &&
-                    controller.context_.preferences.value().adFilterSettings().normalized() != applying) {
-                    applyAdFilterThenUse(controller, decision, manager);
-                    return;
-                }
-                webkit_policy_decision_use(decision.get());
-            });
+        controller.context_.blocking.applyCurrent(preferredAdFilter(controller.context_.preferences), manager.get(),
+                                                  [decision] { webkit_policy_decision_use(decision.get()); });
     }
 
     // A page may not flood the screen: see OutsideLinkGate.

@@ -159,6 +159,50 @@ TEST_F(AdBlockingFakeTest, SwitchingFromAToBWhileACompilesEndsWithB) {
     }
 }
 
+// A page held for the filter goes on once, with the settings in force by then installed, whether
+// they changed while it waited, could not be compiled or the blocker went.
+TEST_F(AdBlockingFakeTest, ApplyingTheCurrentSettingsFollowsThemUntilInstalledAndGoesOnOnce) {
+    struct Row {
+        const char* name;
+        bool changeMeanwhile;
+        Outcome outcome;
+        bool blockerGoes;
+        const AdFilterSettings* installs;
+    };
+    for (const Row& row : std::vector<Row>{{"unchanged", false, Outcome::list, false, &a},
+                                           {"changed while compiling", true, Outcome::list, false, &b},
+                                           {"failed", false, Outcome::error, false, nullptr},
+                                           {"blocker gone", true, Outcome::list, true, nullptr}}) {
+        SCOPED_TRACE(row.name);
+        restart();
+        AdFilterSettings wanted = a;
+        int asked = 0, wentOn = 0;
+        blocker->applyCurrent(
+            [&] {
+                ++asked;
+                return wanted;
+            },
+            manager.get(), [&] { ++wentOn; });
+        ASSERT_TRUE(spinUntil([&] { return store->compiles.count(id(a)) == 1; }));
+        if (row.changeMeanwhile) wanted = b;
+        if (row.blockerGoes) {
+            const int before = asked;
+            blocker.reset();
+            EXPECT_EQ(wentOn, 1);
+            EXPECT_EQ(asked, before) << "the settings are not asked for once the blocker is gone";
+            continue;
+        }
+        finish(a, row.outcome);
+        if (row.changeMeanwhile) {
+            EXPECT_EQ(wentOn, 0) << "the page waits for the settings wanted now";
+            ASSERT_TRUE(spinUntil([&] { return store->compiles.count(id(b)) == 1; }));
+            finish(b);
+        }
+        EXPECT_EQ(wentOn, 1);
+        EXPECT_EQ(installed(), row.installs ? id(*row.installs) : "");
+    }
+}
+
 TEST_F(AdBlockingFakeTest, CacheKeepsAtMostFourListsDroppingTheOldest) {
     auto site = [&](int i) { return on({"site" + std::to_string(i) + ".example"}); };
     for (int i = 0; i < 6; ++i) {
