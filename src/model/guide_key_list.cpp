@@ -73,11 +73,13 @@ std::size_t termStart(std::string_view list, const std::vector<Span>& words) {
 
 }  // namespace
 
+std::string commandKeyName(std::string_view action) {
+    const auto keys = commandAccelerators(action);
+    return keys.empty() ? std::string() : keyListName(keys.front());
+}
+
 std::string guideKeyList() {
-    auto shown = [](std::string_view action) -> FormatArgument {
-        const auto keys = commandAccelerators(action);
-        return keys.empty() ? std::string() : keyListName(keys.front());
-    };
+    auto shown = [](std::string_view action) -> FormatArgument { return commandKeyName(action); };
     const std::vector<FormatArgument> keys{shown("back"), shown("forward"), shown("nextTab"), shown("previousTab")};
     return localizedString(kShortcutList) + "\n" + localizedFormat(kBrowserKeyList, keys);
 }

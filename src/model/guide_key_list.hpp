@@ -17,6 +17,8 @@ std::string guideKeyList();
 // A command's key as the list writes all of its keys: by the key's English name, none translated
 // ("Alt+Left", "Ctrl+Page Down", "Esc"), the words of one name held by a no-break space.
 std::string keyListName(std::string_view accelerator);
+// The first key of a window command by that name; empty when it has none.
+std::string commandKeyName(std::string_view action);
 
 struct KeyListEntry {
     std::vector<std::string> keys;  // in the order written, without the "/" between them

@@ -118,6 +118,8 @@ Result<FolderHandle> openOwnFolder(const std::string& base, const std::string& r
     FolderHandle current(::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!current) return fail(errno, false);
     for (const std::string& part : partsOf(relative)) {
+        // A step up would leave the base without any link, to a folder that is not ours to change.
+        if (part == "..") return fail(EINVAL, true);
         int fd = openPart(current.get(), part);
         if (fd == -ENOENT && missing == MissingFolder::made) {
             if (::mkdirat(current.get(), part.c_str(), 0700) != 0 && errno != EEXIST) return fail(errno, false);

@@ -103,8 +103,8 @@ void PartialFileRecords::loadLocked() {
 void PartialFileRecords::keepInPlace(const Result<std::string>& aside) {
     // A journal there that could not be kept aside is never written over: every record fails, so
     // no partial file is made that a later start could not find. Nothing there: written afresh.
-    const auto present = files::probePath(path_);
-    if (!aside && present && *present)
+    // A journal that cannot be looked at counts as there.
+    if (!aside && files::pathExists(path_))
         keptInPlace_ = aside.error();
     else
         replaceDamaged_ = true;

@@ -67,9 +67,8 @@ ShortcutsPane::ShortcutsPane(SettingsContext& context) : context_(context) {
     websites_ = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 6));
     websites.pack_start(*websites_, Gtk::PACK_SHRINK);
     // The keys the menus show are filled in by their English names, as the list writes its others.
-    auto key = [](std::string_view action) { return keyListName(commandAccelerators(action).front()); };
-    const std::string back = key("back"), forward = key("forward"), previous = key("previousTab"),
-                      next = key("nextTab");
+    const std::string back = commandKeyName("back"), forward = commandKeyName("forward"),
+                      previous = commandKeyName("previousTab"), next = commandKeyName("nextTab");
     websites.pack_start(*makeCaption(localizedFormat(
                             "Ctrl+L Address · Ctrl+T New tab · Ctrl+W Close tab · Ctrl+R Reload\n%1$@ / "
                             "%2$@ Back / Forward · Ctrl++ / Ctrl+− Zoom · Ctrl+0 Actual Size\n%3$@ / "

@@ -72,6 +72,7 @@ TEST_F(OwnFolderTest, OpensOnlyARealFolderOfOursAndNeverChangesWhatALinkLeadsTo)
         {"a dangling link", [&] { ASSERT_EQ(::symlink(root.file("none").c_str(), (base + "/Downloads").c_str()), 0); },
          "Downloads", files::kLinkedFolder},
         {"a file in its place", [&] { test::writeFile(base + "/Downloads", "x"); }, "Downloads", files::kNotOwnFolder},
+        {"a step up to the person's folder", nullptr, "../MyFiles", files::kNotOwnFolder},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
