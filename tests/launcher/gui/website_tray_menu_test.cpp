@@ -77,7 +77,7 @@ public:
     // Reads the menu's layout, as a host does when it opens the menu; what it shows from now on. A
     // menu not exported yet is asked again until it answers.
     const std::vector<HostEntry>& read(const HostedItem& item) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
         std::optional<GVariant*> reply;
         while (!reply.value_or(nullptr) && std::chrono::steady_clock::now() < deadline) {
             if (reply) test::spinFor(std::chrono::milliseconds(50));
